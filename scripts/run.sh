@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the game and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVANE_TESTS=OFF -DTARVANE_BENCH=OFF
+cmake --build build/release --target tarvane -j"$(nproc)"
+exec build/release/tarvane "$@"

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: the fuzz targets for a bounded
+# time (clang, sanitizers), the whole suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and last the whole suite in the plain build, whose CTest
+# summary closes the output. Exits non-zero when anything fails.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh || exit 1
+jobs=$(nproc)
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+status=0
+step() { "$@" || status=1; }
+
+step cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DTARVANE_FUZZ=ON -DTARVANE_TESTS=OFF -DTARVANE_BENCH=OFF
+step cmake --build build/fuzz -j"$jobs"
+(cd build/fuzz && ctest -L fuzz -j"$jobs" --output-on-failure) || status=1
+
+step cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+  -DTARVANE_SANITIZE=ON -DTARVANE_BENCH=OFF
+step cmake --build build/sanitize -j"$jobs"
+(cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest -j"$jobs" --output-on-failure --timeout 600) || status=1
+
+step cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+step cmake --build build/release -j"$jobs"
+(cd build/release && ctest -j"$jobs" --output-on-failure --timeout 600) || status=1
+exit $status

@@ -1,0 +1,57 @@
+#pragma once
+// The framework's utility module: the fatal assertion, safe deletion, rectangle helpers,
+// block moves, the clock and the program's one random number generator.
+#include <cstddef>
+#include <cstdint>
+
+#include "framework/core/GObject.h"
+#include "framework/core/GRect.h"
+
+// Logs "ERROR: <file> line <n>", beeps, gives the display back, shows the message with
+// ". Exiting program." and ends the process. The line is taken as a signed 16-bit value.
+[[noreturn]] void FatalError(int32_t line, const char* file);
+
+// The display layer registers how to release the renderer when a fatal error strikes; it is
+// called once, on the first fatal error only.
+void SetFatalErrorCleanup(void (*cleanup)());
+
+// Deletes the object in slot after testing its magic word, and clears the slot. A null slot
+// is left alone.
+void SafeDeleteObject(GObject** slot);
+template <class T>
+void SafeDelete(T*& slot) {
+  if (slot == nullptr) return;
+  GObject* object = slot;
+  SafeDeleteObject(&object);
+  slot = nullptr;
+}
+
+void OffsetRect(GRect& r, int32_t dx, int32_t dy);
+void InflateRect(GRect& r, int32_t dx, int32_t dy);
+void CopyRect(const GRect& source, GRect& destination);
+
+// Copies count bytes from source to destination; the ranges may overlap. With count 0
+// nothing is tested; otherwise a null pointer is fatal.
+void BlockMove(const void* source, void* destination, size_t count);
+
+bool LessThanFive(int32_t n);
+void NullHookA();
+void NullHookB();
+void NullHookC();
+
+// Milliseconds since the machine started, 32 bits.
+uint32_t TickCount();
+// Busy-waits until the tick count is no longer below now + ms.
+void Delay(uint32_t ms);
+
+void SeedRandom(uint32_t seed);
+void SeedRandomFromClock();
+// An integer in [0, n) from two generator steps; n <= 0 is fatal.
+int32_t Random(int32_t n);
+int32_t RandomOneTo(int32_t n);
+float RandomFloat();
+float RandomFloatTimes(float x);
+// What Random(1000000) would give now, leaving the generator as it was.
+int32_t RandomPreservingSeed();
+// The generator's state, for tests and check values.
+uint32_t RandomState();

@@ -1,0 +1,85 @@
+#include "platform/PFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/PPath.h"
+
+std::unique_ptr<PFile> PFile::Open(const std::string& path, int access, Disposition disposition) {
+  std::string native = PPath::ToNative(path);
+  if (native.empty()) return nullptr;
+  int flags = O_CLOEXEC;
+  if ((access & kRead) && (access & kWrite)) flags |= O_RDWR;
+  else if (access & kWrite) flags |= O_WRONLY;
+  else flags |= O_RDONLY;
+  switch (disposition) {
+    case Disposition::kOpenExisting: break;
+    case Disposition::kCreateAlways: flags |= O_CREAT | O_TRUNC; break;
+    case Disposition::kCreateNew: flags |= O_CREAT | O_EXCL; break;
+    case Disposition::kOpenAlways: flags |= O_CREAT; break;
+  }
+  int fd;
+  do {
+    fd = ::open(native.c_str(), flags, 0644);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return nullptr;
+  struct stat st{};
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<PFile>(new PFile(fd, native));
+}
+
+PFile::~PFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int64_t PFile::Read(void* buffer, size_t count) {
+  size_t done = 0;
+  char* p = static_cast<char*>(buffer);
+  while (done < count) {
+    ssize_t n = ::read(fd_, p + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return done > 0 ? static_cast<int64_t>(done) : -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t PFile::Write(const void* buffer, size_t count) {
+  size_t done = 0;
+  const char* p = static_cast<const char*>(buffer);
+  while (done < count) {
+    ssize_t n = ::write(fd_, p + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return -1;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+int64_t PFile::Seek(int64_t offset, Origin origin) {
+  int whence = origin == Origin::kStart ? SEEK_SET : origin == Origin::kCurrent ? SEEK_CUR : SEEK_END;
+  off_t r = ::lseek(fd_, static_cast<off_t>(offset), whence);
+  return r < 0 ? -1 : static_cast<int64_t>(r);
+}
+
+int64_t PFile::Tell() { return Seek(0, Origin::kCurrent); }
+
+int64_t PFile::Size() {
+  struct stat st{};
+  if (fstat(fd_, &st) != 0) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+bool PFile::Flush() { return ::fsync(fd_) == 0 || errno == EINVAL; }
+
+bool PFile::Truncate() {
+  int64_t pos = Tell();
+  return pos >= 0 && ::ftruncate(fd_, static_cast<off_t>(pos)) == 0;
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// An open file on disk, by program-form path (see PPath). Closed by its destructor.
+class PFile {
+ public:
+  enum Access : int { kRead = 1, kWrite = 2 };
+  enum class Disposition {
+    kOpenExisting,  // fails when the file is missing
+    kCreateAlways,  // creates, or empties an existing file
+    kCreateNew,     // fails when the file exists
+    kOpenAlways,    // opens, or creates when missing
+  };
+  enum class Origin { kStart, kCurrent, kEnd };
+
+  // nullptr when the file cannot be opened. A temporary file is only a hint to the system.
+  static std::unique_ptr<PFile> Open(const std::string& path, int access, Disposition disposition);
+
+  ~PFile();
+  PFile(const PFile&) = delete;
+  PFile& operator=(const PFile&) = delete;
+
+  // Bytes read (0 at the end), or -1 on an error.
+  int64_t Read(void* buffer, size_t count);
+  // Bytes written, or -1 on an error.
+  int64_t Write(const void* buffer, size_t count);
+  // The new position, or -1 on an error (the position is then unchanged).
+  int64_t Seek(int64_t offset, Origin origin);
+  int64_t Tell();
+  int64_t Size();
+  bool Flush();
+  // Sets the file's length to the current position.
+  bool Truncate();
+  const std::string& NativePath() const { return native_; }
+
+ private:
+  PFile(int fd, std::string native) : fd_(fd), native_(std::move(native)) {}
+  int fd_;
+  std::string native_;
+};

@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// Folder and file operations on program-form paths (see PPath).
+class PFileSystem {
+ public:
+  // True when a file or folder of exactly this name exists, the case ignored. The name is
+  // never taken as a wildcard pattern.
+  static bool Exists(const std::string& path);
+  static bool IsFolder(const std::string& path);
+  static bool Delete(const std::string& path);
+  // Copies from over to, replacing it. The copy is written beside the target and renamed over
+  // it, so the target is never missing: it is the old file or the whole new one.
+  static bool CopyReplace(const std::string& from, const std::string& to);
+  // Renames from to to, replacing to when it exists (one atomic step on the same disk).
+  static bool RenameReplace(const std::string& from, const std::string& to);
+  // Creates the folder; true when it exists afterwards.
+  static bool MakeFolder(const std::string& path);
+  // Names (program form, without the folder) of the plain files in folder whose extension is
+  // ext (".wrb", compared ignoring case; "" lists every file). Sub-folders are skipped. The
+  // order is by name.
+  static std::vector<std::string> ListFolder(const std::string& folder, const std::string& ext);
+};

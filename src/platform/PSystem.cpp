@@ -1,0 +1,39 @@
+#include "platform/PSystem.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+std::function<void()>& BeepHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+std::function<void(const char*)>& MessageHook() {
+  static std::function<void(const char*)> hook;
+  return hook;
+}
+}  // namespace
+
+void PSystem::Beep() {
+  if (BeepHook()) {
+    BeepHook()();
+    return;
+  }
+  std::fputc('\a', stderr);
+  std::fflush(stderr);
+}
+
+void PSystem::SetBeepHook(std::function<void()> hook) { BeepHook() = std::move(hook); }
+
+void PSystem::FatalExit(const char* text) {
+  std::fprintf(stderr, "%s\n", text ? text : "");
+  std::fflush(stderr);
+  if (MessageHook()) {
+    auto hook = MessageHook();
+    MessageHook() = nullptr;  // a fault inside the hook must not come back here
+    hook(text ? text : "");
+  }
+  std::_Exit(kFatalExitStatus);
+}
+
+void PSystem::SetFatalMessageHook(std::function<void(const char*)> hook) { MessageHook() = std::move(hook); }

@@ -1,0 +1,117 @@
+#include "platform/PFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/PFile.h"
+#include "platform/PPath.h"
+#include "platform/PStringTable.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+TEST(PPath, ProgramFolderEndsWithBackslashAndFindsFilesIgnoringCase) {
+  TestFolder folder(true);
+  folder.WriteFile("bmp/12.BMP", "picture");
+  const std::string& program = PPath::ProgramFolder();
+  ASSERT_FALSE(program.empty());
+  EXPECT_EQ(program.back(), '\\');
+  auto f = PFile::Open(program + "BMP\\12.bmp", PFile::kRead, PFile::Disposition::kOpenExisting);
+  ASSERT_TRUE(f);
+  char buf[16] = {};
+  EXPECT_EQ(f->Read(buf, sizeof buf), 7);
+  EXPECT_STREQ(buf, "picture");
+  EXPECT_EQ(f->NativePath(), folder.Native() + "bmp/12.BMP");
+}
+
+TEST(PPath, NewFileInAFolderFoundIgnoringCase) {
+  TestFolder folder;
+  folder.WriteFile("Saved Games/keep", "");
+  auto f = PFile::Open(folder.Program() + "SAVED GAMES\\new.wrb", PFile::kWrite, PFile::Disposition::kCreateNew);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->NativePath(), folder.Native() + "Saved Games/new.wrb");
+  EXPECT_FALSE(PFile::Open(folder.Program() + "saved games\\NEW.WRB", PFile::kWrite, PFile::Disposition::kCreateNew));
+}
+
+TEST(PPath, WindowsTextsBecomeUtf8Names) {
+  EXPECT_EQ(PPath::ToNative("\\tmp\\caf\xE9"), "/tmp/caf\xC3\xA9");
+  EXPECT_EQ(PPath::ToProgram("/tmp/caf\xC3\xA9"), "\\tmp\\caf\xE9");
+}
+
+TEST(PFile, ReadWriteSeekSizeAndDispositions) {
+  TestFolder folder;
+  std::string path = folder.Program() + "data.bin";
+  EXPECT_FALSE(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting));
+  {
+    auto f = PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->Write("hello world", 11), 11);
+    EXPECT_EQ(f->Size(), 11);
+    EXPECT_EQ(f->Seek(6, PFile::Origin::kStart), 6);
+    char buf[8] = {};
+    EXPECT_EQ(f->Read(buf, 5), 5);
+    EXPECT_STREQ(buf, "world");
+    EXPECT_EQ(f->Read(buf, 5), 0);
+    EXPECT_EQ(f->Seek(-3, PFile::Origin::kCurrent), 8);
+    EXPECT_EQ(f->Seek(-100, PFile::Origin::kCurrent), -1);
+    EXPECT_EQ(f->Tell(), 8);
+    EXPECT_TRUE(f->Flush());
+  }
+  EXPECT_FALSE(PFile::Open(path, PFile::kWrite, PFile::Disposition::kCreateNew));
+  auto again = PFile::Open(path, PFile::kWrite, PFile::Disposition::kCreateAlways);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->Size(), 0);
+  // A folder is not a file.
+  EXPECT_FALSE(PFile::Open(folder.Program(), PFile::kRead, PFile::Disposition::kOpenExisting));
+}
+
+TEST(PFileSystem, ExistsIsExactNameNeverAPattern) {
+  TestFolder folder;
+  folder.WriteFile("Game1.wrb", "x");
+  EXPECT_TRUE(PFileSystem::Exists(folder.Program() + "game1.WRB"));
+  EXPECT_FALSE(PFileSystem::Exists(folder.Program() + "*.wrb"));
+  EXPECT_FALSE(PFileSystem::Exists(folder.Program() + "Game?.wrb"));
+  EXPECT_TRUE(PFileSystem::Delete(folder.Program() + "GAME1.wrb"));
+  EXPECT_FALSE(PFileSystem::Exists(folder.Program() + "Game1.wrb"));
+  EXPECT_FALSE(PFileSystem::Delete(folder.Program() + "Game1.wrb"));
+}
+
+TEST(PFileSystem, CopyReplaceNeverLeavesTheTargetMissing) {
+  TestFolder folder;
+  folder.WriteFile("a.txt", "new contents");
+  folder.WriteFile("b.txt", "old");
+  EXPECT_TRUE(PFileSystem::CopyReplace(folder.Program() + "a.txt", folder.Program() + "b.txt"));
+  EXPECT_EQ(folder.ReadFile("b.txt"), "new contents");
+  // A missing source leaves the target as it was.
+  EXPECT_FALSE(PFileSystem::CopyReplace(folder.Program() + "none.txt", folder.Program() + "b.txt"));
+  EXPECT_EQ(folder.ReadFile("b.txt"), "new contents");
+  EXPECT_EQ(PFileSystem::ListFolder(folder.Program(), ""), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST(PFileSystem, ListingSkipsFoldersAndMatchesExtensionIgnoringCase) {
+  TestFolder folder;
+  folder.WriteFile("b.WRB", "");
+  folder.WriteFile("a.wrb", "");
+  folder.WriteFile("c.txt", "");
+  folder.WriteFile("sub.wrb/inner.wrb", "");
+  EXPECT_EQ(PFileSystem::ListFolder(folder.Program(), ".wrb"), (std::vector<std::string>{"a.wrb", "b.WRB"}));
+  EXPECT_TRUE(PFileSystem::IsFolder(folder.Program() + "SUB.WRB"));
+  EXPECT_TRUE(PFileSystem::MakeFolder(folder.Program() + "PBEM"));
+  EXPECT_TRUE(PFileSystem::MakeFolder(folder.Program() + "PBEM\\"));
+  EXPECT_FALSE(PFileSystem::MakeFolder(folder.Program() + "c.txt"));
+  EXPECT_TRUE(PFileSystem::RenameReplace(folder.Program() + "a.wrb", folder.Program() + "c.txt"));
+  EXPECT_EQ(PFileSystem::ListFolder(folder.Program() + "nowhere", ""), std::vector<std::string>{});
+}
+
+TEST(PStringTable, LoadsByNumberAndCutsToTheBuffer) {
+  char buf[64];
+  EXPECT_EQ(PStringTable::LoadString(1, buf, sizeof buf), 16);
+  EXPECT_STREQ(buf, "Tarvane: Ossmere");
+  EXPECT_EQ(PStringTable::LoadString(1, buf, 8), 7);
+  EXPECT_STREQ(buf, "Tarvane");
+  buf[0] = 'x';
+  EXPECT_EQ(PStringTable::LoadString(65000, buf, sizeof buf), 0);
+  EXPECT_STREQ(buf, "");
+  EXPECT_EQ(PStringTable::LoadString(1, buf, 0), 0);
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+#include "support/TestFolder.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "framework/core/GErrorLog.h"
+#include "platform/PPath.h"
+
+TestFolder::TestFolder(bool asProgramFolder) : asProgramFolder_(asProgramFolder) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarvane-test-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  native_ = pattern + "/";
+  if (asProgramFolder_) {
+    GErrorLog::ResetForTests();
+    PPath::SetProgramFolder(native_);
+  }
+}
+
+TestFolder::~TestFolder() {
+  if (asProgramFolder_) {
+    GErrorLog::ResetForTests();
+    PPath::SetProgramFolder("");
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(native_, ec);
+}
+
+std::string TestFolder::Program() const { return PPath::ToProgram(native_); }
+
+std::string TestFolder::WriteFile(const std::string& relative, const std::string& bytes) const {
+  std::filesystem::path p = native_ + relative;
+  std::filesystem::create_directories(p.parent_path());
+  std::ofstream out(p, std::ios::binary);
+  out << bytes;
+  return p.string();
+}
+
+std::string TestFolder::ReadFile(const std::string& relative) const {
+  std::ifstream in(native_ + relative, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}

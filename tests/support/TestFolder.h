@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the
+// end of the test. With asProgramFolder, the program folder points at it meanwhile, so the
+// error log and data files of the test stay apart from other tests running at the same time.
+class TestFolder {
+ public:
+  explicit TestFolder(bool asProgramFolder = false);
+  ~TestFolder();
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+
+  // Native path with a trailing "/".
+  const std::string& Native() const { return native_; }
+  // Program form with a trailing "\".
+  std::string Program() const;
+  // Writes a native file below the folder (creating sub-folders) and returns its native path.
+  std::string WriteFile(const std::string& relative, const std::string& bytes) const;
+  std::string ReadFile(const std::string& relative) const;
+
+ private:
+  std::string native_;
+  bool asProgramFolder_;
+};
