@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     size_t tab = line.find('\t');
     if (tab == std::string::npos || tab == 0) { std::fprintf(stderr, "%s:%d: no id<TAB>text\n", argv[1], lineNo); return 1; }
     char* end = nullptr;
-    long id = std::strtol(line.substr(0, tab).c_str(), &end, 10);
+    const std::string idText = line.substr(0, tab);
+    long id = std::strtol(idText.c_str(), &end, 10);
     if (*end != 0 || id < 0 || id > 65535) { std::fprintf(stderr, "%s:%d: bad id\n", argv[1], lineNo); return 1; }
     std::string text;
     if (!PText::Utf8ToCp1252(line.substr(tab + 1), text)) { std::fprintf(stderr, "%s:%d: text has no Windows-1252 form\n", argv[1], lineNo); return 1; }
