@@ -519,9 +519,9 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   double area = dx1 * dy2 - dx2 * dy1;
   if (!(area != 0.0) || !std::isfinite(area)) return;
 
-  // Rows whose centre lies in [top, bottom).
-  double firstRow = std::clamp(std::ceil(ay - 0.5), 0.0, static_cast<double>(height_));
-  double endRow = std::clamp(std::ceil(static_cast<double>(c->y) - 0.5), 0.0, static_cast<double>(height_));
+  // Pixel centres lie on integer coordinates. Rows whose centre lies in [top, bottom).
+  double firstRow = std::clamp(std::ceil(ay), 0.0, static_cast<double>(height_));
+  double endRow = std::clamp(std::ceil(static_cast<double>(c->y)), 0.0, static_cast<double>(height_));
   int32_t y0 = static_cast<int32_t>(firstRow), y1 = static_cast<int32_t>(endRow);
   if (y0 >= y1) return;
 
@@ -591,17 +591,17 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   double width = static_cast<double>(width_);
 
   for (int32_t y = y0; y < y1; ++y) {
-    double yc = y + 0.5;
+    double yc = y;
     double longX = ax + (yc - ay) * slopeAC;
     double shortX = yc < b->y ? ax + (yc - ay) * slopeAB : b->x + (yc - b->y) * slopeBC;
     double left = shortEdgesLeft ? shortX : longX;
     double right = shortEdgesLeft ? longX : shortX;
     // Pixels whose centre lies in [left, right).
-    double first = std::clamp(std::ceil(left - 0.5), 0.0, width);
-    double end = std::clamp(std::ceil(right - 0.5), 0.0, width);
+    double first = std::clamp(std::ceil(left), 0.0, width);
+    double end = std::clamp(std::ceil(right), 0.0, width);
     if (!(first < end)) continue;
     int32_t x0 = static_cast<int32_t>(first), x1 = static_cast<int32_t>(end);
-    double px = x0 + 0.5 - ax, py = yc - ay;
+    double px = x0 - ax, py = yc - ay;
     float z = ToFloat(a->z + px * dzdx + py * dzdy);
     float q = ToFloat(a->q + px * dqdx + py * dqdy);
     float su = 0, sv = 0;

@@ -12,7 +12,7 @@ class PSurface;
 // or XRGB8888 surface, with its own 16-bit depth buffer of the target's size.
 //
 // What it does, and no more: flat-shaded triangle lists, strips and fans of coloured or
-// textured vertices; integer pixel centres with the top-left fill rule; depth compare and
+// textured vertices; pixel centres on integer coordinates with the top-left fill rule; depth compare and
 // depth writes; ARGB1555 textures with wrap addressing, sampled perspective-correct, point or
 // bilinear by the stage filters (magnification where a texel covers more than a pixel);
 // stage 0 selecting texture, diffuse or texture factor and modulating them; alpha test;

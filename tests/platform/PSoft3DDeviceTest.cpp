@@ -77,14 +77,18 @@ TEST(PSoft3DDevice, PixelCentresAndTopLeftRule) {
   EXPECT_EQ(f.Lit(), 1);
   EXPECT_EQ(Pixel(f.target, 10, 10), 0x00FFFFFFu);
 
-  // A quad from 2.5 to 5.5 covers the centres 2.5 .. 4.5: the left and top edges are in,
-  // the right and bottom edges out.
+  // Pixel centres lie on integer coordinates: a quad from 2 to 5 covers the centres 2, 3
+  // and 4; its left and top edges are in, its right and bottom edges out.
   Fixture g;
-  g.Quad(2.5f, 2.5f, 5.5f, 5.5f, 0.5f, 0xFFFFFFFF);
+  g.Quad(2.0f, 2.0f, 5.0f, 5.0f, 0.5f, 0xFFFFFFFF);
   EXPECT_EQ(g.Lit(), 9);
   EXPECT_NE(Pixel(g.target, 2, 2), 0u);
   EXPECT_EQ(Pixel(g.target, 5, 4), 0u);
   EXPECT_EQ(Pixel(g.target, 4, 5), 0u);
+  Fixture h;
+  h.Quad(9.5f, 9.5f, 10.5f, 10.5f, 0.5f, 0xFFFFFFFF);
+  EXPECT_EQ(h.Lit(), 1);
+  EXPECT_EQ(Pixel(h.target, 10, 10), 0x00FFFFFFu);
 }
 
 TEST(PSoft3DDevice, SharedEdgesAreDrawnExactlyOnce) {
@@ -110,7 +114,7 @@ TEST(PSoft3DDevice, SharedEdgesAreDrawnExactlyOnce) {
     for (int x = 0; x < 48; ++x) {
       uint32_t r = Red(f.target, x, y);
       ASSERT_TRUE(r == 0 || r == 128) << x << "," << y << " = " << r;
-      double dx = x + 0.5 - 24.3, dy = y + 0.5 - 23.7;
+      double dx = x - 24.3, dy = y - 23.7;
       if (dx * dx + dy * dy < 19.0 * 19.0) {
         EXPECT_EQ(r, 128u) << x << "," << y;
         ++inside;
@@ -284,7 +288,7 @@ TEST(PSoft3DDevice, BilinearOnlyWhereMagnified) {
   linear.device.SetTextureStageState(0, P3DStageState::kMagFilter, P3DFilter::kLinear);
   linear.device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DTexturedFormat, big, 4, 0);
   EXPECT_GT(greys(linear.target), 400);
-  EXPECT_EQ(Red(linear.target, 16, 16), Red(linear.target, 15, 15));  // symmetric about the middle
+  EXPECT_EQ(Red(linear.target, 17, 17), Red(linear.target, 15, 15));  // symmetric about the middle
   // The same checker repeated 40 times over 32 pixels is minified: point sampled.
   TV small[4] = {{0, 0, 0.5f, 1, 0, 0}, {32, 0, 0.5f, 1, 40, 0}, {32, 32, 0.5f, 1, 40, 40}, {0, 32, 0.5f, 1, 0, 40}};
   Fixture minified;
@@ -304,9 +308,9 @@ TEST(PSoft3DDevice, TexturesArePerspectiveCorrect) {
   TV v[4] = {{0, 0, 0.5f, 1.0f, 0, 0}, {64, 0, 0.5f, 0.25f, 1, 0}, {64, 4, 0.5f, 0.25f, 1, 1}, {0, 4, 0.5f, 1.0f, 0, 1}};
   f.device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DTexturedFormat, v, 4, 0);
   // u(t) = 0.25 t / ((1 - t) + 0.25 t) = 0.5 gives t = 0.8: the edge lies at x = 51.2.
-  EXPECT_EQ(Red(f.target, 50, 1), 0u);
-  EXPECT_EQ(Red(f.target, 51, 1), 255u);
-  EXPECT_EQ(Red(f.target, 31, 1), 0u);  // affine mapping would have turned white at 32
+  EXPECT_EQ(Red(f.target, 51, 1), 0u);
+  EXPECT_EQ(Red(f.target, 52, 1), 255u);
+  EXPECT_EQ(Red(f.target, 33, 1), 0u);  // affine mapping would have turned white at 32
 }
 
 TEST(PSoft3DDevice, DropsNonFiniteAndBehindTheEye) {
@@ -378,7 +382,7 @@ TEST(PSoft3DDevice, SameCallsSamePixels) {
     f.device.SetRenderState(P3DState::kTextureFactor, 0x80FFFFFF);
     f.device.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DTexturedFormat, v, 3, 0);
   }
-  EXPECT_EQ(Hash(f.target), 8538312258961348834ull);
+  EXPECT_EQ(Hash(f.target), 16403395957025962285ull);
 }
 
 TEST(PSoft3DDevice, RandomGarbageNeverWritesOutsideTheTarget) {
