@@ -122,7 +122,7 @@ void PNetSocketTransport::RejectConnection(uint32_t listener, uint32_t cookie) {
 
 int32_t PNetSocketTransport::Send(uint32_t endpoint, const void* data, uint32_t size) {
   Endpoint* e = Find(endpoint);
-  if (e == nullptr || e->listener || e->dead) return kFailed;
+  if (e == nullptr || e->listener || e->dead || e->sendFailed) return kFailed;
   if (size == 0) return 0;
   size_t count = size > INT_MAX ? static_cast<size_t>(INT_MAX) : size;
   for (;;) {
@@ -130,7 +130,7 @@ int32_t PNetSocketTransport::Send(uint32_t endpoint, const void* data, uint32_t 
     if (n >= 0) return static_cast<int32_t>(n);
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS) return 0;
-    e->dead = true;
+    e->sendFailed = true;  // dead once what already arrived has been read (see Idle)
     return kFailed;
   }
 }
@@ -146,6 +146,7 @@ int32_t PNetSocketTransport::Receive(uint32_t endpoint, void* buffer, uint32_t* 
     ssize_t n = ::recv(e->fd, buffer, count, 0);
     if (n > 0) {
       *size = static_cast<uint32_t>(n);
+      e->tookData = true;
       return kOk;
     }
     if (n < 0 && errno == EINTR) continue;
@@ -165,21 +166,23 @@ void PNetSocketTransport::Idle(uint32_t endpoint) {
   }
   if (!e->dead) {
     pollfd p{e->fd, POLLIN | POLLRDHUP, 0};
-    if (::poll(&p, 1, 0) > 0) {
-      if ((p.revents & POLLERR) != 0 || ((p.revents & POLLHUP) != 0 && (p.revents & POLLIN) == 0))
-        e->dead = true;
-      if ((p.revents & POLLIN) != 0) {
-        e->callback(endpoint, e->context, kData, 0, 0);
-        e = Find(endpoint);  // the callback may have closed it
-        if (e == nullptr) return;
-      }
-      // The peer ended its side: once everything it sent has been taken, the stream is over,
-      // whether or not the callback read to the end.
-      if (!e->dead && (p.revents & POLLRDHUP) != 0) {
-        char byte;
-        ssize_t r = ::recv(e->fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-        if (r == 0 || (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) e->dead = true;
-      }
+    if (::poll(&p, 1, 0) < 0) p.revents = 0;
+    if ((p.revents & POLLERR) != 0 || ((p.revents & POLLHUP) != 0 && (p.revents & POLLIN) == 0))
+      e->dead = true;
+    e->tookData = false;
+    if ((p.revents & POLLIN) != 0) {
+      e->callback(endpoint, e->context, kData, 0, 0);
+      e = Find(endpoint);  // the callback may have closed it
+      if (e == nullptr) return;
+    }
+    // The peer ended its side, or our sending failed: once everything that arrived has been
+    // taken (or the owner takes no more), the stream is over.
+    if (!e->dead && ((p.revents & POLLRDHUP) != 0 || e->sendFailed)) {
+      char byte;
+      ssize_t r = ::recv(e->fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+      bool open = r > 0 || (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR));
+      bool waiting = r > 0;
+      if (!open || (e->sendFailed && (!waiting || !e->tookData))) e->dead = true;
     }
   }
   if (e->dead && !e->diedReported) {

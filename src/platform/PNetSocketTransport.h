@@ -40,6 +40,8 @@ class PNetSocketTransport : public PNetTransport {
     Callback callback = nullptr;
     void* context = nullptr;
     bool dead = false;          // the stream ended or failed
+    bool sendFailed = false;    // sending failed; what arrived before is still to be read
+    bool tookData = false;      // Receive gave bytes since the last data callback began
     bool diedReported = false;  // code 7 was given
   };
   // The connection request being offered through a code-1 callback.

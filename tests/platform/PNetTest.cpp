@@ -1,4 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <string>
@@ -190,6 +195,24 @@ TEST(PNetSocketTransport, ConnectsSendsAndClosesOverLoopback) {
   while (other.codes.empty() && Clock::now() < deadline) t.Idle(c2);
   EXPECT_EQ(other.codes.back(), PNetTransport::kEndpointDied);
   t.CloseEndpoint(c2, false);
+
+  // Every socket closes on exec; the connected ones send without Nagle's delay.
+  int sockets = 0;
+  for (int fd = 3; fd < 1024; ++fd) {
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
+    ++sockets;
+    EXPECT_NE(::fcntl(fd, F_GETFD) & FD_CLOEXEC, 0) << fd;
+    EXPECT_NE(::fcntl(fd, F_GETFL) & O_NONBLOCK, 0) << fd;
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0) continue;
+    int noDelay = 0;
+    length = sizeof noDelay;
+    ASSERT_EQ(::getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, &length), 0);
+    EXPECT_NE(noDelay, 0) << fd;
+  }
+  EXPECT_GE(sockets, 3);
 
   std::string sent(200000, '\0');
   for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7);
