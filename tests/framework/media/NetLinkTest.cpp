@@ -17,10 +17,17 @@ std::vector<std::string> gEvents;
 // What the second link (index 1) saw.
 std::vector<std::string> gEvents1;
 bool gCloseInHandler = false;
+bool gIdleInHandler = false;
 
 void OnMessage(const uint8_t* data, uint32_t length) {
-  gEvents.push_back("m:" + std::string(reinterpret_cast<const char*>(data), length));
+  std::string text(reinterpret_cast<const char*>(data), length);
+  gEvents.push_back("m:" + text);
   if (gCloseInHandler) NetCloseEndpoint();
+  // A modal screen inside the handler runs event-loop passes of its own.
+  if (gIdleInHandler) {
+    for (int i = 0; i < 3; ++i) NetIdle();
+  }
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), length), text);  // bytes untouched
 }
 void OnLost(bool peerClosed) { gEvents.push_back(peerClosed ? "lost:1" : "lost:0"); }
 void OnMessage1(const uint8_t* data, uint32_t length) {
@@ -61,6 +68,7 @@ class NetLinkTest : public ::testing::Test {
     gEvents.clear();
     gEvents1.clear();
     gCloseInHandler = false;
+    gIdleInHandler = false;
     PClock::SetFake([this] { return ms_; });
     NetSetTransport(&mem_);
     NetSelectLink(0);
@@ -338,6 +346,17 @@ TEST_F(NetLinkTest, UnknownFramesAreSkippedAndAClosingHandlerEndsDelivery) {
   NetIdle();
   EXPECT_EQ(gEvents, std::vector<std::string>{"m:a"});  // closed by the application: not reported
   EXPECT_EQ(NetEndpointForTests(), 0u);
+}
+
+TEST_F(NetLinkTest, NestedPassesInsideAHandlerLeaveTheFramesToTheOuterPass) {
+  ConnectToPeer();
+  gIdleInHandler = true;
+  PeerWrite(Data("first") + Data("second"));
+  NetIdle();
+  PeerWrite(Data("third") + Frame(0xFD, 0));
+  mem_.CloseEndpoint(peer_.endpoint, false);
+  for (int i = 0; i < 3; ++i) NetIdle();
+  EXPECT_EQ(gEvents, (std::vector<std::string>{"m:first", "m:second", "m:third", "lost:1"}));
 }
 
 TEST_F(NetLinkTest, AFreeRequestThatCannotBeAnsweredYetIsAnsweredLater) {
