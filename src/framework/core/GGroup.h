@@ -100,6 +100,12 @@ class GGroup : public GObject {
   // Count draws of Random(count), from the last place to the first.
   void Shuffle();
 
+  // The stored form: the owns-members byte, the count (big-endian) and each member's own
+  // stored form. Reading takes only the owns-members byte; the owning class reads the count
+  // and creates the members, since only it knows their kind.
+  void Read(GFile& file) override;
+  void Write(GFile& file) const override;
+
   GObject* CopyItself() const override;
   // Gives the target group its own block with this group's members, copied unless the
   // shallow-copy flag was set.

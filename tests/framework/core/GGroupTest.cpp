@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "StoredForm.h"
 #include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
 #include "platform/PSystem.h"
@@ -20,6 +21,7 @@ class Item : public GObject {
   Item(const Item& other) : GObject(other), value(other.value) { ++gLive; }
   ~Item() override { --gLive; }
   GObject* CopyItself() const override { return new Item(*this); }
+  void Write(GFile& file) const override { file.WriteU16(static_cast<uint16_t>(value)); }
   int value;
 };
 
@@ -367,6 +369,32 @@ TEST_F(GroupTest, CopiesAreDeepUnlessShallow) {
   target.Append(new Item(50));
   g.CopyInto(target);
   EXPECT_EQ(Values(target), Values(g));
+}
+
+TEST_F(GroupTest, StoredFormIsOwnershipCountAndMembers) {
+  GGroup g;
+  g.IGroup();
+  g.Append(new Item(0x0102));
+  g.Append(new Item(0x0304));
+  g.Append(new Item(0x0506));
+  EXPECT_EQ(StoredBytes([&](GFile& f) { g.Write(f); }),
+            std::string("\x01\x00\x00\x00\x03\x01\x02\x03\x04\x05\x06", 11));
+  GGroup refs;
+  refs.IGroup();
+  refs.SetOwnsMembers();
+  EXPECT_EQ(StoredBytes([&](GFile& f) { refs.Write(f); }), std::string("\x00\x00\x00\x00\x00", 5));
+
+  // Reading takes the ownership byte alone; any non-zero value means owning.
+  ReadStored(std::string("\x07\x00\x00\x00\x03", 5), [&](GFile& f) {
+    refs.Read(f);
+    EXPECT_TRUE(refs.OwnsMembers());
+    EXPECT_EQ(f.ReadU32(), 3u);
+  });
+  ReadStored(std::string("\x00", 1), [&](GFile& f) {
+    g.Read(f);
+    EXPECT_FALSE(g.OwnsMembers());
+    g.SetOwnsMembers(true);
+  });
 }
 
 TEST(GroupDeathTest, ChangingAGroupWhileItIsWalkedIsFatal) {
