@@ -57,6 +57,14 @@ class GString : public GObject {
   void MakeRandom();
   void PadRandom();
 
+  // The stored form: the length byte, then the text without its NUL. A stored text longer
+  // than the capacity is read whole and cut; a file that ends early leaves the text empty
+  // (the file's error flag tells the caller).
+  void Read(GFile& file) override { ReadText(file); }
+  void Write(GFile& file) const override { WriteText(file); }
+  void ReadText(GFile& file);
+  void WriteText(GFile& file) const;
+
   uint8_t Length() const { return buffer_ ? buffer_[0] : 0; }
   int16_t Capacity() const { return capacity_; }
   const char* CStr() const { return buffer_ ? reinterpret_cast<const char*>(buffer_ + 1) : ""; }
