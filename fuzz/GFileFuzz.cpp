@@ -22,6 +22,11 @@ std::string InputPath() {
   static std::string path = PPath::TempFolder() + "tarvane-fuzz-input-" + std::to_string(getpid());
   return path;
 }
+
+// Removes the input file when the fuzzer ends.
+struct InputCleanup {
+  ~InputCleanup() { std::remove(PPath::ToNative(InputPath()).c_str()); }
+} gInputCleanup;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

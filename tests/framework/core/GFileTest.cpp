@@ -292,7 +292,8 @@ TEST(GFileCompression, DamagedStreamsAreRefused) {
   for (uint32_t seed = 1; seed <= 20; ++seed) {
     Bytes noise = NoiseBytes(3000 + seed * 37, seed);
     folder.Put("noise.bin", noise);
-    for (int32_t mode : {GFile::kModeReadCompressed, GFile::kModeReadGameFile}) {
+    for (int32_t mode : {GFile::kModeRead, GFile::kModeReadCompressed, GFile::kModeReadGameFile,
+                         GFile::kModeReadEmail}) {
       auto f = folder.Open("noise.bin", mode, &ok);
       EXPECT_LE(f->GetSize(), noise.size() * 8);
       // Read beyond what was decoded: the flag is up at the latest then.
@@ -444,6 +445,21 @@ TEST(GFileEmail, DamagedTextsAreRefused) {
   EXPECT_FALSE(ok);
   EXPECT_TRUE(error);
   EXPECT_TRUE(folder.WorkFiles().empty());
+}
+
+TEST(GFileDeathTest, AFailedReplacementLeavesTheStoredFileWhole) {
+  // Forked, so that the child works in this test's folder.
+  GTEST_FLAG_SET(death_test_style, "fast");
+  GFileTestFolder folder;
+  Bytes data = MapLikeBytes(3000, 6);
+  // The copy that goes beside the stored file cannot be made: a folder is in its way.
+  std::filesystem::create_directories(folder.Native("c.bin.copying"));
+  EXPECT_EXIT(folder.WriteIn("c.bin", GFile::kModeWriteCompressed, data),
+              testing::ExitedWithCode(PSystem::kFatalExitStatus), "ERROR: GFile line 315");
+  EXPECT_EQ(folder.Get("c.bin"), data);
+  // The encoded content is still in the work file.
+  ASSERT_EQ(folder.WorkFiles().size(), 1u);
+  std::filesystem::remove(folder.Native("c.bin.copying"));
 }
 
 TEST(GFileDeathTest, MisuseIsFatal) {
