@@ -18,15 +18,17 @@ namespace {
 const int32_t kModes[] = {GFile::kModeRead, GFile::kModeReadCompressed, GFile::kModeReadGameFile,
                           GFile::kModeReadEmail};
 
-std::string InputPath() {
-  static std::string path = PPath::TempFolder() + "tarvane-fuzz-input-" + std::to_string(getpid());
-  return path;
-}
+// The input file, removed when the fuzzer ends.
+struct InputFile {
+  std::string path = PPath::TempFolder() + "tarvane-fuzz-input-" + std::to_string(getpid());
+  std::string native = PPath::ToNative(path);
+  ~InputFile() { std::remove(native.c_str()); }
+};
 
-// Removes the input file when the fuzzer ends.
-struct InputCleanup {
-  ~InputCleanup() { std::remove(PPath::ToNative(InputPath()).c_str()); }
-} gInputCleanup;
+const std::string& InputPath() {
+  static InputFile input;
+  return input.path;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
