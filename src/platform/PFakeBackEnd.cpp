@@ -1,5 +1,7 @@
 #include "platform/PFakeBackEnd.h"
 
+#include <cstdio>
+
 #include "platform/PEventTranslator.h"
 #include "platform/PFailureInjection.h"
 #include "platform/PSystem.h"
@@ -69,4 +71,6 @@ bool PFakeBackEnd::PumpEvents(PEventTranslator& translator, PMessageQueue& queue
 
 void PFakeBackEnd::ShowMessageBox(const std::string& title, const std::string& text) {
   messageBoxes_.push_back(title + ": " + text);
+  // Shown on the error stream too, so a test can see a box that a fatal exit put up.
+  std::fprintf(stderr, "message box %s: %s\n", title.c_str(), text.c_str());
 }

@@ -9,9 +9,9 @@
 #include "platform/PMessage.h"
 
 // A back-end without a window, for tests: events and messages come from a script, the
-// presented pictures, cursor moves, message boxes and beeps are recorded. Window opening
-// fails when "OpenWindow" is armed in PFailureInjection. While it exists it takes the beep
-// (PSystem::Beep) for itself.
+// presented pictures, cursor moves, message boxes (also printed on the error stream) and
+// beeps are recorded. Window opening fails when "OpenWindow" is armed in PFailureInjection.
+// While it exists it takes the beep (PSystem::Beep) for itself.
 class PFakeBackEnd : public PBackEnd {
  public:
   PFakeBackEnd();
