@@ -52,7 +52,10 @@ bool PSdlBackEnd::OpenWindow(const std::string& title, int32_t screenWidth, int3
       h = std::max(1, static_cast<int32_t>(h * scale));
     }
   } else {
+    // Made at the desktop's size from the start, so the window covers the desktop even where
+    // nothing honours the full-screen request (an X server without a window manager).
     flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    DesktopSize(w, h);
   }
   window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
   if (window_ == nullptr) return false;
