@@ -170,11 +170,9 @@ void PSurfaceOps::DrawLine(PSurface& destination, int32_t x1, int32_t y1, int32_
   int32_t y = y1;
   const bool wide = width > 1;
   for (;;) {
-    const bool atEnd = x == x2 && y == y2;
-    if (atEnd && !wide) break;  // a thin line leaves its end point out
+    if (x == x2 && y == y2) break;  // the end point is left out
     if (wide) Stamp(destination, x, y, pixel, width);
     else PutPixel(destination, x, y, pixel);
-    if (atEnd) break;
     const int32_t e2 = 2 * err;
     if (e2 >= dy) {
       err += dy;

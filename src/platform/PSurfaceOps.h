@@ -43,9 +43,9 @@ class PSurfaceOps {
   // Fills the rectangle (the whole surface when null) with the colour's low 16 bits (all 32
   // on a 32-bit surface).
   static PResult ColorFill(PSurface& destination, const PRect* rect, uint32_t colour);
-  // A solid line of the pixel value from (x1, y1) towards (x2, y2), clipped to the surface.
-  // A width of 1 or less draws one-pixel steps and leaves the end point out; a wider pen
-  // draws round ends over the whole length, both ends included.
+  // A solid line of the pixel value from (x1, y1) towards (x2, y2), clipped to the surface;
+  // the end point is left out. A width of 1 or less draws one-pixel steps; a wider pen puts a
+  // round tip of that diameter on every step.
   static void DrawLine(PSurface& destination, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                        uint32_t pixel, int32_t width);
 };

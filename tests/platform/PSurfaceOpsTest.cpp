@@ -105,8 +105,11 @@ TEST(PSurfaceOps, LinesLeaveTheirEndPointOut) {
   EXPECT_EQ(CountPixels(c, 9), 16);
 
   PSurface w(32, 32, PPixelFormat::kRGB565);
-  PSurfaceOps::DrawLine(w, 10, 10, 20, 10, 3, 3);  // a wide pen: 3 rows, round ends included
-  for (int x = 10; x <= 20; ++x) {
+  PSurfaceOps::DrawLine(w, 10, 10, 20, 10, 3, 3);  // a wide pen: 3 rows, the end point left out
+  EXPECT_EQ(w.Row16(10)[21], 0);
+  EXPECT_EQ(w.Row16(10)[20], 3);  // the tip of the last step reaches it
+  EXPECT_EQ(w.Row16(10)[8], 0);
+  for (int x = 9; x <= 20; ++x) {
     EXPECT_EQ(w.Row16(9)[x], 3) << x;
     EXPECT_EQ(w.Row16(10)[x], 3) << x;
     EXPECT_EQ(w.Row16(11)[x], 3) << x;
