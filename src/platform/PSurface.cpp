@@ -9,3 +9,9 @@ PSurface::PSurface(int32_t width, int32_t height, PPixelFormat format)
   // Zeroed memory: a new surface is black (and transparent in the alpha format).
   pixels_.assign(static_cast<size_t>(pitch_) * static_cast<size_t>(height_) + 4, 0);
 }
+
+bool PSurface::SwapPixels(PSurface& other) {
+  if (other.width_ != width_ || other.height_ != height_ || other.format_ != format_) return false;
+  pixels_.swap(other.pixels_);
+  return true;
+}

@@ -34,10 +34,25 @@ class PSurface {
     return reinterpret_cast<const uint32_t*>(pixels_.data() + static_cast<size_t>(y) * pitch_);
   }
 
+  // The source colour key: pixels whose own bits equal it are skipped by keyed copies.
+  void SetColorKey(uint32_t key) {
+    colorKey_ = key;
+    hasColorKey_ = true;
+  }
+  void ClearColorKey() { hasColorKey_ = false; }
+  bool HasColorKey() const { return hasColorKey_; }
+  uint32_t ColorKey() const { return colorKey_; }
+
+  // Exchanges the pixels of two surfaces of the same size and format, as a flip chain swaps
+  // its buffers: both objects stay where they are. False (and nothing changes) otherwise.
+  bool SwapPixels(PSurface& other);
+
  private:
   int32_t width_;
   int32_t height_;
   PPixelFormat format_;
   int32_t pitch_;
   std::vector<uint8_t> pixels_;
+  uint32_t colorKey_ = 0;
+  bool hasColorKey_ = false;
 };
