@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/PResult.h"
+
 class PSurface;
 
 // The 3-D device the renderer draws through. The renderer transforms, culls, clips and
@@ -9,11 +11,7 @@ class PSurface;
 // primitive types and vertex formats are those of the classic immediate-mode interface, so
 // that log lines and tests speak the same numbers.
 
-// Result of a device call: 0 success, a negative code on failure.
-using P3DResult = int32_t;
-constexpr P3DResult kP3DOk = 0;
-constexpr P3DResult kP3DInvalidCall = static_cast<int32_t>(0x80070057u);
-constexpr P3DResult kP3DNotSupported = static_cast<int32_t>(0x80004001u);
+// Device calls answer with the display layer's results (PResult::kOk on success).
 
 // Render states (the values the renderer writes are listed beside each).
 enum class P3DState : uint32_t {
@@ -112,18 +110,18 @@ class P3DDevice {
  public:
   virtual ~P3DDevice() = default;
 
-  virtual P3DResult GetCaps(P3DCaps& caps) = 0;
-  virtual P3DResult SetRenderState(P3DState state, uint32_t value) = 0;
-  virtual P3DResult GetRenderState(P3DState state, uint32_t& value) = 0;
-  virtual P3DResult SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) = 0;
+  virtual PResult GetCaps(P3DCaps& caps) = 0;
+  virtual PResult SetRenderState(P3DState state, uint32_t value) = 0;
+  virtual PResult GetRenderState(P3DState state, uint32_t& value) = 0;
+  virtual PResult SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) = 0;
   // Binds a 16-bit ARGB1555 surface (or none) to a stage. The surface must outlive its binding.
-  virtual P3DResult SetTexture(int32_t stage, const PSurface* texture) = 0;
-  virtual P3DResult BeginScene() = 0;
-  virtual P3DResult EndScene() = 0;
+  virtual PResult SetTexture(int32_t stage, const PSurface* texture) = 0;
+  virtual PResult BeginScene() = 0;
+  virtual PResult EndScene() = 0;
   // Clears the rectangles (clamped to the target) of the target and/or the depth buffer.
-  virtual P3DResult Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
+  virtual PResult Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
                           float depth) = 0;
   // Draws count vertices of the given format as a list, strip or fan, at once.
-  virtual P3DResult DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices,
+  virtual PResult DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices,
                                   int32_t count, uint32_t flags) = 0;
 };

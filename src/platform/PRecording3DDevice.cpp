@@ -24,60 +24,60 @@ uint32_t PRecording3DDevice::Call::Colour(int32_t i) const {
   return c;
 }
 
-P3DResult PRecording3DDevice::Record(Call call) {
-  P3DResult result = failures_[static_cast<int>(call.kind)];
+PResult PRecording3DDevice::Record(Call call) {
+  PResult result = failures_[static_cast<int>(call.kind)];
   calls_.push_back(std::move(call));
   return result;
 }
 
-P3DResult PRecording3DDevice::GetCaps(P3DCaps& caps) {
-  P3DResult result = Record(Call(Kind::kGetCaps));
-  if (result == kP3DOk) caps = caps_;
+PResult PRecording3DDevice::GetCaps(P3DCaps& caps) {
+  PResult result = Record(Call(Kind::kGetCaps));
+  if (result == PResult::kOk) caps = caps_;
   return result;
 }
 
-P3DResult PRecording3DDevice::SetRenderState(P3DState state, uint32_t value) {
+PResult PRecording3DDevice::SetRenderState(P3DState state, uint32_t value) {
   Call call(Kind::kSetRenderState);
   call.state = static_cast<uint32_t>(state);
   call.value = value;
-  P3DResult result = Record(std::move(call));
-  if (result == kP3DOk && static_cast<uint32_t>(state) < kP3DStateCount) states_[static_cast<uint32_t>(state)] = value;
+  PResult result = Record(std::move(call));
+  if (result == PResult::kOk && static_cast<uint32_t>(state) < kP3DStateCount) states_[static_cast<uint32_t>(state)] = value;
   return result;
 }
 
-P3DResult PRecording3DDevice::GetRenderState(P3DState state, uint32_t& value) {
+PResult PRecording3DDevice::GetRenderState(P3DState state, uint32_t& value) {
   Call call(Kind::kGetRenderState);
   call.state = static_cast<uint32_t>(state);
-  P3DResult result = Record(std::move(call));
-  if (result == kP3DOk) value = State(state);
+  PResult result = Record(std::move(call));
+  if (result == PResult::kOk) value = State(state);
   return result;
 }
 
-P3DResult PRecording3DDevice::SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) {
+PResult PRecording3DDevice::SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) {
   Call call(Kind::kSetTextureStageState);
   call.stage = stage;
   call.state = static_cast<uint32_t>(state);
   call.value = value;
-  P3DResult result = Record(std::move(call));
-  if (result == kP3DOk && stage == 0 && static_cast<uint32_t>(state) < kP3DStageStateCount)
+  PResult result = Record(std::move(call));
+  if (result == PResult::kOk && stage == 0 && static_cast<uint32_t>(state) < kP3DStageStateCount)
     stage_[static_cast<uint32_t>(state)] = value;
   return result;
 }
 
-P3DResult PRecording3DDevice::SetTexture(int32_t stage, const PSurface* texture) {
+PResult PRecording3DDevice::SetTexture(int32_t stage, const PSurface* texture) {
   Call call(Kind::kSetTexture);
   call.stage = stage;
   call.texture = texture;
-  P3DResult result = Record(std::move(call));
-  if (result == kP3DOk) texture_ = texture;
+  PResult result = Record(std::move(call));
+  if (result == PResult::kOk) texture_ = texture;
   return result;
 }
 
-P3DResult PRecording3DDevice::BeginScene() { return Record(Call(Kind::kBeginScene)); }
+PResult PRecording3DDevice::BeginScene() { return Record(Call(Kind::kBeginScene)); }
 
-P3DResult PRecording3DDevice::EndScene() { return Record(Call(Kind::kEndScene)); }
+PResult PRecording3DDevice::EndScene() { return Record(Call(Kind::kEndScene)); }
 
-P3DResult PRecording3DDevice::Clear(const P3DRect* /*rects*/, int32_t count, uint32_t flags, uint32_t colour,
+PResult PRecording3DDevice::Clear(const P3DRect* /*rects*/, int32_t count, uint32_t flags, uint32_t colour,
                                     float depth) {
   Call call(Kind::kClear);
   call.count = count;
@@ -87,7 +87,7 @@ P3DResult PRecording3DDevice::Clear(const P3DRect* /*rects*/, int32_t count, uin
   return Record(std::move(call));
 }
 
-P3DResult PRecording3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
+PResult PRecording3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
                                             uint32_t flags) {
   Call call(Kind::kDrawPrimitive);
   call.type = type;

@@ -50,20 +50,20 @@ class PRecording3DDevice : public P3DDevice {
 
   PRecording3DDevice();
 
-  P3DResult GetCaps(P3DCaps& caps) override;
-  P3DResult SetRenderState(P3DState state, uint32_t value) override;
-  P3DResult GetRenderState(P3DState state, uint32_t& value) override;
-  P3DResult SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) override;
-  P3DResult SetTexture(int32_t stage, const PSurface* texture) override;
-  P3DResult BeginScene() override;
-  P3DResult EndScene() override;
-  P3DResult Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour, float depth) override;
-  P3DResult DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
+  PResult GetCaps(P3DCaps& caps) override;
+  PResult SetRenderState(P3DState state, uint32_t value) override;
+  PResult GetRenderState(P3DState state, uint32_t& value) override;
+  PResult SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) override;
+  PResult SetTexture(int32_t stage, const PSurface* texture) override;
+  PResult BeginScene() override;
+  PResult EndScene() override;
+  PResult Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour, float depth) override;
+  PResult DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
                           uint32_t flags) override;
 
   void SetCaps(const P3DCaps& caps) { caps_ = caps; }
-  // Every later call of this kind fails with the result (kP3DOk makes it succeed again).
-  void Fail(Kind kind, P3DResult result) { failures_[static_cast<int>(kind)] = result; }
+  // Every later call of this kind fails with the result (PResult::kOk makes it succeed again).
+  void Fail(Kind kind, PResult result) { failures_[static_cast<int>(kind)] = result; }
 
   const std::vector<Call>& Calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
@@ -79,10 +79,10 @@ class PRecording3DDevice : public P3DDevice {
   const PSurface* Texture() const { return texture_; }
 
  private:
-  P3DResult Record(Call call);
+  PResult Record(Call call);
 
   P3DCaps caps_;
-  std::array<P3DResult, kKindCount> failures_{};
+  std::array<PResult, kKindCount> failures_{};
   std::vector<Call> calls_;
   std::array<uint32_t, kP3DStateCount> states_{};
   std::array<uint32_t, kP3DStageStateCount> stage_{};

@@ -348,84 +348,84 @@ PSoft3DDevice::PSoft3DDevice(PSurface* target)
 
 PSoft3DDevice::~PSoft3DDevice() = default;
 
-P3DResult PSoft3DDevice::GetCaps(P3DCaps& caps) {
+PResult PSoft3DDevice::GetCaps(P3DCaps& caps) {
   caps.fog = true;
   caps.translucentSortIndependent = false;
   caps.maxTextureWidth = kMaxTextureSide;
   caps.maxTextureHeight = kMaxTextureSide;
-  return kP3DOk;
+  return PResult::kOk;
 }
 
-P3DResult PSoft3DDevice::SetRenderState(P3DState state, uint32_t value) {
+PResult PSoft3DDevice::SetRenderState(P3DState state, uint32_t value) {
   uint32_t index = static_cast<uint32_t>(state);
-  if (index >= kP3DStateCount) return kP3DInvalidCall;
+  if (index >= kP3DStateCount) return PResult::kInvalidParams;
   switch (state) {
     case P3DState::kZFunc:
     case P3DState::kAlphaFunc:
-      if (value < P3DCompare::kNever || value > P3DCompare::kAlways) return kP3DInvalidCall;
+      if (value < P3DCompare::kNever || value > P3DCompare::kAlways) return PResult::kInvalidParams;
       break;
     case P3DState::kSrcBlend:
     case P3DState::kDestBlend:
       if (value != P3DBlend::kZero && value != P3DBlend::kOne && value != P3DBlend::kSrcAlpha &&
           value != P3DBlend::kInvSrcAlpha)
-        return kP3DNotSupported;
+        return PResult::kUnsupported;
       break;
     default: break;
   }
   states_[index] = value;
-  return kP3DOk;
+  return PResult::kOk;
 }
 
-P3DResult PSoft3DDevice::GetRenderState(P3DState state, uint32_t& value) {
+PResult PSoft3DDevice::GetRenderState(P3DState state, uint32_t& value) {
   uint32_t index = static_cast<uint32_t>(state);
-  if (index >= kP3DStateCount) return kP3DInvalidCall;
+  if (index >= kP3DStateCount) return PResult::kInvalidParams;
   value = states_[index];
-  return kP3DOk;
+  return PResult::kOk;
 }
 
-P3DResult PSoft3DDevice::SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) {
+PResult PSoft3DDevice::SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) {
   uint32_t index = static_cast<uint32_t>(state);
-  if (stage != 0 || index >= kP3DStageStateCount) return kP3DInvalidCall;
+  if (stage != 0 || index >= kP3DStageStateCount) return PResult::kInvalidParams;
   switch (state) {
     case P3DStageState::kColorOp:
     case P3DStageState::kAlphaOp:
-      if (value < P3DTextureOp::kDisable || value > P3DTextureOp::kModulate) return kP3DNotSupported;
+      if (value < P3DTextureOp::kDisable || value > P3DTextureOp::kModulate) return PResult::kUnsupported;
       break;
     case P3DStageState::kMagFilter:
     case P3DStageState::kMinFilter:
-      if (value != P3DFilter::kPoint && value != P3DFilter::kLinear) return kP3DNotSupported;
+      if (value != P3DFilter::kPoint && value != P3DFilter::kLinear) return PResult::kUnsupported;
       break;
     default: break;
   }
   stage_[index] = value;
-  return kP3DOk;
+  return PResult::kOk;
 }
 
-P3DResult PSoft3DDevice::SetTexture(int32_t stage, const PSurface* texture) {
-  if (stage != 0) return kP3DInvalidCall;
+PResult PSoft3DDevice::SetTexture(int32_t stage, const PSurface* texture) {
+  if (stage != 0) return PResult::kInvalidParams;
   if (texture != nullptr &&
       (texture->Format() != PPixelFormat::kARGB1555 || texture->Width() < 1 || texture->Height() < 1 ||
        texture->Width() > kMaxTextureSide || texture->Height() > kMaxTextureSide))
-    return kP3DInvalidCall;
+    return PResult::kInvalidParams;
   texture_ = texture;
-  return kP3DOk;
+  return PResult::kOk;
 }
 
-P3DResult PSoft3DDevice::BeginScene() {
-  if (inScene_) return kP3DInvalidCall;
+PResult PSoft3DDevice::BeginScene() {
+  if (inScene_) return PResult::kInvalidParams;
   inScene_ = true;
-  return kP3DOk;
+  return PResult::kOk;
 }
 
-P3DResult PSoft3DDevice::EndScene() {
-  if (!inScene_) return kP3DInvalidCall;
+PResult PSoft3DDevice::EndScene() {
+  if (!inScene_) return PResult::kInvalidParams;
   inScene_ = false;
-  return kP3DOk;
+  return PResult::kOk;
 }
 
-P3DResult PSoft3DDevice::Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
+PResult PSoft3DDevice::Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
                                float depth) {
-  if (count < 0 || (count > 0 && rects == nullptr)) return kP3DInvalidCall;
+  if (count < 0 || (count > 0 && rects == nullptr)) return PResult::kInvalidParams;
   uint16_t depthValue = DepthOf(depth);
   for (int32_t i = 0; i < count; ++i) {
     int32_t left = std::max(rects[i].left, 0), top = std::max(rects[i].top, 0);
@@ -449,7 +449,7 @@ P3DResult PSoft3DDevice::Clear(const P3DRect* rects, int32_t count, uint32_t fla
       }
     }
   }
-  return kP3DOk;
+  return PResult::kOk;
 }
 
 void PSoft3DDevice::ResolveState(Setup& s, bool textured) const {
@@ -614,14 +614,14 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   }
 }
 
-P3DResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
+PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
                                        uint32_t /*flags*/) {
-  if (format != kP3DColouredFormat && format != kP3DTexturedFormat) return kP3DInvalidCall;
+  if (format != kP3DColouredFormat && format != kP3DTexturedFormat) return PResult::kInvalidParams;
   if (type != P3DPrimitive::kTriangleList && type != P3DPrimitive::kTriangleStrip &&
       type != P3DPrimitive::kTriangleFan)
-    return kP3DInvalidCall;
-  if (count < 0 || (count > 0 && vertices == nullptr)) return kP3DInvalidCall;
-  if (target_ == nullptr || width_ == 0 || height_ == 0 || count < 3) return kP3DOk;
+    return PResult::kInvalidParams;
+  if (count < 0 || (count > 0 && vertices == nullptr)) return PResult::kInvalidParams;
+  if (target_ == nullptr || width_ == 0 || height_ == 0 || count < 3) return PResult::kOk;
 
   bool textured = format == kP3DTexturedFormat;
   Setup s;
@@ -671,5 +671,5 @@ P3DResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const
       break;
     }
   }
-  return kP3DOk;
+  return PResult::kOk;
 }

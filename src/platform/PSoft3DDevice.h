@@ -28,16 +28,16 @@ class PSoft3DDevice : public P3DDevice {
   explicit PSoft3DDevice(PSurface* target);
   ~PSoft3DDevice() override;
 
-  P3DResult GetCaps(P3DCaps& caps) override;
-  P3DResult SetRenderState(P3DState state, uint32_t value) override;
-  P3DResult GetRenderState(P3DState state, uint32_t& value) override;
-  P3DResult SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) override;
-  P3DResult SetTexture(int32_t stage, const PSurface* texture) override;
-  P3DResult BeginScene() override;
-  P3DResult EndScene() override;
-  P3DResult Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
+  PResult GetCaps(P3DCaps& caps) override;
+  PResult SetRenderState(P3DState state, uint32_t value) override;
+  PResult GetRenderState(P3DState state, uint32_t& value) override;
+  PResult SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) override;
+  PResult SetTexture(int32_t stage, const PSurface* texture) override;
+  PResult BeginScene() override;
+  PResult EndScene() override;
+  PResult Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
                   float depth) override;
-  P3DResult DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
+  PResult DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
                           uint32_t flags) override;
 
   PSurface* Target() const { return target_; }

@@ -54,7 +54,7 @@ struct Fixture {
   }
   void Quad(float x0, float y0, float x1, float y1, float z, uint32_t colour, float rhw = 1.0f) {
     CV v[4] = {{x0, y0, z, rhw, colour}, {x1, y0, z, rhw, colour}, {x1, y1, z, rhw, colour}, {x0, y1, z, rhw, colour}};
-    EXPECT_EQ(device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DColouredFormat, v, 4, kP3DDrawFlags), kP3DOk);
+    EXPECT_EQ(device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DColouredFormat, v, 4, kP3DDrawFlags), PResult::kOk);
   }
   int Lit() const {
     int n = 0;
@@ -108,7 +108,7 @@ TEST(PSoft3DDevice, SharedEdgesAreDrawnExactlyOnce) {
   fan.back() = fan[1];
   ASSERT_EQ(f.device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DColouredFormat, fan.data(),
                                    static_cast<int32_t>(fan.size()), 0),
-            kP3DOk);
+            PResult::kOk);
   int inside = 0;
   for (int y = 0; y < 48; ++y)
     for (int x = 0; x < 48; ++x) {
@@ -180,7 +180,7 @@ TEST(PSoft3DDevice, AlphaTestedTexelWritesNothing) {
   P3DRect all{0, 0, 8, 8};
   f.device.Clear(&all, 1, kP3DClearZBuffer | kP3DClearTarget, 0x00112233, 1.0f);
   TV v[4] = {{0, 0, 0.5f, 1, 0, 0}, {8, 0, 0.5f, 1, 1, 0}, {8, 8, 0.5f, 1, 1, 1}, {0, 8, 0.5f, 1, 0, 1}};
-  ASSERT_EQ(f.device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DTexturedFormat, v, 4, 0), kP3DOk);
+  ASSERT_EQ(f.device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DTexturedFormat, v, 4, 0), PResult::kOk);
   EXPECT_EQ(Pixel(f.target, 1, 3), 0x00112233u);
   EXPECT_EQ(f.device.Depth(1, 3), 0xFFFF);
   EXPECT_EQ(Pixel(f.target, 6, 3), 0x0000FF00u);
@@ -320,18 +320,18 @@ TEST(PSoft3DDevice, DropsNonFiniteAndBehindTheEye) {
   CV behind[3] = {{0, 0, 0.5f, 1, 0xFFFFFFFF}, {10, 0, 0.5f, 0, 0xFFFFFFFF}, {0, 10, 0.5f, 1, 0xFFFFFFFF}};
   CV negative[3] = {{0, 0, 0.5f, -1, 0xFFFFFFFF}, {10, 0, 0.5f, -1, 0xFFFFFFFF}, {0, 10, 0.5f, -1, 0xFFFFFFFF}};
   for (auto* v : {nan, inf, behind, negative})
-    EXPECT_EQ(f.device.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DColouredFormat, v, 3, 0), kP3DOk);
+    EXPECT_EQ(f.device.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DColouredFormat, v, 3, 0), PResult::kOk);
   EXPECT_EQ(f.Lit(), 0);
   // Huge but finite corners are cut to the target.
   CV huge[3] = {{-1e30f, -1e30f, 0.5f, 1, 0xFFFFFFFF}, {1e30f, -1e29f, 0.5f, 1, 0xFFFFFFFF}, {0, 1e30f, 0.5f, 1, 0xFFFFFFFF}};
-  EXPECT_EQ(f.device.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DColouredFormat, huge, 3, 0), kP3DOk);
+  EXPECT_EQ(f.device.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DColouredFormat, huge, 3, 0), PResult::kOk);
   EXPECT_EQ(f.Lit(), 32 * 32);
   // Bad calls are refused.
-  EXPECT_NE(f.device.DrawPrimitive(P3DPrimitive::kTriangleList, 0x42, huge, 3, 0), kP3DOk);
-  EXPECT_NE(f.device.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DColouredFormat, nullptr, 3, 0), kP3DOk);
-  EXPECT_NE(f.device.DrawPrimitive(static_cast<P3DPrimitive>(1), kP3DColouredFormat, huge, 3, 0), kP3DOk);
+  EXPECT_NE(f.device.DrawPrimitive(P3DPrimitive::kTriangleList, 0x42, huge, 3, 0), PResult::kOk);
+  EXPECT_NE(f.device.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DColouredFormat, nullptr, 3, 0), PResult::kOk);
+  EXPECT_NE(f.device.DrawPrimitive(static_cast<P3DPrimitive>(1), kP3DColouredFormat, huge, 3, 0), PResult::kOk);
   PSurface wrong(4, 4, PPixelFormat::kRGB565);
-  EXPECT_NE(f.device.SetTexture(0, &wrong), kP3DOk);
+  EXPECT_NE(f.device.SetTexture(0, &wrong), PResult::kOk);
 }
 
 TEST(PSoft3DDevice, StripsListsAndFansCoverTheSameSquare) {
@@ -414,7 +414,7 @@ TEST(PSoft3DDevice, RandomGarbageNeverWritesOutsideTheTarget) {
     device.SetRenderState(P3DState::kZFunc, (mode & 4) ? P3DCompare::kLessEqual : P3DCompare::kAlways);
     ASSERT_EQ(device.DrawPrimitive(P3DPrimitive::kTriangleList, (mode & 2) ? kP3DColouredFormat : kP3DTexturedFormat,
                                    v, 3, 0),
-              kP3DOk);
+              PResult::kOk);
   }
   int lit = 0;
   for (int y = 0; y < 13; ++y) {

@@ -30,7 +30,7 @@ bool GGraph3D::Init3D() {
 
   P3DDevice* device = host_->Device();
   P3DCaps caps;
-  if (device->GetCaps(caps) == kP3DOk) {
+  if (device->GetCaps(caps) == PResult::kOk) {
     fogCapable_ = caps.fog;
     sortIndependent_ = caps.translucentSortIndependent;
     maxTextureSize_ = caps.maxTextureWidth < caps.maxTextureHeight ? caps.maxTextureWidth : caps.maxTextureHeight;
@@ -109,7 +109,7 @@ void GGraph3D::SetTexture(GGraph3DTexture* graphic) {
   const PSurface* surface = graphic->GetTexture();
   if (surface == nullptr) GErrorLog::LogError(">>> Set NULL Texture");
   P3DDevice* device = host_->Device();
-  if (device->SetTexture(0, surface) != kP3DOk) FatalError(2523, "GGraph3D");
+  if (device->SetTexture(0, surface) != PResult::kOk) FatalError(2523, "GGraph3D");
   if (texture_ == nullptr) {
     device->SetTextureStageState(0, P3DStageState::kColorOp, P3DTextureOp::kSelectArg1);
     device->SetTextureStageState(0, P3DStageState::kAlphaOp,
@@ -169,11 +169,11 @@ bool GGraph3D::RenderBegin() {
   texture_ = nullptr;
   P3DDevice* device = host_->Device();
   P3DRect screen{0, 0, host_->ScreenWidth(), host_->ScreenHeight()};
-  if (device->Clear(&screen, 1, kP3DClearZBuffer, 0, 1.0f) != kP3DOk) FatalError(2700, "GGraph3D");
-  P3DResult result = device->BeginScene();
-  if (result != kP3DOk) {
-    GErrorLog::LogValue("GGraph3D::RenderBegin failure (BeginScene) error code ", result);
-    GErrorLog::LogValue("  NOTE: DDERR_SURFACELOST = ", static_cast<int32_t>(0x887601C2u));
+  if (device->Clear(&screen, 1, kP3DClearZBuffer, 0, 1.0f) != PResult::kOk) FatalError(2700, "GGraph3D");
+  PResult result = device->BeginScene();
+  if (result != PResult::kOk) {
+    GErrorLog::LogValue("GGraph3D::RenderBegin failure (BeginScene) error code ", PResultCode(result));
+    GErrorLog::LogValue("  NOTE: DDERR_SURFACELOST = ", PResultCode(PResult::kSurfaceLost));
     return false;
   }
   alphaWrite_ = 0;
@@ -193,13 +193,13 @@ void GGraph3D::FlushTextQueue() {
 void GGraph3D::RenderEnd() {
   FlushTextQueue();
   if (queueWrite_ > 0) DrainTranslucentQueue();
-  P3DResult result = host_->Device()->EndScene();
-  if (result != kP3DOk) {
-    GErrorLog::LogValue("EndScene error: ", result);
+  PResult result = host_->Device()->EndScene();
+  if (result != PResult::kOk) {
+    GErrorLog::LogValue("EndScene error: ", PResultCode(result));
     return;
   }
   result = host_->Flip();
-  if (result != kP3DOk) GErrorLog::LogValue("Flip error: ", result);
+  if (result != PResult::kOk) GErrorLog::LogValue("Flip error: ", PResultCode(result));
 }
 
 // ---- Texture memory ----

@@ -11,6 +11,7 @@
 #include "platform/P3DDevice.h"
 
 class GGraph3DHost;
+class GObjectGroup;
 class GGraph3DTexture;
 
 // The 3-D renderer. It keeps a current transform with a stack of saved ones and its own
@@ -165,10 +166,13 @@ class GGraph3D : public GObject {
     ClipVertex v[kMaxPolygon];
   };
   // A queued translucent record, as sorted at the end of the frame.
-  struct TranslucentItem {
-    float key;       // screen z of the first three corners, summed
-    size_t offset;   // of the record in the queue
-    uint8_t alpha;   // textured records: the colour's alpha when queued
+  class TranslucentItem : public GObject {
+   public:
+    TranslucentItem(float k, size_t o, uint8_t a) : key(k), offset(o), alpha(a) {}
+    ~TranslucentItem() override = default;
+    float key;      // screen z of the first three corners, summed
+    size_t offset;  // of the record in the queue
+    uint8_t alpha;  // textured records: the colour's alpha when queued
   };
 
   GTransform& Current() { return stack_[current_]; }
@@ -177,12 +181,13 @@ class GGraph3D : public GObject {
   bool ClipPolygon();
   void RecordPickPoint();
   void WidenScreenBounds(float x, float y);
-  // -1 when a is farther (drawn first), 1 when nearer, 0 when equal.
-  static int32_t CompareTranslucentItems(const TranslucentItem& a, const TranslucentItem& b);
+  // Of two TranslucentItems: -1 when a is farther (drawn first), 1 when nearer, 0 when equal.
+  static int32_t CompareTranslucentItems(GObject* a, GObject* b, void* unused);
   void Submit(P3DPrimitive type, int32_t n, const void* vertices, bool textured);
   void Queue(P3DPrimitive type, int32_t n, const void* vertices, bool textured);
   void DrawAtOnce(P3DPrimitive type, int32_t n, const void* vertices, bool textured);
-  void BuildTranslucentList();
+  // A new owning group of the queue's records, sorted farthest first.
+  GObjectGroup* BuildTranslucentList();
   void DrawTranslucentItem(const TranslucentItem& item);
   void DrainTranslucentQueue();
   void DisableStage();
@@ -250,7 +255,6 @@ class GGraph3D : public GObject {
   size_t alphaWrite_ = 0;
   size_t alphaRead_ = 0;
   int32_t textureMemory_ = 0;
-  std::vector<TranslucentItem> items_;
 };
 
 // The renderer while the display runs in 3-D, else null.

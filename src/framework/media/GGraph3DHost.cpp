@@ -14,10 +14,10 @@ int32_t GGraph3DHost::ScreenHeight() const { return backBuffer_ ? backBuffer_->H
 
 void GGraph3DHost::SetDefaultRenderStates() {
   P3DDevice* d = Device();
-  if (d->SetRenderState(P3DState::kZEnable, 1) != kP3DOk) FatalError(1999, "GKernel");
-  if (d->SetRenderState(P3DState::kZFunc, P3DCompare::kLessEqual) != kP3DOk) FatalError(2001, "GKernel");
-  if (d->SetRenderState(P3DState::kCullMode, P3DCull::kNone) != kP3DOk) FatalError(2003, "GKernel");
-  if (d->SetRenderState(P3DState::kShadeMode, P3DShade::kFlat) != kP3DOk) FatalError(2007, "GKernel");
+  if (d->SetRenderState(P3DState::kZEnable, 1) != PResult::kOk) FatalError(1999, "GKernel");
+  if (d->SetRenderState(P3DState::kZFunc, P3DCompare::kLessEqual) != PResult::kOk) FatalError(2001, "GKernel");
+  if (d->SetRenderState(P3DState::kCullMode, P3DCull::kNone) != PResult::kOk) FatalError(2003, "GKernel");
+  if (d->SetRenderState(P3DState::kShadeMode, P3DShade::kFlat) != PResult::kOk) FatalError(2007, "GKernel");
   bool hardware = IsHardwareDevice();
   // Failures of these are of no consequence.
   d->SetTextureStageState(0, P3DStageState::kMagFilter, hardware ? P3DFilter::kLinear : P3DFilter::kPoint);
@@ -26,12 +26,12 @@ void GGraph3DHost::SetDefaultRenderStates() {
   d->SetRenderState(P3DState::kAlphaBlendEnable, hardware ? 1 : 0);
   d->SetRenderState(P3DState::kSrcBlend, P3DBlend::kSrcAlpha);
   d->SetRenderState(P3DState::kDestBlend, P3DBlend::kInvSrcAlpha);
-  if (d->SetRenderState(P3DState::kAlphaTestEnable, 1) != kP3DOk) FatalError(2032, "GKernel");
-  if (d->SetRenderState(P3DState::kAlphaRef, 0) != kP3DOk) FatalError(2034, "GKernel");
-  if (d->SetRenderState(P3DState::kAlphaFunc, P3DCompare::kGreater) != kP3DOk) FatalError(2036, "GKernel");
+  if (d->SetRenderState(P3DState::kAlphaTestEnable, 1) != PResult::kOk) FatalError(2032, "GKernel");
+  if (d->SetRenderState(P3DState::kAlphaRef, 0) != PResult::kOk) FatalError(2034, "GKernel");
+  if (d->SetRenderState(P3DState::kAlphaFunc, P3DCompare::kGreater) != PResult::kOk) FatalError(2036, "GKernel");
 }
 
-P3DResult GGraph3DHost::Flip() { return kP3DOk; }
+PResult GGraph3DHost::Flip() { return PResult::kOk; }
 
 void GGraph3DHost::FlipToGDISurface() {}
 

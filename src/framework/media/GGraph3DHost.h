@@ -28,7 +28,7 @@ class GGraph3DHost {
   // The display's render-state defaults, set when the renderer completes its set-up.
   virtual void SetDefaultRenderStates();
   // Shows the finished back buffer; the result of the flip.
-  virtual P3DResult Flip();
+  virtual PResult Flip();
   // Gives the display back to the desktop before the renderer goes away.
   virtual void FlipToGDISurface();
   // A screen pixel value (RGB565) as 0xFFRRGGBB.

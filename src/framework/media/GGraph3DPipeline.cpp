@@ -29,7 +29,7 @@ inline bool Inside(int plane, float x, float y, float z, float w) {
 
 void GGraph3D::DrawPrimitive(P3DDevice* device, P3DPrimitive type, uint32_t format, const void* vertices,
                              int32_t count) {
-  if (device->DrawPrimitive(type, format, vertices, count, kP3DDrawFlags) != kP3DOk) FatalError(280, "GGraph3D");
+  if (device->DrawPrimitive(type, format, vertices, count, kP3DDrawFlags) != PResult::kOk) FatalError(280, "GGraph3D");
 }
 
 bool GGraph3D::SetupTriangle(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3,

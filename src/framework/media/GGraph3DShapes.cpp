@@ -117,9 +117,9 @@ void GGraph3D::FillRect2D(const GRect& rect, uint16_t pixel) {
   if (!PrepareScreenRect(r, pixel, v)) return;
   if (texture_ != nullptr) DisableStage();
   P3DDevice* device = host_->Device();
-  if (device->SetRenderState(P3DState::kZFunc, P3DCompare::kAlways) != kP3DOk) FatalError(5527, "GGraph3D");
+  if (device->SetRenderState(P3DState::kZFunc, P3DCompare::kAlways) != PResult::kOk) FatalError(5527, "GGraph3D");
   DrawPrimitive(device, P3DPrimitive::kTriangleFan, kP3DColouredFormat, v, 4);
-  if (device->SetRenderState(P3DState::kZFunc, P3DCompare::kLessEqual) != kP3DOk) FatalError(5532, "GGraph3D");
+  if (device->SetRenderState(P3DState::kZFunc, P3DCompare::kLessEqual) != PResult::kOk) FatalError(5532, "GGraph3D");
 }
 
 void GGraph3D::FrameRect2D(GRect& rect, uint16_t pixel) {

@@ -1,10 +1,10 @@
 // Deferred translucent triangles: on a device that needs translucent triangles drawn back
 // to front, the pipeline's translucent output is copied, already in screen space, into a
 // fixed queue and drawn farthest first at the end of the frame.
-#include <algorithm>
 #include <cstring>
 
 #include "framework/core/GErrorLog.h"
+#include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
@@ -31,13 +31,14 @@ size_t VertexBytes(bool textured) { return textured ? sizeof(TexturedScreenVerte
 
 }  // namespace
 
-int32_t GGraph3D::CompareTranslucentItems(const TranslucentItem& a, const TranslucentItem& b) {
+int32_t GGraph3D::CompareTranslucentItems(GObject* a, GObject* b, void* /*unused*/) {
   // Farther (larger key) first. A key that is not a number counts as nearer than any number
   // and equal to another such key, so that the order stays consistent for the sort.
-  bool aNaN = !(a.key == a.key), bNaN = !(b.key == b.key);
+  float ka = static_cast<TranslucentItem*>(a)->key, kb = static_cast<TranslucentItem*>(b)->key;
+  bool aNaN = !(ka == ka), bNaN = !(kb == kb);
   if (aNaN || bNaN) return aNaN == bNaN ? 0 : (aNaN ? 1 : -1);
-  if (a.key > b.key) return -1;
-  if (a.key < b.key) return 1;
+  if (ka > kb) return -1;
+  if (ka < kb) return 1;
   return 0;
 }
 
@@ -96,8 +97,9 @@ void GGraph3D::DrawAtOnce(P3DPrimitive type, int32_t n, const void* vertices, bo
   device->SetRenderState(P3DState::kAlphaBlendEnable, savedBlend);
 }
 
-void GGraph3D::BuildTranslucentList() {
-  items_.clear();
+GObjectGroup* GGraph3D::BuildTranslucentList() {
+  GObjectGroup* list = new GObjectGroup;
+  list->IObjectGroup();
   size_t offset = 0;
   while (offset < queueWrite_) {
     RecordHeader header;
@@ -110,13 +112,11 @@ void GGraph3D::BuildTranslucentList() {
       key += z;
     }
     uint8_t alpha = header.textured != 0 ? alpha_[alphaRead_++] : 0xFF;
-    items_.push_back({key, offset, alpha});
+    list->Append(new TranslucentItem(key, offset, alpha));
     offset += kHeaderBytes + size * static_cast<size_t>(header.count);
   }
-  // A stable sort, so that equal keys keep the order they came in on every machine.
-  std::stable_sort(items_.begin(), items_.end(), [](const TranslucentItem& a, const TranslucentItem& b) {
-    return CompareTranslucentItems(a, b) < 0;
-  });
+  list->QuickSort(&CompareTranslucentItems, nullptr);
+  return list;
 }
 
 void GGraph3D::DrawTranslucentItem(const TranslucentItem& item) {
@@ -148,9 +148,13 @@ void GGraph3D::DrainTranslucentQueue() {
   alphaRead_ = 0;
   translucentPhase_ = true;
   texture_ = nullptr;
-  BuildTranslucentList();
-  for (const TranslucentItem& item : items_) DrawTranslucentItem(item);
-  items_.clear();
+  GObjectGroup* list = BuildTranslucentList();
+  list->ForEach(
+      [](GObject* item, void* renderer) {
+        static_cast<GGraph3D*>(renderer)->DrawTranslucentItem(*static_cast<TranslucentItem*>(item));
+      },
+      this);
+  SafeDelete(list);
   device->SetRenderState(P3DState::kAlphaBlendEnable, savedBlend);
   translucentPhase_ = false;
 }

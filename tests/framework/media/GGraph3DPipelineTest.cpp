@@ -277,12 +277,13 @@ TEST(GGraph3DPipeline, TranslucentTrianglesAreDrawnFarthestFirst) {
 TEST(GGraph3DPipeline, SortingIsSafeWithKeysThatAreNotNumbers) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   using Item = RendererProbe::TranslucentItem;
-  Item a{2.7f, 0, 0}, b{1.2f, 0, 0}, n{nan, 0, 0};
-  EXPECT_EQ(RendererProbe::CompareTranslucentItems(a, b), -1);
-  EXPECT_EQ(RendererProbe::CompareTranslucentItems(b, a), 1);
-  EXPECT_EQ(RendererProbe::CompareTranslucentItems(a, n), -1);
-  EXPECT_EQ(RendererProbe::CompareTranslucentItems(n, a), 1);
-  EXPECT_EQ(RendererProbe::CompareTranslucentItems(n, n), 0);
+  Item a(2.7f, 0, 0), b(1.2f, 0, 0), n(nan, 0, 0), m(nan, 0, 0);
+  auto compare = [](Item& x, Item& y) { return RendererProbe::CompareTranslucentItems(&x, &y, nullptr); };
+  EXPECT_EQ(compare(a, b), -1);
+  EXPECT_EQ(compare(b, a), 1);
+  EXPECT_EQ(compare(a, n), -1);
+  EXPECT_EQ(compare(n, a), 1);
+  EXPECT_EQ(compare(n, m), 0);
 
   // A queue of many records, some with keys that are not numbers, drains completely with
   // the numbered ones farthest first and the others last.

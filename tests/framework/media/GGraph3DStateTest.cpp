@@ -220,7 +220,7 @@ TEST(GGraph3DState, SetUpReadsTheDeviceCapabilities) {
 
   PSurface screen(8, 8, PPixelFormat::kRGB565);
   PRecording3DDevice device;
-  device.Fail(Kind::kGetCaps, kP3DInvalidCall);
+  device.Fail(Kind::kGetCaps, PResult::kInvalidParams);
   GGraph3DHost host(&device, &screen, false);
   RendererProbe renderer(&host);
   EXPECT_TRUE(renderer.Init3D());
@@ -251,10 +251,10 @@ TEST(GGraph3DState, FramesBeginAndEnd) {
   ASSERT_EQ(rig.device.Calls().size(), 1u);
   EXPECT_EQ(rig.device.Calls()[0].kind, Kind::kEndScene);
 
-  rig.device.Fail(Kind::kBeginScene, -5);
+  rig.device.Fail(Kind::kBeginScene, static_cast<PResult>(-5));
   EXPECT_FALSE(rig.r->RenderBegin());
-  rig.device.Fail(Kind::kBeginScene, kP3DOk);
-  rig.device.Fail(Kind::kEndScene, -7);
+  rig.device.Fail(Kind::kBeginScene, PResult::kOk);
+  rig.device.Fail(Kind::kEndScene, static_cast<PResult>(-7));
   rig.r->RenderEnd();
   GErrorLog::Close();
   EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"),
