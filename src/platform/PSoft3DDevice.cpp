@@ -35,10 +35,13 @@ struct PSoft3DDevice::Setup {
   bool depthTest = false;
   uint32_t depthFunc = P3DCompare::kLessEqual;
   bool depthWrite = false;
-  bool alphaTest = false;
-  uint32_t alphaFunc = P3DCompare::kAlways;
-  uint32_t alphaRef = 0;
+  // The alpha test as a range: a passes when (a - alphaLow) <= alphaSpan differs from
+  // alphaInvert (not-equal and never are inverted ranges).
+  uint32_t alphaLow = 0;
+  uint32_t alphaSpan = 255;
+  bool alphaInvert = false;
   bool blend = false;
+  bool standardBlend = false;  // source alpha, inverse source alpha
   uint32_t srcBlend = P3DBlend::kOne;
   uint32_t destBlend = P3DBlend::kZero;
   bool fog = false;
@@ -54,21 +57,26 @@ constexpr int kDepthAlways = 0;
 constexpr int kDepthLessEqual = 1;
 constexpr int kDepthOther = 2;
 
-// ARGB1555 to ARGB8888, each channel widened by repeating its top bits.
+// ARGB1555 to ARGB8888, each channel widened by repeating its top bits. The widening adds
+// up separately over the low and the high byte of a texel (green's top bits included), so
+// two small tables that stay in the first-level cache do it.
 struct Expand1555 {
-  uint32_t table[65536];
+  uint32_t low[256];
+  uint32_t high[256];
   Expand1555() {
-    for (uint32_t p = 0; p < 65536; ++p) {
-      uint32_t r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
-      uint32_t a = (p & 0x8000) ? 255 : 0;
-      table[p] = a << 24 | ((r << 3) | (r >> 2)) << 16 | ((g << 3) | (g >> 2)) << 8 | ((b << 3) | (b >> 2));
+    for (uint32_t byte = 0; byte < 256; ++byte) {
+      uint32_t b = byte & 31, gLow = byte >> 5;
+      low[byte] = ((gLow << 3) + (gLow >> 2)) << 8 | ((b << 3) | (b >> 2));
+      uint32_t gHigh = byte & 3, r = (byte >> 2) & 31, a = (byte & 0x80) ? 255 : 0;
+      high[byte] = a << 24 | ((r << 3) | (r >> 2)) << 16 | ((gHigh << 6) + (gHigh << 1)) << 8;
     }
   }
 };
-const uint32_t* ExpandTable() {
+const Expand1555& ExpandTable() {
   static const Expand1555 expand;
-  return expand.table;
+  return expand;
 }
+inline uint32_t Expand(const Expand1555& e, uint16_t texel) { return e.low[texel & 255] + e.high[texel >> 8]; }
 
 // Rounded x / 255 for x in [0, 65535 * 2].
 inline uint32_t Div255(uint32_t x) {
@@ -109,6 +117,14 @@ inline int32_t TexelFixed(float f) {
   return static_cast<int32_t>(Clamp(f, -kLimit, kLimit));
 }
 
+// The smallest integer not below x, held in [0, limit]; not-a-number gives 0.
+inline int32_t CeilInto(double x, int32_t limit) {
+  if (!(x > 0.0)) return 0;
+  if (x >= static_cast<double>(limit)) return limit;
+  int32_t i = static_cast<int32_t>(x);
+  return static_cast<double>(i) < x ? i + 1 : i;
+}
+
 inline uint16_t DepthOf(float z) {
   return static_cast<uint16_t>(Clamp(z, 0.0f, 1.0f) * 65535.0f + 0.5f);
 }
@@ -119,10 +135,10 @@ inline int32_t Wrap(int32_t i, int32_t size, bool pow2) {
   return m < 0 ? m + size : m;
 }
 
-inline uint32_t PointSample(const PSoft3DDevice::Setup& s, float u, float v, const uint32_t* expand) {
+inline uint32_t PointSample(const PSoft3DDevice::Setup& s, float u, float v, const Expand1555& expand) {
   int32_t x = Wrap(TexelFixed(u * s.texScaleU) >> 8, s.texWidth, s.texPow2);
   int32_t y = Wrap(TexelFixed(v * s.texScaleV) >> 8, s.texHeight, s.texPow2);
-  return expand[s.texels[static_cast<size_t>(y) * s.texPitch + x]];
+  return Expand(expand, s.texels[static_cast<size_t>(y) * s.texPitch + x]);
 }
 
 // Lerps the four 8-bit channels of two ARGB values, two channels per multiply.
@@ -133,7 +149,7 @@ inline uint32_t Lerp(uint32_t p0, uint32_t p1, uint32_t f) {
   return ag | rb;
 }
 
-inline uint32_t BilinearSample(const PSoft3DDevice::Setup& s, float u, float v, const uint32_t* expand) {
+inline uint32_t BilinearSample(const PSoft3DDevice::Setup& s, float u, float v, const Expand1555& expand) {
   int32_t fu = TexelFixed(u * s.texScaleU) - 128;  // from the texel centres
   int32_t fv = TexelFixed(v * s.texScaleV) - 128;
   uint32_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
@@ -141,8 +157,8 @@ inline uint32_t BilinearSample(const PSoft3DDevice::Setup& s, float u, float v, 
   int32_t y0 = Wrap(fv >> 8, s.texHeight, s.texPow2), y1 = Wrap((fv >> 8) + 1, s.texHeight, s.texPow2);
   const uint16_t* row0 = s.texels + static_cast<size_t>(y0) * s.texPitch;
   const uint16_t* row1 = s.texels + static_cast<size_t>(y1) * s.texPitch;
-  uint32_t top = Lerp(expand[row0[x0]], expand[row0[x1]], ax);
-  uint32_t bottom = Lerp(expand[row1[x0]], expand[row1[x1]], ax);
+  uint32_t top = Lerp(Expand(expand, row0[x0]), Expand(expand, row0[x1]), ax);
+  uint32_t bottom = Lerp(Expand(expand, row1[x0]), Expand(expand, row1[x1]), ax);
   return Lerp(top, bottom, ay);
 }
 
@@ -230,7 +246,7 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, void* rowStart, uint
           int32_t x1, float z, float q, float su, float sv) {
   using Format = TargetFormat<Pixel>;
   Pixel* row = static_cast<Pixel*>(rowStart);
-  const uint32_t* expand = ExpandTable();
+  const Expand1555& expand = ExpandTable();
   for (int32_t x = x0; x < x1; ++x, z += sh.dz, q += sh.dq, su += sh.ds, sv += sh.dt) {
     uint16_t depth = DepthOf(z);
     if constexpr (kDepth == kDepthLessEqual) {
@@ -243,7 +259,7 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, void* rowStart, uint
     uint32_t r, g, b, a;
     if constexpr (kTextured) {
       float u = su * eye, v = sv * eye;
-      bool linear = (q * q * q > sh.magnifyBelow) ? s.magLinear : s.minLinear;
+      bool linear = s.magLinear == s.minLinear ? s.magLinear : (q * q * q > sh.magnifyBelow ? s.magLinear : s.minLinear);
       uint32_t texel = linear ? BilinearSample(s, u, v, expand) : PointSample(s, u, v, expand);
       if (sh.colourFromTexture) {
         r = Channel(texel, 16);
@@ -271,7 +287,7 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, void* rowStart, uint
       b = Channel(sh.colour, 0);
       a = sh.alpha;
     }
-    if (s.alphaTest && !Compare(s.alphaFunc, a, s.alphaRef)) continue;
+    if (((a - s.alphaLow) <= s.alphaSpan) == s.alphaInvert) continue;
     if constexpr (kFog) {
       // Fraction of the own colour: (end - distance) / (end - start), in 1/256.
       int32_t f = static_cast<int32_t>(Clamp((s.fogEnd - eye) * s.fogScale + 0.5f, 0.0f, 256.0f));
@@ -283,6 +299,12 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, void* rowStart, uint
       b = static_cast<uint32_t>(fb + (((static_cast<int32_t>(b) - fb) * f) >> 8));
     }
     if constexpr (kBlend) {
+      if (a == 255 && s.standardBlend) {
+        // Opaque under source-alpha blending: the source as it is.
+        row[x] = Format::Make(r, g, b);
+        if (s.depthWrite) depthRow[x] = depth;
+        continue;
+      }
       uint32_t dest = Format::Read(row[x]);
       uint32_t fs = BlendFactor(s.srcBlend, a), fd = BlendFactor(s.destBlend, a);
       r = std::min<uint32_t>(255, Div255(r * fs + Channel(dest, 16) * fd));
@@ -479,13 +501,34 @@ void PSoft3DDevice::ResolveState(Setup& s, bool textured) const {
   s.depthFunc = state(P3DState::kZFunc);
   s.depthTest = zEnable && s.depthFunc != P3DCompare::kAlways;
   s.depthWrite = zEnable && state(P3DState::kZWriteEnable) != 0;
-  s.alphaTest = state(P3DState::kAlphaTestEnable) != 0;
-  s.alphaFunc = state(P3DState::kAlphaFunc);
-  s.alphaRef = state(P3DState::kAlphaRef) & 255;
+  uint32_t ref = state(P3DState::kAlphaRef) & 255;
+  uint32_t low = 0, high = 255;
+  bool invert = false;
+  if (state(P3DState::kAlphaTestEnable) != 0) {
+    switch (state(P3DState::kAlphaFunc)) {
+      case P3DCompare::kNever: invert = true; break;
+      case P3DCompare::kLess: high = ref - 1; break;  // ref 0: high wraps below low, none pass
+      case P3DCompare::kEqual: low = high = ref; break;
+      case P3DCompare::kLessEqual: high = ref; break;
+      case P3DCompare::kGreater: low = ref + 1; break;  // ref 255: low 256, none pass
+      case P3DCompare::kNotEqual: low = high = ref; invert = true; break;
+      case P3DCompare::kGreaterEqual: low = ref; break;
+      default: break;
+    }
+  }
+  if (high < low || high == 0xFFFFFFFFu) {  // an empty range: nothing passes
+    low = 0;
+    high = 255;
+    invert = true;
+  }
+  s.alphaLow = low;
+  s.alphaSpan = high - low;
+  s.alphaInvert = invert;
   s.srcBlend = state(P3DState::kSrcBlend);
   s.destBlend = state(P3DState::kDestBlend);
   s.blend = state(P3DState::kAlphaBlendEnable) != 0 &&
             !(s.srcBlend == P3DBlend::kOne && s.destBlend == P3DBlend::kZero);
+  s.standardBlend = s.srcBlend == P3DBlend::kSrcAlpha && s.destBlend == P3DBlend::kInvSrcAlpha;
   s.fog = state(P3DState::kFogEnable) != 0 && state(P3DState::kFogTableMode) == P3DFog::kLinear;
   if (s.fog) {
     float start, end;
@@ -578,8 +621,10 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
                   : s.depthFunc == P3DCompare::kLessEqual ? kDepthLessEqual
                                                           : kDepthOther;
   bool is32 = target_->Format() == PPixelFormat::kXRGB8888;
-  SpanFunction span = is32 ? ChooseSpan<uint32_t>(textured, s.blend, s.fog, depthKind)
-                      : ChooseSpan<uint16_t>(textured, s.blend, s.fog, depthKind);
+  // Source-alpha blending of a triangle that is opaque throughout changes nothing.
+  bool blend = s.blend && !(s.standardBlend && !sh.alphaFromTexture && sh.alpha == 255);
+  SpanFunction span = is32 ? ChooseSpan<uint32_t>(textured, blend, s.fog, depthKind)
+                           : ChooseSpan<uint16_t>(textured, blend, s.fog, depthKind);
 
   // Edges, each from its upper to its lower corner, so that an edge shared by two triangles
   // gives the same x on every row in both.
@@ -588,26 +633,25 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   double dy3 = static_cast<double>(c->y) - b->y;
   double slopeBC = dy3 > 0 ? (static_cast<double>(c->x) - b->x) / dy3 : 0.0;
   bool shortEdgesLeft = area < 0;
-  double width = static_cast<double>(width_);
+  float saf = ToFloat(sa), taf = ToFloat(ta);
 
   for (int32_t y = y0; y < y1; ++y) {
     double yc = y;
     double longX = ax + (yc - ay) * slopeAC;
     double shortX = yc < b->y ? ax + (yc - ay) * slopeAB : b->x + (yc - b->y) * slopeBC;
-    double left = shortEdgesLeft ? shortX : longX;
-    double right = shortEdgesLeft ? longX : shortX;
     // Pixels whose centre lies in [left, right).
-    double first = std::clamp(std::ceil(left), 0.0, width);
-    double end = std::clamp(std::ceil(right), 0.0, width);
-    if (!(first < end)) continue;
-    int32_t x0 = static_cast<int32_t>(first), x1 = static_cast<int32_t>(end);
-    double px = x0 - ax, py = yc - ay;
-    float z = ToFloat(a->z + px * dzdx + py * dzdy);
-    float q = ToFloat(a->q + px * dqdx + py * dqdy);
+    int32_t x0 = CeilInto(shortEdgesLeft ? shortX : longX, width_);
+    int32_t x1 = CeilInto(shortEdgesLeft ? longX : shortX, width_);
+    if (x0 >= x1) continue;
+    // The attributes at the first pixel, from corner a; single precision is plenty here,
+    // and anything out of range is held in range where it is used.
+    float px = static_cast<float>(x0) - a->x, py = static_cast<float>(y) - a->y;
+    float z = a->z + px * dzdx + py * dzdy;
+    float q = a->q + px * dqdx + py * dqdy;
     float su = 0, sv = 0;
     if (textured) {
-      su = ToFloat(sa + px * dsdx + py * dsdy);
-      sv = ToFloat(ta + px * dtdx + py * dtdy);
+      su = saf + px * dsdx + py * dsdy;
+      sv = taf + px * dtdx + py * dtdy;
     }
     void* row = is32 ? static_cast<void*>(target_->Row32(y)) : static_cast<void*>(target_->Row16(y));
     span(s, sh, row, depth_.data() + static_cast<size_t>(y) * width_, x0, x1, z, q, su, sv);

@@ -6,6 +6,7 @@
 #include "framework/media/GGraph3DTexture.h"
 
 GGraph3D* gGraph3D = nullptr;
+extern bool gGraph3DFogOn;
 
 namespace {
 // A fatal error deletes the renderer first, which gives the display back.
@@ -41,6 +42,11 @@ bool GGraph3D::Init3D() {
     maxTextureSize_ = 256;
   }
   if (sortIndependent_) device->SetRenderState(P3DState::kTranslucentSortIndependent, 1);
+  // The fog switch outlives the renderer; a new device starts in step with it.
+  if (fogCapable_ && gGraph3DFogOn) {
+    device->SetRenderState(P3DState::kFogEnable, 1);
+    device->SetRenderState(P3DState::kFogTableMode, P3DFog::kLinear);
+  }
   if (maxTextureSize_ < 256) maxTextureSize_ = 256;
 
   LoadIdentity();

@@ -7,9 +7,10 @@
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
 
-namespace {
 // The fog switch as last set, for the whole process: off until the first call.
-bool gFogOn = false;
+bool gGraph3DFogOn = false;
+
+namespace {
 
 // Truncation toward zero of a screen coordinate, held inside the i32 range.
 int32_t Truncate(float f) {
@@ -166,9 +167,9 @@ void GGraph3D::DrawLine2D(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16
 }
 
 bool GGraph3D::SetFog(bool on) {
-  if (on == gFogOn) return gFogOn;
-  bool previous = gFogOn;
-  gFogOn = on;
+  if (on == gGraph3DFogOn) return gGraph3DFogOn;
+  bool previous = gGraph3DFogOn;
+  gGraph3DFogOn = on;
   if (fogCapable_) {
     P3DDevice* device = host_->Device();
     device->SetRenderState(P3DState::kFogEnable, on ? 1 : 0);

@@ -167,6 +167,12 @@ TEST(GGraph3DShapes, FogSetters) {
   EXPECT_EQ(rig.device.State(P3DState::kFogColor), 0x00FF7F00u);
   rig.r->SetFogColor(-3.0f, std::nanf(""), 9.0f);
   EXPECT_EQ(rig.device.State(P3DState::kFogColor), 0x00FF0000u);
+  // The switch outlives the renderer: a renderer built while fog is on starts with it on.
+  rig.r->SetFog(true);
+  RecordingRig rebuilt;
+  EXPECT_EQ(rebuilt.device.State(P3DState::kFogEnable), 1u);
+  EXPECT_EQ(rebuilt.device.State(P3DState::kFogTableMode), P3DFog::kLinear);
+  rebuilt.r->SetFog(false);
   rig.r->SetFogRange(1.0f, 101.0f);
   EXPECT_EQ(rig.device.State(P3DState::kFogTableStart), Bits(1.0f));
   EXPECT_EQ(rig.device.State(P3DState::kFogTableEnd), Bits(101.0f));
