@@ -106,6 +106,16 @@ int32_t PAudioBuffer::SetPosition(float x, float y, float z) {
   return PAudio::kOk;
 }
 
+int32_t PAudioBuffer::GetPosition(float* x, float* y, float* z) const {
+  if (!is3D_) return PAudio::kErrUnsupported;
+  if (x == nullptr || y == nullptr || z == nullptr) return PAudio::kErrInvalidParam;
+  std::lock_guard<std::mutex> lock(device_->lock_);
+  *x = x_;
+  *y = y_;
+  *z = z_;
+  return PAudio::kOk;
+}
+
 int32_t PAudioBuffer::SetMinDistance(float minDistance) {
   if (!is3D_) return PAudio::kErrUnsupported;
   if (!(minDistance > 0.0f)) return PAudio::kErrInvalidParam;

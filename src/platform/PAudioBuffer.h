@@ -51,6 +51,7 @@ class PAudioBuffer {
   // 3-D buffers only: the position in listener space (the listener at the origin looking
   // along +z, +x to its right, +y up) and the distance within which it does not get quieter.
   int32_t SetPosition(float x, float y, float z);
+  int32_t GetPosition(float* x, float* y, float* z) const;
   int32_t SetMinDistance(float minDistance);
   float MinDistance() const;
 

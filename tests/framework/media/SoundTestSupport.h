@@ -4,9 +4,12 @@
 #include <string>
 
 #include "framework/core/GErrorLog.h"
+#include "framework/media/GSound3D.h"
 #include "framework/media/GSoundHost.h"
+#include "framework/media/GSoundListener.h"
 #include "framework/media/GSoundManager.h"
 #include "framework/media/GSoundWave.h"
+#include "platform/PAudioBuffer.h"
 #include "platform/PAudioOptions.h"
 #include "support/TestFolder.h"
 
@@ -86,5 +89,42 @@ class SoundFixture {
   TestFolder folder;
   TestHost host;
 };
+
+// The two positional kinds, as the battlefield defines them.
+class OneShot3D : public GSound3D {
+ public:
+  void Play() override { PlayOnce(); }
+  float GetDistance() const override { return distance_; }
+};
+class Loop3D : public GSound3D {
+ public:
+  void Play() override { PlayLooped(); }
+  bool IsFinished() override { return false; }
+  bool OnChannelStopped() override { return OnLoopChannelStopped(); }
+  bool IsLooping() const override { return true; }
+  float GetDistance() const override { return distance_; }
+};
+
+// The listener stands still at the world origin looking along +z.
+class FixedListener : public GSoundListener {
+ public:
+  void TransformToListener(float&, float&, float&) const override {}
+};
+
+// The bytes of a buffer as they stand.
+inline std::string BufferBytes(PAudioBuffer& buffer, uint32_t offset = 0, uint32_t count = 0) {
+  uint8_t* p = nullptr;
+  uint32_t n = 0;
+  if (buffer.Lock(offset, count, count == 0, &p, &n) != 0) return "";
+  std::string bytes(reinterpret_cast<char*>(p), n);
+  buffer.Unlock(p, n);
+  return bytes;
+}
+
+inline uint32_t Position(PAudioBuffer& buffer) {
+  uint32_t at = 0;
+  buffer.GetCurrentPosition(&at);
+  return at;
+}
 
 }  // namespace soundtest
