@@ -194,9 +194,10 @@ TEST(PAudioDevice, RefusesBadBufferRequestsAndLocks) {
   EXPECT_EQ(device->SetPrimaryFormat(PAudioFormat()), PAudio::kOk);
 }
 
-// Needs SDL_AUDIODRIVER=dummy (set for every test); the dummy driver runs the callback in
-// real time, so the cursor must move within a few seconds.
+// Uses SDL's dummy driver unless another is asked for; it runs the callback in real time, so
+// the cursor must move within a few seconds.
 TEST(PAudioDevice, SdlOutputRunsTheMixerFromItsCallback) {
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
   PAudioOptions options;
   int32_t result = -1;
   auto device = PAudioDevice::Create(options, &result);
