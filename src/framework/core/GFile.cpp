@@ -1,0 +1,372 @@
+#include "framework/core/GFile.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "framework/core/Quorl.h"
+#include "platform/PFile.h"
+#include "platform/PFileSystem.h"
+#include "platform/PPath.h"
+
+namespace {
+constexpr const char* kSource = "GFile";
+constexpr const char* kWorkFilePrefix = "Junk File ";
+constexpr int kWorkNameCapacity = 31;  // the prefix filled up to 31 characters
+constexpr int kWorkFileAttempts = 99;
+}  // namespace
+
+GFile::GFile() = default;
+
+GFile::~GFile() {
+  if (!handle_) return;
+  FlushBuffer();
+  switch (mode_) {
+    case kModeWrite:
+      if (!handle_->Flush()) FatalError(112, kSource);
+      handle_.reset();
+      break;
+    case kModeWriteCompressed:
+    case kModeWriteGameFile:
+    case kModeWriteEmail: {
+      if (!handle_->Flush()) FatalError(112, kSource);
+      int32_t mode = mode_;
+      mode_ = kModeRead;
+      FinishTransformed(true, mode == kModeWriteGameFile);
+      if (mode == kModeWriteEmail) FinishTransformed(false, false);
+      handle_.reset();
+      break;
+    }
+    case kModeTemporary:
+    case kModeTemporaryWriting:
+      handle_.reset();
+      PFileSystem::Delete(path_);
+      break;
+    case kModeReadCompressed:
+    case kModeReadGameFile:
+    case kModeTemporaryDecoded:
+    case kModeReadEmail:
+      handle_.reset();
+      PFileSystem::Delete(workPath_);
+      break;
+    default:
+      handle_.reset();
+      break;
+  }
+}
+
+bool GFile::IFile(std::unique_ptr<PFile> handle, const char* path, int32_t mode) {
+  if (mode == kModeTemporaryDecoded || mode < kModeRead || mode > kModeWriteEmail) FatalError(140, kSource);
+  handle_ = std::move(handle);
+  if (path != nullptr) path_ = path;
+  mode_ = mode;
+  readPos_ = readEnd_ = 0;
+  writePos_ = 0;
+  switch (mode) {
+    case kModeReadCompressed:
+      return OpenTransformed(true, false);
+    case kModeReadGameFile:
+      return OpenTransformed(true, true);
+    case kModeReadEmail:
+      if (!OpenTransformed(false, false)) return false;
+      return OpenTransformed(true, false);
+    default:
+      return true;
+  }
+}
+
+void GFile::SwitchToReading() {
+  if (mode_ != kModeWriteCompressed && mode_ != kModeTemporaryWriting) FatalError(482, kSource);
+  if (!handle_) FatalError(483, kSource);
+  FlushBuffer();
+  if (!handle_->Flush()) FatalError(112, kSource);
+  mode_ = mode_ == kModeWriteCompressed ? kModeRead : kModeTemporary;
+  FinishTransformed(true, false);
+  if (handle_) Rewind();
+}
+
+void GFile::CloseAndDelete() {
+  if (!handle_) FatalError(514, kSource);
+  mode_ = mode_ == kModeTemporary ? kModeTemporaryDecoded : kModeReadCompressed;
+  Rewind();
+  OpenTransformed(true, false);
+  if (!PFileSystem::Delete(path_)) FatalError(521, kSource);
+}
+
+// ---- Transformations -------------------------------------------------------------------------
+
+bool GFile::OpenTransformed(bool decompress, bool rawPrefix) {
+  // The second stage of an e-mail turn decodes the first stage's work file.
+  std::string firstStage;
+  bool secondStage = decompress && mode_ == kModeReadEmail;
+  if (secondStage) firstStage = workPath_;
+  CreateWorkFile();
+  bool ok = decompress ? DecompressFile(rawPrefix) : ReadEmailBlock();
+  handle_.reset();
+  if (!work_->Flush()) FatalError(112, kSource);
+  if (secondStage && !PFileSystem::Delete(firstStage)) FatalError(220, kSource);
+  handle_ = std::move(work_);
+  Rewind();
+  if (!ok) error_ = true;
+  return ok;
+}
+
+void GFile::FinishTransformed(bool compress, bool rawPrefix) {
+  CreateWorkFile();
+  if (compress)
+    CompressFile(rawPrefix);
+  else
+    WriteEmailBlock();
+  handle_.reset();
+  if (!work_->Flush()) FatalError(112, kSource);
+  work_.reset();
+  // The new content is copied beside the stored file and renamed over it, so that a failure
+  // at any step leaves either the old file or the whole new one.
+  if (!PFileSystem::CopyReplace(workPath_, path_)) FatalError(315, kSource);
+  if (!PFileSystem::Delete(workPath_)) FatalError(317, kSource);
+  handle_ = PFile::Open(path_, PFile::kRead, PFile::Disposition::kOpenExisting);
+  readPos_ = readEnd_ = 0;
+  writePos_ = 0;
+  if (!handle_) error_ = true;
+}
+
+void GFile::CreateWorkFile() {
+  for (int attempt = 0; attempt < kWorkFileAttempts; ++attempt) {
+    std::string folder = PPath::TempFolder();
+    if (folder.empty()) FatalError(348, kSource);
+    // "Junk File " filled to 31 characters with random letters, from the last one backward,
+    // two draws each, so that machines sharing a seed stay in step.
+    char name[kWorkNameCapacity + 1];
+    size_t prefix = std::strlen(kWorkFilePrefix);
+    std::memcpy(name, kWorkFilePrefix, prefix);
+    for (int p = kWorkNameCapacity; p > static_cast<int>(prefix); --p) {
+      bool upper = Random(2) == 0;
+      name[p - 1] = static_cast<char>((upper ? 'A' : 'a') + Random(26));
+    }
+    name[kWorkNameCapacity] = 0;
+    workPath_ = folder + name;
+    work_ = PFile::Open(workPath_, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
+    if (work_) return;
+  }
+  FatalError(365, kSource);
+}
+
+void GFile::WriteWork(const void* source, size_t n) {
+  if (n == 0) return;
+  if (work_->Write(source, n) != static_cast<int64_t>(n)) FatalError(62, kSource);
+}
+
+uint64_t GFile::FileSize(int32_t fatalLine) {
+  if (!handle_) FatalError(fatalLine, kSource);
+  int64_t size = handle_->Size();
+  if (size < 0) FatalError(fatalLine, kSource);
+  return static_cast<uint64_t>(size);
+}
+
+// ---- Position and size -----------------------------------------------------------------------
+
+void GFile::Rewind() {
+  readPos_ = readEnd_ = 0;
+  FlushBuffer();
+  if (!handle_ || handle_->Seek(0, PFile::Origin::kStart) < 0) FatalError(540, kSource);
+}
+
+void GFile::Skip(int32_t n) {
+  if (n < 0) FatalError(571, kSource);
+  if (n == 0) return;
+  int32_t take = readEnd_ - readPos_;
+  if (take > n) take = n;
+  readPos_ += take;
+  int32_t rest = n - take;
+  if (rest == 0) return;
+  FlushBuffer();
+  if (!handle_) FatalError(571, kSource);
+  int64_t position = handle_->Seek(rest, PFile::Origin::kCurrent);
+  if (position < 0) FatalError(571, kSource);
+  if (position > handle_->Size()) error_ = true;
+}
+
+uint32_t GFile::GetSize() { return static_cast<uint32_t>(FileSize(443)); }
+
+uint32_t GFile::BytesLeft() {
+  if (!handle_) return 0;
+  int64_t position = handle_->Tell();
+  int64_t size = handle_->Size();
+  int64_t left = readEnd_ - readPos_;
+  if (position >= 0 && size > position) left += size - position;
+  return left > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<uint32_t>(left);
+}
+
+// ---- Reading ---------------------------------------------------------------------------------
+
+bool GFile::Refill() {
+  readPos_ = readEnd_ = 0;
+  if (!handle_) return false;
+  FlushBuffer();
+  int64_t n = handle_->Read(buffer_, kBufferSize);
+  if (n <= 0) return false;
+  readEnd_ = static_cast<int32_t>(n);
+  return true;
+}
+
+int32_t GFile::ReadChunk(uint8_t* destination, int32_t n) {
+  int32_t done = 0;
+  while (done < n) {
+    if (readPos_ == readEnd_ && !Refill()) break;
+    int32_t take = readEnd_ - readPos_;
+    if (take > n - done) take = n - done;
+    std::memcpy(destination + done, buffer_ + readPos_, static_cast<size_t>(take));
+    readPos_ += take;
+    done += take;
+  }
+  return done;
+}
+
+void GFile::ReadSlow(uint8_t* destination, int32_t n) {
+  if (writePos_ > 0) FlushBuffer();
+  int32_t done = ReadChunk(destination, n);
+  if (done < n) {
+    std::memset(destination + done, 0, static_cast<size_t>(n - done));
+    error_ = true;
+  }
+}
+
+void GFile::Read(void* destination, int32_t n) {
+  if (n < 1) FatalError(601, kSource);
+  ReadSlow(static_cast<uint8_t*>(destination), n);
+}
+
+int8_t GFile::ReadByte() {
+  if (readPos_ < readEnd_) return static_cast<int8_t>(buffer_[readPos_++]);
+  uint8_t b;
+  ReadSlow(&b, 1);
+  return static_cast<int8_t>(b);
+}
+
+uint16_t GFile::ReadU16() {
+  uint8_t b[2];
+  if (readEnd_ - readPos_ >= 2) {
+    std::memcpy(b, buffer_ + readPos_, 2);
+    readPos_ += 2;
+  } else {
+    ReadSlow(b, 2);
+  }
+  return static_cast<uint16_t>(b[0] << 8 | b[1]);
+}
+
+uint32_t GFile::ReadU32() {
+  uint8_t b[4];
+  if (readEnd_ - readPos_ >= 4) {
+    std::memcpy(b, buffer_ + readPos_, 4);
+    readPos_ += 4;
+  } else {
+    ReadSlow(b, 4);
+  }
+  return static_cast<uint32_t>(b[0]) << 24 | static_cast<uint32_t>(b[1]) << 16 |
+         static_cast<uint32_t>(b[2]) << 8 | b[3];
+}
+
+float GFile::ReadFloat() {
+  uint32_t bits = ReadU32();
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+float GFile::ReadScaled(float scale) {
+  int16_t s = static_cast<int16_t>(ReadU16());
+  return static_cast<float>(s) / scale;
+}
+
+void GFile::ReadU16Array(uint16_t* array, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) array[i] = ReadU16();
+}
+
+// ---- Writing ---------------------------------------------------------------------------------
+
+void GFile::WriteSlow(const uint8_t* source, int32_t n) {
+  if (readEnd_ > 0) {
+    // The buffer held read bytes: the write goes where reading stood.
+    int32_t unread = readEnd_ - readPos_;
+    readPos_ = readEnd_ = 0;
+    if (unread > 0 && handle_) handle_->Seek(-unread, PFile::Origin::kCurrent);
+  }
+  while (n > 0) {
+    int32_t room = kBufferSize - writePos_;
+    int32_t take = n < room ? n : room;
+    std::memcpy(buffer_ + writePos_, source, static_cast<size_t>(take));
+    writePos_ += take;
+    source += take;
+    n -= take;
+    if (writePos_ == kBufferSize) FlushBuffer();
+  }
+}
+
+void GFile::Write(const void* source, int32_t n) {
+  if (n < 1) FatalError(813, kSource);
+  WriteSlow(static_cast<const uint8_t*>(source), n);
+}
+
+void GFile::WriteByte(uint8_t value) {
+  if (readEnd_ == 0 && writePos_ < kBufferSize - 1) {
+    buffer_[writePos_++] = value;
+    return;
+  }
+  WriteSlow(&value, 1);
+}
+
+void GFile::WriteU16(uint16_t value) {
+  uint8_t b[2] = {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+  if (readEnd_ == 0 && writePos_ < kBufferSize - 2) {
+    std::memcpy(buffer_ + writePos_, b, 2);
+    writePos_ += 2;
+    return;
+  }
+  WriteSlow(b, 2);
+}
+
+void GFile::WriteU32(uint32_t value) {
+  uint8_t b[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
+                  static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+  if (readEnd_ == 0 && writePos_ < kBufferSize - 4) {
+    std::memcpy(buffer_ + writePos_, b, 4);
+    writePos_ += 4;
+    return;
+  }
+  WriteSlow(b, 4);
+}
+
+void GFile::WriteFloat(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  WriteU32(bits);
+}
+
+void GFile::WriteScaled(float value, float scale) {
+  float p = value * scale;
+  double rounded = static_cast<double>(p) + 0.5;
+  // Out of the 32-bit range (or not a number) the conversion gives the lowest 32-bit value,
+  // as the processor's own conversion does, whose low 16 bits are 0.
+  int32_t n = INT32_MIN;
+  if (rounded > -2147483649.0 && rounded < 2147483648.0) n = static_cast<int32_t>(rounded);
+  WriteU16(static_cast<uint16_t>(static_cast<uint32_t>(n) & 0xFFFFu));
+}
+
+void GFile::WriteU16Array(const uint16_t* array, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) WriteU16(array[i]);
+}
+
+void GFile::WriteZeros(int32_t n) {
+  static const uint8_t kZeros[256] = {};
+  while (n > 0) {
+    int32_t take = n < 256 ? n : 256;
+    WriteSlow(kZeros, take);
+    n -= take;
+  }
+}
+
+void GFile::FlushBuffer() {
+  if (writePos_ == 0) return;
+  int32_t n = writePos_;
+  writePos_ = 0;
+  if (!handle_ || handle_->Write(buffer_, static_cast<size_t>(n)) != n) FatalError(62, kSource);
+}
