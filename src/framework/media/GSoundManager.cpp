@@ -19,42 +19,63 @@ GSoundManager* gSoundManager = nullptr;
 namespace {
 constexpr const char* kSource = "GSound";
 
-template <class T>
-void RemoveFrom(std::vector<T*>& list, const T* item) {
-  list.erase(std::remove(list.begin(), list.end(), item), list.end());
+GSoundChannel* ChannelOf(GObject* member) { return static_cast<GSoundChannel*>(member); }
+GSoundEffect* SoundOf(GObject* member) { return static_cast<GSoundEffect*>(member); }
+
+// Higher priority first; for equal priorities the nearer first; 0 when equal in both.
+int32_t CompareChannels(GObject* x, GObject* y, void*) {
+  const GSoundChannel* a = ChannelOf(x);
+  const GSoundChannel* b = ChannelOf(y);
+  if (a->RankPriority() != b->RankPriority()) return a->RankPriority() > b->RankPriority() ? -1 : 1;
+  if (a->RankDistance() != b->RankDistance()) return a->RankDistance() < b->RankDistance() ? -1 : 1;
+  return 0;
 }
 
-// Higher priority first; for equal priorities the nearer first.
-bool RanksBefore(const GSoundChannel* a, const GSoundChannel* b) {
-  if (a->RankPriority() != b->RankPriority()) return a->RankPriority() > b->RankPriority();
-  return a->RankDistance() < b->RankDistance();
+// Channels without the excess mark first, then as CompareChannels.
+int32_t CompareChannelsMarked(GObject* x, GObject* y, void* arg) {
+  if (ChannelOf(x)->excess != ChannelOf(y)->excess) return ChannelOf(x)->excess ? 1 : -1;
+  return CompareChannels(x, y, arg);
 }
 
-bool SoundRanksBefore(GSoundEffect* a, GSoundEffect* b) {
-  if (a->GetPriority() != b->GetPriority()) return a->GetPriority() > b->GetPriority();
-  return a->GetDistance() < b->GetDistance();
+int32_t CompareWaitingSounds(GObject* x, GObject* y, void*) {
+  const GSoundEffect* a = SoundOf(x);
+  const GSoundEffect* b = SoundOf(y);
+  if (a->GetPriority() != b->GetPriority()) return a->GetPriority() > b->GetPriority() ? -1 : 1;
+  if (a->GetDistance() != b->GetDistance()) return a->GetDistance() < b->GetDistance() ? -1 : 1;
+  return 0;
+}
+
+// A group that only refers to its members.
+void InitReferenceGroup(GGroup& group) {
+  group.Init();
+  group.SetOwnsMembers(false);
 }
 }  // namespace
 
-GSoundManager::GSoundManager() = default;
+GSoundManager::GSoundManager() {
+  soundCache_.Init();
+  oneShots_.Init();  // the manager deletes finished one-shot sounds
+  plainChannels_.Init();
+  channels3D_.Init();
+  InitReferenceGroup(restartList_);
+  InitReferenceGroup(waitingList_);
+}
 
 GSoundManager::~GSoundManager() {
   sweeping_ = true;
-  restartList_.clear();
-  waitingList_.clear();
-  std::vector<GSoundEffect*> oneShots;
-  oneShots.swap(oneShots_);
-  for (GSoundEffect* sound : oneShots) delete sound;
+  restartList_.DeleteAll(false);
+  waitingList_.DeleteAll(false);
+  oneShots_.DeleteAll(true);
   SafeDelete(streamChannel_);
-  for (GSoundChannel*& channel : plainChannels_) SafeDelete(channel);
-  for (GSoundChannel*& channel : channels3D_) SafeDelete(channel);
-  plainChannels_.clear();
-  channels3D_.clear();
-  for (GSoundData*& data : soundCache_) SafeDelete(data);
-  soundCache_.clear();
+  plainChannels_.DeleteAll(true);
+  channels3D_.DeleteAll(true);
+  soundCache_.DeleteAll(true);
   device_.reset();
   if (gSoundManager == this) gSoundManager = nullptr;
 }
+
+GSoundChannel* GSoundManager::GetPlainChannel(int32_t i) const { return ChannelOf(plainChannels_.GetItem(i)); }
+GSoundChannel* GSoundManager::Get3DChannel(int32_t i) const { return ChannelOf(channels3D_.GetItem(i)); }
 
 const GSoundHost& GSoundManager::DefaultHost() {
   static const GSoundHost host;
@@ -156,7 +177,7 @@ void GSoundManager::Init(const PAudioOptions& options) {
     if (!buffer) break;
     auto* channel = new GSoundChannel();
     channel->InitPlain(std::move(buffer));
-    plainChannels_.push_back(channel);
+    plainChannels_.Append(channel);
   }
   std::unique_ptr<PAudioBuffer> stereo = MakeSoundBuffer(GSoundChannel::kStreamBytes, true, &cpuTotal);
   if (!stereo) {
@@ -165,7 +186,7 @@ void GSoundManager::Init(const PAudioOptions& options) {
     streamChannel_ = new GSoundChannel();
     streamChannel_->InitPlain(std::move(stereo));
   }
-  GErrorLog::LogValue("# normal sound channels: ", static_cast<int32_t>(plainChannels_.size()) + 1);
+  GErrorLog::LogValue("# normal sound channels: ", plainChannels_.Count() + 1);
   GErrorLog::LogValue("% CPU usage for standard channels: ", static_cast<int32_t>(cpuTotal));
 
   for (int32_t i = 0; i < limit3D && (i < 3 || cpuTotal <= 25); ++i) {
@@ -173,12 +194,12 @@ void GSoundManager::Init(const PAudioOptions& options) {
     if (!buffer) break;
     auto* channel = new GSoundChannel();
     channel->Init3D(std::move(buffer));
-    channels3D_.push_back(channel);
+    channels3D_.Append(channel);
   }
-  GErrorLog::LogValue("# 3D sound channels: ", static_cast<int32_t>(channels3D_.size()));
+  GErrorLog::LogValue("# 3D sound channels: ", channels3D_.Count());
   GErrorLog::LogValue("% Total CPU usage: ", static_cast<int32_t>(cpuTotal));
 
-  initialised_ = enabled_ = !plainChannels_.empty() || !channels3D_.empty();
+  initialised_ = enabled_ = plainChannels_.Count() > 0 || channels3D_.Count() > 0;
 }
 
 void GSoundManager::PlaySound(int16_t number, int32_t priority) {
@@ -210,62 +231,64 @@ GSoundChannel* GSoundManager::FindChannel(int32_t priority, int32_t instanceLimi
     if (streamChannel_ != nullptr) streamChannel_->Stop();
     return streamChannel_;
   }
-  std::vector<GSoundChannel*>& list = want3D ? channels3D_ : plainChannels_;
+  GObjectGroup& list = want3D ? channels3D_ : plainChannels_;
   GSoundChannel* chosen = nullptr;
-  for (GSoundChannel* channel : list) {
-    if (channel->IsFree()) {
-      chosen = channel;
+  for (int32_t i = 0; i < list.Count(); ++i) {
+    if (ChannelOf(list.GetItem(i))->IsFree()) {
+      chosen = ChannelOf(list.GetItem(i));
       break;
     }
   }
   if (chosen == nullptr) {
     auto* probe = new (std::nothrow) GSoundProbeChannel(distance, priority, instanceLimit);
     if (probe == nullptr) FatalError(2262, kSource);
-    list.push_back(probe);
+    list.Append(probe);
     RankChannels(list);
-    if (list.back() != probe) chosen = list.back();
-    RemoveFrom<GSoundChannel>(list, probe);
+    GObject* last = list.GetItem(list.Count() - 1);
+    if (last != probe) chosen = ChannelOf(last);
+    list.Remove(probe, false);
     delete probe;
   }
   if (chosen != nullptr) chosen->Stop();
   return chosen;
 }
 
-void GSoundManager::RankChannels(std::vector<GSoundChannel*>& list) {
-  for (GSoundChannel* channel : list) {
-    if (channel == nullptr || channel->Magic() != GObject::kMagic) FatalError(2281, kSource);
-    channel->excess = false;
-    channel->duplicate = false;
+void GSoundManager::RankChannels(GObjectGroup& list) {
+  const int32_t count = list.Count();
+  for (int32_t i = 0; i < count; ++i) {
+    GObject* member = list.GetItem(i);
+    if (member == nullptr || member->Magic() != GObject::kMagic) FatalError(2281, kSource);
+    ChannelOf(member)->excess = false;
+    ChannelOf(member)->duplicate = false;
   }
-  std::stable_sort(list.begin(), list.end(), RanksBefore);
+  list.Sort(CompareChannels, nullptr);
   // Among channels of one priority (nearest first) the first two are excess with a limit
   // below 1, the k-th from the third on with a limit below k - 1. Every channel is looked at,
   // the last one too, so a limit of 0 marks every channel of its priority.
-  for (size_t i = 0; i < list.size(); ++i) {
-    if (list[i]->duplicate) continue;
-    const int32_t p = list[i]->RankPriority();
-    if (list[i]->RankLimit() < 1) list[i]->excess = true;
+  for (int32_t i = 0; i < count; ++i) {
+    GSoundChannel* first = ChannelOf(list.GetItem(i));
+    if (first->duplicate) continue;
+    const int32_t p = first->RankPriority();
+    if (first->RankLimit() < 1) first->excess = true;
     int32_t c = 1;
-    for (size_t j = i + 1; j < list.size(); ++j) {
-      if (list[j]->RankPriority() != p) continue;
-      list[j]->duplicate = true;
-      if (list[j]->RankLimit() < c) list[j]->excess = true;
+    for (int32_t j = i + 1; j < count; ++j) {
+      GSoundChannel* later = ChannelOf(list.GetItem(j));
+      if (later->RankPriority() != p) continue;
+      later->duplicate = true;
+      if (later->RankLimit() < c) later->excess = true;
       ++c;
     }
   }
-  std::stable_sort(list.begin(), list.end(), [](const GSoundChannel* a, const GSoundChannel* b) {
-    if (a->excess != b->excess) return !a->excess;
-    return RanksBefore(a, b);
-  });
+  list.Sort(CompareChannelsMarked, nullptr);
 }
 
 void GSoundManager::CheckChannels() {
   if (!initialised_) return;
-  for (GSoundChannel* channel : plainChannels_) {
-    if (channel->HasStopped()) channel->ReleaseIfDone();
-  }
-  for (GSoundChannel* channel : channels3D_) {
-    if (channel->HasStopped()) channel->ReleaseIfDone();
+  for (const GObjectGroup* list : {&plainChannels_, &channels3D_}) {
+    for (int32_t i = 0; i < list->Count(); ++i) {
+      GSoundChannel* channel = ChannelOf(list->GetItem(i));
+      if (channel->HasStopped()) channel->ReleaseIfDone();
+    }
   }
 }
 
@@ -274,35 +297,37 @@ void GSoundManager::Update() {
   CheckChannels();
 
   sweeping_ = true;
-  for (size_t i = 0; i < oneShots_.size();) {
-    GSoundEffect* sound = oneShots_[i];
-    if (!sound->IsOneShot()) FatalError(2395, kSource);
-    if (sound->IsFinished()) {
-      oneShots_.erase(oneShots_.begin() + static_cast<std::ptrdiff_t>(i));
-      delete sound;
-    } else {
-      ++i;
-    }
-  }
+  oneShots_.RemoveIf(
+      [](GObject* member, void*) {
+        GSoundEffect* sound = SoundOf(member);
+        if (!sound->IsOneShot()) FatalError(2395, kSource);
+        return sound->IsFinished();
+      },
+      nullptr, true);
   sweeping_ = false;
 
-  if (!restartList_.empty()) {
-    std::vector<GSoundEffect*> restarting;
-    restarting.swap(restartList_);
-    for (GSoundEffect* sound : restarting) static_cast<GSoundStream*>(sound)->Restart();
+  if (restartList_.Count() > 0) {
+    // Restarting may queue sounds again, so walk a copy.
+    GGroup restarting;
+    InitReferenceGroup(restarting);
+    restarting.AppendGroup(restartList_);
+    restartList_.DeleteAll(false);
+    for (int32_t i = 0; i < restarting.Count(); ++i) static_cast<GSoundStream*>(restarting.GetItem(i))->Restart();
   }
 
-  if (!waitingList_.empty()) {
-    std::stable_sort(waitingList_.begin(), waitingList_.end(), SoundRanksBefore);
-    // Playing takes a sound off the real list, so walk a copy.
-    const std::vector<GSoundEffect*> copy = waitingList_;
-    for (size_t i = 0; i < copy.size(); ++i) {
-      GSoundEffect* sound = copy[i];
-      if (std::find(waitingList_.begin(), waitingList_.end(), sound) == waitingList_.end()) continue;
+  if (waitingList_.Count() > 0) {
+    waitingList_.Sort(CompareWaitingSounds, nullptr);
+    // Playing takes a sound off the real list, so walk a copy that shares its members.
+    GGroup copy;
+    InitReferenceGroup(copy);
+    copy.AppendGroup(waitingList_);
+    for (int32_t i = 0; i < copy.Count(); ++i) {
+      GSoundEffect* sound = SoundOf(copy.GetItem(i));
+      if (!waitingList_.Contains(sound)) continue;
       sound->Play();
       if (!sound->HasChannel()) {
         // No channel for this priority: the others of the same priority need not try.
-        while (i + 1 < copy.size() && copy[i + 1]->GetPriority() == sound->GetPriority()) ++i;
+        while (i + 1 < copy.Count() && SoundOf(copy.GetItem(i + 1))->GetPriority() == sound->GetPriority()) ++i;
       }
     }
   }
@@ -310,8 +335,8 @@ void GSoundManager::Update() {
 
 void GSoundManager::UpdateLoopingChannels() {
   if (!enabled_) return;
-  for (GSoundChannel* channel : plainChannels_) channel->WrapLoopPosition();
-  for (GSoundChannel* channel : channels3D_) channel->WrapLoopPosition();
+  for (int32_t i = 0; i < plainChannels_.Count(); ++i) GetPlainChannel(i)->WrapLoopPosition();
+  for (int32_t i = 0; i < channels3D_.Count(); ++i) Get3DChannel(i)->WrapLoopPosition();
 }
 
 void GSoundManager::IdleSound() {
@@ -329,24 +354,28 @@ void GSoundManager::SetSoundsEnabled(bool on) {
   enabled_ = on;
   if (on) return;
   GErrorLog::LogFileLine(2509, kSource);
-  for (GSoundChannel* channel : plainChannels_) {
-    if (channel->GetSound() != nullptr) channel->GetSound()->Stop();
-  }
-  for (GSoundChannel* channel : channels3D_) {
-    if (channel->GetSound() != nullptr) channel->GetSound()->Stop();
-  }
+  StopSoundsOn(plainChannels_);
+  StopSoundsOn(channels3D_);
   if (streamChannel_ != nullptr && streamChannel_->GetSound() != nullptr) streamChannel_->GetSound()->Stop();
+}
+
+void GSoundManager::StopSoundsOn(const GObjectGroup& channels) {
+  for (int32_t i = 0; i < channels.Count(); ++i) {
+    GSoundEffect* sound = ChannelOf(channels.GetItem(i))->GetSound();
+    if (sound != nullptr) sound->Stop();
+  }
 }
 
 void GSoundManager::StopAllSounds() {
   if (!enabled_) return;
   SetSoundsEnabled(false);
-  waitingList_.clear();
+  waitingList_.DeleteAll(false);
   SetSoundsEnabled(true);
 }
 
 GSoundData* GSoundManager::FindCached(int16_t number, bool looped) const {
-  for (GSoundData* data : soundCache_) {
+  for (int32_t i = 0; i < soundCache_.Count(); ++i) {
+    auto* data = static_cast<GSoundData*>(soundCache_.GetItem(i));
     if (data->IsSameSoundData(number, looped)) return data;
   }
   return nullptr;
@@ -359,7 +388,7 @@ GSoundData* GSoundManager::LoadIntoCache(int16_t number, bool looped, int32_t li
     delete data;
     return nullptr;
   }
-  soundCache_.push_back(data);
+  soundCache_.Append(data);
   return data;
 }
 
@@ -381,23 +410,21 @@ void GSoundManager::PreloadSounds(int32_t count, const int16_t* numbers, const u
 }
 
 void GSoundManager::Register(GSoundEffect* sound) {
-  if (sound->IsOneShot()) oneShots_.push_back(sound);
+  if (sound->IsOneShot()) oneShots_.Append(sound);
 }
 
 void GSoundManager::Unregister(GSoundEffect* sound) {
   // Called from the sound's destructor, when its own kind can no longer be asked: it is taken
   // off every list it may be on. The sweep removes one-shot sounds itself.
-  if (!sweeping_) RemoveFrom(oneShots_, sound);
-  RemoveFrom(restartList_, sound);
-  RemoveFrom(waitingList_, sound);
+  if (!sweeping_) oneShots_.RemoveObject(sound, false);
+  restartList_.RemoveObject(sound, false);
+  waitingList_.RemoveObject(sound, false);
 }
 
 void GSoundManager::QueueSound(GSoundEffect* sound) {
-  if (std::find(waitingList_.begin(), waitingList_.end(), sound) == waitingList_.end()) {
-    waitingList_.push_back(sound);
-  }
+  if (!waitingList_.Contains(sound)) waitingList_.Append(sound);
 }
 
-void GSoundManager::QueueRestart(GSoundEffect* sound) { restartList_.push_back(sound); }
+void GSoundManager::QueueRestart(GSoundEffect* sound) { restartList_.Append(sound); }
 
-void GSoundManager::DequeueSound(GSoundEffect* sound) { RemoveFrom(waitingList_, sound); }
+void GSoundManager::DequeueSound(GSoundEffect* sound) { waitingList_.RemoveObject(sound, false); }

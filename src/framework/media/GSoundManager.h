@@ -1,9 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include <vector>
 
+#include "framework/core/GGroup.h"
 #include "framework/core/GObject.h"
+#include "framework/core/GObjectGroup.h"
 #include "platform/PAudioOptions.h"
 
 class GSoundChannel;
@@ -53,7 +54,7 @@ class GSoundManager : public GObject {
   void PreloadSounds(int32_t count, const int16_t* numbers, const uint8_t* looped);
   void SetDistanceOffset(float offset) { distanceOffset_ = offset; }
   float GetDistanceOffset() const { return distanceOffset_; }
-  int32_t Get3DChannelCount() const { return static_cast<int32_t>(channels3D_.size()); }
+  int32_t Get3DChannelCount() const { return channels3D_.Count(); }
   void SetPhase(int32_t /*phase*/) {}
 
   // The periodic work: Update at most every 333 ms, UpdateLoopingChannels on every call. The
@@ -75,36 +76,38 @@ class GSoundManager : public GObject {
 
   // Orders channels so that the last is the one a new sound may take: excess channels (over
   // their instance limit) last, then lower priority, then farther away.
-  static void RankChannels(std::vector<GSoundChannel*>& list);
+  static void RankChannels(GObjectGroup& list);
 
   // Inspection, for the kernel's event loop and for tests.
   PAudioDevice* GetDevice() const { return device_.get(); }
   GSoundChannel* GetStreamChannel() const { return streamChannel_; }
-  const std::vector<GSoundChannel*>& GetPlainChannels() const { return plainChannels_; }
-  const std::vector<GSoundChannel*>& Get3DChannels() const { return channels3D_; }
-  const std::vector<GSoundEffect*>& GetWaitingList() const { return waitingList_; }
-  const std::vector<GSoundEffect*>& GetRestartList() const { return restartList_; }
-  const std::vector<GSoundEffect*>& GetOneShots() const { return oneShots_; }
-  size_t GetCachedSoundCount() const { return soundCache_.size(); }
+  int32_t GetPlainChannelCount() const { return plainChannels_.Count(); }
+  GSoundChannel* GetPlainChannel(int32_t i) const;
+  GSoundChannel* Get3DChannel(int32_t i) const;
+  int32_t GetWaitingCount() const { return waitingList_.Count(); }
+  int32_t GetRestartCount() const { return restartList_.Count(); }
+  int32_t GetOneShotCount() const { return oneShots_.Count(); }
+  int32_t GetCachedSoundCount() const { return soundCache_.Count(); }
 
  private:
   std::unique_ptr<PAudioBuffer> MakeSoundBuffer(uint32_t bytes, bool stereo, uint32_t* cpuTotal);
   std::unique_ptr<PAudioBuffer> MakeSoundBuffer3D(uint32_t bytes, uint32_t* cpuTotal);
   GSoundData* FindCached(int16_t number, bool looped) const;
+  void StopSoundsOn(const GObjectGroup& channels);
   GSoundData* LoadIntoCache(int16_t number, bool looped, int32_t line);
 
   float distanceOffset_ = 0.0f;
   std::unique_ptr<PAudioDevice> device_;
   GSoundChannel* streamChannel_ = nullptr;
   bool sweeping_ = false;
-  std::vector<GSoundData*> soundCache_;
+  GGroup soundCache_;  // owned
   bool initialised_ = false;
   bool enabled_ = false;
-  std::vector<GSoundEffect*> oneShots_;
-  std::vector<GSoundChannel*> plainChannels_;
-  std::vector<GSoundChannel*> channels3D_;
-  std::vector<GSoundEffect*> restartList_;
-  std::vector<GSoundEffect*> waitingList_;
+  GGroup oneShots_;              // owned: deleted once finished
+  GObjectGroup plainChannels_;   // owned
+  GObjectGroup channels3D_;      // owned
+  GGroup restartList_;           // not owned
+  GObjectGroup waitingList_;     // not owned
   bool creatingOneShot_ = false;
   const GSoundHost* host_ = nullptr;
   const GSoundListener* listener_ = nullptr;

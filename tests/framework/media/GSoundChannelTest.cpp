@@ -16,19 +16,19 @@ TEST(GSoundChannel, OneShotSoundSitsAtTheEndOfTheBufferAndEndsThere) {
   const std::string samples = Pattern(1000);
   fixture.WriteSound(100, Wave(samples));
   m.PlaySound(100, 5);
-  GSoundChannel* channel = m.GetPlainChannels()[0];
+  GSoundChannel* channel = m.GetPlainChannel(0);
   ASSERT_NE(channel->GetSound(), nullptr);
   EXPECT_EQ(channel->GetStartOffset(), 1047576u);
   EXPECT_EQ(Position(*channel->GetBuffer()), 1047576u);
   EXPECT_EQ(BufferBytes(*channel->GetBuffer(), 1047576, 1000), samples);
 
   m.Update();
-  EXPECT_EQ(m.GetOneShots().size(), 1u);  // still playing
+  EXPECT_EQ(m.GetOneShotCount(), 1);  // still playing
   m.GetDevice()->Advance(500);
   EXPECT_TRUE(channel->HasStopped());
   m.Update();
   EXPECT_TRUE(channel->IsFree());
-  EXPECT_TRUE(m.GetOneShots().empty());
+  EXPECT_EQ(m.GetOneShotCount(), 0);
 }
 
 TEST(GSoundChannel, LoopingSoundIsRepeatedThroughTheBufferAndWrapsByOneRepetition) {
@@ -61,7 +61,7 @@ TEST(GSoundChannel, LoopingSoundIsRepeatedThroughTheBufferAndWrapsByOneRepetitio
 
 TEST(GSoundChannel, PositionsBehindTheListenerAreMirroredInFront) {
   SoundFixture fixture;
-  GSoundChannel* channel = fixture.manager().Get3DChannels()[0];
+  GSoundChannel* channel = fixture.manager().Get3DChannel(0);
   PAudioBuffer* buffer = channel->GetBuffer();
   channel->Set3DPosition(1.0f, 2.0f, -4.0f, 2.5f);
   float x = 0, y = 0, z = 0;
@@ -79,27 +79,30 @@ TEST(GSoundChannel, SoundWithAnEmptyDataChunkLoadsButNeverPlays) {
   GSoundManager& m = fixture.manager();
   fixture.WriteSound(300, Wave(""));
   m.PlaySound(300, 5);
-  EXPECT_TRUE(m.GetPlainChannels()[0]->IsFree());
-  EXPECT_EQ(m.GetCachedSoundCount(), 1u);
+  EXPECT_TRUE(m.GetPlainChannel(0)->IsFree());
+  EXPECT_EQ(m.GetCachedSoundCount(), 1);
   m.Update();
-  EXPECT_TRUE(m.GetOneShots().empty());
+  EXPECT_EQ(m.GetOneShotCount(), 0);
 
   Loop3D loop;
   loop.Init(300, 5, 1.0f, 999);
   loop.Play();
   EXPECT_FALSE(loop.HasChannel());
-  EXPECT_TRUE(m.GetWaitingList().empty());
-  for (GSoundChannel* channel : m.Get3DChannels()) EXPECT_TRUE(channel->IsFree());
+  EXPECT_EQ(m.GetWaitingCount(), 0);
+  for (int32_t i = 0; i < m.Get3DChannelCount(); ++i) EXPECT_TRUE(m.Get3DChannel(i)->IsFree());
 }
 
 TEST(GSoundManagerRanking, InstanceLimitsMarkTheExcessOfEachPriority) {
   // Priority 5 with limit 1 keeps two; priority 2 with limit 0 marks them all, the last
   // channel of the list too.
   GSoundProbeChannel a(10.0f, 5, 1), b(20.0f, 5, 1), c(30.0f, 5, 1), d(5.0f, 2, 0), e(1.0f, 2, 0), f(7.0f, 9, 999);
-  std::vector<GSoundChannel*> list = {&c, &d, &a, &e, &b, &f};
+  GObjectGroup list;
+  list.Init();
+  list.SetOwnsMembers(false);
+  for (GSoundChannel* channel : {&c, &d, &a, &e, &b, &f}) list.Append(channel);
   GSoundManager::RankChannels(list);
-  const std::vector<GSoundChannel*> expected = {&f, &a, &b, &c, &e, &d};
-  EXPECT_EQ(list, expected);
+  const GSoundChannel* expected[] = {&f, &a, &b, &c, &e, &d};
+  for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(list.GetItem(i), expected[i]) << i;
   EXPECT_FALSE(a.excess);
   EXPECT_FALSE(b.excess);
   EXPECT_TRUE(c.excess);
@@ -107,10 +110,14 @@ TEST(GSoundManagerRanking, InstanceLimitsMarkTheExcessOfEachPriority) {
   EXPECT_TRUE(e.excess);
 
   GSoundProbeChannel lone(1.0f, 1, 0), high(1.0f, 3, 999);
-  std::vector<GSoundChannel*> two = {&lone, &high};
+  GObjectGroup two;
+  two.Init();
+  two.SetOwnsMembers(false);
+  two.Append(&lone);
+  two.Append(&high);
   GSoundManager::RankChannels(two);
   EXPECT_TRUE(lone.excess);  // last in the list and alone in its priority
-  EXPECT_EQ(two.back(), &lone);
+  EXPECT_EQ(two.GetItem(1), &lone);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST(GSoundManagerInit, ReportsTheDeviceAndMakesItsChannels) {
   GSoundManager& m = fixture.manager();
   EXPECT_TRUE(m.IsInitialised());
   EXPECT_TRUE(m.IsEnabled());
-  EXPECT_EQ(m.GetPlainChannels().size(), 2u);
+  EXPECT_EQ(m.GetPlainChannelCount(), 2);
   ASSERT_NE(m.GetStreamChannel(), nullptr);
   EXPECT_EQ(m.Get3DChannelCount(), 11);
   EXPECT_FLOAT_EQ(m.GetDevice()->RolloffFactor(), 0.4f);
@@ -104,7 +104,7 @@ TEST(GSoundManagerInit, FailedBuffersMeanFewerChannelsAndNoBuffersMeanNoSound) {
     EXPECT_FALSE(fixture.manager().IsEnabled());
     fixture.WriteSound(100, Wave(Pattern(100)));
     fixture.manager().PlaySound(100, 5);
-    EXPECT_TRUE(fixture.manager().GetOneShots().empty());
+    EXPECT_EQ(fixture.manager().GetOneShotCount(), 0);
     EXPECT_EQ(fixture.manager().GetSoundData(100, false), nullptr);
     EXPECT_EQ(fixture.Log().rfind("DirectSound error at ObtainPrimaryBuffer:  -6\r\n", 0), 0u);
   }

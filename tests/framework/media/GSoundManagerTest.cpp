@@ -22,8 +22,8 @@ TEST(GSoundManager, PriorityDecidesWhoGetsABusyPlainChannel) {
   for (int16_t n : {101, 102, 103, 104}) fixture.WriteSound(n, kLong);
   m.PlaySound(101, 5);
   m.PlaySound(102, 5);
-  GSoundChannel* first = m.GetPlainChannels()[0];
-  GSoundChannel* second = m.GetPlainChannels()[1];
+  GSoundChannel* first = m.GetPlainChannel(0);
+  GSoundChannel* second = m.GetPlainChannel(1);
   ASSERT_EQ(first->GetSound()->GetNumber(), 101);
   ASSERT_EQ(second->GetSound()->GetNumber(), 102);
 
@@ -31,13 +31,13 @@ TEST(GSoundManager, PriorityDecidesWhoGetsABusyPlainChannel) {
   EXPECT_EQ(first->GetSound()->GetNumber(), 101);
   EXPECT_EQ(second->GetSound()->GetNumber(), 102);
   m.Update();
-  EXPECT_EQ(m.GetOneShots().size(), 2u);  // the unheard one is gone
+  EXPECT_EQ(m.GetOneShotCount(), 2);  // the unheard one is gone
 
   m.PlaySound(104, 7);  // both at distance 0: the channel sorted last
   EXPECT_EQ(first->GetSound()->GetNumber(), 101);
   EXPECT_EQ(second->GetSound()->GetNumber(), 104);
   m.Update();
-  EXPECT_EQ(m.GetOneShots().size(), 2u);
+  EXPECT_EQ(m.GetOneShotCount(), 2);
 }
 
 TEST(GSoundManager, NearerPositionalSoundDisplacesTheFarthestOverTheLimit) {
@@ -65,13 +65,13 @@ TEST(GSoundManager, NearerPositionalSoundDisplacesTheFarthestOverTheLimit) {
   EXPECT_TRUE(middle.HasChannel());
   EXPECT_FALSE(far.HasChannel());
   // The looped sound waits, and plays again at the first update with a free channel.
-  ASSERT_EQ(m.GetWaitingList().size(), 1u);
+  ASSERT_EQ(m.GetWaitingCount(), 1);
   m.Update();
   EXPECT_FALSE(far.HasChannel());
   nearest.Stop();
   m.Update();
   EXPECT_TRUE(far.HasChannel());
-  EXPECT_TRUE(m.GetWaitingList().empty());
+  EXPECT_EQ(m.GetWaitingCount(), 0);
 }
 
 TEST(GSoundManager, SwitchingSoundOffStopsEverythingAndLoopsComeBack) {
@@ -85,19 +85,19 @@ TEST(GSoundManager, SwitchingSoundOffStopsEverythingAndLoopsComeBack) {
   ASSERT_TRUE(loop.HasChannel());
   m.SetSoundsEnabled(false);
   EXPECT_FALSE(loop.HasChannel());
-  EXPECT_TRUE(m.GetPlainChannels()[0]->IsFree());
+  EXPECT_TRUE(m.GetPlainChannel(0)->IsFree());
   m.PlaySound(401, 5);
-  EXPECT_EQ(m.GetOneShots().size(), 1u);  // only the stopped one, not yet swept
+  EXPECT_EQ(m.GetOneShotCount(), 1);  // only the stopped one, not yet swept
   m.Update();                             // does nothing while off
   EXPECT_FALSE(loop.HasChannel());
   m.SetSoundsEnabled(true);
   m.Update();
   EXPECT_TRUE(loop.HasChannel());
-  EXPECT_TRUE(m.GetOneShots().empty());
+  EXPECT_EQ(m.GetOneShotCount(), 0);
 
   m.StopAllSounds();
   EXPECT_FALSE(loop.HasChannel());
-  EXPECT_TRUE(m.GetWaitingList().empty());
+  EXPECT_EQ(m.GetWaitingCount(), 0);
   m.Update();
   EXPECT_FALSE(loop.HasChannel());
   EXPECT_NE(fixture.Log().find("GSound 2503\r\nGSound 2509\r\n"), std::string::npos);
@@ -122,9 +122,9 @@ TEST(GSoundManager, DeletingASoundStopsItsChannelAndTakesItOffTheLists) {
   waiting->Init(402, 5, 1.0f, 999);
   m.QueueSound(waiting);
   m.QueueSound(waiting);
-  EXPECT_EQ(m.GetWaitingList().size(), 1u);
+  EXPECT_EQ(m.GetWaitingCount(), 1);
   delete waiting;
-  EXPECT_TRUE(m.GetWaitingList().empty());
+  EXPECT_EQ(m.GetWaitingCount(), 0);
 }
 
 TEST(GSoundManager, LoadedSoundsAreCachedByNumberAndLoopedFlag) {
@@ -140,7 +140,7 @@ TEST(GSoundManager, LoadedSoundsAreCachedByNumberAndLoopedFlag) {
   const int16_t numbers[] = {500, 501, 500};
   const uint8_t looped[] = {1, 0, 0};
   m.PreloadSounds(3, numbers, looped);  // stops at the missing 501
-  EXPECT_EQ(m.GetCachedSoundCount(), 2u);
+  EXPECT_EQ(m.GetCachedSoundCount(), 2);
   EXPECT_TRUE(m.PreloadSound(500, true));
   EXPECT_FALSE(m.PreloadSound(501, true));
   std::string log = fixture.Log();
@@ -195,10 +195,10 @@ TEST(GSoundManager, IdleStepUpdatesAtMostEveryThirdOfASecond) {
     m.GetDevice()->Advance(100);
     now += 332;
     m.IdleSound();
-    EXPECT_EQ(m.GetOneShots().size(), 1u);
+    EXPECT_EQ(m.GetOneShotCount(), 1);
     now += 1;
     m.IdleSound();
-    EXPECT_TRUE(m.GetOneShots().empty());
+    EXPECT_EQ(m.GetOneShotCount(), 0);
   }
   PClock::SetFake(nullptr);
 }

@@ -57,7 +57,7 @@ TEST(GSoundStream, LoopingFileWrapsToItsStartInTheFirstRefill) {
   delete stream;
   EXPECT_TRUE(channel->IsFree());
   EXPECT_EQ(GSoundWaitHandles::Global().Count(), 0);
-  EXPECT_TRUE(m.GetWaitingList().empty());
+  EXPECT_EQ(m.GetWaitingCount(), 0);
 }
 
 TEST(GSoundStream, FileThatDoesNotLoopPlaysToItsLastSampleThenStops) {
@@ -113,7 +113,7 @@ TEST(GSoundStream, SecondStreamTakesTheChannelAndTheFirstComesBack) {
   GSoundStream* second = m.StartStreamedSound(5004, 1, false);
   EXPECT_FALSE(first->HasChannel());
   EXPECT_TRUE(second->HasChannel());
-  EXPECT_EQ(m.GetWaitingList().size(), 1u);
+  EXPECT_EQ(m.GetWaitingCount(), 1);
   EXPECT_EQ(GSoundWaitHandles::Global().Count(), 2);
   m.Update();
   EXPECT_TRUE(first->HasChannel());
@@ -132,13 +132,13 @@ TEST(GSoundStream, StreamStartedWithSoundOffStartsWhenSoundComesOn) {
   GSoundStream* looping = m.StartStreamedSound(5005, 1, true);
   GSoundStream* once = m.StartStreamedSound(5005, 1, false);
   EXPECT_FALSE(looping->HasChannel());
-  EXPECT_EQ(m.GetRestartList().size(), 1u);
+  EXPECT_EQ(m.GetRestartCount(), 1);
   EXPECT_TRUE(once->IsFinished());
   m.SetSoundsEnabled(true);
   m.StopAllSounds();  // leaves the restart list alone
   m.Update();
   EXPECT_TRUE(looping->HasChannel());
-  EXPECT_TRUE(m.GetRestartList().empty());
+  EXPECT_EQ(m.GetRestartCount(), 0);
   // Switched off while playing, it waits and comes back.
   m.SetSoundsEnabled(false);
   EXPECT_FALSE(looping->HasChannel());

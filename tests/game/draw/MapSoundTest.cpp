@@ -28,7 +28,7 @@ TEST(MapSound, OneShotPlaysOncePositionedAndFinishes) {
   fixture.manager().GetDevice()->Advance(1000);
   fixture.manager().Update();
   EXPECT_TRUE(shot.IsFinished());
-  EXPECT_TRUE(fixture.manager().GetWaitingList().empty());
+  EXPECT_EQ(fixture.manager().GetWaitingCount(), 0);
 }
 
 TEST(MapSound, LoopNeverFinishesAndWaitsWhenItLosesItsChannel) {
@@ -45,7 +45,7 @@ TEST(MapSound, LoopNeverFinishesAndWaitsWhenItLosesItsChannel) {
   EXPECT_TRUE(loop.IsLooping());
   loop.Stop();
   EXPECT_FALSE(loop.IsFinished());
-  ASSERT_EQ(fixture.manager().GetWaitingList().size(), 1u);
+  ASSERT_EQ(fixture.manager().GetWaitingCount(), 1);
   fixture.manager().Update();
   EXPECT_TRUE(loop.HasChannel());
 }
