@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "framework/core/GString255.h"
+#include "framework/core/GString31.h"
 #include "framework/core/Quorl.h"
 #include "platform/PFile.h"
 #include "platform/PFileSystem.h"
@@ -11,7 +13,6 @@
 namespace {
 constexpr const char* kSource = "GFile";
 constexpr const char* kWorkFilePrefix = "Junk File ";
-constexpr int kWorkNameCapacity = 31;  // the prefix filled up to 31 characters
 constexpr int kWorkFileAttempts = 99;
 }  // namespace
 
@@ -133,17 +134,12 @@ void GFile::CreateWorkFile() {
   for (int attempt = 0; attempt < kWorkFileAttempts; ++attempt) {
     std::string folder = PPath::TempFolder();
     if (folder.empty()) FatalError(348, kSource);
-    // "Junk File " filled to 31 characters with random letters, from the last one backward,
-    // two draws each, so that machines sharing a seed stay in step.
-    char name[kWorkNameCapacity + 1];
-    size_t prefix = std::strlen(kWorkFilePrefix);
-    std::memcpy(name, kWorkFilePrefix, prefix);
-    for (int p = kWorkNameCapacity; p > static_cast<int>(prefix); --p) {
-      bool upper = Random(2) == 0;
-      name[p - 1] = static_cast<char>((upper ? 'A' : 'a') + Random(26));
-    }
-    name[kWorkNameCapacity] = 0;
-    workPath_ = folder + name;
+    // "Junk File " filled to its 31 characters with random letters (two draws a letter, so
+    // that machines sharing a seed stay in step).
+    GString31 name;
+    name.Assign(kWorkFilePrefix);
+    name.PadRandom();
+    workPath_ = folder + name.CStr();
     work_ = PFile::Open(workPath_, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
     if (work_) return;
   }
@@ -186,6 +182,27 @@ void GFile::Skip(int32_t n) {
 }
 
 uint32_t GFile::GetSize() { return static_cast<uint32_t>(FileSize(443)); }
+
+void GFile::GetPath(GString& out, bool withoutExtension) const {
+  std::string text = path_;
+  if (withoutExtension) {
+    size_t slash = text.rfind('\\');
+    size_t dot = text.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) text.resize(dot);
+  }
+  out.Assign(text.c_str());
+}
+
+GString255 GFile::GetBaseName() const {
+  size_t slash = path_.rfind('\\');
+  if (slash == std::string::npos) FatalError(409, kSource);
+  std::string name = path_.substr(slash + 1);
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.resize(dot);
+  GString255 result;
+  result.Assign(name.c_str());
+  return result;
+}
 
 uint32_t GFile::BytesLeft() {
   if (!handle_) return 0;

@@ -81,6 +81,10 @@ class GFile : public GObject {
   bool HasError() const { return error_; }
   void SetError() { error_ = true; }
 
+  // A file is not itself stored: the stored-object operations stay GObject's (fatal).
+  using GObject::Read;
+  using GObject::Write;
+
   // Reading. Bytes past the end of the file read as 0 and raise the error flag.
   void Read(void* destination, int32_t n);  // n >= 1
   int8_t ReadByte();

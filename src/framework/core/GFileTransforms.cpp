@@ -12,7 +12,6 @@
 #include "platform/PFile.h"
 
 namespace {
-constexpr const char* kSource = "GFile";
 // The stored form of a game file shorter than the raw prefix: all its bytes, then the end code
 // of the starting tree (the nine bits 000000001 and seven fill bits).
 constexpr uint8_t kStartingEndCode[2] = {0x00, 0x80};

@@ -10,7 +10,7 @@ bool GSplayDecoder::Put(const uint8_t* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     unsigned byte = bytes[i];
     for (int b = 7; b >= 0; --b) {
-      j = ((byte >> b) & 1u) ? tree_.Right(j) : tree_.Left(j);
+      j = tree_.Child(j, (byte >> b) & 1u);
       if (j < GSplayTree::kFirstLeaf) continue;
       int symbol = j - GSplayTree::kFirstLeaf;
       tree_.Splay(j);

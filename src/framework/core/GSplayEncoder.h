@@ -21,12 +21,14 @@ class GSplayEncoder {
 
  private:
   void Code(int symbol);
+  // Appends count (<= 32) bits, the most significant first.
+  void Emit(uint32_t bits, int count);
   void FlushOutput();
 
   Sink sink_;
   GSplayTree tree_;
-  uint32_t register_ = 0;
-  int freePlaces_ = 8;
+  uint64_t register_ = 0;  // the pending bits are its lowest ones
+  int pending_ = 0;        // bits not yet output (0..7 between symbols)
   size_t outCount_ = 0;
   uint8_t out_[kOutputSize];
 };

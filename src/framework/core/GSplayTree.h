@@ -29,12 +29,15 @@ class GSplayTree {
   // returns their count.
   int Path(int symbol, uint8_t* bits) const;
 
-  int Left(int node) const { return left_[node]; }
-  int Right(int node) const { return right_[node]; }
+  int Left(int node) const { return child_[node][0]; }
+  int Right(int node) const { return child_[node][1]; }
+  // The left (bit 0) or right (bit 1) child of an internal node.
+  int Child(int node, unsigned bit) const { return child_[node][bit]; }
   int Parent(int node) const { return parent_[node]; }
 
  private:
-  uint16_t left_[kInternalNodes + 1];
-  uint16_t right_[kInternalNodes + 1];
+  // child_[j][0] is the left and child_[j][1] the right child of internal node j, so that a
+  // step down the tree takes no branch on the bit.
+  uint16_t child_[kInternalNodes + 1][2];
   uint16_t parent_[kLastNode + 1];
 };
