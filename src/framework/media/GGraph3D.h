@@ -6,6 +6,7 @@
 #include "framework/core/GObject.h"
 #include "framework/core/GRect.h"
 #include "framework/media/ColouredScreenVertex.h"
+#include "framework/media/GGraphicRenderer.h"
 #include "framework/media/GTransform.h"
 #include "framework/media/TexturedScreenVertex.h"
 #include "platform/P3DDevice.h"
@@ -21,7 +22,7 @@ class GGraph3DTexture;
 //
 // One renderer exists while the display runs in 3-D; gGraph3D leads to it. It draws through
 // the device and onto the back buffer that its host names (GGraph3DHost).
-class GGraph3D : public GObject {
+class GGraph3D : public GObject, public GGraphicRenderer {
  public:
   static constexpr int32_t kStackSize = 100;
   // Clipping a triangle by six planes can give 9 corners, a quad 10.
@@ -80,16 +81,16 @@ class GGraph3D : public GObject {
   void SetAlpha(float a);
   void SwapColorScale(const float* newScale, float* oldScale);
   void SetColorScale(float s);
-  void GetColorScale(float* out) const;
+  void GetColorScale(float* out) const override;
   void SetTexture(GGraph3DTexture* graphic);
   void SetNoZWrite(bool on);
   void BeginScreenBounds();
   void EndScreenBounds(GRect& rect);
   void SetMipmapsAllowed(bool allowed);
   bool SetMipmapsWanted(bool wanted);
-  void AddTextureMemory(int32_t bytes) { textureMemory_ += bytes; }
+  void AddTextureMemory(int32_t bytes) override { textureMemory_ += bytes; }
   int32_t GetTextureMemory() const { return textureMemory_; }
-  int32_t GetMaxTextureSize() const { return maxTextureSize_; }
+  int32_t GetMaxTextureSize() const override { return maxTextureSize_; }
   // True when the current colour's alpha is below 255.
   bool IsTranslucent() const { return (colour_ >> 24) != 0xFF; }
 
@@ -149,10 +150,13 @@ class GGraph3D : public GObject {
   bool SetFog(bool on);
   void SetFogColor(float a, float b, float c);
   void SetFogRange(float start, float end);
-  int32_t GetDownsampleLevel() const { return downsampleLevel_; }
+  int32_t GetDownsampleLevel() const override { return downsampleLevel_; }
   void SetDownsampleLevel(int32_t level) { downsampleLevel_ = level; }
   bool TextureMemoryExhausted() const { return textureMemoryExhausted_; }
   void NoteTextureMemoryExhausted() { textureMemoryExhausted_ = true; }
+  // The same flag as the bitmap loading sees it.
+  bool IsTextureMemoryExhausted() const override { return textureMemoryExhausted_; }
+  void SetTextureMemoryExhausted(bool exhausted) override { textureMemoryExhausted_ = exhausted; }
   bool DownsampleTexture(int32_t* previousLevel = nullptr);
 
  protected:

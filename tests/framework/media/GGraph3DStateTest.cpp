@@ -281,6 +281,12 @@ TEST(GGraph3DState, TextureMemoryAndDownsampling) {
   EXPECT_EQ(rig.r->GetTextureMemory(), 0);
   EXPECT_FALSE(rig.r->TextureMemoryExhausted());
   EXPECT_FALSE(rig.r->SetMipmapsWanted(true));
+  // The bitmap loading sees the same state through its interface.
+  GGraphicRenderer& loading = *rig.r;
+  loading.SetTextureMemoryExhausted(true);
+  EXPECT_TRUE(rig.r->TextureMemoryExhausted());
+  EXPECT_EQ(loading.GetDownsampleLevel(), 1);
+  EXPECT_EQ(loading.GetMaxTextureSize(), 512);
   GErrorLog::Close();
   EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "** DOWNSAMPLE level  1\r\n");
 }
