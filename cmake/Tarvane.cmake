@@ -18,9 +18,8 @@ function(tarvane_test name folder)
   endif()
   add_executable(${name} ${_srcs})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${ARGN} tarvane_testsupport GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARGN} tarvane_testsupport GTest::gtest)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
     DISCOVERY_TIMEOUT 60)
 endfunction()

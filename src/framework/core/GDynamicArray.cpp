@@ -7,6 +7,24 @@ GDynamicArray::~GDynamicArray() { Release(); }
 void GDynamicArray::Release() {
   delete[] data_;
   data_ = nullptr;
+  UpdateReady();
+}
+
+void GDynamicArray::UpdateReady() {
+  bool accessible = data_ != nullptr && lockWord_ == 0 && columns_ > 0;
+  int32_t rows = accessible ? count_ / columns_ : 0;
+  for (int size = 0; size <= 4; ++size) {
+    accessibleRows_[size] = (size == 0 || size == elementSize_) ? rows : 0;
+  }
+}
+
+void GDynamicArray::Fail(int32_t row, int32_t column, int32_t size, int32_t firstLine, int32_t sizeLine) const {
+  if (!IsValidIndex(row, column)) FatalError(firstLine, "GDynamicArray");
+  if (data_ == nullptr) FatalError(firstLine + 1, "GDynamicArray");
+  if (lockWord_ != 0) FatalError(firstLine + 2, "GDynamicArray");
+  if (size != 0 && elementSize_ != size) FatalError(sizeLine, "GDynamicArray");
+  // Not reached: Fail is only called when one of the tests above holds.
+  FatalError(firstLine, "GDynamicArray");
 }
 
 void GDynamicArray::Init(int16_t elementSize, int32_t rows, int32_t columns) {
@@ -21,6 +39,7 @@ void GDynamicArray::Init(int16_t elementSize, int32_t rows, int32_t columns) {
   elementSize_ = elementSize;
   columns_ = columns;
   count_ = static_cast<int32_t>(count);
+  UpdateReady();
 }
 
 void GDynamicArray::CopyDataTo(void* destination) const {
@@ -36,6 +55,6 @@ void GDynamicArray::Zero() {
 }
 
 void GDynamicArray::SetBytes(int32_t row, int32_t column, const void* source) {
-  uint8_t* p = Checked(row, column, 389);
+  uint8_t* p = CheckedAnySize(row, column, 389);
   std::memcpy(p, source, static_cast<size_t>(elementSize_));
 }

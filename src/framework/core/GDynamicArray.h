@@ -8,7 +8,9 @@
 // A two-dimensional grid of fixed-size elements (1, 2 or 4 bytes for the typed accessors)
 // in one heap block, addressed by row and column. Every access is checked: a bad index, a
 // missing block, a non-zero lock word or the wrong element size is fatal. The checks are
-// inline and compute the element number in 64 bits, so no index can wrap past them.
+// inline and test the row and the column as unsigned values against the grid's rows and
+// columns (IsValidIndex computes the element number in 64 bits), so no index can wrap past
+// them.
 class GDynamicArray : public GObject {
  public:
   // The largest element count a stored grid may have; anything larger is refused.
@@ -39,55 +41,35 @@ class GDynamicArray : public GObject {
     return index >= 0 && index < count_;
   }
 
-  uint8_t* ElementPtr(int32_t row, int32_t column) { return Checked(row, column, 197); }
-  uint8_t GetU8(int32_t row, int32_t column) const {
-    const uint8_t* p = Checked(row, column, 225);
-    if (elementSize_ != 1) FatalError(228, "GDynamicArray");
-    return *p;
-  }
+  uint8_t* ElementPtr(int32_t row, int32_t column) { return CheckedAnySize(row, column, 197); }
+  uint8_t GetU8(int32_t row, int32_t column) const { return *Checked<1>(row, column, 225, 228); }
   uint16_t GetU16(int32_t row, int32_t column) const {
-    const uint8_t* p = Checked(row, column, 254);
-    if (elementSize_ != 2) FatalError(257, "GDynamicArray");
     uint16_t v;
-    std::memcpy(&v, p, sizeof v);
+    std::memcpy(&v, Checked<2>(row, column, 254, 257), sizeof v);
     return v;
   }
   uint32_t GetU32(int32_t row, int32_t column) const {
-    const uint8_t* p = Checked(row, column, 283);
-    if (elementSize_ != 4) FatalError(286, "GDynamicArray");
     uint32_t v;
-    std::memcpy(&v, p, sizeof v);
+    std::memcpy(&v, Checked<4>(row, column, 283, 286), sizeof v);
     return v;
   }
   float GetFloat(int32_t row, int32_t column) const {
-    const uint8_t* p = Checked(row, column, 312);
-    if (elementSize_ != 4) FatalError(315, "GDynamicArray");
     float v;
-    std::memcpy(&v, p, sizeof v);
+    std::memcpy(&v, Checked<4>(row, column, 312, 315), sizeof v);
     return v;
   }
 
   // Copies one element's bytes (element size of them) from source.
   void SetBytes(int32_t row, int32_t column, const void* source);
-  void SetU8(int32_t row, int32_t column, uint8_t value) {
-    uint8_t* p = Checked(row, column, 197);
-    if (elementSize_ != 1) FatalError(412, "GDynamicArray");
-    *p = value;
-  }
+  void SetU8(int32_t row, int32_t column, uint8_t value) { *Checked<1>(row, column, 197, 412) = value; }
   void SetU16(int32_t row, int32_t column, uint16_t value) {
-    uint8_t* p = Checked(row, column, 197);
-    if (elementSize_ != 2) FatalError(434, "GDynamicArray");
-    std::memcpy(p, &value, sizeof value);
+    std::memcpy(Checked<2>(row, column, 197, 434), &value, sizeof value);
   }
   void SetU32(int32_t row, int32_t column, uint32_t value) {
-    uint8_t* p = Checked(row, column, 197);
-    if (elementSize_ != 4) FatalError(456, "GDynamicArray");
-    std::memcpy(p, &value, sizeof value);
+    std::memcpy(Checked<4>(row, column, 197, 456), &value, sizeof value);
   }
   void SetFloat(int32_t row, int32_t column, float value) {
-    uint8_t* p = Checked(row, column, 197);
-    if (elementSize_ != 4) FatalError(478, "GDynamicArray");
-    std::memcpy(p, &value, sizeof value);
+    std::memcpy(Checked<4>(row, column, 197, 478), &value, sizeof value);
   }
 
   // The stored form (grids of one-byte elements only): count, element size, columns and
@@ -98,18 +80,27 @@ class GDynamicArray : public GObject {
   void Write(GFile& file) const override;
 
  private:
-  // The element's address after the index, block and lock checks (fatal at firstLine,
-  // firstLine + 1 and firstLine + 2).
-  uint8_t* Checked(int32_t row, int32_t column, int32_t firstLine) const {
-    int64_t index = static_cast<int64_t>(row) * columns_ + column;
+  // The element's address after every check. The fast path is two unsigned compares: the
+  // column against the columns and the row against accessibleRows_[kSize], which holds the
+  // row count only while the grid has a block, a zero lock word and elements of kSize bytes
+  // (index 0: of any size), and 0 otherwise. Since count is always rows x columns, this is
+  // the same test as 0 <= row x columns + column < count, and nothing can wrap. The failure
+  // path tells the causes apart: fatal at firstLine for the index, firstLine + 1 without a
+  // block, firstLine + 2 for a lock word, sizeLine for the wrong element size.
+  template <int kSize>
+  uint8_t* Checked(int32_t row, int32_t column, int32_t firstLine, int32_t sizeLine) const {
     if (static_cast<uint32_t>(column) >= static_cast<uint32_t>(columns_) ||
-        static_cast<uint64_t>(index) >= static_cast<uint64_t>(count_)) {
-      FatalError(firstLine, "GDynamicArray");
+        static_cast<uint32_t>(row) >= static_cast<uint32_t>(accessibleRows_[kSize])) [[unlikely]] {
+      Fail(row, column, kSize, firstLine, sizeLine);
     }
-    if (data_ == nullptr) FatalError(firstLine + 1, "GDynamicArray");
-    if (lockWord_ != 0) FatalError(firstLine + 2, "GDynamicArray");
-    return data_ + index * elementSize_;
+    return data_ + (static_cast<int64_t>(row) * columns_ + column) * kSize;
   }
+  uint8_t* CheckedAnySize(int32_t row, int32_t column, int32_t firstLine) const {
+    // Checked<0> tests without a size and answers the block's start.
+    return Checked<0>(row, column, firstLine, 0) + (static_cast<int64_t>(row) * columns_ + column) * elementSize_;
+  }
+  [[noreturn]] void Fail(int32_t row, int32_t column, int32_t size, int32_t firstLine, int32_t sizeLine) const;
+  void UpdateReady();
   void Release();
 
   int32_t columns_ = 0;
@@ -117,4 +108,5 @@ class GDynamicArray : public GObject {
   int32_t count_ = 0;
   int16_t elementSize_ = 0;
   uint8_t* data_ = nullptr;
+  int32_t accessibleRows_[5] = {};
 };

@@ -41,4 +41,5 @@ void GDynamicArray::Read(GFile& file) {
   elementSize_ = 1;
   columns_ = static_cast<int32_t>(columns);
   lockWord_ = 0;
+  UpdateReady();
 }

@@ -1,0 +1,25 @@
+#include "framework/media/GSoundData.h"
+
+#include <string>
+
+#include "framework/core/GErrorLog.h"
+#include "framework/media/GSoundHost.h"
+#include "framework/media/GSoundWave.h"
+
+bool GSoundData::Load(int16_t number, bool looped, const GSoundHost& host) {
+  number_ = number;
+  looped_ = looped ? 1 : 0;
+  std::string name;
+  GSoundWave::MakeWaveFileName(name, number);
+  std::string folder;
+  host.GetBaseFolder(folder, false);
+  int32_t result = GSoundWave::LoadWaveFile(folder + name, byteCount_, samples_);
+  if (result != GSoundWave::kOk && host.GetBaseFolder(folder, true)) {
+    result = GSoundWave::LoadWaveFile(folder + name, byteCount_, samples_);
+  }
+  if (result != GSoundWave::kOk) {
+    GErrorLog::LogValue("Problem loading sound #", number);
+    return false;
+  }
+  return true;
+}
