@@ -1,5 +1,12 @@
 #include "framework/kernel/GKernel.h"
 
+#include "framework/kernel/ApplicationBase.h"
+#include "framework/kernel/GKernelRenderer.h"
+#include "framework/kernel/GKernelSound.h"
+#include "framework/kernel/GKernelStore.h"
+#include "platform/PDisplay.h"
+#include "platform/PWindow.h"
+
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "platform/PFont.h"
@@ -63,4 +70,10 @@ void GKernel::RaiseCameraCounter() {
 
 void GKernel::LowerCameraCounter() {
   if (cameraCounter_ > 0) --cameraCounter_;
+}
+
+void GKernel::Quit() {
+  LogFileLine(5644, "GKernel");
+  quit_ = 1;
+  if (application_ != nullptr) application_->SavePreferences(&displayChoice_);
 }
