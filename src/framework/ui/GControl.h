@@ -48,10 +48,6 @@ class GControl : public GView {
   // Set only while SetValue asks for the redraw.
   bool IsValueRedraw() const { return valueRedraw_ != 0; }
 
-  // The sound the click plays: by default nothing is heard (no sound manager yet); the
-  // sound service installs its player here.
-  static void SetSoundPlayer(void (*player)(int16_t sound));
-
  protected:
   // Presses when the point is inside and the control is not pressed, releases when it is
   // pressed and the point is outside.

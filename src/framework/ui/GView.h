@@ -26,8 +26,8 @@ class GView : public GObject {
     std::function<void(const GString&, int32_t, int32_t, int32_t, int32_t, uint8_t, uint8_t, uint8_t)> writeString;
     std::function<void()> pushMatrix;
     std::function<void()> popMatrix;
-    // Pick: point, view left, top, width, height, field of view, near and far plane.
-    std::function<void(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, float, float, float)> beginPick;
+    // Pick: point, view width, height, field of view, near and far plane.
+    std::function<void(int32_t, int32_t, int32_t, int32_t, float, float, float)> beginPick;
     std::function<void()> finishPick;
     std::function<void()> endPick;
   };
