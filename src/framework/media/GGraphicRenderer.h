@@ -2,9 +2,9 @@
 #include <cstdint>
 
 // What bitmap loading reads and changes of the 3-D renderer: the downsampling level, the
-// largest texture side, the texture-memory-exhausted flag, the colour multipliers, the
-// texture memory counter and the mipmap switch. The renderer implements it; the graphics
-// host hands it out while a renderer exists.
+// largest texture side, the texture-memory-exhausted flag, the colour multipliers and the
+// texture memory counter. The renderer implements it; the graphics host hands it out while a
+// renderer exists.
 class GGraphicRenderer {
  public:
   virtual ~GGraphicRenderer() = default;
@@ -21,5 +21,4 @@ class GGraphicRenderer {
   virtual void GetColorScale(float* out) const = 0;
   // Adds bytes (negative: subtracts) to the texture memory counter.
   virtual void AddTextureMemory(int32_t bytes) = 0;
-  virtual bool MipmapsEnabled() const = 0;
 };
