@@ -19,10 +19,17 @@ int32_t GStripButton::ChooseFrame(bool enabled, bool pressed, bool hover, const 
   return 0;
 }
 
+bool GStripButton::BitmapBounds(const GGraphic* graphic, GRect& out) {
+  out = GRect{};
+  if (graphic == nullptr || graphic->GetStub() == nullptr) return false;
+  graphic->GetBounds(out);
+  return true;
+}
+
 void GStripButton::DrawFrame(GView& view, GGraphic* graphic, int32_t frame, int32_t frameCount, int32_t line) {
-  if (graphic == nullptr) FatalError(line, "GControl");
   GRect bounds;
-  graphic->GetBounds(bounds);
+  // A bitmap that could not be loaded shows nothing.
+  if (!BitmapBounds(graphic, bounds)) return;
   const int32_t height = bounds.Height();
   if (frameCount < 1 || height % frameCount != 0) FatalError(line, "GControl");
   const int32_t frameHeight = height / frameCount;
@@ -45,7 +52,8 @@ void GStripButton::IStripButton(GView* parent, int32_t left, int32_t top, int32_
   hover_ = 0;
   hoverOneShot_ = 0;
   GRect bounds;
-  graphic_->GetBounds(bounds);
+  // Without its bitmap the button takes one pixel.
+  if (!BitmapBounds(graphic_, bounds)) bounds = GRect{0, 0, 1, frameCount_};
   IControl(0, parent, left, top, bounds.Width(), bounds.Height() / frameCount_, command);
 }
 

@@ -27,6 +27,8 @@ class GStripButton : public GButton {
   static Style StyleOf(int32_t style);
   // The frame a strip shows: disabled, pressed, hover or normal, as the style allows.
   static int32_t ChooseFrame(bool enabled, bool pressed, bool hover, const Style& style);
+  // The bounds of a loaded bitmap; false (and an empty rectangle) without one.
+  static bool BitmapBounds(const GGraphic* graphic, GRect& out);
   // Draws frame of a strip bitmap at the view's top-left corner; fatal at line (of
   // "GControl") when the bitmap's height is not a multiple of the frame count.
   static void DrawFrame(GView& view, GGraphic* graphic, int32_t frame, int32_t frameCount, int32_t line);

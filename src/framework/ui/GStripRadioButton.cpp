@@ -21,7 +21,7 @@ void GStripRadioButton::IStripRadioButton(CRadioGroup* group, int32_t, GView* pa
   hover_ = 0;
   hoverOneShot_ = 0;
   GRect bounds;
-  graphic_->GetBounds(bounds);
+  if (!GStripButton::BitmapBounds(graphic_, bounds)) bounds = GRect{0, 0, 1, frameCount_};
   IRadioButton(group, 0, parent, left, top, bounds.Width(), bounds.Height() / frameCount_);
 }
 

@@ -303,14 +303,15 @@ void GView::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t pi
 }
 
 void GView::DrawGraphic(GGraphic* graphic, int32_t x, int32_t y) {
-  if (graphic == nullptr) return;
+  // A graphic whose bitmap could not be loaded shows nothing.
+  if (graphic == nullptr || graphic->GetStub() == nullptr) return;
   GRect bounds;
   graphic->GetBounds(bounds);
   DrawGraphicPart(graphic, bounds, x, y);
 }
 
 void GView::DrawGraphicPart(GGraphic* graphic, const GRect& source, int32_t x, int32_t y) {
-  if (graphic == nullptr) return;
+  if (graphic == nullptr || graphic->GetStub() == nullptr) return;
   const int32_t left = rect_.left + x;
   const int32_t top = rect_.top + y;
   GRect destination{left, top, left + source.Width(), top + source.Height()};
