@@ -16,13 +16,13 @@ class GKernelRenderer;
 class GKernelSound;
 class GKernelStore;
 class GObjectGroup;
-class GStreamOwner;
+class GSoundChannel;
 class GString;
 class GView;
-class GWaitSignal;
 class PBackEnd;
 class PDisplay;
 class PFont;
+class PSignal;
 class PSurface;
 class PWindow;
 struct PMessage;
@@ -62,7 +62,6 @@ class GKernel : public GObject {
 
   // The product title: the window's title and class name.
   static constexpr const char* kTitle = "Tarvane: Ossmere";
-  static constexpr int32_t kMaxWaitHandles = 10;
   // The pending display-change request.
   enum DisplayRequest : int32_t {
     kNoDisplayRequest = 0,
@@ -141,11 +140,11 @@ class GKernel : public GObject {
   int32_t GetScreenEdgeX() const { return screenEdgeX_; }
   int32_t GetScreenEdgeY() const { return screenEdgeY_; }
   void IdleSound();
-  // With a pair of signals adds them for the owner; with null removes the owner's pair.
-  void SetWaitHandles(GStreamOwner* owner, GWaitSignal* const* pair);
-  int32_t GetWaitHandleCount() const { return waitHandleCount_; }
-  GWaitSignal* GetWaitHandle(int32_t i) const;
-  GStreamOwner* GetWaitHandleOwner(int32_t i) const;
+  // The streamed sounds' notification signals, which the loop polls: with a pair of
+  // signals adds them for the owner; with null removes the owner's pair. The sound engine's
+  // registry (GSoundWaitHandles) holds them.
+  void SetWaitHandles(GSoundChannel* owner, PSignal* const* pair);
+  int32_t GetWaitHandleCount() const;
   void RestoreAllSurfaces();
 
   // Keyboard focus and default buttons.
@@ -216,7 +215,13 @@ class GKernel : public GObject {
   void SetActive(bool active) { active_ = active ? 1 : 0; }
   void SetMessagePumpOnly(bool on) { messagePumpOnly_ = on ? 1 : 0; }
   bool IsMessagePumpOnly() const { return messagePumpOnly_ != 0; }
+  // A number of a bitmap that is never loaded, as the excluded-bitmap group holds it.
+  class ExcludedBitmap : public GObject {
+   public:
+    int32_t number = 0;
+  };
   bool IsBitmapExcluded(int32_t number) const;
+  void ExcludeBitmap(int32_t number);
   GObjectGroup* GetExcludedBitmaps() const { return excludedBitmaps_; }
   const DisplayPreset& GetDisplayChoice() const { return displayChoice_; }
   DisplayPreset& DisplayChoice() { return displayChoice_; }
@@ -291,6 +296,9 @@ class GKernel : public GObject {
   // 800 x 600, stepping down) on the platform display and finishes the set-up.
   void SettleDisplay();
   bool CreateDisplay2D(int32_t width, int32_t height);
+  // The end of every display set-up: 2-D drawing on, the root view over the screen and, the
+  // first time, the application started.
+  void CompleteDisplaySetUp();
   void MouseDown(const PMessage& message, bool right, bool doubleClick);
   void CharMessage(const PMessage& message);
   void ButtonUp(const PMessage& message, bool right);
@@ -348,9 +356,6 @@ class GKernel : public GObject {
   PDisplay* display_ = nullptr;
   PSurface* primary_ = nullptr;
   PSurface* backBuffer_ = nullptr;
-  int32_t waitHandleCount_ = 0;
-  GWaitSignal* waitHandles_[kMaxWaitHandles] = {};
-  GStreamOwner* waitHandleOwners_[kMaxWaitHandles] = {};
   uint8_t inFrameUpdate_ = 0;
 
   std::unique_ptr<GKernelRenderer> renderer_;
