@@ -79,6 +79,11 @@ GKernel::~GKernel() {
     // The views find no root view to invalidate while they go.
     GView* root = rootView_;
     rootView_ = nullptr;
+    // The top-level views go one by one, each unlinking itself, then the root view.
+    while (root != nullptr && root->GetChildCount() > 0) {
+      GView* child = root->GetChild(root->GetChildCount() - 1);
+      SafeDelete(child);
+    }
     SafeDelete(root);
   }
   tracker_ = nullptr;
@@ -190,14 +195,26 @@ int32_t GKernel::RateCPU() {
     ++count;
     elapsed = TickCount() - start;
   } while (elapsed < 100);
+  return CPURatingFromCount(count, elapsed);
+}
+
+int32_t GKernel::CPURatingFromCount(uint64_t count, uint32_t elapsed) {
+  if (elapsed == 0) elapsed = 1;
   // In 64 bits, and held within the rating's range: a fast machine never wraps to a small or
   // negative rating.
+  constexpr uint64_t kMax = 0x7FFFFFFFu;
+  if (count > kMax) count = kMax;  // keeps the products below within 64 bits
   const uint64_t perTenth = (count * 100u) / elapsed;
   const uint64_t rating = perTenth * 1000u / 3925u;
-  return rating > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(rating);
+  return rating > kMax ? static_cast<int32_t>(kMax) : static_cast<int32_t>(rating);
 }
 
 void GKernel::Start(ApplicationBase* application) {
+  StartWithoutLoop(application);
+  Run();
+}
+
+void GKernel::StartWithoutLoop(ApplicationBase* application) {
   application_ = application;
   displayChoice_.use3DPreset = 0;
   displayChoice_.use2DPreset = 0;
@@ -207,7 +224,6 @@ void GKernel::Start(ApplicationBase* application) {
   }
   is3D_ = 1;
   SettleDisplay();
-  Run();
 }
 
 bool GKernel::CreateDisplay2D(int32_t width, int32_t height) {

@@ -84,6 +84,8 @@ class GKernel : public GObject {
   // Takes the application, reads its preferences and display choice, settles the display,
   // starts the application and runs the event loop until the quit.
   void Start(ApplicationBase* application);
+  // Start's steps before the event loop: for drivers that run the loop pass by pass.
+  void StartWithoutLoop(ApplicationBase* application);
   // Calls DoEvent until the quit flag is set.
   void Run();
   // Sets the quit flag (the loop ends after its pass) and hands the display record to the
@@ -94,6 +96,8 @@ class GKernel : public GObject {
   // The rating of the processor's speed: how many fixed passes of float arithmetic fit in
   // 100 ms, scaled; measured once at start-up.
   int32_t RateCPU();
+  // The rating of count passes in elapsed milliseconds, held within 0 .. 2^31 - 1.
+  static int32_t CPURatingFromCount(uint64_t count, uint32_t elapsed);
   int32_t GetCPURating() const { return cpuRating_; }
   // Display settled: 2-D drawing on, the root view over the whole screen and, the first
   // time, the application started (its slot 8).
