@@ -4,6 +4,7 @@
 
 #include "platform/PBitmapFile.h"
 #include "platform/PFailureInjection.h"
+#include "platform/PSoft3DDevice.h"
 #include "platform/PWindow.h"
 
 const PGuid PDisplay::kDeviceGuid = {{0x54, 0x56, 0x52, 0x4E, 0x33, 0x44, 0x53, 0x57, 0x52, 0x41, 0x53, 0x54, 0x45,
@@ -13,17 +14,49 @@ const int32_t PDisplay::kModeSizes[kModeCount][2] = {{640, 480},   {800, 600},  
 
 namespace {
 constexpr int32_t kMaxSide = 4096;
+
+// The list tests offer instead of the usual one.
+struct OfferedList {
+  bool set = false;
+  std::vector<PDisplay::OfferedDriver> drivers;
+  int32_t desktopBits = 32;
+};
+OfferedList& Offered() {
+  static OfferedList list;
+  return list;
 }
+
+PDisplay::DriverInfo Usual() {
+  PDisplay::DriverInfo driver;
+  driver.name = "display";
+  driver.description = "Primary Display Driver";
+  return driver;
+}
+}  // namespace
+
+void PDisplay::SetOfferedDrivers(std::vector<OfferedDriver> drivers) {
+  Offered().set = true;
+  Offered().drivers = std::move(drivers);
+}
+
+void PDisplay::SetDesktopBitsPerPixel(int32_t bits) { Offered().desktopBits = bits; }
+
+void PDisplay::ResetOfferedDrivers() { Offered() = OfferedList{}; }
 
 PResult PDisplay::EnumerateDrivers(bool nonDisplay, std::vector<DriverInfo>& out) {
   out.clear();
   PResult r = PFailureInjection::Check("EnumerateDrivers");
   if (r != PResult::kOk) return r;
+  const OfferedList& list = Offered();
+  if (list.set) {
+    // The system names the primary display driver in the second pass too.
+    for (const OfferedDriver& d : list.drivers) {
+      if (!nonDisplay ? !d.nonDisplay : (d.nonDisplay || !d.info.hasGuid)) out.push_back(d.info);
+    }
+    return PResult::kOk;
+  }
   if (nonDisplay) return PResult::kOk;
-  DriverInfo driver;
-  driver.name = "display";
-  driver.description = "Primary Display Driver";
-  out.push_back(driver);
+  out.push_back(Usual());
   return PResult::kOk;
 }
 
@@ -31,9 +64,22 @@ PResult PDisplay::Create(PWindow* window, const PGuid* driver, std::unique_ptr<P
   out.reset();
   PResult r = PFailureInjection::Check("CreateDisplay");
   if (r != PResult::kOk) return r;
-  if (driver != nullptr) return PResult::kInvalidDriver;  // only the primary driver exists
+  const OfferedList& list = Offered();
+  const OfferedDriver* offer = nullptr;
+  if (list.set) {
+    for (const OfferedDriver& d : list.drivers) {
+      if (driver == nullptr ? !d.info.hasGuid : (d.info.hasGuid && d.info.guid == *driver)) {
+        offer = &d;
+        break;
+      }
+    }
+    if (offer == nullptr) return PResult::kInvalidDriver;
+  } else if (driver != nullptr) {
+    return PResult::kInvalidDriver;  // only the primary driver exists
+  }
   if (window == nullptr) return PResult::kInvalidParams;
   out.reset(new PDisplay(window));
+  if (offer != nullptr) out->offer_ = std::make_unique<OfferedDriver>(*offer);
   return PResult::kOk;
 }
 
@@ -48,14 +94,32 @@ void PDisplay::DesktopSize(int32_t& width, int32_t& height) const {
 PResult PDisplay::GetCaps(Caps& out) const {
   PResult r = PFailureInjection::Check("GetCaps");
   if (r != PResult::kOk) return r;
-  out = Caps{true, kVideoMemory, kVideoMemory, false};
+  out = offer_ ? offer_->caps : Caps{true, kVideoMemory, kVideoMemory, false};
   return PResult::kOk;
+}
+
+PResult PDisplay::Query3D() {
+  PResult r = PFailureInjection::Check("Query3D");
+  if (r != PResult::kOk) return r;
+  has3D_ = true;
+  return PResult::kOk;
+}
+
+bool PDisplay::OffersDevice(const PGuid& device) const {
+  if (!offer_) return device == kDeviceGuid;
+  for (const DeviceInfo& d : offer_->devices)
+    if (d.hasGuid && d.guid == device) return true;
+  return false;
 }
 
 PResult PDisplay::EnumerateDevices(std::vector<DeviceInfo>& out) const {
   out.clear();
   PResult r = PFailureInjection::Check("EnumerateDevices");
   if (r != PResult::kOk) return r;
+  if (offer_) {
+    out = offer_->devices;
+    return PResult::kOk;
+  }
   DeviceInfo device;
   device.hasGuid = true;
   device.guid = kDeviceGuid;
@@ -70,6 +134,10 @@ PResult PDisplay::EnumerateModes(std::vector<ModeInfo>& out) const {
   out.clear();
   PResult r = PFailureInjection::Check("EnumerateModes");
   if (r != PResult::kOk) return r;
+  if (offer_) {
+    out = offer_->modes;
+    return PResult::kOk;
+  }
   int32_t dw;
   int32_t dh;
   DesktopSize(dw, dh);
@@ -80,8 +148,11 @@ PResult PDisplay::EnumerateModes(std::vector<ModeInfo>& out) const {
 
 PResult PDisplay::EnumerateZBufferFormats(const PGuid& device, std::vector<int32_t>& bitDepths) const {
   bitDepths.clear();
-  if (!(device == kDeviceGuid)) return PResult::kInvalidParams;
-  bitDepths.push_back(16);
+  PResult r = PFailureInjection::Check("EnumerateZBufferFormats");
+  if (r != PResult::kOk) return r;
+  if (!OffersDevice(device)) return PResult::kInvalidParams;
+  if (offer_) bitDepths = offer_->zBufferDepths;
+  else bitDepths.push_back(16);
   return PResult::kOk;
 }
 
@@ -93,6 +164,13 @@ PResult PDisplay::SetCooperativeLevel() {
   return PResult::kOk;
 }
 
+PResult PDisplay::SetNormalCooperativeLevel() {
+  PResult r = PFailureInjection::Check("SetNormalCooperativeLevel");
+  if (r != PResult::kOk) return r;
+  cooperative_ = false;
+  return PResult::kOk;
+}
+
 PResult PDisplay::GetDisplayMode(ModeInfo& out) const {
   PResult r = PFailureInjection::Check("GetDisplayMode");
   if (r != PResult::kOk) return r;
@@ -100,7 +178,7 @@ PResult PDisplay::GetDisplayMode(ModeInfo& out) const {
     out = ModeInfo{width_, height_, 16, 0};
   } else {
     DesktopSize(out.width, out.height);
-    out.bitsPerPixel = 32;
+    out.bitsPerPixel = Offered().desktopBits;
     out.refreshRate = 0;
   }
   return PResult::kOk;
@@ -132,6 +210,9 @@ PResult PDisplay::CreateFlipChain(PSurface*& primary) {
     modeSet_ = true;
     window_->SetScreenSize(width_, height_);
   }
+  // A device drawing into the old back buffer goes with it.
+  ReleaseDevice3D();
+  zBuffer_ = nullptr;
   front_ = std::make_unique<PSurface>(width_, height_, PPixelFormat::kRGB565);
   back_ = std::make_unique<PSurface>(width_, height_, PPixelFormat::kRGB565);
   primary = front_.get();
@@ -148,6 +229,8 @@ PResult PDisplay::GetBackBuffer(PSurface*& backBuffer) {
 }
 
 void PDisplay::ReleaseFlipChain() {
+  ReleaseDevice3D();
+  ReleaseViewport();
   front_.reset();
   back_.reset();
   zBuffer_ = nullptr;
@@ -183,12 +266,78 @@ PResult PDisplay::AttachZBuffer(PSurface* zBuffer) {
   return PResult::kOk;
 }
 
+PResult PDisplay::CreateDevice3D(const PGuid& device, P3DDevice*& out) {
+  out = nullptr;
+  PResult r = PFailureInjection::Check("CreateDevice");
+  if (r != PResult::kOk) return r;
+  if (!has3D_ || !back_) return PResult::kInvalidObject;
+  if (!OffersDevice(device)) return PResult::kInvalidParams;
+  device3D_ = std::make_unique<PSoft3DDevice>(back_.get());
+  out = device3D_.get();
+  return PResult::kOk;
+}
+
+void PDisplay::ReleaseDevice3D() {
+  device3D_.reset();
+  viewportAdded_ = false;
+  viewportCurrent_ = false;
+}
+
+PResult PDisplay::CreateViewport() {
+  PResult r = PFailureInjection::Check("CreateViewport");
+  if (r != PResult::kOk) return r;
+  viewportMade_ = true;
+  viewport_ = Viewport{};
+  return PResult::kOk;
+}
+
+PResult PDisplay::AddViewport() {
+  PResult r = PFailureInjection::Check("AddViewport");
+  if (r != PResult::kOk) return r;
+  if (!device3D_ || !viewportMade_) return PResult::kInvalidObject;
+  viewportAdded_ = true;
+  return PResult::kOk;
+}
+
+PResult PDisplay::SetViewport(const Viewport& viewport) {
+  PResult r = PFailureInjection::Check("SetViewport");
+  if (r != PResult::kOk) return r;
+  if (!viewportMade_ || !back_) return PResult::kInvalidObject;
+  // The rectangle must lie on the render target.
+  if (viewport.x < 0 || viewport.y < 0 || viewport.width < 1 || viewport.height < 1 ||
+      viewport.width > back_->Width() - viewport.x || viewport.height > back_->Height() - viewport.y)
+    return PResult::kInvalidParams;
+  viewport_ = viewport;
+  return PResult::kOk;
+}
+
+PResult PDisplay::SetCurrentViewport() {
+  PResult r = PFailureInjection::Check("SetCurrentViewport");
+  if (r != PResult::kOk) return r;
+  if (!viewportAdded_) return PResult::kInvalidObject;
+  viewportCurrent_ = true;
+  return PResult::kOk;
+}
+
+void PDisplay::ReleaseViewport() {
+  viewportMade_ = false;
+  viewportAdded_ = false;
+  viewportCurrent_ = false;
+}
+
+PResult PDisplay::GetGammaControl() {
+  if (gammaControl_) return PResult::kOk;
+  PResult r = PFailureInjection::Check("GammaControl");
+  if (r != PResult::kOk) return r;
+  if (!front_) return PResult::kInvalidObject;
+  gammaControl_ = true;
+  return PResult::kOk;
+}
+
 PResult PDisplay::SetGammaRamp(const PGammaRamp& ramp) {
   if (!gammaControl_) {
-    PResult r = PFailureInjection::Check("GammaControl");
+    PResult r = GetGammaControl();
     if (r != PResult::kOk) return r;
-    if (!front_) return PResult::kInvalidObject;
-    gammaControl_ = true;
   }
   PResult r = PFailureInjection::Check("SetGammaRamp");
   if (r != PResult::kOk) return r;
@@ -217,6 +366,10 @@ void PDisplay::Present() {
 }
 
 PResult PDisplay::RestoreAllSurfaces() { return PFailureInjection::Check("RestoreAllSurfaces"); }
+
+void PDisplay::FlipToGDISurface() {
+  // The window always shows the front buffer: there is no other surface to turn to.
+}
 
 bool PDisplay::WritePresentedFrame(const std::string& path) const {
   if (presenter_.Frame().empty()) return false;

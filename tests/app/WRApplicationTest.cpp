@@ -8,6 +8,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/kernel/GKernel.h"
 #include "platform/PBackEnd.h"
+#include "platform/PDisplay.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -107,7 +108,8 @@ TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
   const std::string log = folder.ReadFile("ERRORLOG.TXT");
   size_t at = 0;
   for (const char* line : {"CPU speed rated at ", "GKernel 634\r\n", "GKernel 778\r\n", "GKernel 397\r\n",
-                           "Attempting 2D MODE: 800 x 600\r\n", "GKernel 5644\r\n", "GKernel 2450\r\n",
+                           "Attempting 3D DRIVER: display (Primary Display Driver)  DEVICE: Software 3D  MODE: ",
+                           "GKernel 1156\r\n", "GKernel 5644\r\n", "GKernel 2450\r\n",
                            "GKernel 118\r\n", "*** QUITTING ***\r\n", "GKernel 128\r\n", "GKernel 155\r\n",
                            "GKernel 180\r\n"}) {
     const size_t found = log.find(line, at);
@@ -115,4 +117,63 @@ TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
     at = found;
   }
   EXPECT_EQ(folder.ReadFile(kPrefs).size(), 105u);
+}
+
+namespace {
+
+// One headless run of the program in the test's folder: the kernel on the SDL back-end,
+// the application quitting after a few passes. The log, and whether the application was
+// started (its first screen is a view on the root view).
+struct ProgramRun {
+  std::string log;
+  bool started = false;
+};
+
+ProgramRun RunProgram(const TestFolder& folder) {
+  GErrorLog::ResetForTests();
+  setenv(WRApplication::kQuitAfterVariable, "3", 1);
+  auto* kernel = new GKernel();
+  bool ok = false;
+  kernel->Init(nullptr, &ok);
+  EXPECT_TRUE(ok);
+  ProgramRun run;
+  if (ok) ProgramStart();
+  run.started = kernel->HasApplicationStarted();
+  delete kernel;
+  unsetenv(WRApplication::kQuitAfterVariable);
+  GErrorLog::ResetForTests();
+  run.log = folder.ReadFile("ERRORLOG.TXT");
+  return run;
+}
+
+}  // namespace
+
+// A stored display preset takes the program to its start without a test screen, and the
+// quit stores it again for the next start.
+TEST(ProgramStartTest, AStoredPresetStartsTheApplicationWithoutATestAndIsKeptForTheNextStart) {
+  TestFolder folder(true);
+  std::string prefs(105, '\0');
+  prefs[1] = 1;  // use the 3-D preset
+  prefs[1 + 2] = 1;  // on the primary display driver
+  const PGuid device = PDisplay::kDeviceGuid;
+  for (int i = 0; i < 16; ++i) prefs[1 + 24 + i] = static_cast<char>(device.bytes[i]);
+  prefs[1 + 40] = static_cast<char>(640 & 255);
+  prefs[1 + 41] = static_cast<char>(640 >> 8);
+  prefs[1 + 44] = static_cast<char>(480 & 255);
+  prefs[1 + 45] = static_cast<char>(480 >> 8);
+  for (int i = 0; i < 40; ++i) prefs[65 + i] = 1;
+  folder.WriteFile(kPrefs, prefs);
+
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    const ProgramRun run = RunProgram(folder);
+    EXPECT_TRUE(run.started);
+    EXPECT_NE(run.log.find("Attempting to locate 3D preset\r\nUsing 3D preset\r\nAttempting 3D DRIVER: display "
+                           "(Primary Display Driver)  DEVICE: Software 3D  MODE: 640 x 480 @0\r\n"),
+              std::string::npos)
+        << run.log;
+    // No test screen was shown.
+    EXPECT_EQ(run.log.find("GKernel 1156"), std::string::npos);
+    EXPECT_EQ(folder.ReadFile(kPrefs), prefs);
+  }
 }

@@ -13,9 +13,12 @@
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/ApplicationBase.h"
+#include "framework/kernel/GKernelGraph3D.h"
 #include "framework/kernel/GKernelRenderer.h"
 #include "framework/kernel/GKernelSound.h"
-#include "framework/kernel/GKernelStore.h"
+#include "framework/media/GGraph3D.h"
+#include "framework/media/GGraphicFactory.h"
+#include "framework/media/GGraphicsStore.h"
 #include "framework/media/GSoundHost.h"
 #include "framework/media/GSoundManager.h"
 #include "framework/media/NetLink.h"
@@ -26,21 +29,19 @@
 #include "platform/PKey.h"
 #include "platform/PPath.h"
 #include "platform/PSystem.h"
+#include "platform/PTextureBudget.h"
 #include "platform/PWindow.h"
 
 GKernel* gKernel = nullptr;
 uint16_t gBlackPixel = 0;
 uint16_t gWhitePixel = 0;
 
+uint8_t GKernel::firstStart_ = 1;
+
 namespace {
 
-// Set until the application has been started, once.
-uint8_t gFirstStart = 1;
 // The pending answer of the display test screen.
 int32_t gDisplayRequest = GKernel::kNoDisplayRequest;
-// Copies of the screen size as Init found it.
-int32_t gScreenWidth = 0;
-int32_t gScreenHeight = 0;
 
 // What the sound engine reads of the kernel: the processor rating and the base folders.
 class KernelSoundHost : public GSoundHost {
@@ -56,15 +57,12 @@ class KernelSoundHost : public GSoundHost {
 };
 KernelSoundHost gSoundHost;
 
-// The display sizes the settling tries after the stored one, largest first.
-constexpr int32_t kFallbackModes[2][2] = {{800, 600}, {640, 480}};
-
 }  // namespace
 
 GKernel::GKernel() {
   if (gKernel == nullptr) gKernel = this;
   // One kernel per process: its process-wide companions start afresh with it.
-  gFirstStart = 1;
+  firstStart_ = 1;
   gDisplayRequest = kNoDisplayRequest;
   lastFrameTick_ = TickCount();
 }
@@ -80,10 +78,7 @@ GKernel::~GKernel() {
     GView* root = rootView_;
     rootView_ = nullptr;
     // The top-level views go one by one, each unlinking itself, then the root view.
-    while (root != nullptr && root->GetChildCount() > 0) {
-      GView* child = root->GetChild(root->GetChildCount() - 1);
-      SafeDelete(child);
-    }
+    while (root != nullptr && root->GetChildCount() > 0) DeleteViewTree(root->GetChild(root->GetChildCount() - 1));
     SafeDelete(root);
   }
   tracker_ = nullptr;
@@ -95,10 +90,12 @@ GKernel::~GKernel() {
   SafeDelete(liveGraphics_);
   LogFileLine(136, "GKernel");
   graphicsStore_.reset();
+  if (GGraphicHost::Current() == this) GGraphicHost::SetCurrent(nullptr);
   LogFileLine(141, "GKernel");
   renderer_.reset();
   LogFileLine(143, "GKernel");
   ReleaseDisplayObjects(false);
+  DeleteDisplayLists();
   LogFileLine(147, "GKernel");
   SafeDelete(dirtyViews_);
   LogFileLine(151, "GKernel");
@@ -123,8 +120,8 @@ void GKernel::Init(std::unique_ptr<PBackEnd> backEnd, bool* ok) {
   if (ok != nullptr) *ok = false;
   window_ = std::make_unique<PWindow>(std::move(backEnd));
   window_->DesktopSize(screenWidth_, screenHeight_);
-  gScreenWidth = screenWidth_;
-  gScreenHeight = screenHeight_;
+  desktopWidth_ = screenWidth_;
+  desktopHeight_ = screenHeight_;
 
   if (!window_->Create(kTitle, screenWidth_, screenHeight_)) {
     Beep();
@@ -134,7 +131,9 @@ void GKernel::Init(std::unique_ptr<PBackEnd> backEnd, bool* ok) {
 
   liveGraphics_ = new GGroup();
   liveGraphics_->Init();
-  graphicsStore_ = std::make_unique<GKernelStore>();
+  graphicsStore_ = std::make_unique<GGraphicsStore>();
+  graphicsStore_->Init();
+  GGraphicHost::SetCurrent(this);
   SeedRandomFromClock();
   excludedBitmaps_ = new GObjectGroup();
   excludedBitmaps_->Init();
@@ -223,84 +222,12 @@ void GKernel::StartWithoutLoop(ApplicationBase* application) {
     application_->GetDisplayChoice(&displayChoice_);
   }
   is3D_ = 1;
-  SettleDisplay();
+  // A stored preset that could be set up needs no test: the display is settled at once.
+  // Otherwise the test screen is up and the answer settles it later.
+  if (!Select3DMode()) FinishDisplaySetUp(true, true);
 }
 
-bool GKernel::CreateDisplay2D(int32_t width, int32_t height) {
-  if (display_ != nullptr || ownedDisplay_) ReleaseDisplayObjects(false);
-  std::unique_ptr<PDisplay> display;
-  if (PDisplay::Create(window_.get(), nullptr, display) != PResult::kOk) return false;
-  if (display->SetCooperativeLevel() != PResult::kOk) return false;
-  char line[64];
-  std::snprintf(line, sizeof line, "Attempting 2D MODE: %d x %d", static_cast<int>(width), static_cast<int>(height));
-  LogError(line);
-  if (display->SetDisplayMode(width, height, 16, 0) != PResult::kOk) return false;
-  PSurface* primary = nullptr;
-  PSurface* back = nullptr;
-  if (display->CreateFlipChain(primary) != PResult::kOk) return false;
-  if (display->GetBackBuffer(back) != PResult::kOk) return false;
-  ownedDisplay_ = std::move(display);
-  SetDisplayObjects(ownedDisplay_.get(), primary, back);
-  screenWidth_ = width;
-  screenHeight_ = height;
-  if (rootView_ != nullptr) rootView_->PlaceFullScreen();
-  ReadPixelFormat();
-  SetGamma(gamma_);
-  return true;
-}
-
-void GKernel::SettleDisplay() {
-  int32_t sizes[3][2];
-  int32_t n = 0;
-  if (displayChoice_.use3DPreset && displayChoice_.width > 0 && displayChoice_.height > 0) {
-    sizes[n][0] = static_cast<int32_t>(displayChoice_.width);
-    sizes[n][1] = static_cast<int32_t>(displayChoice_.height);
-    ++n;
-  } else if (displayChoice_.use2DPreset && displayChoice_.width2D > 0 && displayChoice_.height2D > 0) {
-    sizes[n][0] = static_cast<int32_t>(displayChoice_.width2D);
-    sizes[n][1] = static_cast<int32_t>(displayChoice_.height2D);
-    ++n;
-  }
-  for (const auto& mode : kFallbackModes) {
-    sizes[n][0] = mode[0];
-    sizes[n][1] = mode[1];
-    ++n;
-  }
-  for (int32_t i = 0; i < n; ++i) {
-    // Sizes beyond the display's reach fail at the mode change and the next is tried.
-    if (sizes[i][0] > 4096 || sizes[i][1] > 4096) continue;
-    if (CreateDisplay2D(sizes[i][0], sizes[i][1])) {
-      CompleteDisplaySetUp();
-      return;
-    }
-  }
-  ReleaseDisplayObjects(false);
-  PSystem::FatalExit("Could not initialize DirectX graphics");
-}
-
-void GKernel::FinishDisplaySetUp(bool accepted, bool is3D) {
-  if (!HasApplicationStarted()) ClearScreen(true);
-  if (!accepted) {
-    // No other candidate to try yet: settle the display again.
-    SettleDisplay();
-    return;
-  }
-  if (is3D) displayChoice_.use3DPreset = 1;
-  else displayChoice_.use2DPreset = 1;
-  CompleteDisplaySetUp();
-}
-
-void GKernel::CompleteDisplaySetUp() {
-  is3D_ = 0;
-  if (rootView_ != nullptr) rootView_->PlaceFullScreen();
-  if (!HasApplicationStarted()) {
-    gFirstStart = 0;
-    if (application_ != nullptr) application_->StartApplication();
-    if (renderer_) renderer_->GetTotalVRAM();
-  }
-}
-
-bool GKernel::HasApplicationStarted() const { return gFirstStart == 0; }
+bool GKernel::HasApplicationStarted() const { return firstStart_ == 0; }
 
 void GKernel::Run() {
   modifiersFromMessages_ = 1;
@@ -313,75 +240,6 @@ void GKernel::Quit() {
   LogFileLine(5644, "GKernel");
   quit_ = 1;
   if (application_ != nullptr) application_->SavePreferences(&displayChoice_);
-}
-
-void GKernel::Set3DMode(bool on) {
-  if ((is3D_ != 0) == on) return;
-  is3D_ = on ? 1 : 0;
-  if (!separateCard_) return;
-  if (graphicsStore_) graphicsStore_->FlushAll();
-  if (!on) {
-    LogFileLine(2511, "GKernel");
-    renderer_.reset();
-    ReleaseDisplayObjects(true);
-    SettleDisplay();
-    is3D_ = 0;
-    ShowCursor(true);
-  } else {
-    LogFileLine(2502, "GKernel");
-    if (renderer_) FatalError(2503, "GKernel");
-    ReleaseDisplayObjects(true);
-    // The 3-D selection rebuilds the display on the 3-D card; until it exists the display
-    // stays as the settling leaves it.
-    SettleDisplay();
-    is3D_ = 1;
-    if (renderer_) renderer_->GetTotalVRAM();
-  }
-  if (rootView_ != nullptr) {
-    rootView_->PlaceFullScreen();
-    SetCursorPos(screenWidth_ / 2, screenHeight_ / 2);
-    if (graphicsStore_) graphicsStore_->RecreateAll();
-  }
-}
-
-void GKernel::ReleaseDisplayObjects(bool restore) {
-  LogFileLine(204, "GKernel");
-  renderer_.reset();
-  LogFileLine(206, "GKernel");
-  if (restore && display_ != nullptr) {
-    LogFileLine(209, "GKernel");
-    // Handing the window back to the desktop cannot fail here.
-  }
-  // Newest first: viewport, device, Z-buffer, gamma control, the flip chain (its back buffer
-  // goes with it), the 3-D interface, and the display last.
-  LogFileLine(213, "GKernel");
-  LogFileLine(215, "GKernel");
-  LogFileLine(217, "GKernel");
-  if (display_ != nullptr && zBuffer_) display_->AttachZBuffer(nullptr);
-  zBuffer_.reset();
-  LogFileLine(219, "GKernel");
-  LogFileLine(221, "GKernel");
-  if (display_ != nullptr) display_->ReleaseFlipChain();
-  primary_ = nullptr;
-  backBuffer_ = nullptr;
-  LogFileLine(223, "GKernel");
-  LogFileLine(225, "GKernel");
-  display_ = nullptr;
-  ownedDisplay_.reset();
-  LogFileLine(227, "GKernel");
-}
-
-void GKernel::SetGamma(float gamma) {
-  if (display_ == nullptr) return;
-  if (primary_ == nullptr) FatalError(__LINE__, "GKernel");
-  PGammaRamp ramp{};
-  const float e = 1.0f / gamma;
-  for (int i = 0; i < 256; ++i) {
-    const double v = std::pow(i * (1.0 / 255.0), static_cast<double>(e)) * 65535.0;
-    const uint16_t level = static_cast<uint16_t>(static_cast<int32_t>(v));
-    ramp.red[i] = ramp.green[i] = ramp.blue[i] = level;
-  }
-  if (display_->SetGammaRamp(ramp) == PResult::kOk) gamma_ = gamma;
 }
 
 // ---- Error log, folders and digests ----
@@ -410,6 +268,13 @@ bool GKernel::GetBaseFolder(GString& out, bool alternate) const {
   if (application_ != nullptr) application_->GetDataFolderName(name);
   out.Append(name);
   return true;
+}
+
+bool GKernel::GetBaseFolder(std::string& folder, bool alternate) {
+  GString255 text;
+  const bool result = GetBaseFolder(text, alternate);
+  folder = text.CStr();
+  return result;
 }
 
 void GKernel::DigestText(const GString* text, GString* out) { GDigest::DigestText(text, out); }
@@ -477,7 +342,7 @@ void GKernel::SetCursorPos(int32_t x, int32_t y) {
   if (window_ && window_->Exists()) window_->SetCursorPos(x, y);
 }
 
-bool GKernel::IsBitmapExcluded(int32_t number) const {
+bool GKernel::IsBitmapExcluded(int32_t number) {
   if (excludedBitmaps_ == nullptr) return false;
   for (int32_t i = 0; i < excludedBitmaps_->Count(); ++i) {
     const GObject* member = excludedBitmaps_->GetItem(i);
@@ -498,17 +363,32 @@ void GKernel::InstallRenderer(std::unique_ptr<GKernelRenderer> renderer) { rende
 
 void GKernel::InstallSound(std::unique_ptr<GKernelSound> sound) { sound_ = std::move(sound); }
 
-void GKernel::InstallGraphicsStore(std::unique_ptr<GKernelStore> store) { graphicsStore_ = std::move(store); }
-
-void GKernel::TrackGraphic(GObject* graphic, bool add) {
-  if (liveGraphics_ == nullptr) FatalError(6133, "GKernel");
-  if (graphic == nullptr) return;
-  if (add) {
-    if (!liveGraphics_->Contains(graphic)) liveGraphics_->Append(graphic);
-  } else if (!walkingLiveGraphics_) {
-    if (liveGraphics_->Contains(graphic)) liveGraphics_->Remove(graphic, false);
-  }
+GGraph3D* GKernel::GetGraph3D() const {
+  const auto* own = dynamic_cast<const GKernelGraph3D*>(renderer_.get());
+  return own != nullptr ? own->Renderer() : nullptr;
 }
+
+void GKernel::TrackGraphic(GGraphic* graphic, bool add) {
+  GGraphicFactory::TrackGraphic(liveGraphics_, walkingLiveGraphics_ != 0, graphic, add);
+}
+
+GGraphicRenderer* GKernel::GetRenderer() { return GetGraph3D(); }
+
+GGraphic* GKernel::NewGraphicOfKind(int32_t kind, int32_t number) {
+  return GGraphicFactory::NewGraphicOfKind(kind, number);
+}
+
+GGraphic* GKernel::TryNewGraphic(int32_t kind, int32_t number) { return GGraphicFactory::TryNewGraphic(kind, number); }
+
+GGraphic* GKernel::NewTextureGraphic(int32_t number, int32_t detail) {
+  return GGraphicFactory::NewTextureGraphic(number, detail);
+}
+
+GGraphic* GKernel::NewGraphic(int32_t number) { return GGraphicFactory::NewGraphic(number); }
+
+GGraphic* GKernel::NewDetailedTexture(int32_t number) { return GGraphicFactory::NewDetailedTexture(number); }
+
+GGraphic* GKernel::NewTexture(int32_t number) { return GGraphicFactory::NewTexture(number); }
 
 void GKernel::SetDisplayObjects(PDisplay* display, PSurface* primary, PSurface* backBuffer) {
   display_ = display;

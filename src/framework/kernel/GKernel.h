@@ -3,19 +3,24 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "framework/core/GObject.h"
 #include "framework/core/GRect.h"
 #include "framework/core/GString255.h"
 #include "framework/kernel/DisplayPreset.h"
+#include "framework/media/GGraphicHost.h"
 
 class ApplicationBase;
+class DisplayCandidate;
 class GButton;
+class GGraph3D;
+class GGraphic;
 class GGroup;
 class GKernelRenderer;
 class GKernelSound;
-class GKernelStore;
 class GObjectGroup;
+class P3DDevice;
 class GSoundChannel;
 class GString;
 class GView;
@@ -24,8 +29,13 @@ class PDisplay;
 class PFont;
 class PSignal;
 class PSurface;
+class PTextureBudget;
 class PWindow;
 struct PMessage;
+
+// Ends the program with the message of a display set-up that cannot go on: 1 every 2-D size
+// was skipped, 2 no 3-D candidate is left, any other code the display cannot be used.
+[[noreturn]] void DirectXFatal(int32_t code);
 
 // The framework's singleton. It owns the main window, the display objects, the root view and
 // the view bookkeeping (mouse tracker, modal views, dirty views, keyboard focus, default
@@ -33,8 +43,9 @@ struct PMessage;
 // object. It starts and stops the program, runs the event loop and its idle chain, and draws
 // the frames. In 2-D drawing the views draw with the kernel's bitmap copies, colour fills,
 // outlines and lines; while 3-D drawing is on, fills, lines and text measuring go to the 3-D
-// renderer's screen shapes instead.
-class GKernel : public GObject {
+// renderer's screen shapes instead. It owns the graphics store and is the graphics' host
+// (GGraphicHost) while it lives.
+class GKernel : public GObject, public GGraphicHost {
  public:
   // The transparent colour key: both values the pixel value of magenta.
   struct ColorKey {
@@ -99,9 +110,30 @@ class GKernel : public GObject {
   // The rating of count passes in elapsed milliseconds, held within 0 .. 2^31 - 1.
   static int32_t CPURatingFromCount(uint64_t count, uint32_t elapsed);
   int32_t GetCPURating() const { return cpuRating_; }
-  // Display settled: 2-D drawing on, the root view over the whole screen and, the first
-  // time, the application started (its slot 8).
+  // ---- Choosing the display ----
+  // Tries the 3-D candidates in order until one is created: false when the stored preset's
+  // candidate (or one taken after it) needs no test, true when its test screen is up. Ends
+  // the program when no candidate is left.
+  bool Select3DMode();
+  // The display chain and the renderer for one candidate; false, with a "FAILED 3D: " line,
+  // when a step fails that the next candidate may pass.
+  bool CreateDevice3D(DisplayCandidate* candidate);
+  // A 2-D full-screen display on the primary driver: true when its test screen is up, false
+  // when the stored 2-D size was set without a test.
+  bool SetUp2DMode();
+  // Acts on an answer of the test screen: a skip tries the next candidate or size; an
+  // acceptance stores the choice and settles the display (2-D drawing on, the root view over
+  // the screen and, the first time, the application started: its slot 8).
   void FinishDisplaySetUp(bool accepted, bool is3D);
+  // The test screen of a display mode; returns at once, the answer comes as the pending
+  // display-change request. text may be null; a refresh rate of 0 is not shown.
+  void ShowDirectXTest(bool is3DTest, bool software, const char* text, int32_t width, int32_t height,
+                       int32_t refreshRate);
+  // The 3-D device's render-state defaults (the renderer's set-up calls them).
+  void SetDefaultRenderStates();
+  // The driver tree and the candidates left, while the selection runs (null otherwise).
+  GObjectGroup* GetDriverTree() const { return driverTree_; }
+  GObjectGroup* GetCandidates() const { return candidates_; }
   // Switches 3-D drawing on or off; on a separate 2-D/3-D card the display is rebuilt.
   void Set3DMode(bool on);
   // Deletes the renderer and releases the display objects, newest first; with restore the
@@ -233,24 +265,41 @@ class GKernel : public GObject {
   // A new gamma ramp for the display; the kernel's gamma changes only when it was taken.
   void SetGamma(float gamma);
 
-  // The renderer, sound manager and graphics store, reached through narrow interfaces. Init
-  // makes stand-ins that do nothing; the real services replace them.
+  // The renderer and the sound manager, reached through narrow interfaces. The 3-D set-up
+  // makes the renderer; tests may put in their own.
   void InstallRenderer(std::unique_ptr<GKernelRenderer> renderer);
-  GKernelRenderer* GetRenderer() const { return renderer_.get(); }
+  GKernelRenderer* GetKernelRenderer() const { return renderer_.get(); }
+  // The program's 3-D renderer while the kernel's 3-D set-up made one, else null.
+  GGraph3D* GetGraph3D() const;
   void InstallSound(std::unique_ptr<GKernelSound> sound);
   GKernelSound* GetSound() const { return sound_.get(); }
-  void InstallGraphicsStore(std::unique_ptr<GKernelStore> store);
-  GKernelStore* GetGraphicsStore() const { return graphicsStore_.get(); }
-  // Registers (add) or drops a live graphic.
-  void TrackGraphic(GObject* graphic, bool add);
   GGroup* GetLiveGraphics() const { return liveGraphics_; }
   bool IsWalkingLiveGraphics() const { return walkingLiveGraphics_ != 0; }
+
+  // ---- Graphics: the host the graphics use, and graphics by number ----
+  GGraphicsStore* GetGraphicsStore() override { return graphicsStore_.get(); }
+  bool IsBitmapExcluded(int32_t number) override;
+  // Registers (add) or drops a live graphic (GGraphicFactory::TrackGraphic).
+  void TrackGraphic(GGraphic* graphic, bool add) override;
+  bool GetBaseFolder(std::string& folder, bool alternate) override;
+  PDisplay* GetDirectDraw() override { return display_; }
+  PDisplay* GetDirectDraw() const { return display_; }
+  // Sized from the display's free video memory when a display is made; null before.
+  PTextureBudget* GetTextureBudget() override { return textureBudget_.get(); }
+  GGraphicRenderer* GetRenderer() override;
+  GGraphic* NewGraphicOfKind(int32_t kind, int32_t number);
+  GGraphic* TryNewGraphic(int32_t kind, int32_t number);
+  GGraphic* NewTextureGraphic(int32_t number, int32_t detail);
+  GGraphic* NewGraphic(int32_t number);
+  GGraphic* NewDetailedTexture(int32_t number);
+  GGraphic* NewTexture(int32_t number);
 
   // The display objects the 2-D drawing uses: the display, its front (primary) surface and
   // the back buffer. The display set-up creates and releases them.
   void SetDisplayObjects(PDisplay* display, PSurface* primary, PSurface* backBuffer);
-  PDisplay* GetDirectDraw() const { return display_; }
   PSurface* GetPrimarySurface() const { return primary_; }
+  P3DDevice* GetDevice3D() const { return device3D_; }
+  PSurface* GetZBuffer() const { return zBuffer_.get(); }
   PSurface* GetBackBuffer() const { return backBuffer_; }
   void SetRenderer2D(Renderer2D renderer) { renderer2D_ = std::move(renderer); }
   // A text's width as the renderer draws it (3-D mode); fatal without a renderer route.
@@ -296,13 +345,19 @@ class GKernel : public GObject {
 
  private:
   int32_t InitSystems();
-  // Stand-in for the display selection: settles a 2-D display of the preset's size (or
-  // 800 x 600, stepping down) on the platform display and finishes the set-up.
-  void SettleDisplay();
-  bool CreateDisplay2D(int32_t width, int32_t height);
-  // The end of every display set-up: 2-D drawing on, the root view over the screen and, the
-  // first time, the application started.
-  void CompleteDisplaySetUp();
+  // Deletes a view and everything in it, the innermost views first, each leaving its parent.
+  static void DeleteViewTree(GView* view);
+  // The display list as a driver tree and the sorted candidate list.
+  void EnumerateDisplays();
+  void DeleteDisplayLists();
+  // The 2-D set-up's steps once the display exists: tries sizes from the given one down.
+  bool Try2DModes(int32_t width, int32_t height, bool change, bool stepFirst);
+  // A texture budget of the display's free video memory.
+  void SizeTextureBudget();
+  friend void DirectXFatal(int32_t code);
+
+  // Set until the application has been started, once per process.
+  static uint8_t firstStart_;
   void MouseDown(const PMessage& message, bool right, bool doubleClick);
   void CharMessage(const PMessage& message);
   void ButtonUp(const PMessage& message, bool right);
@@ -340,7 +395,7 @@ class GKernel : public GObject {
   int16_t cameraCounter_ = 0;
   ApplicationBase* application_ = nullptr;  // owned
   GObjectGroup* modalViews_ = nullptr;      // not owning; last = top
-  std::unique_ptr<GKernelStore> graphicsStore_;
+  std::unique_ptr<GGraphicsStore> graphicsStore_;
   GView* focusView_ = nullptr;
   GObjectGroup* focusChain_ = nullptr;         // not owning, in Tab order
   GObjectGroup* defaultButtons_ = nullptr;     // newest first
@@ -360,7 +415,18 @@ class GKernel : public GObject {
   PDisplay* display_ = nullptr;
   PSurface* primary_ = nullptr;
   PSurface* backBuffer_ = nullptr;
+  P3DDevice* device3D_ = nullptr;  // the display's
+  uint8_t direct3D_ = 0;
+  uint8_t gammaControl_ = 0;
+  uint8_t viewport_ = 0;
   uint8_t inFrameUpdate_ = 0;
+  // The desktop's size as Init found it: the largest mode the selection offers.
+  int32_t desktopWidth_ = 0;
+  int32_t desktopHeight_ = 0;
+  // The display list while the selection runs (owning).
+  GObjectGroup* driverTree_ = nullptr;
+  GObjectGroup* candidates_ = nullptr;
+  std::unique_ptr<PTextureBudget> textureBudget_;
 
   std::unique_ptr<GKernelRenderer> renderer_;
   std::unique_ptr<GKernelSound> sound_;

@@ -10,7 +10,7 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/kernel/GKernelRenderer.h"
 #include "framework/kernel/GKernelSound.h"
-#include "framework/kernel/GKernelStore.h"
+#include "framework/media/GGraphicsStore.h"
 #include "framework/media/GSoundWaitHandles.h"
 #include "framework/ui/GButton.h"
 #include "framework/ui/GTextEntry.h"
@@ -101,7 +101,10 @@ void GKernel::MeasureFrameRate(uint32_t now) {
 
 void GKernel::ClearScreen(bool eraseRootChildren) {
   if (rootView_ == nullptr) return;
-  if (eraseRootChildren) rootView_->DeleteChildren();
+  if (eraseRootChildren) {
+    while (rootView_->GetChildCount() > 0) DeleteViewTree(rootView_->GetChild(rootView_->GetChildCount() - 1));
+    rootView_->Invalidate();
+  }
   GView* blank = new GView();
   blank->Place(rootView_, -1, -1, rootView_->Width(), rootView_->Height());
   blank->Invalidate();
@@ -126,6 +129,11 @@ void GKernel::TickViews() {
     FinishDisplaySetUp((request & 1) != 0, request >= kAccept3D);
     SetDisplayRequest(kNoDisplayRequest);
   }
+}
+
+void GKernel::DeleteViewTree(GView* view) {
+  while (view->GetChildCount() > 0) DeleteViewTree(view->GetChild(view->GetChildCount() - 1));
+  SafeDelete(view);
 }
 
 void GKernel::DeleteViewLater(GView* view) {
@@ -292,7 +300,7 @@ void GKernel::SetWaitHandles(GSoundChannel* owner, PSignal* const* pair) {
 int32_t GKernel::GetWaitHandleCount() const { return GSoundWaitHandles::Global().Count(); }
 
 void GKernel::RestoreAllSurfaces() {
-  if (graphicsStore_) graphicsStore_->RestoreAll();
+  if (graphicsStore_) graphicsStore_->ReloadAll();
   if (display_ != nullptr) {
     const PResult result = display_->RestoreAllSurfaces();
     if (result != PResult::kOk) {

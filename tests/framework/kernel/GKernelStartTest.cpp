@@ -25,14 +25,8 @@ std::vector<std::string> LogLines(const std::string& log) {
 }
 
 DisplayPreset StoredPreset() {
-  DisplayPreset p;
-  p.use3DPreset = 1;
+  DisplayPreset p = UsualPreset(640, 480);
   p.use2DPreset = 1;
-  p.driverIsPrimary = 1;
-  p.deviceGuid.bytes[0] = 0xAB;
-  p.deviceGuid.bytes[15] = 0xCD;
-  p.width = 640;
-  p.height = 480;
   p.width2D = 640;
   p.height2D = 480;
   return p;
@@ -85,31 +79,6 @@ TEST(KernelStartTest, StartReadsPreferencesThenStartsTheApplicationOnceFromAStor
   // The quit hands the application the whole record as the start read it.
   EXPECT_EQ(rig.app->saved, StoredPreset().ToBytes());
   EXPECT_EQ(rig.app->idles, 3);
-}
-
-TEST(KernelStartTest, WithoutAPresetTheDisplaySettlesAt800By600AndTheApplicationStarts) {
-  KernelRig rig;
-  rig.StartApp();
-  EXPECT_EQ(std::count(rig.calls.begin(), rig.calls.end(), "8"), 1);
-  EXPECT_EQ(rig.kernel->GetScreenWidth(), 800);
-  EXPECT_EQ(rig.kernel->GetScreenHeight(), 600);
-  ASSERT_NE(rig.kernel->GetBackBuffer(), nullptr);
-  // The record goes back unchanged: without a test screen nothing was accepted.
-  rig.kernel->Quit();
-  EXPECT_EQ(rig.app->saved[0], 0);
-  EXPECT_EQ(rig.app->saved[1], 0);
-}
-
-TEST(KernelStartTest, APresetModeThatCannotBeSetStepsDown) {
-  KernelRig rig;
-  PFailureInjection::Arm("SetDisplayMode", PResult::kGeneric);
-  rig.app = new RecordingApp(&rig.calls);
-  rig.app->preset = StoredPreset();
-  rig.kernel->StartWithoutLoop(rig.app);
-  PFailureInjection::Reset();
-  EXPECT_EQ(rig.kernel->GetScreenWidth(), 800);
-  EXPECT_EQ(std::count(rig.calls.begin(), rig.calls.end(), "8"), 1);
-  EXPECT_NE(rig.Log().find("Attempting 2D MODE: 640 x 480\r\nAttempting 2D MODE: 800 x 600\r\n"), std::string::npos);
 }
 
 TEST(KernelStartTest, AnAcceptedDisplayRequestFinishesOnceAndIsCleared) {

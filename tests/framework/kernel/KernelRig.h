@@ -12,6 +12,8 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GView.h"
 #include "platform/PFakeBackEnd.h"
+#include "platform/PDisplay.h"
+#include "platform/PFailureInjection.h"
 #include "platform/PMessage.h"
 #include "platform/PWindow.h"
 #include "support/TestFolder.h"
@@ -94,7 +96,21 @@ inline PMessage Message(PMessageType type, uint32_t param = 0, int32_t x = 0, in
   return m;
 }
 
-// A kernel initialised on the fake back-end in a fresh program folder, its log reset.
+// A stored preset naming the usual display list's 3-D candidate of the given size: the
+// primary driver, its one device, the default refresh rate.
+inline DisplayPreset UsualPreset(uint32_t width, uint32_t height) {
+  DisplayPreset p;
+  p.use3DPreset = 1;
+  p.driverIsPrimary = 1;
+  p.deviceGuid = PDisplay::kDeviceGuid;
+  p.width = width;
+  p.height = height;
+  return p;
+}
+
+// A kernel initialised on the fake back-end (a 1024 x 768 desktop) in a fresh program
+// folder, its log reset. The display list and failure plans are the usual ones again
+// afterwards.
 class KernelRig {
  public:
   KernelRig() : folder_(true) {
@@ -108,11 +124,15 @@ class KernelRig {
   ~KernelRig() {
     delete kernel;
     GErrorLog::ResetForTests();
+    PFailureInjection::Reset();
+    PDisplay::ResetOfferedDrivers();
   }
-  // The kernel started with a recording application: preferences read, display settled,
-  // application started; the loop is left to the test.
+  // The kernel started with a recording application whose stored preset is the usual
+  // display's 800 x 600: preferences read, display settled without a test, application
+  // started; the loop is left to the test.
   RecordingApp* StartApp() {
     app = new RecordingApp(&calls);
+    app->preset = UsualPreset(800, 600);
     kernel->StartWithoutLoop(app);
     return app;
   }
