@@ -108,15 +108,15 @@ inline DisplayPreset UsualPreset(uint32_t width, uint32_t height) {
   return p;
 }
 
-// A kernel initialised on the fake back-end (a 1024 x 768 desktop) in a fresh program
+// A kernel initialised on the fake back-end (a 1024 x 768 desktop unless told) in a fresh program
 // folder, its log reset. The display list and failure plans are the usual ones again
 // afterwards.
 class KernelRig {
  public:
-  KernelRig() : folder_(true) {
+  explicit KernelRig(int32_t desktopWidth = 1024, int32_t desktopHeight = 768) : folder_(true) {
     GErrorLog::ResetForTests();
     auto backEnd = std::make_unique<PFakeBackEnd>();
-    backEnd->SetDesktopSize(1024, 768);
+    backEnd->SetDesktopSize(desktopWidth, desktopHeight);
     fake = backEnd.get();
     kernel = new GKernel();
     kernel->Init(std::move(backEnd), &ok);
