@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/PBitmapFile.h"
 #include "platform/PFailureInjection.h"
 #include "platform/PFakeBackEnd.h"
@@ -185,3 +187,153 @@ TEST(PPresenter, WidensEveryChannelToItsFullRange) {
 }
 
 }  // namespace
+
+namespace {
+
+PDisplay::OfferedDriver Offered(const char* name, uint8_t guid, bool nonDisplay) {
+  PDisplay::OfferedDriver d;
+  d.info.hasGuid = guid != 0;
+  d.info.guid.bytes[0] = guid;
+  d.info.name = name;
+  d.nonDisplay = nonDisplay;
+  d.caps = PDisplay::Caps{true, 4u << 20, 3u << 20, true};
+  PDisplay::DeviceInfo device;
+  device.hasGuid = true;
+  device.guid.bytes[0] = static_cast<uint8_t>(guid + 0x10);
+  device.name = std::string(name) + " 3D";
+  d.devices = {device};
+  d.modes = {PDisplay::ModeInfo{640, 480, 16, 60}, PDisplay::ModeInfo{800, 600, 32, 0}};
+  d.zBufferDepths = {24, 16};
+  return d;
+}
+
+// Resets the offered list and failure plans when the test ends.
+struct OfferedGuard {
+  ~OfferedGuard() {
+    PDisplay::ResetOfferedDrivers();
+    PFailureInjection::Reset();
+  }
+};
+
+}  // namespace
+
+TEST(PDisplay, AnOfferedListReportsItsDriversByPassAndEachDriversOwnDevicesModesAndDepths) {
+  OfferedGuard guard;
+  PDisplay::SetOfferedDrivers({Offered("primary", 0, false), Offered("second", 2, false), Offered("card", 3, true)});
+  std::vector<PDisplay::DriverInfo> drivers;
+  ASSERT_EQ(PDisplay::EnumerateDrivers(false, drivers), PResult::kOk);
+  ASSERT_EQ(drivers.size(), 2u);
+  EXPECT_EQ(drivers[0].name, "primary");
+  EXPECT_EQ(drivers[1].name, "second");
+  // The second pass names the primary display driver again, then the 3-D cards.
+  ASSERT_EQ(PDisplay::EnumerateDrivers(true, drivers), PResult::kOk);
+  ASSERT_EQ(drivers.size(), 2u);
+  EXPECT_EQ(drivers[0].name, "primary");
+  EXPECT_EQ(drivers[1].name, "card");
+
+  PFakeBackEnd* fake = new PFakeBackEnd;
+  PWindow window{std::unique_ptr<PBackEnd>(fake)};
+  std::unique_ptr<PDisplay> display;
+  PGuid unknown;
+  unknown.bytes[0] = 9;
+  EXPECT_EQ(PDisplay::Create(&window, &unknown, display), PResult::kInvalidDriver);
+  const PGuid card = drivers[1].guid;
+  ASSERT_EQ(PDisplay::Create(&window, &card, display), PResult::kOk);
+  PDisplay::Caps caps;
+  ASSERT_EQ(display->GetCaps(caps), PResult::kOk);
+  EXPECT_EQ(caps.videoMemoryFree, 3u << 20);
+  std::vector<PDisplay::DeviceInfo> devices;
+  ASSERT_EQ(display->EnumerateDevices(devices), PResult::kOk);
+  ASSERT_EQ(devices.size(), 1u);
+  EXPECT_EQ(devices[0].name, "card 3D");
+  std::vector<PDisplay::ModeInfo> modes;
+  ASSERT_EQ(display->EnumerateModes(modes), PResult::kOk);
+  ASSERT_EQ(modes.size(), 2u);
+  EXPECT_EQ(modes[0].refreshRate, 60);
+  EXPECT_EQ(modes[1].bitsPerPixel, 32);
+  std::vector<int32_t> depths;
+  ASSERT_EQ(display->EnumerateZBufferFormats(devices[0].guid, depths), PResult::kOk);
+  EXPECT_EQ(depths, (std::vector<int32_t>{24, 16}));
+  EXPECT_EQ(display->EnumerateZBufferFormats(PDisplay::kDeviceGuid, depths), PResult::kInvalidParams);
+
+  PDisplay::SetDesktopBitsPerPixel(16);
+  PDisplay::ModeInfo mode;
+  ASSERT_EQ(display->GetDisplayMode(mode), PResult::kOk);
+  EXPECT_EQ(mode.bitsPerPixel, 16);
+  PDisplay::ResetOfferedDrivers();
+  ASSERT_EQ(display->GetDisplayMode(mode), PResult::kOk);
+  EXPECT_EQ(mode.bitsPerPixel, 32);
+  ASSERT_EQ(PDisplay::EnumerateDrivers(true, drivers), PResult::kOk);
+  EXPECT_TRUE(drivers.empty());
+}
+
+TEST(PDisplay, TheThreeDDeviceAndItsViewportAreMadeInOrderOnTheBackBuffer) {
+  OfferedGuard guard;
+  Screen screen;
+  PDisplay& d = *screen.display;
+  P3DDevice* device = nullptr;
+  // Without the 3-D side there is no device.
+  EXPECT_EQ(d.CreateDevice3D(PDisplay::kDeviceGuid, device), PResult::kInvalidObject);
+  ASSERT_EQ(d.Query3D(), PResult::kOk);
+  PGuid other;
+  other.bytes[0] = 1;
+  EXPECT_EQ(d.CreateDevice3D(other, device), PResult::kInvalidParams);
+  EXPECT_EQ(d.AddViewport(), PResult::kInvalidObject);
+  ASSERT_EQ(d.CreateDevice3D(PDisplay::kDeviceGuid, device), PResult::kOk);
+  ASSERT_NE(device, nullptr);
+  EXPECT_EQ(d.Device3D(), device);
+  EXPECT_EQ(d.SetCurrentViewport(), PResult::kInvalidObject);
+  ASSERT_EQ(d.CreateViewport(), PResult::kOk);
+  ASSERT_EQ(d.AddViewport(), PResult::kOk);
+  PDisplay::Viewport view;
+  view.width = 641;
+  view.height = 480;
+  EXPECT_EQ(d.SetViewport(view), PResult::kInvalidParams);  // wider than the target
+  view.width = 640;
+  ASSERT_EQ(d.SetViewport(view), PResult::kOk);
+  EXPECT_EQ(d.CurrentViewport(), nullptr);
+  ASSERT_EQ(d.SetCurrentViewport(), PResult::kOk);
+  ASSERT_NE(d.CurrentViewport(), nullptr);
+  EXPECT_EQ(d.CurrentViewport()->width, 640);
+
+  // The device draws into the back buffer.
+  P3DRect all{0, 0, 640, 480};
+  ASSERT_EQ(device->Clear(&all, 1, kP3DClearTarget, 0xFFFFFF, 1.0f), PResult::kOk);
+  EXPECT_EQ(screen.back->Row16(0)[0], 0xFFFF);
+
+  // A new mode takes the chain and what was made on it.
+  ASSERT_EQ(d.SetDisplayMode(800, 600, 16, 0), PResult::kOk);
+  EXPECT_EQ(d.Device3D(), nullptr);
+  EXPECT_EQ(d.CurrentViewport(), nullptr);
+
+  ASSERT_EQ(d.SetNormalCooperativeLevel(), PResult::kOk);
+  EXPECT_EQ(d.SetDisplayMode(640, 480, 16, 0), PResult::kInvalidParams);
+}
+
+TEST(PDisplay, TheThreeDStepsCanBeMadeToFail) {
+  OfferedGuard guard;
+  for (const char* step : {"Query3D", "EnumerateZBufferFormats", "CreateDevice", "CreateViewport", "AddViewport",
+                           "SetViewport", "SetCurrentViewport", "GammaControl", "SetNormalCooperativeLevel"}) {
+    SCOPED_TRACE(step);
+    Screen screen;
+    PDisplay& d = *screen.display;
+    PFailureInjection::Arm(step, PResult::kGeneric);
+    std::vector<PResult> results;
+    std::vector<int32_t> depths;
+    P3DDevice* device = nullptr;
+    PDisplay::Viewport view;
+    view.width = 640;
+    view.height = 480;
+    results.push_back(d.Query3D());
+    results.push_back(d.EnumerateZBufferFormats(PDisplay::kDeviceGuid, depths));
+    results.push_back(d.CreateDevice3D(PDisplay::kDeviceGuid, device));
+    results.push_back(d.CreateViewport());
+    results.push_back(d.AddViewport());
+    results.push_back(d.SetViewport(view));
+    results.push_back(d.SetCurrentViewport());
+    results.push_back(d.GetGammaControl());
+    results.push_back(d.SetNormalCooperativeLevel());
+    EXPECT_EQ(std::count(results.begin(), results.end(), PResult::kGeneric), 1);
+    PFailureInjection::Reset();
+  }
+}
