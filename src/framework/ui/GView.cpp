@@ -49,9 +49,8 @@ GView::~GView() {
     if (root != nullptr && root != this) root->Invalidate();
   }
   // Each child finds this view being deleted and does not unlink itself.
-  GGroup* children = children_;
+  delete children_;
   children_ = nullptr;
-  delete children;
 }
 
 // ---- Overridable operations ----
@@ -148,9 +147,8 @@ void GView::RemoveChild(GView* view) {
 
 void GView::DeleteChildren() {
   beingDeleted_ = 1;
-  GGroup* children = children_;
+  delete children_;
   children_ = nullptr;
-  delete children;
   beingDeleted_ = 0;
   Invalidate();
 }
