@@ -337,3 +337,62 @@ TEST_F(GViewTest, LabelsAnchorTheirTextByAlignment) {
 }
 
 }  // namespace
+
+namespace {
+
+class GView3DTest : public UiRig {};
+
+TEST_F(GView3DTest, In3DModeTextAndPicksGoThroughTheRenderer) {
+  std::vector<std::string> calls;
+  GView::Renderer3D renderer;
+  renderer.setViewport = [&](int32_t l, int32_t t, int32_t w, int32_t h) {
+    calls.push_back("viewport " + std::to_string(l) + "," + std::to_string(t) + "," + std::to_string(w) + "," +
+                    std::to_string(h));
+  };
+  renderer.setProjection = [&](int32_t l, int32_t t, int32_t w, int32_t h, float fov, float n, float f) {
+    calls.push_back("projection " + std::to_string(l) + "," + std::to_string(t) + "," + std::to_string(w) + "," +
+                    std::to_string(h) + "," + std::to_string(static_cast<int>(fov)) + "," +
+                    std::to_string(static_cast<int>(n)) + "," + std::to_string(static_cast<int>(f)));
+  };
+  renderer.writeString = [&](const GString& text, int32_t x, int32_t y, int32_t align, int32_t font, uint8_t r,
+                             uint8_t, uint8_t) {
+    calls.push_back(std::string("text ") + text.CStr() + " " + std::to_string(x) + "," + std::to_string(y) + "," +
+                    std::to_string(align) + "," + std::to_string(font) + "," + std::to_string(r));
+  };
+  renderer.pushMatrix = [&] { calls.push_back("push"); };
+  renderer.popMatrix = [&] { calls.push_back("pop"); };
+  renderer.beginPick = [&](int32_t x, int32_t y, int32_t w, int32_t h, float, float, float) {
+    calls.push_back("pick " + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+                    std::to_string(h));
+  };
+  renderer.finishPick = [&] { calls.push_back("finish"); };
+  renderer.endPick = [&] { calls.push_back("end"); };
+  GView::SetRenderer3D(renderer);
+
+  auto* view = new ProbeView;
+  view->Place(nullptr, 10, 20, 300, 200);
+  kernel_->Set3DFlag(true);
+  view->SetProjection(60.0f, 1.0f, 500.0f);
+  GString255 text;
+  text.Assign("Hi");
+  view->DrawText(&text, 400, -3, 0, 1, 9, 0, 0);
+  view->BeginPick(5, 6);
+  view->NextPickPass();
+  view->EndPick();
+  kernel_->Set3DFlag(false);
+  GView::SetRenderer3D(GView::Renderer3D());
+  EXPECT_EQ(calls, (std::vector<std::string>{
+                       "projection 10,20,300,200,60,1,500",
+                       "text Hi 309,20,0,1,9",
+                       "viewport 10,20,300,200",
+                       "push",
+                       "pick 5,6,300,200",
+                       "finish",
+                       "end",
+                       "projection 10,20,300,200,60,1,500",
+                       "pop",
+                   }));
+  EXPECT_EQ(view->GetFieldOfView(), 60.0f);
+}
+
+}  // namespace
