@@ -1,0 +1,265 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "framework/core/GObject.h"
+#include "framework/core/GRect.h"
+#include "framework/media/ColouredScreenVertex.h"
+#include "framework/media/GGraphicRenderer.h"
+#include "framework/media/GTransform.h"
+#include "framework/media/TexturedScreenVertex.h"
+#include "platform/P3DDevice.h"
+
+class GGraph3DHost;
+class GObjectGroup;
+class GGraph3DTexture;
+
+// The 3-D renderer. It keeps a current transform with a stack of saved ones and its own
+// perspective projection; it transforms, culls, clips and projects every triangle itself and
+// hands the device only pre-transformed vertices. Translucent triangles are held back to the
+// end of the frame and drawn farthest first, unless the device blends in any order.
+//
+// One renderer exists while the display runs in 3-D; gGraph3D leads to it. It draws through
+// the device and onto the back buffer that its host names (GGraph3DHost).
+class GGraph3D : public GObject, public GGraphicRenderer {
+ public:
+  static constexpr int32_t kStackSize = 100;
+  // Clipping a triangle by six planes can give 9 corners, a quad 10.
+  static constexpr int32_t kMaxPolygon = 16;
+  static constexpr int32_t kBatchTriangles = 20;
+  static constexpr size_t kQueueBytes = 819200;
+  static constexpr size_t kQueueLimit = 818620;
+  static constexpr size_t kAlphaBytes = 10000;
+  // The last pick identifier the numbering pass draws.
+  static constexpr int32_t kMaxPickPrimitive = 29998;
+
+  // The renderer keeps the host; the host must outlive it. The release of the renderer is
+  // registered with the fatal assertion, so that a fatal error gives the display back.
+  explicit GGraph3D(GGraph3DHost* host);
+  ~GGraph3D() override;
+
+  // Completes the set-up on the host's device: default render states, device capabilities,
+  // identity transform, opaque white. True when the renderer is ready.
+  bool Init3D();
+  bool IsReady() const { return ready_; }
+  GGraph3DHost* Host() const { return host_; }
+
+  // Transform stack and projection. Angles are degrees; every call acts on the current
+  // transform and applies its operation before the transform (camera first, then models).
+  void Translate(float x, float y, float z);
+  void TranslateY(float y);
+  void TranslateZ(float z);
+  void TranslateXY(float x, float y);
+  void TranslateXZ(float x, float z);
+  void TranslateYZ(float y, float z);
+  void Scale(float x, float y, float z);
+  void ScaleX(float x);
+  void ScaleZ(float z);
+  void RotateX(float degrees);
+  void RotateY(float degrees);
+  void RotateZ(float degrees);
+  void RotateXY(float a, float b);
+  void RotateYX(float a, float b);
+  void RotateZX(float a, float b);
+  void RotateYZ(float a, float b);
+  void Mirror(bool x, bool y, bool z);
+  void LoadIdentity();
+  void LookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, float targetZ, float upX, float upY,
+              float upZ);
+  void SetViewport(int32_t left, int32_t top, int32_t width, int32_t height);
+  // The field of view is horizontal, in degrees. Resets the current transform to identity.
+  void SetProjection(int32_t left, int32_t top, int32_t width, int32_t height, float fieldOfView, float nearZ,
+                     float farZ);
+  void PushMatrix();
+  void PopMatrix();
+  const GTransform& CurrentTransform() const { return stack_[current_]; }
+  const GTransform& InverseViewTransform() const { return inverse_; }
+
+  // Colour, texture and render state.
+  void SetColor(float r, float g, float b);
+  void SetAlpha(float a);
+  void SwapColorScale(const float* newScale, float* oldScale);
+  void SetColorScale(float s);
+  void GetColorScale(float* out) const override;
+  void SetTexture(GGraph3DTexture* graphic);
+  void SetNoZWrite(bool on);
+  void BeginScreenBounds();
+  void EndScreenBounds(GRect& rect);
+  void SetMipmapsAllowed(bool allowed);
+  bool SetMipmapsWanted(bool wanted);
+  void AddTextureMemory(int32_t bytes) override { textureMemory_ += bytes; }
+  int32_t GetTextureMemory() const { return textureMemory_; }
+  int32_t GetMaxTextureSize() const override { return maxTextureSize_; }
+  // True when the current colour's alpha is below 255.
+  bool IsTranslucent() const { return (colour_ >> 24) != 0xFF; }
+
+  // Frame begin and end.
+  bool RenderBegin();
+  void RenderEnd();
+  // Draws and empties the queued screen texts.
+  void FlushTextQueue();
+
+  // Primitive pipeline.
+  bool SetupTriangle(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3, float z3);
+  bool SetupQuad(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3, float z3, float x4,
+                 float y4, float z4);
+  void EmitPrimitive();
+  void TransformToCamera(float* x, float* y, float* z) const;
+  void SetClipping(bool on);
+  void SetBackfaceCulling(bool on) { backfaceCulling_ = on; }
+  void SetCullWinding(bool on) { cullWinding_ = on; }
+  bool IsPickMode() const { return pickMode_ != 0; }
+
+  // Drawing entry points. Strip and fan calls take the number of triangles n (n + 2 points);
+  // clip says the geometry may reach outside the view volume.
+  void DrawColouredTriangle(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3,
+                            float z3);
+  void DrawColouredTriangleArray(const float p[9]);
+  void DrawTexturedTriangle(float x1, float y1, float z1, float u1, float v1, float x2, float y2, float z2,
+                            float u2, float v2, float x3, float y3, float z3, float u3, float v3);
+  void DrawTexturedTriangleArray(const float p[9], const float uv[6]);
+  void DrawColouredQuad(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3, float z3,
+                        float x4, float y4, float z4);
+  void DrawTexturedQuad(float x1, float y1, float z1, float u1, float v1, float x2, float y2, float z2, float u2,
+                        float v2, float x3, float y3, float z3, float u3, float v3, float x4, float y4, float z4,
+                        float u4, float v4);
+  void DrawTexturedQuadArray(const float p[12], const float uv[8]);
+  void DrawTexturedStrip(bool clip, int32_t n, const float* xyz, const float* uv);
+  void DrawTexturedFan(bool clip, int32_t n, const float* xyz, const float* uv);
+  void DrawColouredStrip(bool clip, int32_t n, const float* xyz);
+  void DrawColouredFan(bool clip, int32_t n, const float* xyz);
+
+  // Deferred translucent triangles: queued, or drawn at once (see the implementation).
+  void SubmitColouredTriangle();
+  void SubmitColouredPolygon(int32_t n, P3DPrimitive type, const ColouredScreenVertex* vertices);
+  void SubmitTexturedTriangle();
+  void SubmitTexturedPolygon(int32_t n, P3DPrimitive type, const TexturedScreenVertex* vertices);
+
+  // View-volume test, screen shapes and render-state setters.
+  // 1 wholly inside the view volume, 0 partly (or undecided), -1 wholly outside.
+  int32_t TestBox(float x, float y, float z, float hx, float hy, float hz) const;
+  bool ProjectToScreen(float* x, float* y, float z, bool clamp) const;
+  // Shapes in screen pixels over the 3-D frame, in a screen pixel colour. The rectangles of
+  // FillRect2D and FrameRect2D include their right and bottom; FrameRect2D and
+  // PrepareScreenRect write back the rectangle as they drew it.
+  void FillRect2D(const GRect& rect, uint16_t pixel);
+  void FrameRect2D(GRect& rect, uint16_t pixel);
+  void DrawLine2D(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t pixel, int16_t width);
+  bool PrepareScreenRect(GRect& rect, uint16_t pixel, ColouredScreenVertex out[4]) const;
+  bool SetFog(bool on);
+  void SetFogColor(float a, float b, float c);
+  void SetFogRange(float start, float end);
+  int32_t GetDownsampleLevel() const override { return downsampleLevel_; }
+  void SetDownsampleLevel(int32_t level) { downsampleLevel_ = level; }
+  bool TextureMemoryExhausted() const { return textureMemoryExhausted_; }
+  void NoteTextureMemoryExhausted() { textureMemoryExhausted_ = true; }
+  // The same flag as the bitmap loading sees it.
+  bool IsTextureMemoryExhausted() const override { return textureMemoryExhausted_; }
+  void SetTextureMemoryExhausted(bool exhausted) override { textureMemoryExhausted_ = exhausted; }
+  bool DownsampleTexture(int32_t* previousLevel = nullptr);
+
+ protected:
+  // A corner of the working polygon in clip space: x and y scaled by the projection, z the
+  // mapped depth, w the distance in front of the camera, and the caller's u, v.
+  struct ClipVertex {
+    float x, y, z, w, u, v;
+  };
+  struct Polygon {
+    int32_t count;
+    ClipVertex v[kMaxPolygon];
+  };
+  // A queued translucent record, as sorted at the end of the frame.
+  class TranslucentItem : public GObject {
+   public:
+    TranslucentItem(float k, size_t o, uint8_t a) : key(k), offset(o), alpha(a) {}
+    ~TranslucentItem() override = default;
+    float key;      // screen z of the first three corners, summed
+    size_t offset;  // of the record in the queue
+    uint8_t alpha;  // textured records: the colour's alpha when queued
+  };
+
+  GTransform& Current() { return stack_[current_]; }
+  void PrepareColours();
+  void DrawPrimitive(P3DDevice* device, P3DPrimitive type, uint32_t format, const void* vertices, int32_t count);
+  bool ClipPolygon();
+  void RecordPickPoint();
+  void WidenScreenBounds(float x, float y);
+  // Of two TranslucentItems: -1 when a is farther (drawn first), 1 when nearer, 0 when equal.
+  static int32_t CompareTranslucentItems(GObject* a, GObject* b, void* unused);
+  void Submit(P3DPrimitive type, int32_t n, const void* vertices, bool textured);
+  void Queue(P3DPrimitive type, int32_t n, const void* vertices, bool textured);
+  void DrawAtOnce(P3DPrimitive type, int32_t n, const void* vertices, bool textured);
+  // A new owning group of the queue's records, sorted farthest first.
+  GObjectGroup* BuildTranslucentList();
+  void DrawTranslucentItem(const TranslucentItem& item);
+  void DrainTranslucentQueue();
+  void DisableStage();
+  void Fan(bool clip, int32_t n, const float* xyz, const float* uv);
+  void Strip(bool clip, int32_t n, const float* xyz, const float* uv);
+  void SendBatch(const float* xyz, const float* uv, const int32_t* points, int32_t count, P3DPrimitive type);
+  bool UseBatch(bool clip) const;
+  // One triangle of an array through the whole pipeline (uv null for coloured).
+  void ArrayTriangle(const float* xyz, const float* uv, int32_t a, int32_t b, int32_t c);
+
+  GGraph3DHost* host_;
+  P3DDevice* pickDevice_ = nullptr;  // the pick engine's device, when it is set up
+
+  uint32_t colour_ = 0;
+  ColouredScreenVertex coloured_[kMaxPolygon] = {};
+  TexturedScreenVertex textured_[kMaxPolygon] = {};
+
+  bool mipmapsAllowed_ = false;
+  bool mipmapsWanted_ = false;
+  bool ready_ = false;
+  bool sortIndependent_ = false;
+  bool fogCapable_ = false;
+
+  int32_t downsampleLevel_ = 0;
+  bool textureMemoryExhausted_ = false;
+
+  float colourScale_[3] = {1.0f, 1.0f, 1.0f};
+
+  // Projection: viewport centre and half sizes, depth mapping, horizontal and vertical scale.
+  float cx_ = 0, cy_ = 0, hw_ = 0, hh_ = 0;
+  float depthScale_ = 0, depthOffset_ = 0;
+  float sx_ = 0, sy_ = 0;
+
+  int32_t current_ = 0;
+  GTransform inverse_;
+  GTransform stack_[kStackSize];
+
+  bool texturedCall_ = false;
+  bool backfaceCulling_ = true;
+  bool clipping_ = true;
+  bool cullWinding_ = true;
+  bool recordingBounds_ = false;
+  float boundsMinX_ = 0, boundsMinY_ = 0, boundsMaxY_ = 0, boundsMaxX_ = 0;
+  Polygon poly_ = {};
+  Polygon clip_ = {};
+
+  int32_t pickMode_ = 0;
+  int32_t primitiveCounter_ = 0;
+  int32_t pickedPrimitive_ = 0;
+  bool pickHit_ = false;
+  bool pickPointValid_ = false;
+  float pickPoint_[3] = {0, 0, 0};
+
+  bool noZWrite_ = false;
+  float fixedDepth_ = 0.99999f;
+  float pickFixedDepth_ = 0.99999f;
+
+  GGraph3DTexture* texture_ = nullptr;
+  bool translucentPhase_ = false;
+
+  std::vector<uint8_t> queue_;
+  size_t queueWrite_ = 0;
+  int32_t maxTextureSize_ = 256;
+  std::vector<uint8_t> alpha_;
+  size_t alphaWrite_ = 0;
+  size_t alphaRead_ = 0;
+  int32_t textureMemory_ = 0;
+};
+
+// The renderer while the display runs in 3-D, else null.
+extern GGraph3D* gGraph3D;

@@ -1,0 +1,719 @@
+#include "platform/PSoft3DDevice.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "platform/PSurface.h"
+
+// A triangle corner: screen position, depth, rhw, texture coordinates and colour.
+struct PSoft3DDevice::Vertex {
+  float x, y, z, q, u, v;
+  uint32_t colour;
+};
+
+// The state of one DrawPrimitive call, resolved once.
+struct PSoft3DDevice::Setup {
+  // Texture (null when stage 0 reads no texture or none is bound).
+  const uint16_t* texels = nullptr;
+  int32_t texPitch = 0;  // in texels
+  int32_t texWidth = 1;
+  int32_t texHeight = 1;
+  bool texPow2 = true;
+  float texScaleU = 0.0f;  // width * 256: u in 1/256 texel
+  float texScaleV = 0.0f;
+  float texArea = 0.0f;  // width * height
+  bool magLinear = false;
+  bool minLinear = false;
+
+  // Stage 0 as two operations, each reading the texture, the diffuse colour or the factor.
+  uint32_t colourOp = 0, colourArg1 = 0, colourArg2 = 0;
+  uint32_t alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+  uint32_t textureFactor = 0;
+
+  bool depthTest = false;
+  uint32_t depthFunc = P3DCompare::kLessEqual;
+  bool depthWrite = false;
+  // The alpha test as a range: a passes when (a - alphaLow) <= alphaSpan differs from
+  // alphaInvert (not-equal and never are inverted ranges).
+  uint32_t alphaLow = 0;
+  uint32_t alphaSpan = 255;
+  bool alphaInvert = false;
+  bool blend = false;
+  bool standardBlend = false;  // source alpha, inverse source alpha
+  uint32_t srcBlend = P3DBlend::kOne;
+  uint32_t destBlend = P3DBlend::kZero;
+  bool fog = false;
+  float fogEnd = 0.0f;
+  float fogScale = 0.0f;  // 256 / (end - start)
+  uint32_t fogColour = 0;
+};
+
+namespace {
+
+// Depth-test kinds the span loops are specialised for.
+constexpr int kDepthAlways = 0;
+constexpr int kDepthLessEqual = 1;
+constexpr int kDepthOther = 2;
+
+// ARGB1555 to ARGB8888, each channel widened by repeating its top bits. The widening adds
+// up separately over the low and the high byte of a texel (green's top bits included), so
+// two small tables that stay in the first-level cache do it.
+struct Expand1555 {
+  uint32_t low[256];
+  uint32_t high[256];
+  Expand1555() {
+    for (uint32_t byte = 0; byte < 256; ++byte) {
+      uint32_t b = byte & 31, gLow = byte >> 5;
+      low[byte] = ((gLow << 3) + (gLow >> 2)) << 8 | ((b << 3) | (b >> 2));
+      uint32_t gHigh = byte & 3, r = (byte >> 2) & 31, a = (byte & 0x80) ? 255 : 0;
+      high[byte] = a << 24 | ((r << 3) | (r >> 2)) << 16 | ((gHigh << 6) + (gHigh << 1)) << 8;
+    }
+  }
+};
+const Expand1555& ExpandTable() {
+  static const Expand1555 expand;
+  return expand;
+}
+inline uint32_t Expand(const Expand1555& e, uint16_t texel) { return e.low[texel & 255] + e.high[texel >> 8]; }
+
+// Rounded x / 255 for x in [0, 65535 * 2].
+inline uint32_t Div255(uint32_t x) {
+  x += 128;
+  return (x + (x >> 8)) >> 8;
+}
+
+inline bool Compare(uint32_t func, uint32_t value, uint32_t reference) {
+  switch (func) {
+    case P3DCompare::kNever: return false;
+    case P3DCompare::kLess: return value < reference;
+    case P3DCompare::kEqual: return value == reference;
+    case P3DCompare::kLessEqual: return value <= reference;
+    case P3DCompare::kGreater: return value > reference;
+    case P3DCompare::kNotEqual: return value != reference;
+    case P3DCompare::kGreaterEqual: return value >= reference;
+    default: return true;
+  }
+}
+
+// A float clamped to [lo, hi]; not-a-number gives lo.
+inline float Clamp(float f, float lo, float hi) {
+  f = f >= lo ? f : lo;
+  return f <= hi ? f : hi;
+}
+
+// A double as a finite float: out-of-range values are clamped, not-a-number gives 0.
+inline float ToFloat(double d) {
+  if (!(d == d)) return 0.0f;
+  if (d > FLT_MAX) return FLT_MAX;
+  if (d < -FLT_MAX) return -FLT_MAX;
+  return static_cast<float>(d);
+}
+
+// A coordinate in 1/256 texel as an integer, clamped far inside the i32 range.
+inline int32_t TexelFixed(float f) {
+  constexpr float kLimit = 1073741824.0f;  // 2^30
+  return static_cast<int32_t>(Clamp(f, -kLimit, kLimit));
+}
+
+// The smallest integer not below x, held in [0, limit]; not-a-number gives 0.
+inline int32_t CeilInto(double x, int32_t limit) {
+  if (!(x > 0.0)) return 0;
+  if (x >= static_cast<double>(limit)) return limit;
+  int32_t i = static_cast<int32_t>(x);
+  return static_cast<double>(i) < x ? i + 1 : i;
+}
+
+inline uint16_t DepthOf(float z) {
+  return static_cast<uint16_t>(Clamp(z, 0.0f, 1.0f) * 65535.0f + 0.5f);
+}
+
+inline int32_t Wrap(int32_t i, int32_t size, bool pow2) {
+  if (pow2) return i & (size - 1);
+  int32_t m = i % size;
+  return m < 0 ? m + size : m;
+}
+
+inline uint32_t PointSample(const PSoft3DDevice::Setup& s, float u, float v, const Expand1555& expand) {
+  int32_t x = Wrap(TexelFixed(u * s.texScaleU) >> 8, s.texWidth, s.texPow2);
+  int32_t y = Wrap(TexelFixed(v * s.texScaleV) >> 8, s.texHeight, s.texPow2);
+  return Expand(expand, s.texels[static_cast<size_t>(y) * s.texPitch + x]);
+}
+
+// Lerps the four 8-bit channels of two ARGB values, two channels per multiply.
+inline uint32_t Lerp(uint32_t p0, uint32_t p1, uint32_t f) {
+  uint32_t g = 256 - f;
+  uint32_t rb = (((p0 & 0x00FF00FFu) * g + (p1 & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
+  uint32_t ag = ((((p0 >> 8) & 0x00FF00FFu) * g + ((p1 >> 8) & 0x00FF00FFu) * f)) & 0xFF00FF00u;
+  return ag | rb;
+}
+
+inline uint32_t BilinearSample(const PSoft3DDevice::Setup& s, float u, float v, const Expand1555& expand) {
+  int32_t fu = TexelFixed(u * s.texScaleU) - 128;  // from the texel centres
+  int32_t fv = TexelFixed(v * s.texScaleV) - 128;
+  uint32_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
+  int32_t x0 = Wrap(fu >> 8, s.texWidth, s.texPow2), x1 = Wrap((fu >> 8) + 1, s.texWidth, s.texPow2);
+  int32_t y0 = Wrap(fv >> 8, s.texHeight, s.texPow2), y1 = Wrap((fv >> 8) + 1, s.texHeight, s.texPow2);
+  const uint16_t* row0 = s.texels + static_cast<size_t>(y0) * s.texPitch;
+  const uint16_t* row1 = s.texels + static_cast<size_t>(y1) * s.texPitch;
+  uint32_t top = Lerp(Expand(expand, row0[x0]), Expand(expand, row0[x1]), ax);
+  uint32_t bottom = Lerp(Expand(expand, row1[x0]), Expand(expand, row1[x1]), ax);
+  return Lerp(top, bottom, ay);
+}
+
+// Per-triangle constants of the colour computation.
+struct Shading {
+  bool colourFromTexture;  // colour = texel * colourMul / 255, else colourConst
+  bool alphaFromTexture;
+  bool colourMulIsOne;
+  bool alphaMulIsOne;
+  uint32_t colour;  // 0x00RRGGBB: the constant or the multiplier
+  uint32_t alpha;   // 0..255
+  float dz, dq, ds, dt;
+  float magnifyBelow;  // texel area per pixel < 1 where q^3 > this
+};
+
+inline uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 255; }
+
+// One argument of a stage operation: the texture (flag) or a constant.
+struct Operand {
+  bool texture;
+  uint32_t value;  // ARGB
+};
+
+Operand Argument(uint32_t arg, uint32_t diffuse, uint32_t factor, bool haveTexture) {
+  switch (arg & 0xF) {
+    case P3DTextureArg::kTexture:
+      if (haveTexture) return {true, 0xFFFFFFFFu};
+      return {false, 0xFFFFFFFFu};  // no texture reads as opaque white
+    case P3DTextureArg::kTextureFactor: return {false, factor};
+    default: return {false, diffuse};
+  }
+}
+
+uint32_t Modulate(uint32_t a, uint32_t b) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) out |= Div255(Channel(a, shift) * Channel(b, shift)) << shift;
+  return out;
+}
+
+// Evaluates a stage operation on constants; a texture operand stays a multiplier.
+Operand Operate(uint32_t op, Operand a, Operand b, uint32_t diffuse) {
+  switch (op) {
+    case P3DTextureOp::kSelectArg1: return a;
+    case P3DTextureOp::kSelectArg2: return b;
+    case P3DTextureOp::kModulate:
+      if (a.texture && b.texture) return a;  // the texture with itself is not needed
+      if (a.texture) return {true, b.value};
+      if (b.texture) return {true, a.value};
+      return {false, Modulate(a.value, b.value)};
+    default: return {false, diffuse};
+  }
+}
+
+template <class Pixel>
+struct TargetFormat;
+
+template <>
+struct TargetFormat<uint16_t> {
+  static uint32_t Read(uint16_t p) {
+    uint32_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+    return ((r << 3) | (r >> 2)) << 16 | ((g << 2) | (g >> 4)) << 8 | ((b << 3) | (b >> 2));
+  }
+  static uint16_t Make(uint32_t r, uint32_t g, uint32_t b) {
+    return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
+  }
+};
+
+template <>
+struct TargetFormat<uint32_t> {
+  static uint32_t Read(uint32_t p) { return p & 0x00FFFFFFu; }
+  static uint32_t Make(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
+};
+
+inline uint32_t BlendFactor(uint32_t kind, uint32_t alpha) {
+  switch (kind) {
+    case P3DBlend::kZero: return 0;
+    case P3DBlend::kSrcAlpha: return alpha;
+    case P3DBlend::kInvSrcAlpha: return 255 - alpha;
+    default: return 255;
+  }
+}
+
+template <class Pixel, bool kTextured, bool kBlend, bool kFog, int kDepth>
+void Span(const PSoft3DDevice::Setup& s, const Shading& sh, void* rowStart, uint16_t* depthRow, int32_t x0,
+          int32_t x1, float z, float q, float su, float sv) {
+  using Format = TargetFormat<Pixel>;
+  Pixel* row = static_cast<Pixel*>(rowStart);
+  const Expand1555& expand = ExpandTable();
+  for (int32_t x = x0; x < x1; ++x, z += sh.dz, q += sh.dq, su += sh.ds, sv += sh.dt) {
+    uint16_t depth = DepthOf(z);
+    if constexpr (kDepth == kDepthLessEqual) {
+      if (depth > depthRow[x]) continue;
+    } else if constexpr (kDepth == kDepthOther) {
+      if (!Compare(s.depthFunc, depth, depthRow[x])) continue;
+    }
+    float eye = 0.0f;
+    if constexpr (kTextured || kFog) eye = 1.0f / q;
+    uint32_t r, g, b, a;
+    if constexpr (kTextured) {
+      float u = su * eye, v = sv * eye;
+      bool linear = s.magLinear == s.minLinear ? s.magLinear : (q * q * q > sh.magnifyBelow ? s.magLinear : s.minLinear);
+      uint32_t texel = linear ? BilinearSample(s, u, v, expand) : PointSample(s, u, v, expand);
+      if (sh.colourFromTexture) {
+        r = Channel(texel, 16);
+        g = Channel(texel, 8);
+        b = Channel(texel, 0);
+        if (!sh.colourMulIsOne) {
+          r = Div255(r * Channel(sh.colour, 16));
+          g = Div255(g * Channel(sh.colour, 8));
+          b = Div255(b * Channel(sh.colour, 0));
+        }
+      } else {
+        r = Channel(sh.colour, 16);
+        g = Channel(sh.colour, 8);
+        b = Channel(sh.colour, 0);
+      }
+      if (sh.alphaFromTexture) {
+        a = texel >> 24;
+        if (!sh.alphaMulIsOne) a = Div255(a * sh.alpha);
+      } else {
+        a = sh.alpha;
+      }
+    } else {
+      r = Channel(sh.colour, 16);
+      g = Channel(sh.colour, 8);
+      b = Channel(sh.colour, 0);
+      a = sh.alpha;
+    }
+    if (((a - s.alphaLow) <= s.alphaSpan) == s.alphaInvert) continue;
+    if constexpr (kFog) {
+      // Fraction of the own colour: (end - distance) / (end - start), in 1/256.
+      int32_t f = static_cast<int32_t>(Clamp((s.fogEnd - eye) * s.fogScale + 0.5f, 0.0f, 256.0f));
+      int32_t fr = static_cast<int32_t>(Channel(s.fogColour, 16));
+      int32_t fg = static_cast<int32_t>(Channel(s.fogColour, 8));
+      int32_t fb = static_cast<int32_t>(Channel(s.fogColour, 0));
+      r = static_cast<uint32_t>(fr + (((static_cast<int32_t>(r) - fr) * f) >> 8));
+      g = static_cast<uint32_t>(fg + (((static_cast<int32_t>(g) - fg) * f) >> 8));
+      b = static_cast<uint32_t>(fb + (((static_cast<int32_t>(b) - fb) * f) >> 8));
+    }
+    if constexpr (kBlend) {
+      if (a == 255 && s.standardBlend) {
+        // Opaque under source-alpha blending: the source as it is.
+        row[x] = Format::Make(r, g, b);
+        if (s.depthWrite) depthRow[x] = depth;
+        continue;
+      }
+      uint32_t dest = Format::Read(row[x]);
+      uint32_t fs = BlendFactor(s.srcBlend, a), fd = BlendFactor(s.destBlend, a);
+      r = std::min<uint32_t>(255, Div255(r * fs + Channel(dest, 16) * fd));
+      g = std::min<uint32_t>(255, Div255(g * fs + Channel(dest, 8) * fd));
+      b = std::min<uint32_t>(255, Div255(b * fs + Channel(dest, 0) * fd));
+    }
+    row[x] = Format::Make(r, g, b);
+    if (s.depthWrite) depthRow[x] = depth;
+  }
+}
+
+using SpanFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, void*, uint16_t*, int32_t, int32_t,
+                              float, float, float, float);
+
+template <class Pixel, bool kTextured, bool kBlend, bool kFog>
+SpanFunction PickDepth(int kind) {
+  if (kind == kDepthAlways) return &Span<Pixel, kTextured, kBlend, kFog, kDepthAlways>;
+  if (kind == kDepthLessEqual) return &Span<Pixel, kTextured, kBlend, kFog, kDepthLessEqual>;
+  return &Span<Pixel, kTextured, kBlend, kFog, kDepthOther>;
+}
+
+template <class Pixel>
+SpanFunction ChooseSpan(bool textured, bool blend, bool fog, int depth) {
+  if (textured) {
+    if (blend) return fog ? PickDepth<Pixel, true, true, true>(depth) : PickDepth<Pixel, true, true, false>(depth);
+    return fog ? PickDepth<Pixel, true, false, true>(depth) : PickDepth<Pixel, true, false, false>(depth);
+  }
+  if (blend) return fog ? PickDepth<Pixel, false, true, true>(depth) : PickDepth<Pixel, false, true, false>(depth);
+  return fog ? PickDepth<Pixel, false, false, true>(depth) : PickDepth<Pixel, false, false, false>(depth);
+}
+
+bool Finite(const PSoft3DDevice::Vertex& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.q);
+}
+
+}  // namespace
+
+PSoft3DDevice::PSoft3DDevice(PSurface* target)
+    : target_(target),
+      width_(target ? target->Width() : 0),
+      height_(target ? target->Height() : 0),
+      depth_(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0xFFFF) {
+  auto set = [this](P3DState s, uint32_t v) { states_[static_cast<uint32_t>(s)] = v; };
+  set(P3DState::kZEnable, 1);
+  set(P3DState::kShadeMode, P3DShade::kGouraud);
+  set(P3DState::kZWriteEnable, 1);
+  set(P3DState::kSrcBlend, P3DBlend::kOne);
+  set(P3DState::kDestBlend, P3DBlend::kZero);
+  set(P3DState::kCullMode, P3DCull::kCounterClockwise);
+  set(P3DState::kZFunc, P3DCompare::kLessEqual);
+  set(P3DState::kAlphaFunc, P3DCompare::kAlways);
+  set(P3DState::kFogTableEnd, 0x3F800000u);  // 1.0
+  set(P3DState::kTextureFactor, 0xFFFFFFFFu);
+  stage_[static_cast<uint32_t>(P3DStageState::kColorOp)] = P3DTextureOp::kModulate;
+  stage_[static_cast<uint32_t>(P3DStageState::kColorArg1)] = P3DTextureArg::kTexture;
+  stage_[static_cast<uint32_t>(P3DStageState::kColorArg2)] = P3DTextureArg::kCurrent;
+  stage_[static_cast<uint32_t>(P3DStageState::kAlphaOp)] = P3DTextureOp::kSelectArg1;
+  stage_[static_cast<uint32_t>(P3DStageState::kAlphaArg1)] = P3DTextureArg::kTexture;
+  stage_[static_cast<uint32_t>(P3DStageState::kAlphaArg2)] = P3DTextureArg::kCurrent;
+  stage_[static_cast<uint32_t>(P3DStageState::kMagFilter)] = P3DFilter::kPoint;
+  stage_[static_cast<uint32_t>(P3DStageState::kMinFilter)] = P3DFilter::kPoint;
+}
+
+PSoft3DDevice::~PSoft3DDevice() = default;
+
+PResult PSoft3DDevice::GetCaps(P3DCaps& caps) {
+  caps.fog = true;
+  caps.translucentSortIndependent = false;
+  caps.maxTextureWidth = kMaxTextureSide;
+  caps.maxTextureHeight = kMaxTextureSide;
+  return PResult::kOk;
+}
+
+PResult PSoft3DDevice::SetRenderState(P3DState state, uint32_t value) {
+  uint32_t index = static_cast<uint32_t>(state);
+  if (index >= kP3DStateCount) return PResult::kInvalidParams;
+  switch (state) {
+    case P3DState::kZFunc:
+    case P3DState::kAlphaFunc:
+      if (value < P3DCompare::kNever || value > P3DCompare::kAlways) return PResult::kInvalidParams;
+      break;
+    case P3DState::kSrcBlend:
+    case P3DState::kDestBlend:
+      if (value != P3DBlend::kZero && value != P3DBlend::kOne && value != P3DBlend::kSrcAlpha &&
+          value != P3DBlend::kInvSrcAlpha)
+        return PResult::kUnsupported;
+      break;
+    default: break;
+  }
+  states_[index] = value;
+  return PResult::kOk;
+}
+
+PResult PSoft3DDevice::GetRenderState(P3DState state, uint32_t& value) {
+  uint32_t index = static_cast<uint32_t>(state);
+  if (index >= kP3DStateCount) return PResult::kInvalidParams;
+  value = states_[index];
+  return PResult::kOk;
+}
+
+PResult PSoft3DDevice::SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) {
+  uint32_t index = static_cast<uint32_t>(state);
+  if (stage != 0 || index >= kP3DStageStateCount) return PResult::kInvalidParams;
+  switch (state) {
+    case P3DStageState::kColorOp:
+    case P3DStageState::kAlphaOp:
+      if (value < P3DTextureOp::kDisable || value > P3DTextureOp::kModulate) return PResult::kUnsupported;
+      break;
+    case P3DStageState::kMagFilter:
+    case P3DStageState::kMinFilter:
+      if (value != P3DFilter::kPoint && value != P3DFilter::kLinear) return PResult::kUnsupported;
+      break;
+    default: break;
+  }
+  stage_[index] = value;
+  return PResult::kOk;
+}
+
+PResult PSoft3DDevice::SetTexture(int32_t stage, const PSurface* texture) {
+  if (stage != 0) return PResult::kInvalidParams;
+  if (texture != nullptr &&
+      (texture->Format() != PPixelFormat::kARGB1555 || texture->Width() < 1 || texture->Height() < 1 ||
+       texture->Width() > kMaxTextureSide || texture->Height() > kMaxTextureSide))
+    return PResult::kInvalidParams;
+  texture_ = texture;
+  return PResult::kOk;
+}
+
+PResult PSoft3DDevice::BeginScene() {
+  if (inScene_) return PResult::kInvalidParams;
+  inScene_ = true;
+  return PResult::kOk;
+}
+
+PResult PSoft3DDevice::EndScene() {
+  if (!inScene_) return PResult::kInvalidParams;
+  inScene_ = false;
+  return PResult::kOk;
+}
+
+PResult PSoft3DDevice::Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
+                               float depth) {
+  if (count < 0 || (count > 0 && rects == nullptr)) return PResult::kInvalidParams;
+  uint16_t depthValue = DepthOf(depth);
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t left = std::max(rects[i].left, 0), top = std::max(rects[i].top, 0);
+    int32_t right = std::min(rects[i].right, width_), bottom = std::min(rects[i].bottom, height_);
+    if (left >= right || top >= bottom) continue;
+    for (int32_t y = top; y < bottom; ++y) {
+      if (flags & kP3DClearZBuffer) {
+        uint16_t* row = depth_.data() + static_cast<size_t>(y) * width_;
+        std::fill(row + left, row + right, depthValue);
+      }
+      if (flags & kP3DClearTarget) {
+        if (target_->Format() == PPixelFormat::kXRGB8888) {
+          uint32_t* row = target_->Row32(y);
+          std::fill(row + left, row + right, colour & 0x00FFFFFFu);
+        } else {
+          uint16_t* row = target_->Row16(y);
+          uint16_t pixel =
+              TargetFormat<uint16_t>::Make(Channel(colour, 16), Channel(colour, 8), Channel(colour, 0));
+          std::fill(row + left, row + right, pixel);
+        }
+      }
+    }
+  }
+  return PResult::kOk;
+}
+
+void PSoft3DDevice::ResolveState(Setup& s, bool textured) const {
+  auto state = [this](P3DState st) { return states_[static_cast<uint32_t>(st)]; };
+  auto stage = [this](P3DStageState st) { return stage_[static_cast<uint32_t>(st)]; };
+  s.colourOp = stage(P3DStageState::kColorOp);
+  s.colourArg1 = stage(P3DStageState::kColorArg1);
+  s.colourArg2 = stage(P3DStageState::kColorArg2);
+  s.alphaOp = stage(P3DStageState::kAlphaOp);
+  s.alphaArg1 = stage(P3DStageState::kAlphaArg1);
+  s.alphaArg2 = stage(P3DStageState::kAlphaArg2);
+  s.textureFactor = state(P3DState::kTextureFactor);
+  s.magLinear = stage(P3DStageState::kMagFilter) == P3DFilter::kLinear;
+  s.minLinear = stage(P3DStageState::kMinFilter) == P3DFilter::kLinear;
+  s.texels = nullptr;
+  if (textured && texture_ != nullptr) {
+    s.texels = reinterpret_cast<const uint16_t*>(texture_->Pixels());
+    s.texPitch = texture_->Pitch() / 2;
+    s.texWidth = texture_->Width();
+    s.texHeight = texture_->Height();
+    s.texPow2 = (s.texWidth & (s.texWidth - 1)) == 0 && (s.texHeight & (s.texHeight - 1)) == 0;
+    s.texScaleU = static_cast<float>(s.texWidth) * 256.0f;
+    s.texScaleV = static_cast<float>(s.texHeight) * 256.0f;
+    s.texArea = static_cast<float>(s.texWidth) * static_cast<float>(s.texHeight);
+  }
+  bool zEnable = state(P3DState::kZEnable) != 0;
+  s.depthFunc = state(P3DState::kZFunc);
+  s.depthTest = zEnable && s.depthFunc != P3DCompare::kAlways;
+  s.depthWrite = zEnable && state(P3DState::kZWriteEnable) != 0;
+  uint32_t ref = state(P3DState::kAlphaRef) & 255;
+  uint32_t low = 0, high = 255;
+  bool invert = false;
+  if (state(P3DState::kAlphaTestEnable) != 0) {
+    switch (state(P3DState::kAlphaFunc)) {
+      case P3DCompare::kNever: invert = true; break;
+      case P3DCompare::kLess: high = ref - 1; break;  // ref 0: high wraps below low, none pass
+      case P3DCompare::kEqual: low = high = ref; break;
+      case P3DCompare::kLessEqual: high = ref; break;
+      case P3DCompare::kGreater: low = ref + 1; break;  // ref 255: low 256, none pass
+      case P3DCompare::kNotEqual: low = high = ref; invert = true; break;
+      case P3DCompare::kGreaterEqual: low = ref; break;
+      default: break;
+    }
+  }
+  if (high < low || high == 0xFFFFFFFFu) {  // an empty range: nothing passes
+    low = 0;
+    high = 255;
+    invert = true;
+  }
+  s.alphaLow = low;
+  s.alphaSpan = high - low;
+  s.alphaInvert = invert;
+  s.srcBlend = state(P3DState::kSrcBlend);
+  s.destBlend = state(P3DState::kDestBlend);
+  s.blend = state(P3DState::kAlphaBlendEnable) != 0 &&
+            !(s.srcBlend == P3DBlend::kOne && s.destBlend == P3DBlend::kZero);
+  s.standardBlend = s.srcBlend == P3DBlend::kSrcAlpha && s.destBlend == P3DBlend::kInvSrcAlpha;
+  s.fog = state(P3DState::kFogEnable) != 0 && state(P3DState::kFogTableMode) == P3DFog::kLinear;
+  if (s.fog) {
+    float start, end;
+    uint32_t bits = state(P3DState::kFogTableStart);
+    std::memcpy(&start, &bits, 4);
+    bits = state(P3DState::kFogTableEnd);
+    std::memcpy(&end, &bits, 4);
+    s.fogEnd = Clamp(end, -FLT_MAX, FLT_MAX);
+    float range = end - start;
+    // An empty or reversed range fogs everything past its end fully.
+    s.fogScale = (range > 0.0f && std::isfinite(range)) ? Clamp(256.0f / range, 0.0f, FLT_MAX) : FLT_MAX;
+    s.fogColour = state(P3DState::kFogColor) & 0x00FFFFFFu;
+  }
+}
+
+void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex& v1, const Vertex& v2) {
+  if (!Finite(v0) || !Finite(v1) || !Finite(v2)) return;
+  if (!(v0.q > 0.0f) || !(v1.q > 0.0f) || !(v2.q > 0.0f)) return;
+
+  // Sort the corners from top to bottom.
+  const Vertex* a = &v0;
+  const Vertex* b = &v1;
+  const Vertex* c = &v2;
+  if (b->y < a->y) std::swap(a, b);
+  if (c->y < b->y) std::swap(b, c);
+  if (b->y < a->y) std::swap(a, b);
+
+  double ax = a->x, ay = a->y;
+  double dx1 = static_cast<double>(b->x) - ax, dy1 = static_cast<double>(b->y) - ay;
+  double dx2 = static_cast<double>(c->x) - ax, dy2 = static_cast<double>(c->y) - ay;
+  double area = dx1 * dy2 - dx2 * dy1;
+  if (!(area != 0.0) || !std::isfinite(area)) return;
+
+  // Pixel centres lie on integer coordinates. Rows whose centre lies in [top, bottom).
+  double firstRow = std::clamp(std::ceil(ay), 0.0, static_cast<double>(height_));
+  double endRow = std::clamp(std::ceil(static_cast<double>(c->y)), 0.0, static_cast<double>(height_));
+  int32_t y0 = static_cast<int32_t>(firstRow), y1 = static_cast<int32_t>(endRow);
+  if (y0 >= y1) return;
+
+  // The shading of this triangle: the flat colour is the caller's choice of corner (v0).
+  Shading sh{};
+  uint32_t diffuse = v0.colour;
+  bool haveTexture = s.texels != nullptr;
+  Operand colour, alpha;
+  if (s.colourOp == P3DTextureOp::kDisable) {
+    colour = alpha = {false, diffuse};
+  } else {
+    colour = Operate(s.colourOp, Argument(s.colourArg1, diffuse, s.textureFactor, haveTexture),
+                     Argument(s.colourArg2, diffuse, s.textureFactor, haveTexture), diffuse);
+    alpha = Operate(s.alphaOp, Argument(s.alphaArg1, diffuse, s.textureFactor, haveTexture),
+                    Argument(s.alphaArg2, diffuse, s.textureFactor, haveTexture), diffuse);
+  }
+  sh.colourFromTexture = colour.texture;
+  sh.alphaFromTexture = alpha.texture;
+  sh.colour = colour.value & 0x00FFFFFFu;
+  sh.alpha = alpha.value >> 24;
+  sh.colourMulIsOne = sh.colour == 0x00FFFFFFu;
+  sh.alphaMulIsOne = sh.alpha == 255;
+  bool textured = sh.colourFromTexture || sh.alphaFromTexture;
+
+  // Attribute planes, from corner a: depth and rhw are linear on the screen, and so are u and
+  // v multiplied by rhw, which gives perspective-correct texture coordinates.
+  auto gradient = [&](double fa, double fb, double fc, float& ddx, float& ddy) {
+    double d1 = fb - fa, d2 = fc - fa;
+    ddx = ToFloat((d1 * dy2 - d2 * dy1) / area);
+    ddy = ToFloat((d2 * dx1 - d1 * dx2) / area);
+  };
+  float dzdx, dzdy, dqdx, dqdy, dsdx = 0, dsdy = 0, dtdx = 0, dtdy = 0;
+  gradient(a->z, b->z, c->z, dzdx, dzdy);
+  gradient(a->q, b->q, c->q, dqdx, dqdy);
+  double sa = 0, ta = 0;
+  if (textured) {
+    sa = static_cast<double>(a->u) * a->q;
+    ta = static_cast<double>(a->v) * a->q;
+    gradient(sa, static_cast<double>(b->u) * b->q, static_cast<double>(c->u) * c->q, dsdx, dsdy);
+    gradient(ta, static_cast<double>(b->v) * b->q, static_cast<double>(c->v) * c->q, dtdx, dtdy);
+    // The texel area one pixel covers is |det| / q^3, det being that of the projective map
+    // from the screen to texels; a texel is magnified where it is below 1.
+    double m00 = dsdx, m01 = dsdy, m02 = sa, m10 = dtdx, m11 = dtdy, m12 = ta, m20 = dqdx, m21 = dqdy,
+           m22 = a->q;
+    double det = m00 * (m11 * m22 - m12 * m21) - m01 * (m10 * m22 - m12 * m20) + m02 * (m10 * m21 - m11 * m20);
+    sh.magnifyBelow = ToFloat(std::fabs(det) * s.texArea);
+  }
+  sh.dz = dzdx;
+  sh.dq = dqdx;
+  sh.ds = dsdx;
+  sh.dt = dtdx;
+
+  int depthKind = !s.depthTest ? kDepthAlways
+                  : s.depthFunc == P3DCompare::kLessEqual ? kDepthLessEqual
+                                                          : kDepthOther;
+  bool is32 = target_->Format() == PPixelFormat::kXRGB8888;
+  // Source-alpha blending of a triangle that is opaque throughout changes nothing.
+  bool blend = s.blend && !(s.standardBlend && !sh.alphaFromTexture && sh.alpha == 255);
+  SpanFunction span = is32 ? ChooseSpan<uint32_t>(textured, blend, s.fog, depthKind)
+                           : ChooseSpan<uint16_t>(textured, blend, s.fog, depthKind);
+
+  // Edges, each from its upper to its lower corner, so that an edge shared by two triangles
+  // gives the same x on every row in both.
+  double slopeAC = dx2 / dy2;
+  double slopeAB = dy1 > 0 ? dx1 / dy1 : 0.0;
+  double dy3 = static_cast<double>(c->y) - b->y;
+  double slopeBC = dy3 > 0 ? (static_cast<double>(c->x) - b->x) / dy3 : 0.0;
+  bool shortEdgesLeft = area < 0;
+  float saf = ToFloat(sa), taf = ToFloat(ta);
+
+  for (int32_t y = y0; y < y1; ++y) {
+    double yc = y;
+    double longX = ax + (yc - ay) * slopeAC;
+    double shortX = yc < b->y ? ax + (yc - ay) * slopeAB : b->x + (yc - b->y) * slopeBC;
+    // Pixels whose centre lies in [left, right).
+    int32_t x0 = CeilInto(shortEdgesLeft ? shortX : longX, width_);
+    int32_t x1 = CeilInto(shortEdgesLeft ? longX : shortX, width_);
+    if (x0 >= x1) continue;
+    // The attributes at the first pixel, from corner a; single precision is plenty here,
+    // and anything out of range is held in range where it is used.
+    float px = static_cast<float>(x0) - a->x, py = static_cast<float>(y) - a->y;
+    float z = a->z + px * dzdx + py * dzdy;
+    float q = a->q + px * dqdx + py * dqdy;
+    float su = 0, sv = 0;
+    if (textured) {
+      su = saf + px * dsdx + py * dsdy;
+      sv = taf + px * dtdx + py * dtdy;
+    }
+    void* row = is32 ? static_cast<void*>(target_->Row32(y)) : static_cast<void*>(target_->Row16(y));
+    span(s, sh, row, depth_.data() + static_cast<size_t>(y) * width_, x0, x1, z, q, su, sv);
+  }
+}
+
+PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
+                                       uint32_t /*flags*/) {
+  if (format != kP3DColouredFormat && format != kP3DTexturedFormat) return PResult::kInvalidParams;
+  if (type != P3DPrimitive::kTriangleList && type != P3DPrimitive::kTriangleStrip &&
+      type != P3DPrimitive::kTriangleFan)
+    return PResult::kInvalidParams;
+  if (count < 0 || (count > 0 && vertices == nullptr)) return PResult::kInvalidParams;
+  if (target_ == nullptr || width_ == 0 || height_ == 0 || count < 3) return PResult::kOk;
+
+  bool textured = format == kP3DTexturedFormat;
+  Setup s;
+  ResolveState(s, textured);
+  const uint8_t* bytes = static_cast<const uint8_t*>(vertices);
+  size_t size = textured ? kP3DTexturedVertexSize : kP3DColouredVertexSize;
+  auto read = [&](int32_t i) {
+    Vertex v{};
+    const uint8_t* p = bytes + static_cast<size_t>(i) * size;
+    std::memcpy(&v.x, p, 4);
+    std::memcpy(&v.y, p + 4, 4);
+    std::memcpy(&v.z, p + 8, 4);
+    std::memcpy(&v.q, p + 12, 4);
+    if (textured) {
+      std::memcpy(&v.u, p + 16, 4);
+      std::memcpy(&v.v, p + 20, 4);
+      v.colour = 0xFFFFFFFFu;  // textured vertices carry no colour: white
+    } else {
+      std::memcpy(&v.colour, p + 16, 4);
+    }
+    return v;
+  };
+
+  switch (type) {
+    case P3DPrimitive::kTriangleList:
+      for (int32_t i = 0; i + 2 < count; i += 3) DrawTriangle(s, read(i), read(i + 1), read(i + 2));
+      break;
+    case P3DPrimitive::kTriangleStrip: {
+      Vertex p0 = read(0), p1 = read(1);
+      for (int32_t i = 2; i < count; ++i) {
+        Vertex p2 = read(i);
+        DrawTriangle(s, p0, p1, p2);
+        p0 = p1;
+        p1 = p2;
+      }
+      break;
+    }
+    case P3DPrimitive::kTriangleFan: {
+      // Flat colour of a fan triangle comes from its second corner, as on the classic devices.
+      Vertex centre = read(0), p1 = read(1);
+      for (int32_t i = 2; i < count; ++i) {
+        Vertex p2 = read(i);
+        Vertex first = p1;
+        DrawTriangle(s, first, p2, centre);
+        p1 = p2;
+      }
+      break;
+    }
+  }
+  return PResult::kOk;
+}

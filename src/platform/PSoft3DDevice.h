@@ -1,0 +1,68 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/P3DDevice.h"
+
+class PSurface;
+
+// Our own 3-D device: a deterministic rasteriser of pre-transformed triangles into an RGB565
+// or XRGB8888 surface, with its own 16-bit depth buffer of the target's size.
+//
+// What it does, and no more: flat-shaded triangle lists, strips and fans of coloured or
+// textured vertices; pixel centres on integer coordinates with the top-left fill rule; depth compare and
+// depth writes; ARGB1555 textures with wrap addressing, sampled perspective-correct, point or
+// bilinear by the stage filters (magnification where a texel covers more than a pixel);
+// stage 0 selecting texture, diffuse or texture factor and modulating them; alpha test;
+// source-alpha blending; linear fog in eye distance (1 / rhw). Without a texture bound a
+// texture reads as opaque white. It draws at once into its target and never writes outside
+// it: triangles with a non-finite position or an rhw at or below 0 are dropped and depth is
+// clamped to [0, 1]. Only single-precision IEEE arithmetic without contraction and integer
+// arithmetic are used, so the same calls give the same pixels on every machine.
+// Dithering, culling and Gouraud shading are not done (the renderer asks for none of them).
+class PSoft3DDevice : public P3DDevice {
+ public:
+  // The target must be RGB565 or XRGB8888 and outlive the device.
+  explicit PSoft3DDevice(PSurface* target);
+  ~PSoft3DDevice() override;
+
+  PResult GetCaps(P3DCaps& caps) override;
+  PResult SetRenderState(P3DState state, uint32_t value) override;
+  PResult GetRenderState(P3DState state, uint32_t& value) override;
+  PResult SetTextureStageState(int32_t stage, P3DStageState state, uint32_t value) override;
+  PResult SetTexture(int32_t stage, const PSurface* texture) override;
+  PResult BeginScene() override;
+  PResult EndScene() override;
+  PResult Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
+                  float depth) override;
+  PResult DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
+                          uint32_t flags) override;
+
+  PSurface* Target() const { return target_; }
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  // The depth buffer, one 16-bit value per pixel (0 near, 65535 far), rows Width() apart.
+  const uint16_t* DepthRow(int32_t y) const { return depth_.data() + static_cast<size_t>(y) * width_; }
+  uint16_t Depth(int32_t x, int32_t y) const { return DepthRow(y)[x]; }
+
+  // The largest texture side the device accepts.
+  static constexpr int32_t kMaxTextureSide = 2048;
+
+  struct Vertex;  // a triangle corner as the rasteriser sees it
+  struct Setup;   // what a triangle needs from the state, resolved once per primitive
+
+ private:
+  void ResolveState(Setup& setup, bool textured) const;
+  void DrawTriangle(const Setup& setup, const Vertex& a, const Vertex& b, const Vertex& c);
+
+  PSurface* target_;
+  int32_t width_;
+  int32_t height_;
+  std::vector<uint16_t> depth_;
+  std::array<uint32_t, kP3DStateCount> states_{};
+  std::array<uint32_t, kP3DStageStateCount> stage_{};
+  const PSurface* texture_ = nullptr;
+  bool inScene_ = false;
+};
