@@ -258,7 +258,7 @@ void GView::DrawText(const GString* text, int32_t x, int32_t y, int32_t align, i
   }
   // Partly outside: the text is drawn over a copy of the visible part and copied back.
   PSurface part(clipped.Width(), clipped.Height(), surface->Format());
-  const PRect area{clipped.left, clipped.top, clipped.right, clipped.bottom};
+  const PRect area = clipped;
   PSurfaceOps::BltFast(part, 0, 0, *surface, &area, false);
   face.DrawText(part, chars, length, x - clipped.left, y - clipped.top, pixel);
   PSurfaceOps::BltFast(*surface, clipped.left, clipped.top, part, nullptr, false);
