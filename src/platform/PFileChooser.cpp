@@ -183,13 +183,15 @@ void PFileChooser::Accept() {
     Refuse("The file name is not valid.");
     return;
   }
-  std::string path = folder_ + name;
-  // A sub-folder's name typed in opens the folder.
-  if (PFileSystem::IsFolder(path)) {
-    name_.clear();
-    Enter(name);
-    return;
+  // A sub-folder's name typed in opens the folder (under its own spelling).
+  for (const Entry& entry : entries_) {
+    if (entry.folder && PPath::SameIgnoringCase(entry.name, name)) {
+      name_.clear();
+      Enter(entry.name);
+      return;
+    }
   }
+  std::string path = folder_ + name;
   const bool noExtension = PFileName::Extension(name).empty() && !settings_.defaultExtension.empty();
   if (settings_.kind == Kind::kOpen) {
     if (noExtension && !PFileSystem::Exists(path)) path += "." + settings_.defaultExtension;

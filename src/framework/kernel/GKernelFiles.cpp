@@ -45,6 +45,7 @@ bool FolderPrefix(const GString& programFolder, const char* folder, std::string&
 // extension are plain names and the whole fits a path string.
 bool GameFilePath(const GString& programFolder, const char* folder, const GString& name, const std::string& extension,
                   std::string& out) {
+  if (name.Length() == 0) return false;
   const std::string fileName = std::string(name.CStr()) + extension;
   if (!PFileName::IsValid(fileName)) return false;
   if (!FolderPrefix(programFolder, folder, out)) return false;
