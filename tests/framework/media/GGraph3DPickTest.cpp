@@ -201,6 +201,21 @@ TEST(GGraph3DPick, ThePointOutlivesThePickUntilTheNextOne) {
   EXPECT_FALSE(rig.r->GetPickPoint(&x, &y, &z));
 }
 
+TEST(GGraph3DPick, APlaneAlongTheAxisIsHitWithoutAPoint) {
+  // A wall seen at a slant just right of the centre, its plane parallel to the view's axis.
+  PickRig rig;
+  bool hit = false;
+  rig.Pick(32, 24, [&](int pass) {
+    rig.r->LookAt(0, 0, 0, 0, 0, -1, 0, 1, 0);
+    rig.r->DrawColouredQuad(0.3f, -20, -5, 0.3f, -20, -15, 0.3f, 20, -15, 0.3f, 20, -5);
+    if (pass == 2) hit = rig.r->GetPickHit();
+  });
+  EXPECT_EQ(rig.r->PickedPrimitive(), 1);
+  EXPECT_TRUE(hit);
+  float x = 0, y = 0, z = 0;
+  EXPECT_FALSE(rig.r->GetPickPoint(&x, &y, &z));
+}
+
 TEST(GGraph3DPick, APassPastTheLastIdentifierCountsOnButDrawsNoMore) {
   RecordingRig rig;
   PRecording3DDevice pick;
