@@ -26,19 +26,14 @@ struct GlyphLayout {
 constexpr GlyphLayout MakeLayout() {
   GlyphLayout layout;
   int32_t count = 0;
+  int32_t x[2] = {0, 0};  // the widths of the glyphs before this one in its row
   for (int32_t i = 0; i < T::kCodeCount; ++i) {
-    if (T::kWidths[0][i] != 0) layout.glyph[i] = static_cast<uint8_t>(count++);
-  }
-  for (int32_t f = 0; f < 2; ++f) {
-    for (int32_t i = 0; i < T::kCodeCount; ++i) {
-      // The widths of the glyphs before it in its row.
-      int32_t x = 0;
-      for (int32_t j = 0; j < T::kCodeCount; ++j) {
-        if (T::kWidths[0][j] == 0) continue;
-        const bool sameRow = layout.glyph[j] / T::kGlyphsPerRow == layout.glyph[i] / T::kGlyphsPerRow;
-        if (sameRow && layout.glyph[j] % T::kGlyphsPerRow < layout.glyph[i] % T::kGlyphsPerRow) x += T::kWidths[f][j];
-      }
-      layout.x[f][i] = static_cast<uint16_t>(x);
+    if (T::kWidths[0][i] == 0) continue;
+    if (count % T::kGlyphsPerRow == 0) x[0] = x[1] = 0;
+    layout.glyph[i] = static_cast<uint8_t>(count++);
+    for (int32_t f = 0; f < 2; ++f) {
+      layout.x[f][i] = static_cast<uint16_t>(x[f]);
+      x[f] += T::kWidths[f][i];
     }
   }
   return layout;
