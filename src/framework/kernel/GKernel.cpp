@@ -1,25 +1,514 @@
+// The kernel's life: construction, start-up, the main loop's frame, quit and shut-down, the
+// display's settling, and the small input and shell services.
 #include "framework/kernel/GKernel.h"
 
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "framework/core/GDigest.h"
 #include "framework/core/GErrorLog.h"
+#include "framework/core/GGroup.h"
+#include "framework/core/GObjectGroup.h"
+#include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
+#include "framework/kernel/ApplicationBase.h"
+#include "framework/kernel/GKernelRenderer.h"
+#include "framework/kernel/GKernelSound.h"
+#include "framework/kernel/GKernelStore.h"
+#include "framework/media/GSoundHost.h"
+#include "framework/media/GSoundManager.h"
+#include "framework/media/NetLink.h"
+#include "framework/ui/GView.h"
+#include "platform/PClock.h"
+#include "platform/PDisplay.h"
 #include "platform/PFont.h"
+#include "platform/PKey.h"
+#include "platform/PPath.h"
 #include "platform/PSystem.h"
+#include "platform/PWindow.h"
 
 GKernel* gKernel = nullptr;
 uint16_t gBlackPixel = 0;
 uint16_t gWhitePixel = 0;
 
+namespace {
+
+// Set until the application has been started, once.
+uint8_t gFirstStart = 1;
+// The pending answer of the display test screen.
+int32_t gDisplayRequest = GKernel::kNoDisplayRequest;
+// Copies of the screen size as Init found it.
+int32_t gScreenWidth = 0;
+int32_t gScreenHeight = 0;
+
+// What the sound engine reads of the kernel: the processor rating and the base folders.
+class KernelSoundHost : public GSoundHost {
+ public:
+  int32_t GetCPURating() const override { return gKernel != nullptr ? gKernel->GetCPURating() : 0; }
+  bool GetBaseFolder(std::string& out, bool alternate) const override {
+    if (gKernel == nullptr) return GSoundHost::GetBaseFolder(out, alternate);
+    GString255 folder;
+    const bool result = gKernel->GetBaseFolder(folder, alternate);
+    out = folder.CStr();
+    return result;
+  }
+};
+KernelSoundHost gSoundHost;
+
+// The display sizes the settling tries after the stored one, largest first.
+constexpr int32_t kFallbackModes[2][2] = {{800, 600}, {640, 480}};
+
+}  // namespace
+
 GKernel::GKernel() {
   if (gKernel == nullptr) gKernel = this;
+  // One kernel per process: its process-wide companions start afresh with it.
+  gFirstStart = 1;
+  gDisplayRequest = kNoDisplayRequest;
+  lastFrameTick_ = TickCount();
 }
 
 GKernel::~GKernel() {
+  LogFileLine(118, "GKernel");
+  SafeDelete(excludedBitmaps_);
+  LogFileLine(120, "GKernel");
+  SafeDelete(application_);
+  LogFileLine(128, "GKernel");
+  {
+    // The views find no root view to invalidate while they go.
+    GView* root = rootView_;
+    rootView_ = nullptr;
+    // The top-level views go one by one, each unlinking itself, then the root view.
+    while (root != nullptr && root->GetChildCount() > 0) {
+      GView* child = root->GetChild(root->GetChildCount() - 1);
+      SafeDelete(child);
+    }
+    SafeDelete(root);
+  }
+  tracker_ = nullptr;
+  focusView_ = nullptr;
+  LogFileLine(130, "GKernel");
+  NetCloseEndpoint();
+  LogFileLine(132, "GKernel");
+  walkingLiveGraphics_ = 1;
+  SafeDelete(liveGraphics_);
+  LogFileLine(136, "GKernel");
+  graphicsStore_.reset();
+  LogFileLine(141, "GKernel");
+  renderer_.reset();
+  LogFileLine(143, "GKernel");
+  ReleaseDisplayObjects(false);
+  LogFileLine(147, "GKernel");
+  SafeDelete(dirtyViews_);
+  LogFileLine(151, "GKernel");
+  SafeDelete(modalViews_);
+  LogFileLine(153, "GKernel");
+  SafeDelete(gSoundManager);
+  sound_.reset();
+  LogFileLine(155, "GKernel");
+  if (window_) window_->Destroy();
+  LogFileLine(164, "GKernel");
+  SafeDelete(focusChain_);
+  SafeDelete(defaultButtons_);
+  LogFileLine(180, "GKernel");
+  GErrorLog::Close();
+  window_.reset();
   if (gKernel == this) gKernel = nullptr;
 }
+
+// ---- Start-up ----
+
+void GKernel::Init(std::unique_ptr<PBackEnd> backEnd, bool* ok) {
+  if (ok != nullptr) *ok = false;
+  window_ = std::make_unique<PWindow>(std::move(backEnd));
+  window_->DesktopSize(screenWidth_, screenHeight_);
+  gScreenWidth = screenWidth_;
+  gScreenHeight = screenHeight_;
+
+  if (!window_->Create(kTitle, screenWidth_, screenHeight_)) {
+    Beep();
+    return;
+  }
+  ShowSystemCursor(true);
+
+  liveGraphics_ = new GGroup();
+  liveGraphics_->Init();
+  graphicsStore_ = std::make_unique<GKernelStore>();
+  SeedRandomFromClock();
+  excludedBitmaps_ = new GObjectGroup();
+  excludedBitmaps_->Init();
+  modalViews_ = new GObjectGroup();
+  modalViews_->Init();
+  modalViews_->SetOwnsMembers(false);
+  dirtyViews_ = new GObjectGroup();
+  dirtyViews_->Init();
+  dirtyViews_->SetOwnsMembers(false);
+  focusChain_ = new GObjectGroup();
+  focusChain_->Init();
+  focusChain_->SetOwnsMembers(false);
+  defaultButtons_ = new GObjectGroup();
+  defaultButtons_->Init();
+  // The buttons belong to their parent views and take themselves out as they go.
+  defaultButtons_->SetOwnsMembers(false);
+
+  rootView_ = new GView();
+  rootView_->Place(nullptr, 0, 0, 640, 480);
+  rootView_->SetNoFill(1);
+
+  const bool good = InitSystems() == 0;
+  if (good) rootView_->PlaceFullScreen();
+  LogFileLine(397, "GKernel");
+  if (ok != nullptr) *ok = good;
+}
+
+int32_t GKernel::InitSystems() {
+  cpuRating_ = RateCPU();
+  FindProgramFolder();
+  GErrorLog::LogValue("CPU speed rated at ", cpuRating_);
+  sound_ = std::make_unique<GKernelSound>();
+  gSoundManager = new GSoundManager();
+  gSoundManager->SetHost(&gSoundHost);
+  gSoundManager->Init();
+  LogFileLine(634, "GKernel");
+  CreateFonts();
+  LogFileLine(778, "GKernel");
+  return 0;
+}
+
+int32_t GKernel::RateCPU() {
+  static const float kPairs[4][2] = {
+      {14.5384f, 12.277f}, {24.5384f, 22.277f}, {34.5384f, 32.277f}, {44.5384f, 62.277f}};
+  volatile float x = RandomFloatTimes(10000.0f);
+  uint64_t count = 0;
+  const uint32_t start = TickCount();
+  uint32_t elapsed = 0;
+  do {
+    for (int pass = 0; pass < 3; ++pass) {
+      for (const auto& pair : kPairs) {
+        x = x * pair[0];
+        x = RandomFloat() + x;
+        x = x / pair[1];
+        x = RandomFloat() * x;
+      }
+    }
+    ++count;
+    elapsed = TickCount() - start;
+  } while (elapsed < 100);
+  return CPURatingFromCount(count, elapsed);
+}
+
+int32_t GKernel::CPURatingFromCount(uint64_t count, uint32_t elapsed) {
+  if (elapsed == 0) elapsed = 1;
+  // In 64 bits, and held within the rating's range: a fast machine never wraps to a small or
+  // negative rating.
+  constexpr uint64_t kMax = 0x7FFFFFFFu;
+  if (count > kMax) count = kMax;  // keeps the products below within 64 bits
+  const uint64_t perTenth = (count * 100u) / elapsed;
+  const uint64_t rating = perTenth * 1000u / 3925u;
+  return rating > kMax ? static_cast<int32_t>(kMax) : static_cast<int32_t>(rating);
+}
+
+void GKernel::Start(ApplicationBase* application) {
+  StartWithoutLoop(application);
+  Run();
+}
+
+void GKernel::StartWithoutLoop(ApplicationBase* application) {
+  application_ = application;
+  displayChoice_.use3DPreset = 0;
+  displayChoice_.use2DPreset = 0;
+  if (application_ != nullptr) {
+    application_->LoadPreferences();
+    application_->GetDisplayChoice(&displayChoice_);
+  }
+  is3D_ = 1;
+  SettleDisplay();
+}
+
+bool GKernel::CreateDisplay2D(int32_t width, int32_t height) {
+  if (display_ != nullptr || ownedDisplay_) ReleaseDisplayObjects(false);
+  std::unique_ptr<PDisplay> display;
+  if (PDisplay::Create(window_.get(), nullptr, display) != PResult::kOk) return false;
+  if (display->SetCooperativeLevel() != PResult::kOk) return false;
+  char line[64];
+  std::snprintf(line, sizeof line, "Attempting 2D MODE: %d x %d", static_cast<int>(width), static_cast<int>(height));
+  LogError(line);
+  if (display->SetDisplayMode(width, height, 16, 0) != PResult::kOk) return false;
+  PSurface* primary = nullptr;
+  PSurface* back = nullptr;
+  if (display->CreateFlipChain(primary) != PResult::kOk) return false;
+  if (display->GetBackBuffer(back) != PResult::kOk) return false;
+  ownedDisplay_ = std::move(display);
+  SetDisplayObjects(ownedDisplay_.get(), primary, back);
+  screenWidth_ = width;
+  screenHeight_ = height;
+  if (rootView_ != nullptr) rootView_->PlaceFullScreen();
+  ReadPixelFormat();
+  SetGamma(gamma_);
+  return true;
+}
+
+void GKernel::SettleDisplay() {
+  int32_t sizes[3][2];
+  int32_t n = 0;
+  if (displayChoice_.use3DPreset && displayChoice_.width > 0 && displayChoice_.height > 0) {
+    sizes[n][0] = static_cast<int32_t>(displayChoice_.width);
+    sizes[n][1] = static_cast<int32_t>(displayChoice_.height);
+    ++n;
+  } else if (displayChoice_.use2DPreset && displayChoice_.width2D > 0 && displayChoice_.height2D > 0) {
+    sizes[n][0] = static_cast<int32_t>(displayChoice_.width2D);
+    sizes[n][1] = static_cast<int32_t>(displayChoice_.height2D);
+    ++n;
+  }
+  for (const auto& mode : kFallbackModes) {
+    sizes[n][0] = mode[0];
+    sizes[n][1] = mode[1];
+    ++n;
+  }
+  for (int32_t i = 0; i < n; ++i) {
+    // Sizes beyond the display's reach fail at the mode change and the next is tried.
+    if (sizes[i][0] > 4096 || sizes[i][1] > 4096) continue;
+    if (CreateDisplay2D(sizes[i][0], sizes[i][1])) {
+      CompleteDisplaySetUp();
+      return;
+    }
+  }
+  ReleaseDisplayObjects(false);
+  PSystem::FatalExit("Could not initialize DirectX graphics");
+}
+
+void GKernel::FinishDisplaySetUp(bool accepted, bool is3D) {
+  if (!HasApplicationStarted()) ClearScreen(true);
+  if (!accepted) {
+    // No other candidate to try yet: settle the display again.
+    SettleDisplay();
+    return;
+  }
+  if (is3D) displayChoice_.use3DPreset = 1;
+  else displayChoice_.use2DPreset = 1;
+  CompleteDisplaySetUp();
+}
+
+void GKernel::CompleteDisplaySetUp() {
+  is3D_ = 0;
+  if (rootView_ != nullptr) rootView_->PlaceFullScreen();
+  if (!HasApplicationStarted()) {
+    gFirstStart = 0;
+    if (application_ != nullptr) application_->StartApplication();
+    if (renderer_) renderer_->GetTotalVRAM();
+  }
+}
+
+bool GKernel::HasApplicationStarted() const { return gFirstStart == 0; }
+
+void GKernel::Run() {
+  modifiersFromMessages_ = 1;
+  ShowSystemCursor(true);
+  while (!quit_) DoEvent();
+  LogFileLine(2450, "GKernel");
+}
+
+void GKernel::Quit() {
+  LogFileLine(5644, "GKernel");
+  quit_ = 1;
+  if (application_ != nullptr) application_->SavePreferences(&displayChoice_);
+}
+
+void GKernel::Set3DMode(bool on) {
+  if ((is3D_ != 0) == on) return;
+  is3D_ = on ? 1 : 0;
+  if (!separateCard_) return;
+  if (graphicsStore_) graphicsStore_->FlushAll();
+  if (!on) {
+    LogFileLine(2511, "GKernel");
+    renderer_.reset();
+    ReleaseDisplayObjects(true);
+    SettleDisplay();
+    is3D_ = 0;
+    ShowCursor(true);
+  } else {
+    LogFileLine(2502, "GKernel");
+    if (renderer_) FatalError(2503, "GKernel");
+    ReleaseDisplayObjects(true);
+    // The 3-D selection rebuilds the display on the 3-D card; until it exists the display
+    // stays as the settling leaves it.
+    SettleDisplay();
+    is3D_ = 1;
+    if (renderer_) renderer_->GetTotalVRAM();
+  }
+  if (rootView_ != nullptr) {
+    rootView_->PlaceFullScreen();
+    SetCursorPos(screenWidth_ / 2, screenHeight_ / 2);
+    if (graphicsStore_) graphicsStore_->RecreateAll();
+  }
+}
+
+void GKernel::ReleaseDisplayObjects(bool restore) {
+  LogFileLine(204, "GKernel");
+  renderer_.reset();
+  LogFileLine(206, "GKernel");
+  if (restore && display_ != nullptr) {
+    LogFileLine(209, "GKernel");
+    // Handing the window back to the desktop cannot fail here.
+  }
+  // Newest first: viewport, device, Z-buffer, gamma control, the flip chain (its back buffer
+  // goes with it), the 3-D interface, and the display last.
+  LogFileLine(213, "GKernel");
+  LogFileLine(215, "GKernel");
+  LogFileLine(217, "GKernel");
+  if (display_ != nullptr && zBuffer_) display_->AttachZBuffer(nullptr);
+  zBuffer_.reset();
+  LogFileLine(219, "GKernel");
+  LogFileLine(221, "GKernel");
+  if (display_ != nullptr) display_->ReleaseFlipChain();
+  primary_ = nullptr;
+  backBuffer_ = nullptr;
+  LogFileLine(223, "GKernel");
+  LogFileLine(225, "GKernel");
+  display_ = nullptr;
+  ownedDisplay_.reset();
+  LogFileLine(227, "GKernel");
+}
+
+void GKernel::SetGamma(float gamma) {
+  if (display_ == nullptr) return;
+  if (primary_ == nullptr) FatalError(__LINE__, "GKernel");
+  PGammaRamp ramp{};
+  const float e = 1.0f / gamma;
+  for (int i = 0; i < 256; ++i) {
+    const double v = std::pow(i * (1.0 / 255.0), static_cast<double>(e)) * 65535.0;
+    const uint16_t level = static_cast<uint16_t>(static_cast<int32_t>(v));
+    ramp.red[i] = ramp.green[i] = ramp.blue[i] = level;
+  }
+  if (display_->SetGammaRamp(ramp) == PResult::kOk) gamma_ = gamma;
+}
+
+// ---- Error log, folders and digests ----
 
 void GKernel::LogError(const char* text) { GErrorLog::LogError(text); }
 
 void GKernel::LogFileLine(int32_t line, const char* file) { GErrorLog::LogFileLine(line, file); }
+
+void GKernel::FindProgramFolder() {
+  const std::string& folder = PPath::ProgramFolder();
+  // The text up to and with the last backslash.
+  const size_t end = folder.rfind('\\');
+  programFolder_.Assign(end == std::string::npos ? "" : folder.substr(0, end + 1).c_str());
+}
+
+bool GKernel::GetBaseFolder(GString& out, bool alternate) const {
+  if (!alternate || alternateDataDrive_ == 0) {
+    out.AssignString(programFolder_);
+    return false;
+  }
+  out.Clear();
+  out.AppendChar(static_cast<char>(alternateDataDrive_));
+  out.AppendChar(':');
+  out.AppendChar('\\');
+  GString255 name;
+  if (application_ != nullptr) application_->GetDataFolderName(name);
+  out.Append(name);
+  return true;
+}
+
+void GKernel::DigestText(const GString* text, GString* out) { GDigest::DigestText(text, out); }
+
+// ---- Input and shell services ----
+
+bool GKernel::IsShiftDown() {
+  if (modifiersFromMessages_) return shiftDown_ != 0;
+  return window_ && window_->IsKeyDownNow(kKeyShift);
+}
+
+bool GKernel::IsControlDown() {
+  if (modifiersFromMessages_) return controlDown_ != 0;
+  return window_ && window_->IsKeyDownNow(kKeyControl);
+}
+
+void GKernel::ShowSystemCursor(bool show) {
+  if (!window_) return;
+  for (int i = 0; i < 99; ++i) {
+    const int32_t count = window_->ShowCursor(show);
+    if (show ? count >= 0 : count < 0) break;
+  }
+}
+
+void GKernel::ShowCursor(bool show) {
+  if (is3D_ && renderer_) renderer_->ShowCursor(show);
+  else ShowSystemCursor(show);
+}
+
+bool GKernel::HideCursorAndRedraw() {
+  if (!renderer_ || !renderer_->IsReady()) return false;
+  ShowCursor(false);
+  for (int i = 0; i < 2; ++i) {
+    if (rootView_ != nullptr) rootView_->Invalidate();
+    UpdateScreen();
+  }
+  return true;
+}
+
+void GKernel::MinimizeWindow() {
+  if (!quit_ && application_ != nullptr) application_->WillMinimize();
+  if (window_) window_->Minimize();
+}
+
+void GKernel::PrepareForSystemDialog(bool after) {
+  if (!renderer_) return;
+  if (!after) {
+    LogFileLine(2815, "GKernel");
+    LogFileLine(2818, "GKernel");
+  } else {
+    LogFileLine(2807, "GKernel");
+    if (rootView_ != nullptr) rootView_->Invalidate();
+    ShowSystemCursor(true);
+    LogFileLine(2811, "GKernel");
+  }
+}
+
+void GKernel::GetCursorPos(int32_t& x, int32_t& y) const {
+  x = 0;
+  y = 0;
+  if (window_) window_->GetCursorPos(x, y);
+}
+
+void GKernel::SetCursorPos(int32_t x, int32_t y) {
+  if (window_ && window_->Exists()) window_->SetCursorPos(x, y);
+}
+
+bool GKernel::IsBitmapExcluded(int32_t number) const {
+  if (excludedBitmaps_ == nullptr) return false;
+  for (int32_t i = 0; i < excludedBitmaps_->Count(); ++i) {
+    const GObject* member = excludedBitmaps_->GetItem(i);
+    const auto* entry = dynamic_cast<const ExcludedBitmap*>(member);
+    if (entry != nullptr && entry->number == number) return true;
+  }
+  return false;
+}
+
+void GKernel::ExcludeBitmap(int32_t number) {
+  if (excludedBitmaps_ == nullptr || IsBitmapExcluded(number)) return;
+  auto* entry = new ExcludedBitmap();
+  entry->number = number;
+  excludedBitmaps_->Append(entry);
+}
+
+void GKernel::InstallRenderer(std::unique_ptr<GKernelRenderer> renderer) { renderer_ = std::move(renderer); }
+
+void GKernel::InstallSound(std::unique_ptr<GKernelSound> sound) { sound_ = std::move(sound); }
+
+void GKernel::InstallGraphicsStore(std::unique_ptr<GKernelStore> store) { graphicsStore_ = std::move(store); }
+
+void GKernel::TrackGraphic(GObject* graphic, bool add) {
+  if (liveGraphics_ == nullptr) FatalError(6133, "GKernel");
+  if (graphic == nullptr) return;
+  if (add) {
+    if (!liveGraphics_->Contains(graphic)) liveGraphics_->Append(graphic);
+  } else if (!walkingLiveGraphics_) {
+    if (liveGraphics_->Contains(graphic)) liveGraphics_->Remove(graphic, false);
+  }
+}
 
 void GKernel::SetDisplayObjects(PDisplay* display, PSurface* primary, PSurface* backBuffer) {
   display_ = display;
@@ -64,3 +553,7 @@ void GKernel::RaiseCameraCounter() {
 void GKernel::LowerCameraCounter() {
   if (cameraCounter_ > 0) --cameraCounter_;
 }
+
+void GKernel::SetDisplayRequest(int32_t request) { gDisplayRequest = request; }
+
+int32_t GKernel::GetDisplayRequest() { return gDisplayRequest; }

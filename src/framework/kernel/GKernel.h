@@ -6,15 +6,34 @@
 
 #include "framework/core/GObject.h"
 #include "framework/core/GRect.h"
+#include "framework/core/GString255.h"
+#include "framework/kernel/DisplayPreset.h"
 
+class ApplicationBase;
+class GButton;
+class GGroup;
+class GKernelRenderer;
+class GKernelSound;
+class GKernelStore;
+class GObjectGroup;
+class GSoundChannel;
+class GString;
+class GView;
+class PBackEnd;
 class PDisplay;
 class PFont;
+class PSignal;
 class PSurface;
+class PWindow;
+struct PMessage;
 
-// The framework's kernel. This holds its screen side: the display objects it draws on, the
-// 16-bit screen pixel format, the fonts and the 2-D drawing operations (bitmap copies, colour
-// fills, outlines and lines) with which the views draw while 3-D drawing is off. While it is
-// on, fills, lines and text measuring go to the 3-D renderer's screen shapes instead.
+// The framework's singleton. It owns the main window, the display objects, the root view and
+// the view bookkeeping (mouse tracker, modal views, dirty views, keyboard focus, default
+// buttons, deferred deletion), the fonts and the frame clock, and holds the one application
+// object. It starts and stops the program, runs the event loop and its idle chain, and draws
+// the frames. In 2-D drawing the views draw with the kernel's bitmap copies, colour fills,
+// outlines and lines; while 3-D drawing is on, fills, lines and text measuring go to the 3-D
+// renderer's screen shapes instead.
 class GKernel : public GObject {
  public:
   // The transparent colour key: both values the pixel value of magenta.
@@ -41,13 +60,191 @@ class GKernel : public GObject {
     std::function<int32_t(const char*, size_t, int32_t)> textWidth;
   };
 
+  // The product title: the window's title and class name.
+  static constexpr const char* kTitle = "Tarvane: Ossmere";
+  // The pending display-change request.
+  enum DisplayRequest : int32_t {
+    kNoDisplayRequest = 0,
+    kAccept2D = 1,
+    kSkip2D = 2,
+    kAccept3D = 3,
+    kSkip3D = 4,
+  };
+
   // The constructor makes this the kernel singleton (gKernel) when there is none yet.
   GKernel();
+  // Shut-down, in its fixed order (application, views, link, graphics, renderer, display,
+  // groups, sound, window), with a trace line between the steps.
   ~GKernel() override;
 
-  // The error log (ERRORLOG.TXT).
+  // ---- Start-up and shut-down ----
+  // Opens the main window on the back-end (null: the system's) and creates the groups, the
+  // root view, the sound manager and the fonts. ok is false when the window cannot be opened.
+  void Init(std::unique_ptr<PBackEnd> backEnd, bool* ok);
+  // Takes the application, reads its preferences and display choice, settles the display,
+  // starts the application and runs the event loop until the quit.
+  void Start(ApplicationBase* application);
+  // Start's steps before the event loop: for drivers that run the loop pass by pass.
+  void StartWithoutLoop(ApplicationBase* application);
+  // Calls DoEvent until the quit flag is set.
+  void Run();
+  // Sets the quit flag (the loop ends after its pass) and hands the display record to the
+  // application to keep.
+  void Quit();
+  bool IsQuitting() const { return quit_ != 0; }
+  ApplicationBase* GetApplication() const { return application_; }
+  // The rating of the processor's speed: how many fixed passes of float arithmetic fit in
+  // 100 ms, scaled; measured once at start-up.
+  int32_t RateCPU();
+  // The rating of count passes in elapsed milliseconds, held within 0 .. 2^31 - 1.
+  static int32_t CPURatingFromCount(uint64_t count, uint32_t elapsed);
+  int32_t GetCPURating() const { return cpuRating_; }
+  // Display settled: 2-D drawing on, the root view over the whole screen and, the first
+  // time, the application started (its slot 8).
+  void FinishDisplaySetUp(bool accepted, bool is3D);
+  // Switches 3-D drawing on or off; on a separate 2-D/3-D card the display is rebuilt.
+  void Set3DMode(bool on);
+  // Deletes the renderer and releases the display objects, newest first; with restore the
+  // window is first handed back to the desktop.
+  void ReleaseDisplayObjects(bool restore);
+  bool HasApplicationStarted() const;
+
+  // ---- Event loop and window procedure ----
+  // One pass of the loop: the TCP/IP link, at most one message, the idle chain and sound.
+  void DoEvent();
+  // What the window procedure did with a message.
+  enum WindowResult : int32_t {
+    kHandled = 0,
+    kDefaultHandling = 1,
+  };
+  WindowResult WindowProc(const PMessage& message);
+  void DispatchPendingKeyUps();
+  void ReadModifierKeys();
+  bool IsLeftButtonDown() const { return leftButtonDown_ != 0; }
+  bool IsRightButtonDown() const { return rightButtonDown_ != 0; }
+
+  // ---- Frame update and idle chain ----
+  void UpdateScreen();
+  void MeasureFrameRate(uint32_t now);
+  void ClearScreen(bool eraseRootChildren);
+  void TickViews();
+  bool IsTicking() const { return ticking_ != 0; }
+  // Deletes the view at the end of the current tick pass; only during one.
+  void DeleteViewLater(GView* view);
+  // Records a view for the next 2-D frame (only topmost views are kept).
+  void InvalidateView2D(GView* view);
+  // Drops a view that is going away from the modal-view and dirty-view groups.
+  void ForgetView(GView* view);
+  void PushModalView(GView* view);
+  GView* GetTopModalView() const;
+  GView* GetRootView() const { return rootView_; }
+  GView* GetMouseTracker() const { return tracker_; }
+  void SetMouseTracker(GView* view) { tracker_ = view; }
+  void TrackScreenEdge(int32_t x, int32_t y);
+  int32_t GetScreenEdgeX() const { return screenEdgeX_; }
+  int32_t GetScreenEdgeY() const { return screenEdgeY_; }
+  void IdleSound();
+  // The streamed sounds' notification signals, which the loop polls: with a pair of
+  // signals adds them for the owner; with null removes the owner's pair. The sound engine's
+  // registry (GSoundWaitHandles) holds them.
+  void SetWaitHandles(GSoundChannel* owner, PSignal* const* pair);
+  int32_t GetWaitHandleCount() const;
+  void RestoreAllSurfaces();
+
+  // Keyboard focus and default buttons.
+  void SetFocusChainMember(GView* view, bool add);
+  GView* GetFocusView() const { return focusView_; }
+  void SetFocusView(GView* view);
+  void FocusView(GView* view);
+  void FocusNext();
+  void UpdateFocus();
+  bool CanTakeFocus(GView* view) const;
+  GGroup* GetFocusChain() const;
+  void AddDefaultButton(GButton* button);
+  void RemoveDefaultButton(GButton* button);
+  GButton* FindDefaultButton() const;
+  GGroup* GetDirtyViews() const;
+  GGroup* GetModalViews() const;
+
+  // The pending answer of the display test screen, taken by the idle chain.
+  static void SetDisplayRequest(int32_t request);
+  static int32_t GetDisplayRequest();
+
+  // ---- Error log, folders, digests ----
   static void LogError(const char* text);
   static void LogFileLine(int32_t line, const char* file);
+  void FindProgramFolder();
+  const GString255& GetProgramFolder() const { return programFolder_; }
+  // The folder the bitmap, video and sound code append their own names to: the program
+  // folder (false), or with alternate and a known alternate drive the application's data
+  // folder on that drive (true).
+  bool GetBaseFolder(GString& out, bool alternate) const;
+  void SetAlternateDataDrive(uint8_t drive) { alternateDataDrive_ = drive; }
+  static void DigestText(const GString* text, GString* out);
+
+  // ---- Input and shell services ----
+  bool IsShiftDown();
+  bool IsControlDown();
+  void SetScreenSize(int32_t width, int32_t height) {
+    screenWidth_ = width;
+    screenHeight_ = height;
+  }
+  int32_t GetScreenWidth() const { return screenWidth_; }
+  int32_t GetScreenHeight() const { return screenHeight_; }
+  void GetScreenSize(int32_t& width, int32_t& height) const {
+    width = screenWidth_;
+    height = screenHeight_;
+  }
+  bool Is3D() const { return is3D_ != 0; }
+  // The 3-D drawing flag, as the display selection sets it.
+  void Set3DFlag(bool on) { is3D_ = on ? 1 : 0; }
+  bool IsSeparate3DCard() const { return separateCard_ != 0; }
+  bool IsHardwareDevice() const { return hardwareDevice_ != 0; }
+  bool IsInHandler() const { return inHandler_ != 0; }
+  bool IsDrawing() const { return inFrameUpdate_ != 0; }
+  uint32_t GetFrameTick() const { return lastFrameTick_; }
+  uint32_t GetFrameTime() const { return frameTime_; }
+  float GetFrameRate() const { return framesPerSecond_; }
+  void SetMeasureFrameRate(bool on) { measureFrameRate_ = on ? 1 : 0; }
+  void ShowSystemCursor(bool show);
+  void ShowCursor(bool show);
+  bool HideCursorAndRedraw();
+  void MinimizeWindow();
+  void PrepareForSystemDialog(bool after);
+  // The cursor in screen pixels, and moving it.
+  void GetCursorPos(int32_t& x, int32_t& y) const;
+  void SetCursorPos(int32_t x, int32_t y);
+  PWindow* GetWindow() const { return window_.get(); }
+  bool IsActive() const { return active_ != 0; }
+  void SetActive(bool active) { active_ = active ? 1 : 0; }
+  void SetMessagePumpOnly(bool on) { messagePumpOnly_ = on ? 1 : 0; }
+  bool IsMessagePumpOnly() const { return messagePumpOnly_ != 0; }
+  // A number of a bitmap that is never loaded, as the excluded-bitmap group holds it.
+  class ExcludedBitmap : public GObject {
+   public:
+    int32_t number = 0;
+  };
+  bool IsBitmapExcluded(int32_t number) const;
+  void ExcludeBitmap(int32_t number);
+  GObjectGroup* GetExcludedBitmaps() const { return excludedBitmaps_; }
+  const DisplayPreset& GetDisplayChoice() const { return displayChoice_; }
+  DisplayPreset& DisplayChoice() { return displayChoice_; }
+  float GetGamma() const { return gamma_; }
+  // A new gamma ramp for the display; the kernel's gamma changes only when it was taken.
+  void SetGamma(float gamma);
+
+  // The renderer, sound manager and graphics store, reached through narrow interfaces. Init
+  // makes stand-ins that do nothing; the real services replace them.
+  void InstallRenderer(std::unique_ptr<GKernelRenderer> renderer);
+  GKernelRenderer* GetRenderer() const { return renderer_.get(); }
+  void InstallSound(std::unique_ptr<GKernelSound> sound);
+  GKernelSound* GetSound() const { return sound_.get(); }
+  void InstallGraphicsStore(std::unique_ptr<GKernelStore> store);
+  GKernelStore* GetGraphicsStore() const { return graphicsStore_.get(); }
+  // Registers (add) or drops a live graphic.
+  void TrackGraphic(GObject* graphic, bool add);
+  GGroup* GetLiveGraphics() const { return liveGraphics_; }
+  bool IsWalkingLiveGraphics() const { return walkingLiveGraphics_ != 0; }
 
   // The display objects the 2-D drawing uses: the display, its front (primary) surface and
   // the back buffer. The display set-up creates and releases them.
@@ -55,20 +252,9 @@ class GKernel : public GObject {
   PDisplay* GetDirectDraw() const { return display_; }
   PSurface* GetPrimarySurface() const { return primary_; }
   PSurface* GetBackBuffer() const { return backBuffer_; }
-  void SetScreenSize(int32_t width, int32_t height) {
-    screenWidth_ = width;
-    screenHeight_ = height;
-  }
-  int32_t GetScreenWidth() const { return screenWidth_; }
-  int32_t GetScreenHeight() const { return screenHeight_; }
-  bool Is3D() const { return is3D_; }
-  // The 3-D drawing flag, as the display selection sets it.
-  void Set3DFlag(bool on) { is3D_ = on; }
   void SetRenderer2D(Renderer2D renderer) { renderer2D_ = std::move(renderer); }
   // A text's width as the renderer draws it (3-D mode); fatal without a renderer route.
   int32_t MeasureIn3D(const char* text, size_t length, int32_t font) const;
-  bool IsActive() const { return active_; }
-  void SetActive(bool active) { active_ = active; }
   // 2-D drawing goes to the front surface (true) or the back buffer until the next event-loop
   // pass clears it. Fatal in 3-D mode.
   void SetDrawToFront(bool front);
@@ -108,19 +294,131 @@ class GKernel : public GObject {
   // Tests only: the next failed blit describes itself in the log again.
   static void ResetBlitFailureMarkerForTests();
 
+  // File-system operations, file dialogs and movies.
+  // Game data lives in folders of the program folder; files are told apart by a type code
+  // whose first three characters are the extension ("wrb0": ".wrb"). Folder names and file
+  // names are plain names (no "\", "..", or characters file systems refuse): a name that is
+  // not gives no file. Opening modes are GFile's.
+  //
+  // The open dialog, in program folder + folder (the program folder when null or empty),
+  // filtered to the type codes given before the first null one (none: every file). Null when
+  // cancelled or when the chosen file cannot be opened in the mode; the error flag is cleared
+  // first and set only in the second case.
+  GFile* OpenFileDialog(const char* folder, const char* type1, const char* type2, const char* type3,
+                        const char* type4, int32_t mode, bool* openFailed);
+  // The save dialog: the chosen file created empty (an existing one replaced after the
+  // player agreed) in the mode, or null when cancelled or when it cannot be created (a beep).
+  GFile* SaveFileDialog(const char* folder, const char* typeCode, const char* defaultName, int32_t mode);
+  // The entry's file opened for reading in the mode; null on failure.
+  GFile* OpenFileForReading(const class GFileEntry* entry, int32_t mode);
+  // Program folder + name for reading and writing: an existing file (mode 0), or a file
+  // created empty (mode 1); null on failure.
+  GFile* OpenFileInProgramFolder(const char* name, bool existing);
+  // A new file with a random name in the system's temporary folder, in mode 2 (or 8 with
+  // alternate); fatal when it cannot be made.
+  GFile* CreateTempFile(bool alternate);
+  // Creates program folder + [folder "\"] + name + extension (the code's, or ".txt" in mode
+  // 10 without a code) in the mode; null when it cannot be created.
+  GFile* CreateGameFile(const char* typeCode, const GString& name, const char* folder, int32_t mode);
+  // Deletes the file; one already gone is logged with a beep.
+  void DeleteFile(const char* path);
+  // Whether program folder + [folder "\"] + name + (".txt" with text, else "." and the code's
+  // extension when a code is given) exists: that exact name, the case ignored.
+  bool FileExists(const GString& name, const char* folder, const char* typeCode, bool text);
+  // Creates the folder of that name in the program folder unless it exists; true when the
+  // folder is there afterwards.
+  bool EnsureFolder(const char* name);
+  // A new owning group of the file entries of program folder + folder whose extensions are
+  // those of the type codes (every file when the first is null), sorted by name. Sub-folders
+  // are not listed.
+  GObjectGroup* ListFiles(const char* folder, const char* type1, const char* type2 = nullptr,
+                          const char* type3 = nullptr, const char* type4 = nullptr);
+  // Removes a file name extension of up to three characters (its dot too) in place.
+  static void StripExtension(GString& name);
+  // Plays movie number ("MOV\" + number + ".mov" in the program folder, then in the alternate
+  // data folder) full-screen and centred, enlarged when asked, until it ends, a key or click,
+  // or the program loses activation. False when the movie or the movie library is missing.
+  // Only in 2-D drawing (fatal otherwise).
+  bool PlayMovie(int32_t number, bool enlarge, bool clearScreen);
+  // Where a movie of that natural rectangle plays on the screen.
+  static GRect FitMovieBox(const GRect& natural, int32_t screenWidth, int32_t screenHeight, bool enlarge);
+
  private:
-  uint8_t drawToFront_ = 0;
-  uint8_t is3D_ = 0;
+  int32_t InitSystems();
+  // Stand-in for the display selection: settles a 2-D display of the preset's size (or
+  // 800 x 600, stepping down) on the platform display and finishes the set-up.
+  void SettleDisplay();
+  bool CreateDisplay2D(int32_t width, int32_t height);
+  // The end of every display set-up: 2-D drawing on, the root view over the screen and, the
+  // first time, the application started.
+  void CompleteDisplaySetUp();
+  void MouseDown(const PMessage& message, bool right, bool doubleClick);
+  void CharMessage(const PMessage& message);
+  void ButtonUp(const PMessage& message, bool right);
+
+  // Fields, in the order the kernel has always kept them.
+  uint8_t hardwareDevice_ = 0;
+  DisplayPreset displayChoice_;
+  std::unique_ptr<PWindow> window_;
+  uint8_t measureFrameRate_ = 1;
+  int32_t frameRingIndex_ = 0;
+  float framesPerSecond_ = 8.0f;
+  uint32_t frameStamps_[6] = {};
+  float gamma_ = 1.0f;
+  uint8_t quit_ = 0;
+  uint8_t separateCard_ = 0;
+  GView* rootView_ = nullptr;
+  GView* tracker_ = nullptr;
+  uint8_t focusKeyTyped_ = 0;
   uint8_t active_ = 1;
+  uint8_t drawToFront_ = 0;
+  int32_t screenEdgeX_ = 0;
+  int32_t screenEdgeY_ = 0;
+  GObjectGroup* dirtyViews_ = nullptr;  // not owning
+  uint32_t lastFrameTick_ = 0;
+  uint32_t frameTime_ = 0;
   int32_t screenWidth_ = 0;
   int32_t screenHeight_ = 0;
+  int32_t cpuRating_ = 0;
+  uint8_t ticking_ = 0;
+  uint8_t inHandler_ = 0;
+  uint8_t is3D_ = 0;
+  uint8_t modifiersFromMessages_ = 0;
+  uint8_t shiftDown_ = 0;
+  uint8_t controlDown_ = 0;
   int16_t cameraCounter_ = 0;
+  ApplicationBase* application_ = nullptr;  // owned
+  GObjectGroup* modalViews_ = nullptr;      // not owning; last = top
+  std::unique_ptr<GKernelStore> graphicsStore_;
+  GView* focusView_ = nullptr;
+  GObjectGroup* focusChain_ = nullptr;         // not owning, in Tab order
+  GObjectGroup* defaultButtons_ = nullptr;     // newest first
+  GObjectGroup* deferredDeletions_ = nullptr;  // owning; only during a tick pass
+  GObjectGroup* excludedBitmaps_ = nullptr;    // owning
+  GString255 programFolder_;
+  GGroup* liveGraphics_ = nullptr;  // owning
+  uint8_t walkingLiveGraphics_ = 0;
+  uint8_t skipNextIdle_ = 0;
+  uint8_t messagePumpOnly_ = 0;
+  uint8_t alternateDataDrive_ = 0;
+  std::unique_ptr<PFont> fonts_[3];
   PixelFormat pixelFormat_;
+  // The display objects: the display the set-up made (owned) and the surfaces in use.
+  std::unique_ptr<PDisplay> ownedDisplay_;
+  std::unique_ptr<PSurface> zBuffer_;
   PDisplay* display_ = nullptr;
   PSurface* primary_ = nullptr;
   PSurface* backBuffer_ = nullptr;
-  std::unique_ptr<PFont> fonts_[3];
+  uint8_t inFrameUpdate_ = 0;
+
+  std::unique_ptr<GKernelRenderer> renderer_;
+  std::unique_ptr<GKernelSound> sound_;
   Renderer2D renderer2D_;
+  // The window procedure's button capture: at most one is set.
+  uint8_t leftButtonDown_ = 0;
+  uint8_t rightButtonDown_ = 0;
+  // The sound step's last full update.
+  uint32_t lastSoundUpdate_ = 0;
 };
 
 // The kernel singleton.

@@ -1,0 +1,62 @@
+#pragma once
+#include <cstdint>
+
+#include "framework/core/GString31.h"
+#include "framework/kernel/ApplicationBase.h"
+#include "framework/kernel/DisplayPreset.h"
+
+class GView;
+
+// The application object. For now it keeps the player's options and the display record in
+// the preferences file, starts into an empty first screen and quits on its quit command
+// (Alt+Q, or the window being closed).
+class WRApplication : public ApplicationBase {
+ public:
+  static constexpr int32_t kOptionCount = 45;
+  // Options 0 to 39 are kept in the preferences file; 40 to 44 are set at every start.
+  static constexpr int32_t kStoredOptions = 40;
+  // The preferences file: the format byte 0, the display record, options 0 to 39.
+  static constexpr int32_t kPreferencesSize = 1 + DisplayPreset::kSize + kStoredOptions;
+  // The quit request (Alt+Q, the main screen's exit button) and its confirmation.
+  static constexpr int32_t kCommandQuitRequest = 58;
+  static constexpr int32_t kCommandQuitNow = 80;
+  static constexpr int32_t kCommandQuitConfirmed = 81;
+  // For development: with this environment variable set to a number N above 0 the program
+  // quits through its quit command after N passes of its main loop.
+  static constexpr const char* kQuitAfterVariable = "TARVANE_QUIT_AFTER_FRAMES";
+
+  WRApplication();
+  // Writes the preferences file.
+  ~WRApplication() override;
+
+  void LoadPreferences() override;
+  void GetDisplayChoice(DisplayPreset* record) override;
+  void SavePreferences(const DisplayPreset* record) override;
+  void StartApplication() override;
+  void WillMinimize() override {}
+  void HandleKey(uint8_t key, bool alt, bool keypad) override;
+  void DoCommand(int32_t command) override;
+  void Idle() override;
+  void CloseRequested() override;
+
+  int8_t GetOption(int32_t index) const;
+  void SetOption(int32_t index, int8_t value);
+  const DisplayPreset& GetStoredPreset() const { return storedPreset_; }
+  // The names loaded from the string table with the preferences.
+  static const GString31& PreferencesFileName();
+  static const GString31& ScenariosFolderName();
+  static const GString31& SavedGamesFolderName();
+  static const GString31& PbemFolderName();
+
+ private:
+  bool ReadPreferencesFile();
+  void WritePreferencesFile() const;
+
+  DisplayPreset storedPreset_;
+  int8_t options_[kOptionCount] = {};
+  // The other player's copy at a hotseat.
+  int8_t otherOptions_[kOptionCount] = {};
+  GView* screenRoot_ = nullptr;
+  int32_t quitAfterPasses_ = 0;
+  int32_t passes_ = 0;
+};

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/ProgramStart.h"
+#include "app/WRApplication.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/kernel/GKernel.h"
+#include "platform/PBackEnd.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+const char* kPrefs = "Tarvane Osmr Vel Prefs";
+
+std::string StoredFile(uint8_t format, uint8_t width2DLow) {
+  std::string bytes(105, '\0');
+  bytes[0] = static_cast<char>(format);
+  bytes[1] = 1;                                    // 3-D preset stored
+  bytes[1 + 40] = static_cast<char>(0x20);         // width 800 = 0x320
+  bytes[1 + 41] = static_cast<char>(0x03);
+  bytes[1 + 56] = static_cast<char>(width2DLow);
+  for (int i = 0; i < 40; ++i) bytes[65 + i] = static_cast<char>(i + 3);
+  return bytes;
+}
+
+}  // namespace
+
+TEST(WRApplicationTest, WithoutAPreferencesFileTheOptionsTakeTheirDefaults) {
+  TestFolder folder(true);
+  {
+    WRApplication app;
+    app.LoadPreferences();
+    const int8_t expected[25] = {2, 0, 2, 1, 2, 0, 0, 0, 1, 0, 2, 1, 1, 0, 1, 2, 1, 1, 2, 1, 0, 0, 0, 0, 0};
+    for (int i = 0; i < 25; ++i) EXPECT_EQ(app.GetOption(i), expected[i]) << i;
+    for (int i = 25; i < 40; ++i) EXPECT_EQ(app.GetOption(i), 0) << i;
+    EXPECT_EQ(app.GetOption(40), 0);
+    for (int i = 41; i < 45; ++i) EXPECT_EQ(app.GetOption(i), 1) << i;
+    DisplayPreset record;
+    record.use3DPreset = 1;
+    app.GetDisplayChoice(&record);
+    EXPECT_EQ(record.use3DPreset, 0);
+    EXPECT_EQ(record.use2DPreset, 0);
+  }
+  // The file is written at the end: format 0, the record, options 0 to 39.
+  const std::string written = folder.ReadFile(kPrefs);
+  ASSERT_EQ(written.size(), 105u);
+  EXPECT_EQ(written[0], 0);
+  EXPECT_EQ(written[65], 2);
+  EXPECT_EQ(written[67], 2);
+}
+
+TEST(WRApplicationTest, AStoredFileIsReadAndWrittenBackByteForByteWithTheRecordFromTheQuit) {
+  TestFolder folder(true);
+  folder.WriteFile(kPrefs, StoredFile(0, 0x58));
+  {
+    WRApplication app;
+    app.LoadPreferences();
+    DisplayPreset record;
+    app.GetDisplayChoice(&record);
+    EXPECT_EQ(record.use3DPreset, 1);
+    EXPECT_EQ(record.width, 800u);
+    EXPECT_EQ(record.width2D, 0x58u);
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(app.GetOption(i), i + 3) << i;
+    // Not stored: set anew at every start.
+    EXPECT_EQ(app.GetOption(40), 0);
+    EXPECT_EQ(app.GetOption(44), 1);
+    record.height2D = 600;
+    app.SavePreferences(&record);
+  }
+  std::string expected = StoredFile(0, 0x58);
+  expected[1 + 60] = static_cast<char>(0x58);
+  expected[1 + 61] = static_cast<char>(0x02);
+  EXPECT_EQ(folder.ReadFile(kPrefs), expected);
+}
+
+TEST(WRApplicationTest, AForeignOrShortFileIsIgnoredRecordIncluded) {
+  TestFolder folder(true);
+  for (const std::string& bytes : {StoredFile(1, 0x58), StoredFile(0, 0x58).substr(0, 60)}) {
+    folder.WriteFile(kPrefs, bytes);
+    WRApplication app;
+    app.LoadPreferences();
+    DisplayPreset record;
+    app.GetDisplayChoice(&record);
+    EXPECT_EQ(record.use3DPreset, 0);
+    EXPECT_EQ(app.GetOption(0), 2);
+  }
+}
+
+// The real kernel on the SDL back-end with the dummy drivers: start-up, some passes of the
+// loop, and the quit through the application's quit command.
+TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
+  TestFolder folder(true);
+  GErrorLog::ResetForTests();
+  setenv(WRApplication::kQuitAfterVariable, "5", 1);
+  auto* kernel = new GKernel();
+  bool ok = false;
+  kernel->Init(nullptr, &ok);
+  ASSERT_TRUE(ok);
+  ProgramStart();
+  EXPECT_TRUE(kernel->IsQuitting());
+  delete kernel;
+  unsetenv(WRApplication::kQuitAfterVariable);
+  GErrorLog::ResetForTests();
+
+  const std::string log = folder.ReadFile("ERRORLOG.TXT");
+  size_t at = 0;
+  for (const char* line : {"CPU speed rated at ", "GKernel 634\r\n", "GKernel 778\r\n", "GKernel 397\r\n",
+                           "Attempting 2D MODE: 800 x 600\r\n", "GKernel 5644\r\n", "GKernel 2450\r\n",
+                           "GKernel 118\r\n", "*** QUITTING ***\r\n", "GKernel 128\r\n", "GKernel 155\r\n",
+                           "GKernel 180\r\n"}) {
+    const size_t found = log.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << "\n" << log;
+    at = found;
+  }
+  EXPECT_EQ(folder.ReadFile(kPrefs).size(), 105u);
+}
