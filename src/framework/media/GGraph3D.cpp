@@ -163,21 +163,11 @@ void GGraph3D::BeginScreenBounds() {
   boundsMaxX_ = boundsMaxY_ = -999999.0f;
 }
 
-namespace {
-// Truncation toward zero, held inside the i32 range (not-a-number gives 0).
-int32_t Truncate(float f) {
-  if (!(f == f)) return 0;
-  if (f >= 2147483520.0f) return 2147483520;
-  if (f <= -2147483520.0f) return -2147483520;
-  return static_cast<int32_t>(f);
-}
-}  // namespace
-
 void GGraph3D::EndScreenBounds(GRect& rect) {
-  rect.left = Truncate(boundsMinX_);
-  rect.top = Truncate(boundsMinY_);
-  rect.right = Truncate(boundsMaxX_);
-  rect.bottom = Truncate(boundsMaxY_);
+  rect.left = TruncateToInt32(boundsMinX_);
+  rect.top = TruncateToInt32(boundsMinY_);
+  rect.right = TruncateToInt32(boundsMaxX_);
+  rect.bottom = TruncateToInt32(boundsMaxY_);
   recordingBounds_ = false;
 }
 
