@@ -1,5 +1,7 @@
 #include "app/WRApplication.h"
 
+#include "app/GameFileHeaderReader.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,6 +30,7 @@ std::string PreferencesPath() { return PPath::ProgramFolder() + gPreferencesFile
 }  // namespace
 
 WRApplication::WRApplication() {
+  InstallGameFileHeaderReader();
   const char* quitAfter = std::getenv(kQuitAfterVariable);
   if (quitAfter != nullptr) {
     const long n = std::strtol(quitAfter, nullptr, 10);
@@ -109,6 +112,9 @@ void WRApplication::SavePreferences(const DisplayPreset* record) {
 void WRApplication::StartApplication() {
   // The first screen: an empty full-screen view.
   if (gKernel == nullptr || gKernel->GetRootView() == nullptr) return;
+  gKernel->EnsureFolder(gScenariosFolderName.CStr());
+  gKernel->EnsureFolder(gSavedGamesFolderName.CStr());
+  gKernel->EnsureFolder(gPbemFolderName.CStr());
   screenRoot_ = new GView();
   screenRoot_->SetBackColor(gBlackPixel);
   screenRoot_->Place(gKernel->GetRootView(), 0, 0, 0, 0);

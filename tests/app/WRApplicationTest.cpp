@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdlib>
 #include <string>
 
@@ -117,6 +119,9 @@ TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
     at = found;
   }
   EXPECT_EQ(folder.ReadFile(kPrefs).size(), 105u);
+  // The start made the three data folders.
+  for (const char* name : {"Scenarios", "Saved Games", "PBEM"})
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Native() + name)) << name;
 }
 
 namespace {

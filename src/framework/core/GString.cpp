@@ -11,14 +11,6 @@
 
 namespace {
 
-// Truncation toward zero that saturates instead of overflowing; NaN gives 0.
-int32_t TruncateToInt32(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
-
 // Decimal text of value into digits (at least 12 bytes), returns its length.
 int DecimalText(int32_t value, char* digits) {
   char reversed[12];

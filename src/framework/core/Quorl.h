@@ -35,6 +35,9 @@ void CopyRect(const GRect& source, GRect& destination);
 void BlockMove(const void* source, void* destination, size_t count);
 
 bool LessThanFive(int32_t n);
+// Truncation toward zero, as the display code turns floats into integers, held inside the
+// i32 range instead of overflowing; not-a-number gives 0.
+int32_t TruncateToInt32(double v);
 void NullHookA();
 void NullHookB();
 void NullHookC();

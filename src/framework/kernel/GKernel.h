@@ -343,6 +343,55 @@ class GKernel : public GObject, public GGraphicHost {
   // Tests only: the next failed blit describes itself in the log again.
   static void ResetBlitFailureMarkerForTests();
 
+  // File-system operations, file dialogs and movies.
+  // Game data lives in folders of the program folder; files are told apart by a type code
+  // whose first three characters are the extension ("wrb0": ".wrb"). Folder names and file
+  // names are plain names (no "\", "..", or characters file systems refuse): a name that is
+  // not gives no file. Opening modes are GFile's.
+  //
+  // The open dialog, in program folder + folder (the program folder when null or empty),
+  // filtered to the type codes given before the first null one (none: every file). Null when
+  // cancelled or when the chosen file cannot be opened in the mode; the error flag is cleared
+  // first and set only in the second case.
+  GFile* OpenFileDialog(const char* folder, const char* type1, const char* type2, const char* type3,
+                        const char* type4, int32_t mode, bool* openFailed);
+  // The save dialog: the chosen file created empty (an existing one replaced after the
+  // player agreed) in the mode, or null when cancelled or when it cannot be created (a beep).
+  GFile* SaveFileDialog(const char* folder, const char* typeCode, const char* defaultName, int32_t mode);
+  // The entry's file opened for reading in the mode; null on failure.
+  GFile* OpenFileForReading(const class GFileEntry* entry, int32_t mode);
+  // Program folder + name for reading and writing: an existing file (mode 0), or a file
+  // created empty (mode 1); null on failure.
+  GFile* OpenFileInProgramFolder(const char* name, bool existing);
+  // A new file with a random name in the system's temporary folder, in mode 2 (or 8 with
+  // alternate); fatal when it cannot be made.
+  GFile* CreateTempFile(bool alternate);
+  // Creates program folder + [folder "\"] + name + extension (the code's, or ".txt" in mode
+  // 10 without a code) in the mode; null when it cannot be created.
+  GFile* CreateGameFile(const char* typeCode, const GString& name, const char* folder, int32_t mode);
+  // Deletes the file; one already gone is logged with a beep.
+  void DeleteFile(const char* path);
+  // Whether program folder + [folder "\"] + name + (".txt" with text, else "." and the code's
+  // extension when a code is given) exists: that exact name, the case ignored.
+  bool FileExists(const GString& name, const char* folder, const char* typeCode, bool text);
+  // Creates the folder of that name in the program folder unless it exists; true when the
+  // folder is there afterwards.
+  bool EnsureFolder(const char* name);
+  // A new owning group of the file entries of program folder + folder whose extensions are
+  // those of the type codes (every file when the first is null), sorted by name. Sub-folders
+  // are not listed.
+  GObjectGroup* ListFiles(const char* folder, const char* type1, const char* type2 = nullptr,
+                          const char* type3 = nullptr, const char* type4 = nullptr);
+  // Removes a file name extension of up to three characters (its dot too) in place.
+  static void StripExtension(GString& name);
+  // Plays movie number ("MOV\" + number + ".mov" in the program folder, then in the alternate
+  // data folder) full-screen and centred, enlarged when asked, until it ends, a key or click,
+  // or the program loses activation. False when the movie or the movie library is missing.
+  // Only in 2-D drawing (fatal otherwise).
+  bool PlayMovie(int32_t number, bool enlarge, bool clearScreen);
+  // Where a movie of that natural rectangle plays on the screen.
+  static GRect FitMovieBox(const GRect& natural, int32_t screenWidth, int32_t screenHeight, bool enlarge);
+
  private:
   int32_t InitSystems();
   // Deletes a view and everything in it, the innermost views first, each leaving its parent.

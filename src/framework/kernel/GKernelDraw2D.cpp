@@ -10,7 +10,6 @@ namespace {
 // Set by the first failed blit of the run: only that one is described in the log.
 bool gBlitFailureLogged = false;
 
-PRect ToPRect(const GRect& r) { return PRect{r.left, r.top, r.right, r.bottom}; }
 
 uint32_t SignExtend16(uint32_t value) {
   return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int16_t>(static_cast<uint16_t>(value))));
@@ -48,7 +47,7 @@ void GKernel::ResetBlitFailureMarkerForTests() { gBlitFailureLogged = false; }
 void GKernel::Blit(PSurface* source, int32_t x, int32_t y, const GRect* rect) {
   PSurface* target = GetDrawingSurface();
   PRect sourceRect{};
-  if (rect != nullptr) sourceRect = ToPRect(*rect);
+  if (rect != nullptr) sourceRect = *rect;
   else if (source != nullptr) sourceRect = PRect{0, 0, source->Width(), source->Height()};
   PResult result = PResult::kInvalidObject;
   if (target != nullptr && source != nullptr) result = PSurfaceOps::BltFast(*target, x, y, *source, &sourceRect, false);
@@ -71,7 +70,7 @@ void GKernel::CopyRectToFront(const GRect& rect) {
   // An empty rectangle (a view clipped away entirely) has nothing to copy; it is no failure.
   if (rect.IsEmpty()) return;
   if (primary_ == nullptr || backBuffer_ == nullptr) FatalError(5326, "GKernel");
-  const PRect r = ToPRect(rect);
+  const PRect r = rect;
   if (PSurfaceOps::BltFast(*primary_, r.left, r.top, *backBuffer_, &r, false) != PResult::kOk)
     FatalError(5326, "GKernel");
   if (display_ != nullptr) display_->Present();
@@ -84,7 +83,7 @@ void GKernel::FillRect(const GRect& rect, uint16_t colour) {
     return;
   }
   // The rectangle includes its right and bottom edges, up to the screen border.
-  PRect r = ToPRect(rect);
+  PRect r = rect;
   if (r.right < screenWidth_) r.right += 1;
   if (r.bottom < screenHeight_) r.bottom += 1;
   PSurface* surface = GetDrawingSurface();

@@ -4,6 +4,10 @@
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3DHost.h"
 #include "framework/media/GGraph3DTexture.h"
+#include "framework/media/GGraphic.h"
+#include "framework/media/GGraphicFactory.h"
+#include "framework/media/GGraphicHost.h"
+#include "platform/PSoft3DDevice.h"
 
 GGraph3D* gGraph3D = nullptr;
 extern bool gGraph3DFogOn;
@@ -14,11 +18,21 @@ void ReleaseRenderer() { SafeDelete(gGraph3D); }
 }  // namespace
 
 GGraph3D::GGraph3D(GGraph3DHost* host) : host_(host), queue_(kQueueBytes), alpha_(kAlphaBytes) {
+  textQueue_.IObjectGroup();
   SetFatalErrorCleanup(&ReleaseRenderer);
 }
 
 GGraph3D::~GGraph3D() {
   if (host_ != nullptr) host_->FlipToGDISurface();
+  // At quit the graphics store gives the fonts and the cursor back itself.
+  if (host_ == nullptr || !host_->IsQuitting()) {
+    for (GGraphic*& font : fonts_) SafeDelete(font);
+    SafeDelete(cursor_);
+  }
+  pickDevice_ = nullptr;
+  pickEngine_.reset();
+  pickTarget_.reset();
+  mixer_.reset();
   if (gGraph3D == this) gGraph3D = nullptr;
 }
 
@@ -26,8 +40,12 @@ bool GGraph3D::Init3D() {
   pickMode_ = 0;
   texture_ = nullptr;
   host_->SetDefaultRenderStates();
+  host_->ReadPixelFormat();
   ready_ = true;
   colour_ = 0xFFFFFFFFu;
+
+  if (!SetUpPickEngine() || !SetUpPickViewport()) return false;
+  if (!CreateFontMixer()) return false;
 
   P3DDevice* device = host_->Device();
   P3DCaps caps;
@@ -49,9 +67,18 @@ bool GGraph3D::Init3D() {
   }
   if (maxTextureSize_ < 256) maxTextureSize_ = 256;
 
+  // The fonts and the cursor come from the graphics store.
+  const bool graphics = GGraphicHost::Current() != nullptr;
+  if (graphics)
+    for (int32_t n = 0; n < kFontCount; ++n) LoadFont(n);
+
   LoadIdentity();
   SetAlpha(1.0f);
   SetColor(1.0f, 1.0f, 1.0f);
+
+  cursorHidden_ = false;
+  SafeDelete(cursor_);
+  if (graphics && ready_ && host_->IsSeparate3DCard()) cursor_ = GGraphicFactory::NewGraphicOfKind(1, kCursorBitmap);
   return true;
 }
 
@@ -136,21 +163,11 @@ void GGraph3D::BeginScreenBounds() {
   boundsMaxX_ = boundsMaxY_ = -999999.0f;
 }
 
-namespace {
-// Truncation toward zero, held inside the i32 range (not-a-number gives 0).
-int32_t Truncate(float f) {
-  if (!(f == f)) return 0;
-  if (f >= 2147483520.0f) return 2147483520;
-  if (f <= -2147483520.0f) return -2147483520;
-  return static_cast<int32_t>(f);
-}
-}  // namespace
-
 void GGraph3D::EndScreenBounds(GRect& rect) {
-  rect.left = Truncate(boundsMinX_);
-  rect.top = Truncate(boundsMinY_);
-  rect.right = Truncate(boundsMaxX_);
-  rect.bottom = Truncate(boundsMaxY_);
+  rect.left = TruncateToInt32(boundsMinX_);
+  rect.top = TruncateToInt32(boundsMinY_);
+  rect.right = TruncateToInt32(boundsMaxX_);
+  rect.bottom = TruncateToInt32(boundsMaxY_);
   recordingBounds_ = false;
 }
 
@@ -190,10 +207,6 @@ bool GGraph3D::RenderBegin() {
   device->SetTextureStageState(0, P3DStageState::kColorOp, P3DTextureOp::kDisable);
   texture_ = nullptr;
   return true;
-}
-
-void GGraph3D::FlushTextQueue() {
-  // Screen texts come with the bitmap fonts; until then nothing is ever queued.
 }
 
 void GGraph3D::RenderEnd() {

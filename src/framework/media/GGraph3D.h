@@ -1,9 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "framework/core/GObject.h"
+#include "framework/core/GObjectGroup.h"
 #include "framework/core/GRect.h"
 #include "framework/media/ColouredScreenVertex.h"
 #include "framework/media/GGraphicRenderer.h"
@@ -12,8 +14,10 @@
 #include "platform/P3DDevice.h"
 
 class GGraph3DHost;
-class GObjectGroup;
 class GGraph3DTexture;
+class GGraphic;
+class GString;
+class PSoft3DDevice;
 
 // The 3-D renderer. It keeps a current transform with a stack of saved ones and its own
 // perspective projection; it transforms, culls, clips and projects every triangle itself and
@@ -22,6 +26,11 @@ class GGraph3DTexture;
 //
 // One renderer exists while the display runs in 3-D; gGraph3D leads to it. It draws through
 // the device and onto the back buffer that its host names (GGraph3DHost).
+//
+// Besides the 3-D drawing it writes screen texts in three bitmap fonts (queued during the
+// frame, drawn at its end over the 3-D drawing), draws a software mouse cursor when the 3-D
+// card is not the one showing the desktop, and finds what lies under the mouse by drawing the
+// scene again through a 7 x 7 pixel camera into a software target (picking).
 class GGraph3D : public GObject, public GGraphicRenderer {
  public:
   static constexpr int32_t kStackSize = 100;
@@ -33,14 +42,22 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   static constexpr size_t kAlphaBytes = 10000;
   // The last pick identifier the numbering pass draws.
   static constexpr int32_t kMaxPickPrimitive = 29998;
+  // The pick camera's target is kPickSize pixels square; a pass holds at most kMaxPickMarks.
+  static constexpr int32_t kPickSize = 7;
+  static constexpr int32_t kMaxPickMarks = 99;
+  static constexpr int32_t kFontCount = 3;
+  static constexpr int32_t kCursorBitmap = 30010;
 
   // The renderer keeps the host; the host must outlive it. The release of the renderer is
   // registered with the fatal assertion, so that a fatal error gives the display back.
   explicit GGraph3D(GGraph3DHost* host);
   ~GGraph3D() override;
 
-  // Completes the set-up on the host's device: default render states, device capabilities,
-  // identity transform, opaque white. True when the renderer is ready.
+  // Completes the set-up on the host's device: default render states, the pick engine, the
+  // font mixer, device capabilities, the fonts, identity transform, opaque white, the
+  // software cursor. False when the pick engine or the font mixer cannot be made. Fonts and
+  // the cursor are graphics of the graphics store: without a graphics host (GGraphicHost)
+  // the renderer has none.
   bool Init3D();
   bool IsReady() const { return ready_; }
   GGraph3DHost* Host() const { return host_; }
@@ -100,7 +117,49 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   // Draws and empties the queued screen texts.
   void FlushTextQueue();
 
+  // Screen text. Outside the end of the frame a text is only queued. y is the baseline;
+  // alignment 0 centres on x, 1 puts the right end at x, anything else the left end. A text
+  // whose x lies off the screen, or whose baseline is above the font's baseline offset or
+  // below the screen, is dropped. Nothing in pick mode. A font outside 0..2 is fatal.
+  void WriteString3D(const GString& text, int32_t x, int32_t y, int32_t alignment, int32_t font, uint8_t red,
+                     uint8_t green, uint8_t blue);
+  // Width in pixels as drawn: font 2 seven pixels a character, fonts 0 and 1 the sum of the
+  // characters' widths (characters below 32 count 0). A null text is fatal.
+  int32_t TextWidth(const GString& text, int32_t font) const;
+  int32_t TextWidth(const char* text, size_t length, int32_t font) const;
+  // Loads font n (0..2) unless it is loaded.
+  void LoadFont(int32_t n);
+  bool IsFontLoaded(int32_t n) const { return n >= 0 && n < kFontCount && fonts_[n] != nullptr; }
+
+  // The software cursor (only when the 3-D card is a separate card): drawn at a screen
+  // position, held on the screen; hidden and shown. Without one, showing and hiding go to
+  // the system cursor.
+  void DrawCursor(int32_t x, int32_t y);
+  void ShowCursor(bool show);
+  bool HasSoftwareCursor() const { return cursor_ != nullptr; }
+
+  // Logs the display's video memory and reports it to the application.
+  void GetTotalVRAM();
+
+  // Picking. BeginPick starts the numbering pass for the point (x, y) of a view of the given
+  // size and projection (the view's viewport and projection are current, its transform
+  // pushed); FinishPick reads the pick target and starts the locating pass; EndPick ends the
+  // pick (the view then restores its projection and pops its transform).
+  bool SetUpPickEngine();
+  bool SetUpPickViewport();
+  void BeginPick(int32_t x, int32_t y, int32_t width, int32_t height, float fieldOfView, float nearZ, float farZ);
+  void FinishPick();
+  void EndPick();
+  // Divides the primitives drawn so far from the following ones: an earlier group wins a pick
+  // over later ones, whatever the depths. The 100th mark of a pass is fatal.
+  void PushPickMark();
+  void ClearPickHit() { pickHit_ = false; }
+  bool GetPickHit() const { return pickHit_; }
+  // The world point hit by the last pick, while it is valid (until the next BeginPick).
+  bool GetPickPoint(float* x, float* y, float* z) const;
+
   // Primitive pipeline.
+  bool IsPickMode() const { return pickMode_ != 0; }
   bool SetupTriangle(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3, float z3);
   bool SetupQuad(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3, float z3, float x4,
                  float y4, float z4);
@@ -109,7 +168,6 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   void SetClipping(bool on);
   void SetBackfaceCulling(bool on) { backfaceCulling_ = on; }
   void SetCullWinding(bool on) { cullWinding_ = on; }
-  bool IsPickMode() const { return pickMode_ != 0; }
 
   // Drawing entry points. Strip and fan calls take the number of triangles n (n + 2 points);
   // clip says the geometry may reach outside the view volume.
@@ -202,8 +260,22 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   // One triangle of an array through the whole pipeline (uv null for coloured).
   void ArrayTriangle(const float* xyz, const float* uv, int32_t a, int32_t b, int32_t c);
 
+  // One character of a text onto the mixer: false when the pen has passed the width.
+  void MixGlyph(int32_t font, uint8_t code, int32_t width, int32_t& pen);
+  void DrawText(const GString& text, int32_t x, int32_t y, int32_t alignment, int32_t font, uint8_t red,
+                uint8_t green, uint8_t blue);
+  bool CreateFontMixer();
+
   GGraph3DHost* host_;
-  P3DDevice* pickDevice_ = nullptr;  // the pick engine's device, when it is set up
+  // The pick engine: a 7 x 7 32-bit target and a software device drawing into it (whose own
+  // 16-bit depth buffer is the pick depth buffer). pickDevice_ is the device the pipeline
+  // draws identifiers on.
+  std::unique_ptr<PSurface> pickTarget_;
+  std::unique_ptr<PSoft3DDevice> pickEngine_;
+  P3DDevice* pickDevice_ = nullptr;
+  // Texts are put together here before they go to the screen: screen wide, as high as the
+  // tallest font, white its transparent colour.
+  std::unique_ptr<PSurface> mixer_;
 
   uint32_t colour_ = 0;
   ColouredScreenVertex coloured_[kMaxPolygon] = {};
@@ -214,6 +286,12 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   bool ready_ = false;
   bool sortIndependent_ = false;
   bool fogCapable_ = false;
+  bool cursorHidden_ = false;
+  bool textPhase_ = false;  // while the queue is flushed, texts are drawn
+
+  GGraphic* cursor_ = nullptr;
+  GGraphic* fonts_[kFontCount] = {nullptr, nullptr, nullptr};
+  GObjectGroup textQueue_;  // of GQueuedText, owned
 
   int32_t downsampleLevel_ = 0;
   bool textureMemoryExhausted_ = false;
@@ -244,6 +322,9 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   bool pickHit_ = false;
   bool pickPointValid_ = false;
   float pickPoint_[3] = {0, 0, 0};
+  float pickAngles_[2] = {0, 0};  // vertical, horizontal (degrees)
+  int32_t pickMarks_[kMaxPickMarks] = {};
+  int32_t pickMarkCount_ = 0;
 
   bool noZWrite_ = false;
   float fixedDepth_ = 0.99999f;

@@ -1,7 +1,9 @@
 #include "framework/media/GGraph3DHost.h"
 
 #include "framework/core/Quorl.h"
+#include "platform/PBitmapFile.h"
 #include "platform/PSurface.h"
+#include "platform/PWindow.h"
 
 GGraph3DHost::GGraph3DHost(P3DDevice* device, PSurface* backBuffer, bool hardwareDevice, bool separate3DCard)
     : device_(device), backBuffer_(backBuffer), hardwareDevice_(hardwareDevice), separate3DCard_(separate3DCard) {}
@@ -44,3 +46,39 @@ uint32_t GGraph3DHost::PixelToARGB(uint16_t pixel) const {
   return 0xFF000000u | widen(pixel >> 11, 31.0f) << 16 | widen((pixel >> 5) & 63, 63.0f) << 8 |
          widen(pixel & 31, 31.0f);
 }
+
+void GGraph3DHost::ReadPixelFormat() {}
+
+uint32_t GGraph3DHost::RGBToPixel(int32_t r, int32_t g, int32_t b) const {
+  const uint32_t rgb = (static_cast<uint32_t>(r) & 255) << 16 | (static_cast<uint32_t>(g) & 255) << 8 |
+                       (static_cast<uint32_t>(b) & 255);
+  return PBitmapFile::ToPixel(rgb, PPixelFormat::kRGB565);
+}
+
+PResult GGraph3DHost::CreateSurface(int32_t width, int32_t height, PPixelFormat format,
+                                    std::unique_ptr<PSurface>& out) {
+  if (display_ != nullptr) return display_->CreateSurface(width, height, format, out);
+  out.reset();
+  if (width < 1 || height < 1) return PResult::kInvalidParams;
+  out = std::make_unique<PSurface>(width, height, format);
+  return PResult::kOk;
+}
+
+PResult GGraph3DHost::GetDisplayCaps(PDisplay::Caps& out) const {
+  if (display_ == nullptr) return PResult::kUnsupported;
+  return display_->GetCaps(out);
+}
+
+void GGraph3DHost::ShowSystemCursor(bool show) {
+  if (window_ == nullptr) return;
+  for (int32_t i = 0; i < 99; ++i) {
+    int32_t count = window_->ShowCursor(show);
+    if (show ? count >= 0 : count < 0) break;
+  }
+}
+
+void GGraph3DHost::SetCursorPos(int32_t x, int32_t y) {
+  if (window_ != nullptr) window_->SetCursorPos(x, y);
+}
+
+void GGraph3DHost::ReportVideoMemory(int32_t /*freeKiB*/, bool /*nonLocalTextures*/) {}

@@ -265,4 +265,7 @@ void GGraph3D::RecordPickPoint() {
   float nx = e1y * e2w - e1w * e2y, ny = e1w * e2x - e1x * e2w, nw = e1x * e2y - e1y * e2x;
   float t = -(nx * v[0].x + ny * v[0].y + nw * v[0].w) / nw;
   for (int j = 0; j < 3; ++j) pickPoint_[j] = t * inverse_.m[2][j] + inverse_.m[3][j];
+  // A primitive whose plane runs along the pick axis is hit, but the axis meets its plane
+  // nowhere: there is no point to give.
+  for (float coordinate : pickPoint_) pickPointValid_ = pickPointValid_ && std::isfinite(coordinate);
 }

@@ -10,16 +10,6 @@
 // The fog switch as last set, for the whole process: off until the first call.
 bool gGraph3DFogOn = false;
 
-namespace {
-
-// Truncation toward zero of a screen coordinate, held inside the i32 range.
-int32_t Truncate(float f) {
-  if (!(f == f)) return 0;
-  if (f >= 2147483520.0f) return 2147483520;
-  if (f <= -2147483520.0f) return -2147483520;
-  return static_cast<int32_t>(f);
-}
-}  // namespace
 
 int32_t GGraph3D::TestBox(float x, float y, float z, float hx, float hy, float hz) const {
   const float(&m)[4][4] = stack_[current_].m;
@@ -83,17 +73,17 @@ bool GGraph3D::ProjectToScreen(float* x, float* y, float z, bool clamp) const {
 }
 
 bool GGraph3D::PrepareScreenRect(GRect& rect, uint16_t pixel, ColouredScreenVertex out[4]) const {
-  int32_t rightLimit = Truncate(cx_ + hw_);
+  int32_t rightLimit = TruncateToInt32(cx_ + hw_);
   if (static_cast<float>(rect.left) < cx_ - hw_)
-    rect.left = Truncate(cx_ - hw_);
+    rect.left = TruncateToInt32(cx_ - hw_);
   else if (rect.left > rightLimit)
     rect.left = rightLimit;
   if (rect.right < rect.left) return false;
   if (rect.right > rightLimit) rect.right = rightLimit;
 
-  int32_t bottomLimit = Truncate(cy_ + hh_);
+  int32_t bottomLimit = TruncateToInt32(cy_ + hh_);
   if (static_cast<float>(rect.top) < cy_ - hh_)
-    rect.top = Truncate(cy_ - hh_);
+    rect.top = TruncateToInt32(cy_ - hh_);
   else if (rect.top > bottomLimit)
     rect.top = bottomLimit;
   if (rect.bottom < rect.top) return false;

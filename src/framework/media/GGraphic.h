@@ -5,6 +5,7 @@
 
 #include "framework/core/GObject.h"
 #include "framework/core/GRect.h"
+#include "framework/media/GGraph3DTexture.h"
 
 class GStub;
 class PSurface;
@@ -13,7 +14,7 @@ class PSurface;
 // The bitmap itself lives once per (kind, number) in a GStub of the kernel's graphics store;
 // the handle holds one use of it and gives it back when deleted. Handles come from the
 // graphic factory (GGraphicFactory) or are made and loaded directly.
-class GGraphic : public GObject {
+class GGraphic : public GObject, public GGraph3DTexture {
  public:
   // Kind 2 is a 3-D texture; every other kind a 2-D surface (0 picture views, 1 buttons and
   // fonts; they load alike and differ only as store keys).
@@ -35,7 +36,7 @@ class GGraphic : public GObject {
   // The 2-D surface; fatal for a texture, without a stub, or when the stub has none.
   PSurface* GetSurface() const;
   // The texture (null after a flush); fatal unless kind 2 or without a stub.
-  PSurface* GetTexture() const;
+  PSurface* GetTexture() const override;
   // {0, 0, width, height} of the loaded bitmap; fatal without a stub.
   void GetBounds(GRect& r) const;
 

@@ -3,7 +3,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraphic.h"
 #include "framework/media/GGraphicFactory.h"
-#include "framework/ui/GStripButton.h"
+#include "framework/ui/GStripFrames.h"
 
 GPictureButton::GPictureButton() = default;
 
@@ -26,7 +26,7 @@ void GPictureButton::IPictureButton(GView* parent, int32_t left, int32_t top, in
     if (number == 0) return nullptr;
     GGraphic* graphic = GGraphicFactory::NewGraphicOfKind(1, number);
     GRect bounds;
-    if (!GStripButton::BitmapBounds(graphic, bounds)) bounds = GRect{0, 0, 1, 1};
+    if (!GStripFrames::BitmapBounds(graphic, bounds)) bounds = GRect{0, 0, 1, 1};
     width = bounds.Width();
     height = bounds.Height();
     return graphic;

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "framework/ui/GButton.h"
+#include "framework/ui/GStripFrames.h"
 
 class GGraphic;
 
@@ -18,23 +19,7 @@ class GGraphic;
 //                                               go to the parent
 class GStripButton : public GButton {
  public:
-  struct Style {
-    int32_t frameCount;
-    uint8_t hasDisabledFrame;
-    uint8_t hasHoverFrame;
-  };
-  // The frames of a style 0..6; fatal for another style.
-  static Style StyleOf(int32_t style);
-  // The frame a strip shows: disabled, pressed, hover or normal, as the style allows.
-  static int32_t ChooseFrame(bool enabled, bool pressed, bool hover, const Style& style);
-  // The bounds of a loaded bitmap; false (and an empty rectangle) without one.
-  static bool BitmapBounds(const GGraphic* graphic, GRect& out);
-  // Draws frame of a strip bitmap at the view's top-left corner; fatal at line (of
-  // "GControl") when the bitmap's height is not a multiple of the frame count.
-  static void DrawFrame(GView& view, GGraphic* graphic, int32_t frame, int32_t frameCount, int32_t line);
-
   GStripButton();
-  // Deletes the bitmap.
   ~GStripButton() override;
 
   void SetEnabled(uint8_t enabled) override;
@@ -49,15 +34,10 @@ class GStripButton : public GButton {
   // The frame the next drawing shows.
   int32_t CurrentFrame() const;
   int32_t GetStyle() const { return style_; }
-  bool IsHover() const { return hover_ != 0; }
-  GGraphic* GetGraphic() const { return graphic_; }
+  bool IsHover() const { return frames_.IsHover(); }
+  GGraphic* GetGraphic() const { return frames_.Graphic(); }
 
  private:
-  GGraphic* graphic_ = nullptr;
-  uint8_t hasDisabledFrame_ = 0;
-  uint8_t hasHoverFrame_ = 0;
-  uint8_t hover_ = 0;
-  uint8_t hoverOneShot_ = 0;
-  int32_t frameCount_ = 1;
+  GStripFrames frames_;
   int32_t style_ = 0;
 };

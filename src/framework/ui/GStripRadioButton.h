@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "framework/ui/GRadioButton.h"
+#include "framework/ui/GStripFrames.h"
 
 class GGraphic;
 
@@ -10,7 +11,6 @@ class GGraphic;
 class GStripRadioButton : public GRadioButton {
  public:
   GStripRadioButton();
-  // Deletes the bitmap.
   ~GStripRadioButton() override;
 
   void SetEnabled(uint8_t enabled) override;
@@ -24,13 +24,8 @@ class GStripRadioButton : public GRadioButton {
   void IStripRadioButton(CRadioGroup* group, int32_t unused, GView* parent, int32_t left, int32_t top,
                          int16_t bitmapNumber, int32_t style);
   int32_t CurrentFrame() const;
-  bool IsHover() const { return hover_ != 0; }
+  bool IsHover() const { return frames_.IsHover(); }
 
  private:
-  GGraphic* graphic_ = nullptr;
-  uint8_t hasDisabledFrame_ = 0;
-  uint8_t hasHoverFrame_ = 0;
-  uint8_t hover_ = 0;
-  uint8_t hoverOneShot_ = 0;
-  int32_t frameCount_ = 1;
+  GStripFrames frames_;
 };

@@ -7,6 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/GKernel.h"
+#include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphic.h"
 #include "framework/ui/GViewGuard.h"
 #include "platform/PFont.h"
@@ -49,9 +50,8 @@ GView::~GView() {
     if (root != nullptr && root != this) root->Invalidate();
   }
   // Each child finds this view being deleted and does not unlink itself.
-  GGroup* children = children_;
+  delete children_;
   children_ = nullptr;
-  delete children;
 }
 
 // ---- Overridable operations ----
@@ -148,9 +148,8 @@ void GView::RemoveChild(GView* view) {
 
 void GView::DeleteChildren() {
   beingDeleted_ = 1;
-  GGroup* children = children_;
+  delete children_;
   children_ = nullptr;
-  delete children;
   beingDeleted_ = 0;
   Invalidate();
 }
@@ -259,7 +258,7 @@ void GView::DrawText(const GString* text, int32_t x, int32_t y, int32_t align, i
   }
   // Partly outside: the text is drawn over a copy of the visible part and copied back.
   PSurface part(clipped.Width(), clipped.Height(), surface->Format());
-  const PRect area{clipped.left, clipped.top, clipped.right, clipped.bottom};
+  const PRect area = clipped;
   PSurfaceOps::BltFast(part, 0, 0, *surface, &area, false);
   face.DrawText(part, chars, length, x - clipped.left, y - clipped.top, pixel);
   PSurfaceOps::BltFast(*surface, clipped.left, clipped.top, part, nullptr, false);
@@ -327,25 +326,53 @@ void GView::DrawGraphicPart(GGraphic* graphic, const GRect& source, int32_t x, i
 
 // ---- 3-D ----
 
+namespace {
+
+// The renderer's projection and transform stack: through the installed routes, else straight
+// to the renderer.
+void RendererProjection(const GRect& r, float fieldOfView, float nearPlane, float farPlane) {
+  if (gRenderer3D.setProjection) {
+    gRenderer3D.setProjection(r.left, r.top, r.Width(), r.Height(), fieldOfView, nearPlane, farPlane);
+  } else if (gGraph3D != nullptr) {
+    gGraph3D->SetProjection(r.left, r.top, r.Width(), r.Height(), fieldOfView, nearPlane, farPlane);
+  } else {
+    FatalError(__LINE__, "GView");
+  }
+}
+
+void RendererPushMatrix() {
+  if (gRenderer3D.pushMatrix) gRenderer3D.pushMatrix();
+  else if (gGraph3D != nullptr) gGraph3D->PushMatrix();
+  else FatalError(__LINE__, "GView");
+}
+
+void RendererPopMatrix() {
+  if (gRenderer3D.popMatrix) gRenderer3D.popMatrix();
+  else if (gGraph3D != nullptr) gGraph3D->PopMatrix();
+  else FatalError(__LINE__, "GView");
+}
+
+}  // namespace
+
 void GView::SetProjection(float fieldOfView, float nearPlane, float farPlane) {
   if (!Kernel().Is3D()) FatalError(561, "GView");
-  if (!gRenderer3D.setProjection) FatalError(__LINE__, "GView");
-  gRenderer3D.setProjection(rect_.left, rect_.top, Width(), Height(), fieldOfView, nearPlane, farPlane);
+  RendererProjection(rect_, fieldOfView, nearPlane, farPlane);
   fieldOfView_ = fieldOfView;
   nearPlane_ = nearPlane;
   farPlane_ = farPlane;
 }
 
 void GView::SetRendererViewport() {
-  if (!gRenderer3D.setViewport) FatalError(__LINE__, "GView");
-  gRenderer3D.setViewport(rect_.left, rect_.top, Width(), Height());
+  if (gRenderer3D.setViewport) gRenderer3D.setViewport(rect_.left, rect_.top, Width(), Height());
+  else if (gGraph3D != nullptr) gGraph3D->SetViewport(rect_.left, rect_.top, Width(), Height());
+  else FatalError(__LINE__, "GView");
 }
 
 void GView::BeginPick(int32_t x, int32_t y) {
   if (!Kernel().Is3D()) FatalError(573, "GView");
   SetRendererViewport();
-  if (!gRenderer3D.pushMatrix || !gRenderer3D.beginPick) FatalError(__LINE__, "GView");
-  gRenderer3D.pushMatrix();
+  if (!gRenderer3D.beginPick) FatalError(__LINE__, "GView");
+  RendererPushMatrix();
   gRenderer3D.beginPick(x, y, Width(), Height(), fieldOfView_, nearPlane_, farPlane_);
 }
 
@@ -356,10 +383,10 @@ void GView::NextPickPass() {
 
 void GView::EndPick() {
   if (!Kernel().Is3D()) FatalError(592, "GView");
-  if (!gRenderer3D.endPick || !gRenderer3D.setProjection || !gRenderer3D.popMatrix) FatalError(__LINE__, "GView");
+  if (!gRenderer3D.endPick) FatalError(__LINE__, "GView");
   gRenderer3D.endPick();
-  gRenderer3D.setProjection(rect_.left, rect_.top, Width(), Height(), fieldOfView_, nearPlane_, farPlane_);
-  gRenderer3D.popMatrix();
+  RendererProjection(rect_, fieldOfView_, nearPlane_, farPlane_);
+  RendererPopMatrix();
 }
 
 // ---- Mouse routing ----

@@ -16,8 +16,10 @@ class GString;
 // Drawing operations take coordinates local to the view and clip to its rectangle.
 class GView : public GObject {
  public:
-  // What the 2-D drawing of a view needs of the 3-D renderer while 3-D drawing is on. The
-  // renderer installs it (SetRenderer3D); a view that needs a missing route ends the program.
+  // What a view needs of the 3-D renderer while 3-D drawing is on: its text routine and pick
+  // sequence, which the renderer installs (SetRenderer3D). Without an installed route the
+  // viewport, the projection and the transform stack go straight to the renderer (gGraph3D);
+  // a view that needs a route that exists nowhere ends the program.
   struct Renderer3D {
     // Viewport and projection of a screen rectangle (left, top, width, height).
     std::function<void(int32_t, int32_t, int32_t, int32_t)> setViewport;

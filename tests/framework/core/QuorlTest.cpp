@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
 #include <cstring>
 #include <new>
 #include <set>
@@ -160,6 +161,19 @@ TEST(Delay, WaitsOnTheClock) {
   Delay(30);
   EXPECT_GE(now - before, 30u);
   PClock::SetFake(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TruncateToInt32, TowardZeroAndHeldInRange) {
+  EXPECT_EQ(TruncateToInt32(2.9), 2);
+  EXPECT_EQ(TruncateToInt32(-2.9), -2);
+  EXPECT_EQ(TruncateToInt32(1e30), INT32_MAX);
+  EXPECT_EQ(TruncateToInt32(-1e30), INT32_MIN);
+  EXPECT_EQ(TruncateToInt32(std::numeric_limits<double>::quiet_NaN()), 0);
+  EXPECT_EQ(TruncateToInt32(static_cast<double>(std::numeric_limits<float>::infinity())), INT32_MAX);
 }
 
 }  // namespace

@@ -403,7 +403,7 @@ TEST(GGraph3DPipeline, AFullQueueDrawsAtOnceBlendedAndLogsOnce) {
   rig.r->RenderEnd();
   EXPECT_EQ(rig.device.Draws().size(), 8528u);
   GErrorLog::Close();
-  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "Translucent queue full: drawing at once\r\n");
+  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "Set up pick engine...\r\nTranslucent queue full: drawing at once\r\n");
 }
 
 TEST(GGraph3DPipeline, ScreenBoundsFollowTheEmittedCorners) {

@@ -178,7 +178,7 @@ TEST(GGraph3DState, TexturesBindOnceAndColourUnbinds) {
   EXPECT_EQ(rig.r->BoundTexture(), &empty);
   EXPECT_EQ(rig.device.Texture(), nullptr);
   GErrorLog::Close();
-  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), ">>> Set NULL Texture\r\n");
+  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "Set up pick engine...\r\n>>> Set NULL Texture\r\n");
 }
 
 TEST(GGraph3DState, PickModeIgnoresStateCalls) {
@@ -229,7 +229,8 @@ TEST(GGraph3DState, SetUpReadsTheDeviceCapabilities) {
   EXPECT_EQ(device.StageState(P3DStageState::kMagFilter), P3DFilter::kPoint);
   EXPECT_EQ(device.State(P3DState::kAlphaBlendEnable), 0u);
   GErrorLog::Close();
-  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "FAILED 3D: Device GetCaps\r\n");
+  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"),
+            "Set up pick engine...\r\nSet up pick engine...\r\nFAILED 3D: Device GetCaps\r\n");
 }
 
 TEST(GGraph3DState, FramesBeginAndEnd) {
@@ -258,6 +259,7 @@ TEST(GGraph3DState, FramesBeginAndEnd) {
   rig.r->RenderEnd();
   GErrorLog::Close();
   EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"),
+            "Set up pick engine...\r\n"
             "GGraph3D::RenderBegin failure (BeginScene) error code  -5\r\n"
             "  NOTE: DDERR_SURFACELOST =  -2005532222\r\n"
             "EndScene error:  -7\r\n");
@@ -288,7 +290,7 @@ TEST(GGraph3DState, TextureMemoryAndDownsampling) {
   EXPECT_EQ(loading.GetDownsampleLevel(), 1);
   EXPECT_EQ(loading.GetMaxTextureSize(), 512);
   GErrorLog::Close();
-  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "** DOWNSAMPLE level  1\r\n");
+  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "Set up pick engine...\r\n** DOWNSAMPLE level  1\r\n");
 }
 
 TEST(GGraph3DStateDeathTest, AFatalErrorGivesTheDisplayBack) {

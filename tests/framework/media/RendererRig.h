@@ -41,6 +41,11 @@ class RendererProbe : public GGraph3D {
   int32_t PrimitiveCounter() const { return primitiveCounter_; }
   bool PickHit() const { return pickHit_; }
   const float* PickPoint() const { return pickPoint_; }
+  float PickAngle(int i) const { return pickAngles_[i]; }
+  int32_t PickedPrimitive() const { return pickedPrimitive_; }
+  bool Clipping() const { return clipping_; }
+  int32_t QueuedTexts() const { return textQueue_.Count(); }
+  const PSurface* PickTarget() const { return pickTarget_.get(); }
   GTransform& Top() { return Current(); }
 };
 

@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+
+// The rules for a file or folder name the program takes from the player or from a caller: one
+// name only, never a path, and only what every file system the game's files travel to accepts.
+class PFileName {
+ public:
+  // Longest name taken: a name and its folder must fit a 255-character path.
+  static constexpr size_t kMaxLength = 128;
+
+  // True for a plain name: not empty, not "." or "..", no control characters, none of
+  // \ / : * ? " < > |, no trailing dot or blank, no device name (CON, NUL, COM1 ...), at
+  // most kMaxLength characters.
+  static bool IsValid(const std::string& name);
+  // True when every "\"-separated part of a relative folder path is a valid name ("" too: no
+  // folder).
+  static bool IsValidFolderPath(const std::string& path);
+  // The extension after the name's last dot, without the dot; "" when there is none.
+  static std::string Extension(const std::string& name);
+};
