@@ -11,6 +11,7 @@
 #include "framework/kernel/GKernel.h"
 #include "platform/PBackEnd.h"
 #include "platform/PDisplay.h"
+#include "support/RendererBitmaps.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -91,10 +92,12 @@ TEST(WRApplicationTest, AForeignOrShortFileIsIgnoredRecordIncluded) {
   }
 }
 
-// The real kernel on the SDL back-end with the dummy drivers: start-up, some passes of the
-// loop, and the quit through the application's quit command.
+// The real kernel on the SDL back-end with the dummy drivers: start-up without preferences
+// (the display test screen comes up), some passes of the loop, and the quit through the
+// application's quit command.
 TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
   TestFolder folder(true);
+  CopyRendererBitmaps(folder);
   GErrorLog::ResetForTests();
   setenv(WRApplication::kQuitAfterVariable, "5", 1);
   auto* kernel = new GKernel();
@@ -119,9 +122,9 @@ TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
     at = found;
   }
   EXPECT_EQ(folder.ReadFile(kPrefs).size(), 105u);
-  // The start made the three data folders.
-  for (const char* name : {"Scenarios", "Saved Games", "PBEM"})
-    EXPECT_TRUE(std::filesystem::is_directory(folder.Native() + name)) << name;
+  // Without preferences the first display's test screen was up; the quit came before an
+  // answer, so the application did not start and made no data folders.
+  EXPECT_FALSE(std::filesystem::exists(folder.Native() + "Scenarios"));
 }
 
 namespace {
@@ -157,6 +160,7 @@ ProgramRun RunProgram(const TestFolder& folder) {
 // quit stores it again for the next start.
 TEST(ProgramStartTest, AStoredPresetStartsTheApplicationWithoutATestAndIsKeptForTheNextStart) {
   TestFolder folder(true);
+  CopyRendererBitmaps(folder);
   std::string prefs(105, '\0');
   prefs[1] = 1;  // use the 3-D preset
   prefs[1 + 2] = 1;  // on the primary display driver
@@ -180,5 +184,8 @@ TEST(ProgramStartTest, AStoredPresetStartsTheApplicationWithoutATestAndIsKeptFor
     // No test screen was shown.
     EXPECT_EQ(run.log.find("GKernel 1156"), std::string::npos);
     EXPECT_EQ(folder.ReadFile(kPrefs), prefs);
+    // The start made the three data folders.
+    for (const char* name : {"Scenarios", "Saved Games", "PBEM"})
+      EXPECT_TRUE(std::filesystem::is_directory(folder.Native() + name)) << name;
   }
 }

@@ -68,6 +68,9 @@ GKernel::GKernel() {
 }
 
 GKernel::~GKernel() {
+  // A kernel that goes away is quitting, also when no quit came first (a failed start): the
+  // renderer then leaves its fonts to the graphics that go before it.
+  quit_ = 1;
   LogFileLine(118, "GKernel");
   SafeDelete(excludedBitmaps_);
   LogFileLine(120, "GKernel");

@@ -344,8 +344,6 @@ bool GKernel::CreateDevice3D(DisplayCandidate* candidate) {
   }
   SetGamma(gamma_);
   SizeTextureBudget();
-  // The pixel format the views' colours and the renderer's screen shapes use.
-  ReadPixelFormat();
 
   auto renderer = std::make_unique<GKernelGraph3D>(this);
   GKernelGraph3D* made = renderer.get();

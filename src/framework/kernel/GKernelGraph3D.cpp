@@ -1,6 +1,5 @@
 #include "framework/kernel/GKernelGraph3D.h"
 
-#include "framework/core/GErrorLog.h"
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/ApplicationBase.h"
@@ -8,28 +7,6 @@
 #include "framework/media/GGraph3D.h"
 #include "framework/ui/GView.h"
 #include "platform/PDisplay.h"
-#include "platform/PFont.h"
-
-namespace {
-
-// Screen texts while 3-D drawing is on, drawn at once with the kernel's fonts onto the back
-// buffer the device draws into, so they lie over what the views drew before them. The same
-// fonts measure them.
-void WriteText(const GString& text, int32_t x, int32_t y, int32_t align, int32_t font, uint8_t r, uint8_t g,
-               uint8_t b) {
-  if (gKernel == nullptr || gKernel->GetBackBuffer() == nullptr) return;
-  const PFont& face = gKernel->SelectFont(font);
-  const int32_t width = face.TextWidth(text.CStr(), text.Length());
-  if (align == 0) x -= width / 2;
-  else if (align > 0) x -= width;
-  face.DrawText(*gKernel->GetBackBuffer(), text.CStr(), text.Length(), x, y, gKernel->RGBToPixel(r, g, b));
-}
-
-int32_t MeasureText(const char* text, size_t length, int32_t font) {
-  return gKernel->SelectFont(font).TextWidth(text, length);
-}
-
-}  // namespace
 
 GKernelGraph3D::GKernelGraph3D(GKernel* kernel) : GGraph3DHost(nullptr, nullptr), kernel_(kernel) {}
 
@@ -56,7 +33,7 @@ void GKernelGraph3D::InstallRoutes() {
   routes.drawLine = [r](int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t colour, int16_t width) {
     r->DrawLine2D(x1, y1, x2, y2, colour, width);
   };
-  routes.textWidth = MeasureText;
+  routes.textWidth = [r](const char* text, size_t length, int32_t font) { return r->TextWidth(text, length, font); };
   kernel_->SetRenderer2D(std::move(routes));
 
   GView::Renderer3D views;
@@ -67,9 +44,17 @@ void GKernelGraph3D::InstallRoutes() {
                             float nearZ, float farZ) {
     r->SetProjection(left, top, width, height, fieldOfView, nearZ, farZ);
   };
-  views.writeString = WriteText;
+  // The views' alignment: below 0 left, 0 centred, above 0 right.
+  views.writeString = [r](const GString& text, int32_t x, int32_t y, int32_t align, int32_t font, uint8_t red,
+                          uint8_t green, uint8_t blue) {
+    r->WriteString3D(text, x, y, align > 0 ? 1 : (align < 0 ? -1 : 0), font, red, green, blue);
+  };
   views.pushMatrix = [r] { r->PushMatrix(); };
   views.popMatrix = [r] { r->PopMatrix(); };
+  views.beginPick = [r](int32_t x, int32_t y, int32_t width, int32_t height, float fieldOfView, float nearZ,
+                        float farZ) { r->BeginPick(x, y, width, height, fieldOfView, nearZ, farZ); };
+  views.finishPick = [r] { r->FinishPick(); };
+  views.endPick = [r] { r->EndPick(); };
   GView::SetRenderer3D(std::move(views));
 }
 
@@ -84,22 +69,11 @@ bool GKernelGraph3D::RenderBegin() { return renderer_->RenderBegin(); }
 
 void GKernelGraph3D::RenderEnd() { renderer_->RenderEnd(); }
 
-void GKernelGraph3D::DrawCursor(int32_t /*x*/, int32_t /*y*/) {
-  // The system cursor shows on the window on every card; there is no cursor to draw.
-}
+void GKernelGraph3D::DrawCursor(int32_t x, int32_t y) { renderer_->DrawCursor(x, y); }
 
-void GKernelGraph3D::ShowCursor(bool show) { kernel_->ShowSystemCursor(show); }
+void GKernelGraph3D::ShowCursor(bool show) { renderer_->ShowCursor(show); }
 
-void GKernelGraph3D::GetTotalVRAM() {
-  PDisplay* display = kernel_->GetDirectDraw();
-  if (display == nullptr) return;
-  PDisplay::Caps caps;
-  if (display->GetCaps(caps) != PResult::kOk) return;
-  GErrorLog::LogValue("Total VRAM (K) = ", static_cast<int32_t>(caps.videoMemoryTotal / 1024));
-  const uint32_t free = caps.videoMemoryFree != 0 ? caps.videoMemoryFree : caps.videoMemoryTotal;
-  if (kernel_->GetApplication() != nullptr)
-    kernel_->GetApplication()->ReportVideoMemory(static_cast<int32_t>(free / 1024), caps.texturesFromSystemMemory);
-}
+void GKernelGraph3D::GetTotalVRAM() { renderer_->GetTotalVRAM(); }
 
 P3DDevice* GKernelGraph3D::Device() const { return kernel_->GetDevice3D(); }
 
@@ -117,6 +91,8 @@ bool GKernelGraph3D::IsQuitting() const { return kernel_->IsQuitting(); }
 
 void GKernelGraph3D::SetDefaultRenderStates() { kernel_->SetDefaultRenderStates(); }
 
+void GKernelGraph3D::ReadPixelFormat() { kernel_->ReadPixelFormat(); }
+
 PResult GKernelGraph3D::Flip() {
   PDisplay* display = kernel_->GetDirectDraw();
   return display != nullptr ? display->Flip() : PResult::kInvalidObject;
@@ -127,3 +103,28 @@ void GKernelGraph3D::FlipToGDISurface() {
 }
 
 uint32_t GKernelGraph3D::PixelToARGB(uint16_t pixel) const { return kernel_->PixelToARGB(pixel); }
+
+uint32_t GKernelGraph3D::RGBToPixel(int32_t r, int32_t g, int32_t b) const { return kernel_->RGBToPixel(r, g, b); }
+
+PResult GKernelGraph3D::CreateSurface(int32_t width, int32_t height, PPixelFormat format,
+                                      std::unique_ptr<PSurface>& out) {
+  PDisplay* display = kernel_->GetDirectDraw();
+  if (display == nullptr) {
+    out.reset();
+    return PResult::kInvalidObject;
+  }
+  return display->CreateSurface(width, height, format, out);
+}
+
+PResult GKernelGraph3D::GetDisplayCaps(PDisplay::Caps& out) const {
+  PDisplay* display = kernel_->GetDirectDraw();
+  return display != nullptr ? display->GetCaps(out) : PResult::kInvalidObject;
+}
+
+void GKernelGraph3D::ShowSystemCursor(bool show) { kernel_->ShowSystemCursor(show); }
+
+void GKernelGraph3D::SetCursorPos(int32_t x, int32_t y) { kernel_->SetCursorPos(x, y); }
+
+void GKernelGraph3D::ReportVideoMemory(int32_t freeKiB, bool nonLocalTextures) {
+  if (kernel_->GetApplication() != nullptr) kernel_->GetApplication()->ReportVideoMemory(freeKiB, nonLocalTextures);
+}

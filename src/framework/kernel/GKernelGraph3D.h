@@ -8,10 +8,12 @@ class GGraph3D;
 class GKernel;
 
 // The 3-D renderer as the kernel holds it. It makes the program's GGraph3D (gGraph3D) on the
-// kernel's 3-D device and owns it; as the renderer's host it reads the device, the back
-// buffer, the screen size, the kind of device and the quit flag from the kernel on every use.
-// While it exists the views' 3-D routes and the kernel's 2-D routes (fills, lines, text
-// width) lead to the renderer; deleting it takes them away again.
+// kernel's 3-D device and owns it; as the renderer's host it reads the display, the device,
+// the back buffer, the screen size and pixel format, the kind of device and the quit flag
+// from the kernel on every use, and hands the system cursor and the video-memory report to
+// the kernel and the application. While it exists the views' 3-D routes (texts, picks) and
+// the kernel's 2-D routes (fills, lines, text width) lead to the renderer; deleting it takes
+// them away again.
 class GKernelGraph3D : public GKernelRenderer, public GGraph3DHost {
  public:
   explicit GKernelGraph3D(GKernel* kernel);
@@ -38,9 +40,16 @@ class GKernelGraph3D : public GKernelRenderer, public GGraph3DHost {
   bool IsSeparate3DCard() const override;
   bool IsQuitting() const override;
   void SetDefaultRenderStates() override;
+  void ReadPixelFormat() override;
   PResult Flip() override;
   void FlipToGDISurface() override;
   uint32_t PixelToARGB(uint16_t pixel) const override;
+  uint32_t RGBToPixel(int32_t r, int32_t g, int32_t b) const override;
+  PResult CreateSurface(int32_t width, int32_t height, PPixelFormat format, std::unique_ptr<PSurface>& out) override;
+  PResult GetDisplayCaps(PDisplay::Caps& out) const override;
+  void ShowSystemCursor(bool show) override;
+  void SetCursorPos(int32_t x, int32_t y) override;
+  void ReportVideoMemory(int32_t freeKiB, bool nonLocalTextures) override;
 
  private:
   void InstallRoutes();

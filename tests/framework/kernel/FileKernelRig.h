@@ -8,20 +8,38 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/kernel/ApplicationBase.h"
+#include "framework/kernel/DisplayPreset.h"
 #include "framework/kernel/GKernel.h"
 #include "platform/PFakeBackEnd.h"
+#include "platform/PDisplay.h"
 #include "platform/PMessage.h"
+#include "support/RendererBitmaps.h"
 #include "support/TestFolder.h"
+
+// An application whose stored display choice is the usual display at 800 x 600, so that the
+// display settles without a test.
+class FileTestApplication : public ApplicationBase {
+ public:
+  void GetDisplayChoice(DisplayPreset* record) override {
+    *record = DisplayPreset{};
+    record->use3DPreset = 1;
+    record->driverIsPrimary = 1;
+    record->deviceGuid = PDisplay::kDeviceGuid;
+    record->width = 800;
+    record->height = 600;
+  }
+};
 
 class FileKernelRig {
  public:
   FileKernelRig() : folder(true) {
     GErrorLog::ResetForTests();
+    CopyRendererBitmaps(folder);
     auto backEnd = std::make_unique<PFakeBackEnd>();
     fake = backEnd.get();
     kernel = new GKernel();
     kernel->Init(std::move(backEnd), &ok);
-    if (ok) kernel->StartWithoutLoop(new ApplicationBase());
+    if (ok) kernel->StartWithoutLoop(new FileTestApplication());
   }
   ~FileKernelRig() {
     delete kernel;

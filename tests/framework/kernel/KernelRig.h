@@ -16,6 +16,7 @@
 #include "platform/PFailureInjection.h"
 #include "platform/PMessage.h"
 #include "platform/PWindow.h"
+#include "support/RendererBitmaps.h"
 #include "support/TestFolder.h"
 
 // Every call of the application's slots, in order, as "name" or "name(args)".
@@ -115,6 +116,7 @@ class KernelRig {
  public:
   explicit KernelRig(int32_t desktopWidth = 1024, int32_t desktopHeight = 768) : folder_(true) {
     GErrorLog::ResetForTests();
+    CopyRendererBitmaps(folder_);
     auto backEnd = std::make_unique<PFakeBackEnd>();
     backEnd->SetDesktopSize(desktopWidth, desktopHeight);
     fake = backEnd.get();

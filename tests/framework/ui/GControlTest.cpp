@@ -333,7 +333,7 @@ TEST_F(GStripTest, PictureButtonsShowTheirStatePictures) {
 }
 
 TEST_F(GStripTest, AMissingBitmapLeavesAOnePixelButtonThatDrawsNothing) {
-  host_.excluded.insert(400);
+  kernel_->ExcludeBitmap(400);  // the kernel is the graphics host
   panel_ = new ProbeView;
   panel_->Place(nullptr, 0, 0, 300, 100);
   auto* button = new GStripButton;

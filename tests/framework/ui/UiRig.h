@@ -13,19 +13,31 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GGroup.h"
 #include "framework/kernel/ApplicationBase.h"
+#include "framework/kernel/DisplayPreset.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GraphicsTestHost.h"
 #include "framework/ui/GView.h"
 #include "platform/PClock.h"
+#include "platform/PDisplay.h"
 #include "platform/PFakeBackEnd.h"
 #include "platform/PMessage.h"
 #include "platform/PSurface.h"
+#include "support/RendererBitmaps.h"
 
 class CommandApp : public ApplicationBase {
  public:
   void DoCommand(int32_t command) override {
     commands.push_back(command);
     if (onCommand) onCommand(command);
+  }
+  // A stored choice of the usual display at 800 x 600: the display settles without a test.
+  void GetDisplayChoice(DisplayPreset* record) override {
+    *record = DisplayPreset{};
+    record->use3DPreset = 1;
+    record->driverIsPrimary = 1;
+    record->deviceGuid = PDisplay::kDeviceGuid;
+    record->width = 800;
+    record->height = 600;
   }
   std::vector<int32_t> commands;
   std::function<void(int32_t)> onCommand;
@@ -65,6 +77,7 @@ class UiRig : public testing::Test {
     auto backEnd = std::make_unique<PFakeBackEnd>();
     backEnd->SetDesktopSize(1024, 768);
     fake_ = backEnd.get();
+    CopyRendererBitmaps(host_.folder);
     kernel_ = std::make_unique<GKernel>();
     bool ok = false;
     kernel_->Init(std::move(backEnd), &ok);
