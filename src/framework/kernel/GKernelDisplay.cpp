@@ -563,8 +563,8 @@ void DirectXFatal(int32_t code) {
     gKernel->display_->FlipToGDISurface();
     gKernel->ReleaseDisplayObjects(false);
   }
-  const char* message = code == 1   ? "Did you not see the OK button? Try again and click the OK button when you see it."
-                        : code == 2 ? "Could not initialize Direct3D graphics"
-                                    : "Could not initialize DirectX graphics";
+  const char* message = "Could not initialize DirectX graphics";
+  if (code == 1) message = "Did you not see the OK button? Try again and click the OK button when you see it.";
+  else if (code == 2) message = "Could not initialize Direct3D graphics";
   PSystem::FatalExit(message);
 }

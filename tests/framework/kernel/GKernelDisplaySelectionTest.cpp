@@ -419,7 +419,8 @@ TEST(DisplaySelectionDeathTest, SkippingTheSmallest2DSizeEndsTheProgram) {
         Answer(rig, GKernel::kAccept3D);
         for (int i = 0; i < 4; ++i) Answer(rig, GKernel::kSkip2D);
       },
-      testing::ExitedWithCode(3), "Did you not see the OK button\\? Try again and click the OK button when you see it.");
+      testing::ExitedWithCode(3),
+      "Did you not see the OK button\\? Try again and click the OK button when you see it\\.");
 }
 
 TEST(DisplaySelectionTest, AStored2DSizeIsSetWithoutATestAndAnUnusableOneStepsDown) {
