@@ -81,7 +81,10 @@ GKernel::~GKernel() {
     GView* root = rootView_;
     rootView_ = nullptr;
     // The top-level views go one by one, each unlinking itself, then the root view.
-    while (root != nullptr && root->GetChildCount() > 0) DeleteViewTree(root->GetChild(root->GetChildCount() - 1));
+    while (root != nullptr && root->GetChildCount() > 0) {
+      GView* child = root->GetChild(root->GetChildCount() - 1);
+      SafeDelete(child);
+    }
     SafeDelete(root);
   }
   tracker_ = nullptr;

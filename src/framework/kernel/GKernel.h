@@ -394,8 +394,6 @@ class GKernel : public GObject, public GGraphicHost {
 
  private:
   int32_t InitSystems();
-  // Deletes a view and everything in it, the innermost views first, each leaving its parent.
-  static void DeleteViewTree(GView* view);
   // The display list as a driver tree and the sorted candidate list.
   void EnumerateDisplays();
   void DeleteDisplayLists();

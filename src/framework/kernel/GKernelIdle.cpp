@@ -101,10 +101,7 @@ void GKernel::MeasureFrameRate(uint32_t now) {
 
 void GKernel::ClearScreen(bool eraseRootChildren) {
   if (rootView_ == nullptr) return;
-  if (eraseRootChildren) {
-    while (rootView_->GetChildCount() > 0) DeleteViewTree(rootView_->GetChild(rootView_->GetChildCount() - 1));
-    rootView_->Invalidate();
-  }
+  if (eraseRootChildren) rootView_->DeleteChildren();
   GView* blank = new GView();
   blank->Place(rootView_, -1, -1, rootView_->Width(), rootView_->Height());
   blank->Invalidate();
@@ -129,11 +126,6 @@ void GKernel::TickViews() {
     FinishDisplaySetUp((request & 1) != 0, request >= kAccept3D);
     SetDisplayRequest(kNoDisplayRequest);
   }
-}
-
-void GKernel::DeleteViewTree(GView* view) {
-  while (view->GetChildCount() > 0) DeleteViewTree(view->GetChild(view->GetChildCount() - 1));
-  SafeDelete(view);
 }
 
 void GKernel::DeleteViewLater(GView* view) {
