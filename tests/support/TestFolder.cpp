@@ -47,3 +47,23 @@ std::string TestFolder::ReadFile(const std::string& relative) const {
   s << in.rdbuf();
   return s.str();
 }
+
+std::vector<std::string> TestFolder::SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  return lines;
+}
+
+std::vector<std::string> TestFolder::LogLines() const {
+  GErrorLog::Close();
+  return SplitLines(ReadFile(GErrorLog::kFileName));
+}

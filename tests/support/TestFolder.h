@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the
 // end of the test. With asProgramFolder, the program folder points at it meanwhile, so the
@@ -18,6 +19,11 @@ class TestFolder {
   // Writes a native file below the folder (creating sub-folders) and returns its native path.
   std::string WriteFile(const std::string& relative, const std::string& bytes) const;
   std::string ReadFile(const std::string& relative) const;
+  // The error log of a program-folder test so far (the log is closed first), as lines
+  // without their CR LF; empty when nothing was logged.
+  std::vector<std::string> LogLines() const;
+  // A text cut into lines at LF, each without a trailing CR.
+  static std::vector<std::string> SplitLines(const std::string& text);
 
  private:
   std::string native_;

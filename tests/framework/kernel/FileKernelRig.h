@@ -61,22 +61,8 @@ class FileKernelRig {
   void Escape() { Type("\x1b"); }
 
   // The log so far, as lines without their CR LF.
-  std::vector<std::string> LogLines() {
-    GErrorLog::Close();
-    const std::string text = folder.ReadFile(GErrorLog::kFileName);
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : text) {
-      if (c == '\n') {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        line.clear();
-      } else {
-        line += c;
-      }
-    }
-    return lines;
-  }
+  std::vector<std::string> LogLines() { return folder.LogLines(); }
+
 
   TestFolder folder;
   PFakeBackEnd* fake = nullptr;

@@ -38,22 +38,8 @@ class GKernelFiles : public testing::Test {
     SetGameFileHeaderReader(nullptr);
   }
 
-  std::vector<std::string> LogLines() {
-    GErrorLog::Close();
-    std::vector<std::string> lines;
-    if (!PFileSystem::Exists(folder_.Program() + GErrorLog::kFileName)) return lines;
-    std::string line;
-    for (char c : folder_.ReadFile(GErrorLog::kFileName)) {
-      if (c == '\n') {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        line.clear();
-      } else {
-        line += c;
-      }
-    }
-    return lines;
-  }
+  std::vector<std::string> LogLines() { return folder_.LogLines(); }
+
   static std::vector<std::string> Names(GObjectGroup* group) {
     std::vector<std::string> names;
     for (int32_t i = 0; i < group->Count(); ++i) names.push_back(static_cast<GFileEntry*>(group->GetItem(i))->name.CStr());

@@ -9,20 +9,6 @@
 
 namespace {
 
-std::vector<std::string> LogLines(const std::string& log) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (char c : log) {
-    if (c == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines.push_back(line);
-      line.clear();
-    } else {
-      line += c;
-    }
-  }
-  return lines;
-}
 
 DisplayPreset StoredPreset() {
   DisplayPreset p = UsualPreset(640, 480);
@@ -113,7 +99,7 @@ TEST(KernelStartTest, ShutDownTraceLinesComeInOrderAndTheApplicationGoesBeforeTh
   EXPECT_LT(app, view);
 
   // The destructor's trace lines, in order, after the quit's.
-  const std::vector<std::string> lines = LogLines(log);
+  const std::vector<std::string> lines = TestFolder::SplitLines(log);
   const auto quit = std::find(lines.begin(), lines.end(), "GKernel 5644");
   ASSERT_NE(quit, lines.end());
   std::vector<std::string> trace;
@@ -133,7 +119,7 @@ TEST(KernelStartTest, ShutDownTraceLinesComeInOrderAndTheApplicationGoesBeforeTh
 
 TEST(KernelStartTest, StartUpLogsTheCpuRatingAndItsTraceLines) {
   KernelRig rig;
-  const std::vector<std::string> lines = LogLines(rig.Log());
+  const std::vector<std::string> lines = TestFolder::SplitLines(rig.Log());
   ASSERT_FALSE(lines.empty());
   const std::string prefix = "CPU speed rated at  ";
   ASSERT_EQ(lines[0].rfind(prefix, 0), 0u) << lines[0];
