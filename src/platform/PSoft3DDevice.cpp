@@ -241,99 +241,180 @@ inline uint32_t BlendFactor(uint32_t kind, uint32_t alpha) {
   }
 }
 
-template <class Pixel, bool kTextured, bool kBlend, bool kFog, int kDepth>
+// How a span samples its texture.
+constexpr int kUntextured = 0;
+constexpr int kPointOnly = 1;
+constexpr int kBilinearOnly = 2;
+constexpr int kByScale = 3;  // bilinear where magnified, point elsewhere
+
+// ARGB8888 spread over 64 bits, a channel per 16 bits (alpha at 48, blue at 0), so that one
+// multiply lerps all four channels exactly as an 8-bit lerp per channel would.
+struct Spread1555 {
+  uint64_t low[256];
+  uint64_t high[256];
+  Spread1555() {
+    const Expand1555& e = ExpandTable();
+    auto spread = [](uint32_t c) {
+      return static_cast<uint64_t>(c >> 24) << 48 | static_cast<uint64_t>((c >> 16) & 255) << 32 |
+             static_cast<uint64_t>((c >> 8) & 255) << 16 | (c & 255);
+    };
+    for (uint32_t byte = 0; byte < 256; ++byte) {
+      low[byte] = spread(e.low[byte]);
+      high[byte] = spread(e.high[byte]);
+    }
+  }
+};
+const Spread1555& SpreadTable() {
+  static const Spread1555 spread;
+  return spread;
+}
+inline uint64_t Spread(const Spread1555& t, uint16_t texel) { return t.low[texel & 255] + t.high[texel >> 8]; }
+
+inline uint64_t Lerp64(uint64_t p0, uint64_t p1, uint64_t f) {
+  return ((p0 * (256 - f) + p1 * f) >> 8) & 0x00FF00FF00FF00FFull;
+}
+
+template <class Pixel, int kTex, bool kBlend, bool kFog, int kDepth>
 void Span(const PSoft3DDevice::Setup& s, const Shading& sh, void* rowStart, uint16_t* depthRow, int32_t x0,
           int32_t x1, float z, float q, float su, float sv) {
   using Format = TargetFormat<Pixel>;
   Pixel* row = static_cast<Pixel*>(rowStart);
   const Expand1555& expand = ExpandTable();
-  for (int32_t x = x0; x < x1; ++x, z += sh.dz, q += sh.dq, su += sh.ds, sv += sh.dt) {
-    uint16_t depth = DepthOf(z);
-    if constexpr (kDepth == kDepthLessEqual) {
-      if (depth > depthRow[x]) continue;
-    } else if constexpr (kDepth == kDepthOther) {
-      if (!Compare(s.depthFunc, depth, depthRow[x])) continue;
-    }
-    float eye = 0.0f;
-    if constexpr (kTextured || kFog) eye = 1.0f / q;
-    uint32_t r, g, b, a;
-    if constexpr (kTextured) {
-      float u = su * eye, v = sv * eye;
-      bool linear = s.magLinear == s.minLinear ? s.magLinear : (q * q * q > sh.magnifyBelow ? s.magLinear : s.minLinear);
-      uint32_t texel = linear ? BilinearSample(s, u, v, expand) : PointSample(s, u, v, expand);
-      if (sh.colourFromTexture) {
-        r = Channel(texel, 16);
-        g = Channel(texel, 8);
-        b = Channel(texel, 0);
-        if (!sh.colourMulIsOne) {
-          r = Div255(r * Channel(sh.colour, 16));
-          g = Div255(g * Channel(sh.colour, 8));
-          b = Div255(b * Channel(sh.colour, 0));
+  const Spread1555& spread = SpreadTable();
+
+  // Everything the pixels read, in locals: the stores into the rows would otherwise make
+  // the compiler read them again for every pixel.
+  const uint16_t* const texels = s.texels;
+  const size_t texPitch = static_cast<size_t>(s.texPitch);
+  const int32_t texWidth = s.texWidth, texHeight = s.texHeight;
+  const bool texPow2 = s.texPow2;
+  const bool magLinear = s.magLinear, minLinear = s.minLinear;
+  const float magnifyBelow = sh.magnifyBelow;
+  const uint32_t depthFunc = s.depthFunc;
+  const bool depthWrite = s.depthWrite;
+  const uint32_t alphaLow = s.alphaLow, alphaSpan = s.alphaSpan;
+  const bool alphaInvert = s.alphaInvert;
+  const bool standardBlend = s.standardBlend;
+  const uint32_t srcBlend = s.srcBlend, destBlend = s.destBlend;
+  const int32_t fr = static_cast<int32_t>(Channel(s.fogColour, 16));
+  const int32_t fg = static_cast<int32_t>(Channel(s.fogColour, 8));
+  const int32_t fb = static_cast<int32_t>(Channel(s.fogColour, 0));
+  const bool colourFromTexture = sh.colourFromTexture, alphaFromTexture = sh.alphaFromTexture;
+  const bool colourMulIsOne = sh.colourMulIsOne, alphaMulIsOne = sh.alphaMulIsOne;
+  const uint32_t cr = Channel(sh.colour, 16), cg = Channel(sh.colour, 8), cb = Channel(sh.colour, 0);
+  const uint32_t ca = sh.alpha;
+  const float dz = sh.dz, dq = sh.dq;
+
+  const float ds = sh.ds, dt = sh.dt;
+  const float scaleU = s.texScaleU, scaleV = s.texScaleV;
+  const float fogEnd = s.fogEnd, fogScale = s.fogScale;
+
+  for (int32_t px = x0; px < x1; ++px, z += dz, q += dq, su += ds, sv += dt) {
+      uint16_t depth = DepthOf(z);
+      if constexpr (kDepth == kDepthLessEqual) {
+        if (depth > depthRow[px]) continue;
+      } else if constexpr (kDepth == kDepthOther) {
+        if (!Compare(depthFunc, depth, depthRow[px])) continue;
+      }
+      uint32_t r, g, b, a;
+      if constexpr (kTex != kUntextured) {
+        float eye = 1.0f / q;
+        int32_t tu = TexelFixed((su * eye) * scaleU), tv = TexelFixed((sv * eye) * scaleV);
+        bool linear;
+        if constexpr (kTex == kPointOnly) linear = false;
+        else if constexpr (kTex == kBilinearOnly) linear = true;
+        else linear = q * q * q > magnifyBelow ? magLinear : minLinear;
+        if (linear) {
+          int32_t fu = tu - 128, fv = tv - 128;  // from the texel centres
+          uint64_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
+          int32_t xa = Wrap(fu >> 8, texWidth, texPow2), xb = Wrap((fu >> 8) + 1, texWidth, texPow2);
+          int32_t ya = Wrap(fv >> 8, texHeight, texPow2), yb = Wrap((fv >> 8) + 1, texHeight, texPow2);
+          const uint16_t* row0 = texels + static_cast<size_t>(ya) * texPitch;
+          const uint16_t* row1 = texels + static_cast<size_t>(yb) * texPitch;
+          uint64_t top = Lerp64(Spread(spread, row0[xa]), Spread(spread, row0[xb]), ax);
+          uint64_t bottom = Lerp64(Spread(spread, row1[xa]), Spread(spread, row1[xb]), ax);
+          uint64_t texel = Lerp64(top, bottom, ay);
+          r = static_cast<uint32_t>(texel >> 32) & 255;
+          g = static_cast<uint32_t>(texel >> 16) & 255;
+          b = static_cast<uint32_t>(texel) & 255;
+          a = static_cast<uint32_t>(texel >> 48);
+        } else {
+          int32_t tx = Wrap(tu >> 8, texWidth, texPow2), ty = Wrap(tv >> 8, texHeight, texPow2);
+          uint32_t texel = Expand(expand, texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)]);
+          r = Channel(texel, 16);
+          g = Channel(texel, 8);
+          b = Channel(texel, 0);
+          a = texel >> 24;
+        }
+        if (colourFromTexture) {
+          if (!colourMulIsOne) {
+            r = Div255(r * cr);
+            g = Div255(g * cg);
+            b = Div255(b * cb);
+          }
+        } else {
+          r = cr;
+          g = cg;
+          b = cb;
+        }
+        if (alphaFromTexture) {
+          if (!alphaMulIsOne) a = Div255(a * ca);
+        } else {
+          a = ca;
         }
       } else {
-        r = Channel(sh.colour, 16);
-        g = Channel(sh.colour, 8);
-        b = Channel(sh.colour, 0);
+        r = cr;
+        g = cg;
+        b = cb;
+        a = ca;
       }
-      if (sh.alphaFromTexture) {
-        a = texel >> 24;
-        if (!sh.alphaMulIsOne) a = Div255(a * sh.alpha);
-      } else {
-        a = sh.alpha;
+      if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
+      if constexpr (kFog) {
+        // Fraction of the own colour: (end - distance) / (end - start), in 1/256.
+        float eye = 1.0f / q;
+        int32_t k = static_cast<int32_t>(Clamp((fogEnd - eye) * fogScale + 0.5f, 0.0f, 256.0f));
+        r = static_cast<uint32_t>(fr + (((static_cast<int32_t>(r) - fr) * k) >> 8));
+        g = static_cast<uint32_t>(fg + (((static_cast<int32_t>(g) - fg) * k) >> 8));
+        b = static_cast<uint32_t>(fb + (((static_cast<int32_t>(b) - fb) * k) >> 8));
       }
-    } else {
-      r = Channel(sh.colour, 16);
-      g = Channel(sh.colour, 8);
-      b = Channel(sh.colour, 0);
-      a = sh.alpha;
-    }
-    if (((a - s.alphaLow) <= s.alphaSpan) == s.alphaInvert) continue;
-    if constexpr (kFog) {
-      // Fraction of the own colour: (end - distance) / (end - start), in 1/256.
-      int32_t f = static_cast<int32_t>(Clamp((s.fogEnd - eye) * s.fogScale + 0.5f, 0.0f, 256.0f));
-      int32_t fr = static_cast<int32_t>(Channel(s.fogColour, 16));
-      int32_t fg = static_cast<int32_t>(Channel(s.fogColour, 8));
-      int32_t fb = static_cast<int32_t>(Channel(s.fogColour, 0));
-      r = static_cast<uint32_t>(fr + (((static_cast<int32_t>(r) - fr) * f) >> 8));
-      g = static_cast<uint32_t>(fg + (((static_cast<int32_t>(g) - fg) * f) >> 8));
-      b = static_cast<uint32_t>(fb + (((static_cast<int32_t>(b) - fb) * f) >> 8));
-    }
-    if constexpr (kBlend) {
-      if (a == 255 && s.standardBlend) {
-        // Opaque under source-alpha blending: the source as it is.
-        row[x] = Format::Make(r, g, b);
-        if (s.depthWrite) depthRow[x] = depth;
-        continue;
+      if constexpr (kBlend) {
+        if (!(a == 255 && standardBlend)) {  // opaque under source-alpha blending: the source as it is
+          uint32_t dest = Format::Read(row[px]);
+          uint32_t fs = BlendFactor(srcBlend, a), fd = BlendFactor(destBlend, a);
+          r = std::min<uint32_t>(255, Div255(r * fs + Channel(dest, 16) * fd));
+          g = std::min<uint32_t>(255, Div255(g * fs + Channel(dest, 8) * fd));
+          b = std::min<uint32_t>(255, Div255(b * fs + Channel(dest, 0) * fd));
+        }
       }
-      uint32_t dest = Format::Read(row[x]);
-      uint32_t fs = BlendFactor(s.srcBlend, a), fd = BlendFactor(s.destBlend, a);
-      r = std::min<uint32_t>(255, Div255(r * fs + Channel(dest, 16) * fd));
-      g = std::min<uint32_t>(255, Div255(g * fs + Channel(dest, 8) * fd));
-      b = std::min<uint32_t>(255, Div255(b * fs + Channel(dest, 0) * fd));
-    }
-    row[x] = Format::Make(r, g, b);
-    if (s.depthWrite) depthRow[x] = depth;
+      row[px] = Format::Make(r, g, b);
+      if (depthWrite) depthRow[px] = depth;
   }
 }
 
 using SpanFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, void*, uint16_t*, int32_t, int32_t,
                               float, float, float, float);
 
-template <class Pixel, bool kTextured, bool kBlend, bool kFog>
+template <class Pixel, int kTex, bool kBlend, bool kFog>
 SpanFunction PickDepth(int kind) {
-  if (kind == kDepthAlways) return &Span<Pixel, kTextured, kBlend, kFog, kDepthAlways>;
-  if (kind == kDepthLessEqual) return &Span<Pixel, kTextured, kBlend, kFog, kDepthLessEqual>;
-  return &Span<Pixel, kTextured, kBlend, kFog, kDepthOther>;
+  if (kind == kDepthAlways) return &Span<Pixel, kTex, kBlend, kFog, kDepthAlways>;
+  if (kind == kDepthLessEqual) return &Span<Pixel, kTex, kBlend, kFog, kDepthLessEqual>;
+  return &Span<Pixel, kTex, kBlend, kFog, kDepthOther>;
+}
+
+template <class Pixel, int kTex>
+SpanFunction PickBlendFog(bool blend, bool fog, int depth) {
+  if (blend) return fog ? PickDepth<Pixel, kTex, true, true>(depth) : PickDepth<Pixel, kTex, true, false>(depth);
+  return fog ? PickDepth<Pixel, kTex, false, true>(depth) : PickDepth<Pixel, kTex, false, false>(depth);
 }
 
 template <class Pixel>
-SpanFunction ChooseSpan(bool textured, bool blend, bool fog, int depth) {
-  if (textured) {
-    if (blend) return fog ? PickDepth<Pixel, true, true, true>(depth) : PickDepth<Pixel, true, true, false>(depth);
-    return fog ? PickDepth<Pixel, true, false, true>(depth) : PickDepth<Pixel, true, false, false>(depth);
+SpanFunction ChooseSpan(int tex, bool blend, bool fog, int depth) {
+  switch (tex) {
+    case kPointOnly: return PickBlendFog<Pixel, kPointOnly>(blend, fog, depth);
+    case kBilinearOnly: return PickBlendFog<Pixel, kBilinearOnly>(blend, fog, depth);
+    case kByScale: return PickBlendFog<Pixel, kByScale>(blend, fog, depth);
+    default: return PickBlendFog<Pixel, kUntextured>(blend, fog, depth);
   }
-  if (blend) return fog ? PickDepth<Pixel, false, true, true>(depth) : PickDepth<Pixel, false, true, false>(depth);
-  return fog ? PickDepth<Pixel, false, false, true>(depth) : PickDepth<Pixel, false, false, false>(depth);
 }
 
 bool Finite(const PSoft3DDevice::Vertex& v) {
@@ -623,8 +704,12 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   bool is32 = target_->Format() == PPixelFormat::kXRGB8888;
   // Source-alpha blending of a triangle that is opaque throughout changes nothing.
   bool blend = s.blend && !(s.standardBlend && !sh.alphaFromTexture && sh.alpha == 255);
-  SpanFunction span = is32 ? ChooseSpan<uint32_t>(textured, blend, s.fog, depthKind)
-                           : ChooseSpan<uint16_t>(textured, blend, s.fog, depthKind);
+  int texKind = !textured                      ? kUntextured
+                : s.magLinear != s.minLinear ? kByScale
+                : s.magLinear                ? kBilinearOnly
+                                             : kPointOnly;
+  SpanFunction span = is32 ? ChooseSpan<uint32_t>(texKind, blend, s.fog, depthKind)
+                           : ChooseSpan<uint16_t>(texKind, blend, s.fog, depthKind);
 
   // Edges, each from its upper to its lower corner, so that an edge shared by two triangles
   // gives the same x on every row in both.
