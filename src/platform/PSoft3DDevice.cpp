@@ -274,11 +274,25 @@ inline uint64_t Lerp64(uint64_t p0, uint64_t p1, uint64_t f) {
   return ((p0 * (256 - f) + p1 * f) >> 8) & 0x00FF00FF00FF00FFull;
 }
 
+// The rows of one triangle: its edges and attribute planes, from its top corner a.
+struct Rows {
+  uint8_t* target;
+  size_t pitch;  // in bytes
+  uint16_t* depth;
+  int32_t width;
+  int32_t y0, y1;
+  double ax, ay, by, bx;
+  double slopeAC, slopeAB, slopeBC;
+  bool shortEdgesLeft;
+  float axf, ayf, az, aq, as, at;
+  float dzdy, dqdy, dsdy, dtdy;
+};
+
+// Draws a triangle row by row; one call per triangle, so that the state is read into
+// registers once and not once per row.
 template <class Pixel, int kTex, bool kBlend, bool kFog, int kDepth>
-void Span(const PSoft3DDevice::Setup& s, const Shading& sh, void* rowStart, uint16_t* depthRow, int32_t x0,
-          int32_t x1, float z, float q, float su, float sv) {
+void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   using Format = TargetFormat<Pixel>;
-  Pixel* row = static_cast<Pixel*>(rowStart);
   const Expand1555& expand = ExpandTable();
   const Spread1555& spread = SpreadTable();
 
@@ -309,6 +323,30 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, void* rowStart, uint
   const float scaleU = s.texScaleU, scaleV = s.texScaleV;
   const float fogEnd = s.fogEnd, fogScale = s.fogScale;
 
+  const double ax = rows.ax, ay = rows.ay, bx = rows.bx, by = rows.by;
+  const double slopeAC = rows.slopeAC, slopeAB = rows.slopeAB, slopeBC = rows.slopeBC;
+  const bool shortEdgesLeft = rows.shortEdgesLeft;
+  const int32_t width = rows.width;
+  for (int32_t y = rows.y0; y < rows.y1; ++y) {
+    double yc = y;
+    double longX = ax + (yc - ay) * slopeAC;
+    double shortX = yc < by ? ax + (yc - ay) * slopeAB : bx + (yc - by) * slopeBC;
+    // Pixels whose centre lies in [left, right).
+    int32_t x0 = CeilInto(shortEdgesLeft ? shortX : longX, width);
+    int32_t x1 = CeilInto(shortEdgesLeft ? longX : shortX, width);
+    if (x0 >= x1) continue;
+    // The attributes at the first pixel, from corner a; single precision is plenty here,
+    // and anything out of range is held in range where it is used.
+    float px = static_cast<float>(x0) - rows.axf, py = static_cast<float>(y) - rows.ayf;
+    float z = rows.az + px * dz + py * rows.dzdy;
+    float q = rows.aq + px * dq + py * rows.dqdy;
+    float su = 0, sv = 0;
+    if constexpr (kTex != kUntextured) {
+      su = rows.as + px * ds + py * rows.dsdy;
+      sv = rows.at + px * dt + py * rows.dtdy;
+    }
+    Pixel* row = reinterpret_cast<Pixel*>(rows.target + static_cast<size_t>(y) * rows.pitch);
+    uint16_t* depthRow = rows.depth + static_cast<size_t>(y) * static_cast<size_t>(width);
   for (int32_t px = x0; px < x1; ++px, z += dz, q += dq, su += ds, sv += dt) {
       uint16_t depth = DepthOf(z);
       if constexpr (kDepth == kDepthLessEqual) {
@@ -389,10 +427,10 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, void* rowStart, uint
       row[px] = Format::Make(r, g, b);
       if (depthWrite) depthRow[px] = depth;
   }
+  }
 }
 
-using SpanFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, void*, uint16_t*, int32_t, int32_t,
-                              float, float, float, float);
+using SpanFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, const Rows&);
 
 template <class Pixel, int kTex, bool kBlend, bool kFog>
 SpanFunction PickDepth(int kind) {
@@ -713,34 +751,34 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
 
   // Edges, each from its upper to its lower corner, so that an edge shared by two triangles
   // gives the same x on every row in both.
-  double slopeAC = dx2 / dy2;
-  double slopeAB = dy1 > 0 ? dx1 / dy1 : 0.0;
+  Rows rows;
+  rows.target = static_cast<uint8_t*>(static_cast<void*>(is32 ? static_cast<void*>(target_->Row32(0))
+                                                              : static_cast<void*>(target_->Row16(0))));
+  rows.pitch = static_cast<size_t>(target_->Pitch());
+  rows.depth = depth_.data();
+  rows.width = width_;
+  rows.y0 = y0;
+  rows.y1 = y1;
+  rows.ax = ax;
+  rows.ay = ay;
+  rows.bx = b->x;
+  rows.by = b->y;
+  rows.slopeAC = dx2 / dy2;
+  rows.slopeAB = dy1 > 0 ? dx1 / dy1 : 0.0;
   double dy3 = static_cast<double>(c->y) - b->y;
-  double slopeBC = dy3 > 0 ? (static_cast<double>(c->x) - b->x) / dy3 : 0.0;
-  bool shortEdgesLeft = area < 0;
-  float saf = ToFloat(sa), taf = ToFloat(ta);
-
-  for (int32_t y = y0; y < y1; ++y) {
-    double yc = y;
-    double longX = ax + (yc - ay) * slopeAC;
-    double shortX = yc < b->y ? ax + (yc - ay) * slopeAB : b->x + (yc - b->y) * slopeBC;
-    // Pixels whose centre lies in [left, right).
-    int32_t x0 = CeilInto(shortEdgesLeft ? shortX : longX, width_);
-    int32_t x1 = CeilInto(shortEdgesLeft ? longX : shortX, width_);
-    if (x0 >= x1) continue;
-    // The attributes at the first pixel, from corner a; single precision is plenty here,
-    // and anything out of range is held in range where it is used.
-    float px = static_cast<float>(x0) - a->x, py = static_cast<float>(y) - a->y;
-    float z = a->z + px * dzdx + py * dzdy;
-    float q = a->q + px * dqdx + py * dqdy;
-    float su = 0, sv = 0;
-    if (textured) {
-      su = saf + px * dsdx + py * dsdy;
-      sv = taf + px * dtdx + py * dtdy;
-    }
-    void* row = is32 ? static_cast<void*>(target_->Row32(y)) : static_cast<void*>(target_->Row16(y));
-    span(s, sh, row, depth_.data() + static_cast<size_t>(y) * width_, x0, x1, z, q, su, sv);
-  }
+  rows.slopeBC = dy3 > 0 ? (static_cast<double>(c->x) - b->x) / dy3 : 0.0;
+  rows.shortEdgesLeft = area < 0;
+  rows.axf = a->x;
+  rows.ayf = a->y;
+  rows.az = a->z;
+  rows.aq = a->q;
+  rows.as = ToFloat(sa);
+  rows.at = ToFloat(ta);
+  rows.dzdy = dzdy;
+  rows.dqdy = dqdy;
+  rows.dsdy = dsdy;
+  rows.dtdy = dtdy;
+  span(s, sh, rows);
 }
 
 PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
