@@ -176,6 +176,11 @@ struct Shading {
 
 inline uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 255; }
 
+// Red, green and blue in the low bytes of the 16-bit lanes at 32, 16 and 0.
+inline uint64_t SpreadRGB(uint32_t r, uint32_t g, uint32_t b) {
+  return static_cast<uint64_t>(r) << 32 | static_cast<uint64_t>(g) << 16 | b;
+}
+
 // One argument of a stage operation: the texture (flag) or a constant.
 struct Operand {
   bool texture;
@@ -224,12 +229,24 @@ struct TargetFormat<uint16_t> {
   static uint16_t Make(uint32_t r, uint32_t g, uint32_t b) {
     return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
   }
+  static uint64_t ReadSpread(uint16_t p) {
+    uint64_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+    return ((r << 3) | (r >> 2)) << 32 | ((g << 2) | (g >> 4)) << 16 | ((b << 3) | (b >> 2));
+  }
+  static uint16_t MakeSpread(uint64_t c) {
+    return static_cast<uint16_t>((c >> 35) << 11 | ((c >> 18) & 63) << 5 | ((c >> 3) & 31));
+  }
 };
 
 template <>
 struct TargetFormat<uint32_t> {
   static uint32_t Read(uint32_t p) { return p & 0x00FFFFFFu; }
   static uint32_t Make(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
+  static uint64_t ReadSpread(uint32_t p) { return SpreadRGB((p >> 16) & 255, (p >> 8) & 255, p & 255); }
+  static uint32_t MakeSpread(uint64_t c) {
+    return static_cast<uint32_t>(c >> 16 & 0x00FF0000u) | static_cast<uint32_t>(c >> 8 & 0xFF00u) |
+           static_cast<uint32_t>(c & 255);
+  }
 };
 
 inline uint32_t BlendFactor(uint32_t kind, uint32_t alpha) {
@@ -270,6 +287,9 @@ const Spread1555& SpreadTable() {
 }
 inline uint64_t Spread(const Spread1555& t, uint16_t texel) { return t.low[texel & 255] + t.high[texel >> 8]; }
 
+constexpr uint64_t kLanesRGB = 0x000000FF00FF00FFull;
+constexpr uint64_t kLanesHalf = 0x0000008000800080ull;
+
 inline uint64_t Lerp64(uint64_t p0, uint64_t p1, uint64_t f) {
   return ((p0 * (256 - f) + p1 * f) >> 8) & 0x00FF00FF00FF00FFull;
 }
@@ -293,7 +313,6 @@ struct Rows {
 template <class Pixel, int kTex, bool kBlend, bool kFog, int kDepth>
 void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   using Format = TargetFormat<Pixel>;
-  const Expand1555& expand = ExpandTable();
   const Spread1555& spread = SpreadTable();
 
   // Everything the pixels read, in locals: the stores into the rows would otherwise make
@@ -310,13 +329,12 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   const bool alphaInvert = s.alphaInvert;
   const bool standardBlend = s.standardBlend;
   const uint32_t srcBlend = s.srcBlend, destBlend = s.destBlend;
-  const int32_t fr = static_cast<int32_t>(Channel(s.fogColour, 16));
-  const int32_t fg = static_cast<int32_t>(Channel(s.fogColour, 8));
-  const int32_t fb = static_cast<int32_t>(Channel(s.fogColour, 0));
   const bool colourFromTexture = sh.colourFromTexture, alphaFromTexture = sh.alphaFromTexture;
   const bool colourMulIsOne = sh.colourMulIsOne, alphaMulIsOne = sh.alphaMulIsOne;
   const uint32_t cr = Channel(sh.colour, 16), cg = Channel(sh.colour, 8), cb = Channel(sh.colour, 0);
   const uint32_t ca = sh.alpha;
+  const uint64_t constColour = SpreadRGB(cr, cg, cb);
+  const uint64_t fogColour = SpreadRGB(Channel(s.fogColour, 16), Channel(s.fogColour, 8), Channel(s.fogColour, 0));
   const float dz = sh.dz, dq = sh.dq;
 
   const float ds = sh.ds, dt = sh.dt;
@@ -354,7 +372,10 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
       } else if constexpr (kDepth == kDepthOther) {
         if (!Compare(depthFunc, depth, depthRow[px])) continue;
       }
-      uint32_t r, g, b, a;
+      // The colour as blue, green and red in the low bytes of three 16-bit lanes, so that
+      // fog and blending work on all three at once with the same rounding per channel.
+      uint64_t c;
+      uint32_t a;
       if constexpr (kTex != kUntextured) {
         float eye = 1.0f / q;
         int32_t tu = TexelFixed((su * eye) * scaleU), tv = TexelFixed((sv * eye) * scaleV);
@@ -362,6 +383,7 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
         if constexpr (kTex == kPointOnly) linear = false;
         else if constexpr (kTex == kBilinearOnly) linear = true;
         else linear = q * q * q > magnifyBelow ? magLinear : minLinear;
+        uint64_t texel;
         if (linear) {
           int32_t fu = tu - 128, fv = tv - 128;  // from the texel centres
           uint64_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
@@ -371,60 +393,60 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
           const uint16_t* row1 = texels + static_cast<size_t>(yb) * texPitch;
           uint64_t top = Lerp64(Spread(spread, row0[xa]), Spread(spread, row0[xb]), ax);
           uint64_t bottom = Lerp64(Spread(spread, row1[xa]), Spread(spread, row1[xb]), ax);
-          uint64_t texel = Lerp64(top, bottom, ay);
-          r = static_cast<uint32_t>(texel >> 32) & 255;
-          g = static_cast<uint32_t>(texel >> 16) & 255;
-          b = static_cast<uint32_t>(texel) & 255;
-          a = static_cast<uint32_t>(texel >> 48);
+          texel = Lerp64(top, bottom, ay);
         } else {
           int32_t tx = Wrap(tu >> 8, texWidth, texPow2), ty = Wrap(tv >> 8, texHeight, texPow2);
-          uint32_t texel = Expand(expand, texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)]);
-          r = Channel(texel, 16);
-          g = Channel(texel, 8);
-          b = Channel(texel, 0);
-          a = texel >> 24;
+          texel = Spread(spread, texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)]);
         }
+        c = texel & kLanesRGB;
         if (colourFromTexture) {
           if (!colourMulIsOne) {
-            r = Div255(r * cr);
-            g = Div255(g * cg);
-            b = Div255(b * cb);
+            uint32_t r = Div255(static_cast<uint32_t>(c >> 32) * cr);
+            uint32_t g = Div255(static_cast<uint32_t>(c >> 16 & 255) * cg);
+            uint32_t b = Div255(static_cast<uint32_t>(c & 255) * cb);
+            c = SpreadRGB(r, g, b);
           }
         } else {
-          r = cr;
-          g = cg;
-          b = cb;
+          c = constColour;
         }
+        a = static_cast<uint32_t>(texel >> 48);
         if (alphaFromTexture) {
           if (!alphaMulIsOne) a = Div255(a * ca);
         } else {
           a = ca;
         }
       } else {
-        r = cr;
-        g = cg;
-        b = cb;
+        c = constColour;
         a = ca;
       }
       if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
       if constexpr (kFog) {
-        // Fraction of the own colour: (end - distance) / (end - start), in 1/256.
+        // Fraction k / 256 of the own colour: (end - distance) / (end - start). Per channel
+        // this is fog + ((own - fog) * k >> 8), written without the negative difference.
         float eye = 1.0f / q;
-        int32_t k = static_cast<int32_t>(Clamp((fogEnd - eye) * fogScale + 0.5f, 0.0f, 256.0f));
-        r = static_cast<uint32_t>(fr + (((static_cast<int32_t>(r) - fr) * k) >> 8));
-        g = static_cast<uint32_t>(fg + (((static_cast<int32_t>(g) - fg) * k) >> 8));
-        b = static_cast<uint32_t>(fb + (((static_cast<int32_t>(b) - fb) * k) >> 8));
+        uint64_t k = static_cast<uint32_t>(Clamp((fogEnd - eye) * fogScale + 0.5f, 0.0f, 256.0f));
+        c = ((c * k + fogColour * (256 - k)) >> 8) & kLanesRGB;
       }
       if constexpr (kBlend) {
-        if (!(a == 255 && standardBlend)) {  // opaque under source-alpha blending: the source as it is
-          uint32_t dest = Format::Read(row[px]);
+        if (standardBlend) {
+          if (a != 255) {  // opaque under source-alpha blending: the source as it is
+            // Per lane at most 255 * 255 + 128 + 254: the lanes never carry into each other.
+            uint64_t x = c * a + Format::ReadSpread(row[px]) * (255 - a) + kLanesHalf;
+            c = ((x + ((x >> 8) & kLanesRGB)) >> 8) & kLanesRGB;
+          }
+        } else {
+          uint64_t dest = Format::ReadSpread(row[px]);
           uint32_t fs = BlendFactor(srcBlend, a), fd = BlendFactor(destBlend, a);
-          r = std::min<uint32_t>(255, Div255(r * fs + Channel(dest, 16) * fd));
-          g = std::min<uint32_t>(255, Div255(g * fs + Channel(dest, 8) * fd));
-          b = std::min<uint32_t>(255, Div255(b * fs + Channel(dest, 0) * fd));
+          uint32_t r = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 32) * fs +
+                                                      static_cast<uint32_t>(dest >> 32) * fd));
+          uint32_t g = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 16 & 255) * fs +
+                                                      static_cast<uint32_t>(dest >> 16 & 255) * fd));
+          uint32_t b = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c & 255) * fs +
+                                                      static_cast<uint32_t>(dest & 255) * fd));
+          c = SpreadRGB(r, g, b);
         }
       }
-      row[px] = Format::Make(r, g, b);
+      row[px] = Format::MakeSpread(c);
       if (depthWrite) depthRow[px] = depth;
   }
   }
