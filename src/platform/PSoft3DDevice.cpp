@@ -97,10 +97,12 @@ inline bool Compare(uint32_t func, uint32_t value, uint32_t reference) {
   }
 }
 
-// A float clamped to [lo, hi]; not-a-number gives lo.
+// A float clamped to [lo, hi]; not-a-number gives lo. Written so that the compiler can use
+// the processor's minimum and maximum, which give exactly these results (a zero may lose
+// its sign, which no caller sees: they all convert to an integer).
 inline float Clamp(float f, float lo, float hi) {
-  f = f >= lo ? f : lo;
-  return f <= hi ? f : hi;
+  f = f > lo ? f : lo;
+  return f < hi ? f : hi;
 }
 
 // A double as a finite float: out-of-range values are clamped, not-a-number gives 0.
@@ -133,33 +135,6 @@ inline int32_t Wrap(int32_t i, int32_t size, bool pow2) {
   if (pow2) return i & (size - 1);
   int32_t m = i % size;
   return m < 0 ? m + size : m;
-}
-
-inline uint32_t PointSample(const PSoft3DDevice::Setup& s, float u, float v, const Expand1555& expand) {
-  int32_t x = Wrap(TexelFixed(u * s.texScaleU) >> 8, s.texWidth, s.texPow2);
-  int32_t y = Wrap(TexelFixed(v * s.texScaleV) >> 8, s.texHeight, s.texPow2);
-  return Expand(expand, s.texels[static_cast<size_t>(y) * s.texPitch + x]);
-}
-
-// Lerps the four 8-bit channels of two ARGB values, two channels per multiply.
-inline uint32_t Lerp(uint32_t p0, uint32_t p1, uint32_t f) {
-  uint32_t g = 256 - f;
-  uint32_t rb = (((p0 & 0x00FF00FFu) * g + (p1 & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
-  uint32_t ag = ((((p0 >> 8) & 0x00FF00FFu) * g + ((p1 >> 8) & 0x00FF00FFu) * f)) & 0xFF00FF00u;
-  return ag | rb;
-}
-
-inline uint32_t BilinearSample(const PSoft3DDevice::Setup& s, float u, float v, const Expand1555& expand) {
-  int32_t fu = TexelFixed(u * s.texScaleU) - 128;  // from the texel centres
-  int32_t fv = TexelFixed(v * s.texScaleV) - 128;
-  uint32_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
-  int32_t x0 = Wrap(fu >> 8, s.texWidth, s.texPow2), x1 = Wrap((fu >> 8) + 1, s.texWidth, s.texPow2);
-  int32_t y0 = Wrap(fv >> 8, s.texHeight, s.texPow2), y1 = Wrap((fv >> 8) + 1, s.texHeight, s.texPow2);
-  const uint16_t* row0 = s.texels + static_cast<size_t>(y0) * s.texPitch;
-  const uint16_t* row1 = s.texels + static_cast<size_t>(y1) * s.texPitch;
-  uint32_t top = Lerp(Expand(expand, row0[x0]), Expand(expand, row0[x1]), ax);
-  uint32_t bottom = Lerp(Expand(expand, row1[x0]), Expand(expand, row1[x1]), ax);
-  return Lerp(top, bottom, ay);
 }
 
 // Per-triangle constants of the colour computation.
@@ -263,6 +238,8 @@ constexpr int kUntextured = 0;
 constexpr int kPointOnly = 1;
 constexpr int kBilinearOnly = 2;
 constexpr int kByScale = 3;  // bilinear where magnified, point elsewhere
+constexpr int kFilterMask = 3;
+constexpr int kAnySize = 4;  // added for a texture whose sides are not both powers of two
 
 // ARGB8888 spread over 64 bits, a channel per 16 bits (alpha at 48, blue at 0), so that one
 // multiply lerps all four channels exactly as an 8-bit lerp per channel would.
@@ -313,6 +290,8 @@ struct Rows {
 template <class Pixel, int kTex, bool kBlend, bool kFog, int kDepth>
 void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   using Format = TargetFormat<Pixel>;
+  constexpr int kFilter = kTex & kFilterMask;
+  constexpr bool kPow2 = (kTex & kAnySize) == 0;
   const Spread1555& spread = SpreadTable();
 
   // Everything the pixels read, in locals: the stores into the rows would otherwise make
@@ -320,7 +299,6 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   const uint16_t* const texels = s.texels;
   const size_t texPitch = static_cast<size_t>(s.texPitch);
   const int32_t texWidth = s.texWidth, texHeight = s.texHeight;
-  const bool texPow2 = s.texPow2;
   const bool magLinear = s.magLinear, minLinear = s.minLinear;
   const float magnifyBelow = sh.magnifyBelow;
   const uint32_t depthFunc = s.depthFunc;
@@ -359,7 +337,7 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
     float z = rows.az + px * dz + py * rows.dzdy;
     float q = rows.aq + px * dq + py * rows.dqdy;
     float su = 0, sv = 0;
-    if constexpr (kTex != kUntextured) {
+    if constexpr (kFilter != kUntextured) {
       su = rows.as + px * ds + py * rows.dsdy;
       sv = rows.at + px * dt + py * rows.dtdy;
     }
@@ -376,26 +354,26 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
       // fog and blending work on all three at once with the same rounding per channel.
       uint64_t c;
       uint32_t a;
-      if constexpr (kTex != kUntextured) {
+      if constexpr (kFilter != kUntextured) {
         float eye = 1.0f / q;
         int32_t tu = TexelFixed((su * eye) * scaleU), tv = TexelFixed((sv * eye) * scaleV);
         bool linear;
-        if constexpr (kTex == kPointOnly) linear = false;
-        else if constexpr (kTex == kBilinearOnly) linear = true;
+        if constexpr (kFilter == kPointOnly) linear = false;
+        else if constexpr (kFilter == kBilinearOnly) linear = true;
         else linear = q * q * q > magnifyBelow ? magLinear : minLinear;
         uint64_t texel;
         if (linear) {
           int32_t fu = tu - 128, fv = tv - 128;  // from the texel centres
           uint64_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
-          int32_t xa = Wrap(fu >> 8, texWidth, texPow2), xb = Wrap((fu >> 8) + 1, texWidth, texPow2);
-          int32_t ya = Wrap(fv >> 8, texHeight, texPow2), yb = Wrap((fv >> 8) + 1, texHeight, texPow2);
+          int32_t xa = Wrap(fu >> 8, texWidth, kPow2), xb = Wrap((fu >> 8) + 1, texWidth, kPow2);
+          int32_t ya = Wrap(fv >> 8, texHeight, kPow2), yb = Wrap((fv >> 8) + 1, texHeight, kPow2);
           const uint16_t* row0 = texels + static_cast<size_t>(ya) * texPitch;
           const uint16_t* row1 = texels + static_cast<size_t>(yb) * texPitch;
           uint64_t top = Lerp64(Spread(spread, row0[xa]), Spread(spread, row0[xb]), ax);
           uint64_t bottom = Lerp64(Spread(spread, row1[xa]), Spread(spread, row1[xb]), ax);
           texel = Lerp64(top, bottom, ay);
         } else {
-          int32_t tx = Wrap(tu >> 8, texWidth, texPow2), ty = Wrap(tv >> 8, texHeight, texPow2);
+          int32_t tx = Wrap(tu >> 8, texWidth, kPow2), ty = Wrap(tv >> 8, texHeight, kPow2);
           texel = Spread(spread, texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)]);
         }
         c = texel & kLanesRGB;
@@ -473,6 +451,9 @@ SpanFunction ChooseSpan(int tex, bool blend, bool fog, int depth) {
     case kPointOnly: return PickBlendFog<Pixel, kPointOnly>(blend, fog, depth);
     case kBilinearOnly: return PickBlendFog<Pixel, kBilinearOnly>(blend, fog, depth);
     case kByScale: return PickBlendFog<Pixel, kByScale>(blend, fog, depth);
+    case kPointOnly + kAnySize: return PickBlendFog<Pixel, kPointOnly + kAnySize>(blend, fog, depth);
+    case kBilinearOnly + kAnySize: return PickBlendFog<Pixel, kBilinearOnly + kAnySize>(blend, fog, depth);
+    case kByScale + kAnySize: return PickBlendFog<Pixel, kByScale + kAnySize>(blend, fog, depth);
     default: return PickBlendFog<Pixel, kUntextured>(blend, fog, depth);
   }
 }
@@ -768,6 +749,7 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
                 : s.magLinear != s.minLinear ? kByScale
                 : s.magLinear                ? kBilinearOnly
                                              : kPointOnly;
+  if (textured && !s.texPow2) texKind += kAnySize;
   SpanFunction span = is32 ? ChooseSpan<uint32_t>(texKind, blend, s.fog, depthKind)
                            : ChooseSpan<uint16_t>(texKind, blend, s.fog, depthKind);
 
