@@ -240,6 +240,9 @@ constexpr int kBilinearOnly = 2;
 constexpr int kByScale = 3;  // bilinear where magnified, point elsewhere
 constexpr int kFilterMask = 3;
 constexpr int kAnySize = 4;  // added for a texture whose sides are not both powers of two
+// Added where the texture gives colour and alpha unchanged and depth is written: the most
+// common case, whose pixels then test none of these.
+constexpr int kPlainTexture = 8;
 
 // ARGB8888 spread over 64 bits, a channel per 16 bits (alpha at 48, blue at 0), so that one
 // multiply lerps all four channels exactly as an 8-bit lerp per channel would.
@@ -292,6 +295,7 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   using Format = TargetFormat<Pixel>;
   constexpr int kFilter = kTex & kFilterMask;
   constexpr bool kPow2 = (kTex & kAnySize) == 0;
+  constexpr bool kPlain = (kTex & kPlainTexture) != 0;
   const Spread1555& spread = SpreadTable();
 
   // Everything the pixels read, in locals: the stores into the rows would otherwise make
@@ -302,13 +306,14 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   const bool magLinear = s.magLinear, minLinear = s.minLinear;
   const float magnifyBelow = sh.magnifyBelow;
   const uint32_t depthFunc = s.depthFunc;
-  const bool depthWrite = s.depthWrite;
+  const bool depthWrite = kPlain || s.depthWrite;
   const uint32_t alphaLow = s.alphaLow, alphaSpan = s.alphaSpan;
   const bool alphaInvert = s.alphaInvert;
   const bool standardBlend = s.standardBlend;
   const uint32_t srcBlend = s.srcBlend, destBlend = s.destBlend;
-  const bool colourFromTexture = sh.colourFromTexture, alphaFromTexture = sh.alphaFromTexture;
-  const bool colourMulIsOne = sh.colourMulIsOne, alphaMulIsOne = sh.alphaMulIsOne;
+  const bool colourFromTexture = kPlain || sh.colourFromTexture;
+  const bool alphaFromTexture = kPlain || sh.alphaFromTexture;
+  const bool colourMulIsOne = kPlain || sh.colourMulIsOne, alphaMulIsOne = kPlain || sh.alphaMulIsOne;
   const uint32_t cr = Channel(sh.colour, 16), cg = Channel(sh.colour, 8), cb = Channel(sh.colour, 0);
   const uint32_t ca = sh.alpha;
   const uint64_t constColour = SpreadRGB(cr, cg, cb);
@@ -445,15 +450,22 @@ SpanFunction PickBlendFog(bool blend, bool fog, int depth) {
   return fog ? PickDepth<Pixel, kTex, false, true>(depth) : PickDepth<Pixel, kTex, false, false>(depth);
 }
 
+template <class Pixel, int kFilter>
+SpanFunction PickSize(int tex, bool blend, bool fog, int depth) {
+  switch (tex & (kAnySize | kPlainTexture)) {
+    case 0: return PickBlendFog<Pixel, kFilter>(blend, fog, depth);
+    case kAnySize: return PickBlendFog<Pixel, kFilter + kAnySize>(blend, fog, depth);
+    case kPlainTexture: return PickBlendFog<Pixel, kFilter + kPlainTexture>(blend, fog, depth);
+    default: return PickBlendFog<Pixel, kFilter + kAnySize + kPlainTexture>(blend, fog, depth);
+  }
+}
+
 template <class Pixel>
 SpanFunction ChooseSpan(int tex, bool blend, bool fog, int depth) {
-  switch (tex) {
-    case kPointOnly: return PickBlendFog<Pixel, kPointOnly>(blend, fog, depth);
-    case kBilinearOnly: return PickBlendFog<Pixel, kBilinearOnly>(blend, fog, depth);
-    case kByScale: return PickBlendFog<Pixel, kByScale>(blend, fog, depth);
-    case kPointOnly + kAnySize: return PickBlendFog<Pixel, kPointOnly + kAnySize>(blend, fog, depth);
-    case kBilinearOnly + kAnySize: return PickBlendFog<Pixel, kBilinearOnly + kAnySize>(blend, fog, depth);
-    case kByScale + kAnySize: return PickBlendFog<Pixel, kByScale + kAnySize>(blend, fog, depth);
+  switch (tex & kFilterMask) {
+    case kPointOnly: return PickSize<Pixel, kPointOnly>(tex, blend, fog, depth);
+    case kBilinearOnly: return PickSize<Pixel, kBilinearOnly>(tex, blend, fog, depth);
+    case kByScale: return PickSize<Pixel, kByScale>(tex, blend, fog, depth);
     default: return PickBlendFog<Pixel, kUntextured>(blend, fog, depth);
   }
 }
@@ -750,6 +762,9 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
                 : s.magLinear                ? kBilinearOnly
                                              : kPointOnly;
   if (textured && !s.texPow2) texKind += kAnySize;
+  if (textured && sh.colourFromTexture && sh.colourMulIsOne && sh.alphaFromTexture && sh.alphaMulIsOne &&
+      s.depthWrite)
+    texKind += kPlainTexture;
   SpanFunction span = is32 ? ChooseSpan<uint32_t>(texKind, blend, s.fog, depthKind)
                            : ChooseSpan<uint16_t>(texKind, blend, s.fog, depthKind);
 
