@@ -72,11 +72,6 @@ struct Expand1555 {
     }
   }
 };
-const Expand1555& ExpandTable() {
-  static const Expand1555 expand;
-  return expand;
-}
-inline uint32_t Expand(const Expand1555& e, uint16_t texel) { return e.low[texel & 255] + e.high[texel >> 8]; }
 
 // Rounded x / 255 for x in [0, 65535 * 2].
 inline uint32_t Div255(uint32_t x) {
@@ -204,10 +199,6 @@ struct TargetFormat<uint16_t> {
   static uint16_t Make(uint32_t r, uint32_t g, uint32_t b) {
     return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
   }
-  static uint64_t ReadSpread(uint16_t p) {
-    uint64_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
-    return ((r << 3) | (r >> 2)) << 32 | ((g << 2) | (g >> 4)) << 16 | ((b << 3) | (b >> 2));
-  }
   static uint16_t MakeSpread(uint64_t c) {
     return static_cast<uint16_t>((c >> 35) << 11 | ((c >> 18) & 63) << 5 | ((c >> 3) & 31));
   }
@@ -250,7 +241,7 @@ struct Spread1555 {
   uint64_t low[256];
   uint64_t high[256];
   Spread1555() {
-    const Expand1555& e = ExpandTable();
+    const Expand1555 e;
     auto spread = [](uint32_t c) {
       return static_cast<uint64_t>(c >> 24) << 48 | static_cast<uint64_t>((c >> 16) & 255) << 32 |
              static_cast<uint64_t>((c >> 8) & 255) << 16 | (c & 255);
@@ -269,6 +260,29 @@ inline uint64_t Spread(const Spread1555& t, uint16_t texel) { return t.low[texel
 
 constexpr uint64_t kLanesRGB = 0x000000FF00FF00FFull;
 constexpr uint64_t kLanesHalf = 0x0000008000800080ull;
+
+// RGB565 as spread channels (see SpreadRGB), each byte of a pixel looked up on its own: the
+// widened channels add up without overlapping bits (green's top bits come from the high byte).
+struct Spread565 {
+  uint64_t low[256];
+  uint64_t high[256];
+  Spread565() {
+    for (uint32_t byte = 0; byte < 256; ++byte) {
+      uint32_t b = byte & 31, gLow = byte >> 5;
+      low[byte] = SpreadRGB(0, gLow << 2, (b << 3) | (b >> 2));
+      uint32_t gHigh = byte & 7, r = byte >> 3;
+      high[byte] = SpreadRGB((r << 3) | (r >> 2), (gHigh << 5) | (gHigh >> 1), 0);
+    }
+  }
+};
+const Spread565& Spread565Table() {
+  static const Spread565 table;
+  return table;
+}
+
+// A target pixel as spread channels.
+inline uint64_t ReadSpread(const Spread565& t, uint16_t p) { return t.low[p & 255] + t.high[p >> 8]; }
+inline uint64_t ReadSpread(const Spread565&, uint32_t p) { return TargetFormat<uint32_t>::ReadSpread(p); }
 
 inline uint64_t Lerp64(uint64_t p0, uint64_t p1, uint64_t f) {
   return ((p0 * (256 - f) + p1 * f) >> 8) & 0x00FF00FF00FF00FFull;
@@ -297,6 +311,7 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   constexpr bool kPow2 = (kTex & kAnySize) == 0;
   constexpr bool kPlain = (kTex & kPlainTexture) != 0;
   const Spread1555& spread = SpreadTable();
+  const Spread565& spread565 = Spread565Table();
 
   // Everything the pixels read, in locals: the stores into the rows would otherwise make
   // the compiler read them again for every pixel.
@@ -317,7 +332,8 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   const uint32_t cr = Channel(sh.colour, 16), cg = Channel(sh.colour, 8), cb = Channel(sh.colour, 0);
   const uint32_t ca = sh.alpha;
   const uint64_t constColour = SpreadRGB(cr, cg, cb);
-  const uint64_t fogColour = SpreadRGB(Channel(s.fogColour, 16), Channel(s.fogColour, 8), Channel(s.fogColour, 0));
+  const uint64_t fogColour =
+      SpreadRGB(Channel(s.fogColour, 16), Channel(s.fogColour, 8), Channel(s.fogColour, 0));
   const float dz = sh.dz, dq = sh.dq;
 
   const float ds = sh.ds, dt = sh.dt;
@@ -348,7 +364,7 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
     }
     Pixel* row = reinterpret_cast<Pixel*>(rows.target + static_cast<size_t>(y) * rows.pitch);
     uint16_t* depthRow = rows.depth + static_cast<size_t>(y) * static_cast<size_t>(width);
-  for (int32_t px = x0; px < x1; ++px, z += dz, q += dq, su += ds, sv += dt) {
+    for (int32_t px = x0; px < x1; ++px, z += dz, q += dq, su += ds, sv += dt) {
       uint16_t depth = DepthOf(z);
       if constexpr (kDepth == kDepthLessEqual) {
         if (depth > depthRow[px]) continue;
@@ -414,11 +430,11 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
         if (standardBlend) {
           if (a != 255) {  // opaque under source-alpha blending: the source as it is
             // Per lane at most 255 * 255 + 128 + 254: the lanes never carry into each other.
-            uint64_t x = c * a + Format::ReadSpread(row[px]) * (255 - a) + kLanesHalf;
+            uint64_t x = c * a + ReadSpread(spread565, row[px]) * (255 - a) + kLanesHalf;
             c = ((x + ((x >> 8) & kLanesRGB)) >> 8) & kLanesRGB;
           }
         } else {
-          uint64_t dest = Format::ReadSpread(row[px]);
+          uint64_t dest = ReadSpread(spread565, row[px]);
           uint32_t fs = BlendFactor(srcBlend, a), fd = BlendFactor(destBlend, a);
           uint32_t r = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 32) * fs +
                                                       static_cast<uint32_t>(dest >> 32) * fd));
@@ -431,7 +447,7 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
       }
       row[px] = Format::MakeSpread(c);
       if (depthWrite) depthRow[px] = depth;
-  }
+    }
   }
 }
 
@@ -446,7 +462,8 @@ SpanFunction PickDepth(int kind) {
 
 template <class Pixel, int kTex>
 SpanFunction PickBlendFog(bool blend, bool fog, int depth) {
-  if (blend) return fog ? PickDepth<Pixel, kTex, true, true>(depth) : PickDepth<Pixel, kTex, true, false>(depth);
+  if (blend)
+    return fog ? PickDepth<Pixel, kTex, true, true>(depth) : PickDepth<Pixel, kTex, true, false>(depth);
   return fog ? PickDepth<Pixel, kTex, false, true>(depth) : PickDepth<Pixel, kTex, false, false>(depth);
 }
 
