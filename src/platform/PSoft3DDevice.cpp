@@ -395,7 +395,17 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
           texel = Lerp64(top, bottom, ay);
         } else {
           int32_t tx = Wrap(tu >> 8, texWidth, kPow2), ty = Wrap(tv >> 8, texHeight, kPow2);
-          texel = Spread(spread, texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)]);
+          uint16_t t = texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)];
+          if constexpr (kPlain && !kFog && !kBlend && sizeof(Pixel) == 2) {
+            // The texel as it is: its five bits of red and blue are the target's, and green's
+            // sixth bit repeats its top bit, as widening to eight bits and narrowing again does.
+            a = (t & 0x8000) ? 255 : 0;
+            if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
+            row[px] = static_cast<Pixel>(((t & 0x7FE0u) << 1) | ((t >> 4) & 0x20u) | (t & 0x1Fu));
+            depthRow[px] = depth;
+            continue;
+          }
+          texel = Spread(spread, t);
         }
         c = texel & kLanesRGB;
         if (colourFromTexture) {

@@ -452,3 +452,34 @@ TEST(PSoft3DDevice, RandomGarbageNeverWritesOutsideTheTarget) {
 }
 
 }  // namespace
+
+TEST(PSoft3DDevice, PlainTexelsReachSixteenBitTargetsAsThroughThirtyTwoBits) {
+  // Every red, green and blue value of a texel, some texels transparent; point sampled one
+  // texel per pixel onto both kinds of target: the 16-bit pixel is the 32-bit one narrowed,
+  // and the transparent texels leave colour and depth alone on both.
+  std::vector<uint16_t> texels(32 * 32);
+  for (uint16_t i = 0; i < 32 * 32; ++i) {
+    uint16_t r = i & 31, g = (i >> 5) & 31, b = (i * 7) & 31;
+    texels[i] = static_cast<uint16_t>((i % 5 == 0 ? 0 : 0x8000) | r << 10 | g << 5 | b);
+  }
+  auto tex = MakeTexture(32, 32, texels);
+  TV v[4] = {{-0.5f, -0.5f, 0.25f, 1, 0, 0}, {31.5f, -0.5f, 0.25f, 1, 1, 0},
+             {31.5f, 31.5f, 0.25f, 1, 1, 1}, {-0.5f, 31.5f, 0.25f, 1, 0, 1}};
+  Fixture wide;
+  Fixture narrow(32, 32, PPixelFormat::kRGB565);
+  for (Fixture* f : {&wide, &narrow}) {
+    f->Textured(tex.get());
+    ASSERT_EQ(f->device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DTexturedFormat, v, 4, 0), PResult::kOk);
+  }
+  int holes = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      uint32_t p = Pixel(wide.target, x, y);
+      uint32_t expected = ((p >> 19) & 31) << 11 | ((p >> 10) & 63) << 5 | ((p >> 3) & 31);
+      ASSERT_EQ(narrow.target.Row16(y)[x], expected) << x << "," << y;
+      ASSERT_EQ(narrow.device.Depth(x, y), wide.device.Depth(x, y));
+      holes += wide.device.Depth(x, y) == 0xFFFF;
+    }
+  EXPECT_EQ(holes, 205);  // the 1024 / 5 + 1 texels with i % 5 == 0
+  EXPECT_EQ(narrow.target.Row16(0)[1], 0x0807u);  // texel 1: red 1, blue 7
+}
