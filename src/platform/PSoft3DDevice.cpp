@@ -256,7 +256,9 @@ const Spread1555& SpreadTable() {
   static const Spread1555 spread;
   return spread;
 }
-inline uint64_t Spread(const Spread1555& t, uint16_t texel) { return t.low[texel & 255] + t.high[texel >> 8]; }
+inline uint64_t Spread(const Spread1555& t, uint16_t texel) {
+  return t.low[texel & 255] + t.high[texel >> 8];
+}
 
 constexpr uint64_t kLanesRGB = 0x000000FF00FF00FFull;
 constexpr uint64_t kLanesHalf = 0x0000008000800080ull;
@@ -284,6 +286,7 @@ const Spread565& Spread565Table() {
 inline uint64_t ReadSpread(const Spread565& t, uint16_t p) { return t.low[p & 255] + t.high[p >> 8]; }
 inline uint64_t ReadSpread(const Spread565&, uint32_t p) { return TargetFormat<uint32_t>::ReadSpread(p); }
 
+// Lerps spread channels by f / 256, rounding each down as an 8-bit lerp per channel would.
 inline uint64_t Lerp64(uint64_t p0, uint64_t p1, uint64_t f) {
   return ((p0 * (256 - f) + p1 * f) >> 8) & 0x00FF00FF00FF00FFull;
 }
@@ -305,7 +308,7 @@ struct Rows {
 // Draws a triangle row by row; one call per triangle, so that the state is read into
 // registers once and not once per row.
 template <class Pixel, int kTex, bool kBlend, bool kFog, int kDepth>
-void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
+void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   using Format = TargetFormat<Pixel>;
   constexpr int kFilter = kTex & kFilterMask;
   constexpr bool kPow2 = (kTex & kAnySize) == 0;
@@ -461,24 +464,24 @@ void Span(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
   }
 }
 
-using SpanFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, const Rows&);
+using RowsFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, const Rows&);
 
 template <class Pixel, int kTex, bool kBlend, bool kFog>
-SpanFunction PickDepth(int kind) {
-  if (kind == kDepthAlways) return &Span<Pixel, kTex, kBlend, kFog, kDepthAlways>;
-  if (kind == kDepthLessEqual) return &Span<Pixel, kTex, kBlend, kFog, kDepthLessEqual>;
-  return &Span<Pixel, kTex, kBlend, kFog, kDepthOther>;
+RowsFunction PickDepth(int kind) {
+  if (kind == kDepthAlways) return &DrawRows<Pixel, kTex, kBlend, kFog, kDepthAlways>;
+  if (kind == kDepthLessEqual) return &DrawRows<Pixel, kTex, kBlend, kFog, kDepthLessEqual>;
+  return &DrawRows<Pixel, kTex, kBlend, kFog, kDepthOther>;
 }
 
 template <class Pixel, int kTex>
-SpanFunction PickBlendFog(bool blend, bool fog, int depth) {
+RowsFunction PickBlendFog(bool blend, bool fog, int depth) {
   if (blend)
     return fog ? PickDepth<Pixel, kTex, true, true>(depth) : PickDepth<Pixel, kTex, true, false>(depth);
   return fog ? PickDepth<Pixel, kTex, false, true>(depth) : PickDepth<Pixel, kTex, false, false>(depth);
 }
 
 template <class Pixel, int kFilter>
-SpanFunction PickSize(int tex, bool blend, bool fog, int depth) {
+RowsFunction PickSize(int tex, bool blend, bool fog, int depth) {
   switch (tex & (kAnySize | kPlainTexture)) {
     case 0: return PickBlendFog<Pixel, kFilter>(blend, fog, depth);
     case kAnySize: return PickBlendFog<Pixel, kFilter + kAnySize>(blend, fog, depth);
@@ -488,7 +491,7 @@ SpanFunction PickSize(int tex, bool blend, bool fog, int depth) {
 }
 
 template <class Pixel>
-SpanFunction ChooseSpan(int tex, bool blend, bool fog, int depth) {
+RowsFunction ChooseRows(int tex, bool blend, bool fog, int depth) {
   switch (tex & kFilterMask) {
     case kPointOnly: return PickSize<Pixel, kPointOnly>(tex, blend, fog, depth);
     case kBilinearOnly: return PickSize<Pixel, kBilinearOnly>(tex, blend, fog, depth);
@@ -792,8 +795,8 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   if (textured && sh.colourFromTexture && sh.colourMulIsOne && sh.alphaFromTexture && sh.alphaMulIsOne &&
       s.depthWrite)
     texKind += kPlainTexture;
-  SpanFunction span = is32 ? ChooseSpan<uint32_t>(texKind, blend, s.fog, depthKind)
-                           : ChooseSpan<uint16_t>(texKind, blend, s.fog, depthKind);
+  RowsFunction draw = is32 ? ChooseRows<uint32_t>(texKind, blend, s.fog, depthKind)
+                           : ChooseRows<uint16_t>(texKind, blend, s.fog, depthKind);
 
   // Edges, each from its upper to its lower corner, so that an edge shared by two triangles
   // gives the same x on every row in both.
@@ -824,7 +827,7 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   rows.dqdy = dqdy;
   rows.dsdy = dsdy;
   rows.dtdy = dtdy;
-  span(s, sh, rows);
+  draw(s, sh, rows);
 }
 
 PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
