@@ -272,22 +272,23 @@ void GView::DrawShadowedText(const GString* text, int32_t x, int32_t y, int32_t 
   DrawText(text, x, y, align, font, r, g, b);
 }
 
-void GView::FillRect(const GRect& local, uint16_t pixel) {
-  GRect r = local;
-  OffsetRect(r, rect_.left, rect_.top);
-  ClipRect(r);
+bool GView::LocalToClippedGlobal(const GRect& local, GRect& global) const {
+  global = local;
+  OffsetRect(global, rect_.left, rect_.top);
+  ClipRect(global);
   // A rectangle clipped away entirely draws nothing (the kernel's fill would otherwise still
   // cover its edge column and row).
-  if (r.IsEmpty()) return;
-  Kernel().FillRect(r, pixel);
+  return !global.IsEmpty();
+}
+
+void GView::FillRect(const GRect& local, uint16_t pixel) {
+  GRect r;
+  if (LocalToClippedGlobal(local, r)) Kernel().FillRect(r, pixel);
 }
 
 void GView::FrameRect(const GRect& local, uint16_t pixel) {
-  GRect r = local;
-  OffsetRect(r, rect_.left, rect_.top);
-  ClipRect(r);
-  if (r.IsEmpty()) return;
-  Kernel().FrameRect(r, pixel);
+  GRect r;
+  if (LocalToClippedGlobal(local, r)) Kernel().FrameRect(r, pixel);
 }
 
 void GView::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t pixel, int16_t width) {

@@ -117,6 +117,8 @@ class GView : public GObject {
   // Clips a global rectangle to the view; a rectangle outside it becomes empty, never
   // inverted.
   void ClipRect(GRect& r) const;
+  // A local rectangle in screen coordinates, clipped to the view; false when nothing is left.
+  bool LocalToClippedGlobal(const GRect& local, GRect& global) const;
   // Whether v lies in this view's subtree; with null, whether the view has children.
   bool IsAncestorOf(const GView* v) const;
 
