@@ -1,5 +1,7 @@
 #include "platform/PStringTable.h"
 
+#include "platform/PResourceObserver.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,6 +14,7 @@ extern const PStringTableRow kPStringTableRows[];
 extern const uint32_t kPStringTableCount;
 
 const char* PStringTable::Find(uint32_t id, uint32_t* length) {
+  PResourceObserver::Note(PResourceObserver::Kind::kString, static_cast<int32_t>(id));
   const PStringTableRow* begin = kPStringTableRows;
   const PStringTableRow* end = kPStringTableRows + kPStringTableCount;
   const PStringTableRow* it =
