@@ -5,6 +5,7 @@
 #include "platform/PFile.h"
 #include "platform/PPath.h"
 #include "platform/PStringTable.h"
+#include "support/ResourceRecorder.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -109,6 +110,7 @@ TEST(PStringTable, LoadsByNumberAndCutsToTheBuffer) {
   EXPECT_EQ(PStringTable::LoadString(1, buf, 8), 7);
   EXPECT_STREQ(buf, "Tarvane");
   buf[0] = 'x';
+  ResourceRecorder::ExpectAbsent(PResourceObserver::Kind::kString, 65000);
   EXPECT_EQ(PStringTable::LoadString(65000, buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "");
   EXPECT_EQ(PStringTable::LoadString(1, buf, 0), 0);

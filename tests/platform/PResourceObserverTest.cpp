@@ -32,3 +32,23 @@ TEST(ResourceRecorder, NestedRecordersBothHearAndTheOuterIsRestored) {
   EXPECT_EQ(PResourceObserver::Current(), &outer);
   EXPECT_EQ(outer.Requests(Kind::kSound), (std::set<int32_t>{30}));
 }
+
+// The test program's own recorder (TestMain.cpp) hears every look-up of the run; what a test
+// declares absent, on a nested recorder or through ExpectAbsent, is forgotten there too, so
+// only ids asked for by accident fail the run.
+TEST(ResourceRecorder, TheProgramRecorderHearsEverythingAndLearnsDeliberateAbsences) {
+  auto* program = dynamic_cast<ResourceRecorder*>(PResourceObserver::Current());
+  ASSERT_NE(program, nullptr);
+  char buffer[8];
+  PStringTable::LoadString(64997, buffer, sizeof buffer);
+  EXPECT_EQ(program->Requests(Kind::kString).count(64997), 1u);
+  ResourceRecorder::ExpectAbsent(Kind::kString, 64997);
+  EXPECT_EQ(program->Requests(Kind::kString).count(64997), 0u);
+  {
+    ResourceRecorder nested;
+    PStringTable::LoadString(64996, buffer, sizeof buffer);
+    EXPECT_EQ(program->Requests(Kind::kString).count(64996), 1u);
+    nested.Expect(Kind::kString, 64996);
+  }
+  EXPECT_EQ(program->Requests(Kind::kString).count(64996), 0u);
+}

@@ -17,8 +17,15 @@ void ResourceRecorder::Requested(Kind kind, int32_t number, const char* folder) 
 }
 
 void ResourceRecorder::Expect(Kind kind, int32_t number) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  expected_.insert({static_cast<int>(kind), number});
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    expected_.insert({static_cast<int>(kind), number});
+  }
+  if (auto* outer = dynamic_cast<ResourceRecorder*>(previous_)) outer->Expect(kind, number);
+}
+
+void ResourceRecorder::ExpectAbsent(Kind kind, int32_t number) {
+  if (auto* current = dynamic_cast<ResourceRecorder*>(PResourceObserver::Current())) current->Expect(kind, number);
 }
 
 std::set<int32_t> ResourceRecorder::Requests(Kind kind, const std::string& folderSuffix) const {

@@ -20,8 +20,12 @@ class ResourceRecorder : public PResourceObserver {
 
   void Requested(Kind kind, int32_t number, const char* folder) override;
 
-  // Declares number of kind as asked for deliberately without a row.
+  // Declares number of kind as asked for deliberately without a row, here and in every
+  // recorder this one is nested in (among them the test program's own, see TestMain.cpp).
   void Expect(Kind kind, int32_t number);
+  // Expect on the installed recorder, if any: for tests that ask for a missing number without
+  // a recorder of their own.
+  static void ExpectAbsent(Kind kind, int32_t number);
   // The numbers of kind asked for so far, less those declared with Expect. With folderSuffix
   // non-empty, only requests whose folder ends with it count (for example "BMP\" of the
   // program folder the test runs from).

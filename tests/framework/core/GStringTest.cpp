@@ -13,6 +13,7 @@
 #include "framework/core/GString31.h"
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
+#include "support/ResourceRecorder.h"
 #include "platform/PSystem.h"
 #include "support/TestFolder.h"
 
@@ -272,6 +273,7 @@ TEST(GString, LoadResourceFromTheStringTable) {
   cut.LoadResource(1);
   EXPECT_EQ(Text(cut), "Tarvane: Ossmer");
   EXPECT_EQ(cut.PStr()[16], 0);
+  ResourceRecorder::ExpectAbsent(PResourceObserver::Kind::kString, 0xFFFFFF);
   s.LoadResource(0xFFFFFF);
   EXPECT_EQ(s.Length(), 0);
   s.Assign("Title ");
