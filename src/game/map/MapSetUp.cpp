@@ -77,6 +77,11 @@ constexpr ShapeEntry ShapeFor(int32_t m) {
   }
 }
 
+// Fixed (shape, rotation) of the pavement codes 47 to 58.
+constexpr ShapeEntry kPavementShapes[12] = {
+    {0, 0}, {0, 1}, {3, 0}, {3, 1}, {3, 2}, {3, 3}, {4, 0}, {4, 1}, {4, 2}, {4, 3}, {2, 0}, {1, 0},
+};
+
 // Pattern indices of the neighbouring road pieces that reach each tile corner.
 constexpr int32_t kCorner0FromAbove[] = {3, 5, 10, 13, 16, 21, 22, 29, 30, 31, 32, 37, 39, 40, 41, 46, 49};
 constexpr int32_t kCorner3FromAbove[] = {2, 6, 11, 12, 17, 20, 23, 33, 34, 35, 36, 37, 38, 39, 41, 48, 49};
@@ -96,9 +101,16 @@ int16_t RoundedHeight(float t) {
 
 }  // namespace
 
-uint8_t Map::StoredCodeAt(int32_t x, int32_t y) const { return terrain.storedCode->GetU8(x, y); }
+// The stored codes exist only while Read runs its passes.
+uint8_t Map::StoredCodeAt(int32_t x, int32_t y) const {
+  if (terrain.storedCode == nullptr) FatalError(1060, "Map.cpp");
+  return terrain.storedCode->GetU8(x, y);
+}
 
-int32_t Map::StoredRoadCodeAt(int32_t x, int32_t y) const { return terrain.storedRoadCode->GetU8(x, y); }
+int32_t Map::StoredRoadCodeAt(int32_t x, int32_t y) const {
+  if (terrain.storedRoadCode == nullptr) FatalError(1066, "Map.cpp");
+  return terrain.storedRoadCode->GetU8(x, y);
+}
 
 void Map::ComputeVertexHeights() {
   MapGrid<float>& V = terrain.vertexHeight;
@@ -309,12 +321,9 @@ void Map::SetTileTerrain(int32_t x, int32_t y, int32_t code, MapTile& tile) {
     tile.shape = 0;
   } else if (code >= 47 && code <= 58) {
     tile.terrain = 11;
-    if (code == 47) tile.shape = 0, tile.rotation = 0;
-    else if (code == 48) tile.shape = 0, tile.rotation = 1;
-    else if (code == 58) tile.shape = 1, tile.rotation = 0;
-    else if (code == 57) tile.shape = 2, tile.rotation = 0;
-    else if (code <= 52) tile.shape = 3, tile.rotation = static_cast<uint8_t>(code - 49);
-    else tile.shape = 4, tile.rotation = static_cast<uint8_t>(code - 53);
+    const ShapeEntry& e = kPavementShapes[code - 47];
+    tile.shape = e.shape;
+    tile.rotation = e.rotation;
   } else if ((code >= 12 && code <= 17) || code == 25 || code == 27) {
     auto matches = [&](int32_t nx, int32_t ny) {
       return !terrain.tiles.Contains(nx, ny) || BridgeNeighbourCode(StoredCodeAt(nx, ny)) == code;

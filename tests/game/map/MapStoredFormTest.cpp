@@ -150,6 +150,23 @@ TEST(MapRoundTrip, IceIsStoredAsWaterAndReadAsIceOnlyOnSnow) {
   EXPECT_EQ(rig.Write(*snow)[TileOffset(3, 1, 0, 0) + 1], 25);
 }
 
+TEST(MapRoundTrip, WithoutABattleTheOperationsGroundDecidesSnow) {
+  MapRig rig;
+  Map source(rig.app);
+  ASSERT_TRUE(source.NewMap(40.0f, 20.0f, nullptr));
+  source.terrain.tiles.At(0, 0).code = 45;
+  source.terrain.tiles.At(1, 0).code = 12;
+  Bytes bytes = rig.Write(source);
+  rig.app.MakeOperation().ground = 6;
+  auto map = rig.Read(bytes);
+  EXPECT_EQ(map->terrain.tiles.At(0, 0).code, 27);
+  EXPECT_EQ(map->terrain.tiles.At(1, 0).code, 27);
+  rig.app.MakeBattle().ground = 5;  // a battle in play overrides the operation
+  auto mud = rig.Read(bytes);
+  EXPECT_EQ(mud->terrain.tiles.At(0, 0).code, 45);
+  EXPECT_EQ(mud->terrain.tiles.At(0, 0).terrain, 26);
+}
+
 TEST(MapRoundTrip, ZonesTakeTwoTilesAByteAndKeepFourBits) {
   MapRig rig;
   auto map = rig.Default(3, 5);
