@@ -4,13 +4,14 @@
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
+#include "game/map/MapAppServices.h"
 
 class GView;
 
 // The application object. For now it keeps the player's options and the display record in
 // the preferences file, starts into an empty first screen and quits on its quit command
 // (Alt+Q, or the window being closed).
-class WRApplication : public ApplicationBase {
+class WRApplication : public ApplicationBase, public MapAppServices {
  public:
   static constexpr int32_t kOptionCount = 45;
   // Options 0 to 39 are kept in the preferences file; 40 to 44 are set at every start.
@@ -39,8 +40,28 @@ class WRApplication : public ApplicationBase {
   void Idle() override;
   void CloseRequested() override;
 
-  int8_t GetOption(int32_t index) const;
+  int8_t GetOption(int32_t index) const override;
   void SetOption(int32_t index, int8_t value);
+
+  // What the game asks of the application (WRApplicationGameServices.cpp). The play modes,
+  // the battle and the operation fill in what they own as they come.
+  static constexpr int32_t kOptionCameraDip = 40;
+  static constexpr int32_t kOptionZoom = 41;
+  int32_t GetInputMode() const override { return inputMode_; }
+  void SetInputMode(int32_t mode) override { inputMode_ = mode; }
+  bool IsNetworkOrdersLocked() const override { return false; }
+  void ResetCameraDipAndZoom() override;
+  int32_t GetCurrentSide() const override { return currentSide_; }
+  int32_t GetHumanPlayers() const override { return 1; }
+  int32_t GetHumanSide() const override { return 0; }
+  int32_t GetConnectionType() const override { return 0; }
+  int32_t GetGameDate() const override { return 4406; }
+  int32_t GetFileVersion() const override { return 4; }
+  MapBattleServices* GetBattleOrOperation() override { return nullptr; }
+  MapBattleServices* GetOperation() override { return nullptr; }
+  int32_t GetScreenWidth() const override;
+  void Beep() override;
+  bool DecodeTerrainCode(int32_t index, int16_t& terrain, int16_t& road, uint8_t& fire) const override;
   const DisplayPreset& GetStoredPreset() const { return storedPreset_; }
   // The names loaded from the string table with the preferences.
   static const GString31& PreferencesFileName();
@@ -58,5 +79,7 @@ class WRApplication : public ApplicationBase {
   int8_t otherOptions_[kOptionCount] = {};
   GView* screenRoot_ = nullptr;
   int32_t quitAfterPasses_ = 0;
+  int32_t inputMode_ = 0;
+  int32_t currentSide_ = 0;
   int32_t passes_ = 0;
 };

@@ -189,3 +189,23 @@ TEST(ProgramStartTest, AStoredPresetStartsTheApplicationWithoutATestAndIsKeptFor
       EXPECT_TRUE(std::filesystem::is_directory(folder.Native() + name)) << name;
   }
 }
+
+TEST(WRApplicationTest, AsTheGamesServicesItResetsCameraOptionsAndKeepsTheInputMode) {
+  TestFolder folder(true);
+  WRApplication app;
+  MapAppServices& services = app;
+  app.SetOption(WRApplication::kOptionCameraDip, 5);
+  app.SetOption(WRApplication::kOptionZoom, 3);
+  services.ResetCameraDipAndZoom();
+  EXPECT_EQ(services.GetOption(40), 0);
+  EXPECT_EQ(services.GetOption(41), 1);
+  services.SetInputMode(10);
+  EXPECT_EQ(services.GetInputMode(), 10);
+  EXPECT_EQ(services.GetBattleOrOperation(), nullptr);
+  EXPECT_EQ(services.GetOperation(), nullptr);
+  // The terrain code table comes with the editor: nothing decodes before it.
+  int16_t terrain = 0;
+  int16_t road = 0;
+  uint8_t fire = 0;
+  EXPECT_FALSE(services.DecodeTerrainCode(0, terrain, road, fire));
+}

@@ -1,0 +1,2 @@
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"

@@ -1,0 +1,63 @@
+// The map's life cycle: construction, destruction and the release of its textures.
+#include "game/map/Map.h"
+
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GGroup.h"
+#include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "game/map/MapAppServices.h"
+#include "game/map/MapBattleServices.h"
+#include "game/map/MapObjectList.h"
+
+Map::Map(MapAppServices& app) : app_(&app) { app_->ResetCameraDipAndZoom(); }
+
+Map::~Map() {
+  GErrorLog::LogFileLine(101, "Map.cpp");
+  ReleaseGraphics();
+  SafeDelete(display.battleView);
+  SafeDelete(display.oneShotSounds);
+  SafeDelete(display.loopedSounds);
+  SafeDelete(display.pairVisibility);
+  DeleteObjectLists();
+  SafeDelete(objects.buildingsAtTurnStart);
+  SafeDelete(objects.cratersAtTurnStart);
+  SafeDelete(objects.craterMarksAtTurnStart);
+  SafeDelete(objects.smallObjectsAtTurnStart);
+  for (GObject*& model : display.figureModels) SafeDelete(model);
+  SafeDelete(terrain.storedCode);
+  SafeDelete(terrain.storedRoadCode);
+  if (gKernel != nullptr) gKernel->SetCameraCounter(false);
+}
+
+void Map::ReleaseGraphics() {
+  // Figure models, buildings' own textures and the texture loading come with the drawing;
+  // until then the slots hold no handles of their own making.
+  for (GObject*& slot : display.textureSlots) SafeDelete(slot);
+}
+
+void Map::CreateObjectLists() {
+  DeleteObjectLists();
+  objects.buildings = new GGroup;
+  objects.buildings->IGroup();
+  objects.walls = new GGroup;
+  objects.walls->IGroup();
+  objects.smallObjects = new GGroup;
+  objects.smallObjects->IGroup();
+  objects.craters = new MapObjectList;
+  objects.craters->IGroup();
+  objects.craterMarks = new MapObjectList;
+  objects.craterMarks->IGroup();
+}
+
+void Map::DeleteObjectLists() {
+  SafeDelete(objects.craters);
+  SafeDelete(objects.craterMarks);
+  SafeDelete(objects.buildings);
+  SafeDelete(objects.walls);
+  SafeDelete(objects.smallObjects);
+}
+
+bool Map::IsSnowGround() const {
+  MapBattleServices* battle = app_->GetBattleOrOperation();
+  return battle != nullptr && battle->IsSnowGround();
+}

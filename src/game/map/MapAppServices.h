@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+
+class MapBattleServices;
+
+// What the game asks of the application object: its settings, input mode and current side,
+// the battle or operation in play, and a few kernel services. The application implements it
+// (game code never reaches the application's own class); tests and tools supply fakes.
+class MapAppServices {
+ public:
+  // Sizes of the editor's terrain code table that imported maps index.
+  static constexpr int32_t kTerrainCodeCount = 704;
+
+  virtual ~MapAppServices() = default;
+
+  // Game-settings option byte 0..44.
+  virtual int8_t GetOption(int32_t index) const = 0;
+  // 0 nothing pending, 3 and 4 orders being placed, 5 replaying, 9 and 10 box selection.
+  virtual int32_t GetInputMode() const = 0;
+  virtual void SetInputMode(int32_t mode) = 0;
+  virtual bool IsNetworkOrdersLocked() const = 0;
+  // Camera dip option to 0, zoom option to 1.
+  virtual void ResetCameraDipAndZoom() = 0;
+  // The side whose turn it is: 0 Axis, 1 Allied.
+  virtual int32_t GetCurrentSide() const = 0;
+  // 1 or 2 human players, and the human's side index when one plays.
+  virtual int32_t GetHumanPlayers() const = 0;
+  virtual int32_t GetHumanSide() const = 0;
+  // 2 for TCP/IP play.
+  virtual int32_t GetConnectionType() const = 0;
+  // The game's date, YYMM.
+  virtual int32_t GetGameDate() const = 0;
+  // The version byte of the game file being read.
+  virtual int32_t GetFileVersion() const = 0;
+  // The current battle, or the loaded operation when there is no battle; null when neither.
+  virtual MapBattleServices* GetBattleOrOperation() = 0;
+  // The loaded operation, or null.
+  virtual MapBattleServices* GetOperation() = 0;
+  // The screen's width in pixels.
+  virtual int32_t GetScreenWidth() const = 0;
+  // The exclamation beep.
+  virtual void Beep() = 0;
+  // Entry index (0..703) of the editor's terrain code table: terrain code, road code and fire
+  // type. False when the index or the table is not to be had.
+  virtual bool DecodeTerrainCode(int32_t index, int16_t& terrain, int16_t& road, uint8_t& fire) const = 0;
+};

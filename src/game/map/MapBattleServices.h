@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+
+class Map;
+class MapUnitView;
+struct MapPacket;
+
+// The battle or the operation as the map sees it: the conditions the map's passes read,
+// its unit group, and the records the map hands it. The battle and the operation implement
+// it; tests supply a fake.
+class MapBattleServices {
+ public:
+  virtual ~MapBattleServices() = default;
+
+  // The map this battle or operation owns, or null.
+  virtual const Map* GetMap() const = 0;
+  // Fought on the snow ground conditions 6, 7 or 8.
+  virtual bool IsSnowGround() const = 0;
+  // 0 "Very Dry" .. 8 "Deep Snow".
+  virtual int32_t GetGroundCondition() const = 0;
+  // 0 "Clear" .. 5 "Snow".
+  virtual int32_t GetWeather() const = 0;
+  // 0 spring, 1 summer, 2 autumn, 3 winter.
+  virtual int32_t GetSeason() const = 0;
+  // YYMM.
+  virtual int32_t GetDate() const = 0;
+  // 0 day, 1 dawn or dusk, 2 night.
+  virtual int32_t GetTimeOfDay() const = 0;
+  // Applied per 2 m sample of a sight line.
+  virtual float GetVisibilityFactor() const = 0;
+  virtual int32_t GetVisibilityClass() const = 0;
+  // 0 or 1.
+  virtual int32_t GetPlacingSide() const = 0;
+  // While set, packets are made but not recorded.
+  virtual bool IsNoRecord() const = 0;
+  // The two replay flags that decide whether obscuring objects count before their start.
+  virtual bool GetReplayFlag(int32_t index) const = 0;
+  // The current time slice, -1 before the first.
+  virtual int32_t GetCurrentSlice() const = 0;
+  virtual int32_t GetUnitCount() const = 0;
+  virtual MapUnitView* GetUnit(int32_t index) const = 0;
+  virtual void RecordPacket(const MapPacket& packet) = 0;
+  // The visual effect of a collapsing building at (x, y).
+  virtual void AddCollapseEffect(float x, float y, bool tall, int32_t argument) = 0;
+};
