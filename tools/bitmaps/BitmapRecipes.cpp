@@ -366,7 +366,6 @@ void Panel(Painter& p, const Row& row, const BitmapCatalogue& catalogue) {
   } else if (style == "dialog") {
     p.Grain(12, 12, w - 24, h - 24, kPaper, 0.08, 30, seed);
     p.Bevel(12, 12, w - 24, h - 24, 2, true);
-    p.SetColour(Painter::Shade(kPaper, 0.35), 0.9);
     p.Grain(14, 40, w - 28, 34, kOlive, 0.08, 20, seed + 1);  // title band under the heading labels
     Rivets(p, w, h, base, 6);
   } else if (style == "save") {
@@ -415,7 +414,6 @@ void Background(Painter& p, const Row& row) {
     // The title on a khaki plate.
     const double pw = 420 * scale, ph = 96 * scale, px = (w - pw) / 2, py = style == "main" ? 80 * scale : 40 * scale;
     p.Plate(px, py, pw, ph, kKhaki, 3, false, 11);
-    Rivets(p, 0, 0, kKhaki, 0);
     for (double rx : {px + 8, px + pw - 8})
       for (double ry : {py + 8, py + ph - 8}) p.Rivet(rx, ry, 2.5 * scale, kKhaki);
     std::string upper = title;
@@ -462,10 +460,14 @@ void Icon(Painter& p, const Row& row) {
     return;
   }
   const double side = std::min(w, h) - 2;
-  if (label.empty() && icon == "bars") {
-    Pictogram::Draw(cr, icon, (w - side * 2.5) / 2, 1, side, ink, level);
-    cairo_save(cr);
-    cairo_restore(cr);
+  if (icon == "bars") {  // a row of eight rising bars, level of them lit, across the badge
+    const double step = (w - 6) / 8.0;
+    for (int i = 0; i < 8; ++i) {
+      const double bh = 3 + (h - 6) * i / 7.0;
+      cairo_rectangle(cr, 3 + i * step + 0.5, h - 2 - bh, step - 1.5, bh);
+      p.SetColour(i < level ? ink : Painter::Shade(ink, 0.35));
+      cairo_fill(cr);
+    }
     return;
   }
   if (label.empty()) {

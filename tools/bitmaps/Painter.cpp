@@ -194,6 +194,9 @@ double Painter::Text(const std::string& text, double cx, double cy, double size,
   const double x = align < 0 ? cx : cx - e.x_advance / 2.0;
   // Centred on the capitals' height, which a caption in capitals fills.
   const double y = std::round(cy + (fe.ascent - fe.descent) / 2.0 - size * 0.06);
+  // A stencilled caption is drawn apart first, so that its bridges cut the letters only.
+  const bool bridges = stencil && size >= 12.0;
+  if (bridges) cairo_push_group(cr_);
   if (shadow) {
     SetColour({0, 0, 0}, 0.55);
     cairo_move_to(cr_, std::round(x) + 1, y + 1);
@@ -202,15 +205,16 @@ double Painter::Text(const std::string& text, double cx, double cy, double size,
   SetColour(colour);
   cairo_move_to(cr_, std::round(x), y);
   cairo_show_text(cr_, text.c_str());
-  if (stencil && size >= 12.0) {
-    // The bridges a stencil leaves: thin gaps in the ground's colour across each letter.
+  if (bridges) {
+    // The bridges a stencil leaves: a thin gap across the letters a little above the middle.
     cairo_set_operator(cr_, CAIRO_OPERATOR_DEST_OUT);
-    cairo_set_source_rgba(cr_, 0, 0, 0, 0.85);
-    const double bridge = std::max(1.0, std::round(size / 12.0));
-    const double top = y - size * 0.36;
-    cairo_rectangle(cr_, std::round(x) - 2, std::round(top), e.x_advance + 4, bridge);
+    cairo_set_source_rgba(cr_, 0, 0, 0, 1);
+    const double bridge = std::max(1.0, std::round(size / 16.0));
+    cairo_rectangle(cr_, std::round(x) - 2, std::round(y - size * 0.40), e.x_advance + 4, bridge);
     cairo_fill(cr_);
     cairo_set_operator(cr_, CAIRO_OPERATOR_OVER);
+    cairo_pop_group_to_source(cr_);
+    cairo_paint(cr_);
   }
   cairo_restore(cr_);
   return size;
