@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -21,8 +20,12 @@
 namespace {
 
 std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return "";
+  std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 const BitmapCatalogue& Catalogue() {
@@ -53,8 +56,10 @@ std::map<std::string, uint64_t> Digests(const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
     if (name.size() < 4 || name.compare(name.size() - 4, 4, ".bmp") != 0) continue;
+    const std::string bytes = ReadBytes(entry.path().string());
     uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : ReadBytes(entry.path().string())) h = (h ^ c) * 1099511628211ull;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (size_t i = 0; i < bytes.size(); ++i) h = (h ^ p[i]) * 1099511628211ull;
     out[name] = h;
   }
   return out;

@@ -446,8 +446,10 @@ void Background(Painter& p, const Row& row) {
 void Icon(Painter& p, const Row& row) {
   cairo_t* cr = p.Cr();
   const double w = row.width, h = row.height;
-  p.Grain(0, 0, w, h, Painter::Shade(kOlive, 0.55), 0.08, 6, row.number);
-  if (w >= 8 && h >= 8) p.Bevel(0, 0, w, h, 1, false);
+  if (!row.key) {  // a keyed icon is the pictogram alone on the key
+    p.Grain(0, 0, w, h, Painter::Shade(kOlive, 0.55), 0.08, 6, row.number);
+    if (w >= 8 && h >= 8) p.Bevel(0, 0, w, h, 1, false);
+  }
   const Colour ink = Ink(ToneOf(row, kKhaki));
   const std::string icon = Arg(row, "icon"), label = Arg(row, "label");
   const int level = std::atoi(Arg(row, "level", "0").c_str());
@@ -482,15 +484,17 @@ void Icon(Painter& p, const Row& row) {
 void Word(Painter& p, const Row& row) {
   cairo_t* cr = p.Cr();
   const double w = row.width, h = row.height;
-  p.Grain(0, 0, w, h, Painter::Shade(kOlive, 0.8), 0.08, 12, row.number);
-  p.Bevel(0, 0, w, h, 1, false);
-  p.SetColour(Painter::Shade(kOlive, 0.5));
-  cairo_rectangle(cr, 0, h - 1, w, 1);
-  cairo_fill(cr);
+  if (!row.key) {  // a keyed word is its letters alone
+    p.Grain(0, 0, w, h, Painter::Shade(kOlive, 0.8), 0.08, 12, row.number);
+    p.Bevel(0, 0, w, h, 1, false);
+    p.SetColour(Painter::Shade(kOlive, 0.5));
+    cairo_rectangle(cr, 0, h - 1, w, 1);
+    cairo_fill(cr);
+  }
   std::string upper = Arg(row, "label");
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  p.Text(upper, 6, h / 2, 11, 118, kCream, Painter::Face::kSansBold, -1, false, true);
-  Well(p, w - 20, 0, 20, h, kOlive);  // under the box
+  p.Text(upper, 6, h / 2, 11, 118, kCream, Painter::Face::kSansBold, -1, false, !row.key);
+  if (!row.key) Well(p, w - 20, 0, 20, h, kOlive);  // under the box
 }
 
 void Portrait(Painter& p, const Row& row) {
@@ -501,7 +505,7 @@ void Portrait(Painter& p, const Row& row) {
   // Stable variety per figure from a small mixing of its number.
   auto vary = [&](int salt, int n) { return static_cast<int>((static_cast<unsigned>(figure) * 2654435761u + salt * 40503u) >> 7) % n; };
   const Colour sky = Painter::Mix({0.55, 0.58, 0.5}, {0.7, 0.66, 0.5}, vary(1, 5) / 5.0);
-  p.Grain(0, 0, w, h, sky, 0.12, 20, figure + 40);
+  if (!row.key) p.Grain(0, 0, w, h, sky, 0.12, 20, figure + 40);  // keyed: the bust alone
   const Colour uniform = army == "german"                    ? Colour{0.40, 0.43, 0.38}
                          : army == "us" || army == "french" ? Colour{0.42, 0.39, 0.24}
                                                              : Colour{0.47, 0.42, 0.27};
@@ -630,7 +634,7 @@ void Portrait(Painter& p, const Row& row) {
       cairo_stroke(cr);
     }
   }
-  p.Bevel(0, 0, w, h, 1, true);
+  if (!row.key) p.Bevel(0, 0, w, h, 1, true);
 }
 
 // --- sheets ---------------------------------------------------------------------------
