@@ -304,7 +304,14 @@ void Panel(Painter& p, const Row& row, const BitmapCatalogue& catalogue) {
     return;
   }
   const double depth = h >= 60 && w >= 60 ? 3 : h >= 18 ? 2 : 1;
-  p.Plate(0, 0, w, h, base, depth, false, seed);
+  if (style == "list-head" || style == "list-row" || style == "list-foot") {
+    // The list's head, rows and foot stack into one plate: only the outer edges are bevelled.
+    const double above = style == "list-head" ? 0 : depth + 1, below = style == "list-foot" ? 0 : depth + 1;
+    p.Grain(0, 0, w, h, base, 0.10, 18.0, 1);
+    p.Bevel(0, -above, w, h + above + below, depth, false);
+  } else {
+    p.Plate(0, 0, w, h, base, depth, false, seed);
+  }
   if (style == "header") {
     p.Text(title, w / 2 - 10, h / 2, 12, w - 30, kInk, Painter::Face::kSansBold, 0, true, false);
     Well(p, w - 20, 2, 18, h - 4, base);
@@ -376,10 +383,10 @@ void Panel(Painter& p, const Row& row, const BitmapCatalogue& catalogue) {
   } else if (style == "list-head") {
     p.Text("SCENARIOS AND SAVED GAMES", 16, 24, 16, 300, kCream, Painter::Face::kSansBold, -1, true);
     const bool narrow = w < 700;
-    p.Text("NAME", 19, 52, 10, 80, kKhaki, Painter::Face::kSansBold, -1, false);
-    p.Text("SIZE", narrow ? 205 : 225, 52, 10, 80, kKhaki, Painter::Face::kSansBold, -1, false);
-    p.Text("TITLE", narrow ? 322 : 345, 52, 10, 80, kKhaki, Painter::Face::kSansBold, -1, false);
-    p.Text("SIDES", w - 66, 52, 10, 60, kKhaki, Painter::Face::kSansBold, -1, false);
+    p.Text("NAME", 19, 56, 10, 80, kKhaki, Painter::Face::kSansBold, -1, false);
+    p.Text("SIZE", narrow ? 205 : 225, 56, 10, 80, kKhaki, Painter::Face::kSansBold, -1, false);
+    p.Text("TITLE", narrow ? 322 : 345, 56, 10, 80, kKhaki, Painter::Face::kSansBold, -1, false);
+    p.Text("SIDES", w - 66, 56, 10, 60, kKhaki, Painter::Face::kSansBold, -1, false);
   } else if (style == "list-row") {
     p.SetColour(Painter::Shade(base, 0.6));
     cairo_rectangle(cr, 14, h - 1, w - 28, 1);
