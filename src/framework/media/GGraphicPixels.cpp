@@ -61,7 +61,8 @@ bool ReadNumberedBitmap(int32_t number, bool alwaysRetry, PBitmapFile::Image& ou
   std::string folder;
   host->GetBaseFolder(folder, false);
   // Observers hear of every number looked up in the program's own bitmap folder.
-  PResourceObserver::Note(PResourceObserver::Kind::kBitmap, number, (folder + "BMP\\").c_str());
+  if (PResourceObserver::Current() != nullptr)
+    PResourceObserver::Note(PResourceObserver::Kind::kBitmap, number, (folder + "BMP\\").c_str());
   if (TryRead(folder + name, out, unreadable)) return true;
   std::string alternate;
   if (!host->GetBaseFolder(alternate, true) && !alwaysRetry) return false;
