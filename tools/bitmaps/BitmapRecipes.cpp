@@ -365,15 +365,18 @@ void Panel(Painter& p, const Row& row, const BitmapCatalogue& catalogue) {
     Rivets(p, w, h, base, 5);
   } else if (style == "briefing") {
     Well(p, 5, 5, 130, 130, base);
-    p.Text("PAGE", 70, 150, 10, 50, kInk, Painter::Face::kSansBold, 0, false, false);
-    p.Text("OF", 70, 170, 9, 50, kInk, Painter::Face::kSansBold, 0, false, false);
+    // Left of the page number (at x 61, y 144) and of the page count (at y 177).
+    p.Text("PAGE", 32, 151, 11, 50, kInk, Painter::Face::kSansBold, 0, false, false);
+    p.Text("OF", 32, 184, 11, 50, kInk, Painter::Face::kSansBold, 0, false, false);
+    Well(p, 58, 141, 26, 21, kKhaki);
+    Well(p, 58, 174, 26, 21, kKhaki);
     ButtonFace(p, 0, 260, 140, 46, kOlive, "< PAGE", "", "", State::kNormal, seed + 1);
     ButtonFace(p, 0, 313, 140, 46, kOlive, "PAGE >", "", "", State::kNormal, seed + 2);
     ButtonFace(p, 4, 422, 133, 58, kRed, "CONTINUE", "", "", State::kNormal, seed + 3);
   } else if (style == "dialog") {
     p.Grain(12, 12, w - 24, h - 24, kPaper, 0.08, 30, seed);
     p.Bevel(12, 12, w - 24, h - 24, 2, true);
-    p.Grain(14, 40, w - 28, 34, kOlive, 0.08, 20, seed + 1);  // title band under the heading labels
+    p.Grain(14, 42, w - 28, 48, kOlive, 0.08, 20, seed + 1);  // band under the heading labels at y 50 to 85
     Rivets(p, w, h, base, 6);
   } else if (style == "save") {
     p.Text(title, 110, h / 2, 18, 190, kInk, Painter::Face::kSansBold, 0, true, false);
@@ -444,8 +447,10 @@ void Background(Painter& p, const Row& row) {
   }
   Rivets(p, w, h, base, 6);
   const Colour ink = style == "options" ? kRed : kCream;
-  p.Text(title, w / 2, style == "options" ? 34 : h / 2, std::min(30.0, h * 0.5), w - 30, ink,
-         Painter::Face::kSansBold, 0, true, true);
+  // The purchase screen's popups stand at y 30: its heading keeps above them.
+  const double titleY = style == "options" ? 34 : style == "purchase" ? 14 : h / 2;
+  const double titleSize = style == "purchase" ? 16 : std::min(30.0, h * 0.5);
+  p.Text(title, w / 2, titleY, titleSize, w - 30, ink, Painter::Face::kSansBold, 0, true, true);
 }
 
 // --- icons, words, portraits ------------------------------------------------------------
