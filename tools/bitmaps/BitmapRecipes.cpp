@@ -23,11 +23,11 @@ const Colour kPaper{0.84, 0.80, 0.65};
 const Colour kCream{0.93, 0.89, 0.74};
 const Colour kInk{0.10, 0.10, 0.08};
 
-struct Spec {
+struct RecipeArguments {
   const char* recipe;
   std::set<std::string> args;
 };
-const Spec kSpecs[] = {
+const RecipeArguments kRecipes[] = {
     {"panel", {"style", "tone", "title"}},
     {"background", {"style", "title"}},
     {"button", {"label", "icon", "tone", "emblem", "state"}},
@@ -734,15 +734,15 @@ void StripIcons(Painter& p, const Row& row) {
 }  // namespace
 
 bool BitmapRecipes::Check(const BitmapCatalogue::Row& row, std::string& reason) {
-  const Spec* spec = nullptr;
-  for (const Spec& s : kSpecs)
-    if (row.recipe == s.recipe) spec = &s;
-  if (spec == nullptr) {
+  const RecipeArguments* known = nullptr;
+  for (const RecipeArguments& r : kRecipes)
+    if (row.recipe == r.recipe) known = &r;
+  if (known == nullptr) {
     reason = "unknown recipe '" + row.recipe + "'";
     return false;
   }
   for (const auto& [name, value] : row.args) {
-    if (spec->args.count(name) == 0) {
+    if (known->args.count(name) == 0) {
       reason = "recipe '" + row.recipe + "' has no argument '" + name + "'";
       return false;
     }
