@@ -550,13 +550,28 @@ void Portrait(Painter& p, const Row& row) {
   p.SetColour(Painter::Shade(skin, 0.85));
   cairo_rectangle(cr, cx - faceW * 0.35, headY + faceH * 0.6, faceW * 0.7, h * 0.2);
   cairo_fill(cr);
-  p.SetColour(skin);
+  p.SetColour(Painter::Shade(skin, 0.9));  // ears
+  for (double side : {-1.0, 1.0}) {
+    cairo_save(cr);
+    cairo_translate(cr, cx + side * faceW * 0.5, headY + faceH * 0.05);
+    cairo_scale(cr, faceW * 0.1, faceH * 0.22);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(cr);
+    cairo_fill(cr);
+  }
+  // The face, lit from the upper left.
+  cairo_pattern_t* light = cairo_pattern_create_radial(cx - faceW * 0.15, headY - faceH * 0.3, 1, cx, headY, faceH * 1.1);
+  const Colour lit = Painter::Mix(skin, {1, 1, 1}, 0.12), shade = Painter::Shade(skin, 0.78);
+  cairo_pattern_add_color_stop_rgb(light, 0, lit.r, lit.g, lit.b);
+  cairo_pattern_add_color_stop_rgb(light, 1, shade.r, shade.g, shade.b);
+  cairo_set_source(cr, light);
   cairo_save(cr);
   cairo_translate(cr, cx, headY);
   cairo_scale(cr, faceW / 2, faceH);
   cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
   cairo_restore(cr);
   cairo_fill(cr);
+  cairo_pattern_destroy(light);
   // Eyes, brows, nose, mouth.
   p.SetColour({0.12, 0.1, 0.08});
   const double eyeY = headY - faceH * 0.1 + vary(5, 3) * 0.3;
@@ -641,8 +656,10 @@ void Portrait(Painter& p, const Row& row) {
     if (kind % 2 == 1) {
       p.SetColour({0.25, 0.2, 0.12});
       cairo_set_line_width(cr, 1);
-      cairo_move_to(cr, cx - faceW * 0.45, top + faceH * 0.7);
-      cairo_line_to(cr, cx - faceW * 0.2, headY + faceH * 0.8);
+      // The chin strap hanging loose beside the cheek.
+      cairo_move_to(cr, cx - faceW * 0.58, top + faceH * 0.6);
+      cairo_curve_to(cr, cx - faceW * 0.66, headY, cx - faceW * 0.6, headY + faceH * 0.5, cx - faceW * 0.5,
+                     headY + faceH * 0.7);
       cairo_stroke(cr);
     }
   }
