@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "framework/media/GGraph3DFontTables.h"
+#include "platform/PBitmapFile.h"
 #include "platform/PFont.h"
 #include "platform/PText.h"
 
@@ -50,42 +51,16 @@ struct Picture {
   uint32_t& At(int32_t x, int32_t y) { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-// A 24-bit bitmap file, rows from the bottom.
+// A 24-bit bitmap file, written by the program's own bitmap writer under a temporary name
+// and then renamed, so that a failed run leaves no half-written file.
 bool WriteBitmap(const Picture& picture, const std::string& path) {
-  const int32_t rowBytes = (picture.width * 3 + 3) & ~3;
-  const uint32_t imageBytes = static_cast<uint32_t>(rowBytes) * static_cast<uint32_t>(picture.height);
-  std::vector<uint8_t> file(54 + imageBytes, 0);
-  auto put16 = [&](size_t at, uint32_t v) {
-    file[at] = static_cast<uint8_t>(v);
-    file[at + 1] = static_cast<uint8_t>(v >> 8);
-  };
-  auto put32 = [&](size_t at, uint32_t v) {
-    put16(at, v & 0xFFFF);
-    put16(at + 2, v >> 16);
-  };
-  file[0] = 'B';
-  file[1] = 'M';
-  put32(2, static_cast<uint32_t>(file.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<uint32_t>(picture.width));
-  put32(22, static_cast<uint32_t>(picture.height));
-  put16(26, 1);
-  put16(28, 24);
-  put32(34, imageBytes);
-  for (int32_t y = 0; y < picture.height; ++y) {
-    uint8_t* row = file.data() + 54 + static_cast<size_t>(picture.height - 1 - y) * rowBytes;
-    for (int32_t x = 0; x < picture.width; ++x) {
-      const uint32_t p = picture.pixels[static_cast<size_t>(y) * picture.width + x];
-      row[3 * x] = static_cast<uint8_t>(p);
-      row[3 * x + 1] = static_cast<uint8_t>(p >> 8);
-      row[3 * x + 2] = static_cast<uint8_t>(p >> 16);
-    }
-  }
-  std::FILE* out = std::fopen(path.c_str(), "wb");
+  const std::string bytes = PBitmapFile::Encode(picture.pixels.data(), picture.width, picture.height);
+  const std::string temporary = path + ".part";
+  std::FILE* out = std::fopen(temporary.c_str(), "wb");
   if (out == nullptr) return false;
-  const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-  return std::fclose(out) == 0 && written;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  if (std::fclose(out) != 0 || !written) return false;
+  return std::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
 // The Unicode code point of a Windows-1252 byte.

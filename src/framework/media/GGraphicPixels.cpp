@@ -8,6 +8,7 @@
 #include "framework/media/GGraphicHost.h"
 #include "platform/PDisplay.h"
 #include "platform/PFileSystem.h"
+#include "platform/PResourceObserver.h"
 #include "platform/PSurfaceOps.h"
 #include "platform/PTextureBudget.h"
 
@@ -59,6 +60,9 @@ bool ReadNumberedBitmap(int32_t number, bool alwaysRetry, PBitmapFile::Image& ou
   const std::string name = GGraphic::BitmapName(number);
   std::string folder;
   host->GetBaseFolder(folder, false);
+  // Observers hear of every number looked up in the program's own bitmap folder.
+  if (PResourceObserver::Current() != nullptr)
+    PResourceObserver::Note(PResourceObserver::Kind::kBitmap, number, (folder + "BMP\\").c_str());
   if (TryRead(folder + name, out, unreadable)) return true;
   std::string alternate;
   if (!host->GetBaseFolder(alternate, true) && !alwaysRetry) return false;

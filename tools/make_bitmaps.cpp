@@ -1,0 +1,129 @@
+// Draws the program's interface bitmaps from the bitmap catalogue:
+//   make_bitmaps <catalogue> <folder>          every row with a recipe as <folder>/<number>.bmp,
+//                                              and contact-ui.bmp, all of them with numbers
+//   make_bitmaps --table <catalogue> <out.cpp> the catalogue as a table the tests link
+// The whole catalogue is read and checked before anything is written; a bad row stops the run
+// with "file:line: reason". Each file is written under a temporary name and then renamed, so
+// a failed run leaves no half-written bitmap. Nothing depends on the clock or the machine:
+// the same catalogue gives the same bytes on every run.
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "BitmapCatalogue.h"
+#include "BitmapRecipes.h"
+#include "Painter.h"
+#include "platform/PBitmapFile.h"
+
+namespace {
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  const std::string temporary = path + ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return false;
+  }
+  return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+bool WriteTable(const BitmapCatalogue& catalogue, const std::string& path) {
+  std::string text =
+      "// Made by make_bitmaps --table from the bitmap catalogue; do not edit.\n"
+      "#include \"BitmapCatalogueTable.h\"\n\n"
+      "const BitmapCatalogueEntry kBitmapCatalogue[] = {\n";
+  for (const BitmapCatalogue::Row& row : catalogue.Rows())
+    text += "    {" + std::to_string(row.number) + ", " + std::to_string(row.width) + ", " + std::to_string(row.height) +
+            ", " + std::to_string(row.strip) + ", " + (row.key ? "true" : "false") + "},\n";
+  text += "};\nconst size_t kBitmapCatalogueSize = " + std::to_string(catalogue.Rows().size()) + ";\n";
+  return WriteFile(path, text);
+}
+
+struct Drawn {
+  int32_t number;
+  int32_t width;
+  int32_t height;
+  std::vector<uint32_t> pixels;
+};
+
+// Every picture drawn, scaled into cells of a grid with its number under it.
+std::vector<uint32_t> ContactSheet(const std::vector<Drawn>& pictures, int32_t& width, int32_t& height) {
+  constexpr int32_t kColumns = 12, kCellW = 170, kCellH = 140, kBoxW = 160, kBoxH = 116;
+  const int32_t rows = (static_cast<int32_t>(pictures.size()) + kColumns - 1) / kColumns;
+  width = kColumns * kCellW;
+  height = std::max(1, rows) * kCellH;
+  Painter sheet(width, height);
+  cairo_t* cr = sheet.Cr();
+  cairo_set_source_rgb(cr, 0.2, 0.21, 0.18);
+  cairo_paint(cr);
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    const Drawn& d = pictures[i];
+    const double cx = static_cast<double>(i % kColumns) * kCellW, cy = static_cast<double>(i / kColumns) * kCellH;
+    std::vector<uint32_t> argb(d.pixels.size());
+    for (size_t k = 0; k < argb.size(); ++k) argb[k] = 0xFF000000u | d.pixels[k];
+    cairo_surface_t* picture = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(argb.data()), CAIRO_FORMAT_RGB24, d.width, d.height, d.width * 4);
+    const double scale = std::min({1.0, static_cast<double>(kBoxW) / d.width, static_cast<double>(kBoxH) / d.height});
+    const double dw = d.width * scale, dh = d.height * scale;
+    cairo_save(cr);
+    cairo_translate(cr, std::round(cx + (kCellW - dw) / 2), std::round(cy + 4 + (kBoxH - dh) / 2));
+    cairo_scale(cr, scale, scale);
+    cairo_set_source_surface(cr, picture, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(picture);
+    const std::string caption = std::to_string(d.number) + "  " + std::to_string(d.width) + "x" + std::to_string(d.height);
+    sheet.Text(caption, cx + kCellW / 2.0, cy + kCellH - 12, 11, kCellW - 6, {0.95, 0.92, 0.75},
+               Painter::Face::kSansBold, 0, false, false);
+  }
+  return sheet.Pixels(false);
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  Painter::ReleaseFonts();
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool table = argc == 4 && std::string(argv[1]) == "--table";
+  if (argc != 3 && !table) {
+    std::fprintf(stderr, "usage: make_bitmaps <catalogue> <folder> | make_bitmaps --table <catalogue> <out.cpp>\n");
+    return 2;
+  }
+  const std::string catalogueFile = argv[table ? 2 : 1];
+  const std::string out = argv[table ? 3 : 2];
+  BitmapCatalogue catalogue;
+  if (!catalogue.Load(catalogueFile)) return Fail(catalogue.Error());
+  const std::string name = BitmapCatalogue::DisplayName(catalogueFile);
+  for (const BitmapCatalogue::Row& row : catalogue.Rows()) {
+    std::string reason;
+    if (!BitmapRecipes::Check(row, reason)) return Fail(name + ":" + std::to_string(row.line) + ": " + reason);
+  }
+  if (table) {
+    if (!WriteTable(catalogue, out)) return Fail(out + " cannot be written");
+    return 0;
+  }
+  std::vector<Drawn> drawn;
+  for (const BitmapCatalogue::Row& row : catalogue.Rows()) {
+    if (!BitmapRecipes::Draws(row)) continue;
+    Drawn d{row.number, row.width, row.height, BitmapRecipes::Draw(row, catalogue)};
+    const std::string path = out + "/" + std::to_string(row.number) + ".bmp";
+    if (!WriteFile(path, PBitmapFile::Encode(d.pixels.data(), d.width, d.height)))
+      return Fail(path + " cannot be written");
+    drawn.push_back(std::move(d));
+  }
+  int32_t w = 0, h = 0;
+  const std::vector<uint32_t> sheet = ContactSheet(drawn, w, h);
+  if (!WriteFile(out + "/contact-ui.bmp", PBitmapFile::Encode(sheet.data(), w, h)))
+    return Fail(out + "/contact-ui.bmp cannot be written");
+  Painter::ReleaseFonts();
+  return 0;
+}
