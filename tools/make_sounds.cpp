@@ -116,10 +116,13 @@ int main(int argc, char** argv) {
   std::vector<SoundSignal> made(count);
   std::vector<std::string> errors(count);
 
-  // espeak-ng is single-threaded: one thread speaks every phrase while the others synthesise
-  // the rest; the spoken phrases are then finished in parallel.
-  std::thread speaker([&] {
-    SoundSpeech speech_engine;
+  // Every phrase is spoken first, before any thread starts (the speech engine forks); the
+  // spoken phrases are then finished in parallel with the other sounds.
+  const unsigned workers = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+  SoundSpeech speechEngine;
+  {
+    std::vector<SoundSpeech::Phrase> phrases;
+    std::vector<size_t> phraseRow;
     for (size_t i = 0; i < count; ++i) {
       const SoundRow& r = *rows[i];
       if (!r.IsSpeech()) continue;
@@ -127,23 +130,30 @@ int main(int argc, char** argv) {
         auto it = r.args.find(key);
         return it == r.args.end() ? def : std::atoi(it->second.c_str());
       };
-      std::string reason;
-      if (!speech_engine.Speak(SoundRecipes::SpeechVoice(r.language), arg("speaker", 0), arg("pitch", 50),
-                               arg("rate", 200), r.phrase, speech[i], reason))
-        errors[i] = catalogue.RowError(r, reason);
+      phrases.push_back({SoundRecipes::SpeechVoice(r.language), arg("speaker", 0), arg("pitch", 50), arg("rate", 200),
+                         r.phrase});
+      phraseRow.push_back(i);
     }
-  });
-  const unsigned workers = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
-  auto runPool = [&](bool speechRows) {
+    std::vector<std::vector<short>> raw;
+    std::vector<std::string> reasons;
+    speechEngine.SpeakAll(phrases, static_cast<int>(workers), raw, reasons);
+    for (size_t k = 0; k < phrases.size(); ++k) {
+      const size_t i = phraseRow[k];
+      std::string reason = reasons[k];
+      if (reason.empty() && !speechEngine.Resample(raw[k], speech[i], reason)) speech[i].clear();
+      if (!reason.empty()) errors[i] = catalogue.RowError(*rows[i], reason);
+    }
+  }
+  {
     std::atomic<size_t> next{0};
     std::vector<std::thread> pool;
     for (unsigned w = 0; w < workers; ++w)
       pool.emplace_back([&] {
         for (size_t i = next++; i < count; i = next++) {
           const SoundRow& r = *rows[i];
-          if (r.IsSpeech() != speechRows || !errors[i].empty()) continue;
+          if (!errors[i].empty()) continue;
           std::string reason;
-          if (!SoundRecipes::Make(r, speechRows ? &speech[i] : nullptr, made[i], reason))
+          if (!SoundRecipes::Make(r, r.IsSpeech() ? &speech[i] : nullptr, made[i], reason))
             errors[i] = catalogue.RowError(r, reason);
           else if (!r.IsStereo() && made[i].left.size() * 2 > SoundCatalogue::kMaxPlainBytes)
             errors[i] = catalogue.RowError(r, "the sound is longer than 1048576 bytes");
@@ -151,10 +161,7 @@ int main(int argc, char** argv) {
         }
       });
     for (std::thread& t : pool) t.join();
-  };
-  runPool(false);
-  speaker.join();
-  runPool(true);
+  }
   for (const std::string& e : errors)
     if (!e.empty()) {
       std::fprintf(stderr, "%s\n", e.c_str());

@@ -2,8 +2,12 @@
 
 #include <espeak-ng/speak_lib.h>
 #include <samplerate.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <cstring>
+#include <deque>
 
 namespace {
 
@@ -12,6 +16,28 @@ std::vector<short>* gCollect = nullptr;
 int Collect(short* wave, int count, espeak_EVENT*) {
   if (wave && count > 0 && gCollect) gCollect->insert(gCollect->end(), wave, wave + count);
   return 0;
+}
+
+bool WriteAll(int fd, const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = write(fd, p, size);
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool ReadAll(int fd, void* data, size_t size) {
+  char* p = static_cast<char*>(data);
+  while (size > 0) {
+    const ssize_t n = read(fd, p, size);
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
 }
 
 }  // namespace
@@ -25,27 +51,25 @@ SoundSpeech::~SoundSpeech() {
   if (rate_ > 0) espeak_Terminate();
 }
 
-bool SoundSpeech::Speak(const std::string& voice, int speaker, int pitch, int rate, const std::string& text,
-                        std::vector<float>& out, std::string& reason) {
-  out.clear();
+bool SoundSpeech::Speak(const Phrase& phrase, std::vector<short>& raw, std::string& reason) {
+  raw.clear();
   if (rate_ <= 0) {
     reason = "espeak-ng could not start";
     return false;
   }
-  // Speakers: the language's own voice, then the male variants.
-  const std::string name = speaker == 0 ? voice : voice + "+m" + std::to_string(speaker);
+  const std::string name =
+      phrase.speaker == 0 ? phrase.voice : std::string(phrase.voice) + "+m" + std::to_string(phrase.speaker);
   if (espeak_SetVoiceByName(name.c_str()) != EE_OK) {
     reason = "espeak-ng has no voice \"" + name + "\"";
     return false;
   }
-  espeak_SetParameter(espeakRATE, rate, 0);
-  espeak_SetParameter(espeakPITCH, pitch, 0);
+  espeak_SetParameter(espeakRATE, phrase.rate, 0);
+  espeak_SetParameter(espeakPITCH, phrase.pitch, 0);
   espeak_SetParameter(espeakRANGE, 70, 0);
   espeak_SetParameter(espeakVOLUME, 100, 0);
-  std::vector<short> raw;
   gCollect = &raw;
-  const espeak_ERROR e =
-      espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
+  const espeak_ERROR e = espeak_Synth(phrase.text.c_str(), phrase.text.size() + 1, 0, POS_CHARACTER, 0,
+                                      espeakCHARS_UTF8, nullptr, nullptr);
   espeak_Synchronize();
   gCollect = nullptr;
   size_t voiced = 0;
@@ -55,6 +79,70 @@ bool SoundSpeech::Speak(const std::string& voice, int speaker, int pitch, int ra
     reason = "espeak-ng cannot speak the phrase";
     return false;
   }
+  return true;
+}
+
+void SoundSpeech::SpeakAll(const std::vector<Phrase>& phrases, int parallel, std::vector<std::vector<short>>& out,
+                           std::vector<std::string>& errors) {
+  out.assign(phrases.size(), {});
+  errors.assign(phrases.size(), {});
+  struct Child {
+    size_t index;
+    pid_t pid;
+    int fd;
+  };
+  std::deque<Child> running;
+  // Reads the oldest child's answer: a status byte, then a count and the samples or the reason.
+  auto finish = [&]() {
+    const Child c = running.front();
+    running.pop_front();
+    uint8_t ok = 0;
+    uint32_t count = 0;
+    bool read = ReadAll(c.fd, &ok, 1) && ReadAll(c.fd, &count, 4);
+    if (read && ok) {
+      out[c.index].resize(count);
+      read = ReadAll(c.fd, out[c.index].data(), count * sizeof(short));
+    } else if (read) {
+      std::string reason(count, '\0');
+      read = ReadAll(c.fd, reason.data(), count);
+      errors[c.index] = reason;
+    }
+    close(c.fd);
+    int status = 0;
+    waitpid(c.pid, &status, 0);
+    if (!read || !WIFEXITED(status) || WEXITSTATUS(status) != 0) errors[c.index] = "espeak-ng failed on the phrase";
+  };
+  for (size_t i = 0; i < phrases.size(); ++i) {
+    while (static_cast<int>(running.size()) >= parallel) finish();
+    int fds[2];
+    if (pipe(fds) != 0) {
+      errors[i] = "cannot start espeak-ng";
+      continue;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+      close(fds[0]);
+      std::vector<short> raw;
+      std::string reason;
+      const uint8_t ok = Speak(phrases[i], raw, reason) ? 1 : 0;
+      const uint32_t count = static_cast<uint32_t>(ok ? raw.size() : reason.size());
+      const bool written = WriteAll(fds[1], &ok, 1) && WriteAll(fds[1], &count, 4) &&
+                           (ok ? WriteAll(fds[1], raw.data(), raw.size() * sizeof(short))
+                               : WriteAll(fds[1], reason.data(), reason.size()));
+      _exit(written ? 0 : 1);
+    }
+    close(fds[1]);
+    if (pid < 0) {
+      close(fds[0]);
+      errors[i] = "cannot start espeak-ng";
+      continue;
+    }
+    running.push_back({i, pid, fds[0]});
+  }
+  while (!running.empty()) finish();
+}
+
+bool SoundSpeech::Resample(const std::vector<short>& raw, std::vector<float>& out, std::string& reason) const {
   std::vector<float> in(raw.size());
   src_short_to_float_array(raw.data(), in.data(), static_cast<int>(raw.size()));
   const double ratio = 44100.0 / rate_;

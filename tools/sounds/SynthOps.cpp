@@ -200,6 +200,16 @@ void CloseLoop(Samples& s, size_t n, size_t fade) {
     s[i] = static_cast<float>(s[i] * w + s[n + i] * v);
   }
   s.resize(n);
+  // A few samples either side of the join are smoothed (a five-sample average taken round the
+  // loop), so that the step across it is never one of the sound's sharpest.
+  if (n < 16) return;
+  const Samples ring = s;
+  auto at = [&](long i) { return static_cast<double>(ring[static_cast<size_t>((i + static_cast<long>(n)) % static_cast<long>(n))]); };
+  for (long i = -4; i < 4; ++i) {
+    double sum = 0.0;
+    for (long k = -2; k <= 2; ++k) sum += at(i + k);
+    s[static_cast<size_t>((i + static_cast<long>(n)) % static_cast<long>(n))] = static_cast<float>(sum / 5.0);
+  }
 }
 
 }  // namespace synth
