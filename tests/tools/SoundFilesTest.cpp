@@ -60,9 +60,11 @@ TEST(SoundFiles, LoadAsTheEngineDoesIn16Bit44100HzMonoOrStereoForStreams) {
     if (!r.Stereo() && !r.Loop()) {
       EXPECT_EQ(static_cast<int64_t>(count), size);
     }
+    const double seconds = static_cast<double>(size) / format->avgBytesPerSec;
     if (r.length != "speech") {
-      const double seconds = static_cast<double>(size) / format->avgBytesPerSec;
       EXPECT_NEAR(seconds, std::atof(r.length.c_str()), 0.001);
+    } else {
+      EXPECT_LE(seconds, 2.5);  // a shout, not a speech
     }
     GSoundWave::CloseWaveFile(file, format);
   }

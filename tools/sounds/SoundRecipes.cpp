@@ -623,7 +623,7 @@ void MakeSpeech(const std::vector<float>& speech, SynthRandom& rng, SoundSignal&
   while (a < b && std::fabs(speech[a]) < 0.01f) ++a;
   while (b > a && std::fabs(speech[b - 1]) < 0.01f) --b;
   Samples s(speech.begin() + static_cast<std::ptrdiff_t>(a), speech.begin() + static_cast<std::ptrdiff_t>(b));
-  const size_t maxLen = Count(2.4);
+  const size_t maxLen = Count(2.35);  // with the room's tail, under 2.5 s
   if (s.size() > maxLen) {
     s.resize(maxLen);
     Fade(s, 0.0, 0.15);
