@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
   }
 
   const size_t count = rows.size();
-  std::vector<std::vector<float>> speech(count);
+  std::vector<std::vector<short>> raw(count);  // speech at the engine's own rate
   std::vector<SoundSignal> made(count);
   std::vector<std::string> errors(count);
 
@@ -134,14 +134,13 @@ int main(int argc, char** argv) {
                          r.phrase});
       phraseRow.push_back(i);
     }
-    std::vector<std::vector<short>> raw;
+    std::vector<std::vector<short>> spoken;
     std::vector<std::string> reasons;
-    speechEngine.SpeakAll(phrases, static_cast<int>(workers), raw, reasons);
+    speechEngine.SpeakAll(phrases, static_cast<int>(workers), spoken, reasons);
     for (size_t k = 0; k < phrases.size(); ++k) {
       const size_t i = phraseRow[k];
-      std::string reason = reasons[k];
-      if (reason.empty() && !speechEngine.Resample(raw[k], speech[i], reason)) speech[i].clear();
-      if (!reason.empty()) errors[i] = catalogue.RowError(*rows[i], reason);
+      raw[i] = std::move(spoken[k]);
+      if (!reasons[k].empty()) errors[i] = catalogue.RowError(*rows[i], reasons[k]);
     }
   }
   {
@@ -153,11 +152,14 @@ int main(int argc, char** argv) {
           const SoundRow& r = *rows[i];
           if (!errors[i].empty()) continue;
           std::string reason;
-          if (!SoundRecipes::Make(r, r.IsSpeech() ? &speech[i] : nullptr, made[i], reason))
+          std::vector<float> speech;
+          if (r.IsSpeech() && !speechEngine.Resample(raw[i], speech, reason))
+            errors[i] = catalogue.RowError(r, reason);
+          else if (!SoundRecipes::Make(r, r.IsSpeech() ? &speech : nullptr, made[i], reason))
             errors[i] = catalogue.RowError(r, reason);
           else if (!r.IsStereo() && made[i].left.size() * 2 > SoundCatalogue::kMaxPlainBytes)
             errors[i] = catalogue.RowError(r, "the sound is longer than 1048576 bytes");
-          speech[i].clear();
+          raw[i] = {};
         }
       });
     for (std::thread& t : pool) t.join();

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "framework/media/GSoundWave.h"
 #include "tools/SoundTestRows.h"
@@ -128,6 +130,31 @@ TEST(SoundFiles, LoopsJoinWithoutAClick) {
     }
   }
   EXPECT_EQ(loops, 10);
+}
+
+}  // namespace
+
+namespace {
+
+// The stored form, byte for byte: a canonical 44-byte header before the samples.
+TEST(SoundFiles, HeadersAreTheCanonicalFortyFourBytes) {
+  auto header = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(44, '\0');
+    in.read(bytes.data(), 44);
+    return bytes;
+  };
+  auto le = [](uint32_t v, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+  };
+  // Sound 30: 0.18 s mono, 7938 samples.
+  EXPECT_EQ(header(SoundPath(30)), "RIFF" + le(36 + 15876, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+                                       le(44100, 4) + le(88200, 4) + le(2, 2) + le(16, 2) + "data" + le(15876, 4));
+  // The title music: 26 s of stereo frames.
+  EXPECT_EQ(header(SoundPath(5010)), "RIFF" + le(36 + 4586400, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(2, 2) +
+                                         le(44100, 4) + le(176400, 4) + le(4, 2) + le(16, 2) + "data" + le(4586400, 4));
 }
 
 }  // namespace

@@ -358,7 +358,7 @@ void MakeCry(const Params& p, size_t n, SynthRandom& rng, SoundSignal& out) {
   Samples s(n, 0.0f);
   const double gains[3] = {1.0, 0.7, 0.35};
   for (int k = 0; k < 3; ++k) Mix(s, Filtered(src, Biquad::Kind::kBandPass, kFormants[vowel][k], 6.0), 0, gains[k] * 3.0);
-  Mix(s, Filtered(Noise(n, rng), Biquad::Kind::kHighPass, 1500.0, 0.7), 0, 0.06);
+  Mix(s, Filtered(Noise(n, rng), Biquad::Kind::kHighPass, 1500.0, 0.7), 0, 0.015);
   SoftClip(s, 2.5);
   Fade(s, 0.04, len * 0.45);
   Room(s, 1.5, 0.2, rng);
@@ -602,15 +602,23 @@ void MakeAmbience(const Params& p, size_t n, SynthRandom& rng, SoundSignal& out)
         break;
     }
   }
-  // Guns far off, now and then, heard a little to one side.
+  // Guns far off, now and then, heard a little to one side: a dull thud a few times louder
+  // than the scene around it, never more.
+  double sum = 0.0;
+  for (const Samples& s : ch)
+    for (float v : s) sum += static_cast<double>(v) * v;
+  const double sceneRms = std::sqrt(sum / static_cast<double>(2 * std::max<size_t>(1, n)));
   const int guns = static_cast<int>(p.at("guns"));
   for (int k = 0; k < guns; ++k) {
     const size_t at = Count(rng.Range(0.5, static_cast<double>(n) / kRate - 4.0));
     Samples gun = Filtered(Blast(Count(3.0), 2.5, rng), Biquad::Kind::kLowPass, 250.0, 0.7);
     Echo(gun, 0.7, 0.35, 3);
+    double peak = 1e-9;
+    for (float v : gun) peak = std::max(peak, static_cast<double>(std::fabs(v)));
+    const double gain = 6.0 * sceneRms / peak;
     const double pan = rng.Unit();
-    Mix(ch[0], gun, at, 1.2 * (0.5 + 0.5 * pan));
-    Mix(ch[1], gun, at, 1.2 * (1.0 - 0.5 * pan));
+    Mix(ch[0], gun, at, gain * (0.5 + 0.5 * pan));
+    Mix(ch[1], gun, at, gain * (1.0 - 0.5 * pan));
   }
   out.left = std::move(ch[0]);
   out.right = std::move(ch[1]);

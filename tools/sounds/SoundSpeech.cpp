@@ -44,7 +44,12 @@ bool ReadAll(int fd, void* data, size_t size) {
 
 SoundSpeech::SoundSpeech() {
   rate_ = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
-  if (rate_ > 0) espeak_SetSynthCallback(Collect);
+  if (rate_ > 0) {
+    espeak_SetSynthCallback(Collect);
+    // Loading the first voice loads the phoneme tables, most of the engine's start-up work:
+    // done once here, always the same way, so that every child starts from the same state.
+    espeak_SetVoiceByName("en");
+  }
 }
 
 SoundSpeech::~SoundSpeech() {
@@ -154,7 +159,7 @@ bool SoundSpeech::Resample(const std::vector<short>& raw, std::vector<float>& ou
   data.data_out = out.data();
   data.output_frames = static_cast<long>(out.size());
   data.src_ratio = ratio;
-  const int err = src_simple(&data, SRC_SINC_MEDIUM_QUALITY, 1);
+  const int err = src_simple(&data, SRC_SINC_FASTEST, 1);
   if (err != 0) {
     reason = std::string("libsamplerate: ") + src_strerror(err);
     return false;
