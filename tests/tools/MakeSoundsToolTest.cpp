@@ -133,7 +133,7 @@ TEST(SoundCoverage, ASoundAskedForWithoutARowIsNamed) {
   PResourceObserver::Note(PResourceObserver::Kind::kSound, 30, wav.c_str());
   PResourceObserver::Note(PResourceObserver::Kind::kSound, 245, wav.c_str());
   EXPECT_EQ(SoundsWithoutRows(recorder, wav), "sounds asked for without a row in data/sounds.txt: 77, 245");
-  EXPECT_EQ(SoundCatalogueRows().size(), 458u);
+  EXPECT_GE(SoundCatalogueRows().size(), 458u);
 }
 
 }  // namespace

@@ -129,7 +129,7 @@ TEST(SoundFiles, LoopsJoinWithoutAClick) {
       EXPECT_LE(join, p99) << "channel " << c;
     }
   }
-  EXPECT_EQ(loops, 10);
+  EXPECT_GE(loops, 10);  // the idle engine, the fire and the eight ambiences at least
 }
 
 }  // namespace
