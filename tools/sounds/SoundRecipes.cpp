@@ -15,7 +15,7 @@ namespace {
 // Arguments as numbers: a word argument becomes the index of the word in its list.
 using Params = std::map<std::string, double>;
 
-struct ArgSpec {
+struct ArgRule {
   const char* name;
   std::vector<const char*> words;  // empty: a number from lo to hi
   double lo, hi, def;
@@ -27,7 +27,7 @@ struct Recipe {
   const char* name;
   Shape shape;
   double levelDb;  // loudness (RMS, dBFS) of the family the recipe belongs to
-  std::vector<ArgSpec> args;
+  std::vector<ArgRule> args;
   // Makes n samples (n plus the loop fade for loops) into out.
   std::function<void(const Params&, size_t n, SynthRandom&, SoundSignal&)> make;
 };
@@ -705,11 +705,11 @@ bool ParseNumber(const std::string& s, double& v) {
 }
 
 bool ReadParams(const Recipe& r, const SoundRow& row, Params& p, std::string& reason) {
-  for (const ArgSpec& a : r.args) p[a.name] = a.def;
+  for (const ArgRule& a : r.args) p[a.name] = a.def;
   for (const auto& [key, value] : row.args) {
-    const ArgSpec* spec = nullptr;
-    for (const ArgSpec& a : r.args)
-      if (key == a.name) spec = &a;
+    const ArgRule* rule = nullptr;
+    for (const ArgRule& a : r.args)
+      if (key == a.name) rule = &a;
     if (key == "seed") {
       double v = 0;
       if (!ParseNumber(value, v) || v < 0 || v > 1e6 || v != std::floor(v)) {
@@ -719,29 +719,29 @@ bool ReadParams(const Recipe& r, const SoundRow& row, Params& p, std::string& re
       p["seed"] = v;
       continue;
     }
-    if (!spec) {
+    if (!rule) {
       reason = std::string("recipe ") + r.name + " has no argument \"" + key + "\"";
       return false;
     }
-    if (!spec->words.empty()) {
+    if (!rule->words.empty()) {
       bool found = false;
-      for (size_t i = 0; i < spec->words.size(); ++i)
-        if (value == spec->words[i]) {
+      for (size_t i = 0; i < rule->words.size(); ++i)
+        if (value == rule->words[i]) {
           p[key] = static_cast<double>(i);
           found = true;
         }
       if (!found) {
         std::string list;
-        for (const char* w : spec->words) list += std::string(list.empty() ? "" : ", ") + w;
+        for (const char* w : rule->words) list += std::string(list.empty() ? "" : ", ") + w;
         reason = "argument " + key + " is one of " + list + ", not \"" + value + "\"";
         return false;
       }
     } else {
       double v = 0;
-      if (!ParseNumber(value, v) || v < spec->lo || v > spec->hi) {
+      if (!ParseNumber(value, v) || v < rule->lo || v > rule->hi) {
         char text[160];
-        std::snprintf(text, sizeof text, "argument %s is a number from %g to %g, not \"%s\"", key.c_str(), spec->lo,
-                      spec->hi, value.c_str());
+        std::snprintf(text, sizeof text, "argument %s is a number from %g to %g, not \"%s\"", key.c_str(), rule->lo,
+                      rule->hi, value.c_str());
         reason = text;
         return false;
       }
