@@ -117,6 +117,30 @@ TEST(MakeSounds, ABadRowStopsTheRunWithItsLineAndWritesNothing) {
   EXPECT_EQ(run.output, "data/sounds.txt:3: sound 150 is repeated\n");
 }
 
+// Every recipe makes a sound however short it is asked to be, with its arguments at either
+// end of their ranges.
+TEST(MakeSounds, EveryRecipeCopesWithTheShortestLengthsAndExtremeArguments) {
+  TestFolder folder;
+  std::string rows;
+  int number = 1;
+  for (const char* recipe : {"gun calibre=7", "gun calibre=240", "smallarms weapon=mg rate=1500 shots=40",
+                             "smallarms weapon=squad shots=1", "explosion size=4", "incoming tone=rocket",
+                             "impact kind=bullets", "impact kind=immobilise", "hatch action=close", "bog",
+                             "collapse size=2", "aircraft pass=bombs", "aircraft pass=rockets", "assault grenades=4 bursts=4",
+                             "cry vowel=u pitch=80", "click pitch=6000", "blip pitch=200 pitch2=6000",
+                             "chime notes=6 dir=down voice=brass"})
+    for (const char* length : {"0.001", "0.02", "0.3"})
+      rows += std::to_string(number++) + " | mono | " + length + " | " + recipe + " | test | shortest\n";
+  for (const char* recipe : {"engine rpm=300 cylinders=2 size=0", "engine rpm=4000 cylinders=16 size=1", "fire size=1"})
+    for (const char* length : {"0.001", "0.3", "5.9"})
+      rows += std::to_string(number++) + " | mono-loop | " + length + " | " + recipe + " | test | loop\n";
+  rows += std::to_string(number++) + " | stream | 0.5 | march tempo=180 | test | march\n";
+  folder.WriteFile("sounds.txt", rows);
+  const ToolRun run = RunTool(folder.Native() + "sounds.txt", "sounds.txt", folder.Native() + "WAV");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(FilesIn(folder.Native() + "WAV"), static_cast<size_t>(number - 1));
+}
+
 // The coverage check of a headless run: a sound asked for from the program's WAV folder
 // without a catalogue row fails the run and is named; other folders do not count.
 TEST(SoundCoverage, ASoundAskedForWithoutARowIsNamed) {

@@ -381,7 +381,7 @@ void MakeBlip(const Params& p, size_t n, SynthRandom&, SoundSignal& out) {
   Samples s(n, 0.0f);
   const size_t half = n / 2;
   for (int k = 0; k < 2; ++k) {
-    Samples tone = Glide(half - Count(0.015), k == 0 ? p.at("pitch") : p.at("pitch2"), k == 0 ? p.at("pitch") : p.at("pitch2"));
+    Samples tone = Glide(half > Count(0.03) ? half - Count(0.015) : half, k == 0 ? p.at("pitch") : p.at("pitch2"), k == 0 ? p.at("pitch") : p.at("pitch2"));
     SoftClip(tone, 2.0);
     Fade(tone, 0.004, 0.02);
     Mix(s, Filtered(tone, Biquad::Kind::kLowPass, 3500.0, 0.7), half * static_cast<size_t>(k), 1.0);
