@@ -19,6 +19,9 @@ std::string SoundsWithoutRows(const ResourceRecorder& recorder, const std::strin
   const std::set<int32_t> rows = SoundCatalogueRows();
   std::string missing;
   for (int32_t n : recorder.Requests(PResourceObserver::Kind::kSound, wavFolder))
-    if (rows.count(n) == 0) missing += (missing.empty() ? "" : ", ") + std::to_string(n);
+    if (rows.count(n) == 0) {
+      if (!missing.empty()) missing += ", ";
+      missing += std::to_string(n);
+    }
   return missing.empty() ? "" : "sounds asked for without a row in data/sounds.txt: " + missing;
 }

@@ -57,7 +57,10 @@ TEST(MakeSounds, ASecondRunMakesTheSameBytes) {
   const int numbers[] = {30, 133, 150, 160, 171, 201, 231, 300, 320, 401, 435, 505, 620, 701, 803, 902,
                          1000, 2013, 3032, 4140, 6128, 5005, 5010};
   std::string only;
-  for (int n : numbers) only += (only.empty() ? "" : ",") + std::to_string(n);
+  for (int n : numbers) {
+    if (!only.empty()) only += ',';
+    only += std::to_string(n);
+  }
   const ToolRun run = RunTool(TARVANE_SOUND_CATALOGUE_FILE, "data/sounds.txt", out, only);
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(FilesIn(out), std::size(numbers));
