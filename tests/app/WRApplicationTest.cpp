@@ -12,6 +12,8 @@
 #include "platform/PBackEnd.h"
 #include "platform/PDisplay.h"
 #include "support/RendererBitmaps.h"
+#include "support/ResourceRecorder.h"
+#include "support/SoundCatalogueRows.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -98,6 +100,7 @@ TEST(WRApplicationTest, AForeignOrShortFileIsIgnoredRecordIncluded) {
 TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
   TestFolder folder(true);
   CopyRendererBitmaps(folder);
+  ResourceRecorder recorder;
   GErrorLog::ResetForTests();
   setenv(WRApplication::kQuitAfterVariable, "5", 1);
   auto* kernel = new GKernel();
@@ -125,6 +128,7 @@ TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
   // Without preferences the first display's test screen was up; the quit came before an
   // answer, so the application did not start and made no data folders.
   EXPECT_FALSE(std::filesystem::exists(folder.Native() + "Scenarios"));
+  EXPECT_EQ(SoundsWithoutRows(recorder, folder.Program() + "WAV\\"), "");
 }
 
 namespace {
@@ -138,6 +142,7 @@ struct ProgramRun {
 };
 
 ProgramRun RunProgram(const TestFolder& folder) {
+  ResourceRecorder recorder;
   GErrorLog::ResetForTests();
   setenv(WRApplication::kQuitAfterVariable, "3", 1);
   auto* kernel = new GKernel();
@@ -151,6 +156,8 @@ ProgramRun RunProgram(const TestFolder& folder) {
   unsetenv(WRApplication::kQuitAfterVariable);
   GErrorLog::ResetForTests();
   run.log = folder.ReadFile("ERRORLOG.TXT");
+  // Every sound the run asked for from the program's WAV folder has a catalogue row.
+  EXPECT_EQ(SoundsWithoutRows(recorder, folder.Program() + "WAV\\"), "");
   return run;
 }
 

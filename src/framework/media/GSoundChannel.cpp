@@ -13,6 +13,7 @@
 #include "framework/media/GSoundWaitHandles.h"
 #include "framework/media/GSoundWave.h"
 #include "platform/PAudioBuffer.h"
+#include "platform/PResourceObserver.h"
 #include "platform/PRiffFile.h"
 #include "platform/PSignal.h"
 
@@ -188,6 +189,7 @@ bool GSoundChannel::StartStream(GSoundEffect* sound, int16_t number) {
   GSoundWave::MakeWaveFileName(name, number);
   std::string folder;
   host.GetBaseFolder(folder, false);
+  PResourceObserver::Note(PResourceObserver::Kind::kSound, number, (folder + "WAV\\").c_str());
   PRiffChunk riff;
   int32_t result = GSoundWave::OpenWaveFile(folder + name, waveFile_, waveFormat_, riff);
   if (result != GSoundWave::kOk && host.GetBaseFolder(folder, true)) {

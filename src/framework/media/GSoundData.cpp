@@ -5,6 +5,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/media/GSoundHost.h"
 #include "framework/media/GSoundWave.h"
+#include "platform/PResourceObserver.h"
 
 bool GSoundData::Load(int16_t number, bool looped, const GSoundHost& host) {
   number_ = number;
@@ -13,6 +14,7 @@ bool GSoundData::Load(int16_t number, bool looped, const GSoundHost& host) {
   GSoundWave::MakeWaveFileName(name, number);
   std::string folder;
   host.GetBaseFolder(folder, false);
+  PResourceObserver::Note(PResourceObserver::Kind::kSound, number, (folder + "WAV\\").c_str());
   int32_t result = GSoundWave::LoadWaveFile(folder + name, byteCount_, samples_);
   if (result != GSoundWave::kOk && host.GetBaseFolder(folder, true)) {
     result = GSoundWave::LoadWaveFile(folder + name, byteCount_, samples_);

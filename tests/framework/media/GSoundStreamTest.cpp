@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "framework/media/GSoundChannel.h"
@@ -10,6 +11,8 @@
 #include "framework/media/GSoundWaitHandles.h"
 #include "framework/media/SoundTestSupport.h"
 #include "platform/PAudioDevice.h"
+#include "platform/PResourceObserver.h"
+#include "support/ResourceRecorder.h"
 
 namespace {
 using namespace soundtest;
@@ -167,3 +170,18 @@ TEST(GSoundStreamDeathTest, MissingOrEmptyStreamFileIsFatal) {
 }
 
 }  // namespace
+
+// Plain and streamed sounds both tell the resource observer which number they look up in the
+// program's WAV folder, found or not.
+TEST(GSoundStream, PlainAndStreamedLookUpsAreHeardByTheResourceObserver) {
+  SoundFixture fixture;
+  GSoundManager& m = fixture.manager();
+  ResourceRecorder recorder;
+  fixture.WriteSound(5007, Wave(Pattern(4000, 3), 2));
+  GSoundStream* stream = m.StartStreamedSound(5007, 1, true);
+  m.PlaySound(77, 0);  // no such file: silent, but still asked for
+  const std::string wav = fixture.folder.Program() + "WAV\\";
+  EXPECT_EQ(recorder.Requests(PResourceObserver::Kind::kSound, wav), (std::set<int32_t>{77, 5007}));
+  EXPECT_TRUE(recorder.Requests(PResourceObserver::Kind::kSound, "BMP\\").empty());
+  delete stream;
+}
