@@ -33,8 +33,6 @@
 #include "platform/PWindow.h"
 
 GKernel* gKernel = nullptr;
-uint16_t gBlackPixel = 0;
-uint16_t gWhitePixel = 0;
 
 uint8_t GKernel::firstStart_ = 1;
 
@@ -61,6 +59,7 @@ KernelSoundHost gSoundHost;
 
 GKernel::GKernel() {
   if (gKernel == nullptr) gKernel = this;
+  if (GViewHost::Current() == nullptr) GViewHost::SetCurrent(this);
   // One kernel per process: its process-wide companions start afresh with it.
   firstStart_ = 1;
   gDisplayRequest = kNoDisplayRequest;
@@ -92,8 +91,8 @@ GKernel::~GKernel() {
   LogFileLine(130, "GKernel");
   NetCloseEndpoint();
   LogFileLine(132, "GKernel");
-  walkingLiveGraphics_ = 1;
-  SafeDelete(liveGraphics_);
+  if (liveGraphics_) liveGraphics_->DeleteAll();
+  liveGraphics_.reset();
   LogFileLine(136, "GKernel");
   graphicsStore_.reset();
   if (GGraphicHost::Current() == this) GGraphicHost::SetCurrent(nullptr);
@@ -117,6 +116,7 @@ GKernel::~GKernel() {
   LogFileLine(180, "GKernel");
   GErrorLog::Close();
   window_.reset();
+  if (GViewHost::Current() == this) GViewHost::SetCurrent(nullptr);
   if (gKernel == this) gKernel = nullptr;
 }
 
@@ -135,8 +135,7 @@ void GKernel::Init(std::unique_ptr<PBackEnd> backEnd, bool* ok) {
   }
   ShowSystemCursor(true);
 
-  liveGraphics_ = new GGroup();
-  liveGraphics_->Init();
+  liveGraphics_ = std::make_unique<GLiveGraphics>();
   graphicsStore_ = std::make_unique<GGraphicsStore>();
   graphicsStore_->Init();
   GGraphicHost::SetCurrent(this);
@@ -375,7 +374,8 @@ GGraph3D* GKernel::GetGraph3D() const {
 }
 
 void GKernel::TrackGraphic(GGraphic* graphic, bool add) {
-  GGraphicFactory::TrackGraphic(liveGraphics_, walkingLiveGraphics_ != 0, graphic, add);
+  if (!liveGraphics_) FatalError(6133, "GKernel");
+  liveGraphics_->Track(graphic, add);
 }
 
 GGraphicRenderer* GKernel::GetRenderer() { return GetGraph3D(); }
@@ -426,6 +426,10 @@ int32_t GKernel::MeasureIn3D(const char* text, size_t length, int32_t font) cons
 }
 
 void GKernel::Beep() { PSystem::Beep(); }
+
+void GKernel::DoApplicationCommand(int32_t command) {
+  if (application_ != nullptr) application_->DoCommand(command);
+}
 
 void GKernel::SetCameraCounter(bool on) {
   if (!on) cameraCounter_ = 0;
