@@ -28,7 +28,11 @@ GameFileHeaderReader gHeaderReader = nullptr;
 // "." and the type code's first three characters; "" without a code.
 std::string ExtensionOf(const char* typeCode) {
   if (typeCode == nullptr || typeCode[0] == 0) return std::string();
-  return "." + std::string(typeCode, strnlen(typeCode, 3));
+  // Appended rather than "." + std::string: g++ 12 at -O3 reports a false overlap
+  // (-Wrestrict) inside the latter.
+  std::string extension = ".";
+  extension.append(typeCode, strnlen(typeCode, 3));
+  return extension;
 }
 
 // Program folder + [folder "\"]; false when the folder is not a plain relative folder path.
@@ -112,13 +116,13 @@ GFile* GKernel::CreateGameFile(const char* typeCode, const GString& name, const 
   // nothing.
   std::string path;
   if (!GameFilePath(programFolder_, folder, name, extension, path)) {
-    LogError(("Cannot create file " + std::string(name.CStr())).c_str());
+    LogError((std::string("Cannot create file ") += name.CStr()).c_str());
     return nullptr;
   }
   std::unique_ptr<PFile> handle =
       PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
   if (!handle) {
-    LogError(("Cannot create file " + path).c_str());
+    LogError((std::string("Cannot create file ") += path).c_str());
     return nullptr;
   }
   return FileOnHandle(std::move(handle), path, mode);
@@ -128,7 +132,7 @@ void GKernel::DeleteFile(const char* path) {
   if (path == nullptr) FatalError(3817, kSource);
   if (!PFileSystem::Exists(path) || PFileSystem::IsFolder(path)) {
     // Already gone (another program, or a second delete): nothing is lost by going on.
-    LogError(("File to delete not found " + std::string(path)).c_str());
+    LogError((std::string("File to delete not found ") += path).c_str());
     Beep();
     return;
   }
@@ -147,7 +151,8 @@ bool GKernel::EnsureFolder(const char* name) {
   std::string path;
   if (!FolderPrefix(programFolder_, name, path)) return false;
   path.pop_back();  // the folder itself, without its "\"
-  if (PFileSystem::Exists(path)) return PFileSystem::IsFolder(path);
+  // Anything of that name already there counts: nothing is created over it.
+  if (PFileSystem::Exists(path)) return true;
   return PFileSystem::MakeFolder(path);
 }
 
