@@ -11,6 +11,7 @@
 #include "framework/kernel/GKernelRenderer.h"
 #include "framework/kernel/GKernelSound.h"
 #include "framework/media/GGraphicsStore.h"
+#include "framework/media/GSoundManager.h"
 #include "framework/media/GSoundWaitHandles.h"
 #include "framework/ui/GButton.h"
 #include "framework/ui/GTextEntry.h"
@@ -76,9 +77,10 @@ void GKernel::UpdateScreen() {
         if (r.bottom > bounds.bottom) bounds.bottom = r.bottom;
       }
     }
-    // Each view's outermost drawing copies its rectangle to the front surface, so the
-    // bounding rectangle reaches the screen as the views are drawn.
+    // Each view's outermost drawing copies its rectangle to the front surface; the screen
+    // then shows their bounding rectangle once.
     for (GView* view : views) view->DrawAll();
+    if (!bounds.IsEmpty() && display_ != nullptr) display_->PresentArea(bounds);
     if (started && application_ != nullptr) application_->DrawOverlay();
   }
   if (dirtyViews_ != nullptr) dirtyViews_->DeleteAll(false);
@@ -278,7 +280,7 @@ void GKernel::TrackScreenEdge(int32_t x, int32_t y) {
 void GKernel::IdleSound() {
   if (!sound_) return;
   const uint32_t now = TickCount();
-  if (now < lastSoundUpdate_ || now - lastSoundUpdate_ > 332) {
+  if (now < lastSoundUpdate_ || now - lastSoundUpdate_ > GSoundManager::kUpdateIntervalMs - 1) {
     lastSoundUpdate_ = now;
     sound_->Update();
   }
