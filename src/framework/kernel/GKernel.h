@@ -378,8 +378,8 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   // Whether program folder + [folder "\"] + name + (".txt" with text, else "." and the code's
   // extension when a code is given) exists: that exact name, the case ignored.
   bool FileExists(const GString& name, const char* folder, const char* typeCode, bool text);
-  // Creates the folder of that name in the program folder unless it exists; true when the
-  // folder is there afterwards.
+  // Creates the folder of that name in the program folder unless something of that name
+  // exists; true when the name exists afterwards.
   bool EnsureFolder(const char* name);
   // A new owning group of the file entries of program folder + folder whose extensions are
   // those of the type codes (every file when the first is null), sorted by name. Sub-folders
