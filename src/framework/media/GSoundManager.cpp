@@ -339,15 +339,6 @@ void GSoundManager::UpdateLoopingChannels() {
   for (int32_t i = 0; i < channels3D_.Count(); ++i) Get3DChannel(i)->WrapLoopPosition();
 }
 
-void GSoundManager::IdleSound() {
-  uint32_t now = TickCount();
-  if (now - lastUpdateTick_ > kUpdateIntervalMs - 1 || now < lastUpdateTick_) {
-    lastUpdateTick_ = now;
-    Update();
-  }
-  UpdateLoopingChannels();
-}
-
 void GSoundManager::SetSoundsEnabled(bool on) {
   GErrorLog::LogFileLine(2503, kSource);
   if (!initialised_ || on == enabled_) return;

@@ -11,7 +11,6 @@ class GSoundChannel;
 class GSoundData;
 class GSoundEffect;
 class GSoundHost;
-class GSoundListener;
 class GSoundStream;
 class PAudioBuffer;
 class PAudioDevice;
@@ -34,12 +33,10 @@ class GSoundManager : public GObject {
   // The 3-D channel limit for a processor rating, 3 to 17.
   static int32_t ChannelsForCPU(int32_t rating);
 
-  // The kernel's services and the renderer's camera; neither is owned. Null: the defaults.
+  // The kernel's services, not owned. Null: the defaults.
   void SetHost(const GSoundHost* host) { host_ = host; }
   const GSoundHost& GetHost() const;
   static const GSoundHost& DefaultHost();
-  void SetListener(const GSoundListener* listener) { listener_ = listener; }
-  const GSoundListener* GetListener() const { return listener_; }
 
   // Plays a numbered sound once on a plain channel; nothing to keep or delete.
   void PlaySound(int16_t number, int32_t priority);
@@ -57,9 +54,8 @@ class GSoundManager : public GObject {
   int32_t Get3DChannelCount() const { return channels3D_.Count(); }
   void SetPhase(int32_t /*phase*/) {}
 
-  // The periodic work: Update at most every 333 ms, UpdateLoopingChannels on every call. The
-  // kernel calls this on every pass of its loop.
-  void IdleSound();
+  // The periodic work: the kernel's idle chain (GKernel::IdleSound) runs Update at most every
+  // 333 ms and UpdateLoopingChannels on every pass of its loop.
   void Update();
   void UpdateLoopingChannels();
 
@@ -110,8 +106,6 @@ class GSoundManager : public GObject {
   GObjectGroup waitingList_;     // not owned
   bool creatingOneShot_ = false;
   const GSoundHost* host_ = nullptr;
-  const GSoundListener* listener_ = nullptr;
-  uint32_t lastUpdateTick_ = 0;
 };
 
 // The program's sound manager; null until the kernel makes one.
