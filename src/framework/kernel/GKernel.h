@@ -246,6 +246,15 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   void ShowCursor(bool show);
   bool HideCursorAndRedraw();
   void MinimizeWindow();
+  // As large a block of memory as can be had, at most *size bytes (0: no limit but what the
+  // machine has): its free memory, capped by its physical memory, halving the request after
+  // each refusal. *size becomes the size obtained; 0 and null when nothing is free. Free it
+  // with FreeMemory. A machine that refuses even one byte ends the program.
+  void* AllocLargestBlock(uint32_t* size);
+  void FreeMemory(void* block);
+  // The same on given memory figures and allocator (tests).
+  static void* AllocLargestBlockFrom(uint32_t* size, uint64_t available, uint64_t totalPhysical,
+                                     void* (*allocate)(size_t));
   void PrepareForSystemDialog(bool after);
   // The cursor in screen pixels, and moving it.
   void GetCursorPos(int32_t& x, int32_t& y) const override;
