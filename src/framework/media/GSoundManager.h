@@ -32,6 +32,9 @@ class GSoundManager : public GObject {
   void Init(const PAudioOptions& options = PAudioOptions());
   // The 3-D channel limit for a processor rating, 3 to 17.
   static int32_t ChannelsForCPU(int32_t rating);
+  // Whether another 3-D channel may be made when made exist and the buffers so far cost
+  // cpuTotal percent of the processor: the first three always, more up to 25 % in all.
+  static bool MayAdd3DChannel(int32_t made, uint32_t cpuTotal) { return made < 3 || cpuTotal <= 25; }
 
   // The kernel's services, not owned. Null: the defaults.
   void SetHost(const GSoundHost* host) { host_ = host; }
