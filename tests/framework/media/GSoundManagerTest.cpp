@@ -75,6 +75,58 @@ TEST(GSoundManager, NearerPositionalSoundDisplacesTheFarthestOverTheLimit) {
   EXPECT_EQ(m.GetWaitingCount(), 0);
 }
 
+namespace {
+
+// A looped positional sound that counts its tries to play.
+class CountingLoop : public Loop3D {
+ public:
+  void Play() override {
+    ++tries;
+    Loop3D::Play();
+  }
+  int tries = 0;
+};
+
+}  // namespace
+
+TEST(GSoundManager, WaitingSoundsOfAPriorityThatFoundNoChannelAreNotTriedAgainInThatUpdate) {
+  SoundFixture fixture;  // three 3-D channels
+  GSoundManager& m = fixture.manager();
+  Camera camera;
+  fixture.WriteSound(400, kLong);
+  Loop3D busy[3];
+  for (int i = 0; i < 3; ++i) {
+    busy[i].Init(400, 9, 1.0f, 0);
+    busy[i].SetPosition(0.0f, 0.0f, 10.0f * static_cast<float>(i + 1));
+    busy[i].Play();
+    ASSERT_TRUE(busy[i].HasChannel());
+  }
+  // Waiting, in the order they are tried: priority 5 nearest first, then priority 2.
+  CountingLoop first, second, third, lower;
+  const std::pair<CountingLoop*, std::pair<int, float>> waiting[] = {
+      {&third, {5, 60.0f}}, {&lower, {2, 1.0f}}, {&first, {5, 40.0f}}, {&second, {5, 50.0f}}};
+  for (const auto& [sound, placing] : waiting) {
+    sound->Init(400, placing.first, 1.0f, 0);
+    sound->SetPosition(0.0f, 0.0f, placing.second);
+    m.QueueSound(sound);
+  }
+  ASSERT_EQ(m.GetWaitingCount(), 4);
+  m.Update();
+  EXPECT_EQ(first.tries, 1);
+  EXPECT_EQ(second.tries, 0);  // skipped: its priority already found no channel
+  EXPECT_EQ(third.tries, 0);
+  EXPECT_EQ(lower.tries, 1);  // another priority is tried
+  EXPECT_EQ(m.GetWaitingCount(), 4);
+  EXPECT_FALSE(first.HasChannel());
+  // A free channel: the nearest of the highest waiting priority takes it, the rest wait.
+  busy[2].Stop();
+  m.DequeueSound(&busy[2]);  // a stopped loop would wait too, ahead of everyone
+  m.Update();
+  EXPECT_TRUE(first.HasChannel());
+  EXPECT_EQ(second.tries, 1);
+  EXPECT_EQ(m.GetWaitingCount(), 3);
+}
+
 TEST(GSoundManager, SwitchingSoundOffStopsEverythingAndLoopsComeBack) {
   SoundFixture fixture;
   GSoundManager& m = fixture.manager();
