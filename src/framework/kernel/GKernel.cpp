@@ -16,6 +16,7 @@
 #include "framework/kernel/GKernelGraph3D.h"
 #include "framework/kernel/GKernelRenderer.h"
 #include "framework/kernel/GKernelSound.h"
+#include "framework/kernel/GProgramFiles.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphicFactory.h"
 #include "framework/media/GGraphicsStore.h"
@@ -57,7 +58,7 @@ KernelSoundHost gSoundHost;
 
 }  // namespace
 
-GKernel::GKernel() {
+GKernel::GKernel() : files_(std::make_unique<GProgramFiles>(programFolder_)) {
   if (gKernel == nullptr) gKernel = this;
   if (GViewHost::Current() == nullptr) GViewHost::SetCurrent(this);
   // One kernel per process: its process-wide companions start afresh with it.

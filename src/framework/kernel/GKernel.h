@@ -22,6 +22,7 @@ class GGroup;
 class GKernelRenderer;
 class GKernelSound;
 class GObjectGroup;
+class GProgramFiles;
 class P3DDevice;
 class GSoundChannel;
 class GString;
@@ -462,6 +463,8 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   GObjectGroup* deferredDeletions_ = nullptr;  // owning; only during a tick pass
   GObjectGroup* excludedBitmaps_ = nullptr;    // owning
   GString255 programFolder_;
+  // The file operations, on the program folder above.
+  std::unique_ptr<GProgramFiles> files_;
   std::unique_ptr<GLiveGraphics> liveGraphics_;
   uint8_t skipNextIdle_ = 0;
   uint8_t messagePumpOnly_ = 0;
