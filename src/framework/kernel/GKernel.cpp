@@ -17,6 +17,7 @@
 #include "framework/kernel/GKernelRenderer.h"
 #include "framework/kernel/GKernelSound.h"
 #include "framework/kernel/GProgramFiles.h"
+#include "framework/kernel/GViewRegistry.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphicFactory.h"
 #include "framework/media/GGraphicsStore.h"
@@ -88,7 +89,6 @@ GKernel::~GKernel() {
     SafeDelete(root);
   }
   tracker_ = nullptr;
-  focusView_ = nullptr;
   LogFileLine(130, "GKernel");
   NetCloseEndpoint();
   LogFileLine(132, "GKernel");
@@ -103,17 +103,14 @@ GKernel::~GKernel() {
   ReleaseDisplayObjects(false);
   DeleteDisplayLists();
   LogFileLine(147, "GKernel");
-  SafeDelete(dirtyViews_);
+  views_.reset();
   LogFileLine(151, "GKernel");
-  SafeDelete(modalViews_);
   LogFileLine(153, "GKernel");
   SafeDelete(gSoundManager);
   sound_.reset();
   LogFileLine(155, "GKernel");
   if (window_) window_->Destroy();
   LogFileLine(164, "GKernel");
-  SafeDelete(focusChain_);
-  SafeDelete(defaultButtons_);
   LogFileLine(180, "GKernel");
   GErrorLog::Close();
   window_.reset();
@@ -143,19 +140,7 @@ void GKernel::Init(std::unique_ptr<PBackEnd> backEnd, bool* ok) {
   SeedRandomFromClock();
   excludedBitmaps_ = new GObjectGroup();
   excludedBitmaps_->Init();
-  modalViews_ = new GObjectGroup();
-  modalViews_->Init();
-  modalViews_->SetOwnsMembers(false);
-  dirtyViews_ = new GObjectGroup();
-  dirtyViews_->Init();
-  dirtyViews_->SetOwnsMembers(false);
-  focusChain_ = new GObjectGroup();
-  focusChain_->Init();
-  focusChain_->SetOwnsMembers(false);
-  defaultButtons_ = new GObjectGroup();
-  defaultButtons_->Init();
-  // The buttons belong to their parent views and take themselves out as they go.
-  defaultButtons_->SetOwnsMembers(false);
+  views_ = std::make_unique<GViewRegistry>();
 
   rootView_ = new GView();
   rootView_->Place(nullptr, 0, 0, 640, 480);

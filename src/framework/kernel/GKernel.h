@@ -23,6 +23,7 @@ class GKernelRenderer;
 class GKernelSound;
 class GObjectGroup;
 class GProgramFiles;
+class GViewRegistry;
 class P3DDevice;
 class GSoundChannel;
 class GString;
@@ -190,7 +191,7 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
 
   // Keyboard focus and default buttons.
   void SetFocusChainMember(GView* view, bool add) override;
-  GView* GetFocusView() const override { return focusView_; }
+  GView* GetFocusView() const override;
   void SetFocusView(GView* view);
   void FocusView(GView* view) override;
   void FocusNext();
@@ -441,7 +442,6 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   uint8_t drawToFront_ = 0;
   int32_t screenEdgeX_ = 0;
   int32_t screenEdgeY_ = 0;
-  GObjectGroup* dirtyViews_ = nullptr;  // not owning
   uint32_t lastFrameTick_ = 0;
   uint32_t frameTime_ = 0;
   int32_t screenWidth_ = 0;
@@ -455,16 +455,14 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   uint8_t controlDown_ = 0;
   int16_t cameraCounter_ = 0;
   ApplicationBase* application_ = nullptr;  // owned
-  GObjectGroup* modalViews_ = nullptr;      // not owning; last = top
   std::unique_ptr<GGraphicsStore> graphicsStore_;
-  GView* focusView_ = nullptr;
-  GObjectGroup* focusChain_ = nullptr;         // not owning, in Tab order
-  GObjectGroup* defaultButtons_ = nullptr;     // newest first
   GObjectGroup* deferredDeletions_ = nullptr;  // owning; only during a tick pass
   GObjectGroup* excludedBitmaps_ = nullptr;    // owning
   GString255 programFolder_;
   // The file operations, on the program folder above.
   std::unique_ptr<GProgramFiles> files_;
+  // The modal and dirty views, the keyboard focus and the default buttons, from Init on.
+  std::unique_ptr<GViewRegistry> views_;
   std::unique_ptr<GLiveGraphics> liveGraphics_;
   uint8_t skipNextIdle_ = 0;
   uint8_t messagePumpOnly_ = 0;
