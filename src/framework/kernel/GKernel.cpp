@@ -13,6 +13,7 @@
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/ApplicationBase.h"
+#include "framework/kernel/GDisplayList.h"
 #include "framework/kernel/GKernelGraph3D.h"
 #include "framework/kernel/GKernelRenderer.h"
 #include "framework/kernel/GKernelSound.h"
@@ -59,7 +60,8 @@ KernelSoundHost gSoundHost;
 
 }  // namespace
 
-GKernel::GKernel() : files_(std::make_unique<GProgramFiles>(programFolder_)) {
+GKernel::GKernel()
+    : files_(std::make_unique<GProgramFiles>(programFolder_)), displays_(std::make_unique<GDisplayList>()) {
   if (gKernel == nullptr) gKernel = this;
   if (GViewHost::Current() == nullptr) GViewHost::SetCurrent(this);
   // One kernel per process: its process-wide companions start afresh with it.

@@ -22,6 +22,7 @@ class GGroup;
 class GKernelRenderer;
 class GKernelSound;
 class GObjectGroup;
+class GDisplayList;
 class GProgramFiles;
 class GViewRegistry;
 class P3DDevice;
@@ -138,8 +139,8 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   // The 3-D device's render-state defaults (the renderer's set-up calls them).
   void SetDefaultRenderStates();
   // The driver tree and the candidates left, while the selection runs (null otherwise).
-  GObjectGroup* GetDriverTree() const { return driverTree_; }
-  GObjectGroup* GetCandidates() const { return candidates_; }
+  GObjectGroup* GetDriverTree() const;
+  GObjectGroup* GetCandidates() const;
   // Switches 3-D drawing on or off; on a separate 2-D/3-D card the display is rebuilt.
   void Set3DMode(bool on);
   // Deletes the renderer and releases the display objects, newest first; with restore the
@@ -483,9 +484,8 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   // The desktop's size as Init found it: the largest mode the selection offers.
   int32_t desktopWidth_ = 0;
   int32_t desktopHeight_ = 0;
-  // The display list while the selection runs (owning).
-  GObjectGroup* driverTree_ = nullptr;
-  GObjectGroup* candidates_ = nullptr;
+  // The display list while the selection runs.
+  std::unique_ptr<GDisplayList> displays_;
   std::unique_ptr<PTextureBudget> textureBudget_;
 
   std::unique_ptr<GKernelRenderer> renderer_;
