@@ -49,7 +49,10 @@ struct PMessage;
 // the frames. In 2-D drawing the views draw with the kernel's bitmap copies, colour fills,
 // outlines and lines; while 3-D drawing is on, fills, lines and text measuring go to the 3-D
 // renderer's screen shapes instead. It owns the graphics store and is the graphics' host
-// (GGraphicHost) and the views' host (GViewHost) while it lives.
+// (GGraphicHost) and the views' host (GViewHost) while it lives. It is the façade of these
+// services: some are served from classes of their own (the file operations from
+// GProgramFiles, the modal and dirty views, focus and default buttons from GViewRegistry,
+// the display list from GDisplayList, the live graphics from GLiveGraphics).
 class GKernel : public GObject, public GGraphicHost, public GViewHost {
  public:
   // The transparent colour key: both values the pixel value of magenta.
