@@ -214,7 +214,9 @@ bool IsOnEdge(double px, double py, const Map::Point3& b, const Map::Point3& a) 
   return std::fabs(tx - ty) < 0.0001 && tx >= -0.00001 && tx <= 1.00001 && ty >= -0.00001 && ty <= 1.00001;
 }
 
-bool IsNearEnd(double t) { return std::fabs(t) < 1e-7 || std::fabs(t - 1.0) < 1e-7; }
+constexpr double kNear = 1e-7;
+
+bool IsNearEnd(double t) { return std::fabs(t) < kNear || std::fabs(t - 1.0) < kNear; }
 
 }  // namespace
 
@@ -242,11 +244,14 @@ bool Map::IsInTriangle(float x, float y, const Point3& a, const Point3& b, const
       const double wy = edge[0]->y - py;
       const double u = (wx * ey - wy * ex) / denominator;        // along the ray
       const double t = (wx * d - wy * kReach) / denominator;     // along the edge
+      // Only a meeting within both segments can be a crossing; one at an end of either
+      // (through a corner, or from a point on an edge's line) cannot be told.
+      if (u < -kNear || u > 1.0 + kNear || t < -kNear || t > 1.0 + kNear) continue;
       if (IsNearEnd(u) || IsNearEnd(t)) {
         degenerate = true;
         break;
       }
-      if (u >= 0.0 && u <= 1.0 && t >= 0.0 && t <= 1.0) ++crossings;
+      ++crossings;
     }
     if (!degenerate) return crossings == 1;
   }
