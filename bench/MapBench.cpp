@@ -77,6 +77,18 @@ void BM_VertexHeightsOfLargestMap(benchmark::State& state) {
 }
 BENCHMARK(BM_VertexHeightsOfLargestMap)->Unit(benchmark::kMillisecond);
 
+void BM_FineGridOfLargestMap(benchmark::State& state) {
+  LargeMap& large = Large();
+  auto file = Open(large.path, false);
+  Map map(large.app);
+  map.Read(file.get());
+  for (auto _ : state) {
+    map.BuildFineGrid();
+    map.MarkSteepEdges();
+  }
+}
+BENCHMARK(BM_FineGridOfLargestMap)->Unit(benchmark::kMillisecond);
+
 void BM_WriteLargestMap(benchmark::State& state) {
   LargeMap& large = Large();
   auto in = Open(large.path, false);

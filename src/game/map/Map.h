@@ -311,8 +311,6 @@ class Map : public GObject {
   void InitDrawTables();
   void ComputeEdgeMinHeights();
   uint8_t StoredCodeAt(int32_t x, int32_t y) const;
-  // Height of the tile surface at a sample point of the fine grid build.
-  float BuildSurfaceHeight(float x, float y) const;
   void StampRoadEndLinks();
   int32_t CellTypeAt(float x, float y) const;
   int32_t StoredRoadCodeAt(int32_t x, int32_t y) const;

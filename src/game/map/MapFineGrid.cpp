@@ -33,29 +33,34 @@ uint16_t Map::HeightToCode(float metres) const {
   return static_cast<uint16_t>(1024.0f * t);
 }
 
-float Map::BuildSurfaceHeight(float x, float y) const {
-  const float px = x - 1.0f;
-  const float py = y - 1.0f;
-  const int32_t tx = std::min(TruncateToInt32(px * 0.05f), size.tilesX - 1);
-  const int32_t ty = std::min(TruncateToInt32(py * 0.05f), size.tilesY - 1);
-  if (tx < 0 || ty < 0) return 0.0f;
-  const float lx = px - 20.0f * static_cast<float>(tx);
-  const float ly = py - 20.0f * static_cast<float>(ty);
-  // The tile is four triangles around its centre; this point's holds the centre and two
-  // corners.
-  const int32_t ax = lx + ly <= 20.0f ? tx : tx + 1;
-  const int32_t ay = lx + ly <= 20.0f ? ty : ty + 1;
-  const int32_t bx = ly <= lx ? tx + 1 : tx;
-  const int32_t by = ly <= lx ? ty : ty + 1;
-  const float x0 = (static_cast<float>(tx) + 0.5f) * 20.0f;
-  const float y0 = (static_cast<float>(ty) + 0.5f) * 20.0f;
-  const float z0 = terrain.tileHeight.At(tx, ty);
-  const float ux = static_cast<float>(ax) * 20.0f - x0;
-  const float uy = static_cast<float>(ay) * 20.0f - y0;
-  const float uz = terrain.vertexHeight.At(ax, ay) - z0;
-  const float vx = static_cast<float>(bx) * 20.0f - x0;
-  const float vy = static_cast<float>(by) * 20.0f - y0;
-  const float vz = terrain.vertexHeight.At(bx, by) - z0;
+namespace {
+
+// The heights a tile's surface is made of: its centre and its four corners.
+struct TileSurface {
+  int32_t tx;
+  int32_t ty;
+  float centre;
+  float corner[2][2];  // [x offset][y offset]
+};
+
+// Height of the tile surface at (px, py), the sample point already moved back by 1 m: the
+// tile is four triangles around its centre, and the point's triangle holds the centre and two
+// corners.
+float SurfaceOnTile(const TileSurface& t, float px, float py) {
+  const float lx = px - 20.0f * static_cast<float>(t.tx);
+  const float ly = py - 20.0f * static_cast<float>(t.ty);
+  const int32_t ax = lx + ly <= 20.0f ? 0 : 1;
+  const int32_t bx = ly <= lx ? 1 : 0;
+  const int32_t by = 1 - bx;
+  const float x0 = (static_cast<float>(t.tx) + 0.5f) * 20.0f;
+  const float y0 = (static_cast<float>(t.ty) + 0.5f) * 20.0f;
+  const float z0 = t.centre;
+  const float ux = static_cast<float>(t.tx + ax) * 20.0f - x0;
+  const float uy = static_cast<float>(t.ty + ax) * 20.0f - y0;
+  const float uz = t.corner[ax][ax] - z0;
+  const float vx = static_cast<float>(t.tx + bx) * 20.0f - x0;
+  const float vy = static_cast<float>(t.ty + by) * 20.0f - y0;
+  const float vz = t.corner[bx][by] - z0;
   const float nx = uy * vz - uz * vy;
   const float ny = uz * vx - ux * vz;
   const float nz = ux * vy - uy * vx;
@@ -63,6 +68,18 @@ float Map::BuildSurfaceHeight(float x, float y) const {
   if (nz != 0.0f) height = z0 - (nx * (px - x0) + ny * (py - y0)) / nz;
   return height + 0.1f;
 }
+
+TileSurface SurfaceOf(const Map& map, int32_t tx, int32_t ty) {
+  TileSurface t{};
+  t.tx = tx;
+  t.ty = ty;
+  t.centre = map.terrain.tileHeight.At(tx, ty);
+  for (int32_t dx = 0; dx < 2; ++dx)
+    for (int32_t dy = 0; dy < 2; ++dy) t.corner[dx][dy] = map.terrain.vertexHeight.At(tx + dx, ty + dy);
+  return t;
+}
+
+}  // namespace
 
 void Map::BuildFineGrid() {
   BuildHeightTable();
@@ -81,12 +98,17 @@ void Map::BuildFineGrid() {
       const MapMask& mask = kShapeMasks[shape];
       const float cornerX = 20.0f * static_cast<float>(x) + 1.0f;
       const float cornerY = 20.0f * static_cast<float>(y) + 1.0f;
+      // A sample point is moved back by 1 m to find its tile: that is always this tile (20x
+      // to 20x + 18 m), so its heights are read once.
+      const TileSurface surface = SurfaceOf(*this, x, y);
       for (int32_t i = 0; i < kCellsPerTile; ++i) {
         for (int32_t j = 0; j < kCellsPerTile; ++j) {
           const int32_t cx = kCellsPerTile * x + i;
           const int32_t cy = kCellsPerTile * y + j;
           if (!terrain.fineGrid.Contains(cx, cy)) continue;
-          float height = BuildSurfaceHeight(cornerX + 2.0f * static_cast<float>(i), cornerY + 2.0f * static_cast<float>(j));
+          const float sampleX = cornerX + 2.0f * static_cast<float>(i);
+          const float sampleY = cornerY + 2.0f * static_cast<float>(j);
+          const float height = SurfaceOnTile(surface, sampleX - 1.0f, sampleY - 1.0f);
           int32_t cellType = mask.Covers(tile.rotation, tile.mirrored != 0, i, j) ? type : 0;
           terrain.fineGrid.At(cx, cy) = static_cast<uint16_t>((cellType << FineTerrain::kTypeShift) | HeightToCode(height));
         }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "MapTestRig.h"
+#include "framework/core/Crc32.h"
 #include "game/map/FineTerrain.h"
 
 namespace {
@@ -339,6 +340,47 @@ TEST(MapSteepEdges, SpanOfSixAndAHalfMetresStampsNothing) {
   MapRig rig;
   auto map = SteepMiddle(rig, 3.25f, 0);
   EXPECT_EQ(CountInGrid(*map, 0), 900);
+}
+
+}  // namespace
+
+namespace {
+
+// A digest of every cell, x outer.
+uint32_t GridDigest(const Map& map) {
+  uint32_t crc = 0xFFFFFFFFu;
+  const auto& grid = map.terrain.fineGrid;
+  for (int i = 0; i < grid.Width(); ++i) {
+    for (int j = 0; j < grid.Height(); ++j) {
+      crc = Crc32Update(crc, static_cast<uint8_t>(grid.At(i, j) >> 8));
+      crc = Crc32Update(crc, static_cast<uint8_t>(grid.At(i, j)));
+    }
+  }
+  return crc ^ 0xFFFFFFFFu;
+}
+
+TEST(MapFineGridBuild, HillyMapWithWaterWoodsAndRoadsGivesItsKnownGrid) {
+  MapRig rig;
+  auto map = rig.Build(12, 12, [](Map& m) {
+    for (int x = 0; x < 12; ++x) {
+      for (int y = 0; y < 12; ++y) {
+        m.terrain.tileHeight.At(x, y) = static_cast<float>(((x * 7) / 3 + (y * 5) / 4) % 7 - 2) * 2.5f;
+        MapTile& tile = m.terrain.tiles.At(x, y);
+        const uint8_t codes[] = {0, 12, 13, 14, 15, 16, 17, 18, 20, 25, 45, 49, 57};
+        tile.code = codes[(x * 5 + y * 3) % 13];
+        if (x == 5) tile.roadCode = 96;
+        if (y == 7) tile.roadCode = 46;
+      }
+    }
+    m.terrain.tiles.At(5, 7).roadCode = 153 + 41;  // a track crossing
+  });
+  // The map holds what the digest is meant to cover: every kind of ground, the three roads,
+  // slopes over trees and cliffs.
+  const int counts[][2] = {{0, 1901},  {8, 660},  {9, 648},  {10, 40},  {11, 1164}, {12, 382}, {13, 137},
+                           {14, 494},  {15, 207}, {16, 225}, {17, 132}, {18, 374},  {20, 4241}, {21, 256},
+                           {22, 93},   {23, 216}, {24, 1876}, {25, 461}, {26, 893}};
+  for (const auto& c : counts) EXPECT_EQ(CountInGrid(*map, c[0]), c[1]) << c[0];
+  EXPECT_EQ(GridDigest(*map), 0x2c0c8bf0u);
 }
 
 }  // namespace
