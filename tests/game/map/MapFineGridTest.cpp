@@ -48,6 +48,18 @@ TEST(MapHeightCodes, EndsOfTheRangeAndHeightsBelowIt) {
   EXPECT_EQ(map->HeightToCode(15.1f), 379);
 }
 
+TEST(MapHeightCodes, MapWithLevelsBelowTheGridReadsWithTheLowestCode) {
+  MapRig rig;
+  auto map = rig.Build(4, 4, [](Map& m) {
+    for (int x = 0; x < 4; ++x)
+      for (int y = 0; y < 4; ++y) m.terrain.tileHeight.At(x, y) = Levels(x < 2 ? -2.0f : -10.0f);
+  });
+  ASSERT_TRUE(map->terrain.fineGrid.IsSized());
+  EXPECT_EQ(CodeAt(*map, 5, 5), 0);
+  EXPECT_EQ(CodeAt(*map, 35, 35), 0);
+  EXPECT_FLOAT_EQ(map->ElevationAt(70.0f, 10.0f), map->CodeToHeight(0));
+}
+
 TEST(MapHeightCodes, TableFollowsTheMapsOwnScale) {
   MapRig rig;
   auto map = rig.Default(4, 4);
