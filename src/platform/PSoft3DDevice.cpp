@@ -1,9 +1,11 @@
 #include "platform/PSoft3DDevice.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "platform/PSurface.h"
 
@@ -291,6 +293,33 @@ inline uint64_t Lerp64(uint64_t p0, uint64_t p1, uint64_t f) {
   return ((p0 * (256 - f) + p1 * f) >> 8) & 0x00FF00FF00FF00FFull;
 }
 
+// The target's rows are cut into strips of 2^kStripShift rows, dealt round the drawing
+// threads in turn, so that every thread gets its share of sky, ground and smoke.
+constexpr int32_t kStripShift = 3;
+constexpr int32_t kStripMask = (1 << kStripShift) - 1;
+
+// The rows one thread draws: strips index, index + count, ... (count 1: every row).
+struct Band {
+  int32_t count;
+  int32_t index;
+};
+constexpr Band kEveryRow{1, 0};
+
+// The first row at or below y (y >= 0) that the band owns.
+inline int32_t FirstRow(int32_t y, Band band) {
+  if (band.count == 1) return y;
+  int32_t strip = y >> kStripShift;
+  int32_t behind = (strip + band.count - band.index) % band.count;
+  return behind == 0 ? y : (strip + band.count - behind) << kStripShift;
+}
+
+// The band's next row after y.
+inline int32_t NextRow(int32_t y, Band band) {
+  ++y;
+  if ((y & kStripMask) == 0) y += (band.count - 1) << kStripShift;
+  return y;
+}
+
 // The rows of one triangle: its edges and attribute planes, from its top corner a.
 struct Rows {
   uint8_t* target;
@@ -308,7 +337,7 @@ struct Rows {
 // Draws a triangle row by row; one call per triangle, so that the state is read into
 // registers once and not once per row.
 template <class Pixel, int kTex, bool kBlend, bool kFog, int kDepth>
-void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
+void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows, Band band) {
   using Format = TargetFormat<Pixel>;
   constexpr int kFilter = kTex & kFilterMask;
   constexpr bool kPow2 = (kTex & kAnySize) == 0;
@@ -347,7 +376,7 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   const double slopeAC = rows.slopeAC, slopeAB = rows.slopeAB, slopeBC = rows.slopeBC;
   const bool shortEdgesLeft = rows.shortEdgesLeft;
   const int32_t width = rows.width;
-  for (int32_t y = rows.y0; y < rows.y1; ++y) {
+  for (int32_t y = FirstRow(rows.y0, band); y < rows.y1; y = NextRow(y, band)) {
     double yc = y;
     double longX = ax + (yc - ay) * slopeAC;
     double shortX = yc < by ? ax + (yc - ay) * slopeAB : bx + (yc - by) * slopeBC;
@@ -464,7 +493,7 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   }
 }
 
-using RowsFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, const Rows&);
+using RowsFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, const Rows&, Band);
 
 template <class Pixel, int kTex, bool kBlend, bool kFog>
 RowsFunction PickDepth(int kind) {
@@ -504,9 +533,145 @@ bool Finite(const PSoft3DDevice::Vertex& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.q);
 }
 
+// A triangle set up for its rows or, with draw null, the state of the triangles after it.
+struct Command {
+  RowsFunction draw;
+  PSoft3DDevice::Setup setup;
+  Shading sh;
+  Rows rows;
+};
+
+std::atomic<int32_t> gDefaultThreads{0};
+
+int32_t HeldThreads(int32_t threads) {
+  return std::clamp(threads, int32_t{1}, PSoft3DDevice::kMaxThreads);
+}
+
 }  // namespace
 
-PSoft3DDevice::PSoft3DDevice(PSurface* target)
+// The drawing threads and the ring of commands they all read: the submitting thread writes
+// commands and hands them out in batches; every thread reads every command in order and draws
+// the rows of its own strips. A slot is written again only when every thread is past it.
+struct PSoft3DDevice::Workers final : PSurfaceFence {
+  static constexpr uint64_t kRing = 2048;
+  static constexpr uint64_t kBatch = 32;
+  static constexpr uint64_t kStop = uint64_t{1} << 63;
+
+  // Each thread's count of commands done, on a cache line of its own.
+  struct alignas(64) Progress {
+    std::atomic<uint64_t> done{0};
+  };
+
+  explicit Workers(int32_t count) : count_(count), progress_(static_cast<size_t>(count)), ring_(kRing) {
+    for (int32_t i = 0; i < count; ++i) threads_.emplace_back([this, i] { Run(i); });
+  }
+  ~Workers() override { Stop(); }
+  Workers(const Workers&) = delete;
+  Workers& operator=(const Workers&) = delete;
+
+  // The slot of the next command; waits while the slowest thread is a whole ring behind.
+  Command& Next() {
+    for (;;) {
+      Progress* slowest = nullptr;
+      uint64_t least = head_;
+      for (Progress& p : progress_) {
+        uint64_t done = p.done.load(std::memory_order_acquire);
+        if (done < least) {
+          least = done;
+          slowest = &p;
+        }
+      }
+      if (head_ - least < kRing) return ring_[head_ % kRing];
+      Publish();
+      slowest->done.wait(least, std::memory_order_acquire);
+    }
+  }
+  // The slot from Next is written: it goes out with the next batch.
+  void Commit() {
+    if (++head_ - published_ >= kBatch) Publish();
+  }
+  void Publish() {
+    if (published_ == head_) return;
+    published_ = head_;
+    shared_.store(head_, std::memory_order_release);
+    shared_.notify_all();
+  }
+  void Settle() override {
+    if (stopped_ || head_ == 0) return;
+    Publish();
+    for (Progress& p : progress_) {
+      uint64_t done;
+      while ((done = p.done.load(std::memory_order_acquire)) != head_) p.done.wait(done, std::memory_order_acquire);
+    }
+  }
+  void Stop() {
+    if (stopped_) return;
+    Settle();
+    stopped_ = true;
+    shared_.store(head_ | kStop, std::memory_order_release);
+    shared_.notify_all();
+    for (std::thread& t : threads_) t.join();
+  }
+
+  void Run(int32_t index) {
+    const Band band{count_, index};
+    Setup setup;
+    uint64_t next = 0;
+    std::atomic<uint64_t>& done = progress_[static_cast<size_t>(index)].done;
+    for (;;) {
+      uint64_t end;
+      while ((end = shared_.load(std::memory_order_acquire)) == next) shared_.wait(next, std::memory_order_acquire);
+      if (end & kStop) return;  // only ever after everything is done
+      for (; next < end; ++next) {
+        const Command& c = ring_[next % kRing];
+        if (c.draw == nullptr) {
+          setup = c.setup;
+        } else if (FirstRow(c.rows.y0, band) < c.rows.y1) {
+          c.draw(setup, c.sh, c.rows, band);
+        }
+      }
+      done.store(next, std::memory_order_release);
+      done.notify_one();
+    }
+  }
+
+  const int32_t count_;
+  std::vector<Progress> progress_;
+  std::vector<Command> ring_;
+  std::atomic<uint64_t> shared_{0};  // commands handed out (kStop: the threads end)
+  uint64_t head_ = 0;                // the submitting thread's: commands written
+  uint64_t published_ = 0;           // and handed out
+  bool stopped_ = false;
+  std::vector<std::thread> threads_;  // last: started once everything else is made
+};
+
+int32_t PSoft3DDevice::DefaultThreadCount() {
+  int32_t set = gDefaultThreads.load(std::memory_order_relaxed);
+  if (set > 0) return set;
+  return HeldThreads(static_cast<int32_t>(std::thread::hardware_concurrency()));
+}
+
+void PSoft3DDevice::SetDefaultThreadCount(int32_t threads) {
+  gDefaultThreads.store(threads <= 0 ? 0 : HeldThreads(threads), std::memory_order_relaxed);
+}
+
+void PSoft3DDevice::SetThreadCount(int32_t threads) {
+  StopWorkers();
+  threads_ = threads == 0 ? DefaultThreadCount() : HeldThreads(threads);
+}
+
+void PSoft3DDevice::Settle() const {
+  if (workers_ != nullptr) workers_->Settle();
+}
+
+void PSoft3DDevice::StopWorkers() {
+  if (workers_ == nullptr) return;
+  workers_->Stop();
+  if (target_ != nullptr && target_->Fence() == workers_.get()) target_->AttachFence(nullptr);
+  workers_.reset();
+}
+
+PSoft3DDevice::PSoft3DDevice(PSurface* target, int32_t threads)
     : target_(target),
       width_(target ? target->Width() : 0),
       height_(target ? target->Height() : 0),
@@ -530,9 +695,10 @@ PSoft3DDevice::PSoft3DDevice(PSurface* target)
   stage_[static_cast<uint32_t>(P3DStageState::kAlphaArg2)] = P3DTextureArg::kCurrent;
   stage_[static_cast<uint32_t>(P3DStageState::kMagFilter)] = P3DFilter::kPoint;
   stage_[static_cast<uint32_t>(P3DStageState::kMinFilter)] = P3DFilter::kPoint;
+  SetThreadCount(threads);
 }
 
-PSoft3DDevice::~PSoft3DDevice() = default;
+PSoft3DDevice::~PSoft3DDevice() { StopWorkers(); }
 
 PResult PSoft3DDevice::GetCaps(P3DCaps& caps) {
   caps.fog = true;
@@ -612,6 +778,7 @@ PResult PSoft3DDevice::EndScene() {
 PResult PSoft3DDevice::Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
                                float depth) {
   if (count < 0 || (count > 0 && rects == nullptr)) return PResult::kInvalidParams;
+  Settle();
   uint16_t depthValue = DepthOf(depth);
   for (int32_t i = 0; i < count; ++i) {
     int32_t left = std::max(rects[i].left, 0), top = std::max(rects[i].top, 0);
@@ -652,7 +819,7 @@ void PSoft3DDevice::ResolveState(Setup& s, bool textured) const {
   s.minLinear = stage(P3DStageState::kMinFilter) == P3DFilter::kLinear;
   s.texels = nullptr;
   if (textured && texture_ != nullptr) {
-    s.texels = reinterpret_cast<const uint16_t*>(texture_->Pixels());
+    s.texels = reinterpret_cast<const uint16_t*>(texture_->UnfencedPixels());
     s.texPitch = texture_->Pitch() / 2;
     s.texWidth = texture_->Width();
     s.texHeight = texture_->Height();
@@ -801,8 +968,7 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   // Edges, each from its upper to its lower corner, so that an edge shared by two triangles
   // gives the same x on every row in both.
   Rows rows;
-  rows.target = static_cast<uint8_t*>(static_cast<void*>(is32 ? static_cast<void*>(target_->Row32(0))
-                                                              : static_cast<void*>(target_->Row16(0))));
+  rows.target = target_->UnfencedPixels();
   rows.pitch = static_cast<size_t>(target_->Pitch());
   rows.depth = depth_.data();
   rows.width = width_;
@@ -827,7 +993,15 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   rows.dqdy = dqdy;
   rows.dsdy = dsdy;
   rows.dtdy = dtdy;
-  draw(s, sh, rows);
+  if (workers_ == nullptr) {
+    draw(s, sh, rows, kEveryRow);
+    return;
+  }
+  Command& command = workers_->Next();
+  command.draw = draw;
+  command.sh = sh;
+  command.rows = rows;
+  workers_->Commit();
 }
 
 PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
@@ -842,6 +1016,18 @@ PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const v
   bool textured = format == kP3DTexturedFormat;
   Setup s;
   ResolveState(s, textured);
+  if (threads_ > 1) {
+    if (workers_ == nullptr) {
+      workers_ = std::make_shared<Workers>(threads_);
+      target_->AttachFence(workers_);
+    }
+    // The threads read the texture from now on: whoever changes it waits for them first.
+    if (s.texels != nullptr) texture_->AttachFence(workers_);
+    Command& command = workers_->Next();
+    command.draw = nullptr;
+    command.setup = s;
+    workers_->Commit();
+  }
   const uint8_t* bytes = static_cast<const uint8_t*>(vertices);
   size_t size = textured ? kP3DTexturedVertexSize : kP3DColouredVertexSize;
   auto read = [&](int32_t i) {
