@@ -11,6 +11,7 @@
 #include "framework/kernel/GKernel.h"
 #include "platform/PBackEnd.h"
 #include "platform/PDisplay.h"
+#include "support/KernelStartClock.h"
 #include "support/RendererBitmaps.h"
 #include "support/TestFolder.h"
 
@@ -102,7 +103,10 @@ TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
   setenv(WRApplication::kQuitAfterVariable, "5", 1);
   auto* kernel = new GKernel();
   bool ok = false;
-  kernel->Init(nullptr, &ok);
+  {
+    KernelStartClock clock;
+    kernel->Init(nullptr, &ok);
+  }
   ASSERT_TRUE(ok);
   ProgramStart();
   EXPECT_TRUE(kernel->IsQuitting());
@@ -142,7 +146,10 @@ ProgramRun RunProgram(const TestFolder& folder) {
   setenv(WRApplication::kQuitAfterVariable, "3", 1);
   auto* kernel = new GKernel();
   bool ok = false;
-  kernel->Init(nullptr, &ok);
+  {
+    KernelStartClock clock;
+    kernel->Init(nullptr, &ok);
+  }
   EXPECT_TRUE(ok);
   ProgramRun run;
   if (ok) ProgramStart();
