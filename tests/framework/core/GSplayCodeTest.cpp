@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "GFileTestSupport.h"
@@ -85,6 +86,31 @@ TEST(GSplayCode, GoldenStreams) {
   for (uint8_t b : code) crc = Crc32Update(crc, b);
   EXPECT_EQ(code.size(), 15259u);
   EXPECT_EQ(crc ^ 0xFFFFFFFFu, 0xBCD99231u);
+}
+
+TEST(GSplayCode, GoldenStreamWithLongCodes) {
+  // Every byte twice, in order, round after round, pushes the leaves not yet seen deep: codes
+  // of well over 64 bits, split over words of the bit buffers, then runs.
+  Bytes data;
+  for (int round = 0; round < 40; ++round)
+    for (int v = 0; v < 256; ++v) data.insert(data.end(), 2, static_cast<uint8_t>(v));
+  data.insert(data.end(), 3000, 7);
+  Bytes code = Encode(data);
+  uint32_t crc = 0xFFFFFFFFu;
+  for (uint8_t b : code) crc = Crc32Update(crc, b);
+  EXPECT_EQ(code.size(), 20366u);
+  EXPECT_EQ(crc ^ 0xFFFFFFFFu, 3598658265u);
+  GSplayTree tree;
+  int longest = 0;
+  for (uint8_t byte : data) {
+    longest = std::max(longest, static_cast<int>(PathOf(tree, byte).size()));
+    tree.Splay(GSplayTree::kFirstLeaf + byte);
+  }
+  EXPECT_GT(longest, 64);
+  bool complete = false;
+  EXPECT_EQ(Decode(code, &complete, 3), data);
+  EXPECT_TRUE(complete);
+  EXPECT_EQ(Decode(code, &complete), data);
 }
 
 TEST(GSplayCode, PiecesDoNotMatterAndTrailingBitsAreIgnored) {
