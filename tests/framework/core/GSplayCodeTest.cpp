@@ -131,6 +131,46 @@ TEST(GSplayCode, PiecesDoNotMatterAndTrailingBitsAreIgnored) {
   }
 }
 
+// The code read one bit at a time with the tree's plain splay: what the decoder must give,
+// however it walks.
+Bytes ReferenceDecode(const Bytes& code, bool* complete) {
+  GSplayTree tree;
+  Bytes out;
+  int j = GSplayTree::kRoot;
+  *complete = false;
+  for (uint8_t byte : code)
+    for (int b = 7; b >= 0; --b) {
+      j = tree.Child(j, (byte >> b) & 1u);
+      if (j < GSplayTree::kFirstLeaf) continue;
+      tree.Splay(j);
+      if (j == GSplayTree::kLastNode) {
+        *complete = true;
+        return out;
+      }
+      out.push_back(static_cast<uint8_t>(j - GSplayTree::kFirstLeaf));
+      j = GSplayTree::kRoot;
+    }
+  return out;
+}
+
+TEST(GSplayCode, AnyBytesDecodeAsBitByBitInAnyPieces) {
+  // Noise, runs of set and clear bits (long runs of one byte value) and real streams cut
+  // short, in pieces of 1 to 23 bytes.
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    Bytes input = NoiseBytes(50 + seed * 37, seed);
+    if (seed % 4 == 1) std::fill(input.begin() + 10, input.end() - 10, seed % 8 == 1 ? 0xFF : 0x00);
+    if (seed % 4 == 2) {
+      Bytes code = Encode(MapLikeBytes(3000 + seed * 100, seed));
+      input.assign(code.begin(), code.begin() + static_cast<long>(code.size() * (seed % 3 == 0 ? 1 : 2) / 3));
+    }
+    bool expectComplete = false, complete = false;
+    Bytes expected = ReferenceDecode(input, &expectComplete);
+    EXPECT_EQ(Decode(input, &complete, 1 + seed % 23), expected) << seed;
+    EXPECT_EQ(complete, expectComplete) << seed;
+    EXPECT_EQ(Decode(input, &complete), expected) << seed;
+  }
+}
+
 TEST(GSplayCode, DamagedStreamsStopWithinBounds) {
   Bytes data = NoiseBytes(10000, 5);
   Bytes code = Encode(data);
