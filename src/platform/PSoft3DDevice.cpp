@@ -7,6 +7,11 @@
 #include <cstring>
 #include <thread>
 
+#if defined(__SSE2__) && !defined(TARVANE_PORTABLE_SPANS)
+#define TARVANE_SSE2_SPANS 1
+#include <emmintrin.h>
+#endif
+
 #include "platform/PSurface.h"
 
 // A triangle corner: screen position, depth, rhw, texture coordinates and colour.
@@ -293,6 +298,103 @@ inline uint64_t Lerp64(uint64_t p0, uint64_t p1, uint64_t f) {
   return ((p0 * (256 - f) + p1 * f) >> 8) & 0x00FF00FF00FF00FFull;
 }
 
+// Four single-precision lanes: SSE2 where the build has it (every x86-64 machine), plain
+// arrays elsewhere. Every operation is the lane-wise IEEE operation, rounded as one float
+// operation of the scalar code is, so the lanes hold exactly what that code computes.
+#if defined(TARVANE_SSE2_SPANS)
+struct F4 {
+  __m128 v;
+  static F4 Splat(float f) { return {_mm_set1_ps(f)}; }
+  static F4 Of(float a, float b, float c, float d) { return {_mm_setr_ps(a, b, c, d)}; }
+  friend F4 operator+(F4 a, F4 b) { return {_mm_add_ps(a.v, b.v)}; }
+  friend F4 operator-(F4 a, F4 b) { return {_mm_sub_ps(a.v, b.v)}; }
+  friend F4 operator*(F4 a, F4 b) { return {_mm_mul_ps(a.v, b.v)}; }
+  friend F4 operator/(F4 a, F4 b) { return {_mm_div_ps(a.v, b.v)}; }
+  // a > b ? a : b and a < b ? a : b, as the processor's maximum and minimum give them.
+  static F4 Max(F4 a, F4 b) { return {_mm_max_ps(a.v, b.v)}; }
+  static F4 Min(F4 a, F4 b) { return {_mm_min_ps(a.v, b.v)}; }
+  // Truncated to integers (all callers hold their values in range first).
+  void Truncate(int32_t out[4]) const { _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(v)); }
+  void Store(float out[4]) const { _mm_store_ps(out, v); }
+};
+#else
+struct F4 {
+  float v[4];
+  static F4 Splat(float f) { return {{f, f, f, f}}; }
+  static F4 Of(float a, float b, float c, float d) { return {{a, b, c, d}}; }
+  template <class Op>
+  static F4 Each(F4 a, F4 b, Op op) {
+    return {{op(a.v[0], b.v[0]), op(a.v[1], b.v[1]), op(a.v[2], b.v[2]), op(a.v[3], b.v[3])}};
+  }
+  friend F4 operator+(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x + y; }); }
+  friend F4 operator-(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x - y; }); }
+  friend F4 operator*(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x * y; }); }
+  friend F4 operator/(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x / y; }); }
+  static F4 Max(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x > y ? x : y; }); }
+  static F4 Min(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x < y ? x : y; }); }
+  void Truncate(int32_t out[4]) const {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<int32_t>(v[i]);
+  }
+  void Store(float out[4]) const {
+    for (int i = 0; i < 4; ++i) out[i] = v[i];
+  }
+};
+#endif
+
+// What four neighbouring pixels of a span need from its attributes.
+struct LaneValues {
+  alignas(16) int32_t depth[4];
+  alignas(16) int32_t tu[4];  // texture coordinates in 1/256 texel
+  alignas(16) int32_t tv[4];
+  alignas(16) int32_t fog[4];  // the own colour's share in 1/256
+  alignas(16) float q[4];
+};
+
+// A span's attributes four pixels at a time. Lane i starts at pixel i, reached by i steps of
+// the gradients one after another, and every group of four moves each lane on by four such
+// steps: each pixel gets its attributes by the very additions the one-pixel loop makes.
+struct SpanLanes {
+  F4 z, q, s, t;
+  F4 dz, dq, ds, dt;
+
+  static F4 Start(float first, float step) {
+    float a = first, b = a + step, c = b + step, d = c + step;
+    return F4::Of(a, b, c, d);
+  }
+  SpanLanes(float z0, float q0, float s0, float t0, float dzdx, float dqdx, float dsdx, float dtdx)
+      : z(Start(z0, dzdx)), q(Start(q0, dqdx)), s(Start(s0, dsdx)), t(Start(t0, dtdx)),
+        dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)) {}
+
+  template <bool kTextured, bool kFog, bool kNeedQ>
+  void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale) {
+    // The depth as DepthOf gives it.
+    const F4 depth = F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
+    depth.Truncate(out.depth);
+    if constexpr (kTextured || kFog) {
+      const F4 eye = F4::Splat(1.0f) / q;
+      if constexpr (kTextured) {
+        // As TexelFixed gives them.
+        const F4 lo = F4::Splat(-1073741824.0f), hi = F4::Splat(1073741824.0f);
+        F4::Min(F4::Max((s * eye) * F4::Splat(scaleU), lo), hi).Truncate(out.tu);
+        F4::Min(F4::Max((t * eye) * F4::Splat(scaleV), lo), hi).Truncate(out.tv);
+      }
+      if constexpr (kFog) {
+        const F4 k = (F4::Splat(fogEnd) - eye) * F4::Splat(fogScale) + F4::Splat(0.5f);
+        F4::Min(F4::Max(k, F4::Splat(0.0f)), F4::Splat(256.0f)).Truncate(out.fog);
+      }
+    }
+    if constexpr (kNeedQ) q.Store(out.q);
+    for (int step = 0; step < 4; ++step) {
+      z = z + dz;
+      q = q + dq;
+      if constexpr (kTextured) {
+        s = s + ds;
+        t = t + dt;
+      }
+    }
+  }
+};
+
 // The target's rows are cut into strips of 2^kStripShift rows, dealt round the drawing
 // threads in turn, so that every thread gets its share of sky, ground and smoke.
 constexpr int32_t kStripShift = 3;
@@ -386,109 +488,114 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
     if (x0 >= x1) continue;
     // The attributes at the first pixel, from corner a; single precision is plenty here,
     // and anything out of range is held in range where it is used.
-    float px = static_cast<float>(x0) - rows.axf, py = static_cast<float>(y) - rows.ayf;
-    float z = rows.az + px * dz + py * rows.dzdy;
-    float q = rows.aq + px * dq + py * rows.dqdy;
+    float fx = static_cast<float>(x0) - rows.axf, py = static_cast<float>(y) - rows.ayf;
+    float z = rows.az + fx * dz + py * rows.dzdy;
+    float q = rows.aq + fx * dq + py * rows.dqdy;
     float su = 0, sv = 0;
     if constexpr (kFilter != kUntextured) {
-      su = rows.as + px * ds + py * rows.dsdy;
-      sv = rows.at + px * dt + py * rows.dtdy;
+      su = rows.as + fx * ds + py * rows.dsdy;
+      sv = rows.at + fx * dt + py * rows.dtdy;
     }
     Pixel* row = reinterpret_cast<Pixel*>(rows.target + static_cast<size_t>(y) * rows.pitch);
     uint16_t* depthRow = rows.depth + static_cast<size_t>(y) * static_cast<size_t>(width);
-    for (int32_t px = x0; px < x1; ++px, z += dz, q += dq, su += ds, sv += dt) {
-      uint16_t depth = DepthOf(z);
-      if constexpr (kDepth == kDepthLessEqual) {
-        if (depth > depthRow[px]) continue;
-      } else if constexpr (kDepth == kDepthOther) {
-        if (!Compare(depthFunc, depth, depthRow[px])) continue;
-      }
-      // The colour as blue, green and red in the low bytes of three 16-bit lanes, so that
-      // fog and blending work on all three at once with the same rounding per channel.
-      uint64_t c;
-      uint32_t a;
-      if constexpr (kFilter != kUntextured) {
-        float eye = 1.0f / q;
-        int32_t tu = TexelFixed((su * eye) * scaleU), tv = TexelFixed((sv * eye) * scaleV);
-        bool linear;
-        if constexpr (kFilter == kPointOnly) linear = false;
-        else if constexpr (kFilter == kBilinearOnly) linear = true;
-        else linear = q * q * q > magnifyBelow ? magLinear : minLinear;
-        uint64_t texel;
-        if (linear) {
-          int32_t fu = tu - 128, fv = tv - 128;  // from the texel centres
-          uint64_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
-          int32_t xa = Wrap(fu >> 8, texWidth, kPow2), xb = Wrap((fu >> 8) + 1, texWidth, kPow2);
-          int32_t ya = Wrap(fv >> 8, texHeight, kPow2), yb = Wrap((fv >> 8) + 1, texHeight, kPow2);
-          const uint16_t* row0 = texels + static_cast<size_t>(ya) * texPitch;
-          const uint16_t* row1 = texels + static_cast<size_t>(yb) * texPitch;
-          uint64_t top = Lerp64(Spread(spread, row0[xa]), Spread(spread, row0[xb]), ax);
-          uint64_t bottom = Lerp64(Spread(spread, row1[xa]), Spread(spread, row1[xb]), ax);
-          texel = Lerp64(top, bottom, ay);
-        } else {
-          int32_t tx = Wrap(tu >> 8, texWidth, kPow2), ty = Wrap(tv >> 8, texHeight, kPow2);
-          uint16_t t = texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)];
-          if constexpr (kPlain && !kFog && !kBlend && sizeof(Pixel) == 2) {
-            // The texel as it is: its five bits of red and blue are the target's, and green's
-            // sixth bit repeats its top bit, as widening to eight bits and narrowing again does.
-            a = (t & 0x8000) ? 255 : 0;
-            if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
-            row[px] = static_cast<Pixel>(((t & 0x7FE0u) << 1) | ((t >> 4) & 0x20u) | (t & 0x1Fu));
-            depthRow[px] = depth;
-            continue;
-          }
-          texel = Spread(spread, t);
+    SpanLanes lanes(z, q, su, sv, dz, dq, ds, dt);
+    LaneValues v;
+    for (int32_t group = x0; group < x1; group += 4) {
+      lanes.Next<kFilter != kUntextured, kFog, kFilter == kByScale>(v, scaleU, scaleV, fogEnd, fogScale);
+      const int32_t groupEnd = std::min(group + 4, x1);
+      for (int32_t px = group; px < groupEnd; ++px) {
+        const int32_t lane = px - group;
+        uint16_t depth = static_cast<uint16_t>(v.depth[lane]);
+        if constexpr (kDepth == kDepthLessEqual) {
+          if (depth > depthRow[px]) continue;
+        } else if constexpr (kDepth == kDepthOther) {
+          if (!Compare(depthFunc, depth, depthRow[px])) continue;
         }
-        c = texel & kLanesRGB;
-        if (colourFromTexture) {
-          if (!colourMulIsOne) {
-            uint32_t r = Div255(static_cast<uint32_t>(c >> 32) * cr);
-            uint32_t g = Div255(static_cast<uint32_t>(c >> 16 & 255) * cg);
-            uint32_t b = Div255(static_cast<uint32_t>(c & 255) * cb);
-            c = SpreadRGB(r, g, b);
+        // The colour as blue, green and red in the low bytes of three 16-bit lanes, so that
+        // fog and blending work on all three at once with the same rounding per channel.
+        uint64_t c;
+        uint32_t a;
+        if constexpr (kFilter != kUntextured) {
+          int32_t tu = v.tu[lane], tv = v.tv[lane];
+          bool linear;
+          if constexpr (kFilter == kPointOnly) linear = false;
+          else if constexpr (kFilter == kBilinearOnly) linear = true;
+          else linear = v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear;
+          uint64_t texel;
+          if (linear) {
+            int32_t fu = tu - 128, fv = tv - 128;  // from the texel centres
+            uint64_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
+            int32_t xa = Wrap(fu >> 8, texWidth, kPow2), xb = Wrap((fu >> 8) + 1, texWidth, kPow2);
+            int32_t ya = Wrap(fv >> 8, texHeight, kPow2), yb = Wrap((fv >> 8) + 1, texHeight, kPow2);
+            const uint16_t* row0 = texels + static_cast<size_t>(ya) * texPitch;
+            const uint16_t* row1 = texels + static_cast<size_t>(yb) * texPitch;
+            uint64_t top = Lerp64(Spread(spread, row0[xa]), Spread(spread, row0[xb]), ax);
+            uint64_t bottom = Lerp64(Spread(spread, row1[xa]), Spread(spread, row1[xb]), ax);
+            texel = Lerp64(top, bottom, ay);
+          } else {
+            int32_t tx = Wrap(tu >> 8, texWidth, kPow2), ty = Wrap(tv >> 8, texHeight, kPow2);
+            uint16_t t = texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)];
+            if constexpr (kPlain && !kFog && !kBlend && sizeof(Pixel) == 2) {
+              // The texel as it is: its five bits of red and blue are the target's, and green's
+              // sixth bit repeats its top bit, as widening to eight bits and narrowing again does.
+              a = (t & 0x8000) ? 255 : 0;
+              if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
+              row[px] = static_cast<Pixel>(((t & 0x7FE0u) << 1) | ((t >> 4) & 0x20u) | (t & 0x1Fu));
+              depthRow[px] = depth;
+              continue;
+            }
+            texel = Spread(spread, t);
+          }
+          c = texel & kLanesRGB;
+          if (colourFromTexture) {
+            if (!colourMulIsOne) {
+              uint32_t r = Div255(static_cast<uint32_t>(c >> 32) * cr);
+              uint32_t g = Div255(static_cast<uint32_t>(c >> 16 & 255) * cg);
+              uint32_t b = Div255(static_cast<uint32_t>(c & 255) * cb);
+              c = SpreadRGB(r, g, b);
+            }
+          } else {
+            c = constColour;
+          }
+          a = static_cast<uint32_t>(texel >> 48);
+          if (alphaFromTexture) {
+            if (!alphaMulIsOne) a = Div255(a * ca);
+          } else {
+            a = ca;
           }
         } else {
           c = constColour;
-        }
-        a = static_cast<uint32_t>(texel >> 48);
-        if (alphaFromTexture) {
-          if (!alphaMulIsOne) a = Div255(a * ca);
-        } else {
           a = ca;
         }
-      } else {
-        c = constColour;
-        a = ca;
-      }
-      if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
-      if constexpr (kFog) {
-        // Fraction k / 256 of the own colour: (end - distance) / (end - start). Per channel
-        // this is fog + ((own - fog) * k >> 8), written without the negative difference.
-        float eye = 1.0f / q;
-        uint64_t k = static_cast<uint32_t>(Clamp((fogEnd - eye) * fogScale + 0.5f, 0.0f, 256.0f));
-        c = ((c * k + fogColour * (256 - k)) >> 8) & kLanesRGB;
-      }
-      if constexpr (kBlend) {
-        if (standardBlend) {
-          if (a != 255) {  // opaque under source-alpha blending: the source as it is
-            // Per lane at most 255 * 255 + 128 + 254: the lanes never carry into each other.
-            uint64_t x = c * a + ReadSpread(spread565, row[px]) * (255 - a) + kLanesHalf;
-            c = ((x + ((x >> 8) & kLanesRGB)) >> 8) & kLanesRGB;
-          }
-        } else {
-          uint64_t dest = ReadSpread(spread565, row[px]);
-          uint32_t fs = BlendFactor(srcBlend, a), fd = BlendFactor(destBlend, a);
-          uint32_t r = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 32) * fs +
-                                                      static_cast<uint32_t>(dest >> 32) * fd));
-          uint32_t g = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 16 & 255) * fs +
-                                                      static_cast<uint32_t>(dest >> 16 & 255) * fd));
-          uint32_t b = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c & 255) * fs +
-                                                      static_cast<uint32_t>(dest & 255) * fd));
-          c = SpreadRGB(r, g, b);
+        if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
+        if constexpr (kFog) {
+          // Fraction k / 256 of the own colour: (end - distance) / (end - start). Per channel
+          // this is fog + ((own - fog) * k >> 8), written without the negative difference.
+          uint64_t k = static_cast<uint32_t>(v.fog[lane]);
+          c = ((c * k + fogColour * (256 - k)) >> 8) & kLanesRGB;
         }
+        if constexpr (kBlend) {
+          if (standardBlend) {
+            if (a != 255) {  // opaque under source-alpha blending: the source as it is
+              // Per lane at most 255 * 255 + 128 + 254: the lanes never carry into each other.
+              uint64_t x = c * a + ReadSpread(spread565, row[px]) * (255 - a) + kLanesHalf;
+              c = ((x + ((x >> 8) & kLanesRGB)) >> 8) & kLanesRGB;
+            }
+          } else {
+            uint64_t dest = ReadSpread(spread565, row[px]);
+            uint32_t fs = BlendFactor(srcBlend, a), fd = BlendFactor(destBlend, a);
+            uint32_t r = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 32) * fs +
+                                                        static_cast<uint32_t>(dest >> 32) * fd));
+            uint32_t g = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 16 & 255) * fs +
+                                                        static_cast<uint32_t>(dest >> 16 & 255) * fd));
+            uint32_t b = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c & 255) * fs +
+                                                        static_cast<uint32_t>(dest & 255) * fd));
+            c = SpreadRGB(r, g, b);
+          }
+        }
+        row[px] = Format::MakeSpread(c);
+        if (depthWrite) depthRow[px] = depth;
       }
-      row[px] = Format::MakeSpread(c);
-      if (depthWrite) depthRow[px] = depth;
     }
   }
 }
