@@ -478,6 +478,13 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   const double slopeAC = rows.slopeAC, slopeAB = rows.slopeAB, slopeBC = rows.slopeBC;
   const bool shortEdgesLeft = rows.shortEdgesLeft;
   const int32_t width = rows.width;
+  // A solid colour drawn over whatever is there: the spans are plain fills (the alpha test
+  // gives the same answer for every pixel), and the depth, when written, is the plane's.
+  constexpr bool kSolid = kFilter == kUntextured && !kFog && !kBlend && kDepth == kDepthAlways;
+  if constexpr (kSolid) {
+    if (((ca - alphaLow) <= alphaSpan) == alphaInvert) return;
+  }
+  const Pixel solid = Format::MakeSpread(constColour);
   for (int32_t y = FirstRow(rows.y0, band); y < rows.y1; y = NextRow(y, band)) {
     double yc = y;
     double longX = ax + (yc - ay) * slopeAC;
@@ -498,6 +505,10 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
     }
     Pixel* row = reinterpret_cast<Pixel*>(rows.target + static_cast<size_t>(y) * rows.pitch);
     uint16_t* depthRow = rows.depth + static_cast<size_t>(y) * static_cast<size_t>(width);
+    if constexpr (kSolid) {
+      std::fill(row + x0, row + x1, solid);
+      if (!depthWrite) continue;
+    }
     SpanLanes lanes(z, q, su, sv, dz, dq, ds, dt);
     LaneValues v;
     for (int32_t group = x0; group < x1; group += 4) {
@@ -506,6 +517,10 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
       for (int32_t px = group; px < groupEnd; ++px) {
         const int32_t lane = px - group;
         uint16_t depth = static_cast<uint16_t>(v.depth[lane]);
+        if constexpr (kSolid) {
+          depthRow[px] = depth;
+          continue;
+        }
         if constexpr (kDepth == kDepthLessEqual) {
           if (depth > depthRow[px]) continue;
         } else if constexpr (kDepth == kDepthOther) {
