@@ -919,6 +919,8 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     stopped_ = true;
     shared_.Set(head_ | kStop);
     for (std::thread& t : threads_) t.join();
+    // Textures may keep this fence a while yet: the ring goes now.
+    std::vector<Command>().swap(ring_);
   }
 
   void Run(int32_t index) {
