@@ -395,6 +395,8 @@ struct SpanLanes {
   }
 };
 
+std::atomic<bool> gWideSpans{true};
+
 // The target's rows are cut into strips of 2^kStripShift rows, dealt round the drawing
 // threads in turn, so that every thread gets its share of sky, ground and smoke.
 constexpr int32_t kStripShift = 3;
@@ -622,7 +624,8 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   constexpr bool kQuads = sizeof(Pixel) == 2 && kFilter == kPointOnly && kPow2 &&
                           (kDepth == kDepthLessEqual || kDepth == kDepthAlways);
   const QuadShader<kFog, kBlend, kDepth> quads(s, sh);
-  const bool useQuads = kQuads && QuadShader<kFog, kBlend, kDepth>::Suits(s);
+  const bool useQuads =
+      kQuads && QuadShader<kFog, kBlend, kDepth>::Suits(s) && gWideSpans.load(std::memory_order_relaxed);
 #endif
   for (int32_t y = FirstRow(rows.y0, band); y < rows.y1; y = NextRow(y, band)) {
     double yc = y;
@@ -965,6 +968,8 @@ int32_t PSoft3DDevice::DefaultThreadCount() {
 void PSoft3DDevice::SetDefaultThreadCount(int32_t threads) {
   gDefaultThreads.store(threads <= 0 ? 0 : HeldThreads(threads), std::memory_order_relaxed);
 }
+
+void PSoft3DDevice::SetWideSpans(bool wide) { gWideSpans.store(wide, std::memory_order_relaxed); }
 
 void PSoft3DDevice::SetThreadCount(int32_t threads) {
   StopWorkers();

@@ -49,6 +49,9 @@ class PSoft3DDevice : public P3DDevice {
   int32_t ThreadCount() const { return threads_; }
   // Waits until every triangle submitted so far is drawn.
   void Settle() const;
+  // Whether spans go four pixels at a time where the build can (the default) or one pixel at
+  // a time throughout, as the benchmark compares; the pixels are the same either way.
+  static void SetWideSpans(bool wide);
 
   PResult GetCaps(P3DCaps& caps) override;
   PResult SetRenderState(P3DState state, uint32_t value) override;

@@ -208,6 +208,10 @@ TEST(PSoft3DDeviceThreads, BusySceneHashesToItsGoldenValueAtAnyThreadCount) {
     EXPECT_EQ(SceneHash(PPixelFormat::kRGB565, threads), 12820886884662313343ull) << threads;
     EXPECT_EQ(SceneHash(PPixelFormat::kXRGB8888, threads), 10563637191013240777ull) << threads;
   }
+  // One pixel at a time throughout: the same.
+  PSoft3DDevice::SetWideSpans(false);
+  EXPECT_EQ(SceneHash(PPixelFormat::kRGB565, 1), 12820886884662313343ull);
+  PSoft3DDevice::SetWideSpans(true);
 }
 
 TEST(PSoft3DDeviceThreads, ThreadCountFollowsTheCoresHeldToEight) {
