@@ -865,7 +865,7 @@ struct Signal {
 // commands and hands them out in batches; every thread reads every command in order and draws
 // the rows of its own strips. A slot is written again only when every thread is past it.
 struct PSoft3DDevice::Workers final : PSurfaceFence {
-  static constexpr uint64_t kRing = 4096;
+  static constexpr uint64_t kRing = 8192;
   static constexpr uint64_t kBatch = 32;
   static constexpr uint64_t kReportEvery = 256;  // a thread tells how far it is at least this often
   static constexpr uint64_t kStop = uint64_t{1} << 63;
