@@ -1210,9 +1210,8 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   if (!(area != 0.0) || !std::isfinite(area)) return;
 
   // Pixel centres lie on integer coordinates. Rows whose centre lies in [top, bottom).
-  double firstRow = std::clamp(std::ceil(ay), 0.0, static_cast<double>(height_));
-  double endRow = std::clamp(std::ceil(static_cast<double>(c->y)), 0.0, static_cast<double>(height_));
-  int32_t y0 = static_cast<int32_t>(firstRow), y1 = static_cast<int32_t>(endRow);
+  // (CeilInto: the ceiling held in [0, height], without a library call per triangle.)
+  int32_t y0 = CeilInto(ay, height_), y1 = CeilInto(static_cast<double>(c->y), height_);
   if (y0 >= y1) return;
 
   // The shading of this triangle: the flat colour is the caller's choice of corner (v0).
