@@ -115,12 +115,6 @@ inline float ToFloat(double d) {
   return static_cast<float>(d);
 }
 
-// A coordinate in 1/256 texel as an integer, clamped far inside the i32 range.
-inline int32_t TexelFixed(float f) {
-  constexpr float kLimit = 1073741824.0f;  // 2^30
-  return static_cast<int32_t>(Clamp(f, -kLimit, kLimit));
-}
-
 // The smallest integer not below x, held in [0, limit]; not-a-number gives 0.
 inline int32_t CeilInto(double x, int32_t limit) {
   if (!(x > 0.0)) return 0;
@@ -373,7 +367,7 @@ struct SpanLanes {
     if constexpr (kTextured || kFog) {
       const F4 eye = F4::Splat(1.0f) / q;
       if constexpr (kTextured) {
-        // As TexelFixed gives them.
+        // In 1/256 texel as integers, clamped far inside their range (to 2^30).
         const F4 lo = F4::Splat(-1073741824.0f), hi = F4::Splat(1073741824.0f);
         F4::Min(F4::Max((s * eye) * F4::Splat(scaleU), lo), hi).Truncate(out.tu);
         F4::Min(F4::Max((t * eye) * F4::Splat(scaleV), lo), hi).Truncate(out.tv);
