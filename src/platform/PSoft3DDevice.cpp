@@ -968,6 +968,9 @@ void PSoft3DDevice::SetWideSpans(bool wide) { gWideSpans.store(wide, std::memory
 void PSoft3DDevice::SetThreadCount(int32_t threads) {
   StopWorkers();
   threads_ = threads == 0 ? DefaultThreadCount() : HeldThreads(threads);
+  // More threads than strips would have nothing to draw (a pick target is a few pixels).
+  const int32_t strips = (height_ + kStripMask) >> kStripShift;
+  drawing_ = std::max(1, std::min(threads_, strips));
 }
 
 void PSoft3DDevice::Settle() const {
@@ -1328,9 +1331,9 @@ PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const v
   bool textured = format == kP3DTexturedFormat;
   Setup s;
   ResolveState(s, textured);
-  if (threads_ > 1) {
+  if (drawing_ > 1) {
     if (workers_ == nullptr) {
-      workers_ = std::make_shared<Workers>(threads_);
+      workers_ = std::make_shared<Workers>(drawing_);
       target_->AttachFence(workers_);
     }
     // The threads read the texture from now on: whoever changes it waits for them first.

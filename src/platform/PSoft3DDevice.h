@@ -45,6 +45,7 @@ class PSoft3DDevice : public P3DDevice {
   static int32_t DefaultThreadCount();
   static void SetDefaultThreadCount(int32_t threads);
   // Changes the number of drawing threads (0: the default); waits for the work in flight.
+  // A target with fewer strips (of 8 rows) than threads is drawn by one thread per strip.
   void SetThreadCount(int32_t threads);
   int32_t ThreadCount() const { return threads_; }
   // Waits until every triangle submitted so far is drawn.
@@ -96,5 +97,6 @@ class PSoft3DDevice : public P3DDevice {
   const PSurface* texture_ = nullptr;
   bool inScene_ = false;
   int32_t threads_ = 1;
+  int32_t drawing_ = 1;  // the threads that draw: no more than the target has strips
   std::shared_ptr<Workers> workers_;  // null with one thread: drawn at once on the caller's
 };

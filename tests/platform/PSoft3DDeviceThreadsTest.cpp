@@ -227,6 +227,17 @@ TEST(PSoft3DDeviceThreads, ThreadCountFollowsTheCoresHeldToEight) {
   PSoft3DDevice::SetDefaultThreadCount(0);
   EXPECT_EQ(PSoft3DDevice::DefaultThreadCount(), cores);
 
+  // A target of one strip is drawn at once on the calling thread, whatever the count:
+  // nothing waits behind a fence.
+  PSurface tiny(7, 7, PPixelFormat::kXRGB8888);
+  PSoft3DDevice pick(&tiny, 4);
+  EXPECT_EQ(pick.ThreadCount(), 4);
+  CV corners[3] = {{0, 0, 0.5f, 1, 0xFF00FF00u}, {7, 0, 0.5f, 1, 0xFF00FF00u}, {0, 7, 0.5f, 1, 0xFF00FF00u}};
+  pick.SetTextureStageState(0, P3DStageState::kColorOp, P3DTextureOp::kDisable);
+  pick.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DColouredFormat, corners, 3, 0);
+  EXPECT_EQ(tiny.Fence(), nullptr);
+  EXPECT_EQ(tiny.Row32(1)[1], 0x00FF00u);
+
   PSoft3DDevice device(&target, 2);
   device.SetThreadCount(5);
   EXPECT_EQ(device.ThreadCount(), 5);
