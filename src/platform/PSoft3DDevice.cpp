@@ -615,7 +615,9 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   const Pixel solid = Format::MakeSpread(constColour);
 #if defined(TARVANE_SSE2_SPANS)
   // Whole groups of four pixels of the common spans go the branch-free way.
-  constexpr bool kQuads = sizeof(Pixel) == 2 && kFilter == kPointOnly && kPow2 &&
+  // (Bilinear where magnified goes this way for the groups whose four pixels are all point
+  // sampled, the far part of the ground.)
+  constexpr bool kQuads = sizeof(Pixel) == 2 && (kFilter == kPointOnly || kFilter == kByScale) && kPow2 &&
                           (kDepth == kDepthLessEqual || kDepth == kDepthAlways);
   const QuadShader<kFog, kBlend, kDepth> quads(s, sh);
   const bool useQuads =
@@ -652,7 +654,12 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
       const int32_t groupEnd = std::min(group + 4, x1);
 #if defined(TARVANE_SSE2_SPANS)
       if constexpr (kQuads) {
-        if (useQuads && groupEnd - group == 4) {
+        bool pointSampled = true;
+        if constexpr (kFilter == kByScale) {
+          for (int lane = 0; lane < 4; ++lane)
+            pointSampled &= !(v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear);
+        }
+        if (useQuads && groupEnd - group == 4 && pointSampled) {
           quads.Draw(v, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
           continue;
         }
