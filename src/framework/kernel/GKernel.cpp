@@ -25,6 +25,7 @@
 #include "framework/ui/GView.h"
 #include "platform/PClock.h"
 #include "platform/PDisplay.h"
+#include "platform/PFile.h"
 #include "platform/PFont.h"
 #include "platform/PKey.h"
 #include "platform/PPath.h"
@@ -61,6 +62,9 @@ KernelSoundHost gSoundHost;
 
 GKernel::GKernel() {
   if (gKernel == nullptr) gKernel = this;
+  // A FIFO, a device or a folder where a file is expected is taken as missing; the log says so.
+  PFile::SetRefusalHook(
+      [](const std::string& path) { GErrorLog::LogError(("Not a plain file, taken as missing: " + path).c_str()); });
   // One kernel per process: its process-wide companions start afresh with it.
   firstStart_ = 1;
   gDisplayRequest = kNoDisplayRequest;
@@ -117,6 +121,7 @@ GKernel::~GKernel() {
   LogFileLine(180, "GKernel");
   GErrorLog::Close();
   window_.reset();
+  PFile::SetRefusalHook(nullptr);
   if (gKernel == this) gKernel = nullptr;
 }
 
