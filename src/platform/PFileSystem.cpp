@@ -45,8 +45,14 @@ bool PFileSystem::CopyReplace(const std::string& from, const std::string& to) {
   if (!in) return false;
   std::string target = PPath::ToNative(to);
   std::string work = target + ".copying";
-  int fd = ::open(work.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // Never waits on a FIFO left under the work file's name, and writes only a plain file.
+  int fd = ::open(work.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) return false;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
   char buf[65536];
   bool ok = true;
   for (;;) {

@@ -168,3 +168,17 @@ TEST(PFile, AFifoOrAFolderIsRefusedWithoutWaiting) {
 }
 
 }  // namespace
+
+namespace {
+
+// A FIFO left where the copy's work file goes neither blocks the copy nor is written to.
+TEST(PFileSystem, CopyReplaceRefusesAFifoInThePlaceOfItsWorkFile) {
+  TestFolder folder;
+  folder.WriteFile("a.txt", "new");
+  folder.WriteFile("b.txt", "old");
+  ASSERT_EQ(mkfifo((folder.Native() + "b.txt.copying").c_str(), 0644), 0);
+  EXPECT_FALSE(PFileSystem::CopyReplace(folder.Program() + "a.txt", folder.Program() + "b.txt"));
+  EXPECT_EQ(folder.ReadFile("b.txt"), "old");
+}
+
+}  // namespace

@@ -1,7 +1,6 @@
 // The renderer's screen texts: the bitmap fonts, the text queue and the drawing of a text
 // through the font mixer onto the back buffer.
 #include <array>
-#include <string>
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GRect.h"
@@ -87,7 +86,7 @@ void GGraph3D::LoadFont(int32_t n) {
   font->GetBounds(bounds);
   const std::array<int32_t, 2> needed = NeededFontSize(n);
   if (bounds.right < needed[0] || bounds.bottom < needed[1]) {
-    GErrorLog::LogError(("Bitmap " + GGraphic::BitmapName(T::kBitmapNumber[n]) + " too small for its font").c_str());
+    GGraphic::LogBitmapProblem(T::kBitmapNumber[n], "too small for its font");
     FatalError(1353, "GGraph3D");
   }
 }

@@ -39,9 +39,11 @@ void GGraphic::LogLoadFailure(int32_t number) {
   GGraphicHost* host = GGraphicHost::Current();
   std::string folder;
   if (host != nullptr) host->GetBaseFolder(folder, false);
-  const std::string name = BitmapName(number);
-  const char* why = PFileSystem::Exists(folder + name) ? " not a bitmap" : " missing";
-  GErrorLog::LogError(("Bitmap " + name + why).c_str());
+  LogBitmapProblem(number, PFileSystem::Exists(folder + BitmapName(number)) ? "not a bitmap" : "missing");
+}
+
+void GGraphic::LogBitmapProblem(int32_t number, const char* why) {
+  GErrorLog::LogError(("Bitmap " + BitmapName(number) + " " + why).c_str());
 }
 
 bool GGraphic::Load(int32_t kind, int32_t number, int32_t detail, bool quiet) {
