@@ -13,8 +13,10 @@
 #include "framework/media/NetLink.h"
 #include "framework/ui/GView.h"
 #include "platform/PFile.h"
+#include "platform/PFileSystem.h"
 #include "platform/PKey.h"
 #include "platform/PPath.h"
+#include "platform/PSystem.h"
 
 namespace {
 
@@ -76,6 +78,16 @@ void WRApplication::LoadPreferences() {
   options_[40] = 0;
   for (int32_t i = 41; i <= 44; ++i) options_[i] = 1;
   std::memcpy(otherOptions_, options_, sizeof options_);
+  TellIfProgramFolderIsReadOnly();
+}
+
+void WRApplication::TellIfProgramFolderIsReadOnly() {
+  // The run goes on as usual; only nothing it writes beside the program is kept.
+  if (PFileSystem::CanCreateFilesIn(PPath::ProgramFolder())) return;
+  const std::string text = "The program folder " + PPath::ToNative(PPath::ProgramFolder()) +
+                           " cannot be written: the error log, the preferences (the display chosen in this run "
+                           "included) and the game folders will not be kept.";
+  PSystem::Alert(text.c_str());
 }
 
 bool WRApplication::ReadPreferencesFile() {

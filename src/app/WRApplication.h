@@ -80,6 +80,8 @@ class WRApplication : public ApplicationBase, public MapAppServices {
  private:
   bool ReadPreferencesFile();
   void WritePreferencesFile() const;
+  // One alert naming the program folder when nothing can be written there.
+  static void TellIfProgramFolderIsReadOnly();
 
   DisplayPreset storedPreset_;
   int8_t options_[kOptionCount] = {};

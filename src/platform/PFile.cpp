@@ -5,13 +5,34 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
+#include <utility>
 
+#include "platform/PFailureInjection.h"
 #include "platform/PPath.h"
+
+namespace {
+std::function<void(const std::string&)>& RefusalHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+void Refuse(const std::string& path) {
+  if (RefusalHook()) RefusalHook()(path);
+}
+}  // namespace
+
+void PFile::SetRefusalHook(std::function<void(const std::string&)> hook) { RefusalHook() = std::move(hook); }
 
 std::unique_ptr<PFile> PFile::Open(const std::string& path, int access, Disposition disposition) {
   std::string native = PPath::ToNative(path);
   if (native.empty()) return nullptr;
-  int flags = O_CLOEXEC;
+  // Tests stand in for a read-only disk by arming this point.
+  const bool writes = (access & kWrite) != 0 || disposition != Disposition::kOpenExisting;
+  if (writes && PFailureInjection::Check("OpenForWriting") != PResult::kOk) return nullptr;
+  // Non-blocking for the open itself: a FIFO or a device in a file's place must never hang
+  // the program. Only plain files are taken; the flag is cleared once that is known.
+  int flags = O_CLOEXEC | O_NONBLOCK;
   if ((access & kRead) && (access & kWrite)) flags |= O_RDWR;
   else if (access & kWrite) flags |= O_WRONLY;
   else flags |= O_RDONLY;
@@ -25,9 +46,19 @@ std::unique_ptr<PFile> PFile::Open(const std::string& path, int access, Disposit
   do {
     fd = ::open(native.c_str(), flags, 0644);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return nullptr;
   struct stat st{};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fd < 0) {
+    // A FIFO without a reader refuses a non-blocking writer (ENXIO): still a refusal.
+    if (::stat(native.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) Refuse(path);
+    return nullptr;
+  }
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    Refuse(path);
+    return nullptr;
+  }
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1) {
     ::close(fd);
     return nullptr;
   }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,8 +17,13 @@ class PFile {
   };
   enum class Origin { kStart, kCurrent, kEnd };
 
-  // nullptr when the file cannot be opened. A temporary file is only a hint to the system.
+  // nullptr when the file cannot be opened. Only plain files are opened: a folder, a FIFO, a
+  // device or a socket in the file's place is refused at once (never waited on) and counts as
+  // missing; the refusal hook hears of it.
   static std::unique_ptr<PFile> Open(const std::string& path, int access, Disposition disposition);
+  // Told the program-form path of every refused file that is there but not a plain file (the
+  // kernel logs it). Set once by the program, or by a test; an empty hook hears nothing.
+  static void SetRefusalHook(std::function<void(const std::string&)> hook);
 
   ~PFile();
   PFile(const PFile&) = delete;

@@ -45,8 +45,8 @@ std::vector<std::string> SubFolders(const std::string& folder) {
     if (name.empty() || name[0] == '.') continue;
     struct stat st{};
     if (::stat((native + name).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
-    const std::string program = PPath::ToProgram(name);
-    if (PFileName::IsValid(program)) names.push_back(program);
+    std::string program;
+    if (PFileName::FromListing(name, program)) names.push_back(program);
   }
   closedir(d);
   std::sort(names.begin(), names.end(), NameOrder);

@@ -1,8 +1,10 @@
 #include "platform/PFileName.h"
 
 #include <cstring>
+#include <utility>
 
 #include "platform/PPath.h"
+#include "platform/PText.h"
 
 namespace {
 
@@ -27,6 +29,8 @@ bool PFileName::IsValid(const std::string& name) {
   for (char c : name) {
     const auto u = static_cast<unsigned char>(c);
     if (u < 32 || u == 127) return false;
+    // Undefined in Windows-1252: they stand for the C1 control characters U+0081 etc.
+    if (u == 0x81 || u == 0x8D || u == 0x8F || u == 0x90 || u == 0x9D) return false;
     if (std::strchr("\\/:*?\"<>|", c) != nullptr) return false;
   }
   if (name.back() == '.' || name.back() == ' ') return false;
@@ -43,6 +47,16 @@ bool PFileName::IsValidFolderPath(const std::string& path) {
     if (end == std::string::npos) return true;
     start = end + 1;
   }
+}
+
+bool PFileName::FromListing(const std::string& nativeName, std::string& programName) {
+  programName.clear();
+  std::string text;
+  if (!PText::Utf8ToCp1252(nativeName, text)) return false;
+  if (PText::Cp1252ToUtf8(text) != nativeName) return false;
+  if (!IsValid(text)) return false;
+  programName = std::move(text);
+  return true;
 }
 
 std::string PFileName::Extension(const std::string& name) {

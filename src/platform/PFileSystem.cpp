@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <string>
 
+#include "platform/PFailureInjection.h"
 #include "platform/PFile.h"
+#include "platform/PFileName.h"
 #include "platform/PPath.h"
 
 namespace {
@@ -42,8 +45,14 @@ bool PFileSystem::CopyReplace(const std::string& from, const std::string& to) {
   if (!in) return false;
   std::string target = PPath::ToNative(to);
   std::string work = target + ".copying";
-  int fd = ::open(work.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // Never waits on a FIFO left under the work file's name, and writes only a plain file.
+  int fd = ::open(work.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) return false;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
   char buf[65536];
   bool ok = true;
   for (;;) {
@@ -70,10 +79,20 @@ bool PFileSystem::CopyReplace(const std::string& from, const std::string& to) {
 
 bool PFileSystem::MakeFolder(const std::string& path) {
   std::string native = PPath::ToNative(path);
+  if (PFailureInjection::Check("MakeFolder") != PResult::kOk) return false;
   while (native.size() > 1 && native.back() == '/') native.pop_back();
   if (::mkdir(native.c_str(), 0755) == 0) return true;
   struct stat st{};
   return errno == EEXIST && StatNative(native, st) && S_ISDIR(st.st_mode);
+}
+
+bool PFileSystem::CanCreateFilesIn(const std::string& folder) {
+  std::string prefix = folder;
+  if (!prefix.empty() && prefix.back() != '\\') prefix.push_back('\\');
+  const std::string probe = prefix + "~write test " + std::to_string(static_cast<long>(::getpid()));
+  if (!PFile::Open(probe, PFile::kWrite, PFile::Disposition::kCreateNew)) return false;
+  ::unlink(PPath::ToNative(probe).c_str());
+  return true;
 }
 
 std::vector<std::string> PFileSystem::ListFolder(const std::string& folder, const std::string& ext) {
@@ -87,7 +106,8 @@ std::vector<std::string> PFileSystem::ListFolder(const std::string& folder, cons
     if (name == "." || name == "..") continue;
     struct stat st{};
     if (!StatNative(native + name, st) || !S_ISREG(st.st_mode)) continue;
-    std::string program = PPath::ToProgram(name);
+    std::string program;
+    if (!PFileName::FromListing(name, program)) continue;
     if (!ext.empty()) {
       if (program.size() < ext.size() ||
           !PPath::SameIgnoringCase(program.substr(program.size() - ext.size()), ext))

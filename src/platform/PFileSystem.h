@@ -17,8 +17,11 @@ class PFileSystem {
   static bool RenameReplace(const std::string& from, const std::string& to);
   // Creates the folder; true when it exists afterwards.
   static bool MakeFolder(const std::string& path);
+  // Whether a new file can be made in the folder (a probe file is made and removed).
+  static bool CanCreateFilesIn(const std::string& folder);
   // Names (program form, without the folder) of the plain files in folder whose extension is
-  // ext (".wrb", compared ignoring case; "" lists every file). Sub-folders are skipped. The
-  // order is by name.
+  // ext (".wrb", compared ignoring case; "" lists every file). Sub-folders, files that are not
+  // plain files (FIFOs, devices ...) and names that PFileName::FromListing refuses are
+  // skipped. The order is by name.
   static std::vector<std::string> ListFolder(const std::string& folder, const std::string& ext);
 };

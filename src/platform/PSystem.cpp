@@ -12,7 +12,19 @@ std::function<void(const char*)>& MessageHook() {
   static std::function<void(const char*)> hook;
   return hook;
 }
+std::function<void(const char*)>& AlertHook() {
+  static std::function<void(const char*)> hook;
+  return hook;
+}
 }  // namespace
+
+void PSystem::Alert(const char* text) {
+  std::fprintf(stderr, "%s\n", text ? text : "");
+  std::fflush(stderr);
+  if (AlertHook()) AlertHook()(text ? text : "");
+}
+
+void PSystem::SetAlertHook(std::function<void(const char*)> hook) { AlertHook() = std::move(hook); }
 
 void PSystem::Beep() {
   if (BeepHook()) {

@@ -12,6 +12,11 @@ class PSystem {
   static void Beep();
   static void SetBeepHook(std::function<void()> hook);
 
+  // Tells the player something once: on standard error always (all a headless run has), and
+  // in a message box while a window exists.
+  static void Alert(const char* text);
+  static void SetAlertHook(std::function<void(const char*)> hook);
+
   // Shows the text (standard error, and a message box while a window exists) and ends the
   // process with kFatalExitStatus. Never returns.
   [[noreturn]] static void FatalExit(const char* text);

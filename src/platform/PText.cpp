@@ -39,10 +39,12 @@ bool PText::Utf8ToCp1252(const std::string& in, std::string& out) {
   for (size_t i = 0; i < in.size();) {
     unsigned char c = static_cast<unsigned char>(in[i]);
     uint32_t cp;
+    uint32_t least;  // the smallest code point the sequence's length may carry
     size_t len;
-    if (c < 0x80) { cp = c; len = 1; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1Fu; len = 2; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0Fu; len = 3; }
+    if (c < 0x80) { cp = c; len = 1; least = 0; }
+    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1Fu; len = 2; least = 0x80; }
+    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0Fu; len = 3; least = 0x800; }
+    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07u; len = 4; least = 0x10000; }
     else return false;
     if (i + len > in.size()) return false;
     for (size_t k = 1; k < len; ++k) {
@@ -51,6 +53,8 @@ bool PText::Utf8ToCp1252(const std::string& in, std::string& out) {
       cp = (cp << 6) | (d & 0x3Fu);
     }
     i += len;
+    // Strict: no overlong form (C0 AE is not "."), no surrogate, nothing above U+10FFFF.
+    if (cp < least || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
       out.push_back(static_cast<char>(cp));
       continue;

@@ -35,12 +35,14 @@ bool PWindow::Create(const std::string& title, int32_t screenWidth, int32_t scre
   PBackEnd* backEnd = backEnd_.get();
   std::string boxTitle = title_;
   PSystem::SetFatalMessageHook([backEnd, boxTitle](const char* text) { backEnd->ShowMessageBox(boxTitle, text); });
+  PSystem::SetAlertHook([backEnd, boxTitle](const char* text) { backEnd->ShowMessageBox(boxTitle, text); });
   return true;
 }
 
 void PWindow::Destroy() {
   if (!backEnd_->HasWindow()) return;
   PSystem::SetFatalMessageHook(nullptr);
+  PSystem::SetAlertHook(nullptr);
   backEnd_->CloseWindow();
   queue_.Clear();
 }

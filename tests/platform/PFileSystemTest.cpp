@@ -1,6 +1,10 @@
 #include "platform/PFileSystem.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
 
 #include "platform/PFile.h"
 #include "platform/PPath.h"
@@ -114,6 +118,67 @@ TEST(PStringTable, LoadsByNumberAndCutsToTheBuffer) {
   EXPECT_EQ(PStringTable::LoadString(65000, buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "");
   EXPECT_EQ(PStringTable::LoadString(1, buf, 0), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Names a hostile folder may hold: "..\" in overlong UTF-8, a separator inside a name, and a
+// name the program's character set cannot show. None is listed; accented names are.
+TEST(PFileSystem, ListingLeavesOutNamesThatCannotBeShownOrLeadOutside) {
+  TestFolder folder;
+  folder.WriteFile("\xC0\xAE\xC0\xAE\xC0\xAFoutside.wrb", "x");
+  folder.WriteFile("a\\b.wrb", "x");
+  folder.WriteFile("\xE6\x97\xA5\xE6\x9C\xAC.wrb", "x");
+  folder.WriteFile("Caf\xC3\xA9.wrb", "x");
+  folder.WriteFile("plain.wrb", "x");
+  EXPECT_EQ(PFileSystem::ListFolder(folder.Program(), ".wrb"),
+            (std::vector<std::string>{"Caf\xE9.wrb", "plain.wrb"}));
+  auto f = PFile::Open(folder.Program() + "Caf\xE9.wrb", PFile::kRead, PFile::Disposition::kOpenExisting);
+  EXPECT_TRUE(f);
+}
+
+// A FIFO where a file is expected is refused at once, for reading and for writing, and the
+// refusal hook hears of it; a listing skips it.
+TEST(PFile, AFifoOrAFolderIsRefusedWithoutWaiting) {
+  TestFolder folder;
+  const std::string fifo = folder.Native() + "prefs";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  folder.WriteFile("dir/inner", "");
+  std::vector<std::string> refused;
+  PFile::SetRefusalHook([&refused](const std::string& path) { refused.push_back(path); });
+  EXPECT_FALSE(PFile::Open(folder.Program() + "prefs", PFile::kRead, PFile::Disposition::kOpenExisting));
+  EXPECT_FALSE(PFile::Open(folder.Program() + "prefs", PFile::kWrite, PFile::Disposition::kCreateAlways));
+  EXPECT_FALSE(PFile::Open(folder.Program() + "prefs", PFile::kRead | PFile::kWrite,
+                           PFile::Disposition::kOpenExisting));
+  EXPECT_FALSE(PFile::Open(folder.Program() + "dir", PFile::kRead, PFile::Disposition::kOpenExisting));
+  EXPECT_FALSE(PFile::Open(folder.Program() + "missing", PFile::kRead, PFile::Disposition::kOpenExisting));
+  PFile::SetRefusalHook(nullptr);
+  EXPECT_EQ(refused, (std::vector<std::string>{folder.Program() + "prefs", folder.Program() + "prefs",
+                                               folder.Program() + "prefs", folder.Program() + "dir"}));
+  EXPECT_EQ(PFileSystem::ListFolder(folder.Program(), ""), std::vector<std::string>{});
+  // A plain file opened the same way reads and writes normally (blocking once open).
+  folder.WriteFile("plain", "abc");
+  auto f = PFile::Open(folder.Program() + "plain", PFile::kRead | PFile::kWrite, PFile::Disposition::kOpenExisting);
+  ASSERT_TRUE(f);
+  char buf[4] = {};
+  EXPECT_EQ(f->Read(buf, 3), 3);
+  EXPECT_EQ(std::string(buf), "abc");
+}
+
+}  // namespace
+
+namespace {
+
+// A FIFO left where the copy's work file goes neither blocks the copy nor is written to.
+TEST(PFileSystem, CopyReplaceRefusesAFifoInThePlaceOfItsWorkFile) {
+  TestFolder folder;
+  folder.WriteFile("a.txt", "new");
+  folder.WriteFile("b.txt", "old");
+  ASSERT_EQ(mkfifo((folder.Native() + "b.txt.copying").c_str(), 0644), 0);
+  EXPECT_FALSE(PFileSystem::CopyReplace(folder.Program() + "a.txt", folder.Program() + "b.txt"));
+  EXPECT_EQ(folder.ReadFile("b.txt"), "old");
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "framework/ui/GView.h"
 #include "platform/PClock.h"
 #include "platform/PDisplay.h"
+#include "platform/PFile.h"
 #include "platform/PFont.h"
 #include "platform/PKey.h"
 #include "platform/PPath.h"
@@ -64,6 +65,9 @@ GKernel::GKernel()
     : files_(std::make_unique<GProgramFiles>(programFolder_)), displays_(std::make_unique<GDisplayList>()) {
   if (gKernel == nullptr) gKernel = this;
   if (GViewHost::Current() == nullptr) GViewHost::SetCurrent(this);
+  // A FIFO, a device or a folder where a file is expected is taken as missing; the log says so.
+  PFile::SetRefusalHook(
+      [](const std::string& path) { GErrorLog::LogError(("Not a plain file, taken as missing: " + path).c_str()); });
   // One kernel per process: its process-wide companions start afresh with it.
   firstStart_ = 1;
   gDisplayRequest = kNoDisplayRequest;
@@ -117,6 +121,7 @@ GKernel::~GKernel() {
   GErrorLog::Close();
   window_.reset();
   if (GViewHost::Current() == this) GViewHost::SetCurrent(nullptr);
+  PFile::SetRefusalHook(nullptr);
   if (gKernel == this) gKernel = nullptr;
 }
 

@@ -56,6 +56,19 @@ bool GameFilePath(const GString& programFolder, const char* folder, const GStrin
   return out.size() <= kMaxPath;
 }
 
+// Whether path is a plain name in the program folder or in a plain folder path below it, and
+// that name is the entry's (when the entry has one).
+bool IsPathInProgramFolder(const GString& programFolder, const std::string& path, const std::string& name) {
+  const std::string folder = programFolder.CStr();
+  if (path.size() <= folder.size() || path.size() > kMaxPath || path.compare(0, folder.size(), folder) != 0)
+    return false;
+  if (!PFileName::IsValidFolderPath(path.substr(folder.size()))) return false;
+  if (name.empty()) return true;
+  return PFileName::IsValid(name) && path.size() > name.size() &&
+         path.compare(path.size() - name.size(), name.size(), name) == 0 &&
+         path[path.size() - name.size() - 1] == '\\';
+}
+
 // A GFile set up on the handle; null (the object deleted) when the set-up fails.
 GFile* FileOnHandle(std::unique_ptr<PFile> handle, const std::string& path, int32_t mode) {
   auto* file = new GFile();
@@ -78,6 +91,12 @@ int32_t CompareEntries(GObject* a, GObject* b, void*) {
 GFile* GProgramFiles::OpenFileForReading(const GFileEntry* entry, int32_t mode) {
   if (entry == nullptr) return nullptr;
   const std::string path = entry->path.CStr();
+  // The same name check as saving: a plain name in the program folder or in a plain folder
+  // below it, never anywhere else.
+  if (!IsPathInProgramFolder(programFolder_, path, entry->name.CStr())) {
+    GErrorLog::LogError((std::string("Cannot open file ") += path).c_str());
+    return nullptr;
+  }
   std::unique_ptr<PFile> handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
   if (!handle) return nullptr;
   return FileOnHandle(std::move(handle), path, mode);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "framework/core/GErrorLog.h"
+#include "framework/core/GRect.h"
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GBlackKeyGraphic.h"
@@ -43,6 +44,20 @@ constexpr GlyphLayout kLayout = MakeLayout();
 static_assert(kLayout.glyph['~' - 32] == 94 && kLayout.glyph[255 - 32] == T::kGlyphCount - 1,
               "the fonts have glyphs for 154 codes");
 
+// The smallest bitmap that holds every glyph of a font where the glyph table puts it.
+constexpr std::array<int32_t, 2> NeededFontSize(int32_t font) {
+  int32_t width = 0;
+  int32_t glyphs = 0;
+  for (int32_t i = 0; i < T::kCodeCount; ++i) {
+    if (T::kWidths[0][i] == 0) continue;
+    const int32_t g = kLayout.glyph[i];
+    const int32_t right = font == 2 ? (g % T::kGlyphsPerRow + 1) * T::kFixedAdvance : kLayout.x[font][i] + T::kWidths[font][i];
+    if (right > width) width = right;
+    if (g + 1 > glyphs) glyphs = g + 1;
+  }
+  return {width, (glyphs + T::kGlyphsPerRow - 1) / T::kGlyphsPerRow * T::kCellHeight[font]};
+}
+
 void CheckFont(int32_t font) {
   if (font < 0 || font >= T::kFontCount) FatalError(1190, "GGraph3D");
 }
@@ -66,6 +81,14 @@ void GGraph3D::LoadFont(int32_t n) {
   GBlackKeyGraphic* font = new GBlackKeyGraphic;
   font->Load(1, T::kBitmapNumber[n], 2, false);
   fonts_[n] = font;
+  // A bitmap too small for the glyph table would fail in the middle of drawing: found here.
+  GRect bounds;
+  font->GetBounds(bounds);
+  const std::array<int32_t, 2> needed = NeededFontSize(n);
+  if (bounds.right < needed[0] || bounds.bottom < needed[1]) {
+    GGraphic::LogBitmapProblem(T::kBitmapNumber[n], "too small for its font");
+    FatalError(1353, "GGraph3D");
+  }
 }
 
 int32_t GGraph3D::TextWidth(const GString& text, int32_t font) const {

@@ -10,6 +10,7 @@
 #include "framework/media/GGraphicRenderer.h"
 #include "framework/media/GGraphicsStore.h"
 #include "framework/media/GStub.h"
+#include "platform/PFileSystem.h"
 
 namespace {
 
@@ -33,6 +34,17 @@ GGraphic::~GGraphic() {
 }
 
 std::string GGraphic::BitmapName(int32_t number) { return "BMP\\" + std::to_string(number) + ".bmp"; }
+
+void GGraphic::LogLoadFailure(int32_t number) {
+  GGraphicHost* host = GGraphicHost::Current();
+  std::string folder;
+  if (host != nullptr) host->GetBaseFolder(folder, false);
+  LogBitmapProblem(number, PFileSystem::Exists(folder + BitmapName(number)) ? "not a bitmap" : "missing");
+}
+
+void GGraphic::LogBitmapProblem(int32_t number, const char* why) {
+  GErrorLog::LogError(("Bitmap " + BitmapName(number) + " " + why).c_str());
+}
 
 bool GGraphic::Load(int32_t kind, int32_t number, int32_t detail, bool quiet) {
   GGraphicHost* host = GGraphicHost::Current();
@@ -92,6 +104,7 @@ GStub* GGraphic::IGraphic(GGraphic* owner, int32_t kind, int32_t number, int32_t
     // A file that is there but cannot be read is worth a line even when its absence is not.
     if (unreadable || !quiet) GErrorLog::LogValue("GGraphic::IGraphic failed to load bitmap ID #", number);
     if (quiet) return nullptr;
+    LogLoadFailure(number);
     FatalError(711, "GGraphic");
   }
 

@@ -55,6 +55,11 @@ class GGraphic : public GObject, public GGraph3DTexture {
 
   // The bitmap file's name below a base folder: "BMP\" + number + ".bmp".
   static std::string BitmapName(int32_t number);
+  // Logs which bitmap file could not be loaded and why ("missing", "not a bitmap"), so that
+  // the fatal exit that follows a failed load of a needed bitmap names the file.
+  static void LogLoadFailure(int32_t number);
+  // Logs "Bitmap BMP\<number>.bmp " followed by why.
+  static void LogBitmapProblem(int32_t number, const char* why);
 
  private:
   int32_t kind_ = 0;

@@ -61,6 +61,10 @@ struct NetLinkState {
   uint8_t acceptPending = 0;  // a connection was accepted and its completion is awaited
   uint8_t parsing = 0;        // inside NetParseFrames (a handler may run a nested NetIdle)
   uint32_t generation = 0;    // counts opens and closes, so a parse can tell it was cut off
+  // A loss not yet reported when a new endpoint was opened: the old link's state (kStatePeerGone
+  // or kStateDropped) and handler, told at the next pass so that no loss goes unheard.
+  uint32_t unreportedLoss = kStateIdle;
+  NetLinkLostHandler unreportedLossHandler = nullptr;
 };
 
 NetLinkState gNetLinks[2];
@@ -259,6 +263,13 @@ void NetKeepAlive(uint64_t now) {
 
 bool NetCheckLink() {
   NetLinkState& n = *gNet;
+  if (n.unreportedLoss != kStateIdle && n.parsing == 0) {
+    const bool peerClosed = n.unreportedLoss == kStatePeerGone;
+    NetLinkLostHandler handler = n.unreportedLossHandler;
+    n.unreportedLoss = kStateIdle;
+    n.unreportedLossHandler = nullptr;
+    if (handler != nullptr) handler(peerClosed);
+  }
   if (n.state == kStatePeerGone || n.state == kStateDropped) {
     // Inside a message handler's nested pass the outer pass reports it.
     if (n.parsing != 0) return false;
@@ -366,6 +377,11 @@ bool NetOpenEndpoint(bool listen, uint32_t address, int32_t port, NetMessageHand
   NetAppendNumber(config, port);
   uint32_t endpoint = Transport().OpenEndpoint(config, !listen, NetEndpointCallback, gNet);
   if (endpoint == 0) return false;
+  if (n.state == kStatePeerGone || n.state == kStateDropped) {
+    // The old link's loss is still to be told; the new endpoint must not swallow it.
+    n.unreportedLoss = n.state;
+    n.unreportedLossHandler = n.linkLostHandler;
+  }
   n.endpoint = endpoint;
   n.closing = 0;
   n.state = listen ? kStateIdle : kStateConnected;

@@ -274,3 +274,48 @@ TEST_F(GKernelFiles, WithoutAHeaderReaderEveryListedFileIsDropped) {
 }
 
 }  // namespace
+
+namespace {
+
+// A hostile folder: "..\" in overlong UTF-8 before a name, a name holding a separator, and one
+// the program's character set cannot show. The listing leaves them out; an entry made from
+// any raw name opens nothing and is logged; an accented name is listed and opens.
+TEST_F(GKernelFiles, HostileNamesAreNeitherListedNorOpenedAndAccentedNamesAre) {
+  SetGameFileHeaderReader(ReadTestHeader);
+  const std::string overlong = "\xC0\xAE\xC0\xAE\xC0\xAFoutside.wrb";
+  const std::string separated = "a\\b.wrb";
+  const std::string foreign = "\xE6\x97\xA5\xE6\x9C\xAC.wrb";
+  folder_.WriteFile("outside.wrb", "1H");  // where the overlong name would lead
+  for (const std::string& name : {overlong, separated, foreign})
+    folder_.WriteFile("Saved Games/" + name, "2H");
+  folder_.WriteFile("Saved Games/Caf\xC3\xA9.wrb", "3H");
+  GObjectGroup* list = kernel_.ListFiles("Saved Games", "wrb0");
+  EXPECT_EQ(Names(list), std::vector<std::string>{"Caf\xE9.wrb"});
+  auto* headers = new GObjectGroup();
+  headers->Init();
+  list->RemoveIf(ReadListedGameFile, headers, true);
+  EXPECT_EQ(Names(list), std::vector<std::string>{"Caf\xE9.wrb"});
+  EXPECT_EQ(static_cast<TestHeader*>(headers->GetItem(0))->tag, '3');
+
+  const std::string prefix = folder_.Program() + "Saved Games\\";
+  for (const std::string& raw : {overlong, separated, foreign, std::string("..\\outside.wrb")}) {
+    auto* entry = new GFileEntry();
+    entry->name.Assign(raw.c_str());
+    entry->path.Assign((prefix + raw).c_str());
+    EXPECT_TRUE(ReadListedGameFile(entry, headers)) << raw;
+    SafeDelete(entry);
+  }
+  EXPECT_EQ(headers->Count(), 1);
+  const std::vector<std::string> lines = LogLines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0], overlong);
+  EXPECT_EQ(lines[1], "Cannot open file " + prefix + separated);
+  EXPECT_EQ(lines[2], separated);
+  EXPECT_EQ(lines[3], foreign);
+  EXPECT_EQ(lines[4], "Cannot open file " + prefix + "..\\outside.wrb");
+  EXPECT_EQ(lines[5], "..\\outside.wrb");
+  SafeDelete(list);
+  SafeDelete(headers);
+}
+
+}  // namespace

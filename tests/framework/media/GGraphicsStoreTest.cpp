@@ -214,7 +214,9 @@ TEST_F(GGraphicsStoreDeathTest, MisusedHandlesStop) {
         missing.Load(0, 99);
       },
       fatal, "GGraphic line 711\\.");
-  EXPECT_EQ(host.Log(), "GGraphic::IGraphic failed to load bitmap ID # 99\r\nERROR: GGraphic line 711\r\n");
+  // The line before the fatal one names the file and why.
+  EXPECT_EQ(host.Log(),
+            "GGraphic::IGraphic failed to load bitmap ID # 99\r\nBitmap BMP\\99.bmp missing\r\nERROR: GGraphic line 711\r\n");
   EXPECT_EXIT(
       {
         host.excluded.insert(7);

@@ -452,3 +452,31 @@ TEST_F(NetLinkTest, TwoBusyLinksNeverWaitOnEachOther) {
 }
 
 }  // namespace
+
+// The application may open a new endpoint at once after a drop, before the pass that tells
+// of the loss: the old link's loss is still told, exactly once, and the new link is unharmed.
+TEST_F(NetLinkTest, ADropFollowedByAnImmediateReopenIsReportedOnce) {
+  ConnectToPeer();
+  At(181);
+  NetIdle();  // silent too long: dropped, to be reported
+  EXPECT_FALSE(NetIsConnected());
+  ASSERT_TRUE(NetOpenEndpoint(true, 0, kNetHostPort, OnMessage, OnLost));
+  EXPECT_TRUE(gEvents.empty());
+  NetIdle();
+  EXPECT_EQ(gEvents, std::vector<std::string>{"lost:0"});
+  for (int i = 0; i < 3; ++i) NetIdle();
+  EXPECT_EQ(gEvents, std::vector<std::string>{"lost:0"});
+  EXPECT_NE(NetEndpointForTests(), 0u);  // still listening
+}
+
+TEST_F(NetLinkTest, APeerLossClosedAndReopenedBeforeThePassIsReportedOnceToTheOldHandler) {
+  ConnectToPeer();
+  mem_.CloseEndpoint(peer_.endpoint, false);
+  NetKeepAliveWhileBusy();  // learns of the death
+  NetCloseEndpoint();
+  ASSERT_TRUE(NetOpenEndpoint(true, 0, kNetHostPort, OnMessage1, OnLost1));
+  NetIdle();
+  NetIdle();
+  EXPECT_EQ(gEvents, std::vector<std::string>{"lost:1"});
+  EXPECT_TRUE(gEvents1.empty());
+}

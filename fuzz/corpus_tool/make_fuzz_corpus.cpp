@@ -1,0 +1,350 @@
+// Writes the fuzz targets' seed inputs, each made by the program's own writers (the file
+// writer in every mode, the coder, the e-mail block writer, the bitmap encoder, the link, the
+// application's preferences), into <folder>/<target>/. The files are checked in as
+// fuzz/corpus/; run again after a format changes:
+//   make_fuzz_corpus fuzz/corpus
+// The output is the same, byte for byte, on every run.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/WRApplication.h"
+#include "framework/core/GEmailBlockWriter.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "framework/core/GSplayEncoder.h"
+#include "framework/core/GString127.h"
+#include "framework/kernel/DisplayPreset.h"
+#include "framework/media/NetLink.h"
+#include "platform/PBitmapFile.h"
+#include "platform/PClock.h"
+#include "platform/PFile.h"
+#include "platform/PNetMemoryTransport.h"
+#include "platform/PPath.h"
+#include "platform/PText.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path gOut;
+fs::path gWork;  // a scratch folder for the files the writers make
+
+void Seed(const std::string& target, const std::string& name, const std::string& bytes) {
+  // A target's folder is written afresh: seeds the tool no longer makes go.
+  static std::set<std::string> started;
+  if (started.insert(target).second) fs::remove_all(gOut / target);
+  fs::create_directories(gOut / target);
+  std::ofstream out(gOut / target / name, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) {
+    std::fprintf(stderr, "cannot write %s/%s\n", target.c_str(), name.c_str());
+    std::exit(1);
+  }
+}
+
+std::string ReadNative(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The bytes a GFile in the writing mode leaves on disk after the writes.
+std::string WrittenFile(int32_t mode, const std::function<void(GFile&)>& write) {
+  const fs::path native = gWork / "written";
+  const std::string path = PPath::ToProgram(native.string());
+  {
+    GFile file;
+    if (!file.IFile(PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways), path.c_str(),
+                    mode)) {
+      std::fprintf(stderr, "cannot write in mode %d\n", mode);
+      std::exit(1);
+    }
+    write(file);
+  }
+  return ReadNative(native);
+}
+
+// Typed fields of every kind, as the game's stored objects write them.
+void TypedFields(GFile& f, int32_t repeat) {
+  GString127 title;
+  title.Assign("Caf\xE9 on the Orne");
+  for (int32_t i = 0; i < repeat; ++i) {
+    f.WriteByte(static_cast<uint8_t>(i));
+    f.WriteU16(static_cast<uint16_t>(1000 + i));
+    f.WriteU32(0x01020304u + static_cast<uint32_t>(i));
+    f.WriteFloat(1.5f * static_cast<float>(i));
+    f.WriteScaled(0.25f * static_cast<float>(i), 100.0f);
+    const uint16_t array[3] = {1, 2, static_cast<uint16_t>(i)};
+    f.WriteU16Array(array, 3);
+    title.WriteText(f);
+    f.WriteZeros(3);
+  }
+}
+
+std::string Coded(const std::string& text) {
+  std::string out;
+  GSplayEncoder encoder([&out](const uint8_t* b, size_t n) { out.append(reinterpret_cast<const char*>(b), n); });
+  encoder.Put(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  encoder.Finish();
+  return out;
+}
+
+std::string EmailBlock(const std::string& bytes) {
+  std::string out;
+  GEmailBlockWriter writer([&out](const uint8_t* b, size_t n) { out.append(reinterpret_cast<const char*>(b), n); });
+  writer.Put(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  writer.Finish();
+  return out;
+}
+
+void GFileSeeds() {
+  // Byte 0 chooses the reading mode (plain, compressed, game file, e-mail), byte 1 the script
+  // (with bit 7 the bytes are also written in the matching mode and read back).
+  Seed("GFileFuzz", "plain", std::string("\x00\x00", 2) + WrittenFile(GFile::kModeWrite, [](GFile& f) { TypedFields(f, 4); }));
+  Seed("GFileFuzz", "plain-script3", std::string("\x00\x03", 2) + WrittenFile(GFile::kModeWrite, [](GFile& f) { TypedFields(f, 2); }));
+  Seed("GFileFuzz", "compressed",
+       std::string("\x01\x81", 2) + WrittenFile(GFile::kModeWriteCompressed, [](GFile& f) { TypedFields(f, 8); }));
+  Seed("GFileFuzz", "game-file",
+       std::string("\x02\x82", 2) + WrittenFile(GFile::kModeWriteGameFile, [](GFile& f) { TypedFields(f, 40); }));
+  Seed("GFileFuzz", "email",
+       std::string("\x03\x84", 2) + WrittenFile(GFile::kModeWriteEmail, [](GFile& f) { TypedFields(f, 3); }));
+}
+
+void CoderSeeds() {
+  Seed("GSplayDecoderFuzz", "text", Coded("The 3rd Battalion holds the bridge at Ranville until relieved."));
+  Seed("GSplayDecoderFuzz", "runs", Coded(std::string(300, 'a') + std::string(40, '\0') + "bcd"));
+  std::string all;
+  for (int i = 0; i < 512; ++i) all.push_back(static_cast<char>(i * 7));
+  Seed("GSplayDecoderFuzz", "all-bytes", Coded(all));
+  Seed("GSplayDecoderFuzz", "empty", Coded(""));
+}
+
+void EmailSeeds() {
+  Seed("GEmailBlockReaderFuzz", "block", EmailBlock("turn 3 orders: advance"));
+  std::string bytes;
+  for (int i = 0; i < 200; ++i) bytes.push_back(static_cast<char>(i));
+  Seed("GEmailBlockReaderFuzz", "long-block", EmailBlock(bytes));
+  // The block inside a mail as a mail program leaves it: headers before, a signature after.
+  Seed("GEmailBlockReaderFuzz", "in-mail",
+       "From: allied@example.org\r\nSubject: turn 4\r\n\r\nYour move.\r\n\r\n" + EmailBlock(bytes.substr(0, 99)) +
+           "\r\n-- \r\nsent from the front\r\n");
+  // The harness's own marker form ("!" stands for the marker line) and its mail form ("#").
+  const std::string small = EmailBlock("xyz");
+  const size_t marker = small.find(GEmailBlockWriter::kMarker);
+  if (marker != std::string::npos)
+    Seed("GEmailBlockReaderFuzz", "marker", "!" + small.substr(marker + GEmailBlockWriter::kMarkerLength));
+  Seed("GEmailBlockReaderFuzz", "mail-form", "#\x01" + bytes.substr(0, 48));
+}
+
+void BitmapSeeds() {
+  const int32_t sizes[][2] = {{1, 1}, {3, 2}, {16, 8}, {5, 7}};
+  for (const auto& s : sizes) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(s[0] * s[1]));
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t>(i * 0x010203u) & 0xFFFFFFu;
+    Seed("BitmapFuzz", std::to_string(s[0]) + "x" + std::to_string(s[1]), PBitmapFile::Encode(pixels.data(), s[0], s[1]));
+  }
+}
+
+void Put16(std::string& b, uint32_t v) {
+  b.push_back(static_cast<char>(v & 0xFF));
+  b.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+void Put32(std::string& b, uint32_t v) {
+  Put16(b, v & 0xFFFF);
+  Put16(b, v >> 16);
+}
+
+// A WAV file as the sound tool writes them: RIFF WAVE, a 16-byte PCM format, the samples.
+std::string Wave(uint32_t channels, uint32_t frames, bool listChunk) {
+  std::string data;
+  for (uint32_t i = 0; i < frames * channels; ++i) Put16(data, (i * 977u) & 0xFFFFu);
+  std::string b = "WAVEfmt ";
+  Put32(b, 16);
+  Put16(b, 1);
+  Put16(b, channels);
+  Put32(b, 44100);
+  Put32(b, 44100 * channels * 2);
+  Put16(b, channels * 2);
+  Put16(b, 16);
+  if (listChunk) {
+    b += "LIST";
+    Put32(b, 12);
+    b += "INFOISFT";
+    Put32(b, 0);
+  }
+  b += "data";
+  Put32(b, static_cast<uint32_t>(data.size()));
+  b += data;
+  std::string riff = "RIFF";
+  Put32(riff, static_cast<uint32_t>(b.size()));
+  return riff + b;
+}
+
+void RiffSeeds() {
+  Seed("RiffFuzz", "mono", Wave(1, 20, false));
+  Seed("RiffFuzz", "stereo", Wave(2, 12, false));
+  Seed("RiffFuzz", "with-list", Wave(1, 6, true));
+}
+
+uint32_t gPeer = 0;
+void PeerCallback(uint32_t endpoint, void* context, int32_t code, int32_t, uint32_t cookie) {
+  auto* t = static_cast<PNetMemoryTransport*>(context);
+  if (code == PNetTransport::kConnectRequest) t->AcceptConnection(endpoint, cookie, PeerCallback, context);
+  if (code == PNetTransport::kAcceptComplete) gPeer = endpoint;
+}
+
+// What the link puts on the wire for some messages, read at the peer's end.
+std::string LinkFrames(const std::vector<std::string>& messages, uint64_t quietSeconds) {
+  static uint64_t ms = 1000000;
+  PClock::SetFake([] { return ms; });
+  PNetMemoryTransport transport;
+  NetSetTransport(&transport);
+  gPeer = 0;
+  const uint32_t listener = transport.OpenEndpoint("IPaddr=127.0.0.1\tIPport=5", false, PeerCallback, &transport);
+  NetOpenEndpoint(false, 0x0100007F, 5, [](const uint8_t*, uint32_t) {}, nullptr);
+  transport.Idle(listener);
+  for (const std::string& m : messages)
+    NetQueueMessage(m.data(), static_cast<uint32_t>(m.size()));
+  ms += quietSeconds * 1000;
+  NetIdle();
+  std::string wire;
+  char buffer[4096];
+  uint32_t room = sizeof buffer;
+  while (gPeer != 0 && transport.Receive(gPeer, buffer, &room) == PNetTransport::kOk) {
+    wire.append(buffer, room);
+    room = sizeof buffer;
+  }
+  NetCloseEndpoint();
+  if (gPeer != 0) transport.CloseEndpoint(gPeer, false);
+  transport.CloseEndpoint(listener, false);
+  NetSetTransport(nullptr);
+  PClock::SetFake(nullptr);
+  return wire;
+}
+
+std::string NetInput(uint8_t head, uint8_t piece, const std::string& commands, const std::string& stream) {
+  std::string in;
+  in.push_back(static_cast<char>(head));
+  in.push_back(static_cast<char>(piece));
+  in.push_back(static_cast<char>(commands.size()));
+  return in + commands + stream;
+}
+
+void NetSeeds() {
+  const std::string frames = LinkFrames({"orders", std::string(300, 'u'), "end"}, 0);
+  const std::string keepAlive = LinkFrames({}, 16);
+  Seed("NetFrameFuzz", "frames", NetInput(0, 7, "", frames));
+  Seed("NetFrameFuzz", "listening", NetInput(1, 64, "", frames));
+  Seed("NetFrameFuzz", "keep-alive", NetInput(0, 5, "", keepAlive + frames));
+  // The link sends between the peer's pieces, the clock moves past the keep-alive time and
+  // past the silence limit, and the peer stops reading (flow control).
+  Seed("NetFrameFuzz", "interleaved", NetInput(2, 9, std::string("\x00\x04\x20\x05\x10\x00\x06\x00", 8), frames));
+  Seed("NetFrameFuzz", "silence", NetInput(1, 3, std::string("\x00\x05\xB5\x00", 4), frames));
+  std::string flood;
+  for (int i = 0; i < 12; ++i) flood += std::string("\x0F\x04\xFF", 3);
+  Seed("NetFrameFuzz", "flow-control", NetInput(0, 200, flood, frames));
+}
+
+void PreferencesSeeds() {
+  // The preferences the application writes at its end, in a scratch program folder.
+  PPath::SetProgramFolder(gWork.string());
+  std::string name;
+  for (int variant = 0; variant < 3; ++variant) {
+    {
+      WRApplication app;
+      app.LoadPreferences();
+      name = WRApplication::PreferencesFileName().CStr();
+      for (int32_t i = 0; i < WRApplication::kStoredOptions; ++i)
+        app.SetOption(i, static_cast<int8_t>((i * (variant + 1)) % 3));
+      if (variant > 0) {
+        DisplayPreset preset;
+        app.GetDisplayChoice(&preset);
+        preset.use3DPreset = 1;
+        preset.use2DPreset = variant == 2 ? 1 : 0;
+        preset.width = 800;
+        preset.height = 600;
+        preset.width2D = 640;
+        preset.height2D = 480;
+        app.SavePreferences(&preset);
+      }
+    }
+    GErrorLog::Close();
+    Seed("PreferencesFuzz", "written-" + std::to_string(variant), ReadNative(gWork / name));
+  }
+  std::string foreign = ReadNative(gWork / name);
+  foreign[0] = 1;
+  Seed("PreferencesFuzz", "foreign", foreign);
+  Seed("PreferencesFuzz", "short", foreign.substr(0, 30).replace(0, 1, 1, '\0'));
+  PPath::SetProgramFolder("");
+}
+
+void HeaderSeeds() {
+  auto header = [](uint8_t saved, int32_t length, const char* title) {
+    return [=](GFile& f) {
+      f.WriteByte(2);
+      f.WriteByte(4);
+      f.WriteByte(saved);
+      f.WriteU32(static_cast<uint32_t>(length));
+      f.WriteU32(57);
+      f.WriteU16(3);
+      f.WriteU16(static_cast<uint16_t>(-1));
+      GString127 t;
+      t.Assign(title);
+      t.WriteText(f);
+      f.WriteZeros(40);
+    };
+  };
+  // Byte 0 chooses how the file is stored: plain, compressed, compressed after a raw part.
+  Seed("GameFileHeaderFuzz", "plain", "\x00" + WrittenFile(GFile::kModeWrite, header(0, 1, "Pegasus Bridge")));
+  Seed("GameFileHeaderFuzz", "compressed",
+       "\x01" + WrittenFile(GFile::kModeWriteCompressed, header(1, 3, "Caf\xE9 Gondr\xE9")));
+  Seed("GameFileHeaderFuzz", "game-file", "\x02" + WrittenFile(GFile::kModeWriteGameFile, header(1, 12, "Operation")));
+}
+
+void NameSeeds() {
+  Seed("FileNameFuzz", "plain", "Saved game 1.wrb");
+  Seed("FileNameFuzz", "accented", PText::Cp1252ToUtf8("Caf\xE9 \x80 \xDC" "ber.wrc"));
+  Seed("FileNameFuzz", "overlong", "\xC0\xAE\xC0\xAE\xC0\xAFoutside.sav");
+  Seed("FileNameFuzz", "separator", "Scenarios\\a.wrb");
+  Seed("FileNameFuzz", "four-byte", "\xF0\x9F\x98\x80.wrb");
+  Seed("FileNameFuzz", "device", "nul.txt");
+}
+
+void MapSeeds() {
+  // An odd first byte lays the rest over the harness's own small valid map.
+  Seed("MapFuzz", "valid-map", std::string("\x01", 1));
+  Seed("MapFuzz", "valid-map-touched", std::string("\x03\x00\x00\x00\x00\x00\x00\x00\x01", 9));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_fuzz_corpus <folder>\n");
+    return 2;
+  }
+  gOut = argv[1];
+  gWork = fs::temp_directory_path() / ("tarvane-corpus-" + std::to_string(getpid()));
+  fs::create_directories(gWork);
+  GFileSeeds();
+  CoderSeeds();
+  EmailSeeds();
+  BitmapSeeds();
+  RiffSeeds();
+  NetSeeds();
+  PreferencesSeeds();
+  HeaderSeeds();
+  NameSeeds();
+  MapSeeds();
+  std::error_code ec;
+  fs::remove_all(gWork, ec);
+  return 0;
+}
