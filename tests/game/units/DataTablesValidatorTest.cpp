@@ -11,6 +11,7 @@
 #include "game/units/DataTablesRig.h"
 #include "game/units/SurnameList.h"
 #include "game/units/WeaponFormulas.h"
+#include "support/SoundCatalogueRows.h"
 
 namespace {
 
@@ -265,6 +266,21 @@ TEST_F(DataTablesValidator, OtherTablesAndTheirReferencesResolve) {
         default: ADD_FAILURE() << "entry kind " << form.EntryKind(e);
       }
       EXPECT_GT(form.EntryNumber(e), 0);
+    }
+  }
+}
+
+TEST_F(DataTablesValidator, EverySoundTheTablesNameHasACatalogueRow) {
+  const std::set<int32_t> rows = SoundCatalogueRows();
+  ASSERT_FALSE(rows.empty());
+  for (int i = 0; i < gWeapons.Count(); ++i) {
+    if (gWeapons[i].Sound() != 0) {
+      EXPECT_EQ(rows.count(gWeapons[i].Sound()), 1u) << "weapon " << i;
+    }
+  }
+  for (int m = 0; m < gVehicleModels.Count(); ++m) {
+    if (gVehicleModels[m].Sound() != 0) {
+      EXPECT_EQ(rows.count(gVehicleModels[m].Sound()), 1u) << "model " << m;
     }
   }
 }
