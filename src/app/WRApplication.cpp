@@ -12,6 +12,7 @@
 #include "framework/media/GGraph3D.h"
 #include "framework/media/NetLink.h"
 #include "framework/ui/GView.h"
+#include "game/units/Hack.h"
 #include "platform/PFile.h"
 #include "platform/PFileSystem.h"
 #include "platform/PKey.h"
@@ -43,6 +44,7 @@ WRApplication::WRApplication() {
 
 WRApplication::~WRApplication() {
   GErrorLog::LogError("*** QUITTING ***");
+  Hack::FreeTables();
   WritePreferencesFile();
   // The first screen goes with the application, before the kernel deletes the root view.
   SafeDelete(screenRoot_);
@@ -123,6 +125,8 @@ void WRApplication::SavePreferences(const DisplayPreset* record) {
 }
 
 void WRApplication::StartApplication() {
+  // The built-in tables, for the whole run.
+  if (gKernel != nullptr) Hack::LoadTables();
   // The first screen: an empty full-screen view.
   if (gKernel == nullptr || gKernel->GetRootView() == nullptr) return;
   gKernel->EnsureFolder(gScenariosFolderName.CStr());

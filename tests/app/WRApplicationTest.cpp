@@ -3,11 +3,14 @@
 #include <filesystem>
 
 #include <cstdlib>
+#include <unistd.h>
 #include <string>
 
 #include "app/ProgramStart.h"
 #include "app/WRApplication.h"
+#include "game/units/Hack.h"
 #include "framework/core/GErrorLog.h"
+#include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "platform/PBackEnd.h"
 #include "platform/PDisplay.h"
@@ -294,4 +297,24 @@ TEST(WRApplicationTest, AsTheGamesServicesItResetsCameraOptionsAndKeepsTheInputM
   int16_t road = 0;
   uint8_t fire = 0;
   EXPECT_FALSE(services.DecodeTerrainCode(0, terrain, road, fire));
+}
+
+// The start loads the built-in tables for the whole run; the application's end frees them.
+TEST(WRApplicationTest, StartLoadsTheBuiltInTablesAndTheEndFreesThem) {
+  TestFolder folder(true);
+  GErrorLog::ResetForTests();
+  {
+    GKernel kernel;
+    kernel.FindProgramFolder();
+    // The temporary file's name comes from the generator: one of this process's own.
+    SeedRandom(static_cast<uint32_t>(getpid()) * 2654435761u + TickCount());
+    auto* app = new WRApplication();
+    app->StartApplication();
+    EXPECT_GE(gWeapons.Count(), 105);
+    EXPECT_EQ(gFormations.Count(), 129);
+    delete app;
+    EXPECT_EQ(gWeapons.Count(), 0);
+    EXPECT_EQ(gVehicleClasses.Count(), 0);
+  }
+  GErrorLog::ResetForTests();
 }

@@ -1,0 +1,308 @@
+// Checks the program's own tables (data/tables/) as compiled in: counts, the records the rules
+// name (data/tables/checks.txt), every constraint the code stops on, and that every weapon
+// gives a sound penetration.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+
+#include "game/units/DataFlags.h"
+#include "game/units/DataTablesRig.h"
+#include "game/units/SurnameList.h"
+#include "game/units/WeaponFormulas.h"
+#include "support/SoundCatalogueRows.h"
+
+namespace {
+
+class DataTablesValidator : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    rig_ = new DataTablesRig();
+    Hack::LoadTables();
+  }
+  static void TearDownTestSuite() {
+    delete rig_;
+    rig_ = nullptr;
+  }
+  static DataTablesRig* rig_;
+};
+DataTablesRig* DataTablesValidator::rig_ = nullptr;
+
+// A weapon fires kind k when it has a mass for it.
+bool Fires(const WeaponData& w, int kind) { return w.Mass(kind) > 0.0f; }
+
+}  // namespace
+
+TEST_F(DataTablesValidator, CountsOfEveryTable) {
+  EXPECT_GE(gVehicleClasses.Count(), 227);
+  EXPECT_GE(gInfantryClasses.Count(), 243);
+  EXPECT_GE(gWeapons.Count(), 105);
+  EXPECT_GE(gSmallArms.Count(), 34);
+  EXPECT_EQ(gVehicleModels.Count(), 99);
+  EXPECT_EQ(gWeaponDraws.Count(), 24);
+  EXPECT_EQ(gFormations.Count(), 129);
+  // Whole records only.
+  EXPECT_EQ(gVehicleClasses.Length() % VehicleData::kSize, 0u);
+  EXPECT_EQ(gFormations.Length() % FormationData::kSize, 0u);
+}
+
+TEST_F(DataTablesValidator, RecordsTheRulesName) {
+  // Broad classes by category, the computation class, and the apparent class of each category.
+  const char* broad[] = {"Pillbox?", "Truck?", "Light armor?", "Tank?"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(gVehicleClasses[222 + i].ShortName(), broad[i]);
+  }
+  EXPECT_EQ(gVehicleClasses[222].KindCode(), 6);
+  EXPECT_GT(gVehicleClasses[226].KindCode(), 0);
+  const int apparent[40] = {145, 170, 165, 155, 179, 134, 192, 184, 140, 203, 201, 10, 10, 30, 23, 21, 21, 0, 24, 29,
+                            45,  43,  46,  63,  73,  74,  81,  81,  87,  90,  93,  77, 95, 97, 102, 109, 115, 114, 116, 207};
+  for (int c = 0; c < 40; ++c) {
+    // 12, 16 and 27 share their early class with 11, 15 and 26.
+    if (c == 12 || c == 16 || c == 27) continue;
+    EXPECT_EQ(gVehicleClasses[apparent[c]].Category(), c) << c;
+  }
+  EXPECT_EQ(gVehicleClasses[35].Category(), 12);
+  EXPECT_EQ(gVehicleClasses[38].Category(), 13);
+  EXPECT_EQ(gVehicleClasses[34].Category(), 16);
+  EXPECT_EQ(gVehicleClasses[84].Category(), 27);
+  EXPECT_EQ(gVehicleClasses[92].Category(), 29);
+  // Armour hardness goes by index range: German below 62, American 62-131, British from 132.
+  for (int i = 0; i < 62; ++i) {
+    EXPECT_TRUE(gVehicleClasses[i].Category() >= 11 && gVehicleClasses[i].Category() <= 22) << i;
+  }
+  for (int i = 62; i < 132; ++i) EXPECT_TRUE(gVehicleClasses[i].Category() >= 23 && gVehicleClasses[i].Category() <= 38) << i;
+  for (int i = 132; i < 222; ++i) {
+    const int c = gVehicleClasses[i].Category();
+    EXPECT_TRUE(c <= 10 || c == 39) << i;
+  }
+  // Crews and the figure class.
+  for (int i : {40, 41, 42, 43, 44, 45, 46, 105, 106, 107, 108, 109, 110, 111, 204, 205, 206, 207, 208, 209, 210, 211}) {
+    EXPECT_NE(std::string(gInfantryClasses[i].Name()).find("crew"), std::string::npos) << i;
+    EXPECT_EQ(gInfantryClasses[i].MainWeapon(), WeaponData::kNone) << i;
+  }
+  EXPECT_EQ(gInfantryClasses[242].FigureKind(0), 4);
+  // Weapons: rifle grenade and the three Panzerfausts are launchers of hollow charge; the vehicle
+  // machine guns are type 6; 92 is flame; 94 and 95 fire armour-piercing as guns; 104 is none.
+  for (int i : {49, 52, 53, 54}) {
+    EXPECT_EQ(gWeapons[i].Type(), 1) << i;
+    EXPECT_EQ(gWeapons[i].ShotType(), WeaponData::kShotHollowCharge) << i;
+  }
+  EXPECT_LT(gWeapons[52].MaxRange(), gWeapons[53].MaxRange());
+  EXPECT_LT(gWeapons[53].MaxRange(), gWeapons[54].MaxRange());
+  for (int i : {58, 59, 60}) {
+    EXPECT_EQ(gWeapons[i].Type(), 6) << i;
+  }
+  EXPECT_EQ(gWeapons[92].Type(), 7);
+  EXPECT_EQ(gWeapons[93].Type(), 4);
+  for (int i : {94, 95}) {
+    EXPECT_EQ(gWeapons[i].Type(), 2) << i;
+    EXPECT_TRUE(Fires(gWeapons[i], 1)) << i;
+  }
+  for (int i : {98, 99}) {
+    EXPECT_EQ(gWeapons[i].Type(), 8) << i;
+  }
+  EXPECT_EQ(gWeapons[101].Type(), 1);
+  EXPECT_EQ(gWeapons[104].Type(), 0);
+  // Small arms: 0-28 have sounds by entry, 25-28 hurt armour, 29-32 are vehicle mounts, 33 none.
+  for (int i = 25; i <= 28; ++i) {
+    EXPECT_EQ(gSmallArms[i].AntiArmourClass(), 2) << i;
+  }
+  for (int i = 29; i <= 32; ++i) EXPECT_EQ(gSmallArms[i].Flag(), 1) << i;
+  EXPECT_EQ(gSmallArms[33].MaxRange(), 0);
+  EXPECT_EQ(gSmallArms[33].Firepower(0), 0.0f);
+}
+
+TEST_F(DataTablesValidator, VehicleClassesKeepTheRulesTheCodeStopsOn) {
+  for (int i = 0; i < gVehicleClasses.Count(); ++i) {
+    SCOPED_TRACE(i);
+    const VehicleData v = gVehicleClasses[i];
+    EXPECT_FALSE(v.Name().empty());
+    EXPECT_LE(v.AmmoLoad(), 255);
+    EXPECT_NE(v.Weight(), -70);
+    EXPECT_GE(v.ModelIndex(), 0);
+    EXPECT_LE(v.ModelIndex(), 98);
+    EXPECT_TRUE(gWeapons.IsValid(v.MainWeapon()));
+    for (int g : {v.BowMachineGun(), v.CoaxialMachineGun(), v.ThirdMachineGun()}) {
+      EXPECT_TRUE(gSmallArms.IsValid(g));
+    }
+    EXPECT_TRUE(v.Category() >= 0 && v.Category() <= 39);
+    EXPECT_EQ(v.Flags() & ~VehicleFlag::kAll, 0);
+    if (v.TurretSpeedClass() == 5) {
+      EXPECT_LT(std::abs(v.TraverseLimit(0)), 180.1f);
+      EXPECT_LT(std::abs(v.TraverseLimit(1)), 180.1f);
+    }
+    if (v.MainWeapon() != WeaponData::kNone) {
+      EXPECT_GT(v.AmmoLoad(), 0);
+      EXPECT_TRUE(v.AmmoRow() >= 0 && v.AmmoRow() < WeaponData::kMixRows);
+    }
+  }
+}
+
+TEST_F(DataTablesValidator, InfantryClassesKeepTheRulesTheCodeStopsOn) {
+  for (int i = 0; i < gInfantryClasses.Count(); ++i) {
+    SCOPED_TRACE(i);
+    const InfantryData c = gInfantryClasses[i];
+    EXPECT_FALSE(c.Name().empty());
+    EXPECT_LE(c.AmmoLoad(), 255);
+    EXPECT_TRUE(c.WeaponSlotCount() >= 0 && c.WeaponSlotCount() <= InfantryData::kWeaponSlots);
+    EXPECT_LE(c.LeaderLevel() + 1, 5);
+    EXPECT_GE(c.LeaderLevel(), -1);
+    EXPECT_TRUE(gWeapons.IsValid(c.MainWeapon()));
+    int men = 0;
+    for (int s = 0; s < c.WeaponSlotCount(); ++s) {
+      EXPECT_TRUE(c.SlotSmallArms(s) >= 0 && c.SlotSmallArms(s) <= 28) << s;
+      men += c.SlotMen(s);
+    }
+    EXPECT_EQ(men, c.Men());
+    EXPECT_TRUE(c.SpeedClass() >= 0 && c.SpeedClass() <= 4);
+    if (c.MainWeapon() != WeaponData::kNone) {
+      EXPECT_GT(c.AmmoLoad(), 0);
+    }
+  }
+}
+
+TEST_F(DataTablesValidator, WeaponsKeepTheRulesTheCodeStopsOn) {
+  for (int i = 0; i < gWeapons.Count(); ++i) {
+    SCOPED_TRACE(i);
+    const WeaponData w = gWeapons[i];
+    const int type = w.Type();
+    EXPECT_LE(w.ExplosiveFraction(), 0.301f);
+    EXPECT_EQ(w.Flags() & ~WeaponFlag::kAll, 0);
+    EXPECT_TRUE(w.DrawKind() >= 0 && w.DrawKind() <= 24);
+    EXPECT_TRUE(w.ShotType() >= 0 && w.ShotType() <= 5);
+    if (i == WeaponData::kNone) continue;
+    EXPECT_TRUE(type >= 1 && type <= 8);
+    for (int k = 0; k < 4; ++k) {
+      if (!Fires(w, k) || type < 1 || type > 3) continue;
+      EXPECT_GT(w.Velocity(k), 0.0f) << k;
+    }
+    if (Fires(w, 3) || w.HollowChargePenetration() > 0.0f) {
+      EXPECT_EQ(w.ShotType(), WeaponData::kShotHollowCharge);
+      EXPECT_GT(w.HollowChargePenetration(), 0.0f);
+    }
+    if (w.ShotType() == WeaponData::kShotHollowCharge) {
+      EXPECT_FALSE(Fires(w, 1));
+    }
+    if (type == 1 && i != 101) {
+      EXPECT_TRUE(Fires(w, 3));
+      EXPECT_FALSE(Fires(w, 0) || Fires(w, 1) || Fires(w, 2));
+    }
+    // A fragment value for the high-explosive value.
+    if (type != 6 && type != 7) {
+      EXPECT_TRUE(WeaponFragmentValue(i, 0) > 0.0f || WeaponFragmentValue(i, 3) > 0.0f ||
+                  WeaponFragmentValue(i, 1) > 0.0f);
+      EXPECT_GE(WeaponHEValue(i, false), 0);
+    }
+    for (int row = 0; row < WeaponData::kMixRows; ++row) {
+      EXPECT_LE(w.MixPercent(row, 0) + w.MixPercent(row, 1), 100);
+      EXPECT_TRUE(w.MixCount(row) >= 0 && w.MixCount(row) <= 4);
+    }
+    if (w.Sound() != 0) {
+      EXPECT_TRUE(w.Sound() >= 240 && w.Sound() <= 299);
+    }
+    if (type >= 1 && type <= 5) {
+      EXPECT_GE(w.MaxRange(), w.MinRange());
+    }
+  }
+}
+
+TEST_F(DataTablesValidator, EveryWeaponGivesASoundPenetrationAtThreeRanges) {
+  for (int i = 0; i < gWeapons.Count(); ++i) {
+    const int type = gWeapons[i].Type();
+    if (!((type >= 1 && type <= 5) || type == 8)) continue;
+    for (int k = 0; k < 4; ++k) {
+      if (type == 1 ? k != 3 : !Fires(gWeapons[i], k)) continue;
+      if (type == 1 && i == 101 && k != 3) continue;
+      for (float range : {100.0f, 1000.0f, 2500.0f}) {
+        const float pen = WeaponPenetration(false, range, i, k, false, 250, 1.0f, nullptr);
+        EXPECT_TRUE(std::isfinite(pen) && pen >= 0.0f) << i << " kind " << k << " at " << range;
+      }
+    }
+  }
+  // Published figures: 8.8 cm KwK 36 about 120-160 mm at 100 m; 17 pdr APCBC above 120 mm.
+  EXPECT_NEAR(WeaponPenetration(false, 100.0f, 2, 1, false, 250, 0.5f, nullptr), 145.0f, 20.0f);
+  EXPECT_GT(WeaponPenetration(false, 100.0f, 61, 1, false, 250, 0.5f, nullptr), 120.0f);
+  EXPECT_GT(WeaponPenetration(false, 100.0f, 3, 1, false, 250, 0.5f, nullptr),
+            WeaponPenetration(false, 100.0f, 2, 1, false, 250, 0.5f, nullptr));
+}
+
+TEST_F(DataTablesValidator, OtherTablesAndTheirReferencesResolve) {
+  for (int i = 0; i < gSmallArms.Count(); ++i) {
+    const SmallArmsData s = gSmallArms[i];
+    EXPECT_TRUE(s.AntiArmourClass() >= 0 && s.AntiArmourClass() <= 2) << i;
+    for (int p = 1; p < SmallArmsData::kRangePoints; ++p) {
+      EXPECT_LE(s.Firepower(p), s.Firepower(p - 1)) << i;
+    }
+  }
+  for (int m = 0; m < gVehicleModels.Count(); ++m) {
+    const VehicleModelData model = gVehicleModels[m];
+    EXPECT_TRUE(model.Sound() == 0 || (model.Sound() >= 340 && model.Sound() <= 399)) << m;
+    EXPECT_TRUE(model.ExtraTextureCount() >= 0 && model.ExtraTextureCount() <= 11) << m;
+    for (int t = 0; t < 5; ++t) {
+      EXPECT_TRUE(model.Texture(t) == 0 || (model.Texture(t) >= 4100 && model.Texture(t) <= 4899));
+    }
+  }
+  for (int k = 0; k < gWeaponDraws.Count(); ++k) {
+    const WeaponDrawData d = gWeaponDraws[k];
+    EXPECT_TRUE(d.TextureCount() >= 0 && d.TextureCount() <= 17) << k;
+    for (int t = 0; t < d.TextureCount(); ++t) {
+      EXPECT_TRUE(d.Texture(t) >= 4900 && d.Texture(t) <= 4999) << k;
+    }
+  }
+  for (int f = 0; f < gFormations.Count(); ++f) {
+    SCOPED_TRACE(f);
+    const FormationData form = gFormations[f];
+    EXPECT_FALSE(form.Name().empty());
+    EXPECT_LE(form.NationCount(), FormationData::kMaxNations);
+    EXPECT_LE(form.EntryCount(), FormationData::kMaxEntries);
+    EXPECT_LE(form.FirstDate(), form.LastDate());
+    for (int e = 0; e < form.EntryCount(); ++e) {
+      const int cls = form.EntryClass(e);
+      switch (form.EntryKind(e)) {
+        case 0: EXPECT_TRUE(gInfantryClasses.IsValid(cls)); break;
+        case 1: EXPECT_TRUE(gVehicleClasses.IsValid(cls)); break;
+        case FormationData::kNestedFormation: EXPECT_TRUE(gFormations.IsValid(cls) && cls != f); break;
+        default: ADD_FAILURE() << "entry kind " << form.EntryKind(e);
+      }
+      EXPECT_GT(form.EntryNumber(e), 0);
+    }
+  }
+}
+
+TEST_F(DataTablesValidator, EverySoundTheTablesNameHasACatalogueRow) {
+  const std::set<int32_t> rows = SoundCatalogueRows();
+  ASSERT_FALSE(rows.empty());
+  for (int i = 0; i < gWeapons.Count(); ++i) {
+    if (gWeapons[i].Sound() != 0) {
+      EXPECT_EQ(rows.count(gWeapons[i].Sound()), 1u) << "weapon " << i;
+    }
+  }
+  for (int m = 0; m < gVehicleModels.Count(); ++m) {
+    if (gVehicleModels[m].Sound() != 0) {
+      EXPECT_EQ(rows.count(gVehicleModels[m].Sound()), 1u) << "model " << m;
+    }
+  }
+}
+
+TEST(SurnameLists, HaveTheirSizesWidthsAndUniqueNames) {
+  const int counts[6] = {430, 547, 431, 238, 267, 320};
+  const int widths[6] = {14, 12, 13, 12, 13, 13};
+  for (int g = 0; g < SurnameList::kGroups; ++g) {
+    const SurnameList& list = SurnameList::OfGroup(g);
+    EXPECT_EQ(list.Count(), counts[g]);
+    EXPECT_EQ(list.Width(), widths[g]);
+    std::set<std::string> names;
+    for (int i = 0; i < list.Count(); ++i) {
+      const std::string name(list.Name(i));
+      EXPECT_FALSE(name.empty());
+      EXPECT_LT(static_cast<int>(name.size()), list.Width());
+      EXPECT_TRUE(std::isupper(static_cast<unsigned char>(name[0]))) << name;
+      // NUL-padded to the width.
+      for (int b = static_cast<int>(name.size()); b < list.Width(); ++b)
+        EXPECT_EQ(list.Entries()[i * list.Width() + b], '\0');
+      names.insert(name);
+    }
+    EXPECT_EQ(static_cast<int>(names.size()), list.Count()) << g;
+  }
+}
