@@ -8,6 +8,7 @@
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Building.h"
+#include "game/map/Distance.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Wall.h"
 
@@ -608,4 +609,11 @@ TEST_F(MapBuildingDamage, ReplayedBuildingPacketsWithoutABuildingAreLoggedAndSki
   map->ApplyBuildingStatePacket(state);
   EXPECT_EQ(BuildingAt(*map, 0)->damage, 42.0f);
   EXPECT_TRUE(BuildingAt(*map, 0)->destroyed);
+}
+
+TEST(MapDistance, CountsInWholeSquaredMetres) {
+  EXPECT_EQ(Distance(0.0f, 0.0f, 0.9f, 0.0f), 0.0f);
+  EXPECT_EQ(Distance(10.0f, 10.0f, 13.0f, 14.0f), 5.0f);
+  EXPECT_EQ(Distance(0.0f, 0.0f, 1.5f, 0.0f), std::sqrt(2.0f));
+  EXPECT_EQ(Distance(0.0f, 0.0f, -40.0f, 0.0f), 40.0f);
 }
