@@ -279,7 +279,8 @@ class Map : public GObject {
   void MakeBridgePieces(int32_t x, int32_t y, int32_t code);
   void MakeBuildings(int32_t x, int32_t y, int32_t code);
   void MakeWalls(int32_t x, int32_t y, int32_t code);
-  // The building standing on the tile, or null.
+  // The building standing on the tile, or null: a building before a bridge piece whose tile
+  // numbers are the same, else the first in list order.
   Building* FindBuildingAtTile(int32_t x, int32_t y) const;
 
   // ---- Buildings, walls, craters, fire and the turn-start snapshot (MapObjectsFromCodes.cpp,
@@ -287,7 +288,8 @@ class Map : public GObject {
 
   // Bridge codes 91..98 (the code taken as a byte).
   static bool IsBridgeCode(int32_t code);
-  // The first building of the live list whose footprint holds the point, or null.
+  // The building of the live list whose footprint holds the point, or null; a building before
+  // a bridge piece whose extent overlaps it, else the first in list order.
   Building* FindBuildingAt(float x, float y) const;
   // The first crater of the list whose square holds the point, or null.
   static Crater* FindMarkerAt(const GGroup* list, float x, float y);
@@ -356,8 +358,10 @@ class Map : public GObject {
   bool IsFresh() const;
   bool ReadTiles(GFile& file);
   // A stored building record with damage or its destroyed flag: restores the building on
-  // that tile; a tile without a building is logged and the record skipped.
-  void ApplyBuildingRecord(int32_t x, int32_t y, float damage, uint8_t flags, bool inside);
+  // that tile; a tile without a building is logged and the record skipped. Records come in
+  // the order of the building list, so the building at the record's index is taken when it
+  // stands on that tile (a bridge ramp and a building may share one).
+  void ApplyBuildingRecord(uint32_t index, int32_t x, int32_t y, float damage, uint8_t flags, bool inside);
   bool ReadObjectLists(GFile& file, bool fresh);
   void BuildDefaultTiles();
   void SizeGrids();

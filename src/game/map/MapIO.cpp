@@ -279,7 +279,7 @@ bool Map::ReadObjectLists(GFile& file, bool fresh) {
     file.Skip(skipped);
     if (damage > 0.0f || (flags & 0x04) != 0) {
       bool inside = fresh && terrain.tiles.Contains(x, y);
-      ApplyBuildingRecord(x, y, damage, flags, inside);
+      ApplyBuildingRecord(i, x, y, damage, flags, inside);
     }
   }
   // Lasting craters and temporary marks.

@@ -249,24 +249,38 @@ void Map::MakeWalls(int32_t x, int32_t y, int32_t code) {
 
 Building* Map::FindBuildingAtTile(int32_t x, int32_t y) const {
   if (objects.buildings == nullptr) return nullptr;
+  // A bridge's ramp counts on the tile it runs onto; a building of that tile comes first.
+  Building* bridge = nullptr;
   for (int32_t i = 0; i < objects.buildings->Count(); ++i) {
     auto* building = static_cast<Building*>(objects.buildings->GetItem(i));
-    if (building->tileX == x && building->tileY == y) return building;
+    if (building->tileX != x || building->tileY != y) continue;
+    if (!building->IsBridge()) return building;
+    if (bridge == nullptr) bridge = building;
   }
-  return nullptr;
+  return bridge;
 }
 
 Building* Map::FindBuildingAt(float x, float y) const {
   if (objects.buildings == nullptr) return nullptr;
+  // A bridge's extent reaches 1.5 m past its pieces, and a ramp runs onto the next tile: a
+  // building there is found before the bridge piece that overlaps it.
+  Building* bridge = nullptr;
   for (int32_t i = 0; i < objects.buildings->Count(); ++i) {
     auto* building = static_cast<Building*>(objects.buildings->GetItem(i));
-    if (building->Contains(x, y, false)) return building;
+    if (!building->Contains(x, y, false)) continue;
+    if (!building->IsBridge()) return building;
+    if (bridge == nullptr) bridge = building;
   }
-  return nullptr;
+  return bridge;
 }
 
-void Map::ApplyBuildingRecord(int32_t x, int32_t y, float damage, uint8_t flags, bool inside) {
-  Building* building = FindBuildingAtTile(x, y);
+void Map::ApplyBuildingRecord(uint32_t index, int32_t x, int32_t y, float damage, uint8_t flags, bool inside) {
+  Building* building = nullptr;
+  if (index < static_cast<uint32_t>(objects.buildings->Count())) {
+    auto* same = static_cast<Building*>(objects.buildings->GetItem(static_cast<int32_t>(index)));
+    if (same->tileX == x && same->tileY == y) building = same;
+  }
+  if (building == nullptr) building = FindBuildingAtTile(x, y);
   if (building == nullptr) {
     // A record naming a tile without a building is a damaged file, not a reason to stop.
     GErrorLog::LogValue("Map: building record without a building, skipped; tile x", x);

@@ -617,3 +617,27 @@ TEST(MapDistance, CountsInWholeSquaredMetres) {
   EXPECT_EQ(Distance(0.0f, 0.0f, 1.5f, 0.0f), std::sqrt(2.0f));
   EXPECT_EQ(Distance(0.0f, 0.0f, -40.0f, 0.0f), 40.0f);
 }
+
+TEST_F(MapBuildingDamage, ABuildingWhereABridgeRampEndsKeepsItsRecordAndItsCollapse) {
+  // The bridge on tile (1, 1) runs along x; its high ramp reaches onto tile (2, 1), which has
+  // a building of its own (and so the same tile numbers and centre as the ramp).
+  map = WithCodes(rig, 4, 3, {{1, 1, 91}, {2, 1, 83}});
+  ASSERT_EQ(map->objects.buildings->Count(), 4);
+  Building& ramp = *BuildingAt(*map, 2);
+  Building& house = *BuildingAt(*map, 3);
+  ASSERT_EQ(ramp.type, 40);
+  ASSERT_EQ(ramp.tileX, 2);
+  ASSERT_EQ(house.tileX, 2);
+  EXPECT_EQ(map->FindBuildingAt(house.CentreX(), house.CentreY()), &house);
+  EXPECT_EQ(map->FindBuildingAtTile(2, 1), &house);
+  house.damage = 80.0f;
+  ramp.damage = 5.0f;
+  auto back = rig.Read(rig.Write(*map));
+  EXPECT_EQ(BuildingAt(*back, 2)->damage, 5.0f);
+  EXPECT_EQ(BuildingAt(*back, 3)->damage, 80.0f);
+  // The replay of the house's collapse collapses the house, not the ramp.
+  back->CollapseBuildingAt(house.CentreX(), house.CentreY(), 0);
+  EXPECT_TRUE(BuildingAt(*back, 3)->destroyed);
+  EXPECT_FALSE(BuildingAt(*back, 2)->destroyed);
+  EXPECT_EQ(BuildingAt(*back, 2)->type, 40);
+}
