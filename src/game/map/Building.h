@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "framework/core/GObject.h"
+#include "game/map/MapCorner.h"
 
 class GFile;
 class Map;
@@ -26,10 +27,7 @@ class Building : public GObject {
   static constexpr int32_t kWreckedBridge = 43;
   static constexpr int32_t kWreckedHighBridge = 44;
 
-  struct Corner {
-    float x = 0.0f;
-    float y = 0.0f;
-  };
+  using Corner = MapCorner;
 
   // Bitmap numbers of the building's textures, chosen with its variant; the drawing loads them.
   struct Textures {

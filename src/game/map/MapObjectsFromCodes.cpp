@@ -182,18 +182,15 @@ void Map::MakeBuildings(int32_t x, int32_t y, int32_t code) {
   if (code <= 90) {
     const BuildingShape& shape = kBuildingShapes[BuildingShapeOf(code)];
     const int32_t turn = BuildingTurnOf(code);
-    for (int32_t i = 0; i < 4; ++i) {
-      const Corner t = TurnCorner(shape.corners[i], turn);
-      pieces[0][i] = {t.x, t.y};
-    }
+    for (int32_t i = 0; i < 4; ++i) pieces[0][i] = TurnCorner(shape.corners[i], turn);
     diagonal = shape.diagonal;
     types[0] = shape.type;
   } else {
     const bool alongX = (code & 1) != 0;
     types[0] = BridgeTypeOf(code);
     const int32_t rampType = RampTypeOf(types[0]);
-    auto copy = [](Building::Corner (&to)[4], const Corner (&from)[4]) {
-      for (int32_t i = 0; i < 4; ++i) to[i] = {from[i].x, from[i].y};
+    auto copy = [](Corner (&to)[4], const Corner (&from)[4]) {
+      for (int32_t i = 0; i < 4; ++i) to[i] = from[i];
     };
     copy(pieces[0], alongX ? kBridgeAlongX : kBridgeAlongY);
     auto needsRamp = [&](int32_t nx, int32_t ny) {
@@ -238,9 +235,7 @@ void Map::MakeWalls(int32_t x, int32_t y, int32_t code) {
   const int32_t count = WallLayoutPieces(entry.layout, pieces);
   for (int32_t i = 0; i < count; ++i) {
     auto* wall = new Wall(*this);
-    Wall::Corner corners[4];
-    for (int32_t k = 0; k < 4; ++k) corners[k] = {pieces[i].corners[k].x, pieces[i].corners[k].y};
-    wall->Init(wallType, pieces[i].thick != 0, pieces[i].isLong != 0, corners);
+    wall->Init(wallType, pieces[i].thick != 0, pieces[i].isLong != 0, pieces[i].corners);
     if (entry.quarter != 0) wall->RotateQuarter(entry.quarter);
     wall->Translate(x, y);
     objects.walls->Append(wall);

@@ -1,15 +1,14 @@
 #pragma once
 #include <cstdint>
 
+#include "game/map/MapCorner.h"
+
 // The tables that turn tile codes into buildings, bridges and walls, kept as data so that
 // tests can read them against their definitions. Footprints are four corners in metres:
 // building footprints relative to the tile centre, wall pieces to the tile's low corner.
 namespace MapObjectTables {
 
-struct Corner {
-  float x;
-  float y;
-};
+using Corner = MapCorner;
 
 // Building codes 59..90: a footprint before turning, its diagonal flag and building type.
 struct BuildingShape {

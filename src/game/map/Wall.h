@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "framework/media/GBoundingBox.h"
+#include "game/map/MapCorner.h"
 
 class GGroup;
 class Map;
@@ -12,10 +13,7 @@ class Map;
 // the tile centre and moved onto its tile. Its box is the culling box of the drawing.
 class Wall : public GBoundingBox {
  public:
-  struct Corner {
-    float x = 0.0f;
-    float y = 0.0f;
-  };
+  using Corner = MapCorner;
 
   explicit Wall(Map& owner) : map_(&owner) {}
   Wall(const Wall& other) = default;
