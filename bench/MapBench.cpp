@@ -142,6 +142,59 @@ void BM_TerrainTypeAt(benchmark::State& state) {
 }
 BENCHMARK(BM_TerrainTypeAt);
 
+// ---- Buildings, walls and blasts ----
+
+// A 250 x 250 map built up as a town: a building, bridge or wall on every other tile.
+struct TownMap {
+  TownMap() {
+    Map map(app);
+    map.NewMap(5000.0f, 5000.0f, nullptr);
+    static constexpr int32_t kCodes[] = {60, 62, 67, 76, 83, 87, 112, 133, 165, 91};
+    for (int32_t x = 0; x < 250; ++x) {
+      for (int32_t y = 0; y < 250; ++y) {
+        if ((x + y) % 2 == 0) map.terrain.tiles.At(x, y).code = static_cast<uint8_t>(kCodes[(x * 3 + y) % 10]);
+      }
+    }
+    auto file = Open(path, true);
+    map.Write(*file);
+  }
+  ~TownMap() { std::remove(PPath::ToNative(path).c_str()); }
+  FakeApp app;
+  std::string path = TempPath("town.map");
+};
+
+TownMap& Town() {
+  static TownMap town;
+  return town;
+}
+
+// Read with every building, bridge and wall made from its code and stamped.
+void BM_ReadTownMap(benchmark::State& state) {
+  TownMap& town = Town();
+  for (auto _ : state) {
+    auto file = Open(town.path, false);
+    Map map(town.app);
+    benchmark::DoNotOptimize(map.Read(file.get()));
+  }
+}
+BENCHMARK(BM_ReadTownMap)->Unit(benchmark::kMillisecond);
+
+// One explosion handed to every building of the town (about 25,000), as a shell landing does.
+void BM_BlastOnTownMap(benchmark::State& state) {
+  TownMap& town = Town();
+  auto file = Open(town.path, false);
+  Map map(town.app);
+  map.Read(file.get());
+  static const QueryPoints spread;
+  size_t i = 0;
+  for (auto _ : state) {
+    const float* p = spread.points[i++ & 4095];
+    map.BlastBuildings(1.0f, p[0], p[1]);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_BlastOnTownMap)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

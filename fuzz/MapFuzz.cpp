@@ -4,8 +4,8 @@
 // writes must give the same bytes.
 //
 // An input whose first byte is odd is not read as it is: the rest is laid (exclusive or) over
-// a small valid map with a crater, a smoke cloud and a landmark, and whatever goes past its
-// end is appended, so that the checks deep inside a map are reached as often as the first.
+// a small valid map with a tall building, a bridge, a wall, building damage records, a crater,
+// a smoke cloud and a landmark, and whatever goes past its end is appended, so that the checks deep inside a map are reached as often as the first.
 #include <unistd.h>
 
 #include <cstddef>
@@ -18,6 +18,7 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
+#include "game/map/Building.h"
 #include "game/map/Crater.h"
 #include "game/map/Landmark.h"
 #include "game/map/Map.h"
@@ -116,6 +117,9 @@ const std::vector<uint8_t>& Template(FuzzApp& app, const std::string& folder) {
   Map map(app);
   if (!map.NewMap(60.0f, 40.0f, nullptr)) std::abort();
   map.terrain.tiles.At(1, 1).code = 25;
+  map.terrain.tiles.At(0, 0).code = 83;
+  map.terrain.tiles.At(1, 0).code = 92;
+  map.terrain.tiles.At(2, 1).code = 112;
   map.terrain.tiles.At(2, 0).roadCode = 100;
   map.terrain.tileHeight.At(0, 1) = 10.0f;
   map.fire.state.SetU8(2, 1, 1);
@@ -126,7 +130,16 @@ const std::vector<uint8_t>& Template(FuzzApp& app, const std::string& folder) {
   map.objects.craters->Append(crater);
   map.objects.smallObjects->Append(new SmokeCloud(12.0f, 24.0f, 40, 800, 6.0f));
   map.objects.landmarks.Append(new Landmark(1, 0, "Mill"));
-  bytes = WriteMap(map, folder + "template.map");
+  // Buildings exist only once the map is read: read it, damage them, and store that.
+  const std::string first = folder + "template-first.map";
+  WriteMap(map, first);
+  auto read = ReadMap(app, first);
+  if (!read || read->objects.buildings->Count() < 2) std::abort();
+  auto* tall = static_cast<Building*>(read->objects.buildings->GetItem(0));
+  tall->damage = 120.0f;
+  tall->Collapse(false, false, 0);
+  static_cast<Building*>(read->objects.buildings->GetItem(1))->damage = 3000.0f;
+  bytes = WriteMap(*read, folder + "template.map");
   return bytes;
 }
 

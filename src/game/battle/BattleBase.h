@@ -37,6 +37,14 @@ class BattleBase : public GObject, public MapBattleServices {
   // recorded.
   void RecordPacket(const MapPacket& /*packet*/) override {}
   void AddCollapseEffect(float /*x*/, float /*y*/, bool /*tall*/, int32_t /*argument*/) override {}
+  void StartTileFire(int32_t /*tileX*/, int32_t /*tileY*/) override {}
+  void GetBattlefieldViewSize(int32_t& width, int32_t& height) const override {
+    width = 0;
+    height = 0;
+  }
+  GObject* NewPictureView(int32_t /*left*/, int32_t /*top*/, int32_t /*width*/, int32_t /*height*/) override {
+    return nullptr;
+  }
 
   Map* map = nullptr;  // owned
   int32_t groundCondition = 0;

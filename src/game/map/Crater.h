@@ -3,10 +3,13 @@
 
 #include "framework/core/GObject.h"
 
+class Map;
+class MapUnitView;
+
 // A shell or bomb crater on the map: a rotated square that follows the ground. The map keeps
 // lasting craters and temporary marks in two lists and stores them with itself. Only the
-// record and its stored form live here so far; the ground it follows (its heights), its
-// drawing and its revealing come with the terrain queries.
+// crater follows the ground of the map that owns it; one made while the battle records
+// nothing is hidden from the other side until one of that side's units spots it.
 class Crater : public GObject {
  public:
   static constexpr uint32_t kStoredSize = 15;
@@ -17,6 +20,7 @@ class Crater : public GObject {
   static constexpr uint8_t kFlagOwnerAxis = 1;
 
   Crater() = default;
+  explicit Crater(const Map* owner) : map_(owner) {}
   Crater(const Crater& other) = default;
   Crater& operator=(const Crater& other) = default;
 
@@ -25,9 +29,23 @@ class Crater : public GObject {
   // rotation x 50 and depth offset x 200 as 16-bit scaled values (saturating when written).
   void Read(GFile& file) override;
   void Write(GFile& file) const override;
-  // Recomputes what is not stored (heights, flatness, mixed ground) from the ground under
-  // the crater; completed with the terrain queries.
-  void Rebuild() {}
+  // A new crater of the size (twice its radius) from a crater packet; hidden while the
+  // battle records nothing, then owned by the placing side.
+  void Init(float cx, float cy, float size, bool isLasting, float degrees, float depth);
+  // Recomputes what is not stored (heights, flatness, mixed ground) from the ground of the
+  // owning map under the crater; nothing without one.
+  void Rebuild();
+  // Corner i (1..4) of the turned square.
+  void CornerAt(int32_t i, float& cx, float& cy) const;
+  // A lasting crater not yet revealed: revealed at once with fog of war off, else when a unit
+  // of the other side that can fight sees it from within the spotting radius.
+  void TryReveal();
+  // Whether the unit spots the crater within the radius (below it, by whole squared metres).
+  bool IsSpottedBy(const MapUnitView& unit, float radius) const;
+  // Marks the crater revealed and records it, 4 slices later.
+  void Reveal();
+  // The spotting radius at the crater by the ground and the battle's visibility class.
+  float SpottingRadius() const;
   // Whether the crater's square (centre, half side radius, edges included) holds the point.
   bool SquareContains(float px, float py) const {
     return px >= x - radius && px <= x + radius && py >= y - radius && py <= y + radius;
@@ -45,4 +63,7 @@ class Crater : public GObject {
   uint8_t hidden = 0;
   uint8_t revealed = 0;
   uint8_t ownerAxis = 0;
+
+ private:
+  const Map* map_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "framework/core/GDynamicArray.h"
 #include "framework/core/GObject.h"
@@ -10,6 +11,7 @@
 #include "game/map/MapGrid.h"
 #include "game/map/MapTile.h"
 
+class Building;
 class Crater;
 class GFile;
 class GGroup;
@@ -17,6 +19,7 @@ class MapAppServices;
 class MapBattleServices;
 class MapObjectList;
 class MapUnitView;
+struct MapPacket;
 
 // The battle map: a rectangle of 20 m tiles with a height per tile and per tile corner, a
 // record per tile, the per-tile fire state, the map's object lists, each side's camera and
@@ -276,8 +279,62 @@ class Map : public GObject {
   void MakeBridgePieces(int32_t x, int32_t y, int32_t code);
   void MakeBuildings(int32_t x, int32_t y, int32_t code);
   void MakeWalls(int32_t x, int32_t y, int32_t code);
-  // The building standing on the tile, or null.
-  GObject* FindBuildingAtTile(int32_t x, int32_t y) const;
+  // The building standing on the tile, or null: a building before a bridge piece whose tile
+  // numbers are the same, else the first in list order.
+  Building* FindBuildingAtTile(int32_t x, int32_t y) const;
+
+  // ---- Buildings, walls, craters, fire and the turn-start snapshot (MapObjectsFromCodes.cpp,
+  // MapObjectsLive.cpp) ----
+
+  // Bridge codes 91..98 (the code taken as a byte).
+  static bool IsBridgeCode(int32_t code);
+  // The building of the live list whose footprint holds the point, or null; a building before
+  // a bridge piece whose extent overlaps it, else the first in list order.
+  Building* FindBuildingAt(float x, float y) const;
+  // The first crater of the list whose square holds the point, or null.
+  static Crater* FindMarkerAt(const GGroup* list, float x, float y);
+  // 2 in a lasting crater's square, 1 in a temporary crater's, else 0.
+  int32_t CraterStateAt(float x, float y) const;
+  // The fire of the tile under the point: 0 not burning, 1 light building, 2 heavy, 3 other.
+  int32_t BurningAt(float x, float y) const;
+  // The building the map view picked; the view pulls the clicked point into it.
+  void SetPickedBuilding(Building* building) { pickedBuilding_ = building; }
+  Building* GetPickedBuilding() const { return pickedBuilding_; }
+  // A random chance, scaled by ground, weather, season and terrain, that the tile catches fire.
+  void TryIgnite(float chance, float x, float y);
+  // Sets the tile under the point burning unless it burns; with record, records it for the
+  // replay and starts its fire display.
+  void IgniteTile(float x, float y, bool record);
+  // Half the blast reaches every building.
+  void BlastBuildings(float size, float x, float y);
+  // Replay of a collapse and of a building state; a point without a building is logged.
+  void CollapseBuildingAt(float x, float y, int32_t argument);
+  void ApplyBuildingStatePacket(const MapPacket& packet);
+  // Where a shell struck: a crater may be left, recorded and applied at once.
+  void AddImpactCrater(float x, float y, float blast, bool lasting, bool wide);
+  // Replay of the crater packets; a packet off the map or without its crater is logged.
+  void ApplyCraterPacket(const MapPacket& packet);
+  void RemoveTemporaryCrater(const MapPacket& packet);
+  void RevealCrater(float x, float y);
+  // Tries to reveal every lasting crater not yet revealed (the battle calls it every 240
+  // slices).
+  void UpdateCraterVisibility();
+  // A target reference point of the battle within 20 m of the point (the first in list order).
+  bool FindUnitNear(float x, float y, bool flag, MapUnitView*& unit) const;
+  // Copies the fire grid and the object lists at the start of a turn's action.
+  void SaveTurnStartState();
+  // Puts them back for the replay; buildings that collapse in the replay stand again.
+  void RestoreTurnStartState(std::span<const MapPacket> packets);
+  // The next Write stores the turn-start set.
+  void SetWriteAlternate() { objects.writeTurnStart = true; }
+  // Deletes the one-shot sounds and, unless kept, the looped ones.
+  void DeleteSounds(bool keepLooped);
+  // Places the battle screen's picture view over the battlefield view once.
+  void OpenPictureView();
+  // Forgets the cached sight lines near the point (the visibility cache fills it in).
+  void InvalidateVisibilityNear(float x, float y, float radius);
+  // Hands the packet to the battle unless it records nothing (or there is none).
+  void Record(const MapPacket& packet) const;
 
   // ---- New maps, zones and height bands (MapNew.cpp) ----
 
@@ -301,8 +358,10 @@ class Map : public GObject {
   bool IsFresh() const;
   bool ReadTiles(GFile& file);
   // A stored building record with damage or its destroyed flag: restores the building on
-  // that tile; a tile without a building is logged and the record skipped.
-  void ApplyBuildingRecord(int32_t x, int32_t y, float damage, uint8_t flags, bool inside);
+  // that tile; a tile without a building is logged and the record skipped. Records come in
+  // the order of the building list, so the building at the record's index is taken when it
+  // stands on that tile (a bridge ramp and a building may share one).
+  void ApplyBuildingRecord(uint32_t index, int32_t x, int32_t y, float damage, uint8_t flags, bool inside);
   bool ReadObjectLists(GFile& file, bool fresh);
   void BuildDefaultTiles();
   void SizeGrids();
@@ -318,4 +377,6 @@ class Map : public GObject {
   void SetCornerLod(int32_t x, int32_t y);
 
   MapAppServices* app_;
+  Building* pickedBuilding_ = nullptr;  // not owned
+  GObject* pictureView_ = nullptr;      // the battle screen's, not owned
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+class GObject;
 class Map;
 class MapUnitView;
 struct MapPacket;
@@ -42,4 +43,10 @@ class MapBattleServices {
   virtual void RecordPacket(const MapPacket& packet) = 0;
   // The visual effect of a collapsing building at (x, y).
   virtual void AddCollapseEffect(float x, float y, bool tall, int32_t argument) = 0;
+  // Starts the fire display of a tile that begins to burn (the battlefield drawing's).
+  virtual void StartTileFire(int32_t tileX, int32_t tileY) = 0;
+  // The battlefield view's size in pixels, and a new picture view of the battle screen placed
+  // over it at (left, top); the screen owns the view. Null without a battle screen.
+  virtual void GetBattlefieldViewSize(int32_t& width, int32_t& height) const = 0;
+  virtual GObject* NewPictureView(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
 };

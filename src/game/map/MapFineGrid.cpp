@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
+#include "game/map/Building.h"
 #include "game/map/Map.h"
 #include "game/map/MapMask.h"
 #include "game/map/MapTree.h"
+#include "game/map/Wall.h"
 
 namespace {
 
@@ -167,7 +170,14 @@ void Map::MarkSteepEdges() {
 }
 
 void Map::StampMapObjects() {
-  // Walls and buildings stamp their own footprints; they come with the map objects.
+  for (int32_t i = 0; i < objects.walls->Count(); ++i) static_cast<Wall*>(objects.walls->GetItem(i))->Stamp();
+  for (int32_t i = 0; i < objects.buildings->Count(); ++i) static_cast<Building*>(objects.buildings->GetItem(i))->StampFootprint();
+  for (int32_t i = 0; i < objects.buildings->Count(); ++i) static_cast<Building*>(objects.buildings->GetItem(i))->StampJoins();
+  GGroup halves;
+  halves.IGroup();
+  halves.SetOwnsMembers(false);
+  for (int32_t i = 0; i < objects.walls->Count(); ++i) static_cast<Wall*>(objects.walls->GetItem(i))->SplitIfUneven(halves);
+  objects.walls->AppendGroup(halves);
 }
 
 void Map::StampRoadEnds() {

@@ -279,7 +279,7 @@ bool Map::ReadObjectLists(GFile& file, bool fresh) {
     file.Skip(skipped);
     if (damage > 0.0f || (flags & 0x04) != 0) {
       bool inside = fresh && terrain.tiles.Contains(x, y);
-      ApplyBuildingRecord(x, y, damage, flags, inside);
+      ApplyBuildingRecord(i, x, y, damage, flags, inside);
     }
   }
   // Lasting craters and temporary marks.
@@ -290,7 +290,7 @@ bool Map::ReadObjectLists(GFile& file, bool fresh) {
     if (file.HasError()) return Refuse(file, "Map refused: the file ends before a crater list");
     if (!CountFits(file, count, Crater::kStoredSize)) return Refuse(file, "Map refused: more craters than the file holds");
     for (uint32_t i = 0; i < count; ++i) {
-      auto* crater = new Crater;
+      auto* crater = new Crater(this);
       crater->Read(file);
       bool placed = !file.HasError() && std::isfinite(crater->x) && std::isfinite(crater->y) && IsOnMap(crater->x, crater->y);
       if (!placed) {

@@ -22,4 +22,45 @@ class MapUnitView {
   virtual bool IsPresent() const = 0;
   // The inanimate kind of an inanimate unit (2 = target reference point); -1 for others.
   virtual int32_t GetInanimateKind() const = 0;
+
+  // ---- What a collapsing building and a hidden crater ask of a unit ----
+
+  // Height above the ground: above 0 on an upper floor.
+  virtual float GetLevel() const = 0;
+  virtual void SetLevel(float level) = 0;
+  virtual bool IsAlive() const = 0;
+  virtual bool CanMove() const = 0;
+  // Alive and not panicked, broken or routed.
+  virtual bool CanFight() const = 0;
+  virtual bool IsIdentified() const = 0;
+  // The fine type under the unit.
+  virtual int32_t GetTerrainHere() const = 0;
+  // A main weapon of type 2, 3 or 4 (asked with its flag set), of type 5.
+  virtual bool HasMainWeaponOfType23() const = 0;
+  virtual bool HasMainWeaponOfType5() const = 0;
+  virtual int32_t GetMenPresent() const = 0;
+  virtual void MarkStateChanged() = 0;
+  virtual void MarkBurntOut() = 0;
+  virtual void Eliminate() = 0;
+  virtual void SetPosition(float x, float y) = 0;
+  // Infantry: withdraw toward the own map edge; roll count hits at the chance.
+  virtual void RetreatTowardFriendlyEdge() = 0;
+  virtual void TakeCasualties(int32_t count, float chance) = 0;
+  virtual void BailOutCrew() = 0;
+  // Area fire at a point, and stopping it.
+  virtual bool IsAreaFiring(float& targetX, float& targetY) const = 0;
+  virtual void StopAreaFire() = 0;
+  // The stored waypoints: point, and whether it lies on an upper floor; lowering one to the
+  // ground clears that and gives it the height.
+  virtual int32_t GetWaypointCount() const = 0;
+  virtual void GetWaypoint(int32_t index, float& x, float& y, bool& upperLevel) const = 0;
+  virtual void LowerWaypoint(int32_t index, float z) = 0;
+  // Whether the unit sees the point on the ground.
+  virtual bool LineOfSightToPoint(float x, float y) const = 0;
+
+  bool IsInfantry() const { return GetUnitKind() == kInfantry; }
+  bool IsVehicle() const { return GetUnitKind() == kVehicle; }
+  bool IsAxis() const { return GetSideByte() == 1; }
+  // The index of per-side tables: 0 Axis, 1 Allied.
+  int32_t GetSideIndex() const { return 1 - GetSideByte(); }
 };

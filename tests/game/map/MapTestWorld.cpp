@@ -1,5 +1,7 @@
 #include "MapTestWorld.h"
 
+#include "framework/core/Quorl.h"
+
 void FakeBattle::AddUnitOfEveryKind() {
   const int32_t kinds[4] = {MapUnitView::kInfantry, MapUnitView::kVehicle, MapUnitView::kInanimate,
                             MapUnitView::kAirplane};
@@ -25,4 +27,12 @@ FakeBattle& FakeApp::MakeBattle() {
 FakeBattle& FakeApp::MakeOperation() {
   operation = std::make_unique<FakeBattle>();
   return *operation;
+}
+
+void FakeUnit::TakeCasualties(int32_t count, float chance) {
+  // Each man is lost at the chance; the unit is gone with its last man.
+  for (int32_t i = 0; i < count; ++i) {
+    if (RandomFloat() < chance) --men;
+  }
+  if (men <= 0) alive = false;
 }

@@ -26,6 +26,47 @@ class FakeUnit : public MapUnitView {
   bool IsPresent() const override { return present; }
   int32_t GetInanimateKind() const override { return kind == kInanimate ? inanimateKind : -1; }
 
+  // What collapsing buildings and hidden craters ask and do: fields the tests set and read.
+  float GetLevel() const override { return level; }
+  void SetLevel(float value) override { level = value; }
+  bool IsAlive() const override { return alive; }
+  bool CanMove() const override { return canMove; }
+  bool CanFight() const override { return alive && canFight; }
+  bool IsIdentified() const override { return identified; }
+  int32_t GetTerrainHere() const override { return map != nullptr ? map->TerrainTypeAt(x, y) : 0; }
+  bool HasMainWeaponOfType23() const override { return weaponType23; }
+  bool HasMainWeaponOfType5() const override { return weaponType5; }
+  int32_t GetMenPresent() const override { return men; }
+  void MarkStateChanged() override { ++stateChanges; }
+  void MarkBurntOut() override { burntOut = true; }
+  void Eliminate() override { alive = false; }
+  void SetPosition(float nx, float ny) override {
+    x = nx;
+    y = ny;
+  }
+  void RetreatTowardFriendlyEdge() override { ++retreats; }
+  void TakeCasualties(int32_t count, float chance) override;
+  void BailOutCrew() override { ++bailOuts; }
+  bool IsAreaFiring(float& tx, float& ty) const override {
+    tx = targetX;
+    ty = targetY;
+    return areaFire;
+  }
+  void StopAreaFire() override { areaFire = false; }
+  int32_t GetWaypointCount() const override { return static_cast<int32_t>(waypoints.size()); }
+  void GetWaypoint(int32_t index, float& wx, float& wy, bool& upper) const override {
+    const Waypoint& w = waypoints.at(static_cast<size_t>(index));
+    wx = w.x;
+    wy = w.y;
+    upper = w.upper;
+  }
+  void LowerWaypoint(int32_t index, float wz) override {
+    Waypoint& w = waypoints.at(static_cast<size_t>(index));
+    w.upper = false;
+    w.z = wz;
+  }
+  bool LineOfSightToPoint(float, float) const override { return sees; }
+
   int32_t kind;
   int32_t side;
   float x;
@@ -33,6 +74,31 @@ class FakeUnit : public MapUnitView {
   float z;
   bool present = true;
   int32_t inanimateKind = 0;
+  // The unit's state as buildings and craters see it.
+  struct Waypoint {
+    float x;
+    float y;
+    float z;
+    bool upper;
+  };
+  const Map* map = nullptr;  // the ground under the unit, when set
+  float level = 0.0f;
+  bool alive = true;
+  bool canMove = true;
+  bool canFight = true;
+  bool identified = false;
+  bool weaponType23 = false;
+  bool weaponType5 = false;
+  int32_t men = 0;
+  int32_t stateChanges = 0;
+  bool burntOut = false;
+  int32_t retreats = 0;
+  int32_t bailOuts = 0;
+  bool areaFire = false;
+  float targetX = 0.0f;
+  float targetY = 0.0f;
+  std::vector<Waypoint> waypoints;
+  bool sees = true;
 };
 
 struct CollapseEffect {
@@ -63,6 +129,15 @@ class FakeBattle : public MapBattleServices {
   void AddCollapseEffect(float x, float y, bool tall, int32_t argument) override {
     collapses.push_back({x, y, tall, argument});
   }
+  void StartTileFire(int32_t tileX, int32_t tileY) override { tileFires.push_back({tileX, tileY}); }
+  void GetBattlefieldViewSize(int32_t& width, int32_t& height) const override {
+    width = viewWidth;
+    height = viewHeight;
+  }
+  GObject* NewPictureView(int32_t left, int32_t top, int32_t width, int32_t height) override {
+    pictureViews.push_back({left, top, width, height});
+    return &pictureView;
+  }
 
   // Adds one unit of every kind, Axis and Allied alternating.
   void AddUnitOfEveryKind();
@@ -82,6 +157,12 @@ class FakeBattle : public MapBattleServices {
   std::vector<std::unique_ptr<FakeUnit>> units;
   std::vector<MapPacket> packets;
   std::vector<CollapseEffect> collapses;
+  // The fire displays started, by tile; the picture views placed (left, top, width, height).
+  std::vector<std::array<int32_t, 2>> tileFires;
+  int32_t viewWidth = 800;
+  int32_t viewHeight = 500;
+  std::vector<std::array<int32_t, 4>> pictureViews;
+  GObject pictureView;
 };
 
 class FakeApp : public MapAppServices {
