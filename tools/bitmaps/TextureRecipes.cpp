@@ -171,16 +171,6 @@ void Stroke(cairo_t* cr, Colour c, double width, double alpha = 1.0) {
   cairo_stroke(cr);
 }
 
-// Pictures that stand on the ground are drawn upright and stored with the ground in the top
-// row, as the drawing maps v = 0 to the ground.
-std::vector<uint32_t> Upright(std::vector<uint32_t> pixels, int32_t width, int32_t height) {
-  for (int32_t y = 0; y < height / 2; ++y)
-    std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(y) * width,
-                     pixels.begin() + static_cast<std::ptrdiff_t>(y + 1) * width,
-                     pixels.begin() + static_cast<std::ptrdiff_t>(height - 1 - y) * width);
-  return pixels;
-}
-
 // --- terrain bands ----------------------------------------------------------------------
 
 // One 80 m square of ground for an elevation band: lowland meadow to upland heath, or snow
@@ -288,6 +278,8 @@ Colour GroundColour(const std::string& ground, bool snow, double u, double v, do
 }
 
 // A tile piece in orientation 0: u along x and v along y from the tile's south-west corner.
+// The renderer puts v = 0 on the bottom row, so the tile's north edge (mask row 0) is the
+// top row and mask column c the c-th tenth from the left: the mask reads as it is drawn.
 // The 2 m cell under a texel is the cell of the mask it shows; the edge wanders by up to
 // 0.45 of a cell, so the centre of every cell stays on its own side of it.
 void Piece(Painter& p, const Row& row) {
@@ -296,10 +288,10 @@ void Piece(Painter& p, const Row& row) {
   const int32_t mask = isRoad ? Int(row, "road", 0) : Int(row, "shape", 0);
   const bool snow = Snow(row);
   const double seed = row.number * 0.173;
-  auto covered = [&](double cu, double cv) {
-    const int32_t i = std::clamp(static_cast<int32_t>(std::floor(cu * 10)), 0, 9);
-    const int32_t j = std::clamp(static_cast<int32_t>(std::floor(cv * 10)), 0, 9);
-    return isRoad ? TileMasks::RoadCell(mask, 9 - j, i) : TileMasks::ShapeCell(mask, 9 - j, i);
+  auto covered = [&](double across, double down) {
+    const int32_t column = std::clamp(static_cast<int32_t>(std::floor(across * 10)), 0, 9);
+    const int32_t row = std::clamp(static_cast<int32_t>(std::floor(down * 10)), 0, 9);
+    return isRoad ? TileMasks::RoadCell(mask, row, column) : TileMasks::ShapeCell(mask, row, column);
   };
   EachTexel(p, [&](int32_t, int32_t, double u, double v, double& alpha) {
     const double jx = std::clamp(Tiled(u, v, 8, 2, seed + 20.0) * 0.9, -0.45, 0.45) / 10.0;
@@ -354,8 +346,8 @@ void Branches(cairo_t* cr, Dice& dice, double x, double y, double length, double
   }
 }
 
-// A billboard tree standing on the bottom edge, drawn upright; the caller stores it with the
-// ground in the top row.
+// A billboard tree standing on the bottom edge (the renderer puts v = 0 on a bitmap's bottom
+// row, so pictures stand in their bitmaps as they stand on screen).
 void NearTree(Painter& p, const std::string& look, uint32_t seed) {
   cairo_t* cr = p.Cr();
   const double w = p.Width(), h = p.Height();
@@ -457,8 +449,8 @@ void FarTree(Painter& p, const std::string& look, uint32_t seed) {
 
 // --- sky --------------------------------------------------------------------------------
 
-// A wall of the sky box: row 0 is the horizon and the last row the top of the wall; it
-// repeats across u, so the four walls meet without a seam.
+// A wall of the sky box: the bottom row is the horizon (v = 0.01 at the floor) and the top
+// row the top of the wall; it repeats across u, so the four walls meet without a seam.
 void Sky(Painter& p, const Row& row) {
   const std::string season = Arg(row, "season"), sky = Arg(row, "sky");
   Colour horizon{0.78, 0.84, 0.90}, zenith{0.30, 0.48, 0.76};
@@ -477,7 +469,8 @@ void Sky(Painter& p, const Row& row) {
   const bool night = sky == "night";
   const double z = row.number * 0.37;
   const double aspect = static_cast<double>(p.Height()) / p.Width();
-  EachTexel(p, [&](int32_t x, int32_t y, double u, double v, double&) {
+  EachTexel(p, [&](int32_t x, int32_t y, double u, double down, double&) {
+    const double v = 1.0 - down;  // height up the wall
     Colour c = Mix(horizon, zenith, std::pow(v, 0.6));
     // Clouds thin and flatten toward the horizon.
     const double n = TiledAcross(u, v * aspect, 8, 5, z) + cloudiness;
@@ -591,7 +584,7 @@ void Window(Painter& p, const Material& m, double x, double y, double w, double 
   Fill(cr, snow ? Colour{0.94, 0.95, 0.97} : Shade(m.trim, 0.8));
 }
 
-// A wall face drawn upright: the wall from the ground up to the gable line (when given) and
+// A wall face: the wall from the ground up to the gable line (when given) and
 // the gable triangle above it, windows in rows by storey and a door in the front.
 void Wall(Painter& p, const Row& row) {
   cairo_t* cr = p.Cr();
@@ -680,7 +673,7 @@ void Roof(Painter& p, const Row& row) {
   });
 }
 
-// A bridge's side from the stream bed (bottom) to the deck (top), drawn upright.
+// A bridge's side from the stream bed (bottom row) to the deck (top row).
 void Bridge(Painter& p, const Row& row) {
   cairo_t* cr = p.Cr();
   const double w = p.Width(), h = p.Height();
@@ -738,7 +731,7 @@ Colour FireRamp(double heat) {
   return Mix({1.0, 0.62, 0.12}, {1.0, 0.93, 0.62}, (heat - 0.66) / 0.34);
 }
 
-// Flames rising from the bottom edge, drawn upright. frames frames of a loop: the noise
+// Flames rising from the bottom edge. frames frames of a loop: the noise
 // climbs one whole period over the loop, so the last frame leads back into the first.
 void Flames(Painter& p, int32_t frame, int32_t frames, double seed) {
   const double phase = static_cast<double>(frame) / frames;
@@ -848,7 +841,7 @@ void GunWheel(Painter& p) {
   p.Rivet(c, c, r * 0.08, {0.5, 0.5, 0.45});
 }
 
-// Standing markers drawn upright: a pole with the marker's sign on it.
+// Standing markers: a pole with the marker's sign on it.
 void Marker(Painter& p, const Row& row) {
   cairo_t* cr = p.Cr();
   const double w = p.Width(), h = p.Height();
@@ -896,11 +889,13 @@ void Marker(Painter& p, const Row& row) {
   Fill(cr, {0.8, 0.7, 0.2});
 }
 
-// Exit band: stripes with chevrons pointing away from the map (v grows outward).
+// Exit band: stripes with chevrons pointing away from the map (v grows outward, up the
+// bitmap).
 void Exit(Painter& p, const Row& row) {
   const bool own = Arg(row, "side") == "own";
   const Colour a = own ? Colour{0.24, 0.46, 0.20} : Colour{0.62, 0.14, 0.10}, b{0.90, 0.88, 0.78};
-  EachTexel(p, [&](int32_t, int32_t, double u, double v, double&) {
+  EachTexel(p, [&](int32_t, int32_t, double u, double down, double&) {
+    const double v = 1.0 - down;
     const double chevron = std::fmod(v * 2 - std::abs(u - 0.5) * 1.2 + 2.0, 1.0);
     Colour c = chevron < 0.4 ? a : Mix(a, b, 0.85);
     return Shade(c, 1.0 - v * 0.3 + Tiled(u, v, 8, 2, 3.0) * 0.1);
@@ -1156,7 +1151,7 @@ void Obstacle(Painter& p, const Row& row) {
   const double w = p.Width(), h = p.Height();
   Dice dice(static_cast<uint32_t>(row.number));
   if (what == "wire") {
-    // Coils of barbed wire between pickets, upright.
+    // Coils of barbed wire between pickets.
     for (double x : {w * 0.1, w * 0.9}) {
       cairo_rectangle(cr, x - 2, h * 0.2, 4, h * 0.8);
       Fill(cr, {0.32, 0.26, 0.18});
@@ -1278,50 +1273,25 @@ bool TextureRecipes::Check(const BitmapCatalogue::Row& row, std::string& reason)
 std::vector<uint32_t> TextureRecipes::Draw(const BitmapCatalogue::Row& row) {
   Painter p(row.width, row.height);
   const std::string& r = row.recipe;
-  bool upright = false;
+  const std::string form = Arg(row, "form");
   if (r == "band") Band(p, row);
   if (r == "piece") Piece(p, row);
-  if (r == "tree") {
-    const uint32_t seed = static_cast<uint32_t>(row.number);
-    if (Arg(row, "form") == "near") {
-      NearTree(p, Arg(row, "look"), seed);
-      upright = true;
-    } else {
-      FarTree(p, Arg(row, "look"), seed);
-    }
-  }
+  if (r == "tree" && form == "near") NearTree(p, Arg(row, "look"), static_cast<uint32_t>(row.number));
+  if (r == "tree" && form == "far") FarTree(p, Arg(row, "look"), static_cast<uint32_t>(row.number));
   if (r == "sky") Sky(p, row);
-  if (r == "wall") {
-    Wall(p, row);
-    upright = true;
-  }
+  if (r == "wall") Wall(p, row);
   if (r == "roof") Roof(p, row);
-  if (r == "bridge") {
-    Bridge(p, row);
-    upright = true;
-  }
-  if (r == "fire") {
-    Flames(p, Int(row, "frame", 0), 18, 3.3);
-    upright = true;
-  }
+  if (r == "bridge") Bridge(p, row);
+  if (r == "fire") Flames(p, Int(row, "frame", 0), 18, 3.3);
   if (r == "puff") Puff(p, Int(row, "frame", 0) / 9.0, 12.0, {0.30, 0.29, 0.28}, {0.72, 0.71, 0.70});
-  if (r == "smoke") {
-    const std::string form = Arg(row, "form");
-    if (form == "column") {
-      Column(p, 21.0);
-      upright = true;
-    } else {
-      Puff(p, form == "cloud" ? 0.3 : 0.1, form == "cloud" ? 30.0 : 40.0, {0.26, 0.25, 0.24}, {0.66, 0.65, 0.64});
-    }
-  }
+  if (r == "smoke" && form == "column") Column(p, 21.0);
+  if (r == "smoke" && form != "column")
+    Puff(p, form == "cloud" ? 0.3 : 0.1, form == "cloud" ? 30.0 : 40.0, {0.26, 0.25, 0.24}, {0.66, 0.65, 0.64});
   if (r == "flame") FlameJet(p, Int(row, "variant", 0));
   if (r == "flash") Flash(p);
   if (r == "fragment") Fragment(p, Int(row, "variant", 0));
   if (r == "gun-wheel") GunWheel(p);
-  if (r == "marker") {
-    Marker(p, row);
-    upright = true;
-  }
+  if (r == "marker") Marker(p, row);
   if (r == "exit") Exit(p, row);
   if (r == "lines") Lines(p);
   if (r == "crater") Crater(p, row);
@@ -1330,11 +1300,7 @@ std::vector<uint32_t> TextureRecipes::Draw(const BitmapCatalogue::Row& row) {
   if (r == "equipment") Equipment(p, row);
   if (r == "face") Face(p, row);
   if (r == "uniform") Uniform(p, row);
-  if (r == "obstacle") {
-    Obstacle(p, row);
-    upright = Arg(row, "what") == "wire";
-  }
+  if (r == "obstacle") Obstacle(p, row);
   if (r == "gear") Gear(p, row);
-  std::vector<uint32_t> pixels = p.Pixels(row.key);
-  return upright ? Upright(std::move(pixels), row.width, row.height) : pixels;
+  return p.Pixels(row.key);
 }

@@ -16,6 +16,7 @@ class TextureRecipes {
   // Whether the row's arguments are the recipe's own with valid values and the recipe has
   // what it needs; otherwise false with the reason.
   static bool Check(const BitmapCatalogue::Row& row, std::string& reason);
-  // The row's texture as 0x00RRGGBB pixels, rows from the top (v = 0 is the top row).
+  // The row's texture as 0x00RRGGBB pixels, rows from the top. The renderer maps v = 0 to
+  // the bottom row, so whatever stands on the ground is drawn standing on the bottom row.
   static std::vector<uint32_t> Draw(const BitmapCatalogue::Row& row);
 };
