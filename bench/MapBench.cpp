@@ -1,6 +1,7 @@
 // Speed of loading the largest battle map: Read of a stored 250 x 250 tile map with hills,
 // water, woods and roads (every set-up pass that exists), the corner-height pass alone, and
-// Write.
+// Write; and the point queries every unit, shot and sight-line step asks of it (elevation and
+// terrain type, in queries per second, at points spread over the whole map).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -76,6 +77,18 @@ void BM_VertexHeightsOfLargestMap(benchmark::State& state) {
 }
 BENCHMARK(BM_VertexHeightsOfLargestMap)->Unit(benchmark::kMillisecond);
 
+void BM_FineGridOfLargestMap(benchmark::State& state) {
+  LargeMap& large = Large();
+  auto file = Open(large.path, false);
+  Map map(large.app);
+  map.Read(file.get());
+  for (auto _ : state) {
+    map.BuildFineGrid();
+    map.MarkSteepEdges();
+  }
+}
+BENCHMARK(BM_FineGridOfLargestMap)->Unit(benchmark::kMillisecond);
+
 void BM_WriteLargestMap(benchmark::State& state) {
   LargeMap& large = Large();
   auto in = Open(large.path, false);
@@ -89,6 +102,45 @@ void BM_WriteLargestMap(benchmark::State& state) {
   std::remove(PPath::ToNative(path).c_str());
 }
 BENCHMARK(BM_WriteLargestMap)->Unit(benchmark::kMillisecond);
+
+// Points spread over the map (and a few off it), walked in a fixed order.
+struct QueryPoints {
+  QueryPoints() {
+    uint32_t v = 12345;
+    for (auto& p : points) {
+      v = v * 1103515245u + 12345u;
+      p[0] = static_cast<float>(v % 5040000u) * 0.001f - 20.0f;
+      v = v * 1103515245u + 12345u;
+      p[1] = static_cast<float>(v % 5040000u) * 0.001f - 20.0f;
+    }
+  }
+  float points[4096][2];
+};
+
+template <class Query>
+void RunQueries(benchmark::State& state, Query query) {
+  LargeMap& large = Large();
+  auto file = Open(large.path, false);
+  Map map(large.app);
+  map.Read(file.get());
+  static const QueryPoints spread;
+  size_t i = 0;
+  for (auto _ : state) {
+    const float* p = spread.points[i++ & 4095];
+    benchmark::DoNotOptimize(query(map, p[0], p[1]));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_ElevationAt(benchmark::State& state) {
+  RunQueries(state, [](const Map& map, float x, float y) { return map.ElevationAt(x, y); });
+}
+BENCHMARK(BM_ElevationAt);
+
+void BM_TerrainTypeAt(benchmark::State& state) {
+  RunQueries(state, [](const Map& map, float x, float y) { return map.TerrainTypeAt(x, y); });
+}
+BENCHMARK(BM_TerrainTypeAt);
 
 }  // namespace
 

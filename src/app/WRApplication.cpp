@@ -9,6 +9,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
+#include "framework/media/GGraph3D.h"
 #include "framework/media/NetLink.h"
 #include "framework/ui/GView.h"
 #include "platform/PFile.h"
@@ -121,11 +122,34 @@ void WRApplication::StartApplication() {
 }
 
 void WRApplication::HandleKey(uint8_t key, bool alt, bool /*keypad*/) {
+  if (gKernel == nullptr) return;
+  // A dialog is up: with no battle to take keys past it, every key only beeps.
+  if (gKernel->GetTopModalView() != nullptr) {
+    gKernel->Beep();
+    return;
+  }
   if (alt && (key == 'q' || key == 'Q')) {
     DoCommand(kCommandQuitRequest);
-  } else if (key == kKeyEscape && !alt && gKernel != nullptr) {
+  } else if (key == kKeyEscape) {
     gKernel->MinimizeWindow();
   }
+}
+
+int32_t WRApplication::DownsampleLevelFor(int32_t kilobytes, bool hasAGP) {
+  if (hasAGP) return kilobytes < 1000 ? 1 : 0;
+  if (kilobytes < 2100) return 3;
+  if (kilobytes < 3450) return 2;
+  if (kilobytes < 5400) return 1;
+  return 0;
+}
+
+void WRApplication::ReportVideoMemory(int32_t kilobytes, bool hasAGP) {
+  GErrorLog::LogValue("VRAM available (K): ", kilobytes);
+  GErrorLog::LogError(hasAGP ? "Has AGP" : "No AGP");
+  downsampleLevel_ = DownsampleLevelFor(kilobytes, hasAGP);
+  if (gGraph3D != nullptr) gGraph3D->SetDownsampleLevel(downsampleLevel_);
+  fineTextures_ = kilobytes > 7000 && downsampleLevel_ == 0 ? 1 : 0;
+  if (gGraph3D != nullptr) gGraph3D->SetMipmapsAllowed(false);
 }
 
 void WRApplication::DoCommand(int32_t command) {

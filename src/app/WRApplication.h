@@ -38,6 +38,8 @@ class WRApplication : public ApplicationBase, public MapAppServices {
   void HandleKey(uint8_t key, bool alt, bool keypad) override;
   void DoCommand(int32_t command) override;
   void Idle() override;
+  // Logs the video memory and chooses the texture downsample level and fine textures for it.
+  void ReportVideoMemory(int32_t kilobytes, bool hasAGP) override;
   void CloseRequested() override;
 
   int8_t GetOption(int32_t index) const override;
@@ -63,6 +65,12 @@ class WRApplication : public ApplicationBase, public MapAppServices {
   void Beep() override;
   bool DecodeTerrainCode(int32_t index, int16_t& terrain, int16_t& road, uint8_t& fire) const override;
   const DisplayPreset& GetStoredPreset() const { return storedPreset_; }
+  // What the video memory report chose: 0 (full size) to 3, and whether textures may be
+  // loaded finer.
+  int32_t GetDownsampleLevel() const { return downsampleLevel_; }
+  bool HasFineTextures() const { return fineTextures_ != 0; }
+  // The downsample level of a display with that much free video memory (KiB).
+  static int32_t DownsampleLevelFor(int32_t kilobytes, bool hasAGP);
   // The names loaded from the string table with the preferences.
   static const GString31& PreferencesFileName();
   static const GString31& ScenariosFolderName();
@@ -82,4 +90,6 @@ class WRApplication : public ApplicationBase, public MapAppServices {
   int32_t inputMode_ = 0;
   int32_t currentSide_ = 0;
   int32_t passes_ = 0;
+  int32_t downsampleLevel_ = 0;
+  uint8_t fineTextures_ = 0;
 };

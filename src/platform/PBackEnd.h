@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/PRect.h"
+
 class PEventTranslator;
 class PMessageQueue;
 
@@ -23,6 +25,11 @@ class PBackEnd {
   virtual void WindowSize(int32_t& width, int32_t& height) = 0;
   // Shows a picture of 0x00RRGGBB pixels, rows top-down without padding, letterboxed.
   virtual void Present(const uint32_t* pixels, int32_t width, int32_t height) = 0;
+  // The same, when only the area (screen pixels) changed since the last picture. A back-end
+  // that cannot show part of a picture shows the whole one.
+  virtual void PresentArea(const uint32_t* pixels, int32_t width, int32_t height, const PRect& /*area*/) {
+    Present(pixels, width, height);
+  }
   // Hands waiting events to the translator; when none is waiting, waits up to waitMs
   // milliseconds for one. False when the back-end cannot wait (nothing more will come).
   virtual bool PumpEvents(PEventTranslator& translator, PMessageQueue& queue, uint32_t waitMs) = 0;

@@ -365,6 +365,14 @@ void PDisplay::Present() {
   if (window_->Exists()) window_->Present(presenter_.Frame().data(), presenter_.FrameWidth(), presenter_.FrameHeight());
 }
 
+void PDisplay::PresentArea(const PRect& area) {
+  if (!front_) return;
+  presenter_.Convert(*front_);
+  if (window_->Exists()) {
+    window_->PresentArea(presenter_.Frame().data(), presenter_.FrameWidth(), presenter_.FrameHeight(), area);
+  }
+}
+
 PResult PDisplay::RestoreAllSurfaces() { return PFailureInjection::Check("RestoreAllSurfaces"); }
 
 void PDisplay::FlipToGDISurface() {

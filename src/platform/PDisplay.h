@@ -8,6 +8,7 @@
 #include "platform/PGammaRamp.h"
 #include "platform/PGuid.h"
 #include "platform/PPresenter.h"
+#include "platform/PRect.h"
 #include "platform/PResult.h"
 #include "platform/PSurface.h"
 
@@ -167,6 +168,8 @@ class PDisplay {
   PResult Flip();
   // Shows the front buffer: its pixels through the gamma ramp into the window.
   void Present();
+  // Shows the front buffer, of which only the area changed since it was last shown.
+  void PresentArea(const PRect& area);
   // Nothing is ever lost here; the call only reports success.
   PResult RestoreAllSurfaces();
   // Shows the front buffer as it is, before the display is given back to the desktop.

@@ -54,6 +54,11 @@ void PFakeBackEnd::Present(const uint32_t* pixels, int32_t width, int32_t height
   lastFrameHeight_ = height;
 }
 
+void PFakeBackEnd::PresentArea(const uint32_t* pixels, int32_t width, int32_t height, const PRect& area) {
+  presentedAreas_.push_back(area);
+  Present(pixels, width, height);
+}
+
 bool PFakeBackEnd::PumpEvents(PEventTranslator& translator, PMessageQueue& queue, uint32_t /*waitMs*/) {
   // Everything scripted arrives at once, as events that were already waiting.
   if (script_.empty()) return false;

@@ -38,6 +38,8 @@ class PFakeBackEnd : public PBackEnd {
   bool Windowed() const { return windowed_; }
   int PresentCount() const { return presentCount_; }
   const std::vector<uint32_t>& LastFrame() const { return lastFrame_; }
+  // The changed areas of the pictures presented as such, oldest first.
+  const std::vector<PRect>& PresentedAreas() const { return presentedAreas_; }
   int32_t LastFrameWidth() const { return lastFrameWidth_; }
   int32_t LastFrameHeight() const { return lastFrameHeight_; }
   struct Point {
@@ -57,6 +59,7 @@ class PFakeBackEnd : public PBackEnd {
   void SetScreenSize(int32_t width, int32_t height) override;
   void WindowSize(int32_t& width, int32_t& height) override;
   void Present(const uint32_t* pixels, int32_t width, int32_t height) override;
+  void PresentArea(const uint32_t* pixels, int32_t width, int32_t height, const PRect& area) override;
   bool PumpEvents(PEventTranslator& translator, PMessageQueue& queue, uint32_t waitMs) override;
   void WarpCursor(int32_t windowX, int32_t windowY) override { warps_.push_back(Point{windowX, windowY}); }
   void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
@@ -81,6 +84,7 @@ class PFakeBackEnd : public PBackEnd {
   std::string title_;
   int presentCount_ = 0;
   std::vector<uint32_t> lastFrame_;
+  std::vector<PRect> presentedAreas_;
   int32_t lastFrameWidth_ = 0;
   int32_t lastFrameHeight_ = 0;
   std::vector<Point> warps_;

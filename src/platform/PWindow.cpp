@@ -72,6 +72,10 @@ void PWindow::Present(const uint32_t* pixels, int32_t width, int32_t height) {
   backEnd_->Present(pixels, width, height);
 }
 
+void PWindow::PresentArea(const uint32_t* pixels, int32_t width, int32_t height, const PRect& area) {
+  backEnd_->PresentArea(pixels, width, height, area);
+}
+
 void PWindow::Minimize() { backEnd_->Minimize(); }
 
 void PWindow::Pump(uint32_t waitMs) { backEnd_->PumpEvents(translator_, queue_, waitMs); }

@@ -34,6 +34,8 @@ class PWindow {
   int32_t ScreenWidth() const { return translator_.Letterbox().ScreenWidth(); }
   int32_t ScreenHeight() const { return translator_.Letterbox().ScreenHeight(); }
   void Present(const uint32_t* pixels, int32_t width, int32_t height);
+  // The picture, of which only the area changed since the last one.
+  void PresentArea(const uint32_t* pixels, int32_t width, int32_t height, const PRect& area);
   void Minimize();
 
   // Waits for a message and takes it; false when the time-out passed first (or, with the

@@ -11,6 +11,8 @@
 #include "framework/kernel/GKernel.h"
 #include "platform/PBackEnd.h"
 #include "platform/PDisplay.h"
+#include "platform/PFakeBackEnd.h"
+#include "framework/ui/GView.h"
 #include "support/RendererBitmaps.h"
 #include "support/ResourceRecorder.h"
 #include "support/SoundCatalogueRows.h"
@@ -97,6 +99,69 @@ TEST(WRApplicationTest, AForeignOrShortFileIsIgnoredRecordIncluded) {
 // The real kernel on the SDL back-end with the dummy drivers: start-up without preferences
 // (the display test screen comes up), some passes of the loop, and the quit through the
 // application's quit command.
+TEST(WRApplicationTest, VideoMemoryChoosesTheDownsampleLevelAndFineTextures) {
+  // Without AGP: 3 below 2,100 K, 2 below 3,450 K, 1 below 5,400 K, else 0.
+  EXPECT_EQ(WRApplication::DownsampleLevelFor(2099, false), 3);
+  EXPECT_EQ(WRApplication::DownsampleLevelFor(2100, false), 2);
+  EXPECT_EQ(WRApplication::DownsampleLevelFor(3449, false), 2);
+  EXPECT_EQ(WRApplication::DownsampleLevelFor(3450, false), 1);
+  EXPECT_EQ(WRApplication::DownsampleLevelFor(5399, false), 1);
+  EXPECT_EQ(WRApplication::DownsampleLevelFor(5400, false), 0);
+  // With AGP: 1 below 1,000 K, else 0.
+  EXPECT_EQ(WRApplication::DownsampleLevelFor(999, true), 1);
+  EXPECT_EQ(WRApplication::DownsampleLevelFor(1000, true), 0);
+  EXPECT_EQ(WRApplication::DownsampleLevelFor(0, true), 1);
+
+  TestFolder folder(true);
+  GErrorLog::ResetForTests();
+  WRApplication app;
+  app.ReportVideoMemory(7000, false);
+  EXPECT_EQ(app.GetDownsampleLevel(), 0);
+  EXPECT_FALSE(app.HasFineTextures());  // more than 7,000 K are needed
+  app.ReportVideoMemory(7001, true);
+  EXPECT_TRUE(app.HasFineTextures());
+  app.ReportVideoMemory(8000, false);
+  EXPECT_TRUE(app.HasFineTextures());
+  app.ReportVideoMemory(800, true);
+  EXPECT_EQ(app.GetDownsampleLevel(), 1);
+  EXPECT_FALSE(app.HasFineTextures());  // a reduced level never loads finer
+  GErrorLog::ResetForTests();
+  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"),
+            "VRAM available (K):  7000\r\nNo AGP\r\nVRAM available (K):  7001\r\nHas AGP\r\n"
+            "VRAM available (K):  8000\r\nNo AGP\r\nVRAM available (K):  800\r\nHas AGP\r\n");
+}
+
+TEST(WRApplicationTest, KeysOnlyBeepWhileADialogIsUp) {
+  TestFolder folder(true);
+  GErrorLog::ResetForTests();
+  {
+    GKernel kernel;
+    auto backEnd = std::make_unique<PFakeBackEnd>();
+    PFakeBackEnd* fake = backEnd.get();
+    bool ok = false;
+    kernel.Init(std::move(backEnd), &ok);
+    ASSERT_TRUE(ok);
+    WRApplication app;
+    auto* dialog = new GView();
+    dialog->PlaceModal(nullptr, 10, 10, 100, 100);
+    app.HandleKey(27, false, false);        // Escape
+    app.HandleKey('q', true, false);        // Alt+Q
+    app.HandleKey(27, true, false);
+    EXPECT_EQ(fake->BeepCount(), 3);
+    EXPECT_EQ(fake->MinimizeCount(), 0);
+    EXPECT_FALSE(kernel.IsQuitting());
+    delete dialog;
+    // Without the dialog Escape minimises, with or without Alt.
+    app.HandleKey(27, false, false);
+    app.HandleKey(27, true, false);
+    EXPECT_EQ(fake->MinimizeCount(), 2);
+    EXPECT_EQ(fake->BeepCount(), 3);
+    app.HandleKey('Q', true, false);
+    EXPECT_TRUE(kernel.IsQuitting());
+  }
+  GErrorLog::ResetForTests();
+}
+
 TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
   TestFolder folder(true);
   CopyRendererBitmaps(folder);
@@ -190,6 +255,13 @@ TEST(ProgramStartTest, AStoredPresetStartsTheApplicationWithoutATestAndIsKeptFor
         << run.log;
     // No test screen was shown.
     EXPECT_EQ(run.log.find("GKernel 1156"), std::string::npos);
+    // The started application heard of the renderer's video memory.
+    const size_t vram = run.log.find("VRAM available (K):  ");
+    ASSERT_NE(vram, std::string::npos) << run.log;
+    const size_t agp = run.log.find("AGP\r\n", vram);
+    ASSERT_NE(agp, std::string::npos);
+    const std::string agpLine = run.log.substr(run.log.rfind("\n", agp) + 1, agp + 5 - run.log.rfind("\n", agp) - 1);
+    EXPECT_TRUE(agpLine == "Has AGP\r\n" || agpLine == "No AGP\r\n") << agpLine;
     EXPECT_EQ(folder.ReadFile(kPrefs), prefs);
     // The start made the three data folders.
     for (const char* name : {"Scenarios", "Saved Games", "PBEM"})

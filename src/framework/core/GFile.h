@@ -101,7 +101,8 @@ class GFile : public GObject {
   void WriteU16(uint16_t value);
   void WriteU32(uint32_t value);
   void WriteFloat(float value);
-  // Stores the low 16 bits of trunc(value * scale + 0.5).
+  // Stores the low 16 bits of value * scale rounded to the nearest integer, halves away from
+  // zero (trunc(p + 0.5), or trunc(p - 0.5) for a negative p).
   void WriteScaled(float value, float scale);
   void WriteU16Array(const uint16_t* array, int32_t count);
   void WriteZeros(int32_t n);

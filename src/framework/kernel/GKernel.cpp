@@ -13,9 +13,12 @@
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/ApplicationBase.h"
+#include "framework/kernel/GDisplayList.h"
 #include "framework/kernel/GKernelGraph3D.h"
 #include "framework/kernel/GKernelRenderer.h"
 #include "framework/kernel/GKernelSound.h"
+#include "framework/kernel/GProgramFiles.h"
+#include "framework/kernel/GViewRegistry.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphicFactory.h"
 #include "framework/media/GGraphicsStore.h"
@@ -33,8 +36,6 @@
 #include "platform/PWindow.h"
 
 GKernel* gKernel = nullptr;
-uint16_t gBlackPixel = 0;
-uint16_t gWhitePixel = 0;
 
 uint8_t GKernel::firstStart_ = 1;
 
@@ -59,8 +60,10 @@ KernelSoundHost gSoundHost;
 
 }  // namespace
 
-GKernel::GKernel() {
+GKernel::GKernel()
+    : files_(std::make_unique<GProgramFiles>(programFolder_)), displays_(std::make_unique<GDisplayList>()) {
   if (gKernel == nullptr) gKernel = this;
+  if (GViewHost::Current() == nullptr) GViewHost::SetCurrent(this);
   // One kernel per process: its process-wide companions start afresh with it.
   firstStart_ = 1;
   gDisplayRequest = kNoDisplayRequest;
@@ -88,12 +91,11 @@ GKernel::~GKernel() {
     SafeDelete(root);
   }
   tracker_ = nullptr;
-  focusView_ = nullptr;
   LogFileLine(130, "GKernel");
   NetCloseEndpoint();
   LogFileLine(132, "GKernel");
-  walkingLiveGraphics_ = 1;
-  SafeDelete(liveGraphics_);
+  if (liveGraphics_) liveGraphics_->DeleteAll();
+  liveGraphics_.reset();
   LogFileLine(136, "GKernel");
   graphicsStore_.reset();
   if (GGraphicHost::Current() == this) GGraphicHost::SetCurrent(nullptr);
@@ -103,20 +105,18 @@ GKernel::~GKernel() {
   ReleaseDisplayObjects(false);
   DeleteDisplayLists();
   LogFileLine(147, "GKernel");
-  SafeDelete(dirtyViews_);
+  views_.reset();
   LogFileLine(151, "GKernel");
-  SafeDelete(modalViews_);
   LogFileLine(153, "GKernel");
   SafeDelete(gSoundManager);
   sound_.reset();
   LogFileLine(155, "GKernel");
   if (window_) window_->Destroy();
   LogFileLine(164, "GKernel");
-  SafeDelete(focusChain_);
-  SafeDelete(defaultButtons_);
   LogFileLine(180, "GKernel");
   GErrorLog::Close();
   window_.reset();
+  if (GViewHost::Current() == this) GViewHost::SetCurrent(nullptr);
   if (gKernel == this) gKernel = nullptr;
 }
 
@@ -135,27 +135,14 @@ void GKernel::Init(std::unique_ptr<PBackEnd> backEnd, bool* ok) {
   }
   ShowSystemCursor(true);
 
-  liveGraphics_ = new GGroup();
-  liveGraphics_->Init();
+  liveGraphics_ = std::make_unique<GLiveGraphics>();
   graphicsStore_ = std::make_unique<GGraphicsStore>();
   graphicsStore_->Init();
   GGraphicHost::SetCurrent(this);
   SeedRandomFromClock();
   excludedBitmaps_ = new GObjectGroup();
   excludedBitmaps_->Init();
-  modalViews_ = new GObjectGroup();
-  modalViews_->Init();
-  modalViews_->SetOwnsMembers(false);
-  dirtyViews_ = new GObjectGroup();
-  dirtyViews_->Init();
-  dirtyViews_->SetOwnsMembers(false);
-  focusChain_ = new GObjectGroup();
-  focusChain_->Init();
-  focusChain_->SetOwnsMembers(false);
-  defaultButtons_ = new GObjectGroup();
-  defaultButtons_->Init();
-  // The buttons belong to their parent views and take themselves out as they go.
-  defaultButtons_->SetOwnsMembers(false);
+  views_ = std::make_unique<GViewRegistry>();
 
   rootView_ = new GView();
   rootView_->Place(nullptr, 0, 0, 640, 480);
@@ -375,7 +362,8 @@ GGraph3D* GKernel::GetGraph3D() const {
 }
 
 void GKernel::TrackGraphic(GGraphic* graphic, bool add) {
-  GGraphicFactory::TrackGraphic(liveGraphics_, walkingLiveGraphics_ != 0, graphic, add);
+  if (!liveGraphics_) FatalError(6133, "GKernel");
+  liveGraphics_->Track(graphic, add);
 }
 
 GGraphicRenderer* GKernel::GetRenderer() { return GetGraph3D(); }
@@ -426,6 +414,10 @@ int32_t GKernel::MeasureIn3D(const char* text, size_t length, int32_t font) cons
 }
 
 void GKernel::Beep() { PSystem::Beep(); }
+
+void GKernel::DoApplicationCommand(int32_t command) {
+  if (application_ != nullptr) application_->DoCommand(command);
+}
 
 void GKernel::SetCameraCounter(bool on) {
   if (!on) cameraCounter_ = 0;

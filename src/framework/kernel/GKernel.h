@@ -10,6 +10,8 @@
 #include "framework/core/GString255.h"
 #include "framework/kernel/DisplayPreset.h"
 #include "framework/media/GGraphicHost.h"
+#include "framework/media/GLiveGraphics.h"
+#include "framework/ui/GViewHost.h"
 
 class ApplicationBase;
 class DisplayCandidate;
@@ -20,6 +22,9 @@ class GGroup;
 class GKernelRenderer;
 class GKernelSound;
 class GObjectGroup;
+class GDisplayList;
+class GProgramFiles;
+class GViewRegistry;
 class P3DDevice;
 class GSoundChannel;
 class GString;
@@ -44,8 +49,11 @@ struct PMessage;
 // the frames. In 2-D drawing the views draw with the kernel's bitmap copies, colour fills,
 // outlines and lines; while 3-D drawing is on, fills, lines and text measuring go to the 3-D
 // renderer's screen shapes instead. It owns the graphics store and is the graphics' host
-// (GGraphicHost) while it lives.
-class GKernel : public GObject, public GGraphicHost {
+// (GGraphicHost) and the views' host (GViewHost) while it lives. It is the façade of these
+// services: some are served from classes of their own (the file operations from
+// GProgramFiles, the modal and dirty views, focus and default buttons from GViewRegistry,
+// the display list from GDisplayList, the live graphics from GLiveGraphics).
+class GKernel : public GObject, public GGraphicHost, public GViewHost {
  public:
   // The transparent colour key: both values the pixel value of magenta.
   struct ColorKey {
@@ -102,8 +110,10 @@ class GKernel : public GObject, public GGraphicHost {
   // Sets the quit flag (the loop ends after its pass) and hands the display record to the
   // application to keep.
   void Quit();
-  bool IsQuitting() const { return quit_ != 0; }
+  bool IsQuitting() const override { return quit_ != 0; }
   ApplicationBase* GetApplication() const { return application_; }
+  // Hands a command that climbed past the root view to the application, if there is one.
+  void DoApplicationCommand(int32_t command) override;
   // The rating of the processor's speed: how many fixed passes of float arithmetic fit in
   // 100 ms, scaled; measured once at start-up.
   int32_t RateCPU();
@@ -132,8 +142,8 @@ class GKernel : public GObject, public GGraphicHost {
   // The 3-D device's render-state defaults (the renderer's set-up calls them).
   void SetDefaultRenderStates();
   // The driver tree and the candidates left, while the selection runs (null otherwise).
-  GObjectGroup* GetDriverTree() const { return driverTree_; }
-  GObjectGroup* GetCandidates() const { return candidates_; }
+  GObjectGroup* GetDriverTree() const;
+  GObjectGroup* GetCandidates() const;
   // Switches 3-D drawing on or off; on a separate 2-D/3-D card the display is rebuilt.
   void Set3DMode(bool on);
   // Deletes the renderer and releases the display objects, newest first; with restore the
@@ -160,18 +170,18 @@ class GKernel : public GObject, public GGraphicHost {
   void MeasureFrameRate(uint32_t now);
   void ClearScreen(bool eraseRootChildren);
   void TickViews();
-  bool IsTicking() const { return ticking_ != 0; }
+  bool IsTicking() const override { return ticking_ != 0; }
   // Deletes the view at the end of the current tick pass; only during one.
   void DeleteViewLater(GView* view);
   // Records a view for the next 2-D frame (only topmost views are kept).
-  void InvalidateView2D(GView* view);
+  void InvalidateView2D(GView* view) override;
   // Drops a view that is going away from the modal-view and dirty-view groups.
-  void ForgetView(GView* view);
-  void PushModalView(GView* view);
+  void ForgetView(GView* view) override;
+  void PushModalView(GView* view) override;
   GView* GetTopModalView() const;
-  GView* GetRootView() const { return rootView_; }
+  GView* GetRootView() const override { return rootView_; }
   GView* GetMouseTracker() const { return tracker_; }
-  void SetMouseTracker(GView* view) { tracker_ = view; }
+  void SetMouseTracker(GView* view) override { tracker_ = view; }
   void TrackScreenEdge(int32_t x, int32_t y);
   int32_t GetScreenEdgeX() const { return screenEdgeX_; }
   int32_t GetScreenEdgeY() const { return screenEdgeY_; }
@@ -184,16 +194,16 @@ class GKernel : public GObject, public GGraphicHost {
   void RestoreAllSurfaces();
 
   // Keyboard focus and default buttons.
-  void SetFocusChainMember(GView* view, bool add);
-  GView* GetFocusView() const { return focusView_; }
+  void SetFocusChainMember(GView* view, bool add) override;
+  GView* GetFocusView() const override;
   void SetFocusView(GView* view);
-  void FocusView(GView* view);
+  void FocusView(GView* view) override;
   void FocusNext();
   void UpdateFocus();
   bool CanTakeFocus(GView* view) const;
   GGroup* GetFocusChain() const;
-  void AddDefaultButton(GButton* button);
-  void RemoveDefaultButton(GButton* button);
+  void AddDefaultButton(GButton* button) override;
+  void RemoveDefaultButton(GButton* button) override;
   GButton* FindDefaultButton() const;
   GGroup* GetDirtyViews() const;
   GGroup* GetModalViews() const;
@@ -221,19 +231,19 @@ class GKernel : public GObject, public GGraphicHost {
     screenWidth_ = width;
     screenHeight_ = height;
   }
-  int32_t GetScreenWidth() const { return screenWidth_; }
-  int32_t GetScreenHeight() const { return screenHeight_; }
+  int32_t GetScreenWidth() const override { return screenWidth_; }
+  int32_t GetScreenHeight() const override { return screenHeight_; }
   void GetScreenSize(int32_t& width, int32_t& height) const {
     width = screenWidth_;
     height = screenHeight_;
   }
-  bool Is3D() const { return is3D_ != 0; }
+  bool Is3D() const override { return is3D_ != 0; }
   // The 3-D drawing flag, as the display selection sets it.
   void Set3DFlag(bool on) { is3D_ = on ? 1 : 0; }
   bool IsSeparate3DCard() const { return separateCard_ != 0; }
   bool IsHardwareDevice() const { return hardwareDevice_ != 0; }
   bool IsInHandler() const { return inHandler_ != 0; }
-  bool IsDrawing() const { return inFrameUpdate_ != 0; }
+  bool IsDrawing() const override { return inFrameUpdate_ != 0; }
   uint32_t GetFrameTick() const { return lastFrameTick_; }
   uint32_t GetFrameTime() const { return frameTime_; }
   float GetFrameRate() const { return framesPerSecond_; }
@@ -242,10 +252,19 @@ class GKernel : public GObject, public GGraphicHost {
   void ShowCursor(bool show);
   bool HideCursorAndRedraw();
   void MinimizeWindow();
+  // As large a block of memory as can be had, at most *size bytes (0: no limit but what the
+  // machine has): its free memory, capped by its physical memory, halving the request after
+  // each refusal. *size becomes the size obtained; 0 and null when nothing is free. Free it
+  // with FreeMemory. A machine that refuses even one byte ends the program.
+  void* AllocLargestBlock(uint32_t* size);
+  void FreeMemory(void* block);
+  // The same on given memory figures and allocator (tests).
+  static void* AllocLargestBlockFrom(uint32_t* size, uint64_t available, uint64_t totalPhysical,
+                                     void* (*allocate)(size_t));
   void PrepareForSystemDialog(bool after);
   // The cursor in screen pixels, and moving it.
-  void GetCursorPos(int32_t& x, int32_t& y) const;
-  void SetCursorPos(int32_t x, int32_t y);
+  void GetCursorPos(int32_t& x, int32_t& y) const override;
+  void SetCursorPos(int32_t x, int32_t y) override;
   PWindow* GetWindow() const { return window_.get(); }
   bool IsActive() const { return active_ != 0; }
   void SetActive(bool active) { active_ = active ? 1 : 0; }
@@ -273,8 +292,8 @@ class GKernel : public GObject, public GGraphicHost {
   GGraph3D* GetGraph3D() const;
   void InstallSound(std::unique_ptr<GKernelSound> sound);
   GKernelSound* GetSound() const { return sound_.get(); }
-  GGroup* GetLiveGraphics() const { return liveGraphics_; }
-  bool IsWalkingLiveGraphics() const { return walkingLiveGraphics_ != 0; }
+  GGroup* GetLiveGraphics() const { return liveGraphics_ ? liveGraphics_->Group() : nullptr; }
+  bool IsWalkingLiveGraphics() const { return liveGraphics_ && liveGraphics_->IsWalking(); }
 
   // ---- Graphics: the host the graphics use, and graphics by number ----
   GGraphicsStore* GetGraphicsStore() override { return graphicsStore_.get(); }
@@ -303,25 +322,25 @@ class GKernel : public GObject, public GGraphicHost {
   PSurface* GetBackBuffer() const { return backBuffer_; }
   void SetRenderer2D(Renderer2D renderer) { renderer2D_ = std::move(renderer); }
   // A text's width as the renderer draws it (3-D mode); fatal without a renderer route.
-  int32_t MeasureIn3D(const char* text, size_t length, int32_t font) const;
+  int32_t MeasureIn3D(const char* text, size_t length, int32_t font) const override;
   // 2-D drawing goes to the front surface (true) or the back buffer until the next event-loop
   // pass clears it. Fatal in 3-D mode.
   void SetDrawToFront(bool front);
   bool IsDrawingToFront() const { return drawToFront_; }
   // The surface 2-D drawing goes to: the front surface while drawing to front, else the back
   // buffer.
-  PSurface* GetDrawingSurface() const { return drawToFront_ ? primary_ : backBuffer_; }
+  PSurface* GetDrawingSurface() const override { return drawToFront_ ? primary_ : backBuffer_; }
 
   // 2-D drawing.
-  void Blit(PSurface* source, int32_t x, int32_t y, const GRect* rect);
-  void CopyRectToFront(const GRect& rect);
-  void FillRect(const GRect& rect, uint16_t colour);
-  void FrameRect(const GRect& rect, uint16_t colour);
-  void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t colour, int16_t width);
+  void Blit(PSurface* source, int32_t x, int32_t y, const GRect* rect) override;
+  void CopyRectToFront(const GRect& rect) override;
+  void FillRect(const GRect& rect, uint16_t colour) override;
+  void FrameRect(const GRect& rect, uint16_t colour) override;
+  void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t colour, int16_t width) override;
 
   // The screen pixel format and the colour conversions.
   void ReadPixelFormat();
-  uint32_t RGBToPixel(int32_t r, int32_t g, int32_t b) const;
+  uint32_t RGBToPixel(int32_t r, int32_t g, int32_t b) const override;
   uint32_t PixelToARGB(uint16_t pixel) const;
   const ColorKey* GetColorKey() const { return &pixelFormat_.colorKey; }
   const PixelFormat& GetPixelFormat() const { return pixelFormat_; }
@@ -330,9 +349,9 @@ class GKernel : public GObject, public GGraphicHost {
   // when a font cannot be opened.
   void CreateFonts();
   // The font of an index 0..2; any other index is fatal.
-  const PFont& SelectFont(int32_t index) const;
+  const PFont& SelectFont(int32_t index) const override;
 
-  void Beep();
+  void Beep() override;
   // The camera-activity counter: off sets 0, on sets 1 only when it is 0; raising adds 1
   // while below 999; lowering subtracts 1 while above 0.
   void SetCameraCounter(bool on);
@@ -374,8 +393,8 @@ class GKernel : public GObject, public GGraphicHost {
   // Whether program folder + [folder "\"] + name + (".txt" with text, else "." and the code's
   // extension when a code is given) exists: that exact name, the case ignored.
   bool FileExists(const GString& name, const char* folder, const char* typeCode, bool text);
-  // Creates the folder of that name in the program folder unless it exists; true when the
-  // folder is there afterwards.
+  // Creates the folder of that name in the program folder unless something of that name
+  // exists; true when the name exists afterwards.
   bool EnsureFolder(const char* name);
   // A new owning group of the file entries of program folder + folder whose extensions are
   // those of the type codes (every file when the first is null), sorted by name. Sub-folders
@@ -427,7 +446,6 @@ class GKernel : public GObject, public GGraphicHost {
   uint8_t drawToFront_ = 0;
   int32_t screenEdgeX_ = 0;
   int32_t screenEdgeY_ = 0;
-  GObjectGroup* dirtyViews_ = nullptr;  // not owning
   uint32_t lastFrameTick_ = 0;
   uint32_t frameTime_ = 0;
   int32_t screenWidth_ = 0;
@@ -441,16 +459,15 @@ class GKernel : public GObject, public GGraphicHost {
   uint8_t controlDown_ = 0;
   int16_t cameraCounter_ = 0;
   ApplicationBase* application_ = nullptr;  // owned
-  GObjectGroup* modalViews_ = nullptr;      // not owning; last = top
   std::unique_ptr<GGraphicsStore> graphicsStore_;
-  GView* focusView_ = nullptr;
-  GObjectGroup* focusChain_ = nullptr;         // not owning, in Tab order
-  GObjectGroup* defaultButtons_ = nullptr;     // newest first
   GObjectGroup* deferredDeletions_ = nullptr;  // owning; only during a tick pass
   GObjectGroup* excludedBitmaps_ = nullptr;    // owning
   GString255 programFolder_;
-  GGroup* liveGraphics_ = nullptr;  // owning
-  uint8_t walkingLiveGraphics_ = 0;
+  // The file operations, on the program folder above.
+  std::unique_ptr<GProgramFiles> files_;
+  // The modal and dirty views, the keyboard focus and the default buttons, from Init on.
+  std::unique_ptr<GViewRegistry> views_;
+  std::unique_ptr<GLiveGraphics> liveGraphics_;
   uint8_t skipNextIdle_ = 0;
   uint8_t messagePumpOnly_ = 0;
   uint8_t alternateDataDrive_ = 0;
@@ -470,9 +487,8 @@ class GKernel : public GObject, public GGraphicHost {
   // The desktop's size as Init found it: the largest mode the selection offers.
   int32_t desktopWidth_ = 0;
   int32_t desktopHeight_ = 0;
-  // The display list while the selection runs (owning).
-  GObjectGroup* driverTree_ = nullptr;
-  GObjectGroup* candidates_ = nullptr;
+  // The display list while the selection runs.
+  std::unique_ptr<GDisplayList> displays_;
   std::unique_ptr<PTextureBudget> textureBudget_;
 
   std::unique_ptr<GKernelRenderer> renderer_;
@@ -487,11 +503,3 @@ class GKernel : public GObject, public GGraphicHost {
 
 // The kernel singleton.
 extern GKernel* gKernel;
-// The pixel values of black and white, set when the pixel format is read.
-extern uint16_t gBlackPixel;
-extern uint16_t gWhitePixel;
-
-// The width in pixels of a text in one of the kernel's fonts, as it will be drawn; 0 for a
-// null text. In 3-D mode the renderer measures it.
-int32_t TextWidth(const char* text, int32_t font);
-int32_t TextWidth(const char* text, size_t length, int32_t font);

@@ -73,7 +73,8 @@ void GKernel::CopyRectToFront(const GRect& rect) {
   const PRect r = rect;
   if (PSurfaceOps::BltFast(*primary_, r.left, r.top, *backBuffer_, &r, false) != PResult::kOk)
     FatalError(5326, "GKernel");
-  if (display_ != nullptr) display_->Present();
+  // A frame shows the union of what its views copied once, at its end.
+  if (display_ != nullptr && !inFrameUpdate_) display_->PresentArea(r);
 }
 
 void GKernel::FillRect(const GRect& rect, uint16_t colour) {

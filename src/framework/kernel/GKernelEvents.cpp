@@ -74,7 +74,7 @@ void GKernel::DoEvent() {
   }
   if (messagePumpOnly_) return;
 
-  if (got && message.type == PMessageType::kChar && focusView_ != nullptr) {
+  if (got && message.type == PMessageType::kChar && GetFocusView() != nullptr) {
     PMessage keyUp;
     window_->PeekKeyUp(keyUp);
     DispatchPendingKeyUps();
@@ -270,7 +270,7 @@ void GKernel::CharMessage(const PMessage& message) {
       return;
     }
   }
-  if (focusView_ == nullptr || c == kKeyEscape) {
+  if (GetFocusView() == nullptr || c == kKeyEscape) {
     const uint8_t pad = KeypadKeyOf(c);
     const bool keypad = pad != 0 && message.keys.IsDown(pad);
     inHandler_ = 1;
@@ -282,6 +282,6 @@ void GKernel::CharMessage(const PMessage& message) {
     FocusNext();
     return;
   }
-  if (auto* entry = dynamic_cast<GTextEntry*>(focusView_)) entry->KeyChar(static_cast<int8_t>(c));
+  if (auto* entry = dynamic_cast<GTextEntry*>(GetFocusView())) entry->KeyChar(static_cast<int8_t>(c));
   focusKeyTyped_ = 1;
 }

@@ -80,9 +80,11 @@ void DrawChooser(GKernel& k, const PFileChooser& c) {
 
   const std::string folder = c.RelativeFolder();
   DrawText(k, "Look in:", l.labelX, l.lookInBaseline, l.fieldX - 4, p.text);
-  // Appended rather than added to a literal: GCC 12 at -O3 warns falsely about the latter.
-  const std::string shown = folder.empty() ? std::string("\\") : std::string("\\").append(folder, 0, folder.size() - 1);
-  DrawText(k, shown, l.fieldX, l.lookInBaseline, l.upButton.left - 8, p.text, true);
+  // Texts are put together by appending: g++ 12 at -O3 reports a false overlap (-Wrestrict)
+  // inside a literal + std::string.
+  std::string lookIn = "\\";
+  if (!folder.empty()) lookIn.append(folder, 0, folder.size() - 1);
+  DrawText(k, lookIn, l.fieldX, l.lookInBaseline, l.upButton.left - 8, p.text, true);
   DrawButton(k, p, l.upButton, "Up", c.CanGoUp());
 
   const GRect list = ToGRect(l.list);
@@ -96,8 +98,11 @@ void DrawChooser(GKernel& k, const PFileChooser& c) {
     const bool selected = index == c.Selection();
     if (selected) k.FillRect(GRect{list.left + 2, top, list.right - 3, top + PFileChooser::kRowHeight - 1}, p.selection);
     const PFileChooser::Entry& entry = entries[static_cast<size_t>(index)];
-    DrawText(k, entry.folder ? "[" + entry.name + "]" : entry.name, list.left + 6, top + 12, list.right - 4,
-             selected ? p.selectionText : p.text);
+    std::string name;
+    if (entry.folder) name += '[';
+    name += entry.name;
+    if (entry.folder) name += ']';
+    DrawText(k, name, list.left + 6, top + 12, list.right - 4, selected ? p.selectionText : p.text);
   }
 
   DrawText(k, "File name:", l.labelX, l.nameBaseline, l.fieldX - 4, p.text);

@@ -1,184 +1,49 @@
-// The kernel's file-system operations: paths below the program folder, opening and creating
-// files as GFile objects, temporary files, deleting, existence tests, folders, listings by
-// type code and the game-file list's header reading.
-#include <cstring>
-#include <memory>
-#include <string>
-#include <utility>
-
+// The kernel's file-system operations, served by its GProgramFiles, and the game-file list's
+// header reading.
 #include "framework/core/GFile.h"
 #include "framework/core/GGroup.h"
 #include "framework/core/GObjectGroup.h"
-#include "framework/core/GString31.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GFileEntry.h"
 #include "framework/kernel/GKernel.h"
-#include "platform/PFile.h"
-#include "platform/PFileName.h"
-#include "platform/PFileSystem.h"
-#include "platform/PPath.h"
+#include "framework/kernel/GProgramFiles.h"
 
 namespace {
 
 constexpr const char* kSource = "GKernel";
-constexpr size_t kMaxPath = 255;
 
 GameFileHeaderReader gHeaderReader = nullptr;
-
-// "." and the type code's first three characters; "" without a code.
-std::string ExtensionOf(const char* typeCode) {
-  if (typeCode == nullptr || typeCode[0] == 0) return std::string();
-  // Appended rather than added to a literal: GCC 12 at -O3 warns falsely about the latter.
-  return std::string(".").append(typeCode, strnlen(typeCode, 3));
-}
-
-// Program folder + [folder "\"]; false when the folder is not a plain relative folder path.
-bool FolderPrefix(const GString& programFolder, const char* folder, std::string& out) {
-  out = programFolder.CStr();
-  if (folder == nullptr || folder[0] == 0) return true;
-  if (!PFileName::IsValidFolderPath(folder)) return false;
-  out += folder;
-  out += '\\';
-  return true;
-}
-
-// Program folder + [folder "\"] + name + extension, when the folder and the name with its
-// extension are plain names and the whole fits a path string.
-bool GameFilePath(const GString& programFolder, const char* folder, const GString& name, const std::string& extension,
-                  std::string& out) {
-  if (name.Length() == 0) return false;
-  const std::string fileName = std::string(name.CStr()) + extension;
-  if (!PFileName::IsValid(fileName)) return false;
-  if (!FolderPrefix(programFolder, folder, out)) return false;
-  out += fileName;
-  return out.size() <= kMaxPath;
-}
-
-// A GFile set up on the handle; null (the object deleted) when the set-up fails.
-GFile* FileOnHandle(std::unique_ptr<PFile> handle, const std::string& path, int32_t mode) {
-  auto* file = new GFile();
-  if (!file->IFile(std::move(handle), path.c_str(), mode)) {
-    SafeDelete(file);
-    return nullptr;
-  }
-  return file;
-}
-
-int32_t CompareEntries(GObject* a, GObject* b, void*) {
-  const GString& left = static_cast<GFileEntry*>(a)->name;
-  const GString& right = static_cast<GFileEntry*>(b)->name;
-  const int32_t order = left.Compare(right, false);
-  return order != 0 ? order : left.Compare(right, true);
-}
 
 }  // namespace
 
 GFile* GKernel::OpenFileForReading(const GFileEntry* entry, int32_t mode) {
-  if (entry == nullptr) return nullptr;
-  const std::string path = entry->path.CStr();
-  std::unique_ptr<PFile> handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
-  if (!handle) return nullptr;
-  return FileOnHandle(std::move(handle), path, mode);
+  return files_->OpenFileForReading(entry, mode);
 }
 
 GFile* GKernel::OpenFileInProgramFolder(const char* name, bool existing) {
-  if (name == nullptr || !PFileName::IsValid(name)) return nullptr;
-  const std::string path = std::string(programFolder_.CStr()) + name;
-  if (path.size() > kMaxPath) return nullptr;
-  std::unique_ptr<PFile> handle =
-      PFile::Open(path, PFile::kRead | PFile::kWrite,
-                  existing ? PFile::Disposition::kOpenExisting : PFile::Disposition::kCreateAlways);
-  if (!handle) return nullptr;
-  return FileOnHandle(std::move(handle), path, existing ? GFile::kModeRead : GFile::kModeWrite);
+  return files_->OpenFileInProgramFolder(name, existing);
 }
 
-GFile* GKernel::CreateTempFile(bool alternate) {
-  GString31 name;
-  name.MakeRandom();
-  const std::string folder = PPath::TempFolder();
-  if (folder.empty()) FatalError(3575, kSource);
-  const std::string path = folder + name.CStr();
-  std::unique_ptr<PFile> handle =
-      PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
-  if (!handle) FatalError(3591, kSource);
-  GFile* file = FileOnHandle(std::move(handle), path, alternate ? GFile::kModeTemporaryWriting : GFile::kModeTemporary);
-  if (file == nullptr) FatalError(3591, kSource);
-  return file;
-}
+GFile* GKernel::CreateTempFile(bool alternate) { return files_->CreateTempFile(alternate); }
 
 GFile* GKernel::CreateGameFile(const char* typeCode, const GString& name, const char* folder, int32_t mode) {
-  std::string extension = ExtensionOf(typeCode);
-  if (extension.empty() && mode == GFile::kModeWriteEmail) extension = ".txt";
-  // A name the player typed that cannot be a file here gives no file: the caller then saves
-  // nothing.
-  std::string path;
-  if (!GameFilePath(programFolder_, folder, name, extension, path)) {
-    LogError(("Cannot create file " + std::string(name.CStr())).c_str());
-    return nullptr;
-  }
-  std::unique_ptr<PFile> handle =
-      PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
-  if (!handle) {
-    LogError(("Cannot create file " + path).c_str());
-    return nullptr;
-  }
-  return FileOnHandle(std::move(handle), path, mode);
+  return files_->CreateGameFile(typeCode, name, folder, mode);
 }
 
-void GKernel::DeleteFile(const char* path) {
-  if (path == nullptr) FatalError(3817, kSource);
-  if (!PFileSystem::Exists(path) || PFileSystem::IsFolder(path)) {
-    // Already gone (another program, or a second delete): nothing is lost by going on.
-    LogError(("File to delete not found " + std::string(path)).c_str());
-    Beep();
-    return;
-  }
-  if (!PFileSystem::Delete(path)) FatalError(3817, kSource);
-}
+void GKernel::DeleteFile(const char* path) { files_->DeleteFile(path); }
 
 bool GKernel::FileExists(const GString& name, const char* folder, const char* typeCode, bool text) {
-  const std::string extension = text ? std::string(".txt") : ExtensionOf(typeCode);
-  std::string path;
-  if (!GameFilePath(programFolder_, folder, name, extension, path)) return false;
-  return PFileSystem::Exists(path);
+  return files_->FileExists(name, folder, typeCode, text);
 }
 
-bool GKernel::EnsureFolder(const char* name) {
-  if (name == nullptr || name[0] == 0) return false;
-  std::string path;
-  if (!FolderPrefix(programFolder_, name, path)) return false;
-  path.pop_back();  // the folder itself, without its "\"
-  if (PFileSystem::Exists(path)) return PFileSystem::IsFolder(path);
-  return PFileSystem::MakeFolder(path);
-}
+bool GKernel::EnsureFolder(const char* name) { return files_->EnsureFolder(name); }
 
 GObjectGroup* GKernel::ListFiles(const char* folder, const char* type1, const char* type2, const char* type3,
                                  const char* type4) {
-  auto* group = new GObjectGroup();
-  group->Init();
-  std::string prefix;
-  if (!FolderPrefix(programFolder_, folder, prefix)) return group;
-  const char* const codes[4] = {type1, type2, type3, type4};
-  for (int32_t i = 0; i < 4; ++i) {
-    // The first pass always runs (every file without a code); later ones only for a code.
-    if (i > 0 && codes[i] == nullptr) continue;
-    for (const std::string& name : PFileSystem::ListFolder(prefix, ExtensionOf(codes[i]))) {
-      if (prefix.size() + name.size() > kMaxPath) continue;
-      auto* entry = new GFileEntry();
-      entry->name.Assign(name.c_str());
-      entry->path.Assign((prefix + name).c_str());
-      group->Append(entry);
-    }
-  }
-  group->QuickSort(CompareEntries, nullptr);
-  return group;
+  return files_->ListFiles(folder, type1, type2, type3, type4);
 }
 
-void GKernel::StripExtension(GString& name) {
-  for (int32_t k = 3; k >= 0; --k) {
-    if (k < name.Length() && name.GetCharFromEnd(k) == '.') name.RemoveLast(k + 1);
-  }
-}
+void GKernel::StripExtension(GString& name) { GProgramFiles::StripExtension(name); }
 
 void SetGameFileHeaderReader(GameFileHeaderReader reader) { gHeaderReader = reader; }
 

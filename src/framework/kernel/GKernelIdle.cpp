@@ -10,32 +10,22 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/kernel/GKernelRenderer.h"
 #include "framework/kernel/GKernelSound.h"
+#include "framework/kernel/GViewRegistry.h"
 #include "framework/media/GGraphicsStore.h"
+#include "framework/media/GSoundManager.h"
 #include "framework/media/GSoundWaitHandles.h"
 #include "framework/ui/GButton.h"
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
 #include "platform/PDisplay.h"
 
-namespace {
-
-// Whether view lies in the top modal view's subtree (the modal view itself included), or
-// there is no modal view.
-bool InsideModal(const GView* modal, const GView* view) {
-  return modal == nullptr || modal == view || modal->IsAncestorOf(view);
-}
-
-void SetSelected(GView* view, bool selected) {
-  if (auto* entry = dynamic_cast<GTextEntry*>(view)) entry->SetSelected(selected ? 1 : 0);
-}
-
-}  // namespace
 
 // ---- The frame ----
 
 void GKernel::UpdateScreen() {
   if (!active_) return;
-  const bool anyDirty = dirtyViews_ != nullptr && dirtyViews_->Count() > 0;
+  GGroup* const dirtyViews = GetDirtyViews();
+  const bool anyDirty = dirtyViews != nullptr && dirtyViews->Count() > 0;
   if (!anyDirty && !is3D_) return;
 
   const uint32_t now = TickCount();
@@ -65,9 +55,9 @@ void GKernel::UpdateScreen() {
     // the members as they stood.
     std::vector<GView*> views;
     GRect bounds{32767, 32767, -32767, -32767};
-    if (dirtyViews_ != nullptr) {
-      for (int32_t i = 0; i < dirtyViews_->Count(); ++i) {
-        GView* view = static_cast<GView*>(dirtyViews_->GetItem(i));
+    if (dirtyViews != nullptr) {
+      for (int32_t i = 0; i < dirtyViews->Count(); ++i) {
+        GView* view = static_cast<GView*>(dirtyViews->GetItem(i));
         views.push_back(view);
         const GRect& r = view->Bounds();
         if (r.left < bounds.left) bounds.left = r.left;
@@ -76,12 +66,13 @@ void GKernel::UpdateScreen() {
         if (r.bottom > bounds.bottom) bounds.bottom = r.bottom;
       }
     }
-    // Each view's outermost drawing copies its rectangle to the front surface, so the
-    // bounding rectangle reaches the screen as the views are drawn.
+    // Each view's outermost drawing copies its rectangle to the front surface; the screen
+    // then shows their bounding rectangle once.
     for (GView* view : views) view->DrawAll();
+    if (!bounds.IsEmpty() && display_ != nullptr) display_->PresentArea(bounds);
     if (started && application_ != nullptr) application_->DrawOverlay();
   }
-  if (dirtyViews_ != nullptr) dirtyViews_->DeleteAll(false);
+  if (dirtyViews != nullptr) dirtyViews->DeleteAll(false);
   inFrameUpdate_ = 0;
 }
 
@@ -134,132 +125,59 @@ void GKernel::DeleteViewLater(GView* view) {
   if (view != nullptr && !deferredDeletions_->Contains(view)) deferredDeletions_->Append(view);
 }
 
-// ---- View bookkeeping ----
+// ---- View bookkeeping, served by the view registry ----
 
 void GKernel::InvalidateView2D(GView* view) {
-  if (dirtyViews_ == nullptr || view == nullptr) return;
-  for (int32_t i = 0; i < dirtyViews_->Count(); ++i) {
-    const GView* member = static_cast<const GView*>(dirtyViews_->GetItem(i));
-    if (member == view || member->IsAncestorOf(view)) return;
-  }
-  for (int32_t i = dirtyViews_->Count() - 1; i >= 0; --i) {
-    GView* member = static_cast<GView*>(dirtyViews_->GetItem(i));
-    if (view->IsAncestorOf(member)) dirtyViews_->RemoveAt(i, false);
-  }
-  dirtyViews_->Append(view);
+  if (views_) views_->InvalidateView2D(view);
 }
 
 void GKernel::ForgetView(GView* view) {
   if (view == nullptr) return;
-  if (modalViews_ != nullptr && modalViews_->Contains(view)) modalViews_->Remove(view, false);
-  if (dirtyViews_ != nullptr && dirtyViews_->Contains(view)) dirtyViews_->Remove(view, false);
-  // A view that goes away leaves no pointer behind that a later message or idle pass would
-  // follow.
+  if (views_) views_->Forget(view);
+  // A view that goes away leaves no pointer behind that a later message would follow.
   if (tracker_ == view) tracker_ = nullptr;
-  if (focusView_ == view) focusView_ = nullptr;
-  if (focusChain_ != nullptr && focusChain_->Contains(view)) focusChain_->Remove(view, false);
-  if (defaultButtons_ != nullptr && defaultButtons_->Contains(view)) defaultButtons_->Remove(view, false);
 }
 
 void GKernel::PushModalView(GView* view) {
-  if (modalViews_ != nullptr && view != nullptr) modalViews_->Append(view);
+  if (views_) views_->PushModalView(view);
 }
 
-GView* GKernel::GetTopModalView() const {
-  if (modalViews_ == nullptr || modalViews_->Count() == 0) return nullptr;
-  return static_cast<GView*>(modalViews_->GetItem(modalViews_->Count() - 1));
-}
-
-GGroup* GKernel::GetFocusChain() const { return focusChain_; }
-GGroup* GKernel::GetDirtyViews() const { return dirtyViews_; }
-GGroup* GKernel::GetModalViews() const { return modalViews_; }
-
-// ---- Keyboard focus ----
-
-bool GKernel::CanTakeFocus(GView* view) const {
-  if (view == nullptr || focusChain_ == nullptr || !focusChain_->Contains(view)) return false;
-  if (!view->IsVisible() || !view->IsEnabled()) return false;
-  return InsideModal(GetTopModalView(), view);
-}
+GView* GKernel::GetTopModalView() const { return views_ ? views_->GetTopModalView() : nullptr; }
+GGroup* GKernel::GetFocusChain() const { return views_ ? views_->GetFocusChain() : nullptr; }
+GGroup* GKernel::GetDirtyViews() const { return views_ ? views_->GetDirtyViews() : nullptr; }
+GGroup* GKernel::GetModalViews() const { return views_ ? views_->GetModalViews() : nullptr; }
+GView* GKernel::GetFocusView() const { return views_ ? views_->GetFocusView() : nullptr; }
+bool GKernel::CanTakeFocus(GView* view) const { return views_ && views_->CanTakeFocus(view); }
 
 void GKernel::SetFocusView(GView* view) {
-  if (focusView_ != nullptr) SetSelected(focusView_, false);
-  focusView_ = view;
-  if (focusView_ != nullptr) SetSelected(focusView_, true);
+  if (views_) views_->SetFocusView(view);
 }
 
 void GKernel::FocusView(GView* view) {
-  if (view == nullptr || view == focusView_ || !CanTakeFocus(view)) return;
-  view->Invalidate();
-  if (focusView_ != nullptr) focusView_->Invalidate();
-  SetFocusView(view);
+  if (views_) views_->FocusView(view);
 }
 
 void GKernel::FocusNext() {
-  if (focusView_ == nullptr || focusChain_ == nullptr || focusChain_->Count() == 0) return;
-  const int32_t at = focusChain_->IndexOf(focusView_);
-  const int32_t next = (at + 1) % focusChain_->Count();
-  FocusView(static_cast<GView*>(focusChain_->GetItem(next)));
+  if (views_) views_->FocusNext();
 }
 
 void GKernel::SetFocusChainMember(GView* view, bool add) {
-  if (focusChain_ == nullptr || view == nullptr) return;
-  if (view == focusView_) focusView_ = nullptr;
-  if (add) {
-    if (!focusChain_->Contains(view)) focusChain_->Append(view);
-  } else if (focusChain_->Contains(view)) {
-    focusChain_->Remove(view, false);
-  }
+  if (views_) views_->SetFocusChainMember(view, add);
 }
 
 void GKernel::UpdateFocus() {
-  if (focusChain_ == nullptr) return;
-  const int32_t count = focusChain_->Count();
-  if (focusView_ == nullptr && count == 0) return;
-  GView* const old = focusView_;
-  GView* focus = focusView_;
-  if (focus == nullptr) focus = static_cast<GView*>(focusChain_->GetItem(0));
-  if (!CanTakeFocus(focus)) {
-    GView* const start = focus;
-    // Every member is tried at most once, also when the walk starts outside the chain.
-    GView* found = nullptr;
-    for (int32_t step = 0; step < count; ++step) {
-      const int32_t at = focusChain_->IndexOf(focus);
-      focus = static_cast<GView*>(focusChain_->GetItem((at + 1) % count));
-      if (focus == start) break;
-      if (CanTakeFocus(focus)) {
-        found = focus;
-        break;
-      }
-    }
-    focus = found;
-  }
-  if (focus == old) return;
-  if (old != nullptr && focusChain_->Contains(old)) old->Invalidate();
-  if (focus != nullptr) focus->Invalidate();
-  SetFocusView(focus);
+  if (views_) views_->UpdateFocus();
 }
 
-// ---- Default buttons ----
-
 void GKernel::AddDefaultButton(GButton* button) {
-  if (defaultButtons_ != nullptr && button != nullptr) defaultButtons_->InsertAt(button, 0);
+  if (views_) views_->AddDefaultButton(button);
 }
 
 void GKernel::RemoveDefaultButton(GButton* button) {
-  if (defaultButtons_ != nullptr && button != nullptr && defaultButtons_->Contains(button))
-    defaultButtons_->Remove(button, false);
+  if (views_) views_->RemoveDefaultButton(button);
 }
 
-GButton* GKernel::FindDefaultButton() const {
-  if (defaultButtons_ == nullptr) return nullptr;
-  const GView* modal = GetTopModalView();
-  for (int32_t i = 0; i < defaultButtons_->Count(); ++i) {
-    GButton* button = static_cast<GButton*>(defaultButtons_->GetItem(i));
-    if (button->IsVisible() && button->IsEnabled() && InsideModal(modal, button)) return button;
-  }
-  return nullptr;
-}
+GButton* GKernel::FindDefaultButton() const { return views_ ? views_->FindDefaultButton() : nullptr; }
 
 // ---- Screen edge, sound and surfaces ----
 
@@ -278,7 +196,7 @@ void GKernel::TrackScreenEdge(int32_t x, int32_t y) {
 void GKernel::IdleSound() {
   if (!sound_) return;
   const uint32_t now = TickCount();
-  if (now < lastSoundUpdate_ || now - lastSoundUpdate_ > 332) {
+  if (now < lastSoundUpdate_ || now - lastSoundUpdate_ > GSoundManager::kUpdateIntervalMs - 1) {
     lastSoundUpdate_ = now;
     sound_->Update();
   }

@@ -1,12 +1,10 @@
 #include "framework/media/GBlackKeyGraphic.h"
 
-#include "framework/kernel/GKernel.h"
 #include "platform/PSurface.h"
 
 bool GBlackKeyGraphic::Load(int32_t kind, int32_t number, int32_t detail, bool /*quiet*/) {
   GGraphic::Load(kind, number, detail, detail != 0);
-  // Black is 0 in every screen format; the kernel's conversion says so once it knows the format.
-  const uint32_t black = gKernel != nullptr ? gKernel->RGBToPixel(0, 0, 0) : 0;
-  GetSurface()->SetColorKey(black);
+  // Black is the pixel value 0 in every screen format.
+  GetSurface()->SetColorKey(0);
   return true;
 }

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "framework/media/GGraph3D.h"
 #include "framework/media/GSoundChannel.h"
-#include "framework/media/GSoundListener.h"
 #include "framework/media/GSoundManager.h"
 
 void GSound3D::Init(int16_t number, int32_t priority, float minDistance, int32_t instanceLimit) {
@@ -17,9 +17,10 @@ void GSound3D::InitFine(int16_t number, int32_t priority, float minDistance, int
 }
 
 void GSound3D::SetPosition(float x, float y, float z) {
-  const GSoundListener* listener = gSoundManager ? gSoundManager->GetListener() : nullptr;
-  if (listener != nullptr) {
-    listener->TransformToListener(x, y, z);
+  // The listener is the renderer's camera: its current transform gives camera space, whose
+  // depth is turned to point forward. Without a renderer the sound stands far in front.
+  if (gGraph3D != nullptr) {
+    gGraph3D->TransformToCamera(&x, &y, &z);
   } else {
     x = 0.0f;
     y = 0.0f;

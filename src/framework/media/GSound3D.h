@@ -12,8 +12,9 @@ class GSound3D : public GSoundEffect {
   void Init(int16_t number, int32_t priority, float minDistance, int32_t instanceLimit);
   void InitFine(int16_t number, int32_t priority, float minDistance, int32_t instanceLimit);
 
-  // Places the source at a world position, turned into listener space by the manager's
-  // listener, or at (0, 0, 1000) without one. A playing sound moves its channel, heard the
+  // Places the source at a world position, turned into listener space (x right, y up, z the
+  // distance in front) by the renderer's camera transform, or at (0, 0, 1000) while no
+  // renderer exists. A playing sound moves its channel, heard the
   // manager's distance offset farther away.
   void SetPosition(float x, float y, float z);
 

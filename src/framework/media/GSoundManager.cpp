@@ -189,7 +189,7 @@ void GSoundManager::Init(const PAudioOptions& options) {
   GErrorLog::LogValue("# normal sound channels: ", plainChannels_.Count() + 1);
   GErrorLog::LogValue("% CPU usage for standard channels: ", static_cast<int32_t>(cpuTotal));
 
-  for (int32_t i = 0; i < limit3D && (i < 3 || cpuTotal <= 25); ++i) {
+  for (int32_t i = 0; i < limit3D && MayAdd3DChannel(i, cpuTotal); ++i) {
     std::unique_ptr<PAudioBuffer> buffer = MakeSoundBuffer3D(GSoundChannel::kPlainBytes, &cpuTotal);
     if (!buffer) break;
     auto* channel = new GSoundChannel();
@@ -337,15 +337,6 @@ void GSoundManager::UpdateLoopingChannels() {
   if (!enabled_) return;
   for (int32_t i = 0; i < plainChannels_.Count(); ++i) GetPlainChannel(i)->WrapLoopPosition();
   for (int32_t i = 0; i < channels3D_.Count(); ++i) Get3DChannel(i)->WrapLoopPosition();
-}
-
-void GSoundManager::IdleSound() {
-  uint32_t now = TickCount();
-  if (now - lastUpdateTick_ > kUpdateIntervalMs - 1 || now < lastUpdateTick_) {
-    lastUpdateTick_ = now;
-    Update();
-  }
-  UpdateLoopingChannels();
 }
 
 void GSoundManager::SetSoundsEnabled(bool on) {

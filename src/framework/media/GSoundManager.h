@@ -11,7 +11,6 @@ class GSoundChannel;
 class GSoundData;
 class GSoundEffect;
 class GSoundHost;
-class GSoundListener;
 class GSoundStream;
 class PAudioBuffer;
 class PAudioDevice;
@@ -33,13 +32,14 @@ class GSoundManager : public GObject {
   void Init(const PAudioOptions& options = PAudioOptions());
   // The 3-D channel limit for a processor rating, 3 to 17.
   static int32_t ChannelsForCPU(int32_t rating);
+  // Whether another 3-D channel may be made when made exist and the buffers so far cost
+  // cpuTotal percent of the processor: the first three always, more up to 25 % in all.
+  static bool MayAdd3DChannel(int32_t made, uint32_t cpuTotal) { return made < 3 || cpuTotal <= 25; }
 
-  // The kernel's services and the renderer's camera; neither is owned. Null: the defaults.
+  // The kernel's services, not owned. Null: the defaults.
   void SetHost(const GSoundHost* host) { host_ = host; }
   const GSoundHost& GetHost() const;
   static const GSoundHost& DefaultHost();
-  void SetListener(const GSoundListener* listener) { listener_ = listener; }
-  const GSoundListener* GetListener() const { return listener_; }
 
   // Plays a numbered sound once on a plain channel; nothing to keep or delete.
   void PlaySound(int16_t number, int32_t priority);
@@ -57,9 +57,8 @@ class GSoundManager : public GObject {
   int32_t Get3DChannelCount() const { return channels3D_.Count(); }
   void SetPhase(int32_t /*phase*/) {}
 
-  // The periodic work: Update at most every 333 ms, UpdateLoopingChannels on every call. The
-  // kernel calls this on every pass of its loop.
-  void IdleSound();
+  // The periodic work: the kernel's idle chain (GKernel::IdleSound) runs Update at most every
+  // 333 ms and UpdateLoopingChannels on every pass of its loop.
   void Update();
   void UpdateLoopingChannels();
 
@@ -110,8 +109,6 @@ class GSoundManager : public GObject {
   GObjectGroup waitingList_;     // not owned
   bool creatingOneShot_ = false;
   const GSoundHost* host_ = nullptr;
-  const GSoundListener* listener_ = nullptr;
-  uint32_t lastUpdateTick_ = 0;
 };
 
 // The program's sound manager; null until the kernel makes one.

@@ -1,13 +1,13 @@
 #include "framework/ui/GButton.h"
 
 #include "framework/core/Quorl.h"
-#include "framework/kernel/GKernel.h"
 #include "framework/ui/GViewGuard.h"
+#include "framework/ui/GViewHost.h"
 
 GButton::GButton() = default;
 
 GButton::~GButton() {
-  if (gKernel != nullptr) gKernel->RemoveDefaultButton(this);
+  if (GViewHost* host = GViewHost::Current()) host->RemoveDefaultButton(this);
 }
 
 void GButton::Draw() {}
@@ -43,6 +43,6 @@ void GButton::SetReleaseCommand(int32_t command) {
 }
 
 void GButton::MakeDefault() {
-  if (gKernel == nullptr) FatalError(__LINE__, "GControl");
-  gKernel->AddDefaultButton(this);
+  if (GViewHost::Current() == nullptr) FatalError(__LINE__, "GControl");
+  GViewHost::Current()->AddDefaultButton(this);
 }

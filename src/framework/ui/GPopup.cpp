@@ -2,8 +2,8 @@
 
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
-#include "framework/kernel/GKernel.h"
 #include "framework/ui/GPopupList.h"
+#include "framework/ui/GViewHost.h"
 
 GPopup::GPopup() = default;
 

@@ -2,8 +2,8 @@
 
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
-#include "framework/kernel/GKernel.h"
 #include "framework/ui/GPopup.h"
+#include "framework/ui/GViewHost.h"
 
 GPopupList::GPopupList() = default;
 
@@ -12,8 +12,8 @@ GPopupList::~GPopupList() {
 }
 
 void GPopupList::Open(GPopup* popup, int32_t x, int32_t y, int32_t width, int32_t height, int32_t current) {
-  if (popup == nullptr || gKernel == nullptr) FatalError(__LINE__, "GPopup");
-  const int32_t screenHeight = gKernel->GetScreenHeight();
+  if (popup == nullptr || GViewHost::Current() == nullptr) FatalError(__LINE__, "GPopup");
+  const int32_t screenHeight = GViewHost::Current()->GetScreenHeight();
   if (y < 0) {
     y = 0;
   } else if (y + height > screenHeight) {
@@ -55,7 +55,7 @@ void GPopupList::Draw() {
       GRect band{1, rowTop + 1, Width() - 1, rowTop + 16};
       if (i == 0) band.top = 0;
       else if (i == count - 1) band.bottom = Height();
-      FillRect(band, static_cast<uint16_t>(gKernel->RGBToPixel(0, 230, 255)));
+      FillRect(band, static_cast<uint16_t>(GViewHost::Current()->RGBToPixel(0, 230, 255)));
     }
     if (i == popup_->GetCurrentItem()) {
       // The right-pointing marker: vertical lines of 9, 7, 5, 3 and 1 pixels.

@@ -6,12 +6,12 @@
 #include "framework/core/GString.h"
 #include "framework/core/GString15.h"
 #include "framework/core/Quorl.h"
-#include "framework/kernel/GKernel.h"
+#include "framework/ui/GViewHost.h"
 
 GTextEntry::GTextEntry() = default;
 
 GTextEntry::~GTextEntry() {
-  if (gKernel != nullptr) gKernel->SetFocusChainMember(this, false);
+  if (GViewHost* host = GViewHost::Current()) host->SetFocusChainMember(this, false);
   delete[] buffer_;
 }
 
@@ -33,8 +33,8 @@ void GTextEntry::Init(GView* parent, int32_t x, int32_t y, int32_t columns, int3
   delete[] buffer_;
   buffer_ = new char[static_cast<size_t>(columns) * static_cast<size_t>(rows) + 1];
   buffer_[0] = 0;
-  if (gKernel == nullptr) FatalError(__LINE__, "GView");
-  gKernel->SetFocusChainMember(this, true);
+  if (GViewHost::Current() == nullptr) FatalError(__LINE__, "GView");
+  GViewHost::Current()->SetFocusChainMember(this, true);
   SetTickInterval(500);
   caretOn_ = 1;
 }
@@ -90,7 +90,7 @@ void GTextEntry::KeyChar(int8_t c) {
 }
 
 void GTextEntry::MouseDown(int32_t, int32_t, uint8_t, uint8_t, uint8_t) {
-  if (gKernel != nullptr) gKernel->FocusView(this);
+  if (GViewHost* host = GViewHost::Current()) host->FocusView(this);
 }
 
 void GTextEntry::BlinkCaret() {
@@ -99,14 +99,15 @@ void GTextEntry::BlinkCaret() {
 }
 
 void GTextEntry::Draw() {
-  const bool focused = gKernel != nullptr && gKernel->GetFocusView() == this;
+  GViewHost* host = GViewHost::Current();
+  const bool focused = host != nullptr && host->GetFocusView() == this;
   GRect r;
   GetLocalBounds(r);
   FrameRect(r, gBlackPixel);
   InflateRect(r, -1, -1);
   FrameRect(r, focused && !selected_ ? gBlackPixel : GetBackColor());
   InflateRect(r, -1, -1);
-  const uint16_t fill = selected_ ? static_cast<uint16_t>(gKernel->RGBToPixel(0, 255, 255)) : GetBackColor();
+  const uint16_t fill = selected_ ? static_cast<uint16_t>(host->RGBToPixel(0, 255, 255)) : GetBackColor();
   FillRect(r, fill);
 
   int32_t column = 0;

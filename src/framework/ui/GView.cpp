@@ -5,11 +5,10 @@
 #include "framework/core/GGroup.h"
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
-#include "framework/kernel/ApplicationBase.h"
-#include "framework/kernel/GKernel.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphic.h"
 #include "framework/ui/GViewGuard.h"
+#include "framework/ui/GViewHost.h"
 #include "platform/PFont.h"
 #include "platform/PSurface.h"
 #include "platform/PSurfaceOps.h"
@@ -22,9 +21,10 @@ GView* gHoverView = nullptr;
 int32_t gDrawingDepth = 0;
 GView::Renderer3D gRenderer3D;
 
-GKernel& Kernel() {
-  if (gKernel == nullptr) FatalError(__LINE__, "GView");
-  return *gKernel;
+GViewHost& Host() {
+  GViewHost* host = GViewHost::Current();
+  if (host == nullptr) FatalError(__LINE__, "GView");
+  return *host;
 }
 
 }  // namespace
@@ -39,14 +39,14 @@ GView::GView() : backColor_(gBlackPixel) {}
 GView::~GView() {
   GViewGuard::ViewDestroyed(this);
   if (gHoverView == this) gHoverView = nullptr;
-  GKernel& kernel = Kernel();
-  if (kernel.IsTicking()) FatalError(30, "GView");
-  kernel.ForgetView(this);
+  GViewHost& host = Host();
+  if (host.IsTicking()) FatalError(30, "GView");
+  host.ForgetView(this);
   beingDeleted_ = 1;
   if (parent_ != nullptr) {
     parent_->RemoveChild(this);
-  } else if (!kernel.IsQuitting()) {
-    GView* root = kernel.GetRootView();
+  } else if (!host.IsQuitting()) {
+    GView* root = host.GetRootView();
     if (root != nullptr && root != this) root->Invalidate();
   }
   // Each child finds this view being deleted and does not unlink itself.
@@ -74,7 +74,7 @@ void GView::DoCommand(int32_t command) {
     parent_->DoCommand(command);
     return;
   }
-  if (ApplicationBase* application = Kernel().GetApplication()) application->DoCommand(command);
+  Host().DoApplicationCommand(command);
 }
 
 void GView::MouseDown(int32_t x, int32_t y, uint8_t doubleClick, uint8_t shift, uint8_t control) {
@@ -90,16 +90,16 @@ void GView::RightMouseDown(int32_t, int32_t) {}
 void GView::MouseMoved(int32_t, int32_t) {}
 void GView::MouseLeft() {}
 void GView::TickAction() {}
-void GView::ClickOutside() { Kernel().Beep(); }
+void GView::ClickOutside() { Host().Beep(); }
 
 // ---- Construction and placement ----
 
 void GView::Place(GView* parent, int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (parent == nullptr) parent = Kernel().GetRootView();
+  if (parent == nullptr) parent = Host().GetRootView();
   if (parent == nullptr || parent == this) {
     // The root view itself.
     parent = nullptr;
-    rect_ = GRect{0, 0, Kernel().GetScreenWidth(), Kernel().GetScreenHeight()};
+    rect_ = GRect{0, 0, Host().GetScreenWidth(), Host().GetScreenHeight()};
   } else {
     if (width < 1) width = parent->Width();
     if (height < 1) height = parent->Height();
@@ -121,9 +121,9 @@ void GView::PlaceModal(GView* parent, int32_t x, int32_t y, int32_t width, int32
 
 void GView::PlaceFullScreen() {
   if (parent_ != nullptr) FatalError(93, "GView");
-  GKernel& kernel = Kernel();
-  rect_ = GRect{0, 0, kernel.GetScreenWidth(), kernel.GetScreenHeight()};
-  kernel.SetCursorPos(kernel.GetScreenWidth() / 2, kernel.GetScreenHeight() / 2);
+  GViewHost& host = Host();
+  rect_ = GRect{0, 0, host.GetScreenWidth(), host.GetScreenHeight()};
+  host.SetCursorPos(host.GetScreenWidth() / 2, host.GetScreenHeight() / 2);
 }
 
 void GView::AddChild(GView* view) {
@@ -156,7 +156,7 @@ void GView::DeleteChildren() {
 
 void GView::BeginModal() {
   modal_ = 1;
-  Kernel().PushModalView(this);
+  Host().PushModalView(this);
 }
 
 // ---- Geometry ----
@@ -213,7 +213,7 @@ void GView::SetVisible(uint8_t visible) {
 }
 
 void GView::Invalidate() {
-  if (IsVisible()) Kernel().InvalidateView2D(this);
+  if (IsVisible()) Host().InvalidateView2D(this);
 }
 
 // ---- Drawing ----
@@ -226,21 +226,21 @@ void GView::DrawText(const GString* text, int32_t x, int32_t y, int32_t align, i
   if (y < 0) y = 0;
   if (y >= Height()) y = Height() - 1;
   LocalToGlobal(x, y);
-  GKernel& kernel = Kernel();
-  if (kernel.Is3D()) {
+  GViewHost& host = Host();
+  if (host.Is3D()) {
     if (!gRenderer3D.writeString) FatalError(__LINE__, "GView");
     gRenderer3D.writeString(*text, x, y, align, font, r, g, b);
     return;
   }
-  PSurface* surface = kernel.GetDrawingSurface();
+  PSurface* surface = host.GetDrawingSurface();
   if (surface == nullptr) FatalError(339, "GView");
-  const PFont& face = kernel.SelectFont(font);
+  const PFont& face = host.SelectFont(font);
   const char* chars = text->CStr();
   const size_t length = text->Length();
   const int32_t width = face.TextWidth(chars, length);
   if (align == 0) x -= width / 2;
   else if (align > 0) x -= width;
-  const uint32_t pixel = kernel.RGBToPixel(r, g, b);
+  const uint32_t pixel = host.RGBToPixel(r, g, b);
 
   // The text covers [x, x + width) and the font's cell height from its ascent above the
   // baseline. Only the part inside the view (and the surface) is drawn.
@@ -283,12 +283,12 @@ bool GView::LocalToClippedGlobal(const GRect& local, GRect& global) const {
 
 void GView::FillRect(const GRect& local, uint16_t pixel) {
   GRect r;
-  if (LocalToClippedGlobal(local, r)) Kernel().FillRect(r, pixel);
+  if (LocalToClippedGlobal(local, r)) Host().FillRect(r, pixel);
 }
 
 void GView::FrameRect(const GRect& local, uint16_t pixel) {
   GRect r;
-  if (LocalToClippedGlobal(local, r)) Kernel().FrameRect(r, pixel);
+  if (LocalToClippedGlobal(local, r)) Host().FrameRect(r, pixel);
 }
 
 void GView::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t pixel, int16_t width) {
@@ -299,7 +299,7 @@ void GView::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t pi
   x2 = clamp(x2, rect_.left, rect_.right);
   y1 = clamp(y1, rect_.top, rect_.bottom);
   y2 = clamp(y2, rect_.top, rect_.bottom);
-  Kernel().DrawLine(x1, y1, x2, y2, pixel, width);
+  Host().DrawLine(x1, y1, x2, y2, pixel, width);
 }
 
 void GView::DrawGraphic(GGraphic* graphic, int32_t x, int32_t y) {
@@ -322,7 +322,7 @@ void GView::DrawGraphicPart(GGraphic* graphic, const GRect& source, int32_t x, i
   from.right = from.left + destination.Width();
   from.bottom = from.top + destination.Height();
   if (destination.IsEmpty() || from.IsEmpty()) return;
-  Kernel().Blit(graphic->GetSurface(), destination.left, destination.top, &from);
+  Host().Blit(graphic->GetSurface(), destination.left, destination.top, &from);
 }
 
 // ---- 3-D ----
@@ -356,7 +356,7 @@ void RendererPopMatrix() {
 }  // namespace
 
 void GView::SetProjection(float fieldOfView, float nearPlane, float farPlane) {
-  if (!Kernel().Is3D()) FatalError(561, "GView");
+  if (!Host().Is3D()) FatalError(561, "GView");
   RendererProjection(rect_, fieldOfView, nearPlane, farPlane);
   fieldOfView_ = fieldOfView;
   nearPlane_ = nearPlane;
@@ -370,7 +370,7 @@ void GView::SetRendererViewport() {
 }
 
 void GView::BeginPick(int32_t x, int32_t y) {
-  if (!Kernel().Is3D()) FatalError(573, "GView");
+  if (!Host().Is3D()) FatalError(573, "GView");
   SetRendererViewport();
   if (!gRenderer3D.beginPick) FatalError(__LINE__, "GView");
   RendererPushMatrix();
@@ -383,7 +383,7 @@ void GView::NextPickPass() {
 }
 
 void GView::EndPick() {
-  if (!Kernel().Is3D()) FatalError(592, "GView");
+  if (!Host().Is3D()) FatalError(592, "GView");
   if (!gRenderer3D.endPick) FatalError(__LINE__, "GView");
   gRenderer3D.endPick();
   RendererProjection(rect_, fieldOfView_, nearPlane_, farPlane_);
@@ -397,7 +397,7 @@ void GView::HandleMouseDown(int32_t x, int32_t y, uint8_t doubleClick, uint8_t s
     RouteMouseDown(x, y, doubleClick, shift, control);
     return;
   }
-  Kernel().SetMouseTracker(this);
+  Host().SetMouseTracker(this);
   GlobalToLocal(x, y);
   // The mouse-down may fire a command that closes the screen this view stands on.
   GViewGuard guard(this);
@@ -439,20 +439,20 @@ GView* GView::FindChildAt(int32_t x, int32_t y) const {
 }
 
 void GView::BeginTracking() {
-  GKernel& kernel = Kernel();
-  kernel.SetMouseTracker(this);
+  GViewHost& host = Host();
+  host.SetMouseTracker(this);
   int32_t x = 0;
   int32_t y = 0;
-  kernel.GetCursorPos(x, y);
+  host.GetCursorPos(x, y);
   TrackAt(x, y, 0);
 }
 
 void GView::BeginTrackingFinal() {
-  GKernel& kernel = Kernel();
-  kernel.SetMouseTracker(this);
+  GViewHost& host = Host();
+  host.SetMouseTracker(this);
   int32_t x = 0;
   int32_t y = 0;
-  kernel.GetCursorPos(x, y);
+  host.GetCursorPos(x, y);
   TrackAt(x, y, 1);
 }
 
@@ -465,17 +465,17 @@ void GView::TrackAt(int32_t x, int32_t y, uint8_t flag) {
 // ---- Drawing and ticking ----
 
 void GView::DrawAll() {
-  GKernel& kernel = Kernel();
-  if (!kernel.IsDrawing()) FatalError(167, "GView");
+  GViewHost& host = Host();
+  if (!host.IsDrawing()) FatalError(167, "GView");
   if (!IsVisible()) return;
-  if (kernel.Is3D()) SetRendererViewport();
+  if (host.Is3D()) SetRendererViewport();
   Draw();
   if (children_ != nullptr) {
     ++gDrawingDepth;
     for (int32_t i = 0; i < GetChildCount(); ++i) GetChild(i)->DrawAll();
     --gDrawingDepth;
   }
-  if (gDrawingDepth == 0 && !kernel.Is3D()) kernel.CopyRectToFront(rect_);
+  if (gDrawingDepth == 0 && !host.Is3D()) host.CopyRectToFront(rect_);
 }
 
 void GView::Tick(uint32_t now) {

@@ -28,6 +28,10 @@ class Crater : public GObject {
   // Recomputes what is not stored (heights, flatness, mixed ground) from the ground under
   // the crater; completed with the terrain queries.
   void Rebuild() {}
+  // Whether the crater's square (centre, half side radius, edges included) holds the point.
+  bool SquareContains(float px, float py) const {
+    return px >= x - radius && px <= x + radius && py >= y - radius && py <= y + radius;
+  }
 
   float x = 0.0f;
   float y = 0.0f;

@@ -9,7 +9,10 @@
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapObjectList.h"
 
-Map::Map(MapAppServices& app) : app_(&app) { app_->ResetCameraDipAndZoom(); }
+Map::Map(MapAppServices& app) : app_(&app) {
+  app_->ResetCameraDipAndZoom();
+  BuildHeightTable();
+}
 
 Map::~Map() {
   GErrorLog::LogFileLine(101, "Map.cpp");

@@ -5,9 +5,12 @@
 #include "framework/core/GDynamicArray.h"
 #include "framework/core/GObject.h"
 #include "framework/core/GObjectGroup.h"
+#include "game/map/CraterIndex.h"
+#include "game/map/FineTerrain.h"
 #include "game/map/MapGrid.h"
 #include "game/map/MapTile.h"
 
+class Crater;
 class GFile;
 class GGroup;
 class MapAppServices;
@@ -20,8 +23,9 @@ class MapUnitView;
 // the derived grids that drawing, sight lines and path finding use. The battle owns one; an
 // operation owns the map of its whole area. Its code is split by subject: Map.cpp (life
 // cycle), MapIO.cpp (stored form), MapSetUp.cpp (terrain set-up passes), MapNew.cpp (new maps,
-// zones, height bands), MapFineGrid.cpp and MapObjectsFromCodes.cpp (passes that later
-// subjects complete).
+// zones, height bands), MapFineGrid.cpp (the 2 m fine grid, steep edges and trees),
+// MapQueries.cpp (point queries) and MapObjectsFromCodes.cpp (passes that later subjects
+// complete).
 //
 // The map reaches the application, and through it the battle or operation in play, only
 // through MapAppServices, given at construction.
@@ -73,7 +77,9 @@ class Map : public GObject {
     MapGrid<float> blockMinHeight;   // per block, at the third level's size
     MapGrid<float> blockMaxHeight;
     MapGrid<uint8_t> blockViewState;  // 0 out of view, 1 wholly, 2 partly (drawing)
-    MapGrid<uint16_t> fineGrid;       // 2 m cells
+    MapGrid<uint16_t> fineGrid;       // 2 m cells: type << 10 | height code
+    // Metres of each height code at this map's height scale (BuildHeightTable).
+    float heightOfCode[FineTerrain::kHeightCodes] = {};
     float edgeMinHeight[4] = {};      // lowest tile along x = 0, y = last, x = last, y = 0
     uint8_t groundVariation[8][8] = {};
     // The stored codes as read, alive only while Read runs.
@@ -98,6 +104,9 @@ class Map : public GObject {
     GGroup* smallObjects = nullptr;  // smoke clouds; stored
     GGroup* smallObjectsAtTurnStart = nullptr;
     GGroup* walls = nullptr;  // made from the tile codes at every load
+    // The lasting craters by the tiles they touch. Whoever appends to or replaces the crater
+    // list tells it (IndexLastingCrater, IndexCraters).
+    CraterIndex craterIndex;
     GObjectGroup trees[3];    // by detail class
     GObjectGroup landmarks;   // stored
     // When set, the next Write stores the turn-start copies; Write clears it.
@@ -192,14 +201,75 @@ class Map : public GObject {
   // Fought on snow ground (the battle's, or the operation's without a battle).
   bool IsSnowGround() const;
 
-  // ---- Passes of the fine grid and the trees (MapFineGrid.cpp) ----
+  // ---- The fine grid of 2 m cells, steep edges and trees (MapFineGrid.cpp) ----
 
+  // A point of a stamped triangle, metres; z is carried for the callers and not used.
+  struct Point3 {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+  };
+
+  // Sizes the fine grid (10 x 10 cells a tile), fills it from the tiles' terrain, shapes and
+  // surface heights, then stamps the roads of types 8, 9 and 10 in that order.
   void BuildFineGrid();
+  // Gives the road type to the cells covered by the road pieces of that type; heights stay.
+  void StampRoads(int32_t roadType);
+  // Stamps slope (a tile's centre and one edge's corners more than 6.5 m apart) or cliff
+  // (more than 12.0 m) into the triangle of that edge.
   void MarkSteepEdges();
-  void FinishFineGrid();
-  // Marks the road ends of every tile, then paints them into the fine grid.
+  // Lets walls and buildings stamp their footprints; they come with the map objects.
+  void StampMapObjects();
+  // Marks the road ends of every tile, then paints them into the fine grid: the ten cells
+  // nearest each marked corner take the road, unless the road reaches that corner already.
   void StampRoadEnds();
+  // Writes the type into every cell whose sample point (its low corner) lies in the
+  // triangle, edges included; the height is used only for bridge types.
+  void StampTriangle(const Point3& a, const Point3& b, const Point3& c, int32_t type, float height);
+  // Whether the point lies in the triangle; a point on an edge counts as inside.
+  static bool IsInTriangle(float x, float y, const Point3& a, const Point3& b, const Point3& c);
+  // The same for all 100 cells of one tile.
+  void FillTileCells(int32_t tileX, int32_t tileY, int32_t type, float height);
+  // The one place where a stamp writes a cell: wire, roadblock, slope and cliff respect what
+  // lies there; only bridges replace the height code.
+  void WriteCell(int32_t cellX, int32_t cellY, int32_t type, uint16_t heightCode);
+  // The 10-bit code of a height: -3 x the scale and below give 0, 54 x the scale and above
+  // 1023.
+  uint16_t HeightToCode(float metres) const;
+  float CodeToHeight(int32_t code) const { return terrain.heightOfCode[code & FineTerrain::kHeightMask]; }
+  // Fills the code-to-metres table from the map's height scale.
+  void BuildHeightTable();
+  // Plants the trees of one wooded tile (or marsh) of the given terrain type.
   void ScatterTrees(int32_t x, int32_t y, int32_t terrainType);
+
+  // ---- Point queries (MapQueries.cpp): no allocation, at most four cells read ----
+
+  // The fine type at the point, 0 off the grid; inside a lasting crater 1, 2 or 3 by the
+  // ground around it where a crater can show.
+  int32_t TerrainTypeAt(float x, float y) const;
+  // Whether a crater can show in the type; wide adds road 9, track, pavement and rough.
+  static bool IsTypeInClass(int32_t type, bool wide);
+  // Whether the type hides a unit; strict leaves out wheat and brush.
+  static bool IsConcealingType(int32_t type, bool strict);
+  // Concealing terrain at the point; every point off the map conceals.
+  bool IsConcealingAt(float x, float y, bool strict) const;
+  // Ground elevation in metres, from the four cells around the point that are of the point's
+  // own kind (structure or ground); points off the map are clamped onto it.
+  float ElevationAt(float x, float y) const;
+  // The elevation, 6.0 m higher on the upper floor of a building (types 33, 34, 35).
+  float SurfaceHeightAt(float x, float y) const;
+  // The map edge (0 x = 0, 1 y = height, 2 x = width, 3 y = 0) a ray from the point reaches
+  // first under the bearing in degrees.
+  int32_t EdgeInDirection(float x, float y, float bearing) const;
+  // The bearings under which the edge is seen from the point, and its distance; for edge 2
+  // the second bearing is raised by 360 so the range does not wrap.
+  void EdgeBearings(float x, float y, int32_t edge, float& from, float& to, float& distance) const;
+  // Whether a lasting crater's square holds the point.
+  bool HasCraterAt(float x, float y) const;
+  // Rebuilds the crater index after the lasting-crater list was replaced.
+  void IndexCraters();
+  // Indexes a crater just appended to the lasting-crater list.
+  void IndexLastingCrater(const Crater& crater);
 
   // ---- Map objects from tile codes (MapObjectsFromCodes.cpp) ----
 
@@ -241,6 +311,8 @@ class Map : public GObject {
   void InitDrawTables();
   void ComputeEdgeMinHeights();
   uint8_t StoredCodeAt(int32_t x, int32_t y) const;
+  void StampRoadEndLinks();
+  int32_t CellTypeAt(float x, float y) const;
   int32_t StoredRoadCodeAt(int32_t x, int32_t y) const;
   bool HoldsCorner(int32_t x, int32_t y, float t) const;
   void SetCornerLod(int32_t x, int32_t y);

@@ -155,13 +155,14 @@ bool Map::Read(GFile* stream) {
   display.pairVisibility = nullptr;
   int32_t screenWidth = app_->GetScreenWidth();
   display.detailTier = screenWidth <= 699 ? 0 : (screenWidth <= 899 ? 1 : 2);
-  // Step 12.
+  // Step 12. The height table serves the queries of every map, built grid or not.
   GErrorLog::LogFileLine(1281, kSource);
+  BuildHeightTable();
   if (fresh) {
     BuildHeightPyramids();
     BuildFineGrid();
     MarkSteepEdges();
-    FinishFineGrid();
+    StampMapObjects();
   }
   // Step 13.
   StampRoadEnds();
@@ -171,6 +172,7 @@ bool Map::Read(GFile* stream) {
   SafeDelete(terrain.storedRoadCode);
   // Step 15.
   if (stream != nullptr && !ReadObjectLists(*stream, fresh)) return false;
+  IndexCraters();
   // Step 16.
   for (GObjectGroup& group : objects.trees) group.IObjectGroup();
   for (int32_t x = w - 1; x >= 0; --x) {

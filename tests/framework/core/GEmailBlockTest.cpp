@@ -42,9 +42,18 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-const std::string kHeader = GEmailBlockWriter::kHeaderLine;
-const std::string kEnd = GEmailBlockWriter::kEndLine;
-const std::string kMarker = GEmailBlockWriter::kMarker;
+// The format's fixed lines, written out here so that a slip in the writer's own constants
+// fails the tests.
+const std::string kHeader = "----------------- Play-By-Email Data Follows This Line -----------------";
+const std::string kEnd = "---------------------- End of Play-By-Email Data -----------------------";
+const std::string kMarker = "aQ3&zX9!pL0#tY7*eR5+uI2=oP8-sD4.fG6(hJ1)kL3[cV5]bN7,mW9'yT2^qE4$";
+
+TEST(GEmailBlock, TheFixedLinesHaveTheirLengths) {
+  EXPECT_EQ(kHeader.size(), 72u);
+  EXPECT_EQ(kEnd.size(), 72u);
+  EXPECT_EQ(kMarker.size(), 64u);
+  EXPECT_EQ(GEmailBlockWriter::kMarkerLength, 64);
+}
 
 TEST(Crc32, IsThePublishedCrc) {
   uint32_t crc = 0xFFFFFFFFu;

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 #include "GFileTestSupport.h"
 #include "framework/core/GEmailBlockWriter.h"
@@ -58,20 +60,48 @@ TEST(GFileTyped, ScaledFloatsRoundHalfUpTruncateAndWrap) {
     auto f = folder.Open("s.bin", GFile::kModeWrite);
     f->WriteScaled(0.004f, 1000.0f);       // 4.0 + 0.5 truncated: 4
     f->WriteScaled(1.26f, 100.0f);         // 126
-    f->WriteScaled(-1.26f, 100.0f);        // trunc(-125.5) = -125
+    f->WriteScaled(-1.26f, 100.0f);        // trunc(-126.5) = -126
     f->WriteScaled(400.0f, 100.0f);        // 40000 wraps to -25536
-    f->WriteScaled(-0.3f, 1.0f);           // trunc(0.2) = 0
+    f->WriteScaled(-0.3f, 1.0f);           // trunc(-0.8) = 0
     f->WriteScaled(1e10f, 1.0f);           // beyond 32 bits: low 16 bits of the lowest value
     f->WriteScaled(std::nanf(""), 1.0f);   // likewise
     f->WriteScaled(70000.0f, 1.0f);        // 70000 = 0x11170: low 16 bits 0x1170
   }
-  Bytes expected = {0, 4, 0, 126, 0xFF, 0x83, 0x9C, 0x40, 0, 0, 0, 0, 0, 0, 0x11, 0x70};
+  Bytes expected = {0, 4, 0, 126, 0xFF, 0x82, 0x9C, 0x40, 0, 0, 0, 0, 0, 0, 0x11, 0x70};
   EXPECT_EQ(folder.Get("s.bin"), expected);
   auto f = folder.Open("s.bin", GFile::kModeRead);
   EXPECT_EQ(f->ReadScaled(1000.0f), 0.004f);
   EXPECT_EQ(f->ReadScaled(100.0f), 1.26f);
-  EXPECT_EQ(f->ReadScaled(100.0f), -1.25f);
+  EXPECT_EQ(f->ReadScaled(100.0f), -1.26f);
   EXPECT_EQ(f->ReadScaled(100.0f), -255.36f);
+}
+
+// Save, load and save again stores the same numbers, negative ones included: each value is
+// written, read back and written a second time.
+TEST(GFileTyped, ScaledValuesKeepTheirStoredNumberAcrossSaves) {
+  GFileTestFolder folder;
+  const float values[] = {-1.0f, -0.5f, -1.26f, -2.0f / 3.0f, -100.0f, -0.001f, 0.0f, 0.5f, 1.26f, 2.0f / 3.0f};
+  const float scales[] = {3.0f, 100.0f, 1000.0f, 7.0f};
+  {
+    auto f = folder.Open("a.bin", GFile::kModeWrite);
+    for (float scale : scales)
+      for (float value : values) f->WriteScaled(value, scale);
+  }
+  std::vector<float> read;
+  {
+    auto f = folder.Open("a.bin", GFile::kModeRead);
+    for (float scale : scales)
+      for (size_t i = 0; i < std::size(values); ++i) read.push_back(f->ReadScaled(scale));
+  }
+  {
+    auto f = folder.Open("b.bin", GFile::kModeWrite);
+    size_t k = 0;
+    for (float scale : scales)
+      for (size_t i = 0; i < std::size(values); ++i) f->WriteScaled(read[k++], scale);
+  }
+  EXPECT_EQ(folder.Get("a.bin"), folder.Get("b.bin"));
+  // -1.0 at 3 is -3 both times, not -2 then -1.
+  EXPECT_EQ(read[0], -1.0f);
 }
 
 TEST(GFileTyped, ManyFieldsAcrossBufferBoundaries) {

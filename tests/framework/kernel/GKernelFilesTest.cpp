@@ -115,9 +115,14 @@ TEST_F(GKernelFiles, EnsureFolderCreatesOnlyWhatIsMissing) {
   EXPECT_EQ(folder_.ReadFile("Scenarios/keep.wrb"), "kept");
   EXPECT_TRUE(kernel_.EnsureFolder("PBEM"));
   EXPECT_TRUE(PFileSystem::IsFolder(folder_.Program() + "PBEM"));
-  // A plain file of that name is no folder.
-  folder_.WriteFile("Saved Games", "");
-  EXPECT_FALSE(kernel_.EnsureFolder("Saved Games"));
+  // Anything of that name counts as there: a plain file is left as it is, no folder made.
+  folder_.WriteFile("Saved Games", "a file");
+  EXPECT_TRUE(kernel_.EnsureFolder("Saved Games"));
+  EXPECT_FALSE(PFileSystem::IsFolder(folder_.Program() + "Saved Games"));
+  EXPECT_EQ(folder_.ReadFile("Saved Games"), "a file");
+  // The case of an existing name does not matter.
+  EXPECT_TRUE(kernel_.EnsureFolder("scenarios"));
+  EXPECT_FALSE(std::filesystem::exists(folder_.Native() + "scenarios"));
   EXPECT_FALSE(kernel_.EnsureFolder(".."));
   EXPECT_FALSE(kernel_.EnsureFolder(""));
 }

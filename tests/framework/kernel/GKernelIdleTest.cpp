@@ -5,6 +5,9 @@
 #include "KernelRig.h"
 #include "framework/core/GGroup.h"
 #include "framework/kernel/GKernelSound.h"
+#include "framework/media/GSoundManager.h"
+#include "framework/media/SoundTestSupport.h"
+#include "platform/PAudioDevice.h"
 #include "platform/PClock.h"
 
 namespace {
@@ -77,6 +80,25 @@ TEST(KernelIdleSoundTest, TheFullUpdateRunsOnlyAfterMoreThan332Ms) {
   EXPECT_EQ(s->loopSteps, 4);
 }
 
+// The kernel's sound step is the only timer of the sound manager's full update.
+TEST(KernelIdleSoundTest, TheSoundManagerFinishesOneShotsOnlyAtTheThirdOfASecond) {
+  FakeClock clock;
+  soundtest::SoundFixture fixture;
+  GKernel kernel;
+  kernel.InstallSound(std::make_unique<GKernelSound>());
+  GSoundManager& m = fixture.manager();
+  fixture.WriteSound(700, soundtest::Wave(soundtest::Pattern(100)));
+  kernel.IdleSound();  // the first call updates
+  m.PlaySound(700, 1);
+  m.GetDevice()->Advance(100);
+  gNow += 332;
+  kernel.IdleSound();
+  EXPECT_EQ(m.GetOneShotCount(), 1);
+  gNow += 1;
+  kernel.IdleSound();
+  EXPECT_EQ(m.GetOneShotCount(), 0);
+}
+
 TEST(KernelIdleTest, FramesAreTimedAndDrawnOnlyWhileSomethingIsDirty) {
   KernelRig rig;
   rig.StartApp();
@@ -102,6 +124,30 @@ TEST(KernelIdleTest, FramesAreTimedAndDrawnOnlyWhileSomethingIsDirty) {
   rig.kernel->UpdateScreen();
   EXPECT_EQ(rig.app->overlays, overlays + 2);
   rig.kernel->SetActive(true);
+}
+
+TEST(KernelIdleTest, ATwoDFramePresentsTheUnionOfItsDirtyViewsOnce) {
+  KernelRig rig;
+  rig.StartApp();
+  rig.kernel->UpdateScreen();
+  auto* left = new RecordingView(&rig.calls, "left");
+  left->Place(nullptr, 10, 20, 100, 50);
+  auto* right = new RecordingView(&rig.calls, "right");
+  right->Place(nullptr, 300, 5, 40, 200);
+  rig.kernel->GetDirtyViews()->DeleteAll(false);
+  left->Invalidate();
+  right->Invalidate();
+  const size_t areas = rig.fake->PresentedAreas().size();
+  const int presents = rig.fake->PresentCount();
+  rig.kernel->UpdateScreen();
+  ASSERT_EQ(rig.fake->PresentedAreas().size(), areas + 1);
+  EXPECT_EQ(rig.fake->PresentCount(), presents + 1);
+  EXPECT_EQ(rig.fake->PresentedAreas().back(), (PRect{10, 5, 340, 205}));
+  // Nothing dirty: nothing presented.
+  rig.kernel->UpdateScreen();
+  EXPECT_EQ(rig.fake->PresentCount(), presents + 1);
+  delete left;
+  delete right;
 }
 
 TEST(KernelIdleTest, TheDirtyGroupKeepsOnlyTopmostViews) {

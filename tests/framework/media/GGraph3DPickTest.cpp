@@ -123,6 +123,47 @@ TEST(GGraph3DPick, NearestWinsUnlessAMarkPutsAnEarlierObjectFirst) {
   EXPECT_NEAR(z, -10.0f, 1e-3);
 }
 
+TEST(GGraph3DPick, OfCellsAtEqualDepthTheFirstInTheBlockWins) {
+  // Two walls at one depth meet under the cursor; the block's cells are read column by
+  // column from its left edge, so the left wall wins in whichever order they are drawn.
+  PickRig rig;
+  for (bool leftFirst : {true, false}) {
+    SCOPED_TRACE(leftFirst);
+    rig.Pick(32, 24, [&](int) {
+      rig.r->LookAt(0, 0, 0, 0, 0, -1, 0, 1, 0);
+      if (leftFirst) rig.Wall(-20, 0, -10);
+      rig.Wall(0, 20, -10);
+      if (!leftFirst) rig.Wall(-20, 0, -10);
+    });
+    // The walls' quads are primitives 1 and 2 in drawing order.
+    EXPECT_EQ(rig.r->PickedPrimitive(), leftFirst ? 1 : 2);
+    float x = 0, y = 0, z = 0;
+    ASSERT_TRUE(rig.r->GetPickPoint(&x, &y, &z));
+    EXPECT_LE(x, 0.0f);
+    EXPECT_NEAR(z, -10.0f, 1e-3);
+  }
+}
+
+TEST(GGraph3DPick, AFanDrawnWithoutClippingIsNumberedAndPickedLikeAnyShape) {
+  // Unclipped fans go straight to the screen outside a pick; inside one they must take the
+  // numbered path, or the pick would not see them.
+  PickRig rig;
+  const float fan[] = {-5, -5, -10, 5, -5, -10, 5, 5, -10, -5, 5, -10};
+  bool hit = false;
+  rig.Pick(32, 24, [&](int pass) {
+    rig.r->LookAt(0, 0, 0, 0, 0, -1, 0, 1, 0);
+    rig.Wall(-20, 20, -20);
+    rig.r->ClearPickHit();
+    rig.r->DrawColouredFan(false, 2, fan);
+    if (pass == 2) hit = rig.r->GetPickHit();
+  });
+  EXPECT_TRUE(hit);
+  EXPECT_GE(rig.r->PickedPrimitive(), 2);  // one of the fan's triangles, after the wall
+  float x = 0, y = 0, z = 0;
+  ASSERT_TRUE(rig.r->GetPickPoint(&x, &y, &z));
+  EXPECT_NEAR(z, -10.0f, 1e-3);
+}
+
 TEST(GGraph3DPick, MarksGroupPrimitivesFromTheLastOneDrawn) {
   // Three walls, nearest last; marks after the first and the second. Cells of the second
   // and third wall only: the second (the earliest group present) wins over the nearer third.

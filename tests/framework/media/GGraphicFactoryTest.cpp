@@ -4,7 +4,9 @@
 
 #include <memory>
 
+#include "framework/core/GGroup.h"
 #include "framework/media/GGraphic.h"
+#include "framework/media/GLiveGraphics.h"
 #include "framework/media/GStub.h"
 #include "framework/media/GraphicsTestHost.h"
 #include "platform/PSystem.h"
@@ -85,3 +87,31 @@ TEST(GGraphicFactory, TrackGraphicKeepsOneEntryAndLeavesAWalkedGroupAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// A graphics host whose live graphics are a GLiveGraphics, as the kernel's are.
+struct LiveGraphicsHost : GraphicsTestHost {
+  void TrackGraphic(GGraphic* graphic, bool add) override { live3.Track(graphic, add); }
+  GLiveGraphics live3;
+};
+
+}  // namespace
+
+TEST(GLiveGraphics, HoldsLoadedGraphicsAndDeletesThoseLeftWhenItGoes) {
+  LiveGraphicsHost host;
+  for (int32_t n : {7, 8, 9}) host.WriteSolid(n, 8, 8, 0x336699);
+  GGraphic* kept = GGraphicFactory::NewGraphicOfKind(1, 7);
+  GGraphic* deleted = GGraphicFactory::NewGraphicOfKind(1, 8);
+  GGraphic* alsoKept = GGraphicFactory::NewGraphicOfKind(1, 9);
+  ASSERT_NE(host.live3.Group(), nullptr);
+  EXPECT_EQ(host.live3.Group()->Count(), 3);
+  delete deleted;  // takes itself out
+  EXPECT_EQ(host.live3.Group()->Count(), 2);
+  EXPECT_TRUE(host.live3.Group()->Contains(kept));
+  EXPECT_TRUE(host.live3.Group()->Contains(alsoKept));
+  // The graphics left are deleted with the group; each leaving it on the way is no harm.
+  host.live3.DeleteAll();
+  EXPECT_TRUE(host.live3.IsWalking());
+  EXPECT_EQ(host.live3.Group(), nullptr);
+}

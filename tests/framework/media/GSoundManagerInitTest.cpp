@@ -80,6 +80,14 @@ TEST(GSoundManagerInit, ProcessorOverheadStopsThreeDimensionalChannelsAfterTheTh
   EXPECT_NE(log.find("% Total CPU usage:  28\r\n"), std::string::npos);
 }
 
+TEST(GSoundManagerInit, MoreThanThreeDimensionalChannelsOnlyUpToExactlyAQuarterOfTheProcessor) {
+  EXPECT_TRUE(GSoundManager::MayAdd3DChannel(0, 1000));
+  EXPECT_TRUE(GSoundManager::MayAdd3DChannel(2, 1000));
+  EXPECT_TRUE(GSoundManager::MayAdd3DChannel(3, 25));  // exactly 25 % still takes one more
+  EXPECT_FALSE(GSoundManager::MayAdd3DChannel(3, 26));
+  EXPECT_TRUE(GSoundManager::MayAdd3DChannel(16, 0));
+}
+
 TEST(GSoundManagerInit, FailedBuffersMeanFewerChannelsAndNoBuffersMeanNoSound) {
   {
     PAudioOptions options;

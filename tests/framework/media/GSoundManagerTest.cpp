@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "framework/media/GSoundChannel.h"
 #include "framework/media/GSoundData.h"
@@ -44,8 +46,7 @@ TEST(GSoundManager, NearerPositionalSoundDisplacesTheFarthestOverTheLimit) {
   SoundFixture fixture;  // rating 0: three 3-D channels
   GSoundManager& m = fixture.manager();
   ASSERT_EQ(m.Get3DChannelCount(), 3);
-  FixedListener listener;
-  m.SetListener(&listener);
+  Camera camera;
   fixture.WriteSound(400, kLong);
   Loop3D near, middle, far;
   OneShot3D nearest;
@@ -72,6 +73,58 @@ TEST(GSoundManager, NearerPositionalSoundDisplacesTheFarthestOverTheLimit) {
   m.Update();
   EXPECT_TRUE(far.HasChannel());
   EXPECT_EQ(m.GetWaitingCount(), 0);
+}
+
+namespace {
+
+// A looped positional sound that counts its tries to play.
+class CountingLoop : public Loop3D {
+ public:
+  void Play() override {
+    ++tries;
+    Loop3D::Play();
+  }
+  int tries = 0;
+};
+
+}  // namespace
+
+TEST(GSoundManager, WaitingSoundsOfAPriorityThatFoundNoChannelAreNotTriedAgainInThatUpdate) {
+  SoundFixture fixture;  // three 3-D channels
+  GSoundManager& m = fixture.manager();
+  Camera camera;
+  fixture.WriteSound(400, kLong);
+  Loop3D busy[3];
+  for (int i = 0; i < 3; ++i) {
+    busy[i].Init(400, 9, 1.0f, 0);
+    busy[i].SetPosition(0.0f, 0.0f, 10.0f * static_cast<float>(i + 1));
+    busy[i].Play();
+    ASSERT_TRUE(busy[i].HasChannel());
+  }
+  // Waiting, in the order they are tried: priority 5 nearest first, then priority 2.
+  CountingLoop first, second, third, lower;
+  const std::pair<CountingLoop*, std::pair<int, float>> waiting[] = {
+      {&third, {5, 60.0f}}, {&lower, {2, 1.0f}}, {&first, {5, 40.0f}}, {&second, {5, 50.0f}}};
+  for (const auto& [sound, placing] : waiting) {
+    sound->Init(400, placing.first, 1.0f, 0);
+    sound->SetPosition(0.0f, 0.0f, placing.second);
+    m.QueueSound(sound);
+  }
+  ASSERT_EQ(m.GetWaitingCount(), 4);
+  m.Update();
+  EXPECT_EQ(first.tries, 1);
+  EXPECT_EQ(second.tries, 0);  // skipped: its priority already found no channel
+  EXPECT_EQ(third.tries, 0);
+  EXPECT_EQ(lower.tries, 1);  // another priority is tried
+  EXPECT_EQ(m.GetWaitingCount(), 4);
+  EXPECT_FALSE(first.HasChannel());
+  // A free channel: the nearest of the highest waiting priority takes it, the rest wait.
+  busy[2].Stop();
+  m.DequeueSound(&busy[2]);  // a stopped loop would wait too, ahead of everyone
+  m.Update();
+  EXPECT_TRUE(first.HasChannel());
+  EXPECT_EQ(second.tries, 1);
+  EXPECT_EQ(m.GetWaitingCount(), 3);
 }
 
 TEST(GSoundManager, SwitchingSoundOffStopsEverythingAndLoopsComeBack) {
@@ -159,8 +212,7 @@ TEST(GSoundManager, PositionalSoundsGoToListenerSpaceWithTheDistanceOffset) {
   EXPECT_FLOAT_EQ(sound.GetZ(), 1000.0f);
   EXPECT_FLOAT_EQ(sound.GetDistance(), 1000.0f);
 
-  FixedListener listener;
-  m.SetListener(&listener);
+  Camera camera;
   m.SetDistanceOffset(500.0f);
   sound.SetPosition(0.0f, 60.0f, 80.0f);
   sound.Play();
@@ -183,24 +235,50 @@ TEST(GSoundManager, PositionalSoundsGoToListenerSpaceWithTheDistanceOffset) {
   EXPECT_FLOAT_EQ(fine.GetMinDistance(), 0.001f);
 }
 
-TEST(GSoundManager, IdleStepUpdatesAtMostEveryThirdOfASecond) {
-  uint64_t now = 1000;
-  PClock::SetFake([&now] { return now; });
-  {
-    SoundFixture fixture;
-    GSoundManager& m = fixture.manager();
-    fixture.WriteSound(700, Wave(Pattern(100)));
-    m.IdleSound();  // the first call updates
-    m.PlaySound(700, 1);
-    m.GetDevice()->Advance(100);
-    now += 332;
-    m.IdleSound();
-    EXPECT_EQ(m.GetOneShotCount(), 1);
-    now += 1;
-    m.IdleSound();
-    EXPECT_EQ(m.GetOneShotCount(), 0);
+
+}  // namespace
+
+namespace {
+
+// The summed loudness of each side of frames of the device's mix.
+void MixLoudness(PAudioDevice& device, uint32_t frames, int64_t& left, int64_t& right) {
+  std::vector<int16_t> mix(2 * static_cast<size_t>(frames));
+  device.Render(mix.data(), frames);
+  left = right = 0;
+  for (uint32_t i = 0; i < frames; ++i) {
+    left += std::abs(static_cast<int32_t>(mix[2 * i]));
+    right += std::abs(static_cast<int32_t>(mix[2 * i + 1]));
   }
-  PClock::SetFake(nullptr);
 }
 
 }  // namespace
+
+TEST(GSound3D, ASoundToTheCamerasRightIsLouderOnTheRightChannel) {
+  SoundFixture fixture;
+  std::string samples;
+  for (int i = 0; i < 20000; ++i) samples += Le16(i % 2 == 0 ? 6000 : static_cast<uint16_t>(-6000));
+  fixture.WriteSound(470, Wave(samples));
+  Camera camera;
+  // A camera at (100, 5, 100) looking toward -z: its right is +x.
+  camera.renderer().LoadIdentity();
+  camera.renderer().LookAt(100.0f, 5.0f, 100.0f, 100.0f, 5.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+  PAudioDevice& device = *fixture.manager().GetDevice();
+  for (const float side : {30.0f, -30.0f}) {
+    SCOPED_TRACE(side);
+    OneShot3D sound;
+    sound.Init(470, 5, 10.0f, 0);
+    sound.SetPosition(100.0f + side, 5.0f, 60.0f);  // 40 in front, 30 to one side
+    EXPECT_FLOAT_EQ(sound.GetX(), side);
+    EXPECT_FLOAT_EQ(sound.GetZ(), 40.0f);
+    EXPECT_FLOAT_EQ(sound.GetDistance(), 50.0f);
+    sound.Play();
+    ASSERT_TRUE(sound.HasChannel());
+    int64_t left = 0;
+    int64_t right = 0;
+    MixLoudness(device, 4000, left, right);
+    ASSERT_GT(left + right, 0);
+    if (side > 0) EXPECT_GT(right, left + left / 4);
+    else EXPECT_GT(left, right + right / 4);
+    sound.Stop();
+  }
+}

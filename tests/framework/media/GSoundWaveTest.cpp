@@ -18,7 +18,13 @@ TEST(GSoundWave, FileNamesGetTheirLeadingZeros) {
                                                    {42, "WAV\\0000042.wav"},
                                                    {150, "WAV\\00000150.wav"},
                                                    {5010, "WAV\\00005010.wav"},
-                                                   {12000, "WAV\\00012000.wav"}};
+                                                   {12000, "WAV\\00012000.wav"},
+                                                   // Both sides of each step of the zeros.
+                                                   {999, "WAV\\00000999.wav"},
+                                                   {1000, "WAV\\00001000.wav"},
+                                                   {9999, "WAV\\00009999.wav"},
+                                                   {10000, "WAV\\00010000.wav"},
+                                                   {32767, "WAV\\00032767.wav"}};
   for (const auto& [number, expected] : cases) {
     GSoundWave::MakeWaveFileName(name, number);
     EXPECT_EQ(name, expected);

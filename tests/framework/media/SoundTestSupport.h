@@ -4,13 +4,16 @@
 #include <string>
 
 #include "framework/core/GErrorLog.h"
+#include "framework/media/GGraph3D.h"
+#include "framework/media/GGraph3DHost.h"
 #include "framework/media/GSound3D.h"
 #include "framework/media/GSoundHost.h"
-#include "framework/media/GSoundListener.h"
 #include "framework/media/GSoundManager.h"
 #include "framework/media/GSoundWave.h"
 #include "platform/PAudioBuffer.h"
 #include "platform/PAudioOptions.h"
+#include "platform/PRecording3DDevice.h"
+#include "platform/PSurface.h"
 #include "support/TestFolder.h"
 
 namespace soundtest {
@@ -105,10 +108,28 @@ class Loop3D : public GSound3D {
   float GetDistance() const override { return distance_; }
 };
 
-// The listener stands still at the world origin looking along +z.
-class FixedListener : public GSoundListener {
+// The program's renderer (gGraph3D) while it lives, on a recording device. Its camera stands
+// at the world origin looking along +z unless a test moves it, so world positions are
+// listener positions.
+class Camera {
  public:
-  void TransformToListener(float&, float&, float&) const override {}
+  Camera() : host_(&device_, &screen_), renderer_(&host_) {
+    renderer_.LoadIdentity();
+    renderer_.ScaleZ(-1.0f);  // the renderer's camera looks down -z
+    gGraph3D = &renderer_;
+  }
+  ~Camera() {
+    if (gGraph3D == &renderer_) gGraph3D = nullptr;
+  }
+  Camera(const Camera&) = delete;
+  Camera& operator=(const Camera&) = delete;
+  GGraph3D& renderer() { return renderer_; }
+
+ private:
+  PSurface screen_{64, 48, PPixelFormat::kRGB565};
+  PRecording3DDevice device_;
+  GGraph3DHost host_;
+  GGraph3D renderer_;
 };
 
 // The bytes of a buffer as they stand.

@@ -11,8 +11,7 @@ using namespace soundtest;
 
 TEST(MapSound, OneShotPlaysOncePositionedAndFinishes) {
   SoundFixture fixture;
-  FixedListener listener;
-  fixture.manager().SetListener(&listener);
+  Camera camera;
   fixture.WriteSound(810, Wave(Pattern(2000)));
   MapSoundOneShot shot;
   shot.Init(810, 4, 3.0f, 1);
@@ -33,8 +32,7 @@ TEST(MapSound, OneShotPlaysOncePositionedAndFinishes) {
 
 TEST(MapSound, LoopNeverFinishesAndWaitsWhenItLosesItsChannel) {
   SoundFixture fixture;
-  FixedListener listener;
-  fixture.manager().SetListener(&listener);
+  Camera camera;
   fixture.WriteSound(820, Wave(Pattern(5000)));
   MapSoundLoop loop;
   loop.InitFine(820, 2, 0.0001f, 0);

@@ -1,0 +1,61 @@
+#include "game/map/CraterIndex.h"
+
+#include <cmath>
+
+#include "framework/core/GGroup.h"
+#include "framework/core/Quorl.h"
+#include "game/map/Crater.h"
+
+int32_t CraterIndex::TileOf(float metres, int32_t tiles) const {
+  int32_t tile = TruncateToInt32(std::floor(static_cast<double>(metres * 0.05f)));
+  if (tile < 0) return 0;
+  if (tile >= tiles) return tiles - 1;
+  return tile;
+}
+
+void CraterIndex::Bucket(const Crater& crater) {
+  // An empty or unreadable square holds no point.
+  if (!(crater.radius >= 0.0f)) return;
+  if (!buckets_.IsSized()) buckets_.Init(tilesX_, tilesY_);
+  const int32_t x0 = TileOf(crater.x - crater.radius, tilesX_);
+  const int32_t x1 = TileOf(crater.x + crater.radius, tilesX_);
+  const int32_t y0 = TileOf(crater.y - crater.radius, tilesY_);
+  const int32_t y1 = TileOf(crater.y + crater.radius, tilesY_);
+  for (int32_t x = x0; x <= x1; ++x)
+    for (int32_t y = y0; y <= y1; ++y) buckets_.At(x, y).push_back(&crater);
+}
+
+void CraterIndex::Rebuild(const GGroup* craters, int32_t tilesX, int32_t tilesY) {
+  buckets_.Free();
+  tilesX_ = tilesX;
+  tilesY_ = tilesY;
+  list_ = craters;
+  indexed_ = 0;
+  if (craters == nullptr || tilesX < 1 || tilesY < 1) return;
+  for (int32_t i = 0; i < craters->Count(); ++i) Bucket(*static_cast<const Crater*>(craters->GetItem(i)));
+  indexed_ = craters->Count();
+}
+
+void CraterIndex::Add(const GGroup* craters, const Crater& crater) {
+  if (craters != list_ || craters == nullptr || craters->Count() != indexed_ + 1) {
+    Rebuild(craters, tilesX_, tilesY_);
+    return;
+  }
+  if (tilesX_ >= 1 && tilesY_ >= 1) Bucket(crater);
+  indexed_ = craters->Count();
+}
+
+bool CraterIndex::Contains(const GGroup* craters, float x, float y) const {
+  if (craters == nullptr) return false;
+  if (craters != list_ || craters->Count() != indexed_) {
+    for (int32_t i = 0; i < craters->Count(); ++i) {
+      if (static_cast<const Crater*>(craters->GetItem(i))->SquareContains(x, y)) return true;
+    }
+    return false;
+  }
+  if (!buckets_.IsSized()) return false;
+  for (const Crater* crater : buckets_.At(TileOf(x, tilesX_), TileOf(y, tilesY_))) {
+    if (crater->SquareContains(x, y)) return true;
+  }
+  return false;
+}
