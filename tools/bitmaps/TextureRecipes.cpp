@@ -280,30 +280,37 @@ Colour GroundColour(const std::string& ground, bool snow, double u, double v, do
 // A tile piece in orientation 0: u along x and v along y from the tile's south-west corner.
 // The renderer puts v = 0 on the bottom row, so the tile's north edge (mask row 0) is the
 // top row and mask column c the c-th tenth from the left: the mask reads as it is drawn.
-// The 2 m cell under a texel is the cell of the mask it shows; the edge wanders by up to
-// 0.45 of a cell, so the centre of every cell stays on its own side of it.
+// The mask's cells are blended between their centres, so a staircase of cells becomes a
+// slanting edge, and a little noise roughens it (less for a made road than for woods); at
+// the centre of every cell the blend is the cell itself and the noise too small to turn it,
+// so each 2 m cell shows exactly what the fine grid has there.
 void Piece(Painter& p, const Row& row) {
   const std::string ground = Arg(row, "ground");
   const bool isRoad = row.args.count("road") != 0;
   const int32_t mask = isRoad ? Int(row, "road", 0) : Int(row, "shape", 0);
   const bool snow = Snow(row);
   const double seed = row.number * 0.173;
-  auto covered = [&](double across, double down) {
-    const int32_t column = std::clamp(static_cast<int32_t>(std::floor(across * 10)), 0, 9);
-    const int32_t row = std::clamp(static_cast<int32_t>(std::floor(down * 10)), 0, 9);
-    return isRoad ? TileMasks::RoadCell(mask, row, column) : TileMasks::ShapeCell(mask, row, column);
+  const double roughness = isRoad ? 0.18 : 0.42;
+  auto cell = [&](int32_t r, int32_t c) {
+    r = std::clamp(r, 0, 9);
+    c = std::clamp(c, 0, 9);
+    return (isRoad ? TileMasks::RoadCell(mask, r, c) : TileMasks::ShapeCell(mask, r, c)) ? 1.0 : 0.0;
   };
-  EachTexel(p, [&](int32_t, int32_t, double u, double v, double& alpha) {
-    const double jx = std::clamp(Tiled(u, v, 8, 2, seed + 20.0) * 0.9, -0.45, 0.45) / 10.0;
-    const double jy = std::clamp(Tiled(u, v, 8, 2, seed + 40.0) * 0.9, -0.45, 0.45) / 10.0;
-    if (!covered(u + jx, v + jy)) {
+  // The blended mask at a point (across and down in tile widths from the top-left corner).
+  auto cover = [&](double across, double down) {
+    const double x = across * 10 - 0.5, y = down * 10 - 0.5;
+    const int32_t c = static_cast<int32_t>(std::floor(x)), r = static_cast<int32_t>(std::floor(y));
+    const double fx = x - c, fy = y - r;
+    return (cell(r, c) * (1 - fx) + cell(r, c + 1) * fx) * (1 - fy) + (cell(r + 1, c) * (1 - fx) + cell(r + 1, c + 1) * fx) * fy;
+  };
+  EachTexel(p, [&](int32_t, int32_t, double u, double down, double& alpha) {
+    const double value = cover(u, down) + std::clamp(Tiled(u, down, 8, 3, seed + 20.0), -0.5, 0.5) * roughness;
+    if (value <= 0.5) {
       alpha = 0;
       return Colour{0, 0, 0};
     }
-    const double e = 0.025;
-    const bool edge = !covered(u + jx + e, v + jy) || !covered(u + jx - e, v + jy) || !covered(u + jx, v + jy + e) ||
-                      !covered(u + jx, v + jy - e);
-    return GroundColour(ground, snow, u, v, seed, edge && isRoad);
+    // A darker verge along the edge of a made way.
+    return GroundColour(ground, snow, u, down, seed, isRoad && value < 0.62);
   });
 }
 

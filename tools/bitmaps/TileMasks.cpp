@@ -1,14 +1,25 @@
 #include "TileMasks.h"
 
+#include "game/map/MapMask.h"
+
 namespace TileMasks {
 
-// PLACEHOLDER until the map layer's mask tables are in the tree: the whole tile.
+static_assert(kShapes == MapMask::kShapeCount && kRoads == MapMask::kRoadCount);
+
+namespace {
+
+bool InTile(int32_t row, int32_t column) {
+  return row >= 0 && row < MapMask::kSide && column >= 0 && column < MapMask::kSide;
+}
+
+}  // namespace
+
 bool ShapeCell(int32_t shape, int32_t row, int32_t column) {
-  return shape >= 0 && shape < kShapes && row >= 0 && row < 10 && column >= 0 && column < 10;
+  return shape >= 0 && shape < kShapes && InTile(row, column) && kShapeMasks[shape].IsSet(row, column);
 }
 
 bool RoadCell(int32_t road, int32_t row, int32_t column) {
-  return road >= 0 && road < kRoads && row >= 0 && row < 10 && column >= 0 && column < 10;
+  return road >= 0 && road < kRoads && InTile(row, column) && kRoadMasks[road].IsSet(row, column);
 }
 
 }  // namespace TileMasks
