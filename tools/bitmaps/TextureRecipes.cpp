@@ -364,13 +364,14 @@ void NearTree(Painter& p, const std::string& look, uint32_t seed) {
   const bool pine = look == "pine" || look == "snow-pine";
   // The trunk reaches the ground line at the bottom.
   const double trunkW = w * (pine ? 0.07 : 0.09);
+  const double trunkTop = tc.leaves ? h * 0.35 : h * 0.62;
   cairo_move_to(cr, w / 2 - trunkW, h);
-  cairo_line_to(cr, w / 2 - trunkW * 0.45, h * 0.35);
-  cairo_line_to(cr, w / 2 + trunkW * 0.45, h * 0.35);
+  cairo_line_to(cr, w / 2 - trunkW * 0.45, trunkTop);
+  cairo_line_to(cr, w / 2 + trunkW * 0.45, trunkTop);
   cairo_line_to(cr, w / 2 + trunkW, h);
   cairo_close_path(cr);
   Fill(cr, bark);
-  cairo_rectangle(cr, w / 2 + trunkW * 0.1, h * 0.4, trunkW * 0.5, h * 0.6);
+  cairo_rectangle(cr, w / 2 + trunkW * 0.1, trunkTop + h * 0.05, trunkW * 0.5, h - trunkTop - h * 0.05);
   Fill(cr, Shade(bark, 0.7));
   if (pine) {
     // Tiers of drooping boughs narrowing to the top.
@@ -395,15 +396,16 @@ void NearTree(Painter& p, const std::string& look, uint32_t seed) {
     return;
   }
   if (!tc.leaves) {
-    Branches(cr, dice, w / 2, h * 0.45, h * 0.2, M_PI / 2, trunkW * 1.1, 5, bark, tc.snow);
+    Branches(cr, dice, w / 2, trunkTop + h * 0.02, h * 0.13, M_PI / 2, trunkW * 0.9, 5, bark, tc.snow);
     return;
   }
   Branches(cr, dice, w / 2, h * 0.5, h * 0.16, M_PI / 2, trunkW, 3, bark, false);
   // A lumpy crown of leaf clusters, lit from the upper left.
   const bool column = look == "evergreen";
   const bool drooping = look == "willow";
-  const double cx = w / 2, cy = h * (column ? 0.36 : 0.34);
-  const double rx = w * (column ? 0.30 : 0.44), ry = h * (column ? 0.33 : 0.28);
+  // The crown keeps clear of the top edge, where the quad ends.
+  const double cx = w / 2, cy = h * (column ? 0.40 : 0.40);
+  const double rx = w * (column ? 0.30 : 0.40), ry = h * (column ? 0.28 : 0.24);
   for (int32_t pass = 0; pass < 3; ++pass) {
     const Colour c = pass == 0 ? tc.dark : pass == 1 ? tc.leaf : tc.light;
     const int32_t clusters = pass == 2 ? 26 : 60;
@@ -412,12 +414,18 @@ void NearTree(Painter& p, const std::string& look, uint32_t seed) {
       double x = cx + std::cos(a) * r * rx, y = cy + std::sin(a) * r * ry;
       if (pass == 2) x -= rx * 0.25, y -= ry * 0.25;
       const double size = w * dice.Range(0.06, 0.12) * (pass == 2 ? 0.7 : 1.0);
-      if (drooping) {
-        cairo_rectangle(cr, x - size * 0.3, y, size * 0.6, size * 2.4);
-      } else {
-        cairo_arc(cr, x, y, size, 0, 2 * M_PI);
-      }
+      cairo_arc(cr, x, y, size, 0, 2 * M_PI);
       Fill(cr, Mix(c, tc.dark, dice.Range(0, 0.25)));
+    }
+  }
+  if (drooping) {
+    // Long strands hanging from the crown's rim.
+    for (int32_t k = 0; k < 40; ++k) {
+      const double a = dice.Range(0.15, M_PI - 0.15);
+      const double x = cx + std::cos(a) * rx * dice.Range(0.6, 1.0), y = cy + std::sin(a) * ry * 0.4;
+      cairo_move_to(cr, x, y);
+      cairo_curve_to(cr, x + dice.Range(-3, 3), y + ry * 0.3, x + dice.Range(-4, 4), y + ry * 0.6, x, y + ry * dice.Range(0.6, 0.9));
+      Stroke(cr, Mix(tc.leaf, tc.light, dice.Next()), dice.Range(2.0, 3.5));
     }
   }
 }
