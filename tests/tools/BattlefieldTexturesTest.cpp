@@ -38,8 +38,10 @@ const BitmapCatalogue& Catalogue() {
 PBitmapFile::Image Picture(int32_t number) {
   PBitmapFile::Image image;
   const std::string path = std::string(TARVANE_BITMAP_DIR) + "/" + std::to_string(number) + ".bmp";
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::string bytes(in ? static_cast<size_t>(in.tellg()) : 0, '\0');
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   EXPECT_TRUE(PBitmapFile::Decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image)) << path;
   return image;
 }
@@ -242,6 +244,42 @@ TEST(BattlefieldTexturesTest, TheWrapMeasureSeesASeam) {
   for (int32_t y = 0; y < 64; ++y)
     for (int32_t x = 0; x < 64; ++x) ramp.pixels.push_back(static_cast<uint32_t>(y * 4) * 0x010101u);
   EXPECT_GT(LineDifference(ramp, 0, 63, false), InteriorDifference(ramp, false));
+}
+
+namespace {
+
+int32_t Differing(const PBitmapFile::Image& a, const PBitmapFile::Image& b) {
+  int32_t n = 0;
+  for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i) n += a.pixels[i] != b.pixels[i];
+  return n;
+}
+
+int32_t Covered(const PBitmapFile::Image& a) {
+  int32_t n = 0;
+  for (uint32_t p : a.pixels) n += p != 0xFF00FF;
+  return n;
+}
+
+}  // namespace
+
+// The 18 fire frames are a loop: the last leads into the first no more abruptly than one frame
+// into the next. The ten smoke puff frames grow.
+TEST(BattlefieldTexturesTest, FireFramesLoopAndSmokePuffsGrow) {
+  std::vector<PBitmapFile::Image> fire;
+  for (int32_t i = 0; i < 18; ++i) fire.push_back(Picture(1700 + i));
+  int32_t most = 0;
+  for (int32_t i = 0; i + 1 < 18; ++i) {
+    const int32_t step = Differing(fire[i], fire[i + 1]);
+    EXPECT_GT(step, 0) << i;  // it moves
+    most = std::max(most, step);
+  }
+  EXPECT_LE(Differing(fire[17], fire[0]), most);
+  int32_t previous = 0;
+  for (int32_t i = 0; i < 10; ++i) {
+    const int32_t covered = Covered(Picture(1720 + i));
+    EXPECT_GT(covered, previous) << i;
+    previous = covered;
+  }
 }
 
 // The heaviest battle: every tile piece and building variant of its ground, counted as the
