@@ -192,8 +192,8 @@ void Band(Painter& p, const Row& row) {
     Colour c = base;
     if (snow) {
       // Bare ground shows through where the cover is thin, more of it on the heights.
-      const double bare = large + fine * 0.4 - (season == "snow-thaw" ? 0.05 : 0.28) + t * 0.18;
-      if (bare > 0) c = Mix(c, Mix(patch, Shade(patch, 0.7), fine + 0.5), std::min(1.0, bare * 6));
+      const double bare = large + fine * 0.25 - (season == "snow-thaw" ? 0.05 : 0.32) + t * 0.2;
+      if (bare > 0) c = Mix(c, Mix(patch, Shade(patch, 0.7), fine + 0.5), std::min(1.0, bare * 4));
       c = Mix(c, {0.70, 0.76, 0.88}, std::max(0.0, -fine) * 0.6);  // blue hollows
       c = Shade(c, 1.0 + grain * 0.04);
     } else {
