@@ -222,7 +222,7 @@ TEST(BattlefieldTexturesTest, RoadAndTerrainPiecesShowTheirMaskAtEveryCellCentre
   EXPECT_EQ(pieces, 103 + 48);
 }
 
-TEST(BattlefieldTexturesTest, TerrainBandsWrapWithNoVisibleEdge) {
+TEST(BattlefieldTexturesTest, TerrainBandsAndSkyWallsWrapWithNoVisibleEdge) {
   int32_t bands = 0;
   for (const auto& row : Catalogue().Rows()) {
     if (row.recipe != "band") continue;
@@ -237,6 +237,16 @@ TEST(BattlefieldTexturesTest, TerrainBandsWrapWithNoVisibleEdge) {
     }
   }
   EXPECT_EQ(bands, 80);
+  // The sky walls meet around the box: their left and right edges likewise.
+  int32_t skies = 0;
+  for (const auto& row : Catalogue().Rows()) {
+    if (row.recipe != "sky") continue;
+    SCOPED_TRACE(row.number);
+    ++skies;
+    const PBitmapFile::Image image = Picture(row.number);
+    EXPECT_LE(LineDifference(image, 0, image.width - 1, true), InteriorDifference(image, true) * 1.1);
+  }
+  EXPECT_EQ(skies, 30);
 }
 
 // A texture that does not repeat fails the same measure: a ramp from top to bottom, and a
