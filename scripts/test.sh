@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the fuzz targets for a bounded
 # time (clang, sanitizers), the whole suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and last the release build (the build type users pick), which
-# runs again only the tests that check optimised code (label "optimised": exact pixels,
-# coders, the random generator, a whole program run); its CTest summary closes the output.
-# Exits non-zero when anything fails.
+# UndefinedBehaviorSanitizer, the threaded renderer and sound tests under ThreadSanitizer,
+# and last the release build (the build type users pick), which runs again only the tests
+# that check optimised code (label "optimised": exact pixels, coders, the random generator,
+# a whole program run); its CTest summary closes the output. Exits non-zero when anything
+# fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh || exit 1
@@ -22,6 +23,13 @@ step cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_
   -DTARVANE_SANITIZE=ON -DTARVANE_BENCH=OFF
 step cmake --build build/sanitize -j"$jobs"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest -j"$jobs" --output-on-failure --timeout 600) || status=1
+
+# The drawing threads and the sound under ThreadSanitizer: only the renderer, device and
+# sound tests, which are the ones that run threads.
+step cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVANE_TSAN=ON -DTARVANE_BENCH=OFF
+step cmake --build build/tsan -j"$jobs" --target test_platform test_media
+(cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j"$jobs" --output-on-failure --timeout 600 \
+  -R '^(PSoft3DDevice|PAudio|GGraph3D|GSound)') || status=1
 
 step cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
 step cmake --build build/release -j"$jobs"

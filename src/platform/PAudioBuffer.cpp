@@ -19,8 +19,7 @@ PAudioBuffer::PAudioBuffer(PAudioDevice* device, const PAudioBufferDesc& desc, u
       channels_(desc.channels),
       is3D_(desc.is3D),
       positionNotify_(desc.positionNotify),
-      cpuOverhead_(cpuOverhead),
-      data_(desc.bytes, 0) {}
+      cpuOverhead_(cpuOverhead) {}
 
 PAudioBuffer::~PAudioBuffer() {
   std::lock_guard<std::mutex> lock(device_->lock_);
@@ -41,6 +40,7 @@ int32_t PAudioBuffer::Lock(uint32_t offset, uint32_t bytes, bool entire, uint8_t
   staging_.resize(bytes);
   {
     std::lock_guard<std::mutex> lock(device_->lock_);
+    EnsureMemory();
     std::memcpy(staging_.data(), data_.data() + offset, bytes);
   }
   locked_ = true;
@@ -61,8 +61,13 @@ int32_t PAudioBuffer::Unlock(uint8_t* data, uint32_t bytes) {
   return PAudio::kOk;
 }
 
+void PAudioBuffer::EnsureMemory() {
+  if (data_.size() != bytes_) data_.assign(bytes_, 0);
+}
+
 int32_t PAudioBuffer::Play(bool looping) {
   std::lock_guard<std::mutex> lock(device_->lock_);
+  EnsureMemory();
   bool starting = !playing_;
   playing_ = true;
   looping_ = looping;

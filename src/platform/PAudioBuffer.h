@@ -21,6 +21,8 @@ struct PAudioBufferDesc {
 // lock for a moment only: Lock hands out a private copy of the locked bytes and Unlock copies
 // it back, so a caller may fill a locked region slowly (for example from a file) while the
 // mixer goes on playing. Made by PAudioDevice::CreateBuffer; must not outlive its device.
+// The samples take memory from the first Lock or Play on (a program makes many buffers it
+// seldom uses); until then they read as silence, as a new buffer's always do.
 class PAudioBuffer {
  public:
   static constexpr float kDefaultMinDistance = 1.0f;
@@ -34,6 +36,8 @@ class PAudioBuffer {
   bool Is3D() const { return is3D_; }
   // Percent of the processor that playing this buffer costs.
   uint32_t CpuOverhead() const { return cpuOverhead_; }
+  // Whether the samples have memory yet.
+  bool HasMemory() const { return !data_.empty(); }
 
   // Locks bytes at offset, or the whole buffer with entire. *data receives the locked bytes
   // (as they stand in the buffer) and *lockedBytes their count. One lock at a time.
@@ -67,6 +71,8 @@ class PAudioBuffer {
   void MixInto(int32_t* acc, uint32_t frames, float rolloff);
   void FireBetween(uint32_t from, uint32_t to);
   void FireAt(uint32_t position);
+  // With the mixer's lock held: gives the samples their memory (silence) if they have none.
+  void EnsureMemory();
 
   PAudioDevice* device_;
   uint32_t bytes_;
@@ -74,7 +80,7 @@ class PAudioBuffer {
   bool is3D_;
   bool positionNotify_;
   uint32_t cpuOverhead_;
-  std::vector<uint8_t> data_;
+  std::vector<uint8_t> data_;  // empty until first locked or played; changed under the lock
 
   // Guarded by the device's lock.
   bool playing_ = false;

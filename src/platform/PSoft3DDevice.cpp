@@ -1,9 +1,16 @@
 #include "platform/PSoft3DDevice.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <thread>
+
+#if defined(__SSE2__) && !defined(TARVANE_PORTABLE_SPANS)
+#define TARVANE_SSE2_SPANS 1
+#include <emmintrin.h>
+#endif
 
 #include "platform/PSurface.h"
 
@@ -106,12 +113,6 @@ inline float ToFloat(double d) {
   if (d > FLT_MAX) return FLT_MAX;
   if (d < -FLT_MAX) return -FLT_MAX;
   return static_cast<float>(d);
-}
-
-// A coordinate in 1/256 texel as an integer, clamped far inside the i32 range.
-inline int32_t TexelFixed(float f) {
-  constexpr float kLimit = 1073741824.0f;  // 2^30
-  return static_cast<int32_t>(Clamp(f, -kLimit, kLimit));
 }
 
 // The smallest integer not below x, held in [0, limit]; not-a-number gives 0.
@@ -291,6 +292,264 @@ inline uint64_t Lerp64(uint64_t p0, uint64_t p1, uint64_t f) {
   return ((p0 * (256 - f) + p1 * f) >> 8) & 0x00FF00FF00FF00FFull;
 }
 
+// Four single-precision lanes: SSE2 where the build has it (every x86-64 machine), plain
+// arrays elsewhere. Every operation is the lane-wise IEEE operation, rounded as one float
+// operation of the scalar code is, so the lanes hold exactly what that code computes.
+#if defined(TARVANE_SSE2_SPANS)
+struct F4 {
+  __m128 v;
+  static F4 Splat(float f) { return {_mm_set1_ps(f)}; }
+  static F4 Of(float a, float b, float c, float d) { return {_mm_setr_ps(a, b, c, d)}; }
+  friend F4 operator+(F4 a, F4 b) { return {_mm_add_ps(a.v, b.v)}; }
+  friend F4 operator-(F4 a, F4 b) { return {_mm_sub_ps(a.v, b.v)}; }
+  friend F4 operator*(F4 a, F4 b) { return {_mm_mul_ps(a.v, b.v)}; }
+  friend F4 operator/(F4 a, F4 b) { return {_mm_div_ps(a.v, b.v)}; }
+  // a > b ? a : b and a < b ? a : b, as the processor's maximum and minimum give them.
+  static F4 Max(F4 a, F4 b) { return {_mm_max_ps(a.v, b.v)}; }
+  static F4 Min(F4 a, F4 b) { return {_mm_min_ps(a.v, b.v)}; }
+  // Truncated to integers (all callers hold their values in range first).
+  void Truncate(int32_t out[4]) const { _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(v)); }
+  void Store(float out[4]) const { _mm_store_ps(out, v); }
+};
+#else
+struct F4 {
+  float v[4];
+  static F4 Splat(float f) { return {{f, f, f, f}}; }
+  static F4 Of(float a, float b, float c, float d) { return {{a, b, c, d}}; }
+  template <class Op>
+  static F4 Each(F4 a, F4 b, Op op) {
+    return {{op(a.v[0], b.v[0]), op(a.v[1], b.v[1]), op(a.v[2], b.v[2]), op(a.v[3], b.v[3])}};
+  }
+  friend F4 operator+(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x + y; }); }
+  friend F4 operator-(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x - y; }); }
+  friend F4 operator*(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x * y; }); }
+  friend F4 operator/(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x / y; }); }
+  static F4 Max(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x > y ? x : y; }); }
+  static F4 Min(F4 a, F4 b) { return Each(a, b, [](float x, float y) { return x < y ? x : y; }); }
+  void Truncate(int32_t out[4]) const {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<int32_t>(v[i]);
+  }
+  void Store(float out[4]) const {
+    for (int i = 0; i < 4; ++i) out[i] = v[i];
+  }
+};
+#endif
+
+// What four neighbouring pixels of a span need from its attributes.
+struct LaneValues {
+  alignas(16) int32_t depth[4];
+  alignas(16) int32_t tu[4];  // texture coordinates in 1/256 texel
+  alignas(16) int32_t tv[4];
+  alignas(16) int32_t fog[4];  // the own colour's share in 1/256
+  alignas(16) float q[4];
+};
+
+// A span's attributes four pixels at a time. Lane i starts at pixel i, reached by i steps of
+// the gradients one after another, and every group of four moves each lane on by four such
+// steps: each pixel gets its attributes by the very additions the one-pixel loop makes.
+struct SpanLanes {
+  F4 z, q, s, t;
+  F4 dz, dq, ds, dt;
+
+  static F4 Start(float first, float step) {
+    float a = first, b = a + step, c = b + step, d = c + step;
+    return F4::Of(a, b, c, d);
+  }
+  SpanLanes(float z0, float q0, float s0, float t0, float dzdx, float dqdx, float dsdx, float dtdx)
+      : z(Start(z0, dzdx)), q(Start(q0, dqdx)), s(Start(s0, dsdx)), t(Start(t0, dtdx)),
+        dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)) {}
+
+  template <bool kTextured, bool kFog, bool kNeedQ>
+  void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale) {
+    // The depth as DepthOf gives it.
+    const F4 depth = F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
+    depth.Truncate(out.depth);
+    if constexpr (kTextured || kFog) {
+      const F4 eye = F4::Splat(1.0f) / q;
+      if constexpr (kTextured) {
+        // In 1/256 texel as integers, clamped far inside their range (to 2^30).
+        const F4 lo = F4::Splat(-1073741824.0f), hi = F4::Splat(1073741824.0f);
+        F4::Min(F4::Max((s * eye) * F4::Splat(scaleU), lo), hi).Truncate(out.tu);
+        F4::Min(F4::Max((t * eye) * F4::Splat(scaleV), lo), hi).Truncate(out.tv);
+      }
+      if constexpr (kFog) {
+        const F4 k = (F4::Splat(fogEnd) - eye) * F4::Splat(fogScale) + F4::Splat(0.5f);
+        F4::Min(F4::Max(k, F4::Splat(0.0f)), F4::Splat(256.0f)).Truncate(out.fog);
+      }
+    }
+    if constexpr (kNeedQ) q.Store(out.q);
+    for (int step = 0; step < 4; ++step) {
+      z = z + dz;
+      q = q + dq;
+      if constexpr (kTextured) {
+        s = s + ds;
+        t = t + dt;
+      }
+    }
+  }
+};
+
+std::atomic<bool> gWideSpans{true};
+
+// The target's rows are cut into strips of 2^kStripShift rows, dealt round the drawing
+// threads in turn, so that every thread gets its share of sky, ground and smoke.
+constexpr int32_t kStripShift = 3;
+constexpr int32_t kStripMask = (1 << kStripShift) - 1;
+
+// The rows one thread draws: strips index, index + count, ... (count 1: every row).
+struct Band {
+  int32_t count;
+  int32_t index;
+};
+constexpr Band kEveryRow{1, 0};
+
+// The first row at or below y (y >= 0) that the band owns.
+inline int32_t FirstRow(int32_t y, Band band) {
+  if (band.count == 1) return y;
+  int32_t strip = y >> kStripShift;
+  int32_t behind = (strip + band.count - band.index) % band.count;
+  return behind == 0 ? y : (strip + band.count - behind) << kStripShift;
+}
+
+// The band's next row after y.
+inline int32_t NextRow(int32_t y, Band band) {
+  ++y;
+  if ((y & kStripMask) == 0) y += (band.count - 1) << kStripShift;
+  return y;
+}
+
+#if defined(TARVANE_SSE2_SPANS)
+// Four whole neighbouring pixels of a point-sampled span on a 16-bit target at once, without
+// a branch per pixel: the texels are fetched one by one, everything else is done on the four
+// together, with the rounding of the one-pixel loop in every channel, and the pixels that fail
+// the depth or alpha test are written back as they were.
+template <bool kFog, bool kBlend, int kDepth>
+class QuadShader {
+ public:
+  QuadShader(const PSoft3DDevice::Setup& s, const Shading& sh)
+      : texels_(s.texels),
+        texPitch_(static_cast<size_t>(s.texPitch)),
+        uMask_(s.texWidth - 1),
+        vMask_(s.texHeight - 1),
+        colourFromTexture_(sh.colourFromTexture),
+        colourMul_(!sh.colourMulIsOne),
+        alphaFromTexture_(sh.alphaFromTexture),
+        alphaMul_(!sh.alphaMulIsOne),
+        depthWrite_(s.depthWrite),
+        invert_(s.alphaInvert ? _mm_set1_epi32(-1) : _mm_setzero_si128()),
+        alphaLow_(_mm_set1_epi32(static_cast<int32_t>(s.alphaLow))),
+        alphaHigh_(_mm_set1_epi32(static_cast<int32_t>(s.alphaLow + s.alphaSpan))),
+        cr_(_mm_set1_epi32(static_cast<int32_t>(Channel(sh.colour, 16)))),
+        cg_(_mm_set1_epi32(static_cast<int32_t>(Channel(sh.colour, 8)))),
+        cb_(_mm_set1_epi32(static_cast<int32_t>(Channel(sh.colour, 0)))),
+        ca_(_mm_set1_epi32(static_cast<int32_t>(sh.alpha))),
+        fr_(_mm_set1_epi32(static_cast<int32_t>(Channel(s.fogColour, 16)))),
+        fg_(_mm_set1_epi32(static_cast<int32_t>(Channel(s.fogColour, 8)))),
+        fb_(_mm_set1_epi32(static_cast<int32_t>(Channel(s.fogColour, 0)))) {}
+
+  // Whether the span of this triangle can take this path.
+  static bool Suits(const PSoft3DDevice::Setup& s) { return !kBlend || s.standardBlend; }
+
+  void Draw(const LaneValues& v, uint16_t* row, uint16_t* depthRow) const {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
+    const __m128i oldDepth = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow)), zero);
+    __m128i pass = _mm_set1_epi32(-1);
+    if constexpr (kDepth == kDepthLessEqual) pass = _mm_xor_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
+    if (_mm_movemask_epi8(pass) == 0) return;
+
+    int32_t t[4];
+    for (int i = 0; i < 4; ++i) {
+      const int32_t tx = (v.tu[i] >> 8) & uMask_, ty = (v.tv[i] >> 8) & vMask_;
+      t[i] = texels_[static_cast<size_t>(ty) * texPitch_ + static_cast<size_t>(tx)];
+    }
+    const __m128i texel = _mm_setr_epi32(t[0], t[1], t[2], t[3]);
+    const __m128i five = _mm_set1_epi32(31);
+    __m128i r, g, b;
+    if (colourFromTexture_) {
+      r = Widen5(_mm_and_si128(_mm_srli_epi32(texel, 10), five));
+      g = Widen5(_mm_and_si128(_mm_srli_epi32(texel, 5), five));
+      b = Widen5(_mm_and_si128(texel, five));
+      if (colourMul_) {
+        r = Div255(_mm_mullo_epi16(r, cr_));
+        g = Div255(_mm_mullo_epi16(g, cg_));
+        b = Div255(_mm_mullo_epi16(b, cb_));
+      }
+    } else {
+      r = cr_;
+      g = cg_;
+      b = cb_;
+    }
+    __m128i a = ca_;
+    if (alphaFromTexture_) {
+      const __m128i bit = _mm_srli_epi32(texel, 15);
+      a = _mm_sub_epi32(_mm_slli_epi32(bit, 8), bit);  // 0 or 255
+      if (alphaMul_) a = Div255(_mm_mullo_epi16(a, ca_));
+    }
+    // The alpha test: inside [low, high], unless inverted.
+    const __m128i inside = _mm_andnot_si128(_mm_or_si128(_mm_cmplt_epi32(a, alphaLow_), _mm_cmpgt_epi32(a, alphaHigh_)),
+                                            _mm_set1_epi32(-1));
+    pass = _mm_and_si128(pass, _mm_xor_si128(inside, invert_));
+    if (_mm_movemask_epi8(pass) == 0) return;
+
+    if constexpr (kFog) {
+      const __m128i k = _mm_load_si128(reinterpret_cast<const __m128i*>(v.fog));
+      const __m128i rest = _mm_sub_epi32(_mm_set1_epi32(256), k);
+      r = _mm_srli_epi32(_mm_add_epi32(_mm_mullo_epi16(r, k), _mm_mullo_epi16(fr_, rest)), 8);
+      g = _mm_srli_epi32(_mm_add_epi32(_mm_mullo_epi16(g, k), _mm_mullo_epi16(fg_, rest)), 8);
+      b = _mm_srli_epi32(_mm_add_epi32(_mm_mullo_epi16(b, k), _mm_mullo_epi16(fb_, rest)), 8);
+    }
+    const __m128i old = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row)), zero);
+    if constexpr (kBlend) {
+      // Source alpha over the target, rounded per channel as the one-pixel loop does; an
+      // opaque source comes out as it is by the same sum.
+      const __m128i inverse = _mm_sub_epi32(_mm_set1_epi32(255), a);
+      const __m128i dr = Widen5(_mm_srli_epi32(old, 11));
+      const __m128i dg = Widen6(_mm_and_si128(_mm_srli_epi32(old, 5), _mm_set1_epi32(63)));
+      const __m128i db = Widen5(_mm_and_si128(old, five));
+      r = Over(r, dr, a, inverse);
+      g = Over(g, dg, a, inverse);
+      b = Over(b, db, a, inverse);
+    }
+    const __m128i pixel = _mm_or_si128(
+        _mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(r, 3), 11), _mm_slli_epi32(_mm_srli_epi32(g, 2), 5)),
+        _mm_srli_epi32(b, 3));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, pixel, old)));
+    if (depthWrite_) _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(Select(pass, depth, oldDepth)));
+  }
+
+ private:
+  static __m128i Widen5(__m128i c) { return _mm_or_si128(_mm_slli_epi32(c, 3), _mm_srli_epi32(c, 2)); }
+  static __m128i Widen6(__m128i c) { return _mm_or_si128(_mm_slli_epi32(c, 2), _mm_srli_epi32(c, 4)); }
+  // Rounded x / 255 as the scalar Div255, for x below 65536 - 256.
+  static __m128i Div255(__m128i x) {
+    x = _mm_add_epi32(x, _mm_set1_epi32(128));
+    return _mm_srli_epi32(_mm_add_epi32(x, _mm_srli_epi32(x, 8)), 8);
+  }
+  static __m128i Over(__m128i source, __m128i dest, __m128i a, __m128i inverse) {
+    const __m128i x = _mm_add_epi32(_mm_add_epi32(_mm_mullo_epi16(source, a), _mm_mullo_epi16(dest, inverse)),
+                                    _mm_set1_epi32(128));
+    return _mm_srli_epi32(_mm_add_epi32(x, _mm_srli_epi32(x, 8)), 8);
+  }
+  static __m128i Select(__m128i mask, __m128i yes, __m128i no) {
+    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+  }
+  // Four 32-bit lanes holding 16-bit values to four 16-bit values in the low half.
+  static __m128i Narrow(__m128i x) {
+    x = _mm_srai_epi32(_mm_slli_epi32(x, 16), 16);
+    return _mm_packs_epi32(x, x);
+  }
+
+  const uint16_t* texels_;
+  size_t texPitch_;
+  int32_t uMask_, vMask_;
+  bool colourFromTexture_, colourMul_, alphaFromTexture_, alphaMul_, depthWrite_;
+  __m128i invert_, alphaLow_, alphaHigh_;
+  __m128i cr_, cg_, cb_, ca_;
+  __m128i fr_, fg_, fb_;
+};
+#endif
+
 // The rows of one triangle: its edges and attribute planes, from its top corner a.
 struct Rows {
   uint8_t* target;
@@ -308,7 +567,7 @@ struct Rows {
 // Draws a triangle row by row; one call per triangle, so that the state is read into
 // registers once and not once per row.
 template <class Pixel, int kTex, bool kBlend, bool kFog, int kDepth>
-void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows) {
+void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows, Band band) {
   using Format = TargetFormat<Pixel>;
   constexpr int kFilter = kTex & kFilterMask;
   constexpr bool kPow2 = (kTex & kAnySize) == 0;
@@ -347,7 +606,24 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   const double slopeAC = rows.slopeAC, slopeAB = rows.slopeAB, slopeBC = rows.slopeBC;
   const bool shortEdgesLeft = rows.shortEdgesLeft;
   const int32_t width = rows.width;
-  for (int32_t y = rows.y0; y < rows.y1; ++y) {
+  // A solid colour drawn over whatever is there: the spans are plain fills (the alpha test
+  // gives the same answer for every pixel), and the depth, when written, is the plane's.
+  constexpr bool kSolid = kFilter == kUntextured && !kFog && !kBlend && kDepth == kDepthAlways;
+  if constexpr (kSolid) {
+    if (((ca - alphaLow) <= alphaSpan) == alphaInvert) return;
+  }
+  const Pixel solid = Format::MakeSpread(constColour);
+#if defined(TARVANE_SSE2_SPANS)
+  // Whole groups of four pixels of the common spans go the branch-free way.
+  // (Bilinear where magnified goes this way for the groups whose four pixels are all point
+  // sampled, the far part of the ground.)
+  constexpr bool kQuads = sizeof(Pixel) == 2 && (kFilter == kPointOnly || kFilter == kByScale) && kPow2 &&
+                          (kDepth == kDepthLessEqual || kDepth == kDepthAlways);
+  const QuadShader<kFog, kBlend, kDepth> quads(s, sh);
+  const bool useQuads =
+      kQuads && QuadShader<kFog, kBlend, kDepth>::Suits(s) && gWideSpans.load(std::memory_order_relaxed);
+#endif
+  for (int32_t y = FirstRow(rows.y0, band); y < rows.y1; y = NextRow(y, band)) {
     double yc = y;
     double longX = ax + (yc - ay) * slopeAC;
     double shortX = yc < by ? ax + (yc - ay) * slopeAB : bx + (yc - by) * slopeBC;
@@ -357,114 +633,140 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
     if (x0 >= x1) continue;
     // The attributes at the first pixel, from corner a; single precision is plenty here,
     // and anything out of range is held in range where it is used.
-    float px = static_cast<float>(x0) - rows.axf, py = static_cast<float>(y) - rows.ayf;
-    float z = rows.az + px * dz + py * rows.dzdy;
-    float q = rows.aq + px * dq + py * rows.dqdy;
+    float fx = static_cast<float>(x0) - rows.axf, py = static_cast<float>(y) - rows.ayf;
+    float z = rows.az + fx * dz + py * rows.dzdy;
+    float q = rows.aq + fx * dq + py * rows.dqdy;
     float su = 0, sv = 0;
     if constexpr (kFilter != kUntextured) {
-      su = rows.as + px * ds + py * rows.dsdy;
-      sv = rows.at + px * dt + py * rows.dtdy;
+      su = rows.as + fx * ds + py * rows.dsdy;
+      sv = rows.at + fx * dt + py * rows.dtdy;
     }
     Pixel* row = reinterpret_cast<Pixel*>(rows.target + static_cast<size_t>(y) * rows.pitch);
     uint16_t* depthRow = rows.depth + static_cast<size_t>(y) * static_cast<size_t>(width);
-    for (int32_t px = x0; px < x1; ++px, z += dz, q += dq, su += ds, sv += dt) {
-      uint16_t depth = DepthOf(z);
-      if constexpr (kDepth == kDepthLessEqual) {
-        if (depth > depthRow[px]) continue;
-      } else if constexpr (kDepth == kDepthOther) {
-        if (!Compare(depthFunc, depth, depthRow[px])) continue;
-      }
-      // The colour as blue, green and red in the low bytes of three 16-bit lanes, so that
-      // fog and blending work on all three at once with the same rounding per channel.
-      uint64_t c;
-      uint32_t a;
-      if constexpr (kFilter != kUntextured) {
-        float eye = 1.0f / q;
-        int32_t tu = TexelFixed((su * eye) * scaleU), tv = TexelFixed((sv * eye) * scaleV);
-        bool linear;
-        if constexpr (kFilter == kPointOnly) linear = false;
-        else if constexpr (kFilter == kBilinearOnly) linear = true;
-        else linear = q * q * q > magnifyBelow ? magLinear : minLinear;
-        uint64_t texel;
-        if (linear) {
-          int32_t fu = tu - 128, fv = tv - 128;  // from the texel centres
-          uint64_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
-          int32_t xa = Wrap(fu >> 8, texWidth, kPow2), xb = Wrap((fu >> 8) + 1, texWidth, kPow2);
-          int32_t ya = Wrap(fv >> 8, texHeight, kPow2), yb = Wrap((fv >> 8) + 1, texHeight, kPow2);
-          const uint16_t* row0 = texels + static_cast<size_t>(ya) * texPitch;
-          const uint16_t* row1 = texels + static_cast<size_t>(yb) * texPitch;
-          uint64_t top = Lerp64(Spread(spread, row0[xa]), Spread(spread, row0[xb]), ax);
-          uint64_t bottom = Lerp64(Spread(spread, row1[xa]), Spread(spread, row1[xb]), ax);
-          texel = Lerp64(top, bottom, ay);
-        } else {
-          int32_t tx = Wrap(tu >> 8, texWidth, kPow2), ty = Wrap(tv >> 8, texHeight, kPow2);
-          uint16_t t = texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)];
-          if constexpr (kPlain && !kFog && !kBlend && sizeof(Pixel) == 2) {
-            // The texel as it is: its five bits of red and blue are the target's, and green's
-            // sixth bit repeats its top bit, as widening to eight bits and narrowing again does.
-            a = (t & 0x8000) ? 255 : 0;
-            if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
-            row[px] = static_cast<Pixel>(((t & 0x7FE0u) << 1) | ((t >> 4) & 0x20u) | (t & 0x1Fu));
-            depthRow[px] = depth;
-            continue;
-          }
-          texel = Spread(spread, t);
+    if constexpr (kSolid) {
+      std::fill(row + x0, row + x1, solid);
+      if (!depthWrite) continue;
+    }
+    SpanLanes lanes(z, q, su, sv, dz, dq, ds, dt);
+    LaneValues v;
+    for (int32_t group = x0; group < x1; group += 4) {
+      lanes.Next<kFilter != kUntextured, kFog, kFilter == kByScale>(v, scaleU, scaleV, fogEnd, fogScale);
+      const int32_t groupEnd = std::min(group + 4, x1);
+#if defined(TARVANE_SSE2_SPANS)
+      if constexpr (kQuads) {
+        bool pointSampled = true;
+        if constexpr (kFilter == kByScale) {
+          for (int lane = 0; lane < 4; ++lane)
+            pointSampled &= !(v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear);
         }
-        c = texel & kLanesRGB;
-        if (colourFromTexture) {
-          if (!colourMulIsOne) {
-            uint32_t r = Div255(static_cast<uint32_t>(c >> 32) * cr);
-            uint32_t g = Div255(static_cast<uint32_t>(c >> 16 & 255) * cg);
-            uint32_t b = Div255(static_cast<uint32_t>(c & 255) * cb);
-            c = SpreadRGB(r, g, b);
+        if (useQuads && groupEnd - group == 4 && pointSampled) {
+          quads.Draw(v, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
+          continue;
+        }
+      }
+#endif
+      for (int32_t px = group; px < groupEnd; ++px) {
+        const int32_t lane = px - group;
+        uint16_t depth = static_cast<uint16_t>(v.depth[lane]);
+        if constexpr (kSolid) {
+          depthRow[px] = depth;
+          continue;
+        }
+        if constexpr (kDepth == kDepthLessEqual) {
+          if (depth > depthRow[px]) continue;
+        } else if constexpr (kDepth == kDepthOther) {
+          if (!Compare(depthFunc, depth, depthRow[px])) continue;
+        }
+        // The colour as blue, green and red in the low bytes of three 16-bit lanes, so that
+        // fog and blending work on all three at once with the same rounding per channel.
+        uint64_t c;
+        uint32_t a;
+        if constexpr (kFilter != kUntextured) {
+          int32_t tu = v.tu[lane], tv = v.tv[lane];
+          bool linear;
+          if constexpr (kFilter == kPointOnly) linear = false;
+          else if constexpr (kFilter == kBilinearOnly) linear = true;
+          else linear = v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear;
+          uint64_t texel;
+          if (linear) {
+            int32_t fu = tu - 128, fv = tv - 128;  // from the texel centres
+            uint64_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
+            int32_t xa = Wrap(fu >> 8, texWidth, kPow2), xb = Wrap((fu >> 8) + 1, texWidth, kPow2);
+            int32_t ya = Wrap(fv >> 8, texHeight, kPow2), yb = Wrap((fv >> 8) + 1, texHeight, kPow2);
+            const uint16_t* row0 = texels + static_cast<size_t>(ya) * texPitch;
+            const uint16_t* row1 = texels + static_cast<size_t>(yb) * texPitch;
+            uint64_t top = Lerp64(Spread(spread, row0[xa]), Spread(spread, row0[xb]), ax);
+            uint64_t bottom = Lerp64(Spread(spread, row1[xa]), Spread(spread, row1[xb]), ax);
+            texel = Lerp64(top, bottom, ay);
+          } else {
+            int32_t tx = Wrap(tu >> 8, texWidth, kPow2), ty = Wrap(tv >> 8, texHeight, kPow2);
+            uint16_t t = texels[static_cast<size_t>(ty) * texPitch + static_cast<size_t>(tx)];
+            if constexpr (kPlain && !kFog && !kBlend && sizeof(Pixel) == 2) {
+              // The texel as it is: its five bits of red and blue are the target's, and green's
+              // sixth bit repeats its top bit, as widening to eight bits and narrowing again does.
+              a = (t & 0x8000) ? 255 : 0;
+              if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
+              row[px] = static_cast<Pixel>(((t & 0x7FE0u) << 1) | ((t >> 4) & 0x20u) | (t & 0x1Fu));
+              depthRow[px] = depth;
+              continue;
+            }
+            texel = Spread(spread, t);
+          }
+          c = texel & kLanesRGB;
+          if (colourFromTexture) {
+            if (!colourMulIsOne) {
+              uint32_t r = Div255(static_cast<uint32_t>(c >> 32) * cr);
+              uint32_t g = Div255(static_cast<uint32_t>(c >> 16 & 255) * cg);
+              uint32_t b = Div255(static_cast<uint32_t>(c & 255) * cb);
+              c = SpreadRGB(r, g, b);
+            }
+          } else {
+            c = constColour;
+          }
+          a = static_cast<uint32_t>(texel >> 48);
+          if (alphaFromTexture) {
+            if (!alphaMulIsOne) a = Div255(a * ca);
+          } else {
+            a = ca;
           }
         } else {
           c = constColour;
-        }
-        a = static_cast<uint32_t>(texel >> 48);
-        if (alphaFromTexture) {
-          if (!alphaMulIsOne) a = Div255(a * ca);
-        } else {
           a = ca;
         }
-      } else {
-        c = constColour;
-        a = ca;
-      }
-      if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
-      if constexpr (kFog) {
-        // Fraction k / 256 of the own colour: (end - distance) / (end - start). Per channel
-        // this is fog + ((own - fog) * k >> 8), written without the negative difference.
-        float eye = 1.0f / q;
-        uint64_t k = static_cast<uint32_t>(Clamp((fogEnd - eye) * fogScale + 0.5f, 0.0f, 256.0f));
-        c = ((c * k + fogColour * (256 - k)) >> 8) & kLanesRGB;
-      }
-      if constexpr (kBlend) {
-        if (standardBlend) {
-          if (a != 255) {  // opaque under source-alpha blending: the source as it is
-            // Per lane at most 255 * 255 + 128 + 254: the lanes never carry into each other.
-            uint64_t x = c * a + ReadSpread(spread565, row[px]) * (255 - a) + kLanesHalf;
-            c = ((x + ((x >> 8) & kLanesRGB)) >> 8) & kLanesRGB;
-          }
-        } else {
-          uint64_t dest = ReadSpread(spread565, row[px]);
-          uint32_t fs = BlendFactor(srcBlend, a), fd = BlendFactor(destBlend, a);
-          uint32_t r = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 32) * fs +
-                                                      static_cast<uint32_t>(dest >> 32) * fd));
-          uint32_t g = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 16 & 255) * fs +
-                                                      static_cast<uint32_t>(dest >> 16 & 255) * fd));
-          uint32_t b = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c & 255) * fs +
-                                                      static_cast<uint32_t>(dest & 255) * fd));
-          c = SpreadRGB(r, g, b);
+        if (((a - alphaLow) <= alphaSpan) == alphaInvert) continue;
+        if constexpr (kFog) {
+          // Fraction k / 256 of the own colour: (end - distance) / (end - start). Per channel
+          // this is fog + ((own - fog) * k >> 8), written without the negative difference.
+          uint64_t k = static_cast<uint32_t>(v.fog[lane]);
+          c = ((c * k + fogColour * (256 - k)) >> 8) & kLanesRGB;
         }
+        if constexpr (kBlend) {
+          if (standardBlend) {
+            if (a != 255) {  // opaque under source-alpha blending: the source as it is
+              // Per lane at most 255 * 255 + 128 + 254: the lanes never carry into each other.
+              uint64_t x = c * a + ReadSpread(spread565, row[px]) * (255 - a) + kLanesHalf;
+              c = ((x + ((x >> 8) & kLanesRGB)) >> 8) & kLanesRGB;
+            }
+          } else {
+            uint64_t dest = ReadSpread(spread565, row[px]);
+            uint32_t fs = BlendFactor(srcBlend, a), fd = BlendFactor(destBlend, a);
+            uint32_t r = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 32) * fs +
+                                                        static_cast<uint32_t>(dest >> 32) * fd));
+            uint32_t g = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c >> 16 & 255) * fs +
+                                                        static_cast<uint32_t>(dest >> 16 & 255) * fd));
+            uint32_t b = std::min<uint32_t>(255, Div255(static_cast<uint32_t>(c & 255) * fs +
+                                                        static_cast<uint32_t>(dest & 255) * fd));
+            c = SpreadRGB(r, g, b);
+          }
+        }
+        row[px] = Format::MakeSpread(c);
+        if (depthWrite) depthRow[px] = depth;
       }
-      row[px] = Format::MakeSpread(c);
-      if (depthWrite) depthRow[px] = depth;
     }
   }
 }
 
-using RowsFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, const Rows&);
+using RowsFunction = void (*)(const PSoft3DDevice::Setup&, const Shading&, const Rows&, Band);
 
 template <class Pixel, int kTex, bool kBlend, bool kFog>
 RowsFunction PickDepth(int kind) {
@@ -504,9 +806,192 @@ bool Finite(const PSoft3DDevice::Vertex& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.q);
 }
 
+// A triangle set up for its rows or, with draw null, the state of the triangles after it.
+struct Command {
+  RowsFunction draw;
+  Shading sh;
+  Rows rows;
+  PSoft3DDevice::Setup setup;  // last: a triangle's command reads only the lines before it
+};
+
+std::atomic<int32_t> gDefaultThreads{0};
+
+int32_t HeldThreads(int32_t threads) {
+  return std::clamp(threads, int32_t{1}, PSoft3DDevice::kMaxThreads);
+}
+
+// A short pause in a busy wait, easing the core for its other hardware thread.
+inline void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#else
+  std::this_thread::yield();
+#endif
+}
+
+// A counter one thread moves on and others wait for. Waiters spin a while first (the work
+// comes in quick succession within a frame) and then sleep; the writer wakes sleepers only
+// when there are any, so that handing out work costs no system call while they are awake.
+struct Signal {
+  static constexpr int kSpins = 128;
+  std::atomic<uint64_t> value{0};
+  std::atomic<int32_t> sleepers{0};
+
+  // Returns the value once it differs from old.
+  uint64_t AwaitChange(uint64_t old) {
+    for (int spin = 0;; ++spin) {
+      uint64_t now = value.load(std::memory_order_acquire);
+      if (now != old) return now;
+      if (spin < kSpins) {
+        Pause();
+        continue;
+      }
+      // Announced before the last look, so that the writer either sees the sleeper or the
+      // sleeper sees the new value.
+      sleepers.fetch_add(1, std::memory_order_seq_cst);
+      if (value.load(std::memory_order_seq_cst) == old) value.wait(old, std::memory_order_acquire);
+      sleepers.fetch_sub(1, std::memory_order_relaxed);
+      spin = 0;
+    }
+  }
+  void Set(uint64_t v) {
+    value.store(v, std::memory_order_seq_cst);
+    if (sleepers.load(std::memory_order_seq_cst) != 0) value.notify_all();
+  }
+};
+
 }  // namespace
 
-PSoft3DDevice::PSoft3DDevice(PSurface* target)
+// The drawing threads and the ring of commands they all read: the submitting thread writes
+// commands and hands them out in batches; every thread reads every command in order and draws
+// the rows of its own strips. A slot is written again only when every thread is past it.
+struct PSoft3DDevice::Workers final : PSurfaceFence {
+  static constexpr uint64_t kRing = 8192;
+  static constexpr uint64_t kBatch = 32;
+  static constexpr uint64_t kReportEvery = 256;  // a thread tells how far it is at least this often
+  static constexpr uint64_t kStop = uint64_t{1} << 63;
+
+  // Each thread's count of commands done, on a cache line of its own.
+  struct alignas(64) Progress {
+    Signal done;
+  };
+
+  explicit Workers(int32_t count) : count_(count), progress_(static_cast<size_t>(count)), ring_(kRing) {
+    for (int32_t i = 0; i < count; ++i) threads_.emplace_back([this, i] { Run(i); });
+  }
+  ~Workers() override { Stop(); }
+  Workers(const Workers&) = delete;
+  Workers& operator=(const Workers&) = delete;
+
+  // The slot of the next command; waits while the slowest thread is a whole ring behind.
+  Command& Next() {
+    for (;;) {
+      Progress* slowest = nullptr;
+      uint64_t least = head_;
+      for (Progress& p : progress_) {
+        uint64_t done = p.done.value.load(std::memory_order_acquire);
+        if (done < least) {
+          least = done;
+          slowest = &p;
+        }
+      }
+      if (head_ - least < kRing) return ring_[head_ % kRing];
+      Publish();
+      slowest->done.AwaitChange(least);
+    }
+  }
+  // The slot from Next is written: it goes out with the next batch.
+  void Commit() {
+    if (++head_ - published_ >= kBatch) Publish();
+  }
+  void Publish() {
+    if (published_ == head_) return;
+    published_ = head_;
+    shared_.Set(head_);
+  }
+  void Settle() override {
+    if (stopped_ || head_ == 0) return;
+    Publish();
+    for (Progress& p : progress_) {
+      uint64_t done = p.done.value.load(std::memory_order_acquire);
+      while (done != head_) done = p.done.AwaitChange(done);
+    }
+  }
+  void Stop() {
+    if (stopped_) return;
+    Settle();
+    stopped_ = true;
+    shared_.Set(head_ | kStop);
+    for (std::thread& t : threads_) t.join();
+    // Textures may keep this fence a while yet: the ring goes now.
+    std::vector<Command>().swap(ring_);
+  }
+
+  void Run(int32_t index) {
+    const Band band{count_, index};
+    Setup setup;
+    uint64_t next = 0;
+    Signal& done = progress_[static_cast<size_t>(index)].done;
+    for (;;) {
+      const uint64_t end = shared_.AwaitChange(next);
+      if (end & kStop) return;  // only ever after everything is done
+      while (next < end) {
+        const uint64_t stop = std::min(end, next + kReportEvery);
+        for (; next < stop; ++next) {
+          const Command& c = ring_[next % kRing];
+          if (c.draw == nullptr) {
+            setup = c.setup;
+          } else if (FirstRow(c.rows.y0, band) < c.rows.y1) {
+            c.draw(setup, c.sh, c.rows, band);
+          }
+        }
+        done.Set(next);
+      }
+    }
+  }
+
+  const int32_t count_;
+  std::vector<Progress> progress_;
+  std::vector<Command> ring_;
+  alignas(64) Signal shared_;  // commands handed out (kStop: the threads end)
+  alignas(64) uint64_t head_ = 0;  // the submitting thread's: commands written
+  uint64_t published_ = 0;         // and handed out
+  bool stopped_ = false;
+  std::vector<std::thread> threads_;  // last: started once everything else is made
+};
+
+int32_t PSoft3DDevice::DefaultThreadCount() {
+  int32_t set = gDefaultThreads.load(std::memory_order_relaxed);
+  if (set > 0) return set;
+  return HeldThreads(static_cast<int32_t>(std::thread::hardware_concurrency()));
+}
+
+void PSoft3DDevice::SetDefaultThreadCount(int32_t threads) {
+  gDefaultThreads.store(threads <= 0 ? 0 : HeldThreads(threads), std::memory_order_relaxed);
+}
+
+void PSoft3DDevice::SetWideSpans(bool wide) { gWideSpans.store(wide, std::memory_order_relaxed); }
+
+void PSoft3DDevice::SetThreadCount(int32_t threads) {
+  StopWorkers();
+  threads_ = threads == 0 ? DefaultThreadCount() : HeldThreads(threads);
+  // More threads than strips would have nothing to draw (a pick target is a few pixels).
+  const int32_t strips = (height_ + kStripMask) >> kStripShift;
+  drawing_ = std::max(1, std::min(threads_, strips));
+}
+
+void PSoft3DDevice::Settle() const {
+  if (workers_ != nullptr) workers_->Settle();
+}
+
+void PSoft3DDevice::StopWorkers() {
+  if (workers_ == nullptr) return;
+  workers_->Stop();
+  if (target_ != nullptr && target_->Fence() == workers_.get()) target_->AttachFence(nullptr);
+  workers_.reset();
+}
+
+PSoft3DDevice::PSoft3DDevice(PSurface* target, int32_t threads)
     : target_(target),
       width_(target ? target->Width() : 0),
       height_(target ? target->Height() : 0),
@@ -530,9 +1015,10 @@ PSoft3DDevice::PSoft3DDevice(PSurface* target)
   stage_[static_cast<uint32_t>(P3DStageState::kAlphaArg2)] = P3DTextureArg::kCurrent;
   stage_[static_cast<uint32_t>(P3DStageState::kMagFilter)] = P3DFilter::kPoint;
   stage_[static_cast<uint32_t>(P3DStageState::kMinFilter)] = P3DFilter::kPoint;
+  SetThreadCount(threads);
 }
 
-PSoft3DDevice::~PSoft3DDevice() = default;
+PSoft3DDevice::~PSoft3DDevice() { StopWorkers(); }
 
 PResult PSoft3DDevice::GetCaps(P3DCaps& caps) {
   caps.fog = true;
@@ -612,6 +1098,7 @@ PResult PSoft3DDevice::EndScene() {
 PResult PSoft3DDevice::Clear(const P3DRect* rects, int32_t count, uint32_t flags, uint32_t colour,
                                float depth) {
   if (count < 0 || (count > 0 && rects == nullptr)) return PResult::kInvalidParams;
+  Settle();
   uint16_t depthValue = DepthOf(depth);
   for (int32_t i = 0; i < count; ++i) {
     int32_t left = std::max(rects[i].left, 0), top = std::max(rects[i].top, 0);
@@ -652,7 +1139,7 @@ void PSoft3DDevice::ResolveState(Setup& s, bool textured) const {
   s.minLinear = stage(P3DStageState::kMinFilter) == P3DFilter::kLinear;
   s.texels = nullptr;
   if (textured && texture_ != nullptr) {
-    s.texels = reinterpret_cast<const uint16_t*>(texture_->Pixels());
+    s.texels = reinterpret_cast<const uint16_t*>(texture_->UnfencedPixels());
     s.texPitch = texture_->Pitch() / 2;
     s.texWidth = texture_->Width();
     s.texHeight = texture_->Height();
@@ -727,13 +1214,15 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   if (!(area != 0.0) || !std::isfinite(area)) return;
 
   // Pixel centres lie on integer coordinates. Rows whose centre lies in [top, bottom).
-  double firstRow = std::clamp(std::ceil(ay), 0.0, static_cast<double>(height_));
-  double endRow = std::clamp(std::ceil(static_cast<double>(c->y)), 0.0, static_cast<double>(height_));
-  int32_t y0 = static_cast<int32_t>(firstRow), y1 = static_cast<int32_t>(endRow);
+  // (CeilInto: the ceiling held in [0, height], without a library call per triangle.)
+  int32_t y0 = CeilInto(ay, height_), y1 = CeilInto(static_cast<double>(c->y), height_);
   if (y0 >= y1) return;
 
   // The shading of this triangle: the flat colour is the caller's choice of corner (v0).
-  Shading sh{};
+  // Every field is set below (no zero fill first: it is measurable at thirty thousand
+  // triangles a frame).
+  Shading sh;
+  sh.magnifyBelow = 0.0f;
   uint32_t diffuse = v0.colour;
   bool haveTexture = s.texels != nullptr;
   Operand colour, alpha;
@@ -801,8 +1290,7 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   // Edges, each from its upper to its lower corner, so that an edge shared by two triangles
   // gives the same x on every row in both.
   Rows rows;
-  rows.target = static_cast<uint8_t*>(static_cast<void*>(is32 ? static_cast<void*>(target_->Row32(0))
-                                                              : static_cast<void*>(target_->Row16(0))));
+  rows.target = target_->UnfencedPixels();
   rows.pitch = static_cast<size_t>(target_->Pitch());
   rows.depth = depth_.data();
   rows.width = width_;
@@ -827,7 +1315,15 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
   rows.dqdy = dqdy;
   rows.dsdy = dsdy;
   rows.dtdy = dtdy;
-  draw(s, sh, rows);
+  if (workers_ == nullptr) {
+    draw(s, sh, rows, kEveryRow);
+    return;
+  }
+  Command& command = workers_->Next();
+  command.draw = draw;
+  command.sh = sh;
+  command.rows = rows;
+  workers_->Commit();
 }
 
 PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
@@ -842,6 +1338,18 @@ PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const v
   bool textured = format == kP3DTexturedFormat;
   Setup s;
   ResolveState(s, textured);
+  if (drawing_ > 1) {
+    if (workers_ == nullptr) {
+      workers_ = std::make_shared<Workers>(drawing_);
+      target_->AttachFence(workers_);
+    }
+    // The threads read the texture from now on: whoever changes it waits for them first.
+    if (s.texels != nullptr) texture_->AttachFence(workers_);
+    Command& command = workers_->Next();
+    command.draw = nullptr;
+    command.setup = s;
+    workers_->Commit();
+  }
   const uint8_t* bytes = static_cast<const uint8_t*>(vertices);
   size_t size = textured ? kP3DTexturedVertexSize : kP3DColouredVertexSize;
   auto read = [&](int32_t i) {

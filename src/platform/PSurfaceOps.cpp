@@ -1,5 +1,6 @@
 #include "platform/PSurfaceOps.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -143,10 +144,10 @@ PResult PSurfaceOps::ColorFill(PSurface& destination, const PRect* rect, uint32_
   for (int32_t y = r.top; y < r.bottom; ++y) {
     if (destination.BytesPerPixel() == 2) {
       uint16_t* row = destination.Row16(y);
-      for (int32_t x = r.left; x < r.right; ++x) row[x] = static_cast<uint16_t>(colour);
+      std::fill(row + r.left, row + r.right, static_cast<uint16_t>(colour));
     } else {
       uint32_t* row = destination.Row32(y);
-      for (int32_t x = r.left; x < r.right; ++x) row[x] = colour;
+      std::fill(row + r.left, row + r.right, colour);
     }
   }
   return PResult::kOk;

@@ -13,6 +13,7 @@
 #include "platform/PDisplay.h"
 #include "platform/PFakeBackEnd.h"
 #include "framework/ui/GView.h"
+#include "support/KernelStartClock.h"
 #include "support/RendererBitmaps.h"
 #include "support/ResourceRecorder.h"
 #include "support/SoundCatalogueRows.h"
@@ -170,7 +171,10 @@ TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
   setenv(WRApplication::kQuitAfterVariable, "5", 1);
   auto* kernel = new GKernel();
   bool ok = false;
-  kernel->Init(nullptr, &ok);
+  {
+    KernelStartClock clock;
+    kernel->Init(nullptr, &ok);
+  }
   ASSERT_TRUE(ok);
   ProgramStart();
   EXPECT_TRUE(kernel->IsQuitting());
@@ -212,7 +216,10 @@ ProgramRun RunProgram(const TestFolder& folder) {
   setenv(WRApplication::kQuitAfterVariable, "3", 1);
   auto* kernel = new GKernel();
   bool ok = false;
-  kernel->Init(nullptr, &ok);
+  {
+    KernelStartClock clock;
+    kernel->Init(nullptr, &ok);
+  }
   EXPECT_TRUE(ok);
   ProgramRun run;
   if (ok) ProgramStart();

@@ -74,6 +74,39 @@ TEST(PAudioDevice, OneShotAtTheEndRendersExactlyItsFramesToBothSidesThenStops) {
   EXPECT_EQ(status & PAudio::kStatusPlaying, 0u);
 }
 
+TEST(PAudioDevice, SamplesTakeMemoryAtTheirFirstLockOrPlayAndStartSilent) {
+  auto device = NullDevice();
+  auto locked = MakeBuffer(*device, 4000, 1);
+  auto played = MakeBuffer(*device, 4000, 2, false, true);
+  EXPECT_FALSE(locked->HasMemory());
+  EXPECT_FALSE(played->HasMemory());
+  EXPECT_EQ(locked->Bytes(), 4000u);
+  // Cursor and notifications work on a buffer without memory.
+  ASSERT_EQ(played->SetCurrentPosition(1000), PAudio::kOk);
+  uint32_t position = 0;
+  ASSERT_EQ(played->GetCurrentPosition(&position), PAudio::kOk);
+  EXPECT_EQ(position, 1000u);
+  EXPECT_FALSE(played->HasMemory());
+
+  uint8_t* p = nullptr;
+  uint32_t n = 0;
+  ASSERT_EQ(locked->Lock(100, 200, false, &p, &n), PAudio::kOk);
+  EXPECT_TRUE(locked->HasMemory());
+  ASSERT_EQ(n, 200u);
+  for (uint32_t i = 0; i < n; ++i) ASSERT_EQ(p[i], 0) << i;
+  ASSERT_EQ(locked->Unlock(p, n), PAudio::kOk);
+
+  // Played without ever being filled: silence, and the cursor runs to its end.
+  ASSERT_EQ(played->Play(false), PAudio::kOk);
+  EXPECT_TRUE(played->HasMemory());
+  std::vector<int16_t> out(2 * 1000, 77);
+  device->Render(out.data(), 1000);
+  for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
+  uint32_t status = 99;
+  ASSERT_EQ(played->GetStatus(&status), PAudio::kOk);
+  EXPECT_EQ(status & PAudio::kStatusPlaying, 0u);
+}
+
 TEST(PAudioDevice, SumsSaturateAtTheSixteenBitLimits) {
   auto device = NullDevice();
   auto a = MakeBuffer(*device, 4000, 1);

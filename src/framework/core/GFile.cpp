@@ -358,11 +358,15 @@ void GFile::WriteFloat(float value) {
   WriteU32(bits);
 }
 
-void GFile::WriteScaled(float value, float scale) {
+double GFile::RoundScaled(float value, float scale) {
   float p = value * scale;
   // Halves round away from zero, so a value read back and saved again stores the same number
   // on either side of zero.
-  double rounded = p < 0.0f ? static_cast<double>(p) - 0.5 : static_cast<double>(p) + 0.5;
+  return p < 0.0f ? static_cast<double>(p) - 0.5 : static_cast<double>(p) + 0.5;
+}
+
+void GFile::WriteScaled(float value, float scale) {
+  double rounded = RoundScaled(value, scale);
   // Out of the 32-bit range (or not a number) the conversion gives the lowest 32-bit value,
   // as the processor's own conversion does, whose low 16 bits are 0.
   int32_t n = INT32_MIN;

@@ -104,6 +104,9 @@ class GFile : public GObject {
   // Stores the low 16 bits of value * scale rounded to the nearest integer, halves away from
   // zero (trunc(p + 0.5), or trunc(p - 0.5) for a negative p).
   void WriteScaled(float value, float scale);
+  // value x scale (in single precision) with halves rounded away from zero, not yet cut to
+  // an integer: the rounding every stored scaled field shares.
+  static double RoundScaled(float value, float scale);
   void WriteU16Array(const uint16_t* array, int32_t count);
   void WriteZeros(int32_t n);
   // Writes the pending bytes of the buffer to the file.

@@ -23,11 +23,16 @@ class GSplayDecoder {
   bool Ended() const { return ended_; }
 
  private:
+  // Decodes count (<= 64) bits, the top ones of bits; false once the end symbol is decoded.
+  bool Decode(uint64_t bits, int count);
   void FlushOutput();
 
   Sink sink_;
   GSplayTree tree_;
-  int node_ = GSplayTree::kRoot;  // where the walk of the current symbol stands
+  // The walk of the current symbol: the nodes passed from the root and the sides taken.
+  int depth_ = 0;
+  uint16_t walkNodes_[GSplayTree::kMaxDepth];
+  uint8_t walkSides_[GSplayTree::kMaxDepth];
   bool ended_ = false;
   size_t outCount_ = 0;
   uint8_t out_[kOutputSize];

@@ -25,10 +25,14 @@ class GSplayEncoder {
   void Emit(uint32_t bits, int count);
   void FlushOutput();
 
+  // The longest code in bytes, and room for the last 8-byte store of the bit buffer.
+  static constexpr size_t kCodeBytes = GSplayTree::kMaxDepth / 8;
+  static constexpr size_t kSlack = 8;
+
   Sink sink_;
   GSplayTree tree_;
-  uint64_t register_ = 0;  // the pending bits are its lowest ones
-  int pending_ = 0;        // bits not yet output (0..7 between symbols)
+  uint64_t buffer_ = 0;  // the pending bits, from the top down
+  int pending_ = 0;      // their count (0..7 between symbols)
   size_t outCount_ = 0;
-  uint8_t out_[kOutputSize];
+  uint8_t out_[kOutputSize + kSlack];
 };

@@ -5,8 +5,7 @@
 #include "framework/core/GFile.h"
 
 int16_t SaturateScaled(float value, float scale) {
-  float p = value * scale;
-  double rounded = p >= 0.0f ? static_cast<double>(p) + 0.5 : static_cast<double>(p) - 0.5;
+  double rounded = GFile::RoundScaled(value, scale);
   if (std::isnan(rounded)) return 0;
   if (rounded >= 32767.0) return 32767;
   if (rounded <= -32768.0) return -32768;

@@ -5,8 +5,7 @@ class GFile;
 
 // The map's scaled 16-bit fields (its own, and those of its building and crater records): the
 // value times scale rounded to the nearest integer, held inside -32768..32767 instead of
-// wrapping; not-a-number is stored as 0. Values of 0 or more round as GFile::WriteScaled
-// rounds them (plus 0.5, truncated); negative values round symmetrically (minus 0.5,
-// truncated), so that a value read back is written again as the same integer.
+// wrapping; not-a-number is stored as 0. Halves round away from zero as GFile::WriteScaled
+// rounds them, so that a value read back is written again as the same integer.
 int16_t SaturateScaled(float value, float scale);
 void WriteMapScaled(GFile& file, float value, float scale);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "GFileTestSupport.h"
@@ -87,6 +88,31 @@ TEST(GSplayCode, GoldenStreams) {
   EXPECT_EQ(crc ^ 0xFFFFFFFFu, 0xBCD99231u);
 }
 
+TEST(GSplayCode, GoldenStreamWithLongCodes) {
+  // Every byte twice, in order, round after round, pushes the leaves not yet seen deep: codes
+  // of well over 64 bits, split over words of the bit buffers, then runs.
+  Bytes data;
+  for (int round = 0; round < 40; ++round)
+    for (int v = 0; v < 256; ++v) data.insert(data.end(), 2, static_cast<uint8_t>(v));
+  data.insert(data.end(), 3000, 7);
+  Bytes code = Encode(data);
+  uint32_t crc = 0xFFFFFFFFu;
+  for (uint8_t b : code) crc = Crc32Update(crc, b);
+  EXPECT_EQ(code.size(), 20366u);
+  EXPECT_EQ(crc ^ 0xFFFFFFFFu, 3598658265u);
+  GSplayTree tree;
+  int longest = 0;
+  for (uint8_t byte : data) {
+    longest = std::max(longest, static_cast<int>(PathOf(tree, byte).size()));
+    tree.Splay(GSplayTree::kFirstLeaf + byte);
+  }
+  EXPECT_GT(longest, 64);
+  bool complete = false;
+  EXPECT_EQ(Decode(code, &complete, 3), data);
+  EXPECT_TRUE(complete);
+  EXPECT_EQ(Decode(code, &complete), data);
+}
+
 TEST(GSplayCode, PiecesDoNotMatterAndTrailingBitsAreIgnored) {
   Bytes data = MapLikeBytes(70000, 3);
   Bytes whole = Encode(data);
@@ -102,6 +128,46 @@ TEST(GSplayCode, PiecesDoNotMatterAndTrailingBitsAreIgnored) {
   for (uint8_t value : {0, 1, 254, 255}) {
     Bytes same(5000, value);
     EXPECT_EQ(Decode(Encode(same)), same);
+  }
+}
+
+// The code read one bit at a time with the tree's plain splay: what the decoder must give,
+// however it walks.
+Bytes ReferenceDecode(const Bytes& code, bool* complete) {
+  GSplayTree tree;
+  Bytes out;
+  int j = GSplayTree::kRoot;
+  *complete = false;
+  for (uint8_t byte : code)
+    for (int b = 7; b >= 0; --b) {
+      j = tree.Child(j, (byte >> b) & 1u);
+      if (j < GSplayTree::kFirstLeaf) continue;
+      tree.Splay(j);
+      if (j == GSplayTree::kLastNode) {
+        *complete = true;
+        return out;
+      }
+      out.push_back(static_cast<uint8_t>(j - GSplayTree::kFirstLeaf));
+      j = GSplayTree::kRoot;
+    }
+  return out;
+}
+
+TEST(GSplayCode, AnyBytesDecodeAsBitByBitInAnyPieces) {
+  // Noise, runs of set and clear bits (long runs of one byte value) and real streams cut
+  // short, in pieces of 1 to 23 bytes.
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    Bytes input = NoiseBytes(50 + seed * 37, seed);
+    if (seed % 4 == 1) std::fill(input.begin() + 10, input.end() - 10, seed % 8 == 1 ? 0xFF : 0x00);
+    if (seed % 4 == 2) {
+      Bytes code = Encode(MapLikeBytes(3000 + seed * 100, seed));
+      input.assign(code.begin(), code.begin() + static_cast<long>(code.size() * (seed % 3 == 0 ? 1 : 2) / 3));
+    }
+    bool expectComplete = false, complete = false;
+    Bytes expected = ReferenceDecode(input, &expectComplete);
+    EXPECT_EQ(Decode(input, &complete, 1 + seed % 23), expected) << seed;
+    EXPECT_EQ(complete, expectComplete) << seed;
+    EXPECT_EQ(Decode(input, &complete), expected) << seed;
   }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/PFakeBackEnd.h"
 #include "platform/PDisplay.h"
 #include "platform/PMessage.h"
+#include "support/KernelStartClock.h"
 #include "support/RendererBitmaps.h"
 #include "support/TestFolder.h"
 
@@ -38,7 +39,10 @@ class FileKernelRig {
     auto backEnd = std::make_unique<PFakeBackEnd>();
     fake = backEnd.get();
     kernel = new GKernel();
-    kernel->Init(std::move(backEnd), &ok);
+    {
+      KernelStartClock clock;
+      kernel->Init(std::move(backEnd), &ok);
+    }
     if (ok) kernel->StartWithoutLoop(new FileTestApplication());
   }
   ~FileKernelRig() {

@@ -16,6 +16,7 @@
 #include "platform/PFailureInjection.h"
 #include "platform/PMessage.h"
 #include "platform/PWindow.h"
+#include "support/KernelStartClock.h"
 #include "support/RendererBitmaps.h"
 #include "support/TestFolder.h"
 
@@ -121,6 +122,7 @@ class KernelRig {
     backEnd->SetDesktopSize(desktopWidth, desktopHeight);
     fake = backEnd.get();
     kernel = new GKernel();
+    KernelStartClock clock;
     kernel->Init(std::move(backEnd), &ok);
   }
   ~KernelRig() {

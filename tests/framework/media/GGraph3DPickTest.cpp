@@ -273,7 +273,7 @@ TEST(GGraph3DPick, SetUpFailuresAreLoggedAndFailTheRenderer) {
   GraphicsTestHost graphics;
   graphics.Log();
   PSurface screen(64, 48, PPixelFormat::kRGB565);
-  PSoft3DDevice device(&screen);
+  PSoft3DDevice device(&screen, kRendererTestThreads);
   GGraph3DHost host(&device, &screen);
   host.SetDisplay(graphics.display.get());
   {

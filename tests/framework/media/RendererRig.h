@@ -81,6 +81,10 @@ struct RecordingRig {
   }
 };
 
+// The software device draws on two threads here, so that every renderer test also shows
+// that the strips come out exactly as one thread draws them.
+constexpr int32_t kRendererTestThreads = 2;
+
 struct SoftRig {
   PSurface screen;
   PSoft3DDevice device;
@@ -88,7 +92,7 @@ struct SoftRig {
   std::unique_ptr<RendererProbe> r;
 
   SoftRig(int w = 64, int h = 48, bool hardware = true)
-      : screen(w, h, PPixelFormat::kRGB565), device(&screen), host(&device, &screen, hardware) {
+      : screen(w, h, PPixelFormat::kRGB565), device(&screen, kRendererTestThreads), host(&device, &screen, hardware) {
     r = std::make_unique<RendererProbe>(&host);
     r->Init3D();
     r->SetProjection(0, 0, w, h, 90.0f, 1.0f, 100.0f);

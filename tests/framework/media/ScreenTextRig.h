@@ -45,7 +45,7 @@ struct ScreenTextRig {
   std::unique_ptr<RendererProbe> r;
 
   explicit ScreenTextRig(int w = 160, int h = 60, bool separateCard = false)
-      : screen(w, h, PPixelFormat::kRGB565), device(&screen), host(&device, &screen, true, separateCard) {
+      : screen(w, h, PPixelFormat::kRGB565), device(&screen, kRendererTestThreads), host(&device, &screen, true, separateCard) {
     for (int number : {30000, 30001, 30002, 30010}) {
       const std::string bytes = ReadWholeFile(BuildBitmapFolder() + std::to_string(number) + ".bmp");
       EXPECT_FALSE(bytes.empty()) << "bitmap " << number << " was not built";

@@ -22,6 +22,7 @@
 #include "platform/PFakeBackEnd.h"
 #include "platform/PMessage.h"
 #include "platform/PSurface.h"
+#include "support/KernelStartClock.h"
 #include "support/RendererBitmaps.h"
 
 class CommandApp : public ApplicationBase {
@@ -80,7 +81,10 @@ class UiRig : public testing::Test {
     CopyRendererBitmaps(host_.folder);
     kernel_ = std::make_unique<GKernel>();
     bool ok = false;
-    kernel_->Init(std::move(backEnd), &ok);
+    {
+      KernelStartClock clock;
+      kernel_->Init(std::move(backEnd), &ok);
+    }
     app_ = new CommandApp;
     kernel_->StartWithoutLoop(app_);
     EXPECT_TRUE(ok);
