@@ -1,11 +1,14 @@
 // Draws the program's interface bitmaps from the bitmap catalogue:
 //   make_bitmaps <catalogue> <folder>          every row with a recipe as <folder>/<number>.bmp,
-//                                              and contact-ui.bmp, all of them with numbers
+//                                              contact-ui.bmp (the 2-D pictures) and
+//                                              contact-textures.bmp (the 3-D textures),
+//                                              all of them with numbers
 //   make_bitmaps --table <catalogue> <out.cpp> the catalogue as a table the tests link
 // The whole catalogue is read and checked before anything is written; a bad row stops the run
 // with "file:line: reason". Each file is written under a temporary name and then renamed, so
 // a failed run leaves no half-written bitmap. Nothing depends on the clock or the machine:
-// the same catalogue gives the same bytes on every run.
+// the same catalogue gives the same bytes on every run. The textures are drawn on every core
+// (each depends only on its row), then written in the catalogue's order.
 #include <cairo.h>
 
 #include <algorithm>
@@ -13,6 +16,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BitmapCatalogue.h"
@@ -51,8 +55,9 @@ struct Drawn {
 };
 
 // Every picture drawn, scaled into cells of a grid with its number under it.
-std::vector<uint32_t> ContactSheet(const std::vector<Drawn>& pictures, int32_t& width, int32_t& height) {
-  constexpr int32_t kColumns = 12, kCellW = 170, kCellH = 140, kBoxW = 160, kBoxH = 116;
+std::vector<uint32_t> ContactSheet(const std::vector<const Drawn*>& pictures, int32_t& width, int32_t& height,
+                                   int32_t kColumns, int32_t kCellW, int32_t kCellH) {
+  const int32_t kBoxW = kCellW - 10, kBoxH = kCellH - 24;
   const int32_t rows = (static_cast<int32_t>(pictures.size()) + kColumns - 1) / kColumns;
   width = kColumns * kCellW;
   height = std::max(1, rows) * kCellH;
@@ -61,7 +66,7 @@ std::vector<uint32_t> ContactSheet(const std::vector<Drawn>& pictures, int32_t& 
   cairo_set_source_rgb(cr, 0.2, 0.21, 0.18);
   cairo_paint(cr);
   for (size_t i = 0; i < pictures.size(); ++i) {
-    const Drawn& d = pictures[i];
+    const Drawn& d = *pictures[i];
     const double cx = static_cast<double>(i % kColumns) * kCellW, cy = static_cast<double>(i / kColumns) * kCellH;
     std::vector<uint32_t> argb(d.pixels.size());
     for (size_t k = 0; k < argb.size(); ++k) argb[k] = 0xFF000000u | d.pixels[k];
@@ -111,19 +116,45 @@ int main(int argc, char** argv) {
     if (!WriteTable(catalogue, out)) return Fail(out + " cannot be written");
     return 0;
   }
-  std::vector<Drawn> drawn;
-  for (const BitmapCatalogue::Row& row : catalogue.Rows()) {
-    if (!BitmapRecipes::Draws(row)) continue;
-    Drawn d{row.number, row.width, row.height, BitmapRecipes::Draw(row, catalogue)};
-    const std::string path = out + "/" + std::to_string(row.number) + ".bmp";
+  std::vector<const BitmapCatalogue::Row*> rows;
+  for (const BitmapCatalogue::Row& row : catalogue.Rows())
+    if (BitmapRecipes::Draws(row)) rows.push_back(&row);
+  std::vector<Drawn> drawn(rows.size());
+  // The 2-D pictures use the shared fonts and are drawn here; the textures use none and are
+  // shared out among the cores.
+  std::vector<size_t> textures;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i]->texture) {
+      textures.push_back(i);
+      continue;
+    }
+    drawn[i] = Drawn{rows[i]->number, rows[i]->width, rows[i]->height, BitmapRecipes::Draw(*rows[i], catalogue)};
+  }
+  const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8);
+  std::vector<std::thread> threads;
+  for (size_t w = 0; w < workers; ++w)
+    threads.emplace_back([&, w] {
+      for (size_t k = w; k < textures.size(); k += workers) {
+        const BitmapCatalogue::Row& row = *rows[textures[k]];
+        drawn[textures[k]] = Drawn{row.number, row.width, row.height, BitmapRecipes::Draw(row, catalogue)};
+      }
+    });
+  for (std::thread& t : threads) t.join();
+  std::vector<const Drawn*> pictures, textureSheet;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Drawn& d = drawn[i];
+    const std::string path = out + "/" + std::to_string(d.number) + ".bmp";
     if (!WriteFile(path, PBitmapFile::Encode(d.pixels.data(), d.width, d.height)))
       return Fail(path + " cannot be written");
-    drawn.push_back(std::move(d));
+    (rows[i]->texture ? textureSheet : pictures).push_back(&d);
   }
   int32_t w = 0, h = 0;
-  const std::vector<uint32_t> sheet = ContactSheet(drawn, w, h);
+  const std::vector<uint32_t> sheet = ContactSheet(pictures, w, h, 12, 170, 140);
   if (!WriteFile(out + "/contact-ui.bmp", PBitmapFile::Encode(sheet.data(), w, h)))
     return Fail(out + "/contact-ui.bmp cannot be written");
+  const std::vector<uint32_t> texSheet = ContactSheet(textureSheet, w, h, 20, 110, 96);
+  if (!WriteFile(out + "/contact-textures.bmp", PBitmapFile::Encode(texSheet.data(), w, h)))
+    return Fail(out + "/contact-textures.bmp cannot be written");
   Painter::ReleaseFonts();
   return 0;
 }

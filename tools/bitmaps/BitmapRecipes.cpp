@@ -8,6 +8,7 @@
 
 #include "Painter.h"
 #include "Pictogram.h"
+#include "TextureRecipes.h"
 
 namespace {
 
@@ -750,7 +751,12 @@ void StripIcons(Painter& p, const Row& row) {
 
 }  // namespace
 
+void BitmapRecipes::DrawEmblem(Painter& p, const std::string& army, double x, double y, double w, double h) {
+  Emblem(p, army, x, y, w, h);
+}
+
 bool BitmapRecipes::Check(const BitmapCatalogue::Row& row, std::string& reason) {
+  if (TextureRecipes::Known(row.recipe)) return TextureRecipes::Check(row, reason);
   const RecipeArguments* known = nullptr;
   for (const RecipeArguments& r : kRecipes)
     if (row.recipe == r.recipe) known = &r;
@@ -805,6 +811,7 @@ bool BitmapRecipes::Check(const BitmapCatalogue::Row& row, std::string& reason) 
 }
 
 std::vector<uint32_t> BitmapRecipes::Draw(const BitmapCatalogue::Row& row, const BitmapCatalogue& catalogue) {
+  if (TextureRecipes::Known(row.recipe)) return TextureRecipes::Draw(row);
   Painter p(row.width, row.height);
   if (row.recipe == "panel") Panel(p, row, catalogue);
   if (row.recipe == "background") Background(p, row);

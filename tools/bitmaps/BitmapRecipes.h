@@ -5,9 +5,11 @@
 
 #include "BitmapCatalogue.h"
 
+class Painter;
+
 // The recipes that draw the catalogue's pictures: panel, background, button, picture-button,
-// icon, word, portrait, emblem, sheet and strip-icons. font-tool rows name the font tool,
-// which draws them itself.
+// icon, word, portrait, emblem, sheet and strip-icons, and the 3-D textures of TextureRecipes.
+// font-tool rows name the font tool, which draws them itself.
 class BitmapRecipes {
  public:
   // Whether the row's recipe is known and its arguments are the recipe's own with valid
@@ -18,4 +20,7 @@ class BitmapRecipes {
   // The row's picture as 0x00RRGGBB pixels, rows from the top. The catalogue gives the faces
   // that panels showing buttons in their normal state share with the buttons' own pictures.
   static std::vector<uint32_t> Draw(const BitmapCatalogue::Row& row, const BitmapCatalogue& catalogue);
+  // The vehicle marking of an army (german, us, british, canadian, polish, french) on its
+  // paint colour, filling the rectangle; the badges and flags of the textures share it.
+  static void DrawEmblem(Painter& p, const std::string& army, double x, double y, double w, double h);
 };

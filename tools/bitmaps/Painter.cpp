@@ -220,6 +220,24 @@ double Painter::Text(const std::string& text, double cx, double cy, double size,
   return size;
 }
 
+void Painter::SetArgb(const std::vector<uint32_t>& argb) {
+  cairo_surface_flush(surface_);
+  unsigned char* data = cairo_image_surface_get_data(surface_);
+  const int32_t stride = cairo_image_surface_get_stride(surface_);
+  for (int32_t y = 0; y < height_; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+    for (int32_t x = 0; x < width_; ++x) {
+      const uint32_t p = argb[static_cast<size_t>(y) * width_ + x];
+      const uint32_t a = p >> 24;
+      // Cairo keeps colour premultiplied by coverage.
+      const uint32_t r = ((p >> 16 & 255) * a + 127) / 255, g = ((p >> 8 & 255) * a + 127) / 255,
+                     b = ((p & 255) * a + 127) / 255;
+      row[x] = a << 24 | r << 16 | g << 8 | b;
+    }
+  }
+  cairo_surface_mark_dirty(surface_);
+}
+
 std::vector<uint32_t> Painter::Pixels(bool keyed) const {
   cairo_surface_flush(surface_);
   const unsigned char* data = cairo_image_surface_get_data(surface_);

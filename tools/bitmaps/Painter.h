@@ -48,6 +48,9 @@ class Painter {
   double Text(const std::string& text, double cx, double cy, double size, double maxWidth, Colour colour,
               Face face = Face::kSansBold, int32_t align = 0, bool stencil = false, bool shadow = true) const;
 
+  // Replaces the whole picture with 0xAARRGGBB texels (plain, not premultiplied colour).
+  void SetArgb(const std::vector<uint32_t>& argb);
+
   // The finished picture as 0x00RRGGBB pixels, rows from the top. keyed: every pixel less
   // than half covered becomes exactly magenta and every other one fully opaque art (no
   // blend); otherwise the transparent parts are black and no pixel falls in the key's cell of
