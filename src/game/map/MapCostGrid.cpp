@@ -1,6 +1,7 @@
 // The movement-cost grids: one byte per fine cell and move class, the price of crossing the
 // cell. Built from the fine grid by plain in-place passes (table, corners, fringes, road edges,
 // fires, minefields, coarse blocks); marks of the passes are 0, which no price ever is.
+#include <algorithm>
 #include <cstring>
 
 #include "framework/core/Quorl.h"
@@ -156,9 +157,11 @@ void Map::FreeCostGrids() {
 
 void Map::BlockUnitCells(const MapUnitView& unit, int32_t moveClass) {
   if (moveClass < 0 || moveClass >= kMoveClasses || !routes.cost[moveClass].IsSized()) FatalError(121, "AIPath.cpp");
-  const int32_t x0 = TruncateToInt32((unit.GetX() - 10.0f) * 0.5f);
-  const int32_t y0 = TruncateToInt32((unit.GetY() - 10.0f) * 0.5f);
-  CostCells(routes.cost[moveClass]).SoftBlock(x0, y0, x0 + 10, y0 + 10);
+  CostCells cells(routes.cost[moveClass]);
+  // A position far off the map blocks nothing (and its cell numbers cannot overflow).
+  const int32_t x0 = std::clamp(TruncateToInt32((unit.GetX() - 10.0f) * 0.5f), -11, cells.Width());
+  const int32_t y0 = std::clamp(TruncateToInt32((unit.GetY() - 10.0f) * 0.5f), -11, cells.Height());
+  cells.SoftBlock(x0, y0, x0 + 10, y0 + 10);
 }
 
 void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {

@@ -240,6 +240,15 @@ TEST_F(CostGrid, MinefieldsTheSideKnowsOfBlockTheirClasses) {
   EXPECT_EQ(grid.At(21, 20), 80);
   battle->units.back()->present = false;
   EXPECT_EQ(blocked(0, 1), 0);
+  // Minefields at the map's edges block what lies on the map; far off it, nothing.
+  const float corners[][3] = {{0.0f, 0.0f, 36}, {59.0f, 59.0f, 36}, {-30.0f, 25.0f, 0}, {3e9f, 3e9f, 0},
+                              {-3e9f, 25.0f, 0}, {25.0f, 1e30f, 0}};
+  for (const auto& c : corners) {
+    mine(0, 4, 0);
+    battle->units.back()->x = c[0];
+    battle->units.back()->y = c[1];
+    EXPECT_EQ(blocked(0, 1), static_cast<int>(c[2])) << c[0] << " " << c[1];
+  }
 }
 
 TEST_F(CostGrid, AlliedLightVehiclesCrossBocageAfterJune44) {

@@ -3,6 +3,7 @@
 // search written here.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <queue>
@@ -271,6 +272,12 @@ TEST_F(PathFinder, CoordinatesAreClampedOntoCellsInsideTheBorder) {
   EXPECT_EQ(map->FindPath(unit, 0.4f, 0.4f, 99.9f, 99.9f, points), Map::kRouteFound);
   EXPECT_EQ(points.x[points.count - 1], 96.0f);
   EXPECT_EQ(points.y[points.count - 1], 96.0f);
+  // Coordinates that are not numbers start and end on the first inner cell.
+  const float nan = std::nanf("");
+  EXPECT_EQ(map->FindPath(unit, nan, nan, 40.0f, 40.0f, points), Map::kRouteFound);
+  EXPECT_EQ(map->FindPath(unit, 40.0f, 40.0f, nan, 3.0f, points), Map::kRouteFound);
+  EXPECT_EQ(points.x[points.count - 1], 2.0f);
+  EXPECT_EQ(points.y[points.count - 1], 4.0f);
 }
 
 // Route tracing on chains of nodes made by hand.
