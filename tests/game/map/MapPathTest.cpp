@@ -258,8 +258,10 @@ TEST_F(PathFinder, RouteCostMatchesDijkstraOnRandomMaps) {
       ++found;
     }
   }
-  EXPECT_GT(found, 120);
-  EXPECT_GT(none, 5);
+  // Every map was compared (none held a coarse block), most with a route, some walled off.
+  EXPECT_EQ(found + none, 200);
+  EXPECT_GT(found, 150);
+  EXPECT_GT(none, 10);
 }
 
 TEST_F(PathFinder, CoordinatesAreClampedOntoCellsInsideTheBorder) {
