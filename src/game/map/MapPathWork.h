@@ -24,12 +24,15 @@ class MapPathWork {
     uint8_t state = 0;
   };
 
-  // One entry of the open set: key f, then x, then y.
+  // One entry of the open set. Its key orders by f, then x, then y: an open node's g stays
+  // below the impassable price (100,000,000) and its estimate below a million, so f fits the
+  // key's upper 40 bits above 12 bits each of x and y.
   struct OpenEntry {
-    int64_t f;
-    uint32_t xy;  // x << 16 | y
+    uint64_t key;
     int32_t node;
   };
+  static constexpr int32_t kKeyCellBits = 12;
+  static constexpr int64_t kMaxKeyF = (int64_t{1} << 40) - 1;
 
   // Makes the cell records fit a grid of width x height cells and starts a new search: no cell
   // visited, no node taken, the open set empty.
@@ -47,6 +50,8 @@ class MapPathWork {
   }
   int32_t NodesTaken() const { return static_cast<int32_t>(nodesUsed_); }
 
+  // Enters the open node by its f and cell. The open set is a four-way heap; an entry left
+  // behind when its node was priced lower, or closed since, is passed over when it surfaces.
   void Push(int32_t node);
   // The least open node, or -1 when the open set is empty.
   int32_t PopLeast();

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
 #include <queue>
+#include <tuple>
 #include <vector>
 
 #include "MapTestRig.h"
@@ -183,6 +185,34 @@ TEST_F(PathFinder, OpenSetLeavesByFThenXThenY) {
   work.Push(0);
   const int order[] = {0, 3, 2, 5, 1, 4};
   for (int expected : order) EXPECT_EQ(work.PopLeast(), expected);
+  EXPECT_EQ(work.PopLeast(), -1);
+  // Many nodes of few f values, some priced lower after entering: they leave sorted by key.
+  work.Begin(100, 100);
+  uint32_t v = 11;
+  std::vector<std::tuple<int64_t, int, int>> keys;
+  for (int i = 0; i < 500; ++i) {
+    const int32_t n = work.TakeNode();
+    MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
+    v = v * 1664525u + 1013904223u;
+    node.x = static_cast<int16_t>(i % 100);
+    node.y = static_cast<int16_t>(i / 100);
+    node.f = 1000 + (v >> 8) % 7;
+    node.state = MapPathWork::kOpen;
+    work.Push(n);
+    if (i % 3 == 0) {
+      node.f -= 500;
+      work.Push(n);
+    }
+    keys.emplace_back(node.f, node.x, node.y);
+  }
+  std::sort(keys.begin(), keys.end());
+  for (const auto& k : keys) {
+    const int32_t n = work.PopLeast();
+    ASSERT_GE(n, 0);
+    const MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
+    EXPECT_EQ(std::make_tuple(node.f, static_cast<int>(node.x), static_cast<int>(node.y)), k);
+    work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
+  }
   EXPECT_EQ(work.PopLeast(), -1);
 }
 
