@@ -277,7 +277,7 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
     for (int32_t i = 0, n = battle->GetUnitCount(); i < n; ++i) {
       const MapUnitView* unit = battle->GetUnit(i);
       if (unit == nullptr || unit->GetUnitKind() != MapUnitView::kInanimate || !unit->IsPresent()) continue;
-      if (unit->GetIdentificationLevel() < 2 && unit->GetSideByte() != planningSide) continue;
+      if (!unit->IsIdentified() && unit->GetSideByte() != planningSide) continue;
       const int32_t kind = unit->GetInanimateKind();
       const bool blocks = kind == 4 ? foot : (kind == 5 || kind == 6) && !foot;
       if (blocks) BlockUnitCells(*unit, moveClass);

@@ -22,7 +22,6 @@ class MapUnitView {
   virtual bool IsPresent() const = 0;
   // The inanimate kind of an inanimate unit (2 = target reference point); -1 for others.
   virtual int32_t GetInanimateKind() const = 0;
-  // Identification level 0..4 (2 and above: identified); a minefield's decides whether a
-  // route planner of the other side knows of it.
-  virtual int32_t GetIdentificationLevel() const { return 0; }
+  // Identified (identification level 2 or more): the other side knows what the unit is.
+  virtual bool IsIdentified() const = 0;
 };

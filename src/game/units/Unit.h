@@ -25,6 +25,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   float GetZ() const override { return z; }
   bool IsPresent() const override { return present != 0; }
   int32_t GetInanimateKind() const override;
+  // The identification level comes with the unit model; until then no unit is identified.
+  bool IsIdentified() const override { return false; }
 
   // ---- Routes ----
 

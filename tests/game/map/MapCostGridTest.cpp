@@ -206,34 +206,34 @@ TEST_F(CostGrid, BurningTileSoftBlocksElevenByElevenCells) {
 }
 
 TEST_F(CostGrid, MinefieldsTheSideKnowsOfBlockTheirClasses) {
-  auto mine = [&](int side, int kind, int identification) {
+  auto mine = [&](int side, int kind, bool identified) {
     battle->units.clear();
     battle->units.push_back(std::make_unique<FakeUnit>(MapUnitView::kInanimate, side, 30.0f, 31.0f));
     battle->units.back()->inanimateKind = kind;
-    battle->units.back()->identification = identification;
+    battle->units.back()->identified = identified;
   };
   auto blocked = [&](int moveClass, int sideFlag) {
     const auto& grid = Build(moveClass, sideFlag);
     return Count(grid, 254);
   };
-  mine(0, 4, 0);  // own antipersonnel mines of the planning side 0
+  mine(0, 4, false);  // own antipersonnel mines of the planning side 0
   EXPECT_EQ(blocked(0, 1), 121);
   EXPECT_EQ(blocked(1, 1), 121);
   EXPECT_EQ(blocked(2, 1), 0);
   EXPECT_EQ(blocked(0, 0), 0);  // unidentified for the other side
-  mine(0, 4, 2);
+  mine(0, 4, true);
   EXPECT_EQ(blocked(0, 0), 121);  // identified
-  mine(1, 5, 1);
+  mine(1, 5, false);
   EXPECT_EQ(blocked(2, 0), 121);
   EXPECT_EQ(blocked(4, 0), 121);
   EXPECT_EQ(blocked(0, 0), 0);
   EXPECT_EQ(blocked(3, 1), 0);
-  mine(1, 6, 3);
+  mine(1, 6, true);
   EXPECT_EQ(blocked(3, 1), 121);
-  mine(0, 2, 2);  // a target reference point
+  mine(0, 2, true);  // a target reference point
   EXPECT_EQ(blocked(0, 1), 0);
   // The block starts at (x - 10) / 2 cells: (30 - 10) / 2 = 10 and (31 - 10) / 2 = 10.5 -> 10.
-  mine(0, 4, 0);
+  mine(0, 4, false);
   const auto& grid = Build(0, 1);
   EXPECT_EQ(grid.At(10, 10), 254);
   EXPECT_EQ(grid.At(20, 20), 254);
@@ -244,7 +244,7 @@ TEST_F(CostGrid, MinefieldsTheSideKnowsOfBlockTheirClasses) {
   const float corners[][3] = {{0.0f, 0.0f, 36}, {59.0f, 59.0f, 36}, {-30.0f, 25.0f, 0}, {3e9f, 3e9f, 0},
                               {-3e9f, 25.0f, 0}, {25.0f, 1e30f, 0}};
   for (const auto& c : corners) {
-    mine(0, 4, 0);
+    mine(0, 4, false);
     battle->units.back()->x = c[0];
     battle->units.back()->y = c[1];
     EXPECT_EQ(blocked(0, 1), static_cast<int>(c[2])) << c[0] << " " << c[1];

@@ -26,7 +26,7 @@ class FakeUnit : public MapUnitView {
   float GetZ() const override { return z; }
   bool IsPresent() const override { return present; }
   int32_t GetInanimateKind() const override { return kind == kInanimate ? inanimateKind : -1; }
-  int32_t GetIdentificationLevel() const override { return identification; }
+  bool IsIdentified() const override { return identified; }
 
   int32_t kind;
   int32_t side;
@@ -35,7 +35,7 @@ class FakeUnit : public MapUnitView {
   float z;
   bool present = true;
   int32_t inanimateKind = 0;
-  int32_t identification = 0;
+  bool identified = false;
 };
 
 struct CollapseEffect {
