@@ -5,13 +5,18 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "MapTestWorld.h"
 #include "framework/core/GFile.h"
 #include "game/map/Map.h"
+#include "game/map/PathPoints.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
 
@@ -194,6 +199,204 @@ void BM_BlastOnTownMap(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_BlastOnTownMap)->Unit(benchmark::kMicrosecond);
+
+// ---- Routes: cost grids and the path finder ----
+// On a 250 x 250 tile map painted from a fixed seed (hills, lakes, woods, fields, slopes and
+// a road net), read back through every set-up pass. The reference map of the largest size
+// takes its place once it exists.
+
+struct RouteMap {
+  RouteMap() {
+    app.MakeBattle();
+    Map painted(app);
+    PaintRouteWorld(painted, 250, 7);
+    const std::string path = TempPath("routes.map");
+    {
+      auto out = Open(path, true);
+      painted.Write(*out);
+    }
+    auto in = Open(path, false);
+    map = std::make_unique<Map>(app);
+    map->Read(in.get());
+    std::remove(PPath::ToNative(path).c_str());
+  }
+  FakeApp app;
+  std::unique_ptr<Map> map;
+};
+
+RouteMap& Routes() {
+  static RouteMap routes;
+  return routes;
+}
+
+float NextMetres(uint32_t& v, float span) {
+  v = v * 1664525u + 1013904223u;
+  return static_cast<float>((v >> 8) % 1000000u) * 0.000001f * span;
+}
+
+// A point whose cell the class can cross (neither impassable nor soft-blocked).
+void StandablePoint(const Map& map, int32_t moveClass, uint32_t& v, float& x, float& y) {
+  const MapGrid<uint8_t>& grid = map.routes.cost[moveClass];
+  for (;;) {
+    x = 4.0f + NextMetres(v, map.size.worldWidth - 8.0f);
+    y = 4.0f + NextMetres(v, map.size.worldHeight - 8.0f);
+    const uint8_t cost = grid.At(static_cast<int32_t>(x * 0.5f + 0.5f), static_cast<int32_t>(y * 0.5f + 0.5f));
+    if (cost < Map::kSoftBlock) return;
+  }
+}
+
+double Percentile(std::vector<double> ms, double p) {
+  std::sort(ms.begin(), ms.end());
+  return ms[static_cast<size_t>(p * static_cast<double>(ms.size() - 1) + 0.5)];
+}
+
+// 1,000 searches between standable points 100 to 3,000 m apart, one class's grid built.
+void BM_RouteSearches(benchmark::State& state) {
+  Map& map = *Routes().map;
+  const int32_t moveClass = static_cast<int32_t>(state.range(0));
+  map.FreeCostGrids();
+  map.BuildCostGrid(1, moveClass);
+  FakePathUnit unit(0, moveClass);
+  for (auto _ : state) {
+    uint32_t v = 4242u + static_cast<uint32_t>(moveClass);
+    std::vector<double> ms;
+    int64_t expanded = 0;
+    int64_t taken = 0;
+    int32_t results[3] = {};
+    double total = 0.0;
+    for (int32_t i = 0; i < 1000; ++i) {
+      float x0, y0, x1, y1;
+      for (;;) {
+        StandablePoint(map, moveClass, v, x0, y0);
+        StandablePoint(map, moveClass, v, x1, y1);
+        const float d = std::hypot(x1 - x0, y1 - y0);
+        if (d >= 100.0f && d <= 3000.0f) break;
+      }
+      PathPoints points;
+      const auto t0 = std::chrono::steady_clock::now();
+      const int32_t result = map.FindPath(unit, x0, y0, x1, y1, points);
+      const double t = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+      ms.push_back(t);
+      total += t;
+      ++results[result];
+      expanded += map.routes.work.expanded;
+      taken += map.routes.work.NodesTaken();
+    }
+    state.counters["Mnodes_per_s"] = static_cast<double>(expanded) / total / 1000.0;
+    state.counters["searches_per_s"] = 1000.0 / total * 1000.0;
+    state.counters["p50_ms"] = Percentile(ms, 0.5);
+    state.counters["p95_ms"] = Percentile(ms, 0.95);
+    state.counters["max_ms"] = Percentile(ms, 1.0);
+    state.counters["nodes_taken_avg"] = static_cast<double>(taken) / 1000.0;
+    state.counters["result0"] = results[0];
+    state.counters["result1"] = results[1];
+    state.counters["result2"] = results[2];
+  }
+}
+BENCHMARK(BM_RouteSearches)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The fixed cost of a search: start and goal in one cell.
+void BM_RouteSameCell(benchmark::State& state) {
+  Map& map = *Routes().map;
+  map.FreeCostGrids();
+  map.BuildCostGrid(1, 2);
+  FakePathUnit unit(0, 2);
+  uint32_t v = 77;
+  float x, y;
+  StandablePoint(map, 2, v, x, y);
+  PathPoints points;
+  for (auto _ : state) benchmark::DoNotOptimize(map.FindPath(unit, x, y, x, y, points));
+}
+BENCHMARK(BM_RouteSameCell)->Unit(benchmark::kMicrosecond);
+
+// 3 km across open ground (a flat open map), by class.
+void BM_RouteOpenGround3km(benchmark::State& state) {
+  static FakeApp app;
+  static std::unique_ptr<Map> open;
+  if (!open) {
+    open = std::make_unique<Map>(app);
+    open->size.tilesX = 170;
+    open->size.tilesY = 170;
+    open->Read(nullptr);
+  }
+  const int32_t moveClass = static_cast<int32_t>(state.range(0));
+  open->FreeCostGrids();
+  open->BuildCostGrid(1, moveClass);
+  FakePathUnit unit(0, moveClass);
+  PathPoints points;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(open->FindPath(unit, 150.0f, 400.0f, 3000.0f, 1350.0f, points));
+  }
+  state.counters["nodes_expanded"] = static_cast<double>(open->routes.work.expanded);
+}
+BENCHMARK(BM_RouteOpenGround3km)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// A class's grid from cold.
+void BM_BuildCostGrid(benchmark::State& state) {
+  Map& map = *Routes().map;
+  const int32_t moveClass = static_cast<int32_t>(state.range(0));
+  for (auto _ : state) {
+    map.FreeCostGrids();
+    map.BuildCostGrid(1, moveClass);
+  }
+}
+BENCHMARK(BM_BuildCostGrid)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// A unit's replanning: build the grid, search 200 m, free.
+void BM_Replan200m(benchmark::State& state) {
+  Map& map = *Routes().map;
+  const int32_t moveClass = static_cast<int32_t>(state.range(0));
+  map.FreeCostGrids();
+  map.BuildCostGrid(1, moveClass);
+  uint32_t v = 31;
+  float x0, y0;
+  StandablePoint(map, moveClass, v, x0, y0);
+  x0 = std::min(x0, map.size.worldWidth - 300.0f);
+  FakePathUnit unit(0, moveClass);
+  PathPoints points;
+  for (auto _ : state) {
+    map.BuildCostGrid(1, moveClass);
+    benchmark::DoNotOptimize(map.FindPath(unit, x0, y0, x0 + 200.0f, y0, points));
+    map.FreeCostGrids();
+  }
+}
+BENCHMARK(BM_Replan200m)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+// 20 goals on impassable cells (lakes): the time until the search gives up.
+void BM_RouteUnreachable(benchmark::State& state) {
+  Map& map = *Routes().map;
+  const int32_t moveClass = static_cast<int32_t>(state.range(0));
+  map.FreeCostGrids();
+  map.BuildCostGrid(1, moveClass);
+  const MapGrid<uint8_t>& grid = map.routes.cost[moveClass];
+  uint32_t v = 555;
+  std::vector<std::pair<float, float>> goals;
+  while (goals.size() < 20) {
+    const float x = 4.0f + NextMetres(v, map.size.worldWidth - 8.0f);
+    const float y = 4.0f + NextMetres(v, map.size.worldHeight - 8.0f);
+    if (grid.At(static_cast<int32_t>(x * 0.5f + 0.5f), static_cast<int32_t>(y * 0.5f + 0.5f)) == Map::kImpassable) {
+      goals.push_back({x, y});
+    }
+  }
+  float sx, sy;
+  StandablePoint(map, moveClass, v, sx, sy);
+  FakePathUnit unit(0, moveClass);
+  PathPoints points;
+  int32_t results[3] = {};
+  std::vector<double> ms;
+  for (auto _ : state) {
+    for (const auto& g : goals) {
+      const auto t0 = std::chrono::steady_clock::now();
+      ++results[map.FindPath(unit, sx, sy, g.first, g.second, points)];
+      ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+  }
+  state.counters["p50_ms"] = Percentile(ms, 0.5);
+  state.counters["max_ms"] = Percentile(ms, 1.0);
+  state.counters["result0"] = results[0];
+  state.counters["result1"] = results[1];
+}
+BENCHMARK(BM_RouteUnreachable)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "game/map/CraterIndex.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/MapGrid.h"
+#include "game/map/MapPathWork.h"
 #include "game/map/MapTile.h"
 
 class Building;
@@ -18,8 +19,10 @@ class GGroup;
 class MapAppServices;
 class MapBattleServices;
 class MapObjectList;
+class MapPathUnit;
 class MapUnitView;
 struct MapPacket;
+struct PathPoints;
 
 // The battle map: a rectangle of 20 m tiles with a height per tile and per tile corner, a
 // record per tile, the per-tile fire state, the map's object lists, each side's camera and
@@ -353,6 +356,47 @@ class Map : public GObject {
     return x >= 0.0f && x < size.worldWidth && y >= 0.0f && y < size.worldHeight;
   }
   void Invalidate() { display.needsRedraw = true; }
+
+  // ---- Movement-cost grids and routes (MapCostGrid.cpp, MapPath.cpp) ----
+
+  static constexpr int32_t kMoveClasses = 5;  // 0 and 1 on foot, 2 to 4 vehicles
+  static constexpr int32_t kCostTypes = 45;   // fine terrain types 0..44
+  // Cost grid values besides the prices 10..220: a cell inside a coarse block, a soft block
+  // (burning ground, a known minefield) and an impassable cell.
+  static constexpr uint8_t kCoarseCell = 5;
+  static constexpr uint8_t kSoftBlock = 254;
+  static constexpr uint8_t kImpassable = 255;
+  // Results of FindPath.
+  static constexpr int32_t kNoRoute = 0;
+  static constexpr int32_t kOutOfNodes = 1;
+  static constexpr int32_t kRouteFound = 2;
+
+  // One cost grid per move class, in fine-grid cells, and the path finder's working state.
+  struct Routes {
+    MapGrid<uint8_t> cost[kMoveClasses];
+    bool built[kMoveClasses] = {};
+    MapPathWork work;
+  };
+  Routes routes;
+
+  // The price of crossing a cell of the fine type for the move class, before the ground, the
+  // date and the neighbours change it.
+  static uint8_t TableMoveCost(int32_t type, int32_t moveClass);
+  // Builds the move class's grid unless it is built; sideFlag is 1 when the route is planned
+  // for a unit of side 0. A negative class only allocates all five grids, unbuilt. A class
+  // above 4 is a programmer error.
+  void BuildCostGrid(int32_t sideFlag, int32_t moveClass);
+  // Deletes the five grids; the next build starts afresh (fires, mines and side then count).
+  void FreeCostGrids();
+  // Soft-blocks the 11 x 11 cells around a minefield in the class's grid.
+  void BlockUnitCells(const MapUnitView& unit, int32_t moveClass);
+  // An A* search over the unit's cost grid from (x0, y0) to (x1, y1), metres: kRouteFound
+  // with the route written to points, kNoRoute when the unit cannot stand at the destination
+  // or nothing leads there, kOutOfNodes when the node budget ran out (points untouched then).
+  int32_t FindPath(const MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points);
+  // Writes the route ending at the goal node of the last search: merged, straightened over
+  // the grid and cut to the 50 points nearest the start.
+  void TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid);
 
  private:
   bool IsFresh() const;

@@ -41,6 +41,9 @@ class MapGrid {
   // The value of a cell, or fallback outside the grid.
   T GetOr(int32_t x, int32_t y, T fallback) const { return Contains(x, y) ? At(x, y) : fallback; }
   void Fill(const T& value) { cells_.assign(cells_.size(), value); }
+  // The cells, x outer: cell (x, y) is at x * Height() + y.
+  T* Data() { return cells_.data(); }
+  const T* Data() const { return cells_.data(); }
 
  private:
   int32_t width_ = 0;

@@ -13,6 +13,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapPacket.h"
+#include "game/map/MapPathUnit.h"
 #include "game/map/MapUnitView.h"
 
 class FakeUnit : public MapUnitView {
@@ -219,3 +220,23 @@ class FakeApp : public MapAppServices {
   };
   std::map<int32_t, TerrainEntry> terrainCodes;
 };
+
+// ---- Routes: a unit for the path finder and a generated map to search ----
+
+// A unit as the path finder sees it; it stands anywhere unless told otherwise.
+class FakePathUnit : public MapPathUnit {
+ public:
+  FakePathUnit(int32_t side, int32_t moveClass) : side(side), moveClass(moveClass) {}
+  int32_t GetSideByte() const override { return side; }
+  int32_t GetMoveClass() const override { return moveClass; }
+  bool CanStandAt(float, float, int32_t) const override { return canStand; }
+
+  int32_t side;
+  int32_t moveClass;
+  bool canStand = true;
+};
+
+// Paints a new map of tiles x tiles with rolling hills, lakes, woods, scattered trees, wheat,
+// slopes and a road net from a fixed seed; the caller writes and reads it back so that every
+// set-up pass runs. The same seed paints the same map on every machine.
+void PaintRouteWorld(Map& map, int32_t tiles, uint32_t seed);

@@ -1,0 +1,311 @@
+// The movement-cost grids: one byte per fine cell and move class, the price of crossing the
+// cell. Built from the fine grid by plain in-place passes (table, corners, fringes, road edges,
+// fires, minefields, coarse blocks); marks of the passes are 0, which no price ever is.
+#include <algorithm>
+#include <cstring>
+
+#include "framework/core/Quorl.h"
+#include "game/map/Map.h"
+#include "game/map/MapAppServices.h"
+#include "game/map/MapBattleServices.h"
+#include "game/map/MapUnitView.h"
+
+namespace {
+
+// Price of each fine terrain type (rows) for each move class (columns).
+constexpr uint8_t kMoveCost[Map::kCostTypes][Map::kMoveClasses] = {
+    {80, 80, 12, 12, 12},       // 0 open ground
+    {28, 28, 18, 18, 28},       // 1 crater or foxhole, open
+    {10, 10, 220, 220, 220},    // 2 crater or foxhole, scattered trees
+    {10, 10, 255, 255, 255},    // 3 crater or foxhole, woods or pines
+    {140, 255, 255, 255, 255},  // 4 roadblock
+    {220, 255, 18, 255, 255},   // 5 barbed wire, open
+    {220, 255, 80, 255, 255},   // 6 barbed wire, trees
+    {220, 255, 255, 255, 255},  // 7 barbed wire, tall pines
+    {80, 80, 10, 10, 10},       // 8 road
+    {80, 80, 10, 10, 10},       // 9 road
+    {110, 110, 110, 110, 110},  // 10 track
+    {80, 80, 10, 10, 10},       // 11 pavement
+    {140, 255, 255, 255, 255},  // 12 marsh
+    {18, 18, 45, 45, 80},       // 13 scattered trees
+    {10, 10, 255, 255, 255},    // 14 woods
+    {10, 10, 255, 255, 255},    // 15 tall pines
+    {28, 28, 18, 18, 28},       // 16 wheat field
+    {28, 28, 18, 18, 28},       // 17 brush
+    {18, 18, 255, 255, 255},    // 18 rough
+    {18, 255, 255, 255, 255},   // 19 rubble
+    {110, 110, 255, 255, 255},  // 20 slope
+    {18, 18, 255, 255, 255},    // 21 trees on slope
+    {18, 18, 255, 255, 255},    // 22 wooded slope
+    {18, 18, 255, 255, 255},    // 23 tall pines slope
+    {255, 255, 255, 255, 255},  // 24 cliff
+    {255, 255, 255, 255, 255},  // 25 water
+    {220, 255, 255, 255, 255},  // 26 ford
+    {110, 110, 255, 255, 255},  // 27 ice
+    {220, 255, 255, 255, 255},  // 28 bocage
+    {140, 255, 80, 255, 255},   // 29 wall
+    {140, 255, 80, 80, 255},    // 30 hedge
+    {12, 255, 255, 255, 255},   // 31 light building
+    {10, 255, 255, 255, 255},   // 32 heavy building
+    {12, 255, 255, 255, 255},   // 33 light building, two levels
+    {10, 255, 255, 255, 255},   // 34 heavy building, two levels
+    {255, 255, 255, 255, 255},  // 35 tall heavy building
+    {80, 80, 10, 10, 10},       // 36 bridge
+    {80, 80, 10, 10, 10},       // 37 bridge
+    {80, 80, 10, 10, 10},       // 38 bridge
+    {80, 80, 10, 10, 10},       // 39 bridge
+    {80, 80, 10, 10, 10},       // 40 bridge
+    {80, 80, 10, 10, 10},       // 41 bridge
+    {80, 80, 10, 10, 10},       // 42 bridge
+    {255, 255, 255, 255, 255},  // 43 wrecked bridge
+    {255, 255, 255, 255, 255},  // 44 wrecked bridge
+};
+
+constexpr uint8_t kMark = 0;
+constexpr int32_t kBlock = 10;  // cells a side of a coarse block
+
+enum class Softness { kFirm, kSoft, kDeep };
+
+Softness SoftnessOf(int32_t ground) {
+  switch (ground) {
+    case 3: case 4: case 6: case 7:
+      return Softness::kSoft;
+    case 5: case 8:
+      return Softness::kDeep;
+    default:
+      return Softness::kFirm;
+  }
+}
+
+// A vehicle's price of the type under soft or deep ground; the table's otherwise.
+uint8_t SoftenedCost(int32_t type, int32_t moveClass, Softness softness, uint8_t cost) {
+  const bool deep = softness == Softness::kDeep;
+  switch (type) {
+    case 0:
+      return deep ? 28 : 18;
+    case 8:
+      return deep ? 12 : cost;
+    case 13:
+      if (moveClass == 4) return deep ? 220 : 140;
+      return deep ? 140 : 110;
+    case 1: case 16: case 17:
+      if (moveClass == 4) return deep ? 80 : 45;
+      return deep ? 45 : 28;
+    case 6:
+      if (moveClass != 2) return cost;
+      return deep ? 220 : 140;
+    default:
+      return cost;
+  }
+}
+
+bool IsSideBridge(int32_t type) { return type >= 36 && type <= 39; }
+
+// Reads and writes cells of one grid, x outer; neighbours are visited clipped to the grid.
+class CostCells {
+ public:
+  explicit CostCells(MapGrid<uint8_t>& grid) : w_(grid.Width()), h_(grid.Height()), cells_(grid.Data()) {}
+  int32_t Width() const { return w_; }
+  int32_t Height() const { return h_; }
+  uint8_t& At(int32_t x, int32_t y) { return cells_[static_cast<size_t>(x) * static_cast<size_t>(h_) + static_cast<size_t>(y)]; }
+  uint8_t Get(int32_t x, int32_t y) const {
+    return cells_[static_cast<size_t>(x) * static_cast<size_t>(h_) + static_cast<size_t>(y)];
+  }
+  template <class Test>
+  bool AnyAround(int32_t x, int32_t y, Test test) const {
+    for (int32_t nx = x > 0 ? x - 1 : 0; nx <= x + 1 && nx < w_; ++nx) {
+      for (int32_t ny = y > 0 ? y - 1 : 0; ny <= y + 1 && ny < h_; ++ny) {
+        if (test(Get(nx, ny))) return true;
+      }
+    }
+    return false;
+  }
+  // Turns every marked cell into the value.
+  void ResolveMarks(uint8_t value) {
+    for (size_t i = 0, n = static_cast<size_t>(w_) * static_cast<size_t>(h_); i < n; ++i) {
+      if (cells_[i] == kMark) cells_[i] = value;
+    }
+  }
+  // Raises every in-grid cell of the rectangle that holds less than a soft block to one.
+  void SoftBlock(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    for (int32_t x = x0 < 0 ? 0 : x0; x <= x1 && x < w_; ++x) {
+      for (int32_t y = y0 < 0 ? 0 : y0; y <= y1 && y < h_; ++y) {
+        if (Get(x, y) < Map::kSoftBlock) At(x, y) = Map::kSoftBlock;
+      }
+    }
+  }
+
+ private:
+  int32_t w_;
+  int32_t h_;
+  uint8_t* cells_;
+};
+
+}  // namespace
+
+uint8_t Map::TableMoveCost(int32_t type, int32_t moveClass) {
+  if (type < 0 || type >= kCostTypes || moveClass < 0 || moveClass >= kMoveClasses) FatalError(101, "AIPath.cpp");
+  return kMoveCost[type][moveClass];
+}
+
+void Map::FreeCostGrids() {
+  for (int32_t c = kMoveClasses - 1; c >= 0; --c) {
+    routes.cost[c].Free();
+    routes.built[c] = false;
+  }
+}
+
+void Map::BlockUnitCells(const MapUnitView& unit, int32_t moveClass) {
+  if (moveClass < 0 || moveClass >= kMoveClasses || !routes.cost[moveClass].IsSized()) FatalError(121, "AIPath.cpp");
+  CostCells cells(routes.cost[moveClass]);
+  // A position far off the map blocks nothing (and its cell numbers cannot overflow).
+  const int32_t x0 = std::clamp(TruncateToInt32((unit.GetX() - 10.0f) * 0.5f), -11, cells.Width());
+  const int32_t y0 = std::clamp(TruncateToInt32((unit.GetY() - 10.0f) * 0.5f), -11, cells.Height());
+  cells.SoftBlock(x0, y0, x0 + 10, y0 + 10);
+}
+
+void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
+  if (moveClass > 4) FatalError(131, "AIPath.cpp");
+  const int32_t w = terrain.fineGrid.Width();
+  const int32_t h = terrain.fineGrid.Height();
+  if (moveClass < 0) {
+    for (int32_t c = 0; c < kMoveClasses; ++c) {
+      routes.cost[c].Init(w, h);
+      routes.built[c] = false;
+    }
+    return;
+  }
+  MapGrid<uint8_t>& grid = routes.cost[moveClass];
+  if (!grid.IsSized() || grid.Width() != w || grid.Height() != h) {
+    grid.Init(w, h);
+    routes.built[moveClass] = false;
+  }
+  if (routes.built[moveClass]) return;
+  routes.built[moveClass] = true;
+  if (w % kBlock != 0 || h % kBlock != 0) FatalError(144, "AIPath.cpp");
+
+  MapBattleServices* battle = app_->GetBattleOrOperation();
+  const Softness softness = SoftnessOf(battle != nullptr ? battle->GetGroundCondition() : 0);
+  const int32_t date = battle != nullptr ? battle->GetDate() : 0;
+  const bool vehicle = moveClass >= 2;
+  CostCells cells(grid);
+  const MapGrid<uint16_t>& fine = terrain.fineGrid;
+  auto typeAt = [&fine](int32_t x, int32_t y) { return FineTerrain::TypeOf(fine.At(x, y)); };
+
+  // Base pass: the table, the ground and the date; bridge sides open onto no bridge.
+  for (int32_t x = w - 1; x >= 0; --x) {
+    for (int32_t y = h - 1; y >= 0; --y) {
+      const int32_t type = typeAt(x, y);
+      if (type >= kCostTypes) FatalError(162, "AIPath.cpp");
+      uint8_t cost = kMoveCost[type][moveClass];
+      if (vehicle) {
+        if (type == 28) {
+          if (moveClass == 2 && sideFlag == 1 && date > 4406) cost = 80;
+        } else if (softness != Softness::kFirm) {
+          cost = SoftenedCost(type, moveClass, softness, cost);
+        }
+      }
+      if (IsSideBridge(type)) {
+        bool open = false;
+        for (int32_t nx = x > 0 ? x - 1 : 0; nx <= x + 1 && nx < w && !open; ++nx) {
+          for (int32_t ny = y > 0 ? y - 1 : 0; ny <= y + 1 && ny < h; ++ny) {
+            if (!IsBridgeTerrain(typeAt(nx, ny))) {
+              open = true;
+              break;
+            }
+          }
+        }
+        if (open) cost = kImpassable;
+      }
+      cells.At(x, y) = cost;
+    }
+  }
+
+  // Corners: impassable both along x and along y closes the cell.
+  for (int32_t x = w - 1; x >= 0; --x) {
+    for (int32_t y = h - 1; y >= 0; --y) {
+      if (cells.Get(x, y) == kImpassable) continue;
+      const bool alongX = (x > 0 && cells.Get(x - 1, y) == kImpassable) || (x + 1 < w && cells.Get(x + 1, y) == kImpassable);
+      const bool alongY = (y > 0 && cells.Get(x, y - 1) == kImpassable) || (y + 1 < h && cells.Get(x, y + 1) == kImpassable);
+      if (alongX && alongY) cells.At(x, y) = kMark;
+    }
+  }
+  cells.ResolveMarks(kImpassable);
+
+  // Fringes: the cells beside an impassable one cost at least 220.
+  for (int32_t x = w - 1; x >= 0; --x) {
+    for (int32_t y = h - 1; y >= 0; --y) {
+      if (cells.Get(x, y) < 220 && cells.AnyAround(x, y, [](uint8_t v) { return v == kImpassable; })) {
+        cells.At(x, y) = 220;
+      }
+    }
+  }
+
+  // Road edges: two rows of road cells along anything dearer are priced 18.
+  if (vehicle) {
+    const uint8_t threshold = softness == Softness::kDeep ? 12 : 10;
+    for (int32_t sweep = 0; sweep < 2; ++sweep) {
+      for (int32_t x = w - 1; x >= 0; --x) {
+        for (int32_t y = h - 1; y >= 0; --y) {
+          const uint8_t v = cells.Get(x, y);
+          if (v == kMark || v > threshold) continue;
+          if (cells.AnyAround(x, y, [threshold](uint8_t n) { return n != kMark && n > threshold; })) {
+            cells.At(x, y) = kMark;
+          }
+        }
+      }
+      cells.ResolveMarks(18);
+    }
+  }
+
+  // Burning tiles: each blocks its 10 x 10 cells and the first row and column beyond.
+  const int32_t tilesX = size.tilesX;
+  const int32_t tilesY = size.tilesY;
+  if (fire.state.HasBlock()) {
+    for (int32_t tx = 0; tx < tilesX; ++tx) {
+      for (int32_t ty = 0; ty < tilesY; ++ty) {
+        if (!fire.state.IsValidIndex(tx, ty) || fire.state.GetU8(tx, ty) == 0) continue;
+        cells.SoftBlock(tx * 10, ty * 10, tx * 10 + 10, ty * 10 + 10);
+      }
+    }
+  }
+
+  // Minefields the planning side knows of: its own, and the other side's once identified.
+  if (battle != nullptr) {
+    const int32_t planningSide = sideFlag == 1 ? 0 : 1;
+    const bool foot = moveClass <= 1;
+    for (int32_t i = 0, n = battle->GetUnitCount(); i < n; ++i) {
+      const MapUnitView* unit = battle->GetUnit(i);
+      if (unit == nullptr || unit->GetUnitKind() != MapUnitView::kInanimate || !unit->IsPresent()) continue;
+      if (!unit->IsIdentified() && unit->GetSideByte() != planningSide) continue;
+      const int32_t kind = unit->GetInanimateKind();
+      const bool blocks = kind == 4 ? foot : (kind == 5 || kind == 6) && !foot;
+      if (blocks) BlockUnitCells(*unit, moveClass);
+    }
+  }
+
+  // Coarse blocks: a uniform block of a price below 128 keeps it only in its four anchors.
+  for (int32_t bx = w - kBlock; bx >= 0; bx -= kBlock) {
+    for (int32_t by = h - kBlock; by >= 0; by -= kBlock) {
+      const uint8_t v = cells.Get(bx, by);
+      if (v >= 128) continue;
+      bool uniform = true;
+      for (int32_t x = bx; x < bx + kBlock && uniform; ++x) {
+        for (int32_t y = by; y < by + kBlock; ++y) {
+          if (cells.Get(x, y) != v) {
+            uniform = false;
+            break;
+          }
+        }
+      }
+      if (!uniform) continue;
+      for (int32_t x = bx; x < bx + kBlock; ++x) {
+        std::memset(&cells.At(x, by), kCoarseCell, kBlock);
+      }
+      cells.At(bx + 2, by + 2) = v;
+      cells.At(bx + 2, by + 7) = v;
+      cells.At(bx + 7, by + 2) = v;
+      cells.At(bx + 7, by + 7) = v;
+    }
+  }
+}

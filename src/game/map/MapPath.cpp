@@ -1,0 +1,317 @@
+// The A* path finder over a move class's cost grid, and the tracing of the route it found.
+// The search is exact to its rules, since both machines of a game must find the same route:
+// neighbours are listed in a fixed order and processed from the last to the first, the open
+// set leaves by f, then x, then y, a closed cell reached later more cheaply is reopened, and
+// coarse blocks are crossed from anchor to anchor in 5-cell strides.
+#include <algorithm>
+#include <cstdlib>
+
+#include "framework/core/Quorl.h"
+#include "game/map/Map.h"
+#include "game/map/MapPathUnit.h"
+#include "game/map/PathPoints.h"
+
+namespace {
+
+constexpr int64_t kImpassablePrice = 100000000;
+constexpr int64_t kSoftBlockFactor = 100000;
+constexpr int64_t kHeuristicWeight = 10;
+constexpr int32_t kMaxNeighbours = 24;
+
+// Step prices by (|dx|, |dy|), each 0..3: a cell's value times this is the price of the step.
+constexpr int32_t kStepCost[4][4] = {{0, 20, 40, 60}, {20, 28, 45, 63}, {40, 45, 57, 72}, {60, 63, 72, 85}};
+
+// The eight neighbours in the order they are listed.
+constexpr int32_t kNeighbour[8][2] = {{0, -1}, {-1, -1}, {-1, 0}, {-1, 1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
+
+struct Candidate {
+  int32_t x;
+  int32_t y;
+  int32_t step;
+};
+
+int64_t Estimate(int32_t x, int32_t y, int32_t gx, int32_t gy) {
+  const int32_t dx = std::abs(x - gx);
+  const int32_t dy = std::abs(y - gy);
+  return static_cast<int64_t>(20 * std::max(dx, dy) + 8 * std::min(dx, dy)) * kHeuristicWeight;
+}
+
+// The cell a metre coordinate rounds to, kept one cell inside the grid.
+int32_t RouteCell(float v, int32_t cells) {
+  const int32_t c = TruncateToInt32(v * 0.5f + 0.5f);
+  return std::clamp(c, 1, std::max(1, cells - 2));
+}
+
+float ClampMetres(float v, float sizeMetres) {
+  if (v < 0.0f) return 0.0f;
+  if (v >= sizeMetres) return sizeMetres;
+  return v;
+}
+
+int32_t Anchor(int32_t v) {
+  const int32_t r = v % 10;
+  return r < 5 ? v - r + 2 : v - r + 7;
+}
+
+}  // namespace
+
+int32_t Map::FindPath(const MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points) {
+  if (!unit.CanStandAt(x1, y1, 1)) return kNoRoute;
+  const int32_t moveClass = unit.GetMoveClass();
+  BuildCostGrid(unit.GetSideByte() == 0 ? 1 : 0, moveClass);
+  if (moveClass < 0) FatalError(301, "AIPath.cpp");
+  x0 = ClampMetres(x0, size.worldWidth);
+  y0 = ClampMetres(y0, size.worldHeight);
+  x1 = ClampMetres(x1, size.worldWidth);
+  y1 = ClampMetres(y1, size.worldHeight);
+
+  MapGrid<uint8_t>& grid = routes.cost[moveClass];
+  if (!grid.IsSized()) FatalError(309, "AIPath.cpp");
+  const int32_t w = grid.Width();
+  const int32_t h = grid.Height();
+  uint8_t* cells = grid.Data();
+  auto at = [cells, h](int32_t x, int32_t y) -> uint8_t& {
+    return cells[static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y)];
+  };
+  MapPathWork& work = routes.work;
+  work.Begin(w, h);
+
+  const int32_t sx = RouteCell(x0, w);
+  const int32_t sy = RouteCell(y0, h);
+  const int32_t gx = RouteCell(x1, w);
+  const int32_t gy = RouteCell(y1, h);
+
+  // A coarse block holding the start or the goal is filled with its anchors' price for the
+  // search, so that the route can begin and end on any of its cells.
+  const int32_t ends[2][2] = {{sx, sy}, {gx, gy}};
+  for (int32_t e = 0; e < 2; ++e) {
+    const int32_t bx = ends[e][0] / 10 * 10;
+    const int32_t by = ends[e][1] / 10 * 10;
+    if (at(bx + 1, by + 1) != kCoarseCell) continue;
+    const uint8_t fill = at(bx + 2, by + 2);
+    for (int32_t x = 0; x < 10; ++x) {
+      for (int32_t y = 0; y < 10; ++y) {
+        work.saved[e][x * 10 + y] = at(bx + x, by + y);
+        at(bx + x, by + y) = fill;
+      }
+    }
+    work.savedOrigin[e][0] = bx;
+    work.savedOrigin[e][1] = by;
+    work.savedFlag[e] = true;
+  }
+  auto restore = [&]() {
+    for (int32_t e = 0; e < 2; ++e) {
+      if (!work.savedFlag[e]) continue;
+      for (int32_t x = 0; x < 10; ++x) {
+        for (int32_t y = 0; y < 10; ++y) {
+          at(work.savedOrigin[e][0] + x, work.savedOrigin[e][1] + y) = work.saved[e][x * 10 + y];
+        }
+      }
+      work.savedFlag[e] = false;
+    }
+  };
+
+  const int32_t start = work.TakeNode();
+  if (start < 0) {
+    restore();
+    return kOutOfNodes;
+  }
+  {
+    MapPathWork::Node& n = work.nodes[static_cast<size_t>(start)];
+    n = {};
+    n.x = static_cast<int16_t>(sx);
+    n.y = static_cast<int16_t>(sy);
+    n.f = Estimate(sx, sy, gx, gy);
+    n.state = MapPathWork::kOpen;
+  }
+  work.Push(start);
+  work.SetNodeAt(sx * h + sy, start);
+
+  Candidate list[kMaxNeighbours];
+  for (int32_t current = work.PopLeast(); current >= 0; current = work.PopLeast()) {
+    const MapPathWork::Node node = work.nodes[static_cast<size_t>(current)];
+    const int32_t cx = node.x;
+    const int32_t cy = node.y;
+    if (cx == gx && cy == gy) {
+      work.goalCost = node.g;
+      TracePath(current, points, grid);
+      restore();
+      return kRouteFound;
+    }
+    ++work.expanded;
+
+    int32_t count = 0;
+    const int32_t bx = cx / 10 * 10;
+    const int32_t by = cy / 10 * 10;
+    if (at(bx, by) == kCoarseCell) {
+      // North, east, south, west: a stride to the next anchor through coarse cells, else the
+      // five cells three away across the direction.
+      const int32_t dir[4][2] = {{0, 1}, {1, 0}, {0, -1}, {-1, 0}};
+      const bool inside[4] = {cy + 5 < h, cx + 5 < w, cy - 5 >= 0, cx - 5 >= 0};
+      bool coarse[4] = {};
+      for (int32_t d = 0; d < 4; ++d) {
+        if (!inside[d]) continue;
+        const int32_t dx = dir[d][0];
+        const int32_t dy = dir[d][1];
+        if (at(cx + 3 * dx, cy + 3 * dy) == kCoarseCell) {
+          coarse[d] = true;
+          list[count++] = {cx + 5 * dx, cy + 5 * dy, 100};
+        } else {
+          static constexpr int32_t kLateralCost[5] = {72, 63, 60, 63, 72};
+          for (int32_t l = -2; l <= 2; ++l) {
+            list[count++] = {cx + 3 * dx + l * dy, cy + 3 * dy + l * dx, kLateralCost[l + 2]};
+          }
+        }
+      }
+      // North-east, south-east, south-west, north-west.
+      const int32_t diagonal[4][2] = {{1, 1}, {1, -1}, {-1, -1}, {-1, 1}};
+      for (int32_t d = 0; d < 4; ++d) {
+        if (coarse[d] && coarse[(d + 1) % 4]) list[count++] = {cx + 5 * diagonal[d][0], cy + 5 * diagonal[d][1], 141};
+      }
+    } else {
+      for (const auto& off : kNeighbour) {
+        int32_t nx = cx + off[0];
+        int32_t ny = cy + off[1];
+        if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+        int32_t step = off[0] != 0 && off[1] != 0 ? 28 : 20;
+        if (at(nx, ny) == kCoarseCell) {
+          nx = Anchor(nx);
+          ny = Anchor(ny);
+          const int32_t adx = std::abs(nx - cx);
+          const int32_t ady = std::abs(ny - cy);
+          if (adx > 3 || ady > 3) FatalError(398, "AIPath.cpp");
+          if (at(nx, ny) == kCoarseCell) FatalError(399, "AIPath.cpp");
+          step = kStepCost[adx][ady];
+        }
+        list[count++] = {nx, ny, step};
+      }
+    }
+    if (count > kMaxNeighbours) FatalError(404, "AIPath.cpp");
+
+    for (int32_t i = count - 1; i >= 0; --i) {
+      const Candidate& c = list[i];
+      if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) FatalError(408, "AIPath.cpp");
+      const uint8_t v = at(c.x, c.y);
+      int64_t price;
+      if (v == kImpassable) price = kImpassablePrice;
+      else if (v == kSoftBlock) price = kSoftBlockFactor * c.step;
+      else price = static_cast<int64_t>(v) * c.step;
+      const int64_t g = node.g + price;
+      const int32_t cell = c.x * h + c.y;
+      const int32_t existing = work.NodeAt(cell);
+      if (existing < 0) {
+        const int32_t fresh = work.TakeNode();
+        if (fresh < 0) {
+          restore();
+          return kOutOfNodes;
+        }
+        MapPathWork::Node& n = work.nodes[static_cast<size_t>(fresh)];
+        n.x = static_cast<int16_t>(c.x);
+        n.y = static_cast<int16_t>(c.y);
+        if (g >= kImpassablePrice) {
+          // Reached first at an impassable price: closed, never expanded.
+          n.g = kImpassablePrice;
+          n.f = 0;
+          n.parent = -1;
+          n.state = MapPathWork::kClosed;
+        } else {
+          n.g = g;
+          n.f = g + Estimate(c.x, c.y, gx, gy);
+          n.parent = current;
+          n.state = MapPathWork::kOpen;
+          work.Push(fresh);
+        }
+        work.SetNodeAt(cell, fresh);
+        continue;
+      }
+      MapPathWork::Node& n = work.nodes[static_cast<size_t>(existing)];
+      if (n.g <= g) continue;
+      if (n.state == MapPathWork::kClosed) ++work.reopened;
+      n.g = g;
+      n.parent = current;
+      n.f = g + Estimate(c.x, c.y, gx, gy);
+      n.state = MapPathWork::kOpen;
+      work.Push(existing);
+    }
+    work.nodes[static_cast<size_t>(current)].state = MapPathWork::kClosed;
+  }
+  restore();
+  return kNoRoute;
+}
+
+void Map::TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid) {
+  std::vector<MapPathWork::Node>& nodes = routes.work.nodes;
+  auto nodeAt = [&nodes](int32_t i) -> MapPathWork::Node& { return nodes[static_cast<size_t>(i)]; };
+  if (goalNode < 0 || nodeAt(goalNode).parent < 0) {
+    points.count = 0;
+    return;
+  }
+  // Merge: a run of steps in one direction keeps only its far end; a one-cell step counts as a
+  // five-cell stride, so a stride and the steps beside it in line merge too.
+  int32_t lastKept = -1;
+  int32_t lastDx = 0;
+  int32_t lastDy = 0;
+  for (int32_t n = goalNode; nodeAt(n).parent >= 0;) {
+    const int32_t p = nodeAt(n).parent;
+    int32_t dx = nodeAt(p).x - nodeAt(n).x;
+    int32_t dy = nodeAt(p).y - nodeAt(n).y;
+    if (dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1) {
+      dx *= 5;
+      dy *= 5;
+    }
+    if (lastKept >= 0 && dx == lastDx && dy == lastDy) {
+      nodeAt(lastKept).parent = p;
+    } else {
+      lastDx = dx;
+      lastDy = dy;
+      lastKept = n;
+    }
+    n = p;
+  }
+  // Straighten: a node is skipped when the rectangle from its child to its parent holds only
+  // coarse cells and cells of the three nodes' common price.
+  auto value = [&grid](int32_t x, int32_t y) { return grid.At(x, y); };
+  for (int32_t a = goalNode; nodeAt(a).parent >= 0;) {
+    const int32_t b = nodeAt(a).parent;
+    const int32_t c = nodeAt(b).parent;
+    if (c < 0) break;
+    const MapPathWork::Node& na = nodeAt(a);
+    const MapPathWork::Node& nb = nodeAt(b);
+    const MapPathWork::Node& nc = nodeAt(c);
+    const int32_t x0 = std::min(na.x, nc.x);
+    const int32_t x1 = std::max(na.x, nc.x);
+    const int32_t y0 = std::min(na.y, nc.y);
+    const int32_t y1 = std::max(na.y, nc.y);
+    bool skip = nb.x >= x0 && nb.x <= x1 && nb.y >= y0 && nb.y <= y1;
+    const uint8_t v = value(na.x, na.y);
+    skip = skip && value(nb.x, nb.y) == v && value(nc.x, nc.y) == v;
+    for (int32_t x = x0; x <= x1 && skip; ++x) {
+      for (int32_t y = y0; y <= y1; ++y) {
+        const uint8_t cell = value(x, y);
+        if (cell != kCoarseCell && cell != v) {
+          skip = false;
+          break;
+        }
+      }
+    }
+    if (skip) {
+      nodeAt(a).parent = c;
+    } else {
+      a = b;
+    }
+  }
+  // The route from the goal back to the start (not output), then its 50 points nearest the start.
+  int32_t count = 0;
+  for (int32_t n = goalNode; nodeAt(n).parent >= 0; n = nodeAt(n).parent) ++count;
+  int32_t n = goalNode;
+  for (; count > PathPoints::kMaxPoints; --count) n = nodeAt(n).parent;
+  const int32_t maxX = TruncateToInt32(size.worldWidth - 2.0f);
+  const int32_t maxY = TruncateToInt32(size.worldHeight - 2.0f);
+  points.count = count;
+  for (int32_t i = count - 1; i >= 0; --i, n = nodeAt(n).parent) {
+    const int32_t px = std::clamp(TruncateToInt32(nodeAt(n).x * 2.0), 2, std::max(2, maxX));
+    const int32_t py = std::clamp(TruncateToInt32(nodeAt(n).y * 2.0), 2, std::max(2, maxY));
+    points.x[i] = static_cast<float>(px);
+    points.y[i] = static_cast<float>(py);
+  }
+}

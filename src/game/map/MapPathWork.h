@@ -1,0 +1,79 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The path finder's working state, kept by the map between searches so that a search neither
+// allocates nor clears a grid once the map has been searched: the cells' visit records are
+// cleared in constant time by a generation stamp, the nodes live in one pool reused by every
+// search, and the open set is a binary heap whose stale entries are skipped when they surface.
+class MapPathWork {
+ public:
+  // Cell nodes one search may create: the 28-byte records that fit a 20 MB budget taken in
+  // 512 KB blocks (40 blocks of 18,724).
+  static constexpr int32_t kNodeBudget = 748960;
+  static constexpr uint8_t kOpen = 1;
+  static constexpr uint8_t kClosed = 2;
+
+  struct Node {
+    int64_t g = 0;
+    int64_t f = 0;
+    int32_t parent = -1;  // index into the pool, -1 for none
+    int16_t x = 0;
+    int16_t y = 0;
+    uint8_t state = 0;
+  };
+
+  // One entry of the open set. Its key orders by f, then x, then y: an open node's g stays
+  // below the impassable price (100,000,000) and its estimate below a million, so f fits the
+  // key's upper 40 bits above 12 bits each of x and y.
+  struct OpenEntry {
+    uint64_t key;
+    int32_t node;
+  };
+  static constexpr int32_t kKeyCellBits = 12;
+  static constexpr int64_t kMaxKeyF = (int64_t{1} << 40) - 1;
+
+  // Makes the cell records fit a grid of width x height cells and starts a new search: no cell
+  // visited, no node taken, the open set empty.
+  void Begin(int32_t width, int32_t height);
+
+  // The node of the cell, or -1 when this search has not visited it.
+  int32_t NodeAt(int32_t cell) const { return cells_[cell].stamp == generation_ ? cells_[cell].node : -1; }
+  void SetNodeAt(int32_t cell, int32_t node) { cells_[cell] = {generation_, node}; }
+
+  // A new node, or -1 when the budget is spent.
+  int32_t TakeNode() {
+    if (static_cast<int32_t>(nodesUsed_) >= budget) return -1;
+    if (nodesUsed_ == nodes.size()) nodes.emplace_back();
+    return static_cast<int32_t>(nodesUsed_++);
+  }
+  int32_t NodesTaken() const { return static_cast<int32_t>(nodesUsed_); }
+
+  // Enters the open node by its f and cell. The open set is a four-way heap; an entry left
+  // behind when its node was priced lower, or closed since, is passed over when it surfaces.
+  void Push(int32_t node);
+  // The least open node, or -1 when the open set is empty.
+  int32_t PopLeast();
+
+  std::vector<Node> nodes;
+  int32_t budget = kNodeBudget;
+  // What the last search did, for tests and benchmarks.
+  int64_t goalCost = -1;
+  int64_t expanded = 0;
+  int64_t reopened = 0;
+  // The start and goal blocks of coarse cells filled for the search, restored afterwards.
+  uint8_t saved[2][100] = {};
+  int32_t savedOrigin[2][2] = {};
+  bool savedFlag[2] = {};
+
+ private:
+  struct CellRecord {
+    uint32_t stamp;
+    int32_t node;
+  };
+  std::vector<CellRecord> cells_;
+  std::vector<OpenEntry> open_;
+  uint32_t generation_ = 0;
+  size_t nodesUsed_ = 0;
+};

@@ -1,0 +1,447 @@
+// The path finder: its results, the order it expands nodes in, reopening, coarse blocks left
+// as they came, route tracing, and the cost of the routes it finds against a plain Dijkstra
+// search written here.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <algorithm>
+#include <queue>
+#include <tuple>
+#include <vector>
+
+#include "MapTestRig.h"
+#include "framework/core/Crc32.h"
+#include "game/map/PathPoints.h"
+
+namespace {
+
+constexpr int64_t kUnreachable = -1;
+
+// The cheapest route cost over the eight neighbours (20 straight, 28 diagonal, times the
+// price of the cell entered), impassable cells never entered and nothing at or above
+// 100,000,000 kept; soft blocks cost 100,000 times the step.
+int64_t Dijkstra(const MapGrid<uint8_t>& grid, int sx, int sy, int gx, int gy) {
+  const int w = grid.Width();
+  const int h = grid.Height();
+  std::vector<int64_t> best(static_cast<size_t>(w * h), INT64_MAX);
+  using Item = std::pair<int64_t, int>;
+  std::priority_queue<Item, std::vector<Item>, std::greater<>> open;
+  best[static_cast<size_t>(sx * h + sy)] = 0;
+  open.push({0, sx * h + sy});
+  while (!open.empty()) {
+    auto [g, cell] = open.top();
+    open.pop();
+    if (g != best[static_cast<size_t>(cell)]) continue;
+    const int x = cell / h;
+    const int y = cell % h;
+    if (x == gx && y == gy) return g;
+    for (int dx = -1; dx <= 1; ++dx) {
+      for (int dy = -1; dy <= 1; ++dy) {
+        if ((dx == 0 && dy == 0) || !grid.Contains(x + dx, y + dy)) continue;
+        const uint8_t v = grid.At(x + dx, y + dy);
+        if (v == 255) continue;
+        const int64_t step = dx != 0 && dy != 0 ? 28 : 20;
+        const int64_t price = v == 254 ? 100000 * step : v * step;
+        const int64_t next = g + price;
+        const size_t n = static_cast<size_t>((x + dx) * h + y + dy);
+        if (next >= 100000000 || next >= best[n]) continue;
+        best[n] = next;
+        open.push({next, static_cast<int>(n)});
+      }
+    }
+  }
+  return kUnreachable;
+}
+
+class PathFinder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    battle = &rig.app.MakeBattle();
+    map = rig.Default(5, 5);
+    Fill(0);
+  }
+  void Fill(int type) {
+    for (int x = 0; x < map->terrain.fineGrid.Width(); ++x) {
+      for (int y = 0; y < map->terrain.fineGrid.Height(); ++y) Set(x, y, type);
+    }
+  }
+  void Set(int x, int y, int type) { map->terrain.fineGrid.At(x, y) = static_cast<uint16_t>(type << 10 | 100); }
+  // Builds the class's grid and lets the test write its cells.
+  MapGrid<uint8_t>& Grid(int moveClass) {
+    map->FreeCostGrids();
+    map->BuildCostGrid(1, moveClass);
+    return map->routes.cost[moveClass];
+  }
+  // A search between two cells (given as metres that round to them).
+  int Find(int moveClass, int sx, int sy, int gx, int gy) {
+    FakePathUnit unit(0, moveClass);
+    return map->FindPath(unit, sx * 2.0f, sy * 2.0f, gx * 2.0f, gy * 2.0f, points);
+  }
+  const MapPathWork::Node* NodeAtCell(int x, int y) {
+    const int32_t n = map->routes.work.NodeAt(x * map->terrain.fineGrid.Height() + y);
+    return n < 0 ? nullptr : &map->routes.work.nodes[static_cast<size_t>(n)];
+  }
+
+  MapRig rig;
+  FakeBattle* battle = nullptr;
+  std::unique_ptr<Map> map;
+  PathPoints points;
+};
+
+TEST_F(PathFinder, SameCellGivesARouteOfNoPoints) {
+  points.count = 7;
+  EXPECT_EQ(Find(0, 20, 20, 20, 20), Map::kRouteFound);
+  EXPECT_EQ(points.count, 0);
+  EXPECT_EQ(map->routes.work.goalCost, 0);
+  EXPECT_EQ(map->routes.work.NodesTaken(), 1);
+}
+
+TEST_F(PathFinder, DestinationRefusedOrWalledInGivesNoRoute) {
+  FakePathUnit unit(0, 0);
+  unit.canStand = false;
+  points.count = 9;
+  EXPECT_EQ(map->FindPath(unit, 10.0f, 10.0f, 60.0f, 60.0f, points), Map::kNoRoute);
+  EXPECT_EQ(points.count, 9);
+  // A ring of water around the goal.
+  for (int i = 20; i <= 30; ++i) {
+    Set(i, 20, 25);
+    Set(i, 30, 25);
+    Set(20, i, 25);
+    Set(30, i, 25);
+  }
+  EXPECT_EQ(Find(0, 5, 5, 25, 25), Map::kNoRoute);
+  EXPECT_EQ(points.count, 9);
+  // Inside the ring a route is found.
+  EXPECT_EQ(Find(0, 23, 23, 27, 26), Map::kRouteFound);
+}
+
+TEST_F(PathFinder, SpentNodeBudgetEndsTheSearchAndLeavesTheGridAsItCame) {
+  MapGrid<uint8_t>& grid = Grid(0);
+  const std::vector<uint8_t> before(grid.Data(), grid.Data() + grid.Width() * grid.Height());
+  map->routes.work.budget = 100;
+  points.count = 3;
+  EXPECT_EQ(Find(0, 3, 3, 45, 47), Map::kOutOfNodes);
+  EXPECT_EQ(points.count, 3);
+  EXPECT_EQ(map->routes.work.NodesTaken(), 100);
+  EXPECT_EQ(std::vector<uint8_t>(grid.Data(), grid.Data() + grid.Width() * grid.Height()), before);
+  map->routes.work.budget = MapPathWork::kNodeBudget;
+  EXPECT_EQ(Find(0, 3, 3, 45, 47), Map::kRouteFound);
+}
+
+TEST_F(PathFinder, SearchesThroughCoarseBlocksLeaveTheGridByteIdentical) {
+  for (int moveClass : {0, 2}) {
+    MapGrid<uint8_t>& grid = Grid(moveClass);
+    ASSERT_EQ(grid.At(1, 1), Map::kCoarseCell);
+    const std::vector<uint8_t> before(grid.Data(), grid.Data() + grid.Width() * grid.Height());
+    // Start and goal in coarse blocks, in one block, and at a block's edge.
+    const int routes[][4] = {{4, 5, 44, 41}, {3, 3, 8, 6}, {1, 48, 48, 1}, {11, 13, 11, 13}};
+    for (const auto& r : routes) {
+      EXPECT_EQ(Find(moveClass, r[0], r[1], r[2], r[3]), Map::kRouteFound);
+      EXPECT_EQ(std::vector<uint8_t>(grid.Data(), grid.Data() + grid.Width() * grid.Height()), before);
+    }
+    // Open ground crossed corner to corner in 5-cell strides: few nodes, a straight route.
+    EXPECT_EQ(Find(moveClass, 4, 5, 44, 41), Map::kRouteFound);
+    EXPECT_LT(map->routes.work.expanded, 400);
+    EXPECT_LE(points.count, 3);
+    EXPECT_EQ(points.x[points.count - 1], 88.0f);
+    EXPECT_EQ(points.y[points.count - 1], 82.0f);
+  }
+}
+
+TEST_F(PathFinder, ImpassableCellsCloseAtOnceAndSoftBlocksAreCrossedAtAPrice) {
+  MapGrid<uint8_t>& grid = Grid(2);
+  grid.Fill(10);
+  for (int y = 0; y < 50; ++y) grid.At(25, y) = 254;
+  EXPECT_EQ(Find(2, 10, 20, 40, 20), Map::kRouteFound);
+  EXPECT_EQ(map->routes.work.goalCost, 29 * 10 * 20 + 100000 * 20);
+  EXPECT_EQ(map->routes.work.goalCost, Dijkstra(grid, 10, 20, 40, 20));
+  for (int y = 0; y < 50; ++y) grid.At(25, y) = 255;
+  EXPECT_EQ(Find(2, 10, 20, 40, 20), Map::kNoRoute);
+  const MapPathWork::Node* wall = NodeAtCell(25, 20);
+  ASSERT_NE(wall, nullptr);
+  EXPECT_EQ(wall->g, 100000000);
+  EXPECT_EQ(wall->state, MapPathWork::kClosed);
+  EXPECT_EQ(wall->parent, -1);
+  // Nothing beyond the wall was reached.
+  EXPECT_EQ(NodeAtCell(26, 20), nullptr);
+}
+
+TEST_F(PathFinder, OpenSetLeavesByFThenXThenY) {
+  MapPathWork work;
+  work.Begin(10, 10);
+  const int cells[][3] = {{500, 4, 4}, {400, 7, 1}, {400, 3, 9}, {400, 3, 2}, {600, 0, 0}, {400, 5, 0}};
+  for (const auto& c : cells) {
+    const int32_t n = work.TakeNode();
+    work.nodes[static_cast<size_t>(n)].f = c[0];
+    work.nodes[static_cast<size_t>(n)].x = static_cast<int16_t>(c[1]);
+    work.nodes[static_cast<size_t>(n)].y = static_cast<int16_t>(c[2]);
+    work.nodes[static_cast<size_t>(n)].state = MapPathWork::kOpen;
+    work.Push(n);
+  }
+  // A node priced lower leaves by its new key; its old entry is passed over.
+  work.nodes[0].f = 300;
+  work.Push(0);
+  const int order[] = {0, 3, 2, 5, 1, 4};
+  for (int expected : order) EXPECT_EQ(work.PopLeast(), expected);
+  EXPECT_EQ(work.PopLeast(), -1);
+  // Many nodes of few f values, some priced lower after entering: they leave sorted by key.
+  work.Begin(100, 100);
+  uint32_t v = 11;
+  std::vector<std::tuple<int64_t, int, int>> keys;
+  for (int i = 0; i < 500; ++i) {
+    const int32_t n = work.TakeNode();
+    MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
+    v = v * 1664525u + 1013904223u;
+    node.x = static_cast<int16_t>(i % 100);
+    node.y = static_cast<int16_t>(i / 100);
+    node.f = 1000 + (v >> 8) % 7;
+    node.state = MapPathWork::kOpen;
+    work.Push(n);
+    if (i % 3 == 0) {
+      node.f -= 500;
+      work.Push(n);
+    }
+    keys.emplace_back(node.f, node.x, node.y);
+  }
+  std::sort(keys.begin(), keys.end());
+  for (const auto& k : keys) {
+    const int32_t n = work.PopLeast();
+    ASSERT_GE(n, 0);
+    const MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
+    EXPECT_EQ(std::make_tuple(node.f, static_cast<int>(node.x), static_cast<int>(node.y)), k);
+    work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
+  }
+  EXPECT_EQ(work.PopLeast(), -1);
+}
+
+TEST_F(PathFinder, ClosedNodeReachedLaterMoreCheaplyIsReopened) {
+  // Cells of price 1, which the estimate overprices twentyfold, scattered over ground of 80:
+  // cells closed early are reached again along cheap cells and reopened, and the route found
+  // costs at least the cheapest.
+  MapGrid<uint8_t>& grid = Grid(0);
+  uint32_t v = 5;
+  for (int x = 0; x < 50; ++x) {
+    for (int y = 0; y < 50; ++y) {
+      v = v * 1664525u + 1013904223u;
+      grid.At(x, y) = (v >> 8) % 2 ? 1 : 80;
+    }
+  }
+  EXPECT_EQ(Find(0, 3, 3, 46, 44), Map::kRouteFound);
+  EXPECT_GT(map->routes.work.reopened, 0);
+  const int64_t cost = map->routes.work.goalCost;
+  EXPECT_GE(cost, Dijkstra(grid, 3, 3, 46, 44));
+  // The same search again expands the same nodes in the same order.
+  const int64_t expanded = map->routes.work.expanded;
+  const int64_t reopened = map->routes.work.reopened;
+  EXPECT_EQ(Find(0, 3, 3, 46, 44), Map::kRouteFound);
+  EXPECT_EQ(map->routes.work.goalCost, cost);
+  EXPECT_EQ(map->routes.work.expanded, expanded);
+  EXPECT_EQ(map->routes.work.reopened, reopened);
+}
+
+TEST_F(PathFinder, RouteCostMatchesDijkstraOnRandomMaps) {
+  // Prices from the table only (at least 10 a cell), so the estimate never overprices.
+  const int types[] = {0, 1, 8, 10, 12, 13, 14, 16, 18, 20, 25, 26, 28, 29, 30, 31, 11};
+  uint32_t v = 2024;
+  auto next = [&v](uint32_t n) {
+    v = v * 1664525u + 1013904223u;
+    return static_cast<int>((v >> 8) % n);
+  };
+  map = rig.Default(3, 3);
+  int found = 0;
+  int none = 0;
+  for (int m = 0; m < 200; ++m) {
+    const int moveClass = m % 5;
+    battle->ground = next(9);
+    for (int x = 0; x < 30; x += 2) {
+      for (int y = 0; y < 30; y += 2) {
+        const int type = next(4) == 0 ? types[next(17)] : types[m % 3];
+        Set(x, y, type);
+        Set(x + 1, y, type);
+        Set(x, y + 1, type);
+        Set(x + 1, y + 1, next(6) == 0 ? types[next(17)] : type);
+      }
+    }
+    if (next(3) == 0) {
+      const int tx = next(3);
+      const int ty = next(3);
+      map->fire.state.SetU8(tx, ty, 1);
+    }
+    MapGrid<uint8_t>& grid = Grid(moveClass);
+    bool coarse = false;
+    for (int x = 0; x < 30; ++x) {
+      for (int y = 0; y < 30; ++y) coarse = coarse || grid.At(x, y) == Map::kCoarseCell;
+    }
+    map->fire.state.Zero();
+    if (coarse) continue;
+    const int sx = 1 + next(28), sy = 1 + next(28), gx = 1 + next(28), gy = 1 + next(28);
+    const int64_t expected = Dijkstra(grid, sx, sy, gx, gy);
+    const int result = Find(moveClass, sx, sy, gx, gy);
+    if (expected == kUnreachable) {
+      EXPECT_EQ(result, Map::kNoRoute) << m;
+      ++none;
+    } else {
+      ASSERT_EQ(result, Map::kRouteFound) << m;
+      EXPECT_EQ(map->routes.work.goalCost, expected) << m;
+      ++found;
+    }
+  }
+  // Every map was compared (none held a coarse block), most with a route, some walled off.
+  EXPECT_EQ(found + none, 200);
+  EXPECT_GT(found, 150);
+  EXPECT_GT(none, 10);
+}
+
+TEST_F(PathFinder, CoordinatesAreClampedOntoCellsInsideTheBorder) {
+  FakePathUnit unit(1, 0);
+  EXPECT_EQ(map->FindPath(unit, -50.0f, 1e9f, 3.0f, 3.0f, points), Map::kRouteFound);
+  // From cell (1, 48) to cell (2, 2).
+  ASSERT_GE(points.count, 1);
+  EXPECT_EQ(points.x[points.count - 1], 4.0f);
+  EXPECT_EQ(points.y[points.count - 1], 4.0f);
+  EXPECT_EQ(map->FindPath(unit, 0.4f, 0.4f, 99.9f, 99.9f, points), Map::kRouteFound);
+  EXPECT_EQ(points.x[points.count - 1], 96.0f);
+  EXPECT_EQ(points.y[points.count - 1], 96.0f);
+  // Coordinates that are not numbers start and end on the first inner cell.
+  const float nan = std::nanf("");
+  EXPECT_EQ(map->FindPath(unit, nan, nan, 40.0f, 40.0f, points), Map::kRouteFound);
+  EXPECT_EQ(map->FindPath(unit, 40.0f, 40.0f, nan, 3.0f, points), Map::kRouteFound);
+  EXPECT_EQ(points.x[points.count - 1], 2.0f);
+  EXPECT_EQ(points.y[points.count - 1], 4.0f);
+}
+
+// Route tracing on chains of nodes made by hand.
+class Trace : public PathFinder {
+ protected:
+  // A chain from the start (first) to the goal (last); returns the goal's node.
+  int32_t Chain(const std::vector<std::pair<int, int>>& cells) {
+    MapPathWork& work = map->routes.work;
+    work.Begin(50, 50);
+    int32_t parent = -1;
+    for (const auto& c : cells) {
+      const int32_t n = work.TakeNode();
+      work.nodes[static_cast<size_t>(n)] = {};
+      work.nodes[static_cast<size_t>(n)].x = static_cast<int16_t>(c.first);
+      work.nodes[static_cast<size_t>(n)].y = static_cast<int16_t>(c.second);
+      work.nodes[static_cast<size_t>(n)].parent = parent;
+      parent = n;
+    }
+    return parent;
+  }
+  MapGrid<uint8_t> grid;
+  void SetUp() override {
+    PathFinder::SetUp();
+    grid.Init(50, 50);
+    grid.Fill(80);
+  }
+};
+
+TEST_F(Trace, StepsInOneDirectionMergeAndOneCellStepsCountAsFive) {
+  // Five one-cell steps east, a stride of five east, then three steps north-east.
+  std::vector<std::pair<int, int>> cells;
+  for (int x = 2; x <= 7; ++x) cells.push_back({x, 5});
+  cells.push_back({12, 5});
+  for (int i = 1; i <= 3; ++i) cells.push_back({12 + i, 5 + i});
+  // Prices differ along the way, so nothing is straightened.
+  grid.At(12, 5) = 18;
+  map->TracePath(Chain(cells), points, grid);
+  ASSERT_EQ(points.count, 2);
+  EXPECT_EQ(points.x[0], 24.0f);
+  EXPECT_EQ(points.y[0], 10.0f);
+  EXPECT_EQ(points.x[1], 30.0f);
+  EXPECT_EQ(points.y[1], 16.0f);
+}
+
+TEST_F(Trace, StraighteningSkipsOnlyAcrossItsOwnPriceOrCoarseCells) {
+  const std::vector<std::pair<int, int>> bend = {{5, 5}, {10, 10}, {10, 20}};
+  map->TracePath(Chain(bend), points, grid);
+  EXPECT_EQ(points.count, 1);
+  EXPECT_EQ(points.x[0], 20.0f);
+  EXPECT_EQ(points.y[0], 40.0f);
+  grid.At(7, 15) = Map::kCoarseCell;
+  map->TracePath(Chain(bend), points, grid);
+  EXPECT_EQ(points.count, 1);
+  grid.At(8, 12) = 110;
+  map->TracePath(Chain(bend), points, grid);
+  EXPECT_EQ(points.count, 2);
+  grid.At(8, 12) = 80;
+  grid.At(10, 10) = 18;  // the middle node's own price differs
+  map->TracePath(Chain(bend), points, grid);
+  EXPECT_EQ(points.count, 2);
+  // A middle node outside the rectangle of its neighbours stays.
+  grid.At(10, 10) = 80;
+  map->TracePath(Chain({{5, 5}, {12, 10}, {10, 20}}), points, grid);
+  EXPECT_EQ(points.count, 2);
+}
+
+TEST_F(Trace, LongRouteKeepsTheFiftyPointsNearestTheStartWithinTheMap) {
+  // A staircase of 60 steps whose prices alternate, so nothing merges or straightens; it starts
+  // on the grid's border corner.
+  std::vector<std::pair<int, int>> cells = {{0, 0}};
+  for (int i = 1; i <= 60; ++i) {
+    const auto& last = cells.back();
+    cells.push_back(i % 2 ? std::make_pair(last.first + 1, last.second) : std::make_pair(last.first, last.second + 1));
+  }
+  for (size_t i = 0; i < cells.size(); ++i) grid.At(cells[i].first, cells[i].second) = i % 2 ? 18 : 80;
+  map->TracePath(Chain(cells), points, grid);
+  ASSERT_EQ(points.count, 50);
+  EXPECT_EQ(points.x[0], 2.0f);  // cell (1, 0): y held at 2 m
+  EXPECT_EQ(points.y[0], 2.0f);
+  EXPECT_EQ(points.x[49], 50.0f);  // cell (25, 25), not the goal (30, 30)
+  EXPECT_EQ(points.y[49], 50.0f);
+  // Every point lies within 2 m of the edges, cells on the far border too.
+  map->TracePath(Chain({{48, 1}, {49, 0}, {49, 49}}), points, grid);
+  ASSERT_EQ(points.count, 2);
+  EXPECT_EQ(points.x[0], 98.0f);
+  EXPECT_EQ(points.y[0], 2.0f);
+  EXPECT_EQ(points.y[1], 98.0f);
+  // No goal, or a goal without a parent: no points.
+  map->TracePath(-1, points, grid);
+  EXPECT_EQ(points.count, 0);
+}
+
+// The cost grids of every class and the routes of a fixed search set on a generated map of
+// hills, lakes, woods and roads, as digests.
+TEST(MapRouteDigest, GeneratedMapGivesItsKnownGridsAndRoutes) {
+  MapRig rig;
+  FakeBattle& battle = rig.app.MakeBattle();
+  battle.ground = 3;
+  Map painted(rig.app);
+  PaintRouteWorld(painted, 40, 7);
+  auto map = rig.Read(rig.Write(painted));
+  uint32_t gridCrc = 0xFFFFFFFFu;
+  for (int c = 0; c < Map::kMoveClasses; ++c) {
+    map->BuildCostGrid(c % 2, c);
+    const MapGrid<uint8_t>& grid = map->routes.cost[c];
+    for (int i = 0; i < grid.Width() * grid.Height(); ++i) gridCrc = Crc32Update(gridCrc, grid.Data()[i]);
+  }
+  uint32_t routeCrc = 0xFFFFFFFFu;
+  uint32_t v = 99;
+  auto next = [&v]() {
+    v = v * 1664525u + 1013904223u;
+    return static_cast<float>((v >> 8) % 8000u) * 0.1f;
+  };
+  int results[3] = {};
+  for (int i = 0; i < 40; ++i) {
+    FakePathUnit unit(i % 2, i % 5);
+    PathPoints points;
+    const float x0 = next(), y0 = next(), x1 = next(), y1 = next();
+    const int result = map->FindPath(unit, x0, y0, x1, y1, points);
+    ++results[result];
+    routeCrc = Crc32Update(routeCrc, static_cast<uint8_t>(result));
+    if (result != Map::kRouteFound) continue;
+    for (int p = 0; p < points.count; ++p) {
+      routeCrc = Crc32Update(routeCrc, static_cast<uint8_t>(static_cast<int>(points.x[p]) & 0xFF));
+      routeCrc = Crc32Update(routeCrc, static_cast<uint8_t>(static_cast<int>(points.y[p]) & 0xFF));
+    }
+  }
+  EXPECT_EQ(results[Map::kOutOfNodes], 0);
+  EXPECT_GT(results[Map::kRouteFound], 20);
+  EXPECT_GT(results[Map::kNoRoute], 0);
+  EXPECT_EQ(gridCrc ^ 0xFFFFFFFFu, 0x6b7635bau);
+  EXPECT_EQ(routeCrc ^ 0xFFFFFFFFu, 0x53827b2du);
+}
+
+}  // namespace
