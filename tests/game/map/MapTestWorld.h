@@ -57,8 +57,12 @@ class FakeBattle : public MapBattleServices {
   bool IsNoRecord() const override { return noRecord; }
   bool GetReplayFlag(int32_t index) const override { return replayFlags[index & 1]; }
   int32_t GetCurrentSlice() const override { return slice; }
-  int32_t GetUnitCount() const override { return static_cast<int32_t>(units.size()); }
-  MapUnitView* GetUnit(int32_t index) const override { return units.at(static_cast<size_t>(index)).get(); }
+  // The fake units first, then the other units joined to the battle.
+  int32_t GetUnitCount() const override { return static_cast<int32_t>(units.size() + joined.size()); }
+  MapUnitView* GetUnit(int32_t index) const override {
+    const auto i = static_cast<size_t>(index);
+    return i < units.size() ? units.at(i).get() : joined.at(i - units.size());
+  }
   void RecordPacket(const MapPacket& packet) override { packets.push_back(packet); }
   void AddCollapseEffect(float x, float y, bool tall, int32_t argument) override {
     collapses.push_back({x, y, tall, argument});
@@ -80,6 +84,7 @@ class FakeBattle : public MapBattleServices {
   std::array<bool, 2> replayFlags{};
   int32_t slice = -1;
   std::vector<std::unique_ptr<FakeUnit>> units;
+  std::vector<MapUnitView*> joined;  // units of the unit model's tests, not owned
   std::vector<MapPacket> packets;
   std::vector<CollapseEffect> collapses;
 };
