@@ -7,6 +7,7 @@
 #include "framework/media/GGraphic.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/DataFlags.h"
 #include "game/units/Hack.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/UnitCodes.h"
@@ -264,7 +265,7 @@ void Unit::ComputeDefaultAmmo(uint16_t* counts, uint16_t* second, int32_t row) {
   if (rest > 255) FatalError(__LINE__, "Unit.cpp");
   kinds[0] = load - rest;
   if (kinds[0] > 255) FatalError(__LINE__, "Unit.cpp");
-  if ((record.Flags() & 2) != 0 && UnitGameDate() < 4409) {
+  if ((record.Flags() & WeaponFlag::kDateRule) != 0 && UnitGameDate() < 4409) {
     kinds[1] += kinds[0];
     kinds[0] = 0;
   }

@@ -228,6 +228,17 @@ class Unit : public GBoundingBox, public MapUnitView {
   // The side byte is 1 for the Axis; the side index of per-side tables is 1 - the byte.
   bool IsAxis() const { return side == 1; }
   int32_t GetSideIndex() const { return 1 - side; }
+  bool IsEnemy(const Unit& other) const { return other.side != side; }
+  // The unit belongs to the side whose turn it is.
+  bool IsCurrentSide() const;
+  // Moving, or a movement step of the movement code is in progress.
+  bool IsMoving() const { return speed != 0.0f || movementFlag != 0; }
+  // Two or more waypoints, or one that is not a rotation.
+  bool HasMoveOrder() const;
+  bool FirstWaypointIsRoutePoint() const;
+  // Alive, not surrendered and steadier than Panic.
+  bool CanFight() const { return alive != 0 && GetBand() < 5 && !HasSurrendered(); }
+  int32_t GetFatigueLevel() const { return fatigueLevel; }
 
   // ---- Small operations (UnitSmall.cpp) ----
 

@@ -39,6 +39,20 @@ int32_t Unit::GetInanimateKind() const {
   return inanimate != nullptr ? inanimate->GetKind() : -1;
 }
 
+bool Unit::IsCurrentSide() const {
+  MapAppServices* app = UnitApp();
+  return app != nullptr && GetSideIndex() == app->GetCurrentSide();
+}
+
+bool Unit::HasMoveOrder() const {
+  if (waypointCount >= 2) return true;
+  return waypointCount == 1 && waypoints[0].moveMode != Waypoint::kRotateTo;
+}
+
+bool Unit::FirstWaypointIsRoutePoint() const {
+  return waypointCount > 0 && waypoints[0].pointKind == 2;
+}
+
 int32_t Unit::GetBand() const {
   // A suppression that is not a number fails every test: state 0.
   if (suppression >= 500.0f) return 7;

@@ -264,3 +264,42 @@ TEST(UnitSmallDeathTest, OperationsOfLaterPartsStopUntilBuilt) {
   EXPECT_DEATH(unit.GetTexture(3, 0), "Unit.cpp");
   EXPECT_DEATH(unit.WaypointAt(51), "Unit.cpp");
 }
+
+TEST(UnitSmall, SideMovementAndFightAccessors) {
+  TestUnitWorld world;
+  TestInfantry a;
+  TestVehicle b;
+  a.side = 1;
+  b.side = 0;
+  EXPECT_TRUE(a.IsEnemy(b));
+  b.side = 1;
+  EXPECT_FALSE(a.IsEnemy(b));
+  world.app.currentSide = 0;
+  EXPECT_TRUE(a.IsCurrentSide());
+  world.app.currentSide = 1;
+  EXPECT_FALSE(a.IsCurrentSide());
+
+  EXPECT_FALSE(a.IsMoving());
+  a.speed = -1.0f;
+  EXPECT_TRUE(a.IsMoving());
+
+  EXPECT_FALSE(a.HasMoveOrder());
+  a.waypointCount = 1;
+  a.waypoints[0].moveMode = Waypoint::kRotateTo;
+  EXPECT_FALSE(a.HasMoveOrder());
+  EXPECT_FALSE(a.FirstWaypointIsRoutePoint());
+  a.waypoints[0].pointKind = 2;
+  EXPECT_TRUE(a.FirstWaypointIsRoutePoint());
+  a.waypointCount = 2;
+  EXPECT_TRUE(a.HasMoveOrder());
+
+  EXPECT_TRUE(a.CanFight());
+  a.suppression = 200.0f;
+  EXPECT_FALSE(a.CanFight());
+  a.suppression = 0.0f;
+  a.surrendered = true;
+  EXPECT_FALSE(a.CanFight());
+  a.surrendered = false;
+  a.alive = 0;
+  EXPECT_FALSE(a.CanFight());
+}
