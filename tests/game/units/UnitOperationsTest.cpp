@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
+#include "game/map/Map.h"
+#include "support/TestFolder.h"
 #include "game/units/Unit.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestInanimate.h"
@@ -302,4 +306,19 @@ TEST(UnitSmall, SideMovementAndFightAccessors) {
   a.surrendered = false;
   a.alive = 0;
   EXPECT_FALSE(a.CanFight());
+}
+
+TEST(UnitSmall, BaseHeightIsTheGroundUnderTheUnit) {
+  TestFolder folder(true);
+  TestUnitWorld world;
+  world.Battle().map = std::make_unique<Map>(world.app);
+  Map& map = *world.Battle().map;
+  ASSERT_TRUE(map.Read(nullptr));
+  TestVehicle unit;
+  unit.SetPosition(105.0f, 233.0f);
+  EXPECT_EQ(unit.x, 105.0f);
+  EXPECT_EQ(unit.GetBaseHeight(), map.ElevationAt(105.0f, 233.0f));
+  // The lower level only lowers the height under a bridge.
+  unit.level = -1.0f;
+  EXPECT_EQ(unit.GetBaseHeight(), map.ElevationAt(105.0f, 233.0f));
 }
