@@ -35,6 +35,7 @@ std::string PreferencesPath() { return PPath::ProgramFolder() + gPreferencesFile
 
 WRApplication::WRApplication() {
   InstallGameFileHeaderReader();
+  SetUnitServices(this);
   const char* quitAfter = std::getenv(kQuitAfterVariable);
   if (quitAfter != nullptr) {
     const long n = std::strtol(quitAfter, nullptr, 10);
@@ -44,6 +45,7 @@ WRApplication::WRApplication() {
 
 WRApplication::~WRApplication() {
   GErrorLog::LogError("*** QUITTING ***");
+  if (GetUnitServices() == this) SetUnitServices(nullptr);
   Hack::FreeTables();
   WritePreferencesFile();
   // The first screen goes with the application, before the kernel deletes the root view.

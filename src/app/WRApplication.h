@@ -5,13 +5,14 @@
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
 #include "game/map/MapAppServices.h"
+#include "game/units/UnitServices.h"
 
 class GView;
 
 // The application object. For now it keeps the player's options and the display record in
 // the preferences file, starts into an empty first screen and quits on its quit command
 // (Alt+Q, or the window being closed).
-class WRApplication : public ApplicationBase, public MapAppServices {
+class WRApplication : public ApplicationBase, public MapAppServices, public UnitServices {
  public:
   static constexpr int32_t kOptionCount = 45;
   // Options 0 to 39 are kept in the preferences file; 40 to 44 are set at every start.
@@ -64,6 +65,11 @@ class WRApplication : public ApplicationBase, public MapAppServices {
   int32_t GetScreenWidth() const override;
   void Beep() override;
   bool DecodeTerrainCode(int32_t index, int16_t& terrain, int16_t& road, uint8_t& fire) const override;
+  // What the unit code asks beyond the map's services; the application installs itself as
+  // the units' services while it lives.
+  MapAppServices* GetApp() override { return this; }
+  bool IsEditorOpen() const override { return false; }
+  int32_t GetComputerBonus() const override { return 0; }
   const DisplayPreset& GetStoredPreset() const { return storedPreset_; }
   // What the video memory report chose: 0 (full size) to 3, and whether textures may be
   // loaded finer.

@@ -9,6 +9,7 @@
 #include "app/ProgramStart.h"
 #include "app/WRApplication.h"
 #include "game/units/Hack.h"
+#include "game/units/UnitServices.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
@@ -316,5 +317,22 @@ TEST(WRApplicationTest, StartLoadsTheBuiltInTablesAndTheEndFreesThem) {
     EXPECT_EQ(gWeapons.Count(), 0);
     EXPECT_EQ(gVehicleClasses.Count(), 0);
   }
+  GErrorLog::ResetForTests();
+}
+
+// The unit code reaches the application through the services it installs while it lives.
+TEST(WRApplicationTest, TheApplicationServesTheUnitsWhileItLives) {
+  TestFolder folder(true);
+  GErrorLog::ResetForTests();
+  {
+    WRApplication app;
+    EXPECT_EQ(GetUnitServices(), &app);
+    EXPECT_EQ(UnitApp(), &app);
+    EXPECT_EQ(UnitBattle(), nullptr);
+    EXPECT_FALSE(IsEditorOpen());
+    EXPECT_EQ(UnitGameDate(), 4406);
+  }
+  EXPECT_EQ(GetUnitServices(), nullptr);
+  EXPECT_EQ(UnitApp(), nullptr);
   GErrorLog::ResetForTests();
 }

@@ -307,7 +307,7 @@ void Building::HitOccupant(MapUnitView& unit) {
     return;
   }
   unit.MarkStateChanged();
-  if (unit.HasMainWeaponOfType23()) unit.MarkBurntOut();
+  if (unit.HasMainWeaponOfType23(true)) unit.MarkBurntOut();
   if (unit.GetLevel() > 0.0f) {
     unit.SetLevel(0.0f);
     unit.MarkStateChanged();
@@ -318,7 +318,7 @@ void Building::HitOccupant(MapUnitView& unit) {
   if (unit.IsInfantry()) {
     unit.TakeCasualties(unit.GetMenPresent(), 0.5f);
     if (!unit.IsAlive()) return;
-    if (unit.HasMainWeaponOfType23()) unit.BailOutCrew();
+    if (unit.HasMainWeaponOfType23(true)) unit.BailOutCrew();
     else if (unit.IsIdentified()) identifiedInside_[side] = true;
     return;
   }

@@ -393,7 +393,7 @@ class Map : public GObject {
   // An A* search over the unit's cost grid from (x0, y0) to (x1, y1), metres: kRouteFound
   // with the route written to points, kNoRoute when the unit cannot stand at the destination
   // or nothing leads there, kOutOfNodes when the node budget ran out (points untouched then).
-  int32_t FindPath(const MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points);
+  int32_t FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points);
   // Writes the route ending at the goal node of the last search: merged, straightened over
   // the grid and cut to the 50 points nearest the start.
   void TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid);

@@ -55,8 +55,8 @@ int32_t Anchor(int32_t v) {
 
 }  // namespace
 
-int32_t Map::FindPath(const MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points) {
-  if (!unit.CanStandAt(x1, y1, 1)) return kNoRoute;
+int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points) {
+  if (!unit.CanStandAt(x1, y1, true)) return kNoRoute;
   const int32_t moveClass = unit.GetMoveClass();
   BuildCostGrid(unit.GetSideByte() == 0 ? 1 : 0, moveClass);
   if (moveClass < 0) FatalError(301, "AIPath.cpp");

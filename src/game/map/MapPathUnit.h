@@ -13,5 +13,5 @@ class MapPathUnit {
   // 0 and 1 on foot, 2 to 4 vehicles.
   virtual int32_t GetMoveClass() const = 0;
   // The placement test at a point in metres; mapTest also asks the ground to allow it.
-  virtual bool CanStandAt(float x, float y, int32_t mapTest) const = 0;
+  virtual bool CanStandAt(float x, float y, bool mapTest) = 0;
 };

@@ -36,7 +36,7 @@ class MapUnitView {
   // The fine type under the unit.
   virtual int32_t GetTerrainHere() const = 0;
   // A main weapon of type 2, 3 or 4 (asked with its flag set), of type 5.
-  virtual bool HasMainWeaponOfType23() const = 0;
+  virtual bool HasMainWeaponOfType23(bool flag) const = 0;
   virtual bool HasMainWeaponOfType5() const = 0;
   virtual int32_t GetMenPresent() const = 0;
   virtual void MarkStateChanged() = 0;

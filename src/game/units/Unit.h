@@ -2,51 +2,261 @@
 #include <array>
 #include <cstdint>
 
+#include "framework/core/GString15.h"
 #include "framework/media/GBoundingBox.h"
 #include "game/map/MapPathUnit.h"
 #include "game/map/MapUnitView.h"
+#include "game/units/KillRecord.h"
 #include "game/units/Waypoint.h"
 
+class GFile;
+class GGraphic;
+class GString;
 class Map;
 struct PathPoints;
+class MapBattleServices;
+class InfantryServices;
+class VehicleServices;
+class InanimateServices;
+class AirplaneServices;
 
-// The abstract unit of the battle: infantry, vehicle, inanimate object or airplane. So far it
-// holds what the map reads of a unit (kind, side, position, presence); the unit model grows
-// its fields and its numbered virtual operations here.
+// The abstract unit of the battle: infantry, vehicle, inanimate object or airplane. It holds
+// the state every kind shares and declares the numbered operations (the virtual operations
+// in slot order, each marked with its slot) through which the battle, the computer player,
+// the orders screens and the drawing code treat all kinds alike. The kinds derive from it,
+// override what they need and must give TakeDamage, GetDisplayName and Draw.
 class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
  public:
-  Unit() = default;
-  ~Unit() override = default;
+  static constexpr int32_t kMaxWaypoints = 50;
+  static constexpr int32_t kWaypointEntries = kMaxWaypoints + 1;
+  static constexpr int32_t kTextureSets = 3;
+  static constexpr int32_t kTexturesPerSet = 17;
+  static constexpr int32_t kAmmoKinds = 5;
+  static constexpr int32_t kNoAmmo = 6;
+  static constexpr int32_t kNoActionSlice = 999999;
+  static constexpr float kAimHold = 99.0f;
+
+  // The waypoint's x, y and upper-level byte as it stood when the orders phase began.
+  struct OrderedWaypoint {
+    float x = 0.0f;
+    float y = 0.0f;
+    uint8_t upperLevel = 0;
+  };
+
+  // ---- Life cycle (Unit.cpp) ----
+
+  Unit();
+  Unit(const Unit& other);
+  // Copies every field; the copy owns its own custom name, kill list and texture handles.
+  Unit& operator=(const Unit& other);
+
+  // The common set-up every kind's initialiser calls once its class is known.
+  void Setup(float x, float y, float facing, int32_t nationalityCode, int32_t rating);
+
+  // ---- The numbered operations, in slot order ----
+
+  ~Unit() override;                                                          // slot 0
+  // slot 1: GObject::CopyItself, the framework's default.
+  void Read(GFile& file) override;                                           // slot 2
+  void Write(GFile& file) const override;                                    // slot 3
+  // slot 4: GObject::CopyTo, the framework's default.
+  virtual void PrepareAppearance();                                          // slot 5
+  virtual void ReleaseAppearance();                                          // slot 6
+  // Fills the five counts (and the second array when given) from the full load.
+  virtual void ComputeDefaultAmmo(uint16_t* counts, uint16_t* second, int32_t row);  // slot 7
+  virtual void RemapReferences(MapBattleServices* battle);                   // slot 8
+  virtual void DrawStatusLabel();                                            // slot 9
+  int32_t GetMoveClass() const override;                                      // slot 10
+  virtual bool IsCrewServed() const;                                         // slot 11
+  virtual bool IsDestroyedInPlace() const;                                   // slot 12
+  virtual void DropDeadReferences(MapBattleServices* group);                 // slot 13
+  virtual void StampFootprint();                                             // slot 14
+  virtual bool KeepOnMapBetweenBattles();                                    // slot 15
+  void SetPosition(float newX, float newY) override;                          // slot 16
+  virtual void CountLosses();                                                // slot 17
+  virtual void PrepareForNextBattle();                                       // slot 18
+  virtual void DropReferencesOutsideOperation();                             // slot 19
+  virtual void ResupplyAmmo();                                               // slot 20
+  virtual void ResetBetweenBattles();                                        // slot 21
+  virtual int32_t GetAmmoMixRow() const;                                     // slot 22
+  virtual int32_t GetPurchaseCode() const;                                   // slot 23
+  virtual void ApplyTimedAction();                                           // slot 24
+  virtual bool HasAnyAmmo() const;                                           // slot 25
+  virtual float GetStrengthValue() const;                                    // slot 26
+  virtual bool CanDeployAt(float px, float py);                              // slot 27
+  virtual void AssignDesignation();                                          // slot 28
+  virtual int32_t GetEffectiveRating(int32_t aspect) const;                  // slot 29
+  virtual float GetTargetValue();                                            // slot 30
+  virtual bool IsKnownToViewer() const;                                      // slot 31
+  virtual bool IsActive() const;                                             // slot 32
+  bool CanMove() const override;                                              // slot 33
+  virtual bool CanMoveNow();                                                 // slot 34
+  virtual void AddWaypoint(float px, float py, int32_t moveMode);            // slot 35
+  virtual void SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrdered);  // slot 36
+  virtual void BeginTurn();                                                  // slot 37
+  virtual bool IsRegularUnit() const;                                        // slot 38
+  virtual void ApplyShock(int32_t intensity);                                // slot 39
+  virtual int32_t GetSpeedClass() const;                                     // slot 40
+  virtual bool CanBeSelected() const;                                        // slot 41
+  int32_t GetMenPresent() const override;                                     // slot 42
+  virtual int32_t GetPortraitIndex() const;                                  // slot 43
+  virtual bool IsArmored(bool flag = false) const;                           // slot 44
+  virtual bool IsPassenger() const;                                          // slot 45
+  virtual bool IsLinked() const;                                             // slot 46
+  virtual void UpdateLink();                                                 // slot 47
+  virtual void FollowLink();                                                 // slot 48
+  virtual bool HasSurrendered() const;                                       // slot 49
+  virtual bool HasBeenCaptured() const;                                      // slot 50
+  virtual void NotifyChanged();                                              // slot 51
+  virtual bool CanChangePosture() const;                                     // slot 52
+  virtual bool CanUseSmallArmsAt(const Unit* other) const;                   // slot 53
+  virtual void InsertWaypoint(int32_t index, float px, float py);            // slot 54
+  virtual int32_t GetLossesSinceMorale() const;                              // slot 55
+  virtual bool HasNonGunWeapon() const;                                      // slot 56
+  bool CanStandAt(float px, float py, bool mapTest) override;                 // slot 57
+  virtual float GetWeaponFacing() const;                                     // slot 58
+  virtual float GetBaseHeight() const;                                       // slot 59
+  virtual bool IsCommandable() const;                                        // slot 60
+  virtual bool CanSeePoint(float px, float py) const;                        // slot 61
+  virtual float GetAimFactor() const;                                        // slot 62
+  virtual bool CanTargetPoint(float px, float py);                           // slot 63
+  virtual bool CanTargetUnit(Unit* other);                                   // slot 64
+  virtual float VisibilityFromPoint(float px, float py, float pz, bool sure);  // slot 65
+  // The selector's weapon: its weapon index (104 = none) and type code.
+  virtual void QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const;  // slot 66
+  virtual void CancelMoveOrders();                                           // slot 67
+  virtual void UpdateMorale();                                               // slot 68
+  bool HasMainWeaponOfType5() const override;                                 // slot 69
+  virtual bool HasWeapon92() const;                                          // slot 70
+  virtual void ReferencesToIds();                                            // slot 71
+  virtual void IdsToReferences(MapBattleServices* battle);                   // slot 72
+  virtual bool ReactToUnit(Unit* other);                                     // slot 73
+  virtual int32_t ChooseAmmo(const Unit* targetUnit) const;                  // slot 74
+  virtual void TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) = 0;  // slot 75
+  virtual bool CanToggleButtoned(bool& flag) const;                          // slot 76
+  virtual void GetDisplayName(GString& text) const = 0;                      // slot 77
+  virtual void ReactToSuppressionBand(int32_t band);                         // slot 78
+  virtual float FirepowerAt(float range, int32_t mode);                      // slot 79
+  virtual bool IsInRange(float distance, int32_t selector, float factor) const;  // slot 80
+  virtual bool HasMainWeaponOfType123() const;                               // slot 81
+  virtual bool HasMainWeapon() const;                                        // slot 82
+  virtual bool IsOutOfMainAmmo() const;                                      // slot 83
+  virtual bool IsNearLinkedPoint(float px, float py) const;                  // slot 84
+  virtual int32_t GetFastestMoveCode() const;                                // slot 85
+  virtual void StepIdle();                                                   // slot 86
+  virtual void StepSlice(int32_t slice);                                     // slot 87
+  virtual void UpdateSlice(int32_t slice);                                   // slot 88
+  virtual void ReactToDanger();                                              // slot 89
+  virtual void RefreshTarget(bool onlyIfChanged);                            // slot 90
+  virtual void AdvanceBy(int32_t slice, int32_t now);                        // slot 91
+  bool HasMainWeaponOfType23(bool flag = false) const override;              // slot 92
+  virtual void MakeStatePacket();                                            // slot 93
+  virtual void ApplyStatePacket(GFile& packet);                              // slot 94
+  virtual void DropBurstIfIdle();                                            // slot 95
+  virtual bool IsHoldingPosition() const;                                    // slot 96
+  virtual bool IsPointInFireArc(float px, float py) const;                   // slot 97
+  void Eliminate() override;                                                  // slot 98
+  virtual bool IsAtRest() const;                                             // slot 99
+  virtual void OnTimedAction();                                              // slot 100
+  virtual bool WantsToFire() const;                                          // slot 101
+  virtual void Draw(bool pick) = 0;                                          // slot 102
+  virtual float EvaluateCandidateTarget(Unit* candidate);                    // slot 103
+  virtual float GetPurchaseCost() const;                                     // slot 104
+  virtual bool CanSplit() const;                                             // slot 105
+  virtual float WeaponEffect(Unit* other, int32_t weapon, int32_t ammoKind, float range);  // slot 106
+  virtual void AssessHit(Unit* other);                                       // slot 107
+  virtual void UpdateSpotting();                                             // slot 108
+  virtual int32_t BestEnemyIdentification() const;                           // slot 109
+  virtual float VisibilityTo(const Unit* observer) const;                    // slot 110
+  virtual void SyncPassengers();                                             // slot 111
+  virtual void LeaveBattlefield(bool ownExit);                               // slot 112
+  virtual void CheckLeaveMap();                                              // slot 113
+  virtual void UpdateDamageEffects();                                        // slot 114
+  virtual void UpdateFatigue();                                              // slot 115
+  virtual void Halt();                                                       // slot 116
+  virtual bool CanFireMainWeapon() const;                                    // slot 117
+  virtual bool IsWaitingForLink() const;                                     // slot 118
+  virtual void UpdateAnimation();                                            // slot 119
+  virtual bool FindBestNearbyCell(float& bestX, float& bestY);               // slot 120
+  virtual void TryReposition();                                              // slot 121
+  virtual int32_t GetInfantryRoleCode() const;                               // slot 122
+  virtual bool IsMainWeaponUsable() const;                                   // slot 123
+  virtual bool FindUnitNearPoint(float px, float py, float atLevel, Unit** found);  // slot 124
+  virtual bool RatePosition(float px, float py);                             // slot 125
+  virtual void DrawBase(bool pick);                                          // slot 126
+  virtual void AdjustSpottingRanges(float& visual, float& hearing) const;    // slot 127
+  virtual void OrientToGround();                                             // slot 128
+  virtual float GetHullTilt() const;                                         // slot 129
+  virtual void RandomizeSliceCounter();                                      // slot 130
+  virtual void GetActivityCodes(int32_t& first, int32_t& second, int32_t& count) const;  // slot 131
+  virtual void ApplyModelScale(float& scale);                                // slot 132
+  virtual float GetTurnStep() const;                                         // slot 133
+  virtual void WriteStateExtras(GFile& packet) const;                        // slot 134
+  virtual void ReadStateExtras(GFile& packet);                               // slot 135
+  virtual void SetMovingActivity();                                          // slot 136
+  virtual void Embark(Unit* vehicle);                                        // slot 137
+  virtual void CheckShotTiming();                                            // slot 138
+  virtual void MoveAlongWaypoints();                                         // slot 139
+  virtual float GetRateOfFireTime(int32_t mode, int32_t selector) const;     // slot 140
+  virtual float GetAimTime(int32_t mode, int32_t selector) const;            // slot 141
+  virtual float GetTerrainMobility() const;                                  // slot 142
+  virtual bool CanFireAtTarget();                                            // slot 143
+  virtual float GetFireFactor() const;                                       // slot 144
+
+  // ---- Kind services (null unless the kind gives them) ----
+
+  virtual InfantryServices* AsInfantry() { return nullptr; }
+  virtual VehicleServices* AsVehicle() { return nullptr; }
+  virtual InanimateServices* AsInanimate() { return nullptr; }
+  virtual AirplaneServices* AsAirplane() { return nullptr; }
+  const InfantryServices* AsInfantry() const { return const_cast<Unit*>(this)->AsInfantry(); }
+  const VehicleServices* AsVehicle() const { return const_cast<Unit*>(this)->AsVehicle(); }
+
+  // ---- What the map reads ----
 
   int32_t GetUnitKind() const override { return kind; }
   int32_t GetSideByte() const override { return side; }
   float GetX() const override { return x; }
   float GetY() const override { return y; }
-  float GetZ() const override { return z; }
-  bool IsPresent() const override { return present != 0; }
+  float GetZ() const override { return GBoundingBox::z; }
+  bool IsPresent() const override { return alive != 0; }
   int32_t GetInanimateKind() const override;
-  // The identification level comes with the unit model; until then no unit is identified.
-  bool IsIdentified() const override { return false; }
+  // Identified: identification level 2 or more.
+  bool IsIdentified() const override { return identificationLevel >= 2; }
+
+  // ---- What a collapsing building and a hidden crater ask of a unit (UnitMapCalls.cpp) ----
+
+  float GetLevel() const override { return level; }
+  void SetLevel(float value) override { level = value; }
+  bool IsAlive() const override { return alive != 0; }
+  int32_t GetTerrainHere() const override;
+  void MarkStateChanged() override { stateChanged = 1; }
+  void MarkBurntOut() override;
+  void RetreatTowardFriendlyEdge() override;
+  void TakeCasualties(int32_t count, float chance) override;
+  void BailOutCrew() override;
+  bool IsAreaFiring(float& pointX, float& pointY) const override;
+  void StopAreaFire() override { areaFire = 0; }
+  int32_t GetWaypointCount() const override { return waypointCount; }
+  void GetWaypoint(int32_t index, float& pointX, float& pointY, bool& upperLevel) const override;
+  void LowerWaypoint(int32_t index, float height) override;
+  bool LineOfSightToPoint(float pointX, float pointY) const override { return CanSeePoint(pointX, pointY); }
 
   // ---- Routes ----
 
-  static constexpr int32_t kMaxWaypoints = 50;
   // The weapon type of no main weapon.
   static constexpr int32_t kNoWeaponType = -1;
-  // The cost grid the unit's routes are searched on: 0 here (inanimate objects, aircraft);
-  // infantry and vehicles answer by the rules below.
-  int32_t GetMoveClass() const override { return 0; }
   // Infantry: a crew weapon (main weapon of type 2 or 3) moves on class 1; otherwise a speed
   // class above 1 moves on class 0, the slower on class 1.
   static int32_t InfantryMoveClass(int32_t mainWeaponType, int32_t speedClass);
   // Vehicles by the kind code of their class record: kinds 1 to 3 on class 3, kind 4 on
   // class 2, any other kind on class 4.
   static int32_t VehicleMoveClass(int32_t kindCode);
-  // The placement test; until the unit classes bring theirs, any point will do.
-  bool CanStandAt(float x, float y, int32_t mapTest) const override;
   // Makes the unit's waypoints the route's points (at most 50; a longer record is cut to 50
   // in place), heights from the map, the last one the route's end.
   void SetPathWaypoints(PathPoints& points, int32_t moveMode, const Map& map);
+
+  // ---- Kind and side ----
 
   bool IsInfantry() const { return kind == kInfantry; }
   bool IsVehicle() const { return kind == kVehicle; }
@@ -55,10 +265,140 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // The side byte is 1 for the Axis; the side index of per-side tables is 1 - the byte.
   bool IsAxis() const { return side == 1; }
   int32_t GetSideIndex() const { return 1 - side; }
+  bool IsEnemy(const Unit& other) const { return other.side != side; }
+  // The unit belongs to the side whose turn it is.
+  bool IsCurrentSide() const;
+  // Moving, or a movement step of the movement code is in progress.
+  bool IsMoving() const { return speed != 0.0f || movementFlag != 0; }
+  // Two or more waypoints, or one that is not a rotation.
+  bool HasMoveOrder() const;
+  bool FirstWaypointIsRoutePoint() const;
+  // Alive, not surrendered and steadier than Panic.
+  bool CanFight() const override { return alive != 0 && GetBand() < 5 && !HasSurrendered(); }
+  int32_t GetFatigueLevel() const { return fatigueLevel; }
 
-  uint8_t kind = kInfantry;
+  // ---- Small operations (UnitSmall.cpp) ----
+
+  // Morale state 0..7 from the suppression.
+  int32_t GetBand() const;
+  // Kind group 0..5 of the nationality code.
+  int32_t GetKindGroup() const;
+  // Men present with no losses.
+  int32_t GetFullStrength() const;
+  int32_t GetMainWeaponId() const;
+  int32_t GetMainWeaponType() const;
+  // The rating, raised by the computer bonus for the computer's units when one human plays.
+  int32_t GetRating() const;
+  float ScaleByRating(float value, bool effective = false) const;
+  float RatingTimeFactor() const;
+  void ResetAimTime();
+  void ClearOrderState(bool alsoOrdered);
+  void SetActivity(int32_t code);
+  void StopTurning();
+  // Empties the texture table; with free set deletes each handle first.
+  void ReleaseTextures(bool free);
+  GGraphic* GetTexture(int32_t set, int32_t index) const;
+  void SetTexture(int32_t set, int32_t index, GGraphic* graphic);
+  void SetDesignation(int32_t letter, int32_t number) { designation = static_cast<uint16_t>(letter * 256 + number); }
+  int32_t GetLetterCode() const;
+  int32_t GetDesignationNumber() const { return designation & 0xFF; }
+  void AppendDesignation(GString& text) const;
+  // The custom leader name, made on first use.
+  GString15& CustomName();
+  const GString15* GetCustomName() const { return customName; }
+  Waypoint& WaypointAt(int32_t index);
+  const Waypoint& WaypointAt(int32_t index) const;
+  // Clears the used-name table and the per-side designation state.
+  static void ResetNamingState();
+
+  // While set, slot 122 never gives role 1.
+  static bool gRoleCodeOverride;
+  // The designation counter slot 28's base takes from.
+  static uint16_t gDesignationCounter;
+
+  // ---- Fields, in declared order ----
+
+  Unit* target = nullptr;
+  Unit* ordersPhaseTarget = nullptr;
+  Unit* orderedTarget = nullptr;
+  float x = 0.0f;
+  float y = 0.0f;
+  float facing = 0.0f;
+  float gunElevation = 0.0f;
+  float goalGunElevation = 0.0f;
+  int32_t nextActionSlice = kNoActionSlice;
+  float level = 0.0f;
+  int32_t losses = 0;
+  int16_t lossesCountedByMorale = 0;
+  float suppression = 0.0f;
+  uint8_t alive = 1;
+  uint8_t immobilized = 0;
+  uint8_t bailedOut = 0;
+  uint8_t stateChanged = 0;
+  int32_t boxSelection = 0;
+  uint8_t areaFire = 0;
+  // 0 area fire at the orders phase, 1 smoke fire, 2 smoke fire at the orders phase, 3 (cleared
+  // with the order state), 4 target absent when ordered, 5 hold position (the hide order), 6 its
+  // turn-start copy, 7 ambush order.
+  std::array<uint8_t, 8> flagBytes{};
+  uint8_t countsForPoints = 0;
+  int8_t ratingAdjustment = 0;
+  std::array<uint16_t, kAmmoKinds> ammo{};
+  int32_t sliceCounter = 0;
+  int32_t pendingDelaySteps = 0;
+  float commandDelay = 0.0f;
+  // Signed: a buttoned vehicle sets it below 0.
+  int32_t sliceCount = 0;
+  int32_t identificationLevel = 0;
+  uint8_t hidden = 0;
+  uint8_t hiddenSecond = 0;
+  float lastSeenX = 0.0f;
+  float lastSeenY = 0.0f;
+  int8_t positionErrorX = 0;
+  int8_t positionErrorY = 0;
+  int32_t burst = 0;
+  int32_t lastMovingSlice = 0;
+  int32_t setupZone = 0;
+  int16_t leaderName = 0;
+  int16_t incomingFire = 0;
+  GString15* customName = nullptr;  // owned
+  int32_t status = 0;
+  uint8_t noAppearanceReset = 0;
+  uint8_t withdraw = 0;
+  int32_t fanaticState = 0;
+  float fatigue = 0.0f;
+  float aimTime = 0.0f;
+  int32_t rating = 0;
+  KillRecord killRecord;
+  int32_t kind = kInfantry;
+  std::array<std::array<GGraphic*, kTexturesPerSet>, kTextureSets> textures{};  // owned handles
+  std::array<int16_t, 3> appearanceVariants{};
+  int32_t nationalityCode = 0;
+  int32_t fatigueLevel = 0;
+  int32_t ammoKind = kNoAmmo;
   uint8_t side = 0;
-  uint8_t present = 1;
-  std::array<Waypoint, kMaxWaypoints> waypoints{};
+  uint8_t movementFlag = 0;
+  uint8_t routeTries = 0;
+  int32_t routeStamp = 0;
+  int16_t shotCounter = 0;
+  float targetX = 0.0f;
+  float targetY = 0.0f;
+  float ordersPhaseTargetX = 0.0f;
+  float ordersPhaseTargetY = 0.0f;
   int32_t waypointCount = 0;
+  std::array<Waypoint, kWaypointEntries> waypoints{};
+  std::array<OrderedWaypoint, kWaypointEntries> orderedWaypoints{};
+  int32_t classIndex = 0;
+  std::array<int32_t, 3> activityCodes{};
+  std::array<std::array<int32_t, 3>, 2> activityExtras{};
+  uint16_t designation = 0;
+  float speed = 0.0f;
+  float turnRate = 0.0f;
+  float firingTimer = 0.0f;
+  float reloadState = 0.0f;
+  int32_t spottingValue = 0;
+  int32_t countdown = 0;
+  // 0 cleared when the aim is re-primed (fire-moved), 1 set by target choice, 2 machine-gun
+  // mode (1 at creation), 3 the spotting full-pass counter, 4 used by state packets.
+  std::array<uint8_t, 5> firingBytes{};
 };

@@ -35,7 +35,7 @@ class FakeUnit : public MapUnitView {
   bool CanFight() const override { return alive && canFight; }
   bool IsIdentified() const override { return identified; }
   int32_t GetTerrainHere() const override { return map != nullptr ? map->TerrainTypeAt(x, y) : 0; }
-  bool HasMainWeaponOfType23() const override { return weaponType23; }
+  bool HasMainWeaponOfType23(bool) const override { return weaponType23; }
   bool HasMainWeaponOfType5() const override { return weaponType5; }
   int32_t GetMenPresent() const override { return men; }
   void MarkStateChanged() override { ++stateChanges; }
@@ -124,8 +124,12 @@ class FakeBattle : public MapBattleServices {
   bool IsNoRecord() const override { return noRecord; }
   bool GetReplayFlag(int32_t index) const override { return replayFlags[index & 1]; }
   int32_t GetCurrentSlice() const override { return slice; }
-  int32_t GetUnitCount() const override { return static_cast<int32_t>(units.size()); }
-  MapUnitView* GetUnit(int32_t index) const override { return units.at(static_cast<size_t>(index)).get(); }
+  // The fake units first, then the other units joined to the battle.
+  int32_t GetUnitCount() const override { return static_cast<int32_t>(units.size() + joined.size()); }
+  MapUnitView* GetUnit(int32_t index) const override {
+    const auto i = static_cast<size_t>(index);
+    return i < units.size() ? units.at(i).get() : joined.at(i - units.size());
+  }
   void RecordPacket(const MapPacket& packet) override { packets.push_back(packet); }
   void AddCollapseEffect(float x, float y, bool tall, int32_t argument) override {
     collapses.push_back({x, y, tall, argument});
@@ -156,6 +160,7 @@ class FakeBattle : public MapBattleServices {
   std::array<bool, 2> replayFlags{};
   int32_t slice = -1;
   std::vector<std::unique_ptr<FakeUnit>> units;
+  std::vector<MapUnitView*> joined;  // units of the unit model's tests, not owned
   std::vector<MapPacket> packets;
   std::vector<CollapseEffect> collapses;
   // The fire displays started, by tile; the picture views placed (left, top, width, height).
@@ -229,7 +234,7 @@ class FakePathUnit : public MapPathUnit {
   FakePathUnit(int32_t side, int32_t moveClass) : side(side), moveClass(moveClass) {}
   int32_t GetSideByte() const override { return side; }
   int32_t GetMoveClass() const override { return moveClass; }
-  bool CanStandAt(float, float, int32_t) const override { return canStand; }
+  bool CanStandAt(float, float, bool) override { return canStand; }
 
   int32_t side;
   int32_t moveClass;

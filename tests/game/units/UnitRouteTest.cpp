@@ -7,39 +7,12 @@
 #include "game/map/MapTestWorld.h"
 #include "game/map/PathPoints.h"
 #include "game/units/Unit.h"
+#include "TestUnit.h"
 
 namespace {
 
-// A unit with nothing of its own but the base class: what buildings and craters ask of a unit
-// answers as a quiet, empty unit.
-class BaseOnlyUnit final : public Unit {
- public:
-  float GetLevel() const override { return 0.0f; }
-  void SetLevel(float) override {}
-  bool IsAlive() const override { return true; }
-  bool CanMove() const override { return true; }
-  bool CanFight() const override { return true; }
-  int32_t GetTerrainHere() const override { return 0; }
-  bool HasMainWeaponOfType23() const override { return false; }
-  bool HasMainWeaponOfType5() const override { return false; }
-  int32_t GetMenPresent() const override { return 0; }
-  void MarkStateChanged() override {}
-  void MarkBurntOut() override {}
-  void Eliminate() override {}
-  void SetPosition(float, float) override {}
-  void RetreatTowardFriendlyEdge() override {}
-  void TakeCasualties(int32_t, float) override {}
-  void BailOutCrew() override {}
-  bool IsAreaFiring(float&, float&) const override { return false; }
-  void StopAreaFire() override {}
-  int32_t GetWaypointCount() const override { return 0; }
-  void GetWaypoint(int32_t, float&, float&, bool&) const override {}
-  void LowerWaypoint(int32_t, float) override {}
-  bool LineOfSightToPoint(float, float) const override { return false; }
-};
-
 TEST(UnitMoveClass, BaseUnitMovesOnTheFirstGrid) {
-  BaseOnlyUnit unit;
+  TestUnit unit;
   EXPECT_EQ(unit.GetMoveClass(), 0);
   unit.kind = MapUnitView::kAirplane;
   EXPECT_EQ(unit.GetMoveClass(), 0);
@@ -86,7 +59,7 @@ TEST_F(UnitWaypoints, SixtyPointsBecomeFiftyWaypointsEndingTheRoute) {
     points.x[i] = 10.0f + 3.0f * static_cast<float>(i);
     points.y[i] = 150.0f - 2.0f * static_cast<float>(i);
   }
-  BaseOnlyUnit unit;
+  TestUnit unit;
   unit.SetPathWaypoints(points, 3, *map);
   EXPECT_EQ(points.count, 50);
   ASSERT_EQ(unit.waypointCount, 50);
@@ -104,7 +77,7 @@ TEST_F(UnitWaypoints, SixtyPointsBecomeFiftyWaypointsEndingTheRoute) {
 }
 
 TEST_F(UnitWaypoints, EmptyRouteLeavesNoWaypointsAndReverseIsKept) {
-  BaseOnlyUnit unit;
+  TestUnit unit;
   unit.waypoints[5].x = 7.0f;
   PathPoints points;
   points.count = 2;
@@ -123,9 +96,15 @@ TEST_F(UnitWaypoints, EmptyRouteLeavesNoWaypointsAndReverseIsKept) {
   EXPECT_EQ(unit.waypointCount, 0);
 }
 
+// The placement rules come with the orders code; this unit may stand anywhere.
+class StandAnywhereUnit final : public TestUnit {
+ public:
+  bool CanStandAt(float, float, bool) override { return true; }
+};
+
 TEST_F(UnitWaypoints, UnitPlansItsOwnRouteOnItsSideAndClass) {
   app.MakeBattle();
-  BaseOnlyUnit unit;
+  StandAnywhereUnit unit;
   unit.side = 1;
   PathPoints points;
   ASSERT_EQ(map->FindPath(unit, 20.0f, 20.0f, 150.0f, 120.0f, points), Map::kRouteFound);

@@ -1,0 +1,31 @@
+#pragma once
+#include <cstdint>
+
+#include "game/units/InfantryData.h"
+
+class Unit;
+
+// What the shared unit code asks of an infantry unit beyond the numbered operations.
+// Reached through Unit::AsInfantry; the infantry class implements it.
+class InfantryServices {
+ public:
+  virtual ~InfantryServices() = default;
+
+  // The index of the infantry class record and the record itself.
+  virtual int32_t GetTypeIndex() const = 0;
+  virtual InfantryData GetClassData() const = 0;
+  // The class marks a squad, not a team.
+  virtual bool IsSquad() const = 0;
+  // The other half of a split squad, or null; whether this unit is the 'b' half.
+  virtual Unit* GetSplitPartner() const = 0;
+  virtual bool IsSecondHalf() const = 0;
+  // The unit this one came from (a crew on foot holds its vehicle), or null.
+  virtual Unit* GetOriginUnit() const = 0;
+  // The second leader's surname index of a squad.
+  virtual int16_t GetSecondLeaderName() const = 0;
+  virtual void SetSecondLeaderName(int16_t index) = 0;
+  // The aim point of an indirect-fire team.
+  virtual void SetAimPoint(float x, float y) = 0;
+  // The class float that keeps the activity codes 8 and 9 in the first entry.
+  virtual float GetActivityHoldValue() const = 0;
+};

@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+#include "framework/core/GObject.h"
+
+// One line of a kill record's vehicle list: a vehicle class destroyed (below 0 an
+// unidentified vehicle) and how many.
+class KillRecordEntry : public GObject {
+ public:
+  KillRecordEntry() = default;
+  explicit KillRecordEntry(int32_t vehicleClass) : vehicleClass(vehicleClass) {}
+  ~KillRecordEntry() override = default;
+
+  int32_t vehicleClass = 0;
+  uint8_t count = 1;
+};

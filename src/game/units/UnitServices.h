@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+
+class MapAppServices;
+class MapBattleServices;
+
+// What the unit code asks of the program around it beyond the map's services: the
+// application, whether the scenario editor is open, and the battle's computer bonus. The
+// application implements it and installs it with SetUnitServices; tests install a fake. With
+// none installed the units behave as outside any battle: no application, no editor, no bonus.
+class UnitServices {
+ public:
+  virtual ~UnitServices() = default;
+
+  // The application object's services, or null.
+  virtual MapAppServices* GetApp() = 0;
+  // The editor's state exists.
+  virtual bool IsEditorOpen() const = 0;
+  // The computer bonus of the battle or operation in play (0 for none).
+  virtual int32_t GetComputerBonus() const = 0;
+};
+
+// The installed services (null for none) and the shortcuts the unit code uses.
+UnitServices* GetUnitServices();
+void SetUnitServices(UnitServices* services);
+MapAppServices* UnitApp();
+MapBattleServices* UnitBattle();
+bool IsEditorOpen();
+// The game's date, YYMM: the application's, or 4406 without one.
+int32_t UnitGameDate();

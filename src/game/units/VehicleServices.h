@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+
+#include "game/units/VehicleData.h"
+
+// What the shared unit code asks of a vehicle beyond the numbered operations. Reached
+// through Unit::AsVehicle; the vehicle class implements it.
+class VehicleServices {
+ public:
+  virtual ~VehicleServices() = default;
+
+  virtual int32_t GetClassIndex() const = 0;
+  // The class record as seen: mode 0 the true class, otherwise by identification level.
+  virtual VehicleData GetClassData(int32_t mode) const = 0;
+  // The class record's kind code is 5 or 6.
+  virtual bool IsKind5() const = 0;
+  virtual bool IsKind6() const = 0;
+  // The turret speed code is not 5.
+  virtual bool HasTurret() const = 0;
+  virtual bool IsButtoned() const = 0;
+  // The second ammunition array (five counts) that the common set-up fills too.
+  virtual uint16_t* GetSecondAmmo() = 0;
+};

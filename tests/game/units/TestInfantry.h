@@ -1,0 +1,45 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include "game/units/InfantryData.h"
+#include "game/units/InfantryServices.h"
+#include "game/units/TestUnit.h"
+
+// An infantry unit for tests: its class record lives in the unit, its links are settable.
+class TestInfantry : public TestUnit, public InfantryServices {
+ public:
+  TestInfantry() {
+    kind = kInfantry;
+    SetRecord(104, 0);  // no weapon until a test sets one
+  }
+
+  InfantryServices* AsInfantry() override { return this; }
+
+  int32_t GetTypeIndex() const override { return classIndex; }
+  InfantryData GetClassData() const override { return InfantryData(record.data()); }
+  bool IsSquad() const override { return squad; }
+  Unit* GetSplitPartner() const override { return partner; }
+  bool IsSecondHalf() const override { return secondHalf; }
+  Unit* GetOriginUnit() const override { return origin; }
+  int16_t GetSecondLeaderName() const override { return secondLeaderName; }
+  void SetSecondLeaderName(int16_t index) override { secondLeaderName = index; }
+  void SetAimPoint(float px, float py) override {
+    aimX = px;
+    aimY = py;
+  }
+  float GetActivityHoldValue() const override { return activityHold; }
+
+  // Class record fields the unit code reads.
+  void SetRecord(int32_t mainWeaponId, int16_t load, int8_t leaderLevel = 0);
+
+  std::array<uint8_t, InfantryData::kSize> record{};
+  bool squad = false;
+  Unit* partner = nullptr;
+  bool secondHalf = false;
+  Unit* origin = nullptr;
+  int16_t secondLeaderName = 0;
+  float aimX = 0.0f;
+  float aimY = 0.0f;
+  float activityHold = 0.0f;
+};

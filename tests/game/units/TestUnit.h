@@ -1,0 +1,64 @@
+#pragma once
+// The common part of the test kinds: a unit whose answers the test sets and whose calls it
+// counts. Free of any test framework, so that benchmarks can link it.
+#include <cstdint>
+
+#include "framework/core/GString.h"
+#include "game/units/Unit.h"
+
+class TestUnit : public Unit {
+ public:
+  void TakeDamage(Unit*, int32_t, int32_t, float, float, float) override { ++damageCalls; }
+  void GetDisplayName(GString& text) const override { text.Assign("Test unit"); }
+  void Draw(bool) override { ++drawCalls; }
+
+  int32_t GetMenPresent() const override { return men > losses ? men - losses : 0; }
+  bool IsArmored(bool) const override { return armored; }
+  bool HasMainWeapon() const override { return mainWeapon; }
+  bool HasMainWeaponOfType5() const override { return indirect; }
+  bool HasMainWeaponOfType23(bool flag) const override { return flag ? type234 : type23; }
+  bool CanFireMainWeapon() const override { return canFireMain; }
+  bool HasSurrendered() const override { return surrendered; }
+  int32_t GetAmmoMixRow() const override { return ammoRow; }
+  void QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const override {
+    if (!answersWeapon) {
+      Unit::QueryWeapon(selector, weapon, type);
+      return;
+    }
+    weapon = weaponId;
+    type = weaponType;
+  }
+  float GetRateOfFireTime(int32_t mode, int32_t selector) const override {
+    ++rateOfFireCalls;
+    lastRateOfFireMode = mode;
+    (void)selector;
+    return rateOfFireTime;
+  }
+  void RandomizeSliceCounter() override {
+    ++randomizeCalls;
+    Unit::RandomizeSliceCounter();
+  }
+  void UpdateAnimation() override { ++animationCalls; }
+
+  // Settable answers.
+  int32_t men = 0;
+  bool armored = false;
+  bool mainWeapon = false;
+  bool indirect = false;
+  bool type23 = false;
+  bool type234 = false;
+  bool canFireMain = false;
+  bool surrendered = false;
+  int32_t ammoRow = 0;
+  bool answersWeapon = false;
+  int32_t weaponId = 104;
+  int32_t weaponType = 0;
+  float rateOfFireTime = 3.0f;
+  // Counted calls.
+  int32_t damageCalls = 0;
+  int32_t drawCalls = 0;
+  mutable int32_t rateOfFireCalls = 0;
+  mutable int32_t lastRateOfFireMode = -1;
+  int32_t randomizeCalls = 0;
+  int32_t animationCalls = 0;
+};

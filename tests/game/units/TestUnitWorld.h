@@ -1,0 +1,28 @@
+#pragma once
+// The map tests' world with the unit services installed: an application with a battle, the
+// editor flag and the computer bonus, and the test kinds registered with the unit factory.
+// Free of any test framework.
+#include <cstdint>
+
+#include "game/units/UnitServices.h"
+#include "game/map/MapTestWorld.h"
+
+class TestUnitWorld : public UnitServices {
+ public:
+  // Installs the services, makes the battle and registers the test kinds' makers.
+  TestUnitWorld();
+  // Uninstalls them and removes the makers.
+  ~TestUnitWorld() override;
+  TestUnitWorld(const TestUnitWorld&) = delete;
+  TestUnitWorld& operator=(const TestUnitWorld&) = delete;
+
+  MapAppServices* GetApp() override { return &app; }
+  bool IsEditorOpen() const override { return editorOpen; }
+  int32_t GetComputerBonus() const override { return computerBonus; }
+
+  FakeBattle& Battle() { return *app.battle; }
+
+  FakeApp app;
+  bool editorOpen = false;
+  int32_t computerBonus = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include "game/units/VehicleData.h"
+#include "game/units/VehicleServices.h"
+#include "game/units/TestUnit.h"
+
+// A vehicle for tests: its class record and second ammunition array live in the unit.
+class TestVehicle : public TestUnit, public VehicleServices {
+ public:
+  TestVehicle() {
+    kind = kVehicle;
+    SetRecord(104, 0);  // no weapon until a test sets one
+  }
+
+  VehicleServices* AsVehicle() override { return this; }
+
+  int32_t GetClassIndex() const override { return classIndex; }
+  VehicleData GetClassData(int32_t) const override { return VehicleData(record.data()); }
+  bool IsKind5() const override { return kind5; }
+  bool IsKind6() const override { return kind6; }
+  bool HasTurret() const override { return turret; }
+  bool IsButtoned() const override { return buttoned; }
+  uint16_t* GetSecondAmmo() override { return secondAmmo.data(); }
+
+  void SetRecord(int32_t mainWeaponId, int16_t load);  // main weapon and full load
+
+  std::array<uint8_t, VehicleData::kSize> record{};
+  bool kind5 = false;
+  bool kind6 = false;
+  bool turret = true;
+  bool buttoned = false;
+  std::array<uint16_t, kAmmoKinds> secondAmmo{};
+};
