@@ -445,6 +445,10 @@ class Map : public GObject {
   // ---- Sight lines and the visibility cache: working buffers kept between traces ----
   int32_t VisibilityIndexOf(const MapUnitView* unit) const;
   bool GatherSightObstacles(float x0, float y0, float x1, float y1) const;
+  // LineStepFactor for a cell word already read.
+  float CellStepFactor(SightTraceState& state, uint16_t word, bool anyBurning, bool anyObstacle, bool terrainOnly,
+                       float x, float y, float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
+                       std::span<const SmokeCloud* const> clouds) const;
   struct SightBuffers {
     SightUnitList vehicles;                   // the vehicles near the line
     std::vector<const SmokeCloud*> clouds;    // the smoke clouds near it

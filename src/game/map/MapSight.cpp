@@ -41,6 +41,15 @@ float SeasonalSightFactor(int32_t type, int32_t season) {
   return factor;
 }
 
+// The cell index of a coordinate, held inside 0..cells - 1 (a value that is not a number
+// gives 0); inlined because every sample asks it twice.
+inline int32_t CellIndex(float metres, int32_t cells) {
+  const float f = metres * 0.5f;
+  if (!(f >= 0.0f)) return 0;
+  if (f >= static_cast<float>(cells)) return cells - 1;
+  return static_cast<int32_t>(f);
+}
+
 float BuildingTop(int32_t type, float ground) { return type >= 33 ? ground + 12.0f : ground + 6.0f; }
 
 }  // namespace
@@ -142,6 +151,15 @@ float Map::LineStepFactor(SightTraceState& state, bool anyBurning, bool anyObsta
                           std::span<const SmokeCloud* const> clouds) const {
   const MapGrid<uint16_t>& grid = terrain.fineGrid;
   if (!grid.IsSized()) FatalError(2303, "MapSight");
+  // Points beyond the grid read its nearest edge cell.
+  const uint16_t word = grid.At(CellIndex(x, grid.Width()), CellIndex(y, grid.Height()));
+  return CellStepFactor(state, word, anyBurning, anyObstacle, terrainOnly, x, y, z, firstSample, inEndZone, vehicles,
+                        clouds);
+}
+
+float Map::CellStepFactor(SightTraceState& state, uint16_t word, bool anyBurning, bool anyObstacle, bool terrainOnly,
+                          float x, float y, float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
+                          std::span<const SmokeCloud* const> clouds) const {
   float f = terrainOnly ? 1.0f : state.sampleFactor;
   if (firstSample) {
     state.inBocage = false;
@@ -149,10 +167,6 @@ float Map::LineStepFactor(SightTraceState& state, bool anyBurning, bool anyObsta
   }
   const bool previousBocage = state.inBocage;
   state.inBocage = false;
-  // Points beyond the grid read its nearest edge cell.
-  const int32_t cx = std::clamp(TruncateToInt32(x * 0.5f), 0, grid.Width() - 1);
-  const int32_t cy = std::clamp(TruncateToInt32(y * 0.5f), 0, grid.Height() - 1);
-  const uint16_t word = grid.At(cx, cy);
   const int32_t t = FineTerrain::TypeOf(word);
   const float g = CodeToHeight(FineTerrain::HeightCodeOf(word));
   if (g >= z && !IsBridgeTerrain(t)) return 0.0f;
@@ -263,29 +277,50 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
     const float sz = dz * kSampleSpacing / length;
     const float zStart = z0 + kEyeHeight;
     const bool bothOnMap = IsOnMap(x0, y0) && IsOnMap(x1, y1);
-    for (int32_t k = 0;; ++k) {
-      const float travelled = kSampleSpacing * static_cast<float>(k + 1);
-      if (!(travelled < length)) break;
-      const float kf = static_cast<float>(k);
-      const float px = x0 + kf * sx;
-      const float py = y0 + kf * sy;
-      const float pz = zStart + kf * sz;
-      const bool zone = travelled < kEndZone || length - travelled < kEndZone;
-      if (!zone) state.endZoneFlag = false;
-      const bool inEndZone = zone && !state.endZoneFlag;
-      if (bothOnMap || IsOnMap(px, py)) {
-        v *= LineStepFactor(state, anyBurning, anyObstacle, terrainOnly, px, py, pz, k == 0, inEndZone, vehicles,
-                            clouds);
+    // The cells of a run of samples are read ahead together, so that their reads overlap.
+    constexpr int32_t kRun = 16;
+    uint16_t words[kRun];
+    const MapGrid<uint16_t>& grid = terrain.fineGrid;
+    const int32_t width = grid.Width();
+    const int32_t height = grid.Height();
+    bool open = true;
+    for (int32_t base = 0; open; base += kRun) {
+      for (int32_t r = 0; r < kRun; ++r) {
+        const float kf = static_cast<float>(base + r);
+        words[r] = grid.At(CellIndex(x0 + kf * sx, width), CellIndex(y0 + kf * sy, height));
       }
-      if (v < kBlockingVisibility && stopWhenBlocked) {
-        v = 0.0f;
-        if (blockX != nullptr) *blockX = px;
-        if (blockY != nullptr) *blockY = py;
-        if (blockZ != nullptr) *blockZ = std::max(pz - kEyeHeight, ElevationAt(px, py));
-        break;
+      for (int32_t r = 0; r < kRun; ++r) {
+        const int32_t k = base + r;
+        const float travelled = kSampleSpacing * static_cast<float>(k + 1);
+        if (!(travelled < length)) {
+          open = false;
+          break;
+        }
+        const float kf = static_cast<float>(k);
+        const float px = x0 + kf * sx;
+        const float py = y0 + kf * sy;
+        const float pz = zStart + kf * sz;
+        const bool zone = travelled < kEndZone || length - travelled < kEndZone;
+        if (!zone) state.endZoneFlag = false;
+        const bool inEndZone = zone && !state.endZoneFlag;
+        if (bothOnMap || IsOnMap(px, py)) {
+          v *= CellStepFactor(state, words[r], anyBurning, anyObstacle, terrainOnly, px, py, pz, k == 0, inEndZone,
+                              vehicles, clouds);
+        }
+        if (v < kBlockingVisibility && stopWhenBlocked) {
+          v = 0.0f;
+          if (blockX != nullptr) *blockX = px;
+          if (blockY != nullptr) *blockY = py;
+          if (blockZ != nullptr) *blockZ = std::max(pz - kEyeHeight, ElevationAt(px, py));
+          open = false;
+          break;
+        }
+        // A product that reached 0 stays 0: the rest of the line cannot change the answer.
+        if (v == 0.0f) {
+          open = false;
+          break;
+        }
       }
-      // A product that reached 0 stays 0: the rest of the line cannot change the answer.
-      if (v == 0.0f) break;
     }
   }
   visibility = v;

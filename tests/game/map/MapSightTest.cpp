@@ -1,6 +1,7 @@
 // Sight lines, lines of fire, shell arcs, the wall in front of a firer and the feature table,
 // on small flat maps with hand-placed features, and on a busy battlefield for the order rules.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <numeric>
