@@ -93,8 +93,9 @@ void Map::StoreVisibility(const MapUnitView* a, const MapUnitView* b, bool seen,
     std::swap(flagOfA, flagOfB);
   }
   GDynamicArray* grid = Grid(display.pairVisibility);
-  uint32_t word = value < 0.0f ? (grid->GetU32(i, j) & 0xFFFF0000u)
-                               : (static_cast<uint32_t>(TruncateToInt32(value * kValueScale)) & 0xFFFFu) << 16;
+  // A value above 1 would spill out of its 16 bits: it is held at the largest stored value.
+  const int32_t scaled = std::clamp(TruncateToInt32(value * kValueScale), 0, 0xFFFF);
+  uint32_t word = value < 0.0f ? (grid->GetU32(i, j) & 0xFFFF0000u) : static_cast<uint32_t>(scaled) << 16;
   if (seen) word |= kSeen;
   if (pairFlag) {
     word |= kPairFlag;

@@ -75,6 +75,9 @@ TEST_F(MapVisibilityCache, BitLayoutAndReadingEitherWay) {
   battle->slice = 4096 + 7;
   map->StoreVisibility(U(1), U(2), true, 1.0f, false, false, false);
   EXPECT_EQ(Word(1, 2) & 0xFFFu, 7u);
+  // A value above 1 does not spill into the other bits.
+  map->StoreVisibility(U(1), U(2), false, 1.5f, false, false, false);
+  EXPECT_EQ(Word(1, 2) >> 16, 0xFFFFu);
 }
 
 TEST_F(MapVisibilityCache, ValidityMovementAndTheUnitList) {
