@@ -410,7 +410,8 @@ float Map::TraceArc(float strength, float x0, float y0, float z0, float& x1, flo
   if (length < kShortest) return 1.0f;
   const MapGrid<uint16_t>& grid = terrain.fineGrid;
   if (!grid.IsSized()) FatalError(2308, "MapSight");
-  const float v = std::max(strength, 1.0f);
+  // Held below a strength whose square would overflow the arc's rise.
+  const float v = std::clamp(strength, 1.0f, 1.0e6f);
   const float lift = 0.00305f * v * v;
   float stepX = dx * kSampleSpacing / length;
   float stepY = dy * kSampleSpacing / length;

@@ -271,6 +271,13 @@ TEST_F(MapSight, ShellArcs) {
   EXPECT_EQ(z, ground);
   x = std::numeric_limits<float>::quiet_NaN();
   EXPECT_EQ(map->TraceArc(1.0f, 100.0f, kY, ground, x, y, z), 0.0f);
+  x = 300.0f;
+  EXPECT_EQ(map->TraceArc(std::numeric_limits<float>::infinity(), 100.0f, kY, ground, x, y, z), 0.0f);
+  // Wild but finite input ends.
+  x = 300.0f, y = kY, z = ground;
+  EXPECT_TRUE(std::isfinite(map->TraceArc(1.0e20f, 100.0f, kY, ground, x, y, z)));
+  x = 1.0e30f, y = 1.0e30f, z = 0.0f;
+  EXPECT_TRUE(std::isfinite(map->TraceArc(5.0f, 1.0e30f - 1.0e24f, 1.0e30f, 0.0f, x, y, z)));
   // Over open ground the shell comes down at its target.
   x = 300.0f, y = kY, z = ground;
   const float reached = map->TraceArc(1.0f, 100.0f, kY, ground, x, y, z);
