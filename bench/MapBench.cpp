@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 #include <memory>
 #include <string>
 #include <vector>
@@ -219,6 +222,44 @@ struct RouteMap {
     map = std::make_unique<Map>(app);
     map->Read(in.get());
     std::remove(PPath::ToNative(path).c_str());
+// ---- Sight lines, lines of fire, shell arcs and the visibility cache ----
+// The large map above stands in for the 250 x 250 reference map, and a busy battlefield made
+// from a fixed seed (hills, woods, bocage, buildings, fire, smoke and 60 sight-blocking
+// vehicles) for its busy variant.
+
+// Pairs of points a fixed distance apart (or, with maxRange, between the two distances) in
+// random directions, kept on the map.
+std::vector<std::array<float, 6>> PairsAtRange(const Map& map, float minRange, float maxRange, int32_t count) {
+  std::vector<std::array<float, 6>> pairs;
+  uint32_t v = 2024;
+  auto next = [&v] {
+    v = v * 1664525u + 1013904223u;
+    return static_cast<float>(v >> 8) / 16777216.0f;
+  };
+  const float w = map.size.worldWidth;
+  const float h = map.size.worldHeight;
+  while (static_cast<int32_t>(pairs.size()) < count) {
+    const float x0 = next() * w;
+    const float y0 = next() * h;
+    const float range = minRange + (maxRange - minRange) * next();
+    const float angle = next() * 6.2831853f;
+    const float x1 = x0 + range * std::cos(angle);
+    const float y1 = y0 + range * std::sin(angle);
+    if (!map.IsOnMap(x1, y1)) continue;
+    pairs.push_back({x0, y0, map.ElevationAt(x0, y0), x1, y1, map.ElevationAt(x1, y1)});
+  }
+  return pairs;
+}
+
+// The large map read into a battle with a weather factor and nothing near the lines.
+struct SightWorld {
+  SightWorld() {
+    LargeMap& large = Large();
+    FakeBattle& battle = app.MakeBattle();
+    battle.visibilityFactor = 0.9998f;
+    auto file = Open(large.path, false);
+    map = std::make_unique<Map>(app);
+    map->Read(file.get());
   }
   FakeApp app;
   std::unique_ptr<Map> map;
@@ -397,6 +438,159 @@ void BM_RouteUnreachable(benchmark::State& state) {
   state.counters["result1"] = results[1];
 }
 BENCHMARK(BM_RouteUnreachable)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
+SightWorld& Sight() {
+  static SightWorld world;
+  return world;
+}
+
+struct BusyWorld {
+  BusyWorld() {
+    app.MakeBattle();
+    map = &BuildBusySightMap(app, 23, 250);
+  }
+  FakeApp app;
+  Map* map = nullptr;
+};
+
+BusyWorld& Busy() {
+  static BusyWorld world;
+  return world;
+}
+
+int64_t SamplesOf(float length) { return std::max<int64_t>(0, static_cast<int64_t>(std::ceil(length / 2.0f)) - 1); }
+
+void RunSightLines(benchmark::State& state, const Map& map, const std::vector<std::array<float, 6>>& pairs,
+                   bool terrainOnly) {
+  size_t i = 0;
+  int64_t samples = 0;
+  uint32_t digest = 2166136261u;
+  for (auto _ : state) {
+    const auto& p = pairs[i++ % pairs.size()];
+    float v = 0.0f, d = 0.0f;
+    map.TraceLine(false, false, terrainOnly, p[0], p[1], p[2], p[3], p[4], p[5], v, d);
+    samples += SamplesOf(d);
+    digest = (digest ^ std::bit_cast<uint32_t>(v)) * 16777619u;
+    benchmark::DoNotOptimize(v);
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.counters["samples/s"] = benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate);
+  state.counters["samples/trace"] = static_cast<double>(samples) / static_cast<double>(std::max<int64_t>(1, state.iterations()));
+}
+
+// 1 km spotting lines with the weather factor and no vehicle, smoke or fire near them.
+void BM_SightLine1km(benchmark::State& state) {
+  static const auto pairs = PairsAtRange(*Sight().map, 1000.0f, 1000.0f, 4096);
+  RunSightLines(state, *Sight().map, pairs, state.range(0) != 0);
+}
+BENCHMARK(BM_SightLine1km)->Arg(0)->Arg(1)->ArgName("terrainOnly");
+
+// Random pairs on the busy battlefield with its 60 vehicles, fires and smoke.
+void BM_SightLineBusy(benchmark::State& state) {
+  static const auto pairs = SightPairs(*Busy().map, 7, 4096);
+  RunSightLines(state, *Busy().map, pairs, false);
+}
+BENCHMARK(BM_SightLineBusy);
+
+// The regression digest of 10,000 busy-battlefield visibilities (one pass; shown as a counter).
+void BM_SightLineBusyDigest(benchmark::State& state) {
+  static const auto pairs = SightPairs(*Busy().map, 7, 10000);
+  uint32_t digest = 0;
+  for (auto _ : state) {
+    digest = 2166136261u;
+    for (const auto& p : pairs) {
+      float v = 0.0f, d = 0.0f;
+      Busy().map->TraceLine(false, false, false, p[0], p[1], p[2], p[3], p[4], p[5], v, d);
+      digest = (digest ^ std::bit_cast<uint32_t>(v)) * 16777619u;
+    }
+  }
+  state.counters["digest"] = static_cast<double>(digest);
+}
+BENCHMARK(BM_SightLineBusyDigest)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Lines of fire on the busy battlefield with the ends in random order (re-traces included).
+void BM_LineOfFireBusy(benchmark::State& state) {
+  static const auto pairs = SightPairs(*Busy().map, 11, 4096);
+  size_t i = 0;
+  int64_t blocked = 0;
+  for (auto _ : state) {
+    const auto& p = pairs[i % pairs.size()];
+    const bool flip = ((i * 2654435761u) >> 7) & 1;
+    ++i;
+    float v = 0.0f, d = 0.0f, bx = 0.0f, by = 0.0f, bz = 0.0f;
+    if (flip) Busy().map->TraceLine(false, true, false, p[3], p[4], p[5], p[0], p[1], p[2], v, d, &bx, &by, &bz);
+    else Busy().map->TraceLine(false, true, false, p[0], p[1], p[2], p[3], p[4], p[5], v, d, &bx, &by, &bz);
+    if (v == 0.0f) ++blocked;
+    benchmark::DoNotOptimize(bx);
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.counters["blocked share"] = static_cast<double>(blocked) / static_cast<double>(std::max<int64_t>(1, state.iterations()));
+}
+BENCHMARK(BM_LineOfFireBusy);
+
+// Shell arcs of 200 to 3,000 m on the large map.
+void BM_ShellArc(benchmark::State& state) {
+  static const auto pairs = PairsAtRange(*Sight().map, 200.0f, 3000.0f, 4096);
+  size_t i = 0;
+  for (auto _ : state) {
+    const auto& p = pairs[i++ % pairs.size()];
+    float x = p[3], y = p[4], z = p[5];
+    benchmark::DoNotOptimize(Sight().map->TraceArc(1.0f + static_cast<float>(i % 4), p[0], p[1], p[2], x, y, z));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ShellArc);
+
+// A battle of 400 units with every pair stored.
+struct CacheWorld {
+  CacheWorld() {
+    FakeBattle& battle = app.MakeBattle();
+    battle.slice = 100;
+    map = std::make_unique<Map>(app);
+    map->size.tilesX = 100;
+    map->size.tilesY = 100;
+    map->Read(nullptr);
+    for (int32_t k = 0; k < 400; ++k) {
+      battle.units.push_back(std::make_unique<FakeUnit>(MapUnitView::kInfantry, k & 1,
+                                                        static_cast<float>((k * 37) % 2000),
+                                                        static_cast<float>((k * 91) % 2000)));
+    }
+    Fill();
+  }
+  void Fill() {
+    FakeBattle& battle = *app.battle;
+    for (int32_t a = 0; a < 400; ++a) {
+      for (int32_t b = a + 1; b < 400; ++b) map->StoreVisibility(battle.GetUnit(a), battle.GetUnit(b), true, 0.5f, true, true, false);
+    }
+  }
+  FakeApp app;
+  std::unique_ptr<Map> map;
+};
+
+void BM_VisibilityCacheRead(benchmark::State& state) {
+  static CacheWorld world;
+  FakeBattle& battle = *world.app.battle;
+  uint32_t v = 1;
+  for (auto _ : state) {
+    v = v * 1664525u + 1013904223u;
+    bool seen = false;
+    float value = 0.0f;
+    benchmark::DoNotOptimize(world.map->CachedVisibility(battle.GetUnit(static_cast<int32_t>((v >> 8) % 400)),
+                                                         battle.GetUnit(static_cast<int32_t>((v >> 20) % 400)), seen, &value));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_VisibilityCacheRead);
+
+void BM_InvalidateVisibilityNear(benchmark::State& state) {
+  static CacheWorld world;
+  uint32_t v = 7;
+  for (auto _ : state) {
+    v = v * 1664525u + 1013904223u;
+    world.map->InvalidateVisibilityNear(static_cast<float>((v >> 8) % 2000), static_cast<float>((v >> 19) % 2000), 14.142f);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_InvalidateVisibilityNear)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <unordered_map>
+#include <vector>
 
 #include "framework/core/GDynamicArray.h"
 #include "framework/core/GObject.h"
@@ -11,6 +13,7 @@
 #include "game/map/MapGrid.h"
 #include "game/map/MapPathWork.h"
 #include "game/map/MapTile.h"
+#include "game/map/SightUnitList.h"
 
 class Building;
 class Crater;
@@ -21,6 +24,7 @@ class MapBattleServices;
 class MapObjectList;
 class MapPathUnit;
 class MapUnitView;
+class SmokeCloud;
 struct MapPacket;
 struct PathPoints;
 
@@ -339,6 +343,68 @@ class Map : public GObject {
   // Hands the packet to the battle unless it records nothing (or there is none).
   void Record(const MapPacket& packet) const;
 
+  // ---- Sight lines, shell arcs and the unit-pair visibility cache (MapSight.cpp,
+  // MapVisibilityCache.cpp) ----
+
+  static constexpr float kSightRangeLimit = 5000.0f;
+  static constexpr float kBlockingVisibility = 0.3f;
+
+  // What one sight trace carries from sample to sample; every trace starts with it clear.
+  struct SightTraceState {
+    bool insideBuilding = false;     // the previous sample was inside a building
+    bool passedIntoBuilding = false; // entered a building from outside: any sample outside blocks
+    bool inBocage = false;           // the previous sample was within bocage
+    bool endZoneFlag = false;        // an end zone's once-only building cost was paid
+    float sampleFactor = 1.0f;       // the battle's visibility factor per sample
+    int32_t season = 1;              // 0 spring, 1 summer, 2 autumn, 3 winter
+  };
+  // The same for one shell arc.
+  struct ArcTraceState {
+    bool insideBuilding = false;
+    bool passedIntoBuilding = false;
+    bool inBocage = false;
+    bool endZoneFlag = false;
+  };
+
+  // The visibility of the line between two points sampled every 2 m, 1.7 m above the chord.
+  // False, with visibility 0, when the points are more than 5000 m apart or not finite. With
+  // stop when blocked the trace ends where the visibility falls below 0.3 and gives that
+  // point; the block outputs may be null. canonicalOrder puts the ends in one order so that
+  // A to B and B to A agree; only the re-trace that finds the caller's first block turns it off.
+  bool TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, float x0, float y0, float z0, float x1,
+                 float y1, float z1, float& visibility, float& distance, float* blockX = nullptr,
+                 float* blockY = nullptr, float* blockZ = nullptr, bool canonicalOrder = true) const;
+  // The factor of one sight sample.
+  float LineStepFactor(SightTraceState& state, bool anyBurning, bool anyObstacle, bool terrainOnly, float x, float y,
+                       float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
+                       std::span<const SmokeCloud* const> objects) const;
+  // Smoke clouds (1 each), listed vehicles (3 each) and burning-tile smoke (1) at the point.
+  int32_t CountObstaclesAt(float x, float y, const SightUnitList* vehicles, std::span<const SmokeCloud* const> objects,
+                           bool anyBurning) const;
+  // A shell's flight from the start to (x1, y1, z1): the fraction of the path reached, with the
+  // point where the shell stops written back.
+  float TraceArc(float strength, float x0, float y0, float z0, float& x1, float& y1, float& z1) const;
+  float ArcStepFactor(ArcTraceState& state, float x, float y, float arcZ, bool firstSample, bool inEndZone) const;
+  // The wall (29), hedge (30) or bocage (28) the line to the target meets within 15 m of the
+  // start, or -1.
+  int32_t FirstObstacleAlong(float targetX, float targetY, float targetZ, float startX, float startY,
+                             float startZ) const;
+
+  // The cached result of the last trace between two units of the battle, when neither moved
+  // since. The value, pair flag and b's flag are written when given.
+  bool CachedVisibility(const MapUnitView* a, const MapUnitView* b, bool& seen, float* value = nullptr,
+                        bool* pairFlag = nullptr, bool* flagOfB = nullptr) const;
+  // Stores a result; a negative value keeps the stored value.
+  void StoreVisibility(const MapUnitView* a, const MapUnitView* b, bool seen, float value, bool pairFlag, bool flagOfA,
+                       bool flagOfB);
+  // Deletes the pair grid; the next store makes it again.
+  void FreeVisibilityCache();
+  // The computer player's planning switches the cache off and on.
+  void SetVisibilityCacheEnabled(bool enabled) { visibilityCache_.enabled = enabled; }
+  bool IsVisibilityCacheEnabled() const { return visibilityCache_.enabled; }
+  // The number of units the grid was made for, 0 without a grid.
+  int32_t VisibilityCacheSize() const { return visibilityCache_.n; }
+
   // ---- New maps, zones and height bands (MapNew.cpp) ----
 
   // A new map of the given size in metres, flat at level 2 or filled from an imported block
@@ -419,6 +485,27 @@ class Map : public GObject {
   int32_t StoredRoadCodeAt(int32_t x, int32_t y) const;
   bool HoldsCorner(int32_t x, int32_t y, float t) const;
   void SetCornerLod(int32_t x, int32_t y);
+
+  // ---- Sight lines and the visibility cache: working buffers kept between traces ----
+  int32_t VisibilityIndexOf(const MapUnitView* unit) const;
+  bool GatherSightObstacles(float x0, float y0, float x1, float y1) const;
+  // LineStepFactor for a cell word already read.
+  float CellStepFactor(SightTraceState& state, uint16_t word, bool anyBurning, bool anyObstacle, bool terrainOnly,
+                       float x, float y, float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
+                       std::span<const SmokeCloud* const> clouds) const;
+  struct SightBuffers {
+    SightUnitList vehicles;                   // the vehicles near the line
+    std::vector<const SmokeCloud*> clouds;    // the smoke clouds near it
+  };
+  struct VisibilityCache {
+    bool enabled = true;
+    int32_t n = 0;
+    std::unordered_map<const MapUnitView*, int32_t> index;  // unit to list index, below n
+    std::vector<float> x, y;                                  // positions for invalidation
+    std::vector<int32_t> lastMoving;
+  };
+  mutable SightBuffers sightBuffers_;
+  VisibilityCache visibilityCache_;
 
   MapAppServices* app_;
   Building* pickedBuilding_ = nullptr;  // not owned

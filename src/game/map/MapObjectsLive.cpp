@@ -56,10 +56,6 @@ void Map::Record(const MapPacket& packet) const {
   if (battle != nullptr && !battle->IsNoRecord()) battle->RecordPacket(packet);
 }
 
-void Map::InvalidateVisibilityNear(float /*x*/, float /*y*/, float /*radius*/) {
-  // The unit-pair visibility cache forgets the pairs near the point; it has no entries yet.
-}
-
 // ---- Fire ----
 
 int32_t Map::BurningAt(float x, float y) const {

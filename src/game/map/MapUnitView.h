@@ -58,6 +58,15 @@ class MapUnitView {
   // Whether the unit sees the point on the ground.
   virtual bool LineOfSightToPoint(float x, float y) const = 0;
 
+  // ---- What sight lines and the visibility cache read of a unit ----
+
+  // A vehicle whose state makes it block sight lines.
+  virtual bool BlocksSight() const { return false; }
+  // A vehicle's size in metres: the radius of the circle in which it hides a sight line.
+  virtual float GetVehicleSize() const { return 0.0f; }
+  // The last time slice in which the unit moved, -1 at the start of a turn.
+  virtual int32_t GetLastMovingSlice() const { return -1; }
+
   bool IsInfantry() const { return GetUnitKind() == kInfantry; }
   bool IsVehicle() const { return GetUnitKind() == kVehicle; }
   bool IsAxis() const { return GetSideByte() == 1; }

@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
+#include "game/map/SmokeCloud.h"
 
 void FakeBattle::AddUnitOfEveryKind() {
   const int32_t kinds[4] = {MapUnitView::kInfantry, MapUnitView::kVehicle, MapUnitView::kInanimate,
@@ -71,4 +73,130 @@ void PaintRouteWorld(Map& map, int32_t tiles, uint32_t seed) {
       if (x % roadStep == 5 && tile.code != 25) tile.roadCode = 96;
     }
   }
+}
+// ---- A busy battlefield for sight lines ----
+
+namespace {
+
+// A small generator of its own, so that building the map leaves the game's draws alone.
+class SightMapRandom {
+ public:
+  explicit SightMapRandom(uint32_t seed) : state_(seed * 2654435761u + 12345u) {}
+  uint32_t Next() {
+    state_ = state_ * 1664525u + 1013904223u;
+    return state_ >> 8;
+  }
+  // [0, n)
+  int32_t Below(int32_t n) { return static_cast<int32_t>(Next() % static_cast<uint32_t>(n)); }
+  // [lo, hi)
+  float Between(float lo, float hi) { return lo + (hi - lo) * static_cast<float>(Next() & 0xFFFF) / 65536.0f; }
+
+ private:
+  uint32_t state_;
+};
+
+void FillCells(Map& map, int32_t cx, int32_t cy, int32_t w, int32_t h, int32_t type) {
+  MapGrid<uint16_t>& grid = map.terrain.fineGrid;
+  for (int32_t x = cx; x < cx + w; ++x) {
+    for (int32_t y = cy; y < cy + h; ++y) {
+      if (!grid.Contains(x, y)) continue;
+      uint16_t& cell = grid.At(x, y);
+      cell = static_cast<uint16_t>(type << FineTerrain::kTypeShift | FineTerrain::HeightCodeOf(cell));
+    }
+  }
+}
+
+}  // namespace
+
+Map& BuildBusySightMap(FakeApp& app, uint32_t seed, int32_t tiles) {
+  FakeBattle& battle = *app.battle;
+  battle.map = std::make_unique<Map>(app);
+  Map& map = *battle.map;
+  map.size.tilesX = tiles;
+  map.size.tilesY = tiles;
+  map.Read(nullptr);
+  SightMapRandom random(seed);
+  MapGrid<uint16_t>& grid = map.terrain.fineGrid;
+  const int32_t cells = grid.Width();
+  const float metres = static_cast<float>(cells) * 2.0f;
+
+  // Rolling hills: rounded bumps added to a plain at 5 m.
+  struct Hill {
+    float x, y, radius, height;
+  };
+  std::vector<Hill> hills;
+  for (int32_t i = 0; i < 12; ++i) {
+    hills.push_back({random.Between(0.0f, metres), random.Between(0.0f, metres), random.Between(150.0f, 500.0f),
+                     random.Between(5.0f, 35.0f)});
+  }
+  for (int32_t x = 0; x < cells; ++x) {
+    for (int32_t y = 0; y < grid.Height(); ++y) {
+      const float px = static_cast<float>(x) * 2.0f;
+      const float py = static_cast<float>(y) * 2.0f;
+      float h = 5.0f;
+      for (const Hill& hill : hills) {
+        const float dx = px - hill.x;
+        const float dy = py - hill.y;
+        const float q = 1.0f - (dx * dx + dy * dy) / (hill.radius * hill.radius);
+        if (q > 0.0f) h += hill.height * q;
+      }
+      grid.At(x, y) = map.HeightToCode(h);
+    }
+  }
+  // Patches of vegetation.
+  const int32_t patchTypes[] = {13, 14, 14, 15, 16, 17, 18, 19, 12, 21, 22};
+  const int32_t patches = cells * cells / 4000;
+  for (int32_t i = 0; i < patches; ++i) {
+    const int32_t type = patchTypes[random.Below(static_cast<int32_t>(std::size(patchTypes)))];
+    FillCells(map, random.Below(cells), random.Below(cells), 5 + random.Below(40), 5 + random.Below(40), type);
+  }
+  // Bocage hedges: long lines one cell thick.
+  for (int32_t i = 0; i < cells / 25; ++i) {
+    const int32_t length = 20 + random.Below(60);
+    if (random.Below(2) == 0) FillCells(map, random.Below(cells), random.Below(cells), length, 1, 28);
+    else FillCells(map, random.Below(cells), random.Below(cells), 1, length, 28);
+  }
+  // Walls, hedges and buildings of every kind, with a bridge piece now and then.
+  for (int32_t i = 0; i < cells / 5; ++i) {
+    const int32_t x = random.Below(cells);
+    const int32_t y = random.Below(cells);
+    const int32_t kind = random.Below(8);
+    if (kind < 5) FillCells(map, x, y, 3 + random.Below(6), 3 + random.Below(6), 31 + kind);
+    else if (kind == 5) FillCells(map, x, y, 1, 3, 36);
+    else FillCells(map, x, y, 8, 1, 29 + (kind - 6));
+  }
+  // Burning tiles of every kind.
+  for (int32_t i = 0; i < tiles / 5; ++i) {
+    map.fire.state.SetU8(random.Below(tiles), random.Below(tiles), static_cast<uint8_t>(1 + random.Below(3)));
+  }
+  // Smoke clouds, some of which have not started at the battle's slice.
+  battle.slice = 60;
+  for (int32_t i = 0; i < tiles / 4; ++i) {
+    map.objects.smallObjects->Append(new SmokeCloud(random.Between(0.0f, metres), random.Between(0.0f, metres),
+                                                    random.Below(120), 200, random.Between(8.0f, 30.0f)));
+  }
+  // Sixty vehicles that block sight.
+  for (int32_t i = 0; i < 60; ++i) {
+    const float x = random.Between(0.0f, metres);
+    const float y = random.Between(0.0f, metres);
+    auto unit = std::make_unique<FakeUnit>(MapUnitView::kVehicle, i & 1, x, y, map.ElevationAt(x, y));
+    unit->blocksSight = true;
+    unit->vehicleSize = random.Between(2.0f, 4.0f);
+    battle.units.push_back(std::move(unit));
+  }
+  return map;
+}
+
+std::vector<std::array<float, 6>> SightPairs(const Map& map, uint32_t seed, int32_t count) {
+  SightMapRandom random(seed);
+  std::vector<std::array<float, 6>> pairs;
+  pairs.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    const float x0 = random.Between(0.0f, map.size.worldWidth);
+    const float y0 = random.Between(0.0f, map.size.worldHeight);
+    const float x1 = random.Between(0.0f, map.size.worldWidth);
+    const float y1 = random.Between(0.0f, map.size.worldHeight);
+    pairs.push_back({x0, y0, map.ElevationAt(x0, y0), x1, y1, map.ElevationAt(x1, y1)});
+  }
+  return pairs;
 }

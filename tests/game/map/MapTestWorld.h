@@ -67,6 +67,9 @@ class FakeUnit : public MapUnitView {
     w.z = wz;
   }
   bool LineOfSightToPoint(float, float) const override { return sees; }
+  bool BlocksSight() const override { return blocksSight; }
+  float GetVehicleSize() const override { return vehicleSize; }
+  int32_t GetLastMovingSlice() const override { return lastMovingSlice; }
 
   int32_t kind;
   int32_t side;
@@ -100,6 +103,10 @@ class FakeUnit : public MapUnitView {
   float targetY = 0.0f;
   std::vector<Waypoint> waypoints;
   bool sees = true;
+  // What sight lines and the visibility cache read.
+  bool blocksSight = false;
+  float vehicleSize = 0.0f;
+  int32_t lastMovingSlice = -1;
 };
 
 struct CollapseEffect {
@@ -245,3 +252,16 @@ class FakePathUnit : public MapPathUnit {
 // slopes and a road net from a fixed seed; the caller writes and reads it back so that every
 // set-up pass runs. The same seed paints the same map on every machine.
 void PaintRouteWorld(Map& map, int32_t tiles, uint32_t seed);
+
+// ---- A busy battlefield for sight lines ----
+
+// A battlefield of tiles x tiles made the same from the same seed, for the sight-line tests
+// and benchmarks: rolling hills, woods, pines, scattered trees, wheat, marsh, bocage hedges,
+// buildings of every kind, burning tiles of every kind, smoke clouds (the battle's slice is
+// set so that some have started) and 60 sight-blocking vehicles appended to the battle's
+// units. The map is made in the battle, which must exist, and replaces its map.
+Map& BuildBusySightMap(FakeApp& app, uint32_t seed, int32_t tiles = 125);
+
+// Deterministic pairs of points on a map of the given size in metres, with heights on its
+// ground: x0, y0, z0, x1, y1, z1 per pair.
+std::vector<std::array<float, 6>> SightPairs(const Map& map, uint32_t seed, int32_t count);
