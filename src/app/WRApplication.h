@@ -63,7 +63,6 @@ class WRApplication : public ApplicationBase, public MapAppServices {
   MapBattleServices* GetOperation() override { return nullptr; }
   int32_t GetScreenWidth() const override;
   void Beep() override;
-  bool DecodeTerrainCode(int32_t index, int16_t& terrain, int16_t& road, uint8_t& fire) const override;
   const DisplayPreset& GetStoredPreset() const { return storedPreset_; }
   // What the video memory report chose: 0 (full size) to 3, and whether textures may be
   // loaded finer.
