@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <array>
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <vector>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +20,7 @@
 #include "framework/core/GFile.h"
 #include "game/map/Map.h"
 #include "game/map/PathPoints.h"
+#include "game/map/TerrainCodeTable.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
 
@@ -75,6 +76,32 @@ void BM_ReadLargestMap(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ReadLargestMap)->Unit(benchmark::kMillisecond);
+
+// Turning a whole 250 x 250 map back into terrain codes, the work of one editor grid fill or
+// one operation battle map: a map imported from a grid that runs through every used code,
+// then FindTerrainCode for every tile.
+void BM_FindTerrainCodeOfLargestMap(benchmark::State& state) {
+  std::vector<uint8_t> block(250000, 0);
+  std::vector<int16_t> used;
+  for (int32_t c = 0; c < TerrainCodeTable::kCodeCount; ++c) {
+    if (TerrainCodeTable::IsUsed(c)) used.push_back(static_cast<int16_t>(c));
+  }
+  for (size_t i = 0; i < 62500; ++i) std::memcpy(block.data() + i * 2, &used[(i * 7) % used.size()], 2);
+  FakeApp app;
+  Map map(app);
+  map.NewMap(5000.0f, 5000.0f, block.data());
+  for (auto _ : state) {
+    int64_t sum = 0;
+    for (int32_t y = 0; y < 250; ++y) {
+      for (int32_t x = 0; x < 250; ++x) {
+        const MapTile& tile = map.terrain.tiles.At(x, y);
+        sum += TerrainCodeTable::FindTerrainCode(tile.code, tile.roadCode, map.fire.state.GetU8(x, y));
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BM_FindTerrainCodeOfLargestMap)->Unit(benchmark::kMillisecond);
 
 void BM_VertexHeightsOfLargestMap(benchmark::State& state) {
   LargeMap& large = Large();

@@ -49,7 +49,6 @@ class FuzzApp : public MapAppServices {
   MapBattleServices* GetOperation() override { return nullptr; }
   int32_t GetScreenWidth() const override { return 800; }
   void Beep() override {}
-  bool DecodeTerrainCode(int32_t, int16_t&, int16_t&, uint8_t&) const override { return false; }
 };
 
 // A folder of the fuzzer's own for its files and its error log, removed when it ends.

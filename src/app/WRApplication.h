@@ -64,7 +64,6 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   MapBattleServices* GetOperation() override { return nullptr; }
   int32_t GetScreenWidth() const override;
   void Beep() override;
-  bool DecodeTerrainCode(int32_t index, int16_t& terrain, int16_t& road, uint8_t& fire) const override;
   // What the unit code asks beyond the map's services; the application installs itself as
   // the units' services while it lives.
   MapAppServices* GetApp() override { return this; }

@@ -12,10 +12,3 @@ int32_t WRApplication::GetScreenWidth() const { return gKernel != nullptr ? gKer
 void WRApplication::Beep() {
   if (gKernel != nullptr) gKernel->Beep();
 }
-
-// The terrain code table belongs to the scenario editor and comes with it; until then no
-// imported block can be decoded.
-bool WRApplication::DecodeTerrainCode(int32_t /*index*/, int16_t& /*terrain*/, int16_t& /*road*/,
-                                      uint8_t& /*fire*/) const {
-  return false;
-}

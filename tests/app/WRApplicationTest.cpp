@@ -11,6 +11,7 @@
 #include "game/units/Hack.h"
 #include "game/units/UnitServices.h"
 #include "framework/core/GErrorLog.h"
+#include "game/map/TerrainCodeTable.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "platform/PBackEnd.h"
@@ -293,11 +294,12 @@ TEST(WRApplicationTest, AsTheGamesServicesItResetsCameraOptionsAndKeepsTheInputM
   EXPECT_EQ(services.GetInputMode(), 10);
   EXPECT_EQ(services.GetBattleOrOperation(), nullptr);
   EXPECT_EQ(services.GetOperation(), nullptr);
-  // The terrain code table comes with the editor: nothing decodes before it.
+  // The terrain code table is built into the map: an imported grid decodes from the start.
   int16_t terrain = 0;
   int16_t road = 0;
   uint8_t fire = 0;
-  EXPECT_FALSE(services.DecodeTerrainCode(0, terrain, road, fire));
+  TerrainCodeTable::DecodeTerrainCode(2, terrain, road, fire);
+  EXPECT_EQ(terrain, 13);
 }
 
 // The start loads the built-in tables for the whole run; the application's end frees them.

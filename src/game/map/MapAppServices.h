@@ -8,9 +8,6 @@ class MapBattleServices;
 // (game code never reaches the application's own class); tests and tools supply fakes.
 class MapAppServices {
  public:
-  // Sizes of the editor's terrain code table that imported maps index.
-  static constexpr int32_t kTerrainCodeCount = 704;
-
   virtual ~MapAppServices() = default;
 
   // Game-settings option byte 0..44.
@@ -40,7 +37,4 @@ class MapAppServices {
   virtual int32_t GetScreenWidth() const = 0;
   // The exclamation beep.
   virtual void Beep() = 0;
-  // Entry index (0..703) of the editor's terrain code table: terrain code, road code and fire
-  // type. False when the index or the table is not to be had.
-  virtual bool DecodeTerrainCode(int32_t index, int16_t& terrain, int16_t& road, uint8_t& fire) const = 0;
 };

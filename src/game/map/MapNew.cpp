@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "game/map/Map.h"
-#include "game/map/MapAppServices.h"
 #include "game/map/MapObjectList.h"
+#include "game/map/TerrainCodeTable.h"
 
 namespace {
 
@@ -36,17 +36,11 @@ bool Map::NewMap(float widthMetres, float heightMetres, const void* blockData) {
   if (w == 0 || h == 0) return false;
   const auto* block = static_cast<const uint8_t*>(blockData);
   if (block != nullptr) {
-    // Every code must decode before anything changes.
+    // Every code must be one in use before anything changes: a code outside the table is
+    // the decoder's fatal error, and an unused one stands for no tile.
     for (int32_t x = 0; x < w; ++x) {
       for (int32_t y = 0; y < h; ++y) {
-        int16_t code = BlockCode(block, x, y);
-        int16_t terrainCode = 0;
-        int16_t road = 0;
-        uint8_t fireType = 0;
-        if (code < 0 || code >= MapAppServices::kTerrainCodeCount ||
-            !app_->DecodeTerrainCode(code, terrainCode, road, fireType)) {
-          return false;
-        }
+        if (!TerrainCodeTable::IsUsed(BlockCode(block, x, y))) return false;
       }
     }
   }
@@ -75,7 +69,7 @@ bool Map::NewMap(float widthMetres, float heightMetres, const void* blockData) {
       int16_t terrainCode = 0;
       int16_t road = 0;
       uint8_t fireType = 0;
-      app_->DecodeTerrainCode(BlockCode(block, x, y), terrainCode, road, fireType);
+      TerrainCodeTable::DecodeTerrainCode(BlockCode(block, x, y), terrainCode, road, fireType);
       tile.zone = block[kBlockZones + at];
       tile.code = static_cast<uint8_t>(terrainCode);
       tile.roadCode = static_cast<uint8_t>(road);

@@ -57,21 +57,21 @@ TEST(MapNew, SizesOutsideOneTo250TilesAreRefusedAndChangeNothing) {
 
 TEST(MapNew, ABlockFillsTilesThroughTheTerrainCodeTable) {
   MapRig rig;
-  rig.app.terrainCodes[0] = {0, 0, 0};
-  rig.app.terrainCodes[3] = {14, 0, 1};
-  rig.app.terrainCodes[700] = {12, 100, 0};
   Block block;
-  block.Set(249, 249, 3, -3, 4);
-  block.Set(0, 249, 700, 7, 99);
+  block.Set(249, 249, 61, -3, 4);  // burning woods
+  block.Set(0, 249, 321, 7, 99);   // paved road piece 10 on open ground
+  block.Set(1, 249, 52, 0, 0);     // rubble
   Map map(rig.app);
   ASSERT_TRUE(map.NewMap(5000.0f, 5000.0f, block.bytes.data()));
   EXPECT_EQ(map.size.tilesX, 250);
   const MapTile& corner = map.terrain.tiles.At(249, 249);
   EXPECT_EQ(corner.code, 14);
   EXPECT_EQ(corner.zone, 4);
-  EXPECT_EQ(map.fire.state.GetU8(249, 249), 1);
+  EXPECT_EQ(map.fire.state.GetU8(249, 249), 3);
   EXPECT_EQ(map.terrain.tileHeight.At(249, 249), -7.5f);
-  EXPECT_EQ(map.terrain.tiles.At(0, 249).roadCode, 100);
+  EXPECT_EQ(map.terrain.tiles.At(0, 249).code, 0);
+  EXPECT_EQ(map.terrain.tiles.At(0, 249).roadCode, 105);
+  EXPECT_EQ(map.terrain.tiles.At(1, 249).code, 19);
   EXPECT_EQ(map.terrain.tiles.At(0, 249).zone, 99);
   EXPECT_EQ(map.terrain.tileHeight.At(0, 249), 17.5f);
   EXPECT_EQ(map.terrain.tiles.At(5, 5).code, 0);
@@ -80,14 +80,13 @@ TEST(MapNew, ABlockFillsTilesThroughTheTerrainCodeTable) {
 
 TEST(MapNew, ABlockWithAnUnknownCodeIsRefused) {
   MapRig rig;
-  rig.app.terrainCodes[0] = {0, 0, 0};
   Block block;
   block.Set(3, 2, 704, 0, 0);
   Map map(rig.app);
   EXPECT_FALSE(map.NewMap(200.0f, 200.0f, block.bytes.data()));
   block.Set(3, 2, -1, 0, 0);
   EXPECT_FALSE(map.NewMap(200.0f, 200.0f, block.bytes.data()));
-  block.Set(3, 2, 5, 0, 0);  // in range, but not in the table
+  block.Set(3, 2, 120, 0, 0);  // in range, but not used
   EXPECT_FALSE(map.NewMap(200.0f, 200.0f, block.bytes.data()));
   EXPECT_FALSE(map.terrain.tiles.IsSized());
   // Codes beyond the map's own tiles are not read.

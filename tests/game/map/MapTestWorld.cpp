@@ -14,15 +14,6 @@ void FakeBattle::AddUnitOfEveryKind() {
   }
 }
 
-bool FakeApp::DecodeTerrainCode(int32_t index, int16_t& terrain, int16_t& road, uint8_t& fire) const {
-  auto it = terrainCodes.find(index);
-  if (it == terrainCodes.end()) return false;
-  terrain = it->second.terrain;
-  road = it->second.road;
-  fire = it->second.fire;
-  return true;
-}
-
 FakeBattle& FakeApp::MakeBattle() {
   battle = std::make_unique<FakeBattle>();
   return *battle;

@@ -204,7 +204,6 @@ class FakeApp : public MapAppServices {
   MapBattleServices* GetOperation() override { return operation.get(); }
   int32_t GetScreenWidth() const override { return screenWidth; }
   void Beep() override { ++beeps; }
-  bool DecodeTerrainCode(int32_t index, int16_t& terrain, int16_t& road, uint8_t& fire) const override;
 
   // Makes the battle (or the operation) in play.
   FakeBattle& MakeBattle();
@@ -224,13 +223,6 @@ class FakeApp : public MapAppServices {
   int32_t beeps = 0;
   std::unique_ptr<FakeBattle> battle;
   std::unique_ptr<FakeBattle> operation;
-  // Terrain code table entries (terrain, road, fire) by index; absent entries do not decode.
-  struct TerrainEntry {
-    int16_t terrain;
-    int16_t road;
-    uint8_t fire;
-  };
-  std::map<int32_t, TerrainEntry> terrainCodes;
 };
 
 // ---- Routes: a unit for the path finder and a generated map to search ----
