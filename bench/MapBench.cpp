@@ -77,32 +77,6 @@ void BM_ReadLargestMap(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadLargestMap)->Unit(benchmark::kMillisecond);
 
-// Turning a whole 250 x 250 map back into terrain codes, the work of one editor grid fill or
-// one operation battle map: a map imported from a grid that runs through every used code,
-// then FindTerrainCode for every tile.
-void BM_FindTerrainCodeOfLargestMap(benchmark::State& state) {
-  std::vector<uint8_t> block(250000, 0);
-  std::vector<int16_t> used;
-  for (int32_t c = 0; c < TerrainCodeTable::kCodeCount; ++c) {
-    if (TerrainCodeTable::IsUsed(c)) used.push_back(static_cast<int16_t>(c));
-  }
-  for (size_t i = 0; i < 62500; ++i) std::memcpy(block.data() + i * 2, &used[(i * 7) % used.size()], 2);
-  FakeApp app;
-  Map map(app);
-  map.NewMap(5000.0f, 5000.0f, block.data());
-  for (auto _ : state) {
-    int64_t sum = 0;
-    for (int32_t y = 0; y < 250; ++y) {
-      for (int32_t x = 0; x < 250; ++x) {
-        const MapTile& tile = map.terrain.tiles.At(x, y);
-        sum += TerrainCodeTable::FindTerrainCode(tile.code, tile.roadCode, map.fire.state.GetU8(x, y));
-      }
-    }
-    benchmark::DoNotOptimize(sum);
-  }
-}
-BENCHMARK(BM_FindTerrainCodeOfLargestMap)->Unit(benchmark::kMillisecond);
-
 void BM_VertexHeightsOfLargestMap(benchmark::State& state) {
   LargeMap& large = Large();
   auto file = Open(large.path, false);
@@ -249,44 +223,6 @@ struct RouteMap {
     map = std::make_unique<Map>(app);
     map->Read(in.get());
     std::remove(PPath::ToNative(path).c_str());
-// ---- Sight lines, lines of fire, shell arcs and the visibility cache ----
-// The large map above stands in for the 250 x 250 reference map, and a busy battlefield made
-// from a fixed seed (hills, woods, bocage, buildings, fire, smoke and 60 sight-blocking
-// vehicles) for its busy variant.
-
-// Pairs of points a fixed distance apart (or, with maxRange, between the two distances) in
-// random directions, kept on the map.
-std::vector<std::array<float, 6>> PairsAtRange(const Map& map, float minRange, float maxRange, int32_t count) {
-  std::vector<std::array<float, 6>> pairs;
-  uint32_t v = 2024;
-  auto next = [&v] {
-    v = v * 1664525u + 1013904223u;
-    return static_cast<float>(v >> 8) / 16777216.0f;
-  };
-  const float w = map.size.worldWidth;
-  const float h = map.size.worldHeight;
-  while (static_cast<int32_t>(pairs.size()) < count) {
-    const float x0 = next() * w;
-    const float y0 = next() * h;
-    const float range = minRange + (maxRange - minRange) * next();
-    const float angle = next() * 6.2831853f;
-    const float x1 = x0 + range * std::cos(angle);
-    const float y1 = y0 + range * std::sin(angle);
-    if (!map.IsOnMap(x1, y1)) continue;
-    pairs.push_back({x0, y0, map.ElevationAt(x0, y0), x1, y1, map.ElevationAt(x1, y1)});
-  }
-  return pairs;
-}
-
-// The large map read into a battle with a weather factor and nothing near the lines.
-struct SightWorld {
-  SightWorld() {
-    LargeMap& large = Large();
-    FakeBattle& battle = app.MakeBattle();
-    battle.visibilityFactor = 0.9998f;
-    auto file = Open(large.path, false);
-    map = std::make_unique<Map>(app);
-    map->Read(file.get());
   }
   FakeApp app;
   std::unique_ptr<Map> map;
@@ -465,6 +401,78 @@ void BM_RouteUnreachable(benchmark::State& state) {
   state.counters["result1"] = results[1];
 }
 BENCHMARK(BM_RouteUnreachable)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+// Turning a whole 250 x 250 map back into terrain codes, the work of one editor grid fill or
+// one operation battle map: a map imported from a grid that runs through every used code,
+// then FindTerrainCode for every tile.
+void BM_FindTerrainCodeOfLargestMap(benchmark::State& state) {
+  std::vector<uint8_t> block(250000, 0);
+  std::vector<int16_t> used;
+  for (int32_t c = 0; c < TerrainCodeTable::kCodeCount; ++c) {
+    if (TerrainCodeTable::IsUsed(c)) used.push_back(static_cast<int16_t>(c));
+  }
+  for (size_t i = 0; i < 62500; ++i) std::memcpy(block.data() + i * 2, &used[(i * 7) % used.size()], 2);
+  FakeApp app;
+  Map map(app);
+  map.NewMap(5000.0f, 5000.0f, block.data());
+  for (auto _ : state) {
+    int64_t sum = 0;
+    for (int32_t y = 0; y < 250; ++y) {
+      for (int32_t x = 0; x < 250; ++x) {
+        const MapTile& tile = map.terrain.tiles.At(x, y);
+        sum += TerrainCodeTable::FindTerrainCode(tile.code, tile.roadCode, map.fire.state.GetU8(x, y));
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BM_FindTerrainCodeOfLargestMap)->Unit(benchmark::kMillisecond);
+
+// ---- Sight lines, lines of fire, shell arcs and the visibility cache ----
+// The large map above stands in for the 250 x 250 reference map, and a busy battlefield made
+// from a fixed seed (hills, woods, bocage, buildings, fire, smoke and 60 sight-blocking
+// vehicles) for its busy variant.
+
+// Pairs of points a fixed distance apart (or, with maxRange, between the two distances) in
+// random directions, kept on the map.
+std::vector<std::array<float, 6>> PairsAtRange(const Map& map, float minRange, float maxRange, int32_t count) {
+  std::vector<std::array<float, 6>> pairs;
+  uint32_t v = 2024;
+  auto next = [&v] {
+    v = v * 1664525u + 1013904223u;
+    return static_cast<float>(v >> 8) / 16777216.0f;
+  };
+  const float w = map.size.worldWidth;
+  const float h = map.size.worldHeight;
+  while (static_cast<int32_t>(pairs.size()) < count) {
+    const float x0 = next() * w;
+    const float y0 = next() * h;
+    const float range = minRange + (maxRange - minRange) * next();
+    const float angle = next() * 6.2831853f;
+    const float x1 = x0 + range * std::cos(angle);
+    const float y1 = y0 + range * std::sin(angle);
+    if (!map.IsOnMap(x1, y1)) continue;
+    pairs.push_back({x0, y0, map.ElevationAt(x0, y0), x1, y1, map.ElevationAt(x1, y1)});
+  }
+  return pairs;
+}
+
+// The large map read into a battle with a weather factor and nothing near the lines.
+struct SightWorld {
+  SightWorld() {
+    LargeMap& large = Large();
+    FakeBattle& battle = app.MakeBattle();
+    battle.visibilityFactor = 0.9998f;
+    auto file = Open(large.path, false);
+    map = std::make_unique<Map>(app);
+    map->Read(file.get());
+  }
+  FakeApp app;
+  std::unique_ptr<Map> map;
+};
+
 SightWorld& Sight() {
   static SightWorld world;
   return world;
@@ -618,7 +626,5 @@ void BM_InvalidateVisibilityNear(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_InvalidateVisibilityNear)->Unit(benchmark::kMicrosecond);
-
-}  // namespace
 
 BENCHMARK_MAIN();
