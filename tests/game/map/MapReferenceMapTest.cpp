@@ -104,6 +104,8 @@ TEST(MapReferenceMaps, Ref250HoldsWhatItsSummarySays) {
 TEST(MapReferenceMaps, Ref250BusyLoadsItsFiresSmokeAndCratersAndWritesBack) {
   const std::string bytes = ReadWholeFile(ReferenceMapPath("ref250busy"));
   ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ(Sha256::Hex(bytes.data(), bytes.size()),
+            "ff816540adc35e37846220c148675f30178ebc5903a3100e2f6b14cde398b031");
   FakeApp app;
   std::unique_ptr<Map> map = LoadReferenceMap(app, "ref250busy");
   ASSERT_NE(map, nullptr);
@@ -122,6 +124,8 @@ TEST(MapReferenceMaps, Ref250BusyLoadsItsFiresSmokeAndCratersAndWritesBack) {
 TEST(MapReferenceMaps, Ref248LoadsAndWritesBackByteForByte) {
   const std::string bytes = ReadWholeFile(ReferenceMapPath("ref248"));
   ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ(Sha256::Hex(bytes.data(), bytes.size()),
+            "5fe9e72d0d8cbbdc6b9eb63b5eb5e05a7365dc05aa99320e32279d7a50a1e4bf");
   FakeApp app;
   std::unique_ptr<Map> map = LoadReferenceMap(app, "ref248");
   ASSERT_NE(map, nullptr);
