@@ -19,6 +19,12 @@ class KillRecord : public GObject {
   GObjectGroup& Vehicles();
   const GObjectGroup* GetVehicles() const { return vehicles; }
   int32_t VehicleEntryCount() const;
+  // The stored form: the five counts, a list-present byte and, when present, the list (its
+  // owns-members byte, a u32 count, each entry). Reading refuses (the file's error flag) a
+  // count the bytes left cannot hold and an entry class that is neither below 0 nor a
+  // vehicle class of the tables.
+  void Read(GFile& file) override;
+  void Write(GFile& file) const override;
   const KillRecordEntry* VehicleEntry(int32_t index) const;
 
   int16_t infantryCasualties = 0;
@@ -29,5 +35,6 @@ class KillRecord : public GObject {
   GObjectGroup* vehicles = nullptr;  // owned, of KillRecordEntry
 
  private:
+  void DeleteList();
   void CopyListFrom(const KillRecord& other);
 };

@@ -11,6 +11,10 @@ class KillRecordEntry : public GObject {
   explicit KillRecordEntry(int32_t vehicleClass) : vehicleClass(vehicleClass) {}
   ~KillRecordEntry() override = default;
 
+  // i16 class (sign-extended on reading) and u8 count.
+  void Read(GFile& file) override;
+  void Write(GFile& file) const override;
+
   int32_t vehicleClass = 0;
   uint8_t count = 1;
 };

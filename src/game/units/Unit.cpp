@@ -17,7 +17,6 @@
 
 // Operations whose base bodies belong to other parts of the unit code stop here until those
 // land; each stops with this file's name and its own line. Who replaces which:
-//   stored form: slots 2, 3
 //   appearance, placement and resupply: slots 5, 20, 27, 132
 //   reference remapping: slots 8, 13, 19, 71, 72
 //   orders snapshot, leaving the battlefield and operations: slots 15, 18, 21, 112
@@ -59,6 +58,9 @@ Unit& Unit::operator=(const Unit& other) {
   target = other.target;
   ordersPhaseTarget = other.ordersPhaseTarget;
   orderedTarget = other.orderedTarget;
+  targetId = other.targetId;
+  orderedTargetId = other.orderedTargetId;
+  ordersPhaseTargetId = other.ordersPhaseTargetId;
   x = other.x;
   y = other.y;
   facing = other.facing;
@@ -204,8 +206,7 @@ void Unit::Setup(float px, float py, float newFacing, int32_t code, int32_t newR
 
 // ---- Base bodies, in slot order ----
 
-void Unit::Read(GFile&) { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::Write(GFile&) const { FatalError(__LINE__, "Unit.cpp"); }
+// Slots 2 and 3, the stored form, are in UnitFile.cpp.
 void Unit::PrepareAppearance() { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::ReleaseAppearance() { ReleaseTextures(true); }
 

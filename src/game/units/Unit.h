@@ -310,6 +310,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   const Waypoint& WaypointAt(int32_t index) const;
   // Clears the used-name table and the per-side designation state.
   static void ResetNamingState();
+  // The class index is one of the kind's class table (any index from 0 for the kinds
+  // without one): what a stored record must hold.
+  bool IsStoredClassIndex(int32_t index) const;
 
   // While set, slot 122 never gives role 1.
   static bool gRoleCodeOverride;
@@ -401,4 +404,10 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // 0 cleared when the aim is re-primed (fire-moved), 1 set by target choice, 2 machine-gun
   // mode (1 at creation), 3 the spotting full-pass counter, 4 used by state packets.
   std::array<uint8_t, 5> firingBytes{};
+
+  // The packed ids of target, ordered target and orders-phase target as read from a file,
+  // kept until the references are remapped to units (0 none).
+  int16_t targetId = 0;
+  int16_t orderedTargetId = 0;
+  int16_t ordersPhaseTargetId = 0;
 };
