@@ -1,5 +1,8 @@
 #include "game/units/KillRecord.h"
 
+#include <utility>
+#include <vector>
+
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
 #include "framework/core/GObjectGroup.h"
@@ -102,4 +105,42 @@ void KillRecord::Read(GFile& file) {
       return;
     }
   }
+}
+
+void KillRecord::AddVehicleKill(int32_t vehicleClass) {
+  GObjectGroup& list = Vehicles();
+  for (int32_t i = 0; i < list.Count(); ++i) {
+    auto* entry = static_cast<KillRecordEntry*>(list.GetItem(i));
+    if (entry->vehicleClass != vehicleClass) continue;
+    if (entry->count < 255) ++entry->count;
+    return;
+  }
+  list.Append(new KillRecordEntry(vehicleClass));
+}
+
+void KillRecord::Merge(const KillRecord& other) {
+  // Taken first, so that merging a record into itself counts each kill once.
+  std::vector<std::pair<int32_t, int32_t>> kills;
+  for (int32_t i = 0; i < other.VehicleEntryCount(); ++i) {
+    const KillRecordEntry* entry = other.VehicleEntry(i);
+    kills.emplace_back(entry->vehicleClass, entry->count);
+  }
+  const int32_t casualties = other.infantryCasualties;
+  const int32_t captured = other.infantryCaptured;
+  const int32_t guns = other.gunsDestroyed;
+  const int32_t mortars = other.mortarsDestroyed;
+  const int32_t aircraft = other.aircraftShotDown;
+  for (const auto& [vehicleClass, count] : kills) {
+    for (int32_t n = 0; n < count; ++n) AddVehicleKill(vehicleClass);
+  }
+  infantryCasualties = static_cast<int16_t>(infantryCasualties + casualties);
+  infantryCaptured = static_cast<int16_t>(infantryCaptured + captured);
+  gunsDestroyed = static_cast<uint8_t>(gunsDestroyed + guns);
+  mortarsDestroyed = static_cast<uint8_t>(mortarsDestroyed + mortars);
+  aircraftShotDown = static_cast<uint8_t>(aircraftShotDown + aircraft);
+}
+
+bool KillRecord::HasAny() const {
+  return infantryCasualties != 0 || infantryCaptured != 0 || gunsDestroyed != 0 || mortarsDestroyed != 0 ||
+         aircraftShotDown != 0 || vehicles != nullptr;
 }

@@ -15,6 +15,14 @@ class KillRecord : public GObject {
   KillRecord& operator=(const KillRecord& other);
   ~KillRecord() override;
 
+  // One more vehicle of the class destroyed (below 0 unidentified): its entry's count rises
+  // (held at 255, the most an entry stores), or a new entry of count 1 is appended.
+  void AddVehicleKill(int32_t vehicleClass);
+  // Adds every kill of the other record to this one: its vehicles one by one, then its counts.
+  void Merge(const KillRecord& other);
+  // Any count above zero, or a vehicle list (even an empty one).
+  bool HasAny() const;
+
   // The vehicle list, made when first asked for.
   GObjectGroup& Vehicles();
   const GObjectGroup* GetVehicles() const { return vehicles; }
