@@ -54,4 +54,7 @@ class MapBattleServices {
   // The packed id of a unit waiting in a reinforcement group ((side + 1) x 10000 + group x 500
   // + index), 0 when it waits in none.
   virtual int32_t ReinforcementId(const MapUnitView* /*unit*/) const { return 0; }
+  // The unit waiting in a reinforcement group under a packed id of 10000 or more; null when
+  // there is none.
+  virtual MapUnitView* ReinforcementUnit(int32_t /*id*/) const { return nullptr; }
 };

@@ -1,9 +1,11 @@
 #include "game/units/UnitIds.h"
 
+#include <array>
 #include <cstdio>
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
+#include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
@@ -28,3 +30,45 @@ int16_t PackedUnitId(const Unit* unit) {
 void WriteUnitID(GFile& file, const Unit* unit) { file.WriteU16(static_cast<uint16_t>(PackedUnitId(unit))); }
 
 int16_t ReadObjectRef(GFile& file) { return static_cast<int16_t>(file.ReadU16()); }
+
+Unit* UnitFromId(int32_t id) {
+  MapBattleServices* battle = UnitBattle();
+  if (battle == nullptr || id <= 0) return nullptr;
+  MapUnitView* view = nullptr;
+  if (id < 10000) {
+    if (id <= battle->GetUnitCount()) view = battle->GetUnit(id - 1);
+  } else {
+    view = battle->ReinforcementUnit(id);
+  }
+  return dynamic_cast<Unit*>(view);
+}
+
+Unit* ReadObjectRef(GFile& file, bool resolve) {
+  const int16_t id = ReadObjectRef(file);
+  return resolve ? UnitFromId(id) : nullptr;
+}
+
+namespace {
+std::array<BlankUnitMaker, 4> gBlankMakers{};
+}  // namespace
+
+void RegisterBlankUnitMaker(int32_t kind, BlankUnitMaker maker) {
+  if (kind < 0 || kind > 3) FatalError(__LINE__, "Unit.cpp");
+  gBlankMakers[static_cast<size_t>(kind)] = maker;
+}
+
+Unit* ReadUnit(GFile& file) {
+  const int32_t kind = file.ReadByte();
+  if (file.HasError()) return nullptr;
+  if (kind < 0 || kind > 3) {
+    GErrorLog::LogValue("Unit.cpp: bad unit kind", kind);
+    file.SetError();
+    return nullptr;
+  }
+  BlankUnitMaker maker = gBlankMakers[static_cast<size_t>(kind)];
+  if (maker == nullptr) FatalError(__LINE__, "Unit.cpp");
+  Unit* unit = maker();
+  unit->Read(file);
+  if (file.HasError()) SafeDelete(unit);
+  return unit;
+}
