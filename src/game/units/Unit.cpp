@@ -29,7 +29,6 @@
 //   suppression and recovery: slot 68
 //   hit and kill chances of a weapon: slots 79, 106
 //   the slice step: slot 87
-//   state packets: slots 93, 94
 //   target choice: slot 103
 //   spotting: slots 108, 127
 //   unit markers: slot 126
@@ -399,8 +398,7 @@ void Unit::ReactToDanger() {}
 void Unit::RefreshTarget(bool) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::AdvanceBy(int32_t, int32_t) { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::HasMainWeaponOfType23(bool) const { return false; }
-void Unit::MakeStatePacket() { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::ApplyStatePacket(GFile&) { FatalError(__LINE__, "Unit.cpp"); }
+// Slots 93 and 94, the state packets, are in UnitStatePackets.cpp.
 void Unit::DropBurstIfIdle() {}
 bool Unit::IsHoldingPosition() const { return flagBytes[5] != 0; }
 bool Unit::IsPointInFireArc(float, float) const { return true; }
@@ -482,8 +480,8 @@ void Unit::GetActivityCodes(int32_t& first, int32_t& second, int32_t& count) con
 }
 void Unit::ApplyModelScale(float&) { FatalError(__LINE__, "Unit.cpp"); }
 float Unit::GetTurnStep() const { return 0.0f; }
-void Unit::WriteStateExtras(GFile&) const {}
-void Unit::ReadStateExtras(GFile&) {}
+void Unit::WriteStateExtras(UnitStatePacket&) const {}
+void Unit::ReadStateExtras(const UnitStatePacket&) {}
 void Unit::SetMovingActivity() { SetActivity(speed == 0.0f ? 3 : 4); }
 void Unit::Embark(Unit*) {}
 void Unit::CheckShotTiming() { FatalError(__LINE__, "Unit.cpp"); }

@@ -7,6 +7,7 @@
 #include "game/map/MapPathUnit.h"
 #include "game/map/MapUnitView.h"
 #include "game/units/KillRecord.h"
+#include "game/units/UnitStatePacket.h"
 #include "game/units/Waypoint.h"
 
 class GFile;
@@ -150,8 +151,11 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void RefreshTarget(bool onlyIfChanged);                            // slot 90
   virtual void AdvanceBy(int32_t slice, int32_t now);                        // slot 91
   bool HasMainWeaponOfType23(bool flag = false) const override;              // slot 92
-  virtual void MakeStatePacket();                                            // slot 93
-  virtual void ApplyStatePacket(GFile& packet);                              // slot 94
+  // Makes, fills and files (UnitServices::RecordStatePacket) a state packet of this slice.
+  virtual UnitStatePacket MakeStatePacket();                                 // slot 93
+  // Any field values are taken without harm: codes out of range are ignored, levels kept
+  // to their widths.
+  virtual void ApplyStatePacket(const UnitStatePacket& packet);              // slot 94
   virtual void DropBurstIfIdle();                                            // slot 95
   virtual bool IsHoldingPosition() const;                                    // slot 96
   virtual bool IsPointInFireArc(float px, float py) const;                   // slot 97
@@ -191,8 +195,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void GetActivityCodes(int32_t& first, int32_t& second, int32_t& count) const;  // slot 131
   virtual void ApplyModelScale(float& scale);                                // slot 132
   virtual float GetTurnStep() const;                                         // slot 133
-  virtual void WriteStateExtras(GFile& packet) const;                        // slot 134
-  virtual void ReadStateExtras(GFile& packet);                               // slot 135
+  virtual void WriteStateExtras(UnitStatePacket& packet) const;              // slot 134
+  virtual void ReadStateExtras(const UnitStatePacket& packet);               // slot 135
   virtual void SetMovingActivity();                                          // slot 136
   virtual void Embark(Unit* vehicle);                                        // slot 137
   virtual void CheckShotTiming();                                            // slot 138
@@ -292,6 +296,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   float ScaleByRating(float value, bool effective = false) const;
   float RatingTimeFactor() const;
   void ResetAimTime();
+  // Lowers the firing timer by the time from the slice counter to the slice (0.025 a slice),
+  // not below 0; held below 10 (a packet of an older slice could raise it), logged once.
+  void AdvanceFiringTimer(int32_t slice);
   void ClearOrderState(bool alsoOrdered);
   void SetActivity(int32_t code);
   void StopTurning();
