@@ -11,6 +11,7 @@
 #include "game/units/Waypoint.h"
 
 class GFile;
+class GGroup;
 class GGraphic;
 class GString;
 class Map;
@@ -65,12 +66,15 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void ReleaseAppearance();                                          // slot 6
   // Fills the five counts (and the second array when given) from the full load.
   virtual void ComputeDefaultAmmo(uint16_t* counts, uint16_t* second, int32_t row);  // slot 7
-  virtual void RemapReferences(MapBattleServices* battle);                   // slot 8
+  // Packed ids to units of the battle or operation, and waypoint heights from its map (the
+  // current battle's when it has none). False when an id names no unit (that reference none).
+  virtual bool RemapReferences(MapBattleServices* battle);                   // slot 8
   virtual void DrawStatusLabel();                                            // slot 9
   int32_t GetMoveClass() const override;                                      // slot 10
   virtual bool IsCrewServed() const;                                         // slot 11
   virtual bool IsDestroyedInPlace() const;                                   // slot 12
-  virtual void DropDeadReferences(MapBattleServices* group);                 // slot 13
+  // References to units outside the group become none.
+  virtual void DropDeadReferences(GGroup& group);                            // slot 13
   virtual void StampFootprint();                                             // slot 14
   virtual bool KeepOnMapBetweenBattles();                                    // slot 15
   void SetPosition(float newX, float newY) override;                          // slot 16
@@ -130,7 +134,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   bool HasMainWeaponOfType5() const override;                                 // slot 69
   virtual bool HasWeapon92() const;                                          // slot 70
   virtual void ReferencesToIds();                                            // slot 71
-  virtual void IdsToReferences(MapBattleServices* battle);                   // slot 72
+  // Identity keys to units of the battle (the current one when null). False when a key names
+  // no unit (that reference none): the caller refuses the merged orders as a link error.
+  virtual bool IdsToReferences(MapBattleServices* battle);                   // slot 72
   virtual bool ReactToUnit(Unit* other);                                     // slot 73
   virtual int32_t ChooseAmmo(const Unit* targetUnit) const;                  // slot 74
   virtual void TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) = 0;  // slot 75
@@ -299,6 +305,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // Lowers the firing timer by the time from the slice counter to the slice (0.025 a slice),
   // not below 0; held below 10 (a packet of an older slice could raise it), logged once.
   void AdvanceFiringTimer(int32_t slice);
+  // The identity key that finds this unit's counterpart in another battle object: designation,
+  // side, kind, crew and split bits, class index from bit 21.
+  uint32_t PackedIdentity() const;
   void ClearOrderState(bool alsoOrdered);
   void SetActivity(int32_t code);
   void StopTurning();
@@ -417,4 +426,7 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   int16_t targetId = 0;
   int16_t orderedTargetId = 0;
   int16_t ordersPhaseTargetId = 0;
+  // The identity keys of target, ordered target and orders-phase target between
+  // ReferencesToIds and IdsToReferences (0 none).
+  std::array<uint32_t, 3> referenceKeys{};
 };

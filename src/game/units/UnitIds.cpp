@@ -31,8 +31,19 @@ void WriteUnitID(GFile& file, const Unit* unit) { file.WriteU16(static_cast<uint
 
 int16_t ReadObjectRef(GFile& file) { return static_cast<int16_t>(file.ReadU16()); }
 
-Unit* UnitFromId(int32_t id) {
-  MapBattleServices* battle = UnitBattle();
+Unit* UnitFromId(int32_t id) { return UnitFromId(UnitBattle(), id); }
+
+Unit* FindUnitByIdentity(MapBattleServices* battle, uint32_t key) {
+  if (battle == nullptr || key == 0) return nullptr;
+  const int32_t count = battle->GetUnitCount();
+  for (int32_t i = 0; i < count; ++i) {
+    Unit* unit = dynamic_cast<Unit*>(battle->GetUnit(i));
+    if (unit != nullptr && unit->PackedIdentity() == key) return unit;
+  }
+  return nullptr;
+}
+
+Unit* UnitFromId(MapBattleServices* battle, int32_t id) {
   if (battle == nullptr || id <= 0) return nullptr;
   MapUnitView* view = nullptr;
   if (id < 10000) {

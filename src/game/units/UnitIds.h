@@ -2,6 +2,7 @@
 #include <cstdint>
 
 class GFile;
+class MapBattleServices;
 class Unit;
 
 // Units referred to in files by packed id: 0 none, list index + 1 for a unit of the battle's
@@ -23,6 +24,11 @@ Unit* ReadObjectRef(GFile& file, bool resolve);
 // from 10000 a unit waiting in a reinforcement group. Null for 0, for an id without a unit
 // and without a battle.
 Unit* UnitFromId(int32_t id);
+// The same in a given battle or operation (null: none).
+Unit* UnitFromId(MapBattleServices* battle, int32_t id);
+// The first unit of the battle whose identity key is the key; null for 0 and for a key
+// without a unit.
+Unit* FindUnitByIdentity(MapBattleServices* battle, uint32_t key);
 
 // Makes a blank unit of one kind for reading; each kind class registers its own.
 using BlankUnitMaker = Unit* (*)();
