@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "framework/core/GString255.h"
 #include "game/units/KillRecord.h"
 #include "game/units/KillRecordEntry.h"
 #include "UnitRecordRig.h"
@@ -66,4 +67,16 @@ TEST(KillRecord, StoredFormRoundTrip) {
   EXPECT_EQ(back.VehicleEntry(1)->count, 2);
   KillRecord copy(back);
   EXPECT_EQ(copy.VehicleEntry(0)->vehicleClass, 7);
+}
+
+TEST(KillRecord, KillListLines) {
+  UnitRecordRig rig;
+  KillRecordEntry unknown(-1);
+  unknown.count = 2;
+  GString255 text;
+  unknown.GetLine(text);
+  EXPECT_STREQ(text.CStr(), "2 unidentified vehicles destroyed");
+  KillRecordEntry one(-3);
+  one.GetLine(text);
+  EXPECT_STREQ(text.CStr(), "1 unidentified vehicle destroyed");
 }
