@@ -463,3 +463,28 @@ TEST(UnitStoredForm, RandomUnitsWriteReadWriteTheSameBytes) {
   }
   EXPECT_EQ(writeAll(back), first);
 }
+
+TEST(UnitStoredForm, MissingCustomNameAndForeignListOwnership) {
+  UnitRecordRig rig;
+  TestInfantry unit;
+  MakePlain(unit);
+  unit.leaderName = -1;  // no custom name made
+  Bytes bytes = rig.Write(unit);
+  ASSERT_EQ(bytes.size(), kPlainSize + 1);
+  EXPECT_EQ(Get16(bytes, kLeaderName), 0xFFFF);
+  EXPECT_EQ(bytes[kLeaderName + 2], 0);  // an empty name
+  TestInfantry back;
+  ASSERT_TRUE(rig.Read(bytes, back));
+  ASSERT_NE(back.GetCustomName(), nullptr);
+  EXPECT_STREQ(back.GetCustomName()->CStr(), "");
+
+  // A list stored as not owning its entries: kept as read, its entries still freed.
+  MakePlain(unit);
+  unit.leaderName = 3;
+  unit.killRecord.Vehicles().Append(new KillRecordEntry(4));
+  bytes = rig.Write(unit);
+  bytes[kListPresent + 1] = 0;
+  TestInfantry listed;
+  ASSERT_TRUE(rig.Read(bytes, listed));
+  EXPECT_EQ(rig.Write(listed), bytes);
+}
