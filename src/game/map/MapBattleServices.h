@@ -49,4 +49,12 @@ class MapBattleServices {
   // over it at (left, top); the screen owns the view. Null without a battle screen.
   virtual void GetBattlefieldViewSize(int32_t& width, int32_t& height) const = 0;
   virtual GObject* NewPictureView(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
+  // The battle is in its set-up phase (units written then keep no command delay).
+  virtual bool IsSetupPhase() const { return false; }
+  // The packed id of a unit waiting in a reinforcement group ((side + 1) x 10000 + group x 500
+  // + index), 0 when it waits in none.
+  virtual int32_t ReinforcementId(const MapUnitView* /*unit*/) const { return 0; }
+  // The unit waiting in a reinforcement group under a packed id of 10000 or more; null when
+  // there is none.
+  virtual MapUnitView* ReinforcementUnit(int32_t /*id*/) const { return nullptr; }
 };

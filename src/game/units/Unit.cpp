@@ -17,9 +17,7 @@
 
 // Operations whose base bodies belong to other parts of the unit code stop here until those
 // land; each stops with this file's name and its own line. Who replaces which:
-//   stored form: slots 2, 3
 //   appearance, placement and resupply: slots 5, 20, 27, 132
-//   reference remapping: slots 8, 13, 19, 71, 72
 //   orders snapshot, leaving the battlefield and operations: slots 15, 18, 21, 112
 //   route planning and movement: slots 30, 91, 138
 //   identification and the viewer's view: slots 31, 60
@@ -30,7 +28,6 @@
 //   suppression and recovery: slot 68
 //   hit and kill chances of a weapon: slots 79, 106
 //   the slice step: slot 87
-//   state packets: slots 93, 94
 //   target choice: slot 103
 //   spotting: slots 108, 127
 //   unit markers: slot 126
@@ -59,6 +56,10 @@ Unit& Unit::operator=(const Unit& other) {
   target = other.target;
   ordersPhaseTarget = other.ordersPhaseTarget;
   orderedTarget = other.orderedTarget;
+  targetId = other.targetId;
+  orderedTargetId = other.orderedTargetId;
+  ordersPhaseTargetId = other.ordersPhaseTargetId;
+  referenceKeys = other.referenceKeys;
   x = other.x;
   y = other.y;
   facing = other.facing;
@@ -204,8 +205,8 @@ void Unit::Setup(float px, float py, float newFacing, int32_t code, int32_t newR
 
 // ---- Base bodies, in slot order ----
 
-void Unit::Read(GFile&) { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::Write(GFile&) const { FatalError(__LINE__, "Unit.cpp"); }
+// Slots 2 and 3, the stored form, are in UnitFile.cpp; slots 8, 13, 19, 71 and 72, the
+// reference remapping, in UnitReferences.cpp.
 void Unit::PrepareAppearance() { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::ReleaseAppearance() { ReleaseTextures(true); }
 
@@ -272,12 +273,10 @@ void Unit::ComputeDefaultAmmo(uint16_t* counts, uint16_t* second, int32_t row) {
   for (int32_t k = 0; k < kAmmoKinds; ++k) counts[k] = static_cast<uint16_t>(kinds[k]);
 }
 
-void Unit::RemapReferences(MapBattleServices*) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::DrawStatusLabel() {}
 int32_t Unit::GetMoveClass() const { return 0; }
 bool Unit::IsCrewServed() const { return true; }
 bool Unit::IsDestroyedInPlace() const { return false; }
-void Unit::DropDeadReferences(MapBattleServices*) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::StampFootprint() {}
 bool Unit::KeepOnMapBetweenBattles() { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::SetPosition(float newX, float newY) {
@@ -286,7 +285,6 @@ void Unit::SetPosition(float newX, float newY) {
 }
 void Unit::CountLosses() {}
 void Unit::PrepareForNextBattle() { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::DropReferencesOutsideOperation() { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::ResupplyAmmo() { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::ResetBetweenBattles() { FatalError(__LINE__, "Unit.cpp"); }
 int32_t Unit::GetAmmoMixRow() const { return 0; }
@@ -360,8 +358,6 @@ void Unit::CancelMoveOrders() { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::UpdateMorale() { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::HasMainWeaponOfType5() const { return false; }
 bool Unit::HasWeapon92() const { return false; }
-void Unit::ReferencesToIds() { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::IdsToReferences(MapBattleServices*) { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::ReactToUnit(Unit*) { return false; }
 
 int32_t Unit::ChooseAmmo(const Unit* targetUnit) const {
@@ -398,8 +394,7 @@ void Unit::ReactToDanger() {}
 void Unit::RefreshTarget(bool) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::AdvanceBy(int32_t, int32_t) { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::HasMainWeaponOfType23(bool) const { return false; }
-void Unit::MakeStatePacket() { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::ApplyStatePacket(GFile&) { FatalError(__LINE__, "Unit.cpp"); }
+// Slots 93 and 94, the state packets, are in UnitStatePackets.cpp.
 void Unit::DropBurstIfIdle() {}
 bool Unit::IsHoldingPosition() const { return flagBytes[5] != 0; }
 bool Unit::IsPointInFireArc(float, float) const { return true; }
@@ -481,8 +476,8 @@ void Unit::GetActivityCodes(int32_t& first, int32_t& second, int32_t& count) con
 }
 void Unit::ApplyModelScale(float&) { FatalError(__LINE__, "Unit.cpp"); }
 float Unit::GetTurnStep() const { return 0.0f; }
-void Unit::WriteStateExtras(GFile&) const {}
-void Unit::ReadStateExtras(GFile&) {}
+void Unit::WriteStateExtras(UnitStatePacket&) const {}
+void Unit::ReadStateExtras(const UnitStatePacket&) {}
 void Unit::SetMovingActivity() { SetActivity(speed == 0.0f ? 3 : 4); }
 void Unit::Embark(Unit*) {}
 void Unit::CheckShotTiming() { FatalError(__LINE__, "Unit.cpp"); }

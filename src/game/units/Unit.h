@@ -7,9 +7,11 @@
 #include "game/map/MapPathUnit.h"
 #include "game/map/MapUnitView.h"
 #include "game/units/KillRecord.h"
+#include "game/units/UnitStatePacket.h"
 #include "game/units/Waypoint.h"
 
 class GFile;
+class GGroup;
 class GGraphic;
 class GString;
 class Map;
@@ -64,12 +66,15 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void ReleaseAppearance();                                          // slot 6
   // Fills the five counts (and the second array when given) from the full load.
   virtual void ComputeDefaultAmmo(uint16_t* counts, uint16_t* second, int32_t row);  // slot 7
-  virtual void RemapReferences(MapBattleServices* battle);                   // slot 8
+  // Packed ids to units of the battle or operation, and waypoint heights from its map (the
+  // current battle's when it has none). False when an id names no unit (that reference none).
+  virtual bool RemapReferences(MapBattleServices* battle);                   // slot 8
   virtual void DrawStatusLabel();                                            // slot 9
   int32_t GetMoveClass() const override;                                      // slot 10
   virtual bool IsCrewServed() const;                                         // slot 11
   virtual bool IsDestroyedInPlace() const;                                   // slot 12
-  virtual void DropDeadReferences(MapBattleServices* group);                 // slot 13
+  // References to units outside the group become none.
+  virtual void DropDeadReferences(GGroup& group);                            // slot 13
   virtual void StampFootprint();                                             // slot 14
   virtual bool KeepOnMapBetweenBattles();                                    // slot 15
   void SetPosition(float newX, float newY) override;                          // slot 16
@@ -129,7 +134,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   bool HasMainWeaponOfType5() const override;                                 // slot 69
   virtual bool HasWeapon92() const;                                          // slot 70
   virtual void ReferencesToIds();                                            // slot 71
-  virtual void IdsToReferences(MapBattleServices* battle);                   // slot 72
+  // Identity keys to units of the battle (the current one when null). False when a key names
+  // no unit (that reference none): the caller refuses the merged orders as a link error.
+  virtual bool IdsToReferences(MapBattleServices* battle);                   // slot 72
   virtual bool ReactToUnit(Unit* other);                                     // slot 73
   virtual int32_t ChooseAmmo(const Unit* targetUnit) const;                  // slot 74
   virtual void TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) = 0;  // slot 75
@@ -150,8 +157,11 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void RefreshTarget(bool onlyIfChanged);                            // slot 90
   virtual void AdvanceBy(int32_t slice, int32_t now);                        // slot 91
   bool HasMainWeaponOfType23(bool flag = false) const override;              // slot 92
-  virtual void MakeStatePacket();                                            // slot 93
-  virtual void ApplyStatePacket(GFile& packet);                              // slot 94
+  // Makes, fills and files (UnitServices::RecordStatePacket) a state packet of this slice.
+  virtual UnitStatePacket MakeStatePacket();                                 // slot 93
+  // Any field values are taken without harm: codes out of range are ignored, levels kept
+  // to their widths.
+  virtual void ApplyStatePacket(const UnitStatePacket& packet);              // slot 94
   virtual void DropBurstIfIdle();                                            // slot 95
   virtual bool IsHoldingPosition() const;                                    // slot 96
   virtual bool IsPointInFireArc(float px, float py) const;                   // slot 97
@@ -191,8 +201,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void GetActivityCodes(int32_t& first, int32_t& second, int32_t& count) const;  // slot 131
   virtual void ApplyModelScale(float& scale);                                // slot 132
   virtual float GetTurnStep() const;                                         // slot 133
-  virtual void WriteStateExtras(GFile& packet) const;                        // slot 134
-  virtual void ReadStateExtras(GFile& packet);                               // slot 135
+  virtual void WriteStateExtras(UnitStatePacket& packet) const;              // slot 134
+  virtual void ReadStateExtras(const UnitStatePacket& packet);               // slot 135
   virtual void SetMovingActivity();                                          // slot 136
   virtual void Embark(Unit* vehicle);                                        // slot 137
   virtual void CheckShotTiming();                                            // slot 138
@@ -294,6 +304,12 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   float ScaleByRating(float value, bool effective = false) const;
   float RatingTimeFactor() const;
   void ResetAimTime();
+  // Lowers the firing timer by the time from the slice counter to the slice (0.025 a slice),
+  // not below 0; held below 10 (a packet of an older slice could raise it), logged once.
+  void AdvanceFiringTimer(int32_t slice);
+  // The identity key that finds this unit's counterpart in another battle object: designation,
+  // side, kind, crew and split bits, class index from bit 21.
+  uint32_t PackedIdentity() const;
   void ClearOrderState(bool alsoOrdered);
   void SetActivity(int32_t code);
   void StopTurning();
@@ -312,6 +328,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   const Waypoint& WaypointAt(int32_t index) const;
   // Clears the used-name table and the per-side designation state.
   static void ResetNamingState();
+  // The class index is one of the kind's class table (any index from 0 for the kinds
+  // without one): what a stored record must hold.
+  bool IsStoredClassIndex(int32_t index) const;
 
   // While set, slot 122 never gives role 1.
   static bool gRoleCodeOverride;
@@ -403,4 +422,13 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // 0 cleared when the aim is re-primed (fire-moved), 1 set by target choice, 2 machine-gun
   // mode (1 at creation), 3 the spotting full-pass counter, 4 used by state packets.
   std::array<uint8_t, 5> firingBytes{};
+
+  // The packed ids of target, ordered target and orders-phase target as read from a file,
+  // kept until the references are remapped to units (0 none).
+  int16_t targetId = 0;
+  int16_t orderedTargetId = 0;
+  int16_t ordersPhaseTargetId = 0;
+  // The identity keys of target, ordered target and orders-phase target between
+  // ReferencesToIds and IdsToReferences (0 none).
+  std::array<uint32_t, 3> referenceKeys{};
 };

@@ -3,6 +3,7 @@
 
 class MapAppServices;
 class MapBattleServices;
+struct UnitStatePacket;
 
 // What the unit code asks of the program around it beyond the map's services: the
 // application, whether the scenario editor is open, and the battle's computer bonus. The
@@ -18,6 +19,8 @@ class UnitServices {
   virtual bool IsEditorOpen() const = 0;
   // The computer bonus of the battle or operation in play (0 for none).
   virtual int32_t GetComputerBonus() const = 0;
+  // Files a unit state packet in the battle's packet list (the battle's record).
+  virtual void RecordStatePacket(const UnitStatePacket& /*packet*/) {}
 };
 
 // The installed services (null for none) and the shortcuts the unit code uses.

@@ -129,6 +129,7 @@ class FakeBattle : public MapBattleServices {
   int32_t GetVisibilityClass() const override { return visibilityClass; }
   int32_t GetPlacingSide() const override { return placingSide; }
   bool IsNoRecord() const override { return noRecord; }
+  bool IsSetupPhase() const override { return setupPhase; }
   bool GetReplayFlag(int32_t index) const override { return replayFlags[index & 1]; }
   int32_t GetCurrentSlice() const override { return slice; }
   // The fake units first, then the other units joined to the battle.
@@ -168,6 +169,7 @@ class FakeBattle : public MapBattleServices {
   int32_t slice = -1;
   std::vector<std::unique_ptr<FakeUnit>> units;
   std::vector<MapUnitView*> joined;  // units of the unit model's tests, not owned
+  bool setupPhase = false;
   std::vector<MapPacket> packets;
   std::vector<CollapseEffect> collapses;
   // The fire displays started, by tile; the picture views placed (left, top, width, height).

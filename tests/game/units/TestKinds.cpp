@@ -3,6 +3,7 @@
 
 #include "framework/core/LittleEndian.h"
 #include "game/units/UnitCodes.h"
+#include "game/units/UnitIds.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"
@@ -52,9 +53,16 @@ TestUnitWorld::TestUnitWorld() {
   RegisterUnitMaker(1, MakeKind<TestVehicle>);
   RegisterUnitMaker(2, MakeKind<TestInanimate>);
   RegisterUnitMaker(3, MakeKind<TestAirplane>);
+  RegisterBlankUnitMaker(0, []() -> Unit* { return new TestInfantry(); });
+  RegisterBlankUnitMaker(1, []() -> Unit* { return new TestVehicle(); });
+  RegisterBlankUnitMaker(2, []() -> Unit* { return new TestInanimate(); });
+  RegisterBlankUnitMaker(3, []() -> Unit* { return new TestAirplane(); });
 }
 
 TestUnitWorld::~TestUnitWorld() {
-  for (int32_t kind = 0; kind < 4; ++kind) RegisterUnitMaker(kind, nullptr);
+  for (int32_t kind = 0; kind < 4; ++kind) {
+    RegisterUnitMaker(kind, nullptr);
+    RegisterBlankUnitMaker(kind, nullptr);
+  }
   SetUnitServices(nullptr);
 }

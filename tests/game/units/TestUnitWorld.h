@@ -4,7 +4,10 @@
 // Free of any test framework.
 #include <cstdint>
 
+#include <vector>
+
 #include "game/units/UnitServices.h"
+#include "game/units/UnitStatePacket.h"
 #include "game/map/MapTestWorld.h"
 
 class TestUnitWorld : public UnitServices {
@@ -19,10 +22,12 @@ class TestUnitWorld : public UnitServices {
   MapAppServices* GetApp() override { return &app; }
   bool IsEditorOpen() const override { return editorOpen; }
   int32_t GetComputerBonus() const override { return computerBonus; }
+  void RecordStatePacket(const UnitStatePacket& packet) override { statePackets.push_back(packet); }
 
   FakeBattle& Battle() { return *app.battle; }
 
   FakeApp app;
   bool editorOpen = false;
   int32_t computerBonus = 0;
+  std::vector<UnitStatePacket> statePackets;
 };

@@ -1,0 +1,158 @@
+// Reads arbitrary bytes as a list of unit records through ReadUnit, with the test kinds and
+// class tables of blank records: a record that is refused must have raised the file's error
+// flag, and there must be no fault, no leak and no read out of bounds. Records that are
+// accepted are written, read and written again: the two writes must give the same bytes.
+//
+// An input whose first byte is odd is laid (exclusive or) over a valid record with every
+// conditional field present, so that the checks deep inside a record are reached as often as
+// the first ones.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "game/units/Hack.h"
+#include "game/units/KillRecordEntry.h"
+#include "game/units/TestInfantry.h"
+#include "game/units/TestUnitWorld.h"
+#include "game/units/UnitIds.h"
+#include "platform/PFile.h"
+#include "platform/PPath.h"
+
+namespace {
+
+constexpr int32_t kMaxRecords = 8;
+constexpr int32_t kClasses = 16;
+
+struct FuzzFolder {
+  FuzzFolder() {
+    path = PPath::TempFolder() + "tarvane-unitfuzz-" + std::to_string(getpid()) + "/";
+    std::filesystem::create_directories(PPath::ToNative(path));
+    PPath::SetProgramFolder(PPath::ToNative(path));
+  }
+  ~FuzzFolder() {
+    GErrorLog::Close();
+    std::error_code ec;
+    std::filesystem::remove_all(PPath::ToNative(path), ec);
+  }
+  std::string path;
+};
+
+// The world the records are read in: services installed, blank class tables.
+struct FuzzWorld {
+  FuzzWorld() : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kClasses) {
+    gInfantryClasses = DataTable<InfantryData>(infantry.data(), static_cast<uint32_t>(infantry.size()));
+    gVehicleClasses = DataTable<VehicleData>(vehicles.data(), static_cast<uint32_t>(vehicles.size()));
+  }
+  FuzzFolder folder;
+  TestUnitWorld world;
+  std::vector<uint8_t> infantry;
+  std::vector<uint8_t> vehicles;
+};
+
+FuzzWorld& World() {
+  static FuzzWorld world;
+  return world;
+}
+
+std::unique_ptr<GFile> Open(const std::string& path, bool write) {
+  auto file = std::make_unique<GFile>();
+  auto handle = write ? PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways)
+                      : PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+  if (!file->IFile(std::move(handle), path.c_str(), write ? GFile::kModeWrite : GFile::kModeRead)) std::abort();
+  return file;
+}
+
+std::vector<uint8_t> Get(const std::string& path) {
+  auto in = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+  if (!in) std::abort();
+  std::vector<uint8_t> bytes(static_cast<size_t>(in->Size()));
+  if (!bytes.empty() && in->Read(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) std::abort();
+  return bytes;
+}
+
+std::vector<uint8_t> WriteAll(const std::vector<std::unique_ptr<Unit>>& units, const std::string& path) {
+  {
+    auto file = Open(path, true);
+    for (const auto& unit : units) unit->Write(*file);
+  }
+  return Get(path);
+}
+
+// Reads records until the file ends or one is refused; false when one is refused.
+bool ReadAll(const std::string& path, std::vector<std::unique_ptr<Unit>>& units) {
+  auto file = Open(path, false);
+  for (int32_t i = 0; i < kMaxRecords && file->BytesLeft() > 0; ++i) {
+    Unit* unit = ReadUnit(*file);
+    if (unit == nullptr) {
+      if (!file->HasError()) std::abort();
+      return false;
+    }
+    units.emplace_back(unit);
+  }
+  return true;
+}
+
+const std::vector<uint8_t>& Template(const std::string& folder) {
+  static std::vector<uint8_t> bytes;
+  if (!bytes.empty()) return bytes;
+  TestInfantry unit;
+  unit.hidden = 1;
+  unit.identificationLevel = 1;
+  unit.areaFire = 1;
+  unit.flagBytes[0] = 1;
+  unit.flagBytes[2] = 1;
+  unit.leaderName = -1;
+  unit.CustomName().Assign("Weber");
+  unit.nationalityCode = 2;
+  unit.classIndex = 3;
+  unit.ammoKind = 1;
+  unit.waypointCount = 2;
+  unit.waypoints[0].moveMode = 1;
+  unit.waypoints[1].moveMode = 9;
+  unit.waypoints[1].pointKind = 3;
+  unit.killRecord.AddVehicleKill(2);
+  unit.killRecord.AddVehicleKill(-1);
+  std::vector<std::unique_ptr<Unit>> one;
+  one.emplace_back(new TestInfantry(unit));
+  bytes = WriteAll(one, folder + "template.rec");
+  return bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static int32_t runs = 0;
+  const std::string& folder = World().folder.path;
+  if (++runs % 512 == 0) GErrorLog::ResetForTests();
+  std::vector<uint8_t> bytes;
+  if (size > 0 && (data[0] & 1) != 0) {
+    bytes = Template(folder);
+    for (size_t i = 1; i < size; ++i) {
+      if (i - 1 < bytes.size()) bytes[i - 1] ^= data[i];
+      else bytes.push_back(data[i]);
+    }
+  } else {
+    bytes.assign(data, data + size);
+  }
+  const std::string input = folder + "input.rec";
+  {
+    auto out = PFile::Open(input, PFile::kWrite, PFile::Disposition::kCreateAlways);
+    if (!out) std::abort();
+    if (!bytes.empty() && out->Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) std::abort();
+  }
+  std::vector<std::unique_ptr<Unit>> units;
+  if (!ReadAll(input, units) || units.empty()) return 0;
+  const std::vector<uint8_t> first = WriteAll(units, folder + "first.rec");
+  std::vector<std::unique_ptr<Unit>> again;
+  if (!ReadAll(folder + "first.rec", again) || again.size() != units.size()) std::abort();
+  if (WriteAll(again, folder + "second.rec") != first) std::abort();
+  return 0;
+}

@@ -1,0 +1,322 @@
+// The unit's stored form (slots 2 and 3): the head of every unit record in scenarios, saved
+// games, e-mail turns and the orders exchange. Each kind writes and reads its own part after it.
+#include <cmath>
+#include <cstdio>
+
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "game/map/MapAppServices.h"
+#include "game/map/MapBattleServices.h"
+#include "game/units/Hack.h"
+#include "game/units/Unit.h"
+#include "game/units/UnitIds.h"
+#include "game/units/UnitServices.h"
+
+namespace {
+
+constexpr int32_t kWrittenVersion = 4;
+constexpr int32_t kZeroBytes = 20;
+constexpr int16_t kLastLeaderName = 546;
+constexpr int32_t kLastNationality = 18;
+constexpr int32_t kLastIdentificationLevel = 4;
+constexpr int32_t kLastStatus = 2;
+constexpr int32_t kLastFatigueLevel = 4;
+constexpr int32_t kLastShotCounter = 4;
+constexpr float kFiringTimerLimit = 10.0f;
+
+uint8_t Bit(int32_t value, int32_t bit) { return static_cast<uint8_t>(value != 0 ? 1u << bit : 0u); }
+uint8_t Field(int32_t value, int32_t width, int32_t shift) {
+  return static_cast<uint8_t>((static_cast<uint32_t>(value) & ((1u << width) - 1u)) << shift);
+}
+int32_t Take(uint8_t byte, int32_t width, int32_t shift) {
+  return static_cast<int32_t>((byte >> shift) & ((1u << width) - 1u));
+}
+uint8_t Flag(uint8_t byte, int32_t bit) { return static_cast<uint8_t>((byte >> bit) & 1u); }
+
+bool IsStoredMoveMode(int32_t mode) {
+  switch (mode) {
+    case -1: case 1: case 2: case 3: case 4: case 5: case 7: case 9: return true;
+    default: return false;
+  }
+}
+
+// Refuses the record: one log line naming the check, the file's error flag raised.
+void Refuse(GFile& file, const char* check, int32_t value) {
+  char line[96];
+  std::snprintf(line, sizeof line, "Unit.cpp: bad %s", check);
+  GErrorLog::LogValue(line, value);
+  file.SetError();
+}
+
+int32_t FileVersion() {
+  MapAppServices* app = UnitApp();
+  return app != nullptr ? app->GetFileVersion() : kWrittenVersion;
+}
+
+}  // namespace
+
+bool Unit::IsStoredClassIndex(int32_t index) const {
+  switch (kind) {
+    case kInfantry: return gInfantryClasses.IsValid(index);
+    case kVehicle: return gVehicleClasses.IsValid(index);
+    default: return index >= 0;
+  }
+}
+
+void Unit::Write(GFile& file) const {
+  // Writing brings the unit itself into its stored shape: no command delay in the editor or
+  // the set-up phase, and the facing within one turn.
+  Unit& self = const_cast<Unit&>(*this);
+  MapBattleServices* battle = UnitBattle();
+  if (IsEditorOpen() || (battle != nullptr && battle->IsSetupPhase())) self.commandDelay = 0.0f;
+  // A facing that is not a number stays as it is (it stores as 0); an endless loop it is not.
+  if (facing >= 360.0f || facing < 0.0f) {
+    self.facing = std::isfinite(facing) ? std::fmod(facing, 360.0f) : facing;
+    if (self.facing < 0.0f) self.facing += 360.0f;
+    if (self.facing >= 360.0f) self.facing -= 360.0f;
+  }
+
+  file.WriteByte(static_cast<uint8_t>(kind));
+  file.WriteByte(Bit(alive, 7) | Bit(immobilized, 6) | Bit(areaFire, 5) | Bit(flagBytes[1], 4) |
+                 Bit(flagBytes[5], 3) | Bit(flagBytes[3], 2) | Bit(withdraw, 1) | Bit(countsForPoints, 0));
+  file.WriteByte(Field(losses, 4, 4) | Bit(flagBytes[4], 3) | Field(pendingDelaySteps, 3, 0));
+  file.WriteByte(Field(rating, 4, 4) | Field(ammoKind, 4, 0));
+  file.WriteByte(Bit(hidden, 7) | Bit(side, 6) | Field(setupZone, 3, 3) | Field(identificationLevel, 3, 0));
+  file.WriteByte(Field(status, 2, 6) | Field(fatigueLevel, 3, 3) | Field(shotCounter, 3, 0));
+  file.WriteByte(Bit(movementFlag, 7) | Field(ratingAdjustment, 2, 5) | Bit(hiddenSecond, 4) |
+                 Bit(firingBytes[0], 3) | Field(firingBytes[3], 3, 0));
+  file.WriteByte(Bit(bailedOut, 6) | Field(fanaticState, 2, 4) | Field(lossesCountedByMorale, 4, 0));
+  file.WriteFloat(x);
+  file.WriteFloat(y);
+  file.WriteScaled(facing, 90.0f);
+  file.WriteScaled(level, 10000.0f);
+  file.WriteScaled(suppression, 10.0f);
+  file.WriteU16Array(ammo.data(), kAmmoKinds);
+  file.WriteScaled(commandDelay, 20.0f);
+  if (hidden != 0) {
+    file.WriteFloat(lastSeenX);
+    file.WriteFloat(lastSeenY);
+  }
+  if ((identificationLevel & 7) <= 1) {
+    file.WriteByte(static_cast<uint8_t>(positionErrorX));
+    file.WriteByte(static_cast<uint8_t>(positionErrorY));
+  }
+  file.WriteU16(static_cast<uint16_t>(burst));
+  file.WriteByte(static_cast<uint8_t>(nationalityCode));
+  file.WriteScaled(fatigue, 10.0f);
+  file.WriteU16(static_cast<uint16_t>(classIndex));
+  if (areaFire != 0) {
+    file.WriteFloat(targetX);
+    file.WriteFloat(targetY);
+  }
+  const uint8_t ordersCode = flagBytes[0] == 0 ? 0 : (flagBytes[2] == 0 ? 1 : 2);
+  file.WriteByte(ordersCode);
+  if (ordersCode != 0) {
+    file.WriteFloat(ordersPhaseTargetX);
+    file.WriteFloat(ordersPhaseTargetY);
+  }
+  file.WriteU16(designation);
+  file.WriteU16(static_cast<uint16_t>(sliceCount));
+  file.WriteScaled(speed, 500.0f);
+  file.WriteScaled(turnRate, 1000.0f);
+  file.WriteScaled(firingTimer, 500.0f);
+  file.WriteScaled(aimTime, 50.0f);
+  file.WriteScaled(reloadState, 50.0f);
+  file.WriteU16(static_cast<uint16_t>(spottingValue));
+  file.WriteU16(static_cast<uint16_t>(countdown));
+  if (leaderName == -1 && customName == nullptr) {
+    // No name to keep: an empty one is stored rather than the saving stopped.
+    GErrorLog::LogValue("Unit.cpp: custom leader name missing, written empty", designation);
+    GString15 empty;
+    file.WriteU16(static_cast<uint16_t>(leaderName));
+    empty.Write(file);
+  } else {
+    file.WriteU16(static_cast<uint16_t>(leaderName));
+    if (leaderName == -1) customName->Write(file);
+  }
+  if (HasMainWeaponOfType23(false)) {
+    file.WriteScaled(gunElevation, 200.0f);
+    file.WriteScaled(goalGunElevation, 200.0f);
+  }
+  if (waypointCount < 0 || waypointCount > kMaxWaypoints) FatalError(__LINE__, "Unit.cpp");
+  file.WriteByte(static_cast<uint8_t>(waypointCount));
+  for (int32_t i = waypointCount - 1; i >= 0; --i) {
+    const Waypoint& point = waypoints[static_cast<size_t>(i)];
+    file.WriteFloat(point.x);
+    file.WriteFloat(point.y);
+    file.WriteByte(Field(point.moveMode + 1, 4, 4) | Field(point.pointKind + 1, 4, 0));
+    file.WriteByte(Bit(point.upperLevel, 1) | Bit(point.flags, 0));
+    const OrderedWaypoint& ordered = orderedWaypoints[static_cast<size_t>(i)];
+    file.WriteFloat(ordered.x);
+    file.WriteFloat(ordered.y);
+    file.WriteByte(ordered.upperLevel != 0 ? 1 : 0);
+  }
+  WriteUnitID(file, target);
+  WriteUnitID(file, orderedTarget);
+  WriteUnitID(file, ordersPhaseTarget);
+  killRecord.Write(file);
+  file.WriteU32(static_cast<uint32_t>(nextActionSlice));
+  file.WriteZeros(kZeroBytes);
+  file.WriteByte(0);
+}
+
+void Unit::Read(GFile& file) {
+  const uint8_t b1 = static_cast<uint8_t>(file.ReadByte());
+  alive = Flag(b1, 7);
+  immobilized = Flag(b1, 6);
+  areaFire = Flag(b1, 5);
+  flagBytes[1] = Flag(b1, 4);
+  flagBytes[5] = Flag(b1, 3);
+  flagBytes[3] = Flag(b1, 2);
+  withdraw = Flag(b1, 1);
+  countsForPoints = Flag(b1, 0);
+  const uint8_t b2 = static_cast<uint8_t>(file.ReadByte());
+  losses = Take(b2, 4, 4);
+  flagBytes[4] = Flag(b2, 3);
+  pendingDelaySteps = Take(b2, 3, 0);
+  const uint8_t b3 = static_cast<uint8_t>(file.ReadByte());
+  rating = Take(b3, 4, 4);
+  ammoKind = Take(b3, 4, 0);
+  const uint8_t b4 = static_cast<uint8_t>(file.ReadByte());
+  hidden = Flag(b4, 7);
+  side = Flag(b4, 6);
+  setupZone = Take(b4, 3, 3);
+  identificationLevel = Take(b4, 3, 0);
+  const uint8_t b5 = static_cast<uint8_t>(file.ReadByte());
+  status = Take(b5, 2, 6);
+  fatigueLevel = Take(b5, 3, 3);
+  shotCounter = static_cast<int16_t>(Take(b5, 3, 0));
+  const uint8_t b6 = static_cast<uint8_t>(file.ReadByte());
+  movementFlag = Flag(b6, 7);
+  ratingAdjustment = static_cast<int8_t>(Take(b6, 2, 5));
+  hiddenSecond = Flag(b6, 4);
+  firingBytes[0] = Flag(b6, 3);
+  firingBytes[3] = static_cast<uint8_t>(Take(b6, 3, 0));
+  const uint8_t b7 = static_cast<uint8_t>(file.ReadByte());
+  bailedOut = Flag(b7, 6);
+  fanaticState = Take(b7, 2, 4);
+  lossesCountedByMorale = static_cast<int16_t>(Take(b7, 4, 0));
+  if (identificationLevel > kLastIdentificationLevel) return Refuse(file, "identification level", identificationLevel);
+  if (status > kLastStatus) return Refuse(file, "status", status);
+  if (fatigueLevel > kLastFatigueLevel) return Refuse(file, "fatigue level", fatigueLevel);
+  if (shotCounter > kLastShotCounter) return Refuse(file, "shot counter", shotCounter);
+  if (ammoKind >= kAmmoKinds && ammoKind != kNoAmmo) return Refuse(file, "ammunition kind", ammoKind);
+
+  x = file.ReadFloat();
+  y = file.ReadFloat();
+  facing = file.ReadScaled(90.0f);
+  level = file.ReadScaled(10000.0f);
+  suppression = file.ReadScaled(10.0f);
+  if (FileVersion() < 3) {
+    for (auto& count : ammo) count = static_cast<uint8_t>(file.ReadByte());
+  } else {
+    file.ReadU16Array(ammo.data(), kAmmoKinds);
+    // A count stored as a negative number is its magnitude.
+    for (auto& count : ammo) {
+      if (count > 32768) count = static_cast<uint16_t>(65536 - count);
+    }
+  }
+  commandDelay = file.ReadScaled(20.0f);
+  if (hidden != 0) {
+    lastSeenX = file.ReadFloat();
+    lastSeenY = file.ReadFloat();
+  }
+  if (identificationLevel <= 1) {
+    positionErrorX = file.ReadByte();
+    positionErrorY = file.ReadByte();
+  } else {
+    positionErrorX = 0;
+    positionErrorY = 0;
+  }
+  burst = static_cast<int16_t>(file.ReadU16());
+  nationalityCode = file.ReadByte();
+  if (nationalityCode < 0 || nationalityCode > kLastNationality) return Refuse(file, "nationality code", nationalityCode);
+  fatigue = file.ReadScaled(10.0f);
+  classIndex = static_cast<int16_t>(file.ReadU16());
+  if (!IsStoredClassIndex(classIndex)) return Refuse(file, "class index", classIndex);
+  if (areaFire != 0) {
+    targetX = file.ReadFloat();
+    targetY = file.ReadFloat();
+  }
+  const uint8_t ordersCode = static_cast<uint8_t>(file.ReadByte());
+  if (ordersCode == 0) {
+    flagBytes[0] = 0;
+    flagBytes[2] = 0;
+  } else {
+    flagBytes[0] = 1;
+    ordersPhaseTargetX = file.ReadFloat();
+    ordersPhaseTargetY = file.ReadFloat();
+    flagBytes[2] = ordersCode == 2 ? 1 : 0;
+  }
+  designation = file.ReadU16();
+  sliceCount = file.ReadU16();
+  speed = file.ReadScaled(500.0f);
+  turnRate = file.ReadScaled(1000.0f);
+  firingTimer = file.ReadScaled(500.0f);
+  if (firingTimer >= kFiringTimerLimit) return Refuse(file, "firing timer x 500", static_cast<int32_t>(firingTimer * 500.0f));
+  aimTime = file.ReadScaled(50.0f);
+  reloadState = file.ReadScaled(50.0f);
+  spottingValue = static_cast<int16_t>(file.ReadU16());
+  countdown = static_cast<int16_t>(file.ReadU16());
+  leaderName = static_cast<int16_t>(file.ReadU16());
+  if (leaderName < -1 || leaderName > kLastLeaderName) return Refuse(file, "leader name", leaderName);
+  if (leaderName == -1) {
+    SafeDelete(customName);
+    customName = new GString15();
+    customName->Read(file);
+  }
+  if (HasMainWeaponOfType23(false)) {
+    gunElevation = file.ReadScaled(200.0f);
+    goalGunElevation = file.ReadScaled(200.0f);
+  }
+  const int32_t count = static_cast<uint8_t>(file.ReadByte());
+  if (count > kMaxWaypoints) return Refuse(file, "waypoint count", count);
+  waypointCount = count;
+  for (int32_t i = count - 1; i >= 0; --i) {
+    Waypoint& point = waypoints[static_cast<size_t>(i)];
+    point.x = file.ReadFloat();
+    point.y = file.ReadFloat();
+    const uint8_t codes = static_cast<uint8_t>(file.ReadByte());
+    point.moveMode = Take(codes, 4, 4) - 1;
+    point.pointKind = Take(codes, 4, 0) - 1;
+    if (!IsStoredMoveMode(point.moveMode)) return Refuse(file, "waypoint move mode", point.moveMode);
+    if (point.pointKind < 0 || point.pointKind > Waypoint::kRouteEnd) return Refuse(file, "waypoint point kind", point.pointKind);
+    const uint8_t bits = static_cast<uint8_t>(file.ReadByte());
+    point.upperLevel = Flag(bits, 1);
+    point.flags = Flag(bits, 0);
+    OrderedWaypoint& ordered = orderedWaypoints[static_cast<size_t>(i)];
+    ordered.x = file.ReadFloat();
+    ordered.y = file.ReadFloat();
+    ordered.upperLevel = file.ReadByte() != 0 ? 1 : 0;
+  }
+  // The references stay packed ids until they are remapped.
+  target = nullptr;
+  orderedTarget = nullptr;
+  ordersPhaseTarget = nullptr;
+  targetId = ReadObjectRef(file);
+  orderedTargetId = ReadObjectRef(file);
+  ordersPhaseTargetId = ReadObjectRef(file);
+  killRecord.Read(file);
+  if (file.HasError()) return;
+  nextActionSlice = static_cast<int32_t>(file.ReadU32());
+
+  // Counts of kinds the main weapon has no ammunition of are cleared, whatever the file held.
+  const uint8_t keptByte = firingBytes[1];
+  firingBytes[1] = 0;
+  const int32_t weapon = GetMainWeaponId();
+  firingBytes[1] = keptByte;
+  if (weapon != WeaponData::kNone && gWeapons.IsValid(weapon)) {
+    const WeaponData record = gWeapons[weapon];
+    const int32_t type = record.Type();
+    if (type >= 2 && type <= 4) {
+      for (int32_t i = 0; i < kAmmoKinds; ++i) {
+        if (!(record.Mass(i) > 0.0f)) ammo[static_cast<size_t>(i)] = 0;
+      }
+    }
+  }
+
+  file.Skip(kZeroBytes);
+  const int32_t extension = file.ReadByte();
+  if (extension < 0) return Refuse(file, "extension length", extension);
+  if (extension > 0) file.Skip(extension);
+}
