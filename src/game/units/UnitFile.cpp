@@ -249,7 +249,8 @@ void Unit::Read(GFile& file) {
     flagBytes[2] = ordersCode == 2 ? 1 : 0;
   }
   designation = file.ReadU16();
-  sliceCount = file.ReadU16();
+  // Stored in 16 bits; read back signed, so a buttoned vehicle's wait (below 0) is kept.
+  sliceCount = static_cast<int16_t>(file.ReadU16());
   speed = file.ReadScaled(500.0f);
   turnRate = file.ReadScaled(1000.0f);
   firingTimer = file.ReadScaled(500.0f);

@@ -223,6 +223,18 @@ TEST(UnitStoredForm, FacingScalingAndCommandDelay) {
   EXPECT_EQ(unit.commandDelay, 0.0f);
 }
 
+// A buttoned vehicle waits with a slice count below 0; saving and loading must not turn that
+// into a large count that fires at once.
+TEST(UnitStoredForm, NegativeSliceCountSurvivesSaveAndLoad) {
+  UnitRecordRig rig;
+  TestInfantry unit;
+  MakePlain(unit);
+  unit.sliceCount = -240;
+  TestInfantry back;
+  ASSERT_TRUE(rig.Read(rig.Write(unit), back));
+  EXPECT_EQ(back.sliceCount, -240);
+}
+
 TEST(UnitStoredForm, BitFieldsAreMaskedToTheirWidths) {
   UnitRecordRig rig;
   TestInfantry unit;
