@@ -112,8 +112,10 @@ void Building::Write(GFile& file) const {
 
 void Building::RestoreState(bool apply, bool isDestroyed, float newDamage, bool newJoinY, bool newJoinX) {
   damage = newDamage;
-  joinY = newJoinY;
-  joinX = newJoinX;
+  // A destroyed building has no joins: a later record naming the same building (a damaged
+  // file) must not give it joins that the next save would store and the next read drop.
+  joinY = destroyed ? 0 : newJoinY;
+  joinX = destroyed ? 0 : newJoinX;
   if (!apply) {
     if (isDestroyed) {
       destroyed = 1;

@@ -379,6 +379,22 @@ TEST(MapBuildingRecords, RestoreStateWithoutApplyingOnlySetsTheFields) {
   EXPECT_EQ(CellType(*map, 15, 15), 34);
 }
 
+// Two records of one building, the first destroying it and the second with joins: the
+// building stays destroyed without joins, so saving and loading again gives the same bytes.
+TEST(MapBuildingRecords, ALaterRecordGivesNoJoinsToADestroyedBuilding) {
+  MapRig rig;
+  auto map = WithCodes(rig, 3, 3, {{1, 1, 83}});
+  Building& b = *BuildingAt(*map, 0);
+  b.RestoreState(true, true, 30.0f, true, true);
+  b.RestoreState(true, false, 40.0f, true, true);
+  EXPECT_TRUE(b.destroyed);
+  EXPECT_FALSE(b.joinX);
+  EXPECT_FALSE(b.joinY);
+  EXPECT_EQ(b.damage, 40.0f);
+  const Bytes first = rig.Write(*map);
+  EXPECT_EQ(rig.Write(*rig.Read(first)), first);
+}
+
 // ---- Damage and collapse ----
 
 class MapBuildingDamage : public ::testing::Test {
