@@ -8,7 +8,9 @@
 
 #include "Painter.h"
 #include "Pictogram.h"
+#include "TerrainSheet.h"
 #include "TextureRecipes.h"
+#include "game/map/Building.h"
 
 namespace {
 
@@ -669,33 +671,156 @@ void Portrait(Painter& p, const Row& row) {
 
 // --- sheets ---------------------------------------------------------------------------
 
-Colour GroundOfCode(int code) {
-  if (code == 0) return {0.45, 0.55, 0.28};
-  if (code <= 10) return {0.30, 0.42, 0.22};
-  if (code == 11) return {0.2, 0.2, 0.2};
-  if (code <= 43) return {0.55, 0.42, 0.35};
-  if (code <= 63) return {0.45, 0.40, 0.36};
-  if (code <= 127) return {0.60, 0.50, 0.32};
-  if (code <= 319) return {0.38, 0.45, 0.26};
-  if (code <= 575) return {0.50, 0.50, 0.48};
-  if (code <= 607) return {0.58, 0.56, 0.50};
-  if (code <= 639) return {0.26, 0.40, 0.18};
-  if (code <= 671) return {0.22, 0.34, 0.16};
-  return {0.42, 0.36, 0.30};
+// Colour of each fine terrain type as the terrain sheet shows it, 0xRRGGBB. Roads, tracks
+// and pavement are solid colours no ground shade reaches, so a piece reads exactly.
+constexpr uint32_t kFineColours[45] = {
+    0x607A3E, 0x64584A, 0x5E5242, 0x584C3E, 0x5A5046, 0x6E6E5A, 0x5E6E46, 0x56664A,  // 0-7
+    0x96764E, 0x807E78, 0x544C48, 0xA09C92, 0x4E6246, 0x547034, 0x3C5C2C, 0x305030,  // 8-15
+    0xC4AA58, 0x687438, 0x7A7454, 0x786C62, 0x6E7046, 0x667E44, 0x466436, 0x3A5838,  // 16-23
+    0x646058, 0x3A5C8C, 0x5C80A0, 0xC4D4E0, 0x2C4624, 0x96928A, 0x3A602C, 0x96543E,  // 24-31
+    0x76685F, 0x844634, 0x605854, 0x6E645E, 0x84704F, 0x84704F, 0x84704F, 0x84704F,  // 32-39
+    0x84704F, 0x84704F, 0x84704F, 0x5A5046, 0x5A5046,                                // 40-44
+};
+
+bool IsSolidType(int32_t type) { return type >= 8 && type <= 11; }
+
+// A small stable hash of a pixel, for the grain of ground and the crowns of trees.
+uint32_t PixelHash(int32_t x, int32_t y, int32_t salt) {
+  uint32_t h = static_cast<uint32_t>(x) * 73856093u ^ static_cast<uint32_t>(y) * 19349663u ^
+               static_cast<uint32_t>(salt) * 83492791u;
+  h ^= h >> 13;
+  h *= 0x5bd1e995u;
+  return h ^ (h >> 15);
 }
 
-void Sheet(Painter& p, const Row& row) {
-  cairo_t* cr = p.Cr();
-  p.SetColour({0.08, 0.08, 0.06});
-  cairo_paint(cr);
-  const int columns = row.width / 17, rows = row.height / 17;
-  for (int r = 0; r < rows; ++r)
-    for (int c = 0; c < columns; ++c) {
-      const int code = r * columns + c;
-      const double x = c * 17 + 1, y = r * 17 + 1;
-      p.Grain(x, y, 16, 16, GroundOfCode(code), 0.12, 5, code);
-      p.Text(std::to_string(code), x + 8, y + 8, 8, 15, {1, 1, 0.92}, Painter::Face::kSans, 0, false, true);
+uint32_t Shaded(uint32_t rgb, int32_t delta) {
+  auto channel = [&](int32_t shift) {
+    return static_cast<uint32_t>(std::clamp(static_cast<int32_t>(rgb >> shift & 255) + delta, 0, 255)) << shift;
+  };
+  return channel(16) | channel(8) | channel(0);
+}
+
+// The picture of one used code, 16 x 16 pixels from (x0, y0) of the sheet: each pixel takes
+// the fine type of the 2 m cell under it, grained, with tree crowns where trees grow. The
+// grain depends on the place in the picture only, so two codes the map makes alike would
+// show alike.
+void PaintCodeCells(std::vector<uint32_t>& argb, int32_t width, int32_t x0, int32_t y0,
+                    const TerrainSheet::Tile& tile) {
+  for (int32_t py = 0; py < 16; ++py)
+    for (int32_t px = 0; px < 16; ++px) {
+      const int32_t type = tile.fine[py * 10 / 16][px * 10 / 16];
+      uint32_t rgb = kFineColours[std::clamp(type, 0, 44)];
+      if (!IsSolidType(type)) {
+        const uint32_t h = PixelHash(px, py, type);
+        rgb = Shaded(rgb, static_cast<int32_t>(h % 9) - 4);
+        const bool trees = (type >= 13 && type <= 15) || (type >= 21 && type <= 23);
+        const uint32_t density = type == 13 || type == 21 ? 5 : 8;
+        if (trees && (h >> 8) % 16 < density) rgb = Shaded(rgb, -34);
+        if (type == 16 && (px + py) % 3 == 0) rgb = Shaded(rgb, -18);
+        if (type == 12 && (h >> 8) % 5 == 0) rgb = 0x4A6E86;
+        if (type == 19 && (h >> 8) % 3 == 0) rgb = Shaded(rgb, 24);
+      } else if (type == 11) {
+        // Paving slabs, their joints laid the way the piece is turned.
+        const int32_t along = tile.rotation % 2 == 0 ? py : px;
+        if ((along + tile.rotation) % 4 == 0) rgb = Shaded(rgb, -14);
+      }
+      argb[static_cast<size_t>(y0 + py) * width + x0 + px] = 0xFF000000u | rgb;
     }
+  // A ford's stones cross it along its way.
+  if (tile.terrain == 45 || tile.terrain == 46) {
+    for (int32_t k = 1; k < 16; k += 3) {
+      const int32_t px = tile.terrain == 45 ? k : 7, py = tile.terrain == 45 ? 7 : k;
+      for (int32_t d = 0; d < 2; ++d) argb[static_cast<size_t>(y0 + py + (tile.terrain == 45 ? d : 0)) * width + x0 + px + (tile.terrain == 45 ? 0 : d)] = 0xFFA8A49A;
+    }
+  }
+}
+
+Colour RgbColour(uint32_t rgb) { return {(rgb >> 16 & 255) / 255.0, (rgb >> 8 & 255) / 255.0, (rgb & 255) / 255.0}; }
+
+void Flame(cairo_t* cr, double x, double y, double size) {
+  cairo_move_to(cr, x, y);
+  cairo_curve_to(cr, x - size * 0.6, y - size * 0.4, x - size * 0.2, y - size * 0.9, x, y - size * 1.3);
+  cairo_curve_to(cr, x + size * 0.2, y - size * 0.9, x + size * 0.6, y - size * 0.4, x, y);
+  cairo_close_path(cr);
+}
+
+// Terrain sheet 10019: the cell of code c is column c mod 16, row c / 16, its 16 x 16 picture
+// one pixel in. A used code shows what the map makes of it; an unused one a dark fill.
+void Sheet(Painter& p, const Row& row) {
+  const TerrainSheet& sheet = TerrainSheet::Shared();
+  const int32_t columns = row.width / 17, rows = row.height / 17;
+  std::vector<uint32_t> argb(static_cast<size_t>(row.width) * row.height, 0xFF141410u);
+  for (int32_t code = 0; code < columns * rows && code < TerrainSheet::kCodes; ++code) {
+    const int32_t x0 = code % columns * 17 + 1, y0 = code / columns * 17 + 1;
+    const TerrainSheet::Tile& tile = sheet.At(code);
+    if (tile.used) {
+      PaintCodeCells(argb, row.width, x0, y0, tile);
+    } else {
+      for (int32_t py = 0; py < 16; ++py)
+        for (int32_t px = 0; px < 16; ++px) argb[static_cast<size_t>(y0 + py) * row.width + x0 + px] = 0xFF2A2824u;
+    }
+  }
+  p.SetArgb(argb);
+  cairo_t* cr = p.Cr();
+  for (int32_t code = 0; code < columns * rows && code < TerrainSheet::kCodes; ++code) {
+    const TerrainSheet::Tile& tile = sheet.At(code);
+    if (!tile.used) continue;
+    const double x0 = code % columns * 17 + 1, y0 = code / columns * 17 + 1;
+    cairo_save(cr);
+    cairo_rectangle(cr, x0, y0, 16, 16);
+    cairo_clip(cr);
+    // Metres to pixels: 0.8 pixel a metre, north up.
+    auto at = [&](float mx, float my, double& px, double& py) {
+      px = x0 + mx * 0.8;
+      py = y0 + 16.0 - my * 0.8;
+    };
+    for (const TerrainSheet::Shape& shape : tile.shapes) {
+      double px = 0, py = 0;
+      for (int32_t i = 0; i < 4; ++i) {
+        at(shape.x[i], shape.y[i], px, py);
+        if (i == 0) cairo_move_to(cr, px, py);
+        else cairo_line_to(cr, px, py);
+      }
+      cairo_close_path(cr);
+      // A church (a tall building with a tower) has a slate roof of its own.
+      const Colour fill = shape.type == Building::kTowerBuilding ? Colour{0.36, 0.40, 0.46}
+                                                                 : RgbColour(kFineColours[std::clamp(shape.type, 0, 44)]);
+      p.SetColour(shape.tall ? Painter::Shade(fill, 0.8) : fill);
+      if (shape.wall) {
+        cairo_set_line_width(cr, 1.0);
+        cairo_stroke_preserve(cr);
+        cairo_fill(cr);
+        continue;
+      }
+      cairo_fill_preserve(cr);
+      p.SetColour(Painter::Shade(fill, 0.55));
+      cairo_set_line_width(cr, 0.8);
+      cairo_stroke(cr);
+      // The front: a door midway along the first side, so each turn of a building reads.
+      if (!Building::IsBridgeType(shape.type)) {
+        double ax = 0, ay = 0, bx = 0, by = 0;
+        at(shape.x[0], shape.y[0], ax, ay);
+        at(shape.x[1], shape.y[1], bx, by);
+        p.SetColour({0.12, 0.1, 0.09});
+        cairo_rectangle(cr, (ax + bx) / 2 - 1.0, (ay + by) / 2 - 1.0, 2.0, 2.0);
+        cairo_fill(cr);
+      }
+    }
+    if (tile.fire != 0) {
+      const int32_t count = tile.fire == 3 ? 3 : 2;
+      for (int32_t i = 0; i < count; ++i) {
+        const double fx = x0 + 4 + i * (8.0 / std::max(count - 1, 1)), fy = y0 + 13 - (i % 2) * 3;
+        const double size = tile.fire == 2 ? 7.0 : 5.5;
+        Flame(cr, fx, fy, size);
+        cairo_set_source_rgb(cr, 0.92, 0.38, 0.08);
+        cairo_fill(cr);
+        Flame(cr, fx, fy - 0.5, size * 0.55);
+        cairo_set_source_rgb(cr, 1.0, 0.85, 0.3);
+        cairo_fill(cr);
+      }
+    }
+    cairo_restore(cr);
+  }
 }
 
 void StripIcons(Painter& p, const Row& row) {

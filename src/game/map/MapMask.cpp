@@ -24,6 +24,32 @@ bool MapMask::Covers(int32_t rotation, bool mirrored, int32_t i, int32_t j) cons
   return IsSet(cell.row, cell.column);
 }
 
+bool MapMask::DecodeRoadCode(int32_t code, int32_t& type, int32_t& piece) {
+  if (code >= 45 && code <= 94) {
+    type = 8;
+    piece = code - 45;
+  } else if (code >= 96 && code <= 151) {
+    type = 9;
+    piece = code - 96;
+  } else if (code >= 153 && code <= 202) {
+    type = 10;
+    piece = code - 153;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+const RoadPiece kRoadPieces[MapMask::kRoadPieceCount] = {
+    {0, 0, 0},  {0, 1, 0},  {1, 0, 0},  {1, 1, 0},  {2, 0, 0},  {2, 1, 0},  {2, 2, 0},  {2, 3, 0},
+    {2, 0, 1},  {2, 1, 1},  {2, 2, 1},  {2, 3, 1},  {3, 0, 0},  {3, 0, 1},  {3, 2, 1},  {3, 2, 0},
+    {3, 3, 0},  {3, 1, 1},  {3, 3, 1},  {3, 1, 0},  {4, 0, 0},  {4, 0, 1},  {4, 1, 0},  {4, 1, 1},
+    {5, 0, 0},  {5, 2, 0},  {5, 3, 0},  {5, 1, 0},  {6, 0, 0},  {7, 0, 1},  {7, 1, 0},  {7, 3, 0},
+    {7, 2, 1},  {7, 0, 0},  {7, 1, 1},  {7, 3, 1},  {7, 2, 0},  {8, 0, 0},  {8, 2, 0},  {8, 1, 0},
+    {8, 3, 0},  {9, 0, 0},  {10, 0, 0}, {10, 3, 0}, {10, 2, 0}, {10, 1, 0}, {11, 0, 0}, {11, 3, 0},
+    {11, 2, 0}, {11, 1, 0}, {13, 0, 0}, {13, 1, 0}, {13, 2, 0}, {13, 3, 0}, {14, 0, 0}, {14, 1, 0},
+};
+
 // clang-format off
 const MapMask kShapeMasks[MapMask::kShapeCount] = {
   // 0

@@ -5,45 +5,12 @@
 
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
+#include "game/map/MapMask.h"
 
 namespace {
 
-struct RoadPiece {
-  int16_t shape;
-  uint8_t rotation;
-  uint8_t mirrored;
-};
-
-// Shape, rotation and mirroring of a road piece by its pattern index.
-constexpr RoadPiece kRoadPatterns[56] = {
-    {0, 0, 0},  {0, 1, 0},  {1, 0, 0},  {1, 1, 0},  {2, 0, 0},  {2, 1, 0},  {2, 2, 0},  {2, 3, 0},
-    {2, 0, 1},  {2, 1, 1},  {2, 2, 1},  {2, 3, 1},  {3, 0, 0},  {3, 0, 1},  {3, 2, 1},  {3, 2, 0},
-    {3, 3, 0},  {3, 1, 1},  {3, 3, 1},  {3, 1, 0},  {4, 0, 0},  {4, 0, 1},  {4, 1, 0},  {4, 1, 1},
-    {5, 0, 0},  {5, 2, 0},  {5, 3, 0},  {5, 1, 0},  {6, 0, 0},  {7, 0, 1},  {7, 1, 0},  {7, 3, 0},
-    {7, 2, 1},  {7, 0, 0},  {7, 1, 1},  {7, 3, 1},  {7, 2, 0},  {8, 0, 0},  {8, 2, 0},  {8, 1, 0},
-    {8, 3, 0},  {9, 0, 0},  {10, 0, 0}, {10, 3, 0}, {10, 2, 0}, {10, 1, 0}, {11, 0, 0}, {11, 3, 0},
-    {11, 2, 0}, {11, 1, 0}, {13, 0, 0}, {13, 1, 0}, {13, 2, 0}, {13, 3, 0}, {14, 0, 0}, {14, 1, 0},
-};
-
 // The road kinds of the road-end flags: their fine-grid road type and first road code.
 constexpr int32_t kRoadKindFirstCode[3] = {96, 45, 153};
-
-// Road range of a stored road code: fine-grid type and pattern index; false for no road.
-bool DecodeRoad(int32_t code, int32_t& type, int32_t& index) {
-  if (code >= 45 && code <= 94) {
-    type = 8;
-    index = code - 45;
-  } else if (code >= 96 && code <= 151) {
-    type = 9;
-    index = code - 96;
-  } else if (code >= 153 && code <= 202) {
-    type = 10;
-    index = code - 153;
-  } else {
-    return false;
-  }
-  return true;
-}
 
 // Bit per matching neighbour of a shaped tile.
 constexpr int32_t kW = 1;
@@ -222,12 +189,12 @@ void Map::ApplyRoadCodes() {
       tile.roadCode = static_cast<uint8_t>(StoredRoadCodeAt(x, y));
       int32_t type = 0;
       int32_t index = 0;
-      if (!DecodeRoad(tile.roadCode, type, index)) continue;
-      if (index < 0 || index >= 56) FatalError(483, "MapIO.cpp");
+      if (!MapMask::DecodeRoadCode(tile.roadCode, type, index)) continue;
+      if (index < 0 || index >= MapMask::kRoadPieceCount) FatalError(483, "MapIO.cpp");
       tile.road = type;
-      tile.roadShape = kRoadPatterns[index].shape;
-      tile.roadRotation = kRoadPatterns[index].rotation;
-      tile.roadMirrored = kRoadPatterns[index].mirrored != 0;
+      tile.roadShape = kRoadPieces[index].shape;
+      tile.roadRotation = kRoadPieces[index].rotation;
+      tile.roadMirrored = kRoadPieces[index].mirrored != 0;
     }
   }
 }
