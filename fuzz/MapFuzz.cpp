@@ -22,34 +22,14 @@
 #include "game/map/Crater.h"
 #include "game/map/Landmark.h"
 #include "game/map/Map.h"
-#include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapObjectList.h"
 #include "game/map/SmokeCloud.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
+#include "ReferenceMapApp.h"
 
 namespace {
-
-// The application as the map sees it, with nothing in play.
-class FuzzApp : public MapAppServices {
- public:
-  int8_t GetOption(int32_t) const override { return 0; }
-  int32_t GetInputMode() const override { return 0; }
-  void SetInputMode(int32_t) override {}
-  bool IsNetworkOrdersLocked() const override { return false; }
-  void ResetCameraDipAndZoom() override {}
-  int32_t GetCurrentSide() const override { return 0; }
-  int32_t GetHumanPlayers() const override { return 1; }
-  int32_t GetHumanSide() const override { return 0; }
-  int32_t GetConnectionType() const override { return 0; }
-  int32_t GetGameDate() const override { return 4406; }
-  int32_t GetFileVersion() const override { return 4; }
-  MapBattleServices* GetBattleOrOperation() override { return nullptr; }
-  MapBattleServices* GetOperation() override { return nullptr; }
-  int32_t GetScreenWidth() const override { return 800; }
-  void Beep() override {}
-};
 
 // A folder of the fuzzer's own for its files and its error log, removed when it ends.
 struct FuzzFolder {
@@ -86,7 +66,7 @@ std::vector<uint8_t> Get(const std::string& path) {
 }
 
 // Reads the file at path into a new map; the map when accepted, else null.
-std::unique_ptr<Map> ReadMap(FuzzApp& app, const std::string& path) {
+std::unique_ptr<Map> ReadMap(ReferenceMapApp& app, const std::string& path) {
   GFile file;
   if (!file.IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(), GFile::kModeRead)) {
     std::abort();
@@ -110,7 +90,7 @@ std::vector<uint8_t> WriteMap(const Map& map, const std::string& path) {
 }
 
 // The small valid map that odd inputs are laid over.
-const std::vector<uint8_t>& Template(FuzzApp& app, const std::string& folder) {
+const std::vector<uint8_t>& Template(ReferenceMapApp& app, const std::string& folder) {
   static std::vector<uint8_t> bytes;
   if (!bytes.empty()) return bytes;
   Map map(app);
@@ -145,7 +125,7 @@ const std::vector<uint8_t>& Template(FuzzApp& app, const std::string& folder) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static FuzzApp app;
+  static ReferenceMapApp app(4);
   static int32_t runs = 0;
   const std::string& folder = Folder().path;
   // The log grows by a few lines a run: start it anew now and then.

@@ -7,40 +7,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 
-#include "framework/core/GFile.h"
 #include "framework/core/GGroup.h"
 #include "game/map/Building.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
-#include "game/map/MapAppServices.h"
 #include "game/map/MapMask.h"
 #include "game/map/TerrainCodeTable.h"
 #include "game/map/Wall.h"
-#include "platform/PFile.h"
+#include "MapFiles.h"
+#include "ReferenceMapApp.h"
 
 namespace {
-
-// No battle and default settings: every set-up pass runs, on summer ground.
-class SheetApp : public MapAppServices {
- public:
-  int8_t GetOption(int32_t) const override { return 0; }
-  int32_t GetInputMode() const override { return 0; }
-  void SetInputMode(int32_t) override {}
-  bool IsNetworkOrdersLocked() const override { return false; }
-  void ResetCameraDipAndZoom() override {}
-  int32_t GetCurrentSide() const override { return 0; }
-  int32_t GetHumanPlayers() const override { return 1; }
-  int32_t GetHumanSide() const override { return 0; }
-  int32_t GetConnectionType() const override { return 0; }
-  int32_t GetGameDate() const override { return 4406; }
-  int32_t GetFileVersion() const override { return 0; }
-  MapBattleServices* GetBattleOrOperation() override { return nullptr; }
-  MapBattleServices* GetOperation() override { return nullptr; }
-  int32_t GetScreenWidth() const override { return 1024; }
-  void Beep() override {}
-};
 
 // The editor's import block: 250 x 250 codes (int16, column by column), then levels, then zones.
 constexpr int32_t kBlockSide = 250;
@@ -64,15 +42,6 @@ int32_t RingCode(int32_t terrain) {
 void PutCode(std::vector<uint8_t>& block, int32_t x, int32_t y, int32_t code) {
   const int16_t value = static_cast<int16_t>(code);
   std::memcpy(&block[static_cast<size_t>(x * kBlockSide + y) * 2], &value, sizeof value);
-}
-
-std::unique_ptr<GFile> OpenFile(const std::string& path, bool write) {
-  auto file = std::make_unique<GFile>();
-  auto handle = write ? PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways)
-                      : PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
-  if (handle == nullptr) return nullptr;
-  if (!file->IFile(std::move(handle), path.c_str(), write ? GFile::kModeWrite : GFile::kModeRead)) return nullptr;
-  return file;
 }
 
 template <typename T>
@@ -107,7 +76,7 @@ bool TerrainSheet::Make(const std::string& scratchPath, std::string& error) {
   }
   for (size_t i = 0; i < kBlockSide * kBlockSide; ++i) block[kBlockLevels + i] = 2;
 
-  SheetApp app;
+  ReferenceMapApp app;
   {
     Map map(app);
     if (!map.NewMap(static_cast<float>(3 * kColumns) * 20.0f, static_cast<float>(3 * kRows) * 20.0f,
@@ -115,22 +84,14 @@ bool TerrainSheet::Make(const std::string& scratchPath, std::string& error) {
       error = "the terrain sheet's map could not be made from the terrain code table";
       return false;
     }
-    auto file = OpenFile(scratchPath, true);
-    if (file == nullptr) {
-      error = "cannot write " + scratchPath;
-      return false;
-    }
-    map.Write(*file);
-    if (file->HasError()) {
+    if (!MapFiles::Write(map, scratchPath)) {
       error = "cannot write " + scratchPath;
       return false;
     }
   }
   Map map(app);
   {
-    auto file = OpenFile(scratchPath, false);
-    const bool read = file != nullptr && map.Read(file.get());
-    file.reset();
+    const bool read = MapFiles::Read(map, scratchPath);
     std::remove(scratchPath.c_str());
     if (!read) {
       error = "the terrain sheet's map was refused when read back";

@@ -1,10 +1,12 @@
 #pragma once
 #include "game/map/MapAppServices.h"
 
-// The application as the reference map tool sees it: no battle, no operation, default
-// settings, so every map it reads runs every set-up pass.
+// The application as a map sees it with nothing in play: no battle, no operation, default
+// settings, so every map read runs every set-up pass. The reference map tool, the terrain
+// sheet and the map fuzzer use it; the file version is the one reads are checked against.
 class ReferenceMapApp : public MapAppServices {
  public:
+  explicit ReferenceMapApp(int32_t fileVersion = 0) : fileVersion_(fileVersion) {}
   int8_t GetOption(int32_t) const override { return 0; }
   int32_t GetInputMode() const override { return 0; }
   void SetInputMode(int32_t) override {}
@@ -15,9 +17,12 @@ class ReferenceMapApp : public MapAppServices {
   int32_t GetHumanSide() const override { return 0; }
   int32_t GetConnectionType() const override { return 0; }
   int32_t GetGameDate() const override { return 4406; }
-  int32_t GetFileVersion() const override { return 0; }
+  int32_t GetFileVersion() const override { return fileVersion_; }
   MapBattleServices* GetBattleOrOperation() override { return nullptr; }
   MapBattleServices* GetOperation() override { return nullptr; }
   int32_t GetScreenWidth() const override { return 1024; }
   void Beep() override {}
+
+ private:
+  int32_t fileVersion_;
 };

@@ -1,5 +1,7 @@
 #include "ReferenceMapMaker.h"
 
+#include "MapFiles.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -31,27 +33,6 @@ int32_t RoadTypeOf(int32_t code) {
 bool IsWaterCode(int32_t code) { return code == 25 || code == 45 || code == 46 || (code >= 91 && code <= 98); }
 bool IsBuildingCode(int32_t code) { return code >= 59 && code <= 90; }
 bool IsBridgeCode(int32_t code) { return code >= 91 && code <= 98; }
-
-std::unique_ptr<GFile> OpenFile(const std::string& path, bool write) {
-  auto file = std::make_unique<GFile>();
-  auto handle = write ? PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways)
-                      : PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
-  if (handle == nullptr) return nullptr;
-  if (!file->IFile(std::move(handle), path.c_str(), write ? GFile::kModeWrite : GFile::kModeRead)) return nullptr;
-  return file;
-}
-
-bool WriteMap(const Map& map, const std::string& path) {
-  auto file = OpenFile(path, true);
-  if (file == nullptr) return false;
-  map.Write(*file);
-  return !file->HasError();
-}
-
-bool ReadMap(Map& map, const std::string& path) {
-  auto file = OpenFile(path, false);
-  return file != nullptr && map.Read(file.get());
-}
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -403,7 +384,7 @@ bool ReferenceMapMaker::Make(const std::string& path) {
         tile.roadCode = t.road;
       }
     }
-    if (!WriteMap(map, path)) {
+    if (!MapFiles::Write(map, path)) {
       error_ = "cannot write " + path;
       return false;
     }
@@ -412,12 +393,12 @@ bool ReferenceMapMaker::Make(const std::string& path) {
   // written again: the stored form the game itself writes.
   {
     Map map(app);
-    if (!ReadMap(map, path)) {
+    if (!MapFiles::Read(map, path)) {
       error_ = "the first draft of the map was refused";
       return false;
     }
     if (busy_) AddBusyObjects(map);
-    if (!WriteMap(map, path)) {
+    if (!MapFiles::Write(map, path)) {
       error_ = "cannot write " + path;
       return false;
     }
@@ -427,7 +408,7 @@ bool ReferenceMapMaker::Make(const std::string& path) {
   bool same = false;
   {
     Map map(app);
-    if (!ReadMap(map, path)) {
+    if (!MapFiles::Read(map, path)) {
       error_ = "the map was refused when read back";
       return false;
     }
@@ -435,7 +416,7 @@ bool ReferenceMapMaker::Make(const std::string& path) {
       error_ = "the building list does not hold every building, bridge deck and ramp placed";
       return false;
     }
-    if (!WriteMap(map, check)) {
+    if (!MapFiles::Write(map, check)) {
       error_ = "cannot write " + check;
       return false;
     }
