@@ -114,13 +114,21 @@ GFile* GProgramFiles::OpenFileInProgramFolder(const char* name, bool existing) {
 }
 
 GFile* GProgramFiles::CreateTempFile(bool alternate) {
-  GString31 name;
-  name.MakeRandom();
   const std::string folder = PPath::TempFolder();
   if (folder.empty()) FatalError(3575, kSource);
-  const std::string path = folder + name.CStr();
-  std::unique_ptr<PFile> handle =
-      PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
+  // The file is made new, never opened over one that is there: another program (or another
+  // copy of this one whose generator stands where ours does) may hold a file of the drawn
+  // name. Such a name is drawn again.
+  constexpr int32_t kNameTries = 64;
+  std::string path;
+  std::unique_ptr<PFile> handle;
+  for (int32_t attempt = 0; attempt < kNameTries && !handle; ++attempt) {
+    GString31 name;
+    name.MakeRandom();
+    path = folder + name.CStr();
+    handle = PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
+    if (!handle && !PFileSystem::Exists(path)) break;
+  }
   if (!handle) FatalError(3591, kSource);
   GFile* file = FileOnHandle(std::move(handle), path, alternate ? GFile::kModeTemporaryWriting : GFile::kModeTemporary);
   if (file == nullptr) FatalError(3591, kSource);

@@ -219,6 +219,32 @@ TEST_F(GKernelFiles, TemporaryFilesHaveARandomNameInTheTemporaryFolderAndGoWithT
   SafeDelete(file);
 }
 
+// A file of the drawn name already there (another program's, or another copy's whose
+// generator stands where ours does) is left alone and a new name is drawn.
+TEST_F(GKernelFiles, TemporaryFileNeverTakesOverAFileThatIsThere) {
+  SeedRandom(99);
+  for (int i = 0; i < 124; ++i) Random(2);
+  const uint32_t afterTwoNames = RandomState();
+  SeedRandom(99);
+  GFile* first = kernel_.CreateTempFile(false);
+  ASSERT_NE(first, nullptr);
+  const std::string taken = first->Path();
+  first->WriteByte(42);
+  SeedRandom(99);
+  GFile* second = kernel_.CreateTempFile(false);
+  ASSERT_NE(second, nullptr);
+  // The clashing name's draws and the new name's.
+  EXPECT_EQ(RandomState(), afterTwoNames);
+  EXPECT_NE(second->Path(), taken);
+  EXPECT_TRUE(PFileSystem::Exists(taken));
+  SafeDelete(second);
+  first->Rewind();
+  EXPECT_EQ(first->ReadByte(), 42);
+  EXPECT_FALSE(first->HasError());
+  SafeDelete(first);
+  EXPECT_FALSE(PFileSystem::Exists(taken));
+}
+
 // A header the test reader makes from a file whose first byte is 'H'.
 class TestHeader : public GObject {
  public:
