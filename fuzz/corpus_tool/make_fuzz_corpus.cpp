@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -136,21 +137,19 @@ void EmailSeeds() {
   Seed("GEmailBlockReaderFuzz", "in-mail",
        "From: allied@example.org\r\nSubject: turn 4\r\n\r\nYour move.\r\n\r\n" + EmailBlock(bytes.substr(0, 99)) +
            "\r\n-- \r\nsent from the front\r\n");
+  // A reply: the earlier turn quoted, then the new one.
+  std::string quoted = "> ";
+  for (char c : EmailBlock(bytes.substr(0, 30))) {
+    quoted.push_back(c);
+    if (c == '\n') quoted += "> ";
+  }
+  Seed("GEmailBlockReaderFuzz", "reply", "On Monday you wrote:\r\n" + quoted + "\r\n" + EmailBlock(bytes.substr(30, 40)));
   // The harness's own marker form ("!" stands for the marker line) and its mail form ("#").
   const std::string small = EmailBlock("xyz");
   const size_t marker = small.find(GEmailBlockWriter::kMarker);
   if (marker != std::string::npos)
     Seed("GEmailBlockReaderFuzz", "marker", "!" + small.substr(marker + GEmailBlockWriter::kMarkerLength));
   Seed("GEmailBlockReaderFuzz", "mail-form", "#\x01" + bytes.substr(0, 48));
-}
-
-void BitmapSeeds() {
-  const int32_t sizes[][2] = {{1, 1}, {3, 2}, {16, 8}, {5, 7}};
-  for (const auto& s : sizes) {
-    std::vector<uint32_t> pixels(static_cast<size_t>(s[0] * s[1]));
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t>(i * 0x010203u) & 0xFFFFFFu;
-    Seed("BitmapFuzz", std::to_string(s[0]) + "x" + std::to_string(s[1]), PBitmapFile::Encode(pixels.data(), s[0], s[1]));
-  }
 }
 
 void Put16(std::string& b, uint32_t v) {
@@ -160,6 +159,58 @@ void Put16(std::string& b, uint32_t v) {
 void Put32(std::string& b, uint32_t v) {
   Put16(b, v & 0xFFFF);
   Put16(b, v >> 16);
+}
+
+// The encoder's header for a picture of this size, made over into another depth and coding,
+// with extra bytes (masks, palette) and the coded rows after it.
+std::string BitmapWith(int32_t width, int32_t height, uint32_t bitCount, uint32_t compression,
+                       const std::string& extra, const std::string& rows, uint32_t colorsUsed = 0) {
+  std::string b = PBitmapFile::Encode(nullptr, 0, 0).substr(0, 54);
+  auto put = [&b](size_t at, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  const uint32_t offBits = static_cast<uint32_t>(54 + extra.size());
+  put(2, static_cast<uint32_t>(offBits + rows.size()), 4);
+  put(10, offBits, 4);
+  put(18, static_cast<uint32_t>(width), 4);
+  put(22, static_cast<uint32_t>(height), 4);
+  put(28, bitCount, 2);
+  put(30, compression, 4);
+  put(34, static_cast<uint32_t>(rows.size()), 4);
+  put(46, colorsUsed, 4);
+  return b + extra + rows;
+}
+
+std::string ByteString(std::initializer_list<int> values) {
+  std::string s;
+  for (int v : values) s.push_back(static_cast<char>(v));
+  return s;
+}
+
+void BitmapSeeds() {
+  const int32_t sizes[][2] = {{1, 1}, {3, 2}, {16, 8}, {5, 7}};
+  for (const auto& s : sizes) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(s[0] * s[1]));
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t>(i * 0x010203u) & 0xFFFFFFu;
+    Seed("BitmapFuzz", std::to_string(s[0]) + "x" + std::to_string(s[1]), PBitmapFile::Encode(pixels.data(), s[0], s[1]));
+  }
+  // Run-length coded rows with runs, literals, a delta, end of line and end of bitmap.
+  std::string palette;
+  for (int i = 0; i < 16; ++i) palette += ByteString({i * 16, 255 - i * 16, i, 0});
+  Seed("BitmapFuzz", "rle8", BitmapWith(6, 3, 8, 1, palette,
+                                         ByteString({2, 7, 0, 3, 5, 6, 7, 0, 0, 0, 3, 4, 0, 2, 2, 1, 1, 9, 0, 1}), 16));
+  Seed("BitmapFuzz", "rle4", BitmapWith(5, 2, 4, 2, palette,
+                                         ByteString({0, 2, 2, 0, 3, 0x12, 0, 0, 0, 5, 0x34, 0x5F, 0x10, 0, 0, 1}), 16));
+  // Bit-field masks: 5-6-5 after the header, and 4-4-4 likewise.
+  auto masks = [](uint32_t r, uint32_t g, uint32_t b) {
+    std::string m;
+    for (uint32_t v : {r, g, b}) Put32(m, v);
+    return m;
+  };
+  Seed("BitmapFuzz", "fields565", BitmapWith(2, 2, 16, 3, masks(0xF800, 0x07E0, 0x001F),
+                                              ByteString({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x10, 0x84})));
+  Seed("BitmapFuzz", "fields444", BitmapWith(2, 1, 16, 3, masks(0x0F00, 0x00F0, 0x000F),
+                                              ByteString({0x23, 0x01, 0x00, 0x0F})));
 }
 
 // A WAV file as the sound tool writes them: RIFF WAVE, a 16-byte PCM format, the samples.
@@ -192,6 +243,10 @@ void RiffSeeds() {
   Seed("RiffFuzz", "mono", Wave(1, 20, false));
   Seed("RiffFuzz", "stereo", Wave(2, 12, false));
   Seed("RiffFuzz", "with-list", Wave(1, 6, true));
+  // As a tool writing to a pipe leaves it: sizes it did not know.
+  std::string piped = Wave(2, 10, false);
+  for (size_t at : {size_t{4}, size_t{40}}) piped.replace(at, 4, "\x00\xF0\xFF\x7F");
+  Seed("RiffFuzz", "piped", piped);
 }
 
 uint32_t gPeer = 0;

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr uint32_t kCompressionNone = 0;
+constexpr uint32_t kCompressionRle8 = 1;
+constexpr uint32_t kCompressionRle4 = 2;
 constexpr uint32_t kCompressionBitFields = 3;
 // A file above this cannot be a picture within the size limit.
 constexpr int64_t kMaxFileSize = int64_t{PBitmapFile::kMaxSide} * PBitmapFile::kMaxSide * 4 + (1 << 20);
@@ -41,6 +43,72 @@ struct Channel {
   }
 };
 
+// Bit-field masks must each be one unbroken, non-empty run of bits inside the pixel, and no
+// two may share a bit (an alpha mask, when the header has one, takes part in that).
+bool MasksAreSound(const uint32_t* masks, int count, uint32_t bitCount) {
+  const uint32_t pixelBits = bitCount == 32 ? 0xFFFFFFFFu : (1u << bitCount) - 1;
+  uint32_t used = 0;
+  for (int i = 0; i < count; ++i) {
+    const uint32_t m = masks[i];
+    if (i == 3 && m == 0) continue;  // no alpha
+    if (m == 0 || (m & ~pixelBits) != 0 || (m & used) != 0) return false;
+    const uint32_t low = m >> std::countr_zero(m);
+    if ((low & (low + 1)) != 0) return false;  // a gap in the run
+    used |= m;
+  }
+  return true;
+}
+
+// Run-length coded 8- or 4-bit rows (bottom row first) into palette indices, rows from the
+// top. Pixels that a delta or an end of line skips keep index 0. False for data that ends
+// before the end-of-bitmap code, or a run, literal or delta that leaves the bitmap.
+bool DecodeRunLength(const uint8_t* data, size_t size, bool fourBits, int64_t width, int64_t height,
+                     std::vector<uint8_t>& indices) {
+  indices.assign(static_cast<size_t>(width * height), 0);
+  size_t pos = 0;
+  int64_t x = 0;
+  int64_t y = 0;  // counted from the bottom
+  auto put = [&](int64_t count, auto value) {
+    uint8_t* row = indices.data() + static_cast<size_t>((height - 1 - y) * width);
+    for (int64_t i = 0; i < count; ++i) row[x + i] = value(i);
+    x += count;
+  };
+  for (;;) {
+    if (size - pos < 2) return false;
+    const uint8_t first = data[pos];
+    const uint8_t second = data[pos + 1];
+    pos += 2;
+    if (first > 0) {  // a run of one value (two alternating nibbles in 4 bits)
+      if (y >= height || x + first > width) return false;
+      put(first, [&](int64_t i) -> uint8_t {
+        return fourBits ? static_cast<uint8_t>(i % 2 == 0 ? second >> 4 : second & 15) : second;
+      });
+      continue;
+    }
+    if (second == 0) {  // end of line
+      x = 0;
+      if (++y > height) return false;
+    } else if (second == 1) {  // end of bitmap
+      return true;
+    } else if (second == 2) {  // delta: right and up
+      if (size - pos < 2) return false;
+      x += data[pos];
+      y += data[pos + 1];
+      pos += 2;
+      if (x > width || y >= height) return false;
+    } else {  // a literal of second values, padded to a whole 16-bit word
+      const size_t bytes = fourBits ? (second + 1u) / 2 : second;
+      if (size - pos < bytes) return false;
+      if (y >= height || x + second > width) return false;
+      const uint8_t* literal = data + pos;
+      put(second, [&](int64_t i) -> uint8_t {
+        return fourBits ? static_cast<uint8_t>(i % 2 == 0 ? literal[i / 2] >> 4 : literal[i / 2] & 15) : literal[i];
+      });
+      pos += std::min(bytes + (bytes & 1), size - pos);
+    }
+  }
+}
+
 }  // namespace
 
 bool PBitmapFile::Decode(const uint8_t* data, size_t size, Image& out) {
@@ -56,7 +124,8 @@ bool PBitmapFile::Decode(const uint8_t* data, size_t size, Image& out) {
   uint32_t compression = kCompressionNone;
   uint64_t colorsUsed = 0;
   uint64_t paletteEntrySize = 4;
-  uint32_t masks[3] = {0, 0, 0};
+  uint32_t masks[4] = {0, 0, 0, 0};
+  int maskCount = 3;
   bool haveMasks = false;
   uint64_t afterHeader = 14 + headerSize;
   if (headerSize == 12) {  // the old core header
@@ -73,6 +142,10 @@ bool PBitmapFile::Decode(const uint8_t* data, size_t size, Image& out) {
     if (compression == kCompressionBitFields) {
       if (headerSize >= 52) {
         for (int i = 0; i < 3; ++i) masks[i] = U32(data + 54 + 4 * i);
+        if (headerSize >= 56) {
+          masks[3] = U32(data + 66);
+          maskCount = 4;
+        }
       } else {
         if (afterHeader + 12 > size) return false;
         for (int i = 0; i < 3; ++i) masks[i] = U32(data + afterHeader + 4 * i);
@@ -89,8 +162,13 @@ bool PBitmapFile::Decode(const uint8_t* data, size_t size, Image& out) {
   if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide) return false;
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
     return false;
-  if (compression != kCompressionNone && compression != kCompressionBitFields) return false;
+  const bool runLength = compression == kCompressionRle8 || compression == kCompressionRle4;
+  if (compression != kCompressionNone && compression != kCompressionBitFields && !runLength) return false;
   if (compression == kCompressionBitFields && bitCount != 16 && bitCount != 32) return false;
+  if (compression == kCompressionBitFields && !MasksAreSound(masks, maskCount, bitCount)) return false;
+  // Run-length rows are stored from the bottom up only.
+  if (compression == kCompressionRle8 && (bitCount != 8 || topDown)) return false;
+  if (compression == kCompressionRle4 && (bitCount != 4 || topDown)) return false;
   if (!haveMasks) {
     if (bitCount == 16) {
       masks[0] = 0x7C00;
@@ -117,8 +195,23 @@ bool PBitmapFile::Decode(const uint8_t* data, size_t size, Image& out) {
     }
   }
 
+  if (offBits > size) return false;
+  if (runLength) {
+    std::vector<uint8_t> indices;
+    if (!DecodeRunLength(data + offBits, size - offBits, compression == kCompressionRle4, width, height, indices))
+      return false;
+    std::vector<uint32_t> pixels(indices.size());
+    for (size_t i = 0; i < indices.size(); ++i) {
+      if (indices[i] >= palette.size()) return false;
+      pixels[i] = palette[indices[i]];
+    }
+    out.width = static_cast<int32_t>(width);
+    out.height = static_cast<int32_t>(height);
+    out.pixels = std::move(pixels);
+    return true;
+  }
   const uint64_t stride = ((static_cast<uint64_t>(width) * bitCount + 31) / 32) * 4;
-  if (offBits > size || stride * static_cast<uint64_t>(height) > size - offBits) return false;
+  if (stride * static_cast<uint64_t>(height) > size - offBits) return false;
 
   const Channel red(masks[0]);
   const Channel green(masks[1]);

@@ -8,10 +8,12 @@
 
 // Windows bitmap files: the decoder of the program's pictures and a writer, so that tests
 // and people can look at surfaces and presented frames. The decoder takes 1, 4 and 8 bits
-// per pixel with a palette, 16 and 32 bits plain or with bit-field masks, and 24 bits, rows
-// stored from the bottom up or from the top down. Anything else, and every malformed file
-// (cut short, a side of 0, negative or above 4096 pixels, a palette index past the palette,
-// an unknown compression), is refused as a missing file is.
+// per pixel with a palette (8 and 4 bits also run-length coded), 16 and 32 bits plain or with
+// bit-field masks, and 24 bits, rows stored from the bottom up or from the top down. Anything
+// else, and every malformed file (cut short, a side of 0, negative or above 4096 pixels, a
+// palette index past the palette, an unknown compression, bit-field masks that are empty,
+// broken or overlapping, coded runs that leave the picture or end early), is refused as a
+// missing file is.
 class PBitmapFile {
  public:
   static constexpr int32_t kMaxSide = 4096;

@@ -64,7 +64,7 @@ int64_t PRiffFile::Read(void* destination, int64_t count) {
   return n;
 }
 
-int32_t PRiffFile::ReadHeader(PRiffChunk& chunk, int64_t limit) {
+int32_t PRiffFile::ReadHeader(PRiffChunk& chunk, int64_t limit, bool openEnded, uint32_t findId) {
   // The header itself must fit before the limit.
   if (position_ + 8 > limit) return kErrNotFound;
   uint8_t header[8];
@@ -73,11 +73,15 @@ int32_t PRiffFile::ReadHeader(PRiffChunk& chunk, int64_t limit) {
   chunk.size = Le32(header + 4);
   chunk.formType = 0;
   chunk.dataOffset = position_;
+  const bool unknown = chunk.size == 0 || chunk.size == 0xFFFFFFFFu || chunk.End() > limit;
+  if (openEnded && unknown && (findId == 0 || chunk.id == findId)) {
+    chunk.size = static_cast<uint32_t>(std::min<int64_t>(limit - chunk.dataOffset, 0xFFFFFFFF));
+  }
   if (chunk.End() > limit) return kErrCorrupt;
   return kOk;
 }
 
-int32_t PRiffFile::Descend(PRiffChunk& chunk, const PRiffChunk* parent, uint32_t findId) {
+int32_t PRiffFile::Descend(PRiffChunk& chunk, const PRiffChunk* parent, uint32_t findId, bool openEnded) {
   int64_t limit = size_;
   if (parent != nullptr) {
     if (parent->End() > size_) return kErrCorrupt;
@@ -87,7 +91,7 @@ int32_t PRiffFile::Descend(PRiffChunk& chunk, const PRiffChunk* parent, uint32_t
   const int64_t start = position_;
   for (;;) {
     PRiffChunk found;
-    int32_t result = ReadHeader(found, limit);
+    int32_t result = ReadHeader(found, limit, openEnded, findId);
     if (result != kOk) {
       position_ = start;
       return result;

@@ -49,14 +49,17 @@ class PRiffFile {
   // Reads the chunk header at the current position into chunk. With findId not 0, chunks of
   // other ids are skipped until one with that id is found. With a parent, the search stays
   // inside it. Afterwards the position is the chunk's first data byte (for "RIFF" and "LIST",
-  // the byte after the form type).
-  int32_t Descend(PRiffChunk& chunk, const PRiffChunk* parent, uint32_t findId);
+  // the byte after the form type). With openEnded, the chunk found (not those skipped) may
+  // have a size its writer did not know: 0, 0xFFFFFFFF, or more than its parent or the file
+  // holds (tools writing to a pipe put 0x7FFFF000 there; a size may also count a final pad
+  // byte the file lacks). Such a chunk runs to the end of its parent, or of the file.
+  int32_t Descend(PRiffChunk& chunk, const PRiffChunk* parent, uint32_t findId, bool openEnded = false);
   // Moves to the byte after the chunk and its pad byte.
   int32_t Ascend(const PRiffChunk& chunk);
 
  private:
   PRiffFile() = default;
-  int32_t ReadHeader(PRiffChunk& chunk, int64_t limit);
+  int32_t ReadHeader(PRiffChunk& chunk, int64_t limit, bool openEnded, uint32_t findId);
 
   std::unique_ptr<PFile> file_;
   const uint8_t* memory_ = nullptr;

@@ -151,4 +151,110 @@ TEST(PBitmapFile, ConvertsByTruncationAndWritesGoldenBytes) {
   EXPECT_FALSE(PBitmapFile::Load(folder.Program() + "missing.bmp", img));
 }
 
+// The same with a 56-byte header holding the red, green, blue and alpha masks.
+std::string MakeBmpWithMasks(int32_t width, int32_t height, int bitCount, const uint32_t (&masks)[4],
+                             const std::string& rows) {
+  std::string s = MakeBmp(width, height, bitCount, 3, "", rows);
+  std::string header(16, '\0');
+  for (int i = 0; i < 4; ++i) Put32(header, 4 * static_cast<size_t>(i), masks[i]);
+  s.insert(54, header);
+  Put32(s, 10, 70);
+  Put32(s, 14, 56);
+  Put32(s, 2, static_cast<uint32_t>(s.size()));
+  return s;
+}
+
+std::string Masks(uint32_t r, uint32_t g, uint32_t b) {
+  std::string s(12, '\0');
+  Put32(s, 0, r);
+  Put32(s, 4, g);
+  Put32(s, 8, b);
+  return s;
+}
+
+std::string Pixels16(std::initializer_list<uint32_t> values) {
+  std::string s;
+  for (uint32_t v : values) s += Bytes({static_cast<int>(v & 255), static_cast<int>(v >> 8)});
+  return s;
+}
+
+// Bit-field masks of any contiguous run of up to 8 bits give the full colours; masks that
+// overlap, have gaps, are empty or lie outside the pixel make the file damaged.
+TEST(PBitmapFile, DecodesBitFieldMasksAndRefusesUnsoundOnes) {
+  PBitmapFile::Image img;
+  ASSERT_TRUE(Decode(MakeBmp(4, 1, 16, 3, Masks(0xF800, 0x07E0, 0x001F), Pixels16({0xF800, 0x07E0, 0x001F, 0x8410})),
+                     img));
+  EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x848284}));
+  ASSERT_TRUE(Decode(MakeBmp(2, 1, 16, 3, Masks(0x7C00, 0x03E0, 0x001F), Pixels16({0x7FFF, 0x4210})), img));
+  EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0xFFFFFF, 0x848484}));
+  ASSERT_TRUE(Decode(MakeBmp(2, 1, 16, 3, Masks(0x0F00, 0x00F0, 0x000F), Pixels16({0xFF00, 0x0123})), img));
+  EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0xFF0000, 0x112233}));
+  // 8-8-8-8 with alpha in the larger header, and 5-6-5 there too.
+  ASSERT_TRUE(Decode(MakeBmpWithMasks(2, 1, 32, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},
+                                      Bytes({0x33, 0x22, 0x11, 0x80, 0xFF, 0, 0, 0})),
+                     img));
+  EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0x112233, 0x0000FF}));
+  ASSERT_TRUE(Decode(MakeBmpWithMasks(2, 1, 16, {0xF800, 0x07E0, 0x001F, 0}, Pixels16({0xF800, 0x07E0})), img));
+  EXPECT_EQ(img.pixels, (std::vector<uint32_t>{0xFF0000, 0x00FF00}));
+
+  const std::string rows = Pixels16({0xFFFF, 0});
+  EXPECT_FALSE(Decode(MakeBmp(2, 1, 16, 3, Masks(0xF800, 0x0FE0, 0x001F), rows), img));  // overlap
+  EXPECT_FALSE(Decode(MakeBmp(2, 1, 16, 3, Masks(0xF800, 0x07E0, 0x001B), rows), img));  // a gap
+  EXPECT_FALSE(Decode(MakeBmp(2, 1, 16, 3, Masks(0xF800, 0x07E0, 0), rows), img));       // empty
+  EXPECT_FALSE(Decode(MakeBmp(2, 1, 16, 3, Masks(0xF80000, 0x07E0, 0x001F), rows), img));  // past 16 bits
+  EXPECT_FALSE(Decode(MakeBmpWithMasks(2, 1, 16, {0xF800, 0x07E0, 0x001F, 0x8000}, rows), img));  // alpha overlaps
+  EXPECT_TRUE(img.pixels.empty());
+}
+
+// Run-length coded rows decode to the pixels of their plain form.
+TEST(PBitmapFile, DecodesRunLengthCodedRows) {
+  PBitmapFile::Image coded;
+  PBitmapFile::Image plain;
+  std::string pal8;
+  for (int i = 0; i < 256; ++i) pal8 += Bytes({i, 255 - i, 7, 0});
+  // 6 x 3. Bottom: a run, a literal of 3 (padded), end of line. Middle: a run, then a delta
+  // right and up into the top row's sixth column, a run of one there, end of bitmap. Skipped
+  // pixels take palette entry 0.
+  const std::string rle8 = Bytes({2, 7, 0, 3, 5, 6, 7, 0, 0, 0,  //
+                                  3, 4, 0, 2, 2, 1, 1, 9, 0, 1});
+  const std::string rows8 = Bytes({7, 7, 5, 6, 7, 0, 0, 0, 4, 4, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0, 0});
+  ASSERT_TRUE(Decode(MakeBmp(6, 3, 8, 1, pal8, rle8), coded));
+  ASSERT_TRUE(Decode(MakeBmp(6, 3, 8, 0, pal8, rows8), plain));
+  EXPECT_EQ(coded.width, 6);
+  EXPECT_EQ(coded.height, 3);
+  EXPECT_EQ(coded.pixels, plain.pixels);
+
+  // 4 bits, 5 x 2: a delta, a run of alternating nibbles, end of line; a literal of 3 (two
+  // bytes), a run of one, end of bitmap leaving the last pixel.
+  std::string pal4;
+  for (int i = 0; i < 16; ++i) pal4 += Bytes({i * 16, i, 255, 0});
+  const std::string rle4 = Bytes({0, 2, 2, 0, 3, 0x12, 0, 0, 0, 3, 0x34, 0x50, 1, 0xF0, 0, 1});
+  const std::string rows4 = Bytes({0x00, 0x12, 0x10, 0, 0x34, 0x5F, 0x00, 0});
+  ASSERT_TRUE(Decode(MakeBmp(5, 2, 4, 0, pal4, rows4), plain));
+  ASSERT_TRUE(Decode(MakeBmp(5, 2, 4, 2, pal4, rle4), coded));
+  EXPECT_EQ(coded.pixels, plain.pixels);
+  // A literal of 5 nibbles takes three bytes and a pad byte.
+  ASSERT_TRUE(Decode(MakeBmp(5, 1, 4, 2, pal4, Bytes({0, 5, 0x12, 0x34, 0x50, 0, 0, 1})), coded));
+  ASSERT_TRUE(Decode(MakeBmp(5, 1, 4, 0, pal4, Bytes({0x12, 0x34, 0x50, 0})), plain));
+  EXPECT_EQ(coded.pixels, plain.pixels);
+
+  // Damaged: a run past the row, a literal past the row, a delta past the bitmap, an end of
+  // line past the top, data that ends before the end of bitmap or inside a literal, an index
+  // past the palette, a coding that does not fit the depth, and rows stored top down.
+  EXPECT_FALSE(Decode(MakeBmp(6, 3, 8, 1, pal8, Bytes({7, 1, 0, 1})), coded));
+  EXPECT_FALSE(Decode(MakeBmp(6, 3, 8, 1, pal8, Bytes({4, 1, 0, 3, 1, 1, 1, 0, 0, 1})), coded));
+  EXPECT_FALSE(Decode(MakeBmp(6, 3, 8, 1, pal8, Bytes({0, 2, 0, 3, 0, 1})), coded));
+  EXPECT_FALSE(Decode(MakeBmp(6, 3, 8, 1, pal8, Bytes({0, 2, 7, 0, 0, 1})), coded));
+  EXPECT_FALSE(Decode(MakeBmp(6, 1, 8, 1, pal8, Bytes({0, 0, 0, 0, 0, 1})), coded));
+  EXPECT_TRUE(Decode(MakeBmp(6, 1, 8, 1, pal8, Bytes({0, 0, 0, 1})), coded));
+  EXPECT_FALSE(Decode(MakeBmp(6, 3, 8, 1, pal8, rle8.substr(0, rle8.size() - 2)), coded));
+  EXPECT_FALSE(Decode(MakeBmp(6, 3, 8, 1, pal8, Bytes({0, 3, 1, 2})), coded));
+  EXPECT_FALSE(Decode(MakeBmp(6, 3, 8, 1, pal8.substr(0, 8), Bytes({1, 5, 0, 1}), 2), coded));
+  EXPECT_FALSE(Decode(MakeBmp(5, 2, 4, 1, pal4, rle4), coded));
+  EXPECT_FALSE(Decode(MakeBmp(6, 3, 8, 2, pal8, rle8), coded));
+  EXPECT_FALSE(Decode(MakeBmp(6, -3, 8, 1, pal8, rle8), coded));
+  EXPECT_FALSE(Decode(MakeBmp(5, 2, 4, 2, pal4, rle4.substr(0, 9)), coded));
+  EXPECT_TRUE(coded.pixels.empty());
+}
+
 }  // namespace

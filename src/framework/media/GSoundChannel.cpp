@@ -195,10 +195,16 @@ bool GSoundChannel::StartStream(GSoundEffect* sound, int16_t number) {
   if (result != GSoundWave::kOk && host.GetBaseFolder(folder, true)) {
     result = GSoundWave::OpenWaveFile(folder + name, waveFile_, waveFormat_, riff);
   }
-  if (result != GSoundWave::kOk) FatalError(1139, kSource);
-
-  int64_t size = GSoundWave::FindWaveData(*waveFile_, riff);
-  if (size <= 0) FatalError(1144, kSource);
+  int64_t size = result == GSoundWave::kOk ? GSoundWave::FindWaveData(*waveFile_, riff) : -1;
+  if (size <= 0) {
+    // A missing or unreadable file, or one without samples: the sound does not play.
+    GErrorLog::LogValue("Problem loading sound #", number);
+    CloseStream();
+    if (buffer_->Unlock(p, locked) != PAudio::kOk) FatalError(1139, kSource);
+    return false;
+  }
+  const std::string unusual = GSoundWave::UnusualFormatText(folder + name, *waveFormat_);
+  if (!unusual.empty()) GErrorLog::LogError(unusual.c_str());
   dataStart_ = waveFile_->Tell();
   dataEnd_ = dataStart_ + size;
   streamLoops_ = sound->IsLooping();

@@ -47,7 +47,8 @@ class GSoundChannel : public GObject {
   // Moves the cursor of a looping sound back by one repetition once it is past the first.
   void WrapLoopPosition();
 
-  // Opens the numbered file, fills both halves and starts the stream buffer looping.
+  // Opens the numbered file, fills both halves and starts the stream buffer looping. False,
+  // logged, when the file is missing or cannot be read or holds no samples.
   bool StartStream(GSoundEffect* sound, int16_t number);
   // Refills the half that has just finished playing (firstHalf: the cursor reached the middle).
   void FillStreamHalf(bool firstHalf);

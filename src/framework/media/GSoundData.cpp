@@ -15,13 +15,17 @@ bool GSoundData::Load(int16_t number, bool looped, const GSoundHost& host) {
   std::string folder;
   host.GetBaseFolder(folder, false);
   PResourceObserver::Note(PResourceObserver::Kind::kSound, number, (folder + "WAV\\").c_str());
-  int32_t result = GSoundWave::LoadWaveFile(folder + name, byteCount_, samples_);
+  GSoundWaveFormat format;
+  int32_t result = GSoundWave::LoadWaveFile(folder + name, byteCount_, samples_, &format);
   if (result != GSoundWave::kOk && host.GetBaseFolder(folder, true)) {
-    result = GSoundWave::LoadWaveFile(folder + name, byteCount_, samples_);
+    result = GSoundWave::LoadWaveFile(folder + name, byteCount_, samples_, &format);
   }
   if (result != GSoundWave::kOk) {
     GErrorLog::LogValue("Problem loading sound #", number);
     return false;
   }
+  // Played as it stands; a player who replaced the sound learns why it sounds wrong.
+  const std::string unusual = GSoundWave::UnusualFormatText(folder + name, format);
+  if (!unusual.empty()) GErrorLog::LogError(unusual.c_str());
   return true;
 }

@@ -20,7 +20,9 @@ void GSoundStream::Play() {
     return;
   }
   if (!channel_->StartStream(this, number_)) {
+    // Logged by the channel; a looping sound waiting for a channel is not tried again.
     channel_ = nullptr;
+    manager->DequeueSound(this);
     return;
   }
   manager->DequeueSound(this);

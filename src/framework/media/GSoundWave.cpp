@@ -38,7 +38,7 @@ int32_t GSoundWave::OpenWaveFile(std::unique_ptr<PRiffFile> opened, std::unique_
   file.reset();
   if (!opened) return kErrCannotOpen;
   auto result = [&]() -> int32_t {
-    int32_t r = opened->Descend(riff, nullptr, 0);
+    int32_t r = opened->Descend(riff, nullptr, 0, true);
     if (r != 0) return r;
     if (riff.id != kRiff || riff.formType != kWave) return kErrNotWave;
     PRiffChunk fmt;
@@ -85,12 +85,21 @@ int32_t GSoundWave::OpenWaveFile(std::unique_ptr<PRiffFile> opened, std::unique_
 int64_t GSoundWave::FindWaveData(PRiffFile& file, const PRiffChunk& riff) {
   if (file.Seek(riff.dataOffset + 4) < 0) return -1;
   PRiffChunk data;
-  if (file.Descend(data, &riff, kData) != 0) return -1;
+  if (file.Descend(data, &riff, kData, true) != 0) return -1;
   return data.size;
 }
 
 void GSoundWave::ReadWaveData(PRiffFile& file, uint32_t count, uint8_t* destination, int64_t* bytesRead) {
   *bytesRead = file.Read(destination, count);
+}
+
+std::string GSoundWave::UnusualFormatText(const std::string& name, const GSoundWaveFormat& format) {
+  if (format.formatTag == 1 && format.bitsPerSample == 16 && format.samplesPerSec == 44100) return "";
+  char text[96];
+  std::snprintf(text, sizeof text, " is format %u, %u-bit, %u Hz, %u channel(s); played as 16-bit 44100 Hz",
+                static_cast<unsigned>(format.formatTag), static_cast<unsigned>(format.bitsPerSample),
+                static_cast<unsigned>(format.samplesPerSec), static_cast<unsigned>(format.channels));
+  return "Sound " + name + text;
 }
 
 int32_t GSoundWave::CloseWaveFile(std::unique_ptr<PRiffFile>& file, std::unique_ptr<GSoundWaveFormat>& format) {
@@ -99,16 +108,17 @@ int32_t GSoundWave::CloseWaveFile(std::unique_ptr<PRiffFile>& file, std::unique_
   return kOk;
 }
 
-int32_t GSoundWave::LoadWaveFile(const std::string& path, uint32_t& byteCount, std::unique_ptr<uint8_t[]>& samples) {
+int32_t GSoundWave::LoadWaveFile(const std::string& path, uint32_t& byteCount, std::unique_ptr<uint8_t[]>& samples,
+                                 GSoundWaveFormat* formatOut) {
   byteCount = 0;
   samples.reset();
   std::unique_ptr<PRiffFile> opened = PRiffFile::Open(path);
   if (!opened) return kErrCannotOpen;
-  return LoadWaveFile(std::move(opened), byteCount, samples);
+  return LoadWaveFile(std::move(opened), byteCount, samples, formatOut);
 }
 
 int32_t GSoundWave::LoadWaveFile(std::unique_ptr<PRiffFile> opened, uint32_t& byteCount,
-                                 std::unique_ptr<uint8_t[]>& samples) {
+                                 std::unique_ptr<uint8_t[]>& samples, GSoundWaveFormat* formatOut) {
   byteCount = 0;
   samples.reset();
   std::unique_ptr<PRiffFile> file;
@@ -136,6 +146,7 @@ int32_t GSoundWave::LoadWaveFile(std::unique_ptr<PRiffFile> opened, uint32_t& by
       }
     }
   }
+  if (result == kOk && formatOut != nullptr) *formatOut = *format;
   CloseWaveFile(file, format);
   return result;
 }

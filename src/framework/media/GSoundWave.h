@@ -20,7 +20,9 @@ struct GSoundWaveFormat {
 
 // Numbered sound files and the reading of RIFF WAVE files. Sample bytes are never converted:
 // every sound file holds 16-bit samples at 44100 Hz, mono for plain and positional sounds and
-// stereo for streamed ones.
+// stereo for streamed ones; a file in another format is logged once per loading and played as
+// it stands. A "RIFF" or "data" size that its writer did not know (0, 0xFFFFFFFF, or more than
+// the file holds, as tools writing to a pipe leave it) runs to the end of the file.
 class GSoundWave {
  public:
   static constexpr int32_t kOk = 0;
@@ -46,11 +48,15 @@ class GSoundWave {
   static int64_t FindWaveData(PRiffFile& file, const PRiffChunk& riff);
   // Reads count bytes; *bytesRead gets the count read, or -1 on an error.
   static void ReadWaveData(PRiffFile& file, uint32_t count, uint8_t* destination, int64_t* bytesRead);
+  // The log line naming the file and its format when it is not 16-bit integer samples at
+  // 44100 Hz; empty otherwise.
+  static std::string UnusualFormatText(const std::string& name, const GSoundWaveFormat& format);
   static int32_t CloseWaveFile(std::unique_ptr<PRiffFile>& file, std::unique_ptr<GSoundWaveFormat>& format);
 
   // Reads at most kMaxSampleBytes sample bytes of a WAV file. An empty "data" chunk loads with
-  // no samples.
-  static int32_t LoadWaveFile(const std::string& path, uint32_t& byteCount, std::unique_ptr<uint8_t[]>& samples);
+  // no samples. With format not null, a loaded file's format is copied there.
+  static int32_t LoadWaveFile(const std::string& path, uint32_t& byteCount, std::unique_ptr<uint8_t[]>& samples,
+                              GSoundWaveFormat* format = nullptr);
   static int32_t LoadWaveFile(std::unique_ptr<PRiffFile> opened, uint32_t& byteCount,
-                              std::unique_ptr<uint8_t[]>& samples);
+                              std::unique_ptr<uint8_t[]>& samples, GSoundWaveFormat* format = nullptr);
 };

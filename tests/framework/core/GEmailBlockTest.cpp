@@ -154,4 +154,46 @@ TEST(GEmailBlockReader, RefusesDamagedBlocks) {
   EXPECT_FALSE(Unwrap("", out));
 }
 
+// A reply quotes the earlier turn above the new one; the quoted copy fails its checks, and
+// reading goes on from the next marker. Nothing of a failed block reaches the output.
+TEST(GEmailBlockReader, ReadsTheNewTurnBelowAQuotedOne) {
+  auto quote = [](const std::string& text) {
+    std::string quoted = "> ";
+    for (size_t i = 0; i < text.size(); ++i) {
+      quoted.push_back(text[i]);
+      if (text[i] == '\n' && i + 1 < text.size()) quoted += "> ";
+    }
+    return quoted;
+  };
+  const Bytes oldTurn = NoiseBytes(700, 11);
+  const Bytes newTurn = NoiseBytes(400, 12);
+  const std::string reply = "Your move.\r\n\r\nOn Monday you wrote:\r\n" + quote(Wrap(oldTurn)) + "\r\n" +
+                            Wrap(newTurn) + "\r\n";
+  for (size_t piece : {size_t{0}, size_t{1}, size_t{97}}) {
+    Bytes out;
+    uint32_t read = 0, written = 0;
+    Wrap(newTurn, &written);
+    ASSERT_TRUE(Unwrap(reply, out, &read, piece));
+    EXPECT_EQ(read, written);
+    ASSERT_EQ(out.size(), (newTurn.size() + 2) / 3 * 3);
+    EXPECT_TRUE(std::equal(newTurn.begin(), newTurn.end(), out.begin()));
+  }
+  // Two valid blocks give the first.
+  Bytes out;
+  ASSERT_TRUE(Unwrap(Wrap(oldTurn) + "--\r\n" + Wrap(newTurn), out));
+  ASSERT_EQ(out.size(), (oldTurn.size() + 2) / 3 * 3);
+  EXPECT_TRUE(std::equal(oldTurn.begin(), oldTurn.end(), out.begin()));
+  // A block whose checksum fails, then a good one: only the good one's bytes come out.
+  std::string damaged = Wrap(oldTurn);
+  damaged[damaged.find(kMarker) + kMarker.size() + 3] ^= 1;
+  ASSERT_TRUE(Unwrap(damaged + Wrap(newTurn), out));
+  ASSERT_EQ(out.size(), (newTurn.size() + 2) / 3 * 3);
+  EXPECT_TRUE(std::equal(newTurn.begin(), newTurn.end(), out.begin()));
+  // A text whose only block is quoted is refused, small or large; so is a damaged one alone.
+  EXPECT_FALSE(Unwrap("On Monday you wrote:\r\n" + quote(Wrap(oldTurn)), out));
+  EXPECT_FALSE(Unwrap(quote(Wrap(NoiseBytes(2, 13))), out));
+  EXPECT_FALSE(Unwrap(damaged, out));
+  EXPECT_TRUE(out.empty());
+}
+
 }  // namespace

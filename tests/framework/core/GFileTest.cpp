@@ -427,6 +427,29 @@ TEST(GFileEmail, WrittenAsTextAndReadBack) {
   EXPECT_TRUE(folder.WorkFiles().empty());
 }
 
+// The usual reply: the earlier turn quoted with "> ", the new one below it.
+TEST(GFileEmail, AReplyQuotingTheEarlierTurnReadsTheNewOne) {
+  GFileTestFolder folder;
+  const Bytes oldTurn = MapLikeBytes(3000, 31);
+  const Bytes newTurn = MapLikeBytes(2000, 32);
+  folder.WriteIn("old.txt", GFile::kModeWriteEmail, oldTurn);
+  folder.WriteIn("new.txt", GFile::kModeWriteEmail, newTurn);
+  std::string quoted = "> ";
+  for (char c : AsText(folder.Get("old.txt"))) {
+    quoted.push_back(c);
+    if (c == '\n') quoted += "> ";
+  }
+  folder.Put("reply.txt", AsBytes("Re: turn 4\r\n\r\nYou wrote:\r\n" + quoted + "\r\n" + AsText(folder.Get("new.txt"))));
+  bool ok = false, error = true;
+  EXPECT_EQ(folder.ReadIn("reply.txt", GFile::kModeReadEmail, &ok, &error), newTurn);
+  EXPECT_TRUE(ok);
+  EXPECT_FALSE(error);
+  folder.Put("quoted.txt", AsBytes(quoted));
+  folder.Open("quoted.txt", GFile::kModeReadEmail, &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(folder.WorkFiles().empty());
+}
+
 TEST(GFileEmail, DamagedTextsAreRefused) {
   GFileTestFolder folder;
   folder.WriteIn("turn.txt", GFile::kModeWriteEmail, NoiseBytes(400, 2));

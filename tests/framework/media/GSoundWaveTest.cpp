@@ -81,14 +81,19 @@ TEST(GSoundWave, RefusesFilesThatAreNotWavesOrLie) {
   EXPECT_EQ(LoadBytes(Chunk("RIFF", "WAVE" + Chunk("fmt ", FmtBody(1, 2) + Le16(60000) + "ab")) + Chunk("data", body),
                       count, samples),
             GSoundWave::kErrNotWave);
-  // A file cut short inside its data.
+  // A file cut short inside its data keeps what it holds, as a file whose writer did not know
+  // the sizes does.
   std::string truncated = Wave(body);
   truncated.resize(truncated.size() - 30);
-  EXPECT_NE(LoadBytes(truncated, count, samples), 0);
-  // The RIFF size is right but "data" claims 2 GB.
+  ASSERT_EQ(LoadBytes(truncated, count, samples), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(samples.get()), count), body.substr(0, 70));
+  // The RIFF size is right but "data" claims 2 GB: the data runs to the end of the RIFF.
   std::string lying = Wave(body);
   lying.replace(lying.size() - 104, 4, Le32(0x7FFFFF00u));
-  EXPECT_NE(LoadBytes(lying, count, samples), 0);
+  ASSERT_EQ(LoadBytes(lying + "tail", count, samples), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(samples.get()), count), body);
+  // A "fmt " chunk that runs past the file is still refused.
+  EXPECT_NE(LoadBytes(Chunk("RIFF", "WAVE" + Chunk("fmt ", FmtBody(1))).substr(0, 30), count, samples), 0);
   // No "data" chunk at all.
   EXPECT_NE(LoadBytes(Chunk("RIFF", "WAVE" + Chunk("fmt ", FmtBody(1))), count, samples), 0);
   EXPECT_EQ(count, 0u);
@@ -110,6 +115,48 @@ TEST(GSoundData, LoadsFromTheProgramFolderThenTheAlternateFolderAndLogsAFailure)
   EXPECT_FALSE(data.IsSameSoundData(150, false));
   GErrorLog::Close();
   EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "Problem loading sound # 150\r\n");
+}
+
+// Sizes a writer did not know (sox to a pipe: 0x7FFFF000; others 0 or 0xFFFFFFFF) run to the
+// end of the file; so does a RIFF size that counts a final pad byte the file lacks.
+TEST(GSoundWave, UnknownSizesRunToTheEndOfTheFile) {
+  const std::string second = Pattern(88200, 5);
+  for (uint32_t unknown : {0x7FFFF000u, 0u, 0xFFFFFFFFu}) {
+    std::string wave = Wave(second);
+    wave.replace(4, 4, Le32(unknown));
+    wave.replace(wave.size() - second.size() - 4, 4, Le32(unknown));
+    uint32_t count = 0;
+    std::unique_ptr<uint8_t[]> samples;
+    ASSERT_EQ(LoadBytes(wave, count, samples), 0) << unknown;
+    ASSERT_EQ(count, second.size());
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(samples.get()), count), second);
+  }
+  std::string odd = Wave(Pattern(7, 1));
+  odd.pop_back();  // the pad byte the RIFF size counts
+  uint32_t count = 0;
+  std::unique_ptr<uint8_t[]> samples;
+  ASSERT_EQ(LoadBytes(odd, count, samples), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(samples.get()), count), Pattern(7, 1));
+}
+
+// A sound of another format loads as it stands and says so in one log line.
+TEST(GSoundData, ASoundOfAnotherFormatIsLoggedOnce) {
+  TestFolder folder(true);
+  TestHost host;
+  std::string fmt = FmtBody(1);
+  fmt.replace(4, 4, Le32(22050));
+  fmt.replace(14, 2, Le16(8));
+  folder.WriteFile(FileName(151), Chunk("RIFF", "WAVE" + Chunk("fmt ", fmt) + Chunk("data", Pattern(30))));
+  folder.WriteFile(FileName(152), Wave(Pattern(30)));
+  GSoundData data;
+  ASSERT_TRUE(data.Load(151, false, host));
+  EXPECT_EQ(data.GetByteCount(), 30u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(data.GetSamples()), 30), Pattern(30));
+  GSoundData plain;
+  ASSERT_TRUE(plain.Load(152, false, host));
+  GErrorLog::Close();
+  EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "Sound " + folder.Program() + "WAV\\00000151.wav" +
+                                                 " is format 1, 8-bit, 22050 Hz, 1 channel(s); played as 16-bit 44100 Hz\r\n");
 }
 
 }  // namespace
