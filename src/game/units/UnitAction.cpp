@@ -273,6 +273,10 @@ void Unit::UpdateSpotting() {
     }
     identificationLevel = best;
     gUnitStateChanged = 1;
+  } else if (best > 0 && best < identificationLevel) {
+    // Seen less well than before: the level follows down at once.
+    identificationLevel = best;
+    gUnitStateChanged = 1;
   } else if (best == 0 && alive != 0) {
     DropAsTargetOfAll(true, false, false);
     if (identificationLevel == 1) {
