@@ -25,7 +25,7 @@
 //   orders, waypoints and turn start: slots 35, 37, 57, 67, 90
 //   targets and gun laying: slot 36
 //   hit and kill chances of a weapon: slots 79, 106
-//   target choice: slot 103
+//   target choice: slot 103 and ChooseTarget
 //   unit markers: slot 126
 //   the computer player: slot 120
 
@@ -414,6 +414,7 @@ bool Unit::WantsToFire() const {
 }
 
 float Unit::EvaluateCandidateTarget(Unit*) { FatalError(__LINE__, "Unit.cpp"); }
+bool Unit::ChooseTarget(bool) { FatalError(__LINE__, "Unit.cpp"); }
 float Unit::GetPurchaseCost() const { return 0.0f; }
 bool Unit::CanSplit() const { return false; }
 float Unit::WeaponEffect(Unit*, int32_t, int32_t, float) { FatalError(__LINE__, "Unit.cpp"); }

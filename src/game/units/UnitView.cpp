@@ -124,8 +124,6 @@ bool Unit::GetTargetPosition(float& outX, float& outY, float* outZ) const {
   return false;
 }
 
-bool Unit::ChooseTarget(bool) { FatalError(__LINE__, "UnitView.cpp"); }
-
 void Unit::DropAsTargetOfAll(bool voice, bool includeAirplanes, bool retarget) {
   MapBattleServices* battle = UnitBattle();
   if (battle == nullptr) return;
