@@ -994,3 +994,106 @@ TEST(UnitSounds, GunfireOfAnUnseenFirerAndSquadWeapons) {
   voiced.MaybeVoiceSound(14, 0, 0.0f, 2.0f);
   EXPECT_TRUE(rig.world.soundPackets.empty());
 }
+
+TEST(UnitView, ShownTargetAndTargetPosition) {
+  ActionRig rig;
+  TestInfantry own;
+  own.side = 1;
+  own.targetX = 40.0f;
+  own.targetY = 50.0f;
+  own.areaFire = 1;
+  own.flagBytes[1] = 1;
+  float px = 0.0f;
+  float py = 0.0f;
+  bool flag = false;
+  EXPECT_TRUE(own.GetShownTarget(px, py, flag));
+  EXPECT_EQ(px, 40.0f);
+  EXPECT_TRUE(flag);
+  float pz = -1.0f;
+  EXPECT_TRUE(own.GetTargetPosition(px, py, &pz));
+  EXPECT_EQ(pz, rig.GetMap().SurfaceHeightAt(40.0f, 50.0f));
+  TestInfantry enemy;
+  enemy.targetX = 10.0f;
+  EXPECT_FALSE(enemy.GetShownTarget(px, py, flag));
+  rig.world.replaying = true;  // the replay shows every unit's target point
+  enemy.identificationLevel = 2;
+  EXPECT_FALSE(enemy.GetShownTarget(px, py, flag));
+  EXPECT_EQ(px, 10.0f);
+  EXPECT_FALSE(flag);
+  own.target = &enemy;
+  enemy.SetPosition(70.0f, 80.0f);
+  EXPECT_TRUE(own.GetTargetPosition(px, py, &pz));
+  EXPECT_EQ(px, 70.0f);
+  EXPECT_EQ(pz, enemy.GetBaseHeight());
+  own.target = nullptr;
+  own.areaFire = 0;
+  EXPECT_FALSE(own.GetTargetPosition(px, py, nullptr));
+}
+
+TEST(UnitMorale, VehicleCrewStrengthAndAttention) {
+  ActionRig rig;
+  TestVehicle tank;
+  tank.record[56] = 4;  // crew of four
+  tank.men = 2;
+  tank.rating = 2;
+  tank.fanaticState = 1;
+  tank.suppression = 100.0f;
+  SeedMissing(0.0666667f * 0.13f * 2.34f);
+  tank.UpdateMorale();
+  EXPECT_NEAR(100.0f - tank.suppression, 3.4667f, 0.0001f);
+  // An observer's attention: its target seen at twice the range; shock dulls hearing.
+  TestInfantry observer;
+  TestInfantry other;
+  float visual = 100.0f;
+  float hearing = 100.0f;
+  observer.target = &other;
+  observer.incomingFire = 5000;
+  observer.AdjustSpottingRanges(other, visual, hearing);
+  EXPECT_EQ(visual, 200.0f);
+  EXPECT_FLOAT_EQ(hearing, 50.0f);
+  // Firing a burst at a point more than 50 m away halves the look elsewhere.
+  observer.target = nullptr;
+  observer.incomingFire = 0;
+  observer.burst = 3;
+  observer.areaFire = 1;
+  observer.targetX = 60.0f;
+  visual = 100.0f;
+  observer.AdjustSpottingRanges(other, visual, hearing);
+  EXPECT_EQ(visual, 50.0f);
+  observer.suppression = 400.0f;
+  visual = 100.0f;
+  hearing = 100.0f;
+  observer.burst = 0;
+  observer.AdjustSpottingRanges(other, visual, hearing);
+  EXPECT_NEAR(visual, 18.546f, 0.001f);
+  EXPECT_NEAR(hearing, 18.546f, 0.001f);
+}
+
+TEST(UnitSounds, GunfireOfHeavyWeapons) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  ActionRig rig;
+  rig.world.app.options[10] = 2;
+  // The first weapon with a report of its own.
+  int32_t weapon = -1;
+  for (int32_t i = 0; i < gWeapons.Count() && weapon < 0; ++i) {
+    if (gWeapons[i].Sound() != 0) weapon = i;
+  }
+  ASSERT_GE(weapon, 0);
+  TestInfantry gun;
+  gun.SetPosition(200.0f, 200.0f);
+  gun.identificationLevel = 2;
+  gun.NewGunfireSoundPacket(4, weapon, 100.0f);
+  ASSERT_EQ(rig.world.soundPackets.size(), 1u);
+  const UnitSoundPacket& p = rig.world.soundPackets[0];
+  EXPECT_EQ(p.sound, gWeapons[weapon].Sound());
+  EXPECT_EQ(p.soundKind, 4);
+  EXPECT_EQ(p.slice, 100);
+  EXPECT_EQ(p.audible[0], 0);  // fire type 4 of a firer the Axis knows only at level 2
+  EXPECT_EQ(p.audible[1], 1);
+  EXPECT_EQ(p.sidePosition[0][0], 200.0f);  // identified: the true place
+  gun.NewGunfireSoundPacket(6, weapon, 100.0f);
+  EXPECT_EQ(rig.world.soundPackets[1].slice, 130);
+  EXPECT_EQ(rig.world.soundPackets[1].soundKind, 16);
+  EXPECT_EQ(rig.world.soundPackets[1].audible[0], 1);
+}
