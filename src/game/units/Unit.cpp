@@ -16,20 +16,16 @@
 #include "game/units/WeaponFormulas.h"
 
 // Operations whose base bodies belong to other parts of the unit code stop here until those
-// land; each stops with this file's name and its own line. Who replaces which:
+// land; each stops with this file's name and its own line. (The view and identification,
+// sight queries, slice step, suppression and spotting slots 31, 60, 63, 64, 65, 68, 87, 108,
+// 109, 127 and 143 are in UnitView.cpp, UnitSight.cpp and UnitAction.cpp.) Who replaces which:
 //   appearance, placement and resupply: slots 5, 20, 27, 132
 //   orders snapshot, leaving the battlefield and operations: slots 15, 18, 21, 112
 //   route planning and movement: slots 30, 91, 138
-//   identification and the viewer's view: slots 31, 60
 //   orders, waypoints and turn start: slots 35, 37, 57, 67, 90
 //   targets and gun laying: slot 36
-//   distance, sight and terrain queries: slots 63, 64, 143
-//   elimination and visibility from a point: slot 65
-//   suppression and recovery: slot 68
 //   hit and kill chances of a weapon: slots 79, 106
-//   the slice step: slot 87
-//   target choice: slot 103
-//   spotting: slots 108, 127
+//   target choice: slot 103 and ChooseTarget
 //   unit markers: slot 126
 //   the computer player: slot 120
 
@@ -302,7 +298,6 @@ bool Unit::CanDeployAt(float, float) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::AssignDesignation() { designation = gDesignationCounter++; }
 int32_t Unit::GetEffectiveRating(int32_t) const { return rating; }
 float Unit::GetTargetValue() { FatalError(__LINE__, "Unit.cpp"); }
-bool Unit::IsKnownToViewer() const { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::IsActive() const { return alive != 0 && status == 0; }
 bool Unit::CanMove() const { return immobilized == 0; }
 bool Unit::CanMoveNow() { return CanMove(); }
@@ -344,18 +339,13 @@ float Unit::GetBaseHeight() const {
   return height;
 }
 
-bool Unit::IsCommandable() const { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::CanSeePoint(float, float) const { return false; }
 float Unit::GetAimFactor() const { return 1.0f; }
-bool Unit::CanTargetPoint(float, float) { FatalError(__LINE__, "Unit.cpp"); }
-bool Unit::CanTargetUnit(Unit*) { FatalError(__LINE__, "Unit.cpp"); }
-float Unit::VisibilityFromPoint(float, float, float, bool) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::QueryWeapon(int32_t, int32_t& weapon, int32_t& type) const {
   weapon = WeaponData::kNone;
   type = 0;
 }
 void Unit::CancelMoveOrders() { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::UpdateMorale() { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::HasMainWeaponOfType5() const { return false; }
 bool Unit::HasWeapon92() const { return false; }
 bool Unit::ReactToUnit(Unit*) { return false; }
@@ -388,7 +378,6 @@ bool Unit::IsOutOfMainAmmo() const { return false; }
 bool Unit::IsNearLinkedPoint(float, float) const { return false; }
 int32_t Unit::GetFastestMoveCode() const { return GetSpeedClass() == 4 && fatigueLevel < 3 ? 26 : 20; }
 void Unit::StepIdle() {}
-void Unit::StepSlice(int32_t) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::UpdateSlice(int32_t) {}
 void Unit::ReactToDanger() {}
 void Unit::RefreshTarget(bool) { FatalError(__LINE__, "Unit.cpp"); }
@@ -425,12 +414,11 @@ bool Unit::WantsToFire() const {
 }
 
 float Unit::EvaluateCandidateTarget(Unit*) { FatalError(__LINE__, "Unit.cpp"); }
+bool Unit::ChooseTarget(bool) { FatalError(__LINE__, "Unit.cpp"); }
 float Unit::GetPurchaseCost() const { return 0.0f; }
 bool Unit::CanSplit() const { return false; }
 float Unit::WeaponEffect(Unit*, int32_t, int32_t, float) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::AssessHit(Unit*) {}
-void Unit::UpdateSpotting() { FatalError(__LINE__, "Unit.cpp"); }
-int32_t Unit::BestEnemyIdentification() const { return 0; }
 float Unit::VisibilityTo(const Unit*) const { return 0.0f; }
 void Unit::SyncPassengers() {}
 void Unit::LeaveBattlefield(bool) { FatalError(__LINE__, "Unit.cpp"); }
@@ -459,7 +447,6 @@ bool Unit::IsMainWeaponUsable() const { return false; }
 bool Unit::FindUnitNearPoint(float, float, float, Unit**) { return false; }
 bool Unit::RatePosition(float, float) { return false; }
 void Unit::DrawBase(bool) { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::AdjustSpottingRanges(float&, float&) const { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::OrientToGround() {}
 float Unit::GetHullTilt() const { return 0.0f; }
 
@@ -485,5 +472,4 @@ void Unit::MoveAlongWaypoints() {}
 float Unit::GetRateOfFireTime(int32_t, int32_t) const { return 0.1f; }
 float Unit::GetAimTime(int32_t, int32_t) const { return 0.1f; }
 float Unit::GetTerrainMobility() const { return 0.0f; }
-bool Unit::CanFireAtTarget() { FatalError(__LINE__, "Unit.cpp"); }
 float Unit::GetFireFactor() const { return 1.0f; }

@@ -7,6 +7,7 @@
 #include "game/map/MapPathUnit.h"
 #include "game/map/MapUnitView.h"
 #include "game/units/KillRecord.h"
+#include "game/units/UnitSoundPacket.h"
 #include "game/units/UnitStatePacket.h"
 #include "game/units/Waypoint.h"
 
@@ -27,6 +28,10 @@ class AirplaneServices;
 // in slot order, each marked with its slot) through which the battle, the computer player,
 // the orders screens and the drawing code treat all kinds alike. The kinds derive from it,
 // override what they need and must give TakeDamage, GetDisplayName and Draw.
+// The slice's state-change flag: it belongs to the unit being stepped, from the start of its
+// step to its end. Changes made outside a step set the unit's own pending flag instead.
+extern uint8_t gUnitStateChanged;
+
 class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
  public:
   static constexpr int32_t kMaxWaypoints = 50;
@@ -176,7 +181,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual float WeaponEffect(Unit* other, int32_t weapon, int32_t ammoKind, float range);  // slot 106
   virtual void AssessHit(Unit* other);                                       // slot 107
   virtual void UpdateSpotting();                                             // slot 108
-  virtual int32_t BestEnemyIdentification() const;                           // slot 109
+  // The best level 0..4 any enemy has of the unit now; the base 0.
+  virtual int32_t BestEnemyIdentification(bool relaxed, int32_t unused) const;  // slot 109
   virtual float VisibilityTo(const Unit* observer) const;                    // slot 110
   virtual void SyncPassengers();                                             // slot 111
   virtual void LeaveBattlefield(bool ownExit);                               // slot 112
@@ -194,7 +200,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual bool FindUnitNearPoint(float px, float py, float atLevel, Unit** found);  // slot 124
   virtual bool RatePosition(float px, float py);                             // slot 125
   virtual void DrawBase(bool pick);                                          // slot 126
-  virtual void AdjustSpottingRanges(float& visual, float& hearing) const;    // slot 127
+  // This unit as observer of the observed one: its attention narrows or widens both ranges.
+  virtual void AdjustSpottingRanges(const Unit& observed, float& visual, float& hearing) const;  // slot 127
   virtual void OrientToGround();                                             // slot 128
   virtual float GetHullTilt() const;                                         // slot 129
   virtual void RandomizeSliceCounter();                                      // slot 130
@@ -210,7 +217,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual float GetRateOfFireTime(int32_t mode, int32_t selector) const;     // slot 140
   virtual float GetAimTime(int32_t mode, int32_t selector) const;            // slot 141
   virtual float GetTerrainMobility() const;                                  // slot 142
-  virtual bool CanFireAtTarget();                                            // slot 143
+  // Whether the unit may fire at its target now; the ammunition kind chosen goes to the out.
+  virtual bool CanFireAtTarget(int32_t& kindOut);                            // slot 143
   virtual float GetFireFactor() const;                                       // slot 144
 
   // ---- Kind services (null unless the kind gives them) ----
@@ -231,8 +239,11 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   float GetZ() const override { return GBoundingBox::z; }
   bool IsPresent() const override { return alive != 0; }
   int32_t GetInanimateKind() const override;
-  // Identified: identification level 2 or more.
-  bool IsIdentified() const override { return identificationLevel >= 2; }
+  // Identified: the cached level is 2 or more, neither hidden flag is set and the unit has not
+  // left the battlefield. The own-side and battle-over rules do not apply here.
+  bool IsIdentified() const override {
+    return identificationLevel >= 2 && hidden == 0 && hiddenSecond == 0 && status == 0;
+  }
 
   // ---- What a collapsing building and a hidden crater ask of a unit (UnitMapCalls.cpp) ----
 
@@ -253,6 +264,70 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   bool LineOfSightToPoint(float pointX, float pointY) const override { return CanSeePoint(pointX, pointY); }
   // The last slice the unit moved in: the visibility cache forgets its lines from then on.
   int32_t GetLastMovingSlice() const override { return lastMovingSlice; }
+
+  // ---- Identification and the viewer's view (UnitView.cpp) ----
+
+  // The unit counts as the viewer's own: of the viewer's side and not surrendered, or of the
+  // other side and surrendered.
+  bool IsViewersOwn() const { return IsCurrentSide() != HasSurrendered(); }
+  // 0..4 as the viewer sees the unit; ignoreHidden keeps a lost contact's cached level.
+  int32_t GetIdentificationLevel(bool ignoreHidden) const;
+  // The same as seen by a side (true = Axis).
+  int32_t GetIdentificationLevelFor(bool axis, bool ignoreHidden) const;
+  bool UsesLastSeenPosition() const;
+  // Where the viewer sees the unit; the height when asked. True when the last seen position
+  // was used.
+  bool GetShownPosition(float& outX, float& outY, float* outZ) const;
+  bool GetShownPositionFor(bool axis, float& outX, float& outY, float* outZ) const;
+  // The target point shown to the viewer and its flag; the result is the area-fire flag.
+  bool GetShownTarget(float& outX, float& outY, bool& flag) const;
+  // The target unit's position (and base height), or the area-fire point; false for neither.
+  bool GetTargetPosition(float& outX, float& outY, float* outZ) const;
+  // Every unit whose target this unit is lets it go (the unit left sight or the battle).
+  void DropAsTargetOfAll(bool voice, bool includeAirplanes, bool retarget);
+  // Target choice during the action; true when a target was found.
+  bool ChooseTarget(bool forced);
+
+  // ---- Distances, sight and terrain (UnitSight.cpp) ----
+
+  float DistanceTo(const Unit& other) const;
+  float DistanceToPoint(float px, float py) const;
+  // Line of sight to another unit through the map's visibility cache.
+  bool LineOfSightTo(const Unit& other, float* visibility = nullptr) const;
+  // Uncached line of sight to a point's surface height.
+  bool TraceSightToPoint(float px, float py) const;
+  bool IsPointInArc(float heading, float halfArc, float px, float py) const;
+  bool IsUnitInArc(const Unit& other) const { return IsPointInFireArc(other.x, other.y); }
+  float AngleToPoint(float heading, float px, float py, bool absolute) const;
+  float RelativeBearingTo(float px, float py, bool turret, bool fold) const;
+  float RelativeBearingToUnit(const Unit& other, bool turret, bool fold) const {
+    return RelativeBearingTo(other.x, other.y, turret, fold);
+  }
+  bool IsCloseTo(const Unit& other) const;
+  bool TerrainQuery(bool strict) const;
+  bool IsConcealed(bool strict, bool checkView, float px, float py);
+  bool HoldsAtLastWaypoint() const;
+  void AppendTerrainText(GString& text) const;
+  // The terrain's name at a point; an obstacle of the other side nobody has seen is not named.
+  void AppendTerrainTextAt(GString& text, float px, float py, bool topFloor) const;
+  static void TerrainText(GString& text, int32_t type, float px, float py, bool topFloor);
+
+  // ---- The action phase (UnitAction.cpp) ----
+
+  // Stores a new suppression; the first crossing of 200 decides whether the unit is fanatical.
+  void SetSuppression(float value, bool noFanaticHold);
+  // The next spotting evaluation in 160..319 slices (400..559 for a unit not present).
+  void ResetSpotTimer();
+  void ResetSpottingCountdown() { ResetSpotTimer(); }
+  // The level the enemy observers (or the one given) reach of this unit now.
+  int32_t EnemyIdentificationLevel(float minHearing, float visibilityFactor, const Unit* single = nullptr) const;
+
+  // ---- Sound packets (UnitSounds.cpp) ----
+
+  void NewGunfireSoundPacket(int32_t fireType, int32_t weapon, float distance);
+  UnitSoundPacket NewExplosionPacket(int32_t delay, int32_t weapon, int32_t ammoKind, float px, float py);
+  UnitSoundPacket NewSoundPacket(int32_t soundKind);
+  void MaybeVoiceSound(int32_t situation, int32_t chance, float earliest, float latest);
 
   // ---- Routes ----
 
@@ -332,6 +407,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // without one): what a stored record must hold.
   bool IsStoredClassIndex(int32_t index) const;
 
+  // The side index the view queries take as the viewer while a per-side query runs; -1 for
+  // the application's current side.
+  static int32_t gViewerOverride;
   // While set, slot 122 never gives role 1.
   static bool gRoleCodeOverride;
   // The designation counter slot 28's base takes from.

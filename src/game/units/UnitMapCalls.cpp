@@ -8,12 +8,6 @@
 #include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
 
-int32_t Unit::GetTerrainHere() const {
-  const MapBattleServices* battle = UnitBattle();
-  const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
-  return map != nullptr ? map->TerrainTypeAt(x, y) : 0;
-}
-
 void Unit::MarkBurntOut() {}
 void Unit::RetreatTowardFriendlyEdge() {}
 void Unit::TakeCasualties(int32_t, float) {}

@@ -3,6 +3,7 @@
 
 class MapAppServices;
 class MapBattleServices;
+struct UnitSoundPacket;
 struct UnitStatePacket;
 
 // What the unit code asks of the program around it beyond the map's services: the
@@ -21,6 +22,18 @@ class UnitServices {
   virtual int32_t GetComputerBonus() const = 0;
   // Files a unit state packet in the battle's packet list (the battle's record).
   virtual void RecordStatePacket(const UnitStatePacket& /*packet*/) {}
+  // The battle is over (every unit is then fully known).
+  virtual bool IsBattleOver() const { return false; }
+  // The share of the side's starting value still fighting (side index 0 Axis, 1 Allied).
+  virtual float GetSideStrengthRatio(int32_t /*sideIndex*/) const { return 1.0f; }
+  // The scenario's fanaticism setting of the side, 0..4.
+  virtual int32_t GetFanaticism(int32_t /*sideIndex*/) const { return 0; }
+  // The farthest a unit can be seen in this battle, metres.
+  virtual float GetVisibilityLimit() const { return 5000.0f; }
+  // The action is being replayed.
+  virtual bool IsReplaying() const { return false; }
+  // Files a sound packet in the battle's packet list.
+  virtual void RecordSoundPacket(const UnitSoundPacket& /*packet*/) {}
 };
 
 // The installed services (null for none) and the shortcuts the unit code uses.

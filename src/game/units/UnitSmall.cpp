@@ -39,7 +39,10 @@ int32_t Unit::GetInanimateKind() const {
   return inanimate != nullptr ? inanimate->GetKind() : -1;
 }
 
+int32_t Unit::gViewerOverride = -1;
+
 bool Unit::IsCurrentSide() const {
+  if (gViewerOverride >= 0) return GetSideIndex() == gViewerOverride;
   MapAppServices* app = UnitApp();
   return app != nullptr && GetSideIndex() == app->GetCurrentSide();
 }

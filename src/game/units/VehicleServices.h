@@ -20,4 +20,6 @@ class VehicleServices {
   virtual bool IsButtoned() const = 0;
   // The second ammunition array (five counts) that the common set-up fills too.
   virtual uint16_t* GetSecondAmmo() = 0;
+  // The small-arms entry (0..28) whose report the vehicle's gunfire makes.
+  virtual int32_t GetSmallArmsEntry() const = 0;
 };

@@ -39,6 +39,15 @@ class TestUnit : public Unit {
     Unit::RandomizeSliceCounter();
   }
   void UpdateAnimation() override { ++animationCalls; }
+  void LeaveBattlefield(bool) override { ++leaveCalls; }
+  int32_t BestEnemyIdentification(bool relaxed, int32_t) const override {
+    ++bestEnemyCalls;
+    return relaxed ? bestEnemyRelaxed : bestEnemy;
+  }
+  float VisibilityTo(const Unit*) const override { return visibleFrom; }
+  bool CanChangePosture() const override { return posture; }
+  bool IsPassenger() const override { return passenger; }
+  bool IsInRange(float, int32_t, float) const override { return inRange; }
 
   // Settable answers.
   int32_t men = 0;
@@ -54,6 +63,12 @@ class TestUnit : public Unit {
   int32_t weaponId = 104;
   int32_t weaponType = 0;
   float rateOfFireTime = 3.0f;
+  int32_t bestEnemy = 0;
+  int32_t bestEnemyRelaxed = 0;
+  float visibleFrom = 0.0f;
+  bool posture = false;
+  bool passenger = false;
+  bool inRange = true;
   // Counted calls.
   int32_t damageCalls = 0;
   int32_t drawCalls = 0;
@@ -61,4 +76,6 @@ class TestUnit : public Unit {
   mutable int32_t lastRateOfFireMode = -1;
   int32_t randomizeCalls = 0;
   int32_t animationCalls = 0;
+  int32_t leaveCalls = 0;
+  mutable int32_t bestEnemyCalls = 0;
 };

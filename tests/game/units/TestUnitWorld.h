@@ -2,11 +2,13 @@
 // The map tests' world with the unit services installed: an application with a battle, the
 // editor flag and the computer bonus, and the test kinds registered with the unit factory.
 // Free of any test framework.
+#include <array>
 #include <cstdint>
 
 #include <vector>
 
 #include "game/units/UnitServices.h"
+#include "game/units/UnitSoundPacket.h"
 #include "game/units/UnitStatePacket.h"
 #include "game/map/MapTestWorld.h"
 
@@ -23,6 +25,12 @@ class TestUnitWorld : public UnitServices {
   bool IsEditorOpen() const override { return editorOpen; }
   int32_t GetComputerBonus() const override { return computerBonus; }
   void RecordStatePacket(const UnitStatePacket& packet) override { statePackets.push_back(packet); }
+  bool IsBattleOver() const override { return battleOver; }
+  float GetSideStrengthRatio(int32_t sideIndex) const override { return strengthRatio.at(static_cast<size_t>(sideIndex)); }
+  int32_t GetFanaticism(int32_t sideIndex) const override { return fanaticism.at(static_cast<size_t>(sideIndex)); }
+  float GetVisibilityLimit() const override { return visibilityLimit; }
+  bool IsReplaying() const override { return replaying; }
+  void RecordSoundPacket(const UnitSoundPacket& packet) override { soundPackets.push_back(packet); }
 
   FakeBattle& Battle() { return *app.battle; }
 
@@ -30,4 +38,10 @@ class TestUnitWorld : public UnitServices {
   bool editorOpen = false;
   int32_t computerBonus = 0;
   std::vector<UnitStatePacket> statePackets;
+  bool battleOver = false;
+  std::array<float, 2> strengthRatio{1.0f, 1.0f};
+  std::array<int32_t, 2> fanaticism{};
+  float visibilityLimit = 5000.0f;
+  bool replaying = false;
+  std::vector<UnitSoundPacket> soundPackets;
 };

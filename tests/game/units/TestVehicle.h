@@ -23,6 +23,7 @@ class TestVehicle : public TestUnit, public VehicleServices {
   bool HasTurret() const override { return turret; }
   bool IsButtoned() const override { return buttoned; }
   uint16_t* GetSecondAmmo() override { return secondAmmo.data(); }
+  int32_t GetSmallArmsEntry() const override { return smallArmsEntry; }
 
   void SetRecord(int32_t mainWeaponId, int16_t load);  // main weapon and full load
 
@@ -32,4 +33,5 @@ class TestVehicle : public TestUnit, public VehicleServices {
   bool turret = true;
   bool buttoned = false;
   std::array<uint16_t, kAmmoKinds> secondAmmo{};
+  int32_t smallArmsEntry = 0;
 };
