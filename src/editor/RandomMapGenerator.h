@@ -23,6 +23,8 @@ class RandomMapGenerator {
   RandomMapGenerator& operator=(const RandomMapGenerator&) = delete;
 
   static void Generate(Map& map, const RandomMapParams& params);
+  // The number of hills of a map of mean side S metres at hilliness 0-4.
+  static int32_t HillCount(int32_t meanSide, int32_t hilliness);
 
   // Step 1: the new flat map and the working grids.
   void NewMap();

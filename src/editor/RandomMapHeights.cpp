@@ -2,6 +2,7 @@
 // height levels, smoothed once and written as tile heights.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "editor/RandomMapGenerator.h"
 #include "editor/RandomMapTables.h"
@@ -51,19 +52,20 @@ Hill DrawHill(float amplitude, int32_t w, int32_t h) {
   return hill;
 }
 
-int32_t HillCount(int32_t meanSide, float amplitude) {
-  const auto power = static_cast<float>(static_cast<double>(amplitude) * std::sqrt(static_cast<double>(amplitude)));
+}  // namespace
+
+int32_t RandomMapGenerator::HillCount(int32_t meanSide, int32_t hilliness) {
+  const double amplitude = RandomMapTables::HillAmplitude(hilliness);
+  const auto power = static_cast<float>(amplitude * std::sqrt(amplitude));
   const double side = meanSide;
   return static_cast<int32_t>(side * side * static_cast<double>(power) * 0.00002);
 }
-
-}  // namespace
 
 void RandomMapGenerator::Hills() {
   field_.Init(4, kFieldSide, kFieldSide);
   field_.Zero();
   const float amplitude = RandomMapTables::HillAmplitude(params_.hilliness);
-  const int32_t hills = HillCount(meanSide_, amplitude);
+  const int32_t hills = HillCount(meanSide_, params_.hilliness);
   const int32_t maxDsq = (w_ - 1) * (w_ - 1) + (h_ - 1) * (h_ - 1);
   term_.assign(static_cast<size_t>(maxDsq) + 1, 0.0f);
   termStamp_.assign(static_cast<size_t>(maxDsq) + 1, -1);
@@ -101,14 +103,20 @@ void RandomMapGenerator::AddHillTabulated(float r, float a, int32_t hx, int32_t 
     const int32_t reach = IntegerRoot(cutoff - 1 - dx2);
     const int32_t y0 = std::max(0, hy - reach);
     const int32_t y1 = std::min(h_ - 1, hy + reach);
-    for (int32_t y = y0; y <= y1; ++y) {
+    // The field's row x holds y0..y1 side by side; the first and last are index-checked.
+    uint8_t* row = field_.ElementPtr(x, y0);
+    field_.ElementPtr(x, y1);
+    for (int32_t y = y0; y <= y1; ++y, row += sizeof(float)) {
       const int32_t dsq = dx2 + (y - hy) * (y - hy);
       const auto at = static_cast<size_t>(dsq);
       if (termStamp_[at] != hillStamp_) {
         term_[at] = HillTerm(dsq, r, a);
         termStamp_[at] = hillStamp_;
       }
-      field_.SetFloat(x, y, field_.GetFloat(x, y) + term_[at]);
+      float v;
+      std::memcpy(&v, row, sizeof v);
+      v += term_[at];
+      std::memcpy(row, &v, sizeof v);
     }
   }
 }
@@ -117,7 +125,7 @@ void RandomMapGenerator::HillsReference() {
   field_.Init(4, kFieldSide, kFieldSide);
   field_.Zero();
   const float amplitude = RandomMapTables::HillAmplitude(params_.hilliness);
-  const int32_t hills = HillCount(meanSide_, amplitude);
+  const int32_t hills = HillCount(meanSide_, params_.hilliness);
   for (int32_t i = 0; i < hills; ++i) {
     const Hill hill = DrawHill(amplitude, w_, h_);
     for (int32_t x = 0; x < w_; ++x) {

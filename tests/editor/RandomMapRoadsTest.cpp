@@ -125,11 +125,11 @@ TEST(RandomMapRoads, GeneratedNetworksAreWholeOverManySeeds) {
   MapRig rig;
   Map map(rig.app);
   for (uint32_t seed = 0; seed < 200; ++seed) {
-    const float w = 60.0f + 80.0f * static_cast<float>((seed * 37) % 40);
-    const float h = 60.0f + 80.0f * static_cast<float>((seed * 53) % 40);
+    const float w = 60.0f + 80.0f * static_cast<float>((seed * 37) % 25);
+    const float h = 60.0f + 80.0f * static_cast<float>((seed * 53) % 25);
     for (int32_t type = 0; type < 4; ++type) {
       SeedRandom(seed * 4 + static_cast<uint32_t>(type));
-      RandomMapGenerator g(map, Params(seed % 10 == 0 ? 5000.0f : w, seed % 10 == 0 ? 5000.0f : h, type, 0,
+      RandomMapGenerator g(map, Params(seed % 50 == 0 ? 5000.0f : w, seed % 50 == 0 ? 5000.0f : h, type, 0,
                                        static_cast<int32_t>(seed % 5) - 1));
       g.NewMap();
       g.CentrePoint();
