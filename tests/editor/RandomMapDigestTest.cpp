@@ -2,6 +2,7 @@
 
 #include "RandomMapTestRig.h"
 #include "Sha256.h"
+#include "game/map/Landmark.h"
 
 namespace {
 
@@ -40,8 +41,10 @@ TEST(RandomMapDigest, TheSameSeedGivesTheSameBytesAndAnOldMapLeavesNothing) {
   Map map(rig.app);
   SeedRandom(5);
   RandomMapGenerator::Generate(map, Params(5000.0f, 5000.0f, 0, 4));
+  map.objects.landmarks.Append(new Landmark(4, 5, "Hill 112"));
   SeedRandom(77);
   RandomMapGenerator::Generate(map, params);
+  EXPECT_EQ(map.objects.landmarks.Count(), 0);
   EXPECT_EQ(rig.Write(map), first);
   const Bytes other = GenerateBytes(rig, 78, params);
   EXPECT_NE(other, first);
