@@ -12,6 +12,7 @@ namespace {
 void (*gFatalCleanup)() = nullptr;
 bool gFatalCleanupDone = false;
 uint32_t gRandomState = 0;
+RandomBoundObserver gRandomBoundObserver = nullptr;
 
 uint32_t Step() {
   gRandomState = gRandomState * 1103515245u + 12345u;
@@ -91,7 +92,10 @@ void SeedRandom(uint32_t seed) { gRandomState = seed; }
 
 void SeedRandomFromClock() { SeedRandom(TickCount()); }
 
+void SetRandomBoundObserver(RandomBoundObserver observer) { gRandomBoundObserver = observer; }
+
 int32_t Random(int32_t n) {
+  if (gRandomBoundObserver != nullptr) gRandomBoundObserver(n);
   if (n <= 0) FatalError(455, "Quorl");
   uint32_t a = Step();
   uint32_t b = Step();

@@ -51,6 +51,10 @@ void SeedRandom(uint32_t seed);
 void SeedRandomFromClock();
 // An integer in [0, n) from two generator steps; n <= 0 is fatal.
 int32_t Random(int32_t n);
+// Test-only: an observer told the bound of every Random call before it draws (null, the
+// program's setting, tells nobody). Tests record the order and bounds of a run's draws.
+using RandomBoundObserver = void (*)(int32_t n);
+void SetRandomBoundObserver(RandomBoundObserver observer);
 int32_t RandomOneTo(int32_t n);
 float RandomFloat();
 float RandomFloatTimes(float x);
