@@ -17,6 +17,7 @@ Map::Map(MapAppServices& app) : app_(&app) {
 Map::~Map() {
   GErrorLog::LogFileLine(101, "Map.cpp");
   ReleaseGraphics();
+  SafeDelete(camera.openMenu);
   SafeDelete(display.battleView);
   SafeDelete(display.oneShotSounds);
   SafeDelete(display.loopedSounds);

@@ -69,9 +69,11 @@ class Map : public GObject {
     float x[2] = {};
     float y[2] = {};
     float bearing[2] = {};  // radians
+    float height = 0.0f;    // metres: the eye height of the camera being drawn from
+    float zoom = 1.0f;      // above 1 shows things larger
     int32_t viewLevel[2] = {kViewLevelUnset, kViewLevelUnset};  // 0..7, 99 until set
     int32_t selectionCorners[2][2] = {};  // first and second screen point of a drag box
-    GObject* openMenu = nullptr;           // not owned
+    GObject* openMenu = nullptr;           // the open orders menu, owned
     MapUnitView* selectedUnit = nullptr;   // not owned
   };
 
@@ -422,6 +424,55 @@ class Map : public GObject {
     return x >= 0.0f && x < size.worldWidth && y >= 0.0f && y < size.worldHeight;
   }
   void Invalidate() { display.needsRedraw = true; }
+
+  // ---- Camera, selection and tile texture indices (MapCamera.cpp) ----
+
+  // Selects the unit; the selected unit again, or a unit identified below level 2, clears the
+  // selection (as does null). Then redraws.
+  void SelectUnit(MapUnitView* unit);
+  // Turns the current side's camera toward the point (view levels 0..3) or moves it there
+  // (4 and above), unless the point is already on the screen.
+  void AimCamera(float x, float y);
+  // The orders-menu key: opens the selected unit's orders menu, or hands the key to the open
+  // one and closes it with a beep when the menu does not take it. Without a selected unit the
+  // key only beeps.
+  void OrdersMenuKey(int32_t key);
+  // Shows or hides the battlefield view.
+  void SetViewVisible(bool visible);
+  // The dragged corner of the selection box, in whole pixels; starts the box selection.
+  void SetSelectionCorner(float x, float y);
+  // The selection box as left, top, right, bottom, whichever corner the drag started from.
+  void GetSelectionRect(int32_t rect[4]) const;
+  // The view state of the 80 m blocks under the square of half side r around the point:
+  // their common state, or 1 (partly in view) when they differ or the first is partly in view.
+  int32_t FootprintViewState(float x, float y, float r) const;
+  // The view state of the 80 m block holding the tile: 0 out of view, 1 partly, 2 wholly in
+  // view; 0 off the block grid.
+  int32_t BlockViewState(int32_t tileX, int32_t tileY) const;
+  // The same by block index.
+  int32_t GetBlockViewState(int32_t blockX, int32_t blockY) const;
+  // The view level 0..7 of the current side's camera.
+  int32_t GetViewLevel() const;
+  // The texture index of the tile's terrain piece (layer 0) or road piece (layer 1), -1 for a
+  // type without one; second receives the bitmap offset of snow ground (0 otherwise). Any
+  // other layer is a programmer error.
+  int32_t TileTextureIndex(const MapTile& tile, int32_t layer, int32_t* second = nullptr) const;
+  // Darkens the renderer's colour scale for a water texture (kinds 8 and 9) on wet ground
+  // (conditions 2..5) off snow; the previous scale goes to previousScale. False when nothing
+  // changed.
+  bool TintWaterTexture(float previousScale[3], int32_t kind) const;
+
+  // ---- Camera distance (MapCamera.cpp) ----
+
+  // Apparent size at a point: about 20 / depth at 1024 pixels, depth measured along the
+  // current side's view direction (or the camera's height above the point when larger) and
+  // divided by the zoom.
+  float PerspectiveScaleAt(float x, float y, float z) const;
+  // The detail factor of ground drawn at the point: 0.5 at view levels above 3, else
+  // 0.023 over the apparent size held within [0.024, 0.2].
+  float DetailFactorAt(float x, float y) const;
+  // The distance from the current side's camera to the point; zoom receives the zoom.
+  float CameraDistance(float x, float y, float z, float* zoom = nullptr) const;
 
   // ---- Movement-cost grids and routes (MapCostGrid.cpp, MapPath.cpp) ----
 
