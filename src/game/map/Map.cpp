@@ -1,4 +1,4 @@
-// The map's life cycle: construction, destruction and the release of its textures.
+// The map's life cycle: construction and destruction.
 #include "game/map/Map.h"
 
 #include "framework/core/GErrorLog.h"
@@ -31,12 +31,6 @@ Map::~Map() {
   SafeDelete(terrain.storedCode);
   SafeDelete(terrain.storedRoadCode);
   if (gKernel != nullptr) gKernel->SetCameraCounter(false);
-}
-
-void Map::ReleaseGraphics() {
-  // Figure models, buildings' own textures and the texture loading come with the drawing;
-  // until then the slots hold no handles of their own making.
-  for (GObject*& slot : display.textureSlots) SafeDelete(slot);
 }
 
 void Map::CreateObjectLists() {

@@ -49,6 +49,33 @@ class Map : public GObject {
   static constexpr int32_t kZoneBoth = 99;
   static constexpr int32_t kFigureModels = 19;
   static constexpr int32_t kTextureSlots = 256;
+  // Where each texture of the map lies among the texture slots.
+  struct Slot {
+    static constexpr int32_t kKindGroupGraphics = 0;   // 6: bitmaps 400 + n
+    static constexpr int32_t kKindGroupDetailed = 6;   // 8: 440 + n
+    static constexpr int32_t kInfantry = 14;           // 15: 1900 + n
+    static constexpr int32_t kDetailedTerrain = 29;    // 12: 5100 + n
+    static constexpr int32_t kSingles = 41;            // 8: 1503, 672, 1300, 1208, 1217, 1217, 1210, 1209
+    static constexpr int32_t kRubble = 42;             // 672
+    static constexpr int32_t kTexture1300 = 43;
+    static constexpr int32_t kTemporaryCrater = 44;    // 1208 (1218 on snow)
+    static constexpr int32_t kLastingCrater = 45;      // 1217 (1219 on snow)
+    static constexpr int32_t kSet = 49;                // 4: 1212 + n
+    static constexpr int32_t kGround = 53;             // 26
+    static constexpr int32_t kHeightBands = 79;        // 20
+    static constexpr int32_t kPair1800 = 99;           // 2: 1800, 1801
+    static constexpr int32_t kFeatures = 101;          // 3: 671, 612, 625 (971, 842, 842 on snow)
+    static constexpr int32_t kTiles = 104;             // 103: 600 + index + variant
+    static constexpr int32_t kTen = 207;               // 10: 1720 + n
+    static constexpr int32_t kEffects = 217;           // 3: 1204, 1205, 1206
+    static constexpr int32_t kAnimated = 220;          // 18: 1700 + n
+    static constexpr int32_t kTexture2020 = 238;
+    static constexpr int32_t kExtraEffects = 239;      // 2: 1222, 1223
+    static constexpr int32_t kTexture10049 = 241;
+    static constexpr int32_t kSky = 242;
+    static constexpr int32_t kCount = 243;
+  };
+  static constexpr int32_t kTileTextures = 103;
   static constexpr int32_t kHeightBands = 20;
   // Height of a tile with no stored level: the flat default map.
   static constexpr float kDefaultTileHeight = 15.0f;
@@ -155,6 +182,7 @@ class Map : public GObject {
     float viewRange = 50.0f;
     uint8_t viewFlags[2] = {1, 1};
     int32_t miscSlots[5] = {};
+    int32_t animatedFrame = 0;  // the current frame of the animated texture
     GObject* messageWindow = nullptr;  // not owned
     GObject* unitBalloon = nullptr;    // not owned
     GObject* battleView = nullptr;     // owned
@@ -180,7 +208,8 @@ class Map : public GObject {
   Map& operator=(const Map&) = delete;
   ~Map() override;
 
-  // Releases every texture of the map; the map stays usable.
+  // Releases every texture of the map (figure models, slots, the buildings'); the map stays
+  // usable and loads them again.
   void ReleaseGraphics();
   MapAppServices& App() const { return *app_; }
 
@@ -474,6 +503,26 @@ class Map : public GObject {
   // The distance from the current side's camera to the point; zoom receives the zoom.
   float CameraDistance(float x, float y, float z, float* zoom = nullptr) const;
 
+  // ---- Battlefield textures (MapTextures.cpp) ----
+
+  // The load pass of a battle's textures, in a fixed order (see the slot table); the buildings
+  // of the live list choose their textures with the flag inverted, those of the turn-start
+  // list keep their variants. Keeps the network link alive twice on the way.
+  void LoadTextures(bool flag);
+  // The lazy slots: loaded on first need; an index outside the slots is a programmer error.
+  void EnsureKindGroupGraphics(int32_t group);
+  void EnsureInfantryTexture(int32_t n);
+  void EnsureFigurePrototype(int32_t n);
+  void PrepareFigurePrototypes();
+  // Binding a texture of the map makes it the renderer's current texture.
+  void BindRandomEffectTexture();
+  void BindTexture1300();
+  void BindSetTexture(int32_t n);
+  void BindTexture672();
+  void BindSlot(int32_t slot) const;
+  // The bitmap number of the graphic in a slot, 0 when it is empty.
+  int32_t SlotNumber(int32_t slot) const;
+
   // ---- Movement-cost grids and routes (MapCostGrid.cpp, MapPath.cpp) ----
 
   static constexpr int32_t kMoveClasses = 5;  // 0 and 1 on foot, 2 to 4 vehicles
@@ -558,7 +607,13 @@ class Map : public GObject {
   mutable SightBuffers sightBuffers_;
   VisibilityCache visibilityCache_;
 
+  // Loads a bitmap into a slot unless it holds one; detail as GGraphicFactory takes it.
+  void LoadSlot(int32_t slot, int32_t number, int32_t detail);
+  void LoadTileTextures();
+
   MapAppServices* app_;
   Building* pickedBuilding_ = nullptr;  // not owned
+  // Drawing's own choice of effect texture; the game's generator is never drawn from here.
+  uint32_t effectChoice_ = 0;
   GObject* pictureView_ = nullptr;      // the battle screen's, not owned
 };

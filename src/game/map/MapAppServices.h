@@ -53,4 +53,11 @@ class MapAppServices {
   virtual bool CanBlend() const { return false; }
   // The display option that selects the second set of height-band textures.
   virtual bool UsesAlternateHeightBands() const { return false; }
+  // Sends the network link's keep-alive frame when one is due (long loads call it).
+  virtual void KeepNetworkLinkAlive();
+  // The figure prototypes vehicle crews are drawn with: a new infantry unit of class 242,
+  // variant n, side 2 at the origin (owned by the map); preparing and releasing its appearance.
+  virtual GObject* NewFigurePrototype(int32_t /*variant*/) { return nullptr; }
+  virtual void PrepareFigureAppearance(GObject* /*figure*/) {}
+  virtual void ReleaseFigureAppearance(GObject* /*figure*/) {}
 };

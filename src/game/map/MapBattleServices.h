@@ -41,6 +41,8 @@ class MapBattleServices {
   virtual int32_t GetUnitCount() const = 0;
   virtual MapUnitView* GetUnit(int32_t index) const = 0;
   virtual void RecordPacket(const MapPacket& packet) = 0;
+  // The battle shows the effects that need the two extra effect textures.
+  virtual bool WantsExtraEffectTextures() const { return false; }
   // The unit the player selected, or null; the box-selection drag flag.
   virtual MapUnitView* GetSelectedUnit() const { return nullptr; }
   virtual void SetSelectionDrag(bool /*dragging*/) {}

@@ -143,6 +143,7 @@ class FakeBattle : public MapBattleServices {
   }
   void RecordPacket(const MapPacket& packet) override { packets.push_back(packet); }
   MapUnitView* GetSelectedUnit() const override { return selectedUnit; }
+  bool WantsExtraEffectTextures() const override { return extraEffectTextures; }
   void SetSelectionDrag(bool dragging) override { selectionDrag = dragging; }
   void AddCollapseEffect(float x, float y, bool tall, int32_t argument) override {
     collapses.push_back({x, y, tall, argument});
@@ -176,6 +177,7 @@ class FakeBattle : public MapBattleServices {
   std::vector<MapUnitView*> joined;  // units of the unit model's tests, not owned
   bool setupPhase = false;
   MapUnitView* selectedUnit = nullptr;  // not owned
+  bool extraEffectTextures = false;
   bool selectionDrag = false;
   std::vector<MapPacket> packets;
   std::vector<CollapseEffect> collapses;
@@ -228,6 +230,22 @@ class FakeApp : public MapAppServices {
   }
   bool CanBlend() const override { return canBlend; }
   bool UsesAlternateHeightBands() const override { return alternateHeightBands; }
+  void KeepNetworkLinkAlive() override { ++keepAlives; }
+  // Stand-ins for the infantry figures: each remembers its variant.
+  struct FakeFigure : GObject {
+    explicit FakeFigure(int32_t v) : variant(v) {}
+    int32_t variant;
+  };
+  GObject* NewFigurePrototype(int32_t variant) override {
+    figuresMade.push_back(variant);
+    return new FakeFigure(variant);
+  }
+  void PrepareFigureAppearance(GObject* figure) override {
+    figuresPrepared.push_back(static_cast<FakeFigure*>(figure)->variant);
+  }
+  void ReleaseFigureAppearance(GObject* figure) override {
+    figuresReleased.push_back(static_cast<FakeFigure*>(figure)->variant);
+  }
 
   // Makes the battle (or the operation) in play.
   FakeBattle& MakeBattle();
@@ -259,6 +277,10 @@ class FakeApp : public MapAppServices {
   std::vector<DrawnText> texts;
   bool canBlend = false;
   bool alternateHeightBands = false;
+  int32_t keepAlives = 0;
+  std::vector<int32_t> figuresMade;
+  std::vector<int32_t> figuresPrepared;
+  std::vector<int32_t> figuresReleased;
   std::unique_ptr<FakeBattle> battle;
   std::unique_ptr<FakeBattle> operation;
 };
