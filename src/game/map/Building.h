@@ -64,6 +64,14 @@ class Building : public GObject {
   void ChooseTextures(bool choose);
   // Loads the textures named in textures that are not loaded yet, with mip-maps.
   void LoadGraphics();
+  // Draws the building in the battlefield view (BuildingDraw.cpp): nothing in a block out of
+  // view or when too small to see; clipping off while a building (not a bridge) of a block
+  // wholly in view is drawn; a destroyed building is a rubble heap, never picked nor labelled.
+  void Draw();
+  void DrawBridge() const;
+  void DrawLowBuilding() const;
+  void DrawTallBuilding() const;
+  void DrawLargeBuilding() const;
   // Releases the roof, the extra, then the three wall textures.
   void ReleaseTextures() { graphics.Release(); }
 
@@ -131,6 +139,14 @@ class Building : public GObject {
   void LowerWaypointsInside(MapUnitView& unit) const;
   template <class F>
   void ForEachUnit(F&& f) const;
+  // Drawing parts.
+  bool IsTranslucent() const;
+  void DrawRubble(bool clip) const;
+  void DrawWalls(float height, float vTop02, float vTop1) const;
+  void DrawInside(float height, float red, float green, float blue, bool cullFloor) const;
+  void DrawUpperFloor() const;
+  void DrawGabledRoof(float eaves, float ridge, bool gables, float roofAlpha) const;
+  void DrawTower() const;
   bool ContainsUnit(const MapUnitView& unit) const;
 
   Map* map_;

@@ -193,7 +193,9 @@ void Map::PrepareFigurePrototypes() {
 void Map::BindSlot(int32_t slot) const {
   if (slot < 0 || slot >= Slot::kCount) FatalError(6, "Map");
   if (gGraph3D == nullptr) return;
-  gGraph3D->SetTexture(dynamic_cast<GGraph3DTexture*>(display.textureSlots[static_cast<size_t>(slot)]));
+  // An excluded bitmap leaves a graphic without pixels: nothing to bind.
+  auto* graphic = dynamic_cast<GGraphic*>(display.textureSlots[static_cast<size_t>(slot)]);
+  if (graphic != nullptr && graphic->GetStub() != nullptr) gGraph3D->SetTexture(graphic);
 }
 
 void Map::BindRandomEffectTexture() {
