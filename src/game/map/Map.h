@@ -115,7 +115,7 @@ class Map : public GObject {
     MapGrid<int16_t> flatHeight[3];  // whole metres where flat, else -999; three levels
     MapGrid<float> blockMinHeight;   // per block, at the third level's size
     MapGrid<float> blockMaxHeight;
-    MapGrid<uint8_t> blockViewState;  // 0 out of view, 1 wholly, 2 partly (drawing)
+    MapGrid<uint8_t> blockViewState;  // 0 out of view, 1 partly, 2 wholly in view (drawing)
     MapGrid<uint16_t> fineGrid;       // 2 m cells: type << 10 | height code
     // Metres of each height code at this map's height scale (BuildHeightTable).
     float heightOfCode[FineTerrain::kHeightCodes] = {};

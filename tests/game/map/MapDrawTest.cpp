@@ -426,3 +426,19 @@ TEST(MapObjectsPicture, EveryBuildingTypeBridgesWallsAndCratersDrawTheSameTwice)
     std::fclose(f);
   }
 }
+
+TEST(MapBuildingDraw, AHitInPickModeHandsAnIntactBuildingToTheMapViewAndNeverARuin) {
+  DrawWorld w;
+  Building& b = w.Add(31);
+  // The locating pass with the building's first primitive as the one under the mouse.
+  w.rig.r->SetPickMode(2, 0, 1, &w.rig.device);
+  b.Draw();
+  EXPECT_EQ(w.map->GetPickedBuilding(), &b);
+
+  w.map->SetPickedBuilding(nullptr);
+  b.destroyed = 1;
+  w.rig.r->SetPickMode(2, 0, 1, &w.rig.device);
+  b.Draw();
+  EXPECT_EQ(w.map->GetPickedBuilding(), nullptr);
+  w.rig.r->SetPickMode(0, 0, -1, nullptr);
+}
