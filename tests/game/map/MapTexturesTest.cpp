@@ -155,6 +155,12 @@ TEST(MapLoadTextures, SnowNightAndAWideRendererChooseTheirBitmaps) {
     }
   }
   EXPECT_GT(bands, 0);
+
+  // A downsampled display takes the small sky even on a wide renderer.
+  w.map->ReleaseGraphics();
+  w.host.renderer.level = 2;
+  w.map->LoadTextures(false);
+  EXPECT_EQ(w.map->SlotNumber(S::kSky), 1444);
 }
 
 TEST(MapLoadTextures, WaterOnWetGroundLoadsDarkerAndTheScaleComesBack) {
