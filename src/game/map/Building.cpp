@@ -5,6 +5,9 @@
 
 #include "framework/core/GFile.h"
 #include "framework/core/Quorl.h"
+#include "framework/media/GGraph3D.h"
+#include "framework/media/GGraphic.h"
+#include "framework/media/GGraphicFactory.h"
 #include "game/map/Distance.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -63,6 +66,30 @@ GObject* Building::CopyItself() const {
   return copy;
 }
 
+Building::Graphics& Building::Graphics::operator=(const Graphics& other) {
+  if (this != &other) Release();
+  return *this;
+}
+
+Building::Graphics::~Graphics() { Release(); }
+
+void Building::Graphics::Release() {
+  static constexpr int32_t kOrder[kCount] = {kRoof, kExtra, 0, 1, 2};
+  for (int32_t i : kOrder) SafeDelete(handle[i]);
+}
+
+void Building::LoadGraphics() {
+  const int32_t numbers[Graphics::kCount] = {textures.wall[0], textures.wall[1], textures.wall[2], textures.roof,
+                                             textures.extra};
+  const bool any = std::any_of(std::begin(numbers), std::end(numbers), [](int32_t n) { return n > 0; });
+  if (!any) return;
+  if (gGraph3D != nullptr) gGraph3D->SetMipmapsWanted(true);
+  for (int32_t i = 0; i < Graphics::kCount; ++i) {
+    if (numbers[i] > 0 && graphics.handle[i] == nullptr) graphics.handle[i] = GGraphicFactory::NewGraphic(numbers[i]);
+  }
+  if (gGraph3D != nullptr) gGraph3D->SetMipmapsWanted(false);
+}
+
 void Building::ChooseTextures(bool choose) {
   const bool snow = map_->IsSnowGround();
   if (choose) {
@@ -88,6 +115,7 @@ void Building::ChooseTextures(bool choose) {
     roofNumber = static_cast<uint16_t>(snow ? 1200 : 1200 + RandomOneTo(2));
   }
   textures = Textures{};
+  graphics.Release();
   if (IsBridge()) {
     textures.wall[2] = 613;
     const bool light = type == 36 || type == 40;

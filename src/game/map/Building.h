@@ -5,6 +5,7 @@
 #include "game/map/MapCorner.h"
 
 class GFile;
+class GGraphic;
 class Map;
 class MapUnitView;
 
@@ -36,6 +37,20 @@ class Building : public GObject {
     int32_t extra = 0;  // type 46 only
   };
 
+  // The loaded textures (walls 0..2, roof, extra), released with the building. A copy starts
+  // without any: it loads its own.
+  struct Graphics {
+    static constexpr int32_t kCount = 5;
+    static constexpr int32_t kRoof = 3;
+    static constexpr int32_t kExtra = 4;
+    Graphics() = default;
+    Graphics(const Graphics&) {}
+    Graphics& operator=(const Graphics& other);
+    ~Graphics();
+    void Release();
+    GGraphic* handle[kCount] = {};
+  };
+
   explicit Building(Map& owner) : map_(&owner) {}
   Building(const Building& other) = default;
   Building& operator=(const Building& other) = default;
@@ -47,6 +62,18 @@ class Building : public GObject {
   // Draws the wall variant and the roof when choose is set (one draw each; type 46 draws no
   // variant, snow no roof), then names the bitmaps for the battle's ground.
   void ChooseTextures(bool choose);
+  // Loads the textures named in textures that are not loaded yet, with mip-maps.
+  void LoadGraphics();
+  // Draws the building in the battlefield view (BuildingDraw.cpp): nothing in a block out of
+  // view or when too small to see; clipping off while a building (not a bridge) of a block
+  // wholly in view is drawn; a destroyed building is a rubble heap, never picked nor labelled.
+  void Draw();
+  void DrawBridge() const;
+  void DrawLowBuilding() const;
+  void DrawTallBuilding() const;
+  void DrawLargeBuilding() const;
+  // Releases the roof, the extra, then the three wall textures.
+  void ReleaseTextures() { graphics.Release(); }
 
   // The stored form, big-endian, 8 bytes: tile x and tile y (16 bits each), damage x 20
   // (saturating), the flags byte and a count of extra bytes (0).
@@ -101,6 +128,7 @@ class Building : public GObject {
   uint16_t roofNumber = 0;
   float baseHeight = 0.0f;
   Textures textures;
+  Graphics graphics;
 
  private:
   // The unit callbacks of a collapse, run over every unit of the battle or operation.
@@ -111,6 +139,14 @@ class Building : public GObject {
   void LowerWaypointsInside(MapUnitView& unit) const;
   template <class F>
   void ForEachUnit(F&& f) const;
+  // Drawing parts.
+  bool IsTranslucent() const;
+  void DrawRubble(bool clip) const;
+  void DrawWalls(float height, float vTop02, float vTop1) const;
+  void DrawInside(float height, float red, float green, float blue, bool cullFloor) const;
+  void DrawUpperFloor() const;
+  void DrawGabledRoof(float eaves, float ridge, bool gables, float roofAlpha) const;
+  void DrawTower() const;
   bool ContainsUnit(const MapUnitView& unit) const;
 
   Map* map_;

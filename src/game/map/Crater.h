@@ -46,6 +46,9 @@ class Crater : public GObject {
   void Reveal();
   // The spotting radius at the crater by the ground and the battle's visibility class.
   float SpottingRadius() const;
+  // Draws the crater in the owning map's crater texture, following the ground; a hidden one
+  // only for the side that made it until revealed.
+  void Draw() const;
   // Whether the crater's square (centre, half side radius, edges included) holds the point.
   bool SquareContains(float px, float py) const {
     return px >= x - radius && px <= x + radius && py >= y - radius && py <= y + radius;

@@ -1,4 +1,4 @@
-// The map's life cycle: construction, destruction and the release of its textures.
+// The map's life cycle: construction and destruction.
 #include "game/map/Map.h"
 
 #include "framework/core/GErrorLog.h"
@@ -17,6 +17,7 @@ Map::Map(MapAppServices& app) : app_(&app) {
 Map::~Map() {
   GErrorLog::LogFileLine(101, "Map.cpp");
   ReleaseGraphics();
+  SafeDelete(camera.openMenu);
   SafeDelete(display.battleView);
   SafeDelete(display.oneShotSounds);
   SafeDelete(display.loopedSounds);
@@ -30,12 +31,6 @@ Map::~Map() {
   SafeDelete(terrain.storedCode);
   SafeDelete(terrain.storedRoadCode);
   if (gKernel != nullptr) gKernel->SetCameraCounter(false);
-}
-
-void Map::ReleaseGraphics() {
-  // Figure models, buildings' own textures and the texture loading come with the drawing;
-  // until then the slots hold no handles of their own making.
-  for (GObject*& slot : display.textureSlots) SafeDelete(slot);
 }
 
 void Map::CreateObjectLists() {

@@ -49,6 +49,33 @@ class Map : public GObject {
   static constexpr int32_t kZoneBoth = 99;
   static constexpr int32_t kFigureModels = 19;
   static constexpr int32_t kTextureSlots = 256;
+  // Where each texture of the map lies among the texture slots.
+  struct Slot {
+    static constexpr int32_t kKindGroupGraphics = 0;   // 6: bitmaps 400 + n
+    static constexpr int32_t kKindGroupDetailed = 6;   // 8: 440 + n
+    static constexpr int32_t kInfantry = 14;           // 15: 1900 + n
+    static constexpr int32_t kDetailedTerrain = 29;    // 12: 5100 + n
+    static constexpr int32_t kSingles = 41;            // 8: 1503, 672, 1300, 1208, 1217, 1217, 1210, 1209
+    static constexpr int32_t kRubble = 42;             // 672
+    static constexpr int32_t kTexture1300 = 43;
+    static constexpr int32_t kTemporaryCrater = 44;    // 1208 (1218 on snow)
+    static constexpr int32_t kLastingCrater = 45;      // 1217 (1219 on snow)
+    static constexpr int32_t kSet = 49;                // 4: 1212 + n
+    static constexpr int32_t kGround = 53;             // 26
+    static constexpr int32_t kHeightBands = 79;        // 20
+    static constexpr int32_t kPair1800 = 99;           // 2: 1800, 1801
+    static constexpr int32_t kFeatures = 101;          // 3: 671, 612, 625 (971, 842, 842 on snow)
+    static constexpr int32_t kTiles = 104;             // 103: 600 + index + variant
+    static constexpr int32_t kTen = 207;               // 10: 1720 + n
+    static constexpr int32_t kEffects = 217;           // 3: 1204, 1205, 1206
+    static constexpr int32_t kAnimated = 220;          // 18: 1700 + n
+    static constexpr int32_t kTexture2020 = 238;
+    static constexpr int32_t kExtraEffects = 239;      // 2: 1222, 1223
+    static constexpr int32_t kTexture10049 = 241;
+    static constexpr int32_t kSky = 242;
+    static constexpr int32_t kCount = 243;
+  };
+  static constexpr int32_t kTileTextures = 103;
   static constexpr int32_t kHeightBands = 20;
   // Height of a tile with no stored level: the flat default map.
   static constexpr float kDefaultTileHeight = 15.0f;
@@ -69,9 +96,11 @@ class Map : public GObject {
     float x[2] = {};
     float y[2] = {};
     float bearing[2] = {};  // radians
+    float height = 0.0f;    // metres: the eye height of the camera being drawn from
+    float zoom = 1.0f;      // above 1 shows things larger
     int32_t viewLevel[2] = {kViewLevelUnset, kViewLevelUnset};  // 0..7, 99 until set
     int32_t selectionCorners[2][2] = {};  // first and second screen point of a drag box
-    GObject* openMenu = nullptr;           // not owned
+    GObject* openMenu = nullptr;           // the open orders menu, owned
     MapUnitView* selectedUnit = nullptr;   // not owned
   };
 
@@ -86,7 +115,7 @@ class Map : public GObject {
     MapGrid<int16_t> flatHeight[3];  // whole metres where flat, else -999; three levels
     MapGrid<float> blockMinHeight;   // per block, at the third level's size
     MapGrid<float> blockMaxHeight;
-    MapGrid<uint8_t> blockViewState;  // 0 out of view, 1 wholly, 2 partly (drawing)
+    MapGrid<uint8_t> blockViewState;  // 0 out of view, 1 partly, 2 wholly in view (drawing)
     MapGrid<uint16_t> fineGrid;       // 2 m cells: type << 10 | height code
     // Metres of each height code at this map's height scale (BuildHeightTable).
     float heightOfCode[FineTerrain::kHeightCodes] = {};
@@ -153,6 +182,7 @@ class Map : public GObject {
     float viewRange = 50.0f;
     uint8_t viewFlags[2] = {1, 1};
     int32_t miscSlots[5] = {};
+    int32_t animatedFrame = 0;  // the current frame of the animated texture
     GObject* messageWindow = nullptr;  // not owned
     GObject* unitBalloon = nullptr;    // not owned
     GObject* battleView = nullptr;     // owned
@@ -178,7 +208,8 @@ class Map : public GObject {
   Map& operator=(const Map&) = delete;
   ~Map() override;
 
-  // Releases every texture of the map; the map stays usable.
+  // Releases every texture of the map (figure models, slots, the buildings'); the map stays
+  // usable and loads them again.
   void ReleaseGraphics();
   MapAppServices& App() const { return *app_; }
 
@@ -423,6 +454,75 @@ class Map : public GObject {
   }
   void Invalidate() { display.needsRedraw = true; }
 
+  // ---- Camera, selection and tile texture indices (MapCamera.cpp) ----
+
+  // Selects the unit; the selected unit again, or a unit identified below level 2, clears the
+  // selection (as does null). Then redraws.
+  void SelectUnit(MapUnitView* unit);
+  // Turns the current side's camera toward the point (view levels 0..3) or moves it there
+  // (4 and above), unless the point is already on the screen.
+  void AimCamera(float x, float y);
+  // The orders-menu key: opens the selected unit's orders menu, or hands the key to the open
+  // one and closes it with a beep when the menu does not take it. Without a selected unit the
+  // key only beeps.
+  void OrdersMenuKey(int32_t key);
+  // Shows or hides the battlefield view.
+  void SetViewVisible(bool visible);
+  // The dragged corner of the selection box, in whole pixels; starts the box selection.
+  void SetSelectionCorner(float x, float y);
+  // The selection box as left, top, right, bottom, whichever corner the drag started from.
+  void GetSelectionRect(int32_t rect[4]) const;
+  // The view state of the 80 m blocks under the square of half side r around the point:
+  // their common state, or 1 (partly in view) when they differ or the first is partly in view.
+  int32_t FootprintViewState(float x, float y, float r) const;
+  // The view state of the 80 m block holding the tile: 0 out of view, 1 partly, 2 wholly in
+  // view; 0 off the block grid.
+  int32_t BlockViewState(int32_t tileX, int32_t tileY) const;
+  // The same by block index.
+  int32_t GetBlockViewState(int32_t blockX, int32_t blockY) const;
+  // The view level 0..7 of the current side's camera.
+  int32_t GetViewLevel() const;
+  // The texture index of the tile's terrain piece (layer 0) or road piece (layer 1), -1 for a
+  // type without one; second receives the bitmap offset of snow ground (0 otherwise). Any
+  // other layer is a programmer error.
+  int32_t TileTextureIndex(const MapTile& tile, int32_t layer, int32_t* second = nullptr) const;
+  // Darkens the renderer's colour scale for a water texture (kinds 8 and 9) on wet ground
+  // (conditions 2..5) off snow; the previous scale goes to previousScale. False when nothing
+  // changed.
+  bool TintWaterTexture(float previousScale[3], int32_t kind) const;
+
+  // ---- Camera distance (MapCamera.cpp) ----
+
+  // Apparent size at a point: about 20 / depth at 1024 pixels, depth measured along the
+  // current side's view direction (or the camera's height above the point when larger) and
+  // divided by the zoom.
+  float PerspectiveScaleAt(float x, float y, float z) const;
+  // The detail factor of ground drawn at the point: 0.5 at view levels above 3, else
+  // 0.023 over the apparent size held within [0.024, 0.2].
+  float DetailFactorAt(float x, float y) const;
+  // The distance from the current side's camera to the point; zoom receives the zoom.
+  float CameraDistance(float x, float y, float z, float* zoom = nullptr) const;
+
+  // ---- Battlefield textures (MapTextures.cpp) ----
+
+  // The load pass of a battle's textures, in a fixed order (see the slot table); the buildings
+  // of the live list choose their textures with the flag inverted, those of the turn-start
+  // list keep their variants. Keeps the network link alive twice on the way.
+  void LoadTextures(bool flag);
+  // The lazy slots: loaded on first need; an index outside the slots is a programmer error.
+  void EnsureKindGroupGraphics(int32_t group);
+  void EnsureInfantryTexture(int32_t n);
+  void EnsureFigurePrototype(int32_t n);
+  void PrepareFigurePrototypes();
+  // Binding a texture of the map makes it the renderer's current texture.
+  void BindRandomEffectTexture();
+  void BindTexture1300();
+  void BindSetTexture(int32_t n);
+  void BindTexture672();
+  void BindSlot(int32_t slot) const;
+  // The bitmap number of the graphic in a slot, 0 when it is empty.
+  int32_t SlotNumber(int32_t slot) const;
+
   // ---- Movement-cost grids and routes (MapCostGrid.cpp, MapPath.cpp) ----
 
   static constexpr int32_t kMoveClasses = 5;  // 0 and 1 on foot, 2 to 4 vehicles
@@ -507,7 +607,13 @@ class Map : public GObject {
   mutable SightBuffers sightBuffers_;
   VisibilityCache visibilityCache_;
 
+  // Loads a bitmap into a slot unless it holds one; detail as GGraphicFactory takes it.
+  void LoadSlot(int32_t slot, int32_t number, int32_t detail);
+  void LoadTileTextures();
+
   MapAppServices* app_;
   Building* pickedBuilding_ = nullptr;  // not owned
+  // Drawing's own choice of effect texture; the game's generator is never drawn from here.
+  uint32_t effectChoice_ = 0;
   GObject* pictureView_ = nullptr;      // the battle screen's, not owned
 };

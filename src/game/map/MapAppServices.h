@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+class GObject;
 class MapBattleServices;
 
 // What the game asks of the application object: its settings, input mode and current side,
@@ -37,4 +38,26 @@ class MapAppServices {
   virtual int32_t GetScreenWidth() const = 0;
   // The exclamation beep.
   virtual void Beep() = 0;
+
+  // ---- The battle screen's and the presentation's part of the map's drawing and input ----
+
+  // Updates the battle screen and redraws the battlefield view when it exists.
+  virtual void RefreshBattleScreen() {}
+  // Opens the selected unit's orders menu; the map owns it (null when none opens).
+  virtual GObject* OpenUnitOrdersMenu(bool /*atWaypoint*/) { return nullptr; }
+  // Hands a key to the open orders menu: true when the menu took it.
+  virtual bool OrdersMenuTakesKey(GObject* /*menu*/, int32_t /*key*/) { return false; }
+  // Draws a text at the screen projection of a point (highlight chooses the colour).
+  virtual void DrawTextAt(const char* /*text*/, bool /*highlight*/, float /*x*/, float /*y*/, float /*z*/) {}
+  // Whether the 3-D device draws translucent triangles.
+  virtual bool CanBlend() const { return false; }
+  // The display option that selects the second set of height-band textures.
+  virtual bool UsesAlternateHeightBands() const { return false; }
+  // Sends the network link's keep-alive frame when one is due (long loads call it).
+  virtual void KeepNetworkLinkAlive();
+  // The figure prototypes vehicle crews are drawn with: a new infantry unit of class 242,
+  // variant n, side 2 at the origin (owned by the map); preparing and releasing its appearance.
+  virtual GObject* NewFigurePrototype(int32_t /*variant*/) { return nullptr; }
+  virtual void PrepareFigureAppearance(GObject* /*figure*/) {}
+  virtual void ReleaseFigureAppearance(GObject* /*figure*/) {}
 };

@@ -41,6 +41,11 @@ class MapBattleServices {
   virtual int32_t GetUnitCount() const = 0;
   virtual MapUnitView* GetUnit(int32_t index) const = 0;
   virtual void RecordPacket(const MapPacket& packet) = 0;
+  // The battle shows the effects that need the two extra effect textures.
+  virtual bool WantsExtraEffectTextures() const { return false; }
+  // The unit the player selected, or null; the box-selection drag flag.
+  virtual MapUnitView* GetSelectedUnit() const { return nullptr; }
+  virtual void SetSelectionDrag(bool /*dragging*/) {}
   // The visual effect of a collapsing building at (x, y).
   virtual void AddCollapseEffect(float x, float y, bool tall, int32_t argument) = 0;
   // Starts the fire display of a tile that begins to burn (the battlefield drawing's).

@@ -33,6 +33,8 @@ class MapUnitView {
   // Alive and not panicked, broken or routed.
   virtual bool CanFight() const = 0;
   virtual bool IsIdentified() const = 0;
+  // How well the side in play knows the unit: 2 and above the unit may be selected.
+  virtual int32_t GetIdentificationLevel() const { return 2; }
   // The fine type under the unit.
   virtual int32_t GetTerrainHere() const = 0;
   // A main weapon of type 2, 3 or 4 (asked with its flag set), of type 5.

@@ -33,6 +33,9 @@ class Wall : public GBoundingBox {
   // corners 0 and 2, cuts the wall in two at the middles of its long sides; the new half is
   // appended to the group.
   void SplitIfUneven(GGroup& group);
+  // Draws the wall when it is of the type and its box is in view; the caller binds the type's
+  // texture first.
+  void Draw(int32_t wallType) const;
   int32_t StampedType() const { return type == 29 || type == 30 ? type : 28; }
 
   int32_t type = 28;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "game/map/Map.h"
@@ -34,6 +35,7 @@ class FakeUnit : public MapUnitView {
   bool CanMove() const override { return canMove; }
   bool CanFight() const override { return alive && canFight; }
   bool IsIdentified() const override { return identified; }
+  int32_t GetIdentificationLevel() const override { return identificationLevel; }
   int32_t GetTerrainHere() const override { return map != nullptr ? map->TerrainTypeAt(x, y) : 0; }
   bool HasMainWeaponOfType23(bool) const override { return weaponType23; }
   bool HasMainWeaponOfType5() const override { return weaponType5; }
@@ -91,6 +93,7 @@ class FakeUnit : public MapUnitView {
   bool canMove = true;
   bool canFight = true;
   bool identified = false;
+  int32_t identificationLevel = 4;
   bool weaponType23 = false;
   bool weaponType5 = false;
   int32_t men = 0;
@@ -139,6 +142,9 @@ class FakeBattle : public MapBattleServices {
     return i < units.size() ? units.at(i).get() : joined.at(i - units.size());
   }
   void RecordPacket(const MapPacket& packet) override { packets.push_back(packet); }
+  MapUnitView* GetSelectedUnit() const override { return selectedUnit; }
+  bool WantsExtraEffectTextures() const override { return extraEffectTextures; }
+  void SetSelectionDrag(bool dragging) override { selectionDrag = dragging; }
   void AddCollapseEffect(float x, float y, bool tall, int32_t argument) override {
     collapses.push_back({x, y, tall, argument});
   }
@@ -170,6 +176,9 @@ class FakeBattle : public MapBattleServices {
   std::vector<std::unique_ptr<FakeUnit>> units;
   std::vector<MapUnitView*> joined;  // units of the unit model's tests, not owned
   bool setupPhase = false;
+  MapUnitView* selectedUnit = nullptr;  // not owned
+  bool extraEffectTextures = false;
+  bool selectionDrag = false;
   std::vector<MapPacket> packets;
   std::vector<CollapseEffect> collapses;
   // The fire displays started, by tile; the picture views placed (left, top, width, height).
@@ -206,6 +215,37 @@ class FakeApp : public MapAppServices {
   MapBattleServices* GetOperation() override { return operation.get(); }
   int32_t GetScreenWidth() const override { return screenWidth; }
   void Beep() override { ++beeps; }
+  void RefreshBattleScreen() override { ++refreshes; }
+  GObject* OpenUnitOrdersMenu(bool atWaypoint) override {
+    ++menusOpened;
+    menuAtWaypoint = atWaypoint;
+    return new GObject;
+  }
+  bool OrdersMenuTakesKey(GObject*, int32_t key) override {
+    keysToMenu.push_back(key);
+    return menuTakesKeys;
+  }
+  void DrawTextAt(const char* text, bool highlight, float x, float y, float z) override {
+    texts.push_back({text, highlight, x, y, z});
+  }
+  bool CanBlend() const override { return canBlend; }
+  bool UsesAlternateHeightBands() const override { return alternateHeightBands; }
+  void KeepNetworkLinkAlive() override { ++keepAlives; }
+  // Stand-ins for the infantry figures: each remembers its variant.
+  struct FakeFigure : GObject {
+    explicit FakeFigure(int32_t v) : variant(v) {}
+    int32_t variant;
+  };
+  GObject* NewFigurePrototype(int32_t variant) override {
+    figuresMade.push_back(variant);
+    return new FakeFigure(variant);
+  }
+  void PrepareFigureAppearance(GObject* figure) override {
+    figuresPrepared.push_back(static_cast<FakeFigure*>(figure)->variant);
+  }
+  void ReleaseFigureAppearance(GObject* figure) override {
+    figuresReleased.push_back(static_cast<FakeFigure*>(figure)->variant);
+  }
 
   // Makes the battle (or the operation) in play.
   FakeBattle& MakeBattle();
@@ -223,6 +263,24 @@ class FakeApp : public MapAppServices {
   int32_t fileVersion = 4;
   int32_t screenWidth = 800;
   int32_t beeps = 0;
+  // The battle screen's and the presentation's hooks, as recorded.
+  struct DrawnText {
+    std::string text;
+    bool highlight;
+    float x, y, z;
+  };
+  int32_t refreshes = 0;
+  int32_t menusOpened = 0;
+  bool menuAtWaypoint = false;
+  bool menuTakesKeys = true;
+  std::vector<int32_t> keysToMenu;
+  std::vector<DrawnText> texts;
+  bool canBlend = false;
+  bool alternateHeightBands = false;
+  int32_t keepAlives = 0;
+  std::vector<int32_t> figuresMade;
+  std::vector<int32_t> figuresPrepared;
+  std::vector<int32_t> figuresReleased;
   std::unique_ptr<FakeBattle> battle;
   std::unique_ptr<FakeBattle> operation;
 };
