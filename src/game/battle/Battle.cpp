@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
@@ -61,7 +62,8 @@ bool Battle::SetUp(GFile* stream) {
   notOwning = 0;
   App().ShowCursor(true);
   if (stream != nullptr) {
-    App().SetCurrentFileName(stream->GetBaseName().CStr());
+    // A file in memory has no name to hand on.
+    if (stream->Path().find('\\') != std::string::npos) App().SetCurrentFileName(stream->GetBaseName().CStr());
     if (!ReadBase(*stream) || !ReadBattlePart(*stream)) {
       stream->SetError();
       return false;

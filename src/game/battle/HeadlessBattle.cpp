@@ -33,11 +33,14 @@ void HeadlessBattle::New() {
 bool HeadlessBattle::Load(GFile& file) {
   auto battle = std::make_unique<Battle>(*host_);
   MapBattleServices* previous = host_->battle;
+  // A refused file leaves the game as it was, its random generator included.
+  const uint32_t generator = RandomState();
   // The units and the map read the battle being read as the one in play.
   host_->battle = battle.get();
   if (!battle->SetUp(&file)) {
     battle.reset();
     host_->battle = previous;
+    SeedRandom(generator);
     return false;
   }
   battle_ = std::move(battle);
