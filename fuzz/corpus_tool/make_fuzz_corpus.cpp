@@ -379,6 +379,17 @@ void MapSeeds() {
   Seed("MapFuzz", "valid-map-touched", std::string("\x03\x00\x00\x00\x00\x00\x00\x00\x01", 9));
 }
 
+void BattleSeeds() {
+  // An odd first byte lays the rest over the harness's own valid battle; an even one reads the
+  // rest as it is.
+  Seed("BattleReadFuzz", "valid-battle", std::string("\x01", 1));
+  Seed("BattleReadFuzz", "valid-battle-date", std::string("\x01\x00\x00\x00\x00\x00\x01", 7));
+  Seed("BattleReadFuzz", "valid-battle-units", std::string("\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+                                                           "\x00\x00\x00\x00\x00\x00\x00\x00\x01",
+                                                           21));
+  Seed("BattleReadFuzz", "header-only", std::string("\x00\x01\x1E\x01\x01\x11\x3B", 7));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -399,6 +410,7 @@ int main(int argc, char** argv) {
   HeaderSeeds();
   NameSeeds();
   MapSeeds();
+  BattleSeeds();
   std::error_code ec;
   fs::remove_all(gWork, ec);
   return 0;

@@ -1,6 +1,7 @@
 #include "platform/PFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +64,33 @@ std::unique_ptr<PFile> PFile::Open(const std::string& path, int access, Disposit
     return nullptr;
   }
   return std::unique_ptr<PFile>(new PFile(fd, native));
+}
+
+std::unique_ptr<PFile> PFile::OpenMemory(const std::string& bytes) {
+  const int fd = ::memfd_create("tarvane-memory", MFD_CLOEXEC);
+  if (fd < 0) return nullptr;
+  std::unique_ptr<PFile> file(new PFile(fd, std::string()));
+  if (!bytes.empty() && file->Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) return nullptr;
+  if (file->Seek(0, Origin::kStart) != 0) return nullptr;
+  return file;
+}
+
+std::unique_ptr<PFile> PFile::Duplicate() {
+  const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return nullptr;
+  return std::unique_ptr<PFile>(new PFile(fd, native_));
+}
+
+std::string PFile::ReadAll() {
+  std::string out;
+  if (Seek(0, Origin::kStart) != 0) return out;
+  char chunk[4096];
+  for (;;) {
+    const int64_t n = Read(chunk, sizeof chunk);
+    if (n <= 0) break;
+    out.append(chunk, static_cast<size_t>(n));
+  }
+  return out;
 }
 
 PFile::~PFile() {

@@ -24,6 +24,13 @@ class PFile {
   // Told the program-form path of every refused file that is there but not a plain file (the
   // kernel logs it). Set once by the program, or by a test; an empty hook hears nothing.
   static void SetRefusalHook(std::function<void(const std::string&)> hook);
+  // An anonymous file held in memory (never on a disk), opened for reading and writing at its
+  // start and holding bytes. nullptr when the system gives none.
+  static std::unique_ptr<PFile> OpenMemory(const std::string& bytes);
+  // A second handle on the same open file (content and position shared); nullptr on failure.
+  std::unique_ptr<PFile> Duplicate();
+  // Every byte of the file from its start; the position is left at the end.
+  std::string ReadAll();
 
   ~PFile();
   PFile(const PFile&) = delete;

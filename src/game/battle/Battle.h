@@ -1,15 +1,127 @@
 #pragma once
-#include "game/battle/BattleBase.h"
+#include <cstdint>
 
-// The battle being played. The battle engine grows it; so far it is the battle base with its
-// end test.
+#include "framework/core/GObjectGroup.h"
+#include "game/battle/BattleBase.h"
+#include "game/battle/BattleUnitMeasures.h"
+
+class GFile;
+class Unit;
+class VictoryFlag;
+
+// One tactical engagement: the base's map and units, the victory flags, the scoring inputs and
+// the state of the turn being played. Side index 0 is the Axis, 1 the Allies.
 class Battle : public BattleBase {
  public:
-  Battle() = default;
-  ~Battle() override = default;
+  // Purchase categories of ComputePurchaseLimits; index 6 holds the force points.
+  enum PurchaseCategory { kInfantry, kSupport, kVehicle, kArmor, kArtillery, kFortification, kPoints };
 
-  // True once the battle has ended.
-  virtual bool IsOver() const { return over != 0; }
+  explicit Battle(MapAppServices& app);
+  ~Battle() override;
 
-  uint8_t over = 0;
+  // Empties every list and marks the battle as owning nothing yet.
+  void InitMembers();
+  // Sets the battle up from a stored battle, or, without a stream, as a new battle on a fresh
+  // map with one large flag at its centre (none while an operation runs). False when the
+  // stream is refused (the file's error flag is raised, one line logged): the caller discards
+  // this battle, and the battle in play stays as it was.
+  bool SetUp(GFile* stream);
+  // The base, then the battle's own part. The caller tests the file's error flag: a unit the
+  // id scheme cannot name raises it, and the old file must then be kept.
+  void Write(GFile& file) const override;
+  void Read(GFile& file) override { SetUp(&file); }
+
+  // Past the last turn, or a side surrendered.
+  virtual bool IsOver() const { return PastLastTurn() || endState[0] == 2 || endState[1] == 2; }
+  bool IsSetupPhase() const override { return setupPhase != 0; }
+
+  // The sight range (metres) from the weather and the time of day, and the factor of sight
+  // left per metre: 9% at the range.
+  void ComputeVisibility();
+  // Limits per purchase category for a side (out[0..5]) and its force points (out[6]).
+  void ComputePurchaseLimits(int32_t side, int32_t* out, bool flag) const;
+  // Marks one dynamic flag, drawn at random, as the objective.
+  void ChooseRandomFlag();
+  void UpdateFlags(bool onlyIdentified);
+  // Places a unit (an airplane is not placed), marks its side as present, joins the group.
+  void AddUnitToMap(Unit* unit, float x, float y);
+  // Present strength over starting strength, per side.
+  void ComputeStrengthRatios();
+  // Each side's share of the points at stake; either output may be null.
+  void ComputeScoreShares(bool onlyIdentified, float* share0, float* share1);
+  // The non-screen steps of play preparation: the random objective in the set-up phase, the
+  // flag holders, the slice counter.
+  void PrepareForPlay();
+
+  // ---- Queries ----
+  // The nationality group (0..5) of the first unit with that side byte (1 Axis, 0 Allied);
+  // without one, the side index.
+  int32_t GetSideNationality(int32_t sideByte) const;
+  Unit* FirstUnitOfSide(int32_t sideIndex) const;
+  // A revealed minefield of this turn (antipersonnel, or antitank with antitank set) within
+  // 12 m of the point in x and in y.
+  bool IsMinefieldAt(float x, float y, bool antitank) const;
+  // The ground's hold on a vehicle of pressure x, by ground condition and an adjustment.
+  float GroundWeight(float x, int32_t adjust) const;
+  // The map edge of a side: an own edge facing an enemy edge first, then any own edge (in the
+  // order east, west, north, south), else east for side 0 and west for side 1.
+  int32_t FindEdgeOfSide(int32_t side) const;
+  // The side owning edge 0..3 (2 none).
+  int32_t GetEdgeSide(int32_t edge) const;
+
+  // The unit measures the scoring reads; the defaults until the unit classes give theirs.
+  const BattleUnitMeasures& Measures() const { return *measures_; }
+  void SetMeasures(const BattleUnitMeasures* measures) { measures_ = measures != nullptr ? measures : &defaultMeasures_; }
+
+  VictoryFlag* FlagAt(int32_t index) const;
+
+  // ---- Stored fields ----
+  uint8_t setupPhase = 1;
+  int32_t endState[2] = {};       // 0 playing, 1 cease-fire requested, 2 surrendered
+  uint8_t autoObjective = 1;      // one dynamic flag drawn at random when play opens
+  uint8_t mayDigIn = 0;
+  int16_t flagValue = 900;
+  int32_t bonusPoints[2] = {};
+  float casualtyMultiplier[2] = {1.0f, 1.0f};
+  uint8_t exitScoring[2] = {};
+  int32_t exitEdge[2] = {2, 0};
+  int16_t forcePoints[2] = {};
+  int16_t quietTurns[2] = {};
+  int32_t edgeOwner[4] = {1, 2, 0, 2};  // west, north, east, south: side index, 2 none
+  GObjectGroup flags;                   // VictoryFlag, owned
+  uint8_t mustPurchase[2] = {};
+  int32_t sideValueE[2] = {};
+  int32_t forceType[2] = {};  // 0 "Combined Arms", 1 "Infantry", 2 "Mechanized", 3 "Armor"
+  uint8_t sideByteF[2] = {};
+  int32_t forceEnlargement = 0;
+  uint8_t enlargementFlags[2] = {};
+  int32_t capturedAfterSurrender[2] = {};
+
+  // ---- Runtime fields ----
+  uint8_t notOwning = 1;
+  uint8_t mapViewFlag = 0;
+  uint8_t finished = 0;
+  float visibilityRange = 6000.0f;
+  uint8_t computingAction = 0;
+  uint8_t vehicleWorking = 0;
+  Unit* selectedUnit = nullptr;
+  int32_t selectedWaypoint = -1;
+  int32_t replayState = 0;
+  float strengthRatio[2] = {};
+  int32_t activityCount[2] = {};
+  uint8_t sideByteG[2] = {};
+  int32_t fireCounter[2] = {};  // raised by 3000 for every round fired
+  int32_t viewingSide = 0;
+  uint8_t multiSelection = 0;
+  uint8_t groupOrder = 0;
+  uint8_t overrideByte = 0;
+  int32_t markedSide = 0;
+  uint8_t hitReport[7] = {};
+  float scoreShare[2] = {};
+
+ private:
+  bool ReadBattlePart(GFile& file);
+
+  BattleUnitMeasures defaultMeasures_;
+  const BattleUnitMeasures* measures_ = &defaultMeasures_;
 };

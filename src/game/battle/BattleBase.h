@@ -1,24 +1,64 @@
 #pragma once
 #include <cstdint>
 
-#include "framework/core/GGroup.h"
 #include "framework/core/GObject.h"
+#include "framework/core/GObjectGroup.h"
+#include "framework/core/GString127.h"
+#include "game/battle/UnitList.h"
 #include "game/map/MapBattleServices.h"
 
+class GFile;
 class Map;
+class MapAppServices;
+class ReinforcementGroup;
+class Unit;
 
-// The common base of the battle and the operation: the map it owns, the conditions it is
-// fought in and its unit group, as the map and the units read them. The battle engine grows
-// it; so far it answers the map's questions from its fields.
+// The common base of the battle and the operation: the scenario's date, turns, attacker and
+// ground, the map, the units on it and those waiting in reinforcement groups. It answers the
+// map's and the units' questions from its fields.
+//
+// Side index 0 is the Axis, 1 the Allies; per-side blocks of the stored form are written side
+// index 1 first.
 class BattleBase : public GObject, public MapBattleServices {
  public:
-  BattleBase();
+  // The packed id scheme: at most 9,999 units on the map, 20 groups a side, 500 units a group.
+  static constexpr int32_t kMaxMapUnits = 9999;
+  static constexpr int32_t kMaxGroups = 20;
+  static constexpr int32_t kMaxGroupUnits = 500;
+  static constexpr int32_t kFirstDate = 3901;
+  static constexpr int32_t kLastDate = 4612;
+
+  explicit BattleBase(MapAppServices& app);
   ~BattleBase() override;
   BattleBase(const BattleBase&) = delete;
   BattleBase& operator=(const BattleBase&) = delete;
 
+  MapAppServices& App() const { return *app_; }
+
+  // Member set-up before reading or building: no map, base flag 1, bonus and fanaticism 0,
+  // empty unit group and reinforcement lists, no side on the map.
+  void InitMembers();
+
+  // The stored base: settings, units, the packed byte, each side's reinforcement groups and
+  // fanaticism, the map. Reading is ReadBase; a refused stream leaves the file's error flag
+  // raised and this object to be discarded.
+  void Write(GFile& file) const override;
+  void Read(GFile& file) override { ReadBase(file); }
+  bool ReadBase(GFile& file);
+
+  // The arrival of reinforcement groups comes with the turn cycle.
+  virtual void BringReinforcements() {}
+  bool PastLastTurn() const { return currentTurn > lastTurn; }
+
+  // 0 none; 1..9999 the unit group's member id - 1; (side + 1) x 10000 + group x 500 + index
+  // a unit waiting in a reinforcement group. Null for an id that names no unit.
+  Unit* UnitFromId(int32_t id) const;
+  int32_t UnitCount() const { return units.Count(); }
+  Unit* UnitAt(int32_t index) const;
+  ReinforcementGroup* GroupAt(int32_t side, int32_t index) const;
+
+  // ---- What the map and the units read ----
   const Map* GetMap() const override { return map; }
-  // Snow ground: the ground conditions 6 "Light Snow", 7 "Snow" and 8 "Deep Snow".
   bool IsSnowGround() const override { return groundCondition >= 6 && groundCondition <= 8; }
   int32_t GetGroundCondition() const override { return groundCondition; }
   int32_t GetWeather() const override { return weather; }
@@ -33,7 +73,7 @@ class BattleBase : public GObject, public MapBattleServices {
   int32_t GetCurrentSlice() const override { return currentSlice; }
   int32_t GetUnitCount() const override { return units.Count(); }
   MapUnitView* GetUnit(int32_t index) const override;
-  // The packet list and the effect list come with the battle engine; until then nothing is
+  // The packet list and the effect list come with the action phase; until then nothing is
   // recorded.
   void RecordPacket(const MapPacket& /*packet*/) override {}
   void AddCollapseEffect(float /*x*/, float /*y*/, bool /*tall*/, int32_t /*argument*/) override {}
@@ -45,18 +85,43 @@ class BattleBase : public GObject, public MapBattleServices {
   GObject* NewPictureView(int32_t /*left*/, int32_t /*top*/, int32_t /*width*/, int32_t /*height*/) override {
     return nullptr;
   }
+  int32_t ReinforcementId(const MapUnitView* unit) const override;
+  MapUnitView* ReinforcementUnit(int32_t id) const override;
 
-  Map* map = nullptr;  // owned
-  int32_t groundCondition = 0;
+  // ---- Fields of the scenario ----
+  int32_t date = 4411;        // YYMM, 3901..4612
+  int32_t currentTurn = 1;    // from 1 (the operation's battle counter)
+  int32_t lastTurn = 30;
+  int32_t computerBonus = 0;  // "Computer Experience Bonus" 0..3
+  uint8_t baseFlag = 1;       // the editor may open the scenario for set-up
+  int32_t attacker = 1;       // side index, 2 meeting engagement
+  int32_t groundCondition = 1;  // 0 "Very Dry" .. 8 "Deep Snow"
+  Map* map = nullptr;           // owned
+  UnitList units;               // every unit on the map, owned
+  int32_t fanaticism[2] = {};   // 0..4 per side
+  GObjectGroup reinforcements[2];  // ReinforcementGroup per side, owned
+  uint8_t sideOnMap[2] = {};       // a unit of the side was placed on the map
+  void* pointersA[3] = {};
+  void* pointersB[3] = {};
+  GString127 title;
+  // The briefing texts: Axis, Allied, overall.
+  GString127 briefing[3];
+
+  // ---- Runtime fields the map and the units read (not stored) ----
   int32_t weather = 0;
-  int32_t season = 0;
-  int32_t date = 4406;
+  int32_t season = 2;
   int32_t timeOfDay = 0;
   float visibilityFactor = 1.0f;
   int32_t visibilityClass = 0;
-  int32_t placingSide = 0;
+  int32_t placingSide = 0;  // the side of the current phase
   uint8_t noRecord = 0;
-  uint8_t replayFlags[2] = {};
+  uint8_t replayFlags[2] = {};  // the per-side arrival flags the obscuring objects read
   int32_t currentSlice = -1;
-  GGroup units;  // every unit, in list order
+
+ protected:
+  // Deletes the map, the units and every reinforcement group with its units.
+  void ReleaseMembers();
+
+ private:
+  MapAppServices* app_;
 };

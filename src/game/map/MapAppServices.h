@@ -60,4 +60,20 @@ class MapAppServices {
   virtual GObject* NewFigurePrototype(int32_t /*variant*/) { return nullptr; }
   virtual void PrepareFigureAppearance(GObject* /*figure*/) {}
   virtual void ReleaseFigureAppearance(GObject* /*figure*/) {}
+
+  // ---- What the battle asks of the application, kernel, sound and link ----
+  // Each has a default that does nothing, for the hosts that play no battle.
+
+  // The base name of the game file being read becomes the application's current file name.
+  virtual void SetCurrentFileName(const char* /*baseName*/) {}
+  // Option 10 ("objects can be hidden") from the byte stored with a battle.
+  virtual void SetHideOption(int8_t /*value*/) {}
+  // The mouse cursor on or off.
+  virtual void ShowCursor(bool /*show*/) {}
+  // Redraws the screen once.
+  virtual void UpdateScreen() {}
+  // Plays a sound of the sound table once.
+  virtual void PlaySound(int32_t /*number*/) {}
+  // Sends a message to the other machine in TCP/IP play.
+  virtual void NetSend(const uint8_t* /*bytes*/, int32_t /*count*/) {}
 };

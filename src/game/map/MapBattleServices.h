@@ -57,7 +57,7 @@ class MapBattleServices {
   // The battle is in its set-up phase (units written then keep no command delay).
   virtual bool IsSetupPhase() const { return false; }
   // The packed id of a unit waiting in a reinforcement group ((side + 1) x 10000 + group x 500
-  // + index), 0 when it waits in none.
+  // + index), 0 when it waits in none, -1 when it waits where the id scheme cannot name it.
   virtual int32_t ReinforcementId(const MapUnitView* /*unit*/) const { return 0; }
   // The unit waiting in a reinforcement group under a packed id of 10000 or more; null when
   // there is none.

@@ -9,4 +9,6 @@ class InanimateServices {
 
   // The object kind 0..10 (2 = target reference point).
   virtual int32_t GetKind() const = 0;
+  // A minefield that went off and was revealed during the current action phase.
+  virtual bool IsRevealedThisTurn() const { return false; }
 };

@@ -10,14 +10,32 @@
 #include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
 
+namespace {
+
+constexpr int32_t kMaxGroupUnitId = 9999;
+
+int16_t BeyondScheme(const Unit* unit) {
+  char line[80];
+  std::snprintf(line, sizeof line, "WriteUnitID Error beyond the id scheme %s %d", unit->IsAxis() ? "Axis" : "Allied",
+                static_cast<int>(unit->designation));
+  GErrorLog::LogError(line);
+  return -1;
+}
+
+}  // namespace
+
 int16_t PackedUnitId(const Unit* unit) {
   if (unit == nullptr) return 0;
   if (MapBattleServices* battle = UnitBattle()) {
     const int32_t count = battle->GetUnitCount();
     for (int32_t i = 0; i < count; ++i) {
-      if (battle->GetUnit(i) == static_cast<const MapUnitView*>(unit)) return static_cast<int16_t>(i + 1);
+      if (battle->GetUnit(i) != static_cast<const MapUnitView*>(unit)) continue;
+      // The 10,000th unit of the group and later would take the ids of waiting units.
+      if (i + 1 > kMaxGroupUnitId) return BeyondScheme(unit);
+      return static_cast<int16_t>(i + 1);
     }
     const int32_t waiting = battle->ReinforcementId(unit);
+    if (waiting < 0) return BeyondScheme(unit);
     if (waiting != 0) return static_cast<int16_t>(waiting);
   }
   char line[64];
@@ -27,7 +45,16 @@ int16_t PackedUnitId(const Unit* unit) {
   return 0;
 }
 
-void WriteUnitID(GFile& file, const Unit* unit) { file.WriteU16(static_cast<uint16_t>(PackedUnitId(unit))); }
+void WriteUnitID(GFile& file, const Unit* unit) {
+  const int16_t id = PackedUnitId(unit);
+  if (id < 0) {
+    // A wrong id would name another unit when read back: the writing is refused instead.
+    file.SetError();
+    file.WriteU16(0);
+    return;
+  }
+  file.WriteU16(static_cast<uint16_t>(id));
+}
 
 int16_t ReadObjectRef(GFile& file) { return static_cast<int16_t>(file.ReadU16()); }
 

@@ -11,9 +11,12 @@ class Unit;
 
 // The packed id of a unit, 0 for none. A unit found neither in the battle nor in its
 // reinforcement groups is logged ("WriteUnitID Error", its side word and designation) and
-// given 0: the reference is dropped rather than the saving stopped.
+// given 0: the reference is dropped rather than the saving stopped. A unit the id scheme
+// cannot name (the 10,000th of the unit group and later, a group past the 20th or a unit past
+// the 500th of its group) is logged and gives -1.
 int16_t PackedUnitId(const Unit* unit);
-// Writes the packed id of a unit as an i16.
+// Writes the packed id of a unit as an i16; for a unit beyond the id scheme it raises the
+// file's error flag (and writes 0), so the caller refuses the file it was writing.
 void WriteUnitID(GFile& file, const Unit* unit);
 // Reads a packed id (i16, sign-extended), unresolved.
 int16_t ReadObjectRef(GFile& file);

@@ -11,6 +11,8 @@ class TestInanimate : public TestUnit, public InanimateServices {
 
   InanimateServices* AsInanimate() override { return this; }
   int32_t GetKind() const override { return objectKind; }
+  bool IsRevealedThisTurn() const override { return revealedThisTurn; }
 
   int32_t objectKind = 0;
+  bool revealedThisTurn = false;
 };

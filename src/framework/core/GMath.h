@@ -1,0 +1,15 @@
+#pragma once
+
+// The game logic's transcendental functions. Every call goes through these out-of-line
+// functions of one file, so no compiler folds a constant argument at build time with a
+// rounding of its own: every build and machine computes the same values as the run-time
+// library does.
+namespace GMath {
+double Exp(double x);
+double Log(double x);
+double Pow(double x, double y);
+double Sin(double x);
+double Cos(double x);
+float ExpF(float x);
+float PowF(float x, float y);
+}  // namespace GMath

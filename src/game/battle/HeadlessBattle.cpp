@@ -1,0 +1,105 @@
+#include "game/battle/HeadlessBattle.h"
+
+#include "framework/core/Crc32.h"
+#include "framework/core/GFile.h"
+#include "framework/core/GMemoryFile.h"
+#include "framework/core/Quorl.h"
+#include "game/battle/Battle.h"
+#include "platform/PFile.h"
+#include "platform/PFileSystem.h"
+
+HeadlessBattle::HeadlessBattle() : host_(std::make_unique<HeadlessHost>()) { SetUnitServices(host_.get()); }
+
+HeadlessBattle::~HeadlessBattle() {
+  battle_.reset();
+  if (GetUnitServices() == host_.get()) SetUnitServices(nullptr);
+}
+
+void HeadlessBattle::SetHost(std::unique_ptr<HeadlessHost> host) {
+  // The battle keeps its host: a new host takes only a battle made after it.
+  battle_.reset();
+  host_ = std::move(host);
+  SetUnitServices(host_.get());
+}
+
+void HeadlessBattle::New() {
+  auto battle = std::make_unique<Battle>(*host_);
+  host_->battle = battle.get();
+  battle->SetUp(nullptr);
+  battle_ = std::move(battle);
+  Prepare();
+}
+
+bool HeadlessBattle::Load(GFile& file) {
+  auto battle = std::make_unique<Battle>(*host_);
+  MapBattleServices* previous = host_->battle;
+  // A refused file leaves the game as it was, its random generator included.
+  const uint32_t generator = RandomState();
+  // The units and the map read the battle being read as the one in play.
+  host_->battle = battle.get();
+  if (!battle->SetUp(&file)) {
+    battle.reset();
+    host_->battle = previous;
+    SeedRandom(generator);
+    return false;
+  }
+  battle_ = std::move(battle);
+  Prepare();
+  return true;
+}
+
+void HeadlessBattle::Prepare() {
+  Battle& battle = *battle_;
+  battle.ComputeVisibility();
+  battle.ComputeStrengthRatios();
+  battle.PrepareForPlay();
+  battle.ComputeScoreShares(true, nullptr, nullptr);
+}
+
+bool HeadlessBattle::LoadBytes(const std::string& bytes) {
+  GMemoryFile memory(bytes);
+  return Load(memory.File());
+}
+
+bool HeadlessBattle::LoadFile(const std::string& path) {
+  std::unique_ptr<PFile> handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+  if (!handle) return false;
+  GFile file;
+  file.IFile(std::move(handle), path.c_str(), GFile::kModeRead);
+  return Load(file);
+}
+
+bool HeadlessBattle::SaveBytes(std::string& out) {
+  if (!battle_) return false;
+  GMemoryFile memory;
+  battle_->Write(memory.File());
+  if (memory.File().HasError()) return false;
+  out = memory.Bytes();
+  return true;
+}
+
+bool HeadlessBattle::SaveFile(const std::string& path) {
+  std::string bytes;
+  if (!SaveBytes(bytes)) return false;
+  const std::string temporary = path + ".new";
+  {
+    std::unique_ptr<PFile> handle = PFile::Open(temporary, PFile::kWrite, PFile::Disposition::kCreateAlways);
+    if (!handle) return false;
+    if (handle->Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size()) || !handle->Flush()) {
+      handle.reset();
+      PFileSystem::Delete(temporary);
+      return false;
+    }
+  }
+  return PFileSystem::RenameReplace(temporary, path);
+}
+
+uint32_t HeadlessBattle::Digest() {
+  std::string bytes;
+  if (!SaveBytes(bytes)) return 0;
+  uint32_t crc = 0xFFFFFFFFu;
+  for (char c : bytes) crc = Crc32Update(crc, static_cast<uint8_t>(c));
+  const uint32_t state = RandomState();
+  for (int32_t shift = 24; shift >= 0; shift -= 8) crc = Crc32Update(crc, static_cast<uint8_t>(state >> shift));
+  return ~crc;
+}

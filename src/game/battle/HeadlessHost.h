@@ -1,0 +1,50 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "game/map/MapAppServices.h"
+#include "game/units/UnitServices.h"
+
+// The application as a battle without a window, sound or link sees it: one machine, one human
+// player, options all 0, and the battle in play that the host is told of. Tests and tools run
+// battles on it; a test host derives from it to record what the battle asks.
+class HeadlessHost : public MapAppServices, public UnitServices {
+ public:
+  HeadlessHost() { options.fill(0); }
+  ~HeadlessHost() override = default;
+
+  // ---- The application ----
+  int8_t GetOption(int32_t index) const override {
+    return index >= 0 && index < static_cast<int32_t>(options.size()) ? options[static_cast<size_t>(index)] : 0;
+  }
+  int32_t GetInputMode() const override { return inputMode; }
+  void SetInputMode(int32_t mode) override { inputMode = mode; }
+  bool IsNetworkOrdersLocked() const override { return false; }
+  void ResetCameraDipAndZoom() override {}
+  int32_t GetCurrentSide() const override { return currentSide; }
+  int32_t GetHumanPlayers() const override { return humanPlayers; }
+  int32_t GetHumanSide() const override { return humanSide; }
+  int32_t GetConnectionType() const override { return connectionType; }
+  int32_t GetGameDate() const override;
+  int32_t GetFileVersion() const override { return 4; }
+  MapBattleServices* GetBattleOrOperation() override { return battle; }
+  MapBattleServices* GetOperation() override { return nullptr; }
+  int32_t GetScreenWidth() const override { return 800; }
+  void Beep() override {}
+  void SetHideOption(int8_t value) override { options[10] = value; }
+
+  // ---- The unit services ----
+  MapAppServices* GetApp() override { return this; }
+  bool IsEditorOpen() const override { return editorOpen; }
+  int32_t GetComputerBonus() const override;
+
+  std::array<int8_t, 45> options{};
+  int32_t inputMode = 0;
+  int32_t currentSide = 0;
+  int32_t humanPlayers = 1;
+  int32_t humanSide = 0;
+  int32_t connectionType = 0;
+  bool editorOpen = false;
+  MapBattleServices* battle = nullptr;  // the battle in play, not owned
+};
