@@ -272,6 +272,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   bool IsViewersOwn() const { return IsCurrentSide() != HasSurrendered(); }
   // 0..4 as the viewer sees the unit; ignoreHidden keeps a lost contact's cached level.
   int32_t GetIdentificationLevel(bool ignoreHidden) const;
+  // The map's question (may the viewer select the unit): the viewer's level, hiding counted.
+  int32_t GetIdentificationLevel() const override { return GetIdentificationLevel(false); }
   // The same as seen by a side (true = Axis).
   int32_t GetIdentificationLevelFor(bool axis, bool ignoreHidden) const;
   bool UsesLastSeenPosition() const;
