@@ -27,27 +27,13 @@
 #include "game/map/SmokeCloud.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
+#include "FuzzFolder.h"
 #include "ReferenceMapApp.h"
 
 namespace {
 
-// A folder of the fuzzer's own for its files and its error log, removed when it ends.
-struct FuzzFolder {
-  FuzzFolder() {
-    path = PPath::TempFolder() + "tarvane-mapfuzz-" + std::to_string(getpid()) + "/";
-    std::filesystem::create_directories(PPath::ToNative(path));
-    PPath::SetProgramFolder(PPath::ToNative(path));
-  }
-  ~FuzzFolder() {
-    GErrorLog::Close();
-    std::error_code ec;
-    std::filesystem::remove_all(PPath::ToNative(path), ec);
-  }
-  std::string path;  // program form, ending in the separator
-};
-
 FuzzFolder& Folder() {
-  static FuzzFolder folder;
+  static FuzzFolder folder("mapfuzz");
   return folder;
 }
 

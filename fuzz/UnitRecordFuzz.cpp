@@ -25,25 +25,12 @@
 #include "game/units/UnitIds.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
+#include "FuzzFolder.h"
 
 namespace {
 
 constexpr int32_t kMaxRecords = 8;
 constexpr int32_t kClasses = 16;
-
-struct FuzzFolder {
-  FuzzFolder() {
-    path = PPath::TempFolder() + "tarvane-unitfuzz-" + std::to_string(getpid()) + "/";
-    std::filesystem::create_directories(PPath::ToNative(path));
-    PPath::SetProgramFolder(PPath::ToNative(path));
-  }
-  ~FuzzFolder() {
-    GErrorLog::Close();
-    std::error_code ec;
-    std::filesystem::remove_all(PPath::ToNative(path), ec);
-  }
-  std::string path;
-};
 
 // The world the records are read in: services installed, blank class tables.
 struct FuzzWorld {
@@ -51,7 +38,7 @@ struct FuzzWorld {
     gInfantryClasses = DataTable<InfantryData>(infantry.data(), static_cast<uint32_t>(infantry.size()));
     gVehicleClasses = DataTable<VehicleData>(vehicles.data(), static_cast<uint32_t>(vehicles.size()));
   }
-  FuzzFolder folder;
+  FuzzFolder folder{"unitfuzz"};
   TestUnitWorld world;
   std::vector<uint8_t> infantry;
   std::vector<uint8_t> vehicles;
