@@ -395,6 +395,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual bool IsFiringBlocked() const { return false; }
   // Either passenger place of a carrier is taken; the vehicle class answers.
   virtual bool HasPassengers() const { return false; }
+  // As a vehicle's target, the unit is fired at without waiting; its class answers.
+  virtual bool DrawsImmediateFire() const { return false; }
   // A vehicle has a machine gun it can fire; the vehicle class answers.
   virtual bool CanFireAnyMachineGun() const { return false; }
   // A new crew on foot moves to a free spot near where it stands; the infantry class finds

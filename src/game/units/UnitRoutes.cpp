@@ -302,6 +302,7 @@ bool Unit::CheckShotTiming() {
     }
     if (nearest < 100.0f) n += static_cast<int32_t>(std::lround((1.0f - nearest * 0.01f) * 160.0f));
   }
+  if (IsVehicle() && target != nullptr && target->DrawsImmediateFire()) return true;
   bool far = false;
   if (target != nullptr && (target->alive != 0 || target->flagBytes[4] == 0)) {
     const float dx = target->x - x;

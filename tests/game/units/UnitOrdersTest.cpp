@@ -742,6 +742,13 @@ TEST(UnitRoutes, AdvanceByCatchesUpTheSlicesMissed) {
 
 // ---- Target value and shot timing ----
 
+namespace {
+class Marked : public Foot {
+ public:
+  bool DrawsImmediateFire() const override { return true; }
+};
+}  // namespace
+
 TEST(UnitRoutes, ShotTimingByKindTargetAndEnemyNearby) {
   OrdersRig rig;
   Foot gunner;
@@ -793,6 +800,15 @@ TEST(UnitRoutes, ShotTimingByKindTargetAndEnemyNearby) {
   EXPECT_TRUE(tank.CheckShotTiming());
   tank.mainWeapon = false;  // nothing to fire
   EXPECT_FALSE(tank.CheckShotTiming());
+  // A target its class marks is fired at once.
+  Marked marked;
+  tank.mainWeapon = true;
+  tank.target = &marked;
+  tank.sliceCount = 1;
+  EXPECT_TRUE(tank.CheckShotTiming());
+  gunner.target = &marked;
+  gunner.sliceCount = 1;
+  EXPECT_FALSE(gunner.CheckShotTiming());  // infantry waits
 }
 
 TEST(UnitRoutes, TargetValueIsCostTimesTerrainTimesOneDraw) {
