@@ -76,7 +76,7 @@ Unit* Unit::BailOutCrew(bool noAmmunition) {
   }
   crew->alive = over ? 1 : 0;
   UnitOrderHost* host = GetUnitOrderHost();
-  if (host != nullptr) host->AddUnit(crew);
+  if (host != nullptr) host->AddUnit(crew);  // the battle owns it from now on
   if (!over) {
     const MapBattleServices* battle = UnitBattle();
     const int32_t now = battle != nullptr ? battle->GetCurrentSlice() : 0;

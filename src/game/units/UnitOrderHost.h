@@ -42,7 +42,7 @@ class UnitOrderHost {
   virtual bool IsLaterOperationBattle() const { return false; }
   // Hands a new unit (a bailed-out crew) to the battle, which owns it from then on. Without a
   // host the caller keeps it.
-  virtual bool AddUnit(Unit* /*unit*/) { return false; }
+  virtual void AddUnit(Unit* unit) = 0;
 };
 
 // The installed host (null for none).

@@ -329,7 +329,9 @@ void Unit::EscapeFire() {
   const Map* map = BattleMap();
   if (map == nullptr || !map->BurningAt(x, y)) FatalError(__LINE__, "Unit.cpp");
   if (GetSpeedClass() < 2) {
-    BailOutCrew(false);
+    const bool handedOver = GetUnitOrderHost() != nullptr;
+    Unit* crew = BailOutCrew(false);
+    if (!handedOver) delete crew;  // no battle to take it
     bailedOut = 1;
     gUnitStateChanged = 1;
     return;

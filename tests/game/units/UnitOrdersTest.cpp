@@ -34,10 +34,7 @@ class RecordingHost : public UnitOrderHost {
   bool IsQuiet() const override { return quiet; }
   int32_t GetAttackingSide() const override { return attackingSide; }
   int32_t GetAdvanceEdge() const override { return advanceEdge; }
-  bool AddUnit(Unit* unit) override {
-    added.emplace_back(unit);
-    return true;
-  }
+  void AddUnit(Unit* unit) override { added.emplace_back(unit); }
   int32_t panelRefreshes = 0;
   int32_t waypointMenus = 0;
   int32_t displayRefreshes = 0;
@@ -1066,4 +1063,24 @@ TEST(UnitBailOutDeathTest, EscapingWithoutFireStops) {
   Foot unit;
   Place(unit, 100.0f, 100.0f);
   EXPECT_DEATH(unit.EscapeFire(), "Unit.cpp");
+}
+
+TEST(UnitBailOut, WithoutABattleTheCallerKeepsTheCrew) {
+  BailOutRig rig;
+  SetUnitOrderHost(nullptr);
+  Tank tank;
+  tank.Setup(200.0f, 200.0f, 0.0f, 6, 2);
+  tank.men = 2;
+  std::unique_ptr<Unit> crew(tank.BailOutCrew(false));
+  ASSERT_NE(crew, nullptr);
+  EXPECT_EQ(crew->classIndex, 205);
+  // Escaping fire with no battle to take the crew leaves nothing behind.
+  rig.GetMap().IgniteTile(410.0f, 410.0f, false);
+  Tank stuck;
+  stuck.Setup(410.0f, 410.0f, 0.0f, 6, 2);
+  stuck.men = 3;
+  stuck.immobilized = 1;
+  stuck.EscapeFire();
+  EXPECT_EQ(stuck.alive, 0);
+  EXPECT_EQ(stuck.bailedOut, 1);
 }
