@@ -18,11 +18,11 @@
 // Operations whose base bodies belong to other parts of the unit code stop here until those
 // land; each stops with this file's name and its own line. (The view and identification,
 // sight queries, slice step, suppression and spotting slots 31, 60, 63, 64, 65, 68, 87, 108,
-// 109, 127 and 143 are in UnitView.cpp, UnitSight.cpp and UnitAction.cpp.) Who replaces which:
+// 109, 127 and 143 are in UnitView.cpp, UnitSight.cpp and UnitAction.cpp; the orders, turn
+// start and route slots 30, 35, 37, 57, 67, 90, 91 and 138 in UnitOrders.cpp and
+// UnitRoutes.cpp.) Who replaces which:
 //   appearance, placement and resupply: slots 5, 20, 27, 132
 //   orders snapshot, leaving the battlefield and operations: slots 15, 18, 21, 112
-//   route planning and movement: slots 30, 91, 138
-//   orders, waypoints and turn start: slots 35, 37, 57, 67, 90
 //   targets and gun laying: slot 36
 //   hit and kill chances of a weapon: slots 79, 106
 //   target choice: slot 103 and ChooseTarget
@@ -297,13 +297,10 @@ float Unit::GetStrengthValue() const { return 0.0f; }
 bool Unit::CanDeployAt(float, float) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::AssignDesignation() { designation = gDesignationCounter++; }
 int32_t Unit::GetEffectiveRating(int32_t) const { return rating; }
-float Unit::GetTargetValue() { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::IsActive() const { return alive != 0 && status == 0; }
 bool Unit::CanMove() const { return immobilized == 0; }
 bool Unit::CanMoveNow() { return CanMove(); }
-void Unit::AddWaypoint(float, float, int32_t) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::SetTarget(Unit*, float, float, bool, bool) { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::BeginTurn() { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::IsRegularUnit() const { return true; }
 void Unit::ApplyShock(int32_t) {}
 int32_t Unit::GetSpeedClass() const { return CanMove() ? 4 : 0; }
@@ -323,7 +320,6 @@ bool Unit::CanUseSmallArmsAt(const Unit*) const { return false; }
 void Unit::InsertWaypoint(int32_t, float, float) {}
 int32_t Unit::GetLossesSinceMorale() const { return 0; }
 bool Unit::HasNonGunWeapon() const { return false; }
-bool Unit::CanStandAt(float, float, bool) { FatalError(__LINE__, "Unit.cpp"); }
 float Unit::GetWeaponFacing() const { return facing; }
 
 float Unit::GetBaseHeight() const {
@@ -345,7 +341,6 @@ void Unit::QueryWeapon(int32_t, int32_t& weapon, int32_t& type) const {
   weapon = WeaponData::kNone;
   type = 0;
 }
-void Unit::CancelMoveOrders() { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::HasMainWeaponOfType5() const { return false; }
 bool Unit::HasWeapon92() const { return false; }
 bool Unit::ReactToUnit(Unit*) { return false; }
@@ -380,8 +375,6 @@ int32_t Unit::GetFastestMoveCode() const { return GetSpeedClass() == 4 && fatigu
 void Unit::StepIdle() {}
 void Unit::UpdateSlice(int32_t) {}
 void Unit::ReactToDanger() {}
-void Unit::RefreshTarget(bool) { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::AdvanceBy(int32_t, int32_t) { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::HasMainWeaponOfType23(bool) const { return false; }
 // Slots 93 and 94, the state packets, are in UnitStatePackets.cpp.
 void Unit::DropBurstIfIdle() {}
@@ -467,7 +460,6 @@ void Unit::WriteStateExtras(UnitStatePacket&) const {}
 void Unit::ReadStateExtras(const UnitStatePacket&) {}
 void Unit::SetMovingActivity() { SetActivity(speed == 0.0f ? 3 : 4); }
 void Unit::Embark(Unit*) {}
-void Unit::CheckShotTiming() { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::MoveAlongWaypoints() {}
 float Unit::GetRateOfFireTime(int32_t, int32_t) const { return 0.1f; }
 float Unit::GetAimTime(int32_t, int32_t) const { return 0.1f; }

@@ -101,7 +101,11 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual bool IsActive() const;                                             // slot 32
   bool CanMove() const override;                                              // slot 33
   virtual bool CanMoveNow();                                                 // slot 34
-  virtual void AddWaypoint(float px, float py, int32_t moveMode);            // slot 35
+  // Turns an order code at a point into a waypoint (order 30 toggles hiding); noMenu keeps the
+  // waypoint menu shut, replaceFirst writes index 0, capDelay caps the order delay by rating,
+  // chain makes the point a freely movable route end.
+  virtual void AddWaypoint(float px, float py, int32_t orderCode, bool noMenu = false,
+                           bool replaceFirst = false, bool capDelay = false, bool chain = false);  // slot 35
   virtual void SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrdered);  // slot 36
   virtual void BeginTurn();                                                  // slot 37
   virtual bool IsRegularUnit() const;                                        // slot 38
@@ -212,7 +216,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void ReadStateExtras(const UnitStatePacket& packet);               // slot 135
   virtual void SetMovingActivity();                                          // slot 136
   virtual void Embark(Unit* vehicle);                                        // slot 137
-  virtual void CheckShotTiming();                                            // slot 138
+  // Whether the unit fires now, by its slice count and its target's distance.
+  virtual bool CheckShotTiming();                                            // slot 138
   virtual void MoveAlongWaypoints();                                         // slot 139
   virtual float GetRateOfFireTime(int32_t mode, int32_t selector) const;     // slot 140
   virtual float GetAimTime(int32_t mode, int32_t selector) const;            // slot 141
@@ -344,6 +349,72 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // Makes the unit's waypoints the route's points (at most 50; a longer record is cut to 50
   // in place), heights from the map, the last one the route's end.
   void SetPathWaypoints(PathPoints& points, int32_t moveMode, const Map& map);
+
+
+  // ---- Orders, waypoints, turn start, routes and bail-out (UnitOrders.cpp, UnitRoutes.cpp,
+  // UnitBailOut.cpp) ----
+
+  // The move mode of a movement order code (20..26, 31); any other code is a programmer error.
+  static int32_t MoveModeOfOrder(int32_t orderCode);
+  // Whether the orders menu may offer the code now; false for every code not listed.
+  bool CanTakeOrder(int32_t orderCode);
+  // Outside an operation or in its first battle, for a fortification, or when it can move.
+  bool MayRedeploy() const;
+  // The map edge reached from the unit along the bearing to the point is its side's own.
+  bool IsTowardOwnEdge(float px, float py) const;
+  // The unit's weapons can fire at points (area fire).
+  bool CanFireAtPoints() const;
+  // x, y and the level flag of the last waypoint; an empty list is a programmer error.
+  void GetLastWaypoint(float& outX, float& outY, bool* outLevel = nullptr) const;
+  bool LastWaypointIsRotation() const;
+  void RemoveRotationPoint();
+  void SetSelectedWaypointMode(int32_t orderCode);
+  void MoveWaypoint(int32_t index, float px, float py);
+  // Caps the order delay by the effective rating and suppression.
+  void CapDelayByRating(bool clearSpeed);
+  // (Effective rating + 2) x 5 metres: how far a carried-over waypoint may be moved.
+  float AdjustRadius() const;
+  // The turn-start copy of the waypoints is taken from the current list.
+  void SnapshotWaypoints();
+  // Route kinds 2 and 3 become 0 and 1 when the first waypoint's kind is 2 or 3.
+  void FixRouteKinds();
+  void ResetSliceCounter();
+  // Leaves a burning tile: bails out when the unit is slow, else runs to a random safe point.
+  void EscapeFire();
+  // Plans a route to the waypoints; escape sweeps for a free direction instead.
+  bool FindRoute(bool escape, bool wide, bool insert);
+  void CheckPathAhead();
+  bool TurnToward(float px, float py, bool away);
+  void RemoveLastWaypoint();
+  // The route's points become the first waypoints; the rest follow, at most 50 in all.
+  void ReplaceFirstWaypointByPath(const PathPoints& points, const Map& map);
+  // The crew leaves the unit as a new infantry team, which the result gives (the battle owns
+  // it once handed over; without a battle the caller does). Null when no crew leaves.
+  Unit* BailOutCrew(bool noAmmunition);
+  // An infantry unit riding a carrier vehicle; the infantry class answers.
+  virtual bool IsCarried() const { return false; }
+  // The vehicle's state that keeps it from firing; the vehicle class answers.
+  virtual bool IsFiringBlocked() const { return false; }
+  // Either passenger place of a carrier is taken; the vehicle class answers.
+  virtual bool HasPassengers() const { return false; }
+  // As a vehicle's target, the unit is fired at without waiting; its class answers.
+  virtual bool DrawsImmediateFire() const { return false; }
+  // A vehicle has a machine gun it can fire; the vehicle class answers.
+  virtual bool CanFireAnyMachineGun() const { return false; }
+  // A new crew on foot moves to a free spot near where it stands; the infantry class finds
+  // one, the base stays put.
+  virtual void FindNearbySpot() {}
+  // How the next state packet is marked before it is filed: when active, the slice becomes
+  // the given one (unless -9999) plus the delay, and the life code the given one.
+  struct PacketMark {
+    bool active = false;
+    int32_t slice = -9999;
+    int32_t delay = 0;
+    int32_t lifeCode = UnitStatePacket::kAlive;
+  };
+  static PacketMark gPacketMark;
+  // Slices added to the slice of every sound packet made while it is not 0.
+  static int32_t gSoundDelay;
 
   // ---- Kind and side ----
 

@@ -50,7 +50,7 @@ UnitSoundPacket NewPacket(int32_t delay) {
   UnitSoundPacket packet;
   const MapBattleServices* battle = UnitBattle();
   const int32_t slice = battle != nullptr ? battle->GetCurrentSlice() : 0;
-  packet.slice = static_cast<int16_t>(slice + delay);
+  packet.slice = static_cast<int16_t>(slice + delay + Unit::gSoundDelay);
   return packet;
 }
 

@@ -94,6 +94,12 @@ UnitStatePacket Unit::MakeStatePacket() {
       packet.durations[i] = static_cast<int16_t>(duration & 0xFFFF);
     }
   }
+  if (gPacketMark.active) {
+    // An opening or bail-out packet: its slice and life code as the caller marked them.
+    if (gPacketMark.slice != -9999) packet.slice = static_cast<int16_t>(gPacketMark.slice);
+    packet.slice = static_cast<int16_t>(packet.slice + gPacketMark.delay);
+    packet.lifeCode = gPacketMark.lifeCode;
+  }
   if (UnitServices* services = GetUnitServices()) services->RecordStatePacket(packet);
   return packet;
 }

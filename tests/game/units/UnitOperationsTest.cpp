@@ -263,7 +263,7 @@ TEST(UnitSmall, RoleCodeAndMoraleBand) {
 
 TEST(UnitSmallDeathTest, OperationsOfLaterPartsStopUntilBuilt) {
   TestInfantry unit;
-  EXPECT_DEATH(unit.BeginTurn(), "Unit.cpp");
+  EXPECT_DEATH(unit.PrepareAppearance(), "Unit.cpp");
   EXPECT_DEATH(unit.GetBaseHeight(), "Unit.cpp");  // no map
   EXPECT_DEATH(unit.GetTexture(3, 0), "Unit.cpp");
   EXPECT_DEATH(unit.WaypointAt(51), "Unit.cpp");

@@ -1,0 +1,50 @@
+#pragma once
+#include <cstdint>
+
+class Unit;
+
+// What the orders and waypoint code asks of the battle screen and of the battle beyond the
+// map's services: the unit panel, the waypoint menu and display, the selected waypoint, the
+// battle's order flags and the unit list a bailed-out crew joins. The battle screen
+// implements it and installs it with SetUnitOrderHost; tests install a recording fake. With
+// none installed the answers are those of a battle without a screen: nothing selected, no
+// flags, no operation.
+class UnitOrderHost {
+ public:
+  virtual ~UnitOrderHost() = default;
+
+  // The battle screen's unit panel shows the changed orders.
+  virtual void RefreshUnitPanel() {}
+  // Opens the waypoint menu at the unit's selected waypoint.
+  virtual void OpenWaypointMenu(Unit& /*unit*/) {}
+  // The waypoint display follows a shortened route.
+  virtual void RefreshWaypointDisplay() {}
+  // Updates the battle screen and redraws the battlefield view.
+  virtual void RefreshMap() {}
+  // The selected waypoint's index, -1 when none; and clearing it.
+  virtual int32_t GetSelectedWaypoint() const { return -1; }
+  virtual void ClearSelectedWaypoint() {}
+  // The battle's quiet flag (no menus while set) and its order-notification flag.
+  virtual bool IsQuiet() const { return false; }
+  virtual bool IsOrderNotification() const { return false; }
+  // The side byte of the operation's attacking side, -1 outside an operation; the map edge
+  // (0..3) past which that side advances.
+  virtual int32_t GetAttackingSide() const { return -1; }
+  virtual int32_t GetAdvanceEdge() const { return 0; }
+  // The set-up flag the battle keeps for an order code (49 and 51), the side index whose
+  // phase it is (2 for none), whether the unit's group holds an entry with its flag set.
+  virtual bool GetSetupOrderFlag(int32_t /*code*/) const { return false; }
+  virtual int32_t GetPhaseSide() const { return 2; }
+  virtual bool GroupHasFlaggedEntry(const Unit& /*unit*/) const { return false; }
+  // The home map edge (0..3) of a side index (0 Axis, 1 Allied).
+  virtual int32_t GetHomeEdge(int32_t sideIndex) const { return sideIndex == 0 ? 1 : 3; }
+  // A battle of an operation after its first one.
+  virtual bool IsLaterOperationBattle() const { return false; }
+  // Hands a new unit (a bailed-out crew) to the battle, which owns it from then on. Without a
+  // host the caller keeps it.
+  virtual void AddUnit(Unit* unit) = 0;
+};
+
+// The installed host (null for none).
+UnitOrderHost* GetUnitOrderHost();
+void SetUnitOrderHost(UnitOrderHost* host);

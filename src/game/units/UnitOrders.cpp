@@ -1,0 +1,471 @@
+// The unit's orders: the waypoint list and how order codes become waypoints, the order delay
+// and its cap, the turn start and end, which orders the menu may offer, and the escape from a
+// burning tile.
+#include <algorithm>
+#include <cmath>
+
+#include "framework/core/Quorl.h"
+#include "game/map/Map.h"
+#include "game/map/MapAppServices.h"
+#include "game/map/MapBattleServices.h"
+#include "game/units/Hack.h"
+#include "game/units/InfantryServices.h"
+#include "game/units/Unit.h"
+#include "game/units/UnitOrderHost.h"
+#include "game/units/UnitServices.h"
+#include "game/units/VehicleServices.h"
+
+namespace {
+
+constexpr float kDegrees = 3.14159265f / 180.0f;
+
+const Map* BattleMap() {
+  const MapBattleServices* battle = UnitBattle();
+  return battle != nullptr ? battle->GetMap() : nullptr;
+}
+
+float GroundAt(float px, float py) {
+  const Map* map = BattleMap();
+  return map != nullptr ? map->ElevationAt(px, py) : 0.0f;
+}
+
+int32_t TerrainAt(float px, float py) {
+  const Map* map = BattleMap();
+  return map != nullptr ? map->TerrainTypeAt(px, py) : 0;
+}
+
+bool IsUpperLevelType(int32_t type) { return type == 33 || type == 34; }
+
+void RefreshPanel() {
+  if (UnitOrderHost* host = GetUnitOrderHost()) host->RefreshUnitPanel();
+}
+
+int32_t SelectedWaypoint() {
+  const UnitOrderHost* host = GetUnitOrderHost();
+  return host != nullptr ? host->GetSelectedWaypoint() : -1;
+}
+
+// Seconds of order delay at most, by rating index (rating + kind bonus + 1).
+constexpr float kDelayCap[12] = {100.0f, 70.0f, 50.0f, 33.0f, 20.0f, 13.0f, 8.0f, 5.0f, 3.0f, 1.0f, 1.0f, 1.0f};
+
+}  // namespace
+
+int32_t Unit::MoveModeOfOrder(int32_t orderCode) {
+  switch (orderCode) {
+    case 21: return -1;
+    case 22: return 1;
+    case 23: return 2;
+    case 20: return 3;
+    case 24: return 4;
+    case 26: return 5;
+    case 25: return 7;
+    case 31: return 9;
+    default: FatalError(__LINE__, "Unit.cpp");
+  }
+}
+
+void Unit::AddWaypoint(float px, float py, int32_t orderCode, bool noMenu, bool replaceFirst, bool capDelay,
+                       bool chain) {
+  UnitOrderHost* host = GetUnitOrderHost();
+  if (orderCode == 30) {
+    if (waypointCount == 0) {
+      flagBytes[5] = flagBytes[5] != 0 ? 0 : 1;
+      pendingDelaySteps = 0;
+    } else {
+      Waypoint& last = waypoints[static_cast<size_t>(waypointCount - 1)];
+      last.flags = last.flags != 0 ? 0 : 1;
+    }
+    DropBurstIfIdle();
+    return;
+  }
+  if (orderCode != 31) {
+    if (!CanStandAt(px, py, true) || (withdraw != 0 && !IsTowardOwnEdge(px, py))) {
+      DropBurstIfIdle();
+      return;
+    }
+  }
+  if ((!CanMoveNow() && (!IsInfantry() || orderCode != 31)) ||
+      (IsInfantry() && GetSpeedClass() == 0 && orderCode != 31)) {
+    SnapshotWaypoints();
+    return;
+  }
+  const int32_t mode = MoveModeOfOrder(orderCode);
+  int32_t index = 0;
+  if (replaceFirst) {
+    waypointCount = std::max(waypointCount, 1);
+  } else if (waypointCount < kMaxWaypoints) {
+    if (LastWaypointIsRotation()) {
+      index = waypointCount - 1;
+    } else {
+      index = waypointCount++;
+    }
+  } else {
+    index = kMaxWaypoints - 1;
+  }
+  Waypoint& w = waypoints[static_cast<size_t>(index)];
+  w.x = px;
+  w.y = py;
+  w.height = GroundAt(px, py);
+  w.moveMode = mode;
+  Waypoint* previous = index > 0 ? &waypoints[static_cast<size_t>(index - 1)] : nullptr;
+  if (orderCode == 31) {
+    if (previous == nullptr) {
+      w.pointKind = 1;
+      w.upperLevel = level > 0.5f ? 1 : 0;
+      w.flags = flagBytes[5];
+    } else {
+      w.pointKind = previous->pointKind < 2 ? 1 : 3;
+      w.upperLevel = previous->upperLevel;
+      w.flags = previous->flags;
+      if (previous->pointKind == 1) previous->pointKind = 0;
+      if (previous->pointKind == 3) previous->pointKind = 2;
+      previous->flags = 0;
+    }
+  } else {
+    w.upperLevel = 0;
+    w.flags = 0;
+    if (!chain) {
+      for (int32_t i = 0; i < waypointCount - 1; ++i) waypoints[static_cast<size_t>(i)].pointKind = 0;
+      w.pointKind = 1;
+    } else {
+      if (index != waypointCount - 1) FatalError(__LINE__, "Unit.cpp");
+      w.pointKind = 3;
+      if (previous != nullptr && previous->pointKind == 3) previous->pointKind = 2;
+    }
+    if (previous != nullptr) previous->flags = 0;
+    if (capDelay && waypoints[0].pointKind != 0 && waypoints[0].pointKind != 1) CapDelayByRating(false);
+    if (!noMenu && !(host != nullptr && host->IsQuiet()) && IsUpperLevelType(TerrainAt(px, py)) &&
+        HasNonGunWeapon()) {
+      if (host != nullptr) host->OpenWaypointMenu(*this);
+    }
+  }
+  flagBytes[5] = 0;
+  DropBurstIfIdle();
+}
+
+void Unit::GetLastWaypoint(float& outX, float& outY, bool* outLevel) const {
+  if (waypointCount <= 0) FatalError(__LINE__, "Unit.cpp");
+  const Waypoint& last = WaypointAt(waypointCount - 1);
+  outX = last.x;
+  outY = last.y;
+  if (outLevel != nullptr) *outLevel = last.upperLevel != 0;
+}
+
+bool Unit::LastWaypointIsRotation() const {
+  return waypointCount > 0 && WaypointAt(waypointCount - 1).moveMode == Waypoint::kRotateTo;
+}
+
+void Unit::RemoveRotationPoint() {
+  if (!LastWaypointIsRotation()) return;
+  --waypointCount;
+  if (waypointCount > 0) {
+    Waypoint& last = WaypointAt(waypointCount - 1);
+    last.pointKind = last.pointKind < 2 ? 1 : 3;
+  }
+}
+
+void Unit::SetSelectedWaypointMode(int32_t orderCode) {
+  const int32_t index = SelectedWaypoint();
+  if (index < 0 || index >= waypointCount) FatalError(__LINE__, "Unit.cpp");
+  waypoints[static_cast<size_t>(index)].moveMode = MoveModeOfOrder(orderCode);
+}
+
+float Unit::AdjustRadius() const { return (static_cast<float>(GetEffectiveRating(3)) + 2.0f) * 5.0f; }
+
+void Unit::MoveWaypoint(int32_t index, float px, float py) {
+  if (index < 0 || index >= waypointCount || !IsCommandable()) return;
+  Waypoint& w = waypoints[static_cast<size_t>(index)];
+  const OrderedWaypoint& start = orderedWaypoints[static_cast<size_t>(index)];
+  if (!CanStandAt(px, py, true)) {
+    w.x = start.x;
+    w.y = start.y;
+    w.upperLevel = start.upperLevel;
+  } else {
+    if (w.pointKind == 0 || w.pointKind == 1) {
+      w.upperLevel = start.upperLevel;
+      const float radius = AdjustRadius();
+      const float dx = px - start.x;
+      const float dy = py - start.y;
+      const float distance = std::sqrt(dx * dx + dy * dy);
+      if (w.moveMode != Waypoint::kRotateTo && distance > radius) {
+        px = start.x + dx / distance * radius;
+        py = start.y + dy / distance * radius;
+      }
+    }
+    w.x = px;
+    w.y = py;
+    if (w.upperLevel != 0 && !IsUpperLevelType(TerrainAt(px, py))) w.upperLevel = 0;
+  }
+  const Map* map = BattleMap();
+  if (map != nullptr) w.height = w.upperLevel != 0 ? map->SurfaceHeightAt(w.x, w.y) : map->ElevationAt(w.x, w.y);
+  RefreshPanel();
+}
+
+bool Unit::CanStandAt(float px, float py, bool checkBuilding) {
+  const float oldX = x;
+  const float oldY = y;
+  const uint8_t placement = firingBytes[2];
+  x = px;
+  y = py;
+  firingBytes[2] = 0;
+  const bool mobile = GetTerrainMobility() != 0.0f;
+  x = oldX;
+  y = oldY;
+  firingBytes[2] = placement;
+  if (!mobile) return false;
+  const Map* map = BattleMap();
+  if (checkBuilding && map != nullptr && map->FindBuildingAt(px, py) != nullptr) return false;
+  const UnitOrderHost* host = GetUnitOrderHost();
+  if (host != nullptr && map != nullptr && host->GetAttackingSide() == side && !IsEditorOpen() &&
+      !map->IsOnMap(px, py)) {
+    switch (host->GetAdvanceEdge()) {
+      case 0: if (px > map->size.worldWidth) return false; break;
+      case 1: if (py < 0.0f) return false; break;
+      case 2: if (px < 0.0f) return false; break;
+      case 3: if (py > map->size.worldHeight) return false; break;
+      default: break;
+    }
+  }
+  return true;
+}
+
+void Unit::CancelMoveOrders() {
+  UnitOrderHost* host = GetUnitOrderHost();
+  waypointCount = 0;
+  withdraw = 0;
+  pendingDelaySteps = 0;
+  commandDelay = 0.0f;
+  if (IsCurrentSide() && !(host != nullptr && host->IsOrderNotification())) DropBurstIfIdle();
+  if (host != nullptr) {
+    host->RefreshUnitPanel();
+    host->ClearSelectedWaypoint();
+  }
+}
+
+void Unit::CapDelayByRating(bool clearSpeed) {
+  if (withdraw != 0) return;
+  int32_t i = GetEffectiveRating(3) + 1;
+  if (IsVehicle()) {
+    i += 3;
+  } else if (const InfantryServices* infantry = AsInfantry(); infantry != nullptr && !infantry->IsSquad() && !IsLinked()) {
+    i += 2;
+  }
+  if (i < 0) FatalError(__LINE__, "Unit.cpp");
+  // The table has levelled off: a better rating keeps the last entry.
+  i = std::min(i, 11);
+  const float cap = (1.0f + 0.01f * suppression) * kDelayCap[i];
+  commandDelay = std::min(commandDelay, cap);
+  RefreshPanel();
+  if (clearSpeed) {
+    speed = 0.0f;
+    FixRouteKinds();
+  }
+}
+
+void Unit::SnapshotWaypoints() {
+  for (int32_t i = 0; i < waypointCount && i < kWaypointEntries; ++i) {
+    const Waypoint& w = waypoints[static_cast<size_t>(i)];
+    orderedWaypoints[static_cast<size_t>(i)] = {w.x, w.y, w.upperLevel};
+  }
+}
+
+void Unit::FixRouteKinds() {
+  if (waypointCount <= 0) return;
+  const int32_t first = waypoints[0].pointKind;
+  if (first != 2 && first != 3) return;
+  for (int32_t i = 0; i < waypointCount; ++i) {
+    Waypoint& w = waypoints[static_cast<size_t>(i)];
+    if (w.pointKind == 2) w.pointKind = 0;
+    if (w.pointKind == 3) w.pointKind = 1;
+  }
+}
+
+void Unit::BeginTurn() {
+  stateChanged = 0;
+  firingBytes[1] = 0;
+  sliceCounter = 0;
+  firingTimer = 0.0f;
+  incomingFire = 0;
+  lastMovingSlice = -1;
+  routeTries = 5;
+  routeStamp = -9999;
+  nextActionSlice = kNoActionSlice;
+  flagBytes[6] = flagBytes[5];
+  commandDelay += 15.0f * static_cast<float>(pendingDelaySteps);
+  pendingDelaySteps = 0;
+  if (commandDelay > 0.0f) commandDelay = std::max(commandDelay + RandomFloatTimes(4.0f) - 2.0f, 0.0f);
+  FixRouteKinds();
+  OrientToGround();
+  // The opening packet: the replay starts every present unit alive and every absent one not.
+  gPacketMark = {true, -1, 0, alive != 0 ? UnitStatePacket::kRevived : UnitStatePacket::kDead};
+  MakeStatePacket();
+  gPacketMark = {};
+  const MapAppServices* app = UnitApp();
+  if (app != nullptr && app->GetConnectionType() == 2) {
+    activityCodes = {2, 2, 2};
+    DropBurstIfIdle();
+  }
+}
+
+void Unit::RefreshTarget(bool onlyIfChanged) {
+  if (alive != 0 && target != nullptr) {
+    const bool drop = flagBytes[4] != 0 ? !target->IsActive() : target->alive == 0;
+    if (drop) target = nullptr;
+  }
+  withdraw = 0;
+  const MapBattleServices* battle = UnitBattle();
+  const int32_t now = battle != nullptr ? battle->GetCurrentSlice() : 0;
+  if (nextActionSlice <= now) OnTimedAction();
+  if (!onlyIfChanged || stateChanged != 0) MakeStatePacket();
+  stateChanged = 0;
+}
+
+void Unit::ResetSliceCounter() {
+  firingTimer = 0.0f;
+  sliceCounter = 0;
+}
+
+void Unit::EscapeFire() {
+  const Map* map = BattleMap();
+  if (map == nullptr || !map->BurningAt(x, y)) FatalError(__LINE__, "Unit.cpp");
+  if (GetSpeedClass() < 2) {
+    const bool handedOver = GetUnitOrderHost() != nullptr;
+    Unit* crew = BailOutCrew(false);
+    if (!handedOver) delete crew;  // no battle to take it
+    bailedOut = 1;
+    gUnitStateChanged = 1;
+    return;
+  }
+  for (int32_t r = 10; r <= 2000; r += 10) {
+    const float bearing = RandomFloatTimes(360.0f) * kDegrees;
+    const float px = x + std::cos(bearing) * static_cast<float>(r);
+    const float py = y + std::sin(bearing) * static_cast<float>(r);
+    if (!CanStandAt(px, py, true)) continue;
+    flagBytes[5] = 0;
+    waypointCount = 0;
+    commandDelay = 0.0f;
+    AddWaypoint(px, py, IsInfantry() && GetSpeedClass() == 4 ? 26 : 20, true);
+    return;
+  }
+}
+
+bool Unit::MayRedeploy() const {
+  const UnitOrderHost* host = GetUnitOrderHost();
+  if (host == nullptr || !host->IsLaterOperationBattle()) return true;
+  if (IsInanimate() && GetInanimateKind() == 2) return true;
+  return CanMove();
+}
+
+bool Unit::IsTowardOwnEdge(float px, float py) const {
+  const Map* map = BattleMap();
+  const UnitOrderHost* host = GetUnitOrderHost();
+  if (map == nullptr || host == nullptr) return true;
+  const float bearing = std::atan2(py - y, px - x) / kDegrees;
+  return map->EdgeInDirection(x, y, bearing < 0.0f ? bearing + 360.0f : bearing) == host->GetHomeEdge(GetSideIndex());
+}
+
+bool Unit::CanFireAtPoints() const {
+  if (alive == 0 || HasMainWeaponOfType5() || IsPassenger()) return false;
+  if (HasMainWeapon()) return true;
+  const InfantryServices* infantry = AsInfantry();
+  return infantry != nullptr && infantry->GetClassData().Demolition() != 0;
+}
+
+bool Unit::CanTakeOrder(int32_t code) {
+  const bool editor = IsEditorOpen();
+  const MapBattleServices* battle = UnitBattle();
+  const UnitOrderHost* host = GetUnitOrderHost();
+  if (battle != nullptr && battle->IsSetupPhase()) {
+    switch (code) {
+      case 38: return editor || !IsInanimate();
+      case 46: return editor || (MayRedeploy() && setupZone != 7 && CanBeSelected());
+      case 47: return editor || (MayRedeploy() && setupZone != 7);
+      case 48: return editor || (MayRedeploy() && !IsPassenger() && CanBeSelected());
+      case 49: {
+        if (!IsArmored(false) || !HasMainWeaponOfType23(false)) return false;
+        const VehicleServices* vehicle = AsVehicle();
+        if (vehicle != nullptr && vehicle->IsKind6()) return false;
+        const int32_t phase = host != nullptr ? host->GetPhaseSide() : 2;
+        return host != nullptr && host->GetSetupOrderFlag(49) && phase != 2 && phase != GetSideIndex();
+      }
+      case 50: return editor && !(IsInanimate() && GetInanimateKind() > 6);
+      case 51:
+        return !editor && host != nullptr && !host->GetSetupOrderFlag(51) && host->GroupHasFlaggedEntry(*this) &&
+               host->GetPhaseSide() == GetSideIndex();
+      default: return false;
+    }
+  }
+  const bool noneSelected = SelectedWaypoint() < 0;
+  const bool carried = IsCarried();
+  const bool surrendered = HasSurrendered();
+  const bool passenger = IsPassenger();
+  const bool ammunition = HasAnyAmmo();
+  if (const VehicleServices* vehicle = AsVehicle()) {
+    if (vehicle->IsKind5() && !HasPassengers()) return code == 38;
+    switch (code) {
+      case 20:
+      case 21: return CanMoveNow() && !vehicle->IsKind5();
+      case 22: return CanMoveNow();
+      case 23: {
+        if (!CanMoveNow() || !HasMainWeapon() || !ammunition) return false;
+        return vehicle->GetClassData(0).TraverseLimit(0) >= 0 || GetMainWeaponType() == 4;
+      }
+      default: break;
+    }
+  } else {
+    switch (code) {
+      case 20: return CanMove() && !carried;
+      case 24: return !surrendered && GetSpeedClass() == 4 && fatigueLevel < 4 && !carried;
+      case 25: return !surrendered && GetSpeedClass() >= 2 && !carried;
+      case 26: return !surrendered && GetSpeedClass() == 4 && fatigueLevel < 3 && !carried;
+      case 27: return noneSelected && GetSpeedClass() >= 2 && !passenger && !surrendered && !carried;
+      default: break;
+    }
+  }
+  if (!noneSelected) return false;
+  const auto canFire = [&]() {
+    if (surrendered || HasBeenCaptured() || passenger || !ammunition) return false;
+    if (IsVehicle() && IsFiringBlocked()) return false;
+    return !(HasMainWeaponOfType5() && aimTime == kAimHold);
+  };
+  switch (code) {
+    case 28: return waypointCount > 0 || pendingDelaySteps > 0 || carried;
+    case 29: return CanMove() && !passenger && !carried;
+    case 30: {
+      const bool moveOrder = HasMoveOrder();
+      if ((passenger && !moveOrder) || carried) return false;
+      if (!IsInfantry() && moveOrder) return false;
+      return WantsToFire() || HoldsAtLastWaypoint();
+    }
+    case 31: return (IsInfantry() || CanMoveNow()) && (!passenger || HasMoveOrder());
+    case 32: return canFire();
+    case 33: return !HasMainWeaponOfType5() && canFire();
+    case 34: {
+      if (!HasMainWeaponOfType5() || surrendered || HasBeenCaptured() || !ammunition || passenger) return false;
+      const int32_t weapon = GetMainWeaponId();
+      return !gWeapons.IsValid(weapon) || gWeapons[weapon].CostClass(1) != 3;
+    }
+    case 35: {
+      const MapAppServices* app = UnitApp();
+      return target != nullptr || areaFire != 0 || (app != nullptr && app->GetInputMode() == 3);
+    }
+    case 36: {
+      if (!canFire()) return false;
+      if (HasMainWeaponOfType5()) {
+        const int32_t weapon = GetMainWeaponId();
+        const int32_t row = GetAmmoMixRow();
+        return ammo[0] > 0 && gWeapons.IsValid(weapon) && row >= 0 && row < WeaponData::kMixRows &&
+               gWeapons[weapon].MixPercent(row, 1) > 0;
+      }
+      return ammo[4] > 0 && (IsInfantry() || IsMainWeaponUsable());
+    }
+    case 37: return CanFireAtPoints() && !editor;
+    case 38: return !surrendered && !passenger;
+    case 40: {
+      bool flag = false;
+      return CanToggleButtoned(flag);
+    }
+    case 41: return CanSplit();
+    default: return false;
+  }
+}
