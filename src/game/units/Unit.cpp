@@ -18,12 +18,12 @@
 // Operations whose base bodies belong to other parts of the unit code stop here until those
 // land; each stops with this file's name and its own line. (The view and identification,
 // sight queries, slice step, suppression and spotting slots 31, 60, 63, 64, 65, 68, 87, 108,
-// 109, 127 and 143 are in UnitView.cpp, UnitSight.cpp and UnitAction.cpp.) Who replaces which:
+// 109, 127 and 143 are in UnitView.cpp, UnitSight.cpp and UnitAction.cpp; slot 36, targets,
+// is in UnitTargets.cpp.) Who replaces which:
 //   appearance, placement and resupply: slots 5, 20, 27, 132
 //   orders snapshot, leaving the battlefield and operations: slots 15, 18, 21, 112
 //   route planning and movement: slots 30, 91, 138
 //   orders, waypoints and turn start: slots 35, 37, 57, 67, 90
-//   targets and gun laying: slot 36
 //   hit and kill chances of a weapon: slots 79, 106
 //   target choice: slot 103 and ChooseTarget
 //   unit markers: slot 126
@@ -302,7 +302,6 @@ bool Unit::IsActive() const { return alive != 0 && status == 0; }
 bool Unit::CanMove() const { return immobilized == 0; }
 bool Unit::CanMoveNow() { return CanMove(); }
 void Unit::AddWaypoint(float, float, int32_t) { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::SetTarget(Unit*, float, float, bool, bool) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::BeginTurn() { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::IsRegularUnit() const { return true; }
 void Unit::ApplyShock(int32_t) {}
