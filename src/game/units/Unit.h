@@ -345,6 +345,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   bool AmbushInReach(const Unit& marker);
   // 0..35 by the distance in metres, shorter at night.
   int32_t CloseRangeBonus(float distance) const;
+  // The name of ammunition kind 0..4 ("High Explosive" .. "Smoke"); other kinds add nothing.
+  static void AppendAmmoName(GString& text, int32_t kindUsed);
   // 1.0 tungsten, 1.2 hollow charge, 1.4 the others.
   static float AmmoKindFactor(int32_t kindUsed);
   // The chance 0..1 that one round of the kind hits the armoured target; special 1 and 2 fire

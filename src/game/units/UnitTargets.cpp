@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
@@ -206,6 +207,12 @@ int32_t Unit::CloseRangeBonus(float distance) const {
   if (distance >= reach) return 0;
   const float share = (reach - distance) / (reach - 10.0f);
   return static_cast<int32_t>(std::lround(35.0f * share * share));
+}
+
+void Unit::AppendAmmoName(GString& text, int32_t kindUsed) {
+  constexpr uint32_t kAmmoNames = 7100;
+  if (kindUsed < 0 || kindUsed >= kAmmoKinds) return;
+  text.AppendResource(kAmmoNames + static_cast<uint32_t>(kindUsed));
 }
 
 float Unit::AmmoKindFactor(int32_t kindUsed) {
