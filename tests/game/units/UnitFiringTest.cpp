@@ -896,3 +896,54 @@ TEST(UnitShots, FireShockCloseRangeBonusAndShareScaling) {
   EXPECT_EQ(b, 50);
   EXPECT_EQ(total, 150);
 }
+
+TEST(UnitShots, SmallArmsBurstsAndSmokeScreens) {
+  FireRig rig;
+  Rifleman squad;
+  squad.side = 1;
+  squad.SetPosition(200.0f, 200.0f);
+  squad.firepower = 42.0f;
+  Rifleman men;
+  men.SetPosition(250.0f, 200.0f);
+  squad.target = &men;
+  int32_t flight = 20;
+  int32_t due = 60;
+  UnitFirePacket record;
+  squad.ResolveShot(&record, 0, 3, 1, 0, flight, due, 250.0f, 200.0f, men.GetBaseHeight());
+  ASSERT_EQ(rig.world.shots.size(), 1u);
+  const Shot& burst = rig.world.shots[0];
+  EXPECT_EQ(burst.smallArms, 1);
+  EXPECT_EQ(burst.areaFire, 0);
+  EXPECT_EQ(burst.firepower, 42.0f);
+  EXPECT_EQ(burst.closeRangeBonus, squad.CloseRangeBonus(squad.DistanceToPoint(250.0f, 200.0f)));
+  EXPECT_EQ(burst.dueSlice, 160);
+  EXPECT_EQ(record.bodyHit, 1);
+  EXPECT_EQ(rig.world.fireCounters[0], 3000);
+  // At a point: area fire.
+  squad.target = nullptr;
+  squad.areaFire = 1;
+  squad.ResolveShot(&record, 0, 3, 1, 0, flight, due, 250.0f, 200.0f, 0.0f);
+  EXPECT_EQ(rig.world.shots.back().areaFire, 1);
+
+  // Smoke: once three or fewer rounds are left and one lands within 5 m, firing stops.
+  Gunner gun;
+  gun.SetPosition(200.0f, 200.0f);
+  const int32_t weapon = FindGun(2);
+  Aim(gun, weapon, 4);
+  gun.areaFire = 1;
+  gun.targetX = 260.0f;
+  gun.targetY = 200.0f;
+  gun.ammo = {0, 0, 0, 0, 3};
+  int32_t stopped = 0;
+  for (uint32_t seed = 1; seed <= 200 && stopped == 0; ++seed) {
+    SeedRandom(seed);
+    gun.areaFire = 1;
+    flight = 320;
+    due = 320;
+    gun.ResolveShot(&record, 4, weapon, 1, 4, flight, due, 260.0f, 200.0f, 0.0f);
+    const float miss = std::hypot(record.impactX - 260.0f, record.impactY - 200.0f);
+    EXPECT_EQ(gun.areaFire == 0, miss <= 5.0f) << seed;
+    stopped += gun.areaFire == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(stopped, 1);
+}
