@@ -57,8 +57,9 @@ void Unit::SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrd
     marker->AssignDesignation();
     newTarget = marker;
   }
-  if (newTarget != nullptr && GetMainWeaponType() == 4 && !LineOfSightTo(*newTarget)) {
-    if (!CanTargetPoint(newTarget->x, newTarget->y)) return;
+  // A weapon of type 4 engages a unit it cannot see at its position, where it can.
+  if (newTarget != nullptr && GetMainWeaponType() == 4 && !LineOfSightTo(*newTarget) &&
+      CanTargetPoint(newTarget->x, newTarget->y)) {
     px = newTarget->x;
     py = newTarget->y;
     newTarget = nullptr;

@@ -230,6 +230,24 @@ TEST(UnitTargets, SetTargetTakesUnitsPointsAndResetsTheRanging) {
   gun.SetTarget(nullptr, 300.0f, 300.0f, false, false);
   EXPECT_EQ(gun.target, nullptr);
   EXPECT_EQ(gun.areaFire, 0);
+  // A type-4 weapon takes a unit it cannot see as a point, where it can fire at that point.
+  gun.inRange = true;
+  Aim(gun, FindGun(2), 4);
+  rig.Join(gun);
+  rig.Join(men);
+  rig.world.Battle().visibilityFactor = 0.0f;
+  rig.world.Battle().map->FreeVisibilityCache();
+  gun.SetTarget(&men, 0.0f, 0.0f, false, false);
+  EXPECT_EQ(gun.target, &men);
+  TestInanimate reference;
+  reference.objectKind = 2;
+  reference.SetPosition(405.0f, 200.0f);
+  rig.Join(reference);
+  rig.world.Battle().map->FreeVisibilityCache();
+  gun.SetTarget(&men, 0.0f, 0.0f, false, false);
+  EXPECT_EQ(gun.target, nullptr);
+  EXPECT_EQ(gun.areaFire, 1);
+  EXPECT_EQ(gun.targetX, 400.0f);
 }
 
 TEST(UnitTargets, UseAmmoClearsIndirectTargetsAndShoutsWhenRunningLow) {
