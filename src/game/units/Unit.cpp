@@ -20,10 +20,9 @@
 // sight queries, slice step, suppression and spotting slots 31, 60, 63, 64, 65, 68, 87, 108,
 // 109, 127 and 143 are in UnitView.cpp, UnitSight.cpp and UnitAction.cpp; the orders, turn
 // start and route slots 30, 35, 37, 57, 67, 90, 91 and 138 in UnitOrders.cpp and
-// UnitRoutes.cpp.) Who replaces which:
+// UnitRoutes.cpp; slot 36, targets, in UnitTargets.cpp.) Who replaces which:
 //   appearance, placement and resupply: slots 5, 20, 27, 132
 //   orders snapshot, leaving the battlefield and operations: slots 15, 18, 21, 112
-//   targets and gun laying: slot 36
 //   hit and kill chances of a weapon: slots 79, 106
 //   target choice: slot 103 and ChooseTarget
 //   unit markers: slot 126
@@ -300,7 +299,6 @@ int32_t Unit::GetEffectiveRating(int32_t) const { return rating; }
 bool Unit::IsActive() const { return alive != 0 && status == 0; }
 bool Unit::CanMove() const { return immobilized == 0; }
 bool Unit::CanMoveNow() { return CanMove(); }
-void Unit::SetTarget(Unit*, float, float, bool, bool) { FatalError(__LINE__, "Unit.cpp"); }
 bool Unit::IsRegularUnit() const { return true; }
 void Unit::ApplyShock(int32_t) {}
 int32_t Unit::GetSpeedClass() const { return CanMove() ? 4 : 0; }

@@ -7,6 +7,7 @@
 #include "game/map/MapPathUnit.h"
 #include "game/map/MapUnitView.h"
 #include "game/units/KillRecord.h"
+#include "game/units/UnitFirePacket.h"
 #include "game/units/UnitSoundPacket.h"
 #include "game/units/UnitStatePacket.h"
 #include "game/units/Waypoint.h"
@@ -335,6 +336,56 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   UnitSoundPacket NewExplosionPacket(int32_t delay, int32_t weapon, int32_t ammoKind, float px, float py);
   UnitSoundPacket NewSoundPacket(int32_t soundKind);
   void MaybeVoiceSound(int32_t situation, int32_t chance, float earliest, float latest);
+
+  // ---- Targets, ammunition, firing and shots (UnitTargets.cpp, UnitFiring.cpp, UnitShots.cpp,
+  // UnitScatter.cpp) ----
+
+  // Whether the unit may take the other as a target.
+  bool CanTarget(const Unit& other) const;
+  // Takes one round of the kind (0..4); kind 6 or an empty count is fatal unless the unit is
+  // out of main ammunition.
+  void UseAmmo(int32_t kindUsed);
+  // One slice of aiming: the wanted gun elevation is computed once the aim time reaches the
+  // laying time, and the aim time runs down only while the gun is laid.
+  void UpdateGunElevation();
+  bool CanPlaceAmbush(float px, float py);
+  bool AmbushInReach(const Unit& marker);
+  // 0..35 by the distance in metres, shorter at night.
+  int32_t CloseRangeBonus(float distance) const;
+  // The name of ammunition kind 0..4 ("High Explosive" .. "Smoke"); other kinds add nothing.
+  static void AppendAmmoName(GString& text, int32_t kindUsed);
+  // 1.0 tungsten, 1.2 hollow charge, 1.4 the others.
+  static float AmmoKindFactor(int32_t kindUsed);
+  // The chance 0..1 that one round of the kind hits the armoured target; special 1 and 2 fire
+  // weapons 94 and 95. A flight time of 0 or less is computed. Never NaN.
+  float HitChance(int32_t kindUsed, int32_t flightTime, const Unit* targetUnit, int32_t selector, int32_t special) const;
+  // Draws one round against the target's hit chance (stored in chance when given).
+  bool RollHit(int32_t kindUsed, int32_t flightTime, float* chance);
+  // 0..4: how well the unit has ranged on the target.
+  int32_t RangingLevel(const Unit* targetUnit, int32_t weaponType) const;
+  // The flight time in slices (at least 2) of a round of the fire type (0..7) and ammunition
+  // kind to the point; the 3-D distance and the delay before it leaves go to the outs.
+  int32_t ShotTiming(int32_t weapon, int32_t fireType, int32_t kindUsed, int32_t* delay, float px, float py, float pz,
+                     float& distance) const;
+  // One firing action at the target with the kind.
+  void FireAtTarget(int32_t kindUsed);
+  // The fire packet of a shot (filed by the caller once the shot is resolved).
+  UnitFirePacket NewFirePacket(int32_t fireType, int32_t weapon, int32_t rounds, int32_t delay, float distance);
+  // Launches one shell at the armoured target: a hit, or a miss and where it lands.
+  void FireShell(UnitFirePacket& record, int32_t fireType, int32_t weapon, int32_t kindUsed, int32_t hitArg,
+                 int32_t delay);
+  // One shot or burst of any fire type at the point; flight and due are rescaled with the
+  // round's landing.
+  void ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon, int32_t query, int32_t kindUsed,
+                   int32_t& flight, int32_t& due, float px, float py, float pz);
+  // The spread (dx, dy) of a round around its aim point; the expected-value mode draws nothing.
+  void ShotScatter(bool expected, bool noShort, const Unit* aimedAt, float aimX, float aimY, int32_t flightTime,
+                   int32_t fireType, bool doubling, int32_t kindUsed, float& dx, float& dy) const;
+  // Raises the incoming fire around the unit by what the weapon's fire makes.
+  void SpreadFireShock(int32_t weapon, int32_t fireType) const;
+  // Set by the infantry class around an extra shot: the firing action then leaves the shot
+  // counter and timers alone.
+  static bool gSecondaryFire;
 
   // ---- Routes ----
 

@@ -4,6 +4,9 @@
 class MapAppServices;
 class MapBattleServices;
 struct UnitSoundPacket;
+struct UnitFirePacket;
+struct Shot;
+class Unit;
 struct UnitStatePacket;
 
 // What the unit code asks of the program around it beyond the map's services: the
@@ -34,6 +37,27 @@ class UnitServices {
   virtual bool IsReplaying() const { return false; }
   // Files a sound packet in the battle's packet list.
   virtual void RecordSoundPacket(const UnitSoundPacket& /*packet*/) {}
+
+  // ---- Firing ----
+
+  // Files a fire packet in the battle's packet list.
+  virtual void RecordFirePacket(const UnitFirePacket& /*packet*/) {}
+  // Hands a shot to the battle, which carries it until its due slice.
+  virtual void FileShot(const Shot& /*shot*/) {}
+  // Raises the side's fire counter (side index 0 Axis, 1 Allied).
+  virtual void AddFireCounter(int32_t /*sideIndex*/, int32_t /*amount*/) {}
+  // The battle's condition value that follows its season (2 halves indirect-fire accuracy).
+  virtual int32_t GetConditionValue() const { return 0; }
+  // The battle-wide barrage flag.
+  virtual bool IsBarrage() const { return false; }
+  // The map edge 0..3 the side (index) starts from.
+  virtual int32_t GetHomeEdge(int32_t /*sideIndex*/) const { return 0; }
+  // Raises the incoming fire of the living ground units near the point to the intensity.
+  virtual void SpreadIntensityNearPoint(int32_t /*intensity*/, float /*x*/, float /*y*/) {}
+  // Adds a new unit to the battle's unit list (the battle owns it) and gives it its number
+  // after the new-unit counter is raised to at least 10000. False when there is no battle
+  // (the caller then deletes the unit).
+  virtual bool AddNewUnit(Unit* /*unit*/) { return false; }
 };
 
 // The installed services (null for none) and the shortcuts the unit code uses.

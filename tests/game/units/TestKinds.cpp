@@ -1,5 +1,6 @@
 // The test kinds' class records, makers and world.
 #include <cstring>
+#include <type_traits>
 
 #include "framework/core/LittleEndian.h"
 #include "game/units/UnitCodes.h"
@@ -27,6 +28,7 @@ template <class Kind>
 Unit* MakeKind(int32_t classIndex, int32_t code, int32_t flag) {
   auto* unit = new Kind();
   unit->classIndex = classIndex;
+  if constexpr (std::is_same_v<Kind, TestInanimate>) unit->objectKind = classIndex;
   (void)flag;
   unit->Setup(0.0f, 0.0f, 0.0f, code, 2);
   return unit;
@@ -65,4 +67,12 @@ TestUnitWorld::~TestUnitWorld() {
     RegisterBlankUnitMaker(kind, nullptr);
   }
   SetUnitServices(nullptr);
+}
+
+bool TestUnitWorld::AddNewUnit(Unit* unit) {
+  if (newUnitCounter < 10000) newUnitCounter = 10000;
+  ++newUnitCounter;
+  newUnits.emplace_back(unit);
+  Battle().joined.push_back(unit);
+  return true;
 }

@@ -5,8 +5,11 @@
 #include <array>
 #include <cstdint>
 
+#include <memory>
 #include <vector>
 
+#include "game/units/Shot.h"
+#include "game/units/UnitFirePacket.h"
 #include "game/units/UnitServices.h"
 #include "game/units/UnitSoundPacket.h"
 #include "game/units/UnitStatePacket.h"
@@ -32,6 +35,16 @@ class TestUnitWorld : public UnitServices {
   bool IsReplaying() const override { return replaying; }
   void RecordSoundPacket(const UnitSoundPacket& packet) override { soundPackets.push_back(packet); }
 
+  // Firing: packets, shots, fire counters, barrage, home edges, fire shock and new units.
+  void RecordFirePacket(const UnitFirePacket& packet) override { firePackets.push_back(packet); }
+  void FileShot(const Shot& shot) override { shots.push_back(shot); }
+  void AddFireCounter(int32_t sideIndex, int32_t amount) override { fireCounters.at(static_cast<size_t>(sideIndex)) += amount; }
+  bool IsBarrage() const override { return barrage; }
+  int32_t GetConditionValue() const override { return conditionValue; }
+  int32_t GetHomeEdge(int32_t sideIndex) const override { return homeEdges.at(static_cast<size_t>(sideIndex)); }
+  void SpreadIntensityNearPoint(int32_t intensity, float, float) override { shocks.push_back(intensity); }
+  bool AddNewUnit(Unit* unit) override;
+
   FakeBattle& Battle() { return *app.battle; }
 
   FakeApp app;
@@ -44,4 +57,14 @@ class TestUnitWorld : public UnitServices {
   float visibilityLimit = 5000.0f;
   bool replaying = false;
   std::vector<UnitSoundPacket> soundPackets;
+  std::vector<UnitFirePacket> firePackets;
+  std::vector<Shot> shots;
+  std::array<int32_t, 2> fireCounters{};
+  bool barrage = false;
+  int32_t conditionValue = 0;
+  std::array<int32_t, 2> homeEdges{};
+  std::vector<int32_t> shocks;
+  // Units the unit code added to the battle (owned here, joined to the battle).
+  std::vector<std::unique_ptr<Unit>> newUnits;
+  uint16_t newUnitCounter = 0;
 };
