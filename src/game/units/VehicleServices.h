@@ -3,6 +3,8 @@
 
 #include "game/units/VehicleData.h"
 
+class Unit;
+
 // What the shared unit code asks of a vehicle beyond the numbered operations. Reached
 // through Unit::AsVehicle; the vehicle class implements it.
 class VehicleServices {
@@ -22,4 +24,8 @@ class VehicleServices {
   virtual uint16_t* GetSecondAmmo() = 0;
   // The small-arms entry (0..28) whose report the vehicle's gunfire makes.
   virtual int32_t GetSmallArmsEntry() const = 0;
+
+  // ---- For the infantry class ----
+  // The unit in passenger place 0 or 1, or null.
+  virtual Unit* GetPassenger(int32_t place) const = 0;
 };
