@@ -115,6 +115,8 @@ class Infantry : public Unit, public InfantryServices {
   int32_t GetMenPresent() const override;                                    // slot 42
   bool IsPassenger() const override;                                         // slot 45
   bool HasSurrendered() const override { return surrendered != 0; }          // slot 49
+  bool HasMainWeaponOfType5() const override { return IsArtillerySpotter(); }  // slot 69
+  bool HasWeapon92() const override { return Data().MainWeapon() == 92; }    // slot 70
   bool IsInRange(float distance, int32_t selector, float factor) const override;  // slot 80
   bool HasMainWeapon() const override;                                       // slot 82
   bool IsOutOfMainAmmo() const override;                                     // slot 83
