@@ -249,7 +249,9 @@ TEST(InfantryStore, WriteReadWriteIsByteIdenticalForRandomUnits) {
   const int32_t classes[] = {InfantryRig::kSquad, InfantryRig::kTeam, InfantryRig::kCompanyHq, InfantryRig::kPlatoonHq,
                              InfantryRig::kSpotter, InfantryRig::kMortar, InfantryRig::kDemolition};
   const int32_t dates[] = {4406, 4410, 4503};
-  for (int32_t i = 0; i < 1000; ++i) {
+  constexpr int32_t kUnits = 1000;
+  std::vector<std::unique_ptr<Infantry>> units;
+  for (int32_t i = 0; i < kUnits; ++i) {
     rig.world.Battle().date = dates[Random(3)];
     auto unit = rig.Make(classes[Random(7)], Random(19), Random(9));
     unit->splitFlag = static_cast<uint8_t>(Random(2));
@@ -262,12 +264,33 @@ TEST(InfantryStore, WriteReadWriteIsByteIdenticalForRandomUnits) {
     unit->aimPoint = {RandomFloatTimes(800.0f), RandomFloatTimes(800.0f)};
     unit->leaderRatings = static_cast<uint8_t>(Random(3) | Random(3) << 2 | Random(3) << 4 | Random(3) << 6);
     if (unit->menInSlot[0] > 0) unit->menInSlot[0] = static_cast<uint8_t>(Random(unit->menInSlot[0] + 1));
-    const Bytes first = rig.Write(*unit);
-    Infantry read;
-    ASSERT_TRUE(rig.Read(first, read)) << i;
-    ASSERT_EQ(rig.Write(read), first) << i;
-    EXPECT_EQ(read.menInSlot, unit->menInSlot);
-    EXPECT_EQ(read.antitankWeaponId, unit->antitankWeaponId);
+    units.push_back(std::move(unit));
+  }
+  // All records in one file, read back through the record reader and written again.
+  {
+    auto file = rig.files.Open("units.rec", GFile::kModeWrite);
+    for (const auto& unit : units) unit->Write(*file);
+  }
+  const Bytes first = rig.files.Get("units.rec");
+  std::vector<std::unique_ptr<Unit>> read;
+  {
+    auto file = rig.files.Open("units.rec", GFile::kModeRead);
+    for (int32_t i = 0; i < kUnits; ++i) {
+      read.emplace_back(ReadUnit(*file));
+      ASSERT_NE(read.back(), nullptr) << i;
+    }
+    EXPECT_FALSE(file->HasError());
+  }
+  {
+    auto file = rig.files.Open("units2.rec", GFile::kModeWrite);
+    for (const auto& unit : read) unit->Write(*file);
+  }
+  EXPECT_EQ(rig.files.Get("units2.rec"), first);
+  for (int32_t i = 0; i < kUnits; ++i) {
+    const auto* back = dynamic_cast<const Infantry*>(read[static_cast<size_t>(i)].get());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->menInSlot, units[static_cast<size_t>(i)]->menInSlot);
+    EXPECT_EQ(back->antitankWeaponId, units[static_cast<size_t>(i)]->antitankWeaponId);
   }
 }
 
