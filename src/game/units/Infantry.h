@@ -138,6 +138,9 @@ class Infantry : public Unit, public InfantryServices {
   int32_t GetWeaponDrawKind(float* scale) const;
   // A crewed weapon: movable when the speed class is 2 or more.
   bool IsCrewedWeapon(bool& movable, bool& typeOne) const;
+  // One man returning between battles goes behind a weapon slot short of men, drawn in
+  // proportion to the slots' shortfalls (one draw). The slot, or -1 when no slot is short.
+  int32_t ReturnManToSlot();
 
   // ---- Leaders, command and fatigue (InfantryCommand.cpp) ----
 

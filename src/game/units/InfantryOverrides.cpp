@@ -240,3 +240,22 @@ bool Infantry::IsCrewedWeapon(bool& movable, bool& typeOne) const {
   typeOne = w != kNoWeapon && t == 1;
   return true;
 }
+
+int32_t Infantry::ReturnManToSlot() {
+  const InfantryData data = Data();
+  const int32_t missing = GetFullStrength() - GetMenPresent();
+  if (missing <= 0) return -1;
+  int32_t r = Random(missing);
+  int32_t last = -1;
+  for (int32_t slot = InfantryData::kWeaponSlots - 1; slot >= 0; --slot) {
+    const int32_t deficit = data.SlotMen(slot) - menInSlot[static_cast<size_t>(slot)];
+    if (deficit < 1) continue;
+    last = slot;
+    r -= deficit;
+    if (r < 0) break;
+  }
+  // Shortfalls that add up to fewer men than are missing leave the draw unspent: the man
+  // still goes to the last slot short of men rather than to none.
+  if (last >= 0) ++menInSlot[static_cast<size_t>(last)];
+  return last;
+}

@@ -421,3 +421,30 @@ TEST(InfantryCommand, FatigueBuildsAndRecovers) {
   EXPECT_FALSE(Infantry::IsGroundConditionTerrain(1));
   EXPECT_FALSE(Infantry::IsGroundConditionTerrain(25));
 }
+
+TEST(InfantryOverrides, ReturningMenFindASlot) {
+  InfantryRig rig;
+  auto squad = rig.Make(InfantryRig::kSquad, 3);  // slots of 6 and 3
+  squad->losses = 2;
+  squad->menInSlot = {4, 3, 0, 0};
+  SeedRandom(3);
+  EXPECT_EQ(squad->ReturnManToSlot(), 0);
+  EXPECT_EQ(squad->menInSlot[0], 5);
+  // Shortfalls of 1 against 3 men missing: every draw still gives the man a slot.
+  for (uint32_t seed = 0; seed < 20; ++seed) {
+    SeedRandom(seed);
+    squad->losses = 3;
+    squad->menInSlot = {5, 3, 0, 0};
+    ASSERT_EQ(squad->ReturnManToSlot(), 0) << seed;
+    ASSERT_EQ(squad->menInSlot[0], 6);
+  }
+  // No slot short of men: none takes him; nobody missing: no draw.
+  squad->menInSlot = {6, 3, 0, 0};
+  EXPECT_EQ(squad->ReturnManToSlot(), -1);
+  EXPECT_EQ(squad->menInSlot, (std::array<uint8_t, 4>{6, 3, 0, 0}));
+  squad->losses = 0;
+  SeedRandom(11);
+  const int32_t before = RandomPreservingSeed();
+  EXPECT_EQ(squad->ReturnManToSlot(), -1);
+  EXPECT_EQ(RandomPreservingSeed(), before);
+}
