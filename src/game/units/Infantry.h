@@ -110,14 +110,20 @@ class Infantry : public Unit, public InfantryServices {
 
   int32_t GetPurchaseCode() const override;                                  // slot 23
   bool HasAnyAmmo() const override;                                          // slot 25
+  // The threat a unit makes: its men present.
+  float GetStrengthValue() const override { return static_cast<float>(GetMenPresent()); }  // slot 26
   bool IsActive() const override;                                            // slot 32
   bool CanMove() const override;                                             // slot 33
   int32_t GetMenPresent() const override;                                    // slot 42
   bool IsPassenger() const override;                                         // slot 45
   bool HasSurrendered() const override { return surrendered != 0; }          // slot 49
+  // No main weapon, or one that is not a gun (class 2 or 3).
+  bool HasNonGunWeapon() const override { return !HasMainWeaponOfType23(false); }  // slot 56
   bool HasMainWeaponOfType5() const override { return IsArtillerySpotter(); }  // slot 69
   bool HasWeapon92() const override { return Data().MainWeapon() == 92; }    // slot 70
   bool IsInRange(float distance, int32_t selector, float factor) const override;  // slot 80
+  // A main weapon of class 1, 2 or 3 (a launcher or a gun).
+  bool HasMainWeaponOfType123() const override;                              // slot 81
   bool HasMainWeapon() const override;                                       // slot 82
   bool IsOutOfMainAmmo() const override;                                     // slot 83
   bool HasMainWeaponOfType23(bool flag = false) const override;              // slot 92

@@ -48,6 +48,11 @@ bool Infantry::HasMainWeaponOfType23(bool flag) const {
   return type == 2 || type == 3 || (flag && type == 4);
 }
 
+bool Infantry::HasMainWeaponOfType123() const {
+  const int32_t type = WeaponClass(Data().MainWeapon());
+  return type == 1 || type == 2 || type == 3;
+}
+
 bool Infantry::IsOutOfMainAmmo() const { return ammo[0] == 0 && !HasMainWeapon() && !IsArtillerySpotter(); }
 
 bool Infantry::HasAnyAmmo() const { return IsOutOfMainAmmo() || Unit::HasAnyAmmo(); }

@@ -124,6 +124,8 @@ TEST(InfantryNames, ShownRecordsAndPortraits) {
   auto gun = rig.Make(InfantryRig::kTeam, 3);
   gun->identificationLevel = 2;
   EXPECT_EQ(gun->GetShownDataIndex(1), 81);
+  EXPECT_TRUE(gun->HasMainWeaponOfType123());
+  EXPECT_FALSE(gun->HasNonGunWeapon());
   EXPECT_EQ(gun->GetPortraitIndexAt(3), 13);
   EXPECT_EQ(rig.Make(InfantryRig::kTeam, 6)->GetPortraitIndexAt(0), 1);
 }
@@ -223,6 +225,10 @@ TEST(InfantryOverrides, RangesQueriesAndMovement) {
   EXPECT_EQ(rig.Make(InfantryRig::kTeam, 6)->GetPurchaseCode(), 10);
   EXPECT_TRUE(rig.Make(InfantryRig::kMortar, 6)->HasMainWeaponOfType23(true));
   EXPECT_FALSE(rig.Make(InfantryRig::kMortar, 6)->HasMainWeaponOfType23(false));
+  EXPECT_TRUE(rig.Make(InfantryRig::kMortar, 6)->HasNonGunWeapon());
+  EXPECT_FALSE(rig.Make(InfantryRig::kMortar, 6)->HasMainWeaponOfType123());
+  EXPECT_TRUE(squad->HasNonGunWeapon()) << "no weapon counts as no gun";
+  EXPECT_FLOAT_EQ(squad->GetStrengthValue(), 9.0f);
 
   // Class code 9 or more moves only while riding.
   InfantryRig::Put32(rig.Class(InfantryRig::kTeam) + 112, 9);
