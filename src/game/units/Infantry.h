@@ -19,12 +19,14 @@ class MapBattleServices;
 // Code by subject: InfantrySetUp.cpp (construction, set-up and its rolls, the makers),
 // InfantryStore.cpp (stored form), InfantryReferences.cpp (unit references),
 // InfantryNames.cpp (designation, names, shown record, portraits), InfantryOverrides.cpp (the
-// simple overrides: weapon queries, range, shot and aim intervals, late appearance, men
-// returning), InfantryCommand.cpp (leaders, command and fatigue).
+// simple overrides: weapon queries, range, shot and aim intervals, a returning man's slot),
+// InfantryCommand.cpp (leaders, command and fatigue).
 //
-// Operations the infantry class does not have yet stop the program with FatalError
-// ("Infantry"): TakeDamage (casualties and damage), Embark and the riding position, the
-// figure appearance and model scale. Draw draws nothing yet.
+// Temporary bodies, stopping the program with FatalError ("Infantry") until the casualty
+// code gives them: TakeDamage. Draw draws nothing yet. Still the unit's own: the figures and
+// pictures (PrepareAppearance, ApplyModelScale), boarding (Embark, AddWaypoint), the stand
+// test and the per-slice behaviour.
+// The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:
   static constexpr int32_t kNoWeapon = 104;
