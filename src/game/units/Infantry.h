@@ -6,6 +6,7 @@
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
 
+class CommandLineCanvas;
 class GFile;
 class GGroup;
 class GString;
@@ -158,6 +159,10 @@ class Infantry : public Unit, public InfantryServices {
   int32_t GetEffectiveRating(int32_t aspect) const override;                 // slot 29
   void UpdateFatigue() override;                                             // slot 115
   void ResetBetweenBattles() override;                                       // slot 21
+  // The command lines of a squad that has not surrendered: a leader's to every unit it leads,
+  // another's to its commanding leader (else its platoon leader) while that one lives.
+  void DrawCommandLines(CommandLineCanvas& canvas) const;
+  static void DrawCommandLineTo(CommandLineCanvas& canvas, const Unit* unit, const Unit* leader);
   // Fatigue level 0..4 of a fatigue value.
   static int32_t FatigueLevelOf(float value);
   // Terrain codes whose going the ground condition worsens.

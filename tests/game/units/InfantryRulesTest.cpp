@@ -4,6 +4,7 @@
 
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
+#include "game/units/CommandLineCanvas.h"
 #include "game/units/InfantryRig.h"
 #include "game/units/TestVehicle.h"
 
@@ -453,4 +454,55 @@ TEST(InfantryOverrides, ReturningMenFindASlot) {
   const int32_t before = RandomPreservingSeed();
   EXPECT_EQ(squad->ReturnManToSlot(), -1);
   EXPECT_EQ(RandomPreservingSeed(), before);
+}
+
+namespace {
+
+struct LineRecorder : CommandLineCanvas {
+  void SetLineStyle(int32_t style) override { styles.push_back(style); }
+  void DrawTerrainLine(int32_t layer, int32_t mode, float x0, float, float, float x1, float, float) override {
+    EXPECT_EQ(layer, 1);
+    EXPECT_EQ(mode, 0);
+    ends.push_back({x0, x1});
+  }
+  std::vector<int32_t> styles;
+  std::vector<std::array<float, 2>> ends;
+};
+
+}  // namespace
+
+TEST(InfantryCommand, CommandLines) {
+  CommandRig rig;
+  auto platoon = rig.Leader(InfantryRig::kPlatoonHq, 20.0f, 2, 0);
+  auto company = rig.Leader(InfantryRig::kCompanyHq, 40.0f, 2, 0);
+  auto other = rig.Make(InfantryRig::kSquad, 6);
+  other->SetPosition(150.0f, 200.0f);
+  rig.world.Battle().joined.push_back(other.get());
+  rig.squad->platoonLeader = platoon.get();
+  other->commandingLeader = platoon.get();
+
+  LineRecorder lines;
+  rig.squad->DrawCommandLines(lines);
+  EXPECT_EQ(lines.styles, (std::vector<int32_t>{14})) << "to the platoon leader";
+  EXPECT_EQ(lines.ends[0], (std::array<float, 2>{200.0f, 220.0f}));
+  rig.squad->commandingLeader = company.get();
+  lines = LineRecorder{};
+  rig.squad->DrawCommandLines(lines);
+  EXPECT_EQ(lines.styles, (std::vector<int32_t>{13})) << "to the commanding leader first";
+  company->alive = 0;
+  lines = LineRecorder{};
+  rig.squad->DrawCommandLines(lines);
+  EXPECT_EQ(lines.styles, (std::vector<int32_t>{14}));
+  // A leader draws to each unit it commands or leads.
+  lines = LineRecorder{};
+  platoon->DrawCommandLines(lines);
+  EXPECT_EQ(lines.styles, (std::vector<int32_t>{14, 13}));
+  rig.squad->surrendered = 1;
+  lines = LineRecorder{};
+  platoon->DrawCommandLines(lines);
+  EXPECT_EQ(lines.styles, (std::vector<int32_t>{13}));
+  other->SetPosition(-50.0f, 200.0f);
+  lines = LineRecorder{};
+  platoon->DrawCommandLines(lines);
+  EXPECT_TRUE(lines.styles.empty()) << "off the map";
 }
