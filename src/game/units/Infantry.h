@@ -138,8 +138,12 @@ class Infantry : public Unit, public InfantryServices {
   float GetReloadTime(bool randomize, bool flag) const;
   float GetAimTimeFor(bool randomize, bool ignoreTarget) const;
   float GetCloseRangeFactor() const;
-  // A grade 0..2 of the weapon; the weapon id and its kind through the outs.
-  int32_t QueryWeapon(int32_t& weaponId, int32_t& weaponKind, int32_t mode) const;
+  // A grade 0..2 of the weapon shown under an identification mode; the weapon id and its
+  // kind through the outs.
+  int32_t QueryWeaponGrade(int32_t& weaponId, int32_t& weaponKind, int32_t mode) const;
+  void QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const override {  // slot 66
+    QueryWeaponGrade(weapon, type, selector);
+  }
   bool IsTowedGun() const;
   bool IsHiding() const;
   bool IsSettledTeam() const;

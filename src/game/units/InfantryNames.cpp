@@ -107,7 +107,7 @@ void Infantry::GetDisplayName(GString& text, bool longForm) const {
     }
     int32_t weapon = kNoWeapon;
     int32_t weaponKind = 0;
-    const int32_t grade = QueryWeapon(weapon, weaponKind, 0);
+    const int32_t grade = QueryWeaponGrade(weapon, weaponKind, 0);
     switch (weaponKind) {
       case 1: text.AppendResource(kAntitankTeamQ); break;
       case 2:

@@ -92,7 +92,7 @@ int32_t Infantry::GetWeaponDrawKind(float* scale) const {
 
 // ---- Weapon queries and range ----
 
-int32_t Infantry::QueryWeapon(int32_t& weaponId, int32_t& weaponKind, int32_t mode) const {
+int32_t Infantry::QueryWeaponGrade(int32_t& weaponId, int32_t& weaponKind, int32_t mode) const {
   if (flagBytes[1] != 0) {
     if (antitankCount == 0) FatalError(2729, kFile);
     weaponId = antitankWeaponId;
@@ -220,7 +220,7 @@ float Infantry::GetCloseRangeFactor() const {
   if (suppression < 100.0f && d < 600.0f && IsMoving() && !target->IsArmored()) {
     int32_t weapon = kNoWeapon;
     int32_t weaponKind = 0;
-    const int32_t grade = QueryWeapon(weapon, weaponKind, 0);
+    const int32_t grade = QueryWeaponGrade(weapon, weaponKind, 0);
     const float r = grade != 0 ? 600.0f : 200.0f;
     if (weaponKind == 0 && d < r) {
       const float vis = target->VisibilityFromPoint(x, y, GBoundingBox::z, true);

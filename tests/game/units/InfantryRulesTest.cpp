@@ -202,12 +202,15 @@ TEST(InfantryOverrides, RangesQueriesAndMovement) {
   int32_t weapon = 0;
   int32_t weaponKind = -1;
   InfantryRig::Put32(rig.Class(InfantryRig::kTeam) + 68, 25);
-  EXPECT_EQ(team->QueryWeapon(weapon, weaponKind, 0), 2);
+  EXPECT_EQ(team->QueryWeaponGrade(weapon, weaponKind, 0), 2);
   EXPECT_EQ(weapon, Infantry::kNoWeapon);
   EXPECT_EQ(weaponKind, 0);
+  rig.Make(InfantryRig::kMortar, 6)->QueryWeapon(0, weapon, weaponKind);
+  EXPECT_EQ(weapon, InfantryRig::kMortarWeapon);
+  EXPECT_EQ(weaponKind, 4);
   team->flagBytes[1] = 1;
   team->antitankCount = 1;
-  EXPECT_EQ(team->QueryWeapon(weapon, weaponKind, 0), 0);
+  EXPECT_EQ(team->QueryWeaponGrade(weapon, weaponKind, 0), 0);
   EXPECT_EQ(weapon, team->antitankWeaponId);
   EXPECT_EQ(weaponKind, 1);
 
