@@ -204,6 +204,8 @@ class Infantry : public Unit, public InfantryServices {
   // Not stored.
   uint8_t routed = 0;
   uint8_t weaponKnockedOut = 0;
+  // The unit is firing its antitank weapon (then it must have one left).
+  uint8_t specialWeaponFiring = 0;
 
   // The six references as raw packed ids between Read and RemapReferences, and as identity
   // keys between ReferencesToIds and IdsToReferences, in the order carrier, boarding target,

@@ -93,7 +93,7 @@ int32_t Infantry::GetWeaponDrawKind(float* scale) const {
 // ---- Weapon queries and range ----
 
 int32_t Infantry::QueryWeaponGrade(int32_t& weaponId, int32_t& weaponKind, int32_t mode) const {
-  if (flagBytes[1] != 0) {
+  if (specialWeaponFiring != 0) {
     if (antitankCount == 0) FatalError(2729, kFile);
     weaponId = antitankWeaponId;
     weaponKind = 1;
