@@ -1,11 +1,13 @@
-// Reads arbitrary bytes as a list of unit records through ReadUnit, with the test kinds and
-// class tables of blank records: a record that is refused must have raised the file's error
+// Reads arbitrary bytes as a list of unit records through ReadUnit, with the infantry class
+// for kind 0, the test kinds for the others and class tables of blank records (class 3 an
+// infantry class with every conditional field of its part: a squad, a headquarters and a
+// spotter of four weapon slots): a record that is refused must have raised the file's error
 // flag, and there must be no fault, no leak and no read out of bounds. Records that are
 // accepted are written, read and written again: the two writes must give the same bytes.
 //
-// An input whose first byte is odd is laid (exclusive or) over a valid record with every
-// conditional field present, so that the checks deep inside a record are reached as often as
-// the first ones.
+// An input whose first byte is odd is laid (exclusive or) over a valid infantry record with
+// every conditional field present, so that the checks deep inside a record are reached as
+// often as the first ones.
 #include <unistd.h>
 
 #include <cstddef>
@@ -20,7 +22,7 @@
 #include "framework/core/GFile.h"
 #include "game/units/Hack.h"
 #include "game/units/KillRecordEntry.h"
-#include "game/units/TestInfantry.h"
+#include "game/units/Infantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/UnitIds.h"
 #include "platform/PFile.h"
@@ -31,17 +33,36 @@ namespace {
 
 constexpr int32_t kMaxRecords = 8;
 constexpr int32_t kClasses = 16;
+constexpr int32_t kWeapons = 105;
+constexpr int32_t kFullClass = 3;
+constexpr int32_t kSpotterWeapon = 70;
 
 // The world the records are read in: services installed, blank class tables.
 struct FuzzWorld {
-  FuzzWorld() : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kClasses) {
+  FuzzWorld()
+      : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kClasses),
+        weapons(WeaponData::kSize * kWeapons) {
     gInfantryClasses = DataTable<InfantryData>(infantry.data(), static_cast<uint32_t>(infantry.size()));
     gVehicleClasses = DataTable<VehicleData>(vehicles.data(), static_cast<uint32_t>(vehicles.size()));
+    gWeapons = DataTable<WeaponData>(weapons.data(), static_cast<uint32_t>(weapons.size()));
+    for (int32_t i = 0; i < kClasses; ++i) Put32(infantry.data() + i * InfantryData::kSize + 56, 104);
+    uint8_t* full = infantry.data() + kFullClass * InfantryData::kSize;
+    full[50] = 1;                 // squad
+    full[52] = 1;                 // leader level
+    full[54] = 12;                // men
+    Put32(full + 56, kSpotterWeapon);
+    full[62] = 4;                 // weapon slots
+    Put32(weapons.data() + kSpotterWeapon * WeaponData::kSize, 5);
+    Infantry::Register();
+  }
+  static void Put32(uint8_t* at, int32_t value) {
+    for (int32_t i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>((static_cast<uint32_t>(value) >> (8 * i)) & 0xFF);
   }
   FuzzFolder folder{"unitfuzz"};
   TestUnitWorld world;
   std::vector<uint8_t> infantry;
   std::vector<uint8_t> vehicles;
+  std::vector<uint8_t> weapons;
 };
 
 FuzzWorld& World() {
@@ -90,7 +111,7 @@ bool ReadAll(const std::string& path, std::vector<std::unique_ptr<Unit>>& units)
 const std::vector<uint8_t>& Template(const std::string& folder) {
   static std::vector<uint8_t> bytes;
   if (!bytes.empty()) return bytes;
-  TestInfantry unit;
+  Infantry unit;
   unit.hidden = 1;
   unit.identificationLevel = 1;
   unit.areaFire = 1;
@@ -99,16 +120,22 @@ const std::vector<uint8_t>& Template(const std::string& folder) {
   unit.leaderName = -1;
   unit.CustomName().Assign("Weber");
   unit.nationalityCode = 2;
-  unit.classIndex = 3;
+  unit.classIndex = kFullClass;
   unit.ammoKind = 1;
   unit.waypointCount = 2;
-  unit.waypoints[0].moveMode = 1;
+  unit.waypoints[0].moveMode = 3;
   unit.waypoints[1].moveMode = 9;
   unit.waypoints[1].pointKind = 3;
   unit.killRecord.AddVehicleKill(2);
   unit.killRecord.AddVehicleKill(-1);
+  unit.menInSlot = {3, 3, 3, 3};
+  unit.aimPoint = {10.0f, 20.0f};
+  unit.leaderRatings = 0x46;
+  unit.secondLeaderName = 7;
+  unit.chargeCount = 2;
+  unit.antitankCount = 1;
   std::vector<std::unique_ptr<Unit>> one;
-  one.emplace_back(new TestInfantry(unit));
+  one.emplace_back(new Infantry(unit));
   bytes = WriteAll(one, folder + "template.rec");
   return bytes;
 }

@@ -66,7 +66,8 @@ std::vector<Field> InfantryFields() {
       F("slot_small_arms", 68, T::kI32, 0, 33, 33, 4), F("slot_men", 84, T::kI16, 0, 20, 0, 4),
       F("figure_kinds", 92, T::kI32, 0, 100, 0, 3), F("ordnance", 104, T::kI16, 0, 1),
       F("ammo_load", 106, T::kI16, 0, 255), F("speed_class", 108, T::kI32, 0, 4),
-      F("class_code", 112, T::kI32, 0, 20), F("value152", 152, T::kI16, -32768, 32767),
+      F("class_code", 112, T::kI32, 0, 20), F("flags", 116, T::kI32, 0, 3),
+      F("firepower_scale", 120, T::kI16, 0, 255, 60), F("value152", 152, T::kI16, -32768, 32767),
   };
 }
 

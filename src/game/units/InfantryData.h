@@ -33,5 +33,9 @@ class InfantryData : public RecordView {
   int16_t AmmoLoad() const { return I16(106); }
   int32_t SpeedClass() const { return I32(108); }
   int32_t ClassCode() const { return I32(112); }
+  // Flag word: bit value 1 quadruples the fatigue of running, 2 shortens the weapon set-up.
+  int32_t Flags() const { return I32(116); }
+  // Small-arms firepower is scaled by this value / 60.
+  int16_t FirepowerScale() const { return I16(120); }
   int16_t Value152() const { return I16(152); }
 };

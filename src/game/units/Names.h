@@ -21,11 +21,14 @@ class Names {
   // The rank abbreviation of a set 0..2 and a rank 0..5.
   static const char* RankAbbreviation(int32_t set, int32_t rank);
 
-  // The designation state of one side: next letter, two counters and two flags.
+  // The designation state of one side: next letter, two counters (squad number, team
+  // number) and two flags.
   struct SideDesignation {
     char nextLetter = 'A';
-    std::array<int32_t, 2> counters{1, 1};
+    std::array<int32_t, 2> counters{0, 1};
     std::array<uint8_t, 2> flags{};
+    // The next headquarters number (infantry designations).
+    int32_t headquarters = 0;
   };
   static std::array<SideDesignation, 2> gSides;
   // 1 for a surname given in this battle, per group.

@@ -28,4 +28,8 @@ class VehicleServices {
   virtual bool IsHullDownFrom(const Unit& /*other*/) const { return false; }
   // Opens or closes the crew hatches.
   virtual void ToggleButtoned() {}
+
+  // ---- For the infantry class ----
+  // The unit in passenger place 0 or 1, or null.
+  virtual Unit* GetPassenger(int32_t place) const = 0;
 };

@@ -24,10 +24,12 @@ class TestVehicle : public TestUnit, public VehicleServices {
   bool IsButtoned() const override { return buttoned; }
   uint16_t* GetSecondAmmo() override { return secondAmmo.data(); }
   int32_t GetSmallArmsEntry() const override { return smallArmsEntry; }
+  Unit* GetPassenger(int32_t place) const override { return passengers.at(static_cast<size_t>(place)); }
 
   void SetRecord(int32_t mainWeaponId, int16_t load);  // main weapon and full load
 
   std::array<uint8_t, VehicleData::kSize> record{};
+  std::array<Unit*, 2> passengers{};
   bool kind5 = false;
   bool kind6 = false;
   bool turret = true;
