@@ -73,7 +73,9 @@ void Map::StoreVisibility(const MapUnitView* a, const MapUnitView* b, bool seen,
   MapBattleServices* battle = app_->GetBattleOrOperation();
   if (battle == nullptr) return;
   if (display.pairVisibility == nullptr) {
-    const int32_t n = std::max(battle->GetUnitCount(), 0);
+    // Fewer than two units hold no pair: no grid is made until there are.
+    const int32_t n = battle->GetUnitCount();
+    if (n < 2) return;
     auto* grid = new GDynamicArray;
     grid->Init(4, n, n);
     for (int32_t r = 0; r < n; ++r) {

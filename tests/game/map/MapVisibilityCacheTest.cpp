@@ -119,6 +119,21 @@ TEST_F(MapVisibilityCache, ValidityMovementAndTheUnitList) {
   EXPECT_EQ(map->VisibilityCacheSize(), 3);
 }
 
+// A battle with no units, or one, holds no pair: a store makes no grid and changes nothing.
+TEST_F(MapVisibilityCache, NoGridBeforeTwoUnits) {
+  FakeUnit stranger(MapUnitView::kInfantry, 0, 1.0f, 1.0f);
+  FakeUnit other(MapUnitView::kInfantry, 1, 9.0f, 1.0f);
+  map->StoreVisibility(&stranger, &other, true, 1.0f, false, false, false);
+  EXPECT_EQ(map->display.pairVisibility, nullptr);
+  Add(0.0f, 0.0f);
+  map->StoreVisibility(U(0), &other, true, 1.0f, false, false, false);
+  EXPECT_EQ(map->display.pairVisibility, nullptr);
+  Add(100.0f, 0.0f);
+  map->StoreVisibility(U(0), U(1), true, 1.0f, false, false, false);
+  EXPECT_TRUE(Has(0, 1));
+  EXPECT_EQ(map->VisibilityCacheSize(), 2);
+}
+
 TEST_F(MapVisibilityCache, SwitchedOff) {
   Add(0.0f, 0.0f);
   Add(100.0f, 0.0f);
