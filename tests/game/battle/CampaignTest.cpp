@@ -501,3 +501,33 @@ TEST(CampaignArrivals, ArrivingGroupsEnterAtTheirSidesEdge) {
   EXPECT_EQ(c.replayFlags[0], 1);
   EXPECT_EQ(c.replayFlags[1], 1);
 }
+
+TEST(CampaignStart, NextBattleAndTheEditor) {
+  CampaignRig r;
+  Campaign& c = r.C();
+  ASSERT_TRUE(c.SetUp(nullptr));
+  HeadlessHost& host = r.rig.headless.Host();
+  host.inputMode = 5;
+  Battle& first = r.StartBattle();
+  EXPECT_EQ(first.timeOfDay, 1);  // battle 1 of night every 4 from slot 0
+  c.currentTurn = 2;
+  c.StartNextBattle();
+  ASSERT_NE(r.rig.headless.GetBattle(), nullptr);
+  EXPECT_EQ(host.inputMode, 0);
+  EXPECT_EQ(r.rig.headless.GetBattle()->timeOfDay, 0);
+  EXPECT_EQ(host.battle, r.rig.headless.GetBattle());
+
+  // In the editor the window is the whole map, and it is always day and clear.
+  host.editorOpen = true;
+  c.frontLine = 70;
+  int32_t x = 0, y = 0, w = 0, h = 0;
+  c.GetBattleWindow(x, y, w, h);
+  EXPECT_EQ((std::vector<int32_t>{x, y, w, h}), (std::vector<int32_t>{0, 0, 80, c.map->size.tilesY}));
+  c.currentTurn = 4;
+  c.weatherPattern = 2;
+  Battle& edited = r.StartBattle();
+  EXPECT_EQ(edited.timeOfDay, 0);
+  EXPECT_EQ(edited.weather, 0);
+  EXPECT_EQ(edited.map->size.tilesX, 80);
+  host.editorOpen = false;
+}
