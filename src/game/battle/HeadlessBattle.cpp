@@ -26,6 +26,7 @@ void HeadlessBattle::SetHost(std::unique_ptr<HeadlessHost> host) {
 }
 
 void HeadlessBattle::New() {
+  host_->battle = nullptr;
   battle_.reset();
   EndOperation();
   auto battle = std::make_unique<Battle>(*host_);
