@@ -390,6 +390,15 @@ void BattleSeeds() {
   Seed("BattleReadFuzz", "header-only", std::string("\x00\x01\x1E\x01\x01\x11\x3B", 7));
 }
 
+void OperationSeeds() {
+  // An odd first byte lays the rest over the end of the harness's own valid operation; an
+  // even one reads the rest as it is.
+  Seed("OperationReadFuzz", "valid-operation", std::string("\x01", 1));
+  // The extension marker cleared: an operation part of an older file.
+  Seed("OperationReadFuzz", "valid-operation-old", std::string("\x01", 1) + std::string(256 - 75 + 53, '\x00') + "\x01");
+  Seed("OperationReadFuzz", "header-only", std::string("\x00\x01\x0A\x01\x01\x11\x3B", 7));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -411,6 +420,7 @@ int main(int argc, char** argv) {
   NameSeeds();
   MapSeeds();
   BattleSeeds();
+  OperationSeeds();
   std::error_code ec;
   fs::remove_all(gWork, ec);
   return 0;

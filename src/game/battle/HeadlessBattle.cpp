@@ -5,6 +5,7 @@
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "platform/PFile.h"
 #include "platform/PFileSystem.h"
 
@@ -12,17 +13,22 @@ HeadlessBattle::HeadlessBattle() : host_(std::make_unique<HeadlessHost>()) { Set
 
 HeadlessBattle::~HeadlessBattle() {
   battle_.reset();
+  EndOperation();
   if (GetUnitServices() == host_.get()) SetUnitServices(nullptr);
 }
 
 void HeadlessBattle::SetHost(std::unique_ptr<HeadlessHost> host) {
   // The battle keeps its host: a new host takes only a battle made after it.
   battle_.reset();
+  EndOperation();
   host_ = std::move(host);
   SetUnitServices(host_.get());
 }
 
 void HeadlessBattle::New() {
+  host_->battle = nullptr;
+  battle_.reset();
+  EndOperation();
   auto battle = std::make_unique<Battle>(*host_);
   host_->battle = battle.get();
   battle->SetUp(nullptr);
@@ -44,8 +50,56 @@ bool HeadlessBattle::Load(GFile& file) {
     return false;
   }
   battle_ = std::move(battle);
+  EndOperation();
   Prepare();
   return true;
+}
+
+void HeadlessBattle::EndOperation() {
+  host_->operation = nullptr;
+  campaign_.reset();
+}
+
+void HeadlessBattle::MakeCurrentBattle(Battle* battle) {
+  host_->battle = battle;
+  battle_.reset(battle);
+}
+
+bool HeadlessBattle::LoadOperation(GFile& file) {
+  auto campaign = std::make_unique<Campaign>(*host_, this);
+  // A refused file leaves the game as it was: the battle and operation in play and the
+  // random generator.
+  const uint32_t generator = RandomState();
+  std::unique_ptr<Battle> previousBattle = std::move(battle_);
+  MapBattleServices* previousOperation = host_->operation;
+  host_->battle = nullptr;
+  host_->operation = campaign.get();
+  if (!campaign->SetUp(&file) || battle_ == nullptr) {
+    battle_.reset();
+    campaign.reset();
+    battle_ = std::move(previousBattle);
+    host_->battle = battle_.get();
+    host_->operation = previousOperation;
+    SeedRandom(generator);
+    return false;
+  }
+  previousBattle.reset();
+  campaign_ = std::move(campaign);
+  Prepare();
+  return true;
+}
+
+bool HeadlessBattle::LoadOperationBytes(const std::string& bytes) {
+  GMemoryFile memory(bytes);
+  return LoadOperation(memory.File());
+}
+
+bool HeadlessBattle::LoadOperationFile(const std::string& path) {
+  std::unique_ptr<PFile> handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+  if (!handle) return false;
+  GFile file;
+  file.IFile(std::move(handle), path.c_str(), GFile::kModeRead);
+  return LoadOperation(file);
 }
 
 void HeadlessBattle::Prepare() {

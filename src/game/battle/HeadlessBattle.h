@@ -3,17 +3,19 @@
 #include <memory>
 #include <string>
 
+#include "game/battle/CampaignHost.h"
 #include "game/battle/HeadlessHost.h"
 
 class Battle;
+class Campaign;
 
 // A battle with no window, sound or link: loads a scenario or a saved game from a file or from
 // bytes, prepares it for play as the battle screen would (without the screen), saves it, and
 // digests it. It installs its host as the unit services while it lives; one at a time.
-class HeadlessBattle {
+class HeadlessBattle : public CampaignHost {
  public:
   HeadlessBattle();
-  ~HeadlessBattle();
+  ~HeadlessBattle() override;
   HeadlessBattle(const HeadlessBattle&) = delete;
   HeadlessBattle& operator=(const HeadlessBattle&) = delete;
 
@@ -33,13 +35,30 @@ class HeadlessBattle {
 
   Battle* GetBattle() const { return battle_.get(); }
   HeadlessHost& Host() { return *host_; }
+  // ---- Operations ----
+  // Reads a stored operation and starts its first battle, prepared for play. A refused
+  // stream leaves what was loaded before as it was; false. Loading a plain battle, or a new
+  // one, ends the operation.
+  bool LoadOperationBytes(const std::string& bytes);
+  bool LoadOperationFile(const std::string& path);
+  Campaign* GetCampaign() const { return campaign_.get(); }
+  const std::string& ScenarioTitle() const { return scenarioTitle_; }
+  // What the operation asks of its player.
+  Battle* GetCurrentBattle() override { return battle_.get(); }
+  void MakeCurrentBattle(Battle* battle) override;
+  void SetScenarioTitle(const char* title) override { scenarioTitle_ = title; }
+
   // Takes a host of the caller's (a recording one); the battle in play moves to it.
   void SetHost(std::unique_ptr<HeadlessHost> host);
 
  private:
   bool Load(class GFile& file);
+  bool LoadOperation(class GFile& file);
+  void EndOperation();
   void Prepare();
 
   std::unique_ptr<HeadlessHost> host_;
   std::unique_ptr<Battle> battle_;
+  std::unique_ptr<Campaign> campaign_;
+  std::string scenarioTitle_;
 };

@@ -28,8 +28,8 @@ class HeadlessHost : public MapAppServices, public UnitServices {
   int32_t GetConnectionType() const override { return connectionType; }
   int32_t GetGameDate() const override;
   int32_t GetFileVersion() const override { return 4; }
-  MapBattleServices* GetBattleOrOperation() override { return battle; }
-  MapBattleServices* GetOperation() override { return nullptr; }
+  MapBattleServices* GetBattleOrOperation() override { return battle != nullptr ? battle : operation; }
+  MapBattleServices* GetOperation() override { return operation; }
   int32_t GetScreenWidth() const override { return 800; }
   void Beep() override {}
   void SetHideOption(int8_t value) override { options[10] = value; }
@@ -47,4 +47,5 @@ class HeadlessHost : public MapAppServices, public UnitServices {
   int32_t connectionType = 0;
   bool editorOpen = false;
   MapBattleServices* battle = nullptr;  // the battle in play, not owned
+  MapBattleServices* operation = nullptr;  // the operation in play, not owned
 };

@@ -1,0 +1,122 @@
+// Reads arbitrary bytes as a stored operation through a headless player, with the unit tests'
+// kinds and class tables of blank records: an operation that is refused must leave the one in
+// play as it was, and there must be no fault, no leak and no read out of bounds. An operation
+// that is accepted starts its first battle.
+//
+// An input whose first byte is odd is not read as it is: the rest is laid (exclusive or) over
+// the end of a valid operation (its own part and the map before it), and whatever goes past
+// its end is appended, so that the operation's own checks are reached as often as the base's.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GMemoryFile.h"
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/battle/ReinforcementGroup.h"
+#include "game/units/Hack.h"
+#include "game/units/TestAirplane.h"
+#include "game/units/TestInanimate.h"
+#include "game/units/TestInfantry.h"
+#include "game/units/TestVehicle.h"
+#include "game/units/UnitIds.h"
+#include "platform/PPath.h"
+
+namespace {
+
+constexpr int32_t kClasses = 16;
+
+struct FuzzFolder {
+  FuzzFolder() {
+    path = PPath::TempFolder() + "tarvane-operationfuzz-" + std::to_string(getpid()) + "/";
+    std::filesystem::create_directories(PPath::ToNative(path));
+    PPath::SetProgramFolder(PPath::ToNative(path));
+  }
+  ~FuzzFolder() {
+    GErrorLog::Close();
+    std::error_code ec;
+    std::filesystem::remove_all(PPath::ToNative(path), ec);
+  }
+  std::string path;
+};
+
+Unit* MakeUnit(Unit* unit, int32_t sideIndex, float x, float y) {
+  unit->Setup(x, y, 0.0f, sideIndex == 0 ? 6 : 0, 2);
+  unit->side = static_cast<uint8_t>(1 - sideIndex);
+  return unit;
+}
+
+struct FuzzWorld {
+  FuzzWorld() : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kClasses) {
+    gInfantryClasses = DataTable<InfantryData>(infantry.data(), static_cast<uint32_t>(infantry.size()));
+    gVehicleClasses = DataTable<VehicleData>(vehicles.data(), static_cast<uint32_t>(vehicles.size()));
+    RegisterBlankUnitMaker(0, []() -> Unit* { return new TestInfantry(); });
+    RegisterBlankUnitMaker(1, []() -> Unit* { return new TestVehicle(); });
+    RegisterBlankUnitMaker(2, []() -> Unit* { return new TestInanimate(); });
+    RegisterBlankUnitMaker(3, []() -> Unit* { return new TestAirplane(); });
+    valid = MakeValidOperation();
+  }
+
+  std::string MakeValidOperation() {
+    Campaign campaign(headless.Host(), &headless);
+    if (!campaign.SetUp(nullptr)) std::abort();
+    campaign.units.Append(MakeUnit(new TestInfantry(), 1, 300.0f, 310.0f));
+    campaign.units.Append(MakeUnit(new TestVehicle(), 0, 1500.0f, 380.0f));
+    auto* group = new ReinforcementGroup();
+    group->Init(true);
+    group->units.Append(MakeUnit(new TestInfantry(), 0, 0.0f, 0.0f));
+    campaign.reinforcements[0].Append(group);
+    GMemoryFile out;
+    campaign.Write(out.File());
+    if (out.File().HasError()) std::abort();
+    return out.Bytes();
+  }
+
+  FuzzFolder folder;
+  std::vector<uint8_t> infantry;
+  std::vector<uint8_t> vehicles;
+  HeadlessBattle headless;
+  std::string valid;
+};
+
+FuzzWorld& World() {
+  static FuzzWorld world;
+  return world;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzWorld& world = World();
+  if (size == 0) return 0;
+  std::string input;
+  if ((data[0] & 1) != 0) {
+    input = world.valid;
+    // Laid over the last bytes: the operation's part and the end of the map.
+    const size_t start = input.size() > 256 ? input.size() - 256 : 0;
+    for (size_t i = 1; i < size; ++i) {
+      const size_t at = start + i - 1;
+      if (at < input.size()) input[at] = static_cast<char>(input[at] ^ data[i]);
+      else input.push_back(static_cast<char>(data[i]));
+    }
+  } else {
+    input.assign(reinterpret_cast<const char*>(data + 1), size - 1);
+  }
+
+  if (!world.headless.LoadOperationBytes(world.valid)) std::abort();
+  const Campaign* before = world.headless.GetCampaign();
+  const Battle* battle = world.headless.GetBattle();
+  if (!world.headless.LoadOperationBytes(input)) {
+    if (world.headless.GetCampaign() != before || world.headless.GetBattle() != battle) std::abort();
+    return 0;
+  }
+  if (world.headless.GetCampaign() == nullptr || world.headless.GetBattle() == nullptr) std::abort();
+  return 0;
+}
