@@ -88,7 +88,10 @@ void Battle::ReplayStep() {
 }
 
 void Battle::SeekReplay(int32_t slice) {
+  // The clock is set to the target first, so that the step reads it back and the end is
+  // judged at the target rather than at wherever the clock stood.
   replay.current = slice;
+  replay.SetClockTo(slice);
   const int32_t remembered = replayState;
   replay.seeking = true;
   replayState = Replay::kPlaying;
