@@ -10,6 +10,9 @@
 class GFile;
 class Packet;
 class ReplayScreen;
+struct MapPacket;
+struct UnitSoundPacket;
+struct UnitStatePacket;
 class Unit;
 class VictoryFlag;
 
@@ -158,6 +161,14 @@ class Battle : public BattleBase {
   // 11 restart, 12 back, 13 pause, 14 play, 15 forward. False for another command (logged).
   bool ReplayControl(int32_t command);
   int32_t GetReplaySlice() const { return replay.current; }
+  // The map's events, stamped with the current slice plus their delay.
+  void RecordPacket(const MapPacket& packet) override;
+  // A unit's state and a unit's sound, already stamped with their slice.
+  Packet* RecordUnitState(const UnitStatePacket& state);
+  Packet* RecordUnitSound(const UnitSoundPacket& sound);
+  // The action's statistics: "Number of packets =", "Each packet has size =" (136 whatever a
+  // packet takes here) and "Total memory (K) =".
+  void LogPacketStatistics() const;
 
   PacketGroup packets;                   // owned, in replay order once sorted
   Replay replay;                         // the replay's clock, effects and sound events

@@ -231,3 +231,68 @@ void Battle::FlushSoundEvents() {
   }
   events.clear();
 }
+
+void Battle::RecordPacket(const MapPacket& m) {
+  Packet* p = NewPacket(m.delay);
+  p->kind = m.kind;
+  p->x = m.x;
+  p->y = m.y;
+  p->z = m.z;
+  if (m.kind == Packet::kCrater) {
+    p->crater.size = m.size;
+    p->crater.rotation = m.rotation;
+    p->crater.tilt = m.depth;
+    p->crater.lasting = m.flag;
+  } else if (m.kind == Packet::kBuildingState) {
+    p->building.damage = m.size;
+    p->building.destroyed = m.flag;
+  } else if (m.kind == Packet::kSound) {
+    p->sound.source = dynamic_cast<Unit*>(m.sound.source);
+    p->sound.number = m.sound.number;
+    p->sound.soundKind = m.sound.kind;
+    p->sound.parameter = m.sound.parameter;
+    for (size_t side = 0; side < 2; ++side) {
+      for (size_t i = 0; i < 3; ++i) p->sound.position[side][i] = m.sound.position[side][i];
+      p->sound.audible[side] = m.sound.audible[side];
+    }
+    p->sound.looped = m.sound.looped;
+  }
+}
+
+Packet* Battle::RecordUnitState(const UnitStatePacket& state) {
+  Packet* p = NewPacket(state.slice - currentSlice);
+  p->kind = Packet::kUnitState;
+  p->x = state.x;
+  p->y = state.y;
+  p->z = state.z;
+  p->state = state;
+  p->state.slice = p->timeSlice;
+  return p;
+}
+
+Packet* Battle::RecordUnitSound(const UnitSoundPacket& sound) {
+  Packet* p = NewPacket(sound.slice - currentSlice);
+  p->kind = Packet::kSound;
+  if (sound.unit != nullptr) {
+    p->x = sound.unit->x;
+    p->y = sound.unit->y;
+  }
+  p->sound.source = sound.unit;
+  p->sound.number = static_cast<uint16_t>(sound.sound);
+  p->sound.soundKind = sound.soundKind;
+  p->sound.parameter = sound.size;
+  p->sound.looped = sound.attached;
+  for (size_t side = 0; side < 2; ++side) {
+    for (size_t i = 0; i < 3; ++i) p->sound.position[side][i] = sound.sidePosition[side][i];
+    p->sound.audible[side] = sound.audible[side];
+  }
+  return p;
+}
+
+void Battle::LogPacketStatistics() const {
+  const int32_t count = packets.Count();
+  GErrorLog::LogValue("Number of packets =", count);
+  GErrorLog::LogValue("Each packet has size =", Packet::kNominalSize);
+  const uint32_t bytes = static_cast<uint32_t>(count) * static_cast<uint32_t>(Packet::kNominalSize);
+  GErrorLog::LogValue("Total memory (K) =", static_cast<int32_t>(bytes >> 10));
+}

@@ -12,6 +12,7 @@
 #include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"
+#include "game/map/MapPacket.h"
 #include "game/map/SmokeCloud.h"
 #include "platform/PClock.h"
 
@@ -347,4 +348,66 @@ TEST_F(ReplayTest, ReplayingLeavesTheGameGeneratorAlone) {
   battle->SeekReplay(2400);
   RunFor(1000);
   EXPECT_EQ(RandomState(), before);
+}
+
+TEST_F(ReplayTest, MapAndUnitEventsBecomePacketsAndTheStatisticsAreLogged) {
+  battle->currentSlice = 300;
+  MapPacket crater;
+  crater.kind = MapPacket::kCrater;
+  crater.delay = 4;
+  crater.x = 10.0f;
+  crater.size = 2.5f;
+  crater.rotation = 90.0f;
+  crater.depth = 0.04f;
+  crater.flag = 1;
+  battle->RecordPacket(crater);
+  MapPacket sound;
+  sound.kind = MapPacket::kSound;
+  sound.delay = -400;
+  sound.sound.source = unit;
+  sound.sound.number = 300;
+  sound.sound.kind = 5;
+  sound.sound.audible[1] = 1;
+  sound.sound.looped = 1;
+  battle->RecordPacket(sound);
+  UnitStatePacket state;
+  state.slice = 301;
+  state.unit = unit;
+  state.x = 7.0f;
+  battle->RecordUnitState(state);
+  UnitSoundPacket shot;
+  shot.slice = 310;
+  shot.unit = unit;
+  shot.sound = 401;
+  shot.soundKind = 8;
+  shot.audible = {1, 0};
+  battle->RecordUnitSound(shot);
+  ASSERT_EQ(battle->packets.Count(), 4);
+  const auto at = [&](int32_t i) { return static_cast<const Packet*>(battle->packets.GetItem(i)); };
+  EXPECT_EQ(at(0)->kind, Packet::kCrater);
+  EXPECT_EQ(at(0)->timeSlice, 304);
+  EXPECT_FLOAT_EQ(at(0)->crater.tilt, 0.04f);
+  EXPECT_EQ(at(0)->crater.lasting, 1);
+  EXPECT_EQ(at(1)->timeSlice, 0);
+  EXPECT_EQ(at(1)->sound.source, unit);
+  EXPECT_EQ(at(1)->sound.looped, 1);
+  EXPECT_EQ(at(1)->sound.audible[1], 1);
+  EXPECT_EQ(at(2)->kind, Packet::kUnitState);
+  EXPECT_EQ(at(2)->timeSlice, 301);
+  EXPECT_EQ(at(2)->state.unit, unit);
+  EXPECT_FLOAT_EQ(at(2)->x, 7.0f);
+  EXPECT_EQ(at(3)->timeSlice, 310);
+  EXPECT_EQ(at(3)->sound.number, 401);
+  EXPECT_FLOAT_EQ(at(3)->x, unit->x);
+
+  for (int i = 0; i < 10; ++i) battle->NewPacket(0);
+  battle->LogPacketStatistics();
+  const std::vector<std::string> lines = rig.logFolder.LogLines();
+  std::string all;
+  for (const std::string& line : lines) all += line + "\n";
+  EXPECT_NE(all.find("Number of packets ="), std::string::npos);
+  EXPECT_NE(all.find("14"), std::string::npos);
+  EXPECT_NE(all.find("Each packet has size ="), std::string::npos);
+  EXPECT_NE(all.find("136"), std::string::npos);
+  EXPECT_NE(all.find("Total memory (K) ="), std::string::npos);
 }
