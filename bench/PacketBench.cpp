@@ -130,7 +130,8 @@ void BM_ThinSounds(benchmark::State& state) {
     state.ResumeTiming();
     removed += PacketList::ThinSounds(world.B().packets, 8);
   }
-  state.counters["removed"] = benchmark::Counter(static_cast<double>(removed) / static_cast<double>(state.iterations()));
+  state.counters["removed"] =
+      benchmark::Counter(static_cast<double>(removed) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_ThinSounds)->Unit(benchmark::kMillisecond);
 

@@ -127,8 +127,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if ((data[0] & 1) != 0) {
     input = world.valid;
     for (size_t i = 1; i < size; ++i) {
-      if (i - 1 < input.size()) input[i - 1] = static_cast<char>(input[i - 1] ^ data[i]);
-      else input.push_back(static_cast<char>(data[i]));
+      if (i - 1 < input.size())
+        input[i - 1] = static_cast<char>(input[i - 1] ^ data[i]);
+      else
+        input.push_back(static_cast<char>(data[i]));
     }
   } else {
     input.assign(reinterpret_cast<const char*>(data + 1), size - 1);

@@ -148,7 +148,8 @@ void Battle::StartFireEffect(const Packet& packet) {
     GErrorLog::LogValue("Fire effect without its target skipped at slice", packet.timeSlice);
     return;
   }
-  const bool shown = fire.alwaysVisible != 0 || (fire.target != nullptr && fire.target->GetIdentificationLevel(false) > 0);
+  const bool shown =
+      fire.alwaysVisible != 0 || (fire.target != nullptr && fire.target->GetIdentificationLevel(false) > 0);
   replay.effects.push_back(std::make_unique<FireEffect>(packet, shown));
 }
 

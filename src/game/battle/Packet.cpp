@@ -66,11 +66,16 @@ void Packet::WriteHeld(GFile& file, float value, float factor) {
 
 Unit* Packet::OwnerUnit() const {
   switch (kind) {
-    case kUnitState: return state.unit;
-    case kFire: return fire.shooter;
-    case kSound: return sound.source;
-    case kHitReport: return hit.vehicle;
-    default: return nullptr;
+    case kUnitState:
+      return state.unit;
+    case kFire:
+      return fire.shooter;
+    case kSound:
+      return sound.source;
+    case kHitReport:
+      return hit.vehicle;
+    default:
+      return nullptr;
   }
 }
 
@@ -292,7 +297,8 @@ void Packet::WriteUnitState(GFile& file) const {
         return;
       }
       for (int32_t i = 0; i < slots; ++i) file.WriteByte(extras.menPerSlot[static_cast<size_t>(i)]);
-      file.WriteByte(static_cast<uint8_t>(Bit(extras.routed != 0, 7) | ((extras.fatigue & 7) << 4) | (extras.moveState & 15)));
+      file.WriteByte(
+          static_cast<uint8_t>(Bit(extras.routed != 0, 7) | ((extras.fatigue & 7) << 4) | (extras.moveState & 15)));
       file.WriteByte(static_cast<uint8_t>(Bit(extras.surrendered != 0, 6) | Bit(extras.released != 0, 5) |
                                           ((extras.fallingFigure & 3) << 3) | (extras.specialShots & 7)));
       const int32_t entries = KeepsAllEntries(*unit) ? 3 : 1;
@@ -385,7 +391,8 @@ void Packet::ReadUnitState(GFile& file) {
         file.SetError();
         return;
       }
-      for (int32_t i = 0; i < slots; ++i) extras.menPerSlot[static_cast<size_t>(i)] = static_cast<uint8_t>(file.ReadByte());
+      for (int32_t i = 0; i < slots; ++i)
+        extras.menPerSlot[static_cast<size_t>(i)] = static_cast<uint8_t>(file.ReadByte());
       const uint8_t i1 = static_cast<uint8_t>(file.ReadByte());
       extras.routed = Field(i1, 7, 1);
       extras.fatigue = Field(i1, 4, 7);

@@ -48,8 +48,8 @@ class Packet : public GObject {
     Unit* leader = nullptr;
     std::array<uint8_t, 4> menPerSlot{};
     uint8_t routed = 0;
-    uint8_t fatigue = 0;        // 3 bits
-    uint8_t moveState = 0;      // 4 bits
+    uint8_t fatigue = 0;    // 3 bits
+    uint8_t moveState = 0;  // 4 bits
     uint8_t surrendered = 0;
     uint8_t released = 0;
     uint8_t fallingFigure = 0;  // 2 bits
@@ -88,7 +88,7 @@ class Packet : public GObject {
     Unit* source = nullptr;
     uint16_t number = 0;
     int16_t soundKind = 0;
-    float parameter = 0.0f;  // handed to the sound player
+    float parameter = 0.0f;     // handed to the sound player
     float position[2][3] = {};  // where side 0 and side 1 hear it
     uint8_t audible[2] = {};
     uint8_t looped = 0;
@@ -129,12 +129,12 @@ class Packet : public GObject {
   float y = 0.0f;
   float z = 0.0f;
   // One payload per kind (kinds 3, 4, 6, 8 and 9 have none).
-  UnitStatePacket state;  // kind 0; its unit, slice and position mirror the head
-  StateExtras extras;     // kind 0
-  Fire fire;              // kind 1
-  Sound sound;            // kind 2
-  Smoke smoke;            // kind 5; kind 12 keeps its remaining lifetime in smoke.lifetime
-  Crater crater;          // kind 7
+  UnitStatePacket state;   // kind 0; its unit, slice and position mirror the head
+  StateExtras extras;      // kind 0
+  Fire fire;               // kind 1
+  Sound sound;             // kind 2
+  Smoke smoke;             // kind 5; kind 12 keeps its remaining lifetime in smoke.lifetime
+  Crater crater;           // kind 7
   BuildingState building;  // kind 10
   HitReport hit;           // kind 11
 

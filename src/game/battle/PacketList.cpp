@@ -143,9 +143,9 @@ int32_t PacketList::ThinSounds(GObjectGroup& list, int32_t budget) {
       n = next < 0 ? 0 : WindowOf(At(list, next).timeSlice) - (w + 1);
     }
     if (n == 0 || w >= kWindows) continue;
-    for (int32_t j = w + n - 1; j >= w; --j) {
-      if (j >= 0 && j < kWindows) ++counts[static_cast<size_t>(j)][static_cast<size_t>(k)];
-    }
+    // The windows w + n - 1 down to w that lie in the table.
+    const int32_t high = std::min(w + n - 1, kWindows - 1);
+    for (int32_t j = high; j >= std::max(w, 0); --j) ++counts[static_cast<size_t>(j)][static_cast<size_t>(k)];
     if (w > 0) ++counts[static_cast<size_t>(w - 1)][static_cast<size_t>(k)];
   }
   for (int32_t w = kWindows - 1; w >= 0; --w) {

@@ -105,7 +105,7 @@ TEST_F(PacketTest, GoldenHeadsAndSizesOfEveryFixedKind) {
   update.smoke.lifetime = 1000;
   EXPECT_EQ(Hex(Bytes(update)), "0C 09 61 42 C8 00 00 43 48 00 00 00 00 03 E8 00 00 00 00 00 00 00 00");
 
-  const std::vector<std::pair<int8_t, size_t>> sizes = {{4, 13}, {6, 13}, {8, 13},  {9, 13},  {1, 39},
+  const std::vector<std::pair<int8_t, size_t>> sizes = {{4, 13}, {6, 13}, {8, 13}, {9, 13},  {1, 39},
                                                         {2, 41}, {5, 27}, {7, 28}, {10, 25}, {11, 32}};
   for (const auto& [kind, size] : sizes) {
     Packet p;
@@ -353,11 +353,13 @@ TEST_F(PacketTest, SortIsStableByKindClassAndLogsDuplicateStates) {
   add(5, Packet::kTileIgnites, 7);
   EXPECT_EQ(PacketList::Sort(list), 1);
   std::vector<int> order;
-  for (int32_t i = 0; i < list.Count(); ++i) order.push_back(static_cast<int>(static_cast<Packet*>(list.GetItem(i))->x));
+  for (int32_t i = 0; i < list.Count(); ++i)
+    order.push_back(static_cast<int>(static_cast<Packet*>(list.GetItem(i))->x));
   EXPECT_EQ(order, (std::vector<int>{3, 2, 4, 6, 7, 1, 0, 5}));
   // Sorting again changes nothing.
   PacketList::Sort(list);
-  for (int32_t i = 0; i < list.Count(); ++i) EXPECT_EQ(static_cast<Packet*>(list.GetItem(i))->x, order[static_cast<size_t>(i)]);
+  for (int32_t i = 0; i < list.Count(); ++i)
+    EXPECT_EQ(static_cast<Packet*>(list.GetItem(i))->x, order[static_cast<size_t>(i)]);
 }
 
 TEST(SoundKinds, TablesAndNormalisation) {
@@ -367,8 +369,8 @@ TEST(SoundKinds, TablesAndNormalisation) {
   EXPECT_EQ(NormalizeSoundKind(12), 12);
   std::vector<int> classes;
   for (int k = -1; k <= 26; ++k) classes.push_back(SoundKindClass(k));
-  EXPECT_EQ(classes, (std::vector<int>{-1, -1, 0, 1, 0, 1, 1, 1, 1, 1, 1, 2, -1, 1, -1,
-                                       1, -1, 2, 1, 1, 1, -1, 1, 1, 2, 2, 1, -1}));
+  EXPECT_EQ(classes, (std::vector<int>{-1, -1, 0,  1, 0, 1, 1, 1,  1, 1, 1, 2, -1, 1,
+                                       -1, 1,  -1, 2, 1, 1, 1, -1, 1, 1, 2, 2, 1,  -1}));
   EXPECT_EQ(SoundKinds::OneShotWindows(2), -1);
   EXPECT_EQ(SoundKinds::OneShotWindows(15), 10);
   EXPECT_EQ(SoundKinds::OneShotWindows(20), -1);
@@ -413,7 +415,7 @@ TEST_F(PacketTest, ThinningCutsTheLeastImportantOneShots) {
   AddSound(list, 400, 20, false, nullptr);
   AddSound(list, 400, 30, false, nullptr);
   AddSound(list, 400, -3, false, nullptr);
-  AddSound(list, 400, 3, true, nullptr);                // looped without unit: to the end
+  AddSound(list, 400, 3, true, nullptr);    // looped without unit: to the end
   AddSound(list, 400, 22, true, vehicle);   // lasts to slice 800 (window 40)
   AddSound(list, 800, 22, true, vehicle);   // never followed: counts nowhere
   AddSound(list, 600, 23, false, nullptr);  // window 30: 23, 22 and 8 reach the budget

@@ -20,7 +20,9 @@ namespace {
 
 class FakeScreen : public ReplayScreen {
  public:
-  void PlaySound(int32_t number, int32_t priority) override { calls.push_back("sound " + std::to_string(number) + " " + std::to_string(priority)); }
+  void PlaySound(int32_t number, int32_t priority) override {
+    calls.push_back("sound " + std::to_string(number) + " " + std::to_string(priority));
+  }
   void SetBlinkIndicator(bool on) override { calls.push_back(on ? "blink on" : "blink off"); }
   void ShowGoButton(bool shown) override { goShown = shown; }
   void ShowSeconds(int32_t s) override { seconds = s; }
@@ -235,7 +237,7 @@ TEST_F(ReplayTest, FireEffectsLeaveImpactsAndSmokeFollowsItsPackets) {
   ASSERT_NE(left, nullptr);
   auto* impact = static_cast<ImpactEffect*>(left);
   EXPECT_EQ(impact->variant, 2);
-  EXPECT_EQ(impact->start, 110);  // end 30, plus 80 for code 8
+  EXPECT_EQ(impact->start, 110);    // end 30, plus 80 for code 8
   EXPECT_EQ(impact->duration, 50);  // (1 x 0.015 + 0.225) x 212
   EXPECT_FLOAT_EQ(impact->x, 50.0f);
   EXPECT_EQ(effect->Step(31), nullptr);  // once only
@@ -282,7 +284,8 @@ TEST_F(ReplayTest, SoundsOfAFrameKeepTheLastLoopOfEachUnit) {
   Sound(5, 6, true, nullptr);
   battle->replay.previous = 4;
   battle->replay.current = 5;
-  for (int32_t i = 0; i < battle->packets.Count(); ++i) battle->PlayPacket(*static_cast<Packet*>(battle->packets.GetItem(i)));
+  for (int32_t i = 0; i < battle->packets.Count(); ++i)
+    battle->PlayPacket(*static_cast<Packet*>(battle->packets.GetItem(i)));
   battle->FlushSoundEvents();
   EXPECT_EQ(screen.started, (std::vector<int>{2, 3, 4, 5, 6}));
   EXPECT_TRUE(battle->replay.soundEvents.empty());
