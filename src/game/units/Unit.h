@@ -270,7 +270,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // The unit counts as the viewer's own: of the viewer's side and not surrendered, or of the
   // other side and surrendered.
   bool IsViewersOwn() const { return IsCurrentSide() != HasSurrendered(); }
-  // 0..4 as the viewer sees the unit; ignoreHidden keeps a lost contact's cached level.
+  // 0..4 as the viewer sees the unit; ignoreHidden keeps a lost contact's cached level. The
+  // map's own query (no argument) stays visible beside it.
+  using MapUnitView::GetIdentificationLevel;
   int32_t GetIdentificationLevel(bool ignoreHidden) const;
   // The same as seen by a side (true = Axis).
   int32_t GetIdentificationLevelFor(bool axis, bool ignoreHidden) const;
