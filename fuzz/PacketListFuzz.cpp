@@ -79,7 +79,7 @@ struct FuzzWorld {
                      Place(battle, new TestVehicle(), 1, 420.0f, 380.0f),
                      Place(battle, new TestInanimate(), 0, 500.0f, 90.0f),
                      Place(battle, new TestAirplane(), 1, 10.0f, 10.0f)};
-    for (int32_t kind = 0; kind <= Packet::kLastKind; ++kind) {
+    for (int32_t kind = 1; kind <= Packet::kLastKind; ++kind) {
       battle.currentSlice = 100 + kind;
       Packet* p = battle.NewPacket(0);
       p->kind = static_cast<int8_t>(kind);

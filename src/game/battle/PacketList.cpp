@@ -97,7 +97,7 @@ bool PacketList::Read(GFile& file, GObjectGroup& list) {
     return false;
   }
   list.DeleteAll(true);
-  list.AppendGroup(read);
+  for (int32_t i = 0; i < read.Count(); ++i) list.Append(read.GetItem(i));
   read.DeleteAll(false);
   return true;
 }

@@ -316,6 +316,15 @@ TEST_F(PacketTest, ListReadRefusesBadListsAndKeepsTheOldOne) {
   ASSERT_TRUE(battle->ReadPackets(in.File()));
   EXPECT_EQ(battle->packets.Count(), 3);
 
+  // An empty list empties the list in play.
+  {
+    GMemoryFile empty(std::string("\x01\x00\x00\x00\x00", 5));
+    ASSERT_TRUE(battle->ReadPackets(empty.File()));
+    EXPECT_EQ(battle->packets.Count(), 0);
+    GMemoryFile again(bytes);
+    ASSERT_TRUE(battle->ReadPackets(again.File()));
+  }
+
   // A count beyond the bytes left, a count past the limit, a bad packet inside: refused, and
   // the list in play stays.
   std::string tooMany = bytes;
