@@ -399,6 +399,16 @@ void OperationSeeds() {
   Seed("OperationReadFuzz", "header-only", std::string("\x00\x01\x0A\x01\x01\x11\x3B", 7));
 }
 
+void PacketSeeds() {
+  // An odd first byte lays the rest over the harness's own list of every kind; an even one
+  // reads the rest as it is.
+  Seed("PacketListFuzz", "valid-list", std::string("\x01", 1));
+  Seed("PacketListFuzz", "valid-list-count", std::string("\x01\x00\x00\x00\x00\x01", 6));
+  Seed("PacketListFuzz", "one-ignition", std::string("\x00\x01\x00\x00\x00\x01\x03\x00\x64\x42\xDC\x00\x00"
+                                                     "\x43\x7A\x00\x00\x00\x26",
+                                                     19));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -421,6 +431,7 @@ int main(int argc, char** argv) {
   MapSeeds();
   BattleSeeds();
   OperationSeeds();
+  PacketSeeds();
   std::error_code ec;
   fs::remove_all(gWork, ec);
   return 0;

@@ -4,8 +4,15 @@
 #include "framework/core/GObjectGroup.h"
 #include "game/battle/BattleBase.h"
 #include "game/battle/BattleUnitMeasures.h"
+#include "game/battle/PacketGroup.h"
+#include "game/battle/Replay.h"
 
 class GFile;
+class Packet;
+class ReplayScreen;
+struct MapPacket;
+struct UnitSoundPacket;
+struct UnitStatePacket;
 class Unit;
 class VictoryFlag;
 
@@ -118,6 +125,55 @@ class Battle : public BattleBase {
   int32_t markedSide = 0;
   uint8_t hitReport[7] = {};
   float scoreShare[2] = {};
+
+  // ---- Packets and the replay (BattlePackets.cpp, BattleReplay.cpp) ----
+  // A new packet of the list at the current slice plus the delay (0 when that is below 1);
+  // the caller fills its kind and fields.
+  Packet* NewPacket(int32_t delay);
+  // 2400 for an empty list; else the last packet's slice, raised to 2400 unless exact.
+  int32_t LastPacketSlice(bool exact) const;
+  // The list's stored form. Reading refuses a list it cannot accept (the file's error flag
+  // raised) and then leaves the list in play untouched.
+  void WritePackets(GFile& file) const;
+  bool ReadPackets(GFile& file);
+  // The replay order: by slice, then others, kind 9, sounds; stable.
+  void SortPackets();
+  // Plays one packet when the previous replay slice < its slice <= the current one.
+  void PlayPacket(Packet& packet);
+  // Removes the one-shot sounds beyond the channel budget, window by window.
+  void ThinSoundPackets(int32_t budget);
+  // Hands up to 200 sounds the viewing side hears to the screen's preload.
+  void PreloadSounds();
+  // The 1 (3 to 6 when heavy) ricochets of a shot on armour: fire packets made now.
+  void MakeRicochetPackets(const Packet& fire, bool heavy);
+  void QueueSoundEvent(Packet& packet);
+  // Once a frame: hands the queued sound events to the screen, of several looped events of
+  // one unit only the last.
+  void FlushSoundEvents();
+  void StartFireEffect(const Packet& packet);
+  void AddSmokeCloud(const Packet& packet);
+  void RemoveSmokeCloudAt(const Packet& packet);
+  void SetSmokeCloudTime(const Packet& packet);
+  void DeleteReplayEffects();
+  void StartReplay();
+  void ReplayStep();
+  void SeekReplay(int32_t slice);
+  // 11 restart, 12 back, 13 pause, 14 play, 15 forward. False for another command (logged).
+  bool ReplayControl(int32_t command);
+  int32_t GetReplaySlice() const { return replay.current; }
+  // The map's events, stamped with the current slice plus their delay.
+  void RecordPacket(const MapPacket& packet) override;
+  // A unit's state and a unit's sound, already stamped with their slice.
+  Packet* RecordUnitState(const UnitStatePacket& state);
+  Packet* RecordUnitSound(const UnitSoundPacket& sound);
+  // The action's statistics: "Number of packets =", "Each packet has size =" (136 whatever a
+  // packet takes here) and "Total memory (K) =".
+  void LogPacketStatistics() const;
+
+  PacketGroup packets;                   // owned, in replay order once sorted
+  Replay replay;                         // the replay's clock, effects and sound events
+  ReplayScreen* replayScreen = nullptr;  // not owned; null plays silently
+  // ---- End of packets and the replay ----
 
  private:
   bool ReadBattlePart(GFile& file);

@@ -1,0 +1,448 @@
+// The packet record's stored form.
+#include "game/battle/Packet.h"
+
+#include <cmath>
+
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "game/units/InfantryData.h"
+#include "game/units/InfantryServices.h"
+#include "game/units/Unit.h"
+#include "game/units/UnitIds.h"
+
+namespace {
+
+bool gHeldLogged = false;
+
+uint8_t Bit(bool on, int32_t bit) { return static_cast<uint8_t>(on ? (1u << bit) : 0u); }
+uint8_t Field(uint8_t byte, int32_t low, uint32_t mask) { return static_cast<uint8_t>((byte >> low) & mask); }
+
+// A unit id of the current battle: 0 is none (refused when a unit is required); an id
+// without a unit is refused.
+Unit* ReadUnit(GFile& file, bool required) {
+  const int16_t id = ReadObjectRef(file);
+  if (id == 0) {
+    if (required) file.SetError();
+    return nullptr;
+  }
+  Unit* unit = UnitFromId(id);
+  if (unit == nullptr) file.SetError();
+  return unit;
+}
+
+// The weapon-slot count of an infantry unit's class, -1 for a unit without infantry services.
+int32_t WeaponSlots(const Unit& unit) {
+  const InfantryServices* infantry = unit.AsInfantry();
+  return infantry != nullptr ? infantry->GetClassData().WeaponSlotCount() : -1;
+}
+
+// A squad or a leader keeps all three activity entries; other infantry only the first.
+bool KeepsAllEntries(const Unit& unit) {
+  const InfantryServices* infantry = unit.AsInfantry();
+  if (infantry == nullptr) return true;
+  return infantry->IsSquad() || infantry->GetClassData().LeaderLevel() != 0;
+}
+
+int8_t SignedByte(GFile& file) { return file.ReadByte(); }
+
+}  // namespace
+
+void Packet::WriteHeld(GFile& file, float value, float factor) {
+  if (std::isnan(value)) {
+    file.WriteU16(0);
+    return;
+  }
+  const double rounded = GFile::RoundScaled(value, factor);
+  if (rounded <= -32769.0 || rounded >= 32768.0) {
+    if (!gHeldLogged) {
+      GErrorLog::LogValue("Packet field out of range, held at", rounded < 0.0 ? -32768 : 32767);
+      gHeldLogged = true;
+    }
+    file.WriteU16(rounded < 0.0 ? 0x8000u : 0x7FFFu);
+    return;
+  }
+  file.WriteScaled(value, factor);
+}
+
+Unit* Packet::OwnerUnit() const {
+  switch (kind) {
+    case kUnitState:
+      return state.unit;
+    case kFire:
+      return fire.shooter;
+    case kSound:
+      return sound.source;
+    case kHitReport:
+      return hit.vehicle;
+    default:
+      return nullptr;
+  }
+}
+
+void Packet::Write(GFile& file) const {
+  if (kind < 0 || kind > kLastKind) {
+    // A programmer's slip: nothing is written and the caller refuses the file.
+    GErrorLog::LogValue("Packet of unknown kind not written:", kind);
+    file.SetError();
+    return;
+  }
+  file.WriteByte(static_cast<uint8_t>(kind));
+  file.WriteU16(static_cast<uint16_t>(timeSlice));
+  file.WriteFloat(x);
+  file.WriteFloat(y);
+  WriteHeld(file, z, 3.0f);
+  switch (kind) {
+    case kUnitState:
+      WriteUnitState(file);
+      break;
+    case kFire:
+      WriteUnitID(file, fire.shooter);
+      WriteUnitID(file, fire.target);
+      WriteHeld(file, fire.targetX, 3.0f);
+      WriteHeld(file, fire.targetY, 3.0f);
+      WriteHeld(file, fire.targetZ, 3.0f);
+      WriteHeld(file, fire.blast, 50.0f);
+      file.WriteU16(static_cast<uint16_t>(fire.count));
+      file.WriteByte(static_cast<uint8_t>(fire.effectCode));
+      WriteHeld(file, fire.speed, 1000.0f);
+      file.WriteByte(Bit(fire.firstFlag != 0, 3) | Bit(fire.noFlight != 0, 2) | Bit(fire.thirdFlag != 0, 1) |
+                     Bit(fire.alwaysVisible != 0, 0));
+      file.WriteZeros(8);
+      break;
+    case kSound:
+      WriteUnitID(file, sound.source);
+      file.WriteU16(sound.number);
+      file.WriteByte(static_cast<uint8_t>(sound.soundKind));
+      WriteHeld(file, sound.parameter, 1000.0f);
+      for (const auto& side : sound.position) {
+        for (float v : side) WriteHeld(file, v, 3.0f);
+      }
+      file.WriteByte(Bit(sound.looped != 0, 2) | Bit(sound.audible[0] != 0, 1) | Bit(sound.audible[1] != 0, 0));
+      file.WriteZeros(8);
+      break;
+    case kSmokePlaced:
+      file.WriteU16(static_cast<uint16_t>(smoke.startSlice));
+      file.WriteU16(static_cast<uint16_t>(smoke.lifetime));
+      WriteHeld(file, smoke.radius, 100.0f);
+      file.WriteZeros(8);
+      break;
+    case kCrater:
+      WriteHeld(file, crater.size, 50.0f);
+      WriteHeld(file, crater.rotation, 50.0f);
+      WriteHeld(file, crater.tilt, 200.0f);
+      file.WriteByte(crater.lasting);
+      file.WriteZeros(8);
+      break;
+    case kBuildingState:
+      file.WriteFloat(building.damage);
+      file.WriteByte(building.destroyed);
+      file.WriteZeros(7);
+      break;
+    case kHitReport:
+      WriteUnitID(file, hit.vehicle);
+      file.WriteByte(static_cast<uint8_t>(hit.result));
+      file.WriteByte(static_cast<uint8_t>(hit.part));
+      file.WriteByte(static_cast<uint8_t>(hit.menLost));
+      for (size_t i : {0u, 1u, 2u, 3u, 5u}) file.WriteByte(hit.flags[i] != 0 ? 1 : 0);
+      file.WriteByte(Bit(hit.flags[4] != 0, 1) | Bit(hit.flags[6] != 0, 0));
+      file.WriteZeros(8);
+      break;
+    case kSmokeUpdate:
+      file.WriteU16(static_cast<uint16_t>(smoke.lifetime));
+      file.WriteZeros(8);
+      break;
+    default:  // kinds 3, 4, 6, 8 and 9: the head alone
+      break;
+  }
+}
+
+void Packet::Read(GFile& file) {
+  const int8_t k = file.ReadByte();
+  if (k < 0 || k > kLastKind) {
+    file.SetError();
+    return;
+  }
+  kind = k;
+  timeSlice = static_cast<int16_t>(file.ReadU16());
+  x = file.ReadFloat();
+  y = file.ReadFloat();
+  z = file.ReadScaled(3.0f);
+  switch (kind) {
+    case kUnitState:
+      ReadUnitState(file);
+      break;
+    case kFire: {
+      fire.shooter = ReadUnit(file, false);
+      fire.target = ReadUnit(file, false);
+      fire.targetX = file.ReadScaled(3.0f);
+      fire.targetY = file.ReadScaled(3.0f);
+      fire.targetZ = file.ReadScaled(3.0f);
+      fire.blast = file.ReadScaled(50.0f);
+      fire.count = static_cast<int16_t>(file.ReadU16());
+      fire.effectCode = SignedByte(file);
+      fire.speed = file.ReadScaled(1000.0f);
+      const uint8_t flags = static_cast<uint8_t>(file.ReadByte());
+      fire.firstFlag = Field(flags, 3, 1);
+      fire.noFlight = Field(flags, 2, 1);
+      fire.thirdFlag = Field(flags, 1, 1);
+      fire.alwaysVisible = Field(flags, 0, 1);
+      file.Skip(8);
+      break;
+    }
+    case kSound: {
+      sound.source = ReadUnit(file, false);
+      sound.number = file.ReadU16();
+      sound.soundKind = SignedByte(file);
+      sound.parameter = file.ReadScaled(1000.0f);
+      for (auto& side : sound.position) {
+        for (float& v : side) v = file.ReadScaled(3.0f);
+      }
+      const uint8_t flags = static_cast<uint8_t>(file.ReadByte());
+      sound.looped = Field(flags, 2, 1);
+      sound.audible[0] = Field(flags, 1, 1);
+      sound.audible[1] = Field(flags, 0, 1);
+      file.Skip(8);
+      break;
+    }
+    case kSmokePlaced:
+      smoke.startSlice = static_cast<int16_t>(file.ReadU16());
+      smoke.lifetime = static_cast<int16_t>(file.ReadU16());
+      smoke.radius = file.ReadScaled(100.0f);
+      file.Skip(8);
+      break;
+    case kCrater:
+      crater.size = file.ReadScaled(50.0f);
+      crater.rotation = file.ReadScaled(50.0f);
+      crater.tilt = file.ReadScaled(200.0f);
+      crater.lasting = file.ReadByte() != 0 ? 1 : 0;
+      file.Skip(8);
+      break;
+    case kBuildingState:
+      building.damage = file.ReadFloat();
+      building.destroyed = file.ReadByte() != 0 ? 1 : 0;
+      file.Skip(7);
+      break;
+    case kHitReport: {
+      hit.vehicle = ReadUnit(file, true);
+      if (hit.vehicle != nullptr && !hit.vehicle->IsVehicle()) file.SetError();
+      hit.result = SignedByte(file);
+      hit.part = SignedByte(file);
+      hit.menLost = SignedByte(file);
+      for (size_t i : {0u, 1u, 2u, 3u, 5u}) hit.flags[i] = file.ReadByte() != 0 ? 1 : 0;
+      const uint8_t packed = static_cast<uint8_t>(file.ReadByte());
+      hit.flags[4] = Field(packed, 1, 1);
+      hit.flags[6] = Field(packed, 0, 1);
+      file.Skip(8);
+      break;
+    }
+    case kSmokeUpdate:
+      smoke.lifetime = static_cast<int16_t>(file.ReadU16());
+      file.Skip(8);
+      break;
+    default:
+      break;
+  }
+}
+
+void Packet::WriteUnitState(GFile& file) const {
+  const Unit* unit = state.unit;
+  if (unit == nullptr) {
+    GErrorLog::LogError("Unit state packet without a unit not written");
+    file.SetError();
+    return;
+  }
+  const bool infantry = unit->IsInfantry();
+  const bool vehicle = unit->IsVehicle();
+  WriteUnitID(file, unit);
+  WriteUnitID(file, state.target);
+  WriteHeld(file, state.facing, 90.0f);
+  WriteHeld(file, state.speed, 10000.0f);
+  WriteHeld(file, state.turnRate, 1000.0f);
+  file.WriteU16(static_cast<uint16_t>(state.gunElevation));
+  file.WriteU16(static_cast<uint16_t>(state.goalGunElevation));
+  if (infantry || vehicle) {
+    if (extras.linked[0] != nullptr || extras.linked[1] != nullptr) {
+      file.WriteByte(1);
+      WriteUnitID(file, extras.linked[0]);
+      WriteUnitID(file, extras.linked[1]);
+    } else {
+      file.WriteByte(0);
+    }
+  }
+  file.WriteByte(static_cast<uint8_t>(((state.lifeCode & 3) << 6) | Bit(vehicle && extras.sightBlocking != 0, 5) |
+                                      (state.losses & 31)));
+  file.WriteByte(Bit(state.hidden != 0, 7) | Bit(state.flagByte2 != 0, 6) | Bit(state.hiddenSecond != 0, 5) |
+                 Bit(state.immobilized != 0, 4) | Bit(vehicle && extras.gunDestroyed != 0, 3) |
+                 (state.identificationLevel & 7));
+  if (state.hidden != 0) {
+    WriteHeld(file, state.lastSeenX, 3.0f);
+    WriteHeld(file, state.lastSeenY, 3.0f);
+  }
+  if (state.identificationLevel == 1) {
+    file.WriteByte(static_cast<uint8_t>(state.positionErrorX));
+    file.WriteByte(static_cast<uint8_t>(state.positionErrorY));
+  }
+  if (unit->IsAirplane()) {
+    file.WriteByte(extras.airplaneByte);
+  } else {
+    WriteHeld(file, state.level, 10000.0f);
+    if (infantry || vehicle) file.WriteU16(static_cast<uint16_t>(state.aim));
+    if (infantry) {
+      WriteHeld(file, state.suppression, 10.0f);
+      WriteUnitID(file, extras.leader);
+      const int32_t slots = WeaponSlots(*unit);
+      if (slots < 0 || slots > 4) {
+        GErrorLog::LogValue("Unit state packet: weapon-slot count out of range", slots);
+        file.SetError();
+        return;
+      }
+      for (int32_t i = 0; i < slots; ++i) file.WriteByte(extras.menPerSlot[static_cast<size_t>(i)]);
+      file.WriteByte(
+          static_cast<uint8_t>(Bit(extras.routed != 0, 7) | ((extras.fatigue & 7) << 4) | (extras.moveState & 15)));
+      file.WriteByte(static_cast<uint8_t>(Bit(extras.surrendered != 0, 6) | Bit(extras.released != 0, 5) |
+                                          ((extras.fallingFigure & 3) << 3) | (extras.specialShots & 7)));
+      const int32_t entries = KeepsAllEntries(*unit) ? 3 : 1;
+      for (int32_t e = entries - 1; e >= 0; --e) {
+        const size_t i = static_cast<size_t>(e);
+        file.WriteU16(static_cast<uint16_t>(state.durations[i]));
+        file.WriteByte(static_cast<uint8_t>(state.codes[i]));
+        file.WriteByte(static_cast<uint8_t>(state.variants[i]));
+      }
+    } else if (vehicle) {
+      WriteHeld(file, extras.turretAngle, 90.0f);
+      WriteHeld(file, extras.turretRate, 1000.0f);
+      file.WriteByte(static_cast<uint8_t>(state.codes[0]));
+      for (int32_t g = 2; g >= 0; --g) file.WriteByte(extras.gunGroups[static_cast<size_t>(g)]);
+    }
+  }
+  if (unit->HasMainWeapon()) {
+    for (uint16_t count : state.ammo) file.WriteU16(count);
+  } else {
+    file.WriteU16(state.ammo[0]);
+  }
+  uint8_t byte3 = Bit(state.bailedOut != 0, 7) | static_cast<uint8_t>((state.status & 3) << 5) |
+                  Bit(state.flagByte6 != 0, 2) | Bit(state.flagByte5 != 0, 1) | Bit(state.areaFire != 0, 0);
+  if (infantry) byte3 |= static_cast<uint8_t>((extras.demolition & 3) << 3);
+  if (vehicle) byte3 |= Bit(extras.bogged != 0, 4) | Bit(extras.buttoned != 0, 3);
+  file.WriteByte(byte3);
+  file.WriteByte(Bit(state.reloading != 0, 0) | Bit(vehicle && extras.timerRunning != 0, 1));
+  if (state.areaFire != 0) {
+    file.WriteFloat(state.targetX);
+    file.WriteFloat(state.targetY);
+  }
+  file.WriteZeros(16);
+}
+
+void Packet::ReadUnitState(GFile& file) {
+  state = UnitStatePacket{};
+  extras = StateExtras{};
+  Unit* unit = ReadUnit(file, true);
+  if (unit == nullptr) return;
+  state.unit = unit;
+  state.slice = timeSlice;
+  state.x = x;
+  state.y = y;
+  state.z = z;
+  const bool infantry = unit->IsInfantry();
+  const bool vehicle = unit->IsVehicle();
+  state.target = ReadUnit(file, false);
+  state.facing = file.ReadScaled(90.0f);
+  state.speed = file.ReadScaled(10000.0f);
+  state.turnRate = file.ReadScaled(1000.0f);
+  state.gunElevation = static_cast<int16_t>(file.ReadU16());
+  state.goalGunElevation = static_cast<int16_t>(file.ReadU16());
+  if (infantry || vehicle) {
+    if (file.ReadByte() == 1) {
+      extras.linked[0] = ReadUnit(file, false);
+      extras.linked[1] = ReadUnit(file, false);
+    }
+  }
+  const uint8_t byte1 = static_cast<uint8_t>(file.ReadByte());
+  state.lifeCode = Field(byte1, 6, 3);
+  if (state.lifeCode != UnitStatePacket::kAlive && state.lifeCode != UnitStatePacket::kDead) file.SetError();
+  if (vehicle) extras.sightBlocking = Field(byte1, 5, 1);
+  state.losses = Field(byte1, 0, 31);
+  const uint8_t byte2 = static_cast<uint8_t>(file.ReadByte());
+  state.hidden = Field(byte2, 7, 1);
+  state.flagByte2 = Field(byte2, 6, 1);
+  state.hiddenSecond = Field(byte2, 5, 1);
+  state.immobilized = Field(byte2, 4, 1);
+  if (vehicle) extras.gunDestroyed = Field(byte2, 3, 1);
+  state.identificationLevel = Field(byte2, 0, 7);
+  if (state.identificationLevel > 4) file.SetError();
+  if (state.hidden != 0) {
+    state.lastSeenX = file.ReadScaled(3.0f);
+    state.lastSeenY = file.ReadScaled(3.0f);
+  }
+  if (state.identificationLevel == 1) {
+    state.positionErrorX = SignedByte(file);
+    state.positionErrorY = SignedByte(file);
+  }
+  if (unit->IsAirplane()) {
+    extras.airplaneByte = static_cast<uint8_t>(file.ReadByte());
+  } else {
+    state.level = file.ReadScaled(10000.0f);
+    if (infantry || vehicle) state.aim = static_cast<int16_t>(file.ReadU16());
+    if (infantry) {
+      state.suppression = file.ReadScaled(10.0f);
+      extras.leader = ReadUnit(file, false);
+      const int32_t slots = WeaponSlots(*unit);
+      if (slots < 0 || slots > 4) {
+        file.SetError();
+        return;
+      }
+      for (int32_t i = 0; i < slots; ++i)
+        extras.menPerSlot[static_cast<size_t>(i)] = static_cast<uint8_t>(file.ReadByte());
+      const uint8_t i1 = static_cast<uint8_t>(file.ReadByte());
+      extras.routed = Field(i1, 7, 1);
+      extras.fatigue = Field(i1, 4, 7);
+      extras.moveState = Field(i1, 0, 15);
+      const uint8_t i2 = static_cast<uint8_t>(file.ReadByte());
+      extras.surrendered = Field(i2, 6, 1);
+      extras.released = Field(i2, 5, 1);
+      extras.fallingFigure = Field(i2, 3, 3);
+      extras.specialShots = Field(i2, 0, 7);
+      for (size_t i = 0; i < 3; ++i) {
+        state.durations[i] = 1;
+        state.codes[i] = 0;
+        state.variants[i] = 0;
+      }
+      const int32_t entries = KeepsAllEntries(*unit) ? 3 : 1;
+      for (int32_t e = entries - 1; e >= 0; --e) {
+        const size_t i = static_cast<size_t>(e);
+        state.durations[i] = static_cast<int16_t>(file.ReadU16());
+        state.codes[i] = SignedByte(file);
+        state.variants[i] = SignedByte(file);
+      }
+    } else if (vehicle) {
+      extras.turretAngle = file.ReadScaled(90.0f);
+      extras.turretRate = file.ReadScaled(1000.0f);
+      state.codes[0] = SignedByte(file);
+      for (int32_t g = 2; g >= 0; --g) extras.gunGroups[static_cast<size_t>(g)] = static_cast<uint8_t>(file.ReadByte());
+    }
+  }
+  if (unit->HasMainWeapon()) {
+    for (uint16_t& count : state.ammo) count = file.ReadU16();
+  } else {
+    state.ammo[0] = file.ReadU16();
+  }
+  const uint8_t byte3 = static_cast<uint8_t>(file.ReadByte());
+  state.bailedOut = Field(byte3, 7, 1);
+  state.status = Field(byte3, 5, 3);
+  state.flagByte6 = Field(byte3, 2, 1);
+  state.flagByte5 = Field(byte3, 1, 1);
+  state.areaFire = Field(byte3, 0, 1);
+  if (infantry) extras.demolition = Field(byte3, 3, 3);
+  if (vehicle) {
+    extras.bogged = Field(byte3, 4, 1);
+    extras.buttoned = Field(byte3, 3, 1);
+  }
+  const uint8_t byte4 = static_cast<uint8_t>(file.ReadByte());
+  state.reloading = Field(byte4, 0, 1);
+  if (vehicle) extras.timerRunning = Field(byte4, 1, 1);
+  if (state.areaFire != 0) {
+    state.targetX = file.ReadFloat();
+    state.targetY = file.ReadFloat();
+  }
+  file.Skip(16);
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+
+class Packet;
+
+// What the replay asks of the battle screen and the sound: the end-of-replay sound, the
+// blinking indicator, the go-button picture, the seconds display, the camera counter, the
+// Shift key and the sounds handed over each frame. The battle screen implements it; tests use
+// a fake. Without one the replay runs silently.
+class ReplayScreen {
+ public:
+  virtual ~ReplayScreen() = default;
+
+  virtual void PlaySound(int32_t number, int32_t priority) = 0;
+  virtual void SetBlinkIndicator(bool on) = 0;
+  virtual void ShowGoButton(bool shown) = 0;
+  virtual void ShowSeconds(int32_t seconds) = 0;
+  virtual void SetCameraCounter(int32_t value) = 0;
+  virtual bool IsShiftDown() const = 0;
+  virtual void SetSoundPhase(int32_t phase) = 0;
+  // One queued sound event of this frame, to be started where it is heard.
+  virtual void StartSoundEvent(const Packet& packet) = 0;
+  virtual void InvalidateInfoPanel() = 0;
+  // The sounds of the action to load before the replay: count pairs of number and looped byte.
+  virtual void PreloadSounds(int32_t count, const uint16_t* numbers, const uint8_t* looped) = 0;
+};
