@@ -359,7 +359,9 @@ void Packet::ReadUnitState(GFile& file) {
   }
   const uint8_t byte1 = static_cast<uint8_t>(file.ReadByte());
   state.lifeCode = Field(byte1, 6, 3);
-  if (state.lifeCode != UnitStatePacket::kAlive && state.lifeCode != UnitStatePacket::kDead) file.SetError();
+  // 0 is the unit's return to the field (every opening packet of a turn, a crew that bailed
+  // out), 1 alive, 2 eliminated; the recorder writes no 3.
+  if (state.lifeCode > UnitStatePacket::kDead) file.SetError();
   if (vehicle) extras.sightBlocking = Field(byte1, 5, 1);
   state.losses = Field(byte1, 0, 31);
   const uint8_t byte2 = static_cast<uint8_t>(file.ReadByte());

@@ -281,12 +281,15 @@ TEST_F(PacketTest, BadUnitStatesAreRefused) {
   std::string zero = good;
   zero[13] = zero[14] = 0;
   EXPECT_FALSE(ReadBack(zero, back));
-  // Life state 0 or 3; identification level 5 (state bytes follow the link byte at 27).
-  for (uint8_t life : {0x00, 0xC0}) {
-    std::string bad = good;
-    bad[28] = static_cast<char>((static_cast<uint8_t>(bad[28]) & 0x3F) | life);
-    EXPECT_FALSE(ReadBack(bad, back));
-  }
+  // Life state 3; identification level 5 (state bytes follow the link byte at 27). Life state
+  // 0, the return to the field every turn's opening packet records, reads back.
+  std::string bad = good;
+  bad[28] = static_cast<char>((static_cast<uint8_t>(bad[28]) & 0x3F) | 0xC0);
+  EXPECT_FALSE(ReadBack(bad, back));
+  Packet revived = StatePacket(infantry);
+  revived.state.lifeCode = UnitStatePacket::kRevived;
+  ASSERT_TRUE(ReadBack(Bytes(revived), back));
+  EXPECT_EQ(back.state.lifeCode, UnitStatePacket::kRevived);
   std::string level = good;
   level[29] = static_cast<char>((static_cast<uint8_t>(level[29]) & 0xF8) | 5);
   EXPECT_FALSE(ReadBack(level, back));
