@@ -1,7 +1,7 @@
 // The vehicle's construction, class set-up, apparent identity, names and textures.
 #include <array>
 
-#include "framework/core/GString.h"
+#include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GGraph3D.h"
@@ -170,7 +170,7 @@ int32_t Vehicle::BroadClassOf(int32_t c) {
   }
   if (c == 9 || c == 10 || c == 20 || c == 21 || c == 36 || c == 37) return VehicleData::kBroadTruck;
   if (c == 39) return VehicleData::kBroadFortification;
-  GString line;
+  GString63 line;
   line.Assign("Problem vehicle class ");
   line.AppendChar(' ');
   line.AppendNumber(c);
