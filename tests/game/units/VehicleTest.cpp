@@ -187,6 +187,10 @@ TEST(VehicleIdentity, DesignationsAndTextureNumbers) {
   EXPECT_EQ(first->designation, 'V' * 256 + 1);
   EXPECT_EQ(second->designation, 'V' * 256 + 2);
   EXPECT_EQ(axis->designation, 'V' * 256 + 1);
+  // A new battle counts from 1 again.
+  Unit::ResetNamingState();
+  second->AssignDesignation();
+  EXPECT_EQ(second->designation, 'V' * 256 + 1);
   // Base textures by kind, flag, snow and damp ground.
   rig.PutI32(1, 112, 2);
   EXPECT_EQ(Vehicle::BaseTextureNumber(VehicleData(rig.Class(1)), false, 0), 4026);
