@@ -120,6 +120,11 @@ class Vehicle : public Unit, public VehicleServices {
   // Track speeds and turret of the display between slices.
   void AdvanceTracks(float scale);
   void AdvanceTurret(int32_t elapsedSlices);
+  // The passengers, turret, flags and machine-gun groups into a state packet and back. A
+  // replayed packet's non-finite turret angle or rate is ignored and a passenger that is not
+  // infantry is dropped.
+  void WriteStateExtras(UnitStatePacket& packet) const override;
+  void ReadStateExtras(const UnitStatePacket& packet) override;
   // Wraps an angle by 360 into -180..180.
   static float WrapTurretAngle(float angle);
 

@@ -217,3 +217,29 @@ void Vehicle::AdvanceTracks(float scale) {
     phase = std::fmod(phase + trackSpeeds[static_cast<size_t>(i)], 100.0f);
   }
 }
+
+void Vehicle::WriteStateExtras(UnitStatePacket& packet) const {
+  packet.extraUnits = passengers;
+  packet.sightBlocking = sightBlockingActive != 0 ? 1 : 0;
+  packet.gunDestroyed = gunDestroyed != 0 ? 1 : 0;
+  packet.turretAngle = turretOffset;
+  packet.turretRate = turretRate;
+  packet.vehicleFlags = static_cast<uint8_t>((bogged != 0 ? 1 : 0) | (buttoned != 0 ? 2 : 0) |
+                                             (gunCrewStunTimer != 0.0f || driverStunTimer != 0.0f ? 4 : 0));
+  packet.machineGunGroups = machineGunGroupCounts;
+}
+
+void Vehicle::ReadStateExtras(const UnitStatePacket& packet) {
+  for (size_t i = 0; i < passengers.size(); ++i) {
+    Unit* rider = packet.extraUnits[i];
+    passengers[i] = rider != nullptr && rider->IsInfantry() ? rider : nullptr;
+  }
+  sightBlockingActive = packet.sightBlocking != 0 ? 1 : 0;
+  gunDestroyed = packet.gunDestroyed != 0 ? 1 : 0;
+  if (std::isfinite(packet.turretAngle)) turretOffset = WrapTurretAngle(packet.turretAngle);
+  if (std::isfinite(packet.turretRate)) turretRate = packet.turretRate;
+  bogged = (packet.vehicleFlags & 1) != 0 ? 1 : 0;
+  buttoned = (packet.vehicleFlags & 2) != 0 ? 1 : 0;
+  stateFlag6 = (packet.vehicleFlags & 4) != 0 ? 1 : 0;
+  machineGunGroupCounts = packet.machineGunGroups;
+}

@@ -344,6 +344,40 @@ TEST(VehicleDisplay, TracksCounterRotateAndTurretWraps) {
   EXPECT_EQ(tank->turretOffset, -160.0f);
 }
 
+TEST(VehicleDisplay, StatePacketsCarryTheVehicleAndRefuseBadValues) {
+  VehicleRig rig;
+  auto tank = MakeVehicle(1);
+  TestInfantry rider;
+  tank->AddPassenger(&rider);
+  tank->turretOffset = -45.0f;
+  tank->turretRate = 0.5f;
+  tank->buttoned = 1;
+  tank->driverStunTimer = 1.0f;
+  tank->gunDestroyed = 1;
+  tank->machineGunGroupCounts = {1, 2, 3};
+  const UnitStatePacket packet = tank->MakeStatePacket();
+  EXPECT_EQ(packet.vehicleFlags, 6);
+  auto copy = MakeVehicle(1);
+  copy->ApplyStatePacket(packet);
+  EXPECT_EQ(copy->GetPassenger(0), &rider);
+  EXPECT_EQ(copy->turretOffset, -45.0f);
+  EXPECT_EQ(copy->turretRate, 0.5f);
+  EXPECT_EQ(copy->buttoned, 1);
+  EXPECT_EQ(copy->stateFlag6, 1);
+  EXPECT_EQ(copy->gunDestroyed, 1);
+  EXPECT_EQ(copy->machineGunGroupCounts, (std::array<uint8_t, 3>{1, 2, 3}));
+  // A replayed packet with a non-finite turret or a vehicle as passenger.
+  UnitStatePacket bad = packet;
+  bad.turretAngle = std::nanf("");
+  bad.turretRate = INFINITY;
+  bad.extraUnits = {tank.get(), &rider};
+  copy->ApplyStatePacket(bad);
+  EXPECT_EQ(copy->turretOffset, -45.0f);
+  EXPECT_EQ(copy->turretRate, 0.5f);
+  EXPECT_EQ(copy->GetPassenger(0), nullptr);
+  EXPECT_EQ(copy->GetPassenger(1), &rider);
+}
+
 // ---- Movement ----
 
 TEST(VehicleMovement, TerrainSpeedBoatsAndEmplacements) {
