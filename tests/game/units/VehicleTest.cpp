@@ -320,6 +320,28 @@ TEST(VehicleWeapons, MainGunMachineGunsThreatAndSpotting) {
   EXPECT_FALSE(tank->CanMove());
 }
 
+TEST(VehicleWeapons, OpenTopsAndRecordsByLevel) {
+  VehicleRig rig(false);
+  rig.PutI32(1, 60, 9);  // a truck: always taken for one
+  rig.PutI16(1, 168, 10);
+  rig.PutI16(1, 170, 10);
+  auto closed = MakeVehicle(1);
+  EXPECT_EQ(closed->GetOpenTopState(0), 0);
+  rig.PutI16(1, 170, 0);
+  EXPECT_EQ(closed->GetOpenTopState(0), 1);
+  rig.PutI16(1, 168, 0);
+  EXPECT_EQ(closed->GetOpenTopState(0), 2);
+  // Mode 1 takes the cached level: the broad class below 3, the apparent class at 3.
+  rig.PutI16(223, 168, 10);
+  rig.PutI16(223, 170, 10);
+  closed->identificationLevel = 0;
+  EXPECT_EQ(closed->GetOpenTopState(1), 0);
+  closed->identificationLevel = 3;
+  EXPECT_EQ(closed->GetClassData(1).Bytes(), rig.Class(closed->apparentClass));
+  closed->identificationLevel = 4;
+  EXPECT_EQ(closed->GetOpenTopState(1), 2);
+}
+
 TEST(VehicleDisplay, TracksCounterRotateAndTurretWraps) {
   VehicleRig rig(false);
   auto tank = MakeVehicle(1);
@@ -441,7 +463,45 @@ TEST(VehicleMovement, TrafficCapsAccelerationAndMinefields) {
   enemy->y = 100.0f;
   enemy->x = 98.0f;
   EXPECT_EQ(enemy->ObstructionGrade(*tank), 0);
+  // A wreck or an immobile vehicle: crawl past one much heavier, push a lighter one.
+  enemy->x = 102.0f;
+  enemy->alive = 0;
+  EXPECT_EQ(enemy->ObstructionGrade(*tank), 1);
+  rig.PutI16(2, 54, 20);
+  EXPECT_EQ(enemy->ObstructionGrade(*tank), 2);
+  enemy->alive = 1;
+  // An emplacement always stops it; one with a move order is no obstacle while the battle
+  // is not computing, and is again while it computes.
+  rig.PutI32(2, 112, 6);
+  EXPECT_EQ(enemy->ObstructionGrade(*tank), 3);
+  rig.PutI32(2, 112, 4);
+  enemy->waypointCount = 1;
+  EXPECT_EQ(enemy->ObstructionGrade(*tank), 0);
+  rig.world.computing = true;
+  EXPECT_EQ(enemy->ObstructionGrade(*tank), 3);
+  // The scratch flag skips vehicles with a move order in the walk.
+  const Vehicle* found = nullptr;
+  Unit* const list[] = {tank.get(), enemy.get()};
+  EXPECT_EQ(Vehicle::BestObstruction(*tank, list, 2, &found), 3);
+  EXPECT_EQ(found, enemy.get());
+  tank->ignoreMovers = 1;
+  EXPECT_EQ(Vehicle::BestObstruction(*tank, list, 2, &found), 0);
+  EXPECT_EQ(found, nullptr);
+  tank->ignoreMovers = 0;
+  rig.world.computing = false;
+  enemy->waypointCount = 0;
   rig.world.vehicles.clear();
+  // Ground weight with waypoints: the pressure and softness given, the speed scaled.
+  rig.world.groundWeight = 0.5f;
+  Vehicle::gFullCheck = 0.0f;
+  tank->waypointCount = 1;
+  tank->WaypointAt(0) = Waypoint{150.0f, 100.0f, 0.0f, 3, 0, 0, 0};
+  EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), 0.5f * 0.1956937f);
+  EXPECT_EQ(rig.world.lastSoftness, 0);
+  EXPECT_EQ(rig.world.lastPressure, tank->GroundPressure());
+  EXPECT_EQ(Vehicle::gGroundFactor, 0.5f);
+  rig.world.groundWeight = 1.0f;
+  Vehicle::gFullCheck = 1.0f;
   // A route point caps at 0.27 x min(top, 40) mph; the gain from rest.
   tank->speed = 1.0f;
   tank->waypointCount = 1;
