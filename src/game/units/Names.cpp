@@ -4,6 +4,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
+#include "game/units/Vehicle.h"
 
 std::array<Names::SideDesignation, 2> Names::gSides{};
 std::array<std::array<uint8_t, SurnameList::kLongest>, SurnameList::kGroups> Names::gUsed{};
@@ -90,4 +91,5 @@ void Unit::ResetNamingState() {
   for (auto& side : Names::gSides) side = Names::SideDesignation{};
   gDesignationCounter = 0;
   for (auto& row : Names::gUsed) row.fill(0);
+  Vehicle::ResetDesignations();  // each side's vehicles count from V-1 again
 }

@@ -3,6 +3,7 @@
 
 class MapAppServices;
 class MapBattleServices;
+class Unit;
 struct UnitSoundPacket;
 struct UnitFirePacket;
 struct Shot;
@@ -58,6 +59,21 @@ class UnitServices {
   // after the new-unit counter is raised to at least 10000. False when there is no battle
   // (the caller then deletes the unit).
   virtual bool AddNewUnit(Unit* /*unit*/) { return false; }
+
+  // ---- What a vehicle's movement asks of the battle ----
+  // The ground's factor on a vehicle's speed for its ground pressure and the softness code of
+  // the terrain (1.0 outside a battle).
+  virtual float GroundWeight(float /*pressure*/, int32_t /*softness*/) const { return 1.0f; }
+  // A revealed antitank minefield covers the point.
+  virtual bool IsRevealedAntitankMinefieldAt(float /*x*/, float /*y*/) const { return false; }
+  // The battle is computing an action phase.
+  virtual bool IsComputingAction() const { return false; }
+  // The highest obstruction grade (0..3) the battle's other vehicles near the mover give, and
+  // that vehicle (Vehicle::BestObstruction over the battle's vehicles).
+  virtual int32_t FindBestVehicleNear(const Unit& /*mover*/, const Unit** found) const {
+    *found = nullptr;
+    return 0;
+  }
 };
 
 // The installed services (null for none) and the shortcuts the unit code uses.

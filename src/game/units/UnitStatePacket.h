@@ -54,4 +54,14 @@ struct UnitStatePacket {
   uint8_t immobilized = 0;
   uint8_t flagByte2 = 0;
   uint8_t areaFire = 0;
+
+  // ---- What the kinds add (WriteStateExtras / ReadStateExtras): two unit references (a
+  // vehicle's passengers), and a vehicle's turret, flags and machine-gun groups ----
+  std::array<Unit*, 2> extraUnits{};
+  float turretAngle = 0.0f;
+  float turretRate = 0.0f;
+  uint8_t sightBlocking = 0;  // 1 bit
+  uint8_t gunDestroyed = 0;   // 1 bit
+  uint8_t vehicleFlags = 0;   // bit 0 bogged, bit 1 buttoned, bit 2 a stun timer runs
+  std::array<uint8_t, 3> machineGunGroups{};
 };

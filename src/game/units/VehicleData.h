@@ -48,6 +48,8 @@ class VehicleData : public RecordView {
   int32_t KindCode() const { return I32(112); }
   int16_t EnginePower() const { return I16(116); }
   int32_t GroundPressure() const { return I32(120); }
+  // The base ground pressure of a tracked class.
+  float BaseGroundPressure() const { return F32(120); }
   uint8_t TurretByte() const { return U8(124); }
   int16_t ArmourThickness(int32_t part, int32_t facing) const { return I16(ArmourOffset(part, facing)); }
   int16_t ArmourSlope(int32_t part, int32_t facing) const { return I16(ArmourOffset(part, facing) + 2); }

@@ -120,6 +120,9 @@ TEST_F(DataTablesValidator, VehicleClassesKeepTheRulesTheCodeStopsOn) {
     EXPECT_FALSE(v.Name().empty());
     EXPECT_LE(v.AmmoLoad(), 255);
     EXPECT_NE(v.Weight(), -70);
+    // The speed rules divide by the weight and the size.
+    EXPECT_GT(v.Weight(), 0);
+    EXPECT_GT(v.Size(), 0.0f);
     EXPECT_GE(v.ModelIndex(), 0);
     EXPECT_LE(v.ModelIndex(), 98);
     EXPECT_TRUE(gWeapons.IsValid(v.MainWeapon()));

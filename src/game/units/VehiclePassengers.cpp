@@ -1,0 +1,245 @@
+// Who rides on a vehicle, which gun it fires, the class queries and the display of tracks
+// and turret between slices.
+#include <cmath>
+
+#include "framework/core/Quorl.h"
+#include "game/map/MapBattleServices.h"
+#include "game/units/Hack.h"
+#include "game/units/InfantryServices.h"
+#include "game/units/UnitServices.h"
+#include "game/units/Vehicle.h"
+
+namespace {
+
+int32_t TransportClassOf(const Unit* unit) {
+  const InfantryServices* infantry = unit->AsInfantry();
+  return infantry != nullptr ? infantry->GetClassData().ClassCode() : 0;
+}
+
+bool InSetupPhase() {
+  const MapBattleServices* battle = UnitBattle();
+  return battle != nullptr && battle->IsSetupPhase();
+}
+
+}  // namespace
+
+float Vehicle::PassengerWeight(const Unit* unit) {
+  if (unit == nullptr) return 0.0f;
+  switch (TransportClassOf(unit)) {
+    case 4: return 0.5f;
+    case 5: return 1.0f;
+    case 6: return 1.4f;
+    case 7: return 1.5f;
+    case 8: return 2.5f;
+    case 9: return 5.0f;
+    case 10: return 15.0f;
+    default: return 0.0f;
+  }
+}
+
+void Vehicle::AddPassenger(Unit* unit) {
+  if (passengers[0] == nullptr) {
+    passengers[0] = unit;
+  } else if (passengers[1] == nullptr) {
+    passengers[1] = unit;
+  } else {
+    FatalError(867, "Vehicle");
+  }
+  unit->stateChanged = InSetupPhase() ? 0 : 1;
+}
+
+void Vehicle::RemovePassenger(Unit* unit) {
+  if (unit != nullptr && passengers[0] == unit) {
+    passengers[0] = nullptr;
+  } else if (unit != nullptr && passengers[1] == unit) {
+    passengers[1] = nullptr;
+  } else {
+    FatalError(882, "Vehicle");
+  }
+  unit->stateChanged = 1;
+}
+
+bool Vehicle::CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const {
+  const VehicleData record = TrueClass();
+  if (alive == 0 || !CanMove() || unit == nullptr || !unit->IsInfantry() || unit->HasSurrendered()) return false;
+  const int32_t capacity = record.TransportClass();
+  if (capacity == 0) return false;
+  const int32_t t = TransportClassOf(unit);
+  if (t > capacity || (t > 8 && !allowHeavy)) return false;
+  std::array<const Unit*, 2> candidates{passengers[0], passengers[1]};
+  if (!boardNow) {
+    // A rider with a move order is leaving; units on their way to board count instead.
+    for (const Unit*& c : candidates) {
+      if (c != nullptr && c->HasMoveOrder()) c = nullptr;
+    }
+    // Units on their way to board count too once infantry keeps its boarding reference.
+  }
+  const int32_t men = unit->GetMenPresent();
+  const int32_t places = record.PassengerPlaces();
+  const int32_t taken = (candidates[0] != nullptr ? 1 : 0) + (candidates[1] != nullptr ? 1 : 0);
+  if (men < 7) {
+    if (places != 1 && places != 2) FatalError(824, "Vehicle");
+    if (places == 1 && taken > 0) return false;
+    if (places == 2) {
+      if (taken == 2) return false;
+      for (const Unit* c : candidates) {
+        if (c == nullptr) continue;
+        if (men > 2 && c->GetMenPresent() > 6) return false;
+        if (t > 3 && TransportClassOf(c) > 3) return false;
+      }
+    }
+  } else {
+    if (places < 2 || taken == 2) return false;
+    for (const Unit* c : candidates) {
+      if (c != nullptr && c->GetMenPresent() > 2) return false;
+    }
+  }
+  if (!boardNow) return true;
+  return (waypointCount == 0 || commandDelay > 0.0f) && DistanceTo(*unit) <= 5.0f;
+}
+
+int32_t Vehicle::GetOpenTopState(int32_t mode) const {
+  const VehicleData record = GetClassData(mode);
+  const int16_t a = record.TopArmour(0);
+  const int16_t b = record.TopArmour(1);
+  if (a > 0 && b > 0) return 0;
+  if (a < 1 && b < 1) return 2;
+  return 1;
+}
+
+bool Vehicle::IsArmored(bool flag) const { return IsArmoredIn(flag ? 1 : 0); }
+
+int32_t Vehicle::QueryShotWeapon(int32_t& weapon, int32_t& type, int32_t mode, bool machineGunShot) const {
+  if (!machineGunShot) {
+    weapon = GetClassData(mode).MainWeapon();
+    type = weapon == kNoWeapon ? 0 : gWeapons[weapon].Type();
+    return 0;
+  }
+  const int32_t k = smallArmsInUse;
+  if (k == kNoSmallArms || (k >= 0 && k < 29)) {
+    weapon = kNoWeapon;
+    type = 0;
+    if (k >= 25) return 2;
+    if (k >= 14 && k <= 24) return 1;
+    return 0;
+  }
+  if (k >= 29 && k <= 31) {
+    weapon = 58 + (k - 29);
+    type = 6;
+    return 0;
+  }
+  FatalError(1676, "Vehicle");
+}
+
+void Vehicle::QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const {
+  QueryShotWeapon(weapon, type, selector, false);
+}
+
+int32_t Vehicle::ChooseMainGun(const Unit* newTarget, bool flagA, bool flagB) const {
+  if (!HasMainWeaponIn(0) || gunDestroyed != 0 || (newTarget == nullptr && areaFire == 0)) return 0;
+  if (flagA || flagB) return 1;
+  if (newTarget != nullptr && newTarget->IsVehicle() && newTarget->alive != 0) return 1;
+  if (!CanFireAnyMG()) return 1;
+  if (newTarget == nullptr || newTarget->alive != 0) return 0;
+  // A dead target: the machine guns finish a soft vehicle, the main gun an armoured one.
+  return newTarget->IsVehicle() && !newTarget->IsArmored(false) ? 0 : 1;
+}
+
+bool Vehicle::CanFireAnyMG() const {
+  const VehicleData record = TrueClass();
+  return record.BowMachineGun() != kNoWeapon || record.CoaxialMachineGun() != kNoWeapon ||
+         record.ThirdMachineGun() != kNoWeapon;
+}
+
+float Vehicle::GetThreatSize() const {
+  float size = 5.0f;
+  if (IsArmoredIn(0)) size = HasMainWeaponIn(0) ? 20.0f : 10.0f;
+  if (IsKind6()) size += 10.0f;
+  return size;
+}
+
+int32_t Vehicle::RollSpotting() const {
+  const int32_t r = GetRating();
+  const int32_t n = r < 3 ? 2 * r : r + 2;
+  int32_t roll = static_cast<int16_t>(Random(n * 40 + 1));
+  if (buttoned != 0 && !IsKind6()) roll -= 240;
+  return roll;
+}
+
+void Vehicle::ToggleDugIn() {
+  if (!IsArmoredIn(0) || !HasHeavyWeapon(false)) FatalError(528, "Vehicle");
+  emplaced = emplaced != 0 ? 0 : 1;
+  if (emplaced == 0) return;
+  // The riders dismount where they are.
+  passengers = {nullptr, nullptr};
+}
+
+bool Vehicle::HasHeavyWeapon(bool withIndirect) const {
+  const int32_t weapon = TrueClass().MainWeapon();
+  if (weapon == kNoWeapon) return false;
+  const int32_t c = gWeapons[weapon].Type();
+  return c == 2 || c == 3 || (withIndirect && c == 4);
+}
+
+bool Vehicle::CanMove() const { return Unit::CanMove() && emplaced == 0; }
+
+float Vehicle::WrapTurretAngle(float angle) {
+  float a = std::fmod(angle, 360.0f);
+  if (a > 180.0f) a -= 360.0f;
+  if (a < -180.0f) a += 360.0f;
+  return a;
+}
+
+void Vehicle::AdvanceTurret(int32_t elapsedSlices) {
+  if (alive == 0 || elapsedSlices <= 0) return;
+  turretOffset = WrapTurretAngle(turretOffset + static_cast<float>(elapsedSlices) * turretRate);
+}
+
+void Vehicle::AdvanceTracks(float scale) {
+  float left = speed;
+  float right = speed;
+  if (turnRate != 0.0f && TrueClass().KindCode() == kKindTracked) {
+    left = speed - 0.22f * turnRate;
+    right = speed + 0.22f * turnRate;
+    // A track may not run against the hull's direction of travel; at rest both run free.
+    if (speed > 0.0f) {
+      if (left < 0.0f) left = 0.0f;
+      if (right < 0.0f) right = 0.0f;
+    } else if (speed < 0.0f) {
+      if (left > 0.0f) left = 0.0f;
+      if (right > 0.0f) right = 0.0f;
+    }
+  }
+  trackSpeeds[0] = left * 0.44f * scale;
+  trackSpeeds[1] = right * 0.44f * scale;
+  for (int32_t i = 1; i >= 0; --i) {
+    float& phase = trackPhases[static_cast<size_t>(i)];
+    phase = std::fmod(phase + trackSpeeds[static_cast<size_t>(i)], 100.0f);
+  }
+}
+
+void Vehicle::WriteStateExtras(UnitStatePacket& packet) const {
+  packet.extraUnits = passengers;
+  packet.sightBlocking = sightBlockingActive != 0 ? 1 : 0;
+  packet.gunDestroyed = gunDestroyed != 0 ? 1 : 0;
+  packet.turretAngle = turretOffset;
+  packet.turretRate = turretRate;
+  packet.vehicleFlags = static_cast<uint8_t>((bogged != 0 ? 1 : 0) | (buttoned != 0 ? 2 : 0) |
+                                             (gunCrewStunTimer != 0.0f || driverStunTimer != 0.0f ? 4 : 0));
+  packet.machineGunGroups = machineGunGroupCounts;
+}
+
+void Vehicle::ReadStateExtras(const UnitStatePacket& packet) {
+  for (size_t i = 0; i < passengers.size(); ++i) {
+    Unit* rider = packet.extraUnits[i];
+    passengers[i] = rider != nullptr && rider->IsInfantry() ? rider : nullptr;
+  }
+  sightBlockingActive = packet.sightBlocking != 0 ? 1 : 0;
+  gunDestroyed = packet.gunDestroyed != 0 ? 1 : 0;
+  if (std::isfinite(packet.turretAngle)) turretOffset = WrapTurretAngle(packet.turretAngle);
+  if (std::isfinite(packet.turretRate)) turretRate = packet.turretRate;
+  bogged = (packet.vehicleFlags & 1) != 0 ? 1 : 0;
+  buttoned = (packet.vehicleFlags & 2) != 0 ? 1 : 0;
+  stateFlag6 = (packet.vehicleFlags & 4) != 0 ? 1 : 0;
+  machineGunGroupCounts = packet.machineGunGroups;
+}

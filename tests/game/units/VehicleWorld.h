@@ -1,0 +1,36 @@
+#pragma once
+// The unit tests' world with answers to the battle's questions of a vehicle's movement:
+// a settable ground weight, one rectangle of revealed antitank mines, the computing flag and
+// the walk over a list of vehicles for the obstruction test. Free of any test framework, so
+// that benchmarks can link it.
+#include <vector>
+
+#include "game/units/TestUnitWorld.h"
+#include "game/units/Vehicle.h"
+
+class VehicleWorld : public TestUnitWorld {
+ public:
+  float GroundWeight(float pressure, int32_t softness) const override {
+    lastPressure = pressure;
+    lastSoftness = softness;
+    return groundWeight;
+  }
+  bool IsRevealedAntitankMinefieldAt(float px, float py) const override {
+    return px >= mineLeft && px <= mineRight && py >= mineBottom && py <= mineTop;
+  }
+  bool IsComputingAction() const override { return computing; }
+  int32_t FindBestVehicleNear(const Unit& mover, const Unit** found) const override {
+    const Vehicle* best = nullptr;
+    const int32_t grade = Vehicle::BestObstruction(static_cast<const Vehicle&>(mover), vehicles.data(),
+                                                   static_cast<int32_t>(vehicles.size()), &best);
+    *found = best;
+    return grade;
+  }
+
+  float groundWeight = 1.0f;
+  mutable float lastPressure = 0.0f;
+  mutable int32_t lastSoftness = 0;
+  float mineLeft = 1e9f, mineRight = -1e9f, mineBottom = 1e9f, mineTop = -1e9f;
+  bool computing = false;
+  std::vector<Unit*> vehicles;
+};
