@@ -1,7 +1,6 @@
 // How fast a vehicle may drive, which vehicle blocks it, when it cuts a corner and how its
 // hull tilts on the ground.
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "framework/core/Quorl.h"
@@ -85,15 +84,11 @@ float GroundTerrainFactor(int32_t t, int32_t k, float size, bool allied, int32_t
   }
 }
 
-// The order delay of the next leg capped by the rating; the speed is cleared and the route's
-// point kinds are turned back to their turn-start form.
+// The order delay of the next leg capped by the rating (the unit's own rule); the speed is
+// cleared and the route's point kinds are turned back to their turn-start form.
 void CapOrderDelay(Vehicle& vehicle) {
-  static constexpr std::array<float, 12> kSeconds{100, 70, 50, 33, 20, 13, 8, 5, 3, 1, 1, 1};
   if (vehicle.withdraw != 0) return;
-  const int32_t i = vehicle.GetEffectiveRating(3) + 1 + 3;
-  if (i < 0 || i > 11) FatalError(1216, "Vehicle");
-  const float cap = (1.0f + 0.01f * vehicle.suppression) * kSeconds[static_cast<size_t>(i)];
-  vehicle.commandDelay = std::min(vehicle.commandDelay, cap);
+  vehicle.CapDelayByRating(false);
   vehicle.speed = 0.0f;
   for (int32_t w = 0; w < vehicle.waypointCount; ++w) {
     Waypoint& point = vehicle.WaypointAt(w);
