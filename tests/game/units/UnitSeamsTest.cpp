@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
+#include "game/map/FineTerrain.h"
 #include "game/units/SetUpRig.h"
 
 // ---- Orders snapshot ----
@@ -416,6 +417,47 @@ TEST(UnitSeams, InfantryPlacedOntoACarrierTakesItsPosition) {
   // A carrier outside the unit's zone refuses it.
   unit.setupZone = 4;
   EXPECT_FALSE(unit.CanPlaceAt(50.0f, 60.0f, &carrier));
+}
+
+TEST(UnitSeams, RaisedLevelOfBuildingsWhenTheGroundIsTaken) {
+  SetUpRig rig;
+  rig.PaintAll(1);
+  // Fine cells of type 33 (a building with an upper floor) from 200 to 210 m.
+  auto& fine = rig.GetMap().terrain.fineGrid;
+  for (int32_t cy = 100; cy < 105; ++cy) {
+    for (int32_t cx = 100; cx < 105; ++cx) {
+      uint16_t& cell = fine.At(cx, cy);
+      cell = static_cast<uint16_t>((33 << FineTerrain::kTypeShift) | (cell & FineTerrain::kHeightMask));
+    }
+  }
+  ASSERT_EQ(rig.GetMap().TerrainTypeAt(205.0f, 205.0f), 33);
+  Foot unit;
+  unit.nonGun = true;
+  unit.groundTaken = true;
+  EXPECT_TRUE(unit.PlaceOrFace(205.0f, 205.0f, true, nullptr));
+  EXPECT_FLOAT_EQ(unit.level, 1.0f);
+  unit.SnapshotOrders();  // on a structure the raised level stays
+  EXPECT_FLOAT_EQ(unit.level, 1.0f);
+  unit.groundTaken = false;
+  unit.upperTaken = true;
+  EXPECT_TRUE(unit.PlaceOrFace(205.0f, 205.0f, true, nullptr));
+  EXPECT_FLOAT_EQ(unit.level, 0.0f);
+  unit.upperTaken = false;  // both free: the player chooses from the waypoint menu
+  EXPECT_TRUE(unit.PlaceOrFace(205.0f, 205.0f, true, nullptr));
+  EXPECT_EQ(rig.host.waypointMenus, 1);
+  rig.host.quiet = true;  // a quiet battle opens no menu
+  EXPECT_TRUE(unit.PlaceOrFace(205.0f, 205.0f, true, nullptr));
+  EXPECT_EQ(rig.host.waypointMenus, 1);
+  // Refused: both levels taken, a gun crew, or a quiet battle with the ground taken.
+  unit.groundTaken = true;
+  EXPECT_FALSE(unit.CanPlaceAt(205.0f, 205.0f, nullptr));
+  rig.host.quiet = false;
+  unit.upperTaken = true;
+  EXPECT_FALSE(unit.CanPlaceAt(205.0f, 205.0f, nullptr));
+  unit.upperTaken = false;
+  unit.nonGun = false;
+  EXPECT_FALSE(unit.CanPlaceAt(205.0f, 205.0f, nullptr));
+  EXPECT_FALSE(unit.CanPlaceAt(215.0f, 205.0f, nullptr));  // not a raised-level code
 }
 
 // ---- Level terrain and the cost ----
