@@ -106,6 +106,7 @@ bool Unit::IsCrowdedAt(float px, float py) const {
 }
 
 bool Unit::SearchPlacement(bool zoneTest, float px, float py, float maxRadius, float step, int32_t mode) {
+  if (!(step > 0.0f)) FatalError(__LINE__, "Unit.cpp");
   const Map& map = PlacementMap();
   const float width = map.size.worldWidth;
   const float height = map.size.worldHeight;
