@@ -20,9 +20,10 @@
 // sight queries, slice step, suppression and spotting slots 31, 60, 63, 64, 65, 68, 87, 108,
 // 109, 127 and 143 are in UnitView.cpp, UnitSight.cpp and UnitAction.cpp; the orders, turn
 // start and route slots 30, 35, 37, 57, 67, 90, 91 and 138 in UnitOrders.cpp and
-// UnitRoutes.cpp; slot 36, targets, in UnitTargets.cpp.) Who replaces which:
-//   appearance, placement and resupply: slots 5, 20, 27, 132
-//   orders snapshot, leaving the battlefield and operations: slots 15, 18, 21, 112
+// UnitRoutes.cpp; slot 36, targets, in UnitTargets.cpp; the resupply and set-up zone slots 20
+// and 27 in UnitPlacement.cpp; leaving the battlefield and the operation slots 15, 18, 21 and
+// 112 in UnitSeams.cpp.) Who replaces which:
+//   appearance: slots 5, 132
 //   hit and kill chances of a weapon: slots 79, 106
 //   target choice: slot 103 and ChooseTarget
 //   unit markers: slot 126
@@ -273,15 +274,11 @@ int32_t Unit::GetMoveClass() const { return 0; }
 bool Unit::IsCrewServed() const { return true; }
 bool Unit::IsDestroyedInPlace() const { return false; }
 void Unit::StampFootprint() {}
-bool Unit::KeepOnMapBetweenBattles() { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::SetPosition(float newX, float newY) {
   x = newX;
   y = newY;
 }
 void Unit::CountLosses() {}
-void Unit::PrepareForNextBattle() { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::ResupplyAmmo() { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::ResetBetweenBattles() { FatalError(__LINE__, "Unit.cpp"); }
 int32_t Unit::GetAmmoMixRow() const { return 0; }
 int32_t Unit::GetPurchaseCode() const { return 5; }
 void Unit::ApplyTimedAction() {}
@@ -293,7 +290,6 @@ bool Unit::HasAnyAmmo() const {
   return false;
 }
 float Unit::GetStrengthValue() const { return 0.0f; }
-bool Unit::CanDeployAt(float, float) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::AssignDesignation() { designation = gDesignationCounter++; }
 int32_t Unit::GetEffectiveRating(int32_t) const { return rating; }
 bool Unit::IsActive() const { return alive != 0 && status == 0; }
@@ -412,7 +408,6 @@ float Unit::WeaponEffect(Unit*, int32_t, int32_t, float) { FatalError(__LINE__, 
 void Unit::AssessHit(Unit*) {}
 float Unit::VisibilityTo(const Unit*) const { return 0.0f; }
 void Unit::SyncPassengers() {}
-void Unit::LeaveBattlefield(bool) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::CheckLeaveMap() {}
 void Unit::UpdateDamageEffects() {}
 void Unit::UpdateFatigue() {}

@@ -467,6 +467,67 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // Slices added to the slice of every sound packet made while it is not 0.
   static int32_t gSoundDelay;
 
+  // ---- Set-up placement, resupply, level terrain and the seams between orders phases and
+  // battles (UnitPlacement.cpp, UnitSetUp.cpp, UnitSeams.cpp) ----
+
+  // Two units closer than the spacing (10 m for infantry, 15 m otherwise) on both axes.
+  float PlacementSpacing() const { return IsInfantry() ? 10.0f : 15.0f; }
+  // Another unit of the battle that counts (alive, or slot 38 holds) stands too close to the
+  // point.
+  bool IsCrowdedAt(float px, float py) const;
+  // Moves the unit in rings around the point until a candidate is accepted (mode 0: place and
+  // zone only; 1: no unit too close; 2: also the terrain test). False when the rings are
+  // exhausted; the unit then stands at the last candidate.
+  bool SearchPlacement(bool zoneTest, float px, float py, float maxRadius, float step, int32_t mode);
+  // Finds a place near the point by the three searches; false for a passenger or when none
+  // succeeded.
+  bool CheckPlacement(float px, float py, bool zoneTest, bool faceCentre, bool vehicleFirst);
+  // Lines the unit up along a map edge (editor); false when 500 tries found no place.
+  bool PlaceAlongEdge(int32_t edge, float depth);
+  // Puts a unit lying outside the rectangle back inside it (operations); false when it went
+  // back to where it was.
+  bool MoveIntoArea(float left, float bottom, float right, float top);
+  // Slot 65 as if the unit stood at the point, seen from 8 m and 4 m off (the mean of four
+  // such points when asked).
+  float ExposureAt(float px, float py, bool flag, bool mean);
+  // The player's set-up: may the unit be placed at the point (onto the carrier when given).
+  bool CanPlaceAt(float px, float py, Unit* carrier);
+  // Places the unit (or, without place, turns it toward the point). False, with a beep, when
+  // the placement is refused.
+  bool PlaceOrFace(float px, float py, bool place, Unit* carrier);
+  void LeaveCarrierForPlacement();
+  void ClampLevelAfterPlacement();
+  // The terrain code as it acts on the unit: the bridge codes under a unit below them act as
+  // the water (or ice) or road beneath.
+  int32_t TerrainUnderfoot(int32_t terrain) const;
+  float AdjustForLevelTerrain(float value, int32_t terrain, float* out) const;
+  // The purchase cost scaled by the rating (and, in the editor, by the cost step).
+  float AdjustCostForRating(float value) const;
+  // The battle takes this at the start of each orders phase.
+  void SnapshotOrders();
+  // Score: the out tells whether the unit left through its own exit.
+  float GetPointValue(bool& counted) const;
+  float GetCasualtyValue() const;
+  // The unit's weight in holding a victory flag at the point; sideFlags holds the caller's
+  // byte per side index.
+  float FlagInfluenceAt(float px, float py, const uint8_t* sideFlags) const;
+  void AddToForceCentroid(bool useX, float& weightedSum, float& weight, bool heavy) const;
+  void PaintControlArea() const;
+  // The kind 0..3; the kind's class index goes to the out when given.
+  int32_t GetKindAndClass(int32_t* classOut) const;
+  // What the kinds answer for set-up and the seams (the base: nothing to do).
+  // A vehicle's two linked units (index 0 or 1), null when none.
+  virtual Unit* GetLinkedUnit(int32_t /*index*/) const { return nullptr; }
+  // An infantry unit riding a carrier gets off.
+  virtual void LeaveCarrier() {}
+  // A vehicle's hull-down flag is cleared after it was placed.
+  virtual void ClearHullDown() {}
+  // A vehicle's own orders-phase field is reset by the orders snapshot.
+  virtual void ResetForOrdersPhase() {}
+  // A surrendered infantry unit that cannot leave loses its surrendered state and is marked
+  // captured.
+  virtual void MarkCaptured() {}
+
   // ---- Kind and side ----
 
   bool IsInfantry() const { return kind == kInfantry; }

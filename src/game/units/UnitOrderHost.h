@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+class Map;
 class Unit;
 
 // What the orders and waypoint code asks of the battle screen and of the battle beyond the
@@ -40,6 +41,22 @@ class UnitOrderHost {
   virtual int32_t GetHomeEdge(int32_t sideIndex) const { return sideIndex == 0 ? 1 : 3; }
   // A battle of an operation after its first one.
   virtual bool IsLaterOperationBattle() const { return false; }
+  // ---- Set-up, operations and the seams between battles ----
+  // An operation is in play, and the number of its current battle (1 = the first).
+  virtual bool InOperation() const { return false; }
+  virtual int32_t GetOperationBattleNumber() const { return 1; }
+  // The operation's supply setting (0..5) of a side index.
+  virtual int32_t GetSupplySetting(int32_t /*sideIndex*/) const { return 0; }
+  // The operation's own map of the whole area, on which the sides' control areas are
+  // painted; null when none.
+  virtual Map* GetOperationMap() { return nullptr; }
+  // The battle's exit test: a unit of the side index leaving at the point leaves through
+  // that side's exit.
+  virtual bool IsExitFor(int32_t /*sideIndex*/, float /*px*/, float /*py*/) const { return false; }
+  // Clears the selection when the unit is the selected one.
+  virtual void Deselect(const Unit& /*unit*/) {}
+  // The battle's unit displays are redrawn.
+  virtual void RefreshUnitDisplays() {}
   // Hands a new unit (a bailed-out crew) to the battle, which owns it from then on. Without a
   // host the caller keeps it.
   virtual void AddUnit(Unit* unit) = 0;
