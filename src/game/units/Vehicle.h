@@ -93,7 +93,7 @@ class Vehicle : public Unit, public VehicleServices {
   void RemovePassenger(Unit* unit);
   // Whether the unit may board: planning (boardNow false) or at once.
   bool CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const;
-  Unit* GetPassenger(int32_t i) const { return passengers[static_cast<size_t>(i & 1)]; }
+  Unit* GetPassenger(int32_t i) const override { return passengers[static_cast<size_t>(i & 1)]; }
   // 0 closed top, 1 partly open, 2 open.
   int32_t GetOpenTopState(int32_t mode) const;
   bool IsArmored(bool flag = false) const override;
@@ -148,7 +148,7 @@ class Vehicle : public Unit, public VehicleServices {
   float GetTiltAlongGun() const;
   static float TiltAlongGun(float pitch, float roll, float turret);
   // Degrees a slice the vehicle turns; the turning code still to come sets it.
-  float GetTurnStep() const { return turnStep; }
+  float GetTurnStep() const override { return turnStep; }
 
   // The ground factor of the last mobility computation, the full-check switch, the look-ahead
   // point and the way-ahead switch: shared by the movement step.
