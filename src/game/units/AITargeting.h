@@ -1,0 +1,67 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+
+class GString;
+
+// The arithmetic of target choice that needs no unit: how a weapon's penetration scores
+// against the struck armour locations, the saving of scarce tungsten rounds, the morale
+// factor, the shares of hits by vehicle part, the kill rating the orders screen shows, and
+// the search for the greatest armour a weapon defeats. The unit code feeds it what the units
+// and the data tables say.
+class AITargeting {
+ public:
+  static constexpr float kMaxEffect = 3.4f;
+
+  // One struck location of a target: its armour resistance and the share of hits on it.
+  struct Location {
+    float armour = 0.0f;
+    float weight = 0.0f;
+  };
+
+  // The armour score of a weapon against n locations, taken from the last to the first:
+  // penetration(i) at most 0.95 of the armour scores only shock x weight (shock 0 outside
+  // the generous threat estimate), 1.05 or more the full weight, linear between.
+  static float ScoreArmour(const Location* locations, int32_t n, const std::function<float(int32_t)>& penetration,
+                           float shock);
+  // The threat estimate's shock of a hit that does not penetrate: 0.2 x calibre over the
+  // target class's value + 70.
+  static float ArmourShock(float calibre, int32_t classValue);
+  // The value kept when tungsten rounds are scarce: capped at 3.4 and x0.9; with fewer than
+  // five rounds and a poor hit chance x0.45, unless the unit has ranged in on the target
+  // (twice for the poorest chances, once otherwise).
+  static float ConserveTungsten(float value, float hitChance, int32_t tungstenCount, int32_t shotCounter,
+                                bool isCurrentTarget);
+  // The factor of the shooter's morale band: 0.15 (6, 7), 0.35 (5), 0.8 (4), else 1.
+  static float MoraleFactor(int32_t band);
+  // The share of hits on the three parts (turret, hull 1, hull 2) of a vehicle; kind 6
+  // vehicles by the kill chance of the hit chance h and side share s.
+  static void PartShares(bool kind6, bool turret, bool hullDown, float h, float s, float shares[3]);
+  // At most 3.4, and never NaN (a NaN counts as nothing).
+  static float ClampEffect(float value);
+
+  // ---- The kill rating ----
+
+  // The share a location of armour a counts against penetration p: 1 up to 0.95 p, 0.75 up
+  // to p, 0.25 up to 1.05 p, else 0.
+  static float KillBand(float armour, float penetration);
+  // The rating 0..100.49 of six locations against p. The front bonus applies when the
+  // target's front-plate flag is set, the firer faces it (bearing below 90 degrees) and half
+  // the first location's armour is below p. For kind 6 targets: zero-armour locations count
+  // the kill chance kc when p is below the thickest armour struck.
+  static float KillRating(const float armour[6], const float probability[6], float penetration, bool frontBonus,
+                          bool kind6, float killChance, float ammoFactor);
+  // The string number of the rating's word: 1341 Excellent .. 1346 None.
+  static uint32_t KillRatingWord(float rating);
+  // "Kill: " and the word.
+  static void KillRatingText(GString& text, float rating);
+
+  // ---- The greatest armour defeated ----
+
+  // The greatest thickness (mm) for which defeats(thickness) holds, found by the stepping
+  // search (step 50, reversed and shrunk by 0.4 whenever the outcome changes). A thickness
+  // below 0 counts as defeated without asking; the search stops when the thickness would
+  // leave the 16-bit armour entry, and the greatest thickness defeated so far is the result
+  // (0 when none).
+  static float SearchDefeatedThickness(const std::function<bool(int32_t)>& defeats);
+};
