@@ -23,7 +23,7 @@
 // UnitRoutes.cpp; slot 36, targets, in UnitTargets.cpp.) Who replaces which:
 //   appearance, placement and resupply: slots 5, 20, 27, 132
 //   orders snapshot, leaving the battlefield and operations: slots 15, 18, 21, 112
-//   hit and kill chances of a weapon: slots 79, 106
+//   hit and kill chances of a weapon: slot 106
 //   target choice: slot 103 and ChooseTarget
 //   unit markers: slot 126
 //   the computer player: slot 120
@@ -363,7 +363,8 @@ bool Unit::CanToggleButtoned(bool& flag) const {
   return false;
 }
 void Unit::ReactToSuppressionBand(int32_t) {}
-float Unit::FirepowerAt(float, int32_t) { FatalError(__LINE__, "Unit.cpp"); }
+// A unit with no weapons of its own does no harm; the kinds give their own firepower.
+float Unit::FirepowerAt(float, int32_t) { return 0.0f; }
 bool Unit::IsInRange(float, int32_t, float) const { return false; }
 bool Unit::HasMainWeaponOfType123() const { return false; }
 bool Unit::HasMainWeapon() const { return false; }
