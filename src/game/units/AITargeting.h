@@ -3,6 +3,7 @@
 #include <functional>
 
 class GString;
+class Unit;
 
 // The arithmetic of target choice that needs no unit: how a weapon's penetration scores
 // against the struck armour locations, the saving of scarce tungsten rounds, the morale
@@ -64,4 +65,27 @@ class AITargeting {
   // leave the 16-bit armour entry, and the greatest thickness defeated so far is the result
   // (0 when none).
   static float SearchDefeatedThickness(const std::function<bool(int32_t)>& defeats);
+
+  // ---- Candidates (AITargetingFilter.cpp) ----
+
+  // The chooser of the search under way (for IsFriendNearTarget), and whether it skips
+  // candidates standing in buildings; one search at a time.
+  static Unit* gTargetChooser;
+  static bool gSkipBuildingTargets;
+  // The building types 31 to 35 of the fine terrain.
+  static bool IsBuildingTerrain(int32_t type);
+  // Whether the chooser may weigh the candidate at all: another unit, not inanimate,
+  // identified, neither riding as a passenger, a target the chooser may take and see, alive
+  // (or the absent ordered target still fired at), not in a building when those are skipped,
+  // and inside the chooser's arc (or both infantry within 15 m and less than 85 degrees off
+  // the chooser's facing).
+  static bool PassesCandidateFilter(Unit& candidate, Unit& chooser);
+  // The member's current target is the unit.
+  static bool IsTargeting(const Unit& member, const Unit* unit);
+  // Another unit that has a target, is identified or on the chooser's side, is armoured
+  // exactly when the chooser is, and is within 50 m, or 100 m in the chooser's sight.
+  static bool IsNearbyEngagedUnit(const Unit& unit, const Unit& chooser);
+  // A live unarmoured infantry unit or vehicle of the chooser's side (not the chooser) within
+  // 20 m of the candidate: high explosive would hit it too.
+  static bool IsFriendNearTarget(const Unit& unit, const Unit& candidate);
 };
