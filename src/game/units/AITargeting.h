@@ -66,6 +66,48 @@ class AITargeting {
   // (0 when none).
   static float SearchDefeatedThickness(const std::function<bool(int32_t)>& defeats);
 
+  // ---- The bonuses and the threshold of a candidate's score (AITargetingScore.cpp) ----
+
+  // What the bonuses of a real choice depend on.
+  struct BonusCase {
+    bool absentOrderedFlag = false;  // the ordered target was absent when ordered
+    bool isCurrentTarget = false;
+    bool machineGunMode = false;
+    bool isOrderedTarget = false;
+    bool hasOrderedTarget = false;
+    bool mainUsable = false;
+    int32_t shotCounter = 0;
+    bool candidateHidden = false;  // its first hidden flag
+  };
+  // The value after the bonuses: staying on the current target, an ordered target's floor
+  // of 0.4 for any positive value, half for a hidden candidate.
+  static float ApplyBonuses(float value, const BonusCase& c);
+
+  // What the acceptance threshold of a real choice depends on.
+  struct ThresholdCase {
+    bool isOrderedTarget = false;
+    bool hasOrderedTarget = false;
+    bool areaFire = false;
+    bool smokeFire = false;
+    bool holding = false;  // holding position with the hold-position flag set
+    bool machineGunMode = false;
+    bool useMachineGun = false;
+    bool mainUsable = false;
+    float mainCalibre = 0.0f;
+    int32_t kind = 0;
+    bool armouredDuel = false;   // main gun, armoured chooser, another armoured target held
+    bool vehicleInDuel = false;  // a vehicle's duel countdown runs, candidate not ordered
+    int32_t chooserIdentification = 4;  // as the other side sees the chooser
+    bool chooserInfantry = false;
+    int32_t mainWeaponType = 0;
+    bool underFire = false;  // some unit's current target is the chooser
+    bool comradesEngaged = false;
+    float distance = 0.0f;
+  };
+  // The score a candidate must beat; ignored is set when a holding unit ignores it (its
+  // value becomes 0).
+  static float AcceptanceThreshold(const ThresholdCase& c, bool& ignored);
+
   // ---- Candidates (AITargetingFilter.cpp) ----
 
   // The chooser of the search under way (for IsFriendNearTarget), and whether it skips
