@@ -66,6 +66,25 @@ class AITargeting {
   // (0 when none).
   static float SearchDefeatedThickness(const std::function<bool(int32_t)>& defeats);
 
+  // ---- Ammunition for a candidate (AITargetingAmmo.cpp) ----
+
+  // Takes the kind when its score is strictly greater than the best so far: on equal
+  // scores the kind tried first (the lower) stays.
+  static void KeepBestAmmo(float& bestValue, int32_t& bestKind, int32_t kind, float score);
+  // What the smoke round depends on: whether the candidate may be screened at all (it
+  // stands still, still has ammunition and is a vehicle, slow, or in cover) and whether the
+  // value is halved after smoke was tried (a fast candidate not hull down or not in cover).
+  struct SmokeCase {
+    bool allowed = false;
+    bool halve = false;
+  };
+  // Scores the kinds the unit carries in the fixed order (high explosive, then at 0.75 when
+  // armour-piercing is carried against armour; armour-piercing; tungsten against armour;
+  // hollow charge; smoke while the value is below 0.6) with score(kind); value and kind
+  // receive the best. Without smoke only the kinds 0 to 3 are tried.
+  static void ScoreAmmoKinds(const uint16_t ammo[5], bool armoured, bool armourTarget, const SmokeCase* smoke,
+                             const std::function<float(int32_t)>& score, float& value, int32_t& kind);
+
   // ---- The bonuses and the threshold of a candidate's score (AITargetingScore.cpp) ----
 
   // What the bonuses of a real choice depend on.
