@@ -49,6 +49,25 @@ class FuzzyPriority {
   static float Result(const GFuzzySet& set);
   // Raises a final set through the nearness of the candidate (R14) and gives the number.
   static float ResultNear(const GFuzzySet& priority, float d, bool noMainWeaponAgainstArmour);
+  // ---- The sets of the priority's later steps (FuzzyPrioritySets.cpp) ----
+
+  // How far a vehicle must turn to the target, a degrees off its facing: ids 0 (little) and
+  // 1 (turret) or 2 (hull); heavy is the target's heavy weapon.
+  static void FuzzifyTurning(GFuzzySet& set, float a, bool heavy, bool turret);
+  // The duel distraction: the turret's angle b to the target (Y) and the seconds q the duel
+  // has run (Z); Q = Y combined with Z through R8.
+  static void FuzzifyDuel(GFuzzySet& set, float b, float q);
+  // The time to bear on the target beyond 2 s (r), shorter bounds (h 14) when the target
+  // fires at the chooser.
+  static void FuzzifyBearTime(GFuzzySet& set, float r, bool targetsChooser);
+  // The arc: a turret's angle a, standing or moving; without a turret the traverse limit.
+  static void FuzzifyTurretArc(GFuzzySet& set, float a, bool moving);
+  static void FuzzifyHullArc(GFuzzySet& set, float a, float limit);
+  // The threat from a weapon-effect set W raised by nearness at distance d (unless smoke is
+  // scored) and weighed by the victim's value set V.
+  static void CombineThreat(const GFuzzySet& effect, float d, bool smoke, const GFuzzySet& victimValue,
+                            GFuzzySet& threat);
+
   // The threat of an airplane target: {3: 1.0}.
   static void AirplaneThreat(GFuzzySet& set);
   // Whether the empty final set has been logged (tests reset it).
