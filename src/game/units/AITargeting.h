@@ -102,6 +102,22 @@ class AITargeting {
   // of 0.4 for any positive value, half for a hidden candidate.
   static float ApplyBonuses(float value, const BonusCase& c);
 
+  // What the situational factors of a candidate's score depend on.
+  struct FactorCase {
+    bool movingGunVsSoftTarget = false;  // a moving gun vehicle against a gunless soft target
+    bool candidateInfantry = false;
+    float distance = 0.0f;
+    bool aboard = false;  // an infantry candidate riding a vehicle
+    bool squad = false;
+    float menRatio = 1.0f;  // men present over full strength
+    int32_t kind = 0;
+    int32_t candidateBand = 0;
+    bool candidateKind5 = false;  // a vehicle of class kind 5
+    bool onWater = false;
+  };
+  // The value after the situational factors.
+  static float ApplyFactors(float value, const FactorCase& c);
+
   // What the acceptance threshold of a real choice depends on.
   struct ThresholdCase {
     bool isOrderedTarget = false;

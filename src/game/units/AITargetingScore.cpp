@@ -53,3 +53,24 @@ float AITargeting::AcceptanceThreshold(const ThresholdCase& c, bool& ignored) {
   }
   return t;
 }
+
+float AITargeting::ApplyFactors(float value, const FactorCase& c) {
+  if (c.movingGunVsSoftTarget) value *= 0.4f;
+  if (c.candidateInfantry && c.distance > 60.0f) {
+    if (c.aboard) {
+      value *= 0.5f;
+    } else if (c.squad && c.menRatio < 0.75f) {
+      value *= c.menRatio * 1.3333f;
+    }
+    if (c.kind == 4) {
+      if (c.candidateBand >= 5) {
+        value = 0.0f;
+      } else if (c.candidateBand == 4) {
+        value *= 0.35f;
+      }
+    }
+  } else if (c.candidateKind5 && !c.onWater) {
+    value *= 0.5f;
+  }
+  return value;
+}

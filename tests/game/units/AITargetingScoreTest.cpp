@@ -128,3 +128,40 @@ TEST(AITargetingScore, AHoldingUnitIgnoresDistantCandidatesUnlessFiredAt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AITargetingScore, SituationalFactors) {
+  AITargeting::FactorCase c;
+  EXPECT_EQ(AITargeting::ApplyFactors(0.8f, c), 0.8f);
+  c.movingGunVsSoftTarget = true;
+  EXPECT_FLOAT_EQ(AITargeting::ApplyFactors(1.0f, c), 0.4f);
+  c.movingGunVsSoftTarget = false;
+  // Infantry beyond 60 m: riders half, a weakened squad by its strength.
+  c.candidateInfantry = true;
+  c.distance = 61.0f;
+  c.aboard = true;
+  EXPECT_FLOAT_EQ(AITargeting::ApplyFactors(1.0f, c), 0.5f);
+  c.aboard = false;
+  c.squad = true;
+  c.menRatio = 0.5f;
+  EXPECT_FLOAT_EQ(AITargeting::ApplyFactors(1.0f, c), 0.66665f);
+  c.menRatio = 0.75f;
+  EXPECT_EQ(AITargeting::ApplyFactors(1.0f, c), 1.0f);
+  // Smoke on infantry that is already pinned or worse is not worth it.
+  c.kind = 4;
+  c.candidateBand = 4;
+  EXPECT_FLOAT_EQ(AITargeting::ApplyFactors(1.0f, c), 0.35f);
+  c.candidateBand = 5;
+  EXPECT_EQ(AITargeting::ApplyFactors(1.0f, c), 0.0f);
+  c.distance = 60.0f;  // near: none of it
+  EXPECT_EQ(AITargeting::ApplyFactors(1.0f, c), 1.0f);
+  // Kind 5 vehicles count half unless on water.
+  AITargeting::FactorCase boat;
+  boat.candidateKind5 = true;
+  EXPECT_EQ(AITargeting::ApplyFactors(1.0f, boat), 0.5f);
+  boat.onWater = true;
+  EXPECT_EQ(AITargeting::ApplyFactors(1.0f, boat), 1.0f);
+}
+
+}  // namespace
