@@ -75,7 +75,7 @@ TEST(FuzzyRules, MixedDegreesAddByOutput) {
   y.Combine(FuzzyRules::R8, z, q);
   // (1,0)->0 0.125, (2,0)->1 0.125, (1,1)->1 0.375, (2,1)->2 0.375.
   float byId[4] = {};
-  for (int i = 0; i < q.GetCount(); ++i) byId[q.GetMemberId(static_cast<int16_t>(i))] += q.GetDegree(static_cast<int16_t>(i));
+  for (int16_t i = 0; i < q.GetCount(); ++i) byId[q.GetMemberId(i)] += q.GetDegree(i);
   EXPECT_FLOAT_EQ(byId[0], 0.125f);
   EXPECT_FLOAT_EQ(byId[1], 0.5f);
   EXPECT_FLOAT_EQ(byId[2], 0.375f);
