@@ -149,6 +149,12 @@ class AITargeting {
   // candidates standing in buildings; one search at a time.
   static Unit* gTargetChooser;
   static bool gSkipBuildingTargets;
+  // The best candidate of the search under way and its score (-1 before a search); other
+  // searches of the unit code share them, so none may run between a reset and its commit.
+  static Unit* gBestTarget;
+  static float gBestTargetScore;
+  // Set while a vehicle's coaxial machine gun is scored instead of its main gun.
+  static bool gEvaluatingCoaxialMG;
   // The building types 31 to 35 of the fine terrain.
   static bool IsBuildingTerrain(int32_t type);
   // Whether the chooser may weigh the candidate at all: another unit, not inanimate,

@@ -5,6 +5,9 @@
 
 Unit* AITargeting::gTargetChooser = nullptr;
 bool AITargeting::gSkipBuildingTargets = false;
+Unit* AITargeting::gBestTarget = nullptr;
+float AITargeting::gBestTargetScore = -1.0f;
+bool AITargeting::gEvaluatingCoaxialMG = false;
 
 bool AITargeting::IsBuildingTerrain(int32_t type) { return type >= 31 && type <= 35; }
 
