@@ -23,6 +23,26 @@ void FuzzyPriority::FuzzifyValue(GFuzzySet& set, float x, bool boost) {
   set.AddRisingMember(2, x, 50.0f, 120.0f);
 }
 
+float FuzzyPriority::TargetValueInput(int32_t mode, bool knownWell, float purchaseCost, int32_t unitKind,
+                                      bool infantryGun, int32_t genericClass) {
+  if (mode != 0 && mode != 1) FatalError(__LINE__, "AITargeting");
+  if (mode == 0 || knownWell) return purchaseCost;
+  if (unitKind == 0) return infantryGun ? 80.0f : 30.0f;
+  if (unitKind != 1) return 30.0f;
+  switch (genericClass) {
+    case 222:
+      return 150.0f;
+    case 223:
+      return 40.0f;
+    case 224:
+      return 90.0f;
+    case 225:
+      return 175.0f;
+    default:
+      FatalError(__LINE__, "AITargeting");
+  }
+}
+
 FuzzyPriority::SupplyBreakpoints FuzzyPriority::SupplyBreakpointsFor(const SupplyCase& c) {
   SupplyBreakpoints p;
   auto& b = p.b;

@@ -34,6 +34,12 @@ class FuzzyPriority {
   static void FuzzifyEffect(GFuzzySet& set, float x);
   // A unit's value (its cost or a guess), ids 0 low .. 2 high; boost multiplies by 2.5.
   static void FuzzifyValue(GFuzzySet& set, float x, bool boost);
+  // The number a unit's value set is made of: its purchase cost in mode 0, or when it is
+  // known well (identified at level 3 or more, or an airplane); otherwise (mode 1) a guess
+  // by kind: infantry 80 with a gun, else 30; a vehicle by its generic class 222 to 225;
+  // anything else 30. Another mode or generic class stops the program.
+  static float TargetValueInput(int32_t mode, bool knownWell, float purchaseCost, int32_t unitKind, bool infantryGun,
+                                int32_t genericClass);
   // The breakpoints of the case, scaled by losses and by the battle still to come.
   static SupplyBreakpoints SupplyBreakpointsFor(const SupplyCase& c);
   // The supply of a count (9999 for machine guns) as ids 0..4 (4 plenty).

@@ -179,3 +179,24 @@ TEST(FuzzyPriority, EmptyFinalSetIsPriorityZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FuzzyPriority, TargetValueByCostOrGuess) {
+  EXPECT_EQ(FuzzyPriority::TargetValueInput(0, false, 123.0f, 1, false, 0), 123.0f);
+  EXPECT_EQ(FuzzyPriority::TargetValueInput(1, true, 123.0f, 1, false, 0), 123.0f);
+  EXPECT_EQ(FuzzyPriority::TargetValueInput(1, false, 123.0f, 0, true, 0), 80.0f);
+  EXPECT_EQ(FuzzyPriority::TargetValueInput(1, false, 123.0f, 0, false, 0), 30.0f);
+  EXPECT_EQ(FuzzyPriority::TargetValueInput(1, false, 123.0f, 1, false, 222), 150.0f);
+  EXPECT_EQ(FuzzyPriority::TargetValueInput(1, false, 123.0f, 1, false, 223), 40.0f);
+  EXPECT_EQ(FuzzyPriority::TargetValueInput(1, false, 123.0f, 1, false, 224), 90.0f);
+  EXPECT_EQ(FuzzyPriority::TargetValueInput(1, false, 123.0f, 1, false, 225), 175.0f);
+  EXPECT_EQ(FuzzyPriority::TargetValueInput(1, false, 123.0f, 2, false, 0), 30.0f);
+}
+
+TEST(FuzzyPriorityDeathTest, UnknownModeOrGenericClassIsFatal) {
+  EXPECT_DEATH(FuzzyPriority::TargetValueInput(2, true, 1.0f, 0, false, 0), "AITargeting");
+  EXPECT_DEATH(FuzzyPriority::TargetValueInput(1, false, 1.0f, 1, false, 226), "AITargeting");
+}
+
+}  // namespace
