@@ -33,6 +33,20 @@ void GFuzzySet::AddMember(int8_t id, float x, float a, float b, float c, float d
   ++count_;
 }
 
+// The open ends of the short forms: far beyond any input, yet finite.
+static constexpr float kFarEnd = 3.4e38f;
+static constexpr float kNearFarEnd = 3.366e38f;
+
+void GFuzzySet::AddFallingMember(int8_t id, float x, float a, float b) {
+  AddMember(id, x, -kFarEnd, -kNearFarEnd, a, b);
+}
+
+void GFuzzySet::AddTriangleMember(int8_t id, float x, float a, float b, float c) { AddMember(id, x, a, b, b, c); }
+
+void GFuzzySet::AddRisingMember(int8_t id, float x, float a, float b) {
+  AddMember(id, x, a, b, kNearFarEnd, kFarEnd);
+}
+
 void GFuzzySet::SetMember(int8_t id, float degree, uint8_t add) {
   for (int i = 0; i < count_; ++i) {
     if (ids_[i] == id) {

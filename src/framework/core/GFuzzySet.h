@@ -22,6 +22,12 @@ class GFuzzySet : public GObject {
 
   // Appends (id, degree of x in the trapezoid a, b, c, d) when x lies strictly inside (a, d).
   void AddMember(int8_t id, float x, float a, float b, float c, float d);
+  // The three short forms of the trapezoid (each adds only when x lies strictly inside its
+  // outer bounds): degree 1 up to a, falling to 0 at b; rising from a to 1 at b, falling to 0
+  // at c; rising from a to 1 at b and staying 1. The open ends stand at +-3.4e38.
+  void AddFallingMember(int8_t id, float x, float a, float b);
+  void AddTriangleMember(int8_t id, float x, float a, float b, float c);
+  void AddRisingMember(int8_t id, float x, float a, float b);
   // Sets, or with add raises, the degree of member id; a new id is appended.
   void SetMember(int8_t id, float degree, uint8_t add);
   // result = the rule applied to every pair of members with a positive product of degrees,

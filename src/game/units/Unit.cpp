@@ -24,7 +24,7 @@
 // and 27 in UnitPlacement.cpp; leaving the battlefield and the operation slots 15, 18, 21 and
 // 112 in UnitSeams.cpp.) Who replaces which:
 //   appearance: slots 5, 132
-//   hit and kill chances of a weapon: slots 79, 106
+//   hit and kill chances of a weapon: slot 106
 //   target choice: slot 103 and ChooseTarget
 //   unit markers: slot 126
 //   the computer player: slot 120
@@ -359,7 +359,8 @@ bool Unit::CanToggleButtoned(bool& flag) const {
   return false;
 }
 void Unit::ReactToSuppressionBand(int32_t) {}
-float Unit::FirepowerAt(float, int32_t) { FatalError(__LINE__, "Unit.cpp"); }
+// A unit with no weapons of its own does no harm; the kinds give their own firepower.
+float Unit::FirepowerAt(float, int32_t) { return 0.0f; }
 bool Unit::IsInRange(float, int32_t, float) const { return false; }
 bool Unit::HasMainWeaponOfType123() const { return false; }
 bool Unit::HasMainWeapon() const { return false; }

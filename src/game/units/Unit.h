@@ -387,6 +387,20 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // counter and timers alone.
   static bool gSecondaryFire;
 
+  // ---- Weapon estimates for target choice (AITargetingEstimates.cpp) ----
+
+  // Shots per minute: 60 over the rate-of-fire time plus the aim time, both asked with (0, 1).
+  float GetRateOfFire() const;
+  // The hit chance of a round of the kind against the other unit as if it were the target,
+  // with the shot counter at least 3; target and shot counter are restored after.
+  float HitChanceAgainst(int32_t kindUsed, int32_t flightTime, Unit* other, int32_t selector);
+  // The expected miss vector (dx, dy) of a round of the fire type at the other unit as if it
+  // were the target, shot counter at least 3, nothing drawn; doubling is bit 0 of the
+  // weapon's flag word. False, with no vector, for a pairing no shot can be aimed in (fire
+  // other than types 2 and 3 at an airplane, or an airplane's fire of other types than 1..3).
+  bool PredictImpact(Unit* other, int32_t flightTime, int32_t fireType, bool doubling, int32_t kindUsed, float& dx,
+                     float& dy);
+
   // ---- Routes ----
 
   // The weapon type of no main weapon.

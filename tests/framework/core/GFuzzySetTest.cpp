@@ -121,6 +121,47 @@ TEST(GFuzzySet, Defuzzifiers) {
   EXPECT_TRUE(std::isnan(zeros.DefuzzifyById()));
 }
 
+// The short forms: the open ends reach every finite input, the inner bounds are exclusive.
+TEST(GFuzzySet, ShortForms) {
+  auto one = [](GFuzzySet& s) { return s.GetCount() == 1 ? s.GetDegree(0) : -1.0f; };
+  GFuzzySet f1, f2, f3, f4;
+  f1.AddFallingMember(0, -1.0e30f, 10, 20);
+  f2.AddFallingMember(0, 15, 10, 20);
+  f3.AddFallingMember(0, 20, 10, 20);
+  f4.AddFallingMember(0, 10, 10, 20);
+  EXPECT_EQ(one(f1), 1.0f);
+  EXPECT_EQ(one(f2), 0.5f);
+  EXPECT_EQ(one(f3), -1.0f);
+  EXPECT_EQ(one(f4), 1.0f);
+  GFuzzySet t1, t2, t3, t4;
+  t1.AddTriangleMember(1, 3, 3, 50, 200);
+  t2.AddTriangleMember(1, 50, 3, 50, 200);
+  t3.AddTriangleMember(1, 125, 3, 50, 200);
+  t4.AddTriangleMember(1, 200, 3, 50, 200);
+  EXPECT_EQ(one(t1), -1.0f);
+  EXPECT_EQ(one(t2), 1.0f);
+  EXPECT_EQ(one(t3), 0.5f);
+  EXPECT_EQ(one(t4), -1.0f);
+  GFuzzySet r1, r2, r3, r4;
+  r1.AddRisingMember(2, 50, 50, 120);
+  r2.AddRisingMember(2, 85, 50, 120);
+  r3.AddRisingMember(2, 3.0e38f, 50, 120);
+  r4.AddRisingMember(2, 9999, 50, 120);
+  EXPECT_EQ(one(r1), -1.0f);
+  EXPECT_EQ(one(r2), 0.5f);
+  EXPECT_EQ(one(r3), 1.0f);
+  EXPECT_EQ(one(r4), 1.0f);
+  EXPECT_EQ(r2.GetMemberId(0), 2);
+  // Three shapes over one axis sum to 1 inside it.
+  GFuzzySet v;
+  v.AddFallingMember(0, 30, 3, 50);
+  v.AddTriangleMember(1, 30, 3, 50, 200);
+  v.AddRisingMember(2, 30, 50, 120);
+  EXPECT_EQ(v.GetCount(), 2);
+  EXPECT_NEAR(v.TotalDegree(), 1.0f, 1e-6f);
+}
+
+
 TEST(GFuzzySetDeathTest, MisuseIsFatal) {
   TestFolder folder(true);
   const auto fatal = testing::ExitedWithCode(PSystem::kFatalExitStatus);

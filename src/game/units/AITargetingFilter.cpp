@@ -1,0 +1,52 @@
+#include <cmath>
+
+#include "game/units/AITargeting.h"
+#include "game/units/Unit.h"
+
+Unit* AITargeting::gTargetChooser = nullptr;
+bool AITargeting::gSkipBuildingTargets = false;
+Unit* AITargeting::gBestTarget = nullptr;
+float AITargeting::gBestTargetScore = -1.0f;
+bool AITargeting::gEvaluatingCoaxialMG = false;
+
+bool AITargeting::IsBuildingTerrain(int32_t type) { return type >= 31 && type <= 35; }
+
+bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser) {
+  if (&candidate == &chooser) return false;
+  if (candidate.IsInanimate()) return false;
+  if (!candidate.IsIdentified()) return false;
+  if (candidate.IsPassenger() || chooser.IsPassenger()) return false;
+  if (!chooser.CanTarget(candidate)) return false;
+  const bool absentOrdered = chooser.flagBytes[4] != 0 && chooser.target == &candidate;
+  if (candidate.alive == 0 && !absentOrdered) return false;
+  if (!chooser.CanTargetUnit(&candidate)) return false;
+  if (gSkipBuildingTargets && IsBuildingTerrain(candidate.GetTerrainHere())) return false;
+  if (chooser.IsUnitInArc(candidate)) return true;
+  return chooser.IsInfantry() && candidate.IsInfantry() && chooser.DistanceTo(candidate) <= 15.0f &&
+         chooser.AngleToPoint(chooser.facing, candidate.x, candidate.y, true) < 85.0f;
+}
+
+bool AITargeting::IsTargeting(const Unit& member, const Unit* unit) { return member.target == unit; }
+
+bool AITargeting::IsNearbyEngagedUnit(const Unit& unit, const Unit& chooser) {
+  // The chooser's own engagement is not a comrade's.
+  if (&unit == &chooser) return false;
+  if (unit.target == nullptr) return false;
+  if (!unit.IsIdentified() && unit.side != chooser.side) return false;
+  if (unit.IsArmored(false) != chooser.IsArmored(false)) return false;
+  const float d = chooser.DistanceTo(unit);
+  if (d < 50.0f) return true;
+  return d <= 100.0f && chooser.LineOfSightTo(unit);
+}
+
+bool AITargeting::IsFriendNearTarget(const Unit& unit, const Unit& candidate) {
+  if (&unit == gTargetChooser) return false;
+  if (unit.alive == 0) return false;
+  if (!unit.IsEnemy(candidate)) return false;
+  if (!unit.IsInfantry() && !unit.IsVehicle()) return false;
+  if (unit.IsArmored(false)) return false;
+  const float dx = unit.x - candidate.x;
+  const float dy = unit.y - candidate.y;
+  if (!(std::fabs(dx) < 20.0f && std::fabs(dy) < 20.0f)) return false;
+  return dx * dx + dy * dy <= 400.0f;
+}
