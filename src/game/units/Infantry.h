@@ -20,24 +20,24 @@ class MapBattleServices;
 // Code by subject: InfantrySetUp.cpp (construction, set-up and its rolls, the makers),
 // InfantryStore.cpp (stored form), InfantryReferences.cpp (unit references),
 // InfantryNames.cpp (designation, names, shown record, portraits), InfantryOverrides.cpp (the
-// simple overrides: weapon queries, range, shot and aim intervals, a returning man's slot),
-// InfantryCommand.cpp (leaders, command and fatigue).
-//
+// simple overrides: weapon queries, range, shot and aim intervals, a returning man's slot,
+// identification, fire arc), InfantryCommand.cpp (leaders, command and fatigue),
 // InfantryOrders.cpp (move orders and the vehicle to board, a crew following its vehicle,
 // the late appearance, men returning between battles), InfantryLater.cpp (the operations
-// still to come, see below).
+// still to come).
 //
 // Index of temporary bodies, each stopping the program with FatalError ("Infantry") until
 // later work gives it: TakeDamage; riding (TryDismount, StartWeaponSetUp,
-// FollowBoardingTarget, SyncPositionWithLinkedUnit); firepower and sighting (FirepowerAt, RunUnitPass, GetSightingRange, IsDirectionWatched);
-// the links between battles (UpdateLinksBetweenBattles); the movement rate over terrain
-// (TerrainMoveRate); figures (GetFigureCountAtLevel, GetFigureKindAtLevel); the purchase
-// value (GetUnitCost); the slice update (DirectFireStep); danger, fire, cover and close
-// assault (SpreadOut, ReactToFire, CloseAssault). Draw draws nothing yet. The numbered
-// operations those subjects override (the slice update, danger, casualties, figures, costs,
-// state-packet extras, the search for a free spot nearby) keep the unit's own bodies until then, so that a battle can step
-// infantry meanwhile. Also still the unit's own: the figures and pictures
-// (PrepareAppearance, ApplyModelScale), boarding (Embark), the target search test.
+// FollowBoardingTarget, SyncPositionWithLinkedUnit); firepower and sighting (FirepowerAt,
+// RunUnitPass, GetSightingRange, IsDirectionWatched); the links between battles
+// (UpdateLinksBetweenBattles); the movement rate over terrain (TerrainMoveRate); figures
+// (GetFigureCountAtLevel, GetFigureKindAtLevel); the purchase value (GetUnitCost); the slice
+// update (DirectFireStep); danger, fire, cover and close assault (SpreadOut, ReactToFire,
+// CloseAssault). Draw draws nothing yet. The numbered operations those subjects override
+// (the slice update, danger, casualties, figures, costs, the terrain mobility, state-packet
+// extras, the search for a free spot nearby) keep the unit's own bodies until then, so that
+// a battle can step infantry meanwhile. Also still the unit's own: the pictures
+// (PrepareAppearance, ApplyModelScale), boarding (Embark) and the target search test.
 // The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:

@@ -253,6 +253,14 @@ TEST(InfantryOrders, BattleLossesAndReturningMen) {
   EXPECT_EQ(mortar->ReturnMen(false), 2);
   EXPECT_EQ(mortar->losses, 1);
   EXPECT_EQ(mortar->menInSlot[0], 2);
+  // Every man of a two-man crew back: each still finds his slot.
+  rig.SetClass(InfantryRig::kMortar, false, 0, {2});
+  auto pair = rig.Make(InfantryRig::kMortar, 6);
+  pair->losses = 2;
+  pair->menInSlot = {0, 0, 0, 0};
+  EXPECT_EQ(pair->ReturnMen(false), 2);
+  EXPECT_EQ(pair->losses, 0);
+  EXPECT_EQ(pair->menInSlot[0], 2);
   // A split half never gets the other half's men back.
   // (6 lost of whom 4 in this battle: up to 2 would come back, but only 1 is its own.)
   squad->linkedHalf = &other;
