@@ -224,6 +224,8 @@ class Infantry : public Unit, public InfantryServices {
   void StartWeaponSetUp();
   bool FollowBoardingTarget();
   bool SyncPositionWithLinkedUnit(bool place);
+  // The squad's own firepower form; the unit's two-argument form (slot 79) stays in reach.
+  using Unit::FirepowerAt;
   float FirepowerAt(float range, int32_t* heavyGrade, bool ignoreMotion, bool scaleByRating);
   float RunUnitPass(bool asShown, Unit* unit);
   float GetSightingRange(const Unit& observer);
