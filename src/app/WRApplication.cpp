@@ -13,6 +13,7 @@
 #include "framework/media/NetLink.h"
 #include "framework/ui/GView.h"
 #include "game/units/Hack.h"
+#include "game/units/Infantry.h"
 #include "platform/PFile.h"
 #include "platform/PFileSystem.h"
 #include "platform/PKey.h"
@@ -36,6 +37,8 @@ std::string PreferencesPath() { return PPath::ProgramFolder() + gPreferencesFile
 WRApplication::WRApplication() {
   InstallGameFileHeaderReader();
   SetUnitServices(this);
+  // The unit factory and the file reader make infantry from now on.
+  Infantry::Register();
   const char* quitAfter = std::getenv(kQuitAfterVariable);
   if (quitAfter != nullptr) {
     const long n = std::strtol(quitAfter, nullptr, 10);

@@ -20,13 +20,24 @@ class MapBattleServices;
 // Code by subject: InfantrySetUp.cpp (construction, set-up and its rolls, the makers),
 // InfantryStore.cpp (stored form), InfantryReferences.cpp (unit references),
 // InfantryNames.cpp (designation, names, shown record, portraits), InfantryOverrides.cpp (the
-// simple overrides: weapon queries, range, shot and aim intervals, a returning man's slot),
-// InfantryCommand.cpp (leaders, command and fatigue).
+// simple overrides: weapon queries, range, shot and aim intervals, a returning man's slot,
+// identification, fire arc), InfantryCommand.cpp (leaders, command and fatigue),
+// InfantryOrders.cpp (move orders and the vehicle to board, a crew following its vehicle,
+// the late appearance, men returning between battles), InfantryLater.cpp (the operations
+// still to come).
 //
-// Temporary bodies, stopping the program with FatalError ("Infantry") until the casualty
-// code gives them: TakeDamage. Draw draws nothing yet. Still the unit's own: the figures and
-// pictures (PrepareAppearance, ApplyModelScale), boarding (Embark, AddWaypoint), the stand
-// test and the per-slice behaviour.
+// Index of temporary bodies, each stopping the program with FatalError ("Infantry") until
+// later work gives it: TakeDamage; riding (TryDismount, StartWeaponSetUp,
+// FollowBoardingTarget, SyncPositionWithLinkedUnit); firepower and sighting (FirepowerAt,
+// RunUnitPass, GetSightingRange, IsDirectionWatched); the links between battles
+// (UpdateLinksBetweenBattles); the movement rate over terrain (TerrainMoveRate); figures
+// (GetFigureCountAtLevel, GetFigureKindAtLevel); the purchase value (GetUnitCost); the slice
+// update (DirectFireStep); danger, fire, cover and close assault (SpreadOut, ReactToFire,
+// CloseAssault). Draw draws nothing yet. The numbered operations those subjects override
+// (the slice update, danger, casualties, figures, costs, the terrain mobility, state-packet
+// extras, the search for a free spot nearby) keep the unit's own bodies until then, so that
+// a battle can step infantry meanwhile. Also still the unit's own: the pictures
+// (PrepareAppearance, ApplyModelScale), boarding (Embark) and the target search test.
 // The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:
@@ -154,6 +165,80 @@ class Infantry : public Unit, public InfantryServices {
   // One man returning between battles goes behind a weapon slot short of men, drawn in
   // proportion to the slots' shortfalls (one draw). The slot, or -1 when no slot is short.
   int32_t ReturnManToSlot();
+
+  // ---- Orders, a crew's vehicle, late appearance, men returning (InfantryOrders.cpp) ----
+
+  // A move order without a vehicle to board (the board target is dropped).
+  void AddWaypoint(float px, float py, int32_t orderCode, bool noMenu = false, bool replaceFirst = false,
+                   bool capDelay = false, bool chain = false) override;   // slot 35
+  // A move order that may name a vehicle: with a mount order (20, 24, 25, 26) the order
+  // becomes the single waypoint at the vehicle, which is then the board target while a
+  // waypoint stands; with any other order the vehicle is dropped.
+  void AddWaypointToVehicle(float px, float py, int32_t orderCode, Unit* vehicle, bool noMenu = false,
+                            bool replaceFirst = false, bool capDelay = false, bool chain = false);
+  static bool IsMountOrder(int32_t orderCode) {
+    return orderCode == 20 || orderCode == 24 || orderCode == 25 || orderCode == 26;
+  }
+  // The unit's rule, then the board target goes too.
+  void CancelMoveOrders() override;                                          // slot 67
+  // The men lost in this battle: a crew's is minus its men present; a split half counts the
+  // halves of its full strength and starting losses.
+  int32_t GetLossesSinceMorale() const override;                             // slot 55
+  int32_t GetBattleLosses() const { return GetLossesSinceMorale(); }
+  // An absent crew keeps up with its moving vehicle.
+  void StepIdle() override { FollowCrewedVehicle(); }                        // slot 86
+  void FollowCrewedVehicle();
+  // The appearance slice has come: the crew appears beside its vehicle.
+  void OnTimedAction() override { Appear(); }                                // slot 100
+  // At the end of the action a crew still to appear appears now, its state packet dated at
+  // its appearance slice.
+  void ApplyTimedAction() override { ScheduleAppearance(); }                 // slot 24
+  void ScheduleAppearance();
+  // False for a unit already alive. Places the crew 3.0 m (3.5 m from a kind-6 vehicle) from
+  // its parent toward its first waypoint (else a random bearing), on the parent when that
+  // point is off the map or not standable; nearby enemy infantry that see it are startled.
+  bool Appear();
+  // Between battles of an operation: some of the men lost come back (all draws only when
+  // randomized), each to a weapon slot short of men. The number that returned.
+  int32_t ReturnMen(bool randomized);
+  // Slices before the enemy infantry that see a crew appear react to danger again.
+  static constexpr int32_t kStartledDelay = 800;
+  static constexpr float kStartleRange = 100.0f;
+
+  // ---- Weapon and sight queries ----
+
+  // A mortar team is known only from identification level 3; others by the unit's rule.
+  bool IsKnownToViewer() const override;                                     // slot 31
+  // Standing or hiding: every direction; moving: 25 degrees either side of the facing.
+  bool IsPointInFireArc(float px, float py) const override;                  // slot 97
+  // A mortar cannot fire from a road.
+  bool IsMainWeaponUsable() const override;                                  // slot 123
+  bool IsStationary() const { return activityState == kStationary || activityState == kHiding; }
+  // Whether the main weapon is of a kind that fires at a point (with anyType: any weapon).
+  bool TestMainWeaponType(bool anyType) const;
+  static bool IsRoadTerrain(int32_t code) { return code >= 31 && code <= 35; }
+
+  // ---- Operations still to come (InfantryLater.cpp; each stops the program) ----
+
+  void TryDismount();
+  void StartWeaponSetUp();
+  bool FollowBoardingTarget();
+  bool SyncPositionWithLinkedUnit(bool place);
+  // The squad's own firepower form; the unit's two-argument form (slot 79) stays in reach.
+  using Unit::FirepowerAt;
+  float FirepowerAt(float range, int32_t* heavyGrade, bool ignoreMotion, bool scaleByRating);
+  float RunUnitPass(bool asShown, Unit* unit);
+  float GetSightingRange(const Unit& observer);
+  static bool IsDirectionWatched(int32_t side, float radius, float x0, float y0, float x1, float y1);
+  bool UpdateLinksBetweenBattles();
+  float TerrainMoveRate(int32_t terrain) const;
+  int32_t GetFigureCountAtLevel(int32_t level) const;
+  int32_t GetFigureKindAtLevel(int32_t level, int32_t figure) const;
+  float GetUnitCost() const;
+  void DirectFireStep();
+  bool SpreadOut(bool mayPushOther, Unit* other);
+  void ReactToFire(bool forced, bool targetSeen, float threatX, float threatY);
+  bool CloseAssault(Unit* other);
 
   // ---- Leaders, command and fatigue (InfantryCommand.cpp) ----
 

@@ -264,3 +264,27 @@ int32_t Infantry::ReturnManToSlot() {
   if (last >= 0) ++menInSlot[static_cast<size_t>(last)];
   return last;
 }
+
+// ---- Identification, fire arc and weapon use ----
+
+bool Infantry::IsKnownToViewer() const {
+  if (WeaponClass(Data().MainWeapon()) == 4) return identificationLevel > 2 && IsIdentified();
+  return Unit::IsKnownToViewer();
+}
+
+bool Infantry::IsPointInFireArc(float px, float py) const {
+  return IsStationary() || IsPointInArc(facing, 25.0f, px, py);
+}
+
+bool Infantry::IsMainWeaponUsable() const {
+  return !(WeaponClass(Data().MainWeapon()) == 4 && IsRoadTerrain(GetTerrainHere()));
+}
+
+bool Infantry::TestMainWeaponType(bool anyType) const {
+  int32_t weapon = kNoWeapon;
+  int32_t type = 0;
+  if (QueryWeaponGrade(weapon, type, 0) != 0) return true;
+  if (weapon == kNoWeapon) return false;
+  if (anyType) return true;
+  return type != 1 && type != 5 && type != 6 && type != 7;
+}
