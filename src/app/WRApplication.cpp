@@ -14,6 +14,7 @@
 #include "framework/ui/GView.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
+#include "game/units/Vehicle.h"
 #include "platform/PFile.h"
 #include "platform/PFileSystem.h"
 #include "platform/PKey.h"
@@ -37,8 +38,9 @@ std::string PreferencesPath() { return PPath::ProgramFolder() + gPreferencesFile
 WRApplication::WRApplication() {
   InstallGameFileHeaderReader();
   SetUnitServices(this);
-  // The unit factory and the file reader make infantry from now on.
+  // The unit factory and the file reader make infantry and vehicles from now on.
   Infantry::Register();
+  Vehicle::Register();
   const char* quitAfter = std::getenv(kQuitAfterVariable);
   if (quitAfter != nullptr) {
     const long n = std::strtol(quitAfter, nullptr, 10);

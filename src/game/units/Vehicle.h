@@ -15,6 +15,9 @@ class GString;
 // speed, obstruction, corner cutting, ground tilt), Vehicle.cpp (the slots still to come).
 class Vehicle : public Unit, public VehicleServices {
  public:
+  // The unit factory's and the file reader's makers for kind 1.
+  static void Register();
+
   static constexpr int32_t kNoSmallArms = 33;
   static constexpr int32_t kNoWeapon = 104;
   static constexpr int32_t kMachineGuns = 3;
@@ -216,6 +219,3 @@ class Vehicle : public Unit, public VehicleServices {
   std::array<float, 2> trackSpeeds{};
   float turnStep = 0.0f;
 };
-
-// Registers the vehicle's makers with the unit factory (kind 1).
-void RegisterVehicleMakers();

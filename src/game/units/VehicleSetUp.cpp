@@ -305,7 +305,7 @@ Unit* MakeVehicle(int32_t classIndex, int32_t code, int32_t flag) {
 
 }  // namespace
 
-void RegisterVehicleMakers() {
+void Vehicle::Register() {
   RegisterUnitMaker(Unit::kVehicle, MakeVehicle);
   RegisterBlankUnitMaker(Unit::kVehicle, []() -> Unit* { return new Vehicle(); });
 }
