@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
   const int32_t tilesX = TilesFor(values[1]);
   const int32_t tilesY = TilesFor(values[2]);
   if (tilesX < 3 || tilesX > 250 || tilesY < 3 || tilesY > 250) {
-    return Fail("the map must be 3 to 250 tiles of 20 m along each side (59 to 5019 m)");
+    return Fail("the map must be 3 to 250 tiles of 20 m along each side (59 to 5018 m)");
   }
   int32_t edge = -1;
   if (auto found = args.find("attacker-edge"); found != args.end()) {
