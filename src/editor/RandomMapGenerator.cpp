@@ -41,6 +41,14 @@ void RandomMapGenerator::Generate(Map& map, const RandomMapParams& params) {
   generator.LayRoads();
   generator.FinishRoads();
   generator.TownCentre();
+  generator.Buildings();
+  generator.LevelBuildingGroups();
+  generator.GrainFields();
+  generator.Enclosures();
+  generator.Water();
+  generator.LevelWater();
+  generator.Patches();
+  generator.Woods();
 }
 
 void RandomMapGenerator::NewMap() {

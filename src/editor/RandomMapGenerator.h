@@ -9,7 +9,8 @@ class Map;
 
 // Builds a random battle map straight into a Map: a new flat map, the centre point, hills
 // quantised to height levels and smoothed, roads from the centre and the edges with their
-// clean-up and road pieces, and for towns the town centre. Every decision comes from the
+// clean-up and road pieces, for towns the town centre, then buildings, fields, walls and hedges,
+// water, patches and woods. Every decision comes from the
 // program's one generator (Random and friends) in a fixed order, and all arithmetic is fixed
 // (PortableExpF, PortableCosF and PortableSinF, and sqrt, besides + - x /), so one seed and
 // one set of parameters give the same map on every machine and in every build.
@@ -43,6 +44,27 @@ class RandomMapGenerator {
   void FinishRoads();
   // The town centre, for towns only (nothing for other map types).
   void TownCentre();
+  // Buildings beside the roads, then every 8-connected group of building tiles set to one
+  // level (its median), so that the map reader's levelling keeps every building.
+  void Buildings();
+  void LevelBuildingGroups();
+  // Grain fields, enclosures of stone walls or hedges, water and marsh bodies (made level),
+  // brush and rough patches, and woods, each only where the earlier steps left room.
+  void GrainFields();
+  void Enclosures();
+  void Water();
+  void LevelWater();
+  void Patches();
+  void Woods();
+
+  // What the feature steps counted: building site attempts, water levelling passes, the
+  // buildings placed and the woods count before the three kinds' shares.
+  int64_t SiteAttempts() const { return siteAttempts_; }
+  int32_t WaterPasses() const { return waterPasses_; }
+  int32_t BuildingsPlaced() const { return buildingsPlaced_; }
+  int32_t WoodsCount() const { return woodsCount_; }
+  // The scatter radius of fields and woods.
+  int32_t ScatterRadius() const;
 
   // Test-only views: the road grid ((W + 2) x (H + 2) cells, tile (x, y) at cell (x + 1,
   // y + 1)), the field (level of each tile after Levels) and the quantities of step 2.
@@ -72,6 +94,10 @@ class RandomMapGenerator {
   int32_t FullMask(int32_t x, int32_t y) const;
   void Walk(int32_t x, int32_t y, int32_t direction, bool fromCentre);
   void AddHillTabulated(float r, float a, int32_t hx, int32_t hy);
+  bool IsFree(int32_t x, int32_t y) const;
+  bool HasRoadNeighbour(int32_t x, int32_t y) const;
+  bool FindBuildingSite(int32_t radius, int32_t& x, int32_t& y);
+  int32_t DrawBuildingCode();
 
   Map& map_;
   RandomMapParams params_;
@@ -87,4 +113,8 @@ class RandomMapGenerator {
   std::vector<float> term_;
   std::vector<int32_t> termStamp_;
   int32_t hillStamp_ = 0;
+  int64_t siteAttempts_ = 0;
+  int32_t waterPasses_ = 0;
+  int32_t buildingsPlaced_ = 0;
+  int32_t woodsCount_ = 0;
 };

@@ -37,4 +37,15 @@ class RandomMapTables {
   static int32_t ClosingMask(int32_t index);
   static int32_t ClosingDx(int32_t index);
   static int32_t ClosingDy(int32_t index);
+
+  // Enclosure shapes 0-16: size along x and y, and the stone wall piece (100-129, 0 for an
+  // empty cell) at row 0 to sy - 1 and column 0 to sx - 1, unrotated.
+  static constexpr int32_t kShapes = 17;
+  static constexpr int32_t kFirstWallPiece = 100;
+  static constexpr int32_t kLastWallPiece = 129;
+  static int32_t ShapeSizeX(int32_t shape);
+  static int32_t ShapeSizeY(int32_t shape);
+  static int32_t ShapePiece(int32_t shape, int32_t row, int32_t column);
+  // The wall piece that stands in place of piece 100-129 after 0-3 quarter turns.
+  static int32_t RotatePiece(int32_t piece, int32_t quarterTurns);
 };

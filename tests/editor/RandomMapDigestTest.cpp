@@ -23,9 +23,9 @@ TEST(RandomMapDigest, PinnedMapsGiveTheirBytes) {
     const char* digest;
   };
   const Case cases[] = {
-      {1944, Params(2000.0f, 1200.0f, 1, 2, 0, 2), "f23bbd72c95f287a24a2a8b709c221c23507bec0bfb8294682cc5c9681a3be60"},
-      {1945, Params(5000.0f, 5000.0f, 0, 4, -1, 3), "dcf3559314fdff6cd7e93e814f7b8adaf25e17fb9d1d8517d739db2337ad5083"},
-      {1946, Params(800.0f, 800.0f, 3, 0, -1, 0), "9224467afc6406e662ad3b1b7571feb109870af580cb30c0751909ddb62fa96f"},
+      {1944, Params(2000.0f, 1200.0f, 1, 2, 0, 2), "f45c953efda5f00ad67b26f1d31e95cac890beaa31117fe187c9d6420560675c"},
+      {1945, Params(5000.0f, 5000.0f, 0, 4, -1, 3), "181e807bcc48fe29e193f928665286b04f3b6122e5c051e53e53b2caadb36d64"},
+      {1946, Params(800.0f, 800.0f, 3, 0, -1, 0), "2a4a804944a207cd153bf65235903c4d4e82e85d7f857eec886c39beb5cfdba8"},
   };
   for (const Case& c : cases) {
     const Bytes bytes = GenerateBytes(rig, c.seed, c.params);
