@@ -219,6 +219,8 @@ class Battle : public BattleBase {
   // The automatic surrender, then the action computed from the shared seed between the
   // "RndCheckA =" and "RndCheckB =" lines.
   void OrdersGo();
+  // The defender's infantry leaves lasting foxhole craters (none in a meeting engagement).
+  void CraterInfantryPositions();
   // Leaves the replay: packets and effects emptied, the turn raised, the mutual end tested.
   void NextTurn();
   uint16_t sharedSeed = 0;  // the seed the players share for the action

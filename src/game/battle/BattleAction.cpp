@@ -56,7 +56,6 @@ void Battle::UpdateQuietCounters() {
 }
 
 void Battle::ComputeAction(bool compute, bool networkBusy) {
-  (void)networkBusy;  // the screen redraw before computing is the screen's
   ComputeStrengthRatios();
   // The turn-start snapshot comes before any stored form with the turn-start set.
   if (map != nullptr) {
@@ -67,6 +66,13 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
     SortPackets();
   } else {
     computingAction = 1;
+    if (!networkBusy) {
+      // The figures are brought up to date for the screen; drawing never moves the game's
+      // generator, so whatever the animation draws is put back.
+      const uint32_t generator = RandomState();
+      for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateAnimation();
+      SeedRandom(generator);
+    }
     activityCount[0] = 0;
     activityCount[1] = 0;
     Unit* remembered = selectedUnit;

@@ -6,6 +6,7 @@
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
 
@@ -46,12 +47,24 @@ void Battle::SetupGo() {
   if (currentTurn != 1) FatalError(2130, "Battle");
   BattleCanonicalPass::Run(*this);
   SeedRandom(sharedSeed);
+  CraterInfantryPositions();
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateSpotting();
   setupPhase = 0;
   if (map != nullptr) map->UpdateCraterVisibility();
   ComputeScoreShares(true, nullptr, nullptr);
   packets.DeleteAll(true);
   GErrorLog::LogValue("RndCheckSetup =", RandomPreservingSeed());
+}
+
+void Battle::CraterInfantryPositions() {
+  // In a meeting engagement nobody has dug in.
+  if (attacker == 2 || map == nullptr) return;
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    Unit* unit = UnitAt(i);
+    const InfantryServices* infantry = unit->AsInfantry();
+    if (infantry == nullptr || unit->IsPassenger() || unit->GetSideIndex() == attacker) continue;
+    map->AddImpactCrater(unit->x, unit->y, infantry->IsSquad() ? 260.0f : 155.0f, true, false);
+  }
 }
 
 void Battle::OrdersGo() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -26,6 +27,10 @@ class CountingUnit : public TestInfantry {
   }
   void RefreshTarget(bool inTail) override { ++(inTail ? tailSteps : afterLastSlice); }
   void ApplyShock(int32_t) override { ++shocks; }
+  void UpdateAnimation() override {
+    ++animationCalls;
+    Random(100);
+  }
 
   int32_t steps = 0;
   int32_t afterLastSlice = 0;
@@ -82,6 +87,21 @@ TEST(BattleAction, CountsEverySliceAndThePeriodicWork) {
   EXPECT_EQ(battle.computingAction, 0);
   EXPECT_EQ(battle.replayState, 14);
   EXPECT_EQ(battle.App().GetInputMode(), 5);
+}
+
+TEST(BattleAction, TheAnimationPassDrawsNothingFromTheGenerator) {
+  uint32_t after[2] = {};
+  for (int32_t busy = 0; busy < 2; ++busy) {
+    BattleTestRig rig;
+    Battle& battle = rig.Fresh();
+    CountingUnit* a = AddCounting(battle, 0, 100.0f, 100.0f);
+    a->animationCalls = 0;
+    SeedRandom(4321);
+    battle.ComputeAction(true, busy != 0);
+    EXPECT_EQ(a->animationCalls, busy != 0 ? 0 : 1);
+    after[busy] = RandomState();
+  }
+  EXPECT_EQ(after[0], after[1]);
 }
 
 TEST(BattleAction, ShowOnlySortsAndPauses) {
@@ -375,6 +395,9 @@ TEST(BattleAction, HeadlessTurnsAreTheSameEveryTime) {
   EXPECT_LT(preload, preloaded);
   EXPECT_LT(preloaded, checkB);
   EXPECT_NE(checkB, std::string::npos);
+  // The generator's check value for the seed, the same on every machine.
+  EXPECT_NE(log.find("RndCheckA = 179048"), std::string::npos);
+  std::printf("turn digest %u packets %d\n", first.digest, first.packets);
 }
 
 TEST(BattleCommands, OrderCodesWithoutAMenuAndTheSetUpTurn) {
@@ -428,4 +451,31 @@ TEST(BattleCommands, TheSetUpGoComputesNothingAndEmptiesThePackets) {
   EXPECT_EQ(battle.currentTurn, 2);
   EXPECT_EQ(battle.packets.Count(), 0);
   EXPECT_EQ(battle.App().GetInputMode(), 0);
+}
+
+TEST(BattleAction, ASavedOrdersPhaseContinuesAsTheUnbrokenGame) {
+  std::string saved;
+  uint32_t unbroken[2] = {};
+  {
+    BattleTestRig rig;
+    SeedRandom(7);
+    rig.Fresh();
+    rig.Populate();
+    rig.headless.Go(1);
+    rig.headless.Go(1234);
+    rig.headless.NextTurn();
+    ASSERT_TRUE(rig.headless.SaveBytes(saved));
+    for (int32_t turn = 0; turn < 2; ++turn) {
+      rig.headless.Go(static_cast<uint16_t>(99 + turn));
+      rig.headless.NextTurn();
+      unbroken[turn] = rig.headless.Digest();
+    }
+  }
+  BattleTestRig rig;
+  ASSERT_TRUE(rig.headless.LoadBytes(saved));
+  for (int32_t turn = 0; turn < 2; ++turn) {
+    rig.headless.Go(static_cast<uint16_t>(99 + turn));
+    rig.headless.NextTurn();
+    EXPECT_EQ(rig.headless.Digest(), unbroken[turn]) << turn;
+  }
 }

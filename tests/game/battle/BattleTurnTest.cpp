@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "game/battle/BattleTestRig.h"
+#include "game/map/Map.h"
+#include "game/map/MapObjectList.h"
 
 namespace {
 
@@ -112,4 +114,20 @@ TEST(BattleTurn, CeaseFireAndSurrenderFromTheEndStates) {
   EXPECT_TRUE(battle.CheckCeaseFireAndSurrender());
   EXPECT_EQ(battle.capturedAfterSurrender[1], 4);
   EXPECT_EQ(tank->alive, 0);
+}
+
+TEST(BattleTurn, TheDefendersInfantryDigsIn) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  battle.attacker = 1;
+  Unit* defender = BattleTestRig::MakeUnit(0, 0, 200.0f, 200.0f);
+  Unit* attacking = BattleTestRig::MakeUnit(0, 1, 600.0f, 600.0f);
+  battle.AddUnitToMap(defender, 200.0f, 200.0f);
+  battle.AddUnitToMap(attacking, 600.0f, 600.0f);
+  const int32_t before = battle.map->objects.craters->Count();
+  battle.CraterInfantryPositions();
+  EXPECT_EQ(battle.map->objects.craters->Count(), before + 1);
+  battle.attacker = 2;
+  battle.CraterInfantryPositions();
+  EXPECT_EQ(battle.map->objects.craters->Count(), before + 1);
 }
