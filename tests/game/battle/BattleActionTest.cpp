@@ -70,7 +70,12 @@ TEST(BattleAction, CountsEverySliceAndThePeriodicWork) {
   CountingUnit* b = AddCounting(battle, 1, 300.0f, 100.0f);
   ASSERT_NE(battle.map->objects.smallObjects, nullptr);
   Clouds(battle).Append(new SmokeCloud(50.0f, 50.0f, 0, 90000, 7.0f));
+  Clouds(battle).Append(new SmokeCloud(60.0f, 50.0f, 0, 100, 7.0f));
   battle.ComputeAction(true, false);
+  // The short-lived cloud ages 40 slices at 39, 79 and 119 and clears at 119.
+  int32_t cleared = 0;
+  EXPECT_EQ(CountKind(battle, Packet::kSmokeCleared, &cleared), 1);
+  EXPECT_EQ(cleared, 119);
   for (const CountingUnit* unit : {a, b}) {
     EXPECT_EQ(unit->steps, 2401);
     EXPECT_EQ(unit->afterLastSlice, 1);
@@ -80,10 +85,10 @@ TEST(BattleAction, CountsEverySliceAndThePeriodicWork) {
   EXPECT_EQ(battle.unitDisplayPasses, 15);
   EXPECT_EQ(battle.craterVisibilityPasses, 10);
   EXPECT_EQ(battle.sliceBeforeSort, 2401);
-  // The cloud outlives the turn: its update packet follows every sorted packet.
+  // The other cloud outlives the turn: its update packet follows every sorted packet.
   int32_t slice = 0;
   EXPECT_EQ(CountKind(battle, Packet::kSmokeUpdate, &slice), 1);
-  EXPECT_EQ(slice, 2401);
+  EXPECT_EQ(slice, 120);
   EXPECT_EQ(battle.computingAction, 0);
   EXPECT_EQ(battle.replayState, 14);
   EXPECT_EQ(battle.App().GetInputMode(), 5);
@@ -102,6 +107,17 @@ TEST(BattleAction, TheAnimationPassDrawsNothingFromTheGenerator) {
     after[busy] = RandomState();
   }
   EXPECT_EQ(after[0], after[1]);
+}
+
+TEST(BattleAction, ASmokeUpdateAloneTakesTheSliceAfterTheTurn) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  Clouds(battle).Append(new SmokeCloud(50.0f, 50.0f, 0, 90000, 7.0f));
+  battle.ComputeAction(true, false);
+  int32_t slice = 0;
+  EXPECT_EQ(battle.packets.Count(), 1);
+  EXPECT_EQ(CountKind(battle, Packet::kSmokeUpdate, &slice), 1);
+  EXPECT_EQ(slice, 2401);
 }
 
 TEST(BattleAction, ShowOnlySortsAndPauses) {
@@ -355,6 +371,18 @@ TurnRecord PlayTurns(int32_t turns) {
   rig.Fresh();
   rig.Populate();
   TurnRecord record;
+  // A scripted unit: smoke at a drawn point and a blast near the others each turn.
+  Battle& battle = rig.B();
+  CountingUnit* script = AddCounting(battle, 0, 400.0f, 400.0f);
+  script->actAt = 1000;
+  script->act = [&battle](int32_t) {
+    battle.PlaceSmokeAt(100.0f + RandomFloatTimes(300.0f), 150.0f, RandomFloatTimes(14.0f));
+    BattleShot* blast = battle.NewShot(0, 0, 200, 1, false);
+    blast->kind = 0;
+    blast->storedStrength = 50.0f;
+    blast->impactX = blast->startX = 120.0f;
+    blast->impactY = blast->startY = 130.0f;
+  };
   rig.headless.Go(1);  // the set-up GO
   EXPECT_EQ(rig.B().setupPhase, 0);
   for (int32_t turn = 0; turn < turns; ++turn) {
