@@ -15,6 +15,8 @@
 #include "game/battle/Packet.h"
 #include "game/map/Map.h"
 #include "game/map/SmokeCloud.h"
+#include "game/units/Shot.h"
+#include "game/units/UnitServices.h"
 
 namespace {
 
@@ -170,6 +172,36 @@ TEST(BattleShots, ShotsMadeDuringTheDuePassWaitInTheSecondList) {
   EXPECT_EQ(battle.shotsRun, 1);
   EXPECT_EQ(battle.shots.Count(), 2);
   EXPECT_EQ(battle.laterShots.Count(), 0);
+}
+
+TEST(BattleShots, AUnitsRoundIsCarriedByTheBattleInPlay) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  Unit* firer = BattleTestRig::MakeUnit(0, 0, 100.0f, 100.0f);
+  Unit* aimed = BattleTestRig::MakeUnit(1, 1, 200.0f, 100.0f);
+  battle.AddUnitToMap(firer, 100.0f, 100.0f);
+  battle.AddUnitToMap(aimed, 200.0f, 100.0f);
+  battle.currentSlice = 40;
+  Shot round;
+  round.shooter = firer;
+  round.targetUnit = aimed;
+  round.dueSlice = 45;
+  round.fireType = 2;
+  round.side = 1;
+  round.impactX = 190.0f;
+  GetUnitServices()->FileShot(round);
+  round.hit = 1;
+  GetUnitServices()->FileShot(round);
+  GetUnitServices()->AddFireCounter(0, 3000);
+  ASSERT_EQ(battle.shots.Count(), 2);
+  const auto* missed = static_cast<const BattleShot*>(battle.shots.GetItem(0));
+  const auto* hit = static_cast<const BattleShot*>(battle.shots.GetItem(1));
+  EXPECT_EQ(missed->dueSlice, 45);
+  EXPECT_EQ(missed->kind, 2);
+  EXPECT_EQ(missed->impactX, 190.0f);
+  EXPECT_EQ(missed->target, nullptr);
+  EXPECT_EQ(hit->target, aimed);
+  EXPECT_EQ(battle.fireCounter[0], 3000);
 }
 
 TEST(BattleShots, SmokeLateInTheTurnAndFixedSmoke) {
