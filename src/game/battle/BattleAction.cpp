@@ -3,6 +3,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleShot.h"
 #include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
@@ -65,6 +66,8 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
   if (!compute) {
     SortPackets();
   } else {
+    // The units as their stored form keeps them, so a reloaded game computes alike.
+    BattleCanonicalPass::Run(*this);
     computingAction = 1;
     if (!networkBusy) {
       // The figures are brought up to date for the screen; drawing never moves the game's
