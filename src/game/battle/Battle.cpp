@@ -42,11 +42,20 @@ int32_t SeasonOf(int32_t date) {
 
 Battle::Battle(MapAppServices& app) : BattleBase(app) {
   flags.IObjectGroup();
+  shots.IObjectGroup();
+  laterShots.IObjectGroup();
+  laterUnits.IGroup();
+  laterUnits.SetOwnsMembers(false);
   season = SeasonOf(date);
   ComputeVisibility();
 }
 
-Battle::~Battle() { flags.DeleteAll(true); }
+Battle::~Battle() {
+  flags.DeleteAll(true);
+  shots.DeleteAll(true);
+  laterShots.DeleteAll(true);
+  laterUnits.DeleteAll(false);
+}
 
 VictoryFlag* Battle::FlagAt(int32_t index) const { return static_cast<VictoryFlag*>(flags.GetItem(index)); }
 
@@ -65,6 +74,12 @@ bool Battle::SetUp(GFile* stream) {
     // A file in memory has no name to hand on.
     if (stream->Path().find('\\') != std::string::npos) App().SetCurrentFileName(stream->GetBaseName().CStr());
     if (!ReadBase(*stream) || !ReadBattlePart(*stream)) {
+      stream->SetError();
+      return false;
+    }
+    // The set-up phase belongs to the first turn; the set-up GO could not go on from another.
+    if (setupPhase != 0 && currentTurn != 1) {
+      GErrorLog::LogValue("Battle in its set-up phase at turn", currentTurn);
       stream->SetError();
       return false;
     }

@@ -8,7 +8,9 @@
 #include "game/battle/Replay.h"
 
 class GFile;
+class BattleShot;
 class Packet;
+struct Shot;
 class ReplayScreen;
 struct MapPacket;
 struct UnitSoundPacket;
@@ -174,6 +176,81 @@ class Battle : public BattleBase {
   Replay replay;                         // the replay's clock, effects and sound events
   ReplayScreen* replayScreen = nullptr;  // not owned; null plays silently
   // ---- End of packets and the replay ----
+
+  // ---- The action phase and shots (BattleAction.cpp, BattleShots.cpp) ----
+  // Computes the turn's 2,401 slices and the tail of late shots, sorts the packets and starts
+  // the replay; without compute only sorts and starts the replay.
+  void ComputeAction(bool compute, bool networkBusy);
+  // A unit made during the slice (a squad split): it joins the group at the next slice.
+  void AddUnitLater(Unit* unit);
+  // The progress bar's fill from the slice; with no screen only the value is kept.
+  void ShowProgress(int32_t slice);
+  // A shot due at the current slice plus the delay, in the in-flight list, or in the second
+  // list for a visibility event or while the due shots are being carried out.
+  BattleShot* NewShot(int32_t a, int32_t b, int32_t delay, uint8_t sideByte, bool visibilityEvent);
+  // A round a unit filed, carried as a battle shot.
+  void FileUnitShot(const Shot& round);
+  void StepShot(BattleShot& shot);
+  // Smoke with its packet, its cloud and its visibility event.
+  void PlaceSmokeAt(float x, float y, float strength);
+  // The first live armoured unit within its hit radius of the impact point, or null.
+  Unit* FindArmoredUnitAt(const BattleShot& shot) const;
+  void ApplyBlast(BattleShot& shot);
+  // Kinds 4 and 5 burst in trees: the byte already set, or a draw over woods; the terrain is
+  // tested before each draw so open ground draws nothing. A burst raises the impact 6 m.
+  bool CheckTreeBurst(BattleShot& shot);
+  void SpreadIntensityNearPoint(int32_t intensity, float x, float y);
+  // Carries out (and deletes) every shot due by the current slice, then takes in the second
+  // list and the units made meanwhile.
+  void RunDueShots();
+  // The per-side quiet-turn counters from the turn's activity.
+  void UpdateQuietCounters();
+  // Every 40 slices: the smoke clouds age; a spent one clears with its packet.
+  void StepSmokeClouds();
+
+  // ---- Commands and GO (BattleCommands.cpp) ----
+  // 9, 17, 18 GO; 10 the next turn; 11-15 the replay controls while the replay shows; 20-51
+  // the orders menu's (ignored with a log line when none is open); others are the screen's.
+  void DoCommand(int32_t command);
+  void Go();
+  // Ends the set-up phase: the shared seed, the units' sighting, the packets emptied, the
+  // "RndCheckSetup =" line; computes nothing.
+  void SetupGo();
+  // The automatic surrender, then the action computed from the shared seed between the
+  // "RndCheckA =" and "RndCheckB =" lines.
+  void OrdersGo();
+  // The defender's infantry leaves lasting foxhole craters (none in a meeting engagement).
+  void CraterInfantryPositions();
+  // Leaves the replay: packets and effects emptied, the turn raised, the mutual end tested.
+  void NextTurn();
+  uint16_t sharedSeed = 0;  // the seed the players share for the action
+
+  // ---- End of the battle (BattleTurn.cpp) ----
+  // The automatic cease-fire of the computer's side and the surrender of a beaten side; true
+  // when the battle has just ended.
+  bool DecideSurrender(int32_t side);
+  // At a new turn: both sides spent end it; from turn 15 long quiet ends it.
+  void CheckMutualEnd();
+  // 0 or 1 the side that surrenders, 2 a mutual cease-fire.
+  void EndBattleForSide(int32_t result);
+  bool CheckCeaseFireAndSurrender();
+  void ShowResults();
+  int32_t resultsShown = 0;
+
+  GObjectGroup shots;       // BattleShot in flight, owned
+  GObjectGroup laterShots;  // BattleShot made during the due-shot pass or visibility events, owned
+  GGroup laterUnits;        // units made during the slice, not owned
+  int32_t progressFill = 0;
+  int32_t soundChannels = 17;  // the sound thinning's budget: the sound manager's channels
+  bool inDueShotPass = false;
+  Unit* currentShooter = nullptr;  // the shooter of the shot being worked out
+  // Counters of the periodic work, for the headless checks.
+  int32_t unitDisplayPasses = 0;
+  int32_t craterVisibilityPasses = 0;
+  int32_t keepAlivePasses = 0;
+  int32_t sliceBeforeSort = 0;
+  int32_t shotsRun = 0;
+  // ---- End of the action phase and shots ----
 
  private:
   bool ReadBattlePart(GFile& file);

@@ -157,3 +157,20 @@ uint32_t HeadlessBattle::Digest() {
   for (int32_t shift = 24; shift >= 0; shift -= 8) crc = Crc32Update(crc, static_cast<uint8_t>(state >> shift));
   return ~crc;
 }
+
+void HeadlessBattle::Go(uint16_t seed) {
+  if (!battle_) return;
+  Battle& battle = *battle_;
+  battle.sharedSeed = seed;
+  if (battle.IsSetupPhase()) {
+    battle.SetupGo();
+    return;
+  }
+  battle.OrdersGo();
+  // The replay to its end: the last packet's slice, at least the turn's minute.
+  if (!battle.IsOver()) battle.SeekReplay(battle.LastPacketSlice(false) + 1);
+}
+
+void HeadlessBattle::NextTurn() {
+  if (battle_) battle_->NextTurn();
+}

@@ -48,6 +48,14 @@ class HeadlessBattle : public CampaignHost {
   void MakeCurrentBattle(Battle* battle) override;
   void SetScenarioTitle(const char* title) override { scenarioTitle_ = title; }
 
+  // ---- The turn ----
+  // GO on one machine: in the set-up phase the set-up GO; else the orders GO from the shared
+  // seed, with the replay run to its end.
+  void Go(uint16_t seed);
+  // Leaves the replay and opens the next turn's orders: packets and effects emptied, the
+  // turn raised.
+  void NextTurn();
+
   // Takes a host of the caller's (a recording one); the battle in play moves to it.
   void SetHost(std::unique_ptr<HeadlessHost> host);
 

@@ -38,6 +38,10 @@ class HeadlessHost : public MapAppServices, public UnitServices {
   MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editorOpen; }
   int32_t GetComputerBonus() const override;
+  // The firing hooks go to the battle in play.
+  void FileShot(const Shot& shot) override;
+  void AddFireCounter(int32_t sideIndex, int32_t amount) override;
+  void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override;
 
   std::array<int8_t, 45> options{};
   int32_t inputMode = 0;

@@ -1,0 +1,179 @@
+// The action phase: the turn's 2,401 slices, the tail of late shots, the periodic map work,
+// the packet statistics and the start of the replay.
+#include "framework/core/GErrorLog.h"
+#include "framework/core/Quorl.h"
+#include "game/battle/Battle.h"
+#include "game/battle/BattleCanonicalPass.h"
+#include "game/battle/BattleShot.h"
+#include "game/battle/Packet.h"
+#include "game/battle/ReplayScreen.h"
+#include "game/map/Building.h"
+#include "game/map/Map.h"
+#include "game/map/MapAppServices.h"
+#include "game/map/SmokeCloud.h"
+#include "game/units/Unit.h"
+
+namespace {
+
+constexpr int32_t kLastSlice = 2400;
+constexpr int32_t kShotLimit = 4800;
+
+}  // namespace
+
+void Battle::AddUnitLater(Unit* unit) { laterUnits.Append(unit); }
+
+void Battle::ShowProgress(int32_t slice) {
+  // The bar is the screen's; the fill is kept so a screen can draw it when it changes.
+  progressFill = slice < 0 ? 0 : slice;
+}
+
+void Battle::RunDueShots() {
+  inDueShotPass = true;
+  for (int32_t i = 0; i < shots.Count();) {
+    auto* shot = static_cast<BattleShot*>(shots.GetItem(i));
+    if (shot->dueSlice > currentSlice) {
+      ++i;
+      continue;
+    }
+    StepShot(*shot);
+    shots.RemoveAt(i, true);
+  }
+  inDueShotPass = false;
+  // The shots made meanwhile and the visibility events join the walked list only now.
+  while (laterShots.Count() > 0) shots.Append(laterShots.PopFirst());
+  while (laterUnits.Count() > 0) units.Append(laterUnits.PopFirst());
+}
+
+void Battle::UpdateQuietCounters() {
+  const MapAppServices& app = App();
+  for (int32_t side = 0; side < 2; ++side) {
+    const int32_t limit = side == app.GetCurrentSide() || app.GetHumanPlayers() == 2 ? 7500 : 10000;
+    if (activityCount[side] < limit) {
+      quietTurns[side] = static_cast<int16_t>(quietTurns[side] + 1);
+    } else {
+      quietTurns[side] = 0;
+    }
+  }
+}
+
+void Battle::ComputeAction(bool compute, bool networkBusy) {
+  ComputeStrengthRatios();
+  // The turn-start snapshot comes before any stored form with the turn-start set.
+  if (map != nullptr) {
+    map->SaveTurnStartState();
+    map->FreeVisibilityCache();
+  }
+  if (!compute) {
+    SortPackets();
+  } else {
+    // The units as their stored form keeps them, so a reloaded game computes alike.
+    BattleCanonicalPass::Run(*this);
+    computingAction = 1;
+    if (!networkBusy) {
+      // The figures are brought up to date for the screen; drawing never moves the game's
+      // generator, so whatever the animation draws is put back.
+      const uint32_t generator = RandomState();
+      for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateAnimation();
+      SeedRandom(generator);
+    }
+    activityCount[0] = 0;
+    activityCount[1] = 0;
+    Unit* remembered = selectedUnit;
+    selectedUnit = nullptr;
+    selectedWaypoint = -1;
+    ShowProgress(0);
+    currentSlice = -1;
+    for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->BeginTurn();
+    ShowProgress(0);
+    for (++currentSlice; currentSlice <= kLastSlice; ++currentSlice) {
+      RunDueShots();
+      // Units made during a step join at the next slice.
+      for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->StepSlice(currentSlice);
+      const int32_t slice = currentSlice;
+      if (slice % 160 == 39) {
+        ++unitDisplayPasses;
+        if (replayScreen != nullptr) replayScreen->InvalidateInfoPanel();
+      }
+      if (slice % 240 == 39) {
+        ++craterVisibilityPasses;
+        if (map != nullptr) map->UpdateCraterVisibility();
+      }
+      if (slice % 40 == 39) {
+        StepSmokeClouds();
+        ShowProgress(slice);
+        // The link's keep-alive is the network layer's; headless there is no link.
+        ++keepAlivePasses;
+      }
+    }
+    for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->RefreshTarget(false);
+    currentSlice = kLastSlice + 1;
+    // The tail: late shots land, like in a slice, until none is left; a visibility event made
+    // in the last slice waits in the second list and is taken in here too.
+    while ((shots.Count() > 0 || laterShots.Count() > 0) && currentSlice < kShotLimit) {
+      RunDueShots();
+      for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->RefreshTarget(true);
+      ++currentSlice;
+    }
+    shots.DeleteAll(true);
+    laterShots.DeleteAll(true);
+    if (map != nullptr && map->objects.buildings != nullptr) {
+      GGroup* buildings = map->objects.buildings;
+      for (int32_t i = 0; i < buildings->Count(); ++i) {
+        const auto* building = static_cast<const Building*>(buildings->GetItem(i));
+        Packet* packet = NewPacket(0);
+        packet->kind = Packet::kBuildingState;
+        packet->x = building->CentreX();
+        packet->y = building->CentreY();
+        packet->building.damage = building->damage;
+        packet->building.destroyed = building->destroyed;
+      }
+    }
+    ThinSoundPackets(soundChannels);
+    selectedUnit = remembered;
+    sliceBeforeSort = currentSlice;
+    SortPackets();
+    currentSlice = LastPacketSlice(true) + 1;
+    if (map != nullptr && map->objects.smallObjects != nullptr) {
+      GGroup* clouds = map->objects.smallObjects;
+      for (int32_t i = 0; i < clouds->Count(); ++i) {
+        const auto* cloud = static_cast<const SmokeCloud*>(clouds->GetItem(i));
+        Packet* packet = NewPacket(0);
+        packet->kind = Packet::kSmokeUpdate;
+        packet->x = cloud->x;
+        packet->y = cloud->y;
+        packet->smoke.lifetime = cloud->lifetime;
+      }
+    }
+    LogPacketStatistics();
+    UpdateQuietCounters();
+  }
+  App().SetInputMode(5);
+  replayState = 14;
+  PreloadSounds();
+  computingAction = 0;
+  StartReplay();
+  if (compute) {
+    ReplayStep();
+  } else {
+    ReplayControl(13);
+  }
+}
+
+void Battle::StepSmokeClouds() {
+  if (map == nullptr || map->objects.smallObjects == nullptr) return;
+  GGroup* clouds = map->objects.smallObjects;
+  for (int32_t i = 0; i < clouds->Count();) {
+    auto* cloud = static_cast<SmokeCloud*>(clouds->GetItem(i));
+    cloud->lifetime -= 40;
+    if (cloud->lifetime >= 0) {
+      ++i;
+      continue;
+    }
+    Packet* packet = NewPacket(0);
+    packet->kind = Packet::kSmokeCleared;
+    packet->x = cloud->x;
+    packet->y = cloud->y;
+    map->InvalidateVisibilityNear(cloud->x, cloud->y, cloud->radius);
+    clouds->RemoveAt(i, true);
+  }
+}
