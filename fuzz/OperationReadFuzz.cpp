@@ -28,24 +28,11 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/UnitIds.h"
 #include "platform/PPath.h"
+#include "FuzzFolder.h"
 
 namespace {
 
 constexpr int32_t kClasses = 16;
-
-struct FuzzFolder {
-  FuzzFolder() {
-    path = PPath::TempFolder() + "tarvane-operationfuzz-" + std::to_string(getpid()) + "/";
-    std::filesystem::create_directories(PPath::ToNative(path));
-    PPath::SetProgramFolder(PPath::ToNative(path));
-  }
-  ~FuzzFolder() {
-    GErrorLog::Close();
-    std::error_code ec;
-    std::filesystem::remove_all(PPath::ToNative(path), ec);
-  }
-  std::string path;
-};
 
 Unit* MakeUnit(Unit* unit, int32_t sideIndex, float x, float y) {
   unit->Setup(x, y, 0.0f, sideIndex == 0 ? 6 : 0, 2);
@@ -79,7 +66,7 @@ struct FuzzWorld {
     return out.Bytes();
   }
 
-  FuzzFolder folder;
+  FuzzFolder folder{"operationfuzz"};
   std::vector<uint8_t> infantry;
   std::vector<uint8_t> vehicles;
   HeadlessBattle headless;

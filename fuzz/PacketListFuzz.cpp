@@ -29,24 +29,11 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/UnitIds.h"
 #include "platform/PPath.h"
+#include "FuzzFolder.h"
 
 namespace {
 
 constexpr int32_t kClasses = 4;
-
-struct FuzzFolder {
-  FuzzFolder() {
-    path = PPath::TempFolder() + "tarvane-packetfuzz-" + std::to_string(getpid()) + "/";
-    std::filesystem::create_directories(PPath::ToNative(path));
-    PPath::SetProgramFolder(PPath::ToNative(path));
-  }
-  ~FuzzFolder() {
-    GErrorLog::Close();
-    std::error_code ec;
-    std::filesystem::remove_all(PPath::ToNative(path), ec);
-  }
-  std::string path;
-};
 
 Unit* Place(Battle& battle, Unit* unit, int32_t sideIndex, float x, float y) {
   unit->Setup(x, y, 0.0f, sideIndex == 0 ? 6 : 0, 2);
@@ -106,7 +93,7 @@ struct FuzzWorld {
     valid = Write(battle);
   }
 
-  FuzzFolder folder;
+  FuzzFolder folder{"packetfuzz"};
   std::vector<uint8_t> infantry;
   std::vector<uint8_t> vehicles;
   HeadlessBattle headless;
