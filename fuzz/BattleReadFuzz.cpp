@@ -21,50 +21,34 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
-#include "game/units/Hack.h"
-#include "game/units/TestAirplane.h"
-#include "game/units/TestInanimate.h"
-#include "game/units/TestInfantry.h"
-#include "game/units/TestVehicle.h"
 #include "game/units/UnitIds.h"
 #include "platform/PPath.h"
 #include "FuzzFolder.h"
+#include "FuzzTestUnits.h"
 
 namespace {
 
-constexpr int32_t kClasses = 16;
-
-Unit* MakeUnit(Unit* unit, int32_t sideIndex, float x, float y) {
-  unit->Setup(x, y, 0.0f, sideIndex == 0 ? 6 : 0, 2);
-  unit->side = static_cast<uint8_t>(1 - sideIndex);
-  return unit;
-}
-
 struct FuzzWorld {
-  FuzzWorld() : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kClasses) {
-    gInfantryClasses = DataTable<InfantryData>(infantry.data(), static_cast<uint32_t>(infantry.size()));
-    gVehicleClasses = DataTable<VehicleData>(vehicles.data(), static_cast<uint32_t>(vehicles.size()));
-    RegisterBlankUnitMaker(0, []() -> Unit* { return new TestInfantry(); });
-    RegisterBlankUnitMaker(1, []() -> Unit* { return new TestVehicle(); });
-    RegisterBlankUnitMaker(2, []() -> Unit* { return new TestInanimate(); });
-    RegisterBlankUnitMaker(3, []() -> Unit* { return new TestAirplane(); });
+  FuzzWorld() {
     valid = MakeValidBattle();
   }
 
   std::string MakeValidBattle() {
     headless.New();
     Battle& battle = *headless.GetBattle();
-    Unit* a = MakeUnit(new TestInfantry(), 0, 300.0f, 310.0f);
-    Unit* b = MakeUnit(new TestVehicle(), 1, 420.0f, 380.0f);
+    Unit* a = FuzzTestUnits::Place(new TestInfantry(), 0, 300.0f, 310.0f);
+    Unit* b = FuzzTestUnits::Place(new TestVehicle(), 1, 420.0f, 380.0f);
     battle.AddUnitToMap(a, a->x, a->y);
     battle.AddUnitToMap(b, b->x, b->y);
-    battle.AddUnitToMap(MakeUnit(new TestInanimate(), 0, 500.0f, 90.0f), 500.0f, 90.0f);
+    battle.AddUnitToMap(FuzzTestUnits::Place(new TestInanimate(), 0, 500.0f, 90.0f), 500.0f, 90.0f);
     for (int32_t side = 0; side < 2; ++side) {
       for (int32_t g = 0; g < 2; ++g) {
         auto* group = new ReinforcementGroup();
         group->Init(false);
         group->arrivalTurn = 4 + g;
-        for (int32_t i = 0; i <= g; ++i) group->units.Append(MakeUnit(new TestInfantry(), side, 0.0f, 0.0f));
+        for (int32_t i = 0; i <= g; ++i) {
+          group->units.Append(FuzzTestUnits::Place(new TestInfantry(), side, 0.0f, 0.0f));
+        }
         battle.reinforcements[side].Append(group);
       }
     }
@@ -79,8 +63,7 @@ struct FuzzWorld {
   }
 
   FuzzFolder folder{"battlefuzz"};
-  std::vector<uint8_t> infantry;
-  std::vector<uint8_t> vehicles;
+  FuzzTestUnits units;
   HeadlessBattle headless;
   std::string valid;
 };

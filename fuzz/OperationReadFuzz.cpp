@@ -21,44 +21,26 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/ReinforcementGroup.h"
-#include "game/units/Hack.h"
-#include "game/units/TestAirplane.h"
-#include "game/units/TestInanimate.h"
-#include "game/units/TestInfantry.h"
-#include "game/units/TestVehicle.h"
 #include "game/units/UnitIds.h"
 #include "platform/PPath.h"
 #include "FuzzFolder.h"
+#include "FuzzTestUnits.h"
 
 namespace {
 
-constexpr int32_t kClasses = 16;
-
-Unit* MakeUnit(Unit* unit, int32_t sideIndex, float x, float y) {
-  unit->Setup(x, y, 0.0f, sideIndex == 0 ? 6 : 0, 2);
-  unit->side = static_cast<uint8_t>(1 - sideIndex);
-  return unit;
-}
-
 struct FuzzWorld {
-  FuzzWorld() : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kClasses) {
-    gInfantryClasses = DataTable<InfantryData>(infantry.data(), static_cast<uint32_t>(infantry.size()));
-    gVehicleClasses = DataTable<VehicleData>(vehicles.data(), static_cast<uint32_t>(vehicles.size()));
-    RegisterBlankUnitMaker(0, []() -> Unit* { return new TestInfantry(); });
-    RegisterBlankUnitMaker(1, []() -> Unit* { return new TestVehicle(); });
-    RegisterBlankUnitMaker(2, []() -> Unit* { return new TestInanimate(); });
-    RegisterBlankUnitMaker(3, []() -> Unit* { return new TestAirplane(); });
+  FuzzWorld() {
     valid = MakeValidOperation();
   }
 
   std::string MakeValidOperation() {
     Campaign campaign(headless.Host(), &headless);
     if (!campaign.SetUp(nullptr)) std::abort();
-    campaign.units.Append(MakeUnit(new TestInfantry(), 1, 300.0f, 310.0f));
-    campaign.units.Append(MakeUnit(new TestVehicle(), 0, 1500.0f, 380.0f));
+    campaign.units.Append(FuzzTestUnits::Place(new TestInfantry(), 1, 300.0f, 310.0f));
+    campaign.units.Append(FuzzTestUnits::Place(new TestVehicle(), 0, 1500.0f, 380.0f));
     auto* group = new ReinforcementGroup();
     group->Init(true);
-    group->units.Append(MakeUnit(new TestInfantry(), 0, 0.0f, 0.0f));
+    group->units.Append(FuzzTestUnits::Place(new TestInfantry(), 0, 0.0f, 0.0f));
     campaign.reinforcements[0].Append(group);
     GMemoryFile out;
     campaign.Write(out.File());
@@ -67,8 +49,7 @@ struct FuzzWorld {
   }
 
   FuzzFolder folder{"operationfuzz"};
-  std::vector<uint8_t> infantry;
-  std::vector<uint8_t> vehicles;
+  FuzzTestUnits units;
   HeadlessBattle headless;
   std::string valid;
 };
