@@ -541,6 +541,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // A surrendered infantry unit that cannot leave loses its surrendered state and is marked
   // captured.
   virtual void MarkCaptured() {}
+  // A passenger of a hit vehicle: every man present rolls once against the chance, with no
+  // shout; infantry overrides it (the base: nobody to lose).
+  virtual void TakeQuietCasualties(float /*chance*/) {}
 
   // ---- Kind and side ----
 

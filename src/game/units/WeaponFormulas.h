@@ -58,3 +58,13 @@ int32_t AdjustCountForDate(int32_t count, bool flag, int32_t mode, int32_t date)
 // value x (1 + 2.991 x^2 - 1.34 x^3 - 2.649 x) with x = distance / range when distance is
 // below range, else 0.
 void ScaleByRangeFalloff(float* value, float distance, float range);
+
+// The greatest armour thickness in mm (0 when none) that the weapon's round of the kind
+// defeats at the range against a plate of the slope value, found by a step search against a
+// temporary vehicle of the armour-test class; variant chooses that vehicle's variant.
+float MaxPenetratedArmour(bool variant, float range, float slope, int32_t calibre, int32_t kind, int32_t weapon);
+// A weapon's share of a unit's purchase cost: rateOfFire and ammunition are the caller's two
+// positive factors, mixRow the unit's ammunition-mix row, date the game's date (YYMM); flag
+// and mode go on to MaxPenetratedArmour and AdjustCountForDate.
+float WeaponCostValue(int32_t weapon, float rateOfFire, float ammunition, int32_t mixRow, int32_t date,
+                      bool flag = false, int32_t mode = 0);
