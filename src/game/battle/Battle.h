@@ -3,6 +3,7 @@
 
 #include "framework/core/GObjectGroup.h"
 #include "game/battle/BattleBase.h"
+#include "game/battle/BattleResults.h"
 #include "game/battle/BattleUnitMeasures.h"
 #include "game/battle/PacketGroup.h"
 #include "game/battle/Replay.h"
@@ -12,6 +13,7 @@ class BattleShot;
 class Packet;
 struct Shot;
 class ReplayScreen;
+class ResultsScreen;
 struct MapPacket;
 struct UnitSoundPacket;
 struct UnitStatePacket;
@@ -234,8 +236,27 @@ class Battle : public BattleBase {
   // 0 or 1 the side that surrenders, 2 a mutual cease-fire.
   void EndBattleForSide(int32_t result);
   bool CheckCeaseFireAndSurrender();
-  void ShowResults();
   int32_t resultsShown = 0;
+
+  // ---- Results (BattleResults.cpp, BattleTallies.cpp) ----
+  // Ends the battle when it is over or both sides asked for a cease-fire: in two-player
+  // e-mail play the battle is marked finished; the turn passes the last, the set-up phase
+  // ends, and the results are shown (reviewOnly counts nothing).
+  void CheckForEnd(bool reviewOnly);
+  // Computes the results into `results` and hands them to the results screen when there is
+  // one. In a running operation the first call that is not a review counts the battle into
+  // the operation once (its battle counter, its loss tallies and one killed-in-action figure
+  // a side); later calls count nothing. Outside an operation nothing is drawn from the game's
+  // generator.
+  void ShowResults(bool reviewOnly = false, bool deferOperationStep = false);
+  // A unit's part of the tallies: its losses, and whether it is lost, captured or still fit.
+  void TallyUnitResult(const Unit& unit);
+  // A lost or captured infantry unit's heavy weapon: a gun, else a mortar.
+  void TallyGunOrMortar(const Unit& unit, int32_t side);
+  BattleResults results;                    // the last results computed
+  ResultsScreen* resultsScreen = nullptr;   // not owned; null shows nothing
+  uint8_t resultsCounted = 0;               // runtime: counted into the operation already
+  // ---- End of results ----
 
   GObjectGroup shots;       // BattleShot in flight, owned
   GObjectGroup laterShots;  // BattleShot made during the due-shot pass or visibility events, owned

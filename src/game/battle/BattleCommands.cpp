@@ -85,4 +85,9 @@ void Battle::NextTurn() {
   currentSlice = -1;
   currentTurn += 1;
   if (!IsOver()) CheckMutualEnd();
+  // The battle is over: the results.
+  if (IsOver()) {
+    if (App().GetHumanPlayers() == 2 && App().GetConnectionType() == 1) finished = 1;
+    ShowResults(false, false);
+  }
 }

@@ -90,9 +90,3 @@ bool Battle::CheckCeaseFireAndSurrender() {
   }
   return true;
 }
-
-void Battle::ShowResults() {
-  // The results screen is drawn elsewhere; headless the battle only says it has ended.
-  ++resultsShown;
-  GErrorLog::LogValue("Battle ended at turn", currentTurn);
-}

@@ -1,5 +1,8 @@
 #include "game/battle/HeadlessBattle.h"
 
+#include <cstdio>
+
+
 #include "framework/core/Crc32.h"
 #include "framework/core/GFile.h"
 #include "framework/core/GMemoryFile.h"
@@ -173,4 +176,31 @@ void HeadlessBattle::Go(uint16_t seed) {
 
 void HeadlessBattle::NextTurn() {
   if (battle_) battle_->NextTurn();
+}
+
+const BattleResults* HeadlessBattle::GetResults() const {
+  if (!battle_ || battle_->resultsShown == 0) return nullptr;
+  return &battle_->results;
+}
+
+std::string HeadlessBattle::ResultsReport() const {
+  const BattleResults* results = GetResults();
+  if (results == nullptr) return std::string();
+  std::string out;
+  char shares[64];
+  std::snprintf(shares, sizeof(shares), "Shares %.4f %.4f\n", static_cast<double>(results->share[0]),
+                static_cast<double>(results->share[1]));
+  out += shares;
+  for (int32_t side = 0; side < 2; ++side) {
+    out += "Losses " + std::to_string(side);
+    for (int32_t value : results->losses[side]) out += " " + std::to_string(value);
+    out += "\n";
+  }
+  out += "Men OK " + std::to_string(results->menOk[0]) + " " + std::to_string(results->menOk[1]) + "\n";
+  out += "Level " + std::to_string(results->level) + "\n";
+  out += "Result " + results->resultLine + "\n";
+  for (int32_t side = 0; side < 2; ++side) {
+    for (const std::string& row : results->rows[side]) out += "Row " + std::to_string(side) + ": " + row + "\n";
+  }
+  return out;
 }

@@ -7,6 +7,7 @@
 #include "game/battle/HeadlessHost.h"
 
 class Battle;
+class BattleResults;
 class Campaign;
 
 // A battle with no window, sound or link: loads a scenario or a saved game from a file or from
@@ -55,6 +56,15 @@ class HeadlessBattle : public CampaignHost {
   // Leaves the replay and opens the next turn's orders: packets and effects emptied, the
   // turn raised.
   void NextTurn();
+
+  // ---- The results ----
+  // The results of the battle in play once it has ended (no view is made), else null.
+  const BattleResults* GetResults() const;
+  // The results as text, one item a line: "Shares", "Losses 0", "Losses 1", "Men OK",
+  // "Level" and "Result", then each side's rows ("Row 0: ...", "Row 1: ..."); empty before
+  // the end.
+  std::string ResultsReport() const;
+  // ---- End of the results ----
 
   // Takes a host of the caller's (a recording one); the battle in play moves to it.
   void SetHost(std::unique_ptr<HeadlessHost> host);

@@ -28,6 +28,8 @@ class VehicleServices {
   virtual bool IsHullDownFrom(const Unit& /*other*/) const { return false; }
   // Opens or closes the crew hatches.
   virtual void ToggleButtoned() {}
+  // A lost vehicle left out of the battle's loss tallies (its battle losses are then 0 too).
+  virtual bool IsLeftOutOfTallies() const { return false; }
 
   // ---- For the infantry class ----
   // The unit in passenger place 0 or 1, or null.

@@ -19,6 +19,7 @@ class TestUnit : public Unit {
   bool HasMainWeaponOfType23(bool flag) const override { return flag ? type234 : type23; }
   bool CanFireMainWeapon() const override { return canFireMain; }
   bool HasSurrendered() const override { return surrendered; }
+  int32_t GetLossesSinceMorale() const override { return battleLosses; }
   int32_t GetAmmoMixRow() const override { return ammoRow; }
   void QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const override {
     if (!answersWeapon) {
@@ -58,6 +59,7 @@ class TestUnit : public Unit {
   bool type234 = false;
   bool canFireMain = false;
   bool surrendered = false;
+  int32_t battleLosses = 0;
   int32_t ammoRow = 0;
   bool answersWeapon = false;
   int32_t weaponId = 104;

@@ -25,6 +25,7 @@ class TestVehicle : public TestUnit, public VehicleServices {
   uint16_t* GetSecondAmmo() override { return secondAmmo.data(); }
   int32_t GetSmallArmsEntry() const override { return smallArmsEntry; }
   Unit* GetPassenger(int32_t place) const override { return passengers.at(static_cast<size_t>(place)); }
+  bool IsLeftOutOfTallies() const override { return leftOutOfTallies; }
 
   void SetRecord(int32_t mainWeaponId, int16_t load);  // main weapon and full load
 
@@ -36,4 +37,5 @@ class TestVehicle : public TestUnit, public VehicleServices {
   bool buttoned = false;
   std::array<uint16_t, kAmmoKinds> secondAmmo{};
   int32_t smallArmsEntry = 0;
+  bool leftOutOfTallies = false;
 };
