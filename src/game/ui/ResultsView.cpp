@@ -1,0 +1,39 @@
+#include "game/ui/ResultsView.h"
+
+#include "framework/media/GGraphic.h"
+#include "framework/ui/GLabel.h"
+#include "framework/ui/GPanelColor.h"
+#include "framework/ui/GPictureView.h"
+#include "framework/ui/GStripButton.h"
+#include "game/battle/BattleResults.h"
+
+namespace {
+
+// Whether the bitmap can be loaded: a missing one is left out rather than ending the program.
+bool BitmapExists(int32_t number) {
+  GGraphic probe;
+  return probe.Load(0, number, 0, true) && probe.GetStub() != nullptr;
+}
+
+}  // namespace
+
+void ResultsView::Build(GView* parent, const BattleResults& results) {
+  Place(parent, -1, -1, BattleResults::kWidth, BattleResults::kHeight);
+  SetBackColor(GPanelColor::Pixel());
+  if (BitmapExists(BattleResults::kPicture)) {
+    auto* picture = new GPictureView;
+    picture->Init(this, -1, 5, BattleResults::kPicture);
+  }
+  for (const BattleResults::Label& text : results.labels) {
+    auto* label = new GLabel;
+    label->InitWithText(this, text.x, text.y, text.width, text.text.c_str());
+    label->SetColor(0, 0, 0);
+    label->SetBackColor(GPanelColor::Pixel());
+  }
+  for (const BattleResults::Button& spec : results.buttons) {
+    if (!BitmapExists(spec.picture)) continue;
+    auto* button = new GStripButton;
+    button->IStripButton(this, spec.x, spec.y, spec.command, static_cast<int16_t>(spec.picture), 0);
+    button->SetClickSound(kClickSound);
+  }
+}
