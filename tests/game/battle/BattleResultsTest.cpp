@@ -257,6 +257,18 @@ TEST(BattleResults, TcpIpPlaySendsTheResultsMessageOnce) {
   EXPECT_EQ(chat->x, 2);
   EXPECT_EQ(chat->y, 480 - 17);
   EXPECT_EQ(chat->width, 400);
+
+  // In a running operation the link is held but the message waits for the operation's end.
+  Campaign campaign(*link);
+  campaign.currentTurn = 1;
+  campaign.lastTurn = 4;
+  link->operation = &campaign;
+  battle.ShowResults();
+  EXPECT_EQ(link->sent.size(), 1u);
+  EXPECT_EQ(screen.panels, 1);
+  EXPECT_EQ(screen.holds, 2);
+  EXPECT_EQ(screen.shown, 2);
+  link->operation = nullptr;
 }
 
 TEST(BattleResults, PerUnitTallies) {
