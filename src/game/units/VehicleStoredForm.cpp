@@ -15,6 +15,8 @@ namespace {
 
 constexpr int32_t kReservedBytes = 5;
 constexpr int32_t kLastCategory = 39;
+constexpr int32_t kFirstBroadClass = 222;
+constexpr int32_t kLastBroadClass = 225;
 constexpr int32_t kTurretLimitRaw = 16200;  // 180 degrees at scale 90
 constexpr float kTimerScale = 50.0f;
 constexpr float kSizeScale = 100.0f;
@@ -104,9 +106,7 @@ void Vehicle::Read(GFile& file) {
 
   if (category < -1 || category > kLastCategory) return Refuse(file, "apparent category", category);
   if (!gVehicleClasses.IsValid(shownClass)) return Refuse(file, "apparent class", shownClass);
-  if (shownBroadClass < VehicleData::kBroadTank || shownBroadClass > VehicleData::kBroadFortification) {
-    return Refuse(file, "broad class", shownBroadClass);
-  }
+  if (shownBroadClass < kFirstBroadClass || shownBroadClass > kLastBroadClass) return Refuse(file, "broad class", shownBroadClass);
   if (gunCrewStun < 0) return Refuse(file, "gun-crew stun timer", gunCrewStun);
   if (driverStun < 0) return Refuse(file, "driver stun timer", driverStun);
   if (burstRaw < 0) return Refuse(file, "burst value", burstRaw);
