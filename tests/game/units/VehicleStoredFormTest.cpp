@@ -305,3 +305,29 @@ TEST(VehicleStoredForm, OnlyVehicleMoveModesAreRead) {
     EXPECT_EQ(Read(bytes, copy), driven) << mode;
   }
 }
+
+TEST(VehicleStoredForm, MutatedRecordsAreRefusedOrRoundTrip) {
+  VehicleRig rig;
+  auto vehicle = PlainVehicle(rig);
+  SetGoldenFields(*vehicle);
+  vehicle->waypointCount = 1;
+  vehicle->waypoints[0] = {10.0f, 20.0f, 0.0f, 3, 1, 0, 0};
+  const Bytes good = Write(*vehicle);
+  int32_t refused = 0;
+  for (size_t at = 1; at < good.size(); ++at) {
+    for (uint8_t mask : {0x01, 0x40, 0x80, 0xFF}) {
+      Bytes bytes = good;
+      bytes[at] = static_cast<char>(bytes[at] ^ mask);
+      Vehicle copy;
+      if (!Read(bytes, copy)) {
+        ++refused;
+        continue;
+      }
+      const Bytes first = Write(copy);
+      Vehicle again;
+      ASSERT_TRUE(Read(first, again)) << at;
+      ASSERT_EQ(Write(again), first) << at;
+    }
+  }
+  EXPECT_GT(refused, 0);
+}
