@@ -224,9 +224,10 @@ void Vehicle::ToggleButtoned() {
   const VehicleModelData model = gVehicleModels[TrueClass().ModelIndex()];
   const int32_t top = GetOpenTopState(2);
   const bool hatchTurret = HasTurret() && (model.Value4() == 2 || model.Value8() == 2);
+  UnitServices* services = GetUnitServices();
+  const bool computing = services != nullptr && services->IsComputingAction();
   if (IsArmored(false) && (top == 0 || (top == 1 && hatchTurret))) {
-    UnitServices* services = GetUnitServices();
-    if (services != nullptr && services->IsComputingAction()) {
+    if (computing) {
       NewSoundPacket(7);
     } else if (services != nullptr) {
       UnitSoundPacket packet;
@@ -242,7 +243,12 @@ void Vehicle::ToggleButtoned() {
     }
   }
   buttoned = buttoned != 0 ? 0 : 1;
-  stateChanged = 1;
+  // Within the action the slice's flag files the state packet; outside it the unit's own.
+  if (computing) {
+    gUnitStateChanged = 1;
+  } else {
+    stateChanged = 1;
+  }
   if (UnitOrderHost* host = GetUnitOrderHost()) host->RefreshMap();
 }
 

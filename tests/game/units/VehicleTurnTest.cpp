@@ -279,9 +279,15 @@ TEST(VehicleTurn, Hatches) {
   ASSERT_EQ(rig.world.immediateSounds.size(), 1u);
   EXPECT_EQ(rig.world.immediateSounds[0].sound, 702);
   EXPECT_TRUE(rig.world.soundPackets.empty());
+  EXPECT_EQ(vehicle->stateChanged, 1);
   // While the action is computed: a kind-7 packet.
   rig.world.computing = true;
+  vehicle->stateChanged = 0;
+  gUnitStateChanged = 0;
   vehicle->ToggleButtoned();
+  EXPECT_EQ(gUnitStateChanged, 1);
+  EXPECT_EQ(vehicle->stateChanged, 0);
+  gUnitStateChanged = 0;
   EXPECT_EQ(vehicle->buttoned, 0);
   ASSERT_EQ(rig.world.soundPackets.size(), 1u);
   EXPECT_EQ(rig.world.soundPackets[0].soundKind, 7);
