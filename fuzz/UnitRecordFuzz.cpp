@@ -41,10 +41,10 @@ constexpr int32_t kWeapons = 105;
 constexpr int32_t kFullClass = 3;
 constexpr int32_t kSpotterWeapon = 70;
 
-// The world the records are read in: services installed, blank class tables.
+// The world the records are read in: services installed, the harness's class tables.
 struct FuzzWorld {
   FuzzWorld()
-      : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kClasses),
+      : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kVehicleClasses),
         weapons(WeaponData::kSize * kWeapons) {
     gInfantryClasses = DataTable<InfantryData>(infantry.data(), static_cast<uint32_t>(infantry.size()));
     gVehicleClasses = DataTable<VehicleData>(vehicles.data(), static_cast<uint32_t>(vehicles.size()));
