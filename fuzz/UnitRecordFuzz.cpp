@@ -1,13 +1,15 @@
 // Reads arbitrary bytes as a list of unit records through ReadUnit, with the infantry class
-// for kind 0, the test kinds for the others and class tables of blank records (class 3 an
-// infantry class with every conditional field of its part: a squad, a headquarters and a
-// spotter of four weapon slots): a record that is refused must have raised the file's error
-// flag, and there must be no fault, no leak and no read out of bounds. Records that are
-// accepted are written, read and written again: the two writes must give the same bytes.
+// for kind 0, the vehicle class for kind 1, the test kinds for the others and class tables
+// the harness builds (class 3 an infantry class with every conditional field of its part: a
+// squad, a headquarters and a spotter of four weapon slots; a full table of turretless,
+// unarmed vehicle classes): a record that is refused must have raised the file's error flag,
+// and there must be no fault, no leak and no read out of bounds. Records that are accepted are
+// written, read and written again: the two writes must give the same bytes.
 //
-// An input whose first byte is odd is laid (exclusive or) over a valid infantry record with
-// every conditional field present, so that the checks deep inside a record are reached as
-// often as the first ones.
+// An input whose first byte is odd is laid (exclusive or) over a valid record with every
+// conditional field present, an infantry record or, when bit 1 of that byte is set too, a
+// vehicle record, so that the checks deep inside a record are reached as often as the first
+// ones.
 #include <unistd.h>
 
 #include <cstddef>
@@ -23,6 +25,7 @@
 #include "game/units/Hack.h"
 #include "game/units/KillRecordEntry.h"
 #include "game/units/Infantry.h"
+#include "game/units/Vehicle.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/UnitIds.h"
 #include "platform/PFile.h"
@@ -33,14 +36,15 @@ namespace {
 
 constexpr int32_t kMaxRecords = 8;
 constexpr int32_t kClasses = 16;
+constexpr int32_t kVehicleClasses = 230;
 constexpr int32_t kWeapons = 105;
 constexpr int32_t kFullClass = 3;
 constexpr int32_t kSpotterWeapon = 70;
 
-// The world the records are read in: services installed, blank class tables.
+// The world the records are read in: services installed, the harness's class tables.
 struct FuzzWorld {
   FuzzWorld()
-      : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kClasses),
+      : infantry(InfantryData::kSize * kClasses), vehicles(VehicleData::kSize * kVehicleClasses),
         weapons(WeaponData::kSize * kWeapons) {
     gInfantryClasses = DataTable<InfantryData>(infantry.data(), static_cast<uint32_t>(infantry.size()));
     gVehicleClasses = DataTable<VehicleData>(vehicles.data(), static_cast<uint32_t>(vehicles.size()));
@@ -53,7 +57,14 @@ struct FuzzWorld {
     Put32(full + 56, kSpotterWeapon);
     full[62] = 4;                 // weapon slots
     Put32(weapons.data() + kSpotterWeapon * WeaponData::kSize, 5);
+    for (int32_t i = 0; i < kVehicleClasses; ++i) {
+      uint8_t* record = vehicles.data() + i * VehicleData::kSize;
+      for (int32_t at : {68, 88, 92, 100}) Put32(record + at, 104);  // no gun, no machine guns
+      Put32(record + 80, 5);                                         // no turret
+      Put32(record + 60, i % 40);                                    // category
+    }
     Infantry::Register();
+    Vehicle::Register();
   }
   static void Put32(uint8_t* at, int32_t value) {
     for (int32_t i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>((static_cast<uint32_t>(value) >> (8 * i)) & 0xFF);
@@ -108,6 +119,33 @@ bool ReadAll(const std::string& path, std::vector<std::unique_ptr<Unit>>& units)
   return true;
 }
 
+const std::vector<uint8_t>& VehicleTemplate(const std::string& folder) {
+  static std::vector<uint8_t> bytes;
+  if (!bytes.empty()) return bytes;
+  Vehicle unit;
+  unit.SetClass(11, 2, 3, 400.0f, 300.0f, 45.0f);
+  unit.hidden = 1;
+  unit.identificationLevel = 1;
+  unit.areaFire = 1;
+  unit.flagBytes[0] = 1;
+  unit.waypointCount = 2;
+  unit.waypoints[0].moveMode = -1;
+  unit.waypoints[1].moveMode = 9;
+  unit.waypoints[1].pointKind = 1;
+  unit.killRecord.AddVehicleKill(2);
+  unit.burning = unit.bogged = unit.lossesFinal = 1;
+  unit.turretHold = 300;
+  unit.gunCrewStunTimer = 4.5f;
+  unit.burstValue = 1.25f;
+  unit.turretOffset = 200.0f;
+  unit.turretRate = 0.5f;
+  unit.machineGunAmmo = {30, 20, 10};
+  std::vector<std::unique_ptr<Unit>> one;
+  one.emplace_back(new Vehicle(unit));
+  bytes = WriteAll(one, folder + "vehicle.rec");
+  return bytes;
+}
+
 const std::vector<uint8_t>& Template(const std::string& folder) {
   static std::vector<uint8_t> bytes;
   if (!bytes.empty()) return bytes;
@@ -148,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (++runs % 512 == 0) GErrorLog::ResetForTests();
   std::vector<uint8_t> bytes;
   if (size > 0 && (data[0] & 1) != 0) {
-    bytes = Template(folder);
+    bytes = (data[0] & 2) != 0 ? VehicleTemplate(folder) : Template(folder);
     for (size_t i = 1; i < size; ++i) {
       if (i - 1 < bytes.size()) bytes[i - 1] ^= data[i];
       else bytes.push_back(data[i]);

@@ -390,6 +390,13 @@ void BattleSeeds() {
   Seed("BattleReadFuzz", "header-only", std::string("\x00\x01\x1E\x01\x01\x11\x3B", 7));
 }
 
+void UnitRecordSeeds() {
+  // An odd first byte lays the rest over the harness's own valid record: infantry, or a
+  // vehicle with bit 1 set as well.
+  Seed("UnitRecordFuzz", "valid-infantry", std::string("\x01", 1));
+  Seed("UnitRecordFuzz", "valid-vehicle", std::string("\x03", 1));
+}
+
 void OperationSeeds() {
   // An odd first byte lays the rest over the end of the harness's own valid operation; an
   // even one reads the rest as it is.
@@ -430,6 +437,7 @@ int main(int argc, char** argv) {
   NameSeeds();
   MapSeeds();
   BattleSeeds();
+  UnitRecordSeeds();
   OperationSeeds();
   PacketSeeds();
   std::error_code ec;

@@ -634,7 +634,7 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   float suppression = 0.0f;
   uint8_t alive = 1;
   uint8_t immobilized = 0;
-  uint8_t bailedOut = 0;
+  uint8_t knockedOut = 0;
   uint8_t stateChanged = 0;
   int32_t boxSelection = 0;
   uint8_t areaFire = 0;

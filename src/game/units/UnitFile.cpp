@@ -85,7 +85,7 @@ void Unit::Write(GFile& file) const {
   file.WriteByte(Field(status, 2, 6) | Field(fatigueLevel, 3, 3) | Field(shotCounter, 3, 0));
   file.WriteByte(Bit(movementFlag, 7) | Field(ratingAdjustment, 2, 5) | Bit(hiddenSecond, 4) |
                  Bit(firingBytes[0], 3) | Field(firingBytes[3], 3, 0));
-  file.WriteByte(Bit(bailedOut, 6) | Field(fanaticState, 2, 4) | Field(lossesCountedByMorale, 4, 0));
+  file.WriteByte(Bit(knockedOut, 6) | Field(fanaticState, 2, 4) | Field(lossesCountedByMorale, 4, 0));
   file.WriteFloat(x);
   file.WriteFloat(y);
   file.WriteScaled(facing, 90.0f);
@@ -193,7 +193,7 @@ void Unit::Read(GFile& file) {
   firingBytes[0] = Flag(b6, 3);
   firingBytes[3] = static_cast<uint8_t>(Take(b6, 3, 0));
   const uint8_t b7 = static_cast<uint8_t>(file.ReadByte());
-  bailedOut = Flag(b7, 6);
+  knockedOut = Flag(b7, 6);
   fanaticState = Take(b7, 2, 4);
   lossesCountedByMorale = static_cast<int16_t>(Take(b7, 4, 0));
   if (identificationLevel > kLastIdentificationLevel) return Refuse(file, "identification level", identificationLevel);

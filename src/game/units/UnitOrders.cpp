@@ -332,7 +332,7 @@ void Unit::EscapeFire() {
     const bool handedOver = GetUnitOrderHost() != nullptr;
     Unit* crew = BailOutCrew(false);
     if (!handedOver) delete crew;  // no battle to take it
-    bailedOut = 1;
+    knockedOut = 1;
     gUnitStateChanged = 1;
     return;
   }

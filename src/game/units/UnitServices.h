@@ -38,6 +38,9 @@ class UnitServices {
   virtual bool IsReplaying() const { return false; }
   // Files a sound packet in the battle's packet list.
   virtual void RecordSoundPacket(const UnitSoundPacket& /*packet*/) {}
+  // Plays a sound at once through the map's sound events, outside the action's record (the
+  // hatches in the orders phase, an engine heard while orders are given).
+  virtual void PlaySoundAtOnce(const UnitSoundPacket& /*packet*/) {}
 
   // ---- Firing ----
 

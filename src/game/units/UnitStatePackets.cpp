@@ -68,7 +68,7 @@ UnitStatePacket Unit::MakeStatePacket() {
   packet.positionErrorY = positionErrorY;
   packet.flagByte6 = flagBytes[5] != 0 ? 1 : 0;
   packet.reloading = reloadState > 0.0f ? 1 : 0;
-  packet.bailedOut = bailedOut != 0 ? 1 : 0;
+  packet.bailedOut = knockedOut != 0 ? 1 : 0;
   packet.gunElevation = Truncated16(gunElevation, 200.0f);
   packet.goalGunElevation = Truncated16(goalGunElevation, 200.0f);
   WriteStateExtras(packet);
@@ -129,7 +129,7 @@ void Unit::ApplyStatePacket(const UnitStatePacket& packet) {
   status = packet.status & 3;
   if (status > 2) status = 2;
   firingBytes[4] = packet.reloading != 0 ? 1 : 0;
-  bailedOut = packet.bailedOut != 0 ? 1 : 0;
+  knockedOut = packet.bailedOut != 0 ? 1 : 0;
   gunElevation = static_cast<float>(packet.gunElevation) * 0.005f;
   goalGunElevation = static_cast<float>(packet.goalGunElevation) * 0.005f;
   x = packet.x;

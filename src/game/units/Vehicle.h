@@ -6,13 +6,18 @@
 #include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"
 
+class GFile;
+class GGroup;
 class GString;
+class MapBattleServices;
 
 // A tank, gun carrier, truck, boat or fixed fortification of the vehicle class table: its class
 // set-up, what the enemy believes it to be, who rides on it, which gun it fires and how fast it
 // may drive. Code by subject: VehicleSetUp.cpp (construction, class, identity, textures),
 // VehiclePassengers.cpp (riders, weapons, class queries, display), VehicleMovement.cpp (terrain
-// speed, obstruction, corner cutting, ground tilt), Vehicle.cpp (the slots still to come).
+// speed, obstruction, corner cutting, ground tilt), VehicleStoredForm.cpp (its block of the unit
+// record and the carried-unit references), VehicleTurn.cpp (turn and battle seams, resupply,
+// hatches, engine sounds, wrecks), Vehicle.cpp (the slots still to come).
 class Vehicle : public Unit, public VehicleServices {
  public:
   // The unit factory's and the file reader's makers for kind 1.
@@ -110,7 +115,7 @@ class Vehicle : public Unit, public VehicleServices {
   void QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const override;
   // Which gun engages the target: 1 the main gun, 0 the machine guns.
   int32_t ChooseMainGun(const Unit* newTarget, bool flagA, bool flagB) const;
-  void SetMainGunChosen(uint8_t value) { mainGunChosen = value; }
+  void SetMainGunClearance(uint8_t value) { mainGunClearance = value; }
   bool CanFireAnyMG() const;
   // The main weapon is a gun (class 2 or 3), or with withIndirect a mortar (4).
   bool HasHeavyWeapon(bool withIndirect) const;
@@ -119,7 +124,6 @@ class Vehicle : public Unit, public VehicleServices {
   int32_t RollSpotting() const;
   // Flips the dug-in order; a vehicle that may not dig in is fatal. Riders dismount.
   void ToggleDugIn();
-  bool CanMove() const override;
   // Track speeds and turret of the display between slices.
   void AdvanceTracks(float scale);
   void AdvanceTurret(int32_t elapsedSlices);
@@ -164,6 +168,70 @@ class Vehicle : public Unit, public VehicleServices {
   static std::array<uint8_t, 2> gDesignationNumbers;
   static void ResetDesignations() { gDesignationNumbers = {1, 1}; }
 
+  // ---- Stored form and carried-unit references (VehicleStoredForm.cpp); turn and battle
+  // seams, resupply, movement and engagement answers, hatches, engine sounds and wrecks
+  // (VehicleTurn.cpp) ----
+
+  // The unit's part, then the vehicle's 39-byte block. Writing wraps the live turret offset
+  // into -180..180; in the editor the apparent category goes out as -1.
+  void Write(GFile& file) const override;
+  // Refuses (sticky error, one log line) a block out of range; the carried units stay packed
+  // ids until RemapReferences. A category of -1 draws a new apparent identity; every unstored
+  // field the action reads takes its fresh value.
+  void Read(GFile& file) override;
+  // Packed ids to units; false (the file refused) for an id naming no unit, a unit that is not
+  // infantry or the vehicle itself.
+  bool RemapReferences(MapBattleServices* battle) override;
+  void DropDeadReferences(GGroup& group) override;
+  void ReferencesToIds() override;
+  // Identity keys to units; false (a link error) for a key naming no unit.
+  bool IdsToReferences(MapBattleServices* battle) override;
+  // Dead but not knocked out: the wreck is intact.
+  bool IsDestroyedInPlace() const override;
+  // Settles the losses at turn end: a dead vehicle's become final, a living one's return to 0.
+  void CountLosses() override;
+  // The unit's resupply, then the machine-gun groups by the side's supply setting (0..5; any
+  // other is fatal).
+  void ResupplyAmmo() override;
+  void ResetBetweenBattles() override;
+  bool HasAnyAmmo() const override;
+  // Neither immobilized, bogged nor emplaced.
+  bool CanMove() const override;
+  // Could move once freed from bogging.
+  bool CanMoveNow() override;
+  // The unit's turn start, the runtime bytes, a burning wreck's fire sound and a continuation
+  // point in front of the waypoints of a vehicle still moving.
+  void BeginTurn() override;
+  // The engagement test of a point as seen in the view mode; slot 61 asks it with the true
+  // class.
+  bool CanEngagePoint(float px, float py, int32_t mode) const;
+  bool CanSeePoint(float px, float py) const override { return CanEngagePoint(px, py, 0); }
+  void CancelMoveOrders() override;
+  // The unit's turn end; then whether the vehicle ends the turn turning on the move.
+  void RefreshTarget(bool onlyIfChanged) override;
+  // A wreck rolls to a stop and, burning, clears the cached sight lines around it.
+  void StepIdle() override;
+  // The men who may open the hatches (writes the hatches-closed byte to the out).
+  bool CanToggleButtoned(bool& outButtoned) const override;
+  // Opens or closes the hatches (fatal when they may not be toggled), with the hatch sound.
+  void ToggleButtoned() override;
+  // The engine sound a side (index) hears: 0 unknown to it, 133 standing, else the model's.
+  int32_t EngineSoundFor(int32_t sideIndex, int32_t mode, bool moving) const;
+  // Engine start (12) or stop (3) packets, one per side that may hear it.
+  void PostMotionSound(bool moving);
+  // The current side's engine sound at once, outside the record.
+  void PlayMotionSound();
+  // Rolls on, braking, while the vehicle may not drive.
+  void CoastToStop();
+  // Moves a unit that blocks the vehicle out of its way.
+  void PushUnitAside(Unit& other);
+  // How a unit in the vehicle's way and the vehicle interact (0 no concern, 1 the other is
+  // pushed aside); the collision code still to come answers, 0 until then.
+  int32_t CollisionKind(const Unit& other) const;
+  // The unit in the vehicle's way as the movement step's terrain query found it; cleared at
+  // the start of every movement step.
+  static Unit* gUnitInWay;
+
   // ---- The slots still to come (Vehicle.cpp) ----
 
   void TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) override;
@@ -175,43 +243,51 @@ class Vehicle : public Unit, public VehicleServices {
   // ---- Fields, in declared order ----
 
   int32_t smallArmsInUse = kNoSmallArms;
-  uint8_t mainGunChosen = 0;
+  uint8_t mainGunClearance = 0;
   uint8_t gunDestroyed = 0;
-  uint8_t sightBlockingActive = 0;
-  uint8_t stateFlag1 = 0;
-  uint8_t stateFlag2 = 0;
-  uint8_t emplaced = 0;  // dug in
+  uint8_t burning = 0;
+  uint8_t abandoned = 0;
+  uint8_t lossesFinal = 0;
+  uint8_t emplaced = 0;
   uint8_t bogged = 0;
-  uint8_t stateFlag3 = 0;
+  uint8_t reRouted = 0;
   uint8_t ignoreMovers = 0;  // the movement step's scratch flag
-  uint8_t stateFlag4 = 0;
+  uint8_t turretToRest = 0;
   std::array<Unit*, 2> passengers{};
   float gunCrewStunTimer = 0.0f;
   float driverStunTimer = 0.0f;
   std::array<float, 2> trackPhases{};
-  float sizeFactor = 0.0f;  // sight-blocking radius
-  std::array<uint8_t, kMachineGuns> machineGunGroupCounts{};
+  float sizeFactor = 0.0f;  // also the radius a burning wreck clears sight lines within
+  std::array<uint8_t, kMachineGuns> machineGunAmmo{};
   std::array<float, 2> drawingOffsets{};
   std::array<float, kMachineGuns> machineGunRefireTimers{};
-  float machineGunTimerReload = 0.0f;
+  float burstValue = 0.0f;
   float turretOffset = 0.0f;  // degrees, -180..180
   float turretRate = 0.0f;    // degrees a slice
   float hullPitch = 0.0f;
   float hullRoll = 0.0f;
-  int32_t vehicleSliceCounter = 0;
-  uint16_t delayCounter = 0;
+  int32_t closeDefenceCounter = 0;
+  uint16_t turretHold = 0;
   int32_t apparentCategory = 0;
   int32_t apparentClass = 0;  // shown at level 3
   int32_t broadClass = 0;     // shown below level 3
-  uint8_t stateFlag5 = 0;
+  uint8_t turningOnTheMove = 0;
   uint8_t buttoned = 0;
   uint8_t stateFlag6 = 0;
   HitReport lastHit{};
   int32_t hitReportValue = -1;
   std::array<int32_t, kAnimations> animationPhases{};
   std::array<float, kAnimations> animationRates{};
-  // Set by the orders: the riders must get off.
+  // Set by a hit: the riders must get off. Cleared at each turn start, not stored.
   uint8_t passengersMustLeave = 0;
+  // Runtime bytes, not stored: the vehicle was hit this slice, a machine gun is choosing and
+  // firing.
+  uint8_t wasHit = 0;
+  uint8_t machineGunFiring = 0;
+  // The carried units as packed ids between Read and RemapReferences, and as identity keys
+  // between ReferencesToIds and IdsToReferences.
+  std::array<int16_t, 2> passengerIds{};
+  std::array<uint32_t, 2> passengerKeys{};
 
   // Beyond the stored fields: the second ammunition array the common set-up fills, the track
   // speeds of the display and the turn step of the turning code.

@@ -181,8 +181,6 @@ bool Vehicle::HasHeavyWeapon(bool withIndirect) const {
   return c == 2 || c == 3 || (withIndirect && c == 4);
 }
 
-bool Vehicle::CanMove() const { return Unit::CanMove() && emplaced == 0; }
-
 float Vehicle::WrapTurretAngle(float angle) {
   float a = std::fmod(angle, 360.0f);
   if (a > 180.0f) a -= 360.0f;
@@ -220,13 +218,13 @@ void Vehicle::AdvanceTracks(float scale) {
 
 void Vehicle::WriteStateExtras(UnitStatePacket& packet) const {
   packet.extraUnits = passengers;
-  packet.sightBlocking = sightBlockingActive != 0 ? 1 : 0;
+  packet.sightBlocking = burning != 0 ? 1 : 0;
   packet.gunDestroyed = gunDestroyed != 0 ? 1 : 0;
   packet.turretAngle = turretOffset;
   packet.turretRate = turretRate;
   packet.vehicleFlags = static_cast<uint8_t>((bogged != 0 ? 1 : 0) | (buttoned != 0 ? 2 : 0) |
                                              (gunCrewStunTimer != 0.0f || driverStunTimer != 0.0f ? 4 : 0));
-  packet.machineGunGroups = machineGunGroupCounts;
+  packet.machineGunGroups = machineGunAmmo;
 }
 
 void Vehicle::ReadStateExtras(const UnitStatePacket& packet) {
@@ -234,12 +232,12 @@ void Vehicle::ReadStateExtras(const UnitStatePacket& packet) {
     Unit* rider = packet.extraUnits[i];
     passengers[i] = rider != nullptr && rider->IsInfantry() ? rider : nullptr;
   }
-  sightBlockingActive = packet.sightBlocking != 0 ? 1 : 0;
+  burning = packet.sightBlocking != 0 ? 1 : 0;
   gunDestroyed = packet.gunDestroyed != 0 ? 1 : 0;
   if (std::isfinite(packet.turretAngle)) turretOffset = WrapTurretAngle(packet.turretAngle);
   if (std::isfinite(packet.turretRate)) turretRate = packet.turretRate;
   bogged = (packet.vehicleFlags & 1) != 0 ? 1 : 0;
   buttoned = (packet.vehicleFlags & 2) != 0 ? 1 : 0;
   stateFlag6 = (packet.vehicleFlags & 4) != 0 ? 1 : 0;
-  machineGunGroupCounts = packet.machineGunGroups;
+  machineGunAmmo = packet.machineGunGroups;
 }

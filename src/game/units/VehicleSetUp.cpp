@@ -47,18 +47,18 @@ VehicleData Vehicle::GetClassData(int32_t mode) const {
 void Vehicle::SetClass(int32_t newClassIndex, int32_t code, int32_t newRating, float px, float py, float newFacing) {
   classIndex = newClassIndex;
   const VehicleData record = TrueClass();
-  mainGunChosen = 0;
-  stateFlag5 = 0;
+  mainGunClearance = 0;
+  turningOnTheMove = 0;
   passengers = {nullptr, nullptr};
   gunCrewStunTimer = 0.0f;
   driverStunTimer = 0.0f;
   sizeFactor = (record.Size() + 0.8f) * (RandomFloat() + 2.0f) * 0.5f;
   turretRate = 0.0f;
-  sightBlockingActive = 0;
+  burning = 0;
   emplaced = 0;
   bogged = 0;
   gunDestroyed = 0;
-  vehicleSliceCounter = 0;
+  closeDefenceCounter = 0;
   turretOffset = record.TraverseLimit(0) < 0 ? 180.0f : 0.0f;
   if ((record.Flags() & 0x2000) == 0) {
     static constexpr std::array<int32_t, 6> kGroupCodes{9, 2, 5, 13, 16, 18};

@@ -34,6 +34,7 @@ class TestUnitWorld : public UnitServices {
   float GetVisibilityLimit() const override { return visibilityLimit; }
   bool IsReplaying() const override { return replaying; }
   void RecordSoundPacket(const UnitSoundPacket& packet) override { soundPackets.push_back(packet); }
+  void PlaySoundAtOnce(const UnitSoundPacket& packet) override { immediateSounds.push_back(packet); }
 
   // Firing: packets, shots, fire counters, barrage, home edges, fire shock and new units.
   void RecordFirePacket(const UnitFirePacket& packet) override { firePackets.push_back(packet); }
@@ -57,6 +58,7 @@ class TestUnitWorld : public UnitServices {
   float visibilityLimit = 5000.0f;
   bool replaying = false;
   std::vector<UnitSoundPacket> soundPackets;
+  std::vector<UnitSoundPacket> immediateSounds;
   std::vector<UnitFirePacket> firePackets;
   std::vector<Shot> shots;
   std::array<int32_t, 2> fireCounters{};

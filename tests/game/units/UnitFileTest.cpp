@@ -64,7 +64,7 @@ TEST(UnitStoredForm, GoldenRecordWithEveryConditionalField) {
   unit.ratingAdjustment = 2;
   unit.hiddenSecond = 1;
   unit.firingBytes = {1, 0, 1, 6, 0};
-  unit.bailedOut = 1;
+  unit.knockedOut = 1;
   unit.fanaticState = 3;
   unit.lossesCountedByMorale = 9;
   unit.x = 100.5f;
@@ -393,7 +393,7 @@ TEST(UnitStoredForm, RandomUnitsWriteReadWriteTheSameBytes) {
     unit.hiddenSecond = static_cast<uint8_t>(pick(0, 1));
     unit.firingBytes[0] = static_cast<uint8_t>(pick(0, 1));
     unit.firingBytes[3] = static_cast<uint8_t>(pick(0, 7));
-    unit.bailedOut = static_cast<uint8_t>(pick(0, 1));
+    unit.knockedOut = static_cast<uint8_t>(pick(0, 1));
     unit.fanaticState = pick(0, 3);
     unit.lossesCountedByMorale = static_cast<int16_t>(pick(0, 15));
     unit.x = scaled(1000000, 64.0f);

@@ -1020,7 +1020,7 @@ TEST(UnitBailOut, EscapingFireBailsOutOrRunsToAFreePoint) {
   gUnitStateChanged = 0;
   stuck.EscapeFire();
   EXPECT_EQ(rig.host.added.size(), 1u);
-  EXPECT_EQ(stuck.bailedOut, 1);
+  EXPECT_EQ(stuck.knockedOut, 1);
   EXPECT_EQ(gUnitStateChanged, 1);
   // Infantry of speed class 4 runs, one bearing drawn per radius until a point is free.
   Foot runner;
@@ -1082,5 +1082,5 @@ TEST(UnitBailOut, WithoutABattleTheCallerKeepsTheCrew) {
   stuck.immobilized = 1;
   stuck.EscapeFire();
   EXPECT_EQ(stuck.alive, 0);
-  EXPECT_EQ(stuck.bailedOut, 1);
+  EXPECT_EQ(stuck.knockedOut, 1);
 }

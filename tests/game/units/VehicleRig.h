@@ -59,6 +59,9 @@ class VehicleRig {
   void SetWeaponType(int32_t weapon, int32_t type) {
     std::memcpy(weapons_.data() + static_cast<size_t>(weapon) * WeaponData::kSize, &type, 4);
   }
+  void SetWeaponF32(int32_t weapon, int32_t at, float v) {
+    std::memcpy(weapons_.data() + static_cast<size_t>(weapon) * WeaponData::kSize + at, &v, 4);
+  }
   Map& GetMap() { return *world.Battle().map; }
   // Sets the 2 m cell under the point to the terrain type, keeping its height.
   void SetTerrain(float px, float py, int32_t type) {

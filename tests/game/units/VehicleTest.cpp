@@ -376,7 +376,7 @@ TEST(VehicleDisplay, StatePacketsCarryTheVehicleAndRefuseBadValues) {
   tank->buttoned = 1;
   tank->driverStunTimer = 1.0f;
   tank->gunDestroyed = 1;
-  tank->machineGunGroupCounts = {1, 2, 3};
+  tank->machineGunAmmo = {1, 2, 3};
   const UnitStatePacket packet = tank->MakeStatePacket();
   EXPECT_EQ(packet.vehicleFlags, 6);
   auto copy = MakeVehicle(1);
@@ -387,7 +387,7 @@ TEST(VehicleDisplay, StatePacketsCarryTheVehicleAndRefuseBadValues) {
   EXPECT_EQ(copy->buttoned, 1);
   EXPECT_EQ(copy->stateFlag6, 1);
   EXPECT_EQ(copy->gunDestroyed, 1);
-  EXPECT_EQ(copy->machineGunGroupCounts, (std::array<uint8_t, 3>{1, 2, 3}));
+  EXPECT_EQ(copy->machineGunAmmo, (std::array<uint8_t, 3>{1, 2, 3}));
   // A replayed packet with a non-finite turret or a vehicle as passenger.
   UnitStatePacket bad = packet;
   bad.turretAngle = std::nanf("");
