@@ -3,5 +3,5 @@
 #include "app/WRApplication.h"
 
 NoticeView::~NoticeView() {
-  if (app_ != nullptr) app_->ShowSavePanel(true);
+  if (app_ != nullptr) app_->NoticeClosed(this);
 }

@@ -51,6 +51,7 @@ WRApplication::~WRApplication() {
   // Nothing runs commands from here on: the alert buttons going with their box send none.
   closing_ = 1;
   SafeDelete(alertBox_);
+  SafeDelete(notice_);
   SafeDelete(battle_);
   if (GetUnitServices() == this) SetUnitServices(nullptr);
   Hack::FreeTables();
@@ -178,6 +179,11 @@ void WRApplication::CloseRequested() { DoCommand(kCommandQuitRequest); }
 void WRApplication::OpenEditor(bool quickBattle) {
   GErrorLog::LogValue("The scenario editor is not part of this program yet:", quickBattle ? 1 : 0);
   Beep();
+}
+
+void WRApplication::NoticeClosed(GView* notice) {
+  if (notice_ == notice) notice_ = nullptr;
+  if (closing_ == 0) ShowSavePanel(true);
 }
 
 void WRApplication::ShowSavePanel(bool email) {

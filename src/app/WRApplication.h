@@ -97,6 +97,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // beeps and logs its name until its screen exists.
   void OpenEditor(bool quickBattle);
   void ShowSavePanel(bool email);
+  // The e-mail notice is going: the save panel for the e-mail turn opens (not while the
+  // application itself goes).
+  void NoticeClosed(GView* notice);
 
   // ---- Alerts ----
   // Shows the numbered box (AlertTable); a number without one is a programmer error.
@@ -187,6 +190,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   GPictureView* mainPicture_ = nullptr;
   ResourceLabel* helpLine_ = nullptr;
   GView* addressScreen_ = nullptr;
+  GView* notice_ = nullptr;
   GSoundStream* titleSound_ = nullptr;
   int32_t quitAfterPasses_ = 0;
   int32_t passes_ = 0;

@@ -152,6 +152,8 @@ void WRApplication::AddMainButtons() {
 
 void WRApplication::ShowEmailNotice() {
   auto* notice = new NoticeView(this);
+  SafeDelete(notice_);
+  notice_ = notice;
   notice->PlaceModal(nullptr, -1, -1, 490, 150);
   notice->SetBackColor(ScreenColours::Pixel(ScreenColours::kBackground));
   const uint16_t red = ScreenColours::Pixel(ScreenColours::kBorder);

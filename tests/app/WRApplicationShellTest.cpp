@@ -387,6 +387,11 @@ TEST(ShellMainScreenTest, EveryMainScreenResetsThePlayModeAndDrawsANewSeed) {
   const int beeps = rig.fake->BeepCount();
   delete notice;
   EXPECT_EQ(rig.fake->BeepCount(), beeps + 1);  // the save panel is not built yet: a beep
+  // A notice still up when the program ends goes with the application, opening nothing.
+  rig.app->SetShowEmailNotice(true);
+  rig.app->ShowMainScreen(true);
+  ASSERT_NE(rig.kernel->GetTopModalView(), nullptr);
+  rig.End();
 }
 
 TEST(ShellMainScreenTest, TheAddressFieldsShowTheStoredBytesUnsigned) {
