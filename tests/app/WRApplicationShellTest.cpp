@@ -10,6 +10,8 @@
 #include "game/map/Map.h"
 #include "framework/ui/GTextEntry.h"
 #include "ShellRig.h"
+#include "framework/media/NetLink.h"
+#include "platform/PNetMemoryTransport.h"
 
 namespace {
 
@@ -397,7 +399,7 @@ TEST(ShellMainScreenTest, EveryMainScreenResetsThePlayModeAndDrawsANewSeed) {
 TEST(ShellMainScreenTest, TheAddressFieldsShowTheStoredBytesUnsigned) {
   ShellRig rig(false);
   rig.app->SetOption(21, static_cast<int8_t>(192));
-  rig.app->SetOption(22, 168);
+  rig.app->SetOption(22, static_cast<int8_t>(168));
   rig.app->ShowMainScreen(true);
   rig.app->DoCommand(62);
   GView* screen = rig.app->GetAddressScreen();
@@ -438,4 +440,51 @@ TEST(TextPageViewTest, PagesOf32Lines) {
   EXPECT_EQ(empty->GetPage(), 0);
   delete empty;
   delete label;
+}
+
+namespace {
+
+// The opponent's end of a link: accepts what reaches its listener.
+struct Opponent {
+  PNetMemoryTransport* transport = nullptr;
+  uint32_t endpoint = 0;
+};
+
+void OpponentCallback(uint32_t endpoint, void* context, int32_t code, int32_t, uint32_t cookie) {
+  auto& o = *static_cast<Opponent*>(context);
+  if (code == PNetTransport::kConnectRequest) o.transport->AcceptConnection(endpoint, cookie, OpponentCallback, context);
+  if (code == PNetTransport::kAcceptComplete) o.endpoint = endpoint;
+}
+
+void IgnoreMessage(const uint8_t*, uint32_t) {}
+void IgnoreLoss(bool) {}
+
+}  // namespace
+
+TEST(ShellMainScreenTest, ComingBackFromALinkedGameSendsTheQuitOnceAndCloses) {
+  ShellRig rig(false);
+  PNetMemoryTransport memory;
+  NetSetTransport(&memory);
+  Opponent opponent{&memory, 0};
+  const uint32_t listener =
+      memory.OpenEndpoint("IPaddr=127.0.0.1\tIPport=9000", false, OpponentCallback, &opponent);
+  ASSERT_TRUE(NetOpenEndpoint(false, NetMakeAddress(127, 0, 0, 1), 9000, IgnoreMessage, IgnoreLoss));
+  memory.Idle(listener);
+  ASSERT_TRUE(NetIsConnected());
+  rig.app->ShowMainScreen(true);
+  rig.app->ShowMainScreen(true);
+  EXPECT_FALSE(NetIsConnected());
+  std::string got;
+  char buffer[4096];
+  for (int i = 0; i < 20; ++i) {
+    uint32_t size = sizeof buffer;
+    if (memory.Receive(opponent.endpoint, buffer, &size) != PNetTransport::kOk) break;
+    got.append(buffer, size);
+  }
+  const std::string quit("\xFC\0\0\0\x01\x12", 6);
+  const size_t at = got.find(quit);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(got.find(quit, at + 1), std::string::npos);
+  NetCloseEndpoint();
+  NetSetTransport(nullptr);
 }
