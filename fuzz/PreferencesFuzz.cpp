@@ -88,10 +88,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool taken = size >= static_cast<size_t>(WRApplication::kPreferencesSize) && data[0] == 0;
   if (taken) {
     for (int32_t i = 0; i < WRApplication::kStoredOptions; ++i)
-      if (first.options[i] != static_cast<int8_t>(data[1 + DisplayPreset::kSize + i])) std::abort();
+      if (first.options[i] != GameSettings::Mended(i, static_cast<int8_t>(data[1 + DisplayPreset::kSize + i])))
+        std::abort();
   } else if (first.preset.use3DPreset != 0 || first.preset.use2DPreset != 0) {
     std::abort();
   }
+  // No option reaches the game out of its range.
+  for (int32_t i = 0; i < WRApplication::kStoredOptions; ++i)
+    if (!GameSettings::IsInRange(i, first.options[i])) std::abort();
   // Not stored: set anew at every start.
   if (first.options[40] != 0 || first.options[44] != 1) std::abort();
 

@@ -10,14 +10,14 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GGraph3D.h"
-#include "framework/media/NetLink.h"
+#include "framework/media/GSoundManager.h"
+#include "framework/media/GSoundStream.h"
 #include "framework/ui/GView.h"
+#include "game/battle/Battle.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
-#include "platform/PFile.h"
 #include "platform/PFileSystem.h"
-#include "platform/PKey.h"
 #include "platform/PPath.h"
 #include "platform/PSystem.h"
 
@@ -27,9 +27,6 @@ GString31 gPreferencesFileName;
 GString31 gScenariosFolderName;
 GString31 gSavedGamesFolderName;
 GString31 gPbemFolderName;
-
-// Options 0 to 24 when there is no preferences file; 25 to 39 are 0.
-constexpr int8_t kDefaultOptions[25] = {2, 0, 2, 1, 2, 0, 0, 0, 1, 0, 2, 1, 1, 0, 1, 2, 1, 1, 2, 1, 0, 0, 0, 0, 0};
 
 std::string PreferencesPath() { return PPath::ProgramFolder() + gPreferencesFileName.CStr(); }
 
@@ -50,10 +47,17 @@ WRApplication::WRApplication() {
 
 WRApplication::~WRApplication() {
   GErrorLog::LogError("*** QUITTING ***");
+  WritePreferencesFile();
+  // Nothing runs commands from here on: the alert buttons going with their box send none.
+  closing_ = 1;
+  SafeDelete(alertBox_);
+  SafeDelete(notice_);
+  SafeDelete(battle_);
   if (GetUnitServices() == this) SetUnitServices(nullptr);
   Hack::FreeTables();
-  WritePreferencesFile();
-  // The first screen goes with the application, before the kernel deletes the root view.
+  delete titleSound_;
+  titleSound_ = nullptr;
+  // The screens go with the application, before the kernel deletes the root view.
   SafeDelete(screenRoot_);
 }
 
@@ -62,31 +66,19 @@ const GString31& WRApplication::ScenariosFolderName() { return gScenariosFolderN
 const GString31& WRApplication::SavedGamesFolderName() { return gSavedGamesFolderName; }
 const GString31& WRApplication::PbemFolderName() { return gPbemFolderName; }
 
-int8_t WRApplication::GetOption(int32_t index) const {
-  if (index < 0 || index >= kOptionCount) FatalError(__LINE__, "WRApplication");
-  return options_[index];
-}
-
-void WRApplication::SetOption(int32_t index, int8_t value) {
-  if (index < 0 || index >= kOptionCount) FatalError(__LINE__, "WRApplication");
-  options_[index] = value;
-}
-
 void WRApplication::LoadPreferences() {
   gPreferencesFileName.LoadResource(1540);
   gScenariosFolderName.LoadResource(1541);
   gSavedGamesFolderName.LoadResource(1542);
   gPbemFolderName.LoadResource(1543);
-  for (int32_t i = kStoredOptions - 1; i >= 0; --i) options_[i] = 0;
-
-  if (!ReadPreferencesFile()) {
+  settings_.SetStoredDefaults();
+  if (!settings_.ReadFile(PreferencesPath(), storedPreset_)) {
     storedPreset_.use3DPreset = 0;
     storedPreset_.use2DPreset = 0;
-    for (int32_t i = 0; i < 25; ++i) options_[i] = kDefaultOptions[i];
+    settings_.SetStoredDefaults();
   }
-  options_[40] = 0;
-  for (int32_t i = 41; i <= 44; ++i) options_[i] = 1;
-  std::memcpy(otherOptions_, options_, sizeof options_);
+  settings_.ResetUnstored();
+  settings_.CopyToOther();
   TellIfProgramFolderIsReadOnly();
 }
 
@@ -99,28 +91,10 @@ void WRApplication::TellIfProgramFolderIsReadOnly() {
   PSystem::Alert(text.c_str());
 }
 
-bool WRApplication::ReadPreferencesFile() {
-  std::unique_ptr<PFile> file = PFile::Open(PreferencesPath(), PFile::kRead, PFile::Disposition::kOpenExisting);
-  if (!file) return false;
-  uint8_t bytes[kPreferencesSize];
-  // A short or foreign file (first byte not 0) leaves the defaults, display record included.
-  if (file->Read(bytes, 1) != 1 || bytes[0] != 0) return false;
-  if (file->Read(bytes + 1, kPreferencesSize - 1) != kPreferencesSize - 1) return false;
-  storedPreset_ = DisplayPreset::FromBytes(bytes + 1);
-  std::memcpy(options_, bytes + 1 + DisplayPreset::kSize, kStoredOptions);
-  return true;
-}
-
 void WRApplication::WritePreferencesFile() const {
   // Nothing to write before the preferences were loaded (the file's name is not known yet).
   if (gPreferencesFileName.Length() == 0) return;
-  uint8_t bytes[kPreferencesSize];
-  bytes[0] = 0;
-  const auto preset = storedPreset_.ToBytes();
-  std::memcpy(bytes + 1, preset.data(), preset.size());
-  std::memcpy(bytes + 1 + DisplayPreset::kSize, options_, kStoredOptions);
-  std::unique_ptr<PFile> file = PFile::Open(PreferencesPath(), PFile::kWrite, PFile::Disposition::kCreateAlways);
-  if (file) file->Write(bytes, sizeof bytes);  // a failure is silent
+  settings_.WriteFile(PreferencesPath(), storedPreset_);  // a failure is silent
 }
 
 void WRApplication::GetDisplayChoice(DisplayPreset* record) {
@@ -131,32 +105,57 @@ void WRApplication::SavePreferences(const DisplayPreset* record) {
   if (record != nullptr) storedPreset_ = *record;
 }
 
-void WRApplication::StartApplication() {
-  // The built-in tables, for the whole run.
-  if (gKernel != nullptr) Hack::LoadTables();
-  // The first screen: an empty full-screen view.
-  if (gKernel == nullptr || gKernel->GetRootView() == nullptr) return;
-  gKernel->EnsureFolder(gScenariosFolderName.CStr());
-  gKernel->EnsureFolder(gSavedGamesFolderName.CStr());
-  gKernel->EnsureFolder(gPbemFolderName.CStr());
-  screenRoot_ = new GView();
-  screenRoot_->SetBackColor(gBlackPixel);
-  screenRoot_->Place(gKernel->GetRootView(), 0, 0, 0, 0);
+bool WRApplication::IsShiftHeld() const { return gKernel != nullptr && gKernel->IsShiftDown(); }
+
+bool WRApplication::PlayOpeningMovie() {
+  if (gKernel == nullptr || gKernel->Is3D()) return false;
+  return gKernel->PlayMovie(1000, false, true);
 }
 
-void WRApplication::HandleKey(uint8_t key, bool alt, bool /*keypad*/) {
-  if (gKernel == nullptr) return;
-  // A dialog is up: with no battle to take keys past it, every key only beeps.
-  if (gKernel->GetTopModalView() != nullptr) {
-    gKernel->Beep();
-    return;
+void WRApplication::StartApplication() {
+  if (gKernel != nullptr) {
+    gKernel->EnsureFolder(gScenariosFolderName.CStr());
+    gKernel->EnsureFolder(gSavedGamesFolderName.CStr());
+    gKernel->EnsureFolder(gPbemFolderName.CStr());
   }
-  if (alt && (key == 'q' || key == 'Q')) {
-    DoCommand(kCommandQuitRequest);
-  } else if (key == kKeyEscape) {
-    gKernel->MinimizeWindow();
+  if (gSoundManager != nullptr) gSoundManager->SetSoundsEnabled(GetOption(GameSettings::kSound) != 0);
+  ApplyOption(GameSettings::kGamma);
+  if (IsShiftHeld()) SetOption(GameSettings::kOpeningMovie, GetOption(GameSettings::kOpeningMovie) != 0 ? 0 : 1);
+  bool played = false;
+  if (GetOption(GameSettings::kOpeningMovie) != 0) played = PlayOpeningMovie();
+  if (!played && gSoundManager != nullptr) titleSound_ = gSoundManager->StartStreamedSound(5010, 0, false);
+  if (gKernel != nullptr && gKernel->GetRootView() != nullptr) ShowMainScreen(true);
+  GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  // The built-in tables, for the whole run.
+  if (gKernel != nullptr) Hack::LoadTables();
+}
+
+void WRApplication::WillMinimize() {
+  if (inputMode_ == kInputReplay && battle_ != nullptr) battle_->DoCommand(13);
+}
+
+void WRApplication::ApplyOption(int32_t index) {
+  if (index < 0 || index >= kOptionCount) FatalError(1527, "WRApplication");
+  if (index == GameSettings::kSound) {
+    if (gSoundManager != nullptr) gSoundManager->SetSoundsEnabled(GetOption(index) != 0);
+    if (battle_ != nullptr) screen_->RestartAmbientSound();
+  } else if (index == GameSettings::kGamma) {
+    // Only once a display stands (the start applies the stored value).
+    if (gKernel != nullptr && gKernel->GetDirectDraw() != nullptr && gKernel->GetPrimarySurface() != nullptr)
+      gKernel->SetGamma(static_cast<float>(GetOption(index)) * 0.1f + 1.0f);
   }
 }
+
+void WRApplication::SetBattle(Battle* battle) {
+  if (battle_ != battle) SafeDelete(battle_);
+  battle_ = battle;
+}
+
+void WRApplication::DeleteBattleAndOperation() { SafeDelete(battle_); }
+
+bool WRApplication::HasBattleWithMap() const { return battle_ != nullptr && battle_->map != nullptr; }
+
+MapBattleServices* WRApplication::GetBattleOrOperation() { return battle_; }
 
 int32_t WRApplication::DownsampleLevelFor(int32_t kilobytes, bool hasAGP) {
   if (hasAGP) return kilobytes < 1000 ? 1 : 0;
@@ -175,26 +174,19 @@ void WRApplication::ReportVideoMemory(int32_t kilobytes, bool hasAGP) {
   if (gGraph3D != nullptr) gGraph3D->SetMipmapsAllowed(false);
 }
 
-void WRApplication::DoCommand(int32_t command) {
-  switch (command) {
-    case kCommandQuitRequest:
-      // No game or editor is open that the player could lose: quit without asking.
-      DoCommand(kCommandQuitConfirmed);
-      break;
-    case kCommandQuitConfirmed:
-      if (NetIsConnected()) NetCloseAfterDrain(5);
-      if (gKernel != nullptr) gKernel->Quit();
-      break;
-    case kCommandQuitNow:
-      if (gKernel != nullptr) gKernel->Quit();
-      break;
-    default:
-      break;
-  }
-}
-
-void WRApplication::Idle() {
-  if (quitAfterPasses_ > 0 && ++passes_ == quitAfterPasses_) DoCommand(kCommandQuitRequest);
-}
-
 void WRApplication::CloseRequested() { DoCommand(kCommandQuitRequest); }
+
+void WRApplication::OpenEditor(bool quickBattle) {
+  GErrorLog::LogValue("The scenario editor is not part of this program yet:", quickBattle ? 1 : 0);
+  Beep();
+}
+
+void WRApplication::NoticeClosed(GView* notice) {
+  if (notice_ == notice) notice_ = nullptr;
+  if (closing_ == 0) ShowSavePanel(true);
+}
+
+void WRApplication::ShowSavePanel(bool email) {
+  GErrorLog::LogValue("The save panel is not part of this program yet:", email ? 1 : 0);
+  Beep();
+}

@@ -1,80 +1,156 @@
 #pragma once
 #include <cstdint>
 
+#include "app/BattleScreenSeam.h"
+#include "app/GameSettings.h"
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/UnitServices.h"
 
+class Battle;
+class EditorSeam;
+class GPictureView;
+class GSoundStream;
 class GView;
+class ResourceLabel;
 
-// The application object. For now it keeps the player's options and the display record in
-// the preferences file, starts into an empty first screen and quits on its quit command
-// (Alt+Q, or the window being closed).
+// The application object: the player's options and the preferences file (GameSettings), the
+// play mode, the input mode of the battle screen, the open alert box, the screens outside
+// the battle, the command dispatcher and the keys no view takes. The kernel calls its
+// virtual operations; the game reaches it through MapAppServices and UnitServices.
 class WRApplication : public ApplicationBase, public MapAppServices, public UnitServices {
  public:
-  static constexpr int32_t kOptionCount = 45;
-  // Options 0 to 39 are kept in the preferences file; 40 to 44 are set at every start.
-  static constexpr int32_t kStoredOptions = 40;
-  // The preferences file: the format byte 0, the display record, options 0 to 39.
-  static constexpr int32_t kPreferencesSize = 1 + DisplayPreset::kSize + kStoredOptions;
-  // The quit request (Alt+Q, the main screen's exit button) and its confirmation.
+  static constexpr int32_t kOptionCount = GameSettings::kOptionCount;
+  static constexpr int32_t kStoredOptions = GameSettings::kStoredOptions;
+  static constexpr int32_t kPreferencesSize = GameSettings::kFileSize;
+  static constexpr int32_t kOptionCameraDip = GameSettings::kCameraDip;
+  static constexpr int32_t kOptionZoom = GameSettings::kZoom;
+
+  // Commands the code names (the dispatcher's table is in WRApplicationCommands.cpp).
+  static constexpr int32_t kCommandPlayScenario = 54;
+  static constexpr int32_t kCommandMultiplayer = 55;
+  static constexpr int32_t kCommandEditor = 57;
   static constexpr int32_t kCommandQuitRequest = 58;
+  static constexpr int32_t kCommandBackToMain = 60;
   static constexpr int32_t kCommandQuitNow = 80;
   static constexpr int32_t kCommandQuitConfirmed = 81;
-  // For development: with this environment variable set to a number N above 0 the program
-  // quits through its quit command after N passes of its main loop.
+  static constexpr int32_t kCommandNothing = 84;
+
+  // Input modes the application itself sets.
+  static constexpr int32_t kInputNone = 0;
+  static constexpr int32_t kInputReplay = 5;
+  static constexpr int32_t kInputAlert = 9;
+
+  // For development and tests: with this environment variable set to a number N above 0 the
+  // program quits through its quit command after N passes of its main loop.
   static constexpr const char* kQuitAfterVariable = "TARVANE_QUIT_AFTER_FRAMES";
 
   WRApplication();
-  // Writes the preferences file.
+  // Writes the preferences file; deletes the battle, the screens and the open alert box.
   ~WRApplication() override;
 
+  // ---- The kernel's calls ----
   void LoadPreferences() override;
   void GetDisplayChoice(DisplayPreset* record) override;
   void SavePreferences(const DisplayPreset* record) override;
   void StartApplication() override;
-  void WillMinimize() override {}
+  void WillMinimize() override;
   void HandleKey(uint8_t key, bool alt, bool keypad) override;
   void DoCommand(int32_t command) override;
+  // The per-frame step: the battle's queued sound events.
+  void DrawOverlay() override;
   void Idle() override;
   // Logs the video memory and chooses the texture downsample level and fine textures for it.
   void ReportVideoMemory(int32_t kilobytes, bool hasAGP) override;
   void CloseRequested() override;
 
-  int8_t GetOption(int32_t index) const override;
-  void SetOption(int32_t index, int8_t value);
+  // ---- Options (GameSettings) ----
+  int8_t GetOption(int32_t index) const override { return settings_.Get(index); }
+  void SetOption(int32_t index, int8_t value) { settings_.Set(index, value); }
+  // Option 0 switches the sound and restarts the battle's ambient sound; 18 sets the gamma.
+  void ApplyOption(int32_t index);
+  GameSettings& Settings() { return settings_; }
 
-  // What the game asks of the application (WRApplicationGameServices.cpp). The play modes,
-  // the battle and the operation fill in what they own as they come.
-  static constexpr int32_t kOptionCameraDip = 40;
-  static constexpr int32_t kOptionZoom = 41;
+  // ---- Play mode and battle ----
+  // The current battle, owned: a new one replaces (deletes) the old.
+  void SetBattle(Battle* battle);
+  Battle* GetBattle() const { return battle_; }
+  void DeleteBattleAndOperation();
+  // The battle screen's services; null restores the screenless default. Not owned.
+  void SetBattleScreen(BattleScreenSeam* screen) { screen_ = screen != nullptr ? screen : &noScreen_; }
+  BattleScreenSeam& Screen() const { return *screen_; }
+  // The editor's state while it exists; not owned.
+  void SetEditor(EditorSeam* editor) { editor_ = editor; }
+  EditorSeam* GetEditor() const { return editor_; }
+  void SetConnectionType(int32_t type) { connectionType_ = type; }
+  void SetHumanPlayers(int32_t players) { humanPlayers_ = players; }
+  void SetSideToPlay(int32_t side) { sideToPlay_ = side; }
+  int32_t GetSideToPlay() const { return sideToPlay_; }
+  uint16_t GetSharedSeed() const { return sharedSeed_; }
+  void SetShowEmailNotice(bool show) { showEmailNotice_ = show ? 1 : 0; }
+  // The deferred actions of the idle step.
+  void SetShowBriefingPending(bool on) { showBriefingPending_ = on ? 1 : 0; }
+  void SetReinforcementsPending(bool on) { reinforcementsPending_ = on ? 1 : 0; }
+  // Not yet built: the editor, the save panel, the game selection and the game flow. Each
+  // beeps and logs its name until its screen exists.
+  void OpenEditor(bool quickBattle);
+  void ShowSavePanel(bool email);
+  // The e-mail notice is going: the save panel for the e-mail turn opens (not while the
+  // application itself goes).
+  void NoticeClosed(GView* notice);
+
+  // ---- Alerts ----
+  // Shows the numbered box (AlertTable); a number without one is a programmer error.
+  void ShowAlert(int32_t number);
+  GView* GetAlertBox() const { return alertBox_; }
+  // The alert box's buttons: the box is going away.
+  void ForgetAlertBox() { alertBox_ = nullptr; }
+
+  // ---- Screens ----
+  void ShowMainScreen(bool fresh);
+  void ShowMultiplayerScreen();
+  void ShowAddressEntry();
+  void ShowWaitForSetup();
+  void SendQuitAndClose();
+  GView* GetScreenRoot() const { return screenRoot_; }
+  GPictureView* GetMainPicture() const { return mainPicture_; }
+  ResourceLabel* GetHelpLine() const { return helpLine_; }
+  GView* GetAddressScreen() const { return addressScreen_; }
+  bool HasTitleSound() const { return titleSound_ != nullptr; }
+  // The screen size class of the last fresh main screen: 0 below 800 pixels, 1 below 1024,
+  // else 2; and its panel height 480, 600 or 768.
+  static int32_t SizeClassFor(int32_t screenWidth);
+  static int32_t PanelHeightFor(int32_t sizeClass);
+  static int32_t GetSizeClass();
+
+  // ---- What the game asks of the application ----
   int32_t GetInputMode() const override { return inputMode_; }
-  void SetInputMode(int32_t mode) override { inputMode_ = mode; }
+  // Deletes the open alert box, then stores the mode (5 without a battle is 0); enables the
+  // battlefield view for 0 and 5 only.
+  void SetInputMode(int32_t mode) override;
   bool IsNetworkOrdersLocked() const override { return false; }
   void ResetCameraDipAndZoom() override;
-  int32_t GetCurrentSide() const override { return currentSide_; }
-  int32_t GetHumanPlayers() const override { return 1; }
-  int32_t GetHumanSide() const override { return 0; }
-  int32_t GetConnectionType() const override { return 0; }
+  int32_t GetCurrentSide() const override { return sideToPlay_ == 1 ? 1 : 0; }
+  int32_t GetHumanPlayers() const override { return humanPlayers_; }
+  int32_t GetHumanSide() const override { return sideToPlay_ == 1 ? 1 : 0; }
+  int32_t GetConnectionType() const override { return connectionType_; }
   int32_t GetGameDate() const override { return 4406; }
   int32_t GetFileVersion() const override { return 4; }
-  MapBattleServices* GetBattleOrOperation() override { return nullptr; }
+  MapBattleServices* GetBattleOrOperation() override;
   MapBattleServices* GetOperation() override { return nullptr; }
   int32_t GetScreenWidth() const override;
   void Beep() override;
   // What the unit code asks beyond the map's services; the application installs itself as
   // the units' services while it lives.
   MapAppServices* GetApp() override { return this; }
-  bool IsEditorOpen() const override { return false; }
+  bool IsEditorOpen() const override { return editor_ != nullptr; }
   int32_t GetComputerBonus() const override { return 0; }
+
   const DisplayPreset& GetStoredPreset() const { return storedPreset_; }
-  // What the video memory report chose: 0 (full size) to 3, and whether textures may be
-  // loaded finer.
   int32_t GetDownsampleLevel() const { return downsampleLevel_; }
   bool HasFineTextures() const { return fineTextures_ != 0; }
-  // The downsample level of a display with that much free video memory (KiB).
   static int32_t DownsampleLevelFor(int32_t kilobytes, bool hasAGP);
   // The names loaded from the string table with the preferences.
   static const GString31& PreferencesFileName();
@@ -82,21 +158,53 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   static const GString31& SavedGamesFolderName();
   static const GString31& PbemFolderName();
 
- private:
-  bool ReadPreferencesFile();
-  void WritePreferencesFile() const;
-  // One alert naming the program folder when nothing can be written there.
-  static void TellIfProgramFolderIsReadOnly();
+ protected:
+  // Whether Shift is held at this moment (the start asks it once); tests replace it.
+  virtual bool IsShiftHeld() const;
+  // Plays the opening movie; false when it could not be played.
+  virtual bool PlayOpeningMovie();
 
+ private:
+  void WritePreferencesFile() const;
+  static void TellIfProgramFolderIsReadOnly();
+  bool HasBattleWithMap() const;
+  // The steps of the dispatcher (WRApplicationCommands.cpp).
+  bool DoOwnCommand(int32_t command);
+  void EndTitleSound();
+  // The alert box's parts (WRApplicationAlerts.cpp).
+  void BuildAlertBox(const GString& line1, const GString& line2, int32_t command1, int32_t command2,
+                     int32_t savedMode);
+  // The main screen's parts (WRApplicationScreens.cpp).
+  void ResetGameState();
+  void AddMainButtons();
+  void ShowEmailNotice();
+
+  GameSettings settings_;
   DisplayPreset storedPreset_;
-  int8_t options_[kOptionCount] = {};
-  // The other player's copy at a hotseat.
-  int8_t otherOptions_[kOptionCount] = {};
+  BattleScreenSeam noScreen_;
+  BattleScreenSeam* screen_ = &noScreen_;
+  Battle* battle_ = nullptr;
+  EditorSeam* editor_ = nullptr;
+  GView* alertBox_ = nullptr;
   GView* screenRoot_ = nullptr;
+  GPictureView* mainPicture_ = nullptr;
+  ResourceLabel* helpLine_ = nullptr;
+  GView* addressScreen_ = nullptr;
+  GView* notice_ = nullptr;
+  GSoundStream* titleSound_ = nullptr;
   int32_t quitAfterPasses_ = 0;
-  int32_t inputMode_ = 0;
-  int32_t currentSide_ = 0;
   int32_t passes_ = 0;
+  int32_t inputMode_ = 0;
+  int32_t sideToPlay_ = 2;
+  int32_t connectionType_ = 0;
+  int32_t humanPlayers_ = 0;
+  int32_t connectionState_ = 0;
+  uint16_t sharedSeed_ = 0;
+  uint8_t hostFlag_ = 0;
+  uint8_t showEmailNotice_ = 0;
+  uint8_t showBriefingPending_ = 0;
+  uint8_t reinforcementsPending_ = 0;
+  uint8_t closing_ = 0;
   int32_t downsampleLevel_ = 0;
   uint8_t fineTextures_ = 0;
 };

@@ -28,6 +28,7 @@
 #include "platform/PPath.h"
 #include "platform/PSystem.h"
 #include "support/RendererBitmaps.h"
+#include "support/ScreenBitmaps.h"
 #include "support/TestFolder.h"
 
 extern char** environ;
@@ -105,6 +106,7 @@ TEST(HostileStartChild, DISABLED_RunsTheProgramInTheGivenFolder) {
 TEST(HostileStartTest, AFifoForThePreferencesFileIsRefusedAndTheDefaultsAreUsed) {
   TestFolder folder(true);
   CopyRendererBitmaps(folder);
+  CopyScreenBitmaps(folder);
   ASSERT_EQ(mkfifo((folder.Native() + kPrefs).c_str(), 0644), 0);
   const pid_t pid = StartChild(folder, "3");
   ASSERT_GT(pid, 0);
@@ -131,6 +133,7 @@ TEST(HostileStartTest, SigtermEndsTheProgramLikeTheQuitCommand) {
     SCOPED_TRACE(sig);
     TestFolder folder(true);
     CopyRendererBitmaps(folder);
+    CopyScreenBitmaps(folder);
     const pid_t pid = StartChild(folder, nullptr);  // runs until told to stop
     ASSERT_GT(pid, 0);
     // Once the kernel is up (its start-up is logged), the signal comes.
@@ -175,6 +178,7 @@ TEST(HostileStartTest, AMissingOrDamagedBitmapIsNamedInTheLogBeforeTheFatalLine)
     SCOPED_TRACE(c.named);
     TestFolder folder(true);
     CopyRendererBitmaps(folder);
+    CopyScreenBitmaps(folder);
     std::filesystem::remove(folder.Native() + "BMP/" + c.file);
     if (c.bytes != nullptr && c.bytes[0] != 0) folder.WriteFile(std::string("BMP/") + c.file, c.bytes);
     if (c.bytes != nullptr && c.bytes[0] == 0) {
@@ -199,6 +203,7 @@ TEST(HostileStartTest, AMissingOrDamagedBitmapIsNamedInTheLogBeforeTheFatalLine)
 TEST(HostileStartTest, AReadOnlyProgramFolderIsToldOnceAndTheRunGoesOn) {
   TestFolder folder(true);
   CopyRendererBitmaps(folder);
+  CopyScreenBitmaps(folder);
   int beeps = 0;
   PSystem::SetBeepHook([&beeps] { ++beeps; });
   PFailureInjection::Arm("OpenForWriting", PResult::kGeneric, 1000000);

@@ -20,6 +20,7 @@
 #include "framework/ui/GView.h"
 #include "support/KernelStartClock.h"
 #include "support/RendererBitmaps.h"
+#include "support/ScreenBitmaps.h"
 #include "support/ResourceRecorder.h"
 #include "support/SoundCatalogueRows.h"
 #include "support/TestFolder.h"
@@ -35,7 +36,9 @@ std::string StoredFile(uint8_t format, uint8_t width2DLow) {
   bytes[1 + 40] = static_cast<char>(0x20);         // width 800 = 0x320
   bytes[1 + 41] = static_cast<char>(0x03);
   bytes[1 + 56] = static_cast<char>(width2DLow);
-  for (int i = 0; i < 40; ++i) bytes[65 + i] = static_cast<char>(i + 3);
+  // Values each option can take: 0 or 1 alternately for the ranged options, i + 3 for the
+  // reserved ones past them.
+  for (int i = 0; i < 40; ++i) bytes[65 + i] = static_cast<char>(i <= 20 ? i % 2 : i + 3);
   return bytes;
 }
 
@@ -76,7 +79,7 @@ TEST(WRApplicationTest, AStoredFileIsReadAndWrittenBackByteForByteWithTheRecordF
     EXPECT_EQ(record.use3DPreset, 1);
     EXPECT_EQ(record.width, 800u);
     EXPECT_EQ(record.width2D, 0x58u);
-    for (int i = 0; i < 40; ++i) EXPECT_EQ(app.GetOption(i), i + 3) << i;
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(app.GetOption(i), i <= 20 ? i % 2 : i + 3) << i;
     // Not stored: set anew at every start.
     EXPECT_EQ(app.GetOption(40), 0);
     EXPECT_EQ(app.GetOption(44), 1);
@@ -171,6 +174,7 @@ TEST(WRApplicationTest, KeysOnlyBeepWhileADialogIsUp) {
 TEST(ProgramStartTest, TheKernelRunsHeadlessAndQuitsThroughTheApplication) {
   TestFolder folder(true);
   CopyRendererBitmaps(folder);
+  CopyScreenBitmaps(folder);
   ResourceRecorder recorder;
   GErrorLog::ResetForTests();
   setenv(WRApplication::kQuitAfterVariable, "5", 1);
@@ -245,6 +249,7 @@ ProgramRun RunProgram(const TestFolder& folder) {
 TEST(ProgramStartTest, AStoredPresetStartsTheApplicationWithoutATestAndIsKeptForTheNextStart) {
   TestFolder folder(true);
   CopyRendererBitmaps(folder);
+  CopyScreenBitmaps(folder);
   std::string prefs(105, '\0');
   prefs[1] = 1;  // use the 3-D preset
   prefs[1 + 2] = 1;  // on the primary display driver

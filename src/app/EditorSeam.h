@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+
+// What the application uses of the scenario editor's state while it exists: its command
+// handler, its elevation keys and its two flags. The editor's state implements it and the
+// application holds it while the editor or a set-up screen is open.
+class EditorSeam {
+ public:
+  virtual ~EditorSeam() = default;
+
+  // The editor's commands: 53, 65 to 69 and every number above 98.
+  virtual void DoCommand(int32_t command) = 0;
+  // Keys while the editor shows its own screens (not the battle screen).
+  virtual void HandleElevationKey(uint8_t key, bool alt) = 0;
+  // The editor has opened the battle screen on the scenario being edited.
+  virtual bool IsBattleViewOpen() const = 0;
+  // The scenario is set up for two players.
+  virtual bool IsTwoPlayer() const = 0;
+};

@@ -1,0 +1,293 @@
+// The play driver: the real application on the fake back-end with a fake clock, run by a
+// script of player actions and checks. Test-only.
+//
+//   PlayDriver <script> <work folder>
+//
+// The work folder becomes the program folder (the build's BMP and WAV folders are linked
+// into it; a preferences file with a 1024 x 768 display is written when there is none). One
+// script line is one step; '#' starts a comment line:
+//   click-command N    a left click at the centre of the visible control carrying command N
+//   click X Y          a left click at a screen point; rclick X Y a right click
+//   key C              a typed character (C: one character, or esc, enter, space, left,
+//                      right, up, down); alt C the character typed with Alt held
+//   type TEXT          the characters of the rest of the line
+//   frames N           N passes of the event loop, 20 ms of the fake clock each
+//   wait-ms N          the fake clock moves on N ms, then one pass
+//   expect-log TEXT    the error log holds the text
+//   expect-text TEXT   a visible label or help line shows exactly the text
+//   expect-alert N     alert N is open (its first line is shown)
+//   digest FILE        the current battle's digest (CRC-32 of its stored form) written to FILE
+//                      in the work folder ("none" without a battle)
+//   screenshot FILE    the last presented frame as a bitmap in the work folder
+// The run ends at the script's end or when the program quits; the exit status is 0 when
+// every step passed, the program quit cleanly and wrote its preferences and log.
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/AlertTable.h"
+#include "app/ResourceLabel.h"
+#include "app/WRApplication.h"
+#include "framework/core/Crc32.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GMemoryFile.h"
+#include "framework/core/GString255.h"
+#include "framework/kernel/GKernel.h"
+#include "framework/ui/GControl.h"
+#include "framework/ui/GLabel.h"
+#include "game/battle/Battle.h"
+#include "platform/PBitmapFile.h"
+#include "platform/PClock.h"
+#include "platform/PDisplay.h"
+#include "platform/PFakeBackEnd.h"
+#include "platform/PKey.h"
+#include "platform/PPath.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The fake clock: what the script moved it on, plus one millisecond every 120 readings so
+// that busy waits (the processor rating, a delay) end.
+std::atomic<uint64_t> gManualMs{0};
+std::atomic<uint64_t> gReads{0};
+
+class Driver {
+ public:
+  Driver(const fs::path& work) : work_(work) {}
+
+  bool Start();
+  bool RunLine(const std::string& line);
+  // Deletes the kernel (the application writes its preferences) and checks what is left.
+  bool Finish();
+  bool Quit() const { return kernel_ != nullptr && kernel_->IsQuitting(); }
+
+ private:
+  void Pump(int32_t passes);
+  void Post(PMessageType type, uint32_t param, int32_t x, int32_t y);
+  void Click(int32_t x, int32_t y, bool right);
+  GControl* FindControl(GView* view, int32_t command) const;
+  bool FindText(GView* view, const std::string& text) const;
+  WRApplication* App() const { return static_cast<WRApplication*>(kernel_->GetApplication()); }
+  bool Fail(const std::string& why) {
+    std::fprintf(stderr, "PlayDriver: %s\n", why.c_str());
+    return false;
+  }
+
+  fs::path work_;
+  std::unique_ptr<GKernel> kernel_;
+  PFakeBackEnd* fake_ = nullptr;
+  int32_t posted_ = 0;
+};
+
+bool Driver::Start() {
+  const fs::path built = fs::read_symlink("/proc/self/exe").parent_path().parent_path();
+  for (const char* name : {"BMP", "WAV"}) {
+    std::error_code ignored;
+    if (!fs::exists(work_ / name)) fs::create_directory_symlink(built / name, work_ / name, ignored);
+  }
+  PPath::SetProgramFolder(work_.string() + "/");
+  const fs::path prefs = work_ / "Tarvane Osmr Vel Prefs";
+  if (!fs::exists(prefs)) {
+    std::string bytes(WRApplication::kPreferencesSize, '\0');
+    DisplayPreset record;
+    record.use3DPreset = 1;
+    record.driverIsPrimary = 1;
+    record.deviceGuid = PDisplay::kDeviceGuid;
+    record.width = 1024;
+    record.height = 768;
+    const auto raw = record.ToBytes();
+    std::memcpy(bytes.data() + 1, raw.data(), raw.size());
+    GameSettings defaults;
+    std::memcpy(bytes.data() + 1 + DisplayPreset::kSize, defaults.Options(), WRApplication::kStoredOptions);
+    std::ofstream(prefs, std::ios::binary) << bytes;
+  }
+  PClock::SetFake([] { return gManualMs.load() + gReads.fetch_add(1) / 120; });
+  auto backEnd = std::make_unique<PFakeBackEnd>();
+  backEnd->SetDesktopSize(1024, 768);
+  fake_ = backEnd.get();
+  kernel_ = std::make_unique<GKernel>();
+  bool ok = false;
+  kernel_->Init(std::move(backEnd), &ok);
+  if (!ok) return Fail("the kernel did not start");
+  kernel_->StartWithoutLoop(new WRApplication());
+  PMessage activate;
+  activate.type = PMessageType::kActivate;
+  activate.param = 1;
+  kernel_->WindowProc(activate);
+  Pump(3);
+  return kernel_->HasApplicationStarted() || Fail("the application did not start");
+}
+
+void Driver::Pump(int32_t passes) {
+  // A pass takes one message: one pass more for each message posted since the last pump.
+  passes += posted_;
+  posted_ = 0;
+  for (int32_t i = 0; i < passes && !Quit(); ++i) {
+    gManualMs += 20;
+    kernel_->DoEvent();
+  }
+}
+
+void Driver::Post(PMessageType type, uint32_t param, int32_t x, int32_t y) {
+  PMessage m;
+  m.type = type;
+  m.param = param;
+  m.x = x;
+  m.y = y;
+  fake_->ScriptMessage(m);
+  ++posted_;
+}
+
+void Driver::Click(int32_t x, int32_t y, bool right) {
+  Post(PMessageType::kMouseMove, 0, x, y);
+  Post(right ? PMessageType::kRightDown : PMessageType::kLeftDown, 0, x, y);
+  Post(right ? PMessageType::kRightUp : PMessageType::kLeftUp, 0, x, y);
+  Pump(2);
+}
+
+GControl* Driver::FindControl(GView* view, int32_t command) const {
+  if (view == nullptr || !view->IsVisible()) return nullptr;
+  // The last child is the one drawn on top: search from there.
+  for (int32_t i = view->GetChildCount() - 1; i >= 0; --i)
+    if (GControl* found = FindControl(view->GetChild(i), command)) return found;
+  auto* control = dynamic_cast<GControl*>(view);
+  return control != nullptr && control->GetCommand() == command && control->IsEnabled() ? control : nullptr;
+}
+
+bool Driver::FindText(GView* view, const std::string& text) const {
+  if (view == nullptr || !view->IsVisible()) return false;
+  if (auto* label = dynamic_cast<GLabel*>(view); label != nullptr && text == label->GetText().CStr()) return true;
+  if (auto* line = dynamic_cast<ResourceLabel*>(view); line != nullptr && text == line->GetText().CStr()) return true;
+  for (int32_t i = 0; i < view->GetChildCount(); ++i)
+    if (FindText(view->GetChild(i), text)) return true;
+  return false;
+}
+
+bool Driver::RunLine(const std::string& line) {
+  std::istringstream in(line);
+  std::string verb;
+  in >> verb;
+  std::string rest;
+  std::getline(in >> std::ws, rest);
+  if (verb.empty() || verb[0] == '#') return true;
+  if (Quit()) return Fail("the program has quit before: " + line);
+  if (verb == "click-command") {
+    GControl* control = FindControl(kernel_->GetRootView(), std::stoi(rest));
+    if (control == nullptr) return Fail("no visible control carries command " + rest);
+    const GRect& r = control->Bounds();
+    Click((r.left + r.right) / 2, (r.top + r.bottom) / 2, false);
+  } else if (verb == "click" || verb == "rclick") {
+    int32_t x = 0;
+    int32_t y = 0;
+    std::istringstream(rest) >> x >> y;
+    Click(x, y, verb == "rclick");
+  } else if (verb == "key" || verb == "alt") {
+    uint32_t c = rest.empty() ? 0 : static_cast<uint8_t>(rest[0]);
+    const std::pair<const char*, uint32_t> names[] = {{"esc", kKeyEscape}, {"enter", 13}, {"space", ' '},
+                                                      {"left", 1},         {"right", 2},    {"up", 3},
+                                                      {"down", 4}};
+    for (const auto& [name, code] : names)
+      if (rest == name) c = code;
+    if (verb == "alt") {
+      Post(PMessageType::kSysChar, c, 0, 0);
+    } else if (c >= 1 && c <= 4) {
+      const uint32_t arrows[4] = {kKeyLeft, kKeyRight, kKeyUp, kKeyDown};
+      Post(PMessageType::kKeyDown, arrows[c - 1], 0, 0);
+      Post(PMessageType::kKeyUp, arrows[c - 1], 0, 0);
+    } else {
+      Post(PMessageType::kChar, c, 0, 0);
+    }
+    Pump(1);
+  } else if (verb == "type") {
+    for (char c : rest) Post(PMessageType::kChar, static_cast<uint8_t>(c), 0, 0);
+    Pump(1);
+  } else if (verb == "frames") {
+    Pump(std::stoi(rest));
+  } else if (verb == "wait-ms") {
+    gManualMs += static_cast<uint64_t>(std::stoul(rest));
+    Pump(1);
+  } else if (verb == "expect-log") {
+    std::ifstream log(work_ / GErrorLog::kFileName, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    if (text.find(rest) == std::string::npos) return Fail("the log does not hold: " + rest);
+  } else if (verb == "expect-text") {
+    if (!FindText(kernel_->GetRootView(), rest)) return Fail("no visible text: " + rest);
+  } else if (verb == "expect-alert") {
+    const AlertTable::Row* row = AlertTable::Find(std::stoi(rest));
+    GView* box = App()->GetAlertBox();
+    if (row == nullptr || box == nullptr) return Fail("alert " + rest + " is not open");
+    if (row->line1 != 0) {
+      GString255 line;
+      line.LoadResource(static_cast<uint32_t>(row->line1));
+      if (!FindText(box, line.CStr())) return Fail("the open alert is not " + rest);
+    }
+  } else if (verb == "digest") {
+    std::string value = "none";
+    if (Battle* battle = App()->GetBattle()) {
+      GMemoryFile file;
+      battle->Write(file.File());
+      uint32_t crc = 0xFFFFFFFFu;
+      for (char c : file.Bytes()) crc = Crc32Update(crc, static_cast<uint8_t>(c));
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(~crc));
+      value = hex;
+    }
+    std::ofstream(work_ / rest) << value << "\n";
+  } else if (verb == "screenshot") {
+    if (fake_->LastFrame().empty()) return Fail("no frame was presented");
+    if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(),
+                                  (work_ / rest).string()))
+      return Fail("the screenshot could not be written");
+  } else {
+    return Fail("unknown step: " + line);
+  }
+  return true;
+}
+
+bool Driver::Finish() {
+  const bool quit = Quit();
+  kernel_.reset();
+  PClock::SetFake(nullptr);
+  if (!quit) return Fail("the program did not quit");
+  std::error_code error;
+  if (fs::file_size(work_ / "Tarvane Osmr Vel Prefs", error) != WRApplication::kPreferencesSize)
+    return Fail("the preferences were not written");
+  if (!fs::exists(work_ / GErrorLog::kFileName)) return Fail("no error log");
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: PlayDriver <script> <work folder>\n");
+    return 2;
+  }
+  std::ifstream script(argv[1]);
+  if (!script) {
+    std::fprintf(stderr, "PlayDriver: cannot read %s\n", argv[1]);
+    return 2;
+  }
+  std::error_code error;
+  fs::create_directories(argv[2], error);
+  Driver driver(fs::absolute(argv[2]));
+  bool passed = driver.Start();
+  std::string line;
+  int32_t number = 0;
+  while (passed && !driver.Quit() && std::getline(script, line)) {
+    ++number;
+    if (!driver.RunLine(line)) {
+      std::fprintf(stderr, "PlayDriver: step %d failed: %s\n", number, line.c_str());
+      passed = false;
+    }
+  }
+  passed = driver.Finish() && passed;
+  return passed ? 0 : 1;
+}
