@@ -25,6 +25,14 @@ class TestVehicle : public TestUnit, public VehicleServices {
   uint16_t* GetSecondAmmo() override { return secondAmmo.data(); }
   int32_t GetSmallArmsEntry() const override { return smallArmsEntry; }
   Unit* GetPassenger(int32_t place) const override { return passengers.at(static_cast<size_t>(place)); }
+  void RemovePassenger(Unit* unit) override {
+    for (Unit*& p : passengers) {
+      if (p == unit) {
+        p = nullptr;
+        return;
+      }
+    }
+  }
 
   void SetRecord(int32_t mainWeaponId, int16_t load);  // main weapon and full load
 
