@@ -312,6 +312,32 @@ class Infantry : public Unit, public InfantryServices {
   // direction to the spot.
   bool IsEnemyAhead(float radius, float x0, float y0, float x1, float y1) const;
 
+  // ---- Danger: overrun, surrender and rescue (InfantryDanger.cpp) ----
+
+  // On the danger countdown: jump aside from (or, unable to move, abandon a gun to) an
+  // armoured vehicle about to drive over the unit, leave a burning tile, give up when the
+  // balance around it is hopeless, or be freed by friends close by.
+  void ReactToDanger() override;                                             // slot 89
+  // An armoured vehicle moving toward the unit that would be on it within five seconds.
+  static bool IsOverrunThreat(const Unit& candidate, Infantry& unit);
+  // A spot 12 m to either side becomes the first waypoint; true when one was found on clear
+  // ground (after 20 tries any standable spot will do).
+  bool JumpAside(int32_t band);
+  void AbandonGun(Unit& taker);
+  // The men present, lowered by every enemy that can fight and see the unit within 75 m and
+  // raised by friends within 100 m, and the enemy to give up to (none allowed).
+  struct SurrenderBalance {
+    float balance = 0.0f;
+    float divisor = 1.0f;
+    Unit* capturer = nullptr;
+  };
+  SurrenderBalance ComputeSurrenderBalance(int32_t band) const;
+  static void AddToSurrenderBalance(Unit& other, const Infantry& unit, SurrenderBalance& tally);
+  static bool IsThreateningEnemy(Unit& other, const Infantry& unit);
+  static bool IsNearbyRescuer(Unit& other, const Infantry& unit);
+  // The unit gives itself up to the capturer, which must exist.
+  void Surrender(Unit* capturer);
+
   // ---- Leaders, command and fatigue (InfantryCommand.cpp) ----
 
   bool HasCommand() const;
