@@ -338,6 +338,23 @@ class Infantry : public Unit, public InfantryServices {
   // The unit gives itself up to the capturer, which must exist.
   void Surrender(Unit* capturer);
 
+  // ---- State packets and the falling figure (InfantryPackets.cpp) ----
+
+  // The carrier, the vehicle to board and the commanding leader, the men per slot and the
+  // state bits (movement, fatigue level, shots, charges, surrendered, released, routed).
+  void WriteStateExtras(UnitStatePacket& packet) const override;             // slot 134
+  void ReadStateExtras(const UnitStatePacket& packet) override;              // slot 135
+  // A squad whose men were hit shows one of its figures falling in the replay.
+  UnitStatePacket MakeStatePacket() override;                                // slot 93
+  // Out-of-range values from a replay or the other machine change nothing (a movement state
+  // other than 0, 3..7), are held (a fatigue level above 4 is 4) or become 0 (slot counts
+  // above 127).
+  void ApplyStatePacket(const UnitStatePacket& packet) override;             // slot 94
+  // Figure 0..2 flinches (seen at identification level 4 only; other figures nobody).
+  void FlinchFigure(int32_t figure);
+  // A new team on foot moves 10 to 20 m off the spot it appeared on.
+  void FindNearbySpot() override;
+
   // ---- Leaders, command and fatigue (InfantryCommand.cpp) ----
 
   bool HasCommand() const;
@@ -389,6 +406,8 @@ class Infantry : public Unit, public InfantryServices {
   uint8_t weaponKnockedOut = 0;
   // The unit is firing its antitank weapon (then it must have one left).
   uint8_t specialWeaponFiring = 0;
+  // The falling-figure code of the state packet being made (0 between packets).
+  uint8_t packetFallingFigure = 0;
 
   // The six references as raw packed ids between Read and RemapReferences, and as identity
   // keys between ReferencesToIds and IdsToReferences, in the order carrier, boarding target,
