@@ -133,7 +133,6 @@ bool Infantry::SeekCover(bool forced, bool hasThreat, float threatX, float threa
   }
   const float ownX = x;
   const float ownY = y;
-  const float baseHeight = GetBaseHeight();
   for (float px = ownX - 60.0f; px < ownX + 61.0f; px += 5.0f) {
     for (float py = ownY - 60.0f; py < ownY + 61.0f; py += 5.0f) {
       if (!map->IsOnMap(px, py) || !map->IsConcealingAt(px, py, false)) continue;
@@ -153,8 +152,7 @@ bool Infantry::SeekCover(bool forced, bool hasThreat, float threatX, float threa
       } else if (targetSeen && !forced) {
         float clear = 0.0f;
         float reach = 0.0f;
-        if (!map->TraceLine(false, false, false, px, py, map->ElevationAt(px, py) + baseHeight, aimX, aimY, aimZ, clear,
-                            reach) ||
+        if (!map->TraceLine(false, false, false, px, py, GetBaseHeight(), aimX, aimY, aimZ, clear, reach) ||
             clear <= 0.0f) {
           score *= 2.25f;
         }
