@@ -447,4 +447,39 @@ void Packet::ReadUnitState(GFile& file) {
     state.targetY = file.ReadFloat();
   }
   file.Skip(16);
+  if (infantry) {
+    // The unit puts back what the snapshot carries.
+    state.extraUnits = {extras.linked[0], extras.linked[1]};
+    state.leader = extras.leader;
+    state.menPerSlot = extras.menPerSlot;
+    state.moveState = extras.moveState;
+    state.fatigueLevel = extras.fatigue;
+    state.fallingFigure = extras.fallingFigure;
+    state.specialShots = extras.specialShots;
+    state.charges = extras.demolition;
+    state.surrendered = extras.surrendered;
+    state.released = extras.released;
+    state.routed = extras.routed;
+  }
+}
+
+void Packet::SetUnitState(const UnitStatePacket& unitState) {
+  kind = kUnitState;
+  state = unitState;
+  timeSlice = unitState.slice;
+  x = unitState.x;
+  y = unitState.y;
+  z = unitState.z;
+  extras.linked[0] = unitState.extraUnits[0];
+  extras.linked[1] = unitState.extraUnits[1];
+  extras.leader = unitState.leader;
+  extras.menPerSlot = unitState.menPerSlot;
+  extras.moveState = unitState.moveState;
+  extras.fatigue = unitState.fatigueLevel;
+  extras.fallingFigure = unitState.fallingFigure;
+  extras.specialShots = unitState.specialShots;
+  extras.demolition = unitState.charges;
+  extras.surrendered = unitState.surrendered;
+  extras.released = unitState.released;
+  extras.routed = unitState.routed;
 }

@@ -141,6 +141,10 @@ class Packet : public GObject {
   // The unit the packet belongs to: the state's unit, the shooter, the sound's source, the
   // hit vehicle; null for the others.
   Unit* OwnerUnit() const;
+  // A unit's snapshot becomes the kind-0 payload: the head, the state and the extras the
+  // snapshot carries (linked units; infantry's leader, men per slot and state bits). Reading
+  // a kind-0 packet of infantry puts those extras back into the state.
+  void SetUnitState(const UnitStatePacket& unitState);
 
   // A scaled field: value x factor rounded, or held at -32768 or 32767 when the product leaves
   // the 16-bit range (logged once per run). Not a number stores 0.

@@ -7,6 +7,7 @@
 #include "game/units/Unit.h"
 
 class CommandLineCanvas;
+struct Shot;
 class GFile;
 class GGroup;
 class GString;
@@ -23,21 +24,24 @@ class MapBattleServices;
 // simple overrides: weapon queries, range, shot and aim intervals, a returning man's slot,
 // identification, fire arc), InfantryCommand.cpp (leaders, command and fatigue),
 // InfantryOrders.cpp (move orders and the vehicle to board, a crew following its vehicle,
-// the late appearance, men returning between battles), InfantryLater.cpp (the operations
+// the late appearance, men returning between battles), InfantryCasualties.cpp (who falls to
+// a hit, the shock, elimination), InfantrySplit.cpp (splitting and rejoining),
+// InfantryCover.cpp (reaction to fire, cover, withdrawal), InfantryLater.cpp (the operations
 // still to come).
 //
 // Index of temporary bodies, each stopping the program with FatalError ("Infantry") until
-// later work gives it: TakeDamage; riding (TryDismount, StartWeaponSetUp,
+// later work gives it: TakeDamage in the unit's six-argument form (the infantry's own form
+// takes the damage, the extra dice and the shot); riding (TryDismount, StartWeaponSetUp,
 // FollowBoardingTarget, SyncPositionWithLinkedUnit); firepower and sighting (FirepowerAt,
 // RunUnitPass, GetSightingRange, IsDirectionWatched); the links between battles
 // (UpdateLinksBetweenBattles); the movement rate over terrain (TerrainMoveRate); figures
 // (GetFigureCountAtLevel, GetFigureKindAtLevel); the purchase value (GetUnitCost); the slice
-// update (DirectFireStep); danger, fire, cover and close assault (SpreadOut, ReactToFire,
-// CloseAssault). Draw draws nothing yet. The numbered operations those subjects override
-// (the slice update, danger, casualties, figures, costs, the terrain mobility, state-packet
-// extras, the search for a free spot nearby) keep the unit's own bodies until then, so that
-// a battle can step infantry meanwhile. Also still the unit's own: the pictures
-// (PrepareAppearance, ApplyModelScale), boarding (Embark) and the target search test.
+// update (DirectFireStep); spreading out and close assault (SpreadOut, CloseAssault). Draw
+// draws nothing yet. The numbered operations those subjects override (the slice update,
+// danger, figures, costs, the terrain mobility, state-packet extras, the search for a free
+// spot nearby) keep the unit's own bodies until then, so that a battle can step infantry
+// meanwhile. Also still the unit's own: the pictures (PrepareAppearance, ApplyModelScale),
+// boarding (Embark) and the target search test.
 // The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:
@@ -237,8 +241,119 @@ class Infantry : public Unit, public InfantryServices {
   float GetUnitCost() const;
   void DirectFireStep();
   bool SpreadOut(bool mayPushOther, Unit* other);
-  void ReactToFire(bool forced, bool targetSeen, float threatX, float threatY);
   bool CloseAssault(Unit* other);
+
+  // ---- Under fire: casualties, damage, split and rejoin (InfantryCasualties.cpp,
+  // InfantrySplit.cpp) ----
+
+  // Every roll below the chance downs one man (the rolls may outnumber the men present). The
+  // survivors are thinned slot by slot, sparing the heavy weapons as the squad's care allows;
+  // charges and antitank weapons may go with them. A quiet loss shouts no casualty voice and
+  // leaves the falling-figure mark alone. True when anyone fell.
+  bool TakeCasualties(int32_t rolls, float chance, bool quiet);
+  // The map's form (a collapsing building, a crew leaving its gun): not quiet.
+  void TakeCasualties(int32_t count, float chance) override { TakeCasualties(count, chance, false); }
+  void TakeQuietCasualties(float chance) override;
+  void AddSuppression(float amount, bool noFanaticHold) { SetSuppression(suppression + amount, noFanaticHold); }
+  // A hit of the damage: casualties at damage / 725 a die, then the shock, the reaction and,
+  // for a blast behind its back, the turn toward where it came from.
+  using Unit::TakeDamage;
+  void TakeDamage(float damage, int32_t extraRolls, const Shot& shot);
+  // The shock of a hit before the shot's kind and the losses: (A u^B + 1) 1.3 D^0.7 with A
+  // and B of the effective rating 0..8 (any other rating counts as 2).
+  static float HitShock(int32_t effectiveRating, float u, float damage);
+  void CheckWeaponKnockedOut(float damage, const Shot& shot);
+  // A near miss: a suppression strictly between 6 and 16 becomes 16.
+  void AfterHit();
+  // A mine or a booby trap: exactly one man falls, and the rest are shaken (a third as much
+  // when mild).
+  void TakeSingleCasualty(bool mild);
+  void Eliminate() override;                                                 // slot 98
+  bool CanSplit() const override;                                            // slot 105
+  // The main weapon is a gun (class 2 or 3), or with withIndirect also a mortar (class 4).
+  bool HasHeavyWeapon(bool withIndirect) const;
+  // Makes the new half beside this squad and gives it half of everything; the battle takes
+  // it (else the caller owns it). CanSplit must hold.
+  Infantry* Split();
+  // Takes the linked half back in: its men, weapons, shock, fatigue and kills; every unit's
+  // references to it come here. The battle removes the other half afterwards.
+  void Rejoin();
+  static void RedirectReferencesToHalf(Unit& unit, const Unit& from, Unit& to);
+  // The floor level snaps to the ground or the upper floor once the unit stops.
+  void SettleLevel();
+
+  // ---- Under fire: the reaction, cover and withdrawal (InfantryCover.cpp) ----
+
+  // By the morale band (6 when forced): stop firing at far targets, withdraw, abandon a gun
+  // that cannot move, drop a sneaking advance, hurry the orders or seek cover. The threat
+  // point counts when targetSeen is set.
+  void ReactToFire(bool forced, bool targetSeen, float threatX, float threatY);
+  // The best-scoring spot of the 25 x 25 within 60 m becomes the first waypoint (unforced:
+  // only one scoring below 20). False when the unit stays.
+  bool SeekCover(bool forced, bool hasThreat, float threatX, float threatY);
+  // A clear cell on the line, tested every 20 m or so from the start to the end.
+  bool PathReachesClearCell(float x0, float y0, float x1, float y1) const;
+  // The first 20 m (30 m for speed class 3, 50 m for class 4) of the route reach a clear cell.
+  bool RouteReachesCover() const;
+  // A withdraw move toward the nearest edge of the side: true when one was ordered or is
+  // under way. Panicked requires mayLeaveMap. A side without an edge of its own cannot withdraw.
+  bool RetreatTowardFriendlyEdge(bool mayLeaveMap, bool panicked);
+  // A collapsing building: withdraw, staying on the map.
+  void RetreatTowardFriendlyEdge() override;
+  struct RetreatDirections {
+    std::array<float, 8> cosines{};
+    std::array<float, 8> sines{};
+  };
+  // The first spot at radii from first to last (steps of 10 m), the eight directions each,
+  // that is clear, standable, on the map (unless it may leave) and has no enemy ahead.
+  bool FindRetreatSpot(float& outX, float& outY, bool mayLeaveMap, float firstRadius, float lastRadius,
+                       const RetreatDirections& directions) const;
+  // A live unit of another side within radius + 80 m of the start and 45 degrees of the
+  // direction to the spot.
+  bool IsEnemyAhead(float radius, float x0, float y0, float x1, float y1) const;
+
+  // ---- Danger: overrun, surrender and rescue (InfantryDanger.cpp) ----
+
+  // On the danger countdown: jump aside from (or, unable to move, abandon a gun to) an
+  // armoured vehicle about to drive over the unit, leave a burning tile, give up when the
+  // balance around it is hopeless, or be freed by friends close by.
+  void ReactToDanger() override;                                             // slot 89
+  // An armoured vehicle moving toward the unit that would be on it within five seconds.
+  static bool IsOverrunThreat(const Unit& candidate, Infantry& unit);
+  // A spot 12 m to either side becomes the first waypoint; true when one was found on clear
+  // ground (after 20 tries any standable spot will do).
+  bool JumpAside(int32_t band);
+  void AbandonGun(Unit& taker);
+  // The men present, lowered by every enemy that can fight and see the unit within 75 m and
+  // raised by friends within 100 m, and the enemy to give up to (none allowed).
+  struct SurrenderBalance {
+    float balance = 0.0f;
+    float divisor = 1.0f;
+    Unit* capturer = nullptr;
+  };
+  SurrenderBalance ComputeSurrenderBalance(int32_t band) const;
+  static void AddToSurrenderBalance(Unit& other, const Infantry& unit, SurrenderBalance& tally);
+  static bool IsThreateningEnemy(Unit& other, const Infantry& unit);
+  static bool IsNearbyRescuer(Unit& other, const Infantry& unit);
+  // The unit gives itself up to the capturer, which must exist.
+  void Surrender(Unit* capturer);
+
+  // ---- State packets and the falling figure (InfantryPackets.cpp) ----
+
+  // The carrier, the vehicle to board and the commanding leader, the men per slot and the
+  // state bits (movement, fatigue level, shots, charges, surrendered, released, routed).
+  void WriteStateExtras(UnitStatePacket& packet) const override;             // slot 134
+  void ReadStateExtras(const UnitStatePacket& packet) override;              // slot 135
+  // A squad whose men were hit shows one of its figures falling in the replay.
+  UnitStatePacket MakeStatePacket() override;                                // slot 93
+  // Out-of-range values from a replay or the other machine change nothing (a movement state
+  // other than 0, 3..7), are held (a fatigue level above 4 is 4) or become 0 (slot counts
+  // above 127).
+  void ApplyStatePacket(const UnitStatePacket& packet) override;             // slot 94
+  // Figure 0..2 flinches (seen at identification level 4 only; other figures nobody).
+  void FlinchFigure(int32_t figure);
+  // A new team on foot moves 10 to 20 m off the spot it appeared on.
+  void FindNearbySpot() override;
 
   // ---- Leaders, command and fatigue (InfantryCommand.cpp) ----
 
@@ -291,6 +406,8 @@ class Infantry : public Unit, public InfantryServices {
   uint8_t weaponKnockedOut = 0;
   // The unit is firing its antitank weapon (then it must have one left).
   uint8_t specialWeaponFiring = 0;
+  // The falling-figure code of the state packet being made (0 between packets).
+  uint8_t packetFallingFigure = 0;
 
   // The six references as raw packed ids between Read and RemapReferences, and as identity
   // keys between ReferencesToIds and IdsToReferences, in the order carrier, boarding target,

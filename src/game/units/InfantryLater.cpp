@@ -25,5 +25,4 @@ int32_t Infantry::GetFigureKindAtLevel(int32_t, int32_t) const { FatalError(__LI
 float Infantry::GetUnitCost() const { FatalError(__LINE__, kFile); }
 void Infantry::DirectFireStep() { FatalError(__LINE__, kFile); }
 bool Infantry::SpreadOut(bool, Unit*) { FatalError(__LINE__, kFile); }
-void Infantry::ReactToFire(bool, bool, float, float) { FatalError(__LINE__, kFile); }
 bool Infantry::CloseAssault(Unit*) { FatalError(__LINE__, kFile); }

@@ -35,4 +35,11 @@ struct Shot {
   uint8_t smallArms = 0;
   uint8_t areaFire = 0;
   uint8_t marked = 0;
+  // As the battle works the hit out on a unit: the shot's kind 0..8 (0 a fixed-strength
+  // explosion, 1-5 and 8 weapon fire, 6 a weak blast, 7 a blast falling with distance), the
+  // flag of its source object (set: a blast from behind turns infantry toward it) and its
+  // second impact flag (set: a fixed-strength or falling blast can knock out a crew weapon).
+  int32_t kind = 0;
+  uint8_t sourceFlag = 0;
+  uint8_t secondImpact = 0;
 };

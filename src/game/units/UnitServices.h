@@ -77,6 +77,19 @@ class UnitServices {
     *found = nullptr;
     return 0;
   }
+
+  // ---- Infantry under fire: the loss tally, the unit group, the computer player's groups ----
+  // The battle's loss tally, when it keeps one: men lost, and a gun (weapon classes 2 and 3)
+  // or a mortar lost.
+  virtual void TallyMenLost(int32_t /*men*/) {}
+  virtual void TallyWeaponLost(bool /*gun*/) {}
+  // A split-off half joins the unit group right after its parent; false when not taken.
+  virtual bool InsertUnitAfter(Unit* unit, const Unit* /*after*/) { return AddNewUnit(unit); }
+  // The computer player's groups of the side take the one unit in place of the other.
+  virtual void ReplaceInAIGroups(int32_t /*sideIndex*/, const Unit* /*from*/, Unit* /*to*/) {}
+  // The side index owning map edge 0..3, 2 for neither; by default side 0 comes from the north
+  // edge and side 1 from the south.
+  virtual int32_t GetEdgeSide(int32_t edge) const { return edge == 1 ? 0 : (edge == 3 ? 1 : 2); }
 };
 
 // The installed services (null for none) and the shortcuts the unit code uses.

@@ -64,4 +64,16 @@ struct UnitStatePacket {
   uint8_t gunDestroyed = 0;   // 1 bit
   uint8_t vehicleFlags = 0;   // bit 0 bogged, bit 1 buttoned, bit 2 a stun timer runs
   std::array<uint8_t, 3> machineGunGroups{};
+
+  // ---- Infantry (extraUnits: its carrier and the vehicle it is to board) ----
+  Unit* leader = nullptr;
+  std::array<uint8_t, 4> menPerSlot{};
+  uint8_t moveState = 0;      // 4 bits: 0, 3..7
+  uint8_t fatigueLevel = 0;   // 3 bits: 0..4
+  uint8_t fallingFigure = 0;  // 2 bits: 0 none, else 1 + the index of the figure shown falling
+  uint8_t specialShots = 0;   // 3 bits
+  uint8_t charges = 0;        // 2 bits
+  uint8_t surrendered = 0;
+  uint8_t released = 0;
+  uint8_t routed = 0;
 };

@@ -98,7 +98,7 @@ class Vehicle : public Unit, public VehicleServices {
   // A third passenger is fatal: callers ask CanCarry first.
   void AddPassenger(Unit* unit);
   // A unit in neither slot is fatal.
-  void RemovePassenger(Unit* unit);
+  void RemovePassenger(Unit* unit) override;
   // Whether the unit may board: planning (boardNow false) or at once.
   bool CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const;
   Unit* GetPassenger(int32_t i) const override { return passengers[static_cast<size_t>(i & 1)]; }

@@ -34,4 +34,6 @@ class VehicleServices {
   // ---- For the infantry class ----
   // The unit in passenger place 0 or 1, or null.
   virtual Unit* GetPassenger(int32_t place) const = 0;
+  // The rider leaves its place (nothing when it holds none).
+  virtual void RemovePassenger(Unit* unit) = 0;
 };

@@ -440,3 +440,37 @@ TEST_F(PacketTest, ThinningCutsTheLeastImportantOneShots) {
   for (int32_t i = 0; i < list.Count(); ++i) kinds.push_back(static_cast<Packet*>(list.GetItem(i))->sound.soundKind);
   EXPECT_EQ(kinds, (std::vector<int>{40, 20, 30, -3, 3, 22, 22, 23, 8, 6}));
 }
+
+TEST_F(PacketTest, AnInfantrySnapshotSurvivesItsPacket) {
+  // The unit's snapshot with its infantry fields, as the unit makes it.
+  PutLE16(*infantry, 62, 2);  // two weapon slots
+  UnitStatePacket made = StatePacket(infantry).state;
+  made.slice = 77;
+  made.extraUnits = {nullptr, vehicle};
+  made.leader = vehicle;
+  made.menPerSlot = {5, 2, 0, 0};
+  made.moveState = 7;
+  made.fatigueLevel = 3;
+  made.specialShots = 3;
+  made.charges = 2;
+  made.fallingFigure = 2;
+  made.surrendered = 1;
+  made.released = 1;
+  made.routed = 1;
+  Packet packet;
+  packet.SetUnitState(made);
+  Packet back;
+  ASSERT_TRUE(ReadBack(Bytes(packet), back));
+  EXPECT_EQ(back.state.extraUnits[1], vehicle);
+  EXPECT_EQ(back.state.leader, vehicle);
+  EXPECT_EQ(back.state.menPerSlot, made.menPerSlot);
+  EXPECT_EQ(back.state.moveState, 7);
+  EXPECT_EQ(back.state.fatigueLevel, 3);
+  EXPECT_EQ(back.state.specialShots, 3);
+  EXPECT_EQ(back.state.charges, 2);
+  EXPECT_EQ(back.state.fallingFigure, 2);
+  EXPECT_EQ(back.state.surrendered, 1);
+  EXPECT_EQ(back.state.released, 1);
+  EXPECT_EQ(back.state.routed, 1);
+  EXPECT_EQ(back.timeSlice, 77);
+}

@@ -43,6 +43,7 @@ class TestUnitWorld : public UnitServices {
   bool IsBarrage() const override { return barrage; }
   int32_t GetConditionValue() const override { return conditionValue; }
   int32_t GetHomeEdge(int32_t sideIndex) const override { return homeEdges.at(static_cast<size_t>(sideIndex)); }
+  int32_t GetEdgeSide(int32_t edge) const override { return edgeSides.at(static_cast<size_t>(edge)); }
   void SpreadIntensityNearPoint(int32_t intensity, float, float) override { shocks.push_back(intensity); }
   bool AddNewUnit(Unit* unit) override;
 
@@ -65,6 +66,8 @@ class TestUnitWorld : public UnitServices {
   bool barrage = false;
   int32_t conditionValue = 0;
   std::array<int32_t, 2> homeEdges{};
+  // Side index 0 owns the north edge, side 1 the south edge.
+  std::array<int32_t, 4> edgeSides{2, 0, 2, 1};
   std::vector<int32_t> shocks;
   // Units the unit code added to the battle (owned here, joined to the battle).
   std::vector<std::unique_ptr<Unit>> newUnits;

@@ -26,6 +26,14 @@ class TestVehicle : public TestUnit, public VehicleServices {
   int32_t GetSmallArmsEntry() const override { return smallArmsEntry; }
   Unit* GetPassenger(int32_t place) const override { return passengers.at(static_cast<size_t>(place)); }
   bool IsLeftOutOfTallies() const override { return leftOutOfTallies; }
+  void RemovePassenger(Unit* unit) override {
+    for (Unit*& p : passengers) {
+      if (p == unit) {
+        p = nullptr;
+        return;
+      }
+    }
+  }
 
   void SetRecord(int32_t mainWeaponId, int16_t load);  // main weapon and full load
 
