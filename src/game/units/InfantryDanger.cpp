@@ -90,7 +90,7 @@ bool Infantry::JumpAside(int32_t band) {
 
 void Infantry::AbandonGun(Unit& taker) {
   CountCapturedGun(taker, HasHeavyWeapon(false));
-  bailedOut = 1;
+  knockedOut = 1;
   Unit* crew = BailOutCrew(false);
   if (crew != nullptr && GetUnitOrderHost() == nullptr) delete crew;
 }
@@ -119,7 +119,7 @@ void Infantry::ReactToDanger() {
         Surrender(balance.capturer);
       } else {
         CountCapturedGun(*balance.capturer, HasHeavyWeapon(false));
-        bailedOut = 1;
+        knockedOut = 1;
         Unit* crew = BailOutCrew(false);
         if (Infantry* team = dynamic_cast<Infantry*>(crew)) team->Surrender(balance.capturer);
         if (crew != nullptr && GetUnitOrderHost() == nullptr) delete crew;

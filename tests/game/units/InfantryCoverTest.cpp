@@ -232,7 +232,7 @@ TEST(InfantryDanger, JumpingAsideFromATank) {
   auto gun = rig.Walker(CoverRig::kGunCrew);
   gun->ReactToDanger();
   EXPECT_EQ(gun->alive, 0);
-  EXPECT_EQ(gun->bailedOut, 1);
+  EXPECT_EQ(gun->knockedOut, 1);
   EXPECT_EQ(tank.killRecord.gunsDestroyed, 1);
   rig.world.battleOver = false;
 }
