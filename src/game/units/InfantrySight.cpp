@@ -114,8 +114,8 @@ float Infantry::GetSightingRange(const Unit& observer) {
       if (activityState != kStationary) FatalError(5069, kFile);
       range = 252.0f * v + 375.2f * v * v + 1.61f;
   }
-  const UnitServices* services = GetUnitServices();
-  const int32_t condition = services != nullptr ? services->GetConditionValue() : 0;
+  // The battle's time of day: 2 night, 1 dawn or dusk.
+  const int32_t condition = battle->GetTimeOfDay();
   if (condition == 2) range *= 0.333333f;
   if (condition == 1) range *= 0.666667f;
   range *= 1.1414f - 0.1f * std::sqrt(static_cast<float>(GetEffectiveRating(2)));
