@@ -95,7 +95,9 @@ TEST(InfantryResupply, ChancesBySupplySettingAndCountsNeverLowered) {
       engineers->chargeCount = start;
       engineers->antitankCount = start;
       engineers->ResupplyAmmo();
-      if (start >= 2) EXPECT_EQ(engineers->chargeCount, start);
+      if (start >= 2) {
+        EXPECT_EQ(engineers->chargeCount, start);
+      }
       EXPECT_GE(engineers->chargeCount, start);
       EXPECT_LE(engineers->chargeCount, std::max<uint8_t>(start, 2));
       EXPECT_GE(engineers->antitankCount, start);
