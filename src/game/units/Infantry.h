@@ -251,12 +251,15 @@ class Infantry : public Unit, public InfantryServices {
   void UnitPassValues(bool asShown, float& exposure, float& classFactor);
   int32_t ChooseAmmo(const Unit* targetUnit) const override;                 // slot 74
   // Metres at which the observer sees the squad (0 when it cannot).
-  float GetSightingRange(const Unit& observer);
+  float GetSightingRange(const Unit& observer) const;
+  float VisibilityTo(const Unit* observer) const override {                  // slot 110
+    return observer != nullptr ? GetSightingRange(*observer) : 0.0f;
+  }
   // Some live enemy of side near (x0, y0) lies within 45 degrees of the bearing to (x1, y1).
   static bool IsDirectionWatched(int32_t side, float radius, float x0, float y0, float x1, float y1);
   // How visible the squad is from the point (0 not at all).
   float VisibilityFromPoint(float px, float py, float pz, bool byPosture, bool fromAbove, bool halfTerrain,
-                            int32_t viewMode);
+                            int32_t viewMode) const;
   float VisibilityFromPoint(float px, float py, float pz, bool sure) override {  // slot 65
     return VisibilityFromPoint(px, py, pz, sure, false, false, 0);
   }

@@ -40,7 +40,7 @@ float Infantry::TerrainConcealment(int32_t terrain) {
 }
 
 float Infantry::VisibilityFromPoint(float px, float py, float pz, bool byPosture, bool fromAbove, bool halfTerrain,
-                                    int32_t viewMode) {
+                                    int32_t viewMode) const {
   const MapBattleServices* battle = UnitBattle();
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
   if (map == nullptr) FatalError(__LINE__, kFile);
@@ -94,7 +94,7 @@ float Infantry::VisibilityFromPoint(float px, float py, float pz, bool byPosture
   return v * concealment + 0.005f;
 }
 
-float Infantry::GetSightingRange(const Unit& observer) {
+float Infantry::GetSightingRange(const Unit& observer) const {
   const MapBattleServices* battle = UnitBattle();
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
   if (map == nullptr) FatalError(__LINE__, kFile);
