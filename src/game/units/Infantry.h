@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 
+#include "framework/core/Quorl.h"
 #include "game/units/InfantryData.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
@@ -24,24 +25,25 @@ class MapBattleServices;
 // simple overrides: weapon queries, range, shot and aim intervals, a returning man's slot,
 // identification, fire arc), InfantryCommand.cpp (leaders, command and fatigue),
 // InfantryOrders.cpp (move orders and the vehicle to board, a crew following its vehicle,
-// the late appearance, men returning between battles), InfantryCasualties.cpp (who falls to
-// a hit, the shock, elimination), InfantrySplit.cpp (splitting and rejoining),
-// InfantryCover.cpp (reaction to fire, cover, withdrawal), InfantryLater.cpp (the operations
-// still to come).
+// the late appearance, men returning between battles), InfantryFire.cpp (firepower, hit
+// chances, ammunition), InfantrySight.cpp (how visible the squad is and how far it is seen),
+// InfantryMovementRate.cpp (movement state and speed over terrain), InfantryFigures.cpp
+// (figures shown and their postures), InfantryCost.cpp (purchase value, resupply),
+// InfantryCasualties.cpp (who falls to a hit, the shock, elimination), InfantrySplit.cpp
+// (splitting and rejoining), InfantryCover.cpp (reaction to fire, cover, withdrawal),
+// InfantryDanger.cpp (overrun, surrender, rescue), InfantryPackets.cpp (state packets),
+// InfantryLater.cpp (the operations still to come).
 //
 // Index of temporary bodies, each stopping the program with FatalError ("Infantry") until
 // later work gives it: TakeDamage in the unit's six-argument form (the infantry's own form
 // takes the damage, the extra dice and the shot); riding (TryDismount, StartWeaponSetUp,
-// FollowBoardingTarget, SyncPositionWithLinkedUnit); firepower and sighting (FirepowerAt,
-// RunUnitPass, GetSightingRange, IsDirectionWatched); the links between battles
-// (UpdateLinksBetweenBattles); the movement rate over terrain (TerrainMoveRate); figures
-// (GetFigureCountAtLevel, GetFigureKindAtLevel); the purchase value (GetUnitCost); the slice
-// update (DirectFireStep); spreading out and close assault (SpreadOut, CloseAssault). Draw
-// draws nothing yet. The numbered operations those subjects override (the slice update,
-// danger, figures, costs, the terrain mobility, state-packet extras, the search for a free
-// spot nearby) keep the unit's own bodies until then, so that a battle can step infantry
-// meanwhile. Also still the unit's own: the pictures (PrepareAppearance, ApplyModelScale),
-// boarding (Embark) and the target search test.
+// FollowBoardingTarget, SyncPositionWithLinkedUnit); the unit pass over other units
+// (RunUnitPass, until the unit gives its pass); the links between battles
+// (UpdateLinksBetweenBattles); the slice update (DirectFireStep); spreading out and close
+// assault (SpreadOut, CloseAssault). Draw draws nothing yet. The numbered operations those
+// subjects override (the slice update) keep the unit's own bodies until then, so that a
+// battle can step infantry meanwhile. Also still the unit's own: the pictures
+// (PrepareAppearance, ApplyModelScale), boarding (Embark) and the target search test.
 // The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:
@@ -228,17 +230,9 @@ class Infantry : public Unit, public InfantryServices {
   void StartWeaponSetUp();
   bool FollowBoardingTarget();
   bool SyncPositionWithLinkedUnit(bool place);
-  // The squad's own firepower form; the unit's two-argument form (slot 79) stays in reach.
-  using Unit::FirepowerAt;
-  float FirepowerAt(float range, int32_t* heavyGrade, bool ignoreMotion, bool scaleByRating);
+  // The pass over other units with the two values of UnitPassValues.
   float RunUnitPass(bool asShown, Unit* unit);
-  float GetSightingRange(const Unit& observer);
-  static bool IsDirectionWatched(int32_t side, float radius, float x0, float y0, float x1, float y1);
   bool UpdateLinksBetweenBattles();
-  float TerrainMoveRate(int32_t terrain) const;
-  int32_t GetFigureCountAtLevel(int32_t level) const;
-  int32_t GetFigureKindAtLevel(int32_t level, int32_t figure) const;
-  float GetUnitCost() const;
   void DirectFireStep();
   bool SpreadOut(bool mayPushOther, Unit* other);
   bool CloseAssault(Unit* other);
@@ -354,6 +348,83 @@ class Infantry : public Unit, public InfantryServices {
   void FlinchFigure(int32_t figure);
   // A new team on foot moves 10 to 20 m off the spot it appeared on.
   void FindNearbySpot() override;
+
+  // ---- Firepower, hit chances, sight, movement rate, figures, cost (InfantryFire.cpp,
+  // InfantrySight.cpp, InfantryMovementRate.cpp, InfantryFigures.cpp, InfantryCost.cpp) ----
+
+  // Small-arms firepower at a range; the grade of the first slot's weapon (0..2) through
+  // heavyGrade. ignoreMotion skips the movement tests and the class scale.
+  float FirepowerAt(float range, int32_t* heavyGrade, bool ignoreMotion, bool scaleByRating) const;
+  float FirepowerAt(float range, int32_t /*mode*/) override {                // slot 79
+    return FirepowerAt(range, nullptr, false, false);
+  }
+  // The two chances of a shot this squad fires at the target, by bearing, crew and state.
+  void AdjustHitChances(const Unit& target, float& first, float& second) const;
+  // The exposure and class values the unit pass takes (state and position restored after).
+  void UnitPassValues(bool asShown, float& exposure, float& classFactor);
+  int32_t ChooseAmmo(const Unit* targetUnit) const override;                 // slot 74
+  // Metres at which the observer sees the squad (0 when it cannot).
+  float GetSightingRange(const Unit& observer) const;
+  float VisibilityTo(const Unit* observer) const override {                  // slot 110
+    return observer != nullptr ? GetSightingRange(*observer) : 0.0f;
+  }
+  // Some live enemy of side near (x0, y0) lies within 45 degrees of the bearing to (x1, y1).
+  static bool IsDirectionWatched(int32_t side, float radius, float x0, float y0, float x1, float y1);
+  // How visible the squad is from the point (0 not at all).
+  float VisibilityFromPoint(float px, float py, float pz, bool byPosture, bool fromAbove, bool halfTerrain,
+                            int32_t viewMode) const;
+  float VisibilityFromPoint(float px, float py, float pz, bool sure) override {  // slot 65
+    return VisibilityFromPoint(px, py, pz, sure, false, false, 0);
+  }
+  // Concealment 0..1 of a fine terrain type (0..44).
+  static float TerrainConcealment(int32_t terrain);
+  void BeginTurn() override;                                                 // slot 37
+  int32_t GetSpeedClass() const override;                                    // slot 40
+  // The movement state of this slice; testBlocked asks whether boarding holds it back.
+  int32_t ChooseMoveState(bool testBlocked) const;
+  // Metres per slice here and now; floorLevel gets the floor level. With the look-ahead flag
+  // set, waypoints in a revealed antipersonnel minefield ahead are dropped.
+  float GetTerrainMobility(float* floorLevel);
+  // The same, leaving the waypoints as they are.
+  float GetTerrainMobility() const override;                                 // slot 142
+  // The speed and whether a revealed antipersonnel minefield lies ahead (look-ahead only).
+  float TerrainSpeed(float* floorLevel, bool& minefieldAhead) const;
+  // A countdown of seconds loses one slice; at or below a slice it ends at 0.
+  static void DecrementTimer(float& t);
+  bool IsNearAimPoint(float px, float py) const;
+  // Set by the waypoint movement while it asks for the speed: look for minefields ahead.
+  static bool gMinefieldLookAhead;
+  // The look-ahead point of the last speed query.
+  static float gLookAheadX;
+  static float gLookAheadY;
+  // Figures shown (0..3) and the kind of figure i at an identification level.
+  int32_t GetFigureCountAtLevel(int32_t level) const;
+  int32_t GetFigureKindAtLevel(int32_t level, int32_t figure) const;
+  int32_t GetShownFigureCount() const;
+  int32_t GetShownFigureKind(int32_t figure) const;
+  static bool IsCrewOf(const Unit* unit, const Unit* other);
+  bool HidesDeadFigure() const;
+  bool LeavesNoRemains() const;
+  // Each figure takes the posture of the movement state; a changed one restarts its cycle.
+  // draw is the generator the starting keys come from.
+  void UpdateFigurePostures(int32_t (*draw)(int32_t) = Random);
+  // A figure's starting key, its first duration (ms) and the keys in its cycle.
+  void PickAnimationFrames(int32_t figure, int32_t& frame, int32_t& duration, int32_t& count,
+                           int32_t (*draw)(int32_t) = Random) const;
+  // Purchase value; fresh prices the squad at full strength.
+  float GetPurchaseCost(bool fresh) const;
+  float GetPurchaseCost() const override { return GetPurchaseCost(false); }  // slot 104
+  // Between battles: ammunition, then perhaps one more antitank weapon and charge.
+  void ResupplyAmmo() override;                                              // slot 20
+  // The chance of a supply setting (0..5).
+  static float SupplyChance(int32_t setting, int32_t line);
+
+  // Per figure: posture 0..9, current key, next key time (ms of the frame clock). Not stored.
+  std::array<int32_t, kPoseColumns> figurePosture{};
+  std::array<int32_t, kPoseColumns> figureKey{};
+  std::array<int32_t, kPoseColumns> figureNextKeyTime{};
+  // A spotter's area-fire point as the turn began (999999 for none). Not stored.
+  std::array<float, 2> keptAreaFirePoint{999999.0f, 999999.0f};
 
   // ---- Leaders, command and fatigue (InfantryCommand.cpp) ----
 

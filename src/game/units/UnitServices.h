@@ -69,6 +69,10 @@ class UnitServices {
   virtual float GroundWeight(float /*pressure*/, int32_t /*softness*/) const { return 1.0f; }
   // A revealed antitank minefield covers the point.
   virtual bool IsRevealedAntitankMinefieldAt(float /*x*/, float /*y*/) const { return false; }
+  // A revealed antipersonnel minefield covers the point.
+  virtual bool IsRevealedAntipersonnelMinefieldAt(float /*x*/, float /*y*/) const { return false; }
+  // The battle's attacking side index (0 Axis, 1 Allied), 2 for a meeting engagement.
+  virtual int32_t GetAttackerSideIndex() const { return 2; }
   // The battle is computing an action phase.
   virtual bool IsComputingAction() const { return false; }
   // The highest obstruction grade (0..3) the battle's other vehicles near the mover give, and

@@ -1,0 +1,61 @@
+#pragma once
+// Infantry value tests: the infantry rig with a map, small-arms entries of one firepower at
+// every range, terrain painting, and the battle's attacker, revealed antipersonnel
+// minefields and an operation's supply settings put in reach of the unit code.
+#include <array>
+#include <cstring>
+
+#include "game/units/InfantryRig.h"
+#include "game/units/UnitOrderHost.h"
+#include "game/units/UnitServices.h"
+
+class InfantryValuesRig : public UnitServices, public UnitOrderHost {
+ public:
+  InfantryValuesRig() {
+    rig.UseMap();
+    SetUnitServices(this);
+    SetUnitOrderHost(this);
+  }
+  ~InfantryValuesRig() override {
+    SetUnitOrderHost(nullptr);
+    SetUnitServices(&rig.world);
+  }
+  InfantryValuesRig(const InfantryValuesRig&) = delete;
+  InfantryValuesRig& operator=(const InfantryValuesRig&) = delete;
+
+  // The test world answers everything else.
+  MapAppServices* GetApp() override { return rig.world.GetApp(); }
+  bool IsEditorOpen() const override { return false; }
+  int32_t GetComputerBonus() const override { return 0; }
+  int32_t GetAttackerSideIndex() const override { return attacker; }
+  bool IsRevealedAntipersonnelMinefieldAt(float px, float py) const override {
+    return px >= mines[0] && px <= mines[2] && py >= mines[1] && py <= mines[3];
+  }
+  void AddUnit(Unit*) override {}
+  bool InOperation() const override { return inOperation; }
+  int32_t GetSupplySetting(int32_t sideIndex) const override { return supply.at(static_cast<size_t>(sideIndex)); }
+
+  // A small-arms entry of firepower f at every range up to 1800 m, of the anti-armour class.
+  void SetSmallArms(int32_t index, float f, int32_t armourClass) {
+    uint8_t* entry = rig.SmallArms(index);
+    for (int32_t i = 0; i < SmallArmsData::kRangePoints; ++i) InfantryRig::PutF(entry + 28 + 4 * i, f);
+    InfantryRig::Put16(entry + 72, 3000);
+    InfantryRig::Put32(entry + 76, armourClass);
+  }
+  void SetSlotWeapon(int32_t classIndex, int32_t slot, int32_t weapon) {
+    InfantryRig::Put32(rig.Class(classIndex) + 68 + 4 * slot, weapon);
+  }
+  void SetTerrain(float px, float py, int32_t type) {
+    uint16_t& cell = Map().terrain.fineGrid.At(static_cast<int32_t>(px / 2.0f), static_cast<int32_t>(py / 2.0f));
+    cell = static_cast<uint16_t>((type << 10) | (cell & 0x3FF));
+  }
+  ::Map& Map() { return *rig.world.Battle().map; }
+  FakeBattle& Battle() { return rig.world.Battle(); }
+
+  InfantryRig rig;
+  int32_t attacker = 2;
+  // Left, bottom, right, top of the one revealed antipersonnel minefield (none by default).
+  std::array<float, 4> mines{-1.0f, -1.0f, -1.0f, -1.0f};
+  bool inOperation = true;
+  std::array<int32_t, 2> supply{};
+};
