@@ -302,9 +302,6 @@ class Infantry : public Unit, public InfantryServices {
   // that is clear, standable, on the map (unless it may leave) and has no enemy ahead.
   bool FindRetreatSpot(float& outX, float& outY, bool mayLeaveMap, float firstRadius, float lastRadius,
                        const RetreatDirections& directions) const;
-  // A live unit of another side within radius + 80 m of the start and 45 degrees of the
-  // direction to the spot.
-  bool IsEnemyAhead(float radius, float x0, float y0, float x1, float y1) const;
 
   // ---- Danger: overrun, surrender and rescue (InfantryDanger.cpp) ----
 

@@ -174,25 +174,6 @@ bool Infantry::SeekCover(bool forced, bool hasThreat, float threatX, float threa
   return true;
 }
 
-bool Infantry::IsEnemyAhead(float radius, float x0, float y0, float x1, float y1) const {
-  const MapBattleServices* battle = UnitBattle();
-  if (battle == nullptr) return false;
-  const float heading = std::atan2(y1 - y0, x1 - x0);
-  const int32_t count = battle->GetUnitCount();
-  for (int32_t i = 0; i < count; ++i) {
-    const MapUnitView* other = battle->GetUnit(i);
-    if (other == nullptr || !other->IsPresent() || other->GetSideByte() == side) continue;
-    const float dx = other->GetX() - x0;
-    const float dy = other->GetY() - y0;
-    if (dx * dx + dy * dy > (radius + 80.0f) * (radius + 80.0f)) continue;
-    float a = std::atan2(dy, dx) - heading;
-    while (a > kPi) a -= 2.0f * kPi;
-    while (a < -kPi) a += 2.0f * kPi;
-    if (std::fabs(a) <= 45.0f * kDegrees) return true;
-  }
-  return false;
-}
-
 bool Infantry::FindRetreatSpot(float& outX, float& outY, bool mayLeaveMap, float firstRadius, float lastRadius,
                                const RetreatDirections& directions) const {
   const Map* map = CoverMap();
@@ -205,7 +186,7 @@ bool Infantry::FindRetreatSpot(float& outX, float& outY, bool mayLeaveMap, float
       if (!onMap && !mayLeaveMap) continue;
       if (!map->IsConcealingAt(px, py, false)) continue;
       if (!const_cast<Infantry*>(this)->CanStandAt(px, py, true)) continue;
-      if (IsEnemyAhead(r, x, y, px, py)) continue;
+      if (IsDirectionWatched(side, r, x, y, px, py)) continue;
       outX = px;
       outY = py;
       return true;
@@ -228,7 +209,7 @@ bool Infantry::RetreatTowardFriendlyEdge(bool mayLeaveMap, bool panicked) {
     const Waypoint& w = WaypointAt(0);
     float bearing = std::atan2(w.y - y, w.x - x) / kDegrees;
     if (bearing < 0.0f) bearing += 360.0f;
-    if (EdgeSide(map->EdgeInDirection(x, y, bearing)) == ownSide && !IsEnemyAhead(1.0f, x, y, w.x, w.y)) return true;
+    if (EdgeSide(map->EdgeInDirection(x, y, bearing)) == ownSide && !IsDirectionWatched(side, 1.0f, x, y, w.x, w.y)) return true;
   }
   // The nearest edge of the unit's own side; a side without an edge cannot withdraw.
   int32_t edge = -1;
