@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 
+#include "game/units/ArmourFormulas.h"
 #include "game/units/Unit.h"
 #include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"
@@ -163,6 +164,33 @@ class Vehicle : public Unit, public VehicleServices {
   // Per side (side index) the next vehicle designation number.
   static std::array<uint8_t, 2> gDesignationNumbers;
   static void ResetDesignations() { gDesignationNumbers = {1, 1}; }
+
+  // ---- Protection: armour facing and effective armour (VehicleArmour.cpp), shell hits
+  // (VehicleHits.cpp), damage, crew losses and blast (VehicleDamage.cpp), purchase cost
+  // (VehicleCost.cpp) ----
+
+  // The facing (0 front, 1 side, 2 rear) presented to the point, by the turret's direction when
+  // asked and the vehicle has a turret. With allowSide the oblique bands give a side share:
+  // written to the out when given (the facing returned is then the front or rear one), else
+  // drawn.
+  int32_t GetArmorFacingFrom(float px, float py, bool useTurret, bool allowSide, float* outSideShare = nullptr) const;
+  // The point's elevation in degrees as seen from the hull, corrected by the hull's tilt.
+  float GetElevationFromHull(float px, float py, float pz) const;
+  // The effective armour (mm) a shot from the request's point meets; the outcome, when given,
+  // also takes the plate's hardness (which may draw unless expected values are asked for).
+  float ComputePenetration(const ArmourRequest& request, ArmourOutcome* outcome = nullptr) const;
+  ArmourTarget MakeArmourTarget(const ArmourRequest& request) const;
+  // Hull down from a point: emplaced, or the ground line to the point is blocked, or a wall
+  // stands on it.
+  bool IsHullDownFromPoint(float px, float py) const;
+  // Hull down as seen from the other unit, through the map's pair cache.
+  bool IsHullDownFrom(const Unit& other) const override;
+  // The folded bearing 0..180 of a point from the hull or (with a turret) the turret, and the
+  // ground height under the hull.
+  float FoldedBearingTo(float px, float py, bool turret) const;
+  float HullHeight() const;
+
+  // ---- End of the protection block ----
 
   // ---- The slots still to come (Vehicle.cpp) ----
 
