@@ -6,6 +6,7 @@
 #include "game/units/Unit.h"
 #include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"
+#include "game/units/VehicleStrike.h"
 
 class GString;
 
@@ -189,6 +190,62 @@ class Vehicle : public Unit, public VehicleServices {
   // ground height under the hull.
   float FoldedBearingTo(float px, float py, bool turret) const;
   float HullHeight() const;
+
+  // Shell hits. LocateHit gives the location (0..6); for 0..2 it writes the facing struck and
+  // sets resolve, and the battle then calls ResolveHit. Track and gun results roll their damage
+  // at once.
+  int32_t LocateHit(VehicleStrike& shot, int32_t& outFacing, bool& outResolve);
+  void ResolveHit(VehicleStrike& shot, int32_t part, int32_t facing);
+  int32_t ChooseHitLocation(bool isHE, bool hullDown, float sideShare, bool gunExposed, float killValue);
+  // Whether the shot penetrates part and facing; a shattered round and a near miss (within a
+  // tenth of the armour) go to the outs.
+  bool CriticalHit(VehicleStrike& shot, int32_t part, int32_t facing, bool& outShatter, bool& outNearMiss);
+  void ApplyPenetration(VehicleStrike& shot, int32_t part);
+  float KnockOutChance(int32_t weapon, int32_t ammoKind) const;
+  static float KnockOutChanceFor(float weight, float blast, int32_t ammoKind, bool fortification, bool lethalHollow);
+  // The chance that a knocked-out vehicle burns after a penetration of knock-out chance p.
+  float PenetrationFireChance(float p) const;
+  // Kind 5 immobilises, kind 6 destroys the gun; flags, when given, receive the battle's flag.
+  void RollSystemDamage(float strength, int32_t kind, float factor, bool isHE, VehicleStrike::Flags* flags);
+  void ApplySystemDamage(int32_t kind, VehicleStrike::Flags* flags);
+  float ImmobilizationFactor(float p, bool isHE) const;
+
+  // Damage and crew losses.
+  void ApplyDamage(bool knockedOut, bool burning, bool exploding, float casualtyChance, bool turretCrew, bool single,
+                   float bailFactor);
+  // Blast, small arms, flame and close assault of the strength (count: the blast's extra
+  // rounds) from the strike; slot 75 builds the strike from its arguments.
+  void TakeStrikeDamage(float strength, int32_t count, VehicleStrike& shot);
+  void BlastEffects(float strength, VehicleStrike& shot, bool penetrated, int32_t special, int32_t gunCode,
+                    int32_t hullCode);
+  void BlastCrewShock(float strength, int32_t count, bool halve, bool flame);
+  // The casualty chance of the crew shock (0 for a buttoned vehicle or a fortification).
+  float CrewShockChance(float strength, int32_t count, bool halve, bool flame) const;
+  // The blast value at the vehicle: fragments over the distance (at least 3 m) to the power 2.4.
+  float BlastValueAt(const VehicleStrike& shot) const;
+  bool BlastKnocksOut(const VehicleStrike& shot);
+  void KnockOutByBlast();
+  void SetOffMine();
+  void Swerve();
+  void Eliminate() override;
+  // Keeps a replayed hit report and the packet's slice (-1 for none); a part outside 0..6, a
+  // facing outside 0..2 or a result outside 1..6 is ignored with one log line (false).
+  bool SetHitReport(const HitReport& report, int32_t facingStruck, int32_t slice);
+  // The crew of the class (at least 1: every rule divides by it) and the men still aboard.
+  int32_t CrewCount() const;
+  int32_t GetMenPresent() const override;
+  // The chance rule of bailing out after a casualty roll.
+  float BailOutChance(float casualtyChance, bool lossesGrew) const;
+  // Closes open hatches when the vehicle is alive and may close them.
+  void CloseHatchesIfAble();
+  // The crew bails out; a knocked-out vehicle that is still alive then ends.
+  void BailOutAndEnd(bool knockedOut);
+
+  // Runtime fields of the protection code: the was-hit byte, the facing of the last hit report
+  // and the unit whose fire last struck the vehicle.
+  uint8_t wasHit = 0;
+  int32_t hitFacing = 0;
+  Unit* lastFirer = nullptr;
 
   // ---- End of the protection block ----
 

@@ -27,8 +27,10 @@ struct VehicleStrike {
   int32_t specialCode = 0;
   Unit* aimedAt = nullptr;
   Unit* attacker = nullptr;
-  // The unit the shot was fired at (blast: the unit the burst was meant for).
+  // The unit the shot was fired at (blast: the unit the burst was meant for), and the firer,
+  // whose kill record counts the vehicle should it end.
   Unit* target = nullptr;
+  Unit* shooter = nullptr;
   // The replay has a fire packet that draws this shot's flight.
   bool hasFirePacket = true;
 
