@@ -216,6 +216,8 @@ class Vehicle : public Unit, public VehicleServices {
   // Blast, small arms, flame and close assault of the strength (count: the blast's extra
   // rounds) from the strike; slot 75 builds the strike from its arguments.
   void TakeStrikeDamage(float strength, int32_t count, VehicleStrike& shot);
+  // The knock-out chance of the strength on an unarmoured vehicle.
+  float UnarmouredKnockOutChance(float strength, int32_t fireKind) const;
   void BlastEffects(float strength, VehicleStrike& shot, bool penetrated, int32_t special, int32_t gunCode,
                     int32_t hullCode);
   void BlastCrewShock(float strength, int32_t count, bool halve, bool flame);

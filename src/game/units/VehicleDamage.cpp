@@ -157,6 +157,16 @@ void Vehicle::TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px
   TakeStrikeDamage(strength, 0, strike);
 }
 
+float Vehicle::UnarmouredKnockOutChance(float s, int32_t fireKind) const {
+  float p = 0.007f * s;
+  if ((TrueClass().Flags() & kSoftVehicle) != 0) p *= 0.5f;
+  if (IsKind5()) {
+    p *= 0.2f;
+    if (fireKind == 0 || fireKind == 7) p *= 0.25f;
+  }
+  return p;
+}
+
 void Vehicle::TakeStrikeDamage(float s, int32_t count, VehicleStrike& shot) {
   if (shot.shooter != nullptr) lastFirer = shot.shooter;
   const int32_t special = shot.aimedAt == this ? shot.specialCode : 0;
@@ -168,12 +178,7 @@ void Vehicle::TakeStrikeDamage(float s, int32_t count, VehicleStrike& shot) {
   const bool flame = shot.fireKind == 6;
 
   if (!IsArmored(false)) {
-    float p = 0.007f * s;
-    if ((flags & kSoftVehicle) != 0) p *= 0.5f;
-    if (IsKind5()) {
-      p *= 0.2f;
-      if (shot.fireKind == 0 || shot.fireKind == 7) p *= 0.25f;
-    }
+    const float p = UnarmouredKnockOutChance(s, shot.fireKind);
     if (RandomFloat() < p && shot.fireKind != 7) {
       bool burning = false;
       bool exploding = false;
