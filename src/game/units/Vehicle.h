@@ -243,6 +243,18 @@ class Vehicle : public Unit, public VehicleServices {
   // The crew bails out; a knocked-out vehicle that is still alive then ends.
   void BailOutAndEnd(bool knockedOut);
 
+  // Purchase cost. The slot asks with the flag clear; with it a temporary vehicle of the class
+  // (its draws undone) gives the rate of fire, and the value is kept per class, nationality
+  // code, rating and date.
+  float PurchaseCost(bool fresh) const;
+  float GetPurchaseCost() const override;
+  // The cost before the rating, with the rate of fire of the main gun.
+  float BaseCost(float rateOfFire);
+  // The armour sum of the cost rule (turret ahead, level hull) and its factor.
+  float ArmourSum();
+  static float ArmourCostFactorFor(float armourSum);
+  float MachineGunValue() const;
+
   // Runtime fields of the protection code: the was-hit byte, the facing of the last hit report
   // and the unit whose fire last struck the vehicle.
   uint8_t wasHit = 0;
