@@ -25,7 +25,8 @@ inline constexpr int32_t kVariableFront = 196;   // u8: the front plate's slope 
 inline constexpr int32_t kSmokeEquipment = 216;  // i32; 3 also fires the close-defence weapon
 
 constexpr int32_t PlateIndex(int32_t part, int32_t facing) { return facing * 3 + part; }
-constexpr int32_t PlateOffset(int32_t part, int32_t facing) { return kPlates + 4 * PlateIndex(part, facing); }
+constexpr int32_t PlateOffset(int32_t part, int32_t facing) { return VehicleData::ArmourOffset(part, facing); }
+static_assert(PlateOffset(2, 0) == 140 && PlateOffset(0, 1) == kPlates + 12);
 
 inline int16_t Thickness(const VehicleData& r, int32_t part, int32_t facing) { return r.I16(PlateOffset(part, facing)); }
 inline int16_t Slope(const VehicleData& r, int32_t part, int32_t facing) { return r.I16(PlateOffset(part, facing) + 2); }

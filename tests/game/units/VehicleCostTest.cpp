@@ -148,6 +148,13 @@ TEST(VehicleCost, EveryBuiltClassHasAPositivePrice) {
   for (int32_t cls = 0; cls < gVehicleClasses.Count(); ++cls) {
     EXPECT_GE(gVehicleClasses[cls].Crew(), 1) << cls;
   }
+  // The plates are read as the tables name them: the SdKfz 251's 14 mm front plates at 30 and
+  // 55 degrees, 8 mm at the sides; so the half-track counts as armoured.
+  const VehicleData halfTrack = gVehicleClasses[0];
+  EXPECT_EQ(ArmourLayout::Slope(halfTrack, 1, 0), 30);
+  EXPECT_EQ(ArmourLayout::Slope(halfTrack, 2, 0), 55);
+  EXPECT_EQ(ArmourLayout::Thickness(halfTrack, 1, 1), 8);
+  EXPECT_EQ(halfTrack.MainArmour(), 14);
   for (int32_t cls = 0; cls < gVehicleClasses.Count(); ++cls) {
     for (int32_t rating = 0; rating <= 8; ++rating) {
       auto v = Make(cls, rating);

@@ -30,10 +30,18 @@ void Tank(VehicleRig& rig, int32_t cls) {
   }
 }
 
+// Crews that bail out need no appearance once the battle is over; every test starts from one
+// seed.
+void Quiet(VehicleRig& rig) {
+  rig.world.battleOver = true;
+  SeedRandom(17);
+}
+
 }  // namespace
 
 TEST(VehicleHits, LocationDrawsAndShares) {
   VehicleRig rig;
+  Quiet(rig);
   Tank(rig, 1);
   auto v = Make(1);
   SeedRandom(1234);
@@ -76,6 +84,7 @@ TEST(VehicleHits, KnockOutFireAndImmobilisationChances) {
               1.3f / 0.85f, 1e-4);
 
   VehicleRig rig;
+  Quiet(rig);
   rig.PutI32(1, 68, 5);  // a main weapon
   auto v = Make(1);
   EXPECT_NEAR(v->PenetrationFireChance(0.5f), 0.225f, 1e-6);
@@ -97,6 +106,7 @@ TEST(VehicleHits, KnockOutFireAndImmobilisationChances) {
 
 TEST(VehicleHits, SystemDamageSetsFlagsOnce) {
   VehicleRig rig;
+  Quiet(rig);
   auto v = Make(1);
   v->waypointCount = 3;
   VehicleStrike::Flags flags;
@@ -115,6 +125,7 @@ TEST(VehicleHits, SystemDamageSetsFlagsOnce) {
 
 TEST(VehicleHits, ArmourDeflectsAnApShellAndClosesTheRicochet) {
   VehicleRig rig;
+  Quiet(rig);
   Tank(rig, 1);
   for (int32_t part = 0; part < 3; ++part) rig.PutI16(1, ArmourLayout::PlateOffset(part, 0), 300);
   auto v = Make(1);
@@ -143,7 +154,7 @@ TEST(VehicleHits, ArmourDeflectsAnApShellAndClosesTheRicochet) {
 
 TEST(VehicleDamage, KnockOutsBailOutAndEnd) {
   VehicleRig rig;
-  rig.world.battleOver = true;  // the crews that bail out need no appearance
+  Quiet(rig);
   Tank(rig, 1);
   rig.PutI32(2, 112, 5);  // a boat
   rig.Class(2)[56] = 2;
@@ -185,6 +196,7 @@ TEST(VehicleDamage, KnockOutsBailOutAndEnd) {
 
 TEST(VehicleDamage, PassengersTakeQuietCasualties) {
   VehicleRig rig;
+  Quiet(rig);
   Tank(rig, 1);
   rig.Class(1)[205] = 1;  // riders under armour
   auto v = Make(1);
@@ -204,7 +216,7 @@ TEST(VehicleDamage, PassengersTakeQuietCasualties) {
 
 TEST(VehicleDamage, BlastShockAndMines) {
   VehicleRig rig;
-  rig.world.battleOver = true;
+  Quiet(rig);
   rig.PutI16(1, 212, 0);
   auto soft = Make(1);  // no armour
   EXPECT_NEAR(soft->UnarmouredKnockOutChance(50.0f, 1), 0.35f, 1e-6);
@@ -245,6 +257,7 @@ TEST(VehicleDamage, BlastShockAndMines) {
 
 TEST(VehicleDamage, HitReportsOutOfRangeAreIgnored) {
   VehicleRig rig;
+  Quiet(rig);
   auto v = Make(1);
   Vehicle::HitReport report{3, 5, 1, 2, 4};
   EXPECT_TRUE(v->SetHitReport(report, 1, 120));
@@ -257,4 +270,60 @@ TEST(VehicleDamage, HitReportsOutOfRangeAreIgnored) {
   }
   EXPECT_FALSE(v->SetHitReport(report, 3, 200));
   EXPECT_EQ(v->hitReportValue, 120);
+}
+
+TEST(VehicleDamage, UnarmouredVehiclesUnderFire) {
+  VehicleRig rig;
+  Quiet(rig);
+  rig.PutI16(1, 212, 0x400);  // soft
+  rig.Class(1)[56] = 2;
+  TestInfantry firer;
+  VehicleStrike shot;
+  shot.fireKind = 7;
+  shot.shooter = &firer;
+  // Fire kind 7 never knocks out; a soft vehicle's crew is out of its reach.
+  auto truck = Make(1);
+  truck->TakeStrikeDamage(1000.0f, 0, shot);
+  EXPECT_EQ(truck->alive, 1);
+  EXPECT_EQ(truck->losses, 0);
+  // Strong fire of another kind always knocks it out, and the firer's record counts the kill,
+  // unidentified below level 4.
+  shot.fireKind = 1;
+  truck->TakeStrikeDamage(1000.0f, 0, shot);
+  EXPECT_EQ(truck->alive, 0);
+  EXPECT_EQ(truck->bailedOut, 1);
+  ASSERT_EQ(firer.killRecord.VehicleEntryCount(), 1);
+  // A second end counts nothing more.
+  truck->Eliminate();
+  EXPECT_EQ(firer.killRecord.VehicleEntryCount(), 1);
+}
+
+TEST(VehicleHits, LocatingAHitFromAhead) {
+  VehicleRig rig;
+  Quiet(rig);
+  Tank(rig, 1);
+  auto v = Make(1);
+  VehicleStrike shot;
+  shot.ammoKind = 1;
+  shot.startX = kX + 400.0f;
+  shot.startY = kY;
+  shot.strength = 10.0f;
+  SeedRandom(21);
+  int32_t seen[7] = {};
+  for (int32_t i = 0; i < 400; ++i) {
+    int32_t facing = -1;
+    bool resolve = false;
+    const int32_t location = v->LocateHit(shot, facing, resolve);
+    ++seen[location];
+    EXPECT_EQ(resolve, location <= 2);
+    if (resolve) {
+      EXPECT_EQ(facing, 0);
+    }
+    v->immobilized = 0;
+    v->gunDestroyed = 0;
+  }
+  EXPECT_GT(seen[0], 0);
+  EXPECT_GT(seen[1], 0);
+  EXPECT_GT(seen[5] + seen[6], 0);
+  EXPECT_EQ(seen[3] + seen[4], 0);
 }
