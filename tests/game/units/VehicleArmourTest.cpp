@@ -252,6 +252,16 @@ TEST(VehicleArmour, HullDownFromPointsAndThePairCache) {
   }
   EXPECT_TRUE(v->IsHullDownFromPoint(kX + 200.0f, kY));
   EXPECT_FALSE(v->IsHullDownFromPoint(kX - 200.0f, kY));
+  // A ridge astern blocks the ground line altogether: hull down from there too.
+  for (float d = 96.0f; d <= 104.0f; d += 2.0f) {
+    for (float w = -4.0f; w <= 4.0f; w += 2.0f) {
+      uint16_t& cell = rig.GetMap().terrain.fineGrid.At(static_cast<int32_t>((kX - d) / 2.0f),
+                                                          static_cast<int32_t>((kY + w) / 2.0f));
+      cell = static_cast<uint16_t>(cell | 0x3FF);
+    }
+  }
+  EXPECT_TRUE(v->IsHullDownFromPoint(kX - 200.0f, kY));
+  EXPECT_FALSE(v->IsHullDownFromPoint(kX, kY - 200.0f));
 
   rig.world.Battle().slice = 20;
   rig.world.Battle().joined.push_back(v.get());
