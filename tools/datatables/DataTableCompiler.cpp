@@ -49,9 +49,11 @@ std::vector<Field> VehicleFields() {
       F("value244", 244, T::kU8, 0, 255), F("value248", 248, T::kI32, kI32Low, kI32High),
       F("model", 256, T::kI32, 0, 98),
   };
-  static const char* const kArmour[9] = {"armour_turret_front", "armour_turret_side", "armour_turret_rear",
-                                         "armour_upper_front",  "armour_upper_side",  "armour_upper_rear",
-                                         "armour_lower_front",  "armour_lower_side",  "armour_lower_rear"};
+  // Facing by facing (front, side, rear), each as turret, upper hull, lower hull: offset 140 is
+  // the lower front plate, which the armoured test reads.
+  static const char* const kArmour[9] = {"armour_turret_front", "armour_upper_front", "armour_lower_front",
+                                         "armour_turret_side",  "armour_upper_side",  "armour_lower_side",
+                                         "armour_turret_rear",  "armour_upper_rear",  "armour_lower_rear"};
   // Each entry: the thickness in mm and the slope in degrees from the vertical.
   for (int i = 0; i < 9; ++i) f.push_back(F(kArmour[i], 132 + 4 * i, T::kI16, -90, 400, 0, 2));
   return f;

@@ -3,7 +3,6 @@
 #include "framework/core/Quorl.h"
 #include "game/units/Vehicle.h"
 
-void Vehicle::TakeDamage(Unit*, int32_t, int32_t, float, float, float) { FatalError(__LINE__, "Vehicle"); }
 void Vehicle::Draw(bool) {}
 void Vehicle::UpdateSlice(int32_t) { FatalError(__LINE__, "Vehicle"); }
 void Vehicle::ReactToDanger() { FatalError(__LINE__, "Vehicle"); }

@@ -2,9 +2,11 @@
 #include <array>
 #include <cstdint>
 
+#include "game/units/ArmourFormulas.h"
 #include "game/units/Unit.h"
 #include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"
+#include "game/units/VehicleStrike.h"
 
 class GFile;
 class GGroup;
@@ -231,6 +233,102 @@ class Vehicle : public Unit, public VehicleServices {
   // The unit in the vehicle's way as the movement step's terrain query found it; cleared at
   // the start of every movement step.
   static Unit* gUnitInWay;
+
+  // ---- Protection: armour facing and effective armour (VehicleArmour.cpp), shell hits
+  // (VehicleHits.cpp), damage, crew losses and blast (VehicleDamage.cpp), purchase cost
+  // (VehicleCost.cpp) ----
+
+  // The facing (0 front, 1 side, 2 rear) presented to the point, by the turret's direction when
+  // asked and the vehicle has a turret. With allowSide the oblique bands give a side share:
+  // written to the out when given (the facing returned is then the front or rear one), else
+  // drawn.
+  int32_t GetArmorFacingFrom(float px, float py, bool useTurret, bool allowSide, float* outSideShare = nullptr) const;
+  // The point's elevation in degrees as seen from the hull, corrected by the hull's tilt.
+  float GetElevationFromHull(float px, float py, float pz) const;
+  // The effective armour (mm) a shot from the request's point meets; the outcome, when given,
+  // also takes the plate's hardness (which may draw unless expected values are asked for).
+  float ComputePenetration(const ArmourRequest& request, ArmourOutcome* outcome = nullptr) const;
+  ArmourTarget MakeArmourTarget(const ArmourRequest& request) const;
+  // Hull down from a point: emplaced, or the ground line to the point is blocked, or a wall
+  // stands on it.
+  bool IsHullDownFromPoint(float px, float py) const;
+  // Hull down as seen from the other unit, through the map's pair cache.
+  bool IsHullDownFrom(const Unit& other) const override;
+  // The folded bearing 0..180 of a point from the hull or (with a turret) the turret, and the
+  // ground height under the hull.
+  float FoldedBearingTo(float px, float py, bool turret) const;
+  float HullHeight() const;
+
+  // Shell hits. LocateHit gives the location (0..6); for 0..2 it writes the facing struck and
+  // sets resolve, and the battle then calls ResolveHit. Track and gun results roll their damage
+  // at once.
+  int32_t LocateHit(VehicleStrike& shot, int32_t& outFacing, bool& outResolve);
+  void ResolveHit(VehicleStrike& shot, int32_t part, int32_t facing);
+  int32_t ChooseHitLocation(bool isHE, bool hullDown, float sideShare, bool gunExposed, float killValue);
+  // Whether the shot penetrates part and facing; a shattered round and a near miss (within a
+  // tenth of the armour) go to the outs.
+  bool CriticalHit(VehicleStrike& shot, int32_t part, int32_t facing, bool& outShatter, bool& outNearMiss);
+  void ApplyPenetration(VehicleStrike& shot, int32_t part);
+  float KnockOutChance(int32_t weapon, int32_t ammoKind) const;
+  static float KnockOutChanceFor(float weight, float blast, int32_t ammoKind, bool fortification, bool lethalHollow);
+  // The chance that a knocked-out vehicle burns after a penetration of knock-out chance p.
+  float PenetrationFireChance(float p) const;
+  // Kind 5 immobilises, kind 6 destroys the gun; flags, when given, receive the battle's flag.
+  void RollSystemDamage(float strength, int32_t kind, float factor, bool isHE, VehicleStrike::Flags* flags);
+  void ApplySystemDamage(int32_t kind, VehicleStrike::Flags* flags);
+  float ImmobilizationFactor(float p, bool isHE) const;
+
+  // Damage and crew losses.
+  void ApplyDamage(bool knocksOut, bool burns, bool exploding, float casualtyChance, bool turretCrew, bool single,
+                   float bailFactor);
+  // Blast, small arms, flame and close assault of the strength (count: the blast's extra
+  // rounds) from the strike; slot 75 builds the strike from its arguments.
+  void TakeStrikeDamage(float strength, int32_t count, VehicleStrike& shot);
+  // The knock-out chance of the strength on an unarmoured vehicle.
+  float UnarmouredKnockOutChance(float strength, int32_t fireKind) const;
+  void BlastEffects(float strength, VehicleStrike& shot, bool penetrated, int32_t special, int32_t gunCode,
+                    int32_t hullCode);
+  void BlastCrewShock(float strength, int32_t count, bool halve, bool flame);
+  // The casualty chance of the crew shock (0 for a buttoned vehicle or a fortification).
+  float CrewShockChance(float strength, int32_t count, bool halve, bool flame) const;
+  // The blast value at the vehicle: fragments over the distance (at least 3 m) to the power 2.4.
+  float BlastValueAt(const VehicleStrike& shot) const;
+  bool BlastKnocksOut(const VehicleStrike& shot);
+  void KnockOutByBlast();
+  void SetOffMine();
+  void Swerve();
+  void Eliminate() override;
+  // Keeps a replayed hit report and the packet's slice (-1 for none); a part outside 0..6, a
+  // facing outside 0..2 or a result outside 1..6 is ignored with one log line (false).
+  bool SetHitReport(const HitReport& report, int32_t facingStruck, int32_t slice);
+  // The crew of the class (at least 1: every rule divides by it) and the men still aboard.
+  int32_t CrewCount() const;
+  int32_t GetMenPresent() const override;
+  // The chance rule of bailing out after a casualty roll.
+  float BailOutChance(float casualtyChance, bool lossesGrew) const;
+  // Closes open hatches when the vehicle is alive and may close them.
+  void CloseHatchesIfAble();
+  // The crew bails out; a knocked-out vehicle that is still alive then ends.
+  void BailOutAndEnd(bool knockedOut);
+
+  // Purchase cost. The slot asks with the flag clear; with it a temporary vehicle of the class
+  // (its draws undone) gives the rate of fire, and the value is kept per class, nationality
+  // code, rating and date.
+  float PurchaseCost(bool fresh) const;
+  float GetPurchaseCost() const override;
+  // The cost before the rating, with the rate of fire of the main gun.
+  float BaseCost(float rateOfFire);
+  // The armour sum of the cost rule (turret ahead, level hull) and its factor.
+  float ArmourSum();
+  static float ArmourCostFactorFor(float armourSum);
+  float MachineGunValue() const;
+
+  // Runtime fields of the protection code (beside the was-hit byte): the facing of the last
+  // hit report and the unit whose fire last struck the vehicle.
+  int32_t hitFacing = 0;
+  Unit* lastFirer = nullptr;
+
+  // ---- End of the protection block ----
 
   // ---- The slots still to come (Vehicle.cpp) ----
 

@@ -53,7 +53,7 @@ class VehicleData : public RecordView {
   uint8_t TurretByte() const { return U8(124); }
   int16_t ArmourThickness(int32_t part, int32_t facing) const { return I16(ArmourOffset(part, facing)); }
   int16_t ArmourSlope(int32_t part, int32_t facing) const { return I16(ArmourOffset(part, facing) + 2); }
-  // The upper hull's front thickness: above 0 the vehicle is armoured.
+  // The lower hull's front thickness: above 0 the vehicle is armoured.
   int16_t MainArmour() const { return I16(140); }
   int16_t TopArmour(int32_t i) const { return I16(168 + 2 * i); }  // i 0..1
   int32_t DrawVariant() const { return I32(192); }
@@ -67,5 +67,6 @@ class VehicleData : public RecordView {
   int32_t Value248() const { return I32(248); }
   int32_t ModelIndex() const { return I32(256); }
 
-  static constexpr int32_t ArmourOffset(int32_t part, int32_t facing) { return 132 + 4 * (part * 3 + facing); }
+  // The nine plates are kept facing by facing, each facing as turret, upper hull, lower hull.
+  static constexpr int32_t ArmourOffset(int32_t part, int32_t facing) { return 132 + 4 * (facing * 3 + part); }
 };

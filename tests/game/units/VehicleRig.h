@@ -1,6 +1,7 @@
 #pragma once
 // A world for vehicles: a class table of 230 records (all tracked 10-ton 25 mph classes
-// without turret or weapon until a test changes them), a weapon table and the default map.
+// without turret or weapon until a test changes them), a weapon table, two blank vehicle
+// models (no hatches, no sound) and the default map.
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -17,8 +18,9 @@ class VehicleRig {
   static constexpr int32_t kWeapons = 110;
 
   explicit VehicleRig(bool withMap = true)
-      : keptClasses_(gVehicleClasses), keptWeapons_(gWeapons), classes_(kClasses * VehicleData::kSize),
-        weapons_(kWeapons * WeaponData::kSize) {
+      : keptClasses_(gVehicleClasses), keptWeapons_(gWeapons), keptBlankModels_(gVehicleModels),
+        classes_(kClasses * VehicleData::kSize), weapons_(kWeapons * WeaponData::kSize),
+        blankModels_(2 * VehicleModelData::kSize) {
     for (int32_t i = 0; i < kClasses; ++i) {
       PutI16(i, 54, 10);    // weight
       PutI32(i, 68, 104);   // no main weapon
@@ -35,6 +37,7 @@ class VehicleRig {
     }
     gVehicleClasses = DataTable<VehicleData>(classes_.data(), static_cast<uint32_t>(classes_.size()));
     gWeapons = DataTable<WeaponData>(weapons_.data(), static_cast<uint32_t>(weapons_.size()));
+    gVehicleModels = DataTable<VehicleModelData>(blankModels_.data(), static_cast<uint32_t>(blankModels_.size()));
     Vehicle::ResetDesignations();
     Vehicle::gFullCheck = 1.0f;
     Vehicle::gWayAheadCheck = false;
@@ -46,6 +49,7 @@ class VehicleRig {
   ~VehicleRig() {
     gVehicleClasses = keptClasses_;
     gWeapons = keptWeapons_;
+    gVehicleModels = keptBlankModels_;
     Vehicle::gFullCheck = 1.0f;
     Vehicle::gWayAheadCheck = false;
   }
@@ -75,6 +79,8 @@ class VehicleRig {
  private:
   DataTable<VehicleData> keptClasses_;
   DataTable<WeaponData> keptWeapons_;
+  DataTable<VehicleModelData> keptBlankModels_;
   std::vector<uint8_t> classes_;
   std::vector<uint8_t> weapons_;
+  std::vector<uint8_t> blankModels_;
 };
