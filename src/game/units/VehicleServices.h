@@ -32,4 +32,13 @@ class VehicleServices {
   // ---- For the infantry class ----
   // The unit in passenger place 0 or 1, or null.
   virtual Unit* GetPassenger(int32_t place) const = 0;
+
+  // ---- What the battle's reinforcement loading uses (Vehicle's own CanCarry and AddPassenger
+  // answer) ----
+  // Whether the unit may board (planning when boardNow is false); the vehicle class answers,
+  // a vehicle that carries nobody refuses.
+  virtual bool CanCarry(const Unit* /*unit*/, bool /*boardNow*/, bool /*allowHeavy*/) const { return false; }
+  // Takes the unit into a free passenger place (callers ask CanCarry first).
+  virtual void AddPassenger(Unit* /*unit*/) {}
+  // ---- End of the reinforcement loading ----
 };

@@ -25,6 +25,13 @@ class TestVehicle : public TestUnit, public VehicleServices {
   uint16_t* GetSecondAmmo() override { return secondAmmo.data(); }
   int32_t GetSmallArmsEntry() const override { return smallArmsEntry; }
   Unit* GetPassenger(int32_t place) const override { return passengers.at(static_cast<size_t>(place)); }
+  // ---- Boarding (the battle's loading): as many riders as the record's capacity, two at most ----
+  bool CanCarry(const Unit* unit, bool, bool) const override {
+    return unit != nullptr && unit->IsInfantry() && riders < 2 && riders < GetClassData(0).TransportClass();
+  }
+  void AddPassenger(Unit* unit) override { passengers.at(static_cast<size_t>(riders++)) = unit; }
+  int32_t riders = 0;
+  // ---- End of boarding ----
 
   void SetRecord(int32_t mainWeaponId, int16_t load);  // main weapon and full load
 
