@@ -1,6 +1,7 @@
 // The headless battle's orders blocks: a side's orders recorded as a block and played again.
 #include "framework/core/GFile.h"
 #include "framework/core/GMemoryFile.h"
+#include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/units/Unit.h"
@@ -32,8 +33,12 @@ bool SameUnit(const Unit& a, const Unit& b) {
 
 bool HeadlessBattle::WriteOrders(std::string& out) {
   if (!battle_) return false;
+  // Making a file draws its temporary name from the generator; the game's draws stay as they
+  // were.
+  const uint32_t generator = RandomState();
   GMemoryFile memory;
   battle_->WriteOrders(memory.File());
+  SeedRandom(generator);
   if (memory.File().HasError()) return false;
   out = memory.Bytes();
   return true;
@@ -45,8 +50,13 @@ bool HeadlessBattle::TakeOrders(int32_t side, const std::string& bytes) {
   const int32_t before = battle.UnitCount();
   const uint16_t seed = battle.sharedSeed;
   const int32_t ends[2] = {battle.endState[0], battle.endState[1]};
+  // Reading units draws from the generator; orders given this way leave it as orders given
+  // unit by unit do.
+  const uint32_t generator = RandomState();
   GMemoryFile memory(bytes);
-  if (!battle.ReadOrders(memory.File(), true)) return false;
+  const bool read = battle.ReadOrders(memory.File(), true);
+  SeedRandom(generator);
+  if (!read) return false;
   // The block's units stand in the order of the battle's own: the one with exchange index e
   // is the counterpart of unit count - 1 - e.
   const int32_t count = battle.UnitCount() - before;
