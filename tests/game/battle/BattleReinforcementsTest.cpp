@@ -72,7 +72,7 @@ TEST(ReinforcementGroup, ArrivesFromItsTurnAndNeverBelowZero) {
 
   // Arrival -1 never comes; an empty group counts as arrived and is removed by the step.
   rig.AddGroup(0, 1, -1);
-  rig.AddGroup(0, 0, 1);
+  rig.AddGroup(0, 0, 1).chance = 1.0f;
   battle.currentTurn = 30;
   battle.BringReinforcements();
   ASSERT_EQ(battle.reinforcements[0].Count(), 1);
