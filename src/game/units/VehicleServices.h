@@ -33,8 +33,7 @@ class VehicleServices {
   // The unit in passenger place 0 or 1, or null.
   virtual Unit* GetPassenger(int32_t place) const = 0;
 
-  // ---- What the battle's reinforcement loading uses (Vehicle's own CanCarry and AddPassenger
-  // answer) ----
+  // ---- What the battle's reinforcement loading uses ----
   // Whether the unit may board (planning when boardNow is false); the vehicle class answers,
   // a vehicle that carries nobody refuses.
   virtual bool CanCarry(const Unit* /*unit*/, bool /*boardNow*/, bool /*allowHeavy*/) const { return false; }
