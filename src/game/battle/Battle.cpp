@@ -62,6 +62,7 @@ VictoryFlag* Battle::FlagAt(int32_t index) const { return static_cast<VictoryFla
 void Battle::InitMembers() {
   notOwning = 1;
   BattleBase::InitMembers();
+  for (auto& groups : aiGroups) groups.clear();
   flags.DeleteAll(true);
   flags.SetOwnsMembers(true);
 }

@@ -1,5 +1,7 @@
 #pragma once
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "framework/core/GObjectGroup.h"
 #include "game/battle/BattleBase.h"
@@ -19,6 +21,7 @@ struct UnitSoundPacket;
 struct UnitStatePacket;
 class Unit;
 class VictoryFlag;
+class ReinforcementSettings;
 
 // One tactical engagement: the base's map and units, the victory flags, the scoring inputs and
 // the state of the turn being played. Side index 0 is the Axis, 1 the Allies.
@@ -272,6 +275,39 @@ class Battle : public BattleBase {
   int32_t sliceBeforeSort = 0;
   int32_t shotsRun = 0;
   // ---- End of the action phase and shots ----
+
+  // ---- Orders exchange, computer-player groups and purchased units (BattleOrders.cpp,
+  // BattleUnitLists.cpp, BattleEnlarge.cpp) ----
+  // The orders block of the side to play: shared seed (logged "Seed written ="), the text
+  // flag and the side's password digest (only on the machine that does not draw the seed,
+  // in the set-up phase), both end flags, the processor rating, the unit group (logged
+  // "*** # units written ="), and while an operation runs the operation's byte of the side.
+  // The caller tests the file's error flag.
+  void WriteOrders(GFile& file) const;
+  // Reads the other machine's orders block and appends its units to the unit group, each
+  // with its exchange index. Whole or nothing: a refused block (the file's error flag raised,
+  // one line logged, false) leaves the unit group, the end flags, the seed and the
+  // application's values as they were. With discardOwnSettings the digest, compute-here
+  // and operation values are read and dropped.
+  bool ReadOrders(GFile& file, bool discardOwnSettings);
+  // The largest unit count an orders block may hold.
+  static constexpr uint32_t kMaxOrdersUnits = 9999;
+
+  // Purchased forces: each side's six lists ("On Map", "Reinforce 1" .. "Reinforce 5"),
+  // either side's absent (null). The "On Map" units join the unit group; unless
+  // keepReinforcements, each side given loses its reinforcement groups and every filled
+  // slot list becomes a new group carrying the settings of that slot (defaults without
+  // settings).
+  void TakePurchasedUnits(GGroup* const* side0Lists, GGroup* const* side1Lists, bool keepReinforcements,
+                          const ReinforcementSettings* settings);
+  // Stores the value; when it is not 0, sets both enlargement flags and enlarges the force.
+  void EnlargeForce(int32_t value) override;
+  // The units become a new computer-player group of the side of their first unit; an empty
+  // list makes none.
+  void AddUnitToAIGroups(GGroup& list);
+  // Per side index, the computer player's groups of units (not the units' owner).
+  std::array<std::vector<std::vector<Unit*>>, 2> aiGroups;
+  // ---- End of orders exchange, computer-player groups and purchased units ----
 
  private:
   bool ReadBattlePart(GFile& file);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "framework/core/GObject.h"
 #include "framework/core/GObjectGroup.h"
@@ -46,8 +47,10 @@ class BattleBase : public GObject, public MapBattleServices {
   void Read(GFile& file) override { ReadBase(file); }
   bool ReadBase(GFile& file);
 
-  // The arrival of reinforcement groups comes with the turn cycle.
-  virtual void BringReinforcements() {}
+  // The arrival step (BattleReinforcements.cpp): with two players by e-mail the generator is
+  // seeded with the file's shared seed first; then every group of side index 0, then 1,
+  // checks its arrival, and an arrived group is removed and deleted.
+  virtual void BringReinforcements();
   bool PastLastTurn() const { return currentTurn > lastTurn; }
 
   // 0 none; 1..9999 the unit group's member id - 1; (side + 1) x 10000 + group x 500 + index
@@ -56,6 +59,8 @@ class BattleBase : public GObject, public MapBattleServices {
   int32_t UnitCount() const { return units.Count(); }
   Unit* UnitAt(int32_t index) const;
   ReinforcementGroup* GroupAt(int32_t side, int32_t index) const;
+  // The units list of a side's reinforcement group.
+  GGroup& GroupUnits(int32_t side, int32_t index) const;
 
   // ---- What the map and the units read ----
   const Map* GetMap() const override { return map; }
@@ -87,6 +92,29 @@ class BattleBase : public GObject, public MapBattleServices {
   }
   int32_t ReinforcementId(const MapUnitView* unit) const override;
   MapUnitView* ReinforcementUnit(int32_t id) const override;
+
+  // ---- Force enlargement and the unit-list services (BattleEnlarge.cpp, BattleUnitLists.cpp) ----
+  // Enlarges side index 0's force (value negative) or side 1's (positive) by |value| percent,
+  // in the unit group and the side's reinforcement groups, then names every unit again.
+  virtual void EnlargeForce(int32_t value);
+  // Enlarges one list's units of the side by percent; the units added, appended to the list.
+  // The loop ends after 300 overshoots or when no candidate is left.
+  int32_t EnlargeUnitList(GGroup& list, int32_t side, int32_t percent);
+  // The naming step: designation and leader name; in an operation the zone code of the side
+  // (4 Axis, 1 Allied) unless the unit's is 7.
+  void NameUnit(Unit& unit) const;
+  // The nationality code most of the side's units hold (vehicles of kind code 5 not
+  // counted), after the side's codes are folded together; 6 (side 0) or 0 (side 1) when none.
+  int32_t MainNationalityCode(int32_t sideIndex) const;
+  // The unit group or one of the side's reinforcement groups holds a vehicle of kind code 5
+  // of the side.
+  bool SideHasKind5Vehicle(int32_t sideIndex) const;
+  // Files older than version 3: every artillery spotter's first ammunition count c, when not
+  // 0, becomes c x 4 + 3.
+  void UpgradeOldUnitData();
+  // Every unit of the unit group, then of side index 0's and 1's reinforcement groups.
+  std::vector<Unit*> AllUnits() const;
+  // ---- End of force enlargement and the unit-list services ----
 
   // ---- Fields of the scenario ----
   int32_t date = 4411;        // YYMM, 3901..4612
@@ -125,3 +153,4 @@ class BattleBase : public GObject, public MapBattleServices {
  private:
   MapAppServices* app_;
 };
+

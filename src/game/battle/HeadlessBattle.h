@@ -65,6 +65,15 @@ class HeadlessBattle : public CampaignHost {
   // the end.
   std::string ResultsReport() const;
   // ---- End of the results ----
+  // ---- Orders blocks ----
+  // The side to play's orders block of the battle in play; false when none could be written.
+  bool WriteOrders(std::string& out);
+  // Gives the units of a side the orders of a block written from the same position: each
+  // unit of the side takes the waypoints and targets of its counterpart in the block (by
+  // exchange index). False, with nothing changed, for a refused block or one that does not
+  // match the battle's units.
+  bool TakeOrders(int32_t side, const std::string& bytes);
+  // ---- End of orders blocks ----
 
   // Takes a host of the caller's (a recording one); the battle in play moves to it.
   void SetHost(std::unique_ptr<HeadlessHost> host);

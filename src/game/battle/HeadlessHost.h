@@ -2,6 +2,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "game/map/MapAppServices.h"
 #include "game/units/UnitServices.h"
@@ -52,4 +53,19 @@ class HeadlessHost : public MapAppServices, public UnitServices {
   bool editorOpen = false;
   MapBattleServices* battle = nullptr;  // the battle in play, not owned
   MapBattleServices* operation = nullptr;  // the operation in play, not owned
+
+  // ---- The orders exchange's settings ----
+  bool IsSeedDrawing() const override { return seedDrawing; }
+  bool GetComputeHere() const override { return computeHere; }
+  void SetComputeHere(bool value) override { computeHere = value; }
+  const char* GetPasswordDigest(int32_t side) const override { return digests[side & 1].c_str(); }
+  void SetPasswordDigest(int32_t side, const char* text) override { digests[side & 1] = text; }
+  uint32_t GetCPURating() const override { return cpuRating; }
+  uint16_t GetEmailSeed() const override { return emailSeed; }
+  bool seedDrawing = false;
+  bool computeHere = false;
+  std::array<std::string, 2> digests;
+  uint32_t cpuRating = 0;
+  uint16_t emailSeed = 0;
+  // ---- End of the orders exchange's settings ----
 };

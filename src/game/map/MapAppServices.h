@@ -76,4 +76,19 @@ class MapAppServices {
   virtual void PlaySound(int32_t /*number*/) {}
   // Sends a message to the other machine in TCP/IP play.
   virtual void NetSend(const uint8_t* /*bytes*/, int32_t /*count*/) {}
+
+  // ---- The orders exchange's settings of the application ----
+  // This machine draws the shared seed (the TCP/IP host).
+  virtual bool IsSeedDrawing() const { return false; }
+  // This machine computes the action (TCP/IP play).
+  virtual bool GetComputeHere() const { return false; }
+  virtual void SetComputeHere(bool /*value*/) {}
+  // A side's password digest (at most 63 characters; empty for none).
+  virtual const char* GetPasswordDigest(int32_t /*side*/) const { return ""; }
+  virtual void SetPasswordDigest(int32_t /*side*/, const char* /*text*/) {}
+  // The processor rating measured at start-up.
+  virtual uint32_t GetCPURating() const { return 0; }
+  // The shared seed an e-mail turn file carries.
+  virtual uint16_t GetEmailSeed() const { return 0; }
+  // ---- End of the orders exchange's settings ----
 };

@@ -99,6 +99,11 @@ class Infantry : public Unit, public InfantryServices {
   void SetSecondLeaderName(int16_t index) override { secondLeaderName = static_cast<uint16_t>(index); }
   void SetAimPoint(float px, float py) override { aimPoint = {px, py}; }
   float GetActivityHoldValue() const override { return 0.0f; }
+  // ---- The battle's reinforcement loading and force enlargement ----
+  Unit* GetLeaderReference() const override { return commandingLeader; }
+  void SetLeaderReference(Unit* leader) override { commandingLeader = leader; }
+  void SetCarrierReference(Unit* vehicle) override { carrier = vehicle; }
+  // ---- End of the reinforcement loading and force enlargement ----
 
   // ---- Stored form (InfantryStore.cpp) ----
 

@@ -28,4 +28,12 @@ class InfantryServices {
   virtual void SetAimPoint(float x, float y) = 0;
   // The class float that keeps the activity codes 8 and 9 in the first entry.
   virtual float GetActivityHoldValue() const = 0;
+
+  // ---- What the battle's reinforcement loading and force enlargement use ----
+  // The leader the unit answers to (its commanding leader), or null.
+  virtual Unit* GetLeaderReference() const { return nullptr; }
+  virtual void SetLeaderReference(Unit* /*leader*/) {}
+  // The vehicle the unit rides, or null.
+  virtual void SetCarrierReference(Unit* /*vehicle*/) {}
+  // ---- End of the reinforcement loading and force enlargement ----
 };

@@ -56,6 +56,7 @@ Unit& Unit::operator=(const Unit& other) {
   orderedTargetId = other.orderedTargetId;
   ordersPhaseTargetId = other.ordersPhaseTargetId;
   referenceKeys = other.referenceKeys;
+  exchangeIndex = other.exchangeIndex;
   x = other.x;
   y = other.y;
   facing = other.facing;

@@ -711,4 +711,10 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // The identity keys of target, ordered target and orders-phase target between
   // ReferencesToIds and IdsToReferences (0 none).
   std::array<uint32_t, 3> referenceKeys{};
+
+  // ---- The orders exchange ----
+  // The number of units an orders block held after this one (count - 1 for the first read,
+  // 0 for the last); the receiving side merges by it. Not stored.
+  int32_t exchangeIndex = 0;
+  // ---- End of the orders exchange ----
 };

@@ -98,11 +98,11 @@ class Vehicle : public Unit, public VehicleServices {
   // The load an infantry unit's transport class puts on a vehicle, tons.
   static float PassengerWeight(const Unit* unit);
   // A third passenger is fatal: callers ask CanCarry first.
-  void AddPassenger(Unit* unit);
+  void AddPassenger(Unit* unit) override;
   // A unit in neither slot is fatal.
   void RemovePassenger(Unit* unit) override;
   // Whether the unit may board: planning (boardNow false) or at once.
-  bool CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const;
+  bool CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const override;
   Unit* GetPassenger(int32_t i) const override { return passengers[static_cast<size_t>(i & 1)]; }
   // 0 closed top, 1 partly open, 2 open.
   int32_t GetOpenTopState(int32_t mode) const;

@@ -36,4 +36,12 @@ class VehicleServices {
   virtual Unit* GetPassenger(int32_t place) const = 0;
   // The rider leaves its place (nothing when it holds none).
   virtual void RemovePassenger(Unit* unit) = 0;
+
+  // ---- What the battle's reinforcement loading uses ----
+  // Whether the unit may board (planning when boardNow is false); the vehicle class answers,
+  // a vehicle that carries nobody refuses.
+  virtual bool CanCarry(const Unit* /*unit*/, bool /*boardNow*/, bool /*allowHeavy*/) const { return false; }
+  // Takes the unit into a free passenger place (callers ask CanCarry first).
+  virtual void AddPassenger(Unit* /*unit*/) {}
+  // ---- End of the reinforcement loading ----
 };

@@ -29,6 +29,13 @@ class TestInfantry : public TestUnit, public InfantryServices {
     aimY = py;
   }
   float GetActivityHoldValue() const override { return activityHold; }
+  // ---- Leader and carrier references (the battle's loading and enlargement) ----
+  Unit* GetLeaderReference() const override { return leader; }
+  void SetLeaderReference(Unit* unit) override { leader = unit; }
+  void SetCarrierReference(Unit* vehicle) override { carrier = vehicle; }
+  Unit* leader = nullptr;
+  Unit* carrier = nullptr;
+  // ---- End of leader and carrier references ----
 
   // Class record fields the unit code reads.
   void SetRecord(int32_t mainWeaponId, int16_t load, int8_t leaderLevel = 0);

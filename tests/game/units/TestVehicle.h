@@ -34,6 +34,13 @@ class TestVehicle : public TestUnit, public VehicleServices {
       }
     }
   }
+  // ---- Boarding (the battle's loading): as many riders as the record's capacity, two at most ----
+  bool CanCarry(const Unit* unit, bool, bool) const override {
+    return unit != nullptr && unit->IsInfantry() && riders < 2 && riders < GetClassData(0).TransportClass();
+  }
+  void AddPassenger(Unit* unit) override { passengers.at(static_cast<size_t>(riders++)) = unit; }
+  int32_t riders = 0;
+  // ---- End of boarding ----
 
   void SetRecord(int32_t mainWeaponId, int16_t load);  // main weapon and full load
 
