@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr const char* kFile = "Infantry";
 // A slot whose small arms id is above this holds the squad's heavier weapons.
 constexpr int32_t kLightArmsLast = 8;
 
