@@ -1,7 +1,11 @@
 // What an infantry unit costs to buy, and its resupply between battles.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
+
 #include "framework/core/Quorl.h"
+#include "game/units/DataTablesRig.h"
 #include "game/units/InfantryValuesRig.h"
 
 namespace {
@@ -115,4 +119,28 @@ TEST(InfantryResupplyDeathTest, OnlyInAnOperationAndWithAKnownSetting) {
   f.supply[1] = 0;
   f.inOperation = false;
   EXPECT_DEATH(engineers->ResupplyAmmo(), "Infantry");
+}
+
+// Every class of the built-in tables prices at every rating, weapon share included, and a
+// price query leaves the game's generator where it was.
+TEST(InfantryCost, EveryBuiltClassHasAPositivePrice) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  TestUnitWorld world;
+  world.editorOpen = false;
+  Infantry::Register();
+  int32_t armed = 0;
+  for (int32_t cls = 0; cls < gInfantryClasses.Count(); ++cls) {
+    if (gInfantryClasses[cls].Men() <= 0) continue;
+    if (gInfantryClasses[cls].MainWeapon() != Infantry::kNoWeapon) ++armed;
+    for (int32_t rating = 0; rating <= 8; ++rating) {
+      auto squad = std::make_unique<Infantry>();
+      squad->Init(cls, kAllied, rating, 100.0f, 100.0f, 0.0f);
+      const uint32_t state = RandomState();
+      const float cost = squad->GetPurchaseCost();
+      EXPECT_TRUE(std::isfinite(cost) && cost > 0.0f) << cls << " " << rating;
+      EXPECT_EQ(RandomState(), state) << cls;
+    }
+  }
+  EXPECT_GT(armed, 0);
 }
