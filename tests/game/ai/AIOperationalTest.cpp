@@ -262,3 +262,21 @@ TEST(AIOperational, AssignObjectivesSortsOutWhoCannotTakePart) {
   AIOperational::AssignObjectives(context);
   EXPECT_EQ(battle.AIGroupCount(0), 1);
 }
+
+TEST(AIOperational, HeadlessGoPlansTheComputerSidesOnly) {
+  BattleTestRig rig;
+  rig.Fresh();
+  HeadlessHost& host = rig.headless.Host();
+  AIOperational planner;
+  ComputerPlayer::Install(&planner);
+  // Nobody computer-played: no plan at the set-up GO.
+  rig.headless.Go(5);
+  EXPECT_EQ(host.meterOpened, 0);
+  rig.Fresh();
+  rig.headless.SetComputerPlayer(0, true);
+  rig.headless.SetComputerPlayer(1, true);
+  rig.headless.Go(5);
+  EXPECT_EQ(host.meterOpened, 2);
+  EXPECT_EQ(host.meterClosed, 2);
+  ComputerPlayer::Install(nullptr);
+}
