@@ -55,6 +55,7 @@ Battle::~Battle() {
   shots.DeleteAll(true);
   laterShots.DeleteAll(true);
   laterUnits.DeleteAll(false);
+  DeleteAIGroups();
 }
 
 VictoryFlag* Battle::FlagAt(int32_t index) const { return static_cast<VictoryFlag*>(flags.GetItem(index)); }
@@ -62,7 +63,7 @@ VictoryFlag* Battle::FlagAt(int32_t index) const { return static_cast<VictoryFla
 void Battle::InitMembers() {
   notOwning = 1;
   BattleBase::InitMembers();
-  for (auto& groups : aiGroups) groups.clear();
+  DeleteAIGroups();
   flags.DeleteAll(true);
   flags.SetOwnsMembers(true);
 }

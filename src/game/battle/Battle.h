@@ -22,6 +22,8 @@ struct UnitStatePacket;
 class Unit;
 class VictoryFlag;
 class ReinforcementSettings;
+class AIGroup;
+class ComputerPlayerHost;
 
 // One tactical engagement: the base's map and units, the victory flags, the scoring inputs and
 // the state of the turn being played. Side index 0 is the Axis, 1 the Allies.
@@ -302,12 +304,50 @@ class Battle : public BattleBase {
                           const ReinforcementSettings* settings);
   // Stores the value; when it is not 0, sets both enlargement flags and enlarges the force.
   void EnlargeForce(int32_t value) override;
-  // The units become a new computer-player group of the side of their first unit; an empty
-  // list makes none.
+  // ---- End of orders exchange and purchased units ----
+
+  // ---- Computer-player groups (BattleAIGroups.cpp) ----
+  // Per side index, the computer player's list of AIGroups: owned, and null before the side's
+  // first plan. The groups never own their units.
+  std::array<GObjectGroup*, 2> aiGroups{};
+  int32_t AIGroupCount(int32_t side) const;
+  AIGroup* AIGroupAt(int32_t side, int32_t index) const;
+  // Deletes both sides' lists (and any lists read but not yet resolved).
+  void DeleteAIGroups();
+  // When the side of the first unit has a list, the units become a new group of it, of mode 4
+  // when that side defends, else 0. An empty list, or a side without a list, makes nothing.
   void AddUnitToAIGroups(GGroup& list);
-  // Per side index, the computer player's groups of units (not the units' owner).
-  std::array<std::vector<std::vector<Unit*>>, 2> aiGroups;
-  // ---- End of orders exchange, computer-player groups and purchased units ----
+  // The first group of the unit's side that holds the unit loses it (the unit is not deleted).
+  void ForEachAIGroup(Unit* unit);
+  // The stored form, side 0 then side 1: present (u8; 0 and nothing more for a side without
+  // a list), the list's owns byte (u8, always 1), the group count (u32), then each group's
+  // record (AIGroup::Write). Units are written as packed ids.
+  void WriteAIGroups(GFile& file) const;
+  // Reads both sides' lists; their ids wait, unresolved, until ResolveAIGroups. Present and
+  // owns bytes other than 0 or 1, a group count larger than the bytes left can hold (6 bytes
+  // a group) or a damaged group refuse the section: the file's error flag, one log line, false,
+  // and the battle as it was.
+  bool ReadAIGroups(GFile& file);
+  // At the battle start: turns the ids read into units, last group to first and last member to
+  // first, and installs the lists in place of the battle's. An id that names no unit, or a unit
+  // twice in one side's lists, refuses them (the file's error flag, one log line, false, the
+  // battle's lists as they were). Lists read into a battle in its set-up phase are dropped with
+  // a log line: the set-up plan builds a side's groups afresh.
+  bool ResolveAIGroups(GFile& file);
+  // The sides the computer plays (by side index), planned by the installed ComputerPlayer in
+  // the set-up GO and in the orders GO, side 0 first, with planHost as their screen.
+  std::array<uint8_t, 2> computerSides{};
+  ComputerPlayerHost* planHost = nullptr;
+  // Plans every computer side. In the orders GO a side other than the one whose surrender
+  // was already decided decides its own first; true when that ended the battle.
+  bool PlanComputerSides(bool orders, int32_t decidedSide);
+
+ private:
+  // The lists ReadAIGroups read, waiting for ResolveAIGroups.
+  std::array<GObjectGroup*, 2> aiGroupsRead_{};
+
+ public:
+  // ---- End of computer-player groups ----
 
  private:
   bool ReadBattlePart(GFile& file);

@@ -46,6 +46,7 @@ void Battle::Go() {
 void Battle::SetupGo() {
   if (currentTurn != 1) FatalError(2130, "Battle");
   BattleCanonicalPass::Run(*this);
+  PlanComputerSides(false, -1);
   SeedRandom(sharedSeed);
   CraterInfantryPositions();
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateSpotting();
@@ -68,8 +69,10 @@ void Battle::CraterInfantryPositions() {
 }
 
 void Battle::OrdersGo() {
-  if (DecideSurrender(App().GetCurrentSide() & 1)) return;
+  const int32_t side = App().GetCurrentSide() & 1;
+  if (DecideSurrender(side)) return;
   BattleCanonicalPass::Run(*this);
+  if (PlanComputerSides(true, side)) return;
   GErrorLog::LogValue("Action seed =", sharedSeed);
   SeedRandom(sharedSeed);
   GErrorLog::LogValue("RndCheckA =", RandomPreservingSeed());

@@ -134,12 +134,3 @@ void Battle::TakePurchasedUnits(GGroup* const* side0Lists, GGroup* const* side1L
     }
   }
 }
-
-void Battle::AddUnitToAIGroups(GGroup& list) {
-  if (list.Count() == 0) return;
-  const int32_t side = static_cast<Unit*>(list.GetItem(0))->GetSideIndex();
-  if (side < 0 || side > 1) FatalError(__LINE__, "Battle");
-  std::vector<Unit*> group;
-  for (int32_t i = 0; i < list.Count(); ++i) group.push_back(static_cast<Unit*>(list.GetItem(i)));
-  aiGroups[static_cast<size_t>(side)].push_back(std::move(group));
-}

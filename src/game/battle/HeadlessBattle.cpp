@@ -165,6 +165,8 @@ void HeadlessBattle::Go(uint16_t seed) {
   if (!battle_) return;
   Battle& battle = *battle_;
   battle.sharedSeed = seed;
+  battle.computerSides = computerSides_;
+  battle.planHost = host_.get();
   if (battle.IsSetupPhase()) {
     battle.SetupGo();
     return;

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -75,6 +76,12 @@ class HeadlessBattle : public CampaignHost {
   bool TakeOrders(int32_t side, const std::string& bytes);
   // ---- End of orders blocks ----
 
+  // ---- The computer player ----
+  // Whether the computer plays a side (by side index): the installed ComputerPlayer plans it
+  // at every GO, side 0 first. Options 10 and 11 of the plan come from the host.
+  void SetComputerPlayer(int32_t side, bool on) { computerSides_[side & 1] = on ? 1 : 0; }
+  // ---- End of the computer player ----
+
   // Takes a host of the caller's (a recording one); the battle in play moves to it.
   void SetHost(std::unique_ptr<HeadlessHost> host);
 
@@ -88,4 +95,5 @@ class HeadlessBattle : public CampaignHost {
   std::unique_ptr<Battle> battle_;
   std::unique_ptr<Campaign> campaign_;
   std::string scenarioTitle_;
+  std::array<uint8_t, 2> computerSides_{};
 };

@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <string>
 
+#include "game/battle/ComputerPlayer.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/UnitServices.h"
 
 // The application as a battle without a window, sound or link sees it: one machine, one human
 // player, options all 0, and the battle in play that the host is told of. Tests and tools run
 // battles on it; a test host derives from it to record what the battle asks.
-class HeadlessHost : public MapAppServices, public UnitServices {
+class HeadlessHost : public MapAppServices, public UnitServices, public ComputerPlayerHost {
  public:
   HeadlessHost() { options.fill(0); }
   ~HeadlessHost() override = default;
@@ -68,4 +69,19 @@ class HeadlessHost : public MapAppServices, public UnitServices {
   uint32_t cpuRating = 0;
   uint16_t emailSeed = 0;
   // ---- End of the orders exchange's settings ----
+
+  // ---- The computer player's screen: the side to play, and the redraws counted ----
+  int32_t GetSideToPlay() const override { return currentSide; }
+  void SetSideToPlay(int32_t side) override { currentSide = side; }
+  void OpenProgressMeter() override { ++meterOpened; }
+  void ShowProgress(float fraction) override { meterProgress = fraction; }
+  void CloseProgressMeter() override { ++meterClosed; }
+  void RedrawScreen() override { ++screenRedraws; }
+  void InvalidateRootView() override { ++rootInvalidations; }
+  int32_t meterOpened = 0;
+  int32_t meterClosed = 0;
+  float meterProgress = 0.0f;
+  int32_t screenRedraws = 0;
+  int32_t rootInvalidations = 0;
+  // ---- End of the computer player's screen ----
 };

@@ -6,6 +6,7 @@
 
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
+#include "game/battle/AIGroup.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/Campaign.h"
 
@@ -113,6 +114,10 @@ TEST(ReinforcementGroup, ArrivingInfantryBoardsCarriersInSortedOrder) {
   TestVehicle* tank = Carrier(1, 2, true, false);
   for (Unit* unit : std::initializer_list<Unit*>{small, one, large, tank, leader, two}) group.units.Append(unit);
   battle.currentTurn = 1;
+  // Side 1 has a computer-player list (empty) and attacks: the arrivals make a group of mode 0.
+  battle.attacker = 1;
+  battle.aiGroups[1] = new GObjectGroup();
+  battle.aiGroups[1]->IObjectGroup();
   ASSERT_TRUE(group.CheckArrival(host));
 
   // Larger capacity first; the larger loading value first, leaders after the others.
@@ -132,9 +137,10 @@ TEST(ReinforcementGroup, ArrivingInfantryBoardsCarriersInSortedOrder) {
     EXPECT_FLOAT_EQ(battle.UnitAt(i)->x, 200.0f);
     EXPECT_FLOAT_EQ(battle.UnitAt(i)->y, 240.0f);
   }
-  ASSERT_EQ(battle.aiGroups[1].size(), 1u);
-  EXPECT_EQ(battle.aiGroups[1][0].size(), 6u);
-  EXPECT_TRUE(battle.aiGroups[0].empty());
+  ASSERT_EQ(battle.AIGroupCount(1), 1);
+  EXPECT_EQ(battle.AIGroupAt(1, 0)->Count(), 6);
+  EXPECT_EQ(battle.AIGroupAt(1, 0)->mode, 0);
+  EXPECT_EQ(battle.aiGroups[0], nullptr);
   EXPECT_EQ(battle.sideOnMap[1], 1);
 }
 

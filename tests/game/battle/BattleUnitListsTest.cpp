@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/core/Quorl.h"
+#include "game/battle/AIGroup.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementSettings.h"
@@ -204,13 +205,21 @@ TEST(BattleUnitLists, AIGroupsOfTheUnitsSide) {
   list.IGroup();
   list.SetOwnsMembers(false);
   battle.AddUnitToAIGroups(list);
-  EXPECT_TRUE(battle.aiGroups[0].empty() && battle.aiGroups[1].empty());
+  EXPECT_TRUE(battle.aiGroups[0] == nullptr && battle.aiGroups[1] == nullptr);
   Unit* unit = BattleTestRig::MakeUnit(0, 0, 10.0f, 10.0f);
   battle.AddUnitToMap(unit, 10.0f, 10.0f);
   list.Append(unit);
+  // A side without a list gets no group.
   battle.AddUnitToAIGroups(list);
-  ASSERT_EQ(battle.aiGroups[0].size(), 1u);
-  EXPECT_EQ(battle.aiGroups[0][0][0], unit);
+  EXPECT_TRUE(battle.aiGroups[0] == nullptr && battle.aiGroups[1] == nullptr);
+  battle.aiGroups[0] = new GObjectGroup();
+  battle.aiGroups[0]->IObjectGroup();
+  battle.attacker = 1;
+  battle.AddUnitToAIGroups(list);
+  ASSERT_EQ(battle.AIGroupCount(0), 1);
+  EXPECT_EQ(battle.AIGroupAt(0, 0)->UnitAt(0), unit);
+  // Side 0 defends: the arrivals are a free group of a defending side.
+  EXPECT_EQ(battle.AIGroupAt(0, 0)->mode, 4);
 }
 
 TEST(BattleEnlarge, SideGrowsByItsShareNeverPastTheTarget) {

@@ -1,0 +1,45 @@
+#pragma once
+#include <cstdint>
+
+#include "game/battle/ComputerPlayer.h"
+
+class AIGroup;
+class Battle;
+class Unit;
+struct AIPlanContext;
+
+// The computer player: plans one side's set-up or orders. The turn driver is in
+// AIOperationalTurn.cpp, the groups' upkeep in AIOperationalGroups.cpp.
+class AIOperational : public ComputerPlayer {
+ public:
+  // ---- The turn (AIOperationalTurn.cpp) ----
+  // Plans the side: in the set-up phase builds its groups, in an orders phase brings them up
+  // to date and gives orders. Leaves the side to play, the map's drawing and its visibility
+  // cache as they were, and the meter closed.
+  void PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& host) override;
+  // The chance that a defending side gives up its hold orders this turn: 1 - the product over
+  // i from the turn down to 1 of (0.85 - 0.03 i), in single precision; 1.0 when the enemy has
+  // a vehicle of kind 5.
+  static float ReleaseChance(int32_t turn, bool enemyHasKind5);
+  // The members of a group that are alive, can fight and are not infantry riding.
+  static int32_t CountPlannableUnits(const AIGroup& group);
+
+  // ---- The groups (AIOperationalGroups.cpp) ----
+  // Every living unit of the side, and every surrendered enemy, not riding and neither an
+  // airplane nor an object, joins the side's catch-all group (mode 3, made when missing and
+  // kept only when it takes someone); a unit already in another group joins only when it has
+  // been captured, and leaves that group. Captured enemies then leave the catch-all.
+  static void UpdateCatchAllGroup(const AIPlanContext& context);
+  // Deletes the side's empty groups; groups other than modes 2 and 3 lose their dead and
+  // surrendered units, and hand units that cannot move, or that have no ammunition left and
+  // no exit to reach, to the side's mode-2 group with their moves cancelled.
+  static void AssignObjectives(const AIPlanContext& context);
+
+ private:
+  // The steps that later work fills in.
+  static void SetUpObjectives(const AIPlanContext& context);
+  static void BuildGroups(const AIPlanContext& context);
+  static void PlanGroup(const AIPlanContext& context, AIGroup& group);
+  static void RelieveInfantryCrowding(const AIPlanContext& context);
+  static void PlanAreaFire(const AIPlanContext& context);
+};

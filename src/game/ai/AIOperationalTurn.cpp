@@ -1,0 +1,106 @@
+#include <memory>
+
+#include "framework/core/Quorl.h"
+#include "game/ai/AIOperational.h"
+#include "game/ai/AIPlanContext.h"
+#include "game/ai/AIProgressMeter.h"
+#include "game/battle/AIGroup.h"
+#include "game/battle/Battle.h"
+#include "game/map/Map.h"
+#include "game/units/Unit.h"
+
+namespace {
+
+// The hold order's byte of the unit's flags.
+constexpr size_t kHoldFlag = 5;
+
+void ReleaseHoldFlags(Battle& battle, int32_t side) {
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+    Unit* unit = battle.UnitAt(i);
+    if (unit->flagBytes[kHoldFlag] != 0 && unit->IsAlive() && unit->GetSideIndex() == side && unit->CanFight()) {
+      unit->flagBytes[kHoldFlag] = 0;
+    }
+  }
+}
+
+}  // namespace
+
+float AIOperational::ReleaseChance(int32_t turn, bool enemyHasKind5) {
+  if (enemyHasKind5) return 1.0f;
+  float product = 1.0f;
+  for (int32_t i = turn; i >= 1; --i) product *= 0.85f - 0.03f * static_cast<float>(i);
+  return 1.0f - product;
+}
+
+int32_t AIOperational::CountPlannableUnits(const AIGroup& group) {
+  int32_t n = 0;
+  for (int32_t i = 0; i < group.Count(); ++i) {
+    const Unit* unit = group.UnitAt(i);
+    if (unit->IsAlive() && unit->CanFight() && !(unit->IsInfantry() && unit->IsPassenger())) ++n;
+  }
+  return n;
+}
+
+void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& host) {
+  Map* map = battle.map;
+  // The battlefield is not drawn, nor its sight pairs cached, while the plan is made.
+  if (map != nullptr) {
+    map->display.drawState = 0;
+    map->SetVisibilityCacheEnabled(false);
+  }
+  auto meter = std::make_unique<AIProgressMeter>(host);
+  meter->Open();
+  const int32_t sideToPlay = host.GetSideToPlay();
+  host.SetSideToPlay(side);
+
+  AIPlanContext context;
+  context.battle = &battle;
+  context.side = side;
+  context.defender = battle.attacker != side && battle.attacker != 2;
+  context.meter = meter.get();
+
+  SetUpObjectives(context);
+  battle.UpdateFlags(battle.currentTurn > 1);
+  GObjectGroup* groups = battle.aiGroups[static_cast<size_t>(side)];
+  if (battle.setupPhase != 0) {
+    // A side planned twice in the set-up phase would be placed twice.
+    if (groups != nullptr) FatalError(6505, "AIOperational");
+    BuildGroups(context);
+  } else if (groups != nullptr && groups->Count() > 0) {
+    UpdateCatchAllGroup(context);
+    AssignObjectives(context);
+    int32_t n = 0;
+    for (int32_t g = 0; g < battle.AIGroupCount(side); ++g) n += CountPlannableUnits(*battle.AIGroupAt(side, g));
+    meter->SetSteps(n + 6);
+    meter->Advance();
+    if (map != nullptr) map->BuildCostGrid(side == 0 ? 1 : 0, -1);
+    meter->AdvanceSteps(3);
+    if (context.defender) {
+      const float chance = ReleaseChance(battle.currentTurn, battle.SideHasKind5Vehicle(1 - side));
+      if (RandomFloat() < chance) ReleaseHoldFlags(battle, side);
+    }
+    for (int32_t g = 0; g < battle.AIGroupCount(side); ++g) PlanGroup(context, *battle.AIGroupAt(side, g));
+    RelieveInfantryCrowding(context);
+    PlanAreaFire(context);
+    meter->Advance();
+    if (map != nullptr) map->FreeCostGrids();
+    meter->Advance();
+  }
+
+  host.SetSideToPlay(sideToPlay);
+  battle.UpdateFlags(true);
+  if (map != nullptr) {
+    map->display.drawState = 2;
+    map->SetVisibilityCacheEnabled(true);
+  }
+  meter.reset();
+  host.RedrawScreen();
+  host.InvalidateRootView();
+  host.RedrawScreen();
+}
+
+void AIOperational::SetUpObjectives(const AIPlanContext&) {}
+void AIOperational::BuildGroups(const AIPlanContext&) {}
+void AIOperational::PlanGroup(const AIPlanContext&, AIGroup&) {}
+void AIOperational::RelieveInfantryCrowding(const AIPlanContext&) {}
+void AIOperational::PlanAreaFire(const AIPlanContext&) {}

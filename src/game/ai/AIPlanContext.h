@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+class AIProgressMeter;
+class Battle;
+class Unit;
+
+// What one computer-player turn shares among its steps, made at the start of the plan and
+// passed down: the side planned, whether it defends, the progress meter, and the running
+// values the scoring steps leave for each other.
+struct AIPlanContext {
+  Battle* battle = nullptr;
+  // The side being planned (0 or 1).
+  int32_t side = 0;
+  // True when the battle's attacker is neither this side nor 2 (a meeting engagement).
+  bool defender = false;
+  AIProgressMeter* meter = nullptr;
+  // The threat the situation scoring sums over the enemies of a unit.
+  float threatSum = 0.0f;
+  // The unit that last attacked the unit being scored.
+  Unit* lastAttacker = nullptr;
+  // The best shot a unit has at a target other than its own.
+  float bestOtherShot = 0.0f;
+  // The radius within which units count as support.
+  float supportRadius = 0.0f;
+  // Set while a move towards the side's exit is planned.
+  bool exitGoal = false;
+};
