@@ -132,4 +132,20 @@ TEST(InfantryRiding, EmbarkFailsAtBandSixAndBoardingFollowsTheVehicle) {
   EXPECT_EQ(late->boardingTarget, nullptr);
 }
 
+TEST(InfantryRiding, LongSetUpAndGreatFatigueAreStoredAtTheLimits) {
+  RideRig f;
+  auto crew = f.rig.Make(InfantryRig::kMortar, 7);
+  crew->reloadState = -1200.0f;
+  crew->fatigue = 5000.0f;
+  const std::vector<uint8_t> bytes = f.rig.Write(*crew);
+  auto back = f.rig.Make(InfantryRig::kMortar, 7);
+  ASSERT_TRUE(f.rig.Read(bytes, *back));
+  // Held at the 16-bit limits: the set-up resumes as a set-up of 655 s.
+  EXPECT_FLOAT_EQ(back->reloadState, -32768.0f / 50.0f);
+  EXPECT_FLOAT_EQ(back->fatigue, 3276.7f);
+  crew->reloadState = 700.0f;
+  ASSERT_TRUE(f.rig.Read(f.rig.Write(*crew), *back));
+  EXPECT_FLOAT_EQ(back->reloadState, 32767.0f / 50.0f);
+}
+
 }  // namespace
