@@ -286,6 +286,11 @@ class Infantry : public Unit, public InfantryServices {
   // Boards the vehicle the unit was ordered to board when it can carry it now.
   bool EmbarkOnBoardingTarget();
   void Embark(Unit* vehicle) override;                                       // slot 137
+  bool IsCarried() const override { return carrier != nullptr; }
+  // Placement takes a rider off its vehicle where it stands.
+  void LeaveCarrier() override;
+  // Boarding happens once the squad has walked up to the vehicle.
+  static constexpr float kBoardingReach = 5.0f;
 
   // Close combat.
   static float CloseAssaultChance(float d, float fatigueValue);

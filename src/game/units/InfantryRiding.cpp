@@ -183,3 +183,9 @@ void Infantry::Embark(Unit* vehicle) {
   if (vehicle != nullptr && carrier == nullptr) boardingTarget = vehicle;
   EmbarkOnBoardingTarget();
 }
+
+void Infantry::LeaveCarrier() {
+  if (carrier == nullptr) return;
+  if (VehicleServices* vehicle = carrier->AsVehicle()) vehicle->RemovePassenger(this);
+  carrier = nullptr;
+}

@@ -69,7 +69,13 @@ void Infantry::UpdateSlice(int32_t) {
     }
     withdraw = 0;
   }
-  if (SyncPositionWithLinkedUnit(true) || EmbarkOnBoardingTarget()) {
+  // A squad ordered to board keeps walking to the vehicle and boards once beside it.
+  bool boarded = false;
+  if (carrier == nullptr && boardingTarget != nullptr) {
+    FollowBoardingTarget();
+    if (boardingTarget != nullptr && DistanceTo(*boardingTarget) <= kBoardingReach) boarded = EmbarkOnBoardingTarget();
+  }
+  if (SyncPositionWithLinkedUnit(true) || boarded) {
     activityState = kStationary;
   } else {
     const int32_t state = ChooseMoveState(true);

@@ -149,3 +149,36 @@ TEST(InfantryRiding, LongSetUpAndGreatFatigueAreStoredAtTheLimits) {
 }
 
 }  // namespace
+
+namespace {
+
+// The slice step walks a squad to the vehicle it was ordered to board and boards it there.
+TEST(InfantryRiding, SliceWalksToTheVehicleAndBoards) {
+  RideRig f;
+  f.vehicle.passengers = {};
+  f.vehicle.riders = 0;
+  f.rider->carrier = nullptr;
+  f.rider->x = 280.0f;
+  f.rider->y = 300.0f;
+  f.rider->boardingTarget = &f.vehicle;
+  int32_t slices = 0;
+  while (f.rider->carrier == nullptr && slices < 2000) {
+    f.rider->reloadState = -1.0f;  // keeps target choice out of the step
+    f.rider->UpdateSlice(slices);
+    f.rider->facing += f.rider->turnRate;
+    ++slices;
+  }
+  EXPECT_EQ(f.rider->carrier, &f.vehicle);
+  EXPECT_GT(slices, 10);
+  EXPECT_EQ(f.rider->x, 300.0f);
+  EXPECT_EQ(f.rider->activityState, Infantry::kStationary);
+  // Riding, the squad keeps the vehicle's place.
+  f.vehicle.x = 310.0f;
+  f.vehicle.speed = 0.5f;
+  f.rider->reloadState = -1.0f;
+  f.rider->UpdateSlice(slices);
+  EXPECT_EQ(f.rider->x, 310.0f);
+  EXPECT_EQ(f.rider->carrier, &f.vehicle);
+}
+
+}  // namespace
