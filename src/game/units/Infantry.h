@@ -32,18 +32,18 @@ class MapBattleServices;
 // InfantryCasualties.cpp (who falls to a hit, the shock, elimination), InfantrySplit.cpp
 // (splitting and rejoining), InfantryCover.cpp (reaction to fire, cover, withdrawal),
 // InfantryDanger.cpp (overrun, surrender, rescue), InfantryPackets.cpp (state packets),
-// InfantryLater.cpp (the operations still to come).
+// InfantryLater.cpp (the operations still to come),
+// InfantrySlice.cpp (the slice update and the firing step), InfantryMovement.cpp (movement
+// along waypoints, turning, height, crowding), InfantryRiding.cpp (riding, dismounting,
+// boarding), InfantryCloseCombat.cpp (close assault, throws, the special weapon, mine
+// clearing, firing inside a building).
 //
 // Index of temporary bodies, each stopping the program with FatalError ("Infantry") until
 // later work gives it: TakeDamage in the unit's six-argument form (the infantry's own form
-// takes the damage, the extra dice and the shot); riding (TryDismount, StartWeaponSetUp,
-// FollowBoardingTarget, SyncPositionWithLinkedUnit); the unit pass over other units
+// takes the damage, the extra dice and the shot); the unit pass over other units
 // (RunUnitPass, until the unit gives its pass); the links between battles
-// (UpdateLinksBetweenBattles); the slice update (DirectFireStep); spreading out and close
-// assault (SpreadOut, CloseAssault). Draw draws nothing yet. The numbered operations those
-// subjects override (the slice update) keep the unit's own bodies until then, so that a
-// battle can step infantry meanwhile. Also still the unit's own: the pictures
-// (PrepareAppearance, ApplyModelScale), boarding (Embark) and the target search test.
+// (UpdateLinksBetweenBattles). Draw draws nothing yet. Also still the unit's own: the
+// pictures (PrepareAppearance, ApplyModelScale) and the target search test.
 // The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:
@@ -98,7 +98,8 @@ class Infantry : public Unit, public InfantryServices {
   int16_t GetSecondLeaderName() const override { return static_cast<int16_t>(secondLeaderName); }
   void SetSecondLeaderName(int16_t index) override { secondLeaderName = static_cast<uint16_t>(index); }
   void SetAimPoint(float px, float py) override { aimPoint = {px, py}; }
-  float GetActivityHoldValue() const override { return 0.0f; }
+  // The throw shows while its timer runs.
+  float GetActivityHoldValue() const override { return timer; }
   // ---- The battle's reinforcement loading and force enlargement ----
   Unit* GetLeaderReference() const override { return commandingLeader; }
   void SetLeaderReference(Unit* leader) override { commandingLeader = leader; }
@@ -231,16 +232,84 @@ class Infantry : public Unit, public InfantryServices {
 
   // ---- Operations still to come (InfantryLater.cpp; each stops the program) ----
 
-  void TryDismount();
-  void StartWeaponSetUp();
-  bool FollowBoardingTarget();
-  bool SyncPositionWithLinkedUnit(bool place);
   // The pass over other units with the two values of UnitPassValues.
   float RunUnitPass(bool asShown, Unit* unit);
   bool UpdateLinksBetweenBattles();
+
+  // ---- The action phase: slice, firing, movement, riding, close combat (InfantrySlice.cpp,
+  // InfantryMovement.cpp, InfantryRiding.cpp, InfantryCloseCombat.cpp) ----
+
+  // Target choice, the withdraw order, riding or moving, the firing step, the figures'
+  // activity, voices and spreading out; once a slice.
+  void UpdateSlice(int32_t slice) override;                                  // slot 88
+  // A heavy weapon's set-up, a spotter's area fire, the special weapon, the fire-delay
+  // countdown, close assault, direct fire, throws and mine clearing.
+  void FiringStep();
   void DirectFireStep();
+  // Called-in artillery: the aim runs at half speed while hiding, moving or blind; ranging
+  // rounds as it crosses 60 and 30 seconds; up to four rounds a slice at 0.
+  void AreaFireStep();
+  // At night a squad without a main weapon may take a friend near its target for the enemy.
+  void PickFriendlyTarget();
+  static bool CollectFriendlyTarget(Unit& candidate, const Infantry& unit);
+  // No small arms at a buttoned-up armoured target.
+  bool CanFireAtTarget(int32_t& kindOut) override;                           // slot 143
+  // Set around a spotter's ranging round.
+  static bool gRangingRound;
+
+  // One slice along the waypoints: the floor climb, the step, arrival, the load shed.
+  void MoveAlongWaypoints() override;                                        // slot 139
+  // Degrees per slice.
+  float GetTurnStep() const override;                                        // slot 133
+  // The ground under the unit plus 6 m per floor.
+  float GetBaseHeight() const override;                                      // slot 59
+  void OrderUpperFloor(bool up);
+  // A weakened crew keeps at most its share of the full load.
+  void ShedAmmunition();
+  float GetPersonalSpace() const;
+  bool IsCrowdingCandidate(const Unit& other) const;
+  // The nearest friend standing closer than either's personal space within 8 m.
+  bool FindCrowdingNeighbour(float px, float py, float floor, Unit*& neighbour);
+  bool FindSpreadSpot(Unit& other, int32_t terrain, float radius, float& outX, float& outY);
+  // A waypoint to a free spot nearby; mayPushOther lets the neighbour move first.
   bool SpreadOut(bool mayPushOther, Unit* other);
-  bool CloseAssault(Unit* other);
+
+  // Riding: off the vehicle when it halts (in good order, in panic, or because it is lost).
+  void TryDismount();
+  // The set-up time in minutes by class code (x 0.6 with flag value 2).
+  static float WeaponSetUpFactor(int32_t classCode, int32_t flags);
+  void StartWeaponSetUp();
+  // Keeps the move order on the vehicle to board; true while on the way.
+  bool FollowBoardingTarget();
+  // A rider takes its vehicle's place (and, with place, may get off); false on foot.
+  bool SyncPositionWithLinkedUnit(bool place);
+  // Boards the vehicle the unit was ordered to board when it can carry it now.
+  bool EmbarkOnBoardingTarget();
+  void Embark(Unit* vehicle) override;                                       // slot 137
+  bool IsCarried() const override { return carrier != nullptr; }
+  // Placement takes a rider off its vehicle where it stands.
+  void LeaveCarrier() override;
+  // Boarding happens once the squad has walked up to the vehicle.
+  static constexpr float kBoardingReach = 5.0f;
+
+  // Close combat.
+  static float CloseAssaultChance(float d, float fatigueValue);
+  void CloseAssault();
+  // The chance a slice of a grenade (or a charge) before speed and armour.
+  float ThrowChance(float d, bool charge) const;
+  void ThrowAtTarget();
+  void LaunchThrow(int32_t weapon, int32_t flight, float d, float px, float py, float pz);
+  static bool IsMineToClear(const Unit& candidate, const Infantry& unit);
+  void ClearMines();
+  static bool IsSpecialWeaponArmourTarget(Unit& candidate, Infantry& unit);
+  static bool IsSpecialWeaponSoftTarget(Unit& candidate, Infantry& unit);
+  void FireSpecialWeapon();
+  // Firing inside a building: suppression at least 120, a longer delay, perhaps a fire.
+  void ApplyConfinedFireEffects();
+  bool IsGunInBuilding() const;
+  bool CanReachPoint(float px, float py, int32_t mode) const;
+  // The unit assaulting while its target takes the losses.
+  static Unit* gAssaultingUnit;
 
   // ---- Under fire: casualties, damage, split and rejoin (InfantryCasualties.cpp,
   // InfantrySplit.cpp) ----
@@ -481,6 +550,8 @@ class Infantry : public Unit, public InfantryServices {
   uint8_t specialWeaponFiring = 0;
   // The falling-figure code of the state packet being made (0 between packets).
   uint8_t packetFallingFigure = 0;
+  // The weapon is being worked while the last burst shows. Not stored.
+  uint8_t firingInProgress = 0;
 
   // The six references as raw packed ids between Read and RemapReferences, and as identity
   // keys between ReferencesToIds and IdsToReferences, in the order carrier, boarding target,

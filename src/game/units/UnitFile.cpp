@@ -1,5 +1,6 @@
 // The unit's stored form (slots 2 and 3): the head of every unit record in scenarios, saved
 // games, e-mail turns and the orders exchange. Each kind writes and reads its own part after it.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -31,6 +32,14 @@ uint8_t Field(int32_t value, int32_t width, int32_t shift) {
 int32_t Take(uint8_t byte, int32_t width, int32_t shift) {
   return static_cast<int32_t>((byte >> shift) & ((1u << width) - 1u));
 }
+// A scaled value held at the 16-bit limits instead of wrapping (a long set-up saved midway
+// stays a set-up, a great fatigue stays great).
+void WriteSaturated(GFile& file, float value, float scale) {
+  const float low = -32768.0f / scale;
+  const float high = 32767.0f / scale;
+  file.WriteScaled(std::isnan(value) ? 0.0f : std::clamp(value, low, high), scale);
+}
+
 uint8_t Flag(uint8_t byte, int32_t bit) { return static_cast<uint8_t>((byte >> bit) & 1u); }
 
 bool IsStoredMoveMode(int32_t mode) {
@@ -103,7 +112,7 @@ void Unit::Write(GFile& file) const {
   }
   file.WriteU16(static_cast<uint16_t>(burst));
   file.WriteByte(static_cast<uint8_t>(nationalityCode));
-  file.WriteScaled(fatigue, 10.0f);
+  WriteSaturated(file, fatigue, 10.0f);
   file.WriteU16(static_cast<uint16_t>(classIndex));
   if (areaFire != 0) {
     file.WriteFloat(targetX);
@@ -121,7 +130,7 @@ void Unit::Write(GFile& file) const {
   file.WriteScaled(turnRate, 1000.0f);
   file.WriteScaled(firingTimer, 500.0f);
   file.WriteScaled(aimTime, 50.0f);
-  file.WriteScaled(reloadState, 50.0f);
+  WriteSaturated(file, reloadState, 50.0f);
   file.WriteU16(static_cast<uint16_t>(spottingValue));
   file.WriteU16(static_cast<uint16_t>(countdown));
   if (leaderName == -1 && customName == nullptr) {
