@@ -330,6 +330,93 @@ class Vehicle : public Unit, public VehicleServices {
 
   // ---- End of the protection block ----
 
+  // ---- Fire control: machine guns, gun arcs, ranges and fire modifiers (VehicleGuns.cpp) ----
+
+  // How many of each machine gun may fire now: the bow gun (0 or 1), the coaxial guns and the
+  // flexible guns; checkTarget adds the gunner's and the hatches' conditions.
+  int32_t CanFireBowMG() const;
+  int32_t CanFireCoaxialMG(bool checkTarget) const;
+  int32_t CanFireFlexibleMG(bool checkTarget) const;
+  bool AnyMGUsable(bool checkTarget) const;
+  // The main gun covers the point: always with a turret, else within the traverse limits
+  // (halved when narrow) around the facing, or around the rear for a gun pointing back.
+  bool IsPointInGunArc(float px, float py, bool narrow) const;
+  // Weapon types 2 and 3 never fire closer than 8 m.
+  void GetMainGunRange(float& outMin, float& outMax) const;
+  bool IsPointInFireArc(float px, float py) const override;
+  bool IsInRange(float distance, int32_t selector, float factor) const override;
+  bool CanFireAtTarget(int32_t& kindOut) override;
+  // The firepower of the machine gun in use at the range; its class (0 rifle, 1 medium, 2
+  // heavy) goes to the out when given.
+  float FirepowerAt(float range, int32_t* outClass, bool noRate, bool withRating) const;
+  float FirepowerAt(float range, int32_t /*mode*/) override { return FirepowerAt(range, nullptr, false, false); }
+  // The ammunition units a standing heavy gun's burst at the distance uses, at most those left
+  // (one draw); the factor on the next burst interval against a unit closer than 150 m.
+  static int32_t HeavyBurstUnits(float distance, int32_t left);
+  static float CloseBurstFactor(float distance);
+  // One slice of the three machine guns: timers, target search, bursts, ammunition.
+  void UpdateMachineGuns();
+  // A target for one gun inside the arc (centre and half-width, degrees) and range: a unit,
+  // or the area-fire point (outArea set, no unit). False when none.
+  bool FindMGTarget(float centre, float halfWidth, float range, bool turretGun, Unit*& outTarget, bool& outArea,
+                    bool bowGun, bool antiAircraft);
+  // Whether the unit may be a machine gun's target (everything but the evaluation).
+  bool IsMGCandidate(const Unit& other, float centre, float halfWidth, float range, bool bowGun, bool heavy,
+                     bool antiAircraft) const;
+  // How being a vehicle changes the shooter's two hit chances.
+  void AdjustHitChances(const Unit& shooter, float& first, float& second) const;
+  // The can-see test of a machine gun's target; the seen value of the vehicle.
+  bool CanSee(const Unit& other) const;
+  bool CanTargetUnit(Unit* other) override;
+  float VisibilityTo(const Unit* observer) const override;
+  // The crew shows itself: hatches open on an armoured vehicle or one with a gun.
+  bool IsCrewExposed() const;
+  // One log line for the first machine-gun step against an object no gun may fire at.
+  uint8_t objectTargetLogged = 0;
+
+  // ---- End of fire control ----
+
+  // ---- Crew at work: turning, traverse, spotting and small answers (VehicleCrew.cpp) ----
+
+  // 0.6, 0.5 or 0.4 on ground that hinders turning, else 1.0.
+  static float TerrainTurnFactor(int32_t type);
+  // The hull's turn in degrees a slice on the ground here (0 when it may not move); the slice
+  // update keeps it in turnStep, which slot 133 answers.
+  float ComputeTurnStep();
+  // The turret's (or a turretless gun's) traverse in degrees a slice; a turret class outside
+  // 0..5 is fatal.
+  float GetTurretStep() const;
+  int32_t GetPurchaseCode() const override;
+  bool CanChangePosture() const override;  // the crew is exposed
+  int32_t GetLossesSinceMorale() const override;
+  bool IsActive() const override;
+  // The factor of a fire kind (2 or 3) against the top armour (mm) and the vehicle's value for
+  // the fire kind.
+  static float FireKindFactor(int32_t fireKind, int32_t topArmour);
+  float ValueForFireKind(int32_t fireKind);
+  // The level shown of a vehicle spotted at the level: fortifications and boats show more.
+  static int32_t SpottedLevel(int32_t level, bool fortification, bool kind5, int32_t fogOption);
+  void UpdateSpotting() override;
+  // A boat leaves the view; every other vehicle may stay in it.
+  bool CanStayInView() const;
+  // At the orders snapshot and with new orders: an immobilised vehicle drops its waypoints.
+  void DropBurstIfIdle() override;
+  // The riders leave with the vehicle.
+  void LeaveBattlefield(bool ownExit) override;
+  // Firing a gun or a heavy machine gun halts the vehicle's activity at 3.
+  void SetMovingActivity() override;
+  // How far the vehicle gives itself away (metres) and its size; a waypoint move mode outside
+  // those listed is fatal.
+  float ActivityRange(bool usePrevious, float& size) const;
+  // The level the enemy (or the observer given) reaches of the vehicle from its activity.
+  int32_t ActivityRadius(bool usePrevious, const Unit* observer);
+  int32_t BestEnemyIdentification(bool relaxed, int32_t unused) const override;
+  // Sets the waypoints' move mode, reversing where the way leads away from the threat; with
+  // insert the point goes in front (the list never grows past its 50 entries).
+  void SetWaypointModes(Unit* threat, int32_t mode, bool insert, float px, float py);
+
+  // ---- End of crew at work ----
+
   // ---- The slots still to come (Vehicle.cpp) ----
 
   void TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) override;

@@ -108,7 +108,8 @@ TEST_F(DataTablesValidator, RecordsTheRulesName) {
   for (int i = 25; i <= 28; ++i) {
     EXPECT_EQ(gSmallArms[i].AntiArmourClass(), 2) << i;
   }
-  for (int i = 29; i <= 32; ++i) EXPECT_EQ(gSmallArms[i].Flag(), 1) << i;
+  // The mounts carry no anti-aircraft byte: their fire has no scatter against airplanes.
+  for (int i = 29; i <= 32; ++i) EXPECT_EQ(gSmallArms[i].Flag(), 0) << i;
   EXPECT_EQ(gSmallArms[33].MaxRange(), 0);
   EXPECT_EQ(gSmallArms[33].Firepower(0), 0.0f);
 }
@@ -138,6 +139,32 @@ TEST_F(DataTablesValidator, VehicleClassesKeepTheRulesTheCodeStopsOn) {
     if (v.MainWeapon() != WeaponData::kNone) {
       EXPECT_GT(v.AmmoLoad(), 0);
       EXPECT_TRUE(v.AmmoRow() >= 0 && v.AmmoRow() < WeaponData::kMixRows);
+    }
+  }
+}
+
+TEST_F(DataTablesValidator, VehicleGunsAndTurningKeepTheirRules) {
+  for (int i = 0; i < gVehicleClasses.Count(); ++i) {
+    SCOPED_TRACE(i);
+    const VehicleData v = gVehicleClasses[i];
+    // The turn step divides by the speed; the traverse knows turret classes 0..5 only.
+    if (v.KindCode() != 6) {
+      EXPECT_GT(v.MaxSpeed(), 0);
+    }
+    EXPECT_TRUE(v.TurretSpeedClass() >= 0 && v.TurretSpeedClass() <= 5);
+    if (v.TurretSpeedClass() != 5) {
+      // A turret turns freely: no traverse limits.
+      EXPECT_EQ(v.TraverseLimit(0), 0);
+      EXPECT_EQ(v.TraverseLimit(1), 0);
+    } else {
+      // A gun pointing back has both limits negative, one pointing ahead neither.
+      EXPECT_EQ(v.TraverseLimit(0) < 0, v.TraverseLimit(1) < 0);
+    }
+  }
+  // Heavy machine guns fire no anti-aircraft bursts: their fire has no scatter at airplanes.
+  for (int g = 29; g < gSmallArms.Count(); ++g) {
+    if (g != SmallArmsData::kNone) {
+      EXPECT_EQ(gSmallArms[g].Flag(), 0) << g;
     }
   }
 }
