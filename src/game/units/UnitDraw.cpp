@@ -104,6 +104,8 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
   // 8: the footprint's view state and the model's place.
   const int32_t viewState = map->FootprintViewState(sx, sy, radius);
   if (viewState == 0) return;
+  // The bounding box is tested in world space, before the model is placed.
+  const bool shown = viewState == 2 || lastSeen || IsVisible();
   g->PushMatrix();
   if (lastSeen) {
     if (cameraLevel < 4) {
@@ -136,7 +138,7 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
   const bool selected = battle->GetSelectedUnit() == static_cast<const MapUnitView*>(this);
   bool haveBounds = false;
   GRect bounds{};
-  if (viewState == 2 || lastSeen || IsVisible()) {
+  if (shown) {
     g->ClearPickHit();
     const bool recordBounds = selected || (host != nullptr && host->IsHighlightAll());
     if (recordBounds) g->BeginScreenBounds();
