@@ -167,6 +167,8 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   void TransformToCamera(float* x, float* y, float* z) const;
   void SetClipping(bool on);
   void SetBackfaceCulling(bool on) { backfaceCulling_ = on; }
+  // The back-face culling state, for drawing that switches it and restores it.
+  bool IsBackfaceCulling() const { return backfaceCulling_; }
   void SetCullWinding(bool on) { cullWinding_ = on; }
 
   // Drawing entry points. Strip and fan calls take the number of triangles n (n + 2 points);

@@ -204,7 +204,7 @@ void Unit::Setup(float px, float py, float newFacing, int32_t code, int32_t newR
 
 // Slots 2 and 3, the stored form, are in UnitFile.cpp; slots 8, 13, 19, 71 and 72, the
 // reference remapping, in UnitReferences.cpp.
-void Unit::PrepareAppearance() { FatalError(__LINE__, "Unit.cpp"); }
+// Slot 5 is in UnitAppearance.cpp.
 void Unit::ReleaseAppearance() { ReleaseTextures(true); }
 
 void Unit::ComputeDefaultAmmo(uint16_t* counts, uint16_t* second, int32_t row) {
@@ -434,7 +434,7 @@ int32_t Unit::GetInfantryRoleCode() const {
 bool Unit::IsMainWeaponUsable() const { return false; }
 bool Unit::FindUnitNearPoint(float, float, float, Unit**) { return false; }
 bool Unit::RatePosition(float, float) { return false; }
-void Unit::DrawBase(bool) { FatalError(__LINE__, "Unit.cpp"); }
+// Slot 126 is in UnitMarkers.cpp.
 void Unit::OrientToGround() {}
 float Unit::GetHullTilt() const { return 0.0f; }
 
@@ -449,7 +449,7 @@ void Unit::GetActivityCodes(int32_t& first, int32_t& second, int32_t& count) con
   second = 1;
   count = 2;
 }
-void Unit::ApplyModelScale(float&) { FatalError(__LINE__, "Unit.cpp"); }
+// Slot 132 is in UnitAppearance.cpp.
 float Unit::GetTurnStep() const { return 0.0f; }
 void Unit::WriteStateExtras(UnitStatePacket&) const {}
 void Unit::ReadStateExtras(const UnitStatePacket&) {}

@@ -617,6 +617,57 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // The designation counter slot 28's base takes from.
   static uint16_t gDesignationCounter;
 
+  // ---- Drawing: the per-frame driver, order lines and labels, target cycling, markers,
+  // recoil and muzzle flash (UnitDraw.cpp, UnitDrawLines.cpp, UnitMarkers.cpp,
+  // UnitAppearance.cpp). The battlefield view and battle screen answer through UnitDrawHost.
+  // Nothing here draws from the game's generator or changes the computed game. ----
+
+  // Draws the unit for the current viewer: whether and where it shows, its scale by
+  // distance, its model, base marker, order lines and labels.
+  void DrawOnMap(float scale, float menFactor, float vehicleFactor);
+  // The path through the waypoints, one segment at a time, with the move-mode words.
+  void DrawPathLines();
+  // One order-line segment from start to end; index is the end waypoint's (-1 for the
+  // embarking line), firstOfPassenger marks a passenger's first segment.
+  void DrawPathSegment(bool pauseNext, uint8_t flagByte, int32_t pointKind, int32_t index, int32_t moveMode,
+                       bool firstOfPassenger, float endX, float endY, float endZ, float startX, float startY,
+                       float startZ);
+  // The style of a move mode's line; a mode outside -1..9 is a programmer error.
+  static int32_t OrderLineStyle(int32_t moveMode, bool alternative, bool vehicle);
+  void SetOrderLineStyle(int32_t moveMode, bool alternative, bool vehicle) const;
+  // The words of a path segment: a mode outside the labelled ones reads "Move".
+  static void BuildMoveLabel(GString& text, int32_t pointKind, int32_t moveMode, bool vehicle, bool withdrawing,
+                             bool disembark, bool hide);
+  // The path marker's scale at a view level 0..7 (any other level is a programmer error).
+  static float MarkerScale(int32_t viewLevel);
+  // The line while the player places an order point.
+  void DrawOrderPreview(float px, float py, float pz, int32_t orderCode);
+  // The fortification a unit may enter at the point, or null.
+  Unit* FindFortificationAt(float px, float py) const;
+  Unit* GetShownTargetUnit() const;
+  void DrawTargetLine(bool labelled);
+  void DrawTargetLinesToMe();
+  // The next-target command: the next enemy by target choice's score, highest first.
+  void CycleTarget();
+  // The base marker at a point for a shown identification level (slot 126 calls it).
+  void DrawBaseAt(int32_t shownLevel, float px, float py);
+  // The base marker's half-size in metres at a view level for a shown identification level.
+  float BaseHalfSize(int32_t viewLevel, int32_t shownLevel) const;
+  void DrawBadge();
+  // The gun's recoil at a firing timer, 0..1, and the matrix moved by it times distance.
+  static float RecoilAt(float timer);
+  void TranslateRecoil(float distance);
+  void DrawMuzzleFlash(float size, float px, float py, float pz);
+  void GetScreenPosition(int32_t& outX, int32_t& outY) const;
+  // The muzzle-flash size factor of a weapon's per-kind value.
+  static float FlashSizeFactor(float value);
+  // The three appearance variants a seed gives for a nationality code.
+  static std::array<int16_t, 3> AppearanceVariants(uint32_t seed, int32_t nationalityCode);
+  // How far a vehicle's model is lowered by its state; the vehicle class answers.
+  virtual float GetModelDrop() const { return 0.0f; }
+  // The firing timer stood at 10 or more after a drawing, logged once.
+  static bool gDrawTimerLogged;
+
   // ---- Fields, in declared order ----
 
   Unit* target = nullptr;

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+
+#include "framework/core/GRect.h"
+
+class Unit;
+
+// What the unit drawing asks of the battlefield view and the battle screen: the order lines'
+// styles and terrain lines, texts on the screen, the pick hand-over, screen bounds and frames,
+// the battle's display flags and the few textures the unit base draws with. The battle screen
+// implements it and installs it with SetUnitDrawHost; tests install a recording fake. With
+// none installed nothing is drawn through it and every flag is clear.
+class UnitDrawHost {
+ public:
+  virtual ~UnitDrawHost() = default;
+
+  // ---- Order lines ----
+  virtual void SetLineStyle(int32_t /*style*/) {}
+  // A line over the terrain between two points; the second form is the thinner one drawn
+  // from far away (and the form of a target line two units aim along at each other).
+  virtual void DrawTerrainLine(bool /*secondForm*/, float /*x0*/, float /*y0*/, float /*z0*/, float /*x1*/,
+                               float /*y1*/, float /*z1*/) {}
+  // A text at the screen projection of a world point, and a text at a screen pixel (its
+  // baseline at y, centred on x).
+  virtual void DrawTextAtPoint(const char* /*text*/, float /*x*/, float /*y*/, float /*z*/) {}
+  virtual void DrawScreenText(const char* /*text*/, int32_t /*x*/, int32_t /*y*/) {}
+
+  // ---- Selection, picking and frames ----
+  // The unit the pick hit; the screen bounds a unit or the selected waypoint's marker drew
+  // into; a frame around a unit in a colour.
+  virtual void ReportPick(Unit& /*unit*/) {}
+  virtual void SetUnitScreenBounds(Unit& /*unit*/, const GRect& /*bounds*/) {}
+  virtual void SetWaypointScreenBounds(const GRect& /*bounds*/) {}
+  virtual void DrawUnitFrame(const GRect& /*bounds*/, uint8_t /*r*/, uint8_t /*g*/, uint8_t /*b*/) {}
+  // The dragged selection rectangle (input mode 10).
+  virtual GRect GetSelectionRect() const { return GRect{}; }
+
+  // ---- The battle's display flags ----
+  // Every unit records its screen bounds (the highlight flag).
+  virtual bool IsHighlightAll() const { return false; }
+  // The path markers are hidden.
+  virtual bool IsMarkerHiding() const { return false; }
+  // Base markers take the units' colour codes.
+  virtual bool IsMarkerColour() const { return false; }
+  // Muzzle smoke is drawn (a display option).
+  virtual bool IsSmokeDrawn() const { return true; }
+  // The kernel is inside an input handler: animations do not advance.
+  virtual bool IsInsideInputHandler() const { return false; }
+
+  // ---- What the presentation draws around a unit ----
+  // A vehicle's extras at identification level 2 or more, its hit report (option 14).
+  virtual void DrawVehicleExtras(Unit& /*unit*/) {}
+  virtual void DrawHitReport(Unit& /*unit*/) {}
+  // The nationality whose colour a side's unknown units show (side index 0 Axis, 1 Allied;
+  // -1 for the plain colour), and a unit's marker colour code.
+  virtual int32_t GetSideNationality(int32_t /*sideIndex*/) const { return -1; }
+  virtual int32_t GetMarkerColourCode(const Unit& /*unit*/) const { return 0; }
+  // Binds the nationality badge (0..5) from the map's badge cache; the flash texture.
+  virtual void BindBadgeTexture(int32_t /*nationality*/) {}
+  virtual void BindFlashTexture() {}
+  // Loads the kind group's graphics (0..5) into the map once.
+  virtual void EnsureKindGroupGraphics(int32_t /*group*/) {}
+  // The map view's sound of an order (the application's sound table by default).
+  virtual void PlayOrderSound(int32_t number);
+};
+
+// The installed host (null for none).
+UnitDrawHost* GetUnitDrawHost();
+void SetUnitDrawHost(UnitDrawHost* host);
