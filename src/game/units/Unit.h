@@ -307,6 +307,10 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   bool ChooseTarget(bool forced);
   // The ammunition kind against the current target (SetTarget's choice).
   void ChooseAmmoForTarget();
+  // The kill rating 0..100.49 of this vehicle's main weapon with the kind against the target
+  // vehicle; with text, "Kill: " and the rating's word. A firer that is not a vehicle is a
+  // programmer error.
+  float TargetInfoText(GString* text, int32_t ammoKind, Unit* targetUnit);
 
   // ---- Distances, sight and terrain (UnitSight.cpp) ----
 
