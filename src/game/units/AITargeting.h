@@ -217,6 +217,6 @@ class AITargeting {
   static void ChooseAmmoForTarget(Unit& unit);
   // Scores one candidate (see Unit::EvaluateCandidateTarget).
   static float EvaluateCandidate(Unit& chooser, Unit& candidate, bool forReal);
-  // How often the search asked for an effect and a penetration (the benchmark reads them).
+  // How many weapon-effect estimates were made (the benchmark reads it).
   static int64_t gEffectCalls;
 };

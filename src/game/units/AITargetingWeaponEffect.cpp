@@ -251,6 +251,7 @@ float DirectAgainstArmour(EffectCase& c) {
 
 float AITargeting::WeaponEffect(Unit& shooter, Unit* target, int32_t k, bool threatMode, bool useExposure,
                                 bool applyMorale, int32_t selector, int32_t viewMode) {
+  ++gEffectCalls;
   if (target == nullptr || shooter.IsInanimate() || k == 6) return 0.0f;
   if (shooter.IsAirplane() && target->IsAirplane()) return 0.0f;
   if (shooter.IsAirplane() || target->IsAirplane()) return kMaxEffect;
