@@ -2,8 +2,10 @@
 #include <cstdint>
 #include <functional>
 
+class GFuzzySet;
 class GString;
 class Unit;
+class VehicleServices;
 
 // The arithmetic of target choice that needs no unit: how a weapon's penetration scores
 // against the struck armour locations, the saving of scarce tungsten rounds, the morale
@@ -171,4 +173,50 @@ class AITargeting {
   // A live unarmoured infantry unit or vehicle of the chooser's side (not the chooser) within
   // 20 m of the candidate: high explosive would hit it too.
   static bool IsFriendNearTarget(const Unit& unit, const Unit& candidate);
+
+  // ---- The weapon-effect estimate and the vehicle's hit locations
+  // (AITargetingWeaponEffect.cpp, AITargetingVehicleHit.cpp) ----
+
+  // The harm 0..3.4 the shooter's weapon (selector; 0 the main weapon) with ammunition kind k
+  // does to the target in one engagement. threatMode is the generous estimate of what an
+  // enemy could do (ranges 50 m wider, shock of hits that do not penetrate, doublings);
+  // useExposure scales small arms and blast by how much of the target the shooter sees;
+  // applyMorale scales by the shooter's morale band; viewMode 1 sees the target's class as
+  // identified, 0 as it is. Draws only what the penetration formula and the units' own
+  // operations draw.
+  static float WeaponEffect(Unit& shooter, Unit* target, int32_t k, bool threatMode, bool useExposure,
+                            bool applyMorale, int32_t selector, int32_t viewMode);
+  // The hit locations of the vehicle as the shooter strikes it: locations 0..5 the turret and
+  // the two hull parts at the facing struck and at the side, their weights split by the side
+  // share and the part shares; with threatMode also 6..8, the three parts at the rear.
+  // count becomes 6, or 9 with threatMode. A calibre of 0 or less counts as 75 mm.
+  static void AssessVehicleHit(Unit& vehicle, int32_t viewMode, Unit& shooter, bool threatMode, float hitChance,
+                               bool hullDown, float* armour, float* weight, float* ratio, int32_t& count,
+                               float calibre);
+
+  // ---- The fuzzy priority of a candidate (AITargetingPriority.cpp) ----
+
+  // How much the chooser wants to fire at the target with the ammunition kind (0..4, 6 a
+  // machine gun): 0.0 to 1.0.
+  static float FuzzyPriority(Unit& chooser, Unit& target, int32_t kind);
+  // The unit's value as a set (mode 0 its cost; 1 a guess by kind unless it is known well).
+  static void FuzzifyTargetValue(GFuzzySet& set, Unit& unit, bool boost, int32_t mode);
+  // The threat the target poses, to its own target or else to the chooser.
+  static void FuzzifyThreat(GFuzzySet& set, Unit& target, Unit& chooser, bool smoke);
+  static void FuzzifyAmmoSupply(GFuzzySet& set, Unit& chooser, int32_t kind, Unit& target);
+  // Seconds until the chooser's weapon bears on the target, at least its aim and reload time.
+  static float TimeToBearOn(const Unit& chooser, const Unit& target);
+  // A vehicle scoring or firing its machine guns instead of its main gun.
+  static bool InMachineGunMode(const Unit& unit);
+
+  // ---- Target choice (AITargetingChoice.cpp) ----
+
+  // The search over the battle's units for the unit's best target and its commit.
+  static void ChooseTarget(Unit& unit, bool forced);
+  // The kinds 0..3 against the unit's current target; the best becomes its kind.
+  static void ChooseAmmoForTarget(Unit& unit);
+  // Scores one candidate (see Unit::EvaluateCandidateTarget).
+  static float EvaluateCandidate(Unit& chooser, Unit& candidate, bool forReal);
+  // How many weapon-effect estimates were made (the benchmark reads it).
+  static int64_t gEffectCalls;
 };

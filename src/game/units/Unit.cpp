@@ -24,8 +24,6 @@
 // and 27 in UnitPlacement.cpp; leaving the battlefield and the operation slots 15, 18, 21 and
 // 112 in UnitSeams.cpp.) Who replaces which:
 //   appearance: slots 5, 132
-//   hit and kill chances of a weapon: slot 106
-//   target choice: slot 103 and ChooseTarget
 //   unit markers: slot 126
 //   the computer player: slot 120
 
@@ -402,12 +400,9 @@ bool Unit::WantsToFire() const {
   return true;
 }
 
-float Unit::EvaluateCandidateTarget(Unit*) { FatalError(__LINE__, "Unit.cpp"); }
-bool Unit::ChooseTarget(bool) { FatalError(__LINE__, "Unit.cpp"); }
 float Unit::GetPurchaseCost() const { return 0.0f; }
 bool Unit::CanSplit() const { return false; }
-float Unit::WeaponEffect(Unit*, int32_t, int32_t, float) { FatalError(__LINE__, "Unit.cpp"); }
-void Unit::AssessHit(Unit*) {}
+void Unit::AssessHit(int32_t, Unit*, bool, float, bool, float*, float*, float*, int32_t& count, float) { count = 0; }
 float Unit::VisibilityTo(const Unit*) const { return 0.0f; }
 void Unit::SyncPassengers() {}
 void Unit::CheckLeaveMap() {}

@@ -180,11 +180,21 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void OnTimedAction();                                              // slot 100
   virtual bool WantsToFire() const;                                          // slot 101
   virtual void Draw(bool pick) = 0;                                          // slot 102
-  virtual float EvaluateCandidateTarget(Unit* candidate);                    // slot 103
+  // Scores one candidate for the chooser (this unit) and keeps it in AITargeting's best pair
+  // when it beats the best so far and the threshold; the result is the candidate's score (0
+  // for a candidate dropped). forReal false is the pure evaluation: no order bonuses, no
+  // threshold.
+  virtual float EvaluateCandidateTarget(Unit* candidate, bool forReal = false);  // slot 103
   virtual float GetPurchaseCost() const;                                     // slot 104
   virtual bool CanSplit() const;                                             // slot 105
-  virtual float WeaponEffect(Unit* other, int32_t weapon, int32_t ammoKind, float range);  // slot 106
-  virtual void AssessHit(Unit* other);                                       // slot 107
+  // The harm 0..3.4 the selector's weapon with the kind does to the other unit (see
+  // AITargeting::WeaponEffect); the base forwards.
+  virtual float WeaponEffect(Unit* other, int32_t ammoKind, bool threatMode, bool useExposure, bool applyMorale,
+                             int32_t selector, int32_t viewMode);             // slot 106
+  // The hit locations of this unit as the shooter strikes it: armour, share of hits and
+  // thickness-to-calibre ratio of up to nine locations, and their count; the base fills none.
+  virtual void AssessHit(int32_t viewMode, Unit* shooter, bool threatMode, float hitChance, bool hullDown,
+                         float* armour, float* weight, float* ratio, int32_t& count, float calibre);  // slot 107
   virtual void UpdateSpotting();                                             // slot 108
   // The best level 0..4 any enemy has of the unit now; the base 0.
   virtual int32_t BestEnemyIdentification(bool relaxed, int32_t unused) const;  // slot 109
@@ -295,6 +305,12 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   void DropAsTargetOfAll(bool voice, bool includeAirplanes, bool retarget);
   // Target choice during the action; true when a target was found.
   bool ChooseTarget(bool forced);
+  // The ammunition kind against the current target (SetTarget's choice).
+  void ChooseAmmoForTarget();
+  // The kill rating 0..100.49 of this vehicle's main weapon with the kind against the target
+  // vehicle; with text, "Kill: " and the rating's word. A firer that is not a vehicle is a
+  // programmer error.
+  float TargetInfoText(GString* text, int32_t ammoKind, Unit* targetUnit);
 
   // ---- Distances, sight and terrain (UnitSight.cpp) ----
 

@@ -94,6 +94,10 @@ class UnitServices {
   // The side index owning map edge 0..3, 2 for neither; by default side 0 comes from the north
   // edge and side 1 from the south.
   virtual int32_t GetEdgeSide(int32_t edge) const { return edge == 1 ? 0 : (edge == 3 ? 1 : 2); }
+  // ---- Target choice ----
+  // The share of the battle still to come, (turn count - turn + 1) / turn count, at least 0.01.
+  virtual float GetBattleShareToCome() const { return 1.0f; }
+  // ---- End of target choice ----
 };
 
 // The installed services (null for none) and the shortcuts the unit code uses.

@@ -417,6 +417,21 @@ class Vehicle : public Unit, public VehicleServices {
 
   // ---- End of crew at work ----
 
+  // ---- Target choice's estimates (VehicleTargeting.cpp) ----
+
+  // The main weapon's effect (see AITargeting::WeaponEffect) when the vehicle has one.
+  float WeaponEffect(Unit* other, int32_t ammoKind, bool threatMode, bool useExposure, bool applyMorale,
+                     int32_t selector, int32_t viewMode) override;
+  // The hit locations of AITargeting::AssessVehicleHit; an emplaced vehicle is hull down.
+  void AssessHit(int32_t viewMode, Unit* shooter, bool threatMode, float hitChance, bool hullDown, float* armour,
+                 float* weight, float* ratio, int32_t& count, float calibre) override;
+  float GetTurretAngle() const override;
+  int32_t GetGenericClass() const override { return GetBroadClass(false); }
+  bool GetMainGunFlag() const override { return mainGunClearance != 0; }
+  void SetMainGunFlag(bool on) override { mainGunClearance = on ? 1 : 0; }
+
+  // ---- End of target choice's estimates ----
+
   // ---- The slots still to come (Vehicle.cpp) ----
 
   void TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) override;

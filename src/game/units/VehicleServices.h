@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "game/units/ArmourFormulas.h"
 #include "game/units/VehicleData.h"
 
 class Unit;
@@ -44,4 +45,28 @@ class VehicleServices {
   // Takes the unit into a free passenger place (callers ask CanCarry first).
   virtual void AddPassenger(Unit* /*unit*/) {}
   // ---- End of the reinforcement loading ----
+
+  // ---- What the weapon-effect estimate asks of the armour ----
+  // The facing (0 front, 1 side, 2 rear) presented to the point and, through the out, the
+  // side share 0..1 of the oblique bands; the vehicle class answers (the base: front on).
+  virtual int32_t GetArmorFacingFrom(float /*px*/, float /*py*/, bool /*useTurret*/, bool /*allowSide*/,
+                                     float* outSideShare = nullptr) const {
+    if (outSideShare != nullptr) *outSideShare = 0.0f;
+    return 0;
+  }
+  // The effective armour (mm) a shot from the request's point meets (the base: none).
+  virtual float ComputePenetration(const ArmourRequest& /*request*/, ArmourOutcome* outcome = nullptr) const {
+    if (outcome != nullptr) *outcome = ArmourOutcome{};
+    return 0.0f;
+  }
+  // Degrees: the turret's direction (facing plus turret offset), the facing without a turret.
+  virtual float GetTurretAngle() const { return 0.0f; }
+  // The generic class 222..225 the other side guesses the vehicle by.
+  virtual int32_t GetGenericClass() const { return 225; }
+  // Slices of the duel countdown (0 when no duel runs); the fire control answers.
+  virtual int32_t GetDuelCountdown() const { return 0; }
+  // The vehicle fires its main gun (not its machine guns) at the current target.
+  virtual bool GetMainGunFlag() const { return true; }
+  virtual void SetMainGunFlag(bool /*on*/) {}
+  // ---- End of the weapon-effect estimate ----
 };

@@ -83,7 +83,7 @@ class OrderHost : public UnitOrderHost {
 template <class Kind>
 class Drawn : public Kind {
  public:
-  float EvaluateCandidateTarget(Unit* candidate) override {
+  float EvaluateCandidateTarget(Unit* candidate, bool) override {
     for (const auto& [unit, score] : scores)
       if (unit == candidate) return score;
     return 0.0f;

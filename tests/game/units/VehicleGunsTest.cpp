@@ -26,7 +26,7 @@ void PointAt(float heading, float distance, float& px, float& py) {
 // set speed.
 class ScoringVehicle : public Vehicle {
  public:
-  float EvaluateCandidateTarget(Unit* candidate) override {
+  float EvaluateCandidateTarget(Unit* candidate, bool) override {
     ++evaluated;
     return 1000.0f - DistanceTo(*candidate);
   }

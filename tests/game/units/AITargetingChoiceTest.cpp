@@ -1,0 +1,160 @@
+// Target choice over the battle's units with the test kinds on the test map.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "framework/core/GString.h"
+#include "framework/core/Quorl.h"
+#include "game/map/Map.h"
+#include "game/units/AITargeting.h"
+#include "game/units/DataTablesRig.h"
+#include "game/units/Hack.h"
+#include "game/units/TestUnitWorld.h"
+#include "game/units/TestVehicle.h"
+#include "game/units/WeaponData.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+struct ChoiceRig {
+  ChoiceRig() {
+    Hack::LoadTables();
+    world.Battle().map = std::make_unique<Map>(world.app);
+    EXPECT_TRUE(world.Battle().map->Read(nullptr));
+    world.Battle().slice = 100;
+  }
+  void Join(Unit& unit) { world.Battle().joined.push_back(&unit); }
+  DataTablesRig tables;
+  TestFolder folder{true};
+  TestUnitWorld world;
+};
+
+// An enemy truck, identified, at a point.
+void Enemy(TestVehicle& unit, float px, float py) {
+  unit.side = 0;
+  unit.firingBytes[2] = 0;
+  unit.identificationLevel = 2;
+  unit.SetPosition(px, py);
+}
+
+// A gun vehicle of the other side with high explosive, its main weapon usable.
+class Shooter : public TestVehicle {
+ public:
+  Shooter() {
+    side = 1;
+    firingBytes[2] = 0;
+    identificationLevel = 2;
+    SetPosition(200.0f, 200.0f);
+    mainWeapon = true;
+    answersWeapon = true;
+    weaponId = FindGun();
+    weaponType = 2;
+    SetRecord(weaponId, 40);
+    ammo = {20, 0, 0, 0, 0};
+  }
+  bool IsMainWeaponUsable() const override { return true; }
+  static int32_t FindGun() {
+    for (int32_t i = 0; i < gWeapons.Count(); ++i) {
+      const WeaponData w = gWeapons[i];
+      if (w.Type() == 2 && w.Mass(0) > 0.0f && w.Velocity(0) > 0.0f && w.MaxRange() >= 1000.0f &&
+          w.MinRange() <= 10.0f && w.ExplosiveFraction() > 0.0f) {
+        return i;
+      }
+    }
+    return 104;
+  }
+};
+
+TEST(TargetChoice, AimHoldDoesNothingEvenForced) {
+  ChoiceRig rig;
+  Shooter chooser;
+  TestVehicle enemy;
+  Enemy(enemy, 240.0f, 200.0f);
+  rig.Join(chooser);
+  rig.Join(enemy);
+  chooser.aimTime = Unit::kAimHold;
+  const uint32_t before = RandomState();
+  EXPECT_FALSE(chooser.ChooseTarget(true));
+  EXPECT_EQ(chooser.target, nullptr);
+  EXPECT_EQ(chooser.randomizeCalls, 0);
+  EXPECT_EQ(RandomState(), before);
+}
+
+TEST(TargetChoice, EqualScoresKeepTheEarlierUnitInListOrder) {
+  ChoiceRig rig;
+  Shooter chooser;
+  TestVehicle a, b;
+  Enemy(a, 200.0f, 240.0f);
+  Enemy(b, 200.0f, 160.0f);
+  chooser.facing = 0.0f;
+  rig.Join(chooser);
+  rig.Join(a);
+  rig.Join(b);
+  const float sa = chooser.EvaluateCandidateTarget(&a);
+  const float sb = chooser.EvaluateCandidateTarget(&b);
+  ASSERT_EQ(sa, sb);
+  ASSERT_GT(sa, 0.0f);
+  EXPECT_TRUE(chooser.ChooseTarget(true));
+  EXPECT_EQ(chooser.target, &a);
+  EXPECT_EQ(chooser.shotCounter, 0);
+
+  // The other order: the other wins.
+  rig.world.Battle().joined = {&chooser, &b, &a};
+  chooser.target = nullptr;
+  EXPECT_TRUE(chooser.ChooseTarget(true));
+  EXPECT_EQ(chooser.target, &b);
+}
+
+TEST(TargetChoice, AVanishedTargetBecomesAreaFireWhereItWasShown) {
+  ChoiceRig rig;
+  Shooter chooser;
+  TestVehicle gone;
+  Enemy(gone, 230.0f, 210.0f);
+  rig.Join(chooser);
+  rig.Join(gone);
+  chooser.target = &gone;
+  gone.hidden = 1;
+  float sx = 0.0f, sy = 0.0f;
+  gone.GetShownPosition(sx, sy, nullptr);
+  gUnitStateChanged = 0;
+  EXPECT_FALSE(chooser.ChooseTarget(true));
+  EXPECT_EQ(chooser.target, nullptr);
+  EXPECT_EQ(chooser.areaFire, 1);
+  EXPECT_EQ(chooser.targetX, sx);
+  EXPECT_EQ(chooser.targetY, sy);
+  EXPECT_EQ(gUnitStateChanged, 1);
+}
+
+TEST(TargetChoice, RetargetWhenDroppedAsTarget) {
+  ChoiceRig rig;
+  Shooter chooser;
+  TestVehicle dropped, other;
+  Enemy(dropped, 230.0f, 200.0f);
+  rig.Join(chooser);
+  rig.Join(dropped);
+  chooser.target = &dropped;
+  dropped.alive = 0;
+  // Nothing else to fire at: the slice count waits 160.
+  dropped.DropAsTargetOfAll(false, false, true);
+  EXPECT_EQ(chooser.target, nullptr);
+  EXPECT_EQ(chooser.sliceCount, 160);
+
+  // Another enemy in view: it is taken and the aim time shrinks to 0.2..0.6 of itself.
+  Enemy(other, 250.0f, 200.0f);
+  rig.Join(other);
+  chooser.target = &dropped;
+  chooser.aimTime = 10.0f;
+  dropped.DropAsTargetOfAll(false, false, true);
+  EXPECT_EQ(chooser.target, &other);
+  EXPECT_GE(chooser.aimTime, 0.0f);
+  EXPECT_LT(chooser.aimTime, 6.0f);
+}
+
+TEST(KillRatingDeathTest, AFirerThatIsNotAVehicleIsFatal) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  TestVehicle infantry, target;
+  infantry.kind = Unit::kInfantry;
+  EXPECT_DEATH(infantry.TargetInfoText(nullptr, 1, &target), "");
+}
+
+}  // namespace
