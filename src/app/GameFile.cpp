@@ -146,7 +146,11 @@ void GameFile::Write(GFile& file, GameFileSettings& settings, Battle* battle, co
   file.WriteByte(battle != nullptr ? 1 : 0);
   if (battle != nullptr) {
     if (emailTurn) file.WriteZeros(kEmailReserved);
-    if (packets && battle->map != nullptr) battle->map->SetWriteAlternate();
+    // With the action's packets the map is stored as it stood when the action began, so the
+    // opponent replays it from there (a map without that state is stored as it stands).
+    if (packets && battle->map != nullptr && battle->map->objects.buildingsAtTurnStart != nullptr &&
+        battle->map->objects.cratersAtTurnStart != nullptr && battle->map->objects.craterMarksAtTurnStart != nullptr)
+      battle->map->SetWriteAlternate();
     battle->Write(file);
   }
   file.WriteByte(editor ? 0 : settings.passwordSet[1]);

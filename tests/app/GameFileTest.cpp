@@ -9,6 +9,9 @@
 
 #include "app/GameFileHeader.h"
 #include "framework/core/GMemoryFile.h"
+#include "game/battle/Packet.h"
+#include "game/map/Map.h"
+#include "platform/PFile.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
@@ -84,6 +87,34 @@ class GameFileTest : public ::testing::Test {
       EXPECT_EQ(battle, nullptr);
       EXPECT_EQ(operation, nullptr);
     }
+    return result;
+  }
+
+  // Bytes stored as an e-mail turn file (the text block is made when the file closes).
+  std::string EmailFile(const std::string& name, Battle* battle, const std::string* raw = nullptr) {
+    const std::string path = logFolder.Program() + name;
+    auto* file = new GFile();
+    file->IFile(PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways), path.c_str(),
+                GFile::kModeWriteEmail);
+    if (raw != nullptr) {
+      file->Write(raw->data(), static_cast<int32_t>(raw->size()));
+    } else {
+      GameFile::Write(*file, settings, battle, nullptr);
+    }
+    delete file;
+    return path;
+  }
+  // Reads an e-mail turn file; -1 when its text block is refused before the game file.
+  int32_t ReadEmail(const std::string& path, GameFileSettings& into) {
+    GFile file;
+    if (!file.IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(),
+                    GFile::kModeReadEmail))
+      return -1;
+    Battle* battle = nullptr;
+    Campaign* operation = nullptr;
+    const int32_t result = gameFile.Read(file, into, battle, operation);
+    if (battle != nullptr) headless.MakeCurrentBattle(battle);
+    into.emailSeed = file.GetBlockChecksum() == into.emailSeed ? into.emailSeed : 0xFFFFFFFF;
     return result;
   }
 
@@ -275,6 +306,50 @@ TEST_F(GameFileTest, AFileWithoutTheExtensionReadsWithTheFlagsClear) {
   ASSERT_EQ(Read(bytes, read), GameFile::kAccepted);
   EXPECT_EQ(read.ordersFinished, 0);
   EXPECT_EQ(read.connectionType, 2);
+}
+
+TEST_F(GameFileTest, EmailTurnsCarryTheOpponentsSideAndTheActionsPackets) {
+  Battle& battle = *headless.GetBattle();
+  settings.humanPlayers = 2;
+  settings.connectionType = 1;
+  settings.sideToPlay = 0;
+  settings.sideToggle = 1;
+  // Sounds alone: no packets go.
+  battle.NewPacket(5)->kind = 2;
+  EXPECT_FALSE(GameFile::SavesPackets(true, settings, &battle));
+  Packet* other = battle.NewPacket(7);
+  other->kind = 3;
+  EXPECT_TRUE(GameFile::SavesPackets(true, settings, &battle));
+  EXPECT_FALSE(GameFile::SavesPackets(false, settings, &battle));
+  battle.endState[0] = battle.endState[1] = 1;  // a mutual cease-fire
+  EXPECT_FALSE(GameFile::SavesPackets(true, settings, &battle));
+  battle.endState[0] = battle.endState[1] = 0;
+  battle.map->SaveTurnStartState();
+
+  const std::string path = EmailFile("turn.txt", &battle);
+  GameFileSettings read;
+  read.connectionType = 1;
+  ASSERT_EQ(ReadEmail(path, read), GameFile::kAccepted);
+  EXPECT_EQ(read.sideToPlay, 1);
+  EXPECT_EQ(read.sideToggle, 0);
+  EXPECT_NE(read.emailSeed, 0xFFFFFFFFu);
+  ASSERT_NE(headless.GetBattle(), &battle);
+  EXPECT_EQ(headless.GetBattle()->packets.Count(), 2);
+  EXPECT_EQ(read.fileVersion, 4);
+
+  // An older version by e-mail, and one changed byte in the text block.
+  std::string plain = Write(headless.GetBattle());
+  const size_t version = 16 + 1024 + 4 + 3 + 1 + 4 + 3;
+  ASSERT_EQ(plain[version], 4);
+  plain[version] = 3;
+  Battle* kept = headless.GetBattle();
+  GameFileSettings old;
+  EXPECT_EQ(ReadEmail(EmailFile("old.txt", nullptr, &plain), old), GameFile::kAlertOldEmail);
+  std::string text = logFolder.ReadFile("turn.txt");
+  text[text.size() / 2] = text[text.size() / 2] == 'A' ? 'B' : 'A';
+  logFolder.WriteFile("flipped.txt", text);
+  EXPECT_NE(ReadEmail(logFolder.Program() + "flipped.txt", old), GameFile::kAccepted);
+  EXPECT_EQ(headless.GetBattle(), kept);
 }
 
 }  // namespace
