@@ -8,6 +8,7 @@
 
 #include "app/AlertTable.h"
 #include "app/ShellRig.h"
+#include "framework/core/GFile.h"
 #include "framework/core/GString255.h"
 #include "framework/ui/GControl.h"
 #include "framework/ui/GPictureButton.h"
@@ -16,6 +17,8 @@
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
+#include "platform/PFile.h"
+#include "platform/PPath.h"
 
 namespace {
 
@@ -188,12 +191,45 @@ TEST(AutosaveTest, ReplacesTheFileAndReloadsTheSameGame) {
   EXPECT_EQ(rig.app->GetBattle()->lastTurn, 12);
   rig.app->Autosave(false);
   EXPECT_TRUE(Saved(rig, "Saved Games/Autosave.wrb") == second);
+  // The in-memory rewrite rebuilds the battle from the same stored form.
+  Battle* before = rig.app->GetBattle();
+  rig.app->RoundTripGame();
+  ASSERT_NE(rig.app->GetBattle(), before);
+  rig.app->Autosave(false);
+  EXPECT_TRUE(Saved(rig, "Saved Games/Autosave.wrb") == second);
+  rig.app->SetFogOfWarOption(2);
+  EXPECT_EQ(rig.app->GetOption(10), 2);
+  GString255 base;
+  base.Assign("x");
+  rig.app->GetDataFolderName(base);
+  EXPECT_EQ(base.Length(), 0);
   // An autosave that cannot be created is logged and play goes on with the same game.
   Battle* kept = rig.app->GetBattle();
   std::filesystem::remove_all(rig.folder.Native() + "Saved Games");
   rig.folder.WriteFile("Saved Games", "not a folder");
   rig.app->Autosave(true);
   EXPECT_EQ(rig.app->GetBattle(), kept);
+}
+
+TEST(TestGamesTest, TheBuildsGamesOpenInTheProgram) {
+  ShellRig rig(false);
+  struct Game {
+    const char* path;
+    int32_t mode;
+    int32_t side;
+  };
+  for (const Game& game : {Game{"/Scenarios/Test Scenario.wrb", GFile::kModeReadGameFile, 0},
+                           Game{"/Saved Games/Test Saved Game.wrb", GFile::kModeReadGameFile, 0},
+                           Game{"/PBEM/Test Turn.txt", GFile::kModeReadEmail, 0}}) {
+    const std::string path = PPath::ToProgram(std::string(TARVANE_TEST_GAMES_DIR) + game.path);
+    GFile file;
+    ASSERT_TRUE(file.IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(), game.mode))
+        << game.path;
+    ASSERT_TRUE(rig.app->ReadGameFile(&file, nullptr)) << game.path;
+    ASSERT_NE(rig.app->GetBattle(), nullptr);
+    EXPECT_EQ(rig.app->GetBattle()->UnitCount(), 6) << game.path;
+    EXPECT_EQ(rig.app->GetSideToPlay(), game.side) << game.path;
+  }
 }
 
 }  // namespace
