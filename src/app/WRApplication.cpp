@@ -165,8 +165,11 @@ bool WRApplication::HasBattleWithMap() const { return battle_ != nullptr && batt
 
 MapBattleServices* WRApplication::GetBattleOrOperation() {
   if (readingBase_ != nullptr) return readingBase_;
-  return battle_;
+  if (battle_ != nullptr) return battle_;
+  return operation_;
 }
+
+MapBattleServices* WRApplication::GetOperation() { return operation_; }
 
 int32_t WRApplication::DownsampleLevelFor(int32_t kilobytes, bool hasAGP) {
   if (hasAGP) return kilobytes < 1000 ? 1 : 0;

@@ -148,7 +148,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   int32_t GetGameDate() const override { return 4406; }
   int32_t GetFileVersion() const override { return 4; }
   MapBattleServices* GetBattleOrOperation() override;
-  MapBattleServices* GetOperation() override { return nullptr; }
+  MapBattleServices* GetOperation() override;
   int32_t GetScreenWidth() const override;
   void Beep() override;
   // What the unit code asks beyond the map's services; the application installs itself as
