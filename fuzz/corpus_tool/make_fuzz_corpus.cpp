@@ -416,6 +416,16 @@ void PacketSeeds() {
                                                      19));
 }
 
+void GameFileSeeds() {
+  // An odd first byte lays the rest over the harness's own valid game file; bit 1 reads it as
+  // an e-mail turn file; an even first byte reads the rest as it is.
+  Seed("GameFileFuzz", "valid-game", std::string("\x01", 1));
+  Seed("GameFileFuzz", "valid-email", std::string("\x03", 1));
+  // The players byte after an empty title and the reserved bytes.
+  Seed("GameFileFuzz", "valid-game-players", std::string("\x01", 1) + std::string(1040, '\x00') + "\x03");
+  Seed("GameFileFuzz", "header-only", std::string("\x00\x02\x04\x01\x00\x00\x00\x03", 8));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -437,6 +447,7 @@ int main(int argc, char** argv) {
   NameSeeds();
   MapSeeds();
   BattleSeeds();
+  GameFileSeeds();
   UnitRecordSeeds();
   OperationSeeds();
   PacketSeeds();

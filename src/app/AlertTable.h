@@ -19,6 +19,8 @@ class AlertTable {
   static constexpr int32_t kPlayBalance = 8;
   static constexpr int32_t kReinforcements = 7;
   static constexpr int32_t kDamagedFile = 14;
+  static constexpr int32_t kOverwrite = 24;
+  static constexpr int32_t kNotSaved = 25;
 
   // The row of the number, or null for a number without a box (6 among them).
   static const Row* Find(int32_t number);

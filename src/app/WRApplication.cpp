@@ -12,8 +12,10 @@
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GSoundManager.h"
 #include "framework/media/GSoundStream.h"
+#include "framework/ui/GPictureView.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
@@ -52,6 +54,9 @@ WRApplication::~WRApplication() {
   closing_ = 1;
   SafeDelete(alertBox_);
   SafeDelete(notice_);
+  SafeDelete(savePanel_);
+  saveEntry_ = nullptr;
+  SafeDelete(operation_);
   SafeDelete(battle_);
   if (GetUnitServices() == this) SetUnitServices(nullptr);
   Hack::FreeTables();
@@ -151,11 +156,20 @@ void WRApplication::SetBattle(Battle* battle) {
   battle_ = battle;
 }
 
-void WRApplication::DeleteBattleAndOperation() { SafeDelete(battle_); }
+void WRApplication::DeleteBattleAndOperation() {
+  SafeDelete(operation_);
+  SafeDelete(battle_);
+}
 
 bool WRApplication::HasBattleWithMap() const { return battle_ != nullptr && battle_->map != nullptr; }
 
-MapBattleServices* WRApplication::GetBattleOrOperation() { return battle_; }
+MapBattleServices* WRApplication::GetBattleOrOperation() {
+  if (readingBase_ != nullptr) return readingBase_;
+  if (battle_ != nullptr) return battle_;
+  return operation_;
+}
+
+MapBattleServices* WRApplication::GetOperation() { return operation_; }
 
 int32_t WRApplication::DownsampleLevelFor(int32_t kilobytes, bool hasAGP) {
   if (hasAGP) return kilobytes < 1000 ? 1 : 0;
@@ -186,7 +200,3 @@ void WRApplication::NoticeClosed(GView* notice) {
   if (closing_ == 0) ShowSavePanel(true);
 }
 
-void WRApplication::ShowSavePanel(bool email) {
-  GErrorLog::LogValue("The save panel is not part of this program yet:", email ? 1 : 0);
-  Beep();
-}

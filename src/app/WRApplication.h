@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "app/BattleScreenSeam.h"
+#include "app/GameFile.h"
+#include "app/GameFileSettings.h"
 #include "app/GameSettings.h"
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
@@ -10,6 +13,12 @@
 #include "game/units/UnitServices.h"
 
 class Battle;
+class BattleBase;
+class Campaign;
+class GFile;
+class GString255;
+class GTextEntry;
+class GameFileHeader;
 class EditorSeam;
 class GPictureView;
 class GSoundStream;
@@ -139,7 +148,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   int32_t GetGameDate() const override { return 4406; }
   int32_t GetFileVersion() const override { return 4; }
   MapBattleServices* GetBattleOrOperation() override;
-  MapBattleServices* GetOperation() override { return nullptr; }
+  MapBattleServices* GetOperation() override;
   int32_t GetScreenWidth() const override;
   void Beep() override;
   // What the unit code asks beyond the map's services; the application installs itself as
@@ -157,6 +166,61 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   static const GString31& ScenariosFolderName();
   static const GString31& SavedGamesFolderName();
   static const GString31& PbemFolderName();
+
+  // ---- Game files, the autosave and the save panel (WRApplicationGameFiles.cpp,
+  // WRApplicationSavePanel.cpp) ----
+  static constexpr int32_t kCommandSave = 77;
+  static constexpr int32_t kCommandSaveConfirmed = 78;
+  static constexpr int32_t kCommandCloseSavePanel = 79;
+  static constexpr int32_t kCommandShowSavePanel = 83;
+  // Writes the game (battle, operation, play settings) into the open file; the caller
+  // finishes it.
+  void WriteGameFile(GFile* file);
+  // With a header target: the header alone, nothing else touched; false for a newer format
+  // or version. Without: the whole file; a refused file beeps and shows its alert, and the
+  // game stays as it was.
+  bool ReadGameFile(GFile* file, GameFileHeader* headerOut);
+  // Writes the game under a temporary name in the folder and renames it into place once
+  // complete: a failed save leaves the previous file as it was. False (logged) when nothing
+  // was saved; baseName gets the file's name and pathOut its path when saved.
+  bool SaveGameFile(const char* typeCode, const GString& name, const char* folder, int32_t mode,
+                    GString* baseName = nullptr, std::string* pathOut = nullptr);
+  // "Autosave" in "Saved Games"; with reload the game continues from what was stored. A
+  // save that fails is logged and play goes on.
+  void Autosave(bool reload);
+  // The game rebuilt from its stored form.
+  void RoundTripGame();
+  void SetFogOfWarOption(int8_t value);
+  // The folders lie in the program folder.
+  void GetDataFolderName(GString& name) override;
+  // The save panel's typed name without an extension of up to three characters.
+  void GetSaveName(GString255& name) const;
+  GPictureView* GetSavePanel() const { return savePanel_; }
+  GTextEntry* GetSaveEntry() const { return saveEntry_; }
+  GameFileSettings& FileSettings() { return fileSettings_; }
+  const GString31& LastSavedName() const { return lastSavedName_; }
+  void SetSaveName(const GString& name) { saveName_ = name; }
+  Campaign* GetCampaign() const { return operation_; }
+
+ private:
+  GameFileSettings CollectFileSettings() const;
+  void ApplyFileSettings(const GameFileSettings& settings);
+  bool DoSaveCommand(int32_t command);
+  void SaveFromPanel();
+  void CloseSavePanel();
+
+  // The play settings a game file keeps beyond the fields above.
+  GameFileSettings fileSettings_;
+  GameFile gameFile_{*this, nullptr, [this](BattleBase* base) { readingBase_ = base; }};
+  Campaign* operation_ = nullptr;  // owned
+  // The battle or operation being read, the one the units and the map find in play.
+  BattleBase* readingBase_ = nullptr;
+  GPictureView* savePanel_ = nullptr;
+  GTextEntry* saveEntry_ = nullptr;
+  uint8_t emailSave_ = 0;
+  GString31 saveName_;
+  GString31 lastSavedName_;
+  // ---- End of game files ----
 
  protected:
   // Whether Shift is held at this moment (the start asks it once); tests replace it.

@@ -91,7 +91,11 @@ TEST(AlertTableTest, PlayBalanceTextsAndTheRows) {
     EXPECT_STREQ(out.CStr(), text) << value;
   }
   EXPECT_EQ(AlertTable::Find(6), nullptr);
-  EXPECT_EQ(AlertTable::Find(25), nullptr);
+  EXPECT_EQ(AlertTable::Find(26), nullptr);
+  // The failed save: OK shows the save panel again.
+  EXPECT_EQ(AlertTable::Find(25)->line1, 340);
+  EXPECT_EQ(AlertTable::Find(25)->command1, 83);
+  EXPECT_EQ(AlertTable::Find(25)->command2, -1);
   const AlertTable::Row* damaged = AlertTable::Find(14);
   ASSERT_NE(damaged, nullptr);
   EXPECT_EQ(damaged->command1, 84);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "framework/core/GObject.h"
@@ -132,8 +133,9 @@ class BattleBase : public GObject, public MapBattleServices {
   void* pointersA[3] = {};
   void* pointersB[3] = {};
   GString127 title;
-  // The briefing texts: Axis, Allied, overall.
-  GString127 briefing[3];
+  // The briefing texts: Axis, Allied, overall. Stored by the game file, not by the base's own
+  // stored form; a briefing may be several pages long.
+  std::string briefing[3];
 
   // ---- Runtime fields the map and the units read (not stored) ----
   int32_t weather = 0;

@@ -1,0 +1,164 @@
+// Reads arbitrary bytes as a whole game file, plain or as e-mail text, into a headless
+// battle's world with the unit tests' kinds: a refused file must leave the battle in play as
+// it was, with no fault, leak or read out of bounds. An accepted file is written, read and
+// written again: the two writes must give the same bytes.
+//
+// The first byte chooses: bit 0 lays the rest (exclusive or) over the harness's own valid
+// file, so that the checks deep inside are reached, and appends what goes past its end; bit 1
+// reads the bytes as an e-mail turn file (the text block around the game file).
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "app/GameFile.h"
+#include "framework/core/GFile.h"
+#include "framework/core/GMemoryFile.h"
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/battle/HeadlessHost.h"
+#include "game/battle/ReinforcementGroup.h"
+#include "game/battle/VictoryFlag.h"
+#include "game/units/UnitIds.h"
+#include "platform/PFile.h"
+#include "platform/PPath.h"
+#include "FuzzFolder.h"
+#include "FuzzTestUnits.h"
+
+namespace {
+
+struct FuzzWorld {
+  FuzzWorld() {
+    headless.New();
+    Battle& battle = *headless.GetBattle();
+    battle.setupPhase = 0;
+    battle.currentTurn = 2;
+    Unit* a = FuzzTestUnits::Place(new TestInfantry(), 0, 300.0f, 310.0f);
+    Unit* b = FuzzTestUnits::Place(new TestVehicle(), 1, 420.0f, 380.0f);
+    battle.AddUnitToMap(a, a->x, a->y);
+    battle.AddUnitToMap(b, b->x, b->y);
+    auto* group = new ReinforcementGroup();
+    group->Init(false);
+    group->arrivalTurn = 4;
+    group->units.Append(FuzzTestUnits::Place(new TestInfantry(), 1, 0.0f, 0.0f));
+    battle.reinforcements[1].Append(group);
+    a->target = b;
+    battle.flags.Append(new VictoryFlag(120.0f, 640.0f, 0));
+    battle.briefing[0] = "Axis";
+    battle.briefing[2] = "Hold the crossroads.";
+    settings.humanPlayers = 2;
+    settings.sideToPlay = 1;
+    settings.connectionType = 1;
+    settings.gameName.Assign("Fuzz");
+    settings.passwordDigest[0].Assign("digest");
+    valid = WritePlain(battle);
+    emailPath = folder.path + "turn.txt";
+    {
+      GFile file;
+      file.IFile(PFile::Open(emailPath, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways),
+                 emailPath.c_str(), GFile::kModeWriteEmail);
+      GameFile::Write(file, settings, &battle, nullptr);
+    }
+    std::ifstream in(PPath::ToNative(emailPath), std::ios::binary);
+    validEmail.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (valid.empty() || validEmail.empty()) std::abort();
+    // What the battle read from the valid file writes (it takes the game name as its title).
+    GMemoryFile first(valid);
+    if (!Read(first.File())) std::abort();
+    kept = WritePlain(*headless.GetBattle());
+  }
+
+  std::string WritePlain(Battle& battle) {
+    GMemoryFile out;
+    GameFileSettings copy = settings;
+    GameFile::Write(out.File(), copy, &battle, nullptr);
+    if (out.File().HasError()) std::abort();
+    return out.Bytes();
+  }
+
+  // Reads the file; an accepted battle becomes the one in play.
+  bool Read(GFile& file) {
+    GameFileSettings read = settings;
+    Battle* battle = nullptr;
+    Campaign* operation = nullptr;
+    if (gameFile.Read(file, read, battle, operation) != GameFile::kAccepted) return false;
+    // The operation's own reader has a target of its own: an accepted one is let go here.
+    delete operation;
+    if (battle != nullptr) headless.MakeCurrentBattle(battle);
+    return true;
+  }
+
+  FuzzFolder folder{"gamefilefuzz"};
+  FuzzTestUnits units;
+  HeadlessBattle headless;
+  GameFileSettings settings;
+  GameFile gameFile{headless.Host(), &headless, [this](BattleBase* base) {
+                      headless.Host().battle =
+                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
+                    }};
+  std::string valid;
+  std::string validEmail;
+  std::string emailPath;
+  std::string kept;
+};
+
+FuzzWorld& World() {
+  static FuzzWorld world;
+  return world;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzWorld& world = World();
+  if (size == 0) return 0;
+  const bool email = (data[0] & 2) != 0;
+  std::string input;
+  if ((data[0] & 1) != 0) {
+    input = email ? world.validEmail : world.valid;
+    for (size_t i = 1; i < size; ++i) {
+      if (i - 1 < input.size()) input[i - 1] = static_cast<char>(input[i - 1] ^ data[i]);
+      else input.push_back(static_cast<char>(data[i]));
+    }
+  } else {
+    input.assign(reinterpret_cast<const char*>(data + 1), size - 1);
+  }
+
+  // The battle in play before: the harness's own, which a refused file must leave as it was.
+  {
+    GMemoryFile in(world.kept);
+    if (!world.Read(in.File())) std::abort();
+  }
+  const Battle* before = world.headless.GetBattle();
+  bool accepted = false;
+  if (email) {
+    {
+      std::ofstream out(PPath::ToNative(world.emailPath), std::ios::binary | std::ios::trunc);
+      out.write(input.data(), static_cast<std::streamsize>(input.size()));
+    }
+    GFile file;
+    if (file.IFile(PFile::Open(world.emailPath, PFile::kRead, PFile::Disposition::kOpenExisting),
+                   world.emailPath.c_str(), GFile::kModeReadEmail))
+      accepted = world.Read(file);
+  } else {
+    GMemoryFile in(input);
+    accepted = world.Read(in.File());
+  }
+  if (!accepted) {
+    if (world.headless.GetBattle() != before || world.WritePlain(*world.headless.GetBattle()) != world.kept)
+      std::abort();
+    return 0;
+  }
+  Battle* battle = world.headless.GetBattle();
+  if (battle == nullptr) return 0;
+  GMemoryFile first;
+  GameFile::Write(first.File(), world.settings, battle, nullptr);
+  if (first.File().HasError()) return 0;  // a battle the id scheme cannot store
+  const std::string firstBytes = first.Bytes();
+  GMemoryFile again(firstBytes);
+  if (!world.Read(again.File())) std::abort();
+  if (world.WritePlain(*world.headless.GetBattle()) != firstBytes) std::abort();
+  return 0;
+}

@@ -1,0 +1,307 @@
+#include "app/GameFile.h"
+
+#include <memory>
+
+#include "app/GameFileHeader.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "framework/core/GString127.h"
+#include "framework/core/Quorl.h"
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+#include "game/battle/Packet.h"
+#include "game/battle/ReinforcementGroup.h"
+#include "game/map/Map.h"
+
+namespace {
+
+constexpr int8_t kSoundPacketKind = 2;
+
+// The computer player's groups. Until the computer player stores its groups no battle has
+// any: the writer marks them absent, and a file that announces groups is refused rather than
+// read as something else.
+bool HasComputerGroups(const Battle* /*battle*/) { return false; }
+void WriteComputerGroups(GFile& /*file*/, const Battle& /*battle*/) {}
+bool ReadComputerGroups(GFile& file) {
+  file.SetError();
+  return false;
+}
+
+const BattleBase* BaseOf(const Battle* battle, const Campaign* operation) {
+  if (operation != nullptr) return operation;
+  return battle;
+}
+
+void WriteBriefing(GFile& file, const std::string& text) {
+  if (text.empty()) {
+    file.WriteByte(0);
+    return;
+  }
+  file.WriteByte(1);
+  file.WriteU32(static_cast<uint32_t>(text.size()));
+  file.Write(text.data(), static_cast<int32_t>(text.size()));
+}
+
+// A present briefing of 1 byte to the bytes left.
+bool ReadBriefing(GFile& file, std::string& text) {
+  text.clear();
+  if (file.ReadByte() == 0) return !file.HasError();
+  const uint32_t size = file.ReadU32();
+  if (file.HasError() || size == 0 || size > file.BytesLeft()) return false;
+  text.resize(size);
+  file.Read(text.data(), static_cast<int32_t>(size));
+  return !file.HasError();
+}
+
+// Passes over n bytes that must all be there.
+bool SkipChecked(GFile& file, uint32_t n) {
+  if (n > file.BytesLeft()) return false;
+  if (n > 0) file.Skip(static_cast<int32_t>(n));
+  return !file.HasError();
+}
+
+}  // namespace
+
+GameFile::GameFile(MapAppServices& app, CampaignHost* outer, MakeCurrent makeCurrent)
+    : app_(&app), outer_(outer), makeCurrent_(std::move(makeCurrent)) {}
+
+int32_t GameFile::CountUnits(const Campaign* operation, const Battle* battle) {
+  const BattleBase* base = BaseOf(battle, operation);
+  if (base == nullptr) return 0;
+  int32_t count = base->units.Count();
+  for (int32_t side = 0; side < 2; ++side) {
+    for (int32_t g = 0; g < base->reinforcements[side].Count(); ++g) count += base->GroupUnits(side, g).Count();
+  }
+  return count;
+}
+
+bool GameFile::SavesPackets(bool emailTurn, const GameFileSettings& settings, const Battle* battle) {
+  if (!emailTurn || settings.editorOpen != 0 || battle == nullptr || battle->packets.Count() == 0) return false;
+  if (battle->endState[0] == 1 && battle->endState[1] == 1) return false;
+  for (int32_t i = 0; i < battle->packets.Count(); ++i) {
+    if (static_cast<const Packet*>(battle->packets.GetItem(i))->kind != kSoundPacketKind) return true;
+  }
+  return false;
+}
+
+void GameFile::Write(GFile& file, GameFileSettings& settings, Battle* battle, const Campaign* operation) {
+  settings.fileVersion = kVersion;
+  const bool emailTurn = file.Mode() == GFile::kModeWriteEmail;
+  const bool packets = SavesPackets(emailTurn, settings, battle);
+  const bool editor = settings.editorOpen != 0;
+  const BattleBase* base = BaseOf(battle, operation);
+
+  // The header the game list reads.
+  file.WriteByte(kFormat);
+  file.WriteByte(kVersion);
+  file.WriteByte(editor ? 0 : 1);
+  int32_t length = 0;
+  if (base != nullptr) length = editor ? base->lastTurn : base->lastTurn - base->currentTurn + 1;
+  file.WriteU32(static_cast<uint32_t>(length));
+  file.WriteU32(static_cast<uint32_t>(CountUnits(operation, battle)));
+  for (int32_t side = 0; side < 2; ++side) {
+    file.WriteU16(static_cast<uint16_t>(base != nullptr ? base->MainNationalityCode(side) : 0));
+  }
+  GString127 title;
+  if (base != nullptr) title = base->title;
+  title.WriteText(file);
+  file.WriteZeros(kReservedHeader);
+
+  // The play settings.
+  file.WriteByte(static_cast<uint8_t>(editor ? (settings.editorTwoPlayers != 0 ? 2 : 0) : settings.humanPlayers));
+  int32_t side = settings.sideToPlay;
+  uint8_t toggle = 0;
+  if (settings.connectionType == 1) {
+    // An e-mail turn carries what the opponent's machine continues from.
+    if (emailTurn) {
+      if (side == 0 || side == 1) side = 1 - side;
+      toggle = settings.sideToggle != 0 ? 1 : 0;
+    } else {
+      toggle = settings.sideToggle != 0 ? 0 : 1;
+    }
+  } else {
+    if (editor && settings.editorTwoPlayers == 0) side = 2;
+    const bool hotseat = settings.humanPlayers == 2 && settings.connectionType == 0;
+    toggle = hotseat && battle != nullptr && !battle->IsSetupPhase() ? 1 : 0;
+  }
+  file.WriteByte(static_cast<uint8_t>(side));
+  file.WriteByte(toggle);
+  file.WriteByte(operation != nullptr ? 2 : 0);
+  settings.passwordDigest[0].WriteText(file);
+  settings.passwordDigest[1].WriteText(file);
+  settings.gameName.WriteText(file);
+  const bool groups = HasComputerGroups(battle);
+  file.WriteByte(groups ? 1 : 0);
+  if (groups) WriteComputerGroups(file, *battle);
+  file.WriteU16(settings.sharedSeed);
+  file.WriteU16(static_cast<uint16_t>(settings.timeLimitMs / kMinuteMs));
+  for (int32_t i = 0; i < 3; ++i) WriteBriefing(file, base != nullptr ? base->briefing[i] : std::string());
+  file.WriteByte(kVersion);
+  file.WriteByte(kExtensionCount);
+  file.WriteByte(settings.ordersFinished != 0 ? 1 : 0);
+  file.WriteByte(static_cast<uint8_t>(settings.connectionType));
+  file.WriteZeros(kExtensionReserved);
+
+  // The stored battle, the operation and the action.
+  file.WriteByte(battle != nullptr ? 1 : 0);
+  if (battle != nullptr) {
+    if (emailTurn) file.WriteZeros(kEmailReserved);
+    // With the action's packets the map is stored as it stood when the action began, so the
+    // opponent replays it from there (a map without that state is stored as it stands).
+    if (packets && battle->map != nullptr && battle->map->objects.buildingsAtTurnStart != nullptr &&
+        battle->map->objects.cratersAtTurnStart != nullptr && battle->map->objects.craterMarksAtTurnStart != nullptr)
+      battle->map->SetWriteAlternate();
+    battle->Write(file);
+  }
+  file.WriteByte(editor ? 0 : settings.passwordSet[1]);
+  if (operation != nullptr) operation->Write(file);
+  file.WriteByte(editor ? 0 : settings.passwordSet[0]);
+  file.WriteByte(packets ? 1 : 0);
+  if (packets) battle->WritePackets(file);
+}
+
+bool GameFile::ReadHeaderOnly(GFile& file, GameFileHeader& header) { return header.ReadHeader(file); }
+
+int32_t GameFile::Read(GFile& file, GameFileSettings& settings, Battle*& battle, Campaign*& operation) {
+  GameFileSettings read = settings;
+  Campaign* readOperation = nullptr;
+  reading_ = nullptr;
+  inRead_ = true;
+  // A refused file leaves the game as it was, its random generator included.
+  const uint32_t generator = RandomState();
+  const int32_t result = ReadBody(file, read, readOperation);
+  inRead_ = false;
+  if (makeCurrent_) makeCurrent_(nullptr);
+  Battle* readBattle = reading_;
+  reading_ = nullptr;
+  if (result != kAccepted) {
+    // The operation first: it may still look at the battle it was read with.
+    delete readOperation;
+    delete readBattle;
+    SeedRandom(generator);
+    GErrorLog::LogError("Game file refused");
+    return result;
+  }
+  settings = read;
+  battle = readBattle;
+  operation = readOperation;
+  return kAccepted;
+}
+
+int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& operation) {
+  const auto format = static_cast<uint8_t>(file.ReadByte());
+  if (file.HasError()) return kAlertRefused;
+  if (format > kFormat) return kAlertOtherEdition;
+  const auto version = static_cast<uint8_t>(file.ReadByte());
+  if (file.HasError()) return kAlertRefused;
+  if (version > kVersion) return kAlertNewerVersion;
+  file.Skip(1 + 4 + 4 + 2 + 2);  // the list's fields: saved flag, length, size, forces
+  GString127 title;
+  title.ReadText(file);
+  if (file.HasError() || !SkipChecked(file, kReservedHeader)) return kAlertRefused;
+
+  const auto players = static_cast<uint8_t>(file.ReadByte());
+  const auto side = static_cast<uint8_t>(file.ReadByte());
+  const auto toggle = static_cast<uint8_t>(file.ReadByte());
+  const auto operationMark = static_cast<uint8_t>(file.ReadByte());
+  if (file.HasError() || players > 2 || side > 2 || (operationMark != 0 && operationMark != 2)) return kAlertRefused;
+  settings.humanPlayers = players;
+  settings.sideToPlay = side;
+  settings.sideToggle = toggle == 0 ? 1 : 0;
+  settings.passwordDigest[0].ReadText(file);
+  settings.passwordDigest[1].ReadText(file);
+  settings.gameName.ReadText(file);
+  if (file.HasError()) return kAlertRefused;
+  if (settings.editorOpen == 0) title = settings.gameName;
+
+  const int8_t groups = file.ReadByte();
+  if (file.HasError() || (groups != 0 && !ReadComputerGroups(file))) return kAlertRefused;
+  const uint16_t seed = file.ReadU16();
+  if (settings.hostFlag == 0 || settings.listLoad != 0) settings.sharedSeed = seed;
+  settings.timeLimitMs = static_cast<int32_t>(file.ReadU16()) * kMinuteMs;
+  std::string briefings[3];
+  for (auto& text : briefings) {
+    if (!ReadBriefing(file, text)) return kAlertRefused;
+  }
+
+  settings.fileVersion = static_cast<uint8_t>(file.ReadByte());
+  if (file.HasError()) return kAlertRefused;
+  const bool fromEmail = file.Mode() == GFile::kModeReadEmail;
+  if (fromEmail) {
+    settings.emailSeed = file.GetBlockChecksum();
+    if (settings.fileVersion < kVersion) return kAlertOldEmail;
+  }
+  const auto count = static_cast<uint8_t>(file.ReadByte());
+  if (count == 0) {
+    settings.ordersFinished = 0;
+  } else {
+    if (count < kExtensionCount) return kAlertRefused;
+    settings.ordersFinished = file.ReadByte() != 0 ? 1 : 0;
+    file.ReadByte();  // the writer's connection type: this machine keeps its own
+    if (file.HasError() || !SkipChecked(file, kExtensionReserved + count - kExtensionCount)) return kAlertRefused;
+  }
+
+  const int8_t battlePresent = file.ReadByte();
+  if (file.HasError()) return kAlertRefused;
+  if (battlePresent != 0) {
+    if (fromEmail && settings.fileVersion >= 3 && !SkipChecked(file, kEmailReserved)) return kAlertRefused;
+    reading_ = new Battle(*app_);
+    if (makeCurrent_) makeCurrent_(reading_);
+    if (!reading_->SetUp(&file) || file.HasError()) return kAlertRefused;
+    reading_->title = title;
+  }
+  uint8_t passwordSet1 = static_cast<uint8_t>(file.ReadByte());
+  if (file.HasError()) return kAlertRefused;
+  if (operationMark == 2) {
+    operation = new Campaign(*app_, this);
+    if (makeCurrent_ && reading_ == nullptr) makeCurrent_(operation);
+    if (!operation->SetUp(&file) || file.HasError()) return kAlertRefused;
+    operation->title = title;
+  }
+  uint8_t passwordSet0 = static_cast<uint8_t>(file.ReadByte());
+  const int8_t packets = file.ReadByte();
+  if (file.HasError()) return kAlertRefused;
+  if (packets != 0 && (reading_ == nullptr || !reading_->ReadPackets(file))) return kAlertRefused;
+  if (file.HasError()) return kAlertRefused;
+
+  if (reading_ != nullptr && (!reading_->IsSetupPhase() || reading_->currentTurn > 1)) {
+    passwordSet0 = 1;
+    passwordSet1 = 1;
+  }
+  settings.passwordSet[0] = passwordSet0 != 0 ? 1 : 0;
+  settings.passwordSet[1] = passwordSet1 != 0 ? 1 : 0;
+  BattleBase* base = operation != nullptr ? static_cast<BattleBase*>(operation) : reading_;
+  if (base != nullptr) {
+    for (int32_t i = 0; i < 3; ++i) base->briefing[i] = std::move(briefings[i]);
+  }
+  if (settings.fileVersion < 3) {
+    if (operation != nullptr) operation->UpgradeOldUnitData();
+    if (reading_ != nullptr) reading_->UpgradeOldUnitData();
+  }
+  return kAccepted;
+}
+
+Battle* GameFile::GetCurrentBattle() {
+  if (inRead_) return reading_;
+  return outer_ != nullptr ? outer_->GetCurrentBattle() : nullptr;
+}
+
+void GameFile::MakeCurrentBattle(Battle* battle) {
+  if (!inRead_) {
+    // Making a battle current needs a host that plays it.
+    if (outer_ == nullptr) FatalError(__LINE__, "GameFile");
+    outer_->MakeCurrentBattle(battle);
+    return;
+  }
+  if (reading_ != battle) delete reading_;
+  reading_ = battle;
+  if (makeCurrent_) makeCurrent_(battle);
+}
+
+void GameFile::SetScenarioTitle(const char* title) {
+  if (!inRead_ && outer_ != nullptr) outer_->SetScenarioTitle(title);
+}
+
+void GameFile::EnterBattleScreen() {
+  if (!inRead_ && outer_ != nullptr) outer_->EnterBattleScreen();
+}

@@ -1,0 +1,140 @@
+// Writing and reading game files, the atomic save, the autosave, the in-memory rewrite and
+// the start of a quick battle.
+#include <memory>
+#include <string>
+
+#include "app/EditorSeam.h"
+#include "app/GameFile.h"
+#include "app/GameFileHeader.h"
+#include "app/WRApplication.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "framework/core/GString255.h"
+#include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+#include "platform/PFile.h"
+#include "platform/PFileName.h"
+#include "platform/PFileSystem.h"
+
+namespace {
+
+// A file being saved is written under this mark before its name, then renamed.
+constexpr char kSavingMark = '~';
+
+const char* TypeCodeFor(const Campaign* operation) { return operation != nullptr ? "wrc0" : "wrb0"; }
+
+}  // namespace
+
+GameFileSettings WRApplication::CollectFileSettings() const {
+  GameFileSettings settings = fileSettings_;
+  settings.humanPlayers = humanPlayers_;
+  settings.sideToPlay = sideToPlay_;
+  settings.connectionType = connectionType_;
+  settings.sharedSeed = sharedSeed_;
+  settings.hostFlag = hostFlag_;
+  settings.editorOpen = editor_ != nullptr ? 1 : 0;
+  settings.editorTwoPlayers = editor_ != nullptr && editor_->IsTwoPlayer() ? 1 : 0;
+  return settings;
+}
+
+void WRApplication::ApplyFileSettings(const GameFileSettings& settings) {
+  fileSettings_ = settings;
+  humanPlayers_ = settings.humanPlayers;
+  sideToPlay_ = settings.sideToPlay;
+  sharedSeed_ = settings.sharedSeed;
+}
+
+void WRApplication::WriteGameFile(GFile* file) {
+  if (file == nullptr) FatalError(__LINE__, "WRApplication");
+  GameFileSettings settings = CollectFileSettings();
+  GameFile::Write(*file, settings, battle_, operation_);
+  fileSettings_.fileVersion = settings.fileVersion;
+}
+
+bool WRApplication::ReadGameFile(GFile* file, GameFileHeader* headerOut) {
+  if (file == nullptr) FatalError(__LINE__, "WRApplication");
+  if (headerOut != nullptr) return GameFile::ReadHeaderOnly(*file, *headerOut);
+  GameFileSettings settings = CollectFileSettings();
+  Battle* battle = nullptr;
+  Campaign* operation = nullptr;
+  const int32_t result = gameFile_.Read(*file, settings, battle, operation);
+  if (result != GameFile::kAccepted) {
+    Beep();
+    ShowAlert(result);
+    return false;
+  }
+  DeleteBattleAndOperation();
+  battle_ = battle;
+  operation_ = operation;
+  ApplyFileSettings(settings);
+  return true;
+}
+
+bool WRApplication::SaveGameFile(const char* typeCode, const GString& name, const char* folder, int32_t mode,
+                                 GString* baseName, std::string* pathOut) {
+  if (gKernel == nullptr) return false;
+  GString255 saving;
+  saving.AppendChar(kSavingMark);
+  saving.Append(name);
+  GFile* file = gKernel->CreateGameFile(typeCode, saving, folder, mode);
+  if (file == nullptr) return false;
+  const std::string temporary = file->Path();
+  const size_t slash = temporary.rfind('\\');
+  const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+  const std::string fileName = temporary.substr(nameAt + 1);
+  const std::string target = temporary.substr(0, nameAt) + fileName;
+  // The name must be one the platform takes on its own, without the mark before it.
+  bool saved = PFileName::IsValid(fileName) && fileName.front() != '.';
+  if (saved) WriteGameFile(file);
+  saved = saved && !file->HasError();
+  // Deleting the file object finishes it (compression, the e-mail text block).
+  delete file;
+  if (saved) saved = PFileSystem::RenameReplace(temporary, target);
+  if (!saved) {
+    PFileSystem::Delete(temporary);
+    GErrorLog::LogError((std::string("Game file not saved ") += target).c_str());
+    return false;
+  }
+  if (pathOut != nullptr) *pathOut = target;
+  if (baseName != nullptr) {
+    const size_t dot = fileName.rfind('.');
+    baseName->Assign(fileName.substr(0, dot).c_str());
+  }
+  return true;
+}
+
+void WRApplication::Autosave(bool reload) {
+  GString255 name;
+  name.LoadResource(390);
+  const char* typeCode = TypeCodeFor(operation_);
+  GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  std::string path;
+  if (!SaveGameFile(typeCode, name, SavedGamesFolderName().CStr(), GFile::kModeWriteGameFile, nullptr, &path)) {
+    // A lost autosave costs nothing of the game in play.
+    GErrorLog::LogError("Autosave could not be written");
+    return;
+  }
+  if (!reload || gKernel == nullptr) return;
+  std::unique_ptr<PFile> handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+  GFile file;
+  if (!handle || !file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) {
+    GErrorLog::LogError("Autosave could not be read back");
+    return;
+  }
+  ReadGameFile(&file, nullptr);
+}
+
+void WRApplication::RoundTripGame() {
+  if (gKernel == nullptr) return;
+  GFile* file = gKernel->CreateTempFile(false);
+  WriteGameFile(file);
+  file->Rewind();
+  ReadGameFile(file, nullptr);
+  delete file;
+}
+
+void WRApplication::SetFogOfWarOption(int8_t value) { settings_.Set(GameSettings::kFogOfWar, value); }
+
+void WRApplication::GetDataFolderName(GString& name) { name.Clear(); }

@@ -1,0 +1,136 @@
+// The save panel for saved games and e-mail turns, and the commands of its buttons: save
+// (asking before overwriting), the confirmed save, close, and showing the panel again.
+#include <cstring>
+
+#include "app/AlertTable.h"
+#include "app/WRApplication.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "framework/core/GString255.h"
+#include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "framework/ui/GPictureButton.h"
+#include "framework/ui/GPictureView.h"
+#include "framework/ui/GStripButton.h"
+#include "framework/ui/GTextEntry.h"
+#include "game/battle/Battle.h"
+
+namespace {
+
+constexpr int16_t kSavedGamePanel = 11250;
+constexpr int16_t kEmailPanel = 11253;
+constexpr int32_t kButtonX = 518;
+constexpr int32_t kEntryColumns = 27;
+constexpr const char* kEmailName = "PBEM";
+
+}  // namespace
+
+void WRApplication::ShowSavePanel(bool email) {
+  emailSave_ = email ? 1 : 0;
+  if (HasBattleWithMap()) screen_->SetMapDrawState(1);
+  CloseSavePanel();
+  const bool threeD = gKernel != nullptr && gKernel->Is3D();
+  auto* panel = new GPictureView();
+  panel->Init(nullptr, -1, -1, email ? kEmailPanel : kSavedGamePanel);
+  savePanel_ = panel;
+  const int32_t firstY = email ? 34 : 15;
+  GButton* save = nullptr;
+  if (threeD) {
+    auto* button = new GPictureButton();
+    button->IPictureButton(panel, kButtonX, firstY, kCommandSave, 0, 11251, 0);
+    save = button;
+  } else {
+    auto* button = new GStripButton();
+    button->IStripButton(panel, kButtonX, firstY, kCommandSave, 11101, 0);
+    save = button;
+  }
+  save->MakeDefault();
+  if (!email) {
+    if (threeD) {
+      auto* button = new GPictureButton();
+      button->IPictureButton(panel, kButtonX, 53, kCommandCloseSavePanel, 0, 11252, 0);
+    } else {
+      auto* button = new GStripButton();
+      button->IStripButton(panel, kButtonX, 53, kCommandCloseSavePanel, 11103, 0);
+    }
+  }
+  saveEntry_ = new GTextEntry();
+  saveEntry_->Init(panel, 224, 41, kEntryColumns, 1, 1, 0);
+  saveEntry_->AppendText(&saveName_);
+  panel->BeginModal();
+}
+
+void WRApplication::CloseSavePanel() {
+  saveEntry_ = nullptr;
+  SafeDelete(savePanel_);
+}
+
+void WRApplication::GetSaveName(GString255& name) const {
+  if (saveEntry_ == nullptr) FatalError(__LINE__, "WRApplication");
+  saveEntry_->GetText(&name);
+  GKernel::StripExtension(name);
+}
+
+bool WRApplication::DoSaveCommand(int32_t command) {
+  switch (command) {
+    case kCommandSave: {
+      if (savePanel_ == nullptr) FatalError(__LINE__, "WRApplication");
+      GString255 name;
+      GetSaveName(name);
+      bool same = false;
+      bool exists = false;
+      if (emailSave_ != 0) {
+        same = std::strcmp(name.CStr(), kEmailName) == 0;
+        exists = gKernel != nullptr && gKernel->FileExists(name, PbemFolderName().CStr(), nullptr, true);
+      } else {
+        same = std::strcmp(name.CStr(), lastSavedName_.CStr()) == 0;
+        exists = gKernel != nullptr && gKernel->FileExists(name, SavedGamesFolderName().CStr(),
+                                                           operation_ != nullptr ? "wrc0" : "wrb0", false);
+      }
+      if (exists && !same) {
+        savePanel_->SetVisible(0);
+        ShowAlert(AlertTable::kOverwrite);
+      } else {
+        DoCommand(kCommandSaveConfirmed);
+      }
+      return true;
+    }
+    case kCommandSaveConfirmed: SaveFromPanel(); return true;
+    case kCommandCloseSavePanel:
+      if (emailSave_ != 0) {
+        // The turn now travels in the file: this machine's copy of the game ends.
+        emailSave_ = 0;
+        DeleteBattleAndOperation();
+        humanPlayers_ = 1;
+        connectionType_ = 0;
+      }
+      CloseSavePanel();
+      if (HasBattleWithMap()) screen_->SetMapDrawState(2);
+      return true;
+    case kCommandShowSavePanel:
+      if (savePanel_ != nullptr) savePanel_->SetVisible(1);
+      return true;
+    default: return false;
+  }
+}
+
+void WRApplication::SaveFromPanel() {
+  GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  if (savePanel_ == nullptr) return;
+  GString255 name;
+  GetSaveName(name);
+  GString255 saved;
+  const bool ok = emailSave_ != 0
+                      ? SaveGameFile(nullptr, name, PbemFolderName().CStr(), GFile::kModeWriteEmail, &saved)
+                      : SaveGameFile(operation_ != nullptr ? "wrc0" : "wrb0", name, SavedGamesFolderName().CStr(),
+                                     GFile::kModeWriteGameFile, &saved);
+  if (!ok) {
+    // Nothing is lost: the game stays, and the panel comes back for another name.
+    Beep();
+    savePanel_->SetVisible(0);
+    ShowAlert(AlertTable::kNotSaved);
+    return;
+  }
+  lastSavedName_ = saved;
+  DoCommand(kCommandCloseSavePanel);
+}

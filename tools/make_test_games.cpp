@@ -1,0 +1,129 @@
+// Writes the game files the tests and the end-to-end games open, through the game file
+// writer, from battles of the real unit classes on a fresh map:
+//   make_test_games <folder>
+// gives <folder>/Scenarios/Test Scenario.wrb (as the editor writes it), <folder>/Saved
+// Games/Test Saved Game.wrb (a game in its second turn) and <folder>/PBEM/Test Turn.txt (an
+// e-mail turn of the Allied side). The same build gives the same bytes on every run.
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/GameFile.h"
+#include "app/GameFileSettings.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "game/battle/Battle.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/battle/HeadlessHost.h"
+#include "game/battle/ReinforcementGroup.h"
+#include "game/units/Hack.h"
+#include "game/units/Infantry.h"
+#include "game/units/Vehicle.h"
+#include "platform/PFile.h"
+#include "platform/PPath.h"
+
+namespace {
+
+constexpr uint32_t kSeed = 1944;
+
+Unit* Squad(int32_t sideIndex, int32_t classIndex, float x, float y) {
+  auto* unit = new Infantry();
+  unit->Init(classIndex, sideIndex == 0 ? 6 : 0, 2, x, y, sideIndex == 0 ? 0.0f : 180.0f);
+  unit->side = static_cast<uint8_t>(1 - sideIndex);
+  return unit;
+}
+
+// Three squads a side facing each other and one waiting group a side.
+void Populate(Battle& battle) {
+  battle.title.Assign("Test Crossing");
+  battle.lastTurn = 12;
+  for (int32_t i = 0; i < 3; ++i) {
+    const float x = 300.0f + 60.0f * static_cast<float>(i);
+    Unit* axis = Squad(0, 1 + i, x, 200.0f);
+    Unit* allied = Squad(1, 40 + i, x, 700.0f);
+    battle.AddUnitToMap(axis, axis->x, axis->y);
+    battle.AddUnitToMap(allied, allied->x, allied->y);
+  }
+  for (int32_t side = 0; side < 2; ++side) {
+    auto* group = new ReinforcementGroup();
+    group->Init(false);
+    group->arrivalTurn = 4;
+    group->units.Append(Squad(side, side == 0 ? 5 : 44, 0.0f, 0.0f));
+    battle.reinforcements[side].Append(group);
+  }
+  battle.briefing[2] = "Take the crossing before the enemy's reserves arrive.";
+}
+
+bool WriteGame(const std::string& path, int32_t mode, GameFileSettings settings, Battle& battle) {
+  std::unique_ptr<PFile> handle =
+      PFile::Open(PPath::ToProgram(path), PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
+  if (!handle) return false;
+  auto* file = new GFile();
+  if (!file->IFile(std::move(handle), PPath::ToProgram(path).c_str(), mode)) {
+    delete file;
+    return false;
+  }
+  GameFile::Write(*file, settings, &battle, nullptr);
+  const bool ok = !file->HasError();
+  delete file;
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_test_games <folder>\n");
+    return 2;
+  }
+  const std::filesystem::path out = argv[1];
+  for (const char* folder : {"Scenarios", "Saved Games", "PBEM"}) std::filesystem::create_directories(out / folder);
+  PPath::SetProgramFolder(std::filesystem::absolute(out).string() + "/");
+  // The data tables are unpacked through the kernel's temporary files.
+  GKernel kernel;
+  kernel.FindProgramFolder();
+  Hack::LoadTables();
+  Infantry::Register();
+  Vehicle::Register();
+  SeedRandom(kSeed);
+  int result = 0;
+  {
+    HeadlessBattle headless;
+    headless.New();
+    Battle& battle = *headless.GetBattle();
+    Populate(battle);
+
+    GameFileSettings scenario;
+    scenario.editorOpen = 1;
+    scenario.editorTwoPlayers = 1;
+    scenario.sideToPlay = 0;
+    if (!WriteGame((out / "Scenarios" / "Test Scenario.wrb").string(), GFile::kModeWriteGameFile, scenario, battle))
+      result = 1;
+
+    battle.setupPhase = 0;
+    battle.currentTurn = 2;
+    GameFileSettings saved;
+    saved.humanPlayers = 1;
+    saved.sideToPlay = 0;
+    saved.sharedSeed = 4242;
+    saved.gameName.Assign("Test Crossing");
+    if (!WriteGame((out / "Saved Games" / "Test Saved Game.wrb").string(), GFile::kModeWriteGameFile, saved, battle))
+      result = 1;
+
+    GameFileSettings turn = saved;
+    turn.humanPlayers = 2;
+    turn.connectionType = 1;
+    turn.sideToPlay = 1;
+    turn.passwordSet[0] = turn.passwordSet[1] = 1;
+    if (!WriteGame((out / "PBEM" / "Test Turn.txt").string(), GFile::kModeWriteEmail, turn, battle)) result = 1;
+  }
+  Hack::FreeTables();
+  GErrorLog::Close();
+  // The log of a run that wrote everything holds nothing anyone needs.
+  if (result == 0) std::filesystem::remove(out / GErrorLog::kFileName);
+  if (result != 0) std::fprintf(stderr, "make_test_games: a game file could not be written\n");
+  return result;
+}
