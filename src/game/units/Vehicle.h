@@ -242,12 +242,13 @@ class Vehicle : public Unit, public VehicleServices {
   // asked and the vehicle has a turret. With allowSide the oblique bands give a side share:
   // written to the out when given (the facing returned is then the front or rear one), else
   // drawn.
-  int32_t GetArmorFacingFrom(float px, float py, bool useTurret, bool allowSide, float* outSideShare = nullptr) const;
+  int32_t GetArmorFacingFrom(float px, float py, bool useTurret, bool allowSide,
+                             float* outSideShare = nullptr) const override;
   // The point's elevation in degrees as seen from the hull, corrected by the hull's tilt.
   float GetElevationFromHull(float px, float py, float pz) const;
   // The effective armour (mm) a shot from the request's point meets; the outcome, when given,
   // also takes the plate's hardness (which may draw unless expected values are asked for).
-  float ComputePenetration(const ArmourRequest& request, ArmourOutcome* outcome = nullptr) const;
+  float ComputePenetration(const ArmourRequest& request, ArmourOutcome* outcome = nullptr) const override;
   ArmourTarget MakeArmourTarget(const ArmourRequest& request) const;
   // Hull down from a point: emplaced, or the ground line to the point is blocked, or a wall
   // stands on it.
