@@ -24,6 +24,7 @@
 #include "game/units/UnitIds.h"
 #include "platform/PPath.h"
 #include "FuzzFolder.h"
+#include "FuzzInput.h"
 #include "FuzzTestUnits.h"
 
 namespace {
@@ -64,19 +65,9 @@ FuzzWorld& World() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzWorld& world = World();
   if (size == 0) return 0;
-  std::string input;
-  if ((data[0] & 1) != 0) {
-    input = world.valid;
-    // Laid over the last bytes: the operation's part and the end of the map.
-    const size_t start = input.size() > 256 ? input.size() - 256 : 0;
-    for (size_t i = 1; i < size; ++i) {
-      const size_t at = start + i - 1;
-      if (at < input.size()) input[at] = static_cast<char>(input[at] ^ data[i]);
-      else input.push_back(static_cast<char>(data[i]));
-    }
-  } else {
-    input.assign(reinterpret_cast<const char*>(data + 1), size - 1);
-  }
+  // Mutations are laid over the last bytes: the operation's part and the end of the map.
+  const size_t start = world.valid.size() > 256 ? world.valid.size() - 256 : 0;
+  const std::string input = FuzzInput(world.valid, data, size, start);
 
   if (!world.headless.LoadOperationBytes(world.valid)) std::abort();
   const Campaign* before = world.headless.GetCampaign();

@@ -17,6 +17,7 @@
 #include "game/battle/ReinforcementGroup.h"
 #include "game/units/UnitIds.h"
 #include "FuzzFolder.h"
+#include "FuzzInput.h"
 #include "FuzzTestUnits.h"
 
 namespace {
@@ -59,16 +60,7 @@ FuzzWorld& World() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzWorld& world = World();
   if (size == 0) return 0;
-  std::string input;
-  if ((data[0] & 1) != 0) {
-    input = world.block;
-    for (size_t i = 1; i < size; ++i) {
-      if (i - 1 < input.size()) input[i - 1] = static_cast<char>(input[i - 1] ^ data[i]);
-      else input.push_back(static_cast<char>(data[i]));
-    }
-  } else {
-    input.assign(reinterpret_cast<const char*>(data + 1), size - 1);
-  }
+  const std::string input = FuzzInput(world.block, data, size);
 
   Battle& battle = *world.headless.GetBattle();
   const int32_t before = battle.UnitCount();
