@@ -10,24 +10,14 @@
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
 #include "game/units/TestUnitWorld.h"
+#include "game/units/TablesWorldRig.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/WeaponData.h"
 #include "support/TestFolder.h"
 
 namespace {
 
-struct ChoiceRig {
-  ChoiceRig() {
-    Hack::LoadTables();
-    world.Battle().map = std::make_unique<Map>(world.app);
-    EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    world.Battle().slice = 100;
-  }
-  void Join(Unit& unit) { world.Battle().joined.push_back(&unit); }
-  DataTablesRig tables;
-  TestFolder folder{true};
-  TestUnitWorld world;
-};
+using ChoiceRig = TablesWorldRig;
 
 // An enemy truck, identified, at a point.
 void Enemy(TestVehicle& unit, float px, float py) {

@@ -11,24 +11,14 @@
 #include "game/units/Hack.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestUnitWorld.h"
+#include "game/units/TablesWorldRig.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/WeaponData.h"
 #include "support/TestFolder.h"
 
 namespace {
 
-struct EstimateRig {
-  EstimateRig() {
-    Hack::LoadTables();
-    world.Battle().map = std::make_unique<Map>(world.app);
-    EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    world.Battle().slice = 100;
-  }
-  void Join(Unit& unit) { world.Battle().joined.push_back(&unit); }
-  DataTablesRig tables;
-  TestFolder folder{true};
-  TestUnitWorld world;
-};
+using EstimateRig = TablesWorldRig;
 
 class Gun : public TestVehicle {
  public:

@@ -15,6 +15,7 @@
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
+#include "game/units/TablesWorldRig.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitFirePacket.h"
@@ -23,19 +24,7 @@
 
 namespace {
 
-// A world with the built-in tables and the default 800 m map at slice 100.
-struct FireRig {
-  FireRig() {
-    Hack::LoadTables();
-    world.Battle().map = std::make_unique<Map>(world.app);
-    EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    world.Battle().slice = 100;
-  }
-  void Join(Unit& unit) { world.Battle().joined.push_back(&unit); }
-  DataTablesRig tables;
-  TestFolder folder{true};
-  TestUnitWorld world;
-};
+using FireRig = TablesWorldRig;
 
 // A vehicle that fires: settable firepower, hatches, hull tilt and hull-down state.
 class Gunner : public TestVehicle {
