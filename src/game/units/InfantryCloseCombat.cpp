@@ -9,6 +9,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
+#include "game/units/FindBattleUnit.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
@@ -34,21 +35,9 @@ Map* CombatMap() {
   return battle != nullptr ? const_cast<Map*>(battle->GetMap()) : nullptr;
 }
 
-template <class Test>
-Unit* FindUnit(Test test) {
-  const MapBattleServices* battle = UnitBattle();
-  if (battle == nullptr) return nullptr;
-  const int32_t count = battle->GetUnitCount();
-  for (int32_t i = 0; i < count; ++i) {
-    Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
-    if (other != nullptr && test(*other)) return other;
-  }
-  return nullptr;
-}
-
 // A live unit of the side within the radius of the point.
 bool AnySideUnitNear(uint8_t side, float px, float py, float radius) {
-  return FindUnit([&](const Unit& u) {
+  return FindBattleUnit([&](const Unit& u) {
            if (u.alive == 0 || u.side != side || u.IsInanimate()) return false;
            const float dx = u.x - px;
            const float dy = u.y - py;
@@ -176,7 +165,7 @@ void Infantry::ClearMines() {
   if (Data().Demolition() == 0 || firingTimer != 0.0f) return;
   const float p = (1.0f - suppression * 0.008f) * 0.8f * 0.000416667f * (static_cast<float>(GetMenPresent()) * 0.1f);
   if (!(RandomFloat() < p)) return;
-  Unit* mine = FindUnit([this](const Unit& c) { return IsMineToClear(c, *this); });
+  Unit* mine = FindBattleUnit([this](const Unit& c) { return IsMineToClear(c, *this); });
   if (mine == nullptr) return;
   int32_t delay = 40;
   if (mine->GetInanimateKind() != 6) {
@@ -240,11 +229,11 @@ void Infantry::FireSpecialWeapon() {
   const size_t index = static_cast<size_t>(std::min(static_cast<int32_t>(antitankCount) - 1, 2));
   gSpecial.hitThreshold = kHitThresholds[index];
   gSpecial.worthThreshold = kWorthThresholds[index];
-  Unit* found = FindUnit([this](Unit& c) { return IsSpecialWeaponArmourTarget(c, *this); });
+  Unit* found = FindBattleUnit([this](Unit& c) { return IsSpecialWeaponArmourTarget(c, *this); });
   if (found == nullptr && antitankWeaponId != 52 && Random(3) == 0 && IsIdentified()) {
     gSpecial.shooterInBuilding = IsBuildingTerrain(GetTerrainHere());
     gSpecial.rangeLimit = gWeapons.IsValid(antitankWeaponId) ? gWeapons[antitankWeaponId].MaxRange() * 0.6667f : 0.0f;
-    found = FindUnit([this](Unit& c) { return IsSpecialWeaponSoftTarget(c, *this); });
+    found = FindBattleUnit([this](Unit& c) { return IsSpecialWeaponSoftTarget(c, *this); });
   }
   if (found != nullptr) {
     Unit* keptTarget = target;

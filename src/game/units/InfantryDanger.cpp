@@ -7,6 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/FindBattleUnit.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
@@ -19,19 +20,6 @@ constexpr float kDegrees = 3.14159265358979f / 180.0f;
 const Map* DangerMap() {
   const MapBattleServices* battle = UnitBattle();
   return battle != nullptr ? battle->GetMap() : nullptr;
-}
-
-// The units of the battle, walked in order; stops at the first the test accepts.
-template <class Test>
-Unit* FindUnit(Test test) {
-  const MapBattleServices* battle = UnitBattle();
-  if (battle == nullptr) return nullptr;
-  const int32_t count = battle->GetUnitCount();
-  for (int32_t i = 0; i < count; ++i) {
-    Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
-    if (other != nullptr && test(*other)) return other;
-  }
-  return nullptr;
 }
 
 // A gun lost to the unit that took it: guns of class 2 or 3 on the first counter, mortars on
@@ -99,7 +87,7 @@ void Infantry::ReactToDanger() {
   const int32_t band = GetBand();
   const Map* map = DangerMap();
   if (IsStationary() && !IsPassenger() && level == 0.0f) {
-    Unit* threat = FindUnit([this](const Unit& c) { return IsOverrunThreat(c, *this); });
+    Unit* threat = FindBattleUnit([this](const Unit& c) { return IsOverrunThreat(c, *this); });
     if (threat != nullptr) {
       if (GetSpeedClass() < 2) {
         if (threat->IsEnemy(*this) && HasHeavyWeapon(true)) AbandonGun(*threat);
@@ -127,8 +115,8 @@ void Infantry::ReactToDanger() {
     }
     return;
   }
-  if (HasSurrendered() && FindUnit([this](Unit& o) { return IsNearbyRescuer(o, *this); }) != nullptr) {
-    bool freed = FindUnit([this](Unit& o) { return IsThreateningEnemy(o, *this); }) == nullptr;
+  if (HasSurrendered() && FindBattleUnit([this](Unit& o) { return IsNearbyRescuer(o, *this); }) != nullptr) {
+    bool freed = FindBattleUnit([this](Unit& o) { return IsThreateningEnemy(o, *this); }) == nullptr;
     if (!freed) freed = ComputeSurrenderBalance(7).balance > 0.0f;
     if (freed) {
       commandDelay = 0.0f;
@@ -156,7 +144,7 @@ Infantry::SurrenderBalance Infantry::ComputeSurrenderBalance(int32_t band) const
   const UnitServices* services = GetUnitServices();
   divisor *= (services != nullptr ? services->GetSideStrengthRatio(GetSideIndex()) : 1.0f) * 1.25f;
   result.divisor = divisor;
-  FindUnit([&](Unit& o) {
+  FindBattleUnit([&](Unit& o) {
     AddToSurrenderBalance(o, *this, result);
     return false;
   });
