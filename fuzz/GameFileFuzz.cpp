@@ -15,6 +15,7 @@
 #include "app/GameFile.h"
 #include "framework/core/GFile.h"
 #include "framework/core/GMemoryFile.h"
+#include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
@@ -46,6 +47,16 @@ struct FuzzWorld {
     group->units.Append(FuzzTestUnits::Place(new TestInfantry(), 1, 0.0f, 0.0f));
     battle.reinforcements[1].Append(group);
     a->target = b;
+    // The computer's groups, stored ahead of the battle, name a placed and a waiting unit.
+    auto* computer = new GObjectGroup();
+    computer->IObjectGroup();
+    computer->SetOwnsMembers(true);
+    auto* planned = new AIGroup();
+    planned->Init();
+    planned->Append(b);
+    planned->Append(group->units.GetItem(0));
+    computer->Append(planned);
+    battle.aiGroups[1] = computer;
     battle.flags.Append(new VictoryFlag(120.0f, 640.0f, 0));
     battle.briefing[0] = "Axis";
     battle.briefing[2] = "Hold the crossroads.";

@@ -1,5 +1,6 @@
 #include "app/GameFile.h"
 
+#include <array>
 #include <memory>
 
 #include "app/GameFileHeader.h"
@@ -17,15 +18,29 @@ namespace {
 
 constexpr int8_t kSoundPacketKind = 2;
 
-// The computer player's groups. Until the computer player stores its groups no battle has
-// any: the writer marks them absent, and a file that announces groups is refused rather than
-// read as something else.
-bool HasComputerGroups(const Battle* /*battle*/) { return false; }
-void WriteComputerGroups(GFile& /*file*/, const Battle& /*battle*/) {}
-bool ReadComputerGroups(GFile& file) {
-  file.SetError();
-  return false;
-}
+// The computer player's groups, stored before the battle whose units they name: read, they
+// wait here until the battle is read and then resolve against its units; a refused file
+// deletes them.
+class ComputerGroupsRead {
+ public:
+  ComputerGroupsRead() = default;
+  ComputerGroupsRead(const ComputerGroupsRead&) = delete;
+  ComputerGroupsRead& operator=(const ComputerGroupsRead&) = delete;
+  ~ComputerGroupsRead() {
+    for (GObjectGroup* list : lists_) delete list;
+  }
+  bool Read(GFile& file) { return Battle::ReadAIGroupLists(file, lists_); }
+  bool Any() const { return lists_[0] != nullptr || lists_[1] != nullptr; }
+  // Hands the lists to the battle and resolves them there.
+  bool ResolveIn(Battle& battle, GFile& file) {
+    battle.TakeAIGroupsRead(lists_);
+    lists_ = {};
+    return battle.ResolveAIGroups(file);
+  }
+
+ private:
+  std::array<GObjectGroup*, 2> lists_{};
+};
 
 const BattleBase* BaseOf(const Battle* battle, const Campaign* operation) {
   if (operation != nullptr) return operation;
@@ -130,9 +145,9 @@ void GameFile::Write(GFile& file, GameFileSettings& settings, Battle* battle, co
   settings.passwordDigest[0].WriteText(file);
   settings.passwordDigest[1].WriteText(file);
   settings.gameName.WriteText(file);
-  const bool groups = HasComputerGroups(battle);
+  const bool groups = battle != nullptr && battle->HasAIGroups();
   file.WriteByte(groups ? 1 : 0);
-  if (groups) WriteComputerGroups(file, *battle);
+  if (groups) battle->WriteAIGroups(file);
   file.WriteU16(settings.sharedSeed);
   file.WriteU16(static_cast<uint16_t>(settings.timeLimitMs / kMinuteMs));
   for (int32_t i = 0; i < 3; ++i) WriteBriefing(file, base != nullptr ? base->briefing[i] : std::string());
@@ -215,7 +230,8 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
   if (settings.editorOpen == 0) title = settings.gameName;
 
   const int8_t groups = file.ReadByte();
-  if (file.HasError() || (groups != 0 && !ReadComputerGroups(file))) return kAlertRefused;
+  ComputerGroupsRead groupsRead;
+  if (file.HasError() || (groups != 0 && !groupsRead.Read(file))) return kAlertRefused;
   const uint16_t seed = file.ReadU16();
   if (settings.hostFlag == 0 || settings.listLoad != 0) settings.sharedSeed = seed;
   settings.timeLimitMs = static_cast<int32_t>(file.ReadU16()) * kMinuteMs;
@@ -249,6 +265,12 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
     if (makeCurrent_) makeCurrent_(reading_);
     if (!reading_->SetUp(&file) || file.HasError()) return kAlertRefused;
     reading_->title = title;
+    if (groupsRead.Any() && !groupsRead.ResolveIn(*reading_, file)) return kAlertRefused;
+  }
+  // Groups name units of a battle: without one they name nothing.
+  if (groupsRead.Any()) {
+    GErrorLog::LogError("Game file: computer groups without a battle");
+    return kAlertRefused;
   }
   uint8_t passwordSet1 = static_cast<uint8_t>(file.ReadByte());
   if (file.HasError()) return kAlertRefused;

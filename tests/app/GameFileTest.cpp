@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "game/battle/Packet.h"
 #include "game/map/Map.h"
 #include "platform/PFile.h"
+#include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
@@ -227,6 +229,50 @@ TEST_F(GameFileTest, WriteReadWriteGivesTheSameBytes) {
   EXPECT_EQ(second.substr(0, 15), first.substr(0, 15));
 }
 
+// The computer player's groups are stored ahead of the battle whose units they name, placed
+// units and waiting reinforcements alike; a group naming no unit refuses the file.
+TEST_F(GameFileTest, ComputerGroupsComeBackWithTheirUnits) {
+  Battle& battle = Populated();
+  auto* list = new GObjectGroup();
+  list->IObjectGroup();
+  list->SetOwnsMembers(true);
+  auto* group = new AIGroup();
+  group->Init();
+  group->mode = AIGroup::kDefendingFree;
+  group->Append(dynamic_cast<Unit*>(battle.GetUnit(2)));
+  group->Append(static_cast<ReinforcementGroup*>(battle.reinforcements[1].GetItem(1))->units.GetItem(0));
+  list->Append(group);
+  battle.aiGroups[1] = list;
+  settings.gameName.Assign("Test");  // read back as the title, so the bytes can match
+  const std::string first = Write(&battle);
+
+  GameFileSettings read;
+  ASSERT_EQ(Read(first, read), GameFile::kAccepted);
+  Battle* again = headless.GetBattle();
+  ASSERT_NE(again, &battle);
+  EXPECT_EQ(again->aiGroups[0], nullptr);
+  ASSERT_EQ(again->AIGroupCount(1), 1);
+  const AIGroup* back = again->AIGroupAt(1, 0);
+  EXPECT_EQ(back->mode, AIGroup::kDefendingFree);
+  ASSERT_EQ(back->Count(), 2);
+  EXPECT_EQ(back->GetItem(0), dynamic_cast<Unit*>(again->GetUnit(2)));
+  EXPECT_EQ(back->GetItem(1), static_cast<ReinforcementGroup*>(again->reinforcements[1].GetItem(1))->units.GetItem(0));
+  const std::string second = Write(again);
+  const size_t differ = std::mismatch(second.begin(), second.end(), first.begin(), first.end()).first - second.begin();
+  EXPECT_EQ(differ, first.size()) << "sizes " << second.size() << " " << first.size();
+
+  // The first member's id (a u16 after mode and count) made to name a unit that isn't there.
+  const size_t groups = 16 + 4 + 1024 + 4 + 3 + 4 + 1;  // past the name "Test" and the flag
+  ASSERT_TRUE(first.substr(groups, 7) == Bytes({0, 1, 1, 0, 0, 0, 1}));
+  std::string bad = first;
+  bad.replace(groups + 7 + 6, 2, Bytes({0, 99}));
+  const uint32_t digest = headless.Digest();
+  GameFileSettings refused;
+  EXPECT_EQ(Read(bad, refused), GameFile::kAlertRefused);
+  EXPECT_EQ(headless.GetBattle(), again);
+  EXPECT_EQ(headless.Digest(), digest);
+}
+
 TEST_F(GameFileTest, SeedIsKeptByAHostReadingItsOwnGame) {
   settings.sharedSeed = 77;
   const std::string bytes = Write(headless.GetBattle());
@@ -286,7 +332,7 @@ TEST_F(GameFileTest, DamagedOrForeignFilesAreRefusedAndChangeNothing) {
   bad[count] = 100;
   refused(bad, GameFile::kAlertRefused);
   bad = good;
-  bad[at + 4 + 3] = 1;  // computer groups this program cannot read
+  bad[at + 4 + 3] = 1;  // computer groups announced where none are stored
   refused(bad, GameFile::kAlertRefused);
   for (size_t cut = 0; cut < good.size(); cut += 64) refused(good.substr(0, cut), GameFile::kAlertRefused);
 }

@@ -328,6 +328,13 @@ class Battle : public BattleBase {
   // a group) or a damaged group refuse the section: the file's error flag, one log line, false,
   // and the battle as it was.
   bool ReadAIGroups(GFile& file);
+  // The same reading without a battle, for the game file, which stores the lists before the
+  // battle whose units they name: on success `lists` holds both sides' lists (null for a side
+  // without one), owned by the caller; on refusal it holds nothing.
+  static bool ReadAIGroupLists(GFile& file, std::array<GObjectGroup*, 2>& lists);
+  // Takes lists that ReadAIGroupLists read, to wait for ResolveAIGroups.
+  void TakeAIGroupsRead(const std::array<GObjectGroup*, 2>& lists);
+  bool HasAIGroups() const { return aiGroups[0] != nullptr || aiGroups[1] != nullptr; }
   // At the battle start: turns the ids read into units, last group to first and last member to
   // first, and installs the lists in place of the battle's. An id that names no unit, or a unit
   // twice in one side's lists, refuses them (the file's error flag, one log line, false, the

@@ -83,7 +83,7 @@ void Battle::WriteAIGroups(GFile& file) const {
   }
 }
 
-bool Battle::ReadAIGroups(GFile& file) {
+bool Battle::ReadAIGroupLists(GFile& file, std::array<GObjectGroup*, 2>& lists) {
   std::array<GObjectGroup*, 2> read{};
   auto refuse = [&](const char* what, int32_t value) {
     for (auto& list : read) DeleteList(list);
@@ -112,9 +112,20 @@ bool Battle::ReadAIGroups(GFile& file) {
       if (file.HasError()) return refuse("AI group refused:", static_cast<int32_t>(i));
     }
   }
-  for (auto& list : aiGroupsRead_) DeleteList(list);
-  aiGroupsRead_ = read;
+  lists = read;
   return true;
+}
+
+bool Battle::ReadAIGroups(GFile& file) {
+  std::array<GObjectGroup*, 2> read{};
+  if (!ReadAIGroupLists(file, read)) return false;
+  TakeAIGroupsRead(read);
+  return true;
+}
+
+void Battle::TakeAIGroupsRead(const std::array<GObjectGroup*, 2>& lists) {
+  for (auto& list : aiGroupsRead_) DeleteList(list);
+  aiGroupsRead_ = lists;
 }
 
 bool Battle::ResolveAIGroups(GFile& file) {
