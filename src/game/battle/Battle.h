@@ -228,8 +228,14 @@ class Battle : public BattleBase {
   void OrdersGo();
   // The defender's infantry leaves lasting foxhole craters (none in a meeting engagement).
   void CraterInfantryPositions();
-  // Leaves the replay: packets and effects emptied, the turn raised, the mutual end tested.
+  // Leaves the replay (command 10): the rest of the replay played, then on one machine with
+  // two players, or by e-mail, the game handed over; otherwise split halves rejoined, the
+  // units' orders remembered, packets and effects emptied, the turn raised, the mutual end
+  // tested, and in a battle going on the reinforcements, sighting and scores of the new turn.
   void NextTurn();
+  // Every half that stayed takes back its linked half when both may (alive, able to fight, not
+  // surrendered, not riding, no move order, within 10 m); the other halves leave the battle.
+  void RejoinSplitSquads();
   uint16_t sharedSeed = 0;  // the seed the players share for the action
 
   // ---- End of the battle (BattleTurn.cpp) ----

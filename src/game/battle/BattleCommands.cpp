@@ -1,9 +1,13 @@
 // The battle's command handler and its GO: the set-up GO, the orders GO that computes the
 // action, and the next turn.
+#include <algorithm>
+#include <vector>
+
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
+#include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/InfantryServices.h"
@@ -81,8 +85,30 @@ void Battle::OrdersGo() {
 }
 
 void Battle::NextTurn() {
+  MapAppServices& app = App();
+  if (replayScreen != nullptr) replayScreen->SetCameraCounter(0);
+  // Whatever the replay has not shown yet is played first.
+  const int32_t last = LastPacketSlice(false);
+  if (packets.Count() > 0 && replay.current <= last) SeekReplay(last + 1);
+  ComputeStrengthRatios();
+  const int32_t connection = app.GetConnectionType();
+  if (app.GetHumanPlayers() >= 2 && connection == 0 && app.GetSecondOrders()) {
+    // The first player has watched: the replay starts again for the second.
+    ReplayControl(13);
+    ReplayControl(11);
+    if (app.ContinueAfterTurn()) return;
+  }
+  if (connection == 1 && !app.GetSecondOrders()) {
+    if (map != nullptr) map->DeleteSounds(false);
+    if (app.ContinueAfterTurn()) return;
+  }
+
+  if (map != nullptr) map->DeleteSounds(true);
+  app.ApplyNetworkSeed();
+  app.SetInputMode(0);
+  RejoinSplitSquads();
+  for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();
   replayState = 0;
-  App().SetInputMode(0);
   DeleteReplayEffects();
   packets.DeleteAll(true);
   currentSlice = -1;
@@ -90,7 +116,41 @@ void Battle::NextTurn() {
   if (!IsOver()) CheckMutualEnd();
   // The battle is over: the results.
   if (IsOver()) {
-    if (App().GetHumanPlayers() == 2 && App().GetConnectionType() == 1) finished = 1;
+    if (app.GetHumanPlayers() == 2 && connection == 1) finished = 1;
     ShowResults(false, false);
+    return;
+  }
+  if (app.GetHumanPlayers() >= 2 && connection == 1) app.ToggleSecondOrders();
+  if (replayScreen != nullptr) replayScreen->SetSoundPhase(0);
+  BringReinforcements();
+  for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateSpotting();
+  ComputeScoreShares(true, nullptr, nullptr);
+  ComputeStrengthRatios();
+}
+
+void Battle::RejoinSplitSquads() {
+  // Whether the half that stayed and its linked half may become one squad again.
+  auto mayRejoin = [](const Unit& unit, const Unit& partner) {
+    auto ready = [](const Unit& u) {
+      return u.IsAlive() && !u.HasSurrendered() && u.CanFight() && !u.HasMoveOrder() && !u.IsPassenger();
+    };
+    return ready(unit) && ready(partner) && unit.DistanceTo(partner) < 10.0f;
+  };
+  std::vector<Unit*> absorbed;
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    Unit* unit = UnitAt(i);
+    InfantryServices* infantry = unit->AsInfantry();
+    if (infantry == nullptr || !infantry->IsSecondHalf()) continue;
+    Unit* partner = infantry->GetSplitPartner();
+    if (partner == nullptr || !units.Contains(partner) || !mayRejoin(*unit, *partner)) continue;
+    if (std::find(absorbed.begin(), absorbed.end(), partner) != absorbed.end()) continue;
+    if (infantry->RejoinLinkedHalf()) absorbed.push_back(partner);
+  }
+  for (Unit* partner : absorbed) {
+    // Nothing may keep the half that is gone: the computer's groups and the selections lose it.
+    ForEachAIGroup(partner);
+    if (selectedUnit == partner) selectedUnit = nullptr;
+    if (map != nullptr && map->camera.selectedUnit == static_cast<MapUnitView*>(partner)) map->camera.selectedUnit = nullptr;
+    units.RemoveObject(partner, true);
   }
 }

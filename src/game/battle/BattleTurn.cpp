@@ -2,6 +2,7 @@
 // new turn, and ending the battle for a side.
 #include "framework/core/GErrorLog.h"
 #include "game/battle/Battle.h"
+#include "game/units/InfantryServices.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
 
@@ -65,16 +66,29 @@ void Battle::EndBattleForSide(int32_t result) {
     endState[result] = 2;
     for (int32_t i = 0; i < units.Count(); ++i) {
       Unit* unit = UnitAt(i);
-      if (!unit->IsAlive() || unit->status != 0 || unit->GetSideIndex() != result) continue;
-      if (unit->IsVehicle()) {
-        // The whole crew is taken with the vehicle.
+      if (!unit->IsAlive() || unit->status != 0) continue;
+      InfantryServices* infantry = unit->AsInfantry();
+      if (unit->GetSideIndex() != result) {
+        // The surrendering side's prisoners go free.
+        if (infantry != nullptr && unit->HasSurrendered()) infantry->ReleaseFromCaptivity();
+        continue;
+      }
+      if (infantry != nullptr) {
+        infantry->SurrenderWithSide();
+      } else if (unit->IsVehicle()) {
+        // The whole crew is taken with the vehicle and counts as lost.
         capturedAfterSurrender[result] += unit->GetMenPresent();
+        unit->losses = 0;
+        unit->losses = unit->GetMenPresent();
         unit->alive = 0;
       }
     }
   }
-  const MapAppServices& app = App();
+  MapAppServices& app = App();
   if (app.GetHumanPlayers() == 2 && app.GetConnectionType() != 0) finished = 1;
+  // Two players at one machine, or by e-mail, see the end after the hand-over.
+  const bool handOver = (app.GetHumanPlayers() == 2 && app.GetConnectionType() == 0) || app.GetConnectionType() == 1;
+  if (handOver && app.ContinueAfterTurn()) return;
   ShowResults();
 }
 

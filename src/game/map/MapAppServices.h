@@ -90,5 +90,15 @@ class MapAppServices {
   virtual uint32_t GetCPURating() const { return 0; }
   // The shared seed an e-mail turn file carries.
   virtual uint16_t GetEmailSeed() const { return 0; }
+  // ---- The hand-over between a turn's two players (hotseat and e-mail) ----
+  // Set once the first player of a hotseat or e-mail turn has given orders (or watched).
+  virtual bool GetSecondOrders() const { return false; }
+  virtual void ToggleSecondOrders() {}
+  // Hands the game to the other player: the hand-over screen on one machine, the e-mail save.
+  // False when there is no hand-over here, and the game goes on at this machine.
+  virtual bool ContinueAfterTurn() { return false; }
+  // Seeds the game's generator from the shared seed in TCP/IP play; nothing otherwise.
+  virtual void ApplyNetworkSeed() {}
+  // ---- End of the hand-over ----
   // ---- End of the orders exchange's settings ----
 };

@@ -98,6 +98,10 @@ class Infantry : public Unit, public InfantryServices {
   int16_t GetSecondLeaderName() const override { return static_cast<int16_t>(secondLeaderName); }
   void SetSecondLeaderName(int16_t index) override { secondLeaderName = static_cast<uint16_t>(index); }
   void SetAimPoint(float px, float py) override { aimPoint = {px, py}; }
+  // The turn cycle's rejoining and the end of a battle by surrender.
+  bool RejoinLinkedHalf() override;
+  void SurrenderWithSide() override { surrendered = 1; }
+  void ReleaseFromCaptivity() override;
   // The throw shows while its timer runs.
   float GetActivityHoldValue() const override { return timer; }
   // ---- The battle's reinforcement loading and force enlargement ----

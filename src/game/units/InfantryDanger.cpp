@@ -221,3 +221,10 @@ void Infantry::Surrender(Unit* capturer) {
   MaybeVoiceSound(5, 80, 0.0f, 1.0f);
   stateChanged = 1;
 }
+
+void Infantry::ReleaseFromCaptivity() {
+  surrendered = 0;
+  released = 1;
+  identificationLevel = 4;
+  suppression = 0.0f;
+}

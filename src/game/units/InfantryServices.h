@@ -36,4 +36,14 @@ class InfantryServices {
   // The vehicle the unit rides, or null.
   virtual void SetCarrierReference(Unit* /*vehicle*/) {}
   // ---- End of the reinforcement loading and force enlargement ----
+
+  // ---- What the battle's turn cycle and its end use ----
+  // Takes the linked half back in (this is the half that stayed); the battle then removes the
+  // other half. False when the unit cannot.
+  virtual bool RejoinLinkedHalf() { return false; }
+  // Its side gave up: the squad is taken prisoner where it stands.
+  virtual void SurrenderWithSide() {}
+  // Its captors' side gave up: the prisoner is free, fully known, with no suppression.
+  virtual void ReleaseFromCaptivity() {}
+  // ---- End of the turn cycle and its end ----
 };

@@ -165,3 +165,9 @@ void Infantry::Rejoin() {
   linkedHalf = nullptr;
   stateChanged = 1;
 }
+
+bool Infantry::RejoinLinkedHalf() {
+  if (linkedHalf == nullptr || dynamic_cast<Infantry*>(linkedHalf) == nullptr) return false;
+  Rejoin();
+  return true;
+}

@@ -36,6 +36,19 @@ class TestInfantry : public TestUnit, public InfantryServices {
   Unit* leader = nullptr;
   Unit* carrier = nullptr;
   // ---- End of leader and carrier references ----
+  // ---- The turn cycle's rejoining and the end by surrender ----
+  bool RejoinLinkedHalf() override {
+    ++rejoins;
+    return partner != nullptr;
+  }
+  void SurrenderWithSide() override { surrendered = true; }
+  void ReleaseFromCaptivity() override {
+    surrendered = false;
+    released = true;
+  }
+  int32_t rejoins = 0;
+  bool released = false;
+  // ---- End of rejoining and surrender ----
 
   // Class record fields the unit code reads.
   void SetRecord(int32_t mainWeaponId, int16_t load, int8_t leaderLevel = 0);

@@ -49,9 +49,12 @@ class TestUnit : public Unit {
   bool CanChangePosture() const override { return posture; }
   bool IsPassenger() const override { return passenger; }
   bool IsInRange(float, int32_t, float) const override { return inRange; }
+  // The class tables' cost unless the test sets one (the battle's strength ratios use it).
+  float GetPurchaseCost() const override { return purchaseCost >= 0.0f ? purchaseCost : Unit::GetPurchaseCost(); }
 
   // Settable answers.
   int32_t men = 0;
+  float purchaseCost = -1.0f;
   bool armored = false;
   bool mainWeapon = false;
   bool indirect = false;

@@ -1,0 +1,89 @@
+// Leaving the replay for the next turn: the passes between one turn's action and the next
+// orders phase, and the end of a battle by a side's surrender.
+#include <gtest/gtest.h>
+
+#include "game/battle/BattleTestRig.h"
+
+namespace {
+
+TestInfantry* Squad(Battle& battle, int32_t sideIndex, float x, float y) {
+  auto* squad = static_cast<TestInfantry*>(BattleTestRig::MakeUnit(0, sideIndex, x, y));
+  squad->men = 4;
+  squad->purchaseCost = 50.0f;  // strength enough that the new turn does not end the battle
+  battle.AddUnitToMap(squad, x, y);
+  return squad;
+}
+
+void Link(TestInfantry* kept, TestInfantry* other) {
+  kept->secondHalf = true;
+  kept->partner = other;
+  other->partner = kept;
+}
+
+}  // namespace
+
+TEST(BattleNextTurn, ReinforcementsArriveAndNearbyHalvesRejoin) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  battle.setupPhase = 0;
+  battle.currentTurn = 1;
+  battle.lastTurn = 10;
+  rig.AddGroup(1, 2, 2).chance = 1.0f;
+  TestInfantry* kept = Squad(battle, 0, 300.0f, 300.0f);
+  TestInfantry* near = Squad(battle, 0, 305.0f, 300.0f);
+  TestInfantry* apart = Squad(battle, 0, 400.0f, 300.0f);
+  TestInfantry* farHalf = Squad(battle, 0, 412.0f, 300.0f);
+  TestInfantry* moving = Squad(battle, 1, 500.0f, 300.0f);
+  TestInfantry* movingHalf = Squad(battle, 1, 503.0f, 300.0f);
+  Link(kept, near);
+  Link(apart, farHalf);
+  Link(moving, movingHalf);
+  movingHalf->waypointCount = 1;
+  battle.selectedUnit = near;
+  kept->target = apart;
+  ASSERT_EQ(battle.UnitCount(), 6);
+
+  rig.headless.NextTurn();
+  EXPECT_EQ(battle.currentTurn, 2);
+  // Only the pair within 10 m, neither moving, became one squad; the other half left.
+  EXPECT_EQ(kept->rejoins, 1);
+  EXPECT_EQ(apart->rejoins, 0);
+  EXPECT_EQ(moving->rejoins, 0);
+  EXPECT_FALSE(battle.units.Contains(near));
+  EXPECT_EQ(battle.selectedUnit, nullptr);
+  // The orders phase starts from the targets the units hold.
+  EXPECT_EQ(kept->ordersPhaseTarget, apart);
+  // The group due at turn 2 came in.
+  EXPECT_EQ(battle.reinforcements[1].Count(), 0);
+  EXPECT_EQ(battle.UnitCount(), 5 + 2);
+}
+
+TEST(BattleNextTurn, ASurrenderTakesTheSideAndFreesItsPrisoners) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  battle.setupPhase = 0;
+  battle.currentTurn = 4;
+  battle.lastTurn = 10;
+  TestInfantry* giving = Squad(battle, 0, 300.0f, 300.0f);
+  TestInfantry* prisoner = Squad(battle, 1, 320.0f, 300.0f);
+  prisoner->surrendered = true;
+  TestInfantry* captor = Squad(battle, 1, 340.0f, 300.0f);
+  auto* tank = static_cast<TestVehicle*>(BattleTestRig::MakeUnit(1, 0, 360.0f, 300.0f));
+  tank->men = 5;
+  tank->losses = 1;
+  battle.AddUnitToMap(tank, tank->x, tank->y);
+
+  battle.EndBattleForSide(0);
+  EXPECT_TRUE(battle.IsOver());
+  EXPECT_EQ(battle.endState[0], 2);
+  EXPECT_TRUE(giving->surrendered);
+  EXPECT_FALSE(prisoner->surrendered);
+  EXPECT_TRUE(prisoner->released);
+  EXPECT_FALSE(captor->surrendered);
+  EXPECT_FALSE(captor->released);
+  // The tank's four men are taken with it, and its whole crew of five counts as lost.
+  EXPECT_EQ(tank->alive, 0);
+  EXPECT_EQ(tank->losses, 5);
+  EXPECT_EQ(battle.capturedAfterSurrender[0], 4);
+  EXPECT_NE(battle.resultsShown, 0);
+}
