@@ -2,6 +2,7 @@
 // new turn, and ending the battle for a side.
 #include "framework/core/GErrorLog.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "game/units/InfantryServices.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
@@ -85,6 +86,8 @@ void Battle::EndBattleForSide(int32_t result) {
     }
   }
   MapAppServices& app = App();
+  // A surrender or cease-fire ends the whole operation with this battle.
+  if (auto* operation = dynamic_cast<Campaign*>(app.GetOperation())) operation->currentTurn = operation->lastTurn + 1;
   if (app.GetHumanPlayers() == 2 && app.GetConnectionType() != 0) finished = 1;
   // Two players at one machine, or by e-mail, see the end after the hand-over.
   const bool handOver = (app.GetHumanPlayers() == 2 && app.GetConnectionType() == 0) || app.GetConnectionType() == 1;
