@@ -323,3 +323,113 @@ TEST(AIGoalGroup, SecuredAdjustedValueEnoughUnitsAndZones) {
   EXPECT_FALSE(goal->zonePresent[0]);
   EXPECT_TRUE(goal->zonePresent[1]);
 }
+
+TEST(AIGoalGroup, AnOperationsFrontFlagsAreDrawnInOrderAndHeldInsideTheMap) {
+  Objectives o;
+  Campaign operation(o.battle.App());
+  operation.attackerEdge = 0;  // West
+  operation.frontLine = 10;    // 200 m
+  operation.noMansLand = 400;
+  o.context.operation = &operation;
+  o.battle.attacker = 0;
+  o.battle.setupPhase = 1;
+  SeedRandom(31);
+  const GObjectGroup& goals = o.Build(0);
+  // Replay: n, then per flag its depth, its place across and its constructor's two draws.
+  SeedRandom(31);
+  const int32_t n = Random(3) == 0 ? 2 : 3;
+  ASSERT_EQ(o.battle.flags.Count(), n);
+  ASSERT_EQ(goals.Count(), n);
+  for (int32_t k = 1; k <= n; ++k) {
+    const float f = k == n ? 2.5f + RandomFloatTimes(1.0f) : 0.75f + RandomFloatTimes(1.0f);
+    float across = RandomFloatTimes(o.Height());
+    if (k == n) across = across * 0.5f + 0.25f * o.Height();
+    RandomFloatTimes(100.0f);
+    RandomFloatTimes(100.0f);
+    const VictoryFlag& flag = *o.battle.FlagAt(k - 1);
+    EXPECT_EQ(flag.type, 2);
+    EXPECT_EQ(flag.x, std::min(200.0f + 400.0f * f, o.Width() - 10.0f)) << k;
+    EXPECT_EQ(flag.y, std::clamp(across, 10.0f, o.Height() - 10.0f)) << k;
+    EXPECT_EQ(o.Goal(k - 1).FlagAt(0), &flag);
+    EXPECT_EQ(o.Goal(k - 1).GetEdgeFactor(o.context), 1.0f);
+  }
+  EXPECT_EQ(o.battle.FlagAt(n - 1)->x, o.Width() - 10.0f);  // 1200 m and more: held inside
+
+  // The defender's three lie at 0.75 of the depth, spread across, also held inside the map;
+  // the second side's build adds none.
+  o.battle.flags.DeleteAll(true);
+  delete o.battle.aiObjectives[0];
+  o.battle.aiObjectives[0] = nullptr;
+  operation.attackerEdge = 1;  // North: the front runs along x, the depth goes south
+  operation.frontLine = 2;     // 40 m - 300 m
+  ASSERT_EQ(o.Build(1).Count(), 3);
+  for (int32_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(o.battle.FlagAt(k)->y, 10.0f);
+    EXPECT_EQ(o.battle.FlagAt(k)->x, static_cast<float>((2 * k + 1) * 0.16666666666666666 * o.Width()));
+  }
+  ASSERT_EQ(o.Build(0).Count(), 3);
+  EXPECT_EQ(o.battle.flags.Count(), 3);
+  // Outside the set-up phase nothing is added, yet every flag is a goal.
+  o.battle.aiObjectives[1] = nullptr;
+  o.battle.setupPhase = 0;
+  delete o.battle.aiObjectives[0];
+  o.battle.aiObjectives[0] = nullptr;
+  EXPECT_EQ(o.Build(1).Count(), 3);
+}
+
+TEST(AIGoalGroup, EachSideValuesTheFlagsAsItSeesThem) {
+  Objectives o;
+  for (int32_t e = 0; e < 4; ++e) o.battle.edgeOwner[e] = 2;
+  o.battle.attacker = 0;
+  o.battle.autoObjective = 0;  // the attacker chooses
+  for (int32_t i = 0; i < 3; ++i) o.AddFlag(100.0f + 300.0f * static_cast<float>(i), 400.0f, 0)->dynamic = 1;
+  SeedRandom(12);
+  o.Build(0);
+  float sum = 0.0f;
+  for (int32_t k = 0; k < o.battle.aiObjectives[0]->Count(); ++k) {
+    AIGoalGroup& goal = o.Goal(k);
+    EXPECT_EQ(goal.value, goal.FlagAt(0)->chosen != 0 ? 1.0f : 0.0f);
+    sum += goal.value;
+  }
+  EXPECT_EQ(sum, 1.0f);  // the chosen flag always has its goal
+  o.Build(1);
+  ASSERT_EQ(o.battle.aiObjectives[1]->Count(), 3);
+  for (int32_t k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(o.Goal(k).value, 1.0f / 3.0f);
+  // The lists are the sides' own: side 0's is untouched by side 1's build.
+  EXPECT_NE(o.battle.aiObjectives[0], o.battle.aiObjectives[1]);
+}
+
+TEST(AIGoalGroup, AStandAloneBuildDrawsOncePerFlagAndReplaysTheSame) {
+  Objectives o;
+  o.battle.attacker = 0;
+  // Dynamic flags: only the chosen one is worth anything to the attacker, so the others are
+  // taken by the draws alone (and the first two, 80 m apart, merge when both are).
+  const float xs[4] = {100.0f, 180.0f, 500.0f, 700.0f};
+  for (float x : xs) o.AddFlag(x, 300.0f, 0)->dynamic = 1;
+  o.battle.FlagAt(2)->chosen = 1;
+  struct Goal {
+    int32_t flags;
+    float x, y, value;
+  };
+  auto build = [&] {
+    SeedRandom(2024);
+    const GObjectGroup& goals = o.Build(0);
+    std::vector<Goal> out;
+    for (int32_t k = 0; k < goals.Count(); ++k) {
+      out.push_back({o.Goal(k).Count(), o.Goal(k).centreX, o.Goal(k).centreY, o.Goal(k).value});
+    }
+    return out;
+  };
+  const std::vector<Goal> first = build();
+  EXPECT_EQ(RandomState(), StateAfter(2024, [] {
+              for (int32_t i = 0; i < 4; ++i) Random(4);
+            }));
+  const std::vector<Goal> second = build();
+  ASSERT_EQ(first.size(), second.size());
+  for (size_t k = 0; k < first.size(); ++k) {
+    EXPECT_EQ(first[k].flags, second[k].flags);
+    EXPECT_EQ(first[k].x, second[k].x);
+    EXPECT_EQ(first[k].y, second[k].y);
+    EXPECT_EQ(first[k].value, second[k].value);
+  }
+}
