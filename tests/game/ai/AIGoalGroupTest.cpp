@@ -20,6 +20,12 @@ class StuckInfantry : public TestInfantry {
   bool CanStandAt(float, float, bool) override { return false; }
 };
 
+// A unit that may stand anywhere the path finder asks about.
+class WalkingInfantry : public TestInfantry {
+ public:
+  bool CanStandAt(float, float, bool) override { return true; }
+};
+
 struct Objectives {
   Objectives() : battle(rig.Fresh()) {
     battle.flags.DeleteAll(true);
@@ -432,4 +438,25 @@ TEST(AIGoalGroup, AStandAloneBuildDrawsOncePerFlagAndReplaysTheSame) {
     EXPECT_EQ(first[k].y, second[k].y);
     EXPECT_EQ(first[k].value, second[k].value);
   }
+}
+
+TEST(AIGoalGroup, TheExitPointIsTheNearestReachableOneWithJitterDrawnPerRoute) {
+  Objectives o;
+  o.battle.attacker = 0;
+  o.battle.exitScoring[0] = 1;
+  o.battle.exitEdge[0] = 3;  // South
+  Unit* mover = new WalkingInfantry();
+  mover->Setup(200.0f, 30.0f, 0.0f, 6, 2);
+  mover->side = 1;
+  o.battle.AddUnitToMap(mover, 200.0f, 30.0f);
+  SeedRandom(40);
+  ASSERT_EQ(o.Build(0).Count(), 1);
+  EXPECT_FLOAT_EQ(o.Goal(0).centreX, static_cast<float>(3.0 * 0.08333333333333333 * o.Width()));
+  EXPECT_EQ(o.Goal(0).centreY, 0.0f);
+  // Twelve of the thirteen routes are found here, and each draws its jitter; then the flag.
+  EXPECT_EQ(RandomState(), StateAfter(40, [] {
+              for (int32_t i = 0; i < 12; ++i) RandomFloatTimes(0.2f);
+              RandomFloatTimes(100.0f);
+              RandomFloatTimes(100.0f);
+            }));
 }
