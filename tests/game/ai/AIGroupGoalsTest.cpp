@@ -317,3 +317,48 @@ TEST(AIGroupGoals, APlanFreesGroupsWhoseGoalTheRebuiltListLacks) {
     EXPECT_TRUE(mode == 2 || mode == 3 || mode == 4 || mode == 5 || mode == 10005) << mode;
   }
 }
+
+TEST(AIGroupGoals, AfterALoadTheObjectivesAreBuiltAgainAndStaleGoalsFreed) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  battle.setupPhase = 0;
+  battle.attacker = 1;  // side 0 defends
+  Unit* a = BattleTestRig::MakeUnit(0, 0, 300.0f, 300.0f);
+  Unit* b = BattleTestRig::MakeUnit(0, 0, 320.0f, 300.0f);
+  battle.AddUnitToMap(a, a->x, a->y);
+  battle.AddUnitToMap(b, b->x, b->y);
+  battle.aiGroups[0] = new GObjectGroup();
+  battle.aiGroups[0]->IObjectGroup();
+  for (int32_t mode : {10005 + 3, 5}) {
+    auto* group = new AIGroup();
+    group->Init();
+    group->mode = mode;
+    group->Append(mode == 5 ? b : a);
+    battle.aiGroups[0]->Append(group);
+  }
+  AIPlanContext context;
+  context.battle = &battle;
+  context.defender = true;
+  AIOperational::SetUpObjectives(context);
+  ASSERT_NE(battle.aiObjectives[0], nullptr);
+
+  // The battle and, as the game file does, its AI groups after it.
+  std::string bytes;
+  ASSERT_TRUE(rig.headless.SaveBytes(bytes));
+  GMemoryFile groups;
+  battle.WriteAIGroups(groups.File());
+  const std::string groupBytes = groups.Bytes();
+  ASSERT_TRUE(rig.headless.LoadBytes(bytes));
+  Battle& loaded = rig.B();
+  GMemoryFile in(groupBytes);
+  ASSERT_TRUE(loaded.ReadAIGroups(in.File()));
+  ASSERT_TRUE(loaded.ResolveAIGroups(in.File()));
+  EXPECT_EQ(loaded.aiObjectives[0], nullptr);  // never stored
+  ASSERT_EQ(loaded.AIGroupCount(0), 2);
+  AIOperational planner;
+  planner.PlanTurn(loaded, 0, rig.headless.Host());
+  ASSERT_NE(loaded.aiObjectives[0], nullptr);
+  EXPECT_EQ(loaded.aiObjectives[0]->Count(), 1);  // the battle's one flag
+  EXPECT_EQ(loaded.AIGroupAt(0, 0)->mode, 4);
+  EXPECT_EQ(loaded.AIGroupAt(0, 1)->mode, 5);
+}
