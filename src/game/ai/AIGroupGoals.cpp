@@ -56,7 +56,9 @@ void AIGroupGoals::LeaveGarrison(const AIPlanContext& context, AIGroup& group, G
   if (goal == nullptr || !goal->secured) return;
   const GObjectGroup& goals = *context.Objectives();
   bool anyOpen = false;
-  for (int32_t i = 0; i < goals.Count() && !anyOpen; ++i) anyOpen = !static_cast<AIGoalGroup*>(goals.GetItem(i))->secured;
+  for (int32_t i = 0; i < goals.Count() && !anyOpen; ++i) {
+    anyOpen = !static_cast<AIGoalGroup*>(goals.GetItem(i))->secured;
+  }
   if (!context.defender && !anyOpen) return;
 
   Battle& battle = *context.battle;

@@ -63,7 +63,8 @@ void AIOperational::SendDefendersToGoals(const AIPlanContext& context) {
   std::stable_sort(order.begin(), order.end(),
                    [](const AIGoalGroup* a, const AIGoalGroup* b) { return a->adjustedValue > b->adjustedValue; });
   const float n = std::max(static_cast<float>(goals.Count()), 3.0f);
-  const float r = battle.lastTurn > 0 ? static_cast<float>(battle.currentTurn) / static_cast<float>(battle.lastTurn) : 0.0f;
+  const float r =
+      battle.lastTurn > 0 ? static_cast<float>(battle.currentTurn) / static_cast<float>(battle.lastTurn) : 0.0f;
   for (AIGoalGroup* goal : order) {
     if (free.empty()) break;
     const float demand = static_cast<float>(free.size()) * (1.0f / n + r) * goal->adjustedValue * 4.0f;

@@ -187,7 +187,8 @@ void AddFrontFlags(const AIPlanContext& context) {
     return;
   }
   for (int32_t k = 0; k < 3; ++k) {
-    place(0.75f, static_cast<float>(static_cast<double>(2 * k + 1) * 0.16666666666666666 * static_cast<double>(across)));
+    const double share = static_cast<double>(2 * k + 1) * 0.16666666666666666;
+    place(0.75f, static_cast<float>(share * static_cast<double>(across)));
   }
 }
 

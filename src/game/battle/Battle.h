@@ -318,7 +318,7 @@ class Battle : public BattleBase {
   // ---- End of computer-player objectives ----
   int32_t AIGroupCount(int32_t side) const;
   AIGroup* AIGroupAt(int32_t side, int32_t index) const;
-  // Deletes both sides' lists (and any lists read but not yet resolved).
+  // Deletes both sides' lists (and any lists read but not yet resolved) and their objectives.
   void DeleteAIGroups();
   // When the side of the first unit has a list, the units become a new group of it, of mode 4
   // when that side defends, else 0. An empty list, or a side without a list, makes nothing.
