@@ -361,4 +361,11 @@ TEST(AIGroupGoals, AfterALoadTheObjectivesAreBuiltAgainAndStaleGoalsFreed) {
   EXPECT_EQ(loaded.aiObjectives[0]->Count(), 1);  // the battle's one flag
   EXPECT_EQ(loaded.AIGroupAt(0, 0)->mode, 4);
   EXPECT_EQ(loaded.AIGroupAt(0, 1)->mode, 5);
+  // One line for the plan; the next plan finds nothing to free and logs nothing.
+  planner.PlanTurn(loaded, 0, rig.headless.Host());
+  const std::string log = rig.logFolder.ReadFile("ERRORLOG.TXT");
+  const std::string line = "groups freed whose objective is missing";
+  const size_t at = log.find(line);
+  ASSERT_NE(at, std::string::npos) << log;
+  EXPECT_EQ(log.find(line, at + 1), std::string::npos);
 }
