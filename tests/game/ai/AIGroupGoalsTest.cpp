@@ -26,6 +26,7 @@ struct Groups {
     battle.aiGroups[0]->IObjectGroup();
     battle.aiObjectives[0] = new GObjectGroup();
     battle.aiObjectives[0]->IObjectGroup();
+    split.IObjectGroup();
   }
   Unit* AddUnit(float x, float y, int32_t kind = 0) {
     Unit* unit = BattleTestRig::MakeUnit(kind, 0, x, y);
