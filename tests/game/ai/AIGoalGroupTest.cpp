@@ -376,11 +376,10 @@ TEST(AIGoalGroup, AnOperationsFrontFlagsAreDrawnInOrderAndHeldInsideTheMap) {
   ASSERT_EQ(o.Build(0).Count(), 3);
   EXPECT_EQ(o.battle.flags.Count(), 3);
   // Outside the set-up phase nothing is added, yet every flag is a goal.
-  o.battle.aiObjectives[1] = nullptr;
   o.battle.setupPhase = 0;
-  delete o.battle.aiObjectives[0];
-  o.battle.aiObjectives[0] = nullptr;
+  o.battle.DeleteAIGroups();
   EXPECT_EQ(o.Build(1).Count(), 3);
+  EXPECT_EQ(o.battle.flags.Count(), 3);
 }
 
 TEST(AIGoalGroup, EachSideValuesTheFlagsAsItSeesThem) {
