@@ -33,11 +33,30 @@ class AIOperational : public ComputerPlayer {
   // Deletes the side's empty groups; groups other than modes 2 and 3 lose their dead and
   // surrendered units, and hand units that cannot move, or that have no ammunition left and
   // no exit to reach, to the side's mode-2 group with their moves cancelled.
+  // Then (AIOperationalAssign.cpp) brings the side's objectives and groups up to date: each
+  // goal's secured mark, the garrisons left at secured goals, and the free groups sent out: a
+  // defender's one at a time to the goals most in need while the demand holds, an attacker's
+  // all, nearest first.
   static void AssignObjectives(const AIPlanContext& context);
 
- private:
-  // The steps that later work fills in.
+  // ---- The objectives (AIOperationalObjectives.cpp) ----
+  // Builds the side's objectives list unless it has one: in a stand-alone battle from the
+  // battle's flags (each taken for its points or by a one-in-four draw, near ones merged) and
+  // the exits; in an operation's battle one goal per flag, with flags along the front added in
+  // the set-up phase. Flags are added to the battle only while neither side has a list. Each
+  // goal is worth its share of the side's flag points times its edge factor.
   static void SetUpObjectives(const AIPlanContext& context);
+  // Frees every group of the side whose mode names no goal of the side's list, or no mode at
+  // all (4 when the side defends, else 0): a list built again after a load may be shorter or
+  // ordered otherwise. One log line when any was freed; returns how many.
+  static int32_t FreeGroupsWithoutGoal(const AIPlanContext& context);
+
+ private:
+  // The goal half of AssignObjectives (AIOperationalAssign.cpp).
+  static void AssignGoals(const AIPlanContext& context);
+  static void SendDefendersToGoals(const AIPlanContext& context);
+  static void SendAttackersToGoals(const AIPlanContext& context);
+  // The steps that later work fills in.
   static void BuildGroups(const AIPlanContext& context);
   static void PlanGroup(const AIPlanContext& context, AIGroup& group);
   static void RelieveInfantryCrowding(const AIPlanContext& context);

@@ -91,10 +91,12 @@ void AIOperational::AssignObjectives(const AIPlanContext& context) {
         },
         reserve, false);
   }
-  if (!made) return;
-  if (reserve->Count() > 0) {
-    list->Append(reserve);
-  } else {
-    delete reserve;
+  if (made) {
+    if (reserve->Count() > 0) {
+      list->Append(reserve);
+    } else {
+      delete reserve;
+    }
   }
+  AssignGoals(context);
 }

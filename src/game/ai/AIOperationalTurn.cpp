@@ -6,7 +6,10 @@
 #include "game/ai/AIProgressMeter.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "game/map/Map.h"
+#include "game/map/MapAppServices.h"
+#include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
 
 namespace {
@@ -58,8 +61,10 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
   context.side = side;
   context.defender = battle.attacker != side && battle.attacker != 2;
   context.meter = meter.get();
+  context.operation = dynamic_cast<const Campaign*>(battle.App().GetOperation());
 
   SetUpObjectives(context);
+  FreeGroupsWithoutGoal(context);
   battle.UpdateFlags(battle.currentTurn > 1);
   GObjectGroup* groups = battle.aiGroups[static_cast<size_t>(side)];
   if (battle.setupPhase != 0) {
@@ -99,7 +104,6 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
   host.RedrawScreen();
 }
 
-void AIOperational::SetUpObjectives(const AIPlanContext&) {}
 void AIOperational::BuildGroups(const AIPlanContext&) {}
 void AIOperational::PlanGroup(const AIPlanContext&, AIGroup&) {}
 void AIOperational::RelieveInfantryCrowding(const AIPlanContext&) {}

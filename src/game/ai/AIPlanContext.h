@@ -1,8 +1,11 @@
 #pragma once
 #include <cstdint>
 
+class AIGoalGroup;
 class AIProgressMeter;
 class Battle;
+class Campaign;
+class GObjectGroup;
 class Unit;
 
 // What one computer-player turn shares among its steps, made at the start of the plan and
@@ -15,6 +18,13 @@ struct AIPlanContext {
   // True when the battle's attacker is neither this side nor 2 (a meeting engagement).
   bool defender = false;
   AIProgressMeter* meter = nullptr;
+  // The operation the battle belongs to; null for a stand-alone battle.
+  const Campaign* operation = nullptr;
+
+  // The side's objectives (its AIGoalGroups), null before they are built.
+  GObjectGroup* Objectives() const;
+  // Objective k of the side, null when the side has no objective k.
+  AIGoalGroup* Goal(int32_t k) const;
   // The threat the situation scoring sums over the enemies of a unit.
   float threatSum = 0.0f;
   // The unit that last attacked the unit being scored.

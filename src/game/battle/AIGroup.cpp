@@ -61,3 +61,12 @@ void AIGroup::UpdateCentre() {
   centreX = sumX / static_cast<float>(n);
   centreY = sumY / static_cast<float>(n);
 }
+
+Unit* AIGroup::GetReferenceUnit() const {
+  const int32_t n = Count();
+  for (int32_t i = 0; i < n; ++i) {
+    Unit* unit = UnitAt(i);
+    if (unit->IsAlive() && !unit->CanMove()) return unit;
+  }
+  return n > 0 ? UnitAt(n - 1) : nullptr;
+}

@@ -42,6 +42,11 @@ class AIGroup : public GObjectGroup {
   Unit* UnitAt(int32_t index) const;
   // The plain mean of the members' positions; an empty group keeps its centre.
   void UpdateCentre();
+  // ---- The objectives' part ----
+  // The unit the group measures its way to an objective from: its first living member that
+  // cannot move, else its last member; null for an empty group.
+  Unit* GetReferenceUnit() const;
+  // ---- End of the objectives' part ----
 
   int32_t mode = kFree;
   float centreX = 0.0f;

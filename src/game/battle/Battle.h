@@ -316,9 +316,15 @@ class Battle : public BattleBase {
   // Per side index, the computer player's list of AIGroups: owned, and null before the side's
   // first plan. The groups never own their units.
   std::array<GObjectGroup*, 2> aiGroups{};
+  // ---- Computer-player objectives ----
+  // Per side index, the computer player's objectives (AIGoalGroups of the ai layer): owned,
+  // never stored, null until the side's next plan builds them again. DeleteAIGroups deletes
+  // them too.
+  std::array<GObjectGroup*, 2> aiObjectives{};
+  // ---- End of computer-player objectives ----
   int32_t AIGroupCount(int32_t side) const;
   AIGroup* AIGroupAt(int32_t side, int32_t index) const;
-  // Deletes both sides' lists (and any lists read but not yet resolved).
+  // Deletes both sides' lists (and any lists read but not yet resolved) and their objectives.
   void DeleteAIGroups();
   // When the side of the first unit has a list, the units become a new group of it, of mode 4
   // when that side defends, else 0. An empty list, or a side without a list, makes nothing.

@@ -47,6 +47,7 @@ AIGroup* Battle::AIGroupAt(int32_t side, int32_t index) const {
 void Battle::DeleteAIGroups() {
   for (auto& list : aiGroups) DeleteList(list);
   for (auto& list : aiGroupsRead_) DeleteList(list);
+  for (auto& list : aiObjectives) DeleteList(list);
 }
 
 void Battle::AddUnitToAIGroups(GGroup& list) {

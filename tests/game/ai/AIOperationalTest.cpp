@@ -130,11 +130,15 @@ TEST(AIOperational, EveryPathRestoresTheScreenAndTheMap) {
       EXPECT_EQ(host.screenRedraws, 2 + 4 + 2);
       const uint32_t after = RandomState();
       SeedRandom(before);
+      Random(4);  // the side's objectives: one draw for the battle's one flag
       RandomFloat();
       EXPECT_EQ(after, RandomState());
     } else {
       EXPECT_EQ(host.screenRedraws, 4);
-      EXPECT_EQ(RandomState(), before);
+      const uint32_t after = RandomState();
+      SeedRandom(before);
+      Random(4);
+      EXPECT_EQ(after, RandomState());
     }
   }
 }
