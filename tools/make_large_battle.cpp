@@ -35,12 +35,8 @@ constexpr int32_t kPlacementTries = 200;
 constexpr int32_t kAxisClasses[] = {1, 2, 3, 4, 5};
 constexpr int32_t kAlliedClasses[] = {40, 41, 42, 43, 44};
 
-std::unique_ptr<PFile> OpenProgramFile(const std::string& path, int32_t access, PFile::Disposition disposition) {
-  return PFile::Open(PPath::ToProgram(path), access, disposition);
-}
-
 Map* ReadMap(MapAppServices& app, const std::string& path) {
-  auto handle = OpenProgramFile(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+  auto handle = PFile::Open(PPath::ToProgram(path), PFile::kRead, PFile::Disposition::kOpenExisting);
   if (handle == nullptr) return nullptr;
   GFile file;
   if (!file.IFile(std::move(handle), PPath::ToProgram(path).c_str(), GFile::kModeRead)) return nullptr;
@@ -73,21 +69,11 @@ Infantry* PlaceSquad(Battle& battle, int32_t sideIndex, int32_t index) {
 }
 
 bool WriteScenario(const std::string& path, Battle& battle) {
-  auto handle = OpenProgramFile(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
-  if (handle == nullptr) return false;
-  auto* file = new GFile();
-  if (!file->IFile(std::move(handle), PPath::ToProgram(path).c_str(), GFile::kModeWriteGameFile)) {
-    delete file;
-    return false;
-  }
   GameFileSettings settings;
   settings.editorOpen = 1;
   settings.editorTwoPlayers = 1;
   settings.sideToPlay = 0;
-  GameFile::Write(*file, settings, &battle, nullptr);
-  const bool ok = !file->HasError();
-  delete file;
-  return ok;
+  return GameFile::WriteFile(PPath::ToProgram(path), GFile::kModeWriteGameFile, settings, &battle, nullptr);
 }
 
 }  // namespace

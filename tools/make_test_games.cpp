@@ -57,19 +57,8 @@ void Populate(Battle& battle) {
   battle.briefing[2] = "Take the crossing before the enemy's reserves arrive.";
 }
 
-bool WriteGame(const std::string& path, int32_t mode, GameFileSettings settings, Battle& battle) {
-  std::unique_ptr<PFile> handle =
-      PFile::Open(PPath::ToProgram(path), PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
-  if (!handle) return false;
-  auto* file = new GFile();
-  if (!file->IFile(std::move(handle), PPath::ToProgram(path).c_str(), mode)) {
-    delete file;
-    return false;
-  }
-  GameFile::Write(*file, settings, &battle, nullptr);
-  const bool ok = !file->HasError();
-  delete file;
-  return ok;
+bool WriteGame(const std::string& path, int32_t mode, const GameFileSettings& settings, Battle& battle) {
+  return GameFile::WriteFile(PPath::ToProgram(path), mode, settings, &battle, nullptr);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "game/battle/Packet.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/map/Map.h"
+#include "platform/PFile.h"
 
 namespace {
 
@@ -173,6 +174,17 @@ void GameFile::Write(GFile& file, GameFileSettings& settings, Battle* battle, co
   file.WriteByte(editor ? 0 : settings.passwordSet[0]);
   file.WriteByte(packets ? 1 : 0);
   if (packets) battle->WritePackets(file);
+}
+
+bool GameFile::WriteFile(const std::string& path, int32_t mode, GameFileSettings settings, Battle* battle,
+                         const Campaign* operation) {
+  std::unique_ptr<PFile> handle = PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
+  if (!handle) return false;
+  // The file is compressed or wrapped when it is destroyed, so it lives on the heap until then.
+  auto file = std::make_unique<GFile>();
+  if (!file->IFile(std::move(handle), path.c_str(), mode)) return false;
+  Write(*file, settings, battle, operation);
+  return !file->HasError();
 }
 
 bool GameFile::ReadHeaderOnly(GFile& file, GameFileHeader& header) { return header.ReadHeader(file); }

@@ -53,6 +53,10 @@ class GameFile : public CampaignHost {
   // operation may be null, and so may the battle (then only an operation or nothing is
   // stored). The caller tests the file's error flag and finishes the file.
   static void Write(GFile& file, GameFileSettings& settings, Battle* battle, const Campaign* operation);
+  // Writes the game into a new file at a program path, in a game-file or e-mail writing mode
+  // (the file is finished when it closes); false when it could not be made or written.
+  static bool WriteFile(const std::string& path, int32_t mode, GameFileSettings settings, Battle* battle,
+                        const Campaign* operation);
 
   // Reads the whole file. Accepted: settings, battle and operation hold what was read (the
   // objects are new and the caller's; either may be null). Otherwise nothing is changed and
