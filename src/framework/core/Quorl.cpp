@@ -70,12 +70,6 @@ void BlockMove(const void* source, void* destination, size_t count) {
 
 bool LessThanFive(int32_t n) { return n < 5; }
 
-int32_t TruncateToInt32(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
 void NullHookA() {}
 void NullHookB() {}
 void NullHookC() {}

@@ -36,8 +36,14 @@ void BlockMove(const void* source, void* destination, size_t count);
 
 bool LessThanFive(int32_t n);
 // Truncation toward zero, as the display code turns floats into integers, held inside the
-// i32 range instead of overflowing; not-a-number gives 0.
-int32_t TruncateToInt32(double v);
+// i32 range instead of overflowing; not-a-number gives 0. Inline: the map's cell lookups call
+// it in their innermost loops.
+inline int32_t TruncateToInt32(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return INT32_MAX;
+  if (v <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
 void NullHookA();
 void NullHookB();
 void NullHookC();
