@@ -73,6 +73,8 @@ class Airplane : public Unit, public AirplaneServices {
   void MoveAlongWaypoints() override;
   void WriteStateExtras(UnitStatePacket& packet) const override;
   void ReadStateExtras(const UnitStatePacket& packet) override;
+  // Kept as it is between battles: it waits off the map and never walks back onto it.
+  bool KeepOnMapBetweenBattles() override { return true; }
   void UpdateMorale() override {}
   void UpdateSpotting() override {}
   void ApplyModelScale(float& /*scale*/) override {}
