@@ -134,7 +134,13 @@ void Inanimate::UpdateSlice(int32_t) {
   if (battle == nullptr) return;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    const Unit* other = dynamic_cast<const Unit*>(battle->GetUnit(i));
+    // The cheap tests through the map's view first: side, kind and a 30 m box.
+    const MapUnitView* view = battle->GetUnit(i);
+    if (view == nullptr || !view->IsAlive() || view->GetSideByte() == side) continue;
+    const int32_t otherKind = view->GetUnitKind();
+    if (otherKind == kInanimate || otherKind == kAirplane) continue;
+    if (std::fabs(view->GetX() - x) >= kAmbushReach || std::fabs(view->GetY() - y) >= kAmbushReach) continue;
+    const Unit* other = dynamic_cast<const Unit*>(view);
     if (other == nullptr || other->alive == 0 || !IsEnemy(*other) || !other->IsIdentified() ||
         other->HasSurrendered() || other->IsAirplane() || other->IsInanimate()) {
       continue;
