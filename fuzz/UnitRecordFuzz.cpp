@@ -1,5 +1,6 @@
 // Reads arbitrary bytes as a list of unit records through ReadUnit, with the infantry class
-// for kind 0, the vehicle class for kind 1, the test kinds for the others and class tables
+// for kind 0, the vehicle class for kind 1, the object class for kind 2, the aircraft class
+// for kind 3 and class tables
 // the harness builds (class 3 an infantry class with every conditional field of its part: a
 // squad, a headquarters and a spotter of four weapon slots; a full table of turretless,
 // unarmed vehicle classes): a record that is refused must have raised the file's error flag,
@@ -8,7 +9,7 @@
 //
 // An input whose first byte is odd is laid (exclusive or) over a valid record with every
 // conditional field present, an infantry record or, when bit 1 of that byte is set too, a
-// vehicle record, so that the checks deep inside a record are reached as often as the first
+// vehicle record (bit 2: an object record, bit 3: an aircraft record), so that the checks deep inside a record are reached as often as the first
 // ones.
 #include <unistd.h>
 
@@ -24,6 +25,8 @@
 #include "framework/core/GFile.h"
 #include "game/units/Hack.h"
 #include "game/units/KillRecordEntry.h"
+#include "game/units/Airplane.h"
+#include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "game/units/TestUnitWorld.h"
@@ -65,6 +68,8 @@ struct FuzzWorld {
     }
     Infantry::Register();
     Vehicle::Register();
+    Inanimate::Register();
+    Airplane::Register();
   }
   static void Put32(uint8_t* at, int32_t value) {
     for (int32_t i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>((static_cast<uint32_t>(value) >> (8 * i)) & 0xFF);
@@ -146,6 +151,35 @@ const std::vector<uint8_t>& VehicleTemplate(const std::string& folder) {
   return bytes;
 }
 
+const std::vector<uint8_t>& ObjectTemplate(const std::string& folder) {
+  static std::vector<uint8_t> bytes;
+  if (!bytes.empty()) return bytes;
+  auto unit = std::make_unique<Inanimate>();
+  unit->Init(Inanimate::kMineChain, 1, 300.0f, 200.0f, 35.0f);
+  unit->hidden = 1;
+  unit->identificationLevel = 1;
+  std::vector<std::unique_ptr<Unit>> one;
+  one.emplace_back(unit.release());
+  bytes = WriteAll(one, folder + "object.rec");
+  return bytes;
+}
+
+const std::vector<uint8_t>& AircraftTemplate(const std::string& folder) {
+  static std::vector<uint8_t> bytes;
+  if (!bytes.empty()) return bytes;
+  auto unit = std::make_unique<Airplane>();
+  unit->Initialize(2, 3);
+  unit->state = Airplane::kDamaged;
+  unit->attackKind = Airplane::kRockets;
+  unit->sortiesFlown = 1;
+  unit->damage = 420;
+  unit->killRecord.aircraftShotDown = 1;
+  std::vector<std::unique_ptr<Unit>> one;
+  one.emplace_back(unit.release());
+  bytes = WriteAll(one, folder + "aircraft.rec");
+  return bytes;
+}
+
 const std::vector<uint8_t>& Template(const std::string& folder) {
   static std::vector<uint8_t> bytes;
   if (!bytes.empty()) return bytes;
@@ -186,7 +220,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (++runs % 512 == 0) GErrorLog::ResetForTests();
   std::vector<uint8_t> bytes;
   if (size > 0 && (data[0] & 1) != 0) {
-    bytes = (data[0] & 2) != 0 ? VehicleTemplate(folder) : Template(folder);
+    if ((data[0] & 8) != 0) {
+      bytes = AircraftTemplate(folder);
+    } else if ((data[0] & 4) != 0) {
+      bytes = ObjectTemplate(folder);
+    } else {
+      bytes = (data[0] & 2) != 0 ? VehicleTemplate(folder) : Template(folder);
+    }
     for (size_t i = 1; i < size; ++i) {
       if (i - 1 < bytes.size()) bytes[i - 1] ^= data[i];
       else bytes.push_back(data[i]);

@@ -395,6 +395,9 @@ void UnitRecordSeeds() {
   // vehicle with bit 1 set as well.
   Seed("UnitRecordFuzz", "valid-infantry", std::string("\x01", 1));
   Seed("UnitRecordFuzz", "valid-vehicle", std::string("\x03", 1));
+  // Bit 2 an obstacle (a mine chain), bit 3 a fighter-bomber.
+  Seed("UnitRecordFuzz", "valid-object", std::string("\x05", 1));
+  Seed("UnitRecordFuzz", "valid-aircraft", std::string("\x09", 1));
 }
 
 void OperationSeeds() {

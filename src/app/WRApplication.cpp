@@ -19,6 +19,8 @@
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
+#include "game/units/Inanimate.h"
+#include "game/units/Airplane.h"
 #include "platform/PFileSystem.h"
 #include "platform/PPath.h"
 #include "platform/PSystem.h"
@@ -40,6 +42,8 @@ WRApplication::WRApplication() {
   // The unit factory and the file reader make infantry and vehicles from now on.
   Infantry::Register();
   Vehicle::Register();
+  Inanimate::Register();
+  Airplane::Register();
   const char* quitAfter = std::getenv(kQuitAfterVariable);
   if (quitAfter != nullptr) {
     const long n = std::strtol(quitAfter, nullptr, 10);

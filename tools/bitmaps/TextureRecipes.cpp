@@ -60,7 +60,7 @@ const TextureRecipe kTextureRecipes[] = {
     {"flash", {}, {}},
     {"fragment", {{"variant", {{}, 0, 3}}}, {"variant"}},
     {"gun-wheel", {}, {}},
-    {"marker", {{"what", {{"north", "reinforcement", "reference", "ambush"}}}}, {"what"}},
+    {"marker", {{"what", {{"north", "reinforcement", "reference", "ambush"}}}, {"group", {{}, 1, 9}}}, {"what"}},
     {"exit", {{"side", {{"own", "other"}}}}, {"side"}},
     {"lines", {}, {}},
     {"crater", {{"age", {{"fresh", "lasting"}}}, {"snow", {kYes}}}, {"age"}},
@@ -902,6 +902,12 @@ void Marker(Painter& p, const Row& row) {
   Stroke(cr, {0.95, 0.93, 0.86}, 2);
   cairo_arc(cr, w / 2, h * 0.11, w * 0.07, 0, 2 * M_PI);
   Fill(cr, {0.8, 0.7, 0.2});
+  // A numbered group's marker: one white band across the pole per group number.
+  const int32_t group = Int(row, "group", 0);
+  for (int32_t k = 0; k < group; ++k) {
+    cairo_rectangle(cr, w / 2 - w * 0.16, h * 0.40 + k * h * 0.05, w * 0.32, h * 0.032);
+    Fill(cr, {0.95, 0.93, 0.86});
+  }
 }
 
 // Exit band: stripes with chevrons pointing away from the map (v grows outward, up the

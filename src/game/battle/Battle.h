@@ -58,6 +58,18 @@ class Battle : public BattleBase {
   void ComputePurchaseLimits(int32_t side, int32_t* out, bool flag) const;
   // Marks one dynamic flag, drawn at random, as the objective.
   void ChooseRandomFlag();
+  // ---- The editor's markers (BattleMarkers.cpp) ----
+  // Every reinforcement group of side 0, then of side 1, becomes a reinforcement marker (marker
+  // id -(i + 1) for the group at index i) at its arrival point, and every flag a flag marker,
+  // all appended to the unit group.
+  void FlagsToMarkers();
+  // The reverse after editing: the groups take their markers' positions, the flag markers
+  // become the new flag list, and every marker leaves the unit group. A group without its
+  // marker is a programmer error.
+  void MarkersToFlags();
+  // The nationality group a side's markers are made for.
+  int32_t MarkerNationalityGroup(int32_t side) const;
+  // ---- End of the editor's markers ----
   void UpdateFlags(bool onlyIdentified);
   // Places a unit (an airplane is not placed), marks its side as present, joins the group.
   void AddUnitToMap(Unit* unit, float x, float y);

@@ -382,6 +382,7 @@ void Packet::ReadUnitState(GFile& file) {
   }
   if (unit->IsAirplane()) {
     extras.airplaneByte = static_cast<uint8_t>(file.ReadByte());
+    state.airplaneState = static_cast<int8_t>(extras.airplaneByte);
   } else {
     state.level = file.ReadScaled(10000.0f);
     if (infantry || vehicle) state.aim = static_cast<int16_t>(file.ReadU16());
@@ -482,4 +483,6 @@ void Packet::SetUnitState(const UnitStatePacket& unitState) {
   extras.surrendered = unitState.surrendered;
   extras.released = unitState.released;
   extras.routed = unitState.routed;
+  // An airplane's state rides in its one byte.
+  extras.airplaneByte = static_cast<uint8_t>(unitState.airplaneState);
 }

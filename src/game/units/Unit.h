@@ -246,6 +246,15 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   const InfantryServices* AsInfantry() const { return const_cast<Unit*>(this)->AsInfantry(); }
   const VehicleServices* AsVehicle() const { return const_cast<Unit*>(this)->AsVehicle(); }
 
+  // ---- Air support (UnitAirAttack.cpp) ----
+  // The worth of the unit as the target of an air attack of the kind (0 bombs, 1 rockets,
+  // 2 cannon, 3 machine guns); below 0 the unit is never attacked from the air.
+  virtual float GetAirAttackValue(int32_t attackKind) const;
+  // While set, the explosion packets made are heard at this height (an aircraft blown up in
+  // the air) instead of at the ground; NaN for the ground.
+  static float gExplosionHeight;
+  // ---- End of air support ----
+
   // ---- What the map reads ----
 
   int32_t GetUnitKind() const override { return kind; }

@@ -60,6 +60,11 @@ class UnitDrawHost {
   virtual void BindFlashTexture() {}
   // Loads the kind group's graphics (0..5) into the map once.
   virtual void EnsureKindGroupGraphics(int32_t /*group*/) {}
+  // ---- Objects ----
+  // A victory flag marker of the editor drawn as the battle draws its flags: a temporary
+  // flag, large or small, at the point (the battle screen answers; nothing by default).
+  virtual void DrawFlagMarker(float /*x*/, float /*y*/, bool /*large*/) {}
+  // ---- End of objects ----
   // The map view's sound of an order (the application's sound table by default).
   virtual void PlayOrderSound(int32_t number);
 };

@@ -68,6 +68,8 @@ bool Unit::IsStoredClassIndex(int32_t index) const {
   switch (kind) {
     case kInfantry: return gInfantryClasses.IsValid(index);
     case kVehicle: return gVehicleClasses.IsValid(index);
+    // The object kinds 0..6 and 8..10.
+    case kInanimate: return index >= 0 && index <= 10 && index != 7;
     default: return index >= 0;
   }
 }

@@ -98,6 +98,14 @@ class UnitServices {
   // The share of the battle still to come, (turn count - turn + 1) / turn count, at least 0.01.
   virtual float GetBattleShareToCome() const { return 1.0f; }
   // ---- End of target choice ----
+  // ---- Air support ----
+  // The battle's current turn (from 1) and its last turn.
+  virtual int32_t GetCurrentTurn() const { return 1; }
+  virtual int32_t GetLastTurn() const { return 30; }
+  // Moves the battle's current slice: the shots of an attack pass fall on consecutive slices,
+  // and the slice is put back afterwards.
+  virtual void SetCurrentSlice(int32_t /*slice*/) {}
+  // ---- End of air support ----
 };
 
 // The installed services (null for none) and the shortcuts the unit code uses.

@@ -185,7 +185,8 @@ UnitSoundPacket Unit::NewExplosionPacket(int32_t delay, int32_t weapon, int32_t 
   packet.size = sized ? kExplosionSizes[static_cast<size_t>(c)] : 0.0f;
   const MapBattleServices* battle = UnitBattle();
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
-  const float pz = map != nullptr ? map->ElevationAt(px, py) : 0.0f;
+  float pz = map != nullptr ? map->ElevationAt(px, py) : 0.0f;
+  if (!std::isnan(gExplosionHeight)) pz = gExplosionHeight;
   for (size_t i = 0; i < 2; ++i) {
     packet.sidePosition[i] = {px, py, pz};
     packet.audible[i] = 1;

@@ -76,4 +76,6 @@ struct UnitStatePacket {
   uint8_t surrendered = 0;
   uint8_t released = 0;
   uint8_t routed = 0;
+  // ---- Airplane: its state 0..6 ----
+  int8_t airplaneState = 0;
 };
