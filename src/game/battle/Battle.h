@@ -248,6 +248,12 @@ class Battle : public BattleBase {
   // Every half that stayed takes back its linked half when both may (alive, able to fight, not
   // surrendered, not riding, no move order, within 10 m); the other halves leave the battle.
   void RejoinSplitSquads();
+  // Deletes the ambush markers no unit holds as its target, and every one once the battle is
+  // over; each is first let go as every unit's target, ordered and orders-phase target.
+  void RemoveEliminatedUnits();
+  // Removes and deletes a unit of the unit group, which the computer's groups and the
+  // selections let go of first.
+  void DeleteUnitFromBattle(Unit* unit);
   uint16_t sharedSeed = 0;  // the seed the players share for the action
 
   // ---- End of the battle (BattleTurn.cpp) ----

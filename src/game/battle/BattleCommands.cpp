@@ -10,6 +10,7 @@
 #include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/units/InanimateServices.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
@@ -107,6 +108,7 @@ void Battle::NextTurn() {
   app.ApplyNetworkSeed();
   app.SetInputMode(0);
   RejoinSplitSquads();
+  RemoveEliminatedUnits();
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();
   replayState = 0;
   DeleteReplayEffects();
@@ -146,11 +148,35 @@ void Battle::RejoinSplitSquads() {
     if (std::find(absorbed.begin(), absorbed.end(), partner) != absorbed.end()) continue;
     if (infantry->RejoinLinkedHalf()) absorbed.push_back(partner);
   }
-  for (Unit* partner : absorbed) {
-    // Nothing may keep the half that is gone: the computer's groups and the selections lose it.
-    ForEachAIGroup(partner);
-    if (selectedUnit == partner) selectedUnit = nullptr;
-    if (map != nullptr && map->camera.selectedUnit == static_cast<MapUnitView*>(partner)) map->camera.selectedUnit = nullptr;
-    units.RemoveObject(partner, true);
+  for (Unit* partner : absorbed) DeleteUnitFromBattle(partner);
+}
+
+void Battle::DeleteUnitFromBattle(Unit* unit) {
+  // Nothing may keep a unit that is gone: the computer's groups and the selections lose it.
+  ForEachAIGroup(unit);
+  if (selectedUnit == unit) selectedUnit = nullptr;
+  if (map != nullptr && map->camera.selectedUnit == static_cast<MapUnitView*>(unit)) map->camera.selectedUnit = nullptr;
+  units.RemoveObject(unit, true);
+}
+
+void Battle::RemoveEliminatedUnits() {
+  constexpr int32_t kAmbushMarker = 3;
+  const bool over = IsOver();
+  std::vector<Unit*> markers;
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    Unit* unit = UnitAt(i);
+    const InanimateServices* object = unit->AsInanimate();
+    if (object != nullptr && object->GetKind() == kAmbushMarker) markers.push_back(unit);
+  }
+  for (Unit* marker : markers) {
+    if (over) {
+      marker->DropAsTargetOfAll(false, true, false);
+    } else {
+      bool held = false;
+      for (int32_t i = 0; i < units.Count() && !held; ++i) held = UnitAt(i)->target == marker;
+      if (held) continue;
+    }
+    marker->ReleaseAsTargetOfAll();
+    DeleteUnitFromBattle(marker);
   }
 }

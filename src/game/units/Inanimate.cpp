@@ -259,27 +259,3 @@ float Inanimate::GetPurchaseCost() const {
   return classIndex >= 0 && classIndex <= kMineChain ? kKinds[static_cast<size_t>(classIndex)].cost : 0.0f;
 }
 
-void Inanimate::ReleaseAsTarget() {
-  MapBattleServices* battle = UnitBattle();
-  if (battle == nullptr) return;
-  const int32_t count = battle->GetUnitCount();
-  for (int32_t i = 0; i < count; ++i) {
-    Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
-    if (other == nullptr || other == this) continue;
-    bool changed = false;
-    if (other->target == this) {
-      other->ClearOrderState(false);
-      other->target = nullptr;
-      changed = true;
-    }
-    if (other->orderedTarget == this) {
-      other->orderedTarget = nullptr;
-      changed = true;
-    }
-    if (other->ordersPhaseTarget == this) {
-      other->ordersPhaseTarget = nullptr;
-      changed = true;
-    }
-    if (changed) other->stateChanged = 1;
-  }
-}

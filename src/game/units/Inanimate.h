@@ -96,11 +96,6 @@ class Inanimate : public Unit, public InanimateServices {
   // The chance per test that the unit sets the minefield off (0 when it cannot).
   float MineChance(const Unit& victim) const;
 
-  // ---- Ambush markers ----
-  // Every unit of the battle lets go of the object as its target, its ordered target and its
-  // orders-phase target. Whoever removes an ambush marker from a battle calls it first.
-  void ReleaseAsTarget();
-
   // ---- Reinforcement markers ----
   // The marker id the battle's marker conversion gives: -(i + 1) for the reinforcement group
   // at index i (0 for none). Its picture is graphic 10039 - id in texture slot 3 - id. Not

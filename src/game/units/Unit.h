@@ -312,6 +312,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   bool GetTargetPosition(float& outX, float& outY, float* outZ) const;
   // Every unit whose target this unit is lets it go (the unit left sight or the battle).
   void DropAsTargetOfAll(bool voice, bool includeAirplanes, bool retarget);
+  // Every other unit of the battle lets go of this one as its target, its ordered target and
+  // its orders-phase target. Whoever removes a unit from a battle calls it first.
+  void ReleaseAsTargetOfAll();
   // Target choice during the action; true when a target was found.
   bool ChooseTarget(bool forced);
   // The ammunition kind against the current target (SetTarget's choice).

@@ -151,3 +151,28 @@ void Unit::DropAsTargetOfAll(bool voice, bool includeAirplanes, bool retarget) {
     other->stateChanged = 1;
   }
 }
+
+void Unit::ReleaseAsTargetOfAll() {
+  MapBattleServices* battle = UnitBattle();
+  if (battle == nullptr) return;
+  const int32_t count = battle->GetUnitCount();
+  for (int32_t i = 0; i < count; ++i) {
+    Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
+    if (other == nullptr || other == this) continue;
+    bool changed = false;
+    if (other->target == this) {
+      other->ClearOrderState(false);
+      other->target = nullptr;
+      changed = true;
+    }
+    if (other->orderedTarget == this) {
+      other->orderedTarget = nullptr;
+      changed = true;
+    }
+    if (other->ordersPhaseTarget == this) {
+      other->ordersPhaseTarget = nullptr;
+      changed = true;
+    }
+    if (changed) other->stateChanged = 1;
+  }
+}

@@ -87,3 +87,41 @@ TEST(BattleNextTurn, ASurrenderTakesTheSideAndFreesItsPrisoners) {
   EXPECT_EQ(battle.capturedAfterSurrender[0], 4);
   EXPECT_NE(battle.resultsShown, 0);
 }
+
+TEST(BattleNextTurn, AmbushMarkersNobodyAimsAtAreRemovedAndAllOnceTheBattleIsOver) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  battle.setupPhase = 0;
+  battle.currentTurn = 2;
+  battle.lastTurn = 10;
+  TestInfantry* watcher = Squad(battle, 0, 300.0f, 300.0f);
+  Squad(battle, 1, 900.0f, 300.0f);
+  auto marker = [&](float x) {
+    auto* object = static_cast<TestInanimate*>(BattleTestRig::MakeUnit(2, 0, x, 320.0f));
+    object->objectKind = 3;
+    battle.AddUnitToMap(object, x, 320.0f);
+    return object;
+  };
+  TestInanimate* aimedAt = marker(310.0f);
+  TestInanimate* forgotten = marker(330.0f);
+  auto* roadblock = static_cast<TestInanimate*>(BattleTestRig::MakeUnit(2, 0, 350.0f, 320.0f));
+  roadblock->objectKind = 0;
+  battle.AddUnitToMap(roadblock, 350.0f, 320.0f);
+  watcher->target = aimedAt;
+  // Only an ordered target: the marker still goes, and the reference with it.
+  watcher->orderedTarget = forgotten;
+  battle.selectedUnit = forgotten;
+
+  battle.RemoveEliminatedUnits();
+  EXPECT_TRUE(battle.units.Contains(aimedAt));
+  EXPECT_FALSE(battle.units.Contains(forgotten));
+  EXPECT_EQ(watcher->orderedTarget, nullptr);
+  EXPECT_EQ(battle.selectedUnit, nullptr);
+  EXPECT_TRUE(battle.units.Contains(roadblock));
+
+  battle.currentTurn = battle.lastTurn + 1;
+  battle.RemoveEliminatedUnits();
+  EXPECT_FALSE(battle.units.Contains(aimedAt));
+  EXPECT_EQ(watcher->target, nullptr);
+  EXPECT_TRUE(battle.units.Contains(roadblock));
+}

@@ -408,7 +408,7 @@ TEST(InanimateAmbush, WatchRetargetsOnceInFortySlicesAndDeletionLeavesNoReferenc
   marker->sliceCounter = 80;
   marker->UpdateSlice(80);
   EXPECT_EQ(own.target, marker.get());
-  marker->ReleaseAsTarget();
+  marker->ReleaseAsTargetOfAll();
   EXPECT_EQ(own.target, nullptr);
   EXPECT_EQ(own.orderedTarget, nullptr);
   EXPECT_EQ(own.ordersPhaseTarget, nullptr);
