@@ -251,29 +251,24 @@ float Blend(const float* table, int32_t v, int32_t p, float t) {
 
 int32_t Map::FrameOption(int32_t index) const {
   const int32_t value = app_->GetOption(index);
+  int32_t held = 1;
   if (index == 41) {
     if (value == 1 || value == 2 || value == 4 || value == 8) return value;
   } else {
-    bool listed = false;
+    const OptionRange* range = nullptr;
     for (const OptionRange& r : kFrameOptions) {
-      if (r.index != index) continue;
-      listed = true;
-      if (value >= r.low && value <= r.high) return value;
-      if (r.high == 1) return 1;  // a switch: any other value is on
-      if (!gOptionLogged) {
-        gOptionLogged = true;
-        GErrorLog::LogValue("Display option out of range, held to it: ", index);
-      }
-      return std::clamp(value, r.low, r.high);
+      if (r.index == index) range = &r;
     }
-    if (!listed) FatalError(__LINE__, "Map");
-    return value;
+    if (range == nullptr) FatalError(__LINE__, "Map");
+    if (value >= range->low && value <= range->high) return value;
+    if (range->high == 1) return 1;  // a switch: any other value is on
+    held = std::clamp(value, range->low, range->high);
   }
   if (!gOptionLogged) {
     gOptionLogged = true;
     GErrorLog::LogValue("Display option out of range, held to it: ", index);
   }
-  return 1;
+  return held;
 }
 
 void Map::SetupCamera() {
@@ -399,7 +394,9 @@ void Map::SetupCamera() {
   const float clearance = Blend(T::kClearance, v, p, t);
   if (vehicleView) h = std::max(h, 5.0f);
   float ground = ElevationAt(frame.eyeX, frame.eyeY);
-  for (float d : {3.3f, 6.7f, 10.0f, 15.0f, 20.0f}) ground = std::max(ground, ElevationAt(frame.eyeX + c * d, frame.eyeY + s * d));
+  for (float d : {3.3f, 6.7f, 10.0f, 15.0f, 20.0f}) {
+    ground = std::max(ground, ElevationAt(frame.eyeX + c * d, frame.eyeY + s * d));
+  }
   h = std::max(h, ground + clearance);
   if (v == 0 && locked != nullptr) {
     if (locked->IsVehicle()) {
