@@ -10,6 +10,7 @@
 
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"
+#include "support/PixelHash.h"
 
 namespace {
 
@@ -47,19 +48,7 @@ std::unique_ptr<PSurface> Pattern(int w, int h, uint32_t seed, bool holes) {
   return t;
 }
 
-// FNV-1a over the target's pixels (row by row, without padding) and the depth buffer.
-uint64_t Hash(const PSurface& target, const PSoft3DDevice& device) {
-  uint64_t h = 14695981039346656037ull;
-  auto add = [&h](const uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
-  };
-  const size_t rowBytes = static_cast<size_t>(target.Width()) * static_cast<size_t>(target.BytesPerPixel());
-  for (int32_t y = 0; y < target.Height(); ++y)
-    add(target.Pixels() + static_cast<size_t>(y) * static_cast<size_t>(target.Pitch()), rowBytes);
-  for (int32_t y = 0; y < device.Height(); ++y)
-    add(reinterpret_cast<const uint8_t*>(device.DepthRow(y)), static_cast<size_t>(device.Width()) * 2);
-  return h;
-}
+uint64_t Hash(const PSurface& target, const PSoft3DDevice& device) { return PixelHash(target, device); }
 
 // Draws the scene through the device onto its target.
 void DrawScene(PSoft3DDevice& d, PSurface& target) {

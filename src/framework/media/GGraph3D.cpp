@@ -188,6 +188,7 @@ bool GGraph3D::SetMipmapsWanted(bool /*wanted*/) {
 // ---- Frame begin and end ----
 
 bool GGraph3D::RenderBegin() {
+  triangles_ = {};
   queueWrite_ = 0;
   texture_ = nullptr;
   P3DDevice* device = host_->Device();

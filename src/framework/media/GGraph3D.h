@@ -111,6 +111,15 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   // True when the current colour's alpha is below 255.
   bool IsTranslucent() const { return (colour_ >> 24) != 0xFF; }
 
+  // Triangles of the frame so far (RenderBegin starts them at 0): those the drawing calls
+  // were given, and those sent to the screen's device after culling, clipping and batching.
+  struct TriangleCounts {
+    int64_t given = 0;
+    int64_t sent = 0;
+  };
+  const TriangleCounts& FrameTriangles() const { return triangles_; }
+  void ResetTriangleCounts() { triangles_ = {}; }
+
   // Frame begin and end.
   bool RenderBegin();
   void RenderEnd();
@@ -342,6 +351,7 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   size_t alphaWrite_ = 0;
   size_t alphaRead_ = 0;
   int32_t textureMemory_ = 0;
+  TriangleCounts triangles_;
 };
 
 // The renderer while the display runs in 3-D, else null.

@@ -6,6 +6,7 @@
 
 void GGraph3D::DrawColouredTriangle(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3,
                                     float z3) {
+  ++triangles_.given;
   if (SetupTriangle(x1, y1, z1, x2, y2, z2, x3, y3, z3)) EmitPrimitive();
 }
 
@@ -15,6 +16,7 @@ void GGraph3D::DrawColouredTriangleArray(const float p[9]) {
 
 void GGraph3D::DrawTexturedTriangle(float x1, float y1, float z1, float u1, float v1, float x2, float y2, float z2,
                                     float u2, float v2, float x3, float y3, float z3, float u3, float v3) {
+  ++triangles_.given;
   texturedCall_ = true;
   if (SetupTriangle(x1, y1, z1, x2, y2, z2, x3, y3, z3)) {
     poly_.v[0].u = u1;
@@ -35,12 +37,14 @@ void GGraph3D::DrawTexturedTriangleArray(const float p[9], const float uv[6]) {
 
 void GGraph3D::DrawColouredQuad(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3,
                                 float z3, float x4, float y4, float z4) {
+  triangles_.given += 2;
   if (SetupQuad(x1, y1, z1, x2, y2, z2, x3, y3, z3, x4, y4, z4)) EmitPrimitive();
 }
 
 void GGraph3D::DrawTexturedQuad(float x1, float y1, float z1, float u1, float v1, float x2, float y2, float z2,
                                 float u2, float v2, float x3, float y3, float z3, float u3, float v3, float x4,
                                 float y4, float z4, float u4, float v4) {
+  triangles_.given += 2;
   texturedCall_ = true;
   if (SetupQuad(x1, y1, z1, x2, y2, z2, x3, y3, z3, x4, y4, z4)) {
     const float uv[8] = {u1, v1, u2, v2, u3, v3, u4, v4};
@@ -85,6 +89,7 @@ void GGraph3D::ArrayTriangle(const float* xyz, const float* uv, int32_t a, int32
 
 void GGraph3D::Fan(bool clip, int32_t n, const float* xyz, const float* uv) {
   if (n <= 0) return;
+  triangles_.given += n;
   if (UseBatch(clip)) {
     // Batches of up to 20 triangles, each a fan around point 0 again.
     int32_t points[kBatchTriangles + 2];
@@ -103,6 +108,7 @@ void GGraph3D::Fan(bool clip, int32_t n, const float* xyz, const float* uv) {
 
 void GGraph3D::Strip(bool clip, int32_t n, const float* xyz, const float* uv) {
   if (n <= 0) return;
+  triangles_.given += n;
   if (UseBatch(clip)) {
     // Batches of up to 20 triangles overlapping by two points; 20 is even, so the
     // triangles of every batch keep their winding.

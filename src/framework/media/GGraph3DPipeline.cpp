@@ -1,5 +1,6 @@
 // The primitive pipeline: from three or four model-space points through the current
 // transform, back-face culling, rejection and clipping in clip space, to device vertices.
+#include <algorithm>
 #include <cmath>
 
 #include "framework/core/Quorl.h"
@@ -29,6 +30,9 @@ inline bool Inside(int plane, float x, float y, float z, float w) {
 
 void GGraph3D::DrawPrimitive(P3DDevice* device, P3DPrimitive type, uint32_t format, const void* vertices,
                              int32_t count) {
+  if (device == host_->Device()) {
+    triangles_.sent += type == P3DPrimitive::kTriangleList ? count / 3 : std::max(0, count - 2);
+  }
   if (device->DrawPrimitive(type, format, vertices, count, kP3DDrawFlags) != PResult::kOk) FatalError(280, "GGraph3D");
 }
 

@@ -51,6 +51,16 @@ class Battle : public BattleBase {
   virtual bool IsOver() const { return PastLastTurn() || endState[0] == 2 || endState[1] == 2; }
   bool IsSetupPhase() const override { return setupPhase != 0; }
 
+  // ---- What the battlefield frame asks of the battle (BattleDraw.cpp) ----
+  // Every unit drawn with the view level's scale values.
+  void DrawUnits(float scale, float infantryExponent, float vehicleExponent) override;
+  // A side's exit band: scored exits along an edge 0..3 (a stored edge outside them shows none).
+  bool HasExitZone(int32_t side) const override {
+    return exitScoring[side & 1] != 0 && exitEdge[side & 1] >= 0 && exitEdge[side & 1] <= 3;
+  }
+  int32_t GetExitEdge(int32_t side) const override { return exitEdge[side & 1]; }
+  // ---- End of the battlefield frame ----
+
   // The sight range (metres) from the weather and the time of day, and the factor of sight
   // left per metre: 9% at the range.
   void ComputeVisibility();

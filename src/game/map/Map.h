@@ -503,6 +503,73 @@ class Map : public GObject {
   // The distance from the current side's camera to the point; zoom receives the zoom.
   float CameraDistance(float x, float y, float z, float* zoom = nullptr) const;
 
+  // ---- The battlefield frame (MapDraw.cpp, MapCamera.cpp, MapBackdrop.cpp,
+  // MapTerrainDraw.cpp) ----
+
+  // What the frame keeps between frames and hands to the other passes.
+  struct Frame {
+    float eyeX = 0.0f;  // the eye's ground point, metres
+    float eyeY = 0.0f;
+    float fieldOfView = 50.0f;  // degrees, after the zoom divides it
+    float nearPlane = 1.0f;
+    float farPlane = 1000.0f;
+    float pitch = 0.0f;  // degrees down
+    int32_t previousLevel = 0;  // the level a blend comes from
+    float levelBlend = 0.0f;    // 1 at a level change, run down to 0 in a third of a second
+    float shake = 0.0f;         // metres; raised by sound events, decays here
+    float weatherFieldSize = 30.0f;  // metres around the eye where rain and snow fall
+    int32_t soundClock = 0;          // milliseconds towards the next sound upkeep
+    // Counts of the last terrain pass, for the benchmark: far-block fans drawn and blocks
+    // tested.
+    int32_t farFans = 0;
+    int32_t blocksTested = 0;
+  };
+  Frame frame;
+
+  // One frame of the battlefield; called with the renderer's frame begun, once for the
+  // picture and once more in pick mode.
+  void Draw();
+  // Places the projection and the view transform for the side whose turn it is.
+  void SetupCamera();
+  // Refills the block view states after Invalidate; otherwise they stay.
+  void UpdateViewCulling();
+  // Hands the unit scale values of the view level to the battle, which draws every unit.
+  void DrawUnits();
+  // Sky walls, ground plane, marker, skirts at the map edges and the exit bands.
+  void DrawBackdrop();
+  // The exit band along an edge 0..3 (any other edge is a programmer error).
+  void DrawExitZone(int32_t edge, bool ownSide);
+  // The ground: blocks in view, split into squares and tiles where they are not flat.
+  void DrawTerrain();
+  void DrawTerrainQuadtree(int32_t level, int32_t i, int32_t j, bool partly);
+  void DrawFlatSquare(int32_t level, int32_t i, int32_t j, bool partly);
+  void DrawTerrainTile(int32_t i, int32_t j, bool partly);
+  // The six fan points (x, y, z each) of tile (i, j): centre, then the corners round to the
+  // first again; without the centre five. secondGrids takes the low-detail mesh.
+  void BuildTileFan(int32_t i, int32_t j, float* vertices, bool noCentre, bool secondGrids) const;
+  // Binds the terrain texture of the height band of a height in metres; a band outside
+  // 0..19 is a programmer error.
+  void BindHeightTexture(float height) const;
+  // The height band 0..19 of a height in metres (outside: a programmer error).
+  int32_t HeightBandOf(float height) const;
+  // Whether one of the height-band slots holds the terrain texture id (0..19).
+  bool UsesTerrainTexture(int32_t id) const;
+  // A display option the frame reads, held to its range; a value outside it is logged once
+  // per run. Zoom (41) is 1, 2, 4 or 8 (anything else 1); dip (40) -10..2.
+  int32_t FrameOption(int32_t index) const;
+  // The passes of the frame that the presentation fills in later.
+  void DrawZoneOutlines() {}
+  void DrawVictoryFlags() {}
+  void DrawEffects() {}
+  void DrawBuildings() {}
+  void DrawWalls() {}
+  void DrawOverlays() {}
+  void DrawCraters() {}
+  void DrawTrees() {}
+  void DrawWeather() {}
+  void DrawLandmarks() {}
+  // ---- End of the battlefield frame ----
+
   // ---- Battlefield textures (MapTextures.cpp) ----
 
   // The load pass of a battle's textures, in a fixed order (see the slot table); the buildings

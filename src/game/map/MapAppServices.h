@@ -2,6 +2,7 @@
 #include <cstdint>
 
 class GObject;
+class Map;
 class MapBattleServices;
 
 // What the game asks of the application object: its settings, input mode and current side,
@@ -101,4 +102,28 @@ class MapAppServices {
   virtual void ApplyNetworkSeed() {}
   // ---- End of the hand-over ----
   // ---- End of the orders exchange's settings ----
+
+  // ---- The battlefield frame: the kernel's clock, the battlefield view, fire, smoke and the
+  // positional sounds, as the map's frame (Map::Draw) asks for them ----
+  // The kernel's measured frames per second (8 until measured) and the milliseconds since the
+  // previous screen update.
+  virtual float GetFrameRate() const { return 8.0f; }
+  virtual int32_t GetFrameTime() const { return 0; }
+  // The battlefield view: its projection (horizontal field of view in degrees, near and far
+  // planes in metres) over its own rectangle, its fill with its background colour, and the
+  // scene-drawn flag it draws its overlays by.
+  virtual void SetBattlefieldProjection(float /*fieldOfView*/, float /*nearPlane*/, float /*farPlane*/) {}
+  virtual void FillBattlefieldBackground() {}
+  virtual void SetSceneDrawn(bool /*drawn*/) {}
+  // The distance 3-D sounds are pushed away from the listener, metres.
+  virtual void SetSoundDistanceOffset(float /*metres*/) {}
+  // The fire pass and the smoke pass of the burning tiles.
+  virtual void DrawFires(Map& /*map*/) {}
+  virtual void DrawSmoke(Map& /*map*/) {}
+  // The upkeep of the map's positional sounds: finished one-shot sounds go; with reposition
+  // the others and the looped ones move to where their sources now stand.
+  virtual void KeepMapSounds(Map& /*map*/, bool /*reposition*/) {}
+  // A scenario editor is open.
+  virtual bool IsEditorOpen() const { return false; }
+  // ---- End of the battlefield frame ----
 };

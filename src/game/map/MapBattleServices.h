@@ -62,4 +62,13 @@ class MapBattleServices {
   // The unit waiting in a reinforcement group under a packed id of 10000 or more; null when
   // there is none.
   virtual MapUnitView* ReinforcementUnit(int32_t /*id*/) const { return nullptr; }
+
+  // ---- What the battlefield frame asks of the battle ----
+  // Draws every unit with the unit scale values of the view level: the scale factor and the
+  // growth exponents of infantry and vehicles.
+  virtual void DrawUnits(float /*scale*/, float /*infantryExponent*/, float /*vehicleExponent*/) {}
+  // Whether a side (0 Axis, 1 Allied) has an exit zone, and its exit edge 0..3.
+  virtual bool HasExitZone(int32_t /*side*/) const { return false; }
+  virtual int32_t GetExitEdge(int32_t /*side*/) const { return 0; }
+  // ---- End of the battlefield frame ----
 };

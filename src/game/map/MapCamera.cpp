@@ -4,13 +4,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
+#include "framework/media/GBoundingBox.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/ui/GView.h"
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/MapCameraTables.h"
 #include "game/map/MapUnitView.h"
 
 namespace {
@@ -213,4 +217,247 @@ float Map::CameraDistance(float x, float y, float z, float* zoom) const {
   const float dz = z - camera.height;
   if (zoom != nullptr) *zoom = camera.zoom;
   return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// ---- The battlefield frame's camera ----
+
+namespace {
+
+namespace T = MapCameraTables;
+
+constexpr float kHalfPi = 1.5707963267948966f;
+
+struct OptionRange {
+  int32_t index;
+  int32_t low;
+  int32_t high;
+};
+// The display options the frame reads and the values each may take.
+constexpr OptionRange kFrameOptions[] = {{2, 0, 3}, {3, 0, 1}, {4, 0, 4},  {8, 0, 1},   {9, 0, 4},   {12, 0, 2},
+                                         {15, 0, 2}, {16, 0, 1}, {40, -10, 2}, {42, 0, 1}, {43, 0, 1}};
+
+// One line for the run, whichever option first holds a value outside its range.
+bool gOptionLogged = false;
+bool gCameraLogged = false;
+
+// A table value at level v, blended with level p by t while a level change runs.
+float Blend(const float* table, int32_t v, int32_t p, float t) {
+  const float now = table[v];
+  if (t == 0.0f) return now;
+  return now * (1.0f - t) + table[p] * t;
+}
+
+}  // namespace
+
+int32_t Map::FrameOption(int32_t index) const {
+  const int32_t value = app_->GetOption(index);
+  int32_t held = 1;
+  if (index == 41) {
+    if (value == 1 || value == 2 || value == 4 || value == 8) return value;
+  } else {
+    const OptionRange* range = nullptr;
+    for (const OptionRange& r : kFrameOptions) {
+      if (r.index == index) range = &r;
+    }
+    if (range == nullptr) FatalError(__LINE__, "Map");
+    if (value >= range->low && value <= range->high) return value;
+    if (range->high == 1) return 1;  // a switch: any other value is on
+    held = std::clamp(value, range->low, range->high);
+  }
+  if (!gOptionLogged) {
+    gOptionLogged = true;
+    GErrorLog::LogValue("Display option out of range, held to it: ", index);
+  }
+  return held;
+}
+
+void Map::SetupCamera() {
+  GGraph3D* g = gGraph3D;
+  const int32_t side = SideIndex(*app_);
+  // A camera never placed, or one holding no number, looks over the map's centre.
+  int32_t& level = camera.viewLevel[side];
+  if (level < 0 || level >= T::kLevels || !std::isfinite(camera.x[side]) || !std::isfinite(camera.y[side]) ||
+      !std::isfinite(camera.bearing[side])) {
+    if (!gCameraLogged) {
+      gCameraLogged = true;
+      GErrorLog::LogValue("Camera not set, placed over the map's centre; level was ", level);
+    }
+    level = 3;
+    camera.x[side] = size.worldWidth * 0.5f;
+    camera.y[side] = size.worldHeight * 0.5f;
+    camera.bearing[side] = kHalfPi;
+  }
+  const int32_t v = level;
+  frame.previousLevel = std::clamp(frame.previousLevel, 0, T::kLevels - 1);
+  const int32_t p = frame.previousLevel;
+  const int32_t screen = std::clamp(display.detailTier, 0, T::kScreenClasses - 1);
+  float rate = app_->GetFrameRate();
+  if (!(rate > 0.0f) || !std::isfinite(rate)) rate = 8.0f;
+  const auto frameTime = static_cast<float>(std::max(0, app_->GetFrameTime()));
+
+  // 1: the level blend runs down over a third of a second.
+  if (!std::isfinite(frame.levelBlend)) frame.levelBlend = 0.0f;
+  if (frame.levelBlend != 0.0f) {
+    Invalidate();
+    frame.levelBlend -= 3.0f / rate;
+    if (frame.levelBlend <= 0.0f) frame.levelBlend = 0.0f;
+  }
+  const float t = std::min(frame.levelBlend, 1.0f);
+
+  // 2: the shake, from the presentation's own generator.
+  float shakeX = 0.0f;
+  float shakeY = 0.0f;
+  float shakeH = 0.0f;
+  float pitchOffset = 0.0f;
+  if (FrameOption(8) == 0 || !(frame.shake > 0.0f) || !std::isfinite(frame.shake)) {
+    frame.shake = 0.0f;
+  } else {
+    GRandom& random = GRandom::Presentation();
+    const float k = frame.shake;
+    shakeX = random.RandomFloatTimes(2.0f * k) - k;
+    shakeY = random.RandomFloatTimes(2.0f * k) - k;
+    shakeH = random.RandomFloatTimes(2.0f * k) - k;
+    if (v < 4) pitchOffset = (random.RandomFloatTimes(2.0f * k) - k) * 2.0f;
+    frame.shake = std::max(0.0f, k - (k + 0.15f) * frameTime * 0.0012f);
+  }
+
+  // 3: the view lock.
+  MapUnitView* locked = camera.selectedUnit;
+  if (locked != nullptr && !((locked->IsAlive() || locked->CanStayInView()) &&
+                             (locked->GetSideIndex() == side || locked->IsIdentified()))) {
+    camera.selectedUnit = nullptr;
+    locked = nullptr;
+  }
+  bool vehicleView = false;
+  if (locked != nullptr) {
+    const float bearing = locked->GetViewFacing() * kDegreesToRadians;
+    const float d = T::kFollowDistance[screen][v];
+    const float x = locked->GetX() - std::cos(bearing) * d;
+    const float y = locked->GetY() - std::sin(bearing) * d;
+    if (x != camera.x[side] || y != camera.y[side] || bearing != camera.bearing[side]) {
+      camera.x[side] = x;
+      camera.y[side] = y;
+      camera.bearing[side] = bearing;
+      Invalidate();
+    }
+    if (v == 0 && locked->IsVehicle()) {
+      vehicleView = true;
+      pitchOffset += 7.0f;
+    }
+  }
+
+  // 4: the far plane, from the map's diagonal, never below the eye and within the horizon.
+  float farPlane = std::sqrt(size.worldWidth * size.worldWidth + size.worldHeight * size.worldHeight) + 800.0f;
+  const int32_t q = t != 0.0f && p > v ? p : v;
+  farPlane = std::max(farPlane, T::kEyeHeight[q] * 1.1f);
+  const int32_t horizon = FrameOption(9);
+  if (v < 4 && horizon != 0) farPlane = std::min(farPlane, static_cast<float>(horizon + 1) * 500.0f);
+
+  // 5: the near plane; a dip at eye level brings it closer.
+  const int32_t dip = FrameOption(40);
+  float nearPlane = T::kNear[v];
+  if (v == 0 && dip < 0) nearPlane = std::max(nearPlane + static_cast<float>(dip) * 0.3f, 1.0f);
+  if (t != 0.0f) nearPlane = T::kNear[p] * t + (1.0f - t) * nearPlane;
+
+  // 6: the field of view, narrowed by the zoom.
+  const int32_t zoom = FrameOption(41);
+  camera.zoom = static_cast<float>(zoom);
+  frame.fieldOfView = Blend(T::kFieldOfView[screen], v, p, t) / static_cast<float>(zoom);
+  frame.nearPlane = nearPlane;
+  frame.farPlane = farPlane;
+  app_->SetBattlefieldProjection(frame.fieldOfView, nearPlane, farPlane);
+
+  // 7: the pitch.
+  float pitch = Blend(T::kPitch[screen], v, p, t);
+  if (v < 4) {
+    pitch -= static_cast<float>(dip) * 3.5f;
+    if (zoom > 1) pitch -= T::kZoomPitchDrop[v][zoom == 2 ? 0 : zoom == 4 ? 1 : 2];
+  }
+  pitch = std::max(pitch + pitchOffset, 1.0f);
+  frame.pitch = pitch;
+  if (g != nullptr) g->RotateX(pitch);
+
+  // 8: the point looked at and the eye just behind it.
+  const float c = std::cos(camera.bearing[side]);
+  const float s = std::sin(camera.bearing[side]);
+  const float offset = Blend(T::kTargetOffset, v, p, t) + (vehicleView ? 1.0f : 0.0f);
+  const float targetX = c * offset + camera.x[side] + shakeX;
+  const float targetY = s * offset + camera.y[side] + shakeY;
+  frame.eyeX = targetX - c * 0.1f;
+  frame.eyeY = targetY - s * 0.1f;
+
+  // 9: the field of falling rain or snow around the eye.
+  frame.weatherFieldSize = std::max(T::kEyeHeight[v] * 2.5f, 30.0f);
+
+  // 10: the eye's height, clear of the ground ahead.
+  float h = Blend(T::kEyeHeight, v, p, t);
+  const float clearance = Blend(T::kClearance, v, p, t);
+  if (vehicleView) h = std::max(h, 5.0f);
+  float ground = ElevationAt(frame.eyeX, frame.eyeY);
+  for (float d : {3.3f, 6.7f, 10.0f, 15.0f, 20.0f}) {
+    ground = std::max(ground, ElevationAt(frame.eyeX + c * d, frame.eyeY + s * d));
+  }
+  h = std::max(h, ground + clearance);
+  if (v == 0 && locked != nullptr) {
+    if (locked->IsVehicle()) {
+      h += 2.2f;
+    } else if (locked->IsInfantry() && locked->GetLevel() > 0.0f) {
+      h += locked->GetLevel() * 6.0f;
+    }
+  }
+  h += shakeH;
+  camera.height = h;
+
+  // 11: the view.
+  if (g != nullptr) g->LookAt(frame.eyeX, frame.eyeY, h, targetX, targetY, h, 0.0f, 0.0f, 1.0f);
+
+  // 12: sounds come closer as the eye comes down.
+  app_->SetSoundDistanceOffset(50.0f - h * 0.8f + (app_->GetInputMode() == 5 ? 0.0f : 125.0f));
+
+  // 13: fog.
+  if (g == nullptr || g->IsPickMode()) return;
+  const MapBattleServices* battle = app_->GetBattleOrOperation();
+  const int32_t weather = battle != nullptr ? battle->GetWeather() : 0;
+  if (FrameOption(12) == 0 || (weather != 3 && weather != 4)) {
+    g->SetFog(false);
+    return;
+  }
+  g->SetFog(true);
+  const int32_t timeOfDay = battle->GetTimeOfDay();
+  const float grey = timeOfDay == 2 ? 0.1f : timeOfDay == 1 ? 0.5f : 0.8f;
+  g->SetFogColor(grey, grey, grey);
+  g->SetFogRange(1.0f, std::max(weather == 3 ? 850.0f : 350.0f, h * 5.0f));
+}
+
+void Map::UpdateViewCulling() {
+  if (!display.needsRedraw) return;
+  display.needsRedraw = false;
+  MapGrid<uint8_t>& states = terrain.blockViewState;
+  if (gGraph3D == nullptr) {
+    states.Fill(2);
+    return;
+  }
+  GBoundingBox box;
+  for (int32_t i = states.Width() - 1; i >= 0; --i) {
+    for (int32_t j = states.Height() - 1; j >= 0; --j) {
+      const float low = terrain.blockMinHeight.GetOr(i, j, 0.0f);
+      const float high = terrain.blockMaxHeight.GetOr(i, j, low);
+      box.Set(std::trunc((static_cast<float>(i) + 0.5f) * kBlockSize),
+              std::trunc((static_cast<float>(j) + 0.5f) * kBlockSize), low, kBlockSize, kBlockSize, high - low);
+      bool notWhollyInside = false;
+      const bool visible = box.IsVisible(&notWhollyInside);
+      states.At(i, j) = !visible ? 0 : notWhollyInside ? 1 : 2;
+    }
+  }
+}
+
+void Map::DrawUnits() {
+  const int32_t v = std::clamp(GetViewLevel(), 0, T::kLevels - 1);
+  const int32_t p = std::clamp(frame.previousLevel, 0, T::kLevels - 1);
+  const float t = std::clamp(frame.levelBlend, 0.0f, 1.0f);
+  const int32_t scale = FrameOption(4);
+  MapBattleServices* battle = app_->GetBattleOrOperation();
+  if (battle == nullptr) return;
+  battle->DrawUnits(Blend(T::kUnitScaleFactor[scale], v, p, t), Blend(T::kInfantryGrowthExponent[scale], v, p, t),
+                    Blend(T::kVehicleGrowthExponent[scale], v, p, t));
 }

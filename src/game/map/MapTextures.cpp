@@ -100,9 +100,7 @@ void Map::LoadTextures(bool flag) {
   const bool alternate = app_->UsesAlternateHeightBands();
   const int32_t bandBase = snow ? (alternate ? 1470 : 800) : (alternate ? 1550 : 1500);
   for (int32_t n = 0; n < kHeightBands; ++n) {
-    bool used = false;
-    for (int32_t band : display.heightBand) used = used || band == n;
-    if (used) LoadSlot(Slot::kHeightBands + n, bandBase + n, kNormal);
+    if (UsesTerrainTexture(n)) LoadSlot(Slot::kHeightBands + n, bandBase + n, kNormal);
   }
   LoadSlot(Slot::kPair1800, 1800, kNormal);
   LoadSlot(Slot::kPair1800 + 1, 1801, kNormal);

@@ -69,6 +69,12 @@ class MapUnitView {
   // The last time slice in which the unit moved, -1 at the start of a turn.
   virtual int32_t GetLastMovingSlice() const { return -1; }
 
+  // ---- What the battlefield camera reads of the unit the view is locked on ----
+  // The facing the camera follows, degrees (a vehicle's turret angle).
+  virtual float GetViewFacing() const { return 0.0f; }
+  // Whether the unit keeps the view lock when dead.
+  virtual bool CanStayInView() const { return true; }
+
   bool IsInfantry() const { return GetUnitKind() == kInfantry; }
   bool IsVehicle() const { return GetUnitKind() == kVehicle; }
   bool IsAxis() const { return GetSideByte() == 1; }

@@ -270,6 +270,12 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
     return identificationLevel >= 2 && hidden == 0 && hiddenSecond == 0 && status == 0;
   }
 
+  // ---- What the battlefield camera reads of the unit the view is locked on ----
+  float GetViewFacing() const override { return GetWeaponFacing(); }
+  // Objects give the view lock up when gone; other units keep it.
+  bool CanStayInView() const override { return kind != kInanimate; }
+  // ---- End of the battlefield camera ----
+
   // ---- What a collapsing building and a hidden crater ask of a unit (UnitMapCalls.cpp) ----
 
   float GetLevel() const override { return level; }

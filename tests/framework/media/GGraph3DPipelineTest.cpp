@@ -458,3 +458,29 @@ TEST(GGraph3DPipeline, PickPassesNumberAndLocate) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GGraph3DPipeline, CountsTrianglesGivenAndSentPerFrame) {
+  RecordingRig rig;
+  rig.r->SetBackfaceCulling(false);
+  rig.r->RenderBegin();
+  rig.r->DrawColouredTriangle(0, 0, 5, 1, 0, 5, 0, 1, 6);                // behind: given, not sent
+  rig.r->DrawColouredTriangle(0, 0, -0.5f, -0.5f, 0, -5, 0.5f, 0.5f, -5);  // clipped to a quad: 2 sent
+  float xyz[3 * 25];
+  for (int i = 0; i < 25; ++i) {
+    xyz[3 * i] = static_cast<float>(i % 2) - 0.5f;
+    xyz[3 * i + 1] = static_cast<float>(i) * 0.1f - 1.0f;
+    xyz[3 * i + 2] = -10.0f;
+  }
+  rig.r->DrawColouredStrip(false, 23, xyz);  // two batches: 20 and 3
+  rig.r->DrawColouredQuad(-1, -1, -5, 1, -1, -5, 1, 1, -5, -1, 1, -5);
+  EXPECT_EQ(rig.r->FrameTriangles().given, 1 + 1 + 23 + 2);
+  EXPECT_EQ(rig.r->FrameTriangles().sent, 0 + 2 + 23 + 2);
+  rig.r->RenderEnd();
+  rig.r->RenderBegin();
+  EXPECT_EQ(rig.r->FrameTriangles().given, 0);
+  EXPECT_EQ(rig.r->FrameTriangles().sent, 0);
+}
+
+}  // namespace

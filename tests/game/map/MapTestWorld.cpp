@@ -4,6 +4,7 @@
 
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
+#include "framework/media/GGraph3D.h"
 #include "game/map/SmokeCloud.h"
 
 void FakeBattle::AddUnitOfEveryKind() {
@@ -16,7 +17,26 @@ void FakeBattle::AddUnitOfEveryKind() {
 
 FakeBattle& FakeApp::MakeBattle() {
   battle = std::make_unique<FakeBattle>();
+  battle->frameLog = &frameLog;
   return *battle;
+}
+
+void FakeBattle::DrawUnits(float scale, float infantryExponent, float vehicleExponent) {
+  unitPasses.push_back({scale, infantryExponent, vehicleExponent});
+  if (frameLog != nullptr) {
+    const long long given = gGraph3D != nullptr ? static_cast<long long>(gGraph3D->FrameTriangles().given) : 0;
+    frameLog->push_back("units@" + std::to_string(given));
+  }
+}
+
+void FakeApp::SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) {
+  projection = {fieldOfView, nearPlane, farPlane};
+  if (gGraph3D != nullptr) gGraph3D->SetProjection(0, 0, viewWidth, viewHeight, fieldOfView, nearPlane, farPlane);
+}
+
+void FakeApp::LogFrame(const std::string& what) {
+  const long long given = gGraph3D != nullptr ? static_cast<long long>(gGraph3D->FrameTriangles().given) : 0;
+  frameLog.push_back(what + "@" + std::to_string(given));
 }
 
 FakeBattle& FakeApp::MakeOperation() {

@@ -158,6 +158,11 @@ class FakeBattle : public MapBattleServices {
     return &pictureView;
   }
 
+  // The battlefield frame's questions: the unit pass recorded with its three values.
+  void DrawUnits(float scale, float infantryExponent, float vehicleExponent) override;
+  bool HasExitZone(int32_t side) const override { return exitZone[side & 1]; }
+  int32_t GetExitEdge(int32_t side) const override { return exitEdge[side & 1]; }
+
   // Adds one unit of every kind, Axis and Allied alternating.
   void AddUnitOfEveryKind();
 
@@ -187,6 +192,12 @@ class FakeBattle : public MapBattleServices {
   int32_t viewHeight = 500;
   std::vector<std::array<int32_t, 4>> pictureViews;
   GObject pictureView;
+  // The unit passes drawn (scale, infantry and vehicle exponents); the exit bands per side;
+  // the application's frame log the unit pass writes to.
+  std::vector<std::array<float, 3>> unitPasses;
+  std::array<bool, 2> exitZone{};
+  std::array<int32_t, 2> exitEdge{};
+  std::vector<std::string>* frameLog = nullptr;
 };
 
 class FakeApp : public MapAppServices {
@@ -231,6 +242,20 @@ class FakeApp : public MapAppServices {
   bool CanBlend() const override { return canBlend; }
   bool UsesAlternateHeightBands() const override { return alternateHeightBands; }
   void KeepNetworkLinkAlive() override { ++keepAlives; }
+  // The battlefield frame's hooks. The projection is set on the renderer, when there is one,
+  // over a view of viewWidth x viewHeight; passes are logged with the triangles the renderer
+  // had been given by then ("fires@120").
+  float GetFrameRate() const override { return frameRate; }
+  int32_t GetFrameTime() const override { return frameTime; }
+  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override;
+  void FillBattlefieldBackground() override { LogFrame("background"); }
+  void SetSceneDrawn(bool drawn) override { sceneDrawn = drawn; }
+  void SetSoundDistanceOffset(float metres) override { soundOffset = metres; }
+  void DrawFires(Map&) override { LogFrame("fires"); }
+  void DrawSmoke(Map&) override { LogFrame("smoke"); }
+  void KeepMapSounds(Map&, bool reposition) override { LogFrame(reposition ? "sounds moved" : "sounds"); }
+  bool IsEditorOpen() const override { return editorOpen; }
+  void LogFrame(const std::string& what);
   // Stand-ins for the infantry figures: each remembers its variant.
   struct FakeFigure : GObject {
     explicit FakeFigure(int32_t v) : variant(v) {}
@@ -281,6 +306,16 @@ class FakeApp : public MapAppServices {
   std::vector<int32_t> figuresMade;
   std::vector<int32_t> figuresPrepared;
   std::vector<int32_t> figuresReleased;
+  // The battlefield frame's state as the hooks leave it.
+  float frameRate = 8.0f;
+  int32_t frameTime = 0;
+  int32_t viewWidth = 1024;
+  int32_t viewHeight = 768;
+  std::array<float, 3> projection{};
+  bool sceneDrawn = true;
+  float soundOffset = 0.0f;
+  bool editorOpen = false;
+  std::vector<std::string> frameLog;
   std::unique_ptr<FakeBattle> battle;
   std::unique_ptr<FakeBattle> operation;
 };

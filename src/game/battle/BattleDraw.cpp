@@ -1,0 +1,7 @@
+// The battle's share of the battlefield frame: its units drawn in list order.
+#include "game/battle/Battle.h"
+#include "game/units/Unit.h"
+
+void Battle::DrawUnits(float scale, float infantryExponent, float vehicleExponent) {
+  for (int32_t i = 0; i < UnitCount(); ++i) UnitAt(i)->DrawOnMap(scale, infantryExponent, vehicleExponent);
+}
