@@ -63,6 +63,8 @@ void HeadlessBattle::EndOperation() {
   campaign_.reset();
 }
 
+void HeadlessBattle::ServeOperation(bool on) { host_->battle = on ? nullptr : battle_.get(); }
+
 void HeadlessBattle::MakeCurrentBattle(Battle* battle) {
   host_->battle = battle;
   battle_.reset(battle);

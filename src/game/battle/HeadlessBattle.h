@@ -49,6 +49,10 @@ class HeadlessBattle : public CampaignHost {
   Battle* GetCurrentBattle() override { return battle_.get(); }
   void MakeCurrentBattle(Battle* battle) override;
   void SetScenarioTitle(const char* title) override { scenarioTitle_ = title; }
+  // ---- Between battles ----
+  // The operation answers for the map and the units while its pipeline runs.
+  void ServeOperation(bool on) override;
+  // ---- End of between battles ----
 
   // ---- The turn ----
   // GO on one machine: in the set-up phase the set-up GO; else the orders GO from the shared
