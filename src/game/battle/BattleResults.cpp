@@ -24,6 +24,7 @@ constexpr uint32_t kAttackerText = 133;
 constexpr uint32_t kCasualtyText = 420;
 constexpr uint32_t kCasualtiesText = 430;
 constexpr uint32_t kFirstLevelText = 440;
+constexpr uint32_t kBattlesText = 811;  // " battles"
 constexpr int32_t kResultsSound = 129;
 constexpr int32_t kResultsNetworkState = 23;
 constexpr uint8_t kResultsMessage = 0x11;
@@ -78,7 +79,7 @@ int32_t BattleResults::KilledInAction(float share, int32_t menOk0, int32_t menOk
 }
 
 std::string BattleResults::BattlesComplete(int32_t done, int32_t battles) {
-  const std::string count = done == 1 ? Text(kStrOneBattle) : std::to_string(done) + Text(kStrBattlesSuffix);
+  const std::string count = done == 1 ? Text(kStrOneBattle) : std::to_string(done) + Text(kBattlesText);
   return count + Text(kStrCompleteOutOf) + std::to_string(battles);
 }
 
@@ -87,8 +88,8 @@ std::string BattleResults::NightfallLine(int32_t counter, int32_t battles, int32
     if (RotationPhase(m, nightEvery, openingSlot) != 2) continue;
     const int32_t d = m - counter;
     if (d == 0) return Text(kStrNightIsFalling);
-    if (d == 1) return Text(kStrOneMoreBattleBeforeNightfall);
-    return std::to_string(d) + Text(kStrBattlesBeforeNightfall);
+    if (d == 1) return Text(kStrOneBattleBeforeNight);
+    return std::to_string(d) + Text(kStrBattlesBeforeNight);
   }
   return std::string();
 }
@@ -163,7 +164,8 @@ void Battle::ShowResults(bool reviewOnly, bool deferOperationStep) {
       }
       campaign->currentTurn += 1;
       // The front moves once per battle, with its count.
-      if (!deferOperationStep) campaign->UpdateFrontLine();
+      // An operation without a player (no host) never has this battle in play.
+      if (!deferOperationStep && campaign->Host() != nullptr) campaign->UpdateFrontLine();
     }
     r.operationOver = campaign->IsOver();
     if (r.operationOver) {

@@ -116,7 +116,8 @@ bool Campaign::AttackerBrokeThrough() const {
 }
 
 bool Campaign::IsOver() const {
-  if (currentTurn < 2) return PastLastTurn();
+  // An operation not yet set up on its map ends by its length alone.
+  if (currentTurn < 2 || map == nullptr) return PastLastTurn();
   if (FrontMetres() <= 0.7f * static_cast<float>(noMansLand)) return true;
   if (operationType != 2 && AttackerBrokeThrough()) return true;
   return PastLastTurn();
