@@ -127,7 +127,10 @@ int32_t Campaign::AttackerLevel() const {
   const float fm = FrontMetres();
   const float nml = static_cast<float>(noMansLand);
   if (fm <= 0.7f * nml) return -4;
-  const float progress = (fm - nml) / (FrontExtent() - 2.0f * nml) * 100.0f;
+  // In double, so that a front exactly on a threshold meets it.
+  const double progressDouble =
+      (static_cast<double>(fm) - nml) / (static_cast<double>(FrontExtent()) - 2.0 * nml) * 100.0;
+  const auto progress = static_cast<float>(progressDouble);
   switch (operationType) {
     case 0: {
       if (AttackerBrokeThrough()) {
