@@ -4,12 +4,14 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/core/Quorl.h"
 #include "game/battle/BattleResults.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/CampaignUnitHost.h"
+#include "framework/core/GMemoryFile.h"
 #include "game/map/Map.h"
 #include "game/units/UnitCodes.h"
 
@@ -395,4 +397,84 @@ TEST(CampaignPipeline, ReservesByStrengthRatioThenByChance) {
   c.BringReinforcements();
   EXPECT_EQ(c.reinforcements[0].Count(), 0);
   EXPECT_EQ(c.units.Count(), 2);
+}
+
+namespace {
+
+// A stored three-battle operation with squads of both sides, one Axis squad beyond the first
+// battle's window.
+std::string ThreeBattleOperation(BattleTestRig& rig) {
+  Campaign campaign(rig.headless.Host(), &rig.headless);
+  rig.headless.Host().operation = &campaign;
+  campaign.SetUp(nullptr);
+  campaign.lastTurn = 3;
+  campaign.nightEvery = 0;
+  const float spots[][3] = {{1, 100.0f, 300.0f}, {1, 160.0f, 700.0f}, {1, 300.0f, 1000.0f},
+                            {0, 800.0f, 400.0f}, {0, 950.0f, 900.0f}, {0, 1450.0f, 600.0f}};
+  int32_t number = 1;
+  for (const auto& spot : spots) {
+    auto* squad = static_cast<TestInfantry*>(BattleTestRig::MakeUnit(0, static_cast<int32_t>(spot[0]), spot[1], spot[2]));
+    squad->men = 10;
+    squad->losses = number % 3;
+    squad->squad = true;
+    squad->SetDesignation(1, number++);
+    campaign.units.Append(squad);
+  }
+  GMemoryFile out;
+  campaign.Write(out.File());
+  rig.headless.Host().operation = nullptr;
+  EXPECT_FALSE(out.File().HasError());
+  return out.Bytes();
+}
+
+// Plays the operation through: each battle ends at once, its results count, the pipeline
+// runs and the next battle starts. With saveAfter, the operation is saved after that
+// battle's pipeline and the game goes on from the reloaded bytes. The digests after each
+// results and each pipeline.
+std::vector<uint32_t> PlayThrough(BattleTestRig& rig, const std::string& bytes, int32_t saveAfter) {
+  std::vector<uint32_t> digests;
+  SeedRandom(77);
+  EXPECT_TRUE(rig.headless.LoadOperationBytes(bytes));
+  for (int32_t n = 1; n <= 5; ++n) {
+    Battle* battle = rig.headless.GetBattle();
+    if (battle == nullptr) break;
+    battle->currentTurn = battle->lastTurn + 1;
+    battle->CheckForEnd(false);
+    digests.push_back(rig.headless.Digest());
+    EXPECT_TRUE(rig.headless.AdvanceOperation(static_cast<uint16_t>(100 + n)));
+    EXPECT_EQ(rig.headless.GetBattle(), nullptr);
+    digests.push_back(rig.headless.Digest());
+    if (n == saveAfter) {
+      std::string saved;
+      EXPECT_TRUE(rig.headless.SaveOperationBytes(saved));
+      const uint32_t generator = RandomState();
+      SeedRandom(generator);
+      EXPECT_TRUE(rig.headless.LoadOperationBytes(saved));
+    } else if (!rig.headless.StartNextOperationBattle()) {
+      break;
+    }
+  }
+  return digests;
+}
+
+}  // namespace
+
+TEST(CampaignPipeline, AThreeBattleOperationPlaysThroughTheSameEveryTime) {
+  BattleTestRig rig;
+  const std::string bytes = ThreeBattleOperation(rig);
+  const std::vector<uint32_t> first = PlayThrough(rig, bytes, -1);
+  ASSERT_EQ(first.size(), 6u);
+  Campaign* campaign = rig.headless.GetCampaign();
+  ASSERT_NE(campaign, nullptr);
+  EXPECT_TRUE(campaign->IsOver());
+  EXPECT_EQ(campaign->currentTurn, 4);
+  // Every squad came back to the operation; nothing is left in the lists.
+  EXPECT_EQ(campaign->units.Count(), 6);
+  EXPECT_EQ(campaign->inSupply.Count(), 0);
+  EXPECT_EQ(campaign->cutOff.Count(), 0);
+  EXPECT_FALSE(rig.headless.StartNextOperationBattle());
+
+  EXPECT_EQ(PlayThrough(rig, bytes, -1), first);
+  // A save between battles reloads and goes on as the unbroken game.
+  EXPECT_EQ(PlayThrough(rig, bytes, 1), first);
 }
