@@ -189,12 +189,15 @@ class Campaign : public BattleBase {
   // Removes the unit from both lists and the unit group and deletes it; no unit keeps a
   // reference to it, and a vehicle's crews become orphans.
   void DeleteUnit(Unit* unit);
+  // After a step that deleted units: every unit drops its references to them.
+  void DropReferencesToDeleted();
   static bool MayMerge(const Unit& unit);
   void MergeSquad(Unit& u, Unit& p);
   void PaintArea(bool attackerSide);
   void SupplyFloodFill(std::vector<uint8_t>& grid, std::vector<int32_t>& stack, int32_t start, uint8_t zone) const;
   CampaignUnitHost* unitHost_ = nullptr;
   std::vector<Unit*> orphanCandidates_;
+  bool deletedUnits_ = false;
   // ---- End of between battles ----
   // The attacker's level before the sign for the Allied side.
   int32_t AttackerLevel() const;

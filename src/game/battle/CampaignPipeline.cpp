@@ -250,8 +250,15 @@ void Campaign::DeleteUnit(Unit* unit) {
   } else if (unit->IsCarried() || unit->IsPassenger()) {
     if (Unit* carrier = FindCarrier(units, *unit)) carrier->AsVehicle()->RemovePassenger(unit);
   }
+  orphanCandidates_.erase(std::remove(orphanCandidates_.begin(), orphanCandidates_.end(), unit), orphanCandidates_.end());
   delete unit;
-  // No unit keeps a reference to the deleted one.
+  deletedUnits_ = true;
+}
+
+void Campaign::DropReferencesToDeleted() {
+  if (!deletedUnits_) return;
+  deletedUnits_ = false;
+  // No unit keeps a reference to a deleted one.
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->DropDeadReferences(units);
 }
 
@@ -286,6 +293,7 @@ void Campaign::MergeDepletedSquads() {
       merged = true;
     }
   }
+  DropReferencesToDeleted();
 }
 
 void Campaign::MergeSquad(Unit& u, Unit& p) {
@@ -572,6 +580,7 @@ void Campaign::DiscardUnits() {
     Unit* unit = UnitAt(i);
     if (DiscardBetweenBattles(*unit)) DeleteUnit(unit);
   }
+  DropReferencesToDeleted();
 }
 
 void Campaign::RecoverVehicles() {
@@ -593,6 +602,7 @@ void Campaign::RecoverVehicles() {
     ScheduleRecoveredVehicle(*unit);
     DeleteUnit(unit);
   }
+  DropReferencesToDeleted();
 }
 
 int32_t Campaign::RecoveryArrival(int32_t rec, int32_t n) const {
@@ -649,6 +659,7 @@ void Campaign::RemoveGoneUnits() {
     if (unit->IsInanimate()) continue;
     if (unit->status != 0 || unit->HasSurrendered() || (unit->IsInfantry() && unit->alive == 0)) DeleteUnit(unit);
   }
+  DropReferencesToDeleted();
 }
 
 void Campaign::ApplySupplyState() {
@@ -688,7 +699,14 @@ void Campaign::RemoveOrphanCrews() {
     if (units.Contains(orphan)) DeleteUnit(orphan);
   }
   orphanCandidates_.clear();
-  for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->PrepareForNextBattle();
+  DropReferencesToDeleted();
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    // The clean-up after the battle; the zone value the last redraw gave the unit stays.
+    Unit* unit = UnitAt(i);
+    const int32_t zone = unit->setupZone;
+    unit->PrepareForNextBattle();
+    unit->setupZone = zone;
+  }
 }
 
 void Campaign::EvolveGroundCondition() {

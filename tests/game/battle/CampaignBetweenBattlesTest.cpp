@@ -255,6 +255,26 @@ TEST(CampaignPipeline, DepletedSquadsMergeUntilNoPairIsLeft) {
   EXPECT_EQ(t.C().UnitAt(0), small);
   EXPECT_EQ(small->losses, 0);
   (void)big;
+
+  // A riding partner leaves its carrier; one that rides nothing merges all the same.
+  OperationRig v;
+  TestVehicle* truck = v.Vehicle(0, 90.0f, 100.0f);
+  TestInfantry* rider = v.Squad(0, 100.0f, 100.0f, 10, 7);
+  TestInfantry* depleted = v.Squad(0, 120.0f, 100.0f, 10, 7);
+  truck->passengers[1] = rider;
+  rider->passenger = true;
+  rider->carrier = truck;
+  v.C().MergeDepletedSquads();
+  EXPECT_EQ(truck->passengers[1], nullptr);
+  ASSERT_EQ(v.C().units.Count(), 2);
+  EXPECT_EQ(depleted->GetMenPresent(), 6);
+  OperationRig w;
+  TestInfantry* stray = w.Squad(0, 100.0f, 100.0f, 10, 7);
+  TestInfantry* other = w.Squad(0, 120.0f, 100.0f, 10, 7);
+  stray->passenger = true;
+  w.C().MergeDepletedSquads();
+  ASSERT_EQ(w.C().units.Count(), 1);
+  EXPECT_EQ(other->GetMenPresent(), 6);
 }
 
 TEST(CampaignPipeline, SupplyIsTracedToTheOwnEdgeAndTheCutOffArePulledBack) {
@@ -338,6 +358,15 @@ TEST(CampaignPipeline, RecoveredVehiclesComeBackAsReinforcements) {
   EXPECT_GT(made, 20);  // p = 0.625
   EXPECT_LT(made, 59);
   RegisterUnitMaker(1, nullptr);
+
+  // A setting out of range recovers nothing and draws nothing.
+  c.reinforcements[1].DeleteAll(true);
+  c.recovery[1] = 7;
+  const uint32_t before = RandomState();
+  c.ScheduleRecoveredVehicle(*wreck);
+  EXPECT_EQ(RandomState(), before);
+  EXPECT_EQ(c.reinforcements[1].Count(), 0);
+  c.recovery[1] = 1;
 
   // Without night nothing is ever recovered.
   c.reinforcements[1].DeleteAll(true);
