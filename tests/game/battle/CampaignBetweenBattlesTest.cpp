@@ -70,6 +70,12 @@ struct OperationRig {
   std::unique_ptr<Campaign> campaign;
 };
 
+// Deletes a side's reinforcement groups with their units.
+void DropGroups(Campaign& c, int32_t side) {
+  for (int32_t i = 0; i < c.reinforcements[side].Count(); ++i) c.GroupAt(side, i)->DeleteUnits();
+  c.reinforcements[side].DeleteAll(true);
+}
+
 // The level a front line gives, with the map's width in tiles.
 int32_t LevelAt(Campaign& c, int32_t width, int32_t front) {
   c.map->size.tilesX = width;
@@ -360,7 +366,7 @@ TEST(CampaignPipeline, RecoveredVehiclesComeBackAsReinforcements) {
   RegisterUnitMaker(1, nullptr);
 
   // A setting out of range recovers nothing and draws nothing.
-  c.reinforcements[1].DeleteAll(true);
+  DropGroups(c, 1);
   c.recovery[1] = 7;
   const uint32_t before = RandomState();
   c.ScheduleRecoveredVehicle(*wreck);
@@ -369,7 +375,7 @@ TEST(CampaignPipeline, RecoveredVehiclesComeBackAsReinforcements) {
   c.recovery[1] = 1;
 
   // Without night nothing is ever recovered.
-  c.reinforcements[1].DeleteAll(true);
+  DropGroups(c, 1);
   wreck->alive = 0;
   c.inSupply.Append(wreck);
   c.RecoverVehicles();
