@@ -22,6 +22,12 @@ namespace {
 
 constexpr float kSide = 5000.0f;  // 250 tiles
 
+// A squad whose ground takes it anywhere, so that the pull-back can place it.
+class MobileSquad : public TestInfantry {
+ public:
+  float GetTerrainMobility() const override { return 1.0f; }
+};
+
 struct OperationWorld {
   explicit OperationWorld(int32_t units, float spreadAcross)
       : infantry(InfantryData::kSize * 16), vehicles(VehicleData::kSize * 16) {
@@ -38,11 +44,13 @@ struct OperationWorld {
     campaign->nightEvery = 0;
     campaign->lastTurn = 1000;
     campaign->SetInitialZones();
-    // Both sides' squads around the front, the attacker (Allied, from the West) before it.
+    // Both sides' squads on their own side of the front (at 2,500 m), the attacker (Allied,
+    // from the West) before it; one squad in ten stands past the gap and is pulled back.
     for (int32_t i = 0; i < units; ++i) {
-      auto* squad = new TestInfantry();
+      auto* squad = new MobileSquad();
       const int32_t side = i % 2;
-      const float across = 2500.0f + (side == 1 ? -1.0f : 1.0f) * static_cast<float>(i % 37) * spreadAcross;
+      const float depth = (i % 10 == 0 ? 0.0f : 220.0f) + static_cast<float>(i % 37) * spreadAcross;
+      const float across = 2500.0f + (side == 1 ? -1.0f : 1.0f) * depth;
       squad->Setup(across, 20.0f + static_cast<float>((i * 7919) % 4960), 0.0f, side == 0 ? 6 : 0, 2);
       squad->side = static_cast<uint8_t>(1 - side);
       squad->men = 10;
