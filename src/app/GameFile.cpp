@@ -339,3 +339,7 @@ void GameFile::SetScenarioTitle(const char* title) {
 void GameFile::EnterBattleScreen() {
   if (!inRead_ && outer_ != nullptr) outer_->EnterBattleScreen();
 }
+
+void GameFile::ServeOperation(bool on) {
+  if (!inRead_ && outer_ != nullptr) outer_->ServeOperation(on);
+}

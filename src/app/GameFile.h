@@ -79,6 +79,7 @@ class GameFile : public CampaignHost {
   void MakeCurrentBattle(Battle* battle) override;
   void SetScenarioTitle(const char* title) override;
   void EnterBattleScreen() override;
+  void ServeOperation(bool on) override;
 
  private:
   int32_t ReadBody(GFile& file, GameFileSettings& settings, Campaign*& operation);

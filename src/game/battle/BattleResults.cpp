@@ -13,6 +13,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitCodes.h"
 #include "platform/PStringTable.h"
 
 namespace {
@@ -23,6 +24,7 @@ constexpr uint32_t kAttackerText = 133;
 constexpr uint32_t kCasualtyText = 420;
 constexpr uint32_t kCasualtiesText = 430;
 constexpr uint32_t kFirstLevelText = 440;
+constexpr uint32_t kBattlesText = 811;  // " battles"
 constexpr int32_t kResultsSound = 129;
 constexpr int32_t kResultsNetworkState = 23;
 constexpr uint8_t kResultsMessage = 0x11;
@@ -76,6 +78,22 @@ int32_t BattleResults::KilledInAction(float share, int32_t menOk0, int32_t menOk
   return static_cast<int32_t>(static_cast<double>(casualties) * (pick * 0.001 + 0.2) + 0.49);
 }
 
+std::string BattleResults::BattlesComplete(int32_t done, int32_t battles) {
+  const std::string count = done == 1 ? Text(kStrOneBattle) : std::to_string(done) + Text(kBattlesText);
+  return count + Text(kStrCompleteOutOf) + std::to_string(battles);
+}
+
+std::string BattleResults::NightfallLine(int32_t counter, int32_t battles, int32_t nightEvery, int32_t openingSlot) {
+  for (int32_t m = counter; m <= battles; ++m) {
+    if (RotationPhase(m, nightEvery, openingSlot) != 2) continue;
+    const int32_t d = m - counter;
+    if (d == 0) return Text(kStrNightIsFalling);
+    if (d == 1) return Text(kStrOneBattleBeforeNight);
+    return std::to_string(d) + Text(kStrBattlesBeforeNight);
+  }
+  return std::string();
+}
+
 int32_t BattleResults::ScorePercent(float share) { return static_cast<int32_t>(static_cast<double>(share) * 100.0 + 0.49); }
 
 const BattleResults::Label* BattleResults::FindLabel(const std::string& text) const {
@@ -103,7 +121,6 @@ void Battle::CheckForEnd(bool reviewOnly) {
 }
 
 void Battle::ShowResults(bool reviewOnly, bool deferOperationStep) {
-  (void)deferOperationStep;  // the front-line update comes with the operation's results
   ++resultsShown;
   MapAppServices& app = App();
   const bool network = app.GetConnectionType() == kConnectionTcpIp;
@@ -146,8 +163,11 @@ void Battle::ShowResults(bool reviewOnly, bool deferOperationStep) {
         killed = static_cast<int16_t>(killed + r.killedInAction[side]);
       }
       campaign->currentTurn += 1;
+      // The front moves once per battle, with its count.
+      // An operation without a player (no host) never has this battle in play.
+      if (!deferOperationStep && campaign->Host() != nullptr) campaign->UpdateFrontLine();
     }
-    r.operationOver = campaign->PastLastTurn();
+    r.operationOver = campaign->IsOver();
     if (r.operationOver) {
       for (int32_t side = 0; side < 2; ++side) r.killedInAction[side] = campaign->lossTally[side][Campaign::kTallies - 1];
     }
@@ -204,6 +224,23 @@ void Battle::ShowResults(bool reviewOnly, bool deferOperationStep) {
     r.resultLine += BattleResults::LevelName(r.level);
     r.labels.push_back({BattleResults::kResultX, (rows + 2) * BattleResults::kRowStep + BattleResults::kTop,
                         BattleResults::kLabelWidth, r.resultLine});
+  }
+  if (campaign != nullptr) {
+    const int32_t y = (rows + 2) * BattleResults::kRowStep + BattleResults::kTop;
+    if (r.operationOver) {
+      r.level = BattleResults::kDrawLevel + campaign->GetResultLevel();
+      r.resultLine = Text(kStrOperationResult) + BattleResults::LevelName(r.level);
+    } else {
+      r.resultLine = BattleResults::BattlesComplete(campaign->currentTurn - 1, campaign->lastTurn);
+    }
+    r.labels.push_back({BattleResults::kResultX, y, BattleResults::kLabelWidth, r.resultLine});
+    if (!r.operationOver) {
+      r.nightLine = BattleResults::NightfallLine(campaign->currentTurn, campaign->lastTurn, campaign->nightEvery,
+                                                 campaign->openingSlot);
+      if (!r.nightLine.empty()) {
+        r.labels.push_back({BattleResults::kResultX, y + BattleResults::kRowStep, BattleResults::kLabelWidth, r.nightLine});
+      }
+    }
   }
   if (!r.inOperation || r.operationOver) r.buttons.push_back({97, 11100, 147, kButtonY});
   r.buttons.push_back({98, 11101, 393, kButtonY});

@@ -47,6 +47,14 @@ class BattleResults {
   // The killed-in-action figure of a side: a fixed fraction (20% to 33%) of its casualties
   // picked by the side's share and both sides' men OK, the same on every machine.
   static int32_t KilledInAction(float share, int32_t menOk0, int32_t menOk1, int32_t casualties);
+  // ---- The operation's lines ----
+  // "1 battle complete out of 10", "2 battles complete out of 10".
+  static std::string BattlesComplete(int32_t done, int32_t battles);
+  // How many battles are left before the first night battle from the counter on: "Night is
+  // falling", "One more battle before nightfall", "n battles before nightfall"; empty when
+  // none of the remaining battles falls at night.
+  static std::string NightfallLine(int32_t counter, int32_t battles, int32_t nightEvery, int32_t openingSlot);
+  // ---- End of the operation's lines ----
   // The score shown for a share: trunc(share x 100 + 0.49).
   static int32_t ScorePercent(float share);
 
@@ -57,12 +65,13 @@ class BattleResults {
   int32_t losses[2][kCategories] = {};
   int32_t menOk[2] = {};
   int32_t killedInAction[2] = {};
-  int32_t level = -1;           // -1 in an operation, which shows its own result
+  int32_t level = -1;           // in an operation: -1 until it is over, then 4 + its result
   bool inOperation = false;
   bool operationOver = false;
   int32_t columnSide[2] = {};   // the side shown in the left and the right column
   std::vector<std::string> rows[2];  // per side index, the loss rows shown
   std::string resultLine;
+  std::string nightLine;  // in a running operation
   std::vector<Label> labels;    // every text of the view, in the order made
   std::vector<Button> buttons;
 };

@@ -234,7 +234,12 @@ bool Campaign::SetUp(GFile* stream) {
   cutOff.SetOwnsMembers(false);
   InitMembers();
   if (stream != nullptr) {
+    // Reading the operation map lays out its decoration (trees, tile variants) with draws that
+    // must not move the game's generator: an operation loaded between battles goes on as the
+    // unbroken game does.
+    const uint32_t generator = RandomState();
     Read(*stream);
+    SeedRandom(generator);
     if (stream->HasError()) return false;
     if (host_ != nullptr && host_->GetCurrentBattle() == nullptr && !IsEditorOpen()) {
       auto* battle = new Battle(App());

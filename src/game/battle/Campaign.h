@@ -7,6 +7,8 @@
 
 class Battle;
 class CampaignHost;
+class CampaignUnitHost;
+class GGroup;
 class GFile;
 class Map;
 class ReinforcementGroup;
@@ -79,6 +81,86 @@ class Campaign : public BattleBase {
   // placement rule answers; by default, a point on the battle map.
   virtual bool PlaceUnitInBattle(Unit& unit, Battle& battle);
 
+  // ---- The front line, the end test and the result (CampaignFront.cpp) ----
+  // The claim radius of a unit: its weight in the front line and how far it claims ground.
+  // Men present for infantry, the vehicle's threat size for a vehicle, else 0.
+  static float ClaimRadius(const Unit& unit);
+  // Adds a unit that holds ground (alive, on the map, not surrendered, infantry or vehicle)
+  // to the running mean: its position across the front weighted by its claim radius (x 1.9
+  // with boost).
+  static void AddFrontWeight(const Unit& unit, bool horizontal, float& num, float& den, bool boost);
+  // Tiles from the attacker's edge of a battle-map position across the front, moved 1.6
+  // times as far from the present front except in "Destroy".
+  int32_t FrontFromPosition(float metres, bool horizontal) const;
+  // Moves the front from where the battle in play left the two sides.
+  void UpdateFrontLine();
+  // The front reached the defender's side of no man's land at the far edge.
+  bool AttackerBrokeThrough() const;
+  // The operation ends: after the first battle, the attacker thrown back to its own edge, or
+  // (except in "Destroy") a breakthrough; and always once the last battle is fought.
+  bool IsOver() const;
+  // -4..4, positive for the Allied side; a surrender in the battle in play gives 4 (Axis
+  // surrendered) or -4 (Allied surrendered).
+  int32_t GetResultLevel() const;
+  // The front in metres from the attacker's edge, and the map's extent across the front.
+  float FrontMetres() const;
+  float FrontExtent() const;
+  bool IsAcrossWestEast() const;
+  // ---- End of the front line ----
+
+  // ---- Between battles (CampaignPipeline.cpp) ----
+  // The pipeline after a battle's results: everything back from the battle in play, then
+  // the steps below in order; at the end no battle is in play, reserves and reinforcements
+  // may have arrived and the night intents are reset.
+  void AdvanceBetweenBattles();
+  // The operation's arrival step: the groups' own arrival, then each side's first reserve
+  // (arrival -1, -2, -3) by the strength ratio of the sides or by chance.
+  void BringReinforcements() override;
+  // Whether a side's reserve of depth k (0..2) is released: by the strength ratio first,
+  // else by chance when the reserve is at least 0.75 of its side's strength.
+  bool ReleaseReserve(int32_t side, int32_t k, float attackerStrength, float defenderStrength,
+                      float reserveStrength) const;
+  // The strength of a side's units in a group: purchase cost by the share of men present.
+  static float SideStrength(GGroup& group, int32_t side);
+  void DismountPassengers(Battle& battle);
+  void TakeBackBattle();
+  void MergeDepletedSquads();
+  // A side's area (attacker's or defender's) in tiles, [x0, x1) x [y0, y1), with or without
+  // the gap of half no man's land from the front.
+  void GetSideArea(bool attackerSide, bool withGap, int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1) const;
+  void RedrawZones(bool promote);
+  // Fills the in-supply and cut-off lists: units whose tile reaches their side's edge through
+  // their own or open ground are in supply.
+  void TraceSupply();
+  void ClearContestedTiles();
+  void PullBackUnits();
+  void RepairVehicles();
+  void MarkLostWrecks();
+  void DiscardUnits();
+  void RecoverVehicles();
+  // A recovered vehicle comes back as a reinforcement group of its side, by the side's
+  // recovery setting; the draws decide whether and when.
+  void ScheduleRecoveredVehicle(const Unit& vehicle);
+  // The battle in which a vehicle recovered by setting rec after battle n arrives.
+  int32_t RecoveryArrival(int32_t rec, int32_t n) const;
+  void RemoveGoneUnits();
+  void ApplySupplyState();
+  void Resupply();
+  void ResetUnits();
+  void RemoveOrphanCrews();
+  void EvolveGroundCondition();
+  // The operation's ground after a battle of weather w on ground g, the operation's ground
+  // being G and night every N; may draw once.
+  static int32_t EvolveGround(int32_t weather, int32_t g, int32_t G, int32_t N);
+  // The seams where a unit's own rules answer (what the unit classes give, until they give
+  // more): the pull-back into an area, the discard test (nothing is discarded yet), the
+  // supply state (men return to infantry in supply) and the recovered vehicle's making.
+  virtual bool PullBack(Unit& unit, float left, float bottom, float right, float top);
+  virtual bool DiscardBetweenBattles(Unit& unit);
+  virtual void SetSupplyState(Unit& unit, bool supplied);
+  virtual Unit* MakeRecoveredVehicle(const Unit& vehicle);
+  // ---- End of between battles ----
+
   // ---- The operation's own fields, in stored order of meaning ----
   int32_t operationType = 1;      // 0 "Advance", 1 "Assault", 2 "Destroy"
   int32_t expectedProgress = 70;  // percent
@@ -103,6 +185,22 @@ class Campaign : public BattleBase {
   UnitList cutOff;    // not owning
 
  private:
+  // ---- Between battles ----
+  // Removes the unit from both lists and the unit group and deletes it; no unit keeps a
+  // reference to it, and a vehicle's crews become orphans.
+  void DeleteUnit(Unit* unit);
+  // After a step that deleted units: every unit drops its references to them.
+  void DropReferencesToDeleted();
+  static bool MayMerge(const Unit& unit);
+  void MergeSquad(Unit& u, Unit& p);
+  void PaintArea(bool attackerSide);
+  void SupplyFloodFill(std::vector<uint8_t>& grid, std::vector<int32_t>& stack, int32_t start, uint8_t zone) const;
+  CampaignUnitHost* unitHost_ = nullptr;
+  std::vector<Unit*> orphanCandidates_;
+  bool deletedUnits_ = false;
+  // ---- End of between battles ----
+  // The attacker's level before the sign for the Allied side.
+  int32_t AttackerLevel() const;
   // Before the first battle: 0 for a side a human plays, else 2 for an attacker that may
   // start night action, else 1.
   void ResetNightIntents();

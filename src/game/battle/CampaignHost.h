@@ -17,4 +17,7 @@ class CampaignHost {
   virtual void SetScenarioTitle(const char* title) = 0;
   // Opens the battle screen on the battle in play.
   virtual void EnterBattleScreen() {}
+  // Between battles: while set, the map and unit services answer for the operation (its map
+  // and its units) although the finished battle is still the one in play.
+  virtual void ServeOperation(bool /*on*/) {}
 };

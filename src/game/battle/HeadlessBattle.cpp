@@ -63,6 +63,32 @@ void HeadlessBattle::EndOperation() {
   campaign_.reset();
 }
 
+void HeadlessBattle::ServeOperation(bool on) { host_->battle = on ? nullptr : battle_.get(); }
+
+bool HeadlessBattle::AdvanceOperation(uint16_t seed) {
+  if (!campaign_ || !battle_ || battle_->resultsShown == 0) return false;
+  if (host_->GetHumanPlayers() == 2 && host_->GetConnectionType() == 1) SeedRandom(seed);
+  campaign_->AdvanceBetweenBattles();
+  return true;
+}
+
+bool HeadlessBattle::StartNextOperationBattle() {
+  if (!campaign_ || battle_ || campaign_->IsOver()) return false;
+  campaign_->StartNextBattle();
+  if (!battle_) return false;
+  Prepare();
+  return true;
+}
+
+bool HeadlessBattle::SaveOperationBytes(std::string& out) {
+  if (!campaign_) return false;
+  GMemoryFile memory;
+  campaign_->Write(memory.File());
+  if (memory.File().HasError()) return false;
+  out = memory.Bytes();
+  return true;
+}
+
 void HeadlessBattle::MakeCurrentBattle(Battle* battle) {
   host_->battle = battle;
   battle_.reset(battle);
@@ -153,9 +179,13 @@ bool HeadlessBattle::SaveFile(const std::string& path) {
 
 uint32_t HeadlessBattle::Digest() {
   std::string bytes;
-  if (!SaveBytes(bytes)) return 0;
+  const bool battle = SaveBytes(bytes);
+  std::string operation;
+  const bool inOperation = SaveOperationBytes(operation);
+  if (!battle && !inOperation) return 0;
   uint32_t crc = 0xFFFFFFFFu;
   for (char c : bytes) crc = Crc32Update(crc, static_cast<uint8_t>(c));
+  for (char c : operation) crc = Crc32Update(crc, static_cast<uint8_t>(c));
   const uint32_t state = RandomState();
   for (int32_t shift = 24; shift >= 0; shift -= 8) crc = Crc32Update(crc, static_cast<uint8_t>(state >> shift));
   return ~crc;

@@ -32,7 +32,8 @@ class HeadlessBattle : public CampaignHost {
   // Writes through a temporary file that replaces path only when the whole battle was
   // written: a failed save leaves the previous file as it was.
   bool SaveFile(const std::string& path);
-  // A digest of the stored battle and the generator's state.
+  // A digest of the stored battle, the stored operation when one runs, and the generator's
+  // state.
   uint32_t Digest();
 
   Battle* GetBattle() const { return battle_.get(); }
@@ -49,6 +50,19 @@ class HeadlessBattle : public CampaignHost {
   Battle* GetCurrentBattle() override { return battle_.get(); }
   void MakeCurrentBattle(Battle* battle) override;
   void SetScenarioTitle(const char* title) override { scenarioTitle_ = title; }
+  // ---- Between battles ----
+  // The operation answers for the map and the units while its pipeline runs.
+  void ServeOperation(bool on) override;
+  // After an operation battle's results: the between-battle pipeline (in e-mail play between
+  // two players the generator is seeded with the seed first, as both machines do). False,
+  // with nothing done, without an operation or a finished battle in play.
+  bool AdvanceOperation(uint16_t seed);
+  // The operation's next battle, prepared for play; false when the operation is over or a
+  // battle is in play.
+  bool StartNextOperationBattle();
+  // The operation's stored form (between battles, everything it holds); false without one.
+  bool SaveOperationBytes(std::string& out);
+  // ---- End of between battles ----
 
   // ---- The turn ----
   // GO on one machine: in the set-up phase the set-up GO; else the orders GO from the shared

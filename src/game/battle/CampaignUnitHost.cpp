@@ -1,0 +1,24 @@
+#include "game/battle/CampaignUnitHost.h"
+
+#include <utility>
+
+#include "game/battle/Campaign.h"
+#include "game/units/Unit.h"
+
+CampaignUnitHost::CampaignUnitHost(Campaign& campaign) : campaign_(campaign), previous_(GetUnitOrderHost()) {
+  SetUnitOrderHost(this);
+}
+
+CampaignUnitHost::~CampaignUnitHost() {
+  SetUnitOrderHost(previous_);
+  // Crews nobody took are the host's to delete.
+  for (Unit* unit : crews_) delete unit;
+}
+
+int32_t CampaignUnitHost::GetOperationBattleNumber() const { return campaign_.currentTurn; }
+
+int32_t CampaignUnitHost::GetSupplySetting(int32_t sideIndex) const { return campaign_.supply[sideIndex & 1]; }
+
+Map* CampaignUnitHost::GetOperationMap() { return campaign_.map; }
+
+std::vector<Unit*> CampaignUnitHost::TakeCrews() { return std::exchange(crews_, {}); }
