@@ -67,8 +67,12 @@ void EditorState::OpenScenario() {
   GFile* file = gKernel->OpenFileDialog(WRApplication::SavedGamesFolderName().CStr(), "wrb0", "wrc0", nullptr, nullptr,
                                         GFile::kModeReadGameFile, &failed);
   if (file == nullptr) {
-    // Cancelled: the scenario and its modified flag stay as they were.
-    if (failed) app_->Beep();
+    // Cancelled, or a file that could not even be opened (cut short, damaged): the scenario
+    // and its modified flag stay as they were. A damaged file is told as the reader tells it.
+    if (failed) {
+      app_->Beep();
+      app_->ShowAlert(AlertTable::kDamagedFile);
+    }
     return;
   }
   GErrorLog::LogFileLine(__LINE__, kSource);
