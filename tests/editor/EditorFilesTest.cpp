@@ -7,10 +7,14 @@
 #include <string>
 
 #include "EditorRig.h"
+#include "app/AlertTable.h"
 #include "app/GameFile.h"
 #include "editor/EditorScenarioLabel.h"
 #include "framework/core/GFile.h"
+#include "framework/core/GMemoryFile.h"
+#include "framework/core/GString255.h"
 #include "framework/core/GString127.h"
+#include "framework/ui/GLabel.h"
 #include "framework/ui/GPopup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
@@ -240,4 +244,110 @@ TEST(EditorFiles, FailedSaveLeavesTheOldFileAndStaysModified) {
   EXPECT_EQ(rig.shell.folder.ReadFile("Saved Games/Old.wrb"), "previous");
   EXPECT_EQ(rig.App().GetBattle(), battle);
   EXPECT_EQ(state.modified, 1);
+}
+
+namespace {
+
+std::string Decode(const std::string& path) {
+  GFile file;
+  if (!file.IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(),
+                  GFile::kModeReadGameFile))
+    return std::string();
+  std::string bytes(file.GetSize(), '\0');
+  file.Read(bytes.data(), static_cast<int32_t>(bytes.size()));
+  return bytes;
+}
+
+void Encode(const std::string& path, const std::string& bytes) {
+  auto* file = new GFile();
+  if (!file->IFile(PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways), path.c_str(),
+                   GFile::kModeWriteGameFile)) {
+    delete file;
+    return;
+  }
+  file->Write(bytes.data(), static_cast<int32_t>(bytes.size()));
+  delete file;
+}
+
+std::string Stored(Battle& battle) {
+  GMemoryFile out;
+  battle.Write(out.File());
+  return out.Bytes();
+}
+
+// The number of the open alert among the file reader's.
+int32_t OpenAlert(WRApplication& app) {
+  GView* box = app.GetAlertBox();
+  if (box == nullptr) return -1;
+  for (int32_t number : {9, 10, 14}) {
+    GString255 line;
+    line.LoadResource(static_cast<uint32_t>(AlertTable::Find(number)->line1));
+    for (int32_t i = 0; i < box->GetChildCount(); ++i) {
+      auto* label = dynamic_cast<GLabel*>(box->GetChild(i));
+      if (label != nullptr && std::string(label->GetText().CStr()) == line.CStr()) return number;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST(EditorFiles, HostileFilesChangeNothing) {
+  EditorRig rig;
+  EditorState& state = *rig.State();
+  Battle& battle = *rig.App().GetBattle();
+  AddUnit(battle, 0, 300.0f, 300.0f);
+  battle.groundCondition = 1;
+  battle.lastTurn = 77;
+  rig.Choose("Base");
+  rig.App().DoCommand(102);
+  const std::string folder = rig.shell.folder.Program() + "Saved Games\\";
+  const std::string raw = rig.shell.folder.ReadFile("Saved Games/Base.wrb");
+  const std::string decoded = Decode(folder + "Base.wrb");
+  ASSERT_GT(raw.size(), 600u);
+  ASSERT_GT(decoded.size(), 1100u);
+  const std::string battlePart = Stored(battle);
+  const size_t battleAt = decoded.find(battlePart.substr(0, 12));
+  ASSERT_NE(battleAt, std::string::npos);
+  const size_t playersAt = 15 + 1 + static_cast<uint8_t>(decoded[15]) + 1024;
+  ASSERT_EQ(decoded[playersAt], 0);
+  ASSERT_EQ(decoded[playersAt + 1], 2);
+  rig.shell.folder.WriteFile("Saved Games/Cut.wrb", raw.substr(0, 500));
+  std::string flipped = decoded;
+  flipped[battleAt] = static_cast<char>(flipped[battleAt] ^ 0xFF);
+  Encode(folder + "Flipped.wrb", flipped);
+  std::string players = decoded;
+  players[playersAt] = 9;
+  Encode(folder + "Players.wrb", players);
+  std::string version = decoded;
+  version[1] = 5;
+  Encode(folder + "Version.wrb", version);
+  std::string format = decoded;
+  format[0] = 3;
+  Encode(folder + "Format.wrb", format);
+
+  battle.lastTurn = 60;
+  state.modified = 1;
+  const std::string before = Stored(battle);
+  struct Case {
+    const char* file;
+    int32_t alert;
+  };
+  for (const Case& c : {Case{"Cut.wrb", 14}, Case{"Flipped.wrb", 14}, Case{"Players.wrb", 14},
+                        Case{"Version.wrb", 10}, Case{"Format.wrb", 9}}) {
+    SCOPED_TRACE(c.file);
+    rig.Choose(c.file);
+    rig.App().DoCommand(116);
+    EXPECT_EQ(OpenAlert(rig.App()), c.alert);
+    rig.App().SetInputMode(0);
+    ASSERT_EQ(rig.App().GetBattle(), &battle);
+    EXPECT_EQ(Stored(battle), before);
+    EXPECT_EQ(state.modified, 1);
+    EXPECT_STREQ(LabelName(state), "Base");
+  }
+  // A save still works afterwards.
+  rig.Choose("After");
+  rig.App().DoCommand(102);
+  EXPECT_TRUE(rig.Exists("Saved Games/After.wrb"));
+  EXPECT_EQ(state.modified, 0);
 }
