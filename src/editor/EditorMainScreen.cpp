@@ -65,7 +65,8 @@ void EditorState::Open(bool quick, bool purchase, int32_t side) {
   if (purchaseOnly == 0) {
     // The quick-battle set-up screen comes with its own work; the new battle is made already
     // and both sides will buy their units when the battle screen opens.
-    NotAvailable(-1);
+    GErrorLog::LogError("The quick-battle set-up screen is not available yet");
+    if (app_ != nullptr) app_->Beep();
     DoCommand(112);
     if (app_ != nullptr && app_->GetBattle() != nullptr) {
       app_->GetBattle()->mustPurchase[0] = 1;
@@ -74,8 +75,8 @@ void EditorState::Open(bool quick, bool purchase, int32_t side) {
     return;
   }
   // The purchase screen for the side comes with the purchase lists.
-  GErrorLog::LogValue("Purchase screen for side", side);
-  NotAvailable(-1);
+  GErrorLog::LogValue("The purchase screen is not available yet, side", side);
+  if (app_ != nullptr) app_->Beep();
 }
 
 void EditorState::BuildMainScreen() {
