@@ -8,6 +8,10 @@ class EditorSeam {
  public:
   virtual ~EditorSeam() = default;
 
+  // Right after construction: builds the editor for its mode (the full editor, the
+  // quick-battle set-up, or the purchase of one side's units, side 0, 1 or 2 for both).
+  virtual void Open(bool /*quickBattle*/, bool /*purchaseOnly*/, int32_t /*side*/) {}
+
   // The editor's commands: 53, 65 to 69 and every number above 98.
   virtual void DoCommand(int32_t command) = 0;
   // Keys while the editor shows its own screens (not the battle screen).

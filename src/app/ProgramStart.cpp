@@ -3,7 +3,9 @@
 #include "app/WRApplication.h"
 #include "framework/kernel/GKernel.h"
 
-void ProgramStart() {
+void ProgramStart(const std::function<void(WRApplication&)>& prepare) {
   if (gKernel == nullptr) return;
-  gKernel->Start(new WRApplication());
+  auto* app = new WRApplication();
+  if (prepare) prepare(*app);
+  gKernel->Start(app);
 }

@@ -1,5 +1,6 @@
 #include "app/WRApplication.h"
 
+#include "app/EditorSeam.h"
 #include "app/GameFileHeaderReader.h"
 
 #include <cstdlib>
@@ -56,6 +57,10 @@ WRApplication::~WRApplication() {
   WritePreferencesFile();
   // Nothing runs commands from here on: the alert buttons going with their box send none.
   closing_ = 1;
+  // The editor's views go before the screens and the battle it edits.
+  if (editor_ == ownedEditor_) editor_ = nullptr;
+  delete ownedEditor_;
+  ownedEditor_ = nullptr;
   SafeDelete(alertBox_);
   SafeDelete(notice_);
   SafeDelete(savePanel_);
@@ -193,11 +198,6 @@ void WRApplication::ReportVideoMemory(int32_t kilobytes, bool hasAGP) {
 }
 
 void WRApplication::CloseRequested() { DoCommand(kCommandQuitRequest); }
-
-void WRApplication::OpenEditor(bool quickBattle) {
-  GErrorLog::LogValue("The scenario editor is not part of this program yet:", quickBattle ? 1 : 0);
-  Beep();
-}
 
 void WRApplication::NoticeClosed(GView* notice) {
   if (notice_ == notice) notice_ = nullptr;

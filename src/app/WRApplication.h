@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "app/BattleScreenSeam.h"
@@ -102,9 +104,24 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // The deferred actions of the idle step.
   void SetShowBriefingPending(bool on) { showBriefingPending_ = on ? 1 : 0; }
   void SetReinforcementsPending(bool on) { reinforcementsPending_ = on ? 1 : 0; }
-  // Not yet built: the editor, the save panel, the game selection and the game flow. Each
-  // beeps and logs its name until its screen exists.
+  // ---- The scenario editor (WRApplicationEditor.cpp) ----
+  // What makes the editor's state; main installs it. Without one the editor's commands beep.
+  using EditorFactory = std::function<std::unique_ptr<EditorSeam>(WRApplication&)>;
+  void SetEditorFactory(EditorFactory factory) { editorFactory_ = std::move(factory); }
+  // The full editor (quick battle clear) or the quick-battle set-up: the start screen goes,
+  // a new state is made, owned, and opened. Nothing happens while an editor is open.
   void OpenEditor(bool quickBattle);
+  // Deletes the editor's state, then the battle and the operation, then (unless keepScreen)
+  // shows a fresh start screen.
+  void CloseEditor(bool keepScreen);
+  // Writes the game to the path through a temporary file beside it, renamed into place once
+  // complete: false (logged) when the write or the replace failed, the old file untouched.
+  bool SaveGameFileTo(const std::string& path, int32_t mode);
+  // The current operation, owned: a new one replaces (deletes) the old.
+  void SetCampaign(Campaign* operation);
+  // ---- End of the scenario editor ----
+  // Not yet built: the save panel, the game selection and the game flow. Each beeps and
+  // logs its name until its screen exists.
   void ShowSavePanel(bool email);
   // The e-mail notice is going: the save panel for the e-mail turn opens (not while the
   // application itself goes).
@@ -249,6 +266,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   BattleScreenSeam* screen_ = &noScreen_;
   Battle* battle_ = nullptr;
   EditorSeam* editor_ = nullptr;
+  // The editor's state made by the factory, owned (editor_ then points at it).
+  EditorSeam* ownedEditor_ = nullptr;
+  EditorFactory editorFactory_;
   GView* alertBox_ = nullptr;
   GView* screenRoot_ = nullptr;
   GPictureView* mainPicture_ = nullptr;

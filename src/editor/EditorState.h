@@ -1,18 +1,46 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "app/EditorSeam.h"
+#include "framework/core/GObjectGroup.h"
 #include "game/battle/ReinforcementSettings.h"
 
+class BattleBase;
+class CRadioGroup;
+class EditorArrivalControl;
+class EditorCatalogueList;
+class EditorMapPreview;
+class EditorPurchaseList;
+class EditorScenarioLabel;
+class EditorStatusLine;
+class EditorTerrainPalette;
+class EditorToolPanel;
+class EditorUnitDataPanel;
+class EditorValueLabel;
+class EditorZonePanel;
+class GControl;
+class GFile;
+class GPopup;
+class GView;
+class Unit;
+class WRApplication;
+
 // The scenario editor's state: it exists while the editor or a set-up screen (quick battle,
-// purchase) is open, and the application holds it as its EditorSeam. The two flags are the
-// ones the application reads; the editor's command handler and its elevation keys come with
-// the editor's screens. It also holds the arrival settings of each side's five reinforcement
+// purchase) is open, and the application holds it as its EditorSeam. It owns the editor's
+// root view and with it every editor view and control, holds the editor's modes and flags,
+// both sides' purchase lists and the arrival settings of each side's five reinforcement
 // slots, which the battle copies into the groups it makes from purchased units.
+//
+// Its operations are spread over files by what they serve: EditorState.cpp (life, the
+// accessors), EditorCommands.cpp (the command switch), EditorFiles.cpp (new, open, save,
+// tournament save), EditorMainScreen.cpp (opening and the main screen, the tournament save
+// dialog), EditorUnitPreparation.cpp (the passes run before a save or play).
 class EditorState : public EditorSeam, public ReinforcementSettings {
  public:
   static constexpr int32_t kSlots = 5;
+  static constexpr int32_t kPurchaseSlots = 6;
 
   struct ArrivalSlot {
     int32_t arrivalTurn = 10;
@@ -21,27 +49,177 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
     float entryY = 0.0f;
   };
 
-  ~EditorState() override = default;
+  // The application the editor works in: its battle, operation, alerts and game files. Without
+  // one (tests of the lists and settings alone) the commands that need it are fatal.
+  explicit EditorState(WRApplication* app = nullptr);
+  // Deletes the root view with every view and control of the editor, the scratch list's units;
+  // the purchase lists' units stay (they are the battle's or their owner's).
+  ~EditorState() override;
+  EditorState(const EditorState&) = delete;
+  EditorState& operator=(const EditorState&) = delete;
 
-  // The editor's commands and elevation keys act on its screens, which are still to come;
-  // until then they do nothing.
-  void DoCommand(int32_t /*command*/) override {}
+  // ---- EditorSeam ----
+  // Builds the editor for its mode; called once, right after construction.
+  void Open(bool quickBattle, bool purchaseOnly, int32_t side) override;
+  // The command switch: 99..198; 53 and every other number do nothing. Commands 110 and 194
+  // delete this state: nothing of it is touched after them.
+  void DoCommand(int32_t command) override;
+  // The elevation keys act on the map editor, which is still to come.
   void HandleElevationKey(uint8_t /*key*/, bool /*alt*/) override {}
-  bool IsBattleViewOpen() const override { return battleView != 0; }
-  bool IsTwoPlayer() const override { return twoPlayer != 0; }
+  bool IsBattleViewOpen() const override { return previewRunning != 0; }
+  // A tournament file is stored as a two-player game with the chosen side to play first.
+  bool IsTwoPlayer() const override { return twoPlayer != 0 || tournamentSave != 0; }
 
+  // ---- Reinforcement settings ----
   // Arrival turn, chance, entry x and y of side index 0..1 and slot 0..4; another index is a
   // programmer error (fatal).
   void CopyReinforcementSettings(ReinforcementGroup& group, int32_t side, int32_t slot) const override;
   ArrivalSlot& Slot(int32_t side, int32_t slot);
 
-  // The editor has opened the battle screen on the scenario being edited.
-  uint8_t battleView = 0;
+  // ---- What the editor works on ----
+  WRApplication* App() const { return app_; }
+  // The current operation when one exists, else the current battle (null when neither).
+  BattleBase* CurrentBattle() const;
+  // A control's current value (a counter or value label).
+  static int32_t GetControlValue(const GControl* control);
+
+  // ---- Accessors of the screens' choices (preset values in computer-purchase mode) ----
+  int32_t GetSide() const;
+  int32_t GetForceCode() const;
+  int32_t GetExperience() const;
+  int32_t GetArrivalSlot() const;
+  void SetArrivalSlot(int32_t slot);
+  // The category radio group's selected index, 6 when none.
+  int32_t GetCategory() const;
+  EditorPurchaseList* GetCurrentPurchaseList() const;
+  // The zone byte of a zone panel choice: 6 gives 0, 0..5 give choice + 1.
+  static int32_t ZoneValueForChoice(int32_t choice);
+  // The force code of a force popup item (side 0 Axis, 1 Allied).
+  static int32_t ForceCodeFor(int32_t side, int32_t item);
+  // The list of side 0..1 and arrival slot 0..5; another index is fatal.
+  GObjectGroup& PurchaseList(int32_t side, int32_t slot);
+  GObjectGroup& ScratchList() { return scratchList_; }
+  // Hands the twelve lists to the battle being edited, then empties them.
+  void CommitPurchases();
+
+  // ---- The unit preparation passes (EditorUnitPreparation.cpp) ----
+  // Placement edges, units without a valid place put at their edge, flags onto the map.
+  void PrepareUnitPlacement();
+  // Identification level and set-up zone of every unit, for play or for editing.
+  void SetUnitsForPlay(bool forPlay);
+  // Each side's starting camera, unless it holds a valid one.
+  void SetStartViews();
+  int32_t PlacementEdge(int32_t side) const { return placementEdge_[side & 1]; }
+
+  // ---- The main screen and the dialogs (EditorMainScreen.cpp) ----
+  void SaveScenarioDialog();
+  // The main view is 640 x 480 on a screen narrower than 800 pixels, else 800 x 600.
+  static int32_t MainViewWidthFor(int32_t screenWidth) { return screenWidth < 800 ? 640 : 800; }
+  // Deletes the screen in the screen slot and shows the main view again.
+  void CloseScreen();
+
+  // ---- Scenario files (EditorFiles.cpp) ----
+  void NewBattle();
+  void NewOperation();
+  void OpenScenario();
+  void SaveScenario();
+  void TournamentSave();
+  // The save's work once a path is chosen; false (beep, alert) when nothing was written.
+  bool SaveScenarioTo(const std::string& path);
+  // The scenario's name from a file path: no folder, cut at the first "."; "Untitled" when
+  // nothing is left.
+  static std::string ScenarioNameOf(const std::string& path);
+  // The name the scenario label holds (what the next save proposes).
+  std::string ScenarioName() const;
+
+  // ---- Fields ----
+  GControl* mapWidthControl = nullptr;
+  GControl* mapHeightControl = nullptr;
+  // Set while the battle being edited is shown in its own 3-D view.
+  uint8_t previewRunning = 0;
+  // Set only for the duration of a tournament save.
+  uint8_t tournamentSave = 0;
+  int8_t elevationLevel = 6;
+  int32_t toolMode = 0;  // 0 painting, 1 elevation, 2 zones
+  std::array<EditorValueLabel*, 7> spentLabels{};
+  std::array<EditorValueLabel*, 7> limitLabels{};
+  GControl* paletteBackButton = nullptr;
+  GControl* paletteForwardButton = nullptr;
+  EditorStatusLine* statusLine = nullptr;
+  EditorUnitDataPanel* unitDataPanel = nullptr;
+  uint8_t quickBattle = 0;
+  uint8_t purchaseOnly = 0;  // set only with quickBattle
+  uint8_t probing = 0;       // the scratch list is being filled
+  uint8_t preset = 0;        // computer force purchase: the preset values replace the popups
+  int32_t presetSide = 0;
+  int32_t presetForce = 0;
+  int32_t presetExperience = 2;
+  GView* nameEntry = nullptr;
+  GView* landmarkDialog = nullptr;
+  int32_t landmarkX = 0;
+  int32_t landmarkY = 0;
+  // The scenario changed since it was created, opened or saved.
+  uint8_t modified = 0;
+  GView* rootView = nullptr;  // owned
+  GView* mainView = nullptr;
+  GView* screenView = nullptr;
+  GView* secondDialog = nullptr;
+  GView* unitEditView = nullptr;
+  GView* panelA = nullptr;
+  GView* panelB = nullptr;
+  GView* paletteButtonPanel = nullptr;
+  EditorScenarioLabel* scenarioLabel = nullptr;
+  EditorTerrainPalette* terrainPalette = nullptr;
+  EditorZonePanel* zonePanel = nullptr;
+  EditorMapPreview* mapView = nullptr;
+  GControl* elevationShowButton = nullptr;
+  GControl* elevationHideButton = nullptr;
+  int32_t maxMapTiles = 200;
+  EditorCatalogueList* catalogueList = nullptr;
+  std::array<EditorPurchaseList*, 2> chosenLists{};
+  EditorArrivalControl* arrivalControl = nullptr;
+  EditorToolPanel* toolPanel = nullptr;
+  CRadioGroup* categoryGroup = nullptr;  // owned
+  GPopup* firstPlayerPopup = nullptr;
+  GPopup* operationTypePopup = nullptr;
+  GPopup* namePopup = nullptr;
+  GPopup* sidePopup = nullptr;
+  GPopup* axisForcePopup = nullptr;
+  GPopup* alliedForcePopup = nullptr;
+  GPopup* experiencePopup = nullptr;
+  GPopup* arrivalPopup = nullptr;
+  GPopup* flagTypePopup = nullptr;
+  GControl* lengthCounter = nullptr;
+  GControl* smallFlagsCounter = nullptr;
+  GControl* largeFlagsCounter = nullptr;
+  GControl* axisBonusCounter = nullptr;
+  GControl* flagValueCounter = nullptr;
   // The scenario being set up is for two players.
   uint8_t twoPlayer = 0;
+  // Value labels do not redraw on a step while set (the operation parameters commit walks the
+  // map size with it).
+  uint8_t suppressRedraw = 0;
+  // Unit names take the squad suffix; nothing sets it yet.
+  uint8_t squadSuffix = 0;
+  // Set by the save command while it runs; the placement pass reads it.
+  uint8_t editorSaving = 0;
 
  private:
   const ArrivalSlot& At(int32_t side, int32_t slot) const;
+  // The main screen of the full editor: picture, labels and the ten buttons.
+  void BuildMainScreen();
+  // The counter commands: the control steps by delta while the bound allows it.
+  void StepCounter(GControl* control, int32_t delta, bool allowed);
+  void StepAxisBonus(bool raise);
+  // A command whose screen is not built yet.
+  void NotAvailable(int32_t command);
+  // Per-unit steps of the passes.
+  void PlaceUnit(Unit& unit, const BattleBase& base, bool inOperation, int32_t attacker, float depth);
+  void SetUnitForPlay(Unit& unit, const BattleBase& base, bool inOperation);
 
+  WRApplication* app_;
   std::array<std::array<ArrivalSlot, kSlots>, 2> slots_{};
+  std::array<std::array<GObjectGroup, kPurchaseSlots>, 2> purchaseLists_;
+  GObjectGroup scratchList_;
+  int32_t placementEdge_[2] = {2, 0};
 };

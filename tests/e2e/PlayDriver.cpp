@@ -6,8 +6,15 @@
 // The work folder becomes the program folder (the build's BMP and WAV folders are linked
 // into it; a preferences file with a 1024 x 768 display is written when there is none). One
 // script line is one step; '#' starts a comment line:
-//   click-command N    a left click at the centre of the visible control carrying command N
+//   click-command N [shift] [ctrl]
+//                      a left click at the centre of the visible control carrying command N,
+//                      with the keys named held
 //   click X Y          a left click at a screen point; rclick X Y a right click
+//   click-at X Y [shift] [ctrl] [double]
+//                      a left click at a point of the open editor screen (the dialog or screen
+//                      over the main view, else the main view), in that screen's coordinates
+//   choose X Y TEXT    opens the popup at that point of the open editor screen and clicks its
+//                      item showing TEXT; the step fails when there is none or it is disabled
 //   key C              a typed character (C: one character, or esc, enter, space, left,
 //                      right, up, down); alt C the character typed with Alt held
 //   type TEXT          the characters of the rest of the line
@@ -34,6 +41,8 @@
 #include "app/AlertTable.h"
 #include "app/ResourceLabel.h"
 #include "app/WRApplication.h"
+#include "editor/EditorInstall.h"
+#include "editor/EditorState.h"
 #include "framework/core/Crc32.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GMemoryFile.h"
@@ -41,6 +50,8 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GControl.h"
 #include "framework/ui/GLabel.h"
+#include "framework/ui/GPopup.h"
+#include "framework/ui/GPopupList.h"
 #include "game/battle/Battle.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
@@ -70,8 +81,20 @@ class Driver {
 
  private:
   void Pump(int32_t passes);
-  void Post(PMessageType type, uint32_t param, int32_t x, int32_t y);
-  void Click(int32_t x, int32_t y, bool right);
+  // Modifier keys held with a click.
+  struct Keys {
+    bool shift;
+    bool control;
+    bool doubleClick;
+  };
+  void Post(PMessageType type, uint32_t param, int32_t x, int32_t y, Keys keys = {});
+  void Click(int32_t x, int32_t y, bool right, Keys keys = {});
+  static Keys ReadKeys(std::istream& in);
+  // The open editor screen: the view over the main view, else the main view; null without an
+  // editor.
+  GView* EditorScreen() const;
+  bool ClickAt(const std::string& rest);
+  bool Choose(const std::string& rest);
   GControl* FindControl(GView* view, int32_t command) const;
   bool FindText(GView* view, const std::string& text) const;
   WRApplication* App() const { return static_cast<WRApplication*>(kernel_->GetApplication()); }
@@ -116,7 +139,9 @@ bool Driver::Start() {
   bool ok = false;
   kernel_->Init(std::move(backEnd), &ok);
   if (!ok) return Fail("the kernel did not start");
-  kernel_->StartWithoutLoop(new WRApplication());
+  auto* app = new WRApplication();
+  InstallEditor(*app);
+  kernel_->StartWithoutLoop(app);
   PMessage activate;
   activate.type = PMessageType::kActivate;
   activate.param = 1;
@@ -135,21 +160,99 @@ void Driver::Pump(int32_t passes) {
   }
 }
 
-void Driver::Post(PMessageType type, uint32_t param, int32_t x, int32_t y) {
+void Driver::Post(PMessageType type, uint32_t param, int32_t x, int32_t y, Keys keys) {
   PMessage m;
   m.type = type;
   m.param = param;
   m.x = x;
   m.y = y;
+  m.shift = keys.shift;
+  m.control = keys.control;
+  m.keys.SetDown(kKeyShift, keys.shift);
+  m.keys.SetDown(kKeyControl, keys.control);
   fake_->ScriptMessage(m);
   ++posted_;
 }
 
-void Driver::Click(int32_t x, int32_t y, bool right) {
-  Post(PMessageType::kMouseMove, 0, x, y);
-  Post(right ? PMessageType::kRightDown : PMessageType::kLeftDown, 0, x, y);
-  Post(right ? PMessageType::kRightUp : PMessageType::kLeftUp, 0, x, y);
+void Driver::Click(int32_t x, int32_t y, bool right, Keys keys) {
+  Post(PMessageType::kMouseMove, 0, x, y, keys);
+  if (keys.doubleClick && !right) {
+    // The first press and release, then the second press as the double click.
+    Post(PMessageType::kLeftDown, 0, x, y, keys);
+    Post(PMessageType::kLeftUp, 0, x, y, keys);
+    Post(PMessageType::kLeftDoubleClick, 0, x, y, keys);
+  } else {
+    Post(right ? PMessageType::kRightDown : PMessageType::kLeftDown, 0, x, y, keys);
+  }
+  Post(right ? PMessageType::kRightUp : PMessageType::kLeftUp, 0, x, y, keys);
   Pump(2);
+}
+
+Driver::Keys Driver::ReadKeys(std::istream& in) {
+  Keys keys{};
+  std::string word;
+  while (in >> word) {
+    if (word == "shift") keys.shift = true;
+    if (word == "ctrl") keys.control = true;
+    if (word == "double") keys.doubleClick = true;
+  }
+  return keys;
+}
+
+GView* Driver::EditorScreen() const {
+  auto* state = dynamic_cast<EditorState*>(App()->GetEditor());
+  if (state == nullptr) return nullptr;
+  if (state->screenView != nullptr && state->screenView->IsVisible()) return state->screenView;
+  return state->mainView;
+}
+
+bool Driver::ClickAt(const std::string& rest) {
+  GView* screen = EditorScreen();
+  if (screen == nullptr) return Fail("no editor screen is open");
+  std::istringstream in(rest);
+  int32_t x = 0;
+  int32_t y = 0;
+  if (!(in >> x >> y)) return Fail("click-at needs a point");
+  const Keys keys = ReadKeys(in);
+  Click(screen->Bounds().left + x, screen->Bounds().top + y, false, keys);
+  return true;
+}
+
+bool Driver::Choose(const std::string& rest) {
+  GView* screen = EditorScreen();
+  if (screen == nullptr) return Fail("no editor screen is open");
+  std::istringstream in(rest);
+  int32_t x = 0;
+  int32_t y = 0;
+  if (!(in >> x >> y)) return Fail("choose needs a point and a text");
+  std::string text;
+  std::getline(in >> std::ws, text);
+  const int32_t gx = screen->Bounds().left + x;
+  const int32_t gy = screen->Bounds().top + y;
+  // The popup is the deepest view at the point (it may stand in a panel of the screen).
+  GPopup* popup = nullptr;
+  for (GView* view = screen->FindChildAt(gx, gy); view != nullptr && popup == nullptr; view = view->FindChildAt(gx, gy))
+    popup = dynamic_cast<GPopup*>(view);
+  if (popup == nullptr) return Fail("no popup at " + std::to_string(x) + " " + std::to_string(y));
+  int32_t item = -1;
+  for (int32_t i = 0; i < popup->GetItemCount() && item < 0; ++i)
+    if (text == popup->GetItemText(i)->CStr()) item = i;
+  if (item < 0) return Fail("the popup has no item " + text);
+  if (!popup->IsItemEnabled(item)) return Fail("the popup's item is disabled: " + text);
+  Post(PMessageType::kMouseMove, 0, gx, gy);
+  Post(PMessageType::kLeftDown, 0, gx, gy);
+  Post(PMessageType::kLeftUp, 0, gx, gy);
+  Pump(2);
+  GPopupList* list = popup->GetOpenList();
+  if (list == nullptr) return Fail("the popup did not open");
+  const int32_t rowY = list->Bounds().top + 1 + item * GPopupList::kRowHeight + GPopupList::kRowHeight / 2;
+  const int32_t rowX = (list->Bounds().left + list->Bounds().right) / 2;
+  Post(PMessageType::kMouseMove, 0, rowX, rowY);
+  Post(PMessageType::kLeftDown, 0, rowX, rowY);
+  Post(PMessageType::kLeftUp, 0, rowX, rowY);
+  Pump(2);
+  if (popup->GetCurrentItem() != item) return Fail("the popup did not take " + text);
+  return true;
 }
 
 GControl* Driver::FindControl(GView* view, int32_t command) const {
@@ -179,10 +282,18 @@ bool Driver::RunLine(const std::string& line) {
   if (verb.empty() || verb[0] == '#') return true;
   if (Quit()) return Fail("the program has quit before: " + line);
   if (verb == "click-command") {
-    GControl* control = FindControl(kernel_->GetRootView(), std::stoi(rest));
+    std::istringstream words(rest);
+    int32_t command = -1;
+    words >> command;
+    const Keys keys = ReadKeys(words);
+    GControl* control = FindControl(kernel_->GetRootView(), command);
     if (control == nullptr) return Fail("no visible control carries command " + rest);
     const GRect& r = control->Bounds();
-    Click((r.left + r.right) / 2, (r.top + r.bottom) / 2, false);
+    Click((r.left + r.right) / 2, (r.top + r.bottom) / 2, false, keys);
+  } else if (verb == "click-at") {
+    return ClickAt(rest);
+  } else if (verb == "choose") {
+    return Choose(rest);
   } else if (verb == "click" || verb == "rclick") {
     int32_t x = 0;
     int32_t y = 0;

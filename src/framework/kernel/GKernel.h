@@ -377,6 +377,9 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   // The save dialog: the chosen file created empty (an existing one replaced after the
   // player agreed) in the mode, or null when cancelled or when it cannot be created (a beep).
   GFile* SaveFileDialog(const char* folder, const char* typeCode, const char* defaultName, int32_t mode);
+  // The same dialog for a writer that replaces the file itself once its new form is complete:
+  // the chosen path (an existing file untouched), or false when cancelled.
+  bool SaveFileDialogPath(const char* folder, const char* typeCode, const char* defaultName, std::string& path);
   // The entry's file opened for reading in the mode; null on failure.
   GFile* OpenFileForReading(const class GFileEntry* entry, int32_t mode);
   // Program folder + name for reading and writing: an existing file (mode 0), or a file

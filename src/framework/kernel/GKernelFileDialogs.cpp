@@ -203,16 +203,20 @@ GFile* GKernel::OpenFileDialog(const char* folder, const char* type1, const char
   return file;
 }
 
-GFile* GKernel::SaveFileDialog(const char* folder, const char* typeCode, const char* defaultName, int32_t mode) {
+bool GKernel::SaveFileDialogPath(const char* folder, const char* typeCode, const char* defaultName, std::string& path) {
   PrepareForSystemDialog(false);
   PFileChooser::Settings settings = DialogSettings(PFileChooser::Kind::kSave, programFolder_, folder, &typeCode, 1);
   if (defaultName != nullptr) settings.name = defaultName;
   PFileChooser chooser(std::move(settings), screenWidth_, screenHeight_);
   const bool chosen = RunChooser(*this, chooser);
   AfterDialog(*this);
-  if (!chosen) return nullptr;
+  if (chosen) path = chooser.ChosenPath();
+  return chosen;
+}
 
-  const std::string& path = chooser.ChosenPath();
+GFile* GKernel::SaveFileDialog(const char* folder, const char* typeCode, const char* defaultName, int32_t mode) {
+  std::string path;
+  if (!SaveFileDialogPath(folder, typeCode, defaultName, path)) return nullptr;
   std::unique_ptr<PFile> handle =
       PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
   if (!handle) {

@@ -1,0 +1,79 @@
+// The scenario editor's coming and going, and the game file writer it saves through.
+#include <memory>
+#include <string>
+
+#include "app/EditorSeam.h"
+#include "app/WRApplication.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "framework/ui/GView.h"
+#include "game/battle/Campaign.h"
+#include "platform/PFile.h"
+#include "platform/PFileName.h"
+#include "platform/PFileSystem.h"
+
+void WRApplication::OpenEditor(bool quickBattle) {
+  if (!editorFactory_) {
+    GErrorLog::LogValue("The scenario editor is not part of this program:", quickBattle ? 1 : 0);
+    Beep();
+    return;
+  }
+  if (editor_ != nullptr) return;
+  SetInputMode(kInputNone);
+  // The start screen goes; the editor's own views cover the screen.
+  SafeDelete(screenRoot_);
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
+  if (gKernel != nullptr) gKernel->ClearScreen(true);
+  std::unique_ptr<EditorSeam> made = editorFactory_(*this);
+  if (!made) FatalError(__LINE__, "WRApplicationEditor");
+  ownedEditor_ = made.release();
+  editor_ = ownedEditor_;
+  editor_->Open(quickBattle, false, 2);
+}
+
+void WRApplication::CloseEditor(bool keepScreen) {
+  EditorSeam* going = editor_;
+  editor_ = nullptr;
+  if (going == ownedEditor_) {
+    ownedEditor_ = nullptr;
+    delete going;
+  }
+  // The operation goes too: an operation being edited must not outlive its editor.
+  DeleteBattleAndOperation();
+  if (!keepScreen) ShowMainScreen(true);
+}
+
+bool WRApplication::SaveGameFileTo(const std::string& path, int32_t mode) {
+  const size_t slash = path.find_last_of("\\/");
+  const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+  const std::string fileName = path.substr(nameAt);
+  const std::string temporary = path.substr(0, nameAt) + "~" + fileName;
+  bool saved = !fileName.empty() && PFileName::IsValid(fileName);
+  if (saved) {
+    std::unique_ptr<PFile> handle = PFile::Open(temporary, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
+    auto* file = handle ? new GFile() : nullptr;
+    if (file != nullptr && !file->IFile(std::move(handle), temporary.c_str(), mode)) SafeDelete(file);
+    saved = file != nullptr;
+    if (saved) {
+      WriteGameFile(file);
+      saved = !file->HasError();
+      // Deleting the file object finishes it (the compression).
+      delete file;
+    }
+  }
+  if (saved) saved = PFileSystem::RenameReplace(temporary, path);
+  if (!saved) {
+    PFileSystem::Delete(temporary);
+    GErrorLog::LogError((std::string("Game file not saved ") += path).c_str());
+  }
+  return saved;
+}
+
+void WRApplication::SetCampaign(Campaign* operation) {
+  if (operation_ != operation) SafeDelete(operation_);
+  operation_ = operation;
+}
