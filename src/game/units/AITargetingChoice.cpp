@@ -105,10 +105,10 @@ float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forRea
   } else if (vehicle != nullptr) {
     // Without the main gun a vehicle scores its machine guns.
     if (chooser.CanFireAnyMachineGun()) {
-      const uint8_t kept = chooser.firingBytes[2];
-      chooser.firingBytes[2] = 1;
+      const uint8_t kept = chooser.firingBytes[1];
+      chooser.firingBytes[1] = 1;
       value = FuzzyPriority(chooser, candidate, 0);
-      chooser.firingBytes[2] = kept;
+      chooser.firingBytes[1] = kept;
     }
     if (candidate.IsCarried() && d > 60.0f) value *= 0.3f;
   } else {

@@ -225,7 +225,7 @@ float DirectAgainstArmour(EffectCase& c) {
     if (n != 9) FatalError(__LINE__, "AITargeting");
     value *= 0.5f;
   }
-  const bool mgMode = c.s.IsVehicle() && c.s.firingBytes[2] != 0;
+  const bool mgMode = c.s.IsVehicle() && c.s.firingBytes[1] != 0;
   const float r = mgMode ? 5.0f : c.s.GetRateOfFire() * 0.8f;
   value = value * r * h * 0.75f;
   if (c.k == 2) {
