@@ -235,6 +235,8 @@ class Infantry : public Unit, public InfantryServices {
   // class the size, both scaled by its effective rating. With asShown it is judged at its last shown position, as hiding.
   float RunUnitPass(bool asShown, const Unit* unit) override;
   int32_t BestEnemyIdentification(bool relaxed, int32_t unused) const override;  // slot 109
+  int32_t GetAntitankCount() const override { return antitankCount; }
+  float GetAntitankRange() const override;
 
   // ---- Operation still to come (InfantryLater.cpp; stops the program) ----
   bool UpdateLinksBetweenBattles();

@@ -1,8 +1,10 @@
 // How far a squad gives itself away (the unit pass its identification and the vehicles' sight
-// ask), and the operation later work gives: the links between battles, which stops the
+// ask), the reach of its special anti-tank weapons, and the operation later work gives: the links between battles, which stops the
 // program until then.
 #include "framework/core/Quorl.h"
+#include "game/units/Hack.h"
 #include "game/units/Infantry.h"
+#include "game/units/WeaponData.h"
 
 namespace {
 
@@ -35,6 +37,10 @@ float Infantry::RunUnitPass(bool asShown, const Unit* unit) {
 
 int32_t Infantry::BestEnemyIdentification(bool relaxed, int32_t /*unused*/) const {
   return static_cast<int32_t>(const_cast<Infantry*>(this)->RunUnitPass(relaxed, nullptr));
+}
+
+float Infantry::GetAntitankRange() const {
+  return gWeapons.IsValid(antitankWeaponId) ? gWeapons[antitankWeaponId].MaxRange() : 0.0f;
 }
 
 bool Infantry::UpdateLinksBetweenBattles() { FatalError(__LINE__, kFile); }

@@ -38,12 +38,15 @@ class InfantryServices {
   virtual void SetCarrierReference(Unit* /*vehicle*/) {}
   // ---- End of the reinforcement loading and force enlargement ----
 
-  // ---- What the battle's shot step and the vehicles' sight use ----
+  // ---- What the battle's shot step, the vehicles' sight and the threat estimate use ----
   // A hit on the squad: the damage (casualties at damage / 725 a die), the extra dice and the
   // shot as the battle works it out (its kind, start point and flags).
   virtual void TakeShotDamage(float /*damage*/, int32_t /*extraRolls*/, const Shot& /*shot*/) {}
   // The identification level (0..4) that the enemy, or the one observer given, reaches of
   // the squad now (a buttoned vehicle sees only infantry that gives itself away).
   virtual float RunUnitPass(bool /*asShown*/, const Unit* /*observer*/) { return 0.0f; }
-  // ---- End of the shot step and sight ----
+  // The special anti-tank weapons carried and their weapon's range (metres).
+  virtual int32_t GetAntitankCount() const { return 0; }
+  virtual float GetAntitankRange() const { return 0.0f; }
+  // ---- End of the shot step, sight and threat ----
 };

@@ -335,9 +335,11 @@ class Vehicle : public Unit, public VehicleServices {
 
   // How many of each machine gun may fire now: the bow gun (0 or 1), the coaxial guns and the
   // flexible guns; checkTarget adds the gunner's and the hatches' conditions.
-  int32_t CanFireBowMG() const;
-  int32_t CanFireCoaxialMG(bool checkTarget) const;
-  int32_t CanFireFlexibleMG(bool checkTarget) const;
+  int32_t CanFireBowMG() const override;
+  int32_t CanFireCoaxialMG(bool checkTarget) const override;
+  int32_t CanFireFlexibleMG(bool checkTarget) const override;
+  void SetSmallArmsEntry(int32_t entry) override { smallArmsInUse = entry; }
+  bool CanFireAnyMachineGun() const override { return AnyMGUsable(false); }
   bool AnyMGUsable(bool checkTarget) const;
   // The main gun covers the point: always with a turret, else within the traverse limits
   // (halved when narrow) around the facing, or around the rear for a gun pointing back.
