@@ -28,6 +28,10 @@ namespace {
 int64_t gAllocations = 0;
 }  // namespace
 
+// The counting operators pair malloc with free themselves; the compiler, seeing free reached
+// from a delete, would call it a mismatch.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
   ++gAllocations;
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
@@ -35,6 +39,7 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 

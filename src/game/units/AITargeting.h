@@ -79,6 +79,8 @@ class AITargeting {
   struct SmokeCase {
     bool allowed = false;
     bool halve = false;
+    // When given, asked instead of halve, and only once smoke was tried (it may trace).
+    const std::function<bool()>* halveTest = nullptr;
   };
   // Scores the kinds the unit carries in the fixed order (high explosive, then at 0.75 when
   // armour-piercing is carried against armour; armour-piercing; tungsten against armour;

@@ -56,10 +56,13 @@ float ScoreMainWeapon(Unit& chooser, Unit& candidate, int32_t& kind) {
   AITargeting::SmokeCase smoke;
   smoke.allowed = !candidate.IsMoving() && candidate.HasAnyAmmo() &&
                   (candidate.IsVehicle() || candidate.GetSpeedClass() <= 1 || candidate.TerrainQuery(true));
-  if (candidate.GetSpeedClass() > 1) {
+  // The hull-down test traces: it is made only once smoke was tried.
+  const std::function<bool()> halve = [&chooser, &candidate] {
+    if (candidate.GetSpeedClass() <= 1) return false;
     const VehicleServices* v = candidate.AsVehicle();
-    smoke.halve = candidate.IsVehicle() ? (v == nullptr || !v->IsHullDownFrom(chooser)) : !candidate.TerrainQuery(true);
-  }
+    return candidate.IsVehicle() ? (v == nullptr || !v->IsHullDownFrom(chooser)) : !candidate.TerrainQuery(true);
+  };
+  smoke.halveTest = &halve;
   float value = 0.0f;
   std::array<uint16_t, 5> ammo = chooser.ammo;
   AITargeting::ScoreAmmoKinds(ammo.data(), armoured, armourTarget, &smoke,
