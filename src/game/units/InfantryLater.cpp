@@ -1,6 +1,6 @@
 // How far a squad gives itself away (the unit pass its identification and the vehicles' sight
-// ask), the reach of its special anti-tank weapons, and the operation later work gives: the links between battles, which stops the
-// program until then.
+// ask), the reach of its special anti-tank weapons, and the operation later work gives: the
+// links between battles, which stops the program until then.
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
