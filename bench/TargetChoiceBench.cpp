@@ -1,6 +1,7 @@
-// Target choice on the built-in tables, one core: a forced choice of a tank among 20 enemy
-// vehicles that all pass the candidate filter, on the default map. Reports microseconds per
-// choice and the weapon-effect estimates each choice makes (aim: at most 250 us a choice).
+// Target choice on the built-in tables, one core: a forced choice of a tank, and of a rifle
+// squad, among 20 enemy vehicles that all pass the tank's candidate filter, on the default
+// map. Reports microseconds per choice and the weapon-effect estimates each choice makes
+// (aim: at most 250 us a choice).
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -10,6 +11,7 @@
 #include "game/map/Map.h"
 #include "game/units/AITargeting.h"
 #include "game/units/Hack.h"
+#include "game/units/Infantry.h"
 #include "game/units/WeaponData.h"
 #include "game/units/VehicleWorld.h"
 
@@ -45,7 +47,6 @@ struct Field {
     chooser = std::make_unique<BenchTank>();
     chooser->SetClass(kTank, 0, 2, 500.0f, 500.0f, 0.0f);
     chooser->side = 1;
-    chooser->firingBytes[2] = 0;
     world.Battle().joined.push_back(chooser.get());
     for (int32_t i = 0; i < kCandidates; ++i) {
       auto v = std::make_unique<Vehicle>();
@@ -53,7 +54,6 @@ struct Field {
                   420.0f + 40.0f * static_cast<float>(i / 5), 180.0f);
       v->side = 0;
       v->identificationLevel = 2;
-      v->firingBytes[2] = 0;
       world.Battle().joined.push_back(v.get());
       candidates.push_back(std::move(v));
     }
@@ -91,6 +91,40 @@ void VehicleChoice(benchmark::State& state) {
       choices > 0 ? static_cast<double>(AITargeting::gEffectCalls - before) / static_cast<double>(choices) : 0.0;
 }
 BENCHMARK(VehicleChoice)->Unit(benchmark::kMicrosecond);
+
+// The first rifle squad class of the tables: eight men or more, no crew weapon.
+int32_t RifleSquadClass() {
+  for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
+    const InfantryData c = gInfantryClasses[i];
+    if (c.IsSquad() != 0 && c.MainWeapon() == Infantry::kNoWeapon && c.Men() >= 8 && c.LeaderLevel() == 0) return i;
+  }
+  return -1;
+}
+
+void SquadChoice(benchmark::State& state) {
+  Field field;
+  const int32_t squadClass = RifleSquadClass();
+  if (squadClass < 0) {
+    state.SkipWithError("no rifle squad in the tables");
+    return;
+  }
+  Infantry squad;
+  squad.Init(squadClass, 6, 2, 600.0f, 500.0f, 0.0f);
+  squad.side = 1;
+  field.world.Battle().joined.push_back(&squad);
+  const int64_t before = AITargeting::gEffectCalls;
+  int64_t choices = 0;
+  for (auto _ : state) {
+    squad.target = nullptr;
+    squad.ChooseTarget(true);
+    benchmark::DoNotOptimize(squad.target);
+    ++choices;
+  }
+  field.world.Battle().joined.pop_back();
+  state.counters["effects/choice"] =
+      choices > 0 ? static_cast<double>(AITargeting::gEffectCalls - before) / static_cast<double>(choices) : 0.0;
+}
+BENCHMARK(SquadChoice)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

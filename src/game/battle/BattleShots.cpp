@@ -9,8 +9,10 @@
 #include "game/battle/Packet.h"
 #include "game/map/Map.h"
 #include "game/units/Hack.h"
+#include "game/units/InfantryServices.h"
 #include "game/units/Shot.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitServices.h"
 #include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/WeaponFormulas.h"
@@ -43,6 +45,50 @@ struct BlastSettings {
   bool ignite = true;
   float radius = 0.0f;
 };
+
+// The shot as a squad takes it: its kind, where it came from, and its flags. The source flag
+// is set when a unit fired it (a blast of its own has nobody to turn toward); the second
+// impact flag when the squad is the shot's own target, so that even a fixed-strength or
+// falling blast can knock out its crew weapon.
+Shot InfantryShot(const BattleShot& shot, int32_t kind, const Unit* struck) {
+  Shot hit = shot.round;
+  hit.shooter = shot.shooter;
+  hit.weapon = shot.weapon;
+  hit.ammoKind = shot.ammoKind;
+  hit.shooterX = shot.startX;
+  hit.shooterY = shot.startY;
+  hit.shooterZ = shot.startZ;
+  hit.impactX = shot.impactX;
+  hit.impactY = shot.impactY;
+  hit.impactZ = shot.impactZ;
+  hit.kind = kind;
+  hit.sourceFlag = shot.shooter != nullptr && shot.shooter != struck ? 1 : 0;
+  hit.secondImpact = shot.target == struck ? 1 : 0;
+  return hit;
+}
+
+// A unit struck by the shot: a squad takes the damage through its own form; the other kinds
+// work the hit out from the weapon.
+void StrikeUnit(Unit* unit, const BattleShot& shot, float damage, int32_t extraRolls, int32_t kind) {
+  InfantryServices* squad = unit->AsInfantry();
+  if (squad != nullptr) {
+    squad->TakeShotDamage(damage, extraRolls, InfantryShot(shot, kind, unit));
+    return;
+  }
+  unit->TakeDamage(shot.shooter, shot.weapon, shot.ammoKind, shot.impactX, shot.impactY, shot.impactZ);
+}
+
+// A small-arms burst on a squad: the firepower filed at the firing, seen from the firer's
+// position (cover and the squad's posture) and turned by the angle from the squad's facing,
+// a fifth of it as the damage; the close-range bonus gives the extra dice.
+float SmallArmsDamage(const BattleShot& shot, Unit& target) {
+  const UnitServices* services = GetUnitServices();
+  const int32_t condition = services != nullptr ? services->GetConditionValue() : 0;
+  float f = shot.round.firepower;
+  f *= target.VisibilityFromPoint(shot.startX, shot.startY, shot.startZ, true);
+  f *= (AngleFactor(target.AngleToPoint(target.facing, shot.startX, shot.startY, true), condition) + 1.0f) * 0.5f;
+  return f * 0.2f;
+}
 
 }  // namespace
 
@@ -92,7 +138,11 @@ void Battle::StepShot(BattleShot& shot) {
   if (shot.fromUnit && shot.round.smallArms != 0) {
     Unit* target = shot.round.areaFire != 0 ? nullptr : shot.round.targetUnit;
     if (target != nullptr && target->IsAlive()) {
-      target->TakeDamage(shot.shooter, shot.weapon, shot.ammoKind, shot.impactX, shot.impactY, shot.impactZ);
+      if (target->AsInfantry() != nullptr) {
+        StrikeUnit(target, shot, SmallArmsDamage(shot, *target), shot.round.closeRangeBonus, 2);
+      } else {
+        StrikeUnit(target, shot, 0.0f, 0, 2);
+      }
     }
     currentShooter = nullptr;
     return;
@@ -119,7 +169,9 @@ void Battle::StepShot(BattleShot& shot) {
   Unit* target = shot.target;
   if (target != nullptr) {
     const int32_t before = target->GetMenPresent();
-    target->TakeDamage(shot.shooter, shot.weapon, shot.ammoKind, shot.impactX, shot.impactY, shot.impactZ);
+    float aux = 0.0f;
+    const float strength = shot.GetStrength(false, &aux);
+    StrikeUnit(target, shot, strength, static_cast<int32_t>(aux), shot.kind);
     if (shot.kind >= 0 && shot.kind <= 5) {
       Packet* packet = NewPacket(10);
       packet->kind = Packet::kHitReport;
@@ -322,7 +374,7 @@ void Battle::ApplyBlast(BattleShot& shot) {
       }
     }
     if (d <= b.radius) {
-      u->TakeDamage(shot.shooter, shot.weapon, shot.ammoKind, shot.impactX, shot.impactY, shot.impactZ);
+      StrikeUnit(u, shot, v, static_cast<int32_t>(aux), shot.kind);
     } else if (d <= 2.0f * b.radius) {
       u->ApplyShock(static_cast<int32_t>(v));
     }

@@ -79,6 +79,8 @@ class AITargeting {
   struct SmokeCase {
     bool allowed = false;
     bool halve = false;
+    // When given, asked instead of halve, and only once smoke was tried (it may trace).
+    const std::function<bool()>* halveTest = nullptr;
   };
   // Scores the kinds the unit carries in the fixed order (high explosive, then at 0.75 when
   // armour-piercing is carried against armour; armour-piercing; tungsten against armour;
@@ -186,6 +188,12 @@ class AITargeting {
   // operations draw.
   static float WeaponEffect(Unit& shooter, Unit* target, int32_t k, bool threatMode, bool useExposure,
                             bool applyMorale, int32_t selector, int32_t viewMode);
+  // A vehicle's whole effect: the first of its machine guns that may fire and reaches the
+  // target (flame guns first, then a heavy gun against armour, then any), scored as the gun
+  // in use, plus the main weapon's effect when it has one; at most 3.4. A vehicle already in
+  // machine-gun mode is judged by the gun in use alone.
+  static float VehicleWeaponEffect(Unit& vehicle, Unit* target, int32_t k, bool threatMode, bool useExposure,
+                                   bool applyMorale, int32_t selector, int32_t viewMode);
   // The hit locations of the vehicle as the shooter strikes it: locations 0..5 the turret and
   // the two hull parts at the facing struck and at the side, their weights split by the side
   // share and the part shares; with threatMode also 6..8, the three parts at the rear.

@@ -19,6 +19,6 @@ void AITargeting::ScoreAmmoKinds(const uint16_t ammo[5], bool armoured, bool arm
   if (smoke == nullptr) return;
   if (ammo[4] != 0 && value < 0.6f && smoke->allowed) {
     KeepBestAmmo(value, kind, 4, score(4));
-    if (smoke->halve) value *= 0.5f;
+    if (smoke->halveTest != nullptr ? (*smoke->halveTest)() : smoke->halve) value *= 0.5f;
   }
 }

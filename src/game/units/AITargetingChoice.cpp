@@ -18,6 +18,8 @@ int64_t AITargeting::gEffectCalls = 0;
 namespace {
 
 constexpr int32_t kNoWeapon = 104;
+// The ammunition kind of a machine gun chosen instead of the main gun.
+constexpr int32_t kMachineGunKind = 6;
 
 template <typename F>
 void ForEachUnit(F&& f) {
@@ -54,16 +56,34 @@ float ScoreMainWeapon(Unit& chooser, Unit& candidate, int32_t& kind) {
   AITargeting::SmokeCase smoke;
   smoke.allowed = !candidate.IsMoving() && candidate.HasAnyAmmo() &&
                   (candidate.IsVehicle() || candidate.GetSpeedClass() <= 1 || candidate.TerrainQuery(true));
-  if (candidate.GetSpeedClass() > 1) {
+  // The hull-down test traces: it is made only once smoke was tried.
+  const std::function<bool()> halve = [&chooser, &candidate] {
+    if (candidate.GetSpeedClass() <= 1) return false;
     const VehicleServices* v = candidate.AsVehicle();
-    smoke.halve = candidate.IsVehicle() ? (v == nullptr || !v->IsHullDownFrom(chooser)) : !candidate.TerrainQuery(true);
-  }
+    return candidate.IsVehicle() ? (v == nullptr || !v->IsHullDownFrom(chooser)) : !candidate.TerrainQuery(true);
+  };
+  smoke.halveTest = &halve;
   float value = 0.0f;
   std::array<uint16_t, 5> ammo = chooser.ammo;
   AITargeting::ScoreAmmoKinds(ammo.data(), armoured, armourTarget, &smoke,
                               [&](int32_t k) { return AITargeting::FuzzyPriority(chooser, candidate, k); }, value,
                               kind);
   return value;
+}
+
+// The score of one machine gun of a vehicle: the gun put in use and the machine-gun mode set
+// for the fuzzy priority (with coaxial, the coaxial flag too), all put back after.
+float ScoreMachineGun(Unit& chooser, VehicleServices& vehicle, Unit& candidate, int32_t gun, bool coaxial) {
+  const uint8_t keptMode = chooser.firingBytes[1];
+  const int32_t keptGun = vehicle.GetSmallArmsEntry();
+  chooser.firingBytes[1] = 1;
+  vehicle.SetSmallArmsEntry(gun);
+  AITargeting::gEvaluatingCoaxialMG = coaxial;
+  const float s = AITargeting::FuzzyPriority(chooser, candidate, 0);
+  AITargeting::gEvaluatingCoaxialMG = false;
+  vehicle.SetSmallArmsEntry(keptGun);
+  chooser.firingBytes[1] = keptMode;
+  return s;
 }
 
 }  // namespace
@@ -98,17 +118,49 @@ float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forRea
   const bool ordered = &candidate == chooser.orderedTarget;
   float value = 0.0f;
   int32_t kind = 0;
+  bool useMG = false;
   if (mainUsable) {
     const bool skip = ordered && !candidate.IsVehicle() && vehicle != nullptr && !vehicle->GetMainGunFlag();
     if (!skip) value = ScoreMainWeapon(chooser, candidate, kind);
+    // A soft target may be better served by the coaxial machine gun.
+    if (forReal && vehicle != nullptr && !candidate.IsArmored(false) && vehicle->CanFireCoaxialMG(true) > 0) {
+      const float s = ScoreMachineGun(chooser, *vehicle, candidate, vehicle->GetClassData(0).CoaxialMachineGun(), true);
+      float factor = 0.85f;
+      if (ordered) {
+        factor = 1.8f;
+      } else if (candidate.target == &chooser) {
+        factor = 1.12f;
+      } else if (candidate.HasMainWeaponOfType23(false)) {
+        factor = 0.95f;
+      } else if (value < 0.2f) {
+        factor = 0.65f;
+      } else if (value < 0.4f) {
+        factor = 0.75f;
+      }
+      if (s >= value * factor) {
+        useMG = true;
+        kind = kMachineGunKind;
+        value = s;
+      }
+    }
     if (candidate.IsCarried() && !ordered) value *= 0.2f;
   } else if (vehicle != nullptr) {
-    // Without the main gun a vehicle scores its machine guns.
-    if (chooser.CanFireAnyMachineGun()) {
-      const uint8_t kept = chooser.firingBytes[2];
-      chooser.firingBytes[2] = 1;
+    if (mg) {
+      // The machine-gun step's own search: the gun in use.
       value = FuzzyPriority(chooser, candidate, 0);
-      chooser.firingBytes[2] = kept;
+    } else {
+      // Without the main gun a vehicle scores its coaxial gun, else its flexible gun, else its
+      // bow gun unless hull down from the candidate (a vehicle with no gun free scores 0).
+      const VehicleData record = vehicle->GetClassData(0);
+      int32_t gun = -1;
+      if (vehicle->CanFireCoaxialMG(true) > 0) {
+        gun = record.CoaxialMachineGun();
+      } else if (vehicle->CanFireFlexibleMG(true) > 0) {
+        gun = record.ThirdMachineGun();
+      } else if (vehicle->CanFireBowMG() > 0 && !vehicle->IsHullDownFrom(candidate)) {
+        gun = record.BowMachineGun();
+      }
+      if (gun >= 0) value = ScoreMachineGun(chooser, *vehicle, candidate, gun, false);
     }
     if (candidate.IsCarried() && d > 60.0f) value *= 0.3f;
   } else {
@@ -151,6 +203,7 @@ float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forRea
     t.smokeFire = chooser.flagBytes[1] != 0;
     t.holding = holdPosition && holdFlag;
     t.machineGunMode = mg;
+    t.useMachineGun = useMG;
     t.mainUsable = mainUsable;
     const int32_t w = chooser.GetMainWeaponId();
     t.mainCalibre = w >= 0 && w != kNoWeapon && w < gWeapons.Count() ? gWeapons[w].Calibre() : 0.0f;

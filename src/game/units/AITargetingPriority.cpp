@@ -19,7 +19,7 @@
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 
-bool AITargeting::InMachineGunMode(const Unit& unit) { return unit.IsVehicle() && unit.firingBytes[2] != 0; }
+bool AITargeting::InMachineGunMode(const Unit& unit) { return unit.IsVehicle() && unit.firingBytes[1] != 0; }
 
 void AITargeting::FuzzifyTargetValue(GFuzzySet& set, Unit& unit, bool boost, int32_t mode) {
   const VehicleServices* v = unit.AsVehicle();

@@ -44,7 +44,18 @@ struct EffectCase {
   int32_t w;
   int32_t type;
   float d;
+  // The small-arms penetration mode: 1 a medium, 2 a heavy machine gun of a vehicle.
+  int32_t mode = 0;
 };
+
+// The penetration mode of the machine gun a vehicle scores or fires.
+int32_t MachineGunMode(const Unit& shooter) {
+  const VehicleServices* v = shooter.AsVehicle();
+  if (v == nullptr || !AITargeting::InMachineGunMode(shooter)) return 0;
+  const int32_t entry = v->GetSmallArmsEntry();
+  if (entry >= 25 && entry < 29) return 2;
+  return entry >= 14 && entry <= 24 ? 1 : 0;
+}
 
 // Blast of an explosive round around the predicted impact; d becomes the expected miss.
 float ExplosiveBlast(EffectCase& c, bool infantryTarget) {
@@ -181,8 +192,15 @@ float DirectAgainstArmour(EffectCase& c) {
   float h = 0.5f;
   float floor = 0.0f;
   bool hullDown = false;
-  if (c.type == 0) {
-    pen = SpecialWeaponPenetration(0, c.d, true, 450, 1.25f, nullptr);
+  // A squad's special anti-tank weapons, as the threat it poses within their reach.
+  const InfantryServices* squad = c.s.AsInfantry();
+  const bool special = c.threat && squad != nullptr && squad->GetAntitankCount() > 0 &&
+                       c.d < squad->GetAntitankRange() + 40.0f;
+  if (special) {
+    pen = c.s.IsAxis() ? 500.0f : 95.0f;
+    h = 0.35f;
+  } else if (c.type == 0) {
+    pen = SpecialWeaponPenetration(c.mode, c.d, true, 450, 1.25f, nullptr);
     h = kind6 ? RangeFalloff(c.d) : c.s.FirepowerAt(c.d, 0) * 0.002f;
     const InfantryServices* own = c.s.AsInfantry();
     const bool led = own != nullptr && (own->IsSquad() || own->GetClassData().LeaderLevel() >= 1);
@@ -225,7 +243,7 @@ float DirectAgainstArmour(EffectCase& c) {
     if (n != 9) FatalError(__LINE__, "AITargeting");
     value *= 0.5f;
   }
-  const bool mgMode = c.s.IsVehicle() && c.s.firingBytes[2] != 0;
+  const bool mgMode = c.s.IsVehicle() && c.s.firingBytes[1] != 0;
   const float r = mgMode ? 5.0f : c.s.GetRateOfFire() * 0.8f;
   value = value * r * h * 0.75f;
   if (c.k == 2) {
@@ -241,7 +259,7 @@ float DirectAgainstArmour(EffectCase& c) {
   const bool open = v != nullptr && !v->IsButtoned();
   if (c.type == 0 && open && c.t.GetIdentificationLevel(false) >= 3 && !kind6) {
     value = std::max(value, c.s.FirepowerAt(c.d, 0) * 0.0003f);
-  } else if (c.type == 1 && c.threat) {
+  } else if (special || (c.type == 1 && c.threat)) {
     value *= 2.5f;
   }
   return value;
@@ -259,6 +277,7 @@ float AITargeting::WeaponEffect(Unit& shooter, Unit* target, int32_t k, bool thr
   shooter.QueryWeapon(selector, w, type);
   if (type == 5) return threatMode ? 0.2f : 0.0f;
   EffectCase c{shooter, *target, k, threatMode, useExposure, selector, viewMode, w, type, shooter.DistanceTo(*target)};
+  c.mode = MachineGunMode(shooter);
   const bool record = w != kNoWeapon && type != 0;
   if (record) {
     const WeaponData data = gWeapons[w];
@@ -288,6 +307,66 @@ float AITargeting::WeaponEffect(Unit& shooter, Unit* target, int32_t k, bool thr
     value = DirectAgainstArmour(c);
   }
   if (applyMorale) value *= MoraleFactor(shooter.GetBand());
+  return ClampEffect(value);
+}
+
+float AITargeting::VehicleWeaponEffect(Unit& vehicle, Unit* target, int32_t k, bool threatMode, bool useExposure,
+                                       bool applyMorale, int32_t selector, int32_t viewMode) {
+  VehicleServices* v = vehicle.AsVehicle();
+  if (v == nullptr) FatalError(__LINE__, "AITargeting");
+  // Already scoring or firing one machine gun: that gun alone.
+  if (InMachineGunMode(vehicle)) {
+    return WeaponEffect(vehicle, target, k, threatMode, useExposure, applyMorale, selector, viewMode);
+  }
+  float mg = 0.0f;
+  const bool check = !threatMode;
+  if (target != nullptr && (v->CanFireBowMG() > 0 || v->CanFireCoaxialMG(check) > 0 || v->CanFireFlexibleMG(check) > 0)) {
+    constexpr int32_t kNone = 33;
+    const VehicleData record = v->GetClassData(0);
+    const int32_t coaxial = record.CoaxialMachineGun();
+    const int32_t bow = record.BowMachineGun();
+    const int32_t flexible = record.ThirdMachineGun();
+    const float d = vehicle.DistanceTo(*target);
+    auto reaches = [&](int32_t entry) {
+      return entry != kNone && gSmallArms.IsValid(entry) && static_cast<float>(gSmallArms[entry].MaxRange()) >= d;
+    };
+    auto coaxialOk = [&](int32_t floor) {
+      return record.CoaxialCount() != 0 && coaxial >= floor && v->CanFireCoaxialMG(check) > 0 && reaches(coaxial);
+    };
+    auto bowOk = [&](int32_t floor) { return bow >= floor && v->CanFireBowMG() > 0 && reaches(bow); };
+    auto flexibleOk = [&](int32_t floor) {
+      return record.ThirdCount() != 0 && flexible >= floor && v->CanFireFlexibleMG(check) > 0 && reaches(flexible);
+    };
+    int32_t gun = kNone;
+    if (coaxialOk(29)) {
+      gun = coaxial;
+    } else if (bowOk(29)) {
+      gun = bow;
+    } else if (flexibleOk(29)) {
+      gun = flexible;
+    } else if (target->IsArmored(viewMode != 0) && flexibleOk(25)) {
+      gun = flexible;
+    } else if (coaxialOk(0)) {
+      gun = coaxial;
+    } else if (bowOk(0)) {
+      gun = bow;
+    } else if (flexibleOk(0)) {
+      gun = flexible;
+    }
+    if (gun != kNone) {
+      const uint8_t keptMode = vehicle.firingBytes[1];
+      const int32_t keptGun = v->GetSmallArmsEntry();
+      vehicle.firingBytes[1] = 1;
+      v->SetSmallArmsEntry(gun);
+      mg = WeaponEffect(vehicle, target, k, threatMode, useExposure, applyMorale, selector, viewMode);
+      vehicle.firingBytes[1] = keptMode;
+      v->SetSmallArmsEntry(keptGun);
+    }
+  }
+  float value = mg;
+  if (vehicle.HasMainWeapon()) {
+    value += WeaponEffect(vehicle, target, k, threatMode, useExposure, applyMorale, selector, viewMode);
+  }
   return ClampEffect(value);
 }
 

@@ -39,11 +39,9 @@ class MapBattleServices;
 // clearing, firing inside a building).
 //
 // Index of temporary bodies, each stopping the program with FatalError ("Infantry") until
-// later work gives it: TakeDamage in the unit's six-argument form (the infantry's own form
-// takes the damage, the extra dice and the shot); the unit pass over other units
-// (RunUnitPass, until the unit gives its pass); the links between battles
-// (UpdateLinksBetweenBattles). Draw draws nothing yet. Also still the unit's own: the
-// pictures (PrepareAppearance, ApplyModelScale) and the target search test.
+// later work gives it: the links between battles (UpdateLinksBetweenBattles). Draw draws
+// nothing yet. Also still the unit's own: the pictures (PrepareAppearance, ApplyModelScale)
+// and the target search test.
 // The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:
@@ -234,10 +232,17 @@ class Infantry : public Unit, public InfantryServices {
   bool TestMainWeaponType(bool anyType) const;
   static bool IsRoadTerrain(int32_t code) { return code >= 31 && code <= 35; }
 
-  // ---- Operations still to come (InfantryLater.cpp; each stops the program) ----
+  // ---- How far the squad gives itself away (InfantryLater.cpp) ----
 
-  // The pass over other units with the two values of UnitPassValues.
-  float RunUnitPass(bool asShown, Unit* unit);
+  // The identification level (0..4) that the enemy (or the one observer given) reaches of the
+  // squad now, with the values of UnitPassValues: its activity gives the hearing range, its
+  // class the size, both scaled by its effective rating. With asShown it is judged at its last shown position, as hiding.
+  float RunUnitPass(bool asShown, const Unit* unit) override;
+  int32_t BestEnemyIdentification(bool relaxed, int32_t unused) const override;  // slot 109
+  int32_t GetAntitankCount() const override { return antitankCount; }
+  float GetAntitankRange() const override;
+
+  // ---- Operation still to come (InfantryLater.cpp; stops the program) ----
   bool UpdateLinksBetweenBattles();
 
   // ---- The action phase: slice, firing, movement, riding, close combat (InfantrySlice.cpp,
@@ -331,6 +336,9 @@ class Infantry : public Unit, public InfantryServices {
   // for a blast behind its back, the turn toward where it came from.
   using Unit::TakeDamage;
   void TakeDamage(float damage, int32_t extraRolls, const Shot& shot);
+  void TakeShotDamage(float damage, int32_t extraRolls, const Shot& shot) override {
+    TakeDamage(damage, extraRolls, shot);
+  }
   // The shock of a hit before the shot's kind and the losses: (A u^B + 1) 1.3 D^0.7 with A
   // and B of the effective rating 0..8 (any other rating counts as 2).
   static float HitShock(int32_t effectiveRating, float u, float damage);

@@ -7,6 +7,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
+#include "game/units/Shot.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/WeaponFormulas.h"
@@ -21,7 +22,27 @@ int32_t WeaponClass(int32_t weapon) { return weapon == Infantry::kNoWeapon ? -1 
 
 // ---- Operations later work gives ----
 
-void Infantry::TakeDamage(Unit*, int32_t, int32_t, float, float, float) { FatalError(__LINE__, kFile); }
+// The unit's general form, for callers that know only the weapon: the weapon's fragment value
+// as the damage, its type as the shot's kind (the battle's shot step uses the squad's own form
+// with the blast's strength).
+void Infantry::TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) {
+  const bool known = gWeapons.IsValid(weapon) && weapon != kNoWeapon;
+  Shot shot;
+  shot.shooter = firer;
+  shot.weapon = weapon;
+  shot.ammoKind = ammoKind;
+  const int32_t type = known ? gWeapons[weapon].Type() : 0;
+  shot.kind = type >= 1 && type <= 8 ? type : 2;
+  shot.shooterX = firer != nullptr ? firer->x : px;
+  shot.shooterY = firer != nullptr ? firer->y : py;
+  shot.shooterZ = pz;
+  shot.impactX = px;
+  shot.impactY = py;
+  shot.impactZ = pz;
+  shot.sourceFlag = firer != nullptr ? 1 : 0;
+  const float damage = known ? WeaponFragmentValue(weapon, std::clamp(ammoKind, 0, 3)) : 0.0f;
+  TakeDamage(damage, 0, shot);
+}
 void Infantry::Draw(bool) {}
 
 // ---- Class queries ----

@@ -4,6 +4,7 @@
 #include "game/units/InfantryData.h"
 
 class Unit;
+struct Shot;
 
 // What the shared unit code asks of an infantry unit beyond the numbered operations.
 // Reached through Unit::AsInfantry; the infantry class implements it.
@@ -46,4 +47,15 @@ class InfantryServices {
   // Its captors' side gave up: the prisoner is free, fully known, with no suppression.
   virtual void ReleaseFromCaptivity() {}
   // ---- End of the turn cycle and its end ----
+  // ---- What the battle's shot step, the vehicles' sight and the threat estimate use ----
+  // A hit on the squad: the damage (casualties at damage / 725 a die), the extra dice and the
+  // shot as the battle works it out (its kind, start point and flags).
+  virtual void TakeShotDamage(float /*damage*/, int32_t /*extraRolls*/, const Shot& /*shot*/) {}
+  // The identification level (0..4) that the enemy, or the one observer given, reaches of
+  // the squad now (a buttoned vehicle sees only infantry that gives itself away).
+  virtual float RunUnitPass(bool /*asShown*/, const Unit* /*observer*/) { return 0.0f; }
+  // The special anti-tank weapons carried and their weapon's range (metres).
+  virtual int32_t GetAntitankCount() const { return 0; }
+  virtual float GetAntitankRange() const { return 0.0f; }
+  // ---- End of the shot step, sight and threat ----
 };

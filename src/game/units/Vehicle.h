@@ -335,9 +335,11 @@ class Vehicle : public Unit, public VehicleServices {
 
   // How many of each machine gun may fire now: the bow gun (0 or 1), the coaxial guns and the
   // flexible guns; checkTarget adds the gunner's and the hatches' conditions.
-  int32_t CanFireBowMG() const;
-  int32_t CanFireCoaxialMG(bool checkTarget) const;
-  int32_t CanFireFlexibleMG(bool checkTarget) const;
+  int32_t CanFireBowMG() const override;
+  int32_t CanFireCoaxialMG(bool checkTarget) const override;
+  int32_t CanFireFlexibleMG(bool checkTarget) const override;
+  void SetSmallArmsEntry(int32_t entry) override { smallArmsInUse = entry; }
+  bool CanFireAnyMachineGun() const override { return AnyMGUsable(false); }
   bool AnyMGUsable(bool checkTarget) const;
   // The main gun covers the point: always with a turret, else within the traverse limits
   // (halved when narrow) around the facing, or around the rear for a gun pointing back.
@@ -399,7 +401,7 @@ class Vehicle : public Unit, public VehicleServices {
   static int32_t SpottedLevel(int32_t level, bool fortification, bool kind5, int32_t fogOption);
   void UpdateSpotting() override;
   // A boat leaves the view; every other vehicle may stay in it.
-  bool CanStayInView() const;
+  bool CanStayInView() const override;
   // At the orders snapshot and with new orders: an immobilised vehicle drops its waypoints.
   void DropBurstIfIdle() override;
   // The riders leave with the vehicle.

@@ -9,6 +9,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
+#include "game/units/InfantryServices.h"
 #include "game/units/WeaponFormulas.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitOrderHost.h"
@@ -219,6 +220,9 @@ void Vehicle::UpdateMachineGuns() {
       // guns' fire has no scatter against them.
       const bool antiAircraft = i == 2 && !heavy && gun.Flag() != 0;
       machineGunFiring = 1;
+      // The machine-gun mode flag: the search scores and the shots fire as the gun's.
+      const uint8_t keptMode = firingBytes[1];
+      firingBytes[1] = 1;
       Unit* found = nullptr;
       bool area = false;
       if (!FindMGTarget(centre, halfWidth, range, i == 1, found, area, i == 0, antiAircraft)) {
@@ -267,6 +271,7 @@ void Vehicle::UpdateMachineGuns() {
         }
       }
       machineGunFiring = 0;
+      firingBytes[1] = keptMode;
     }
     if (mainGunClearance == 0 && !AnyMGUsable(false)) mainGunClearance = 1;
   }
@@ -406,6 +411,9 @@ bool Vehicle::CanSee(const Unit& other) const {
   int32_t level = 0;
   if (other.IsVehicle()) {
     level = static_cast<Vehicle&>(const_cast<Unit&>(other)).ActivityRadius(false, this);
+  } else if (InfantryServices* squad = const_cast<Unit&>(other).AsInfantry(); squad != nullptr) {
+    // A squad as this crew alone would make it out.
+    level = static_cast<int32_t>(squad->RunUnitPass(false, this));
   } else {
     level = other.BestEnemyIdentification(false, 0);
   }

@@ -69,4 +69,15 @@ class VehicleServices {
   virtual bool GetMainGunFlag() const { return true; }
   virtual void SetMainGunFlag(bool /*on*/) {}
   // ---- End of the weapon-effect estimate ----
+
+  // ---- What target choice and the weapon effect ask of the machine guns ----
+  // How many of the coaxial, flexible and bow guns may fire now (0: none); checkTarget adds
+  // the gunner's and the hatches' conditions.
+  virtual int32_t CanFireCoaxialMG(bool /*checkTarget*/) const { return 0; }
+  virtual int32_t CanFireFlexibleMG(bool /*checkTarget*/) const { return 0; }
+  virtual int32_t CanFireBowMG() const { return 0; }
+  // Puts a machine gun (its small-arms entry; 33 none) in use: the vehicle's weapon queries
+  // and firepower answer for it while the machine-gun mode flag is set.
+  virtual void SetSmallArmsEntry(int32_t /*entry*/) {}
+  // ---- End of the machine guns ----
 };

@@ -5,8 +5,8 @@
 
 float Vehicle::WeaponEffect(Unit* other, int32_t ammoKind, bool threatMode, bool useExposure, bool applyMorale,
                             int32_t selector, int32_t viewMode) {
-  if (!HasMainWeapon()) return 0.0f;
-  return AITargeting::WeaponEffect(*this, other, ammoKind, threatMode, useExposure, applyMorale, selector, viewMode);
+  return AITargeting::VehicleWeaponEffect(*this, other, ammoKind, threatMode, useExposure, applyMorale, selector,
+                                          viewMode);
 }
 
 void Vehicle::AssessHit(int32_t viewMode, Unit* shooter, bool threatMode, float hitChance, bool hullDown,

@@ -47,10 +47,28 @@ float StrikingVelocity(int32_t weapon, int32_t kind, float range, float* velocit
     k = 6.3e-7f;
   }
   const float drag = 0.01f * d * d / m * k;
+  const float distance = range * 100.0f;
+  // The flight is stepped 100 times a second, and an estimate asks the same round at the same
+  // range for every location it weighs: the last flight is kept, by the numbers it depends on
+  // alone. It draws nothing, so keeping it changes no result.
+  struct Flight {
+    float drag = -1.0f;
+    float v0 = -1.0f;
+    float distance = -1.0f;
+    float t = 0.0f;
+    float v = 0.0f;
+    int32_t n = 0;
+  };
+  thread_local Flight last;
+  if (last.drag == drag && last.v0 == v && last.distance == distance) {
+    if (velocity != nullptr) *velocity = last.v;
+    if (steps != nullptr) *steps = last.n;
+    return last.t;
+  }
+  const float v0 = v;
   float t = 0.0f;
   float s = 0.0f;
   int32_t n = 0;
-  const float distance = range * 100.0f;
   while (t < 999.0f && s < distance) {
     t += 0.01f;
     s += v;
@@ -62,6 +80,7 @@ float StrikingVelocity(int32_t weapon, int32_t kind, float range, float* velocit
       break;
     }
   }
+  last = Flight{drag, v0, distance, t, v, n};
   if (velocity != nullptr) *velocity = v;
   if (steps != nullptr) *steps = n;
   return t;

@@ -22,7 +22,6 @@ using ChoiceRig = TablesWorldRig;
 // An enemy truck, identified, at a point.
 void Enemy(TestVehicle& unit, float px, float py) {
   unit.side = 0;
-  unit.firingBytes[2] = 0;
   unit.identificationLevel = 2;
   unit.SetPosition(px, py);
 }
@@ -32,7 +31,6 @@ class Shooter : public TestVehicle {
  public:
   Shooter() {
     side = 1;
-    firingBytes[2] = 0;
     identificationLevel = 2;
     SetPosition(200.0f, 200.0f);
     mainWeapon = true;

@@ -27,7 +27,6 @@ using EffectRig = TablesWorldRig;
 class Plated : public TestVehicle {
  public:
   Plated() {
-    firingBytes[2] = 0;
     record[ArmourLayout::kTurretArmourPresent] = 1;
   }
   int32_t GetArmorFacingFrom(float, float, bool, bool, float* share) const override {

@@ -25,7 +25,6 @@ class Gun : public TestVehicle {
   Gun() {
     answersWeapon = true;
     type23 = true;
-    firingBytes[2] = 0;
   }
   void SetSize(float size) { std::memcpy(record.data() + 208, &size, sizeof size); }
 };

@@ -4,6 +4,7 @@
 
 #include "game/units/InfantryData.h"
 #include "game/units/InfantryServices.h"
+#include "game/units/Shot.h"
 #include "game/units/TestUnit.h"
 
 // An infantry unit for tests: its class record lives in the unit, its links are settable.
@@ -49,6 +50,21 @@ class TestInfantry : public TestUnit, public InfantryServices {
   int32_t rejoins = 0;
   bool released = false;
   // ---- End of rejoining and surrender ----
+  // ---- A hit through the shot step: counted with the unit's other hits, the last kept ----
+  void TakeShotDamage(float damage, int32_t extraRolls, const Shot& shot) override {
+    ++damageCalls;
+    lastDamage = damage;
+    lastExtraRolls = extraRolls;
+    lastShotKind = shot.kind;
+    lastSourceFlag = shot.sourceFlag;
+    lastSecondImpact = shot.secondImpact;
+  }
+  float lastDamage = 0.0f;
+  int32_t lastExtraRolls = 0;
+  int32_t lastShotKind = -1;
+  uint8_t lastSourceFlag = 0;
+  uint8_t lastSecondImpact = 0;
+  // ---- End of the shot step's hit ----
 
   // Class record fields the unit code reads.
   void SetRecord(int32_t mainWeaponId, int16_t load, int8_t leaderLevel = 0);

@@ -256,7 +256,6 @@ TEST(UnitSight, FriendlyHighExplosiveRuleAtATargetPoint) {
   TestInfantry firer;
   firer.side = 1;
   firer.mainWeapon = true;
-  firer.firingBytes[2] = 0;
   firer.ammo[0] = 10;
   firer.areaFire = 1;
   firer.targetX = 400.0f;

@@ -32,7 +32,6 @@ class Gunner : public TestVehicle {
   Gunner() {
     answersWeapon = true;
     type23 = true;
-    firingBytes[2] = 0;
   }
   float FirepowerAt(float, int32_t) override { return firepower; }
   bool CanToggleButtoned(bool& flag) const override {
@@ -59,7 +58,6 @@ class Rifleman : public TestInfantry {
  public:
   Rifleman() {
     answersWeapon = true;
-    firingBytes[2] = 0;
   }
   float FirepowerAt(float, int32_t) override { return firepower; }
   float firepower = 50.0f;
@@ -520,9 +518,9 @@ TEST(UnitFiring, HitChanceSizeMovementAndTheSecondArcingType) {
   EXPECT_NEAR(gun.HitChance(1, 40, &tank, 0, 0), still * 26.0f / (2.0f * 8.0f * 1.6f + 26.0f), 1e-5f);
   gun.speed = 0.0f;
   EXPECT_NEAR(gun.HitChance(1, 40, &tank, 0, 0), still, 1e-7f);
-  gun.firingBytes[1] = 1;  // just fired while moving: at least f = 4
+  gun.firingBytes[0] = 1;  // just fired while moving: at least f = 4
   EXPECT_NEAR(gun.HitChance(1, 40, &tank, 0, 0), still * 26.0f / (2.0f * 4.0f * 1.6f + 26.0f), 1e-5f);
-  gun.firingBytes[1] = 0;
+  gun.firingBytes[0] = 0;
   // Type 3 is type 2 with three tries: 1 - (1 - v)^3.
   tank.SetSize(2.0f);
   Aim(gun, weapon, 2);
@@ -593,6 +591,16 @@ TEST(UnitFiring, FireAtTargetTimersCounterShockAndHatches) {
   EXPECT_TRUE(gun.buttoned);
   gun.FireAtTarget(0);
   EXPECT_EQ(gun.toggles, 1);  // already buttoned
+  // A machine-gun burst (the machine-gun mode flag, the second firing byte) leaves the main
+  // gun's timer and ranging alone; the third byte, set from creation, changes nothing.
+  EXPECT_EQ(gun.firingBytes[2], 1);
+  gun.firingTimer = 0.0f;
+  gun.shotCounter = 1;
+  gun.firingBytes[1] = 1;
+  gun.FireAtTarget(0);
+  EXPECT_EQ(gun.firingTimer, 0.0f);
+  EXPECT_EQ(gun.shotCounter, 1);
+  gun.firingBytes[1] = 0;
 }
 
 TEST(UnitFiring, SmallArmsStopOneTimeInAHundred) {

@@ -147,6 +147,20 @@ TEST_F(WeaponFormulas, StrikingVelocityMatchesTheDragModelStepForStep) {
   EXPECT_NEAR(v, 609.37f, 0.01f);
 }
 
+TEST_F(WeaponFormulas, TheKeptFlightFollowsTheRecordAndTheRange) {
+  float v = 0.0f;
+  int32_t steps = 0;
+  const float near = StrikingVelocity(0, 1, 100.0f, &v, &steps);
+  const float far = StrikingVelocity(0, 1, 1000.0f, nullptr);
+  EXPECT_EQ(StrikingVelocity(0, 1, 100.0f, nullptr), near);
+  EXPECT_GT(far, near);
+  // The same weapon and range asked again after its record changed: the new round's flight.
+  w.Kind(0, 1, 15.0f, 900.0f);
+  float faster = 0.0f;
+  StrikingVelocity(0, 1, 100.0f, &faster);
+  EXPECT_GT(faster, v);
+}
+
 TEST_F(WeaponFormulas, StrikingVelocityStopsWhenTheRoundHasNoSpeedLeft) {
   float v = 1.0f;
   int32_t steps = 0;

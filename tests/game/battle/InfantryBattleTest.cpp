@@ -1,0 +1,227 @@
+// Squads of the built-in tables fighting inside a whole battle: hits reach the squad's own
+// damage rules through the shot step, and a seeded turn of twenty squads computes alike twice.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "framework/core/Quorl.h"
+#include "game/battle/Battle.h"
+#include "game/battle/BattleTestRig.h"
+#include "game/battle/BattleShot.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/map/Map.h"
+#include "game/units/DataTablesRig.h"
+#include "game/units/Hack.h"
+#include "game/units/Infantry.h"
+#include "game/units/Shot.h"
+#include "game/units/UnitCodes.h"
+#include "game/units/UnitIds.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+// The first rifle squad of the tables: a squad class of eight men or more, no crew weapon,
+// small arms reaching 300 m.
+int32_t FindRifleSquad() {
+  for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
+    const InfantryData c = gInfantryClasses[i];
+    if (c.IsSquad() == 0 || c.MainWeapon() != Infantry::kNoWeapon || c.Men() < 8 || c.LeaderLevel() != 0) continue;
+    const int32_t arms = c.SlotSmallArms(0);
+    if (!gSmallArms.IsValid(arms) || gSmallArms[arms].MaxRange() < 300) continue;
+    return i;
+  }
+  return -1;
+}
+
+struct InfantryBattleRig {
+  InfantryBattleRig() {
+    Hack::LoadTables();
+    Infantry::Register();
+    headless.New();
+    squadClass = FindRifleSquad();
+  }
+  ~InfantryBattleRig() {
+    for (int32_t kind = 0; kind < 4; ++kind) {
+      RegisterUnitMaker(kind, nullptr);
+      RegisterBlankUnitMaker(kind, nullptr);
+    }
+  }
+  Battle& B() { return *headless.GetBattle(); }
+
+  // A squad of a side index (0 Axis) on the battle's map, facing the other side.
+  Infantry* AddSquad(int32_t sideIndex, float x, float y) {
+    auto* squad = new Infantry();
+    squad->Init(squadClass, sideIndex == 0 ? 6 : 0, 2, x, y, sideIndex == 0 ? 90.0f : 270.0f);
+    squad->side = static_cast<uint8_t>(1 - sideIndex);
+    B().AddUnitToMap(squad, x, y);
+    return squad;
+  }
+  // Ten squads a side in two lines 150 m apart, from one seed.
+  std::vector<Infantry*> TwoLines(uint32_t seed) {
+    SeedRandom(seed);
+    std::vector<Infantry*> squads;
+    for (int32_t i = 0; i < 10; ++i) {
+      const auto dx = static_cast<float>(i) * 30.0f;
+      squads.push_back(AddSquad(0, 250.0f + dx, 300.0f));
+      squads.push_back(AddSquad(1, 250.0f + dx, 450.0f));
+    }
+    return squads;
+  }
+
+  DataTablesRig tables;
+  TestFolder logFolder{true};
+  HeadlessBattle headless;
+  int32_t squadClass = -1;
+};
+
+int32_t MenLost(const std::vector<Infantry*>& squads) {
+  int32_t lost = 0;
+  for (const Infantry* s : squads) lost += s->losses;
+  return lost;
+}
+
+}  // namespace
+
+TEST(InfantryBattle, BlastAndSmallArmsHitsReachTheSquadsOwnDamage) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  Battle& battle = rig.B();
+  Infantry* target = rig.AddSquad(1, 400.0f, 400.0f);
+  Infantry* firer = rig.AddSquad(0, 400.0f, 300.0f);
+  SeedRandom(77);
+  battle.currentSlice = 10;
+
+  // A heavy blast right on the squad: casualties and shock, no stop.
+  BattleShot blast;
+  blast.kind = 0;
+  blast.storedStrength = 100.0f;
+  blast.shooter = firer;
+  blast.side = firer->side;
+  blast.startX = firer->x;
+  blast.startY = firer->y;
+  blast.startZ = firer->GetBaseHeight();
+  blast.impactX = target->x + 1.0f;
+  blast.impactY = target->y;
+  blast.impactZ = target->GetBaseHeight();
+  const float calm = target->suppression;
+  battle.StepShot(blast);
+
+  EXPECT_GT(target->suppression, calm);
+
+  // A small-arms burst at point-blank range from a full squad: with the close-range dice it
+  // takes men over a few bursts.
+  const int32_t before = target->GetMenPresent();
+  for (int32_t i = 0; i < 40 && target->IsAlive() && target->GetMenPresent() == before; ++i) {
+    BattleShot burst;
+    burst.fromUnit = true;
+    burst.shooter = firer;
+    burst.round.shooter = firer;
+    burst.round.targetUnit = target;
+    burst.round.smallArms = 1;
+    burst.round.firepower = 400.0f;
+    burst.round.closeRangeBonus = 35;
+    burst.startX = target->x;
+    burst.startY = target->y - 5.0f;
+    burst.startZ = target->GetBaseHeight() + 1.0f;
+    battle.StepShot(burst);
+  }
+  EXPECT_LT(target->GetMenPresent(), before);
+}
+
+TEST(InfantryBattle, TwentySquadsFightATurnAlikeTwiceFromOneSeed) {
+  uint32_t digest[2] = {0, 0};
+  uint32_t state[2] = {0, 0};
+  int32_t lost[2] = {0, 0};
+  int32_t packets[2] = {0, 0};
+  int32_t shots[2] = {0, 0};
+  int32_t identified[2] = {0, 0};
+  for (int32_t run = 0; run < 2; ++run) {
+    InfantryBattleRig rig;
+    ASSERT_GE(rig.squadClass, 0);
+    std::vector<Infantry*> squads = rig.TwoLines(4321);
+    rig.B().ComputeAction(true, true);
+    state[run] = RandomState();
+    digest[run] = rig.headless.Digest();
+    lost[run] = MenLost(squads);
+    packets[run] = rig.B().packets.Count();
+    shots[run] = rig.B().shotsRun;
+    for (const Infantry* q : squads) identified[run] += q->identificationLevel;
+  }
+  EXPECT_EQ(digest[0], digest[1]);
+  EXPECT_EQ(state[0], state[1]);
+  EXPECT_EQ(lost[0], lost[1]);
+  EXPECT_EQ(packets[0], packets[1]);
+  EXPECT_EQ(shots[0], shots[1]);
+  // The two lines in the open 150 m apart make each other out and trade fire: the squads'
+  // aim and fire timers pace it at a burst every few seconds, and men fall.
+  EXPECT_EQ(identified[0], 80);
+  EXPECT_EQ(shots[0], 37);
+  EXPECT_EQ(lost[0], 16);
+}
+
+TEST(InfantryBattle, TheSquadSeesTheShotsKindSourceAndSecondImpact) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  auto* squad = static_cast<TestInfantry*>(BattleTestRig::MakeUnit(0, 1, 200.0f, 200.0f));
+  auto* firer = static_cast<TestInfantry*>(BattleTestRig::MakeUnit(0, 0, 200.0f, 100.0f));
+  battle.AddUnitToMap(squad, squad->x, squad->y);
+  battle.AddUnitToMap(firer, firer->x, firer->y);
+  squad->side = 0;
+  firer->side = 1;
+
+  // A stored blast with no unit behind it: kind 0, its second value as the extra dice, no
+  // source to turn toward.
+  BattleShot blast;
+  blast.kind = 0;
+  blast.storedStrength = 60.0f;
+  blast.storedAux = 3;
+  blast.side = 1;
+  blast.startX = blast.impactX = 202.0f;
+  blast.startY = blast.impactY = 200.0f;
+  blast.startZ = blast.impactZ = squad->GetBaseHeight();
+  battle.ApplyBlast(blast);
+  ASSERT_EQ(squad->damageCalls, 1);
+  EXPECT_EQ(squad->lastShotKind, 0);
+  EXPECT_EQ(squad->lastExtraRolls, 3);
+  EXPECT_EQ(squad->lastSourceFlag, 0);
+  EXPECT_EQ(squad->lastSecondImpact, 0);
+  EXPECT_GT(squad->lastDamage, 0.0f);
+  EXPECT_LT(squad->lastDamage, 60.0f);  // the falloff over the spread-out squad
+
+  // Small arms from a unit: kind 2, the close-range bonus as the extra dice, the firer as the
+  // source; the firer's own side is spared.
+  BattleShot burst;
+  burst.fromUnit = true;
+  burst.shooter = firer;
+  burst.round.shooter = firer;
+  burst.round.targetUnit = squad;
+  burst.round.smallArms = 1;
+  burst.round.firepower = 100.0f;
+  burst.round.closeRangeBonus = 12;
+  burst.startX = firer->x;
+  burst.startY = firer->y;
+  burst.startZ = firer->GetBaseHeight() + 1.0f;
+  // Facing the firer first, then side on.
+  float front = 0.0f;
+  for (float f : {0.0f, 90.0f, 180.0f, 270.0f}) {
+    if (squad->AngleToPoint(f, firer->x, firer->y, true) < squad->AngleToPoint(front, firer->x, firer->y, true)) {
+      front = f;
+    }
+  }
+  squad->facing = front;
+  battle.StepShot(burst);
+  ASSERT_EQ(squad->damageCalls, 2);
+  EXPECT_EQ(squad->lastShotKind, 2);
+  EXPECT_EQ(squad->lastExtraRolls, 12);
+  EXPECT_EQ(squad->lastSourceFlag, 1);
+  // At most a fifth of the firepower head on (less when partly hidden)...
+  const float headOn = squad->lastDamage;
+  EXPECT_GT(headOn, 0.0f);
+  EXPECT_LE(headOn, 20.0f);
+  // ...and half as much again caught side on.
+  squad->facing = front + 90.0f;
+  battle.StepShot(burst);
+  EXPECT_FLOAT_EQ(squad->lastDamage, headOn * 1.5f);
+  EXPECT_EQ(firer->damageCalls, 0);
+}
