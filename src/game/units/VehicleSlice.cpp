@@ -53,8 +53,9 @@ void Vehicle::UpdateSlice(int32_t slice) {
   bool fired = false;
   turnStep = ComputeTurnStep();
 
-  // 2. A stranded vehicle with nothing left to fight with is abandoned now and then.
-  if (!CanMove() && (gunDestroyed != 0 || (!HasMainWeapon() && !CanFireAnyMG(false))) && Random(1800) == 0) {
+  // 2. A stranded vehicle with nothing left to fight with (no working gun and no machine gun
+  // that can fire) is abandoned now and then.
+  if (!CanMove() && (gunDestroyed != 0 || !HasMainWeapon()) && !CanFireAnyMG(false) && Random(1800) == 0) {
     BailOutAndEnd(false);
     CoastToStop();
   } else {
