@@ -456,6 +456,8 @@ class Vehicle : public Unit, public VehicleServices {
   bool CanFightFromHalt() const;
   void TrackTargetWithTurret(float px, float py);
   void AimTurretAt(float px, float py);
+  // Hull facing plus turret offset, 0..360: where the main gun points, turret or not.
+  float GunDirection() const;
   void ReturnTurretToRest();
   // One slice of the turret's traverse, held to a turretless gun's limits.
   void AdvanceTurret();
@@ -466,7 +468,8 @@ class Vehicle : public Unit, public VehicleServices {
   // Where a close-defence bomb aimed at the target point lands: never within 4 m of the
   // vehicle on both axes.
   static void DrawCloseDefenceImpact(float targetX, float targetY, float ownX, float ownY, float& outX, float& outY);
-  // The purchase cost of a target, kept per class, nationality code, rating and rate of fire.
+  // The purchase cost of a target, kept per class, nationality code, rating, date and rate of
+  // fire.
   static float TargetCost(Unit& other);
   // Another living unit stands at the point (within 3 m on both axes).
   bool IsOtherUnitAt(float px, float py) const;
@@ -478,6 +481,7 @@ class Vehicle : public Unit, public VehicleServices {
     int32_t classIndex = 0;
     int32_t nationalityCode = 0;
     int32_t rating = 0;
+    int32_t date = 0;
     float rateOfFire = 0.0f;
     float cost = 0.0f;
   };

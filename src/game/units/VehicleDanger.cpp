@@ -274,7 +274,7 @@ void Vehicle::DriveOffAtRandom(float baseDistance) {
   const float px = x + distance * std::cos(heading);
   const float py = y + distance * std::sin(heading);
   const Map* map = CurrentMap();
-  if (map != nullptr && map->IsOnMap(px, py)) AddWaypoint(px, py, kMoveOrder);
+  if (map != nullptr && map->IsOnMap(px, py)) AddWaypoint(px, py, kMoveOrder, true);
 }
 
 // ---- The reaction ----
@@ -344,7 +344,7 @@ void Vehicle::ReactToDirectThreat(float threshold) {
       if (!HasMoveOrder() && IsArmored(false) && !rearGun) {
         Unit* again = nullptr;
         const float second = RerateFacing(threat, &again);
-        if (again == nullptr || second < 0.7f * value) AddWaypoint(threat.x, threat.y, kPauseFacingOrder);
+        if (again == nullptr || second < 0.7f * value) AddWaypoint(threat.x, threat.y, kPauseFacingOrder, true);
       }
     } else if (NextPointIsCovered(threat)) {
       waypoints[0].moveMode = 3;
@@ -354,7 +354,7 @@ void Vehicle::ReactToDirectThreat(float threshold) {
         Unit* again = nullptr;
         const float second = RerateFacing(threat, &again);
         if (again == nullptr || second < threshold || again == target) {
-          if (waypointCount <= 0 && IsArmored(false) && !rearGun) AddWaypoint(threat.x, threat.y, kPauseFacingOrder);
+          if (waypointCount <= 0 && IsArmored(false) && !rearGun) AddWaypoint(threat.x, threat.y, kPauseFacingOrder, true);
         } else {
           SeekCover(threat, best < 0.2f, second < 0.7f * value, HeadingDegrees(threat.x - x, threat.y - y));
           done = true;
@@ -411,7 +411,7 @@ bool Vehicle::SeekCover(Unit& threat, bool weak, bool stillExposed, float threat
     if (smoke == 2) {
       chance = 0.7f;
       distance = 25.0f;
-      heading = GetTurretAngle();
+      heading = GunDirection();
     } else if (smoke == 3) {
       chance = 0.7f;
       distance = 10.0f;

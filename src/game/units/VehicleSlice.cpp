@@ -193,7 +193,7 @@ void Vehicle::UpdateSliceActions(int32_t slice, bool& fired) {
 
   // 11. Main gun: everything lined up.
   if ((target != nullptr || areaFire != 0) && turnRate == 0.0f && mainGunClearance != 0 && gunDestroyed == 0 &&
-      reloadState == 0.0f && HasMainWeapon() && hasPosition && IsPointInArc(GetTurretAngle(), 0.4f, tx, ty) &&
+      reloadState == 0.0f && HasMainWeapon() && hasPosition && IsPointInArc(GunDirection(), 0.4f, tx, ty) &&
       (target == nullptr || !target->IsInanimate())) {
     UpdateGunElevation();
     if (IsMoving()) firingBytes[0] = 1;
@@ -225,7 +225,7 @@ int32_t Vehicle::GetMoveState() {
   if (waypointCount <= 0 || commandDelay > 0.0f) return 1;
   const Waypoint& first = waypoints[0];
   if (waypointCount == 1 && first.moveMode == Waypoint::kRotateTo && target != nullptr && reloadState < 0.1f &&
-      IsPointInArc(GetTurretAngle(), 5.0f, target->x, target->y)) {
+      IsPointInArc(GunDirection(), 5.0f, target->x, target->y)) {
     return 1;
   }
   if (first.moveMode == 2) {
@@ -268,7 +268,7 @@ float Vehicle::TargetCost(Unit& other) {
   const int32_t classKey = services->GetClassIndex();
   for (const CostMemo& memo : gCostMemo) {
     if (memo.used && memo.classIndex == classKey && memo.nationalityCode == other.nationalityCode &&
-        memo.rating == other.rating && memo.rateOfFire == other.GetRateOfFire()) {
+        memo.rating == other.rating && memo.date == UnitGameDate() && memo.rateOfFire == other.GetRateOfFire()) {
       return memo.cost;
     }
   }
@@ -278,6 +278,7 @@ float Vehicle::TargetCost(Unit& other) {
   slot.classIndex = classKey;
   slot.nationalityCode = other.nationalityCode;
   slot.rating = other.rating;
+  slot.date = UnitGameDate();
   slot.rateOfFire = other.GetRateOfFire();
   slot.cost = other.GetPurchaseCost();
   return slot.cost;
@@ -354,7 +355,7 @@ bool Vehicle::NeedsHullTurn(int32_t action) {
            DistanceToPoint(tx, ty) < 150.0f;
   }
   if (action == 5) {
-    if (reloadState < 0.5f && IsPointInArc(GetTurretAngle(), 5.0f, tx, ty)) return false;
+    if (reloadState < 0.5f && IsPointInArc(GunDirection(), 5.0f, tx, ty)) return false;
     return !IsPointInArc(facing, turning ? 12.5f : 15.0f, tx, ty);
   }
   return false;
@@ -362,8 +363,21 @@ bool Vehicle::NeedsHullTurn(int32_t action) {
 
 // ---- The turret ----
 
+float Vehicle::GunDirection() const { return Normalize360(facing + turretOffset); }
+
 void Vehicle::TrackTargetWithTurret(float px, float py) {
-  const float direction = Normalize360(facing + turretOffset);
+  const VehicleData record = TrueClass();
+  const float left = static_cast<float>(record.TraverseLimit(0));
+  const float right = static_cast<float>(record.TraverseLimit(1));
+  // A turretless gun without traverse limits is fixed: only the hull aims it.
+  if (!HasTurret() && left == 0.0f && right == 0.0f) {
+    if (turretRate != 0.0f) {
+      turretRate = 0.0f;
+      gUnitStateChanged = 1;
+    }
+    return;
+  }
+  const float direction = GunDirection();
   const float step = GetTurretStep();
   float rate = 0.0f;
   if (IsPointInArc(direction, step, px, py)) {
@@ -374,12 +388,9 @@ void Vehicle::TrackTargetWithTurret(float px, float py) {
     }
     return;
   }
-  const float d = GetTurretAngle() - HeadingDegrees(px - x, py - y);
+  const float d = direction - HeadingDegrees(px - x, py - y);
   rate = step;
   if ((d < -180.0f || d > 0.0f) && d <= 180.0f) rate = -rate;
-  const VehicleData record = TrueClass();
-  const float left = static_cast<float>(record.TraverseLimit(0));
-  const float right = static_cast<float>(record.TraverseLimit(1));
   if (!HasTurret() && (std::fabs(left) >= 90.0f || std::fabs(right) >= 90.0f) && d != 0.0f) {
     // A wide turretless gun swings through the side where its arc lies.
     const float a = AngleToPoint(facing, px, py, false);
