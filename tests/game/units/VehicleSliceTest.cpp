@@ -447,3 +447,62 @@ TEST(VehicleDanger, SmokeStaysOffRoads) {
   for (int32_t i = 0; i < 10; ++i) v->SeekCover(threat, false, false, 0.0f);
   EXPECT_TRUE(rig.world.smokes.empty());
 }
+
+TEST(VehicleSlice, TurretHoldOnAThreateningGun) {
+  VehicleRig rig;
+  rig.PutI32(1, 68, 7);
+  rig.SetWeaponType(7, 2);
+  rig.PutI16(1, 140, 40);  // armoured
+  auto v = Make(1);
+  TestUnit gun;
+  gun.side = static_cast<uint8_t>(1 - v->side);
+  gun.type23 = true;
+  gun.inRange = true;
+  PlaceAt(gun, 0.0f, 600.0f);
+  v->target = &gun;
+  v->turretToRest = 1;
+  v->UpdateSlice(5);
+  EXPECT_EQ(v->turretHold, 6800);
+  EXPECT_EQ(v->turretToRest, 0);
+  // Out of the gun's reach the hold runs down; at 0 the turret may rest again.
+  gun.inRange = false;
+  v->turretHold = 1;
+  v->target = &gun;
+  v->UpdateSlice(6);
+  EXPECT_EQ(v->turretHold, 0);
+  v->target = &gun;
+  v->UpdateSlice(7);
+  EXPECT_EQ(v->turretToRest, 1);
+  v->target = nullptr;
+}
+
+TEST(VehicleSlice, CloseDefenceFiresOnlyBehindClosedHatches) {
+  VehicleRig rig;
+  rig.PutI32(1, 252, 3);
+  auto v = Make(1);
+  TestInfantry enemy;
+  enemy.side = static_cast<uint8_t>(1 - v->side);
+  enemy.identificationLevel = 2;
+  PlaceAt(enemy, 45.0f, 12.0f);
+  rig.world.Battle().joined.push_back(&enemy);
+  // The model shows no crew: the hatches cannot be closed, so nothing is fired (and the
+  // hatch operation is not asked to do what it may not).
+  ASSERT_EQ(v->buttoned, 0);
+  v->FireCloseDefenceWeapon();
+  EXPECT_TRUE(rig.world.shots.empty());
+  EXPECT_EQ(v->buttoned, 0);
+  v->buttoned = 1;
+  v->FireCloseDefenceWeapon();
+  ASSERT_EQ(rig.world.shots.size(), 1u);
+  const Shot& shot = rig.world.shots.front();
+  EXPECT_EQ(shot.weapon, 93);
+  EXPECT_EQ(shot.targetUnit, &enemy);
+  EXPECT_FALSE(std::fabs(shot.impactX - kX) <= 4.0f && std::fabs(shot.impactY - kY) <= 4.0f);
+  EXPECT_LE(std::fabs(shot.impactX - enemy.x), 10.0f);
+  // A man the vehicle has not identified is no target.
+  rig.world.shots.clear();
+  enemy.identificationLevel = 1;
+  v->FireCloseDefenceWeapon();
+  EXPECT_TRUE(rig.world.shots.empty());
+  rig.world.Battle().joined.clear();
+}
