@@ -506,3 +506,39 @@ TEST(VehicleSlice, CloseDefenceFiresOnlyBehindClosedHatches) {
   EXPECT_TRUE(rig.world.shots.empty());
   rig.world.Battle().joined.clear();
 }
+
+TEST(VehicleDriving, BurningPointsAndBlockedMovers) {
+  VehicleRig rig;
+  // Rolling into a burning tile: the ground ahead stops it, and a point in that tile is given
+  // up at once.
+  auto v = Make(1);
+  v->x = 399.9f;
+  v->speed = 0.2f;
+  v->turnStep = v->ComputeTurnStep();
+  v->waypointCount = 2;
+  v->waypoints[0] = Point(410.0f, kY, 3);
+  v->waypoints[1] = Point(500.0f, kY, 3);
+  rig.GetMap().IgniteTile(410.0f, kY, false);
+  ASSERT_NE(rig.GetMap().BurningAt(410.0f, kY), 0);
+  v->MoveAlongWaypoints();
+  EXPECT_EQ(v->waypointCount, 1);
+  EXPECT_EQ(v->waypoints[0].x, 500.0f);
+  EXPECT_EQ(v->speed, 0.0f);
+
+  // A heavy wreck in the way lets the mover only crawl: it plans around it once a turn.
+  rig.PutI16(2, 54, 40);
+  auto mover = Make(1);
+  auto wreck = Make(2);
+  wreck->alive = 0;
+  PlaceAt(*wreck, 0.0f, 1.5f);
+  rig.world.vehicles = {wreck.get()};
+  mover->speed = 0.1f;
+  mover->turnStep = mover->ComputeTurnStep();
+  mover->waypointCount = 1;
+  mover->waypoints[0] = Point(kX + 300.0f, kY, 3);
+  mover->MoveAlongWaypoints();
+  EXPECT_EQ(Vehicle::gUnitInWay, wreck.get());
+  EXPECT_EQ(mover->reRouted, 1);
+  rig.world.vehicles.clear();
+  Vehicle::gUnitInWay = nullptr;
+}
