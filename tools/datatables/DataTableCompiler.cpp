@@ -47,7 +47,7 @@ std::vector<Field> VehicleFields() {
       F("passengers_protected", 205, T::kU8, 0, 1), F("size", 208, T::kF32, 0, 20),
       F("flags", 212, T::kU16, 0, 65535), F("value216", 216, T::kI32, kI32Low, kI32High),
       F("value244", 244, T::kU8, 0, 255), F("value248", 248, T::kI32, kI32Low, kI32High),
-      F("model", 256, T::kI32, 0, 98),
+      F("smoke", 252, T::kI32, 0, 3), F("model", 256, T::kI32, 0, 98),
   };
   // Facing by facing (front, side, rear), each as turret, upper hull, lower hull: offset 140 is
   // the lower front plate, which the armoured test reads.

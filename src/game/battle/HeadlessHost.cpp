@@ -25,6 +25,10 @@ void HeadlessHost::AddFireCounter(int32_t sideIndex, int32_t amount) {
   if (b != nullptr && sideIndex >= 0 && sideIndex < 2) b->fireCounter[sideIndex] += amount;
 }
 
+void HeadlessHost::CreateSmoke(float x, float y, float size) {
+  if (Battle* b = InPlay(battle)) b->PlaceSmokeAt(x, y, size);
+}
+
 void HeadlessHost::SpreadIntensityNearPoint(int32_t intensity, float x, float y) {
   if (Battle* b = InPlay(battle)) b->SpreadIntensityNearPoint(intensity, x, y);
 }

@@ -44,6 +44,9 @@ class HeadlessHost : public MapAppServices, public UnitServices, public Computer
   void FileShot(const Shot& shot) override;
   void AddFireCounter(int32_t sideIndex, int32_t amount) override;
   void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override;
+  // ---- The vehicle in the action phase: its smoke dischargers' clouds ----
+  void CreateSmoke(float x, float y, float size) override;
+  // ---- End of the vehicle in the action phase ----
 
   std::array<int8_t, 45> options{};
   int32_t inputMode = 0;

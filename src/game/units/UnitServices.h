@@ -106,6 +106,14 @@ class UnitServices {
   // and the slice is put back afterwards.
   virtual void SetCurrentSlice(int32_t /*slice*/) {}
   // ---- End of air support ----
+  // ---- The vehicle in the action phase ----
+  // One slice of driving by a vehicle of the side (the battle's per-side count).
+  virtual void CountMovingSlice(int32_t /*sideIndex*/) {}
+  // A smoke cloud at the point (size 0: the default cloud), unless off the map or on water.
+  virtual void CreateSmoke(float /*x*/, float /*y*/, float /*size*/) {}
+  // Set while a vehicle searches for cover, cleared when it is done.
+  virtual void SetCoverSearch(bool /*on*/) {}
+  // ---- End of the vehicle in the action phase ----
 };
 
 // The installed services (null for none) and the shortcuts the unit code uses.

@@ -118,7 +118,7 @@ class Vehicle : public Unit, public VehicleServices {
   // Which gun engages the target: 1 the main gun, 0 the machine guns.
   int32_t ChooseMainGun(const Unit* newTarget, bool flagA, bool flagB) const;
   void SetMainGunClearance(uint8_t value) { mainGunClearance = value; }
-  bool CanFireAnyMG() const;
+  bool CanFireAnyMG(bool checkTarget = false) const;
   // The main weapon is a gun (class 2 or 3), or with withIndirect a mortar (4).
   bool HasHeavyWeapon(bool withIndirect) const;
   float GetThreatSize() const;
@@ -227,8 +227,9 @@ class Vehicle : public Unit, public VehicleServices {
   void CoastToStop();
   // Moves a unit that blocks the vehicle out of its way.
   void PushUnitAside(Unit& other);
-  // How a unit in the vehicle's way and the vehicle interact (0 no concern, 1 the other is
-  // pushed aside); the collision code still to come answers, 0 until then.
+  // How this vehicle stands in the way of the other unit when that one moves: its obstruction
+  // grade against a vehicle (0 no concern, 1 pushed aside, 2 and 3 blocking), 0 for any other
+  // kind (VehicleDriving.cpp).
   int32_t CollisionKind(const Unit& other) const;
   // The unit in the vehicle's way as the movement step's terrain query found it; cleared at
   // the start of every movement step.
@@ -435,6 +436,81 @@ class Vehicle : public Unit, public VehicleServices {
 
   // ---- End of target choice's estimates ----
 
+  // ---- The action phase: slice update, decision table, turret, bogging and close defence
+  // (VehicleSlice.cpp); driving along the waypoints (VehicleDriving.cpp); reaction to danger
+  // and the cover search (VehicleDanger.cpp) ----
+
+  // Move state: 0 cannot move, 1 stays, 2 moving in mode 2, 3 moving in another mode. Mode 2
+  // with the gun destroyed empties the waypoints and runs the danger reaction next.
+  int32_t GetMoveState();
+  // Fire state: 0 nothing to engage, 1 a target not worth halting for, 2 one worth engaging.
+  int32_t GetFireState(int32_t moveState);
+  // Action: 0 idle, 1 drive, 2 halt and engage, 3 halt and watch, 4 drive and track with the
+  // turret, 5 halt to engage under move orders. Codes outside the table are fatal.
+  int32_t ChooseAction(int32_t fireState, int32_t moveState) const;
+  // The halted vehicle must turn its hull toward the target position; asked of a moving
+  // vehicle or one without a target position it is fatal.
+  bool NeedsHullTurn(int32_t action);
+  // The exception of the table: a gunless vehicle under move mode 1 halts for a squad its
+  // machine guns reach (41..125 m, within 30 degrees of the hull).
+  bool MachineGunHaltTarget() const;
+  // The engagement test: the vehicle can fight from where it halts.
+  bool CanFightFromHalt() const;
+  void TrackTargetWithTurret(float px, float py);
+  void AimTurretAt(float px, float py);
+  // Hull facing plus turret offset, 0..360: where the main gun points, turret or not.
+  float GunDirection() const;
+  void ReturnTurretToRest();
+  // One slice of the turret's traverse, held to a turretless gun's limits.
+  void AdvanceTurret();
+  void UpdateBogging();
+  bool IsCloseDefenceTarget(const Unit& candidate) const;
+  void FireCloseDefenceWeapon();
+  void PostLauncherSound();
+  // Where a close-defence bomb aimed at the target point lands: never within 4 m of the
+  // vehicle on both axes.
+  static void DrawCloseDefenceImpact(float targetX, float targetY, float ownX, float ownY, float& outX, float& outY);
+  // The purchase cost of a target, kept per class, nationality code, rating, date and rate of
+  // fire.
+  static float TargetCost(Unit& other);
+  // Another living unit stands at the point (within 3 m on both axes).
+  bool IsOtherUnitAt(float px, float py) const;
+  // The stuck vehicle's answer to the unit in its way: true to wait for it (an idle friend is
+  // sent aside first), false to plan around it.
+  bool DealWithBlocker(bool reverse);
+  struct CostMemo {
+    bool used = false;
+    int32_t classIndex = 0;
+    int32_t nationalityCode = 0;
+    int32_t rating = 0;
+    int32_t date = 0;
+    float rateOfFire = 0.0f;
+    float cost = 0.0f;
+  };
+  static std::array<CostMemo, 8> gCostMemo;
+  static int32_t gCostMemoNext;
+  // The reaction to danger: RateThreat weighs one candidate into the threat search, which
+  // FindThreat runs over the battle; RerateFacing runs it again as if the hull faced the
+  // threat with the turret ahead (nothing drawn, all restored) and gives the value and unit.
+  static void RateThreat(Unit& candidate, Vehicle& vehicle);
+  void FindThreat();
+  float RerateFacing(Unit& threat, Unit** found);
+  void ReactToDirectThreat(float threshold);
+  // A short drive (base + 0..30 m) within 30 degrees of the facing, as a move order.
+  void DriveOffAtRandom(float baseDistance);
+  // The next waypoint (within 100 m) is one the threat cannot engage.
+  bool NextPointIsCovered(const Unit& threat) const;
+  // True when a route to cover or a fallback point was set.
+  bool SeekCover(Unit& threat, bool weak, bool stillExposed, float threatHeading);
+  bool SeekCoverFallback(bool weak, float threatHeading);
+  // One tree of the cover search from the vehicle along the heading (degrees); its depth.
+  int32_t SearchFrom(class CoverSearchNode*& root, Unit& threat, float heading);
+  // The class's main weapon is a gun (or with flag a mortar too), as the unit code asks it.
+  bool HasMainWeaponOfType23(bool flag = false) const override { return HasHeavyWeapon(flag); }
+  bool CanFireAnyMachineGun() const override { return CanFireAnyMG(false); }
+
+  // ---- End of the action phase ----
+
   // ---- The slots still to come (Vehicle.cpp) ----
 
   void TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) override;
@@ -442,6 +518,8 @@ class Vehicle : public Unit, public VehicleServices {
   void UpdateSlice(int32_t slice) override;
   void ReactToDanger() override;
   void MoveAlongWaypoints() override;
+  // Steps 3 to 12 of the slice (everything but the timers, abandoning and the tail).
+  void UpdateSliceActions(int32_t slice, bool& fired);
 
   // ---- Fields, in declared order ----
 

@@ -65,6 +65,8 @@ class VehicleData : public RecordView {
   int32_t Value216() const { return I32(216); }
   uint8_t Value244() const { return U8(244); }
   int32_t Value248() const { return I32(248); }
+  // 0 none; 1, 2 and 3 smoke dischargers (3 also a close-defence launcher).
+  int32_t SmokeEquipment() const { return I32(252); }
   int32_t ModelIndex() const { return I32(256); }
 
   // The nine plates are kept facing by facing, each facing as turret, upper hull, lower hull.

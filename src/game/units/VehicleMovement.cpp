@@ -152,6 +152,7 @@ float Vehicle::TerrainMobility(float* levelOut) {
     if (gFullCheck != 0.0f) {
       const Unit* other = nullptr;
       const int32_t grade = services != nullptr ? services->FindBestVehicleNear(*this, &other) : 0;
+      if (grade > 0) gUnitInWay = const_cast<Unit*>(other);
       if (grade == 3) return 0.0f;
       if (grade == 1 && other != nullptr && other->AsVehicle() != nullptr) {
         const float otherWeight = static_cast<float>(other->AsVehicle()->GetClassData(0).Weight());

@@ -146,11 +146,9 @@ int32_t Vehicle::ChooseMainGun(const Unit* newTarget, bool flagA, bool flagB) co
   return newTarget->IsVehicle() && !newTarget->IsArmored(false) ? 0 : 1;
 }
 
-bool Vehicle::CanFireAnyMG() const {
-  const VehicleData record = TrueClass();
-  return record.BowMachineGun() != kNoWeapon || record.CoaxialMachineGun() != kNoWeapon ||
-         record.ThirdMachineGun() != kNoWeapon;
-}
+// Whether a gun can fire now (its crew, hatches and ammunition group), not merely whether the
+// class mounts one: the guns are small-arms entries, where 33 and not 104 means none.
+bool Vehicle::CanFireAnyMG(bool checkTarget) const { return AnyMGUsable(checkTarget); }
 
 float Vehicle::GetThreatSize() const {
   float size = 5.0f;

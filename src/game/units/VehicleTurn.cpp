@@ -206,9 +206,6 @@ void Vehicle::PushUnitAside(Unit& other) {
   if (other.alive != 0 && IsEnemy(other)) other.sliceCount = 1200;
 }
 
-// The collision rules come with the movement step; until then nothing is pushed.
-int32_t Vehicle::CollisionKind(const Unit&) const { return 0; }
-
 bool Vehicle::CanToggleButtoned(bool& outButtoned) const {
   outButtoned = buttoned != 0;
   const VehicleData record = TrueClass();

@@ -129,6 +129,10 @@ TEST_F(DataTablesValidator, VehicleClassesKeepTheRulesTheCodeStopsOn) {
     EXPECT_TRUE(gWeapons.IsValid(v.MainWeapon()));
     for (int g : {v.BowMachineGun(), v.CoaxialMachineGun(), v.ThirdMachineGun()}) {
       EXPECT_TRUE(gSmallArms.IsValid(g));
+      // An ordinary machine gun is one of the entries below 29: from 29 on the fire rules
+      // treat a mount as a heavy one (standing only, fired as weapons 58-60 of type 6, and 32
+      // fires as nothing at all), so no class may mount one as its machine gun.
+      EXPECT_TRUE(g < 29 || g == SmallArmsData::kNone) << g;
     }
     EXPECT_TRUE(v.Category() >= 0 && v.Category() <= 39);
     EXPECT_EQ(v.Flags() & ~VehicleFlag::kAll, 0);

@@ -19,8 +19,8 @@ class VehicleRig {
 
   explicit VehicleRig(bool withMap = true)
       : keptClasses_(gVehicleClasses), keptWeapons_(gWeapons), keptBlankModels_(gVehicleModels),
-        classes_(kClasses * VehicleData::kSize), weapons_(kWeapons * WeaponData::kSize),
-        blankModels_(2 * VehicleModelData::kSize) {
+        keptSmallArms_(gSmallArms), classes_(kClasses * VehicleData::kSize), weapons_(kWeapons * WeaponData::kSize),
+        blankModels_(2 * VehicleModelData::kSize), smallArms_(34 * SmallArmsData::kSize) {
     for (int32_t i = 0; i < kClasses; ++i) {
       PutI16(i, 54, 10);    // weight
       PutI32(i, 68, 104);   // no main weapon
@@ -38,6 +38,8 @@ class VehicleRig {
     gVehicleClasses = DataTable<VehicleData>(classes_.data(), static_cast<uint32_t>(classes_.size()));
     gWeapons = DataTable<WeaponData>(weapons_.data(), static_cast<uint32_t>(weapons_.size()));
     gVehicleModels = DataTable<VehicleModelData>(blankModels_.data(), static_cast<uint32_t>(blankModels_.size()));
+    // 34 blank small-arms entries (33 none), so that a machine gun a test mounts exists.
+    gSmallArms = DataTable<SmallArmsData>(smallArms_.data(), static_cast<uint32_t>(smallArms_.size()));
     Vehicle::ResetDesignations();
     Vehicle::gFullCheck = 1.0f;
     Vehicle::gWayAheadCheck = false;
@@ -50,6 +52,7 @@ class VehicleRig {
     gVehicleClasses = keptClasses_;
     gWeapons = keptWeapons_;
     gVehicleModels = keptBlankModels_;
+    gSmallArms = keptSmallArms_;
     Vehicle::gFullCheck = 1.0f;
     Vehicle::gWayAheadCheck = false;
   }
@@ -80,7 +83,9 @@ class VehicleRig {
   DataTable<VehicleData> keptClasses_;
   DataTable<WeaponData> keptWeapons_;
   DataTable<VehicleModelData> keptBlankModels_;
+  DataTable<SmallArmsData> keptSmallArms_;
   std::vector<uint8_t> classes_;
   std::vector<uint8_t> weapons_;
   std::vector<uint8_t> blankModels_;
+  std::vector<uint8_t> smallArms_;
 };

@@ -272,6 +272,10 @@ TEST(VehicleWeapons, MainGunMachineGunsThreatAndSpotting) {
   auto armouredTarget = MakeVehicle(1);
   softTarget->alive = 0;
   armouredTarget->alive = 0;
+  // A machine gun counts only with rounds in its group: without them the main gun finishes
+  // even a soft target.
+  EXPECT_EQ(tank->ChooseMainGun(softTarget.get(), false, false), 1);
+  tank->machineGunAmmo[0] = 20;
   EXPECT_EQ(tank->ChooseMainGun(softTarget.get(), false, false), 0);
   EXPECT_EQ(tank->ChooseMainGun(armouredTarget.get(), false, false), 1);
   EXPECT_EQ(tank->ChooseMainGun(softTarget.get(), true, false), 1);

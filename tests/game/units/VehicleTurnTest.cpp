@@ -180,6 +180,8 @@ TEST(VehicleTurn, SeamsLossesAmmunitionAndMovement) {
   vehicle->gunDestroyed = 1;
   EXPECT_FALSE(vehicle->HasAnyAmmo());
   rig.PutI32(0, 88, 2);
+  EXPECT_FALSE(vehicle->HasAnyAmmo());  // a mounted gun with no rounds is no ammunition
+  vehicle->machineGunAmmo[0] = 5;
   EXPECT_TRUE(vehicle->HasAnyAmmo());
 
   // Bogged: cannot move, could once freed. Emplaced: neither.

@@ -3,6 +3,7 @@
 // a settable ground weight, one rectangle of revealed antitank mines, the computing flag and
 // the walk over a list of vehicles for the obstruction test. Free of any test framework, so
 // that benchmarks can link it.
+#include <array>
 #include <vector>
 
 #include "game/units/TestUnitWorld.h"
@@ -27,6 +28,21 @@ class VehicleWorld : public TestUnitWorld {
     return grade;
   }
 
+  // ---- The vehicle in the action phase: smoke, the cover-search byte, moving slices ----
+  void CreateSmoke(float px, float py, float size) override { smokes.push_back({px, py, size}); }
+  void SetCoverSearch(bool on) override {
+    coverSearchOn = on;
+    ++coverSearchCalls;
+  }
+  void CountMovingSlice(int32_t sideIndex) override { ++movingSlices.at(static_cast<size_t>(sideIndex & 1)); }
+  struct Smoke {
+    float x, y, size;
+  };
+  std::vector<Smoke> smokes;
+  bool coverSearchOn = false;
+  int32_t coverSearchCalls = 0;
+  std::array<int32_t, 2> movingSlices{};
+  // ---- End of the vehicle in the action phase ----
   float groundWeight = 1.0f;
   mutable float lastPressure = 0.0f;
   mutable int32_t lastSoftness = 0;
