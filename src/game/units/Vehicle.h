@@ -507,7 +507,6 @@ class Vehicle : public Unit, public VehicleServices {
   int32_t SearchFrom(class CoverSearchNode*& root, Unit& threat, float heading);
   // The class's main weapon is a gun (or with flag a mortar too), as the unit code asks it.
   bool HasMainWeaponOfType23(bool flag = false) const override { return HasHeavyWeapon(flag); }
-  bool CanFireAnyMachineGun() const override { return CanFireAnyMG(false); }
 
   // ---- End of the action phase ----
 
