@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr float kDegrees = 0.017453292519943295f;
 constexpr int32_t kCloseDefenceWeapon = 93;
 constexpr int32_t kCloseDefenceInterval = 1199;
 constexpr uint16_t kTurretHoldSlices = 6800;
