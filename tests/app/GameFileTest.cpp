@@ -15,6 +15,7 @@
 #include "platform/PFile.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/battle/ReinforcementGroup.h"
@@ -271,6 +272,45 @@ TEST_F(GameFileTest, ComputerGroupsComeBackWithTheirUnits) {
   EXPECT_EQ(Read(bad, refused), GameFile::kAlertRefused);
   EXPECT_EQ(headless.GetBattle(), again);
   EXPECT_EQ(headless.Digest(), digest);
+}
+
+// An operation is stored after its current battle; read back, the two are new objects that
+// write the same bytes again.
+TEST_F(GameFileTest, AnOperationWithItsBattleComesBackWhole) {
+  auto operation = std::make_unique<Campaign>(headless.Host(), &headless);
+  headless.Host().operation = operation.get();
+  operation->SetUp(nullptr);
+  operation->title.Assign("Op");
+  auto* battle = new Battle(headless.Host());
+  headless.MakeCurrentBattle(battle);
+  operation->SetUpBattle(*battle);
+  settings.gameName.Assign("Op");
+  settings.humanPlayers = 1;
+  GMemoryFile out;
+  GameFile::Write(out.File(), settings, battle, operation.get());
+  ASSERT_FALSE(out.File().HasError());
+  const std::string first = out.Bytes();
+
+  GMemoryFile in(first);
+  GameFileSettings read;
+  Battle* readBattle = nullptr;
+  Campaign* readOperation = nullptr;
+  ASSERT_EQ(gameFile.Read(in.File(), read, readBattle, readOperation), GameFile::kAccepted);
+  ASSERT_NE(readBattle, nullptr);
+  ASSERT_NE(readOperation, nullptr);
+  EXPECT_NE(readOperation, operation.get());
+  std::unique_ptr<Campaign> again(readOperation);
+  headless.Host().operation = again.get();
+  headless.MakeCurrentBattle(readBattle);
+  operation.reset();
+  EXPECT_STREQ(again->title.CStr(), "Op");
+  GMemoryFile second;
+  GameFile::Write(second.File(), read, readBattle, again.get());
+  const std::string bytes = second.Bytes();
+  const size_t differ = std::mismatch(bytes.begin(), bytes.end(), first.begin(), first.end()).first - bytes.begin();
+  EXPECT_EQ(differ, first.size()) << "sizes " << bytes.size() << " " << first.size();
+  headless.MakeCurrentBattle(nullptr);
+  headless.Host().operation = nullptr;
 }
 
 TEST_F(GameFileTest, SeedIsKeptByAHostReadingItsOwnGame) {
