@@ -10,6 +10,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Airplane.h"
 #include "game/units/Hack.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 
@@ -23,16 +24,6 @@ constexpr int32_t kAircraftSoundKind = 24;
 constexpr int32_t kReplayMode = 5;
 constexpr float kRunSpeed = 2.8f;
 constexpr float kLead = 265.0f;
-
-const Map* BattleMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
-
-int32_t CurrentSlice() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetCurrentSlice() : 0;
-}
 
 // The sound of the attack kind; another kind is a programmer error.
 int16_t AttackSound(int32_t attackKind) {
@@ -69,7 +60,7 @@ void Airplane::UpdateSlice(int32_t) {
   } else if (s == arrivalSlice + kSecondPass) {
     if (state == kAttacking && (attackKind == kCannon || attackKind == kMachineGuns)) DeliverAttack();
   } else if (s >= arrivalSlice + kDeparture) {
-    const Map* map = BattleMap();
+    const Map* map = UnitBattleMap();
     if (map == nullptr || !map->IsOnMap(x, y)) Leave();
   }
 }
@@ -108,10 +99,10 @@ void Airplane::StartTurn() {
 
 void Airplane::Arrive() {
   UnitSoundPacket packet;
-  packet.slice = static_cast<int16_t>(CurrentSlice() + kSoundDelay);
+  packet.slice = static_cast<int16_t>(UnitBattleSlice() + kSoundDelay);
   packet.sound = kApproachSound;
   packet.soundKind = kAircraftSoundKind;
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   const float cx = map != nullptr ? map->size.worldWidth * 0.5f : 0.0f;
   const float cy = map != nullptr ? map->size.worldHeight * 0.5f : 0.0f;
   for (size_t i = 0; i < 2; ++i) {
@@ -220,7 +211,7 @@ void Airplane::DeliverAttack() {
     default: FatalError(484, kFile);
   }
   UnitServices* services = GetUnitServices();
-  const int32_t saved = CurrentSlice();
+  const int32_t saved = UnitBattleSlice();
   for (int32_t shot = 0; shot < shots; ++shot) {
     UnitFirePacket packet = NewFirePacket(fireType, weapon, n, 0, static_cast<float>(n) * 110.0f);
     if (attackKind == kCannon && target->IsArmored(false)) {
@@ -255,7 +246,7 @@ bool Airplane::ShowsShadow() const {
 
 void Airplane::Draw(bool) {
   GGraph3D* g = gGraph3D;
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   if (g == nullptr || map == nullptr || !ShowsShadow()) return;
   const float z = map->ElevationAt(x, y) + 0.75f;
   g->PushMatrix();

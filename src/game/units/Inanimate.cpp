@@ -16,6 +16,7 @@
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"
 #include "game/units/UnitServices.h"
@@ -49,11 +50,6 @@ void Refuse(GFile& file, const char* check, int32_t value) {
   std::snprintf(line, sizeof line, "Inanimate: bad %s", check);
   GErrorLog::LogValue(line, value);
   file.SetError();
-}
-
-const Map* BattleMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
 }
 
 Unit* MakeInanimate(int32_t objectKind, int32_t nationalityGroup, int32_t flag) {
@@ -214,7 +210,7 @@ bool Inanimate::CanDeployAt(float px, float py) {
 
 bool Inanimate::CanStandAt(float px, float py, bool /*mapTest*/) {
   if (classIndex >= kLargeFlagMarker) return true;
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return true;
   float xs[9];
   float ys[9];

@@ -9,6 +9,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapUnitView.h"
 #include "game/units/Infantry.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
 
@@ -16,11 +17,6 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 constexpr float kDegrees = kPi / 180.0f;
-
-const Map* CoverMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
 
 float Distance(float x0, float y0, float x1, float y1) { return std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0)); }
 
@@ -73,7 +69,7 @@ void Infantry::ReactToFire(bool forced, bool targetSeen, float threatX, float th
 }
 
 bool Infantry::PathReachesClearCell(float x0, float y0, float x1, float y1) const {
-  const Map* map = CoverMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
   const int32_t n = static_cast<int32_t>(std::floor(0.05f * Distance(x0, y0, x1, y1) + 0.99f + 0.5f));
   for (int32_t i = 0; i <= n; ++i) {
@@ -108,7 +104,7 @@ bool Infantry::RouteReachesCover() const {
 }
 
 bool Infantry::SeekCover(bool forced, bool hasThreat, float threatX, float threatY) {
-  const Map* map = CoverMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
   if (IsConcealed(true, hasThreat, threatX, threatY)) return false;
   if (!forced && RandomFloatTimes(50.0f) > suppression) return false;
@@ -176,7 +172,7 @@ bool Infantry::SeekCover(bool forced, bool hasThreat, float threatX, float threa
 
 bool Infantry::FindRetreatSpot(float& outX, float& outY, bool mayLeaveMap, float firstRadius, float lastRadius,
                                const RetreatDirections& directions) const {
-  const Map* map = CoverMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
   for (float r = firstRadius; r <= lastRadius + 0.1f; r += 10.0f) {
     for (size_t k = 0; k < directions.cosines.size(); ++k) {
@@ -201,7 +197,7 @@ bool Infantry::RetreatTowardFriendlyEdge(bool mayLeaveMap, bool panicked) {
   if (panicked && !mayLeaveMap) FatalError(__LINE__, "Infantry");
   const int32_t speedClass = GetSpeedClass();
   if (speedClass < 2) return false;
-  const Map* map = CoverMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
   const int32_t ownSide = GetSideIndex();
   if (waypointCount == 1 && (WaypointAt(0).moveMode == kMove || WaypointAt(0).moveMode == kRun) &&

@@ -9,6 +9,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/FindBattleUnit.h"
 #include "game/units/Infantry.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
 
@@ -16,11 +17,6 @@ namespace {
 
 constexpr const char* kFile = "Infantry";
 constexpr float kDegrees = 3.14159265358979f / 180.0f;
-
-const Map* DangerMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
 
 // A gun lost to the unit that took it: guns of class 2 or 3 on the first counter, mortars on
 // the second.
@@ -43,7 +39,7 @@ bool Infantry::IsOverrunThreat(const Unit& candidate, Infantry& unit) {
 }
 
 bool Infantry::JumpAside(int32_t band) {
-  const Map* map = DangerMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
   const float heading = facing * kDegrees;
   bool accepted = false;
@@ -85,7 +81,7 @@ void Infantry::AbandonGun(Unit& taker) {
 
 void Infantry::ReactToDanger() {
   const int32_t band = GetBand();
-  const Map* map = DangerMap();
+  const Map* map = UnitBattleMap();
   if (IsStationary() && !IsPassenger() && level == 0.0f) {
     Unit* threat = FindBattleUnit([this](const Unit& c) { return IsOverrunThreat(c, *this); });
     if (threat != nullptr) {

@@ -11,6 +11,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitServices.h"
 
 namespace {
@@ -19,11 +20,6 @@ constexpr const char* kFile = "Infantry";
 constexpr float kDegrees = 3.14159265358979f / 180.0f;
 // One climb or descent of a floor takes 400 slices.
 constexpr float kClimbStep = 0.0025f;
-
-const Map* MovementMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
 
 int32_t TileOf(float v) { return static_cast<int32_t>(std::lround(v * 0.05f)); }
 
@@ -67,7 +63,7 @@ void Infantry::MoveAlongWaypoints() {
   }
   if (waypointCount == 0) return;
   Waypoint& wp = waypoints[0];
-  const Map* map = MovementMap();
+  const Map* map = UnitBattleMap();
   bool arrived = false;
   if (wp.moveMode == Waypoint::kRotateTo) {
     wp.x = x;
@@ -192,7 +188,7 @@ float Infantry::GetTurnStep() const {
 
 float Infantry::GetBaseHeight() const {
   // Without a map (tests of records and packets) the unit's own height serves.
-  const Map* map = MovementMap();
+  const Map* map = UnitBattleMap();
   if (map != nullptr && level >= 0.0f) return map->ElevationAt(x, y) + 6.0f * level;
   return Unit::GetBaseHeight();
 }
@@ -253,7 +249,7 @@ bool Infantry::FindCrowdingNeighbour(float px, float py, float floor, Unit*& nei
 }
 
 bool Infantry::FindSpreadSpot(Unit& other, int32_t terrain, float radius, float& outX, float& outY) {
-  const Map* map = MovementMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
   static constexpr float kTurns[8] = {0.0f, 45.0f, -45.0f, 90.0f, -90.0f, 135.0f, -135.0f, 180.0f};
   const float keptX = other.x;
@@ -288,7 +284,7 @@ bool Infantry::FindSpreadSpot(Unit& other, int32_t terrain, float radius, float&
 bool Infantry::SpreadOut(bool mayPushOther, Unit* other) {
   if (other == nullptr || !other->IsInfantry()) return false;
   auto& neighbour = static_cast<Infantry&>(*other);
-  const Map* map = MovementMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
   float radius = std::max(GetPersonalSpace(), neighbour.GetPersonalSpace());
   float px = 0.0f;

@@ -11,6 +11,7 @@
 #include "game/units/Hack.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 
@@ -25,11 +26,6 @@ void CountDown(float& timer) {
   } else {
     timer = 0.0f;
   }
-}
-
-const Map* BattleMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
 }
 
 int32_t FogOfWarOption() {
@@ -109,7 +105,7 @@ void Unit::StepSlice(int32_t) {
     UpdateSpotting();
     UpdateFatigue();
     incomingFire = static_cast<int16_t>(std::max(incomingFire - 15, 0));
-    const Map* map = BattleMap();
+    const Map* map = UnitBattleMap();
     if (map != nullptr && !map->IsOnMap(x, y) && !IsAirplane()) LeaveBattlefield(false);
     if (target == nullptr && areaFire == 0 && goalGunElevation != 0.0f) {
       goalGunElevation = 0.0f;

@@ -15,6 +15,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
@@ -52,11 +53,6 @@ constexpr std::array<float, 8> kMarkerScales{0.45f, 0.75f, 1.25f, 2.0f, 2.5f, 3.
 bool IsSelected(const Unit& unit) {
   const MapBattleServices* battle = UnitBattle();
   return battle != nullptr && battle->GetSelectedUnit() == static_cast<const MapUnitView*>(&unit);
-}
-
-const Map* CurrentMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
 }
 
 bool PickMode() { return gGraph3D != nullptr && gGraph3D->IsPickMode(); }
@@ -167,7 +163,7 @@ void Unit::DrawPathSegment(bool pauseNext, uint8_t flagByte, int32_t pointKind, 
                            bool firstOfPassenger, float endX, float endY, float endZ, float startX, float startY,
                            float startZ) {
   (void)pauseNext;
-  const Map* map = CurrentMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr || gGraph3D == nullptr) return;
   UnitDrawHost* host = GetUnitDrawHost();
   const bool pick = PickMode();
@@ -231,14 +227,14 @@ void Unit::DrawOrderPreview(float px, float py, float pz, int32_t orderCode) {
   } else {
     fromZ = GetBaseHeight();
   }
-  const Map* map = CurrentMap();
+  const Map* map = UnitBattleMap();
   host->DrawTerrainLine(map != nullptr && map->GetViewLevel() > 5, fromX, fromY, fromZ, px, py, pz);
 }
 
 Unit* Unit::FindFortificationAt(float px, float py) const {
   const MapBattleServices* battle = UnitBattle();
   const UnitOrderHost* orders = GetUnitOrderHost();
-  const Map* map = CurrentMap();
+  const Map* map = UnitBattleMap();
   if (battle == nullptr || map == nullptr || orders == nullptr) return nullptr;
   if (orders->GetPhaseSide() != GetSideIndex()) return nullptr;
   const int32_t terrain = map->TerrainTypeAt(px, py);

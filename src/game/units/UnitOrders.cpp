@@ -11,6 +11,7 @@
 #include "game/units/Hack.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
@@ -19,18 +20,13 @@ namespace {
 
 constexpr float kDegrees = 3.14159265f / 180.0f;
 
-const Map* BattleMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
-
 float GroundAt(float px, float py) {
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   return map != nullptr ? map->ElevationAt(px, py) : 0.0f;
 }
 
 int32_t TerrainAt(float px, float py) {
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   return map != nullptr ? map->TerrainTypeAt(px, py) : 0;
 }
 
@@ -196,7 +192,7 @@ void Unit::MoveWaypoint(int32_t index, float px, float py) {
     w.y = py;
     if (w.upperLevel != 0 && !IsUpperLevelType(TerrainAt(px, py))) w.upperLevel = 0;
   }
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   if (map != nullptr) w.height = w.upperLevel != 0 ? map->SurfaceHeightAt(w.x, w.y) : map->ElevationAt(w.x, w.y);
   RefreshPanel();
 }
@@ -213,7 +209,7 @@ bool Unit::CanStandAt(float px, float py, bool checkBuilding) {
   y = oldY;
   firingBytes[2] = placement;
   if (!mobile) return false;
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   if (checkBuilding && map != nullptr && map->FindBuildingAt(px, py) != nullptr) return false;
   const UnitOrderHost* host = GetUnitOrderHost();
   if (host != nullptr && map != nullptr && host->GetAttackingSide() == side && !IsEditorOpen() &&
@@ -326,7 +322,7 @@ void Unit::ResetSliceCounter() {
 }
 
 void Unit::EscapeFire() {
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr || !map->BurningAt(x, y)) FatalError(__LINE__, "Unit.cpp");
   if (GetSpeedClass() < 2) {
     const bool handedOver = GetUnitOrderHost() != nullptr;
@@ -357,7 +353,7 @@ bool Unit::MayRedeploy() const {
 }
 
 bool Unit::IsTowardOwnEdge(float px, float py) const {
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   const UnitOrderHost* host = GetUnitOrderHost();
   if (map == nullptr || host == nullptr) return true;
   const float bearing = std::atan2(py - y, px - x) / kDegrees;

@@ -10,16 +10,12 @@
 #include "game/units/InanimateServices.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 
 namespace {
-
-const Map* SeamMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
 
 // The operation's services; fatal outside an operation.
 UnitOrderHost& OperationHost(int32_t line) {
@@ -42,7 +38,7 @@ void Unit::SnapshotOrders() {
   SnapshotWaypoints();
   if (IsVehicle()) ResetForOrdersPhase();
   if (level > 0.0f) {
-    const Map* map = SeamMap();
+    const Map* map = UnitBattleMap();
     // Buildings and bridges (types 31 and above) keep the unit on its level.
     if (map == nullptr || map->TerrainTypeAt(x, y) < 31) level = 0.0f;
   }
@@ -121,7 +117,7 @@ void Unit::PrepareForNextBattle() {
 bool Unit::KeepOnMapBetweenBattles() {
   const UnitOrderHost& host = OperationHost(__LINE__);
   if (status != 0 || IsPassenger()) return true;
-  const Map* map = SeamMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) FatalError(__LINE__, "Unit.cpp");
   const float width = map->size.worldWidth;
   const float height = map->size.worldHeight;

@@ -8,6 +8,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
 
@@ -15,13 +16,8 @@ namespace {
 
 constexpr float kDegrees = 3.14159265f / 180.0f;
 
-const Map* SetUpMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
-
 int32_t TerrainAt(float px, float py) {
-  const Map* map = SetUpMap();
+  const Map* map = UnitBattleMap();
   return map != nullptr ? map->TerrainTypeAt(px, py) : 0;
 }
 
@@ -45,7 +41,7 @@ bool IsBridgeCode(int32_t terrain) { return terrain >= 36 && terrain <= 44; }
 bool Unit::CanPlaceAt(float px, float py, Unit* carrier) {
   if (!MayRedeploy()) return false;
   if (IsInfantry() && carrier != nullptr) return CanDeployAt(carrier->x, carrier->y);
-  const Map* map = SetUpMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr || !CanStandAt(px, py, true) || !map->IsOnMap(px, py)) return false;
   if (!CanDeployAt(px, py)) return false;
   if (FindUnitNearPoint(px, py, 0.0f, nullptr)) {
@@ -111,7 +107,7 @@ void Unit::LeaveCarrierForPlacement() {
 }
 
 void Unit::ClampLevelAfterPlacement() {
-  if (SetUpMap() != nullptr && level > 0.0f) level = 0.0f;
+  if (UnitBattleMap() != nullptr && level > 0.0f) level = 0.0f;
 }
 
 int32_t Unit::TerrainUnderfoot(int32_t terrain) const {

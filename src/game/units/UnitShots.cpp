@@ -14,6 +14,7 @@
 #include "game/units/Hack.h"
 #include "game/units/Shot.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitFirePacket.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
@@ -25,18 +26,8 @@ constexpr float kRadians = 0.017453292f;
 // Seconds before the landing that the incoming sound of each variant starts.
 constexpr std::array<float, 8> kIncomingLead = {2.93f, 3.576f, 3.187f, 1.431f, 1.788f, 3.193f, 1.091f, 0.761f};
 
-const Map* BattleMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
-
-int32_t CurrentSlice() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetCurrentSlice() : 0;
-}
-
 bool ReferencePointNear(float px, float py) {
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
   MapUnitView* found = nullptr;
   return map->FindUnitNear(px, py, false, found);
@@ -68,7 +59,7 @@ void ScaleShare(float factor, UnitFirePacket& record, int32_t& total, int32_t& a
 
 UnitFirePacket Unit::NewFirePacket(int32_t fireType, int32_t weapon, int32_t rounds, int32_t delay, float distance) {
   UnitFirePacket packet;
-  packet.slice = static_cast<int16_t>(std::max(0, CurrentSlice() + delay));
+  packet.slice = static_cast<int16_t>(std::max(0, UnitBattleSlice() + delay));
   packet.x = x;
   packet.y = y;
   packet.z = GetBaseHeight();
@@ -79,7 +70,7 @@ UnitFirePacket Unit::NewFirePacket(int32_t fireType, int32_t weapon, int32_t rou
     if (areaFire == 0) FatalError(__LINE__, "Unit.cpp");
     packet.targetX = targetX;
     packet.targetY = targetY;
-    const Map* map = BattleMap();
+    const Map* map = UnitBattleMap();
     packet.targetZ = map != nullptr ? map->SurfaceHeightAt(targetX, targetY) : 0.0f;
   }
   packet.shooter = this;
@@ -124,7 +115,7 @@ Shot NewShot(const Unit& unit, int32_t fireType, int32_t weapon, int32_t kind, i
   Shot shot;
   shot.shooter = const_cast<Unit*>(&unit);
   shot.targetUnit = unit.target;
-  shot.dueSlice = CurrentSlice() + delay;
+  shot.dueSlice = UnitBattleSlice() + delay;
   shot.side = unit.side;
   shot.fireType = fireType;
   shot.weapon = weapon;
@@ -174,7 +165,7 @@ void Unit::FireShell(UnitFirePacket& record, int32_t fireType, int32_t weapon, i
   shot.targetUnit = nullptr;
   const float aimX = target != nullptr ? target->x : targetX;
   const float aimY = target != nullptr ? target->y : targetY;
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   const float shellZ = GetBaseHeight();
   const float groundZ = map != nullptr ? map->ElevationAt(aimX, aimY) : shellZ;
   const float reach = std::max(1.0f, std::hypot(aimX - x, aimY - y));
@@ -228,7 +219,7 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
   shot.targetX = px;
   shot.targetY = py;
   shot.targetZ = pz;
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   const float shooterZ = GetBaseHeight();
 
   if (fireType == 0) {
@@ -295,7 +286,7 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
     if (variant < 0 || variant > 7) FatalError(__LINE__, "Unit.cpp");
     UnitSoundPacket sound;
     const int32_t lead = static_cast<int32_t>(std::lround(40.0f * kIncomingLead[static_cast<size_t>(variant)]));
-    sound.slice = static_cast<int16_t>(std::max(0, CurrentSlice() + due - lead));
+    sound.slice = static_cast<int16_t>(std::max(0, UnitBattleSlice() + due - lead));
     sound.sound = static_cast<int16_t>(620 + variant);
     sound.soundKind = static_cast<int16_t>(b == 3 ? 23 : 22);
     for (auto& position : sound.sidePosition) position = {ix, iy, 10.0f};

@@ -10,17 +10,13 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitServices.h"
 
 namespace {
 
-const Map* BattleMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
-
 const Map& RequiredMap() {
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) FatalError(__LINE__, "UnitSight.cpp");
   return *map;
 }
@@ -217,7 +213,7 @@ void Unit::TerrainText(GString& text, int32_t type, float px, float py, bool top
   }
   text.AppendResource(id);
   if (type < 31 || type > 42) return;
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   const Building* building = map != nullptr ? map->FindBuildingAt(px, py) : nullptr;
   if (building == nullptr) return;
   const float damage = building->GetDamageFraction();
@@ -228,7 +224,7 @@ void Unit::TerrainText(GString& text, int32_t type, float px, float py, bool top
 void Unit::AppendTerrainText(GString& text) const { TerrainText(text, GetTerrainHere(), x, y, level == 1.0f); }
 
 void Unit::AppendTerrainTextAt(GString& text, float px, float py, bool topFloor) const {
-  const Map* map = BattleMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return;
   int32_t t = map->TerrainTypeAt(px, py);
   if (IsCurrentSide() && t >= 4 && t <= 7) {

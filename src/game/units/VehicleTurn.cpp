@@ -9,6 +9,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
+#include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
@@ -37,11 +38,6 @@ int32_t CurrentSideIndex() {
   const MapAppServices* app = UnitApp();
   const int32_t side = app != nullptr ? app->GetCurrentSide() : 0;
   return side == 0 || side == 1 ? side : 0;
-}
-
-int32_t CurrentSlice() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetCurrentSlice() : 0;
 }
 
 const Map* CurrentMap() {
@@ -228,7 +224,7 @@ void Vehicle::ToggleButtoned() {
       NewSoundPacket(7);
     } else if (services != nullptr) {
       UnitSoundPacket packet;
-      packet.slice = static_cast<int16_t>(CurrentSlice());
+      packet.slice = static_cast<int16_t>(UnitBattleSlice());
       packet.sound = static_cast<int16_t>(buttoned != 0 ? kHatchOpenSound : kHatchCloseSound);
       packet.soundKind = 7;
       packet.unit = this;
@@ -268,7 +264,7 @@ void Vehicle::PostMotionSound(bool moving) {
     if ((sliceCounter <= 0 && !identified) || sound == 0) continue;
     const int32_t delay = sliceCounter == 0 ? Random(40) : 0;
     UnitSoundPacket packet;
-    packet.slice = static_cast<int16_t>(CurrentSlice() + delay + gSoundDelay);
+    packet.slice = static_cast<int16_t>(UnitBattleSlice() + delay + gSoundDelay);
     packet.sound = static_cast<int16_t>(sound);
     packet.soundKind = moving ? kEngineStartKind : kEngineStopKind;
     packet.attached = 1;
@@ -287,7 +283,7 @@ void Vehicle::PlayMotionSound() {
   const int32_t sound = EngineSoundFor(side, 2, !idle);
   if (sound == 0) return;
   UnitSoundPacket packet;
-  packet.slice = static_cast<int16_t>(CurrentSlice());
+  packet.slice = static_cast<int16_t>(UnitBattleSlice());
   packet.sound = static_cast<int16_t>(sound);
   packet.soundKind = idle ? kEngineStopKind : kEngineStartKind;
   packet.attached = 1;
