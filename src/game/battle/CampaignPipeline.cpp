@@ -450,28 +450,17 @@ void Campaign::TraceSupply() {
     std::fill(grid.begin(), grid.end(), 0);
     const bool column = edge == 0 || edge == 2;
     const int32_t length = column ? H : W;
-    for (int32_t i = 0; i < length; ++i) {
-      int32_t x = 0;
-      int32_t y = 0;
+    // The i-th cell along the side's own edge.
+    auto edgeCell = [&](int32_t i) {
       switch (edge) {
-        case 0: x = 0; y = i; break;
-        case 2: x = W - 1; y = i; break;
-        case 3: x = i; y = 0; break;
-        default: x = i; y = H - 1; break;
+        case 0: return i * W;
+        case 2: return i * W + W - 1;
+        case 3: return i;
+        default: return (H - 1) * W + i;
       }
-      grid[static_cast<size_t>(y * W + x)] = 1;
-    }
-    for (int32_t i = 0; i < length; ++i) {
-      int32_t x = 0;
-      int32_t y = 0;
-      switch (edge) {
-        case 0: x = 0; y = i; break;
-        case 2: x = W - 1; y = i; break;
-        case 3: x = i; y = 0; break;
-        default: x = i; y = H - 1; break;
-      }
-      SupplyFloodFill(grid, stack, y * W + x, zone);
-    }
+    };
+    for (int32_t i = 0; i < length; ++i) grid[static_cast<size_t>(edgeCell(i))] = 1;
+    for (int32_t i = 0; i < length; ++i) SupplyFloodFill(grid, stack, edgeCell(i), zone);
     for (int32_t i = 0; i < units.Count(); ++i) {
       Unit* unit = UnitAt(i);
       if (unit->GetSideIndex() != side) continue;
