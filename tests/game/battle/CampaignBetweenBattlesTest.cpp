@@ -287,9 +287,12 @@ TEST(CampaignPipeline, SupplyIsTracedToTheOwnEdgeAndTheCutOffArePulledBack) {
   OperationRig r;
   Campaign& c = r.C();
   Map& map = *c.map;
-  // An Axis wall across the whole map at tile column 40; the Allies attack from the West.
+  // An Axis wall across the whole map at tile column 40; the Allies attack from the West and
+  // their set-up zone is painted over the first 20 columns, as the pipeline paints it (the
+  // placement a pull-back ends with looks for the unit's own zone, whatever the generator's
+  // state).
   for (int32_t x = 0; x < map.size.tilesX; ++x) {
-    for (int32_t y = 0; y < map.size.tilesY; ++y) map.terrain.tiles.At(x, y).zone = x == 40 ? 4 : 0;
+    for (int32_t y = 0; y < map.size.tilesY; ++y) map.terrain.tiles.At(x, y).zone = x == 40 ? 4 : (x < 20 ? 1 : 0);
   }
   TestInfantry* home = r.Squad(1, 210.0f, 300.0f, 10, 0);      // tile 10
   TestInfantry* forward = r.Squad(1, 510.0f, 300.0f, 10, 0);   // tile 25: in supply, outside the area
