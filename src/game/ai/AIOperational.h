@@ -3,8 +3,12 @@
 
 #include "game/battle/ComputerPlayer.h"
 
+class AIGoalGroup;
 class AIGroup;
 class Battle;
+class GDynamicArray;
+class GGroup;
+class GObjectGroup;
 class Unit;
 struct AIPlanContext;
 
@@ -50,6 +54,44 @@ class AIOperational : public ComputerPlayer {
   // all (4 when the side defends, else 0): a list built again after a load may be shorter or
   // ordered otherwise. One log line when any was freed; returns how many.
   static int32_t FreeGroupsWithoutGoal(const AIPlanContext& context);
+
+  // ---- Forming the groups on the first turn (AIOperationalSetupGroups.cpp) ----
+  // Unit categories of the set-up: 0 level-1 leaders someone is assigned to, 1 squads with an
+  // assigned leader, 2 armoured units with a main weapon, 3 armoured units, 4 vehicles, 5
+  // leaders, 6 to 11 main weapon types 0, 1, 2 or 3, 4, 5, 6; above 11 every unit. True for a
+  // unit outside the category.
+  static bool UnitNotInCategory(const Battle& battle, const Unit& unit, int32_t category);
+  // -1, 0 or 1 as a's coordinate (y when byY, else x) is lower, equal or higher than b's.
+  static int32_t CompareAlongFront(const Unit& a, const Unit& b, bool byY);
+  // Moves the category's units from units into the first groupCount groups: squads join the
+  // group holding their assigned leader (or none); others are split into a high and a low wing
+  // along the front, with a third and fourth group taking the wings' outer units.
+  static void DistributeUnits(const AIPlanContext& context, GGroup& units, AIGroup* const* groups, int32_t groupCount,
+                              int32_t category);
+  // How many groups an attacker forms for its number of objectives; draws only where the
+  // count is left to chance.
+  static int32_t AttackerGroupCount(int32_t objectives);
+  // The side's goal whose centre is nearest to the point, or null; its distance in distance
+  // (9e20 when none).
+  static AIGoalGroup* NearestGoal(const AIPlanContext& context, float x, float y, float* distance);
+  // A new list, not owning them, of the side's goals by distance to the point, nearest first.
+  static GObjectGroup* GoalsByDistance(const AIPlanContext& context, float x, float y);
+  // Merges the two groups of the list with the nearest centres until one fewer is left (at
+  // least one), then sends every group to goal 0 when the side has exactly one goal, else
+  // frees it (mode 4).
+  static void MergeClosestGroups(const AIPlanContext& context, GObjectGroup& groups);
+
+  // ---- The outlook grid (AIOperationalOutlook.cpp) ----
+  // Fills the grid (16-bit, one element per tile, row y and column x) for the side's set-up
+  // zone: high byte the far outlook, low byte the near outlook towards the enemy's edges, both
+  // percentages; 0 outside the zone.
+  static void BuildOutlookGrid(const AIPlanContext& context, GDynamicArray& grid);
+  // The packed outlook of one tile over the directions set in mask (16 compass points from
+  // North clockwise).
+  static uint16_t TileOutlook(const AIPlanContext& context, int32_t tx, int32_t ty, const bool* mask);
+  // Whether a tile's set-up zone value belongs to the side's zone (1..3 for side 1, 4..6 for
+  // side 0).
+  static bool IsSideZoneValue(int32_t side, int32_t zone);
 
  private:
   // The goal half of AssignObjectives (AIOperationalAssign.cpp).
