@@ -93,6 +93,40 @@ class AIOperational : public ComputerPlayer {
   // side 0).
   static bool IsSideZoneValue(int32_t side, int32_t zone);
 
+  // ---- Placement in the set-up zone (AIOperationalPlacement.cpp) ----
+  // Parked units wait this far east of their place.
+  static constexpr float kParkOffset = 99999.0f;
+  // The score of a point for a unit in its set-up zone: how hidden, what the outlook grid
+  // says for its role, how crowded by the side's grouped units, and the terrain. -999 where it
+  // cannot stand or off the map, -1 when its main weapon is unusable; otherwise the unit is
+  // left standing there. The flags: a class 2 or 3 weapon (without its flag), a class 5
+  // weapon, a special weapon (without its flag).
+  static float ScoreSetupPoint(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, float x, float y,
+                               bool classTwoOrThree, bool classFive, bool special);
+  // The role the score rates a unit in: 0 near view for a defender, 1 long views, 2 near and
+  // hidden, 3 no view wanted, 4 in the open (vehicles, mortars).
+  static int32_t SetupRole(const AIPlanContext& context, const Unit& unit, bool classTwoOrThree, bool classFive,
+                           bool special);
+  // (v + 10) x q of the score for the exposure (already raised for vehicles) and the tile's
+  // packed outlook.
+  static float RoleScore(float exposure, int32_t role, uint16_t outlook);
+  // The factor in 0..1 that favours points towards the side's own edges.
+  static float EdgeWeight(const AIPlanContext& context, float x, float y, int32_t side);
+  // 100 m for infantry without a special weapon, else 200 m.
+  static float PlacementRadius(const Unit& unit);
+  // The long-view value of a neighbouring point for a gun looking for a fire position.
+  static float NeighbourTileValue(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, float x,
+                                  float y);
+  // Puts the unit on the best jittered point of its zone's tiles; a unit with no usable point
+  // stays, and a parked one comes back.
+  static void PlaceInSetupZone(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, bool noCentre);
+  // Puts the unit on the best point of its zone within its placement radius of the other;
+  // false, with the unit not placed, when no point scored at least 0.
+  static bool PlaceNearUnit(const AIPlanContext& context, Unit& unit, const Unit& other, const GDynamicArray& grid);
+  // Infantry whose main weapon is a special one: any weapon but none when the flag is set,
+  // else one whose type is not 1, 5, 6 or 7.
+  static bool HasSpecialWeapon(const Unit& unit, bool flag);
+
  private:
   // The goal half of AssignObjectives (AIOperationalAssign.cpp).
   static void AssignGoals(const AIPlanContext& context);
