@@ -122,10 +122,30 @@ class AIOperational : public ComputerPlayer {
   static void PlaceInSetupZone(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, bool noCentre);
   // Puts the unit on the best point of its zone within its placement radius of the other;
   // false, with the unit not placed, when no point scored at least 0.
-  static bool PlaceNearUnit(const AIPlanContext& context, Unit& unit, const Unit& other, const GDynamicArray& grid);
+  static bool PlaceNearUnit(const AIPlanContext& context, Unit& unit, float otherX, float otherY,
+                            const GDynamicArray& grid);
   // Infantry whose main weapon is a special one: any weapon but none when the flag is set,
   // else one whose type is not 1, 5, 6 or 7.
   static bool HasSpecialWeapon(const Unit& unit, bool flag);
+
+  // ---- Garrisons and the set-up's small steps (AIOperationalGarrison.cpp) ----
+  // Two passes over the goals in order, while units are left: the first fills each goal's
+  // holding group (made when missing) to half of what it needs, the second to all of it. A
+  // unit joins when it can be placed near the goal's centre, and leaves the unit list.
+  static void GarrisonGoals(const AIPlanContext& context, int32_t total, GGroup& goals, GGroup& units,
+                            const GDynamicArray& grid);
+  // Puts the unit into the holding group of the nearest goal within its placement radius that
+  // still needs units; false when there is none.
+  static bool AssignToNearestGoal(const AIPlanContext& context, Unit& unit, int32_t total);
+  // A new group of the unit alone, its centre at the unit, appended to the list.
+  static void MakeSingleUnitGroup(Unit& unit, GGroup& list);
+  // Takes a unit off the map (east by the park offset) until it is placed; code 7 stays.
+  static void ParkUnit(Unit& unit);
+  // False for infantry squads and level-1 leaders, true for every other unit.
+  static bool NotSquadOrPlatoonLeader(const Unit& unit);
+  // Infantry on a dirt road in trees starts on the upper level at even odds (one draw); every
+  // other unit of the side not kept in place on the lower.
+  static void ChooseStartLevel(const AIPlanContext& context, Unit& unit);
 
  private:
   // The goal half of AssignObjectives (AIOperationalAssign.cpp).

@@ -253,7 +253,7 @@ void AIOperational::PlaceInSetupZone(const AIPlanContext& context, Unit& unit, c
   unit.SetPosition(chosen.x, chosen.y);
 }
 
-bool AIOperational::PlaceNearUnit(const AIPlanContext& context, Unit& unit, const Unit& other,
+bool AIOperational::PlaceNearUnit(const AIPlanContext& context, Unit& unit, float otherX, float otherY,
                                   const GDynamicArray& grid) {
   const Map& map = *context.battle->map;
   const auto& tiles = map.terrain.tiles;
@@ -266,8 +266,8 @@ bool AIOperational::PlaceNearUnit(const AIPlanContext& context, Unit& unit, cons
   for (int32_t tx = tiles.Width() - 1; tx >= 0; --tx) {
     for (int32_t ty = tiles.Height() - 1; ty >= 0; --ty) {
       if (!InUnitZone(map, unit, tx, ty)) continue;
-      const float dx = TileCentre(tx) - other.x;
-      const float dy = TileCentre(ty) - other.y;
+      const float dx = TileCentre(tx) - otherX;
+      const float dy = TileCentre(ty) - otherY;
       const float d = std::sqrt(dx * dx + dy * dy);
       if (!(d < radius)) continue;
       const ScoredPoint p1 = Jitter(TileCentre(tx), TileCentre(ty), 3.0f);

@@ -7,10 +7,12 @@
 
 #include "framework/core/GDynamicArray.h"
 #include "framework/core/Quorl.h"
+#include "game/ai/AIGoalGroup.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/BattleTestRig.h"
+#include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/map/PlanningMath.h"
 
@@ -155,7 +157,7 @@ TEST(AISetupPlacement, AUnitWithNoUsableTileStaysAndAParkedOneComesBack) {
   EXPECT_FLOAT_EQ(unit->y, 640.0f);
   PlaceableVehicle* other = r.Vehicle(40.0f, 50.0f, 4);
   other->stand = false;
-  EXPECT_FALSE(AIOperational::PlaceNearUnit(r.context, *other, *unit, r.grid));
+  EXPECT_FALSE(AIOperational::PlaceNearUnit(r.context, *other, unit->x, unit->y, r.grid));
   EXPECT_FLOAT_EQ(other->x, 40.0f);
 }
 
@@ -166,9 +168,73 @@ TEST(AISetupPlacement, NearPlacementStaysWithinTheRadius) {
   for (uint32_t seed = 1; seed <= 3; ++seed) {
     PlaceableVehicle* unit = r.Vehicle(5.0f, 5.0f, 4);
     SeedRandom(seed);
-    ASSERT_TRUE(AIOperational::PlaceNearUnit(r.context, *unit, *anchor, r.grid));
+    ASSERT_TRUE(AIOperational::PlaceNearUnit(r.context, *unit, anchor->x, anchor->y, r.grid));
     const float cx = (std::floor(unit->x / 20.0f) + 0.5f) * 20.0f;
     const float cy = (std::floor(unit->y / 20.0f) + 0.5f) * 20.0f;
     EXPECT_LT(std::hypot(cx - 400.0f, cy - 400.0f), AIOperational::PlacementRadius(*unit));
   }
+}
+
+TEST(AISetupPlacement, GarrisonsFillHalfwayThenFullyAndSkipUnitsThatCannotBePlaced) {
+  PlacementRig r;
+  r.Zone(0, 0, 39, 39, 4);
+  r.battle.aiGroups[0] = new GObjectGroup();
+  r.battle.aiGroups[0]->Init();
+  auto* goals = new GObjectGroup();
+  goals->Init();
+  auto* flag = new VictoryFlag(400.0f, 400.0f, 0);
+  r.battle.flags.Append(flag);
+  auto* goal = new AIGoalGroup();
+  goal->InitFromFlag(flag);
+  goal->value = 1.0f;  // of 8 units: 4 needed, 2 halfway
+  goals->Append(goal);
+  delete r.battle.aiObjectives[0];
+  r.battle.aiObjectives[0] = goals;
+
+  GGroup units;
+  units.Init();
+  units.SetOwnsMembers(false);
+  PlaceableVehicle* stuck = r.Vehicle(5.0f, 5.0f, 4);
+  stuck->stand = false;
+  units.Append(stuck);
+  for (int32_t i = 0; i < 5; ++i) units.Append(r.Vehicle(5.0f, 5.0f, 4));
+  GGroup order;
+  order.Init();
+  order.SetOwnsMembers(false);
+  order.Append(goal);
+  AIOperational::GarrisonGoals(r.context, 8, order, units, r.grid);
+  ASSERT_EQ(r.battle.AIGroupCount(0), 1);
+  AIGroup* holder = r.battle.AIGroupAt(0, 0);
+  EXPECT_EQ(holder->mode, AIGroup::kHoldingBase);
+  EXPECT_EQ(holder->Count(), 4);
+  ASSERT_EQ(units.Count(), 2);
+  EXPECT_EQ(units.GetItem(0), stuck);
+  EXPECT_FLOAT_EQ(stuck->x, 5.0f);
+
+  // The goal has its garrison: a unit near it finds none to join; far away none in reach.
+  PlaceableVehicle* late = r.Vehicle(420.0f, 400.0f, 4);
+  EXPECT_FALSE(AIOperational::AssignToNearestGoal(r.context, *late, 8));
+  EXPECT_TRUE(AIOperational::AssignToNearestGoal(r.context, *late, 12));
+  EXPECT_EQ(holder->Count(), 5);
+  PlaceableVehicle* far = r.Vehicle(700.0f, 700.0f, 4);
+  EXPECT_FALSE(AIOperational::AssignToNearestGoal(r.context, *far, 100));
+}
+
+TEST(AISetupPlacement, StartLevelDrawsOnlyForInfantryOnDirtRoadsInTrees) {
+  PlacementRig r;
+  PlaceableVehicle* vehicle = r.Vehicle(100.0f, 100.0f, 4);
+  vehicle->level = 1.0f;
+  SeedRandom(4);
+  AIOperational::ChooseStartLevel(r.context, *vehicle);
+  EXPECT_FLOAT_EQ(vehicle->level, 0.0f);
+  PlaceableVehicle* kept = r.Vehicle(100.0f, 100.0f, 7);
+  kept->level = 1.0f;
+  AIOperational::ChooseStartLevel(r.context, *kept);
+  EXPECT_FLOAT_EQ(kept->level, 1.0f);
+  EXPECT_EQ(RandomState(), StateAfterFloats(4, 0));
+  AIOperational::ParkUnit(*kept);
+  EXPECT_FLOAT_EQ(kept->x, 100.0f);
+  AIOperational::ParkUnit(*vehicle);
+  EXPECT_FLOAT_EQ(vehicle->x, 100.0f + AIOperational::kParkOffset);
+  EXPECT_TRUE(AIOperational::NotSquadOrPlatoonLeader(*vehicle));
 }
