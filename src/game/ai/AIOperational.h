@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
+#include "game/ai/PlacementCell.h"
 #include "game/battle/ComputerPlayer.h"
 
 class AIGoalGroup;
@@ -146,6 +148,22 @@ class AIOperational : public ComputerPlayer {
   // Infantry on a dirt road in trees starts on the upper level at even odds (one draw); every
   // other unit of the side not kept in place on the lower.
   static void ChooseStartLevel(const AIPlanContext& context, Unit& unit);
+
+  // ---- Fortifications at set-up (AIOperationalFortifications.cpp) ----
+  // Places the list's roadblocks, wire, target reference points and mines, kind by kind (0, 1,
+  // 2, 4, 5, 6); those leave the list, other kinds stay in it.
+  static void PlaceAllFortifications(const AIPlanContext& context, GGroup& objects);
+  // Places objects of one kind (the first one's) on the best jittered tiles of the side's
+  // zone, kept apart from the side's units; empties the list.
+  static void PlaceFortifications(const AIPlanContext& context, GGroup& objects);
+  // The weight of a tile for an object of its kind, with the edge correction: at least 2, or 1
+  // where it may not stand.
+  static int32_t FortificationWeight(const AIPlanContext& context, int32_t tx, int32_t ty, Unit& object);
+  // Jitters every cell's weight (one draw each), takes the best cell of the object's zone (any
+  // zone for a target reference point) and puts the object there.
+  static void PlaceOneFortification(const AIPlanContext& context, Unit& object, std::vector<PlacementCell>& cells);
+  // The object kind of an inanimate unit; -1 for any other unit.
+  static int32_t ObjectKind(Unit& unit);
 
  private:
   // The goal half of AssignObjectives (AIOperationalAssign.cpp).
