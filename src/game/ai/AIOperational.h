@@ -114,6 +114,11 @@ class AIOperational : public ComputerPlayer {
   static float RoleScore(float exposure, int32_t role, uint16_t outlook);
   // The factor in 0..1 that favours points towards the side's own edges.
   static float EdgeWeight(const AIPlanContext& context, float x, float y, int32_t side);
+  // A defender's preference for the map's centre: 1.0 there, 0.5 in a corner.
+  static float CentreWeight(const AIPlanContext& context, float x, float y);
+  // Below 500 m of front depth the weight k is drawn towards 1: (1 - a) k + a, a = 1 - 0.002
+  // x depth.
+  static float BlendForFrontDepth(float k, float frontDepth);
   // 100 m for infantry without a special weapon, else 200 m.
   static float PlacementRadius(const Unit& unit);
   // The long-view value of a neighbouring point for a gun looking for a fire position.

@@ -161,6 +161,21 @@ float AIOperational::EdgeWeight(const AIPlanContext& context, float x, float y, 
   return ky * kx;
 }
 
+float AIOperational::CentreWeight(const AIPlanContext& context, float x, float y) {
+  const Map& map = *context.battle->map;
+  const float cx = map.size.worldWidth * 0.5f;
+  const float cy = map.size.worldHeight * 0.5f;
+  const float dx = cx - x;
+  const float dy = cy - y;
+  return 1.0f - 0.5f * std::sqrt((dx * dx + dy * dy) / (cx * cx + cy * cy));
+}
+
+float AIOperational::BlendForFrontDepth(float k, float frontDepth) {
+  if (!(frontDepth < 500.0f)) return k;
+  const float a = 1.0f - 0.002f * frontDepth;
+  return (1.0f - a) * k + a;
+}
+
 float AIOperational::NeighbourTileValue(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, float x,
                                         float y) {
   if (!context.battle->map->IsOnMap(x, y) || !unit.CanStandAt(x, y, true)) return 0.0f;
@@ -183,8 +198,6 @@ void AIOperational::PlaceInSetupZone(const AIPlanContext& context, Unit& unit, c
   const bool leansOnEdge = unit.IsVehicle() || unit.HasMainWeaponOfType23(true);
   const float startX = unit.x;
   const float startY = unit.y;
-  const float cx = map.size.worldWidth * 0.5f;
-  const float cy = map.size.worldHeight * 0.5f;
   const int32_t reach = context.defender ? 3 : 2;
   float best = kNoBest;
   ScoredPoint chosen{startX, startY};
@@ -203,17 +216,12 @@ void AIOperational::PlaceInSetupZone(const AIPlanContext& context, Unit& unit, c
           s1 *= w;
         }
       } else if (!noCentre) {
-        const float dx = cx - p0.x;
-        const float dy = cy - p0.y;
-        const float w = 1.0f - 0.5f * std::sqrt((dx * dx + dy * dy) / (cx * cx + cy * cy));
+        const float w = CentreWeight(context, p0.x, p0.y);
         s0 *= w;
         s1 *= w;
         float k = w;
         if (leansOnEdge) k = EdgeWeight(context, p0.x, p0.y, context.side);
-        if (context.frontDepth < 500.0f) {
-          const float a = 1.0f - 0.002f * context.frontDepth;
-          k = (1.0f - a) * k + a;
-        }
+        k = BlendForFrontDepth(k, context.frontDepth);
         s0 *= k;
         s1 *= k;
       }

@@ -105,6 +105,24 @@ TEST(AISetupPlacement, EdgeWeightLeansTowardsTheOwnEdge) {
   EXPECT_FLOAT_EQ(AIOperational::EdgeWeight(r.context, 100.0f, h, 0), 1.0f);
 }
 
+TEST(AISetupPlacement, DefendersPreferTheCentreAndShallowFrontsBlendTheEdgeIn) {
+  PlacementRig r;
+  EXPECT_FLOAT_EQ(AIOperational::CentreWeight(r.context, 0.0f, 0.0f), 0.5f);
+  EXPECT_FLOAT_EQ(AIOperational::CentreWeight(r.context, 400.0f, 400.0f), 1.0f);
+  EXPECT_FLOAT_EQ(AIOperational::BlendForFrontDepth(0.2f, 250.0f), 0.6f);  // a = 0.5
+  EXPECT_FLOAT_EQ(AIOperational::BlendForFrontDepth(0.2f, 500.0f), 0.2f);
+
+  // A defender scores both points of every tile; the draws stay four jitters and two weights.
+  r.context.defender = true;
+  r.Zone(10, 30, 11, 31, 4);
+  PlaceableVehicle* unit = r.Vehicle(5.0f, 5.0f, 4);
+  SeedRandom(8);
+  AIOperational::PlaceInSetupZone(r.context, *unit, r.grid, false);
+  EXPECT_EQ(RandomState(), StateAfterFloats(8, 4 * 6));
+  EXPECT_GE(unit->x, 200.0f);
+  EXPECT_LT(unit->x, 240.0f);
+}
+
 TEST(AISetupPlacement, UnusablePointsAndCrowding) {
   PlacementRig r;
   PlaceableVehicle* unit = r.Vehicle(10.0f, 10.0f, 4);
