@@ -1,10 +1,16 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
+#include "game/ai/PlacementCell.h"
 #include "game/battle/ComputerPlayer.h"
 
+class AIGoalGroup;
 class AIGroup;
 class Battle;
+class GDynamicArray;
+class GGroup;
+class GObjectGroup;
 class Unit;
 struct AIPlanContext;
 
@@ -50,6 +56,119 @@ class AIOperational : public ComputerPlayer {
   // all (4 when the side defends, else 0): a list built again after a load may be shorter or
   // ordered otherwise. One log line when any was freed; returns how many.
   static int32_t FreeGroupsWithoutGoal(const AIPlanContext& context);
+
+  // ---- Forming the groups on the first turn (AIOperationalSetupGroups.cpp) ----
+  // Unit categories of the set-up: 0 level-1 leaders someone is assigned to, 1 squads with an
+  // assigned leader, 2 armoured units with a main weapon, 3 armoured units, 4 vehicles, 5
+  // leaders, 6 to 11 main weapon types 0, 1, 2 or 3, 4, 5, 6; above 11 every unit. True for a
+  // unit outside the category.
+  static bool UnitNotInCategory(const Battle& battle, const Unit& unit, int32_t category);
+  // -1, 0 or 1 as a's coordinate (y when byY, else x) is lower, equal or higher than b's.
+  static int32_t CompareAlongFront(const Unit& a, const Unit& b, bool byY);
+  // Moves the category's units from units into the first groupCount groups: squads join the
+  // group holding their assigned leader (or none); others are split into a high and a low wing
+  // along the front, with a third and fourth group taking the wings' outer units.
+  static void DistributeUnits(const AIPlanContext& context, GGroup& units, AIGroup* const* groups, int32_t groupCount,
+                              int32_t category);
+  // How many groups an attacker forms for its number of objectives; draws only where the
+  // count is left to chance.
+  static int32_t AttackerGroupCount(int32_t objectives);
+  // The side's goal whose centre is nearest to the point, or null; its distance in distance
+  // (9e20 when none).
+  static AIGoalGroup* NearestGoal(const AIPlanContext& context, float x, float y, float* distance);
+  // A new list, not owning them, of the side's goals by distance to the point, nearest first.
+  static GObjectGroup* GoalsByDistance(const AIPlanContext& context, float x, float y);
+  // Merges the two groups of the list with the nearest centres until one fewer is left (at
+  // least one), then sends every group to goal 0 when the side has exactly one goal, else
+  // frees it (mode 4).
+  static void MergeClosestGroups(const AIPlanContext& context, GObjectGroup& groups);
+
+  // ---- The outlook grid (AIOperationalOutlook.cpp) ----
+  // Fills the grid (16-bit, one element per tile, row y and column x) for the side's set-up
+  // zone: high byte the far outlook, low byte the near outlook towards the enemy's edges, both
+  // percentages; 0 outside the zone.
+  static void BuildOutlookGrid(const AIPlanContext& context, GDynamicArray& grid);
+  // The packed outlook of one tile over the directions set in mask (16 compass points from
+  // North clockwise).
+  static uint16_t TileOutlook(const AIPlanContext& context, int32_t tx, int32_t ty, const bool* mask);
+  // Whether a tile's set-up zone value belongs to the side's zone (1..3 for side 1, 4..6 for
+  // side 0).
+  static bool IsSideZoneValue(int32_t side, int32_t zone);
+
+  // ---- Placement in the set-up zone (AIOperationalPlacement.cpp) ----
+  // Parked units wait this far east of their place.
+  static constexpr float kParkOffset = 99999.0f;
+  // The score of a point for a unit in its set-up zone: how hidden, what the outlook grid
+  // says for its role, how crowded by the side's grouped units, and the terrain. -999 where it
+  // cannot stand or off the map, -1 when its main weapon is unusable; otherwise the unit is
+  // left standing there. The flags: a class 2 or 3 weapon (without its flag), a class 5
+  // weapon, a special weapon (without its flag).
+  static float ScoreSetupPoint(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, float x, float y,
+                               bool classTwoOrThree, bool classFive, bool special);
+  // The role the score rates a unit in: 0 near view for a defender, 1 long views, 2 near and
+  // hidden, 3 no view wanted, 4 in the open (vehicles, mortars).
+  static int32_t SetupRole(const AIPlanContext& context, const Unit& unit, bool classTwoOrThree, bool classFive,
+                           bool special);
+  // (v + 10) x q of the score for the exposure (already raised for vehicles) and the tile's
+  // packed outlook.
+  static float RoleScore(float exposure, int32_t role, uint16_t outlook);
+  // The factor in 0..1 that favours points towards the side's own edges.
+  static float EdgeWeight(const AIPlanContext& context, float x, float y, int32_t side);
+  // A defender's preference for the map's centre: 1.0 there, 0.5 in a corner.
+  static float CentreWeight(const AIPlanContext& context, float x, float y);
+  // Below 500 m of front depth the weight k is drawn towards 1: (1 - a) k + a, a = 1 - 0.002
+  // x depth.
+  static float BlendForFrontDepth(float k, float frontDepth);
+  // 100 m for infantry without a special weapon, else 200 m.
+  static float PlacementRadius(const Unit& unit);
+  // The long-view value of a neighbouring point for a gun looking for a fire position.
+  static float NeighbourTileValue(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, float x,
+                                  float y);
+  // Puts the unit on the best jittered point of its zone's tiles; a unit with no usable point
+  // stays, and a parked one comes back.
+  static void PlaceInSetupZone(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, bool noCentre);
+  // Puts the unit on the best point of its zone within its placement radius of the other;
+  // false, with the unit not placed, when no point scored at least 0.
+  static bool PlaceNearUnit(const AIPlanContext& context, Unit& unit, float otherX, float otherY,
+                            const GDynamicArray& grid);
+  // Infantry whose main weapon is a special one: any weapon but none when the flag is set,
+  // else one whose type is not 1, 5, 6 or 7.
+  static bool HasSpecialWeapon(const Unit& unit, bool flag);
+
+  // ---- Garrisons and the set-up's small steps (AIOperationalGarrison.cpp) ----
+  // Two passes over the goals in order, while units are left: the first fills each goal's
+  // holding group (made when missing) to half of what it needs, the second to all of it. A
+  // unit joins when it can be placed near the goal's centre, and leaves the unit list.
+  static void GarrisonGoals(const AIPlanContext& context, int32_t total, GGroup& goals, GGroup& units,
+                            const GDynamicArray& grid);
+  // Puts the unit into the holding group of the nearest goal within its placement radius that
+  // still needs units; false when there is none.
+  static bool AssignToNearestGoal(const AIPlanContext& context, Unit& unit, int32_t total);
+  // A new group of the unit alone, its centre at the unit, appended to the list.
+  static void MakeSingleUnitGroup(Unit& unit, GGroup& list);
+  // Takes a unit off the map (east by the park offset) until it is placed; code 7 stays.
+  static void ParkUnit(Unit& unit);
+  // False for infantry squads and level-1 leaders, true for every other unit.
+  static bool NotSquadOrPlatoonLeader(const Unit& unit);
+  // Infantry on a dirt road in trees starts on the upper level at even odds (one draw); every
+  // other unit of the side not kept in place on the lower.
+  static void ChooseStartLevel(const AIPlanContext& context, Unit& unit);
+
+  // ---- Fortifications at set-up (AIOperationalFortifications.cpp) ----
+  // Places the list's roadblocks, wire, target reference points and mines, kind by kind (0, 1,
+  // 2, 4, 5, 6); those leave the list, other kinds stay in it.
+  static void PlaceAllFortifications(const AIPlanContext& context, GGroup& objects);
+  // Places objects of one kind (the first one's) on the best jittered tiles of the side's
+  // zone, kept apart from the side's units; empties the list.
+  static void PlaceFortifications(const AIPlanContext& context, GGroup& objects);
+  // The weight of a tile for an object of its kind, with the edge correction: at least 2, or 1
+  // where it may not stand.
+  static int32_t FortificationWeight(const AIPlanContext& context, int32_t tx, int32_t ty, Unit& object);
+  // Jitters every cell's weight (one draw each), takes the best cell of the object's zone (any
+  // zone for a target reference point) and puts the object there.
+  static void PlaceOneFortification(const AIPlanContext& context, Unit& object, std::vector<PlacementCell>& cells);
+  // The object kind of an inanimate unit; -1 for any other unit.
+  static int32_t ObjectKind(Unit& unit);
 
  private:
   // The goal half of AssignObjectives (AIOperationalAssign.cpp).

@@ -35,4 +35,7 @@ struct AIPlanContext {
   float supportRadius = 0.0f;
   // Set while a move towards the side's exit is planned.
   bool exitGoal = false;
+  // Metres of the front's depth in an operation's battle; below 500 the defender's set-up
+  // leans less on its own edge.
+  float frontDepth = 1000.0f;
 };
