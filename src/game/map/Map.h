@@ -609,6 +609,37 @@ class Map : public GObject {
     MapGrid<uint8_t> cost[kMoveClasses];
     bool built[kMoveClasses] = {};
     MapPathWork work;
+
+    // ---- Reuse of built grids between route plans ----
+    // Everything a build reads: the class, the side flag, the ground and the date, the sizes,
+    // fingerprints of the fine grid and of the fire state, and the minefields that blocked.
+    struct Key {
+      int32_t moveClass = -1;
+      int32_t sideFlag = 0;
+      int32_t ground = 0;
+      int32_t date = 0;
+      int32_t width = 0;
+      int32_t height = 0;
+      int32_t tilesX = 0;
+      int32_t tilesY = 0;
+      uint64_t fineHash = 0;
+      std::vector<uint32_t> fires;  // burning tiles, x * tilesY + y
+      std::vector<uint32_t> mines;  // kind, x bits, y bits of each blocking minefield
+      bool hasBattle = false;
+      bool operator==(const Key&) const = default;
+    };
+    // A freed grid kept for the next build of its class with the same key, with the
+    // fingerprint of its cells that a caller writing into it would change.
+    struct Kept {
+      MapGrid<uint8_t> grid;
+      Key key;
+      bool valid = false;
+    };
+    Key builtKey[kMoveClasses];
+    uint64_t builtHash[kMoveClasses] = {};   // fingerprint of the cells as the build left them
+    bool blockedAfterBuild[kMoveClasses] = {};  // BlockUnitCells wrote into the built grid
+    Kept kept[kMoveClasses][2];  // by class and side flag: both sides plan in one turn
+    uint64_t fullBuilds = 0;  // builds that priced every cell, for tests and measurements
   };
   Routes routes;
 
@@ -620,7 +651,12 @@ class Map : public GObject {
   // above 4 is a programmer error.
   void BuildCostGrid(int32_t sideFlag, int32_t moveClass);
   // Deletes the five grids; the next build starts afresh (fires, mines and side then count).
+  // A grid left as its build made it is kept aside and handed back by a later build whose
+  // inputs are all the same, so that the result is that of a fresh build either way.
   void FreeCostGrids();
+  // Drops the grids kept aside for reuse (their memory); the next build of each class prices
+  // every cell.
+  void ForgetKeptCostGrids();
   // Soft-blocks the 11 x 11 cells around a minefield in the class's grid.
   void BlockUnitCells(const MapUnitView& unit, int32_t moveClass);
   // An A* search over the unit's cost grid from (x0, y0) to (x1, y1), metres: kRouteFound
@@ -632,6 +668,10 @@ class Map : public GObject {
   void TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid);
 
  private:
+  // ---- Cost grid build (MapCostGrid.cpp) ----
+  // Prices every cell of the class's grid, already sized to the fine grid.
+  void BuildCostCells(int32_t sideFlag, int32_t moveClass, MapBattleServices* battle);
+
   bool IsFresh() const;
   bool ReadTiles(GFile& file);
   // A stored building record with damage or its destroyed flag: restores the building on

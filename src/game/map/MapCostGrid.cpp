@@ -2,6 +2,7 @@
 // cell. Built from the fine grid by plain in-place passes (table, corners, fringes, road edges,
 // fires, minefields, coarse blocks); marks of the passes are 0, which no price ever is.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "framework/core/Quorl.h"
@@ -141,6 +142,84 @@ class CostCells {
   uint8_t* cells_;
 };
 
+// A fingerprint of a block of bytes: four multiply-rotate lanes over 8-byte words. Every step
+// is a bijection of the lane, so a change of any one word always changes the result.
+uint64_t Fingerprint(const void* data, size_t bytes) {
+  constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  uint64_t lane[4] = {0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull, 0x082EFA98EC4E6C89ull};
+  const auto* p = static_cast<const unsigned char*>(data);
+  size_t i = 0;
+  for (; i + 32 <= bytes; i += 32) {
+    for (int32_t k = 0; k < 4; ++k) {
+      uint64_t word;
+      std::memcpy(&word, p + i + static_cast<size_t>(k) * 8, 8);
+      lane[k] = std::rotl((lane[k] ^ word) * kMul, 29);
+    }
+  }
+  for (; i < bytes; ++i) lane[0] = std::rotl((lane[0] ^ p[i]) * kMul, 29);
+  uint64_t h = bytes;
+  for (int32_t k = 0; k < 4; ++k) h = std::rotl((h ^ lane[k]) * kMul, 31);
+  return h;
+}
+
+uint64_t GridFingerprint(const MapGrid<uint8_t>& grid) {
+  return Fingerprint(grid.Data(), static_cast<size_t>(grid.Width()) * static_cast<size_t>(grid.Height()));
+}
+
+// Whether a minefield blocks the class's routes, for the planning side of the side flag.
+bool MinefieldBlocks(const MapUnitView* unit, int32_t sideFlag, int32_t moveClass) {
+  if (unit == nullptr || unit->GetUnitKind() != MapUnitView::kInanimate || !unit->IsPresent()) return false;
+  const int32_t planningSide = sideFlag == 1 ? 0 : 1;
+  if (!unit->IsIdentified() && unit->GetSideByte() != planningSide) return false;
+  const int32_t kind = unit->GetInanimateKind();
+  const bool foot = moveClass <= 1;
+  return kind == 4 ? foot : (kind == 5 || kind == 6) && !foot;
+}
+
+// Everything a build of the class for the side flag reads from the map and the battle.
+Map::Routes::Key KeyOf(const Map& map, MapBattleServices* battle, int32_t sideFlag, int32_t moveClass) {
+  Map::Routes::Key key;
+  key.moveClass = moveClass;
+  key.sideFlag = sideFlag;
+  key.hasBattle = battle != nullptr;
+  key.ground = battle != nullptr ? battle->GetGroundCondition() : 0;
+  key.date = battle != nullptr ? battle->GetDate() : 0;
+  const MapGrid<uint16_t>& fine = map.terrain.fineGrid;
+  key.width = fine.Width();
+  key.height = fine.Height();
+  key.tilesX = map.size.tilesX;
+  key.tilesY = map.size.tilesY;
+  key.fineHash = Fingerprint(fine.Data(), static_cast<size_t>(fine.Width()) * static_cast<size_t>(fine.Height()) * sizeof(uint16_t));
+  if (map.fire.state.HasBlock()) {
+    for (int32_t tx = 0; tx < key.tilesX; ++tx) {
+      for (int32_t ty = 0; ty < key.tilesY; ++ty) {
+        if (!map.fire.state.IsValidIndex(tx, ty) || map.fire.state.GetU8(tx, ty) == 0) continue;
+        key.fires.push_back(static_cast<uint32_t>(tx) * static_cast<uint32_t>(key.tilesY) + static_cast<uint32_t>(ty));
+      }
+    }
+  }
+  if (battle != nullptr) {
+    for (int32_t i = 0, n = battle->GetUnitCount(); i < n; ++i) {
+      const MapUnitView* unit = battle->GetUnit(i);
+      if (!MinefieldBlocks(unit, sideFlag, moveClass)) continue;
+      key.mines.push_back(static_cast<uint32_t>(unit->GetInanimateKind()));
+      key.mines.push_back(std::bit_cast<uint32_t>(unit->GetX()));
+      key.mines.push_back(std::bit_cast<uint32_t>(unit->GetY()));
+    }
+  }
+  return key;
+}
+
+// Sets the class's built grid aside for reuse when it is as its build left it.
+void KeepBuiltGrid(Map::Routes& routes, int32_t c) {
+  if (!routes.built[c] || routes.blockedAfterBuild[c] || !routes.cost[c].IsSized()) return;
+  if (GridFingerprint(routes.cost[c]) != routes.builtHash[c]) return;
+  Map::Routes::Kept& kept = routes.kept[c][routes.builtKey[c].sideFlag != 0 ? 1 : 0];
+  kept.grid = std::move(routes.cost[c]);
+  kept.key = std::move(routes.builtKey[c]);
+  kept.valid = true;
+}
+
 }  // namespace
 
 uint8_t Map::TableMoveCost(int32_t type, int32_t moveClass) {
@@ -150,13 +229,21 @@ uint8_t Map::TableMoveCost(int32_t type, int32_t moveClass) {
 
 void Map::FreeCostGrids() {
   for (int32_t c = kMoveClasses - 1; c >= 0; --c) {
+    KeepBuiltGrid(routes, c);
     routes.cost[c].Free();
     routes.built[c] = false;
   }
 }
 
+void Map::ForgetKeptCostGrids() {
+  for (auto& sides : routes.kept) {
+    for (Routes::Kept& kept : sides) kept = {};
+  }
+}
+
 void Map::BlockUnitCells(const MapUnitView& unit, int32_t moveClass) {
   if (moveClass < 0 || moveClass >= kMoveClasses || !routes.cost[moveClass].IsSized()) FatalError(121, "AIPath.cpp");
+  routes.blockedAfterBuild[moveClass] = true;
   CostCells cells(routes.cost[moveClass]);
   // A position far off the map blocks nothing (and its cell numbers cannot overflow).
   const int32_t x0 = std::clamp(TruncateToInt32((unit.GetX() - 10.0f) * 0.5f), -11, cells.Width());
@@ -170,6 +257,7 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
   const int32_t h = terrain.fineGrid.Height();
   if (moveClass < 0) {
     for (int32_t c = 0; c < kMoveClasses; ++c) {
+      KeepBuiltGrid(routes, c);
       routes.cost[c].Init(w, h);
       routes.built[c] = false;
     }
@@ -185,6 +273,28 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
   if (w % kBlock != 0 || h % kBlock != 0) FatalError(144, "AIPath.cpp");
 
   MapBattleServices* battle = app_->GetBattleOrOperation();
+  Routes::Key key = KeyOf(*this, battle, sideFlag, moveClass);
+  Routes::Kept& kept = routes.kept[moveClass][sideFlag != 0 ? 1 : 0];
+  routes.blockedAfterBuild[moveClass] = false;
+  if (kept.valid && kept.key == key) {
+    // Nothing the build reads has changed since this grid was built: hand it back.
+    grid = std::move(kept.grid);
+    kept.grid.Free();
+    kept.valid = false;
+    routes.builtKey[moveClass] = std::move(key);
+    return;
+  }
+  ++routes.fullBuilds;
+  routes.builtKey[moveClass] = std::move(key);
+  BuildCostCells(sideFlag, moveClass, battle);
+  routes.blockedAfterBuild[moveClass] = false;
+  routes.builtHash[moveClass] = GridFingerprint(grid);
+}
+
+void Map::BuildCostCells(int32_t sideFlag, int32_t moveClass, MapBattleServices* battle) {
+  MapGrid<uint8_t>& grid = routes.cost[moveClass];
+  const int32_t w = grid.Width();
+  const int32_t h = grid.Height();
   const Softness softness = SoftnessOf(battle != nullptr ? battle->GetGroundCondition() : 0);
   const int32_t date = battle != nullptr ? battle->GetDate() : 0;
   const bool vehicle = moveClass >= 2;
@@ -272,15 +382,9 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
 
   // Minefields the planning side knows of: its own, and the other side's once identified.
   if (battle != nullptr) {
-    const int32_t planningSide = sideFlag == 1 ? 0 : 1;
-    const bool foot = moveClass <= 1;
     for (int32_t i = 0, n = battle->GetUnitCount(); i < n; ++i) {
       const MapUnitView* unit = battle->GetUnit(i);
-      if (unit == nullptr || unit->GetUnitKind() != MapUnitView::kInanimate || !unit->IsPresent()) continue;
-      if (!unit->IsIdentified() && unit->GetSideByte() != planningSide) continue;
-      const int32_t kind = unit->GetInanimateKind();
-      const bool blocks = kind == 4 ? foot : (kind == 5 || kind == 6) && !foot;
-      if (blocks) BlockUnitCells(*unit, moveClass);
+      if (MinefieldBlocks(unit, sideFlag, moveClass)) BlockUnitCells(*unit, moveClass);
     }
   }
 

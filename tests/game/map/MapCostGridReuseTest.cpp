@@ -1,0 +1,195 @@
+// Reuse of built cost grids between route plans: a handed-back grid is byte for byte what a
+// fresh build gives, every input of the build makes a change rebuild, and an unchanged map
+// is priced once however many routes are planned on it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "MapTestRig.h"
+#include "game/map/Building.h"
+#include "game/map/PathPoints.h"
+
+namespace {
+
+std::vector<uint8_t> Cells(const MapGrid<uint8_t>& grid) {
+  const uint8_t* data = grid.Data();
+  return std::vector<uint8_t>(data, data + static_cast<size_t>(grid.Width()) * static_cast<size_t>(grid.Height()));
+}
+
+class CostGridReuse : public ::testing::Test {
+ protected:
+  // 5 x 5 tiles of open ground with a road, a wood, a river with a ford and a minefield of
+  // each kind: coarse blocks, fringes, road edges and soft blocks all appear.
+  void SetUp() override {
+    battle = &rig.app.MakeBattle();
+    map = rig.Default(5, 5);
+    Paint();
+    AddMine(4, 0, 20.0f, 60.0f, false);
+    AddMine(5, 1, 70.0f, 20.0f, true);
+  }
+  void Paint() {
+    MapGrid<uint16_t>& fine = map->terrain.fineGrid;
+    for (int x = 0; x < fine.Width(); ++x) {
+      for (int y = 0; y < fine.Height(); ++y) {
+        int type = 0;
+        if (y >= 24 && y <= 26) type = 8;
+        else if (x >= 30 && x <= 32) type = y >= 35 && y <= 37 ? 26 : 25;
+        else if (x >= 5 && x <= 14 && y >= 30 && y <= 44) type = 14;
+        Set(x, y, type);
+      }
+    }
+  }
+  void Set(int x, int y, int type) { map->terrain.fineGrid.At(x, y) = static_cast<uint16_t>(type << 10 | 100); }
+  FakeUnit& AddMine(int kind, int side, float x, float y, bool identified) {
+    battle->units.push_back(std::make_unique<FakeUnit>(MapUnitView::kInanimate, side, x, y));
+    battle->units.back()->inanimateKind = kind;
+    battle->units.back()->identified = identified;
+    return *battle->units.back();
+  }
+  // Frees the grids and builds the class again, as a route plan does.
+  std::vector<uint8_t> Rebuild(int sideFlag, int moveClass) {
+    map->FreeCostGrids();
+    map->BuildCostGrid(sideFlag, moveClass);
+    return Cells(map->routes.cost[moveClass]);
+  }
+  // A build with nothing kept aside, and no grid kept from it.
+  std::vector<uint8_t> Fresh(int sideFlag, int moveClass) {
+    map->FreeCostGrids();
+    map->ForgetKeptCostGrids();
+    map->BuildCostGrid(sideFlag, moveClass);
+    std::vector<uint8_t> cells = Cells(map->routes.cost[moveClass]);
+    map->FreeCostGrids();
+    map->ForgetKeptCostGrids();
+    return cells;
+  }
+  // A route between two cells for a unit of the side, its grid freed afterwards.
+  int Plan(int side, int moveClass, int sx, int sy, int gx, int gy) {
+    FakePathUnit unit(side, moveClass);
+    PathPoints points;
+    const int result = map->FindPath(unit, sx * 2.0f, sy * 2.0f, gx * 2.0f, gy * 2.0f, points);
+    map->FreeCostGrids();
+    return result;
+  }
+  // Expects the next build of the class to price every cell and to equal a fresh build.
+  void ExpectRebuiltAsFresh(int sideFlag, int moveClass, const char* what) {
+    const uint64_t before = map->routes.fullBuilds;
+    const std::vector<uint8_t> rebuilt = Rebuild(sideFlag, moveClass);
+    EXPECT_EQ(map->routes.fullBuilds, before + 1) << what;
+    EXPECT_EQ(rebuilt, Fresh(sideFlag, moveClass)) << what;
+    // And the build after it, on the map unchanged, is handed back.
+    Rebuild(sideFlag, moveClass);
+    const uint64_t after = map->routes.fullBuilds;
+    EXPECT_EQ(Rebuild(sideFlag, moveClass), rebuilt) << what;
+    EXPECT_EQ(map->routes.fullBuilds, after) << what;
+  }
+
+  MapRig rig;
+  FakeBattle* battle = nullptr;
+  std::unique_ptr<Map> map;
+};
+
+TEST_F(CostGridReuse, GridHandedBackAfterRoutesEqualsAFreshBuild) {
+  for (int c = 0; c < Map::kMoveClasses; ++c) {
+    const std::vector<uint8_t> fresh = Fresh(1, c);
+    ASSERT_EQ(fresh.size(), 50u * 50u);
+    // Start and goal in coarse blocks: the search fills them and must put them back.
+    Plan(0, c, 2, 2, 47, 12);
+    Plan(0, c, 45, 45, 2, 2);
+    const uint64_t builds = map->routes.fullBuilds;
+    map->BuildCostGrid(1, c);
+    EXPECT_EQ(map->routes.fullBuilds, builds) << c;
+    EXPECT_EQ(Cells(map->routes.cost[c]), fresh) << c;
+  }
+}
+
+TEST_F(CostGridReuse, EveryInputOfTheBuildMakesTheNextBuildFresh) {
+  Rebuild(1, 2);
+  Rebuild(1, 2);
+  Set(20, 10, 25);
+  ExpectRebuiltAsFresh(1, 2, "a fine cell");
+  map->fire.state.SetU8(3, 1, 2);
+  ExpectRebuiltAsFresh(1, 2, "a burning tile");
+  map->fire.state.SetU8(3, 1, 0);
+  ExpectRebuiltAsFresh(1, 2, "a fire out");
+  battle->units[1]->identified = false;  // the other side's anti-tank field, no longer known
+  ExpectRebuiltAsFresh(1, 2, "a minefield unidentified");
+  AddMine(6, 1, 80.0f, 80.0f, true);
+  ExpectRebuiltAsFresh(1, 2, "a minefield added");
+  battle->units.back()->x = 60.0f;
+  ExpectRebuiltAsFresh(1, 2, "a minefield moved");
+  battle->units.back()->present = false;
+  ExpectRebuiltAsFresh(1, 2, "a minefield gone");
+  ExpectRebuiltAsFresh(0, 2, "the other side");
+  ExpectRebuiltAsFresh(0, 0, "another class");
+  battle->units[0]->identified = true;  // side 0's own field: side 1 now plans around it too
+  ExpectRebuiltAsFresh(0, 0, "a minefield identified");
+  battle->ground = 5;
+  ExpectRebuiltAsFresh(1, 2, "the ground");
+  Set(0, 0, 28);
+  ExpectRebuiltAsFresh(1, 2, "bocage");
+  battle->date = 4407;
+  ExpectRebuiltAsFresh(1, 2, "the date");
+}
+
+TEST_F(CostGridReuse, GridWrittenAfterItsBuildIsNeverHandedBack) {
+  const std::vector<uint8_t> fresh = Fresh(1, 0);
+  // A caller blocking a unit's cells into the built grid.
+  map->BuildCostGrid(1, 0);
+  FakeUnit blocker(MapUnitView::kVehicle, 0, 50.0f, 50.0f);
+  map->BlockUnitCells(blocker, 0);
+  EXPECT_NE(Cells(map->routes.cost[0]), fresh);
+  uint64_t before = map->routes.fullBuilds;
+  EXPECT_EQ(Rebuild(1, 0), fresh);
+  EXPECT_EQ(map->routes.fullBuilds, before + 1);
+  // A cell written straight into the grid.
+  map->routes.cost[0].At(3, 3) = 200;
+  before = map->routes.fullBuilds;
+  EXPECT_EQ(Rebuild(1, 0), fresh);
+  EXPECT_EQ(map->routes.fullBuilds, before + 1);
+}
+
+TEST_F(CostGridReuse, UnchangedMapIsPricedOncePerClassAndSideForAnyNumberOfRoutes) {
+  const uint64_t start = map->routes.fullBuilds;
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(Plan(0, 0, 2, 2 + i, 45, 40 - i), Map::kRouteFound) << i;
+    Plan(0, 2, 2, 2 + i, 45, 40 - i);
+    Plan(1, 2, 40, 2 + i, 2, 40 - i);
+  }
+  EXPECT_EQ(map->routes.fullBuilds, start + 3);
+  // The computer player's turn: all five allocated, built on demand, freed at the end.
+  map->BuildCostGrid(1, -1);
+  for (int i = 0; i < 5; ++i) {
+    FakePathUnit unit(0, 2);
+    PathPoints points;
+    map->FindPath(unit, 4.0f, 4.0f + static_cast<float>(i), 90.0f, 80.0f, points);
+  }
+  map->FreeCostGrids();
+  EXPECT_EQ(Plan(0, 2, 2, 2, 45, 40), Map::kRouteFound);
+  EXPECT_EQ(map->routes.fullBuilds, start + 3);
+}
+
+TEST(CostGridReuseBuildings, CollapsedBuildingMakesTheNextBuildFresh) {
+  MapRig rig;
+  FakeBattle& battle = rig.app.MakeBattle();
+  std::unique_ptr<Map> map = rig.Build(3, 3, [](Map& m) { m.terrain.tiles.At(1, 1).code = 64; });
+  (void)battle;
+  map->FreeCostGrids();
+  map->BuildCostGrid(1, 0);
+  const std::vector<uint8_t> standing = Cells(map->routes.cost[0]);
+  map->FreeCostGrids();
+  map->CollapseBuildingAt(30.0f, 30.0f, 7);
+  ASSERT_TRUE(map->FindBuildingAt(30.0f, 30.0f)->destroyed);
+  const uint64_t before = map->routes.fullBuilds;
+  map->BuildCostGrid(1, 0);
+  EXPECT_EQ(map->routes.fullBuilds, before + 1);
+  const std::vector<uint8_t> rubble = Cells(map->routes.cost[0]);
+  EXPECT_NE(rubble, standing);
+  map->FreeCostGrids();
+  map->ForgetKeptCostGrids();
+  map->BuildCostGrid(1, 0);
+  EXPECT_EQ(Cells(map->routes.cost[0]), rubble);
+}
+
+}  // namespace
