@@ -11,6 +11,11 @@
 #include "game/battle/Replay.h"
 
 class GFile;
+class GGraphic;
+class GView;
+class BattleBlinkIndicator;
+class BattleProgressBar;
+class BattleSecondsDisplay;
 class BattleShot;
 class Packet;
 struct Shot;
@@ -395,6 +400,32 @@ class Battle : public BattleBase {
 
  public:
   // ---- End of computer-player groups ----
+
+  // ---- The battle screen's control strip (BattleScreen.cpp) ----
+  // The views of the strip along the foot of the screen; the root owns the others and goes
+  // with CloseScreenViews. Pictures that cannot be loaded leave their places empty.
+  struct ScreenViews {
+    GView* root = nullptr;
+    GView* mainPanel = nullptr;
+    GView* infoPanel = nullptr;  // a plain stand-in until the unit panel exists
+    GView* cameraPanel = nullptr;
+    GView* replayPanel = nullptr;
+    GView* goPicture = nullptr;
+    GView* networkPanel = nullptr;
+    BattleBlinkIndicator* blinkIndicator = nullptr;
+    BattleSecondsDisplay* secondsDisplay = nullptr;
+    BattleProgressBar* progressBar = nullptr;
+  };
+  // Lays the strip out for the kernel's screen size.
+  void BuildScreen();
+  // Lays the strip out for a screen of this size.
+  void BuildScreenOfSize(int32_t width, int32_t height);
+  // Deletes the strip's views (the screen object stays until the battle goes).
+  void CloseScreenViews();
+  void InvalidateInfoPanel();
+  ScreenViews screen;
+  GGraphic* screenObject = nullptr;  // owned: graphic 10037 of kind 1, null when missing
+  // ---- End of the battle screen's control strip ----
 
  private:
   bool ReadBattlePart(GFile& file);
