@@ -26,18 +26,39 @@ GView* PlainView(GView* parent, int32_t x, int32_t y, int32_t width, int32_t hei
   return view;
 }
 
-GPictureView* Picture(GView* parent, int32_t x, int32_t y, int16_t number) {
-  auto* view = new GPictureView;
-  view->InitKind1(parent, x, y, number);
-  return view;
+bool BitmapExists(int32_t number) {
+  GGraphic probe;
+  return probe.Load(1, number, 0, true) && probe.GetStub() != nullptr;
 }
 
+// The picture, or, when its bitmap cannot be loaded, an empty view of the size it would have
+// had so that the controls on it still work; null for a missing picture that holds nothing.
+GView* Picture(GView* parent, int32_t x, int32_t y, int16_t number, int32_t width = 0, int32_t height = 0) {
+  if (BitmapExists(number)) {
+    auto* view = new GPictureView;
+    view->InitKind1(parent, x, y, number);
+    return view;
+  }
+  if (width <= 0) return nullptr;
+  return PlainView(parent, x, y, width, height, true);
+}
+
+
 // An invisible button area that sends its command.
-void ButtonArea(GView* parent, int32_t x, int32_t y, int32_t width, int32_t height, int32_t command) {
+GControl* ButtonArea(GView* parent, int32_t x, int32_t y, int32_t width, int32_t height, int32_t command) {
   auto* button = new GButton;
   button->Place(parent, x, y, width, height);
   button->SetNoFill(1);
   button->SetCommand(command);
+  return button;
+}
+
+// A button that shows its picture while pressed; without the picture a 40 x 40 area.
+GControl* PictureButton(GView* parent, int32_t x, int32_t y, int32_t command, int16_t picture) {
+  if (!BitmapExists(picture)) return ButtonArea(parent, x, y, 40, 40, command);
+  auto* button = new GPictureButton;
+  button->IPictureButton(parent, x, y, command, 0, picture, 0);
+  return button;
 }
 
 struct CameraButton {
@@ -77,21 +98,20 @@ void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
   screen.progressBar->SetFullWidth(157);
   screen.progressBar->SetVisible(0);
 
-  screen.cameraPanel = Picture(main, 365, 0, 2008);
+  screen.cameraPanel = Picture(main, 365, 0, 2008, 182, kStripHeight);
   for (const CameraButton& b : kCameraButtons) {
-    auto* button = new GPictureButton;
-    button->IPictureButton(screen.cameraPanel, b.x, b.y, b.command, 0, b.picture, 0);
+    GControl* button = PictureButton(screen.cameraPanel, b.x, b.y, b.command, b.picture);
     if (b.repeats) button->SetAutoRepeat(0);
   }
 
-  screen.replayPanel = Picture(main, 547, 0, 2010);
+  screen.replayPanel = Picture(main, 547, 0, 2010, 93, kStripHeight);
   screen.replayPanel->SetVisible(0);
   ButtonArea(screen.replayPanel, 7, 7, 40, 30, 11);
   ButtonArea(screen.replayPanel, 7, 41, 40, 30, 12);
   ButtonArea(screen.replayPanel, 51, 7, 40, 30, 13);
   ButtonArea(screen.replayPanel, 51, 41, 40, 30, 15);
 
-  screen.goPicture = Picture(screen.replayPanel, 51, 7, 2011);
+  screen.goPicture = Picture(screen.replayPanel, 51, 7, 2011, 50, 30);
   screen.goPicture->SetVisible(0);
   ButtonArea(screen.goPicture, 0, 0, 50, 30, 14);
 
@@ -102,9 +122,8 @@ void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
   screen.secondsDisplay = new BattleSecondsDisplay;
   screen.secondsDisplay->Place(screen.replayPanel, 59, 73, 30, 15);
 
-  screen.networkPanel = Picture(main, 547, 0, 2014);
-  auto* networkButton = new GPictureButton;
-  networkButton->IPictureButton(screen.networkPanel, 7, 7, 9, 0, 2015, 0);
+  screen.networkPanel = Picture(main, 547, 0, 2014, 93, kStripHeight);
+  PictureButton(screen.networkPanel, 7, 7, 9, 2015);
   if (tcpip && !App().IsEditorOpen() && App().IsNetworkWaiting()) screen.networkPanel->SetVisible(0);
 
   // Fillers beside the main panel.
