@@ -9,6 +9,7 @@
 #include "framework/core/GMath.h"
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
+#include "framework/media/GGraphic.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -51,6 +52,7 @@ Battle::Battle(MapAppServices& app) : BattleBase(app) {
 }
 
 Battle::~Battle() {
+  delete screenObject;
   flags.DeleteAll(true);
   shots.DeleteAll(true);
   laterShots.DeleteAll(true);

@@ -11,6 +11,12 @@
 #include "game/battle/Replay.h"
 
 class GFile;
+class GGraphic;
+class GView;
+class BattleBlinkIndicator;
+class BattleKeyHost;
+class BattleProgressBar;
+class BattleSecondsDisplay;
 class BattleShot;
 class Packet;
 struct Shot;
@@ -395,6 +401,52 @@ class Battle : public BattleBase {
 
  public:
   // ---- End of computer-player groups ----
+
+  // ---- The battle screen's control strip (BattleScreen.cpp) ----
+  // The views of the strip along the foot of the screen; the root owns the others and goes
+  // with CloseScreenViews. Pictures that cannot be loaded leave their places empty.
+  struct ScreenViews {
+    GView* root = nullptr;
+    GView* mainPanel = nullptr;
+    GView* infoPanel = nullptr;  // a plain stand-in until the unit panel exists
+    GView* cameraPanel = nullptr;
+    GView* replayPanel = nullptr;
+    GView* goPicture = nullptr;
+    GView* networkPanel = nullptr;
+    BattleBlinkIndicator* blinkIndicator = nullptr;
+    BattleSecondsDisplay* secondsDisplay = nullptr;
+    BattleProgressBar* progressBar = nullptr;
+  };
+  // Lays the strip out for the kernel's screen size.
+  void BuildScreen();
+  // Lays the strip out for a screen of this size.
+  void BuildScreenOfSize(int32_t width, int32_t height);
+  // Deletes the strip's views (the screen object stays until the battle goes).
+  void CloseScreenViews();
+  void InvalidateInfoPanel();
+  ScreenViews screen;
+  GGraphic* screenObject = nullptr;  // owned: graphic 10037 of kind 1, null when missing
+  // ---- End of the battle screen's control strip ----
+
+  // ---- The battle screen's keys and selection (BattleKeys.cpp) ----
+  // A key of the battle screen: arrows arrive as 1 left, 2 right, 3 up and 4 down with both
+  // flags clear; keypad keys have keypad set. Unknown keys do nothing.
+  void HandleKey(uint8_t key, bool alt, bool keypad);
+  // The next (or previous) unit of the side whose turn it is; nothing while an orders menu is
+  // open, and the selection stays when no own unit can be picked.
+  void SelectNextOwnUnit(bool forward);
+  // The selected unit (null for none); its waypoint selection is cleared.
+  void SelectUnit(Unit* unit);
+  void SetSelectedWaypoint(int32_t index) { selectedWaypoint = index; }
+  // Drops the selected unit when it can no longer be shown (unidentified or off the map).
+  void DropUnshowableSelection();
+  // Score shares, map and panel redrawn; no unit selected and no unit followed.
+  void DeselectAll();
+  // The battlefield view exists, and shows (as the key host reports).
+  bool HasBattlefieldView() const;
+  bool IsBattlefieldViewVisible() const;
+  BattleKeyHost* keyHost = nullptr;  // not owned; null leaves those keys without effect
+  // ---- End of the battle screen's keys and selection ----
 
  private:
   bool ReadBattlePart(GFile& file);

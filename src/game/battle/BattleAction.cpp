@@ -2,8 +2,10 @@
 // the packet statistics and the start of the replay.
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
+#include "game/battle/BattleProgressBar.h"
 #include "game/battle/BattleShot.h"
 #include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
@@ -25,6 +27,9 @@ void Battle::AddUnitLater(Unit* unit) { laterUnits.Append(unit); }
 void Battle::ShowProgress(int32_t slice) {
   // The bar is the screen's; the fill is kept so a screen can draw it when it changes.
   progressFill = slice < 0 ? 0 : slice;
+  if (screen.progressBar != nullptr && screen.progressBar->SetSlice(slice) && gKernel != nullptr) {
+    gKernel->UpdateScreen();
+  }
 }
 
 void Battle::RunDueShots() {

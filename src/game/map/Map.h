@@ -480,6 +480,26 @@ class Map : public GObject {
   int32_t BlockViewState(int32_t tileX, int32_t tileY) const;
   // The same by block index.
   int32_t GetBlockViewState(int32_t blockX, int32_t blockY) const;
+  // ---- The camera operations of the battle screen (MapCamera.cpp) ----
+  // Each acts on the camera of the side to play, clears the view lock when it turns or moves
+  // it, and asks for a redraw (the keypad's leaves that to the operation it calls).
+  // Orbit distances by view level while "View rotates on point" (option 20) is on.
+  static constexpr float kOrbitDistance[8] = {4.0f, 15.0f, 92.0f, 170.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+  // Turns at input radians per second at zoom 1, over the frame rate (at least 4) and zoom;
+  // with option 20 on the camera swings about the ground point its orbit distance ahead.
+  void TurnCamera(float input);
+  void TurnCameraBy(float degrees);
+  // Moves along the heading: 1 left, 2 right, 4 back, anything else forward; the step grows
+  // with the level and shrinks with the frame rate (at least 3); held 200 m beyond the map.
+  void MoveCamera(int32_t direction, float amount);
+  // One level up or down, blended when the frame rate is at least 5; nothing past 0 or 7.
+  void ChangeCameraLevel(bool up);
+  // Jumps to a level 0..7; any other value is ignored.
+  void SetCameraLevel(int32_t level);
+  // The numeric keypad's camera keys, as characters.
+  void KeypadCamera(int32_t key);
+  // ---- End of the camera operations ----
+
   // The view level 0..7 of the current side's camera.
   int32_t GetViewLevel() const;
   // The texture index of the tile's terrain piece (layer 0) or road piece (layer 1), -1 for a

@@ -126,4 +126,12 @@ class MapAppServices {
   // A scenario editor is open.
   virtual bool IsEditorOpen() const { return false; }
   // ---- End of the battlefield frame ----
+
+  // ---- The battle screen ----
+  // TCP/IP play waits for the other machine (the network panel hides meanwhile).
+  virtual bool IsNetworkWaiting() const { return false; }
+  // The kernel's camera counter, which marks that the camera is animating.
+  virtual void SetCameraCounter(bool on);
+  virtual void RaiseCameraCounter();
+  // ---- End of the battle screen ----
 };

@@ -461,3 +461,114 @@ void Map::DrawUnits() {
   battle->DrawUnits(Blend(T::kUnitScaleFactor[scale], v, p, t), Blend(T::kInfantryGrowthExponent[scale], v, p, t),
                     Blend(T::kVehicleGrowthExponent[scale], v, p, t));
 }
+
+// ---- The camera operations of the battle screen ----
+
+namespace {
+
+// The measured frame rate, with a floor so a stalled frame never makes a huge step.
+float FloorRate(const MapAppServices& app, float floor) {
+  const float rate = app.GetFrameRate();
+  return std::isfinite(rate) && rate > floor ? rate : floor;
+}
+
+}  // namespace
+
+void Map::TurnCamera(float input) {
+  const int32_t side = SideIndex(*app_);
+  const float rate = FloorRate(*app_, 4.0f);
+  const auto zoom = static_cast<float>(FrameOption(41));
+  const float a = 1.0f / (zoom * rate) * input;
+  const int32_t level = camera.viewLevel[side];
+  if (app_->GetOption(20) != 0 && level >= 0 && level < 8) {
+    // Swing about the ground point the orbit distance ahead: it stays where it was.
+    const float d = kOrbitDistance[level];
+    const float vx = d * std::cos(camera.bearing[side]);
+    const float vy = d * std::sin(camera.bearing[side]);
+    const float c = std::cos(a);
+    const float s = std::sin(a);
+    camera.x[side] += vx - (vx * c - vy * s);
+    camera.y[side] += vy - (vx * s + vy * c);
+  }
+  camera.bearing[side] += a;
+  camera.selectedUnit = nullptr;
+  Invalidate();
+  app_->RefreshBattleScreen();
+}
+
+void Map::TurnCameraBy(float degrees) {
+  const int32_t side = SideIndex(*app_);
+  camera.bearing[side] += degrees * kDegreesToRadians;
+  camera.selectedUnit = nullptr;
+  Invalidate();
+  app_->RefreshBattleScreen();
+}
+
+void Map::MoveCamera(int32_t direction, float amount) {
+  const int32_t side = SideIndex(*app_);
+  float dir = camera.bearing[side];
+  if (direction == 1) dir += 1.5707964f;
+  else if (direction == 2) dir -= 1.5707964f;
+  else if (direction == 4) dir += 3.1415927f;
+  const float rate = FloorRate(*app_, 3.0f);
+  const int32_t level = std::clamp(camera.viewLevel[side], 0, 7);
+  float step = amount * 400.0f * (static_cast<float>(level) * 0.1142857142857143f + 0.2f) / rate;
+  if (level == 0) step *= 0.6f;
+  auto held = [](float value, float size) {
+    if (value < -200.0f) return -200.0f;
+    if (value >= size + 200.0f) return size + 200.0f;
+    return value;
+  };
+  camera.x[side] = held(camera.x[side] + std::cos(dir) * step, size.worldWidth);
+  camera.y[side] = held(camera.y[side] + std::sin(dir) * step, size.worldHeight);
+  camera.selectedUnit = nullptr;
+  Invalidate();
+  app_->RefreshBattleScreen();
+}
+
+void Map::ChangeCameraLevel(bool up) {
+  const int32_t side = SideIndex(*app_);
+  int32_t& level = camera.viewLevel[side];
+  frame.previousLevel = level;
+  level += up ? 1 : -1;
+  if (level < 0) {
+    level = 0;
+    return;
+  }
+  if (level > 7) {
+    level = 7;
+    return;
+  }
+  app_->ResetCameraDipAndZoom();
+  if (app_->GetFrameRate() < 5.0f) {
+    Invalidate();
+    app_->RefreshBattleScreen();
+    return;
+  }
+  frame.levelBlend = 1.0f;
+  app_->RaiseCameraCounter();
+}
+
+void Map::SetCameraLevel(int32_t level) {
+  if (level < 0 || level >= 8) return;
+  app_->ResetCameraDipAndZoom();
+  camera.viewLevel[SideIndex(*app_)] = level;
+  Invalidate();
+  app_->RefreshBattleScreen();
+}
+
+void Map::KeypadCamera(int32_t key) {
+  switch (key) {
+    case '+': SetCameraLevel(GetViewLevel() + 1); break;
+    case '-': SetCameraLevel(GetViewLevel() - 1); break;
+    case '2':
+    case '5': MoveCamera(4, 3.0f); break;
+    case '4': MoveCamera(1, 3.0f); break;
+    case '6': MoveCamera(2, 3.0f); break;
+    case '8': MoveCamera(3, 3.0f); break;
+    case '7': TurnCamera(3.0f); break;
+    case '9': TurnCamera(-3.0f); break;
+    default: return;
+  }
+  app_->SetCameraCounter(true);
+}

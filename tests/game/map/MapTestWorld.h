@@ -204,6 +204,13 @@ class FakeApp : public MapAppServices {
  public:
   FakeApp() { options.fill(0); }
 
+  // ---- The battle screen's camera counter: each setting and raise recorded ----
+  void SetCameraCounter(bool on) override { cameraCounterSets.push_back(on); }
+  void RaiseCameraCounter() override { ++cameraCounterRaises; }
+  std::vector<bool> cameraCounterSets;
+  int32_t cameraCounterRaises = 0;
+  // ---- End of the camera counter ----
+
   int8_t GetOption(int32_t index) const override { return options.at(static_cast<size_t>(index)); }
   int32_t GetInputMode() const override { return inputMode; }
   void SetInputMode(int32_t mode) override { inputMode = mode; }

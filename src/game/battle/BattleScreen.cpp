@@ -1,0 +1,166 @@
+// The battle screen's control strip: the unit panel's place, the camera buttons, the replay
+// controls with their light and clock, the progress bar, the network panel and the fillers
+// that flank the 640-pixel panel on wider screens.
+#include "framework/kernel/GKernel.h"
+#include "framework/media/GGraphic.h"
+#include "framework/ui/GButton.h"
+#include "framework/ui/GPictureButton.h"
+#include "framework/ui/GPictureView.h"
+#include "framework/ui/GView.h"
+#include "game/battle/Battle.h"
+#include "game/battle/BattleBlinkIndicator.h"
+#include "game/battle/BattleProgressBar.h"
+#include "game/battle/BattleSecondsDisplay.h"
+#include "game/map/MapAppServices.h"
+
+namespace {
+
+constexpr int32_t kStripHeight = 90;
+constexpr int32_t kPanelWidth = 640;
+constexpr int32_t kTcpIp = 2;
+
+GView* PlainView(GView* parent, int32_t x, int32_t y, int32_t width, int32_t height, bool noFill) {
+  auto* view = new GView;
+  view->Place(parent, x, y, width, height);
+  view->SetNoFill(noFill ? 1 : 0);
+  return view;
+}
+
+bool BitmapExists(int32_t number) {
+  GGraphic probe;
+  return probe.Load(1, number, 0, true) && probe.GetStub() != nullptr;
+}
+
+// The picture, or, when its bitmap cannot be loaded, an empty view of the size it would have
+// had so that the controls on it still work; null for a missing picture that holds nothing.
+GView* Picture(GView* parent, int32_t x, int32_t y, int16_t number, int32_t width = 0, int32_t height = 0) {
+  if (BitmapExists(number)) {
+    auto* view = new GPictureView;
+    view->InitKind1(parent, x, y, number);
+    return view;
+  }
+  if (width <= 0) return nullptr;
+  return PlainView(parent, x, y, width, height, true);
+}
+
+
+// An invisible button area that sends its command.
+GControl* ButtonArea(GView* parent, int32_t x, int32_t y, int32_t width, int32_t height, int32_t command) {
+  auto* button = new GButton;
+  button->Place(parent, x, y, width, height);
+  button->SetNoFill(1);
+  button->SetCommand(command);
+  return button;
+}
+
+// A button that shows its picture while pressed; without the picture a 40 x 40 area.
+GControl* PictureButton(GView* parent, int32_t x, int32_t y, int32_t command, int16_t picture) {
+  if (!BitmapExists(picture)) return ButtonArea(parent, x, y, 40, 40, command);
+  auto* button = new GPictureButton;
+  button->IPictureButton(parent, x, y, command, 0, picture, 0);
+  return button;
+}
+
+struct CameraButton {
+  int32_t command;
+  int16_t picture;
+  int32_t x, y;
+  bool repeats;
+};
+
+// Turn left, forward, turn right, level up; slide left, back, slide right, level down.
+constexpr CameraButton kCameraButtons[8] = {{1, 2000, 7, 6, true},   {3, 2001, 51, 6, true},
+                                            {2, 2002, 95, 6, true},   {8, 2007, 139, 6, false},
+                                            {5, 2003, 7, 48, true},   {4, 2004, 51, 48, true},
+                                            {6, 2005, 95, 48, true},  {7, 2006, 139, 48, false}};
+
+}  // namespace
+
+void Battle::BuildScreen() {
+  int32_t width = 640;
+  int32_t height = 480;
+  if (gKernel != nullptr) gKernel->GetScreenSize(width, height);
+  BuildScreenOfSize(width, height);
+}
+
+void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
+  CloseScreenViews();
+  const bool tcpip = App().GetConnectionType() == kTcpIp;
+  screen.root = PlainView(nullptr, 0, height - kStripHeight, width, kStripHeight, true);
+  GView* main = PlainView(screen.root, (width - kPanelWidth) / 2, 0, kPanelWidth, kStripHeight, !tcpip);
+  screen.mainPanel = main;
+  Picture(main, 0, 0, 2009);
+  // The unit panel's place: a plain view over the strip picture's left part.
+  screen.infoPanel = PlainView(main, 0, 0, 365, kStripHeight, true);
+
+  screen.progressBar = new BattleProgressBar;
+  screen.progressBar->Place(main, 104, 52, 157, 14);
+  screen.progressBar->SetFullWidth(157);
+  screen.progressBar->SetVisible(0);
+
+  screen.cameraPanel = Picture(main, 365, 0, 2008, 182, kStripHeight);
+  for (const CameraButton& b : kCameraButtons) {
+    GControl* button = PictureButton(screen.cameraPanel, b.x, b.y, b.command, b.picture);
+    if (b.repeats) button->SetAutoRepeat(0);
+  }
+
+  screen.replayPanel = Picture(main, 547, 0, 2010, 93, kStripHeight);
+  screen.replayPanel->SetVisible(0);
+  ButtonArea(screen.replayPanel, 7, 7, 40, 30, 11);
+  ButtonArea(screen.replayPanel, 7, 41, 40, 30, 12);
+  ButtonArea(screen.replayPanel, 51, 7, 40, 30, 13);
+  ButtonArea(screen.replayPanel, 51, 41, 40, 30, 15);
+
+  screen.goPicture = Picture(screen.replayPanel, 51, 7, 2011, 50, 30);
+  screen.goPicture->SetVisible(0);
+  ButtonArea(screen.goPicture, 0, 0, 50, 30, 14);
+
+  screen.blinkIndicator = new BattleBlinkIndicator;
+  screen.blinkIndicator->Place(screen.replayPanel, 7, 73, 51, 15);
+  ButtonArea(screen.blinkIndicator, 0, 0, 51, 15, 10);
+
+  screen.secondsDisplay = new BattleSecondsDisplay;
+  screen.secondsDisplay->Place(screen.replayPanel, 59, 73, 30, 15);
+
+  screen.networkPanel = Picture(main, 547, 0, 2014, 93, kStripHeight);
+  PictureButton(screen.networkPanel, 7, 7, 9, 2015);
+  if (tcpip && !App().IsEditorOpen() && App().IsNetworkWaiting()) screen.networkPanel->SetVisible(0);
+
+  // Fillers beside the main panel.
+  GView* root = screen.root;
+  if (width >= 1024) {
+    Picture(root, 0, 0, 11114);
+    Picture(root, width - 192, 0, 11114);
+    if (width > 1024) {
+      const int32_t gap = (width - 1024) / 2;
+      PlainView(root, 192, 0, gap, kStripHeight, false);
+      PlainView(root, gap + 832, 0, gap, kStripHeight, false);
+    }
+  } else if (width >= 832) {
+    Picture(root, 0, 0, 11113);
+    Picture(root, width - 96, 0, 11113);
+    if (width > 832) {
+      const int32_t gap = (width - 832) / 2;
+      PlainView(root, 96, 0, gap, kStripHeight, false);
+      PlainView(root, gap + 736, 0, gap, kStripHeight, false);
+    }
+  } else if (width == 800) {
+    Picture(root, 0, 0, 11112);
+    Picture(root, 720, 0, 11112);
+  } else if (width > kPanelWidth) {
+    const int32_t gap = (width - kPanelWidth) / 2;
+    PlainView(root, 0, 0, gap, kStripHeight, false);
+    PlainView(root, gap + kPanelWidth, 0, gap, kStripHeight, false);
+  }
+
+  if (screenObject == nullptr && gKernel != nullptr) screenObject = gKernel->TryNewGraphic(1, 10037);
+}
+
+void Battle::CloseScreenViews() {
+  delete screen.root;
+  screen = ScreenViews{};
+}
+
+void Battle::InvalidateInfoPanel() {
+  if (screen.infoPanel != nullptr) screen.infoPanel->Invalidate();
+}
