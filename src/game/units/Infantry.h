@@ -494,6 +494,20 @@ class Infantry : public Unit, public InfantryServices {
   // A figure's starting key, its first duration (ms) and the keys in its cycle.
   void PickAnimationFrames(int32_t figure, int32_t& frame, int32_t& duration, int32_t& count,
                            int32_t (*draw)(int32_t) = Random) const;
+  // ---- The figures' key-frame animation (InfantryAnimation.cpp) ----
+  // Once per drawn frame, by the kernel's frame clock and the presentation's generator;
+  // nothing while the action is computed.
+  void UpdateAnimation() override;                                           // slot 119
+  // Steps every shown figure to the clock now (ms), easing the joints by the frame time
+  // and the clock of the previous frame; draw gives the starting keys. The keys stepped.
+  int32_t AnimateFigures(uint32_t now, uint32_t frameTime, uint32_t previousTick,
+                         int32_t (*draw)(int32_t) = PresentationDraw);
+  // A draw from the presentation's generator, never the game's.
+  static int32_t PresentationDraw(int32_t n);
+  // The kind of figure whose poses figure i takes: dead, surrendered, out of action or shown.
+  int32_t AnimatedFigureKind(int32_t figure) const;
+  // ---- end of the animation block ----
+
   // Purchase value; fresh prices the squad at full strength.
   float GetPurchaseCost(bool fresh) const;
   float GetPurchaseCost() const override { return GetPurchaseCost(false); }  // slot 104
