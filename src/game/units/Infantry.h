@@ -506,6 +506,10 @@ class Infantry : public Unit, public InfantryServices {
   static int32_t PresentationDraw(int32_t n);
   // The kind of figure whose poses figure i takes: dead, surrendered, out of action or shown.
   int32_t AnimatedFigureKind(int32_t figure) const;
+  // The figure model's scale, and a rider's seat on its carrier (InfantryAppearance.cpp).
+  void ApplyModelScale(float& scale) override;                              // slot 132
+  // A rider's side on the carrier: 0 alone, -1 the first of two, 1 the second of two.
+  float RiderSide() const;
   // ---- end of the animation block ----
 
   // Purchase value; fresh prices the squad at full strength.
