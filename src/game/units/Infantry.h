@@ -510,6 +510,13 @@ class Infantry : public Unit, public InfantryServices {
   void ApplyModelScale(float& scale) override;                              // slot 132
   // A rider's side on the carrier: 0 alone, -1 the first of two, 1 the second of two.
   float RiderSide() const;
+  // Uniform, figure and weapon pictures of the unit's nationality (InfantryAppearance.cpp).
+  void PrepareAppearance() override;                                        // slot 5
+  // The uniform picture row of a nationality code at a battle date (late codes 0 and 1 wear
+  // rows 19 and 20 from December 1944).
+  static int32_t UniformRow(int32_t code, int32_t date);
+  // The map's figure textures figure kind k needs, into out (at most 3); their count.
+  int32_t FigureTextures(int32_t kind, std::array<int32_t, 3>& out) const;
   // ---- end of the animation block ----
 
   // Purchase value; fresh prices the squad at full strength.

@@ -2,13 +2,17 @@
 // rider's smaller figures placed on its carrier's seats by the places taken.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "framework/media/GraphicsTestHost.h"
 #include "framework/media/RendererRig.h"
 #include "game/units/Hack.h"
 #include "game/units/InfantryValuesRig.h"
 #include "game/units/TestVehicle.h"
+#include "game/units/UnitCodes.h"
+#include "game/units/UnitDrawHost.h"
 
 namespace {
 
@@ -108,4 +112,115 @@ TEST(InfantryAppearance, FiguresAreScaledAndRidersSitOnTheirCarriersSeats) {
   EXPECT_FLOAT_EQ(p.scale, 0.9f * kFigure);
   EXPECT_EQ(p.ty, 0.0f);
   gGraph3D = nullptr;
+}
+
+namespace {
+
+// Every bitmap asked for, in order; none exists, so each snow form falls back.
+class RecordingGraphics : public GraphicsTestHost {
+ public:
+  bool IsBitmapExcluded(int32_t number) override {
+    asked.push_back(number);
+    return true;
+  }
+  std::vector<int32_t> asked;
+};
+
+class TextureHost : public UnitDrawHost {
+ public:
+  void EnsureInfantryTexture(int32_t n) override { textures.push_back(n); }
+  std::vector<int32_t> textures;
+};
+
+bool Asked(const std::vector<int32_t>& asked, int32_t number) {
+  return std::find(asked.begin(), asked.end(), number) != asked.end();
+}
+
+}  // namespace
+
+TEST(InfantryAppearance, UniformFigureAndWeaponPictures) {
+  InfantryValuesRig f;
+  RecordingGraphics graphics;
+  TextureHost host;
+  SetUnitDrawHost(&host);
+  auto squad = f.rig.Make(InfantryRig::kSquad, 4);
+  graphics.asked.clear();
+  squad->PrepareAppearance();
+  // Code 4's head entry is -1: nothing loaded, the slot empty; its other five from 5000 + n.
+  EXPECT_EQ(squad->GetTexture(0, 1), nullptr);
+  EXPECT_TRUE(Asked(graphics.asked, 5051));
+  EXPECT_TRUE(Asked(graphics.asked, 5054));
+  EXPECT_FALSE(Asked(graphics.asked, 4999));
+  // Row 1 comes from the kind group's first code, into slots 18-23 (set 1, 1..6).
+  const int32_t groupRow = Infantry::UniformRow(KindGroupFirstCode(squad->GetKindGroup()), 4406);
+  EXPECT_EQ(groupRow, KindGroupFirstCode(squad->GetKindGroup()));
+  // Figure kind 0 of group 0 asks textures 8 and 6; with weapon 92, 10 as well.
+  auto first = f.rig.Make(InfantryRig::kSquad, KindGroupFirstCode(0));
+  ASSERT_EQ(first->GetKindGroup(), 0);
+  host.textures.clear();
+  first->PrepareAppearance();
+  std::array<int32_t, 3> textures{};
+  ASSERT_EQ(first->FigureTextures(0, textures), 2);
+  EXPECT_EQ(textures[0], 8);
+  EXPECT_EQ(textures[1], 6);
+  EXPECT_TRUE(Asked(host.textures, 8));
+  EXPECT_TRUE(Asked(host.textures, 6));
+  InfantryRig::Put32(f.rig.Class(InfantryRig::kSquad) + 56, 92);
+  ASSERT_EQ(first->FigureTextures(0, textures), 3);
+  EXPECT_EQ(textures[2], 10);
+  InfantryRig::Put32(f.rig.Class(InfantryRig::kSquad) + 56, Infantry::kNoWeapon);
+
+  // From December 1944 codes 0 and 1 wear their late rows: code 0 takes row 19.
+  EXPECT_EQ(Infantry::UniformRow(0, 4412), 19);
+  EXPECT_EQ(Infantry::UniformRow(1, 4501), 20);
+  EXPECT_EQ(Infantry::UniformRow(0, 4411), 0);
+  EXPECT_EQ(Infantry::UniformRow(2, 4412), 2);
+  f.Battle().date = 4412;
+  squad->nationalityCode = 0;
+  graphics.asked.clear();
+  squad->PrepareAppearance();
+  for (const int32_t n : {5000, 5041, 5042, 5043, 5044}) EXPECT_TRUE(Asked(graphics.asked, n)) << n;
+
+  // On snow the snow form is tried first.
+  f.Battle().ground = 7;
+  graphics.asked.clear();
+  squad->PrepareAppearance();
+  const auto snowAt = std::find(graphics.asked.begin(), graphics.asked.end(), 15041);
+  const auto plainAt = std::find(graphics.asked.begin(), graphics.asked.end(), 5041);
+  ASSERT_NE(snowAt, graphics.asked.end());
+  EXPECT_LT(snowAt, plainAt);
+
+  // The weapon's pictures, last first, into slots 34 + i (set 2), the snow form first; a
+  // number of 0 gives none; draw kind 24 loads nothing.
+  const DataTable<WeaponDrawData> keptDraws = gWeaponDraws;
+  std::vector<uint8_t> draws(WeaponDrawData::kSize * WeaponDrawData::kCount);
+  uint8_t* entry = draws.data() + 3 * WeaponDrawData::kSize;
+  InfantryRig::Put16(entry + 12, 3);
+  InfantryRig::Put16(entry + 14, 700);
+  InfantryRig::Put16(entry + 16, 0);
+  InfantryRig::Put16(entry + 18, 702);
+  gWeaponDraws = DataTable<WeaponDrawData>(draws.data(), static_cast<uint32_t>(draws.size()));
+  InfantryRig::Put32(f.rig.Class(InfantryRig::kSquad) + 56, InfantryRig::kGunWeapon);
+  InfantryRig::Put32(f.rig.Weapon(InfantryRig::kGunWeapon) + 108, 3);
+  f.Battle().ground = 7;
+  graphics.asked.clear();
+  squad->PrepareAppearance();
+  const auto snow702 = std::find(graphics.asked.begin(), graphics.asked.end(), 10702);
+  const auto plain702 = std::find(graphics.asked.begin(), graphics.asked.end(), 702);
+  const auto snow700 = std::find(graphics.asked.begin(), graphics.asked.end(), 10700);
+  ASSERT_NE(snow700, graphics.asked.end());
+  EXPECT_LT(snow702, plain702);
+  EXPECT_LT(plain702, snow700);
+  EXPECT_NE(squad->GetTexture(2, 0), nullptr);
+  EXPECT_EQ(squad->GetTexture(2, 1), nullptr);
+  EXPECT_NE(squad->GetTexture(2, 2), nullptr);
+  InfantryRig::Put32(f.rig.Weapon(InfantryRig::kGunWeapon) + 108, WeaponData::kNoDrawKind);
+  squad->ReleaseTextures(true);
+  graphics.asked.clear();
+  squad->PrepareAppearance();
+  EXPECT_FALSE(Asked(graphics.asked, 700));
+  EXPECT_EQ(squad->GetTexture(2, 0), nullptr);
+  gWeaponDraws = keptDraws;
+  f.Battle().ground = 3;
+  SetUnitDrawHost(nullptr);
 }
