@@ -76,3 +76,4 @@ void BM_InfantryAnimationAfterPause(benchmark::State& state) {
 BENCHMARK(BM_InfantryAnimationAfterPause);
 
 }  // namespace
+BENCHMARK_MAIN();
