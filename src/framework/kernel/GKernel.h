@@ -246,6 +246,8 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   bool IsDrawing() const override { return inFrameUpdate_ != 0; }
   uint32_t GetFrameTick() const { return lastFrameTick_; }
   uint32_t GetFrameTime() const { return frameTime_; }
+  // The frame clock of the frame before the last one.
+  uint32_t GetPreviousFrameTick() const { return lastFrameTick_ - frameTime_; }
   float GetFrameRate() const { return framesPerSecond_; }
   void SetMeasureFrameRate(bool on) { measureFrameRate_ = on ? 1 : 0; }
   void ShowSystemCursor(bool show);

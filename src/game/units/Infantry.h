@@ -32,7 +32,8 @@ class MapBattleServices;
 // InfantryCasualties.cpp (who falls to a hit, the shock, elimination), InfantrySplit.cpp
 // (splitting and rejoining), InfantryCover.cpp (reaction to fire, cover, withdrawal),
 // InfantryDanger.cpp (overrun, surrender, rescue), InfantryPackets.cpp (state packets),
-// InfantryLater.cpp (the operations still to come),
+// InfantryLater.cpp (the operations still to come), InfantryAnimation.cpp (the figures'
+// key-frame animation), InfantryAppearance.cpp (pictures, model scale, riders' seats),
 // InfantrySlice.cpp (the slice update and the firing step), InfantryMovement.cpp (movement
 // along waypoints, turning, height, crowding), InfantryRiding.cpp (riding, dismounting,
 // boarding), InfantryCloseCombat.cpp (close assault, throws, the special weapon, mine
@@ -40,8 +41,7 @@ class MapBattleServices;
 //
 // Index of temporary bodies, each stopping the program with FatalError ("Infantry") until
 // later work gives it: the links between battles (UpdateLinksBetweenBattles). Draw draws
-// nothing yet. Also still the unit's own: the pictures (PrepareAppearance, ApplyModelScale)
-// and the target search test.
+// nothing yet. Also still the unit's own: the target search test.
 // The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:
@@ -494,6 +494,31 @@ class Infantry : public Unit, public InfantryServices {
   // A figure's starting key, its first duration (ms) and the keys in its cycle.
   void PickAnimationFrames(int32_t figure, int32_t& frame, int32_t& duration, int32_t& count,
                            int32_t (*draw)(int32_t) = Random) const;
+  // ---- The figures' key-frame animation (InfantryAnimation.cpp) ----
+  // Once per drawn frame, by the kernel's frame clock and the presentation's generator;
+  // nothing while the action is computed.
+  void UpdateAnimation() override;                                           // slot 119
+  // Steps every shown figure to the clock now (ms), easing the joints by the frame time
+  // and the clock of the previous frame; draw gives the starting keys. The keys stepped.
+  int32_t AnimateFigures(uint32_t now, uint32_t frameTime, uint32_t previousTick,
+                         int32_t (*draw)(int32_t) = PresentationDraw);
+  // A draw from the presentation's generator, never the game's.
+  static int32_t PresentationDraw(int32_t n);
+  // The kind of figure whose poses figure i takes: dead, surrendered, out of action or shown.
+  int32_t AnimatedFigureKind(int32_t figure) const;
+  // The figure model's scale, and a rider's seat on its carrier (InfantryAppearance.cpp).
+  void ApplyModelScale(float& scale) override;                              // slot 132
+  // A rider's side on the carrier: 0 alone, -1 the first of two, 1 the second of two.
+  float RiderSide() const;
+  // Uniform, figure and weapon pictures of the unit's nationality (InfantryAppearance.cpp).
+  void PrepareAppearance() override;                                        // slot 5
+  // The uniform picture row of a nationality code at a battle date (late codes 0 and 1 wear
+  // rows 19 and 20 from December 1944).
+  static int32_t UniformRow(int32_t code, int32_t date);
+  // The map's figure textures figure kind k needs, into out (at most 3); their count.
+  int32_t FigureTextures(int32_t kind, std::array<int32_t, 3>& out) const;
+  // ---- end of the animation block ----
+
   // Purchase value; fresh prices the squad at full strength.
   float GetPurchaseCost(bool fresh) const;
   float GetPurchaseCost() const override { return GetPurchaseCost(false); }  // slot 104

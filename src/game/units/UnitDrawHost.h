@@ -60,6 +60,8 @@ class UnitDrawHost {
   virtual void BindFlashTexture() {}
   // Loads the kind group's graphics (0..5) into the map once.
   virtual void EnsureKindGroupGraphics(int32_t /*group*/) {}
+  // The map's infantry figure texture n (0..14), loaded once.
+  virtual void EnsureInfantryTexture(int32_t /*n*/) {}
   // ---- Objects ----
   // A victory flag marker of the editor drawn as the battle draws its flags: a temporary
   // flag, large or small, at the point (the battle screen answers; nothing by default).
