@@ -9,46 +9,12 @@
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/RendererRig.h"
-#include "game/battle/EffectView.h"
+#include "game/battle/FakeEffectView.h"
 #include "game/battle/EphemeralBurst.h"
 
 namespace {
 
-// The battlefield's part, recorded: where each fragment is bound and drawn, under which culling,
-// and which smoke frames show at which alpha.
-class FakeView : public EffectView {
- public:
-  struct Bind {
-    int32_t kind;
-    bool culling;
-    float x, y, z;
-  };
-  explicit FakeView(RendererProbe& r) : r_(r) {}
-  int32_t SmokeOption() const override { return smoke; }
-  int32_t ViewLevel() const override { return level; }
-  float EyeX() const override { return 0.0f; }
-  float EyeY() const override { return -50.0f; }
-  float EyeHeight() const override { return 20.0f; }
-  void BindEffectTexture(int32_t kind) override {
-    const auto& m = r_.Top().m;
-    binds.push_back({kind, r_.IsBackfaceCulling(), m[3][0], m[3][1], m[3][2]});
-  }
-  void BindSmokeTexture(int32_t frame) override {
-    frames.push_back(frame);
-    alphas.push_back(r_.Colour() >> 24);
-  }
-  GRandom& Random() override { return random; }
-
-  int32_t smoke = 0;
-  int32_t level = 2;
-  GRandom random{7};
-  std::vector<Bind> binds;
-  std::vector<int32_t> frames;
-  std::vector<uint32_t> alphas;
-
- private:
-  RendererProbe& r_;
-};
+using FakeView = FakeEffectView;
 
 struct BurstRig : ::testing::Test {
   BurstRig() {
