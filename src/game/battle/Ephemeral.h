@@ -19,6 +19,8 @@ class Ephemeral : public ReplayEffect {
   virtual void Draw(int32_t slice, EffectView& view) = 0;
   // A shot's end may leave a burst behind.
   virtual bool IsShot() const { return false; }
+  // The step of each replay frame: an ended shot may leave a burst (the caller owns it).
+  Ephemeral* Step(int32_t /*replaySlice*/) override { return nullptr; }
 
   float originX = 0.0f;  // metres: a shot's source, a burst's centre at ground height
   float originY = 0.0f;

@@ -5,6 +5,7 @@
 #include "framework/core/GRandom.h"
 #include "framework/media/GGraph3D.h"
 #include "game/battle/EffectView.h"
+#include "game/battle/EphemeralBurst.h"
 #include "game/battle/ShotModels.h"
 #include "game/map/Heading.h"
 
@@ -212,6 +213,27 @@ void EphemeralShot::DrawTrail(float f, float sx, float sy, float sz, float te, b
     }
   }
   g.SetAlpha(1.0f);
+}
+
+Ephemeral* EphemeralShot::Step(int32_t replaySlice) {
+  if (burstLeft || End() > replaySlice) return nullptr;
+  burstLeft = true;
+  return MakeBurst(GRandom::Presentation());
+}
+
+EphemeralBurst* EphemeralShot::MakeBurst(GRandom& random) const {
+  if (code >= kFirstFollowingCode || !burst || !EphemeralBurst::IsSizeValid(burstSize)) return nullptr;
+  auto* b = new EphemeralBurst(secondBurst ? 2 : (raised ? 1 : 0));
+  b->originX = targetX;
+  b->originY = targetY;
+  b->originZ = targetZ;
+  b->size = burstSize;
+  b->dust = false;
+  b->raised = (code == 0 || code == 1 || code == 2 || code == 5) && raised;
+  b->start = End() + ((code >= 8 && code <= 10) ? 80 : 0);
+  b->duration = static_cast<int32_t>((burstSize * 0.015f + 0.225f) * 212.0f);
+  b->SetupElements(random);
+  return b;
 }
 
 void ShotModels::DrawA() {

@@ -3,6 +3,8 @@
 
 #include "game/battle/Ephemeral.h"
 
+class EphemeralBurst;
+class GRandom;
 class Unit;
 
 // A shot in flight: one projectile, a stream of tracers, a falling bomb or tumbling debris
@@ -26,6 +28,10 @@ class EphemeralShot : public Ephemeral {
 
   void Draw(int32_t slice, EffectView& view) override;
   bool IsShot() const override { return true; }
+  // Once the shot has ended: its burst at the target, when it carries one (code below 13, the
+  // burst flag, a size a blast can have), set up from the presentation's generator.
+  Ephemeral* Step(int32_t replaySlice) override;
+  EphemeralBurst* MakeBurst(GRandom& random) const;
 
   // Lengthens a flame to twice its flight time, at least 3 s, keeping the flight time as its
   // arrival; done once when it is made, so its end does not depend on its being drawn.
@@ -47,6 +53,7 @@ class EphemeralShot : public Ephemeral {
   float muzzleHeight = 0.0f;
   bool flameStarted = false;
   int32_t flameArrival = 0;
+  bool burstLeft = false;
 
  private:
   void DrawFlame(int32_t slice, EffectView& view, float sx, float sy, float sz);

@@ -7,8 +7,8 @@
 
 #include "framework/core/Quorl.h"
 #include "game/battle/BattleTestRig.h"
-#include "game/battle/FireEffect.h"
-#include "game/battle/ImpactEffect.h"
+#include "game/battle/EphemeralBurst.h"
+#include "game/battle/EphemeralShot.h"
 #include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"
@@ -74,6 +74,7 @@ class ReplayTest : public ::testing::Test {
     p->fire.count = count;
     p->fire.effectCode = code;
     p->fire.speed = 1.0f;
+    p->fire.blast = 1.0f;
     p->fire.targetX = 50.0f;
     return p;
   }
@@ -186,6 +187,7 @@ TEST_F(ReplayTest, ForwardBackRestartAndPause) {
   battle->SeekReplay(2349);
   Packet* fire = Fire(2350, 5000, 13);
   fire->fire.target = unit;
+  fire->fire.shooter = unit;  // codes from 13 start from their shooter
   battle->PlayPacket(*fire);
   ASSERT_EQ(battle->replay.effects.size(), 1u);
   battle->ReplayControl(15);
@@ -230,16 +232,16 @@ TEST_F(ReplayTest, FireEffectsLeaveImpactsAndSmokeFollowsItsPackets) {
   battle->replay.current = 10;
   for (Packet* p : {flying, still, orphan}) battle->PlayPacket(*p);
   ASSERT_EQ(battle->replay.effects.size(), 2u);
-  auto* effect = static_cast<FireEffect*>(battle->replay.effects[0].get());
-  EXPECT_EQ(effect->moving, 1);
-  EXPECT_EQ(effect->visible, 0);
-  ReplayEffect* left = effect->Step(30);
+  auto* effect = static_cast<EphemeralShot*>(battle->replay.effects[0].get());
+  EXPECT_TRUE(effect->burst);
+  EXPECT_FALSE(effect->shownToBoth);
+  Ephemeral* left = effect->Step(30);
   ASSERT_NE(left, nullptr);
-  auto* impact = static_cast<ImpactEffect*>(left);
-  EXPECT_EQ(impact->variant, 2);
+  auto* impact = static_cast<EphemeralBurst*>(left);
+  EXPECT_EQ(impact->burstType, 2);
   EXPECT_EQ(impact->start, 110);    // end 30, plus 80 for code 8
   EXPECT_EQ(impact->duration, 50);  // (1 x 0.015 + 0.225) x 212
-  EXPECT_FLOAT_EQ(impact->x, 50.0f);
+  EXPECT_FLOAT_EQ(impact->originX, 50.0f);
   EXPECT_EQ(effect->Step(31), nullptr);  // once only
   delete left;
   EXPECT_EQ(battle->replay.effects[1]->Step(40), nullptr);  // no flight, no impact
