@@ -187,6 +187,8 @@ class Battle : public BattleBase {
   // ---- Short-lived effects (EphemeralShot.cpp, EphemeralBurst.cpp, EphemeralFlame.cpp) ----
   // Draws every effect as it is at the current replay slice, under the map's world transform.
   void DrawEffects(EffectView& view);
+  // The map's effect pass: the effects through the map's view of them.
+  void DrawEffects(Map& map) override;
   // ---- End of short-lived effects ----
   void AddSmokeCloud(const Packet& packet);
   void RemoveSmokeCloudAt(const Packet& packet);

@@ -8,6 +8,7 @@
 #include "framework/core/GFile.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleEffectView.h"
 #include "game/battle/EphemeralShot.h"
 #include "game/battle/Packet.h"
 #include "game/battle/PacketList.h"
@@ -190,6 +191,12 @@ void Battle::StartFireEffect(const Packet& packet) {
 
 void Battle::DrawEffects(EffectView& view) {
   for (auto& effect : replay.effects) effect->Draw(replay.current, view);
+}
+
+void Battle::DrawEffects(Map& drawn) {
+  if (replay.effects.empty()) return;
+  BattleEffectView view(drawn);
+  DrawEffects(view);
 }
 
 void Battle::AddSmokeCloud(const Packet& packet) {

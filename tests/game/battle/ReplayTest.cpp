@@ -2,6 +2,8 @@
 // effects, the sounds of each frame and the ricochets.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -416,3 +418,56 @@ TEST_F(ReplayTest, MapAndUnitEventsBecomePacketsAndTheStatisticsAreLogged) {
   EXPECT_NE(all.find("136"), std::string::npos);
   EXPECT_NE(all.find("Total memory (K) ="), std::string::npos);
 }
+
+namespace {
+
+// A shot packet's effect: filled from the shooter's reading, a flame made long at once, and
+// packets a peer or a damaged file could send making no effect at all.
+TEST_F(ReplayTest, ShotEffectsFromPacketsAndTheirBadInput) {
+  battle->replay.previous = 9;
+  battle->replay.current = 10;
+  Packet* shell = Fire(10, 40, 0);
+  shell->fire.shooter = unit;
+  shell->fire.blast = 30.0f;
+  shell->fire.speed = 2.25f;
+  shell->fire.firstFlag = 1;
+  battle->PlayPacket(*shell);
+  Packet* flame = Fire(10, 30, EphemeralShot::kFlameCode);
+  battle->PlayPacket(*flame);
+  ASSERT_EQ(battle->replay.effects.size(), 2u);
+  const auto* shot = static_cast<EphemeralShot*>(battle->replay.effects[0].get());
+  EXPECT_EQ(shot->shooter, unit);
+  EXPECT_FLOAT_EQ(shot->burstSize, 30.0f);
+  EXPECT_FLOAT_EQ(shot->muzzleHeight, 2.25f);
+  EXPECT_TRUE(shot->raised);
+  EXPECT_TRUE(shot->fixedSource);
+  const auto* jet = static_cast<EphemeralShot*>(battle->replay.effects[1].get());
+  EXPECT_EQ(jet->End(), 10 + 120);  // long from the start, drawn or not
+  std::unique_ptr<Ephemeral> burst(battle->replay.effects[0]->Step(50));
+  ASSERT_NE(burst, nullptr);
+  EXPECT_EQ(static_cast<EphemeralBurst*>(burst.get())->burstType, 1);
+  EXPECT_EQ(burst->duration, static_cast<int32_t>((30.0f * 0.015f + 0.225f) * 212.0f));
+
+  const size_t before = battle->replay.effects.size();
+  Packet* unknown = Fire(10, 40, 20);
+  battle->PlayPacket(*unknown);
+  Packet* negative = Fire(10, 40, -1);
+  battle->PlayPacket(*negative);
+  Packet* lost = Fire(10, 40, 0);
+  lost->fire.targetY = std::nanf("");
+  battle->PlayPacket(*lost);
+  Packet* far = Fire(10, 40, 0);
+  far->x = INFINITY;
+  battle->PlayPacket(*far);
+  EXPECT_EQ(battle->replay.effects.size(), before);
+  EXPECT_TRUE(battle->replay.badCodeLogged);
+  // A huge or broken blast flies but leaves no burst.
+  for (float blast : {1001.0f, std::nanf("")}) {
+    Packet* huge = Fire(10, 40, 0);
+    huge->fire.blast = blast;
+    battle->PlayPacket(*huge);
+    EXPECT_EQ(battle->replay.effects.back()->Step(60), nullptr);
+  }
+}
+
+}  // namespace
