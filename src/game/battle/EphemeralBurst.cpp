@@ -28,6 +28,21 @@ EphemeralBurst::EphemeralBurst(int32_t type) : burstType(type) {
   bounds.Set(0.0f, 0.0f, -5.5f, 11.0f, 11.0f, 11.0f);
 }
 
+EphemeralBurst* EphemeralBurst::NewDustCloud(float x, float y, float groundZ, bool large, int32_t start,
+                                             GRandom& random) {
+  auto* b = new EphemeralBurst(1);
+  b->originX = x;
+  b->originY = y;
+  b->originZ = groundZ;
+  b->raised = true;
+  b->size = 20.0f * (large ? 4.5f : 3.0f);
+  b->dust = true;
+  b->start = start;
+  b->duration = static_cast<int32_t>((random.RandomFloatTimes(2.0f) + 7.0f + (large ? 1.5f : 0.0f)) * 40.0f);
+  b->SetupElements(random);
+  return b;
+}
+
 int32_t EphemeralBurst::ElementCountFor(int32_t duration) {
   // In double: float gives other counts at durations such as 10, 20, 30.
   const auto k = static_cast<int32_t>(static_cast<double>(duration) * 0.18867924528301888);

@@ -25,6 +25,9 @@ class EphemeralBurst : public Ephemeral {
   void SetupElements(GRandom& random);
   void Draw(int32_t slice, EffectView& view) override;
 
+  // The dust cloud of a collapsing building at (x, y) on ground of height groundZ, from the
+  // start slice, lasting 7 to 9 s (1.5 s more when large); the caller owns it.
+  static EphemeralBurst* NewDustCloud(float x, float y, float groundZ, bool large, int32_t start, GRandom& random);
   // The number of fragments a burst of this duration throws (before the dust cloud's cut).
   static int32_t ElementCountFor(int32_t duration);
   // Whether a size may make a burst: finite and within 0..kMaxSize.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "framework/core/GRandom.h"
@@ -166,6 +167,24 @@ TEST_F(BurstRig, NeverDrawsFromTheGameGenerator) {
   EphemeralBurst b = Make(1, 0, 244, 30.0f, false, 6);
   for (int32_t s = 0; s < 300; ++s) b.Draw(s, view);
   EXPECT_EQ(RandomState(), before);
+}
+
+TEST_F(BurstRig, DustCloudsOfCollapsingBuildings) {
+  GRandom random(21);
+  for (int n = 0; n < 50; ++n) {
+    const bool large = n % 2 == 0;
+    std::unique_ptr<EphemeralBurst> cloud(EphemeralBurst::NewDustCloud(10.0f, 20.0f, 3.0f, large, 500, random));
+    EXPECT_TRUE(cloud->dust);
+    EXPECT_TRUE(cloud->raised);
+    EXPECT_EQ(cloud->burstType, 1);
+    EXPECT_EQ(cloud->start, 500);
+    EXPECT_FLOAT_EQ(cloud->size, large ? 90.0f : 60.0f);
+    EXPECT_GE(cloud->duration, large ? 340 : 280);
+    EXPECT_LT(cloud->duration, large ? 420 : 360);
+    EXPECT_EQ(cloud->elementCount, static_cast<int32_t>(EphemeralBurst::ElementCountFor(cloud->duration) * 0.6 < 250
+                                                            ? EphemeralBurst::ElementCountFor(cloud->duration) * 0.6
+                                                            : 250));
+  }
 }
 
 TEST(EphemeralBurstSize, RefusesSizesThatCouldNotBeABlast) {
