@@ -21,6 +21,7 @@ class BattleShot;
 class Packet;
 struct Shot;
 class ReplayScreen;
+class EffectView;
 class ResultsScreen;
 struct MapPacket;
 struct UnitSoundPacket;
@@ -187,7 +188,14 @@ class Battle : public BattleBase {
   // Once a frame: hands the queued sound events to the screen, of several looped events of
   // one unit only the last.
   void FlushSoundEvents();
+  // A shot packet's effect in flight (code 11 a flame jet), from its shooter.
   void StartFireEffect(const Packet& packet);
+  // ---- Short-lived effects (EphemeralShot.cpp, EphemeralBurst.cpp, EphemeralFlame.cpp) ----
+  // Draws every effect as it is at the current replay slice, under the map's world transform.
+  void DrawEffects(EffectView& view);
+  // The map's effect pass: the effects through the map's view of them.
+  void DrawEffects(Map& map) override;
+  // ---- End of short-lived effects ----
   void AddSmokeCloud(const Packet& packet);
   void RemoveSmokeCloudAt(const Packet& packet);
   void SetSmokeCloudTime(const Packet& packet);

@@ -56,7 +56,7 @@ void Battle::ReplayStep() {
   if (replayState == Replay::kPaused) return;
   Replay& r = replay;
   for (auto& effect : r.effects) {
-    if (ReplayEffect* left = effect->Step(r.current)) r.newEffects.emplace_back(left);
+    if (Ephemeral* left = effect->Step(r.current)) r.newEffects.emplace_back(left);
   }
   std::erase_if(r.effects, [&](const auto& effect) { return effect->End() <= r.current; });
   for (auto& effect : r.newEffects) r.effects.push_back(std::move(effect));

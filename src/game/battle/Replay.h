@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "game/battle/ReplayEffect.h"
+#include "game/battle/Ephemeral.h"
 
 class Packet;
 
@@ -28,7 +28,8 @@ class Replay {
   bool seeking = false;
   // The first packet of the list not yet played.
   int32_t cursor = 0;
-  std::vector<std::unique_ptr<ReplayEffect>> effects;
-  std::vector<std::unique_ptr<ReplayEffect>> newEffects;
+  std::vector<std::unique_ptr<Ephemeral>> effects;
+  std::vector<std::unique_ptr<Ephemeral>> newEffects;
   std::vector<Packet*> soundEvents;  // not owned
+  bool badCodeLogged = false;        // a fire packet of unknown effect code was logged
 };

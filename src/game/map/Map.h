@@ -580,7 +580,8 @@ class Map : public GObject {
   // The passes of the frame that the presentation fills in later.
   void DrawZoneOutlines() {}
   void DrawVictoryFlags() {}
-  void DrawEffects() {}
+  // The replay's short-lived effects, drawn by the battle (MapEffects.cpp).
+  void DrawEffects();
   void DrawBuildings() {}
   void DrawWalls() {}
   void DrawOverlays() {}

@@ -71,4 +71,9 @@ class MapBattleServices {
   virtual bool HasExitZone(int32_t /*side*/) const { return false; }
   virtual int32_t GetExitEdge(int32_t /*side*/) const { return 0; }
   // ---- End of the battlefield frame ----
+
+  // ---- Short-lived effects of the replay ----
+  // Draws the replay's shots and bursts under the map's world transform.
+  virtual void DrawEffects(Map& /*map*/) {}
+  // ---- End of short-lived effects ----
 };

@@ -2,13 +2,15 @@
 // effects, the sounds of each frame and the ricochets.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/core/Quorl.h"
 #include "game/battle/BattleTestRig.h"
-#include "game/battle/FireEffect.h"
-#include "game/battle/ImpactEffect.h"
+#include "game/battle/EphemeralBurst.h"
+#include "game/battle/EphemeralShot.h"
 #include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"
@@ -74,6 +76,7 @@ class ReplayTest : public ::testing::Test {
     p->fire.count = count;
     p->fire.effectCode = code;
     p->fire.speed = 1.0f;
+    p->fire.blast = 1.0f;
     p->fire.targetX = 50.0f;
     return p;
   }
@@ -186,6 +189,7 @@ TEST_F(ReplayTest, ForwardBackRestartAndPause) {
   battle->SeekReplay(2349);
   Packet* fire = Fire(2350, 5000, 13);
   fire->fire.target = unit;
+  fire->fire.shooter = unit;  // codes from 13 start from their shooter
   battle->PlayPacket(*fire);
   ASSERT_EQ(battle->replay.effects.size(), 1u);
   battle->ReplayControl(15);
@@ -230,16 +234,16 @@ TEST_F(ReplayTest, FireEffectsLeaveImpactsAndSmokeFollowsItsPackets) {
   battle->replay.current = 10;
   for (Packet* p : {flying, still, orphan}) battle->PlayPacket(*p);
   ASSERT_EQ(battle->replay.effects.size(), 2u);
-  auto* effect = static_cast<FireEffect*>(battle->replay.effects[0].get());
-  EXPECT_EQ(effect->moving, 1);
-  EXPECT_EQ(effect->visible, 0);
-  ReplayEffect* left = effect->Step(30);
+  auto* effect = static_cast<EphemeralShot*>(battle->replay.effects[0].get());
+  EXPECT_TRUE(effect->burst);
+  EXPECT_FALSE(effect->shownToBoth);
+  Ephemeral* left = effect->Step(30);
   ASSERT_NE(left, nullptr);
-  auto* impact = static_cast<ImpactEffect*>(left);
-  EXPECT_EQ(impact->variant, 2);
+  auto* impact = static_cast<EphemeralBurst*>(left);
+  EXPECT_EQ(impact->burstType, 2);
   EXPECT_EQ(impact->start, 110);    // end 30, plus 80 for code 8
   EXPECT_EQ(impact->duration, 50);  // (1 x 0.015 + 0.225) x 212
-  EXPECT_FLOAT_EQ(impact->x, 50.0f);
+  EXPECT_FLOAT_EQ(impact->originX, 50.0f);
   EXPECT_EQ(effect->Step(31), nullptr);  // once only
   delete left;
   EXPECT_EQ(battle->replay.effects[1]->Step(40), nullptr);  // no flight, no impact
@@ -414,3 +418,56 @@ TEST_F(ReplayTest, MapAndUnitEventsBecomePacketsAndTheStatisticsAreLogged) {
   EXPECT_NE(all.find("136"), std::string::npos);
   EXPECT_NE(all.find("Total memory (K) ="), std::string::npos);
 }
+
+namespace {
+
+// A shot packet's effect: filled from the shooter's reading, a flame made long at once, and
+// packets a peer or a damaged file could send making no effect at all.
+TEST_F(ReplayTest, ShotEffectsFromPacketsAndTheirBadInput) {
+  battle->replay.previous = 9;
+  battle->replay.current = 10;
+  Packet* shell = Fire(10, 40, 0);
+  shell->fire.shooter = unit;
+  shell->fire.blast = 30.0f;
+  shell->fire.speed = 2.25f;
+  shell->fire.firstFlag = 1;
+  battle->PlayPacket(*shell);
+  Packet* flame = Fire(10, 30, EphemeralShot::kFlameCode);
+  battle->PlayPacket(*flame);
+  ASSERT_EQ(battle->replay.effects.size(), 2u);
+  const auto* shot = static_cast<EphemeralShot*>(battle->replay.effects[0].get());
+  EXPECT_EQ(shot->shooter, unit);
+  EXPECT_FLOAT_EQ(shot->burstSize, 30.0f);
+  EXPECT_FLOAT_EQ(shot->muzzleHeight, 2.25f);
+  EXPECT_TRUE(shot->raised);
+  EXPECT_TRUE(shot->fixedSource);
+  const auto* jet = static_cast<EphemeralShot*>(battle->replay.effects[1].get());
+  EXPECT_EQ(jet->End(), 10 + 120);  // long from the start, drawn or not
+  std::unique_ptr<Ephemeral> burst(battle->replay.effects[0]->Step(50));
+  ASSERT_NE(burst, nullptr);
+  EXPECT_EQ(static_cast<EphemeralBurst*>(burst.get())->burstType, 1);
+  EXPECT_EQ(burst->duration, static_cast<int32_t>((30.0f * 0.015f + 0.225f) * 212.0f));
+
+  const size_t before = battle->replay.effects.size();
+  Packet* unknown = Fire(10, 40, 20);
+  battle->PlayPacket(*unknown);
+  Packet* negative = Fire(10, 40, -1);
+  battle->PlayPacket(*negative);
+  Packet* lost = Fire(10, 40, 0);
+  lost->fire.targetY = std::nanf("");
+  battle->PlayPacket(*lost);
+  Packet* far = Fire(10, 40, 0);
+  far->x = INFINITY;
+  battle->PlayPacket(*far);
+  EXPECT_EQ(battle->replay.effects.size(), before);
+  EXPECT_TRUE(battle->replay.badCodeLogged);
+  // A huge or broken blast flies but leaves no burst.
+  for (float blast : {1001.0f, std::nanf("")}) {
+    Packet* huge = Fire(10, 40, 0);
+    huge->fire.blast = blast;
+    battle->PlayPacket(*huge);
+    EXPECT_EQ(battle->replay.effects.back()->Step(60), nullptr);
+  }
+}
+
+}  // namespace

@@ -263,8 +263,8 @@ TEST(MapFrameDraw, DrawStatesAndThePassesInTheirOrder) {
   EXPECT_EQ(app.frameLog, (std::vector<std::string>{"background@0"}));
   EXPECT_TRUE(w.rig.device.Draws().empty());
 
-  // The picture: backdrop (sky, ground, marker) before the units, terrain after them, then
-  // fire, smoke with its option, and the sounds.
+  // The picture: backdrop (sky, ground, marker) before the units, the replay's effects,
+  // terrain after them, then fire, smoke with its option, and the sounds.
   app.frameLog.clear();
   app.sceneDrawn = true;
   app.options[15] = 1;
@@ -273,9 +273,11 @@ TEST(MapFrameDraw, DrawStatesAndThePassesInTheirOrder) {
   EXPECT_TRUE(app.sceneDrawn);
   // Before the units: 4 walls, 4 ground quads, the marker and 8 skirt quads (the eye is south
   // of the map); after them 4 flat blocks.
-  EXPECT_EQ(app.frameLog, (std::vector<std::string>{"units@34", "fires@42", "smoke@42", "sounds@42"}));
+  EXPECT_EQ(app.frameLog,
+            (std::vector<std::string>{"units@34", "effects@34", "fires@42", "smoke@42", "sounds@42"}));
 
-  // The pick frame: units first, then the passes, the backdrop last without the marker.
+  // The pick frame: units first, then the passes (effects are never picked), the backdrop
+  // last without the marker.
   app.frameLog.clear();
   w.rig.r->ResetTriangleCounts();
   w.rig.r->SetPickMode(2, 0, -1, &w.rig.device);

@@ -29,6 +29,13 @@ void FakeBattle::DrawUnits(float scale, float infantryExponent, float vehicleExp
   }
 }
 
+void FakeBattle::DrawEffects(Map& /*map*/) {
+  if (frameLog != nullptr) {
+    const long long given = gGraph3D != nullptr ? static_cast<long long>(gGraph3D->FrameTriangles().given) : 0;
+    frameLog->push_back("effects@" + std::to_string(given));
+  }
+}
+
 void FakeApp::SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) {
   projection = {fieldOfView, nearPlane, farPlane};
   if (gGraph3D != nullptr) gGraph3D->SetProjection(0, 0, viewWidth, viewHeight, fieldOfView, nearPlane, farPlane);

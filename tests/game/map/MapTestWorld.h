@@ -162,6 +162,8 @@ class FakeBattle : public MapBattleServices {
   void DrawUnits(float scale, float infantryExponent, float vehicleExponent) override;
   bool HasExitZone(int32_t side) const override { return exitZone[side & 1]; }
   int32_t GetExitEdge(int32_t side) const override { return exitEdge[side & 1]; }
+  // The effect pass, logged with the triangles so far.
+  void DrawEffects(Map& map) override;
 
   // Adds one unit of every kind, Axis and Allied alternating.
   void AddUnitOfEveryKind();
