@@ -14,6 +14,7 @@
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"
+#include "game/units/UnitBytes.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -54,30 +55,6 @@ struct AirRig {
   TestFolder folder{true};
   AirWorld world;
 };
-
-std::string Write(const Unit& unit) {
-  GMemoryFile out;
-  unit.Write(out.File());
-  EXPECT_FALSE(out.File().HasError());
-  return out.Bytes();
-}
-
-bool Read(const std::string& bytes, Unit& unit) {
-  GMemoryFile in(bytes);
-  in.File().ReadByte();
-  unit.Read(in.File());
-  return !in.File().HasError();
-}
-
-std::string Hex(const std::string& bytes, size_t from) {
-  std::string text;
-  char pair[3];
-  for (size_t i = from; i < bytes.size(); ++i) {
-    std::snprintf(pair, sizeof pair, "%02X", static_cast<uint8_t>(bytes[i]));
-    text += pair;
-  }
-  return text;
-}
 
 // Seeds the generator so that its next Random(100) is at least 25 (a hit counts as it is).
 void SeedPlainHit() {

@@ -15,34 +15,11 @@
 #include "game/units/InfantryRig.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
+#include "game/units/UnitBytes.h"
 
 namespace {
 
 constexpr float kMph = 0.4473f * 0.025f;
-
-std::string Write(const Unit& unit) {
-  GMemoryFile out;
-  unit.Write(out.File());
-  EXPECT_FALSE(out.File().HasError());
-  return out.Bytes();
-}
-
-bool Read(const std::string& bytes, Unit& unit) {
-  GMemoryFile in(bytes);
-  in.File().ReadByte();
-  unit.Read(in.File());
-  return !in.File().HasError();
-}
-
-std::string Hex(const std::string& bytes, size_t from) {
-  std::string text;
-  char pair[3];
-  for (size_t i = from; i < bytes.size(); ++i) {
-    std::snprintf(pair, sizeof pair, "%02X", static_cast<uint8_t>(bytes[i]));
-    text += pair;
-  }
-  return text;
-}
 
 std::unique_ptr<Inanimate> Make(int32_t kind, int32_t group, float x, float y, float facing = 0.0f) {
   auto object = std::make_unique<Inanimate>();
