@@ -2,9 +2,9 @@
 // screen between the battles of a TCP/IP operation.
 #include <cstdio>
 
-#include "app/HelpStripButton.h"
+#include "game/ui/HelpStripButton.h"
 #include "app/NoticeView.h"
-#include "app/ResourceLabel.h"
+#include "game/ui/ResourceLabel.h"
 #include "app/ScreenColours.h"
 #include "app/WRApplication.h"
 #include "framework/core/GErrorLog.h"
@@ -37,9 +37,8 @@ constexpr MainButton kMainButtons[4] = {
 
 HelpStripButton* AddHelpButton(GView* parent, int32_t left, int32_t top, const MainButton& b, ResourceLabel* help) {
   auto* button = new HelpStripButton();
-  button->IStripButton(parent, left, top, b.command, b.bitmap, 3);
+  button->IHelpStripButton(parent, left, top, b.command, b.bitmap, 3, help, static_cast<int16_t>(b.help));
   button->SetClickSound(b.sound);
-  button->SetHelp(b.help, help);
   return button;
 }
 
@@ -94,7 +93,7 @@ void WRApplication::ShowMainScreen(bool fresh) {
     if (helpLine_ == nullptr) FatalError(1086, "WRApplication");
     mainPicture_->DeleteChildren();
     addressScreen_ = nullptr;
-    helpLine_->SetDefault(1500);
+    helpLine_->SetStringId(1500);
   } else {
     const bool notice = showEmailNotice_ != 0;
     SafeDelete(screenRoot_);
@@ -114,8 +113,7 @@ void WRApplication::ShowMainScreen(bool fresh) {
     const int32_t panelTop = (screenRoot_->Height() - panel) / 2;
     mainPicture_ = new GPictureView();
     mainPicture_->Init(screenRoot_, -1, panelTop, static_cast<int16_t>(11000 + gSizeClass));
-    helpLine_ = new ResourceLabel();
-    helpLine_->Init(screenRoot_, -1, panelTop + panel - 26, static_cast<int16_t>(11210 + gSizeClass), 1500);
+    helpLine_ = new ResourceLabel(screenRoot_, -1, panelTop + panel - 26, static_cast<int16_t>(11210 + gSizeClass), 1500);
   }
   const int32_t w = mainPicture_->Width();
   const int32_t h = mainPicture_->Height();
@@ -169,7 +167,7 @@ void WRApplication::ShowEmailNotice() {
 
 void WRApplication::ShowMultiplayerScreen() {
   if (mainPicture_ == nullptr || helpLine_ == nullptr) FatalError(1150, "WRApplication");
-  helpLine_->SetDefault(1502);
+  helpLine_->SetStringId(1502);
   mainPicture_->DeleteChildren();
   addressScreen_ = nullptr;
   const int32_t w = mainPicture_->Width();
@@ -182,7 +180,7 @@ void WRApplication::ShowMultiplayerScreen() {
 void WRApplication::ShowAddressEntry() {
   if (mainPicture_ == nullptr || helpLine_ == nullptr) FatalError(1180, "WRApplication");
   mainPicture_->DeleteChildren();
-  helpLine_->Show(0);
+  helpLine_->ShowStringId(0);
   auto* screen = new GPictureView();
   screen->Init(mainPicture_, -1, -1, 11168);
   addressScreen_ = screen;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/AlertButton.h"
-#include "app/HelpStripButton.h"
-#include "app/ResourceLabel.h"
+#include "game/ui/HelpStripButton.h"
+#include "game/ui/ResourceLabel.h"
 #include "app/TextPageView.h"
 #include "framework/media/GSoundManager.h"
 #include "framework/ui/GLabel.h"

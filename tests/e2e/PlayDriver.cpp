@@ -39,7 +39,7 @@
 #include <vector>
 
 #include "app/AlertTable.h"
-#include "app/ResourceLabel.h"
+#include "game/ui/ResourceLabel.h"
 #include "app/WRApplication.h"
 #include "editor/EditorInstall.h"
 #include "editor/EditorState.h"
