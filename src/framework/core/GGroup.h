@@ -58,6 +58,9 @@ class GGroup : public GObject {
   int32_t Capacity() const { return capacity_; }
   int32_t LowWaterMark() const { return lowWater_; }
 
+  // The members in order, for reading many at once (null when the group is empty). Valid
+  // until the group changes.
+  const GObject* const* Items() const { return block_; }
   GObject* GetItem(int32_t index) const {
     if (index < 0) FatalError(566, "GGroup");
     if (index >= count_) FatalError(568, "GGroup");

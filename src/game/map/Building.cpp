@@ -39,8 +39,6 @@ const TypeEntry* EntryOf(int32_t type) {
   return nullptr;
 }
 
-int32_t TruncDiv20(float v) { return TruncateToInt32(v) / 20; }
-
 }  // namespace
 
 void Building::Setup(int32_t newType, float height, bool isDiagonal, const Corner (&footprint)[4]) {
@@ -164,6 +162,10 @@ void Building::RestoreState(bool apply, bool isDestroyed, float newDamage, bool 
 }
 
 bool Building::Contains(float x, float y, bool lenient) const {
+  return ContainsWithTerrain(x, y, lenient, IsBridge() ? 0 : map_->TerrainTypeAt(x, y));
+}
+
+bool Building::ContainsWithTerrain(float x, float y, bool lenient, int32_t terrainType) const {
   if (IsBridge()) {
     const float minX = std::trunc(std::min(std::trunc(std::min(corners[0].x, corners[1].x)), corners[2].x));
     const float maxX = std::trunc(std::max(std::trunc(std::max(corners[0].x, corners[1].x)), corners[2].x));
@@ -171,12 +173,11 @@ bool Building::Contains(float x, float y, bool lenient) const {
     const float maxY = std::trunc(std::max(std::trunc(std::max(corners[0].y, corners[1].y)), corners[2].y));
     return minX - 1.5f <= x && x <= maxX + 1.5f && minY - 1.5f <= y && y <= maxY + 1.5f;
   }
-  const int32_t t = map_->TerrainTypeAt(x, y);
-  if (t != kRubble && !IsBuildingTerrain(t)) return false;
+  if (terrainType != kRubble && !IsBuildingTerrain(terrainType)) return false;
   const bool wide = lenient && (type == 34 || type == kTowerBuilding) && !destroyed;
-  if (!wide) return tileX == TruncDiv20(x) && tileY == TruncDiv20(y);
-  const bool inX = tileX == TruncDiv20(x) || tileX == TruncDiv20(x + 1.1f) || tileX == TruncDiv20(x - 1.1f);
-  const bool inY = tileY == TruncDiv20(y) || tileY == TruncDiv20(y + 1.1f) || tileY == TruncDiv20(y - 1.1f);
+  if (!wide) return tileX == TileOf(x) && tileY == TileOf(y);
+  const bool inX = tileX == TileOf(x) || tileX == TileOf(x + 1.1f) || tileX == TileOf(x - 1.1f);
+  const bool inY = tileY == TileOf(y) || tileY == TileOf(y + 1.1f) || tileY == TileOf(y - 1.1f);
   return inX && inY;
 }
 

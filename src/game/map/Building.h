@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "framework/core/GObject.h"
+#include "framework/core/Quorl.h"
 #include "game/map/MapCorner.h"
 
 class GFile;
@@ -87,6 +88,9 @@ class Building : public GObject {
   // ground is a building or rubble, widened by 1.1 m for an intact tall building (34, 46)
   // when lenient.
   bool Contains(float x, float y, bool lenient) const;
+  // The same, with the map's terrain type at the point already read (bridges ignore it), so
+  // that a search over many buildings reads the terrain once.
+  bool ContainsWithTerrain(float x, float y, bool lenient, int32_t terrainType) const;
   float GetStrength() const;
   float GetDamageFraction() const { return damage / GetStrength(); }
   // Moves the point toward the tile centre by at most 1.3 m on each axis.
@@ -107,6 +111,8 @@ class Building : public GObject {
   // on, in or firing into it suffer; with the effect, the battle shows it.
   void Collapse(bool withUnits, bool withEffect, int32_t effectArg);
 
+  // The tile a coordinate lies on, as the footprint test counts it (toward zero).
+  static int32_t TileOf(float metres) { return TruncateToInt32(metres) / 20; }
   static bool IsBridgeType(int32_t type) { return type >= 36 && type <= 44; }
   bool IsBridge() const { return IsBridgeType(type); }
   float CentreX() const { return (static_cast<float>(tileX) + 0.5f) * 20.0f; }

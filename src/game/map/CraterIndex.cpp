@@ -16,17 +16,25 @@ int32_t CraterIndex::TileOf(float metres, int32_t tiles) const {
 void CraterIndex::Bucket(const Crater& crater) {
   // An empty or unreadable square holds no point.
   if (!(crater.radius >= 0.0f)) return;
-  if (!buckets_.IsSized()) buckets_.Init(tilesX_, tilesY_);
+  if (!buckets_.IsSized()) {
+    buckets_.Init(tilesX_, tilesY_);
+    occupied_.assign((static_cast<size_t>(tilesX_) * static_cast<size_t>(tilesY_) + 63) / 64, 0);
+  }
   const int32_t x0 = TileOf(crater.x - crater.radius, tilesX_);
   const int32_t x1 = TileOf(crater.x + crater.radius, tilesX_);
   const int32_t y0 = TileOf(crater.y - crater.radius, tilesY_);
   const int32_t y1 = TileOf(crater.y + crater.radius, tilesY_);
   for (int32_t x = x0; x <= x1; ++x)
-    for (int32_t y = y0; y <= y1; ++y) buckets_.At(x, y).push_back(&crater);
+    for (int32_t y = y0; y <= y1; ++y) {
+      buckets_.At(x, y).push_back(&crater);
+      const auto bit = static_cast<size_t>(y) * static_cast<size_t>(tilesX_) + static_cast<size_t>(x);
+      occupied_[bit >> 6] |= uint64_t{1} << (bit & 63);
+    }
 }
 
 void CraterIndex::Rebuild(const GGroup* craters, int32_t tilesX, int32_t tilesY) {
   buckets_.Free();
+  occupied_.clear();
   tilesX_ = tilesX;
   tilesY_ = tilesY;
   list_ = craters;
@@ -54,7 +62,10 @@ bool CraterIndex::Contains(const GGroup* craters, float x, float y) const {
     return false;
   }
   if (!buckets_.IsSized()) return false;
-  for (const Crater* crater : buckets_.At(TileOf(x, tilesX_), TileOf(y, tilesY_))) {
+  const int32_t tileX = TileOf(x, tilesX_);
+  const int32_t tileY = TileOf(y, tilesY_);
+  if (!MayHold(tileX, tileY)) return false;
+  for (const Crater* crater : buckets_.At(tileX, tileY)) {
     if (crater->SquareContains(x, y)) return true;
   }
   return false;

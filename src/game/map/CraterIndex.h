@@ -25,7 +25,15 @@ class CraterIndex {
   void Bucket(const Crater& crater);
   int32_t TileOf(float metres, int32_t tiles) const;
 
+  // One bit a tile: whether its bucket holds anything. Most tiles have no crater, and the bits
+  // of a whole map fit in the first-level cache where the buckets do not.
+  bool MayHold(int32_t tileX, int32_t tileY) const {
+    const auto bit = static_cast<size_t>(tileY) * static_cast<size_t>(tilesX_) + static_cast<size_t>(tileX);
+    return ((occupied_[bit >> 6] >> (bit & 63)) & 1u) != 0;
+  }
+
   MapGrid<std::vector<const Crater*>> buckets_;
+  std::vector<uint64_t> occupied_;
   int32_t tilesX_ = 0;
   int32_t tilesY_ = 0;
   const GGroup* list_ = nullptr;

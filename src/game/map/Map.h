@@ -8,6 +8,7 @@
 #include "framework/core/GDynamicArray.h"
 #include "framework/core/GObject.h"
 #include "framework/core/GObjectGroup.h"
+#include "game/map/BuildingTileIndex.h"
 #include "game/map/CraterIndex.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/MapGrid.h"
@@ -146,6 +147,8 @@ class Map : public GObject {
     // The lasting craters by the tiles they touch. Whoever appends to or replaces the crater
     // list tells it (IndexLastingCrater, IndexCraters).
     CraterIndex craterIndex;
+    // The buildings by tile, for finding the one at a point; it checks the list itself.
+    mutable BuildingTileIndex buildingIndex;
     GObjectGroup trees[3];    // by detail class
     GObjectGroup landmarks;   // stored
     // When set, the next Write stores the turn-start copies; Write clears it.

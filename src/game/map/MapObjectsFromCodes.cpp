@@ -256,17 +256,11 @@ Building* Map::FindBuildingAtTile(int32_t x, int32_t y) const {
 }
 
 Building* Map::FindBuildingAt(float x, float y) const {
-  if (objects.buildings == nullptr) return nullptr;
+  if (objects.buildings == nullptr || objects.buildings->Count() == 0) return nullptr;
   // A bridge's extent reaches 1.5 m past its pieces, and a ramp runs onto the next tile: a
-  // building there is found before the bridge piece that overlaps it.
-  Building* bridge = nullptr;
-  for (int32_t i = 0; i < objects.buildings->Count(); ++i) {
-    auto* building = static_cast<Building*>(objects.buildings->GetItem(i));
-    if (!building->Contains(x, y, false)) continue;
-    if (!building->IsBridge()) return building;
-    if (bridge == nullptr) bridge = building;
-  }
-  return bridge;
+  // building there is found before the bridge piece that overlaps it. The terrain at the
+  // point is the same for every building: read it once.
+  return objects.buildingIndex.Find(*objects.buildings, x, y, TerrainTypeAt(x, y));
 }
 
 void Map::ApplyBuildingRecord(uint32_t index, int32_t x, int32_t y, float damage, uint8_t flags, bool inside) {

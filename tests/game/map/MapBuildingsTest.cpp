@@ -286,6 +286,45 @@ TEST(MapBuildingFootprint, BridgeExtentAndTallBuildingLeniency) {
   EXPECT_EQ(map->FindBuildingAt(5.0f, 5.0f), nullptr);
 }
 
+// The building at a point is found through an index by tile; it must give what a search of
+// the whole list in order gives, also after the list changes behind the index's back.
+TEST(MapBuildingFootprint, FindingByTileAgreesWithASearchOfTheWholeList) {
+  MapRig rig;
+  auto map = WithCodes(rig, 6, 6, {{2, 1, 91}, {3, 1, 91}, {1, 3, 83}, {2, 3, 83}, {3, 3, 64}, {4, 4, 62}, {0, 0, 60}});
+  auto search = [&map](float x, float y) -> Building* {
+    Building* bridge = nullptr;
+    for (int32_t i = 0; i < map->objects.buildings->Count(); ++i) {
+      Building* b = BuildingAt(*map, i);
+      if (!b->Contains(x, y, false)) continue;
+      if (!b->IsBridge()) return b;
+      if (bridge == nullptr) bridge = b;
+    }
+    return bridge;
+  };
+  auto agreeEverywhere = [&]() {
+    int found = 0;
+    for (float y = -3.0f; y < 123.0f; y += 0.75f) {
+      for (float x = -3.0f; x < 123.0f; x += 0.75f) {
+        Building* expected = search(x, y);
+        ASSERT_EQ(map->FindBuildingAt(x, y), expected) << x << ", " << y;
+        found += expected != nullptr ? 1 : 0;
+      }
+    }
+    EXPECT_GT(found, 100);
+  };
+  agreeEverywhere();
+  GGroup& list = *map->objects.buildings;
+  ASSERT_GE(list.Count(), 7);
+  // Reordered with the count unchanged, then one taken out, then put back at the end.
+  list.Swap(0, list.Count() - 1);
+  agreeEverywhere();
+  GObject* taken = list.GetItem(2);
+  list.RemoveAt(2, false);
+  agreeEverywhere();
+  list.Append(taken);
+  agreeEverywhere();
+}
+
 TEST(MapBuildingFootprint, PullTowardCentreStepsAtMost1Point3PerAxis) {
   MapRig rig;
   auto map = WithCodes(rig, 3, 3, {{1, 1, 83}});

@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+class Building;
+class GGroup;
+class GObject;
+
+// The map's buildings by the tile they stand on, so that finding the building at a point reads
+// the few on its tile and the bridges instead of every building of the map. The index keeps a
+// copy of the list's members in order and rebuilds itself whenever the list differs from it,
+// so a list changed without telling the index is still answered exactly.
+class BuildingTileIndex {
+ public:
+  // The building holding the point, as a search of the whole list in order would give it:
+  // the first building that is not a bridge, else the first bridge. The terrain type is the
+  // map's at the point.
+  Building* Find(const GGroup& buildings, float x, float y, int32_t terrainType);
+
+ private:
+  bool IsCurrent(const GGroup& buildings) const;
+  void Rebuild(const GGroup& buildings);
+  static int64_t KeyOf(int32_t tileX, int32_t tileY) {
+    return (static_cast<int64_t>(tileX) << 32) | static_cast<uint32_t>(tileY);
+  }
+
+  std::vector<const GObject*> members_;
+  std::vector<std::pair<int64_t, int32_t>> byTile_;  // (tile key, list index) of non-bridges, sorted
+  std::vector<int32_t> bridges_;                     // list indices of bridges, in order
+  bool built_ = false;
+};
