@@ -1,7 +1,7 @@
 // Whole turns of the large battle (150 squads and teams a side on the 250 x 250 tile
 // reference map, written by make_large_battle) through the headless battle on one core: the
 // set-up GO, then three turns of GO (the 2,401-slice action and its replay) and next turn,
-// and the canonical pass alone. Counters: ms per turn, packets per turn.
+// and the canonical pass alone. Counters: ms per turn, packets per turn, vehicles in the battle.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -89,6 +89,7 @@ void BM_LargeBattleTurns(benchmark::State& state) {
   double totalMs = 0.0;
   int64_t turns = 0;
   int64_t packets = 0;
+  int64_t vehicles = 0;
   for (auto _ : state) {
     state.PauseTiming();
     HeadlessBattle headless;
@@ -98,6 +99,10 @@ void BM_LargeBattleTurns(benchmark::State& state) {
     }
     SeedRandom(1);
     headless.Go(1);  // the set-up GO
+    vehicles = 0;
+    for (int32_t i = 0; i < headless.GetBattle()->GetUnitCount(); ++i) {
+      vehicles += dynamic_cast<const Vehicle*>(headless.GetBattle()->GetUnit(i)) != nullptr ? 1 : 0;
+    }
     state.ResumeTiming();
     for (int32_t turn = 0; turn < 3; ++turn) {
       const auto start = std::chrono::steady_clock::now();
@@ -111,6 +116,7 @@ void BM_LargeBattleTurns(benchmark::State& state) {
     }
   }
   state.counters["ms_per_turn"] = turns > 0 ? totalMs / static_cast<double>(turns) : 0.0;
+  state.counters["vehicles"] = static_cast<double>(vehicles);
   state.counters["packets_per_turn"] = turns > 0 ? static_cast<double>(packets) / static_cast<double>(turns) : 0.0;
 }
 BENCHMARK(BM_LargeBattleTurns)->Unit(benchmark::kMillisecond)->Iterations(1);

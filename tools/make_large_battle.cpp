@@ -1,6 +1,7 @@
 // Writes the large battle the turn benchmark plays: a scenario on a reference map with 150
 // units a side in set-up zones 40 tiles deep on the west (Axis) and east (Allied) edges, each
-// with three waypoints toward the enemy and an enemy as its target.
+// with three waypoints toward the enemy and an enemy as its target. Of every ten units of a
+// side seven are squads and teams, one an anti-tank gun, one a half-track and one a tank.
 //   make_large_battle <reference map file> <scenario file>
 // The same build gives the same bytes on every run.
 #include <cstdio>
@@ -31,9 +32,12 @@ constexpr uint32_t kSeed = 1;
 constexpr int32_t kUnitsPerSide = 150;
 constexpr float kZoneDepth = 40.0f * 20.0f;  // metres
 constexpr int32_t kPlacementTries = 200;
-// The squads and teams of each side, taken in turn.
-constexpr int32_t kAxisClasses[] = {1, 2, 3, 4, 5};
-constexpr int32_t kAlliedClasses[] = {40, 41, 42, 43, 44};
+// Each side's units, taken in turn: infantry classes (squads, machine-gun, heavy machine-gun
+// and anti-tank teams, an anti-tank gun), then a half-track and a tank of the vehicle classes.
+constexpr int32_t kMixLength = 10;
+constexpr int32_t kInfantryInMix = 8;
+constexpr int32_t kAxisMix[kMixLength] = {2, 3, 4, 2, 5, 6, 7, 14, 0, 10};       // ..., PaK 40, SdKfz 251/1, PzKpfw IV H
+constexpr int32_t kAlliedMix[kMixLength] = {69, 70, 71, 69, 72, 73, 74, 81, 62, 78};  // ..., 57 mm AT, M3, M4 Sherman
 
 Map* ReadMap(MapAppServices& app, const std::string& path) {
   auto handle = PFile::Open(PPath::ToProgram(path), PFile::kRead, PFile::Disposition::kOpenExisting);
@@ -46,18 +50,24 @@ Map* ReadMap(MapAppServices& app, const std::string& path) {
 }
 
 // A unit of the side at a drawn point of its zone where it can stand; null when none is found.
-Infantry* PlaceSquad(Battle& battle, int32_t sideIndex, int32_t index) {
+Unit* PlaceUnit(Battle& battle, int32_t sideIndex, int32_t index) {
   const Map& map = *battle.map;
   const float width = map.size.worldWidth;
   const float height = map.size.worldHeight;
-  auto* unit = new Infantry();
-  const int32_t classIndex = sideIndex == 0 ? kAxisClasses[index % 5] : kAlliedClasses[index % 5];
+  const int32_t slot = index % kMixLength;
+  const int32_t classIndex = sideIndex == 0 ? kAxisMix[slot] : kAlliedMix[slot];
+  const bool infantry = slot < kInfantryInMix;
+  Infantry* squad = infantry ? new Infantry() : nullptr;
+  Vehicle* vehicle = infantry ? nullptr : new Vehicle();
+  Unit* unit = infantry ? static_cast<Unit*>(squad) : static_cast<Unit*>(vehicle);
+  const int32_t code = sideIndex == 0 ? 6 : 0;
   const float facing = sideIndex == 0 ? 0.0f : 180.0f;
   for (int32_t attempt = 0; attempt < kPlacementTries; ++attempt) {
     const float depth = 20.0f + RandomFloatTimes(kZoneDepth - 40.0f);
     const float x = sideIndex == 0 ? depth : width - depth;
     const float y = 40.0f + RandomFloatTimes(height - 80.0f);
-    unit->Init(classIndex, sideIndex == 0 ? 6 : 0, 2, x, y, facing);
+    if (infantry) squad->Init(classIndex, code, 2, x, y, facing);
+    else vehicle->SetClass(classIndex, code, 2, x, y, facing);
     unit->side = static_cast<uint8_t>(1 - sideIndex);
     if (unit->CanStandAt(x, y, true)) {
       battle.AddUnitToMap(unit, x, y);
@@ -108,10 +118,10 @@ int main(int argc, char** argv) {
       battle.map = map;
       battle.title.Assign("Large Battle");
       battle.lastTurn = 15;
-      std::vector<Infantry*> sides[2];
+      std::vector<Unit*> sides[2];
       for (int32_t i = 0; i < kUnitsPerSide && result == 0; ++i) {
         for (int32_t side = 0; side < 2; ++side) {
-          Infantry* unit = PlaceSquad(battle, side, i);
+          Unit* unit = PlaceUnit(battle, side, i);
           if (unit == nullptr) {
             result = 1;
             break;
@@ -124,9 +134,9 @@ int main(int argc, char** argv) {
       const float step = (battle.map->size.worldWidth - 2.0f * kZoneDepth) / 4.0f;
       for (int32_t side = 0; side < 2 && result == 0; ++side) {
         const float toward = side == 0 ? step : -step;
-        for (Infantry* unit : sides[side]) {
+        for (Unit* unit : sides[side]) {
           for (int32_t w = 1; w <= 3; ++w) unit->AddWaypoint(unit->x + toward * static_cast<float>(w), unit->y, 20, true);
-          Infantry* enemy = sides[1 - side][static_cast<size_t>(Random(kUnitsPerSide))];
+          Unit* enemy = sides[1 - side][static_cast<size_t>(Random(kUnitsPerSide))];
           unit->SetTarget(enemy, enemy->x, enemy->y, false, false);
         }
       }
