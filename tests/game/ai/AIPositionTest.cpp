@@ -1,6 +1,7 @@
 // The computer player's search for a better place near a unit, and its move orders.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "framework/core/Quorl.h"
@@ -9,7 +10,9 @@
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/BattleTestRig.h"
+#include "game/map/Distance.h"
 #include "game/map/Map.h"
+#include "game/map/PlanningMath.h"
 
 namespace {
 
@@ -313,5 +316,73 @@ TEST(AIMoves, ExitRunEndsOneMetrePastTheEdge) {
   EXPECT_EQ(last.pointKind, 3);
   if (squad->waypointCount >= 2) {
     EXPECT_EQ(squad->WaypointAt(squad->waypointCount - 2).pointKind, 2);
+  }
+}
+
+TEST(AIMoves, SpreadMovesTheFirst200MetresOnTheirOwnGround) {
+  Rig rig;
+  auto* squad = rig.Add<PlacedInfantry>(0, 100.0f, 100.0f);
+  squad->squad = true;
+  rig.Paint(0.0f, 0.0f, 300.0f, 600.0f, 1);
+  // Two walls of water with gaps at opposite ends bend the route.
+  rig.Paint(0.0f, 150.0f, 200.0f, 156.0f, 25);
+  rig.Paint(100.0f, 250.0f, 300.0f, 256.0f, 25);
+  AIOperational::OrderMoveTo(rig.context, *squad, 110.0f, 500.0f, false, false, nullptr);
+  ASSERT_GE(squad->waypointCount, 2);
+  std::vector<Waypoint> plain(squad->waypoints.begin(), squad->waypoints.begin() + squad->waypointCount);
+  AIOperational::OrderMoveTo(rig.context, *squad, 110.0f, 500.0f, false, true, nullptr);
+  ASSERT_EQ(squad->waypointCount, static_cast<int32_t>(plain.size()));
+  const Map& map = *rig.B().map;
+  float sum = 0.0f;
+  float px = 100.0f;
+  float py = 100.0f;
+  bool moved = false;
+  for (size_t k = 0; k < plain.size(); ++k) {
+    const Waypoint& spread = squad->WaypointAt(static_cast<int32_t>(k));
+    sum += Distance(px, py, plain[k].x, plain[k].y);
+    px = plain[k].x;
+    py = plain[k].y;
+    if (k + 1 == plain.size() || sum > 200.0f) {
+      EXPECT_EQ(spread.x, plain[k].x) << k;
+      EXPECT_EQ(spread.y, plain[k].y) << k;
+      continue;
+    }
+    moved = moved || spread.x != plain[k].x || spread.y != plain[k].y;
+    EXPECT_LE(std::fabs(spread.x - plain[k].x), 20.0f);
+    EXPECT_LE(std::fabs(spread.y - plain[k].y), 20.0f);
+    EXPECT_EQ(map.TerrainTypeAt(spread.x, spread.y), map.TerrainTypeAt(plain[k].x, plain[k].y));
+  }
+  EXPECT_TRUE(moved);
+}
+
+TEST(AIMoves, FromEightyMetresTheUnitNeverStaysForNearness) {
+  Rig rig;
+  auto* squad = rig.Add<PlacedInfantry>(0, 100.0f, 100.0f);
+  AIGoalGroup goal;
+  goal.centreX = 100.0f;
+  goal.centreY = 185.0f;
+  for (uint32_t seed = 1; seed < 8; ++seed) {
+    SeedRandom(seed);
+    squad->waypointCount = 0;
+    EXPECT_TRUE(AIOperational::AdvanceOnGoal(rig.context, *squad, &goal, nullptr)) << seed;
+  }
+}
+
+TEST(AIMoves, VehicleNeverStopsOnAPavedGoal) {
+  Rig rig;
+  auto* tank = rig.Add<PlacedVehicle>(0, 200.0f, 100.0f);
+  rig.Paint(150.0f, 290.0f, 250.0f, 330.0f, 36);  // a road across the goal
+  AIGoalGroup goal;
+  goal.centreX = 200.0f;
+  goal.centreY = 310.0f;
+  const Map& map = *rig.B().map;
+  for (uint32_t seed = 1; seed < 6; ++seed) {
+    SeedRandom(seed);
+    tank->waypointCount = 0;
+    EXPECT_TRUE(AIOperational::AdvanceOnGoal(rig.context, *tank, &goal, nullptr));
+    if (tank->waypointCount == 0) continue;
+    const Waypoint& last = tank->WaypointAt(tank->waypointCount - 1);
+    EXPECT_FALSE(IsPavedTerrain(map.TerrainTypeAt(last.x, last.y))) << seed;
+    EXPECT_LE(std::fabs(last.x - 200.0f), 60.0f);
   }
 }
