@@ -23,6 +23,7 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
+#include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/units/AITargeting.h"
 #include "game/units/ExposureCounter.h"
