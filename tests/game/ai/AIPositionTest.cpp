@@ -89,6 +89,20 @@ class CountingSearch : public UnitCellSearch {
 
 const std::vector<Unit*> kNoEnemies;
 
+// An armoured target whose six hit locations are all thick plate.
+class PlatedVehicle : public TestVehicle {
+ public:
+  void AssessHit(int32_t, Unit*, bool threatMode, float, bool, float* armour, float* weight, float* ratio,
+                 int32_t& count, float) override {
+    count = threatMode ? 9 : 6;
+    for (int32_t k = 0; k < count; ++k) {
+      armour[k] = 200.0f;
+      weight[k] = 1.0f / static_cast<float>(count);
+      ratio[k] = 1.0f;
+    }
+  }
+};
+
 }  // namespace
 
 TEST(AIPosition, RingFactorsByDistance) {
@@ -385,4 +399,27 @@ TEST(AIMoves, VehicleNeverStopsOnAPavedGoal) {
     EXPECT_FALSE(IsPavedTerrain(map.TerrainTypeAt(last.x, last.y))) << seed;
     EXPECT_LE(std::fabs(last.x - 200.0f), 60.0f);
   }
+}
+
+TEST(AIMoves, TacticalArmourPutsItsTargetBackAndFacesIt) {
+  Rig rig;
+  auto* tank = rig.Add<PlacedVehicle>(0, 100.0f, 100.0f);
+  tank->armored = true;
+  tank->type23 = true;
+  tank->turret = true;
+  auto* gun = rig.Add<PlatedVehicle>(1, 300.0f, 300.0f);
+  gun->armored = true;
+  gun->type23 = true;
+  gun->facing = 33.0f;
+  tank->target = gun;
+  AIOperational::OrderMoveTo(rig.context, *tank, 100.0f, 200.0f, true, false, nullptr);
+  EXPECT_EQ(gun->facing, 33.0f);
+  EXPECT_EQ(tank->x, 100.0f);
+  EXPECT_EQ(tank->y, 100.0f);
+  ASSERT_GE(tank->waypointCount, 2);
+  // The route in hunting mode, then a pause facing the target.
+  EXPECT_EQ(tank->WaypointAt(0).moveMode, 2);
+  const Waypoint& last = tank->WaypointAt(tank->waypointCount - 1);
+  EXPECT_EQ(last.x, 300.0f);
+  EXPECT_EQ(last.y, 300.0f);
 }
