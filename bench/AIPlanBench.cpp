@@ -1,7 +1,7 @@
 // How the computer player judges one unit, on the large battle (150 squads and teams a side on
 // the 250 x 250 tile reference map) after its set-up GO and one action phase, on one core:
 // the situation scores of a unit without a target, the best nearby cell of a squad and of a
-// vehicle, and an advance on a goal 1 km off. Counters per call: trial copies, weapon-effect
+// vehicle (a tank put beside a squad), and an advance on a goal 1 km off. Counters per call: trial copies, weapon-effect
 // estimates and exposure answers.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -176,6 +176,15 @@ BENCHMARK(BM_BestNearbyCellSquad)->Unit(benchmark::kMillisecond);
 void BM_BestNearbyCellVehicle(benchmark::State& state) {
   Scene& scene = TheScene();
   Unit* unit = scene.loaded ? scene.Find([](const Unit& u) { return u.IsVehicle(); }) : nullptr;
+  // The large battle is all infantry: a turreted tank joins side 0 beside its first squad.
+  Unit* squad = scene.loaded ? scene.Find([](const Unit& u) { return u.IsInfantry(); }) : nullptr;
+  if (unit == nullptr && squad != nullptr) {
+    auto* tank = new Vehicle();
+    tank->SetClass(10, 6, 2, squad->x + 10.0f, squad->y, 0.0f);
+    tank->side = 1;
+    scene.context.battle->AddUnitToMap(tank, tank->x, tank->y);
+    unit = tank;
+  }
   if (unit == nullptr) {
     state.SkipWithError("no vehicle in the large battle");
     return;
