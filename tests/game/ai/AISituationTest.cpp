@@ -10,6 +10,7 @@
 #include "game/ai/SituationRecord.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/map/Map.h"
+#include "game/units/AITargeting.h"
 #include "game/units/UnitBytes.h"
 
 namespace {
@@ -29,6 +30,8 @@ class SeenInfantry : public TestInfantry {
 class SeenVehicle : public TestVehicle {
  public:
   float VisibilityFromPoint(float, float, float, bool) override { return 0.3f; }
+  int32_t GetSpeedClass() const override { return speedClass; }
+  int32_t speedClass = 4;
   bool IsMainWeaponUsable() const override { return true; }
 };
 
@@ -176,6 +179,15 @@ TEST(AISituation, ArmouredGunWithNothingToDoAndTheMarkers) {
   tank->turret = false;
   AIOperational::EvaluateSituation(rig.context, *tank, 0.0f, a, &b);
   EXPECT_FLOAT_EQ(a, 5.0f);
+  // Too slow to matter: nothing at all, and no look for other targets.
+  tank->speedClass = 1;
+  const int64_t effects = AITargeting::gEffectCalls;
+  SituationRecord record;
+  AIOperational::FillSituationRecord(rig.context, *tank, record, 0.0f);
+  EXPECT_EQ(AIOperational::FuzzyScoreA(rig.context, *tank, record), 0.0f);
+  EXPECT_EQ(AIOperational::FuzzyScoreB(rig.context, *tank, record), 0.0f);
+  EXPECT_EQ(AITargeting::gEffectCalls, effects);
+  tank->speedClass = 2;
   // A held aim scores nothing at all.
   tank->aimTime = 99.0f;
   AIOperational::EvaluateSituation(rig.context, *tank, 0.0f, a, &b);
