@@ -8,11 +8,13 @@
 class AIGoalGroup;
 class AIGroup;
 class Battle;
+class Map;
 class GDynamicArray;
 class GGroup;
 class GObjectGroup;
 class Unit;
 struct AIPlanContext;
+struct SituationRecord;
 
 // The computer player: plans one side's set-up or orders. The turn driver is in
 // AIOperationalTurn.cpp, the groups' upkeep in AIOperationalGroups.cpp.
@@ -169,6 +171,69 @@ class AIOperational : public ComputerPlayer {
   static void PlaceOneFortification(const AIPlanContext& context, Unit& object, std::vector<PlacementCell>& cells);
   // The object kind of an inanimate unit; -1 for any other unit.
   static int32_t ObjectKind(Unit& unit);
+
+ // ---- How one unit stands: its situation record and the two situation scores
+  // (AIOperationalSituation.cpp) ----
+  // Fills the record of the unit for the distance to the point planned for (0 for none). May
+  // give an armoured unit, or one with a special weapon, the target it settled on; a unit
+  // without a target chooses one on a trial copy, which is gone again when this returns.
+  static void FillSituationRecord(const AIPlanContext& context, Unit& unit, SituationRecord& record, float distance);
+  // The threat step's callback: the other unit's harm to the unit when it aims at it.
+  static void SumThreatOnUnit(const AIPlanContext& context, Unit& other, Unit& unit);
+  // The best-other-shot step's callback: the unit's harm to a candidate it may target, has in
+  // range and does not see, raising the context's best.
+  static void FindBestOtherTarget(const AIPlanContext& context, Unit& candidate, Unit& unit);
+  // The two scores of the unit for the distance; both 0 when the record does not apply.
+  static void EvaluateSituation(const AIPlanContext& context, Unit& unit, float distance, float& first,
+                                float* second);
+  // The first score (how much the unit should press on) and the second (how much it should
+  // seek a better place), corrected for the kind of unit, its target, its ground and the turn.
+  static float FuzzyScoreA(const AIPlanContext& context, Unit& unit, const SituationRecord& record);
+  static float FuzzyScoreB(const AIPlanContext& context, Unit& unit, const SituationRecord& record);
+  // The unit's weapon reach the record's past-reach distance is measured from.
+  static float WeaponReach(const Unit& unit);
+  // Ground the scores count as clear under the unit.
+  static bool StandsOnClearGround(const Unit& unit);
+  // A leader level of 1 or more.
+  static bool IsLeader(const Unit& unit);
+  // ---- End of the situation ----
+
+  // ---- A better place near the unit (AIOperationalPosition.cpp) ----
+  // Cell (kPresentCell, kPresentCell) is the unit's present position.
+  static constexpr int32_t kPresentCell = -999;
+  // The weight of a cell by its ring distance 0..10 from the unit's cell; fatal outside.
+  static float RingFactor(int32_t ring);
+  // The score of the cell for the unit against the enemies, -1.0 for one it cannot use: the
+  // best of three jittered points (its point to the outs), how exposed it is there, what it
+  // could hurt, how much danger it runs and how well it keeps touch with its leader or men.
+  // The best enemy goes to the out only when one was found. The unit is put back.
+  static float ScorePosition(const AIPlanContext& context, Unit& unit, int32_t i, int32_t j, const std::vector<Unit*>& enemies,
+                             float* outX, float* outY, Unit** outEnemy);
+  // The enemies the search scores against: per quadrant the three most worth hitting, and
+  // for an armoured unit also the two most dangerous to it.
+  static void ChooseEnemiesToScore(const AIPlanContext& context, Unit& unit, std::vector<Unit*>& chosen);
+  // The search behind slot 120: the best cell of the 5 x 5 block, then, with extend, of the
+  // rings further out; a move order there when it beats the present place. True when ordered.
+  static bool FindBestNearbyCell(const AIPlanContext& context, Unit& unit, bool extend, bool noBaseline);
+  // A living identified enemy infantry unit of another side than side within 120 m (a squad
+  // or a type-1 weapon) or 60 m of the point.
+  static bool EnemyInfantryNear(const AIPlanContext& context, float x, float y, int32_t side);
+  // Whether the infantry leader keeps the other unit within reach of its command.
+  static bool WithinCommandReach(const Unit& leader, const Unit& other);
+  // ---- End of the better place ----
+
+  // ---- Move orders (AIOperationalMoves.cpp) ----
+  // A route to the point as the unit's waypoints, its move mode by kind (tactical: armour
+  // weighs its shot at the target), spread out over the first 200 m when asked, and the order
+  // delay. The out (when given) tells whether an infantry team's first 60 m cross open ground.
+  static void OrderMoveTo(const AIPlanContext& context, Unit& unit, float x, float y, bool tactical, bool spread,
+                          bool* earlyLeg);
+  // Every sample of the leg, one each 20 m or so and both ends, is on ground that counts as
+  // clear; a leg under 1 m is tested at its start.
+  static bool LegIsClear(const Map& map, float x0, float y0, float x1, float y1);
+  // Where near the goal the unit goes, if at all: false when it stays.
+  static bool AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGoalGroup* goal, bool* earlyLeg);
+  // ---- End of move orders ----
 
  private:
   // The goal half of AssignObjectives (AIOperationalAssign.cpp).

@@ -89,9 +89,9 @@ bool InUnitZone(const Map& map, const Unit& unit, int32_t tx, int32_t ty) {
 }  // namespace
 
 bool AIOperational::HasSpecialWeapon(const Unit& unit, bool flag) {
-  const auto* infantry = unit.IsInfantry() ? dynamic_cast<const Infantry*>(&unit) : nullptr;
+  const InfantryServices* infantry = unit.IsInfantry() ? unit.AsInfantry() : nullptr;
   if (infantry == nullptr) return false;
-  const int32_t weapon = infantry->Data().MainWeapon();
+  const int32_t weapon = infantry->GetClassData().MainWeapon();
   if (weapon == Infantry::kNoWeapon || weapon < 0 || weapon >= gWeapons.Count()) return false;
   if (flag) return true;
   const int32_t type = gWeapons[weapon].Type();

@@ -1,6 +1,7 @@
 #include <memory>
 
 #include "framework/core/Quorl.h"
+#include "game/ai/AICellSearch.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AIProgressMeter.h"
@@ -62,6 +63,8 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
   context.defender = battle.attacker != side && battle.attacker != 2;
   context.meter = meter.get();
   context.operation = dynamic_cast<const Campaign*>(battle.App().GetOperation());
+  // A unit asked for a better place near it searches with this plan's context.
+  AICellSearch cellSearch(context);
 
   SetUpObjectives(context);
   FreeGroupsWithoutGoal(context);

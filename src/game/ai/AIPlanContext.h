@@ -26,11 +26,11 @@ struct AIPlanContext {
   // Objective k of the side, null when the side has no objective k.
   AIGoalGroup* Goal(int32_t k) const;
   // The threat the situation scoring sums over the enemies of a unit.
-  float threatSum = 0.0f;
+  mutable float threatSum = 0.0f;
   // The unit that last attacked the unit being scored.
-  Unit* lastAttacker = nullptr;
+  mutable Unit* lastAttacker = nullptr;
   // The best shot a unit has at a target other than its own.
-  float bestOtherShot = 0.0f;
+  mutable float bestOtherShot = 0.0f;
   // The radius within which units count as support.
   float supportRadius = 0.0f;
   // Set while a move towards the side's exit is planned.

@@ -207,6 +207,10 @@ class AITargeting {
   // How much the chooser wants to fire at the target with the ammunition kind (0..4, 6 a
   // machine gun): 0.0 to 1.0.
   static float FuzzyPriority(Unit& chooser, Unit& target, int32_t kind);
+  // The shooter's main-weapon effect on the target (seen as identified) times the factor,
+  // fuzzified as the harm it can do: ids 0..3 over 0 .. 0.05 .. 0.25 .. 2.0.
+  static void FuzzifyAttackEffect(GFuzzySet& set, Unit& shooter, Unit& target, int32_t kind, bool threatMode,
+                                  bool useExposure, bool applyMorale, float factor);
   // The unit's value as a set (mode 0 its cost; 1 a guess by kind unless it is known well).
   static void FuzzifyTargetValue(GFuzzySet& set, Unit& unit, bool boost, int32_t mode);
   // The threat the target poses, to its own target or else to the chooser.

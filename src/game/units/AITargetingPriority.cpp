@@ -213,3 +213,9 @@ float AITargeting::FuzzyPriority(Unit& chooser, Unit& target, int32_t kind) {
   }
   return FP::ResultNear(m, chooser.DistanceTo(target), !chooser.HasMainWeapon() && target.IsArmored(true));
 }
+
+void AITargeting::FuzzifyAttackEffect(GFuzzySet& set, Unit& shooter, Unit& target, int32_t kind, bool threatMode,
+                                      bool useExposure, bool applyMorale, float factor) {
+  const float effect = shooter.WeaponEffect(&target, kind, threatMode, useExposure, applyMorale, 0, 1) * factor;
+  FuzzyPriority::FuzzifyEffect(set, effect);
+}

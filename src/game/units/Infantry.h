@@ -555,6 +555,13 @@ class Infantry : public Unit, public InfantryServices {
   // Leader rating bit pairs: 0 command, 1 aspect 1, 2 aspect 0, 3 aspect 2.
   int32_t LeaderRatingBits(int32_t pair) const { return (leaderRatings >> (2 * pair)) & 3; }
 
+  // ---- The computer player's view of the squad (InfantryPlanning.cpp) ----
+  // A squad's firepower fades from 1.0 at 200 m to 0.0 at 400 m; other units keep it all.
+  float GetFireFactor(float distance) const override;                        // slot 144
+  // The copy stands still: its movement state is stationary.
+  Unit* NewTrialCopy() const override;
+  // ---- End of the computer player's view ----
+
   // ---- Fields, in declared order ----
 
   Unit* carrier = nullptr;

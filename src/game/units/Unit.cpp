@@ -415,7 +415,6 @@ void Unit::Halt() {
 bool Unit::CanFireMainWeapon() const { return false; }
 bool Unit::IsWaitingForLink() const { return false; }
 void Unit::UpdateAnimation() {}
-bool Unit::FindBestNearbyCell(float&, float&) { FatalError(__LINE__, "Unit.cpp"); }
 void Unit::TryReposition() {}
 
 int32_t Unit::GetInfantryRoleCode() const {
@@ -454,4 +453,4 @@ void Unit::MoveAlongWaypoints() {}
 float Unit::GetRateOfFireTime(int32_t, int32_t) const { return 0.1f; }
 float Unit::GetAimTime(int32_t, int32_t) const { return 0.1f; }
 float Unit::GetTerrainMobility() const { return 0.0f; }
-float Unit::GetFireFactor() const { return 1.0f; }
+float Unit::GetFireFactor(float) const { return 1.0f; }

@@ -13,6 +13,7 @@
 #include "game/units/Waypoint.h"
 
 class GFile;
+class GFuzzySet;
 class GGroup;
 class GGraphic;
 class GString;
@@ -208,7 +209,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual bool CanFireMainWeapon() const;                                    // slot 117
   virtual bool IsWaitingForLink() const;                                     // slot 118
   virtual void UpdateAnimation();                                            // slot 119
-  virtual bool FindBestNearbyCell(float& bestX, float& bestY);               // slot 120
+  // The computer player's search for a better 20 m cell near the unit (the installed
+  // UnitCellSearch answers; a carrier's riders then search too). True when a move was ordered.
+  virtual bool FindBestNearbyCell(bool extend, bool noBaseline);             // slot 120
   virtual void TryReposition();                                              // slot 121
   virtual int32_t GetInfantryRoleCode() const;                               // slot 122
   virtual bool IsMainWeaponUsable() const;                                   // slot 123
@@ -235,7 +238,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual float GetTerrainMobility() const;                                  // slot 142
   // Whether the unit may fire at its target now; the ammunition kind chosen goes to the out.
   virtual bool CanFireAtTarget(int32_t& kindOut);                            // slot 143
-  virtual float GetFireFactor() const;                                       // slot 144
+  // 0..1: how much of the unit's firepower carries to the distance (the base: all of it).
+  virtual float GetFireFactor(float distance) const;                         // slot 144
 
   // ---- Kind services (null unless the kind gives them) ----
 
@@ -254,6 +258,18 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // the air) instead of at the ground; NaN for the ground.
   static float gExplosionHeight;
   // ---- End of air support ----
+
+  // ---- The computer player's trial of a unit (UnitTrial.cpp) ----
+  // A copy of the unit made member by member, for a trial target choice; null for a kind that
+  // makes none. The copy is in no group and nobody's target; its owner deletes it.
+  virtual Unit* NewTrialCopy() const { return nullptr; }
+  // On a trial copy: stops it (no waypoints, speed or movement step), lets it choose a target
+  // and fuzzifies the harm it can do to that target, times the weight (doubled for a special
+  // weapon), into attack; member 0 alone when it chose none. The copy keeps the target.
+  void EvaluateTargetChoice(GFuzzySet& attack, float weight, bool specialWeapon);
+  // How many trial copies were made (the benchmarks and tests read it).
+  static int64_t gTrialCopies;
+  // ---- End of the computer player's trial ----
 
   // ---- What the map reads ----
 

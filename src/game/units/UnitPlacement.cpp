@@ -8,6 +8,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/InfantryServices.h"
+#include "game/units/ExposureCounter.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
@@ -227,6 +228,7 @@ bool Unit::MoveIntoArea(float left, float bottom, float right, float top) {
 }
 
 float Unit::ExposureAt(float px, float py, bool flag, bool mean) {
+  ++ExposureCounter::calls;
   const Map& map = PlacementMap();
   const float oldX = x;
   const float oldY = y;

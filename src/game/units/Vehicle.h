@@ -520,6 +520,10 @@ class Vehicle : public Unit, public VehicleServices {
   // Steps 3 to 12 of the slice (everything but the timers, abandoning and the tail).
   void UpdateSliceActions(int32_t slice, bool& fired);
 
+  // ---- The computer player's trial copy (VehicleTargeting.cpp) ----
+  Unit* NewTrialCopy() const override;
+  // ---- End of the trial copy ----
+
   // ---- Fields, in declared order ----
 
   int32_t smallArmsInUse = kNoSmallArms;

@@ -22,3 +22,8 @@ float Vehicle::GetTurretAngle() const {
   if (a < 0.0f) a += 360.0f;
   return a;
 }
+
+Unit* Vehicle::NewTrialCopy() const {
+  ++gTrialCopies;
+  return new Vehicle(*this);
+}

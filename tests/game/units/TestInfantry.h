@@ -67,6 +67,13 @@ class TestInfantry : public TestUnit, public InfantryServices {
   // ---- End of the shot step's hit ----
 
   // Class record fields the unit code reads.
+  // ---- The computer player's trial copy ----
+  Unit* NewTrialCopy() const override {
+    ++gTrialCopies;
+    return makesTrialCopies ? new TestInfantry(*this) : nullptr;
+  }
+  bool makesTrialCopies = true;
+  // ---- End of the trial copy ----
   void SetRecord(int32_t mainWeaponId, int16_t load, int8_t leaderLevel = 0);
 
   std::array<uint8_t, InfantryData::kSize> record{};

@@ -42,6 +42,13 @@ class TestVehicle : public TestUnit, public VehicleServices {
   int32_t riders = 0;
   // ---- End of boarding ----
 
+  // ---- The computer player's trial copy ----
+  Unit* NewTrialCopy() const override {
+    ++gTrialCopies;
+    return makesTrialCopies ? new TestVehicle(*this) : nullptr;
+  }
+  bool makesTrialCopies = true;
+  // ---- End of the trial copy ----
   void SetRecord(int32_t mainWeaponId, int16_t load);  // main weapon and full load
 
   std::array<uint8_t, VehicleData::kSize> record{};

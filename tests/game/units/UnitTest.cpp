@@ -153,7 +153,7 @@ TEST(UnitLife, BaseAnswersOfAKindOverridingNothing) {
   EXPECT_EQ(unit.GetPurchaseCode(), 5);
   EXPECT_EQ(unit.GetTerrainMobility(), 0.0f);
   EXPECT_EQ(unit.GetAimTime(0, 0), 0.1f);
-  EXPECT_EQ(unit.GetFireFactor(), 1.0f);
+  EXPECT_EQ(unit.GetFireFactor(0.0f), 1.0f);
   EXPECT_EQ(unit.GetMoveClass(), 0);
   EXPECT_EQ(unit.GetSpeedClass(), 4);
   EXPECT_EQ(unit.GetFastestMoveCode(), 26);

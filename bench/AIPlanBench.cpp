@@ -1,0 +1,226 @@
+// How the computer player judges one unit, on the large battle (150 squads and teams a side on
+// the 250 x 250 tile reference map) after its set-up GO and one action phase, on one core:
+// the situation scores of a unit without a target, the best nearby cell of a squad and of a
+// vehicle (a tank put beside a squad), and an advance on a goal 1 km off. Counters per call: trial copies, weapon-effect
+// estimates and exposure answers.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "app/GameFile.h"
+#include "app/GameFileSettings.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "game/ai/AIGoalGroup.h"
+#include "game/ai/AIOperational.h"
+#include "game/ai/AIPlanContext.h"
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/battle/HeadlessHost.h"
+#include "game/battle/VictoryFlag.h"
+#include "game/map/Map.h"
+#include "game/units/AITargeting.h"
+#include "game/units/ExposureCounter.h"
+#include "game/units/Hack.h"
+#include "game/units/Infantry.h"
+#include "game/units/Vehicle.h"
+#include "platform/PFile.h"
+#include "platform/PPath.h"
+
+#ifndef TARVANE_LARGE_BATTLE
+#define TARVANE_LARGE_BATTLE "large/Large Battle.wrb"
+#endif
+
+namespace {
+
+struct World {
+  World() {
+    folder = std::filesystem::temp_directory_path() / ("tarvane-aiplan-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    PPath::SetProgramFolder(folder.string() + "/");
+    kernel.FindProgramFolder();
+    Hack::LoadTables();
+    Infantry::Register();
+    Vehicle::Register();
+  }
+  ~World() {
+    Hack::FreeTables();
+    GErrorLog::Close();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+  std::filesystem::path folder;
+  GKernel kernel;
+};
+
+World& TheWorld() {
+  static World world;
+  return world;
+}
+
+bool LoadLargeBattle(HeadlessBattle& headless) {
+  const std::string path = PPath::ToProgram(TARVANE_LARGE_BATTLE);
+  auto handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+  if (handle == nullptr) return false;
+  GFile file;
+  if (!file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) return false;
+  GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
+                      headless.Host().battle =
+                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
+                    }};
+  GameFileSettings settings;
+  Battle* battle = nullptr;
+  Campaign* operation = nullptr;
+  if (gameFile.Read(file, settings, battle, operation) != GameFile::kAccepted || battle == nullptr) return false;
+  delete operation;
+  headless.MakeCurrentBattle(battle);
+  battle->ComputeVisibility();
+  battle->ComputeStrengthRatios();
+  battle->PrepareForPlay();
+  battle->ComputeScoreShares(true, nullptr, nullptr);
+  return true;
+}
+
+// The large battle after its set-up GO and one turn, kept for every benchmark of the run.
+struct Scene {
+  Scene() {
+    TheWorld();
+    if (!LoadLargeBattle(headless)) return;
+    SeedRandom(1);
+    headless.Go(1);
+    headless.Go(100);
+    headless.NextTurn();
+    loaded = true;
+    context.battle = headless.GetBattle();
+    context.side = 0;
+    context.defender = context.battle->attacker != 0 && context.battle->attacker != 2;
+  }
+  // The first living unit of side 0 that matches.
+  template <class Test>
+  Unit* Find(Test test) const {
+    Battle& battle = *context.battle;
+    for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+      Unit* unit = battle.UnitAt(i);
+      if (unit->IsAlive() && unit->GetSideIndex() == 0 && test(*unit)) return unit;
+    }
+    return nullptr;
+  }
+  HeadlessBattle headless;
+  AIPlanContext context;
+  bool loaded = false;
+};
+
+Scene& TheScene() {
+  static Scene scene;
+  return scene;
+}
+
+struct Counts {
+  Counts() : copies(Unit::gTrialCopies), effects(AITargeting::gEffectCalls), exposures(ExposureCounter::calls) {}
+  void Report(benchmark::State& state) const {
+    const double n = static_cast<double>(state.iterations() > 0 ? state.iterations() : 1);
+    state.counters["trial_copies"] = static_cast<double>(Unit::gTrialCopies - copies) / n;
+    state.counters["weapon_effects"] = static_cast<double>(AITargeting::gEffectCalls - effects) / n;
+    state.counters["exposures"] = static_cast<double>(ExposureCounter::calls - exposures) / n;
+  }
+  int64_t copies;
+  int64_t effects;
+  int64_t exposures;
+};
+
+void BM_EvaluateSituationWithoutTarget(benchmark::State& state) {
+  Scene& scene = TheScene();
+  Unit* unit = scene.loaded ? scene.Find([](const Unit& u) { return u.IsInfantry() && u.target == nullptr; }) : nullptr;
+  if (unit == nullptr) {
+    state.SkipWithError("the large battle could not be read");
+    return;
+  }
+  const Counts counts;
+  float a = 0.0f;
+  float b = 0.0f;
+  for (auto _ : state) {
+    unit->target = nullptr;
+    AIOperational::EvaluateSituation(scene.context, *unit, 400.0f, a, &b);
+    benchmark::DoNotOptimize(a);
+  }
+  unit->target = nullptr;
+  counts.Report(state);
+}
+BENCHMARK(BM_EvaluateSituationWithoutTarget)->Unit(benchmark::kMillisecond);
+
+void BM_BestNearbyCellSquad(benchmark::State& state) {
+  Scene& scene = TheScene();
+  Unit* unit = scene.loaded ? scene.Find([](const Unit& u) {
+    const InfantryServices* infantry = u.AsInfantry();
+    return infantry != nullptr && infantry->IsSquad() && !u.IsPassenger();
+  })
+                            : nullptr;
+  if (unit == nullptr) {
+    state.SkipWithError("no squad in the large battle");
+    return;
+  }
+  const Counts counts;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(AIOperational::FindBestNearbyCell(scene.context, *unit, false, false));
+  }
+  counts.Report(state);
+}
+BENCHMARK(BM_BestNearbyCellSquad)->Unit(benchmark::kMillisecond);
+
+void BM_BestNearbyCellVehicle(benchmark::State& state) {
+  Scene& scene = TheScene();
+  Unit* unit = scene.loaded ? scene.Find([](const Unit& u) { return u.IsVehicle(); }) : nullptr;
+  // The large battle is all infantry: a turreted tank joins side 0 beside its first squad.
+  Unit* squad = scene.loaded ? scene.Find([](const Unit& u) { return u.IsInfantry(); }) : nullptr;
+  if (unit == nullptr && squad != nullptr) {
+    auto* tank = new Vehicle();
+    tank->SetClass(10, 6, 2, squad->x + 10.0f, squad->y, 0.0f);
+    tank->side = 1;
+    scene.context.battle->AddUnitToMap(tank, tank->x, tank->y);
+    unit = tank;
+  }
+  if (unit == nullptr) {
+    state.SkipWithError("no vehicle in the large battle");
+    return;
+  }
+  const Counts counts;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(AIOperational::FindBestNearbyCell(scene.context, *unit, true, false));
+  }
+  counts.Report(state);
+}
+BENCHMARK(BM_BestNearbyCellVehicle)->Unit(benchmark::kMillisecond);
+
+void BM_AdvanceOnGoalSquad(benchmark::State& state) {
+  Scene& scene = TheScene();
+  Unit* unit = scene.loaded ? scene.Find([](const Unit& u) {
+    const InfantryServices* infantry = u.AsInfantry();
+    return infantry != nullptr && infantry->IsSquad() && !u.IsPassenger();
+  })
+                            : nullptr;
+  if (unit == nullptr) {
+    state.SkipWithError("no squad in the large battle");
+    return;
+  }
+  const Map& map = *scene.context.battle->map;
+  AIGoalGroup goal;
+  goal.centreX = unit->x + 1000.0f < map.size.worldWidth ? unit->x + 1000.0f : unit->x - 1000.0f;
+  goal.centreY = unit->y;
+  const Counts counts;
+  for (auto _ : state) {
+    unit->waypointCount = 0;
+    benchmark::DoNotOptimize(AIOperational::AdvanceOnGoal(scene.context, *unit, &goal, nullptr));
+  }
+  counts.Report(state);
+}
+BENCHMARK(BM_AdvanceOnGoalSquad)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
