@@ -366,7 +366,8 @@ bool Driver::ClickCode(const std::string& rest) {
   int32_t fire = 0;
   if (!(in >> terrain >> road >> fire)) return Fail("click-code needs terrain, road and fire");
   EditorState* state = MapEditor();
-  if (state == nullptr || state->terrainPalette == nullptr) return Fail("the map editor is not open");
+  if (state == nullptr || state->terrainPalette == nullptr || !state->terrainPalette->IsVisible())
+    return Fail("the terrain palette is not shown");
   const int32_t code = TerrainCodeTable::FindTerrainCode(terrain, road, fire);
   if (code < 0) return Fail("no terrain code for " + rest);
   EditorTerrainPalette* palette = state->terrainPalette;
