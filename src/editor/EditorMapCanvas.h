@@ -27,7 +27,8 @@ class EditorMapCanvas {
   // A text centred at x on baseline y, with a black shadow when shadowed.
   virtual void Text(const GString& text, int32_t x, int32_t y, int32_t font, Colour colour, bool shadowed) = 0;
   // Drawing between these goes straight to the screen (one painted tile); the rectangle is
-  // the part of the view it covers.
-  virtual void BeginToFront(const GRect& /*rect*/) {}
+  // the part of the view it covers. False from the first: nothing is to be drawn now (the
+  // next frame shows the tile).
+  virtual bool BeginToFront(const GRect& /*rect*/) { return true; }
   virtual void EndToFront(const GRect& /*rect*/) {}
 };

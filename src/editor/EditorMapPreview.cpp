@@ -65,14 +65,16 @@ class ViewCanvas : public EditorMapCanvas {
     }
   }
   // On the 2-D layer the tile is drawn into the back buffer and its rectangle presented at
-  // once; with 3-D drawing on, the view is drawn again in the next frame.
+  // once; with 3-D drawing on, every frame draws the whole screen, so the view is only marked.
+  bool BeginToFront(const GRect&) override {
+    GViewHost* host = GViewHost::Current();
+    if (host != nullptr && !host->Is3D()) return true;
+    view_.Invalidate();
+    return false;
+  }
   void EndToFront(const GRect& rect) override {
     GViewHost* host = GViewHost::Current();
     if (host == nullptr) return;
-    if (host->Is3D()) {
-      view_.Invalidate();
-      return;
-    }
     GRect global;
     if (view_.LocalToClippedGlobal(rect, global)) host->CopyRectToFront(global);
   }
@@ -200,7 +202,7 @@ void EditorMapPreview::DrawTile(int32_t x, int32_t y, bool toFront) {
   const int32_t px = kTilePixels * (x - scrollColumn_);
   const int32_t py = Height() - kTilePixels * (y - scrollRow_ + 1);
   const GRect tile{px, py, px + kTilePixels, py + kTilePixels};
-  if (toFront) canvas_->BeginToFront(tile);
+  if (toFront && !canvas_->BeginToFront(tile)) return;
   const int32_t cellX = kSheetCell * (code % 16);
   const int32_t cellY = kSheetCell * (code / 16);
   if (state_.toolMode == 2) {

@@ -224,7 +224,8 @@ void EditorState::RedrawStatusLine() {
 }
 
 void EditorState::NameLandmark(int32_t column, int32_t row) {
-  if (rootView == nullptr || mapView == nullptr || mapView->GetMap() == nullptr) FatalError(__LINE__, kSource);
+  if (rootView == nullptr) FatalError(__LINE__, kSource);
+  if (mapView == nullptr || mapView->GetMap() == nullptr) return;
   CloseLandmarkDialog();
   auto* dialog = new GPictureView();
   dialog->Init(rootView, -1, -1, 11270);
@@ -240,6 +241,8 @@ void EditorState::NameLandmark(int32_t column, int32_t row) {
   // A longer name is shown cut; the landmark keeps it unless OK is pressed.
   entry->AppendText(&name);
   dialog->BeginModal();
+  // The name takes the keys from the first one typed.
+  if (GViewHost* host = GViewHost::Current()) host->FocusView(entry);
   landmarkX = column;
   landmarkY = row;
   if (name.Length() == 0) return;

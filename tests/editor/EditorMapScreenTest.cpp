@@ -43,7 +43,10 @@ class RecordingCanvas : public EditorMapCanvas {
   void Text(const GString& text, int32_t x, int32_t y, int32_t, Colour colour, bool) override {
     ops.push_back({'T', GRect{}, x, y, colour, text.CStr()});
   }
-  void BeginToFront(const GRect&) override { ++fronts; }
+  bool BeginToFront(const GRect&) override {
+    ++fronts;
+    return true;
+  }
   std::vector<Op> Of(char kind) const {
     std::vector<Op> out;
     for (const Op& op : ops)
@@ -499,7 +502,7 @@ TEST(EditorMapScreen, ScenarioPassesThroughTheMapEditorByteForByte) {
     Battle* battle = rig.App().GetBattle();
     battle->groundCondition = ground;
     Map& map = *battle->map;
-    ASSERT_TRUE(map.NewMap(1200.0f, 800.0f, nullptr));
+    ASSERT_TRUE(map.NewMap(400.0f, 300.0f, nullptr));
     const uint8_t codes[4] = {12, 16, 45, 46};
     for (int32_t x = 0; x < 4; ++x) map.terrain.tiles.At(x, 3).code = codes[x];
     map.terrain.tiles.At(9, 9).code = 14;
@@ -531,4 +534,22 @@ TEST(EditorMapScreen, ScenarioPassesThroughTheMapEditorByteForByte) {
     rig.App().DoCommand(102);
     EXPECT_EQ(rig.shell.folder.ReadFile("Saved Games/Through.wrb"), first);
   }
+}
+
+TEST(EditorMapScreen, CharactersTypedIntoTheLandmarkNameStayThere) {
+  MapScreen s;
+  s.state->elevationLevel = 6;
+  s.state->NameLandmark(2, 2);
+  s.rig.Type("A+-=");
+  for (int i = 0; i < 8; ++i) s.rig.shell.kernel->DoEvent();
+  auto* entry = dynamic_cast<GTextEntry*>(s.state->nameEntry);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_STREQ(entry->Text(), "A+-=");
+  EXPECT_EQ(s.state->elevationLevel, 6);
+  s.rig.Type("\r");
+  for (int i = 0; i < 8; ++i) s.rig.shell.kernel->DoEvent();
+  EXPECT_EQ(s.state->landmarkDialog, nullptr);
+  GString63 name;
+  GetLandmarkNameAt(s.BattleMap(), 2, 2, name);
+  EXPECT_STREQ(name.CStr(), "A+-=");
 }
