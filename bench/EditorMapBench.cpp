@@ -161,3 +161,5 @@ void BM_BrushStep25Tiles(benchmark::State& state) {
 BENCHMARK(BM_BrushStep25Tiles)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+BENCHMARK_MAIN();
