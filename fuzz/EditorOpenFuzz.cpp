@@ -80,6 +80,13 @@ class EditorWorld {
     app_->DoCommand(116);
     Dismiss();
     if (State() != state || (app_->GetBattle() == nullptr && app_->GetCampaign() == nullptr)) std::abort();
+    // The map editor, opened on the file's map and left: the map is rebuilt from its grids.
+    app_->DoCommand(106);
+    if (state->mapView == nullptr) std::abort();
+    app_->DoCommand(139);
+    state->HandleElevationKey('+', true);
+    app_->DoCommand(136);
+    if (state->screenView != nullptr || state->mapView != nullptr) std::abort();
     // The tournament save dialog, committed: a tournament save.
     for (const char* name : {"t.wrb", "t.wrc", "out.wrb", "out.wrc"}) {
       std::error_code ignored;

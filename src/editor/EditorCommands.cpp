@@ -2,7 +2,9 @@
 // commands of screens that are still to come beep and log their number.
 #include "app/AlertTable.h"
 #include "app/WRApplication.h"
+#include "editor/EditorMapPreview.h"
 #include "editor/EditorState.h"
+#include "editor/EditorTerrainPalette.h"
 #include "editor/EditorValueLabel.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
@@ -79,9 +81,12 @@ void EditorState::DoCommand(int32_t command) {
     case 103: SaveScenarioDialog(); return;
     case 104:
     case 105:
-    case 106:
       modified = 1;
       NotAvailable(command);
+      return;
+    case 106:
+      modified = 1;
+      MapEditScreen();
       return;
     case 107: NotAvailable(command); return;
     case 108: askFirst(kAlertLeave, 110); return;
@@ -127,12 +132,31 @@ void EditorState::DoCommand(int32_t command) {
     case 130: StepCounter(flagValueCounter, -25, flagValueCounter != nullptr && GetControlValue(flagValueCounter) > 100); return;
     case 131: StepAxisBonus(true); return;
     case 132: StepAxisBonus(false); return;
+    case 136: CloseMapEditScreen(); return;
     case 138:
     case 139:
-    case 140:
-      toolMode = command - 138;
-      NotAvailable(command);
+    case 140: SetToolMode(command - 138); return;
+    case 141: ShowElevation(true); return;
+    case 142: ShowElevation(false); return;
+    case 146: StepMapSize(true, true); return;
+    case 147: StepMapSize(true, false); return;
+    case 148: StepMapSize(false, true); return;
+    case 149: StepMapSize(false, false); return;
+    case 150:
+    case 151:
+      if (terrainPalette != nullptr) terrainPalette->StepPage(command == 150);
       return;
+    case 152:
+    case 153:
+    case 154:
+    case 155:
+      if (mapView != nullptr) {
+        static constexpr int32_t kScroll[4][2] = {{0, 12}, {12, 0}, {0, -12}, {-12, 0}};
+        mapView->Scroll(kScroll[command - 152][0], kScroll[command - 152][1]);
+      }
+      return;
+    case 156: CommitLandmarkName(); return;
+    case 157: CloseLandmarkDialog(); return;
     case 196: StepCounter(lengthCounter, 1, lengthCounter != nullptr && GetControlValue(lengthCounter) < 60); return;
     case 197: StepCounter(lengthCounter, -1, lengthCounter != nullptr && GetControlValue(lengthCounter) > 20); return;
     default:

@@ -64,8 +64,9 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   // The command switch: 99..198; 53 and every other number do nothing. Commands 110 and 194
   // delete this state: nothing of it is touched after them.
   void DoCommand(int32_t command) override;
-  // The elevation keys act on the map editor, which is still to come.
-  void HandleElevationKey(uint8_t /*key*/, bool /*alt*/) override {}
+  // "+", "=" and "-" step the elevation tool's level; with Alt they raise or lower the whole
+  // map in elevation mode. Only while the map editor is open and not visited in 3-D.
+  void HandleElevationKey(uint8_t key, bool alt) override;
   bool IsBattleViewOpen() const override { return previewRunning != 0; }
   // A tournament file is stored as a two-player game with the chosen side to play first.
   bool IsTwoPlayer() const override { return twoPlayer != 0 || tournamentSave != 0; }
@@ -117,6 +118,34 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   static int32_t MainViewWidthFor(int32_t screenWidth) { return screenWidth < 800 ? 640 : 800; }
   // Deletes the screen in the screen slot and shows the main view again.
   void CloseScreen();
+
+  // ---- The map editor screen (EditorMapScreen.cpp) ----
+  // Builds the screen over the main view; its map view copies the map being edited.
+  void MapEditScreen();
+  // Command 136: the grids go back into the map, the screen is deleted, the main view shown.
+  void CloseMapEditScreen();
+  // Commands 138-140: the tool mode, then which controls the tool shows.
+  void SetToolMode(int32_t mode);
+  // Commands 141 and 142: the map view's elevation labels on or off.
+  void ShowElevation(bool show);
+  // Commands 146-149: the width or height field steps 80 m within its limits and the grids
+  // are re-laid.
+  void StepMapSize(bool width, bool grow);
+  // Re-reads the width and height fields and re-lays the grids; with Shift the map grows and
+  // shrinks at its low edge.
+  void ResizeMap(bool shift);
+  // Every cell one level up or down, in elevation mode only.
+  void RaiseLowerMap(bool raise);
+  // The terrain palette's selected code (0 without a palette), the zone byte of the zone
+  // panel's choice, and the status line's redraw.
+  int32_t GetPaletteCode() const;
+  int32_t GetZoneValue() const;
+  void RedrawStatusLine();
+  // The landmark dialog for a tile (a Control-click on the map view), command 156 (name the
+  // tile with the entry's text; an empty text deletes its landmark) and 157 (close).
+  void NameLandmark(int32_t column, int32_t row);
+  void CommitLandmarkName();
+  void CloseLandmarkDialog();
 
   // ---- Scenario files (EditorFiles.cpp) ----
   void NewBattle();

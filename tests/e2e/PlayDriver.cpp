@@ -26,9 +26,19 @@
 //   digest FILE        the current battle's digest (CRC-32 of its stored form) written to FILE
 //                      in the work folder ("none" without a battle)
 //   screenshot FILE    the last presented frame as a bitmap in the work folder
+//   click-tile X Y [shift] [ctrl]
+//                      a left click on tile (X, Y) of the map editor's map view, scrolling
+//                      with the arrow buttons first when the tile is not shown
+//   drag-tiles X1 Y1 X2 Y2 [shift]
+//                      a press on the first tile, a move to the second and the release there
+//   click-code T R F   pages the terrain palette to the code of terrain T, road R and fire
+//                      state F and clicks it
+//   click-zone N       clicks choice N (0..6) of the zone panel
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -42,7 +52,11 @@
 #include "game/ui/ResourceLabel.h"
 #include "app/WRApplication.h"
 #include "editor/EditorInstall.h"
+#include "editor/EditorMapPreview.h"
 #include "editor/EditorState.h"
+#include "editor/EditorTerrainPalette.h"
+#include "editor/EditorZonePanel.h"
+#include "game/map/TerrainCodeTable.h"
 #include "framework/core/Crc32.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GMemoryFile.h"
@@ -96,6 +110,14 @@ class Driver {
   bool ClickAt(const std::string& rest);
   bool Choose(const std::string& rest);
   GControl* FindControl(GView* view, int32_t command) const;
+  bool ClickCommand(int32_t command, Keys keys = {});
+  // The map editor's steps; ScrollToTile gives the tile's centre on the screen.
+  EditorState* MapEditor();
+  bool ScrollToTile(int32_t x, int32_t y, int32_t& gx, int32_t& gy);
+  bool ClickTile(const std::string& rest);
+  bool DragTiles(const std::string& rest);
+  bool ClickCode(const std::string& rest);
+  bool ClickZone(const std::string& rest);
   bool FindText(GView* view, const std::string& text) const;
   WRApplication* App() const { return static_cast<WRApplication*>(kernel_->GetApplication()); }
   bool Fail(const std::string& why) {
@@ -264,6 +286,110 @@ GControl* Driver::FindControl(GView* view, int32_t command) const {
   return control != nullptr && control->GetCommand() == command && control->IsEnabled() ? control : nullptr;
 }
 
+bool Driver::ClickCommand(int32_t command, Keys keys) {
+  GControl* control = FindControl(kernel_->GetRootView(), command);
+  if (control == nullptr) return Fail("no visible control carries command " + std::to_string(command));
+  const GRect& r = control->Bounds();
+  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2, false, keys);
+  return true;
+}
+
+EditorState* Driver::MapEditor() {
+  auto* state = dynamic_cast<EditorState*>(App()->GetEditor());
+  return state != nullptr && state->mapView != nullptr ? state : nullptr;
+}
+
+bool Driver::ScrollToTile(int32_t x, int32_t y, int32_t& gx, int32_t& gy) {
+  EditorState* state = MapEditor();
+  if (state == nullptr) return Fail("the map editor is not open");
+  EditorMapPreview* view = state->mapView;
+  if (!view->IsOnMap(x, y)) return Fail("the tile is off the map");
+  const int32_t columns = view->Width() / EditorMapPreview::kTilePixels;
+  const int32_t rows = view->Height() / EditorMapPreview::kTilePixels;
+  for (int32_t steps = 0; steps < 100; ++steps) {
+    int32_t command = 0;
+    if (x < view->ScrollColumn()) command = 155;
+    else if (x >= view->ScrollColumn() + columns) command = 153;
+    else if (y < view->ScrollRow()) command = 154;
+    else if (y >= view->ScrollRow() + rows) command = 152;
+    if (command == 0) break;
+    if (!ClickCommand(command)) return false;
+  }
+  gx = view->Bounds().left + 16 * (x - view->ScrollColumn()) + 8;
+  gy = view->Bounds().bottom - 16 * (y - view->ScrollRow()) - 8;
+  return true;
+}
+
+bool Driver::ClickTile(const std::string& rest) {
+  std::istringstream in(rest);
+  int32_t x = 0;
+  int32_t y = 0;
+  if (!(in >> x >> y)) return Fail("click-tile needs a tile");
+  const Keys keys = ReadKeys(in);
+  int32_t gx = 0;
+  int32_t gy = 0;
+  if (!ScrollToTile(x, y, gx, gy)) return false;
+  Click(gx, gy, false, keys);
+  return true;
+}
+
+bool Driver::DragTiles(const std::string& rest) {
+  std::istringstream in(rest);
+  int32_t x1 = 0;
+  int32_t y1 = 0;
+  int32_t x2 = 0;
+  int32_t y2 = 0;
+  if (!(in >> x1 >> y1 >> x2 >> y2)) return Fail("drag-tiles needs two tiles");
+  const Keys keys = ReadKeys(in);
+  int32_t gx1 = 0;
+  int32_t gy1 = 0;
+  if (!ScrollToTile(x1, y1, gx1, gy1)) return false;
+  EditorMapPreview* view = MapEditor()->mapView;
+  const int32_t gx2 = view->Bounds().left + 16 * (x2 - view->ScrollColumn()) + 8;
+  const int32_t gy2 = view->Bounds().bottom - 16 * (y2 - view->ScrollRow()) - 8;
+  Post(PMessageType::kMouseMove, 0, gx1, gy1, keys);
+  Post(PMessageType::kLeftDown, 0, gx1, gy1, keys);
+  // The held button tracks through the points between, one tile at a time.
+  const int32_t steps = std::max(std::abs(gx2 - gx1), std::abs(gy2 - gy1)) / 16;
+  for (int32_t i = 1; i <= steps; ++i) {
+    Post(PMessageType::kMouseMove, 0, gx1 + (gx2 - gx1) * i / steps, gy1 + (gy2 - gy1) * i / steps, keys);
+  }
+  Post(PMessageType::kLeftUp, 0, gx2, gy2, keys);
+  Pump(2);
+  return true;
+}
+
+bool Driver::ClickCode(const std::string& rest) {
+  std::istringstream in(rest);
+  int32_t terrain = 0;
+  int32_t road = 0;
+  int32_t fire = 0;
+  if (!(in >> terrain >> road >> fire)) return Fail("click-code needs terrain, road and fire");
+  EditorState* state = MapEditor();
+  if (state == nullptr || state->terrainPalette == nullptr || !state->terrainPalette->IsVisible())
+    return Fail("the terrain palette is not shown");
+  const int32_t code = TerrainCodeTable::FindTerrainCode(terrain, road, fire);
+  if (code < 0) return Fail("no terrain code for " + rest);
+  EditorTerrainPalette* palette = state->terrainPalette;
+  const int32_t page = code / 16 / palette->RowsPerPage();
+  for (int32_t steps = 0; steps < 10 && palette->Page() != page; ++steps)
+    if (!ClickCommand(palette->Page() < page ? 151 : 150)) return false;
+  const int32_t row = code / 16 - page * palette->RowsPerPage();
+  Click(palette->Bounds().left + 17 * (code % 16) + 8, palette->Bounds().top + 17 * row + 8, false);
+  return palette->SelectedCode() == code || Fail("the palette did not take code " + std::to_string(code));
+}
+
+bool Driver::ClickZone(const std::string& rest) {
+  int32_t choice = -1;
+  std::istringstream(rest) >> choice;
+  EditorState* state = MapEditor();
+  if (state == nullptr || state->zonePanel == nullptr || !state->zonePanel->IsVisible())
+    return Fail("the zone panel is not shown");
+  if (choice < 0 || choice > 6) return Fail("click-zone needs a choice 0..6");
+  Click(state->zonePanel->Bounds().left + 39 * choice + 19, state->zonePanel->Bounds().top + 19, false);
+  return true;
+}
+
 bool Driver::FindText(GView* view, const std::string& text) const {
   if (view == nullptr || !view->IsVisible()) return false;
   if (auto* label = dynamic_cast<GLabel*>(view); label != nullptr && text == label->GetText().CStr()) return true;
@@ -351,6 +477,14 @@ bool Driver::RunLine(const std::string& line) {
       value = hex;
     }
     std::ofstream(work_ / rest) << value << "\n";
+  } else if (verb == "click-tile") {
+    return ClickTile(rest);
+  } else if (verb == "drag-tiles") {
+    return DragTiles(rest);
+  } else if (verb == "click-code") {
+    return ClickCode(rest);
+  } else if (verb == "click-zone") {
+    return ClickZone(rest);
   } else if (verb == "screenshot") {
     if (fake_->LastFrame().empty()) return Fail("no frame was presented");
     if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(),

@@ -234,6 +234,7 @@ bool Map::ReadTiles(GFile& file) {
       uint8_t code = static_cast<uint8_t>(file.ReadByte());
       uint8_t road = static_cast<uint8_t>(file.ReadByte());
       if (IsForbiddenCode(code)) return Refuse(file, "Map refused: a tile with terrain code 8, 9, 10, 130 or 161");
+      terrain.tiles.At(x, y).codeAsRead = code;
       if (snow) {
         if (code == 12 || code == 25 || code == 45 || code == 46) code = 27;
         else if (code == 16) code = 0;
@@ -399,7 +400,7 @@ void Map::Write(GFile& file) const {
     for (int32_t y = h - 1; y >= 0; --y) {
       const MapTile& tile = terrain.tiles.At(x, y);
       file.WriteByte(static_cast<uint8_t>(static_cast<int8_t>(StoredLevel(terrain.tileHeight.At(x, y)))));
-      file.WriteByte(tile.code == 27 ? 25 : tile.code);
+      file.WriteByte(tile.CodeToStore());
       file.WriteByte(tile.roadCode);
     }
   }

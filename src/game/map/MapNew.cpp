@@ -61,6 +61,7 @@ bool Map::NewMap(float widthMetres, float heightMetres, const void* blockData) {
       if (block == nullptr) {
         tile.zone = static_cast<uint8_t>(x <= w / 4 ? 1 : (x > 3 * w / 4 ? 4 : 0));
         tile.code = 0;
+        tile.codeAsRead = 0;
         tile.roadCode = 0;
         terrain.tileHeight.At(x, y) = level * 2.0f;
         continue;
@@ -72,6 +73,7 @@ bool Map::NewMap(float widthMetres, float heightMetres, const void* blockData) {
       TerrainCodeTable::DecodeTerrainCode(BlockCode(block, x, y), terrainCode, road, fireType);
       tile.zone = block[kBlockZones + at];
       tile.code = static_cast<uint8_t>(terrainCode);
+      tile.codeAsRead = tile.code;
       tile.roadCode = static_cast<uint8_t>(road);
       fire.state.SetU8(x, y, fireType);
       terrain.tileHeight.At(x, y) = level * static_cast<float>(static_cast<int8_t>(block[kBlockLevels + at]));

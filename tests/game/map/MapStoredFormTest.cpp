@@ -426,3 +426,26 @@ TEST(MapTrace, ReadLogsItsStages) {
 }
 
 }  // namespace
+
+TEST(MapRoundTrip, SnowGroundWritesTheCodesAsReadWhileTilesHoldTheirSnowForm) {
+  MapRig rig;
+  Map source(rig.app);
+  ASSERT_TRUE(source.NewMap(100.0f, 20.0f, nullptr));
+  const uint8_t codes[5] = {12, 16, 45, 46, 25};
+  for (int32_t x = 0; x < 5; ++x) source.terrain.tiles.At(x, 0).code = codes[x];
+  const Bytes bytes = rig.Write(source);
+  rig.app.MakeBattle().ground = 7;
+  auto snow = rig.Read(bytes);
+  // Play sees ice and open ground...
+  EXPECT_EQ(snow->terrain.tiles.At(0, 0).terrain, 27);
+  EXPECT_EQ(snow->terrain.tiles.At(1, 0).code, 0);
+  EXPECT_EQ(snow->terrain.tiles.At(2, 0).code, 27);
+  // ...and the stored form keeps marsh, grain and both fords.
+  EXPECT_EQ(rig.Write(*snow), bytes);
+  // A tile changed since it was read stores its new code; ice made in play stores as water.
+  snow->terrain.tiles.At(0, 0).code = 14;
+  snow->terrain.tiles.At(1, 0).code = 27;
+  const Bytes changed = rig.Write(*snow);
+  EXPECT_EQ(changed[TileOffset(5, 1, 0, 0) + 1], 14);
+  EXPECT_EQ(changed[TileOffset(5, 1, 1, 0) + 1], 25);
+}
