@@ -10,6 +10,7 @@
 #include "framework/media/RendererRig.h"
 #include "game/map/Building.h"
 #include "game/map/SmokeCloud.h"
+#include "game/units/Vehicle.h"
 
 namespace {
 
@@ -199,6 +200,17 @@ TEST(MapFireDraw, ThePuffsDriftAndMoveUpOnceASecond) {
   w.map->objects.smallObjects->Append(new SmokeCloud(30.0f, 30.0f, 0, 100, 6.0f));
   w.maps.app.frameTime = 0;
   EXPECT_EQ(w.Triangles([&] { w.map->DrawSmoke(); }), 24 + 12);
+  // A burning vehicle of the battle's list smokes; one not burning does not.
+  Vehicle burning;
+  burning.x = 70.0f;
+  burning.y = 90.0f;
+  burning.burning = 1;
+  burning.sizeFactor = 3.0f;
+  Vehicle intact;
+  intact.x = 70.0f;
+  intact.y = 90.0f;
+  w.battle.joined = {&intact, &burning};
+  EXPECT_EQ(w.Triangles([&] { w.map->DrawSmoke(); }), 24 + 12 + 24);
 }
 
 }  // namespace
