@@ -61,9 +61,6 @@ void FireAndSmokeFrame(benchmark::State& state) {
     world.map->DrawSmoke();
     world.rig.device.ClearCalls();
   }
-  state.counters["us_per_frame"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * 1e-6,
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(FireAndSmokeFrame)->Arg(0)->Arg(50)->Arg(500)->Unit(benchmark::kMicrosecond);
 
