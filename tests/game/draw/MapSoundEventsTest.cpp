@@ -5,6 +5,8 @@
 #include "MapTestRig.h"
 #include "framework/core/GGroup.h"
 #include "framework/media/SoundTestSupport.h"
+#include "game/battle/Packet.h"
+#include "game/draw/MapSoundEventOf.h"
 #include "game/draw/MapSoundLoop.h"
 #include "game/draw/MapSoundOneShot.h"
 #include "game/map/SoundKinds.h"
@@ -167,6 +169,26 @@ TEST(MapSoundEvents, TheUpkeepDropsFinishedSoundsEveryFrameAndMovesTheRestOnRequ
   w.map->UpdateSounds(false);
   EXPECT_EQ(w.OneShots(), 0);
   EXPECT_EQ(w.Loops(), 1);
+}
+
+TEST(MapSoundEvents, ARecordedSoundPacketPlaysAsTheSameEvent) {
+  SoundWorld w;
+  Packet p;
+  p.kind = Packet::kSound;
+  p.sound.number = 700;
+  p.sound.soundKind = 9;
+  p.sound.parameter = 1.0f;
+  p.sound.position[0][0] = 100.0f;
+  p.sound.position[0][1] = 120.0f;
+  p.sound.position[1][0] = 7.0f;
+  p.sound.audible[1] = 1;
+  const MapPacket m = MapSoundEventOf(p);
+  EXPECT_EQ(m.sound.kind, 9);
+  EXPECT_EQ(m.sound.position[1][0], 7.0f);
+  EXPECT_EQ(m.sound.audible[1], 1);
+  w.map->AddSoundEvent(m);
+  EXPECT_EQ(w.OneShots(), 1);
+  EXPECT_FLOAT_EQ(w.map->frame.shake, 1.0f);
 }
 
 }  // namespace
