@@ -173,6 +173,12 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editor_ != nullptr; }
   int32_t GetComputerBonus() const override { return 0; }
+  // ---- The battlefield frame's fire, smoke and positional sounds (WRApplicationGameServices.cpp) ----
+  void DrawBurningTiles(Map& map) override;
+  void DrawSmoke(Map& map) override;
+  void KeepMapSounds(Map& map, bool reposition) override;
+  void StartMapSound(Map& map, const MapPacket& event) override;
+  // ---- End of the battlefield frame's fire, smoke and sounds ----
 
   const DisplayPreset& GetStoredPreset() const { return storedPreset_; }
   int32_t GetDownsampleLevel() const { return downsampleLevel_; }

@@ -68,6 +68,11 @@ class Battle : public BattleBase {
   int32_t GetExitEdge(int32_t side) const override { return exitEdge[side & 1]; }
   // ---- End of the battlefield frame ----
 
+  // ---- What the map's fire sounds and object collection ask (the two bytes below) ----
+  bool IsComputingAction() const override { return computingAction != 0; }
+  bool IsOverrideSet() const override { return overrideByte != 0; }
+  // ---- End of the map's questions ----
+
   // The sight range (metres) from the weather and the time of day, and the factor of sight
   // left per metre: 9% at the range.
   void ComputeVisibility();

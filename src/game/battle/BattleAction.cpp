@@ -88,6 +88,8 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
     selectedWaypoint = -1;
     ShowProgress(0);
     currentSlice = -1;
+    // Every tile burning at the turn's start is heard again from the replay's start.
+    if (map != nullptr) map->ReapplyFires();
     for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->BeginTurn();
     ShowProgress(0);
     for (++currentSlice; currentSlice <= kLastSlice; ++currentSlice) {

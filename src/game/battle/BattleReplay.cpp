@@ -142,6 +142,8 @@ bool Battle::ReplayControl(int32_t command) {
       if (command == kRestart) {
         if (map != nullptr) map->DeleteSounds(false);
         StartReplay();
+        // The fires of the turn's start sound again at once; nothing is recorded.
+        if (map != nullptr) map->ReapplyFires();
         DeleteReplayEffects();
         if (replayScreen != nullptr) replayScreen->InvalidateInfoPanel();
       } else if (command == Replay::kPaused) {

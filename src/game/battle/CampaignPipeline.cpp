@@ -218,7 +218,7 @@ void Campaign::TakeBackBattle() {
         if (!IsEditorOpen()) {
           if (Building* building = from->FindBuildingAtTile(x, y)) building->Collapse(false, false, 0);
         }
-        if (map->fire.state.IsValidIndex(x + windowX, y + windowY)) map->fire.state.SetU8(x + windowX, y + windowY, 0);
+        map->SetTileBurning(x + windowX, y + windowY, 0);
       }
     }
   }

@@ -20,6 +20,7 @@ class Building;
 class Crater;
 class GFile;
 class GGroup;
+class GString;
 class MapAppServices;
 class MapBattleServices;
 class MapObjectList;
@@ -358,8 +359,9 @@ class Map : public GObject {
   void RemoveTemporaryCrater(const MapPacket& packet);
   void RevealCrater(float x, float y);
   // Tries to reveal every lasting crater not yet revealed (the battle calls it every 240
-  // slices).
-  void UpdateCraterVisibility();
+  // slices); then, while some stay hidden, reveals those an identified unit stands in. With
+  // revealAll every crater is revealed at once and no event recorded (the battle is over).
+  void UpdateCraterVisibility(bool revealAll = false);
   // A target reference point of the battle within 20 m of the point (the first in list order).
   bool FindUnitNear(float x, float y, bool flag, MapUnitView*& unit) const;
   // Copies the fire grid and the object lists at the start of a turn's action.
@@ -690,6 +692,79 @@ class Map : public GObject {
   // Writes the route ending at the goal node of the last search: merged, straightened over
   // the grid and cut to the 50 points nearest the start.
   void TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid);
+
+  // ---- The battle screen's map services, the burning-tile list and the fire sounds
+  // (MapScreenServices.cpp); the fire, smoke and sound passes of the presentation
+  // (src/game/draw) ----
+
+  // While set, FindCraterAt passes over a crater hidden from the side to play (set only while
+  // a terrain text is asked for a picked point).
+  static uint8_t hiddenCraterSwitch;
+  // The hidden byte of the crater the last FindCraterAt found; the terrain texts read it.
+  uint8_t lastCraterHidden = 0;
+  // The first lasting crater whose square holds the point and that the side to play may see;
+  // null when none.
+  Crater* FindCraterAt(float x, float y);
+  // The name of the first landmark on the tile, or an empty text.
+  void GetLandmarkNameAt(int32_t tileX, int32_t tileY, GString& name) const;
+  // Names the tile (at most 63 characters), making its landmark when there is none; an empty
+  // name removes the tile's landmark.
+  void SetLandmark(int32_t tileX, int32_t tileY, const GString& name);
+  // The set-up zone of the tile under the unit; 0 off the grid.
+  uint8_t ZoneOfUnit(const MapUnitView& unit) const;
+  // Sets the zone of every tile with x0 <= x < x1 and y0 <= y < y1, the rectangle clipped to
+  // the grid (the values come from files).
+  void SetZoneRect(uint8_t zone, int32_t x0, int32_t x1, int32_t y0, int32_t y1);
+  // The map's step in the periodic work of the action: nothing to do.
+  void PeriodicUpkeep() {}
+  // The square counter of the line trace: the point, and the count of squares holding it.
+  static float squarePointX;
+  static float squarePointY;
+  static int32_t squareCount;
+  // Adds 1 to squareCount when the cloud's square (centre, half side its radius) holds the
+  // point.
+  static void CountSquaresAt(const SmokeCloud& cloud);
+  // Appends the cloud to target when its centre lies in the box (edges included) and it
+  // exists already: while the action is not computed, with the battle's override set, or
+  // once its start slice has come.
+  void CollectObjectsInBox(const SmokeCloud& cloud, float minX, float minY, float maxX, float maxY,
+                           std::vector<const SmokeCloud*>& target) const;
+
+  // The burning tiles as x * tilesY + y, in drawing order (x descending, then y descending);
+  // kept beside the fire grid by every change of it, so that no pass scans the whole grid.
+  std::vector<int32_t> burningTiles;
+  // The one writer of a single tile's fire state: the grid and the list together.
+  void SetTileBurning(int32_t tileX, int32_t tileY, uint8_t kind);
+  // Rebuilds the list from the grid after the grid was filled or replaced as a whole.
+  void RebuildBurningTiles();
+  // Gives every burning tile its looped fire sound (in drawing order).
+  void ReapplyFires();
+  // The looped fire sound of a tile: while the action is computed a sound event recorded 1 to
+  // 40 slices early; otherwise the sound starts at once and nothing is recorded, so that
+  // opening the screen or rewinding the replay neither draws from the game's generator nor
+  // adds to the action's events.
+  void PostFireSound(int32_t tileX, int32_t tileY);
+  // Binds the current frame of the fire animation.
+  void SetAnimatedTexture() const;
+
+  // Defined by the presentation (src/game/draw), called through the application's frame
+  // hooks. The flame pass and the smoke pass of burning tiles, vehicles and clouds.
+  void DrawBurningTiles();
+  void DrawSmoke();
+  void DrawSmokeColumn(int32_t id, float x, float y, float size, bool lowered, bool column);
+  // A flickering box of flames; attached draws in the current transform (a vehicle's).
+  void DrawFlameBox(float x, float y, float radius, float height, float topFactor, bool attached);
+  // The program-wide frame accumulator of the fire animation (0 at start, wraps at 18).
+  static float fireFrameClock;
+  // Starts one positional sound event and files it in the one-shot or looped list; an event
+  // of a kind without a class or at a point that is not finite is skipped with a log line.
+  void AddSoundEvent(const MapPacket& event);
+  // Deletes a vehicle's looped sounds of kinds 3 and 12; nothing for other units.
+  void StopUnitLoopSounds(const MapUnitView* unit);
+  // The sound upkeep of a frame: finished one-shot sounds go; with reposition the others
+  // and the looped ones move to their sources.
+  void UpdateSounds(bool reposition);
+  // ---- End of the battle screen's map services, fire, smoke and sounds ----
 
  private:
   // ---- Cost grid build (MapCostGrid.cpp) ----

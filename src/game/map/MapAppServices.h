@@ -4,6 +4,7 @@
 class GObject;
 class Map;
 class MapBattleServices;
+struct MapPacket;
 
 // What the game asks of the application object: its settings, input mode and current side,
 // the battle or operation in play, and a few kernel services. The application implements it
@@ -118,13 +119,16 @@ class MapAppServices {
   // The distance 3-D sounds are pushed away from the listener, metres.
   virtual void SetSoundDistanceOffset(float /*metres*/) {}
   // The fire pass and the smoke pass of the burning tiles.
-  virtual void DrawFires(Map& /*map*/) {}
+  virtual void DrawBurningTiles(Map& /*map*/) {}
   virtual void DrawSmoke(Map& /*map*/) {}
   // The upkeep of the map's positional sounds: finished one-shot sounds go; with reposition
   // the others and the looped ones move to where their sources now stand.
   virtual void KeepMapSounds(Map& /*map*/, bool /*reposition*/) {}
   // A scenario editor is open.
   virtual bool IsEditorOpen() const { return false; }
+  // Starts a positional sound event of the map at once (Map::AddSoundEvent), outside the
+  // recorded action: a burning tile's fire when the screen opens or the replay restarts.
+  virtual void StartMapSound(Map& /*map*/, const MapPacket& /*event*/) {}
   // ---- End of the battlefield frame ----
 
   // ---- The battle screen ----

@@ -72,6 +72,13 @@ class MapBattleServices {
   virtual int32_t GetExitEdge(int32_t /*side*/) const { return 0; }
   // ---- End of the battlefield frame ----
 
+  // ---- What the fire sounds and the line trace's object collection ask of the battle ----
+  // The action phase is being computed (its events are recorded).
+  virtual bool IsComputingAction() const { return false; }
+  // A unit's own trace asks that objects count before their start slice.
+  virtual bool IsOverrideSet() const { return false; }
+  // ---- End of the fire sounds' questions ----
+
   // ---- Short-lived effects of the replay ----
   // Draws the replay's shots and bursts under the map's world transform.
   virtual void DrawEffects(Map& /*map*/) {}

@@ -44,7 +44,7 @@ void Map::Draw() {
     return;
   }
   DrawLandmarks();
-  app_->DrawFires(*this);
+  app_->DrawBurningTiles(*this);
   if (FrameOption(15) != 0) app_->DrawSmoke(*this);
 
   // The sounds follow their sources once a second; finished ones go every frame.

@@ -185,6 +185,7 @@ bool Map::Read(GFile* stream) {
   // Steps 17 and 18.
   InitDrawTables();
   ComputeEdgeMinHeights();
+  RebuildBurningTiles();
   // Step 19.
   GErrorLog::LogFileLine(1448, kSource);
   return true;

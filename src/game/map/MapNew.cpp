@@ -79,6 +79,7 @@ bool Map::NewMap(float widthMetres, float heightMetres, const void* blockData) {
       terrain.tileHeight.At(x, y) = level * static_cast<float>(static_cast<int8_t>(block[kBlockLevels + at]));
     }
   }
+  RebuildBurningTiles();
   return true;
 }
 

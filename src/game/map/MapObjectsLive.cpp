@@ -90,7 +90,7 @@ void Map::IgniteTile(float x, float y, bool record) {
   uint8_t value = 3;
   if (type == 31 || type == 32 || type == 33) value = 1;
   else if (type == 34 || type == 35) value = 2;
-  fire.state.SetU8(tx, ty, value);
+  SetTileBurning(tx, ty, value);
   InvalidateVisibilityNear(cx, cy, 14.142f);
   if (!record) return;
   MapPacket packet;
@@ -100,6 +100,7 @@ void Map::IgniteTile(float x, float y, bool record) {
   Record(packet);
   MapBattleServices* battle = app_->GetBattleOrOperation();
   if (battle != nullptr) battle->StartTileFire(tx, ty);
+  PostFireSound(tx, ty);
 }
 
 // ---- Buildings ----
@@ -213,13 +214,6 @@ void Map::RevealCrater(float x, float y) {
   crater->revealed = 1;
 }
 
-void Map::UpdateCraterVisibility() {
-  for (int32_t i = 0; i < objects.craters->Count(); ++i) {
-    auto* crater = static_cast<Crater*>(objects.craters->GetItem(i));
-    if (crater->lasting && !crater->revealed) crater->TryReveal();
-  }
-}
-
 bool Map::FindUnitNear(float x, float y, bool /*flag*/, MapUnitView*& unit) const {
   unit = nullptr;
   MapBattleServices* battle = app_->GetBattleOrOperation();
@@ -265,6 +259,7 @@ void Map::RestoreTurnStartState(std::span<const MapPacket> packets) {
   if (objects.smallObjectsAtTurnStart == nullptr) FatalError(1804, kSource);
   for (int32_t x = 0; x < size.tilesX; ++x)
     for (int32_t y = 0; y < size.tilesY; ++y) fire.state.SetU8(x, y, fire.stateAtTurnStart.GetU8(x, y));
+  RebuildBurningTiles();
   pickedBuilding_ = nullptr;
   SafeDelete(objects.buildings);
   objects.buildings = static_cast<GGroup*>(objects.buildingsAtTurnStart->CopyItself());

@@ -269,7 +269,7 @@ void Map::FlattenTile(int32_t x, int32_t y, bool dropIfBlocked, int32_t axis) {
   } else if (dropIfBlocked) {
     // The building cannot stand level here: it is not built.
     terrain.storedCode->SetU8(x, y, 0);
-    fire.state.SetU8(x, y, 0);
+    SetTileBurning(x, y, 0);
   }
 }
 

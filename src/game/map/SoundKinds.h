@@ -18,3 +18,5 @@ class SoundKinds {
 // The two names the sound code and the battle use.
 inline int32_t NormalizeSoundKind(int32_t kind) { return SoundKinds::Normalize(kind); }
 inline int32_t SoundKindClass(int32_t kind) { return SoundKinds::ClassOf(kind); }
+// The minimum distance of a positional sound of any kind, metres.
+inline float SoundKindMinDistance(int32_t /*kind*/) { return 200.0f; }

@@ -149,6 +149,11 @@ class FakeBattle : public MapBattleServices {
     collapses.push_back({x, y, tall, argument});
   }
   void StartTileFire(int32_t tileX, int32_t tileY) override { tileFires.push_back({tileX, tileY}); }
+  // The computing and override bytes as the fire sounds and the object collection read them.
+  bool IsComputingAction() const override { return computing; }
+  bool IsOverrideSet() const override { return overrideSet; }
+  bool computing = false;
+  bool overrideSet = false;
   void GetBattlefieldViewSize(int32_t& width, int32_t& height) const override {
     width = viewWidth;
     height = viewHeight;
@@ -260,10 +265,13 @@ class FakeApp : public MapAppServices {
   void FillBattlefieldBackground() override { LogFrame("background"); }
   void SetSceneDrawn(bool drawn) override { sceneDrawn = drawn; }
   void SetSoundDistanceOffset(float metres) override { soundOffset = metres; }
-  void DrawFires(Map&) override { LogFrame("fires"); }
+  void DrawBurningTiles(Map&) override { LogFrame("fires"); }
   void DrawSmoke(Map&) override { LogFrame("smoke"); }
   void KeepMapSounds(Map&, bool reposition) override { LogFrame(reposition ? "sounds moved" : "sounds"); }
   bool IsEditorOpen() const override { return editorOpen; }
+  // The sound events started at once, outside the recorded action.
+  void StartMapSound(Map&, const MapPacket& event) override { startedSounds.push_back(event); }
+  std::vector<MapPacket> startedSounds;
   void LogFrame(const std::string& what);
   // Stand-ins for the infantry figures: each remembers its variant.
   struct FakeFigure : GObject {
