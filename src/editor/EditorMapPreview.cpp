@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <array>
 
-#include "editor/EditorLandmarks.h"
 #include "editor/EditorState.h"
 #include "framework/core/GString15.h"
 #include "framework/core/GString255.h"
+#include "framework/core/GString63.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GGraphic.h"
 #include "framework/ui/GViewHost.h"
@@ -210,7 +210,9 @@ void EditorMapPreview::DrawTile(int32_t x, int32_t y, bool toFront) {
     canvas_->Sheet(GRect{cellX + 3, cellY + 3, cellX + 15, cellY + 15}, px + 2, py + 2);
   } else {
     canvas_->Sheet(GRect{cellX + 1, cellY + 1, cellX + 17, cellY + 17}, px, py);
-    if (map_ != nullptr && HasLandmarkAt(*map_, x, y)) {
+    GString63 landmark;
+    if (map_ != nullptr) map_->GetLandmarkNameAt(x, y, landmark);
+    if (landmark.Length() > 0) {
       for (int32_t i = 0; i < 4; ++i) canvas_->Line(px + 8 - i, py + 12 + i, px + 8 + i, py + 12 + i, kLandmarkMark);
     }
     if (x > 0 && x % 5 == 0) canvas_->Line(px, py, px, py + kTilePixels - 1, kGridLine);

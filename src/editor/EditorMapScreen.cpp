@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "app/WRApplication.h"
-#include "editor/EditorLandmarks.h"
 #include "editor/EditorMapPreview.h"
 #include "editor/EditorState.h"
 #include "editor/EditorStatusLine.h"
@@ -237,7 +236,7 @@ void EditorState::NameLandmark(int32_t column, int32_t row) {
   entry->Init(dialog, 224, 41, 31, 1, 1, 0);
   nameEntry = entry;
   GString63 name;
-  GetLandmarkNameAt(*mapView->GetMap(), column, row, name);
+  mapView->GetMap()->GetLandmarkNameAt(column, row, name);
   // A longer name is shown cut; the landmark keeps it unless OK is pressed.
   entry->AppendText(&name);
   dialog->BeginModal();
@@ -261,7 +260,7 @@ void EditorState::CommitLandmarkName() {
   if (entry != nullptr && mapView != nullptr && mapView->GetMap() != nullptr) {
     GString63 name;
     entry->GetText(&name);
-    SetLandmarkAt(*mapView->GetMap(), landmarkX, landmarkY, name);
+    mapView->GetMap()->SetLandmark(landmarkX, landmarkY, name);
     if (mapView->IsOnMap(landmarkX, landmarkY)) mapView->Invalidate();
   }
   CloseLandmarkDialog();

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "EditorRig.h"
-#include "editor/EditorLandmarks.h"
 #include "editor/EditorMapPreview.h"
 #include "editor/EditorStatusLine.h"
 #include "editor/EditorTerrainPalette.h"
@@ -364,7 +363,7 @@ TEST(EditorMapScreen, ZoneModeLandmarksAndTheLoadingBox) {
   s.state->toolMode = 0;
   GString63 name;
   name.Assign("Hill 112");
-  SetLandmarkAt(s.BattleMap(), 1, 0, name);
+  s.BattleMap().SetLandmark(1, 0, name);
   s.view->DrawTile(1, 0, false);
   const auto lines = canvas.Of('L');
   ASSERT_EQ(lines.size(), 4u);
@@ -459,7 +458,7 @@ TEST(EditorMapScreen, LandmarkDialogNamesRenamesAndDeletes) {
   s.rig.App().DoCommand(156);
   EXPECT_EQ(s.state->landmarkDialog, nullptr);
   GString63 name;
-  GetLandmarkNameAt(map, 3, 4, name);
+  map.GetLandmarkNameAt(3, 4, name);
   EXPECT_STREQ(name.CStr(), "Hill 112");
   // On a named tile: the name and the hint; Cancel changes nothing.
   s.state->NameLandmark(3, 4);
@@ -468,7 +467,7 @@ TEST(EditorMapScreen, LandmarkDialogNamesRenamesAndDeletes) {
   EXPECT_EQ(s.state->landmarkDialog->GetChildCount(), 5);
   entry->Clear();
   s.rig.App().DoCommand(157);
-  GetLandmarkNameAt(map, 3, 4, name);
+  map.GetLandmarkNameAt(3, 4, name);
   EXPECT_STREQ(name.CStr(), "Hill 112");
   // An emptied field and OK delete it.
   s.state->NameLandmark(3, 4);
@@ -483,15 +482,15 @@ TEST(EditorMapScreen, LongLandmarkNamesAreCutOnlyByOk) {
   const std::string longName(40, 'a');
   GString63 name;
   name.Assign(longName.c_str());
-  SetLandmarkAt(map, 1, 1, name);
+  map.SetLandmark(1, 1, name);
   s.state->NameLandmark(1, 1);
   EXPECT_EQ(std::string(dynamic_cast<GTextEntry*>(s.state->nameEntry)->Text()).size(), 31u);
   s.rig.App().DoCommand(157);
-  GetLandmarkNameAt(map, 1, 1, name);
+  map.GetLandmarkNameAt(1, 1, name);
   EXPECT_EQ(name.Length(), 40);
   s.state->NameLandmark(1, 1);
   s.rig.App().DoCommand(156);
-  GetLandmarkNameAt(map, 1, 1, name);
+  map.GetLandmarkNameAt(1, 1, name);
   EXPECT_EQ(name.Length(), 31);
 }
 
@@ -512,7 +511,7 @@ TEST(EditorMapScreen, ScenarioPassesThroughTheMapEditorByteForByte) {
     map.camera.x[0] = 100.0f;
     GString63 name;
     name.Assign("Crossroads");
-    SetLandmarkAt(map, 8, 8, name);
+    map.SetLandmark(8, 8, name);
     rig.State()->modified = 1;
     rig.Choose("Through");
     rig.App().DoCommand(102);
@@ -550,6 +549,6 @@ TEST(EditorMapScreen, CharactersTypedIntoTheLandmarkNameStayThere) {
   for (int i = 0; i < 8; ++i) s.rig.shell.kernel->DoEvent();
   EXPECT_EQ(s.state->landmarkDialog, nullptr);
   GString63 name;
-  GetLandmarkNameAt(s.BattleMap(), 2, 2, name);
+  s.BattleMap().GetLandmarkNameAt(2, 2, name);
   EXPECT_STREQ(name.CStr(), "A+-=");
 }
