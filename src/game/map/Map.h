@@ -192,6 +192,12 @@ class Map : public GObject {
     DrawTables tables;
   };
 
+  // ---- The key help window (made with the window, in the battle screen's layer) ----
+  // Opens the key help window over the battlefield view; nothing while one is open or
+  // without a view.
+  void OpenKeyHelpWindow();
+  // ---- End of the key help window ----
+
   Size size;
   Cameras camera;
   Terrain terrain;
