@@ -9,6 +9,7 @@
 #include "framework/ui/GButton.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Hack.h"
 #include "game/units/Inanimate.h"
@@ -20,6 +21,10 @@
 
 using BalloonText::Load;
 using BalloonText::Number;
+
+UnitInfoBalloon::~UnitInfoBalloon() {
+  if (map_ != nullptr && map_->display.unitBalloon == this) map_->display.unitBalloon = nullptr;
+}
 
 void UnitInfoBalloon::Init(GView* parent, Unit* unit) {
   Place(parent, 0, 0, kWidth, kHeight);
@@ -142,4 +147,36 @@ void UnitInfoBalloon::Draw() {
     text.Assign(item.text.c_str());
     DrawText(&text, item.x, item.y, item.align, item.font, item.r, item.g, item.b);
   }
+}
+
+// The map's library lies below the windows, so the map's balloon operations live here, with
+// the balloon.
+void Map::ToggleUnitInfoBalloon() {
+  if (display.unitBalloon != nullptr) {
+    CloseUnitInfoBalloon();
+    return;
+  }
+  const Battle* battle = BalloonText::CurrentBattle();
+  auto* parent = dynamic_cast<GView*>(display.battleView);
+  if (battle == nullptr || battle->selectedUnit == nullptr || parent == nullptr) return;
+  auto* balloon = new UnitInfoBalloon;
+  balloon->Init(parent, battle->selectedUnit);
+  balloon->SetMap(this);
+  display.unitBalloon = balloon;
+}
+
+void Map::UpdateUnitInfoBalloon() {
+  auto* balloon = dynamic_cast<UnitInfoBalloon*>(display.unitBalloon);
+  if (balloon == nullptr) return;
+  const Battle* battle = BalloonText::CurrentBattle();
+  if (battle == nullptr || battle->selectedUnit == nullptr) {
+    CloseUnitInfoBalloon();
+    return;
+  }
+  balloon->SetUnit(battle->selectedUnit);
+}
+
+void Map::CloseUnitInfoBalloon() {
+  delete display.unitBalloon;
+  display.unitBalloon = nullptr;
 }

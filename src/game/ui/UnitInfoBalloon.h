@@ -8,6 +8,7 @@
 
 class GButton;
 class KillRecordEntry;
+class Map;
 class Unit;
 
 // The unit information balloon: a 402 x 390 panel over the top left of the battlefield view
@@ -25,8 +26,13 @@ class UnitInfoBalloon : public GView {
   // variation of the tables is the same at every draw, and the game's generator is untouched.
   static constexpr uint32_t kVariationSeed = 0x5EED0B1Du;
 
+  // Clears the reference of the map that holds it.
+  ~UnitInfoBalloon() override;
+
   // Places the balloon at (0, 0) of the parent, keeps the unit and adds the kill button.
   void Init(GView* parent, Unit* unit);
+  // The map that holds the balloon (told when it goes).
+  void SetMap(Map* map) { map_ = map; }
   void SetUnit(Unit* unit);
   Unit* GetUnit() const { return unit_; }
   void ToggleKillInfo();
@@ -55,6 +61,7 @@ class UnitInfoBalloon : public GView {
   void ComposePassengers(std::vector<PanelItem>& out, int32_t& y) const;
 
   Unit* unit_ = nullptr;  // not owned
+  Map* map_ = nullptr;    // not owned
   bool showKills_ = false;
   GButton* button_ = nullptr;  // a child view
 };

@@ -288,7 +288,7 @@ bool UnitInfoBalloon::ComposeInfantryPage(std::vector<PanelItem>& out, bool full
       const int32_t weapon = data.SlotSmallArms(s);
       std::string text = men < 10 ? " " : "";
       text += Number(men) + " ";
-      if (gSmallArms.IsValid(weapon)) text += std::string(gSmallArms[weapon].Text(0, 26));
+      if (gSmallArms.IsValid(weapon)) text += std::string(gSmallArms[weapon].Name());
       PadTo(text, 18);
       for (size_t r = 0; r < kRanges.size(); ++r) {
         float fire = 0.0f;

@@ -6,6 +6,7 @@
 #include "framework/core/Quorl.h"
 #include "game/ui/UnitDisplayRig.h"
 #include "game/ui/UnitInfoBalloon.h"
+#include "game/map/Map.h"
 #include "game/units/ArmourFormulas.h"
 #include "game/units/DataFlags.h"
 
@@ -195,6 +196,9 @@ TEST_F(UnitInfoBalloonTest, TheFirepowerTableTotalsOnlyAcrossSeveralSlots) {
   }
   ASSERT_NE(firstRow, nullptr);
   EXPECT_EQ(firstRow->text.size(), 48u);
+  const std::string name(gSmallArms[gInfantryClasses[several].SlotSmallArms(slots - 1)].Name());
+  ASSERT_FALSE(name.empty());
+  EXPECT_EQ(firstRow->text.substr(3, name.size()), name);
 
   // Special weapons and charges, in warning red.
   squad->antitankCount = 2;
@@ -260,6 +264,48 @@ TEST_F(UnitInfoBalloonTest, MachineGunMountsRangesAndTheKillRecord) {
   ASSERT_FALSE(Commands().empty());
   EXPECT_EQ(Commands().back(), 16);
   delete balloon;
+}
+
+TEST_F(UnitInfoBalloonTest, TheMapHoldsOneBalloonThatFollowsTheSelection) {
+  const int32_t tank = FindTank();
+  ASSERT_GE(tank, 0);
+  Map& map = *B().map;
+  auto* view = new GView;
+  view->Place(nullptr, 0, 0, 800, 510);
+  map.display.battleView = view;
+  map.ToggleUnitInfoBalloon();
+  EXPECT_EQ(map.display.unitBalloon, nullptr);  // nothing selected
+
+  Vehicle* v = AddVehicle(tank, 0);
+  Vehicle* other = AddVehicle(tank, 0, 400.0f, 400.0f);
+  B().selectedUnit = v;
+  map.ToggleUnitInfoBalloon();
+  auto* balloon = dynamic_cast<UnitInfoBalloon*>(map.display.unitBalloon);
+  ASSERT_NE(balloon, nullptr);
+  EXPECT_EQ(balloon->GetParent(), view);
+  EXPECT_EQ(balloon->Bounds().left, 0);
+  EXPECT_EQ(balloon->GetUnit(), v);
+  EXPECT_FALSE(balloon->IsShowingKills());
+  // The kill page stays when the balloon follows another unit.
+  balloon->ToggleKillInfo();
+  B().selectedUnit = other;
+  map.UpdateUnitInfoBalloon();
+  EXPECT_EQ(balloon->GetUnit(), other);
+  EXPECT_TRUE(balloon->IsShowingKills());
+  B().selectedUnit = nullptr;
+  map.UpdateUnitInfoBalloon();
+  EXPECT_EQ(map.display.unitBalloon, nullptr);
+  // A second toggle closes it; the view going takes an open balloon with it.
+  B().selectedUnit = v;
+  map.ToggleUnitInfoBalloon();
+  map.ToggleUnitInfoBalloon();
+  EXPECT_EQ(map.display.unitBalloon, nullptr);
+  map.ToggleUnitInfoBalloon();
+  ASSERT_NE(map.display.unitBalloon, nullptr);
+  delete view;
+  map.display.battleView = nullptr;
+  EXPECT_EQ(map.display.unitBalloon, nullptr);
+  B().selectedUnit = nullptr;
 }
 
 }  // namespace
