@@ -127,6 +127,8 @@ std::vector<PanelItem> UnitInfoBalloon::Compose() const {
     out.push_back(points);
   }
 
+  // An aircraft shows its title and exit note only.
+  if (u.IsAirplane()) return out;
   int32_t y = 0;
   if (u.IsVehicle()) {
     if (!ComposeVehiclePage(out, fullInfo, level, y)) return out;

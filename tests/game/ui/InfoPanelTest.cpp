@@ -65,11 +65,25 @@ TEST_F(InfoPanelTest, TheOverviewShowsDateSharesAndStrengthAsTheFogAllows) {
   EXPECT_NE(FindText(items, "January 45"), nullptr);
   EXPECT_NE(FindText(items, "50%"), nullptr);
   EXPECT_EQ(FindText(items, "-"), nullptr);
-  // The score shares come from the battle's scoring once the strip holds the panel.
-  B().infoPanelSeam = panel_;
+}
+
+TEST_F(InfoPanelTest, TheStripLaysInTheInstalledPanelAndFeedsItTheShares) {
+  Battle::infoPanelMaker = &InfoPanel::Make;
+  B().BuildScreenOfSize(800, 600);
+  Battle::infoPanelMaker = nullptr;
+  auto* strip = dynamic_cast<InfoPanel*>(B().screen.infoPanel);
+  ASSERT_NE(strip, nullptr);
+  EXPECT_EQ(B().infoPanelSeam, strip);
+  EXPECT_EQ(strip->Bounds().left, 80);
+  EXPECT_EQ(strip->Bounds().top, 510 + 6);
+  B().bonusPoints[0] = 30;
   B().ComputeScoreShares(true, nullptr, nullptr);
-  EXPECT_EQ(panel_->GetScorePercent(0), B().scoreShare[0] * 100.0f + 0.5f);
-  B().infoPanelSeam = nullptr;
+  EXPECT_GT(B().scoreShare[0], 0.0f);
+  EXPECT_EQ(strip->GetScorePercent(0), B().scoreShare[0] * 100.0f + 0.5f);
+  EXPECT_EQ(strip->GetScorePercent(1), B().scoreShare[1] * 100.0f + 0.5f);
+  B().CloseScreenViews();
+  EXPECT_EQ(B().infoPanelSeam, nullptr);
+  B().ComputeScoreShares(true, nullptr, nullptr);  // no panel: nothing to feed
 }
 
 TEST_F(InfoPanelTest, TheHelpAreaOpensTheKeyHelpOnlyInTheOverview) {
@@ -147,6 +161,9 @@ TEST_F(InfoPanelTest, APortraitIndexOutsideTheCacheIsLoggedAndLeftOut) {
   panel_->LoadUnitPicture(-1);
   EXPECT_EQ(panel_->PictureOf(1127), nullptr);
   EXPECT_EQ(panel_->PictureOf(1099), nullptr);
+  const std::string log = folder_.ReadFile(GErrorLog::kFileName);
+  EXPECT_NE(log.find("Portrait Error:  27"), std::string::npos) << log;
+  EXPECT_NE(log.find("Portrait Error:  -1"), std::string::npos) << log;
 }
 
 TEST_F(InfoPanelTest, TheKeyHelpWindowStandsCentredAndClosesOnAClick) {
