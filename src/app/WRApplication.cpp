@@ -22,6 +22,7 @@
 #include "game/units/Vehicle.h"
 #include "game/units/Inanimate.h"
 #include "game/units/Airplane.h"
+#include "game/ui/InfoPanel.h"
 #include "platform/PFileSystem.h"
 #include "platform/PPath.h"
 #include "platform/PSystem.h"
@@ -45,6 +46,8 @@ WRApplication::WRApplication() {
   Vehicle::Register();
   Inanimate::Register();
   Airplane::Register();
+  // The battle screen lays the unit information panel into its strip.
+  Battle::infoPanelMaker = &InfoPanel::Make;
   const char* quitAfter = std::getenv(kQuitAfterVariable);
   if (quitAfter != nullptr) {
     const long n = std::strtol(quitAfter, nullptr, 10);

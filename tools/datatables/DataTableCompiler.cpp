@@ -92,7 +92,7 @@ std::vector<Field> WeaponFields() {
 
 std::vector<Field> SmallArmsFields() {
   return {
-      F("per_man", 26, T::kI16, 0, 100), F("firepower", 28, T::kF32, 0, 1000, 0, 11),
+      Text("name", 0, 26), F("per_man", 26, T::kI16, 0, 100), F("firepower", 28, T::kF32, 0, 1000, 0, 11),
       F("max_range", 72, T::kI16, 0, 3000), F("anti_armour", 76, T::kI32, 0, 2), F("flag", 80, T::kI8, 0, 1),
   };
 }

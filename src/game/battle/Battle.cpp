@@ -491,4 +491,7 @@ void Battle::ComputeScoreShares(bool onlyIdentified, float* share0, float* share
   }
   if (share0 != nullptr) *share0 = scoreShare[0];
   if (share1 != nullptr) *share1 = scoreShare[1];
+  if (infoPanelSeam != nullptr) infoPanelSeam->SetScoreShares(scoreShare[0], scoreShare[1]);
 }
+
+InfoPanelSeam::Maker Battle::infoPanelMaker = nullptr;

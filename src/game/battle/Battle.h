@@ -7,6 +7,7 @@
 #include "game/battle/BattleBase.h"
 #include "game/battle/BattleResults.h"
 #include "game/battle/BattleUnitMeasures.h"
+#include "game/battle/InfoPanelSeam.h"
 #include "game/battle/PacketGroup.h"
 #include "game/battle/Replay.h"
 
@@ -440,6 +441,12 @@ class Battle : public BattleBase {
   ScreenViews screen;
   GGraphic* screenObject = nullptr;  // owned: graphic 10037 of kind 1, null when missing
   // ---- End of the battle screen's control strip ----
+  // ---- The unit information panel in the strip ----
+  // The maker of the panel (the program installs it; without one the strip keeps a plain
+  // view in its place), and the panel the strip holds (null without one).
+  static InfoPanelSeam::Maker infoPanelMaker;
+  InfoPanelSeam* infoPanelSeam = nullptr;
+  // ---- End of the unit information panel ----
 
   // ---- The battle screen's keys and selection (BattleKeys.cpp) ----
   // A key of the battle screen: arrows arrive as 1 left, 2 right, 3 up and 4 down with both

@@ -90,8 +90,9 @@ void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
   GView* main = PlainView(screen.root, (width - kPanelWidth) / 2, 0, kPanelWidth, kStripHeight, !tcpip);
   screen.mainPanel = main;
   Picture(main, 0, 0, 2009);
-  // The unit panel's place: a plain view over the strip picture's left part.
-  screen.infoPanel = PlainView(main, 0, 0, 365, kStripHeight, true);
+  // The unit panel, or without one a plain view in its place over the strip picture's left part.
+  infoPanelSeam = infoPanelMaker != nullptr ? infoPanelMaker(*this, main) : nullptr;
+  screen.infoPanel = infoPanelSeam != nullptr ? infoPanelSeam->View() : PlainView(main, 0, 0, 365, kStripHeight, true);
 
   screen.progressBar = new BattleProgressBar;
   screen.progressBar->Place(main, 104, 52, 157, 14);
@@ -159,6 +160,7 @@ void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
 void Battle::CloseScreenViews() {
   delete screen.root;
   screen = ScreenViews{};
+  infoPanelSeam = nullptr;
 }
 
 void Battle::InvalidateInfoPanel() {

@@ -196,6 +196,19 @@ class Map : public GObject {
     DrawTables tables;
   };
 
+  // ---- The key help window and the unit information balloon (made with the windows, in the
+  // battle screen's layer) ----
+  // Opens the key help window over the battlefield view; nothing while one is open or
+  // without a view.
+  void OpenKeyHelpWindow();
+  // Closes the open balloon, or opens one over the battlefield view for the battle's selected
+  // unit (nothing without a selected unit or a view).
+  void ToggleUnitInfoBalloon();
+  // The open balloon shows the newly selected unit, or closes when none is selected.
+  void UpdateUnitInfoBalloon();
+  void CloseUnitInfoBalloon();
+  // ---- End of the key help window and the unit information balloon ----
+
   Size size;
   Cameras camera;
   Terrain terrain;

@@ -15,6 +15,8 @@ class SmallArmsData : public RecordView {
 
   using RecordView::RecordView;
 
+  // The weapon's name as the unit balloon's firepower table shows it.
+  std::string_view Name() const { return Text(0, 26); }
   int16_t PerMan() const { return I16(26); }
   float Firepower(int32_t point) const { return F32(28 + 4 * point); }  // point 0..10
   int16_t MaxRange() const { return I16(72); }

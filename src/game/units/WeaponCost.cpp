@@ -24,7 +24,8 @@ float FirstVelocity(const WeaponData& w, std::initializer_list<int32_t> kinds) {
 
 }  // namespace
 
-float MaxPenetratedArmour(bool variant, float range, float slope, int32_t calibre, int32_t kind, int32_t weapon) {
+float MaxPenetratedArmour(bool variant, float range, float slope, int32_t calibre, int32_t kind, int32_t weapon,
+                          bool vary) {
   const VehicleData source = gVehicleClasses[VehicleData::kComputationClass];
   // The test plate is the front upper hull of a private copy of the class record: the tables
   // stay untouched and no vehicle (nor any random draw) is made.
@@ -61,7 +62,7 @@ float MaxPenetratedArmour(bool variant, float range, float slope, int32_t calibr
     ArmourOutcome outcome;
     const float armour = EffectiveArmour(target, request, &outcome);
     bool shattered = false;
-    const float pen = WeaponPenetration(false, range, weapon, kind, outcome.faceHardened, outcome.hardness,
+    const float pen = WeaponPenetration(vary, range, weapon, kind, outcome.faceHardened, outcome.hardness,
                                         outcome.ratio, &shattered);
     return pen >= armour;
   };

@@ -61,8 +61,11 @@ void ScaleByRangeFalloff(float* value, float distance, float range);
 
 // The greatest armour thickness in mm (0 when none) that the weapon's round of the kind
 // defeats at the range against a plate of the slope value, found by a step search against a
-// temporary vehicle of the armour-test class; variant chooses that vehicle's variant.
-float MaxPenetratedArmour(bool variant, float range, float slope, int32_t calibre, int32_t kind, int32_t weapon);
+// temporary vehicle of the armour-test class; variant chooses that vehicle's variant. With
+// vary the penetration carries the weapon's random variation, drawn from the generator as the
+// caller left it; either way the generator is put back as it was.
+float MaxPenetratedArmour(bool variant, float range, float slope, int32_t calibre, int32_t kind, int32_t weapon,
+                          bool vary = false);
 // A weapon's share of a unit's purchase cost: rateOfFire and ammunition are the caller's two
 // positive factors, mixRow the unit's ammunition-mix row, date the game's date (YYMM); flag
 // and mode go on to MaxPenetratedArmour and AdjustCountForDate.
