@@ -264,6 +264,25 @@ TEST(InfantryDraw, DrawingLeavesBothGeneratorsAlone) {
   EXPECT_EQ(GRandom::Presentation().Random(1000000), presentation.Random(1000000));
 }
 
+TEST(InfantryDraw, BaseMarkerNotUnderRidersNorClass242) {
+  DrawRig d;
+  d.rig.world.app.options[1] = 1;
+  auto squad = d.rig.Make(InfantryRig::kSquad, 0);
+  auto base = [&] {
+    d.r.r->ResetTriangleCounts();
+    squad->DrawBase(false);
+    return d.r.r->FrameTriangles().given;
+  };
+  EXPECT_GT(base(), 0);
+  Infantry vehicle;
+  squad->carrier = &vehicle;
+  EXPECT_EQ(base(), 0);
+  squad->carrier = nullptr;
+  squad->classIndex = 242;
+  EXPECT_EQ(base(), 0);
+  squad->classIndex = InfantryRig::kSquad;
+}
+
 class LabelHost : public UnitDrawHost {
  public:
   void DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float, float,
