@@ -267,6 +267,8 @@ TEST(InfantryDraw, DrawingLeavesBothGeneratorsAlone) {
 TEST(InfantryDraw, BaseMarkerNotUnderRidersNorClass242) {
   DrawRig d;
   d.rig.world.app.options[1] = 1;
+  d.rig.world.Battle().map->camera.viewLevel[0] = 2;
+  d.rig.world.Battle().map->camera.viewLevel[1] = 2;
   auto squad = d.rig.Make(InfantryRig::kSquad, 0);
   auto base = [&] {
     d.r.r->ResetTriangleCounts();
