@@ -3,6 +3,7 @@
 // where the men stand, which faces and uniforms they wear, and the status label's lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -108,6 +109,35 @@ TEST(InfantryDraw, HeadgearColoursAndRenderSwitches) {
     d.Man(*man, level, 0);
     EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (221u << 16) | (142u << 8) | 107u) << level;
   }
+}
+
+// The screen width of a man seen from the front.
+float ScreenWidth(DrawRig& d, const Infantry& unit, int32_t level) {
+  d.r.r->SetProjection(0, 0, 64, 48, 60.0f, 1.0f, 2000.0f);
+  d.r.r->LookAt(0.0f, 150.0f, 65.0f, 0.0f, 0.0f, 65.0f, 0.0f, 0.0f, 1.0f);
+  d.r.device.ClearCalls();
+  d.Man(unit, level, 0);
+  float low = 1e9f;
+  float high = -1e9f;
+  for (const auto* call : d.r.device.Draws()) {
+    for (int32_t i = 0; i < call->count; ++i) {
+      low = std::min(low, call->X(i));
+      high = std::max(high, call->X(i));
+    }
+  }
+  d.r.r->LoadIdentity();
+  return high - low;
+}
+
+TEST(InfantryDraw, SurrenderedMenHoldTheirShouldersInAtTheTwoFinestLevels) {
+  DrawRig d;
+  auto man = d.rig.Make(InfantryRig::kTeam, 0);  // one man, standing at the origin
+  float standing[3];
+  for (int32_t level = 0; level < 3; ++level) standing[level] = ScreenWidth(d, *man, level);
+  man->surrendered = 1;
+  EXPECT_LT(ScreenWidth(d, *man, 0), standing[0] - 1.0f);
+  EXPECT_LT(ScreenWidth(d, *man, 1), standing[1] - 1.0f);
+  EXPECT_EQ(ScreenWidth(d, *man, 2), standing[2]);
 }
 
 TEST(InfantryDraw, PoseFlagsLeaveOutLimbsAndAreClearedAfterTheSquad) {
