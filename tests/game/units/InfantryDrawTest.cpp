@@ -11,6 +11,7 @@
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/RendererRig.h"
+#include "game/units/Hack.h"
 #include "game/units/InfantryDraw.h"
 #include "game/units/InfantryRig.h"
 #include "game/units/UnitCodes.h"
@@ -138,6 +139,57 @@ TEST(InfantryDraw, SurrenderedMenHoldTheirShouldersInAtTheTwoFinestLevels) {
   EXPECT_LT(ScreenWidth(d, *man, 0), standing[0] - 1.0f);
   EXPECT_LT(ScreenWidth(d, *man, 1), standing[1] - 1.0f);
   EXPECT_EQ(ScreenWidth(d, *man, 2), standing[2]);
+}
+
+// The lowest screen x and the lowest screen y (the top) of a unit's drawing seen from the front.
+void ScreenCorner(DrawRig& d, Infantry& unit, float& left, float& top) {
+  d.r.r->SetProjection(0, 0, 64, 48, 60.0f, 1.0f, 2000.0f);
+  d.r.r->LookAt(0.0f, 400.0f, 65.0f, 0.0f, 0.0f, 65.0f, 0.0f, 0.0f, 1.0f);
+  d.r.device.ClearCalls();
+  d.Squad(unit, 0.003f);
+  left = 1e9f;
+  top = 1e9f;
+  for (const auto* call : d.r.device.Draws()) {
+    for (int32_t i = 0; i < call->count; ++i) {
+      left = std::min(left, call->X(i));
+      top = std::min(top, call->Y(i));
+    }
+  }
+  d.r.r->LoadIdentity();
+}
+
+TEST(InfantryDraw, AFullyIdentifiedCrewStandsAroundItsWeaponModel) {
+  DrawRig d;
+  d.rig.world.editorOpen = true;
+  const DataTable<WeaponDrawData> keptDraws = gWeaponDraws;
+  std::vector<uint8_t> draws(WeaponDrawData::kSize * WeaponDrawData::kCount);
+  InfantryRig::PutF(draws.data() + 3 * WeaponDrawData::kSize, 20.0f);      // x
+  InfantryRig::PutF(draws.data() + 3 * WeaponDrawData::kSize + 8, 4.0f);   // z
+  gWeaponDraws = DataTable<WeaponDrawData>(draws.data(), static_cast<uint32_t>(draws.size()));
+  auto crew = d.rig.Make(InfantryRig::kTeam, 0);
+  float left = 0.0f;
+  float top = 0.0f;
+  ScreenCorner(d, *crew, left, top);
+  // A weapon of model kind 3 at scale 2: the man moves 40 across (to the screen's left).
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, InfantryRig::kGunWeapon);
+  InfantryRig::Put32(d.rig.Weapon(InfantryRig::kGunWeapon) + 108, 3);
+  InfantryRig::PutF(d.rig.Weapon(InfantryRig::kGunWeapon) + 112, 2.0f);
+  float movedLeft = 0.0f;
+  float movedTop = 0.0f;
+  ScreenCorner(d, *crew, movedLeft, movedTop);
+  EXPECT_LT(movedLeft, left - 2.0f);
+  EXPECT_FLOAT_EQ(movedTop, top);
+  // Kind 8 in activity 2 stands (72 + 4) x 2 - 72 = 80 higher; in activity 1 it does not.
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 92, 8);
+  crew->activityCodes[0] = 1;
+  ScreenCorner(d, *crew, movedLeft, movedTop);
+  EXPECT_FLOAT_EQ(movedTop, top);
+  crew->activityCodes[0] = 2;
+  ScreenCorner(d, *crew, movedLeft, movedTop);
+  EXPECT_LT(movedTop, top - 2.0f);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 92, 0);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, Infantry::kNoWeapon);
+  gWeaponDraws = keptDraws;
 }
 
 TEST(InfantryDraw, PoseFlagsLeaveOutLimbsAndAreClearedAfterTheSquad) {
