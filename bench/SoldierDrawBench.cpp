@@ -77,10 +77,10 @@ struct Field {
   std::vector<std::unique_ptr<Infantry>> squads;
 };
 
-// The camera stands south of the field, 60 m up, looking across it.
+// The camera stands at the field's south edge, 40 m up, looking across it.
 constexpr float kEyeX = 500.0f;
-constexpr float kEyeY = -150.0f;
-constexpr float kEyeZ = 60.0f;
+constexpr float kEyeY = -20.0f;
+constexpr float kEyeZ = 40.0f;
 
 void DrawFrame(GGraph3D& r, Field& field, float unitScale, float growth, bool worst) {
   r.RenderBegin();
