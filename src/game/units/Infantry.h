@@ -40,8 +40,8 @@ class MapBattleServices;
 // clearing, firing inside a building).
 //
 // Index of temporary bodies, each stopping the program with FatalError ("Infantry") until
-// later work gives it: the links between battles (UpdateLinksBetweenBattles). Draw draws
-// nothing yet. Also still the unit's own: the target search test.
+// later work gives it: the links between battles (UpdateLinksBetweenBattles). Also still the
+// unit's own: the target search test.
 // The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:
@@ -518,6 +518,18 @@ class Infantry : public Unit, public InfantryServices {
   // The map's figure textures figure kind k needs, into out (at most 3); their count.
   int32_t FigureTextures(int32_t kind, std::array<int32_t, 3>& out) const;
   // ---- end of the animation block ----
+  // ---- The squad on the battlefield (InfantryDraw.cpp, InfantryFigure.cpp) ----
+  // Draws the men as DrawOnMap left flag and size (Draw), or as a caller gives them (a crew
+  // figure of a vehicle): the men around the crew weapon at their places, each at the level
+  // of detail of size, then the crew weapon; the one-shot pose flags are cleared at the end.
+  void DrawSquad(bool flag, float size);
+  // Riding men with a gun of class 2 or 3 are not drawn unless its flags 0 and 4 are both set.
+  bool HiddenWhileRiding() const;
+  // No base marker for a rider or for class 242.
+  void DrawBase(bool pick) override;                                         // slot 126
+  // The status label of two lines: the state of a dead unit, or morale and ammunition.
+  void DrawStatusLabel() override;                                           // slot 9
+  // ---- End of the squad on the battlefield ----
 
   // Purchase value; fresh prices the squad at full strength.
   float GetPurchaseCost(bool fresh) const;

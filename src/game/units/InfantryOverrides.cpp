@@ -43,7 +43,6 @@ void Infantry::TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float p
   const float damage = known ? WeaponFragmentValue(weapon, std::clamp(ammoKind, 0, 3)) : 0.0f;
   TakeDamage(damage, 0, shot);
 }
-void Infantry::Draw(bool) {}
 
 // ---- Class queries ----
 

@@ -813,6 +813,15 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // ReferencesToIds and IdsToReferences (0 none).
   std::array<uint32_t, 3> referenceKeys{};
 
+  // ---- The soldier drawing's hand-over (InfantryDraw.cpp) ----
+  // The aim timer; 99.0 exactly means the weapon is jammed. The unit panel reads it too.
+  float GetAimTimer() const { return aimTime; }
+  // Set by DrawOnMap just before Draw: whether the unit's footprint is only partly in view
+  // (every primitive then goes through clipping) and its apparent size (the perspective scale
+  // at its shown position times the drawing scale). Not stored.
+  uint8_t drawClip = 0;
+  float drawSize = 0.0f;
+  // ---- End of the soldier drawing's hand-over ----
   // ---- The orders exchange ----
   // The number of units an orders block held after this one (count - 1 for the first read,
   // 0 for the last); the receiving side merges by it. Not stored.

@@ -143,6 +143,8 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
     const bool recordBounds = selected || (host != nullptr && host->IsHighlightAll());
     if (recordBounds) g->BeginScreenBounds();
     if (!lastSeen) {
+      drawClip = viewState != 2 ? 1 : 0;
+      drawSize = map->PerspectiveScaleAt(sx, sy, sz) * scale;
       Draw(pick);
     } else {
       // The last-seen marker: a flat diamond at the model's origin.

@@ -62,6 +62,12 @@ class UnitDrawHost {
   virtual void EnsureKindGroupGraphics(int32_t /*group*/) {}
   // The map's infantry figure texture n (0..14), loaded once.
   virtual void EnsureInfantryTexture(int32_t /*n*/) {}
+  // ---- Soldier labels ----
+  // Up to two label lines above a world point, each with a colour index 0..2; an empty text
+  // draws nothing (the battlefield view answers; nothing by default).
+  virtual void DrawLabelLines(const char* /*text1*/, int32_t /*code1*/, const char* /*text2*/, int32_t /*code2*/,
+                              float /*x*/, float /*y*/, float /*z*/) {}
+  // ---- End of soldier labels ----
   // ---- Objects ----
   // A victory flag marker of the editor drawn as the battle draws its flags: a temporary
   // flag, large or small, at the point (the battle screen answers; nothing by default).

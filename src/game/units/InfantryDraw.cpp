@@ -1,0 +1,231 @@
+// The squad on the battlefield: whether its men are drawn, how many and in which order, where
+// each stands, which face and uniform each wears and at which level of detail; a crew
+// figure's poses; the squad's base marker and its status label. Nothing here draws from the
+// game's generator or the presentation's.
+#include "framework/core/GString63.h"
+#include "framework/core/Quorl.h"
+#include "framework/media/GGraph3D.h"
+#include "game/map/MapAppServices.h"
+#include "game/units/Hack.h"
+#include "game/units/Infantry.h"
+#include "game/units/InfantryDraw.h"
+#include "game/units/UnitCodes.h"
+#include "game/units/UnitDrawHost.h"
+#include "game/units/UnitServices.h"
+
+namespace {
+
+constexpr int32_t kThirdMemberOption = 3;
+constexpr int32_t kRiderPickMode = 3;
+constexpr int32_t kNoBaseClass = 242;
+
+bool ThirdMemberShown() {
+  const MapAppServices* app = UnitApp();
+  return app != nullptr && app->GetOption(kThirdMemberOption) != 0;
+}
+
+// Rows of the pose table a crew pose sets.
+enum PoseRow : int32_t {
+  kHipSwing1 = 2, kKnee1 = 3, kHipSwing2 = 4, kKnee2 = 5,
+  kShoulderRoll1 = 6, kShoulderSwing1 = 7, kShoulderTurn1 = 8, kElbow1 = 9,
+  kShoulderRoll2 = 10, kShoulderSwing2 = 11, kShoulderTurn2 = 12, kElbow2 = 13,
+  kItemTwist = 14, kItemSwing = 15, kItemTurn = 16, kHeadTurn = 17, kHeight = 18
+};
+
+// One crew pose: joint angles (degrees) and whether the item angles are set.
+struct CrewPose {
+  float hipSwing, knee, shoulderTurn, shoulderSwing, shoulderRoll, elbow;
+  bool item;
+};
+
+constexpr CrewPose kSeated = {0.0f, 0.0f, -35.0f, 9.0f, 15.0f, 110.0f, true};
+constexpr CrewPose kStanding = {0.0f, 0.0f, -30.0f, 30.0f, 20.0f, 70.0f, false};
+constexpr CrewPose kSitting = {90.0f, -60.0f, -30.0f, 30.0f, 20.0f, 60.0f, false};
+constexpr CrewPose kDriving = {90.0f, -90.0f, -30.0f, 30.0f, 20.0f, 60.0f, false};
+constexpr CrewPose kLeaning = {0.0f, 0.0f, -20.0f, 20.0f, 10.0f, 20.0f, false};
+constexpr CrewPose kCrewPoses[10] = {kSeated,  kStanding, kSitting, kLeaning, kSeated,
+                                     kStanding, kSitting,  kDriving, kSitting, kLeaning};
+
+}  // namespace
+
+InfantryDrawState& InfantryDraw::State() {
+  static InfantryDrawState state;
+  return state;
+}
+
+int32_t InfantryDraw::LevelForSize(float size) {
+  if (size > 0.01f) return 0;
+  if (size > 0.007f) return 1;
+  if (size > 0.0048f) return 2;
+  if (size > 0.0034f) return 3;
+  if (size > 0.0025f) return 4;
+  if (size > 0.002f) return 5;
+  return 6;
+}
+
+void InfantryDraw::PlaceFigure(int32_t index, bool riding) {
+  GGraph3D* g = gGraph3D;
+  if (ThirdMemberShown()) {
+    if (index == 0) {
+      g->TranslateY(27.5f);
+    } else if (index == 1) {
+      g->TranslateXY(riding ? -30.0f : -57.0f, -27.5f);
+    } else {
+      g->TranslateXY(riding ? 30.0f : 57.0f, -8.5f);
+    }
+  } else if (index == 0) {
+    g->TranslateXY(riding ? -30.0f : -42.0f, -7.0f);
+  } else {
+    g->TranslateXY(riding ? 30.0f : 42.0f, 7.0f);
+  }
+}
+
+void InfantryDraw::SetPose(Infantry& unit, int32_t mode, float headTurn) {
+  if (mode < 0 || mode > 9) FatalError(4712, "InfantryDraw");
+  auto set = [&unit](int32_t row, float value) { unit.figurePose[static_cast<size_t>(row)][0] = value; };
+  InfantryDrawState& state = State();
+  if (mode == 0) state.PoseHidesLegs = 1;
+  if (mode == 0 || mode == 4) state.PoseForcesItem = 1;
+  if (mode == 2) state.PoseHidesArms = 1;
+  const CrewPose& pose = kCrewPoses[mode];
+  set(kHeadTurn, headTurn);
+  for (const int32_t row : {kHipSwing1, kHipSwing2}) set(row, pose.hipSwing);
+  for (const int32_t row : {kKnee1, kKnee2}) set(row, pose.knee);
+  for (const int32_t row : {kShoulderTurn1, kShoulderTurn2}) set(row, pose.shoulderTurn);
+  for (const int32_t row : {kShoulderSwing1, kShoulderSwing2}) set(row, pose.shoulderSwing);
+  for (const int32_t row : {kShoulderRoll1, kShoulderRoll2}) set(row, pose.shoulderRoll);
+  for (const int32_t row : {kElbow1, kElbow2}) set(row, pose.elbow);
+  if (pose.item) {
+    set(kItemTurn, 0.0f);
+    set(kItemSwing, 90.0f);
+    set(kItemTwist, 30.0f);
+  }
+  set(kHeight, 0.0f);
+}
+
+// Until the hand items are drawn: nothing, and the two frames the figure left open close.
+void InfantryDraw::DrawCarriedItem(const Infantry& /*unit*/, int32_t /*i*/, int32_t /*itemLevel*/, bool /*flag*/) {
+  gGraph3D->PopMatrix();
+  gGraph3D->PopMatrix();
+}
+
+void InfantryDraw::DrawBackPack(const Infantry& /*unit*/, int32_t /*i*/, bool /*flag*/) {}
+
+void InfantryDraw::DrawCrewWeapon(const Infantry& /*unit*/, bool /*flag*/) {}
+
+// ---- The squad's operations ----
+
+void Infantry::Draw(bool /*pick*/) { DrawSquad(drawClip != 0, drawSize); }
+
+bool Infantry::HiddenWhileRiding() const {
+  if (!HasMainWeaponOfType23(false)) return false;
+  const int32_t weapon = Data().MainWeapon();
+  if (!gWeapons.IsValid(weapon)) return true;
+  const uint16_t flags = gWeapons[weapon].Flags();
+  return (flags & 0x11u) != 0x11u;
+}
+
+void Infantry::DrawSquad(bool flag, float size) {
+  GGraph3D* g = gGraph3D;
+  InfantryDrawState& state = InfantryDraw::State();
+  const MapAppServices* app = UnitApp();
+  const bool riding = carrier != nullptr;
+  if (g != nullptr && !(riding && app != nullptr && app->GetInputMode() == kRiderPickMode && g->IsPickMode())) {
+    const int32_t firstKind = GetShownFigureKind(0);
+    const bool crew = firstKind == 7 || firstKind == 8;
+    if (!(riding && HiddenWhileRiding())) {
+      const bool full = GetIdentificationLevel(false) == 4;
+      float weaponScale = 1.0f;
+      const int32_t drawKind = GetWeaponDrawKind(&weaponScale);
+      const bool withWeapon = full && drawKind != WeaponData::kNoDrawKind;
+      if (withWeapon) {
+        g->PushMatrix();
+        if (gWeaponDraws.IsValid(drawKind)) {
+          const WeaponDrawData record = gWeaponDraws[drawKind];
+          const int32_t activity = activityCodes[0];
+          const float lift = firstKind == 8 && (activity == 2 || activity == 3)
+                                 ? (72.0f + record.Offset(2)) * weaponScale - 72.0f
+                                 : 0.0f;
+          g->Translate(weaponScale * record.Offset(0), weaponScale * record.Offset(1), lift);
+        }
+      }
+      if (!full && state.UseOwnFaceVariants != 0) {
+        state.CurrentAppearanceIndex = 1;
+        state.CurrentUniformCode = KindGroupFirstCode(GetKindGroup());
+      } else {
+        state.CurrentAppearanceIndex = 0;
+        state.CurrentUniformCode = nationalityCode;
+      }
+      int32_t n = GetShownFigureCount();
+      if (n >= 3 && !ThirdMemberShown()) n = 2;
+      const int32_t level = InfantryDraw::LevelForSize(size);
+      for (int32_t i = n - 1; i >= 0; --i) {
+        if (state.UseOwnFaceVariants != 0) {
+          if (i < 0 || i > 2) FatalError(4964, "InfantryDraw");
+          state.CurrentFaceVariant = appearanceVariants[static_cast<size_t>(i)];
+        }
+        if (nationalityCode == 10 && state.CurrentFaceVariant < 2 && !full) state.CurrentFaceVariant += 2;
+        if (state.CurrentFaceVariant < 0 || state.CurrentFaceVariant > 11) FatalError(4967, "InfantryDraw");
+        InfantryDraw::DrawFigure(*this, level, i, flag);
+      }
+      if (withWeapon) g->PopMatrix();
+    }
+    if (crew) InfantryDraw::DrawCrewWeapon(*this, flag);
+  }
+  state.PoseHidesLegs = 0;
+  state.PoseHidesArms = 0;
+  state.PoseForcesItem = 0;
+}
+
+void Infantry::DrawBase(bool pick) {
+  if (carrier != nullptr || classIndex == kNoBaseClass) return;
+  Unit::DrawBase(pick);
+}
+
+void Infantry::DrawStatusLabel() {
+  UnitDrawHost* host = GetUnitDrawHost();
+  if (host == nullptr) return;
+  GString63 first;
+  GString63 second;
+  int32_t firstCode = 0;
+  int32_t secondCode = 0;
+  if (alive == 0) {
+    if (GetIdentificationLevel(false) < 3) return;
+    const int32_t shown = GetShownFigureCount();
+    const int32_t classKind = Data().FigureKind(0);
+    if (shown == 0 && classKind != 7 && classKind != 8) return;
+    first.LoadResource(immobilized != 0 || shown >= 1 ? 1130 : 1131);
+    host->DrawLabelLines(first.CStr(), 0, "", 0, x, y, GetBaseHeight());
+    return;
+  }
+  if (!IsCurrentSide()) return;
+  static constexpr struct {
+    uint32_t text;
+    int32_t code;
+  } kBands[8] = {{0, 0}, {0, 0}, {0, 0}, {1136, 2}, {1135, 1}, {1134, 0}, {1133, 0}, {1132, 0}};
+  const int32_t band = GetBand();
+  if (band >= 3 && band <= 7) {
+    first.LoadResource(kBands[band].text);
+    firstCode = kBands[band].code;
+  }
+  if (aimTime == 99.0f) {
+    second.LoadResource(1140);
+    secondCode = 1;
+  } else {
+    int32_t sum = 0;
+    for (size_t k = 0; k < 4; ++k) sum += ammo[k];
+    if (HasMainWeapon()) {
+      if (sum == 0) {
+        second.LoadResource(1141);
+        secondCode = 0;
+      } else if (sum <= Data().AmmoLoad() / 4) {
+        second.LoadResource(1142);
+        secondCode = 2;
+      }
+    } else if (sum == 0) {
+      second.LoadResource(1142);
+      secondCode = 1;
+    }
+  }
+  host->DrawLabelLines(first.CStr(), firstCode, second.CStr(), secondCode, x, y, GetBaseHeight());
+}

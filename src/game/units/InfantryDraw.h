@@ -1,0 +1,53 @@
+#pragma once
+#include <cstdint>
+
+#include "game/units/FigureMesh.h"
+#include "game/units/InfantryDrawState.h"
+
+class GGraphic;
+class Infantry;
+
+// The soldier figures of an infantry unit on the battlefield: where each man of the squad
+// stands, how a crew figure is posed, and each man drawn at one of seven levels of detail
+// from the static figure meshes (FigureMesh). Every routine works on the current transform
+// of the renderer, pops what it pushes, and passes flag (the unit is not wholly in view) as
+// the clipping flag of every primitive. Nothing here allocates or touches a random generator.
+//
+// InfantryDraw.cpp holds the placing, the crew poses and the stand-ins of the carried item,
+// back pack and crew weapon; InfantryFigure.cpp the seven levels and the headgear.
+class InfantryDraw {
+ public:
+  // The one drawing state of the program.
+  static InfantryDrawState& State();
+
+  // The level of detail 0..6 of an apparent size (each bound strictly greater than).
+  static int32_t LevelForSize(float size);
+  // Moves the current transform to the standing place of figure index in the squad.
+  static void PlaceFigure(int32_t index, bool riding);
+  // Poses figure 0 of a crew figure unit for a crew position (mode 0..9) with a head turn.
+  static void SetPose(Infantry& unit, int32_t mode, float headTurn);
+
+  // One man of the unit, figure slot i, at level 0..6.
+  static void DrawFigureLod0(const Infantry& unit, int32_t i, bool flag);
+  static void DrawFigureLod1(const Infantry& unit, int32_t i, bool flag);
+  static void DrawFigureLod2(const Infantry& unit, int32_t i, bool flag);
+  static void DrawFigureLod3(const Infantry& unit, int32_t i, bool flag);
+  static void DrawFigureLod4(const Infantry& unit, int32_t i, bool flag);
+  static void DrawFigureLod5(const Infantry& unit, int32_t i, bool flag);
+  static void DrawFigureLod6(const Infantry& unit, int32_t i, bool flag);
+  static void DrawFigure(const Infantry& unit, int32_t level, int32_t i, bool flag);
+  // The coloured steel helmet and the modelled headgear of levels 0 and 1.
+  static void DrawHelmetShell(bool flag);
+  static void DrawHeadgearModel(bool flag, GGraphic* texture);
+
+  // Drawn in the second forearm's frame at item level 0..2; closes that frame and the upper
+  // arm's (two pops) whether it draws anything or not.
+  static void DrawCarriedItem(const Infantry& unit, int32_t i, int32_t itemLevel, bool flag);
+  static void DrawBackPack(const Infantry& unit, int32_t i, bool flag);
+  // The crew-served weapon at the unit's origin.
+  static void DrawCrewWeapon(const Infantry& unit, bool flag);
+
+  // The primitives of a part from primitive first, count of them (-1: to its end), with the
+  // texture bound or the current colour.
+  static void DrawPart(FigureMesh::PartId part, bool flag, int32_t first = 0, int32_t count = -1);
+};

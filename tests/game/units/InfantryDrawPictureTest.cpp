@@ -1,0 +1,184 @@
+// The soldiers as a picture: seven men side by side, one at each level of detail, and a squad of
+// three in each uniform family, drawn on the software device at 320 x 240 with test textures.
+// The picture is pinned and the same at one and two drawing threads. With
+// TARVANE_SAVE_PICTURES set the pictures are kept as BMP files, and squads at 15, 40, 100
+// and 200 m are drawn in the build's own pictures as well.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/media/GGraphic.h"
+#include "framework/media/GGraphicFactory.h"
+#include "framework/media/GraphicsTestHost.h"
+#include "framework/media/RendererRig.h"
+#include "game/units/InfantryDraw.h"
+#include "game/units/InfantryRig.h"
+#include "platform/PBitmapFile.h"
+#include "platform/PPath.h"
+#include "support/PixelHash.h"
+
+namespace {
+
+// Bitmaps made on first request: faces in skin with eyes and a mouth, every other picture a
+// muted cloth colour from its number with a darker band, so parts can be told apart.
+class FigureTextureHost : public GraphicsTestHost {
+ public:
+  bool IsBitmapExcluded(int32_t number) override {
+    std::vector<uint32_t> pixels(32 * 32);
+    const auto n = static_cast<uint32_t>(number);
+    const uint32_t hash = n * 2654435761u;
+    const uint32_t cloth = 0x303020u + ((hash >> 8) & 0x1F1F1Fu);
+    for (int32_t y = 0; y < 32; ++y) {
+      for (int32_t x = 0; x < 32; ++x) {
+        uint32_t c = cloth;
+        if (number >= 5100 && number <= 5111) {
+          c = 0xD8A080u;
+          if (y >= 12 && y <= 14 && (x == 10 || x == 11 || x == 20 || x == 21)) c = 0x202020u;
+          if (y == 22 && x >= 13 && x <= 18) c = 0x803030u;
+        } else if ((y / 4) % 4 == 3) {
+          c = (cloth >> 1) & 0x7F7F7Fu;
+        }
+        pixels[static_cast<size_t>(y * 32 + x)] = c;
+      }
+    }
+    WriteBitmap(number, 32, 32, pixels);
+    return false;
+  }
+};
+
+// The build's own bitmaps, read from the folder the build drew them into.
+class ContentTextureHost : public GraphicsTestHost {
+ public:
+  bool GetBaseFolder(std::string& out, bool) override {
+    out = PPath::ToProgram(std::string(TARVANE_BITMAP_DIR) + "/../");
+    return false;
+  }
+};
+
+struct Scene {
+  explicit Scene(bool editor) {
+    rig.UseMap();
+    rig.world.editorOpen = editor;
+    rig.world.app.options[3] = 1;  // the third man shown
+    Map& map = *rig.world.Battle().map;
+    for (int32_t n = 0; n < 12; ++n) {
+      GObject*& slot = map.display.textureSlots[static_cast<size_t>(Map::Slot::kDetailedTerrain + n)];
+      if (slot == nullptr) slot = GGraphicFactory::NewTextureGraphic(5100 + n, GGraphicFactory::kNormalDetail);
+    }
+  }
+  std::unique_ptr<Infantry> Squad(int32_t code, int32_t faces) {
+    auto unit = rig.Make(InfantryRig::kSquad, code);
+    unit->appearanceVariants = {static_cast<int16_t>(faces % 12), static_cast<int16_t>((faces + 5) % 12),
+                                static_cast<int16_t>((faces + 9) % 12)};
+    unit->PrepareAppearance();
+    return unit;
+  }
+  InfantryRig rig;
+};
+
+// A man in mid stride, his arms swinging.
+void Stride(Infantry& unit) {
+  for (size_t i = 0; i < 3; ++i) {
+    const float s = i == 1 ? -1.0f : 1.0f;
+    unit.figurePose[2][i] = 20.0f * s;
+    unit.figurePose[3][i] = -25.0f;
+    unit.figurePose[4][i] = -15.0f * s;
+    unit.figurePose[5][i] = -10.0f;
+    unit.figurePose[7][i] = -25.0f * s;
+    unit.figurePose[9][i] = 20.0f;
+    unit.figurePose[11][i] = 20.0f * s;
+    unit.figurePose[13][i] = 30.0f;
+    unit.figurePose[17][i] = 10.0f * s;
+  }
+}
+
+void Frame(RendererProbe& r, int32_t w, int32_t h, float eyeY, float eyeZ, float targetZ) {
+  r.SetProjection(0, 0, w, h, 60.0f, 1.0f, 5000.0f);
+  r.LookAt(0.0f, eyeY, eyeZ, 0.0f, 0.0f, targetZ, 0.0f, 0.0f, 1.0f);
+}
+
+uint64_t DrawAt(int32_t threads, const char* save) {
+  PSurface screen(320, 240, PPixelFormat::kRGB565);
+  PSoft3DDevice device(&screen, threads);
+  GGraph3DHost host(&device, &screen);
+  RendererProbe r(&host);
+  gGraph3D = &r;
+  r.Init3D();
+  FigureTextureHost textures;
+  Scene scene(true);
+  r.RenderBegin();
+  // Top row: the same man at levels 0 to 6, left to right, in the figure's own units.
+  Frame(r, 320, 240, -650.0f, 260.0f, 40.0f);
+  r.RotateZ(180.0f);
+  auto man = scene.Squad(0, 2);
+  Stride(*man);
+  InfantryDraw::State().CurrentUniformCode = 0;
+  for (int32_t level = 0; level < 7; ++level) {
+    r.PushMatrix();
+    r.Translate(270.0f - 90.0f * static_cast<float>(level), 0.0f, 100.0f);
+    InfantryDraw::State().CurrentFaceVariant = 2 + level;
+    InfantryDraw::DrawFigure(*man, level, 0, false);
+    r.PopMatrix();
+  }
+  // Bottom row: squads of three in the uniform families, at level 0.
+  const int32_t codes[6] = {0, 3, 4, 6, 7, 9};
+  for (int32_t k = 0; k < 6; ++k) {
+    auto squad = scene.Squad(codes[k], k);
+    Stride(*squad);
+    r.PushMatrix();
+    r.Translate(-300.0f + 120.0f * static_cast<float>(k), 40.0f, -120.0f);
+    r.Scale(0.6f, 0.6f, 0.6f);
+    squad->DrawSquad(false, 0.02f);
+    r.PopMatrix();
+  }
+  r.RenderEnd();
+  gGraph3D = nullptr;
+  if (save != nullptr) PBitmapFile::WriteSurface(screen, std::string(save) + "soldiers.bmp");
+  return PixelHash(screen, device);
+}
+
+// Squads at 15, 40, 100 and 200 m in the build's pictures, at the scale the battlefield gives.
+void SaveDistances(const char* save) {
+  PSurface screen(640, 480, PPixelFormat::kRGB565);
+  PSoft3DDevice device(&screen, 2);
+  GGraph3DHost host(&device, &screen);
+  RendererProbe r(&host);
+  gGraph3D = &r;
+  r.Init3D();
+  ContentTextureHost textures;
+  Scene scene(true);
+  const int32_t codes[4] = {0, 6, 7, 4};
+  const float distances[4] = {15.0f, 40.0f, 100.0f, 200.0f};
+  r.RenderBegin();
+  r.SetProjection(0, 0, 640, 480, 40.0f, 0.5f, 3000.0f);
+  r.LookAt(0.0f, -8.0f, 1.7f, 0.0f, 60.0f, 1.0f, 0.0f, 0.0f, 1.0f);
+  for (int32_t k = 0; k < 4; ++k) {
+    auto squad = scene.Squad(codes[k], k);
+    Stride(*squad);
+    r.PushMatrix();
+    const float d = distances[k];
+    r.Translate(-0.12f * d + 0.08f * d * static_cast<float>(k), d - 8.0f, 0.0f);
+    r.RotateZ(200.0f);
+    const float scale = 0.012990149669349194f;
+    r.Scale(scale, scale, scale);
+    // The battlefield's apparent size: about 20 / depth, times the figure scale.
+    squad->DrawSquad(false, 20.0f / d * scale);
+    r.PopMatrix();
+  }
+  r.RenderEnd();
+  gGraph3D = nullptr;
+  PBitmapFile::WriteSurface(screen, std::string(save) + "soldiers-distances.bmp");
+}
+
+TEST(InfantryDrawPicture, SevenLevelsAndUniformFamiliesPinnedAtOneAndTwoThreads) {
+  const char* save = std::getenv("TARVANE_SAVE_PICTURES");
+  const uint64_t one = DrawAt(1, save);
+  EXPECT_EQ(DrawAt(2, nullptr), one);
+  EXPECT_EQ(one, 14713272292997124901ull) << one;
+  if (save != nullptr) SaveDistances(save);
+}
+
+}  // namespace

@@ -1,0 +1,447 @@
+// What the squad drawing hands the recording renderer: the level of detail by apparent size,
+// the triangles of each level and of each headgear and boot, the pose flags, the crew poses,
+// where the men stand, which faces and uniforms they wear, and the status label's lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/core/GRandom.h"
+#include "framework/core/Quorl.h"
+#include "framework/media/RendererRig.h"
+#include "game/units/Hack.h"
+#include "game/units/InfantryDraw.h"
+#include "game/units/InfantryRig.h"
+#include "game/units/UnitCodes.h"
+#include "game/units/UnitDrawHost.h"
+
+namespace {
+
+struct DrawRig {
+  DrawRig() {
+    rig.UseMap();
+    gGraph3D = r.r.get();
+    State() = InfantryDrawState{};
+  }
+  ~DrawRig() {
+    gGraph3D = nullptr;
+    State() = InfantryDrawState{};
+  }
+  DrawRig(const DrawRig&) = delete;
+  DrawRig& operator=(const DrawRig&) = delete;
+
+  static InfantryDrawState& State() { return InfantryDraw::State(); }
+
+  // Triangles handed to the renderer by one man at a level, the transform stack left as found.
+  int64_t Man(const Infantry& unit, int32_t level, int32_t code, bool flag = false) {
+    State().CurrentUniformCode = code;
+    State().CurrentFaceVariant = 3;
+    const int32_t depth = r.r->Depth();
+    r.r->ResetTriangleCounts();
+    InfantryDraw::DrawFigure(unit, level, 0, flag);
+    EXPECT_EQ(r.r->Depth(), depth);
+    EXPECT_TRUE(r.r->IsBackfaceCulling());
+    return r.r->FrameTriangles().given;
+  }
+  int64_t Squad(Infantry& unit, float size = 0.02f) {
+    r.r->ResetTriangleCounts();
+    unit.DrawSquad(false, size);
+    return r.r->FrameTriangles().given;
+  }
+  // The translation of the current transform.
+  void Translation(float& x, float& y) {
+    const GTransform& m = r.r->Top();
+    x = m.m[3][0] != 0.0f || m.m[3][1] != 0.0f ? m.m[3][0] : m.m[0][3];
+    y = m.m[3][0] != 0.0f || m.m[3][1] != 0.0f ? m.m[3][1] : m.m[1][3];
+  }
+
+  InfantryRig rig;
+  RecordingRig r;
+};
+
+TEST(InfantryDraw, LevelBySizeAndTheTrianglesOfEachLevel) {
+  EXPECT_EQ(InfantryDraw::LevelForSize(0.0100001f), 0);
+  EXPECT_EQ(InfantryDraw::LevelForSize(0.01f), 1);
+  EXPECT_EQ(InfantryDraw::LevelForSize(0.0048f), 3);
+  EXPECT_EQ(InfantryDraw::LevelForSize(0.0034f), 4);
+  EXPECT_EQ(InfantryDraw::LevelForSize(0.0025f), 5);
+  EXPECT_EQ(InfantryDraw::LevelForSize(0.002f), 6);
+
+  DrawRig d;
+  auto man = d.rig.Make(InfantryRig::kSquad, 0);
+  const int64_t expected[7] = {359, 201, 86, 48, 36, 24, 14};
+  for (int32_t level = 0; level < 7; ++level) EXPECT_EQ(d.Man(*man, level, 0), expected[level]) << level;
+  // Level 2 adds one triangle per foot when the unit is clipped.
+  EXPECT_EQ(d.Man(*man, 2, 0, true), 88);
+  // Headgear and boots by uniform code at level 0: the helmet shell (60 for the cap's 40),
+  // the headgear model (60) with high boots (10 more each), cap shape 1 (60), code 1's boots
+  // (3 more each), cap shape 2 with high boots.
+  EXPECT_EQ(d.Man(*man, 0, 4), 379);
+  EXPECT_EQ(d.Man(*man, 0, 9), 359 - 40 + 60 + 20);
+  EXPECT_EQ(d.Man(*man, 0, 6), 379);
+  EXPECT_EQ(d.Man(*man, 0, 1), 365);
+  EXPECT_EQ(d.Man(*man, 0, 7), 359 + 20);
+  // Level 1: cap shape 1 has 21 (and code 8 high boots), the helmet shell stays.
+  EXPECT_EQ(d.Man(*man, 1, 8), 201 - 20 + 21 + 20);
+  EXPECT_EQ(d.Man(*man, 1, 13), 201 - 20 + 60);
+  // Level 2 headgear: helmet 15, plain cap 10, textured round cap 10.
+  EXPECT_EQ(d.Man(*man, 2, 9), 86 - 10 + 15);
+  EXPECT_EQ(d.Man(*man, 2, 11), 86);
+}
+
+TEST(InfantryDraw, HeadgearColoursAndRenderSwitches) {
+  DrawRig d;
+  auto man = d.rig.Make(InfantryRig::kSquad, 4);
+  // Code 4's helmet shell ends with its rim colour, culling on and the winding unflipped.
+  d.Man(*man, 0, 4);
+  EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (91u << 16) | 28u);
+  EXPECT_TRUE(d.r.r->IsBackfaceCulling());
+  d.Man(*man, 0, 5);
+  EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (30u << 16) | (15u << 8) | 30u);
+  // Level 2: code 4's coloured helmet, code 6's coloured cap.
+  d.Man(*man, 2, 4);
+  EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (99u << 16) | 20u);
+  d.Man(*man, 2, 6);
+  EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (40u << 16) | (48u << 8) | 48u);
+  // Levels 3-6 end with the skin colour.
+  for (int32_t level = 3; level < 7; ++level) {
+    d.Man(*man, level, 0);
+    EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (221u << 16) | (142u << 8) | 107u) << level;
+  }
+}
+
+// The screen width of a man seen from the front.
+float ScreenWidth(DrawRig& d, const Infantry& unit, int32_t level) {
+  d.r.r->SetProjection(0, 0, 64, 48, 60.0f, 1.0f, 2000.0f);
+  d.r.r->LookAt(0.0f, 150.0f, 65.0f, 0.0f, 0.0f, 65.0f, 0.0f, 0.0f, 1.0f);
+  d.r.device.ClearCalls();
+  d.Man(unit, level, 0);
+  float low = 1e9f;
+  float high = -1e9f;
+  for (const auto* call : d.r.device.Draws()) {
+    for (int32_t i = 0; i < call->count; ++i) {
+      low = std::min(low, call->X(i));
+      high = std::max(high, call->X(i));
+    }
+  }
+  d.r.r->LoadIdentity();
+  return high - low;
+}
+
+TEST(InfantryDraw, SurrenderedMenHoldTheirShouldersInAtTheTwoFinestLevels) {
+  DrawRig d;
+  auto man = d.rig.Make(InfantryRig::kTeam, 0);  // one man, standing at the origin
+  float standing[3];
+  for (int32_t level = 0; level < 3; ++level) standing[level] = ScreenWidth(d, *man, level);
+  man->surrendered = 1;
+  EXPECT_LT(ScreenWidth(d, *man, 0), standing[0] - 1.0f);
+  EXPECT_LT(ScreenWidth(d, *man, 1), standing[1] - 1.0f);
+  EXPECT_EQ(ScreenWidth(d, *man, 2), standing[2]);
+}
+
+// The lowest screen x and the lowest screen y (the top) of a unit's drawing seen from the front.
+void ScreenCorner(DrawRig& d, Infantry& unit, float& left, float& top) {
+  d.r.r->SetProjection(0, 0, 64, 48, 60.0f, 1.0f, 2000.0f);
+  d.r.r->LookAt(0.0f, 400.0f, 65.0f, 0.0f, 0.0f, 65.0f, 0.0f, 0.0f, 1.0f);
+  d.r.device.ClearCalls();
+  d.Squad(unit, 0.003f);
+  left = 1e9f;
+  top = 1e9f;
+  for (const auto* call : d.r.device.Draws()) {
+    for (int32_t i = 0; i < call->count; ++i) {
+      left = std::min(left, call->X(i));
+      top = std::min(top, call->Y(i));
+    }
+  }
+  d.r.r->LoadIdentity();
+}
+
+TEST(InfantryDraw, AFullyIdentifiedCrewStandsAroundItsWeaponModel) {
+  DrawRig d;
+  d.rig.world.editorOpen = true;
+  const DataTable<WeaponDrawData> keptDraws = gWeaponDraws;
+  std::vector<uint8_t> draws(WeaponDrawData::kSize * WeaponDrawData::kCount);
+  InfantryRig::PutF(draws.data() + 3 * WeaponDrawData::kSize, 20.0f);      // x
+  InfantryRig::PutF(draws.data() + 3 * WeaponDrawData::kSize + 8, 4.0f);   // z
+  gWeaponDraws = DataTable<WeaponDrawData>(draws.data(), static_cast<uint32_t>(draws.size()));
+  auto crew = d.rig.Make(InfantryRig::kTeam, 0);
+  float left = 0.0f;
+  float top = 0.0f;
+  ScreenCorner(d, *crew, left, top);
+  // A weapon of model kind 3 at scale 2: the man moves 40 across (to the screen's left).
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, InfantryRig::kGunWeapon);
+  InfantryRig::Put32(d.rig.Weapon(InfantryRig::kGunWeapon) + 108, 3);
+  InfantryRig::PutF(d.rig.Weapon(InfantryRig::kGunWeapon) + 112, 2.0f);
+  float movedLeft = 0.0f;
+  float movedTop = 0.0f;
+  ScreenCorner(d, *crew, movedLeft, movedTop);
+  EXPECT_LT(movedLeft, left - 2.0f);
+  EXPECT_FLOAT_EQ(movedTop, top);
+  // Kind 8 in activity 2 stands (72 + 4) x 2 - 72 = 80 higher; in activity 1 it does not.
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 92, 8);
+  crew->activityCodes[0] = 1;
+  ScreenCorner(d, *crew, movedLeft, movedTop);
+  EXPECT_FLOAT_EQ(movedTop, top);
+  crew->activityCodes[0] = 2;
+  ScreenCorner(d, *crew, movedLeft, movedTop);
+  EXPECT_LT(movedTop, top - 2.0f);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 92, 0);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, Infantry::kNoWeapon);
+  gWeaponDraws = keptDraws;
+}
+
+TEST(InfantryDraw, PoseFlagsLeaveOutLimbsAndAreClearedAfterTheSquad) {
+  DrawRig d;
+  auto man = d.rig.Make(InfantryRig::kSquad, 0);
+  auto& s = DrawRig::State();
+  s.PoseHidesLegs = 1;
+  EXPECT_EQ(d.Man(*man, 0, 0), 359 - 92);
+  EXPECT_EQ(d.Man(*man, 4, 0), 18);
+  EXPECT_EQ(d.Man(*man, 5, 0), 18);
+  s.PoseHidesLegs = 0;
+  s.PoseHidesArms = 1;
+  for (int32_t level = 0; level < 4; ++level) {
+    const int64_t all = level == 0 ? 359 : level == 1 ? 201 : level == 2 ? 86 : 48;
+    const int64_t limbs = level == 0 ? 150 + 92 : level == 1 ? 64 + 84 : level == 2 ? 26 + 30 : 12 + 18;
+    EXPECT_EQ(d.Man(*man, level, 0), all - limbs) << level;
+  }
+  EXPECT_EQ(d.Man(*man, 4, 0), 18);
+  s.PoseForcesItem = 1;
+  d.rig.world.editorOpen = true;  // fully identified
+  EXPECT_GT(d.Squad(*man), 0);
+  EXPECT_EQ(s.PoseHidesLegs, 0);
+  EXPECT_EQ(s.PoseHidesArms, 0);
+  EXPECT_EQ(s.PoseForcesItem, 0);
+}
+
+TEST(InfantryDraw, CrewPosesSetFigureZeroOnly) {
+  DrawRig d;
+  auto crew = d.rig.Make(InfantryRig::kTeam, 0);
+  for (auto& row : crew->figurePose) row = {5.0f, 5.0f, 5.0f};
+  InfantryDraw::SetPose(*crew, 2, 12.0f);
+  const auto& p = crew->figurePose;
+  EXPECT_EQ(p[2][0], 90.0f);   // hip swings
+  EXPECT_EQ(p[4][0], 90.0f);
+  EXPECT_EQ(p[3][0], -60.0f);  // knees
+  EXPECT_EQ(p[5][0], -60.0f);
+  EXPECT_EQ(p[8][0], -30.0f);  // shoulder turn, swing, roll on both sides
+  EXPECT_EQ(p[11][0], 30.0f);
+  EXPECT_EQ(p[6][0], 20.0f);
+  EXPECT_EQ(p[10][0], 20.0f);
+  EXPECT_EQ(p[9][0], 60.0f);   // elbows
+  EXPECT_EQ(p[13][0], 60.0f);
+  EXPECT_EQ(p[14][0], 5.0f);   // the item's angles kept
+  EXPECT_EQ(p[0][0], 5.0f);    // the hip spread never set
+  EXPECT_EQ(p[17][0], 12.0f);  // head turn
+  EXPECT_EQ(p[18][0], 0.0f);   // height offset
+  EXPECT_EQ(p[2][1], 5.0f);    // figure 1 untouched
+  EXPECT_EQ(DrawRig::State().PoseHidesArms, 1);
+
+  DrawRig::State() = InfantryDrawState{};
+  InfantryDraw::SetPose(*crew, 0, 0.0f);
+  EXPECT_EQ(DrawRig::State().PoseHidesLegs, 1);
+  EXPECT_EQ(DrawRig::State().PoseForcesItem, 1);
+  EXPECT_EQ(p[16][0], 0.0f);  // item turn, swing, twist
+  EXPECT_EQ(p[15][0], 90.0f);
+  EXPECT_EQ(p[14][0], 30.0f);
+  EXPECT_EQ(p[9][0], 110.0f);
+  InfantryDraw::SetPose(*crew, 7, 0.0f);
+  EXPECT_EQ(p[3][0], -90.0f);
+  EXPECT_DEATH(InfantryDraw::SetPose(*crew, 10, 0.0f), "InfantryDraw");
+}
+
+TEST(InfantryDraw, MenStandAtTheirPlacesAndRidersCloser) {
+  DrawRig d;
+  auto& options = d.rig.world.app.options;
+  struct Case {
+    bool third;
+    int32_t index;
+    bool riding;
+    float x, y;
+  };
+  const Case cases[] = {{true, 0, false, 0.0f, 27.5f},    {true, 1, false, -57.0f, -27.5f}, {true, 2, false, 57.0f, -8.5f},
+                        {true, 1, true, -30.0f, -27.5f},  {true, 2, true, 30.0f, -8.5f},    {false, 0, false, -42.0f, -7.0f},
+                        {false, 1, false, 42.0f, 7.0f},   {false, 0, true, -30.0f, -7.0f},  {false, 2, true, 30.0f, 7.0f}};
+  for (const Case& c : cases) {
+    options[3] = c.third ? 1 : 0;
+    d.r.r->PushMatrix();
+    d.r.r->LoadIdentity();
+    InfantryDraw::PlaceFigure(c.index, c.riding);
+    float x = 0.0f;
+    float y = 0.0f;
+    d.Translation(x, y);
+    EXPECT_EQ(x, c.x) << c.third << c.index << c.riding;
+    EXPECT_EQ(y, c.y) << c.third << c.index << c.riding;
+    d.r.r->PopMatrix();
+  }
+  // Three men with the third member shown, two without; each man of a squad is 359 at level 0.
+  d.rig.world.editorOpen = true;
+  auto squad = d.rig.Make(InfantryRig::kSquad, 0);
+  ASSERT_EQ(squad->GetShownFigureCount(), 3);
+  options[3] = 1;
+  EXPECT_EQ(d.Squad(*squad), 3 * 359);
+  options[3] = 0;
+  EXPECT_EQ(d.Squad(*squad), 2 * 359);
+  // A rider in input mode 3 draws nothing in a pick frame, and is drawn otherwise.
+  Infantry vehicle;
+  squad->carrier = &vehicle;
+  d.rig.world.app.inputMode = 3;
+  d.r.r->SetPickMode(1, 0, -1, &d.r.device);
+  EXPECT_EQ(d.Squad(*squad), 0);
+  d.r.r->SetPickMode(0, 0, -1, nullptr);
+  EXPECT_EQ(d.Squad(*squad), 2 * 359);
+  squad->carrier = nullptr;
+}
+
+TEST(InfantryDraw, FacesAndUniformsByIdentification) {
+  DrawRig d;
+  auto& s = DrawRig::State();
+  auto squad = d.rig.Make(InfantryRig::kSquad, 10);
+  squad->appearanceVariants = {0, 1, 5};
+  // Seen from the other side at identification level 3: the kind group's uniform, record 1,
+  // and faces 0 and 1 shown as 2 and 3.
+  d.rig.world.editorOpen = false;
+  d.rig.world.app.currentSide = 1 - squad->GetSideIndex();
+  squad->identificationLevel = 3;
+  ASSERT_EQ(squad->GetIdentificationLevel(false), 3);
+  d.Squad(*squad);
+  EXPECT_EQ(s.CurrentAppearanceIndex, 1);
+  EXPECT_EQ(s.CurrentUniformCode, KindGroupFirstCode(squad->GetKindGroup()));
+  EXPECT_EQ(s.CurrentFaceVariant, 2);  // the last man drawn is the first
+  squad->appearanceVariants = {5, 1, 5};
+  d.rig.world.app.options[3] = 0;
+  squad->identificationLevel = 3;
+  d.Squad(*squad);
+  EXPECT_EQ(s.CurrentFaceVariant, 5);
+  // Fully identified: its own record and code, faces as drawn.
+  squad->identificationLevel = 4;
+  squad->appearanceVariants = {0, 1, 5};
+  d.Squad(*squad);
+  EXPECT_EQ(s.CurrentAppearanceIndex, 0);
+  EXPECT_EQ(s.CurrentUniformCode, 10);
+  EXPECT_EQ(s.CurrentFaceVariant, 0);
+  // With the unit's own faces off, the caller's face stays and the unit's code is worn.
+  s.UseOwnFaceVariants = 0;
+  s.CurrentFaceVariant = 7;
+  squad->identificationLevel = 2;
+  d.Squad(*squad);
+  EXPECT_EQ(s.CurrentFaceVariant, 7);
+  EXPECT_EQ(s.CurrentAppearanceIndex, 0);
+  s.UseOwnFaceVariants = 1;
+  // A face outside 0..11 is a programmer's error.
+  squad->appearanceVariants = {12, 12, 12};
+  EXPECT_DEATH(d.Squad(*squad), "InfantryDraw");
+}
+
+TEST(InfantryDraw, DrawingLeavesBothGeneratorsAlone) {
+  DrawRig d;
+  d.rig.world.editorOpen = true;
+  auto squad = d.rig.Make(InfantryRig::kSquad, 3);
+  const uint32_t game = RandomState();
+  GRandom presentation = GRandom::Presentation();
+  for (const float size : {0.02f, 0.008f, 0.005f, 0.003f, 0.001f}) d.Squad(*squad, size);
+  EXPECT_EQ(RandomState(), game);
+  EXPECT_EQ(GRandom::Presentation().Random(1000000), presentation.Random(1000000));
+}
+
+TEST(InfantryDraw, BaseMarkerNotUnderRidersNorClass242) {
+  DrawRig d;
+  d.rig.world.app.options[1] = 1;
+  d.rig.world.Battle().map->camera.viewLevel[0] = 2;
+  d.rig.world.Battle().map->camera.viewLevel[1] = 2;
+  auto squad = d.rig.Make(InfantryRig::kSquad, 0);
+  auto base = [&] {
+    d.r.r->ResetTriangleCounts();
+    squad->DrawBase(false);
+    return d.r.r->FrameTriangles().given;
+  };
+  EXPECT_GT(base(), 0);
+  Infantry vehicle;
+  squad->carrier = &vehicle;
+  EXPECT_EQ(base(), 0);
+  squad->carrier = nullptr;
+  squad->classIndex = 242;
+  EXPECT_EQ(base(), 0);
+  squad->classIndex = InfantryRig::kSquad;
+}
+
+class LabelHost : public UnitDrawHost {
+ public:
+  void DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float, float,
+                      float) override {
+    lines.push_back(std::string(text1) + "/" + std::to_string(code1) + "|" + text2 + "/" + std::to_string(code2));
+  }
+  std::string Take() {
+    std::string s = lines.empty() ? "none" : lines.back();
+    lines.clear();
+    return s;
+  }
+  std::vector<std::string> lines;
+};
+
+TEST(InfantryDraw, StatusLabelLines) {
+  DrawRig d;
+  LabelHost host;
+  SetUnitDrawHost(&host);
+  auto squad = d.rig.Make(InfantryRig::kSquad, 0);
+  d.rig.world.app.currentSide = squad->GetSideIndex();
+  squad->ammo = {};
+  // No main weapon and no rounds: low ammunition in colour 1; a jam whatever the rounds.
+  squad->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "/0|Low Ammo/1");
+  squad->aimTime = 99.0f;
+  squad->ammo = {50, 50, 50, 50, 0};
+  squad->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "/0|Jam/1");
+  squad->aimTime = 0.0f;
+  squad->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "/0|/0");
+  // With a main weapon: none left is out of ammunition, a quarter of the load or less is low.
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kSquad) + 56, InfantryRig::kMortarWeapon);
+  squad->ammo = {};
+  squad->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "/0|Out of Ammo/0");
+  InfantryRig::Put16(d.rig.Class(InfantryRig::kSquad) + 106, 41);
+  squad->ammo = {10, 0, 0, 0, 0};
+  squad->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "/0|Low Ammo/2");
+  squad->ammo = {11, 0, 0, 0, 0};
+  squad->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "/0|/0");
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kSquad) + 56, Infantry::kNoWeapon);
+  // Morale bands 3 and up.
+  squad->suppression = 1000.0f;
+  squad->DrawStatusLabel();
+  EXPECT_EQ(host.Take().substr(0, 9), "Routed/0|");
+  squad->suppression = 0.0f;
+  // A living unit of the side not on turn has no label.
+  d.rig.world.app.currentSide = 1 - squad->GetSideIndex();
+  squad->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "none");
+  // A dead crew with no men shown reads Abandoned when its state byte is clear, at level 3.
+  auto crew = d.rig.Make(InfantryRig::kTeam, 0);
+  d.rig.Class(InfantryRig::kTeam)[92] = 7;
+  crew->alive = 0;
+  crew->identificationLevel = 3;
+  Infantry parent;
+  crew->parentUnit = &parent;
+  ASSERT_EQ(crew->GetShownFigureCount(), 0);
+  crew->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "Abandoned/0|/0");
+  crew->immobilized = 1;
+  crew->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "Eliminated/0|/0");
+  crew->identificationLevel = 2;
+  crew->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "none");
+  d.rig.Class(InfantryRig::kTeam)[92] = 0;
+  crew->identificationLevel = 3;
+  crew->DrawStatusLabel();
+  EXPECT_EQ(host.Take(), "none");
+  crew->parentUnit = nullptr;
+  SetUnitDrawHost(nullptr);
+}
+
+}  // namespace
