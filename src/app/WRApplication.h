@@ -250,6 +250,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   void CloseBattleScreen(bool keepMap);
   // The battlefield view the map asks for.
   GObject* NewBattlefieldView(Map& map, int32_t width, int32_t height) override;
+  // A label at the screen projection of a point of the battlefield, in the view: yellow with
+  // highlight, else orange; nothing off the screen or behind the eye.
+  void DrawTextAt(const char* text, bool highlight, float x, float y, float z) override;
   int32_t GetNetworkStateForView() const override { return connectionState_; }
 
  private:
