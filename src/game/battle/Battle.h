@@ -498,6 +498,8 @@ class Battle : public BattleBase {
   // The map's drawing pass: the three values kept and every unit drawn with them.
   void DrawUnitExtras(float scale, float infantryExponent, float vehicleExponent);
   bool IsComputingAction() const override { return computingAction != 0; }
+  // The selection dropped when it cannot be shown, or when the unit waits for its link.
+  void ValidateSelection() override;
   static constexpr int32_t kPanelPictures = 7;
   static constexpr int32_t kUnitPictures = 35;
   static constexpr int32_t kTerrainGraphics = 4;

@@ -54,6 +54,11 @@ void Battle::DropUnshowableSelection() {
   if (unit->GetIdentificationLevel() == 0 || offMap || HidesDeadFigure(*unit)) SelectUnit(nullptr);
 }
 
+void Battle::ValidateSelection() {
+  DropUnshowableSelection();
+  if (selectedUnit != nullptr && selectedUnit->IsWaitingForLink()) SelectUnit(nullptr);
+}
+
 void Battle::DeselectAll() {
   float share0 = 0.0f;
   float share1 = 0.0f;

@@ -80,5 +80,7 @@ class MapBattleServices {
   // ---- The battlefield view ----
   // The action phase is being computed (the view then shows no disabled-timer notice).
   virtual bool IsComputingAction() const { return false; }
+  // Deselects the selected unit when it can no longer be shown or waits for its link.
+  virtual void ValidateSelection() {}
   // ---- End of the battlefield view ----
 };

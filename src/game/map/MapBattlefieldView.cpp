@@ -75,6 +75,7 @@ void Map::ShowViewMessage(const char* text) {
 }
 
 void Map::Refresh() {
+  if (MapBattleServices* battle = app_->GetBattleOrOperation()) battle->ValidateSelection();
   app_->RefreshBattleScreen();
   if (auto* view = dynamic_cast<GView*>(display.battleView)) view->Invalidate();
 }

@@ -205,3 +205,14 @@ TEST(BattleKeys, BackspaceOnTheMapCancelsTheMovesOfTheGroup) {
   EXPECT_EQ(member->waypointCount, 0);
   EXPECT_EQ(other->waypointCount, 2);
 }
+
+TEST(BattleKeys, AMovedCameraDropsASelectionThatCanNoLongerBeShown) {
+  KeysWorld w;
+  Unit* unit = w.Add(0, 0, 30.0f);
+  w.battle->SelectUnit(unit);
+  w.battle->map->MoveCamera(3, 1.0f);
+  EXPECT_EQ(w.battle->selectedUnit, unit);
+  unit->SetPosition(-50.0f, 100.0f);  // it left the map
+  w.battle->map->TurnCamera(1.0f);
+  EXPECT_EQ(w.battle->selectedUnit, nullptr);
+}
