@@ -249,19 +249,28 @@ void MapView::Draw() {
   gGraph3D->FlushTextQueue();
 }
 
-void MapView::DrawLabel(int32_t x, int32_t y, const GString* first, int32_t firstColour, const GString* second,
-                        int32_t secondColour) {
-  if (first == nullptr || first->Length() == 0) {
+std::vector<MapView::Text> MapView::LabelTexts(int32_t x, int32_t y, const char* first, int32_t firstColour,
+                                               const char* second, int32_t secondColour, bool snow,
+                                               int32_t viewWidth, int32_t viewHeight) {
+  std::vector<Text> out;
+  if (first == nullptr || first[0] == 0) {
     first = second;
     firstColour = secondColour;
     second = nullptr;
   }
-  if (first == nullptr || first->Length() == 0) return;
+  if (first == nullptr || first[0] == 0) return out;
+  const Label a = PlaceLabel(x, y, firstColour, snow, viewWidth, viewHeight);
+  out.push_back(Text{first, a.x, a.y, a.align, 0, a.r, a.g, a.b});
+  if (second == nullptr || second[0] == 0) return out;
+  const Label b = PlaceLabel(x, y, secondColour, snow, viewWidth, viewHeight);
+  out.push_back(Text{second, b.x, b.y + 15, b.align, 0, b.r, b.g, b.b});
+  return out;
+}
+
+void MapView::DrawLabel(int32_t x, int32_t y, const GString* first, int32_t firstColour, const GString* second,
+                        int32_t secondColour) {
   const MapBattleServices* battle = map_ != nullptr ? map_->App().GetBattleOrOperation() : nullptr;
   const bool snow = battle != nullptr && battle->IsSnowGround();
-  const Label a = PlaceLabel(x, y, firstColour, snow, Width(), Height());
-  DrawShadowedText(first, a.x, a.y, a.align, 0, a.r, a.g, a.b, 0, 0, 0, 1);
-  if (second == nullptr || second->Length() == 0) return;
-  const Label b = PlaceLabel(x, y, secondColour, snow, Width(), Height());
-  DrawShadowedText(second, b.x, b.y + 15, b.align, 0, b.r, b.g, b.b, 0, 0, 0, 1);
+  DrawTexts(LabelTexts(x, y, first != nullptr ? first->CStr() : nullptr, firstColour,
+                       second != nullptr ? second->CStr() : nullptr, secondColour, snow, Width(), Height()));
 }

@@ -63,6 +63,9 @@ class MapView : public GView, public BattlefieldView {
   // any other red.
   void DrawLabel(int32_t x, int32_t y, const GString* first, int32_t firstColour, const GString* second,
                  int32_t secondColour);
+  // The lines such a label draws in a view of this size (none without a text).
+  static std::vector<Text> LabelTexts(int32_t x, int32_t y, const char* first, int32_t firstColour, const char* second,
+                                      int32_t secondColour, bool snow, int32_t viewWidth, int32_t viewHeight);
 
   // A short text that replaces the mode line for 1.5 s of frame time (empty hides it).
   void ShowMessage(const char* text, uint32_t frameTick);

@@ -259,3 +259,18 @@ TEST_F(MapViewScreen, RadioLinesShowTheNewestOnesInTheirAuthorsColours) {
   app_.radio[13] = std::string(250, 'w');
   RedrawAll();
 }
+
+TEST(MapViewLabels, AMissingFirstLineGivesItsPlaceToTheSecond) {
+  std::vector<MapView::Text> lines = MapView::LabelTexts(400, 100, "", 1, "Heavily Damaged", 3, false, 800, 510);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].text, "Heavily Damaged");
+  EXPECT_EQ(lines[0].y, 100);
+  EXPECT_EQ(lines[0].r + lines[0].g + lines[0].b, 255 * 3);
+  lines = MapView::LabelTexts(40, 600, "Pvt. Brandt", 2, "Rifle Squad", 1, true, 800, 510);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].y, 490);
+  EXPECT_EQ(lines[1].y, 505);
+  EXPECT_EQ(lines[0].align, -1);
+  EXPECT_EQ(lines[1].g, 144);
+  EXPECT_TRUE(MapView::LabelTexts(400, 100, nullptr, 1, "", 2, false, 800, 510).empty());
+}
