@@ -8,6 +8,7 @@
 #include "app/GameFile.h"
 #include "app/GameFileSettings.h"
 #include "app/GameSettings.h"
+#include "app/WRBattleScreen.h"
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
@@ -245,6 +246,25 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   GString31 lastSavedName_;
   // ---- End of game files ----
 
+  // ---- The battle screen (WRApplicationBattleScreen.cpp) ----
+ public:
+  // Installs the screen's services and keys, then opens the current battle's screen with the
+  // loading picture; false without a battle or when it did not open.
+  bool OpenBattleScreen();
+  // The battle's screen goes (with its textures, sounds and view unless keepMap) and the
+  // screenless services return.
+  void CloseBattleScreen(bool keepMap);
+  // The battlefield view the map asks for.
+  GObject* NewBattlefieldView(Map& map, int32_t width, int32_t height) override;
+  // A label at the screen projection of a point of the battlefield, in the view: yellow with
+  // highlight, else orange; nothing off the screen or behind the eye.
+  void DrawTextAt(const char* text, bool highlight, float x, float y, float z) override;
+  int32_t GetNetworkStateForView() const override { return connectionState_; }
+
+ private:
+  WRBattleScreen battleScreen_{*this};
+  // ---- End of the battle screen ----
+
  protected:
   // Whether Shift is held at this moment (the start asks it once); tests replace it.
   virtual bool IsShiftHeld() const;
@@ -257,7 +277,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   bool HasBattleWithMap() const;
   // The steps of the dispatcher (WRApplicationCommands.cpp).
   bool DoOwnCommand(int32_t command);
-  void EndTitleSound();
+  void EndTitleSound() override;
   // The alert box's parts (WRApplicationAlerts.cpp).
   void BuildAlertBox(const GString& line1, const GString& line2, int32_t command1, int32_t command2,
                      int32_t savedMode);

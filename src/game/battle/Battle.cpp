@@ -52,6 +52,9 @@ Battle::Battle(MapAppServices& app) : BattleBase(app) {
 }
 
 Battle::~Battle() {
+  // The strip, the pictures and the ambient sound; the map takes its view with it.
+  CloseScreen(true);
+  for (GGraphic*& graphic : terrainGraphics) SafeDelete(graphic);
   delete screenObject;
   flags.DeleteAll(true);
   shots.DeleteAll(true);

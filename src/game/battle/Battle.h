@@ -13,6 +13,7 @@
 
 class GFile;
 class GGraphic;
+class GSoundStream;
 class GView;
 class BattleBlinkIndicator;
 class BattleKeyHost;
@@ -467,6 +468,59 @@ class Battle : public BattleBase {
   bool IsBattlefieldViewVisible() const;
   BattleKeyHost* keyHost = nullptr;  // not owned; null leaves those keys without effect
   // ---- End of the battle screen's keys and selection ----
+
+  // ---- Opening and closing the battle screen, its textures and sounds (BattleScreenOpen.cpp,
+  // BattleScreenSound.cpp, BattleScreen.cpp) ----
+  // The purchase screen first when a side must still buy; else the strip, the pictures, the
+  // textures, play preparation, the battlefield view and, in TCP/IP play, message 0x0B. False
+  // when the screen did not open (a purchase screen instead, or textures that never fit).
+  // Nothing here draws from the game's generator.
+  bool OpenScreen(bool showLoading, bool flushPending);
+  // The pictures and the strip go; unless keepMap also the textures, the map's sounds and the
+  // battlefield view; last the ambient sound.
+  void CloseScreen(bool keepMap);
+  // The purchase screen for a side (through the application until the editor exists).
+  void OpenPurchaseScreen(int32_t side);
+  // The terrain graphics, the units' looks and the map's textures at the renderer's colour
+  // scale for the time of day, downsampled until they fit. False, with the kernel asked to
+  // quit, when a ninth downsampling would be needed.
+  bool LoadTextures(bool flag);
+  void LoadPanelPictures();
+  // Deletes the terrain graphics, releases the map's textures and every unit's look.
+  void ReleaseViewObjects();
+  // The ambient stream for the season, time of day, weather and ground (0 none); isWeather for
+  // the two weather streams, which play at priority 2.
+  static int32_t ChooseAmbientSound(int32_t season, int32_t timeOfDay, int32_t weather, bool snowGround,
+                                    bool& isWeather);
+  // With the screen up and option 0 at 2 ("On + Ambient"): the number and priority to play (0
+  // for none).
+  int32_t AmbientSoundToPlay(int32_t* priority) const;
+  void StartAmbientSound();
+  void StopAmbientSound();
+  // Every unit starts its looped sound; outside the editor and the set-up phase.
+  void StartUnitLoopSounds();
+  // The 3-D view on or off (a separate 3-D card also loads or releases the textures).
+  void SetViewActive(bool on);
+  // Back to the map after the results: every crater shown unless an operation is over.
+  void ReturnToMapAfterEnd();
+  // A collapsing building's dust cloud in the replay's effects, from the presentation's
+  // generator; a negative start slice is the replay's current slice.
+  void MakeDustCloud(float x, float y, bool large, int32_t startSlice);
+  void AddCollapseEffect(float x, float y, bool tall, int32_t argument) override;
+  // The map's drawing pass: the three values kept and every unit drawn with them.
+  void DrawUnitExtras(float scale, float infantryExponent, float vehicleExponent);
+  bool IsComputingAction() const override { return computingAction != 0; }
+  // The selection dropped when it cannot be shown, or when the unit waits for its link.
+  void ValidateSelection() override;
+  static constexpr int32_t kPanelPictures = 7;
+  static constexpr int32_t kUnitPictures = 35;
+  static constexpr int32_t kTerrainGraphics = 4;
+  std::array<GGraphic*, kPanelPictures> panelPictures{};    // bitmaps 1680.., owned
+  std::array<GGraphic*, kUnitPictures> unitPictures{};      // bitmaps 1600.., owned
+  std::array<GGraphic*, kTerrainGraphics> terrainGraphics{};  // 11250.., owned
+  GSoundStream* ambientSound = nullptr;                      // owned
+  float unitExtras[3] = {};                                  // the last DrawUnitExtras values
+  // ---- End of opening and closing the battle screen ----
 
  private:
   bool ReadBattlePart(GFile& file);

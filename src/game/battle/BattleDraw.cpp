@@ -3,5 +3,5 @@
 #include "game/units/Unit.h"
 
 void Battle::DrawUnits(float scale, float infantryExponent, float vehicleExponent) {
-  for (int32_t i = 0; i < UnitCount(); ++i) UnitAt(i)->DrawOnMap(scale, infantryExponent, vehicleExponent);
+  DrawUnitExtras(scale, infantryExponent, vehicleExponent);
 }

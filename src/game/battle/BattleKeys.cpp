@@ -6,6 +6,7 @@
 #include "game/battle/BattleKeyHost.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 
 namespace {
@@ -19,6 +20,15 @@ bool IsPickMode(int32_t mode) { return (mode >= 1 && mode <= 3) || (mode >= 6 &&
 bool IsHotKey(uint8_t key) { return (key >= 'A' && key <= 'Z') || (key >= '[' && key <= 'z'); }
 
 uint8_t Upper(uint8_t key) { return key >= 'a' && key <= 'z' ? static_cast<uint8_t>(key - 32) : key; }
+
+// A unit's multi-selection state for a confirmed member of the group.
+constexpr int32_t kGroupMember = 2;
+
+// A dead squad whose figures no longer show (it left with its other half).
+bool HidesDeadFigure(const Unit& unit) {
+  const auto* infantry = dynamic_cast<const Infantry*>(&unit);
+  return infantry != nullptr && infantry->HidesDeadFigure();
+}
 
 }  // namespace
 
@@ -41,7 +51,12 @@ void Battle::DropUnshowableSelection() {
   Unit* unit = selectedUnit;
   if (unit == nullptr) return;
   const bool offMap = map != nullptr && !map->IsOnMap(unit->GetX(), unit->GetY());
-  if (unit->GetIdentificationLevel() == 0 || offMap) SelectUnit(nullptr);
+  if (unit->GetIdentificationLevel() == 0 || offMap || HidesDeadFigure(*unit)) SelectUnit(nullptr);
+}
+
+void Battle::ValidateSelection() {
+  DropUnshowableSelection();
+  if (selectedUnit != nullptr && selectedUnit->IsWaitingForLink()) SelectUnit(nullptr);
 }
 
 void Battle::DeselectAll() {
@@ -70,6 +85,7 @@ void Battle::SelectNextOwnUnit(bool forward) {
   // still show a figure) are never picked.
   auto pickable = [&isOwn](const Unit& u) {
     if (u.IsInanimate() || u.IsAirplane() || u.status != 0) return false;
+    if (!u.IsAlive() && HidesDeadFigure(u)) return false;
     return isOwn(u);
   };
   const int32_t count = units.Count();
@@ -147,7 +163,12 @@ void Battle::HandleKey(uint8_t key, bool alt, bool keypad) {
     if (mapViewFlag == 0) {
       if (selectedUnit != nullptr && selectedUnit->IsCommandable()) selectedUnit->RemoveLastWaypoint();
     } else {
+      // The group's members give up their moves.
       selectedWaypoint = -1;
+      for (int32_t i = 0; i < units.Count(); ++i) {
+        Unit* u = UnitAt(i);
+        if (u != nullptr && u->boxSelection == kGroupMember) u->CancelMoveOrders();
+      }
     }
     return;
   }

@@ -1,6 +1,7 @@
 // The battle screen's control strip: the unit panel's place, the camera buttons, the replay
 // controls with their light and clock, the progress bar, the network panel and the fillers
 // that flank the 640-pixel panel on wider screens.
+#include "framework/core/GRandom.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GGraphic.h"
 #include "framework/ui/GButton.h"
@@ -11,6 +12,9 @@
 #include "game/battle/BattleBlinkIndicator.h"
 #include "game/battle/BattleProgressBar.h"
 #include "game/battle/BattleSecondsDisplay.h"
+#include "game/battle/EphemeralBurst.h"
+#include "game/map/Map.h"
+#include "game/units/Unit.h"
 #include "game/map/MapAppServices.h"
 
 namespace {
@@ -165,4 +169,20 @@ void Battle::CloseScreenViews() {
 
 void Battle::InvalidateInfoPanel() {
   if (screen.infoPanel != nullptr) screen.infoPanel->Invalidate();
+}
+
+void Battle::MakeDustCloud(float x, float y, bool large, int32_t startSlice) {
+  const float ground = map != nullptr ? map->ElevationAt(x, y) : 0.0f;
+  const int32_t start = startSlice >= 0 ? startSlice : replay.current;
+  // The look of the cloud is the presentation's: the game's generator stays as it was.
+  replay.effects.emplace_back(EphemeralBurst::NewDustCloud(x, y, ground, large, start, GRandom::Presentation()));
+}
+
+void Battle::AddCollapseEffect(float x, float y, bool tall, int32_t argument) { MakeDustCloud(x, y, tall, argument); }
+
+void Battle::DrawUnitExtras(float scale, float infantryExponent, float vehicleExponent) {
+  unitExtras[0] = scale;
+  unitExtras[1] = infantryExponent;
+  unitExtras[2] = vehicleExponent;
+  for (int32_t i = 0; i < UnitCount(); ++i) UnitAt(i)->DrawOnMap(scale, infantryExponent, vehicleExponent);
 }

@@ -517,6 +517,30 @@ class Map : public GObject {
   // The numeric keypad's camera keys, as characters.
   void KeypadCamera(int32_t key);
   // ---- End of the camera operations ----
+  // ---- The battlefield view (MapBattlefieldView.cpp) ----
+  // Makes the view through the application (screen size less the 90-pixel strip), locks it on
+  // the first unit of the side to play when an operation runs outside the editor, and in
+  // TCP/IP play sizes the radio chat and adds its hidden entry field.
+  void CreateView();
+  // Deletes the view with its entry field.
+  void DeleteView();
+  // The short message of the view, when there is one.
+  void ShowViewMessage(const char* text);
+  // The battle screen brought up to date and the view redrawn.
+  void Refresh();
+  // The radio chat's entry field (TCP/IP play), a child of the view; null without one.
+  GObject* chatEntry = nullptr;
+  // The radio chat's sizes for a view of this size in TCP/IP play.
+  struct ChatLayout {
+    int32_t lines = 0;      // chat lines shown: a quarter of the view's 12-pixel rows, at most 14
+    int32_t lineWidth = 0;  // pixels a chat line may take
+    int32_t columns = 0;    // columns of the entry field, at most 85
+    int32_t entryX = 0;     // the entry field's place in the view
+    int32_t entryY = 0;
+    int32_t font = 0;       // 1 below 901 screen pixels wide, else 0
+  };
+  static ChatLayout ChatLayoutFor(int32_t viewWidth, int32_t viewHeight, int32_t screenWidth);
+  // ---- End of the battlefield view ----
 
   // The view level 0..7 of the current side's camera.
   int32_t GetViewLevel() const;

@@ -138,4 +138,40 @@ class MapAppServices {
   virtual void SetCameraCounter(bool on);
   virtual void RaiseCameraCounter();
   // ---- End of the battle screen ----
+  // ---- The battle screen's opening, its battlefield view and what the view shows of
+  // TCP/IP play (the application answers; the defaults are those of a game on one machine
+  // with no screen layer) ----
+  // A new battlefield view over the map, width x height at the top left of the screen, ticking
+  // every idle pass; the map owns it. Null when no screen layer is installed.
+  virtual GObject* NewBattlefieldView(Map& /*map*/, int32_t /*width*/, int32_t /*height*/) { return nullptr; }
+  // The radio chat's sizes the application keeps: lines shown and a line's width in pixels.
+  virtual void SetChatSizes(int32_t /*lines*/, int32_t /*lineWidth*/) {}
+  virtual int32_t GetChatLinesShown() const { return 0; }
+  // The TCP/IP connection state (0 none).
+  virtual int32_t GetNetworkStateForView() const { return 0; }
+  // The turn's time limit in milliseconds (0 none), whether the orders clock has started,
+  // the whole seconds left on it, and the turn clock stopped by the connection.
+  virtual int32_t GetTurnTimeLimit() const { return 0; }
+  virtual bool IsOrdersClockStarted() const { return false; }
+  virtual int32_t GetTimeRemaining() const { return 0; }
+  virtual bool IsTurnClockStopped() const { return false; }
+  // A reloaded autosave: this turn takes no orders.
+  virtual bool IsNoOrdersTurn() const { return false; }
+  // This side, or the opponent, asked that the time limit be ignored this turn.
+  virtual bool IsTimerOffRequested(bool /*opponent*/) const { return false; }
+  // Radio line 0 (oldest) .. 13 (newest), empty when unused, and its author code: 0 or 1 the
+  // side that wrote it, 2 a system line.
+  virtual const char* GetRadioLine(int32_t /*index*/, int32_t* author) const {
+    if (author != nullptr) *author = 2;
+    return "";
+  }
+  // The purchase screen for a side that must still buy its force.
+  virtual void OpenPurchaseScreen(int32_t /*side*/) {}
+  // The title screen's streamed sound ends.
+  virtual void EndTitleSound() {}
+  // The screen has opened in TCP/IP play: the keep-alive deadline moves to now - 75 s plus
+  // the keep-alive interval and the ready byte clears; then the connection goes on.
+  virtual void NoteBattleScreenOpened() {}
+  virtual void ContinueNetworkGame() {}
+  // ---- End of the battle screen's opening and view ----
 };

@@ -83,4 +83,11 @@ class MapBattleServices {
   // Draws the replay's shots and bursts under the map's world transform.
   virtual void DrawEffects(Map& /*map*/) {}
   // ---- End of short-lived effects ----
+
+  // ---- The battlefield view ----
+  // The action phase is being computed (the view then shows no disabled-timer notice).
+  virtual bool IsComputingAction() const { return false; }
+  // Deselects the selected unit when it can no longer be shown or waits for its link.
+  virtual void ValidateSelection() {}
+  // ---- End of the battlefield view ----
 };

@@ -493,7 +493,7 @@ void Map::TurnCamera(float input) {
   camera.bearing[side] += a;
   camera.selectedUnit = nullptr;
   Invalidate();
-  app_->RefreshBattleScreen();
+  Refresh();
 }
 
 void Map::TurnCameraBy(float degrees) {
@@ -501,7 +501,7 @@ void Map::TurnCameraBy(float degrees) {
   camera.bearing[side] += degrees * kDegreesToRadians;
   camera.selectedUnit = nullptr;
   Invalidate();
-  app_->RefreshBattleScreen();
+  Refresh();
 }
 
 void Map::MoveCamera(int32_t direction, float amount) {
@@ -523,7 +523,7 @@ void Map::MoveCamera(int32_t direction, float amount) {
   camera.y[side] = held(camera.y[side] + std::sin(dir) * step, size.worldHeight);
   camera.selectedUnit = nullptr;
   Invalidate();
-  app_->RefreshBattleScreen();
+  Refresh();
 }
 
 void Map::ChangeCameraLevel(bool up) {
@@ -542,7 +542,7 @@ void Map::ChangeCameraLevel(bool up) {
   app_->ResetCameraDipAndZoom();
   if (app_->GetFrameRate() < 5.0f) {
     Invalidate();
-    app_->RefreshBattleScreen();
+    Refresh();
     return;
   }
   frame.levelBlend = 1.0f;
@@ -554,7 +554,7 @@ void Map::SetCameraLevel(int32_t level) {
   app_->ResetCameraDipAndZoom();
   camera.viewLevel[SideIndex(*app_)] = level;
   Invalidate();
-  app_->RefreshBattleScreen();
+  Refresh();
 }
 
 void Map::KeypadCamera(int32_t key) {

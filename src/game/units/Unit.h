@@ -827,4 +827,10 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // 0 for the last); the receiving side merges by it. Not stored.
   int32_t exchangeIndex = 0;
   // ---- End of the orders exchange ----
+
+  // ---- The battle screen's sounds ----
+  // Starts the unit's looped sound when the battle screen opens (nothing for most units; the
+  // vehicle sounds give theirs).
+  virtual void StartLoopSound() {}
+  // ---- End of the battle screen's sounds ----
 };

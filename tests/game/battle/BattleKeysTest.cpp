@@ -189,3 +189,30 @@ TEST(BattleKeys, CyclingSkipsObjectsAndLeftUnitsAndWrapsOnlyFromAnOwnUnit) {
   w.battle->SelectNextOwnUnit(true);
   EXPECT_EQ(w.battle->selectedUnit, enemy);
 }
+
+TEST(BattleKeys, BackspaceOnTheMapCancelsTheMovesOfTheGroup) {
+  KeysWorld w;
+  Unit* member = w.Add(0, 0, 30.0f);
+  Unit* other = w.Add(0, 0, 40.0f);
+  member->waypointCount = 2;
+  other->waypointCount = 2;
+  member->boxSelection = 2;
+  other->boxSelection = 1;  // inside a rectangle still being dragged: not yet in the group
+  w.battle->mapViewFlag = 1;
+  w.battle->selectedWaypoint = 1;
+  w.battle->HandleKey('\b', false, false);
+  EXPECT_EQ(w.battle->selectedWaypoint, -1);
+  EXPECT_EQ(member->waypointCount, 0);
+  EXPECT_EQ(other->waypointCount, 2);
+}
+
+TEST(BattleKeys, AMovedCameraDropsASelectionThatCanNoLongerBeShown) {
+  KeysWorld w;
+  Unit* unit = w.Add(0, 0, 30.0f);
+  w.battle->SelectUnit(unit);
+  w.battle->map->MoveCamera(3, 1.0f);
+  EXPECT_EQ(w.battle->selectedUnit, unit);
+  unit->SetPosition(-50.0f, 100.0f);  // it left the map
+  w.battle->map->TurnCamera(1.0f);
+  EXPECT_EQ(w.battle->selectedUnit, nullptr);
+}

@@ -225,3 +225,27 @@ TEST(InfantryBattle, TheSquadSeesTheShotsKindSourceAndSecondImpact) {
   EXPECT_FLOAT_EQ(squad->lastDamage, headOn * 1.5f);
   EXPECT_EQ(firer->damageCalls, 0);
 }
+
+TEST(InfantryBattle, CyclingPassesAHalfSquadWhoseDeadFiguresNoLongerShow) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  Infantry* whole = rig.AddSquad(0, 300.0f, 300.0f);
+  Infantry* half = rig.AddSquad(0, 320.0f, 300.0f);
+  Infantry* next = rig.AddSquad(0, 340.0f, 300.0f);
+  half->parentUnit = whole;
+  half->alive = 0;
+  ASSERT_TRUE(half->HidesDeadFigure());
+  Battle& b = rig.B();
+  b.SelectUnit(whole);
+  b.SelectNextOwnUnit(true);
+  EXPECT_EQ(b.selectedUnit, next);
+  // Selected when it went, it is dropped before the next key.
+  b.selectedUnit = half;
+  b.DropUnshowableSelection();
+  EXPECT_EQ(b.selectedUnit, nullptr);
+  // A dead squad of its own still shows and may be picked.
+  half->parentUnit = nullptr;
+  b.SelectUnit(whole);
+  b.SelectNextOwnUnit(true);
+  EXPECT_EQ(b.selectedUnit, half);
+}

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/ui/UiRig.h"
+#include "game/map/Map.h"
+#include "game/map/MapAppServices.h"
 #include "game/ui/MapView.h"
 
 namespace {
@@ -82,4 +85,192 @@ TEST_F(MapViewRig, AMessageReplacesTheModeLineForOneAndAHalfSeconds) {
   EXPECT_STREQ(view.ModeLine(21000, false, true, false), "");
   view.ShowMessage(std::string(100, 'x').c_str(), 30000);
   EXPECT_EQ(std::string(view.ModeLine(30000, false, false, false)).size(), 63u);
+}
+
+namespace {
+
+// The application as the battlefield view reads it: TCP/IP play's state, timer and radio
+// lines set by each test, and the view made through the factory the screen layer supplies.
+class ViewApp : public MapAppServices {
+ public:
+  int8_t GetOption(int32_t) const override { return 0; }
+  int32_t GetInputMode() const override { return 0; }
+  void SetInputMode(int32_t) override {}
+  bool IsNetworkOrdersLocked() const override { return false; }
+  void ResetCameraDipAndZoom() override {}
+  int32_t GetCurrentSide() const override { return side; }
+  int32_t GetHumanPlayers() const override { return 1; }
+  int32_t GetHumanSide() const override { return side; }
+  int32_t GetConnectionType() const override { return connection; }
+  int32_t GetGameDate() const override { return 4406; }
+  int32_t GetFileVersion() const override { return 4; }
+  MapBattleServices* GetBattleOrOperation() override { return nullptr; }
+  MapBattleServices* GetOperation() override { return nullptr; }
+  int32_t GetScreenWidth() const override { return 800; }
+  void Beep() override {}
+  GObject* NewBattlefieldView(Map& map, int32_t width, int32_t height) override {
+    return MapView::Create(map, width, height);
+  }
+  void SetChatSizes(int32_t lines, int32_t width) override {
+    chatLines = lines;
+    chatWidth = width;
+  }
+  int32_t GetChatLinesShown() const override { return chatLines; }
+  int32_t GetNetworkStateForView() const override { return state; }
+  int32_t GetTurnTimeLimit() const override { return limit; }
+  bool IsOrdersClockStarted() const override { return started; }
+  int32_t GetTimeRemaining() const override { return remaining; }
+  bool IsTurnClockStopped() const override { return stopped; }
+  bool IsNoOrdersTurn() const override { return noOrders; }
+  bool IsTimerOffRequested(bool opponent) const override { return opponent ? opponentOff : ownOff; }
+  const char* GetRadioLine(int32_t index, int32_t* author) const override {
+    *author = authors[index];
+    return radio[index].c_str();
+  }
+  int32_t side = 0;
+  int32_t connection = 0;
+  int32_t chatLines = 0;
+  int32_t chatWidth = 0;
+  int32_t state = 0;
+  int32_t limit = 0;
+  bool started = false;
+  int32_t remaining = 0;
+  bool stopped = false;
+  bool noOrders = false;
+  bool ownOff = false;
+  bool opponentOff = false;
+  std::string radio[MapView::kChatLines];
+  int32_t authors[MapView::kChatLines] = {};
+};
+
+class MapViewScreen : public UiRig {
+ protected:
+  MapViewScreen() { map_.Read(nullptr); }
+  MapView& View() { return *dynamic_cast<MapView*>(map_.display.battleView); }
+  std::vector<std::string> Lines() {
+    std::vector<std::string> out;
+    for (const MapView::Text& t : View().StatusTexts()) out.push_back(t.text);
+    return out;
+  }
+  ViewApp app_;
+  Map map_{app_};
+};
+
+}  // namespace
+
+TEST_F(MapViewScreen, TheMapMakesItsViewOverTheScreenLessTheStripWithTheChatInTcpIpPlay) {
+  map_.CreateView();
+  ASSERT_NE(map_.display.battleView, nullptr);
+  EXPECT_EQ(View().Width(), 800);
+  EXPECT_EQ(View().Height(), 510);
+  EXPECT_EQ(View().GetTickInterval(), 0);
+  EXPECT_EQ(map_.chatEntry, nullptr);
+  map_.DeleteView();
+  EXPECT_EQ(map_.display.battleView, nullptr);
+
+  app_.connection = 2;
+  map_.CreateView();
+  EXPECT_EQ(app_.chatLines, 10);
+  EXPECT_EQ(app_.chatWidth, 200);
+  auto* entry = dynamic_cast<GView*>(map_.chatEntry);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->Bounds().left, 528);
+  EXPECT_EQ(entry->Bounds().top, 468);
+  EXPECT_FALSE(entry->IsVisible());
+  // The message through the map replaces the mode line.
+  map_.ShowViewMessage("Camera Dip = 2");
+  EXPECT_STREQ(View().ModeLine(gKernel->GetFrameTick(), false, true, false), "Camera Dip = 2");
+  map_.DeleteView();
+  map_.ShowViewMessage("nothing to show it");  // no view: nothing happens
+}
+
+TEST_F(MapViewScreen, TcpIpTextsFollowTheConnectionAndTheClock) {
+  map_.CreateView();
+  // Outside TCP/IP play nothing but the set-up tips, and those only in the set-up phase.
+  app_.state = 8;
+  app_.limit = 120000;
+  EXPECT_TRUE(Lines().empty());
+
+  app_.connection = 2;
+  app_.started = true;
+  app_.remaining = 15;
+  std::vector<MapView::Text> texts = View().StatusTexts();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0].text, "TCP/IP: Waiting for opponent to complete orders");
+  EXPECT_EQ(texts[0].y, 30);
+  EXPECT_EQ(texts[1].text, "Time Remaining: 15");
+  EXPECT_EQ(texts[1].x, 400 - 70);
+  EXPECT_EQ(texts[1].align, -1);
+  EXPECT_EQ(texts[1].g, 125);
+  app_.remaining = 16;
+  EXPECT_EQ(View().StatusTexts()[1].g, 220);
+  // More than the limit left (the 75 s of grace) shows no time outside the set-up phase.
+  app_.remaining = 121;
+  EXPECT_EQ(Lines().size(), 1u);
+
+  // The clock not started: disabled, unless the connection stopped it or the action computes.
+  app_.started = false;
+  EXPECT_EQ(Lines().back(), "Timer Disabled");
+  app_.state = 15;
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"TCP/IP: Action being computed on opponent's computer..."}));
+  app_.state = 4;
+  EXPECT_EQ(Lines().size(), 1u);  // no timer while the scenario loads
+
+  // The autosave notice and the opponent's request below it.
+  app_.state = 0;
+  app_.stopped = true;
+  app_.noOrders = true;
+  app_.opponentOff = true;
+  texts = View().StatusTexts();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0].y, 60);
+  EXPECT_EQ(texts[1].text, "Opponent requests that time limit be ignored for this turn.");
+  EXPECT_EQ(texts[1].y, 75);
+  app_.ownOff = true;
+  EXPECT_EQ(View().StatusTexts()[1].text, "You have requested that the time limit be ignored for this turn.");
+}
+
+TEST_F(MapViewScreen, RadioLinesShowTheNewestOnesInTheirAuthorsColours) {
+  app_.connection = 2;
+  app_.side = 1;
+  map_.CreateView();
+  app_.chatLines = 3;
+  app_.radio[0] = "hello";
+  app_.authors[0] = 1;
+  app_.radio[1] = "Connection made.";
+  app_.authors[1] = 2;
+  std::vector<MapView::ChatRow> rows = View().ChatRows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].text, "hello");
+  EXPECT_EQ(rows[0].b, 212);  // the side to play's own line
+  EXPECT_EQ(rows[1].row, 1);
+  EXPECT_EQ(rows[1].r, 180);  // a system line
+  for (int32_t i = 0; i < MapView::kChatLines; ++i) {
+    app_.radio[i] = "line " + std::to_string(i);
+    app_.authors[i] = 0;
+  }
+  rows = View().ChatRows();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].text, "line 11");
+  EXPECT_EQ(rows[0].row, 0);
+  EXPECT_EQ(rows[2].text, "line 13");
+  EXPECT_EQ(rows[2].r + rows[2].g + rows[2].b, 255 * 3);  // the opponent's
+  // A long line is drawn, clipped by the view.
+  app_.radio[13] = std::string(250, 'w');
+  RedrawAll();
+}
+
+TEST(MapViewLabels, AMissingFirstLineGivesItsPlaceToTheSecond) {
+  std::vector<MapView::Text> lines = MapView::LabelTexts(400, 100, "", 1, "Heavily Damaged", 3, false, 800, 510);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].text, "Heavily Damaged");
+  EXPECT_EQ(lines[0].y, 100);
+  EXPECT_EQ(lines[0].r + lines[0].g + lines[0].b, 255 * 3);
+  lines = MapView::LabelTexts(40, 600, "Pvt. Brandt", 2, "Rifle Squad", 1, true, 800, 510);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].y, 490);
+  EXPECT_EQ(lines[1].y, 505);
+  EXPECT_EQ(lines[0].align, -1);
+  EXPECT_EQ(lines[1].g, 144);
+  EXPECT_TRUE(MapView::LabelTexts(400, 100, nullptr, 1, "", 2, false, 800, 510).empty());
 }

@@ -1,0 +1,49 @@
+// The application's side of the battle screen: installing the screen's services and keys,
+// opening and closing the battle's screen, and making the battlefield view the map asks for.
+#include "app/WRApplication.h"
+#include "framework/core/GString255.h"
+#include "framework/core/Quorl.h"
+#include "framework/media/GGraph3D.h"
+#include "framework/ui/GView.h"
+#include "game/battle/Battle.h"
+#include "game/map/Map.h"
+#include "game/ui/MapView.h"
+#include "game/units/UnitDrawHost.h"
+
+bool WRApplication::OpenBattleScreen() {
+  if (battle_ == nullptr) return false;
+  // The screen the battle replaces goes first: the loading picture clears the screen.
+  SafeDelete(screenRoot_);
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
+  SetBattleScreen(&battleScreen_);
+  battle_->keyHost = &battleScreen_;
+  SetUnitDrawHost(&battleScreen_);
+  return battle_->OpenScreen(true, true);
+}
+
+void WRApplication::CloseBattleScreen(bool keepMap) {
+  if (battle_ != nullptr) {
+    battle_->CloseScreen(keepMap);
+    if (battle_->keyHost == &battleScreen_) battle_->keyHost = nullptr;
+  }
+  SetBattleScreen(nullptr);
+  if (GetUnitDrawHost() == &battleScreen_) SetUnitDrawHost(nullptr);
+}
+
+GObject* WRApplication::NewBattlefieldView(Map& map, int32_t width, int32_t height) {
+  return MapView::Create(map, width, height);
+}
+
+void WRApplication::DrawTextAt(const char* text, bool highlight, float x, float y, float z) {
+  if (battle_ == nullptr || battle_->map == nullptr || gGraph3D == nullptr || text == nullptr) return;
+  auto* view = dynamic_cast<MapView*>(battle_->map->display.battleView);
+  if (view == nullptr) return;
+  float sx = x;
+  float sy = y;
+  if (!gGraph3D->ProjectToScreen(&sx, &sy, z, false)) return;
+  GString255 label;
+  label.Assign(text);
+  view->DrawLabel(static_cast<int32_t>(sx), static_cast<int32_t>(sy), &label, highlight ? 2 : 1, nullptr, 0);
+}

@@ -1,0 +1,88 @@
+#include "app/WRBattleScreen.h"
+
+#include "app/WRApplication.h"
+#include "framework/core/GString.h"
+#include "framework/ui/GView.h"
+#include "game/battle/Battle.h"
+#include "game/map/Map.h"
+
+WRBattleScreen::~WRBattleScreen() {
+  if (GetUnitDrawHost() == this) SetUnitDrawHost(nullptr);
+}
+
+Battle* WRBattleScreen::CurrentBattle() const { return app_.GetBattle(); }
+
+Map* WRBattleScreen::CurrentMap() const {
+  Battle* battle = CurrentBattle();
+  return battle != nullptr ? battle->map : nullptr;
+}
+
+GView* WRBattleScreen::View() const {
+  Map* map = CurrentMap();
+  return map != nullptr ? dynamic_cast<GView*>(map->display.battleView) : nullptr;
+}
+
+void WRBattleScreen::HandleKey(uint8_t key, bool alt, bool keypad) {
+  if (Battle* battle = CurrentBattle()) battle->HandleKey(key, alt, keypad);
+}
+
+bool WRBattleScreen::HasMapMenuOpen() const {
+  Map* map = CurrentMap();
+  return map != nullptr && map->camera.openMenu != nullptr;
+}
+
+void WRBattleScreen::ShowViewMessage(const GString& text) {
+  if (Map* map = CurrentMap()) map->ShowViewMessage(text.CStr());
+}
+
+bool WRBattleScreen::IsMapViewVisible() const {
+  GView* view = View();
+  return view != nullptr && view->IsVisible();
+}
+
+void WRBattleScreen::SetMapViewEnabled(bool enabled) {
+  if (GView* view = View()) view->SetEnabled(enabled ? 1 : 0);
+}
+
+bool WRBattleScreen::ShowRadioEntry() {
+  Map* map = CurrentMap();
+  auto* entry = map != nullptr ? dynamic_cast<GView*>(map->chatEntry) : nullptr;
+  if (entry == nullptr) return false;
+  entry->SetVisible(1);
+  return true;
+}
+
+bool WRBattleScreen::IsButtonPanelVisible() const {
+  Battle* battle = CurrentBattle();
+  return battle != nullptr && battle->screen.replayPanel != nullptr && battle->screen.replayPanel->IsVisible();
+}
+
+void WRBattleScreen::RestartAmbientSound() {
+  if (Battle* battle = CurrentBattle()) battle->StartAmbientSound();
+}
+
+void WRBattleScreen::SetMapDrawState(int32_t state) {
+  if (Map* map = CurrentMap()) map->display.drawState = state;
+}
+
+int32_t WRBattleScreen::GetNetworkState() const { return app_.GetNetworkStateForView(); }
+
+void WRBattleScreen::SaveGame() { app_.ShowSavePanel(false); }
+
+void WRBattleScreen::ShowAlert(int32_t alertCase) { app_.ShowAlert(alertCase); }
+
+GRect WRBattleScreen::GetSelectionRect() const {
+  Map* map = CurrentMap();
+  if (map == nullptr) return GRect{};
+  int32_t rect[4];
+  map->GetSelectionRect(rect);
+  return GRect{rect[0], rect[1], rect[2], rect[3]};
+}
+
+void WRBattleScreen::EnsureKindGroupGraphics(int32_t group) {
+  if (Map* map = CurrentMap()) map->EnsureKindGroupGraphics(group);
+}
+
+void WRBattleScreen::EnsureInfantryTexture(int32_t n) {
+  if (Map* map = CurrentMap()) map->EnsureInfantryTexture(n);
+}

@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+
+#include "app/BattleScreenSeam.h"
+#include "game/battle/BattleKeyHost.h"
+#include "game/units/UnitDrawHost.h"
+
+class Battle;
+class GView;
+class Map;
+class WRApplication;
+
+// The battle screen as the application sees it: the battle's keys, the map's menus, its
+// battlefield view and the view's texts, and what the battle's key handler asks of the
+// application, and the plain forwarding part of what the unit drawing asks. It forwards to the
+// current battle, its map and the application; with no battle or no view it answers as a
+// screen that is not there.
+class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public UnitDrawHost {
+ public:
+  explicit WRBattleScreen(WRApplication& app) : app_(app) {}
+  // Lets go of the unit drawing when it is still installed there.
+  ~WRBattleScreen() override;
+
+  // ---- BattleScreenSeam ----
+  void HandleKey(uint8_t key, bool alt, bool keypad) override;
+  bool HasMapMenuOpen() const override;
+  void ShowViewMessage(const GString& text) override;
+  bool HasMapView() const override { return View() != nullptr; }
+  bool IsMapViewVisible() const override;
+  void SetMapViewEnabled(bool enabled) override;
+  bool ShowRadioEntry() override;
+  bool IsButtonPanelVisible() const override;
+  void RestartAmbientSound() override;
+  void SetMapDrawState(int32_t state) override;
+
+  // ---- BattleKeyHost ----
+  int32_t GetNetworkState() const override;
+  // The orders clock and the pause come with TCP/IP play's turn exchange: off until then.
+  bool IsOrdersClockEnabled() const override { return false; }
+  bool IsOrdersClockRunning() const override { return false; }
+  bool IsPaused() const override { return paused_; }
+  void SetPaused(bool paused) override { paused_ = paused; }
+  // The balloon comes with the unit panel.
+  void ToggleInfoBalloon() override {}
+  void SaveGame() override;
+  void ShowAlert(int32_t alertCase) override;
+  // Switching sides and the briefing come with the game flow.
+  void SwitchSides() override {}
+  bool HasBriefing(int32_t /*side*/) const override { return false; }
+  void ShowBriefing(int32_t /*side*/) override {}
+  bool HasBattlefieldView() const override { return HasMapView(); }
+  bool IsBattlefieldViewVisible() const override { return IsMapViewVisible(); }
+
+  // ---- UnitDrawHost: what the map holds for the unit drawing ----
+  GRect GetSelectionRect() const override;
+  void EnsureKindGroupGraphics(int32_t group) override;
+  void EnsureInfantryTexture(int32_t n) override;
+
+ private:
+  Battle* CurrentBattle() const;
+  Map* CurrentMap() const;
+  GView* View() const;
+
+  WRApplication& app_;
+  bool paused_ = false;
+};

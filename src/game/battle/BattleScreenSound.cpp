@@ -1,0 +1,53 @@
+// The battle screen's sounds: the ambient stream chosen from the season, time of day, weather
+// and ground, and the units' looped sounds.
+#include "framework/core/Quorl.h"
+#include "framework/media/GSoundManager.h"
+#include "framework/media/GSoundStream.h"
+#include "game/battle/Battle.h"
+#include "game/map/MapAppServices.h"
+#include "game/units/Unit.h"
+
+namespace {
+
+// Option 0, the sound switch: 2 is "On + Ambient".
+constexpr int8_t kSoundWithAmbient = 2;
+
+}  // namespace
+
+int32_t Battle::ChooseAmbientSound(int32_t season, int32_t timeOfDay, int32_t weather, bool snowGround,
+                                   bool& isWeather) {
+  int32_t number = 5007;
+  if (weather == 5) number = 5000;
+  else if (weather == 2) number = 5001;
+  else if (weather == 3 || weather == 4) number = 5002;
+  else if (season == 3 || snowGround) number = weather == 1 ? 5000 : 5002;
+  else if (season == 2 && weather == 1) number = 5003;
+  else if (timeOfDay == 1) number = 5004;
+  else if (timeOfDay == 2) number = season == 1 ? 5005 : 5006;
+  isWeather = number == 5000 || number == 5001;
+  return number;
+}
+
+int32_t Battle::AmbientSoundToPlay(int32_t* priority) const {
+  if (screen.root == nullptr || App().GetOption(0) != kSoundWithAmbient) return 0;
+  bool isWeather = false;
+  const int32_t number = ChooseAmbientSound(season, timeOfDay, weather, IsSnowGround(), isWeather);
+  if (priority != nullptr) *priority = isWeather ? 2 : 1;
+  return number;
+}
+
+void Battle::StartAmbientSound() {
+  if (screen.root == nullptr) return;
+  StopAmbientSound();
+  int32_t priority = 1;
+  const int32_t number = AmbientSoundToPlay(&priority);
+  if (number == 0 || gSoundManager == nullptr) return;
+  ambientSound = gSoundManager->StartStreamedSound(static_cast<int16_t>(number), priority, true);
+}
+
+void Battle::StopAmbientSound() { SafeDelete(ambientSound); }
+
+void Battle::StartUnitLoopSounds() {
+  if (App().IsEditorOpen() || setupPhase != 0) return;
+  for (int32_t i = 0; i < UnitCount(); ++i) UnitAt(i)->StartLoopSound();
+}

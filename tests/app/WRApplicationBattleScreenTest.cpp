@@ -1,0 +1,79 @@
+// The application opening the battle screen of its battle on a started kernel: the screen's
+// services and keys installed, the strip and the battlefield view built, keys and option texts
+// reaching the view, frames drawn, and everything taken down again.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "ShellRig.h"
+#include "framework/ui/GView.h"
+#include "game/map/Crater.h"
+#include "game/map/Map.h"
+#include "game/map/MapObjectList.h"
+#include "game/ui/MapView.h"
+
+namespace {
+
+// Every bitmap the build drew, linked into the test's program folder: the battlefield's
+// textures are all there in a real installation.
+void LinkAllBitmaps(const TestFolder& folder) {
+  namespace fs = std::filesystem;
+  const fs::path built = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "BMP";
+  const fs::path into = fs::path(folder.Native()) / "BMP";
+  std::error_code error;
+  fs::create_directories(into, error);
+  for (const fs::directory_entry& entry : fs::directory_iterator(built, error)) {
+    if (!fs::exists(into / entry.path().filename())) fs::create_symlink(entry.path(), into / entry.path().filename(), error);
+  }
+}
+
+}  // namespace
+
+TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  Battle& battle = *app.GetBattle();
+  EXPECT_TRUE(app.OpenBattleScreen());
+  ASSERT_NE(battle.screen.root, nullptr);
+  EXPECT_EQ(battle.keyHost, static_cast<BattleKeyHost*>(&static_cast<WRBattleScreen&>(app.Screen())));
+  ASSERT_TRUE(app.Screen().HasMapView());
+  auto* view = dynamic_cast<MapView*>(battle.map->display.battleView);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->Width(), 640);
+  EXPECT_EQ(view->Height(), 390);
+  EXPECT_TRUE(app.Screen().IsMapViewVisible());
+
+  // A key of the battle turns the camera; an option key's text shows in the view.
+  const float before = battle.map->camera.bearing[0];
+  app.HandleKey('.', false, false);
+  EXPECT_NE(battle.map->camera.bearing[0], before);
+  app.HandleKey('Z', false, false);
+  const char* line = view->ModeLine(gKernel->GetFrameTick(), false, false, false);
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(std::string(line).rfind("Camera Dip = ", 0), 0u) << line;
+
+  // Frames draw the battlefield with its texts.
+  for (int i = 0; i < 3; ++i) rig.kernel->UpdateScreen();
+
+  // Leaving the 3-D view for a briefing hides it; back after the results every crater shows.
+  battle.SetViewActive(false);
+  EXPECT_FALSE(app.Screen().IsMapViewVisible());
+  auto* crater = new Crater(battle.map);
+  crater->lasting = 1;
+  battle.map->objects.craters->Append(crater);
+  battle.map->IndexLastingCrater(*crater);
+  battle.currentTurn = battle.lastTurn + 1;
+  battle.ReturnToMapAfterEnd();
+  EXPECT_TRUE(app.Screen().IsMapViewVisible());
+  EXPECT_EQ(crater->revealed, 1);
+  rig.kernel->UpdateScreen();
+
+  app.CloseBattleScreen(false);
+  EXPECT_EQ(battle.screen.root, nullptr);
+  EXPECT_EQ(battle.map->display.battleView, nullptr);
+  EXPECT_FALSE(app.Screen().HasMapView());
+  EXPECT_EQ(battle.keyHost, nullptr);
+}
