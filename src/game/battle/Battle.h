@@ -68,6 +68,13 @@ class Battle : public BattleBase {
   int32_t GetExitEdge(int32_t side) const override { return exitEdge[side & 1]; }
   // ---- End of the battlefield frame ----
 
+  // ---- The victory flags as the battlefield draws them (BattleFlagView.cpp) ----
+  int32_t GetFlagCount() const override { return flags.Count(); }
+  bool GetFlagView(int32_t index, MapFlagView& out) const override;
+  // The attacking side, and both sides of a meeting engagement, know the chosen objective.
+  bool CanSeeHiddenObjectives(int32_t side) const override { return attacker == side || attacker == 2; }
+  // ---- End of the victory flags ----
+
   // The sight range (metres) from the weather and the time of day, and the factor of sight
   // left per metre: 9% at the range.
   void ComputeVisibility();

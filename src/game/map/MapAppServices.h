@@ -134,4 +134,11 @@ class MapAppServices {
   virtual void SetCameraCounter(bool on);
   virtual void RaiseCameraCounter();
   // ---- End of the battle screen ----
+
+  // ---- Labels over the battlefield (the battlefield view draws them) ----
+  // Up to two label lines at a screen point, kept inside the view; the texts and codes as
+  // the unit or building drawing gave them.
+  virtual void DrawLabelAt(int32_t /*x*/, int32_t /*y*/, const char* /*text1*/, int32_t /*code1*/,
+                           const char* /*text2*/, int32_t /*code2*/) {}
+  // ---- End of labels ----
 };

@@ -3,6 +3,7 @@
 
 class GObject;
 class Map;
+struct MapFlagView;
 class MapUnitView;
 struct MapPacket;
 
@@ -76,4 +77,12 @@ class MapBattleServices {
   // Draws the replay's shots and bursts under the map's world transform.
   virtual void DrawEffects(Map& /*map*/) {}
   // ---- End of short-lived effects ----
+
+  // ---- Victory flags as the battlefield draws them ----
+  // The battle's flags, in list order; index outside 0..count - 1 gives false.
+  virtual int32_t GetFlagCount() const { return 0; }
+  virtual bool GetFlagView(int32_t /*index*/, MapFlagView& /*out*/) const { return false; }
+  // Whether the side (0 or 1) is shown which of the hidden objectives is the chosen one.
+  virtual bool CanSeeHiddenObjectives(int32_t /*side*/) const { return false; }
+  // ---- End of victory flags ----
 };

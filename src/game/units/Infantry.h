@@ -555,6 +555,13 @@ class Infantry : public Unit, public InfantryServices {
   // Leader rating bit pairs: 0 command, 1 aspect 1, 2 aspect 0, 3 aspect 2.
   int32_t LeaderRatingBits(int32_t pair) const { return (leaderRatings >> (2 * pair)) & 3; }
 
+  // ---- Buildings marked for the building pass (InfantryBuildingMarks.cpp) ----
+  // A living squad the viewer has identified marks the building it stands in (occupied on
+  // its upper floor, else cut away); the selected squad, when it takes orders, also marks the
+  // buildings its waypoints lead into.
+  void MarkOccupiedBuildings(Map& map) override;
+  // ---- End of the building marks ----
+
   // ---- Fields, in declared order ----
 
   Unit* carrier = nullptr;
