@@ -165,6 +165,8 @@ uint64_t OverGroundPictureHash(int32_t threads) {
                          map->ElevationAt(250.0f, 180.0f));
     rig.r->RenderEnd();
     h = h * 31u + PixelHash(rig.screen, rig.device);
+    if (const char* keep = std::getenv("TARVANE_BATTLEFIELD_PICTURE"); keep != nullptr && threads == 1)
+      PBitmapFile::WriteSurface(rig.screen, std::string(keep) + "over" + std::to_string(level) + ".bmp");
     now += 40;
   }
   PClock::SetFake(nullptr);
