@@ -94,7 +94,8 @@ void BattlefieldFrame(benchmark::State& state) {
 
 // ---- The passes over the ground, one at a time after the frame's camera and culling ----
 // Pass 0 overlays and trees at Tree Display 2, 1 the same at 3, 2 rain at Full, 3 snow, 4 the
-// set-up zone outlines, 5 the order lines of 300 units with five waypoints each. Milliseconds
+// set-up zone outlines of both sides' strips ahead, 5 the order lines of 300 units with five
+// waypoints each. Milliseconds
 // of the pass (and, with threads, its rasterisation), triangles given, and the trees visited
 // and block tests of the tree pass. The tree pass draws only kinds whose textures are there,
 // and the map's are not loaded here: it walks its buckets and sends nothing.
@@ -119,7 +120,7 @@ void OverGroundPass(benchmark::State& state) {
     for (int32_t y = 0; y < map.size.tilesY; ++y) {
       MapTile& tile = map.terrain.tiles.At(x, y);
       zones.push_back(tile.zone);
-      tile.zone = static_cast<uint8_t>(pass == 4 ? (y < 40 ? 4 : y >= map.size.tilesY - 40 ? 1 : 0) : tile.zone);
+      tile.zone = static_cast<uint8_t>(pass == 4 ? (y >= 60 && y < 100 ? 4 : y >= 100 && y < 140 ? 1 : 0) : tile.zone);
     }
   }
   PSurface screen(1024, 768, PPixelFormat::kRGB565);
@@ -134,11 +135,17 @@ void OverGroundPass(benchmark::State& state) {
   map.camera.x[0] = 1200.0f;
   map.camera.y[0] = 1200.0f;
   map.camera.bearing[0] = 0.785398f;
-  // 300 units' paths of five waypoints round the camera's quarter.
+  // 300 units ahead of the camera, each with a path of five legs of 40 to 90 m.
   std::vector<float> path;
-  for (int32_t n = 0; n < 300 * 6; ++n) {
-    path.push_back(800.0f + static_cast<float>((n * 37) % 900));
-    path.push_back(800.0f + static_cast<float>((n * 53) % 900));
+  for (int32_t unit = 0; unit < 300; ++unit) {
+    float px = 1300.0f + static_cast<float>((unit * 37) % 900);
+    float py = 1300.0f + static_cast<float>((unit * 53) % 900);
+    for (int32_t w = 0; w < 6; ++w) {
+      path.push_back(px);
+      path.push_back(py);
+      px += static_cast<float>(30 + (unit * 17 + w * 11) % 40) - 20.0f;
+      py += static_cast<float>(20 + (unit * 23 + w * 7) % 50);
+    }
   }
   std::vector<double> ms;
   GGraph3D::TriangleCounts counts;
