@@ -74,6 +74,12 @@ class Battle : public BattleBase {
   bool IsComputingAction() const override { return computingAction != 0; }
   bool IsOverrideSet() const override { return overrideByte != 0; }
   // ---- End of the map's questions ----
+  // ---- The victory flags as the battlefield draws them (BattleFlagView.cpp) ----
+  int32_t GetFlagCount() const override { return flags.Count(); }
+  bool GetFlagView(int32_t index, MapFlagView& out) const override;
+  // The attacking side, and both sides of a meeting engagement, know the chosen objective.
+  bool CanSeeHiddenObjectives(int32_t side) const override { return attacker == side || attacker == 2; }
+  // ---- End of the victory flags ----
 
   // The sight range (metres) from the weather and the time of day, and the factor of sight
   // left per metre: 9% at the range.
@@ -509,7 +515,6 @@ class Battle : public BattleBase {
   void AddCollapseEffect(float x, float y, bool tall, int32_t argument) override;
   // The map's drawing pass: the three values kept and every unit drawn with them.
   void DrawUnitExtras(float scale, float infantryExponent, float vehicleExponent);
-  bool IsComputingAction() const override { return computingAction != 0; }
   // The selection dropped when it cannot be shown, or when the unit waits for its link.
   void ValidateSelection() override;
   static constexpr int32_t kPanelPictures = 7;

@@ -128,6 +128,7 @@ class Building : public GObject {
   int32_t type = 0;
   uint8_t tall = 0;
   uint8_t displayMark = 1;
+  uint8_t hidden = 0;  // kept out of view: every frame's mark is 0 (not stored)
   uint8_t joinY = 1;
   uint8_t joinX = 1;
   int32_t wallVariant = 0;

@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "game/map/BuildingTileIndex.h"
 #include "game/map/CraterIndex.h"
 #include "game/map/FineTerrain.h"
+#include "game/map/MapFlagView.h"
 #include "game/map/MapGrid.h"
 #include "game/map/MapPathWork.h"
 #include "game/map/MapTile.h"
@@ -619,19 +621,112 @@ class Map : public GObject {
   // A display option the frame reads, held to its range; a value outside it is logged once
   // per run. Zoom (41) is 1, 2, 4 or 8 (anything else 1); dip (40) -10..2.
   int32_t FrameOption(int32_t index) const;
-  // The passes of the frame that the presentation fills in later.
-  void DrawZoneOutlines() {}
-  void DrawVictoryFlags() {}
+  // The passes over the ground (see the block below).
+  void DrawZoneOutlines();
+  void DrawVictoryFlags();
   // The replay's short-lived effects, drawn by the battle (MapEffects.cpp).
   void DrawEffects();
-  void DrawBuildings() {}
-  void DrawWalls() {}
-  void DrawOverlays() {}
-  void DrawCraters() {}
-  void DrawTrees() {}
-  void DrawWeather() {}
-  void DrawLandmarks() {}
+  void DrawBuildings();
+  void DrawWalls();
+  void DrawOverlays();
+  void DrawCraters();
+  void DrawTrees();
+  void DrawWeather();
+  void DrawLandmarks();
   // ---- End of the battlefield frame ----
+
+  // ---- Over the ground: overlays and trees (MapOverlays.cpp, MapTrees.cpp), rain and snow
+  // (MapWeather.cpp), zone outlines, flags and the object passes (MapObjectPasses.cpp), lines
+  // and labels (MapLines.cpp) ----
+
+  // Textures of these passes that no load pass names: two per tree kind (near billboard 2k,
+  // far crown 2k + 1), the flag cloths (index = owner, 6 contested, 7 hidden objective) and
+  // the line bands. Owned; whoever knows their bitmaps hands them over (SetOverGroundTexture).
+  static constexpr int32_t kTreeKinds = 13;
+  static constexpr int32_t kTreeTextures = 2 * kTreeKinds;
+  static constexpr int32_t kFlagTextures = 8;
+  static constexpr int32_t kFlagTextureBase = kTreeTextures;
+  static constexpr int32_t kLineTexture = kFlagTextureBase + kFlagTextures;
+  static constexpr int32_t kOverGroundTextures = kLineTexture + 1;
+  static constexpr int32_t kWeatherParticles = 500;
+
+  // One rain drop or snow flake of the set laid into every block.
+  struct WeatherParticle {
+    float x = 0.0f;  // [0, 80) within the block
+    float y = 0.0f;
+    int16_t phase = 0;  // 0..11999
+    float cosine = 1.0f;  // drift direction
+    float sine = 0.0f;
+  };
+  // A tree of one kind and group, with its index in its group and its block, in list order.
+  struct TreeRef {
+    const GObject* tree = nullptr;  // a MapTree of the group
+    int32_t index = 0;
+    int32_t blockX = 0;
+    int32_t blockY = 0;
+  };
+  struct OverGround {
+    std::array<GObject*, kOverGroundTextures> textures{};
+    MapGrid<uint8_t> farBlocks;  // the blocks the terrain pass drew as one far fan
+    // The trees bucketed by kind and group; made again when a group changes size.
+    std::vector<TreeRef> treeBuckets[kTreeKinds][3];
+    int32_t bucketedCounts[3] = {-1, -1, -1};
+    const GObject* bucketedFirst[3] = {};
+    // The weather's particle set, made once from the presentation generator (on the heap:
+    // tools keep maps on their stacks).
+    std::vector<WeatherParticle> particles;
+    bool particlesMade = false;
+    uint32_t particleStart = 0;  // the tick count when made
+    float lineTop = 0.0f;        // the band of the last line style
+    float lineBottom = 0.0f;
+    bool lineBound = false;  // the line texture was there to bind
+    int32_t lineSteps = 0;   // ground samples of the last line
+    // Landmark names measured once: the landmark, its name as measured and the width.
+    struct NameWidth {
+      const GObject* landmark = nullptr;
+      std::string name;
+      int32_t width = 0;
+    };
+    std::vector<NameWidth> nameWidths;
+    // Counts of the last frame, for the benchmark.
+    int64_t treesVisited = 0;
+    int64_t treeBlockTests = 0;
+  };
+  OverGround overGround;
+
+  // Takes ownership of a texture of the table above (the previous one is deleted).
+  void SetOverGroundTexture(int32_t index, GObject* graphic);
+  // False, binding nothing, while the texture is missing: its drawing is left out then.
+  bool BindOverGroundTexture(int32_t index) const;
+  // One tree of the current kind (MapTrees.cpp): near as a billboard facing the eye (index is
+  // its place in its group, which thins distant woods), far as a crown seen from above.
+  void DrawTreeBillboard(const TreeRef& ref, int32_t treeDisplay) const;
+  void DrawTreeCrown(const TreeRef& ref) const;
+  // Sorts the trees into the kind and group buckets unless they are current.
+  void BucketTrees();
+  // A weather particle's size at (dx, dy) from the camera before the zoom divides it: full
+  // (0.13) from 80 m out, smaller nearer by a power of the distance.
+  static float WeatherParticleSize(float dx, float dy, bool snow, int32_t level);
+  // Where the falling cycle (0..11999) stands after the ticks since the set was made; rain
+  // falls ten times as fast. Computed in 64 bits so long uptimes do not wrap it.
+  static int64_t WeatherElapsed(uint32_t ticks, bool snow, float fieldSize);
+  // One upright outline segment 2 m inside a zone tile, with a flat top when thick.
+  void DrawZoneSegment(bool thick, float x0, float y0, float x1, float y1) const;
+  // One flag on its pole, or lying flat from view level 4 (also the editor's flag markers).
+  void DrawVictoryFlag(const MapFlagView& flag) const;
+  // A landmark's name over its tile, kept inside the view.
+  void DrawLandmarkName(const GObject& landmark);
+  // The building whose footprint holds the point, found leniently first: occupied true turns
+  // a normal mark (1) into occupied (2), false clears the mark (0).
+  void MarkBuildingAt(float x, float y, bool occupied);
+  // Binds the line texture and picks the band of the style.
+  void SetLineStyle(int32_t style);
+  // A ribbon over the ground between two points; textured in the band of the last style.
+  void DrawTerrainLine(bool textured, bool wide, float x0, float y0, float z0, float x1, float y1, float z1);
+  // Two label lines over a world point, drawn by the battlefield view at its screen point.
+  void DrawTextAt(const char* text1, int32_t code1, const char* text2, int32_t code2, float x, float y,
+                  float z) const;
+  // ---- End of over the ground ----
 
   // ---- Battlefield textures (MapTextures.cpp) ----
 

@@ -174,4 +174,11 @@ class MapAppServices {
   virtual void NoteBattleScreenOpened() {}
   virtual void ContinueNetworkGame() {}
   // ---- End of the battle screen's opening and view ----
+
+  // ---- Labels over the battlefield (the battlefield view draws them) ----
+  // Up to two label lines at a screen point, kept inside the view; the texts and codes as
+  // the unit or building drawing gave them.
+  virtual void DrawLabelAt(int32_t /*x*/, int32_t /*y*/, const char* /*text1*/, int32_t /*code1*/,
+                           const char* /*text2*/, int32_t /*code2*/) {}
+  // ---- End of labels ----
 };

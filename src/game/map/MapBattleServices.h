@@ -3,6 +3,7 @@
 
 class GObject;
 class Map;
+struct MapFlagView;
 class MapUnitView;
 struct MapPacket;
 
@@ -84,10 +85,17 @@ class MapBattleServices {
   virtual void DrawEffects(Map& /*map*/) {}
   // ---- End of short-lived effects ----
 
-  // ---- The battlefield view ----
-  // The action phase is being computed (the view then shows no disabled-timer notice).
-  virtual bool IsComputingAction() const { return false; }
+  // ---- The battlefield view (which also asks IsComputingAction: while the action phase is
+  // computed it shows no disabled-timer notice) ----
   // Deselects the selected unit when it can no longer be shown or waits for its link.
   virtual void ValidateSelection() {}
   // ---- End of the battlefield view ----
+
+  // ---- Victory flags as the battlefield draws them ----
+  // The battle's flags, in list order; index outside 0..count - 1 gives false.
+  virtual int32_t GetFlagCount() const { return 0; }
+  virtual bool GetFlagView(int32_t /*index*/, MapFlagView& /*out*/) const { return false; }
+  // Whether the side (0 or 1) is shown which of the hidden objectives is the chosen one.
+  virtual bool CanSeeHiddenObjectives(int32_t /*side*/) const { return false; }
+  // ---- End of victory flags ----
 };

@@ -66,6 +66,8 @@ void Map::DrawTerrain() {
   const MapGrid<int16_t>& blocks = terrain.flatHeight[2];
   frame.farFans = 0;
   frame.blocksTested = 0;
+  // The overlay pass draws a far block's tiles on the coarse fan's heights.
+  overGround.farBlocks.Init(states.Width(), states.Height());
   for (int32_t i = states.Width() - 1; i >= 0; --i) {
     for (int32_t j = states.Height() - 1; j >= 0; --j) {
       ++frame.blocksTested;
@@ -110,6 +112,7 @@ void Map::DrawTerrainQuadtree(int32_t level, int32_t i, int32_t j, bool partly) 
       static constexpr float kUv[12] = {0.5f, 0.5f, 0.988f, 0.988f, 0.988f, 0.012f, 0.012f, 0.012f, 0.012f, 0.988f,
                                         0.988f, 0.988f};
       ++frame.farFans;
+      if (overGround.farBlocks.Contains(i, j)) overGround.farBlocks.At(i, j) = 1;
       if (g != nullptr) g->DrawTexturedFan(partly, 4, fan, kUv);
       return;
     }

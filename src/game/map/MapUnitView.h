@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+class Map;
+
 // A unit as the map sees it: what the map's passes and queries read of the battle's units.
 // The unit model implements it; tests supply fakes.
 class MapUnitView {
@@ -74,6 +76,12 @@ class MapUnitView {
   virtual float GetViewFacing() const { return 0.0f; }
   // Whether the unit keeps the view lock when dead.
   virtual bool CanStayInView() const { return true; }
+
+  // ---- What the building pass asks of the unit ----
+  // Marks the buildings the unit's soldiers stand in or are about to enter (Map::MarkBuildingAt);
+  // units other than infantry mark none.
+  virtual void MarkOccupiedBuildings(Map& /*map*/) {}
+  // ---- End of the building pass ----
 
   bool IsInfantry() const { return GetUnitKind() == kInfantry; }
   bool IsVehicle() const { return GetUnitKind() == kVehicle; }

@@ -79,7 +79,22 @@ void Inanimate::DrawFlatQuad(int32_t slot, float height) {
 void Inanimate::DrawFlagMarker() {
   const MapAppServices* app = UnitApp();
   if (app == nullptr || app->GetOption(kFlagMarkerOption) == 0) return;
-  if (UnitDrawHost* host = GetUnitDrawHost()) host->DrawFlagMarker(x, y, classIndex == kLargeFlagMarker);
+  const MapBattleServices* battle = UnitBattle();
+  const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
+  if (map == nullptr) return;
+  // The marker shows as the flag it stands for: a temporary flag of its size at its place.
+  MapFlagView flag;
+  flag.x = x;
+  flag.y = y;
+  flag.type = classIndex == kLargeFlagMarker ? 1 : 0;
+  // With an editor open the flag pass applies only the height: the marker places it.
+  const bool place = app->IsEditorOpen() && gGraph3D != nullptr;
+  if (place) {
+    gGraph3D->PushMatrix();
+    gGraph3D->TranslateXY(x, y);
+  }
+  map->DrawVictoryFlag(flag);
+  if (place) gGraph3D->PopMatrix();
 }
 
 void Inanimate::DrawSign(const Map& map, int32_t slot, bool reinforcement) {

@@ -573,6 +573,12 @@ class Infantry : public Unit, public InfantryServices {
   // The copy stands still: its movement state is stationary.
   Unit* NewTrialCopy() const override;
   // ---- End of the computer player's view ----
+  // ---- Buildings marked for the building pass (InfantryBuildingMarks.cpp) ----
+  // A living squad the viewer has identified marks the building it stands in (occupied on
+  // its upper floor, else cut away); the selected squad, when it takes orders, also marks the
+  // buildings its waypoints lead into.
+  void MarkOccupiedBuildings(Map& map) override;
+  // ---- End of the building marks ----
 
   // ---- Fields, in declared order ----
 

@@ -5,6 +5,7 @@
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
 #include "framework/media/GGraph3DTexture.h"
+#include "framework/media/GQueuedText.h"
 #include "platform/PRecording3DDevice.h"
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"
@@ -45,6 +46,7 @@ class RendererProbe : public GGraph3D {
   int32_t PickedPrimitive() const { return pickedPrimitive_; }
   bool Clipping() const { return clipping_; }
   int32_t QueuedTexts() const { return textQueue_.Count(); }
+  const GQueuedText& QueuedText(int32_t i) const { return *static_cast<const GQueuedText*>(textQueue_.GetItem(i)); }
   const PSurface* PickTarget() const { return pickTarget_.get(); }
   GTransform& Top() { return Current(); }
 };

@@ -9,6 +9,11 @@
 #include "ReferenceMaps.h"
 #include "framework/media/GraphicsTestHost.h"
 #include "framework/media/RendererRig.h"
+#include "framework/core/GRandom.h"
+#include "framework/media/GGraphic.h"
+#include "framework/media/GGraphicFactory.h"
+#include "game/map/MapTree.h"
+#include "platform/PClock.h"
 #include "platform/PPath.h"
 #include "support/PixelHash.h"
 
@@ -97,7 +102,85 @@ uint64_t HillPictureHash(int32_t threads) {
   return h;
 }
 
+// ---- Over the ground: woods, overlays, set-up zones, flags, rain and lines ----
+uint64_t OverGroundPictureHash(int32_t threads) {
+  PictureRig rig(320, 240, threads);
+  TestTextureHost textures;
+  uint64_t now = 5000;
+  PClock::SetFake([&now] { return now; });
+  GRandom::Presentation().Seed(2024u);  // the rain's particle set
+  MapRig maps;
+  FakeBattle& battle = maps.app.MakeBattle();
+  battle.weather = 2;
+  battle.setupPhase = true;
+  maps.app.screenWidth = 320;
+  maps.app.viewWidth = 320;
+  maps.app.viewHeight = 240;
+  maps.app.options[41] = 1;
+  maps.app.options[2] = 3;
+  maps.app.options[12] = 2;
+  maps.app.options[42] = 1;
+  auto map = maps.Build(16, 16);
+  for (int32_t x = 0; x < 16; ++x) {
+    for (int32_t y = 0; y < 16; ++y) {
+      MapTile& tile = map->terrain.tiles.At(x, y);
+      tile.zone = y < 4 ? 4 : 0;
+      if (x >= 9 && y >= 6 && y < 11) {
+        tile.terrain = 13;
+        tile.shape = 0;
+        tile.rotation = static_cast<uint8_t>((x + y) & 3);
+      }
+      if (x == 5) {
+        tile.road = 9;
+        tile.roadShape = 1;
+      }
+    }
+  }
+  map->LoadTextures(false);
+  for (int32_t n = 0; n < Map::kOverGroundTextures; ++n)
+    map->SetOverGroundTexture(n, GGraphicFactory::NewTextureGraphic(7000 + n, GGraphicFactory::kNormalDetail));
+  GRandom random(99u);
+  for (int32_t n = 0; n < 120; ++n) {
+    auto* tree = new MapTree;
+    tree->x = 185.0f + random.RandomFloatTimes(130.0f);
+    tree->y = 125.0f + random.RandomFloatTimes(95.0f);
+    tree->baseHeight = map->ElevationAt(tree->x, tree->y) - 0.2f;
+    tree->height = 5.0f + random.RandomFloatTimes(3.0f);
+    tree->variant = static_cast<uint8_t>(random.Random(13));
+    map->objects.trees[n % 3].Append(tree);
+  }
+  MapFlagView flag;
+  flag.x = 160.0f;
+  flag.y = 150.0f;
+  flag.type = 1;
+  battle.flags.push_back(flag);
+  uint64_t h = 0;
+  for (int32_t level : {1, 4}) {
+    Place(*map, level, 160.0f, 20.0f, 1.5707963f);
+    rig.r->RenderBegin();
+    map->Invalidate();
+    map->Draw();
+    map->SetLineStyle(3);
+    map->DrawTerrainLine(true, level == 4, 60.0f, 60.0f, map->ElevationAt(60.0f, 60.0f), 250.0f, 180.0f,
+                         map->ElevationAt(250.0f, 180.0f));
+    rig.r->RenderEnd();
+    h = h * 31u + PixelHash(rig.screen, rig.device);
+    if (const char* keep = std::getenv("TARVANE_BATTLEFIELD_PICTURE"); keep != nullptr && threads == 1)
+      PBitmapFile::WriteSurface(rig.screen, std::string(keep) + "over" + std::to_string(level) + ".bmp");
+    now += 40;
+  }
+  PClock::SetFake(nullptr);
+  return h;
+}
+
 }  // namespace
+
+TEST(MapFramePicture, OverGroundPixelsArePinnedAtOneAndTwoThreads) {
+  const uint64_t one = OverGroundPictureHash(1);
+  EXPECT_EQ(one, OverGroundPictureHash(2));
+  EXPECT_EQ(one, OverGroundPictureHash(1));
+  EXPECT_EQ(one, 15069074875331682204u);
+}
 
 TEST(MapFramePicture, HillMapPixelsArePinnedAtOneAndTwoThreads) {
   const uint64_t one = HillPictureHash(1);

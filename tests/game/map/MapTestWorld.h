@@ -13,6 +13,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/MapFlagView.h"
 #include "game/map/MapPacket.h"
 #include "game/map/MapPathUnit.h"
 #include "game/map/MapUnitView.h"
@@ -205,6 +206,18 @@ class FakeBattle : public MapBattleServices {
   std::array<bool, 2> exitZone{};
   std::array<int32_t, 2> exitEdge{};
   std::vector<std::string>* frameLog = nullptr;
+
+  // ---- Victory flags as the battlefield draws them ----
+  int32_t GetFlagCount() const override { return static_cast<int32_t>(flags.size()); }
+  bool GetFlagView(int32_t index, MapFlagView& out) const override {
+    if (index < 0 || index >= GetFlagCount()) return false;
+    out = flags[static_cast<size_t>(index)];
+    return true;
+  }
+  bool CanSeeHiddenObjectives(int32_t side) const override { return seesHidden[side & 1]; }
+  std::vector<MapFlagView> flags;
+  std::array<bool, 2> seesHidden{};
+  // ---- End of victory flags ----
 };
 
 class FakeApp : public MapAppServices {
@@ -335,6 +348,21 @@ class FakeApp : public MapAppServices {
   std::vector<std::string> frameLog;
   std::unique_ptr<FakeBattle> battle;
   std::unique_ptr<FakeBattle> operation;
+
+  // ---- Labels over the battlefield, as the view was asked to draw them ----
+  struct Label {
+    int32_t x, y;
+    std::string text1;
+    int32_t code1;
+    std::string text2;
+    int32_t code2;
+  };
+  void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
+                   int32_t code2) override {
+    labels.push_back({x, y, text1 != nullptr ? text1 : "", code1, text2 != nullptr ? text2 : "", code2});
+  }
+  std::vector<Label> labels;
+  // ---- End of labels ----
 };
 
 // ---- Routes: a unit for the path finder and a generated map to search ----
