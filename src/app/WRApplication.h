@@ -259,6 +259,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // A label at the screen projection of a point of the battlefield, in the view: yellow with
   // highlight, else orange; nothing off the screen or behind the eye.
   void DrawTextAt(const char* text, bool highlight, float x, float y, float z) override;
+  // Up to two label lines at a point of the view's screen, in the colours the codes name.
+  void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
+                   int32_t code2) override;
   int32_t GetNetworkStateForView() const override { return connectionState_; }
 
  private:

@@ -32,6 +32,18 @@ void WRApplication::CloseBattleScreen(bool keepMap) {
   if (GetUnitDrawHost() == &battleScreen_) SetUnitDrawHost(nullptr);
 }
 
+void WRApplication::DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
+                                int32_t code2) {
+  if (battle_ == nullptr || battle_->map == nullptr || text1 == nullptr) return;
+  auto* view = dynamic_cast<MapView*>(battle_->map->display.battleView);
+  if (view == nullptr) return;
+  GString255 first;
+  first.Assign(text1);
+  GString255 second;
+  if (text2 != nullptr) second.Assign(text2);
+  view->DrawLabel(x, y, &first, code1, text2 != nullptr && text2[0] != 0 ? &second : nullptr, code2);
+}
+
 GObject* WRApplication::NewBattlefieldView(Map& map, int32_t width, int32_t height) {
   return MapView::Create(map, width, height);
 }
