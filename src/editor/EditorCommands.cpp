@@ -157,6 +157,9 @@ void EditorState::DoCommand(int32_t command) {
       return;
     case 156: CommitLandmarkName(); return;
     case 157: CloseLandmarkDialog(); return;
+    case 143: RandomMapDialog(); return;
+    case 144: Generate(); return;
+    case 145: CancelRandomMap(); return;
     case 196: StepCounter(lengthCounter, 1, lengthCounter != nullptr && GetControlValue(lengthCounter) < 60); return;
     case 197: StepCounter(lengthCounter, -1, lengthCounter != nullptr && GetControlValue(lengthCounter) > 20); return;
     default:

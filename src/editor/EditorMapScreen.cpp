@@ -109,7 +109,7 @@ void EditorState::MapEditScreen() {
 void EditorState::CloseMapEditScreen() {
   if (mapView != nullptr && !mapView->CommitToMap()) GErrorLog::LogError("Map editor: the map refused the grids");
   CloseLandmarkDialog();
-  SafeDelete(secondDialog);
+  DeleteRandomMapDialog();
   mapView = nullptr;
   terrainPalette = nullptr;
   zonePanel = nullptr;

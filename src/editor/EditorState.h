@@ -161,6 +161,40 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   // The name the scenario label holds (what the next save proposes).
   std::string ScenarioName() const;
 
+  // ---- The random map dialog and generating a map (EditorRandomMapDialog.cpp) ----
+  // Shows the dialog (command 143, and the quick-battle set-up's OK), building it the first
+  // time; a dialog that exists is shown again with its last choices.
+  void RandomMapDialog();
+  // Command 144: makes the map from the dialog's choices. From the map editor the dialog is
+  // hidden and the map editor screen built again on the new map; in a quick battle the width
+  // is narrowed first, the dialog deleted and the quick battle completed.
+  void Generate();
+  // Command 145: back to the quick-battle set-up, or to the map editor screen.
+  void CancelRandomMap();
+  // Deletes the dialog in the second dialog slot and clears its three popup slots.
+  void DeleteRandomMapDialog();
+  // The quick battle's proposed width in metres narrowed for the battle's conditions (see
+  // RandomMapNarrowing): tree coverage 0-3, battle type 0-2, force types of sides 0 and 1,
+  // time of day, weather.
+  static int32_t NarrowQuickBattleWidth(int32_t width, int32_t treeCoverage, int32_t battleType,
+                                        int32_t axisForceType, int32_t alliedForceType, int32_t timeOfDay,
+                                        int32_t weather);
+  // Builds the map editor screen on the battle's map after a generate; a stand-in that beeps,
+  // logs and shows the main view until the map editor screen is here.
+  void RebuildMapEditScreenAfterGenerate();
+  // Placeholders of the quick-battle screens, which come later: each beeps and logs.
+  void QuickBattleSetup();
+  void FinishQuickBattle();
+  GPopup* mapTypePopup = nullptr;
+  GPopup* treeCoveragePopup = nullptr;
+  GPopup* hillinessPopup = nullptr;
+  // The quick battle's proposed map size in metres and the force types of sides 0 and 1
+  // (0 Combined Arms, 1 Infantry, 2 Mechanized, 3 Armor), written by its set-up screen.
+  int32_t quickMapWidth = 1600;
+  int32_t quickMapHeight = 1600;
+  std::array<int32_t, 2> quickForceType{};
+  // ---- End of the random map dialog ----
+
   // ---- Fields ----
   GControl* mapWidthControl = nullptr;
   GControl* mapHeightControl = nullptr;

@@ -311,3 +311,90 @@ TEST(RandomMapNarrowing, QuickBattleWidthsNarrowByTheConditions) {
 }
 
 }  // namespace
+
+// The walks' draws in their pinned order, read back from the bounds of every Random call. A
+// patch: its code, its tile, then per tile taken both steps and, unless they left the map, the
+// growth draw. A woods clump: angle, the two distances, Random (15), Random (W) and Random (H)
+// only for a coordinate off the map, then per tile taken one step and, inside the map, the
+// growth draw.
+TEST(RandomMapWalks, PatchAndClumpDrawsComeInTheirPinnedOrder) {
+  constexpr int32_t F = 10000000;  // every RandomFloat
+  MapRig rig;
+  Map map(rig.app);
+  SeedRandom(29);
+  RandomMapGenerator g(map, Params(1000.0f, 700.0f, 3, 2, -1, 3));
+  RunToFeatures(g, true);
+  g.Buildings();
+  g.LevelBuildingGroups();
+  g.GrainFields();
+  g.Enclosures();
+  g.Water();
+  g.LevelWater();
+  const int32_t w = g.TilesX();
+  const int32_t h = g.TilesY();
+  ASSERT_EQ(w, 50);
+  ASSERT_EQ(h, 35);
+  std::vector<int32_t> b;
+  {
+    BoundRecorder recorder;
+    g.Patches();
+    b = BoundRecorder::Bounds();
+  }
+  b.push_back(0);  // an end mark no bound equals
+  size_t i = 0;
+  ASSERT_EQ(b[i++], 4);
+  ASSERT_EQ(b[i++], 8);
+  if (b[i] == F && b[i + 1] == F) ++i;
+  ASSERT_EQ(b[i++], F);
+  int32_t patches = 0;
+  int32_t steps = 0;
+  while (b[i] != 0) {
+    ASSERT_EQ(b[i], 2) << i;
+    ASSERT_EQ(b[i + 1], w) << i;
+    ASSERT_EQ(b[i + 2], h) << i;
+    i += 3;
+    ++patches;
+    while (b[i] == 8 && b[i + 1] == 8) {
+      i += 2;
+      ++steps;
+      if (b[i] == F) ++i;
+    }
+  }
+  // Every tile a patch takes was free, so each pair of steps stands for one tile of 17 or 18.
+  int32_t patchTiles = 0;
+  for (uint8_t code : Codes(map)) patchTiles += code == 17 || code == 18 ? 1 : 0;
+  EXPECT_GT(patches, 10);
+  EXPECT_EQ(steps, patchTiles);
+
+  {
+    BoundRecorder recorder;
+    g.Woods();
+    b = BoundRecorder::Bounds();
+  }
+  b.push_back(0);
+  i = 0;
+  ASSERT_EQ(b[i++], F);
+  int32_t clumps = 0;
+  int32_t offMap = 0;
+  const auto clumpStarts = [&b](size_t at) { return b[at] == F && b[at + 1] == F && b[at + 2] == F && b[at + 3] == 15; };
+  while (b[i] != 0) {
+    ASSERT_TRUE(clumpStarts(i)) << i;
+    i += 4;
+    ++clumps;
+    for (int32_t side : {w, h}) {
+      if (b[i] != side) continue;
+      ++i;
+      ++offMap;
+    }
+    while (b[i] == 8) {
+      ++i;
+      if (clumpStarts(i) || b[i] != F) break;  // the step left the map, or the tile ends it
+      ++i;
+    }
+  }
+  // Heavy: 0.4, 0.4 and 0.2 of the count.
+  const int32_t e = g.WoodsCount();
+  EXPECT_EQ(clumps, static_cast<int32_t>(e * 0.4) * 2 + static_cast<int32_t>(e * 0.2));
+  EXPECT_GT(clumps, 200);
+  EXPECT_GT(offMap, 0);
+}
