@@ -4,6 +4,8 @@
 // vehicle (a tank put beside a squad), and an advance on a goal 1 km off. Counters per call: trial copies, weapon-effect
 // estimates and exposure answers.
 #include <benchmark/benchmark.h>
+
+#include "LargeBattleWorld.h"
 #include <unistd.h>
 
 #include <cstdint>
@@ -33,65 +35,13 @@
 #include "platform/PFile.h"
 #include "platform/PPath.h"
 
-#ifndef TARVANE_LARGE_BATTLE
-#define TARVANE_LARGE_BATTLE "large/Large Battle.wrb"
-#endif
-
 namespace {
-
-struct World {
-  World() {
-    folder = std::filesystem::temp_directory_path() / ("tarvane-aiplan-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    PPath::SetProgramFolder(folder.string() + "/");
-    kernel.FindProgramFolder();
-    Hack::LoadTables();
-    Infantry::Register();
-    Vehicle::Register();
-  }
-  ~World() {
-    Hack::FreeTables();
-    GErrorLog::Close();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  }
-  std::filesystem::path folder;
-  GKernel kernel;
-};
-
-World& TheWorld() {
-  static World world;
-  return world;
-}
-
-bool LoadLargeBattle(HeadlessBattle& headless) {
-  const std::string path = PPath::ToProgram(TARVANE_LARGE_BATTLE);
-  auto handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
-  if (handle == nullptr) return false;
-  GFile file;
-  if (!file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) return false;
-  GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
-                      headless.Host().battle =
-                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
-                    }};
-  GameFileSettings settings;
-  Battle* battle = nullptr;
-  Campaign* operation = nullptr;
-  if (gameFile.Read(file, settings, battle, operation) != GameFile::kAccepted || battle == nullptr) return false;
-  delete operation;
-  headless.MakeCurrentBattle(battle);
-  battle->ComputeVisibility();
-  battle->ComputeStrengthRatios();
-  battle->PrepareForPlay();
-  battle->ComputeScoreShares(true, nullptr, nullptr);
-  return true;
-}
 
 // The large battle after its set-up GO and one turn, kept for every benchmark of the run.
 struct Scene {
   Scene() {
-    TheWorld();
-    if (!LoadLargeBattle(headless)) return;
+    LargeBattleWorld::Get("aiplan");
+    if (!LargeBattleWorld::Load(headless)) return;
     SeedRandom(1);
     headless.Go(1);
     headless.Go(100);

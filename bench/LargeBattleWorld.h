@@ -1,0 +1,84 @@
+#pragma once
+// The program's world that the benchmarks playing the large battle need once per run (data
+// tables, unit classes, a work folder for the log), and the large battle the build writes
+// (150 units a side on the 250 x 250 tile reference map) read into a headless battle.
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/GameFile.h"
+#include "app/GameFileSettings.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
+#include "framework/kernel/GKernel.h"
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/battle/HeadlessHost.h"
+#include "game/units/Hack.h"
+#include "game/units/Infantry.h"
+#include "game/units/Vehicle.h"
+#include "platform/PFile.h"
+#include "platform/PPath.h"
+
+#ifndef TARVANE_LARGE_BATTLE
+#define TARVANE_LARGE_BATTLE "large/Large Battle.wrb"
+#endif
+
+class LargeBattleWorld {
+ public:
+  // The world of the run, made on first use; the name marks its work folder.
+  static LargeBattleWorld& Get(const char* name) {
+    static LargeBattleWorld world(name);
+    return world;
+  }
+
+  // The large battle read into the headless battle and prepared as the battle screen prepares
+  // a battle it opens; false when the scenario cannot be read.
+  static bool Load(HeadlessBattle& headless) {
+    const std::string path = PPath::ToProgram(TARVANE_LARGE_BATTLE);
+    auto handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+    if (handle == nullptr) return false;
+    GFile file;
+    if (!file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) return false;
+    GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
+                        headless.Host().battle =
+                            base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
+                      }};
+    GameFileSettings settings;
+    Battle* battle = nullptr;
+    Campaign* operation = nullptr;
+    if (gameFile.Read(file, settings, battle, operation) != GameFile::kAccepted || battle == nullptr) return false;
+    delete operation;
+    headless.MakeCurrentBattle(battle);
+    battle->ComputeVisibility();
+    battle->ComputeStrengthRatios();
+    battle->PrepareForPlay();
+    battle->ComputeScoreShares(true, nullptr, nullptr);
+    return true;
+  }
+
+  LargeBattleWorld(const LargeBattleWorld&) = delete;
+  LargeBattleWorld& operator=(const LargeBattleWorld&) = delete;
+  ~LargeBattleWorld() {
+    Hack::FreeTables();
+    GErrorLog::Close();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+ private:
+  explicit LargeBattleWorld(const char* name) {
+    folder_ = std::filesystem::temp_directory_path() / (std::string("tarvane-") + name + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder_);
+    PPath::SetProgramFolder(folder_.string() + "/");
+    kernel_.FindProgramFolder();
+    Hack::LoadTables();
+    Infantry::Register();
+    Vehicle::Register();
+  }
+
+  std::filesystem::path folder_;
+  GKernel kernel_;
+};
