@@ -299,3 +299,49 @@ TEST(EditorPurchases, CommitHandsTheListsToTheBattle) {
   s.CommitPurchases();
   EXPECT_EQ(battle.UnitCount(), onMap + 2);
 }
+
+TEST(EditorPurchases, WhileAnOperationIsEditedItTakesThePurchases) {
+  BuyingRig b;
+  EditorState& s = *b.state;
+  s.NewOperation();
+  ASSERT_NE(b.rig.App().GetCampaign(), nullptr);
+  Campaign& operation = *b.rig.App().GetCampaign();
+  const int32_t before = operation.UnitCount();
+  s.SetArrivalSlot(0);
+  s.AddPurchase(Entry(PurchaseEntry::kInfantry, 5, false), 0, false);
+  s.SetArrivalSlot(5);
+  s.AddPurchase(Entry(PurchaseEntry::kInfantry, 5, false), 0, false);
+  // A slot without a group starts at battle 4 in an operation.
+  s.ResetSlot(1, 4);
+  s.CommitPurchases();
+  EXPECT_EQ(operation.UnitCount(), before + 1);
+  ASSERT_EQ(operation.reinforcements[1].Count(), 1);
+  EXPECT_EQ(operation.GroupAt(1, 0)->arrivalTurn, 4);
+}
+
+TEST(EditorPurchases, OpenedSidesMoveInWhole) {
+  BuyingRig b;
+  EditorState& s = *b.state;
+  Battle& battle = *b.rig.App().GetBattle();
+  // A stored side past the buying limit, and seven reinforcement groups.
+  const int32_t before = battle.UnitCount();
+  for (int32_t i = 0; i < 260; ++i) battle.units.Append(CreateUnit(2, 0, 0, 2));
+  for (int32_t g = 0; g < 7; ++g) {
+    auto* group = new ReinforcementGroup();
+    group->arrivalTurn = 20 + g;
+    group->units.Append(CreateUnit(2, 0, 0, 2));
+    battle.reinforcements[0].Append(group);
+  }
+  EditorPurchaseList chosen(s, true);
+  chosen.MoveBattleUnitsIn();
+  EXPECT_EQ(s.PurchaseList(0, 0).Count(), 260 + before);
+  for (int32_t slot = 1; slot <= 4; ++slot) EXPECT_EQ(s.PurchaseList(0, slot).Count(), 1);
+  EXPECT_EQ(s.PurchaseList(0, 5).Count(), 3);
+  EXPECT_EQ(s.Slot(0, 4).arrivalTurn, 24);
+  EXPECT_TRUE(b.rig.Logged("Reinforce 5"));
+  s.CommitPurchases();
+  EXPECT_EQ(battle.reinforcements[0].Count(), 5);
+  EXPECT_EQ(battle.UnitCount(), 260 + before);
+  s.preset = 1;
+  EXPECT_DEATH(s.GetCurrentPurchaseList(), "");
+}
