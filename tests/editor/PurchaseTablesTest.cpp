@@ -71,6 +71,11 @@ TEST(PurchaseTables, FormationsKeepTheRulesBuyingStopsOn) {
       EXPECT_TRUE(found) << "formation " << f << " member " << i;
     }
   }
+  for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
+    if (gInfantryClasses[i].ForceCount() == 0) continue;
+    EXPECT_GT(gInfantryClasses[i].ChoiceWeight(0), 0) << i;
+    EXPECT_GT(gInfantryClasses[i].ChoiceWeight(1), 0) << i;
+  }
   // Every vehicle that can be bought sorts into Armor, Fortification or Vehicle.
   for (int32_t v = 0; v < gVehicleClasses.Count(); ++v) {
     if (gVehicleClasses[v].InUse() == 0) continue;
