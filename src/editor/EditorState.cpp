@@ -115,13 +115,14 @@ GObjectGroup& EditorState::PurchaseList(int32_t side, int32_t slot) {
 }
 
 void EditorState::CommitPurchases() {
-  auto* battle = dynamic_cast<Battle*>(CurrentBattle());
-  if (battle != nullptr) {
+  // Purchases made while an operation is edited go to the operation.
+  BattleBase* base = CurrentBattle();
+  if (base != nullptr) {
     GGroup* lists[2][kPurchaseSlots];
     for (int32_t side = 0; side < 2; ++side) {
       for (int32_t slot = 0; slot < kPurchaseSlots; ++slot) lists[side][slot] = &PurchaseList(side, slot);
     }
-    battle->TakePurchasedUnits(lists[0], lists[1], false, this);
+    base->TakePurchasedUnits(lists[0], lists[1], false, this);
   }
   for (int32_t slot = kPurchaseSlots - 1; slot >= 0; --slot) {
     PurchaseList(0, slot).DeleteAll(false);

@@ -24,6 +24,7 @@ class GControl;
 class GFile;
 class GPopup;
 class GView;
+class PurchaseEntry;
 class Unit;
 class WRApplication;
 
@@ -102,6 +103,36 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   GObjectGroup& ScratchList() { return scratchList_; }
   // Hands the twelve lists to the battle being edited, then empties them.
   void CommitPurchases();
+
+  // ---- Buying units (EditorPurchases.cpp) ----
+  // A new unit of kind 0..3 and class with the chosen force code and experience; unless
+  // keepAlways, null for a fortification or an emplacement (vehicle data kind 6) while a
+  // reinforcement slot is chosen. The caller owns it.
+  Unit* MakeUnit(int32_t kind, int32_t classIndex, bool keepAlways) const;
+  // Adds the unit or units of an entry to the list of the entry's side and the chosen arrival
+  // slot (the scratch list while probing), members of a formation one level deeper than its
+  // first entry. A side holding more than 250 units takes nothing; a reinforcement slot takes
+  // no fortification or emplacement; with refuseSlow a unit of speed class 1 is dropped.
+  void AddPurchase(const PurchaseEntry& entry, int32_t depth, bool refuseSlow);
+  // What buying the entry would cost, in total and per category, leaving the lists, the
+  // points and the game's generator as they were: the next AddPurchase pays exactly this.
+  int32_t ProbePurchaseCost(const PurchaseEntry& entry, std::array<int32_t, 6>* totals, bool refuseSlow);
+  // The units in the side's six lists.
+  int32_t CountSideUnits(int32_t side);
+  // Per-category cost of the side's six lists.
+  std::array<int32_t, 6> SideCosts(int32_t side);
+  // The arrival turn and chance of the chosen side and slot; "On Map" or a bad side is a
+  // programmer error (fatal).
+  void GetSlotArrival(int32_t* turn, float* chance) const;
+  void SetSlotArrival(int32_t turn, float chance);
+  // The settings the purchase screen finds for a slot without a reinforcement group: turn 4
+  // in an operation and 10 otherwise, chance 1.0, entry (0, 0).
+  void ResetSlot(int32_t side, int32_t slot);
+  // The arrival control's percent of a stored chance (x 100.01, truncated, so that 0.35 is 35)
+  // and the chance it stores for a percent.
+  static int32_t ChancePercent(float chance) { return static_cast<int32_t>(chance * 100.01f); }
+  static float PercentChance(int32_t percent) { return static_cast<float>(percent) * 0.01f; }
+  // ---- End of buying units ----
 
   // ---- The unit preparation passes (EditorUnitPreparation.cpp) ----
   // Placement edges, units without a valid place put at their edge, flags onto the map.

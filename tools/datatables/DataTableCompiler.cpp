@@ -48,6 +48,11 @@ std::vector<Field> VehicleFields() {
       F("flags", 212, T::kU16, 0, 65535), F("value216", 216, T::kI32, kI32Low, kI32High),
       F("value244", 244, T::kU8, 0, 255), F("value248", 248, T::kI32, kI32Low, kI32High),
       F("smoke", 252, T::kI32, 0, 3), F("model", 256, T::kI32, 0, 98),
+      // Who may buy it and when: the dates as YYMM, the choice weights as attacker and as
+      // defender, the in-use byte and up to four force codes.
+      F("first_date", 220, T::kI16, 4000, 4600, 4406), F("last_date", 222, T::kI16, 4000, 4600, 4505),
+      F("weights", 224, T::kI32, 0, 100000, 1, 2), F("in_use", 232, T::kU8, 0, 1, 1),
+      F("force_count", 233, T::kU8, 0, 4), F("forces", 234, T::kU8, 0, 18, 0, 4),
   };
   // Facing by facing (front, side, rear), each as turret, upper hull, lower hull: offset 140 is
   // the lower front plate, which the armoured test reads.
@@ -70,6 +75,11 @@ std::vector<Field> InfantryFields() {
       F("ammo_load", 106, T::kI16, 0, 255), F("speed_class", 108, T::kI32, 0, 4),
       F("class_code", 112, T::kI32, 0, 20), F("flags", 116, T::kI32, 0, 3),
       F("firepower_scale", 120, T::kI16, 0, 255, 60), F("value152", 152, T::kI16, -32768, 32767),
+      // Who may buy it and when: the five-valued kind, the dates as YYMM, the choice weights as
+      // attacker and as defender and up to five force codes.
+      F("buy_kind", 124, T::kI32, 0, 4, 2), F("first_date", 128, T::kI16, 4000, 4600, 4406),
+      F("last_date", 130, T::kI16, 4000, 4600, 4505), F("weights", 132, T::kI32, 0, 100000, 1, 2),
+      F("force_count", 140, T::kU8, 0, 5), F("forces", 141, T::kU8, 0, 18, 0, 5),
   };
 }
 

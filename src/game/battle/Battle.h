@@ -356,13 +356,7 @@ class Battle : public BattleBase {
   // The largest unit count an orders block may hold.
   static constexpr uint32_t kMaxOrdersUnits = 9999;
 
-  // Purchased forces: each side's six lists ("On Map", "Reinforce 1" .. "Reinforce 5"),
-  // either side's absent (null). The "On Map" units join the unit group; unless
-  // keepReinforcements, each side given loses its reinforcement groups and every filled
-  // slot list becomes a new group carrying the settings of that slot (defaults without
-  // settings).
-  void TakePurchasedUnits(GGroup* const* side0Lists, GGroup* const* side1Lists, bool keepReinforcements,
-                          const ReinforcementSettings* settings);
+  // (TakePurchasedUnits lives on BattleBase, so that an operation takes purchases too.)
   // Stores the value; when it is not 0, sets both enlargement flags and enlarges the force.
   void EnlargeForce(int32_t value) override;
   // ---- End of orders exchange and purchased units ----

@@ -12,7 +12,9 @@
 class GFile;
 class Map;
 class MapAppServices;
+class GGroup;
 class ReinforcementGroup;
+class ReinforcementSettings;
 class Unit;
 
 // The common base of the battle and the operation: the scenario's date, turns, attacker and
@@ -116,6 +118,15 @@ class BattleBase : public GObject, public MapBattleServices {
   // Every unit of the unit group, then of side index 0's and 1's reinforcement groups.
   std::vector<Unit*> AllUnits() const;
   // ---- End of force enlargement and the unit-list services ----
+
+  // ---- Purchased forces (BattleUnitLists.cpp) ----
+  // Each side's six lists ("On Map", "Reinforce 1" .. "Reinforce 5"), either side's absent
+  // (null). The "On Map" units join the unit group; unless keepReinforcements, each side
+  // given loses its reinforcement groups and every filled slot list becomes a new group
+  // carrying the settings of that slot (defaults without settings).
+  void TakePurchasedUnits(GGroup* const* side0Lists, GGroup* const* side1Lists, bool keepReinforcements,
+                          const ReinforcementSettings* settings);
+  // ---- End of purchased forces ----
 
   // ---- Fields of the scenario ----
   int32_t date = 4411;        // YYMM, 3901..4612

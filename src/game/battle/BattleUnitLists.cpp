@@ -97,7 +97,7 @@ void BattleBase::UpgradeOldUnitData() {
   }
 }
 
-void Battle::TakePurchasedUnits(GGroup* const* side0Lists, GGroup* const* side1Lists, bool keepReinforcements,
+void BattleBase::TakePurchasedUnits(GGroup* const* side0Lists, GGroup* const* side1Lists, bool keepReinforcements,
                                 const ReinforcementSettings* settings) {
   Unit::ResetNamingState();
   GGroup* const* lists[2] = {side0Lists, side1Lists};

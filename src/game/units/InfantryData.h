@@ -38,4 +38,15 @@ class InfantryData : public RecordView {
   // Small-arms firepower is scaled by this value / 60.
   int16_t FirepowerScale() const { return I16(120); }
   int16_t Value152() const { return I16(152); }
+  // ---- Buying ----
+  // The five-valued kind (0..4), the dates it may be bought (YYMM), the choice weights as
+  // attacker (0) and defender (1), and the force codes that field it.
+  int32_t BuyKind() const { return I32(124); }
+  int16_t FirstDate() const { return I16(128); }
+  int16_t LastDate() const { return I16(130); }
+  int32_t ChoiceWeight(int32_t i) const { return I32(132 + 4 * (i & 1)); }
+  uint8_t ForceCount() const { return U8(140); }
+  uint8_t Force(int32_t i) const { return U8(141 + i); }  // i 0..4
+  static constexpr int32_t kMaxForces = 5;
+  // ---- End of buying ----
 };

@@ -822,6 +822,12 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   uint8_t drawClip = 0;
   float drawSize = 0.0f;
   // ---- End of the soldier drawing's hand-over ----
+  // ---- The editor's purchase lists ----
+  // The unit's depth in its purchase list's tree: 0 a top-level unit, 1..3 a formation's
+  // members. Not stored.
+  int8_t purchaseDepth = 0;
+  // ---- End of the editor's purchase lists ----
+
   // ---- The orders exchange ----
   // The number of units an orders block held after this one (count - 1 for the first read,
   // 0 for the last); the receiving side merges by it. Not stored.

@@ -68,6 +68,17 @@ class VehicleData : public RecordView {
   // 0 none; 1, 2 and 3 smoke dischargers (3 also a close-defence launcher).
   int32_t SmokeEquipment() const { return I32(252); }
   int32_t ModelIndex() const { return I32(256); }
+  // ---- Buying ----
+  // The dates it may be bought (YYMM), the choice weights as attacker (0) and defender (1),
+  // the in-use byte and the force codes that field it.
+  int16_t FirstDate() const { return I16(220); }
+  int16_t LastDate() const { return I16(222); }
+  int32_t ChoiceWeight(int32_t i) const { return I32(224 + 4 * (i & 1)); }
+  uint8_t InUse() const { return U8(232); }
+  uint8_t ForceCount() const { return U8(233); }
+  uint8_t Force(int32_t i) const { return U8(234 + i); }  // i 0..3
+  static constexpr int32_t kMaxForces = 4;
+  // ---- End of buying ----
 
   // The nine plates are kept facing by facing, each facing as turret, upper hull, lower hull.
   static constexpr int32_t ArmourOffset(int32_t part, int32_t facing) { return 132 + 4 * (facing * 3 + part); }

@@ -1,0 +1,26 @@
+#include "editor/EditorUnitList.h"
+
+#include "framework/ui/GViewHost.h"
+
+void EditorUnitList::Setup(GView* parent, int32_t x, int32_t y, int32_t width) {
+  topRow = 0;
+  rowCount = 0;
+  rowsPerPage = parent != nullptr ? (parent->Height() - y - 87) / kRowHeight : 0;
+  if (rowsPerPage < 0) rowsPerPage = 0;
+  Place(parent, x, y, width, rowsPerPage * kRowHeight);
+}
+
+bool EditorUnitList::StepPage(bool down) {
+  const int32_t top = down ? topRow + rowsPerPage : topRow - rowsPerPage;
+  if (top < 0 || top >= rowCount) return false;
+  topRow = top;
+  Invalidate();
+  return true;
+}
+
+void EditorUnitList::Draw() {
+  GView::Draw();
+  GViewHost* host = GViewHost::Current();
+  const auto frame = static_cast<uint16_t>(host != nullptr ? host->RGBToPixel(50, 50, 75) : 0);
+  FrameRect(GRect{0, 0, Width(), Height()}, frame);
+}

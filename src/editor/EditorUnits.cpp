@@ -1,0 +1,54 @@
+#include "editor/EditorUnits.h"
+
+#include "framework/core/Quorl.h"
+#include "game/units/Unit.h"
+
+namespace {
+
+constexpr const char* kSource = "Editor.cpp";
+
+// The force code of each catalogue row: the five Axis forces, then the eight Allied ones.
+constexpr int32_t kRowForces[13] = {6, 11, 7, 8, 10, 0, 1, 3, 4, 12, 14, 15, 17};
+
+}  // namespace
+
+namespace Editor {
+
+int32_t CategoryOfPurchaseCode(int32_t code) {
+  switch (code) {
+    case 2:
+    case 10:
+      return 1;  // Support
+    case 3:
+    case 6:
+      return 4;  // Artillery
+    case 4:
+      return 3;  // Armor
+    case 5:
+    case 8:
+      return 5;  // Fortification
+    case 9:
+      return 2;  // Vehicle
+    default:
+      return 0;  // Infantry
+  }
+}
+
+void AddUnitCostByCategory(const Unit& unit, std::array<int32_t, 6>& totals) {
+  const auto cost = static_cast<int32_t>(unit.GetPurchaseCost());
+  totals[static_cast<size_t>(CategoryOfPurchaseCode(unit.GetPurchaseCode()))] += cost;
+}
+
+int32_t CatalogueForceIndex(int32_t forceCode) {
+  for (int32_t row = 0; row < 13; ++row) {
+    if (kRowForces[row] == forceCode) return row;
+  }
+  return -1;
+}
+
+int32_t CatalogueRowForce(int32_t row) {
+  if (row < 0 || row >= 13) FatalError(__LINE__, kSource);
+  return kRowForces[row];
+}
+
+}  // namespace Editor
