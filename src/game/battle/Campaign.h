@@ -153,8 +153,9 @@ class Campaign : public BattleBase {
   // being G and night every N; may draw once.
   static int32_t EvolveGround(int32_t weather, int32_t g, int32_t G, int32_t N);
   // The seams where a unit's own rules answer (what the unit classes give, until they give
-  // more): the pull-back into an area, the discard test (nothing is discarded yet), the
-  // supply state (men return to infantry in supply) and the recovered vehicle's making.
+  // more): the pull-back into an area, the discard test (the unit's own, the operation's units
+  // being those that go on), the supply state (men return to infantry in supply) and the
+  // recovered vehicle's making (its class, side, rating, designation and commander).
   virtual bool PullBack(Unit& unit, float left, float bottom, float right, float top);
   virtual bool DiscardBetweenBattles(Unit& unit);
   virtual void SetSupplyState(Unit& unit, bool supplied);

@@ -69,13 +69,22 @@ uint8_t* GunDestroyedFlag(Unit& unit) {
   return vehicle != nullptr ? &vehicle->gunDestroyed : nullptr;
 }
 
-// The wreck flags: a burnt-out wreck (first) and a wreck written off (second, the knocked-out
-// mark that also makes it unrecoverable).
-bool FirstWreckFlag(const Unit& unit) {
-  const auto* vehicle = dynamic_cast<const Vehicle*>(&unit);
-  return vehicle != nullptr && vehicle->burning != 0;
+// The wreck flags of a vehicle of the class: the first marks a wreck on fire, the second a
+// wreck written off (the abandoned byte, which also makes it unrecoverable). Other kinds have
+// neither.
+uint8_t* FirstWreckFlag(Unit& unit) {
+  auto* vehicle = dynamic_cast<Vehicle*>(&unit);
+  return vehicle != nullptr ? &vehicle->burning : nullptr;
 }
-bool SecondWreckFlag(const Unit& unit) { return unit.knockedOut != 0; }
+uint8_t* SecondWreckFlag(Unit& unit) {
+  auto* vehicle = dynamic_cast<Vehicle*>(&unit);
+  return vehicle != nullptr ? &vehicle->abandoned : nullptr;
+}
+bool HasWreckFlag(Unit& unit) {
+  const uint8_t* first = FirstWreckFlag(unit);
+  const uint8_t* second = SecondWreckFlag(unit);
+  return (first != nullptr && *first != 0) || (second != nullptr && *second != 0);
+}
 
 bool IsKind6(const Unit& unit) {
   const VehicleServices* vehicle = unit.AsVehicle();
@@ -533,10 +542,6 @@ void Campaign::RepairVehicles() {
     }
   }
   for (Unit* crew : unitHost_ != nullptr ? unitHost_->TakeCrews() : std::vector<Unit*>{}) {
-    // Between battles the crew is out at once: no appearance waits for a slice.
-    crew->alive = 1;
-    crew->nextActionSlice = Unit::kNoActionSlice;
-    crew->waypointCount = 0;
     units.Append(crew);
     inSupply.Append(crew);
   }
@@ -546,22 +551,27 @@ void Campaign::MarkLostWrecks() {
   if (map == nullptr) FatalError(__LINE__, kSource);
   for (int32_t i = 0; i < units.Count(); ++i) {
     Unit* unit = UnitAt(i);
-    if (unit->alive != 0 || !unit->IsVehicle()) continue;
-    if (FirstWreckFlag(*unit)) {
-      dynamic_cast<Vehicle*>(unit)->burning = 0;
-      unit->knockedOut = 1;
+    if (unit->alive != 0) continue;
+    uint8_t* onFire = FirstWreckFlag(*unit);
+    uint8_t* writtenOff = SecondWreckFlag(*unit);
+    // The fire has burnt the wreck out: it is written off.
+    if (onFire != nullptr && *onFire != 0) {
+      *onFire = 0;
+      *writtenOff = 1;
       continue;
     }
-    if (SecondWreckFlag(*unit)) continue;
-    const auto tx = static_cast<int32_t>(unit->x / Map::kTileSize);
-    const auto ty = static_cast<int32_t>(unit->y / Map::kTileSize);
-    if (!map->terrain.tiles.Contains(tx, ty)) continue;
-    // A wreck on the enemy's ground is lost for good.
-    if (map->terrain.tiles.At(tx, ty).zone == ZoneOfSide(1 - unit->GetSideIndex())) unit->knockedOut = 1;
+    // A gun team whose gun is not lost yet, or a wreck not written off.
+    const bool gunTeam = unit->IsInfantry() && unit->HasMainWeaponOfType23(true) && unit->knockedOut == 0;
+    const bool wreck = unit->IsVehicle() && !HasWreckFlag(*unit);
+    if (!gunTeam && !wreck) continue;
+    // On the enemy's ground it is lost for good.
+    if (map->ZoneOfUnit(*unit) != ZoneOfSide(1 - unit->GetSideIndex())) continue;
+    unit->knockedOut = 1;
+    if (writtenOff != nullptr) *writtenOff = 1;
   }
 }
 
-bool Campaign::DiscardBetweenBattles(Unit& /*unit*/) { return false; }
+bool Campaign::DiscardBetweenBattles(Unit& unit) { return unit.UpdateLinksBetweenBattles(units); }
 
 void Campaign::DiscardUnits() {
   for (int32_t i = units.Count() - 1; i >= 0; --i) {
@@ -580,7 +590,7 @@ void Campaign::RecoverVehicles() {
     if (i >= inSupply.Count()) continue;
     auto* unit = static_cast<Unit*>(inSupply.GetItem(i));
     if (!unit->IsVehicle() || (unit->alive != 0 && unit->immobilized == 0)) continue;
-    if (FirstWreckFlag(*unit) || SecondWreckFlag(*unit) || IsKind6(*unit)) continue;
+    if (HasWreckFlag(*unit) || IsKind6(*unit)) continue;
     bool crewed = false;
     for (int32_t j = 0; j < units.Count() && !crewed; ++j) {
       const InfantryServices* infantry = UnitAt(j)->AsInfantry();
@@ -636,6 +646,8 @@ Unit* Campaign::MakeRecoveredVehicle(const Unit& vehicle) {
   fresh->side = vehicle.side;
   fresh->rating = vehicle.rating;
   fresh->SetDesignation(vehicle.GetLetterCode(), vehicle.GetDesignationNumber());
+  // The same commander, and with him the same looks (a custom name is not carried over).
+  if (vehicle.leaderName >= 0) fresh->leaderName = vehicle.leaderName;
   return fresh;
 }
 

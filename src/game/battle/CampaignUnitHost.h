@@ -22,6 +22,7 @@ class CampaignUnitHost : public UnitOrderHost {
   int32_t GetOperationBattleNumber() const override;
   int32_t GetSupplySetting(int32_t sideIndex) const override;
   Map* GetOperationMap() override;
+  bool IsBetweenBattles() const override { return true; }
   // The new unit waits here; TakeCrews hands every waiting one over (the caller owns them).
   void AddUnit(Unit* unit) override { crews_.push_back(unit); }
   std::vector<Unit*> TakeCrews();

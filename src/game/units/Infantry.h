@@ -242,8 +242,17 @@ class Infantry : public Unit, public InfantryServices {
   int32_t GetAntitankCount() const override { return antitankCount; }
   float GetAntitankRange() const override;
 
-  // ---- Operation still to come (InfantryLater.cpp; stops the program) ----
-  bool UpdateLinksBetweenBattles();
+  // ---- The discard test between battles (InfantryLater.cpp) ----
+  // Drops the commanding leader and links to a split half or platoon leader that is gone. A
+  // crew goes back to its gun team when the gun still stands on its side's ground (the team
+  // lives again with the crew's men) and to its vehicle unless it surrendered; true then, and
+  // for a crew that cannot go back and is dead, or lives on in goingOn, or left the field.
+  bool UpdateLinksBetweenBattles(GGroup& goingOn) override;
+  // The lost mark of a gun team (its gun was taken or left on the enemy's ground, and its
+  // crew no longer comes back to it) is the unit's bailed-out byte, knockedOut.
+  // A bailed-out crew's link to the unit it left.
+  void SetOriginUnit(Unit* unit) override { parentUnit = unit; }
+  // ---- End of the discard test ----
 
   // ---- The action phase: slice, firing, movement, riding, close combat (InfantrySlice.cpp,
   // InfantryMovement.cpp, InfantryRiding.cpp, InfantryCloseCombat.cpp) ----

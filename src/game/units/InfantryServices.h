@@ -38,6 +38,11 @@ class InfantryServices {
   virtual void SetCarrierReference(Unit* /*vehicle*/) {}
   // ---- End of the reinforcement loading and force enlargement ----
 
+  // ---- The crew's link back ----
+  // A crew that bailed out is tied to the unit it left (see GetOriginUnit).
+  virtual void SetOriginUnit(Unit* /*unit*/) {}
+  // ---- End of the crew's link back ----
+
   // ---- What the battle's turn cycle and its end use ----
   // Takes the linked half back in (this is the half that stayed); the battle then removes the
   // other half. False when the unit cannot.

@@ -594,6 +594,12 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // A passenger of a hit vehicle: every man present rolls once against the chance, with no
   // shout; infantry overrides it (the base: nobody to lose).
   virtual void TakeQuietCasualties(float /*chance*/) {}
+  // ---- The discard test between the battles of an operation (UnitSeams.cpp) ----
+  // True when the unit is to be deleted before the next battle; goingOn holds the units that
+  // go on into it. The base keeps every unit; infantry ties its links up here (a crew goes
+  // back to the gun or vehicle it came from).
+  virtual bool UpdateLinksBetweenBattles(GGroup& goingOn);
+  // ---- End of the discard test ----
 
   // ---- Kind and side ----
 

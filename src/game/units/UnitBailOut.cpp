@@ -4,6 +4,7 @@
 
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitOrderHost.h"
@@ -17,9 +18,11 @@ namespace {
 
 constexpr float kDegrees = 3.14159265f / 180.0f;
 
+// After the battle (also while the operation works between battles) a crew is out at once.
 bool BattleIsOver() {
   const UnitServices* services = GetUnitServices();
-  return services != nullptr && services->IsBattleOver();
+  const UnitOrderHost* host = GetUnitOrderHost();
+  return (services != nullptr && services->IsBattleOver()) || (host != nullptr && host->IsBetweenBattles());
 }
 
 // 0 closed top, 1 partly open, 2 open top.
@@ -63,6 +66,7 @@ Unit* Unit::BailOutCrew(bool noAmmunition) {
   if (leaderName == -1 && customName != nullptr) crew->CustomName() = *customName;
   crew->identificationLevel = IsIdentified() ? identificationLevel : 0;
   crew->countsForPoints = 0;
+  if (InfantryServices* team = crew->AsInfantry()) team->SetOriginUnit(this);
   crew->TakeCasualties(total - size, 1.0f);
   if (vehicle == nullptr) {
     crew->SetSuppression(suppression, false);

@@ -57,6 +57,11 @@ class UnitOrderHost {
   virtual void Deselect(const Unit& /*unit*/) {}
   // The battle's unit displays are redrawn.
   virtual void RefreshUnitDisplays() {}
+  // ---- The seam between battles ----
+  // The battle in play is over and the operation is working between battles: a crew that
+  // bails out now is out at once.
+  virtual bool IsBetweenBattles() const { return false; }
+  // ---- End of the seam between battles ----
   // Hands a new unit (a bailed-out crew) to the battle, which owns it from then on. Without a
   // host the caller keeps it.
   virtual void AddUnit(Unit* unit) = 0;

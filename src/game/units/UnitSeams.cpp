@@ -105,6 +105,8 @@ void Unit::ResetBetweenBattles() {
   lossesCountedByMorale = static_cast<int16_t>(losses);
 }
 
+bool Unit::UpdateLinksBetweenBattles(GGroup& /*goingOn*/) { return false; }
+
 void Unit::PrepareForNextBattle() {
   OperationHost(__LINE__);
   target = nullptr;

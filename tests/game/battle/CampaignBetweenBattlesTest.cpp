@@ -2,6 +2,7 @@
 // operation's lines on the results screen, and the steps of the between-battle pipeline.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +14,9 @@
 #include "game/battle/CampaignUnitHost.h"
 #include "framework/core/GMemoryFile.h"
 #include "game/map/Map.h"
+#include "game/units/Hack.h"
 #include "game/units/UnitCodes.h"
+#include "game/units/Vehicle.h"
 
 namespace {
 
@@ -349,6 +352,7 @@ TEST(CampaignPipeline, RecoveredVehiclesComeBackAsReinforcements) {
   c.recovery[1] = 1;
   c.currentTurn = 3;
   TestVehicle* wreck = r.Vehicle(1, 300.0f, 300.0f);
+  wreck->leaderName = 23;
   RegisterUnitMaker(1, MakeTestVehicle);
   int32_t made = 0;
   for (uint32_t seed = 1; seed < 60; ++seed) {
@@ -362,6 +366,8 @@ TEST(CampaignPipeline, RecoveredVehiclesComeBackAsReinforcements) {
     EXPECT_FLOAT_EQ(group->chance, 0.7125f);
     ASSERT_EQ(group->units.Count(), 1);
     EXPECT_TRUE(static_cast<Unit*>(group->units.GetItem(0))->IsVehicle());
+    // The same commander comes back with it.
+    EXPECT_EQ(static_cast<Unit*>(group->units.GetItem(0))->leaderName, 23);
     ++made;
   }
   EXPECT_GT(made, 20);  // p = 0.625
@@ -390,6 +396,122 @@ TEST(CampaignPipeline, RecoveredVehiclesComeBackAsReinforcements) {
   c.RecoverVehicles();
   EXPECT_FALSE(c.units.Contains(wreck));
   EXPECT_EQ(c.inSupply.Count(), 0);
+}
+
+namespace {
+
+// Real vehicles of class 0 (a plain tracked class) while the table lives.
+class OneVehicleClass {
+ public:
+  OneVehicleClass() : kept_(gVehicleClasses), bytes_(VehicleData::kSize) {
+    const int32_t tracked = 4;
+    std::memcpy(bytes_.data() + 112, &tracked, 4);
+    gVehicleClasses = DataTable<VehicleData>(bytes_.data(), static_cast<uint32_t>(bytes_.size()));
+  }
+  ~OneVehicleClass() { gVehicleClasses = kept_; }
+  OneVehicleClass(const OneVehicleClass&) = delete;
+  OneVehicleClass& operator=(const OneVehicleClass&) = delete;
+  // A dead Allied vehicle of the operation at a point.
+  static Vehicle* Wreck(Campaign& c, float x, float y) {
+    auto* vehicle = new Vehicle();
+    vehicle->x = x;
+    vehicle->y = y;
+    vehicle->side = 0;
+    vehicle->alive = 0;
+    c.units.Append(vehicle);
+    c.inSupply.Append(vehicle);
+    return vehicle;
+  }
+
+ private:
+  DataTable<VehicleData> kept_;
+  std::vector<uint8_t> bytes_;
+};
+
+}  // namespace
+
+TEST(CampaignPipeline, WrecksOnFireOrOnTheEnemysGroundAreWrittenOff) {
+  OperationRig r;
+  Campaign& c = r.C();
+  OneVehicleClass vehicles;
+  c.map->SetZoneRect(1, 0, 80, 0, 80);   // Allied ground
+  c.map->SetZoneRect(4, 40, 80, 0, 80);  // Axis ground from x = 800 m
+  Vehicle* burning = OneVehicleClass::Wreck(c, 300.0f, 300.0f);
+  burning->burning = 1;
+  Vehicle* behind = OneVehicleClass::Wreck(c, 310.0f, 300.0f);
+  Vehicle* beyond = OneVehicleClass::Wreck(c, 900.0f, 300.0f);
+  Vehicle* abandoned = OneVehicleClass::Wreck(c, 320.0f, 300.0f);
+  abandoned->abandoned = 1;
+  Vehicle* running = OneVehicleClass::Wreck(c, 910.0f, 300.0f);
+  running->alive = 1;
+  // A gun team on the enemy's ground is lost; one on its own ground, or a squad, is not.
+  TestInfantry* gunThere = r.Squad(1, 920.0f, 300.0f, 4, 4);
+  TestInfantry* gunHere = r.Squad(1, 330.0f, 300.0f, 4, 4);
+  TestInfantry* squadThere = r.Squad(1, 930.0f, 300.0f, 4, 4);
+  for (TestInfantry* unit : {gunThere, gunHere, squadThere}) unit->alive = 0;
+  gunThere->type234 = true;
+  gunHere->type234 = true;
+  SeedRandom(2);
+  const uint32_t before = RandomState();
+  c.MarkLostWrecks();
+  EXPECT_EQ(RandomState(), before);
+  // The fire is out and the wreck is written off, not lost on the enemy's ground.
+  EXPECT_EQ(burning->burning, 0);
+  EXPECT_EQ(burning->abandoned, 1);
+  EXPECT_EQ(burning->knockedOut, 0);
+  EXPECT_EQ(behind->abandoned, 0);
+  EXPECT_EQ(behind->knockedOut, 0);
+  EXPECT_EQ(beyond->abandoned, 1);
+  EXPECT_EQ(beyond->knockedOut, 1);
+  EXPECT_EQ(abandoned->knockedOut, 0);
+  EXPECT_EQ(running->abandoned, 0);
+  EXPECT_EQ(running->knockedOut, 0);
+  EXPECT_EQ(gunThere->knockedOut, 1);
+  EXPECT_EQ(gunHere->knockedOut, 0);
+  EXPECT_EQ(squadThere->knockedOut, 0);
+
+  // After a night battle only the wreck that was neither burning nor written off is taken
+  // away for recovery (the setting recovers nothing, so no vehicle comes back).
+  c.nightEvery = 3;
+  c.currentTurn = 4;
+  c.recovery[1] = 4;
+  c.RecoverVehicles();
+  EXPECT_FALSE(c.units.Contains(behind));
+  for (Vehicle* kept : {burning, beyond, abandoned, running}) EXPECT_TRUE(c.units.Contains(kept));
+  EXPECT_EQ(c.reinforcements[1].Count(), 0);
+}
+
+namespace {
+
+// A unit whose discard test answers as told and remembers the units it was given.
+class Discardable : public MobileSquad {
+ public:
+  bool UpdateLinksBetweenBattles(GGroup& goingOn) override {
+    seen = &goingOn;
+    return discard;
+  }
+  GGroup* seen = nullptr;
+  bool discard = false;
+};
+
+}  // namespace
+
+TEST(CampaignPipeline, TheUnitsOwnDiscardTestDecides) {
+  OperationRig r;
+  Campaign& c = r.C();
+  auto* kept = new Discardable();
+  auto* dropped = new Discardable();
+  dropped->discard = true;
+  for (Discardable* unit : {kept, dropped}) {
+    unit->Setup(100.0f, 100.0f, 0.0f, 0, 2);
+    c.units.Append(unit);
+    c.cutOff.Append(unit);
+  }
+  c.DiscardUnits();
+  EXPECT_EQ(kept->seen, &c.units);  // the operation's units are those that go on
+  EXPECT_TRUE(c.units.Contains(kept));
+  EXPECT_EQ(c.units.Count(), 1);
+  EXPECT_EQ(c.cutOff.Count(), 1);
 }
 
 TEST(CampaignPipeline, ReservesByStrengthRatioThenByChance) {

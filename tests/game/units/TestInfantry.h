@@ -23,6 +23,7 @@ class TestInfantry : public TestUnit, public InfantryServices {
   Unit* GetSplitPartner() const override { return partner; }
   bool IsSecondHalf() const override { return secondHalf; }
   Unit* GetOriginUnit() const override { return origin; }
+  void SetOriginUnit(Unit* unit) override { origin = unit; }
   int16_t GetSecondLeaderName() const override { return secondLeaderName; }
   void SetSecondLeaderName(int16_t index) override { secondLeaderName = index; }
   void SetAimPoint(float px, float py) override {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "framework/core/Quorl.h"
@@ -35,6 +36,8 @@ class RecordingHost : public UnitOrderHost {
   int32_t GetAttackingSide() const override { return attackingSide; }
   int32_t GetAdvanceEdge() const override { return advanceEdge; }
   void AddUnit(Unit* unit) override { added.emplace_back(unit); }
+  bool IsBetweenBattles() const override { return betweenBattles; }
+  bool betweenBattles = false;
   int32_t panelRefreshes = 0;
   int32_t waypointMenus = 0;
   int32_t displayRefreshes = 0;
@@ -990,6 +993,40 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   Unit* crewLate = late.BailOutCrew(false);
   EXPECT_EQ(crewLate->alive, 1);
   EXPECT_TRUE(rig.world.statePackets.empty());
+
+  // Between the battles of an operation too: out at once, tied to its vehicle, no packets,
+  // no spot searched, no waiting; its draws are those of a crew after the battle, the facing
+  // first.
+  const auto bail = [&rig](bool over, bool between, uint32_t& stateAfter) {
+    rig.world.battleOver = over;
+    rig.host.betweenBattles = between;
+    auto tank = std::make_unique<Tank>();
+    tank->Setup(200.0f, 200.0f, 90.0f, 6, 2);
+    tank->men = 3;
+    tank->armored = true;
+    SeedRandom(5);
+    Unit* crew = tank->BailOutCrew(false);
+    stateAfter = RandomState();
+    EXPECT_EQ(tank->alive, 0);
+    EXPECT_EQ(static_cast<Crew*>(crew)->origin, tank.get());
+    return std::make_pair(std::move(tank), static_cast<Crew*>(crew));
+  };
+  uint32_t afterBattle = 0;
+  uint32_t betweenBattles = 0;
+  bail(true, false, afterBattle);
+  rig.world.statePackets.clear();
+  const size_t sounds = rig.world.soundPackets.size();
+  auto [repaired, out] = bail(false, true, betweenBattles);
+  EXPECT_EQ(betweenBattles, afterBattle);
+  SeedRandom(5);
+  EXPECT_FLOAT_EQ(out->facing, static_cast<float>(Random(360)));
+  EXPECT_EQ(out->alive, 1);
+  EXPECT_EQ(out->nextActionSlice, Unit::kNoActionSlice);
+  EXPECT_EQ(out->waypointCount, 0);
+  EXPECT_EQ(out->spotSearches, 0);
+  EXPECT_TRUE(rig.world.statePackets.empty());
+  EXPECT_EQ(rig.world.soundPackets.size(), sounds);
+  rig.host.betweenBattles = false;
 }
 
 TEST(UnitBailOut, NoAmmunitionLeavesTheCrewShaken) {
