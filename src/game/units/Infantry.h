@@ -32,16 +32,14 @@ class MapBattleServices;
 // InfantryCasualties.cpp (who falls to a hit, the shock, elimination), InfantrySplit.cpp
 // (splitting and rejoining), InfantryCover.cpp (reaction to fire, cover, withdrawal),
 // InfantryDanger.cpp (overrun, surrender, rescue), InfantryPackets.cpp (state packets),
-// InfantryLater.cpp (the operations still to come), InfantryAnimation.cpp (the figures'
+// InfantryLater.cpp (giving itself away, its anti-tank reach, the discard test between battles), InfantryAnimation.cpp (the figures'
 // key-frame animation), InfantryAppearance.cpp (pictures, model scale, riders' seats),
 // InfantrySlice.cpp (the slice update and the firing step), InfantryMovement.cpp (movement
 // along waypoints, turning, height, crowding), InfantryRiding.cpp (riding, dismounting,
 // boarding), InfantryCloseCombat.cpp (close assault, throws, the special weapon, mine
 // clearing, firing inside a building).
 //
-// Index of temporary bodies, each stopping the program with FatalError ("Infantry") until
-// later work gives it: the links between battles (UpdateLinksBetweenBattles). Also still the
-// unit's own: the target search test.
+// Still the unit's own: the target search test.
 // The factory and the file reader make infantry once Register has run.
 class Infantry : public Unit, public InfantryServices {
  public:
