@@ -32,8 +32,8 @@ class MapBattleServices;
 // InfantryCasualties.cpp (who falls to a hit, the shock, elimination), InfantrySplit.cpp
 // (splitting and rejoining), InfantryCover.cpp (reaction to fire, cover, withdrawal),
 // InfantryDanger.cpp (overrun, surrender, rescue), InfantryPackets.cpp (state packets),
-// InfantryLater.cpp (giving itself away, its anti-tank reach, the discard test between battles), InfantryAnimation.cpp (the figures'
-// key-frame animation), InfantryAppearance.cpp (pictures, model scale, riders' seats),
+// InfantryLater.cpp (giving itself away, its anti-tank reach, the discard test between
+// battles), InfantryAnimation.cpp (the figures' key-frame animation), InfantryAppearance.cpp (pictures, model scale, riders' seats),
 // InfantrySlice.cpp (the slice update and the firing step), InfantryMovement.cpp (movement
 // along waypoints, turning, height, crowding), InfantryRiding.cpp (riding, dismounting,
 // boarding), InfantryCloseCombat.cpp (close assault, throws, the special weapon, mine
