@@ -19,6 +19,7 @@ bool WRApplication::OpenBattleScreen() {
   addressScreen_ = nullptr;
   SetBattleScreen(&battleScreen_);
   battle_->keyHost = &battleScreen_;
+  battle_->replayScreen = &battleScreen_;
   SetUnitDrawHost(&battleScreen_);
   return battle_->OpenScreen(true, true);
 }
@@ -27,6 +28,7 @@ void WRApplication::CloseBattleScreen(bool keepMap) {
   if (battle_ != nullptr) {
     battle_->CloseScreen(keepMap);
     if (battle_->keyHost == &battleScreen_) battle_->keyHost = nullptr;
+    if (battle_->replayScreen == &battleScreen_) battle_->replayScreen = nullptr;
   }
   SetBattleScreen(nullptr);
   if (GetUnitDrawHost() == &battleScreen_) SetUnitDrawHost(nullptr);

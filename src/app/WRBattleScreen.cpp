@@ -3,7 +3,12 @@
 #include "app/WRApplication.h"
 #include "framework/core/GString.h"
 #include "framework/ui/GView.h"
+#include "framework/kernel/GKernel.h"
+#include "framework/media/GSoundManager.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleBlinkIndicator.h"
+#include "game/battle/BattleSecondsDisplay.h"
+#include "game/draw/MapSoundEventOf.h"
 #include "game/map/Map.h"
 
 WRBattleScreen::~WRBattleScreen() {
@@ -20,6 +25,10 @@ Map* WRBattleScreen::CurrentMap() const {
 GView* WRBattleScreen::View() const {
   Map* map = CurrentMap();
   return map != nullptr ? dynamic_cast<GView*>(map->display.battleView) : nullptr;
+}
+
+void WRBattleScreen::ToggleInfoBalloon() {
+  if (Map* map = CurrentMap()) map->ToggleUnitInfoBalloon();
 }
 
 void WRBattleScreen::HandleKey(uint8_t key, bool alt, bool keypad) {
@@ -90,4 +99,49 @@ void WRBattleScreen::EnsureInfantryTexture(int32_t n) {
 void WRBattleScreen::DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float x,
                                     float y, float z) {
   if (Map* map = CurrentMap()) map->DrawTextAt(text1, code1, text2, code2, x, y, z);
+}
+
+// ---- ReplayScreen ----
+
+void WRBattleScreen::PlaySound(int32_t number, int32_t priority) {
+  if (gSoundManager != nullptr) gSoundManager->PlaySound(static_cast<int16_t>(number), priority);
+}
+
+void WRBattleScreen::SetBlinkIndicator(bool on) {
+  Battle* battle = CurrentBattle();
+  if (battle != nullptr && battle->screen.blinkIndicator != nullptr) battle->screen.blinkIndicator->SetEnabled(on ? 1 : 0);
+}
+
+void WRBattleScreen::ShowGoButton(bool shown) {
+  Battle* battle = CurrentBattle();
+  if (battle != nullptr && battle->screen.goPicture != nullptr) battle->screen.goPicture->SetVisible(shown ? 1 : 0);
+}
+
+void WRBattleScreen::ShowSeconds(int32_t seconds) {
+  Battle* battle = CurrentBattle();
+  if (battle != nullptr && battle->screen.secondsDisplay != nullptr) battle->screen.secondsDisplay->SetSeconds(seconds);
+}
+
+void WRBattleScreen::SetCameraCounter(int32_t value) {
+  if (gKernel != nullptr) gKernel->SetCameraCounter(value != 0);
+}
+
+bool WRBattleScreen::IsShiftDown() const { return gKernel != nullptr && gKernel->IsShiftDown(); }
+
+void WRBattleScreen::SetSoundPhase(int32_t phase) {
+  if (gSoundManager != nullptr) gSoundManager->SetPhase(phase);
+}
+
+void WRBattleScreen::StartSoundEvent(const Packet& packet) {
+  if (Map* map = CurrentMap()) map->AddSoundEvent(MapSoundEventOf(packet));
+}
+
+void WRBattleScreen::InvalidateInfoPanel() {
+  if (Battle* battle = CurrentBattle()) battle->InvalidateInfoPanel();
+}
+
+void WRBattleScreen::PreloadSounds(int32_t count, const uint16_t* numbers, const uint8_t* looped) {
+  if (gSoundManager == nullptr || count <= 0 || numbers == nullptr || looped == nullptr) return;
+  // The sound numbers are the same 16 bits either way.
+  gSoundManager->PreloadSounds(count, reinterpret_cast<const int16_t*>(numbers), looped);
 }

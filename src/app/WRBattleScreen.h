@@ -3,6 +3,7 @@
 
 #include "app/BattleScreenSeam.h"
 #include "game/battle/BattleKeyHost.h"
+#include "game/battle/ReplayScreen.h"
 #include "game/units/UnitDrawHost.h"
 
 class Battle;
@@ -15,7 +16,7 @@ class WRApplication;
 // application, and the plain forwarding part of what the unit drawing asks. It forwards to the
 // current battle, its map and the application; with no battle or no view it answers as a
 // screen that is not there.
-class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public UnitDrawHost {
+class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public UnitDrawHost, public ReplayScreen {
  public:
   explicit WRBattleScreen(WRApplication& app) : app_(app) {}
   // Lets go of the unit drawing when it is still installed there.
@@ -41,7 +42,7 @@ class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public Uni
   bool IsPaused() const override { return paused_; }
   void SetPaused(bool paused) override { paused_ = paused; }
   // The balloon comes with the unit panel.
-  void ToggleInfoBalloon() override {}
+  void ToggleInfoBalloon() override;
   void SaveGame() override;
   void ShowAlert(int32_t alertCase) override;
   // Switching sides and the briefing come with the game flow.
@@ -58,6 +59,19 @@ class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public Uni
   // Soldier labels go to the map, which lifts them above the point and projects them.
   void DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float x, float y,
                       float z) override;
+
+  // ---- ReplayScreen: the strip's replay controls, the sound manager and the map's sounds ----
+  void PlaySound(int32_t number, int32_t priority) override;
+  void SetBlinkIndicator(bool on) override;
+  void ShowGoButton(bool shown) override;
+  void ShowSeconds(int32_t seconds) override;
+  void SetCameraCounter(int32_t value) override;
+  bool IsShiftDown() const override;
+  void SetSoundPhase(int32_t phase) override;
+  // A recorded sound of the replay starts where it is heard, through the map.
+  void StartSoundEvent(const Packet& packet) override;
+  void InvalidateInfoPanel() override;
+  void PreloadSounds(int32_t count, const uint16_t* numbers, const uint8_t* looped) override;
 
  private:
   Battle* CurrentBattle() const;

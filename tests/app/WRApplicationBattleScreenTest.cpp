@@ -9,6 +9,7 @@
 
 #include "ShellRig.h"
 #include "framework/ui/GView.h"
+#include "game/battle/BattleSecondsDisplay.h"
 #include "game/map/Crater.h"
 #include "game/map/Map.h"
 #include "game/map/MapObjectList.h"
@@ -39,6 +40,16 @@ TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   EXPECT_TRUE(app.OpenBattleScreen());
   ASSERT_NE(battle.screen.root, nullptr);
   EXPECT_EQ(battle.keyHost, static_cast<BattleKeyHost*>(&static_cast<WRBattleScreen&>(app.Screen())));
+  EXPECT_EQ(battle.replayScreen, static_cast<ReplayScreen*>(&static_cast<WRBattleScreen&>(app.Screen())));
+  // The replay's controls reach the strip.
+  battle.replayScreen->ShowSeconds(42);
+  ASSERT_NE(battle.screen.secondsDisplay, nullptr);
+  EXPECT_EQ(battle.screen.secondsDisplay->GetSeconds(), 42);
+  if (battle.screen.goPicture != nullptr) {
+    battle.replayScreen->ShowGoButton(false);
+    EXPECT_FALSE(battle.screen.goPicture->IsVisible());
+    battle.replayScreen->ShowGoButton(true);
+  }
   ASSERT_TRUE(app.Screen().HasMapView());
   auto* view = dynamic_cast<MapView*>(battle.map->display.battleView);
   ASSERT_NE(view, nullptr);
@@ -76,4 +87,5 @@ TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   EXPECT_EQ(battle.map->display.battleView, nullptr);
   EXPECT_FALSE(app.Screen().HasMapView());
   EXPECT_EQ(battle.keyHost, nullptr);
+  EXPECT_EQ(battle.replayScreen, nullptr);
 }
