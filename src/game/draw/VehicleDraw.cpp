@@ -121,6 +121,15 @@ void VehicleDraw::Draw(Vehicle& vehicle, bool clip, float detail) {
   }
 }
 
+VehicleDraw::CrewPlace VehicleDraw::PlaceFor(int32_t kind, bool hidden, bool turret, float pivot) {
+  CrewPlace place{};
+  place.shown = !(hidden && kind < 4);
+  const bool turning = kind == 0 || kind == 1 || kind == 4 || kind == 5 || kind == 8;
+  place.turns = turning && (turret || pivot != 0.0f);
+  place.lowered = hidden && (kind == 4 || kind == 5 || kind == 9);
+  return place;
+}
+
 float VehicleDraw::LookAngle(int32_t t) {
   if (t < 4000) return -35.0f;
   if (t < 5000) return static_cast<float>(t - 4000) * 0.07f - 35.0f;
@@ -143,22 +152,22 @@ void VehicleDraw::DrawCrew(Vehicle& vehicle, int32_t level, int32_t shownClass, 
   InfantryDrawState& state = InfantryDraw::State();
   for (int32_t i = 0; i < n; ++i) {
     const int32_t kind = places.CrewKind(i);
-    if (hidden && kind < 4) continue;
+    const float pivot = places.CrewValue(i, 4);
+    const CrewPlace place = PlaceFor(kind, hidden, turret, pivot);
+    if (!place.shown) continue;
     const float px = places.CrewValue(i, 0);
     const float py = places.CrewValue(i, 1);
     const float pz = places.CrewValue(i, 2);
     const float heading = places.CrewValue(i, 3);
-    const float pivot = places.CrewValue(i, 4);
     bool pushed = false;
-    const bool turns = kind == 0 || kind == 1 || kind == 4 || kind == 5 || kind == 8;
-    if ((turret || pivot != 0.0f) && turns) {
+    if (place.turns) {
       g->PushMatrix();
       pushed = true;
       g->TranslateY(pivot);
       g->RotateZ(vehicle.turretOffset);
       g->TranslateY(-pivot);
     }
-    if (hidden && (kind == 4 || kind == 5 || kind == 9)) {
+    if (place.lowered) {
       if (!pushed) g->PushMatrix();
       pushed = true;
       g->TranslateZ(-kCrewDrop);

@@ -27,6 +27,14 @@ class VehicleDraw : public VehicleDrawer {
   static void DrawLowDetailVehicleB(bool clip);
   // The crew shown in the hatches and on the hull; scale is the figures' apparent size.
   static void DrawCrew(Vehicle& vehicle, int32_t level, int32_t shownClass, bool clip, float scale);
+  // What a crew place of a pose kind (0..9) does: whether it shows, turns with the turret and
+  // sits lower; hidden is a buttoned vehicle or one seen below level 3.
+  struct CrewPlace {
+    bool shown;
+    bool turns;
+    bool lowered;
+  };
+  static CrewPlace PlaceFor(int32_t kind, bool hidden, bool turret, float pivot);
   // Where a crew man looks for a look timer (milliseconds): -35 to 35 degrees and back.
   static float LookAngle(int32_t timer);
   // The translucent shadow under the hull from the footprint the model published; drawn in

@@ -183,6 +183,23 @@ TEST(VehicleDraw, BurningVehiclesFlameEvenWithoutAModel) {
   EXPECT_EQ(RandomState(), seed);
 }
 
+TEST(VehicleDraw, CrewPlacesByKindHatchesAndTurret) {
+  // Buttoned (or seen below level 3): only kinds 4 to 9 show, and 4, 5 and 9 sit lower.
+  for (int32_t kind = 0; kind <= 9; ++kind) {
+    const VehicleDraw::CrewPlace hidden = VehicleDraw::PlaceFor(kind, true, true, 0.0f);
+    const VehicleDraw::CrewPlace open = VehicleDraw::PlaceFor(kind, false, true, 0.0f);
+    EXPECT_EQ(hidden.shown, kind >= 4) << kind;
+    EXPECT_EQ(hidden.lowered, kind == 4 || kind == 5 || kind == 9) << kind;
+    EXPECT_TRUE(open.shown) << kind;
+    EXPECT_FALSE(open.lowered) << kind;
+    // Kinds 0, 1, 4, 5 and 8 turn with a turret, or without one when they have a pivot.
+    const bool turning = kind == 0 || kind == 1 || kind == 4 || kind == 5 || kind == 8;
+    EXPECT_EQ(open.turns, turning) << kind;
+    EXPECT_FALSE(VehicleDraw::PlaceFor(kind, false, false, 0.0f).turns) << kind;
+    EXPECT_EQ(VehicleDraw::PlaceFor(kind, false, false, 0.02f).turns, turning) << kind;
+  }
+}
+
 TEST(VehicleDraw, CrewLookAnglesSweepAndReturn) {
   EXPECT_FLOAT_EQ(VehicleDraw::LookAngle(0), -35.0f);
   EXPECT_FLOAT_EQ(VehicleDraw::LookAngle(3000), -35.0f);
