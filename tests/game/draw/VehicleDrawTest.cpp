@@ -229,6 +229,13 @@ TEST(VehicleDraw, ShadowUnderTheHull) {
   w.tank->emplaced = 1;
   EXPECT_EQ(shadow(), 0);
   w.tank->emplaced = 0;
+  // Uneven ground: a fan of 8 triangles that follows it.
+  for (int32_t dx = -2; dx <= 2; ++dx) {
+    uint16_t& cell = w.rig.GetMap().terrain.fineGrid.At(50 + dx, 49);
+    cell = static_cast<uint16_t>((cell & ~0x3FFu) | ((cell & 0x3FFu) + 40u));
+  }
+  ASSERT_NE(w.rig.GetMap().ElevationAt(100.0f, 98.5f), w.rig.GetMap().ElevationAt(100.0f, 101.5f));
+  EXPECT_EQ(shadow(), 8);
   // At the map's corner the shadow still lands inside the map.
   w.tank->x = 0.0f;
   w.tank->y = 0.0f;
