@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 #include "framework/core/GRandom.h"
@@ -11,6 +12,7 @@
 #include "framework/media/RendererRig.h"
 #include "game/draw/VehicleDraw.h"
 #include "game/models/ModelDrawContext.h"
+#include "game/units/InfantryDraw.h"
 #include "game/units/VehicleRig.h"
 
 namespace {
@@ -198,6 +200,47 @@ TEST(VehicleDraw, CrewPlacesByKindHatchesAndTurret) {
     EXPECT_FALSE(VehicleDraw::PlaceFor(kind, false, false, 0.0f).turns) << kind;
     EXPECT_EQ(VehicleDraw::PlaceFor(kind, false, false, 0.02f).turns, turning) << kind;
   }
+}
+
+TEST(VehicleDraw, CrewPlacesDrawnAsMenAllowAndFacesChecked) {
+  DrawWorld w;
+  // One model record with two crew places: kind 1 (in an open hatch) and kind 6 (on the hull).
+  std::vector<uint8_t> model(VehicleModelData::kSize, 0);
+  model[3] = 2;
+  const int32_t kinds[2] = {1, 6};
+  std::memcpy(model.data() + 4, &kinds[0], 4);
+  std::memcpy(model.data() + 8, &kinds[1], 4);
+  const DataTable<VehicleModelData> kept = gVehicleModels;
+  gVehicleModels = DataTable<VehicleModelData>(model.data(), static_cast<uint32_t>(model.size()));
+  w.rig.PutI32(1, 256, 0);
+  w.tank->crewFaces = {3, 5, 0};
+  InfantryDrawState& state = InfantryDraw::State();
+  auto crew = [&w](int32_t level) {
+    InfantryDraw::State().CurrentFaceVariant = -1;
+    w.Triangles([&w, level] { VehicleDraw::DrawCrew(*w.tank, level, 1, false, 0.01f); });
+    return InfantryDraw::State().CurrentFaceVariant;
+  };
+  // The place count is the lesser of the men present and the record's places.
+  w.rig.Class(1)[56] = 1;
+  EXPECT_EQ(crew(4), 3);
+  w.rig.Class(1)[56] = 4;
+  EXPECT_EQ(crew(4), 5);
+  w.tank->losses = 4;
+  EXPECT_EQ(crew(4), -1);
+  w.tank->losses = 0;
+  // Buttoned, or seen at level 2: the hatch place is skipped, the hull place still drawn.
+  w.tank->buttoned = 1;
+  w.tank->crewFaces = {3, 7, 0};
+  EXPECT_EQ(crew(4), 7);
+  w.tank->buttoned = 0;
+  w.tank->crewFaces = {3, -1, 0};
+  w.tank->crewLookTimers = {0, 0, 0};
+  // A face outside 0..11 (bad data) is drawn as face 0 instead of stopping the program.
+  EXPECT_EQ(crew(2), 0);
+  w.tank->crewFaces = {3, 12, 0};
+  EXPECT_EQ(crew(4), 0);
+  EXPECT_EQ(state.UseOwnFaceVariants, 1);
+  gVehicleModels = kept;
 }
 
 TEST(VehicleDraw, CrewLookAnglesSweepAndReturn) {
