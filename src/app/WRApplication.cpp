@@ -17,6 +17,8 @@
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/draw/VehicleDraw.h"
+#include "game/models/InfantryModelDraw.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
@@ -48,6 +50,9 @@ WRApplication::WRApplication() {
   Airplane::Register();
   // The battle screen lays the unit information panel into its strip.
   Battle::infoPanelMaker = &InfoPanel::Make;
+  // Vehicles are drawn by the presentation's vehicle drawing.
+  VehicleDraw::Install();
+  InfantryModelDraw::Install();
   const char* quitAfter = std::getenv(kQuitAfterVariable);
   if (quitAfter != nullptr) {
     const long n = std::strtol(quitAfter, nullptr, 10);

@@ -886,6 +886,15 @@ class Map : public GObject {
   void DrawSmokeColumn(int32_t id, float x, float y, float size, bool lowered, bool column);
   // A flickering box of flames; attached draws in the current transform (a vehicle's).
   void DrawFlameBox(float x, float y, float radius, float height, float topFactor, bool attached);
+  // ---- Crew figures on vehicles (src/game/draw MapFigureDraw.cpp) ----
+  // One of the 19 cached soldier figures (index 0..18, a nationality code) posed for a crew
+  // place (pose kind 0..9, head turned by look degrees) at (x, y, z) model units of the current
+  // matrix, turned by heading about z, drawn with the caller's face variant at apparent size
+  // scale. An index outside 0..18 is a programmer error; a figure the application does not
+  // make draws nothing.
+  void DrawFigure(int32_t kind, int32_t figure, float x, float y, float z, float heading, float look, bool clip,
+                  float scale);
+  // ---- End of crew figures ----
   // The program-wide frame accumulator of the fire animation (0 at start, wraps at 18).
   static float fireFrameClock;
   // Starts one positional sound event and files it in the one-shot or looped list; an event

@@ -12,12 +12,17 @@
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/UnitServices.h"
+#include "game/units/WeaponModelDrawer.h"
 
 namespace {
 
 constexpr int32_t kThirdMemberOption = 3;
 constexpr int32_t kRiderPickMode = 3;
 constexpr int32_t kNoBaseClass = 242;
+constexpr int32_t kMortarType = 4;
+constexpr int32_t kWeaponModelKinds = 23;
+// The weapon models are built in units of 0.00045 figure units.
+constexpr float kModelUnitsPerFigureUnit = 2222.2222f;
 
 bool ThirdMemberShown() {
   const MapAppServices* app = UnitApp();
@@ -111,7 +116,24 @@ void InfantryDraw::DrawCarriedItem(const Infantry& /*unit*/, int32_t /*i*/, int3
 
 void InfantryDraw::DrawBackPack(const Infantry& /*unit*/, int32_t /*i*/, bool /*flag*/) {}
 
-void InfantryDraw::DrawCrewWeapon(const Infantry& /*unit*/, bool /*flag*/) {}
+// The crew's weapon model at full identification, in its own frame scaled from the model's
+// units; below it, and for a mortar, the simple shapes are still to come and nothing is drawn.
+void InfantryDraw::DrawCrewWeapon(const Infantry& unit, bool flag) {
+  GGraph3D* g = gGraph3D;
+  WeaponModelDrawer* drawer = GetWeaponModelDrawer();
+  if (g == nullptr || drawer == nullptr || unit.GetIdentificationLevel(false) < 4) return;
+  const int32_t weapon = unit.Data().MainWeapon();
+  if (gWeapons.IsValid(weapon) && gWeapons[weapon].Type() == kMortarType) return;
+  float scale = 1.0f;
+  const int32_t kind = unit.GetWeaponDrawKind(&scale);
+  if (kind < 0 || kind >= kWeaponModelKinds) return;
+  const float s = scale * kModelUnitsPerFigureUnit;
+  g->PushMatrix();
+  g->Scale(s, s, s);
+  // The squad drawing works on its unit; the model's muzzle flash and recoil read its timers.
+  drawer->DrawWeaponModel(const_cast<Infantry&>(unit), kind, flag);
+  g->PopMatrix();
+}
 
 // ---- The squad's operations ----
 

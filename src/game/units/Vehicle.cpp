@@ -1,4 +1,8 @@
-// The vehicle's slot whose behaviour comes with its drawing code: until then it draws nothing.
+// The vehicle's drawing slot: the presentation's installed drawer draws it (VehicleDrawer).
 #include "game/units/Vehicle.h"
+#include "game/units/VehicleDrawer.h"
 
-void Vehicle::Draw(bool) {}
+void Vehicle::Draw(bool) {
+  VehicleDrawer* drawer = GetVehicleDrawer();
+  if (drawer != nullptr) drawer->DrawVehicle(*this, drawClip != 0, drawSize);
+}

@@ -578,4 +578,21 @@ class Vehicle : public Unit, public VehicleServices {
   std::array<uint16_t, kAmmoKinds> secondAmmo{};
   std::array<float, 2> trackSpeeds{};
   float turnStep = 0.0f;
+
+  // ---- The vehicle's picture (src/game/draw VehicleDraw.cpp) ----
+  // The crew figures' face variants (0..11) and look timers (milliseconds) of the three crew
+  // places; presentation only, not stored.
+  std::array<int16_t, 3> crewFaces{};
+  std::array<int32_t, 3> crewLookTimers{};
+  // The gun elevation and turret tilt (degrees) a knocked-out vehicle shows: -6 to -11 and 5
+  // to 8 to a side, fixed by the vehicle's designation so that no generator is drawn from.
+  float KnockedOutGunElevation() const { return -6.0f - static_cast<float>(designation % 6); }
+  float KnockedOutTurretTilt() const {
+    const float tilt = 5.0f + static_cast<float>((designation / 6) % 4);
+    return (designation / 24) % 2 == 0 ? -tilt : tilt;
+  }
+  // The warning label over the vehicle: knocked out, immobilized or bogged, gun destroyed,
+  // out of or low on ammunition (VehicleStatusLabel.cpp).
+  void DrawStatusLabel() override;
+  // ---- End of the vehicle's picture ----
 };

@@ -1,0 +1,8 @@
+#include "game/units/WeaponModelDrawer.h"
+
+namespace {
+WeaponModelDrawer* gDrawer = nullptr;
+}  // namespace
+
+WeaponModelDrawer* GetWeaponModelDrawer() { return gDrawer; }
+void SetWeaponModelDrawer(WeaponModelDrawer* drawer) { gDrawer = drawer; }

@@ -1,0 +1,333 @@
+#include "WeaponModelCompiler.h"
+
+#include <cmath>
+#include <cstdio>
+#include <set>
+#include <sstream>
+
+#include "game/models/WeaponModelCounts.h"
+#include "game/models/WeaponModelData.h"
+
+namespace {
+
+const char* const kParts[] = {"trail", "shield", "cradle", "barrel", "wheel", "plate", "tube", "bipod", "rails"};
+
+bool KnownPart(const std::string& part) {
+  for (const char* p : kParts)
+    if (part == p) return true;
+  return false;
+}
+
+std::set<int> SlotSet(const std::string& text) {
+  std::set<int> slots;
+  std::stringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    const size_t dash = item.find('-');
+    if (dash == std::string::npos) {
+      slots.insert(std::stoi(item));
+    } else {
+      for (int s = std::stoi(item.substr(0, dash)); s <= std::stoi(item.substr(dash + 1)); ++s) slots.insert(s);
+    }
+  }
+  return slots;
+}
+
+// A part's frame: a centre, two half-axes spanning its face, and a length axis for strips.
+struct Frame {
+  double c[3];
+  double u[3];
+  double v[3];
+};
+
+// Where the k-th polygon of a part lies in a model: spread about the part's home so that
+// the polygons of one part form its shape (a ring of faces about the length axis for the
+// round parts, mirrored pairs for the side parts).
+Frame PartFrame(const std::string& part, int k, const WeaponModelCompiler::Model& m) {
+  const double px = m.pivot[0], py = m.pivot[1], pz = m.pivot[2];
+  const double my = m.muzzle;
+  const double side = (k % 2 == 0) ? -1.0 : 1.0;
+  const double turn = 0.6 * k;
+  const double ca = std::cos(turn), sa = std::sin(turn);
+  if (part == "trail") return {{side * 0.018, -0.05 - 0.002 * (k % 5), 0.008}, {0.008, 0.0, 0.0}, {0.004 * side, 0.04, 0.006}};
+  if (part == "shield") return {{0.0, py + 0.012, pz + 0.01 - 0.004 * (k % 3)}, {0.04 - 0.003 * (k % 4), 0.0, 0.0}, {0.0, 0.002, 0.03}};
+  if (part == "cradle") return {{px, py + 0.005, pz}, {0.012 * ca, 0.0, 0.012 * sa}, {0.0, 0.025, 0.0}};
+  if (part == "barrel") {
+    const double len = (my - py) * 0.5;
+    return {{px + 0.005 * ca, py + len, pz + 0.005 * sa}, {0.003 * -sa, 0.0, 0.003 * ca}, {0.0, len, 0.0}};
+  }
+  if (part == "wheel") return {{side * 0.045, py, 0.025}, {0.0, 0.025 * ca, 0.025 * sa}, {0.0, -0.025 * sa, 0.025 * ca}};
+  if (part == "plate") return {{px, py - 0.01, 0.003 + 0.001 * (k % 4)}, {0.04 * ca, 0.04 * sa, 0.0}, {-0.03 * sa, 0.03 * ca, 0.0}};
+  if (part == "tube") {
+    const double len = (my - py) * 0.5;
+    return {{px + 0.008 * ca, py + len * 0.9, pz + 0.008 * sa}, {0.004 * -sa, 0.0, 0.004 * ca}, {0.0, len * 0.9, 0.0}};
+  }
+  if (part == "bipod") return {{side * 0.015, py + 0.04, pz * 0.5}, {0.002, 0.0, 0.0}, {side * 0.006, 0.01, pz * 0.5}};
+  return {{px + side * 0.01, (py + my) * 0.5, pz + 0.008}, {0.004, 0.0, 0.0}, {0.0, (my - py) * 0.5, 0.002}};
+}
+
+void Point(const Frame& f, double a, double b, float* xyz) {
+  for (int i = 0; i < 3; ++i) xyz[i] = static_cast<float>(f.c[i] + a * f.u[i] + b * f.v[i]);
+}
+
+void Append(std::string& out, float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6ff,", static_cast<double>(value));
+  out += text;
+}
+
+}  // namespace
+
+bool WeaponModelCompiler::Fail(const std::string& name, int line, const std::string& reason) {
+  error_ = name + ":" + std::to_string(line) + ": " + reason;
+  return false;
+}
+
+bool WeaponModelCompiler::Add(const std::string& name, const std::string& text) {
+  Model m;
+  m.name = name;
+  std::stringstream lines(text);
+  std::string line;
+  int n = 0;
+  while (std::getline(lines, line)) {
+    ++n;
+    if (line.empty() || line[0] == '#') continue;
+    std::stringstream in(line);
+    std::string word;
+    in >> word;
+    Step step;
+    step.line = n;
+    if (word == "model") {
+      if (!(in >> m.number) || m.number < 0 || m.number >= kWeaponModels) return Fail(name, n, "model number outside 0..22");
+      continue;
+    }
+    if (word == "layout") {
+      in >> m.layout;
+      if (m.layout != "open" && m.layout != "one-group" && m.layout != "two-groups") return Fail(name, n, "unknown layout");
+      continue;
+    }
+    if (word == "pivot") {
+      if (!(in >> m.pivot[0] >> m.pivot[1] >> m.pivot[2])) return Fail(name, n, "pivot needs x y z");
+      continue;
+    }
+    if (word == "muzzle") {
+      if (!(in >> m.muzzle)) return Fail(name, n, "muzzle needs a distance");
+      continue;
+    }
+    if (word == "unbound") {
+      if (!(in >> m.unbound) || m.unbound < 0 || m.unbound > 16) return Fail(name, n, "unbound slot outside 0..16");
+      continue;
+    }
+    if (word == "bind") {
+      step.op = WeaponModelData::kBind;
+      if (!(in >> step.arg) || step.arg < 0 || step.arg > 16) return Fail(name, n, "texture slot outside 0..16");
+    } else if (word == "fan" || word == "strip") {
+      step.op = word == "fan" ? WeaponModelData::kFan : WeaponModelData::kStrip;
+      if (!(in >> step.part >> step.arg) || step.arg < 1 || step.arg > 64) return Fail(name, n, "needs a part and 1..64 triangles");
+    } else if (word == "triangle" || word == "inline") {
+      step.op = word == "triangle" ? WeaponModelData::kTriangle : WeaponModelData::kInline;
+      if (!(in >> step.part)) return Fail(name, n, "needs a part");
+    } else if (word == "save") {
+      step.op = WeaponModelData::kSave;
+    } else if (word == "restore") {
+      step.op = WeaponModelData::kRestore;
+    } else if (word == "turn-back") {
+      step.op = WeaponModelData::kTurnBack;
+    } else if (word == "elevate") {
+      step.op = WeaponModelData::kElevate;
+    } else if (word == "flash") {
+      step.op = WeaponModelData::kFlash;
+    } else if (word == "recoil") {
+      step.op = WeaponModelData::kRecoil;
+    } else {
+      return Fail(name, n, "unknown step '" + word + "'");
+    }
+    if (!step.part.empty() && !KnownPart(step.part)) return Fail(name, n, "unknown part '" + step.part + "'");
+    m.steps.push_back(step);
+  }
+  if (m.number < 0) return Fail(name, 0, "no model number");
+  if (m.layout.empty()) return Fail(name, 0, "no layout");
+  for (const Model& other : models_)
+    if (other.number == m.number) return Fail(name, 0, "model " + std::to_string(m.number) + " given twice");
+  models_.push_back(m);
+  return true;
+}
+
+std::string WeaponModelCompiler::Sections(const Model& model) {
+  std::string out;
+  int d = 0;
+  int b = 0;
+  auto close = [&]() {
+    if (d == 0 && b == 0) return;
+    if (!out.empty() && out.back() != ' ') out += ", ";
+    out += std::to_string(d) + "d/" + std::to_string(b) + "b";
+    d = 0;
+    b = 0;
+  };
+  auto token = [&](const char* t) {
+    close();
+    if (!out.empty() && out.back() != ' ') out += ", ";
+    out += t;
+  };
+  const std::vector<Step>& s = model.steps;
+  size_t i = 0;
+  size_t end = s.size();
+  if (model.layout != "open" && end > 0 && s[end - 1].op == WeaponModelData::kRestore) --end;
+  if (model.layout == "two-groups") {
+    if (s.size() < 2 || s[0].op != WeaponModelData::kSave || s[1].op != WeaponModelData::kTurnBack) return "?";
+    out = "T ";
+    for (i = 2; i < end && s[i].op != WeaponModelData::kRestore; ++i) {
+      if (s[i].op == WeaponModelData::kBind) ++b;
+      else if (s[i].op <= WeaponModelData::kInline) ++d;
+      else return "?";
+    }
+    close();
+    out += "; ";
+    if (i + 1 >= end || s[i + 1].op != WeaponModelData::kSave) return "?";
+    i += 2;
+  }
+  for (; i < end; ++i) {
+    const int op = s[i].op;
+    if (op == WeaponModelData::kBind) {
+      ++b;
+    } else if (op <= WeaponModelData::kInline) {
+      ++d;
+    } else if (op == WeaponModelData::kSave) {
+      token("save");
+    } else if (op == WeaponModelData::kElevate) {
+      token("E");
+    } else if (op == WeaponModelData::kFlash && i + 1 < end && s[i + 1].op == WeaponModelData::kRecoil) {
+      token("F");
+      ++i;
+    } else {
+      return "?";
+    }
+  }
+  close();
+  return out;
+}
+
+std::string WeaponModelCompiler::Check(const Model& m) {
+  const WeaponModelCounts& row = kWeaponModelCounts[m.number];
+  int triangles = 0, vertices = 0, fans = 0, strips = 0, tris = 0, inl = 0, binds = 0;
+  std::set<int> bound;
+  int saved = 0;
+  for (const Step& s : m.steps) {
+    switch (s.op) {
+      case WeaponModelData::kBind: ++binds; bound.insert(s.arg); break;
+      case WeaponModelData::kFan: ++fans; triangles += s.arg; vertices += s.arg + 2; break;
+      case WeaponModelData::kStrip: ++strips; triangles += s.arg; vertices += s.arg + 2; break;
+      case WeaponModelData::kTriangle: ++tris; ++triangles; vertices += 3; break;
+      case WeaponModelData::kInline: ++inl; ++triangles; vertices += 3; break;
+      case WeaponModelData::kSave: ++saved; break;
+      case WeaponModelData::kRestore: if (--saved < 0) return "restore without save"; break;
+      default: break;
+    }
+  }
+  if (saved != 0) return "a saved matrix is not restored";
+  auto differ = [](const char* what, int have, int want) {
+    return std::string(what) + " " + std::to_string(have) + ", expected " + std::to_string(want);
+  };
+  if (triangles != row.triangles) return differ("triangles", triangles, row.triangles);
+  if (vertices != row.vertices) return differ("vertices", vertices, row.vertices);
+  if (fans != row.fans) return differ("fans", fans, row.fans);
+  if (strips != row.strips) return differ("strips", strips, row.strips);
+  if (tris != row.triangleSteps) return differ("triangle steps", tris, row.triangleSteps);
+  if (inl != row.inlineTriangles) return differ("inline triangles", inl, row.inlineTriangles);
+  if (binds != row.binds) return differ("binds", binds, row.binds);
+  std::set<int> slots = SlotSet(row.slots);
+  // A row may list one slot more than it binds: the description names the one left unbound.
+  if (m.unbound >= 0) {
+    if (slots.erase(m.unbound) == 0) return "the unbound slot is not one of the model's slots";
+  }
+  if (bound != slots) return "the bound texture slots differ from the model's";
+  std::string layout = m.layout;
+  for (char& c : layout)
+    if (c == '-') c = ' ';
+  if (layout != row.layout) return "layout " + m.layout + ", expected " + row.layout;
+  const std::string sections = Sections(m);
+  if (sections != row.sections) return "sections " + sections + ", expected " + row.sections;
+  return "";
+}
+
+bool WeaponModelCompiler::Generate(std::string& source) {
+  if (models_.size() != static_cast<size_t>(kWeaponModels)) return Fail("weapon models", 0, "expected 23 models");
+  std::vector<const Model*> byNumber(kWeaponModels, nullptr);
+  for (const Model& m : models_) byNumber[static_cast<size_t>(m.number)] = &m;
+  source = "// Generated by make_weapon_models from data/weapon_models: do not edit.\n";
+  source += "#include \"game/models/WeaponModelData.h\"\n\nnamespace {\n\n";
+  std::string table;
+  for (int number = 0; number < kWeaponModels; ++number) {
+    const Model& m = *byNumber[static_cast<size_t>(number)];
+    const std::string reason = Check(m);
+    if (!reason.empty()) return Fail(m.name, 0, reason);
+    std::string xyz, uv, scalars, steps;
+    int xyzCount = 0, uvCount = 0, scalarCount = 7;
+    for (int i = 0; i < 3; ++i) Append(scalars, m.pivot[i]);
+    for (int i = 0; i < 3; ++i) Append(scalars, -m.pivot[i]);
+    Append(scalars, m.muzzle);
+    std::vector<int> seen(sizeof kParts / sizeof kParts[0], 0);
+    for (const Step& s : m.steps) {
+      steps += std::to_string(s.op) + "," + std::to_string(s.arg) + ",";
+      if (s.part.empty()) continue;
+      int partIndex = 0;
+      while (s.part != kParts[partIndex]) ++partIndex;
+      const int occurrence = seen[static_cast<size_t>(partIndex)]++;
+      const Frame f = PartFrame(s.part, occurrence, m);
+      float p[3];
+      if (s.op == WeaponModelData::kFan) {
+        // A convex rim of n + 2 points, fanned from the first.
+        const int count = s.arg + 2;
+        for (int j = 0; j < count; ++j) {
+          const double t = 6.283185307179586 * j / count;
+          Point(f, std::cos(t), std::sin(t), p);
+          for (float value : p) Append(xyz, value);
+          Append(uv, static_cast<float>(0.5 + 0.5 * std::cos(t)));
+          Append(uv, static_cast<float>(0.5 + 0.5 * std::sin(t)));
+        }
+        xyzCount += 3 * count;
+        uvCount += 2 * count;
+      } else if (s.op == WeaponModelData::kStrip) {
+        // Two rows along the part's second axis.
+        const int count = s.arg + 2;
+        for (int j = 0; j < count; ++j) {
+          const double a = (j % 2 == 0) ? -1.0 : 1.0;
+          const double b = -1.0 + 2.0 * (j / 2) / ((count - 1) / 2 > 0 ? (count - 1) / 2 : 1);
+          Point(f, a, b, p);
+          for (float value : p) Append(xyz, value);
+          Append(uv, static_cast<float>(0.5 + 0.5 * a));
+          Append(uv, static_cast<float>(0.5 + 0.5 * b));
+        }
+        xyzCount += 3 * count;
+        uvCount += 2 * count;
+      } else {
+        const double corners[3][2] = {{-1.0, -1.0}, {1.0, -1.0}, {0.0, 1.0}};
+        for (const auto& corner : corners) {
+          Point(f, corner[0], corner[1], p);
+          std::string& to = s.op == WeaponModelData::kInline ? scalars : xyz;
+          for (float value : p) Append(to, value);
+          if (s.op == WeaponModelData::kInline) {
+            Append(scalars, static_cast<float>(0.5 + 0.5 * corner[0]));
+            Append(scalars, static_cast<float>(0.5 + 0.5 * corner[1]));
+            scalarCount += 5;
+          } else {
+            Append(uv, static_cast<float>(0.5 + 0.5 * corner[0]));
+            Append(uv, static_cast<float>(0.5 + 0.5 * corner[1]));
+          }
+        }
+        if (s.op == WeaponModelData::kTriangle) {
+          xyzCount += 9;
+          uvCount += 6;
+        }
+      }
+    }
+    const std::string id = std::to_string(number);
+    source += "const int16_t kSteps" + id + "[] = {" + steps + "};\n";
+    source += "const float kBlock" + id + "[] = {" + xyz + "\n" + uv + "\n" + scalars + "};\n\n";
+    table += "    {kSteps" + id + ", " + std::to_string(m.steps.size()) + ", kBlock" + id + ", " +
+             std::to_string(xyzCount + uvCount + scalarCount) + ", " + std::to_string(xyzCount) + ", " +
+             std::to_string(xyzCount + uvCount) + "},\n";
+  }
+  source += "}  // namespace\n\nconst WeaponModelData WeaponModelData::kModels[23] = {\n" + table + "};\n";
+  return true;
+}
