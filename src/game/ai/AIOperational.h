@@ -276,6 +276,13 @@ class AIOperational : public ComputerPlayer {
   static float CrowdingThreshold(float exposure);
   // ---- End of crowding relief ----
 
+  // ---- The orders digest (AIOperationalDigest.cpp) ----
+  // One value for every unit's waypoints, target unit or point, hold and area-fire flags,
+  // each side's groups (modes, members) and the generator's state: two plans alike give the
+  // same value.
+  static uint32_t OrdersDigest(const Battle& battle);
+  // ---- End of the orders digest ----
+
  private:
   // The goal half of AssignObjectives (AIOperationalAssign.cpp).
   static void AssignGoals(const AIPlanContext& context);

@@ -441,3 +441,41 @@ TEST(AIGroupPlan, StrongSquadsGoForwardOnlyWhileMostOfTheGroupStands) {
   EXPECT_EQ(gDraws, std::vector<int32_t>{kFloatDraw});
   EXPECT_EQ(plan.plans.Count(), 2);
 }
+
+TEST(AIGroupPlan, OrdersDigestFollowsEveryOrderAndTheGroups) {
+  Rig rig;
+  auto* tank = rig.Add<PlanTank>(0, 300.0f, 300.0f, false);
+  auto* enemy = rig.Add<PlanTank>(1, 500.0f, 300.0f, false);
+  auto* groups = new GObjectGroup();
+  groups->IObjectGroup();
+  rig.B().aiGroups[0] = groups;
+  auto* group = new AIGroup();
+  group->Init();
+  group->Append(tank);
+  groups->Append(group);
+  SeedRandom(5);
+  const uint32_t base = AIOperational::OrdersDigest(rig.B());
+  EXPECT_EQ(AIOperational::OrdersDigest(rig.B()), base);
+  std::vector<uint32_t> seen{base};
+  const auto changed = [&]() {
+    const uint32_t d = AIOperational::OrdersDigest(rig.B());
+    for (uint32_t v : seen) EXPECT_NE(d, v);
+    seen.push_back(d);
+  };
+  Rig::GiveWaypoint(*tank);
+  changed();
+  tank->WaypointAt(0).x += 1.0f;
+  changed();
+  tank->target = enemy;
+  changed();
+  tank->areaFire = 1;
+  changed();
+  tank->flagBytes[5] = 1;
+  changed();
+  group->mode = AIGroup::kSentBase;
+  changed();
+  group->Append(enemy);
+  changed();
+  Random(2);
+  changed();
+}

@@ -46,6 +46,7 @@ class FieldVehicle : public TestVehicle {
 // What every plan leaves, folded into one value per plan, and the faults found.
 struct PlanLog {
   std::vector<uint32_t> digests;
+  std::vector<uint32_t> ordersDigests;
   std::vector<std::string> faults;
   int32_t movers = 0;    // units left with a move order, over all plans
   int32_t areaFire = 0;  // units left firing at an area, over all plans
@@ -113,6 +114,7 @@ class CheckingPlanner : public AIOperational {
       }
     }
     log_.digests.push_back(Fold(h, RandomState()));
+    log_.ordersDigests.push_back(AIOperational::OrdersDigest(battle));
   }
   PlanLog& log_;
 };
@@ -199,6 +201,7 @@ void ExpectLegalAndRepeatable(int32_t attacker) {
   EXPECT_GT(first.areaFire, 0);
   const PlanLog second = RunBattle(attacker);
   EXPECT_EQ(first.digests, second.digests);
+  EXPECT_EQ(first.ordersDigests, second.ordersDigests);
 }
 
 }  // namespace
