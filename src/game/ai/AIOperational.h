@@ -235,6 +235,54 @@ class AIOperational : public ComputerPlayer {
   static bool AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGoalGroup* goal, bool* earlyLeg);
   // ---- End of move orders ----
 
+  // ---- A group's turn (AIOperationalGroupPlan.cpp) ----
+  // Plans the group's usable units by its mode: scored, then in rounds some look for a
+  // better place, some advance on the objective, some bring a squad along, and the rest hold
+  // (their moves cancelled).
+  static void PlanGroup(const AIPlanContext& context, AIGroup& group);
+  // The share of a group sent to a goal, nearest first, whose second score is damped.
+  static float GoalRoundShare(const Unit& unit);
+  // Road and water ground, where a vehicle's second score is never damped.
+  static bool IsRoadOrWaterTerrain(int32_t type);
+  // A steady enemy infantry unit at half strength or more, a squad or armed, within 100 m.
+  static bool EnemyThreatNear(const AIPlanContext& context, const Unit& unit);
+  // ---- End of a group's turn ----
+
+  // ---- Area fire (AIOperationalAreaFire.cpp) ----
+  // The side's units with a class 5 weapon and rounds of kind 0 take the best 40 m cell they
+  // can see as their area target, keep a target near it, or drop their fire.
+  static void PlanAreaFire(const AIPlanContext& context);
+  // Alive, a class 5 weapon, of the side, able to fight, not riding, with rounds of kind 0.
+  static bool IsFireUnit(const AIPlanContext& context, const Unit& unit);
+  // The worth of the cell centred on the point to the side: the known enemies around it,
+  // less its own units near it; what lies beyond it, seen from the side's edge, to behind.
+  static int32_t ScoreFireCell(const AIPlanContext& context, float x, float y, int32_t side, int16_t* behind);
+  // The base threshold for the fire-unit count and the turn; f to the out (0 or below late
+  // in the battle).
+  static int32_t AreaFireBase(int32_t fireUnits, int32_t turn, int32_t turns, float* f);
+  // The unit's own threshold: raised as its rounds run low, at most 5 after losses, at least 1.
+  static int32_t AreaFireThreshold(int32_t base, float f, const Unit& unit);
+  // ---- End of area fire ----
+
+  // ---- Crowding relief (AIOperationalCrowding.cpp) ----
+  // Squads that would bunch where the enemy can see them are spread: a mover is stopped,
+  // a stander looks for a better place.
+  static void RelieveInfantryCrowding(const AIPlanContext& context);
+  // Where the unit stands at the end of its orders: its last waypoint, else its position.
+  static void GetPlannedPoint(const Unit& unit, float* x, float* y);
+  // How far a unit of the speed class gets in one turn, metres.
+  static float TurnReach(int32_t speedClass);
+  // The crowding a squad bears at the exposure of its point.
+  static float CrowdingThreshold(float exposure);
+  // ---- End of crowding relief ----
+
+  // ---- The orders digest (AIOperationalDigest.cpp) ----
+  // One value for every unit's waypoints, target unit or point, hold and area-fire flags,
+  // each side's groups (modes, members) and the generator's state: two plans alike give the
+  // same value.
+  static uint32_t OrdersDigest(const Battle& battle);
+  // ---- End of the orders digest ----
+
  private:
   // The goal half of AssignObjectives (AIOperationalAssign.cpp).
   static void AssignGoals(const AIPlanContext& context);
@@ -242,7 +290,4 @@ class AIOperational : public ComputerPlayer {
   static void SendAttackersToGoals(const AIPlanContext& context);
   // The steps that later work fills in.
   static void BuildGroups(const AIPlanContext& context);
-  static void PlanGroup(const AIPlanContext& context, AIGroup& group);
-  static void RelieveInfantryCrowding(const AIPlanContext& context);
-  static void PlanAreaFire(const AIPlanContext& context);
 };

@@ -108,6 +108,3 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
 }
 
 void AIOperational::BuildGroups(const AIPlanContext&) {}
-void AIOperational::PlanGroup(const AIPlanContext&, AIGroup&) {}
-void AIOperational::RelieveInfantryCrowding(const AIPlanContext&) {}
-void AIOperational::PlanAreaFire(const AIPlanContext&) {}

@@ -32,9 +32,9 @@ struct AIPlanContext {
   // The best shot a unit has at a target other than its own.
   mutable float bestOtherShot = 0.0f;
   // The radius within which units count as support.
-  float supportRadius = 0.0f;
-  // Set while a move towards the side's exit is planned.
-  bool exitGoal = false;
+  mutable float supportRadius = 0.0f;
+  // The fixed flag of the goal the group being planned was sent to.
+  mutable bool exitGoal = false;
   // Metres of the front's depth in an operation's battle; below 500 the defender's set-up
   // leans less on its own edge.
   float frontDepth = 1000.0f;

@@ -153,6 +153,11 @@ class Infantry : public Unit, public InfantryServices {
   bool HasMainWeapon() const override;                                       // slot 82
   bool IsOutOfMainAmmo() const override;                                     // slot 83
   bool HasMainWeaponOfType23(bool flag = false) const override;              // slot 92
+  // ---- The computer player's group plan ----
+  // Steady, idle and able to move, on cover (or anywhere with the flag): withdraws toward the
+  // side's edge, a surrendered squad toward its captors' (InfantryCover.cpp).
+  void WithdrawIfIdle(bool flag) override;
+  // ---- End of the group plan ----
   void Draw(bool pick) override;                                             // slot 102
   void TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) override;  // slot 75
   float GetRateOfFireTime(int32_t mode, int32_t selector) const override;    // slot 140

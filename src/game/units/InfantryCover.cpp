@@ -193,6 +193,16 @@ bool Infantry::FindRetreatSpot(float& outX, float& outY, bool mayLeaveMap, float
 
 void Infantry::RetreatTowardFriendlyEdge() { RetreatTowardFriendlyEdge(false, false); }
 
+void Infantry::WithdrawIfIdle(bool flag) {
+  if (GetBand() >= 5 || HasMoveOrder() || !CanMove()) return;
+  if (!flag && TerrainQuery(true)) return;
+  // A prisoner is led away toward the side that took it.
+  const uint8_t ownSide = side;
+  if (HasSurrendered()) side = static_cast<uint8_t>(ownSide == 0 ? 1 : 0);
+  RetreatTowardFriendlyEdge(flag, false);
+  side = ownSide;
+}
+
 bool Infantry::RetreatTowardFriendlyEdge(bool mayLeaveMap, bool panicked) {
   if (panicked && !mayLeaveMap) FatalError(__LINE__, "Infantry");
   const int32_t speedClass = GetSpeedClass();

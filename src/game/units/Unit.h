@@ -212,6 +212,11 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // The computer player's search for a better 20 m cell near the unit (the installed
   // UnitCellSearch answers; a carrier's riders then search too). True when a move was ordered.
   virtual bool FindBestNearbyCell(bool extend, bool noBaseline);             // slot 120
+  // ---- The computer player's group plan ----
+  // An idle unit withdraws toward its side's edge (flag: also from clear ground); the infantry
+  // class answers, other units stay.
+  virtual void WithdrawIfIdle(bool /*flag*/) {}
+  // ---- End of the group plan ----
   virtual void TryReposition();                                              // slot 121
   virtual int32_t GetInfantryRoleCode() const;                               // slot 122
   virtual bool IsMainWeaponUsable() const;                                   // slot 123

@@ -91,7 +91,8 @@ TEST(AIOperational, EveryPathRestoresTheScreenAndTheMap) {
   HeadlessHost& host = rig.headless.Host();
   AIOperational planner;
   Unit* a = Place(battle, new TestInfantry(), 1, 100.0f);
-  Unit* b = Place(battle, new TestInfantry(), 1, 120.0f);
+  // Far enough apart that neither crowds the other.
+  Unit* b = Place(battle, new TestInfantry(), 1, 160.0f);
   Place(battle, new TestInfantry(), 0, 300.0f);
   host.currentSide = 0;
   battle.attacker = 0;  // side 1 defends
@@ -108,7 +109,8 @@ TEST(AIOperational, EveryPathRestoresTheScreenAndTheMap) {
       battle.aiGroups[1]->IObjectGroup();
     }
     if (c.lists == 2) {
-      AIGroup* group = AddGroup(battle, 1, 0);
+      // Units that cannot take part: their plan withdraws the idle and draws nothing.
+      AIGroup* group = AddGroup(battle, 1, AIGroup::kCannotTakePart);
       group->Append(a);
       group->Append(b);
     }
@@ -124,10 +126,10 @@ TEST(AIOperational, EveryPathRestoresTheScreenAndTheMap) {
     EXPECT_EQ(host.meterClosed, 1);
     EXPECT_EQ(host.rootInvalidations, 1);
     if (c.lists == 2) {
-      // Two plannable units, and the group planning still empty: 6 of 8 steps. A defender
+      // Two plannable units, a step each in their group's plan: 8 of 8 steps. A defender
       // draws once for the hold release.
-      EXPECT_FLOAT_EQ(host.meterProgress, 6.0f / 8.0f);
-      EXPECT_EQ(host.screenRedraws, 2 + 4 + 2);
+      EXPECT_FLOAT_EQ(host.meterProgress, 1.0f);
+      EXPECT_EQ(host.screenRedraws, 2 + 4 + 2 + 2);
       const uint32_t after = RandomState();
       SeedRandom(before);
       Random(4);  // the side's objectives: one draw for the battle's one flag
@@ -152,7 +154,7 @@ TEST(AIOperational, ADefenderDrawsOnceForTheHoldReleaseAnAttackerNever) {
   battle.currentTurn = 30;  // the release is certain
   Unit* unit = Place(battle, new TestInfantry(), 1, 100.0f);
   unit->flagBytes[5] = 1;
-  AddGroup(battle, 1, 0)->Append(unit);
+  AddGroup(battle, 1, AIGroup::kCannotTakePart)->Append(unit);
 
   battle.attacker = 1;
   SeedRandom(77);

@@ -189,6 +189,36 @@ TEST(InfantryWithdrawal, TowardTheOwnEdge) {
   EXPECT_EQ(lost->waypointCount, 0);
 }
 
+TEST(InfantryWithdrawal, AnIdleUnitWithdrawsAndAPrisonerTowardItsCaptors) {
+  CoverRig rig;
+  const float middle = rig.GetMap().size.worldWidth * 0.5f;
+  // With a move order it stays as ordered.
+  auto busy = rig.Walker(InfantryRig::kSquad, middle, 200.0f);
+  busy->AddWaypoint(middle + 30.0f, 200.0f, 20);
+  busy->WithdrawIfIdle(true);
+  ASSERT_EQ(busy->waypointCount, 1);
+  EXPECT_FLOAT_EQ(busy->WaypointAt(0).x, middle + 30.0f);
+  // Idle: makes for its own (south) edge.
+  auto idle = rig.Walker(InfantryRig::kSquad, middle, 200.0f);
+  SeedRandom(8);
+  idle->WithdrawIfIdle(true);
+  ASSERT_EQ(idle->waypointCount, 1);
+  EXPECT_LT(idle->WaypointAt(0).y, 200.0f);
+  // A prisoner is led toward the other side's edge, and keeps its own side.
+  auto prisoner = rig.Walker(InfantryRig::kSquad, middle, 200.0f);
+  prisoner->surrendered = 1;
+  SeedRandom(8);
+  prisoner->WithdrawIfIdle(true);
+  ASSERT_EQ(prisoner->waypointCount, 1);
+  EXPECT_GT(prisoner->WaypointAt(0).y, 200.0f);
+  EXPECT_EQ(prisoner->side, 0);
+  // Shaken past steadiness it does nothing.
+  auto shaken = rig.Walker(InfantryRig::kSquad, middle, 200.0f);
+  shaken->suppression = 250.0f;
+  shaken->WithdrawIfIdle(true);
+  EXPECT_EQ(shaken->waypointCount, 0);
+}
+
 TEST(InfantryDanger, JumpingAsideFromATank) {
   CoverRig rig;
   auto squad = rig.Walker();

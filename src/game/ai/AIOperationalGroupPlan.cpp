@@ -1,0 +1,322 @@
+#include <cmath>
+#include <cstdint>
+
+#include "framework/core/GObjectGroup.h"
+#include "framework/core/Quorl.h"
+#include "game/ai/AIGoalGroup.h"
+#include "game/ai/AIGroupPlan.h"
+#include "game/ai/AIOperational.h"
+#include "game/ai/AIPlanContext.h"
+#include "game/ai/AIProgressMeter.h"
+#include "game/ai/UnitPlan.h"
+#include "game/battle/AIGroup.h"
+#include "game/battle/Battle.h"
+#include "game/map/PlanningMath.h"
+#include "game/units/Infantry.h"
+#include "game/units/InfantryServices.h"
+#include "game/units/Unit.h"
+#include "game/units/Vehicle.h"
+#include "game/units/VehicleServices.h"
+
+namespace {
+
+// The hold order's byte of the unit's flags.
+constexpr size_t kHoldFlag = 5;
+// The order code of the waypoint that keeps an armoured unit's fire on its target.
+constexpr int32_t kFireAtTargetOrder = 31;
+
+bool IsSquad(const Unit& unit) {
+  const InfantryServices* infantry = unit.IsInfantry() ? unit.AsInfantry() : nullptr;
+  return infantry != nullptr && infantry->IsSquad();
+}
+
+// The answer to the weapon query with a selector: non-zero when the unit has that weapon.
+int32_t QueryWeaponResult(const Unit& unit, int32_t selector) {
+  int32_t weapon = Infantry::kNoWeapon;
+  int32_t type = 0;
+  if (const auto* infantry = dynamic_cast<const Infantry*>(&unit)) return infantry->QueryWeaponGrade(weapon, type, selector);
+  unit.QueryWeapon(selector, weapon, type);
+  return weapon != Infantry::kNoWeapon ? 1 : 0;
+}
+
+int32_t NearestFirst(GObject* a, GObject* b, void*) {
+  const float da = static_cast<UnitPlan*>(a)->distance;
+  const float db = static_cast<UnitPlan*>(b)->distance;
+  return da > db ? 1 : (da < db ? -1 : 0);
+}
+
+int32_t HighestRankFirst(GObject* a, GObject* b, void*) {
+  const float ra = static_cast<UnitPlan*>(a)->rank;
+  const float rb = static_cast<UnitPlan*>(b)->rank;
+  return ra < rb ? 1 : (ra > rb ? -1 : 0);
+}
+
+int32_t HighestScoreBFirst(GObject* a, GObject* b, void*) {
+  const float sa = static_cast<UnitPlan*>(a)->scoreB;
+  const float sb = static_cast<UnitPlan*>(b)->scoreB;
+  return sa < sb ? 1 : (sa > sb ? -1 : 0);
+}
+
+// The first round: a unit within the limit looks for a better place when keen to press on.
+bool FirstRoundStep(int32_t index, GObject* member, void* arg) {
+  const AIGroupPlan& plan = *static_cast<AIGroupPlan*>(arg);
+  if (index >= plan.limit) return false;
+  const UnitPlan& record = *static_cast<UnitPlan*>(member);
+  bool search = record.scoreA > 3.0f;
+  if (!search && record.scoreA >= 2.0f + RandomFloatTimes(0.2f)) search = record.scoreB < 2.3f + RandomFloatTimes(0.4f);
+  if (!search || !record.unit->FindBestNearbyCell(true, false)) return false;
+  plan.Step();
+  return true;
+}
+
+// The second round: by the second score, units go forward to the objective.
+bool SecondRoundStep(int32_t index, GObject* member, void* arg) {
+  AIGroupPlan& plan = *static_cast<AIGroupPlan*>(arg);
+  const UnitPlan& record = *static_cast<UnitPlan*>(member);
+  Unit& unit = *record.unit;
+  bool forward = index < plan.limit && RandomFloat() < record.scoreB * 0.8f - 1.3f;
+  if (!forward) forward = unit.IsVehicle() && IsPavedTerrain(unit.GetTerrainHere());
+  if (!forward) return false;
+  bool close = false;
+  if (!AIOperational::AdvanceOnGoal(plan.context, unit, plan.goal, &close)) return false;
+  if (close && AIOperational::EnemyThreatNear(plan.context, unit)) {
+    unit.CancelMoveOrders();
+    return false;
+  }
+  plan.advanced.Append(&unit);
+  plan.Step();
+  return true;
+}
+
+// A moving squad of the unit's side that can fight within the support radius of it.
+bool MovingSquadNear(const AIPlanContext& context, const Unit& unit) {
+  const Battle& battle = *context.battle;
+  for (int32_t k = 0; k < battle.UnitCount(); ++k) {
+    const Unit* other = battle.UnitAt(k);
+    if (!IsSquad(*other) || other->side != unit.side || !other->IsAlive() || !other->HasMoveOrder() ||
+        !other->CanFight()) {
+      continue;
+    }
+    if (other->DistanceTo(unit) <= context.supportRadius) return true;
+  }
+  return false;
+}
+
+// A squad of more than four men goes forward too.
+bool StrongSquadForward(GObject* member, void* arg) {
+  const AIGroupPlan& plan = *static_cast<AIGroupPlan*>(arg);
+  Unit& unit = *static_cast<UnitPlan*>(member)->unit;
+  if (!IsSquad(unit) || unit.GetMenPresent() <= 4) return false;
+  return AIOperational::AdvanceOnGoal(plan.context, unit, plan.goal, nullptr);
+}
+
+}  // namespace
+
+AIGroupPlan::AIGroupPlan(const AIPlanContext& planContext, AIGroup& planned) : context(planContext), group(planned) {
+  plans.Init();
+  advanced.Init();
+  advanced.SetOwnsMembers(false);
+}
+
+void AIGroupPlan::Step() const {
+  if (context.meter != nullptr) context.meter->Advance();
+}
+
+UnitPlan* AIGroupPlan::At(int32_t index) const { return static_cast<UnitPlan*>(plans.GetItem(index)); }
+
+void AIGroupPlan::Collect() {
+  const int32_t side = context.side;
+  for (int32_t i = 0; i < group.Count(); ++i) {
+    Unit* unit = group.UnitAt(i);
+    if (!unit->IsAlive() || unit->IsInanimate() || unit->IsAirplane()) continue;
+    const bool own = unit->GetSideIndex() == side;
+    if (own == unit->HasSurrendered()) continue;
+    if (unit->IsPassenger() || unit->GetBand() >= 5) continue;
+    unit->pendingDelaySteps = 0;
+    unit->commandDelay = 0.0f;
+    plans.Append(new UnitPlan(unit));
+  }
+  startingCount = plans.Count();
+}
+
+void AIGroupPlan::Score() {
+  const Battle& battle = *context.battle;
+  for (int32_t i = 0; i < plans.Count(); ++i) {
+    UnitPlan& record = *At(i);
+    Unit& unit = *record.unit;
+    record.distance = goal != nullptr ? unit.DistanceToPoint(goal->centreX, goal->centreY) : 0.0f;
+    AIOperational::EvaluateSituation(context, unit, record.distance, record.scoreA,
+                                     goalRound ? &record.scoreB : nullptr);
+    if (!goalRound) record.scoreB = 0.0f;
+    if (terrainCorrection && battle.lastTurn > 0) {
+      const int32_t terrain = unit.GetTerrainHere();
+      const float ratio = static_cast<float>(battle.currentTurn) / static_cast<float>(battle.lastTurn);
+      if (terrain >= 1 && terrain <= 3 && ratio < 0.333f) record.scoreA = ratio * 3.0f * record.scoreA;
+    }
+  }
+}
+
+void AIGroupPlan::DampNearestSecondScores() {
+  context.exitGoal = goal->fixed;
+  plans.QuickSort(NearestFirst, nullptr);
+  const float count = static_cast<float>(plans.Count());
+  for (int32_t i = 0; i < plans.Count(); ++i) {
+    UnitPlan& record = *At(i);
+    if (context.exitGoal && record.distance < 150.0f) continue;
+    const Unit& unit = *record.unit;
+    const float p = AIOperational::GoalRoundShare(unit);
+    if (static_cast<float>(i) + 1.0f < count * p &&
+        !(unit.IsVehicle() && AIOperational::IsRoadOrWaterTerrain(unit.GetTerrainHere()))) {
+      record.scoreB *= 0.2f;
+    }
+  }
+}
+
+void AIGroupPlan::Rank() {
+  for (int32_t i = 0; i < plans.Count(); ++i) {
+    UnitPlan& record = *At(i);
+    record.rank = record.scoreA - 0.5f * record.scoreB;
+    if (terrainCorrection && record.unit->flagBytes[kHoldFlag] != 0) record.rank = -9999.0f;
+  }
+  plans.QuickSort(HighestRankFirst, nullptr);
+}
+
+void AIGroupPlan::FirstRound() {
+  limit = static_cast<int32_t>(static_cast<float>(plans.Count()) * 0.5f);
+  if (goalRound && limit < 1) limit = 1;
+  plans.RemoveIfIndexed(FirstRoundStep, this, true);
+}
+
+void AIGroupPlan::SecondRound() {
+  plans.QuickSort(HighestScoreBFirst, nullptr);
+  limit = static_cast<int32_t>(static_cast<float>(plans.Count()) * 0.75f);
+  if (limit < 1) limit = 1;
+  plans.RemoveIfIndexed(SecondRoundStep, this, true);
+}
+
+void AIGroupPlan::SupportRound() {
+  context.supportRadius = 60.0f;
+  for (int32_t a = 0; a < advanced.Count(); ++a) {
+    Unit& unit = *static_cast<Unit*>(advanced.GetItem(a));
+    if (!unit.IsInfantry() || MovingSquadNear(context, unit)) continue;
+    bool broughtAlong = false;
+    for (int32_t i = 0; i < plans.Count(); ++i) {
+      const UnitPlan& record = *At(i);
+      Unit& other = *record.unit;
+      if (!IsSquad(other) || other.DistanceTo(unit) > context.supportRadius) continue;
+      if (!(RandomFloat() < record.scoreB * 0.75f)) continue;
+      if (!AIOperational::AdvanceOnGoal(context, other, goal, nullptr)) continue;
+      Step();
+      plans.RemoveAt(i, true);
+      broughtAlong = true;
+      break;
+    }
+    if (broughtAlong || unit.target == nullptr || startingCount < 4 + Random(4)) continue;
+    int32_t near = 0;
+    for (int32_t m = 0; m < group.Count(); ++m) {
+      const Unit* member = group.UnitAt(m);
+      if (member != &unit && member->DistanceTo(unit) <= context.supportRadius) ++near;
+    }
+    if (near > 1) unit.CancelMoveOrders();
+  }
+}
+
+void AIGroupPlan::ForwardStrongSquads() {
+  // Taken in float: whole numbers would give only 0 or 1; a group with no records stays.
+  const float share = startingCount > 0
+                          ? static_cast<float>(plans.Count()) / static_cast<float>(startingCount)
+                          : 0.0f;
+  const float threshold = 0.6f + RandomFloatTimes(0.1f);
+  if (startingCount > 0 && share > threshold) plans.RemoveIf(StrongSquadForward, this, true);
+}
+
+void AIGroupPlan::Hold() {
+  for (int32_t i = 0; i < plans.Count(); ++i) {
+    Unit& unit = *At(i)->unit;
+    unit.CancelMoveOrders();
+    if (unit.IsVehicle()) {
+      if (const VehicleServices* vehicle = unit.AsVehicle()) {
+        for (int32_t place = 0; place < 2; ++place) {
+          if (Unit* rider = vehicle->GetPassenger(place)) rider->FindBestNearbyCell(true, true);
+        }
+      }
+      unit.pendingDelaySteps = 1;
+    }
+    if (unit.IsArmored(false) && unit.HasMainWeaponOfType23(false) && unit.CanFireAnyMachineGun() &&
+        unit.target != nullptr) {
+      unit.AddWaypoint(unit.target->x, unit.target->y, kFireAtTargetOrder, true, false, false, true);
+    }
+    Step();
+  }
+  plans.DeleteAll(true);
+}
+
+
+float AIOperational::GoalRoundShare(const Unit& unit) {
+  if (unit.IsInfantry()) {
+    if (IsLeader(unit)) return 0.45f;
+    if (unit.HasMainWeaponOfType5()) return 0.64f;
+    return unit.HasMainWeapon() ? 0.5f : 0.25f;
+  }
+  if (unit.IsVehicle()) {
+    if (!unit.IsArmored(false)) return 0.75f;
+    const auto* vehicle = dynamic_cast<const Vehicle*>(&unit);
+    const int32_t openTop = vehicle != nullptr ? vehicle->GetOpenTopState(0) : 0;
+    if (openTop == 2) return 0.7f;
+    if (openTop == 1) return 0.55f;
+    return unit.HasMainWeapon() ? 0.35f : 0.45f;
+  }
+  return 0.25f;
+}
+
+bool AIOperational::IsRoadOrWaterTerrain(int32_t type) { return type == 8 || type == 9 || IsPavedTerrain(type); }
+
+bool AIOperational::EnemyThreatNear(const AIPlanContext& context, const Unit& unit) {
+  const Battle& battle = *context.battle;
+  for (int32_t k = 0; k < battle.UnitCount(); ++k) {
+    const Unit* other = battle.UnitAt(k);
+    if (!other->IsInfantry() || !unit.IsEnemy(*other) || !other->IsAlive() || !other->CanFight()) continue;
+    const int32_t full = other->GetFullStrength();
+    if (full <= 0 || static_cast<float>(other->GetMenPresent()) / static_cast<float>(full) < 0.5f) continue;
+    if (!IsSquad(*other) && QueryWeaponResult(*other, 1) == 0) continue;
+    const float dx = other->x - unit.x;
+    const float dy = other->y - unit.y;
+    if (dx < -100.0f || dx > 100.0f || dy < -100.0f || dy > 100.0f) continue;
+    if (std::sqrt(dx * dx + dy * dy) <= 100.0f) return true;
+  }
+  return false;
+}
+
+void AIOperational::PlanGroup(const AIPlanContext& context, AIGroup& group) {
+  AIGroupPlan plan(context, group);
+  plan.Collect();
+  const int32_t mode = group.mode;
+  if (mode >= AIGroup::kSentBase) {
+    plan.goal = context.Goal(mode - AIGroup::kSentBase);
+    // A group sent to a goal its side no longer lists plans like one of modes 0 and 1.
+    plan.goalRound = plan.goal != nullptr;
+  } else if (mode >= AIGroup::kHoldingBase) {
+    plan.goal = context.Goal(mode - AIGroup::kHoldingBase);
+    plan.terrainCorrection = true;
+  } else if (mode == AIGroup::kDefendingFree) {
+    plan.terrainCorrection = true;
+  } else if (mode == AIGroup::kCannotTakePart || mode == AIGroup::kCatchAll) {
+    for (int32_t i = 0; i < plan.plans.Count(); ++i) {
+      plan.At(i)->unit->WithdrawIfIdle(mode == AIGroup::kCatchAll);
+      plan.Step();
+    }
+    plan.plans.DeleteAll(true);
+  }
+  if (plan.goalRound || plan.terrainCorrection) {
+    plan.Score();
+    if (plan.goalRound) plan.DampNearestSecondScores();
+    plan.Rank();
+    plan.FirstRound();
+  }
+  if (plan.goalRound) {
+    plan.SecondRound();
+    plan.SupportRound();
+    plan.ForwardStrongSquads();
+  }
+  plan.Hold();
+}
