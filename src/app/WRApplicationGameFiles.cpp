@@ -69,6 +69,7 @@ bool WRApplication::ReadGameFile(GFile* file, GameFileHeader* headerOut) {
   battle_ = battle;
   operation_ = operation;
   ApplyFileSettings(settings);
+  AssignComputerSides();
   return true;
 }
 
