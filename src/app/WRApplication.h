@@ -292,6 +292,10 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // briefing before the side's; over a running battle; the continue button's command.
   void ShowBriefing(int32_t side, bool withOverall, bool overBattle, int32_t continueCommand, bool clearFirst);
   TextPageView* GetBriefingPage() const { return briefingPage_; }
+  // The opponent's e-mail turn chosen in the open dialog (null: none, openFailed when the
+  // dialog could not open it): an e-mail game of two players; a refused file leaves the
+  // multiplayer screen standing and the game as it was.
+  void LoadEmailTurn(GFile* file, bool openFailed);
 
  private:
   bool DoGameFlowCommand(int32_t command);
@@ -303,6 +307,8 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   void OpenBattleForSide();
   // After the results: autosave, the final turn handed over, or back to the main screen.
   void ContinueAfterBattle();
+  // The e-mail turn's battle on the screen, its stored action replayed, then the hand-over.
+  void OpenLoadedBattle();
   GView* currentScreen_ = nullptr;
   TextPageView* briefingPage_ = nullptr;  // in the current screen view
   GPopup* fogPopup_ = nullptr;
@@ -316,6 +322,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   uint8_t handOver3D_ = 0;
   int32_t playBalance_ = 0;
   uint8_t playBalanceSet_ = 0;
+  int32_t lastRefusal_ = 0;  // the alert of the last game file the reader refused
   WRComputerPlayerHost planHost_{*this};
   // ---- End of the game set-up flow ----
 

@@ -62,6 +62,7 @@ bool WRApplication::ReadGameFile(GFile* file, GameFileHeader* headerOut) {
   const int32_t result = gameFile_.Read(*file, settings, battle, operation);
   if (result != GameFile::kAccepted) {
     Beep();
+    lastRefusal_ = result;
     ShowAlert(result);
     return false;
   }

@@ -2,6 +2,7 @@
 // and connection, the hand-over (password) screen, and the hand-over between the two players
 // of a shared machine.
 #include "StringIds.h"
+#include "app/AlertTable.h"
 #include "app/ScreenColours.h"
 #include "app/WRApplication.h"
 #include "framework/core/GErrorLog.h"
@@ -11,6 +12,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GSoundManager.h"
+#include "framework/media/GSoundStream.h"
 #include "framework/ui/CRadioGroup.h"
 #include "framework/ui/GLabel.h"
 #include "framework/ui/GPictureView.h"
@@ -102,15 +104,14 @@ void WRApplication::ForgetSetupScreens() {
 }
 
 void WRApplication::OpenChosenGame(GFile* file) {
+  lastRefusal_ = 0;
   const bool read = file != nullptr && ReadGameFile(file, nullptr);
   delete file;
   if (!read) {
-    if (gKernel != nullptr) gKernel->ClearScreen(true);
-    screenRoot_ = nullptr;
-    mainPicture_ = nullptr;
-    helpLine_ = nullptr;
-    addressScreen_ = nullptr;
+    // A fresh main screen, and the refusal's alert again over it (the rebuild clears it).
+    const int32_t refusal = lastRefusal_;
     ShowMainScreen(true);
+    if (refusal != 0) ShowAlert(refusal);
     return;
   }
   playBalanceSet_ = 0;
@@ -435,6 +436,17 @@ bool WRApplication::DoGameFlowCommand(int32_t command) {
       OpenBattleForSide();
       return true;
     case kCommandContinueAfterBattle: ContinueAfterBattle(); return true;
+    case 61: {
+      delete titleSound_;
+      titleSound_ = nullptr;
+      if (gKernel == nullptr) return true;
+      bool openFailed = false;
+      GFile* file = gKernel->OpenFileDialog(PbemFolderName().CStr(), nullptr, nullptr, nullptr, nullptr,
+                                            GFile::kModeReadEmail, &openFailed);
+      LoadEmailTurn(file, openFailed);
+      return true;
+    }
+    case 85: OpenLoadedBattle(); return true;
     default: return DoBriefingCommand(command);
   }
 }
@@ -462,4 +474,51 @@ void WRApplication::ContinueAfterBattle() {
   CloseBattleScreen(false);
   DeleteBattleAndOperation();
   ShowMainScreen(true);
+}
+
+void WRApplication::LoadEmailTurn(GFile* file, bool openFailed) {
+  if (file == nullptr) {
+    // A file the dialog could not open is a damaged one: the player is told, not only beeped.
+    if (openFailed) {
+      Beep();
+      ShowAlert(AlertTable::kDamagedFile);
+    }
+    return;
+  }
+  connectionType_ = 1;
+  humanPlayers_ = 2;
+  const bool read = ReadGameFile(file, nullptr);
+  delete file;
+  if (!read) {
+    connectionType_ = 0;
+    humanPlayers_ = 1;
+    return;
+  }
+  ForgetSetupScreens();
+  SafeDelete(screenRoot_);
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
+  const int32_t side = sideToPlay_ == 1 ? 1 : 0;
+  if ((BriefingOf(2) != nullptr || BriefingOf(side) != nullptr) && BattleNotBegun(battle_, operation_)) {
+    ShowBriefing(side, true, false, 76, true);
+    return;
+  }
+  DoCommand(85);
+}
+
+void WRApplication::OpenLoadedBattle() {
+  if (battle_ == nullptr) return;
+  const bool packets = battle_->packets.Count() > 0;
+  const int32_t side = sideToPlay_ == 1 ? 1 : 0;
+  if (battle_->mustPurchase[side] != 0) {
+    ShowHandOverScreen();
+    return;
+  }
+  AssignComputerSides();
+  if (!OpenBattleScreen()) return;
+  if (packets && !battle_->IsOver() && !(battle_->endState[0] == 1 && battle_->endState[1] == 1)) {
+    battle_->ComputeAction(false, false);
+  }
+  ShowHandOverScreen();
 }

@@ -14,6 +14,7 @@
 #include "framework/core/GFile.h"
 #include "framework/ui/CRadioGroup.h"
 #include "framework/ui/GLabel.h"
+#include "framework/ui/GPictureView.h"
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
@@ -130,6 +131,8 @@ TEST(GameFlowTest, ARefusedGameReturnsToAFreshMainScreen) {
   EXPECT_EQ(rig.app->GetBattle(), nullptr);
   EXPECT_NE(rig.app->GetScreenRoot(), nullptr);
   EXPECT_NE(rig.app->GetMainPicture(), nullptr);
+  // The refusal's alert stands over the rebuilt main screen.
+  EXPECT_NE(rig.app->GetAlertBox(), nullptr);
   EXPECT_EQ(rig.app->GetCurrentScreen(), nullptr);
 }
 
@@ -377,4 +380,47 @@ TEST(GameFlowTest, AfterTheBattleAndAfterAnAbandonedHandOverTheMainScreenReturns
   EXPECT_EQ(app.GetBattle(), nullptr);
   EXPECT_NE(app.GetMainPicture(), nullptr);
   EXPECT_TRUE(std::filesystem::exists(rig.folder.Native() + "Saved Games/Autosave.wrb"));
+}
+
+TEST(GameFlowTest, AnEmailTurnLoadsFromTheMultiplayerScreenAndARefusedOneLeavesItStanding) {
+  ShellRig rig(false);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  app.DoCommand(WRApplication::kCommandMultiplayer);
+  GPictureView* multiplayer = app.GetMainPicture();
+  ASSERT_NE(multiplayer, nullptr);
+  // A file the dialog could not open: a beep and the damaged-file alert; the screen stays.
+  const int32_t beeps = rig.fake->BeepCount();
+  app.LoadEmailTurn(nullptr, true);
+  EXPECT_EQ(rig.fake->BeepCount(), beeps + 1);
+  EXPECT_NE(app.GetAlertBox(), nullptr);
+  EXPECT_EQ(app.GetMainPicture(), multiplayer);
+  app.DoCommand(WRApplication::kCommandNothing);
+  app.SetInputMode(WRApplication::kInputNone);
+  // A file the reader refuses: one player at this machine again, no battle, the screen stays.
+  const std::string path = rig.folder.WriteFile("refused.txt", std::string(3000, 'z'));
+  auto* refused = new GFile();
+  ASSERT_TRUE(refused->IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(),
+                             GFile::kModeRead));
+  app.LoadEmailTurn(refused, false);
+  EXPECT_EQ(app.GetBattle(), nullptr);
+  EXPECT_EQ(app.GetHumanPlayers(), 1);
+  EXPECT_EQ(app.GetConnectionType(), 0);
+  EXPECT_EQ(app.GetMainPicture(), multiplayer);
+
+  // The test turn: an e-mail game of two players, its briefings or its hand-over next.
+  const std::string turn = PPath::ToProgram(std::string(TARVANE_TEST_GAMES_DIR) + "/PBEM/Test Turn.txt");
+  auto* file = new GFile();
+  ASSERT_TRUE(file->IFile(PFile::Open(turn, PFile::kRead, PFile::Disposition::kOpenExisting), turn.c_str(),
+                          GFile::kModeReadEmail));
+  app.LoadEmailTurn(file, false);
+  ASSERT_NE(app.GetBattle(), nullptr);
+  EXPECT_EQ(app.GetConnectionType(), 1);
+  EXPECT_EQ(app.GetHumanPlayers(), 2);
+  EXPECT_EQ(app.GetScreenRoot(), nullptr);
+  if (app.GetBriefingPage() != nullptr) app.DoCommand(76);
+  EXPECT_EQ(app.GetBriefingPage(), nullptr);
+  ASSERT_NE(app.GetPasswordEntry(), nullptr);
+  EXPECT_EQ(app.GetBattle()->computerSides[0] + app.GetBattle()->computerSides[1], 0);
+  app.CloseBattleScreen(false);
 }
