@@ -5,6 +5,7 @@
 
 void ProgramStart(const std::function<void(WRApplication&)>& prepare) {
   if (gKernel == nullptr) return;
+  WRApplication::InstallComputerPlayer();
   auto* app = new WRApplication();
   if (prepare) prepare(*app);
   gKernel->Start(app);

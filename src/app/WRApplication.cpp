@@ -73,6 +73,7 @@ WRApplication::~WRApplication() {
   SafeDelete(notice_);
   SafeDelete(savePanel_);
   saveEntry_ = nullptr;
+  ForgetSetupScreens();
   SafeDelete(operation_);
   SafeDelete(battle_);
   if (GetUnitServices() == this) SetUnitServices(nullptr);
@@ -171,6 +172,7 @@ void WRApplication::ApplyOption(int32_t index) {
 void WRApplication::SetBattle(Battle* battle) {
   if (battle_ != battle) SafeDelete(battle_);
   battle_ = battle;
+  AssignComputerSides();
 }
 
 void WRApplication::DeleteBattleAndOperation() {

@@ -9,6 +9,7 @@
 #include "app/GameFileSettings.h"
 #include "app/GameSettings.h"
 #include "app/WRBattleScreen.h"
+#include "app/WRComputerPlayerHost.h"
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
@@ -18,6 +19,8 @@
 class Battle;
 class BattleBase;
 class Campaign;
+class CRadioGroup;
+class GPopup;
 class GFile;
 class GString255;
 class GTextEntry;
@@ -27,6 +30,7 @@ class GPictureView;
 class GSoundStream;
 class GView;
 class ResourceLabel;
+class TextPageView;
 
 // The application object: the player's options and the preferences file (GameSettings), the
 // play mode, the input mode of the battle screen, the open alert box, the screens outside
@@ -245,6 +249,82 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   GString31 saveName_;
   GString31 lastSavedName_;
   // ---- End of game files ----
+
+  // ---- The game set-up flow, the hand-over and the turns (WRApplicationGameFlow.cpp) ----
+ public:
+  static constexpr int32_t kCommandChooseAxis = 90;
+  static constexpr int32_t kCommandChooseAllied = 91;
+  static constexpr int32_t kCommandPlayersChosen = 92;
+  static constexpr int32_t kCommandHideTimeLimit = 93;
+  static constexpr int32_t kCommandShowTimeLimit = 95;
+  static constexpr int32_t kCommandHandOverDone = 96;
+  static constexpr int32_t kCommandContinueAfterBattle = 98;
+  // The computer player the program plays with, installed once at its start.
+  static void InstallComputerPlayer();
+  // Reads a game chosen from the list (the file object is deleted): a refused file returns to
+  // a fresh main screen, an accepted one goes on to the side-and-options screen.
+  void OpenChosenGame(GFile* file);
+  void ShowSideAndOptionsScreen();
+  void ShowPlayersScreen();
+  // Takes the players screen's choice; always true.
+  bool SetPlayersAndConnection();
+  // With one human player command 96 at once; with two the password screen of the side.
+  void ShowHandOverScreen();
+  bool CheckPassword();
+  // After a side's turn with two human players: the other side at this machine, or the
+  // e-mail turn handed to the main screen's notice. False (nothing done) with one human
+  // player or in TCP/IP play, where the game goes on here.
+  bool ContinueAfterTurn() override;
+  void SwitchSides();
+  // The current battle learns which side the computer plays (the one the single human does
+  // not) and that this application is its screen.
+  void AssignComputerSides();
+  GView* GetCurrentScreen() const { return currentScreen_; }
+  CRadioGroup* GetPlayersGroup() const { return playersGroup_; }
+  GPopup* GetTimeLimitPopup() const { return timePopup_; }
+  GPopup* GetFogPopup() const { return fogPopup_; }
+  GPopup* GetBalancePopup() const { return balancePopup_; }
+  GTextEntry* GetPasswordEntry() const { return passwordEntry_; }
+  GView* GetHandOverCancel() const { return handOverCancel_; }
+  int32_t GetPlayBalance() const { return playBalance_; }
+  bool IsShowBriefingPending() const { return showBriefingPending_ != 0; }
+  // The briefing screen: side 0 or 1, or 2 for the overall briefing alone; with the overall
+  // briefing before the side's; over a running battle; the continue button's command.
+  void ShowBriefing(int32_t side, bool withOverall, bool overBattle, int32_t continueCommand, bool clearFirst);
+  TextPageView* GetBriefingPage() const { return briefingPage_; }
+  // The opponent's e-mail turn chosen in the open dialog (null: none, openFailed when the
+  // dialog could not open it): an e-mail game of two players; a refused file leaves the
+  // multiplayer screen standing and the game as it was.
+  void LoadEmailTurn(GFile* file, bool openFailed);
+
+ private:
+  bool DoGameFlowCommand(int32_t command);
+  bool DoBriefingCommand(int32_t command);
+  // The text of the briefing (0 Axis, 1 Allied, 2 overall) of the operation, else the
+  // battle; null when there is none.
+  const std::string* BriefingOf(int32_t index) const;
+  void ForgetSetupScreens();
+  void OpenBattleForSide();
+  // After the results: autosave, the final turn handed over, or back to the main screen.
+  void ContinueAfterBattle();
+  // The e-mail turn's battle on the screen, its stored action replayed, then the hand-over.
+  void OpenLoadedBattle();
+  GView* currentScreen_ = nullptr;
+  TextPageView* briefingPage_ = nullptr;  // in the current screen view
+  GPopup* fogPopup_ = nullptr;
+  GPopup* setupPopup_ = nullptr;
+  GPopup* bonusPopup_ = nullptr;
+  GPopup* balancePopup_ = nullptr;
+  GPopup* timePopup_ = nullptr;
+  CRadioGroup* playersGroup_ = nullptr;  // owned; its buttons belong to the screen
+  GTextEntry* passwordEntry_ = nullptr;
+  GView* handOverCancel_ = nullptr;
+  uint8_t handOver3D_ = 0;
+  int32_t playBalance_ = 0;
+  uint8_t playBalanceSet_ = 0;
+  int32_t lastRefusal_ = 0;  // the alert of the last game file the reader refused
+  WRComputerPlayerHost planHost_{*this};
+  // ---- End of the game set-up flow ----
 
   // ---- The battle screen (WRApplicationBattleScreen.cpp) ----
  public:

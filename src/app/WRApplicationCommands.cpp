@@ -88,6 +88,6 @@ bool WRApplication::DoOwnCommand(int32_t command) {
     case 89:
       if (battle_ != nullptr) battle_->endState[side] = 0;
       return true;
-    default: return DoSaveCommand(command);
+    default: return DoGameFlowCommand(command) || DoSaveCommand(command);
   }
 }

@@ -62,6 +62,7 @@ bool WRApplication::ReadGameFile(GFile* file, GameFileHeader* headerOut) {
   const int32_t result = gameFile_.Read(*file, settings, battle, operation);
   if (result != GameFile::kAccepted) {
     Beep();
+    lastRefusal_ = result;
     ShowAlert(result);
     return false;
   }
@@ -69,6 +70,7 @@ bool WRApplication::ReadGameFile(GFile* file, GameFileHeader* headerOut) {
   battle_ = battle;
   operation_ = operation;
   ApplyFileSettings(settings);
+  AssignComputerSides();
   return true;
 }
 

@@ -96,6 +96,8 @@ void WRApplication::ShowMainScreen(bool fresh) {
     helpLine_->SetStringId(1500);
   } else {
     const bool notice = showEmailNotice_ != 0;
+    // The set-up and hand-over screens go before the screen is cleared under them.
+    ForgetSetupScreens();
     SafeDelete(screenRoot_);
     mainPicture_ = nullptr;
     helpLine_ = nullptr;

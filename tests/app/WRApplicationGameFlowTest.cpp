@@ -1,0 +1,426 @@
+// The way from a chosen game to the battle screen: the side and options, the players and
+// connection, the hand-over passwords, the computer's side planned at GO, and the hand-over
+// between the two players of a shared machine.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "ShellRig.h"
+#include "app/BriefingText.h"
+#include "app/TextPageView.h"
+#include "framework/core/GFile.h"
+#include "framework/ui/CRadioGroup.h"
+#include "framework/ui/GLabel.h"
+#include "framework/ui/GPictureView.h"
+#include "framework/ui/GPopup.h"
+#include "framework/ui/GTextEntry.h"
+#include "framework/ui/GView.h"
+#include "game/ai/AIOperational.h"
+#include "game/battle/ComputerPlayer.h"
+#include "platform/PFile.h"
+#include "platform/PPath.h"
+
+namespace {
+
+void LinkAllBitmaps(const TestFolder& folder) {
+  namespace fs = std::filesystem;
+  const fs::path built = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "BMP";
+  const fs::path into = fs::path(folder.Native()) / "BMP";
+  std::error_code error;
+  fs::create_directories(into, error);
+  for (const fs::directory_entry& entry : fs::directory_iterator(built, error)) {
+    if (!fs::exists(into / entry.path().filename())) fs::create_symlink(entry.path(), into / entry.path().filename(), error);
+  }
+}
+
+// Plans with the program's computer player and notes each side it was asked to play.
+class RecordingPlanner : public ComputerPlayer {
+ public:
+  void PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& host) override {
+    sides.push_back(side);
+    sideSeen.push_back(host.GetSideToPlay());
+    real.PlanTurn(battle, side, host);
+  }
+  std::vector<int32_t> sides;
+  std::vector<int32_t> sideSeen;
+  AIOperational real;
+};
+
+GFile* OpenTestGame(const char* relative) {
+  const std::string path = PPath::ToProgram(std::string(TARVANE_TEST_GAMES_DIR) + relative);
+  auto* file = new GFile();
+  if (!file->IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(),
+                   GFile::kModeReadGameFile)) {
+    delete file;
+    return nullptr;
+  }
+  return file;
+}
+
+std::string LabelOf(GView* view) {
+  for (int32_t i = 0; view != nullptr && i < view->GetChildCount(); ++i) {
+    GView* child = view->GetChild(i);
+    if (auto* label = dynamic_cast<GLabel*>(child)) return label->GetText().CStr();
+    const std::string inner = LabelOf(child);
+    if (!inner.empty()) return inner;
+  }
+  return {};
+}
+
+}  // namespace
+
+TEST(GameFlowTest, OnePlayerGameReachesTheBattleScreenAndGoPlansTheComputersSide) {
+  ShellRig rig(false);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  RecordingPlanner planner;
+  ComputerPlayer::Install(&planner);
+
+  GFile* file = OpenTestGame("/Scenarios/Test Scenario.wrb");
+  ASSERT_NE(file, nullptr);
+  app.OpenChosenGame(file);
+  ASSERT_NE(app.GetBattle(), nullptr);
+  // The overall briefing first; its continue button goes on.
+  ASSERT_NE(app.GetBriefingPage(), nullptr);
+  app.DoCommand(72);
+  // The test scenario fixes the Axis side and two players: the side screen is skipped, and
+  // the players screen offers the connections with "Hotseat" chosen.
+  EXPECT_EQ(app.GetSideToPlay(), 0);
+  ASSERT_NE(app.GetPlayersGroup(), nullptr);
+  EXPECT_EQ(app.GetPlayersGroup()->GetSelectedIndex(), 1);
+  // A scenario that has not asked for its players offers "1 Player".
+  app.SetHumanPlayers(0);
+  app.GetPlayersGroup()->SelectAt(0);
+  app.DoCommand(WRApplication::kCommandPlayersChosen);
+  if (app.GetBriefingPage() != nullptr) app.DoCommand(73);
+  EXPECT_EQ(app.GetHumanPlayers(), 1);
+  EXPECT_EQ(app.GetConnectionType(), 0);
+  EXPECT_EQ(app.GetCurrentScreen(), nullptr);
+
+  Battle& battle = *app.GetBattle();
+  ASSERT_NE(battle.screen.root, nullptr);
+  EXPECT_TRUE(app.Screen().HasMapView());
+  const int32_t human = app.GetSideToPlay();
+  EXPECT_EQ(battle.computerSides[static_cast<size_t>(human)], 0);
+  EXPECT_EQ(battle.computerSides[static_cast<size_t>(1 - human)], 1);
+  ASSERT_NE(battle.planHost, nullptr);
+  EXPECT_EQ(battle.planHost->GetSideToPlay(), human);
+
+  ASSERT_TRUE(battle.IsSetupPhase());
+  app.DoCommand(9);
+  ASSERT_EQ(planner.sides.size(), 1u);
+  EXPECT_EQ(planner.sides[0], 1 - human);
+  EXPECT_FALSE(battle.IsSetupPhase());
+  // The planner leaves the human's side to play.
+  EXPECT_EQ(app.GetSideToPlay(), human);
+  app.CloseBattleScreen(false);
+  ComputerPlayer::Install(nullptr);
+}
+
+TEST(GameFlowTest, ARefusedGameReturnsToAFreshMainScreen) {
+  ShellRig rig(false);
+  const std::string path = rig.folder.Native() + "broken.wrb";
+  rig.folder.WriteFile("broken.wrb", std::string(2000, 'x'));
+  auto* file = new GFile();
+  ASSERT_TRUE(
+      file->IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(), GFile::kModeRead));
+  rig.app->OpenChosenGame(file);
+  EXPECT_EQ(rig.app->GetBattle(), nullptr);
+  EXPECT_NE(rig.app->GetScreenRoot(), nullptr);
+  EXPECT_NE(rig.app->GetMainPicture(), nullptr);
+  // The refusal's alert stands over the rebuilt main screen.
+  EXPECT_NE(rig.app->GetAlertBox(), nullptr);
+  EXPECT_EQ(rig.app->GetCurrentScreen(), nullptr);
+}
+
+TEST(GameFlowTest, SideScreenOptionsAndPlayersChoices) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  app.SetSideToPlay(2);
+  app.SetHumanPlayers(0);
+  app.ShowSideAndOptionsScreen();
+  ASSERT_NE(app.GetFogPopup(), nullptr);
+  ASSERT_NE(app.GetBalancePopup(), nullptr);
+  app.GetFogPopup()->SetCurrentItem(1);
+  app.GetBalancePopup()->SetCurrentItem(2);
+  app.DoCommand(WRApplication::kCommandChooseAllied);
+  EXPECT_EQ(app.GetSideToPlay(), 1);
+  EXPECT_EQ(app.GetOption(10), 1);
+  EXPECT_EQ(app.GetPlayBalance(), 100);
+  EXPECT_EQ(app.GetFogPopup(), nullptr);
+
+  // Players index 0..3: one player at this machine, hotseat, e-mail, TCP/IP.
+  const int32_t expected[4][2] = {{1, 0}, {2, 0}, {2, 1}, {2, 2}};
+  for (int32_t i = 0; i < 4; ++i) {
+    app.SetHumanPlayers(0);
+    app.ShowPlayersScreen();
+    ASSERT_NE(app.GetPlayersGroup(), nullptr) << i;
+    app.GetPlayersGroup()->SelectAt(i);
+    EXPECT_TRUE(app.SetPlayersAndConnection());
+    EXPECT_EQ(app.GetHumanPlayers(), expected[i][0]) << i;
+    EXPECT_EQ(app.GetConnectionType(), expected[i][1]) << i;
+    EXPECT_EQ(app.GetPlayersGroup(), nullptr);
+  }
+
+  // TCP/IP shows the time limit, 5 minutes is 300,000 ms; Hotseat afterwards hides it and
+  // leaves the limit as it was.
+  app.SetHumanPlayers(0);
+  app.ShowPlayersScreen();
+  ASSERT_NE(app.GetTimeLimitPopup(), nullptr);
+  EXPECT_FALSE(app.GetTimeLimitPopup()->IsVisible());
+  app.GetPlayersGroup()->SelectAt(3);
+  app.DoCommand(WRApplication::kCommandShowTimeLimit);
+  EXPECT_TRUE(app.GetTimeLimitPopup()->IsVisible());
+  app.GetTimeLimitPopup()->SetCurrentItem(4);
+  app.SetPlayersAndConnection();
+  EXPECT_EQ(app.FileSettings().timeLimitMs, 300000);
+  app.SetHumanPlayers(0);
+  app.ShowPlayersScreen();
+  app.DoCommand(WRApplication::kCommandShowTimeLimit);
+  app.GetTimeLimitPopup()->SetCurrentItem(9);
+  app.GetPlayersGroup()->SelectAt(1);
+  app.DoCommand(WRApplication::kCommandHideTimeLimit);
+  EXPECT_FALSE(app.GetTimeLimitPopup()->IsVisible());
+  app.SetPlayersAndConnection();
+  EXPECT_EQ(app.FileSettings().timeLimitMs, 300000);
+  // Two human players play no computer side.
+  EXPECT_EQ(app.GetBattle()->computerSides[0] + app.GetBattle()->computerSides[1], 0);
+}
+
+TEST(GameFlowTest, HandOverPasswordsAndSidesAtASharedMachine) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  app.SetHumanPlayers(2);
+  app.SetConnectionType(0);
+  app.SetSideToPlay(1);
+  app.ShowHandOverScreen();
+  ASSERT_NE(app.GetCurrentScreen(), nullptr);
+  EXPECT_EQ(LabelOf(app.GetCurrentScreen()), "(Allied Player)  Enter a New Password");
+  ASSERT_NE(app.GetPasswordEntry(), nullptr);
+  // An empty first password is a password.
+  EXPECT_TRUE(app.CheckPassword());
+  EXPECT_EQ(app.GetCurrentScreen(), nullptr);
+  EXPECT_EQ(app.FileSettings().passwordSet[1], 1);
+
+  app.ShowHandOverScreen();
+  EXPECT_EQ(LabelOf(app.GetCurrentScreen()), "(Allied Player)  Enter Password");
+  GString255 typed;
+  typed.Assign("wrong");
+  app.GetPasswordEntry()->AppendText(&typed);
+  const int32_t beeps = rig.fake->BeepCount();
+  EXPECT_FALSE(app.CheckPassword());
+  EXPECT_EQ(rig.fake->BeepCount(), beeps + 1);
+  EXPECT_EQ(app.GetPasswordEntry()->Length(), 0);
+  ASSERT_NE(app.GetHandOverCancel(), nullptr);
+  EXPECT_TRUE(app.GetHandOverCancel()->IsVisible());
+  EXPECT_TRUE(app.CheckPassword());
+
+  // Option 10 stays common to both players; the others follow each player.
+  app.SetFogOfWarOption(2);
+  app.SetOption(3, 7);
+  app.SwitchSides();
+  EXPECT_EQ(app.GetSideToPlay(), 0);
+  EXPECT_EQ(LabelOf(app.GetCurrentScreen()), "(Axis Player)  Enter a New Password");
+  EXPECT_TRUE(app.CheckPassword());
+  app.SetOption(3, 1);
+  app.SetFogOfWarOption(0);
+  for (int32_t turn = 0; turn < 3; ++turn) {
+    app.SwitchSides();
+    EXPECT_TRUE(app.CheckPassword());
+    EXPECT_EQ(app.GetOption(10), 0) << turn;
+    EXPECT_EQ(app.GetOption(3), app.GetSideToPlay() == 1 ? 7 : 1) << turn;
+  }
+
+  // With one human player the hand-over opens the battle at once, without an entry.
+  app.SetHumanPlayers(1);
+  app.ShowHandOverScreen();
+  EXPECT_EQ(app.GetCurrentScreen(), nullptr);
+  EXPECT_EQ(app.GetPasswordEntry(), nullptr);
+  app.CloseBattleScreen(false);
+}
+
+TEST(GameFlowTest, EndingTheFirstSetupTurnAtASharedMachineWaitsForTheBriefing) {
+  ShellRig rig(true);
+  WRApplication& app = *rig.app;
+  app.SetHumanPlayers(2);
+  app.SetConnectionType(0);
+  app.SetSideToPlay(0);
+  app.FileSettings().sideToggle = 1;
+  ASSERT_TRUE(app.GetBattle()->IsSetupPhase());
+  EXPECT_TRUE(app.ContinueAfterTurn());
+  EXPECT_EQ(app.GetSideToPlay(), 1);
+  EXPECT_TRUE(app.IsShowBriefingPending());
+  EXPECT_EQ(rig.screen.drawState, 1);
+  ASSERT_NE(app.GetPasswordEntry(), nullptr);
+  EXPECT_TRUE(app.CheckPassword());
+  app.SetShowBriefingPending(false);
+  app.ContinueAfterTurn();
+  EXPECT_FALSE(app.IsShowBriefingPending());
+  EXPECT_EQ(rig.screen.drawState, 2);
+  // With one human player nothing is handed over.
+  ASSERT_TRUE(app.CheckPassword());
+  app.SetHumanPlayers(1);
+  EXPECT_FALSE(app.ContinueAfterTurn());
+  EXPECT_EQ(app.GetSideToPlay(), 0);
+}
+
+TEST(BriefingTextTest, LinesBreakAtBlanksTabsAndReturns) {
+  std::vector<std::string> lines;
+  // 70 characters without a blank are cut after the 70th; the 71st starts the next line.
+  BriefingText::AppendLines(std::string(70, 'a') + "bc", lines);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], std::string(70, 'a'));
+  EXPECT_EQ(lines[1], "bc");
+  // A full line breaks at its last blank; the rest starts the next one.
+  lines.clear();
+  BriefingText::AppendLines(std::string(60, 'x') + " " + std::string(15, 'y'), lines);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], std::string(60, 'x'));
+  EXPECT_EQ(lines[1], std::string(15, 'y'));
+  // A tab is three columns; other control bytes vanish; a tab across the 70th column breaks
+  // the line at its own last blank.
+  lines.clear();
+  BriefingText::AppendLines(std::string("a\tb\x01" "c"), lines);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "a   bc");
+  lines.clear();
+  BriefingText::AppendLines(std::string(69, 'q') + "\tz", lines);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], std::string(69, 'q') + "  ");
+  EXPECT_EQ(lines[1], "z");
+  // CR LF is one break; as the text's last two bytes the LF adds one empty line.
+  lines.clear();
+  BriefingText::AppendLines("one\r\ntwo\r\n", lines);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "one");
+  EXPECT_EQ(lines[1], "two");
+  EXPECT_EQ(lines[2], "");
+  lines.clear();
+  BriefingText::AppendLines("", lines);
+  EXPECT_TRUE(lines.empty());
+  // 2,001 lines keep 2,000.
+  std::string many;
+  for (int32_t i = 0; i < 2001; ++i) many += "l\r";
+  BriefingText::AppendLines(many, lines);
+  EXPECT_EQ(lines.size(), 2000u);
+}
+
+TEST(BriefingTextTest, TheSidesTextStartsOnAFreshPage) {
+  ShellRig rig(false);
+  std::string forty;
+  for (int32_t i = 0; i < 40; ++i) forty += "o\r";
+  const std::string side = "side";
+  std::vector<std::string> lines = BriefingText::Compose(&forty, &side, 0, 0);
+  ASSERT_EQ(lines.size(), 65u);
+  EXPECT_EQ(lines[63], "");
+  EXPECT_EQ(lines[64], "side");
+  std::string sixtyFour;
+  for (int32_t i = 0; i < 64; ++i) sixtyFour += "o\r";
+  EXPECT_EQ(BriefingText::Compose(&sixtyFour, &side, 0, 0).size(), 65u);
+  lines = BriefingText::Compose(&forty, &side, 2, 5);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Battle #2 of 5");
+  EXPECT_EQ(lines[1], "");
+}
+
+TEST(BriefingTextTest, TheBriefingScreenTurnsPagesAndContinues) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  std::string text;
+  for (int32_t i = 0; i < 40; ++i) text += "line\r";
+  app.GetBattle()->briefing[2] = text;
+  app.GetBattle()->briefing[1] = "allied";
+  app.ShowBriefing(1, true, false, 74, false);
+  ASSERT_NE(app.GetBriefingPage(), nullptr);
+  EXPECT_EQ(app.GetBriefingPage()->GetPageCount(), 3);
+  app.DoCommand(71);
+  app.DoCommand(71);
+  app.DoCommand(71);
+  EXPECT_EQ(app.GetBriefingPage()->GetPage(), 2);
+  app.DoCommand(70);
+  EXPECT_EQ(app.GetBriefingPage()->GetPage(), 1);
+  app.DoCommand(74);
+  EXPECT_EQ(app.GetBriefingPage(), nullptr);
+  EXPECT_EQ(app.GetCurrentScreen(), nullptr);
+}
+
+TEST(GameFlowTest, AfterTheBattleAndAfterAnAbandonedHandOverTheMainScreenReturns) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  // The hand-over's cancel button abandons the game: its screen goes with the battle.
+  app.SetHumanPlayers(2);
+  app.SetConnectionType(0);
+  app.SetSideToPlay(0);
+  app.ShowHandOverScreen();
+  ASSERT_NE(app.GetCurrentScreen(), nullptr);
+  app.DoCommand(82);
+  EXPECT_EQ(app.GetCurrentScreen(), nullptr);
+  EXPECT_EQ(app.GetPasswordEntry(), nullptr);
+  EXPECT_EQ(app.GetBattle(), nullptr);
+  ASSERT_NE(app.GetMainPicture(), nullptr);
+
+  // Continuing after a battle against the computer autosaves a one-machine game and returns
+  // to the main screen.
+  auto* battle = new Battle(app);
+  battle->SetUp(nullptr);
+  app.SetBattle(battle);
+  app.SetHumanPlayers(1);
+  app.SetSideToPlay(1);
+  app.DoCommand(WRApplication::kCommandPlayersChosen);
+  ASSERT_NE(app.GetBattle(), nullptr);
+  EXPECT_EQ(app.GetBattle()->computerSides[0], 1);
+  app.DoCommand(WRApplication::kCommandContinueAfterBattle);
+  EXPECT_EQ(app.GetBattle(), nullptr);
+  EXPECT_NE(app.GetMainPicture(), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(rig.folder.Native() + "Saved Games/Autosave.wrb"));
+}
+
+TEST(GameFlowTest, AnEmailTurnLoadsFromTheMultiplayerScreenAndARefusedOneLeavesItStanding) {
+  ShellRig rig(false);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  app.DoCommand(WRApplication::kCommandMultiplayer);
+  GPictureView* multiplayer = app.GetMainPicture();
+  ASSERT_NE(multiplayer, nullptr);
+  // A file the dialog could not open: a beep and the damaged-file alert; the screen stays.
+  const int32_t beeps = rig.fake->BeepCount();
+  app.LoadEmailTurn(nullptr, true);
+  EXPECT_EQ(rig.fake->BeepCount(), beeps + 1);
+  EXPECT_NE(app.GetAlertBox(), nullptr);
+  EXPECT_EQ(app.GetMainPicture(), multiplayer);
+  app.DoCommand(WRApplication::kCommandNothing);
+  app.SetInputMode(WRApplication::kInputNone);
+  // A file the reader refuses: one player at this machine again, no battle, the screen stays.
+  const std::string path = rig.folder.WriteFile("refused.txt", std::string(3000, 'z'));
+  auto* refused = new GFile();
+  ASSERT_TRUE(refused->IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(),
+                             GFile::kModeRead));
+  app.LoadEmailTurn(refused, false);
+  EXPECT_EQ(app.GetBattle(), nullptr);
+  EXPECT_EQ(app.GetHumanPlayers(), 1);
+  EXPECT_EQ(app.GetConnectionType(), 0);
+  EXPECT_EQ(app.GetMainPicture(), multiplayer);
+
+  // The test turn: an e-mail game of two players, its briefings or its hand-over next.
+  const std::string turn = PPath::ToProgram(std::string(TARVANE_TEST_GAMES_DIR) + "/PBEM/Test Turn.txt");
+  auto* file = new GFile();
+  ASSERT_TRUE(file->IFile(PFile::Open(turn, PFile::kRead, PFile::Disposition::kOpenExisting), turn.c_str(),
+                          GFile::kModeReadEmail));
+  app.LoadEmailTurn(file, false);
+  ASSERT_NE(app.GetBattle(), nullptr);
+  EXPECT_EQ(app.GetConnectionType(), 1);
+  EXPECT_EQ(app.GetHumanPlayers(), 2);
+  EXPECT_EQ(app.GetScreenRoot(), nullptr);
+  if (app.GetBriefingPage() != nullptr) app.DoCommand(76);
+  EXPECT_EQ(app.GetBriefingPage(), nullptr);
+  ASSERT_NE(app.GetPasswordEntry(), nullptr);
+  EXPECT_EQ(app.GetBattle()->computerSides[0] + app.GetBattle()->computerSides[1], 0);
+  app.CloseBattleScreen(false);
+}
