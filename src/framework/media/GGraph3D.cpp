@@ -138,8 +138,14 @@ void GGraph3D::GetColorScale(float* out) const {
 }
 
 void GGraph3D::SetTexture(GGraph3DTexture* graphic) {
-  if (pickMode_ != 0 || graphic == texture_ || graphic == nullptr) return;
+  if (pickMode_ != 0 || graphic == nullptr) return;
+  // Compared by surface, not by graphic: a graphic made where a deleted one lived has the same
+  // address but its own picture, and must be bound.
   const PSurface* surface = graphic->GetTexture();
+  if (texture_ != nullptr && surface == boundSurface_) {
+    texture_ = graphic;
+    return;
+  }
   if (surface == nullptr) GErrorLog::LogError(">>> Set NULL Texture");
   P3DDevice* device = host_->Device();
   if (device->SetTexture(0, surface) != PResult::kOk) FatalError(2523, "GGraph3D");
@@ -149,6 +155,7 @@ void GGraph3D::SetTexture(GGraph3DTexture* graphic) {
                                  translucentPhase_ ? P3DTextureOp::kModulate : P3DTextureOp::kSelectArg1);
   }
   texture_ = graphic;
+  boundSurface_ = surface;
 }
 
 void GGraph3D::SetNoZWrite(bool on) {

@@ -342,6 +342,9 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   float pickFixedDepth_ = 0.99999f;
 
   GGraph3DTexture* texture_ = nullptr;
+  // The surface the device was last given for texture_; what decides whether a graphic
+  // needs binding (a graphic's address says nothing: a new one may take a deleted one's).
+  const PSurface* boundSurface_ = nullptr;
   bool translucentPhase_ = false;
 
   std::vector<uint8_t> queue_;

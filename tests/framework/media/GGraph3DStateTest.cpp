@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 
 #include "framework/core/GErrorLog.h"
@@ -179,6 +180,29 @@ TEST(GGraph3DState, TexturesBindOnceAndColourUnbinds) {
   EXPECT_EQ(rig.device.Texture(), nullptr);
   GErrorLog::Close();
   EXPECT_EQ(folder.ReadFile("ERRORLOG.TXT"), "Set up pick engine...\r\n>>> Set NULL Texture\r\n");
+}
+
+TEST(GGraph3DState, AGraphicMadeWhereADeletedOneLivedIsBound) {
+  // A squad's uniform pictures are deleted with the squad and the next squad's may be made at
+  // the same addresses; each must still draw with its own picture, in every build.
+  RecordingRig rig;
+  PSurface first(8, 8, PPixelFormat::kARGB1555), second(8, 8, PPixelFormat::kARGB1555);
+  alignas(FakeGraphic) unsigned char storage[sizeof(FakeGraphic)];
+  auto* a = new (storage) FakeGraphic(&first);
+  rig.r->SetTexture(a);
+  a->~FakeGraphic();
+  auto* b = new (storage) FakeGraphic(&second);
+  rig.r->SetTexture(b);
+  EXPECT_EQ(rig.device.Texture(), &second);
+  EXPECT_EQ(rig.r->BoundTexture(), b);
+  // Another graphic of the same picture needs no new bind.
+  FakeGraphic same(&second);
+  rig.r->SetTexture(&same);
+  int binds = 0;
+  for (const auto& c : rig.device.Calls()) binds += c.kind == Kind::kSetTexture;
+  EXPECT_EQ(binds, 2);
+  EXPECT_EQ(rig.r->BoundTexture(), &same);
+  b->~FakeGraphic();
 }
 
 TEST(GGraph3DState, PickModeIgnoresStateCalls) {
