@@ -8,6 +8,7 @@
 #include "game/battle/MovingTestUnits.h"
 #include "game/battle/PlainViewHost.h"
 #include "game/map/Map.h"
+#include "game/map/MapAppServices.h"
 #include "game/ui/MapView.h"
 #include "game/ui/UnitOrdersMenu.h"
 #include "game/units/Waypoint.h"
@@ -123,4 +124,21 @@ TEST_F(OrdersMenu, ASecondOpeningClosesTheMenuAndAUnitOffTheOrdersOpensNone) {
   vehicle->WaypointAt(0).moveMode = Waypoint::kRotateTo;
   battle->selectedWaypoint = 0;
   EXPECT_EQ(UnitOrdersMenu::OpenFor(*battle, false), nullptr);
+}
+
+TEST_F(OrdersMenu, AChosenOrderClosesTheMenuThenReachesTheUnit) {
+  Unit* vehicle = Add(1, 50.0f);
+  battle->selectedUnit = vehicle;
+  if (!vehicle->IsCommandable()) GTEST_SKIP() << "the test vehicle takes no orders";
+  Map& map = *battle->map;
+  map.camera.openMenu = UnitOrdersMenu::OpenFor(*battle, true);
+  ASSERT_NE(map.camera.openMenu, nullptr);
+  battle->DoCommand(22);  // as the item's command comes back through the battle
+  EXPECT_EQ(map.camera.openMenu, nullptr);
+  EXPECT_EQ(battle->App().GetInputMode(), 2);
+  EXPECT_EQ(map.orders.pendingMoveCode, 22);
+  // With no menu open the code is dropped.
+  battle->App().SetInputMode(0);
+  battle->DoCommand(22);
+  EXPECT_EQ(battle->App().GetInputMode(), 0);
 }
