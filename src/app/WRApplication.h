@@ -178,6 +178,10 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editor_ != nullptr; }
   int32_t GetComputerBonus() const override { return 0; }
+  // ---- The orders menu (WRApplicationOrders.cpp) ----
+  GObject* OpenUnitOrdersMenu(bool atWaypoint) override;
+  bool OrdersMenuTakesKey(GObject* menu, int32_t key) override;
+  // ---- End of the orders menu ----
   // ---- The battlefield frame's fire, smoke and positional sounds (WRApplicationGameServices.cpp) ----
   void DrawBurningTiles(Map& map) override;
   void DrawSmoke(Map& map) override;

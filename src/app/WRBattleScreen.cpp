@@ -10,6 +10,7 @@
 #include "game/battle/BattleSecondsDisplay.h"
 #include "game/draw/MapSoundEventOf.h"
 #include "game/map/Map.h"
+#include "game/units/Unit.h"
 
 WRBattleScreen::~WRBattleScreen() {
   if (GetUnitDrawHost() == this) SetUnitDrawHost(nullptr);
@@ -99,6 +100,24 @@ void WRBattleScreen::EnsureInfantryTexture(int32_t n) {
 void WRBattleScreen::DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float x,
                                     float y, float z) {
   if (Map* map = CurrentMap()) map->DrawTextAt(text1, code1, text2, code2, x, y, z);
+}
+
+void WRBattleScreen::ReportPick(Unit& unit) {
+  if (Map* map = CurrentMap()) map->RecordPickedUnit(&unit);
+}
+
+void WRBattleScreen::SetLineStyle(int32_t style) {
+  if (Map* map = CurrentMap()) map->SetLineStyle(style);
+}
+
+// Order lines are always drawn in the chosen style; the unit's second form is the thin one.
+void WRBattleScreen::DrawTerrainLine(bool secondForm, float x0, float y0, float z0, float x1, float y1, float z1) {
+  if (Map* map = CurrentMap()) map->DrawTerrainLine(true, !secondForm, x0, y0, z0, x1, y1, z1);
+}
+
+// A waypoint's word is one white label line at the point.
+void WRBattleScreen::DrawTextAtPoint(const char* text, float x, float y, float z) {
+  if (Map* map = CurrentMap()) map->DrawTextAt(text, 3, nullptr, 0, x, y, z);
 }
 
 // ---- ReplayScreen ----

@@ -59,6 +59,12 @@ class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public Uni
   // Soldier labels go to the map, which lifts them above the point and projects them.
   void DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float x, float y,
                       float z) override;
+  // ---- Picks and order lines, forwarded to the map ----
+  void ReportPick(Unit& unit) override;
+  void SetLineStyle(int32_t style) override;
+  void DrawTerrainLine(bool secondForm, float x0, float y0, float z0, float x1, float y1, float z1) override;
+  void DrawTextAtPoint(const char* text, float x, float y, float z) override;
+  // ---- End of picks and order lines ----
 
   // ---- ReplayScreen: the strip's replay controls, the sound manager and the map's sounds ----
   void PlaySound(int32_t number, int32_t priority) override;

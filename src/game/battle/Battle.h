@@ -467,6 +467,38 @@ class Battle : public BattleBase {
   bool HasBattlefieldView() const;
   bool IsBattlefieldViewVisible() const;
   BattleKeyHost* keyHost = nullptr;  // not owned; null leaves those keys without effect
+
+  // ---- Giving orders to the selected unit (BattleIssueOrder.cpp) ----
+  // An order code 20..51 for the selected unit: changes it at once or starts the pick that
+  // the battlefield view completes. toSelectedWaypoint re-types the selected waypoint
+  // (movement codes only; any other code beeps). Without a selected unit, or for a code with
+  // no case, it beeps and logs.
+  void IssueOrder(int32_t code, bool toSelectedWaypoint);
+  // Starts a pick in the input mode: notes the selected unit's point and base height and
+  // makes the battlefield view follow the mouse.
+  void BeginPick(int32_t mode);
+  // Completes a movement pick at the map's pick point; true when the unit's last waypoint
+  // is now a rotate entry.
+  bool PlaceMoveWaypoint(bool flag);
+  // Completes a target pick with the unit under the pointer, or the pick point.
+  void SetTargetFromPick();
+  // Completes a set-up placement (place) or facing pick; false when refused.
+  bool PlaceSelectedUnit(bool place);
+  // Marks the victory flag nearest the pick point (the earlier of equal ones); without
+  // flags it beeps.
+  void MarkNearestFlag();
+  // An order for the selected group (BattleGroupOrder.cpp): orders of one unit at a time go
+  // to every member that can take them; movement, target and placement orders go to the
+  // selected unit first and reach the others when CompleteGroupOrder follows its pick.
+  // Without a selected unit, or for a code no group takes, it logs and does nothing.
+  void BeginGroupOrder(int32_t code);
+  // Hands the selected unit's finished order to the other members: moves and placements
+  // at the same offset from their own positions, targets copied.
+  void CompleteGroupOrder();
+  int32_t groupOrderCode = 0;
+  float groupLeaderX = 0.0f;
+  float groupLeaderY = 0.0f;
+  // ---- End of giving orders ----
   // ---- End of the battle screen's keys and selection ----
 
   // ---- Opening and closing the battle screen, its textures and sounds (BattleScreenOpen.cpp,

@@ -10,6 +10,7 @@
 #include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/OrderMenuTarget.h"
 #include "game/units/InanimateServices.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
@@ -17,7 +18,14 @@
 
 void Battle::DoCommand(int32_t command) {
   if (command >= 20 && command <= 51) {
-    // The orders menu's codes; without an open menu there is nothing to give them to.
+    // The orders menu's codes go back to the open menu, which gives the order.
+    if (map != nullptr) {
+      if (auto* menu = dynamic_cast<OrderMenuTarget*>(map->camera.openMenu)) {
+        menu->Execute(command);
+        return;
+      }
+    }
+    // Without an open menu there is nothing to give them to.
     GErrorLog::LogValue("Order command with no orders menu open, ignored:", command);
     return;
   }

@@ -16,6 +16,7 @@
 #include "game/map/MapGrid.h"
 #include "game/map/MapPathWork.h"
 #include "game/map/MapTile.h"
+#include "game/map/OrderState.h"
 #include "game/map/SightUnitList.h"
 
 class Building;
@@ -217,6 +218,18 @@ class Map : public GObject {
   Fire fire;
   Objects objects;
   Display display;
+
+  // ---- Giving orders: the shared order state and the tile height level (MapOrders.cpp) ----
+  OrderState orders;
+  // The height level of a tile: its height over three height units, rounded away from the
+  // level below by 0.1 and truncated; 0 outside the map.
+  int32_t TileHeightLevel(int32_t column, int32_t row) const;
+  // The pick records: switching recording on forgets the last hit; the unit drawing reports
+  // what the pick hit while it is on.
+  void SetPickRecording(bool on);
+  void RecordPickedUnit(MapUnitView* unit);
+  MapUnitView* GetPickedUnit() const { return orders.pickedUnit; }
+  // ---- End of giving orders ----
 
   // ---- Life cycle (Map.cpp) ----
 

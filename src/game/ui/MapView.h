@@ -9,6 +9,7 @@
 
 class GString;
 class MapAppServices;
+class Unit;
 
 // The battlefield view: the full-width window above the control strip in which the map draws
 // itself, with the status texts of the battle screen on top (the mode line, TCP/IP play's
@@ -80,6 +81,22 @@ class MapView : public GView, public BattlefieldView {
   std::vector<ChatRow> ChatRows() const;
 
   Map* GetMap() const { return map_; }
+
+  // ---- Mouse input: selection, picks and their completion (MapViewInput.cpp) ----
+  void MouseDown(int32_t x, int32_t y, uint8_t doubleClick, uint8_t shift, uint8_t control) override;
+  void Track(int32_t x, int32_t y, uint8_t inside, uint8_t final) override;
+  void MouseUp(int32_t x, int32_t y, uint8_t rightButton) override;
+  void RightMouseDown(int32_t x, int32_t y) override;
+  // The selection steps of a press once the pick has found its unit (null on empty ground);
+  // control is the keyboard's. MouseDown picks and then calls it.
+  void ClickOn(int32_t x, int32_t y, Unit* picked, bool doubleClick, bool shift, bool control);
+  // Draws the map twice for a pick at the point and takes the ground point under it.
+  void PickAt(int32_t x, int32_t y);
+  // The renderer's picked point as the map's picked ground point; false when there is none.
+  bool PickGroundPoint();
+  // The selected waypoint as it was before the last press (-1 for none).
+  static int32_t waypointMemory;
+  // ---- End of mouse input ----
   // The set-up tips show until the first orders menu opens.
   static bool showOrdersMenuTip;
 

@@ -1,0 +1,219 @@
+// The order dispatch: every order the player gives to the selected unit, and the completions
+// of the picks it starts.
+#include "framework/core/GErrorLog.h"
+#include "framework/ui/GView.h"
+#include "game/battle/Battle.h"
+#include "game/battle/VictoryFlag.h"
+#include "game/map/Distance.h"
+#include "game/map/Map.h"
+#include "game/map/MapAppServices.h"
+#include "game/units/Infantry.h"
+#include "game/units/Unit.h"
+#include "game/units/VehicleServices.h"
+#include "game/units/Waypoint.h"
+
+namespace {
+
+constexpr int32_t kNoPick = 0;
+constexpr int32_t kLinePick = 1;
+constexpr int32_t kMovePick = 2;
+constexpr int32_t kTargetPick = 3;
+constexpr int32_t kWaypointDrag = 4;
+constexpr int32_t kPlacePick = 6;
+constexpr int32_t kFacingPick = 7;
+constexpr int32_t kFlagPick = 8;
+
+// The code a withdrawal moves with: a vehicle's fast move; infantry runs while fresh.
+int32_t WithdrawMoveCode(const Unit& unit) {
+  if (unit.IsVehicle()) return 20;
+  return unit.GetSpeedClass() == 4 && unit.fatigueLevel <= 2 ? 26 : 20;
+}
+
+void TrackWithView(Map* map) {
+  if (map == nullptr) return;
+  if (auto* view = dynamic_cast<GView*>(map->display.battleView)) view->BeginTracking();
+}
+
+}  // namespace
+
+void Battle::BeginPick(int32_t mode) {
+  if (map == nullptr) return;
+  OrderState& state = map->orders;
+  if (selectedUnit != nullptr) {
+    state.originX = selectedUnit->x;
+    state.originY = selectedUnit->y;
+    state.originHeight = selectedUnit->GetBaseHeight();
+  }
+  App().SetInputMode(mode);
+  TrackWithView(map);
+}
+
+void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
+  MapAppServices& app = App();
+  Unit* unit = selectedUnit;
+  if (unit == nullptr || map == nullptr) {
+    GErrorLog::LogValue("Order without a selected unit, code", code);
+    app.Beep();
+    return;
+  }
+  OrderState& state = map->orders;
+  if (toSelectedWaypoint) {
+    if (code >= 20 && code <= 26 && selectedWaypoint >= 0 && selectedWaypoint < unit->waypointCount) {
+      unit->WaypointAt(selectedWaypoint).moveMode = Unit::MoveModeOfOrder(code);
+      if (app.GetInputMode() != kWaypointDrag) SetSelectedWaypoint(-1);
+    } else {
+      app.Beep();
+    }
+    return;
+  }
+  if (IsSetupPhase() && state.placeOnly != 0 && code == 48) {
+    state.placeOnly = 0;
+    if (multiSelection == 0) app.SetInputMode(kNoPick);
+    return;
+  }
+  switch (code) {
+    case 20: case 21: case 22: case 23: case 24: case 25: case 26: case 31:
+      if (unit->withdraw != 0) unit->CancelMoveOrders();
+      else unit->RemoveRotationPoint();
+      unit->withdraw = 0;
+      state.pendingMoveCode = code;
+      app.SetInputMode(kMovePick);
+      TrackWithView(map);
+      break;
+    case 27:
+      state.pendingMoveCode = WithdrawMoveCode(*unit);
+      unit->CancelMoveOrders();
+      unit->withdraw = 1;
+      app.SetInputMode(kMovePick);
+      TrackWithView(map);
+      break;
+    case 28: unit->CancelMoveOrders(); break;
+    case 29:
+      unit->flagBytes[5] = 0;
+      unit->pendingDelaySteps = unit->pendingDelaySteps >= 3 ? 0 : unit->pendingDelaySteps + 1;
+      unit->DropBurstIfIdle();
+      InvalidateInfoPanel();
+      break;
+    case 30:
+      unit->AddWaypoint(0.0f, 0.0f, 30, false, false, false, true);
+      InvalidateInfoPanel();
+      break;
+    case 32: case 34: case 36: case 37:
+      state.secondTargetVariant = code == 36 ? 1 : 0;
+      unit->areaFire = code == 37 ? 1 : 0;
+      unit->flagBytes[7] = code == 34 ? 1 : 0;
+      BeginPick(kTargetPick);
+      break;
+    case 33: unit->CycleTarget(); break;
+    case 35:
+      if (app.GetInputMode() == kTargetPick) {
+        app.SetInputMode(kNoPick);
+        state.secondTargetVariant = 0;
+      } else {
+        unit->ClearOrderState(true);
+        InvalidateInfoPanel();
+      }
+      break;
+    case 38: BeginPick(kLinePick); break;
+    case 40:
+      if (!unit->IsVehicle()) {
+        GErrorLog::LogValue("Hatch order for a unit that is no vehicle, kind", unit->kind);
+        app.Beep();
+        break;
+      }
+      if (VehicleServices* vehicle = unit->AsVehicle()) vehicle->ToggleButtoned();
+      InvalidateInfoPanel();
+      break;
+    case 41: {
+      auto* squad = dynamic_cast<Infantry*>(unit);
+      if (squad == nullptr || !squad->CanSplit()) {
+        GErrorLog::LogValue("Split order the unit cannot take, kind", unit->kind);
+        app.Beep();
+        break;
+      }
+      squad->Split();
+      InvalidateInfoPanel();
+      break;
+    }
+    case 46: BeginPick(kPlacePick); break;
+    case 47:
+      state.placeOnly = 1;
+      BeginPick(kPlacePick);
+      break;
+    case 48: BeginPick(kFacingPick); break;
+    case 51: BeginPick(kFlagPick); break;
+    default:
+      // 39, the answers of the two small menus, and anything outside the order codes.
+      if (code != 39) GErrorLog::LogValue("Order code with no case", code);
+      app.Beep();
+      break;
+  }
+}
+
+bool Battle::PlaceMoveWaypoint(bool flag) {
+  Unit* unit = selectedUnit;
+  if (unit == nullptr || map == nullptr) {
+    App().Beep();
+    return false;
+  }
+  OrderState& state = map->orders;
+  // Only a vehicle can be boarded at a waypoint; a rotation boards nothing.
+  auto* hovered = dynamic_cast<Unit*>(state.hovered);
+  if (hovered != nullptr && !hovered->IsVehicle()) state.hovered = nullptr;
+  if (state.pendingMoveCode == 31 || state.pendingMoveCode == 6) state.hovered = nullptr;
+  unit->AddWaypoint(state.pickX, state.pickY, state.pendingMoveCode, !flag, false, true, true);
+  InvalidateInfoPanel();
+  return unit->LastWaypointIsRotation();
+}
+
+void Battle::SetTargetFromPick() {
+  Unit* unit = selectedUnit;
+  if (unit == nullptr || map == nullptr) {
+    App().Beep();
+    return;
+  }
+  OrderState& state = map->orders;
+  unit->SetTarget(dynamic_cast<Unit*>(state.hovered), state.pickX, state.pickY, state.secondTargetVariant != 0, false);
+  // A hiding unit given a fighting target stops hiding.
+  if (unit->flagBytes[5] != 0 && (unit->target == nullptr || !unit->target->IsInanimate())) IssueOrder(30, false);
+  state.secondTargetVariant = 0;
+  InvalidateInfoPanel();
+}
+
+bool Battle::PlaceSelectedUnit(bool place) {
+  Unit* unit = selectedUnit;
+  if (unit == nullptr || map == nullptr) {
+    GErrorLog::LogError("Placement without a selected unit");
+    App().Beep();
+    return false;
+  }
+  OrderState& state = map->orders;
+  auto* carrier = dynamic_cast<Unit*>(state.hovered);
+  if (!place || carrier == nullptr || !carrier->IsVehicle()) {
+    carrier = nullptr;
+    state.hovered = nullptr;
+  }
+  const bool placed = unit->PlaceOrFace(state.pickX, state.pickY, place, carrier);
+  InvalidateInfoPanel();
+  return placed;
+}
+
+void Battle::MarkNearestFlag() {
+  if (flags.Count() == 0 || map == nullptr) {
+    // An operation's battles have no flags to mark.
+    App().Beep();
+    return;
+  }
+  VictoryFlag* nearest = nullptr;
+  float best = 999999.0f;
+  for (int32_t i = 0; i < flags.Count(); ++i) {
+    auto* flag = static_cast<VictoryFlag*>(flags.GetItem(i));
+    flag->chosen = 0;
+    const float d = Distance(flag->x, flag->y, map->orders.pickX, map->orders.pickY);
+    if (d < best) {
+      best = d;
+      nearest = flag;
+    }
+  }
+  if (nearest != nullptr) nearest->chosen = 1;
+}

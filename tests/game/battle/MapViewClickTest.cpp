@@ -1,0 +1,136 @@
+// The battlefield view's mouse on a headless battle: what a click selects, the selection
+// rectangle, a second click on a selected waypoint, and the releases and drags that must end
+// (or keep) a pick.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "game/battle/BattleTestRig.h"
+#include "game/battle/PlainViewHost.h"
+#include "game/map/Map.h"
+#include "game/ui/MapView.h"
+
+namespace {
+
+class LockHost : public HeadlessHost {
+ public:
+  bool IsNetworkOrdersLocked() const override { return locked; }
+  void Beep() override {}
+  bool locked = false;
+};
+
+class MapViewClick : public testing::Test {
+ protected:
+  MapViewClick() {
+    auto owned = std::make_unique<LockHost>();
+    host = owned.get();
+    rig.headless.SetHost(std::move(owned));
+    battle = &rig.Fresh();
+    battle->setupPhase = 0;
+    view.reset(MapView::Create(*battle->map, 800, 510));
+    MapView::waypointMemory = -1;
+  }
+  Unit* Add(float x) {
+    Unit* unit = BattleTestRig::MakeUnit(0, 0, x, 100.0f);
+    battle->AddUnitToMap(unit, x, 100.0f);
+    return unit;
+  }
+
+  PlainViewHost views;
+  BattleTestRig rig;
+  LockHost* host = nullptr;
+  Battle* battle = nullptr;
+  std::unique_ptr<MapView> view;
+};
+
+}  // namespace
+
+TEST_F(MapViewClick, EmptyGroundWhileOrdersAreLockedOnlyDeselects) {
+  Unit* unit = Add(50.0f);
+  battle->SelectUnit(unit);
+  host->locked = true;
+  view->ClickOn(10, 10, nullptr, false, false, false);
+  EXPECT_EQ(battle->selectedUnit, nullptr);
+  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(battle->multiSelection, 0);
+}
+
+TEST_F(MapViewClick, ShiftClickOnTheSelectedMemberPassesTheSelectionOn) {
+  Unit* a = Add(50.0f);
+  Unit* b = Add(60.0f);
+  battle->SelectUnit(a);
+  view->ClickOn(10, 10, b, false, true, false);
+  EXPECT_EQ(battle->multiSelection, 1);
+  EXPECT_EQ(a->boxSelection, 2);
+  EXPECT_EQ(b->boxSelection, 2);
+  EXPECT_EQ(battle->selectedUnit, b);
+  view->ClickOn(10, 10, b, false, true, false);
+  EXPECT_EQ(b->boxSelection, 0);
+  EXPECT_EQ(battle->selectedUnit, a);
+  EXPECT_EQ(battle->multiSelection, 1);
+  // The last member leaves: the group is gone, the unit stays selected.
+  view->ClickOn(10, 10, a, false, true, false);
+  EXPECT_EQ(battle->selectedUnit, a);
+  EXPECT_EQ(battle->multiSelection, 0);
+  // A plain click on the group's unit of a single selection, then Shift on it, deselects.
+  view->ClickOn(10, 10, a, false, true, false);
+  EXPECT_EQ(battle->selectedUnit, nullptr);
+}
+
+TEST_F(MapViewClick, ARectangleAroundOneUnitSelectsItWithoutAGroup) {
+  Unit* a = Add(50.0f);
+  Unit* b = Add(60.0f);
+  view->ClickOn(100, 120, nullptr, false, false, false);
+  EXPECT_EQ(host->inputMode, 10);
+  view->Track(300, 200, 1, 0);
+  int32_t rect[4] = {};
+  battle->map->GetSelectionRect(rect);
+  EXPECT_EQ(rect[0], 100);
+  EXPECT_EQ(rect[3], 200);
+  a->boxSelection = 1;  // as the unit drawing marks what the rectangle holds
+  view->MouseUp(300, 200, 0);
+  EXPECT_EQ(battle->selectedUnit, a);
+  EXPECT_EQ(battle->multiSelection, 0);
+  EXPECT_EQ(host->inputMode, 0);
+
+  battle->SelectUnit(nullptr);
+  a->boxSelection = 0;
+  view->ClickOn(100, 120, nullptr, false, false, false);
+  a->boxSelection = 1;
+  b->boxSelection = 1;
+  view->MouseUp(300, 200, 0);
+  EXPECT_EQ(battle->multiSelection, 1);
+  EXPECT_EQ(battle->selectedUnit, b);
+}
+
+TEST_F(MapViewClick, ASecondClickOnTheSelectedWaypointDeselectsIt) {
+  Unit* unit = Add(50.0f);
+  battle->SelectUnit(unit);
+  unit->waypointCount = 2;
+  // First click: the pick selects waypoint 1, which was not selected before.
+  battle->selectedWaypoint = 1;
+  view->MouseUp(10, 10, 0);
+  EXPECT_EQ(battle->selectedWaypoint, 1);
+  MapView::waypointMemory = 1;
+  view->MouseUp(10, 10, 0);
+  EXPECT_EQ(battle->selectedWaypoint, -1);
+  EXPECT_EQ(MapView::waypointMemory, -1);
+}
+
+TEST_F(MapViewClick, PicksEndInADefinedModeEvenWithoutASelection) {
+  Unit* unit = Add(50.0f);
+  battle->SelectUnit(unit);
+  // A right release over empty ground keeps the movement pick.
+  host->inputMode = 2;
+  view->MouseUp(10, 10, 1);
+  EXPECT_EQ(host->inputMode, 2);
+  // A drag whose unit went ends the drag.
+  battle->SelectUnit(nullptr);
+  host->inputMode = 4;
+  view->Track(20, 20, 1, 0);
+  EXPECT_EQ(host->inputMode, 0);
+  // The right button with nothing selected does nothing.
+  view->RightMouseDown(20, 20);
+  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(battle->map->camera.openMenu, nullptr);
+}
