@@ -652,9 +652,10 @@ class Map : public GObject {
   // (MapWeather.cpp), zone outlines, flags and the object passes (MapObjectPasses.cpp), lines
   // and labels (MapLines.cpp) ----
 
-  // Textures of these passes that no load pass names: two per tree kind (near billboard 2k,
-  // far crown 2k + 1), the flag cloths (index = owner, 6 contested, 7 hidden objective) and
-  // the line bands. Owned; whoever knows their bitmaps hands them over (SetOverGroundTexture).
+  // Textures of these passes, by their own index: two per tree kind (near billboard 2k, far
+  // crown 2k + 1), the flag cloths (index = owner, 6 contested, 7 hidden objective) and the
+  // line bands. They are slots of the load pass (OverGroundSlot): the trees are the 26 ground
+  // textures, the cloths the kind groups' detailed textures, the bands texture 2020.
   static constexpr int32_t kTreeKinds = 13;
   static constexpr int32_t kTreeTextures = 2 * kTreeKinds;
   static constexpr int32_t kFlagTextures = 8;
@@ -679,7 +680,6 @@ class Map : public GObject {
     int32_t blockY = 0;
   };
   struct OverGround {
-    std::array<GObject*, kOverGroundTextures> textures{};
     MapGrid<uint8_t> farBlocks;  // the blocks the terrain pass drew as one far fan
     // The trees bucketed by kind and group; made again when a group changes size.
     std::vector<TreeRef> treeBuckets[kTreeKinds][3];
@@ -707,7 +707,10 @@ class Map : public GObject {
   };
   OverGround overGround;
 
-  // Takes ownership of a texture of the table above (the previous one is deleted).
+  // The load pass's slot of an over-ground texture index.
+  static int32_t OverGroundSlot(int32_t index);
+  // Takes ownership of a texture for an over-ground index, in its load slot (the previous one
+  // is deleted).
   void SetOverGroundTexture(int32_t index, GObject* graphic);
   // False, binding nothing, while the texture is missing: its drawing is left out then.
   bool BindOverGroundTexture(int32_t index) const;

@@ -49,7 +49,6 @@ void Map::ReleaseGraphics() {
     if (figure != nullptr) app_->ReleaseFigureAppearance(figure);
   }
   for (GObject*& slot : display.textureSlots) SafeDelete(slot);
-  for (GObject*& texture : overGround.textures) SafeDelete(texture);
   ReleaseBuildings(objects.buildings);
   ReleaseBuildings(objects.buildingsAtTurnStart);
 }

@@ -18,17 +18,26 @@ const MapTree& TreeOf(const Map::TreeRef& ref) { return *static_cast<const MapTr
 
 }  // namespace
 
-void Map::SetOverGroundTexture(int32_t index, GObject* graphic) {
+// The tree textures are the load pass's ground textures, a near and a far one per kind.
+static_assert(Map::kTreeTextures == 26);
+
+int32_t Map::OverGroundSlot(int32_t index) {
   if (index < 0 || index >= kOverGroundTextures) FatalError(__LINE__, "Map");
-  GObject*& slot = overGround.textures[static_cast<size_t>(index)];
+  if (index < kTreeTextures) return Slot::kGround + index;
+  if (index < kLineTexture) return Slot::kKindGroupDetailed + (index - kFlagTextureBase);
+  return Slot::kTexture2020;
+}
+
+void Map::SetOverGroundTexture(int32_t index, GObject* graphic) {
+  GObject*& slot = display.textureSlots[static_cast<size_t>(OverGroundSlot(index))];
   if (slot != graphic) SafeDelete(slot);
   slot = graphic;
 }
 
 bool Map::BindOverGroundTexture(int32_t index) const {
-  if (index < 0 || index >= kOverGroundTextures) FatalError(__LINE__, "Map");
+  const int32_t slot = OverGroundSlot(index);
   if (gGraph3D == nullptr) return false;
-  auto* graphic = dynamic_cast<GGraphic*>(overGround.textures[static_cast<size_t>(index)]);
+  auto* graphic = dynamic_cast<GGraphic*>(display.textureSlots[static_cast<size_t>(slot)]);
   if (graphic == nullptr || graphic->GetStub() == nullptr) return false;
   gGraph3D->SetTexture(graphic);
   return true;

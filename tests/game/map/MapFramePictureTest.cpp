@@ -197,6 +197,7 @@ TEST(MapFramePicture, FirstReferenceMapShowsSkyOverGround) {
   maps.app.screenWidth = 1024;
   maps.app.options[41] = 1;
   maps.app.options[9] = 2;
+  maps.app.options[2] = 3;  // every tree, in the load pass's own tree textures
   auto map = LoadReferenceMap(maps.app, "ref250");
   ASSERT_NE(map, nullptr);
   map->LoadTextures(false);

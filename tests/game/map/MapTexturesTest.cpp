@@ -7,6 +7,7 @@
 #include "MapTestRig.h"
 #include "framework/core/GGroup.h"
 #include "framework/media/GGraph3DTexture.h"
+#include "framework/media/GGraphic.h"
 #include "framework/media/GraphicsTestHost.h"
 #include "framework/media/RendererRig.h"
 #include "game/map/Building.h"
@@ -224,6 +225,28 @@ TEST(MapLazyTextures, SlotsLoadOnceOnFirstNeedAndBindToTheRenderer) {
     effects.insert(rig.r->BoundTexture());
   }
   EXPECT_EQ(effects.size(), 3u);
+  // The passes over the ground draw with what the load pass loaded: the trees with the ground
+  // textures (near 2k, far 2k + 1), the flag cloths with the kind groups' detailed textures,
+  // the lines with 2020.
+  auto boundNumber = [&rig] {
+    const auto* bound = dynamic_cast<const GGraphic*>(rig.r->BoundTexture());
+    return bound != nullptr ? bound->GetNumber() : -1;
+  };
+  V trees;
+  for (int32_t k = 0; k < 3; ++k) {
+    for (int32_t form = 0; form < 2; ++form) {
+      EXPECT_TRUE(map.BindOverGroundTexture(2 * k + form));
+      trees.push_back(boundNumber());
+    }
+  }
+  EXPECT_EQ(trees, (V{500, 501, 502, 503, 504, 501}));
+  EXPECT_TRUE(map.BindOverGroundTexture(Map::kFlagTextureBase + 3));
+  EXPECT_EQ(boundNumber(), 443);
+  EXPECT_TRUE(map.BindOverGroundTexture(Map::kFlagTextureBase + 7));
+  EXPECT_EQ(boundNumber(), 447);
+  EXPECT_FALSE(map.BindOverGroundTexture(Map::kFlagTextureBase + 0));  // no German unit prepared
+  EXPECT_TRUE(map.BindOverGroundTexture(Map::kLineTexture));
+  EXPECT_EQ(boundNumber(), 2020);
   gGraph3D = nullptr;
 
   // Release gives every texture back; the figures release their appearance, and the map

@@ -79,7 +79,7 @@ struct OverGroundWorld {
   }
   GGraph3DTexture* OverGroundTexture(int32_t index) {
     map->SetOverGroundTexture(index, GGraphicFactory::NewTextureGraphic(9500 + index, GGraphicFactory::kNormalDetail));
-    return dynamic_cast<GGraph3DTexture*>(map->overGround.textures[static_cast<size_t>(index)]);
+    return dynamic_cast<GGraph3DTexture*>(map->display.textureSlots[static_cast<size_t>(Map::OverGroundSlot(index))]);
   }
   std::vector<const PRecording3DDevice::Call*> Draws() const { return device.Draws(); }
   int64_t Given() const { return r->FrameTriangles().given; }
