@@ -177,7 +177,8 @@ void EditorState::StepMapSize(bool width, bool grow) {
     next = value - kSizeStep;
   }
   StepCounter(field, next - value, true);
-  ResizeMap(gKernel != nullptr && gKernel->IsShiftDown());
+  // The operation parameters commit walks the size from code: a held Shift is not the walk's.
+  ResizeMap(sizeWalk_ == 0 && gKernel != nullptr && gKernel->IsShiftDown());
 }
 
 void EditorState::ResizeMap(bool shift) {
