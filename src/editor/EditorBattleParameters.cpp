@@ -224,7 +224,9 @@ void EditorState::CommitBattleParameters() {
   for (int32_t side = 0; side < 2; ++side) {
     const int32_t exit = choice(kExitAxis + side);
     battle.exitScoring[side] = exit != 0 ? 1 : 0;
-    battle.exitEdge[side] = exit - 1;
+    // "No Exit" keeps the stored edge: the game file holds an edge 0..3 whether or not the
+    // side may exit.
+    if (exit != 0) battle.exitEdge[side] = exit - 1;
   }
   if (battle.exitScoring[0] != 0 && battle.exitScoring[1] != 0 && battle.exitEdge[0] == battle.exitEdge[1])
     battle.exitScoring[0] = 0;

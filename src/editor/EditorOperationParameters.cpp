@@ -261,4 +261,11 @@ void EditorState::CommitOperationParameters() {
     walk(alongWidth ? 146 : 148, alongWidth, true, kFewestTilesAlong);
   if (tiles(operation.map, !alongWidth) > kMostTilesAcross)
     walk(alongWidth ? 149 : 147, !alongWidth, false, kMostTilesAcross);
+  // The battle window's corner and the front line stay on the map and within its depth along
+  // the new attack, as the game file requires of them.
+  if (operation.map != nullptr) {
+    operation.windowX = std::clamp(operation.windowX, 0, operation.map->size.tilesX - 1);
+    operation.windowY = std::clamp(operation.windowY, 0, operation.map->size.tilesY - 1);
+    operation.frontLine = std::clamp(operation.frontLine, 0, tiles(operation.map, alongWidth));
+  }
 }

@@ -136,8 +136,9 @@ TEST(BattleParameters, EdgesAndExitsKeepEachSideAnEdge) {
   dialog.Choose(kX, kExitY + 18, 0);
   dialog.Ok();
   EXPECT_EQ(std::vector<int32_t>(battle.edgeOwner, battle.edgeOwner + 4), (std::vector<int32_t>{1, 2, 2, 2}));
+  // No exit: the stored edge stays one the game file can hold.
   EXPECT_EQ(battle.exitScoring[1], 0);
-  EXPECT_EQ(battle.exitEdge[1], -1);
+  EXPECT_EQ(battle.exitEdge[1], 1);
   // The Axis side then starts at its default edge, East.
   EXPECT_EQ(battle.FindEdgeOfSide(0), 2);
 }
@@ -491,6 +492,9 @@ TEST(OperationParameters, TheMapIsWalkedToSuitTheAttackEvenWithShiftHeld) {
     ResizeOperationMap(operation, 1040.0f, 3200.0f);  // 52 x 160 tiles
     // A hill at the map's low corner: a walk with Shift would move it.
     operation.map->terrain.tileHeight.At(0, 0) = 40.0f;
+    // A window corner and a front line that the smaller map and the new direction leave out.
+    operation.windowY = 155;
+    operation.frontLine = 100;
     if (shift) HoldShift(rig);
     dialog.Open();
     dialog.Choose(160, 320, 0);
@@ -502,6 +506,8 @@ TEST(OperationParameters, TheMapIsWalkedToSuitTheAttackEvenWithShiftHeld) {
     EXPECT_EQ(operation.map->size.worldHeight, 2960.0f) << shift;
     EXPECT_EQ(operation.map->size.tilesY, 148);
     EXPECT_GT(operation.map->terrain.tileHeight.At(0, 0), 20.0f) << shift;
+    EXPECT_EQ(operation.windowY, 147);
+    EXPECT_EQ(operation.frontLine, 60);
     EXPECT_EQ(dialog.State().mapView, nullptr);
     EXPECT_TRUE(dialog.State().mainView->IsVisible());
     EXPECT_EQ(dialog.State().suppressRedraw, 0);
