@@ -51,7 +51,6 @@ void EditorState::BattleParametersDialog() {
     FatalError(__LINE__, kSource);
   const Battle& battle = *app_->GetBattle();
   CloseScreen();
-  parameterPopups.fill(nullptr);
   mainView->SetVisible(0);
   GView* dialog = screenView = OpenDialog(rootView, 640, 480);
   Button(dialog, 0, 0, 121, 11101, 0, 152);
