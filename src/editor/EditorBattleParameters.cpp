@@ -117,9 +117,10 @@ void EditorState::BattleParametersDialog() {
 
   // Right column.
   Label(dialog, 330, 171, 112, 720);
-  axisBonusCounter = NumberField(dialog, 442, 173, 63,
-                                 std::clamp(battle.bonusPoints[0] - battle.bonusPoints[1], -9000, 9000), 721, 510,
-                                 171, 131, 100);
+  // Read as the Axis bonus less the Allied one (figured wide: a file may hold any values).
+  const auto bonus = static_cast<int32_t>(
+      std::clamp<int64_t>(int64_t{battle.bonusPoints[0]} - battle.bonusPoints[1], -9000, 9000));
+  axisBonusCounter = NumberField(dialog, 442, 173, 63, bonus, 721, 510, 171, 131, 100);
   Label(dialog, 330, 201, 120, 730);
   popups[kContours] = Popup(dialog, 450, 200, 731, 2, ContoursChoice(battle.map));
   Label(dialog, 330, 231, 120, 740);
