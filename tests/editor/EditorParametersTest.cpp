@@ -32,15 +32,7 @@ class Parameters {
     ASSERT_NE(State().screenView, nullptr);
   }
   void Ok() { rig_.App().DoCommand(121); }
-  GPopup* At(int32_t x, int32_t y) {
-    GView* dialog = State().screenView;
-    const int32_t gx = dialog->Bounds().left + x + 2;
-    const int32_t gy = dialog->Bounds().top + y + 2;
-    GPopup* popup = nullptr;
-    for (GView* view = dialog->FindChildAt(gx, gy); view != nullptr && popup == nullptr; view = view->FindChildAt(gx, gy))
-      popup = dynamic_cast<GPopup*>(view);
-    return popup;
-  }
+  GPopup* At(int32_t x, int32_t y) { return PopupAt(State().screenView, x, y); }
   // The popup's shown text.
   std::string Shows(int32_t x, int32_t y) {
     GPopup* popup = At(x, y);

@@ -7,6 +7,7 @@
 #include "app/ShellRig.h"
 #include "editor/EditorInstall.h"
 #include "editor/EditorState.h"
+#include "framework/ui/GPopup.h"
 #include "platform/PMessage.h"
 
 // The main screen's pictures from the build's BMP folder.
@@ -24,6 +25,16 @@ inline void LinkEditorBitmaps(const TestFolder& folder) {
     const std::string name = std::to_string(n) + ".bmp";
     fs::create_symlink(built / name, into / name, error);
   }
+}
+
+// The popup at a point of an editor dialog (it may stand in a panel of the dialog), or null.
+inline GPopup* PopupAt(GView* dialog, int32_t x, int32_t y) {
+  const int32_t gx = dialog->Bounds().left + x + 2;
+  const int32_t gy = dialog->Bounds().top + y + 2;
+  GPopup* popup = nullptr;
+  for (GView* view = dialog->FindChildAt(gx, gy); view != nullptr && popup == nullptr; view = view->FindChildAt(gx, gy))
+    popup = dynamic_cast<GPopup*>(view);
+  return popup;
 }
 
 class EditorRig {

@@ -18,15 +18,6 @@
 
 namespace {
 
-GPopup* PopupAt(GView* dialog, int32_t x, int32_t y) {
-  const int32_t gx = dialog->Bounds().left + x + 2;
-  const int32_t gy = dialog->Bounds().top + y + 2;
-  GPopup* popup = nullptr;
-  for (GView* view = dialog->FindChildAt(gx, gy); view != nullptr && popup == nullptr; view = view->FindChildAt(gx, gy))
-    popup = dynamic_cast<GPopup*>(view);
-  return popup;
-}
-
 void Type(GTextEntry* entry, const char* text) {
   GString63 name;
   name.Assign(text);
