@@ -8,6 +8,7 @@
 #include "editor/EditorValueLabel.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
 #include "framework/ui/GControl.h"
 #include "game/battle/Campaign.h"
 
@@ -80,6 +81,10 @@ void EditorState::DoCommand(int32_t command) {
     case 102: SaveScenario(); return;
     case 103: SaveScenarioDialog(); return;
     case 104:
+      modified = 1;
+      if (operation) OperationParametersDialog();
+      else BattleParametersDialog();
+      return;
     case 105:
       modified = 1;
       NotAvailable(command);
@@ -88,7 +93,10 @@ void EditorState::DoCommand(int32_t command) {
       modified = 1;
       MapEditScreen();
       return;
-    case 107: NotAvailable(command); return;
+    case 107:
+      if (gKernel != nullptr && gKernel->IsShiftDown() && gKernel->IsControlDown()) ExportBriefings();
+      else ImportBriefings();
+      return;
     case 108: askFirst(kAlertLeave, 110); return;
     case 109: saveThen(110); return;
     case 110:
@@ -110,14 +118,16 @@ void EditorState::DoCommand(int32_t command) {
     case 118: CloseScreen(); return;
     case 119:
       modified = 1;
-      NotAvailable(command);
+      ReadBriefingFiles();
       CloseScreen();
       return;
     case 120: CloseScreen(); return;
     case 121:
-      NotAvailable(command);
+      if (operation) CommitOperationParameters();
+      else CommitBattleParameters();
       CloseScreen();
       return;
+    case 122: SwitchFlagPanels(); return;
     case 123:
       StepCounter(lengthCounter, 1, lengthCounter != nullptr && GetControlValue(lengthCounter) < (operation ? 20 : 120));
       return;
@@ -132,6 +142,9 @@ void EditorState::DoCommand(int32_t command) {
     case 130: StepCounter(flagValueCounter, -25, flagValueCounter != nullptr && GetControlValue(flagValueCounter) > 100); return;
     case 131: StepAxisBonus(true); return;
     case 132: StepAxisBonus(false); return;
+    case 133: ShowOperationTypePanels(); return;
+    case 134: StepWindowSize(true); return;
+    case 135: StepWindowSize(false); return;
     case 136: CloseMapEditScreen(); return;
     case 138:
     case 139:

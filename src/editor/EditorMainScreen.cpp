@@ -142,6 +142,7 @@ void EditorState::SaveScenarioDialog() {
 void EditorState::CloseScreen() {
   // The controls of the screen go with it.
   firstPlayerPopup = nullptr;
+  ForgetParameterControls();
   SafeDelete(screenView);
   if (mainView != nullptr) mainView->SetVisible(1);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/WRApplication.h"
+#include "editor/EditorDialogParts.h"
 #include "editor/EditorMapPreview.h"
 #include "editor/EditorState.h"
 #include "editor/EditorStatusLine.h"
@@ -31,13 +32,7 @@ constexpr int32_t kSizeStep = 80;
 constexpr int32_t kMaxTilesBattle = 200;
 constexpr int32_t kMaxTilesOperation = 150;
 
-GStripButton* StripButton(GView* parent, int32_t x, int32_t y, int32_t command, int16_t picture, int32_t style,
-                          int16_t sound) {
-  auto* button = new GStripButton();
-  button->IStripButton(parent, x, y, command, picture, style);
-  if (sound >= 0) button->SetClickSound(sound);
-  return button;
-}
+using EditorDialogParts::Button;
 
 }  // namespace
 
@@ -56,11 +51,11 @@ void EditorState::MapEditScreen() {
   hint->SetFont(1);
   hint->SetAlignment(0);
   hint->SetFill(0);
-  StripButton(screenView, 0, 0, 136, 11101, 0, 152);
-  StripButton(screenView, 0, 36, 137, 10012, 0, 152);
-  elevationShowButton = StripButton(screenView, 4, 74, 141, 10028, 5, 150);
+  Button(screenView, 0, 0, 136, 11101, 0, 152);
+  Button(screenView, 0, 36, 137, 10012, 0, 152);
+  elevationShowButton = Button(screenView, 4, 74, 141, 10028, 5, 150);
   elevationShowButton->SetVisible(0);
-  elevationHideButton = StripButton(screenView, 4, 74, 142, 10029, 5, 150);
+  elevationHideButton = Button(screenView, 4, 74, 142, 10029, 5, 150);
   toolPanel = new EditorToolPanel(*this);
   toolPanel->Setup(screenView);
   auto* widthLabel = new GLabel();
@@ -72,28 +67,28 @@ void EditorState::MapEditScreen() {
   auto* widthField = new EditorValueLabel();
   widthField->Setup(screenView, 44, 112, 39, static_cast<int32_t>(widthMetres + 0.5), "m");
   mapWidthControl = widthField;
-  StripButton(screenView, 84, 107, 146, 10024, 5, -1)->SetAutoRepeat(150);
-  StripButton(screenView, 104, 107, 147, 10025, 5, -1)->SetAutoRepeat(150);
+  Button(screenView, 84, 107, 146, 10024, 5, -1)->SetAutoRepeat(150);
+  Button(screenView, 104, 107, 147, 10025, 5, -1)->SetAutoRepeat(150);
   auto* heightLabel = new GLabel();
   heightLabel->InitWithResource(screenView, 143, 109, 33, 891);
   heightLabel->SetFill(0);
   auto* heightField = new EditorValueLabel();
   heightField->Setup(screenView, 190, 112, 39, static_cast<int32_t>(heightMetres + 0.5), "m");
   mapHeightControl = heightField;
-  StripButton(screenView, 230, 107, 148, 10024, 5, -1)->SetAutoRepeat(150);
-  StripButton(screenView, 250, 107, 149, 10025, 5, -1)->SetAutoRepeat(150);
-  StripButton(screenView, 185, 0, 143, 10060, 0, 151);
+  Button(screenView, 230, 107, 148, 10024, 5, -1)->SetAutoRepeat(150);
+  Button(screenView, 250, 107, 149, 10025, 5, -1)->SetAutoRepeat(150);
+  Button(screenView, 185, 0, 143, 10060, 0, 151);
   static constexpr int32_t kColumn[4] = {1, 2, 1, 0};
   static constexpr int32_t kRow[4] = {0, 1, 2, 1};
   for (int32_t i = 3; i >= 0; --i) {
-    StripButton(screenView, 185 + 30 * kColumn[i], 35 + 15 * kRow[i], 152 + i, static_cast<int16_t>(10020 + i), 5, -1)
+    Button(screenView, 185 + 30 * kColumn[i], 35 + 15 * kRow[i], 152 + i, static_cast<int16_t>(10020 + i), 5, -1)
         ->SetAutoRepeat(250);
   }
   paletteButtonPanel = new GView();
   paletteButtonPanel->SetNoFill(1);
   paletteButtonPanel->Place(screenView, 0, 184, 122, 25);
-  paletteBackButton = StripButton(paletteButtonPanel, 0, 0, 150, 10026, 2, -1);
-  paletteForwardButton = StripButton(paletteButtonPanel, 61, 0, 151, 10027, 2, -1);
+  paletteBackButton = Button(paletteButtonPanel, 0, 0, 150, 10026, 2, -1);
+  paletteForwardButton = Button(paletteButtonPanel, 61, 0, 151, 10027, 2, -1);
   statusLine = new EditorStatusLine(*this);
   statusLine->Setup(screenView);
   terrainPalette = new EditorTerrainPalette(*this);
@@ -177,7 +172,8 @@ void EditorState::StepMapSize(bool width, bool grow) {
     next = value - kSizeStep;
   }
   StepCounter(field, next - value, true);
-  ResizeMap(gKernel != nullptr && gKernel->IsShiftDown());
+  // The operation parameters commit walks the size from code: a held Shift is not the walk's.
+  ResizeMap(sizeWalk_ == 0 && gKernel != nullptr && gKernel->IsShiftDown());
 }
 
 void EditorState::ResizeMap(bool shift) {
@@ -229,9 +225,9 @@ void EditorState::NameLandmark(int32_t column, int32_t row) {
   auto* dialog = new GPictureView();
   dialog->Init(rootView, -1, -1, 11270);
   landmarkDialog = dialog;
-  auto* ok = StripButton(dialog, 518, 15, 156, 11251, 6, -1);
+  auto* ok = Button(dialog, 518, 15, 156, 11251, 6, -1);
   ok->MakeDefault();
-  StripButton(dialog, 518, 53, 157, 11252, 6, -1);
+  Button(dialog, 518, 53, 157, 11252, 6, -1);
   auto* entry = new GTextEntry();
   entry->Init(dialog, 224, 41, 31, 1, 1, 0);
   nameEntry = entry;

@@ -23,6 +23,8 @@ class EditorZonePanel;
 class GControl;
 class GFile;
 class GPopup;
+class GObject;
+class GTextEntry;
 class GView;
 class PurchaseEntry;
 class Unit;
@@ -226,6 +228,53 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   std::array<int32_t, 2> quickForceType{};
   // ---- End of the random map dialog ----
 
+  // ---- The parameters dialogs (EditorBattleParameters.cpp, EditorOperationParameters.cpp) ----
+  // Command 104 without an operation: the battle's settings as popups, number fields and a
+  // text entry; command 121 writes them back.
+  void BattleParametersDialog();
+  void CommitBattleParameters();
+  // Command 122: the flag panel of the chosen "Flag Type" shown, the other hidden.
+  void SwitchFlagPanels();
+  // The flag mode chosen in the dialog: the static flag panel is visible.
+  bool IsStaticFlagPanelShown() const;
+  // Command 104 with an operation, and its commit on command 121: a new attack direction or a
+  // smaller battle window takes every unit off the map and walks the map size (through the map
+  // editor's commands) until the attack has room.
+  void OperationParametersDialog();
+  void CommitOperationParameters();
+  // Per-unit callback: the unit at (0, 0), off the map.
+  static void ClearUnitPosition(GObject* unit, void* ignored);
+  // Command 133: the panel of the chosen operation type shown (progress for Assault, the
+  // casualty ratio for Destroy).
+  void ShowOperationTypePanels();
+  // Commands 134 and 135: the battle window field steps 80 m between 1200 and its limit.
+  void StepWindowSize(bool grow);
+  // The battle window's upper bound in metres: 20 x min(180, the operation map's tiles along
+  // the stored attack direction).
+  int32_t WindowSizeLimit() const;
+  // Clears the slots of the parameters dialogs' controls (their screen is being deleted).
+  void ForgetParameterControls();
+  // The popups and the text entry of the open parameters dialog, by each dialog's own index.
+  static constexpr int32_t kParameterPopups = 24;
+  std::array<GPopup*, kParameterPopups> parameterPopups{};
+  GTextEntry* descriptionEntry = nullptr;
+  // The flag mode when the battle parameters dialog opened: set when it was static.
+  uint8_t staticFlagsAtOpening = 1;
+  // ---- End of the parameters dialogs ----
+
+  // ---- Briefing texts (EditorBriefings.cpp) ----
+  // Command 107: the explanatory dialog (OK is 119, Cancel 120).
+  void ImportBriefings();
+  // Command 119: one open dialog per briefing, overall, Axis, Allied. Cancel empties the
+  // briefing; a file that cannot be opened or read beeps and keeps it; a file is taken byte for
+  // byte up to 32,768 bytes, and an empty file leaves the briefing empty.
+  void ReadBriefingFiles();
+  // Command 107 with Shift and Control: one save dialog per briefing, each written byte for
+  // byte; a cancelled dialog skips the briefing; a failed write beeps, logs and goes on.
+  void ExportBriefings();
+  static constexpr int32_t kBriefingLimit = 32768;
+  // ---- End of briefing texts ----
+
   // ---- Fields ----
   GControl* mapWidthControl = nullptr;
   GControl* mapHeightControl = nullptr;
@@ -316,4 +365,7 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   std::array<std::array<GObjectGroup, kPurchaseSlots>, 2> purchaseLists_;
   GObjectGroup scratchList_;
   int32_t placementEdge_[2] = {2, 0};
+  // Set while the operation parameters commit walks the map size: the size commands then act
+  // as without Shift, whatever the keyboard holds.
+  uint8_t sizeWalk_ = 0;
 };

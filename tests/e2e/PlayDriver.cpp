@@ -34,6 +34,17 @@
 //   click-code T R F   pages the terrain palette to the code of terrain T, road R and fire
 //                      state F and clicks it
 //   click-zone N       clicks choice N (0..6) of the zone panel
+//   choose-file NAME [replace]
+//                      the answer to a file dialog that the next click opens, typed after
+//                      the click (several lines answer several dialogs): the proposed name
+//                      erased, NAME and Return (with replace, Yes to replacing the file)
+//   cancel-file        a file dialog of the next click cancelled (Escape typed after it)
+//   write-file NAME TEXT
+//                      a file of the work folder written with TEXT, "\r" and "\n" standing
+//                      for CR and LF
+//   copy-file A B      a file of the work folder copied (a name with spaces in double quotes)
+//   expect-same-file A B
+//                      two files of the work folder hold the same bytes
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
 #include <algorithm>
@@ -43,6 +54,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -129,6 +141,8 @@ class Driver {
   std::unique_ptr<GKernel> kernel_;
   PFakeBackEnd* fake_ = nullptr;
   int32_t posted_ = 0;
+  // Typed after the next click's messages (choose-file, cancel-file).
+  std::string pendingKeys_;
 };
 
 bool Driver::Start() {
@@ -207,6 +221,13 @@ void Driver::Click(int32_t x, int32_t y, bool right, Keys keys) {
     Post(right ? PMessageType::kRightDown : PMessageType::kLeftDown, 0, x, y, keys);
   }
   Post(right ? PMessageType::kRightUp : PMessageType::kLeftUp, 0, x, y, keys);
+  // The answers typed ahead for a file dialog that the click opens: the dialog takes them,
+  // not the event loop.
+  for (char c : pendingKeys_) {
+    Post(PMessageType::kChar, static_cast<uint8_t>(c), 0, 0);
+    --posted_;
+  }
+  pendingKeys_.clear();
   Pump(2);
 }
 
@@ -485,6 +506,45 @@ bool Driver::RunLine(const std::string& line) {
     return ClickCode(rest);
   } else if (verb == "click-zone") {
     return ClickZone(rest);
+  } else if (verb == "choose-file" || verb == "cancel-file") {
+    std::istringstream words(rest);
+    std::string name;
+    std::string replace;
+    words >> name >> replace;
+    std::string keys = verb == "cancel-file" ? "\x1b" : std::string(40, '\b') + name + "\r" + (replace == "replace" ? "y" : "");
+    pendingKeys_ += keys;
+  } else if (verb == "write-file") {
+    std::istringstream words(rest);
+    std::string name;
+    words >> name;
+    std::string text;
+    std::getline(words >> std::ws, text);
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'r' || text[i + 1] == 'n')) {
+        bytes += text[++i] == 'r' ? '\r' : '\n';
+      } else {
+        bytes += text[i];
+      }
+    }
+    std::ofstream(work_ / name, std::ios::binary) << bytes;
+  } else if (verb == "copy-file" || verb == "expect-same-file") {
+    std::istringstream words(rest);
+    std::string a;
+    std::string b;
+    words >> std::quoted(a) >> std::quoted(b);
+    std::error_code error;
+    if (verb == "copy-file") {
+      fs::copy_file(work_ / a, work_ / b, fs::copy_options::overwrite_existing, error);
+      if (error) return Fail("cannot copy " + a);
+    } else {
+      const auto read = [this](const std::string& name) {
+        std::ifstream in(work_ / name, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      };
+      const std::string first = read(a);
+      if (first.empty() || first != read(b)) return Fail(a + " and " + b + " differ");
+    }
   } else if (verb == "screenshot") {
     if (fake_->LastFrame().empty()) return Fail("no frame was presented");
     if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(),

@@ -7,6 +7,7 @@
 #include "app/ShellRig.h"
 #include "editor/EditorInstall.h"
 #include "editor/EditorState.h"
+#include "framework/ui/GPopup.h"
 #include "platform/PMessage.h"
 
 // The main screen's pictures from the build's BMP folder.
@@ -18,10 +19,22 @@ inline void LinkEditorBitmaps(const TestFolder& folder) {
   for (int n : {10000, 10001, 10002, 10003, 10004, 10005, 10006, 10007, 10008, 10009, 10038,
                 // the map editor's
                 10012, 10013, 10014, 10019, 10020, 10021, 10022, 10023, 10024, 10025, 10026, 10027,
-                10028, 10029, 10034, 10035, 10036, 10060, 11101, 11251, 11252, 11270}) {
+                10028, 10029, 10034, 10035, 10036, 10060, 11101, 11251, 11252, 11270,
+                // the briefing dialog's cancel
+                11103}) {
     const std::string name = std::to_string(n) + ".bmp";
     fs::create_symlink(built / name, into / name, error);
   }
+}
+
+// The popup at a point of an editor dialog (it may stand in a panel of the dialog), or null.
+inline GPopup* PopupAt(GView* dialog, int32_t x, int32_t y) {
+  const int32_t gx = dialog->Bounds().left + x + 2;
+  const int32_t gy = dialog->Bounds().top + y + 2;
+  GPopup* popup = nullptr;
+  for (GView* view = dialog->FindChildAt(gx, gy); view != nullptr && popup == nullptr; view = view->FindChildAt(gx, gy))
+    popup = dynamic_cast<GPopup*>(view);
+  return popup;
 }
 
 class EditorRig {
