@@ -295,10 +295,11 @@ class Checker {
       if (call.kind == Kind::kStrip) pl.push_back(&call);
     for (const auto& call : minus.Calls())
       if (call.kind == Kind::kStrip) mi.push_back(&call);
+    // Each strip's side and sign from what the offsets did to v: exactly float(v + sign * s) by
+    // one side's offset.
     std::vector<ContractStrip> found;
     for (size_t i = 0; i < b.size(); ++i) {
       const std::string where = "stage hull, strip " + std::to_string(i + 1);
-      // Side and sign from what the offsets did to v: exactly float(v + sign * s) on one side.
       int32_t side = -1, sign = 0;
       for (int32_t trial = 0; trial < 2; ++trial) {
         const Log::Call* shifted = trial == 0 ? pl[i] : mi[i];
@@ -317,6 +318,31 @@ class Checker {
       }
       if (side < 0) return Fail(where, "track offset", "moved by neither offset");
       found.push_back({b[i]->n, side, sign});
+    }
+    if (c_.firstHalf) {
+      int32_t p = 0;
+      for (const ContractStrip& s : found) p += s.sign > 0 ? 1 : 0;
+      if (static_cast<int32_t>(found.size()) != c_.stripCount || p != c_.stripsPlus)
+        return Fail("stage hull", "strip list", "the strip count or signs differ");
+    } else {
+      if (found.size() != c_.strips.size())
+        return Fail("stage hull", "strip list",
+                    "expected " + std::to_string(c_.strips.size()) + " strips, drew " + std::to_string(found.size()));
+      for (size_t i = 0; i < found.size(); ++i) {
+        const ContractStrip& w = c_.strips[i];
+        const ContractStrip& g = found[i];
+        if (w.n != g.n || w.side != g.side || w.sign != g.sign) {
+          std::ostringstream s;
+          s << "expected " << w.n << (w.side == 0 ? " +x " : " -x ") << (w.sign > 0 ? "+" : "-") << ", drew " << g.n
+            << (g.side == 0 ? " +x " : " -x ") << (g.sign > 0 ? "+" : "-");
+          return Fail("stage hull, strip " + std::to_string(i + 1), "strip list", s.str());
+        }
+      }
+    }
+    // Where each strip lies: wholly on its side, + strips on the ground, - strips higher.
+    for (size_t i = 0; i < b.size(); ++i) {
+      const std::string where = "stage hull, strip " + std::to_string(i + 1);
+      const int32_t side = found[i].side, sign = found[i].sign;
       float minX = 1e30f, maxX = -1e30f, minZ = 1e30f;
       for (size_t k = 0; k + 2 < b[i]->args.size(); k += 3) {
         minX = std::min(minX, b[i]->args[k]);
@@ -332,26 +358,6 @@ class Checker {
       if (sign < 0 && !c_.bothGrounded && !(minZ >= c_.upper))
         return Fail(where, "upper run", z.str() + ", below " + std::to_string(c_.upper));
       if (!Roll(*b[i], sign, base, where)) return false;
-    }
-    if (c_.firstHalf) {
-      int32_t p = 0;
-      for (const ContractStrip& s : found) p += s.sign > 0 ? 1 : 0;
-      if (static_cast<int32_t>(found.size()) != c_.stripCount || p != c_.stripsPlus)
-        return Fail("stage hull", "strip list", "the strip count or signs differ");
-      return true;
-    }
-    if (found.size() != c_.strips.size())
-      return Fail("stage hull", "strip list",
-                  "expected " + std::to_string(c_.strips.size()) + " strips, drew " + std::to_string(found.size()));
-    for (size_t i = 0; i < found.size(); ++i) {
-      const ContractStrip& w = c_.strips[i];
-      const ContractStrip& g = found[i];
-      if (w.n != g.n || w.side != g.side || w.sign != g.sign) {
-        std::ostringstream s;
-        s << "expected " << w.n << (w.side == 0 ? " +x " : " -x ") << (w.sign > 0 ? "+" : "-") << ", drew " << g.n
-          << (g.side == 0 ? " +x " : " -x ") << (g.sign > 0 ? "+" : "-");
-        return Fail("stage hull, strip " + std::to_string(i + 1), "strip list", s.str());
-      }
     }
     return true;
   }
