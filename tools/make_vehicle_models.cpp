@@ -44,6 +44,12 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  std::vector<ModelProgram> programs;
+  for (const ModelRecord& r : records) programs.push_back(r.View());
+  if (const std::string why = ValidateSharing(contracts, programs); !why.empty()) {
+    std::fprintf(stderr, "%s\n", why.c_str());
+    return 1;
+  }
   const std::string source = EmitVehicleModels(records);
   std::ifstream old(argv[2], std::ios::binary);
   std::stringstream before;

@@ -52,6 +52,7 @@ class Checker {
     if (!Frame(full) || !Primitives(full) || !Roles(full) || !Footprint(full, footprint) || !Strips(full) ||
         !Articulation(full) || !Groups(full) || !Totals(full, c_.totals, "totals with the variant"))
       return fault_;
+    if (c_.firstHalf && !Envelope(full)) return fault_;
     if (c_.HasVariant()) {
       std::array<float, 4> f2{};
       const Log plain = Draw(p_, false, 0.0f, 0.0f, f2);
@@ -68,6 +69,22 @@ class Checker {
     s << "routine " << c_.routine << ": " << where << ": " << rule << ": " << figures;
     fault_ = s.str();
     return false;
+  }
+
+  // A first-half model lies within x of +-0.063, y from -0.262 to 0.223 and z from -0.001 to
+  // 0.107 at draw values 0.
+  bool Envelope(const Log& log) {
+    for (const auto& call : log.Calls()) {
+      if (!IsPrimitive(call.kind)) continue;
+      for (size_t i = 0; i + 2 < call.args.size(); i += 3) {
+        const float x = call.args[i], y = call.args[i + 1], z = call.args[i + 2];
+        if (std::fabs(x) <= 0.063f && y >= -0.262f && y <= 0.223f && z >= -0.001f && z <= 0.107f) continue;
+        std::ostringstream s;
+        s << "the point (" << x << ", " << y << ", " << z << ") lies outside the first half's bounds";
+        return Fail(StageName(call.stage), "envelope", s.str());
+      }
+    }
+    return true;
   }
 
   bool Frame(const Log& log) {
@@ -503,4 +520,35 @@ class Checker {
 
 std::string ValidateModel(const ModelContract& contract, const ModelProgram& program) {
   return Checker(contract, program).Run();
+}
+
+std::string ValidateSharing(const std::vector<ModelContract>& contracts, const std::vector<ModelProgram>& programs) {
+  // The strips of one routine as drawn: positions and texture values, strip by strip.
+  auto strips = [&](int32_t routine, std::vector<float>& out) {
+    for (size_t i = 0; i < contracts.size(); ++i) {
+      if (contracts[i].routine != routine) continue;
+      ModelCallLog log;
+      RunModelProgram(programs[i], log, &log, ModelDrawValues{}, false, true);
+      for (const auto& call : log.Calls()) {
+        if (call.kind != ModelCallLog::Kind::kStrip) continue;
+        out.insert(out.end(), call.args.begin(), call.args.end());
+        out.insert(out.end(), call.uvs.begin(), call.uvs.end());
+      }
+      return true;
+    }
+    return false;
+  };
+  const int32_t families[][4] = {{82, 83, 84, 85}, {86, 87, 88, 89}};
+  for (const auto& family : families) {
+    std::vector<float> first;
+    if (!strips(family[0], first)) continue;
+    for (int32_t k = 1; k < 4; ++k) {
+      std::vector<float> other;
+      if (!strips(family[k], other)) continue;
+      if (other.size() != first.size() || std::memcmp(other.data(), first.data(), first.size() * sizeof(float)) != 0)
+        return "routine " + std::to_string(family[k]) + ": stage hull: shared strips: differ from routine " +
+               std::to_string(family[0]) + "'s";
+    }
+  }
+  return {};
 }

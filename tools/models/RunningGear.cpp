@@ -106,7 +106,10 @@ std::vector<GearStrip> MakeRunningGear(const std::vector<ContractStrip>& strips,
   const float y0 = shape.footprint[1] + 0.004f;
   const float y1 = shape.footprint[3] - 0.004f;
   for (int32_t side = 0; side < 2; ++side) {
-    const float edge = side == 0 ? shape.footprint[2] : shape.footprint[0];
+    // The outer edge on a 0.002 grid inside the footprint, so hulls whose footprints differ by
+    // less share their running gear.
+    const float edge = side == 0 ? std::floor(shape.footprint[2] / 0.002f + 0.001f) * 0.002f
+                                 : std::ceil(shape.footprint[0] / 0.002f - 0.001f) * 0.002f;
     const float width = std::min(0.012f, 0.3f * std::fabs(edge));
     const float outerX = edge;
     const float innerX = side == 0 ? edge - width : edge + width;

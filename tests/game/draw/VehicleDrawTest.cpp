@@ -19,7 +19,7 @@ namespace {
 
 constexpr int32_t kShownClass = 20;  // the class an enemy shows at level 3
 constexpr int32_t kBroadClass = 21;  // and below
-constexpr int64_t kModelBox = 24;
+constexpr int64_t kModelBox = 445;  // the model of slot 0, in triangles
 constexpr int64_t kBodyA = 76;
 constexpr int64_t kBodyB = 48;
 

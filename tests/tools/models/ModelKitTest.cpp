@@ -137,6 +137,31 @@ std::array<int64_t, 3> Drawn(const ModelProgram& program, bool variant) {
   return t;
 }
 
+// A model record made from its contract, with the place of each step's data.
+struct Seeded {
+  explicit Seeded(int32_t routine) : contract(ContractOf(routine)) { EXPECT_EQ(MakePlaceholder(contract, record), ""); }
+  std::string Check() const { return ValidateModel(contract, record.View()); }
+  // The index of the n-th step of an operation.
+  size_t StepOf(ModelOp op, int32_t n = 0) const {
+    for (size_t i = 0; i < record.steps.size(); ++i)
+      if (record.steps[i].op == op && n-- == 0) return i;
+    ADD_FAILURE();
+    return 0;
+  }
+  // The first position float and the first texture float of a step.
+  std::pair<size_t, size_t> DataOf(size_t step) const {
+    size_t p = 0, t = 0;
+    for (size_t i = 0; i < step; ++i) {
+      const int32_t v = ModelStepVertices(record.steps[i]);
+      p += static_cast<size_t>(3 * v);
+      if (record.steps[i].op != ModelOp::kColouredFan) t += static_cast<size_t>(2 * v);
+    }
+    return {p, t};
+  }
+  ModelContract contract;
+  ModelRecord record;
+};
+
 TEST(VehicleModelPlaceholders, EverySlotPassesWithTheContractsTotals) {
   std::array<int64_t, 3> one{}, zero{};
   int32_t slots = 0;
@@ -153,6 +178,18 @@ TEST(VehicleModelPlaceholders, EverySlotPassesWithTheContractsTotals) {
   EXPECT_EQ(slots, 99);
   EXPECT_EQ(one, (std::array<int64_t, 3>{14499, 38908, 67906}));
   EXPECT_EQ(zero, (std::array<int64_t, 3>{14478, 38828, 67784}));
+}
+
+TEST(VehicleModelPlaceholders, SlotsThatShareStripsDrawTheSame) {
+  std::vector<ModelProgram> programs;
+  for (const ModelContract& c : Contracts()) programs.push_back(CompiledOf(c));
+  EXPECT_EQ(ValidateSharing(Contracts(), programs), "");
+  // One v of routine 88's strips changed.
+  Seeded s(88);
+  s.record.uvs[3] += 0.5f;
+  for (size_t i = 0; i < Contracts().size(); ++i)
+    if (Contracts()[i].routine == 88) programs[i] = s.record.View();
+  EXPECT_EQ(ValidateSharing(Contracts(), programs), "routine 88: stage hull: shared strips: differ from routine 86's");
 }
 
 TEST(VehicleModelPlaceholders, TheCompiledRecordsAreTheToolsBitForBit) {
@@ -193,31 +230,6 @@ TEST(VehicleModelPlaceholders, FanPadding) {
   EXPECT_EQ(PadFans(fixed, 4), "");
   EXPECT_NE(PadFans(fixed, 5), "");
 }
-
-// A model record made from its contract, with the place of each step's data.
-struct Seeded {
-  explicit Seeded(int32_t routine) : contract(ContractOf(routine)) { EXPECT_EQ(MakePlaceholder(contract, record), ""); }
-  std::string Check() const { return ValidateModel(contract, record.View()); }
-  // The index of the n-th step of an operation.
-  size_t StepOf(ModelOp op, int32_t n = 0) const {
-    for (size_t i = 0; i < record.steps.size(); ++i)
-      if (record.steps[i].op == op && n-- == 0) return i;
-    ADD_FAILURE();
-    return 0;
-  }
-  // The first position float and the first texture float of a step.
-  std::pair<size_t, size_t> DataOf(size_t step) const {
-    size_t p = 0, t = 0;
-    for (size_t i = 0; i < step; ++i) {
-      const int32_t v = ModelStepVertices(record.steps[i]);
-      p += static_cast<size_t>(3 * v);
-      if (record.steps[i].op != ModelOp::kColouredFan) t += static_cast<size_t>(2 * v);
-    }
-    return {p, t};
-  }
-  ModelContract contract;
-  ModelRecord record;
-};
 
 TEST(ModelValidator, CatchesSeededFaults) {
   EXPECT_EQ(Seeded(36).Check(), "");
