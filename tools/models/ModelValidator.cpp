@@ -49,7 +49,7 @@ class Checker {
   std::string Run() {
     std::array<float, 4> footprint{ModelDrawValuesSentinel(), 1.0f, 2.0f, 3.0f};
     const Log full = Draw(p_, true, 0.0f, 0.0f, footprint);
-    if (!Frame(full) || !Primitives(full) || !Roles(full) || !Footprint(full, footprint) || !Strips(full) ||
+    if (!Frame(full) || !Form() || !Primitives(full) || !Roles(full) || !Footprint(full, footprint) || !Strips(full) ||
         !Articulation(full) || !Groups(full) || !Totals(full, c_.totals, "totals with the variant"))
       return fault_;
     if (c_.firstHalf && !Envelope(full)) return fault_;
@@ -84,6 +84,79 @@ class Checker {
         return Fail(StageName(call.stage), "envelope", s.str());
       }
     }
+    return true;
+  }
+
+  // The articulation's calls in order, at a turret tilt that is not 0, for the contract's form.
+  std::vector<Kind> ExpectedForm() const {
+    const Kind push = Kind::kPush, pop = Kind::kPop, turn = Kind::kRotateZ, tilt = Kind::kRotateY,
+               raise = Kind::kRotateX;
+    auto move = [](const ContractPivot& p) {
+      switch (p.axes) {
+        case 2: return Kind::kTranslateXY;
+        case 1: return Kind::kTranslateY;
+        case 4: return Kind::kTranslateYZ;
+        default: return Kind::kTranslate;
+      }
+    };
+    const Kind q = move(c_.turretPivot), p = move(c_.gunPivot);
+    std::vector<Kind> fire;
+    if (c_.hasFlash) fire.push_back(Kind::kFlash);
+    if (c_.hasRecoil) fire.push_back(Kind::kRecoil);
+    std::vector<Kind> out;
+    auto add = [&out](std::initializer_list<Kind> k) { out.insert(out.end(), k); };
+    switch (c_.form) {
+      case ModelForm::kHull: break;
+      case ModelForm::kTurret:
+        if (c_.turretPivot.axes != 0) add({push, q, turn, q, pop});
+        else add({push, turn, tilt, pop});
+        break;
+      case ModelForm::kCommon:
+        if (c_.turretPivot.axes != 0) add({push, q, turn, q, tilt});
+        else add({push, turn, tilt});
+        add({p, raise, p});
+        out.insert(out.end(), fire.begin(), fire.end());
+        add({pop});
+        break;
+      case ModelForm::kMount:
+        add({push, p, turn, raise, p});
+        out.insert(out.end(), fire.begin(), fire.end());
+        add({pop});
+        break;
+      case ModelForm::kTurretGunYZ:
+      case ModelForm::kPivotTurretGun:
+        add({push, p, turn, tilt, p, p, raise, p});
+        out.insert(out.end(), fire.begin(), fire.end());
+        add({pop});
+        break;
+      case ModelForm::kNested:
+        add({push, turn, tilt, push, p, raise, p});
+        out.insert(out.end(), fire.begin(), fire.end());
+        add({pop, pop});
+        break;
+      case ModelForm::kBox:
+        add({push, turn});
+        out.insert(out.end(), fire.begin(), fire.end());
+        add({pop});
+        break;
+    }
+    return out;
+  }
+
+  bool Form() {
+    std::array<float, 4> f{};
+    Log log;
+    ModelDrawValues values;
+    values.footprint = &f;
+    values.turretTilt = 5.0f;
+    RunModelProgram(p_, log, &log, values, false, true);
+    std::vector<Kind> drawn;
+    for (const auto& call : log.Calls())
+      if (!IsPrimitive(call.kind) && call.kind != Kind::kBind && call.kind != Kind::kColour && call.kind != Kind::kCulling)
+        drawn.push_back(call.kind);
+    if (drawn != ExpectedForm())
+      return Fail("frame", "form", "the articulation's calls are not those of its form (" + std::to_string(drawn.size()) +
+                                       " calls, " + std::to_string(ExpectedForm().size()) + " expected)");
     return true;
   }
 

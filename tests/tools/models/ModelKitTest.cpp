@@ -293,6 +293,12 @@ TEST(ModelValidator, CatchesSeededFaults) {
     s.record.steps[s.StepOf(ModelOp::kBind, 1)].n = 5;
     EXPECT_EQ(s.Check(), "routine 36: stage hull: texture roles: entry 5 outside the barrel");
   }
+  {  // a tilt in a turret that turns about a pivot of its own
+    Seeded s(50);
+    const size_t turn = s.StepOf(ModelOp::kTurn);
+    s.record.steps.insert(s.record.steps.begin() + static_cast<std::ptrdiff_t>(turn + 1), ModelStep{ModelOp::kTilt, 0, 0, 1, 0});
+    EXPECT_EQ(s.Check(), "routine 50: frame: form: the articulation's calls are not those of its form (6 calls, 5 expected)");
+  }
   {  // a degenerate triangle
     Seeded s(36);
     const size_t p = s.DataOf(s.StepOf(ModelOp::kFan, 3)).first;
