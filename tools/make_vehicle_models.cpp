@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   }
   std::vector<ModelRecord> records(contracts.size());
   for (size_t i = 0; i < contracts.size(); ++i) {
-    std::string why = MakePlaceholder(contracts[i], records[i]);
+    std::string why = MakePlaceholder(contracts[i], records[i], &contracts);
     if (!why.empty()) why = "routine " + std::to_string(contracts[i].routine) + ": " + why;
     if (why.empty()) why = ValidateModel(contracts[i], records[i].View());
     if (!why.empty()) {

@@ -251,6 +251,12 @@ bool ReadLine(LineReader& r, ModelContract& c) {
       if (!r.Int(v)) return false;
     return r.End();
   }
+  if (key == "shares" || key == "sizes-as") {
+    int32_t& twin = key == "shares" ? c.shares : c.sizesAs;
+    if (!r.Int(twin) || !r.End()) return false;
+    if (twin < 0 || twin >= c.routine) return r.Fail("the routine shared must come before this one");
+    return true;
+  }
   if (key == "ground") return r.Float(c.ground) && r.End();
   if (key == "upper") {
     if (r.Peek("none")) {

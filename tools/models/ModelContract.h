@@ -61,6 +61,11 @@ struct ModelContract {
   std::vector<int32_t> entries;
   std::array<int32_t, 4> stagePrimitives{};  // hull, turret, gun (mount), barrel
 
+  // Another routine whose hull, turret and gun stages this one draws value for value (shares), or
+  // whose fan sizes in those stages it keeps (sizes-as); -1 for none.
+  int32_t shares = -1;
+  int32_t sizesAs = -1;
+
   bool HasVariant() const { return variantRule != 0; }
 };
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -54,3 +55,17 @@ struct ModelRecord {
     uvs.insert(uvs.end(), uv.begin(), uv.end());
   }
 };
+
+// The triangles of each fan a model draws in its hull (variant part included), turret and gun
+// stages, in drawing order.
+inline std::array<std::vector<int32_t>, 3> FanSizesByStage(const ModelProgram& program) {
+  ModelCallLog log;
+  RunModelProgram(program, log, &log, ModelDrawValues{}, false, true);
+  std::array<std::vector<int32_t>, 3> out;
+  for (const auto& call : log.Calls()) {
+    const size_t stage = static_cast<size_t>(call.stage);
+    if ((call.kind == ModelCallLog::Kind::kFan || call.kind == ModelCallLog::Kind::kColouredFan) && stage < 3)
+      out[stage].push_back(call.n);
+  }
+  return out;
+}

@@ -1,5 +1,7 @@
 #include "ModelValidator.h"
 
+#include "ModelRecord.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -611,6 +613,40 @@ std::string ValidateSharing(const std::vector<ModelContract>& contracts, const s
     }
     return false;
   };
+  // A routine that shares another's hull, turret and gun stages draws them value for value; one
+  // that keeps another's fan sizes draws fans of those sizes.
+  for (size_t i = 0; i < contracts.size(); ++i) {
+    const ModelContract& c = contracts[i];
+    const int32_t twin = c.shares >= 0 ? c.shares : c.sizesAs;
+    if (twin < 0) continue;
+    size_t t = 0;
+    while (t < contracts.size() && contracts[t].routine != twin) ++t;
+    if (t == contracts.size()) return "routine " + std::to_string(c.routine) + ": sharing: routine " + std::to_string(twin) + " is not there";
+    if (FanSizesByStage(programs[i]) != FanSizesByStage(programs[t]))
+      return "routine " + std::to_string(c.routine) + ": hull, turret and gun: shared fan sizes: differ from routine " +
+             std::to_string(twin) + "'s";
+    if (c.shares < 0) continue;
+    auto stages = [](const ModelProgram& program) {
+      ModelCallLog log;
+      RunModelProgram(program, log, &log, ModelDrawValues{}, false, true);
+      std::vector<float> out;
+      for (const auto& call : log.Calls()) {
+        if (call.stage == ModelCallLog::Stage::kBarrel || call.args.empty() || call.kind == ModelCallLog::Kind::kTranslate ||
+            call.kind == ModelCallLog::Kind::kRotateX || call.kind == ModelCallLog::Kind::kRotateY ||
+            call.kind == ModelCallLog::Kind::kRotateZ || call.kind == ModelCallLog::Kind::kFlash ||
+            call.kind == ModelCallLog::Kind::kRecoil)
+          continue;
+        out.push_back(static_cast<float>(call.n));
+        out.insert(out.end(), call.args.begin(), call.args.end());
+        out.insert(out.end(), call.uvs.begin(), call.uvs.end());
+      }
+      return out;
+    };
+    const std::vector<float> a = stages(programs[i]), b = stages(programs[t]);
+    if (a.size() != b.size() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) != 0)
+      return "routine " + std::to_string(c.routine) + ": hull, turret and gun: shared stages: differ from routine " +
+             std::to_string(twin) + "'s";
+  }
   const int32_t families[][4] = {{82, 83, 84, 85}, {86, 87, 88, 89}};
   for (const auto& family : families) {
     std::vector<float> first;

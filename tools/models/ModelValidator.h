@@ -11,5 +11,6 @@
 std::string ValidateModel(const ModelContract& contract, const ModelProgram& program);
 
 // What models must share: the ten strips of the routines of slots 82 to 85, and of 86 to 89, equal
-// value for value. programs follow the contracts. Returns an empty string or the fault.
+// value for value, and the stages or fan sizes a contract names with shares or sizes-as. programs
+// follow the contracts. Returns an empty string or the fault.
 std::string ValidateSharing(const std::vector<ModelContract>& contracts, const std::vector<ModelProgram>& programs);

@@ -148,36 +148,62 @@ std::string LayOutFirstHalf(ModelContract& c) {
   return {};
 }
 
-std::string MakePlaceholder(const ModelContract& source, ModelRecord& record) {
+std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, const std::vector<ModelContract>* all) {
   ModelContract c = source;
   record = ModelRecord{};
   if (std::string why = LayOutFirstHalf(c); !why.empty()) return why;
+  // The routine whose stages (or their fan sizes) this one repeats.
+  const int32_t twinRoutine = c.shares >= 0 ? c.shares : c.sizesAs;
+  const ModelContract* twin = nullptr;
+  std::array<std::vector<int32_t>, 3> twinSizes;
+  if (twinRoutine >= 0) {
+    for (size_t i = 0; all != nullptr && i < all->size(); ++i)
+      if ((*all)[i].routine == twinRoutine) twin = &(*all)[i];
+    if (twin == nullptr) return "routine " + std::to_string(twinRoutine) + " to share is not there";
+    ModelRecord twinRecord;
+    if (std::string why = MakePlaceholder(*twin, twinRecord, all); !why.empty()) return why;
+    twinSizes = FanSizesByStage(twinRecord.View());
+  }
+  const ModelContract& shape = c.shares >= 0 ? *twin : c;
 
   // Fan sizes: the given ones kept, the rest padded to the routine's triangles.
   int32_t fixedTriangles = 0;
   for (const ContractStrip& s : c.strips) fixedTriangles += s.n;
   std::vector<int32_t> sizes;
+  std::array<size_t, 3> taken{};
   for (const ContractGroup& g : c.groups) {
     fixedTriangles += g.singles * (g.singleKind == SingleKind::kQuads ? 2 : 1);
-    for (int32_t i = 0; i < g.fans; ++i) sizes.push_back(g.fanSizes.empty() ? 0 : g.fanSizes[static_cast<size_t>(i)]);
+    const size_t stage = static_cast<size_t>(StageIndex(g.stage));
+    for (int32_t i = 0; i < g.fans; ++i) {
+      int32_t n = g.fanSizes.empty() ? 0 : g.fanSizes[static_cast<size_t>(i)];
+      if (twin != nullptr && stage < 3) {
+        if (taken[stage] >= twinSizes[stage].size()) return "more fans than the routine shared";
+        n = twinSizes[stage][taken[stage]++];
+      }
+      sizes.push_back(n);
+    }
   }
+  for (size_t stage = 0; twin != nullptr && stage < 3; ++stage)
+    if (taken[stage] != twinSizes[stage].size()) return "fewer fans than the routine shared";
   if (std::string why = PadFans(sizes, c.totals[1] - fixedTriangles); !why.empty()) return why;
 
   // The boxes of the stages.
   const std::array<float, 4> fp = c.hasFootprint ? c.footprint : std::array<float, 4>{-0.04f, -0.09f, 0.04f, 0.1f};
-  const bool gun = c.gunPivot.axes != 0;
-  const std::array<float, 3> p = c.gunPivot.p;
+  const bool gun = shape.gunPivot.axes != 0;
+  const std::array<float, 3> p = shape.gunPivot.p;
   const float hullTop = gun ? std::min(0.045f, p[2] - 0.015f) : 0.04f;
   const Box hull{fp[0], fp[1], 0.01f, fp[2], fp[3], hullTop};
-  const float tx = c.turretPivot.axes == 2 || c.turretPivot.axes == 3 ? c.turretPivot.p[0] : 0.0f;
-  const float ty = c.turretPivot.p[1];
+  const float tx = shape.turretPivot.axes == 2 || shape.turretPivot.axes == 3 ? shape.turretPivot.p[0] : 0.0f;
+  const float ty = shape.turretPivot.p[1];
   const float hx = 0.45f * std::min(-fp[0], fp[2]);
   const float turretTop = gun ? p[2] + 0.008f : hullTop + 0.022f;
   const Box turret{tx - hx, ty - 0.035f, hullTop, tx + hx, ty + 0.035f, turretTop};
   const Box mount{p[0] - 0.005f, p[1] - 0.01f, p[2] - 0.005f, p[0] + 0.005f, p[1] + 0.012f, p[2] + 0.005f};
-  const float bx = c.hasFlash ? c.flash[1] : p[0];
-  const float muzzle = c.hasFlash && gun ? c.flash[2] : p[1] + 0.07f;
-  const Box barrel{bx - 0.002f, p[1], p[2] - 0.002f, bx + 0.002f, muzzle, p[2] + 0.002f};
+  // The barrel is the model's own: from its pivot to its flash point.
+  const std::array<float, 3> own = c.gunPivot.p;
+  const float bx = c.hasFlash ? c.flash[1] : own[0];
+  const float muzzle = c.hasFlash && c.gunPivot.axes != 0 ? c.flash[2] : own[1] + 0.07f;
+  const Box barrel{bx - 0.002f, own[1], own[2] - 0.002f, bx + 0.002f, muzzle, own[2] + 0.002f};
   std::array<FacePlacer, 4> placers{FacePlacer{hull}, FacePlacer{turret}, FacePlacer{mount}, FacePlacer{barrel}};
 
   ModelRecord& r = record;

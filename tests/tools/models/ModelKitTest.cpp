@@ -139,7 +139,7 @@ std::array<int64_t, 3> Drawn(const ModelProgram& program, bool variant) {
 
 // A model record made from its contract, with the place of each step's data.
 struct Seeded {
-  explicit Seeded(int32_t routine) : contract(ContractOf(routine)) { EXPECT_EQ(MakePlaceholder(contract, record), ""); }
+  explicit Seeded(int32_t routine) : contract(ContractOf(routine)) { EXPECT_EQ(MakePlaceholder(contract, record, &Contracts()), ""); }
   std::string Check() const { return ValidateModel(contract, record.View()); }
   // The index of the n-th step of an operation.
   size_t StepOf(ModelOp op, int32_t n = 0) const {
@@ -190,12 +190,25 @@ TEST(VehicleModelPlaceholders, SlotsThatShareStripsDrawTheSame) {
   for (size_t i = 0; i < Contracts().size(); ++i)
     if (Contracts()[i].routine == 88) programs[i] = s.record.View();
   EXPECT_EQ(ValidateSharing(Contracts(), programs), "routine 88: stage hull: shared strips: differ from routine 86's");
+  // Routine 45 draws routine 44's hull, turret and gun; routine 67 keeps routine 66's fan sizes.
+  const ModelProgram& p44 = CompiledOf(ContractOf(44));
+  const ModelProgram& p45 = CompiledOf(ContractOf(45));
+  EXPECT_EQ(FanSizesByStage(p44), FanSizesByStage(p45));
+  EXPECT_EQ(FanSizesByStage(CompiledOf(ContractOf(66))), FanSizesByStage(CompiledOf(ContractOf(67))));
+  Seeded moved(45);
+  moved.record.positions[3 * 60 + 2] += 0.001f;
+  for (size_t i = 0; i < Contracts().size(); ++i) {
+    if (Contracts()[i].routine == 88) programs[i] = CompiledOf(ContractOf(88));
+    if (Contracts()[i].routine == 45) programs[i] = moved.record.View();
+  }
+  EXPECT_EQ(ValidateSharing(Contracts(), programs),
+            "routine 45: hull, turret and gun: shared stages: differ from routine 44's");
 }
 
 TEST(VehicleModelPlaceholders, TheCompiledRecordsAreTheToolsBitForBit) {
   for (const ModelContract& c : Contracts()) {
     ModelRecord made;
-    ASSERT_EQ(MakePlaceholder(c, made), "") << c.routine;
+    ASSERT_EQ(MakePlaceholder(c, made, &Contracts()), "") << c.routine;
     const ModelProgram& p = CompiledOf(c);
     ASSERT_EQ(p.stepCount, static_cast<int32_t>(made.steps.size())) << c.routine;
     for (size_t i = 0; i < made.steps.size(); ++i) {
@@ -221,7 +234,7 @@ TEST(VehicleModelPlaceholders, TheCompiledRecordsAreTheToolsBitForBit) {
 TEST(VehicleModelPlaceholders, FanPadding) {
   std::vector<int32_t> sizes{0, 6, 0, 0};
   EXPECT_EQ(PadFans(sizes, 6 + 11), "");
-  EXPECT_EQ(sizes, (std::vector<int32_t>{4, 6, 4, 3}));
+  EXPECT_EQ(sizes, (std::vector<int32_t>{2, 6, 2, 7}));
   std::vector<int32_t> few{0, 0};
   EXPECT_EQ(PadFans(few, 3), "the fans cannot hold 3 triangles (2 free fans for 3)");
   std::vector<int32_t> many{0};
