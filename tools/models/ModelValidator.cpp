@@ -451,6 +451,36 @@ class Checker {
         return Fail(where, "upper run", z.str() + ", below " + std::to_string(c_.upper));
       if (!Roll(*b[i], sign, base, where)) return false;
     }
+    return Closed(b);
+  }
+
+  // Loops and treads are closed as cut: each end of a strip meets an end of another strip of its
+  // side, or stands on the ground where a band's bottom face is left out.
+  bool Closed(const std::vector<const Log::Call*>& strips) {
+    struct End {
+      float x, y, z;
+    };
+    auto ends = [](const Log::Call& s) {
+      const size_t last = ((s.args.size() / 3 - 1) / 2) * 2;  // the last inner corner
+      return std::array<End, 2>{End{s.args[0], s.args[1], s.args[2]},
+                                End{s.args[3 * last], s.args[3 * last + 1], s.args[3 * last + 2]}};
+    };
+    for (size_t i = 0; i < strips.size(); ++i) {
+      for (const End& e : ends(*strips[i])) {
+        if (e.z <= c_.ground) continue;
+        bool met = false;
+        for (size_t j = 0; j < strips.size() && !met; ++j) {
+          if (j == i) continue;
+          for (const End& f : ends(*strips[j]))
+            if (std::fabs(e.x - f.x) <= 1e-6f && std::fabs(e.y - f.y) <= 1e-6f && std::fabs(e.z - f.z) <= 1e-6f) met = true;
+        }
+        if (!met) {
+          std::ostringstream s;
+          s << "the end at y " << e.y << ", z " << e.z << " meets no other strip";
+          return Fail("stage hull, strip " + std::to_string(i + 1), "closure", s.str());
+        }
+      }
+    }
     return true;
   }
 

@@ -301,6 +301,13 @@ TEST(ModelValidator, CatchesSeededFaults) {
     EXPECT_NE(s.Check().find("routine 36: stage hull, strip 3: roll: the pattern does not move"), std::string::npos)
         << s.Check();
   }
+  {  // a loop left open: the upper run's first cross-section raised
+    Seeded s(36);
+    const size_t p = s.DataOf(s.StepOf(ModelOp::kStrip)).first;
+    s.record.positions[p + 2] += 0.002f;
+    s.record.positions[p + 5] += 0.002f;
+    EXPECT_NE(s.Check().find("routine 36: stage hull, strip 1: closure: the end at y"), std::string::npos) << s.Check();
+  }
   {  // entry 5 in a hull
     Seeded s(36);
     s.record.steps[s.StepOf(ModelOp::kBind, 1)].n = 5;
