@@ -191,8 +191,10 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
   const std::array<float, 4> fp = c.hasFootprint ? c.footprint : std::array<float, 4>{-0.04f, -0.09f, 0.04f, 0.1f};
   const bool gun = shape.gunPivot.axes != 0;
   const std::array<float, 3> p = shape.gunPivot.p;
-  const float hullTop = gun ? std::min(0.045f, p[2] - 0.015f) : 0.04f;
-  const Box hull{fp[0], fp[1], 0.01f, fp[2], fp[3], hullTop};
+  // The hull sits on its running gear (bands up to 0.03 high), so the gear shows below it.
+  const float hullBottom = c.strips.empty() ? 0.01f : 0.028f;
+  const float hullTop = std::max(hullBottom + 0.01f, gun ? std::min(0.045f, p[2] - 0.015f) : 0.04f);
+  const Box hull{fp[0], fp[1], hullBottom, fp[2], fp[3], hullTop};
   const float tx = shape.turretPivot.axes == 2 || shape.turretPivot.axes == 3 ? shape.turretPivot.p[0] : 0.0f;
   const float ty = shape.turretPivot.p[1];
   const float hx = 0.45f * std::min(-fp[0], fp[2]);

@@ -124,17 +124,19 @@ std::vector<GearStrip> MakeRunningGear(const std::vector<ContractStrip>& strips,
     for (size_t b = 0; b < bands; ++b) {
       const float ya = y0 + static_cast<float>(b) * (length + gap);
       const float yb = ya + length;
-      const float d = std::min(0.008f, 0.25f * length);
-      const P2 rear{ya, shape.junction}, front{yb, shape.junction};
-      const P2 rearGround{ya + d, 0.0f}, frontGround{yb - d, 0.0f};
-      const P2 rearTop{ya + d, shape.top}, frontTop{yb - d, shape.top};
+      // An eight-sided band: bottom, lower slopes, rear and front faces, upper slopes, top.
+      const float d = std::min(shape.junction, 0.25f * length);
+      const float h = std::max(shape.top, 2.0f * d + 0.006f);
+      const P2 v0{ya + d, 0.0f}, v1{yb - d, 0.0f}, v2{yb, d}, v3{yb, h - d}, v4{yb - d, h}, v5{ya + d, h}, v6{ya, h - d},
+          v7{ya, d};
+      const P2 rearGround = v0, frontGround = v1;
       Path lower, upper;
       if (shape.bothGrounded) {
-        lower = {frontGround, front};
-        upper = {rearGround, rear, rearTop, frontTop, front};
+        lower = {v1, v2, v3, v4};
+        upper = {v0, v7, v6, v5, v4};
       } else {
-        lower = {rear, rearGround, frontGround, front};
-        upper = {rear, rearTop, frontTop, front};
+        lower = {v7, v0, v1, v2, v3};
+        upper = {v7, v6, v5, v4, v3};
       }
       if (b < minus.size()) {
         const ContractStrip& s = strips[minus[b]];

@@ -6,7 +6,7 @@
 #include "ModelContract.h"
 
 // The running gear of a placeholder hull: every strip of the list placed on its side as part of a
-// closed band in the y-z plane, between an inner and an outer x. Each band (a track loop or a
+// closed eight-sided band in the y-z plane, between an inner and an outer x. Each band (a track loop or a
 // wheel's tread) has one upper piece, drawn by a - strip over the top, and a lower piece cut into
 // the side's + strips, each of which reaches the ground; the band's bottom face between the
 // lower pieces is left out when the upper piece comes down to the ground as well (both
@@ -20,8 +20,8 @@ struct GearStrip {
 
 struct RunningGearShape {
   std::array<float, 4> footprint{};  // min x, min y, max x, max y
-  float junction = 0.012f;           // height where upper and lower pieces meet
-  float top = 0.022f;                // height of the upper run
+  float junction = 0.012f;  // height where upper and lower pieces meet (the cut of the corners)
+  float top = 0.022f;       // least height of the upper run
   bool bothGrounded = false;
 };
 
