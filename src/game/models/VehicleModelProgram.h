@@ -223,11 +223,14 @@ void RunModelProgram(const ModelProgram& program, Renderer& renderer, Host* host
     const int32_t vertices = ModelStepVertices(step);
     if (skip > 0) {
       --skip;
-      position += 3 * vertices;
-      if (step.op != ModelOp::kColouredFan) uv += 2 * vertices;
+      if (vertices > 0) {
+        position += 3 * vertices;
+        if (step.op != ModelOp::kColouredFan) uv += 2 * vertices;
+      }
       continue;
     }
-    const float* k = c + step.k;
+    // A record without constants (or without blocks) has no step that reads them.
+    const float* k = c != nullptr ? c + step.k : nullptr;
     switch (step.op) {
       case ModelOp::kCullOff: renderer.SetBackfaceCulling(false); break;
       case ModelOp::kCullOn: renderer.SetBackfaceCulling(true); break;
@@ -285,7 +288,9 @@ void RunModelProgram(const ModelProgram& program, Renderer& renderer, Host* host
         if (!variant) skip = step.n;
         break;
     }
-    position += 3 * vertices;
-    if (step.op != ModelOp::kColouredFan) uv += 2 * vertices;
+    if (vertices > 0) {
+      position += 3 * vertices;
+      if (step.op != ModelOp::kColouredFan) uv += 2 * vertices;
+    }
   }
 }
