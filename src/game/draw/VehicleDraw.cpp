@@ -86,8 +86,9 @@ void VehicleDraw::Draw(Vehicle& vehicle, bool clip, float detail) {
   context.turretTilt = !alive && vehicle.abandoned == 0 && k ? vehicle.KnockedOutTurretTilt() : 0.0f;
   context.vehicle = &vehicle;
   context.textures = vehicle.textures[static_cast<size_t>(set)].data();
-  context.trackScroll0 = vehicle.trackPhases[0];
-  context.trackScroll1 = vehicle.trackPhases[1];
+  // The vehicle keeps the -x track's phase first; the models take the +x side's first.
+  context.trackScroll0 = vehicle.trackPhases[1];
+  context.trackScroll1 = vehicle.trackPhases[0];
 
   // 8: the low-detail bodies.
   const VehicleData trueClass = vehicle.TrueClass();

@@ -20,6 +20,8 @@ struct ModelDrawContext {
   float gunElevation = 0.0f;  // degrees about x at the gun's pivot
   float turretTilt = 0.0f;    // degrees about y of a knocked-out turret, else 0
   Vehicle* vehicle = nullptr;  // receives the muzzle flash and recoil calls
+  // Texture-v offsets of the running gear: trackScroll0 of the +x side, whose track runs at the
+  // speed plus 0.22 times the turn rate, trackScroll1 of the -x side (the speed minus it).
   float trackScroll0 = 0.0f;
   float trackScroll1 = 0.0f;
   // min x, min y, max x, max y of the hull in model units.

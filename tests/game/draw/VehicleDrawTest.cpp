@@ -19,7 +19,7 @@ namespace {
 
 constexpr int32_t kShownClass = 20;  // the class an enemy shows at level 3
 constexpr int32_t kBroadClass = 21;  // and below
-constexpr int64_t kModelBox = 24;
+constexpr int64_t kModelBox = 445;  // the model of slot 0, in triangles
 constexpr int64_t kBodyA = 76;
 constexpr int64_t kBodyB = 48;
 
@@ -67,8 +67,17 @@ TEST(VehicleDraw, WhatEachIdentificationLevelShows) {
   const ModelDrawContext& context = ModelDrawContext::Current();
   w.tank->turretOffset = 40.0f;
   w.tank->gunElevation = 7.0f;
+  // The tracks: the vehicle keeps the -x side's phase first, the models take the +x side's
+  // (the speed plus 0.22 times the turn rate) first.
+  w.rig.PutI32(1, 112, Vehicle::kKindTracked);
+  w.tank->speed = 2.0f;
+  w.tank->turnRate = 1.0f;
+  w.tank->AdvanceTracks(1.0f);
+  EXPECT_GT(w.tank->trackPhases[1], w.tank->trackPhases[0]);
   // Own vehicle: the true class's set and its real angles.
   w.Draw(10.0f);
+  EXPECT_EQ(context.trackScroll0, w.tank->trackPhases[1]);
+  EXPECT_EQ(context.trackScroll1, w.tank->trackPhases[0]);
   EXPECT_EQ(context.textures, w.tank->textures[2].data());
   EXPECT_EQ(context.vehicle, w.tank.get());
   EXPECT_FLOAT_EQ(context.turretAngle, 40.0f);

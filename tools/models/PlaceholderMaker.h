@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "ModelContract.h"
+#include "ModelRecord.h"
+
+// Makes a routine's placeholder model from its contract alone: a hull to the footprint on its
+// running gear, turret and gun blocks about their pivots, a barrel from the gun's pivot to the
+// flash point, each group filled to its counts (fans padded to the routine's triangles). A
+// first-half block, which fixes no group order, gets its strips, groups and entries laid out
+// here. A routine that shares another's stages (or their fan sizes) is made with that routine's
+// shapes and sizes, found in all. Returns an empty string, or why the contract cannot be met.
+std::string MakePlaceholder(const ModelContract& contract, ModelRecord& record,
+                            const std::vector<ModelContract>* all = nullptr);
+
+// The contract with a first-half block's strips and groups laid out (other blocks unchanged).
+std::string LayOutFirstHalf(ModelContract& contract);
