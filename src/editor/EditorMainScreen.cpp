@@ -74,9 +74,7 @@ void EditorState::Open(bool quick, bool purchase, int32_t side) {
     }
     return;
   }
-  // The purchase screen for the side comes with the purchase lists.
-  GErrorLog::LogValue("The purchase screen is not available yet, side", side);
-  if (app_ != nullptr) app_->Beep();
+  UnitPurchaseScreen(side);
 }
 
 void EditorState::BuildMainScreen() {
@@ -142,6 +140,7 @@ void EditorState::SaveScenarioDialog() {
 void EditorState::CloseScreen() {
   // The controls of the screen go with it.
   firstPlayerPopup = nullptr;
+  ForgetPurchaseScreen();
   SafeDelete(screenView);
   if (mainView != nullptr) mainView->SetVisible(1);
 }
