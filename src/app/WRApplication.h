@@ -120,7 +120,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // shows a fresh start screen.
   void CloseEditor(bool keepScreen);
   // A battle's side must buy its units: the editor's state opens in purchase-only mode for
-  // side 0 or 1 over a cleared screen.
+  // side 0 or 1 over the screen the battle has cleared (the application's screens are gone).
   void OpenPurchaseScreen(int32_t side) override;
   // The purchase-only editor has handed its units to the battle: its state is deleted, then
   // the battle screen opens, or with two players the game goes to the side still to buy.

@@ -43,6 +43,16 @@ void WRApplication::OpenPurchaseScreen(int32_t side) {
     return;
   }
   SetInputMode(kInputNone);
+  // The battle cleared the screen before asking: every view of the application's own screens
+  // is gone with it, and nothing may delete them again.
+  currentScreen_ = nullptr;
+  ForgetSetupScreens();
+  screenRoot_ = nullptr;
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
+  alertBox_ = nullptr;
+  notice_ = nullptr;
   std::unique_ptr<EditorSeam> made = editorFactory_(*this);
   if (!made) FatalError(__LINE__, "WRApplicationEditor");
   ownedEditor_ = made.release();

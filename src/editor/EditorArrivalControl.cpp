@@ -81,18 +81,30 @@ void EditorArrivalControl::Store() {
   Invalidate();
 }
 
-void EditorArrivalControl::Draw() {
-  GView::Draw();
-  if (typePopup != nullptr && typePopup->GetCurrentItem() != 0) return;
+std::vector<std::string> EditorArrivalControl::Captions() const {
+  if (typePopup != nullptr && typePopup->GetCurrentItem() != 0) return {};
   const bool operation = InOperation(state_);
   GString255 text;
+  std::vector<std::string> out;
   text.LoadResource(484);
   text.AppendNumber(arrival);
-  DrawText(&text, 1, 16, -1, 1, 255, 255, 255);
+  out.emplace_back(text.CStr());
   text.LoadResource(operation ? 485 : 486);
-  DrawText(&text, 8, 27, -1, 1, 255, 255, 255);
+  out.emplace_back(text.CStr());
   text.LoadResource(operation ? 487 : 488);
   text.AppendNumber(chance);
   text.AppendCString("%");
-  DrawText(&text, 167, 16, -1, 1, 255, 255, 255);
+  out.emplace_back(text.CStr());
+  return out;
+}
+
+void EditorArrivalControl::Draw() {
+  GView::Draw();
+  static constexpr int32_t kAt[3][2] = {{1, 16}, {8, 27}, {167, 16}};
+  const std::vector<std::string> captions = Captions();
+  GString255 text;
+  for (size_t i = 0; i < captions.size() && i < 3; ++i) {
+    text.Assign(captions[i].c_str());
+    DrawText(&text, kAt[i][0], kAt[i][1], -1, 1, 255, 255, 255);
+  }
 }

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "framework/ui/GView.h"
 
@@ -28,8 +30,11 @@ class EditorArrivalControl : public GView {
   void ApplyType();
   // The values into the chosen side's slot, and a redraw.
   void Store();
-  // The background; for a scheduled reinforcement the arrival and the chance in white.
+  // The background; for a scheduled reinforcement the three captions in white.
   void Draw() override;
+  // What Draw writes: the first possible arrival, the unit it counts in and the chance;
+  // empty for a reserve type.
+  std::vector<std::string> Captions() const;
 
   int32_t arrival = 10;
   int32_t chance = 100;

@@ -269,7 +269,7 @@ void EditorState::CloseUnitEditScreen(bool cancel) {
       auto* infantry = static_cast<Infantry*>(unit);
       unit->suppression = kSuppressionOf[std::clamp(unitEdit.suppressionPopup->GetCurrentItem(), 0, 4)];
       unit->fatigue = kFatigueOf[std::clamp(unitEdit.fatiguePopup->GetCurrentItem(), 0, 3)];
-      infantry->UpdateFatigue();
+      infantry->fatigueLevel = Infantry::FatigueLevelOf(unit->fatigue);
       if (unitEdit.chargesPopup != nullptr) infantry->chargeCount = static_cast<uint8_t>(unitEdit.chargesPopup->GetCurrentItem());
       if (unitEdit.antitankPopup != nullptr) {
         infantry->antitankCount = static_cast<uint8_t>(unitEdit.antitankPopup->GetCurrentItem());

@@ -38,11 +38,12 @@ void EditorRadioButton::Draw() {
   const int32_t x = lit ? Width() / 2 : Width() / 2 - 1;
   const int32_t y = lit ? Height() - 4 : Height() - 5;
   if (label_ == nullptr) FatalError(69, "EditorRadioButton.cpp");
-  const uint8_t grey = IsEnabled() ? 0 : 125;
   DrawText(label_, x, y, 0, 1, 255, 255, 255);
-  if (selected) {
-    DrawText(label_, x - 1, y - 1, 0, 1, 255, grey, grey);
-  } else {
-    DrawText(label_, x - 1, y - 1, 0, 1, grey, grey, grey);
-  }
+  const Rgb colour = CaptionColour(selected, IsEnabled());
+  DrawText(label_, x - 1, y - 1, 0, 1, colour.r, colour.g, colour.b);
+}
+
+EditorRadioButton::Rgb EditorRadioButton::CaptionColour(bool selected, bool enabled) {
+  const uint8_t grey = enabled ? 0 : 125;
+  return selected ? Rgb{255, grey, grey} : Rgb{grey, grey, grey};
 }

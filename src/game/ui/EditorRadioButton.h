@@ -28,6 +28,11 @@ class EditorRadioButton : public GRadioButton {
   // when selected, else (g, g, g); g is 125 when the button or a parent is disabled, else 0.
   // A button without a caption is a programmer error (fatal).
   void Draw() override;
+  // The caption's colour over its white shadow.
+  struct Rgb {
+    uint8_t r, g, b;
+  };
+  static Rgb CaptionColour(bool selected, bool enabled);
 
  private:
   GGraphic* unlit_ = nullptr;
