@@ -173,8 +173,9 @@ void EditorUnitDataPanel::ComposeInfantry(const Unit& unit, std::vector<Line>& o
     for (uint16_t count : unit.ammo) ammunition += count;
   }
   line(48, 1081, std::to_string(ammunition));
-  const int32_t speed = std::clamp<int32_t>(record.SpeedClass(), 1, 4);
-  line(61, 1082, Text(static_cast<uint32_t>(1104 - speed)));
+  // Class 0 (immobile) has no word.
+  const int32_t speed = std::clamp<int32_t>(record.SpeedClass(), 0, 4);
+  line(61, 1082, speed > 0 ? Text(static_cast<uint32_t>(1104 - speed)) : std::string());
   if (record.ClassCode() > 1) line(74, 1083, std::to_string(record.ClassCode()));
 }
 
