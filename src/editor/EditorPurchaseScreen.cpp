@@ -212,10 +212,13 @@ void EditorState::UnitPurchaseScreen(int32_t side) {
 }
 
 void EditorState::ForgetPurchaseScreen() {
-  SafeDelete(unitEditView);
+  // The name entry slot is the landmark dialog's too: it goes only with the editing screen.
+  if (unitEditView != nullptr) {
+    nameEntry = nullptr;
+    namePopup = nullptr;
+    SafeDelete(unitEditView);
+  }
   unitEdit = UnitEditControls{};
-  nameEntry = nullptr;
-  namePopup = nullptr;
   catalogueList = nullptr;
   chosenLists = {};
   unitDataPanel = nullptr;
