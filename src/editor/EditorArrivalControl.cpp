@@ -4,10 +4,10 @@
 
 #include "app/WRApplication.h"
 #include "editor/EditorState.h"
+#include "editor/EditorUnits.h"
 #include "framework/core/GString255.h"
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GStripButton.h"
-#include "framework/ui/GViewHost.h"
 
 namespace {
 
@@ -15,18 +15,13 @@ constexpr int32_t kRepeatMs = 120;
 constexpr int32_t kLowestArrival = 2;
 constexpr int32_t kScheduledAfterReserve = 4;
 
-uint16_t DarkRed() {
-  GViewHost* host = GViewHost::Current();
-  return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(35, 0, 0)) : 0;
-}
-
 bool InOperation(const EditorState& state) { return state.App() != nullptr && state.App()->GetCampaign() != nullptr; }
 
 }  // namespace
 
 void EditorArrivalControl::Setup(GView* parent, int32_t x, int32_t y, int32_t width, int32_t height) {
   Place(parent, x, y, width, height);
-  SetBackColor(DarkRed());
+  SetBackColor(Editor::DarkRedPixel());
   stepView = new GView();
   stepView->SetNoFill(1);
   stepView->Place(this, 0, 0, Width(), 30);
@@ -36,15 +31,7 @@ void EditorArrivalControl::Setup(GView* parent, int32_t x, int32_t y, int32_t wi
     button->IStripButton(stepView, b[0], b[1], b[3], static_cast<int16_t>(b[2]), 5);
     button->SetAutoRepeat(kRepeatMs);
   }
-  GString255 texts[4];
-  const GString* items[4];
-  for (int32_t i = 0; i < 4; ++i) {
-    texts[i].LoadResource(static_cast<uint32_t>(480 + i));
-    items[i] = &texts[i];
-  }
-  typePopup = new GPopup();
-  typePopup->Init(this, 45, 33, 4, items, 0);
-  typePopup->SetCommand(172);
+  typePopup = Editor::MakePopup(this, 45, 33, {480, 481, 482, 483}, 0, 172);
   typePopup->SetVisible(InOperation(state_) ? 1 : 0);
   SetVisible(0);
 }

@@ -2,6 +2,7 @@
 // experience limits by force, the arrival control's showing and the screen's commands.
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "app/WRApplication.h"
 #include "editor/EditorArrivalControl.h"
@@ -9,6 +10,7 @@
 #include "editor/EditorPurchaseList.h"
 #include "editor/EditorState.h"
 #include "editor/EditorUnitDataPanel.h"
+#include "editor/EditorUnits.h"
 #include "editor/EditorValueLabel.h"
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
@@ -17,7 +19,6 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GStripButton.h"
-#include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleBase.h"
 #include "game/ui/EditorRadioButton.h"
@@ -31,18 +32,12 @@ constexpr int32_t kRegular = 2;
 constexpr int32_t kAlertOverspent = 12;
 constexpr int32_t kAlertNothingSpent = 13;
 
+// The popup of count strings from firstString.
 GPopup* MakePopup(GView* parent, int32_t x, int32_t y, int32_t firstString, int32_t count, int32_t current,
                   int32_t command) {
-  std::array<GString255, 8> texts;
-  std::array<const GString*, 8> items{};
-  for (int32_t i = 0; i < count; ++i) {
-    texts[static_cast<size_t>(i)].LoadResource(static_cast<uint32_t>(firstString + i));
-    items[static_cast<size_t>(i)] = &texts[static_cast<size_t>(i)];
-  }
-  auto* popup = new GPopup();
-  popup->Init(parent, x, y, count, items.data(), current);
-  popup->SetCommand(command);
-  return popup;
+  std::vector<int32_t> strings;
+  for (int32_t i = 0; i < count; ++i) strings.push_back(firstString + i);
+  return Editor::MakePopup(parent, x, y, strings, current, command);
 }
 
 GStripButton* MakeButton(GView* parent, int32_t x, int32_t y, int32_t command, int16_t picture, int32_t style,
@@ -120,8 +115,7 @@ void EditorState::UnitPurchaseScreen(int32_t side) {
   CloseScreen();
   mainView->SetVisible(0);
   screenView = new GView();
-  GViewHost* host = GViewHost::Current();
-  screenView->SetBackColor(host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(35, 0, 0)) : 0);
+  screenView->SetBackColor(Editor::DarkRedPixel());
   screenView->Place(rootView, -1, 0, kScreenWidth, rootView->Height());
   const int32_t height = screenView->Height();
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "editor/EditorState.h"
+#include "editor/EditorUnits.h"
 #include "editor/PurchaseEntry.h"
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
-#include "framework/ui/GViewHost.h"
 #include "game/units/ArmourFormulas.h"
 #include "game/units/FormationData.h"
 #include "game/units/Hack.h"
@@ -44,18 +44,13 @@ std::string Calibre(int32_t weapon) {
 
 bool IsFlameMount(int32_t index) { return index >= kFirstNonGun && index != SmallArmsData::kNone; }
 
-uint16_t DarkRed() {
-  GViewHost* host = GViewHost::Current();
-  return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(35, 0, 0)) : 0;
-}
-
 }  // namespace
 
 EditorUnitDataPanel::~EditorUnitDataPanel() { DropTemporary(); }
 
 void EditorUnitDataPanel::Setup(GView* parent, int32_t x, int32_t y, int32_t width, int32_t height) {
   Place(parent, x, y, width, height);
-  SetBackColor(DarkRed());
+  SetBackColor(Editor::DarkRedPixel());
   shownUnit = nullptr;
   entryFlag = false;
 }

@@ -9,6 +9,7 @@
 #include "app/WRApplication.h"
 #include "editor/EditorPurchaseList.h"
 #include "editor/EditorState.h"
+#include "editor/EditorUnits.h"
 #include "editor/EditorValueLabel.h"
 #include "framework/core/GString15.h"
 #include "framework/core/GString255.h"
@@ -37,20 +38,7 @@ constexpr float kSuppressionOf[5] = {0.0f, 52.8f, 88.0f, 156.0f, 260.0f};
 constexpr float kFatigueOf[4] = {0.0f, 90.0f, 190.0f, 400.0f};
 
 GPopup* Popup(GView* parent, int32_t x, int32_t y, const std::vector<int32_t>& strings, int32_t current) {
-  std::vector<GString255> texts(strings.size());
-  std::vector<const GString*> items(strings.size());
-  for (size_t i = 0; i < strings.size(); ++i) {
-    if (strings[i] >= 0) {
-      texts[i].LoadResource(static_cast<uint32_t>(strings[i]));
-    } else {
-      texts[i].AssignNumber(-strings[i] - 1);  // a number item: -1 is "0"
-    }
-    items[i] = &texts[i];
-  }
-  const auto count = static_cast<int32_t>(strings.size());
-  auto* popup = new GPopup();
-  popup->Init(parent, x, y, count, items.data(), std::clamp(current, 0, count - 1));
-  return popup;
+  return Editor::MakePopup(parent, x, y, strings, current, -1);
 }
 
 // The items "0" to "n - 1".
