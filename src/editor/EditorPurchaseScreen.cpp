@@ -48,13 +48,6 @@ GStripButton* MakeButton(GView* parent, int32_t x, int32_t y, int32_t command, i
   return button;
 }
 
-GLabel* MakeLabel(GView* parent, int32_t x, int32_t y, int32_t width, int16_t stringId) {
-  auto* label = new GLabel();
-  label->InitWithResource(parent, x, y, width, stringId);
-  label->SetFill(0);
-  return label;
-}
-
 // Only the items from lowest to highest may be chosen; the current item moves there first.
 void LimitItems(GPopup* popup, int32_t lowest, int32_t highest, int32_t select) {
   popup->SetCurrentItem(select);
@@ -170,12 +163,12 @@ void EditorState::UnitPurchaseScreen(int32_t side) {
     limit->SetAlignment(1);
     limitLabels[static_cast<size_t>(i)] = limit;
   }
-  MakeLabel(screenView, 604, 66, 45, 892)->SetAlignment(0);
+  Editor::MakeLabel(screenView, 604, 66, 45, 892)->SetAlignment(0);
   if (buying) {
-    MakeLabel(pointsStrip, 0, 1, 45, 893);
-    MakeLabel(pointsStrip, 0, 15, 45, 894);
+    Editor::MakeLabel(pointsStrip, 0, 1, 45, 893);
+    Editor::MakeLabel(pointsStrip, 0, 15, 45, 894);
   }
-  MakeLabel(screenView, 5, 155, 72, 930);
+  Editor::MakeLabel(screenView, 5, 155, 72, 930);
   auto* month = new GLabel();
   const BattleBase* base = CurrentBattle();
   month->InitWithResource(screenView, 85, 155, 95, MonthStringFor(base != nullptr ? base->date : 4406));
@@ -189,7 +182,7 @@ void EditorState::UnitPurchaseScreen(int32_t side) {
   unitDataPanel->Setup(screenView, 5, height - kPanelHeight, 315, kPanelHeight);
   chosenLists[0] = new EditorPurchaseList(*this, true);
   chosenLists[1] = new EditorPurchaseList(*this, false);
-  MakeLabel(screenView, 310, 155, 53, 931);
+  Editor::MakeLabel(screenView, 310, 155, 53, 931);
   MakeButton(screenView, 488, 145, 164, 10026, 2, 150);
   MakeButton(screenView, 549, 145, 165, 10027, 2, 150);
   if (!buying) MakeButton(screenView, 340, height - kPanelHeight, 166, 10032, 0, 150);

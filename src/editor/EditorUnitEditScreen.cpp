@@ -48,13 +48,6 @@ std::vector<int32_t> Numbers(int32_t n) {
   return out;
 }
 
-GLabel* Label(GView* parent, int32_t x, int32_t y, int32_t width, int16_t stringId) {
-  auto* label = new GLabel();
-  label->InitWithResource(parent, x, y, width, stringId);
-  label->SetFill(0);
-  return label;
-}
-
 void Arrows(GView* parent, int32_t x, int32_t y, int32_t moreCommand) {
   for (int32_t i = 0; i < 2; ++i) {
     auto* button = new GStripButton();
@@ -138,7 +131,7 @@ void EditorState::UnitEditScreen() {
       continue;
     }
     const bool smallArms = t == 0 && (!hasWeapon || weaponType == 0 || weaponType == 7);
-    Label(view, 20, y, 110, static_cast<int16_t>(t == 0 ? (smallArms ? 940 : 941) : 941 + t));
+    Editor::MakeLabel(view, 20, y, 110, static_cast<int16_t>(t == 0 ? (smallArms ? 940 : 941) : 941 + t));
     Arrows(view, 190, y, 176 + 2 * t);
     ++row;
   }
@@ -147,34 +140,34 @@ void EditorState::UnitEditScreen() {
   const Battle* battle = app_ != nullptr ? app_->GetBattle() : nullptr;
   const bool exits = (app_ == nullptr || app_->GetCampaign() == nullptr) && battle != nullptr &&
                      battle->exitScoring[unit->GetSideIndex() & 1] != 0;
-  GLabel* exitLabel = Label(view, 10, 231, 120, 950);
+  GLabel* exitLabel = Editor::MakeLabel(view, 10, 231, 120, 950);
   unitEdit.exitPopup = Popup(view, 130, 230, {951, 952}, unit->countsForPoints != 0 ? 0 : 1);
   exitLabel->SetVisible(exits ? 1 : 0);
   unitEdit.exitPopup->SetVisible(exits ? 1 : 0);
 
   if (infantry != nullptr) {
-    Label(view, 10, 261, 120, 960);
+    Editor::MakeLabel(view, 10, 261, 120, 960);
     const int32_t band = std::min(unit->GetBand(), 5);
     unitEdit.suppressionPopup = Popup(view, 130, 260, {961, 962, 963, 964, 965}, band > 0 ? band - 1 : 0);
-    Label(view, 10, 291, 120, 970);
+    Editor::MakeLabel(view, 10, 291, 120, 970);
     const int32_t level = std::clamp(unit->GetFatigueLevel(), 0, 4);
     unitEdit.fatiguePopup = Popup(view, 130, 290, {971, 972, 973, 974}, level > 0 ? level - 1 : 0);
     if (infantry->IsSquad()) {
-      Label(view, 10, 321, 120, 980);
+      Editor::MakeLabel(view, 10, 321, 120, 980);
       unitEdit.chargesPopup = Popup(view, 130, 320, Numbers(4), infantry->chargeCount);
       if (infantry->IsAxis() || IsAmericanSquad(*infantry)) {
-        Label(view, 10, 351, 120, infantry->IsAxis() ? 981 : 986);
+        Editor::MakeLabel(view, 10, 351, 120, infantry->IsAxis() ? 981 : 986);
         unitEdit.antitankPopup = Popup(view, 130, 350, Numbers(infantry->IsAxis() ? 3 : 4), infantry->antitankCount);
       }
       if (infantry->IsAxis()) {
-        Label(view, 10, 381, 120, 982);
+        Editor::MakeLabel(view, 10, 381, 120, 982);
         unitEdit.antitankTypePopup = Popup(view, 130, 380, {983, 984, 985}, infantry->antitankWeaponId - kFirstPanzerfaust);
       }
     }
     if (infantry->GetLeaderLevel()) {
-      Label(view, 330, 141, 120, 990);
+      Editor::MakeLabel(view, 330, 141, 120, 990);
       for (int32_t k = 0; k < 4; ++k) {
-        Label(view, 340, 171 + 30 * k, 110, static_cast<int16_t>(991 + k));
+        Editor::MakeLabel(view, 340, 171 + 30 * k, 110, static_cast<int16_t>(991 + k));
         auto* value = new EditorValueLabel();
         value->Setup(view, 450, 173 + 30 * k, 50, infantry->LeaderRatingBits(k), nullptr);
         unitEdit.ratingLabels[static_cast<size_t>(k)] = value;
@@ -183,7 +176,7 @@ void EditorState::UnitEditScreen() {
     }
   }
 
-  Label(view, 330, 51, 120, 1002);
+  Editor::MakeLabel(view, 330, 51, 120, 1002);
   unitEdit.experiencePopup = Popup(view, 450, 50, {905, 904, 903, 902, 901, 900}, 5 - std::clamp(unit->rating, 0, 5));
   namePopup = Popup(view, 330, 81, {1000, 1001}, unit->leaderName == -1 ? 1 : 0);
   namePopup->SetCommand(175);

@@ -4,6 +4,7 @@
 
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
+#include "framework/ui/GLabel.h"
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GViewHost.h"
 #include "game/units/Unit.h"
@@ -59,6 +60,13 @@ int32_t CatalogueRowForce(int32_t row) {
 uint16_t DarkRedPixel() {
   GViewHost* host = GViewHost::Current();
   return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(35, 0, 0)) : 0;
+}
+
+GLabel* MakeLabel(GView* parent, int32_t x, int32_t y, int32_t width, int16_t stringId) {
+  auto* label = new GLabel();
+  label->InitWithResource(parent, x, y, width, stringId);
+  label->SetFill(0);
+  return label;
 }
 
 GPopup* MakePopup(GView* parent, int32_t x, int32_t y, const std::vector<int32_t>& strings, int32_t current,
