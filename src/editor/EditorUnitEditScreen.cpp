@@ -29,7 +29,6 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorUnitEditScreen";
 constexpr int32_t kAmmoTypes = 5;
 constexpr int32_t kRepeatMs = 120;
 constexpr int32_t kAlliedAntitankWeapon = 49;
