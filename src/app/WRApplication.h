@@ -119,6 +119,12 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // Deletes the editor's state, then the battle and the operation, then (unless keepScreen)
   // shows a fresh start screen.
   void CloseEditor(bool keepScreen);
+  // A battle's side must buy its units: the editor's state opens in purchase-only mode for
+  // side 0 or 1 over the screen the battle has cleared (the application's screens are gone).
+  void OpenPurchaseScreen(int32_t side) override;
+  // The purchase-only editor has handed its units to the battle: its state is deleted, then
+  // the battle screen opens, or with two players the game goes to the side still to buy.
+  void FinishPurchase();
   // Writes the game to the path through a temporary file beside it, renamed into place once
   // complete: false (logged) when the write or the replace failed, the old file untouched.
   bool SaveGameFileTo(const std::string& path, int32_t mode);

@@ -9,6 +9,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GView.h"
+#include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "platform/PFile.h"
 #include "platform/PFileName.h"
@@ -33,6 +34,52 @@ void WRApplication::OpenEditor(bool quickBattle) {
   ownedEditor_ = made.release();
   editor_ = ownedEditor_;
   editor_->Open(quickBattle, false, 2);
+}
+
+void WRApplication::OpenPurchaseScreen(int32_t side) {
+  if (!editorFactory_ || editor_ != nullptr) {
+    GErrorLog::LogValue("The purchase screen cannot open for side", side);
+    Beep();
+    return;
+  }
+  SetInputMode(kInputNone);
+  // The battle cleared the screen before asking: every view of the application's own screens
+  // is gone with it, and nothing may delete them again.
+  currentScreen_ = nullptr;
+  ForgetSetupScreens();
+  screenRoot_ = nullptr;
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
+  alertBox_ = nullptr;
+  notice_ = nullptr;
+  std::unique_ptr<EditorSeam> made = editorFactory_(*this);
+  if (!made) FatalError(__LINE__, "WRApplicationEditor");
+  ownedEditor_ = made.release();
+  editor_ = ownedEditor_;
+  editor_->Open(true, true, side & 1);
+}
+
+void WRApplication::FinishPurchase() {
+  EditorSeam* going = editor_;
+  editor_ = nullptr;
+  if (going == ownedEditor_) {
+    ownedEditor_ = nullptr;
+    delete going;
+  }
+  if (battle_ == nullptr) {
+    ShowMainScreen(true);
+    return;
+  }
+  const bool neitherPending = battle_->mustPurchase[0] == 0 && battle_->mustPurchase[1] == 0;
+  if (humanPlayers_ <= 1 || connectionType_ == 2 || (connectionType_ == 0 && neitherPending)) {
+    // The battle's own opening sends TCP/IP play's opening message and goes on with the game.
+    AssignComputerSides();
+    OpenBattleScreen();
+    return;
+  }
+  // The other side still has to buy.
+  ContinueAfterTurn();
 }
 
 void WRApplication::CloseEditor(bool keepScreen) {

@@ -18,6 +18,7 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GRadioButton.h"
+#include "game/ui/EditorRadioButton.h"
 #include "framework/ui/GStripButton.h"
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
@@ -230,8 +231,8 @@ void WRApplication::ShowPlayersScreen() {
   GRadioButton* buttons[4] = {};
   int32_t x = 2 * gap;
   for (int32_t i = 0; i < 4; ++i) {
-    auto* button = new GRadioButton();
-    button->IRadioButton(playersGroup_, static_cast<int16_t>(kStrOnePlayer + i), picture, x, y, 84, 15);
+    auto* button = new EditorRadioButton();
+    button->Setup(playersGroup_, static_cast<int16_t>(kStrOnePlayer + i), picture, x, y);
     button->SetCommand(commands[i]);
     button->SetClickSound(150);
     buttons[i] = button;

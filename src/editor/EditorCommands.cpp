@@ -10,6 +10,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GControl.h"
+#include "framework/ui/GPopup.h"
 #include "game/battle/Campaign.h"
 
 namespace {
@@ -87,7 +88,7 @@ void EditorState::DoCommand(int32_t command) {
       return;
     case 105:
       modified = 1;
-      NotAvailable(command);
+      UnitPurchaseScreen(2);
       return;
     case 106:
       modified = 1;
@@ -173,9 +174,26 @@ void EditorState::DoCommand(int32_t command) {
     case 143: RandomMapDialog(); return;
     case 144: Generate(); return;
     case 145: CancelRandomMap(); return;
+    case 173:
+    case 174: CloseUnitEditScreen(command == 174); return;
+    case 175:
+      if (nameEntry != nullptr && namePopup != nullptr) nameEntry->SetVisible(namePopup->GetCurrentItem() == 1 ? 1 : 0);
+      return;
     case 196: StepCounter(lengthCounter, 1, lengthCounter != nullptr && GetControlValue(lengthCounter) < 60); return;
     case 197: StepCounter(lengthCounter, -1, lengthCounter != nullptr && GetControlValue(lengthCounter) > 20); return;
     default:
+      if ((command >= 158 && command <= 172) || command == 198) {
+        DoPurchaseCommand(command);
+        return;
+      }
+      if (command >= 176 && command <= 185) {
+        StepUnitAmmo((command - 176) / 2, (command - 176) % 2 == 0);
+        return;
+      }
+      if (command >= 186 && command <= 193) {
+        StepLeaderRating((command - 186) / 2, (command - 186) % 2 == 0);
+        return;
+      }
       // The commands of the parameters dialogs' panels, the map editor, the random map dialog,
       // the landmark dialog, the purchase and unit editing screens and the quick-battle set-up
       // come with those screens.

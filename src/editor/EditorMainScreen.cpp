@@ -4,6 +4,7 @@
 #include "app/WRApplication.h"
 #include "editor/EditorScenarioLabel.h"
 #include "editor/EditorState.h"
+#include "editor/EditorUnits.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
@@ -12,7 +13,6 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GStripButton.h"
-#include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 
 namespace {
@@ -24,11 +24,6 @@ constexpr int16_t kFirstButtonPicture = 10000;
 constexpr int16_t kTitlePicture = 10038;
 constexpr int16_t kConfirmPicture = 11101;
 constexpr int16_t kCancelPicture = 11103;
-
-uint16_t DarkRed() {
-  GViewHost* host = GViewHost::Current();
-  return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(35, 0, 0)) : 0;
-}
 
 }  // namespace
 
@@ -45,7 +40,7 @@ void EditorState::Open(bool quick, bool purchase, int32_t side) {
   rootView->Place(gKernel->GetRootView(), 0, 0, width, height);
   const bool small = MainViewWidthFor(width) == 640;
   mainView = new GView();
-  mainView->SetBackColor(DarkRed());
+  mainView->SetBackColor(Editor::DarkRedPixel());
   mainView->Place(rootView, -1, -1, small ? 640 : 800, small ? 480 : 600);
   secondDialog = nullptr;
   previewRunning = 0;
@@ -74,9 +69,7 @@ void EditorState::Open(bool quick, bool purchase, int32_t side) {
     }
     return;
   }
-  // The purchase screen for the side comes with the purchase lists.
-  GErrorLog::LogValue("The purchase screen is not available yet, side", side);
-  if (app_ != nullptr) app_->Beep();
+  UnitPurchaseScreen(side);
 }
 
 void EditorState::BuildMainScreen() {
@@ -111,7 +104,7 @@ void EditorState::SaveScenarioDialog() {
   CloseScreen();
   mainView->SetVisible(0);
   screenView = new GView();
-  screenView->SetBackColor(DarkRed());
+  screenView->SetBackColor(Editor::DarkRedPixel());
   screenView->Place(rootView, -1, -1, 640, 280);
   const int32_t width = screenView->Width();
   for (int32_t line = 0; line < 6; ++line) {
@@ -143,6 +136,7 @@ void EditorState::CloseScreen() {
   // The controls of the screen go with it.
   firstPlayerPopup = nullptr;
   ForgetParameterControls();
+  ForgetPurchaseScreen();
   SafeDelete(screenView);
   if (mainView != nullptr) mainView->SetVisible(1);
 }

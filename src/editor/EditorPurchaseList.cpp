@@ -1,11 +1,16 @@
 #include "editor/EditorPurchaseList.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/WRApplication.h"
 #include "editor/EditorState.h"
+#include "editor/EditorUnitDataPanel.h"
 #include "editor/EditorValueLabel.h"
+#include "framework/core/GString15.h"
+#include "framework/core/GString255.h"
+#include "framework/ui/GViewHost.h"
 #include "framework/core/GErrorLog.h"
 #include "game/battle/BattleBase.h"
 #include "game/battle/ReinforcementGroup.h"
@@ -121,4 +126,62 @@ void EditorPurchaseList::UpdatePoints() {
   }
   rowCount = Shown().Count();
   Invalidate();
+}
+
+Unit* EditorPurchaseList::UnitAt(int32_t row) const {
+  GObjectGroup& list = Shown();
+  if (row < 0 || row >= list.Count()) return nullptr;
+  return static_cast<Unit*>(list.GetItem(row));
+}
+
+void EditorPurchaseList::Draw() {
+  EditorUnitList::Draw();
+  if (selected >= topRow && selected < topRow + rowsPerPage) {
+    GViewHost* host = GViewHost::Current();
+    const auto band = static_cast<uint16_t>(host != nullptr ? host->RGBToPixel(155, 155, 0) : 0);
+    FillRect(GRect{0, (selected - topRow) * kRowHeight, Width(), (selected - topRow) * kRowHeight + kRowHeight}, band);
+  }
+  GObjectGroup& list = Shown();
+  rowCount = list.Count();
+  GString255 text;
+  for (int32_t row = topRow; row < rowCount && row < topRow + rowsPerPage; ++row) {
+    const auto* unit = static_cast<const Unit*>(list.GetItem(row));
+    const Rgb colour = RowColour(unit->GetPurchaseCode());
+    const int32_t y = (row - topRow) * kRowHeight + 10;
+    if (!unit->IsInanimate()) {
+      // Values a stored unit may carry outside the tables are shown at their nearest end.
+      const int32_t nationality = std::clamp(unit->nationalityCode, 0, 18);
+      const int32_t rating = std::clamp(unit->GetRating(), 0, 5);
+      text.LoadResource(static_cast<uint32_t>(5100 + nationality));
+      DrawText(&text, 2, y, -1, 1, colour.r, colour.g, colour.b);
+      text.LoadResource(static_cast<uint32_t>(1050 + rating));
+      DrawText(&text, 30, y, -1, 1, colour.r, colour.g, colour.b);
+    }
+    text.Clear();
+    unit->GetDisplayName(text);
+    const int32_t depth = std::clamp<int32_t>(unit->purchaseDepth, 0, 3);
+    DrawText(&text, depth * 17 + 57, y, -1, 1, colour.r, colour.g, colour.b);
+    text.AssignNumber(static_cast<int32_t>(unit->GetPurchaseCost()));
+    DrawText(&text, Width() - 2, y, 1, 1, colour.r, colour.g, colour.b);
+  }
+}
+
+void EditorPurchaseList::MouseDown(int32_t, int32_t y, uint8_t doubleClick, uint8_t shift, uint8_t control) {
+  const int32_t row = RowAt(y);
+  selected = UnitAt(row) != nullptr ? row : -1;
+  Invalidate();
+  if (doubleClick == 0 || state_.purchaseOnly != 0) return;
+  if (shift != 0 && control != 0) {
+    if (Unit* unit = UnitAt(selected)) unit->nationalityCode = state_.GetForceCode();
+    return;
+  }
+  DoCommand(166);
+}
+
+void EditorPurchaseList::MouseMoved(int32_t, int32_t y) {
+  if (state_.unitDataPanel != nullptr) state_.unitDataPanel->ShowUnit(UnitAt(RowAt(y)));
+}
+
+void EditorPurchaseList::MouseLeft() {
+  if (state_.unitDataPanel != nullptr) state_.unitDataPanel->ShowUnit(nullptr);
 }

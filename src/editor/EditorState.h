@@ -180,6 +180,55 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   void CommitLandmarkName();
   void CloseLandmarkDialog();
 
+  // ---- The unit purchase and unit editing screens (EditorPurchaseScreen.cpp,
+  // EditorUnitEditScreen.cpp) ----
+  // Builds the purchase screen over the main view: side 0 or 1 buys only that side's units
+  // within its allowances (purchase-only mode), 2 edits both sides' units.
+  void UnitPurchaseScreen(int32_t side);
+  // Enables the experience items the chosen force allows and moves a choice outside them to
+  // "Regular"; nothing in purchase-only mode. A force code outside the table is fatal.
+  void ApplyExperienceLimits();
+  // The lowest and highest experience item a force code allows; false for a code outside the
+  // table.
+  static bool ExperienceRange(int32_t forceCode, int32_t* lowest, int32_t* highest);
+  // Shows or hides the arrival control; shown, it loads the chosen slot's settings.
+  void ShowArrivalControl(bool show);
+  // Forgets the purchase screen's controls (the screen itself goes with the screen slot) and
+  // deletes the unit editing screen.
+  void ForgetPurchaseScreen();
+  // The purchase screen's commands 158-172 and 198.
+  void DoPurchaseCommand(int32_t command);
+  // Commands 173 and 174: the values into the unit (not on cancel), then the purchase screen.
+  void CloseUnitEditScreen(bool cancel);
+  // Opens the editing screen on the selected unit of the chosen side's CHOSEN list; nothing
+  // without one or for a unit that is neither infantry nor a vehicle.
+  void UnitEditScreen();
+  // Ammunition type 0..4 one more (beeps at the maximum) or one less (not below 0).
+  void StepUnitAmmo(int32_t type, bool more);
+  // Leader rating 0..3 (command, combat, morale, stealth) within 0 to 2.
+  void StepLeaderRating(int32_t rating, bool more);
+  // The label of the battle's month: June 1944 to May 1945, a date outside them shown at the
+  // nearer end.
+  static int16_t MonthStringFor(int32_t date);
+  // The editing screen's state.
+  struct UnitEditControls {
+    Unit* unit = nullptr;
+    int32_t maxAmmo = 0;
+    std::array<EditorValueLabel*, 5> ammoLabels{};
+    std::array<bool, 5> ammoShown{};
+    std::array<EditorValueLabel*, 4> ratingLabels{};
+    GPopup* exitPopup = nullptr;
+    GPopup* suppressionPopup = nullptr;
+    GPopup* fatiguePopup = nullptr;
+    GPopup* chargesPopup = nullptr;
+    GPopup* antitankPopup = nullptr;
+    GPopup* antitankTypePopup = nullptr;
+    GPopup* experiencePopup = nullptr;
+  };
+  UnitEditControls unitEdit;
+  GView* pointsStrip = nullptr;
+  // ---- End of the unit purchase and unit editing screens ----
+
   // ---- Scenario files (EditorFiles.cpp) ----
   void NewBattle();
   void NewOperation();

@@ -24,3 +24,11 @@ void EditorUnitList::Draw() {
   const auto frame = static_cast<uint16_t>(host != nullptr ? host->RGBToPixel(50, 50, 75) : 0);
   FrameRect(GRect{0, 0, Width(), Height()}, frame);
 }
+
+EditorUnitList::Rgb EditorUnitList::RowColour(int32_t index) {
+  static constexpr Rgb kColours[11] = {{255, 255, 255}, {255, 102, 102}, {255, 180, 0},   {133, 255, 133},
+                                       {110, 155, 255}, {153, 102, 102}, {0, 255, 255},   {215, 205, 169},
+                                       {200, 0, 125},   {153, 204, 255}, {230, 255, 100}};
+  if (index < 0 || index >= 11) return kColours[0];
+  return kColours[index];
+}

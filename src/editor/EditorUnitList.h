@@ -18,6 +18,15 @@ class EditorUnitList : public GView {
   // The background and a one-pixel frame in (50, 50, 75).
   void Draw() override;
 
+  // The row of a local y (y / 12 + the top row); may lie past the last row.
+  int32_t RowAt(int32_t y) const { return y / kRowHeight + topRow; }
+  // The colour of a catalogue entry's colour index or a unit's purchase code; an index
+  // outside the 11 colours gives white.
+  struct Rgb {
+    uint8_t r, g, b;
+  };
+  static Rgb RowColour(int32_t index);
+
   int32_t topRow = 0;
   int32_t rowCount = 0;
   int32_t rowsPerPage = 0;

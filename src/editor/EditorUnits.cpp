@@ -1,6 +1,12 @@
 #include "editor/EditorUnits.h"
 
+#include <algorithm>
+
+#include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
+#include "framework/ui/GLabel.h"
+#include "framework/ui/GPopup.h"
+#include "framework/ui/GViewHost.h"
 #include "game/units/Unit.h"
 
 namespace {
@@ -49,6 +55,37 @@ int32_t CatalogueForceIndex(int32_t forceCode) {
 int32_t CatalogueRowForce(int32_t row) {
   if (row < 0 || row >= 13) FatalError(__LINE__, kSource);
   return kRowForces[row];
+}
+
+uint16_t DarkRedPixel() {
+  GViewHost* host = GViewHost::Current();
+  return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(35, 0, 0)) : 0;
+}
+
+GLabel* MakeLabel(GView* parent, int32_t x, int32_t y, int32_t width, int16_t stringId) {
+  auto* label = new GLabel();
+  label->InitWithResource(parent, x, y, width, stringId);
+  label->SetFill(0);
+  return label;
+}
+
+GPopup* MakePopup(GView* parent, int32_t x, int32_t y, const std::vector<int32_t>& strings, int32_t current,
+                  int32_t command) {
+  std::vector<GString255> texts(strings.size());
+  std::vector<const GString*> items(strings.size());
+  for (size_t i = 0; i < strings.size(); ++i) {
+    if (strings[i] >= 0) {
+      texts[i].LoadResource(static_cast<uint32_t>(strings[i]));
+    } else {
+      texts[i].AssignNumber(-strings[i] - 1);
+    }
+    items[i] = &texts[i];
+  }
+  const auto count = static_cast<int32_t>(strings.size());
+  auto* popup = new GPopup();
+  popup->Init(parent, x, y, count, items.data(), std::clamp(current, 0, count - 1));
+  popup->SetCommand(command);
+  return popup;
 }
 
 }  // namespace Editor

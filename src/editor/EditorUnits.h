@@ -1,7 +1,11 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <vector>
 
+class GLabel;
+class GPopup;
+class GView;
 class Unit;
 
 // Small services the editor's purchase screens share.
@@ -16,5 +20,13 @@ void AddUnitCostByCategory(const Unit& unit, std::array<int32_t, 6>& totals);
 int32_t CatalogueForceIndex(int32_t forceCode);
 // The force code of a catalogue row 0..12; another row is a programmer error (fatal).
 int32_t CatalogueRowForce(int32_t row);
+// The editor screens' background, dark red (35, 0, 0), as a pixel of the current host.
+uint16_t DarkRedPixel();
+// An unfilled label of the string at (x, y) of the parent.
+GLabel* MakeLabel(GView* parent, int32_t x, int32_t y, int32_t width, int16_t stringId);
+// A popup of the strings' texts (a negative entry -n - 1 is the number n) at (x, y) of the
+// parent, at the item current clamped into the list, sending command (-1 none).
+GPopup* MakePopup(GView* parent, int32_t x, int32_t y, const std::vector<int32_t>& strings, int32_t current,
+                  int32_t command);
 
 }  // namespace Editor

@@ -45,6 +45,11 @@
 //   copy-file A B      a file of the work folder copied (a name with spaces in double quotes)
 //   expect-same-file A B
 //                      two files of the work folder hold the same bytes
+//   click-row available|chosen N [double] [shift] [ctrl]
+//                      a left click on row N (0 the list's top row) of the purchase screen's
+//                      AVAILABLE list or shown CHOSEN list
+//   hover-row available|chosen N
+//                      the mouse moved over that row
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
 #include <algorithm>
@@ -65,6 +70,8 @@
 #include "app/WRApplication.h"
 #include "editor/EditorInstall.h"
 #include "editor/EditorMapPreview.h"
+#include "editor/EditorPurchaseList.h"
+#include "editor/EditorCatalogueList.h"
 #include "editor/EditorState.h"
 #include "editor/EditorTerrainPalette.h"
 #include "editor/EditorZonePanel.h"
@@ -130,6 +137,8 @@ class Driver {
   bool DragTiles(const std::string& rest);
   bool ClickCode(const std::string& rest);
   bool ClickZone(const std::string& rest);
+  // The purchase screen's rows: a click (with keys) or only the mouse moved over it.
+  bool PurchaseRow(const std::string& rest, bool click);
   bool FindText(GView* view, const std::string& text) const;
   WRApplication* App() const { return static_cast<WRApplication*>(kernel_->GetApplication()); }
   bool Fail(const std::string& why) {
@@ -245,6 +254,7 @@ Driver::Keys Driver::ReadKeys(std::istream& in) {
 GView* Driver::EditorScreen() const {
   auto* state = dynamic_cast<EditorState*>(App()->GetEditor());
   if (state == nullptr) return nullptr;
+  if (state->unitEditView != nullptr && state->unitEditView->IsVisible()) return state->unitEditView;
   if (state->screenView != nullptr && state->screenView->IsVisible()) return state->screenView;
   return state->mainView;
 }
@@ -411,6 +421,32 @@ bool Driver::ClickZone(const std::string& rest) {
   return true;
 }
 
+bool Driver::PurchaseRow(const std::string& rest, bool click) {
+  auto* state = dynamic_cast<EditorState*>(App()->GetEditor());
+  std::istringstream in(rest);
+  std::string which;
+  int32_t row = -1;
+  if (!(in >> which >> row) || (which != "available" && which != "chosen") || row < 0)
+    return Fail("a row step needs available or chosen and a row");
+  const Keys keys = ReadKeys(in);
+  EditorUnitList* list = nullptr;
+  if (state != nullptr) {
+    if (which == "available") list = state->catalogueList;
+    else if (state->sidePopup != nullptr) list = state->GetCurrentPurchaseList();
+  }
+  if (list == nullptr || !list->IsVisible()) return Fail("the purchase screen is not open");
+  const int32_t x = list->Bounds().left + list->Width() / 2;
+  const int32_t y = list->Bounds().top + row * EditorUnitList::kRowHeight + EditorUnitList::kRowHeight / 2;
+  if (y >= list->Bounds().bottom) return Fail("the row lies below the list's page");
+  if (click) {
+    Click(x, y, false, keys);
+  } else {
+    Post(PMessageType::kMouseMove, 0, x, y);
+    Pump(1);
+  }
+  return true;
+}
+
 bool Driver::FindText(GView* view, const std::string& text) const {
   if (view == nullptr || !view->IsVisible()) return false;
   if (auto* label = dynamic_cast<GLabel*>(view); label != nullptr && text == label->GetText().CStr()) return true;
@@ -545,6 +581,8 @@ bool Driver::RunLine(const std::string& line) {
       const std::string first = read(a);
       if (first.empty() || first != read(b)) return Fail(a + " and " + b + " differ");
     }
+  } else if (verb == "click-row" || verb == "hover-row") {
+    return PurchaseRow(rest, verb == "click-row");
   } else if (verb == "screenshot") {
     if (fake_->LastFrame().empty()) return Fail("no frame was presented");
     if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(),

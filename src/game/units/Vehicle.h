@@ -115,6 +115,12 @@ class Vehicle : public Unit, public VehicleServices {
   // small-arms groups. An id outside the table is fatal.
   int32_t QueryShotWeapon(int32_t& weapon, int32_t& type, int32_t mode, bool machineGunShot) const;
   void QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const override;
+  // The ammunition mix row of the vehicle's class.
+  int32_t GetAmmoMixRow() const override { return TrueClass().AmmoRow(); }       // slot 22
+  // A vehicle's fastest move is the plain fast move, whatever its speed class.
+  int32_t GetFastestMoveCode() const override { return 20; }                     // slot 85
+  // The gun looks where the turret points.
+  float GetWeaponFacing() const override { return GetTurretAngle(); }            // slot 58
   // Which gun engages the target: 1 the main gun, 0 the machine guns.
   int32_t ChooseMainGun(const Unit* newTarget, bool flagA, bool flagB) const;
   void SetMainGunClearance(uint8_t value) { mainGunClearance = value; }

@@ -340,3 +340,30 @@ TEST(SurnameLists, HaveTheirSizesWidthsAndUniqueNames) {
     EXPECT_EQ(static_cast<int>(names.size()), list.Count()) << g;
   }
 }
+
+TEST_F(DataTablesValidator, RangesThePurchaseScreensShow) {
+  // Speed class names, vehicle type names, the ammunition mix rows and formation entries.
+  for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
+    const InfantryData r = gInfantryClasses[i];
+    EXPECT_TRUE(r.SpeedClass() >= 0 && r.SpeedClass() <= 4) << i;  // 0: immobile
+    EXPECT_TRUE(r.AmmoRow() >= 0 && r.AmmoRow() < WeaponData::kMixRows) << i;
+    EXPECT_TRUE(r.WeaponSlotCount() >= 0 && r.WeaponSlotCount() <= InfantryData::kWeaponSlots) << i;
+  }
+  for (int32_t i = 0; i < gVehicleClasses.Count(); ++i) {
+    const VehicleData r = gVehicleClasses[i];
+    EXPECT_TRUE(r.EditorCode() >= 0 && r.EditorCode() <= 23) << i;
+    EXPECT_TRUE(r.AmmoRow() >= 0 && r.AmmoRow() < WeaponData::kMixRows) << i;
+  }
+  for (int32_t f = 0; f < gFormations.Count(); ++f) {
+    const FormationData r = gFormations[f];
+    EXPECT_LE(r.EntryCount(), FormationData::kMaxEntries) << f;
+    for (int32_t e = 0; e < r.EntryCount() && e < FormationData::kMaxEntries; ++e) {
+      const int32_t kind = r.EntryKind(e);
+      EXPECT_TRUE(kind == 0 || kind == 1 || kind == FormationData::kNestedFormation) << f;
+      const bool valid = kind == 0   ? gInfantryClasses.IsValid(r.EntryClass(e))
+                         : kind == 1 ? gVehicleClasses.IsValid(r.EntryClass(e))
+                                     : gFormations.IsValid(r.EntryClass(e));
+      EXPECT_TRUE(valid) << f;
+    }
+  }
+}
