@@ -176,6 +176,9 @@ class AIOperational : public ComputerPlayer {
   static AIGroup* GroupHolding(const AIPlanContext& context, const Unit* unit);
 
   // ---- The set-up's forming of groups (AIOperationalBuildGroups.cpp) ----
+  // The side's first turn: makes its group list, places its units and fortifications and
+  // forms its groups.
+  static void BuildGroups(const AIPlanContext& context);
   // The role the set-up sorts units by: 0 none wanted (guns, units that cannot move, and
   // everything but infantry and vehicles), 1 an attacker's heavy weapon, 2 special weapons, 3
   // riflemen, 4 class 5 weapons and fighting vehicles.
@@ -324,6 +327,4 @@ class AIOperational : public ComputerPlayer {
   static void AssignGoals(const AIPlanContext& context);
   static void SendDefendersToGoals(const AIPlanContext& context);
   static void SendAttackersToGoals(const AIPlanContext& context);
-  // The steps that later work fills in.
-  static void BuildGroups(const AIPlanContext& context);
 };
