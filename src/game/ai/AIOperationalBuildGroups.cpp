@@ -9,6 +9,7 @@
 #include "game/ai/AIGoalGroup.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
+#include "game/ai/AISetupProfile.h"
 #include "game/ai/AIProgressMeter.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
@@ -199,7 +200,10 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
   list->Append(placed);
   list->Append(placement);
   grid.Init(2, tiles.Height(), tiles.Width());
-  BuildOutlookGrid(context, grid);
+  {
+    const AISetupProfile::Timer timer(AISetupProfile::kOutlook);
+    BuildOutlookGrid(context, grid);
+  }
   Step(context);
 
   const bool computerSetup = app.GetOption(kOptionComputerSetup) != 0;
@@ -233,12 +237,16 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
     squadsAndLeaders.RemoveIf(NotSquadOrLeaderCallback, nullptr, false);
     fixed.RemoveIf(TakeWithoutRole, &plan, false);
     fixed.Sort(ByRoleAndGoal, const_cast<AIPlanContext*>(&context));
+    const AISetupProfile::Timer timer(AISetupProfile::kGarrisons);
     fixed.RemoveIf(AssignCallback, &plan, false);
   }
 
   // 6-7. The units to place wait off the map; guns and role-less units are placed first.
   if (computerSetup) ForEachUnit(*placement, [](Unit& unit) { ParkUnit(unit); });
-  placement->RemoveIf(PlaceRoleCallback, &plan, false);
+  {
+    const AISetupProfile::Timer timer(AISetupProfile::kRolePlacement);
+    placement->RemoveIf(PlaceRoleCallback, &plan, false);
+  }
 
   if (context.defender) {
     // 8. Garrisons first, then the rest in the zone, each in a group of its own merged with
@@ -254,8 +262,14 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
     if (goals != nullptr) order.AppendGroup(*goals);
     order.Shuffle();
     order.Sort(ByNearOwnZone, nullptr);
-    GarrisonGoals(context, total, order, *placement, grid);
-    ForEachUnit(*placement, [&](Unit& unit) { PlaceUnitInZone(context, unit, grid); });
+    {
+      const AISetupProfile::Timer timer(AISetupProfile::kGarrisons);
+      GarrisonGoals(context, total, order, *placement, grid);
+    }
+    {
+      const AISetupProfile::Timer timer(AISetupProfile::kUnitPlacement);
+      ForEachUnit(*placement, [&](Unit& unit) { PlaceUnitInZone(context, unit, grid); });
+    }
     placement->AppendGroup(fixed);
     GObjectGroup singles;
     singles.Init();
@@ -266,10 +280,13 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
     MergeClosestGroups(context, singles);
     list->AppendGroup(singles);
     if (placed->Count() == 0) RemoveAndDelete(*list, placed);
-    ReuniteSquadsWithLeaders(context, squadsAndLeaders);
-    OrderPlatoons(context);
-    for (int32_t g = 0; g < list->Count(); ++g) {
-      PlaceLeadersOfGroup(context, *static_cast<AIGroup*>(list->GetItem(g)), grid);
+    {
+      const AISetupProfile::Timer timer(AISetupProfile::kSquadsAndLeaders);
+      ReuniteSquadsWithLeaders(context, squadsAndLeaders);
+      OrderPlatoons(context);
+      for (int32_t g = 0; g < list->Count(); ++g) {
+        PlaceLeadersOfGroup(context, *static_cast<AIGroup*>(list->GetItem(g)), grid);
+      }
     }
     Step(context);
   } else {
@@ -285,7 +302,11 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
       list->Append(groups[g]);
     }
     if (computerSetup) {
-      ForEachUnit(*placement, [&](Unit& unit) { PlaceUnitInZone(context, unit, grid); });
+      {
+        const AISetupProfile::Timer timer(AISetupProfile::kUnitPlacement);
+        ForEachUnit(*placement, [&](Unit& unit) { PlaceUnitInZone(context, unit, grid); });
+      }
+      const AISetupProfile::Timer timer(AISetupProfile::kSquadsAndLeaders);
       OrderPlatoons(context);
       ForEachUnit(*placement, [&](Unit& unit) { PlaceLeaderWithSquads(context, unit, grid); });
     }
@@ -308,7 +329,10 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
   }
   RefreshLeaderLinks(battle);
   Step(context);
-  if (objects.Count() > 0 && computerSetup) PlaceAllFortifications(context, objects);
+  if (objects.Count() > 0 && computerSetup) {
+    const AISetupProfile::Timer timer(AISetupProfile::kFortifications);
+    PlaceAllFortifications(context, objects);
+  }
   for (int32_t i = 0; i < battle.UnitCount(); ++i) ChooseStartLevel(context, *battle.UnitAt(i));
   for (int32_t i = 0; i < battle.UnitCount(); ++i) JoinVehicleGroup(context, *battle.UnitAt(i));
   Step(context);

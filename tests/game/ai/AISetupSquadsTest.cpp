@@ -223,3 +223,45 @@ TEST(AISetupSquads, PlatoonsNeverSwapAcrossZoneNumbers) {
   }
   EXPECT_GT(moved, 0);
 }
+
+TEST(AISetupSquads, ASquadUnderItsOwnLeaderStaysAndAStrayOneTradesPlaces) {
+  SquadsRig rig;
+  Battle& battle = rig.B();
+  Infantry* leader = rig.Add(rig.leaderClass, 0, 100.0f, 700.0f, 4, 'A', 0);
+  Infantry* near = rig.Add(rig.squadClass, 0, 110.0f, 700.0f, 4, 'A', 1);
+  Infantry* stray = rig.Add(rig.squadClass, 0, 700.0f, 100.0f, 4, 'A', 2);
+  // A team (no squad, no leader) of the same zone in the leader's group.
+  Infantry* other = rig.Add(FindClass(false, 0), 0, 120.0f, 710.0f, 4, 'B', 1);
+  near->platoonLeader = leader;
+  stray->platoonLeader = leader;
+  rig.context.defender = true;
+  battle.aiGroups[0] = new GObjectGroup();
+  battle.aiGroups[0]->Init();
+  battle.aiGroups[0]->SetOwnsMembers(true);
+  auto group = [&battle](std::initializer_list<Unit*> members) {
+    auto* g = new AIGroup();
+    g->Init();
+    for (Unit* unit : members) g->Append(unit);
+    battle.aiGroups[0]->Append(g);
+    return g;
+  };
+  AIGroup* leaders = group({leader, other});
+  AIGroup* squads = group({near, stray});
+  GGroup units;
+  units.Init();
+  units.SetOwnsMembers(false);
+  for (Unit* unit : {static_cast<Unit*>(leader), static_cast<Unit*>(near), static_cast<Unit*>(stray),
+                     static_cast<Unit*>(other)}) {
+    units.Append(unit);
+  }
+  AIOperational::ReuniteSquadsWithLeaders(rig.context, units);
+  // The squad in its leader's command stays where it stands and in its group.
+  EXPECT_FLOAT_EQ(near->x, 110.0f);
+  EXPECT_TRUE(squads->Contains(near));
+  // The stray squad takes the place and the group of the team.
+  EXPECT_FLOAT_EQ(stray->x, 120.0f);
+  EXPECT_FLOAT_EQ(stray->y, 710.0f);
+  EXPECT_FLOAT_EQ(other->x, 700.0f);
+  EXPECT_TRUE(leaders->Contains(stray));
+  EXPECT_TRUE(squads->Contains(other));
+}
