@@ -231,7 +231,7 @@ TEST(AISetupSquads, ASquadUnderItsOwnLeaderStaysAndAStrayOneTradesPlaces) {
   Infantry* near = rig.Add(rig.squadClass, 0, 110.0f, 700.0f, 4, 'A', 1);
   Infantry* stray = rig.Add(rig.squadClass, 0, 700.0f, 100.0f, 4, 'A', 2);
   // A team (no squad, no leader) of the same zone in the leader's group.
-  Infantry* other = rig.Add(FindClass(false, 0), 0, 120.0f, 710.0f, 4, 'B', 1);
+  Infantry* other = rig.Add(FindClass(false, -1), 0, 120.0f, 710.0f, 4, 'B', 1);
   near->platoonLeader = leader;
   stray->platoonLeader = leader;
   rig.context.defender = true;
