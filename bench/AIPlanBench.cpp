@@ -24,6 +24,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AISetupProfile.h"
+#include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
@@ -190,6 +191,9 @@ void RunSetupPlan(benchmark::State& state, bool defending) {
   const int64_t exposures = ExposureCounter::calls;
   const int64_t traces = TraceLineCounter::calls;
   const auto seconds = AISetupProfile::seconds;
+  int64_t misgrouped = 0;
+  int64_t parked = 0;
+  int64_t outside = 0;
   for (auto _ : state) {
     state.PauseTiming();
     HeadlessBattle headless;
@@ -207,11 +211,25 @@ void RunSetupPlan(benchmark::State& state, bool defending) {
     planner.PlanTurn(battle, 0, headless.Host());
     state.PauseTiming();
     benchmark::DoNotOptimize(battle.AIGroupCount(0));
+    // What a player would see go wrong: units of the side (objects aside) in no group or in
+    // two, left parked off the map, or standing outside their zone.
+    for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+      Unit* unit = battle.UnitAt(i);
+      if (unit->GetSideIndex() != 0 || unit->IsAirplane()) continue;
+      int32_t holders = 0;
+      for (int32_t g = 0; g < battle.AIGroupCount(0); ++g) holders += battle.AIGroupAt(0, g)->Contains(unit) ? 1 : 0;
+      if (!unit->IsInanimate() && holders != 1) ++misgrouped;
+      if (unit->x >= AIOperational::kParkOffset) ++parked;
+      if (unit->setupZone != 7 && !unit->CanDeployAt(unit->x, unit->y)) ++outside;
+    }
     state.ResumeTiming();
   }
   const double n = static_cast<double>(state.iterations() > 0 ? state.iterations() : 1);
   state.counters["score_points"] = static_cast<double>(AISetupProfile::scoreCalls - scores) / n;
   state.counters["exposures"] = static_cast<double>(ExposureCounter::calls - exposures) / n;
+  state.counters["misgrouped"] = static_cast<double>(misgrouped);
+  state.counters["parked"] = static_cast<double>(parked);
+  state.counters["outside_zone"] = static_cast<double>(outside);
   state.counters["trace_lines"] = static_cast<double>(TraceLineCounter::calls - traces) / n;
   for (int32_t k = 0; k < AISetupProfile::kStages; ++k) {
     state.counters[names[k]] = (AISetupProfile::seconds[static_cast<size_t>(k)] - seconds[static_cast<size_t>(k)]) / n;
