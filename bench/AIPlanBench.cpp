@@ -1,4 +1,6 @@
-// How the computer player judges one unit, on the large battle (150 squads and teams a side on
+// The computer's set-up plan of side 0 (150 units) on the large battle's set-up variant,
+// defending and attacking, with the time of its stages and its counts of scored points,
+// exposure answers and traced lines. Then how the computer player judges one unit, on the large battle (150 squads and teams a side on
 // the 250 x 250 tile reference map) after its set-up GO and one action phase, on one core:
 // the situation scores of a unit without a target, the best nearby cell of a squad and of a
 // vehicle (a tank put beside a squad), and an advance on a goal 1 km off. Counters per call: trial copies, weapon-effect
@@ -21,12 +23,15 @@
 #include "game/ai/AIGoalGroup.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
+#include "game/ai/AISetupProfile.h"
+#include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
+#include "game/map/TraceLineCounter.h"
 #include "game/units/AITargeting.h"
 #include "game/units/ExposureCounter.h"
 #include "game/units/Hack.h"
@@ -170,6 +175,72 @@ void BM_AdvanceOnGoalSquad(benchmark::State& state) {
   counts.Report(state);
 }
 BENCHMARK(BM_AdvanceOnGoalSquad)->Unit(benchmark::kMillisecond);
+
+
+#ifndef TARVANE_LARGE_SETUP
+#define TARVANE_LARGE_SETUP "large/Large Setup.wrb"
+#endif
+
+// Side 0's set-up plan on a fresh copy of the set-up battle each time, from seed 1, with the
+// computer placing its units; the attacker field set for the posture.
+void RunSetupPlan(benchmark::State& state, bool defending) {
+  LargeBattleWorld::Get("aiplan");
+  const char* names[AISetupProfile::kStages] = {"outlook_s",       "role_placement_s", "garrisons_s",
+                                                "unit_placement_s", "fortifications_s", "squads_leaders_s"};
+  const int64_t scores = AISetupProfile::scoreCalls;
+  const int64_t exposures = ExposureCounter::calls;
+  const int64_t traces = TraceLineCounter::calls;
+  const auto seconds = AISetupProfile::seconds;
+  int64_t misgrouped = 0;
+  int64_t parked = 0;
+  int64_t outside = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    HeadlessBattle headless;
+    if (!LargeBattleWorld::Load(headless, TARVANE_LARGE_SETUP)) {
+      state.SkipWithError("the large set-up battle could not be read");
+      return;
+    }
+    Battle& battle = *headless.GetBattle();
+    battle.setupPhase = 1;
+    battle.attacker = defending ? 1 : 0;
+    headless.Host().options[11] = 1;
+    SeedRandom(1);
+    AIOperational planner;
+    state.ResumeTiming();
+    planner.PlanTurn(battle, 0, headless.Host());
+    state.PauseTiming();
+    benchmark::DoNotOptimize(battle.AIGroupCount(0));
+    // What a player would see go wrong: units of the side (objects aside) in no group or in
+    // two, left parked off the map, or standing outside their zone.
+    for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+      Unit* unit = battle.UnitAt(i);
+      if (unit->GetSideIndex() != 0 || unit->IsAirplane()) continue;
+      int32_t holders = 0;
+      for (int32_t g = 0; g < battle.AIGroupCount(0); ++g) holders += battle.AIGroupAt(0, g)->Contains(unit) ? 1 : 0;
+      if (!unit->IsInanimate() && holders != 1) ++misgrouped;
+      if (unit->x >= AIOperational::kParkOffset) ++parked;
+      if (unit->setupZone != 7 && !unit->CanDeployAt(unit->x, unit->y)) ++outside;
+    }
+    state.ResumeTiming();
+  }
+  const double n = static_cast<double>(state.iterations() > 0 ? state.iterations() : 1);
+  state.counters["score_points"] = static_cast<double>(AISetupProfile::scoreCalls - scores) / n;
+  state.counters["exposures"] = static_cast<double>(ExposureCounter::calls - exposures) / n;
+  state.counters["misgrouped"] = static_cast<double>(misgrouped);
+  state.counters["parked"] = static_cast<double>(parked);
+  state.counters["outside_zone"] = static_cast<double>(outside);
+  state.counters["trace_lines"] = static_cast<double>(TraceLineCounter::calls - traces) / n;
+  for (int32_t k = 0; k < AISetupProfile::kStages; ++k) {
+    state.counters[names[k]] = (AISetupProfile::seconds[static_cast<size_t>(k)] - seconds[static_cast<size_t>(k)]) / n;
+  }
+}
+
+void BM_SetupPlanDefending(benchmark::State& state) { RunSetupPlan(state, true); }
+BENCHMARK(BM_SetupPlanDefending)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_SetupPlanAttacking(benchmark::State& state) { RunSetupPlan(state, false); }
+BENCHMARK(BM_SetupPlanAttacking)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

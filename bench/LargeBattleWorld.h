@@ -17,6 +17,7 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/units/Hack.h"
+#include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"
@@ -36,8 +37,8 @@ class LargeBattleWorld {
 
   // The large battle read into the headless battle and prepared as the battle screen prepares
   // a battle it opens; false when the scenario cannot be read.
-  static bool Load(HeadlessBattle& headless) {
-    const std::string path = PPath::ToProgram(TARVANE_LARGE_BATTLE);
+  static bool Load(HeadlessBattle& headless, const char* scenario = TARVANE_LARGE_BATTLE) {
+    const std::string path = PPath::ToProgram(scenario);
     auto handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
     if (handle == nullptr) return false;
     GFile file;
@@ -77,6 +78,7 @@ class LargeBattleWorld {
     Hack::LoadTables();
     Infantry::Register();
     Vehicle::Register();
+    Inanimate::Register();
   }
 
   std::filesystem::path folder_;

@@ -3,12 +3,23 @@
 // with three waypoints toward the enemy and an enemy as its target. Of every ten units of a
 // side seven are squads and teams, one an anti-tank gun, one a half-track and one a tank.
 //   make_large_battle <reference map file> <scenario file>
+// Its set-up variant writes the battle before anyone has set up, for the computer's set-up:
+//   make_large_battle --setup <attacker 0, 1 or 2> <battle size in tiles> <reference map file> <scenario file>
+// The battle takes the square of the given size from the map's south-west corner: side 0
+// (Axis) sets up in zones 4 to 6 along the west, side 1 in zones 1 to 3 along the east, each
+// 40 tiles deep (a third of a smaller battle). Each side has 150 units: a company leader,
+// twenty platoons of three squads under level-1 leaders, machine-gun (four of them riding
+// half-tracks), mortar and anti-tank teams, fast and slow guns, half-tracks and tanks, and fortifications of kinds 0, 1, 2, 4, 5 and 6 with zone numbers 0
+// and the side's three. Five victory flags stand between the zones.
 // The same build gives the same bytes on every run.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+#include <algorithm>
 
 #include "app/GameFile.h"
 #include "app/GameFileSettings.h"
@@ -20,7 +31,9 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/map/Map.h"
+#include "game/battle/VictoryFlag.h"
 #include "game/units/Hack.h"
+#include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"
@@ -86,9 +99,201 @@ bool WriteScenario(const std::string& path, Battle& battle) {
   return GameFile::WriteFile(PPath::ToProgram(path), GFile::kModeWriteGameFile, settings, &battle, nullptr);
 }
 
+
+// ---- The set-up variant ----
+
+constexpr int32_t kSetupZoneTiles = 40;
+constexpr int32_t kSmallestBattle = 60;
+// Classes of each side (0 Axis, 1 Allied): company and platoon leaders, squad, machine-gun,
+// mortar and anti-tank teams, a fast and a slow gun, half-track and tank.
+struct SideClasses {
+  int32_t company, platoon, squad, machineGun, mortar, antitank, fastGun, slowGun, halftrack, tank;
+};
+constexpr SideClasses kClasses[2] = {{0, 1, 2, 5, 22, 7, 14, 17, 0, 10}, {67, 68, 69, 72, 88, 74, 81, 84, 62, 78}};
+constexpr int32_t kPlatoons = 20;
+constexpr int32_t kFortificationKinds[6] = {0, 1, 2, 4, 5, 6};
+
+struct SetupBattle {
+  Battle& battle;
+  int32_t size;   // tiles
+  int32_t depth;  // tiles of each side's zone
+  bool failed = false;
+  int32_t count[2] = {};
+
+  // The zone band (0..2) of a y in metres.
+  int32_t BandOf(float y) const { return std::min(2, static_cast<int32_t>(y / (static_cast<float>(size) * 20.0f / 3.0f))); }
+  int32_t ZoneOf(int32_t sideIndex, int32_t band) const { return (sideIndex == 0 ? 4 : 1) + band; }
+
+  // A drawn standable point of the side's zone band.
+  bool DrawPoint(Unit& unit, int32_t sideIndex, int32_t band, float& x, float& y) const {
+    const float bandHeight = static_cast<float>(size) * 20.0f / 3.0f;
+    const float zoneDepth = static_cast<float>(depth) * 20.0f;
+    for (int32_t attempt = 0; attempt < kPlacementTries; ++attempt) {
+      const float d = 10.0f + RandomFloatTimes(zoneDepth - 20.0f);
+      x = sideIndex == 0 ? d : static_cast<float>(size) * 20.0f - d;
+      y = bandHeight * static_cast<float>(band) + 10.0f + RandomFloatTimes(bandHeight - 20.0f);
+      if (unit.CanStandAt(x, y, true)) return true;
+    }
+    return false;
+  }
+
+  Unit* Add(Unit* unit, int32_t sideIndex, int32_t band, int32_t zone, int32_t letter, int32_t number) {
+    float x = 0.0f;
+    float y = 0.0f;
+    unit->side = static_cast<uint8_t>(1 - sideIndex);
+    if (!DrawPoint(*unit, sideIndex, band, x, y)) {
+      delete unit;
+      failed = true;
+      return nullptr;
+    }
+    unit->SetPosition(x, y);
+    battle.AddUnitToMap(unit, x, y);
+    unit->setupZone = zone;
+    unit->SetDesignation(letter, number);
+    ++count[sideIndex];
+    return unit;
+  }
+  Infantry* AddInfantry(int32_t classIndex, int32_t sideIndex, int32_t band, int32_t letter, int32_t number) {
+    auto* unit = new Infantry();
+    unit->Init(classIndex, sideIndex == 0 ? 6 : 0, 2, 0.0f, 0.0f, sideIndex == 0 ? 0.0f : 180.0f);
+    return static_cast<Infantry*>(Add(unit, sideIndex, band, ZoneOf(sideIndex, band), letter, number));
+  }
+  Vehicle* AddVehicle(int32_t classIndex, int32_t sideIndex, int32_t band, int32_t number) {
+    auto* unit = new Vehicle();
+    unit->SetClass(classIndex, sideIndex == 0 ? 6 : 0, 2, 0.0f, 0.0f, sideIndex == 0 ? 0.0f : 180.0f);
+    return static_cast<Vehicle*>(Add(unit, sideIndex, band, ZoneOf(sideIndex, band), 'V', number));
+  }
+
+  void MakeSide(int32_t sideIndex) {
+    const SideClasses& c = kClasses[sideIndex];
+    AddInfantry(c.company, sideIndex, 1, 'A', 0);
+    for (int32_t p = 0; p < kPlatoons && !failed; ++p) {
+      const int32_t band = p % 3;
+      const int32_t letter = 'B' + p;
+      Infantry* leader = AddInfantry(c.platoon, sideIndex, band, letter, 0);
+      for (int32_t n = 1; n <= 3 && leader != nullptr; ++n) {
+        Infantry* squad = AddInfantry(c.squad, sideIndex, band, letter, n);
+        if (squad != nullptr) squad->platoonLeader = leader;
+      }
+    }
+    int32_t number = 1;
+    const int32_t teams[3][2] = {{c.machineGun, 8}, {c.mortar, 6}, {c.antitank, 6}};
+    for (const auto& [classIndex, many] : teams) {
+      for (int32_t i = 0; i < many && !failed; ++i) AddInfantry(classIndex, sideIndex, i % 3, 'X', number++);
+    }
+    for (int32_t i = 0; i < 8 && !failed; ++i) AddInfantry(i < 4 ? c.fastGun : c.slowGun, sideIndex, i % 3, 'G', i + 1);
+    for (int32_t i = 0; i < 16 && !failed; ++i) {
+      const int32_t band = i % 3;
+      Vehicle* vehicle = AddVehicle(i < 8 ? c.halftrack : c.tank, sideIndex, band, i + 1);
+      // The first four half-tracks carry a machine-gun team (a squad is too big for them).
+      if (vehicle == nullptr || i >= 4) continue;
+      Infantry* rider = AddInfantry(c.machineGun, sideIndex, band, 'R', i + 1);
+      if (rider == nullptr) continue;
+      // Boarded as the scenario editor seats a rider: on the vehicle, where it stands.
+      rider->carrier = vehicle;
+      vehicle->AddPassenger(rider);
+      rider->SyncPositionWithLinkedUnit(false);
+    }
+    for (int32_t i = 0; i < 21 && !failed; ++i) {
+      auto* object = new Inanimate();
+      object->Init(kFortificationKinds[i % 6], sideIndex == 0 ? 0 : 1, 0.0f, 0.0f, 0.0f);
+      const int32_t band = i % 3;
+      // Every fourth object has zone number 0: it stays where the scenario put it.
+      const int32_t zone = i % 4 == 3 ? 0 : ZoneOf(sideIndex, (i / 4) % 3);
+      Add(object, sideIndex, band, zone, 'F', i + 1);
+    }
+  }
+};
+
+int MakeSetupBattle(int argc, char** argv) {
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: make_large_battle --setup <attacker 0, 1 or 2> <battle size in tiles> <reference map> <scenario file>\n");
+    return 2;
+  }
+  char* end = nullptr;
+  const long attacker = std::strtol(argv[2], &end, 10);
+  if (*argv[2] == '\0' || *end != '\0' || attacker < 0 || attacker > 2) {
+    std::fprintf(stderr, "make_large_battle: the attacker must be 0, 1 or 2, not %s\n", argv[2]);
+    return 2;
+  }
+  const long size = std::strtol(argv[3], &end, 10);
+  if (*argv[3] == '\0' || *end != '\0' || size < kSmallestBattle || size > 250) {
+    std::fprintf(stderr, "make_large_battle: the battle size must be %d to 250 tiles, not %s\n", kSmallestBattle, argv[3]);
+    return 2;
+  }
+  const std::filesystem::path mapPath = std::filesystem::absolute(argv[4]);
+  const std::filesystem::path out = std::filesystem::absolute(argv[5]);
+  std::filesystem::create_directories(out.parent_path());
+  PPath::SetProgramFolder(out.parent_path().string() + "/");
+  GKernel kernel;
+  kernel.FindProgramFolder();
+  Hack::LoadTables();
+  Infantry::Register();
+  Vehicle::Register();
+  Inanimate::Register();
+  SeedRandom(kSeed);
+  int result = 0;
+  {
+    HeadlessBattle headless;
+    headless.New();
+    Battle& battle = *headless.GetBattle();
+    Map* map = ReadMap(headless.Host(), mapPath.string());
+    auto& tiles = map != nullptr ? map->terrain.tiles : battle.map->terrain.tiles;
+    if (map == nullptr) {
+      std::fprintf(stderr, "make_large_battle: cannot read the map %s\n", mapPath.string().c_str());
+      result = 1;
+    } else if (size > tiles.Width() || size > tiles.Height()) {
+      std::fprintf(stderr, "make_large_battle: the battle size %ld is larger than the map (%d x %d tiles)\n", size,
+                   tiles.Width(), tiles.Height());
+      delete map;
+      result = 2;
+    } else {
+      delete battle.map;
+      battle.map = map;
+      battle.title.Assign("Large Set-up");
+      battle.lastTurn = 15;
+      battle.setupPhase = 1;
+      battle.attacker = static_cast<int32_t>(attacker);
+      battle.edgeOwner[0] = 0;
+      battle.edgeOwner[1] = 2;
+      battle.edgeOwner[2] = 1;
+      battle.edgeOwner[3] = 2;
+      SetupBattle setup{battle, static_cast<int32_t>(size), std::min<int32_t>(kSetupZoneTiles, static_cast<int32_t>(size) / 3)};
+      for (int32_t x = 0; x < tiles.Width(); ++x) {
+        for (int32_t y = 0; y < tiles.Height(); ++y) {
+          uint8_t zone = 0;
+          if (x < size && y < size) {
+            const int32_t band = setup.BandOf((static_cast<float>(y) + 0.5f) * 20.0f);
+            if (x < setup.depth) zone = static_cast<uint8_t>(setup.ZoneOf(0, band));
+            if (x >= size - setup.depth) zone = static_cast<uint8_t>(setup.ZoneOf(1, band));
+          }
+          tiles.At(x, y).zone = zone;
+        }
+      }
+      for (int32_t side = 0; side < 2 && !setup.failed; ++side) setup.MakeSide(side);
+      const float extent = static_cast<float>(size) * 20.0f;
+      const float flagPoints[5][2] = {{0.3f, 0.3f}, {0.3f, 0.7f}, {0.5f, 0.5f}, {0.7f, 0.3f}, {0.7f, 0.7f}};
+      for (const auto& point : flagPoints) battle.flags.Append(new VictoryFlag(point[0] * extent, point[1] * extent, 0));
+      if (setup.failed || setup.count[0] != kUnitsPerSide || setup.count[1] != kUnitsPerSide) {
+        std::fprintf(stderr, "make_large_battle: the set-up battle could not be made (%d and %d units)\n", setup.count[0],
+                     setup.count[1]);
+        result = 1;
+      } else if (!WriteScenario(out.string(), battle)) {
+        std::fprintf(stderr, "make_large_battle: the scenario could not be written\n");
+        result = 1;
+      }
+    }
+  }
+  Hack::FreeTables();
+  GErrorLog::Close();
+  if (result == 0) std::filesystem::remove(out.parent_path() / GErrorLog::kFileName);
+  return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--setup") == 0) return MakeSetupBattle(argc, argv);
   if (argc != 3) {
     std::fprintf(stderr, "usage: make_large_battle <reference map> <scenario file>\n");
     return 2;

@@ -156,6 +156,45 @@ class AIOperational : public ComputerPlayer {
   // other unit of the side not kept in place on the lower.
   static void ChooseStartLevel(const AIPlanContext& context, Unit& unit);
 
+  // ---- Squads and leaders at set-up (AIOperationalSetupSquads.cpp) ----
+  // Squads standing away from their own leader trade places (and groups) with units of the
+  // same zone in the leader's group, until no trade is left; units is a list to work on.
+  static void ReuniteSquadsWithLeaders(const AIPlanContext& context, GGroup& units);
+  // Gathers the squads of every platoon around its squad number 1 by swapping places with
+  // nearer squads of other platoons (same zone only; a defender's swap their groups too).
+  static void OrderPlatoons(const AIPlanContext& context);
+  // Puts a level-1 leader a few metres from the middle squad of those it leads (in its zone
+  // when it leads none). True when a defender's leader joined that squad's group, so that the
+  // caller drops it from its old one.
+  static bool PlaceLeaderWithSquads(const AIPlanContext& context, Unit& leader, const GDynamicArray& grid);
+  static void PlaceLeadersOfGroup(const AIPlanContext& context, AIGroup& group, const GDynamicArray& grid);
+  // An infantry unit of the side riding a vehicle joins the vehicle's group.
+  static void JoinVehicleGroup(const AIPlanContext& context, Unit& unit);
+  // Every infantry unit of the battle finds its leader in command from where it stands.
+  static void RefreshLeaderLinks(Battle& battle);
+  // The side's group holding the unit, or null.
+  static AIGroup* GroupHolding(const AIPlanContext& context, const Unit* unit);
+
+  // ---- The set-up's forming of groups (AIOperationalBuildGroups.cpp) ----
+  // The side's first turn: makes its group list, places its units and fortifications and
+  // forms its groups.
+  static void BuildGroups(const AIPlanContext& context);
+  // The role the set-up sorts units by: 0 none wanted (guns, units that cannot move, and
+  // everything but infantry and vehicles), 1 an attacker's heavy weapon, 2 special weapons, 3
+  // riflemen, 4 class 5 weapons and fighting vehicles.
+  static int32_t PlanningRole(const AIPlanContext& context, const Unit& unit);
+  // Role first (lower first), then the distance to the nearest goal (nearer first).
+  static int32_t CompareByRoleAndGoal(const AIPlanContext& context, const Unit& a, const Unit& b);
+  // Places a unit of role 0 or 1 (not kept in place) in its zone; a role 0 unit then joins
+  // the placement group (true).
+  static bool PlaceRoleUnit(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, AIGroup& placed);
+  // Places a unit not kept in place and of a role other than 1 in its zone; an attacker's
+  // level-1 leaders wait for their squads.
+  static void PlaceUnitInZone(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid);
+  // The facing that turns a unit away from its side's edge (a vehicle whose gun points back
+  // from the opposite edge).
+  static float SetupFacing(const Battle& battle, const Unit& unit);
+
   // ---- Fortifications at set-up (AIOperationalFortifications.cpp) ----
   // Places the list's roadblocks, wire, target reference points and mines, kind by kind (0, 1,
   // 2, 4, 5, 6); those leave the list, other kinds stay in it.
@@ -288,6 +327,4 @@ class AIOperational : public ComputerPlayer {
   static void AssignGoals(const AIPlanContext& context);
   static void SendDefendersToGoals(const AIPlanContext& context);
   static void SendAttackersToGoals(const AIPlanContext& context);
-  // The steps that later work fills in.
-  static void BuildGroups(const AIPlanContext& context);
 };

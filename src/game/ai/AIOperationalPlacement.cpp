@@ -8,6 +8,7 @@
 #include "framework/core/Quorl.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
+#include "game/ai/AISetupProfile.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
@@ -138,6 +139,7 @@ float AIOperational::RoleScore(float exposure, int32_t role, uint16_t outlook) {
 
 float AIOperational::ScoreSetupPoint(const AIPlanContext& context, Unit& unit, const GDynamicArray& grid, float x,
                                      float y, bool classTwoOrThree, bool classFive, bool special) {
+  ++AISetupProfile::scoreCalls;
   const Map& map = *context.battle->map;
   if (!map.IsOnMap(x, y) || !unit.CanStandAt(x, y, true)) return -999.0f;
   unit.x = x;

@@ -106,5 +106,3 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
   host.InvalidateRootView();
   host.RedrawScreen();
 }
-
-void AIOperational::BuildGroups(const AIPlanContext&) {}

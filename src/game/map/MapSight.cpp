@@ -15,6 +15,7 @@
 #include "game/map/MapUnitView.h"
 #include "game/map/SightFeatures.h"
 #include "game/map/SmokeCloud.h"
+#include "game/map/TraceLineCounter.h"
 
 namespace {
 
@@ -216,9 +217,12 @@ float Map::CellStepFactor(SightTraceState& state, uint16_t word, bool anyBurning
   return f;
 }
 
+int64_t TraceLineCounter::calls = 0;
+
 bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, float x0, float y0, float z0, float x1,
                     float y1, float z1, float& visibility, float& distance, float* blockX, float* blockY,
                     float* blockZ, bool canonicalOrder) const {
+  ++TraceLineCounter::calls;
   if (!AllFinite(x0, y0, z0, x1, y1, z1)) {
     visibility = 0.0f;
     distance = 0.0f;

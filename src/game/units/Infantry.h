@@ -88,6 +88,10 @@ class Infantry : public Unit, public InfantryServices {
   int32_t GetTypeIndex() const override { return classIndex; }
   InfantryData GetClassData() const override { return Data(); }
   bool IsSquad() const override { return Data().IsSquad() != 0; }
+  // Another unit of the battle stands too close to the point.
+  bool IsPlacementBlockedAt(float px, float py, float /*radius*/, bool /*flag*/) const override {
+    return IsCrowdedAt(px, py);
+  }
   Unit* GetSplitPartner() const override { return linkedHalf; }
   bool IsSecondHalf() const override { return splitFlag != 0; }
   Unit* GetOriginUnit() const override { return parentUnit; }

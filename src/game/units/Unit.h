@@ -544,6 +544,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // Another unit of the battle that counts (alive, or slot 38 holds) stands too close to the
   // point.
   bool IsCrowdedAt(float px, float py) const;
+  // A placement conflict at the point: true while the point does not suit the unit. Only
+  // infantry has conflicts (another unit too close); every other unit answers false.
+  virtual bool IsPlacementBlockedAt(float /*px*/, float /*py*/, float /*radius*/, bool /*flag*/) const { return false; }
   // Moves the unit in rings around the point until a candidate is accepted (mode 0: place and
   // zone only; 1: no unit too close; 2: also the terrain test). False when the rings are
   // exhausted; the unit then stands at the last candidate.

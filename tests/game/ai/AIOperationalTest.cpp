@@ -135,6 +135,11 @@ TEST(AIOperational, EveryPathRestoresTheScreenAndTheMap) {
       Random(4);  // the side's objectives: one draw for the battle's one flag
       RandomFloat();
       EXPECT_EQ(after, RandomState());
+    } else if (c.setup == 1) {
+      // The set-up forms the side's groups and places its units, redrawing as its meter
+      // moves.
+      EXPECT_NE(battle.aiGroups[1], nullptr);
+      EXPECT_GE(host.screenRedraws, 4);
     } else {
       EXPECT_EQ(host.screenRedraws, 4);
       const uint32_t after = RandomState();
