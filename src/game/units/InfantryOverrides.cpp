@@ -73,6 +73,14 @@ bool Infantry::HasMainWeaponOfType123() const {
   return type == 1 || type == 2 || type == 3;
 }
 
+bool Infantry::CanFireMainWeapon(bool flag) const {
+  int32_t weapon = kNoWeapon;
+  int32_t type = 0;
+  if (QueryWeaponGrade(weapon, type, 0) != 0) return true;
+  if (weapon == kNoWeapon) return false;
+  return flag || (type != 1 && type != 5 && type != 6 && type != 7);
+}
+
 bool Infantry::IsOutOfMainAmmo() const { return ammo[0] == 0 && !HasMainWeapon() && !IsArtillerySpotter(); }
 
 bool Infantry::HasAnyAmmo() const { return IsOutOfMainAmmo() || Unit::HasAnyAmmo(); }

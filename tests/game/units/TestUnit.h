@@ -17,7 +17,7 @@ class TestUnit : public Unit {
   bool HasMainWeapon() const override { return mainWeapon; }
   bool HasMainWeaponOfType5() const override { return indirect; }
   bool HasMainWeaponOfType23(bool flag) const override { return flag ? type234 : type23; }
-  bool CanFireMainWeapon() const override { return canFireMain; }
+  bool CanFireMainWeapon(bool) const override { return canFireMain; }
   bool HasSurrendered() const override { return surrendered; }
   int32_t GetLossesSinceMorale() const override { return battleLosses; }
   int32_t GetAmmoMixRow() const override { return ammoRow; }
