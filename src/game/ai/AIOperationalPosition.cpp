@@ -159,7 +159,7 @@ float AIOperational::ScorePosition(const AIPlanContext& context, Unit& unit, int
     float v = 0.0f;
     if (unit.LineOfSightTo(*enemy)) {
       if (mainUsable) {
-        v = unit.WeaponEffect(enemy, unit.ChooseAmmo(enemy), false, true, false, 0, 1) * enemy->GetPurchaseCost();
+        v = unit.WeaponEffect(enemy, unit.ChooseAmmo(enemy), false, true, false, 0, 1) * context.PurchaseCost(*enemy);
       }
       v *= exposureFactor;
       if (armoured) {
@@ -198,7 +198,7 @@ float AIOperational::ScorePosition(const AIPlanContext& context, Unit& unit, int
         }
       }
     } else if (d <= 15.0f && enemy->IsInfantry() && enemy->GetBand() > 3) {
-      v += enemy->GetPurchaseCost();
+      v += context.PurchaseCost(*enemy);
     }
     if (v > best) {
       best = v;
@@ -240,7 +240,7 @@ void AIOperational::ChooseEnemiesToScore(const AIPlanContext& context, Unit& uni
   for (int32_t q = 3; q >= 0; --q) {
     std::vector<std::pair<float, Unit*>> keyed;
     for (Unit* other : quadrants[static_cast<size_t>(q)]) {
-      const float key = unit.WeaponEffect(other, unit.ChooseAmmo(other), false, true, false, 0, 1) * other->GetPurchaseCost();
+      const float key = unit.WeaponEffect(other, unit.ChooseAmmo(other), false, true, false, 0, 1) * context.PurchaseCost(*other);
       keyed.emplace_back(key, other);
     }
     SortByKey(keyed);
@@ -251,7 +251,7 @@ void AIOperational::ChooseEnemiesToScore(const AIPlanContext& context, Unit& uni
     std::vector<std::pair<float, Unit*>> keyed;
     for (Unit* other : quadrants[static_cast<size_t>(q)]) {
       float key = AITargeting::WeaponEffect(*other, &unit, other->ChooseAmmo(&unit), true, true, false, 0, 1);
-      if (other->HasMainWeaponOfType23(false)) key += 0.2f;
+      if (other->HasMainWeaponOfType123()) key += 0.2f;
       keyed.emplace_back(key, other);
     }
     SortByKey(keyed);
@@ -330,3 +330,5 @@ AICellSearch::~AICellSearch() { UnitCellSearch::Install(previous_); }
 bool AICellSearch::FindBestNearbyCell(Unit& unit, bool extend, bool noBaseline) {
   return AIOperational::FindBestNearbyCell(context_, unit, extend, noBaseline);
 }
+
+bool AICellSearch::Defending() const { return context_.defender; }
