@@ -25,6 +25,7 @@
 #include "game/ai/AIGoalGroup.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
+#include "game/ai/AIPlanProfile.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/ComputerPlayer.h"
@@ -232,6 +233,11 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     const int64_t copies = Unit::gTrialCopies;
     const int64_t exposures = ExposureCounter::calls;
     const uint64_t gridBuilds = battle.map->routes.fullBuilds;
+    const int64_t searches = battle.map->routes.work.searches;
+    const int64_t nodes = battle.map->routes.work.expandedTotal;
+    const int64_t computed = AIPlanContext::gComputedValues;
+    const int64_t cached = AIPlanContext::gCachedValues;
+    AIPlanProfile::Reset();
     gDraws = 0;
     SetRandomBoundObserver(CountDraw);
     for (int32_t turn = 1; turn <= 10 && !battle.IsOver(); ++turn) {
@@ -257,6 +263,17 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     state.counters["exposures"] = static_cast<double>(ExposureCounter::calls - exposures);
     state.counters["cost_grid_full_builds"] = static_cast<double>(battle.map->routes.fullBuilds - gridBuilds);
     state.counters["bounded_draws"] = static_cast<double>(gDraws);
+    state.counters["routes"] = static_cast<double>(battle.map->routes.work.searches - searches);
+    state.counters["route_nodes"] = static_cast<double>(battle.map->routes.work.expandedTotal - nodes);
+    state.counters["kept_values_computed"] = static_cast<double>(AIPlanContext::gComputedValues - computed);
+    state.counters["kept_values_reused"] = static_cast<double>(AIPlanContext::gCachedValues - cached);
+    state.counters["score_positions"] = static_cast<double>(AIPlanProfile::scorePositionCalls);
+    static const char* const kPhaseNames[AIPlanProfile::kPhases] = {
+        "upkeep_ms", "cost_grids_ms", "groups_ms", "evaluation_ms", "best_cells_ms",
+        "advances_routes_ms", "crowding_ms", "area_fire_ms", "meter_ms"};
+    for (int32_t p = 0; p < AIPlanProfile::kPhases; ++p) {
+      state.counters[kPhaseNames[p]] = AIPlanProfile::seconds[p] * 1000.0;
+    }
     state.ResumeTiming();
   }
 }

@@ -7,6 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "game/ai/AICellSearch.h"
 #include "game/ai/AIOperational.h"
+#include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
@@ -100,6 +101,7 @@ bool AIOperational::EnemyInfantryNear(const AIPlanContext& context, float x, flo
 
 float AIOperational::ScorePosition(const AIPlanContext& context, Unit& unit, int32_t i, int32_t j,
                                    const std::vector<Unit*>& enemies, float* outX, float* outY, Unit** outEnemy) {
+  ++AIPlanProfile::scorePositionCalls;
   const Map& map = *context.battle->map;
   const float x0 = unit.x;
   const float y0 = unit.y;
@@ -265,6 +267,7 @@ void AIOperational::ChooseEnemiesToScore(const AIPlanContext& context, Unit& uni
 }
 
 bool AIOperational::FindBestNearbyCell(const AIPlanContext& context, Unit& unit, bool extend, bool noBaseline) {
+  AIPlanProfile::Scope timed(AIPlanProfile::kBestCells);
   std::vector<Unit*> enemies;
   ChooseEnemiesToScore(context, unit, enemies);
   const int32_t ci = static_cast<int32_t>(unit.x * 0.05f);

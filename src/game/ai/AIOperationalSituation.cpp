@@ -4,6 +4,7 @@
 #include "framework/core/Quorl.h"
 #include "game/ai/AIFuzzy.h"
 #include "game/ai/AIOperational.h"
+#include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/SituationRecord.h"
 #include "game/battle/Battle.h"
@@ -157,6 +158,7 @@ void AIOperational::FillSituationRecord(const AIPlanContext& context, Unit& unit
 
 void AIOperational::EvaluateSituation(const AIPlanContext& context, Unit& unit, float distance, float& first,
                                       float* second) {
+  AIPlanProfile::Scope timed(AIPlanProfile::kEvaluation);
   SituationRecord record;
   FillSituationRecord(context, unit, record, distance);
   if (record.notApplicable) {

@@ -6,6 +6,8 @@
 #include "game/units/Unit.h"
 
 bool AIPlanContext::gUseCaches = true;
+int64_t AIPlanContext::gComputedValues = 0;
+int64_t AIPlanContext::gCachedValues = 0;
 
 namespace {
 
@@ -30,10 +32,10 @@ float AIPlanContext::OwnExposure(Unit& unit) const {
   if (!gUseCaches) return compute();
   const auto found = exposures_.find(&unit);
   if (found != exposures_.end() && found->second.x == unit.x && found->second.y == unit.y) {
-    ++cachedValues;
+    ++gCachedValues;
     return found->second.value;
   }
-  ++computedValues;
+  ++gComputedValues;
   const float value = ComputeWithoutDraws(compute);
   exposures_[&unit] = KeptExposure{unit.x, unit.y, value};
   return value;
@@ -43,10 +45,10 @@ float AIPlanContext::PurchaseCost(const Unit& unit) const {
   if (!gUseCaches) return unit.GetPurchaseCost();
   const auto found = costs_.find(&unit);
   if (found != costs_.end()) {
-    ++cachedValues;
+    ++gCachedValues;
     return found->second;
   }
-  ++computedValues;
+  ++gComputedValues;
   const float value = ComputeWithoutDraws([&unit] { return unit.GetPurchaseCost(); });
   costs_.emplace(&unit, value);
   return value;

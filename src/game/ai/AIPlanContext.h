@@ -50,9 +50,10 @@ struct AIPlanContext {
   float OwnExposure(Unit& unit) const;
   // The unit's purchase cost as it is (not fresh), kept per unit.
   float PurchaseCost(const Unit& unit) const;
-  // How many values were computed and how many answered from the kept ones.
-  mutable int64_t computedValues = 0;
-  mutable int64_t cachedValues = 0;
+  // How many kept values were computed and how many answered from the kept ones, over all
+  // plans (the benchmarks and tests read them).
+  static int64_t gComputedValues;
+  static int64_t gCachedValues;
 
  private:
   struct KeptExposure {

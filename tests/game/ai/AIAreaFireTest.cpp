@@ -197,6 +197,8 @@ TEST(AIAreaFire, NoFireUnitDrawsNothing) {
 
 TEST(AIAreaFire, APlanKeepsCostsAndExposuresWherePeopleStand) {
   Rig rig;
+  const int64_t computed = AIPlanContext::gComputedValues;
+  const int64_t cached = AIPlanContext::gCachedValues;
   auto* enemy = rig.Add<Known>(1, 500.0f, 400.0f);
   enemy->purchaseCost = 30.0f;
   EXPECT_EQ(rig.context.PurchaseCost(*enemy), 30.0f);
@@ -210,8 +212,8 @@ TEST(AIAreaFire, APlanKeepsCostsAndExposuresWherePeopleStand) {
   enemy->x = 520.0f;
   rig.context.OwnExposure(*enemy);
   EXPECT_EQ(ExposureCounter::calls - calls, 2);
-  EXPECT_EQ(rig.context.computedValues, 3);
-  EXPECT_EQ(rig.context.cachedValues, 2);
+  EXPECT_EQ(AIPlanContext::gComputedValues - computed, 3);
+  EXPECT_EQ(AIPlanContext::gCachedValues - cached, 2);
   // Switched off, every use computes.
   AIPlanContext::gUseCaches = false;
   EXPECT_EQ(rig.context.PurchaseCost(*enemy), 40.0f);
