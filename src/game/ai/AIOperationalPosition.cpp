@@ -235,7 +235,7 @@ void AIOperational::ChooseEnemiesToScore(const AIPlanContext& context, Unit& uni
   for (int32_t k = 0; k < battle.UnitCount(); ++k) {
     Unit* other = battle.UnitAt(k);
     if (!other->IsAlive() || other->GetSideIndex() != 1 - unit.GetSideIndex() || other->IsInanimate()) continue;
-    if (!other->IsIdentified() || other->IsPassenger() || !unit.CanTarget(*other)) continue;
+    if (!other->IsIdentified() || other->IsPassenger(true) || !unit.CanTarget(*other)) continue;
     if (!unit.IsInRange(unit.DistanceTo(*other), 0, 1.2f)) continue;
     quadrants[static_cast<size_t>(Quadrant(unit, *other))].push_back(other);
   }

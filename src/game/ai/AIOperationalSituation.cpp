@@ -91,7 +91,7 @@ void AIOperational::SumThreatOnUnit(const AIPlanContext& context, Unit& other, U
 
 void AIOperational::FindBestOtherTarget(const AIPlanContext& context, Unit& candidate, Unit& unit) {
   if (!candidate.IsAlive() || &candidate == unit.target || candidate.IsInanimate()) return;
-  if (!candidate.IsIdentified() || candidate.IsPassenger()) return;
+  if (!candidate.IsIdentified() || candidate.IsPassenger(true)) return;
   if (!unit.CanTarget(candidate) || !unit.IsInRange(unit.DistanceTo(candidate), 0, 0.5f)) return;
   if (unit.LineOfSightTo(candidate)) return;
   const float value = AITargeting::WeaponEffect(unit, &candidate, unit.ChooseAmmo(&candidate), true, false, false, 1, 0);

@@ -141,7 +141,7 @@ class Infantry : public Unit, public InfantryServices {
   bool IsActive() const override;                                            // slot 32
   bool CanMove() const override;                                             // slot 33
   int32_t GetMenPresent() const override;                                    // slot 42
-  bool IsPassenger() const override;                                         // slot 45
+  bool IsPassenger(bool armourOnly = false) const override;                  // slot 45
   bool HasSurrendered() const override { return surrendered != 0; }          // slot 49
   // Taken by the other side after it surrendered: the released byte.
   bool HasBeenCaptured() const override { return released != 0; }           // slot 50

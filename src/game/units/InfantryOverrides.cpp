@@ -9,6 +9,7 @@
 #include "game/units/Infantry.h"
 #include "game/units/Shot.h"
 #include "game/units/UnitServices.h"
+#include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/WeaponFormulas.h"
 
@@ -52,7 +53,12 @@ bool Infantry::CanMove() const {
   return Unit::CanMove() && (Data().ClassCode() <= 8 || IsPassenger());
 }
 
-bool Infantry::IsPassenger() const { return carrier != nullptr; }
+bool Infantry::IsPassenger(bool armourOnly) const {
+  if (carrier == nullptr) return false;
+  if (!armourOnly) return true;
+  const VehicleServices* vehicle = carrier->AsVehicle();
+  return carrier->IsArmored() && vehicle != nullptr && vehicle->GetClassData(0).RidersProtected() != 0;
+}
 
 int32_t Infantry::GetMenPresent() const { return Data().Men() - losses; }
 

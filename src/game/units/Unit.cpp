@@ -301,7 +301,7 @@ bool Unit::CanBeSelected() const { return true; }
 int32_t Unit::GetMenPresent() const { return 0; }
 int32_t Unit::GetPortraitIndex() const { return 0; }
 bool Unit::IsArmored(bool) const { return false; }
-bool Unit::IsPassenger() const { return false; }
+bool Unit::IsPassenger(bool) const { return false; }
 bool Unit::IsLinked() const { return true; }
 void Unit::UpdateLink() {}
 void Unit::FollowLink() {}

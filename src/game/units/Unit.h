@@ -117,7 +117,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   int32_t GetMenPresent() const override;                                     // slot 42
   virtual int32_t GetPortraitIndex() const;                                  // slot 43
   virtual bool IsArmored(bool flag = false) const;                           // slot 44
-  virtual bool IsPassenger() const;                                          // slot 45
+  // Riding a vehicle; with armourOnly, only inside an armoured vehicle that protects its riders.
+  virtual bool IsPassenger(bool armourOnly = false) const;                   // slot 45
   virtual bool IsLinked() const;                                             // slot 46
   virtual void UpdateLink();                                                 // slot 47
   virtual void FollowLink();                                                 // slot 48

@@ -27,6 +27,20 @@ TEST(InfantryOverrides, ComputerPlayerQueries) {
   squad->released = 1;
   EXPECT_TRUE(squad->HasBeenCaptured());
 
+  // Slot 45: riding; with armourOnly, only inside armour that protects its riders.
+  EXPECT_FALSE(squad->IsPassenger(false));
+  TestVehicle carrier;
+  squad->carrier = &carrier;
+  EXPECT_TRUE(squad->IsPassenger(false));
+  EXPECT_FALSE(squad->IsPassenger(true));
+  carrier.armored = true;
+  EXPECT_FALSE(squad->IsPassenger(true));
+  carrier.record[205] = 1;
+  EXPECT_TRUE(squad->IsPassenger(true));
+  carrier.armored = false;
+  EXPECT_FALSE(squad->IsPassenger(true));
+  squad->carrier = nullptr;
+
   // Slot 117: a weapon of the squad's own grade counts; else the main weapon decides.
   InfantryRig::Put32(rig.Class(InfantryRig::kSquad) + 68, 3);
   EXPECT_FALSE(squad->CanFireMainWeapon(false));
