@@ -4,12 +4,15 @@
 // the 250 x 250 tile reference map) after its set-up GO and one action phase, on one core:
 // the situation scores of a unit without a target, the best nearby cell of a squad and of a
 // vehicle (a tank put beside a squad), and an advance on a goal 1 km off. Counters per call: trial copies, weapon-effect
-// estimates and exposure answers.
+// estimates and exposure answers. Then every orders plan of both computer sides over turns 1
+// to 10, each timed on its own.
 #include <benchmark/benchmark.h>
 
 #include "LargeBattleWorld.h"
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -18,14 +21,17 @@
 #include "app/GameFileSettings.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
+#include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "game/ai/AIGoalGroup.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AISetupProfile.h"
+#include "game/ai/AIPlanProfile.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
+#include "game/battle/ComputerPlayer.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
@@ -241,6 +247,106 @@ BENCHMARK(BM_SetupPlanDefending)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_SetupPlanAttacking(benchmark::State& state) { RunSetupPlan(state, false); }
 BENCHMARK(BM_SetupPlanAttacking)->Unit(benchmark::kMillisecond)->Iterations(1);
+// Both sides planned by the computer over turns 1 to 10 of the large battle after its set-up
+// GO; every orders plan is timed on its own (the GO's action phase and replay are not). Each
+// side's units form one free group, as no set-up plan of this battle forms groups.
+class TimingPlanner : public AIOperational {
+ public:
+  void PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& host) override {
+    const auto start = std::chrono::steady_clock::now();
+    AIOperational::PlanTurn(battle, side, host);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    seconds.push_back(took.count());
+  }
+  std::vector<double> seconds;
+};
+
+int64_t gDraws = 0;
+void CountDraw(int32_t) { ++gDraws; }
+
+void OneFreeGroup(Battle& battle, int32_t side) {
+  auto* list = new GObjectGroup();
+  list->IObjectGroup();
+  battle.aiGroups[static_cast<size_t>(side)] = list;
+  auto* group = new AIGroup();
+  group->Init();
+  group->mode = battle.attacker != side && battle.attacker != 2 ? AIGroup::kDefendingFree : AIGroup::kFree;
+  list->Append(group);
+  for (int32_t k = 0; k < battle.UnitCount(); ++k) {
+    Unit* unit = battle.UnitAt(k);
+    if (unit->IsAlive() && unit->GetSideIndex() == side && !unit->IsPassenger() && !unit->IsInanimate() &&
+        !unit->IsAirplane()) {
+      group->Append(unit);
+    }
+  }
+}
+
+void BM_OrdersPlansTurns1To10(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    LargeBattleWorld::Get("aiplan");
+    HeadlessBattle headless;
+    if (!LargeBattleWorld::Load(headless)) {
+      state.SkipWithError("the large battle could not be read");
+      return;
+    }
+    Battle& battle = *headless.GetBattle();
+    SeedRandom(1);
+    headless.Go(1);
+    OneFreeGroup(battle, 0);
+    OneFreeGroup(battle, 1);
+    TimingPlanner planner;
+    ComputerPlayer::Install(&planner);
+    headless.SetComputerPlayer(0, true);
+    headless.SetComputerPlayer(1, true);
+    const int64_t copies = Unit::gTrialCopies;
+    const int64_t exposures = ExposureCounter::calls;
+    const uint64_t gridBuilds = battle.map->routes.fullBuilds;
+    const int64_t searches = battle.map->routes.work.searches;
+    const int64_t nodes = battle.map->routes.work.expandedTotal;
+    const int64_t computed = AIPlanContext::gComputedValues;
+    const int64_t cached = AIPlanContext::gCachedValues;
+    AIPlanProfile::Reset();
+    gDraws = 0;
+    SetRandomBoundObserver(CountDraw);
+    for (int32_t turn = 1; turn <= 10 && !battle.IsOver(); ++turn) {
+      headless.Go(static_cast<uint16_t>(100 + turn));
+      if (battle.IsOver()) break;
+      headless.NextTurn();
+    }
+    SetRandomBoundObserver(nullptr);
+    ComputerPlayer::Install(nullptr);
+    double worst = 0.0;
+    double total = 0.0;
+    for (size_t k = 0; k < planner.seconds.size(); ++k) {
+      // Plan k is side k % 2's of turn k / 2 + 1.
+      state.counters["t" + std::to_string(k / 2 + 1) + "_side" + std::to_string(k % 2) + "_ms"] =
+          planner.seconds[k] * 1000.0;
+      worst = std::max(worst, planner.seconds[k]);
+      total += planner.seconds[k];
+    }
+    state.counters["plans"] = static_cast<double>(planner.seconds.size());
+    state.counters["worst_plan_ms"] = worst * 1000.0;
+    state.counters["all_plans_ms"] = total * 1000.0;
+    state.counters["trial_copies"] = static_cast<double>(Unit::gTrialCopies - copies);
+    state.counters["exposures"] = static_cast<double>(ExposureCounter::calls - exposures);
+    state.counters["cost_grid_full_builds"] = static_cast<double>(battle.map->routes.fullBuilds - gridBuilds);
+    state.counters["bounded_draws"] = static_cast<double>(gDraws);
+    state.counters["routes"] = static_cast<double>(battle.map->routes.work.searches - searches);
+    state.counters["route_nodes"] = static_cast<double>(battle.map->routes.work.expandedTotal - nodes);
+    state.counters["kept_values_computed"] = static_cast<double>(AIPlanContext::gComputedValues - computed);
+    state.counters["kept_values_reused"] = static_cast<double>(AIPlanContext::gCachedValues - cached);
+    state.counters["score_positions"] = static_cast<double>(AIPlanProfile::scorePositionCalls);
+    static const char* const kPhaseNames[AIPlanProfile::kPhases] = {
+        "upkeep_ms", "cost_grids_ms", "groups_ms", "evaluation_ms", "best_cells_ms",
+        "advances_routes_ms", "crowding_ms", "area_fire_ms", "meter_ms"};
+    for (int32_t p = 0; p < AIPlanProfile::kPhases; ++p) {
+      state.counters[kPhaseNames[p]] = AIPlanProfile::seconds[p] * 1000.0;
+    }
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_OrdersPlansTurns1To10)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

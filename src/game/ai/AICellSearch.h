@@ -3,7 +3,7 @@
 
 struct AIPlanContext;
 
-// The computer player's answer to a unit's slot 120 while a plan runs: installed for the
+// The computer player's answer to a unit's slots 120 and 122 while a plan runs: installed for the
 // plan's span (the previous one comes back when it ends).
 class AICellSearch : public UnitCellSearch {
  public:
@@ -13,6 +13,7 @@ class AICellSearch : public UnitCellSearch {
   AICellSearch& operator=(const AICellSearch&) = delete;
 
   bool FindBestNearbyCell(Unit& unit, bool extend, bool noBaseline) override;
+  bool Defending() const override;
 
  private:
   const AIPlanContext& context_;

@@ -133,8 +133,8 @@ class AIOperational : public ComputerPlayer {
   // false, with the unit not placed, when no point scored at least 0.
   static bool PlaceNearUnit(const AIPlanContext& context, Unit& unit, float otherX, float otherY,
                             const GDynamicArray& grid);
-  // Infantry whose main weapon is a special one: any weapon but none when the flag is set,
-  // else one whose type is not 1, 5, 6 or 7.
+  // The unit's slot 117: infantry with a weapon of its own grade or a special main weapon
+  // (any main weapon when the flag is set).
   static bool HasSpecialWeapon(const Unit& unit, bool flag);
 
   // ---- Garrisons and the set-up's small steps (AIOperationalGarrison.cpp) ----

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "framework/core/GObjectGroup.h"
@@ -33,20 +35,23 @@ struct CellSums {
 
 int32_t Trunc(float v) { return static_cast<int32_t>(v); }
 
-void AddUnitToFireCell(Unit& unit, CellSums& sums) {
-  if (!unit.IsAlive() || unit.identificationLevel < 2 || unit.HasSurrendered()) return;
+// Whether the unit can count for a cell at all: alive, known well enough, not given up, and
+// infantry on its own or a vehicle that is not of kind 6.
+bool CountsForCells(const Unit& unit) {
+  if (!unit.IsAlive() || unit.identificationLevel < 2 || unit.HasSurrendered()) return false;
   if (unit.IsInfantry()) {
     const InfantryServices* infantry = unit.AsInfantry();
-    if (infantry != nullptr && infantry->GetOriginUnit() != nullptr) return;
-  } else if (unit.IsVehicle()) {
-    const VehicleServices* vehicle = unit.AsVehicle();
-    if (vehicle != nullptr && vehicle->IsKind6()) return;
-  } else {
-    return;
+    return infantry == nullptr || infantry->GetOriginUnit() == nullptr;
   }
-  float px = unit.x;
-  float py = unit.y;
-  unit.GetShownPosition(px, py, nullptr);
+  if (unit.IsVehicle()) {
+    const VehicleServices* vehicle = unit.AsVehicle();
+    return vehicle == nullptr || !vehicle->IsKind6();
+  }
+  return false;
+}
+
+// The unit, shown at (px, py), adds to the cell's sums.
+void AddUnitAt(Unit& unit, float px, float py, CellSums& sums) {
   float dx = sums.x - px;
   float dy = sums.y - py;
   if (sums.stretchY) {
@@ -66,12 +71,12 @@ void AddUnitToFireCell(Unit& unit, CellSums& sums) {
       a = unit.CanMove() ? 20.0f : 1.0f;
     } else {
       if (unit.HasMainWeaponOfType23(false)) {
-        a = unit.GetPurchaseCost();
+        a = sums.context->PurchaseCost(unit);
       } else {
         const int32_t full = unit.GetFullStrength();
         a = full > 0 ? static_cast<float>(unit.GetMenPresent()) / static_cast<float>(full) * 8.0f : 0.0f;
       }
-      a *= unit.ExposureAt(unit.x, unit.y, true, true) * 3.0303f;
+      a *= sums.context->OwnExposure(unit) * 3.0303f;
     }
     if (!unit.IsIdentified()) a *= 0.5f;
     bool beyond = false;
@@ -82,7 +87,7 @@ void AddUnitToFireCell(Unit& unit, CellSums& sums) {
       default: beyond = dy < 0.0f; break;
     }
     if (beyond) {
-      bh = unit.GetPurchaseCost();
+      bh = sums.context->PurchaseCost(unit);
       if (!unit.HasMainWeaponOfType23(true)) {
         bh *= 0.33f;
       } else if (!unit.HasMainWeaponOfType23(false)) {
@@ -102,6 +107,79 @@ void AddUnitToFireCell(Unit& unit, CellSums& sums) {
   sums.behind = Trunc(static_cast<float>(sums.behind) + w * bh + 0.4f);
 }
 
+void AddUnitToFireCell(Unit& unit, CellSums& sums) {
+  if (!CountsForCells(unit)) return;
+  float px = unit.x;
+  float py = unit.y;
+  unit.GetShownPosition(px, py, nullptr);
+  AddUnitAt(unit, px, py, sums);
+}
+
+// The units that count for the cells with their shown places, by 40 m buckets, so that a
+// cell visits only the units near enough to count, in the unit list's order as the full walk
+// does (every truncated running sum is then the same). Nothing a plan does while the cells
+// are scored moves a unit or changes what it shows.
+class FireCellIndex {
+ public:
+  FireCellIndex(Battle& battle, float width, float height) {
+    nx_ = static_cast<int32_t>((width + 2.0f * kMargin) / kBucket) + 1;
+    ny_ = static_cast<int32_t>((height + 2.0f * kMargin) / kBucket) + 1;
+    buckets_.resize(static_cast<size_t>(nx_) * static_cast<size_t>(ny_));
+    for (int32_t k = 0; k < battle.UnitCount(); ++k) {
+      Unit* unit = battle.UnitAt(k);
+      if (!CountsForCells(*unit)) continue;
+      float px = unit->x;
+      float py = unit->y;
+      unit->GetShownPosition(px, py, nullptr);
+      // Farther than any cell reaches (parked units stand 100 km off): it never counts.
+      if (!(px >= -kMargin && px < width + kMargin && py >= -kMargin && py < height + kMargin)) continue;
+      entries_.push_back({unit, px, py});
+      buckets_[static_cast<size_t>(Bucket(py, ny_)) * static_cast<size_t>(nx_) + static_cast<size_t>(Bucket(px, nx_))]
+          .push_back(static_cast<int32_t>(entries_.size() - 1));
+    }
+  }
+  // Adds every unit near enough to the cell, in list order.
+  void Score(CellSums& sums) {
+    // A unit counts within 200 m after the stretch: 80 m raw along the stretched axis.
+    const float reachX = sums.stretchY ? 200.0f : 80.0f;
+    const float reachY = sums.stretchY ? 80.0f : 200.0f;
+    const int32_t x0 = Bucket(sums.x - reachX, nx_);
+    const int32_t x1 = Bucket(sums.x + reachX, nx_);
+    const int32_t y0 = Bucket(sums.y - reachY, ny_);
+    const int32_t y1 = Bucket(sums.y + reachY, ny_);
+    near_.clear();
+    for (int32_t by = y0; by <= y1; ++by) {
+      for (int32_t bx = x0; bx <= x1; ++bx) {
+        const auto& bucket = buckets_[static_cast<size_t>(by) * static_cast<size_t>(nx_) + static_cast<size_t>(bx)];
+        near_.insert(near_.end(), bucket.begin(), bucket.end());
+      }
+    }
+    std::sort(near_.begin(), near_.end());
+    for (const int32_t e : near_) {
+      const Entry& entry = entries_[static_cast<size_t>(e)];
+      AddUnitAt(*entry.unit, entry.x, entry.y, sums);
+    }
+  }
+
+ private:
+  static constexpr float kBucket = 40.0f;
+  static constexpr float kMargin = 240.0f;
+  struct Entry {
+    Unit* unit;
+    float x;
+    float y;
+  };
+  static int32_t Bucket(float v, int32_t count) {
+    const int32_t b = static_cast<int32_t>(std::floor((v + kMargin) / kBucket));
+    return std::clamp(b, 0, count - 1);
+  }
+  int32_t nx_ = 0;
+  int32_t ny_ = 0;
+  std::vector<Entry> entries_;
+  std::vector<std::vector<int32_t>> buckets_;
+  std::vector<int32_t> near_;
+};
+
 int32_t CompareFireCells(GObject* a, GObject* b, void*) {
   const int16_t va = static_cast<AIFireCell*>(a)->adjusted;
   const int16_t vb = static_cast<AIFireCell*>(b)->adjusted;
@@ -117,15 +195,20 @@ bool AIOperational::IsFireUnit(const AIPlanContext& context, const Unit& unit) {
          !unit.IsPassenger() && unit.ammo[0] != 0;
 }
 
-int32_t AIOperational::ScoreFireCell(const AIPlanContext& context, float x, float y, int32_t side, int16_t* behind) {
-  Battle& battle = *context.battle;
+namespace {
+
+CellSums StartCell(const AIPlanContext& context, float x, float y, int32_t side) {
   CellSums sums;
   sums.context = &context;
   sums.x = x;
   sums.y = y;
-  sums.edge = battle.FindEdgeOfSide(side);
+  sums.edge = context.battle->FindEdgeOfSide(side);
   sums.stretchY = sums.edge == 0 || sums.edge == 2;
-  for (int32_t k = 0; k < battle.UnitCount(); ++k) AddUnitToFireCell(*battle.UnitAt(k), sums);
+  return sums;
+}
+
+// The cell's score, and its behind value by the battle's visibility.
+int32_t FinishCell(const Battle& battle, const CellSums& sums, int16_t* behind) {
   int32_t value = 0;
   const float visibility = battle.visibilityRange;
   if (visibility > 100.0f) {
@@ -134,6 +217,15 @@ int32_t AIOperational::ScoreFireCell(const AIPlanContext& context, float x, floa
   }
   if (behind != nullptr) *behind = Clamp16(value);
   return sums.score;
+}
+
+}  // namespace
+
+int32_t AIOperational::ScoreFireCell(const AIPlanContext& context, float x, float y, int32_t side, int16_t* behind) {
+  Battle& battle = *context.battle;
+  CellSums sums = StartCell(context, x, y, side);
+  for (int32_t k = 0; k < battle.UnitCount(); ++k) AddUnitToFireCell(*battle.UnitAt(k), sums);
+  return FinishCell(battle, sums, behind);
 }
 
 int32_t AIOperational::AreaFireBase(int32_t fireUnits, int32_t turn, int32_t turns, float* f) {
@@ -175,6 +267,10 @@ void AIOperational::PlanAreaFire(const AIPlanContext& context) {
   const int32_t nx = (battle.map->size.tilesX + 1) / 2;
   const int32_t ny = (battle.map->size.tilesY + 1) / 2;
   std::vector<AIFireCell> cells(static_cast<size_t>(nx) * static_cast<size_t>(ny));
+  std::unique_ptr<FireCellIndex> index;
+  if (AIPlanContext::gUseCaches) {
+    index = std::make_unique<FireCellIndex>(battle, battle.map->size.worldWidth, battle.map->size.worldHeight);
+  }
   GObjectGroup list;
   list.Init();
   list.SetOwnsMembers(false);
@@ -185,7 +281,14 @@ void AIOperational::PlanAreaFire(const AIPlanContext& context) {
       cell.x = static_cast<float>(2 * i + 1) * 20.0f;
       cell.y = static_cast<float>(2 * j + 1) * 20.0f;
       int16_t behind = 0;
-      const int32_t score = ScoreFireCell(context, cell.x, cell.y, context.side, &behind);
+      int32_t score = 0;
+      if (index != nullptr) {
+        CellSums sums = StartCell(context, cell.x, cell.y, context.side);
+        index->Score(sums);
+        score = FinishCell(battle, sums, &behind);
+      } else {
+        score = ScoreFireCell(context, cell.x, cell.y, context.side, &behind);
+      }
       cell.fromBehind = score < behind;
       cell.score = cell.fromBehind ? behind : Clamp16(score);
       list.Append(&cell);

@@ -4,6 +4,7 @@
 #include "framework/core/Quorl.h"
 #include "game/ai/AIGoalGroup.h"
 #include "game/ai/AIOperational.h"
+#include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/Battle.h"
 #include "game/battle/VictoryFlag.h"
@@ -180,6 +181,7 @@ void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float 
 }
 
 bool AIOperational::AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGoalGroup* goal, bool* earlyLeg) {
+  AIPlanProfile::Scope timed(AIPlanProfile::kAdvances);
   if (goal == nullptr) FatalError(__LINE__, "AIOperational");
   Battle& battle = *context.battle;
   const Map& map = *battle.map;

@@ -89,15 +89,7 @@ bool InUnitZone(const Map& map, const Unit& unit, int32_t tx, int32_t ty) {
 
 }  // namespace
 
-bool AIOperational::HasSpecialWeapon(const Unit& unit, bool flag) {
-  const InfantryServices* infantry = unit.IsInfantry() ? unit.AsInfantry() : nullptr;
-  if (infantry == nullptr) return false;
-  const int32_t weapon = infantry->GetClassData().MainWeapon();
-  if (weapon == Infantry::kNoWeapon || weapon < 0 || weapon >= gWeapons.Count()) return false;
-  if (flag) return true;
-  const int32_t type = gWeapons[weapon].Type();
-  return type != 1 && type != 5 && type != 6 && type != 7;
-}
+bool AIOperational::HasSpecialWeapon(const Unit& unit, bool flag) { return unit.CanFireMainWeapon(flag); }
 
 float AIOperational::PlacementRadius(const Unit& unit) {
   return unit.IsInfantry() && !HasSpecialWeapon(unit, false) ? 100.0f : 200.0f;

@@ -7,6 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "game/ai/AICellSearch.h"
 #include "game/ai/AIOperational.h"
+#include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
@@ -100,6 +101,7 @@ bool AIOperational::EnemyInfantryNear(const AIPlanContext& context, float x, flo
 
 float AIOperational::ScorePosition(const AIPlanContext& context, Unit& unit, int32_t i, int32_t j,
                                    const std::vector<Unit*>& enemies, float* outX, float* outY, Unit** outEnemy) {
+  ++AIPlanProfile::scorePositionCalls;
   const Map& map = *context.battle->map;
   const float x0 = unit.x;
   const float y0 = unit.y;
@@ -159,7 +161,7 @@ float AIOperational::ScorePosition(const AIPlanContext& context, Unit& unit, int
     float v = 0.0f;
     if (unit.LineOfSightTo(*enemy)) {
       if (mainUsable) {
-        v = unit.WeaponEffect(enemy, unit.ChooseAmmo(enemy), false, true, false, 0, 1) * enemy->GetPurchaseCost();
+        v = unit.WeaponEffect(enemy, unit.ChooseAmmo(enemy), false, true, false, 0, 1) * context.PurchaseCost(*enemy);
       }
       v *= exposureFactor;
       if (armoured) {
@@ -198,7 +200,7 @@ float AIOperational::ScorePosition(const AIPlanContext& context, Unit& unit, int
         }
       }
     } else if (d <= 15.0f && enemy->IsInfantry() && enemy->GetBand() > 3) {
-      v += enemy->GetPurchaseCost();
+      v += context.PurchaseCost(*enemy);
     }
     if (v > best) {
       best = v;
@@ -233,14 +235,14 @@ void AIOperational::ChooseEnemiesToScore(const AIPlanContext& context, Unit& uni
   for (int32_t k = 0; k < battle.UnitCount(); ++k) {
     Unit* other = battle.UnitAt(k);
     if (!other->IsAlive() || other->GetSideIndex() != 1 - unit.GetSideIndex() || other->IsInanimate()) continue;
-    if (!other->IsIdentified() || other->IsPassenger() || !unit.CanTarget(*other)) continue;
+    if (!other->IsIdentified() || other->IsPassenger(true) || !unit.CanTarget(*other)) continue;
     if (!unit.IsInRange(unit.DistanceTo(*other), 0, 1.2f)) continue;
     quadrants[static_cast<size_t>(Quadrant(unit, *other))].push_back(other);
   }
   for (int32_t q = 3; q >= 0; --q) {
     std::vector<std::pair<float, Unit*>> keyed;
     for (Unit* other : quadrants[static_cast<size_t>(q)]) {
-      const float key = unit.WeaponEffect(other, unit.ChooseAmmo(other), false, true, false, 0, 1) * other->GetPurchaseCost();
+      const float key = unit.WeaponEffect(other, unit.ChooseAmmo(other), false, true, false, 0, 1) * context.PurchaseCost(*other);
       keyed.emplace_back(key, other);
     }
     SortByKey(keyed);
@@ -251,7 +253,7 @@ void AIOperational::ChooseEnemiesToScore(const AIPlanContext& context, Unit& uni
     std::vector<std::pair<float, Unit*>> keyed;
     for (Unit* other : quadrants[static_cast<size_t>(q)]) {
       float key = AITargeting::WeaponEffect(*other, &unit, other->ChooseAmmo(&unit), true, true, false, 0, 1);
-      if (other->HasMainWeaponOfType23(false)) key += 0.2f;
+      if (other->HasMainWeaponOfType123()) key += 0.2f;
       keyed.emplace_back(key, other);
     }
     SortByKey(keyed);
@@ -265,6 +267,7 @@ void AIOperational::ChooseEnemiesToScore(const AIPlanContext& context, Unit& uni
 }
 
 bool AIOperational::FindBestNearbyCell(const AIPlanContext& context, Unit& unit, bool extend, bool noBaseline) {
+  AIPlanProfile::Scope timed(AIPlanProfile::kBestCells);
   std::vector<Unit*> enemies;
   ChooseEnemiesToScore(context, unit, enemies);
   const int32_t ci = static_cast<int32_t>(unit.x * 0.05f);
@@ -330,3 +333,5 @@ AICellSearch::~AICellSearch() { UnitCellSearch::Install(previous_); }
 bool AICellSearch::FindBestNearbyCell(Unit& unit, bool extend, bool noBaseline) {
   return AIOperational::FindBestNearbyCell(context_, unit, extend, noBaseline);
 }
+
+bool AICellSearch::Defending() const { return context_.defender; }

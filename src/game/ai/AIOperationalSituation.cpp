@@ -4,6 +4,7 @@
 #include "framework/core/Quorl.h"
 #include "game/ai/AIFuzzy.h"
 #include "game/ai/AIOperational.h"
+#include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/SituationRecord.h"
 #include "game/battle/Battle.h"
@@ -90,7 +91,7 @@ void AIOperational::SumThreatOnUnit(const AIPlanContext& context, Unit& other, U
 
 void AIOperational::FindBestOtherTarget(const AIPlanContext& context, Unit& candidate, Unit& unit) {
   if (!candidate.IsAlive() || &candidate == unit.target || candidate.IsInanimate()) return;
-  if (!candidate.IsIdentified() || candidate.IsPassenger()) return;
+  if (!candidate.IsIdentified() || candidate.IsPassenger(true)) return;
   if (!unit.CanTarget(candidate) || !unit.IsInRange(unit.DistanceTo(candidate), 0, 0.5f)) return;
   if (unit.LineOfSightTo(candidate)) return;
   const float value = AITargeting::WeaponEffect(unit, &candidate, unit.ChooseAmmo(&candidate), true, false, false, 1, 0);
@@ -157,6 +158,7 @@ void AIOperational::FillSituationRecord(const AIPlanContext& context, Unit& unit
 
 void AIOperational::EvaluateSituation(const AIPlanContext& context, Unit& unit, float distance, float& first,
                                       float* second) {
+  AIPlanProfile::Scope timed(AIPlanProfile::kEvaluation);
   SituationRecord record;
   FillSituationRecord(context, unit, record, distance);
   if (record.notApplicable) {

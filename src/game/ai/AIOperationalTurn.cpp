@@ -4,6 +4,7 @@
 #include "game/ai/AICellSearch.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
+#include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIProgressMeter.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
@@ -75,21 +76,36 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
     if (groups != nullptr) FatalError(6505, "AIOperational");
     BuildGroups(context);
   } else if (groups != nullptr && groups->Count() > 0) {
-    UpdateCatchAllGroup(context);
-    AssignObjectives(context);
+    {
+      AIPlanProfile::Scope timed(AIPlanProfile::kUpkeep);
+      UpdateCatchAllGroup(context);
+      AssignObjectives(context);
+    }
     int32_t n = 0;
     for (int32_t g = 0; g < battle.AIGroupCount(side); ++g) n += CountPlannableUnits(*battle.AIGroupAt(side, g));
     meter->SetSteps(n + 6);
     meter->Advance();
-    if (map != nullptr) map->BuildCostGrid(side == 0 ? 1 : 0, -1);
+    if (map != nullptr) {
+      AIPlanProfile::Scope timed(AIPlanProfile::kCostGrids);
+      map->BuildCostGrid(side == 0 ? 1 : 0, -1);
+    }
     meter->AdvanceSteps(3);
     if (context.defender) {
       const float chance = ReleaseChance(battle.currentTurn, battle.SideHasKind5Vehicle(1 - side));
       if (RandomFloat() < chance) ReleaseHoldFlags(battle, side);
     }
-    for (int32_t g = 0; g < battle.AIGroupCount(side); ++g) PlanGroup(context, *battle.AIGroupAt(side, g));
-    RelieveInfantryCrowding(context);
-    PlanAreaFire(context);
+    {
+      AIPlanProfile::Scope timed(AIPlanProfile::kGroups);
+      for (int32_t g = 0; g < battle.AIGroupCount(side); ++g) PlanGroup(context, *battle.AIGroupAt(side, g));
+    }
+    {
+      AIPlanProfile::Scope timed(AIPlanProfile::kCrowding);
+      RelieveInfantryCrowding(context);
+    }
+    {
+      AIPlanProfile::Scope timed(AIPlanProfile::kAreaFire);
+      PlanAreaFire(context);
+    }
     meter->Advance();
     if (map != nullptr) map->FreeCostGrids();
     meter->Advance();

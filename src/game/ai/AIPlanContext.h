@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <unordered_map>
 
 class AIGoalGroup;
 class AIProgressMeter;
@@ -38,4 +39,28 @@ struct AIPlanContext {
   // Metres of the front's depth in an operation's battle; below 500 the defender's set-up
   // leans less on its own edge.
   float frontDepth = 1000.0f;
+
+  // ---- Values kept for the plan's span: nothing in the plan changes them and computing them
+  // draws nothing (a debug build checks the generator), so a plan is the same with them or
+  // without. ----
+  // While clear every value is computed anew at each use; tests compare the two.
+  static bool gUseCaches;
+  // The unit's exposure where it stands (ExposureAt with both options), kept per unit and
+  // place: a unit moved for a trial is asked afresh.
+  float OwnExposure(Unit& unit) const;
+  // The unit's purchase cost as it is (not fresh), kept per unit.
+  float PurchaseCost(const Unit& unit) const;
+  // How many kept values were computed and how many answered from the kept ones, over all
+  // plans (the benchmarks and tests read them).
+  static int64_t gComputedValues;
+  static int64_t gCachedValues;
+
+ private:
+  struct KeptExposure {
+    float x = 0.0f;
+    float y = 0.0f;
+    float value = 0.0f;
+  };
+  mutable std::unordered_map<const Unit*, KeptExposure> exposures_;
+  mutable std::unordered_map<const Unit*, float> costs_;
 };

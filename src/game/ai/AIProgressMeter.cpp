@@ -1,4 +1,5 @@
 #include "game/ai/AIProgressMeter.h"
+#include "game/ai/AIPlanProfile.h"
 
 #include "game/battle/ComputerPlayer.h"
 
@@ -34,6 +35,7 @@ int32_t AIProgressMeter::FillRight() const {
 }
 
 void AIProgressMeter::AdvanceSteps(int32_t n) {
+  AIPlanProfile::Scope timed(AIPlanProfile::kMeter);
   if (n > 0 && Progress() < 1.0f) advances_ += n;
   // The screen is drawn for the player at the machine, not for the side being planned.
   host_.SetSideToPlay(1 - host_.GetSideToPlay());

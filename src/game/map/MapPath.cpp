@@ -56,6 +56,7 @@ int32_t Anchor(int32_t v) {
 }  // namespace
 
 int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points) {
+  ++routes.work.searches;
   if (!unit.CanStandAt(x1, y1, true)) return kNoRoute;
   const int32_t moveClass = unit.GetMoveClass();
   BuildCostGrid(unit.GetSideByte() == 0 ? 1 : 0, moveClass);
@@ -139,6 +140,7 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
       return kRouteFound;
     }
     ++work.expanded;
+    ++work.expandedTotal;
 
     int32_t count = 0;
     const int32_t bx = cx / 10 * 10;

@@ -62,6 +62,9 @@ class MapPathWork {
   int64_t goalCost = -1;
   int64_t expanded = 0;
   int64_t reopened = 0;
+  // Over every search since the map was made, for benchmarks: searches and nodes expanded.
+  int64_t searches = 0;
+  int64_t expandedTotal = 0;
   // The start and goal blocks of coarse cells filled for the search, restored afterwards.
   uint8_t saved[2][100] = {};
   int32_t savedOrigin[2][2] = {};

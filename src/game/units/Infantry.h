@@ -145,8 +145,10 @@ class Infantry : public Unit, public InfantryServices {
   bool IsActive() const override;                                            // slot 32
   bool CanMove() const override;                                             // slot 33
   int32_t GetMenPresent() const override;                                    // slot 42
-  bool IsPassenger() const override;                                         // slot 45
+  bool IsPassenger(bool armourOnly = false) const override;                  // slot 45
   bool HasSurrendered() const override { return surrendered != 0; }          // slot 49
+  // Taken by the other side after it surrendered: the released byte.
+  bool HasBeenCaptured() const override { return released != 0; }           // slot 50
   // No main weapon, or one that is not a gun (class 2 or 3).
   bool HasNonGunWeapon() const override { return !HasMainWeaponOfType23(false); }  // slot 56
   bool HasMainWeaponOfType5() const override { return IsArtillerySpotter(); }  // slot 69
@@ -159,11 +161,15 @@ class Infantry : public Unit, public InfantryServices {
   bool HasMainWeapon() const override;                                       // slot 82
   bool IsOutOfMainAmmo() const override;                                     // slot 83
   bool HasMainWeaponOfType23(bool flag = false) const override;              // slot 92
-  // ---- The computer player's group plan ----
+  // A weapon of its own grade, or a main weapon other than a rifle, spotter or flame kind
+  // (flag: any main weapon).
+  bool CanFireMainWeapon(bool flag = false) const override;                  // slot 117
   // Steady, idle and able to move, on cover (or anywhere with the flag): withdraws toward the
   // side's edge, a surrendered squad toward its captors' (InfantryCover.cpp).
-  void WithdrawIfIdle(bool flag) override;
-  // ---- End of the group plan ----
+  void WithdrawIfIdle(bool flag) override;                                   // slot 121
+  // Another idle friend crowds the point on the floor (FindCrowdingNeighbour); the out, when
+  // given, receives it.
+  bool FindUnitNearPoint(float px, float py, float atLevel, Unit** found) override;  // slot 124
   void Draw(bool pick) override;                                             // slot 102
   void TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px, float py, float pz) override;  // slot 75
   float GetRateOfFireTime(int32_t mode, int32_t selector) const override;    // slot 140

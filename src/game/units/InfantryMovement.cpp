@@ -248,6 +248,13 @@ bool Infantry::FindCrowdingNeighbour(float px, float py, float floor, Unit*& nei
   return neighbour != nullptr;
 }
 
+bool Infantry::FindUnitNearPoint(float px, float py, float atLevel, Unit** found) {
+  Unit* neighbour = nullptr;
+  const bool crowded = FindCrowdingNeighbour(px, py, atLevel, neighbour);
+  if (found != nullptr) *found = neighbour;
+  return crowded;
+}
+
 bool Infantry::FindSpreadSpot(Unit& other, int32_t terrain, float radius, float& outX, float& outY) {
   const Map* map = UnitBattleMap();
   if (map == nullptr) return false;

@@ -9,6 +9,7 @@
 #include "game/units/Infantry.h"
 #include "game/units/Shot.h"
 #include "game/units/UnitServices.h"
+#include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/WeaponFormulas.h"
 
@@ -52,7 +53,12 @@ bool Infantry::CanMove() const {
   return Unit::CanMove() && (Data().ClassCode() <= 8 || IsPassenger());
 }
 
-bool Infantry::IsPassenger() const { return carrier != nullptr; }
+bool Infantry::IsPassenger(bool armourOnly) const {
+  if (carrier == nullptr) return false;
+  if (!armourOnly) return true;
+  const VehicleServices* vehicle = carrier->AsVehicle();
+  return carrier->IsArmored() && vehicle != nullptr && vehicle->GetClassData(0).RidersProtected() != 0;
+}
 
 int32_t Infantry::GetMenPresent() const { return Data().Men() - losses; }
 
@@ -71,6 +77,14 @@ bool Infantry::HasMainWeaponOfType23(bool flag) const {
 bool Infantry::HasMainWeaponOfType123() const {
   const int32_t type = WeaponClass(Data().MainWeapon());
   return type == 1 || type == 2 || type == 3;
+}
+
+bool Infantry::CanFireMainWeapon(bool flag) const {
+  int32_t weapon = kNoWeapon;
+  int32_t type = 0;
+  if (QueryWeaponGrade(weapon, type, 0) != 0) return true;
+  if (weapon == kNoWeapon) return false;
+  return flag || (type != 1 && type != 5 && type != 6 && type != 7);
 }
 
 bool Infantry::IsOutOfMainAmmo() const { return ammo[0] == 0 && !HasMainWeapon() && !IsArtillerySpotter(); }

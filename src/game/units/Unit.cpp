@@ -10,6 +10,7 @@
 #include "game/units/DataFlags.h"
 #include "game/units/Hack.h"
 #include "game/units/InfantryServices.h"
+#include "game/units/UnitCellSearch.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
@@ -25,9 +26,8 @@
 // 112 in UnitSeams.cpp.) Who replaces which:
 //   appearance: slots 5, 132
 //   unit markers: slot 126
-//   the computer player: slot 120
+//   the computer player: slots 120 and 122 (through UnitCellSearch)
 
-bool Unit::gRoleCodeOverride = false;
 
 Unit::Unit() {
   // Constructed empty: no texture is freed here.
@@ -301,7 +301,7 @@ bool Unit::CanBeSelected() const { return true; }
 int32_t Unit::GetMenPresent() const { return 0; }
 int32_t Unit::GetPortraitIndex() const { return 0; }
 bool Unit::IsArmored(bool) const { return false; }
-bool Unit::IsPassenger() const { return false; }
+bool Unit::IsPassenger(bool) const { return false; }
 bool Unit::IsLinked() const { return true; }
 void Unit::UpdateLink() {}
 void Unit::FollowLink() {}
@@ -412,15 +412,15 @@ void Unit::Halt() {
   if (speed != 0.0f) stateChanged = 1;
   speed = 0.0f;
 }
-bool Unit::CanFireMainWeapon() const { return false; }
+bool Unit::CanFireMainWeapon(bool) const { return false; }
 bool Unit::IsWaitingForLink() const { return false; }
 void Unit::UpdateAnimation() {}
-void Unit::TryReposition() {}
+void Unit::WithdrawIfIdle(bool) {}
 
 int32_t Unit::GetInfantryRoleCode() const {
   if (!IsInfantry() || HasMainWeaponOfType23(false) || !CanMove()) return 0;
-  if (HasMainWeaponOfType23(true)) return gRoleCodeOverride ? 0 : 1;
-  if (CanFireMainWeapon()) return 2;
+  if (HasMainWeaponOfType23(true)) return UnitCellSearch::PlanDefends() ? 0 : 1;
+  if (CanFireMainWeapon(false)) return 2;
   if (HasMainWeaponOfType5()) return 4;
   return 3;
 }

@@ -117,7 +117,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   int32_t GetMenPresent() const override;                                     // slot 42
   virtual int32_t GetPortraitIndex() const;                                  // slot 43
   virtual bool IsArmored(bool flag = false) const;                           // slot 44
-  virtual bool IsPassenger() const;                                          // slot 45
+  // Riding a vehicle; with armourOnly, only inside an armoured vehicle that protects its riders.
+  virtual bool IsPassenger(bool armourOnly = false) const;                   // slot 45
   virtual bool IsLinked() const;                                             // slot 46
   virtual void UpdateLink();                                                 // slot 47
   virtual void FollowLink();                                                 // slot 48
@@ -206,18 +207,20 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void UpdateDamageEffects();                                        // slot 114
   virtual void UpdateFatigue();                                              // slot 115
   virtual void Halt();                                                       // slot 116
-  virtual bool CanFireMainWeapon() const;                                    // slot 117
+  // Whether the unit carries a weapon the computer player treats apart (flag: count every
+  // main weapon); the infantry class answers, others have none.
+  virtual bool CanFireMainWeapon(bool flag = false) const;                   // slot 117
   virtual bool IsWaitingForLink() const;                                     // slot 118
   virtual void UpdateAnimation();                                            // slot 119
   // The computer player's search for a better 20 m cell near the unit (the installed
   // UnitCellSearch answers; a carrier's riders then search too). True when a move was ordered.
   virtual bool FindBestNearbyCell(bool extend, bool noBaseline);             // slot 120
-  // ---- The computer player's group plan ----
   // An idle unit withdraws toward its side's edge (flag: also from clear ground); the infantry
   // class answers, other units stay.
-  virtual void WithdrawIfIdle(bool /*flag*/) {}
-  // ---- End of the group plan ----
-  virtual void TryReposition();                                              // slot 121
+  virtual void WithdrawIfIdle(bool flag);                                    // slot 121
+  // The unit's role in the computer player's plans: 0 none (guns, immobile), 1 a gun that
+  // moves (0 while the planned side defends), 2 a special weapon, 3 a plain squad, 4 a
+  // class-5 weapon (or, for a vehicle, one that can fight).
   virtual int32_t GetInfantryRoleCode() const;                               // slot 122
   virtual bool IsMainWeaponUsable() const;                                   // slot 123
   virtual bool FindUnitNearPoint(float px, float py, float atLevel, Unit** found);  // slot 124
@@ -621,8 +624,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   bool IsEnemy(const Unit& other) const { return other.side != side; }
   // The unit belongs to the side whose turn it is.
   bool IsCurrentSide() const;
-  // Moving, or a movement step of the movement code is in progress.
-  bool IsMoving() const { return speed != 0.0f || movementFlag != 0; }
+  // Moving, or halfway through a climb between the two levels of a building.
+  bool IsMoving() const { return speed != 0.0f || (level > 0.0f && level < 1.0f); }
   // Two or more waypoints, or one that is not a rotation.
   bool HasMoveOrder() const;
   bool FirstWaypointIsRoutePoint() const;
@@ -676,8 +679,6 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // The side index the view queries take as the viewer while a per-side query runs; -1 for
   // the application's current side.
   static int32_t gViewerOverride;
-  // While set, slot 122 never gives role 1.
-  static bool gRoleCodeOverride;
   // The designation counter slot 28's base takes from.
   static uint16_t gDesignationCounter;
 

@@ -2,15 +2,20 @@
 
 class Unit;
 
-// The computer player's search for a better cell near a unit, which the unit's slot 120
-// hands on to. The computer player installs it while it plans (null otherwise: the search then
-// orders nothing).
+// The running computer-player plan as the unit's slots 120 and 122 see it: the search for a
+// better cell near a unit, and whether the planned side defends. The computer player installs
+// it while it plans (null otherwise: the search then orders nothing and the side does not
+// defend).
 class UnitCellSearch {
  public:
   virtual ~UnitCellSearch() = default;
   // True when it gave the unit a move order.
   virtual bool FindBestNearbyCell(Unit& unit, bool extend, bool noBaseline) = 0;
+  // Whether the side being planned defends.
+  virtual bool Defending() const = 0;
 
   static UnitCellSearch* Installed();
   static void Install(UnitCellSearch* search);
+  // The installed plan's defender flag; clear outside a plan.
+  static bool PlanDefends();
 };

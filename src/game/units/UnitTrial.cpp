@@ -11,6 +11,7 @@ UnitCellSearch* gCellSearch = nullptr;
 
 UnitCellSearch* UnitCellSearch::Installed() { return gCellSearch; }
 void UnitCellSearch::Install(UnitCellSearch* search) { gCellSearch = search; }
+bool UnitCellSearch::PlanDefends() { return gCellSearch != nullptr && gCellSearch->Defending(); }
 
 int64_t Unit::gTrialCopies = 0;
 int64_t ExposureCounter::calls = 0;

@@ -127,6 +127,11 @@ class Vehicle : public Unit, public VehicleServices {
   bool CanFireAnyMG(bool checkTarget = false) const;
   // The main weapon is a gun (class 2 or 3), or with withIndirect a mortar (4).
   bool HasHeavyWeapon(bool withIndirect) const;
+  // A gun (slot 92 without its flag) is the vehicle's heavy weapon.
+  bool HasMainWeaponOfType123() const override { return HasHeavyWeapon(false); }  // slot 81
+  // The computer player's role: 4 for a vehicle that moves and can fight with its main
+  // weapon or a machine gun, else 0 (and always 0 for kind 6).
+  int32_t GetInfantryRoleCode() const override;                              // slot 122
   float GetThreatSize() const;
   // The spotting roll, 240 lower (it may go below 0) for a buttoned vehicle not of kind 6.
   int32_t RollSpotting() const;

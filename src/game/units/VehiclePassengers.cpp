@@ -180,6 +180,11 @@ bool Vehicle::HasHeavyWeapon(bool withIndirect) const {
   return c == 2 || c == 3 || (withIndirect && c == 4);
 }
 
+int32_t Vehicle::GetInfantryRoleCode() const {
+  if (IsKind6() || !CanMove()) return 0;
+  return HasMainWeapon() || CanFireAnyMG(false) ? 4 : 0;
+}
+
 float Vehicle::WrapTurretAngle(float angle) {
   float a = std::fmod(angle, 360.0f);
   if (a > 180.0f) a -= 360.0f;

@@ -70,8 +70,8 @@ TEST(GString, CopiesAndPStrings) {
   EXPECT_EQ(Text(small), "a text that is ");
   GString15 copyOfSmall(small);
   EXPECT_EQ(Text(copyOfSmall), "a text that is ");
-  GString15& alias = small;
-  small = alias;  // self-assignment leaves the text alone
+  const GString15& same = small;
+  small = same;  // self-assignment leaves the text alone
   EXPECT_EQ(Text(small), "a text that is ");
   GString63 assigned;
   assigned = copy;

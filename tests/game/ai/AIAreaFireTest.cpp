@@ -9,6 +9,7 @@
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/map/Map.h"
+#include "game/units/ExposureCounter.h"
 
 namespace {
 
@@ -56,6 +57,13 @@ struct Rig {
     unit->Ready();
     B().AddUnitToMap(unit, x, y);
     return unit;
+  }
+  // A new plan: nothing is kept from the last one.
+  void NewPlan() {
+    AIPlanContext fresh;
+    fresh.battle = &B();
+    fresh.side = 0;
+    context = fresh;
   }
   int32_t Score(float x, float y, int16_t* behind = nullptr) {
     return AIOperational::ScoreFireCell(context, x, y, 0, behind);
@@ -122,6 +130,7 @@ TEST(AIAreaFire, CellScoresStretchAcrossTheFrontAndPenaliseOwnUnits) {
 
   // Beyond the cell from the West edge: the behind value, by visibility.
   enemy->purchaseCost = 100.0f;
+  rig.NewPlan();
   int16_t behind = -1;
   rig.Score(400.0f, 400.0f, &behind);
   // 100 x 0.33 (no class 2 to 4 weapon) x 0.33 (no target) x w, + 0.4, halved.
@@ -184,4 +193,34 @@ TEST(AIAreaFire, NoFireUnitDrawsNothing) {
   SetRandomBoundObserver(nullptr);
   EXPECT_TRUE(gDraws.empty());
   EXPECT_EQ(riding->areaFire, 0);
+}
+
+TEST(AIAreaFire, APlanKeepsCostsAndExposuresWherePeopleStand) {
+  Rig rig;
+  const int64_t computed = AIPlanContext::gComputedValues;
+  const int64_t cached = AIPlanContext::gCachedValues;
+  auto* enemy = rig.Add<Known>(1, 500.0f, 400.0f);
+  enemy->purchaseCost = 30.0f;
+  EXPECT_EQ(rig.context.PurchaseCost(*enemy), 30.0f);
+  enemy->purchaseCost = 40.0f;  // nothing in a plan does this: the kept value answers
+  EXPECT_EQ(rig.context.PurchaseCost(*enemy), 30.0f);
+  const int64_t calls = ExposureCounter::calls;
+  const float here = rig.context.OwnExposure(*enemy);
+  EXPECT_EQ(rig.context.OwnExposure(*enemy), here);
+  EXPECT_EQ(ExposureCounter::calls - calls, 1);
+  // Moved for a trial, it is asked afresh.
+  enemy->x = 520.0f;
+  rig.context.OwnExposure(*enemy);
+  EXPECT_EQ(ExposureCounter::calls - calls, 2);
+  EXPECT_EQ(AIPlanContext::gComputedValues - computed, 3);
+  EXPECT_EQ(AIPlanContext::gCachedValues - cached, 2);
+  // Switched off, every use computes.
+  AIPlanContext::gUseCaches = false;
+  EXPECT_EQ(rig.context.PurchaseCost(*enemy), 40.0f);
+  rig.context.OwnExposure(*enemy);
+  EXPECT_EQ(ExposureCounter::calls - calls, 3);
+  AIPlanContext::gUseCaches = true;
+  // The next plan starts afresh.
+  rig.NewPlan();
+  EXPECT_EQ(rig.context.PurchaseCost(*enemy), 40.0f);
 }

@@ -20,6 +20,7 @@ class ExposedSquad : public TestInfantry {
 
 class CountingSearch : public UnitCellSearch {
  public:
+  bool Defending() const override { return false; }
   CountingSearch() { UnitCellSearch::Install(this); }
   ~CountingSearch() override { UnitCellSearch::Install(nullptr); }
   bool FindBestNearbyCell(Unit& unit, bool extend, bool noBaseline) override {

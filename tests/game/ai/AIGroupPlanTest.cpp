@@ -48,6 +48,7 @@ class WithdrawingInfantry : public TestInfantry {
 // Counts the searches a unit's slot 120 hands on, and says each one ordered a move.
 class CountingSearch : public UnitCellSearch {
  public:
+  bool Defending() const override { return false; }
   CountingSearch() { UnitCellSearch::Install(this); }
   ~CountingSearch() override { UnitCellSearch::Install(nullptr); }
   bool FindBestNearbyCell(Unit& unit, bool extend, bool noBaseline) override {

@@ -75,6 +75,7 @@ struct Rig {
 // Counts the searches a unit's slot 120 hands on.
 class CountingSearch : public UnitCellSearch {
  public:
+  bool Defending() const override { return false; }
   bool FindBestNearbyCell(Unit& unit, bool extend, bool noBaseline) override {
     calls.push_back({&unit, extend, noBaseline});
     return true;

@@ -12,6 +12,7 @@
 #include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
 #include "game/ai/AIOperational.h"
+#include "game/ai/AIPlanContext.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/VictoryFlag.h"
@@ -202,6 +203,12 @@ void ExpectLegalAndRepeatable(int32_t attacker) {
   const PlanLog second = RunBattle(attacker);
   EXPECT_EQ(first.digests, second.digests);
   EXPECT_EQ(first.ordersDigests, second.ordersDigests);
+  // The values a plan keeps change no order and no draw.
+  AIPlanContext::gUseCaches = false;
+  const PlanLog uncached = RunBattle(attacker);
+  AIPlanContext::gUseCaches = true;
+  EXPECT_EQ(first.digests, uncached.digests);
+  EXPECT_EQ(first.ordersDigests, uncached.ordersDigests);
 }
 
 }  // namespace

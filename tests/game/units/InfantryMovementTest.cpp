@@ -157,9 +157,18 @@ TEST(InfantryMovement, CrowdingSquadSpreadsOut) {
   const float dx = f.unit->waypoints[0].x - other->x;
   const float dy = f.unit->waypoints[0].y - other->y;
   EXPECT_GT(std::sqrt(dx * dx + dy * dy), f.unit->GetPersonalSpace());
+  // Slot 124 asks the same question at a point, with or without the out.
+  f.unit->waypointCount = 0;
+  Unit* found = nullptr;
+  EXPECT_TRUE(f.unit->FindUnitNearPoint(201.0f, 201.0f, 0.0f, &found));
+  EXPECT_EQ(found, other.get());
+  EXPECT_TRUE(f.unit->FindUnitNearPoint(201.0f, 201.0f, 0.0f, nullptr));
+  EXPECT_FALSE(f.unit->FindUnitNearPoint(201.0f, 201.0f, 1.0f, nullptr));  // the upper floor is free
   // An enemy is nobody's crowd.
   other->side = 1 - f.unit->side;
   EXPECT_FALSE(f.unit->FindCrowdingNeighbour(200.0f, 200.0f, 0.0f, neighbour));
+  EXPECT_FALSE(f.unit->FindUnitNearPoint(201.0f, 201.0f, 0.0f, &found));
+  EXPECT_EQ(found, nullptr);
 }
 
 }  // namespace

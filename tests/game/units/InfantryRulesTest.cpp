@@ -18,6 +18,49 @@ std::string NameOf(const Infantry& unit, bool longForm) {
 
 }  // namespace
 
+// The queries the computer player plans with: captured, special weapons and the squad's
+// firepower falling off with the distance.
+TEST(InfantryOverrides, ComputerPlayerQueries) {
+  InfantryRig rig;
+  auto squad = rig.Make(InfantryRig::kSquad, 6);
+  EXPECT_FALSE(squad->HasBeenCaptured());
+  squad->released = 1;
+  EXPECT_TRUE(squad->HasBeenCaptured());
+
+  // Slot 45: riding; with armourOnly, only inside armour that protects its riders.
+  EXPECT_FALSE(squad->IsPassenger(false));
+  TestVehicle carrier;
+  squad->carrier = &carrier;
+  EXPECT_TRUE(squad->IsPassenger(false));
+  EXPECT_FALSE(squad->IsPassenger(true));
+  carrier.armored = true;
+  EXPECT_FALSE(squad->IsPassenger(true));
+  carrier.record[205] = 1;
+  EXPECT_TRUE(squad->IsPassenger(true));
+  carrier.armored = false;
+  EXPECT_FALSE(squad->IsPassenger(true));
+  squad->carrier = nullptr;
+
+  // Slot 117: a weapon of the squad's own grade counts; else the main weapon decides.
+  InfantryRig::Put32(rig.Class(InfantryRig::kSquad) + 68, 3);
+  EXPECT_FALSE(squad->CanFireMainWeapon(false));
+  EXPECT_FALSE(squad->CanFireMainWeapon(true));
+  InfantryRig::Put32(rig.Class(InfantryRig::kSquad) + 68, 14);
+  EXPECT_TRUE(squad->CanFireMainWeapon(false));
+  auto spotter = rig.Make(InfantryRig::kSpotter, 6);  // type 5
+  EXPECT_FALSE(spotter->CanFireMainWeapon(false));
+  EXPECT_TRUE(spotter->CanFireMainWeapon(true));
+  auto mortar = rig.Make(InfantryRig::kMortar, 6);  // type 4
+  EXPECT_TRUE(mortar->CanFireMainWeapon(false));
+  EXPECT_EQ(mortar->GetInfantryRoleCode(), 1);
+
+  // Slot 144: a squad's share of its firepower by distance; other units keep it all.
+  EXPECT_EQ(squad->GetFireFactor(200.0f), 1.0f);
+  EXPECT_EQ(squad->GetFireFactor(300.0f), 0.5f);
+  EXPECT_EQ(squad->GetFireFactor(400.0f), 0.0f);
+  EXPECT_EQ(spotter->GetFireFactor(400.0f), 1.0f);
+}
+
 TEST(InfantryNames, DesignationsBySide) {
   InfantryRig rig;
   Unit::ResetNamingState();

@@ -17,7 +17,7 @@ class TestUnit : public Unit {
   bool HasMainWeapon() const override { return mainWeapon; }
   bool HasMainWeaponOfType5() const override { return indirect; }
   bool HasMainWeaponOfType23(bool flag) const override { return flag ? type234 : type23; }
-  bool CanFireMainWeapon() const override { return canFireMain; }
+  bool CanFireMainWeapon(bool) const override { return canFireMain; }
   bool HasSurrendered() const override { return surrendered; }
   int32_t GetLossesSinceMorale() const override { return battleLosses; }
   int32_t GetAmmoMixRow() const override { return ammoRow; }
@@ -47,7 +47,7 @@ class TestUnit : public Unit {
   }
   float VisibilityTo(const Unit*) const override { return visibleFrom; }
   bool CanChangePosture() const override { return posture; }
-  bool IsPassenger() const override { return passenger; }
+  bool IsPassenger(bool) const override { return passenger; }
   bool IsInRange(float, int32_t, float) const override { return inRange; }
   // The class tables' cost unless the test sets one (the battle's strength ratios use it).
   float GetPurchaseCost() const override { return purchaseCost >= 0.0f ? purchaseCost : Unit::GetPurchaseCost(); }

@@ -7,6 +7,7 @@
 #include "game/map/Map.h"
 #include "support/TestFolder.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitCellSearch.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"
@@ -249,9 +250,16 @@ TEST(UnitSmall, RoleCodeAndMoraleBand) {
   EXPECT_EQ(unit.GetInfantryRoleCode(), 2);
   unit.type234 = true;
   EXPECT_EQ(unit.GetInfantryRoleCode(), 1);
-  Unit::gRoleCodeOverride = true;
-  EXPECT_EQ(unit.GetInfantryRoleCode(), 0);
-  Unit::gRoleCodeOverride = false;
+  {
+    // While a defending side is planned, a gun that moves has no role.
+    struct DefendingPlan : UnitCellSearch {
+      bool FindBestNearbyCell(Unit&, bool, bool) override { return false; }
+      bool Defending() const override { return true; }
+    } plan;
+    UnitCellSearch::Install(&plan);
+    EXPECT_EQ(unit.GetInfantryRoleCode(), 0);
+    UnitCellSearch::Install(nullptr);
+  }
   unit.type23 = true;
   EXPECT_EQ(unit.GetInfantryRoleCode(), 0);
   const float levels[] = {500.0f, 330.0f, 200.0f, 100.0f, 60.0f, 30.0f, 10.0f, 9.99f};
@@ -286,6 +294,14 @@ TEST(UnitSmall, SideMovementAndFightAccessors) {
   EXPECT_FALSE(a.IsMoving());
   a.speed = -1.0f;
   EXPECT_TRUE(a.IsMoving());
+  // Halted: only a climb between the two levels counts as moving.
+  a.speed = 0.0f;
+  a.movementFlag = 1;
+  for (const float level : {0.0f, 0.5f, 1.0f}) {
+    a.level = level;
+    EXPECT_EQ(a.IsMoving(), level == 0.5f) << level;
+  }
+  a.level = 0.0f;
 
   EXPECT_FALSE(a.HasMoveOrder());
   a.waypointCount = 1;

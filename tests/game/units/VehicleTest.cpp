@@ -299,6 +299,9 @@ TEST(VehicleWeapons, MainGunMachineGunsThreatAndSpotting) {
   EXPECT_EQ(tank->QueryShotWeapon(weapon, type, 0, true), 1);
   tank->smallArmsInUse = 40;
   EXPECT_DEATH(tank->QueryShotWeapon(weapon, type, 0, true), "Vehicle");
+  // The gun is its heavy weapon, and it fights in the computer player's plans.
+  EXPECT_TRUE(tank->HasMainWeaponOfType123());
+  EXPECT_EQ(tank->GetInfantryRoleCode(), 4);
   // Threat sizes; an emplacement adds 10.
   EXPECT_EQ(tank->GetThreatSize(), 20.0f);
   EXPECT_EQ(softTarget->GetThreatSize(), 5.0f);
@@ -306,6 +309,7 @@ TEST(VehicleWeapons, MainGunMachineGunsThreatAndSpotting) {
   EXPECT_EQ(softTarget->GetThreatSize(), 10.0f);
   rig.PutI32(2, 112, 6);
   EXPECT_EQ(softTarget->GetThreatSize(), 20.0f);
+  EXPECT_EQ(softTarget->GetInfantryRoleCode(), 0);  // kind 6 has no role
   // Spotting: buttoned waits 240 longer (a signed count), not for kind 6.
   tank->buttoned = 1;
   SeedRandom(5);
@@ -322,6 +326,7 @@ TEST(VehicleWeapons, MainGunMachineGunsThreatAndSpotting) {
   EXPECT_EQ(tank->emplaced, 1);
   EXPECT_EQ(tank->GetPassenger(0), nullptr);
   EXPECT_FALSE(tank->CanMove());
+  EXPECT_EQ(tank->GetInfantryRoleCode(), 0);
 }
 
 TEST(VehicleWeapons, OpenTopsAndRecordsByLevel) {
