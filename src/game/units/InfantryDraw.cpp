@@ -2,10 +2,14 @@
 // each stands, which face and uniform each wears and at which level of detail; a crew
 // figure's poses; the squad's base marker and its status label. Nothing here draws from the
 // game's generator or the presentation's.
+#include "framework/core/GErrorLog.h"
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
+#include "framework/media/GBoundingBox.h"
 #include "framework/media/GGraph3D.h"
+#include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
 #include "game/units/InfantryDraw.h"
@@ -21,6 +25,14 @@ constexpr int32_t kRiderPickMode = 3;
 constexpr int32_t kNoBaseClass = 242;
 constexpr int32_t kMortarType = 4;
 constexpr int32_t kWeaponModelKinds = 23;
+constexpr int32_t kNoWeapon = 104;
+// Drawn for a model kind outside the table (the model routine the table gives kind 2).
+constexpr int32_t kFallbackModelKind = 2;
+constexpr float kGenericFactor = 2.6f;
+constexpr float kGenericRecoil = -9.0f;
+constexpr float kDeadBarrelDroop = -13.0f;
+bool gNoModelLogged = false;
+bool gBadKindLogged = false;
 // The weapon models are built in units of 0.00045 figure units.
 constexpr float kModelUnitsPerFigureUnit = 2222.2222f;
 
@@ -116,23 +128,132 @@ void InfantryDraw::DrawCarriedItem(const Infantry& /*unit*/, int32_t /*i*/, int3
 
 void InfantryDraw::DrawBackPack(const Infantry& /*unit*/, int32_t /*i*/, bool /*flag*/) {}
 
-// The crew's weapon model at full identification, in its own frame scaled from the model's
-// units; below it, and for a mortar, the simple shapes are still to come and nothing is drawn.
+// The crew's weapon among the men, with clipping on while it is drawn: a mortar by its size,
+// any other weapon by its model (or the generic gun below full identification).
 void InfantryDraw::DrawCrewWeapon(const Infantry& unit, bool flag) {
   GGraph3D* g = gGraph3D;
-  WeaponModelDrawer* drawer = GetWeaponModelDrawer();
-  if (g == nullptr || drawer == nullptr || unit.GetIdentificationLevel(false) < 4) return;
-  const int32_t weapon = unit.Data().MainWeapon();
-  if (gWeapons.IsValid(weapon) && gWeapons[weapon].Type() == kMortarType) return;
-  float scale = 1.0f;
-  const int32_t kind = unit.GetWeaponDrawKind(&scale);
-  if (kind < 0 || kind >= kWeaponModelKinds) return;
-  const float s = scale * kModelUnitsPerFigureUnit;
+  if (g == nullptr) return;
   g->PushMatrix();
-  g->Scale(s, s, s);
-  // The squad drawing works on its unit; the model's muzzle flash and recoil read its timers.
-  drawer->DrawWeaponModel(const_cast<Infantry&>(unit), kind, flag);
+  const bool clipping = g->GetClipping();
+  g->SetClipping(true);
+  const int32_t weapon = unit.Data().MainWeapon();
+  if (weapon != kNoWeapon && gWeapons.IsValid(weapon) && gWeapons[weapon].Type() == kMortarType) {
+    DrawMortarModel(unit, gWeapons[weapon].Mass(0), flag);
+  } else {
+    DrawWeaponModel(unit, flag);
+  }
+  g->SetClipping(clipping);
   g->PopMatrix();
+}
+
+int32_t InfantryDraw::ModelKindShown(int32_t kind) {
+  if (kind == WeaponData::kNoDrawKind) {
+    if (!gNoModelLogged) {
+      GErrorLog::LogValue("InfantryDraw: a crew weapon without a model drawn as the generic gun, kind", kind);
+      gNoModelLogged = true;
+    }
+    return -1;
+  }
+  if (kind < 0 || kind >= kWeaponModelKinds) {
+    if (!gBadKindLogged) {
+      GErrorLog::LogValue("InfantryDraw: a weapon model kind outside 0..22 drawn as kind 2, kind", kind);
+      gBadKindLogged = true;
+    }
+    return kFallbackModelKind;
+  }
+  return kind;
+}
+
+void InfantryDraw::DrawWeaponModel(const Infantry& unit, bool flag) {
+  GGraph3D* g = gGraph3D;
+  if (g == nullptr) return;
+  if (unit.GetIdentificationLevel(false) < 4) {
+    DrawGenericWeaponModel(kGenericFactor, unit, flag);
+    return;
+  }
+  float scale = 1.0f;
+  const int32_t kind = ModelKindShown(unit.GetWeaponDrawKind(&scale));
+  if (kind < 0) {
+    DrawGenericWeaponModel(kGenericFactor, unit, flag);
+    return;
+  }
+  const float s = scale * kModelUnitsPerFigureUnit;
+  g->Scale(s, s, s);
+  GBoundingBox box;
+  box.Set(0.0f, 0.0f, 0.0f, 0.2f, 0.2f, 0.15f);
+  bool partly = false;
+  if (!box.IsVisible(&partly)) return;
+  WeaponModelDrawer* drawer = GetWeaponModelDrawer();
+  // The squad drawing works on its unit; the model's muzzle flash and recoil read its timers.
+  if (drawer != nullptr) drawer->DrawWeaponModel(const_cast<Infantry&>(unit), kind, partly);
+}
+
+void InfantryDraw::DrawGenericWeaponModel(float factor, const Infantry& unit, bool /*flag*/) {
+  GGraph3D* g = gGraph3D;
+  if (g == nullptr) return;
+  g->TranslateY(115.0f);
+  const float s = factor * 1.25f;
+  g->Scale(s, s, s);
+  g->TranslateY(-25.0f);
+  GBoundingBox box;
+  box.Set(0.0f, 0.0f, 0.0f, 70.0f, 130.0f, 30.0f);
+  bool partly = false;
+  if (!box.IsVisible(&partly)) return;
+  Infantry& gun = const_cast<Infantry&>(unit);
+  gun.DrawMuzzleFlash(300.0f, 0.0f, 65.0f, 21.5f);
+  g->SetColor(0.2f, 0.2f, 0.2f);
+  DrawPart(FigureMesh::kGenericGunShield, partly);
+  g->SetColor(0.12f, 0.14f, 0.09f);
+  DrawPart(FigureMesh::kGenericGunCarriage, partly);
+  g->SetColor(0.11f, 0.11f, 0.11f);
+  DrawPart(FigureMesh::kGenericGunAxle, partly);
+  if (MapBattleServices* battle = UnitBattle()) {
+    if (const Map* map = battle->GetMap()) const_cast<Map*>(map)->BindTexture1300();
+  }
+  DrawPart(FigureMesh::kGenericGunWheel, partly);
+  // The other wheel: the same side mirrored in x, its winding flipped with the culling.
+  g->PushMatrix();
+  g->Scale(-1.0f, 1.0f, 1.0f);
+  g->SetCullWinding(false);
+  DrawPart(FigureMesh::kGenericGunWheel, partly);
+  g->SetCullWinding(true);
+  g->PopMatrix();
+  gun.TranslateRecoil(kGenericRecoil);
+  if (unit.alive == 0) g->RotateX(kDeadBarrelDroop);
+  g->SetColor(0.14f, 0.17f, 0.12f);
+  DrawPart(FigureMesh::kGenericGunBarrel, partly);
+  g->SetColor(0.0f, 0.0f, 0.0f);
+  DrawPart(FigureMesh::kGenericGunMuzzle, partly);
+}
+
+float InfantryDraw::MortarScale(int32_t level, bool axis, float effect) {
+  static constexpr float kScales[3] = {0.564f, 0.9f, 1.1f};
+  int32_t size = 2;
+  if (level < 4) {
+    size = axis ? 1 : 0;
+  } else if (effect < 4.0f) {
+    size = 0;
+  } else if (effect < 18.0f) {
+    size = 1;
+  }
+  return kScales[size];
+}
+
+void InfantryDraw::DrawMortarModel(const Infantry& unit, float effect, bool /*flag*/) {
+  GGraph3D* g = gGraph3D;
+  if (g == nullptr) return;
+  const float s = MortarScale(unit.GetIdentificationLevel(false), unit.IsAxis(), effect);
+  g->Scale(s, s, s);
+  g->TranslateY(15.0f);
+  GBoundingBox box;
+  box.Set(0.0f, 0.0f, 0.0f, 50.0f, 90.0f, 100.0f);
+  bool partly = false;
+  if (!box.IsVisible(&partly)) return;
+  const_cast<Infantry&>(unit).DrawMuzzleFlash(340.0f, 0.0f, 40.0f, 112.0f);
+  g->SetColor(0.15f, 0.15f, 0.15f);
+  DrawPart(FigureMesh::kMortarBody, partly);
+  g->SetColor(0.0f, 0.0f, 0.0f);
+  DrawPart(FigureMesh::kMortarMuzzle, partly);
 }
 
 // ---- The squad's operations ----

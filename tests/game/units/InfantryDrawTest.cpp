@@ -16,6 +16,7 @@
 #include "game/units/InfantryRig.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitDrawHost.h"
+#include "game/units/WeaponModelDrawer.h"
 
 namespace {
 
@@ -190,6 +191,83 @@ TEST(InfantryDraw, AFullyIdentifiedCrewStandsAroundItsWeaponModel) {
   InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 92, 0);
   InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, Infantry::kNoWeapon);
   gWeaponDraws = keptDraws;
+}
+
+// The weapon models as a recorder: the kind and clip flag asked for, and the renderer's
+// clipping and matrix depth during the call.
+class ModelRecorder : public WeaponModelDrawer {
+ public:
+  void DrawWeaponModel(Infantry&, int32_t drawKind, bool clip) override {
+    kinds.push_back(drawKind);
+    clips.push_back(clip);
+    clippingDuring = gGraph3D->GetClipping();
+  }
+  std::vector<int32_t> kinds;
+  std::vector<bool> clips;
+  bool clippingDuring = false;
+};
+
+TEST(InfantryDraw, CrewWeaponsByIdentificationKindAndSize) {
+  DrawRig d;
+  ModelRecorder models;
+  SetWeaponModelDrawer(&models);
+  d.rig.world.editorOpen = true;
+  auto crew = d.rig.Make(InfantryRig::kTeam, 0);
+  uint8_t* weapon = d.rig.Weapon(InfantryRig::kGunWeapon);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, InfantryRig::kGunWeapon);
+  InfantryRig::Put32(weapon + 108, 0);
+  InfantryRig::PutF(weapon + 112, 1.0f);
+  // The camera looks down -z: the crew stands 30 ahead, its frame the figure's small one.
+  d.r.r->Translate(0.0f, 0.0f, -30.0f);
+  d.r.r->Scale(0.02f, 0.02f, 0.02f);
+  auto draw = [&d, &crew] {
+    const int32_t depth = d.r.r->Depth();
+    d.r.r->ResetTriangleCounts();
+    InfantryDraw::DrawCrewWeapon(*crew, false);
+    EXPECT_EQ(d.r.r->Depth(), depth);
+    return d.r.r->FrameTriangles().given;
+  };
+  // Fully identified: the weapon's model kind with clipping on during the call and set back.
+  d.r.r->SetClipping(false);
+  EXPECT_EQ(draw(), 0);
+  ASSERT_EQ(models.kinds.size(), 1u);
+  EXPECT_EQ(models.kinds[0], 0);
+  EXPECT_TRUE(models.clippingDuring);
+  EXPECT_FALSE(d.r.r->GetClipping());
+  d.r.r->SetClipping(true);
+  // No model (kind 24): the generic gun, logged, not fatal; a kind outside the table: kind 2.
+  InfantryRig::Put32(weapon + 108, 24);
+  constexpr int64_t kGenericGun = 10 + 14 + 14 + 2 * 12 + 10 + 8;
+  EXPECT_EQ(draw(), kGenericGun);
+  EXPECT_EQ(models.kinds.size(), 1u);
+  InfantryRig::Put32(weapon + 108, 40);
+  draw();
+  EXPECT_EQ(models.kinds.back(), 2);
+  // Seen at level 3: the generic gun whatever the weapon.
+  InfantryRig::Put32(weapon + 108, 0);
+  d.rig.world.editorOpen = false;
+  d.rig.world.app.currentSide = 1 - crew->GetSideIndex();
+  crew->identificationLevel = 3;
+  models.kinds.clear();
+  EXPECT_EQ(draw(), kGenericGun);
+  EXPECT_TRUE(models.kinds.empty());
+  // Out of view (behind the camera) nothing at all.
+  d.r.r->Translate(0.0f, 0.0f, 3000.0f);
+  EXPECT_EQ(draw(), 0);
+  d.r.r->Translate(0.0f, 0.0f, -3000.0f);
+  // A mortar: its plate, legs, brace, tube and muzzle.
+  InfantryRig::Put32(weapon, 4);
+  EXPECT_EQ(draw(), 2 + 6 + 6 + 6 + 10 + 3);
+  EXPECT_TRUE(models.kinds.empty());
+  // Mortar sizes by the first effect value, and by side below full identification.
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(4, true, 3.9f), 0.564f);
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(4, true, 17.9f), 0.9f);
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(4, false, 18.0f), 1.1f);
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(3, true, 18.0f), 0.9f);
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(3, false, 3.0f), 0.564f);
+  InfantryRig::Put32(weapon, 2);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, Infantry::kNoWeapon);
+  SetWeaponModelDrawer(nullptr);
 }
 
 TEST(InfantryDraw, PoseFlagsLeaveOutLimbsAndAreClearedAfterTheSquad) {
