@@ -26,6 +26,9 @@ constexpr int32_t kNoBaseClass = 242;
 constexpr int32_t kMortarType = 4;
 constexpr int32_t kWeaponModelKinds = 23;
 constexpr int32_t kNoWeapon = 104;
+constexpr int32_t kFlamethrowerType = 6;
+// The small-arms entry of the launcher tube an Allied rifleman's item shows.
+constexpr int32_t kLauncherSmallArms = 25;
 // Drawn for a model kind outside the table (the model routine the table gives kind 2).
 constexpr int32_t kFallbackModelKind = 2;
 constexpr float kGenericFactor = 2.6f;
@@ -120,13 +123,187 @@ void InfantryDraw::SetPose(Infantry& unit, int32_t mode, float headTurn) {
   set(kHeight, 0.0f);
 }
 
-// Until the hand items are drawn: nothing, and the two frames the figure left open close.
-void InfantryDraw::DrawCarriedItem(const Infantry& /*unit*/, int32_t /*i*/, int32_t /*itemLevel*/, bool /*flag*/) {
-  gGraph3D->PopMatrix();
-  gGraph3D->PopMatrix();
+namespace {
+
+// The map's equipment texture n (0..14), loaded on first use.
+void BindEquipment(int32_t n) {
+  MapBattleServices* battle = UnitBattle();
+  const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
+  if (map != nullptr) const_cast<Map*>(map)->BindEquipmentTexture(n);
 }
 
-void InfantryDraw::DrawBackPack(const Infantry& /*unit*/, int32_t /*i*/, bool /*flag*/) {}
+// A hand item's sides (the part's first two quads) and its edges (the rest of count).
+void SidesAndEdges(FigureMesh::PartId part, int32_t sides, int32_t edgeFirst, int32_t edges, int32_t edgeCount,
+                   bool flag) {
+  BindEquipment(sides);
+  InfantryDraw::DrawPart(part, flag, 0, 2);
+  BindEquipment(edges);
+  InfantryDraw::DrawPart(part, flag, edgeFirst, edgeCount);
+}
+
+}  // namespace
+
+// The item in the second hand, in the forearm's frame; closes that frame and the upper arm's.
+void InfantryDraw::DrawCarriedItem(const Infantry& unit, int32_t i, int32_t /*itemLevel*/, bool flag) {
+  GGraph3D* g = gGraph3D;
+  const InfantryDrawState& state = State();
+  const bool forced = state.PoseForcesItem != 0;
+  const int32_t kind = ItemKindFor(unit, i, forced);
+  if (kind >= 0 && i >= 0 && i < Infantry::kPoseColumns) {
+    g->PushMatrix();
+    if (kind == 9) {
+      g->Translate(-4.2f, 4.5f, -24.0f);
+    } else {
+      g->Translate(-0.5f, 4.9f, -24.0f);
+    }
+    const auto pose = [&unit, i](int32_t row) {
+      return unit.figurePose[static_cast<size_t>(row)][static_cast<size_t>(i)];
+    };
+    g->RotateZ(pose(kItemTurn));
+    g->RotateX(pose(kItemSwing));
+    g->RotateZ(pose(kItemTwist));
+    g->SetBackfaceCulling(false);
+    DrawItem(unit, kind, flag);
+    g->SetBackfaceCulling(true);
+    g->PopMatrix();
+  }
+  g->PopMatrix();
+  g->PopMatrix();
+}
+
+int32_t InfantryDraw::ItemKindFor(const Infantry& unit, int32_t i, bool forced) {
+  if (unit.alive == 0 || (unit.classIndex == kNoBaseClass && !forced) || unit.HasSurrendered() ||
+      unit.HasBeenCaptured())
+    return -1;
+  const int32_t kind = forced ? 9 : unit.GetShownFigureKind(i);
+  if (kind < 0 || kind == 7 || kind == 8 || kind > 11) return -1;
+  return kind;
+}
+
+void InfantryDraw::DrawItem(const Infantry& unit, int32_t kind, bool flag) {
+  GGraph3D* g = gGraph3D;
+  const int32_t group = unit.GetKindGroup();
+  const bool british = group >= 2 && group <= 4;
+  const bool american = group == 1 || group == 5;
+  switch (kind) {
+    case 0:
+      g->SetColor(0.15f, 0.05f, 0.0f);
+      SidesAndEdges(FigureMesh::kItemPack, group == 0 ? 8 : (american ? 5 : 7), 2, 6, 2, flag);
+      if (unit.HasWeapon92()) {
+        BindEquipment(10);
+        DrawPart(FigureMesh::kItemPack, flag, 4, 1);
+      }
+      break;
+    case 1:
+      g->SetColor(0.0f, 0.08f, 0.08f);
+      SidesAndEdges(FigureMesh::kItemPack, 3, 2, 1, 2, flag);
+      break;
+    case 2:
+      g->SetColor(0.0f, 0.08f, 0.08f);
+      if (group == 0) {
+        SidesAndEdges(FigureMesh::kItemCrewPiece, 4, 3, 1, 1, flag);
+      } else if (british) {
+        SidesAndEdges(FigureMesh::kItemCrewPiece, 11, 2, 6, 3, flag);
+      } else if (american) {
+        SidesAndEdges(FigureMesh::kItemCrewPiece, 9, 3, 6, 2, flag);
+      }
+      break;
+    case 3:
+      DrawRifle(unit, group, flag);
+      break;
+    case 4:
+      g->SetColor(0.22f, 0.22f, 0.15f);
+      DrawPart(FigureMesh::kItemMachinePistolParts, flag);
+      SidesAndEdges(FigureMesh::kItemMachinePistol, 2, 2, unit.IsAxis() ? 1 : 14, 2, flag);
+      break;
+    case 5:
+      DrawRocket(group, flag);
+      break;
+    case 6:
+      g->SetColor(0.0f, 0.08f, 0.08f);
+      DrawPart(FigureMesh::kItemShovel, flag);
+      break;
+    case 9:
+      g->SetColor(0.0f, 0.05f, 0.05f);
+      g->Scale(1.4f, 1.2f, 1.6f);
+      g->TranslateXY(-4.0f, -1.0f);
+      DrawPart(FigureMesh::kItemBinoculars, flag);
+      break;
+    case 10:
+    case 11:
+      g->SetColor(0.0f, 0.08f, 0.08f);
+      DrawPart(FigureMesh::kItemSmall, flag);
+      break;
+    default:
+      break;
+  }
+}
+
+void InfantryDraw::DrawRifle(const Infantry& unit, int32_t group, bool flag) {
+  GGraph3D* g = gGraph3D;
+  if (group == 0) {
+    g->SetColor(0.17f, 0.18f, 0.2f);
+    DrawPart(FigureMesh::kItemRifleGerman, flag);
+    SidesAndEdges(FigureMesh::kItemRifle, 0, 2, 1, 2, flag);
+    return;
+  }
+  g->SetColor(0.22f, 0.22f, 0.15f);
+  if (unit.Data().SlotSmallArms(0) == kLauncherSmallArms) {
+    g->TranslateZ(-10.0f);
+    DrawPart(FigureMesh::kItemLauncher, flag);
+    g->TranslateZ(-10.0f);
+    g->PushMatrix();
+    g->Scale(1.4f, 0.32f, 1.4f);
+    BindEquipment(13);
+    DrawPart(FigureMesh::kItemRifle, flag, 0, 2);
+    g->PopMatrix();
+  } else {
+    g->TranslateY(5.0f);
+    DrawPart(FigureMesh::kItemRifleAllied, flag);
+    g->TranslateZ(-8.0f);
+    BindEquipment(12);
+    DrawPart(FigureMesh::kItemRifle, flag, 0, 2);
+  }
+  BindEquipment(14);
+  DrawPart(FigureMesh::kItemRifle, flag, 2, 2);
+}
+
+void InfantryDraw::DrawRocket(int32_t group, bool flag) {
+  GGraph3D* g = gGraph3D;
+  const bool british = group >= 2 && group <= 4;
+  g->SetColor(0.15f, 0.2f, 0.15f);
+  if (group == 0) {
+    g->SetColor(0.64f, 0.58f, 0.33f);
+    g->Scale(1.467f, 1.467f, 1.19f);
+  } else if (british) {
+    g->Scale(1.1f, 1.1f, 0.72f);
+  }
+  g->TranslateZ(15.0f);
+  if (british) DrawPart(FigureMesh::kItemRocket, flag, 0, 3);
+  DrawPart(FigureMesh::kItemRocket, flag, 3, 1);
+  g->SetColor(0.0f, 0.0f, 0.0f);
+  DrawPart(FigureMesh::kItemRocket, flag, 4, 2);
+  if (group == 0) {
+    g->RotateZ(-30.0f);
+    g->SetColor(0.67f, 0.61f, 0.36f);
+    DrawPart(FigureMesh::kItemRocket, flag, 6, 4);
+  }
+}
+
+// The flamethrower's tanks on a flamethrower squad seen above identification level 2.
+void InfantryDraw::DrawBackPack(const Infantry& unit, int32_t /*i*/, bool flag) {
+  const int32_t weapon = unit.Data().MainWeapon();
+  if (weapon == kNoWeapon || !gWeapons.IsValid(weapon) || gWeapons[weapon].Type() != kFlamethrowerType ||
+      unit.GetIdentificationLevel(false) <= 2)
+    return;
+  GGraph3D* g = gGraph3D;
+  g->SetColor(0.1f, 0.21f, 0.16f);
+  DrawPart(FigureMesh::kBackTanks, flag, 0, 2);
+  g->SetColor(0.08f, 0.16f, 0.13f);
+  DrawPart(FigureMesh::kBackTanks, flag, 2, 3);
+  g->SetColor(0.16f, 0.24f, 0.19f);
+  DrawPart(FigureMesh::kBackTanks, flag, 5, 2);
+}
 
 // The crew's weapon among the men, with clipping on while it is drawn: a mortar by its size,
 // any other weapon by its model (or the generic gun below full identification).

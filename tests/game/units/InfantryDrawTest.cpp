@@ -72,29 +72,33 @@ TEST(InfantryDraw, LevelBySizeAndTheTrianglesOfEachLevel) {
 
   DrawRig d;
   auto man = d.rig.Make(InfantryRig::kSquad, 0);
-  const int64_t expected[7] = {359, 201, 86, 48, 36, 24, 14};
+  // Levels 0 to 3 carry the man's item, kind 0: two sides and two edges.
+  constexpr int64_t kItem = 8;
+  const int64_t expected[7] = {359 + kItem, 201 + kItem, 86 + kItem, 48 + kItem, 36, 24, 14};
   for (int32_t level = 0; level < 7; ++level) EXPECT_EQ(d.Man(*man, level, 0), expected[level]) << level;
   // Level 2 adds one triangle per foot when the unit is clipped.
-  EXPECT_EQ(d.Man(*man, 2, 0, true), 88);
+  EXPECT_EQ(d.Man(*man, 2, 0, true), 88 + kItem);
   // Headgear and boots by uniform code at level 0: the helmet shell (60 for the cap's 40),
   // the headgear model (60) with high boots (10 more each), cap shape 1 (60), code 1's boots
   // (3 more each), cap shape 2 with high boots.
-  EXPECT_EQ(d.Man(*man, 0, 4), 379);
-  EXPECT_EQ(d.Man(*man, 0, 9), 359 - 40 + 60 + 20);
-  EXPECT_EQ(d.Man(*man, 0, 6), 379);
-  EXPECT_EQ(d.Man(*man, 0, 1), 365);
-  EXPECT_EQ(d.Man(*man, 0, 7), 359 + 20);
+  EXPECT_EQ(d.Man(*man, 0, 4), 379 + kItem);
+  EXPECT_EQ(d.Man(*man, 0, 9), 359 - 40 + 60 + 20 + kItem);
+  EXPECT_EQ(d.Man(*man, 0, 6), 379 + kItem);
+  EXPECT_EQ(d.Man(*man, 0, 1), 365 + kItem);
+  EXPECT_EQ(d.Man(*man, 0, 7), 359 + 20 + kItem);
   // Level 1: cap shape 1 has 21 (and code 8 high boots), the helmet shell stays.
-  EXPECT_EQ(d.Man(*man, 1, 8), 201 - 20 + 21 + 20);
-  EXPECT_EQ(d.Man(*man, 1, 13), 201 - 20 + 60);
+  EXPECT_EQ(d.Man(*man, 1, 8), 201 - 20 + 21 + 20 + kItem);
+  EXPECT_EQ(d.Man(*man, 1, 13), 201 - 20 + 60 + kItem);
   // Level 2 headgear: helmet 15, plain cap 10, textured round cap 10.
-  EXPECT_EQ(d.Man(*man, 2, 9), 86 - 10 + 15);
-  EXPECT_EQ(d.Man(*man, 2, 11), 86);
+  EXPECT_EQ(d.Man(*man, 2, 9), 86 - 10 + 15 + kItem);
+  EXPECT_EQ(d.Man(*man, 2, 11), 86 + kItem);
 }
 
 TEST(InfantryDraw, HeadgearColoursAndRenderSwitches) {
   DrawRig d;
   auto man = d.rig.Make(InfantryRig::kSquad, 4);
+  // A figure kind that carries nothing, so that the head's colours are the last set.
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kSquad) + 92, 12);
   // Code 4's helmet shell ends with its rim colour, culling on and the winding unflipped.
   d.Man(*man, 0, 4);
   EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (91u << 16) | 28u);
@@ -111,6 +115,7 @@ TEST(InfantryDraw, HeadgearColoursAndRenderSwitches) {
     d.Man(*man, level, 0);
     EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (221u << 16) | (142u << 8) | 107u) << level;
   }
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kSquad) + 92, 0);
 }
 
 // The screen width of a man seen from the front.
@@ -270,12 +275,71 @@ TEST(InfantryDraw, CrewWeaponsByIdentificationKindAndSize) {
   SetWeaponModelDrawer(nullptr);
 }
 
+TEST(InfantryDraw, CarriedItemsByKindAndTheFlamethrowersTanks) {
+  DrawRig d;
+  auto man = d.rig.Make(InfantryRig::kSquad, 0);
+  auto& s = DrawRig::State();
+  uint8_t* record = d.rig.Class(InfantryRig::kSquad);
+  // The item closes the caller's two frames whatever it draws.
+  auto item = [&d, &man] {
+    const int32_t depth = d.r.r->Depth();
+    d.r.r->PushMatrix();
+    d.r.r->PushMatrix();
+    d.r.r->ResetTriangleCounts();
+    InfantryDraw::DrawCarriedItem(*man, 0, 0, false);
+    EXPECT_EQ(d.r.r->Depth(), depth);
+    EXPECT_TRUE(d.r.r->IsBackfaceCulling());
+    return d.r.r->FrameTriangles().given;
+  };
+  // An American man: his crew piece has two edges, his rifle three strips, his launcher no
+  // sights or fins.
+  ASSERT_TRUE(man->GetKindGroup() == 1 || man->GetKindGroup() == 5);
+  const int64_t triangles[12] = {8, 8, 8, 26, 26, 16, 12, 0, 0, 12, 6, 6};
+  for (int32_t kind = 0; kind < 12; ++kind) {
+    InfantryRig::Put32(record + 92, kind);
+    EXPECT_EQ(item(), triangles[kind]) << kind;
+    EXPECT_EQ(InfantryDraw::ItemKindFor(*man, 0, false), kind == 7 || kind == 8 ? -1 : kind);
+  }
+  InfantryRig::Put32(record + 92, 12);
+  EXPECT_EQ(item(), 0);
+  // The crew pose forces the binoculars; nothing for the surrendered or the dead.
+  s.PoseForcesItem = 1;
+  EXPECT_EQ(InfantryDraw::ItemKindFor(*man, 0, true), 9);
+  EXPECT_EQ(item(), 12);
+  man->surrendered = 1;
+  EXPECT_EQ(item(), 0);
+  man->surrendered = 0;
+  man->alive = 0;
+  EXPECT_EQ(item(), 0);
+  man->alive = 1;
+  s.PoseForcesItem = 0;
+  InfantryRig::Put32(record + 92, 0);
+
+  // The tanks: a flamethrower squad seen above level 2 only.
+  auto tanks = [&d, &man] {
+    d.r.r->ResetTriangleCounts();
+    InfantryDraw::DrawBackPack(*man, 0, false);
+    return d.r.r->FrameTriangles().given;
+  };
+  EXPECT_EQ(tanks(), 0);
+  InfantryRig::Put32(record + 56, InfantryRig::kGunWeapon);
+  InfantryRig::Put32(d.rig.Weapon(InfantryRig::kGunWeapon), 6);
+  d.rig.world.editorOpen = true;
+  EXPECT_EQ(tanks(), 6 + 6 + 2 * 3 + 4 + 4);
+  d.rig.world.editorOpen = false;
+  d.rig.world.app.currentSide = 1 - man->GetSideIndex();
+  man->identificationLevel = 2;
+  EXPECT_EQ(tanks(), 0);
+  InfantryRig::Put32(d.rig.Weapon(InfantryRig::kGunWeapon), 2);
+  InfantryRig::Put32(record + 56, Infantry::kNoWeapon);
+}
+
 TEST(InfantryDraw, PoseFlagsLeaveOutLimbsAndAreClearedAfterTheSquad) {
   DrawRig d;
   auto man = d.rig.Make(InfantryRig::kSquad, 0);
   auto& s = DrawRig::State();
   s.PoseHidesLegs = 1;
-  EXPECT_EQ(d.Man(*man, 0, 0), 359 - 92);
+  EXPECT_EQ(d.Man(*man, 0, 0), 359 - 92 + 8);  // the item stays in the hand
   EXPECT_EQ(d.Man(*man, 4, 0), 18);
   EXPECT_EQ(d.Man(*man, 5, 0), 18);
   s.PoseHidesLegs = 0;
@@ -359,9 +423,9 @@ TEST(InfantryDraw, MenStandAtTheirPlacesAndRidersCloser) {
   auto squad = d.rig.Make(InfantryRig::kSquad, 0);
   ASSERT_EQ(squad->GetShownFigureCount(), 3);
   options[3] = 1;
-  EXPECT_EQ(d.Squad(*squad), 3 * 359);
+  EXPECT_EQ(d.Squad(*squad), 3 * (359 + 8));  // each man with his item
   options[3] = 0;
-  EXPECT_EQ(d.Squad(*squad), 2 * 359);
+  EXPECT_EQ(d.Squad(*squad), 2 * (359 + 8));
   // A rider in input mode 3 draws nothing in a pick frame, and is drawn otherwise.
   Infantry vehicle;
   squad->carrier = &vehicle;
@@ -369,7 +433,7 @@ TEST(InfantryDraw, MenStandAtTheirPlacesAndRidersCloser) {
   d.r.r->SetPickMode(1, 0, -1, &d.r.device);
   EXPECT_EQ(d.Squad(*squad), 0);
   d.r.r->SetPickMode(0, 0, -1, nullptr);
-  EXPECT_EQ(d.Squad(*squad), 2 * 359);
+  EXPECT_EQ(d.Squad(*squad), 2 * (359 + 8));
   squad->carrier = nullptr;
 }
 
