@@ -108,12 +108,15 @@ const char* BuildPrimitive(std::istringstream& words, const std::string& what, B
     }
     return nullptr;
   }
-  if (what == "fan" && (shape == "disk" || shape == "vdisk")) {
+  if (what == "fan" && (shape == "disk" || shape == "vdisk" || shape == "xdisk")) {
     if (!ReadNumbers(words, 12, a)) return "a disk fan needs 12 numbers";
     built.kind = FigureMesh::kFan;
     const bool upright = shape == "vdisk";
+    const bool side = shape == "xdisk";
     if (upright) {
       built.points.push_back({a[0], a[1] + a[7], a[2], a[8], a[9]});
+    } else if (side) {
+      built.points.push_back({a[0] + a[7], a[1], a[2], a[8], a[9]});
     } else {
       built.points.push_back({a[0], a[1], a[2] + a[7], a[8], a[9]});
     }
@@ -125,6 +128,8 @@ const char* BuildPrimitive(std::istringstream& words, const std::string& what, B
       const double v = a[9] - a[11] * s;
       if (upright) {
         built.points.push_back({a[0] + a[3] * c, a[1], a[2] + a[4] * s, u, v});
+      } else if (side) {
+        built.points.push_back({a[0], a[1] + a[3] * c, a[2] + a[4] * s, u, v});
       } else {
         built.points.push_back({a[0] + a[3] * c, a[1] + a[4] * s, a[2], u, v});
       }
@@ -150,6 +155,7 @@ const char* TextureOf(const std::string& name) {
   if (name.rfind("face", 0) == 0) return "face (map faces)";
   if (name.rfind("upper_arm", 0) == 0 || name.rfind("forearm", 0) == 0) return "arm (entries 2, 5)";
   if (name.rfind("cap", 0) == 0 || name.rfind("headgear", 0) == 0) return "headgear (entry 0)";
+  if (name.rfind("generic_gun", 0) == 0) return "wheel (map texture 1300)";
   return "legs (entry 3)";
 }
 

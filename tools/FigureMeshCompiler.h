@@ -16,6 +16,9 @@
 //       (u, v) is (UC, VC), a rim point's (UC + RU cos, VC - RV sin);
 //   fan N vdisk CX Y CZ RX RZ A0 A1 H UC VC RU RV
 //       the same standing upright: rim points (CX + RX cos, Y, CZ + RZ sin), centre at Y + H;
+//   fan N xdisk X CY CZ RY RZ A0 A1 H UC VC RU RV
+//       the same facing along x (a wheel): rim points (X, CY + RY cos, CZ + RZ sin), centre
+//       at X + H;
 //   tri X Y Z U V (three corners)   quad X Y Z U V (four corners)
 // A coloured part's primitives give texture coordinates too; they are not written.
 // Refused, each with "<source>:<line>: <reason>": a part out of order or missing, a primitive

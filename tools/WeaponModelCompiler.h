@@ -13,6 +13,10 @@ class WeaponModelCompiler {
   bool Add(const std::string& name, const std::string& text);
   // The generated source once every model 0..22 was added exactly once; false with error.
   bool Generate(std::string& source);
+  // The same model as straight-line calls on the renderer, with no step list to walk: a
+  // function DrawWeaponModelStraight<number>(clip) that does what the interpreter does for it
+  // (the benchmark measures the interpreter against it). Call after Generate.
+  bool GenerateStraightLine(int number, std::string& source);
   const std::string& Error() const { return error_; }
 
   struct Step {

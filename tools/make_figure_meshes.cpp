@@ -26,17 +26,23 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: make_figure_meshes meshes.txt FigureMeshData.cpp figure-layouts.txt figure-contact.bmp\n");
+  if (argc < 5) {
+    std::fprintf(stderr,
+                 "usage: make_figure_meshes meshes.txt FigureMeshData.cpp figure-layouts.txt figure-contact.bmp "
+                 "[items.txt...]\n");
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "%s:0: cannot be read\n", argv[1]);
-    return 1;
-  }
+  // The items' parts follow the figure's in one source; a line number past the figure's
+  // source counts on into the items'.
   std::ostringstream text;
-  text << in.rdbuf();
+  for (int i = 1; i < argc; i = i == 1 ? 5 : i + 1) {
+    std::ifstream in(argv[i], std::ios::binary);
+    if (!in) {
+      std::fprintf(stderr, "%s:0: cannot be read\n", argv[i]);
+      return 1;
+    }
+    text << in.rdbuf() << "\n";
+  }
   FigureMeshCompiler::Output out;
   std::string error;
   if (!FigureMeshCompiler::Compile(text.str(), argv[1], out, error)) {

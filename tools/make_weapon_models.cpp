@@ -1,5 +1,7 @@
-// make_weapon_models <description folder> <output source>: compiles data/weapon_models into
-// the weapon models' constant data; a model that differs from its counts stops the build.
+// make_weapon_models <description folder> <output source> [<straight-line output>]: compiles
+// data/weapon_models into the weapon models' constant data; a model that differs from its
+// counts stops the build. The third file, when named, holds the largest model (13) as
+// straight-line renderer calls for the benchmark.
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -8,8 +10,8 @@
 #include "WeaponModelCompiler.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_weapon_models <folder> <output>\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: make_weapon_models <folder> <output> [<straight-line output>]\n");
     return 2;
   }
   WeaponModelCompiler compiler;
@@ -36,5 +38,17 @@ int main(int argc, char** argv) {
   }
   std::ofstream out(argv[2], std::ios::binary);
   out << source;
-  return out.good() ? 0 : 1;
+  if (!out.good()) return 1;
+  if (argc == 4) {
+    constexpr int kLargestModel = 13;
+    std::string straight;
+    if (!compiler.GenerateStraightLine(kLargestModel, straight)) {
+      std::fprintf(stderr, "%s\n", compiler.Error().c_str());
+      return 1;
+    }
+    std::ofstream line(argv[3], std::ios::binary);
+    line << straight;
+    if (!line.good()) return 1;
+  }
+  return 0;
 }

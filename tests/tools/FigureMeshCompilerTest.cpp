@@ -12,10 +12,13 @@
 
 namespace {
 
+// The figure's source with the items' after it, as the build hands them to the tool.
 std::string Source() {
-  std::ifstream in(std::string(TARVANE_DATA_DIR) + "/figures/meshes.txt", std::ios::binary);
   std::ostringstream text;
-  text << in.rdbuf();
+  for (const char* name : {"/figures/meshes.txt", "/figures/items/crew_weapons.txt", "/figures/items/carried_items.txt"}) {
+    std::ifstream in(std::string(TARVANE_DATA_DIR) + name, std::ios::binary);
+    text << in.rdbuf() << "\n";
+  }
   return text.str();
 }
 

@@ -175,6 +175,8 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   void EmitPrimitive();
   void TransformToCamera(float* x, float* y, float* z) const;
   void SetClipping(bool on);
+  // The clipping setting SetClipping last made.
+  bool GetClipping() const { return clipping_; }
   void SetBackfaceCulling(bool on) { backfaceCulling_ = on; }
   // The back-face culling state, for drawing that switches it and restores it.
   bool IsBackfaceCulling() const { return backfaceCulling_; }

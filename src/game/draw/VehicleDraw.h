@@ -15,6 +15,7 @@ class VehicleDraw : public VehicleDrawer {
 
   static void Install();
   void DrawVehicle(Vehicle& vehicle, bool clip, float detail) override { Draw(vehicle, clip, detail); }
+  void DrawVehicleShadow(Vehicle& vehicle, float scale, bool clip) override { DrawShadow(vehicle, scale, clip); }
 
   // The whole picture of one vehicle in the current matrix, placed at the vehicle.
   static void Draw(Vehicle& vehicle, bool clip, float detail);

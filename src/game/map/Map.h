@@ -760,6 +760,8 @@ class Map : public GObject {
   void BindTexture1300();
   void BindSetTexture(int32_t n);
   void BindTexture672();
+  // The infantry equipment texture n (0..14), loaded on first use.
+  void BindEquipmentTexture(int32_t n);
   void BindSlot(int32_t slot) const;
   // The bitmap number of the graphic in a slot, 0 when it is empty.
   int32_t SlotNumber(int32_t slot) const;

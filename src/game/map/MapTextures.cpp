@@ -210,3 +210,9 @@ void Map::BindSetTexture(int32_t n) {
 }
 
 void Map::BindTexture672() { BindSlot(Slot::kRubble); }
+
+void Map::BindEquipmentTexture(int32_t n) {
+  // Loaded once graphics can be: a map without them (the headless battle) binds nothing.
+  if (GGraphicHost::Current() != nullptr) EnsureInfantryTexture(n);
+  BindSlot(Slot::kInfantry + n);
+}

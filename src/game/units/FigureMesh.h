@@ -39,6 +39,11 @@ struct FigureMesh {
     kUpperArm0, kForearm0, kUpperArm1, kForearm1, kUpperArm2, kForearm2, kUpperArm3, kForearm3,
     kThigh0, kThigh1, kShin0, kBoot, kBootCode1, kBootHigh, kFoot0,
     kThigh2, kShin2, kShin2Clip, kThigh3, kShin3, kLeg5,
+    kGenericGunShield, kGenericGunCarriage, kGenericGunAxle, kGenericGunWheel, kGenericGunBarrel,
+    kGenericGunMuzzle, kMortarBody, kMortarMuzzle,
+    kItemPack, kItemCrewPiece, kItemRifle, kItemRifleGerman, kItemLauncher, kItemRifleAllied,
+    kItemMachinePistol, kItemMachinePistolParts, kItemRocket, kItemShovel, kItemBinoculars, kItemSmall,
+    kBackTanks,
     kPartCount
   };
 
@@ -101,6 +106,29 @@ struct FigureMesh {
       {"thigh3", "thigh", "F3"},
       {"shin3", "shin", "F3 F3"},
       {"leg5", "leg", "F3"},
+      // The crews' generic wheeled gun and the mortar (data/figures/items/).
+      {"generic_gun_shield", "gun", "c S6 Q Q"},
+      {"generic_gun_carriage", "gun", "c S6 T T S6"},
+      {"generic_gun_axle", "gun", "c S14"},
+      {"generic_gun_wheel", "gun", "F6 F6"},
+      {"generic_gun_barrel", "gun", "c S10"},
+      {"generic_gun_muzzle", "gun", "c F4 F4"},
+      {"mortar_body", "mortar", "c Q S6 S6 S6 S10"},
+      {"mortar_muzzle", "mortar", "c F3"},
+      // What the men carry: the hand items and the flamethrower's tanks.
+      {"item_pack", "item", "Q Q Q Q Q"},
+      {"item_crew_piece", "item", "Q Q Q Q Q"},
+      {"item_rifle", "item", "Q Q Q Q"},
+      {"item_rifle_german", "item", "c S6 S6 S6 S6 S6"},
+      {"item_launcher", "item", "c S6 S6 S6"},
+      {"item_rifle_allied", "item", "c S6 S6 S6"},
+      {"item_machine_pistol", "item", "Q Q Q Q"},
+      {"item_machine_pistol_parts", "item", "c S6 S6 S6"},
+      {"item_rocket", "item", "c Q Q Q S10 F3 F3 Q Q Q Q"},
+      {"item_shovel", "item", "c S6 S6"},
+      {"item_binoculars", "item", "c F6 F6"},
+      {"item_small", "item", "c S6"},
+      {"back_tanks", "torso", "c S6 S6 Q Q Q F4 F4"},
   };
 
   // The reach of each segment: a box in the segment's own frame (x across, y forward, z up).
@@ -108,7 +136,7 @@ struct FigureMesh {
     const char* name;
     float minX, maxX, minY, maxY, minZ, maxZ;
   };
-  static constexpr int32_t kSegmentCount = 8;
+  static constexpr int32_t kSegmentCount = 11;
   static constexpr Segment kSegments[kSegmentCount] = {
       {"torso", -24.0f, 24.0f, -16.0f, 16.0f, 55.0f, 122.0f},
       {"head", -14.0f, 14.0f, -14.0f, 16.0f, 108.0f, 136.0f},
@@ -118,6 +146,9 @@ struct FigureMesh {
       {"thigh", -9.0f, 9.0f, -9.0f, 9.0f, -35.0f, 8.0f},
       {"shin", -8.0f, 8.0f, -8.0f, 16.0f, -40.3f, 4.0f},
       {"leg", -8.0f, 8.0f, -8.0f, 16.0f, -70.0f, 6.0f},
+      {"gun", -40.0f, 40.0f, -80.0f, 80.0f, -2.0f, 40.0f},
+      {"mortar", -30.0f, 30.0f, -50.0f, 70.0f, -2.0f, 100.0f},
+      {"item", -12.0f, 12.0f, -16.0f, 16.0f, -60.0f, 60.0f},
   };
 
   // The compiled tables (FigureMeshData.cpp).

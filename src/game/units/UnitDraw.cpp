@@ -10,6 +10,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitDrawHost.h"
+#include "game/units/VehicleServices.h"
 #include "game/units/UnitServices.h"
 
 bool Unit::gDrawTimerLogged = false;
@@ -156,8 +157,11 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
       haveBounds = true;
       if (host != nullptr) host->SetUnitScreenBounds(*this, bounds);
     }
-    if (IsVehicle() && shownLevel >= 2 && host != nullptr && !lastSeen) host->DrawVehicleExtras(*this);
     g->PopMatrix();
+    // The shadow lies on the ground in map coordinates, so it is drawn once the vehicle's
+    // matrix is gone; a pick pass does not draw it.
+    VehicleServices* vehicle = AsVehicle();
+    if (vehicle != nullptr && shownLevel >= 2 && !lastSeen && !pick) vehicle->DrawShadow(scale, drawClip != 0);
     DrawBase(pick);
     if (pick && g->GetPickHit() && host != nullptr) host->ReportPick(*this);
   } else {
@@ -187,9 +191,9 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
   // 11: labels.
   if (shownLevel >= 1) {
     if (Option(app, kStatusLabelOption) != 0 && !pick && !HasSurrendered()) DrawStatusLabel();
-    if (IsVehicle() && Option(app, kHitReportOption) != 0 && services != nullptr && services->IsReplaying() &&
-        host != nullptr)
-      host->DrawHitReport(*this);
+    VehicleServices* vehicle = AsVehicle();
+    if (vehicle != nullptr && Option(app, kHitReportOption) != 0 && services != nullptr && services->IsReplaying())
+      vehicle->HitReportText();
   }
 
   // 12: a firing timer of 10 or more is held below 10, and logged once.

@@ -48,9 +48,6 @@ class UnitDrawHost {
   virtual bool IsInsideInputHandler() const { return false; }
 
   // ---- What the presentation draws around a unit ----
-  // A vehicle's extras at identification level 2 or more, its hit report (option 14).
-  virtual void DrawVehicleExtras(Unit& /*unit*/) {}
-  virtual void DrawHitReport(Unit& /*unit*/) {}
   // The nationality whose colour a side's unknown units show (side index 0 Axis, 1 Allied;
   // -1 for the plain colour), and a unit's marker colour code.
   virtual int32_t GetSideNationality(int32_t /*sideIndex*/) const { return -1; }

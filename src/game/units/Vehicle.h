@@ -34,13 +34,23 @@ class Vehicle : public Unit, public VehicleServices {
   static constexpr int32_t kKindBoat = 5;
   static constexpr int32_t kKindEmplacement = 6;
 
-  // The last hit's record; its meaning belongs to the hit handling still to come.
+  // The last hit's record: who fired what, the part struck (0 turret or superstructure, 1 upper
+  // hull, 2 lower hull, 3 and 4 top, 5 running gear, 6 weapon), the result kind, the crew
+  // members hit and what the hit did.
   struct HitReport {
     int32_t firer = 0;
     int32_t weapon = 0;
     int32_t ammoKind = 0;
     int32_t part = 0;
     int32_t result = 0;
+    int32_t crewHits = 0;
+    uint8_t immobilized = 0;
+    uint8_t damaged = 0;
+    uint8_t penetration = 0;
+    uint8_t brokeUp = 0;
+    uint8_t ricochet = 0;
+    uint8_t weakPoint = 0;
+    uint8_t flaking = 0;
   };
 
   // Nine draws: the two drawing offsets, then phase and rate of animations 2, 1, 0.
@@ -605,5 +615,13 @@ class Vehicle : public Unit, public VehicleServices {
   // The warning label over the vehicle: knocked out, immobilized or bogged, gun destroyed,
   // out of or low on ammunition (VehicleStatusLabel.cpp).
   void DrawStatusLabel() override;
+  // The two lines of the last hit's report over the vehicle for four seconds of replay after
+  // it (VehicleHitText.cpp). It reads the report without changing it, so what one machine
+  // displayed never makes its units differ from the other's.
+  void HitReportText() override;
+  static void ComposeHitReport(const Vehicle& vehicle, bool detail, GString& line1, GString& line2);
+  // The shadow under the hull, drawn by the installed vehicle drawer in map coordinates with
+  // the scale the model was drawn with.
+  void DrawShadow(float scale, bool clip) override;
   // ---- End of the vehicle's picture ----
 };

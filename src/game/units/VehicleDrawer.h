@@ -9,6 +9,9 @@ class VehicleDrawer {
  public:
   virtual ~VehicleDrawer() = default;
   virtual void DrawVehicle(Vehicle& vehicle, bool clip, float detail) = 0;
+  // The shadow under the hull, in map coordinates (outside the vehicle's matrix), with the
+  // scale the model was drawn with.
+  virtual void DrawVehicleShadow(Vehicle& /*vehicle*/, float /*scale*/, bool /*clip*/) {}
 };
 
 VehicleDrawer* GetVehicleDrawer();

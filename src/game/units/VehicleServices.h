@@ -31,6 +31,10 @@ class VehicleServices {
   virtual void ToggleButtoned() {}
   // A lost vehicle left out of the battle's loss tallies (its battle losses are then 0 too).
   virtual bool IsLeftOutOfTallies() const { return false; }
+  // The shadow under the hull (scale: the model's, in map units) and the hit report during
+  // the replay, which the unit drawing driver draws after the model.
+  virtual void DrawShadow(float /*scale*/, bool /*clip*/) {}
+  virtual void HitReportText() {}
 
   // ---- For the infantry class ----
   // The unit in passenger place 0 or 1, or null.

@@ -16,6 +16,7 @@
 #include "game/units/InfantryRig.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitDrawHost.h"
+#include "game/units/WeaponModelDrawer.h"
 
 namespace {
 
@@ -71,29 +72,33 @@ TEST(InfantryDraw, LevelBySizeAndTheTrianglesOfEachLevel) {
 
   DrawRig d;
   auto man = d.rig.Make(InfantryRig::kSquad, 0);
-  const int64_t expected[7] = {359, 201, 86, 48, 36, 24, 14};
+  // Levels 0 to 3 carry the man's item, kind 0: two sides and two edges.
+  constexpr int64_t kItem = 8;
+  const int64_t expected[7] = {359 + kItem, 201 + kItem, 86 + kItem, 48 + kItem, 36, 24, 14};
   for (int32_t level = 0; level < 7; ++level) EXPECT_EQ(d.Man(*man, level, 0), expected[level]) << level;
   // Level 2 adds one triangle per foot when the unit is clipped.
-  EXPECT_EQ(d.Man(*man, 2, 0, true), 88);
+  EXPECT_EQ(d.Man(*man, 2, 0, true), 88 + kItem);
   // Headgear and boots by uniform code at level 0: the helmet shell (60 for the cap's 40),
   // the headgear model (60) with high boots (10 more each), cap shape 1 (60), code 1's boots
   // (3 more each), cap shape 2 with high boots.
-  EXPECT_EQ(d.Man(*man, 0, 4), 379);
-  EXPECT_EQ(d.Man(*man, 0, 9), 359 - 40 + 60 + 20);
-  EXPECT_EQ(d.Man(*man, 0, 6), 379);
-  EXPECT_EQ(d.Man(*man, 0, 1), 365);
-  EXPECT_EQ(d.Man(*man, 0, 7), 359 + 20);
+  EXPECT_EQ(d.Man(*man, 0, 4), 379 + kItem);
+  EXPECT_EQ(d.Man(*man, 0, 9), 359 - 40 + 60 + 20 + kItem);
+  EXPECT_EQ(d.Man(*man, 0, 6), 379 + kItem);
+  EXPECT_EQ(d.Man(*man, 0, 1), 365 + kItem);
+  EXPECT_EQ(d.Man(*man, 0, 7), 359 + 20 + kItem);
   // Level 1: cap shape 1 has 21 (and code 8 high boots), the helmet shell stays.
-  EXPECT_EQ(d.Man(*man, 1, 8), 201 - 20 + 21 + 20);
-  EXPECT_EQ(d.Man(*man, 1, 13), 201 - 20 + 60);
+  EXPECT_EQ(d.Man(*man, 1, 8), 201 - 20 + 21 + 20 + kItem);
+  EXPECT_EQ(d.Man(*man, 1, 13), 201 - 20 + 60 + kItem);
   // Level 2 headgear: helmet 15, plain cap 10, textured round cap 10.
-  EXPECT_EQ(d.Man(*man, 2, 9), 86 - 10 + 15);
-  EXPECT_EQ(d.Man(*man, 2, 11), 86);
+  EXPECT_EQ(d.Man(*man, 2, 9), 86 - 10 + 15 + kItem);
+  EXPECT_EQ(d.Man(*man, 2, 11), 86 + kItem);
 }
 
 TEST(InfantryDraw, HeadgearColoursAndRenderSwitches) {
   DrawRig d;
   auto man = d.rig.Make(InfantryRig::kSquad, 4);
+  // A figure kind that carries nothing, so that the head's colours are the last set.
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kSquad) + 92, 12);
   // Code 4's helmet shell ends with its rim colour, culling on and the winding unflipped.
   d.Man(*man, 0, 4);
   EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (91u << 16) | 28u);
@@ -110,6 +115,7 @@ TEST(InfantryDraw, HeadgearColoursAndRenderSwitches) {
     d.Man(*man, level, 0);
     EXPECT_EQ(d.r.r->Colour() & 0xFFFFFFu, (221u << 16) | (142u << 8) | 107u) << level;
   }
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kSquad) + 92, 0);
 }
 
 // The screen width of a man seen from the front.
@@ -192,12 +198,148 @@ TEST(InfantryDraw, AFullyIdentifiedCrewStandsAroundItsWeaponModel) {
   gWeaponDraws = keptDraws;
 }
 
+// The weapon models as a recorder: the kind and clip flag asked for, and the renderer's
+// clipping and matrix depth during the call.
+class ModelRecorder : public WeaponModelDrawer {
+ public:
+  void DrawWeaponModel(Infantry&, int32_t drawKind, bool clip) override {
+    kinds.push_back(drawKind);
+    clips.push_back(clip);
+    clippingDuring = gGraph3D->GetClipping();
+  }
+  std::vector<int32_t> kinds;
+  std::vector<bool> clips;
+  bool clippingDuring = false;
+};
+
+TEST(InfantryDraw, CrewWeaponsByIdentificationKindAndSize) {
+  DrawRig d;
+  ModelRecorder models;
+  SetWeaponModelDrawer(&models);
+  d.rig.world.editorOpen = true;
+  auto crew = d.rig.Make(InfantryRig::kTeam, 0);
+  uint8_t* weapon = d.rig.Weapon(InfantryRig::kGunWeapon);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, InfantryRig::kGunWeapon);
+  InfantryRig::Put32(weapon + 108, 0);
+  InfantryRig::PutF(weapon + 112, 1.0f);
+  // The camera looks down -z: the crew stands 30 ahead, its frame the figure's small one.
+  d.r.r->Translate(0.0f, 0.0f, -30.0f);
+  d.r.r->Scale(0.02f, 0.02f, 0.02f);
+  auto draw = [&d, &crew] {
+    const int32_t depth = d.r.r->Depth();
+    d.r.r->ResetTriangleCounts();
+    InfantryDraw::DrawCrewWeapon(*crew, false);
+    EXPECT_EQ(d.r.r->Depth(), depth);
+    return d.r.r->FrameTriangles().given;
+  };
+  // Fully identified: the weapon's model kind with clipping on during the call and set back.
+  d.r.r->SetClipping(false);
+  EXPECT_EQ(draw(), 0);
+  ASSERT_EQ(models.kinds.size(), 1u);
+  EXPECT_EQ(models.kinds[0], 0);
+  EXPECT_TRUE(models.clippingDuring);
+  EXPECT_FALSE(d.r.r->GetClipping());
+  d.r.r->SetClipping(true);
+  // No model (kind 24): the generic gun, logged, not fatal; a kind outside the table: kind 2.
+  InfantryRig::Put32(weapon + 108, 24);
+  constexpr int64_t kGenericGun = 10 + 14 + 14 + 2 * 12 + 10 + 8;
+  EXPECT_EQ(draw(), kGenericGun);
+  EXPECT_EQ(models.kinds.size(), 1u);
+  InfantryRig::Put32(weapon + 108, 40);
+  draw();
+  EXPECT_EQ(models.kinds.back(), 2);
+  // Seen at level 3: the generic gun whatever the weapon.
+  InfantryRig::Put32(weapon + 108, 0);
+  d.rig.world.editorOpen = false;
+  d.rig.world.app.currentSide = 1 - crew->GetSideIndex();
+  crew->identificationLevel = 3;
+  models.kinds.clear();
+  EXPECT_EQ(draw(), kGenericGun);
+  EXPECT_TRUE(models.kinds.empty());
+  // Out of view (behind the camera) nothing at all.
+  d.r.r->Translate(0.0f, 0.0f, 3000.0f);
+  EXPECT_EQ(draw(), 0);
+  d.r.r->Translate(0.0f, 0.0f, -3000.0f);
+  // A mortar: its plate, legs, brace, tube and muzzle.
+  InfantryRig::Put32(weapon, 4);
+  EXPECT_EQ(draw(), 2 + 6 + 6 + 6 + 10 + 3);
+  EXPECT_TRUE(models.kinds.empty());
+  // Mortar sizes by the first effect value, and by side below full identification.
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(4, true, 3.9f), 0.564f);
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(4, true, 17.9f), 0.9f);
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(4, false, 18.0f), 1.1f);
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(3, true, 18.0f), 0.9f);
+  EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(3, false, 3.0f), 0.564f);
+  InfantryRig::Put32(weapon, 2);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, Infantry::kNoWeapon);
+  SetWeaponModelDrawer(nullptr);
+}
+
+TEST(InfantryDraw, CarriedItemsByKindAndTheFlamethrowersTanks) {
+  DrawRig d;
+  auto man = d.rig.Make(InfantryRig::kSquad, 0);
+  auto& s = DrawRig::State();
+  uint8_t* record = d.rig.Class(InfantryRig::kSquad);
+  // The item closes the caller's two frames whatever it draws.
+  auto item = [&d, &man] {
+    const int32_t depth = d.r.r->Depth();
+    d.r.r->PushMatrix();
+    d.r.r->PushMatrix();
+    d.r.r->ResetTriangleCounts();
+    InfantryDraw::DrawCarriedItem(*man, 0, 0, false);
+    EXPECT_EQ(d.r.r->Depth(), depth);
+    EXPECT_TRUE(d.r.r->IsBackfaceCulling());
+    return d.r.r->FrameTriangles().given;
+  };
+  // An American man: his crew piece has two edges, his rifle three strips, his launcher no
+  // sights or fins.
+  ASSERT_TRUE(man->GetKindGroup() == 1 || man->GetKindGroup() == 5);
+  const int64_t triangles[12] = {8, 8, 8, 26, 26, 16, 12, 0, 0, 12, 6, 6};
+  for (int32_t kind = 0; kind < 12; ++kind) {
+    InfantryRig::Put32(record + 92, kind);
+    EXPECT_EQ(item(), triangles[kind]) << kind;
+    EXPECT_EQ(InfantryDraw::ItemKindFor(*man, 0, false), kind == 7 || kind == 8 ? -1 : kind);
+  }
+  InfantryRig::Put32(record + 92, 12);
+  EXPECT_EQ(item(), 0);
+  // The crew pose forces the binoculars; nothing for the surrendered or the dead.
+  s.PoseForcesItem = 1;
+  EXPECT_EQ(InfantryDraw::ItemKindFor(*man, 0, true), 9);
+  EXPECT_EQ(item(), 12);
+  man->surrendered = 1;
+  EXPECT_EQ(item(), 0);
+  man->surrendered = 0;
+  man->alive = 0;
+  EXPECT_EQ(item(), 0);
+  man->alive = 1;
+  s.PoseForcesItem = 0;
+  InfantryRig::Put32(record + 92, 0);
+
+  // The tanks: a flamethrower squad seen above level 2 only.
+  auto tanks = [&d, &man] {
+    d.r.r->ResetTriangleCounts();
+    InfantryDraw::DrawBackPack(*man, 0, false);
+    return d.r.r->FrameTriangles().given;
+  };
+  EXPECT_EQ(tanks(), 0);
+  InfantryRig::Put32(record + 56, InfantryRig::kGunWeapon);
+  InfantryRig::Put32(d.rig.Weapon(InfantryRig::kGunWeapon), 6);
+  d.rig.world.editorOpen = true;
+  EXPECT_EQ(tanks(), 6 + 6 + 2 * 3 + 4 + 4);
+  d.rig.world.editorOpen = false;
+  d.rig.world.app.currentSide = 1 - man->GetSideIndex();
+  man->identificationLevel = 2;
+  EXPECT_EQ(tanks(), 0);
+  InfantryRig::Put32(d.rig.Weapon(InfantryRig::kGunWeapon), 2);
+  InfantryRig::Put32(record + 56, Infantry::kNoWeapon);
+}
+
 TEST(InfantryDraw, PoseFlagsLeaveOutLimbsAndAreClearedAfterTheSquad) {
   DrawRig d;
   auto man = d.rig.Make(InfantryRig::kSquad, 0);
   auto& s = DrawRig::State();
   s.PoseHidesLegs = 1;
-  EXPECT_EQ(d.Man(*man, 0, 0), 359 - 92);
+  EXPECT_EQ(d.Man(*man, 0, 0), 359 - 92 + 8);  // the item stays in the hand
   EXPECT_EQ(d.Man(*man, 4, 0), 18);
   EXPECT_EQ(d.Man(*man, 5, 0), 18);
   s.PoseHidesLegs = 0;
@@ -281,9 +423,9 @@ TEST(InfantryDraw, MenStandAtTheirPlacesAndRidersCloser) {
   auto squad = d.rig.Make(InfantryRig::kSquad, 0);
   ASSERT_EQ(squad->GetShownFigureCount(), 3);
   options[3] = 1;
-  EXPECT_EQ(d.Squad(*squad), 3 * 359);
+  EXPECT_EQ(d.Squad(*squad), 3 * (359 + 8));  // each man with his item
   options[3] = 0;
-  EXPECT_EQ(d.Squad(*squad), 2 * 359);
+  EXPECT_EQ(d.Squad(*squad), 2 * (359 + 8));
   // A rider in input mode 3 draws nothing in a pick frame, and is drawn otherwise.
   Infantry vehicle;
   squad->carrier = &vehicle;
@@ -291,7 +433,7 @@ TEST(InfantryDraw, MenStandAtTheirPlacesAndRidersCloser) {
   d.r.r->SetPickMode(1, 0, -1, &d.r.device);
   EXPECT_EQ(d.Squad(*squad), 0);
   d.r.r->SetPickMode(0, 0, -1, nullptr);
-  EXPECT_EQ(d.Squad(*squad), 2 * 359);
+  EXPECT_EQ(d.Squad(*squad), 2 * (359 + 8));
   squad->carrier = nullptr;
 }
 

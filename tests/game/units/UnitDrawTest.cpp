@@ -165,6 +165,41 @@ std::string Label(int32_t kind, int32_t mode, bool vehicle, bool withdrawing, bo
 
 }  // namespace
 
+namespace {
+
+// A tank that records where the driver asks for its shadow.
+class ShadowTank : public Tank {
+ public:
+  void DrawShadow(float scale, bool) override {
+    shadowDepth = probe->Depth();
+    shadowScale = scale;
+    ++shadows;
+  }
+  const RendererProbe* probe = nullptr;
+  int32_t shadowDepth = -1;
+  float shadowScale = 0.0f;
+  int32_t shadows = 0;
+};
+
+}  // namespace
+
+TEST(UnitDraw, VehicleShadowIsDrawnOutsideTheVehiclesMatrix) {
+  DrawRig rig;
+  ShadowTank& tank = rig.Add<ShadowTank>(200.0f, 200.0f, 1);
+  tank.probe = rig.rig.r.get();
+  const int32_t depth = rig.rig.r->Depth();
+  tank.DrawOnMap(1.0f, 0.5f, 0.5f);
+  EXPECT_EQ(tank.shadows, 1);
+  // In map coordinates: the vehicle's own matrix is gone, and the scale is the model's.
+  EXPECT_EQ(tank.shadowDepth, depth);
+  EXPECT_GT(tank.shadowScale, 1.0f);
+  // Seen at level 1 there is no shadow.
+  tank.side = 0;
+  tank.identificationLevel = 1;
+  tank.DrawOnMap(1.0f, 0.5f, 0.5f);
+  EXPECT_EQ(tank.shadows, 1);
+}
+
 // ---- The driver's choice of order lines ----
 
 TEST(UnitDraw, OrderLineOptionChoosesWhosePathsAndTargetLinesAreDrawn) {
