@@ -26,6 +26,7 @@ class GString255;
 class GTextEntry;
 class GameFileHeader;
 class EditorSeam;
+class FileListView;
 class GPictureView;
 class GSoundStream;
 class GView;
@@ -222,6 +223,10 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   void Autosave(bool reload);
   // The game rebuilt from its stored form.
   void RoundTripGame();
+  // The editor's generated quick battle started: the editor closes keeping the screen, the
+  // game is read back from its stored form and goes on to the side-and-options screen, named
+  // "Quick Battle".
+  void StartQuickBattle();
   void SetFogOfWarOption(int8_t value);
   // The folders lie in the program folder.
   void GetDataFolderName(GString& name) override;
@@ -300,6 +305,13 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // dialog could not open it): an e-mail game of two players; a refused file leaves the
   // multiplayer screen standing and the game as it was.
   void LoadEmailTurn(GFile* file, bool openFailed);
+  // The game selection screen of command 54 (WRApplicationGameList.cpp): the scanning
+  // notice, then the list of both folders with its back and play buttons.
+  void ShowGameSelection();
+  // The list on the screen, or null.
+  FileListView* GetFileList() const;
+  // Command 59: the quick battle's set-up, the chosen file opened, or nothing.
+  void PlayChosenGame();
 
  private:
   bool DoGameFlowCommand(int32_t command);

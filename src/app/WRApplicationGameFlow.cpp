@@ -397,6 +397,8 @@ bool WRApplication::ContinueAfterTurn() {
 
 bool WRApplication::DoGameFlowCommand(int32_t command) {
   switch (command) {
+    case kCommandPlayScenario: ShowGameSelection(); return true;
+    case 59: PlayChosenGame(); return true;
     case kCommandChooseAxis:
     case kCommandChooseAllied:
       sideToPlay_ = command == kCommandChooseAxis ? 0 : 1;

@@ -34,6 +34,14 @@
 //   click-code T R F   pages the terrain palette to the code of terrain T, road R and fire
 //                      state F and clicks it
 //   click-zone N       clicks choice N (0..6) of the zone panel
+//   click-row N [double]
+//                      a click on row N (from 0, the quick battle row included) of the game list's
+//                      current page
+//   choose-file NAME   the next click that opens the program's file chooser types NAME into
+//                      its name field and presses Enter
+//   copy-file FROM TO  copies a file; paths (in double quotes when they hold blanks) are
+//                      relative to the work folder, FROM starting with "$games/" to the build's
+//                      test games
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
 #include <algorithm>
@@ -42,6 +50,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iomanip>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -49,6 +58,7 @@
 #include <vector>
 
 #include "app/AlertTable.h"
+#include "app/FileListView.h"
 #include "game/ui/ResourceLabel.h"
 #include "app/WRApplication.h"
 #include "editor/EditorInstall.h"
@@ -119,6 +129,8 @@ class Driver {
   bool ClickCode(const std::string& rest);
   bool ClickZone(const std::string& rest);
   bool FindText(GView* view, const std::string& text) const;
+  bool ClickRow(const std::string& rest);
+  bool CopyFile(const std::string& rest);
   WRApplication* App() const { return static_cast<WRApplication*>(kernel_->GetApplication()); }
   bool Fail(const std::string& why) {
     std::fprintf(stderr, "PlayDriver: %s\n", why.c_str());
@@ -129,6 +141,8 @@ class Driver {
   std::unique_ptr<GKernel> kernel_;
   PFakeBackEnd* fake_ = nullptr;
   int32_t posted_ = 0;
+  // The name the next file chooser gets.
+  std::string chooserName_;
 };
 
 bool Driver::Start() {
@@ -207,6 +221,12 @@ void Driver::Click(int32_t x, int32_t y, bool right, Keys keys) {
     Post(right ? PMessageType::kRightDown : PMessageType::kLeftDown, 0, x, y, keys);
   }
   Post(right ? PMessageType::kRightUp : PMessageType::kLeftUp, 0, x, y, keys);
+  // A chooser the click opens runs its own loop on the messages queued behind the click.
+  if (!chooserName_.empty()) {
+    for (char c : chooserName_) Post(PMessageType::kChar, static_cast<uint8_t>(c), 0, 0);
+    Post(PMessageType::kChar, 13, 0, 0);
+    chooserName_.clear();
+  }
   Pump(2);
 }
 
@@ -399,6 +419,35 @@ bool Driver::FindText(GView* view, const std::string& text) const {
   return false;
 }
 
+bool Driver::ClickRow(const std::string& rest) {
+  std::istringstream in(rest);
+  int32_t row = -1;
+  if (!(in >> row)) return Fail("click-row needs a row");
+  const Keys keys = ReadKeys(in);
+  FileListView* list = App()->GetFileList();
+  if (list == nullptr || !list->IsVisible()) return Fail("the game list is not shown");
+  if (row < 0 || row >= list->GetRowsPerPage()) return Fail("no row " + rest + " on the page");
+  Click(list->Bounds().left + list->Width() / 2, list->Bounds().top + 65 + FileListView::kRowPitch * row + 12, false,
+        keys);
+  return true;
+}
+
+bool Driver::CopyFile(const std::string& rest) {
+  std::istringstream in(rest);
+  std::string from;
+  std::string to;
+  if (!(in >> std::quoted(from) >> std::quoted(to))) return Fail("copy-file needs two paths");
+  const std::string games = "$games/";
+  const fs::path source = from.rfind(games, 0) == 0
+                              ? fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "games" /
+                                    from.substr(games.size())
+                              : work_ / from;
+  std::error_code error;
+  fs::create_directories((work_ / to).parent_path(), error);
+  fs::copy_file(source, work_ / to, fs::copy_options::overwrite_existing, error);
+  return !error || Fail("cannot copy " + source.string() + ": " + error.message());
+}
+
 bool Driver::RunLine(const std::string& line) {
   std::istringstream in(line);
   std::string verb;
@@ -485,6 +534,12 @@ bool Driver::RunLine(const std::string& line) {
     return ClickCode(rest);
   } else if (verb == "click-zone") {
     return ClickZone(rest);
+  } else if (verb == "click-row") {
+    return ClickRow(rest);
+  } else if (verb == "choose-file") {
+    chooserName_ = rest;
+  } else if (verb == "copy-file") {
+    return CopyFile(rest);
   } else if (verb == "screenshot") {
     if (fake_->LastFrame().empty()) return Fail("no frame was presented");
     if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(),
