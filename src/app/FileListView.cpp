@@ -319,7 +319,8 @@ void FileListView::UpdateDeleteButton() {
   deleteButton_->SetVisible(header != nullptr && header->savedGame != 0 ? 1 : 0);
 }
 
-GFile* FileListView::OpenSelected(bool& quickBattle) {
+GFile* FileListView::OpenSelected(bool& quickBattle, bool& damaged) {
+  damaged = false;
   const int32_t tab = GetTab();
   quickBattle = tab == 0 && selected_[0] == 0;
   if (quickBattle) return nullptr;
@@ -327,6 +328,14 @@ GFile* FileListView::OpenSelected(bool& quickBattle) {
   if (index < 0 || index >= GetFileCount(tab) || gKernel == nullptr) return nullptr;
   const auto* entry = static_cast<const GFileEntry*>(files_[tab]->GetItem(index));
   GFile* file = gKernel->OpenFileForReading(entry, GFile::kModeReadGameFile);
-  if (file == nullptr) FailAndReread("Listed game file could not be opened ", entry->name.CStr());
-  return file;
+  if (file != nullptr) return file;
+  // Still there, its stored form is damaged; gone, the list no longer holds what is on disk.
+  damaged = PFileSystem::Exists(entry->path.CStr());
+  if (damaged) {
+    GErrorLog::LogError((std::string("Listed game file is damaged ") + entry->name.CStr()).c_str());
+    gKernel->Beep();
+  } else {
+    FailAndReread("Listed game file could not be opened ", entry->name.CStr());
+  }
+  return nullptr;
 }

@@ -39,9 +39,9 @@ class FileListView : public GView {
   void MouseDown(int32_t x, int32_t y, uint8_t doubleClick, uint8_t shift, uint8_t control) override;
 
   // The quick battle (quickBattle set, null), the chosen file opened for reading, or null
-  // with nothing chosen. A file that can no longer be opened beeps, is logged and the list is
-  // read again.
-  GFile* OpenSelected(bool& quickBattle);
+  // with nothing chosen. A file gone since the list was read beeps, is logged and the list is
+  // read again; one whose stored form cannot be opened beeps and sets damaged.
+  GFile* OpenSelected(bool& quickBattle, bool& damaged);
   // The delete button shows only for a saved game selected on the current tab.
   void UpdateDeleteButton();
 

@@ -1,5 +1,6 @@
 // The game selection screen: the list of scenarios and saved games behind the main screen's
 // PLAY, and playing its choice.
+#include "app/AlertTable.h"
 #include "app/FileListView.h"
 #include "app/ScreenColours.h"
 #include "app/WRApplication.h"
@@ -56,13 +57,20 @@ void WRApplication::PlayChosenGame() {
   FileListView* list = GetFileList();
   if (list == nullptr) return;
   bool quickBattle = false;
-  GFile* file = list->OpenSelected(quickBattle);
+  bool damaged = false;
+  GFile* file = list->OpenSelected(quickBattle, damaged);
   if (quickBattle) {
     SafeDelete(screenRoot_);
     mainPicture_ = nullptr;
     helpLine_ = nullptr;
     addressScreen_ = nullptr;
     OpenEditor(true);
+    return;
+  }
+  if (damaged) {
+    // As for a file the reader refuses: the player is told over a fresh main screen.
+    ShowMainScreen(true);
+    ShowAlert(AlertTable::kDamagedFile);
     return;
   }
   if (file == nullptr) return;
