@@ -153,7 +153,13 @@ void WRApplication::StartQuickBattle() {
   file->Rewind();
   const bool written = !file->HasError();
   CloseEditor(true);
+  // The clear takes every screen view with it.
+  ForgetSetupScreens();
   gKernel->ClearScreen(true);
+  screenRoot_ = nullptr;
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
   const bool read = written && ReadGameFile(file, nullptr);
   delete file;
   if (!read) {
