@@ -2,8 +2,9 @@
 // writer, from battles of the real unit classes on a fresh map:
 //   make_test_games <folder>
 // gives <folder>/Scenarios/Test Scenario.wrb (as the editor writes it), <folder>/Saved
-// Games/Test Saved Game.wrb (a game in its second turn) and <folder>/PBEM/Test Turn.txt (an
-// e-mail turn of the Allied side). The same build gives the same bytes on every run.
+// Games/Test Saved Game.wrb (a game in its second turn), <folder>/PBEM/Test Turn.txt (an
+// e-mail turn of the Allied side) and <folder>/Scenarios/Test Operation.wrc (an operation of
+// three battles, its first battle in set-up). The same build gives the same bytes on every run.
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -16,6 +17,8 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+#include "framework/core/GMemoryFile.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/battle/ReinforcementGroup.h"
@@ -108,6 +111,38 @@ int main(int argc, char** argv) {
     turn.sideToPlay = 1;
     turn.passwordSet[0] = turn.passwordSet[1] = 1;
     if (!WriteGame((out / "PBEM" / "Test Turn.txt").string(), GFile::kModeWriteEmail, turn, battle)) result = 1;
+  }
+  {
+    // Three squads a side on the operation map, the Allies attacking from the west.
+    HeadlessBattle headless;
+    std::string bytes;
+    {
+      Campaign campaign(headless.Host(), &headless);
+      headless.Host().operation = &campaign;
+      campaign.SetUp(nullptr);
+      campaign.title.Assign("Test Operation");
+      campaign.lastTurn = 3;
+      campaign.nightEvery = 0;
+      campaign.battleTurns = 6;
+      const float spots[][3] = {{1, 100.0f, 300.0f}, {1, 160.0f, 700.0f}, {1, 300.0f, 1000.0f},
+                                {0, 800.0f, 400.0f}, {0, 950.0f, 900.0f}, {0, 1450.0f, 600.0f}};
+      for (int32_t i = 0; i < 6; ++i) {
+        // The first number is the side index: the attackers (index 1) stand by the west edge.
+        const int32_t sideIndex = static_cast<int32_t>(spots[i][0]);
+        campaign.units.Append(Squad(sideIndex, sideIndex == 0 ? 1 + i % 3 : 40 + i % 3, spots[i][1], spots[i][2]));
+      }
+      GMemoryFile out;
+      campaign.Write(out.File());
+      headless.Host().operation = nullptr;
+      bytes = out.Bytes();
+    }
+    GameFileSettings scenario;
+    scenario.editorOpen = 1;
+    scenario.sideToPlay = 2;
+    if (!headless.LoadOperationBytes(bytes) ||
+        !GameFile::WriteFile(PPath::ToProgram((out / "Scenarios" / "Test Operation.wrc").string()),
+                             GFile::kModeWriteGameFile, scenario, headless.GetBattle(), headless.GetCampaign()))
+      result = 1;
   }
   Hack::FreeTables();
   GErrorLog::Close();

@@ -10,6 +10,7 @@
 #include "app/GameSettings.h"
 #include "app/WRBattleScreen.h"
 #include "app/WRComputerPlayerHost.h"
+#include "app/WROperationHost.h"
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
@@ -248,7 +249,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
 
   // The play settings a game file keeps beyond the fields above.
   GameFileSettings fileSettings_;
-  GameFile gameFile_{*this, nullptr, [this](BattleBase* base) { readingBase_ = base; }};
+  // The host of the operations read here once their read is over.
+  WROperationHost operationHost_{*this};
+  GameFile gameFile_{*this, &operationHost_, [this](BattleBase* base) { readingBase_ = base; }};
   Campaign* operation_ = nullptr;  // owned
   // The battle or operation being read, the one the units and the map find in play.
   BattleBase* readingBase_ = nullptr;
@@ -325,6 +328,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   void ContinueAfterBattle();
   // The e-mail turn's battle on the screen, its stored action replayed, then the hand-over.
   void OpenLoadedBattle();
+  // After the results of an operation's battle on one machine or by e-mail: the operation's
+  // work between battles and its next battle, or the main screen once it is over.
+  void ContinueOperation();
   GView* currentScreen_ = nullptr;
   TextPageView* briefingPage_ = nullptr;  // in the current screen view
   GPopup* fogPopup_ = nullptr;

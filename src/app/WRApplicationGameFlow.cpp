@@ -467,15 +467,45 @@ void WRApplication::ContinueAfterBattle() {
   }
   // The other player has yet to receive the final turn.
   if (battle_ != nullptr && battle_->finished != 0 && connectionType_ != 2 && ContinueAfterTurn()) return;
-  if (operation_ != nullptr && !operation_->IsOver()) {
-    // The next battle of an operation starts with the operation screens, which come later.
-    GErrorLog::LogError("The next battle of the operation is not available yet");
-    Beep();
+  if (operation_ != nullptr) {
+    ContinueOperation();
     return;
   }
   CloseBattleScreen(false);
   DeleteBattleAndOperation();
   ShowMainScreen(true);
+}
+
+void WRApplication::ContinueOperation() {
+  GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  CloseBattleScreen(false);
+  if (gKernel != nullptr) gKernel->ClearScreen(false);
+  if (operation_->IsOver()) {
+    DeleteBattleAndOperation();
+    ShowMainScreen(true);
+    return;
+  }
+  if (connectionType_ == 2) {
+    // Between the battles of a TCP/IP operation the link decides who computes the next.
+    GErrorLog::LogError("The next battle of a TCP/IP operation is the link's");
+    Beep();
+    return;
+  }
+  if (humanPlayers_ == 2) fileSettings_.sideToggle = 1;
+  // Both e-mail machines compute the same steps between the battles from the shared seed.
+  if (connectionType_ == 1) SeedRandom(sharedSeed_);
+  GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  operation_->AdvanceBetweenBattles();
+  GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  SetBattle(nullptr);
+  // The clear takes every screen view with it.
+  ForgetSetupScreens();
+  if (gKernel != nullptr) gKernel->ClearScreen(true);
+  screenRoot_ = nullptr;
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
+  operation_->StartNextBattle();
 }
 
 void WRApplication::LoadEmailTurn(GFile* file, bool openFailed) {
