@@ -3,7 +3,8 @@
 //   make_test_games <folder>
 // gives <folder>/Scenarios/Test Scenario.wrb (as the editor writes it), <folder>/Saved
 // Games/Test Saved Game.wrb (a game in its second turn), <folder>/PBEM/Test Turn.txt (an
-// e-mail turn of the Allied side) and <folder>/Scenarios/Test Operation.wrc (an operation of
+// e-mail turn of the Allied side), <folder>/Scenarios/Test Skirmish.wrb (the scenario for one
+// player, side free, two turns) and <folder>/Scenarios/Test Operation.wrc (an operation of
 // three battles, its first battle in set-up). The same build gives the same bytes on every run.
 #include <cstdio>
 #include <filesystem>
@@ -94,6 +95,16 @@ int main(int argc, char** argv) {
     scenario.sideToPlay = 0;
     if (!WriteGame((out / "Scenarios" / "Test Scenario.wrb").string(), GFile::kModeWriteGameFile, scenario, battle))
       result = 1;
+
+    // The same battle for one player against the computer, either side, over two turns.
+    battle.lastTurn = 2;
+    battle.title.Assign("Test Skirmish");
+    GameFileSettings skirmish;
+    skirmish.editorOpen = 1;
+    if (!WriteGame((out / "Scenarios" / "Test Skirmish.wrb").string(), GFile::kModeWriteGameFile, skirmish, battle))
+      result = 1;
+    battle.lastTurn = 12;
+    battle.title.Assign("Test Crossing");
 
     battle.setupPhase = 0;
     battle.currentTurn = 2;

@@ -17,13 +17,13 @@
 #include "framework/ui/GLabel.h"
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GPopup.h"
-#include "framework/ui/GRadioButton.h"
 #include "framework/ui/GStripButton.h"
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
 #include "game/ai/AIOperational.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/ui/EditorRadioButton.h"
 
 namespace {
 
@@ -55,6 +55,10 @@ GLabel* MakeLabel(GView* parent, int32_t x, int32_t y, int32_t width, uint16_t i
   label->InitWithResource(parent, x, y, width, static_cast<int16_t>(id));
   label->SetColor(255, 255, 255);
   label->SetAlignment(alignment);
+  // The text stands on the screen's light picture: a shadow keeps the white readable.
+  label->SetFill(0);
+  label->SetShadow(1);
+  label->SetShadowColor(0, 0, 0);
   return label;
 }
 
@@ -151,7 +155,7 @@ void WRApplication::ShowSideAndOptionsScreen() {
   picture->Init(box, -1, 0, 11115);
   const int32_t w = picture->Width();
   const int32_t h = picture->Height();
-  MakeLabel(box, (box->Width() - 200) / 2, 100, 200, kStrChooseSideTitle, 1);
+  MakeLabel(box, (box->Width() - 200) / 2, 100, 200, kStrChooseSideTitle, 0);
   // The side buttons stand side by side above the option rows.
   auto* allied = new GStripButton();
   allied->IStripButton(box, 2 * ((w - 300) / 5), h - 155, kCommandChooseAllied, 11111, 5);
@@ -217,7 +221,7 @@ void WRApplication::ShowPlayersScreen() {
   const int32_t w = picture->Width();
   const int32_t y = picture->Height() - 170;
   MakeLabel(picture, (w - 330) / 2, 55, 330, humanPlayers_ == 0 ? kStrChoosePlayersTitle : kStrChooseConnectionTitle,
-            1);
+            0);
   const int32_t computerSide = sideToPlay_ == 1 ? 0 : 1;
   const bool offerOne = humanPlayers_ == 0 && !battle_->SideHasKind5Vehicle(computerSide) &&
                         (operation_ == nullptr || !operation_->SideHasKind5Vehicle(computerSide));
@@ -227,11 +231,11 @@ void WRApplication::ShowPlayersScreen() {
   const int32_t gap = offerOne ? (w - 336) / 7 : (w - 252) / 6;
   const int32_t commands[4] = {kCommandHideTimeLimit, kCommandHideTimeLimit, kCommandHideTimeLimit,
                                kCommandShowTimeLimit};
-  GRadioButton* buttons[4] = {};
+  EditorRadioButton* buttons[4] = {};
   int32_t x = 2 * gap;
   for (int32_t i = 0; i < 4; ++i) {
-    auto* button = new GRadioButton();
-    button->IRadioButton(playersGroup_, static_cast<int16_t>(kStrOnePlayer + i), picture, x, y, 84, 15);
+    auto* button = new EditorRadioButton();
+    button->Setup(playersGroup_, static_cast<int16_t>(kStrOnePlayer + i), picture, x, y);
     button->SetCommand(commands[i]);
     button->SetClickSound(150);
     buttons[i] = button;
