@@ -3,6 +3,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
+#include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleProgressBar.h"
@@ -156,6 +157,9 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
   }
   App().SetInputMode(5);
   replayState = 14;
+  // The replay's strip takes the place of the orders' until the next turn.
+  if (screen.goPicture != nullptr) screen.goPicture->SetVisible(0);
+  if (screen.replayPanel != nullptr && App().GetNetworkStateForView() != 14) screen.replayPanel->SetVisible(1);
   PreloadSounds();
   computingAction = 0;
   StartReplay();

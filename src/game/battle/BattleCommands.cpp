@@ -5,6 +5,7 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
+#include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/ReplayScreen.h"
@@ -120,6 +121,8 @@ void Battle::NextTurn() {
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();
   replayState = 0;
   DeleteReplayEffects();
+  if (screen.replayPanel != nullptr) screen.replayPanel->SetVisible(0);
+  if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(1);
   packets.DeleteAll(true);
   currentSlice = -1;
   currentTurn += 1;
