@@ -11,6 +11,7 @@
 #include "app/WRBattleScreen.h"
 #include "app/WRComputerPlayerHost.h"
 #include "app/WROperationHost.h"
+#include "app/WRResultsScreen.h"
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
@@ -365,9 +366,11 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
                    int32_t code2) override;
   int32_t GetNetworkStateForView() const override { return connectionState_; }
+  GView* GetResultsView() const { return resultsScreen_.GetView(); }
 
  private:
   WRBattleScreen battleScreen_{*this};
+  WRResultsScreen resultsScreen_{*this};
   // ---- End of the battle screen ----
 
  protected:

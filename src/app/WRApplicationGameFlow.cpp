@@ -441,6 +441,12 @@ bool WRApplication::DoGameFlowCommand(int32_t command) {
       if (!CheckPassword()) return true;
       OpenBattleForSide();
       return true;
+    case 97:
+      // Back to the battlefield after the results.
+      if (battle_ == nullptr || !battle_->IsOver()) return true;
+      resultsScreen_.HideView();
+      battle_->ReturnToMapAfterEnd();
+      return true;
     case kCommandContinueAfterBattle: ContinueAfterBattle(); return true;
     case 61: {
       delete titleSound_;

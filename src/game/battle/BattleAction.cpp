@@ -5,6 +5,7 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleBlinkIndicator.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleProgressBar.h"
 #include "game/battle/BattleShot.h"
@@ -64,6 +65,9 @@ void Battle::UpdateQuietCounters() {
 
 void Battle::ComputeAction(bool compute, bool networkBusy) {
   ComputeStrengthRatios();
+  // The GO strip goes for the action and its replay; the indicator blinks again at the end.
+  if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(0);
+  if (screen.blinkIndicator != nullptr) screen.blinkIndicator->SetEnabled(0);
   // The turn-start snapshot comes before any stored form with the turn-start set.
   if (map != nullptr) {
     map->SaveTurnStartState();
