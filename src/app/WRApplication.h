@@ -222,7 +222,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
                     GString* baseName = nullptr, std::string* pathOut = nullptr);
   // "Autosave" in "Saved Games"; with reload the game continues from what was stored. A
   // save that fails is logged and play goes on.
-  void Autosave(bool reload);
+  void Autosave(bool reload) override;
   // The game rebuilt from its stored form.
   void RoundTripGame();
   // The editor's generated quick battle started: the editor closes keeping the screen, the
@@ -288,6 +288,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // e-mail turn handed to the main screen's notice. False (nothing done) with one human
   // player or in TCP/IP play, where the game goes on here.
   bool ContinueAfterTurn() override;
+  // The second player of a hotseat or e-mail turn: the side toggle.
+  bool GetSecondOrders() const override { return fileSettings_.sideToggle != 0; }
+  void ToggleSecondOrders() override { fileSettings_.sideToggle = fileSettings_.sideToggle != 0 ? 0 : 1; }
   void SwitchSides();
   // The current battle learns which side the computer plays (the one the single human does
   // not) and that this application is its screen.

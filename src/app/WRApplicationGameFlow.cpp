@@ -307,7 +307,8 @@ void WRApplication::ShowHandOverScreen() {
   label->InitWithText(panel, 0, 4, 400, nullptr);
   label->SetText(&text);
   label->SetColor(255, 255, 255);
-  label->SetAlignment(1);
+  label->SetAlignment(0);
+  label->SetFill(0);
   passwordEntry_ = new GTextEntry();
   passwordEntry_->Init(panel, -1, 30, 30, 1, 1, 0);
   auto* ok = new GStripButton();
