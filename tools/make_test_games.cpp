@@ -4,10 +4,13 @@
 // gives <folder>/Scenarios/Test Scenario.wrb (as the editor writes it), <folder>/Saved
 // Games/Test Saved Game.wrb (a game in its second turn), <folder>/PBEM/Test Turn.txt (an
 // e-mail turn of the Allied side), <folder>/Scenarios/Test Skirmish.wrb (the scenario for one
-// player, side free, two turns) and <folder>/Scenarios/Test Operation.wrc (an operation of
-// three battles, its first battle in set-up). The same build gives the same bytes on every run.
+// player, side free, two turns), <folder>/Scenarios/Test Operation.wrc (an operation of
+// three battles, its first battle in set-up) and the hostile e-mail turns <folder>/PBEM/Hostile
+// *.txt made from the good one. The same build gives the same bytes on every run.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -63,6 +66,66 @@ void Populate(Battle& battle) {
 
 bool WriteGame(const std::string& path, int32_t mode, const GameFileSettings& settings, Battle& battle) {
   return GameFile::WriteFile(PPath::ToProgram(path), mode, settings, &battle, nullptr);
+}
+
+// The plain bytes of a file in a reading mode (e-mail text unwrapped and decoded); empty on
+// failure.
+std::string ReadPlain(const std::string& path, int32_t mode) {
+  const std::string program = PPath::ToProgram(path);
+  GFile file;
+  if (!file.IFile(PFile::Open(program, PFile::kRead, PFile::Disposition::kOpenExisting), program.c_str(), mode))
+    return {};
+  std::string bytes(file.BytesLeft(), '\0');
+  if (!bytes.empty()) file.Read(bytes.data(), static_cast<int32_t>(bytes.size()));
+  return file.HasError() ? std::string() : bytes;
+}
+
+// Writes plain bytes as an e-mail turn file (compressed and wrapped as text when closed).
+bool WriteEmailBytes(const std::string& path, const std::string& bytes) {
+  const std::string program = PPath::ToProgram(path);
+  GFile file;
+  if (!file.IFile(PFile::Open(program, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways),
+                  program.c_str(), GFile::kModeWriteEmail))
+    return false;
+  file.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
+  return !file.HasError();
+}
+
+// E-mail turns a hostile opponent might send, made from a good one: each must be refused with
+// its alert and change nothing.
+bool WriteHostileTurns(const std::filesystem::path& out) {
+  const std::string good = (out / "PBEM" / "Test Turn.txt").string();
+  const std::string plain = ReadPlain(good, GFile::kModeReadEmail);
+  const size_t titleLength = plain.size() > 15 ? static_cast<uint8_t>(plain[15]) : 0;
+  const size_t players = 16 + titleLength + 1024;
+  // The file version follows the briefings: 4, then the extension count 255 and the 253
+  // reserved zeros after two bytes.
+  size_t version = std::string::npos;
+  for (size_t i = players; i + 4 + 253 <= plain.size() && version == std::string::npos; ++i) {
+    if (plain[i] == 4 && static_cast<uint8_t>(plain[i + 1]) == 255 && plain.compare(i + 4, 253, std::string(253, '\0')) == 0)
+      version = i;
+  }
+  if (plain.size() <= players || version == std::string::npos) return false;
+  std::string mark3 = plain;
+  mark3[0] = 3;
+  std::string version3 = plain;
+  version3[version] = 3;
+  std::string players9 = plain;
+  players9[players] = 9;
+  const std::filesystem::path pbem = out / "PBEM";
+  bool ok = WriteEmailBytes((pbem / "Hostile Mark3.txt").string(), mark3) &&
+            WriteEmailBytes((pbem / "Hostile Version3.txt").string(), version3) &&
+            WriteEmailBytes((pbem / "Hostile Players9.txt").string(), players9);
+  // The text itself damaged: one character of the block changed, and the file cut short.
+  std::ifstream in(good, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (text.size() < 200) return false;
+  std::string flipped = text;
+  const size_t middle = text.size() / 2;
+  flipped[middle] = flipped[middle] == 'A' ? 'B' : 'A';
+  std::ofstream((pbem / "Hostile Flipped.txt").string(), std::ios::binary) << flipped;
+  std::ofstream((pbem / "Hostile Cut.txt").string(), std::ios::binary) << text.substr(0, text.size() / 2);
+  return ok;
 }
 
 }  // namespace
@@ -122,6 +185,7 @@ int main(int argc, char** argv) {
     turn.sideToPlay = 1;
     turn.passwordSet[0] = turn.passwordSet[1] = 1;
     if (!WriteGame((out / "PBEM" / "Test Turn.txt").string(), GFile::kModeWriteEmail, turn, battle)) result = 1;
+    if (result == 0 && !WriteHostileTurns(out)) result = 1;
   }
   {
     // Three squads a side on the operation map, the Allies attacking from the west.

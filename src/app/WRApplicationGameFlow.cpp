@@ -274,7 +274,8 @@ bool WRApplication::SetPlayersAndConnection() {
   delete playersGroup_;
   playersGroup_ = nullptr;
   if (humanPlayers_ == 2) {
-    if (connectionType_ == 1) fileSettings_.gameName.Assign("PBEM");
+    // The e-mail turn's file name; the game keeps its own name.
+    if (connectionType_ == 1) saveName_.Assign("PBEM");
     if (connectionType_ == 0 && battle_ != nullptr && !battle_->IsSetupPhase()) fileSettings_.sideToggle = 0;
   }
   if (!(connectionType_ == 2 && (battle_ == nullptr || !battle_->IsSetupPhase()))) SeedRandomFromClock();
@@ -531,7 +532,10 @@ void WRApplication::LoadEmailTurn(GFile* file, bool openFailed) {
   connectionType_ = 1;
   humanPlayers_ = 2;
   const bool read = ReadGameFile(file, nullptr);
+  // The answer goes back under the name the turn came in.
+  GString255 name = file->GetBaseName();
   delete file;
+  if (read) saveName_ = name;
   if (!read) {
     connectionType_ = 0;
     humanPlayers_ = 1;

@@ -39,6 +39,7 @@
 //                      current page
 //   choose-file NAME   the next click that opens the program's file chooser types NAME into
 //                      its name field and presses Enter
+//   expect-same A B    the two files hold the same bytes (paths as for copy-file)
 //   copy-file FROM TO  copies a file; paths (in double quotes when they hold blanks) are
 //                      relative to the work folder, FROM starting with "$games/" to the build's
 //                      test games
@@ -131,6 +132,8 @@ class Driver {
   bool FindText(GView* view, const std::string& text) const;
   bool ClickRow(const std::string& rest);
   bool CopyFile(const std::string& rest);
+  // A script's path: relative to the work folder, or with "$games/" to the build's test games.
+  fs::path PathOf(const std::string& name) const;
   WRApplication* App() const { return static_cast<WRApplication*>(kernel_->GetApplication()); }
   bool Fail(const std::string& why) {
     std::fprintf(stderr, "PlayDriver: %s\n", why.c_str());
@@ -432,16 +435,18 @@ bool Driver::ClickRow(const std::string& rest) {
   return true;
 }
 
+fs::path Driver::PathOf(const std::string& name) const {
+  const std::string games = "$games/";
+  if (name.rfind(games, 0) != 0) return work_ / name;
+  return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "games" / name.substr(games.size());
+}
+
 bool Driver::CopyFile(const std::string& rest) {
   std::istringstream in(rest);
   std::string from;
   std::string to;
   if (!(in >> std::quoted(from) >> std::quoted(to))) return Fail("copy-file needs two paths");
-  const std::string games = "$games/";
-  const fs::path source = from.rfind(games, 0) == 0
-                              ? fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "games" /
-                                    from.substr(games.size())
-                              : work_ / from;
+  const fs::path source = PathOf(from);
   std::error_code error;
   fs::create_directories((work_ / to).parent_path(), error);
   fs::copy_file(source, work_ / to, fs::copy_options::overwrite_existing, error);
@@ -540,6 +545,16 @@ bool Driver::RunLine(const std::string& line) {
     chooserName_ = rest;
   } else if (verb == "copy-file") {
     return CopyFile(rest);
+  } else if (verb == "expect-same") {
+    std::istringstream words(rest);
+    std::string a;
+    std::string b;
+    if (!(words >> std::quoted(a) >> std::quoted(b))) return Fail("expect-same needs two files");
+    auto bytes = [&](const std::string& name) {
+      std::ifstream in(PathOf(name), std::ios::binary);
+      return in ? std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()) : std::string("?");
+    };
+    if (bytes(a) != bytes(b)) return Fail("the files differ: " + a + " " + b);
   } else if (verb == "screenshot") {
     if (fake_->LastFrame().empty()) return Fail("no frame was presented");
     if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(),
