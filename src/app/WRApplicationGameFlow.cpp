@@ -1,6 +1,8 @@
 // The screens between the game list and the first orders: the side and options, the players
 // and connection, the hand-over (password) screen, and the hand-over between the two players
 // of a shared machine.
+#include <string>
+
 #include "StringIds.h"
 #include "app/AlertTable.h"
 #include "app/ScreenColours.h"
@@ -533,9 +535,13 @@ void WRApplication::LoadEmailTurn(GFile* file, bool openFailed) {
   humanPlayers_ = 2;
   const bool read = ReadGameFile(file, nullptr);
   // The answer goes back under the name the turn came in.
-  GString255 name = file->GetBaseName();
+  std::string name = file->Path();
   delete file;
-  if (read) saveName_ = name;
+  name = name.substr(name.find_last_of("\\/") == std::string::npos ? 0 : name.find_last_of("\\/") + 1);
+  GString255 base;
+  base.Assign(name.c_str());
+  GKernel::StripExtension(base);
+  if (read) saveName_ = base;
   if (!read) {
     connectionType_ = 0;
     humanPlayers_ = 1;
