@@ -184,6 +184,8 @@ bool WRApplication::HasBattleWithMap() const { return battle_ != nullptr && batt
 
 MapBattleServices* WRApplication::GetBattleOrOperation() {
   if (readingBase_ != nullptr) return readingBase_;
+  // Between an operation's battles its units stand on its own map.
+  if (operationHost_.IsServingOperation() && operation_ != nullptr) return operation_;
   if (battle_ != nullptr) return battle_;
   return operation_;
 }

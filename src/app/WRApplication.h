@@ -10,6 +10,8 @@
 #include "app/GameSettings.h"
 #include "app/WRBattleScreen.h"
 #include "app/WRComputerPlayerHost.h"
+#include "app/WROperationHost.h"
+#include "app/WRResultsScreen.h"
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
@@ -26,6 +28,7 @@ class GString255;
 class GTextEntry;
 class GameFileHeader;
 class EditorSeam;
+class FileListView;
 class GPictureView;
 class GSoundStream;
 class GView;
@@ -225,9 +228,13 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
                     GString* baseName = nullptr, std::string* pathOut = nullptr);
   // "Autosave" in "Saved Games"; with reload the game continues from what was stored. A
   // save that fails is logged and play goes on.
-  void Autosave(bool reload);
+  void Autosave(bool reload) override;
   // The game rebuilt from its stored form.
   void RoundTripGame();
+  // The editor's generated quick battle started: the editor closes keeping the screen, the
+  // game is read back from its stored form and goes on to the side-and-options screen, named
+  // "Quick Battle".
+  void StartQuickBattle();
   void SetFogOfWarOption(int8_t value);
   // The folders lie in the program folder.
   void GetDataFolderName(GString& name) override;
@@ -249,7 +256,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
 
   // The play settings a game file keeps beyond the fields above.
   GameFileSettings fileSettings_;
-  GameFile gameFile_{*this, nullptr, [this](BattleBase* base) { readingBase_ = base; }};
+  // The host of the operations read here once their read is over.
+  WROperationHost operationHost_{*this};
+  GameFile gameFile_{*this, &operationHost_, [this](BattleBase* base) { readingBase_ = base; }};
   Campaign* operation_ = nullptr;  // owned
   // The battle or operation being read, the one the units and the map find in play.
   BattleBase* readingBase_ = nullptr;
@@ -285,6 +294,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // e-mail turn handed to the main screen's notice. False (nothing done) with one human
   // player or in TCP/IP play, where the game goes on here.
   bool ContinueAfterTurn() override;
+  // The second player of a hotseat or e-mail turn: the side toggle.
+  bool GetSecondOrders() const override { return fileSettings_.sideToggle != 0; }
+  void ToggleSecondOrders() override { fileSettings_.sideToggle = fileSettings_.sideToggle != 0 ? 0 : 1; }
   void SwitchSides();
   // The current battle learns which side the computer plays (the one the single human does
   // not) and that this application is its screen.
@@ -306,6 +318,13 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // dialog could not open it): an e-mail game of two players; a refused file leaves the
   // multiplayer screen standing and the game as it was.
   void LoadEmailTurn(GFile* file, bool openFailed);
+  // The game selection screen of command 54 (WRApplicationGameList.cpp): the scanning
+  // notice, then the list of both folders with its back and play buttons.
+  void ShowGameSelection();
+  // The list on the screen, or null.
+  FileListView* GetFileList() const;
+  // Command 59: the quick battle's set-up, the chosen file opened, or nothing.
+  void PlayChosenGame();
 
  private:
   bool DoGameFlowCommand(int32_t command);
@@ -319,6 +338,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   void ContinueAfterBattle();
   // The e-mail turn's battle on the screen, its stored action replayed, then the hand-over.
   void OpenLoadedBattle();
+  // After the results of an operation's battle on one machine or by e-mail: the operation's
+  // work between battles and its next battle, or the main screen once it is over.
+  void ContinueOperation();
   GView* currentScreen_ = nullptr;
   TextPageView* briefingPage_ = nullptr;  // in the current screen view
   GPopup* fogPopup_ = nullptr;
@@ -353,9 +375,11 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
                    int32_t code2) override;
   int32_t GetNetworkStateForView() const override { return connectionState_; }
+  GView* GetResultsView() const { return resultsScreen_.GetView(); }
 
  private:
   WRBattleScreen battleScreen_{*this};
+  WRResultsScreen resultsScreen_{*this};
   // ---- End of the battle screen ----
 
  protected:

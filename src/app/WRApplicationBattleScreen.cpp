@@ -20,6 +20,7 @@ bool WRApplication::OpenBattleScreen() {
   SetBattleScreen(&battleScreen_);
   battle_->keyHost = &battleScreen_;
   battle_->replayScreen = &battleScreen_;
+  battle_->resultsScreen = &resultsScreen_;
   SetUnitDrawHost(&battleScreen_);
   return battle_->OpenScreen(true, true);
 }
@@ -29,7 +30,9 @@ void WRApplication::CloseBattleScreen(bool keepMap) {
     battle_->CloseScreen(keepMap);
     if (battle_->keyHost == &battleScreen_) battle_->keyHost = nullptr;
     if (battle_->replayScreen == &battleScreen_) battle_->replayScreen = nullptr;
+    if (battle_->resultsScreen == &resultsScreen_) battle_->resultsScreen = nullptr;
   }
+  resultsScreen_.DeleteView();
   SetBattleScreen(nullptr);
   if (GetUnitDrawHost() == &battleScreen_) SetUnitDrawHost(nullptr);
 }

@@ -140,3 +140,37 @@ void WRApplication::RoundTripGame() {
 void WRApplication::SetFogOfWarOption(int8_t value) { settings_.Set(GameSettings::kFogOfWar, value); }
 
 void WRApplication::GetDataFolderName(GString& name) { name.Clear(); }
+
+void WRApplication::StartQuickBattle() {
+  if (gKernel == nullptr) return;
+  GString255 name;
+  name.LoadResource(391);
+  fileSettings_.gameName = name;
+  // The editor's battle goes through its stored form: the game read back is the game a file
+  // of it would give.
+  GFile* file = gKernel->CreateTempFile(false);
+  WriteGameFile(file);
+  file->Rewind();
+  const bool written = !file->HasError();
+  CloseEditor(true);
+  // The clear takes every screen view with it.
+  ForgetSetupScreens();
+  gKernel->ClearScreen(true);
+  screenRoot_ = nullptr;
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
+  const bool read = written && ReadGameFile(file, nullptr);
+  delete file;
+  if (!read) {
+    // Nothing to play: the player is back at the main screen.
+    GErrorLog::LogError("The quick battle could not be started");
+    const int32_t refusal = lastRefusal_;
+    ShowMainScreen(true);
+    if (refusal != 0) ShowAlert(refusal);
+    return;
+  }
+  ShowSideAndOptionsScreen();
+  saveName_ = name;
+  fileSettings_.gameName = name;
+}

@@ -1,6 +1,8 @@
 // The screens between the game list and the first orders: the side and options, the players
 // and connection, the hand-over (password) screen, and the hand-over between the two players
 // of a shared machine.
+#include <string>
+
 #include "StringIds.h"
 #include "app/AlertTable.h"
 #include "app/ScreenColours.h"
@@ -56,6 +58,10 @@ GLabel* MakeLabel(GView* parent, int32_t x, int32_t y, int32_t width, uint16_t i
   label->InitWithResource(parent, x, y, width, static_cast<int16_t>(id));
   label->SetColor(255, 255, 255);
   label->SetAlignment(alignment);
+  // The text stands on the screen's light picture: a shadow keeps the white readable.
+  label->SetFill(0);
+  label->SetShadow(1);
+  label->SetShadowColor(0, 0, 0);
   return label;
 }
 
@@ -152,7 +158,7 @@ void WRApplication::ShowSideAndOptionsScreen() {
   picture->Init(box, -1, 0, 11115);
   const int32_t w = picture->Width();
   const int32_t h = picture->Height();
-  MakeLabel(box, (box->Width() - 200) / 2, 100, 200, kStrChooseSideTitle, 1);
+  MakeLabel(box, (box->Width() - 200) / 2, 100, 200, kStrChooseSideTitle, 0);
   // The side buttons stand side by side above the option rows.
   auto* allied = new GStripButton();
   allied->IStripButton(box, 2 * ((w - 300) / 5), h - 155, kCommandChooseAllied, 11111, 5);
@@ -218,7 +224,7 @@ void WRApplication::ShowPlayersScreen() {
   const int32_t w = picture->Width();
   const int32_t y = picture->Height() - 170;
   MakeLabel(picture, (w - 330) / 2, 55, 330, humanPlayers_ == 0 ? kStrChoosePlayersTitle : kStrChooseConnectionTitle,
-            1);
+            0);
   const int32_t computerSide = sideToPlay_ == 1 ? 0 : 1;
   const bool offerOne = humanPlayers_ == 0 && !battle_->SideHasKind5Vehicle(computerSide) &&
                         (operation_ == nullptr || !operation_->SideHasKind5Vehicle(computerSide));
@@ -228,7 +234,7 @@ void WRApplication::ShowPlayersScreen() {
   const int32_t gap = offerOne ? (w - 336) / 7 : (w - 252) / 6;
   const int32_t commands[4] = {kCommandHideTimeLimit, kCommandHideTimeLimit, kCommandHideTimeLimit,
                                kCommandShowTimeLimit};
-  GRadioButton* buttons[4] = {};
+  EditorRadioButton* buttons[4] = {};
   int32_t x = 2 * gap;
   for (int32_t i = 0; i < 4; ++i) {
     auto* button = new EditorRadioButton();
@@ -271,7 +277,8 @@ bool WRApplication::SetPlayersAndConnection() {
   delete playersGroup_;
   playersGroup_ = nullptr;
   if (humanPlayers_ == 2) {
-    if (connectionType_ == 1) fileSettings_.gameName.Assign("PBEM");
+    // The e-mail turn's file name; the game keeps its own name.
+    if (connectionType_ == 1) saveName_.Assign("PBEM");
     if (connectionType_ == 0 && battle_ != nullptr && !battle_->IsSetupPhase()) fileSettings_.sideToggle = 0;
   }
   if (!(connectionType_ == 2 && (battle_ == nullptr || !battle_->IsSetupPhase()))) SeedRandomFromClock();
@@ -304,7 +311,8 @@ void WRApplication::ShowHandOverScreen() {
   label->InitWithText(panel, 0, 4, 400, nullptr);
   label->SetText(&text);
   label->SetColor(255, 255, 255);
-  label->SetAlignment(1);
+  label->SetAlignment(0);
+  label->SetFill(0);
   passwordEntry_ = new GTextEntry();
   passwordEntry_->Init(panel, -1, 30, 30, 1, 1, 0);
   auto* ok = new GStripButton();
@@ -398,6 +406,8 @@ bool WRApplication::ContinueAfterTurn() {
 
 bool WRApplication::DoGameFlowCommand(int32_t command) {
   switch (command) {
+    case kCommandPlayScenario: ShowGameSelection(); return true;
+    case 59: PlayChosenGame(); return true;
     case kCommandChooseAxis:
     case kCommandChooseAllied:
       sideToPlay_ = command == kCommandChooseAxis ? 0 : 1;
@@ -436,6 +446,12 @@ bool WRApplication::DoGameFlowCommand(int32_t command) {
       if (!CheckPassword()) return true;
       OpenBattleForSide();
       return true;
+    case 97:
+      // Back to the battlefield after the results.
+      if (battle_ == nullptr || !battle_->IsOver()) return true;
+      resultsScreen_.HideView();
+      battle_->ReturnToMapAfterEnd();
+      return true;
     case kCommandContinueAfterBattle: ContinueAfterBattle(); return true;
     case 61: {
       delete titleSound_;
@@ -466,15 +482,45 @@ void WRApplication::ContinueAfterBattle() {
   }
   // The other player has yet to receive the final turn.
   if (battle_ != nullptr && battle_->finished != 0 && connectionType_ != 2 && ContinueAfterTurn()) return;
-  if (operation_ != nullptr && !operation_->IsOver()) {
-    // The next battle of an operation starts with the operation screens, which come later.
-    GErrorLog::LogError("The next battle of the operation is not available yet");
-    Beep();
+  if (operation_ != nullptr) {
+    ContinueOperation();
     return;
   }
   CloseBattleScreen(false);
   DeleteBattleAndOperation();
   ShowMainScreen(true);
+}
+
+void WRApplication::ContinueOperation() {
+  GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  CloseBattleScreen(false);
+  if (gKernel != nullptr) gKernel->ClearScreen(false);
+  if (operation_->IsOver()) {
+    DeleteBattleAndOperation();
+    ShowMainScreen(true);
+    return;
+  }
+  if (connectionType_ == 2) {
+    // Between the battles of a TCP/IP operation the link decides who computes the next.
+    GErrorLog::LogError("The next battle of a TCP/IP operation is the link's");
+    Beep();
+    return;
+  }
+  if (humanPlayers_ == 2) fileSettings_.sideToggle = 1;
+  // Both e-mail machines compute the same steps between the battles from the shared seed.
+  if (connectionType_ == 1) SeedRandom(sharedSeed_);
+  GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  operation_->AdvanceBetweenBattles();
+  GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  SetBattle(nullptr);
+  // The clear takes every screen view with it.
+  ForgetSetupScreens();
+  if (gKernel != nullptr) gKernel->ClearScreen(true);
+  screenRoot_ = nullptr;
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
+  operation_->StartNextBattle();
 }
 
 void WRApplication::LoadEmailTurn(GFile* file, bool openFailed) {
@@ -489,7 +535,14 @@ void WRApplication::LoadEmailTurn(GFile* file, bool openFailed) {
   connectionType_ = 1;
   humanPlayers_ = 2;
   const bool read = ReadGameFile(file, nullptr);
+  // The answer goes back under the name the turn came in.
+  std::string name = file->Path();
   delete file;
+  name = name.substr(name.find_last_of("\\/") == std::string::npos ? 0 : name.find_last_of("\\/") + 1);
+  GString255 base;
+  base.Assign(name.c_str());
+  GKernel::StripExtension(base);
+  if (read) saveName_ = base;
   if (!read) {
     connectionType_ = 0;
     humanPlayers_ = 1;

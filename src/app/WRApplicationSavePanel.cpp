@@ -132,5 +132,7 @@ void WRApplication::SaveFromPanel() {
     return;
   }
   lastSavedName_ = saved;
+  // The panel offers the name saved last next time.
+  saveName_ = saved;
   DoCommand(kCommandCloseSavePanel);
 }

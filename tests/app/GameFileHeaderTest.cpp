@@ -68,9 +68,14 @@ TEST(GameFileHeader, RefusesNewerFormatsAndFilesThatEndEarly) {
 
 TEST(GameFileHeader, TheGameFileListKeepsTheFilesWhoseHeaderReads) {
   TestFolder folder(true);
-  folder.WriteFile("Saved Games/a.wrb", StoredHeader());
+  // The list shows a flag for each side: its files name forces 0 to 18.
+  std::string listed = StoredHeader();
+  listed[11] = 0;
+  listed[12] = 6;
+  folder.WriteFile("Saved Games/a.wrb", listed);
   folder.WriteFile("Saved Games/b.wrb", StoredHeader(9, 9));
-  folder.WriteFile("Saved Games/c.wrc", StoredHeader());
+  folder.WriteFile("Saved Games/c.wrc", listed);
+  folder.WriteFile("Saved Games/d.wrb", StoredHeader());
   InstallGameFileHeaderReader();
   {
     GKernel kernel;

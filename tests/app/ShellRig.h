@@ -1,7 +1,9 @@
 #pragma once
 // The application started by the kernel on the fake back-end (its main screen up), with or without a battle on a fresh
 // map, its battle screen and editor replaced by recording ones.
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,18 @@
 #include "support/RendererBitmaps.h"
 #include "support/ScreenBitmaps.h"
 #include "support/TestFolder.h"
+
+// Every picture the build made, linked into the test's program folder.
+inline void LinkAllBitmaps(const TestFolder& folder) {
+  namespace fs = std::filesystem;
+  const fs::path built = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "BMP";
+  const fs::path into = fs::path(folder.Native()) / "BMP";
+  std::error_code error;
+  fs::create_directories(into, error);
+  for (const fs::directory_entry& entry : fs::directory_iterator(built, error)) {
+    if (!fs::exists(into / entry.path().filename())) fs::create_symlink(entry.path(), into / entry.path().filename(), error);
+  }
+}
 
 class RecordingScreen : public BattleScreenSeam {
  public:

@@ -19,22 +19,12 @@
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
 #include "game/ai/AIOperational.h"
+#include "game/battle/Campaign.h"
 #include "game/battle/ComputerPlayer.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
 
 namespace {
-
-void LinkAllBitmaps(const TestFolder& folder) {
-  namespace fs = std::filesystem;
-  const fs::path built = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "BMP";
-  const fs::path into = fs::path(folder.Native()) / "BMP";
-  std::error_code error;
-  fs::create_directories(into, error);
-  for (const fs::directory_entry& entry : fs::directory_iterator(built, error)) {
-    if (!fs::exists(into / entry.path().filename())) fs::create_symlink(entry.path(), into / entry.path().filename(), error);
-  }
-}
 
 // Plans with the program's computer player and notes each side it was asked to play.
 class RecordingPlanner : public ComputerPlayer {
@@ -423,4 +413,51 @@ TEST(GameFlowTest, AnEmailTurnLoadsFromTheMultiplayerScreenAndARefusedOneLeavesI
   ASSERT_NE(app.GetPasswordEntry(), nullptr);
   EXPECT_EQ(app.GetBattle()->computerSides[0] + app.GetBattle()->computerSides[1], 0);
   app.CloseBattleScreen(false);
+}
+
+TEST(GameFlowTest, AnOperationsBattleIsFollowedByItsNextBattleUntilTheOperationIsOver) {
+  ShellRig rig(false);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  GFile* file = OpenTestGame("/Scenarios/Test Operation.wrc");
+  ASSERT_NE(file, nullptr);
+  app.OpenChosenGame(file);
+  ASSERT_NE(app.GetCampaign(), nullptr);
+  ASSERT_NE(app.GetBattle(), nullptr);
+  Campaign& operation = *app.GetCampaign();
+  EXPECT_EQ(operation.currentTurn, 1);
+  // Allied, one player: straight to the first battle's screen.
+  ASSERT_NE(app.GetFogPopup(), nullptr);
+  app.DoCommand(WRApplication::kCommandChooseAllied);
+  ASSERT_NE(app.GetPlayersGroup(), nullptr);
+  app.GetPlayersGroup()->SelectAt(0);
+  app.DoCommand(WRApplication::kCommandPlayersChosen);
+  ASSERT_NE(app.GetBattle(), nullptr);
+  EXPECT_TRUE(app.GetBattle()->HasBattlefieldView());
+
+  int32_t nextBattles = 0;
+  for (int32_t battleNumber = 1; battleNumber <= 3 && app.GetCampaign() != nullptr; ++battleNumber) {
+    Battle* battle = app.GetBattle();
+    ASSERT_NE(battle, nullptr) << battleNumber;
+    // The turn cycle finds the last turn past: the results count the battle.
+    battle->currentTurn = battle->lastTurn + 1;
+    battle->CheckForEnd(false);
+    ASSERT_NE(battle->resultsShown, 0);
+    app.DoCommand(WRApplication::kCommandContinueAfterBattle);
+    if (app.GetCampaign() == nullptr) break;
+    // The next battle of the same operation, in its set-up, on the screen for the same side.
+    EXPECT_EQ(app.GetCampaign(), &operation);
+    EXPECT_EQ(operation.currentTurn, battleNumber + 1);
+    ASSERT_NE(app.GetBattle(), nullptr);
+    EXPECT_TRUE(app.GetBattle()->IsSetupPhase());
+    EXPECT_TRUE(app.GetBattle()->HasBattlefieldView());
+    EXPECT_EQ(app.GetSideToPlay(), 1);
+    ++nextBattles;
+  }
+  EXPECT_GE(nextBattles, 1);
+  // The operation ended: autosaved, and back at the main screen.
+  EXPECT_EQ(app.GetCampaign(), nullptr);
+  EXPECT_EQ(app.GetBattle(), nullptr);
+  EXPECT_NE(app.GetMainPicture(), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(rig.folder.Native() + "Saved Games/Autosave.wrc"));
 }

@@ -211,6 +211,31 @@ TEST(AutosaveTest, ReplacesTheFileAndReloadsTheSameGame) {
   EXPECT_EQ(rig.app->GetBattle(), kept);
 }
 
+TEST(QuickBattleTest, TheEditorsBattleIsReadBackAndGoesToTheSideScreenAsQuickBattle) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  Battle* edited = app.GetBattle();
+  edited->lastTurn = 15;
+  edited->title.Assign("Generated");
+  app.SetEditor(&rig.editor);
+  app.StartQuickBattle();
+  EXPECT_EQ(app.GetEditor(), nullptr);
+  ASSERT_NE(app.GetBattle(), nullptr);
+  EXPECT_EQ(app.GetBattle()->lastTurn, 15);
+  EXPECT_STREQ(app.GetBattle()->title.CStr(), "Quick Battle");
+  EXPECT_STREQ(app.FileSettings().gameName.CStr(), "Quick Battle");
+  // The editor stored no side: the player chooses it on the side-and-options screen, and the
+  // save panel offers the game's name.
+  EXPECT_EQ(app.GetSideToPlay(), 2);
+  EXPECT_NE(app.GetFogPopup(), nullptr);
+  app.ShowSavePanel(false);
+  ASSERT_NE(app.GetSaveEntry(), nullptr);
+  GString255 name;
+  app.GetSaveName(name);
+  EXPECT_STREQ(name.CStr(), "Quick Battle");
+}
+
 TEST(TestGamesTest, TheBuildsGamesOpenInTheProgram) {
   ShellRig rig(false);
   struct Game {

@@ -37,14 +37,21 @@
 //   choose-file NAME [replace]
 //                      the answer to a file dialog that the next click opens, typed after
 //                      the click (several lines answer several dialogs): the proposed name
-//                      erased, NAME and Return (with replace, Yes to replacing the file)
+//                      erased, NAME (blanks allowed) and Return (with replace, Yes to
+//                      replacing the file)
 //   cancel-file        a file dialog of the next click cancelled (Escape typed after it)
 //   write-file NAME TEXT
 //                      a file of the work folder written with TEXT, "\r" and "\n" standing
 //                      for CR and LF
-//   copy-file A B      a file of the work folder copied (a name with spaces in double quotes)
+//   copy-file FROM TO  copies a file; paths (in double quotes when they hold blanks) are
+//                      relative to the work folder, FROM starting with "$games/" to the build's
+//                      test games
+//   expect-same A B    the two files hold the same bytes (paths as for copy-file)
 //   expect-same-file A B
-//                      two files of the work folder hold the same bytes
+//                      the same, and neither file is empty
+//   click-row N [double]
+//                      a click on row N (from 0, the quick battle row included) of the game list's
+//                      current page
 //   click-row available|chosen N [double] [shift] [ctrl]
 //                      a left click on row N (0 the list's top row) of the purchase screen's
 //                      AVAILABLE list or shown CHOSEN list
@@ -66,6 +73,7 @@
 #include <vector>
 
 #include "app/AlertTable.h"
+#include "app/FileListView.h"
 #include "game/ui/ResourceLabel.h"
 #include "app/WRApplication.h"
 #include "editor/EditorInstall.h"
@@ -140,6 +148,10 @@ class Driver {
   // The purchase screen's rows: a click (with keys) or only the mouse moved over it.
   bool PurchaseRow(const std::string& rest, bool click);
   bool FindText(GView* view, const std::string& text) const;
+  bool ClickRow(const std::string& rest);
+  bool CopyFile(const std::string& rest);
+  // A script's path: relative to the work folder, or with "$games/" to the build's test games.
+  fs::path PathOf(const std::string& name) const;
   WRApplication* App() const { return static_cast<WRApplication*>(kernel_->GetApplication()); }
   bool Fail(const std::string& why) {
     std::fprintf(stderr, "PlayDriver: %s\n", why.c_str());
@@ -456,6 +468,37 @@ bool Driver::FindText(GView* view, const std::string& text) const {
   return false;
 }
 
+bool Driver::ClickRow(const std::string& rest) {
+  std::istringstream in(rest);
+  int32_t row = -1;
+  if (!(in >> row)) return Fail("click-row needs a row");
+  const Keys keys = ReadKeys(in);
+  FileListView* list = App()->GetFileList();
+  if (list == nullptr || !list->IsVisible()) return Fail("the game list is not shown");
+  if (row < 0 || row >= list->GetRowsPerPage()) return Fail("no row " + rest + " on the page");
+  Click(list->Bounds().left + list->Width() / 2, list->Bounds().top + 65 + FileListView::kRowPitch * row + 12, false,
+        keys);
+  return true;
+}
+
+fs::path Driver::PathOf(const std::string& name) const {
+  const std::string games = "$games/";
+  if (name.rfind(games, 0) != 0) return work_ / name;
+  return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "games" / name.substr(games.size());
+}
+
+bool Driver::CopyFile(const std::string& rest) {
+  std::istringstream in(rest);
+  std::string from;
+  std::string to;
+  if (!(in >> std::quoted(from) >> std::quoted(to))) return Fail("copy-file needs two paths");
+  const fs::path source = PathOf(from);
+  std::error_code error;
+  fs::create_directories((work_ / to).parent_path(), error);
+  fs::copy_file(source, work_ / to, fs::copy_options::overwrite_existing, error);
+  return !error || Fail("cannot copy " + source.string() + ": " + error.message());
+}
+
 bool Driver::RunLine(const std::string& line) {
   std::istringstream in(line);
   std::string verb;
@@ -543,12 +586,12 @@ bool Driver::RunLine(const std::string& line) {
   } else if (verb == "click-zone") {
     return ClickZone(rest);
   } else if (verb == "choose-file" || verb == "cancel-file") {
-    std::istringstream words(rest);
-    std::string name;
-    std::string replace;
-    words >> name >> replace;
-    std::string keys = verb == "cancel-file" ? "\x1b" : std::string(40, '\b') + name + "\r" + (replace == "replace" ? "y" : "");
-    pendingKeys_ += keys;
+    std::string name = rest;
+    const std::string replaceWord = " replace";
+    const bool replace = name.size() > replaceWord.size() &&
+                         name.compare(name.size() - replaceWord.size(), replaceWord.size(), replaceWord) == 0;
+    if (replace) name.resize(name.size() - replaceWord.size());
+    pendingKeys_ += verb == "cancel-file" ? std::string("\x1b") : std::string(40, '\b') + name + "\r" + (replace ? "y" : "");
   } else if (verb == "write-file") {
     std::istringstream words(rest);
     std::string name;
@@ -564,25 +607,23 @@ bool Driver::RunLine(const std::string& line) {
       }
     }
     std::ofstream(work_ / name, std::ios::binary) << bytes;
-  } else if (verb == "copy-file" || verb == "expect-same-file") {
+  } else if (verb == "copy-file") {
+    return CopyFile(rest);
+  } else if (verb == "expect-same" || verb == "expect-same-file") {
     std::istringstream words(rest);
     std::string a;
     std::string b;
-    words >> std::quoted(a) >> std::quoted(b);
-    std::error_code error;
-    if (verb == "copy-file") {
-      fs::copy_file(work_ / a, work_ / b, fs::copy_options::overwrite_existing, error);
-      if (error) return Fail("cannot copy " + a);
-    } else {
-      const auto read = [this](const std::string& name) {
-        std::ifstream in(work_ / name, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      };
-      const std::string first = read(a);
-      if (first.empty() || first != read(b)) return Fail(a + " and " + b + " differ");
-    }
-  } else if (verb == "click-row" || verb == "hover-row") {
+    if (!(words >> std::quoted(a) >> std::quoted(b))) return Fail(verb + " needs two files");
+    auto bytes = [&](const std::string& name) {
+      std::ifstream in(PathOf(name), std::ios::binary);
+      return in ? std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()) : std::string("?");
+    };
+    const std::string first = bytes(a);
+    if (first != bytes(b) || (verb == "expect-same-file" && first.empty())) return Fail("the files differ: " + a + " " + b);
+  } else if (verb == "hover-row" || (verb == "click-row" && (rest.rfind("available", 0) == 0 || rest.rfind("chosen", 0) == 0))) {
     return PurchaseRow(rest, verb == "click-row");
+  } else if (verb == "click-row") {
+    return ClickRow(rest);
   } else if (verb == "screenshot") {
     if (fake_->LastFrame().empty()) return Fail("no frame was presented");
     if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(),

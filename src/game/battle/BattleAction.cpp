@@ -3,7 +3,9 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
+#include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleBlinkIndicator.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleProgressBar.h"
 #include "game/battle/BattleShot.h"
@@ -63,6 +65,9 @@ void Battle::UpdateQuietCounters() {
 
 void Battle::ComputeAction(bool compute, bool networkBusy) {
   ComputeStrengthRatios();
+  // The GO strip goes for the action and its replay; the indicator blinks again at the end.
+  if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(0);
+  if (screen.blinkIndicator != nullptr) screen.blinkIndicator->SetEnabled(0);
   // The turn-start snapshot comes before any stored form with the turn-start set.
   if (map != nullptr) {
     map->SaveTurnStartState();
@@ -156,6 +161,9 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
   }
   App().SetInputMode(5);
   replayState = 14;
+  // The replay's strip takes the place of the orders' until the next turn.
+  if (screen.goPicture != nullptr) screen.goPicture->SetVisible(0);
+  if (screen.replayPanel != nullptr && App().GetNetworkStateForView() != 14) screen.replayPanel->SetVisible(1);
   PreloadSounds();
   computingAction = 0;
   StartReplay();

@@ -5,6 +5,7 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
+#include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/ReplayScreen.h"
@@ -58,6 +59,11 @@ void Battle::Go() {
 
 void Battle::SetupGo() {
   if (currentTurn != 1) FatalError(2130, "Battle");
+  MapAppServices& app = App();
+  const bool twoPlayers = app.GetHumanPlayers() >= 2;
+  // The first of two players at one machine or by e-mail has placed: the other places next.
+  if (twoPlayers && app.GetSecondOrders() && app.GetConnectionType() != 2 && app.ContinueAfterTurn()) return;
+  if (app.GetHumanPlayers() == 1) app.Autosave(false);
   BattleCanonicalPass::Run(*this);
   PlanComputerSides(false, -1);
   SeedRandom(sharedSeed);
@@ -67,6 +73,10 @@ void Battle::SetupGo() {
   if (map != nullptr) map->UpdateCraterVisibility();
   ComputeScoreShares(true, nullptr, nullptr);
   packets.DeleteAll(true);
+  if (twoPlayers && !app.GetSecondOrders() && app.GetConnectionType() == 1) {
+    app.ToggleSecondOrders();
+    app.ContinueAfterTurn();
+  }
   GErrorLog::LogValue("RndCheckSetup =", RandomPreservingSeed());
 }
 
@@ -84,6 +94,9 @@ void Battle::CraterInfantryPositions() {
 void Battle::OrdersGo() {
   const int32_t side = App().GetCurrentSide() & 1;
   if (DecideSurrender(side)) return;
+  MapAppServices& app = App();
+  // The first side of a hotseat or e-mail turn is done: the other gives its orders next.
+  if (!app.GetSecondOrders() && app.GetConnectionType() != 2 && app.ContinueAfterTurn()) return;
   BattleCanonicalPass::Run(*this);
   if (PlanComputerSides(true, side)) return;
   GErrorLog::LogValue("Action seed =", sharedSeed);
@@ -91,6 +104,7 @@ void Battle::OrdersGo() {
   GErrorLog::LogValue("RndCheckA =", RandomPreservingSeed());
   ComputeAction(true, false);
   GErrorLog::LogValue("RndCheckB =", RandomPreservingSeed());
+  if (app.GetConnectionType() == 1) app.ContinueAfterTurn();
 }
 
 void Battle::NextTurn() {
@@ -120,6 +134,8 @@ void Battle::NextTurn() {
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();
   replayState = 0;
   DeleteReplayEffects();
+  if (screen.replayPanel != nullptr) screen.replayPanel->SetVisible(0);
+  if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(1);
   packets.DeleteAll(true);
   currentSlice = -1;
   currentTurn += 1;

@@ -101,6 +101,8 @@ class MapAppServices {
   virtual bool ContinueAfterTurn() { return false; }
   // Seeds the game's generator from the shared seed in TCP/IP play; nothing otherwise.
   virtual void ApplyNetworkSeed() {}
+  // Stores the game as "Autosave" (with reload the game goes on from what was stored).
+  virtual void Autosave(bool /*reload*/) {}
   // ---- End of the hand-over ----
   // ---- End of the orders exchange's settings ----
 

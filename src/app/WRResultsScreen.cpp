@@ -1,0 +1,34 @@
+#include "app/WRResultsScreen.h"
+
+#include "app/WRApplication.h"
+#include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "framework/ui/GView.h"
+#include "game/battle/Battle.h"
+#include "game/ui/ResultsView.h"
+
+WRResultsScreen::~WRResultsScreen() { DeleteView(); }
+
+void WRResultsScreen::LeaveBattlefield() {
+  Battle* battle = app_.GetBattle();
+  if (battle != nullptr) battle->SetViewActive(false);
+  if (gKernel != nullptr) gKernel->ClearScreen(false);
+}
+
+void WRResultsScreen::ShowNetworkPanel() {
+  Battle* battle = app_.GetBattle();
+  if (battle != nullptr && battle->screen.networkPanel != nullptr) battle->screen.networkPanel->SetVisible(1);
+}
+
+void WRResultsScreen::ShowResults(const BattleResults& results) {
+  DeleteView();
+  auto* view = new ResultsView();
+  view->Build(nullptr, results);
+  view_ = view;
+}
+
+void WRResultsScreen::HideView() {
+  if (view_ != nullptr) view_->SetVisible(0);
+}
+
+void WRResultsScreen::DeleteView() { SafeDelete(view_); }

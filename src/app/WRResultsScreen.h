@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+
+#include "game/battle/ResultsScreen.h"
+
+class GView;
+class WRApplication;
+
+// The results of a battle on the application's screen: the battlefield put away and the
+// results view with its buttons (97 back to the map, 98 continue) over the cleared screen.
+class WRResultsScreen : public ResultsScreen {
+ public:
+  explicit WRResultsScreen(WRApplication& app) : app_(app) {}
+  ~WRResultsScreen() override;
+  // The link's state is TCP/IP play's.
+  void SetNetworkState(int32_t /*state*/) override {}
+  void LeaveBattlefield() override;
+  void HoldNetworkLink() override {}
+  void ShowNetworkPanel() override;
+  void ShowResults(const BattleResults& results) override;
+  // Hides the view (the battlefield shows again) or deletes it.
+  void HideView();
+  void DeleteView();
+  GView* GetView() const { return view_; }
+
+ private:
+  WRApplication& app_;
+  GView* view_ = nullptr;  // in the root view
+};
