@@ -200,9 +200,7 @@ void TcpGame::HandleByState(const uint8_t* message, uint32_t length) {
           Move(TCPIP_STATE_ORDERS);
           host_app_.ShowGoPanel();
           AddRadioHint(host_app_.RadioHint());
-          // The first turn: twice the limit.
-          clockStart_ = host_app_.TickCount() - kClockBase + timeLimit_;
-          if (clockStart_ == 0) clockStart_ = 1;
+          StartFirstTurnClock();
           return;
         }
         break;
@@ -561,6 +559,11 @@ void TcpGame::SetupEnded() {
   Move(TCPIP_STATE_ORDERS);
   host_app_.ShowGoPanel();
   clockStart_ = host_app_.TickCount() - kClockBase;
+  if (clockStart_ == 0) clockStart_ = 1;
+}
+
+void TcpGame::StartFirstTurnClock() {
+  clockStart_ = host_app_.TickCount() - kClockBase + timeLimit_;
   if (clockStart_ == 0) clockStart_ = 1;
 }
 

@@ -97,8 +97,10 @@ class TcpGame {
   void FinishOrdersExchange();
   // The outgoing file: the whole game or this side's orders (with the packets in state 16).
   bool PrepareUpload(bool wholeGame);
-  // The set-up phase ended: the orders phase of the first turn with twice the limit.
+  // The set-up phase ended: the orders phase with the limit.
   void SetupEnded();
+  // The first orders phase: the clock shows twice the limit.
+  void StartFirstTurnClock();
   // The replay ended (the battle's next turn): 19 to 6, 20 to 10, 21 to 12 with the
   // received orders merged. False (the connection ended, alert 3) in any other state or
   // when the waiting orders do not merge.

@@ -124,6 +124,7 @@ void WRApplication::Idle() {
       ShowAlert(AlertTable::kPlayBalance);
     }
   }
+  if (connectionType_ == 2) tcp_.Idle();
   if (quitAfterPasses_ > 0 && ++passes_ == quitAfterPasses_) DoCommand(kCommandQuitRequest);
 }
 
