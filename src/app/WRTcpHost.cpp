@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/TransferProgressView.h"
 #include "app/WRApplication.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
@@ -210,4 +211,15 @@ std::string WRTcpHost::RadioHint() const {
   GString255 text;
   text.AppendResource(kStrRadioHint);
   return text.CStr();
+}
+
+void WRTcpHost::ProgressShown(bool shown) {
+  SafeDelete(progress_);
+  if (!shown || gKernel == nullptr || gKernel->GetRootView() == nullptr) return;
+  progress_ = new TransferProgressView(app_.Tcp());
+  progress_->Init(gKernel->GetRootView());
+}
+
+void WRTcpHost::ProgressChanged() {
+  if (progress_ != nullptr) progress_->Invalidate();
 }

@@ -4,6 +4,7 @@
 
 #include "app/TcpGameHost.h"
 
+class TransferProgressView;
 class WRApplication;
 
 // The application's side of a TCP/IP game: the battle, its game files, screens, alerts and
@@ -44,6 +45,9 @@ class WRTcpHost : public TcpGameHost {
   int32_t RadioTextWidth(const std::string& text) const override;
   int32_t RadioWidth() const override { return radioWidth_; }
   std::string RadioHint() const override;
+  void ProgressShown(bool shown) override;
+  void ProgressChanged() override;
+  TransferProgressView* GetProgressView() const { return progress_; }
 
   void SetComputeHere(bool value) { computeHere_ = value; }
   void SetRadioWidth(int32_t width) { radioWidth_ = width; }
@@ -57,4 +61,5 @@ class WRTcpHost : public TcpGameHost {
   bool computeHere_ = false;
   bool reloadGraphics_ = false;
   int32_t radioWidth_ = 400;
+  TransferProgressView* progress_ = nullptr;  // owned by its parent view
 };
