@@ -25,17 +25,6 @@
 
 namespace {
 
-void LinkAllBitmaps(const TestFolder& folder) {
-  namespace fs = std::filesystem;
-  const fs::path built = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "BMP";
-  const fs::path into = fs::path(folder.Native()) / "BMP";
-  std::error_code error;
-  fs::create_directories(into, error);
-  for (const fs::directory_entry& entry : fs::directory_iterator(built, error)) {
-    if (!fs::exists(into / entry.path().filename())) fs::create_symlink(entry.path(), into / entry.path().filename(), error);
-  }
-}
-
 // Plans with the program's computer player and notes each side it was asked to play.
 class RecordingPlanner : public ComputerPlayer {
  public:

@@ -137,3 +137,162 @@ TEST(TransferProgressViewTest, BarFillsToTheFraction) {
 }
 
 }  // namespace
+
+namespace {
+
+void CollectTexts(GView* view, std::string& out) {
+  if (view == nullptr) return;
+  if (auto* l = dynamic_cast<GLabel*>(view)) out += std::string(l->GetText().CStr()) + "|";
+  for (int32_t i = 0; i < view->GetChildCount(); ++i) CollectTexts(view->GetChild(i), out);
+}
+
+std::string AlertText(WRApplication& app) {
+  std::string text;
+  CollectTexts(app.GetAlertBox(), text);
+  return text;
+}
+
+std::vector<std::string> gPeerGot;
+void PeerGot(const uint8_t* data, uint32_t length) { gPeerGot.emplace_back(reinterpret_cast<const char*>(data), length); }
+void PeerLost(bool) {}
+
+// A hosting application with its battle and a raw peer joined to it on the memory transport.
+struct HostedRig {
+  explicit HostedRig(PNetMemoryTransport& mem) : memory(mem) {
+    gPeerGot.clear();
+    LinkAllBitmaps(rig.folder);
+    NetSetTransport(&mem);
+    rig.app->SetConnectionType(2);
+    rig.app->SetHumanPlayers(2);
+    rig.app->SetSideToPlay(0);
+    rig.app->StartHosting();
+    NetSelectLink(1);
+    EXPECT_TRUE(NetOpenEndpoint(false, NetMakeAddress(127, 0, 0, 1), 7023, PeerGot, PeerLost));
+    Pump();
+  }
+  void Pump() {
+    for (int i = 0; i < 6; ++i) {
+      NetSelectLink(0);
+      NetIdle();
+      rig.app->Idle();
+      NetSelectLink(1);
+      NetIdle();
+    }
+    NetSelectLink(0);
+  }
+  void Send(const std::string& bytes) {
+    NetSelectLink(1);
+    EXPECT_EQ(NetSend(bytes.data(), static_cast<uint32_t>(bytes.size()), 5), kNetQueued);
+    Pump();
+  }
+  PNetMemoryTransport& memory;
+  ShellRig rig{true};
+};
+
+class HostilePeer : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (int i = 1; i >= 0; --i) {
+      NetSelectLink(i);
+      NetCloseEndpoint();
+    }
+    NetSetTransport(nullptr);
+  }
+  PNetMemoryTransport mem_;
+};
+
+TEST_F(HostilePeer, BadMessagesEndTheConnectionAndTheProgramGoesOn) {
+  const std::string hostile[] = {
+      std::string("\x01\x00", 2), std::string("\x63", 1), "\x13" + std::string(200000, 'x'),
+      "\x06" + std::string(9000 - 1, 'd')};
+  for (const std::string& message : hostile) {
+    HostedRig host(mem_);
+    ASSERT_EQ(host.rig.app->Tcp().GetState(), TCPIP_STATE_SERVER_VERSION_SENT);
+    ASSERT_FALSE(gPeerGot.empty());
+    EXPECT_EQ(gPeerGot[0], std::string("\x01\x00\x00\x00\x6e", 5));  // version 110
+    host.Send(message);
+    EXPECT_TRUE(host.rig.app->Tcp().HasFailed()) << message.size();
+    EXPECT_NE(AlertText(*host.rig.app).find("Lost connection"), std::string::npos) << message.size();
+    EXPECT_NE(host.rig.app->GetBattle(), nullptr);
+    TearDown();
+  }
+}
+
+TEST_F(HostilePeer, TheGameGoesUpAndAnUnreadableTurnIsRefused) {
+  HostedRig host(mem_);
+  host.Send(std::string(1, '\x02'));
+  // The whole game went out in data messages of at most 8,192 bytes and the end.
+  ASSERT_GE(gPeerGot.size(), 3u);
+  std::string game;
+  for (size_t i = 1; i + 1 < gPeerGot.size(); ++i) {
+    ASSERT_EQ(gPeerGot[i][0], '\x04');
+    ASSERT_LE(gPeerGot[i].size(), 8192u);
+    game += gPeerGot[i].substr(1);
+  }
+  EXPECT_EQ(gPeerGot.back(), std::string(1, '\x05'));
+  EXPECT_GT(game.size(), 1000u);
+  EXPECT_EQ(host.rig.app->Tcp().GetState(), TCPIP_STATE_SERVER_WAITING_FOR_CLIENT);
+  host.Send(std::string(1, '\x0b'));
+  ASSERT_EQ(host.rig.app->Tcp().GetState(), TCPIP_STATE_ORDERS);
+  // The peer's orders, cut short: the merge is refused and the battle stays as it was.
+  std::string orders;
+  ASSERT_TRUE(host.rig.app->TcpHost().WriteOrders(false, orders));
+  const std::string before = orders;
+  host.Send("\x06" + orders.substr(0, orders.size() / 2));
+  host.Send(std::string(1, '\x07'));
+  EXPECT_TRUE(host.rig.app->Tcp().HasFailed());
+  EXPECT_NE(AlertText(*host.rig.app).find("Lost connection"), std::string::npos);
+  std::string after;
+  ASSERT_TRUE(host.rig.app->TcpHost().WriteOrders(false, after));
+  EXPECT_EQ(after, before);
+}
+
+TEST_F(HostilePeer, JoiningMachineRefusesADamagedGame) {
+  std::string game;
+  {
+    ShellRig source(true);
+    ASSERT_TRUE(source.app->TcpHost().WriteWholeGame(game));
+  }
+  for (int damaged = 1; damaged >= 0; --damaged) {
+    NetSetTransport(&mem_);
+    NetSelectLink(1);
+    ASSERT_TRUE(NetOpenEndpoint(true, 0, 7023, PeerGot, PeerLost));
+    ShellRig rig(false);
+    LinkAllBitmaps(rig.folder);
+    rig.app->ShowMainScreen(true);
+    rig.app->DoCommand(62);
+    rig.app->DoCommand(WRApplication::kCommandConnect);
+    ASSERT_EQ(rig.app->Tcp().GetState(), TCPIP_STATE_CLIENT_DOWNLOADING_GAME);
+    std::string sent = game;
+    // The header's first byte: a game file carries no checksum, so a byte flipped inside its
+    // values can read as another valid game.
+    if (damaged != 0) sent[0] = static_cast<char>(sent[0] ^ 0x5A);
+    NetSelectLink(1);
+    NetIdle();
+    const std::string version("\x01\x00\x00\x00\x6e", 5);
+    ASSERT_EQ(NetSend(version.data(), 5, 5), kNetQueued);
+    for (size_t at = 0; at < sent.size(); at += 8191) {
+      const std::string chunk = "\x04" + sent.substr(at, 8191);
+      ASSERT_EQ(NetSend(chunk.data(), static_cast<uint32_t>(chunk.size()), 5), kNetQueued);
+    }
+    ASSERT_EQ(NetSend("\x05", 1, 5), kNetQueued);
+    for (int i = 0; i < 10; ++i) {
+      NetSelectLink(1);
+      NetIdle();
+      NetSelectLink(0);
+      NetIdle();
+      rig.app->Idle();
+    }
+    if (damaged != 0) {
+      EXPECT_EQ(rig.app->GetBattle(), nullptr);
+      EXPECT_TRUE(rig.app->Tcp().HasFailed());
+      EXPECT_NE(rig.app->GetAlertBox(), nullptr);
+    } else {
+      EXPECT_NE(rig.app->GetBattle(), nullptr);
+      EXPECT_FALSE(rig.app->Tcp().HasFailed());
+    }
+    TearDown();
+  }
+}
+
+}  // namespace
