@@ -131,7 +131,8 @@ bool TurnMerge::MergeInto(Battle& battle, GFile& file, bool allSides, bool answe
     if (!known.insert(key).second) return Refuse("Merge: two received units of one identity", static_cast<int32_t>(key));
     const auto found = current.find(key);
     if (found == current.end()) continue;
-    if (found->second == &unit || found->second->kind != unit.kind || typeid(*found->second) != typeid(unit)) {
+    const Unit& held = *found->second;
+    if (&held == &unit || held.kind != unit.kind || typeid(held) != typeid(unit)) {
       return Refuse("Merge: a received unit of another kind, identity", static_cast<int32_t>(key));
     }
     counterpart[static_cast<size_t>(i)] = found->second;
