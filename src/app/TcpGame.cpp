@@ -39,9 +39,7 @@ uint32_t ReadU32(const uint8_t* p) {
 
 }  // namespace
 
-TcpGame::TcpGame(TcpGameHost& host, int linkIndex) : host_app_(host), linkIndex_(linkIndex == 0 ? 0 : 1) {
-  gGames[linkIndex_] = this;
-}
+TcpGame::TcpGame(TcpGameHost& host, int linkIndex) : host_app_(host), linkIndex_(linkIndex == 0 ? 0 : 1) {}
 
 TcpGame::~TcpGame() {
   if (gGames[linkIndex_] == this) gGames[linkIndex_] = nullptr;
@@ -69,6 +67,8 @@ void TcpGame::Reset() {
 }
 
 bool TcpGame::StartHosting() {
+  // The link's record delivers to the game that opened it.
+  gGames[linkIndex_] = this;
   Select();
   if (!NetOpenEndpoint(true, 0, kPort, linkIndex_ == 0 ? Receive0 : Receive1, linkIndex_ == 0 ? Lost0 : Lost1)) {
     host_app_.ShowAlert(kAlertCannotHost);
@@ -80,6 +80,7 @@ bool TcpGame::StartHosting() {
 }
 
 bool TcpGame::ConnectToHost(uint32_t address) {
+  gGames[linkIndex_] = this;
   Select();
   if (!NetOpenEndpoint(false, address, kPort, linkIndex_ == 0 ? Receive0 : Receive1,
                        linkIndex_ == 0 ? Lost0 : Lost1)) {

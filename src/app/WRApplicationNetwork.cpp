@@ -37,6 +37,7 @@ GLabel* AddLabel(GView* parent, int32_t x, int32_t y, int32_t width, const GStri
 }  // namespace
 
 void WRApplication::StartHosting() {
+  tcp_.SetTimeLimit(static_cast<uint32_t>(fileSettings_.timeLimitMs > 0 ? fileSettings_.timeLimitMs : 0));
   if (!tcp_.StartHosting()) return;
   hostFlag_ = 1;
   HostGame();
@@ -183,6 +184,7 @@ void WRApplication::NoteBattleScreenOpened() {
   // The joining machine's first orders phase: the radio hint and twice the limit, as the
   // host starts when it hears that this screen is up.
   AddRadioHint();
+  tcp_.SetTimeLimit(static_cast<uint32_t>(fileSettings_.timeLimitMs > 0 ? fileSettings_.timeLimitMs : 0));
   tcp_.StartFirstTurnClock();
 }
 
