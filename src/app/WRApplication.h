@@ -3,15 +3,18 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/BattleScreenSeam.h"
 #include "app/GameFile.h"
 #include "app/GameFileSettings.h"
 #include "app/GameSettings.h"
+#include "app/TcpGame.h"
 #include "app/WRBattleScreen.h"
 #include "app/WRComputerPlayerHost.h"
 #include "app/WROperationHost.h"
 #include "app/WRResultsScreen.h"
+#include "app/WRTcpHost.h"
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
@@ -170,7 +173,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // Deletes the open alert box, then stores the mode (5 without a battle is 0); enables the
   // battlefield view for 0 and 5 only.
   void SetInputMode(int32_t mode) override;
-  bool IsNetworkOrdersLocked() const override { return false; }
+  bool IsNetworkOrdersLocked() const override;
   void ResetCameraDipAndZoom() override;
   int32_t GetCurrentSide() const override { return sideToPlay_ == 1 ? 1 : 0; }
   int32_t GetHumanPlayers() const override { return humanPlayers_; }
@@ -374,7 +377,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // Up to two label lines at a point of the view's screen, in the colours the codes name.
   void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
                    int32_t code2) override;
-  int32_t GetNetworkStateForView() const override { return connectionState_; }
+  int32_t GetNetworkStateForView() const override { return tcp_.GetState(); }
   GView* GetResultsView() const { return resultsScreen_.GetView(); }
 
  private:
@@ -425,7 +428,6 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   int32_t sideToPlay_ = 2;
   int32_t connectionType_ = 0;
   int32_t humanPlayers_ = 0;
-  int32_t connectionState_ = 0;
   uint16_t sharedSeed_ = 0;
   uint8_t hostFlag_ = 0;
   uint8_t showEmailNotice_ = 0;
@@ -434,4 +436,58 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   uint8_t closing_ = 0;
   int32_t downsampleLevel_ = 0;
   uint8_t fineTextures_ = 0;
+
+  // ---- TCP/IP play (WRApplicationNetwork.cpp) ----
+ public:
+  static constexpr int32_t kCommandConnect = 63;
+  TcpGame& Tcp() { return tcp_; }
+  WRTcpHost& TcpHost() { return tcpHost_; }
+  // Listens for the opponent and shows the hosting screen (alert 0 when it cannot listen).
+  void StartHosting();
+  // The hosting screen: the local addresses and a cancel button.
+  void HostGame();
+  // Connects to the address typed on the address screen (remembered as options 21-24).
+  void ConnectToHost();
+  // The index-th local address (0..2) as four numbers joined by ".".
+  void FormatLocalAddress(GString& text, int32_t index) const;
+  const std::vector<uint32_t>& LocalAddresses() const { return localAddresses_; }
+  // "Connection made.  Uploading scenario data..." on the hosting screen.
+  void ShowConnectionMade();
+  // Ends a pending input of the map (the hover pick, the mouse tracker; mode 0 unless 5 or 9).
+  void ResetMapInput();
+  // The radio: a line wrapped to the radio's width, and the expiry of old lines.
+  void AddRadioLine(const std::string& text, int32_t side) { tcp_.AddRadioLine(text, side); }
+  void ExpireRadioLines() { tcp_.ExpireRadioLines(); }
+  void AddRadioHint() { tcp_.AddRadioHint(tcpHost_.RadioHint()); }
+  void SendChat(const char* text) override { tcp_.SendChat(text != nullptr ? text : ""); }
+  int32_t NetworkTimeRemaining() const { return tcp_.TimeRemaining(); }
+  void SwitchTimerOff() { tcp_.SwitchTimerOff(); }
+  // What the battle asks of TCP/IP play.
+  bool EndNetworkOrders() override;
+  void NetworkSetupEnded() override;
+  bool NetworkReplayEnded() override;
+  void ApplyNetworkSeed() override;
+  bool IsSeedDrawing() const override { return connectionType_ == 2 && hostFlag_ != 0; }
+  bool GetComputeHere() const override { return tcpHost_.ComputesHere(); }
+  void SetComputeHere(bool value) override { tcpHost_.SetComputeHere(value); }
+  void SetSharedSeed(uint16_t seed) override { sharedSeed_ = seed; }
+  void NetSend(const uint8_t* bytes, int32_t count) override;
+  bool IsNetworkWaiting() const override;
+  void NoteBattleScreenOpened() override;
+  void ContinueNetworkGame() override {}
+  void SetChatSizes(int32_t lines, int32_t lineWidth) override;
+  int32_t GetChatLinesShown() const override { return chatLines_; }
+  int32_t GetTurnTimeLimit() const override { return static_cast<int32_t>(tcp_.GetTimeLimit()); }
+  bool IsOrdersClockStarted() const override { return tcp_.IsClockRunning(); }
+  int32_t GetTimeRemaining() const override { return tcp_.TimeRemaining(); }
+  bool IsTurnClockStopped() const override { return tcp_.IsClockStopped(); }
+  bool IsTimerOffRequested(bool opponent) const override { return tcp_.IsTimerOffRequested(opponent); }
+  const char* GetRadioLine(int32_t index, int32_t* author) const override;
+
+ private:
+  WRTcpHost tcpHost_{*this};
+  TcpGame tcp_{tcpHost_, 0};
+  std::vector<uint32_t> localAddresses_;
+  int32_t chatLines_ = 0;
+  // ---- End of TCP/IP play ----
 };

@@ -124,6 +124,10 @@ void WRApplication::Idle() {
       ShowAlert(AlertTable::kPlayBalance);
     }
   }
+  if (connectionType_ == 2) {
+    tcp_.ExpireRadioLines();
+    tcp_.Idle();
+  }
   if (quitAfterPasses_ > 0 && ++passes_ == quitAfterPasses_) DoCommand(kCommandQuitRequest);
 }
 

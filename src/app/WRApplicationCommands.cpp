@@ -46,6 +46,7 @@ bool WRApplication::DoOwnCommand(int32_t command) {
       ShowMainScreen(false);
       return true;
     case 62: ShowAddressEntry(); return true;
+    case kCommandConnect: ConnectToHost(); return true;
     case 64:
       SafeDelete(addressScreen_);
       SetInputMode(kInputNone);

@@ -212,7 +212,7 @@ void WRApplication::ShowPlayersScreen() {
   }
   if (connectionType_ == 2 && hostFlag_ == 0) {
     DoCommand(kCommandPlayersChosen);
-    connectionState_ = 6;
+    tcp_.SetState(TCPIP_STATE_ORDERS);
     return;
   }
   if (gKernel == nullptr || gKernel->GetRootView() == nullptr) return;
@@ -361,6 +361,13 @@ bool WRApplication::CheckPassword() {
 void WRApplication::OpenBattleForSide() {
   if (battle_ == nullptr) return;
   AssignComputerSides();
+  // The hosting machine waits for its opponent first, unless its side must still buy its
+  // forces or the next battle of an operation is being prepared for the joining machine.
+  if (connectionType_ == 2 && hostFlag_ != 0 && battle_->mustPurchase[sideToPlay_ == 1 ? 1 : 0] == 0 &&
+      tcp_.GetState() != TCPIP_STATE_SERVER_OPERATION_WAITING_TO_UPLOAD) {
+    StartHosting();
+    return;
+  }
   // The battle screen of a battle already on the screen stays; the first opens it.
   if (!battle_->HasBattlefieldView() && !OpenBattleScreen()) return;
   if (inputMode_ != kInputReplay) battle_->CheckForEnd(!(humanPlayers_ == 2 && connectionType_ == 0));

@@ -70,7 +70,7 @@ void WRApplication::SendQuitAndClose() {
 }
 
 void WRApplication::ResetGameState() {
-  connectionState_ = 0;
+  tcp_.Reset();
   hostFlag_ = 1;
   SeedRandomFromClock();
   sharedSeed_ = static_cast<uint16_t>(Random(65535));
@@ -208,7 +208,8 @@ void WRApplication::ShowAddressEntry() {
 
 void WRApplication::ShowWaitForSetup() {
   if (gKernel == nullptr) return;
-  connectionState_ = 5;
+  tcp_.SetState(TCPIP_STATE_CLIENT_DOWNLOADING_GAME);
+  tcp_.Transfer().DropIncoming();
   SafeDelete(screenRoot_);
   mainPicture_ = nullptr;
   helpLine_ = nullptr;

@@ -77,6 +77,15 @@ void WRBattleScreen::SetMapDrawState(int32_t state) {
 
 int32_t WRBattleScreen::GetNetworkState() const { return app_.GetNetworkStateForView(); }
 
+bool WRBattleScreen::IsOrdersClockEnabled() const { return app_.GetTurnTimeLimit() != 0; }
+
+bool WRBattleScreen::IsOrdersClockRunning() const { return app_.IsOrdersClockStarted(); }
+
+// In TCP/IP play the pause is this side's request to ignore the time limit.
+bool WRBattleScreen::IsPaused() const {
+  return app_.GetConnectionType() == 2 ? app_.IsTimerOffRequested(false) : paused_;
+}
+
 void WRBattleScreen::SaveGame() { app_.ShowSavePanel(false); }
 
 void WRBattleScreen::ShowAlert(int32_t alertCase) { app_.ShowAlert(alertCase); }

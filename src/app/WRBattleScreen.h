@@ -36,10 +36,10 @@ class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public Uni
 
   // ---- BattleKeyHost ----
   int32_t GetNetworkState() const override;
-  // The orders clock and the pause come with TCP/IP play's turn exchange: off until then.
-  bool IsOrdersClockEnabled() const override { return false; }
-  bool IsOrdersClockRunning() const override { return false; }
-  bool IsPaused() const override { return paused_; }
+  // The orders clock and the pause of TCP/IP play.
+  bool IsOrdersClockEnabled() const override;
+  bool IsOrdersClockRunning() const override;
+  bool IsPaused() const override;
   void SetPaused(bool paused) override { paused_ = paused; }
   // The balloon comes with the unit panel.
   void ToggleInfoBalloon() override;

@@ -249,13 +249,18 @@ TEST(ShellCommandDeathTest, BattleAndEditorCommandsNeedTheirOwners) {
 
 TEST(ShellCommandTest, SurrenderAndCeaseFire) {
   {
-    // TCP/IP: the surrender goes out with this side's orders (GO), the battle goes on here.
+    // TCP/IP: the surrender goes out with this side's orders (GO); the battle waits for the
+    // opponent's.
     ShellRig rig(true);
     rig.app->SetConnectionType(2);
     rig.app->SetSideToPlay(0);
+    rig.app->Tcp().SetState(TCPIP_STATE_ORDERS);
     rig.app->DoCommand(86);
     EXPECT_EQ(rig.app->GetBattle()->endState[0], 2);
-    EXPECT_EQ(rig.app->GetBattle()->setupPhase, 0);
+    EXPECT_EQ(rig.app->Tcp().GetState(), TCPIP_STATE_UPLOADING_ORDERS);
+    EXPECT_TRUE(rig.app->Tcp().Transfer().HasOutgoing());
+    EXPECT_TRUE(rig.app->IsNetworkOrdersLocked());
+    EXPECT_EQ(rig.app->GetBattle()->setupPhase, 1);
     EXPECT_EQ(rig.app->GetBattle()->resultsShown, 0);
     rig.app->DoCommand(87);
     EXPECT_EQ(rig.app->GetBattle()->endState[0], 0);

@@ -269,6 +269,8 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   void SetCursorPos(int32_t x, int32_t y) override;
   PWindow* GetWindow() const { return window_.get(); }
   bool IsActive() const { return active_ != 0; }
+  // The program's window has the input focus.
+  bool IsForeground() const { return active_ != 0; }
   void SetActive(bool active) { active_ = active ? 1 : 0; }
   void SetMessagePumpOnly(bool on) { messagePumpOnly_ = on ? 1 : 0; }
   bool IsMessagePumpOnly() const { return messagePumpOnly_ != 0; }

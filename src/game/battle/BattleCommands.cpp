@@ -17,6 +17,10 @@
 #include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
 
+namespace {
+constexpr int32_t kConnectionTcpIp = 2;
+}  // namespace
+
 void Battle::DoCommand(int32_t command) {
   if (command >= 20 && command <= 51) {
     // The orders menu's codes go back to the open menu, which gives the order.
@@ -50,8 +54,14 @@ void Battle::Go() {
   mapViewFlag = 0;
   // In the editor GO only resets the editor's objects.
   if (IsEditorOpen()) return;
+  // In TCP/IP play the GO first sends this side's orders; the battle goes on once both
+  // sides' orders are here.
+  MapAppServices& app = App();
+  const bool network = app.GetConnectionType() == kConnectionTcpIp;
+  if (network && !app.EndNetworkOrders()) return;
   if (setupPhase != 0) {
     SetupGo();
+    if (network) app.NetworkSetupEnded();
   } else {
     OrdersGo();
   }
@@ -152,6 +162,19 @@ void Battle::NextTurn() {
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateSpotting();
   ComputeScoreShares(true, nullptr, nullptr);
   ComputeStrengthRatios();
+  if (connection == kConnectionTcpIp) {
+    // The host draws the next action's seed; it reaches the other machine with the orders.
+    // The draw leaves the generator as the other machine's, which draws nothing here.
+    if (app.IsSeedDrawing()) {
+      const uint32_t generator = RandomState();
+      sharedSeed = static_cast<uint16_t>(Random(65535));
+      SeedRandom(generator);
+      app.SetSharedSeed(sharedSeed);
+    }
+    // The next orders phase; orders the opponent sent during the replay are merged now. A
+    // connection that cannot go on has ended with its alert.
+    app.NetworkReplayEnded();
+  }
 }
 
 void Battle::RejoinSplitSquads() {

@@ -73,6 +73,24 @@ class HeadlessHost : public MapAppServices, public UnitServices, public Computer
   uint16_t emailSeed = 0;
   // ---- End of the orders exchange's settings ----
 
+  // ---- The turn in TCP/IP play: the connection's answers, counted ----
+  bool EndNetworkOrders() override {
+    ++networkGoes;
+    return networkGoGoesOn;
+  }
+  void NetworkSetupEnded() override { ++networkSetupEnds; }
+  bool NetworkReplayEnded() override {
+    ++networkReplayEnds;
+    return true;
+  }
+  void SetSharedSeed(uint16_t seed) override { lastSharedSeed = seed; }
+  bool networkGoGoesOn = true;
+  int32_t networkGoes = 0;
+  int32_t networkSetupEnds = 0;
+  int32_t networkReplayEnds = 0;
+  int32_t lastSharedSeed = -1;
+  // ---- End of the turn in TCP/IP play ----
+
   // ---- The computer player's screen: the side to play, and the redraws counted ----
   int32_t GetSideToPlay() const override { return currentSide; }
   void SetSideToPlay(int32_t side) override { currentSide = side; }

@@ -103,6 +103,20 @@ class MapAppServices {
   virtual void ApplyNetworkSeed() {}
   // Stores the game as "Autosave" (with reload the game goes on from what was stored).
   virtual void Autosave(bool /*reload*/) {}
+  // ---- The turn in TCP/IP play ----
+  // The GO of a side: true when the battle goes on at this machine now (the set-up ends or
+  // the action is computed), false while the orders are exchanged.
+  virtual bool EndNetworkOrders() { return true; }
+  // The set-up phase ended: the first orders phase begins.
+  virtual void NetworkSetupEnded() {}
+  // The replay ended: the next orders phase. False when the connection cannot go on (it has
+  // ended with its alert).
+  virtual bool NetworkReplayEnded() { return true; }
+  // A radio line typed on this machine: shown here and sent to the opponent.
+  virtual void SendChat(const char* /*text*/) {}
+  // The seed the machines share for the next action (the seed-drawing machine draws it).
+  virtual void SetSharedSeed(uint16_t /*seed*/) {}
+  // ---- End of the turn in TCP/IP play ----
   // ---- End of the hand-over ----
   // ---- End of the orders exchange's settings ----
 

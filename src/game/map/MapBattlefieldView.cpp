@@ -7,6 +7,7 @@
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
 #include "game/map/BattlefieldView.h"
+#include "game/map/ChatEntry.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
@@ -58,7 +59,7 @@ void Map::CreateView() {
   if (app_->GetConnectionType() != kTcpIp || view == nullptr) return;
   const ChatLayout chat = ChatLayoutFor(view->Width(), view->Height(), width);
   app_->SetChatSizes(chat.lines, chat.lineWidth);
-  auto* entry = new GTextEntry;
+  auto* entry = new ChatEntry(*app_);
   entry->Init(view, chat.entryX, chat.entryY, chat.columns, 3, 1, 0);
   entry->SetVisible(0);
   chatEntry = entry;

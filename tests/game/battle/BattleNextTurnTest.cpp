@@ -2,6 +2,7 @@
 // orders phase, and the end of a battle by a side's surrender.
 #include <gtest/gtest.h>
 
+#include "framework/core/Quorl.h"
 #include "game/battle/BattleTestRig.h"
 
 namespace {
@@ -124,4 +125,43 @@ TEST(BattleNextTurn, AmbushMarkersNobodyAimsAtAreRemovedAndAllOnceTheBattleIsOve
   EXPECT_FALSE(battle.units.Contains(aimedAt));
   EXPECT_EQ(watcher->target, nullptr);
   EXPECT_TRUE(battle.units.Contains(roadblock));
+}
+
+// In TCP/IP play the GO first asks the connection; the set-up's end and the replay's end go
+// to it; the seed-drawing machine draws the next action's seed and leaves the generator as the
+// other machine's.
+TEST(BattleNextTurn, TcpIpTurnGoesThroughTheConnection) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  HeadlessHost& host = rig.headless.Host();
+  host.connectionType = 2;
+  host.humanPlayers = 2;
+  Squad(battle, 0, 300.0f, 300.0f);
+  Squad(battle, 1, 500.0f, 300.0f);
+  battle.setupPhase = 1;
+  battle.currentTurn = 1;
+  battle.lastTurn = 10;
+  // The orders are still being exchanged: nothing happens here yet.
+  host.networkGoGoesOn = false;
+  battle.DoCommand(9);
+  EXPECT_EQ(host.networkGoes, 1);
+  EXPECT_EQ(battle.setupPhase, 1);
+  host.networkGoGoesOn = true;
+  battle.DoCommand(9);
+  EXPECT_EQ(battle.setupPhase, 0);
+  EXPECT_EQ(host.networkSetupEnds, 1);
+
+  battle.sharedSeed = 777;
+  rig.headless.NextTurn();
+  EXPECT_EQ(host.networkReplayEnds, 1);
+  EXPECT_EQ(battle.sharedSeed, 777);  // the joining machine takes the seed from the orders
+  EXPECT_EQ(host.lastSharedSeed, -1);
+  host.seedDrawing = true;
+  rig.headless.NextTurn();
+  EXPECT_EQ(host.networkReplayEnds, 2);
+  const uint32_t generator = RandomState();
+  const int32_t expected = Random(65535);
+  SeedRandom(generator);
+  EXPECT_EQ(battle.sharedSeed, expected);
+  EXPECT_EQ(host.lastSharedSeed, expected);
 }

@@ -1,0 +1,77 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// What a TCP/IP game asks of the program around it: the battle, its game files and screens,
+// alerts, sounds and the clock. The application implements it; tests give fakes, so that
+// two games can play each other in one process.
+class TcpGameHost {
+ public:
+  virtual ~TcpGameHost() = default;
+
+  // The kernel's tick count in milliseconds (wrapping at 2^32).
+  virtual uint32_t TickCount() = 0;
+  virtual bool IsForeground() const { return true; }
+  // The leading number of the program's version text.
+  virtual int32_t VersionNumber() const = 0;
+  virtual bool HasBattle() const = 0;
+  // The connection state has changed (the screens show what it waits for).
+  virtual void StateChanged(int32_t /*state*/) {}
+  // The numbered alert box (0 to 5 are the connection's).
+  virtual void ShowAlert(int32_t number) = 0;
+  virtual bool IsAlertOpen() const { return false; }
+  virtual void PlaySound(int32_t /*number*/, int32_t /*priority*/) {}
+
+  // ---- Files: false when the file could not be written or read ----
+  // The whole game, with the fortifications' and aircraft's designations renumbered.
+  virtual bool WriteWholeGame(std::string& bytes) = 0;
+  // The orders block of the battle, then a byte 1 and the packet list, or a byte 0.
+  virtual bool WriteOrders(bool withPackets, std::string& bytes) = 0;
+  // A received game opened as the chosen game. False when refused: the host has shown the
+  // game file's alert and returned to the main screen.
+  virtual bool OpenReceivedGame(const std::string& bytes) = 0;
+  // Merges a received turn into the battle (both sides, or the opponent's only). False when
+  // the file or its units do not fit the battle, which is then left as it was.
+  virtual bool MergeReceivedTurn(const std::string& bytes, bool allSides, bool answer) = 0;
+  // After a merge: the battle's graphics reloaded when some were missing.
+  virtual void ReloadGraphicsIfFlagged() {}
+
+  // ---- The battle ----
+  virtual bool InSetupPhase() const = 0;
+  // The battle ended by cease-fire or surrender before the action.
+  virtual bool CeaseFireEndsBattle() = 0;
+  // This machine computes the action (decided when the opponent's orders were read).
+  virtual bool ComputesHere() const = 0;
+  // The side this machine plays.
+  virtual int32_t OwnSide() const = 0;
+  // The opponent's surrender state in the battle (2 surrendered).
+  virtual int32_t OpponentSurrenderState() const { return 0; }
+  // The battle's GO command (9) with the selection cleared; its replay commands 10 (end) and
+  // 14 (play).
+  virtual void IssueGo() = 0;
+  virtual void EndReplay() {}
+  virtual void PlayReplay() {}
+  // The replay prepared from the received packets, nothing computed.
+  virtual void PrepareReceivedReplay() {}
+  virtual void Autosave() {}
+  // The host's battle screen opens once the whole game is sent.
+  virtual void OpenHostBattleScreen() {}
+  virtual void ShowGoPanel() {}
+  virtual void ShowReplayPanel() {}
+  virtual void ShowConnectionMade() {}
+  // The map's pending input ends.
+  virtual void ResetMapInput() {}
+
+  // ---- The radio and the transfer progress ----
+  // A battle screen with its radio entry line is open, and whether its view shows.
+  virtual bool HasRadioEntry() const = 0;
+  virtual bool IsBattleViewVisible() const { return false; }
+  // The width of a text in the radio's font, and the width radio lines are wrapped to.
+  virtual int32_t RadioTextWidth(const std::string& text) const { return static_cast<int32_t>(text.size()) * 6; }
+  virtual int32_t RadioWidth() const { return 400; }
+  // The line that tells how to open the radio entry, added when the first orders phase begins.
+  virtual std::string RadioHint() const { return {}; }
+  // The transfer progress view appears, changes (redraw) and goes.
+  virtual void ProgressShown(bool /*shown*/) {}
+  virtual void ProgressChanged() {}
+};

@@ -1,0 +1,121 @@
+// A turn received over the link merged into the battle: the opponent's units take the
+// received orders and the own side's stay, new units join, an action's packets replace the
+// battle's, and a turn that does not fit leaves the battle exactly as it was.
+#include "game/battle/TurnMerge.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "framework/core/GMemoryFile.h"
+#include "framework/core/Quorl.h"
+#include "game/battle/BattleTestRig.h"
+#include "game/battle/PacketList.h"
+#include "game/battle/Packet.h"
+
+namespace {
+
+struct MergeRig {
+  BattleTestRig rig;
+  std::string start;
+  Unit* a = nullptr;  // side 0
+  Unit* b = nullptr;  // side 1
+  MergeRig() {
+    rig.Fresh();
+    a = BattleTestRig::MakeUnit(0, 0, 300.0f, 310.0f);
+    b = BattleTestRig::MakeUnit(1, 1, 420.0f, 380.5f);
+    a->designation = 1;
+    b->designation = 2;
+    rig.B().AddUnitToMap(a, a->x, a->y);
+    rig.B().AddUnitToMap(b, b->x, b->y);
+    a->target = b;
+    start = rig.Save();
+  }
+  // The turn as the other machine sends it, with a byte 0 (no packets) or 1 and the packets.
+  std::string Turn(bool withPackets) {
+    std::string block;
+    EXPECT_TRUE(rig.headless.WriteOrders(block));
+    GMemoryFile tail;
+    tail.File().WriteByte(withPackets ? 1 : 0);
+    if (withPackets) rig.B().WritePackets(tail.File());
+    return block + tail.Bytes();
+  }
+  void Reload() {
+    ASSERT_TRUE(rig.headless.LoadBytes(start));
+    a = rig.B().UnitAt(0);
+    b = rig.B().UnitAt(1);
+  }
+  bool Merge(const std::string& turn, bool allSides, int32_t ownSide) {
+    GMemoryFile file(turn);
+    const uint32_t generator = RandomState();
+    const bool merged = TurnMerge::Merge(rig.B(), file.File(), allSides, false, ownSide);
+    EXPECT_EQ(RandomState(), generator);
+    return merged;
+  }
+};
+
+TEST(TurnMerge, OpponentUnitsTakeTheTurnOwnUnitsStay) {
+  MergeRig m;
+  m.a->x = 111.0f;  // the sender moved both; only side 1 is its to give
+  m.b->x = 222.0f;
+  m.b->target = m.a;
+  const std::string turn = m.Turn(false);
+  m.Reload();
+  Unit* b = m.b;
+  ASSERT_TRUE(m.Merge(turn, false, 0));
+  ASSERT_EQ(m.rig.B().UnitCount(), 2);
+  EXPECT_EQ(m.rig.B().UnitAt(1), b);  // overwritten in place
+  EXPECT_EQ(b->x, 222.0f);
+  EXPECT_EQ(b->target, m.a);
+  EXPECT_EQ(m.a->x, 300.0f);
+  EXPECT_EQ(m.a->target, b);
+  // Both sides.
+  m.Reload();
+  ASSERT_TRUE(m.Merge(turn, true, 0));
+  EXPECT_EQ(m.rig.B().UnitAt(0)->x, 111.0f);
+}
+
+TEST(TurnMerge, NewUnitsJoinAndPacketsReplace) {
+  MergeRig m;
+  Unit* c = BattleTestRig::MakeUnit(0, 1, 500.0f, 500.0f);
+  c->designation = 3;
+  m.rig.B().AddUnitToMap(c, c->x, c->y);
+  const std::string turn = m.Turn(true);
+  m.Reload();
+  m.rig.B().packets.Append(new Packet);
+  ASSERT_TRUE(m.Merge(turn, true, 1)) << [&] {
+    std::string all;
+    for (const std::string& l : m.rig.logFolder.LogLines()) all += l + "\n";
+    return all;
+  }();
+  EXPECT_EQ(m.rig.B().UnitCount(), 3);
+  EXPECT_EQ(m.rig.B().packets.Count(), 0);
+}
+
+TEST(TurnMerge, TurnThatDoesNotFitLeavesTheBattle) {
+  MergeRig m;
+  // The opponent's unit refers to a unit of the own side that this machine does not hold.
+  Unit* ghost = BattleTestRig::MakeUnit(0, 0, 50.0f, 50.0f);
+  ghost->designation = 9;
+  m.rig.B().AddUnitToMap(ghost, ghost->x, ghost->y);
+  m.b->target = ghost;
+  m.b->x = 5.0f;
+  const std::string bad = m.Turn(false);
+  m.Reload();
+  const std::string before = m.rig.Save();
+  EXPECT_FALSE(m.Merge(bad, false, 0));
+  EXPECT_EQ(m.rig.Save(), before);
+  // Every cut of a good turn is refused or merged whole, never half.
+  MergeRig good;
+  good.b->x = 7.0f;
+  const std::string turn = good.Turn(true);
+  for (size_t cut = 0; cut < turn.size(); cut += 3) {
+    good.Reload();
+    const std::string was = good.rig.Save();
+    if (!good.Merge(turn.substr(0, cut), false, 0)) {
+      EXPECT_EQ(good.rig.Save(), was) << cut;
+    }
+  }
+}
+
+}  // namespace
