@@ -146,15 +146,3 @@ class ShellRig {
   TestApplication* app = nullptr;
 };
 
-// Every bitmap the build drew, linked into the test's program folder: the battlefield's
-// textures are all there in a real installation.
-inline void LinkAllBitmaps(const TestFolder& folder) {
-  namespace fs = std::filesystem;
-  const fs::path built = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "BMP";
-  const fs::path into = fs::path(folder.Native()) / "BMP";
-  std::error_code error;
-  fs::create_directories(into, error);
-  for (const fs::directory_entry& entry : fs::directory_iterator(built, error)) {
-    if (!fs::exists(into / entry.path().filename())) fs::create_symlink(entry.path(), into / entry.path().filename(), error);
-  }
-}
