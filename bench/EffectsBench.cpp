@@ -5,6 +5,8 @@
 // triangles and the allocations per software frame, the renderer and device included.
 #include <benchmark/benchmark.h>
 
+#include "AllocationCounter.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -24,7 +26,6 @@
 
 namespace {
 
-std::atomic<int64_t> gAllocations{0};
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
@@ -159,17 +160,5 @@ BENCHMARK(BM_EffectsSoftware)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-// Counts every allocation, to show the effect pass makes none. The pair replaces the global
-// one, so the compiler's pairing check does not apply.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 BENCHMARK_MAIN();

@@ -4,6 +4,8 @@
 // the clip flag 0 and 1 (the time of one frame).
 #include <benchmark/benchmark.h>
 
+#include "AllocationCounter.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -21,7 +23,6 @@
 
 namespace {
 
-std::atomic<int64_t> gAllocations{0};
 
 // Takes every call and does nothing with it.
 struct NoOpRenderer {
@@ -119,17 +120,5 @@ BENCHMARK(BM_ThirtyVehiclesOnTheSoftwareDevice)->Arg(0)->Arg(1)->Unit(benchmark:
 
 }  // namespace
 
-// Counts every allocation, to show the model drawing makes none. The pair replaces the global
-// one, so the compiler's pairing check does not apply.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 BENCHMARK_MAIN();

@@ -6,6 +6,8 @@
 // allocations per frame (aim: none; the scattered frame at most 2 ms).
 #include <benchmark/benchmark.h>
 
+#include "AllocationCounter.h"
+
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -23,7 +25,6 @@
 
 namespace {
 
-std::atomic<int64_t> gAllocations{0};
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -111,17 +112,5 @@ BENCHMARK(BM_SoldiersAllAtLevel0)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-// Counts every allocation, to show the soldier drawing makes none. The pair replaces the
-// global one, so the compiler's pairing check does not apply.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 BENCHMARK_MAIN();

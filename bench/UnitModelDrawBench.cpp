@@ -6,6 +6,9 @@
 // tool generates: the interpreter aims to stay within 1.2 times their time.
 #include <benchmark/benchmark.h>
 
+#include "AllocationCounter.h"
+#include "DiscardDevice.h"
+
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -31,35 +34,12 @@
 
 namespace {
 
-std::atomic<int64_t> gAllocations{0};
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr int kVehicles = 100;
 constexpr int kEachWeaponModel = 20;
 constexpr int kModels = 99;
-
-// A device that takes everything and draws nothing.
-class DiscardDevice : public P3DDevice {
- public:
-  PResult GetCaps(P3DCaps& caps) override {
-    caps = P3DCaps{};
-    caps.maxTextureWidth = 512;
-    caps.maxTextureHeight = 512;
-    return PResult::kOk;
-  }
-  PResult SetRenderState(P3DState, uint32_t) override { return PResult::kOk; }
-  PResult GetRenderState(P3DState, uint32_t& value) override {
-    value = 0;
-    return PResult::kOk;
-  }
-  PResult SetTextureStageState(int32_t, P3DStageState, uint32_t) override { return PResult::kOk; }
-  PResult SetTexture(int32_t, const PSurface*) override { return PResult::kOk; }
-  PResult BeginScene() override { return PResult::kOk; }
-  PResult EndScene() override { return PResult::kOk; }
-  PResult Clear(const P3DRect*, int32_t, uint32_t, uint32_t, float) override { return PResult::kOk; }
-  PResult DrawPrimitive(P3DPrimitive, uint32_t, const void*, int32_t, uint32_t) override { return PResult::kOk; }
-};
 
 // 100 vehicles of five classes in a field 200 m across, each model record with three crew
 // places (an open hatch on the turret, the hull, the gunner's shield).
@@ -228,17 +208,5 @@ BENCHMARK(BM_Model13StraightLine)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-// Counts every allocation, to show the model drawing makes none. The pair replaces the
-// global one, so the compiler's pairing check does not apply.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 BENCHMARK_MAIN();
