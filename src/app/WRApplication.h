@@ -392,6 +392,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   virtual bool PlayOpeningMovie();
 
  private:
+  // A fresh black screen with the connection picture (11168) centred, which becomes the
+  // address screen; the earlier screens are deleted.
+  GPictureView* NewConnectionScreen();
   void WritePreferencesFile() const;
   static void TellIfProgramFolderIsReadOnly();
   bool HasBattleWithMap() const;

@@ -57,17 +57,7 @@ void WRApplication::HostGame() {
   }
   if (gKernel == nullptr) return;
   ForgetSetupScreens();
-  SafeDelete(screenRoot_);
-  mainPicture_ = nullptr;
-  helpLine_ = nullptr;
-  addressScreen_ = nullptr;
-  gKernel->ClearScreen(true);
-  screenRoot_ = new GView();
-  screenRoot_->SetBackColor(gBlackPixel);
-  screenRoot_->Place(gKernel->GetRootView(), 0, 0, 0, 0);
-  auto* screen = new GPictureView();
-  screen->Init(screenRoot_, -1, -1, 11168);
-  addressScreen_ = screen;
+  GPictureView* screen = NewConnectionScreen();
   GString255 text;
   text.AppendResource(kStrWaitingToConnect);
   text.AppendResource(localAddresses_.size() == 1 ? kStrYourAddress : kStrYourAddresses);

@@ -206,10 +206,7 @@ void WRApplication::ShowAddressEntry() {
   cancel->IStripButton(screen, 330, 130, 64, 11103, 0);
 }
 
-void WRApplication::ShowWaitForSetup() {
-  if (gKernel == nullptr) return;
-  tcp_.SetState(TCPIP_STATE_CLIENT_DOWNLOADING_GAME);
-  tcp_.Transfer().DropIncoming();
+GPictureView* WRApplication::NewConnectionScreen() {
   SafeDelete(screenRoot_);
   mainPicture_ = nullptr;
   helpLine_ = nullptr;
@@ -221,6 +218,14 @@ void WRApplication::ShowWaitForSetup() {
   auto* screen = new GPictureView();
   screen->Init(screenRoot_, -1, -1, 11168);
   addressScreen_ = screen;
+  return screen;
+}
+
+void WRApplication::ShowWaitForSetup() {
+  if (gKernel == nullptr) return;
+  tcp_.SetState(TCPIP_STATE_CLIENT_DOWNLOADING_GAME);
+  tcp_.Transfer().DropIncoming();
+  GPictureView* screen = NewConnectionScreen();
   AddCentredLabel(screen, 135, 50, 330, 1712);
   AddCentredLabel(screen, 135, 70, 330, 1713);
   auto* cancel = new GStripButton();
