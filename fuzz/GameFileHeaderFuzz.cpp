@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/FileListView.h"
 #include "app/GameFileHeader.h"
 #include "app/GameFileHeaderReader.h"
 #include "framework/core/GFile.h"
@@ -61,7 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   header.title.Assign("untouched");
   const GameFileHeader before(header);
   const bool ok = header.ReadHeader(file);
-  if (ok != (listed != nullptr)) std::abort();
+  // The list takes exactly the readable headers whose forces it has flags for.
+  const bool known = ok && header.forces[0] >= 0 && header.forces[0] <= FileListView::kLastForceCode &&
+                     header.forces[1] >= 0 && header.forces[1] <= FileListView::kLastForceCode;
+  if (known != (listed != nullptr)) std::abort();
   SafeDelete(listed);
   if (!ok) {
     if (!Same(header, before)) std::abort();
