@@ -193,7 +193,10 @@ void EditorState::FinishQuickBattle() {
   ChooseComputerForces();
   battle->flags.DeleteAll(true);
 
-  // The battle's objects are rebuilt from the file: the battle is a new one afterwards.
+  // The battle's objects are rebuilt from the file: the battle is a new one afterwards. The
+  // file keeps no play balance, so the handicap's is carried over.
+  const int32_t balance = battle->playBalance;
+  const uint8_t notices[2] = {battle->playBalanceNotice[0], battle->playBalanceNotice[1]};
   app_->RoundTripGame();
   battle = app_->GetBattle();
   if (battle == nullptr || battle->map == nullptr) {
@@ -201,6 +204,9 @@ void EditorState::FinishQuickBattle() {
     app_->Beep();
     return;
   }
+  battle->playBalance = balance;
+  battle->playBalanceNotice[0] = notices[0];
+  battle->playBalanceNotice[1] = notices[1];
   PlaceQuickBattleFlags(*battle);
   if (quickBattleStarter == nullptr) {
     GErrorLog::LogError("The quick battle cannot start yet");

@@ -2,6 +2,7 @@
 // confirm and cancel, the computer's purchase, and the completion after the random map.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -434,4 +435,70 @@ TEST(EditorQuickBattle, FlagsKeepTheirDistance) {
     EXPECT_GE(battle.flags.Count(), 2);
     EXPECT_LE(battle.flags.Count(), 4);
   }
+}
+
+TEST(EditorQuickBattle, BuildingCellWinsAtOnce) {
+  QuickRig rig;
+  EditorState* state = rig.State();
+  state->DoCommand(195);
+  Battle& battle = *rig.GetBattle();
+  Map& map = *battle.map;
+  // 300 points in a meeting engagement: one flag.
+  state->forceSizeIndex = 0;
+  state->quickType = 3;
+  battle.attacker = 2;
+  const auto place = [&](int32_t type, uint32_t seed) {
+    for (int32_t x = 0; x < map.terrain.fineGrid.Width(); ++x) {
+      for (int32_t y = 0; y < map.terrain.fineGrid.Height(); ++y) {
+        uint16_t& cell = map.terrain.fineGrid.At(x, y);
+        cell = static_cast<uint16_t>((type << 10) | (cell & 0x3FF));
+      }
+    }
+    battle.flags.DeleteAll(true);
+    SeedRandom(seed);
+    state->PlaceQuickBattleFlags(battle);
+    EXPECT_EQ(battle.flags.Count(), 1);
+  };
+  // The new flag's own position, the large flag chance, then one candidate: x, r1, r2.
+  const auto replay = [](uint32_t seed, float* x, float* y) {
+    SeedRandom(seed);
+    RandomFloatTimes(100.0f);
+    RandomFloatTimes(100.0f);
+    RandomFloat();
+    *x = (0.44f + RandomFloatTimes(0.56f - 0.44f)) * 20.0f * 40.0f;
+    const float r1 = RandomFloatTimes(0.9f) - 0.45f;
+    const float r2 = RandomFloatTimes(0.9f) - 0.45f;
+    *y = ((std::fabs(r2) < std::fabs(r1) ? r2 : r1) + 0.5f) * 20.0f * 40.0f;
+  };
+  float x = 0.0f;
+  float y = 0.0f;
+  place(31, 17);
+  const uint32_t after = RandomState();
+  replay(17, &x, &y);
+  EXPECT_EQ(after, RandomState());
+  EXPECT_EQ(battle.FlagAt(0)->x, x);
+  EXPECT_EQ(battle.FlagAt(0)->y, y);
+  // A strictly clear site does not end the search: all 40 candidates are drawn.
+  place(1, 17);
+  EXPECT_NE(after, RandomState());
+  EXPECT_EQ(battle.FlagAt(0)->x, x);
+}
+
+TEST(EditorQuickBattle, CompletionKeepsThePlayBalance) {
+  QuickRig rig;
+  EditorState* state = rig.State();
+  rig.Choose(EditorState::kQuickHandicap, 5);
+  rig.Choose(EditorState::kQuickAxisPurchase, 1);
+  rig.Choose(EditorState::kQuickAlliedPurchase, 1);
+  state->DoCommand(195);
+  state->DoCommand(144);
+  const Battle& battle = *rig.GetBattle();
+  EXPECT_EQ(gStarts, 1);
+  EXPECT_EQ(battle.playBalance, 5110);
+  EXPECT_EQ(battle.playBalanceNotice[0], 1);
+  EXPECT_EQ(battle.playBalanceNotice[1], 1);
+  // Both sides buy their own units: none yet, both still pending.
+  EXPECT_EQ(battle.UnitCount(), 0);
+  EXPECT_EQ(battle.mustPurchase[0], 1);
+  EXPECT_EQ(battle.mustPurchase[1], 1);
 }
