@@ -3,6 +3,8 @@
 // probing the cost of the largest formation (aim 0.2 ms or less), and drawing a full AVAILABLE
 // page at 1024 x 768, 42 formation rows each priced by a probe (aim 5 ms or less, so that
 // hovering keeps 60 frames a second).
+// The computer's purchase of both sides of a 5000-point quick battle, catalogue fills, limits
+// and placement included (aim 200 ms or less).
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -23,6 +25,8 @@
 #include "editor/UnitCatalogue.h"
 #include "framework/kernel/DisplayPreset.h"
 #include "framework/kernel/GKernel.h"
+#include "framework/core/Quorl.h"
+#include "game/battle/Battle.h"
 #include "game/units/Hack.h"
 #include "platform/PClock.h"
 #include "platform/PDisplay.h"
@@ -68,6 +72,7 @@ class PurchaseWorld {
   PurchaseWorld& operator=(const PurchaseWorld&) = delete;
 
   EditorState* State() const { return app_ != nullptr ? dynamic_cast<EditorState*>(app_->GetEditor()) : nullptr; }
+  WRApplication* App() const { return app_; }
 
  private:
   static void WritePreferences(const fs::path& path) {
@@ -173,6 +178,38 @@ void BM_AvailablePageDraw(benchmark::State& state) {
   state.counters["rows"] = static_cast<double>(list->rowCount);
 }
 BENCHMARK(BM_AvailablePageDraw)->Unit(benchmark::kMillisecond);
+
+void BM_ChooseComputerForces(benchmark::State& state) {
+  PurchaseWorld world;
+  EditorState* editor = world.State();
+  if (editor == nullptr || world.App() == nullptr) {
+    state.SkipWithError("the editor did not open");
+    return;
+  }
+  int32_t units = 0;
+  uint32_t seed = 1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    // A fresh battle for every purchase: both sides bought by the computer, 5000 points each.
+    editor->DoCommand(112);
+    Battle* battle = world.App()->GetBattle();
+    for (int32_t side = 0; side < 2; ++side) {
+      battle->autoPurchase[side] = 1;
+      battle->mustPurchase[side] = 1;
+      battle->forcePoints[side] = 5000;
+      battle->sideValueE[side] = 1;
+      battle->forceType[side] = 0;
+      battle->sideByteF[side] = 0;
+    }
+    battle->attacker = 1;
+    SeedRandom(seed++);
+    state.ResumeTiming();
+    editor->ChooseComputerForces();
+    units = battle->UnitCount();
+  }
+  state.counters["units"] = static_cast<double>(units);
+}
+BENCHMARK(BM_ChooseComputerForces)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

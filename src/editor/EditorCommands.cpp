@@ -179,6 +179,7 @@ void EditorState::DoCommand(int32_t command) {
     case 175:
       if (nameEntry != nullptr && namePopup != nullptr) nameEntry->SetVisible(namePopup->GetCurrentItem() == 1 ? 1 : 0);
       return;
+    case 195: ApplyQuickBattleSetup(); return;
     case 196: StepCounter(lengthCounter, 1, lengthCounter != nullptr && GetControlValue(lengthCounter) < 60); return;
     case 197: StepCounter(lengthCounter, -1, lengthCounter != nullptr && GetControlValue(lengthCounter) > 20); return;
     default:

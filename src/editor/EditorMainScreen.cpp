@@ -5,7 +5,6 @@
 #include "editor/EditorScenarioLabel.h"
 #include "editor/EditorState.h"
 #include "editor/EditorUnits.h"
-#include "framework/core/GErrorLog.h"
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
@@ -58,15 +57,14 @@ void EditorState::Open(bool quick, bool purchase, int32_t side) {
     return;
   }
   if (purchaseOnly == 0) {
-    // The quick-battle set-up screen comes with its own work; the new battle is made already
-    // and both sides will buy their units when the battle screen opens.
-    GErrorLog::LogError("The quick-battle set-up screen is not available yet");
-    if (app_ != nullptr) app_->Beep();
+    // A new battle whose sides both still have to buy; the computer's purchase clears the
+    // pending byte of each side it buys for.
     DoCommand(112);
     if (app_ != nullptr && app_->GetBattle() != nullptr) {
       app_->GetBattle()->mustPurchase[0] = 1;
       app_->GetBattle()->mustPurchase[1] = 1;
     }
+    QuickBattleSetup();
     return;
   }
   UnitPurchaseScreen(side);
@@ -135,6 +133,7 @@ void EditorState::SaveScenarioDialog() {
 void EditorState::CloseScreen() {
   // The controls of the screen go with it.
   firstPlayerPopup = nullptr;
+  quickPopups.fill(nullptr);
   ForgetParameterControls();
   ForgetPurchaseScreen();
   SafeDelete(screenView);

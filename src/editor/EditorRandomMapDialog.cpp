@@ -145,13 +145,3 @@ void EditorState::RebuildMapEditScreenAfterGenerate() {
   mapHeightControl = nullptr;
   MapEditScreen();
 }
-
-void EditorState::QuickBattleSetup() {
-  GErrorLog::LogError("The quick-battle set-up screen is not available yet");
-  if (app_ != nullptr) app_->Beep();
-}
-
-void EditorState::FinishQuickBattle() {
-  GErrorLog::LogError("The quick-battle completion is not available yet");
-  if (app_ != nullptr) app_->Beep();
-}

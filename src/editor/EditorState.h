@@ -7,6 +7,7 @@
 #include "framework/core/GObjectGroup.h"
 #include "game/battle/ReinforcementSettings.h"
 
+class Battle;
 class BattleBase;
 class CRadioGroup;
 class EditorArrivalControl;
@@ -27,6 +28,7 @@ class GObject;
 class GTextEntry;
 class GView;
 class PurchaseEntry;
+class UnitCatalogue;
 class Unit;
 class WRApplication;
 
@@ -264,9 +266,6 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   // Builds the map editor screen on the battle's map after a generate; a stand-in that beeps,
   // logs and shows the main view until the map editor screen is here.
   void RebuildMapEditScreenAfterGenerate();
-  // Placeholders of the quick-battle screens, which come later: each beeps and logs.
-  void QuickBattleSetup();
-  void FinishQuickBattle();
   GPopup* mapTypePopup = nullptr;
   GPopup* treeCoveragePopup = nullptr;
   GPopup* hillinessPopup = nullptr;
@@ -276,6 +275,62 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   int32_t quickMapHeight = 1600;
   std::array<int32_t, 2> quickForceType{};
   // ---- End of the random map dialog ----
+
+  // ---- Quick battles (EditorQuickBattle.cpp, EditorComputerPurchase.cpp) ----
+  // The set-up screen's popups, in the order they stand on it.
+  enum QuickPopup : int32_t {
+    kQuickAxisType,
+    kQuickAlliedType,
+    kQuickAxisForce,
+    kQuickAlliedForce,
+    kQuickAxisQuality,
+    kQuickAlliedQuality,
+    kQuickAxisPurchase,
+    kQuickAlliedPurchase,
+    kQuickBattleType,
+    kQuickForceSize,
+    kQuickMapSize,
+    kQuickAttacker,
+    kQuickHandicap,
+    kQuickDate,
+    kQuickTime,
+    kQuickWeather,
+    kQuickPopups
+  };
+  // Builds the set-up screen with its defaults (every opening shows them, whatever was chosen
+  // before); its "Game Length" value is lengthCounter.
+  void QuickBattleSetup();
+  // Command 195: the screen's choices into the battle and the quick-battle settings, the
+  // screen deleted and the random map dialog opened.
+  void ApplyQuickBattleSetup();
+  // The computer buys the units of every side whose automatic-purchase byte is set; the bought
+  // units go into the battle and are placed for play.
+  void ChooseComputerForces();
+  // One side's purchase (the preset side) from the six lists of a weighted catalogue's row,
+  // within the limits (six categories, then the force points), into the side's "On Map" list.
+  // The enemy's force type decides how often a defender's artillery pick becomes support.
+  void BuyComputerForce(UnitCatalogue& catalogue, int32_t row, const std::array<int32_t, 7>& limits, bool attacker,
+                        int32_t enemyForceType);
+  // After the random map: zones, start views, the computer's purchases, the flags, and the
+  // hand-over to the application's quick-battle start.
+  void FinishQuickBattle();
+  // The victory flags of a fresh budget in the defender's part of the map.
+  void PlaceQuickBattleFlags(Battle& battle) const;
+  // A flag within 75 m of the point (a float[2], metres).
+  static bool FlagIsNear(GObject* flag, void* point);
+  // The application's quick-battle start, which takes the finished battle out of the editor
+  // and sets it up for play (the editor state is gone afterwards). Without one the completion
+  // logs that play cannot start and leaves the editor open.
+  static void (*quickBattleStarter)(WRApplication& app);
+  std::array<GPopup*, kQuickPopups> quickPopups{};
+  // The quick-battle settings of the last confirm: type (0 Assault, 1 Attack, 2 Probe, 3
+  // Meeting Engagement), force size item, per side quality (0 High .. 2 Low) and force
+  // restriction (the "Force" item).
+  int32_t quickType = 1;
+  int32_t forceSizeIndex = 2;
+  std::array<int32_t, 2> quickQuality{1, 1};
+  std::array<int32_t, 2> quickRestriction{};
+  // ---- End of quick battles ----
 
   // ---- The parameters dialogs (EditorBattleParameters.cpp, EditorOperationParameters.cpp) ----
   // Command 104 without an operation: the battle's settings as popups, number fields and a

@@ -21,7 +21,9 @@ inline void LinkEditorBitmaps(const TestFolder& folder) {
                 10012, 10013, 10014, 10019, 10020, 10021, 10022, 10023, 10024, 10025, 10026, 10027,
                 10028, 10029, 10034, 10035, 10036, 10060, 11101, 11251, 11252, 11270,
                 // the purchase and unit editing screens' and the briefing dialog's cancel
-                10030, 10031, 10032, 10033, 10050, 10051, 10070, 11103}) {
+                10030, 10031, 10032, 10033, 10050, 10051, 10070, 11103,
+                // the quick-battle set-up's title
+                10071}) {
     const std::string name = std::to_string(n) + ".bmp";
     fs::create_symlink(built / name, into / name, error);
   }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 // The game logic's transcendental functions. Every call goes through these out-of-line
 // functions of one file, so no compiler folds a constant argument at build time with a
@@ -12,4 +13,6 @@ double Sin(double x);
 double Cos(double x);
 float ExpF(float x);
 float PowF(float x, float y);
+// The square root of a count as a double; 0 for a count below 1.
+double IntSqrt(int32_t n);
 }  // namespace GMath

@@ -147,7 +147,13 @@ class Battle : public BattleBase {
   int16_t quietTurns[2] = {};
   int32_t edgeOwner[4] = {1, 2, 0, 2};  // west, north, east, south: side index, 2 none
   GObjectGroup flags;                   // VictoryFlag, owned
-  uint8_t mustPurchase[2] = {};
+  uint8_t mustPurchase[2] = {};  // purchase pending
+  // A quick battle's settings that the game file does not keep: the computer buys the side's
+  // units; the play balance (5000 plus the attacker's strength in percent, negated for an
+  // Axis attacker) and whether each side's player is still to be shown it.
+  uint8_t autoPurchase[2] = {};
+  int32_t playBalance = 0;
+  uint8_t playBalanceNotice[2] = {};
   int32_t sideValueE[2] = {};
   int32_t forceType[2] = {};  // 0 "Combined Arms", 1 "Infantry", 2 "Mechanized", 3 "Armor"
   uint8_t sideByteF[2] = {};
