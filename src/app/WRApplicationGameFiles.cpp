@@ -148,6 +148,11 @@ void WRApplication::StartQuickBattle() {
   fileSettings_.gameName = name;
   // The editor's battle goes through its stored form: the game read back is the game a file
   // of it would give.
+  // The play balance is not part of the stored form: it is carried across.
+  const Battle* finished = GetBattle();
+  const int32_t balance = finished != nullptr ? finished->playBalance : 0;
+  const uint8_t notices[2] = {finished != nullptr ? finished->playBalanceNotice[0] : uint8_t{0},
+                              finished != nullptr ? finished->playBalanceNotice[1] : uint8_t{0}};
   GFile* file = gKernel->CreateTempFile(false);
   WriteGameFile(file);
   file->Rewind();
@@ -169,6 +174,11 @@ void WRApplication::StartQuickBattle() {
     ShowMainScreen(true);
     if (refusal != 0) ShowAlert(refusal);
     return;
+  }
+  if (Battle* battle = GetBattle()) {
+    battle->playBalance = balance;
+    battle->playBalanceNotice[0] = notices[0];
+    battle->playBalanceNotice[1] = notices[1];
   }
   ShowSideAndOptionsScreen();
   saveName_ = name;

@@ -18,6 +18,18 @@ WRBattleScreen::~WRBattleScreen() {
 
 Battle* WRBattleScreen::CurrentBattle() const { return app_.GetBattle(); }
 
+int32_t WRBattleScreen::PlayBalance() const {
+  const Battle* battle = CurrentBattle();
+  return battle != nullptr ? battle->playBalance : 0;
+}
+
+bool WRBattleScreen::TakePlayBalanceNotice(int32_t side) {
+  Battle* battle = CurrentBattle();
+  if (battle == nullptr || side < 0 || side > 1 || battle->playBalanceNotice[side] == 0) return false;
+  battle->playBalanceNotice[side] = 0;
+  return true;
+}
+
 Map* WRBattleScreen::CurrentMap() const {
   Battle* battle = CurrentBattle();
   return battle != nullptr ? battle->map : nullptr;

@@ -30,6 +30,9 @@ class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public Uni
   bool IsMapViewVisible() const override;
   void SetMapViewEnabled(bool enabled) override;
   bool ShowRadioEntry() override;
+  // The play balance of the battle (a quick battle's handicap) and its per-side notice.
+  int32_t PlayBalance() const override;
+  bool TakePlayBalanceNotice(int32_t side) override;
   bool IsButtonPanelVisible() const override;
   void RestartAmbientSound() override;
   void SetMapDrawState(int32_t state) override;

@@ -52,7 +52,9 @@ std::vector<int16_t> RunWithRandom(int16_t first, int32_t count) {
 
 }  // namespace
 
-void (*EditorState::quickBattleStarter)(WRApplication& app) = nullptr;
+void EditorState::StartQuickBattleInApplication(WRApplication& app) { app.StartQuickBattle(); }
+
+void (*EditorState::quickBattleStarter)(WRApplication& app) = EditorState::StartQuickBattleInApplication;
 
 void EditorState::QuickBattleSetup() {
   if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kSource);

@@ -318,10 +318,11 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   void PlaceQuickBattleFlags(Battle& battle) const;
   // A flag within 75 m of the point (a float[2], metres).
   static bool FlagIsNear(GObject* flag, void* point);
-  // The application's quick-battle start, which takes the finished battle out of the editor
-  // and sets it up for play (the editor state is gone afterwards). Without one the completion
-  // logs that play cannot start and leaves the editor open.
+  // The quick-battle start, which takes the finished battle out of the editor and sets it up
+  // for play (the editor state is gone afterwards): the application's, unless a test puts its
+  // own. Without one the completion logs that play cannot start and leaves the editor open.
   static void (*quickBattleStarter)(WRApplication& app);
+  static void StartQuickBattleInApplication(WRApplication& app);
   std::array<GPopup*, kQuickPopups> quickPopups{};
   // The quick-battle settings of the last confirm: type (0 Assault, 1 Attack, 2 Probe, 3
   // Meeting Engagement), force size item, per side quality (0 High .. 2 Low) and force

@@ -40,7 +40,7 @@ class QuickRig {
     gStarts = 0;
     EditorState::quickBattleStarter = CountStart;
   }
-  ~QuickRig() { EditorState::quickBattleStarter = nullptr; }
+  ~QuickRig() { EditorState::quickBattleStarter = EditorState::StartQuickBattleInApplication; }
   QuickRig(const QuickRig&) = delete;
   QuickRig& operator=(const QuickRig&) = delete;
 
@@ -501,4 +501,23 @@ TEST(EditorQuickBattle, CompletionKeepsThePlayBalance) {
   EXPECT_EQ(battle.UnitCount(), 0);
   EXPECT_EQ(battle.mustPurchase[0], 1);
   EXPECT_EQ(battle.mustPurchase[1], 1);
+}
+
+TEST(EditorQuickBattle, TheFinishedBattleGoesToPlayWithItsPlayBalance) {
+  QuickRig rig;
+  LinkAllBitmaps(rig.shell.folder);  // the side screen's pictures too
+  EditorState::quickBattleStarter = EditorState::StartQuickBattleInApplication;
+  EditorState* state = rig.State();
+  rig.Choose(EditorState::kQuickHandicap, 5);
+  rig.Choose(EditorState::kQuickAxisPurchase, 1);
+  rig.Choose(EditorState::kQuickAlliedPurchase, 1);
+  state->DoCommand(195);
+  state->DoCommand(144);
+  // The editor is gone and the game read back from its stored form waits at the side screen.
+  EXPECT_EQ(rig.shell.app->GetEditor(), nullptr);
+  const Battle* battle = rig.GetBattle();
+  ASSERT_NE(battle, nullptr);
+  EXPECT_EQ(battle->playBalance, 5110);
+  EXPECT_EQ(battle->playBalanceNotice[0], 1);
+  EXPECT_EQ(battle->playBalanceNotice[1], 1);
 }
