@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
   const std::vector<uint32_t> sheet = ContactSheet(pictures, w, h, 12, 170, 140);
   if (!WriteFile(out + "/contact-ui.bmp", PBitmapFile::Encode(sheet.data(), w, h)))
     return Fail(out + "/contact-ui.bmp cannot be written");
-  const std::vector<uint32_t> texSheet = ContactSheet(textureSheet, w, h, 20, 110, 96);
+  const std::vector<uint32_t> texSheet = ContactSheet(textureSheet, w, h, 36, 110, 96);
   if (!WriteFile(out + "/contact-textures.bmp", PBitmapFile::Encode(texSheet.data(), w, h)))
     return Fail(out + "/contact-textures.bmp cannot be written");
   Painter::ReleaseFonts();

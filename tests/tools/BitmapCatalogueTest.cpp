@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,7 @@ bool InKeyCell(uint32_t p) { return (p >> 16 & 255) >= 248 && (p & 255) >= 248 &
 
 TEST(BitmapCatalogueTest, HasEveryInterfaceNumberAndTheFontRowsEachWithItsLoader) {
   const auto& rows = Catalogue().Rows();
-  EXPECT_EQ(rows.size(), 855u);
+  EXPECT_EQ(rows.size(), 1620u);
   std::set<int32_t> fonts;
   int32_t interface = 0, textures = 0;
   for (const auto& row : rows) {
@@ -85,15 +86,35 @@ TEST(BitmapCatalogueTest, HasEveryInterfaceNumberAndTheFontRowsEachWithItsLoader
       ++interface;
   }
   EXPECT_EQ(interface, 238);
-  EXPECT_EQ(textures, 613);
+  EXPECT_EQ(textures, 1378);
   EXPECT_EQ(fonts, (std::set<int32_t>{30000, 30001, 30002, 30010}));
-  // Blocks set aside for the data tables hold no row yet; the reinforcement markers' block is
-  // full.
+  // The blocks set aside for the data tables hold a skin for exactly the numbers the vehicle
+  // models and the crew weapons name; the reinforcement markers' block is full.
+  std::set<int32_t> named;
+  for (const char* table : {"/tables/vehicle_models.txt", "/tables/weapon_draws.txt"}) {
+    std::ifstream in(std::string(TARVANE_DATA_DIR) + table);
+    std::string line;
+    while (std::getline(in, line)) {
+      const size_t equals = line.find(" = ");
+      if (equals == std::string::npos) continue;
+      const std::string key = line.substr(0, equals);
+      if (key != "textures" && key != "extra_textures") continue;
+      std::istringstream numbers(line.substr(equals + 3));
+      for (int32_t n = 0; numbers >> n;)
+        if (n > 0) named.insert(n);
+    }
+  }
+  EXPECT_EQ(named.size(), 765u);
+  std::set<int32_t> skins;
   int32_t markers = 0;
   for (const auto& row : rows) {
-    EXPECT_FALSE(row.number >= 4100 && row.number <= 4999) << row.number;
+    if (row.number >= 4100 && row.number <= 4999) {
+      EXPECT_EQ(row.recipe, "skin") << row.number;
+      skins.insert(row.number);
+    }
     markers += row.number >= 10040 && row.number <= 10048 ? 1 : 0;
   }
+  EXPECT_EQ(skins, named);
   EXPECT_EQ(markers, 9);
   // Sizes fixed by the screens that place them.
   const std::map<int32_t, std::pair<int32_t, int32_t>> fixed = {
@@ -176,7 +197,7 @@ TEST(BitmapCatalogueTest, TheToolGivesByteIdenticalFoldersOnEveryRun) {
   ASSERT_EQ(RunTool(std::string(TARVANE_BITMAP_CATALOGUE) + " " + folder, errors, scratch), 0) << errors;
   const auto built = Digests(TARVANE_BITMAP_DIR);
   const auto again = Digests(folder);
-  ASSERT_EQ(again.size(), 853u);  // 238 pictures, 613 textures and the two sheets
+  ASSERT_EQ(again.size(), 1618u);  // 238 pictures, 1378 textures and the two sheets
   for (const auto& [name, digest] : again) {
     ASSERT_EQ(built.count(name), 1u) << name;
     EXPECT_EQ(built.at(name), digest) << name;

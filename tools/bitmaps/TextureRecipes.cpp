@@ -72,6 +72,7 @@ const TextureRecipe kTextureRecipes[] = {
      {"part", "cloth"}},
     {"obstacle", {{"what", {{"wire", "mines", "tank-mines"}}}}, {"what"}},
     {"gear", {{"pattern", {{"track", "track-wide", "wheel"}}}, {"ground", {{"dry", "wet", "snow"}}}}, {"pattern", "ground"}},
+    {"skin", {{"army", {{"german", "us", "british"}}}, {"part", {{}, 0, 16}}, {"snow", {kYes}}}, {"army", "part"}},
 };
 
 const TextureRecipe* Find(const std::string& name) {
@@ -1246,6 +1247,46 @@ void Gear(Painter& p, const Row& row) {
   });
 }
 
+// The painted steel of a vehicle or gun in its army's colours, as one repeating sheet: the
+// base paint with baked light across v (lighter above, darker below), weathering, panel seams
+// and rivet rows placed by the part, the German dark yellow with green and brown patches; on
+// snow ground a worn whitewash over it.
+void Skin(Painter& p, const Row& row) {
+  const std::string army = Arg(row, "army");
+  const int32_t part = Int(row, "part", 0);
+  const bool snow = row.args.count("snow") != 0;
+  const Colour base = army == "german" ? Colour{0.62, 0.55, 0.36} : army == "british" ? Colour{0.30, 0.33, 0.22}
+                                                                                     : Colour{0.32, 0.33, 0.21};
+  const Colour green{0.22, 0.29, 0.17};
+  const Colour brown{0.38, 0.26, 0.16};
+  const double seams = 2 + part % 3;  // seams across u
+  EachTexel(p, [&](int32_t x, int32_t y, double u, double v, double&) {
+    const double z = row.number * 0.37;
+    Colour c = base;
+    if (army == "german") {
+      const double patch = Tiled(u, v, 2, 3, z);
+      if (patch > 0.22) c = green;
+      else if (patch < -0.25) c = brown;
+    }
+    // Light from above: the sheet's top rows are the upper faces.
+    c = Shade(c, 1.12 - 0.28 * v);
+    const double grain = Tiled(u, v, 8, 3, z + 5.0);
+    c = Shade(c, 1.0 + grain * 0.12);
+    // Seams and rivet rows.
+    const double su = std::fmod(u * seams, 1.0);
+    if (su < 0.025 || su > 0.975) c = Shade(c, 0.7);
+    if (std::abs(su - 0.06) < 0.02 && (y / 3) % 3 == 0 && x % 2 == 0) c = Shade(c, 1.25);
+    // Wear: dust low down, bare edges here and there.
+    const double wear = Tiled(u, v, 4, 2, z + 9.0);
+    if (v > 0.7) c = Mix(c, Colour{0.45, 0.40, 0.32}, (v - 0.7) * 1.2 + wear * 0.2);
+    if (snow) {
+      const double wash = Tiled(u, v, 4, 3, z + 13.0);
+      c = Mix(c, Colour{0.88, 0.89, 0.90}, wash > -0.35 ? 0.82 : 0.25);
+    }
+    return c;
+  });
+}
+
 }  // namespace
 
 bool TextureRecipes::Known(const std::string& recipe) { return Find(recipe) != nullptr; }
@@ -1323,5 +1364,6 @@ std::vector<uint32_t> TextureRecipes::Draw(const BitmapCatalogue::Row& row) {
   if (r == "uniform") Uniform(p, row);
   if (r == "obstacle") Obstacle(p, row);
   if (r == "gear") Gear(p, row);
+  if (r == "skin") Skin(p, row);
   return p.Pixels(row.key);
 }
