@@ -81,6 +81,8 @@ class MapView : public GView, public BattlefieldView {
   std::vector<ChatRow> ChatRows() const;
 
   Map* GetMap() const { return map_; }
+  // The order overlay's texts, each with the black two-pixel shadow.
+  void DrawOverlayTexts(const std::vector<Text>& texts) { DrawTexts(texts); }
 
   // ---- Mouse input: selection, picks and their completion (MapViewInput.cpp) ----
   void MouseDown(int32_t x, int32_t y, uint8_t doubleClick, uint8_t shift, uint8_t control) override;
