@@ -9,6 +9,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
+#include "game/units/Vehicle.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/Waypoint.h"
 
@@ -141,6 +142,23 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       BeginPick(kPlacePick);
       break;
     case 48: BeginPick(kFacingPick); break;
+    case 49: {
+      // The fixed position of an armoured vehicle with a gun; the menu offers it to no other.
+      auto* vehicle = dynamic_cast<Vehicle*>(unit);
+      if (vehicle == nullptr || !vehicle->IsArmoredIn(0) || !vehicle->HasHeavyWeapon(false)) {
+        GErrorLog::LogValue("Fixed-position order the unit cannot take, kind", unit->kind);
+        app.Beep();
+        break;
+      }
+      vehicle->ToggleDugIn();
+      InvalidateInfoPanel();
+      break;
+    }
+    case 50:
+      // Zone 7 keeps the unit where the scenario put it.
+      unit->setupZone = unit->setupZone == 7 ? 0 : 7;
+      InvalidateInfoPanel();
+      break;
     case 51: BeginPick(kFlagPick); break;
     default:
       // 39, the answers of the two small menus, and anything outside the order codes.

@@ -134,3 +134,37 @@ TEST_F(MapViewClick, PicksEndInADefinedModeEvenWithoutASelection) {
   EXPECT_EQ(host->inputMode, 0);
   EXPECT_EQ(battle->map->camera.openMenu, nullptr);
 }
+
+TEST_F(MapViewClick, EdgeScrollingStopsForAlertsAndHiddenViewsAndEndsAPickItOrphans) {
+  Map& map = *battle->map;
+  const int32_t side = host->GetCurrentSide() & 1;
+  const float bearing = map.camera.bearing[side];
+  const float y = map.camera.y[side];
+  host->inputMode = 9;  // an alert is up
+  EXPECT_FALSE(view->ScrollAtEdge(1, 1, false));
+  host->inputMode = 0;
+  view->SetVisible(0);
+  EXPECT_FALSE(view->ScrollAtEdge(1, 1, false));
+  EXPECT_EQ(map.camera.bearing[side], bearing);
+  EXPECT_EQ(map.camera.y[side], y);
+  view->SetVisible(1);
+  EXPECT_FALSE(view->ScrollAtEdge(0, 0, false));
+  EXPECT_TRUE(view->ScrollAtEdge(-1, 0, false));
+  EXPECT_NE(map.camera.bearing[side], bearing);
+
+  // A waypoint drag whose unit went during the scroll ends: mode 0, the tracker released.
+  Unit* unit = Add(50.0f);
+  battle->SelectUnit(unit);
+  host->inputMode = 4;
+  views.tracker = view.get();
+  battle->SelectUnit(nullptr);
+  EXPECT_TRUE(view->ScrollAtEdge(0, 1, false));
+  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(views.tracker, nullptr);
+  // The selection rectangle needs no unit: it goes on.
+  host->inputMode = 10;
+  views.tracker = view.get();
+  EXPECT_TRUE(view->ScrollAtEdge(0, 1, true));
+  EXPECT_EQ(host->inputMode, 10);
+  EXPECT_EQ(views.tracker, view.get());
+}
