@@ -110,6 +110,8 @@ class MapView : public GView, public BattlefieldView {
 
  private:
   void DrawTexts(const std::vector<Text>& texts);
+  // Gives the view the projection of the map's last frame, which its picks look through.
+  void UseFrameProjection();
   void DrawChat();
 
   Map* map_ = nullptr;

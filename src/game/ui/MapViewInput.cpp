@@ -65,9 +65,18 @@ void SetAllStates(Battle& battle, int32_t from, int32_t to) {
 
 }  // namespace
 
+void MapView::UseFrameProjection() {
+  // The pick looks through the view's projection: the one the map's last frame used.
+  const auto& frame = map_->frame;
+  if (frame.fieldOfView > 0.0f && frame.nearPlane > 0.0f && frame.farPlane > frame.nearPlane) {
+    SetProjection(frame.fieldOfView, frame.nearPlane, frame.farPlane);
+  }
+}
+
 void MapView::PickAt(int32_t x, int32_t y) {
   if (map_ == nullptr || !CanPick()) return;
   map_->Invalidate();
+  UseFrameProjection();
   BeginPick(x, y);
   map_->Draw();
   NextPickPass();
@@ -114,6 +123,7 @@ void MapView::MouseDown(int32_t x, int32_t y, uint8_t doubleClick, uint8_t shift
   map_->SetPickRecording(true);
   if (CanPick()) {
     map_->Invalidate();
+    UseFrameProjection();
     BeginPick(x, y);
     Draw();
     NextPickPass();
