@@ -37,6 +37,8 @@ void TrackWithView(Map* map) {
 
 }  // namespace
 
+MapUnitView* Battle::GetSelectedUnit() const { return selectedUnit; }
+
 void Battle::BeginPick(int32_t mode) {
   if (map == nullptr) return;
   OrderState& state = map->orders;
