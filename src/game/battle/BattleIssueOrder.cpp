@@ -7,6 +7,7 @@
 #include "game/map/Distance.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/OrderState.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
@@ -15,14 +16,7 @@
 
 namespace {
 
-constexpr int32_t kNoPick = 0;
-constexpr int32_t kLinePick = 1;
-constexpr int32_t kMovePick = 2;
-constexpr int32_t kTargetPick = 3;
-constexpr int32_t kWaypointDrag = 4;
-constexpr int32_t kPlacePick = 6;
-constexpr int32_t kFacingPick = 7;
-constexpr int32_t kFlagPick = 8;
+using namespace InputModes;
 
 // The code a withdrawal moves with: a vehicle's fast move; infantry runs while fresh.
 int32_t WithdrawMoveCode(const Unit& unit) {

@@ -11,6 +11,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/OrderState.h"
 #include "game/ui/OrderOverlay.h"
 
 bool MapView::showOrdersMenuTip = true;
@@ -18,7 +19,6 @@ bool MapView::showOrdersMenuTip = true;
 namespace {
 
 constexpr int32_t kTcpIp = 2;
-constexpr int32_t kSelectionDrag = 10;
 constexpr int32_t kSystemLine = 2;
 
 uint16_t Pixel(uint8_t r, uint8_t g, uint8_t b) {
@@ -234,7 +234,7 @@ void MapView::Draw() {
     overlay.Build(*orders, inputMode, OrderOverlay::ScreenProjector());
     overlay.Draw(*map_, *this);
   }
-  if (inputMode == kSelectionDrag) {
+  if (inputMode == InputModes::kSelectionDrag) {
     int32_t rect[4];
     map_->GetSelectionRect(rect);
     FrameRect(GRect{rect[0], rect[1], rect[2], rect[3]}, Pixel(0, 255, 255));

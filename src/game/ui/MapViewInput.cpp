@@ -7,6 +7,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/OrderState.h"
 #include "game/ui/MapView.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
@@ -15,17 +16,7 @@ int32_t MapView::waypointMemory = -1;
 
 namespace {
 
-constexpr int32_t kNoPick = 0;
-constexpr int32_t kLinePick = 1;
-constexpr int32_t kMovePick = 2;
-constexpr int32_t kTargetPick = 3;
-constexpr int32_t kWaypointDrag = 4;
-constexpr int32_t kReplay = 5;
-constexpr int32_t kPlacePick = 6;
-constexpr int32_t kFacingPick = 7;
-constexpr int32_t kFlagPick = 8;
-constexpr int32_t kAlert = 9;
-constexpr int32_t kSelectionDrag = 10;
+using namespace InputModes;
 
 // Picking draws through the 3-D device; without one nothing is under the pointer.
 bool CanPick() {

@@ -7,20 +7,14 @@
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/map/OrderState.h"
+#include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/VehicleServices.h"
 
 namespace {
 
-constexpr int32_t kLinePick = 1;
-constexpr int32_t kMovePick = 2;
-constexpr int32_t kTargetPick = 3;
-constexpr int32_t kWaypointDrag = 4;
-constexpr int32_t kPlacePick = 6;
-constexpr int32_t kFacingPick = 7;
-constexpr int32_t kFlagPick = 8;
-constexpr int32_t kAmbushMarker = 3;
+using namespace InputModes;
 
 // The state words of a unit that is out of the fight.
 constexpr uint32_t kTextEliminated = 1130;
@@ -138,7 +132,7 @@ void OrderOverlay::LinePass(Battle& battle, bool targetMode, const Trace& trace,
     if (targetMode && sel->flagBytes[7] != 0) {
       style = sel->CanPlaceAmbush(state.pickX, state.pickY) ? kStyleAmbushAllowed : kStyleAmbushRefused;
     } else if (targetMode && hovered != nullptr && hovered->IsInanimate() &&
-               hovered->GetInanimateKind() == kAmbushMarker && !sel->AmbushInReach(*hovered)) {
+               hovered->GetInanimateKind() == Inanimate::kAmbushMarker && !sel->AmbushInReach(*hovered)) {
       style = kStyleAmbushRefused;
     } else if (targetMode && sel->HasMainWeaponOfType5()) {
       MapUnitView* near = nullptr;
