@@ -185,6 +185,12 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   void TrackScreenEdge(int32_t x, int32_t y);
   int32_t GetScreenEdgeX() const { return screenEdgeX_; }
   int32_t GetScreenEdgeY() const { return screenEdgeY_; }
+  // The directions (-1, 0 or 1 on each axis) of the screen edge the pointer sits on.
+  void GetEdgeScroll(int32_t& dx, int32_t& dy) const {
+    dx = screenEdgeX_;
+    dy = screenEdgeY_;
+  }
+  void ClearMouseTracker() { tracker_ = nullptr; }
   void IdleSound();
   // The streamed sounds' notification signals, which the loop polls: with a pair of
   // signals adds them for the owner; with null removes the owner's pair. The sound engine's

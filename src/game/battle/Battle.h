@@ -59,6 +59,8 @@ class Battle : public BattleBase {
   // Past the last turn, or a side surrendered.
   virtual bool IsOver() const { return PastLastTurn() || endState[0] == 2 || endState[1] == 2; }
   bool IsSetupPhase() const override { return setupPhase != 0; }
+  // The map's menu keys and the unit drawing's selection marks ask for it.
+  MapUnitView* GetSelectedUnit() const override;
 
   // ---- What the battlefield frame asks of the battle (BattleDraw.cpp) ----
   // Every unit drawn with the view level's scale values.

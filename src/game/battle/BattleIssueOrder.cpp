@@ -7,21 +7,16 @@
 #include "game/map/Distance.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/OrderState.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
+#include "game/units/Vehicle.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/Waypoint.h"
 
 namespace {
 
-constexpr int32_t kNoPick = 0;
-constexpr int32_t kLinePick = 1;
-constexpr int32_t kMovePick = 2;
-constexpr int32_t kTargetPick = 3;
-constexpr int32_t kWaypointDrag = 4;
-constexpr int32_t kPlacePick = 6;
-constexpr int32_t kFacingPick = 7;
-constexpr int32_t kFlagPick = 8;
+using namespace InputModes;
 
 // The code a withdrawal moves with: a vehicle's fast move; infantry runs while fresh.
 int32_t WithdrawMoveCode(const Unit& unit) {
@@ -35,6 +30,8 @@ void TrackWithView(Map* map) {
 }
 
 }  // namespace
+
+MapUnitView* Battle::GetSelectedUnit() const { return selectedUnit; }
 
 void Battle::BeginPick(int32_t mode) {
   if (map == nullptr) return;
@@ -141,6 +138,23 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       BeginPick(kPlacePick);
       break;
     case 48: BeginPick(kFacingPick); break;
+    case 49: {
+      // The fixed position of an armoured vehicle with a gun; the menu offers it to no other.
+      auto* vehicle = dynamic_cast<Vehicle*>(unit);
+      if (vehicle == nullptr || !vehicle->IsArmoredIn(0) || !vehicle->HasHeavyWeapon(false)) {
+        GErrorLog::LogValue("Fixed-position order the unit cannot take, kind", unit->kind);
+        app.Beep();
+        break;
+      }
+      vehicle->ToggleDugIn();
+      InvalidateInfoPanel();
+      break;
+    }
+    case 50:
+      // Zone 7 keeps the unit where the scenario put it.
+      unit->setupZone = unit->setupZone == 7 ? 0 : 7;
+      InvalidateInfoPanel();
+      break;
     case 51: BeginPick(kFlagPick); break;
     default:
       // 39, the answers of the two small menus, and anything outside the order codes.

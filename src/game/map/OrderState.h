@@ -3,6 +3,22 @@
 
 class MapUnitView;
 
+// The battle screen's input modes: none, the picks the orders start, the waypoint drag, the
+// replay, an alert on screen and the selection rectangle.
+namespace InputModes {
+inline constexpr int32_t kNoPick = 0;
+inline constexpr int32_t kLinePick = 1;
+inline constexpr int32_t kMovePick = 2;
+inline constexpr int32_t kTargetPick = 3;
+inline constexpr int32_t kWaypointDrag = 4;
+inline constexpr int32_t kReplay = 5;
+inline constexpr int32_t kPlacePick = 6;
+inline constexpr int32_t kFacingPick = 7;
+inline constexpr int32_t kFlagPick = 8;
+inline constexpr int32_t kAlert = 9;
+inline constexpr int32_t kSelectionDrag = 10;
+}  // namespace InputModes
+
 // What the order dispatch and the battlefield view share between an order and the click that
 // completes it. One per map; the map owns it.
 struct OrderState {

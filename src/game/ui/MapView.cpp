@@ -7,16 +7,18 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/ui/GViewHost.h"
+#include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/OrderState.h"
+#include "game/ui/OrderOverlay.h"
 
 bool MapView::showOrdersMenuTip = true;
 
 namespace {
 
 constexpr int32_t kTcpIp = 2;
-constexpr int32_t kSelectionDrag = 10;
 constexpr int32_t kSystemLine = 2;
 
 uint16_t Pixel(uint8_t r, uint8_t g, uint8_t b) {
@@ -225,8 +227,14 @@ void MapView::Draw() {
   MapBattleServices* battle = app.GetBattleOrOperation();
   const int32_t center = app.GetScreenWidth() / 2;
 
-  // 3: the selection rectangle while it is dragged (the order overlays come with the orders).
-  if (app.GetInputMode() == kSelectionDrag) {
+  // 3: the order overlay of a pick in progress, or the selection rectangle while it is dragged.
+  const int32_t inputMode = app.GetInputMode();
+  if (auto* orders = dynamic_cast<Battle*>(battle); orders != nullptr && inputMode >= 1 && inputMode <= 8) {
+    OrderOverlay overlay;
+    overlay.Build(*orders, inputMode, OrderOverlay::ScreenProjector());
+    overlay.Draw(*map_, *this);
+  }
+  if (inputMode == InputModes::kSelectionDrag) {
     int32_t rect[4];
     map_->GetSelectionRect(rect);
     FrameRect(GRect{rect[0], rect[1], rect[2], rect[3]}, Pixel(0, 255, 255));

@@ -81,12 +81,20 @@ class MapView : public GView, public BattlefieldView {
   std::vector<ChatRow> ChatRows() const;
 
   Map* GetMap() const { return map_; }
+  // The order overlay's texts, each with the black two-pixel shadow.
+  void DrawOverlayTexts(const std::vector<Text>& texts) { DrawTexts(texts); }
 
   // ---- Mouse input: selection, picks and their completion (MapViewInput.cpp) ----
   void MouseDown(int32_t x, int32_t y, uint8_t doubleClick, uint8_t shift, uint8_t control) override;
   void Track(int32_t x, int32_t y, uint8_t inside, uint8_t final) override;
   void MouseUp(int32_t x, int32_t y, uint8_t rightButton) override;
   void RightMouseDown(int32_t x, int32_t y) override;
+  // Every idle pass: the replay's step, scrolling at the screen edge and the camera counter.
+  void TickAction() override;
+  // Turns or moves the camera by the screen edge's directions (shift slides sideways instead
+  // of turning); nothing while the view is hidden or an alert is up (mode 9). A pick whose
+  // unit or waypoint the scroll dropped ends. True when the camera moved.
+  bool ScrollAtEdge(int32_t dx, int32_t dy, bool shift);
   // The selection steps of a press once the pick has found its unit (null on empty ground);
   // control is the keyboard's. MouseDown picks and then calls it.
   void ClickOn(int32_t x, int32_t y, Unit* picked, bool doubleClick, bool shift, bool control);
@@ -105,6 +113,8 @@ class MapView : public GView, public BattlefieldView {
 
  private:
   void DrawTexts(const std::vector<Text>& texts);
+  // Gives the view the projection of the map's last frame, which its picks look through.
+  void UseFrameProjection();
   void DrawChat();
 
   Map* map_ = nullptr;

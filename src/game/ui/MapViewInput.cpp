@@ -1,11 +1,13 @@
-// The battlefield view's mouse: selecting units and groups, jumping and locking the camera,
-// dragging waypoints and the selection rectangle, and completing the pick an order started.
+// The battlefield view's mouse and tick: selecting units and groups, jumping and locking the
+// camera, dragging waypoints and the selection rectangle, completing the pick an order started,
+// and scrolling at the screen edge.
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/OrderState.h"
 #include "game/ui/MapView.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
@@ -14,21 +16,18 @@ int32_t MapView::waypointMemory = -1;
 
 namespace {
 
-constexpr int32_t kNoPick = 0;
-constexpr int32_t kLinePick = 1;
-constexpr int32_t kMovePick = 2;
-constexpr int32_t kTargetPick = 3;
-constexpr int32_t kWaypointDrag = 4;
-constexpr int32_t kReplay = 5;
-constexpr int32_t kPlacePick = 6;
-constexpr int32_t kFacingPick = 7;
-constexpr int32_t kFlagPick = 8;
-constexpr int32_t kSelectionDrag = 10;
+using namespace InputModes;
 
 // Picking draws through the 3-D device; without one nothing is under the pointer.
 bool CanPick() {
   const GViewHost* host = GViewHost::Current();
   return host != nullptr && host->Is3D();
+}
+
+// The view no longer receives the mouse's moves and release.
+void ReleaseTracker() {
+  if (gKernel != nullptr) gKernel->ClearMouseTracker();
+  else if (GViewHost* host = GViewHost::Current()) host->SetMouseTracker(nullptr);
 }
 
 Battle* BattleOf(Map* map) {
@@ -57,9 +56,18 @@ void SetAllStates(Battle& battle, int32_t from, int32_t to) {
 
 }  // namespace
 
+void MapView::UseFrameProjection() {
+  // The pick looks through the view's projection: the one the map's last frame used.
+  const auto& frame = map_->frame;
+  if (frame.fieldOfView > 0.0f && frame.nearPlane > 0.0f && frame.farPlane > frame.nearPlane) {
+    SetProjection(frame.fieldOfView, frame.nearPlane, frame.farPlane);
+  }
+}
+
 void MapView::PickAt(int32_t x, int32_t y) {
   if (map_ == nullptr || !CanPick()) return;
   map_->Invalidate();
+  UseFrameProjection();
   BeginPick(x, y);
   map_->Draw();
   NextPickPass();
@@ -106,6 +114,7 @@ void MapView::MouseDown(int32_t x, int32_t y, uint8_t doubleClick, uint8_t shift
   map_->SetPickRecording(true);
   if (CanPick()) {
     map_->Invalidate();
+    UseFrameProjection();
     BeginPick(x, y);
     Draw();
     NextPickPass();
@@ -245,7 +254,7 @@ void MapView::Track(int32_t x, int32_t y, uint8_t /*inside*/, uint8_t /*final*/)
       // The selection can go while the camera scrolls: the drag then ends.
       if (selected == nullptr || battle->selectedWaypoint < 0) {
         map_->App().SetInputMode(kNoPick);
-        if (gKernel != nullptr) gKernel->SetMouseTracker(nullptr);
+        ReleaseTracker();
         break;
       }
       PickAt(x, y);
@@ -332,7 +341,7 @@ void MapView::RightMouseDown(int32_t /*x*/, int32_t /*y*/) {
   if (mode == kNoPick) {
     if (battle->selectedUnit == nullptr) {
       // The selection went (a scroll can drop it): nothing to open or drag.
-      if (gKernel != nullptr) gKernel->SetMouseTracker(nullptr);
+      ReleaseTracker();
       return;
     }
     if (battle->selectedWaypoint < 0) {
@@ -345,9 +354,53 @@ void MapView::RightMouseDown(int32_t /*x*/, int32_t /*y*/) {
   }
   if (mode == kMovePick && map_->orders.hovered == nullptr && battle->groupOrder == 0) {
     if (battle->PlaceMoveWaypoint(false)) {
-      if (gKernel != nullptr) gKernel->SetMouseTracker(nullptr);
+      ReleaseTracker();
       app.SetInputMode(kNoPick);
     }
     Invalidate();
   }
+}
+
+bool MapView::ScrollAtEdge(int32_t dx, int32_t dy, bool shift) {
+  if (map_ == nullptr) return false;
+  MapAppServices& app = map_->App();
+  if (!IsVisible() || app.GetInputMode() == kAlert) return false;
+  if (dx != 0) {
+    if (!shift) map_->TurnCamera(-0.72f * static_cast<float>(dx));
+    else map_->MoveCamera(dx == -1 ? 1 : 2, 0.4f);
+  }
+  if (dy != 0) map_->MoveCamera(dy == -1 ? 3 : 4, 0.52f);
+  const bool moving = dx != 0 || dy != 0;
+  if (!moving) {
+    Invalidate();
+    return false;
+  }
+  // The scroll can drop the selection (the map refreshes and the battle checks what is
+  // selected): a pick or drag that needs the unit, or its waypoint, ends.
+  const Battle* battle = BattleOf(map_);
+  const int32_t mode = app.GetInputMode();
+  const bool needsUnit = (mode >= kLinePick && mode <= kWaypointDrag) || (mode >= kPlacePick && mode <= kFlagPick);
+  if (battle != nullptr && needsUnit &&
+      (battle->selectedUnit == nullptr || (mode == kWaypointDrag && battle->selectedWaypoint < 0))) {
+    app.SetInputMode(kNoPick);
+    map_->orders.hovered = nullptr;
+    ReleaseTracker();
+  }
+  return true;
+}
+
+void MapView::TickAction() {
+  if (map_ == nullptr) return;
+  MapAppServices& app = map_->App();
+  Battle* battle = BattleOf(map_);
+  if (app.GetInputMode() == kReplay && battle != nullptr) battle->ReplayStep();
+  int32_t dx = 0, dy = 0;
+  bool shift = false;
+  if (gKernel != nullptr) {
+    gKernel->GetEdgeScroll(dx, dy);
+    shift = gKernel->IsShiftDown();
+  }
+  const bool moving = ScrollAtEdge(dx, dy, shift);
+  const bool replaying = app.GetInputMode() == kReplay && battle != nullptr && battle->replayState != Replay::kPaused;
+  app.SetCameraCounter(moving || replaying);
 }

@@ -1,5 +1,6 @@
 #include "game/ui/Menu.h"
 
+#include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
@@ -84,8 +85,21 @@ void Menu::CloseOpenMenu() {
   if (map.camera.openMenu == this) SafeDelete(map.camera.openMenu);
 }
 
+bool Menu::CanAsk(const Battle& battle, const Unit& unit) {
+  if (battle.map != nullptr && battle.selectedUnit == &unit) return true;
+  GErrorLog::LogError("A question menu for a unit that is not the selected one");
+  return false;
+}
+
+void Menu::AskAt(Battle& battle, Unit& unit) {
+  Map& map = *battle.map;
+  SafeDelete(map.camera.openMenu);
+  map.camera.openMenu = this;
+  Open(battle, &unit, map.orders.questionX, map.orders.questionY, dynamic_cast<GView*>(map.display.battleView));
+}
+
 void Menu::Fill(bool create) {
-  if (battle_ == nullptr || battle_->multiSelection == 0) {
+  if (battle_ == nullptr || battle_->multiSelection == 0 || !ListsGroupOrders()) {
     FillFor(create);
     return;
   }

@@ -46,8 +46,22 @@ class Menu : public GView, public OrderMenuTarget {
   void Execute(int32_t code) override = 0;
   virtual int32_t GetStyle() const = 0;
   virtual void FillFor(bool create) = 0;
+  // The orders menu lists what the selected group can take; the question menus ask one unit.
+  virtual bool ListsGroupOrders() const { return true; }
 
  protected:
+  // Makes a question menu of the kind for the selected unit at the map's question point (the
+  // last click) in the battlefield view, as the map's only open menu; null, with a log line,
+  // when the unit is not the selected one.
+  template <class Kind>
+  static Kind* OpenQuestion(Battle& battle, Unit& unit) {
+    if (!CanAsk(battle, unit)) return nullptr;
+    auto* menu = new Kind;
+    menu->AskAt(battle, unit);
+    return menu;
+  }
+  static bool CanAsk(const Battle& battle, const Unit& unit);
+  void AskAt(Battle& battle, Unit& unit);
   // The orders of the selection: the menu's unit alone, or every order some member of the
   // selected group can take, infantry first.
   void Fill(bool create);

@@ -64,7 +64,7 @@ void UnitOrdersMenu::FillFor(bool create) {
     Offer(30, hidePicture, 'H', create);
     Offer(49, 24, 'D', create);
     Offer(51, 27, 0, create, true);
-    Offer(50, 28, 0, create);
+    Offer(50, unit_->setupZone == 7 ? 29 : 28, 0, create);
   }
   Offer(37, 0, 'A', create, true);
   const VehicleServices* vehicle = unit_->AsVehicle();

@@ -370,6 +370,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
     return RelativeBearingTo(other.x, other.y, turret, fold);
   }
   bool IsCloseTo(const Unit& other) const;
+  // 0..1: how much of the unit the viewer sees from where it stands (slot 65 from the
+  // viewer's position and base height).
+  float ExposureFrom(const Unit& viewer, bool sure);
   bool TerrainQuery(bool strict) const;
   bool IsConcealed(bool strict, bool checkView, float px, float py);
   bool HoldsAtLastWaypoint() const;

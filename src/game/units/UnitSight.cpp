@@ -1,5 +1,6 @@
 // Distances, lines of sight through the map's visibility cache, bearings and arcs, whether the
 // unit may fire at its target now, and the terrain under a unit with its name.
+#include <algorithm>
 #include <cmath>
 
 #include "framework/core/GString.h"
@@ -254,4 +255,9 @@ void Unit::AppendTerrainTextAt(GString& text, float px, float py, bool topFloor)
     }
   }
   TerrainText(text, t, px, py, topFloor);
+}
+
+float Unit::ExposureFrom(const Unit& viewer, bool sure) {
+  const float seen = VisibilityFromPoint(viewer.x, viewer.y, viewer.GetBaseHeight(), sure);
+  return std::isfinite(seen) ? std::clamp(seen, 0.0f, 1.0f) : 0.0f;
 }

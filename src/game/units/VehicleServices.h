@@ -84,4 +84,8 @@ class VehicleServices {
   // and firepower answer for it while the machine-gun mode flag is set.
   virtual void SetSmallArmsEntry(int32_t /*entry*/) {}
   // ---- End of the machine guns ----
+  // ---- The vehicle question ----
+  // Stores the player's yes (true) or no to the question menu a vehicle asks.
+  virtual void SetQuestionAnswer(bool /*yes*/) {}
+  // ---- End of the vehicle question ----
 };

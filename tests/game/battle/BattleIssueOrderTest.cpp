@@ -221,3 +221,22 @@ TEST(BattleIssueOrder, TileHeightLevelRoundsAwayFromTheLevelBelow) {
   EXPECT_EQ(map.TileHeightLevel(-1, 4), 0);
   EXPECT_EQ(map.TileHeightLevel(3, map.size.tilesY), 0);
 }
+
+TEST(BattleIssueOrder, TheKeepInPlaceToggleRestoresItsValueAndTheFixedPositionNeedsAnArmouredGun) {
+  OrdersWorld w;
+  Unit* unit = w.AddSelected(0, 50.0f);
+  unit->setupZone = 2;
+  w.battle->IssueOrder(50, false);
+  EXPECT_EQ(unit->setupZone, 7);
+  w.battle->IssueOrder(50, false);
+  EXPECT_EQ(unit->setupZone, 0);
+  w.battle->IssueOrder(50, false);
+  w.battle->IssueOrder(50, false);
+  EXPECT_EQ(unit->setupZone, 0);
+  // The fixed position on a unit that is no armoured gun vehicle only beeps.
+  w.battle->IssueOrder(49, false);
+  w.AddSelected(1, 60.0f);
+  w.battle->IssueOrder(49, false);
+  EXPECT_EQ(w.host->beeps, 2);
+  EXPECT_EQ(w.host->inputMode, 0);
+}

@@ -6,9 +6,11 @@
 #include <memory>
 
 #include "game/battle/BattleTestRig.h"
+#include "game/battle/MovingTestUnits.h"
 #include "game/battle/PlainViewHost.h"
 #include "game/map/Map.h"
 #include "game/ui/MapView.h"
+#include "game/ui/UnitOrdersMenu.h"
 
 namespace {
 
@@ -133,4 +135,109 @@ TEST_F(MapViewClick, PicksEndInADefinedModeEvenWithoutASelection) {
   view->RightMouseDown(20, 20);
   EXPECT_EQ(host->inputMode, 0);
   EXPECT_EQ(battle->map->camera.openMenu, nullptr);
+}
+
+TEST_F(MapViewClick, EdgeScrollingStopsForAlertsAndHiddenViewsAndEndsAPickItOrphans) {
+  Map& map = *battle->map;
+  const int32_t side = host->GetCurrentSide() & 1;
+  const float bearing = map.camera.bearing[side];
+  const float y = map.camera.y[side];
+  host->inputMode = 9;  // an alert is up
+  EXPECT_FALSE(view->ScrollAtEdge(1, 1, false));
+  host->inputMode = 0;
+  view->SetVisible(0);
+  EXPECT_FALSE(view->ScrollAtEdge(1, 1, false));
+  EXPECT_EQ(map.camera.bearing[side], bearing);
+  EXPECT_EQ(map.camera.y[side], y);
+  view->SetVisible(1);
+  EXPECT_FALSE(view->ScrollAtEdge(0, 0, false));
+  EXPECT_TRUE(view->ScrollAtEdge(-1, 0, false));
+  EXPECT_NE(map.camera.bearing[side], bearing);
+
+  // A waypoint drag whose unit went during the scroll ends: mode 0, the tracker released.
+  Unit* unit = Add(50.0f);
+  battle->SelectUnit(unit);
+  host->inputMode = 4;
+  views.tracker = view.get();
+  battle->SelectUnit(nullptr);
+  EXPECT_TRUE(view->ScrollAtEdge(0, 1, false));
+  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(views.tracker, nullptr);
+  // The selection rectangle needs no unit: it goes on.
+  host->inputMode = 10;
+  views.tracker = view.get();
+  EXPECT_TRUE(view->ScrollAtEdge(0, 1, true));
+  EXPECT_EQ(host->inputMode, 10);
+  EXPECT_EQ(views.tracker, view.get());
+}
+
+namespace {
+
+// The application as the battlefield view's menus reach it: the orders menu opened and given
+// keys as the application does, and the items' commands handed to the battle.
+class OrdersHost : public LockHost {
+ public:
+  GObject* OpenUnitOrdersMenu(bool atWaypoint) override {
+    return battle != nullptr ? UnitOrdersMenu::OpenFor(*battle, atWaypoint) : nullptr;
+  }
+  bool OrdersMenuTakesKey(GObject* menu, int32_t key) override {
+    auto* open = dynamic_cast<Menu*>(menu);
+    return open != nullptr && open->HandleKey(key);
+  }
+  Battle* battle = nullptr;
+};
+
+class CommandViews : public PlainViewHost {
+ public:
+  void DoApplicationCommand(int32_t command) override {
+    if (battle != nullptr) battle->DoCommand(command);
+  }
+  Battle* battle = nullptr;
+};
+
+}  // namespace
+
+TEST(MapViewScript, ARectangleTheMenuKeyAndAClickGiveTwoSquadsAWaypoint) {
+  CommandViews views;
+  BattleTestRig rig;
+  auto owned = std::make_unique<OrdersHost>();
+  OrdersHost* host = owned.get();
+  rig.headless.SetHost(std::move(owned));
+  Battle* battle = &rig.Fresh();
+  battle->setupPhase = 0;
+  host->battle = battle;
+  views.battle = battle;
+  Map& map = *battle->map;
+  MapView* view = MapView::Create(map, 800, 510);
+  map.display.battleView = view;  // the map owns it
+  Unit* a = new Walker;
+  Unit* b = new Walker;
+  a->Setup(300.0f, 300.0f, 0.0f, 6, 2);
+  b->Setup(320.0f, 300.0f, 0.0f, 6, 2);
+  a->side = b->side = 1;
+  battle->AddUnitToMap(a, a->x, a->y);
+  battle->AddUnitToMap(b, b->x, b->y);
+
+  // The rectangle over both (the unit drawing marks what it holds).
+  view->ClickOn(100, 100, nullptr, false, false, false);
+  view->Track(400, 300, 1, 0);
+  a->boxSelection = 1;
+  b->boxSelection = 1;
+  view->MouseUp(400, 300, 0);
+  ASSERT_EQ(battle->multiSelection, 1);
+  ASSERT_NE(battle->selectedUnit, nullptr);
+  // The right button opens the orders menu; 'm' chooses the move.
+  view->RightMouseDown(400, 300);
+  ASSERT_NE(map.camera.openMenu, nullptr);
+  battle->HandleKey('m', false, false);
+  EXPECT_EQ(map.camera.openMenu, nullptr);
+  EXPECT_EQ(host->inputMode, 2);
+  // A click on the ground where the pick found it.
+  map.orders.pickX = 500.0f;
+  map.orders.pickY = 400.0f;
+  view->MouseDown(500, 200, 0, 0, 0);
+  view->MouseUp(500, 200, 0);
+  EXPECT_EQ(a->waypointCount, 1);
+  EXPECT_EQ(b->waypointCount, 1);
+  EXPECT_EQ(host->inputMode, 0);
 }

@@ -11,6 +11,9 @@
 #include "game/map/MapAppServices.h"
 #include "game/ui/MapView.h"
 #include "game/ui/UnitOrdersMenu.h"
+#include "game/ui/VehicleQuestionMenu.h"
+#include "game/ui/WaypointMenu.h"
+#include "game/units/Vehicle.h"
 #include "game/units/Waypoint.h"
 
 namespace {
@@ -141,4 +144,100 @@ TEST_F(OrdersMenu, AChosenOrderClosesTheMenuThenReachesTheUnit) {
   battle->App().SetInputMode(0);
   battle->DoCommand(22);
   EXPECT_EQ(battle->App().GetInputMode(), 0);
+}
+
+namespace {
+
+// The battlefield view as the menus see it: the commands of their items go to the battle.
+class CommandView : public GView {
+ public:
+  explicit CommandView(Battle& battle) : battle_(battle) { Place(nullptr, 0, 0, 800, 510); }
+  void DoCommand(int32_t command) override { battle_.DoCommand(command); }
+
+ private:
+  Battle& battle_;
+};
+
+// A test vehicle that keeps the answer of its question.
+class AskingVehicle : public TestVehicle {
+ public:
+  void SetQuestionAnswer(bool yes) override { answer = yes ? 1 : 0; }
+  int32_t answer = -1;
+};
+
+}  // namespace
+
+TEST_F(OrdersMenu, TheQuestionMenusOpenAtTheLastClickAndTheirKeysAnswer) {
+  battle->map->display.battleView = new CommandView(*battle);  // the map owns it
+  battle->map->orders.questionX = 790;
+  battle->map->orders.questionY = 500;
+  auto* vehicle = new AskingVehicle;
+  vehicle->Setup(50.0f, 100.0f, 0.0f, 6, 2);
+  battle->AddUnitToMap(vehicle, 50.0f, 100.0f);
+  Unit* squad = Add(0, 60.0f);
+  Map& map = *battle->map;
+
+  // Only for the selected unit, and only of its kind.
+  battle->selectedUnit = squad;
+  EXPECT_EQ(VehicleQuestionMenu::OpenFor(*battle, *vehicle), nullptr);
+  EXPECT_EQ(VehicleQuestionMenu::OpenFor(*battle, *squad), nullptr);
+  EXPECT_EQ(map.camera.openMenu, nullptr);
+
+  battle->selectedUnit = vehicle;
+  VehicleQuestionMenu* question = VehicleQuestionMenu::OpenFor(*battle, *vehicle);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(map.camera.openMenu, question);
+  EXPECT_EQ(question->Count(), 2);
+  EXPECT_EQ(question->CodeAt(0), 42);
+  EXPECT_EQ(question->HotKeyAt(0), 'Y');
+  EXPECT_EQ(question->HotKeyAt(1), 'N');
+  EXPECT_EQ(question->GetStyle(), 2);
+  // Kept inside the view at the click.
+  EXPECT_EQ(question->Bounds().left, 640);
+  EXPECT_EQ(question->Bounds().top, 450);
+  EXPECT_FALSE(question->HandleKey('q'));
+  EXPECT_EQ(map.camera.openMenu, question);
+  // 'y' answers yes and closes the menu; 'Y' the same on a new one; 'n' no.
+  EXPECT_TRUE(question->HandleKey('y'));
+  EXPECT_EQ(map.camera.openMenu, nullptr);
+  EXPECT_EQ(vehicle->answer, 1);
+  vehicle->answer = -1;
+  EXPECT_TRUE(VehicleQuestionMenu::OpenFor(*battle, *vehicle)->HandleKey('Y'));
+  EXPECT_EQ(vehicle->answer, 1);
+  EXPECT_TRUE(VehicleQuestionMenu::OpenFor(*battle, *vehicle)->HandleKey('n'));
+  EXPECT_EQ(vehicle->answer, 0);
+
+  // The level menu of a squad: Top and Bottom floor; in the set-up phase the facing pick follows.
+  battle->selectedUnit = squad;
+  battle->setupPhase = 1;
+  WaypointMenu* level = WaypointMenu::OpenFor(*battle, *squad);
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->CodeAt(0), 45);
+  EXPECT_EQ(level->HotKeyAt(0), 'T');
+  EXPECT_EQ(level->CodeAt(1), 44);
+  EXPECT_EQ(level->HotKeyAt(1), 'B');
+  EXPECT_EQ(level->GetStyle(), 3);
+  // A second question replaces the open one.
+  level = WaypointMenu::OpenFor(*battle, *squad);
+  EXPECT_EQ(map.camera.openMenu, level);
+  EXPECT_TRUE(level->HandleKey('b'));
+  EXPECT_EQ(map.camera.openMenu, nullptr);
+  EXPECT_EQ(battle->App().GetInputMode(), 7);
+}
+
+TEST_F(OrdersMenu, TheQuestionMenusAskOneUnitEvenInAGroup) {
+  Unit* vehicle = Add(1, 50.0f);
+  Unit* squad = Add(0, 60.0f);
+  vehicle->boxSelection = 2;
+  squad->boxSelection = 2;
+  battle->multiSelection = 1;
+  battle->selectedUnit = vehicle;
+  VehicleQuestionMenu* question = VehicleQuestionMenu::OpenFor(*battle, *vehicle);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(question->Count(), 2);
+  EXPECT_EQ(question->CodeAt(0), 42);
+  // Answered for a unit that is no vehicle (the selection moved on): a beep, nothing else.
+  battle->selectedUnit = squad;
+  battle->DoCommand(42);
+  EXPECT_EQ(battle->map->camera.openMenu, nullptr);
 }

@@ -1,0 +1,47 @@
+#include "game/ui/WaypointMenu.h"
+
+#include "framework/core/GErrorLog.h"
+#include "framework/core/Quorl.h"
+#include "game/battle/Battle.h"
+#include "game/map/Map.h"
+#include "game/map/MapAppServices.h"
+#include "game/units/Infantry.h"
+#include "game/units/Unit.h"
+
+namespace {
+
+constexpr int32_t kTopFloor = 45;
+constexpr int32_t kBottomFloor = 44;
+constexpr int32_t kFacing = 48;
+
+}  // namespace
+
+WaypointMenu* WaypointMenu::OpenFor(Battle& battle, Unit& unit) {
+  if (!unit.IsInfantry()) {
+    GErrorLog::LogValue("Waypoint level menu for a unit that is no infantry, kind", unit.kind);
+    return nullptr;
+  }
+  return OpenQuestion<WaypointMenu>(battle, unit);
+}
+
+void WaypointMenu::FillFor(bool create) {
+  AddItem(kTopFloor, 20, 'T', create);
+  AddItem(kBottomFloor, 21, 'B', create);
+}
+
+void WaypointMenu::Execute(int32_t code) {
+  Battle* battle = battle_;
+  CloseOpenMenu();  // this menu is gone from here on
+  if (battle == nullptr) return;
+  Unit* unit = battle->selectedUnit;
+  if (unit == nullptr || !unit->IsInfantry()) {
+    GErrorLog::LogValue("Waypoint level answered without an infantry unit selected, code", code);
+    battle->App().Beep();
+    return;
+  }
+  if (auto* squad = dynamic_cast<Infantry*>(unit)) {
+    // The top floor needs a waypoint to raise outside the set-up phase.
+    if (battle->IsSetupPhase() || squad->waypointCount > 0) squad->OrderUpperFloor(code == kTopFloor);
+  }
+  if (battle->IsSetupPhase()) battle->IssueOrder(kFacing, false);
+}
