@@ -15,6 +15,7 @@
 
 #include "BitmapCatalogue.h"
 #include "BitmapCatalogueTable.h"
+#include "TableTextureNumbers.h"
 #include "platform/PBitmapFile.h"
 #include "support/TestFolder.h"
 
@@ -90,20 +91,7 @@ TEST(BitmapCatalogueTest, HasEveryInterfaceNumberAndTheFontRowsEachWithItsLoader
   EXPECT_EQ(fonts, (std::set<int32_t>{30000, 30001, 30002, 30010}));
   // The blocks set aside for the data tables hold a skin for exactly the numbers the vehicle
   // models and the crew weapons name; the reinforcement markers' block is full.
-  std::set<int32_t> named;
-  for (const char* table : {"/tables/vehicle_models.txt", "/tables/weapon_draws.txt"}) {
-    std::ifstream in(std::string(TARVANE_DATA_DIR) + table);
-    std::string line;
-    while (std::getline(in, line)) {
-      const size_t equals = line.find(" = ");
-      if (equals == std::string::npos) continue;
-      const std::string key = line.substr(0, equals);
-      if (key != "textures" && key != "extra_textures") continue;
-      std::istringstream numbers(line.substr(equals + 3));
-      for (int32_t n = 0; numbers >> n;)
-        if (n > 0) named.insert(n);
-    }
-  }
+  const std::set<int32_t> named = TableTextureNumbers();
   EXPECT_EQ(named.size(), 765u);
   std::set<int32_t> skins;
   int32_t markers = 0;

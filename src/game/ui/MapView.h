@@ -102,9 +102,6 @@ class MapView : public GView, public BattlefieldView {
   void PickAt(int32_t x, int32_t y);
   // The renderer's picked point as the map's picked ground point; false when there is none.
   bool PickGroundPoint();
-  // Every idle pass: the replay advances while it runs (input mode 5), and the kernel hears
-  // whether the camera is animating.
-  void TickAction() override;
   // The selected waypoint as it was before the last press (-1 for none).
   static int32_t waypointMemory;
   // ---- End of mouse input ----

@@ -324,15 +324,6 @@ void MapView::MouseUp(int32_t x, int32_t y, uint8_t rightButton) {
   map_->orders.hovered = nullptr;
 }
 
-void MapView::TickAction() {
-  constexpr int32_t kReplayMode = 5;
-  Battle* battle = BattleOf(map_);
-  const bool replaying = battle != nullptr && map_->App().GetInputMode() == kReplayMode;
-  if (replaying) battle->ReplayStep();
-  // A running replay keeps the frames coming.
-  if (gKernel != nullptr) gKernel->SetCameraCounter(replaying && battle->replayState != Replay::kPaused);
-}
-
 void MapView::RightMouseDown(int32_t /*x*/, int32_t /*y*/) {
   Battle* battle = BattleOf(map_);
   if (battle == nullptr) return;
