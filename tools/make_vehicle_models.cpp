@@ -1,44 +1,73 @@
-// Makes the vehicle models: reads the drawing contract, makes each routine's placeholder from its
-// block, checks it with the validator and writes the records as C++ source. A malformed contract
-// row or a model that breaks its contract stops the build, and nothing is written.
-//   make_vehicle_models data/models/contract.txt out/VehicleModelGeometry.cpp
+// Makes the vehicle models: reads the drawing contract and every routine's source in the models
+// directory (data/models/NNN.model, named by the routine's lowest slot), compiles each source,
+// checks the model against its contract with the validator and writes the records as C++ source.
+// A malformed contract row, a bad source line or a model that breaks its contract stops the
+// build, and nothing is written.
+//   make_vehicle_models data/models out/VehicleModelGeometry.cpp
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "ModelContract.h"
 #include "ModelEmitter.h"
+#include "ModelSource.h"
 #include "ModelValidator.h"
-#include "PlaceholderMaker.h"
 #include "game/models/VehicleModelGeometry.h"
+
+namespace {
+
+bool ReadText(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream s;
+  s << in.rdbuf();
+  text = s.str();
+  return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: make_vehicle_models contract.txt VehicleModelGeometry.cpp\n");
+    std::fprintf(stderr, "usage: make_vehicle_models models-directory VehicleModelGeometry.cpp\n");
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "%s: cannot be read\n", argv[1]);
+  const std::string dir = argv[1];
+  const std::string contractPath = dir + "/contract.txt";
+  std::string text;
+  if (!ReadText(contractPath, text)) {
+    std::fprintf(stderr, "%s: cannot be read\n", contractPath.c_str());
     return 1;
   }
-  std::stringstream text;
-  text << in.rdbuf();
   std::vector<ModelContract> contracts;
   std::string error;
-  if (!ReadModelContracts(text.str(), argv[1], contracts, error)) {
+  if (!ReadModelContracts(text, "contract.txt", contracts, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   if (contracts.size() != static_cast<size_t>(VehicleModelGeometry::kCount)) {
-    std::fprintf(stderr, "%s: %zu routines, not %d\n", argv[1], contracts.size(), VehicleModelGeometry::kCount);
+    std::fprintf(stderr, "%s: %zu routines, not %d\n", contractPath.c_str(), contracts.size(),
+                 VehicleModelGeometry::kCount);
     return 1;
   }
+  // Shared parts are read from the parts directory only.
+  const ModelPartLoader load = [&dir](const std::string& path, std::string& out) {
+    if (path.rfind("parts/", 0) != 0 || path.find("..") != std::string::npos) return false;
+    return ReadText(dir + "/" + path, out);
+  };
   std::vector<ModelRecord> records(contracts.size());
   for (size_t i = 0; i < contracts.size(); ++i) {
-    std::string why = MakePlaceholder(contracts[i], records[i], &contracts);
-    if (!why.empty()) why = "routine " + std::to_string(contracts[i].routine) + ": " + why;
-    if (why.empty()) why = ValidateModel(contracts[i], records[i].View());
+    const std::string name = ModelSourceName(contracts[i]);
+    std::string source;
+    if (!ReadText(dir + "/" + name, source)) {
+      std::fprintf(stderr, "%s:1: slot %d: the source cannot be read\n", name.c_str(), contracts[i].slots.front());
+      return 1;
+    }
+    std::string why = CompileModelSource(source, name, contracts[i], contracts, load, records[i]);
+    if (why.empty()) {
+      why = ValidateModel(contracts[i], records[i].View());
+      if (!why.empty()) why = name + ":1: slot " + std::to_string(contracts[i].slots.front()) + ": " + why;
+    }
     if (!why.empty()) {
       std::fprintf(stderr, "%s\n", why.c_str());
       return 1;
@@ -50,13 +79,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", why.c_str());
     return 1;
   }
-  const std::string source = EmitVehicleModels(records);
-  std::ifstream old(argv[2], std::ios::binary);
-  std::stringstream before;
-  if (old) before << old.rdbuf();
-  if (before.str() == source) return 0;
+  const std::string output = EmitVehicleModels(records);
+  std::string before;
+  if (ReadText(argv[2], before) && before == output) return 0;
   std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-  out << source;
+  out << output;
   if (!out) {
     std::fprintf(stderr, "%s: cannot be written\n", argv[2]);
     return 1;

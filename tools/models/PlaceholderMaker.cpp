@@ -148,7 +148,8 @@ std::string LayOutFirstHalf(ModelContract& c) {
   return {};
 }
 
-std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, const std::vector<ModelContract>* all) {
+std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, const std::vector<ModelContract>* all,
+                            const std::vector<AuthoredGroup>* authored) {
   ModelContract c = source;
   record = ModelRecord{};
   if (std::string why = LayOutFirstHalf(c); !why.empty()) return why;
@@ -229,6 +230,9 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
   auto drawGroups = [&](ModelStage stage) {
     for (const ContractGroup& g : c.groups) {
       if (g.stage != stage) continue;
+      const size_t index = static_cast<size_t>(&g - c.groups.data());
+      const AuthoredGroup* own =
+          authored != nullptr && index < authored->size() && (*authored)[index].present ? &(*authored)[index] : nullptr;
       FacePlacer& placer = placers[static_cast<size_t>(StageIndex(stage))];
       if (g.entry < 0) {
         r.Step(ModelOp::kColour, 0, r.Constants({0.0f, 0.0f, 0.0f}));
@@ -237,8 +241,14 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
       }
       for (int32_t i = 0; i < g.fans; ++i) {
         std::vector<float> xyz, uv;
-        const int32_t n = sizes[fan++];
-        placer.Fan(n, xyz, uv);
+        int32_t n = sizes[fan++];
+        if (own != nullptr) {
+          xyz = own->fanXyz[static_cast<size_t>(i)];
+          uv = own->fanUv[static_cast<size_t>(i)];
+          n = static_cast<int32_t>(xyz.size() / 3) - 2;
+        } else {
+          placer.Fan(n, xyz, uv);
+        }
         if (g.entry < 0) r.Primitive(ModelOp::kColouredFan, n, xyz, {});
         else r.Primitive(ModelOp::kFan, n, xyz, uv);
       }
@@ -246,7 +256,12 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
         std::vector<float> xyz, uv;
         switch (g.singleKind) {
           case SingleKind::kArrays:
-            placer.Fan(1, xyz, uv);
+            if (own != nullptr) {
+              xyz = own->singleXyz[static_cast<size_t>(i)];
+              uv = own->singleUv[static_cast<size_t>(i)];
+            } else {
+              placer.Fan(1, xyz, uv);
+            }
             r.Primitive(ModelOp::kArray, 0, xyz, uv);
             break;
           case SingleKind::kQuads:

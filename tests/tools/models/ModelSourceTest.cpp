@@ -1,0 +1,236 @@
+// The vehicle model sources: every template compiles to its placeholder bit for bit, an authored
+// model is fitted to its contract's counts and passes the validator, the fitter adds exactly the
+// vertices wanted on existing edges, and every bad line stops the compile naming its place.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "ModelContract.h"
+#include "ModelFaces.h"
+#include "ModelSource.h"
+#include "ModelValidator.h"
+#include "PlaceholderMaker.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+const std::vector<ModelContract>& Contracts() {
+  static const std::vector<ModelContract> contracts = [] {
+    std::vector<ModelContract> out;
+    std::string error;
+    EXPECT_TRUE(ReadModelContracts(ReadFile(TARVANE_MODEL_DIR "/contract.txt"), "contract.txt", out, error)) << error;
+    return out;
+  }();
+  return contracts;
+}
+
+bool Same(const ModelRecord& a, const ModelRecord& b) {
+  auto bits = [](const std::vector<float>& v) {
+    return std::string(reinterpret_cast<const char*>(v.data()), v.size() * sizeof(float));
+  };
+  if (a.steps.size() != b.steps.size()) return false;
+  for (size_t i = 0; i < a.steps.size(); ++i) {
+    const ModelStep &s = a.steps[i], &t = b.steps[i];
+    if (s.op != t.op || s.n != t.n || s.k != t.k || s.side != t.side || s.sign != t.sign) return false;
+  }
+  return bits(a.positions) == bits(b.positions) && bits(a.uvs) == bits(b.uvs) && bits(a.constants) == bits(b.constants);
+}
+
+TEST(ModelSource, EveryTemplateSourceCompilesToItsPlaceholder) {
+  const std::vector<ModelContract>& all = Contracts();
+  ASSERT_EQ(all.size(), 93u);
+  for (const ModelContract& c : all) {
+    const std::string name = ModelSourceName(c);
+    ModelRecord compiled, placeholder;
+    ModelSourceInfo info;
+    const std::string why =
+        CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + name), name, c, all, {}, compiled, &info);
+    ASSERT_EQ(why, "") << name;
+    if (!info.isTemplate) continue;
+    ASSERT_EQ(MakePlaceholder(c, placeholder, &all), "");
+    EXPECT_TRUE(Same(compiled, placeholder)) << name;
+  }
+  for (const ModelContract& c : all)
+    if (c.routine == 36) {
+      EXPECT_EQ(ModelSourceName(c), "036.model");
+    }
+}
+
+// A small hull routine of our own: a box hull, an open plate and a triangle.
+const char kContract[] =
+    "routine 7\nslots 7 8\nvariant none\nfootprint -0.05 -0.1 0.05 0.1\nform hull\nturret-pivot none\n"
+    "gun-pivot none\nflash none\nrecoil none\ngroup hull 1 fans 5\ngroup hull 2 fans 2 arrays 1\n"
+    "fan-sizes hull 1 3 2\ntotals 8 26 42\nground 0.001\nupper 0.008\nbarrel-start 5e-4\n";
+
+std::string Compile(const std::string& body, ModelRecord* out = nullptr,
+                    const std::map<std::string, std::string>& parts = {}) {
+  std::vector<ModelContract> cs;
+  std::string error;
+  EXPECT_TRUE(ReadModelContracts(kContract, "contract.txt", cs, error)) << error;
+  ModelRecord record;
+  const ModelPartLoader load = [&parts](const std::string& path, std::string& text) {
+    const auto it = parts.find(path);
+    if (it == parts.end()) return false;
+    text = it->second;
+    return true;
+  };
+  std::string why = CompileModelSource(body, "007.model", cs[0], cs, load, record);
+  if (why.empty()) why = ValidateModel(cs[0], record.View());
+  if (out != nullptr) *out = record;
+  return why;
+}
+
+const std::string kHead = "model 7\nlet w = 0.05*28.867\n";
+const std::string kBody = kHead +
+                          "stage hull\ngroup 1\n"
+                          "box -w @footprint.y0 0.2 w @footprint.y1 1.0 omit bottom\n"
+                          "group 2\n"
+                          "plate -1 0 1.2 1 0 1.2 1 0.5 1.6 -1 0.5 1.6\n"
+                          "plate -1 -1 1.2 1 -1 1.2 1 -0.5 1.6 -1 -0.5 1.6 # the rear\n"
+                          "tri 0 1 1 0.5 1.5 1 0 1.5 1.5\n";
+
+TEST(ModelSource, AnAuthoredModelIsFittedToItsCounts) {
+  ModelRecord r;
+  ASSERT_EQ(Compile(kBody, &r), "");
+  // The box's five faces and the plates: 6 + 2 + 2 triangles drawn, the fitter adding 10 to
+  // the box (all on edges two faces share) and 3 to the given fans (3 and 2).
+  std::array<std::vector<int32_t>, 3> sizes = FanSizesByStage(r.View());
+  int32_t box = 0;
+  for (size_t i = 0; i < 5; ++i) box += sizes[0][i];
+  EXPECT_EQ(box, 20);
+  EXPECT_EQ(sizes[0][5], 3);
+  EXPECT_EQ(sizes[0][6], 2);
+  // The same source gives the same bytes.
+  ModelRecord again;
+  ASSERT_EQ(Compile(kBody, &again), "");
+  EXPECT_TRUE(Same(r, again));
+  // Through a shared part, with a value of its own.
+  ModelRecord used;
+  const std::string viaPart = kHead + "stage hull\ngroup 1\nuse \"parts/hull.model\" with h = 1.0\n" +
+                              kBody.substr(kBody.find("group 2"));
+  ASSERT_EQ(Compile(viaPart, &used, {{"parts/hull.model", "box -w @footprint.y0 0.2 w @footprint.y1 h omit bottom\n"}}),
+            "");
+  EXPECT_TRUE(Same(r, used));
+}
+
+TEST(ModelSource, BadLinesStopWithTheirPlace) {
+  auto body = [](const std::string& groupOne) {
+    return kHead + "stage hull\ngroup 1\n" + groupOne + kBody.substr(kBody.find("group 2"));
+  };
+  EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1\n")), "007.model:5: slot 7, hull, group 1: numbers (has 5, wants 6)");
+  EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1 nan\n")),
+            "007.model:5: slot 7, hull, group 1: unknown name 'nan'");
+  EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1 1/0\n")), "007.model:5: slot 7, hull, group 1: '1/0' is not finite");
+  EXPECT_EQ(Compile(body("cone 1 2 3\n")), "007.model:5: slot 7, hull, group 1: unknown solid 'cone'");
+  EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1 1 omit bottom top\n")),
+            "007.model:4: slot 7, hull, group 1: fans (has 4, wants 5)");
+  EXPECT_EQ(Compile(body("box -w @pivot.y 0.2 w 0.1 1\n")),
+            "007.model:5: slot 7, hull, group 1: unknown name '@pivot.y'");
+  EXPECT_EQ(Compile(body("use \"parts/none.model\"\n")),
+            "007.model:5: slot 7, hull, group 1: 'parts/none.model' cannot be read");
+  EXPECT_EQ(Compile(body("use \"parts/a.model\"\n"), nullptr,
+                    {{"parts/a.model", "use \"parts/b.model\"\n"}, {"parts/b.model", "use \"parts/a.model\"\n"}}),
+            "007.model:5: slot 7, hull, group 1: 'parts/a.model' uses itself");
+  // The plates over their given sizes, and the free faces over the routine's triangles.
+  EXPECT_EQ(Compile(kHead + "stage hull\ngroup 1\nbox -w -0.1 0.2 w 0.1 1 omit bottom\ngroup 2\n"
+                            "plate -1 0 1.2 1 0 1.2 1 0.5 1.6 0 0.7 1.6 -1 0.5 1.6 -1 0.2 1.4\nplate 0 0 0 1 0 0 1 1 0 0 1 0\n"
+                            "tri 0 1 1 0.5 1.5 1 0 1.5 1.5\n"),
+            "007.model:6: slot 7, hull, group 2: fan size (has 4, wants 3)");
+  EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1 1 omit bottom\nbox -w -0.1 0.2 w 0.1 1 omit bottom\n")),
+            "007.model:4: slot 7, hull, group 1: fans (has 10, wants 5)");
+  EXPECT_EQ(Compile("model 8\n"), "007.model:1: slot 7: model (has 8, wants 7)");
+  EXPECT_EQ(Compile("stage hull\n"), "007.model:1: slot 7: the source does not start with its model statement");
+  EXPECT_EQ(Compile("model 7\ntemplate common\n"),
+            "007.model:2: slot 7: template 'common' is not the routine's form 'hull'");
+  EXPECT_EQ(Compile("model 7\nstage hull\ngroup 2\n"),
+            "007.model:3: slot 7, hull, group 2: group order (has hull 2, wants hull 1)");
+  EXPECT_EQ(Compile("model 7\ndepicts \"X\" 5 2 2 5\n"),
+            "007.model:2: slot 7: depicts takes \"name\" length width height wheels \"source\"");
+  EXPECT_EQ(Compile("model 7\nlet a = (1+2\n"), "007.model:2: slot 7: '(1+2' has an unclosed bracket");
+  EXPECT_EQ(Compile("model 7\nhatch c 0 0 0 0 \"turret\n"), "007.model:2: slot 7: an unclosed quote");
+}
+
+ModelFace Square(float x0, float x1) {
+  ModelFace f;
+  f.corners = {{x0, 0, 0}, {x1, 0, 0}, {x1, 1, 0}, {x0, 1, 0}};
+  f.uv = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+  return f;
+}
+
+// Whether point p lies on the segment a-b.
+bool OnSegment(const std::array<float, 3>& p, const std::array<float, 3>& a, const std::array<float, 3>& b) {
+  const float cross = (b[0] - a[0]) * (p[1] - a[1]) - (b[1] - a[1]) * (p[0] - a[0]);
+  return std::fabs(cross) < 1e-6f && p[0] >= std::fmin(a[0], b[0]) && p[0] <= std::fmax(a[0], b[0]) &&
+         p[1] >= std::fmin(a[1], b[1]) && p[1] <= std::fmax(a[1], b[1]);
+}
+
+TEST(ModelFaces, TheFitterAddsVerticesOnEdgesOnly) {
+  for (int32_t k = 0; k <= 7; ++k) {
+    // Two squares sharing the edge x = 1, and an open plate beside them.
+    std::vector<ModelFace> faces{Square(0, 1), Square(1, 2), Square(3, 4)};
+    faces[2].open = true;
+    const std::vector<ModelFace> before = faces;
+    ASSERT_EQ(FitFaces(faces, 6 + k), "") << k;
+    int32_t added = 0;
+    for (size_t i = 0; i < faces.size(); ++i) {
+      added += faces[i].Triangles() - before[i].Triangles();
+      // Each original corner is still there in order; each new one lies on an original edge.
+      size_t next = 0;
+      for (const auto& p : faces[i].corners) {
+        const auto& o = before[i].corners;
+        if (next < o.size() && p == o[next]) {
+          ++next;
+          continue;
+        }
+        EXPECT_TRUE(OnSegment(p, o[(next + o.size() - 1) % o.size()], o[next % o.size()])) << k;
+      }
+      EXPECT_EQ(next, before[i].corners.size());
+    }
+    EXPECT_EQ(added, k);
+    // An even share goes on the shared edge, so the squares keep no T-junction: their corners on
+    // x = 1 are the same.
+    auto onEdge = [](const ModelFace& f) {
+      std::vector<float> ys;
+      for (const auto& p : f.corners)
+        if (p[0] == 1.0f) ys.push_back(p[1]);
+      std::sort(ys.begin(), ys.end());
+      return ys;
+    };
+    EXPECT_EQ(onEdge(faces[0]), onEdge(faces[1])) << k;
+  }
+  std::vector<ModelFace> over{Square(0, 1), Square(1, 2), Square(3, 4)};
+  EXPECT_EQ(FitFaces(over, 3), "triangles (has 6, wants 3)");
+  std::vector<ModelFace> full{Square(0, 1)};
+  EXPECT_EQ(FitFaces(full, 11), "triangles (has 10, wants 11)");
+}
+
+TEST(ModelFaces, TheHubHasTheLargestSmallestAngle) {
+  // A square with a vertex in the middle of its bottom edge: the hub is the top corner opposite,
+  // never a corner beside the added vertex, whose fan would hold a flat triangle.
+  ModelFace f;
+  f.corners = {{0, 0, 0}, {0.5f, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+  f.uv = {{0, 0}, {0.5f, 0}, {1, 0}, {1, 1}, {0, 1}};
+  std::vector<float> xyz, uv;
+  ASSERT_TRUE(FanFromFace(f, xyz, uv));
+  EXPECT_EQ(xyz.size(), 15u);
+  EXPECT_EQ(xyz[0], 0.5f);
+  EXPECT_EQ(xyz[1], 0.0f);
+  EXPECT_EQ(uv[0], 0.5f);
+  // A triangle with two vertices on each edge leaves no hub without a flat triangle.
+  ModelFace t;
+  t.corners = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {2, 1, 0}, {1, 2, 0}, {0, 3, 0}, {0, 2, 0}, {0, 1, 0}};
+  t.uv.resize(9);
+  EXPECT_FALSE(FanFromFace(t, xyz, uv));
+}
+
+}  // namespace

@@ -1,0 +1,633 @@
+#include "ModelSource.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+
+#include "ModelFaces.h"
+#include "PlaceholderMaker.h"
+
+namespace {
+
+// Metres to model units.
+constexpr double kUnit = 28.867;
+constexpr double kPi = 3.14159265358979323846;
+
+const char* const kStageNames[] = {"hull", "variant", "turret", "gun", "barrel"};
+
+using P3 = std::array<float, 3>;
+
+struct Word {
+  std::string text;
+  bool quoted = false;
+};
+
+// Splits a line into words: quoted strings are one word, '#' starts a comment.
+bool SplitLine(const std::string& line, std::vector<Word>& out, std::string& why) {
+  out.clear();
+  size_t i = 0;
+  while (i < line.size()) {
+    const char c = line[i];
+    if (c == ' ' || c == '\t' || c == '\r') {
+      ++i;
+    } else if (c == '#') {
+      break;
+    } else if (c == '"') {
+      const size_t end = line.find('"', i + 1);
+      if (end == std::string::npos) {
+        why = "an unclosed quote";
+        return false;
+      }
+      out.push_back({line.substr(i + 1, end - i - 1), true});
+      i = end + 1;
+    } else {
+      size_t end = i;
+      while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r' && line[end] != '#')
+        ++end;
+      out.push_back({line.substr(i, end - i), false});
+      i = end;
+    }
+  }
+  return true;
+}
+
+// The compile of one source: its place (stage, group) for messages, named values and faces.
+class Compiler {
+ public:
+  Compiler(const std::string& name, const ModelContract& contract, const std::vector<ModelContract>& all,
+           const ModelPartLoader& load)
+      : name_(name), contract_(contract), all_(all), load_(load) {}
+
+  std::string Run(const std::string& text, ModelRecord& record, ModelSourceInfo* info);
+
+ private:
+  struct Group {
+    int32_t contractIndex = -1;
+    int32_t line = 0;
+    std::vector<ModelFace> fans;
+    std::vector<ModelFace> singles;
+  };
+
+  std::string Fail(int32_t line, const std::string& rule) const {
+    std::string s = name_ + ":" + std::to_string(line) + ": slot " +
+                    std::to_string(contract_.slots.empty() ? -1 : contract_.slots.front());
+    if (stage_ >= 0) s += std::string(", ") + kStageNames[stage_];
+    if (group_ >= 0) s += ", group " + std::to_string(groupEntry_);
+    return s + ": " + rule;
+  }
+  static std::string Figures(const std::string& rule, int64_t has, int64_t wants) {
+    return rule + " (has " + std::to_string(has) + ", wants " + std::to_string(wants) + ")";
+  }
+
+  std::string Statement(const std::vector<Word>& w, int32_t line, int32_t depth);
+  std::string Solid(const std::vector<Word>& w, size_t at, int32_t line, std::vector<ModelFace>& out);
+  std::string CloseGroup();
+  std::string Finish(ModelRecord& record);
+
+  // Expressions: numbers, named values, pins, + - * / and brackets.
+  bool Number(const std::string& text, double& out, std::string& why) const;
+  bool Numbers(const std::vector<Word>& w, size_t from, size_t count, std::vector<double>& out, int32_t line,
+               std::string& why) const;
+  bool Pin(const std::string& name, double& out) const;
+
+  const std::string& name_;
+  const ModelContract& contract_;
+  const std::vector<ModelContract>& all_;
+  const ModelPartLoader& load_;
+  ModelSourceInfo info_;
+  std::map<std::string, double> values_;
+  bool sawModel_ = false;
+  bool sawTemplate_ = false;
+  bool sawBody_ = false;
+  int32_t stage_ = -1;
+  int32_t group_ = -1;  // the contract group being written, -1 before the first
+  int32_t groupEntry_ = 0;
+  int32_t nextGroup_ = 0;
+  std::vector<Group> groups_;
+  std::vector<std::string> using_;  // the parts being used, against cycles
+};
+
+bool Compiler::Pin(const std::string& name, double& out) const {
+  const ModelContract& c = contract_;
+  const std::array<float, 3>& p = c.gunPivot.p;
+  const std::array<float, 3>& q = c.turretPivot.p;
+  const std::map<std::string, std::pair<bool, float>> pins = {
+      {"@footprint.x0", {c.hasFootprint, c.footprint[0]}}, {"@footprint.y0", {c.hasFootprint, c.footprint[1]}},
+      {"@footprint.x1", {c.hasFootprint, c.footprint[2]}}, {"@footprint.y1", {c.hasFootprint, c.footprint[3]}},
+      {"@pivot.x", {c.gunPivot.axes != 0, p[0]}},           {"@pivot.y", {c.gunPivot.axes != 0, p[1]}},
+      {"@pivot.z", {c.gunPivot.axes != 0, p[2]}},           {"@muzzle.x", {c.hasFlash, c.flash[1]}},
+      {"@muzzle.y", {c.hasFlash, c.flash[2]}},              {"@muzzle.z", {c.hasFlash, c.flash[3]}},
+      {"@q.x", {c.turretPivot.axes != 0, q[0]}},            {"@q.y", {c.turretPivot.axes != 0, q[1]}},
+      {"@q.z", {c.turretPivot.axes != 0, q[2]}}};
+  const auto it = pins.find(name);
+  if (it == pins.end() || !it->second.first) return false;
+  out = static_cast<double>(it->second.second) * kUnit;
+  return true;
+}
+
+// A recursive-descent reader over one word.
+struct ExpressionReader {
+  const std::string& s;
+  size_t i = 0;
+  const std::function<bool(const std::string&, double&)>& name;
+  std::string why;
+
+  bool Sum(double& v) {
+    if (!Product(v)) return false;
+    while (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+      const char op = s[i++];
+      double r = 0;
+      if (!Product(r)) return false;
+      v = op == '+' ? v + r : v - r;
+    }
+    return true;
+  }
+  bool Product(double& v) {
+    if (!Unary(v)) return false;
+    while (i < s.size() && (s[i] == '*' || s[i] == '/')) {
+      const char op = s[i++];
+      double r = 0;
+      if (!Unary(r)) return false;
+      v = op == '*' ? v * r : v / r;
+    }
+    return true;
+  }
+  bool Unary(double& v) {
+    if (i < s.size() && s[i] == '-') {
+      ++i;
+      if (!Unary(v)) return false;
+      v = -v;
+      return true;
+    }
+    if (i < s.size() && s[i] == '(') {
+      ++i;
+      if (!Sum(v)) return false;
+      if (i >= s.size() || s[i] != ')') {
+        why = "'" + s + "' has an unclosed bracket";
+        return false;
+      }
+      ++i;
+      return true;
+    }
+    const size_t start = i;
+    if (i < s.size() && (std::isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.')) {
+      while (i < s.size() && (std::isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.' || s[i] == 'e' ||
+                              ((s[i] == '-' || s[i] == '+') && i > start && s[i - 1] == 'e')))
+        ++i;
+      const std::string t = s.substr(start, i - start);
+      char* end = nullptr;
+      v = std::strtod(t.c_str(), &end);
+      if (end != t.c_str() + t.size()) {
+        why = "'" + t + "' is not a number";
+        return false;
+      }
+      return true;
+    }
+    while (i < s.size() && (std::isalnum(static_cast<unsigned char>(s[i])) || s[i] == '_' || s[i] == '@' ||
+                            s[i] == '.'))
+      ++i;
+    const std::string t = s.substr(start, i - start);
+    if (t.empty()) {
+      why = "'" + s + "' is not a number";
+      return false;
+    }
+    if (!name(t, v)) {
+      why = "unknown name '" + t + "'";
+      return false;
+    }
+    return true;
+  }
+};
+
+bool Compiler::Number(const std::string& text, double& out, std::string& why) const {
+  const std::function<bool(const std::string&, double&)> lookup = [this](const std::string& n, double& v) {
+    if (!n.empty() && n[0] == '@') return Pin(n, v);
+    const auto it = values_.find(n);
+    if (it == values_.end()) return false;
+    v = it->second;
+    return true;
+  };
+  ExpressionReader r{text, 0, lookup, {}};
+  if (!r.Sum(out)) {
+    why = r.why;
+    return false;
+  }
+  if (r.i != text.size()) {
+    why = "'" + text + "' is not a number";
+    return false;
+  }
+  if (!std::isfinite(out)) {
+    why = "'" + text + "' is not finite";
+    return false;
+  }
+  return true;
+}
+
+bool Compiler::Numbers(const std::vector<Word>& w, size_t from, size_t count, std::vector<double>& out, int32_t line,
+                       std::string& why) const {
+  out.clear();
+  if (w.size() < from + count) {
+    why = Fail(line, Figures("numbers", static_cast<int64_t>(w.size() - std::min(from, w.size())),
+                             static_cast<int64_t>(count)));
+    return false;
+  }
+  for (size_t k = 0; k < count; ++k) {
+    double v = 0;
+    std::string e;
+    if (w[from + k].quoted || !Number(w[from + k].text, v, e)) {
+      why = Fail(line, e.empty() ? "'" + w[from + k].text + "' is not a number" : e);
+      return false;
+    }
+    out.push_back(v);
+  }
+  return true;
+}
+
+P3 Units(double x, double y, double z) {
+  return {static_cast<float>(x / kUnit), static_cast<float>(y / kUnit), static_cast<float>(z / kUnit)};
+}
+
+// A face from corners in metres, its texture laid flat on the plane its normal picks.
+ModelFace Face(const std::vector<std::array<double, 3>>& m, bool open, int32_t line) {
+  ModelFace f;
+  f.open = open;
+  f.line = line;
+  double n[3] = {0, 0, 0};
+  for (size_t i = 0; i < m.size(); ++i) {
+    const auto& a = m[i];
+    const auto& b = m[(i + 1) % m.size()];
+    n[0] += (a[1] - b[1]) * (a[2] + b[2]);
+    n[1] += (a[2] - b[2]) * (a[0] + b[0]);
+    n[2] += (a[0] - b[0]) * (a[1] + b[1]);
+  }
+  const double ax = std::fabs(n[0]), ay = std::fabs(n[1]), az = std::fabs(n[2]);
+  const size_t ua = az >= ax && az >= ay ? 0 : ax >= ay ? 1 : 0;
+  const size_t va = az >= ax && az >= ay ? 1 : 2;
+  for (const auto& p : m) {
+    f.corners.push_back(Units(p[0], p[1], p[2]));
+    f.uv.push_back({static_cast<float>(p[ua] * 64.0 / 256.0), static_cast<float>(p[va] * 64.0 / 256.0)});
+  }
+  return f;
+}
+
+}  // namespace
+
+std::string Compiler::Solid(const std::vector<Word>& w, size_t at, int32_t line, std::vector<ModelFace>& out) {
+  if (at >= w.size()) return Fail(line, "a solid is missing");
+  const std::string& kind = w[at].text;
+  std::string why;
+  std::vector<double> v;
+  using M = std::array<double, 3>;
+  if (kind == "mirror") {
+    if (at + 1 >= w.size() || w[at + 1].text != "x") return Fail(line, "mirror names no axis x");
+    std::vector<ModelFace> inner;
+    if (std::string e = Solid(w, at + 2, line, inner); !e.empty()) return e;
+    for (ModelFace f : inner) {
+      out.push_back(f);
+      // The mirror image, wound the other way so that it faces outwards.
+      for (P3& p : f.corners) p[0] = -p[0];
+      std::reverse(f.corners.begin(), f.corners.end());
+      std::reverse(f.uv.begin(), f.uv.end());
+      out.push_back(f);
+    }
+    return {};
+  }
+  if (kind == "at" || kind == "turn") {
+    const size_t count = kind == "at" ? 3 : 1;
+    if (!Numbers(w, at + 1, count, v, line, why)) return why;
+    std::vector<ModelFace> inner;
+    if (std::string e = Solid(w, at + 1 + count, line, inner); !e.empty()) return e;
+    const double c = std::cos(kind == "turn" ? v[0] * kPi / 180.0 : 0.0);
+    const double s = std::sin(kind == "turn" ? v[0] * kPi / 180.0 : 0.0);
+    for (ModelFace& f : inner) {
+      for (P3& p : f.corners) {
+        if (kind == "at") {
+          p = {static_cast<float>(p[0] + v[0] / kUnit), static_cast<float>(p[1] + v[1] / kUnit),
+               static_cast<float>(p[2] + v[2] / kUnit)};
+        } else {
+          p = {static_cast<float>(c * p[0] - s * p[1]), static_cast<float>(s * p[0] + c * p[1]), p[2]};
+        }
+      }
+      out.push_back(f);
+    }
+    return {};
+  }
+  // The faces to leave out, after the word omit.
+  std::vector<std::string> omit;
+  size_t end = w.size();
+  for (size_t k = at; k < w.size(); ++k)
+    if (w[k].text == "omit") {
+      end = k;
+      for (size_t j = k + 1; j < w.size(); ++j) omit.push_back(w[j].text);
+    }
+  auto omitted = [&omit](const char* face) { return std::find(omit.begin(), omit.end(), face) != omit.end(); };
+  const size_t args = end - at - 1;
+  if (kind == "box") {
+    if (!Numbers(w, at + 1, 6, v, line, why)) return why;
+    if (args != 6) return Fail(line, Figures("numbers", static_cast<int64_t>(args), 6));
+    const double x0 = v[0], y0 = v[1], z0 = v[2], x1 = v[3], y1 = v[4], z1 = v[5];
+    if (!(x0 < x1 && y0 < y1 && z0 < z1)) return Fail(line, "a box needs its low corner first");
+    const std::vector<std::pair<const char*, std::vector<M>>> faces = {
+        {"top", {{x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}}},
+        {"bottom", {{x0, y0, z0}, {x0, y1, z0}, {x1, y1, z0}, {x1, y0, z0}}},
+        {"right", {{x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}}},
+        {"left", {{x0, y0, z0}, {x0, y0, z1}, {x0, y1, z1}, {x0, y1, z0}}},
+        {"front", {{x0, y1, z0}, {x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}}},
+        {"rear", {{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}}}};
+    for (const auto& [face, m] : faces)
+      if (!omitted(face)) out.push_back(Face(m, false, line));
+    return {};
+  }
+  if (kind == "plate" || kind == "tri") {
+    if (args % 3 != 0 || args < 9 || (kind == "tri" && args != 9))
+      return Fail(line, Figures("numbers", static_cast<int64_t>(args), kind == "tri" ? 9 : 12));
+    if (!Numbers(w, at + 1, args, v, line, why)) return why;
+    std::vector<M> m;
+    for (size_t k = 0; k < args; k += 3) m.push_back({v[k], v[k + 1], v[k + 2]});
+    out.push_back(Face(m, true, line));
+    return {};
+  }
+  if (kind == "disc") {
+    // disc +x|-x|+y|-y|+z|-z cx cy cz r n: an n-gon facing along the axis.
+    if (at + 1 >= w.size()) return Fail(line, "disc names no axis");
+    const std::string axis = w[at + 1].text;
+    static const char* const kAxes[] = {"+x", "-x", "+y", "-y", "+z", "-z"};
+    int32_t a = -1;
+    for (int32_t k = 0; k < 6; ++k)
+      if (axis == kAxes[k]) a = k;
+    if (a < 0) return Fail(line, "disc axis '" + axis + "' is not +x -x +y -y +z -z");
+    if (!Numbers(w, at + 2, 5, v, line, why)) return why;
+    const int32_t n = static_cast<int32_t>(v[4]);
+    if (n < 3 || n > 12 || static_cast<double>(n) != v[4]) return Fail(line, Figures("disc sides", n, 8));
+    std::vector<M> m;
+    for (int32_t k = 0; k < n; ++k) {
+      const double t = 2.0 * kPi * static_cast<double>(k) / static_cast<double>(n);
+      const double p = v[3] * std::cos(t), q = v[3] * std::sin(t);
+      const bool back = a % 2 == 1;
+      const double s = back ? -q : q;
+      switch (a / 2) {
+        case 0: m.push_back({v[0], v[1] + p, v[2] + s}); break;
+        case 1: m.push_back({v[0] - p, v[1], v[2] + s}); break;
+        default: m.push_back({v[0] + p, v[1] + s, v[2]}); break;
+      }
+    }
+    out.push_back(Face(m, true, line));
+    return {};
+  }
+  return Fail(line, "unknown solid '" + kind + "'");
+}
+
+std::string Compiler::CloseGroup() {
+  if (group_ < 0) return {};
+  const Group& g = groups_.back();
+  const ContractGroup& cg = contract_.groups[static_cast<size_t>(group_)];
+  if (static_cast<int32_t>(g.fans.size()) != cg.fans)
+    return Fail(g.line, Figures("fans", static_cast<int64_t>(g.fans.size()), cg.fans));
+  const int32_t singles = cg.singleKind == SingleKind::kArrays ? cg.singles : 0;
+  if (static_cast<int32_t>(g.singles.size()) != singles)
+    return Fail(g.line, Figures("singles", static_cast<int64_t>(g.singles.size()), singles));
+  return {};
+}
+
+std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_t depth) {
+  const std::string& head = w[0].text;
+  std::string why;
+  std::vector<double> v;
+  if (head == "model") {
+    if (sawModel_ || depth > 0) return Fail(line, "a second model statement");
+    if (!Numbers(w, 1, 1, v, line, why)) return why;
+    const int32_t slot = contract_.slots.empty() ? -1 : contract_.slots.front();
+    if (v[0] != static_cast<double>(slot)) return Fail(line, Figures("model", static_cast<int64_t>(v[0]), slot));
+    sawModel_ = true;
+    info_.slot = slot;
+    return {};
+  }
+  if (!sawModel_) return Fail(line, "the source does not start with its model statement");
+  if (head == "depicts") {
+    if (w.size() != 7 || !w[1].quoted || !w[6].quoted)
+      return Fail(line, "depicts takes \"name\" length width height wheels \"source\"");
+    if (!Numbers(w, 2, 4, v, line, why)) return why;
+    ModelDepiction d{w[1].text, static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2]),
+                     static_cast<int32_t>(v[3]), w[6].text, line};
+    if (!(v[0] > 0 && v[1] > 0 && v[2] > 0) || v[3] < 0 || static_cast<double>(d.wheels) != v[3])
+      return Fail(line, "depicts figures must be positive, wheels whole");
+    info_.depicts.push_back(d);
+    return {};
+  }
+  if (head == "hatch") {
+    if (w.size() != 7 || (w[6].text != "turret" && w[6].text != "hull"))
+      return Fail(line, "hatch takes name x y z heading turret|hull");
+    if (!Numbers(w, 2, 4, v, line, why)) return why;
+    const P3 p = Units(v[0], v[1], v[2]);
+    info_.hatches.push_back({w[1].text, p[0], p[1], p[2], static_cast<float>(v[3]), w[6].text == "turret", line});
+    return {};
+  }
+  if (head == "template") {
+    if (w.size() != 2) return Fail(line, "template names the routine's form");
+    if (sawTemplate_ || sawBody_) return Fail(line, "template with a model of its own");
+    if (w[1].text != ModelFormName(contract_.form))
+      return Fail(line, "template '" + w[1].text + "' is not the routine's form '" + ModelFormName(contract_.form) + "'");
+    sawTemplate_ = true;
+    info_.isTemplate = true;
+    return {};
+  }
+  if (head == "let") {
+    if (w.size() != 4 || w[2].text != "=") return Fail(line, "let takes name = value");
+    const std::string& n = w[1].text;
+    if (n.empty() || !(std::isalpha(static_cast<unsigned char>(n[0])) || n[0] == '_'))
+      return Fail(line, "'" + n + "' is not a name");
+    if (!Numbers(w, 3, 1, v, line, why)) return why;
+    values_[n] = v[0];
+    return {};
+  }
+  if (head == "use") {
+    if (w.size() < 2 || !w[1].quoted) return Fail(line, "use takes \"parts/...\" [with name = value ...]");
+    const std::string path = w[1].text;
+    if (std::find(using_.begin(), using_.end(), path) != using_.end()) return Fail(line, "'" + path + "' uses itself");
+    if (w.size() > 2) {
+      if (w[2].text != "with" || (w.size() - 3) % 3 != 0) return Fail(line, "use takes with name = value ...");
+      for (size_t k = 3; k < w.size(); k += 3) {
+        if (w[k + 1].text != "=") return Fail(line, "use takes with name = value ...");
+        if (!Numbers(w, k + 2, 1, v, line, why)) return why;
+        values_[w[k].text] = v[0];
+      }
+    }
+    std::string text;
+    if (!load_ || !load_(path, text)) return Fail(line, "'" + path + "' cannot be read");
+    using_.push_back(path);
+    size_t start = 0;
+    int32_t partLine = 0;
+    while (start <= text.size()) {
+      size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      ++partLine;
+      std::vector<Word> pw;
+      if (!SplitLine(text.substr(start, end - start), pw, why))
+        return Fail(line, path + ":" + std::to_string(partLine) + ": " + why);
+      if (!pw.empty()) {
+        if (pw[0].text == "model" || pw[0].text == "stage" || pw[0].text == "group")
+          return Fail(line, path + ":" + std::to_string(partLine) + ": a part holds solids only");
+        if (std::string e = Statement(pw, line, depth + 1); !e.empty()) return e;
+      }
+      start = end + 1;
+    }
+    using_.pop_back();
+    return {};
+  }
+  if (head == "stage") {
+    if (depth > 0) return Fail(line, "a part holds solids only");
+    if (sawTemplate_) return Fail(line, "template with a model of its own");
+    if (w.size() != 2) return Fail(line, "stage names hull, variant, turret, gun or barrel");
+    int32_t s = -1;
+    for (int32_t k = 0; k < 5; ++k)
+      if (w[1].text == kStageNames[k]) s = k;
+    if (s < 0) return Fail(line, "unknown stage '" + w[1].text + "'");
+    if (std::string e = CloseGroup(); !e.empty()) return e;
+    stage_ = s;
+    group_ = -1;
+    sawBody_ = true;
+    return {};
+  }
+  if (head == "group") {
+    if (depth > 0) return Fail(line, "a part holds solids only");
+    if (stage_ < 0) return Fail(line, "a group before its stage");
+    if (!Numbers(w, 1, 1, v, line, why)) return why;
+    if (std::string e = CloseGroup(); !e.empty()) return e;
+    const int32_t entry = static_cast<int32_t>(v[0]);
+    const size_t next = static_cast<size_t>(nextGroup_);
+    if (next >= contract_.groups.size())
+      return Fail(line, Figures("groups", nextGroup_ + 1, static_cast<int64_t>(contract_.groups.size())));
+    const ContractGroup& cg = contract_.groups[next];
+    if (static_cast<int32_t>(cg.stage) != stage_ || cg.entry != entry) {
+      groupEntry_ = entry;
+      group_ = nextGroup_;
+      return Fail(line, std::string("group order (has ") + kStageNames[stage_] + " " + std::to_string(entry) +
+                            ", wants " + kStageNames[static_cast<int32_t>(cg.stage)] + " " +
+                            std::to_string(cg.entry) + ")");
+    }
+    group_ = nextGroup_++;
+    groupEntry_ = entry;
+    groups_.push_back({group_, line, {}, {}});
+    return {};
+  }
+  // A solid.
+  if (group_ < 0) return Fail(line, "a solid outside a group");
+  std::vector<ModelFace> faces;
+  if (std::string e = Solid(w, 0, line, faces); !e.empty()) return e;
+  Group& g = groups_.back();
+  // A triangle is one of the routine's singles; a larger face is a fan.
+  for (ModelFace& f : faces) (f.corners.size() == 3 ? g.singles : g.fans).push_back(std::move(f));
+  return {};
+}
+
+std::string Compiler::Finish(ModelRecord& record) {
+  if (!sawModel_) return name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": no model statement";
+  if (sawTemplate_) {
+    const std::string why = MakePlaceholder(contract_, record, &all_);
+    return why.empty() ? why : name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": " + why;
+  }
+  if (std::string e = CloseGroup(); !e.empty()) return e;
+  stage_ = -1;
+  group_ = -1;
+  if (contract_.firstHalf || contract_.shares >= 0 || contract_.sizesAs >= 0)
+    return Fail(1, "only a template serves a routine whose groups are laid out or shared");
+  if (nextGroup_ != static_cast<int32_t>(contract_.groups.size()))
+    return Fail(1, Figures("groups", nextGroup_, static_cast<int64_t>(contract_.groups.size())));
+  // The fans given by the contract keep their sizes; the free ones share what the routine has left.
+  int32_t wanted = contract_.totals[1];
+  for (const ContractStrip& s : contract_.strips) wanted -= s.n;
+  std::vector<ModelFace> all;
+  std::vector<size_t> owner;
+  for (size_t gi = 0; gi < groups_.size(); ++gi) {
+    const Group& g = groups_[gi];
+    const ContractGroup& cg = contract_.groups[static_cast<size_t>(g.contractIndex)];
+    wanted -= cg.singles * (cg.singleKind == SingleKind::kQuads ? 2 : 1);
+    for (size_t i = 0; i < g.fans.size(); ++i) {
+      ModelFace f = g.fans[i];
+      f.want = cg.fanSizes.empty() ? 0 : cg.fanSizes[i];
+      wanted -= f.want;
+      all.push_back(f);
+      owner.push_back(gi);
+    }
+  }
+  if (std::string e = FitFaces(all, wanted); !e.empty()) {
+    // Named after the last group holding a face the rule concerns.
+    const Group& g = groups_[owner.empty() ? 0 : owner.back()];
+    const ContractGroup& cg = contract_.groups[static_cast<size_t>(g.contractIndex)];
+    stage_ = static_cast<int32_t>(cg.stage);
+    group_ = g.contractIndex;
+    groupEntry_ = cg.entry;
+    return Fail(g.line, e);
+  }
+  std::vector<AuthoredGroup> authored(contract_.groups.size());
+  for (size_t k = 0; k < all.size(); ++k) {
+    const Group& g = groups_[owner[k]];
+    AuthoredGroup& a = authored[static_cast<size_t>(g.contractIndex)];
+    std::vector<float> xyz, uv;
+    if (!FanFromFace(all[k], xyz, uv)) {
+      const ContractGroup& cg = contract_.groups[static_cast<size_t>(g.contractIndex)];
+      stage_ = static_cast<int32_t>(cg.stage);
+      group_ = g.contractIndex;
+      groupEntry_ = cg.entry;
+      return Fail(all[k].line, "a fan whose every hub leaves a flat triangle");
+    }
+    a.fanXyz.push_back(xyz);
+    a.fanUv.push_back(uv);
+  }
+  for (const Group& g : groups_) {
+    AuthoredGroup& a = authored[static_cast<size_t>(g.contractIndex)];
+    a.present = true;
+    for (const ModelFace& f : g.singles) {
+      std::vector<float> xyz, uv;
+      for (size_t i = 0; i < 3; ++i) {
+        xyz.insert(xyz.end(), f.corners[i].begin(), f.corners[i].end());
+        uv.insert(uv.end(), f.uv[i].begin(), f.uv[i].end());
+      }
+      a.singleXyz.push_back(xyz);
+      a.singleUv.push_back(uv);
+    }
+  }
+  const std::string why = MakePlaceholder(contract_, record, &all_, &authored);
+  return why.empty() ? why : name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": " + why;
+}
+
+std::string Compiler::Run(const std::string& text, ModelRecord& record, ModelSourceInfo* info) {
+  size_t start = 0;
+  int32_t line = 0;
+  std::vector<Word> w;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    ++line;
+    std::string why;
+    if (!SplitLine(text.substr(start, end - start), w, why)) return Fail(line, why);
+    if (!w.empty()) {
+      if (w[0].quoted) return Fail(line, "a line starts with a quoted name");
+      if (std::string e = Statement(w, line, 0); !e.empty()) return e;
+    }
+    start = end + 1;
+  }
+  if (std::string e = Finish(record); !e.empty()) return e;
+  if (info != nullptr) *info = info_;
+  return {};
+}
+
+std::string CompileModelSource(const std::string& text, const std::string& name, const ModelContract& contract,
+                               const std::vector<ModelContract>& all, const ModelPartLoader& load,
+                               ModelRecord& record, ModelSourceInfo* info) {
+  record = ModelRecord{};
+  if (contract.slots.empty()) return name + ":1: a routine without slots";
+  Compiler compiler(name, contract, all, load);
+  const std::string why = compiler.Run(text, record, info);
+  if (!why.empty()) record = ModelRecord{};
+  return why;
+}
+
+std::string ModelSourceName(const ModelContract& contract) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%03d.model", contract.slots.empty() ? 0 : contract.slots.front());
+  return buffer;
+}
