@@ -108,6 +108,9 @@ class Compiler {
   int32_t nextGroup_ = 0;
   std::vector<Group> groups_;
   std::vector<std::string> using_;  // the parts being used, against cycles
+  int32_t fitLine_ = 0;             // the line of fit footprint, 0 without
+
+  std::string FitFootprint();
 };
 
 bool Compiler::Pin(const std::string& name, double& out) const {
@@ -350,6 +353,147 @@ std::string Compiler::Solid(const std::vector<Word>& w, size_t at, int32_t line,
     out.push_back(Face(m, true, line));
     return {};
   }
+  if (kind == "prism") {
+    // prism x a0 a1 y z y z ...: a profile in the y-z plane across x from a0 to a1 (caps left and
+    // right); prism z a0 a1 x y x y ...: a profile in the x-y plane up z (caps bottom and top).
+    // The sides are named e1, e2, ... after the profile's edges.
+    if (at + 1 >= w.size() || (w[at + 1].text != "x" && w[at + 1].text != "z"))
+      return Fail(line, "prism names no axis x or z");
+    const bool across = w[at + 1].text == "x";
+    const size_t count = args - 1;
+    if (count < 8 || count % 2 != 0) return Fail(line, Figures("numbers", static_cast<int64_t>(count), 8));
+    if (!Numbers(w, at + 2, count, v, line, why)) return why;
+    std::vector<std::array<double, 2>> profile;
+    for (size_t k = 2; k < count; k += 2) profile.push_back({v[k], v[k + 1]});
+    double area = 0;
+    for (size_t k = 0; k < profile.size(); ++k) {
+      const auto& a = profile[k];
+      const auto& b = profile[(k + 1) % profile.size()];
+      area += a[0] * b[1] - a[1] * b[0];
+    }
+    if (area == 0) return Fail(line, "a flat profile");
+    if (area < 0) std::reverse(profile.begin(), profile.end());
+    auto point = [&](double s, const std::array<double, 2>& p) -> M {
+      return across ? M{s, p[0], p[1]} : M{p[0], p[1], s};
+    };
+    std::vector<M> low, high;
+    for (const auto& p : profile) {
+      low.push_back(point(v[0], p));
+      high.push_back(point(v[1], p));
+    }
+    std::vector<M> lowCap(low.rbegin(), low.rend());
+    if (!omitted(across ? "left" : "bottom")) out.push_back(Face(lowCap, false, line));
+    if (!omitted(across ? "right" : "top")) out.push_back(Face(high, false, line));
+    for (size_t k = 0; k < profile.size(); ++k) {
+      const size_t j = (k + 1) % profile.size();
+      if (omitted(("e" + std::to_string(k + 1)).c_str())) continue;
+      out.push_back(Face({low[k], low[j], high[j], high[k]}, false, line));
+    }
+    return {};
+  }
+  if (kind == "loft") {
+    // loft z0 z1 x y ... x y: a lower and an upper outline of as many points each, joined by
+    // their sides (caps bottom and top).
+    if (args < 14 || (args - 2) % 4 != 0) return Fail(line, Figures("numbers", static_cast<int64_t>(args), 14));
+    if (!Numbers(w, at + 1, args, v, line, why)) return why;
+    const size_t n = (args - 2) / 4;
+    std::vector<M> low, high;
+    for (size_t k = 0; k < n; ++k) {
+      low.push_back({v[2 + 2 * k], v[3 + 2 * k], v[0]});
+      high.push_back({v[2 + 2 * n + 2 * k], v[3 + 2 * n + 2 * k], v[1]});
+    }
+    double area = 0;
+    for (size_t k = 0; k < n; ++k) area += low[k][0] * low[(k + 1) % n][1] - low[k][1] * low[(k + 1) % n][0];
+    if (area == 0) return Fail(line, "a flat outline");
+    if (area < 0) {
+      std::reverse(low.begin(), low.end());
+      std::reverse(high.begin(), high.end());
+    }
+    std::vector<M> lowCap(low.rbegin(), low.rend());
+    if (!omitted("bottom")) out.push_back(Face(lowCap, false, line));
+    if (!omitted("top")) out.push_back(Face(high, false, line));
+    for (size_t k = 0; k < n; ++k) {
+      const size_t j = (k + 1) % n;
+      if (omitted(("e" + std::to_string(k + 1)).c_str())) continue;
+      out.push_back(Face({low[k], low[j], high[j], high[k]}, false, line));
+    }
+    return {};
+  }
+  if (kind == "tube" || kind == "barrel") {
+    // tube y|z a0 a1 r0 r1 n c1 c2: n sides about an axis along y (at x = c1, z = c2) or up z (at
+    // x = c1, y = c2), radius r0 at a0 and r1 at a1, ends start and end.
+    // barrel from @pivot to @muzzle r0 r1 n: along y from the gun's pivot exactly to the flash
+    // point's y, at the pivot's x and z.
+    double a0 = 0, a1 = 1, r0 = 0, r1 = 0, c1 = 0, c2 = 0;
+    int32_t n = 0;
+    bool alongY = true;
+    bool exact = kind == "barrel";
+    if (exact) {
+      if (args < 7 || w[at + 1].text != "from" || w[at + 2].text != "@pivot" || w[at + 3].text != "to" ||
+          w[at + 4].text != "@muzzle")
+        return Fail(line, "barrel takes from @pivot to @muzzle r0 r1 n");
+      if (contract_.gunPivot.axes == 0 || !contract_.hasFlash) return Fail(line, "a barrel without pivot and flash");
+      if (stage_ != static_cast<int32_t>(ModelStage::kBarrel)) return Fail(line, "a barrel outside the barrel stage");
+      if (!Numbers(w, at + 5, 3, v, line, why)) return why;
+      r0 = v[0];
+      r1 = v[1];
+      n = static_cast<int32_t>(v[2]);
+      if (static_cast<double>(n) != v[2]) n = 0;
+    } else {
+      if (at + 1 >= w.size() || (w[at + 1].text != "y" && w[at + 1].text != "z"))
+        return Fail(line, "tube names no axis y or z");
+      alongY = w[at + 1].text == "y";
+      if (args != 8) return Fail(line, Figures("numbers", static_cast<int64_t>(args), 8));
+      if (!Numbers(w, at + 2, 7, v, line, why)) return why;
+      a0 = v[0];
+      a1 = v[1];
+      r0 = v[2];
+      r1 = v[3];
+      n = static_cast<int32_t>(v[4]);
+      if (static_cast<double>(n) != v[4]) n = 0;
+      c1 = v[5];
+      c2 = v[6];
+    }
+    if (n < 3 || n > 16) return Fail(line, Figures("tube sides", n, 8));
+    if (!(r0 > 0 && r1 > 0)) return Fail(line, "a tube needs positive radii");
+    std::vector<M> low, high;
+    for (int32_t k = 0; k < n; ++k) {
+      const double t = 2.0 * kPi * static_cast<double>(k) / static_cast<double>(n);
+      const double cx = std::cos(t), cs = std::sin(t);
+      if (alongY) {
+        low.push_back({c1 + r0 * cx, a0, c2 + r0 * cs});
+        high.push_back({c1 + r1 * cx, a1, c2 + r1 * cs});
+      } else {
+        low.push_back({c1 + r0 * cx, c2 + r0 * cs, a0});
+        high.push_back({c1 + r1 * cx, c2 + r1 * cs, a1});
+      }
+    }
+    std::vector<ModelFace> made;
+    // Along y the outline is wound so that the sides face outwards.
+    if (alongY) {
+      std::reverse(low.begin(), low.end());
+      std::reverse(high.begin(), high.end());
+    }
+    if (!omitted("start")) made.push_back(Face(std::vector<M>(low.rbegin(), low.rend()), false, line));
+    if (!omitted("end")) made.push_back(Face(high, false, line));
+    for (int32_t k = 0; k < n; ++k) {
+      const size_t i = static_cast<size_t>(k), j = static_cast<size_t>((k + 1) % n);
+      made.push_back(Face({low[i], low[j], high[j], high[i]}, false, line));
+    }
+    if (exact) {
+      // The barrel's ends lie exactly on the pivot's y and the flash point's y.
+      const float py = contract_.gunPivot.p[1], fy = contract_.flash[2];
+      const float px = contract_.gunPivot.p[0], pz = contract_.gunPivot.p[2];
+      for (ModelFace& f : made)
+        for (P3& p : f.corners) {
+          p[1] = p[1] == 0.0f ? py : fy;
+          p[0] = static_cast<float>(px + (static_cast<double>(p[0]) - 0.0));
+          p[2] = static_cast<float>(pz + static_cast<double>(p[2]));
+        }
+    }
+    for (ModelFace& f : made) out.push_back(std::move(f));
+    return {};
+  }
   if (kind == "disc") {
     // disc +x|-x|+y|-y|+z|-z cx cy cz r n: an n-gon facing along the axis.
     if (at + 1 >= w.size()) return Fail(line, "disc names no axis");
@@ -477,6 +621,12 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     using_.pop_back();
     return {};
   }
+  if (head == "fit") {
+    if (w.size() != 2 || w[1].text != "footprint") return Fail(line, "fit takes footprint");
+    if (!contract_.hasFootprint) return Fail(line, "fit footprint in a routine without footprint");
+    fitLine_ = line;
+    return {};
+  }
   if (head == "stage") {
     if (depth > 0) return Fail(line, "a part holds solids only");
     if (sawTemplate_) return Fail(line, "template with a model of its own");
@@ -523,6 +673,46 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
   return {};
 }
 
+// Moves the hull stage's extreme corners (those at its least and greatest x and y) onto the
+// footprint, so that the stage's extents equal it exactly. An extreme more than a tenth of the
+// footprint's size away is refused.
+std::string Compiler::FitFootprint() {
+  std::vector<ModelFace*> faces;
+  for (Group& g : groups_) {
+    const ModelStage st = contract_.groups[static_cast<size_t>(g.contractIndex)].stage;
+    if (st != ModelStage::kHull && st != ModelStage::kVariant) continue;
+    for (ModelFace& f : g.fans) faces.push_back(&f);
+    for (ModelFace& f : g.singles) faces.push_back(&f);
+  }
+  if (faces.empty()) return Fail(fitLine_, "fit footprint without a hull");
+  float lo[2] = {faces[0]->corners[0][0], faces[0]->corners[0][1]}, hi[2] = {lo[0], lo[1]};
+  for (const ModelFace* f : faces)
+    for (const P3& p : f->corners)
+      for (size_t a = 0; a < 2; ++a) {
+        lo[a] = std::fmin(lo[a], p[a]);
+        hi[a] = std::fmax(hi[a], p[a]);
+      }
+  const std::array<float, 4>& fp = contract_.footprint;
+  const float has[4] = {lo[0], lo[1], hi[0], hi[1]};
+  for (size_t k = 0; k < 4; ++k) {
+    const float size = fp[k % 2 + 2] - fp[k % 2];
+    if (std::fabs(has[k] - fp[k]) > 0.1f * size) {
+      char buffer[96];
+      std::snprintf(buffer, sizeof buffer, "fit footprint (has %.4f, wants %.4f)", static_cast<double>(has[k]),
+                    static_cast<double>(fp[k]));
+      stage_ = 0;
+      return Fail(fitLine_, buffer);
+    }
+  }
+  for (ModelFace* f : faces)
+    for (P3& p : f->corners)
+      for (size_t a = 0; a < 2; ++a) {
+        if (p[a] == lo[a]) p[a] = fp[a];
+        else if (p[a] == hi[a]) p[a] = fp[a + 2];
+      }
+  return {};
+}
+
 std::string Compiler::Finish(ModelRecord& record) {
   if (!sawModel_) return name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": no model statement";
   if (sawTemplate_) {
@@ -536,6 +726,8 @@ std::string Compiler::Finish(ModelRecord& record) {
     return Fail(1, "only a template serves a routine whose groups are laid out or shared");
   if (nextGroup_ != static_cast<int32_t>(contract_.groups.size()))
     return Fail(1, Figures("groups", nextGroup_, static_cast<int64_t>(contract_.groups.size())));
+  if (fitLine_ != 0)
+    if (std::string e = FitFootprint(); !e.empty()) return e;
   // The fans given by the contract keep their sizes; the free ones share what the routine has left.
   int32_t wanted = contract_.totals[1];
   for (const ContractStrip& s : contract_.strips) wanted -= s.n;

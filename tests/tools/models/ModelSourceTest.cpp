@@ -234,3 +234,63 @@ TEST(ModelFaces, TheHubHasTheLargestSmallestAngle) {
 }
 
 }  // namespace
+
+namespace {
+
+const ModelContract& Routine(int32_t routine) {
+  for (const ModelContract& c : Contracts())
+    if (c.routine == routine) return c;
+  static const ModelContract none;
+  ADD_FAILURE() << routine;
+  return none;
+}
+
+TEST(ModelSource, Slot36IsAuthoredFanByFan) {
+  const ModelContract& c = Routine(36);
+  const std::string text = ReadFile(TARVANE_MODEL_DIR "/036.model");
+  ModelRecord r;
+  ModelSourceInfo info;
+  ASSERT_EQ(CompileModelSource(text, "036.model", c, Contracts(), {}, r, &info), "");
+  EXPECT_FALSE(info.isTemplate);
+  ASSERT_EQ(info.depicts.size(), 1u);
+  EXPECT_EQ(ValidateModel(c, r.View()), "");
+  // Every fan as the contract gives it, stage by stage.
+  std::array<std::vector<int32_t>, 3> want;
+  for (const ContractGroup& g : c.groups) {
+    if (g.stage == ModelStage::kBarrel) continue;
+    const size_t stage = g.stage == ModelStage::kTurret ? 1 : g.stage == ModelStage::kHull ? 0 : 2;
+    want[stage].insert(want[stage].end(), g.fanSizes.begin(), g.fanSizes.end());
+  }
+  EXPECT_EQ(FanSizesByStage(r.View()), want);
+  // The barrel's texture-5 fans and its one triangle, and the totals.
+  ModelCallLog log;
+  RunModelProgram(r.View(), log, &log, ModelDrawValues{}, false, true);
+  std::vector<int32_t> barrel5;
+  int32_t bound = -1, primitives = 0, triangles = 0, vertices = 0;
+  for (const auto& call : log.Calls()) {
+    if (call.kind == ModelCallLog::Kind::kBind) bound = call.n;
+    const bool fan = call.kind == ModelCallLog::Kind::kFan, single = call.kind == ModelCallLog::Kind::kArray;
+    if (call.kind == ModelCallLog::Kind::kStrip || fan || single) {
+      ++primitives;
+      triangles += call.n;
+      vertices += static_cast<int32_t>(call.args.size() / 3);
+    }
+    if (call.stage == ModelCallLog::Stage::kBarrel && bound == 5 && (fan || single)) barrel5.push_back(fan ? call.n : -1);
+  }
+  EXPECT_EQ(barrel5, (std::vector<int32_t>{4, 2, 3, 6, 6, 5, 2, 5, 4, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, -1}));
+  EXPECT_EQ(primitives, 111);
+  EXPECT_EQ(triangles, 296);
+  EXPECT_EQ(vertices, 518);
+  // One fan fewer in the turret's texture-8 group is refused on that group's line.
+  const std::string cut = "box -1.00 -1.60 1.75 1.00 -1.10 2.35 omit bottom front";
+  const size_t at = text.find(cut);
+  ASSERT_NE(at, std::string::npos);
+  std::string broken = text;
+  broken.insert(at + cut.size(), " top");
+  const int32_t line = static_cast<int32_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+  EXPECT_EQ(CompileModelSource(broken, "036.model", c, Contracts(), {}, r),
+            "036.model:" + std::to_string(line - 1) + ": slot 36, turret, group 8: fans (has 3, wants 4)");
+  EXPECT_TRUE(r.steps.empty());
+}
+
+}  // namespace
