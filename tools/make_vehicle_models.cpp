@@ -4,11 +4,14 @@
 // A malformed contract row, a bad source line or a model that breaks its contract stops the
 // build, and nothing is written.
 //   make_vehicle_models data/models out/VehicleModelGeometry.cpp
+//   make_vehicle_models data/models --dump <slot|all>   the compiled models as JSON on stdout
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "ModelContract.h"
+#include "ModelDump.h"
 #include "ModelEmitter.h"
 #include "ModelSource.h"
 #include "ModelValidator.h"
@@ -28,8 +31,20 @@ bool ReadText(const std::string& path, std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_vehicle_models models-directory VehicleModelGeometry.cpp\n");
+  const bool dump = argc == 4 && std::string(argv[2]) == "--dump";
+  int32_t dumpSlot = -1;  // -1: all
+  if (dump && std::string(argv[3]) != "all") {
+    char* end = nullptr;
+    const long slot = std::strtol(argv[3], &end, 10);
+    if (end == argv[3] || *end != '\0' || slot < 0 || slot > 98) {
+      std::fprintf(stderr, "--dump takes a slot 0..98 or all\n");
+      return 2;
+    }
+    dumpSlot = static_cast<int32_t>(slot);
+  }
+  if (argc != 3 && !dump) {
+    std::fprintf(stderr, "usage: make_vehicle_models models-directory VehicleModelGeometry.cpp\n"
+                         "       make_vehicle_models models-directory --dump <slot|all>\n");
     return 2;
   }
   const std::string dir = argv[1];
@@ -78,6 +93,20 @@ int main(int argc, char** argv) {
   if (const std::string why = ValidateSharing(contracts, programs); !why.empty()) {
     std::fprintf(stderr, "%s\n", why.c_str());
     return 1;
+  }
+  if (dump) {
+    std::string json = "[\n";
+    bool first = true;
+    for (size_t i = 0; i < contracts.size(); ++i)
+      for (int32_t slot : contracts[i].slots) {
+        if (dumpSlot >= 0 && slot != dumpSlot) continue;
+        json += first ? "" : ",\n";
+        json += DumpModelJson(records[i], slot);
+        first = false;
+      }
+    json += "]\n";
+    std::fwrite(json.data(), 1, json.size(), stdout);
+    return 0;
   }
   const std::string output = EmitVehicleModels(records);
   std::string before;

@@ -92,6 +92,28 @@ std::string Figures(const char* rule, int64_t has, int64_t wants) {
 
 }  // namespace
 
+bool IsConvex(const ModelFace& face) {
+  const size_t n = face.corners.size();
+  double ref[3] = {0, 0, 0};
+  std::vector<std::array<double, 3>> turns;
+  for (size_t i = 0; i < n; ++i) {
+    const P3& a = face.corners[i];
+    const P3& b = face.corners[(i + 1) % n];
+    const P3& c = face.corners[(i + 2) % n];
+    const double u[3] = {static_cast<double>(b[0]) - a[0], static_cast<double>(b[1]) - a[1],
+                         static_cast<double>(b[2]) - a[2]};
+    const double v[3] = {static_cast<double>(c[0]) - b[0], static_cast<double>(c[1]) - b[1],
+                         static_cast<double>(c[2]) - b[2]};
+    turns.push_back({u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]});
+    for (size_t k = 0; k < 3; ++k) ref[k] += turns.back()[k];
+  }
+  double scale = 0;
+  for (const auto& t : turns) scale = std::fmax(scale, std::sqrt(t[0] * t[0] + t[1] * t[1] + t[2] * t[2]));
+  for (const auto& t : turns)
+    if (t[0] * ref[0] + t[1] * ref[1] + t[2] * ref[2] < -1e-9 * scale * scale) return false;
+  return true;
+}
+
 bool FanFromFace(const ModelFace& face, std::vector<float>& xyz, std::vector<float>& uv) {
   const size_t n = face.corners.size();
   if (n < 3) return false;
@@ -196,3 +218,84 @@ bool FanFromFaceCheck(const ModelFace& f) {
   return FanFromFace(f, xyz, uv);
 }
 }  // namespace
+
+namespace {
+
+// The face's normal (Newell's sum) and its in-plane axes: u along the longest edge.
+void Axes(const ModelFace& f, double n[3], double u[3], double v[3]) {
+  n[0] = n[1] = n[2] = 0.0;
+  const size_t count = f.corners.size();
+  for (size_t i = 0; i < count; ++i) {
+    const P3& a = f.corners[i];
+    const P3& b = f.corners[(i + 1) % count];
+    n[0] += (static_cast<double>(a[1]) - b[1]) * (static_cast<double>(a[2]) + b[2]);
+    n[1] += (static_cast<double>(a[2]) - b[2]) * (static_cast<double>(a[0]) + b[0]);
+    n[2] += (static_cast<double>(a[0]) - b[0]) * (static_cast<double>(a[1]) + b[1]);
+  }
+  size_t e = 0;
+  double best = -1.0;
+  for (size_t i = 0; i < count; ++i) {
+    const double l = Length(f.corners[i], f.corners[(i + 1) % count]);
+    if (l > best) {
+      best = l;
+      e = i;
+    }
+  }
+  const P3& a = f.corners[e];
+  const P3& b = f.corners[(e + 1) % count];
+  for (size_t k = 0; k < 3; ++k) u[k] = (static_cast<double>(b[k]) - a[k]) / (best > 0.0 ? best : 1.0);
+  const double nl = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+  const double m[3] = {n[0] / (nl > 0 ? nl : 1), n[1] / (nl > 0 ? nl : 1), n[2] / (nl > 0 ? nl : 1)};
+  v[0] = m[1] * u[2] - m[2] * u[1];
+  v[1] = m[2] * u[0] - m[0] * u[2];
+  v[2] = m[0] * u[1] - m[1] * u[0];
+}
+
+double Dot(const P3& p, const double a[3]) { return p[0] * a[0] + p[1] * a[1] + p[2] * a[2]; }
+
+}  // namespace
+
+SkinBand BandOf(const ModelFace& face) {
+  double n[3], u[3], v[3];
+  Axes(face, n, u, v);
+  const double ax = std::fabs(n[0]), ay = std::fabs(n[1]), az = std::fabs(n[2]);
+  if (az >= ax && az >= ay) return n[2] >= 0.0 ? SkinBand::kTop : SkinBand::kUnderside;
+  return ax >= ay ? SkinBand::kSides : SkinBand::kFrontRear;
+}
+
+void BandUv(ModelFace& face, double unit) {
+  constexpr double kTexels = 256.0, kPerMetre = 64.0, kBand = 0.25, kMargin = 1.0 / kTexels;
+  double n[3], u[3], v[3];
+  Axes(face, n, u, v);
+  const double band = static_cast<double>(static_cast<int32_t>(BandOf(face))) * kBand;
+  double v0 = 1e300, v1 = -1e300;
+  for (const P3& p : face.corners) {
+    v0 = std::fmin(v0, Dot(p, v) * unit);
+    v1 = std::fmax(v1, Dot(p, v) * unit);
+  }
+  const double room = kBand - 2.0 * kMargin;
+  const double across = (v1 - v0) * kPerMetre / kTexels;
+  const double squeeze = across > room ? room / across : 1.0;
+  face.uv.clear();
+  for (const P3& p : face.corners) {
+    const double tu = Dot(p, u) * unit * kPerMetre / kTexels;
+    const double tv = band + kMargin + (Dot(p, v) * unit - v0) * kPerMetre / kTexels * squeeze;
+    face.uv.push_back({static_cast<float>(tu), static_cast<float>(tv)});
+  }
+}
+
+void FitUv(ModelFace& face) {
+  double n[3], u[3], v[3];
+  Axes(face, n, u, v);
+  double u0 = 1e300, u1 = -1e300, v0 = 1e300, v1 = -1e300;
+  for (const P3& p : face.corners) {
+    u0 = std::fmin(u0, Dot(p, u));
+    u1 = std::fmax(u1, Dot(p, u));
+    v0 = std::fmin(v0, Dot(p, v));
+    v1 = std::fmax(v1, Dot(p, v));
+  }
+  face.uv.clear();
+  for (const P3& p : face.corners)
+    face.uv.push_back({static_cast<float>((Dot(p, u) - u0) / (u1 > u0 ? u1 - u0 : 1.0)),
+                       static_cast<float>((Dot(p, v) - v0) / (v1 > v0 ? v1 - v0 : 1.0))});
+}

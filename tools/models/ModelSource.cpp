@@ -253,25 +253,14 @@ P3 Units(double x, double y, double z) {
   return {static_cast<float>(x / kUnit), static_cast<float>(y / kUnit), static_cast<float>(z / kUnit)};
 }
 
-// A face from corners in metres, its texture laid flat on the plane its normal picks.
+// A face from corners in metres (its texture coordinates are set once it is placed).
 ModelFace Face(const std::vector<std::array<double, 3>>& m, bool open, int32_t line) {
   ModelFace f;
   f.open = open;
   f.line = line;
-  double n[3] = {0, 0, 0};
-  for (size_t i = 0; i < m.size(); ++i) {
-    const auto& a = m[i];
-    const auto& b = m[(i + 1) % m.size()];
-    n[0] += (a[1] - b[1]) * (a[2] + b[2]);
-    n[1] += (a[2] - b[2]) * (a[0] + b[0]);
-    n[2] += (a[0] - b[0]) * (a[1] + b[1]);
-  }
-  const double ax = std::fabs(n[0]), ay = std::fabs(n[1]), az = std::fabs(n[2]);
-  const size_t ua = az >= ax && az >= ay ? 0 : ax >= ay ? 1 : 0;
-  const size_t va = az >= ax && az >= ay ? 1 : 2;
   for (const auto& p : m) {
     f.corners.push_back(Units(p[0], p[1], p[2]));
-    f.uv.push_back({static_cast<float>(p[ua] * 64.0 / 256.0), static_cast<float>(p[va] * 64.0 / 256.0)});
+    f.uv.push_back({0.0f, 0.0f});
   }
   return f;
 }
@@ -295,6 +284,16 @@ std::string Compiler::Solid(const std::vector<Word>& w, size_t at, int32_t line,
       std::reverse(f.corners.begin(), f.corners.end());
       std::reverse(f.uv.begin(), f.uv.end());
       out.push_back(f);
+    }
+    return {};
+  }
+  if (kind == "uv") {
+    if (at + 1 >= w.size() || w[at + 1].text != "fit") return Fail(line, "uv takes fit");
+    std::vector<ModelFace> inner;
+    if (std::string e = Solid(w, at + 2, line, inner); !e.empty()) return e;
+    for (ModelFace& f : inner) {
+      f.fitUv = true;
+      out.push_back(std::move(f));
     }
     return {};
   }
@@ -668,7 +667,13 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
   std::vector<ModelFace> faces;
   if (std::string e = Solid(w, 0, line, faces); !e.empty()) return e;
   Group& g = groups_.back();
-  // A triangle is one of the routine's singles; a larger face is a fan.
+  // Texture coordinates once the face stands where it is drawn; a triangle is one of the
+  // routine's singles, a larger face a fan.
+  for (ModelFace& f : faces) {
+    if (!IsConvex(f)) return Fail(line, "a face that is not convex");
+    if (f.fitUv) FitUv(f);
+    else BandUv(f, kUnit);
+  }
   for (ModelFace& f : faces) (f.corners.size() == 3 ? g.singles : g.fans).push_back(std::move(f));
   return {};
 }

@@ -14,11 +14,26 @@
 //   hatch <name> x y z heading turret|hull     a crew hatch, metres and degrees
 //   template <form>                            the routine's placeholder (form as the contract's)
 //   let <name> = <expression>                  a named value
+//   use "parts/<file>" [with name = value ...]  a shared part's solids, with values of its own
 //   stage hull|variant|turret|gun|barrel       then its groups in the contract's order
 //   group <entry>                              then the group's solids
+//   fit footprint                              the hull stage's extremes moved onto the footprint
 //
-// Numbers are expressions without spaces: + - * / and brackets over numbers, named values and
-// pins (@footprint.x0 .y0 .x1 .y1, @pivot.x .y .z, @muzzle.x .y .z, @q.x .y .z, in metres).
+// Solids, each ending in an optional "omit <face>...":
+//   box x0 y0 z0 x1 y1 z1                      faces top bottom left right front rear
+//   prism x a0 a1 y z y z ...                  a side profile across x (caps left, right)
+//   prism z a0 a1 x y x y ...                  a plan profile up z (caps bottom, top); sides e1...
+//   loft z0 z1 x y ... x y                     a lower and an upper outline joined (bottom, top, e1...)
+//   tube y|z a0 a1 r0 r1 n c1 c2               n sides about an axis (ends start, end)
+//   barrel from @pivot to @muzzle r0 r1 n      a tube from the gun's pivot exactly to the flash y
+//   plate x y z x y z x y z ...                a one-sided convex face
+//   disc +x|-x|+y|-y|+z|-z cx cy cz r n        an n-sided face facing along the axis
+//   tri x y z x y z x y z                      one of the routine's single triangles
+// and prefixes to any solid: "mirror x" (the solid and its mirror image), "at dx dy dz", "turn
+// degrees" (about z), "uv fit" (faces mapped onto a whole detail picture).
+// Faces of three corners become the routine's singles, larger ones fans; the fitter then adds
+// vertices on edges to reach the contract's fan sizes and triangles.
+//
 // A bad line stops the compile with "file:line: slot S, stage, group G: rule (has H, wants W)".
 
 struct ModelDepiction {

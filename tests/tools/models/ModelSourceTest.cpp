@@ -7,9 +7,11 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "ModelContract.h"
+#include "ModelDump.h"
 #include "ModelFaces.h"
 #include "ModelSource.h"
 #include "ModelValidator.h"
@@ -131,6 +133,8 @@ TEST(ModelSource, BadLinesStopWithTheirPlace) {
   EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1 nan\n")),
             "007.model:5: slot 7, hull, group 1: unknown name 'nan'");
   EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1 1/0\n")), "007.model:5: slot 7, hull, group 1: '1/0' is not finite");
+  EXPECT_EQ(Compile(body("plate 0 0 0 2 0 0 1 0.2 0 2 1 0 0 1 0\n")),
+            "007.model:5: slot 7, hull, group 1: a face that is not convex");
   EXPECT_EQ(Compile(body("cone 1 2 3\n")), "007.model:5: slot 7, hull, group 1: unknown solid 'cone'");
   EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1 1 omit bottom top\n")),
             "007.model:4: slot 7, hull, group 1: fans (has 4, wants 5)");
@@ -143,7 +147,7 @@ TEST(ModelSource, BadLinesStopWithTheirPlace) {
             "007.model:5: slot 7, hull, group 1: 'parts/a.model' uses itself");
   // The plates over their given sizes, and the free faces over the routine's triangles.
   EXPECT_EQ(Compile(kHead + "stage hull\ngroup 1\nbox -w -0.1 0.2 w 0.1 1 omit bottom\ngroup 2\n"
-                            "plate -1 0 1.2 1 0 1.2 1 0.5 1.6 0 0.7 1.6 -1 0.5 1.6 -1 0.2 1.4\nplate 0 0 0 1 0 0 1 1 0 0 1 0\n"
+                            "plate -1 0 1.2 1 0 1.2 1 0.5 1.6 0 0.7 1.76 -1 0.5 1.6 -1 0.2 1.36\nplate 0 0 0 1 0 0 1 1 0 0 1 0\n"
                             "tri 0 1 1 0.5 1.5 1 0 1.5 1.5\n"),
             "007.model:6: slot 7, hull, group 2: fan size (has 4, wants 3)");
   EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1 1 omit bottom\nbox -w -0.1 0.2 w 0.1 1 omit bottom\n")),
@@ -291,6 +295,71 @@ TEST(ModelSource, Slot36IsAuthoredFanByFan) {
   EXPECT_EQ(CompileModelSource(broken, "036.model", c, Contracts(), {}, r),
             "036.model:" + std::to_string(line - 1) + ": slot 36, turret, group 8: fans (has 3, wants 4)");
   EXPECT_TRUE(r.steps.empty());
+}
+
+TEST(ModelSource, TheDumpNamesEveryStep) {
+  const ModelContract& c = Routine(36);
+  ModelRecord r;
+  ASSERT_EQ(CompileModelSource(ReadFile(TARVANE_MODEL_DIR "/036.model"), "036.model", c, Contracts(), {}, r), "");
+  const std::string json = DumpModelJson(r, 36);
+  EXPECT_EQ(json.rfind("{\"slot\": 36, \"steps\": [\n  {\"op\": \"cull-off\"}", 0), 0u);
+  EXPECT_NE(json.find("{\"op\": \"strip\", \"triangles\": 6, \"side\": \"-x\", \"sign\": -1, \"positions\": ["),
+            std::string::npos);
+  EXPECT_NE(json.find("{\"op\": \"flash\", \"values\": [1, -0.002252104, 0.15815791, 0.071137466]}"), std::string::npos);
+  EXPECT_NE(json.find("{\"op\": \"bind\", \"entry\": 5}"), std::string::npos);
+  EXPECT_EQ(static_cast<size_t>(std::count(json.begin(), json.end(), '{')), r.steps.size() + 1);
+}
+
+}  // namespace
+
+namespace {
+
+ModelFace Quad(std::array<float, 3> a, std::array<float, 3> b, std::array<float, 3> c, std::array<float, 3> d) {
+  ModelFace f;
+  f.corners = {a, b, c, d};
+  return f;
+}
+
+TEST(ModelFaces, FacesLandInTheBandTheirNormalPicks) {
+  // In metres (unit 1): a deck facing up, a side facing +x, a front facing +y, a belly facing down.
+  struct Case {
+    ModelFace face;
+    SkinBand band;
+  };
+  std::vector<Case> cases = {
+      {Quad({0, 0, 1}, {2, 0, 1}, {2, 1, 1}, {0, 1, 1}), SkinBand::kTop},
+      {Quad({1, 0, 0}, {1, 3, 0}, {1, 3, 0.5f}, {1, 0, 0.5f}), SkinBand::kSides},
+      {Quad({0, 2, 0}, {0, 2, 1}, {1, 2, 1}, {1, 2, 0}), SkinBand::kFrontRear},
+      {Quad({0, 0, 0}, {0, 1, 0}, {2, 1, 0}, {2, 0, 0}), SkinBand::kUnderside},
+      // Wider than its band: squeezed into it.
+      {Quad({0, 0, 5}, {1, 0, 5}, {1, 4, 5}, {0, 4, 5}), SkinBand::kTop},
+  };
+  for (Case& c : cases) {
+    EXPECT_EQ(BandOf(c.face), c.band);
+    BandUv(c.face, 1.0);
+    const float lo = 0.25f * static_cast<float>(static_cast<int32_t>(c.band));
+    float u0 = 1e9f, u1 = -1e9f;
+    for (const auto& t : c.face.uv) {
+      EXPECT_GT(t[1], lo);
+      EXPECT_LT(t[1], lo + 0.25f);
+      u0 = std::fmin(u0, t[0]);
+      u1 = std::fmax(u1, t[0]);
+    }
+    // u along the longest side, 64 texels a metre of a 256-texel skin.
+    float longest = 0;
+    for (size_t i = 0; i < 4; ++i) {
+      const auto& a = c.face.corners[i];
+      const auto& b = c.face.corners[(i + 1) % 4];
+      longest = std::fmax(longest, std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]));
+    }
+    EXPECT_FLOAT_EQ(u1 - u0, longest * 0.25f);
+  }
+  // A detail picture covers the face from 0 to 1 both ways.
+  ModelFace hatch = Quad({0, 0, 1}, {0.6f, 0, 1}, {0.6f, 0.4f, 1}, {0, 0.4f, 1});
+  FitUv(hatch);
+  std::set<std::pair<float, float>> corners;
+  for (const auto& t : hatch.uv) corners.insert({t[0], t[1]});
+  EXPECT_EQ(corners, (std::set<std::pair<float, float>>{{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
 }
 
 }  // namespace
