@@ -65,9 +65,12 @@ int main(int argc, char** argv) {
                  VehicleModelGeometry::kCount);
     return 1;
   }
-  // Shared parts are read from the parts directory only.
+  // Shared parts are read from the parts directory, the stages a model copies from the other
+  // routine's source beside it; nothing else.
   const ModelPartLoader load = [&dir](const std::string& path, std::string& out) {
-    if (path.rfind("parts/", 0) != 0 || path.find("..") != std::string::npos) return false;
+    const bool part = path.rfind("parts/", 0) == 0;
+    const bool model = path.size() == 9 && path.find('/') == std::string::npos && path.substr(3) == ".model";
+    if ((!part && !model) || path.find("..") != std::string::npos) return false;
     return ReadText(dir + "/" + path, out);
   };
   std::vector<ModelRecord> records(contracts.size());

@@ -54,6 +54,11 @@ bool SplitLine(const std::string& line, std::vector<Word>& out, std::string& why
   return true;
 }
 
+// The stages "copy <slot> stages" takes from another routine.
+bool IsCopiedStage(ModelStage st) {
+  return st == ModelStage::kHull || st == ModelStage::kTurret || st == ModelStage::kGun;
+}
+
 // The compile of one source: its place (stage, group) for messages, named values and faces.
 class Compiler {
  public:
@@ -87,6 +92,21 @@ class Compiler {
   std::string CloseGroup();
   std::string Finish(ModelRecord& record);
 
+ public:
+  // The groups as fitted and fanned, one a contract group (those the source draws present).
+  std::string Fit(std::vector<AuthoredGroup>& authored);
+  bool IsTemplate() const { return sawTemplate_; }
+  // Reads the source's statements (Run without building the record).
+  std::string Read(const std::string& text);
+
+ private:
+  std::string Copy(const std::vector<Word>& w, int32_t line);
+  std::string CopiedGroups(std::vector<AuthoredGroup>& out);
+  // Whether contract group i lies in a stage copied from another routine.
+  bool Copied(size_t i) const {
+    return copyStages_ != nullptr && IsCopiedStage(contract_.groups[i].stage);
+  }
+
   // Expressions: numbers, named values, pins, + - * / and brackets.
   bool Number(const std::string& text, double& out, std::string& why) const;
   bool Numbers(const std::vector<Word>& w, size_t from, size_t count, std::vector<double>& out, int32_t line,
@@ -109,6 +129,9 @@ class Compiler {
   std::vector<Group> groups_;
   std::vector<std::string> using_;  // the parts being used, against cycles
   int32_t fitLine_ = 0;             // the line of fit footprint, 0 without
+  const ModelContract* copyStages_ = nullptr;  // the routine whose stages this one draws
+  int32_t copyLine_ = 0;
+  int32_t depthOfCopy_ = 0;
 
   std::string FitFootprint();
 };
@@ -620,6 +643,10 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     using_.pop_back();
     return {};
   }
+  if (head == "copy") {
+    if (depth > 0) return Fail(line, "a part holds solids only");
+    return Copy(w, line);
+  }
   if (head == "fit") {
     if (w.size() != 2 || w[1].text != "footprint") return Fail(line, "fit takes footprint");
     if (!contract_.hasFootprint) return Fail(line, "fit footprint in a routine without footprint");
@@ -646,6 +673,8 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     if (!Numbers(w, 1, 1, v, line, why)) return why;
     if (std::string e = CloseGroup(); !e.empty()) return e;
     const int32_t entry = static_cast<int32_t>(v[0]);
+    while (static_cast<size_t>(nextGroup_) < contract_.groups.size() && Copied(static_cast<size_t>(nextGroup_)))
+      ++nextGroup_;
     const size_t next = static_cast<size_t>(nextGroup_);
     if (next >= contract_.groups.size())
       return Fail(line, Figures("groups", nextGroup_ + 1, static_cast<int64_t>(contract_.groups.size())));
@@ -718,17 +747,59 @@ std::string Compiler::FitFootprint() {
   return {};
 }
 
-std::string Compiler::Finish(ModelRecord& record) {
-  if (!sawModel_) return name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": no model statement";
-  if (sawTemplate_) {
-    const std::string why = MakePlaceholder(contract_, record, &all_);
-    return why.empty() ? why : name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": " + why;
+std::string Compiler::Copy(const std::vector<Word>& w, int32_t line) {
+  std::vector<double> v;
+  std::string why;
+  if (w.size() != 3 || (w[2].text != "stages" && w[2].text != "tracks")) return Fail(line, "copy takes slot stages|tracks");
+  if (!Numbers(w, 1, 1, v, line, why)) return why;
+  const int32_t slot = static_cast<int32_t>(v[0]);
+  const ModelContract* other = nullptr;
+  for (const ModelContract& c : all_)
+    if (std::find(c.slots.begin(), c.slots.end(), slot) != c.slots.end()) other = &c;
+  if (other == nullptr || other == &contract_) return Fail(line, "copy names no other routine's slot");
+  if (w[2].text == "stages") {
+    if (contract_.shares != other->routine)
+      return Fail(line, Figures("copy stages of slot", slot, contract_.shares < 0 ? -1 : contract_.shares));
+    if (sawBody_ || copyStages_ != nullptr) return Fail(line, "copy stages after a stage");
+    copyStages_ = other;
+    copyLine_ = line;
+    return {};
   }
-  if (std::string e = CloseGroup(); !e.empty()) return e;
-  stage_ = -1;
-  group_ = -1;
-  if (contract_.firstHalf || contract_.shares >= 0 || contract_.sizesAs >= 0)
+  // The running gear of the families that draw equal tracks: the same strip list, made from the
+  // same figures, so the tracks come out value for value.
+  static const int32_t kFamilies[][4] = {{82, 83, 84, 85}, {86, 87, 88, 89}};
+  bool family = false;
+  for (const auto& f : kFamilies) {
+    const bool mine = std::find(std::begin(f), std::end(f), contract_.slots.front()) != std::end(f);
+    const bool theirs = std::find(std::begin(f), std::end(f), slot) != std::end(f);
+    family = family || (mine && theirs);
+  }
+  if (!family) return Fail(line, "copy tracks outside a family of equal tracks");
+  bool same = contract_.strips.size() == other->strips.size();
+  for (size_t i = 0; same && i < contract_.strips.size(); ++i)
+    same = contract_.strips[i].n == other->strips[i].n && contract_.strips[i].side == other->strips[i].side &&
+           contract_.strips[i].sign == other->strips[i].sign;
+  if (!same) return Fail(line, "copy tracks: the strip lists differ");
+  return {};
+}
+
+// The other routine's groups as its own source draws them.
+std::string Compiler::CopiedGroups(std::vector<AuthoredGroup>& out) {
+  const std::string otherName = ModelSourceName(*copyStages_);
+  std::string text;
+  if (!load_ || !load_(otherName, text)) return Fail(copyLine_, "'" + otherName + "' cannot be read");
+  Compiler other(otherName, *copyStages_, all_, load_);
+  ModelRecord unused;
+  if (std::string e = other.Read(text); !e.empty()) return e;
+  if (other.IsTemplate()) return Fail(copyLine_, "copy stages of a template: this model is a template too");
+  return other.Fit(out);
+}
+
+std::string Compiler::Fit(std::vector<AuthoredGroup>& authored) {
+  if (contract_.firstHalf || (contract_.shares >= 0 && copyStages_ == nullptr) || contract_.sizesAs >= 0)
     return Fail(1, "only a template serves a routine whose groups are laid out or shared");
+  while (static_cast<size_t>(nextGroup_) < contract_.groups.size() && Copied(static_cast<size_t>(nextGroup_)))
+    ++nextGroup_;
   if (nextGroup_ != static_cast<int32_t>(contract_.groups.size()))
     return Fail(1, Figures("groups", nextGroup_, static_cast<int64_t>(contract_.groups.size())));
   if (fitLine_ != 0)
@@ -736,6 +807,24 @@ std::string Compiler::Finish(ModelRecord& record) {
   // The fans given by the contract keep their sizes; the free ones share what the routine has left.
   int32_t wanted = contract_.totals[1];
   for (const ContractStrip& s : contract_.strips) wanted -= s.n;
+  authored.assign(contract_.groups.size(), AuthoredGroup{});
+  if (copyStages_ != nullptr) {
+    // The other routine's hull, turret and gun groups, in order, onto this one's.
+    std::vector<AuthoredGroup> theirs;
+    if (std::string e = CopiedGroups(theirs); !e.empty()) return e;
+    size_t k = 0;
+    for (size_t i = 0; i < contract_.groups.size(); ++i) {
+      if (!Copied(i)) continue;
+      while (k < copyStages_->groups.size() && !IsCopiedStage(copyStages_->groups[k].stage)) ++k;
+      if (k >= copyStages_->groups.size() || copyStages_->groups[k].entry != contract_.groups[i].entry ||
+          copyStages_->groups[k].fans != contract_.groups[i].fans ||
+          copyStages_->groups[k].singles != contract_.groups[i].singles)
+        return Fail(copyLine_, "copy: the routines' shared groups differ");
+      authored[i] = theirs[k++];
+      for (const std::vector<float>& fan : authored[i].fanXyz) wanted -= static_cast<int32_t>(fan.size() / 3) - 2;
+      wanted -= contract_.groups[i].singles * (contract_.groups[i].singleKind == SingleKind::kQuads ? 2 : 1);
+    }
+  }
   std::vector<ModelFace> all;
   std::vector<size_t> owner;
   for (size_t gi = 0; gi < groups_.size(); ++gi) {
@@ -759,7 +848,6 @@ std::string Compiler::Finish(ModelRecord& record) {
     groupEntry_ = cg.entry;
     return Fail(g.line, e);
   }
-  std::vector<AuthoredGroup> authored(contract_.groups.size());
   for (size_t k = 0; k < all.size(); ++k) {
     const Group& g = groups_[owner[k]];
     AuthoredGroup& a = authored[static_cast<size_t>(g.contractIndex)];
@@ -787,11 +875,28 @@ std::string Compiler::Finish(ModelRecord& record) {
       a.singleUv.push_back(uv);
     }
   }
+  return {};
+}
+
+std::string Compiler::Finish(ModelRecord& record) {
+  if (sawTemplate_) {
+    const std::string why = MakePlaceholder(contract_, record, &all_);
+    return why.empty() ? why : name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": " + why;
+  }
+  std::vector<AuthoredGroup> authored;
+  if (std::string e = Fit(authored); !e.empty()) return e;
   const std::string why = MakePlaceholder(contract_, record, &all_, &authored);
   return why.empty() ? why : name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": " + why;
 }
 
 std::string Compiler::Run(const std::string& text, ModelRecord& record, ModelSourceInfo* info) {
+  if (std::string e = Read(text); !e.empty()) return e;
+  if (std::string e = Finish(record); !e.empty()) return e;
+  if (info != nullptr) *info = info_;
+  return {};
+}
+
+std::string Compiler::Read(const std::string& text) {
   size_t start = 0;
   int32_t line = 0;
   std::vector<Word> w;
@@ -807,8 +912,11 @@ std::string Compiler::Run(const std::string& text, ModelRecord& record, ModelSou
     }
     start = end + 1;
   }
-  if (std::string e = Finish(record); !e.empty()) return e;
-  if (info != nullptr) *info = info_;
+  if (!sawModel_) return name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": no model statement";
+  if (sawTemplate_) return {};
+  if (std::string e = CloseGroup(); !e.empty()) return e;
+  stage_ = -1;
+  group_ = -1;
   return {};
 }
 

@@ -363,3 +363,42 @@ TEST(ModelFaces, FacesLandInTheBandTheirNormalPicks) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ModelSource, CopiedStagesAreTheOtherModelsValueForValue) {
+  // Routine 9 draws routine 7's stages.
+  std::string twin = kContract;
+  twin.replace(twin.find("routine 7\nslots 7 8\n"), 20, "routine 9\nslots 9\nshares 7\n");
+  std::vector<ModelContract> cs;
+  std::string error;
+  ASSERT_TRUE(ReadModelContracts(std::string(kContract) + "\n" + twin, "contract.txt", cs, error)) << error;
+  ASSERT_EQ(cs.size(), 2u);
+  std::map<std::string, std::string> files{{"007.model", kBody}};
+  const ModelPartLoader load = [&files](const std::string& path, std::string& text) {
+    const auto it = files.find(path);
+    if (it == files.end()) return false;
+    text = it->second;
+    return true;
+  };
+  ModelRecord seven, nine;
+  ASSERT_EQ(CompileModelSource(kBody, "007.model", cs[0], cs, load, seven), "");
+  ASSERT_EQ(CompileModelSource("model 9\ncopy 7 stages\n", "009.model", cs[1], cs, load, nine), "");
+  EXPECT_TRUE(Same(seven, nine));
+  EXPECT_EQ(ValidateSharing(cs, {seven.View(), nine.View()}), "");
+  auto fails = [&](const std::string& text, size_t routine = 1) {
+    ModelRecord r;
+    return CompileModelSource(text, routine == 1 ? "009.model" : "007.model", cs[routine], cs, load, r);
+  };
+  EXPECT_EQ(fails("model 9\n"), "009.model:1: slot 9: only a template serves a routine whose groups are laid out or shared");
+  EXPECT_EQ(fails("model 9\ncopy 9 stages\n"), "009.model:2: slot 9: copy names no other routine's slot");
+  EXPECT_EQ(fails(kHead + "copy 9 stages\n", 0), "007.model:3: slot 7: copy stages of slot (has 9, wants -1)");
+  EXPECT_EQ(fails("model 9\ncopy 7 tracks\n"), "009.model:2: slot 9: copy tracks outside a family of equal tracks");
+  files["007.model"] = "model 7\ntemplate hull\n";
+  EXPECT_EQ(fails("model 9\ncopy 7 stages\n"),
+            "009.model:2: slot 9: copy stages of a template: this model is a template too");
+  files.clear();
+  EXPECT_EQ(fails("model 9\ncopy 7 stages\n"), "009.model:2: slot 9: '007.model' cannot be read");
+}
+
+}  // namespace
