@@ -2,7 +2,8 @@
 // directory (data/models/NNN.model, named by the routine's lowest slot), compiles each source,
 // checks the model against its contract with the validator and writes the records as C++ source.
 // A malformed contract row, a bad source line or a model that breaks its contract stops the
-// build, and nothing is written.
+// build, and nothing is written. An authored model must name the vehicle it depicts and fit
+// that vehicle's published figures.
 //   make_vehicle_models data/models out/VehicleModelGeometry.cpp
 //   make_vehicle_models data/models --dump <slot|all>   the compiled models as JSON on stdout
 #include <cstdio>
@@ -81,11 +82,17 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s:1: slot %d: the source cannot be read\n", name.c_str(), contracts[i].slots.front());
       return 1;
     }
-    std::string why = CompileModelSource(source, name, contracts[i], contracts, load, records[i]);
+    ModelSourceInfo info;
+    std::string why = CompileModelSource(source, name, contracts[i], contracts, load, records[i], &info);
     if (why.empty()) {
       why = ValidateModel(contracts[i], records[i].View());
       if (!why.empty()) why = name + ":1: slot " + std::to_string(contracts[i].slots.front()) + ": " + why;
     }
+    // An authored model names the vehicle it depicts and fits its published figures.
+    if (why.empty() && !info.isTemplate && info.depicts.empty())
+      why = name + ":1: slot " + std::to_string(contracts[i].slots.front()) + ": an authored model depicts no vehicle";
+    for (size_t k = 0; why.empty() && !info.isTemplate && k < info.depicts.size(); ++k)
+      why = CheckDepiction(name, contracts[i], records[i].View(), info.depicts[k]);
     if (!why.empty()) {
       std::fprintf(stderr, "%s\n", why.c_str());
       return 1;

@@ -936,3 +936,35 @@ std::string ModelSourceName(const ModelContract& contract) {
   std::snprintf(buffer, sizeof buffer, "%03d.model", contract.slots.empty() ? 0 : contract.slots.front());
   return buffer;
 }
+
+std::string CheckDepiction(const std::string& name, const ModelContract& c, const ModelProgram& program,
+                           const ModelDepiction& d) {
+  const std::string where = name + ":" + std::to_string(d.line) + ": slot " +
+                            std::to_string(c.slots.empty() ? -1 : c.slots.front()) + ": ";
+  if (!c.hasFootprint) return where + "depicts a vehicle, but the routine has no footprint";
+  ModelCallLog log;
+  RunModelProgram(program, log, &log, ModelDrawValues{}, false, true);
+  float top = 0.0f;
+  for (const auto& call : log.Calls()) {
+    const bool primitive = call.kind == ModelCallLog::Kind::kStrip || call.kind == ModelCallLog::Kind::kFan ||
+                           call.kind == ModelCallLog::Kind::kArray || call.kind == ModelCallLog::Kind::kValue ||
+                           call.kind == ModelCallLog::Kind::kQuad || call.kind == ModelCallLog::Kind::kColouredFan;
+    if (!primitive) continue;
+    for (size_t k = 2; k < call.args.size(); k += 3) top = std::fmax(top, call.args[k]);
+  }
+  const double front = std::fmax(c.footprint[3], c.hasFlash ? c.flash[2] : c.footprint[3]);
+  const double figures[3][3] = {{(front - c.footprint[1]) * kUnit, d.length, 0.08},
+                                {(c.footprint[2] - c.footprint[0]) * kUnit, d.width, 0.15},
+                                {top * kUnit, d.height, 0.10}};
+  static const char* const kNames[] = {"length", "width", "height"};
+  for (size_t i = 0; i < 3; ++i) {
+    const double has = figures[i][0], wants = figures[i][1], within = figures[i][2];
+    if (std::fabs(has - wants) > within * wants) {
+      char buffer[128];
+      std::snprintf(buffer, sizeof buffer, "depicts %s (has %.2f, wants %.2f within %d %%)", kNames[i], has, wants,
+                    static_cast<int>(within * 100.0 + 0.5));
+      return where + buffer;
+    }
+  }
+  return {};
+}

@@ -69,3 +69,11 @@ std::string CompileModelSource(const std::string& text, const std::string& name,
 
 // The file a routine's source lives in: its lowest slot in three digits, "036.model".
 std::string ModelSourceName(const ModelContract& contract);
+
+// Holds a compiled model to the published figures of the vehicle it depicts: from the footprint's
+// rear to the muzzle or the hull's front, whichever is further ahead, within 8 % of the overall
+// length; the footprint's width within 15 %; the highest point drawn (at draw values 0) within
+// 10 % of the height. Returns an empty string, or the figure that does not fit in the source's
+// error form.
+std::string CheckDepiction(const std::string& name, const ModelContract& contract, const ModelProgram& program,
+                           const ModelDepiction& depiction);

@@ -297,6 +297,33 @@ TEST(ModelSource, Slot36IsAuthoredFanByFan) {
   EXPECT_TRUE(r.steps.empty());
 }
 
+TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
+  const ModelContract& c = Routine(36);
+  ModelRecord r;
+  ModelSourceInfo info;
+  const std::string text = ReadFile(TARVANE_MODEL_DIR "/036.model");
+  ASSERT_EQ(CompileModelSource(text, "036.model", c, Contracts(), {}, r, &info), "");
+  ASSERT_EQ(info.depicts.size(), 1u);
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0]), "");
+  ModelDepiction d = info.depicts[0];
+  d.length = 6.5f;
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), d), "036.model:4: slot 36: depicts length (has 7.19, wants 6.50 within 8 %)");
+  d = info.depicts[0];
+  d.height = 3.0f;
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), d), "036.model:4: slot 36: depicts height (has 2.50, wants 3.00 within 10 %)");
+  // Every authored source depicts a vehicle, and fits it.
+  for (const ModelContract& k : Contracts()) {
+    ModelRecord m;
+    ModelSourceInfo i;
+    ASSERT_EQ(CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + ModelSourceName(k)), ModelSourceName(k), k,
+                                 Contracts(), {}, m, &i),
+              "");
+    if (i.isTemplate) continue;
+    ASSERT_FALSE(i.depicts.empty()) << k.routine;
+    for (const ModelDepiction& each : i.depicts) EXPECT_EQ(CheckDepiction(ModelSourceName(k), k, m.View(), each), "");
+  }
+}
+
 TEST(ModelSource, TheDumpNamesEveryStep) {
   const ModelContract& c = Routine(36);
   ModelRecord r;
