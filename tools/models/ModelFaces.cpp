@@ -192,15 +192,15 @@ std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
     // One vertex alone: on an open plate where there is one with room, else the largest face.
     size_t pick = faces.size();
     for (int pass = 0; pass < 2 && pick == faces.size(); ++pass) {
-      double area = -1.0;
+      double longest = -1.0;
       for (size_t i = 0; i < faces.size(); ++i) {
         const ModelFace& f = faces[i];
         if (f.want != 0 || f.Triangles() >= 10 || (pass == 0 && !f.open)) continue;
         const size_t e = EdgeToSplit(f);
         if (e == f.corners.size()) continue;
         const double l = Length(f.corners[e], f.corners[(e + 1) % f.corners.size()]);
-        if (l > area) {
-          area = l;
+        if (l > longest) {
+          longest = l;
           pick = i;
         }
       }

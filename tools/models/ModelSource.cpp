@@ -131,7 +131,6 @@ class Compiler {
   int32_t fitLine_ = 0;             // the line of fit footprint, 0 without
   const ModelContract* copyStages_ = nullptr;  // the routine whose stages this one draws
   int32_t copyLine_ = 0;
-  int32_t depthOfCopy_ = 0;
 
   std::string FitFootprint();
 };
@@ -270,6 +269,12 @@ bool Compiler::Numbers(const std::vector<Word>& w, size_t from, size_t count, st
     out.push_back(v);
   }
   return true;
+}
+
+// A whole number in lo..hi, or lo - 1 (checked before any conversion, so no value overflows).
+int32_t Whole(double v, int32_t lo, int32_t hi) {
+  if (!(v >= lo && v <= hi) || std::floor(v) != v) return lo - 1;
+  return static_cast<int32_t>(v);
 }
 
 P3 Units(double x, double y, double z) {
@@ -459,8 +464,7 @@ std::string Compiler::Solid(const std::vector<Word>& w, size_t at, int32_t line,
       if (!Numbers(w, at + 5, 3, v, line, why)) return why;
       r0 = v[0];
       r1 = v[1];
-      n = static_cast<int32_t>(v[2]);
-      if (static_cast<double>(n) != v[2]) n = 0;
+      n = Whole(v[2], 3, 16);
     } else {
       if (at + 1 >= w.size() || (w[at + 1].text != "y" && w[at + 1].text != "z"))
         return Fail(line, "tube names no axis y or z");
@@ -471,12 +475,11 @@ std::string Compiler::Solid(const std::vector<Word>& w, size_t at, int32_t line,
       a1 = v[1];
       r0 = v[2];
       r1 = v[3];
-      n = static_cast<int32_t>(v[4]);
-      if (static_cast<double>(n) != v[4]) n = 0;
+      n = Whole(v[4], 3, 16);
       c1 = v[5];
       c2 = v[6];
     }
-    if (n < 3 || n > 16) return Fail(line, Figures("tube sides", n, 8));
+    if (n < 3) return Fail(line, "tube sides must be whole, 3 to 16");
     if (!(r0 > 0 && r1 > 0)) return Fail(line, "a tube needs positive radii");
     std::vector<M> low, high;
     for (int32_t k = 0; k < n; ++k) {
@@ -526,8 +529,8 @@ std::string Compiler::Solid(const std::vector<Word>& w, size_t at, int32_t line,
       if (axis == kAxes[k]) a = k;
     if (a < 0) return Fail(line, "disc axis '" + axis + "' is not +x -x +y -y +z -z");
     if (!Numbers(w, at + 2, 5, v, line, why)) return why;
-    const int32_t n = static_cast<int32_t>(v[4]);
-    if (n < 3 || n > 12 || static_cast<double>(n) != v[4]) return Fail(line, Figures("disc sides", n, 8));
+    const int32_t n = Whole(v[4], 3, 12);
+    if (n < 3) return Fail(line, "disc sides must be whole, 3 to 12");
     std::vector<M> m;
     for (int32_t k = 0; k < n; ++k) {
       const double t = 2.0 * kPi * static_cast<double>(k) / static_cast<double>(n);
@@ -566,7 +569,7 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     if (sawModel_ || depth > 0) return Fail(line, "a second model statement");
     if (!Numbers(w, 1, 1, v, line, why)) return why;
     const int32_t slot = contract_.slots.empty() ? -1 : contract_.slots.front();
-    if (v[0] != static_cast<double>(slot)) return Fail(line, Figures("model", static_cast<int64_t>(v[0]), slot));
+    if (v[0] != static_cast<double>(slot)) return Fail(line, Figures("model", Whole(v[0], 0, 98), slot));
     sawModel_ = true;
     info_.slot = slot;
     return {};
@@ -577,8 +580,8 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
       return Fail(line, "depicts takes \"name\" length width height wheels \"source\"");
     if (!Numbers(w, 2, 4, v, line, why)) return why;
     ModelDepiction d{w[1].text, static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2]),
-                     static_cast<int32_t>(v[3]), w[6].text, line};
-    if (!(v[0] > 0 && v[1] > 0 && v[2] > 0) || v[3] < 0 || static_cast<double>(d.wheels) != v[3])
+                     Whole(v[3], 0, 20), w[6].text, line};
+    if (!(v[0] > 0 && v[1] > 0 && v[2] > 0 && v[0] < 100 && v[1] < 100 && v[2] < 100) || d.wheels < 0)
       return Fail(line, "depicts figures must be positive, wheels whole");
     info_.depicts.push_back(d);
     return {};
@@ -670,9 +673,12 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
   if (head == "group") {
     if (depth > 0) return Fail(line, "a part holds solids only");
     if (stage_ < 0) return Fail(line, "a group before its stage");
-    if (!Numbers(w, 1, 1, v, line, why)) return why;
+    // "group colour": the coloured fans, drawn in black.
+    if (w.size() == 2 && w[1].text == "colour") v = {-1.0};
+    else if (!Numbers(w, 1, 1, v, line, why)) return why;
     if (std::string e = CloseGroup(); !e.empty()) return e;
-    const int32_t entry = static_cast<int32_t>(v[0]);
+    const int32_t entry = Whole(v[0], -1, 16);
+    if (entry < -1) return Fail(line, "a group's entry is a whole number 0 to 16");
     while (static_cast<size_t>(nextGroup_) < contract_.groups.size() && Copied(static_cast<size_t>(nextGroup_)))
       ++nextGroup_;
     const size_t next = static_cast<size_t>(nextGroup_);
@@ -752,7 +758,7 @@ std::string Compiler::Copy(const std::vector<Word>& w, int32_t line) {
   std::string why;
   if (w.size() != 3 || (w[2].text != "stages" && w[2].text != "tracks")) return Fail(line, "copy takes slot stages|tracks");
   if (!Numbers(w, 1, 1, v, line, why)) return why;
-  const int32_t slot = static_cast<int32_t>(v[0]);
+  const int32_t slot = Whole(v[0], 0, 98);
   const ModelContract* other = nullptr;
   for (const ModelContract& c : all_)
     if (std::find(c.slots.begin(), c.slots.end(), slot) != c.slots.end()) other = &c;

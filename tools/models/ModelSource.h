@@ -16,7 +16,7 @@
 //   let <name> = <expression>                  a named value
 //   use "parts/<file>" [with name = value ...]  a shared part's solids, with values of its own
 //   stage hull|variant|turret|gun|barrel       then its groups in the contract's order
-//   group <entry>                              then the group's solids
+//   group <entry>|colour                       then the group's solids
 //   fit footprint                              the hull stage's extremes moved onto the footprint
 //
 // Solids, each ending in an optional "omit <face>...":

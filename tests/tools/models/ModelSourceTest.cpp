@@ -153,6 +153,8 @@ TEST(ModelSource, BadLinesStopWithTheirPlace) {
   EXPECT_EQ(Compile(body("box -w -0.1 0.2 w 0.1 1 omit bottom\nbox -w -0.1 0.2 w 0.1 1 omit bottom\n")),
             "007.model:4: slot 7, hull, group 1: fans (has 10, wants 5)");
   EXPECT_EQ(Compile("model 8\n"), "007.model:1: slot 7: model (has 8, wants 7)");
+  EXPECT_EQ(Compile("model 7\nstage hull\ngroup 1e300\n"), "007.model:3: slot 7, hull: a group's entry is a whole number 0 to 16");
+  EXPECT_EQ(Compile(body("disc +x 0 0 0 1 1e12\n")), "007.model:5: slot 7, hull, group 1: disc sides must be whole, 3 to 12");
   EXPECT_EQ(Compile("stage hull\n"), "007.model:1: slot 7: the source does not start with its model statement");
   EXPECT_EQ(Compile("model 7\ntemplate common\n"),
             "007.model:2: slot 7: template 'common' is not the routine's form 'hull'");
