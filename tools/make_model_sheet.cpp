@@ -6,11 +6,10 @@
 //   model_sheet <models-directory> <output-directory> --entries
 // --entries paints each texture entry in a flat colour of its own, so the groups of a model can
 // be told apart; the models' own textures wait for the vehicle skins.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,15 +62,6 @@ struct NoHost {
   void DrawMuzzleFlash(float, float, float, float) {}
   void TranslateRecoil(float) {}
 };
-
-bool ReadText(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
-}
 
 // Draws one view of a slot into the screen and copies it into the sheet at (left, top).
 void DrawCell(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view, std::vector<uint32_t>& sheet,
@@ -130,7 +120,7 @@ int main(int argc, char** argv) {
   std::string text;
   std::vector<ModelContract> contracts;
   std::string error;
-  if (!ReadText(dir + "/contract.txt", text) || !ReadModelContracts(text, "contract.txt", contracts, error)) {
+  if (!ReadModelFile(dir + "/contract.txt", text) || !ReadModelContracts(text, "contract.txt", contracts, error)) {
     std::fprintf(stderr, "%s\n", error.empty() ? "contract.txt cannot be read" : error.c_str());
     return 1;
   }
@@ -138,12 +128,12 @@ int main(int argc, char** argv) {
   std::vector<std::string> labels(VehicleModelTable::kSlots);
   for (int32_t slot = 0; slot < VehicleModelTable::kSlots; ++slot) labels[static_cast<size_t>(slot)] = std::to_string(slot);
   std::vector<int32_t> firstHalf;
-  const ModelPartLoader load = [&dir](const std::string& path, std::string& t) { return ReadText(dir + "/" + path, t); };
+  const ModelPartLoader load = ModelDirectoryLoader(dir);
   for (const ModelContract& c : contracts) {
     ModelRecord record;
     ModelSourceInfo info;
     std::string source;
-    if (!ReadText(dir + "/" + ModelSourceName(c), source)) continue;
+    if (!ReadModelFile(dir + "/" + ModelSourceName(c), source)) continue;
     if (!CompileModelSource(source, ModelSourceName(c), c, contracts, load, record, &info).empty()) continue;
     for (int32_t slot : c.slots) {
       if (!info.depicts.empty()) labels[static_cast<size_t>(slot)] += "  " + info.depicts.front().name;

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "ModelContract.h"
 #include "ModelDump.h"
@@ -18,18 +17,6 @@
 #include "ModelValidator.h"
 #include "game/models/VehicleModelGeometry.h"
 
-namespace {
-
-bool ReadText(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   const bool dump = argc == 4 && std::string(argv[2]) == "--dump";
@@ -51,7 +38,7 @@ int main(int argc, char** argv) {
   const std::string dir = argv[1];
   const std::string contractPath = dir + "/contract.txt";
   std::string text;
-  if (!ReadText(contractPath, text)) {
+  if (!ReadModelFile(contractPath, text)) {
     std::fprintf(stderr, "%s: cannot be read\n", contractPath.c_str());
     return 1;
   }
@@ -66,19 +53,12 @@ int main(int argc, char** argv) {
                  VehicleModelGeometry::kCount);
     return 1;
   }
-  // Shared parts are read from the parts directory, the stages a model copies from the other
-  // routine's source beside it; nothing else.
-  const ModelPartLoader load = [&dir](const std::string& path, std::string& out) {
-    const bool part = path.rfind("parts/", 0) == 0;
-    const bool model = path.size() == 9 && path.find('/') == std::string::npos && path.substr(3) == ".model";
-    if ((!part && !model) || path.find("..") != std::string::npos) return false;
-    return ReadText(dir + "/" + path, out);
-  };
+  const ModelPartLoader load = ModelDirectoryLoader(dir);
   std::vector<ModelRecord> records(contracts.size());
   for (size_t i = 0; i < contracts.size(); ++i) {
     const std::string name = ModelSourceName(contracts[i]);
     std::string source;
-    if (!ReadText(dir + "/" + name, source)) {
+    if (!ReadModelFile(dir + "/" + name, source)) {
       std::fprintf(stderr, "%s:1: slot %d: the source cannot be read\n", name.c_str(), contracts[i].slots.front());
       return 1;
     }
@@ -120,7 +100,7 @@ int main(int argc, char** argv) {
   }
   const std::string output = EmitVehicleModels(records);
   std::string before;
-  if (ReadText(argv[2], before) && before == output) return 0;
+  if (ReadModelFile(argv[2], before) && before == output) return 0;
   std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
   out << output;
   if (!out) {

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <optional>
 
 #include "ModelFaces.h"
@@ -973,4 +975,22 @@ std::string CheckDepiction(const std::string& name, const ModelContract& c, cons
     }
   }
   return {};
+}
+
+bool ReadModelFile(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream s;
+  s << in.rdbuf();
+  text = s.str();
+  return true;
+}
+
+ModelPartLoader ModelDirectoryLoader(const std::string& dir) {
+  return [dir](const std::string& path, std::string& out) {
+    const bool part = path.rfind("parts/", 0) == 0;
+    const bool model = path.size() == 9 && path.find('/') == std::string::npos && path.substr(3) == ".model";
+    if ((!part && !model) || path.find("..") != std::string::npos) return false;
+    return ReadModelFile(dir + "/" + path, out);
+  };
 }

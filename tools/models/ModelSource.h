@@ -61,6 +61,13 @@ struct ModelSourceInfo {
 // Reads a shared part ("parts/...") for use; false when it cannot be read.
 using ModelPartLoader = std::function<bool(const std::string& path, std::string& text)>;
 
+// Reads a whole file; false when it cannot be read.
+bool ReadModelFile(const std::string& path, std::string& text);
+
+// The loader the tools use over a models directory: shared parts under "parts/", and the
+// routines' sources ("NNN.model") a copy reads; nothing else.
+ModelPartLoader ModelDirectoryLoader(const std::string& dir);
+
 // Compiles one source for its routine's contract (all: every contract, for routines shared).
 // Returns an empty string, or the error in the form above.
 std::string CompileModelSource(const std::string& text, const std::string& name, const ModelContract& contract,

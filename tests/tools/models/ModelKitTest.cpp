@@ -208,13 +208,7 @@ TEST(VehicleModelPlaceholders, SlotsThatShareStripsDrawTheSame) {
 
 TEST(VehicleModelPlaceholders, TheCompiledRecordsAreTheToolsBitForBit) {
   // Each record as the tool compiles its source (a template or an authored model).
-  const ModelPartLoader load = [](const std::string& path, std::string& text) {
-    std::ifstream in(std::string(TARVANE_MODEL_DIR "/") + path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return static_cast<bool>(in);
-  };
+  const ModelPartLoader load = ModelDirectoryLoader(TARVANE_MODEL_DIR);
   for (const ModelContract& c : Contracts()) {
     ModelRecord made;
     std::string source;
