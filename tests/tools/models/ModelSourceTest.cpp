@@ -16,6 +16,7 @@
 #include "ModelSource.h"
 #include "ModelValidator.h"
 #include "PlaceholderMaker.h"
+#include "game/models/VehicleModelGeometry.h"
 
 namespace {
 
@@ -243,6 +244,15 @@ TEST(ModelFaces, TheHubHasTheLargestSmallestAngle) {
 
 namespace {
 
+// The record the build compiled for a routine.
+const ModelProgram& CompiledProgram(int32_t routine) {
+  const std::vector<ModelContract>& all = Contracts();
+  for (size_t i = 0; i < all.size(); ++i)
+    if (all[i].routine == routine) return VehicleModelGeometry::kRoutines[i];
+  ADD_FAILURE() << routine;
+  return VehicleModelGeometry::kRoutines[0];
+}
+
 const ModelContract& Routine(int32_t routine) {
   for (const ModelContract& c : Contracts())
     if (c.routine == routine) return c;
@@ -324,6 +334,29 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
     ASSERT_FALSE(i.depicts.empty()) << k.routine;
     for (const ModelDepiction& each : i.depicts) EXPECT_EQ(CheckDepiction(ModelSourceName(k), k, m.View(), each), "");
   }
+}
+
+TEST(ModelSource, StripsRepeatTheirLinksEvery0457Metres) {
+  // Along each strip of slot 36, v grows by 1 / 0.457 a metre of run (between the corners on one
+  // edge), and u keeps to the links' half of the picture.
+  const ModelProgram& p = CompiledProgram(36);
+  ModelCallLog log;
+  RunModelProgram(p, log, &log, ModelDrawValues{}, false, true);
+  int32_t strips = 0;
+  for (const auto& call : log.Calls()) {
+    if (call.kind != ModelCallLog::Kind::kStrip) continue;
+    ++strips;
+    const std::vector<float>& xyz = call.args;
+    const std::vector<float>& uv = call.uvs;
+    for (size_t c = 2; c < uv.size() / 2; ++c) {
+      EXPECT_TRUE(uv[2 * c] == 0.0f || uv[2 * c] == 0.5f);
+      const double run = std::hypot(xyz[3 * c + 1] - xyz[3 * c - 5], xyz[3 * c + 2] - xyz[3 * c - 4]) * 28.867;
+      if (run > 0.05) {
+        EXPECT_NEAR(std::fabs(uv[2 * c + 1] - uv[2 * c - 3]) / run, 1.0 / 0.457, 1e-3);
+      }
+    }
+  }
+  EXPECT_EQ(strips, 4);
 }
 
 TEST(ModelSource, TheDumpNamesEveryStep) {
