@@ -1,44 +1,78 @@
-// Makes the vehicle models: reads the drawing contract, makes each routine's placeholder from its
-// block, checks it with the validator and writes the records as C++ source. A malformed contract
-// row or a model that breaks its contract stops the build, and nothing is written.
-//   make_vehicle_models data/models/contract.txt out/VehicleModelGeometry.cpp
+// Makes the vehicle models: reads the drawing contract and every routine's source in the models
+// directory (data/models/NNN.model, named by the routine's lowest slot), compiles each source,
+// checks the model against its contract with the validator and writes the records as C++ source.
+// A malformed contract row, a bad source line or a model that breaks its contract stops the
+// build, and nothing is written. An authored model must name the vehicle it depicts and fit
+// that vehicle's published figures.
+//   make_vehicle_models data/models out/VehicleModelGeometry.cpp
+//   make_vehicle_models data/models --dump <slot|all>   the compiled models as JSON on stdout
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "ModelContract.h"
+#include "ModelDump.h"
 #include "ModelEmitter.h"
+#include "ModelSource.h"
 #include "ModelValidator.h"
-#include "PlaceholderMaker.h"
 #include "game/models/VehicleModelGeometry.h"
 
+
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_vehicle_models contract.txt VehicleModelGeometry.cpp\n");
+  const bool dump = argc == 4 && std::string(argv[2]) == "--dump";
+  int32_t dumpSlot = -1;  // -1: all
+  if (dump && std::string(argv[3]) != "all") {
+    char* end = nullptr;
+    const long slot = std::strtol(argv[3], &end, 10);
+    if (end == argv[3] || *end != '\0' || slot < 0 || slot > 98) {
+      std::fprintf(stderr, "--dump takes a slot 0..98 or all\n");
+      return 2;
+    }
+    dumpSlot = static_cast<int32_t>(slot);
+  }
+  if (argc != 3 && !dump) {
+    std::fprintf(stderr, "usage: make_vehicle_models models-directory VehicleModelGeometry.cpp\n"
+                         "       make_vehicle_models models-directory --dump <slot|all>\n");
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "%s: cannot be read\n", argv[1]);
+  const std::string dir = argv[1];
+  const std::string contractPath = dir + "/contract.txt";
+  std::string text;
+  if (!ReadModelFile(contractPath, text)) {
+    std::fprintf(stderr, "%s: cannot be read\n", contractPath.c_str());
     return 1;
   }
-  std::stringstream text;
-  text << in.rdbuf();
   std::vector<ModelContract> contracts;
   std::string error;
-  if (!ReadModelContracts(text.str(), argv[1], contracts, error)) {
+  if (!ReadModelContracts(text, "contract.txt", contracts, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   if (contracts.size() != static_cast<size_t>(VehicleModelGeometry::kCount)) {
-    std::fprintf(stderr, "%s: %zu routines, not %d\n", argv[1], contracts.size(), VehicleModelGeometry::kCount);
+    std::fprintf(stderr, "%s: %zu routines, not %d\n", contractPath.c_str(), contracts.size(),
+                 VehicleModelGeometry::kCount);
     return 1;
   }
+  const ModelPartLoader load = ModelDirectoryLoader(dir);
   std::vector<ModelRecord> records(contracts.size());
   for (size_t i = 0; i < contracts.size(); ++i) {
-    std::string why = MakePlaceholder(contracts[i], records[i], &contracts);
-    if (!why.empty()) why = "routine " + std::to_string(contracts[i].routine) + ": " + why;
-    if (why.empty()) why = ValidateModel(contracts[i], records[i].View());
+    const std::string name = ModelSourceName(contracts[i]);
+    std::string source;
+    if (!ReadModelFile(dir + "/" + name, source)) {
+      std::fprintf(stderr, "%s:1: slot %d: the source cannot be read\n", name.c_str(), contracts[i].slots.front());
+      return 1;
+    }
+    ModelSourceInfo info;
+    std::string why = CompileModelSource(source, name, contracts[i], contracts, load, records[i], &info);
+    if (why.empty()) {
+      why = ValidateModel(contracts[i], records[i].View());
+      if (!why.empty()) why = name + ":1: slot " + std::to_string(contracts[i].slots.front()) + ": " + why;
+    }
+    // An authored model names the vehicle it depicts and fits its published figures.
+    if (why.empty() && !info.isTemplate && info.depicts.empty())
+      why = name + ":1: slot " + std::to_string(contracts[i].slots.front()) + ": an authored model depicts no vehicle";
+    for (size_t k = 0; why.empty() && !info.isTemplate && k < info.depicts.size(); ++k)
+      why = CheckDepiction(name, contracts[i], records[i].View(), info.depicts[k]);
     if (!why.empty()) {
       std::fprintf(stderr, "%s\n", why.c_str());
       return 1;
@@ -50,13 +84,25 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", why.c_str());
     return 1;
   }
-  const std::string source = EmitVehicleModels(records);
-  std::ifstream old(argv[2], std::ios::binary);
-  std::stringstream before;
-  if (old) before << old.rdbuf();
-  if (before.str() == source) return 0;
+  if (dump) {
+    std::string json = "[\n";
+    bool first = true;
+    for (size_t i = 0; i < contracts.size(); ++i)
+      for (int32_t slot : contracts[i].slots) {
+        if (dumpSlot >= 0 && slot != dumpSlot) continue;
+        json += first ? "" : ",\n";
+        json += DumpModelJson(records[i], slot);
+        first = false;
+      }
+    json += "]\n";
+    std::fwrite(json.data(), 1, json.size(), stdout);
+    return 0;
+  }
+  const std::string output = EmitVehicleModels(records);
+  std::string before;
+  if (ReadModelFile(argv[2], before) && before == output) return 0;
   std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-  out << source;
+  out << output;
   if (!out) {
     std::fprintf(stderr, "%s: cannot be written\n", argv[2]);
     return 1;

@@ -150,10 +150,8 @@ bool ReadLine(LineReader& r, ModelContract& c) {
     return true;
   }
   if (key == "form") {
-    static const char* const kForms[] = {"hull", "turret", "common", "mount", "turret-gun-yz", "pivot-turret-gun",
-                                         "nested", "box"};
     for (int32_t i = 0; i < 8; ++i) {
-      if (r.Peek(kForms[i])) {
+      if (r.Peek(ModelFormName(static_cast<ModelForm>(i)))) {
         ++r.at;
         c.form = static_cast<ModelForm>(i);
         return r.End();
@@ -360,4 +358,10 @@ bool ReadModelContracts(const std::string& text, const std::string& name, std::v
     return false;
   }
   return true;
+}
+
+const char* ModelFormName(ModelForm form) {
+  static const char* const kForms[] = {"hull", "turret", "common", "mount", "turret-gun-yz", "pivot-turret-gun",
+                                       "nested", "box"};
+  return kForms[static_cast<size_t>(form) % 8];
 }

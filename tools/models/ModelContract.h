@@ -72,3 +72,6 @@ struct ModelContract {
 // Reads the contract text. On a malformed row returns false with error "<name>:<line>: reason".
 bool ReadModelContracts(const std::string& text, const std::string& name, std::vector<ModelContract>& out,
                         std::string& error);
+
+// The word naming a form in the contract and in a model source's template statement.
+const char* ModelFormName(ModelForm form);

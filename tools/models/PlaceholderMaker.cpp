@@ -40,22 +40,26 @@ void FaceFan(const Box& b, int32_t face, float scale, int32_t n, std::vector<flo
     uv.insert(uv.end(), {(a - a0) / (a1 - a0), (c - c0) / (c1 - c0)});
   };
   put(a0, c0);
-  // n + 1 corners along (a1, c0) -> (a1, c1) -> (a0, c1), evenly by length.
+  // n + 1 corners along (a1, c0) -> (a1, c1) -> (a0, c1), evenly by length, the far corner
+  // (a1, c1) among them when there are three or more, so the fan covers the whole face.
   const float la = a1 - a0, lc = c1 - c0, total = lc + la;
+  const int32_t corner = n < 2 ? -1 : std::clamp(static_cast<int32_t>(std::lround(lc / total * static_cast<float>(n))), 1, n - 1);
   for (int32_t i = 0; i <= n; ++i) {
-    const float s = total * static_cast<float>(i) / static_cast<float>(n);
+    const float s = i == corner ? lc : total * static_cast<float>(i) / static_cast<float>(n);
     if (s <= lc) put(a1, c0 + s);
     else put(a1 - (s - lc), c1);
   }
 }
 
-// Places a stage's primitives over the faces of its box, each a little smaller than the last.
+// Places a stage's primitives over the faces of its box, each a little smaller than the last
+// (unless told not to shrink them).
 struct FacePlacer {
   Box box;
   int32_t next = 0;
+  bool shrink = true;
   void Fan(int32_t n, std::vector<float>& xyz, std::vector<float>& uv) {
     const int32_t i = next++;
-    FaceFan(box, i % 5, 1.0f / (1.0f + 0.12f * static_cast<float>(i / 5)), n, xyz, uv);
+    FaceFan(box, i % 5, shrink ? 1.0f / (1.0f + 0.12f * static_cast<float>(i / 5)) : 1.0f, n, xyz, uv);
   }
 };
 
@@ -148,7 +152,8 @@ std::string LayOutFirstHalf(ModelContract& c) {
   return {};
 }
 
-std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, const std::vector<ModelContract>* all) {
+std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, const std::vector<ModelContract>* all,
+                            const std::vector<AuthoredGroup>* authored) {
   ModelContract c = source;
   record = ModelRecord{};
   if (std::string why = LayOutFirstHalf(c); !why.empty()) return why;
@@ -204,9 +209,13 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
   // The barrel is the model's own: from its pivot to its flash point.
   const std::array<float, 3> own = c.gunPivot.p;
   const float bx = c.hasFlash ? c.flash[1] : own[0];
-  const float muzzle = c.hasFlash && c.gunPivot.axes != 0 ? c.flash[2] : own[1] + 0.07f;
-  const Box barrel{bx - 0.002f, own[1], own[2] - 0.002f, bx + 0.002f, muzzle, own[2] + 0.002f};
-  std::array<FacePlacer, 4> placers{FacePlacer{hull}, FacePlacer{turret}, FacePlacer{mount}, FacePlacer{barrel}};
+  // Where the routine flashes, the barrel ends on the flash point (at its height too when the
+  // gun has no pivot of its own).
+  const float muzzle = c.hasFlash && c.flash[2] > own[1] ? c.flash[2] : own[1] + 0.07f;
+  const float bz = c.hasFlash && c.gunPivot.axes == 0 ? c.flash[3] : own[2];
+  const Box barrel{bx - 0.002f, own[1], bz - 0.002f, bx + 0.002f, muzzle, bz + 0.002f};
+  // The barrel's faces all keep their full length, so seen from above it reaches the muzzle.
+  std::array<FacePlacer, 4> placers{FacePlacer{hull}, FacePlacer{turret}, FacePlacer{mount}, FacePlacer{barrel, 0, false}};
 
   ModelRecord& r = record;
   const bool box = c.form == ModelForm::kBox;
@@ -229,6 +238,9 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
   auto drawGroups = [&](ModelStage stage) {
     for (const ContractGroup& g : c.groups) {
       if (g.stage != stage) continue;
+      const size_t index = static_cast<size_t>(&g - c.groups.data());
+      const AuthoredGroup* own =
+          authored != nullptr && index < authored->size() && (*authored)[index].present ? &(*authored)[index] : nullptr;
       FacePlacer& placer = placers[static_cast<size_t>(StageIndex(stage))];
       if (g.entry < 0) {
         r.Step(ModelOp::kColour, 0, r.Constants({0.0f, 0.0f, 0.0f}));
@@ -237,8 +249,14 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
       }
       for (int32_t i = 0; i < g.fans; ++i) {
         std::vector<float> xyz, uv;
-        const int32_t n = sizes[fan++];
-        placer.Fan(n, xyz, uv);
+        int32_t n = sizes[fan++];
+        if (own != nullptr) {
+          xyz = own->fanXyz[static_cast<size_t>(i)];
+          uv = own->fanUv[static_cast<size_t>(i)];
+          n = static_cast<int32_t>(xyz.size() / 3) - 2;
+        } else {
+          placer.Fan(n, xyz, uv);
+        }
         if (g.entry < 0) r.Primitive(ModelOp::kColouredFan, n, xyz, {});
         else r.Primitive(ModelOp::kFan, n, xyz, uv);
       }
@@ -246,7 +264,12 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
         std::vector<float> xyz, uv;
         switch (g.singleKind) {
           case SingleKind::kArrays:
-            placer.Fan(1, xyz, uv);
+            if (own != nullptr) {
+              xyz = own->singleXyz[static_cast<size_t>(i)];
+              uv = own->singleUv[static_cast<size_t>(i)];
+            } else {
+              placer.Fan(1, xyz, uv);
+            }
             r.Primitive(ModelOp::kArray, 0, xyz, uv);
             break;
           case SingleKind::kQuads:

@@ -82,7 +82,8 @@ float ArcOf(const Path& path, P2 p) {
   return s;
 }
 
-constexpr float kVPerUnit = 60.0f;  // texture repeats along a run
+// One repeat of the track pattern per 0.457 m of run (a model unit is 28.867 m).
+constexpr float kVPerUnit = static_cast<float>(28.867 / 0.457);
 
 GearStrip MakeStrip(int32_t n, const Path& piece, float v0, float innerX, float outerX) {
   GearStrip g;
@@ -94,7 +95,8 @@ GearStrip MakeStrip(int32_t n, const Path& piece, float v0, float innerX, float 
     if (j > 0 && c % 2 == 0) s += std::hypot(points[j].y - points[j - 1].y, points[j].z - points[j - 1].z) * kVPerUnit;
     const bool inner = c % 2 == 0;
     g.xyz.insert(g.xyz.end(), {inner ? innerX : outerX, points[j].y, points[j].z});
-    g.uv.insert(g.uv.end(), {inner ? 0.0f : 1.0f, s});
+    // The running-gear pictures carry track links on u 0 to 0.5 (tyre tread on 0.5 to 1).
+    g.uv.insert(g.uv.end(), {inner ? 0.0f : 0.5f, s});
   }
   return g;
 }

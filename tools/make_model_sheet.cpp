@@ -1,0 +1,194 @@
+// The vehicle models' contact sheet: every slot drawn by the game's own model routines on the
+// software device, headless, from three angles (the right side, nearly orthographic; the front
+// three-quarter from 30 degrees above; the top) in 192 x 144 cells, labelled with its slot and
+// the vehicle its source depicts. One sheet per batch of slots and one of all, as BMP files
+// whose bytes are the same on every run.
+//   model_sheet <models-directory> <output-directory> --entries
+// --entries paints each texture entry in a flat colour of its own, so the groups of a model can
+// be told apart; the models' own textures wait for the vehicle skins.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ModelContract.h"
+#include "ModelSource.h"
+#include "Painter.h"
+#include "framework/media/GGraph3D.h"
+#include "framework/media/GGraph3DHost.h"
+#include "framework/media/GGraph3DTexture.h"
+#include "game/models/VehicleModelProgram.h"
+#include "game/models/VehicleModelTable.h"
+#include "platform/PBitmapFile.h"
+#include "platform/PSoft3DDevice.h"
+#include "platform/PSurface.h"
+
+namespace {
+
+constexpr int32_t kCellWidth = 192;
+constexpr int32_t kCellHeight = 144;
+constexpr int32_t kSlotsPerRow = 4;
+constexpr int32_t kEntries = 17;
+
+// A texture of one colour.
+class FlatTexture : public GGraph3DTexture {
+ public:
+  explicit FlatTexture(uint32_t rgb) : surface_(8, 8, PPixelFormat::kARGB1555) {
+    const uint16_t pixel = static_cast<uint16_t>(PBitmapFile::ToPixel(rgb, PPixelFormat::kARGB1555) | 0x8000u);
+    for (int32_t y = 0; y < 8; ++y)
+      for (int32_t x = 0; x < 8; ++x) surface_.Row16(y)[x] = pixel;
+  }
+  const PSurface* GetTexture() const override { return &surface_; }
+
+ private:
+  PSurface surface_;
+};
+
+// The colours of the entries: the track, then hull, turret, gun and barrel roles, then details.
+constexpr uint32_t kEntryColours[kEntries] = {0x383838, 0x7a8a3a, 0xb0a060, 0xc04030, 0x3060c0, 0x202020,
+                                              0x60a0a0, 0xa060a0, 0xe0c020, 0x40c060, 0xd08040, 0x8080e0,
+                                              0xe0e0e0, 0x905020, 0x20a0e0, 0xe06090, 0x50f0b0};
+
+std::vector<std::unique_ptr<FlatTexture>>* gTextures = nullptr;
+
+void BindFlat(int32_t entry) {
+  if (gGraph3D != nullptr && gTextures != nullptr && entry >= 0 && entry < kEntries)
+    gGraph3D->SetTexture((*gTextures)[static_cast<size_t>(entry)].get());
+}
+
+struct NoHost {
+  void DrawMuzzleFlash(float, float, float, float) {}
+  void TranslateRecoil(float) {}
+};
+
+// Draws one view of a slot into the screen and copies it into the sheet at (left, top).
+void DrawCell(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view, std::vector<uint32_t>& sheet,
+              int32_t sheetWidth, int32_t left, int32_t top) {
+  for (int32_t y = 0; y < kCellHeight; ++y)
+    for (int32_t x = 0; x < kCellWidth; ++x) screen.Row16(y)[x] = static_cast<uint16_t>(PBitmapFile::ToPixel(0xc8d0c8, PPixelFormat::kRGB565));
+  g.RenderBegin();
+  // A far eye and a narrow field make the side and top views all but orthographic: 0.36 model
+  // units across the cell.
+  constexpr float kFar = 20.0f;
+  const float narrow = 2.0f * std::atan(0.18f / kFar) * 57.29578f;
+  switch (view) {
+    case 0:
+      g.SetProjection(0, 0, kCellWidth, kCellHeight, narrow, kFar - 1.0f, kFar + 1.0f);
+      g.LookAt(kFar, 0.02f, 0.08f, 0.0f, 0.02f, 0.08f, 0.0f, 0.0f, 1.0f);
+      break;
+    case 1: {
+      const float d = 0.8f, up = 30.0f / 57.29578f, round = 45.0f / 57.29578f;
+      g.SetProjection(0, 0, kCellWidth, kCellHeight, 30.0f, 0.1f, 3.0f);
+      g.LookAt(d * std::cos(up) * std::sin(round), d * std::cos(up) * std::cos(round), 0.05f + d * std::sin(up), 0.0f,
+               0.0f, 0.05f, 0.0f, 0.0f, 1.0f);
+      break;
+    }
+    default:
+      g.SetProjection(0, 0, kCellWidth, kCellHeight, narrow, kFar - 1.0f, kFar + 1.0f);
+      g.LookAt(0.0f, 0.02f, kFar, 0.0f, 0.02f, 0.0f, 0.0f, 1.0f, 0.0f);
+      break;
+  }
+  g.SetColor(1.0f, 1.0f, 1.0f);
+  std::array<float, 4> footprint{};
+  ModelDrawValues values;
+  values.footprint = &footprint;
+  values.bind = BindFlat;
+  const int32_t routine = VehicleModelTable::RoutineOf(slot);
+  RunModelProgram(VehicleModelTable::Program(routine), g, static_cast<NoHost*>(nullptr), values, false,
+                  VehicleModelTable::VariantFor(slot, 1));
+  g.RenderEnd();
+  for (int32_t y = 0; y < kCellHeight; ++y)
+    for (int32_t x = 0; x < kCellWidth; ++x) {
+      const uint16_t p = screen.Row16(y)[x];
+      const uint32_t r = (p >> 11) & 31u, gr = (p >> 5) & 63u, b = p & 31u;
+      sheet[static_cast<size_t>(top + y) * static_cast<size_t>(sheetWidth) + static_cast<size_t>(left + x)] =
+          ((r << 3 | r >> 2) << 16) | ((gr << 2 | gr >> 4) << 8) | (b << 3 | b >> 2);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4 || std::string(argv[3]) != "--entries") {
+    std::fprintf(stderr, "usage: model_sheet models-directory output-directory --entries\n"
+                         "(the models' own textures wait for the vehicle skins)\n");
+    return 2;
+  }
+  const std::string dir = argv[1], out = argv[2];
+  std::string text;
+  std::vector<ModelContract> contracts;
+  std::string error;
+  if (!ReadModelFile(dir + "/contract.txt", text) || !ReadModelContracts(text, "contract.txt", contracts, error)) {
+    std::fprintf(stderr, "%s\n", error.empty() ? "contract.txt cannot be read" : error.c_str());
+    return 1;
+  }
+  // Each slot's label: its number and the vehicle its source depicts.
+  std::vector<std::string> labels(VehicleModelTable::kSlots);
+  for (int32_t slot = 0; slot < VehicleModelTable::kSlots; ++slot) labels[static_cast<size_t>(slot)] = std::to_string(slot);
+  std::vector<int32_t> firstHalf;
+  const ModelPartLoader load = ModelDirectoryLoader(dir);
+  for (const ModelContract& c : contracts) {
+    ModelRecord record;
+    ModelSourceInfo info;
+    std::string source;
+    if (!ReadModelFile(dir + "/" + ModelSourceName(c), source)) continue;
+    if (!CompileModelSource(source, ModelSourceName(c), c, contracts, load, record, &info).empty()) continue;
+    for (int32_t slot : c.slots) {
+      if (!info.depicts.empty()) labels[static_cast<size_t>(slot)] += "  " + info.depicts.front().name;
+      if (c.firstHalf) firstHalf.push_back(slot);
+    }
+  }
+  std::sort(firstHalf.begin(), firstHalf.end());
+  std::vector<std::pair<std::string, std::vector<int32_t>>> sheets = {
+      {"models-first-half.bmp", firstHalf},
+      {"models-b.bmp", {35, 36, 46, 50, 51, 52, 53, 54, 55}},
+      {"models-c.bmp", {37, 38, 39, 41, 42, 43, 44, 45, 49}},
+      {"models-d.bmp", {40, 56, 58, 59, 62, 63, 66, 67, 70, 77}},
+      {"models-e.bmp", {60, 68, 69, 71, 72, 73, 74, 75, 76, 78, 79}},
+      {"models-f.bmp", {64, 65, 81, 82, 83, 84, 85, 91, 92}},
+      {"models-g.bmp", {57, 61, 80, 86, 87, 88, 89, 90, 93, 94, 95}},
+      {"models-all.bmp", {}}};
+  for (int32_t slot = 0; slot < VehicleModelTable::kSlots; ++slot) sheets.back().second.push_back(slot);
+
+  PSurface screen(kCellWidth, kCellHeight, PPixelFormat::kRGB565);
+  PSoft3DDevice device(&screen, 1);
+  GGraph3DHost host(&device, &screen);
+  GGraph3D g(&host);
+  gGraph3D = &g;
+  if (!g.Init3D()) {
+    std::fprintf(stderr, "the software renderer does not start\n");
+    return 1;
+  }
+  std::vector<std::unique_ptr<FlatTexture>> textures;
+  for (uint32_t c : kEntryColours) textures.push_back(std::make_unique<FlatTexture>(c));
+  gTextures = &textures;
+  int32_t status = 0;
+  for (const auto& [name, slots] : sheets) {
+    const int32_t count = static_cast<int32_t>(slots.size());
+    const int32_t columns = std::min(count, kSlotsPerRow);
+    const int32_t width = columns * 3 * kCellWidth, height = (count + kSlotsPerRow - 1) / kSlotsPerRow * kCellHeight;
+    std::vector<uint32_t> sheet(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    for (int32_t i = 0; i < count; ++i)
+      for (int32_t view = 0; view < 3; ++view)
+        DrawCell(g, screen, slots[static_cast<size_t>(i)], view, sheet, width, (i % kSlotsPerRow * 3 + view) * kCellWidth,
+                 i / kSlotsPerRow * kCellHeight);
+    Painter painter(width, height);
+    std::vector<uint32_t> argb(sheet);
+    for (uint32_t& p : argb) p |= 0xff000000u;
+    painter.SetArgb(argb);
+    for (int32_t i = 0; i < count; ++i)
+      painter.Text(labels[static_cast<size_t>(slots[static_cast<size_t>(i)])],
+                   static_cast<double>(i % kSlotsPerRow * 3 * kCellWidth + 4), static_cast<double>(i / kSlotsPerRow * kCellHeight + 10),
+                   11.0, 3.0 * kCellWidth - 8.0, Painter::Colour{0.05, 0.05, 0.05}, Painter::Face::kSans, -1, false, false);
+    const std::vector<uint32_t> pixels = painter.Pixels(false);
+    if (!PBitmapFile::WritePixels(pixels.data(), width, height, out + "/" + name)) {
+      std::fprintf(stderr, "%s/%s: cannot be written\n", out.c_str(), name.c_str());
+      status = 1;
+    }
+  }
+  gGraph3D = nullptr;
+  Painter::ReleaseFonts();
+  return status;
+}

@@ -1,0 +1,86 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ModelContract.h"
+#include "ModelRecord.h"
+
+// A vehicle model source (data/models/NNN.model, named by the routine's lowest slot): the model
+// described in metres, compiled into the routine's record and held to its contract.
+//
+//   model 36                                   the routine's lowest slot, first
+//   depicts "<name>" length width height wheels "<source>"   published figures, metres
+//   hatch <name> x y z heading turret|hull     a crew hatch, metres and degrees
+//   template <form>                            the routine's placeholder (form as the contract's)
+//   let <name> = <expression>                  a named value
+//   use "parts/<file>" [with name = value ...]  a shared part's solids, with values of its own
+//   stage hull|variant|turret|gun|barrel       then its groups in the contract's order
+//   group <entry>|colour                       then the group's solids
+//   fit footprint                              the hull stage's extremes moved onto the footprint
+//
+// Solids, each ending in an optional "omit <face>...":
+//   box x0 y0 z0 x1 y1 z1                      faces top bottom left right front rear
+//   prism x a0 a1 y z y z ...                  a side profile across x (caps left, right)
+//   prism z a0 a1 x y x y ...                  a plan profile up z (caps bottom, top); sides e1...
+//   loft z0 z1 x y ... x y                     a lower and an upper outline joined (bottom, top, e1...)
+//   tube y|z a0 a1 r0 r1 n c1 c2               n sides about an axis (ends start, end)
+//   barrel from @pivot to @muzzle r0 r1 n      a tube from the gun's pivot exactly to the flash y
+//   plate x y z x y z x y z ...                a one-sided convex face
+//   disc +x|-x|+y|-y|+z|-z cx cy cz r n        an n-sided face facing along the axis
+//   tri x y z x y z x y z                      one of the routine's single triangles
+// and prefixes to any solid: "mirror x" (the solid and its mirror image), "at dx dy dz", "turn
+// degrees" (about z), "uv fit" (faces mapped onto a whole detail picture).
+// Faces of three corners become the routine's singles, larger ones fans; the fitter then adds
+// vertices on edges to reach the contract's fan sizes and triangles.
+//
+// A bad line stops the compile with "file:line: slot S, stage, group G: rule (has H, wants W)".
+
+struct ModelDepiction {
+  std::string name;
+  float length = 0, width = 0, height = 0;  // metres
+  int32_t wheels = 0;                      // road wheels a side
+  std::string source;
+  int32_t line = 0;
+};
+
+struct ModelHatch {
+  std::string name;
+  float x = 0, y = 0, z = 0, heading = 0;  // model units and degrees
+  bool turret = false;
+  int32_t line = 0;
+};
+
+struct ModelSourceInfo {
+  int32_t slot = -1;
+  bool isTemplate = false;
+  std::vector<ModelDepiction> depicts;
+  std::vector<ModelHatch> hatches;
+};
+
+// Reads a shared part ("parts/...") for use; false when it cannot be read.
+using ModelPartLoader = std::function<bool(const std::string& path, std::string& text)>;
+
+// Reads a whole file; false when it cannot be read.
+bool ReadModelFile(const std::string& path, std::string& text);
+
+// The loader the tools use over a models directory: shared parts under "parts/", and the
+// routines' sources ("NNN.model") a copy reads; nothing else.
+ModelPartLoader ModelDirectoryLoader(const std::string& dir);
+
+// Compiles one source for its routine's contract (all: every contract, for routines shared).
+// Returns an empty string, or the error in the form above.
+std::string CompileModelSource(const std::string& text, const std::string& name, const ModelContract& contract,
+                               const std::vector<ModelContract>& all, const ModelPartLoader& load,
+                               ModelRecord& record, ModelSourceInfo* info = nullptr);
+
+// The file a routine's source lives in: its lowest slot in three digits, "036.model".
+std::string ModelSourceName(const ModelContract& contract);
+
+// Holds a compiled model to the published figures of the vehicle it depicts: from the footprint's
+// rear to the muzzle or the hull's front, whichever is further ahead, within 8 % of the overall
+// length; the footprint's width within 15 %; the highest point drawn (at draw values 0) within
+// 10 % of the height. Returns an empty string, or the figure that does not fit in the source's
+// error form.
+std::string CheckDepiction(const std::string& name, const ModelContract& contract, const ModelProgram& program,
+                           const ModelDepiction& depiction);
