@@ -809,10 +809,18 @@ class Map : public GObject {
     struct Kept {
       MapGrid<uint8_t> grid;
       Key key;
+      uint64_t hash = 0;  // fingerprint of the grid's cells
       bool valid = false;
     };
     Key builtKey[kMoveClasses];
     uint64_t builtHash[kMoveClasses] = {};   // fingerprint of the cells as the build left them
+    // A fingerprint of the class's cells known at the grid's revision cellsRevision.
+    uint64_t cellsHash[kMoveClasses] = {};
+    uint64_t cellsRevision[kMoveClasses] = {};
+    // The fine grid's fingerprint, kept while the grid's revision stands.
+    uint64_t fineHash = 0;
+    uint64_t fineHashRevision = 0;
+    bool fineHashKnown = false;
     bool blockedAfterBuild[kMoveClasses] = {};  // BlockUnitCells wrote into the built grid
     Kept kept[kMoveClasses][2];  // by class and side flag: both sides plan in one turn
     uint64_t fullBuilds = 0;  // builds that priced every cell, for tests and measurements

@@ -177,7 +177,7 @@ bool MinefieldBlocks(const MapUnitView* unit, int32_t sideFlag, int32_t moveClas
 }
 
 // Everything a build of the class for the side flag reads from the map and the battle.
-Map::Routes::Key KeyOf(const Map& map, MapBattleServices* battle, int32_t sideFlag, int32_t moveClass) {
+Map::Routes::Key KeyOf(const Map& map, MapBattleServices* battle, int32_t sideFlag, int32_t moveClass, uint64_t fineHash) {
   Map::Routes::Key key;
   key.moveClass = moveClass;
   key.sideFlag = sideFlag;
@@ -189,7 +189,7 @@ Map::Routes::Key KeyOf(const Map& map, MapBattleServices* battle, int32_t sideFl
   key.height = fine.Height();
   key.tilesX = map.size.tilesX;
   key.tilesY = map.size.tilesY;
-  key.fineHash = Fingerprint(fine.Data(), static_cast<size_t>(fine.Width()) * static_cast<size_t>(fine.Height()) * sizeof(uint16_t));
+  key.fineHash = fineHash;
   if (map.fire.state.HasBlock()) {
     for (int32_t tx = 0; tx < key.tilesX; ++tx) {
       for (int32_t ty = 0; ty < key.tilesY; ++ty) {
@@ -213,8 +213,11 @@ Map::Routes::Key KeyOf(const Map& map, MapBattleServices* battle, int32_t sideFl
 // Sets the class's built grid aside for reuse when it is as its build left it.
 void KeepBuiltGrid(Map::Routes& routes, int32_t c) {
   if (!routes.built[c] || routes.blockedAfterBuild[c] || !routes.cost[c].IsSized()) return;
-  if (GridFingerprint(routes.cost[c]) != routes.builtHash[c]) return;
+  // Cells untouched since their fingerprint was last taken still have it.
+  const uint64_t hash = routes.cost[c].Revision() == routes.cellsRevision[c] ? routes.cellsHash[c] : GridFingerprint(routes.cost[c]);
+  if (hash != routes.builtHash[c]) return;
   Map::Routes::Kept& kept = routes.kept[c][routes.builtKey[c].sideFlag != 0 ? 1 : 0];
+  kept.hash = hash;
   kept.grid = std::move(routes.cost[c]);
   kept.key = std::move(routes.builtKey[c]);
   kept.valid = true;
@@ -264,16 +267,21 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
     return;
   }
   MapGrid<uint8_t>& grid = routes.cost[moveClass];
-  if (!grid.IsSized() || grid.Width() != w || grid.Height() != h) {
-    grid.Init(w, h);
-    routes.built[moveClass] = false;
-  }
+  // Sizing waits until no kept grid is handed back in its place.
+  const bool resize = !grid.IsSized() || grid.Width() != w || grid.Height() != h;
+  if (resize) routes.built[moveClass] = false;
   if (routes.built[moveClass]) return;
   routes.built[moveClass] = true;
   if (w % kBlock != 0 || h % kBlock != 0) FatalError(144, "AIPath.cpp");
 
   MapBattleServices* battle = app_->GetBattleOrOperation();
-  Routes::Key key = KeyOf(*this, battle, sideFlag, moveClass);
+  const MapGrid<uint16_t>& fine = terrain.fineGrid;
+  if (!routes.fineHashKnown || routes.fineHashRevision != fine.Revision()) {
+    routes.fineHash = Fingerprint(fine.Data(), static_cast<size_t>(fine.Width()) * static_cast<size_t>(fine.Height()) * sizeof(uint16_t));
+    routes.fineHashRevision = fine.Revision();
+    routes.fineHashKnown = true;
+  }
+  Routes::Key key = KeyOf(*this, battle, sideFlag, moveClass, routes.fineHash);
   Routes::Kept& kept = routes.kept[moveClass][sideFlag != 0 ? 1 : 0];
   routes.blockedAfterBuild[moveClass] = false;
   if (kept.valid && kept.key == key) {
@@ -281,14 +289,19 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
     grid = std::move(kept.grid);
     kept.grid.Free();
     kept.valid = false;
+    routes.cellsHash[moveClass] = kept.hash;
+    routes.cellsRevision[moveClass] = grid.Revision();
     routes.builtKey[moveClass] = std::move(key);
     return;
   }
+  if (resize) grid.Init(w, h);
   ++routes.fullBuilds;
   routes.builtKey[moveClass] = std::move(key);
   BuildCostCells(sideFlag, moveClass, battle);
   routes.blockedAfterBuild[moveClass] = false;
   routes.builtHash[moveClass] = GridFingerprint(grid);
+  routes.cellsHash[moveClass] = routes.builtHash[moveClass];
+  routes.cellsRevision[moveClass] = grid.Revision();
 }
 
 void Map::BuildCostCells(int32_t sideFlag, int32_t moveClass, MapBattleServices* battle) {

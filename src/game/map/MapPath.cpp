@@ -70,7 +70,8 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
   if (!grid.IsSized()) FatalError(309, "AIPath.cpp");
   const int32_t w = grid.Width();
   const int32_t h = grid.Height();
-  uint8_t* cells = grid.Data();
+  // The start and goal blocks filled below are put back before the search returns.
+  uint8_t* cells = grid.DataRestoredAfterUse();
   auto at = [cells, h](int32_t x, int32_t y) -> uint8_t& {
     return cells[static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y)];
   };

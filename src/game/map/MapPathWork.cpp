@@ -16,7 +16,7 @@ void MapPathWork::Begin(int32_t width, int32_t height) {
     generation_ = 1;
   }
   nodesUsed_ = 0;
-  open_.clear();
+  open_.assign(kHeapStart, OpenEntry{0, -1});
   goalCost = -1;
   expanded = 0;
   reopened = 0;
@@ -31,23 +31,26 @@ void MapPathWork::Push(int32_t node) {
   const OpenEntry entry{static_cast<uint64_t>(n.f) << (2 * kKeyCellBits) |
                             static_cast<uint64_t>(n.x) << kKeyCellBits | static_cast<uint64_t>(n.y),
                         node};
-  size_t i = open_.size();
+  if (open_.size() < kHeapStart) open_.assign(kHeapStart, OpenEntry{0, -1});
+  size_t i = open_.size() - kHeapStart;
   open_.push_back(entry);
+  OpenEntry* heap = open_.data() + kHeapStart;
   while (i > 0) {
     const size_t parent = (i - 1) / 4;
-    if (open_[parent].key < entry.key) break;
-    open_[i] = open_[parent];
+    if (heap[parent].key < entry.key) break;
+    heap[i] = heap[parent];
     i = parent;
   }
-  open_[i] = entry;
+  heap[i] = entry;
 }
 
 int32_t MapPathWork::PopLeast() {
-  while (!open_.empty()) {
-    const OpenEntry top = open_[0];
+  while (open_.size() > kHeapStart) {
+    OpenEntry* heap = open_.data() + kHeapStart;
+    const OpenEntry top = heap[0];
     const OpenEntry last = open_.back();
     open_.pop_back();
-    const size_t count = open_.size();
+    const size_t count = open_.size() - kHeapStart;
     if (count > 0) {
       size_t i = 0;
       for (;;) {
@@ -56,13 +59,13 @@ int32_t MapPathWork::PopLeast() {
         size_t least = first;
         const size_t end = std::min(first + 4, count);
         for (size_t c = first + 1; c < end; ++c) {
-          if (open_[c].key < open_[least].key) least = c;
+          if (heap[c].key < heap[least].key) least = c;
         }
-        if (last.key < open_[least].key) break;
-        open_[i] = open_[least];
+        if (last.key < heap[least].key) break;
+        heap[i] = heap[least];
         i = least;
       }
-      open_[i] = last;
+      heap[i] = last;
     }
     const Node& n = nodes[static_cast<size_t>(top.node)];
     if (n.state == kOpen && static_cast<uint64_t>(n.f) == top.key >> (2 * kKeyCellBits)) return top.node;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 // The path finder's working state, kept by the map between searches so that a search neither
@@ -75,8 +76,22 @@ class MapPathWork {
     uint32_t stamp;
     int32_t node;
   };
+  // Storage on 64-byte boundaries, so that with the heap's first entry at kHeapStart the four
+  // children of every entry share one cache line.
+  template <class T>
+  struct LineAligned {
+    using value_type = T;
+    LineAligned() = default;
+    template <class U>
+    explicit LineAligned(const LineAligned<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
+    void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t{64}); }
+    bool operator==(const LineAligned&) const { return true; }
+  };
+  static constexpr size_t kHeapStart = 3;  // unused entries before the heap's first
+
   std::vector<CellRecord> cells_;
-  std::vector<OpenEntry> open_;
+  std::vector<OpenEntry, LineAligned<OpenEntry>> open_;
   uint32_t generation_ = 0;
   size_t nodesUsed_ = 0;
 };

@@ -3,8 +3,10 @@
 // is priced once however many routes are planned on it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "MapTestRig.h"
@@ -148,6 +150,67 @@ TEST_F(CostGridReuse, GridWrittenAfterItsBuildIsNeverHandedBack) {
   before = map->routes.fullBuilds;
   EXPECT_EQ(Rebuild(1, 0), fresh);
   EXPECT_EQ(map->routes.fullBuilds, before + 1);
+}
+
+TEST_F(CostGridReuse, GridWrittenAfterBeingHandedBackIsNeverHandedBackAgain) {
+  const std::vector<uint8_t> fresh = Fresh(1, 0);
+  Rebuild(1, 0);
+  const uint64_t before = map->routes.fullBuilds;
+  EXPECT_EQ(Rebuild(1, 0), fresh);  // handed back
+  EXPECT_EQ(map->routes.fullBuilds, before);
+  map->routes.cost[0].Data()[7] = 201;
+  EXPECT_EQ(Rebuild(1, 0), fresh);
+  EXPECT_EQ(map->routes.fullBuilds, before + 1);
+}
+
+TEST_F(CostGridReuse, FineGridChangedByAnyWriteMakesTheNextBuildFresh) {
+  Rebuild(1, 2);
+  map->terrain.fineGrid.Data()[100] = static_cast<uint16_t>(25 << 10 | 100);
+  ExpectRebuiltAsFresh(1, 2, "a cell written through the data");
+  MapGrid<uint16_t> copy = map->terrain.fineGrid;
+  copy.At(40, 40) = static_cast<uint16_t>(14 << 10 | 100);
+  map->terrain.fineGrid = copy;
+  ExpectRebuiltAsFresh(1, 2, "the grid assigned");
+  map->terrain.fineGrid.Fill(static_cast<uint16_t>(13 << 10 | 100));
+  ExpectRebuiltAsFresh(1, 2, "the grid filled");
+}
+
+TEST(MapGridRevision, EveryWriteRaisesItAndReadsLeaveIt) {
+  MapGrid<uint16_t> grid;
+  uint64_t last = grid.Revision();
+  auto raised = [&last](uint64_t now) {
+    const bool up = now > last;
+    last = now;
+    return up;
+  };
+  grid.Init(4, 3);
+  EXPECT_TRUE(raised(grid.Revision()));
+  grid.At(1, 2) = 5;
+  EXPECT_TRUE(raised(grid.Revision()));
+  grid.Data()[0] = 1;
+  EXPECT_TRUE(raised(grid.Revision()));
+  grid.Fill(2);
+  EXPECT_TRUE(raised(grid.Revision()));
+  const MapGrid<uint16_t>& view = grid;
+  EXPECT_EQ(view.At(1, 2) + view.GetOr(9, 9, 0) + view.Data()[0], 4);
+  grid.DataRestoredAfterUse();
+  EXPECT_EQ(grid.Revision(), last);
+  // A grid given other cells ends above both grids' revisions, so no cache of either holds.
+  MapGrid<uint16_t> other;
+  for (int i = 0; i < 10; ++i) other.Init(2, 2);
+  grid = other;
+  EXPECT_GT(grid.Revision(), std::max(last, other.Revision()));
+  last = grid.Revision();
+  const uint64_t otherBefore = other.Revision();
+  grid = std::move(other);
+  EXPECT_GT(grid.Revision(), last);
+  EXPECT_GT(other.Revision(), otherBefore);  // NOLINT(bugprone-use-after-move): emptied
+  EXPECT_FALSE(other.IsSized());             // NOLINT(bugprone-use-after-move)
+  MapGrid<uint16_t> moved(std::move(grid));
+  EXPECT_EQ(moved.Width(), 2);
+  EXPECT_FALSE(grid.IsSized());  // NOLINT(bugprone-use-after-move)
+  grid.Free();
+  EXPECT_TRUE(raised(grid.Revision()));
 }
 
 TEST_F(CostGridReuse, UnchangedMapIsPricedOncePerClassAndSideForAnyNumberOfRoutes) {
