@@ -57,6 +57,16 @@
 //                      AVAILABLE list or shown CHOSEN list
 //   hover-row available|chosen N
 //                      the mouse moved over that row
+//   click-unit N       a left click on unit N of the battle (N its index in the battle's unit
+//                      list, from 0) as the battlefield view takes it once its pick has found
+//                      the unit: press and release at the view's centre; the step fails when
+//                      the unit is not selected after it
+//   click-map X Y      a left click on the battlefield at map point (X, Y) in metres that
+//                      completes the pick an order started (after an orders menu's hot key):
+//                      the view's release with (X, Y) as the picked ground point; the step
+//                      fails when no order waits for a point
+//   expect-waypoints N C
+//                      unit N of the battle has C waypoints
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
 #include <algorithm>
@@ -94,6 +104,10 @@
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GPopupList.h"
 #include "game/battle/Battle.h"
+#include "game/map/Map.h"
+#include "game/map/OrderState.h"
+#include "game/ui/MapView.h"
+#include "game/units/Unit.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
 #include "platform/PDisplay.h"
@@ -149,6 +163,11 @@ class Driver {
   bool PurchaseRow(const std::string& rest, bool click);
   bool FindText(GView* view, const std::string& text) const;
   bool ClickRow(const std::string& rest);
+  // The battle's steps: its view of the map (null without one) and a unit by its index.
+  MapView* BattleView() const;
+  Unit* BattleUnit(const std::string& index) const;
+  bool ClickUnit(const std::string& rest);
+  bool ClickMap(const std::string& rest);
   bool CopyFile(const std::string& rest);
   // A script's path: relative to the work folder, or with "$games/" to the build's test games.
   fs::path PathOf(const std::string& name) const;
@@ -624,6 +643,19 @@ bool Driver::RunLine(const std::string& line) {
     return PurchaseRow(rest, verb == "click-row");
   } else if (verb == "click-row") {
     return ClickRow(rest);
+  } else if (verb == "click-unit") {
+    return ClickUnit(rest);
+  } else if (verb == "click-map") {
+    return ClickMap(rest);
+  } else if (verb == "expect-waypoints") {
+    std::istringstream words(rest);
+    std::string index;
+    int32_t count = -1;
+    words >> index >> count;
+    const Unit* unit = BattleUnit(index);
+    if (unit == nullptr) return Fail("no battle unit " + index);
+    if (unit->GetWaypointCount() != count)
+      return Fail("unit " + index + " has " + std::to_string(unit->GetWaypointCount()) + " waypoints");
   } else if (verb == "screenshot") {
     if (fake_->LastFrame().empty()) return Fail("no frame was presented");
     if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(),
@@ -632,6 +664,61 @@ bool Driver::RunLine(const std::string& line) {
   } else {
     return Fail("unknown step: " + line);
   }
+  return true;
+}
+
+MapView* Driver::BattleView() const {
+  Battle* battle = App()->GetBattle();
+  if (battle == nullptr || battle->map == nullptr) return nullptr;
+  return dynamic_cast<MapView*>(battle->map->display.battleView);
+}
+
+Unit* Driver::BattleUnit(const std::string& index) const {
+  Battle* battle = App()->GetBattle();
+  int32_t n = -1;
+  std::istringstream(index) >> n;
+  return battle != nullptr && n >= 0 && n < battle->UnitCount() ? battle->UnitAt(n) : nullptr;
+}
+
+bool Driver::ClickUnit(const std::string& rest) {
+  MapView* view = BattleView();
+  Unit* unit = BattleUnit(rest);
+  if (view == nullptr || unit == nullptr) return Fail("no battle view or no unit " + rest);
+  Battle* battle = App()->GetBattle();
+  const GRect& r = view->Bounds();
+  const int32_t x = (r.left + r.right) / 2;
+  const int32_t y = (r.top + r.bottom) / 2;
+  // What the press does before its pick: the menus open at the click, no waypoint is held.
+  battle->map->orders.menuX = x;
+  battle->map->orders.menuY = y;
+  battle->SetSelectedWaypoint(-1);
+  view->ClickOn(x, y, unit, false, false, false);
+  kernel_->ClearMouseTracker();
+  view->MouseUp(x, y, 0);
+  Pump(2);
+  if (battle->selectedUnit != unit) return Fail("the click did not select unit " + rest);
+  return true;
+}
+
+bool Driver::ClickMap(const std::string& rest) {
+  MapView* view = BattleView();
+  if (view == nullptr) return Fail("no battle view");
+  float x = 0.0f;
+  float y = 0.0f;
+  if (!(std::istringstream(rest) >> x >> y)) return Fail("click-map needs a map point");
+  using namespace InputModes;
+  const int32_t mode = App()->GetInputMode();
+  if (mode != kLinePick && mode != kMovePick && mode != kTargetPick && mode != kPlacePick && mode != kFacingPick &&
+      mode != kFlagPick)
+    return Fail("no order waits for a point (input mode " + std::to_string(mode) + ")");
+  Map& map = *App()->GetBattle()->map;
+  map.orders.pickX = x;
+  map.orders.pickY = y;
+  map.orders.groundZ = map.ElevationAt(x, y);
+  map.orders.hovered = nullptr;
+  const GRect& r = view->Bounds();
+  view->MouseUp((r.left + r.right) / 2, (r.top + r.bottom) / 2, 0);
+  Pump(2);
   return true;
 }
 
