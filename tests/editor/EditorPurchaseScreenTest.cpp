@@ -55,6 +55,15 @@ struct Screen {
     rig.App().DoCommand(105);
     state = rig.State();
   }
+  // Units still in the purchase lists were never committed to the battle, which would own
+  // them: the test deletes them.
+  ~Screen() {
+    if (EditorState* open = rig.State())
+      for (int32_t side = 0; side < 2; ++side)
+        for (int32_t slot = 0; slot < EditorState::kPurchaseSlots; ++slot) open->PurchaseList(side, slot).DeleteAll(true);
+  }
+  Screen(const Screen&) = delete;
+  Screen& operator=(const Screen&) = delete;
   EditorPurchaseList* Chosen() { return state->GetCurrentPurchaseList(); }
   // A unit of the chosen force bought into the chosen slot and selected.
   Unit* Buy(int32_t kind, int32_t classIndex) {
