@@ -4,7 +4,7 @@
 // texture the units and the map ask for is a small stand-in (a tapering shape on the
 // transparent key); Tree Display 2, Scale 2, Horizon 2 (1,500 m), weather at Full (the
 // battle's own weather), smoke drawn. The camera looks over the busiest ground (the unit with
-// the most others within 150 m) from 250 m behind it, at view levels 1, 2, 3 and 5 with 1 and
+// the most others within 150 m) from the level's orbit distance behind it, at view levels 1, 2, 3 and 5 with 1 and
 // 2 drawing threads, and at level 2 with the horizon unlimited (0: the whole map at full detail).
 // Reported: milliseconds per frame until its last pixel is drawn (median, 95th percentile,
 // worst) and the median until its last triangle is handed to the device (scene building, with
@@ -44,14 +44,16 @@ namespace {
 constexpr int32_t kWidth = 1024;
 constexpr int32_t kHeight = 768;
 
-// Bitmaps made on first request: 32 x 64, a tapering green shape on the transparent key.
+// Bitmaps made on first request: 32 x 64, a tapering shape in a colour of the bitmap's own (so
+// that a kept picture tells the textures apart) on the transparent key.
 class StandInTextureHost : public GraphicsTestHost {
  public:
   bool IsBitmapExcluded(int32_t number) override {
+    const uint32_t colour = 0x303020u + ((static_cast<uint32_t>(number) * 2654435761u >> 8) & 0x5F5F5Fu);
     std::vector<uint32_t> pixels(32 * 64, 0xFF00FFu);
     for (int32_t y = 0; y < 64; ++y) {
       const int32_t half = 2 + (63 - y) * 14 / 63;
-      for (int32_t x = 16 - half; x < 16 + half; ++x) pixels[static_cast<size_t>(y * 32 + x)] = 0x2F5A1Eu;
+      for (int32_t x = 16 - half; x < 16 + half; ++x) pixels[static_cast<size_t>(y * 32 + x)] = colour;
     }
     WriteBitmap(number, 32, 64, pixels);
     return false;
@@ -170,8 +172,8 @@ void BusyFrame(benchmark::State& state) {
   for (int32_t side = 0; side < 2; ++side) {
     map.camera.viewLevel[side] = level;
     map.camera.bearing[side] = 1.2f;
-    map.camera.x[side] = cx - 250.0f * std::cos(1.2f);
-    map.camera.y[side] = cy - 250.0f * std::sin(1.2f);
+    map.camera.x[side] = cx - Map::kOrbitDistance[level] * std::cos(1.2f);
+    map.camera.y[side] = cy - Map::kOrbitDistance[level] * std::sin(1.2f);
   }
   std::vector<double> ms;
   std::vector<double> submitMs;  // until the frame's last triangle is handed to the device
