@@ -1,0 +1,193 @@
+// The battlefield frame with a battle's units in it (the test scenario, read through the
+// headless battle with the real unit kinds and their models), drawn whole by Map::Draw on the
+// software device with a stand-in picture for every texture: the same pixels at one and two
+// drawing threads, and drawing leaves the game's generator alone.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/GameFile.h"
+#include "app/GameFileSettings.h"
+#include "framework/core/GFile.h"
+#include "framework/core/GRandom.h"
+#include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "framework/media/GGraph3D.h"
+#include "framework/media/GGraph3DHost.h"
+#include "framework/media/GraphicsTestHost.h"
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/battle/HeadlessHost.h"
+#include "game/draw/VehicleDraw.h"
+#include "game/map/Map.h"
+#include "game/models/InfantryModelDraw.h"
+#include "game/units/Hack.h"
+#include "game/units/Inanimate.h"
+#include "game/units/Infantry.h"
+#include "game/units/Unit.h"
+#include "game/units/UnitDrawHost.h"
+#include "game/units/Vehicle.h"
+#include "platform/PClock.h"
+#include "platform/PFile.h"
+#include "platform/PPath.h"
+#include "platform/PSoft3DDevice.h"
+#include "platform/PSurface.h"
+#include "support/PixelHash.h"
+
+namespace {
+
+constexpr int32_t kWidth = 320;
+constexpr int32_t kHeight = 240;
+
+// Bitmaps made on first request: a tapering shape in a colour of the bitmap's own on the key.
+class StandInTextures : public GraphicsTestHost {
+ public:
+  bool IsBitmapExcluded(int32_t number) override {
+    const uint32_t colour = 0x303020u + ((static_cast<uint32_t>(number) * 2654435761u >> 8) & 0x5F5F5Fu);
+    std::vector<uint32_t> pixels(16 * 32, 0xFF00FFu);
+    for (int32_t y = 0; y < 32; ++y) {
+      const int32_t half = 1 + (31 - y) * 7 / 31;
+      for (int32_t x = 8 - half; x < 8 + half; ++x) pixels[static_cast<size_t>(y * 16 + x)] = colour;
+    }
+    WriteBitmap(number, 16, 32, pixels);
+    return false;
+  }
+};
+
+// The battle screen's share: the view's size and projection, fires and smoke drawn, and the
+// figure textures from the map.
+class ScreenHost : public HeadlessHost {
+ public:
+  int32_t GetScreenWidth() const override { return kWidth; }
+  float GetFrameRate() const override { return 60.0f; }
+  int32_t GetFrameTime() const override { return 16; }
+  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override {
+    if (gGraph3D != nullptr) gGraph3D->SetProjection(0, 0, kWidth, kHeight, fieldOfView, nearPlane, farPlane);
+  }
+  void DrawBurningTiles(Map& map) override { map.DrawBurningTiles(); }
+  void DrawSmoke(Map& map) override { map.DrawSmoke(); }
+};
+
+class MapUnitDrawHost : public UnitDrawHost {
+ public:
+  void EnsureKindGroupGraphics(int32_t group) override {
+    if (map != nullptr) map->EnsureKindGroupGraphics(group);
+  }
+  void EnsureInfantryTexture(int32_t n) override {
+    if (map != nullptr) map->EnsureInfantryTexture(n);
+  }
+  Map* map = nullptr;
+};
+
+// A scenario read as the program opens one, prepared as the battle screen prepares it.
+bool Load(HeadlessBattle& headless, const std::string& native) {
+  const std::string path = PPath::ToProgram(native);
+  auto handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+  if (handle == nullptr) return false;
+  GFile file;
+  if (!file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) return false;
+  GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
+                      headless.Host().battle =
+                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
+                    }};
+  GameFileSettings settings;
+  Battle* battle = nullptr;
+  Campaign* operation = nullptr;
+  if (gameFile.Read(file, settings, battle, operation) != GameFile::kAccepted || battle == nullptr) return false;
+  delete operation;
+  headless.MakeCurrentBattle(battle);
+  battle->ComputeVisibility();
+  battle->PrepareForPlay();
+  return true;
+}
+
+struct Drawn {
+  uint64_t hash = 0;
+  int64_t triangles = 0;
+  uint32_t generatorBefore = 0;
+  uint32_t generatorAfter = 0;
+};
+
+// Two frames at view levels 3 and 5 over the first unit of the side at the screen, everything made afresh.
+Drawn DrawScenario(int32_t threads) {
+  Drawn drawn;
+  PClock::SetFake([] { return uint64_t{5000}; });
+  GRandom::Presentation().Seed(1);
+  PSurface screen(kWidth, kHeight, PPixelFormat::kRGB565);
+  PSoft3DDevice device(&screen, threads);
+  GGraph3DHost host(&device, &screen, true);
+  GGraph3D renderer(&host);
+  renderer.Init3D();  // before the bitmaps' host: the renderer takes no fonts from stand-ins
+  StandInTextures textures;
+  GKernel kernel;
+  kernel.FindProgramFolder();
+  Hack::LoadTables();
+  Infantry::Register();
+  Vehicle::Register();
+  Inanimate::Register();
+  VehicleDraw::Install();
+  InfantryModelDraw::Install();
+  MapUnitDrawHost unitHost;
+  UnitDrawHost* previousUnitHost = GetUnitDrawHost();
+  SetUnitDrawHost(&unitHost);
+  {
+    HeadlessBattle headless;
+    headless.SetHost(std::make_unique<ScreenHost>());
+    const bool loaded = Load(headless, std::string(TARVANE_TEST_GAMES_DIR) + "/Scenarios/Test Scenario.wrb");
+    Battle* battle = headless.GetBattle();
+    EXPECT_TRUE(loaded);
+    if (loaded && battle != nullptr && battle->map != nullptr && battle->UnitCount() > 0) {
+      Map& map = *battle->map;
+      unitHost.map = &map;
+      gGraph3D = &renderer;
+      EXPECT_TRUE(battle->LoadTextures(false));
+      headless.Host().options[2] = 2;
+      headless.Host().options[4] = 2;
+      headless.Host().options[9] = 2;
+      map.display.drawState = 2;
+      // The first unit of the side at the screen: the other side's are hidden until spotted.
+      const Unit* first = battle->UnitAt(0);
+      for (int32_t i = battle->UnitCount() - 1; i >= 0; --i) {
+        if (battle->UnitAt(i)->IsCurrentSide()) first = battle->UnitAt(i);
+      }
+      const Unit& unit = *first;
+      drawn.generatorBefore = RandomState();
+      for (int32_t level : {3, 5}) {
+        for (int32_t side = 0; side < 2; ++side) {
+          map.camera.viewLevel[side] = level;
+          map.camera.bearing[side] = 1.2f;
+          map.camera.x[side] = unit.x - Map::kOrbitDistance[level] * 0.3623578f;
+          map.camera.y[side] = unit.y - Map::kOrbitDistance[level] * 0.9320391f;
+        }
+        renderer.RenderBegin();
+        map.Invalidate();
+        map.Draw();
+        drawn.triangles += renderer.FrameTriangles().given;
+        renderer.RenderEnd();
+        device.Settle();
+        drawn.hash = drawn.hash * 31u + PixelHash(screen, device);
+      }
+      drawn.generatorAfter = RandomState();
+      gGraph3D = nullptr;
+    }
+  }
+  SetUnitDrawHost(previousUnitHost);
+  Hack::FreeTables();
+  PClock::SetFake(nullptr);
+  return drawn;
+}
+
+TEST(BusyFramePicture, UnitsOnTheBattlefieldDrawTheSamePixelsAtOneAndTwoThreads) {
+  const Drawn one = DrawScenario(1);
+  const Drawn two = DrawScenario(2);
+  EXPECT_GT(one.triangles, 0);
+  EXPECT_EQ(one.triangles, two.triangles);
+  EXPECT_EQ(one.hash, two.hash);
+  EXPECT_EQ(one.generatorBefore, one.generatorAfter);
+}
+
+}  // namespace
