@@ -351,7 +351,10 @@ TEST_F(DataTablesValidator, RangesThePurchaseScreensShow) {
   }
   for (int32_t i = 0; i < gVehicleClasses.Count(); ++i) {
     const VehicleData r = gVehicleClasses[i];
-    EXPECT_TRUE(r.EditorCode() >= 0 && r.EditorCode() <= 23) << i;
+    EXPECT_TRUE(r.TypeCode() >= 0 && r.TypeCode() <= 23) << i;
+    // The Armor page holds the armoured fighting vehicles (types 0-10); fortifications are pillboxes.
+    EXPECT_EQ(r.ArmourPage() != 0, r.TypeCode() <= 10) << i;
+    if (r.KindCode() == 6) EXPECT_EQ(r.TypeCode(), 23) << i;
     EXPECT_TRUE(r.AmmoRow() >= 0 && r.AmmoRow() < WeaponData::kMixRows) << i;
   }
   for (int32_t f = 0; f < gFormations.Count(); ++f) {
