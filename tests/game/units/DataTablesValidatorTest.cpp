@@ -354,7 +354,9 @@ TEST_F(DataTablesValidator, RangesThePurchaseScreensShow) {
     EXPECT_TRUE(r.TypeCode() >= 0 && r.TypeCode() <= 23) << i;
     // The Armor page holds the armoured fighting vehicles (types 0-10); fortifications are pillboxes.
     EXPECT_EQ(r.ArmourPage() != 0, r.TypeCode() <= 10) << i;
-    if (r.KindCode() == 6) EXPECT_EQ(r.TypeCode(), 23) << i;
+    if (r.KindCode() == 6) {
+      EXPECT_EQ(r.TypeCode(), 23) << i;
+    }
     EXPECT_TRUE(r.AmmoRow() >= 0 && r.AmmoRow() < WeaponData::kMixRows) << i;
   }
   for (int32_t f = 0; f < gFormations.Count(); ++f) {
