@@ -32,7 +32,7 @@ std::vector<Field> VehicleFields() {
   std::vector<Field> f = {
       Text("name", 0, 35), Text("short_name", 35, 19),
       F("weight", 54, T::kI16, 0, 200), F("crew", 56, T::kU8, 0, 12), F("category", 60, T::kI32, 0, 39),
-      F("type_code", 64, T::kI32, 0, 23, -1), F("main_weapon", 68, T::kI32, 0, 104, 104),
+      F("type_code", 64, T::kI32, 0, 23, kRequired), F("main_weapon", 68, T::kI32, 0, 104, 104),
       F("ammo_row", 72, T::kI8, 0, 2), F("ammo_load", 74, T::kI16, 0, 255),
       F("value76", 76, T::kI32, kI32Low, kI32High), F("turret_speed", 80, T::kI32, 0, 5),
       F("traverse_limits", 84, T::kI16, -180, 180, 0, 2), F("bow_mg", 88, T::kI32, 0, 33, 33),
@@ -206,18 +206,15 @@ int32_t Width(FieldType type) {
 
 void ApplyFallbacks(const Table& table, uint8_t* record) {
   for (const Field& f : table.fields) {
-    if (f.type == T::kText || f.type == T::kEntry || f.fallback == 0) continue;
+    if (f.type == T::kText || f.type == T::kEntry || f.fallback == 0 || f.fallback == kRequired) continue;
     for (int32_t i = 0; i < f.count; ++i) Store(record + f.offset + i * Width(f.type), f.type, f.fallback);
   }
 }
 
-// A field whose fallback lies outside its own range has no default: every record must give it.
-// Returns the first such field the record left out, or null.
+// The first field without a fallback that the record left out, or null.
 const Field* MissingField(const Table& table, const std::set<std::string>& given) {
-  for (const Field& f : table.fields) {
-    const bool required = f.type != T::kText && f.type != T::kEntry && (f.fallback < f.low || f.fallback > f.high);
-    if (required && given.count(f.name) == 0) return &f;
-  }
+  for (const Field& f : table.fields)
+    if (f.fallback == kRequired && given.count(f.name) == 0) return &f;
   return nullptr;
 }
 
