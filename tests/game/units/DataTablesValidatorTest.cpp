@@ -348,6 +348,14 @@ TEST_F(DataTablesValidator, RangesThePurchaseScreensShow) {
     EXPECT_TRUE(r.SpeedClass() >= 0 && r.SpeedClass() <= 4) << i;  // 0: immobile
     EXPECT_TRUE(r.AmmoRow() >= 0 && r.AmmoRow() < WeaponData::kMixRows) << i;
     EXPECT_TRUE(r.WeaponSlotCount() >= 0 && r.WeaponSlotCount() <= InfantryData::kWeaponSlots) << i;
+    // A squad's name takes " Squad", " Team" or " Sqd" from the name composition: the table
+    // names the troops only.
+    if (r.IsSquad() != 0) {
+      for (const std::string_view name : {r.Name(), r.ShortName()}) {
+        EXPECT_EQ(name.find(" squad"), std::string_view::npos) << i;
+        EXPECT_EQ(name.find(" section"), std::string_view::npos) << i;
+      }
+    }
   }
   for (int32_t i = 0; i < gVehicleClasses.Count(); ++i) {
     const VehicleData r = gVehicleClasses[i];
