@@ -179,7 +179,7 @@ void EditorUnitDataPanel::ComposeVehicle(const Unit& unit, std::vector<Line>& ou
   auto line = [&](int32_t y, uint32_t label, const std::string& value) {
     out.push_back(Line{Label(label, kVehicleLabelWidth) + value, 5, y, 255, 255, 255});
   };
-  const int32_t type = record.EditorCode();
+  const int32_t type = record.TypeCode();
   out.push_back(Line{type >= 0 && type <= 23 ? Text(static_cast<uint32_t>(5200 + type)) : std::string(), 5, 22, 0, 200, 0});
   const int32_t bow = record.BowMachineGun();
   const int32_t coaxial = record.CoaxialMachineGun();

@@ -79,6 +79,14 @@ TEST(DataTableCompiler, MalformedSourcesStopWithFileLineAndReason) {
   EXPECT_EQ(Error(t, "record = -1\n"), "t.txt:1: record number must be a whole number 0..9999");
   EXPECT_EQ(Error(SmallTable(3), "record = 0\nrecord = 1\n"), "t.txt:2: 2 records; the table needs at least 3");
   EXPECT_EQ(Error(SmallTable(1, 1), "record = 0\nrecord = 1\n"), "t.txt:2: 2 records; the table needs exactly 1");
+  // A vehicle class names its type (no default: 0 would call it a heavy tank) from the 24 the
+  // screens name, and its purchase page flag is 0 or 1.
+  const auto& vehicles = TableNamed("vehicles.txt");
+  EXPECT_EQ(Error(vehicles, "record = 0\nweight = 9\n\nrecord = 1\ntype_code = 12\n"),
+            "t.txt:4: record 0 does not give 'type_code'");
+  EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 12\n\nrecord = 1\n"), "t.txt:4: record 1 does not give 'type_code'");
+  EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 24\n"), "t.txt:2: 'type_code' out of range 0..23");
+  EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 1\narmour_page = 2\n"), "t.txt:3: 'armour_page' out of range 0..1");
 }
 
 TEST(DataTableCompiler, FormationEntriesFillTheirSlotsInTurn) {

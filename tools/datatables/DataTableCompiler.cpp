@@ -32,7 +32,7 @@ std::vector<Field> VehicleFields() {
   std::vector<Field> f = {
       Text("name", 0, 35), Text("short_name", 35, 19),
       F("weight", 54, T::kI16, 0, 200), F("crew", 56, T::kU8, 0, 12), F("category", 60, T::kI32, 0, 39),
-      F("editor_code", 64, T::kI32, kI32Low, kI32High), F("main_weapon", 68, T::kI32, 0, 104, 104),
+      F("type_code", 64, T::kI32, 0, 23, kRequired), F("main_weapon", 68, T::kI32, 0, 104, 104),
       F("ammo_row", 72, T::kI8, 0, 2), F("ammo_load", 74, T::kI16, 0, 255),
       F("value76", 76, T::kI32, kI32Low, kI32High), F("turret_speed", 80, T::kI32, 0, 5),
       F("traverse_limits", 84, T::kI16, -180, 180, 0, 2), F("bow_mg", 88, T::kI32, 0, 33, 33),
@@ -46,7 +46,7 @@ std::vector<Field> VehicleFields() {
       F("transport_class", 200, T::kI32, 0, 10), F("passengers", 204, T::kI8, 0, 2),
       F("passengers_protected", 205, T::kU8, 0, 1), F("size", 208, T::kF32, 0, 20),
       F("flags", 212, T::kU16, 0, 65535), F("value216", 216, T::kI32, kI32Low, kI32High),
-      F("value244", 244, T::kU8, 0, 255), F("value248", 248, T::kI32, kI32Low, kI32High),
+      F("armour_page", 244, T::kU8, 0, 1), F("value248", 248, T::kI32, kI32Low, kI32High),
       F("smoke", 252, T::kI32, 0, 3), F("model", 256, T::kI32, 0, 98),
       // Who may buy it and when: the dates as YYMM, the choice weights as attacker and as
       // defender, the in-use byte and up to four force codes.
@@ -206,9 +206,16 @@ int32_t Width(FieldType type) {
 
 void ApplyFallbacks(const Table& table, uint8_t* record) {
   for (const Field& f : table.fields) {
-    if (f.type == T::kText || f.type == T::kEntry || f.fallback == 0) continue;
+    if (f.type == T::kText || f.type == T::kEntry || f.fallback == 0 || f.fallback == kRequired) continue;
     for (int32_t i = 0; i < f.count; ++i) Store(record + f.offset + i * Width(f.type), f.type, f.fallback);
   }
+}
+
+// The first field without a fallback that the record left out, or null.
+const Field* MissingField(const Table& table, const std::set<std::string>& given) {
+  for (const Field& f : table.fields)
+    if (f.fallback == kRequired && given.count(f.name) == 0) return &f;
+  return nullptr;
 }
 
 }  // namespace
@@ -230,7 +237,14 @@ bool CompileTable(const Table& table, const std::string& source, const std::stri
                   std::vector<uint8_t>& records, std::string& error) {
   std::map<int32_t, std::vector<uint8_t>> byNumber;
   std::vector<uint8_t>* current = nullptr;
+  int32_t currentNumber = 0;
   std::set<std::string> given;
+  auto complete = [&](int at) {
+    const Field* missing = current == nullptr ? nullptr : MissingField(table, given);
+    if (missing == nullptr) return true;
+    error = Where(fileName, at) + "record " + std::to_string(currentNumber) + " does not give '" + missing->name + "'";
+    return false;
+  };
   int32_t entries = 0;
   std::istringstream in(source);
   std::string raw;
@@ -253,11 +267,13 @@ bool CompileTable(const Table& table, const std::string& source, const std::stri
         return false;
       }
       const int32_t number = static_cast<int32_t>(n);
+      if (!complete(line)) return false;
       if (byNumber.count(number) != 0) {
         error = Where(fileName, line) + "record " + std::to_string(number) + " is given twice";
         return false;
       }
       current = &byNumber[number];
+      currentNumber = number;
       current->assign(table.recordSize, 0);
       ApplyFallbacks(table, current->data());
       given.clear();
@@ -346,6 +362,7 @@ bool CompileTable(const Table& table, const std::string& source, const std::stri
       Store(record + field->offset + static_cast<int32_t>(i) * Width(field->type), field->type, v);
     }
   }
+  if (!complete(line)) return false;
   const int32_t count = byNumber.empty() ? 0 : byNumber.rbegin()->first + 1;
   for (int32_t n = 0; n < count; ++n) {
     if (byNumber.count(n) == 0) {

@@ -18,8 +18,11 @@ struct Field {
   int32_t count;      // values on the line (array length; text width including the NUL)
   double low;         // accepted range of every value
   double high;
-  double fallback;    // the value of an element a record does not give
+  double fallback;    // the value of an element a record does not give, or kRequired
 };
+
+// The fallback of a field that has none: every record must give it.
+inline constexpr double kRequired = -1e300;
 
 struct Table {
   const char* file;        // in data/tables/

@@ -70,7 +70,7 @@ bool UnitInfoBalloon::ComposeVehiclePage(std::vector<PanelItem>& out, bool fullI
       out.push_back(Line(Load(label), 3, y, 1, BalloonText::kWhite));
       out.push_back(Line(value, 125, y, 1, BalloonText::kWhite));
     };
-    const int32_t category = record.EditorCode();
+    const int32_t category = record.TypeCode();
     row(1086, category >= 0 && category <= 23 ? Load(static_cast<uint32_t>(5200 + category)) : std::string());
     const int32_t speed = record.MaxSpeed();
     row(1072, Number(speed) + Load(1073) + Load(1363) + Float(static_cast<float>(speed) * 0.4472f, 1) + Load(1364));

@@ -104,7 +104,7 @@ float Vehicle::GetTurretStep() const {
 
 int32_t Vehicle::GetPurchaseCode() const {
   if (IsKind6()) return 8;
-  return TrueClass().Value244() != 0 ? 4 : 9;
+  return TrueClass().ArmourPage() != 0 ? 4 : 9;
 }
 
 bool Vehicle::CanChangePosture() const { return IsCrewExposed(); }

@@ -27,7 +27,8 @@ class VehicleData : public RecordView {
   int16_t Weight() const { return I16(54); }
   uint8_t Crew() const { return U8(56); }
   int32_t Category() const { return I32(60); }
-  int32_t EditorCode() const { return I32(64); }
+  // The vehicle type shown by the unit balloon and the purchase screen: text 5200 + the code (0-23).
+  int32_t TypeCode() const { return I32(64); }
   int32_t MainWeapon() const { return I32(68); }
   int8_t AmmoRow() const { return I8(72); }
   int16_t AmmoLoad() const { return I16(74); }
@@ -63,7 +64,8 @@ class VehicleData : public RecordView {
   float Size() const { return F32(208); }
   uint16_t Flags() const { return U16(212); }
   int32_t Value216() const { return I32(216); }
-  uint8_t Value244() const { return U8(244); }
+  // Set for the classes the purchase screens list as Armor rather than Vehicle.
+  uint8_t ArmourPage() const { return U8(244); }
   int32_t Value248() const { return I32(248); }
   // 0 none; 1, 2 and 3 smoke dischargers (3 also a close-defence launcher).
   int32_t SmokeEquipment() const { return I32(252); }

@@ -348,10 +348,23 @@ TEST_F(DataTablesValidator, RangesThePurchaseScreensShow) {
     EXPECT_TRUE(r.SpeedClass() >= 0 && r.SpeedClass() <= 4) << i;  // 0: immobile
     EXPECT_TRUE(r.AmmoRow() >= 0 && r.AmmoRow() < WeaponData::kMixRows) << i;
     EXPECT_TRUE(r.WeaponSlotCount() >= 0 && r.WeaponSlotCount() <= InfantryData::kWeaponSlots) << i;
+    // A squad's name takes " Squad", " Team" or " Sqd" from the name composition: the table
+    // names the troops only.
+    if (r.IsSquad() != 0) {
+      for (const std::string_view name : {r.Name(), r.ShortName()}) {
+        EXPECT_EQ(name.find(" squad"), std::string_view::npos) << i;
+        EXPECT_EQ(name.find(" section"), std::string_view::npos) << i;
+      }
+    }
   }
   for (int32_t i = 0; i < gVehicleClasses.Count(); ++i) {
     const VehicleData r = gVehicleClasses[i];
-    EXPECT_TRUE(r.EditorCode() >= 0 && r.EditorCode() <= 23) << i;
+    EXPECT_TRUE(r.TypeCode() >= 0 && r.TypeCode() <= 23) << i;
+    // The Armor page holds the armoured fighting vehicles (types 0-10); fortifications are pillboxes.
+    EXPECT_EQ(r.ArmourPage() != 0, r.TypeCode() <= 10) << i;
+    if (r.KindCode() == 6) {
+      EXPECT_EQ(r.TypeCode(), 23) << i;
+    }
     EXPECT_TRUE(r.AmmoRow() >= 0 && r.AmmoRow() < WeaponData::kMixRows) << i;
   }
   for (int32_t f = 0; f < gFormations.Count(); ++f) {

@@ -105,18 +105,18 @@ TEST(InfantryNames, DesignationsBySide) {
 
 TEST(InfantryNames, NamesByIdentificationLevel) {
   InfantryRig rig;
-  rig.SetName(InfantryRig::kSquad, "Rifle squad", "Thirteen char");
+  rig.SetName(InfantryRig::kSquad, "Rifle", "Thirteen char");
   auto squad = rig.Make(InfantryRig::kSquad, 6);  // the viewer's own: level 4
-  EXPECT_EQ(NameOf(*squad, true), "Rifle squad Squad");
+  EXPECT_EQ(NameOf(*squad, true), "Rifle Squad");
   EXPECT_EQ(NameOf(*squad, false), "Thirteen char Sqd");
-  rig.SetName(InfantryRig::kSquad, "Rifle squad", "Fourteen chars");
+  rig.SetName(InfantryRig::kSquad, "Rifle", "Fourteen chars");
   EXPECT_EQ(NameOf(*squad, false), "Fourteen chars");
   auto half = rig.Make(InfantryRig::kSquad, 6);
   squad->linkedHalf = half.get();
-  EXPECT_EQ(NameOf(*squad, true), "Rifle squad Team");
-  rig.SetName(InfantryRig::kSquad, "Rifle squad", "Twelve chars");
+  EXPECT_EQ(NameOf(*squad, true), "Rifle Team");
+  rig.SetName(InfantryRig::kSquad, "Rifle", "Twelve chars");
   EXPECT_EQ(NameOf(*squad, false), "Twelve chars Team");
-  rig.SetName(InfantryRig::kSquad, "Rifle squad", "Thirteen char");
+  rig.SetName(InfantryRig::kSquad, "Rifle", "Thirteen char");
   EXPECT_EQ(NameOf(*squad, false), "Thirteen char");
 
   // An enemy spotter fully identified shows its role; the own side's shows its record.
