@@ -29,6 +29,7 @@
 #include "LargeBattleWorld.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
+#include "app/BusyFrameHosts.h"
 #include "framework/media/GraphicsTestHost.h"
 #include "game/map/Map.h"
 #include "game/models/InfantryModelDraw.h"
@@ -44,55 +45,13 @@ namespace {
 constexpr int32_t kWidth = 1024;
 constexpr int32_t kHeight = 768;
 
-// Bitmaps made on first request: 32 x 64, a tapering shape in a colour of the bitmap's own (so
-// that a kept picture tells the textures apart) on the transparent key.
-class StandInTextureHost : public GraphicsTestHost {
- public:
-  bool IsBitmapExcluded(int32_t number) override {
-    const uint32_t colour = 0x303020u + ((static_cast<uint32_t>(number) * 2654435761u >> 8) & 0x5F5F5Fu);
-    std::vector<uint32_t> pixels(32 * 64, 0xFF00FFu);
-    for (int32_t y = 0; y < 64; ++y) {
-      const int32_t half = 2 + (63 - y) * 14 / 63;
-      for (int32_t x = 16 - half; x < 16 + half; ++x) pixels[static_cast<size_t>(y * 32 + x)] = colour;
-    }
-    WriteBitmap(number, 32, 64, pixels);
-    return false;
-  }
-};
-
-// The battle screen's share of unit drawing: the figure textures come from the map.
-class MapUnitDrawHost : public UnitDrawHost {
- public:
-  void EnsureKindGroupGraphics(int32_t group) override {
-    if (map != nullptr) map->EnsureKindGroupGraphics(group);
-  }
-  void EnsureInfantryTexture(int32_t n) override {
-    if (map != nullptr) map->EnsureInfantryTexture(n);
-  }
-  Map* map = nullptr;
-};
-
-// The application as the battle screen shows it: the battlefield view fills a 1024 x 768
-// screen at 60 frames a second, and the fires and smoke are drawn.
-class ScreenHost : public HeadlessHost {
- public:
-  int32_t GetScreenWidth() const override { return kWidth; }
-  float GetFrameRate() const override { return 60.0f; }
-  int32_t GetFrameTime() const override { return 16; }
-  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override {
-    if (gGraph3D != nullptr) gGraph3D->SetProjection(0, 0, kWidth, kHeight, fieldOfView, nearPlane, farPlane);
-  }
-  void DrawBurningTiles(Map& map) override { map.DrawBurningTiles(); }
-  void DrawSmoke(Map& map) override { map.DrawSmoke(); }
-};
-
 // The large battle with its textures, read once for every benchmark of the run. The renderer
 // lives as long: the textures are made for it.
 struct Scene {
   Scene() : screen(kWidth, kHeight, PPixelFormat::kRGB565), device(&screen, 2), host(&device, &screen, true),
             renderer(&host) {
     LargeBattleWorld::Get("busyframe");
-    textures = std::make_unique<StandInTextureHost>();
+    textures = std::make_unique<StandInTextureHost>(32);
     {
       // The renderer takes no fonts from the stand-in bitmaps.
       GGraphicHost::SetCurrent(nullptr);
@@ -102,7 +61,7 @@ struct Scene {
     VehicleDraw::Install();
     InfantryModelDraw::Install();
     SetUnitDrawHost(&unitHost);
-    headless.SetHost(std::make_unique<ScreenHost>());
+    headless.SetHost(std::make_unique<ScreenHost>(kWidth, kHeight));
     loaded = LargeBattleWorld::Load(headless);
     Battle* battle = headless.GetBattle();
     if (!loaded || battle == nullptr || battle->map == nullptr) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/BusyFrameHosts.h"
 #include "app/GameFile.h"
 #include "app/GameFileSettings.h"
 #include "framework/core/GFile.h"
@@ -42,46 +43,6 @@ namespace {
 
 constexpr int32_t kWidth = 320;
 constexpr int32_t kHeight = 240;
-
-// Bitmaps made on first request: a tapering shape in a colour of the bitmap's own on the key.
-class StandInTextures : public GraphicsTestHost {
- public:
-  bool IsBitmapExcluded(int32_t number) override {
-    const uint32_t colour = 0x303020u + ((static_cast<uint32_t>(number) * 2654435761u >> 8) & 0x5F5F5Fu);
-    std::vector<uint32_t> pixels(16 * 32, 0xFF00FFu);
-    for (int32_t y = 0; y < 32; ++y) {
-      const int32_t half = 1 + (31 - y) * 7 / 31;
-      for (int32_t x = 8 - half; x < 8 + half; ++x) pixels[static_cast<size_t>(y * 16 + x)] = colour;
-    }
-    WriteBitmap(number, 16, 32, pixels);
-    return false;
-  }
-};
-
-// The battle screen's share: the view's size and projection, fires and smoke drawn, and the
-// figure textures from the map.
-class ScreenHost : public HeadlessHost {
- public:
-  int32_t GetScreenWidth() const override { return kWidth; }
-  float GetFrameRate() const override { return 60.0f; }
-  int32_t GetFrameTime() const override { return 16; }
-  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override {
-    if (gGraph3D != nullptr) gGraph3D->SetProjection(0, 0, kWidth, kHeight, fieldOfView, nearPlane, farPlane);
-  }
-  void DrawBurningTiles(Map& map) override { map.DrawBurningTiles(); }
-  void DrawSmoke(Map& map) override { map.DrawSmoke(); }
-};
-
-class MapUnitDrawHost : public UnitDrawHost {
- public:
-  void EnsureKindGroupGraphics(int32_t group) override {
-    if (map != nullptr) map->EnsureKindGroupGraphics(group);
-  }
-  void EnsureInfantryTexture(int32_t n) override {
-    if (map != nullptr) map->EnsureInfantryTexture(n);
-  }
-  Map* map = nullptr;
-};
 
 // A scenario read as the program opens one, prepared as the battle screen prepares it.
 bool Load(HeadlessBattle& headless, const std::string& native) {
@@ -122,7 +83,7 @@ Drawn DrawScenario(int32_t threads) {
   GGraph3DHost host(&device, &screen, true);
   GGraph3D renderer(&host);
   renderer.Init3D();  // before the bitmaps' host: the renderer takes no fonts from stand-ins
-  StandInTextures textures;
+  StandInTextureHost textures(16);
   GKernel kernel;
   kernel.FindProgramFolder();
   Hack::LoadTables();
@@ -136,7 +97,7 @@ Drawn DrawScenario(int32_t threads) {
   SetUnitDrawHost(&unitHost);
   {
     HeadlessBattle headless;
-    headless.SetHost(std::make_unique<ScreenHost>());
+    headless.SetHost(std::make_unique<ScreenHost>(kWidth, kHeight));
     const bool loaded = Load(headless, std::string(TARVANE_TEST_GAMES_DIR) + "/Scenarios/Test Scenario.wrb");
     Battle* battle = headless.GetBattle();
     EXPECT_TRUE(loaded);

@@ -1,0 +1,64 @@
+#pragma once
+// What the busy battlefield frame's picture test and benchmark put in place of the battle
+// screen: stand-in textures, the screen's share of the host and of unit drawing.
+#include <cstdint>
+#include <vector>
+
+#include "framework/media/GGraph3D.h"
+#include "framework/media/GraphicsTestHost.h"
+#include "game/battle/HeadlessHost.h"
+#include "game/map/Map.h"
+#include "game/units/UnitDrawHost.h"
+
+// Bitmaps made on first request: width x 2 width, a tapering shape in a colour of the bitmap's
+// own (so that a kept picture tells the textures apart) on the transparent key.
+class StandInTextureHost : public GraphicsTestHost {
+ public:
+  explicit StandInTextureHost(int32_t width) : width_(width) {}
+  bool IsBitmapExcluded(int32_t number) override {
+    const int32_t w = width_;
+    const int32_t h = 2 * width_;
+    const uint32_t colour = 0x303020u + ((static_cast<uint32_t>(number) * 2654435761u >> 8) & 0x5F5F5Fu);
+    std::vector<uint32_t> pixels(static_cast<size_t>(w * h), 0xFF00FFu);
+    for (int32_t y = 0; y < h; ++y) {
+      const int32_t half = w / 16 + (h - 1 - y) * (w * 7 / 16) / (h - 1);
+      for (int32_t x = w / 2 - half; x < w / 2 + half; ++x) pixels[static_cast<size_t>(y * w + x)] = colour;
+    }
+    WriteBitmap(number, w, h, pixels);
+    return false;
+  }
+
+ private:
+  int32_t width_;
+};
+
+// The battle screen's share: the view's size and projection at 60 frames a second, and the
+// fires and smoke drawn.
+class ScreenHost : public HeadlessHost {
+ public:
+  ScreenHost(int32_t width, int32_t height) : width_(width), height_(height) {}
+  int32_t GetScreenWidth() const override { return width_; }
+  float GetFrameRate() const override { return 60.0f; }
+  int32_t GetFrameTime() const override { return 16; }
+  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override {
+    if (gGraph3D != nullptr) gGraph3D->SetProjection(0, 0, width_, height_, fieldOfView, nearPlane, farPlane);
+  }
+  void DrawBurningTiles(Map& map) override { map.DrawBurningTiles(); }
+  void DrawSmoke(Map& map) override { map.DrawSmoke(); }
+
+ private:
+  int32_t width_;
+  int32_t height_;
+};
+
+// The battle screen's share of unit drawing: the figure textures come from the map.
+class MapUnitDrawHost : public UnitDrawHost {
+ public:
+  void EnsureKindGroupGraphics(int32_t group) override {
+    if (map != nullptr) map->EnsureKindGroupGraphics(group);
+  }
+  void EnsureInfantryTexture(int32_t n) override {
+    if (map != nullptr) map->EnsureInfantryTexture(n);
+  }
+  Map* map = nullptr;
+};
