@@ -39,7 +39,7 @@ std::vector<Field> VehicleFields() {
       F("coax_mg", 92, T::kI32, 0, 33, 33), F("coax_count", 96, T::kU8, 0, 4),
       F("coax_independent", 97, T::kU8, 0, 1), F("third_mg", 100, T::kI32, 0, 33, 33),
       F("third_count", 104, T::kU8, 0, 4), F("third_remote", 105, T::kU8, 0, 1),
-      F("mg_ammo", 106, T::kU8, 0, 255, 0, 3), F("max_speed", 110, T::kI16, 0, 120),
+      F("mg_ammo", 106, T::kU8, 0, 255, 0, 3), F("max_speed", 110, T::kI16, 0, 70),
       F("kind", 112, T::kI32, 0, 7), F("engine_power", 116, T::kI16, 0, 2000),
       F("ground_pressure", 120, T::kI32, 0, 10000), F("turret", 124, T::kU8, 0, 1),
       F("top_armour", 168, T::kI16, 0, 200, 0, 2), F("draw_variant", 192, T::kI32, 0, 20),

@@ -155,6 +155,12 @@ TEST_F(DataTablesValidator, VehicleGunsAndTurningKeepTheirRules) {
     if (v.KindCode() != 6) {
       EXPECT_GT(v.MaxSpeed(), 0);
     }
+    // Road speeds are in miles an hour (movement and the panels read them so): no vehicle of the
+    // period reaches 65 mph, no tracked one 55. Kilometre figures would break both.
+    EXPECT_LE(v.MaxSpeed(), 65);
+    if (v.KindCode() == 3) {
+      EXPECT_LE(v.MaxSpeed(), 55);
+    }
     EXPECT_TRUE(v.TurretSpeedClass() >= 0 && v.TurretSpeedClass() <= 5);
     if (v.TurretSpeedClass() != 5) {
       // A turret turns freely: no traverse limits.
