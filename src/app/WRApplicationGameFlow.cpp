@@ -24,6 +24,7 @@
 #include "framework/ui/GStripButton.h"
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
+#include "framework/ui/GViewHost.h"
 #include "game/ai/AIOperational.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
@@ -55,6 +56,16 @@ GPopup* MakeRunPopup(GView* parent, int32_t x, int32_t y, uint16_t firstId, int3
 
 GLabel* MakeLabel(GView* parent, int32_t x, int32_t y, int32_t width, uint16_t id, int32_t alignment) {
   auto* label = new GLabel();
+  if (alignment == 2) {
+    // A right-aligned caption wider than its room grows to the left, so none of it is cut off.
+    GString255 text;
+    text.LoadResource(id);
+    const int32_t needed = TextWidth(text.CStr(), label->GetFont()) + 4;
+    if (needed > width) {
+      x -= needed - width;
+      width = needed;
+    }
+  }
   label->InitWithResource(parent, x, y, width, static_cast<int16_t>(id));
   label->SetColor(255, 255, 255);
   label->SetAlignment(alignment);

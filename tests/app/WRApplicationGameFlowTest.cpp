@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
+#include "framework/ui/GViewHost.h"
 #include "game/ai/AIOperational.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ComputerPlayer.h"
@@ -135,6 +137,20 @@ TEST(GameFlowTest, SideScreenOptionsAndPlayersChoices) {
   app.ShowSideAndOptionsScreen();
   ASSERT_NE(app.GetFogPopup(), nullptr);
   ASSERT_NE(app.GetBalancePopup(), nullptr);
+  // Every caption shows whole: "Computer Experience Bonus" is wider than its row's room.
+  int32_t labels = 0;
+  std::function<void(const GView*)> checkLabels = [&](const GView* view) {
+    for (int32_t i = 0; i < view->GetChildCount(); ++i) {
+      const GView* child = view->GetChild(i);
+      if (const auto* label = dynamic_cast<const GLabel*>(child)) {
+        ++labels;
+        EXPECT_LE(TextWidth(label->GetText().CStr(), label->GetFont()), label->Width()) << label->GetText().CStr();
+      }
+      checkLabels(child);
+    }
+  };
+  checkLabels(app.GetCurrentScreen());
+  EXPECT_EQ(labels, 5);
   app.GetFogPopup()->SetCurrentItem(1);
   app.GetBalancePopup()->SetCurrentItem(2);
   app.DoCommand(WRApplication::kCommandChooseAllied);
