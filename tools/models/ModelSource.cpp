@@ -77,6 +77,7 @@ class Compiler {
     int32_t line = 0;
     std::vector<ModelFace> fans;
     std::vector<ModelFace> singles;
+    int32_t quads = 0;
   };
 
   std::string Fail(int32_t line, const std::string& rule) const {
@@ -104,6 +105,9 @@ class Compiler {
 
  private:
   std::string Copy(const std::vector<Word>& w, int32_t line);
+  // quad given | quad x y z u v (four corners): the box's next quad, as the contract gives it.
+  std::string Quad(const std::vector<Word>& w, int32_t line);
+  size_t quadsSeen_ = 0;
   // The running-gear statements: loop, run, tread, trailer and halftrack.
   std::string Gear(const std::vector<Word>& w, int32_t line);
   std::string GearPiece(int32_t line, int32_t strip, const GearBand& band, float a, float b, bool reversed);
@@ -587,9 +591,13 @@ std::string Compiler::CloseGroup() {
   const ContractGroup& cg = contract_.groups[static_cast<size_t>(group_)];
   if (static_cast<int32_t>(g.fans.size()) != cg.fans)
     return Fail(g.line, Figures("fans", static_cast<int64_t>(g.fans.size()), cg.fans));
-  const int32_t singles = cg.singleKind == SingleKind::kArrays ? cg.singles : 0;
-  if (static_cast<int32_t>(g.singles.size()) != singles)
+  // Triangles from arrays or from values; a group of value triangles may leave them all to the
+  // placeholder.
+  const bool values = cg.singleKind == SingleKind::kValues;
+  const int32_t singles = cg.singleKind == SingleKind::kArrays || values ? cg.singles : 0;
+  if (static_cast<int32_t>(g.singles.size()) != singles && !(values && g.singles.empty()))
     return Fail(g.line, Figures("singles", static_cast<int64_t>(g.singles.size()), singles));
+  if (g.quads != 0 && g.quads != cg.singles) return Fail(g.line, Figures("quads", g.quads, cg.singles));
   return {};
 }
 
@@ -731,6 +739,7 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     groups_.push_back({group_, line, {}, {}});
     return {};
   }
+  if (head == "quad") return Quad(w, line);
   // A solid.
   if (group_ < 0) return Fail(line, "a solid outside a group");
   std::vector<ModelFace> faces;
@@ -955,6 +964,33 @@ std::string Compiler::FinishGear(std::vector<GearStrip>& out) {
       if (t.trailer && !o.trailer && o.side == t.side && t.y1 > o.y0)
         return GearFail(t.line, t.strip, "trailer ahead of its side's running gear");
   out = gear_;
+  return {};
+}
+
+std::string Compiler::Quad(const std::vector<Word>& w, int32_t line) {
+  if (group_ < 0) return Fail(line, "a solid outside a group");
+  if (contract_.groups[static_cast<size_t>(group_)].singleKind != SingleKind::kQuads)
+    return Fail(line, "quad in a group that draws no quads");
+  const size_t index = quadsSeen_++;
+  if (index >= contract_.quads.size())
+    return Fail(line, Figures("quads", static_cast<int64_t>(index + 1), static_cast<int64_t>(contract_.quads.size())));
+  groups_.back().quads++;
+  if (w.size() == 2 && w[1].text == "given") return {};
+  if (w.size() != 21) return Fail(line, Figures("numbers", static_cast<int64_t>(w.size() - 1), 20));
+  std::vector<double> v;
+  std::string why;
+  if (!Numbers(w, 1, 20, v, line, why)) return why;
+  // Positions in metres, texture coordinates as they are.
+  const std::array<float, 20>& q = contract_.quads[index];
+  for (size_t k = 0; k < 20; ++k) {
+    const double value = k % 5 < 3 ? v[k] / kUnit : v[k];
+    if (std::fabs(value - static_cast<double>(q[k])) > 1e-6) {
+      char buffer[128];
+      std::snprintf(buffer, sizeof buffer, "quad %zu, value %zu: the box as given (has %.6f, wants %.6f)", index + 1,
+                    k + 1, value, static_cast<double>(q[k]));
+      return Fail(line, buffer);
+    }
+  }
   return {};
 }
 

@@ -28,7 +28,11 @@
 //   barrel from @pivot to @muzzle r0 r1 n      a tube from the gun's pivot exactly to the flash y
 //   plate x y z x y z x y z ...                a one-sided convex face
 //   disc +x|-x|+y|-y|+z|-z cx cy cz r n        an n-sided face facing along the axis
-//   tri x y z x y z x y z                      one of the routine's single triangles
+//   tri x y z x y z x y z                      one of the routine's single triangles (from arrays
+//                                              or values; a group of value triangles may give
+//                                              none and keep the placeholder's)
+//   quad given | quad x y z u v x y z u v ...  the box's next quad, the contract's values
+//                                              (given, or repeated and checked)
 // and prefixes to any solid: "mirror x" (the solid and its mirror image), "at dx dy dz", "turn
 // degrees" (about z), "uv fit" (faces mapped onto a whole detail picture).
 // Running gear, drawn instead of the contract's bands once a source gives any (then every strip of

@@ -280,7 +280,10 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
           default: {
             const bool track = g.singleKind == SingleKind::kTrackValues;
             const int32_t side = track && trackValue++ >= g.singles / 2 ? 0 : 1;
-            if (track) {
+            if (!track && own != nullptr && static_cast<size_t>(i) < own->singleXyz.size()) {
+              xyz = own->singleXyz[static_cast<size_t>(i)];
+              uv = own->singleUv[static_cast<size_t>(i)];
+            } else if (track) {
               // On the side's outer face; v is the side's offset plus the stored value.
               const float edge = side == 0 ? fp[2] : fp[0];
               const float y = fp[1] + 0.01f + 0.01f * static_cast<float>(trackValue % 16);
