@@ -107,6 +107,8 @@ class Compiler {
   std::string Copy(const std::vector<Word>& w, int32_t line);
   // quad given | quad x y z u v (four corners): the box's next quad, as the contract gives it.
   std::string Quad(const std::vector<Word>& w, int32_t line);
+  // valuetracks x0 x1 y0 y1 height [reverse]: both tracks as value triangles.
+  std::string ValueTracks(const std::vector<Word>& w, int32_t line);
   size_t quadsSeen_ = 0;
   // The running-gear statements: loop, run, tread, trailer and halftrack.
   std::string Gear(const std::vector<Word>& w, int32_t line);
@@ -591,9 +593,9 @@ std::string Compiler::CloseGroup() {
   const ContractGroup& cg = contract_.groups[static_cast<size_t>(group_)];
   if (static_cast<int32_t>(g.fans.size()) != cg.fans)
     return Fail(g.line, Figures("fans", static_cast<int64_t>(g.fans.size()), cg.fans));
-  // Triangles from arrays or from values; a group of value triangles may leave them all to the
-  // placeholder.
-  const bool values = cg.singleKind == SingleKind::kValues;
+  // Triangles from arrays or from values; a group of value triangles (or value tracks) may leave
+  // them all to the placeholder.
+  const bool values = cg.singleKind == SingleKind::kValues || cg.singleKind == SingleKind::kTrackValues;
   const int32_t singles = cg.singleKind == SingleKind::kArrays || values ? cg.singles : 0;
   if (static_cast<int32_t>(g.singles.size()) != singles && !(values && g.singles.empty()))
     return Fail(g.line, Figures("singles", static_cast<int64_t>(g.singles.size()), singles));
@@ -740,6 +742,7 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     return {};
   }
   if (head == "quad") return Quad(w, line);
+  if (head == "valuetracks") return ValueTracks(w, line);
   // A solid.
   if (group_ < 0) return Fail(line, "a solid outside a group");
   std::vector<ModelFace> faces;
@@ -994,6 +997,49 @@ std::string Compiler::Quad(const std::vector<Word>& w, int32_t line) {
   return {};
 }
 
+// The two tracks of a routine that draws them as value triangles: on each side (-x first) a closed
+// eight-sided band from x0 to x1 out from the middle, each of its faces two triangles, v the
+// stored part of the side's offset plus distance round the band, rolling as a + strip does.
+std::string Compiler::ValueTracks(const std::vector<Word>& w, int32_t line) {
+  if (group_ < 0) return Fail(line, "a solid outside a group");
+  const ContractGroup& cg = contract_.groups[static_cast<size_t>(group_)];
+  if (cg.singleKind != SingleKind::kTrackValues) return Fail(line, "valuetracks in a group that draws no value tracks");
+  const bool reversed = w.size() == 7 && w[6].text == "reverse";
+  if (w.size() != (reversed ? 7u : 6u)) return Fail(line, "valuetracks takes x0 x1 y0 y1 height [reverse]");
+  std::vector<double> v;
+  std::string why;
+  if (!Numbers(w, 1, 5, v, line, why)) return why;
+  if (!(v[0] > 0 && v[0] < v[1] && v[2] < v[3] && v[4] > 0))
+    return Fail(line, "valuetracks needs 0 < x0 < x1, y0 below y1 and a height");
+  if (cg.singles != 32) return Fail(line, Figures("value track triangles", 32, cg.singles));
+  GearBand band;
+  band.y0 = static_cast<float>(v[2] / kUnit);
+  band.y1 = static_cast<float>(v[3] / kUnit);
+  band.height = static_cast<float>(v[4] / kUnit);
+  const float round = GearBandLength(band);
+  Group& g = groups_.back();
+  for (int32_t side = 1; side >= 0; --side) {
+    const float sx = side == 0 ? 1.0f : -1.0f;
+    band.innerX = sx * static_cast<float>(v[0] / kUnit);
+    band.outerX = sx * static_cast<float>(v[1] / kUnit);
+    // All eight faces, from the bottom face's rear end round; a strip of 16 triangles cut into
+    // its faces' two triangles each.
+    const GearStrip strip = MakeGearPiece(band, 0.0f, round, 16, 1, reversed);
+    if (std::string e = CheckGearPiece(band, strip, 1, contract_.ground, contract_.upper, false); !e.empty())
+      return Fail(line, std::string(side == 0 ? "+x" : "-x") + " track: " + e);
+    for (size_t t = 0; t < 16; ++t) {
+      ModelFace f;
+      f.line = line;
+      for (size_t k = t; k < t + 3; ++k) {
+        f.corners.push_back({strip.xyz[3 * k], strip.xyz[3 * k + 1], strip.xyz[3 * k + 2]});
+        f.uv.push_back({strip.uv[2 * k], strip.uv[2 * k + 1]});
+      }
+      g.singles.push_back(std::move(f));
+    }
+  }
+  return {};
+}
+
 std::string Compiler::Copy(const std::vector<Word>& w, int32_t line) {
   std::vector<double> v;
   std::string why;
@@ -1045,7 +1091,8 @@ std::string Compiler::CopiedGroups(std::vector<AuthoredGroup>& out) {
 }
 
 std::string Compiler::Fit(std::vector<AuthoredGroup>& authored) {
-  if (contract_.firstHalf || (contract_.shares >= 0 && copyStages_ == nullptr) || contract_.sizesAs >= 0)
+  if ((contract_.firstHalf && contract_.groups.empty()) || (contract_.shares >= 0 && copyStages_ == nullptr) ||
+      contract_.sizesAs >= 0)
     return Fail(1, "only a template serves a routine whose groups are laid out or shared");
   while (static_cast<size_t>(nextGroup_) < contract_.groups.size() && Copied(static_cast<size_t>(nextGroup_)))
     ++nextGroup_;

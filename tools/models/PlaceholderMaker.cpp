@@ -280,7 +280,7 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
           default: {
             const bool track = g.singleKind == SingleKind::kTrackValues;
             const int32_t side = track && trackValue++ >= g.singles / 2 ? 0 : 1;
-            if (!track && own != nullptr && static_cast<size_t>(i) < own->singleXyz.size()) {
+            if (own != nullptr && static_cast<size_t>(i) < own->singleXyz.size()) {
               xyz = own->singleXyz[static_cast<size_t>(i)];
               uv = own->singleUv[static_cast<size_t>(i)];
             } else if (track) {

@@ -4,7 +4,9 @@
 // and the statements' faults stopped on their line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -241,6 +243,63 @@ TEST(ModelGear, CopiedTracksAreTheOtherSourcesValueForValue) {
     ++strips;
   }
   EXPECT_EQ(strips, 10u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ModelGear, Model98DrawsItsTracksAsValueTriangles) {
+  const std::vector<ModelContract>& all = Contracts();
+  const ModelContract* c = nullptr;
+  for (const ModelContract& r : all)
+    if (r.routine == 98) c = &r;
+  ASSERT_NE(c, nullptr);
+  // A plate of the hull at a height, across the vehicle.
+  auto plates = [](int32_t n, double z) {
+    std::string out;
+    for (int32_t i = 0; i < n; ++i) {
+      const double y = -2.0 + 0.4 * i;
+      char buffer[160];
+      std::snprintf(buffer, sizeof buffer, "plate -0.9 %.2f %.2f 0.9 %.2f %.2f 0.9 %.2f %.2f -0.9 %.2f %.2f\n", y, z, y, z,
+                    y + 0.3, z, y + 0.3, z);
+      out += buffer;
+    }
+    return out;
+  };
+  const std::string barrel = "plate 0 @pivot.y 2.1 0.05 @pivot.y 2.1 0.05 @muzzle.y 2.1 0 @muzzle.y 2.1\n";
+  const std::string text = "model 98\nstage hull\ngroup colour\n" + plates(4, 0.5) + "group 0\nvaluetracks 0.85 1.1 -2.3 2.2 0.9\n" +
+                           "group 1\n" + plates(6, 1.0) + "tri 0 0 1.2 0.2 0 1.2 0 0.2 1.3\ntri 0 1 1.2 0.2 1 1.2 0 1.2 1.3\n" +
+                           "tri 0 -1 1.2 0.2 -1 1.2 0 -0.8 1.3\ngroup 2\n" + plates(9, 1.3) + "group 6\n" + plates(4, 1.5) +
+                           "stage turret\ngroup 3\n" + plates(4, 1.8) + "group 4\n" + plates(4, 1.9) +
+                           "stage barrel\ngroup 5\n" + barrel + barrel + "tri 0 1.2 2.1 0.1 1.2 2.1 0 1.3 2.2\n" +
+                           "tri 0 1.4 2.1 0.1 1.4 2.1 0 1.5 2.2\ngroup 5\n" + barrel + barrel;
+  ModelRecord r;
+  ModelSourceInfo info;
+  ASSERT_EQ(CompileModelSource(text, "098.model", *c, all, {}, r, &info), "");
+  EXPECT_FALSE(info.isTemplate);
+  EXPECT_EQ(ValidateModel(*c, r.View()), "");
+  // 16 triangles a side round closed bands standing on the ground, v from the side's offset.
+  ModelCallLog log;
+  ModelDrawValues values;
+  RunModelProgram(r.View(), log, &log, values, false, true);
+  int32_t tracks = 0;
+  float lowest = 1.0f;
+  for (const auto& call : log.Calls()) {
+    // The track values are the hull's first 32 value triangles.
+    if (call.kind != ModelCallLog::Kind::kValue || tracks == 32) continue;
+    EXPECT_EQ(call.args[0] > 0.0f, tracks >= 16) << tracks;
+    for (size_t k = 2; k < 9; k += 3) lowest = std::min(lowest, call.args[k]);
+    ++tracks;
+  }
+  EXPECT_EQ(tracks, 32);
+  EXPECT_EQ(lowest, 0.0f);
+  // Rolling backwards is refused, as for any track.
+  std::string reversed = text;
+  reversed.insert(reversed.find("0.9\ngroup 1"), "0.9 reverse");
+  reversed.erase(reversed.find("0.9 reverse") + 11, 3);
+  EXPECT_EQ(CompileModelSource(reversed, "098.model", *c, all, {}, r),
+            "098.model:9: slot 98, hull, group 0: -x track: roll (has 8 steps rolling the wrong way, wants 0)");
 }
 
 }  // namespace
