@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "ModelContract.h"
 #include "ModelSource.h"
@@ -19,12 +17,10 @@ namespace {
 
 const std::vector<ModelContract>& Contracts() {
   static const std::vector<ModelContract> contracts = [] {
-    std::ifstream in(TARVANE_MODEL_DIR "/contract.txt", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
+    std::string text, error;
+    EXPECT_TRUE(ReadModelFile(TARVANE_MODEL_DIR "/contract.txt", text));
     std::vector<ModelContract> out;
-    std::string error;
-    EXPECT_TRUE(ReadModelContracts(s.str(), "contract.txt", out, error)) << error;
+    EXPECT_TRUE(ReadModelContracts(text, "contract.txt", out, error)) << error;
     return out;
   }();
   return contracts;

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -20,10 +19,9 @@
 namespace {
 
 std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  std::string text;
+  EXPECT_TRUE(ReadModelFile(path, text)) << path;
+  return text;
 }
 
 std::vector<uint8_t> Records(const std::string& file) {
