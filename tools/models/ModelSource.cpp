@@ -886,8 +886,9 @@ std::string Compiler::Gear(const std::vector<Word>& w, int32_t line) {
   }
   const double y0 = v[strips], y1 = v[strips + 1], h = v[strips + 2], width = v[strips + 3];
   const float edge = side == 0 ? contract_.footprint[2] : contract_.footprint[0];
-  if (!(y0 < y1 && h > 0 && width > 0 && width / kUnit < std::fabs(edge)))
-    return Fail(line, "a band needs y0 below y1, a height, and a width inside its side");
+  if (!(y0 < y1 && h > 0 && width > 0 && width / kUnit < std::fabs(edge)) || std::fabs(y0) > 100.0 ||
+      std::fabs(y1) > 100.0 || h > 100.0)
+    return Fail(line, "a band needs y0 below y1, a height, and a width inside its side (within 100 m)");
   GearBand band;
   band.outerX = edge;
   band.innerX = static_cast<float>(side == 0 ? edge - width / kUnit : edge + width / kUnit);
@@ -1009,8 +1010,9 @@ std::string Compiler::ValueTracks(const std::vector<Word>& w, int32_t line) {
   std::vector<double> v;
   std::string why;
   if (!Numbers(w, 1, 5, v, line, why)) return why;
-  if (!(v[0] > 0 && v[0] < v[1] && v[2] < v[3] && v[4] > 0))
-    return Fail(line, "valuetracks needs 0 < x0 < x1, y0 below y1 and a height");
+  if (!(v[0] > 0 && v[0] < v[1] && v[2] < v[3] && v[4] > 0) || v[1] > 100.0 || std::fabs(v[2]) > 100.0 ||
+      std::fabs(v[3]) > 100.0 || v[4] > 100.0)
+    return Fail(line, "valuetracks needs 0 < x0 < x1, y0 below y1 and a height (within 100 m)");
   if (cg.singles != 32) return Fail(line, Figures("value track triangles", 32, cg.singles));
   GearBand band;
   band.y0 = static_cast<float>(v[2] / kUnit);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <sstream>
 
 #include "ModelContract.h"
 #include "ModelSource.h"
@@ -195,6 +196,7 @@ TEST(ModelGear, BadStatementsStopOnTheirLine) {
        "037.model:2: slot 37, hull, strip 1: height (has 0.0061, wants 0.0090)"},
       {"loop left 1 3 -3.0 2.9 1.0 0.45 cut rear-low middle\n", "cut names two points of the band"},
       {"loop left 1 3 2.9 -3.0 1.0 0.45 cut rear-low front-high\n", "a band needs y0 below y1"},
+      {"loop left 1 3 -3.0 1e30 1.0 0.45 cut rear-low front-high\n", "(within 100 m)"},
       {"loop left 1 3 -3.0 2.9 1.0 0.45\n", "the running gear takes loop left|right upper lower"},
       {"loop 1 3 -3.0 2.9 1.0 0.45 cut rear-low front-high\n", "loop names its side, left or right"},
       {"loop left 1 3 -3.0 2.9 1.0 99 cut rear-low front-high\n", "a width inside its side"}};
@@ -296,6 +298,46 @@ TEST(ModelGear, Model98DrawsItsTracksAsValueTriangles) {
   reversed.erase(reversed.find("0.9 reverse") + 11, 3);
   EXPECT_EQ(CompileModelSource(reversed, "098.model", *c, all, {}, r),
             "098.model:9: slot 98, hull, group 0: -x track: roll (has 8 steps rolling the wrong way, wants 0)");
+  std::string far = text;
+  far.replace(far.find("0.85 1.1 -2.3"), 13, "0.85 1.1 -1e9");
+  EXPECT_NE(CompileModelSource(far, "098.model", *c, all, {}, r).find("(within 100 m)"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ModelGear, AnyWordOfARunningGearLineBrokenStopsWithItsPlace) {
+  // Every word of each kind of statement replaced by odd values: the compile either succeeds or
+  // stops naming the source, never anything worse.
+  const std::vector<std::pair<int32_t, std::string>> lines = {
+      {37, "loop left 1 3 -3.0 2.9 1.0 0.45 cut rear-low front-high"},
+      {77, "run left 2 5 4 -3.9 2.6 1.0 0.5 cut rear-low front-high split -2.5 reverse"},
+      {49, "tread right 1 7 9 -1.9 -0.95 0.95 0.3"},
+      {80, "tread left 1 9 -2.0 -0.9 1.1 0.3"},
+      {46, "trailer left 7 1 4 -6.9 -6.0 0.9 0.35"},
+      {82, "halftrack left 1 5 8 1.4 2.3 0.9 0.3 then 4 10 -2.1 1.0 0.8 0.35 cut rear-mid front-mid"}};
+  const char* const odd[] = {"0", "-0", "1e300", "-1e300", "1e-30", "nan", "inf", "(", "2.5e", "cut", "then", "split",
+                             "reverse", "left", "-1", "99999999999", "bottom-rear", "\"q\""};
+  int32_t compiled = 0;
+  for (const auto& [routine, line] : lines) {
+    const ModelContract c = GearOnly(routine);
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; in >> word;) words.push_back(word);
+    for (size_t i = 0; i < words.size(); ++i)
+      for (const char* o : odd) {
+        std::string broken;
+        for (size_t k = 0; k < words.size(); ++k) broken += (k == i ? std::string(o) : words[k]) + " ";
+        ModelRecord r;
+        const std::vector<ModelContract> own{c};
+        const std::string why = CompileModelSource(Source(c, broken + "\n"), ModelSourceName(c), c, own, {}, r);
+        EXPECT_TRUE(why.empty() || why.rfind(ModelSourceName(c) + ":", 0) == 0) << broken << ": " << why;
+        compiled += why.empty() ? 1 : 0;
+      }
+  }
+  // A lone statement leaves other strips out, so none compiles whole.
+  EXPECT_EQ(compiled, 0);
 }
 
 }  // namespace
