@@ -11,6 +11,7 @@
 
 #include "ModelFaces.h"
 #include "PlaceholderMaker.h"
+#include "RunningGear.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ class Compiler {
     int32_t line = 0;
     std::vector<ModelFace> fans;
     std::vector<ModelFace> singles;
+    int32_t quads = 0;
   };
 
   std::string Fail(int32_t line, const std::string& rule) const {
@@ -103,6 +105,20 @@ class Compiler {
 
  private:
   std::string Copy(const std::vector<Word>& w, int32_t line);
+  // quad given | quad x y z u v (four corners): the box's next quad, as the contract gives it.
+  std::string Quad(const std::vector<Word>& w, int32_t line);
+  // valuetracks x0 x1 y0 y1 height [reverse]: both tracks as value triangles.
+  std::string ValueTracks(const std::vector<Word>& w, int32_t line);
+  size_t quadsSeen_ = 0;
+  // The running-gear statements: loop, run, tread, trailer and halftrack.
+  std::string Gear(const std::vector<Word>& w, int32_t line);
+  std::string GearPiece(int32_t line, int32_t strip, const GearBand& band, float a, float b, bool reversed);
+  std::string GearFail(int32_t line, int32_t strip, const std::string& rule) const {
+    return name_ + ":" + std::to_string(line) + ": slot " +
+           std::to_string(contract_.slots.empty() ? -1 : contract_.slots.front()) + ", hull, strip " +
+           std::to_string(strip + 1) + ": " + rule;
+  }
+  std::string FinishGear(std::vector<GearStrip>& out);
   std::string CopiedGroups(std::vector<AuthoredGroup>& out);
   // Whether contract group i lies in a stage copied from another routine.
   bool Copied(size_t i) const {
@@ -133,6 +149,26 @@ class Compiler {
   int32_t fitLine_ = 0;             // the line of fit footprint, 0 without
   const ModelContract* copyStages_ = nullptr;  // the routine whose stages this one draws
   int32_t copyLine_ = 0;
+  const ModelContract* copyTracks_ = nullptr;  // the routine whose running gear this one draws
+  int32_t copyTracksLine_ = 0;
+  // The running gear the source gives, a strip of the contract's list each (line 0: not given).
+  std::vector<GearStrip> gear_;
+  std::vector<int32_t> gearLine_;
+  int32_t firstGearLine_ = 0;
+  // The bands placed, for the trailer's place behind its side's loops.
+  struct PlacedBand {
+    int32_t side = 0;
+    float y0 = 0, y1 = 0;
+    bool trailer = false;
+    int32_t line = 0, strip = 0;
+  };
+  std::vector<PlacedBand> bands_;
+
+ public:
+  bool HasGear() const { return firstGearLine_ != 0; }
+  const std::vector<GearStrip>& GivenGear() const { return gear_; }
+
+ private:
 
   std::string FitFootprint();
 };
@@ -557,9 +593,13 @@ std::string Compiler::CloseGroup() {
   const ContractGroup& cg = contract_.groups[static_cast<size_t>(group_)];
   if (static_cast<int32_t>(g.fans.size()) != cg.fans)
     return Fail(g.line, Figures("fans", static_cast<int64_t>(g.fans.size()), cg.fans));
-  const int32_t singles = cg.singleKind == SingleKind::kArrays ? cg.singles : 0;
-  if (static_cast<int32_t>(g.singles.size()) != singles)
+  // Triangles from arrays or from values; a group of value triangles (or value tracks) may leave
+  // them all to the placeholder.
+  const bool values = cg.singleKind == SingleKind::kValues || cg.singleKind == SingleKind::kTrackValues;
+  const int32_t singles = cg.singleKind == SingleKind::kArrays || values ? cg.singles : 0;
+  if (static_cast<int32_t>(g.singles.size()) != singles && !(values && g.singles.empty()))
     return Fail(g.line, Figures("singles", static_cast<int64_t>(g.singles.size()), singles));
+  if (g.quads != 0 && g.quads != cg.singles) return Fail(g.line, Figures("quads", g.quads, cg.singles));
   return {};
 }
 
@@ -652,6 +692,8 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     if (depth > 0) return Fail(line, "a part holds solids only");
     return Copy(w, line);
   }
+  if (head == "loop" || head == "run" || head == "tread" || head == "trailer" || head == "halftrack")
+    return Gear(w, line);
   if (head == "fit") {
     if (w.size() != 2 || w[1].text != "footprint") return Fail(line, "fit takes footprint");
     if (!contract_.hasFootprint) return Fail(line, "fit footprint in a routine without footprint");
@@ -699,6 +741,8 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     groups_.push_back({group_, line, {}, {}});
     return {};
   }
+  if (head == "quad") return Quad(w, line);
+  if (head == "valuetracks") return ValueTracks(w, line);
   // A solid.
   if (group_ < 0) return Fail(line, "a solid outside a group");
   std::vector<ModelFace> faces;
@@ -755,6 +799,249 @@ std::string Compiler::FitFootprint() {
   return {};
 }
 
+std::string Compiler::GearPiece(int32_t line, int32_t strip, const GearBand& band, float a, float b, bool reversed) {
+  const ContractStrip& s = contract_.strips[static_cast<size_t>(strip)];
+  if (gearLine_[static_cast<size_t>(strip)] != 0)
+    return GearFail(line, strip, Figures("drawn again, first on line", gearLine_[static_cast<size_t>(strip)], line));
+  GearStrip g = MakeGearPiece(band, a, b, s.n, s.sign, reversed);
+  if (std::string e = CheckGearPiece(band, g, s.sign, contract_.ground, contract_.upper, contract_.bothGrounded);
+      !e.empty())
+    return GearFail(line, strip, e);
+  gear_[static_cast<size_t>(strip)] = std::move(g);
+  gearLine_[static_cast<size_t>(strip)] = line;
+  return {};
+}
+
+// loop|run|tread|trailer left|right <strips...> y0 y1 height width [cut P Q] [split y] [reverse];
+// halftrack left|right <a tread's strips and figures> then <a loop's strips, figures and cut>.
+std::string Compiler::Gear(const std::vector<Word>& w, int32_t line) {
+  const std::string& kind = w[0].text;
+  if (sawTemplate_) return Fail(line, "running gear in a template");
+  if (contract_.strips.empty() || contract_.firstHalf) return Fail(line, "running gear in a routine without its strip list");
+  if (!contract_.hasFootprint) return Fail(line, "running gear in a routine without footprint");
+  if (w.size() < 2 || (w[1].text != "left" && w[1].text != "right"))
+    return Fail(line, kind + " names its side, left or right");
+  if (kind == "halftrack") {
+    // The wheel ahead of the track run, on one side.
+    const auto then = std::find_if(w.begin(), w.end(), [](const Word& x) { return x.text == "then"; });
+    if (then == w.end()) return Fail(line, "halftrack takes a tread, then a loop");
+    std::vector<Word> wheel{{"tread", false}};
+    wheel.insert(wheel.end(), w.begin() + 1, then);
+    std::vector<Word> run{{"loop", false}, w[1]};
+    run.insert(run.end(), then + 1, w.end());
+    if (std::string e = Gear(wheel, line); !e.empty()) return e;
+    if (std::string e = Gear(run, line); !e.empty()) return e;
+    const PlacedBand& t = bands_[bands_.size() - 2];
+    const PlacedBand& l = bands_.back();
+    if (t.y0 < l.y1) return Fail(line, "halftrack: the wheel does not stand ahead of the track run");
+    return {};
+  }
+  const int32_t side = w[1].text == "right" ? 0 : 1;
+  // The optional words at the end.
+  size_t end = w.size();
+  bool reversed = false;
+  if (end > 2 && w[end - 1].text == "reverse") {
+    reversed = true;
+    --end;
+  }
+  std::string split;
+  if (end > 4 && w[end - 2].text == "split") {
+    split = w[end - 1].text;
+    end -= 2;
+  }
+  std::string cutP, cutQ;
+  if (end > 5 && w[end - 3].text == "cut") {
+    cutP = w[end - 2].text;
+    cutQ = w[end - 1].text;
+    end -= 3;
+  }
+  const bool loop = kind == "loop", runKind = kind == "run";
+  const bool treadKind = kind == "tread" || kind == "trailer";
+  const size_t numbers = end - 2;
+  const size_t strips = numbers - 4;
+  const bool fits = (loop && strips == 2 && !cutP.empty() && split.empty()) ||
+                    (runKind && strips == 3 && !cutP.empty() && !split.empty()) ||
+                    (treadKind && (strips == 3 || (strips == 2 && kind == "tread")) && cutP.empty() && split.empty());
+  if (numbers < 4 || !fits) {
+    static const std::map<std::string, std::string> kUsage = {
+        {"loop", "loop left|right upper lower y0 y1 height width cut P Q [reverse]"},
+        {"run", "run left|right upper rear front y0 y1 height width cut P Q split y [reverse]"},
+        {"tread", "tread left|right upper rear front (or front rear) y0 y1 height width [reverse]"},
+        {"trailer", "trailer left|right upper rear front y0 y1 height width [reverse]"}};
+    return Fail(line, "the running gear takes " + kUsage.at(kind));
+  }
+  std::vector<double> v;
+  std::string why;
+  if (!Numbers(w, 2, numbers, v, line, why)) return why;
+  std::vector<int32_t> index;
+  for (size_t k = 0; k < strips; ++k) {
+    const int32_t i = Whole(v[k], 1, static_cast<int32_t>(contract_.strips.size()));
+    if (i < 1)
+      return Fail(line, "strip '" + w[2 + k].text + "' is not a whole number 1 to " +
+                            std::to_string(contract_.strips.size()));
+    if (contract_.strips[static_cast<size_t>(i - 1)].side != side)
+      return GearFail(line, i - 1, std::string("side (has ") + w[1].text + ", wants " +
+                                       (side == 0 ? "left" : "right") + ")");
+    index.push_back(i - 1);
+  }
+  const double y0 = v[strips], y1 = v[strips + 1], h = v[strips + 2], width = v[strips + 3];
+  const float edge = side == 0 ? contract_.footprint[2] : contract_.footprint[0];
+  if (!(y0 < y1 && h > 0 && width > 0 && width / kUnit < std::fabs(edge)) || std::fabs(y0) > 100.0 ||
+      std::fabs(y1) > 100.0 || h > 100.0)
+    return Fail(line, "a band needs y0 below y1, a height, and a width inside its side (within 100 m)");
+  GearBand band;
+  band.outerX = edge;
+  band.innerX = static_cast<float>(side == 0 ? edge - width / kUnit : edge + width / kUnit);
+  band.y0 = static_cast<float>(y0 / kUnit);
+  band.y1 = static_cast<float>(y1 / kUnit);
+  band.height = static_cast<float>(h / kUnit);
+  if (firstGearLine_ == 0) {
+    firstGearLine_ = line;
+    gear_.assign(contract_.strips.size(), GearStrip{});
+    gearLine_.assign(contract_.strips.size(), 0);
+  }
+  bands_.push_back({side, band.y0, band.y1, kind == "trailer", line, index[0]});
+  auto point = [&band](const std::string& name, float& arc) { return GearBandPoint(band, name, arc); };
+  float a = 0, b = 0, e = 0, f = 0;
+  if (treadKind && strips == 3) {
+    // The upper arc over the top, the lower rear slope, and the front part; the bottom left out.
+    point("front-high", a);
+    point("rear-low", b);
+    point("bottom-rear", e);
+    point("bottom-front", f);
+    if (std::string r = GearPiece(line, index[0], band, a, b, reversed); !r.empty()) return r;
+    if (std::string r = GearPiece(line, index[1], band, b, e, reversed); !r.empty()) return r;
+    return GearPiece(line, index[2], band, f, a, reversed);
+  }
+  if (treadKind) {
+    // Two arcs meeting at the top face's front end, down to the ground ahead and behind.
+    point("top-front", a);
+    point("bottom-front", f);
+    point("bottom-rear", e);
+    if (std::string r = GearPiece(line, index[0], band, f, a, reversed); !r.empty()) return r;
+    return GearPiece(line, index[1], band, a, e, reversed);
+  }
+  if (!point(cutP, a) || !point(cutQ, b) || a == b)
+    return Fail(line, "cut names two points of the band: bottom-rear bottom-front front-low front-mid front-high "
+                      "top-front top-rear rear-high rear-mid rear-low");
+  // The lower piece is the one round the bottom face.
+  const float round = GearBandLength(band);
+  const float bottom = GearBandBottom(band);
+  auto within = [round](float from, float to, float x) {
+    return std::fmod(x - from + 2.0f * round, round) < std::fmod(to - from + 2.0f * round, round);
+  };
+  if (!within(a, b, bottom)) std::swap(a, b);
+  if (loop) {
+    if (std::string r = GearPiece(line, index[0], band, b, a, reversed); !r.empty()) return r;
+    return GearPiece(line, index[1], band, a, b, reversed);
+  }
+  // A run: the lower piece split on the ground, rear and front.
+  double y = 0;
+  if (!Number(split, y, why)) return Fail(line, why);
+  const float s = GearBandGroundPoint(band, static_cast<float>(y / kUnit));
+  float bottomFront = 0;
+  point("bottom-front", bottomFront);
+  if (!(s > 0.0f && s < bottomFront) || !within(a, b, s)) return Fail(line, "split lies off the run's ground");
+  if (std::string r = GearPiece(line, index[0], band, b, a, reversed); !r.empty()) return r;
+  if (std::string r = GearPiece(line, index[1], band, a, s, reversed); !r.empty()) return r;
+  return GearPiece(line, index[2], band, s, b, reversed);
+}
+
+// The running gear for the record: the source's own, a copied routine's, or none (the contract's).
+std::string Compiler::FinishGear(std::vector<GearStrip>& out) {
+  out.clear();
+  if (firstGearLine_ == 0 && copyTracks_ != nullptr) {
+    const std::string otherName = ModelSourceName(*copyTracks_);
+    std::string text;
+    if (!load_ || !load_(otherName, text)) return Fail(copyTracksLine_, "'" + otherName + "' cannot be read");
+    Compiler other(otherName, *copyTracks_, all_, load_);
+    if (std::string e = other.Read(text); !e.empty()) return e;
+    if (other.HasGear()) out = other.GivenGear();
+    return {};
+  }
+  if (firstGearLine_ == 0) return {};
+  for (size_t i = 0; i < gearLine_.size(); ++i)
+    if (gearLine_[i] == 0) return GearFail(firstGearLine_, static_cast<int32_t>(i), "running gear (has no piece, wants one)");
+  // A trailer stands behind every loop and run of its side.
+  for (const PlacedBand& t : bands_)
+    for (const PlacedBand& o : bands_)
+      if (t.trailer && !o.trailer && o.side == t.side && t.y1 > o.y0)
+        return GearFail(t.line, t.strip, "trailer ahead of its side's running gear");
+  out = gear_;
+  return {};
+}
+
+std::string Compiler::Quad(const std::vector<Word>& w, int32_t line) {
+  if (group_ < 0) return Fail(line, "a solid outside a group");
+  if (contract_.groups[static_cast<size_t>(group_)].singleKind != SingleKind::kQuads)
+    return Fail(line, "quad in a group that draws no quads");
+  const size_t index = quadsSeen_++;
+  if (index >= contract_.quads.size())
+    return Fail(line, Figures("quads", static_cast<int64_t>(index + 1), static_cast<int64_t>(contract_.quads.size())));
+  groups_.back().quads++;
+  if (w.size() == 2 && w[1].text == "given") return {};
+  if (w.size() != 21) return Fail(line, Figures("numbers", static_cast<int64_t>(w.size() - 1), 20));
+  std::vector<double> v;
+  std::string why;
+  if (!Numbers(w, 1, 20, v, line, why)) return why;
+  // Positions in metres, texture coordinates as they are.
+  const std::array<float, 20>& q = contract_.quads[index];
+  for (size_t k = 0; k < 20; ++k) {
+    const double value = k % 5 < 3 ? v[k] / kUnit : v[k];
+    if (std::fabs(value - static_cast<double>(q[k])) > 1e-6) {
+      char buffer[128];
+      std::snprintf(buffer, sizeof buffer, "quad %zu, value %zu: the box as given (has %.6f, wants %.6f)", index + 1,
+                    k + 1, value, static_cast<double>(q[k]));
+      return Fail(line, buffer);
+    }
+  }
+  return {};
+}
+
+// The two tracks of a routine that draws them as value triangles: on each side (-x first) a closed
+// eight-sided band from x0 to x1 out from the middle, each of its faces two triangles, v the
+// stored part of the side's offset plus distance round the band, rolling as a + strip does.
+std::string Compiler::ValueTracks(const std::vector<Word>& w, int32_t line) {
+  if (group_ < 0) return Fail(line, "a solid outside a group");
+  const ContractGroup& cg = contract_.groups[static_cast<size_t>(group_)];
+  if (cg.singleKind != SingleKind::kTrackValues) return Fail(line, "valuetracks in a group that draws no value tracks");
+  const bool reversed = w.size() == 7 && w[6].text == "reverse";
+  if (w.size() != (reversed ? 7u : 6u)) return Fail(line, "valuetracks takes x0 x1 y0 y1 height [reverse]");
+  std::vector<double> v;
+  std::string why;
+  if (!Numbers(w, 1, 5, v, line, why)) return why;
+  if (!(v[0] > 0 && v[0] < v[1] && v[2] < v[3] && v[4] > 0) || v[1] > 100.0 || std::fabs(v[2]) > 100.0 ||
+      std::fabs(v[3]) > 100.0 || v[4] > 100.0)
+    return Fail(line, "valuetracks needs 0 < x0 < x1, y0 below y1 and a height (within 100 m)");
+  if (cg.singles != 32) return Fail(line, Figures("value track triangles", 32, cg.singles));
+  GearBand band;
+  band.y0 = static_cast<float>(v[2] / kUnit);
+  band.y1 = static_cast<float>(v[3] / kUnit);
+  band.height = static_cast<float>(v[4] / kUnit);
+  const float round = GearBandLength(band);
+  Group& g = groups_.back();
+  for (int32_t side = 1; side >= 0; --side) {
+    const float sx = side == 0 ? 1.0f : -1.0f;
+    band.innerX = sx * static_cast<float>(v[0] / kUnit);
+    band.outerX = sx * static_cast<float>(v[1] / kUnit);
+    // All eight faces, from the bottom face's rear end round; a strip of 16 triangles cut into
+    // its faces' two triangles each.
+    const GearStrip strip = MakeGearPiece(band, 0.0f, round, 16, 1, reversed);
+    if (std::string e = CheckGearPiece(band, strip, 1, contract_.ground, contract_.upper, false); !e.empty())
+      return Fail(line, std::string(side == 0 ? "+x" : "-x") + " track: " + e);
+    for (size_t t = 0; t < 16; ++t) {
+      ModelFace f;
+      f.line = line;
+      for (size_t k = t; k < t + 3; ++k) {
+        f.corners.push_back({strip.xyz[3 * k], strip.xyz[3 * k + 1], strip.xyz[3 * k + 2]});
+        f.uv.push_back({strip.uv[2 * k], strip.uv[2 * k + 1]});
+      }
+      g.singles.push_back(std::move(f));
+    }
+  }
+  return {};
+}
+
 std::string Compiler::Copy(const std::vector<Word>& w, int32_t line) {
   std::vector<double> v;
   std::string why;
@@ -788,6 +1075,8 @@ std::string Compiler::Copy(const std::vector<Word>& w, int32_t line) {
     same = contract_.strips[i].n == other->strips[i].n && contract_.strips[i].side == other->strips[i].side &&
            contract_.strips[i].sign == other->strips[i].sign;
   if (!same) return Fail(line, "copy tracks: the strip lists differ");
+  copyTracks_ = other;
+  copyTracksLine_ = line;
   return {};
 }
 
@@ -804,7 +1093,8 @@ std::string Compiler::CopiedGroups(std::vector<AuthoredGroup>& out) {
 }
 
 std::string Compiler::Fit(std::vector<AuthoredGroup>& authored) {
-  if (contract_.firstHalf || (contract_.shares >= 0 && copyStages_ == nullptr) || contract_.sizesAs >= 0)
+  if ((contract_.firstHalf && contract_.groups.empty()) || (contract_.shares >= 0 && copyStages_ == nullptr) ||
+      contract_.sizesAs >= 0)
     return Fail(1, "only a template serves a routine whose groups are laid out or shared");
   while (static_cast<size_t>(nextGroup_) < contract_.groups.size() && Copied(static_cast<size_t>(nextGroup_)))
     ++nextGroup_;
@@ -893,7 +1183,9 @@ std::string Compiler::Finish(ModelRecord& record) {
   }
   std::vector<AuthoredGroup> authored;
   if (std::string e = Fit(authored); !e.empty()) return e;
-  const std::string why = MakePlaceholder(contract_, record, &all_, &authored);
+  std::vector<GearStrip> gear;
+  if (std::string e = FinishGear(gear); !e.empty()) return e;
+  const std::string why = MakePlaceholder(contract_, record, &all_, &authored, gear.empty() ? nullptr : &gear);
   return why.empty() ? why : name_ + ":1: slot " + std::to_string(contract_.slots.front()) + ": " + why;
 }
 

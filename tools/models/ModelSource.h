@@ -28,9 +28,35 @@
 //   barrel from @pivot to @muzzle r0 r1 n      a tube from the gun's pivot exactly to the flash y
 //   plate x y z x y z x y z ...                a one-sided convex face
 //   disc +x|-x|+y|-y|+z|-z cx cy cz r n        an n-sided face facing along the axis
-//   tri x y z x y z x y z                      one of the routine's single triangles
+//   tri x y z x y z x y z                      one of the routine's single triangles (from arrays
+//                                              or values; a group of value triangles may give
+//                                              none and keep the placeholder's)
+//   quad given | quad x y z u v x y z u v ...  the box's next quad, the contract's values
+//                                              (given, or repeated and checked)
 // and prefixes to any solid: "mirror x" (the solid and its mirror image), "at dx dy dz", "turn
 // degrees" (about z), "uv fit" (faces mapped onto a whole detail picture).
+// Running gear, drawn instead of the contract's bands once a source gives any (then every strip of
+// the contract's list, each once); strips are named by their place in that list (1 the first),
+// lengths in metres, the outer edge on the footprint's side and the width inwards:
+//   loop left|right U D y0 y1 height width cut P Q [reverse]
+//       a track loop cut at two points of its band: U the strip over the top, D the one round
+//       the bottom
+//   run left|right U R F y0 y1 height width cut P Q split y [reverse]
+//       a loop whose lower piece is two strips, R behind and F ahead of the ground point y
+//   tread left|right U R F y0 y1 height width [reverse]
+//       a wheel (or bogie) of three strips: U the upper arc (rear face to upper front slope), R
+//       the lower rear slope, F the front part (lower front slope and front face); no bottom
+//   tread left|right F R y0 y1 height width [reverse]
+//       a wheel of two arcs meeting at the top face's front end, F forward and R back over the
+//       top, both down to the ground
+//   trailer ...                                as tread of three strips, behind every loop and
+//                                              run of its side
+//   halftrack left|right <tread's strips and figures> then <loop's strips, figures and cut>
+//       a wheel ahead of a track run
+// The points of a band's cut: bottom-rear bottom-front front-low front-mid front-high top-front
+// top-rear rear-high rear-mid rear-low. v runs as the strip's sign needs for the roll; a strip
+// of the routine's sign that misses the ground, or lies too low, or (reverse) rolls backwards is
+// refused on its line.
 // Faces of three corners become the routine's singles, larger ones fans; the fitter then adds
 // vertices on edges to reach the contract's fan sizes and triangles.
 //

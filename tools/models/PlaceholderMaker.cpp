@@ -153,7 +153,7 @@ std::string LayOutFirstHalf(ModelContract& c) {
 }
 
 std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, const std::vector<ModelContract>* all,
-                            const std::vector<AuthoredGroup>* authored) {
+                            const std::vector<AuthoredGroup>* authored, const std::vector<GearStrip>* given) {
   ModelContract c = source;
   record = ModelRecord{};
   if (std::string why = LayOutFirstHalf(c); !why.empty()) return why;
@@ -196,8 +196,9 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
   const std::array<float, 4> fp = c.hasFootprint ? c.footprint : std::array<float, 4>{-0.04f, -0.09f, 0.04f, 0.1f};
   const bool gun = shape.gunPivot.axes != 0;
   const std::array<float, 3> p = shape.gunPivot.p;
-  // The hull sits on its running gear (bands up to 0.03 high), so the gear shows below it.
-  const float hullBottom = c.strips.empty() ? 0.01f : 0.028f;
+  // The hull sits on its running gear (bands up to 0.03 high), so the gear shows below it; a hull
+  // without running gear stands on the ground.
+  const float hullBottom = c.strips.empty() ? 0.0f : 0.028f;
   const float hullTop = std::max(hullBottom + 0.01f, gun ? std::min(0.045f, p[2] - 0.015f) : 0.04f);
   const Box hull{fp[0], fp[1], hullBottom, fp[2], fp[3], hullTop};
   const float tx = shape.turretPivot.axes == 2 || shape.turretPivot.axes == 3 ? shape.turretPivot.p[0] : 0.0f;
@@ -226,7 +227,8 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
     RunningGearShape shape;
     shape.footprint = fp;
     shape.bothGrounded = c.bothGrounded;
-    const std::vector<GearStrip> gear = MakeRunningGear(c.strips, shape);
+    const std::vector<GearStrip> gear =
+        given != nullptr && given->size() == c.strips.size() ? *given : MakeRunningGear(c.strips, shape);
     for (size_t i = 0; i < gear.size(); ++i) {
       const ContractStrip& s = c.strips[i];
       r.Primitive(ModelOp::kStrip, s.n, gear[i].xyz, gear[i].uv, s.side, s.sign);
@@ -278,7 +280,10 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
           default: {
             const bool track = g.singleKind == SingleKind::kTrackValues;
             const int32_t side = track && trackValue++ >= g.singles / 2 ? 0 : 1;
-            if (track) {
+            if (own != nullptr && static_cast<size_t>(i) < own->singleXyz.size()) {
+              xyz = own->singleXyz[static_cast<size_t>(i)];
+              uv = own->singleUv[static_cast<size_t>(i)];
+            } else if (track) {
               // On the side's outer face; v is the side's offset plus the stored value.
               const float edge = side == 0 ? fp[2] : fp[0];
               const float y = fp[1] + 0.01f + 0.01f * static_cast<float>(trackValue % 16);

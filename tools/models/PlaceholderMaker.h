@@ -4,6 +4,7 @@
 
 #include "ModelContract.h"
 #include "ModelRecord.h"
+#include "RunningGear.h"
 
 // Makes a routine's placeholder model from its contract alone: a hull to the footprint on its
 // running gear, turret and gun blocks about their pivots, a barrel from the gun's pivot to the
@@ -14,6 +15,7 @@
 //
 // With authored groups (one a contract group, in its order), each group present draws its own
 // fans and array triangles instead of the placeholder's boxes; the frame stays the contract's.
+// With running gear (a strip of the contract's list each), it is drawn instead of the bands.
 struct AuthoredGroup {
   bool present = false;
   std::vector<std::vector<float>> fanXyz, fanUv;      // a fan's n + 2 corners each
@@ -21,7 +23,8 @@ struct AuthoredGroup {
 };
 std::string MakePlaceholder(const ModelContract& contract, ModelRecord& record,
                             const std::vector<ModelContract>* all = nullptr,
-                            const std::vector<AuthoredGroup>* authored = nullptr);
+                            const std::vector<AuthoredGroup>* authored = nullptr,
+                            const std::vector<GearStrip>* gear = nullptr);
 
 // The contract with a first-half block's strips and groups laid out (other blocks unchanged).
 std::string LayOutFirstHalf(ModelContract& contract);

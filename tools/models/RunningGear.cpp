@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -162,4 +163,137 @@ std::vector<GearStrip> MakeRunningGear(const std::vector<ContractStrip>& strips,
     }
   }
   return out;
+}
+
+namespace {
+
+// The band's eight corners, going forward round it from "bottom-rear".
+std::array<P2, 8> BandCorners(const GearBand& band) {
+  const float ya = band.y0, yb = band.y1, h = band.height;
+  const float d = 0.293f * std::min(yb - ya, h);
+  return {P2{ya + d, 0.0f}, P2{yb - d, 0.0f}, P2{yb, d},     P2{yb, h - d},
+          P2{yb - d, h},    P2{ya + d, h},    P2{ya, h - d}, P2{ya, d}};
+}
+
+// The distance round from "bottom-rear" to each corner, and round to it again (index 8).
+std::array<double, 9> CornerArcs(const std::array<P2, 8>& c) {
+  std::array<double, 9> arc{};
+  for (size_t i = 1; i <= 8; ++i)
+    arc[i] = arc[i - 1] + std::hypot(static_cast<double>(c[i % 8].y) - c[i - 1].y, static_cast<double>(c[i % 8].z) - c[i - 1].z);
+  return arc;
+}
+
+// The point at distance s round the band (s in 0 to twice round).
+P2 BandAt(const std::array<P2, 8>& c, const std::array<double, 9>& arc, double s) {
+  const double round = arc[8];
+  while (s >= round) s -= round;
+  for (size_t i = 1; i <= 8; ++i) {
+    if (s <= arc[i]) {
+      const double l = arc[i] - arc[i - 1];
+      const double t = l > 0.0 ? (s - arc[i - 1]) / l : 0.0;
+      const P2 a = c[i - 1], b = c[i % 8];
+      return {static_cast<float>(a.y + t * (b.y - a.y)), static_cast<float>(a.z + t * (b.z - a.z))};
+    }
+  }
+  return c[0];
+}
+
+}  // namespace
+
+bool GearBandPoint(const GearBand& band, const std::string& name, float& arc) {
+  static const char* const kCorners[] = {"bottom-rear", "bottom-front", "front-low", "front-high",
+                                         "top-front",   "top-rear",     "rear-high", "rear-low"};
+  const std::array<double, 9> arcs = CornerArcs(BandCorners(band));
+  for (size_t i = 0; i < 8; ++i)
+    if (name == kCorners[i]) {
+      arc = static_cast<float>(arcs[i]);
+      return true;
+    }
+  if (name == "front-mid" || name == "rear-mid") {
+    const size_t i = name == "front-mid" ? 2 : 6;
+    arc = static_cast<float>(0.5 * (arcs[i] + arcs[i + 1]));
+    return true;
+  }
+  return false;
+}
+
+float GearBandLength(const GearBand& band) { return static_cast<float>(CornerArcs(BandCorners(band))[8]); }
+
+float GearBandGroundPoint(const GearBand& band, float y) { return y - BandCorners(band)[0].y; }
+
+float GearBandBottom(const GearBand& band) {
+  const std::array<double, 9> arcs = CornerArcs(BandCorners(band));
+  return static_cast<float>(0.5 * arcs[1]);
+}
+
+GearStrip MakeGearPiece(const GearBand& band, float a, float b, int32_t n, int32_t sign, bool reversed) {
+  const std::array<P2, 8> c = BandCorners(band);
+  const std::array<double, 9> arc = CornerArcs(c);
+  const double from = a;
+  const double to = b > a ? static_cast<double>(b) : static_cast<double>(b) + arc[8];
+  // The piece's outline: its ends and the corners between (those clear of its ends).
+  Path piece{BandAt(c, arc, from)};
+  std::vector<double> at{from};
+  for (size_t lap = 0; lap < 2; ++lap)
+    for (size_t i = 0; i < 8; ++i) {
+      const double s = arc[i] + static_cast<double>(lap) * arc[8];
+      if (s > from + 1e-7 && s < to - 1e-7) {
+        piece.push_back(c[i]);
+        at.push_back(s);
+      }
+    }
+  piece.push_back(BandAt(c, arc, to));
+  const int32_t corners = n + 2;
+  const Path points = Sample(piece, (corners + 1) / 2);
+  // Going forward round the band runs against the roll everywhere, so a + strip's v grows along
+  // it and a - strip's falls.
+  const float direction = (sign > 0) != reversed ? 1.0f : -1.0f;
+  GearStrip g;
+  double s = from;
+  for (int32_t k = 0; k < corners; ++k) {
+    const size_t j = static_cast<size_t>(k / 2);
+    if (j > 0 && k % 2 == 0)
+      s += std::hypot(static_cast<double>(points[j].y) - points[j - 1].y, static_cast<double>(points[j].z) - points[j - 1].z);
+    const bool inner = k % 2 == 0;
+    g.xyz.insert(g.xyz.end(), {inner ? band.innerX : band.outerX, points[j].y, points[j].z});
+    g.uv.insert(g.uv.end(), {inner ? 0.0f : 0.5f, direction * static_cast<float>(s) * kVPerUnit});
+  }
+  return g;
+}
+
+std::string CheckGearPiece(const GearBand& band, const GearStrip& strip, int32_t sign, float ground, float upper,
+                           bool bothGrounded) {
+  char buffer[96];
+  float lowest = strip.xyz.size() >= 3 ? strip.xyz[2] : 0.0f;
+  for (size_t k = 2; k < strip.xyz.size(); k += 3) lowest = std::min(lowest, strip.xyz[k]);
+  if ((sign > 0 || bothGrounded) && !(std::fabs(lowest) <= ground)) {
+    std::snprintf(buffer, sizeof buffer, "ground (has %.4f, wants %.4f)", static_cast<double>(lowest),
+                  static_cast<double>(ground));
+    return buffer;
+  }
+  if (sign < 0 && !bothGrounded && !(lowest >= upper)) {
+    std::snprintf(buffer, sizeof buffer, "height (has %.4f, wants %.4f)", static_cast<double>(lowest),
+                  static_cast<double>(upper));
+    return buffer;
+  }
+  // A growing offset moves the pattern towards lower v for a + strip, higher v for a - strip; the
+  // roll about the band's middle moves the bottom rearward, the top forward, the front down and the
+  // rear up.
+  const float cy = 0.5f * (band.y0 + band.y1), cz = 0.5f * band.height;
+  int32_t against = 0;
+  const size_t corners = strip.xyz.size() / 3;
+  for (size_t j = 0; j + 2 < corners; j += 2) {
+    const float dy = strip.xyz[3 * (j + 2) + 1] - strip.xyz[3 * j + 1];
+    const float dz = strip.xyz[3 * (j + 2) + 2] - strip.xyz[3 * j + 2];
+    const float dv = strip.uv[2 * (j + 2) + 1] - strip.uv[2 * j + 1];
+    const float my = 0.5f * (strip.xyz[3 * (j + 2) + 1] + strip.xyz[3 * j + 1]) - cy;
+    const float mz = 0.5f * (strip.xyz[3 * (j + 2) + 2] + strip.xyz[3 * j + 2]) - cz;
+    const float along = dy * mz - dz * my;  // the step against the roll's motion (mz, -my)
+    if (static_cast<float>(sign) * dv * along >= 0.0f && std::fabs(dv) > 0.0f && std::fabs(along) > 1e-9f) ++against;
+  }
+  if (against > 0) {
+    std::snprintf(buffer, sizeof buffer, "roll (has %d steps rolling the wrong way, wants 0)", against);
+    return buffer;
+  }
+  return {};
 }

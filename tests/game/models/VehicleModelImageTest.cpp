@@ -1,6 +1,7 @@
 // Every slot's compiled model drawn on the software device from far above (all but orthographic,
 // 1,000 pixels a model unit): the hull stage covers its footprint to a pixel, and the barrel ends
-// within 2 pixels of the flash point at turret angles 0, 90 and 180.
+// within 2 pixels of the flash point at turret angles 0, 90 and 180; and seen from the side the
+// whole model stands on the ground row.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -35,8 +36,8 @@ class White : public GGraph3DTexture {
 
 // Forwards a model's drawing to the renderer, keeping only the part asked for: the hull stage
 // (what comes before the first push), the barrel (what comes after the flash), or a small
-// triangle centred on the flash point.
-enum class Part { kHull, kBarrel, kFlashPoint };
+// triangle centred on the flash point; or all of it.
+enum class Part { kHull, kBarrel, kFlashPoint, kAll };
 
 struct Picker {
   GGraph3D* g;
@@ -44,7 +45,9 @@ struct Picker {
   bool pushed = false;
   bool flashed = false;
 
-  bool Drawing() const { return part == Part::kHull ? !pushed : part == Part::kBarrel && flashed; }
+  bool Drawing() const {
+    return part == Part::kAll || (part == Part::kHull ? !pushed : part == Part::kBarrel && flashed);
+  }
   void SetBackfaceCulling(bool on) { g->SetBackfaceCulling(on); }
   void DrawTexturedStrip(bool clip, int32_t n, const float* xyz, const float* uv) {
     if (Drawing()) g->DrawTexturedStrip(clip, n, xyz, uv);
@@ -104,13 +107,21 @@ struct Picture {
   ~Picture() { gGraph3D = nullptr; }
 
   // The drawn pixels of one part of a slot at a turret angle, as (column, row).
-  std::vector<std::pair<int32_t, int32_t>> Draw(int32_t slot, Part part, float turretAngle) {
+  // From above (+z, +y up on the screen), or from the right (+x, +y to the right, +z up).
+  std::vector<std::pair<int32_t, int32_t>> Draw(int32_t slot, Part part, float turretAngle, bool side = false) {
     for (int32_t y = 0; y < kSide; ++y)
       for (int32_t x = 0; x < kSide; ++x) screen.Row16(y)[x] = kBlank;
     g.RenderBegin();
     g.SetProjection(0, 0, kSide, kSide, 2.0f * std::atan(0.5f * kSide / kPerUnit / kFar) * 57.2957795f, kFar - 1.0f,
                     kFar + 1.0f);
-    g.LookAt(0.0f, 0.0f, kFar, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    if (side) {
+      // Turned a little so that the bands of the running gear, edge-on from square to the side,
+      // show their slopes and end faces.
+      g.LookAt(kFar, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
+      g.RotateZ(30.0f);
+    } else {
+      g.LookAt(0.0f, 0.0f, kFar, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    }
     g.SetColor(1.0f, 1.0f, 1.0f);
     g.SetTexture(&white);
     Picker picker{&g, part};
@@ -186,6 +197,24 @@ TEST(VehicleModelImages, HullsCoverTheirFootprintsAndBarrelsEndOnTheFlash) {
   }
   EXPECT_GT(hulls, 90);
   EXPECT_GT(barrels, 40);
+}
+
+TEST(VehicleModelImages, SeenFromTheSideEveryModelStandsOnTheGroundRow) {
+  // Seen level from the right, turned 30 degrees: row r covers z from (319 - r) / 1000 to
+  // (320 - r) / 1000, so the ground row is 319, the lowest drawn row of a model whose lowest point
+  // lies at z 0 (the routines' running gear reaches it within 0.0015, a pixel and a half).
+  Picture picture;
+  for (int32_t slot = 0; slot < VehicleModelTable::kSlots; ++slot) {
+    SCOPED_TRACE(slot);
+    int32_t lowest = -1, top = kSide;
+    for (const auto& [x, y] : picture.Draw(slot, Part::kAll, 0.0f, true)) {
+      lowest = std::max(lowest, y);
+      top = std::min(top, y);
+    }
+    EXPECT_GE(lowest, 318);
+    EXPECT_LE(lowest, 319);
+    EXPECT_LT(top, 300);  // and the model stands up from it
+  }
 }
 
 }  // namespace

@@ -464,3 +464,67 @@ TEST(ModelSource, CopiedStagesAreTheOtherModelsValueForValue) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ModelSource, ValueTrianglesAreTheSourcesOrThePlaceholders) {
+  std::string contract = kContract;
+  contract.replace(contract.find("arrays 1"), 8, "values 1");
+  std::vector<ModelContract> cs;
+  std::string error;
+  ASSERT_TRUE(ReadModelContracts(contract, "contract.txt", cs, error)) << error;
+  auto compile = [&cs](const std::string& body, ModelRecord& r) {
+    std::string why = CompileModelSource(body, "007.model", cs[0], cs, {}, r);
+    return why.empty() ? ValidateModel(cs[0], r.View()) : why;
+  };
+  auto value = [](const ModelRecord& r) {
+    ModelCallLog log;
+    RunModelProgram(r.View(), log, &log, ModelDrawValues{}, false, true);
+    for (const auto& call : log.Calls())
+      if (call.kind == ModelCallLog::Kind::kValue) return call.args;
+    return std::vector<float>{};
+  };
+  ModelRecord own, placeholder;
+  ASSERT_EQ(compile(kBody, own), "");
+  // The source's triangle, corner for corner in model units.
+  const std::vector<float> drawn = value(own);
+  ASSERT_EQ(drawn.size(), 9u);
+  EXPECT_FLOAT_EQ(drawn[1], static_cast<float>(1.0 / 28.867));
+  EXPECT_FLOAT_EQ(drawn[3], static_cast<float>(0.5 / 28.867));
+  std::string none = kBody;
+  none.erase(none.find("tri "));
+  ASSERT_EQ(compile(none, placeholder), "");
+  EXPECT_EQ(value(placeholder).size(), 9u);
+  EXPECT_NE(value(placeholder), drawn);
+  EXPECT_NE(compile(kBody + "tri 0 1 1 0.5 1.5 1 0 1.5 1.5\n", own).find("group 2: singles (has 2, wants 1)"), std::string::npos);
+}
+
+TEST(ModelSource, TheBoxQuadsAreTheContractsAsGiven) {
+  const ModelContract& c = Routine(94);
+  const std::vector<ModelContract>& all = Contracts();
+  std::string last = "quad";
+  for (size_t k = 0; k < 20; ++k) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, " %.9g", static_cast<double>(c.quads[7][k]) * (k % 5 < 3 ? 28.867 : 1.0));
+    last += buffer;
+  }
+  const std::string head = "model 94\nstage hull\ngroup 1\nquad given\nquad given\nquad given\ngroup 2\n";
+  const std::string text = head + "quad given\nquad given\nquad given\nquad given\ngroup 3\n" + last + "\n";
+  ModelRecord authored, placeholder;
+  ModelSourceInfo info;
+  ASSERT_EQ(CompileModelSource(text, "094.model", c, all, {}, authored, &info), "");
+  EXPECT_FALSE(info.isTemplate);
+  EXPECT_EQ(ValidateModel(c, authored.View()), "");
+  ASSERT_EQ(MakePlaceholder(c, placeholder, &all), "");
+  EXPECT_TRUE(Same(authored, placeholder));
+  std::string moved = text;
+  moved.replace(moved.rfind(" 0 0 0 "), 7, " 0.1 0 0 ");
+  EXPECT_NE(CompileModelSource(moved, "094.model", c, all, {}, authored).find("094.model:13: slot 94, hull, group 3: quad 8, value 3: the box as given (has 0.003464, wants 0.000000)"),
+            std::string::npos);
+  EXPECT_EQ(CompileModelSource(head + "quad given\ngroup 3\nquad given\n", "094.model", c, all, {}, authored),
+            "094.model:7: slot 94, hull, group 2: quads (has 1, wants 4)");
+  EXPECT_EQ(CompileModelSource(head + "tri 0 0 0 1 0 0 0 1 0\n", "094.model", c, all, {}, authored),
+            "094.model:7: slot 94, hull, group 2: singles (has 1, wants 0)");
+}
+
+}  // namespace
