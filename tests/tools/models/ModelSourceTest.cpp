@@ -56,8 +56,8 @@ TEST(ModelSource, EveryTemplateSourceCompilesToItsPlaceholder) {
     const std::string name = ModelSourceName(c);
     ModelRecord compiled, placeholder;
     ModelSourceInfo info;
-    const std::string why =
-        CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + name), name, c, all, {}, compiled, &info);
+    const std::string why = CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + name), name, c, all,
+                                               ModelDirectoryLoader(TARVANE_MODEL_DIR), compiled, &info);
     ASSERT_EQ(why, "") << name;
     if (!info.isTemplate) continue;
     ASSERT_EQ(MakePlaceholder(c, placeholder, &all), "");
@@ -328,7 +328,7 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
     ModelRecord m;
     ModelSourceInfo i;
     ASSERT_EQ(CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + ModelSourceName(k)), ModelSourceName(k), k,
-                                 Contracts(), {}, m, &i),
+                                 Contracts(), ModelDirectoryLoader(TARVANE_MODEL_DIR), m, &i),
               "");
     if (i.isTemplate) continue;
     ASSERT_FALSE(i.depicts.empty()) << k.routine;
