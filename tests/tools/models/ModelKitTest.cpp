@@ -196,11 +196,16 @@ TEST(VehicleModelPlaceholders, SlotsThatShareStripsDrawTheSame) {
   const ModelProgram& p45 = CompiledOf(ContractOf(45));
   EXPECT_EQ(FanSizesByStage(p44), FanSizesByStage(p45));
   EXPECT_EQ(FanSizesByStage(CompiledOf(ContractOf(66))), FanSizesByStage(CompiledOf(ContractOf(67))));
-  Seeded moved(45);
-  moved.record.positions[3 * 60 + 2] += 0.001f;
+  // Routine 45 as compiled, one hull position moved.
+  ModelRecord moved;
+  moved.steps.assign(p45.steps, p45.steps + p45.stepCount);
+  moved.positions.assign(p45.positions, p45.positions + p45.positionCount);
+  moved.uvs.assign(p45.uvs, p45.uvs + p45.uvCount);
+  moved.constants.assign(p45.constants, p45.constants + p45.constantCount);
+  moved.positions[3 * 60 + 2] += 0.001f;
   for (size_t i = 0; i < Contracts().size(); ++i) {
     if (Contracts()[i].routine == 88) programs[i] = CompiledOf(ContractOf(88));
-    if (Contracts()[i].routine == 45) programs[i] = moved.record.View();
+    if (Contracts()[i].routine == 45) programs[i] = moved.View();
   }
   EXPECT_EQ(ValidateSharing(Contracts(), programs),
             "routine 45: hull, turret and gun: shared stages: differ from routine 44's");

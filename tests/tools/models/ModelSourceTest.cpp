@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -56,8 +57,8 @@ TEST(ModelSource, EveryTemplateSourceCompilesToItsPlaceholder) {
     const std::string name = ModelSourceName(c);
     ModelRecord compiled, placeholder;
     ModelSourceInfo info;
-    const std::string why =
-        CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + name), name, c, all, {}, compiled, &info);
+    const std::string why = CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + name), name, c, all,
+                                               ModelDirectoryLoader(TARVANE_MODEL_DIR), compiled, &info);
     ASSERT_EQ(why, "") << name;
     if (!info.isTemplate) continue;
     ASSERT_EQ(MakePlaceholder(c, placeholder, &all), "");
@@ -328,7 +329,7 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
     ModelRecord m;
     ModelSourceInfo i;
     ASSERT_EQ(CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + ModelSourceName(k)), ModelSourceName(k), k,
-                                 Contracts(), {}, m, &i),
+                                 Contracts(), ModelDirectoryLoader(TARVANE_MODEL_DIR), m, &i),
               "");
     if (i.isTemplate) continue;
     ASSERT_FALSE(i.depicts.empty()) << k.routine;
@@ -461,6 +462,221 @@ TEST(ModelSource, CopiedStagesAreTheOtherModelsValueForValue) {
             "009.model:2: slot 9: copy stages of a template: this model is a template too");
   files.clear();
   EXPECT_EQ(fails("model 9\ncopy 7 stages\n"), "009.model:2: slot 9: '007.model' cannot be read");
+}
+
+// ---- The batch of tanks, carriers and cars (slots 35-39, 41-46, 49-55) ----
+
+// A group's single triangles drawn from values are the source's own triangles.
+TEST(ModelSource, ValueSinglesAreTheSourcesOwnTriangles) {
+  std::string text = kContract;
+  text.replace(text.find("arrays 1"), 8, "values 1");
+  std::vector<ModelContract> cs;
+  std::string error;
+  ASSERT_TRUE(ReadModelContracts(text, "contract.txt", cs, error)) << error;
+  ModelRecord r;
+  ASSERT_EQ(CompileModelSource(kBody, "007.model", cs[0], cs, {}, r), "");
+  EXPECT_EQ(ValidateModel(cs[0], r.View()), "");
+  ModelCallLog log;
+  RunModelProgram(r.View(), log, &log, ModelDrawValues{}, false, true);
+  std::vector<std::vector<float>> values;
+  for (const auto& call : log.Calls())
+    if (call.kind == ModelCallLog::Kind::kValue) values.push_back(call.args);
+  ASSERT_EQ(values.size(), 1u);
+  const float u = 28.867f;
+  const std::vector<float> want = {0, 1 / u, 1 / u, 0.5f / u, 1.5f / u, 1 / u, 0, 1.5f / u, 1.5f / u};
+  ASSERT_EQ(values[0].size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(values[0][i], want[i], 1e-6f) << i;
+  // Without its triangle the group is refused.
+  std::string none = kBody;
+  none.erase(none.find("tri 0 1 1"));
+  EXPECT_EQ(CompileModelSource(none, "007.model", cs[0], cs, {}, r), "007.model:6: slot 7, hull, group 2: singles (has 0, wants 1)");
+}
+
+// One slot's compiled model drawn at rest (gun ahead), and its source's header.
+struct DrawnSlot {
+  const ModelContract* contract = nullptr;
+  ModelSourceInfo info;
+  ModelCallLog log;
+};
+
+DrawnSlot DrawSlot(int32_t slot) {
+  DrawnSlot d;
+  for (const ModelContract& c : Contracts())
+    if (std::find(c.slots.begin(), c.slots.end(), slot) != c.slots.end()) d.contract = &c;
+  if (d.contract == nullptr) {
+    ADD_FAILURE() << slot;
+    return d;
+  }
+  const std::string name = ModelSourceName(*d.contract);
+  ModelRecord r;
+  EXPECT_EQ(CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + name), name, *d.contract, Contracts(),
+                               ModelDirectoryLoader(TARVANE_MODEL_DIR), r, &d.info),
+            "");
+  EXPECT_FALSE(d.info.isTemplate) << slot;
+  RunModelProgram(r.View(), d.log, &d.log, ModelDrawValues{}, false, true);
+  return d;
+}
+
+bool IsFace(const ModelCallLog::Call& call) {
+  return call.kind == ModelCallLog::Kind::kFan || call.kind == ModelCallLog::Kind::kArray ||
+         call.kind == ModelCallLog::Kind::kValue;
+}
+
+// The least and greatest value of one axis over the faces (strips left out) of a stage whose
+// bound entry passes the filter.
+std::pair<float, float> Extent(const DrawnSlot& d, ModelCallLog::Stage stage, size_t axis,
+                               const std::function<bool(int32_t)>& entry = [](int32_t) { return true; }) {
+  float lo = 1e9f, hi = -1e9f;
+  int32_t bound = -1;
+  for (const auto& call : d.log.Calls()) {
+    if (call.kind == ModelCallLog::Kind::kBind) bound = call.n;
+    if (call.stage != stage || !IsFace(call) || !entry(bound)) continue;
+    for (size_t i = axis; i < call.args.size(); i += 3) {
+      lo = std::min(lo, call.args[i]);
+      hi = std::max(hi, call.args[i]);
+    }
+  }
+  return {lo, hi};
+}
+
+TEST(VehicleModelBatch, TheHeavyTanksShareTheirHullAndTurretAsTheContractSays) {
+  const DrawnSlot d43 = DrawSlot(43), d44 = DrawSlot(44), d45 = DrawSlot(45);
+  // 44 and 45: every call before the barrel stage alike, value for value; their barrels differ.
+  auto head = [](const DrawnSlot& d) {
+    std::vector<const ModelCallLog::Call*> out;
+    for (const auto& call : d.log.Calls())
+      if (call.stage != ModelCallLog::Stage::kBarrel && call.kind != ModelCallLog::Kind::kTranslate &&
+          call.kind != ModelCallLog::Kind::kFlash && call.kind != ModelCallLog::Kind::kRecoil)
+        out.push_back(&call);
+    return out;
+  };
+  const auto a = head(d44), b = head(d45), c = head(d43);
+  ASSERT_EQ(a.size(), b.size());
+  size_t faces = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    EXPECT_TRUE(a[i]->kind == b[i]->kind && a[i]->n == b[i]->n && a[i]->args == b[i]->args && a[i]->uvs == b[i]->uvs) << i;
+    faces += IsFace(*a[i]) ? 1 : 0;
+  }
+  size_t wanted = 0;
+  for (const ContractGroup& g : d44.contract->groups)
+    if (g.stage != ModelStage::kBarrel) wanted += static_cast<size_t>(g.fans + g.singles);
+  EXPECT_EQ(faces, wanted);  // every fan and single but the barrel's
+  EXPECT_NE(Extent(d44, ModelCallLog::Stage::kBarrel, 1).second, Extent(d45, ModelCallLog::Stage::kBarrel, 1).second);
+  // 43: the same strips and the same binding order, its singles drawn from values of its own.
+  std::vector<int32_t> binds43, binds44;
+  size_t values43 = 0, arrays44 = 0;
+  for (const auto* call : c) {
+    if (call->kind == ModelCallLog::Kind::kBind) binds43.push_back(call->n);
+  }
+  for (const auto* call : a)
+    if (call->kind == ModelCallLog::Kind::kBind) binds44.push_back(call->n);
+  EXPECT_EQ(binds43, binds44);
+  for (size_t i = 0; i < std::min(a.size(), c.size()); ++i) {
+    if (a[i]->kind == ModelCallLog::Kind::kStrip) {
+      EXPECT_EQ(c[i]->kind, ModelCallLog::Kind::kStrip);
+      EXPECT_EQ(c[i]->n, a[i]->n);
+    }
+  }
+  for (const auto* call : c) values43 += call->kind == ModelCallLog::Kind::kValue ? 1 : 0;
+  for (const auto* call : a) arrays44 += call->kind == ModelCallLog::Kind::kArray ? 1 : 0;
+  EXPECT_EQ(values43, 12u);
+  EXPECT_EQ(arrays44, 12u);
+  // The hull of 43 reaches past x -0.0575 (its footprint -0.058); those of 44 and 45 stop short.
+  EXPECT_LT(Extent(d43, ModelCallLog::Stage::kHull, 0).first, -0.0575f);
+  EXPECT_GT(Extent(d44, ModelCallLog::Stage::kHull, 0).first, -0.0575f);
+  EXPECT_GT(Extent(d45, ModelCallLog::Stage::kHull, 0).first, -0.0575f);
+  // The mortar of 45 never flashes; the guns of 43 and 44 do.
+  auto flashes = [](const DrawnSlot& d) {
+    return std::count_if(d.log.Calls().begin(), d.log.Calls().end(),
+                         [](const auto& call) { return call.kind == ModelCallLog::Kind::kFlash; });
+  };
+  EXPECT_EQ(flashes(d43), 1);
+  EXPECT_EQ(flashes(d44), 1);
+  EXPECT_EQ(flashes(d45), 0);
+}
+
+TEST(VehicleModelBatch, TheFlameTankTowsItsTrailerBehindTheHull) {
+  const DrawnSlot d = DrawSlot(46);
+  auto trailer = [](int32_t entry) { return entry == 9 || entry == 10 || entry == 12 || entry == 13; };
+  auto body = [](int32_t entry) { return entry == 9 || entry == 13; };
+  const float hullEnd = Extent(d, ModelCallLog::Stage::kHull, 1, [&](int32_t e) { return e > 0 && !trailer(e); }).first;
+  EXPECT_NEAR(hullEnd, -0.134f, 0.004f);
+  // The trailer's body stands wholly behind the hull and reaches the footprint's y min.
+  EXPECT_LT(Extent(d, ModelCallLog::Stage::kHull, 1, body).second, hullEnd - 0.04f);
+  EXPECT_FLOAT_EQ(Extent(d, ModelCallLog::Stage::kHull, 1, trailer).first, -0.266f);
+  EXPECT_FLOAT_EQ(d.contract->footprint[1], -0.266f);
+  // Its groups are bound after the hull's own, in the order 9, 10, 12, 13.
+  std::vector<int32_t> hullBinds;
+  for (const auto& call : d.log.Calls())
+    if (call.kind == ModelCallLog::Kind::kBind && call.stage == ModelCallLog::Stage::kHull) hullBinds.push_back(call.n);
+  EXPECT_EQ(hullBinds, (std::vector<int32_t>{0, 7, 2, 1, 11, 8, 6, 9, 10, 12, 13}));
+}
+
+TEST(VehicleModelBatch, LongGunsReachPastTheNoseAndTurnAboutThePivot) {
+  for (int32_t slot : {37, 38, 39, 42}) {
+    const DrawnSlot d = DrawSlot(slot);
+    const auto barrel = Extent(d, ModelCallLog::Stage::kBarrel, 1);
+    EXPECT_GT(barrel.second, d.contract->footprint[3] + 0.01f) << slot;
+    EXPECT_FLOAT_EQ(barrel.second, d.contract->flash[2]) << slot;
+    // The hull stage's own extent is the footprint, whatever the barrel does.
+    EXPECT_NEAR(Extent(d, ModelCallLog::Stage::kHull, 1).second, d.contract->footprint[3], 5e-4f) << slot;
+  }
+  // Slot 42 draws nothing in its gun stage: its mantlet moves with the barrel.
+  const DrawnSlot d42 = DrawSlot(42);
+  EXPECT_EQ(std::count_if(d42.log.Calls().begin(), d42.log.Calls().end(),
+                          [](const auto& call) { return call.stage == ModelCallLog::Stage::kGun && IsFace(call); }),
+            0);
+  // The self-propelled gun's compartment lies behind its gun at rest, ahead of it at 180 degrees.
+  const DrawnSlot d35 = DrawSlot(35);
+  EXPECT_LT(Extent(d35, ModelCallLog::Stage::kTurret, 1).first, -0.07f);
+  EXPECT_LT(Extent(d35, ModelCallLog::Stage::kTurret, 1).second, 0.0f);
+}
+
+TEST(VehicleModelBatch, TheCarriersShareOneBody) {
+  std::array<std::vector<int32_t>, 3> binds;
+  std::array<std::vector<std::vector<float>>, 3> bodies;
+  const int32_t slots[3] = {52, 53, 54};
+  for (size_t k = 0; k < 3; ++k) {
+    const DrawnSlot d = DrawSlot(slots[k]);
+    int32_t bound = -1;
+    for (const auto& call : d.log.Calls()) {
+      if (call.kind == ModelCallLog::Kind::kBind) binds[k].push_back(bound = call.n);
+      // The wheels' faces: the same discs on every carrier.
+      if (bound == 9 && call.kind == ModelCallLog::Kind::kFan) bodies[k].push_back(call.args);
+    }
+  }
+  // 53 ends after texture 15; 52 and 54 draw its groups and then their own.
+  const std::vector<int32_t> base = {0, 2, 8, 9, 7, 1, 11, 6, 10, 16, 15};
+  EXPECT_EQ(binds[1], base);
+  for (size_t k : {0u, 2u}) {
+    ASSERT_GT(binds[k].size(), base.size());
+    EXPECT_TRUE(std::equal(base.begin(), base.end(), binds[k].begin())) << k;
+  }
+  ASSERT_EQ(bodies[1].size(), 14u);
+  // Each wheel's corners lie on its circle alike in all three: compare the first corner a fan.
+  for (size_t k : {0u, 2u}) {
+    ASSERT_EQ(bodies[k].size(), bodies[1].size());
+    for (size_t i = 0; i < bodies[k].size(); ++i) {
+      EXPECT_NEAR(bodies[k][i][1], bodies[1][i][1], 0.005f) << k << " " << i;
+      EXPECT_NEAR(bodies[k][i][2], bodies[1][i][2], 1e-6f) << k << " " << i;
+    }
+  }
+}
+
+TEST(VehicleModelBatch, HatchesStandOnTheirModels) {
+  for (int32_t slot : {35, 37, 38, 39, 41, 42, 43, 44, 45, 46, 49, 50, 51, 52, 53, 54, 55}) {
+    const DrawnSlot d = DrawSlot(slot);
+    ASSERT_FALSE(d.info.hatches.empty()) << slot;
+    float top = 0;
+    for (const auto& call : d.log.Calls())
+      if (IsFace(call))
+        for (size_t i = 2; i < call.args.size(); i += 3) top = std::max(top, call.args[i]);
+    const auto& fp = d.contract->footprint;
+    for (const ModelHatch& h : d.info.hatches) {
+      EXPECT_TRUE(h.x >= fp[0] && h.x <= fp[2] && h.y >= fp[1] && h.y <= fp[3]) << slot << " " << h.name;
+      EXPECT_TRUE(h.z > 0.03f && h.z <= top + 0.001f) << slot << " " << h.name;
+    }
+  }
 }
 
 }  // namespace
