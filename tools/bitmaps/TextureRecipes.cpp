@@ -1267,7 +1267,7 @@ void Gear(Painter& p, const Row& row) {
   });
 }
 
-// The painted steel of a vehicle or gun in its army's colours, as one repeating sheet: the
+// The painted steel of a crew-served gun in its army's colours, as one repeating sheet: the
 // base paint with baked light across v (lighter above, darker below), weathering, panel seams
 // and rivet rows placed by the part, the German dark yellow with green and brown patches; on
 // snow ground a worn whitewash over it.
@@ -1358,11 +1358,14 @@ void VehicleSkin(Painter& p, const Row& row) {
     const double v = 1.0 - down;
     const int32_t band = std::min(3, static_cast<int32_t>(v * 4.0));
     const double t = v * 4.0 - band;  // metres across the band
+    // Camouflage and whitewash come from one pattern turned round u band by band, so each band
+    // holds as much of them as the others and only the light tells the bands apart.
+    const double turned = u + band * 0.37 - std::floor(u + band * 0.37), across = t * 0.25;
     Colour c = paint;
     if (german) {
       // Sprayed patches with soft edges.
-      const double g = Ramp(0.04, 0.09, Tiled(u, down, 4, 2, z));
-      const double b = Ramp(0.13, 0.18, Tiled(u, down, 4, 2, z + 21.7)) * (1.0 - g);
+      const double g = Ramp(0.04, 0.09, Tiled(turned, across, 4, 2, z));
+      const double b = Ramp(0.13, 0.18, Tiled(turned, across, 4, 2, z + 21.7)) * (1.0 - g);
       c = Mix(Mix(c, green, g), brown, b);
     }
     const double grain = Tiled(u, down, 16, 2, z + 5.0);
@@ -1377,7 +1380,7 @@ void VehicleSkin(Painter& p, const Row& row) {
       if (std::abs(d) < std::abs(nearest)) nearest = d;
     }
     const double seam = std::abs(nearest) * texel;  // metres
-    if (nearest == 0) c = Shade(c, 0.6);
+    if (nearest == 0) c = Shade(c, 0.68);
     else if (std::abs(nearest) == 1) c = Shade(c, nearest > 0 ? 1.12 : 0.86);
     if (band == 0 && (part == 0 || part == 3) && std::abs(t - 0.5) < 0.5 * texel) c = Shade(c, 0.62);
     if ((!german || band == 0) && std::abs(nearest) == rivetColumn) {
@@ -1397,7 +1400,7 @@ void VehicleSkin(Painter& p, const Row& row) {
     if (snow) {
       // Whitewash brushed on in strokes along u, thin at the seams and worn through in places.
       const double stroke = Noise(u * 8.0, down * 32.0, z + 17.0, 8, 32) * 0.2;
-      const double cover = Tiled(u, down, 4, 3, z + 13.0) + stroke - (seam < 0.04 ? 0.12 : 0.0) - (chipped ? 0.3 : 0.0);
+      const double cover = Tiled(turned, across, 8, 3, z + 13.0) + stroke - (seam < 0.04 ? 0.12 : 0.0) - (chipped ? 0.3 : 0.0);
       c = Mix(c, Shade(kWhitewash, 1.0 + grain * 0.05), Ramp(-0.36, -0.2, cover) * 0.94);
     }
     return Shade(c, kBandLight[band]);
