@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "TableTextureNumbers.h"
-#include "TextureMeasures.h"
+#include "BuiltTextures.h"
 #include "BitmapCatalogue.h"
 #include "BitmapRecipes.h"
 #include "TileMasks.h"
@@ -29,24 +29,6 @@
 // textures fit the video memory.
 
 namespace {
-
-const BitmapCatalogue& Catalogue() {
-  static BitmapCatalogue catalogue;
-  static bool loaded = catalogue.Load(TARVANE_BITMAP_CATALOGUE);
-  EXPECT_TRUE(loaded) << catalogue.Error();
-  return catalogue;
-}
-
-PBitmapFile::Image Picture(int32_t number) {
-  PBitmapFile::Image image;
-  const std::string path = std::string(TARVANE_BITMAP_DIR) + "/" + std::to_string(number) + ".bmp";
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  std::string bytes(in ? static_cast<size_t>(in.tellg()) : 0, '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  EXPECT_TRUE(PBitmapFile::Decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image)) << path;
-  return image;
-}
 
 void AddRange(std::set<int32_t>& s, int32_t first, int32_t last) {
   for (int32_t n = first; n <= last; ++n) s.insert(n);

@@ -18,24 +18,10 @@
 
 #include "BitmapCatalogue.h"
 #include "BitmapRecipes.h"
-#include "TextureMeasures.h"
+#include "BuiltTextures.h"
 #include "platform/PBitmapFile.h"
 
 namespace {
-
-const BitmapCatalogue& Catalogue() {
-  static BitmapCatalogue catalogue;
-  static bool loaded = catalogue.Load(TARVANE_BITMAP_CATALOGUE);
-  EXPECT_TRUE(loaded) << catalogue.Error();
-  return catalogue;
-}
-
-PBitmapFile::Image Picture(int32_t number) {
-  PBitmapFile::Image image;
-  EXPECT_TRUE(PBitmapFile::Load(std::string(TARVANE_BITMAP_DIR) + "/" + std::to_string(number) + ".bmp", image))
-      << number;
-  return image;
-}
 
 // The records of a table source: each record's keys and values.
 std::vector<std::map<std::string, std::string>> Records(const std::string& table) {

@@ -1,12 +1,31 @@
 #pragma once
-// Measures of how a texture repeats: the difference between two of its rows or columns, and
-// the largest such difference between neighbours inside it. A texture that wraps has no pair
-// across its edge that stands out above the neighbours inside.
+// The textures the build drew, for the tests that look at them: the catalogue, a picture of
+// the build's folder by number, and measures of how a texture repeats (the difference between
+// two of its rows or columns, and the largest such difference between neighbours inside it: a
+// texture that wraps has no pair across its edge that stands out above the neighbours inside).
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
+#include "BitmapCatalogue.h"
 #include "platform/PBitmapFile.h"
+
+inline const BitmapCatalogue& Catalogue() {
+  static BitmapCatalogue catalogue;
+  static bool loaded = catalogue.Load(TARVANE_BITMAP_CATALOGUE);
+  EXPECT_TRUE(loaded) << catalogue.Error();
+  return catalogue;
+}
+
+inline PBitmapFile::Image Picture(int32_t number) {
+  PBitmapFile::Image image;
+  const std::string path = std::string(TARVANE_BITMAP_DIR) + "/" + std::to_string(number) + ".bmp";
+  EXPECT_TRUE(PBitmapFile::Load(path, image)) << path;
+  return image;
+}
 
 // Mean absolute difference per channel between two rows (or, with columns, two columns).
 inline double LineDifference(const PBitmapFile::Image& image, int32_t a, int32_t b, bool columns) {
