@@ -1,8 +1,9 @@
 // Draws the program's interface bitmaps from the bitmap catalogue:
 //   make_bitmaps <catalogue> <folder>          every row with a recipe as <folder>/<number>.bmp,
-//                                              contact-ui.bmp (the 2-D pictures) and
-//                                              contact-textures.bmp (the 3-D textures),
-//                                              all of them with numbers
+//                                              contact-ui.bmp (the 2-D pictures),
+//                                              contact-textures.bmp (the 3-D textures) and
+//                                              contact-skins.bmp (the vehicle skins and their
+//                                              snow forms), all of them with numbers
 //   make_bitmaps --table <catalogue> <out.cpp> the catalogue as a table the tests link
 // The whole catalogue is read and checked before anything is written; a bad row stops the run
 // with "file:line: reason". Each file is written under a temporary name and then renamed, so
@@ -140,13 +141,14 @@ int main(int argc, char** argv) {
       }
     });
   for (std::thread& t : threads) t.join();
-  std::vector<const Drawn*> pictures, textureSheet;
+  std::vector<const Drawn*> pictures, textureSheet, skinSheet;
   for (size_t i = 0; i < rows.size(); ++i) {
     const Drawn& d = drawn[i];
     const std::string path = out + "/" + std::to_string(d.number) + ".bmp";
     if (!WriteFile(path, PBitmapFile::Encode(d.pixels.data(), d.width, d.height)))
       return Fail(path + " cannot be written");
-    (rows[i]->texture ? textureSheet : pictures).push_back(&d);
+    const bool skin = d.number % 10000 >= 4100 && d.number % 10000 <= 4899;
+    (!rows[i]->texture ? pictures : skin ? skinSheet : textureSheet).push_back(&d);
   }
   int32_t w = 0, h = 0;
   const std::vector<uint32_t> sheet = ContactSheet(pictures, w, h, 12, 170, 140);
@@ -155,6 +157,9 @@ int main(int argc, char** argv) {
   const std::vector<uint32_t> texSheet = ContactSheet(textureSheet, w, h, 36, 110, 96);
   if (!WriteFile(out + "/contact-textures.bmp", PBitmapFile::Encode(texSheet.data(), w, h)))
     return Fail(out + "/contact-textures.bmp cannot be written");
+  const std::vector<uint32_t> skins = ContactSheet(skinSheet, w, h, 36, 110, 96);
+  if (!WriteFile(out + "/contact-skins.bmp", PBitmapFile::Encode(skins.data(), w, h)))
+    return Fail(out + "/contact-skins.bmp cannot be written");
   Painter::ReleaseFonts();
   return 0;
 }

@@ -4,11 +4,18 @@
 // the vehicle its source depicts. One sheet per batch of slots and one of all, as BMP files
 // whose bytes are the same on every run.
 //   model_sheet <models-directory> <output-directory> --entries
+//   model_sheet <models-directory> <output-directory> --textures <bitmap-folder> <tables-folder> [snow]
 // --entries paints each texture entry in a flat colour of its own, so the groups of a model can
-// be told apart; the models' own textures wait for the vehicle skins.
+// be told apart. --textures draws each slot with the bitmaps the data tables give it, as the game
+// loads them (entry 0 the running gear of the first class using the slot, entries 1 to 16 the
+// model's texture numbers; snow: their snow forms, 10000 above); an entry the tables leave empty
+// is drawn in magenta.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,11 +58,69 @@ constexpr uint32_t kEntryColours[kEntries] = {0x383838, 0x7a8a3a, 0xb0a060, 0xc0
                                               0x60a0a0, 0xa060a0, 0xe0c020, 0x40c060, 0xd08040, 0x8080e0,
                                               0xe0e0e0, 0x905020, 0x20a0e0, 0xe06090, 0x50f0b0};
 
-std::vector<std::unique_ptr<FlatTexture>>* gTextures = nullptr;
+// A bitmap as the graphics store makes a texture of it: ARGB1555, magenta transparent.
+class BitmapTexture : public GGraph3DTexture {
+ public:
+  explicit BitmapTexture(const PBitmapFile::Image& image) : surface_(image.width, image.height, PPixelFormat::kARGB1555) {
+    for (int32_t y = 0; y < image.height; ++y)
+      for (int32_t x = 0; x < image.width; ++x) {
+        const uint32_t rgb = image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)];
+        surface_.Row16(y)[x] =
+            rgb == 0xFF00FF ? 0 : static_cast<uint16_t>(PBitmapFile::ToPixel(rgb, PPixelFormat::kARGB1555) | 0x8000u);
+      }
+  }
+  const PSurface* GetTexture() const override { return &surface_; }
+
+ private:
+  PSurface surface_;
+};
+
+// The textures each entry binds while a slot is drawn.
+std::vector<GGraph3DTexture*> gBound(kEntries, nullptr);
 
 void BindFlat(int32_t entry) {
-  if (gGraph3D != nullptr && gTextures != nullptr && entry >= 0 && entry < kEntries)
-    gGraph3D->SetTexture((*gTextures)[static_cast<size_t>(entry)].get());
+  if (gGraph3D != nullptr && entry >= 0 && entry < kEntries) gGraph3D->SetTexture(gBound[static_cast<size_t>(entry)]);
+}
+
+// The records of a data table source, each as its keys and values.
+std::vector<std::map<std::string, std::string>> TableRecords(const std::string& path) {
+  std::vector<std::map<std::string, std::string>> records;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t equals = line.find(" = ");
+    if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+    if (line.compare(0, equals, "record") == 0) records.emplace_back();
+    if (!records.empty()) records.back()[line.substr(0, equals)] = line.substr(equals + 3);
+  }
+  return records;
+}
+
+// Each slot's texture numbers by entry, as the game loads them; false when a table cannot be read.
+bool SlotTextureNumbers(const std::string& tables, bool snow, std::vector<std::array<int32_t, kEntries>>& out) {
+  const auto models = TableRecords(tables + "/vehicle_models.txt");
+  const auto classes = TableRecords(tables + "/vehicles.txt");
+  if (models.size() != static_cast<size_t>(VehicleModelTable::kSlots) || classes.empty()) return false;
+  out.assign(models.size(), {});
+  std::vector<bool> geared(models.size(), false);
+  for (const auto& c : classes) {
+    const auto model = c.find("model"), kind = c.find("kind"), flags = c.find("flags");
+    if (model == c.end() || kind == c.end()) return false;
+    const size_t slot = static_cast<size_t>(std::atoi(model->second.c_str()));
+    if (slot >= out.size() || geared[slot]) continue;
+    geared[slot] = true;
+    const int32_t k = std::atoi(kind->second.c_str());
+    const long f = flags == c.end() ? 0 : std::strtol(flags->second.c_str(), nullptr, 0);
+    out[slot][0] = (k >= 0 && k <= 2 ? 4026 : (f & 0x1000) != 0 ? 4023 : 4020) + (snow ? 2 : 0);
+  }
+  for (size_t slot = 0; slot < models.size(); ++slot) {
+    if (!geared[slot]) out[slot][0] = snow ? 4022 : 4020;
+    std::istringstream numbers((models[slot].count("textures") ? models[slot].at("textures") : "") + " " +
+                               (models[slot].count("extra_textures") ? models[slot].at("extra_textures") : ""));
+    int32_t n = 0;
+    for (size_t entry = 1; entry < kEntries && numbers >> n; ++entry) out[slot][entry] = n > 0 && snow ? n + 10000 : n;
+  }
+  return true;
 }
 
 struct NoHost {
@@ -111,12 +176,19 @@ void DrawCell(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view, std::ve
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4 || std::string(argv[3]) != "--entries") {
+  const bool entries = argc == 4 && std::string(argv[3]) == "--entries";
+  const bool textured = (argc == 6 || (argc == 7 && std::string(argv[6]) == "snow")) && std::string(argv[3]) == "--textures";
+  if (!entries && !textured) {
     std::fprintf(stderr, "usage: model_sheet models-directory output-directory --entries\n"
-                         "(the models' own textures wait for the vehicle skins)\n");
+                         "       model_sheet models-directory output-directory --textures bitmap-folder tables-folder [snow]\n");
     return 2;
   }
   const std::string dir = argv[1], out = argv[2];
+  std::vector<std::array<int32_t, kEntries>> slotNumbers;
+  if (textured && !SlotTextureNumbers(argv[5], argc == 7, slotNumbers)) {
+    std::fprintf(stderr, "%s: the vehicle tables cannot be read\n", argv[5]);
+    return 1;
+  }
   std::string text;
   std::vector<ModelContract> contracts;
   std::string error;
@@ -163,17 +235,46 @@ int main(int argc, char** argv) {
   }
   std::vector<std::unique_ptr<FlatTexture>> textures;
   for (uint32_t c : kEntryColours) textures.push_back(std::make_unique<FlatTexture>(c));
-  gTextures = &textures;
+  FlatTexture missing(0xff00ff);
+  std::map<int32_t, std::unique_ptr<BitmapTexture>> bitmaps;
+  // The slot's textures: the flat colours, or its bitmaps (a snow form falling back to the plain
+  // one, as the game's loader does).
+  auto bindSlot = [&](int32_t slot) -> bool {
+    for (size_t entry = 0; entry < static_cast<size_t>(kEntries); ++entry) {
+      if (!textured) {
+        gBound[entry] = textures[entry].get();
+        continue;
+      }
+      const int32_t number = slotNumbers[static_cast<size_t>(slot)][entry];
+      gBound[entry] = &missing;
+      if (number <= 0) continue;
+      auto found = bitmaps.find(number);
+      if (found == bitmaps.end()) {
+        PBitmapFile::Image image;
+        const std::string folder = argv[4];
+        if (!PBitmapFile::Load(folder + "/" + std::to_string(number) + ".bmp", image) &&
+            !(number > 10000 && PBitmapFile::Load(folder + "/" + std::to_string(number - 10000) + ".bmp", image))) {
+          std::fprintf(stderr, "%s/%d.bmp: cannot be read\n", folder.c_str(), number);
+          return false;
+        }
+        found = bitmaps.emplace(number, std::make_unique<BitmapTexture>(image)).first;
+      }
+      gBound[entry] = found->second.get();
+    }
+    return true;
+  };
   int32_t status = 0;
   for (const auto& [name, slots] : sheets) {
     const int32_t count = static_cast<int32_t>(slots.size());
     const int32_t columns = std::min(count, kSlotsPerRow);
     const int32_t width = columns * 3 * kCellWidth, height = (count + kSlotsPerRow - 1) / kSlotsPerRow * kCellHeight;
     std::vector<uint32_t> sheet(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-    for (int32_t i = 0; i < count; ++i)
+    for (int32_t i = 0; i < count; ++i) {
+      if (!bindSlot(slots[static_cast<size_t>(i)])) return 1;
       for (int32_t view = 0; view < 3; ++view)
         DrawCell(g, screen, slots[static_cast<size_t>(i)], view, sheet, width, (i % kSlotsPerRow * 3 + view) * kCellWidth,
                  i / kSlotsPerRow * kCellHeight);
+    }
     Painter painter(width, height);
     std::vector<uint32_t> argb(sheet);
     for (uint32_t& p : argb) p |= 0xff000000u;

@@ -73,7 +73,7 @@ bool InKeyCell(uint32_t p) { return (p >> 16 & 255) >= 248 && (p & 255) >= 248 &
 
 TEST(BitmapCatalogueTest, HasEveryInterfaceNumberAndTheFontRowsEachWithItsLoader) {
   const auto& rows = Catalogue().Rows();
-  EXPECT_EQ(rows.size(), 1620u);
+  EXPECT_EQ(rows.size(), 2331u);
   std::set<int32_t> fonts;
   int32_t interface = 0, textures = 0;
   for (const auto& row : rows) {
@@ -87,22 +87,28 @@ TEST(BitmapCatalogueTest, HasEveryInterfaceNumberAndTheFontRowsEachWithItsLoader
       ++interface;
   }
   EXPECT_EQ(interface, 238);
-  EXPECT_EQ(textures, 1378);
+  EXPECT_EQ(textures, 2089);
   EXPECT_EQ(fonts, (std::set<int32_t>{30000, 30001, 30002, 30010}));
   // The blocks set aside for the data tables hold a skin for exactly the numbers the vehicle
-  // models and the crew weapons name; the reinforcement markers' block is full.
+  // models and the crew weapons name, and the pictures models map whole onto a face; the
+  // reinforcement markers' block is full.
   const std::set<int32_t> named = TableTextureNumbers();
   EXPECT_EQ(named.size(), 765u);
   std::set<int32_t> skins;
-  int32_t markers = 0;
+  int32_t markers = 0, details = 0;
   for (const auto& row : rows) {
     if (row.number >= 4100 && row.number <= 4999) {
-      EXPECT_EQ(row.recipe, "skin") << row.number;
+      if (row.recipe == "vehicle-detail") {
+        ++details;
+        continue;
+      }
+      EXPECT_EQ(row.recipe, row.number < 4900 ? "vehicle-skin" : "skin") << row.number;
       skins.insert(row.number);
     }
     markers += row.number >= 10040 && row.number <= 10048 ? 1 : 0;
   }
   EXPECT_EQ(skins, named);
+  EXPECT_EQ(details, 9);
   EXPECT_EQ(markers, 9);
   // Sizes fixed by the screens that place them.
   const std::map<int32_t, std::pair<int32_t, int32_t>> fixed = {
@@ -185,7 +191,7 @@ TEST(BitmapCatalogueTest, TheToolGivesByteIdenticalFoldersOnEveryRun) {
   ASSERT_EQ(RunTool(std::string(TARVANE_BITMAP_CATALOGUE) + " " + folder, errors, scratch), 0) << errors;
   const auto built = Digests(TARVANE_BITMAP_DIR);
   const auto again = Digests(folder);
-  ASSERT_EQ(again.size(), 1618u);  // 238 pictures, 1378 textures and the two sheets
+  ASSERT_EQ(again.size(), 2330u);  // 238 pictures, 2089 textures and the three sheets
   for (const auto& [name, digest] : again) {
     ASSERT_EQ(built.count(name), 1u) << name;
     EXPECT_EQ(built.at(name), digest) << name;
@@ -193,6 +199,7 @@ TEST(BitmapCatalogueTest, TheToolGivesByteIdenticalFoldersOnEveryRun) {
   PBitmapFile::Image sheet;
   EXPECT_TRUE(Decode(folder + "/contact-ui.bmp", sheet));
   EXPECT_TRUE(Decode(folder + "/contact-textures.bmp", sheet));
+  EXPECT_TRUE(Decode(folder + "/contact-skins.bmp", sheet));
 }
 
 TEST(BitmapCatalogueTest, MalformedRowsAreRefusedWithTheirLine) {

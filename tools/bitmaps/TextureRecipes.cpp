@@ -39,6 +39,7 @@ const std::set<std::string> kTreeLooks = {"pine", "broadleaf", "evergreen", "aut
                                           "willow", "snow-pine", "snow-broadleaf"};
 const std::set<std::string> kBuilds = {"stone", "brick", "limestone", "dark-brick", "plaster", "ochre",
                                        "timber", "farmhouse", "townhouse", "rendered", "hall", "church"};
+const std::set<std::string> kVehicleArmies = {"german", "us", "british", "canadian"};
 const std::set<std::string> kCloths = {"field-grey", "field-grey-late", "smock", "olive-early", "olive-late",
                                        "khaki", "khaki-dark", "olive-green", "earth-brown"};
 
@@ -73,6 +74,9 @@ const TextureRecipe kTextureRecipes[] = {
     {"obstacle", {{"what", {{"wire", "mines", "tank-mines"}}}}, {"what"}},
     {"gear", {{"pattern", {{"track", "track-wide", "wheel"}}}, {"ground", {{"dry", "wet", "snow"}}}}, {"pattern", "ground"}},
     {"skin", {{"army", {{"german", "us", "british"}}}, {"part", {{}, 0, 16}}, {"snow", {kYes}}}, {"army", "part"}},
+    {"vehicle-skin", {{"army", {kVehicleArmies}}, {"part", {{}, 0, 15}}, {"snow", {kYes}}}, {"army", "part"}},
+    {"vehicle-detail", {{"what", {{"hatch", "grille", "road-wheel", "insignia"}}}, {"army", {kVehicleArmies}},
+                        {"snow", {kYes}}}, {"what", "army"}},
 };
 
 const TextureRecipe* Find(const std::string& name) {
@@ -1216,38 +1220,54 @@ void Obstacle(Painter& p, const Row& row) {
   }
 }
 
-// Running gear that repeats along v: track links with grousers and guide horns, or a tyre's
-// tread; dust, mud or packed snow in the grooves.
+// Running gear that repeats along v, one repeat to 0.457 m of run: track links on u 0 to 0.5
+// (narrow steel links, wide chevron links, or the rubber-padded band of a half-track) and a
+// tyre's tread on u 0.5 to 1, so a vehicle with both draws them from one picture; dust, mud or
+// packed snow in the gaps and grooves.
 void Gear(Painter& p, const Row& row) {
   const std::string pattern = Arg(row, "pattern"), ground = Arg(row, "ground");
   const Colour dirt = ground == "dry" ? Colour{0.50, 0.44, 0.34} : ground == "wet" ? Colour{0.24, 0.20, 0.15}
                                                                                    : Colour{0.88, 0.89, 0.92};
-  const bool wheel = pattern == "wheel";
-  const double links = wheel ? 8 : pattern == "track-wide" ? 6 : 8;
-  EachTexel(p, [&](int32_t, int32_t, double u, double v, double&) {
-    const double f = std::fmod(v * links, 1.0);
-    Colour metal = wheel ? Colour{0.12, 0.12, 0.12} : Colour{0.30, 0.29, 0.27};
+  const Colour steel{0.31, 0.30, 0.28}, rubber{0.12, 0.12, 0.12};
+  const double z = row.number * 0.2;
+  EachTexel(p, [&](int32_t, int32_t, double u, double down, double&) {
+    const double v = 1.0 - down;
+    const double n = Tiled(u, down, 8, 2, z);
+    Colour c;
     bool groove;
-    if (wheel) {
-      const double chevron = std::fmod(v * links + std::abs(u - 0.5) * 1.5, 1.0);
-      groove = chevron < 0.35 && std::abs(u - 0.5) > 0.06;
-    } else if (pattern == "track-wide") {
-      const double chevron = std::fmod(v * links + std::abs(u - 0.5) * 0.8, 1.0);
-      groove = chevron > 0.7;
-      if (std::abs(u - 0.5) < 0.06) groove = false, metal = Shade(metal, 1.3);
+    if (u < 0.5) {
+      // Three links a repeat (a 152 mm pitch), across the track's width.
+      const double across = u / 0.5, f = std::fmod(v * 3.0, 1.0), side = std::abs(across - 0.5);
+      groove = f < 0.07 || f > 0.93;  // the gap over the pin
+      if (pattern == "wheel") {
+        // Rubber pads on steel links, a steel rim either side.
+        const bool pad = side < 0.40 && f > 0.14 && f < 0.86;
+        c = pad ? Shade(rubber, 1.0 + n * 0.25) : Shade(steel, 1.05 + n * 0.3);
+      } else if (pattern == "track-wide") {
+        // A chevron grouser across a wide cast link.
+        const double bar = std::fmod(f + side * 0.35 + 1.0, 1.0);
+        c = Shade(steel, bar > 0.42 && bar < 0.60 ? 1.45 : 0.95 + n * 0.3);
+        groove = groove || (bar > 0.62 && bar < 0.70);
+      } else {
+        // A straight grouser across a narrow link, its end connectors bright with wear.
+        c = Shade(steel, f > 0.42 && f < 0.58 ? 1.45 : side > 0.43 ? 1.25 : 0.95 + n * 0.3);
+        groove = groove || (side < 0.06 && (f < 0.3 || f > 0.7));
+      }
     } else {
-      groove = f > 0.72 || (std::abs(u - 0.5) < 0.08 && f < 0.5);
-      if (f < 0.16) metal = Shade(metal, 1.35);  // the grouser's edge
+      // Tyre tread: chevron lugs eight to a repeat, rounded shoulders.
+      const double across = (u - 0.5) / 0.5, side = std::abs(across - 0.5);
+      const double lug = std::fmod(v * 8.0 + side * 1.2, 1.0);
+      groove = lug < 0.38 && side > 0.05 && side < 0.44;
+      c = Shade(rubber, (side > 0.44 ? 0.8 : 1.0) + n * 0.25);
     }
-    const double n = Tiled(u, v, 8, 3, row.number * 0.2);
-    Colour c = Shade(metal, 1.0 + n * 0.3);
-    if (groove) c = Mix(Shade(metal, 0.5), dirt, 0.75 + n * 0.3);
-    else if (ground != "dry" && n > 0.2) c = Mix(c, dirt, 0.5);
+    if (groove) c = Mix(Shade(c, 0.5), dirt, 0.7 + n * 0.3);
+    else if (ground != "dry" && n > 0.15) c = Mix(c, dirt, 0.45);
+    else if (ground == "dry" && n > 0.3) c = Mix(c, dirt, 0.3);
     return c;
   });
 }
 
-// The painted steel of a vehicle or gun in its army's colours, as one repeating sheet: the
+// The painted steel of a crew-served gun in its army's colours, as one repeating sheet: the
 // base paint with baked light across v (lighter above, darker below), weathering, panel seams
 // and rivet rows placed by the part, the German dark yellow with green and brown patches; on
 // snow ground a worn whitewash over it.
@@ -1285,6 +1305,205 @@ void Skin(Painter& p, const Row& row) {
     }
     return c;
   });
+}
+
+// --- vehicle skins ----------------------------------------------------------------------
+
+// A vehicle's paint: German dark yellow (camouflaged with green and red-brown), US olive drab,
+// British and Canadian greens.
+Colour VehiclePaint(const std::string& army) {
+  if (army == "german") return {0.66, 0.58, 0.37};
+  if (army == "british") return {0.27, 0.31, 0.21};
+  if (army == "canadian") return {0.31, 0.35, 0.22};
+  return {0.36, 0.35, 0.21};
+}
+
+double Ramp(double a, double b, double x) {
+  const double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
+  return t * t * (3.0 - 2.0 * t);
+}
+
+// The light baked into each band of a skin, the renderer having none: top, sides, front and
+// rear, underside.
+constexpr double kBandLight[4] = {1.16, 0.92, 0.76, 0.50};
+const Colour kWhitewash{0.83, 0.84, 0.82};
+
+// One texture entry of a vehicle model, in the bands its faces are mapped into by their
+// normals: from v = 0 (the bottom row) up the top, the sides, the front and rear and the
+// underside, a quarter each. u spans 4 m and each band 1 m whatever the picture's size, so
+// seams, rivets and camouflage keep their scale. part is the entry less one: 0 and 1 the hull,
+// 2 and 3 the turret and gun, 4 the barrel (a plain tube), 5 on the fittings. The snow form
+// (snow=yes, numbered 10000 above) is the same paint under a worn whitewash.
+void VehicleSkin(Painter& p, const Row& row) {
+  const std::string army = Arg(row, "army");
+  const int32_t part = Int(row, "part", 0);
+  const bool snow = Snow(row);
+  const bool german = army == "german";
+  const bool barrel = part == 4;
+  const Colour paint = VehiclePaint(army);
+  const Colour green{0.25, 0.31, 0.19}, brown{0.40, 0.24, 0.15}, dust{0.47, 0.42, 0.33};
+  const Colour primer = german ? Colour{0.45, 0.24, 0.17} : Colour{0.24, 0.23, 0.21};
+  const int32_t width = p.Width();
+  const double texel = 4.0 / width;  // metres a texel across
+  // Plate seams on whole columns, a whole number of them to the 4 m repeat, so the picture
+  // wraps; rivet rows 6 cm beside them.
+  static const int32_t kSeams[7] = {4, 5, 3, 4, 0, 6, 5};
+  const int32_t seams = kSeams[std::min(part, 6)];
+  std::vector<int32_t> seamColumns;
+  for (int32_t k = 0; k < seams; ++k)
+    seamColumns.push_back(static_cast<int32_t>(std::floor((k + part * 0.37) * width / seams)) % width);
+  const int32_t rivetColumn = std::max(2, static_cast<int32_t>(std::lround(0.06 / texel)));
+  const double z = (row.number % 10000) * 0.37;  // the snow form keeps the plain form's paint
+  EachTexel(p, [&](int32_t x, int32_t, double u, double down, double&) {
+    const double v = 1.0 - down;
+    const int32_t band = std::min(3, static_cast<int32_t>(v * 4.0));
+    const double t = v * 4.0 - band;  // metres across the band
+    // Camouflage and whitewash come from one pattern turned round u band by band, so each band
+    // holds as much of them as the others and only the light tells the bands apart.
+    const double turned = u + band * 0.37 - std::floor(u + band * 0.37), across = t * 0.25;
+    Colour c = paint;
+    if (german) {
+      // Sprayed patches with soft edges.
+      const double g = Ramp(0.04, 0.09, Tiled(turned, across, 4, 2, z));
+      const double b = Ramp(0.13, 0.18, Tiled(turned, across, 4, 2, z + 21.7)) * (1.0 - g);
+      c = Mix(Mix(c, green, g), brown, b);
+    }
+    const double grain = Tiled(u, down, 16, 2, z + 5.0);
+    c = Shade(c, 1.0 + grain * (barrel ? 0.04 : 0.08));
+    // Plate seams, lit on one side and shadowed on the other, with rivet rows beside them
+    // (German hulls are welded: bolts on the decks only).
+    int32_t nearest = width;  // columns to the nearest seam, signed
+    for (int32_t column : seamColumns) {
+      int32_t d = x - column;
+      if (d > width / 2) d -= width;
+      if (d < -width / 2) d += width;
+      if (std::abs(d) < std::abs(nearest)) nearest = d;
+    }
+    const double seam = std::abs(nearest) * texel;  // metres
+    if (nearest == 0) c = Shade(c, 0.68);
+    else if (std::abs(nearest) == 1) c = Shade(c, nearest > 0 ? 1.12 : 0.86);
+    if (band == 0 && (part == 0 || part == 3) && std::abs(t - 0.5) < 0.5 * texel) c = Shade(c, 0.62);
+    if ((!german || band == 0) && std::abs(nearest) == rivetColumn) {
+      const double r = std::fmod(t / 0.15 + 0.5, 1.0) * 0.15;
+      const double d = std::min(r, 0.15 - r);
+      if (d < 0.6 * texel) c = Shade(c, 1.3);
+      else if (d < 1.4 * texel && r > 0.075) c = Shade(c, 0.75);
+    }
+    // Wear: chipped paint showing the primer, more along the seams; rain streaks down the
+    // upright faces; dust thrown up on the underside and the ends.
+    const double chip = Tiled(u, down, 32, 1, z + 9.0) + (seam < 0.08 ? 0.12 : 0.0) + (part >= 5 ? 0.06 : 0.0);
+    const bool chipped = !barrel && chip > 0.58;
+    if (chipped) c = Mix(c, primer, 0.8);
+    if (band == 1 || band == 2) c = Shade(c, 1.0 - 0.08 * std::max(0.0, Noise(u * 32.0, t * 1.5, z + 3.0, 32, 0)));
+    if (band == 3) c = Mix(c, dust, 0.35 + 0.2 * grain);
+    if (band == 2) c = Mix(c, dust, 0.10 + 0.15 * std::max(0.0, grain));
+    if (snow) {
+      // Whitewash brushed on in strokes along u, thin at the seams and worn through in places.
+      const double stroke = Noise(u * 8.0, down * 32.0, z + 17.0, 8, 32) * 0.2;
+      const double cover = Tiled(turned, across, 8, 3, z + 13.0) + stroke - (seam < 0.04 ? 0.12 : 0.0) - (chipped ? 0.3 : 0.0);
+      c = Mix(c, Shade(kWhitewash, 1.0 + grain * 0.05), Ramp(-0.36, -0.2, cover) * 0.94);
+    }
+    return Shade(c, kBandLight[band]);
+  });
+}
+
+// A picture a model maps whole onto one face: a round hatch or an engine grille (seen from
+// above, lit as a top), a road wheel or the army's marking (seen from the side). The snow form
+// whitewashes the paint but leaves the marking clear, as crews did.
+void VehicleDetail(Painter& p, const Row& row) {
+  const std::string what = Arg(row, "what"), army = Arg(row, "army");
+  const bool snow = Snow(row);
+  const double w = p.Width(), h = p.Height(), cx = w / 2, cy = h / 2, r = std::min(w, h) / 2;
+  const double light = what == "hatch" || what == "grille" ? kBandLight[0] : kBandLight[1];
+  const Colour coat = Shade(snow ? kWhitewash : VehiclePaint(army), light);
+  const Colour steel{0.30, 0.29, 0.27}, rubber{0.11, 0.11, 0.11}, white{0.93, 0.93, 0.90};
+  const int32_t seed = row.number % 10000;
+  cairo_t* cr = p.Cr();
+  p.Grain(0, 0, w, h, coat, 0.08, w / 6.0, seed);
+  if (snow) {
+    // The paint showing through the worn whitewash at the edges.
+    Dice dice(static_cast<uint32_t>(seed));
+    for (int32_t k = 0; k < 10; ++k) {
+      const double a = dice.Range(0, 2 * M_PI), d = dice.Range(0.8, 1.0) * r;
+      cairo_arc(cr, cx + std::cos(a) * d, cy + std::sin(a) * d, dice.Range(0.04, 0.1) * r, 0, 2 * M_PI);
+      Fill(cr, Shade(VehiclePaint(army), light));
+    }
+  }
+  auto disc = [&](double radius, Colour c) {
+    cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
+    Fill(cr, c);
+  };
+  auto bolts = [&](double radius, int32_t count, double size, Colour c) {
+    for (int32_t k = 0; k < count; ++k) {
+      const double a = 2 * M_PI * k / count;
+      cairo_arc(cr, cx + std::cos(a) * radius, cy + std::sin(a) * radius, size, 0, 2 * M_PI);
+      Fill(cr, c);
+    }
+  };
+  if (what == "hatch") {
+    disc(r * 0.86, Shade(coat, 0.55));  // the gap round the lid
+    disc(r * 0.80, coat);
+    cairo_arc(cr, cx, cy, r * 0.74, M_PI * 0.75, M_PI * 1.75);  // lit upper-left rim
+    Stroke(cr, Shade(coat, 1.15), r * 0.06);
+    cairo_arc(cr, cx, cy, r * 0.74, M_PI * 1.75, M_PI * 2.75);
+    Stroke(cr, Shade(coat, 0.8), r * 0.06);
+    cairo_rectangle(cr, cx - r * 0.5, cy + r * 0.72, r, r * 0.2);  // hinge
+    Fill(cr, Shade(steel, light));
+    cairo_rectangle(cr, cx - r * 0.25, cy - r * 0.12, r * 0.5, r * 0.1);  // handle
+    Fill(cr, Shade(steel, light * 1.2));
+    bolts(r * 0.92, 12, r * 0.035, Shade(coat, 1.25));
+  } else if (what == "grille") {
+    cairo_rectangle(cr, w * 0.08, h * 0.08, w * 0.84, h * 0.84);
+    Fill(cr, {0.06, 0.06, 0.05});
+    const int32_t slats = 7;
+    for (int32_t k = 0; k < slats; ++k) {
+      const double y = h * (0.1 + 0.8 * (k + 0.15) / slats), t = h * 0.8 / slats * 0.62;
+      cairo_rectangle(cr, w * 0.1, y, w * 0.8, t);
+      Fill(cr, Shade(coat, 0.85));
+      cairo_rectangle(cr, w * 0.1, y, w * 0.8, std::max(1.0, t * 0.25));
+      Fill(cr, Shade(coat, 1.12));
+    }
+    for (double x : {0.08, 0.92})
+      for (double y : {0.08, 0.92}) {
+        cairo_arc(cr, w * x, h * y, r * 0.05, 0, 2 * M_PI);
+        Fill(cr, Shade(coat, 1.25));
+      }
+  } else if (what == "road-wheel") {
+    cairo_rectangle(cr, 0, 0, w, h);
+    Fill(cr, Shade(rubber, light));
+    disc(r * 0.98, Shade(rubber, light * 1.2));
+    disc(r * 0.80, Shade(coat, 0.85));
+    disc(r * 0.66, coat);
+    cairo_arc(cr, cx, cy, r * 0.72, 0, 2 * M_PI);  // the dished ring
+    Stroke(cr, Shade(coat, 0.7), r * 0.04);
+    bolts(r * 0.56, 12, r * 0.035, Shade(coat, 1.25));
+    disc(r * 0.24, Shade(steel, light * 1.1));
+    bolts(r * 0.15, 8, r * 0.03, Shade(steel, light * 1.6));
+  } else {
+    // The marking: the German cross, black edged with white; the Allies' white star, ringed
+    // on US vehicles.
+    if (army == "german") {
+      const double arm = r * 0.22, reach = r * 0.78;
+      for (const auto& [grow, colour] : {std::pair<double, Colour>{r * 0.08, white}, {0.0, Colour{0.06, 0.06, 0.06}}}) {
+        cairo_rectangle(cr, cx - arm - grow, cy - reach - grow, 2 * (arm + grow), 2 * (reach + grow));
+        cairo_rectangle(cr, cx - reach - grow, cy - arm - grow, 2 * (reach + grow), 2 * (arm + grow));
+        Fill(cr, colour);
+      }
+    } else {
+      const double outer = army == "us" ? r * 0.70 : r * 0.86;
+      for (int32_t k = 0; k < 10; ++k) {
+        const double a = -M_PI / 2 + M_PI * k / 5, d = k % 2 == 0 ? outer : outer * 0.382;
+        if (k == 0) cairo_move_to(cr, cx + std::cos(a) * d, cy + std::sin(a) * d);
+        else cairo_line_to(cr, cx + std::cos(a) * d, cy + std::sin(a) * d);
+      }
+      cairo_close_path(cr);
+      Fill(cr, white);
+      if (army == "us") {
+        cairo_arc(cr, cx, cy, r * 0.84, 0, 2 * M_PI);
+        Stroke(cr, white, r * 0.08);
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -1365,5 +1584,7 @@ std::vector<uint32_t> TextureRecipes::Draw(const BitmapCatalogue::Row& row) {
   if (r == "obstacle") Obstacle(p, row);
   if (r == "gear") Gear(p, row);
   if (r == "skin") Skin(p, row);
+  if (r == "vehicle-skin") VehicleSkin(p, row);
+  if (r == "vehicle-detail") VehicleDetail(p, row);
   return p.Pixels(row.key);
 }
