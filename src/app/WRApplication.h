@@ -460,7 +460,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   void ResetMapInput();
   // The radio: a line wrapped to the radio's width, and the expiry of old lines.
   void AddRadioLine(const std::string& text, int32_t side) { tcp_.AddRadioLine(text, side); }
-  void ExpireRadioLines() { tcp_.ExpireRadioLines(); }
+  void ExpireRadioLines() override { tcp_.ExpireRadioLines(); }
+  void RedrawTransferProgress() override { tcpHost_.ProgressChanged(); }
+  void RequestReinforcementsNotice() override { SetReinforcementsPending(true); }
   void AddRadioHint() { tcp_.AddRadioHint(tcpHost_.RadioHint()); }
   void SendChat(const char* text) override { tcp_.SendChat(text != nullptr ? text : ""); }
   int32_t NetworkTimeRemaining() const { return tcp_.TimeRemaining(); }

@@ -22,6 +22,7 @@ bool WRApplication::OpenBattleScreen() {
   battle_->replayScreen = &battleScreen_;
   battle_->resultsScreen = &resultsScreen_;
   SetUnitDrawHost(&battleScreen_);
+  battleScreen_.InstallOrderHost(true);
   return battle_->OpenScreen(true, true);
 }
 
@@ -35,6 +36,7 @@ void WRApplication::CloseBattleScreen(bool keepMap) {
   resultsScreen_.DeleteView();
   SetBattleScreen(nullptr);
   if (GetUnitDrawHost() == &battleScreen_) SetUnitDrawHost(nullptr);
+  battleScreen_.InstallOrderHost(false);
 }
 
 void WRApplication::DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
