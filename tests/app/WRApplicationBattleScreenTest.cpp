@@ -53,8 +53,13 @@ TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   ASSERT_NE(line, nullptr);
   EXPECT_EQ(std::string(line).rfind("Camera Dip = ", 0), 0u) << line;
 
-  // Frames draw the battlefield with its texts.
+  // Frames draw the battlefield with its texts, through the projection the map's camera gives
+  // over the view's own rectangle.
+  EXPECT_EQ(view->GetFieldOfView(), 0.0f);
   for (int i = 0; i < 3; ++i) rig.kernel->UpdateScreen();
+  EXPECT_EQ(view->GetFieldOfView(), battle.map->frame.fieldOfView);
+  EXPECT_GT(view->GetFieldOfView(), 0.0f);
+  EXPECT_GT(view->GetNearPlane(), 0.0f);
 
   // Leaving the 3-D view for a briefing hides it; back after the results every crater shows.
   battle.SetViewActive(false);
