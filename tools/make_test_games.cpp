@@ -54,6 +54,10 @@ void Populate(Battle& battle) {
     battle.AddUnitToMap(axis, axis->x, axis->y);
     battle.AddUnitToMap(allied, allied->x, allied->y);
   }
+  // The squads are the scenario's own, not units that arrived: no side is to be told of
+  // reinforcements when the battle opens.
+  battle.sideOnMap[0] = 0;
+  battle.sideOnMap[1] = 0;
   for (int32_t side = 0; side < 2; ++side) {
     auto* group = new ReinforcementGroup();
     group->Init(false);

@@ -374,6 +374,10 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // A label at the screen projection of a point of the battlefield, in the view: yellow with
   // highlight, else orange; nothing off the screen or behind the eye.
   void DrawTextAt(const char* text, bool highlight, float x, float y, float z) override;
+  // The battlefield view's projection over its own rectangle, and its fill with its background
+  // colour while the map is not drawn.
+  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override;
+  void FillBattlefieldBackground() override;
   // Up to two label lines at a point of the view's screen, in the colours the codes name.
   void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
                    int32_t code2) override;
@@ -460,7 +464,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   void ResetMapInput();
   // The radio: a line wrapped to the radio's width, and the expiry of old lines.
   void AddRadioLine(const std::string& text, int32_t side) { tcp_.AddRadioLine(text, side); }
-  void ExpireRadioLines() { tcp_.ExpireRadioLines(); }
+  void ExpireRadioLines() override { tcp_.ExpireRadioLines(); }
+  void RedrawTransferProgress() override { tcpHost_.ProgressChanged(); }
+  void RequestReinforcementsNotice() override { SetReinforcementsPending(true); }
   void AddRadioHint() { tcp_.AddRadioHint(tcpHost_.RadioHint()); }
   void SendChat(const char* text) override { tcp_.SendChat(text != nullptr ? text : ""); }
   int32_t NetworkTimeRemaining() const { return tcp_.TimeRemaining(); }

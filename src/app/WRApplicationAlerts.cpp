@@ -124,10 +124,8 @@ void WRApplication::Idle() {
       ShowAlert(AlertTable::kPlayBalance);
     }
   }
-  if (connectionType_ == 2) {
-    tcp_.ExpireRadioLines();
-    tcp_.Idle();
-  }
+  // The radio lines expire in the battlefield view's tick.
+  if (connectionType_ == 2) tcp_.Idle();
   if (quitAfterPasses_ > 0 && ++passes_ == quitAfterPasses_) DoCommand(kCommandQuitRequest);
 }
 

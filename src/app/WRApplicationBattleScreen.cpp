@@ -5,6 +5,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/ui/GView.h"
+#include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/ui/MapView.h"
@@ -22,6 +23,7 @@ bool WRApplication::OpenBattleScreen() {
   battle_->replayScreen = &battleScreen_;
   battle_->resultsScreen = &resultsScreen_;
   SetUnitDrawHost(&battleScreen_);
+  battleScreen_.InstallOrderHost(true);
   return battle_->OpenScreen(true, true);
 }
 
@@ -35,6 +37,7 @@ void WRApplication::CloseBattleScreen(bool keepMap) {
   resultsScreen_.DeleteView();
   SetBattleScreen(nullptr);
   if (GetUnitDrawHost() == &battleScreen_) SetUnitDrawHost(nullptr);
+  battleScreen_.InstallOrderHost(false);
 }
 
 void WRApplication::DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
@@ -63,4 +66,29 @@ void WRApplication::DrawTextAt(const char* text, bool highlight, float x, float 
   GString255 label;
   label.Assign(text);
   view->DrawLabel(static_cast<int32_t>(sx), static_cast<int32_t>(sy), &label, highlight ? 2 : 1, nullptr, 0);
+}
+
+namespace {
+
+// The battlefield view of the battle's map, or null.
+GView* BattlefieldViewOf(Battle* battle) {
+  return battle != nullptr && battle->map != nullptr ? dynamic_cast<GView*>(battle->map->display.battleView) : nullptr;
+}
+
+}  // namespace
+
+void WRApplication::SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) {
+  GView* view = BattlefieldViewOf(battle_);
+  const GViewHost* host = GViewHost::Current();
+  // The projection is the 3-D renderer's: in 2-D mode the map draws nothing anyway.
+  if (view == nullptr || host == nullptr || !host->Is3D()) return;
+  view->SetProjection(fieldOfView, nearPlane, farPlane);
+}
+
+void WRApplication::FillBattlefieldBackground() {
+  GView* view = BattlefieldViewOf(battle_);
+  if (view == nullptr) return;
+  GRect local;
+  view->GetLocalBounds(local);
+  view->FillRect(local, view->GetBackColor());
 }

@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "app/BattleScreenSeam.h"
 #include "game/battle/BattleKeyHost.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/units/UnitDrawHost.h"
+#include "game/units/UnitOrderHost.h"
 
 class Battle;
 class GView;
@@ -13,14 +15,22 @@ class WRApplication;
 
 // The battle screen as the application sees it: the battle's keys, the map's menus, its
 // battlefield view and the view's texts, and what the battle's key handler asks of the
-// application, and the plain forwarding part of what the unit drawing asks. It forwards to the
-// current battle, its map and the application; with no battle or no view it answers as a
-// screen that is not there.
-class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public UnitDrawHost, public ReplayScreen {
+// application, the plain forwarding part of what the unit drawing asks, and what the units'
+// orders ask of the screen (the unit panel, the waypoint level menu, the selected waypoint, the
+// operation in play, the crews that bail out). It forwards to the current battle, its map and
+// the application; with no battle or no view it answers as a screen that is not there.
+class WRBattleScreen : public BattleScreenSeam,
+                       public BattleKeyHost,
+                       public UnitDrawHost,
+                       public ReplayScreen,
+                       public UnitOrderHost {
  public:
   explicit WRBattleScreen(WRApplication& app) : app_(app) {}
-  // Lets go of the unit drawing when it is still installed there.
+  // Lets go of the unit drawing and the units' orders where it is still installed, and
+  // deletes the crews no battle took.
   ~WRBattleScreen() override;
+  WRBattleScreen(const WRBattleScreen&) = delete;
+  WRBattleScreen& operator=(const WRBattleScreen&) = delete;
 
   // ---- BattleScreenSeam ----
   void HandleKey(uint8_t key, bool alt, bool keypad) override;
@@ -82,6 +92,30 @@ class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public Uni
   void InvalidateInfoPanel() override;
   void PreloadSounds(int32_t count, const uint16_t* numbers, const uint8_t* looped) override;
 
+  // ---- UnitOrderHost: what the units' orders ask of the screen and the battle ----
+  void RefreshUnitPanel() override;
+  // The level menu of a waypoint on a building with an upper floor, at the last click.
+  void OpenWaypointMenu(Unit& unit) override;
+  void RefreshWaypointDisplay() override { RefreshMap(); }
+  void RefreshMap() override;
+  int32_t GetSelectedWaypoint() const override;
+  void ClearSelectedWaypoint() override;
+  int32_t GetHomeEdge(int32_t sideIndex) const override;
+  // A battle of an operation: its number, the supply settings and the operation's map.
+  bool InOperation() const override;
+  int32_t GetOperationBattleNumber() const override;
+  int32_t GetSupplySetting(int32_t sideIndex) const override;
+  Map* GetOperationMap() override;
+  bool IsLaterOperationBattle() const override { return InOperation() && GetOperationBattleNumber() > 1; }
+  void Deselect(const Unit& unit) override;
+  void RefreshUnitDisplays() override { RefreshMap(); }
+  // A crew that bailed out joins the battle's units after the slice; with no battle it waits
+  // here until the screen goes.
+  void AddUnit(Unit* unit) override;
+  // Installs the screen for the units' orders, or lets go of it.
+  void InstallOrderHost(bool on);
+  // ---- End of UnitOrderHost ----
+
  private:
   Battle* CurrentBattle() const;
   Map* CurrentMap() const;
@@ -89,4 +123,5 @@ class WRBattleScreen : public BattleScreenSeam, public BattleKeyHost, public Uni
 
   WRApplication& app_;
   bool paused_ = false;
+  std::vector<Unit*> strayCrews_;  // owned: crews made with no battle to take them
 };

@@ -51,7 +51,8 @@ class ScreenHost : public HeadlessHost {
   int32_t height_;
 };
 
-// The battle screen's share of unit drawing: the figure textures come from the map.
+// The battle screen's share of unit drawing: the figure textures and the order lines come from
+// the map.
 class MapUnitDrawHost : public UnitDrawHost {
  public:
   void EnsureKindGroupGraphics(int32_t group) override {
@@ -59,6 +60,13 @@ class MapUnitDrawHost : public UnitDrawHost {
   }
   void EnsureInfantryTexture(int32_t n) override {
     if (map != nullptr) map->EnsureInfantryTexture(n);
+  }
+  // Order lines as the battle screen draws them: in the chosen style, the second form thin.
+  void SetLineStyle(int32_t style) override {
+    if (map != nullptr) map->SetLineStyle(style);
+  }
+  void DrawTerrainLine(bool secondForm, float x0, float y0, float z0, float x1, float y1, float z1) override {
+    if (map != nullptr) map->DrawTerrainLine(true, !secondForm, x0, y0, z0, x1, y1, z1);
   }
   Map* map = nullptr;
 };

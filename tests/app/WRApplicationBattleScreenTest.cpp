@@ -1,6 +1,7 @@
 // The application opening the battle screen of its battle on a started kernel: the screen's
 // services and keys installed, the strip and the battlefield view built, keys and option texts
-// reaching the view, frames drawn, and everything taken down again.
+// reaching the view, frames drawn, and everything taken down again; the screen answering the
+// units' orders while it is open.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,6 +15,9 @@
 #include "game/map/Map.h"
 #include "game/map/MapObjectList.h"
 #include "game/ui/MapView.h"
+#include "game/ui/WaypointMenu.h"
+#include "game/units/TestInfantry.h"
+#include "game/units/UnitOrderHost.h"
 
 TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   ShellRig rig(true);
@@ -49,8 +53,13 @@ TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   ASSERT_NE(line, nullptr);
   EXPECT_EQ(std::string(line).rfind("Camera Dip = ", 0), 0u) << line;
 
-  // Frames draw the battlefield with its texts.
+  // Frames draw the battlefield with its texts, through the projection the map's camera gives
+  // over the view's own rectangle.
+  EXPECT_EQ(view->GetFieldOfView(), 0.0f);
   for (int i = 0; i < 3; ++i) rig.kernel->UpdateScreen();
+  EXPECT_EQ(view->GetFieldOfView(), battle.map->frame.fieldOfView);
+  EXPECT_GT(view->GetFieldOfView(), 0.0f);
+  EXPECT_GT(view->GetNearPlane(), 0.0f);
 
   // Leaving the 3-D view for a briefing hides it; back after the results every crater shows.
   battle.SetViewActive(false);
@@ -71,4 +80,52 @@ TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   EXPECT_FALSE(app.Screen().HasMapView());
   EXPECT_EQ(battle.keyHost, nullptr);
   EXPECT_EQ(battle.replayScreen, nullptr);
+}
+
+TEST(ShellBattleScreenTest, TheBattleScreenAnswersTheUnitsOrdersWhileItIsOpen) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  Battle& battle = *app.GetBattle();
+  battle.setupPhase = 0;
+  EXPECT_EQ(GetUnitOrderHost(), nullptr);
+  ASSERT_TRUE(app.OpenBattleScreen());
+  UnitOrderHost* host = GetUnitOrderHost();
+  ASSERT_EQ(host, static_cast<UnitOrderHost*>(&static_cast<WRBattleScreen&>(app.Screen())));
+
+  auto* squad = new TestInfantry;
+  squad->x = 100.0f;
+  squad->y = 100.0f;
+  battle.units.Append(squad);
+  battle.SelectUnit(squad);
+  battle.SetSelectedWaypoint(2);
+  EXPECT_EQ(host->GetSelectedWaypoint(), 2);
+  host->ClearSelectedWaypoint();
+  EXPECT_EQ(battle.selectedWaypoint, -1);
+  EXPECT_FALSE(host->InOperation());
+
+  // The level question of a waypoint on a building opens at the last click as the map's menu.
+  battle.map->orders.questionX = 200;
+  battle.map->orders.questionY = 100;
+  host->OpenWaypointMenu(*squad);
+  auto* menu = dynamic_cast<WaypointMenu*>(battle.map->camera.openMenu);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->Count(), 2);
+  EXPECT_TRUE(app.Screen().HasMapMenuOpen());
+  // Its 'b' answers it and the menu goes.
+  EXPECT_TRUE(app.OrdersMenuTakesKey(battle.map->camera.openMenu, 'b'));
+  EXPECT_EQ(battle.map->camera.openMenu, nullptr);
+
+  // A crew that bails out joins the battle's units after the slice.
+  auto* crew = new TestInfantry;
+  host->AddUnit(crew);
+  ASSERT_EQ(battle.laterUnits.Count(), 1);
+  EXPECT_EQ(battle.laterUnits.GetItem(0), static_cast<GObject*>(static_cast<Unit*>(crew)));
+  battle.laterUnits.DeleteAll(false);
+  delete crew;
+
+  host->Deselect(*squad);
+  EXPECT_EQ(battle.selectedUnit, nullptr);
+  app.CloseBattleScreen(false);
+  EXPECT_EQ(GetUnitOrderHost(), nullptr);
 }

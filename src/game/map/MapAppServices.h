@@ -49,6 +49,12 @@ class MapAppServices {
   virtual GObject* OpenUnitOrdersMenu(bool /*atWaypoint*/) { return nullptr; }
   // Hands a key to the open orders menu: true when the menu took it.
   virtual bool OrdersMenuTakesKey(GObject* /*menu*/, int32_t /*key*/) { return false; }
+  // The battlefield view's tick in TCP/IP play: radio lines older than 90 s go, and the
+  // transfer progress view (when one shows) is redrawn.
+  virtual void ExpireRadioLines() {}
+  virtual void RedrawTransferProgress() {}
+  // Units of the side to play arrived: the idle step shows "Reinforcements have arrived.".
+  virtual void RequestReinforcementsNotice() {}
   // Draws a text at the screen projection of a point (highlight chooses the colour).
   virtual void DrawTextAt(const char* /*text*/, bool /*highlight*/, float /*x*/, float /*y*/, float /*z*/) {}
   // Whether the 3-D device draws translucent triangles.

@@ -7,6 +7,8 @@
 #include "game/map/BattlefieldView.h"
 #include "game/map/Map.h"
 
+class Battle;
+class Campaign;
 class GString;
 class MapAppServices;
 class Unit;
@@ -89,8 +91,13 @@ class MapView : public GView, public BattlefieldView {
   void Track(int32_t x, int32_t y, uint8_t inside, uint8_t final) override;
   void MouseUp(int32_t x, int32_t y, uint8_t rightButton) override;
   void RightMouseDown(int32_t x, int32_t y) override;
-  // Every idle pass: the replay's step, scrolling at the screen edge and the camera counter.
+  // Every idle pass: the replay's step, scrolling at the screen edge, in TCP/IP play the radio
+  // lines' expiry and the transfer progress view's redraw, the camera counter, and the notice
+  // of reinforcements that arrived for the side to play.
   void TickAction() override;
+  // The arrival flags of the side (0 or 1) in the battle and the operation (either may be
+  // null): true when either was set, and both are cleared.
+  static bool TakeArrivalNotice(Battle* battle, Campaign* operation, int32_t side);
   // Turns or moves the camera by the screen edge's directions (shift slides sideways instead
   // of turning); nothing while the view is hidden or an alert is up (mode 9). A pick whose
   // unit or waypoint the scroll dropped ends. True when the camera moved.

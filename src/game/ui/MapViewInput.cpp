@@ -5,6 +5,7 @@
 #include "framework/media/GGraph3D.h"
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderState.h"
@@ -392,6 +393,24 @@ void MapView::TickAction() {
     shift = gKernel->IsShiftDown();
   }
   const bool moving = ScrollAtEdge(dx, dy, shift);
+  const bool network = app.GetConnectionType() == 2;
+  if (network && map_->chatEntry != nullptr) app.ExpireRadioLines();
   const bool replaying = app.GetInputMode() == kReplay && battle != nullptr && battle->replayState != Replay::kPaused;
   app.SetCameraCounter(moving || replaying);
+  if (network) app.RedrawTransferProgress();
+  if (TakeArrivalNotice(battle, dynamic_cast<Campaign*>(app.GetOperation()), app.GetCurrentSide())) {
+    app.RequestReinforcementsNotice();
+  }
+}
+
+bool MapView::TakeArrivalNotice(Battle* battle, Campaign* operation, int32_t side) {
+  // The side to play is 2 only between games, when no view ticks: nothing to tell then.
+  if (side < 0 || side > 1) return false;
+  const auto at = static_cast<size_t>(side);
+  const bool arrived = (battle != nullptr && battle->sideOnMap[at] != 0) ||
+                       (operation != nullptr && operation->replayFlags[at] != 0);
+  if (!arrived) return false;
+  if (battle != nullptr) battle->sideOnMap[at] = 0;
+  if (operation != nullptr) operation->replayFlags[at] = 0;
+  return true;
 }

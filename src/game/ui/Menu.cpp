@@ -79,6 +79,21 @@ bool Menu::HandleKey(int32_t key) {
 
 void Menu::ClickOutside() { CloseOpenMenu(); }
 
+void Menu::Draw() {
+  GView::Draw();
+  if (GGraphic* frame = FramePicture(GetStyle())) DrawGraphic(frame, 0, 0);
+}
+
+GGraphic* Menu::FramePicture(int32_t index) const {
+  if (battle_ == nullptr || index < 0 || index >= Battle::kPanelPictures) return nullptr;
+  return battle_->panelPictures[static_cast<size_t>(index)];
+}
+
+GGraphic* Menu::WordPicture(int32_t index) const {
+  if (battle_ == nullptr || index < 0 || index >= Battle::kUnitPictures) return nullptr;
+  return battle_->unitPictures[static_cast<size_t>(index)];
+}
+
 void Menu::CloseOpenMenu() {
   if (battle_ == nullptr || battle_->map == nullptr) return;
   Map& map = *battle_->map;

@@ -7,6 +7,7 @@
 #include "game/map/OrderMenuTarget.h"
 
 class Battle;
+class GGraphic;
 class Unit;
 
 // A pop-up list of orders over the battlefield view: 160 pixels wide, a 20-pixel frame top and
@@ -37,6 +38,13 @@ class Menu : public GView, public OrderMenuTarget {
   int32_t CodeAt(int32_t index) const;
   uint8_t HotKeyAt(int32_t index) const;
   Unit* GetUnit() const { return unit_; }
+
+  // The frame picture of GetStyle at the top; the items draw themselves.
+  void Draw() override;
+  // The battle's menu frame (0..6) and order word (0..34) pictures; null when the index is
+  // outside them or the battle has not loaded the picture.
+  GGraphic* FramePicture(int32_t index) const;
+  GGraphic* WordPicture(int32_t index) const;
 
   void MouseDown(int32_t, int32_t, uint8_t, uint8_t, uint8_t) override {}
   // A click elsewhere closes the menu without an order.

@@ -12,6 +12,9 @@ class MenuItem : public GPictureButton {
   void Place(int32_t code, uint8_t hotKey, int32_t picture, Menu& menu, int32_t y);
   int32_t GetPicture() const { return picture_; }
   uint8_t GetHotKey() const { return hotKey_; }
+  // The order's word, the box at the right end (lit while pressed or under the pointer) and
+  // the hot-key letter in white with a black shadow.
+  void Draw() override;
 
  private:
   int32_t picture_ = 0;

@@ -298,6 +298,11 @@ void OrderOverlay::SetupPass(Battle& battle, int32_t inputMode, const Projector&
 }
 
 void OrderOverlay::Draw(Map& map, MapView& view) const {
+  DrawLines(map);
+  view.DrawOverlayTexts(texts);
+}
+
+void OrderOverlay::DrawLines(Map& map) const {
   if (legUnit != nullptr) legUnit->DrawOrderPreview(legX, legY, legZ, legCode);
   for (const Line& line : lines) {
     const bool textured = line.style >= 0;
@@ -305,5 +310,4 @@ void OrderOverlay::Draw(Map& map, MapView& view) const {
     else if (gGraph3D != nullptr) gGraph3D->SetColor(line.r, line.g, line.b);
     map.DrawTerrainLine(textured, line.wide, line.x0, line.y0, line.z0, line.x1, line.y1, line.z1);
   }
-  view.DrawOverlayTexts(texts);
 }

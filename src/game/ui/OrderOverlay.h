@@ -61,6 +61,8 @@ class OrderOverlay {
 
   // Draws the lines on the map and the texts on the view.
   void Draw(Map& map, MapView& view) const;
+  // The lines alone (the pending leg of a movement pick included).
+  void DrawLines(Map& map) const;
 
   std::vector<Line> lines;
   std::vector<MapView::Text> texts;

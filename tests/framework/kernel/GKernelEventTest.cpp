@@ -181,6 +181,29 @@ TEST_F(KernelEventTest, DeactivationStopsTheFramesAndReactivationTellsTheApplica
   EXPECT_EQ(kernel().GetScreenEdgeY(), 1);
 }
 
+TEST_F(KernelEventTest, OnlyTheOutermostPixelOfTheScreenScrolls) {
+  // The battlefield view's edge scrolling reads these directions: one rule for both.
+  const int32_t w = kernel().GetScreenWidth();
+  const int32_t h = kernel().GetScreenHeight();
+  int32_t dx = 9, dy = 9;
+  kernel().TrackScreenEdge(1, 1);
+  kernel().GetEdgeScroll(dx, dy);
+  EXPECT_EQ(dx, 0);
+  EXPECT_EQ(dy, 0);
+  kernel().TrackScreenEdge(w - 2, h - 2);
+  kernel().GetEdgeScroll(dx, dy);
+  EXPECT_EQ(dx, 0);
+  EXPECT_EQ(dy, 0);
+  kernel().TrackScreenEdge(w - 1, 0);
+  kernel().GetEdgeScroll(dx, dy);
+  EXPECT_EQ(dx, 1);
+  EXPECT_EQ(dy, -1);
+  kernel().TrackScreenEdge(0, h - 1);
+  kernel().GetEdgeScroll(dx, dy);
+  EXPECT_EQ(dx, -1);
+  EXPECT_EQ(dy, 1);
+}
+
 TEST(KernelEventBeforeStartTest, KeysGoToDefaultHandlingAndACloseQuitsAtOnce) {
   KernelRig rig;
   rig.app = new RecordingApp(&rig.calls);

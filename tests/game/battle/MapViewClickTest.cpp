@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "game/battle/BattleTestRig.h"
+#include "game/battle/Campaign.h"
 #include "game/battle/MovingTestUnits.h"
 #include "game/battle/PlainViewHost.h"
 #include "game/map/Map.h"
@@ -18,7 +19,13 @@ class LockHost : public HeadlessHost {
  public:
   bool IsNetworkOrdersLocked() const override { return locked; }
   void Beep() override {}
+  void ExpireRadioLines() override { ++expiries; }
+  void RedrawTransferProgress() override { ++progressRedraws; }
+  void RequestReinforcementsNotice() override { ++notices; }
   bool locked = false;
+  int32_t expiries = 0;
+  int32_t progressRedraws = 0;
+  int32_t notices = 0;
 };
 
 class MapViewClick : public testing::Test {
@@ -169,6 +176,48 @@ TEST_F(MapViewClick, EdgeScrollingStopsForAlertsAndHiddenViewsAndEndsAPickItOrph
   EXPECT_TRUE(view->ScrollAtEdge(0, 1, true));
   EXPECT_EQ(host->inputMode, 10);
   EXPECT_EQ(views.tracker, view.get());
+}
+
+TEST_F(MapViewClick, TheTickKeepsTheRadioInNetworkPlayAndTellsTheSideToPlayOfArrivals) {
+  // Outside TCP/IP play neither the radio nor the progress view is looked after.
+  view->TickAction();
+  EXPECT_EQ(host->expiries, 0);
+  EXPECT_EQ(host->progressRedraws, 0);
+  host->connectionType = 2;
+  view->TickAction();
+  EXPECT_EQ(host->expiries, 0);  // no radio entry line, no radio
+  EXPECT_EQ(host->progressRedraws, 1);
+  GObject entry;
+  battle->map->chatEntry = &entry;
+  view->TickAction();
+  battle->map->chatEntry = nullptr;
+  EXPECT_EQ(host->expiries, 1);
+  EXPECT_EQ(host->progressRedraws, 2);
+
+  // Units of the other side arrived: its player hears of it on its own turn, once.
+  EXPECT_EQ(host->notices, 0);
+  host->currentSide = 0;
+  battle->sideOnMap[0] = 0;
+  battle->sideOnMap[1] = 1;
+  view->TickAction();
+  EXPECT_EQ(host->notices, 0);
+  host->currentSide = 1;
+  view->TickAction();
+  view->TickAction();
+  EXPECT_EQ(host->notices, 1);
+  EXPECT_EQ(battle->sideOnMap[1], 0);
+
+  // The operation's flag counts too and both are cleared; no side to play, no notice.
+  Campaign operation(*host);
+  operation.replayFlags[1] = 1;
+  battle->sideOnMap[1] = 1;
+  EXPECT_FALSE(MapView::TakeArrivalNotice(battle, &operation, 2));
+  EXPECT_TRUE(MapView::TakeArrivalNotice(battle, &operation, 1));
+  EXPECT_EQ(operation.replayFlags[1], 0);
+  EXPECT_EQ(battle->sideOnMap[1], 0);
+  operation.replayFlags[0] = 1;
+  EXPECT_TRUE(MapView::TakeArrivalNotice(nullptr, &operation, 0));
+  EXPECT_FALSE(MapView::TakeArrivalNotice(nullptr, &operation, 0));
 }
 
 namespace {

@@ -1,7 +1,8 @@
 // The orders menu: its place inside the view, which orders it lists and under which letters,
-// and what the hot keys match.
+// what the hot keys match, and the pictures it draws.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 #include "game/battle/BattleTestRig.h"
@@ -9,7 +10,9 @@
 #include "game/battle/PlainViewHost.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "framework/core/Quorl.h"
 #include "game/ui/MapView.h"
+#include "game/ui/MenuItem.h"
 #include "game/ui/UnitOrdersMenu.h"
 #include "game/ui/VehicleQuestionMenu.h"
 #include "game/ui/WaypointMenu.h"
@@ -240,4 +243,30 @@ TEST_F(OrdersMenu, TheQuestionMenusAskOneUnitEvenInAGroup) {
   battle->selectedUnit = squad;
   battle->DoCommand(42);
   EXPECT_EQ(battle->map->camera.openMenu, nullptr);
+}
+
+TEST_F(OrdersMenu, TheMenuDrawsTheBattlesFrameAndWordPictures) {
+  Unit* squad = Add(0, 60.0f);
+  battle->selectedUnit = squad;
+  // Stand-ins for the loaded bitmaps: only their places are compared, never drawn here.
+  std::array<char, Battle::kPanelPictures + Battle::kUnitPictures> marks{};
+  for (int32_t i = 0; i < Battle::kPanelPictures; ++i)
+    battle->panelPictures[static_cast<size_t>(i)] = reinterpret_cast<GGraphic*>(&marks[static_cast<size_t>(i)]);
+  for (int32_t i = 0; i < Battle::kUnitPictures; ++i)
+    battle->unitPictures[static_cast<size_t>(i)] =
+        reinterpret_cast<GGraphic*>(&marks[static_cast<size_t>(Battle::kPanelPictures + i)]);
+  WaypointMenu* level = WaypointMenu::OpenFor(*battle, *squad);
+  ASSERT_NE(level, nullptr);
+  EXPECT_EQ(level->FramePicture(level->GetStyle()), battle->panelPictures[3]);
+  ASSERT_EQ(level->GetChildCount(), 2);
+  const auto* top = dynamic_cast<const MenuItem*>(level->GetChild(0));
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(level->WordPicture(top->GetPicture()), battle->unitPictures[20]);
+  // Pictures the battle does not have are none, not a read past its lists.
+  EXPECT_EQ(level->FramePicture(-1), nullptr);
+  EXPECT_EQ(level->FramePicture(Battle::kPanelPictures), nullptr);
+  EXPECT_EQ(level->WordPicture(Battle::kUnitPictures), nullptr);
+  SafeDelete(battle->map->camera.openMenu);
+  battle->panelPictures.fill(nullptr);
+  battle->unitPictures.fill(nullptr);
 }
