@@ -464,7 +464,7 @@ TEST(ModelSource, CopiedStagesAreTheOtherModelsValueForValue) {
 }
 
 
-// ---- The half-track families, the field car and their kin as authored (slots 82-90) ----
+// ---- The half-track families, the field car and their kin as authored (slots 57, 64, 65, 80-91) ----
 
 // A slot's model as the tool compiles its source, with the shared parts it uses (compiled once).
 const ModelRecord& Authored(int32_t slot, ModelSourceInfo* info = nullptr) {
@@ -639,22 +639,86 @@ TEST(HalfTrackModels, TheFieldCarDrawsItsTrianglesFromValues) {
 }
 
 TEST(HalfTrackModels, EveryAuthoredSlotNamesItsVehicleAndCrewHatches) {
-  for (int32_t slot : {82, 83, 84, 85, 86, 87, 88, 89, 90}) {
+  for (int32_t slot : {57, 64, 65, 80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91}) {
     ModelSourceInfo info;
     const ModelRecord& r = Authored(slot, &info);
     EXPECT_FALSE(info.isTemplate) << slot;
     ASSERT_FALSE(info.depicts.empty()) << slot;
     EXPECT_GE(info.hatches.size(), 2u) << slot;
     // Each hatch stands inside the footprint, above the ground.
+    std::array<float, 4> f{};
+    ModelDrawValues v;
+    v.footprint = &f;
+    Drawn(r, v);
     for (const ModelHatch& h : info.hatches) {
       EXPECT_GT(h.z, 0.0f) << slot << " " << h.name;
-      std::array<float, 4> f{};
-      ModelDrawValues v;
-      v.footprint = &f;
-      Drawn(r, v);
       EXPECT_TRUE(h.x > f[0] && h.x < f[2] && h.y > f[1] && h.y < f[3]) << slot << " " << h.name;
     }
   }
+}
+
+TEST(HalfTrackModels, UpperStagesOfTheArmouredCarsAndTheTankDestroyer) {
+  // Slot 57's first gun group draws on texture 3 still bound from the turret, with no bind of its
+  // own; slots 81 and 84 draw upper stages of equal counts, their barrels ending with one fan on
+  // texture 16 and one on texture 15 after texture 5; slot 81 totals 225, 590 and 1040.
+  using K = ModelCallLog::Kind;
+  bool gunStarted = false;
+  int32_t bound = -1, firstGunBind = -1, firstGunBound = -1;
+  for (const auto& call : Drawn(Authored(57))) {
+    if (call.kind == K::kBind) {
+      if (gunStarted && firstGunBind < 0) firstGunBind = call.n;
+      bound = call.n;
+    }
+    if (call.stage == ModelCallLog::Stage::kGun && IsDrawn(call.kind) && !gunStarted) {
+      gunStarted = true;
+      firstGunBound = bound;
+      firstGunBind = -1;
+    }
+  }
+  EXPECT_EQ(firstGunBound, 3);
+  EXPECT_EQ(firstGunBind, 4);  // the next group binds; the first had none
+  auto upper = [](int32_t slot) {
+    std::vector<std::pair<int32_t, int32_t>> out;  // entry, triangles of each upper primitive
+    int32_t entry = -1;
+    for (const auto& call : Drawn(Authored(slot))) {
+      if (call.kind == K::kBind) entry = call.n;
+      if (call.stage != ModelCallLog::Stage::kHull && IsDrawn(call.kind)) out.push_back({entry, call.n > 0 ? 1 : 0});
+    }
+    return out;
+  };
+  const auto a = upper(81), b = upper(84);
+  auto sorted = [](std::vector<std::pair<int32_t, int32_t>> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+  };
+  EXPECT_EQ(sorted(a), sorted(b));
+  ASSERT_GE(a.size(), 3u);
+  // Groups 9 and 8 elevate in slot 81 and only turn in slot 84.
+  auto stageOf = [](int32_t slot, int32_t wanted) {
+    int32_t entry = -1;
+    for (const auto& call : Drawn(Authored(slot))) {
+      if (call.kind == K::kBind) entry = call.n;
+      if (entry == wanted && call.stage != ModelCallLog::Stage::kHull && IsDrawn(call.kind)) return call.stage;
+    }
+    return ModelCallLog::Stage::kHull;
+  };
+  for (int32_t entry : {8, 9}) {
+    EXPECT_EQ(stageOf(81, entry), ModelCallLog::Stage::kGun) << entry;
+    EXPECT_EQ(stageOf(84, entry), ModelCallLog::Stage::kTurret) << entry;
+  }
+  EXPECT_EQ(a[a.size() - 1].first, 15);
+  EXPECT_EQ(a[a.size() - 2].first, 16);
+  EXPECT_EQ(a[a.size() - 3].first, 5);
+  int32_t primitives = 0, triangles = 0, vertices = 0;
+  for (const auto& call : Drawn(Authored(81)))
+    if (IsDrawn(call.kind)) {
+      ++primitives;
+      triangles += call.n;
+      vertices += static_cast<int32_t>(call.args.size() / 3);
+    }
+  EXPECT_EQ(primitives, 225);
+  EXPECT_EQ(triangles, 590);
+  EXPECT_EQ(vertices, 1040);
 }
 
 // ---- End of the half-track families ----
