@@ -745,4 +745,264 @@ TEST(ModelSource, TheBoxQuadsAreTheContractsAsGiven) {
             "094.model:7: slot 94, hull, group 2: singles (has 1, wants 0)");
 }
 
+
+// ---- The half-track families, the field car and their kin as authored (slots 57, 64, 65, 80-91) ----
+
+// A slot's model as the tool compiles its source, with the shared parts it uses (compiled once).
+const ModelRecord& Authored(int32_t slot, ModelSourceInfo* info = nullptr) {
+  static std::map<int32_t, std::pair<ModelRecord, ModelSourceInfo>> made;
+  auto it = made.find(slot);
+  if (it == made.end()) {
+    it = made.emplace(slot, std::pair<ModelRecord, ModelSourceInfo>{}).first;
+    for (const ModelContract& c : Contracts())
+      if (std::find(c.slots.begin(), c.slots.end(), slot) != c.slots.end()) {
+        const std::string name = ModelSourceName(c);
+        EXPECT_EQ(CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + name), name, c, Contracts(),
+                                     ModelDirectoryLoader(TARVANE_MODEL_DIR), it->second.first, &it->second.second),
+                  "");
+      }
+  }
+  if (info != nullptr) *info = it->second.second;
+  return it->second.first;
+}
+
+std::vector<ModelCallLog::Call> Drawn(const ModelRecord& r, const ModelDrawValues& values = {}) {
+  ModelCallLog log;
+  RunModelProgram(r.View(), log, &log, values, false, true);
+  return log.Calls();
+}
+
+bool IsDrawn(ModelCallLog::Kind k) {
+  using K = ModelCallLog::Kind;
+  return k == K::kStrip || k == K::kFan || k == K::kArray || k == K::kValue || k == K::kQuad;
+}
+
+TEST(HalfTrackModels, TheFamiliesDrawTheirStripsAndFootprintsAlike) {
+  using K = ModelCallLog::Kind;
+  auto strips = [](int32_t slot) {
+    std::vector<std::vector<float>> out;
+    for (const auto& call : Drawn(Authored(slot)))
+      if (call.kind == K::kStrip) {
+        out.push_back(call.args);
+        out.back().insert(out.back().end(), call.uvs.begin(), call.uvs.end());
+      }
+    return out;
+  };
+  auto footprint = [](int32_t slot) {
+    std::array<float, 4> f{};
+    ModelDrawValues v;
+    v.footprint = &f;
+    Drawn(Authored(slot), v);
+    return f;
+  };
+  const std::array<float, 4> light{-0.035f, -0.076f, 0.036f, 0.082f}, medium{-0.035f, -0.108f, 0.036f, 0.093f};
+  for (int32_t slot : {82, 83, 84, 85}) {
+    EXPECT_EQ(strips(slot), strips(82)) << slot;
+    EXPECT_EQ(footprint(slot), light) << slot;
+  }
+  for (int32_t slot : {86, 87, 88, 89}) EXPECT_EQ(strips(slot), strips(86)) << slot;
+  for (int32_t slot : {86, 87, 88}) EXPECT_EQ(footprint(slot), medium) << slot;
+  EXPECT_EQ(footprint(89), (std::array<float, 4>{-0.035f, -0.108f, 0.037f, 0.093f}));
+  EXPECT_EQ(strips(82).size(), 10u);
+  EXPECT_EQ(strips(86).size(), 10u);
+}
+
+TEST(HalfTrackModels, HullOnlySlotsNeverCallTheVehicleNorTurn) {
+  using K = ModelCallLog::Kind;
+  for (int32_t slot : {82, 86, 89, 90}) {
+    const ModelRecord& r = Authored(slot);
+    const auto still = Drawn(r);
+    ModelDrawValues turned;
+    turned.turretAngle = 90.0f;
+    turned.gunElevation = 20.0f;
+    turned.turretTilt = 5.0f;
+    const auto moved = Drawn(r, turned);
+    ASSERT_EQ(still.size(), moved.size()) << slot;
+    for (size_t i = 0; i < still.size(); ++i) {
+      EXPECT_NE(still[i].kind, K::kFlash) << slot;
+      EXPECT_NE(still[i].kind, K::kRecoil) << slot;
+      EXPECT_NE(still[i].kind, K::kRotateZ) << slot;
+      EXPECT_EQ(still[i].args, moved[i].args) << slot << " call " << i;
+    }
+  }
+}
+
+TEST(HalfTrackModels, TurretsWithoutGunsTurnButNeverElevate) {
+  using K = ModelCallLog::Kind;
+  for (int32_t slot : {83, 87}) {
+    const ModelRecord& r = Authored(slot);
+    std::vector<std::pair<int32_t, int32_t>> turret;  // entry, triangles
+    int32_t bound = -1;
+    for (const auto& call : Drawn(r)) {
+      if (call.kind == K::kBind) bound = call.n;
+      EXPECT_NE(call.kind, K::kFlash) << slot;
+      EXPECT_NE(call.kind, K::kRecoil) << slot;
+      if (call.stage == ModelCallLog::Stage::kTurret && IsDrawn(call.kind)) turret.push_back({bound, call.n});
+    }
+    ASSERT_EQ(turret.size(), 6u) << slot;
+    EXPECT_EQ(turret[0].first, 4) << slot;
+    for (size_t i = 1; i < 6; ++i) EXPECT_EQ(turret[i].first, 3) << slot;
+    if (slot == 87) {
+      for (const auto& fan : turret) EXPECT_EQ(fan.second, 2);
+    }
+    ModelDrawValues raised;
+    raised.gunElevation = 30.0f;
+    const auto a = Drawn(r), b = Drawn(r, raised);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i].args, b[i].args) << slot << " call " << i;
+  }
+}
+
+TEST(HalfTrackModels, Slot85TurnsAboutItsMountsPost) {
+  // Compose the turret stage's moves in the ground plane up to its first primitive: at 180
+  // degrees the origin lands at twice the post's y, and the tilt comes after the move back.
+  using K = ModelCallLog::Kind;
+  ModelDrawValues v;
+  v.turretAngle = 180.0f;
+  v.turretTilt = 3.0f;
+  double m[2][3] = {{1, 0, 0}, {0, 1, 0}};
+  auto then = [&m](double a, double b, double c, double d, double tx, double ty) {
+    const double n[2][3] = {{m[0][0] * a + m[0][1] * c, m[0][0] * b + m[0][1] * d, m[0][0] * tx + m[0][1] * ty + m[0][2]},
+                            {m[1][0] * a + m[1][1] * c, m[1][0] * b + m[1][1] * d, m[1][0] * tx + m[1][1] * ty + m[1][2]}};
+    std::copy(&n[0][0], &n[0][0] + 6, &m[0][0]);
+  };
+  bool pushed = false, movedBack = false, tiltAfterBack = false;
+  for (const auto& call : Drawn(Authored(85), v)) {
+    if (call.kind == K::kPush) pushed = true;
+    if (!pushed) continue;
+    if (IsDrawn(call.kind)) break;
+    if (call.kind == K::kTranslateY) {
+      then(1, 0, 0, 1, 0, call.args[0]);
+      movedBack = movedBack || call.args[0] < 0.0f;
+    } else if (call.kind == K::kRotateZ) {
+      const double r = call.args[0] * 3.14159265358979323846 / 180.0;
+      then(std::cos(r), -std::sin(r), std::sin(r), std::cos(r), 0, 0);
+    } else if ((call.kind == K::kRotateX || call.kind == K::kRotateY) && call.args[0] != 0.0f) {
+      tiltAfterBack = movedBack;
+    }
+  }
+  EXPECT_NEAR(m[0][2], 0.0, 1e-6);
+  EXPECT_NEAR(m[1][2], -0.067838, 1e-6);
+  EXPECT_TRUE(tiltAfterBack);
+}
+
+TEST(HalfTrackModels, TheFieldCarDrawsItsTrianglesFromValues) {
+  // Two value triangles after texture 1's fans and nine after texture 2's, the totals of the
+  // routine, and the authored corners (not stand-ins) in the values.
+  using K = ModelCallLog::Kind;
+  const ModelRecord& r = Authored(90);
+  std::map<int32_t, int32_t> values;
+  int32_t bound = -1, primitives = 0, triangles = 0, vertices = 0;
+  std::vector<float> last;
+  bool fanAfterValue = false;
+  for (const auto& call : Drawn(r)) {
+    if (call.kind == K::kBind) bound = call.n;
+    if (call.kind == K::kValue) {
+      ++values[bound];
+      if (bound == 2) last = call.args;
+    }
+    if (call.kind == K::kFan && values.count(bound) != 0) fanAfterValue = true;
+    if (IsDrawn(call.kind)) {
+      ++primitives;
+      triangles += call.n;
+      vertices += static_cast<int32_t>(call.args.size() / 3);
+    }
+  }
+  EXPECT_EQ(values, (std::map<int32_t, int32_t>{{1, 2}, {2, 9}}));
+  EXPECT_FALSE(fanAfterValue);
+  EXPECT_EQ(primitives, 154);
+  EXPECT_EQ(triangles, 401);
+  EXPECT_EQ(vertices, 709);
+  // The last is the tunnel's end: (-0.12, 0.55, 0.60) metres its first corner.
+  ASSERT_EQ(last.size(), 9u);
+  EXPECT_NEAR(last[0], -0.12 / 28.867, 1e-6);
+  EXPECT_NEAR(last[1], 0.55 / 28.867, 1e-6);
+  EXPECT_NEAR(last[2], 0.60 / 28.867, 1e-6);
+}
+
+TEST(HalfTrackModels, EveryAuthoredSlotNamesItsVehicleAndCrewHatches) {
+  for (int32_t slot : {57, 64, 65, 80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91}) {
+    ModelSourceInfo info;
+    const ModelRecord& r = Authored(slot, &info);
+    EXPECT_FALSE(info.isTemplate) << slot;
+    ASSERT_FALSE(info.depicts.empty()) << slot;
+    EXPECT_GE(info.hatches.size(), 2u) << slot;
+    // Each hatch stands inside the footprint, above the ground.
+    std::array<float, 4> f{};
+    ModelDrawValues v;
+    v.footprint = &f;
+    Drawn(r, v);
+    for (const ModelHatch& h : info.hatches) {
+      EXPECT_GT(h.z, 0.0f) << slot << " " << h.name;
+      EXPECT_TRUE(h.x > f[0] && h.x < f[2] && h.y > f[1] && h.y < f[3]) << slot << " " << h.name;
+    }
+  }
+}
+
+TEST(HalfTrackModels, UpperStagesOfTheArmouredCarsAndTheTankDestroyer) {
+  // Slot 57's first gun group draws on texture 3 still bound from the turret, with no bind of its
+  // own; slots 81 and 84 draw upper stages of equal counts, their barrels ending with one fan on
+  // texture 16 and one on texture 15 after texture 5; slot 81 totals 225, 590 and 1040.
+  using K = ModelCallLog::Kind;
+  bool gunStarted = false;
+  int32_t bound = -1, firstGunBind = -1, firstGunBound = -1;
+  for (const auto& call : Drawn(Authored(57))) {
+    if (call.kind == K::kBind) {
+      if (gunStarted && firstGunBind < 0) firstGunBind = call.n;
+      bound = call.n;
+    }
+    if (call.stage == ModelCallLog::Stage::kGun && IsDrawn(call.kind) && !gunStarted) {
+      gunStarted = true;
+      firstGunBound = bound;
+      firstGunBind = -1;
+    }
+  }
+  EXPECT_EQ(firstGunBound, 3);
+  EXPECT_EQ(firstGunBind, 4);  // the next group binds; the first had none
+  auto upper = [](int32_t slot) {
+    std::vector<std::pair<int32_t, int32_t>> out;  // entry, triangles of each upper primitive
+    int32_t entry = -1;
+    for (const auto& call : Drawn(Authored(slot))) {
+      if (call.kind == K::kBind) entry = call.n;
+      if (call.stage != ModelCallLog::Stage::kHull && IsDrawn(call.kind)) out.push_back({entry, call.n > 0 ? 1 : 0});
+    }
+    return out;
+  };
+  const auto a = upper(81), b = upper(84);
+  auto sorted = [](std::vector<std::pair<int32_t, int32_t>> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+  };
+  EXPECT_EQ(sorted(a), sorted(b));
+  ASSERT_GE(a.size(), 3u);
+  // Groups 9 and 8 elevate in slot 81 and only turn in slot 84.
+  auto stageOf = [](int32_t slot, int32_t wanted) {
+    int32_t entry = -1;
+    for (const auto& call : Drawn(Authored(slot))) {
+      if (call.kind == K::kBind) entry = call.n;
+      if (entry == wanted && call.stage != ModelCallLog::Stage::kHull && IsDrawn(call.kind)) return call.stage;
+    }
+    return ModelCallLog::Stage::kHull;
+  };
+  for (int32_t entry : {8, 9}) {
+    EXPECT_EQ(stageOf(81, entry), ModelCallLog::Stage::kGun) << entry;
+    EXPECT_EQ(stageOf(84, entry), ModelCallLog::Stage::kTurret) << entry;
+  }
+  EXPECT_EQ(a[a.size() - 1].first, 15);
+  EXPECT_EQ(a[a.size() - 2].first, 16);
+  EXPECT_EQ(a[a.size() - 3].first, 5);
+  int32_t primitives = 0, triangles = 0, vertices = 0;
+  for (const auto& call : Drawn(Authored(81)))
+    if (IsDrawn(call.kind)) {
+      ++primitives;
+      triangles += call.n;
+      vertices += static_cast<int32_t>(call.args.size() / 3);
+    }
+  EXPECT_EQ(primitives, 225);
+  EXPECT_EQ(triangles, 590);
+  EXPECT_EQ(vertices, 1040);
+}
+
+// ---- End of the half-track families ----
+
 }  // namespace
