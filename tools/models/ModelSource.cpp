@@ -557,7 +557,9 @@ std::string Compiler::CloseGroup() {
   const ContractGroup& cg = contract_.groups[static_cast<size_t>(group_)];
   if (static_cast<int32_t>(g.fans.size()) != cg.fans)
     return Fail(g.line, Figures("fans", static_cast<int64_t>(g.fans.size()), cg.fans));
-  const int32_t singles = cg.singleKind == SingleKind::kArrays ? cg.singles : 0;
+  // Triangles from arrays and from values are both written as the source's triangles.
+  const bool authored = cg.singleKind == SingleKind::kArrays || cg.singleKind == SingleKind::kValues;
+  const int32_t singles = authored ? cg.singles : 0;
   if (static_cast<int32_t>(g.singles.size()) != singles)
     return Fail(g.line, Figures("singles", static_cast<int64_t>(g.singles.size()), singles));
   return {};

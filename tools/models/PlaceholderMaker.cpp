@@ -283,6 +283,9 @@ std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, co
               const float edge = side == 0 ? fp[2] : fp[0];
               const float y = fp[1] + 0.01f + 0.01f * static_cast<float>(trackValue % 16);
               FaceFan(Box{edge, y, 0.0f, edge, y + 0.009f, 0.02f}, side == 0 ? 2 : 1, 1.0f, 1, xyz, uv);
+            } else if (own != nullptr && static_cast<size_t>(i) < own->singleXyz.size()) {
+              xyz = own->singleXyz[static_cast<size_t>(i)];
+              uv = own->singleUv[static_cast<size_t>(i)];
             } else {
               placer.Fan(1, xyz, uv);
             }
