@@ -571,4 +571,44 @@ TEST(AuthoredTanks, TrianglesFromValuesAreTheSourcesOwn) {
             "007.model:6: slot 7, hull, group 2: singles (has 2, wants 1)");
 }
 
+
+TEST(AuthoredTanks, Slot77SplitsItsLeftLowerRun) {
+  // The lower run of the left track is two strips, 7 triangles then 3, the second starting on a
+  // corner of the first; the left track's offset moves both, the right one's neither.
+  auto strips = [](const ModelDrawValues& values) {
+    ModelCallLog log;
+    RunModelProgram(CompiledProgram(77), log, &log, values, false, false);
+    std::vector<ModelCallLog::Call> out;
+    for (const auto& call : log.Calls())
+      if (call.kind == ModelCallLog::Kind::kStrip) out.push_back(call);
+    return out;
+  };
+  const auto still = strips({});
+  ASSERT_EQ(still.size(), 5u);
+  const auto& front = still[3];
+  const auto& rear = still[4];
+  ASSERT_EQ(front.args.size(), 27u);
+  ASSERT_EQ(rear.args.size(), 15u);
+  int32_t shared = 0;
+  for (size_t i = 0; i < 5; ++i)
+    for (size_t j = 0; j < 9; ++j)
+      shared += std::equal(rear.args.begin() + static_cast<std::ptrdiff_t>(3 * i),
+                           rear.args.begin() + static_cast<std::ptrdiff_t>(3 * i + 3),
+                           front.args.begin() + static_cast<std::ptrdiff_t>(3 * j))
+                    ? 1
+                    : 0;
+  EXPECT_GE(shared, 1);
+  EXPECT_LT(front.args[0], 0.0f);
+  EXPECT_LT(rear.args[0], 0.0f);
+  ModelDrawValues values;
+  values.trackScroll = {0.0f, 0.75f};
+  const auto left = strips(values);
+  values.trackScroll = {0.75f, 0.0f};
+  const auto right = strips(values);
+  for (size_t k : {3u, 4u}) {
+    EXPECT_NE(left[k].uvs, still[k].uvs) << k;
+    EXPECT_EQ(right[k].uvs, still[k].uvs) << k;
+  }
+}
+
 }  // namespace
