@@ -483,7 +483,8 @@ double PointToTriangle(const std::array<double, 3>& p, const std::array<double, 
     return std::sqrt(dot(q, q));
   };
   const std::array<double, 3> e0 = sub(b, a), e1 = sub(c, a);
-  const std::array<double, 3> n{e0[1] * e1[2] - e0[2] * e1[1], e0[2] * e1[0] - e0[0] * e1[2], e0[0] * e1[1] - e0[1] * e1[0]};
+  const std::array<double, 3> n{e0[1] * e1[2] - e0[2] * e1[1], e0[2] * e1[0] - e0[0] * e1[2],
+                               e0[0] * e1[1] - e0[1] * e1[0]};
   const double area = std::sqrt(dot(n, n));
   if (area > 1e-12) {
     // The foot of the perpendicular, when it falls inside the triangle.
@@ -522,12 +523,13 @@ TEST(AuthoredTanks, EveryHatchStandsOnItsStage) {
   // A crew hatch lies on a face its stage draws (a hull hatch on the hull, a turret hatch on the
   // turret or its gun), within 0.002 model units; raised 0.003 it no longer does.
   const ModelPartLoader load = ModelDirectoryLoader(TARVANE_MODEL_DIR);
-  for (int32_t routine : {56, 58, 59, 60, 62, 63, 68, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79}) {
+  for (int32_t routine : {56, 58, 59, 60, 62, 63, 66, 67, 68, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79}) {
     const ModelContract& c = Routine(routine);
     ModelRecord r;
     ModelSourceInfo info;
     const std::string name = ModelSourceName(c);
-    ASSERT_EQ(CompileModelSource(ReadFile(std::string(TARVANE_MODEL_DIR "/") + name), name, c, Contracts(), load, r, &info), "");
+    const std::string text = ReadFile(std::string(TARVANE_MODEL_DIR "/") + name);
+    ASSERT_EQ(CompileModelSource(text, name, c, Contracts(), load, r, &info), "");
     ASSERT_FALSE(info.isTemplate) << name;
     ASSERT_GE(info.hatches.size(), 2u) << name;
     const auto triangles = TrianglesAtRest(routine);
@@ -609,6 +611,31 @@ TEST(AuthoredTanks, Slot77SplitsItsLeftLowerRun) {
     EXPECT_NE(left[k].uvs, still[k].uvs) << k;
     EXPECT_EQ(right[k].uvs, still[k].uvs) << k;
   }
+}
+
+
+TEST(AuthoredTanks, Slots66And67AreOneDrawingProgram) {
+  // The same calls with the same fan sizes up to the barrel (66's variant part drawn, as 67 always
+  // draws it); the barrels differ, 14 fans and two triangles against 6 fans.
+  auto calls = [](int32_t routine, bool barrel) {
+    ModelCallLog log;
+    RunModelProgram(CompiledProgram(routine), log, &log, ModelDrawValues{}, false, true);
+    std::vector<std::pair<int32_t, int32_t>> out;
+    for (const auto& call : log.Calls())
+      if ((call.stage == ModelCallLog::Stage::kBarrel) == barrel && call.kind != ModelCallLog::Kind::kTranslate &&
+          call.kind != ModelCallLog::Kind::kFlash)
+        out.push_back({static_cast<int32_t>(call.kind), call.n});
+    return out;
+  };
+  EXPECT_EQ(calls(66, false), calls(67, false));
+  auto fans = [&calls](int32_t routine) {
+    int32_t n = 0;
+    for (const auto& [kind, size] : calls(routine, true))
+      n += kind == static_cast<int32_t>(ModelCallLog::Kind::kFan) ? 1 : 0;
+    return n;
+  };
+  EXPECT_EQ(fans(66), 14);
+  EXPECT_EQ(fans(67), 6);
 }
 
 }  // namespace
