@@ -1093,8 +1093,9 @@ std::string Compiler::CopiedGroups(std::vector<AuthoredGroup>& out) {
 }
 
 std::string Compiler::Fit(std::vector<AuthoredGroup>& authored) {
-  if ((contract_.firstHalf && contract_.groups.empty()) || (contract_.shares >= 0 && copyStages_ == nullptr) ||
-      contract_.sizesAs >= 0)
+  // A routine keeping another's fan sizes is authored like any other; the sharing check holds its
+  // sizes to the other's.
+  if ((contract_.firstHalf && contract_.groups.empty()) || (contract_.shares >= 0 && copyStages_ == nullptr))
     return Fail(1, "only a template serves a routine whose groups are laid out or shared");
   while (static_cast<size_t>(nextGroup_) < contract_.groups.size() && Copied(static_cast<size_t>(nextGroup_)))
     ++nextGroup_;
