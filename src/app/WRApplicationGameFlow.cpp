@@ -577,7 +577,7 @@ void WRApplication::OpenLoadedBattle() {
     return;
   }
   AssignComputerSides();
-  if (!OpenBattleScreen()) return;
+  if (!OpenBattleScreen(!packets)) return;
   if (packets && !battle_->IsOver() && !(battle_->endState[0] == 1 && battle_->endState[1] == 1)) {
     battle_->ComputeAction(false, false);
   }

@@ -67,10 +67,20 @@
 //                      fails when no order waits for a point
 //   expect-waypoints N C
 //                      unit N of the battle has C waypoints
+//   expect-near N X Y D
+//                      unit N of the battle stands within D metres of map point (X, Y)
+//   record-turn NAME   taken just before an orders phase's GO: the battle's stored form (its
+//                      orders included) is written to NAME.wrb in the work folder, with the
+//                      game's generator and the players' settings. When the run has ended, the
+//                      battle is loaded headless from that file, given the same generator and
+//                      the "Action seed = " that GO logged, and computes its turn: its
+//                      "RndCheckB = " must equal the one the program logged after that GO
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -97,6 +107,7 @@
 #include "framework/core/Crc32.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GMemoryFile.h"
+#include "framework/core/Quorl.h"
 #include "framework/core/GString255.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GControl.h"
@@ -104,9 +115,11 @@
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GPopupList.h"
 #include "game/battle/Battle.h"
+#include "game/battle/HeadlessBattle.h"
 #include "game/map/Map.h"
 #include "game/map/OrderState.h"
 #include "game/ui/MapView.h"
+#include "game/units/Hack.h"
 #include "game/units/Unit.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
@@ -169,6 +182,10 @@ class Driver {
   bool ClickUnit(const std::string& rest);
   bool ClickMap(const std::string& rest);
   bool CopyFile(const std::string& rest);
+  bool RecordTurn(const std::string& name);
+  bool ExpectNear(const std::string& rest);
+  // After the run: every recorded turn computed again headless.
+  bool CheckRecordedTurns();
   // A script's path: relative to the work folder, or with "$games/" to the build's test games.
   fs::path PathOf(const std::string& name) const;
   WRApplication* App() const { return static_cast<WRApplication*>(kernel_->GetApplication()); }
@@ -183,6 +200,19 @@ class Driver {
   int32_t posted_ = 0;
   // Typed after the next click's messages (choose-file, cancel-file).
   std::string pendingKeys_;
+  // What record-turn took: the battle's file, the generator, the settings the turn reads,
+  // and how many turns the log held before this one.
+  struct RecordedTurn {
+    std::string name;
+    uint32_t generator = 0;
+    std::array<int8_t, 45> options{};
+    int32_t currentSide = 0;
+    int32_t humanPlayers = 1;
+    int32_t connection = 0;
+    std::array<uint8_t, 2> computerSides{};
+    size_t turnsBefore = 0;
+  };
+  std::vector<RecordedTurn> turns_;
 };
 
 bool Driver::Start() {
@@ -647,6 +677,10 @@ bool Driver::RunLine(const std::string& line) {
     return ClickUnit(rest);
   } else if (verb == "click-map") {
     return ClickMap(rest);
+  } else if (verb == "record-turn") {
+    return RecordTurn(rest);
+  } else if (verb == "expect-near") {
+    return ExpectNear(rest);
   } else if (verb == "expect-waypoints") {
     std::istringstream words(rest);
     std::string index;
@@ -722,6 +756,112 @@ bool Driver::ClickMap(const std::string& rest) {
   return true;
 }
 
+// The values that the log's lines starting with the text carry, in order.
+std::vector<std::string> LoggedValues(const std::string& log, const std::string& text) {
+  std::vector<std::string> values;
+  for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+    const size_t from = at + text.size();
+    values.push_back(log.substr(from, log.find('\r', from) - from));
+  }
+  return values;
+}
+
+std::string ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool Driver::RecordTurn(const std::string& name) {
+  Battle* battle = App()->GetBattle();
+  if (battle == nullptr || battle->IsSetupPhase()) return Fail("no battle in its orders phase");
+  GMemoryFile file;
+  battle->Write(file.File());
+  if (file.File().HasError()) return Fail("the battle could not be stored");
+  std::ofstream(work_ / (name + ".wrb"), std::ios::binary) << file.Bytes();
+  RecordedTurn turn;
+  turn.name = name;
+  turn.generator = RandomState();
+  for (size_t i = 0; i < turn.options.size(); ++i) turn.options[i] = App()->GetOption(static_cast<int32_t>(i));
+  turn.currentSide = App()->GetCurrentSide();
+  turn.humanPlayers = App()->GetHumanPlayers();
+  turn.connection = App()->GetConnectionType();
+  turn.computerSides = battle->computerSides;
+  turn.turnsBefore = LoggedValues(ReadWhole(work_ / GErrorLog::kFileName), "RndCheckB = ").size();
+  turns_.push_back(turn);
+  return true;
+}
+
+bool Driver::ExpectNear(const std::string& rest) {
+  std::istringstream in(rest);
+  std::string index;
+  float x = 0.0f;
+  float y = 0.0f;
+  float distance = 0.0f;
+  if (!(in >> index >> x >> y >> distance)) return Fail("expect-near needs a unit, a point and a distance");
+  const Unit* unit = BattleUnit(index);
+  if (unit == nullptr) return Fail("no battle unit " + index);
+  if (std::hypot(unit->x - x, unit->y - y) > distance)
+    return Fail("unit " + index + " stands at " + std::to_string(unit->x) + ", " + std::to_string(unit->y));
+  return true;
+}
+
+bool Driver::CheckRecordedTurns() {
+  if (turns_.empty()) return true;
+  const std::string log = ReadWhole(work_ / GErrorLog::kFileName);
+  const std::vector<std::string> seeds = LoggedValues(log, "Action seed = ");
+  const std::vector<std::string> checks = LoggedValues(log, "RndCheckB = ");
+  // The headless turns log in a folder of their own.
+  const fs::path folder = work_ / "headless";
+  std::error_code error;
+  fs::create_directories(folder, error);
+  // The unit tables load through a kernel's temporary file: a kernel without a window, made
+  // and deleted while the headless folder is the program folder (it logs there).
+  PPath::SetProgramFolder(folder.string() + "/");
+  GErrorLog::ResetForTests();
+  bool passed = true;
+  {
+    GKernel kernel;
+    Hack::LoadTables();
+    for (const RecordedTurn& turn : turns_) {
+      if (turn.turnsBefore >= checks.size() || turn.turnsBefore >= seeds.size()) {
+        passed = Fail("no action was computed after record-turn " + turn.name);
+        continue;
+      }
+      GErrorLog::ResetForTests();
+      {
+        HeadlessBattle headless;
+        HeadlessHost& host = headless.Host();
+        host.options = turn.options;
+        host.currentSide = turn.currentSide;
+        host.humanSide = turn.currentSide;
+        host.humanPlayers = turn.humanPlayers;
+        host.connectionType = turn.connection;
+        for (int32_t side = 0; side < 2; ++side)
+          headless.SetComputerPlayer(side, turn.computerSides[static_cast<size_t>(side)] != 0);
+        if (!headless.LoadFile((work_ / (turn.name + ".wrb")).string())) {
+          passed = Fail("the headless battle cannot load " + turn.name);
+          continue;
+        }
+        SeedRandom(turn.generator);
+        headless.Go(static_cast<uint16_t>(std::stoi(seeds[turn.turnsBefore])));
+      }
+      GErrorLog::Close();
+      const std::vector<std::string> headless =
+          LoggedValues(ReadWhole(folder / GErrorLog::kFileName), "RndCheckB = ");
+      const std::string want = checks[turn.turnsBefore];
+      if (headless.size() != 1 || headless[0] != want)
+        passed = Fail("turn " + turn.name + ": the program logged RndCheckB = " + want + ", headless " +
+                      (headless.empty() ? std::string("nothing") : headless.back()));
+      else
+        std::printf("PlayDriver: turn %s: RndCheckB = %s, as headless\n", turn.name.c_str(), want.c_str());
+    }
+    Hack::FreeTables();
+  }
+  GErrorLog::Close();
+  PPath::SetProgramFolder(work_.string() + "/");
+  return passed;
+}
+
 bool Driver::Finish() {
   const bool quit = Quit();
   kernel_.reset();
@@ -731,7 +871,7 @@ bool Driver::Finish() {
   if (fs::file_size(work_ / "Tarvane Osmr Vel Prefs", error) != WRApplication::kPreferencesSize)
     return Fail("the preferences were not written");
   if (!fs::exists(work_ / GErrorLog::kFileName)) return Fail("no error log");
-  return true;
+  return CheckRecordedTurns();
 }
 
 }  // namespace
