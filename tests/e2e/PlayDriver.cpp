@@ -67,14 +67,20 @@
 //                      fails when no order waits for a point
 //   expect-waypoints N C
 //                      unit N of the battle has C waypoints
+//   expect-battle tiles W H | date D | points AXIS ALLIED | zone X Y Z | flags MIN MAX X1 X2 LARGE
+//                      the battle in play has W x H tiles, date D, the force points, tile (X, Y)
+//                      in set-up zone Z, or MIN to MAX flags, each at x in (X1, X2], at least
+//                      LARGE of them large
 //   expect-near N X Y D
 //                      unit N of the battle stands within D metres of map point (X, Y)
 //   record-turn NAME   taken just before an orders phase's GO: the battle's stored form (its
 //                      orders included) is written to NAME.wrb in the work folder, with the
-//                      game's generator and the players' settings. When the run has ended, the
-//                      battle is loaded headless from that file, given the same generator and
-//                      the "Action seed = " that GO logged, and computes its turn: its
-//                      "RndCheckB = " must equal the one the program logged after that GO
+//                      game's generator, the side's orders block and the players' settings.
+//                      When the run has ended, the battle is loaded headless from the first
+//                      such file, given the same generator and the "Action seed = " that GO
+//                      logged, and computes its turn; a turn recorded right after another goes
+//                      on from that headless battle (next turn, the side's orders, GO with its
+//                      seed). Each turn's "RndCheckB = " must equal the one the program logged
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
 #include <algorithm>
@@ -116,6 +122,7 @@
 #include "framework/ui/GPopupList.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
+#include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/map/OrderState.h"
 #include "game/ui/MapView.h"
@@ -184,6 +191,7 @@ class Driver {
   bool CopyFile(const std::string& rest);
   bool RecordTurn(const std::string& name);
   bool ExpectNear(const std::string& rest);
+  bool ExpectBattle(const std::string& rest);
   // After the run: every recorded turn computed again headless.
   bool CheckRecordedTurns();
   // A script's path: relative to the work folder, or with "$games/" to the build's test games.
@@ -211,6 +219,7 @@ class Driver {
     int32_t connection = 0;
     std::array<uint8_t, 2> computerSides{};
     size_t turnsBefore = 0;
+    std::string orders;  // the side's orders block
   };
   std::vector<RecordedTurn> turns_;
 };
@@ -679,6 +688,12 @@ bool Driver::RunLine(const std::string& line) {
     return ClickMap(rest);
   } else if (verb == "record-turn") {
     return RecordTurn(rest);
+  } else if (verb == "expect-battle") {
+    return ExpectBattle(rest);
+  } else if (verb == "list-units") {
+    Battle* b = App()->GetBattle();
+    for (int32_t i = 0; b != nullptr && i < b->UnitCount(); ++i)
+      std::fprintf(stderr, "unit %d side %d kind %d at %.1f %.1f\n", i, b->UnitAt(i)->GetSideIndex(), b->UnitAt(i)->kind, b->UnitAt(i)->x, b->UnitAt(i)->y);
   } else if (verb == "expect-near") {
     return ExpectNear(rest);
   } else if (verb == "expect-waypoints") {
@@ -787,6 +802,12 @@ bool Driver::RecordTurn(const std::string& name) {
   turn.connection = App()->GetConnectionType();
   turn.computerSides = battle->computerSides;
   turn.turnsBefore = LoggedValues(ReadWhole(work_ / GErrorLog::kFileName), "RndCheckB = ").size();
+  {
+    GMemoryFile orders;
+    battle->WriteOrders(orders.File());
+    turn.orders = orders.Bytes();
+  }
+  SeedRandom(turn.generator);
   turns_.push_back(turn);
   return true;
 }
@@ -802,6 +823,49 @@ bool Driver::ExpectNear(const std::string& rest) {
   if (unit == nullptr) return Fail("no battle unit " + index);
   if (std::hypot(unit->x - x, unit->y - y) > distance)
     return Fail("unit " + index + " stands at " + std::to_string(unit->x) + ", " + std::to_string(unit->y));
+  return true;
+}
+
+bool Driver::ExpectBattle(const std::string& rest) {
+  Battle* battle = App()->GetBattle();
+  if (battle == nullptr || battle->map == nullptr) return Fail("no battle");
+  const Map& map = *battle->map;
+  std::istringstream in(rest);
+  std::string key;
+  int32_t a = 0;
+  int32_t b = 0;
+  in >> key >> a >> b;
+  if (key == "tiles") {
+    if (map.size.tilesX != a || map.size.tilesY != b)
+      return Fail("the map has " + std::to_string(map.size.tilesX) + " x " + std::to_string(map.size.tilesY) + " tiles");
+  } else if (key == "date") {
+    if (battle->date != a) return Fail("the battle's date is " + std::to_string(battle->date));
+  } else if (key == "points") {
+    if (battle->forcePoints[0] != a || battle->forcePoints[1] != b)
+      return Fail("the force points are " + std::to_string(battle->forcePoints[0]) + " and " +
+                  std::to_string(battle->forcePoints[1]));
+  } else if (key == "zone") {
+    int32_t zone = -1;
+    in >> zone;
+    if (a < 0 || b < 0 || a >= map.size.tilesX || b >= map.size.tilesY || map.terrain.tiles.At(a, b).zone != zone)
+      return Fail("tile " + rest);
+  } else if (key == "flags") {
+    float low = 0.0f;
+    float high = 0.0f;
+    int32_t large = 0;
+    in >> low >> high >> large;
+    const int32_t count = battle->flags.Count();
+    if (count < a || count > b) return Fail(std::to_string(count) + " flags");
+    int32_t largeFlags = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      const VictoryFlag* flag = battle->FlagAt(i);
+      largeFlags += flag->type != 0 ? 1 : 0;
+      if (!(flag->x > low && flag->x <= high)) return Fail("a flag at x " + std::to_string(flag->x));
+    }
+    if (largeFlags < large) return Fail(std::to_string(largeFlags) + " large flags");
+  } else {
+    return Fail("expect-battle does not know " + key);
+  }
   return true;
 }
 
@@ -822,39 +886,54 @@ bool Driver::CheckRecordedTurns() {
   {
     GKernel kernel;
     Hack::LoadTables();
+    // A turn that follows the one recorded before it goes on from that turn's headless battle
+    // with the orders the side gave; the first is loaded from its file.
+    std::unique_ptr<HeadlessBattle> headless;
+    const RecordedTurn* previous = nullptr;
     for (const RecordedTurn& turn : turns_) {
       if (turn.turnsBefore >= checks.size() || turn.turnsBefore >= seeds.size()) {
         passed = Fail("no action was computed after record-turn " + turn.name);
         continue;
       }
       GErrorLog::ResetForTests();
-      {
-        HeadlessBattle headless;
-        HeadlessHost& host = headless.Host();
-        host.options = turn.options;
-        host.currentSide = turn.currentSide;
-        host.humanSide = turn.currentSide;
-        host.humanPlayers = turn.humanPlayers;
-        host.connectionType = turn.connection;
-        for (int32_t side = 0; side < 2; ++side)
-          headless.SetComputerPlayer(side, turn.computerSides[static_cast<size_t>(side)] != 0);
-        if (!headless.LoadFile((work_ / (turn.name + ".wrb")).string())) {
+      const bool follows = headless != nullptr && previous != nullptr && turn.turnsBefore == previous->turnsBefore + 1;
+      if (follows) {
+        headless->NextTurn();
+        if (!headless->TakeOrders(turn.currentSide, turn.orders)) {
+          passed = Fail("the headless battle does not take the orders of " + turn.name);
+          continue;
+        }
+      } else {
+        headless.reset();
+        headless = std::make_unique<HeadlessBattle>();
+        if (!headless->LoadFile((work_ / (turn.name + ".wrb")).string())) {
           passed = Fail("the headless battle cannot load " + turn.name);
           continue;
         }
-        SeedRandom(turn.generator);
-        headless.Go(static_cast<uint16_t>(std::stoi(seeds[turn.turnsBefore])));
       }
+      HeadlessHost& host = headless->Host();
+      host.options = turn.options;
+      host.currentSide = turn.currentSide;
+      host.humanSide = turn.currentSide;
+      host.humanPlayers = turn.humanPlayers;
+      host.connectionType = turn.connection;
+      for (int32_t side = 0; side < 2; ++side)
+        headless->SetComputerPlayer(side, turn.computerSides[static_cast<size_t>(side)] != 0);
+      if (!follows) SeedRandom(turn.generator);
+      if (follows && RandomState() != turn.generator) passed = Fail("the generator differs before " + turn.name);
+      headless->Go(static_cast<uint16_t>(std::stoi(seeds[turn.turnsBefore])));
+      previous = &turn;
       GErrorLog::Close();
-      const std::vector<std::string> headless =
+      const std::vector<std::string> computed =
           LoggedValues(ReadWhole(folder / GErrorLog::kFileName), "RndCheckB = ");
       const std::string want = checks[turn.turnsBefore];
-      if (headless.size() != 1 || headless[0] != want)
+      if (computed.size() != 1 || computed[0] != want)
         passed = Fail("turn " + turn.name + ": the program logged RndCheckB = " + want + ", headless " +
-                      (headless.empty() ? std::string("nothing") : headless.back()));
+                      (computed.empty() ? std::string("nothing") : computed.back()));
       else
         std::printf("PlayDriver: turn %s: RndCheckB = %s, as headless\n", turn.name.c_str(), want.c_str());
     }
+    headless.reset();
     Hack::FreeTables();
   }
   GErrorLog::Close();
