@@ -67,10 +67,13 @@
 //                      fails when no order waits for a point
 //   expect-waypoints N C
 //                      unit N of the battle has C waypoints
-//   expect-battle tiles W H | date D | points AXIS ALLIED | zone X Y Z | flags MIN MAX X1 X2 LARGE
+//   expect-battle tiles W H | date D | points AXIS ALLIED | zone X Y Z | unit N Z |
+//                 flags MIN MAX X1 X2 LARGE
 //                      the battle in play has W x H tiles, date D, the force points, tile (X, Y)
-//                      in set-up zone Z, or MIN to MAX flags, each at x in (X1, X2], at least
-//                      LARGE of them large
+//                      in set-up zone Z, unit N with set-up zone Z, or MIN to MAX flags, each at
+//                      x in (X1, X2], at least LARGE of them large
+//   list-units         writes the battle's units (index, side, kind, place) to the error
+//                      output: an aid for writing a script
 //   expect-near N X Y D
 //                      unit N of the battle stands within D metres of map point (X, Y)
 //   record-turn NAME   taken just before an orders phase's GO: the battle's stored form (its
@@ -849,6 +852,10 @@ bool Driver::ExpectBattle(const std::string& rest) {
     in >> zone;
     if (a < 0 || b < 0 || a >= map.size.tilesX || b >= map.size.tilesY || map.terrain.tiles.At(a, b).zone != zone)
       return Fail("tile " + rest);
+  } else if (key == "unit") {
+    const Unit* unit = a >= 0 && a < battle->UnitCount() ? battle->UnitAt(a) : nullptr;
+    if (unit == nullptr || unit->setupZone != b)
+      return Fail("unit " + std::to_string(a) + (unit == nullptr ? " is missing" : " has set-up zone " + std::to_string(unit->setupZone)));
   } else if (key == "flags") {
     float low = 0.0f;
     float high = 0.0f;
