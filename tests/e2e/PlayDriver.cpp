@@ -21,7 +21,7 @@
 //   frames N           N passes of the event loop, 20 ms of the fake clock each
 //   wait-ms N          the fake clock moves on N ms, then one pass
 //   expect-log TEXT    the error log holds the text
-//   expect-text TEXT   a visible label or help line shows exactly the text
+//   expect-text TEXT   a visible label, help line or line of a text page shows exactly the text
 //   expect-alert N     alert N is open (its first line is shown)
 //   digest FILE        the current battle's digest (CRC-32 of its stored form) written to FILE
 //                      in the work folder ("none" without a battle)
@@ -103,6 +103,7 @@
 
 #include "app/AlertTable.h"
 #include "app/FileListView.h"
+#include "app/TextPageView.h"
 #include "game/ui/ResourceLabel.h"
 #include "app/WRApplication.h"
 #include "editor/EditorInstall.h"
@@ -524,6 +525,10 @@ bool Driver::FindText(GView* view, const std::string& text) const {
   if (view == nullptr || !view->IsVisible()) return false;
   if (auto* label = dynamic_cast<GLabel*>(view); label != nullptr && text == label->GetText().CStr()) return true;
   if (auto* line = dynamic_cast<ResourceLabel*>(view); line != nullptr && text == line->GetText().CStr()) return true;
+  if (auto* page = dynamic_cast<TextPageView*>(view)) {
+    for (int32_t i = page->FirstLineOnPage(); i < page->FirstLineOnPage() + page->LinesOnPage(); ++i)
+      if (text == page->Lines()[static_cast<size_t>(i)]) return true;
+  }
   for (int32_t i = 0; i < view->GetChildCount(); ++i)
     if (FindText(view->GetChild(i), text)) return true;
   return false;
