@@ -67,6 +67,9 @@
 //                      fails when no order waits for a point
 //   expect-waypoints N C
 //                      unit N of the battle has C waypoints
+//   record-results     taken when the battle's results show: after the recorded turns, the
+//                      headless battle goes on to its next turn, which must end the battle with
+//                      the same results
 //   expect-battle tiles W H | date D | points AXIS ALLIED | zone X Y Z | unit N Z |
 //                 flags MIN MAX X1 X2 LARGE
 //                      the battle in play has W x H tiles, date D, the force points, tile (X, Y)
@@ -226,6 +229,7 @@ class Driver {
     std::string orders;  // the side's orders block
   };
   std::vector<RecordedTurn> turns_;
+  std::string results_;  // what record-results took
 };
 
 bool Driver::Start() {
@@ -696,6 +700,10 @@ bool Driver::RunLine(const std::string& line) {
     return ClickMap(rest);
   } else if (verb == "record-turn") {
     return RecordTurn(rest);
+  } else if (verb == "record-results") {
+    Battle* battle = App()->GetBattle();
+    if (battle == nullptr || battle->resultsShown == 0) return Fail("no results are shown");
+    results_ = HeadlessBattle::ReportOf(battle->results);
   } else if (verb == "expect-battle") {
     return ExpectBattle(rest);
   } else if (verb == "list-units") {
@@ -944,6 +952,17 @@ bool Driver::CheckRecordedTurns() {
                       (computed.empty() ? std::string("nothing") : computed.back()));
       else
         std::printf("PlayDriver: turn %s: RndCheckB = %s, as headless\n", turn.name.c_str(), want.c_str());
+    }
+    if (!results_.empty()) {
+      if (headless == nullptr) {
+        passed = Fail("no headless battle to end");
+      } else {
+        headless->NextTurn();
+        if (headless->ResultsReport() != results_)
+          passed = Fail("the program's results:\n" + results_ + "headless:\n" + headless->ResultsReport());
+        else
+          std::printf("PlayDriver: the results are the headless battle's\n");
+      }
     }
     headless.reset();
     Hack::FreeTables();
