@@ -181,6 +181,31 @@ TEST(GameFlowTest, SideScreenOptionsAndPlayersChoices) {
   EXPECT_EQ(app.GetBattle()->computerSides[0] + app.GetBattle()->computerSides[1], 0);
 }
 
+TEST(GameFlowTest, ChoosingThePlayersGivesTheBattleASeedOfItsOwn) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  Battle* battle = app.GetBattle();
+  ASSERT_NE(battle, nullptr);
+  ASSERT_TRUE(battle->IsSetupPhase());
+  // One player, hotseat, e-mail: the battle and the game file share the new seed.
+  for (int32_t i = 0; i < 3; ++i) {
+    battle->sharedSeed = 0;
+    app.SetHumanPlayers(0);
+    app.ShowPlayersScreen();
+    app.GetPlayersGroup()->SelectAt(i);
+    app.SetPlayersAndConnection();
+    EXPECT_EQ(battle->sharedSeed, app.GetSharedSeed()) << i;
+  }
+  // TCP/IP: the host's seed reaches the battle with the orders.
+  battle->sharedSeed = 4321;
+  app.SetHumanPlayers(0);
+  app.ShowPlayersScreen();
+  app.GetPlayersGroup()->SelectAt(3);
+  app.SetPlayersAndConnection();
+  EXPECT_EQ(battle->sharedSeed, 4321);
+}
+
 TEST(GameFlowTest, HandOverPasswordsAndSidesAtASharedMachine) {
   ShellRig rig(true);
   LinkAllBitmaps(rig.folder);
