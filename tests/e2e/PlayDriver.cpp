@@ -102,6 +102,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/AlertTable.h"
@@ -150,6 +151,10 @@ namespace {
 // that busy waits (the processor rating, a delay) end.
 std::atomic<uint64_t> gManualMs{0};
 std::atomic<uint64_t> gReads{0};
+// Only the program's own thread counts its readings: a reading from another thread (the sound
+// mixer's) would move the clock by how the threads happened to run, and two runs of a script
+// would differ.
+std::thread::id gProgramThread;
 
 class Driver {
  public:
@@ -254,7 +259,11 @@ bool Driver::Start() {
     std::memcpy(bytes.data() + 1 + DisplayPreset::kSize, defaults.Options(), WRApplication::kStoredOptions);
     std::ofstream(prefs, std::ios::binary) << bytes;
   }
-  PClock::SetFake([] { return gManualMs.load() + gReads.fetch_add(1) / 120; });
+  gProgramThread = std::this_thread::get_id();
+  PClock::SetFake([] {
+    if (std::this_thread::get_id() != gProgramThread) return gManualMs.load() + gReads.load() / 120;
+    return gManualMs.load() + gReads.fetch_add(1) / 120;
+  });
   auto backEnd = std::make_unique<PFakeBackEnd>();
   backEnd->SetDesktopSize(1024, 768);
   fake_ = backEnd.get();
