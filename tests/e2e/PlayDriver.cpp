@@ -244,6 +244,11 @@ bool Driver::Start() {
     if (!fs::exists(work_ / name)) fs::create_directory_symlink(built / name, work_ / name, ignored);
   }
   PPath::SetProgramFolder(work_.string() + "/");
+  // Temporary files go to a folder of the run's own: runs side by side would otherwise find
+  // each other's files under the names their generators drew, and draw again.
+  std::error_code made;
+  fs::create_directories(work_ / "tmp", made);
+  setenv("TMPDIR", (work_ / "tmp").c_str(), 1);
   const fs::path prefs = work_ / "Tarvane Osmr Vel Prefs";
   if (!fs::exists(prefs)) {
     std::string bytes(WRApplication::kPreferencesSize, '\0');
