@@ -277,6 +277,9 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
     if (makeCurrent_) makeCurrent_(reading_);
     if (!reading_->SetUp(&file) || file.HasError()) return kAlertRefused;
     reading_->title = title;
+    // The battle's next action starts from the game's shared seed; an e-mail turn carries the
+    // seed its sender drew for the action that this machine may compute.
+    reading_->sharedSeed = fromEmail ? seed : settings.sharedSeed;
     if (groupsRead.Any() && !groupsRead.ResolveIn(*reading_, file)) return kAlertRefused;
   }
   // Groups name units of a battle: without one they name nothing.

@@ -26,6 +26,7 @@ class TextPageView : public GView {
   // The lines the current page shows (first index, count).
   int32_t FirstLineOnPage() const { return page_ * kLinesPerPage; }
   int32_t LinesOnPage() const;
+  const std::vector<std::string>& Lines() const { return lines_; }
 
  private:
   std::vector<std::string> lines_;

@@ -170,7 +170,11 @@ void WRApplication::ApplyOption(int32_t index) {
 }
 
 void WRApplication::SetBattle(Battle* battle) {
-  if (battle_ != battle) SafeDelete(battle_);
+  if (battle_ != battle) {
+    SafeDelete(battle_);
+    // A new battle's actions start from the game's shared seed.
+    if (battle != nullptr) battle->sharedSeed = sharedSeed_;
+  }
   battle_ = battle;
   AssignComputerSides();
 }
@@ -178,6 +182,16 @@ void WRApplication::SetBattle(Battle* battle) {
 void WRApplication::DeleteBattleAndOperation() {
   SafeDelete(operation_);
   SafeDelete(battle_);
+}
+
+int32_t WRApplication::GetGameDate() const {
+  if (battle_ != nullptr) return battle_->GetDate();
+  return operation_ != nullptr ? operation_->GetDate() : 4406;
+}
+
+int32_t WRApplication::GetComputerBonus() const {
+  if (battle_ != nullptr) return battle_->computerBonus;
+  return operation_ != nullptr ? operation_->computerBonus : 0;
 }
 
 bool WRApplication::HasBattleWithMap() const { return battle_ != nullptr && battle_->map != nullptr; }

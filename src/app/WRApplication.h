@@ -19,7 +19,7 @@
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/UnitServices.h"
+#include "game/battle/BattleUnitServices.h"
 
 class Battle;
 class BattleBase;
@@ -42,7 +42,7 @@ class TextPageView;
 // play mode, the input mode of the battle screen, the open alert box, the screens outside
 // the battle, the command dispatcher and the keys no view takes. The kernel calls its
 // virtual operations; the game reaches it through MapAppServices and UnitServices.
-class WRApplication : public ApplicationBase, public MapAppServices, public UnitServices {
+class WRApplication : public ApplicationBase, public MapAppServices, public BattleUnitServices {
  public:
   static constexpr int32_t kOptionCount = GameSettings::kOptionCount;
   static constexpr int32_t kStoredOptions = GameSettings::kStoredOptions;
@@ -179,7 +179,8 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   int32_t GetHumanPlayers() const override { return humanPlayers_; }
   int32_t GetHumanSide() const override { return sideToPlay_ == 1 ? 1 : 0; }
   int32_t GetConnectionType() const override { return connectionType_; }
-  int32_t GetGameDate() const override { return 4406; }
+  // The date of the battle (or, between battles, the operation) in play.
+  int32_t GetGameDate() const override;
   int32_t GetFileVersion() const override { return 4; }
   MapBattleServices* GetBattleOrOperation() override;
   MapBattleServices* GetOperation() override;
@@ -189,7 +190,10 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
   // the units' services while it lives.
   MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editor_ != nullptr; }
-  int32_t GetComputerBonus() const override { return 0; }
+  // The bonus the side-and-options screen gave the computer's side.
+  int32_t GetComputerBonus() const override;
+  // Shots, fire counters, smoke and danger go to the battle in play.
+  Battle* BattleForUnits() const override { return battle_; }
   // ---- The orders menu (WRApplicationOrders.cpp) ----
   GObject* OpenUnitOrdersMenu(bool atWaypoint) override;
   bool OrdersMenuTakesKey(GObject* menu, int32_t key) override;
@@ -365,7 +369,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Unit
  public:
   // Installs the screen's services and keys, then opens the current battle's screen with the
   // loading picture; false without a battle or when it did not open.
-  bool OpenBattleScreen();
+  // flushPending: the battle's pending packets and sounds go (an e-mail turn's recorded action
+  // is kept to be replayed).
+  bool OpenBattleScreen(bool flushPending = true);
   // The battle's screen goes (with its textures, sounds and view unless keepMap) and the
   // screenless services return.
   void CloseBattleScreen(bool keepMap);

@@ -11,7 +11,7 @@
 #include "game/ui/MapView.h"
 #include "game/units/UnitDrawHost.h"
 
-bool WRApplication::OpenBattleScreen() {
+bool WRApplication::OpenBattleScreen(bool flushPending) {
   if (battle_ == nullptr) return false;
   // The screen the battle replaces goes first: the loading picture clears the screen.
   SafeDelete(screenRoot_);
@@ -24,7 +24,7 @@ bool WRApplication::OpenBattleScreen() {
   battle_->resultsScreen = &resultsScreen_;
   SetUnitDrawHost(&battleScreen_);
   battleScreen_.InstallOrderHost(true);
-  return battle_->OpenScreen(true, true);
+  return battle_->OpenScreen(true, flushPending);
 }
 
 void WRApplication::CloseBattleScreen(bool keepMap) {

@@ -293,6 +293,13 @@ bool WRApplication::SetPlayersAndConnection() {
     if (connectionType_ == 0 && battle_ != nullptr && !battle_->IsSetupPhase()) fileSettings_.sideToggle = 0;
   }
   if (!(connectionType_ == 2 && (battle_ == nullptr || !battle_->IsSetupPhase()))) SeedRandomFromClock();
+  // A battle about to be set up takes a seed of this game's own for its actions, so that two
+  // games of one scenario do not play alike (a file carries the seed it was saved with); in
+  // TCP/IP play the host's seed travels instead.
+  if (battle_ != nullptr && battle_->IsSetupPhase() && connectionType_ != 2) {
+    sharedSeed_ = static_cast<uint16_t>(Random(65535));
+    battle_->sharedSeed = sharedSeed_;
+  }
   AssignComputerSides();
   return true;
 }
@@ -588,7 +595,7 @@ void WRApplication::OpenLoadedBattle() {
     return;
   }
   AssignComputerSides();
-  if (!OpenBattleScreen()) return;
+  if (!OpenBattleScreen(!packets)) return;
   if (packets && !battle_->IsOver() && !(battle_->endState[0] == 1 && battle_->endState[1] == 1)) {
     battle_->ComputeAction(false, false);
   }

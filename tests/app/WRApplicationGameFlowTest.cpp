@@ -23,6 +23,8 @@
 #include "game/ai/AIOperational.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ComputerPlayer.h"
+#include "game/units/Shot.h"
+#include "game/units/UnitServices.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
 
@@ -195,6 +197,53 @@ TEST(GameFlowTest, SideScreenOptionsAndPlayersChoices) {
   EXPECT_EQ(app.FileSettings().timeLimitMs, 300000);
   // Two human players play no computer side.
   EXPECT_EQ(app.GetBattle()->computerSides[0] + app.GetBattle()->computerSides[1], 0);
+}
+
+TEST(GameFlowTest, ChoosingThePlayersGivesTheBattleASeedOfItsOwn) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  Battle* battle = app.GetBattle();
+  ASSERT_NE(battle, nullptr);
+  ASSERT_TRUE(battle->IsSetupPhase());
+  // One player, hotseat, e-mail: the battle and the game file share the new seed.
+  for (int32_t i = 0; i < 3; ++i) {
+    battle->sharedSeed = 0;
+    app.SetHumanPlayers(0);
+    app.ShowPlayersScreen();
+    app.GetPlayersGroup()->SelectAt(i);
+    app.SetPlayersAndConnection();
+    EXPECT_EQ(battle->sharedSeed, app.GetSharedSeed()) << i;
+  }
+  // TCP/IP: the host's seed reaches the battle with the orders.
+  battle->sharedSeed = 4321;
+  app.SetHumanPlayers(0);
+  app.ShowPlayersScreen();
+  app.GetPlayersGroup()->SelectAt(3);
+  app.SetPlayersAndConnection();
+  EXPECT_EQ(battle->sharedSeed, 4321);
+}
+
+// The units' services the program gives during play answer from the battle in play, as the
+// headless battle's do: the shots fired, the battle's date and the computer's bonus.
+TEST(GameFlowTest, TheUnitsServicesAnswerFromTheBattleInPlay) {
+  ShellRig rig(true);
+  WRApplication& app = *rig.app;
+  Battle* battle = app.GetBattle();
+  ASSERT_NE(battle, nullptr);
+  ASSERT_EQ(GetUnitServices(), &app);
+  battle->date = 4502;
+  battle->computerBonus = 2;
+  EXPECT_EQ(app.GetGameDate(), 4502);
+  EXPECT_EQ(app.GetComputerBonus(), 2);
+  const int32_t before = battle->shots.Count();
+  Shot shot;
+  shot.dueSlice = battle->currentSlice + 5;
+  shot.fireType = 2;
+  GetUnitServices()->FileShot(shot);
+  ASSERT_EQ(battle->shots.Count(), before + 1);
+  GetUnitServices()->AddFireCounter(1, 3000);
+  EXPECT_EQ(battle->fireCounter[1], 3000);
 }
 
 TEST(GameFlowTest, HandOverPasswordsAndSidesAtASharedMachine) {

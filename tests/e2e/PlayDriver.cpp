@@ -21,7 +21,7 @@
 //   frames N           N passes of the event loop, 20 ms of the fake clock each
 //   wait-ms N          the fake clock moves on N ms, then one pass
 //   expect-log TEXT    the error log holds the text
-//   expect-text TEXT   a visible label or help line shows exactly the text
+//   expect-text TEXT   a visible label, help line or line of a text page shows exactly the text
 //   expect-alert N     alert N is open (its first line is shown)
 //   digest FILE        the current battle's digest (CRC-32 of its stored form) written to FILE
 //                      in the work folder ("none" without a battle)
@@ -67,10 +67,32 @@
 //                      fails when no order waits for a point
 //   expect-waypoints N C
 //                      unit N of the battle has C waypoints
+//   record-results     taken when the battle's results show: after the recorded turns, the
+//                      headless battle goes on to its next turn, which must end the battle with
+//                      the same results
+//   expect-battle tiles W H | date D | points AXIS ALLIED | zone X Y Z | unit N Z |
+//                 flags MIN MAX X1 X2 LARGE
+//                      the battle in play has W x H tiles, date D, the force points, tile (X, Y)
+//                      in set-up zone Z, unit N with set-up zone Z, or MIN to MAX flags, each at
+//                      x in (X1, X2], at least LARGE of them large
+//   list-units         writes the battle's units (index, side, kind, place) to the error
+//                      output: an aid for writing a script
+//   expect-near N X Y D
+//                      unit N of the battle stands within D metres of map point (X, Y)
+//   record-turn NAME   taken just before an orders phase's GO: the battle's stored form (its
+//                      orders included) is written to NAME.wrb in the work folder, with the
+//                      game's generator, the side's orders block and the players' settings.
+//                      When the run has ended, the battle is loaded headless from the first
+//                      such file, given the same generator and the "Action seed = " that GO
+//                      logged, and computes its turn; a turn recorded right after another goes
+//                      on from that headless battle (next turn, the side's orders, GO with its
+//                      seed). Each turn's "RndCheckB = " must equal the one the program logged
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -80,10 +102,12 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/AlertTable.h"
 #include "app/FileListView.h"
+#include "app/TextPageView.h"
 #include "game/ui/ResourceLabel.h"
 #include "app/WRApplication.h"
 #include "editor/EditorInstall.h"
@@ -97,6 +121,7 @@
 #include "framework/core/Crc32.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GMemoryFile.h"
+#include "framework/core/Quorl.h"
 #include "framework/core/GString255.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GControl.h"
@@ -104,9 +129,12 @@
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GPopupList.h"
 #include "game/battle/Battle.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/map/OrderState.h"
 #include "game/ui/MapView.h"
+#include "game/units/Hack.h"
 #include "game/units/Unit.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
@@ -123,6 +151,10 @@ namespace {
 // that busy waits (the processor rating, a delay) end.
 std::atomic<uint64_t> gManualMs{0};
 std::atomic<uint64_t> gReads{0};
+// Only the program's own thread counts its readings: a reading from another thread (the sound
+// mixer's) would move the clock by how the threads happened to run, and two runs of a script
+// would differ.
+std::thread::id gProgramThread;
 
 class Driver {
  public:
@@ -169,6 +201,11 @@ class Driver {
   bool ClickUnit(const std::string& rest);
   bool ClickMap(const std::string& rest);
   bool CopyFile(const std::string& rest);
+  bool RecordTurn(const std::string& name);
+  bool ExpectNear(const std::string& rest);
+  bool ExpectBattle(const std::string& rest);
+  // After the run: every recorded turn computed again headless.
+  bool CheckRecordedTurns();
   // A script's path: relative to the work folder, or with "$games/" to the build's test games.
   fs::path PathOf(const std::string& name) const;
   WRApplication* App() const { return static_cast<WRApplication*>(kernel_->GetApplication()); }
@@ -183,6 +220,21 @@ class Driver {
   int32_t posted_ = 0;
   // Typed after the next click's messages (choose-file, cancel-file).
   std::string pendingKeys_;
+  // What record-turn took: the battle's file, the generator, the settings the turn reads,
+  // and how many turns the log held before this one.
+  struct RecordedTurn {
+    std::string name;
+    uint32_t generator = 0;
+    std::array<int8_t, 45> options{};
+    int32_t currentSide = 0;
+    int32_t humanPlayers = 1;
+    int32_t connection = 0;
+    std::array<uint8_t, 2> computerSides{};
+    size_t turnsBefore = 0;
+    std::string orders;  // the side's orders block
+  };
+  std::vector<RecordedTurn> turns_;
+  std::string results_;  // what record-results took
 };
 
 bool Driver::Start() {
@@ -192,6 +244,11 @@ bool Driver::Start() {
     if (!fs::exists(work_ / name)) fs::create_directory_symlink(built / name, work_ / name, ignored);
   }
   PPath::SetProgramFolder(work_.string() + "/");
+  // Temporary files go to a folder of the run's own: runs side by side would otherwise find
+  // each other's files under the names their generators drew, and draw again.
+  std::error_code made;
+  fs::create_directories(work_ / "tmp", made);
+  setenv("TMPDIR", (work_ / "tmp").c_str(), 1);
   const fs::path prefs = work_ / "Tarvane Osmr Vel Prefs";
   if (!fs::exists(prefs)) {
     std::string bytes(WRApplication::kPreferencesSize, '\0');
@@ -207,7 +264,11 @@ bool Driver::Start() {
     std::memcpy(bytes.data() + 1 + DisplayPreset::kSize, defaults.Options(), WRApplication::kStoredOptions);
     std::ofstream(prefs, std::ios::binary) << bytes;
   }
-  PClock::SetFake([] { return gManualMs.load() + gReads.fetch_add(1) / 120; });
+  gProgramThread = std::this_thread::get_id();
+  PClock::SetFake([] {
+    if (std::this_thread::get_id() != gProgramThread) return gManualMs.load() + gReads.load() / 120;
+    return gManualMs.load() + gReads.fetch_add(1) / 120;
+  });
   auto backEnd = std::make_unique<PFakeBackEnd>();
   backEnd->SetDesktopSize(1024, 768);
   fake_ = backEnd.get();
@@ -482,6 +543,10 @@ bool Driver::FindText(GView* view, const std::string& text) const {
   if (view == nullptr || !view->IsVisible()) return false;
   if (auto* label = dynamic_cast<GLabel*>(view); label != nullptr && text == label->GetText().CStr()) return true;
   if (auto* line = dynamic_cast<ResourceLabel*>(view); line != nullptr && text == line->GetText().CStr()) return true;
+  if (auto* page = dynamic_cast<TextPageView*>(view)) {
+    for (int32_t i = page->FirstLineOnPage(); i < page->FirstLineOnPage() + page->LinesOnPage(); ++i)
+      if (text == page->Lines()[static_cast<size_t>(i)]) return true;
+  }
   for (int32_t i = 0; i < view->GetChildCount(); ++i)
     if (FindText(view->GetChild(i), text)) return true;
   return false;
@@ -647,6 +712,20 @@ bool Driver::RunLine(const std::string& line) {
     return ClickUnit(rest);
   } else if (verb == "click-map") {
     return ClickMap(rest);
+  } else if (verb == "record-turn") {
+    return RecordTurn(rest);
+  } else if (verb == "record-results") {
+    Battle* battle = App()->GetBattle();
+    if (battle == nullptr || battle->resultsShown == 0) return Fail("no results are shown");
+    results_ = HeadlessBattle::ReportOf(battle->results);
+  } else if (verb == "expect-battle") {
+    return ExpectBattle(rest);
+  } else if (verb == "list-units") {
+    Battle* b = App()->GetBattle();
+    for (int32_t i = 0; b != nullptr && i < b->UnitCount(); ++i)
+      std::fprintf(stderr, "unit %d side %d kind %d at %.1f %.1f\n", i, b->UnitAt(i)->GetSideIndex(), b->UnitAt(i)->kind, b->UnitAt(i)->x, b->UnitAt(i)->y);
+  } else if (verb == "expect-near") {
+    return ExpectNear(rest);
   } else if (verb == "expect-waypoints") {
     std::istringstream words(rest);
     std::string index;
@@ -722,6 +801,191 @@ bool Driver::ClickMap(const std::string& rest) {
   return true;
 }
 
+// The values that the log's lines starting with the text carry, in order.
+std::vector<std::string> LoggedValues(const std::string& log, const std::string& text) {
+  std::vector<std::string> values;
+  for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+    const size_t from = at + text.size();
+    values.push_back(log.substr(from, log.find('\r', from) - from));
+  }
+  return values;
+}
+
+std::string ReadWhole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool Driver::RecordTurn(const std::string& name) {
+  Battle* battle = App()->GetBattle();
+  if (battle == nullptr || battle->IsSetupPhase()) return Fail("no battle in its orders phase");
+  GMemoryFile file;
+  battle->Write(file.File());
+  if (file.File().HasError()) return Fail("the battle could not be stored");
+  std::ofstream(work_ / (name + ".wrb"), std::ios::binary) << file.Bytes();
+  RecordedTurn turn;
+  turn.name = name;
+  turn.generator = RandomState();
+  for (size_t i = 0; i < turn.options.size(); ++i) turn.options[i] = App()->GetOption(static_cast<int32_t>(i));
+  turn.currentSide = App()->GetCurrentSide();
+  turn.humanPlayers = App()->GetHumanPlayers();
+  turn.connection = App()->GetConnectionType();
+  turn.computerSides = battle->computerSides;
+  turn.turnsBefore = LoggedValues(ReadWhole(work_ / GErrorLog::kFileName), "RndCheckB = ").size();
+  {
+    GMemoryFile orders;
+    battle->WriteOrders(orders.File());
+    turn.orders = orders.Bytes();
+  }
+  SeedRandom(turn.generator);
+  turns_.push_back(turn);
+  return true;
+}
+
+bool Driver::ExpectNear(const std::string& rest) {
+  std::istringstream in(rest);
+  std::string index;
+  float x = 0.0f;
+  float y = 0.0f;
+  float distance = 0.0f;
+  if (!(in >> index >> x >> y >> distance)) return Fail("expect-near needs a unit, a point and a distance");
+  const Unit* unit = BattleUnit(index);
+  if (unit == nullptr) return Fail("no battle unit " + index);
+  if (std::hypot(unit->x - x, unit->y - y) > distance)
+    return Fail("unit " + index + " stands at " + std::to_string(unit->x) + ", " + std::to_string(unit->y));
+  return true;
+}
+
+bool Driver::ExpectBattle(const std::string& rest) {
+  Battle* battle = App()->GetBattle();
+  if (battle == nullptr || battle->map == nullptr) return Fail("no battle");
+  const Map& map = *battle->map;
+  std::istringstream in(rest);
+  std::string key;
+  int32_t a = 0;
+  int32_t b = 0;
+  in >> key >> a >> b;
+  if (key == "tiles") {
+    if (map.size.tilesX != a || map.size.tilesY != b)
+      return Fail("the map has " + std::to_string(map.size.tilesX) + " x " + std::to_string(map.size.tilesY) + " tiles");
+  } else if (key == "date") {
+    if (battle->date != a) return Fail("the battle's date is " + std::to_string(battle->date));
+  } else if (key == "points") {
+    if (battle->forcePoints[0] != a || battle->forcePoints[1] != b)
+      return Fail("the force points are " + std::to_string(battle->forcePoints[0]) + " and " +
+                  std::to_string(battle->forcePoints[1]));
+  } else if (key == "zone") {
+    int32_t zone = -1;
+    in >> zone;
+    if (a < 0 || b < 0 || a >= map.size.tilesX || b >= map.size.tilesY || map.terrain.tiles.At(a, b).zone != zone)
+      return Fail("tile " + rest);
+  } else if (key == "unit") {
+    const Unit* unit = a >= 0 && a < battle->UnitCount() ? battle->UnitAt(a) : nullptr;
+    if (unit == nullptr || unit->setupZone != b)
+      return Fail("unit " + std::to_string(a) + (unit == nullptr ? " is missing" : " has set-up zone " + std::to_string(unit->setupZone)));
+  } else if (key == "flags") {
+    float low = 0.0f;
+    float high = 0.0f;
+    int32_t large = 0;
+    in >> low >> high >> large;
+    const int32_t count = battle->flags.Count();
+    if (count < a || count > b) return Fail(std::to_string(count) + " flags");
+    int32_t largeFlags = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      const VictoryFlag* flag = battle->FlagAt(i);
+      largeFlags += flag->type != 0 ? 1 : 0;
+      if (!(flag->x > low && flag->x <= high)) return Fail("a flag at x " + std::to_string(flag->x));
+    }
+    if (largeFlags < large) return Fail(std::to_string(largeFlags) + " large flags");
+  } else {
+    return Fail("expect-battle does not know " + key);
+  }
+  return true;
+}
+
+bool Driver::CheckRecordedTurns() {
+  if (turns_.empty()) return true;
+  const std::string log = ReadWhole(work_ / GErrorLog::kFileName);
+  const std::vector<std::string> seeds = LoggedValues(log, "Action seed = ");
+  const std::vector<std::string> checks = LoggedValues(log, "RndCheckB = ");
+  // The headless turns log in a folder of their own.
+  const fs::path folder = work_ / "headless";
+  std::error_code error;
+  fs::create_directories(folder, error);
+  // The unit tables load through a kernel's temporary file: a kernel without a window, made
+  // and deleted while the headless folder is the program folder (it logs there).
+  PPath::SetProgramFolder(folder.string() + "/");
+  GErrorLog::ResetForTests();
+  bool passed = true;
+  {
+    GKernel kernel;
+    Hack::LoadTables();
+    // A turn that follows the one recorded before it goes on from that turn's headless battle
+    // with the orders the side gave; the first is loaded from its file.
+    std::unique_ptr<HeadlessBattle> headless;
+    const RecordedTurn* previous = nullptr;
+    for (const RecordedTurn& turn : turns_) {
+      if (turn.turnsBefore >= checks.size() || turn.turnsBefore >= seeds.size()) {
+        passed = Fail("no action was computed after record-turn " + turn.name);
+        continue;
+      }
+      GErrorLog::ResetForTests();
+      const bool follows = headless != nullptr && previous != nullptr && turn.turnsBefore == previous->turnsBefore + 1;
+      if (follows) {
+        headless->NextTurn();
+        if (!headless->TakeOrders(turn.currentSide, turn.orders)) {
+          passed = Fail("the headless battle does not take the orders of " + turn.name);
+          continue;
+        }
+      } else {
+        headless.reset();
+        headless = std::make_unique<HeadlessBattle>();
+        if (!headless->LoadFile((work_ / (turn.name + ".wrb")).string())) {
+          passed = Fail("the headless battle cannot load " + turn.name);
+          continue;
+        }
+      }
+      HeadlessHost& host = headless->Host();
+      host.options = turn.options;
+      host.currentSide = turn.currentSide;
+      host.humanSide = turn.currentSide;
+      host.humanPlayers = turn.humanPlayers;
+      host.connectionType = turn.connection;
+      for (int32_t side = 0; side < 2; ++side)
+        headless->SetComputerPlayer(side, turn.computerSides[static_cast<size_t>(side)] != 0);
+      if (!follows) SeedRandom(turn.generator);
+      if (follows && RandomState() != turn.generator) passed = Fail("the generator differs before " + turn.name);
+      headless->Go(static_cast<uint16_t>(std::stoi(seeds[turn.turnsBefore])));
+      previous = &turn;
+      GErrorLog::Close();
+      const std::vector<std::string> computed =
+          LoggedValues(ReadWhole(folder / GErrorLog::kFileName), "RndCheckB = ");
+      const std::string want = checks[turn.turnsBefore];
+      if (computed.size() != 1 || computed[0] != want)
+        passed = Fail("turn " + turn.name + ": the program logged RndCheckB = " + want + ", headless " +
+                      (computed.empty() ? std::string("nothing") : computed.back()));
+      else
+        std::printf("PlayDriver: turn %s: RndCheckB = %s, as headless\n", turn.name.c_str(), want.c_str());
+    }
+    if (!results_.empty()) {
+      if (headless == nullptr) {
+        passed = Fail("no headless battle to end");
+      } else {
+        headless->NextTurn();
+        if (headless->ResultsReport() != results_)
+          passed = Fail("the program's results:\n" + results_ + "headless:\n" + headless->ResultsReport());
+        else
+          std::printf("PlayDriver: the results are the headless battle's\n");
+      }
+    }
+    headless.reset();
+    Hack::FreeTables();
+  }
+  GErrorLog::Close();
+  PPath::SetProgramFolder(work_.string() + "/");
+  return passed;
+}
+
 bool Driver::Finish() {
   const bool quit = Quit();
   kernel_.reset();
@@ -731,7 +995,7 @@ bool Driver::Finish() {
   if (fs::file_size(work_ / "Tarvane Osmr Vel Prefs", error) != WRApplication::kPreferencesSize)
     return Fail("the preferences were not written");
   if (!fs::exists(work_ / GErrorLog::kFileName)) return Fail("no error log");
-  return true;
+  return CheckRecordedTurns();
 }
 
 }  // namespace

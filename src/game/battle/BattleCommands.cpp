@@ -162,15 +162,17 @@ void Battle::NextTurn() {
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateSpotting();
   ComputeScoreShares(true, nullptr, nullptr);
   ComputeStrengthRatios();
+  // The next action's seed. In TCP/IP play the host draws it and it reaches the other
+  // machine with the orders; otherwise it is drawn at every turn, so that no two actions start
+  // from the same draws, and the game file carries it to the machine that computes the action.
+  // The draw leaves the generator as it was (as the other machine's, which draws nothing).
+  if (connection != kConnectionTcpIp || app.IsSeedDrawing()) {
+    const uint32_t generator = RandomState();
+    sharedSeed = static_cast<uint16_t>(Random(65535));
+    SeedRandom(generator);
+    app.SetSharedSeed(sharedSeed);
+  }
   if (connection == kConnectionTcpIp) {
-    // The host draws the next action's seed; it reaches the other machine with the orders.
-    // The draw leaves the generator as the other machine's, which draws nothing here.
-    if (app.IsSeedDrawing()) {
-      const uint32_t generator = RandomState();
-      sharedSeed = static_cast<uint16_t>(Random(65535));
-      SeedRandom(generator);
-      app.SetSharedSeed(sharedSeed);
-    }
     // The next orders phase; orders the opponent sent during the replay are merged now. A
     // connection that cannot go on has ended with its alert.
     app.NetworkReplayEnded();

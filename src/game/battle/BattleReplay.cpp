@@ -74,6 +74,9 @@ void Battle::ReplayStep() {
   r.previous = r.current;
   r.current = r.ClockSlice();
   if (r.effects.empty() && r.current >= LastPacketSlice(false) + kEndMargin) {
+    // A frame that jumped past the end (a slow frame, a clock that moved on while the program
+    // waited) still plays what lay between: the replay ends on the action's last state.
+    for (; r.cursor < count; ++r.cursor) PlayPacket(*static_cast<Packet*>(packets.GetItem(r.cursor)));
     if (replayScreen != nullptr) {
       replayScreen->PlaySound(128, 25);
       replayScreen->SetBlinkIndicator(true);

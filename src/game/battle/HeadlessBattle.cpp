@@ -217,22 +217,25 @@ const BattleResults* HeadlessBattle::GetResults() const {
 
 std::string HeadlessBattle::ResultsReport() const {
   const BattleResults* results = GetResults();
-  if (results == nullptr) return std::string();
+  return results != nullptr ? ReportOf(*results) : std::string();
+}
+
+std::string HeadlessBattle::ReportOf(const BattleResults& results) {
   std::string out;
   char shares[64];
-  std::snprintf(shares, sizeof(shares), "Shares %.4f %.4f\n", static_cast<double>(results->share[0]),
-                static_cast<double>(results->share[1]));
+  std::snprintf(shares, sizeof(shares), "Shares %.4f %.4f\n", static_cast<double>(results.share[0]),
+                static_cast<double>(results.share[1]));
   out += shares;
   for (int32_t side = 0; side < 2; ++side) {
     out += "Losses " + std::to_string(side);
-    for (int32_t value : results->losses[side]) out += " " + std::to_string(value);
+    for (int32_t value : results.losses[side]) out += " " + std::to_string(value);
     out += "\n";
   }
-  out += "Men OK " + std::to_string(results->menOk[0]) + " " + std::to_string(results->menOk[1]) + "\n";
-  out += "Level " + std::to_string(results->level) + "\n";
-  out += "Result " + results->resultLine + "\n";
+  out += "Men OK " + std::to_string(results.menOk[0]) + " " + std::to_string(results.menOk[1]) + "\n";
+  out += "Level " + std::to_string(results.level) + "\n";
+  out += "Result " + results.resultLine + "\n";
   for (int32_t side = 0; side < 2; ++side) {
-    for (const std::string& row : results->rows[side]) out += "Row " + std::to_string(side) + ": " + row + "\n";
+    for (const std::string& row : results.rows[side]) out += "Row " + std::to_string(side) + ": " + row + "\n";
   }
   return out;
 }

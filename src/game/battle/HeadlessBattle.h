@@ -79,6 +79,8 @@ class HeadlessBattle : public CampaignHost {
   // "Level" and "Result", then each side's rows ("Row 0: ...", "Row 1: ..."); empty before
   // the end.
   std::string ResultsReport() const;
+  // The same text for the results of any battle (the program's, to compare).
+  static std::string ReportOf(const BattleResults& results);
   // ---- End of the results ----
   // ---- Orders blocks ----
   // The side to play's orders block of the battle in play; false when none could be written.

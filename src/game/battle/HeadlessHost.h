@@ -6,12 +6,12 @@
 
 #include "game/battle/ComputerPlayer.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/UnitServices.h"
+#include "game/battle/BattleUnitServices.h"
 
 // The application as a battle without a window, sound or link sees it: one machine, one human
 // player, options all 0, and the battle in play that the host is told of. Tests and tools run
 // battles on it; a test host derives from it to record what the battle asks.
-class HeadlessHost : public MapAppServices, public UnitServices, public ComputerPlayerHost {
+class HeadlessHost : public MapAppServices, public BattleUnitServices, public ComputerPlayerHost {
  public:
   HeadlessHost() { options.fill(0); }
   ~HeadlessHost() override = default;
@@ -40,13 +40,8 @@ class HeadlessHost : public MapAppServices, public UnitServices, public Computer
   MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editorOpen; }
   int32_t GetComputerBonus() const override;
+  Battle* BattleForUnits() const override;
   // The firing hooks go to the battle in play.
-  void FileShot(const Shot& shot) override;
-  void AddFireCounter(int32_t sideIndex, int32_t amount) override;
-  void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override;
-  // ---- The vehicle in the action phase: its smoke dischargers' clouds ----
-  void CreateSmoke(float x, float y, float size) override;
-  // ---- End of the vehicle in the action phase ----
 
   std::array<int8_t, 45> options{};
   int32_t inputMode = 0;

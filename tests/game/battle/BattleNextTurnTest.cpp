@@ -2,8 +2,12 @@
 // orders phase, and the end of a battle by a side's surrender.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "framework/core/Quorl.h"
 #include "game/battle/BattleTestRig.h"
+#include "game/battle/Packet.h"
+#include "game/units/UnitSoundPacket.h"
 
 namespace {
 
@@ -164,4 +168,56 @@ TEST(BattleNextTurn, TcpIpTurnGoesThroughTheConnection) {
   SeedRandom(generator);
   EXPECT_EQ(battle.sharedSeed, expected);
   EXPECT_EQ(host.lastSharedSeed, expected);
+}
+
+TEST(BattleNextTurn, EveryTurnDrawsTheNextActionsSeed) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  battle.setupPhase = 0;
+  battle.currentTurn = 1;
+  battle.lastTurn = 10;
+  Squad(battle, 0, 300.0f, 300.0f);
+  Squad(battle, 1, 500.0f, 300.0f);
+  battle.sharedSeed = 1234;
+  std::vector<uint16_t> seeds;
+  for (int32_t turn = 0; turn < 3; ++turn) {
+    // The action starts from the seed (and here draws nothing).
+    SeedRandom(battle.sharedSeed);
+    const uint32_t generator = RandomState();
+    rig.headless.NextTurn();
+    // The draw leaves the generator as the other machine's, which does not draw.
+    EXPECT_EQ(RandomState(), generator);
+    seeds.push_back(battle.sharedSeed);
+    // The application keeps it: the game file carries it to the machine that computes.
+    EXPECT_EQ(rig.headless.Host().lastSharedSeed, battle.sharedSeed);
+  }
+  // No two actions start from the same draws.
+  EXPECT_NE(seeds[0], 1234);
+  EXPECT_NE(seeds[0], seeds[1]);
+  EXPECT_NE(seeds[1], seeds[2]);
+}
+
+TEST(BattleUnitServices, UnitPacketsAreFiledOnlyWhileTheActionIsComputed) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  TestInfantry* squad = Squad(battle, 0, 300.0f, 300.0f);
+  UnitServices* services = GetUnitServices();
+  ASSERT_NE(services, nullptr);
+  UnitSoundPacket sound;
+  sound.unit = squad;
+  // Orders given between turns leave no record.
+  squad->MakeStatePacket();
+  services->RecordSoundPacket(sound);
+  EXPECT_EQ(battle.packets.Count(), 0);
+  battle.computingAction = 1;
+  battle.currentSlice = 40;
+  squad->MakeStatePacket();
+  services->RecordSoundPacket(sound);
+  battle.computingAction = 0;
+  ASSERT_EQ(battle.packets.Count(), 2);
+  const auto* state = static_cast<const Packet*>(battle.packets.GetItem(0));
+  EXPECT_EQ(state->kind, Packet::kUnitState);
+  EXPECT_EQ(state->state.unit, squad);
+  EXPECT_EQ(state->timeSlice, 40);
+  EXPECT_EQ(static_cast<const Packet*>(battle.packets.GetItem(1))->kind, Packet::kSound);
 }

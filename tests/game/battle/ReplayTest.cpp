@@ -169,6 +169,30 @@ TEST_F(ReplayTest, AnEmptyListEndsAt2410) {
   EXPECT_EQ(battle->GetReplaySlice(), 2410);
 }
 
+TEST_F(ReplayTest, AFrameThatJumpsPastTheEndStillPlaysTheLastPackets) {
+  // The unit's opening state, and its state at the action's end 92 m on.
+  UnitStatePacket state = unit->MakeStatePacket();
+  state.slice = 0;
+  battle->currentSlice = 0;
+  battle->RecordUnitState(state);
+  state.slice = 2401;
+  state.y = 192.0f;
+  battle->currentSlice = 2401;
+  battle->RecordUnitState(state);
+  Sound(2401, 7);
+  battle->StartReplay();
+  battle->ReplayStep();
+  EXPECT_FLOAT_EQ(unit->y, 100.0f);
+  // One frame, then the clock moves on by two minutes before the next (the program waited).
+  RunFor(25);
+  now += 120000;
+  battle->ReplayStep();
+  battle->FlushSoundEvents();
+  EXPECT_EQ(battle->replayState, Replay::kPaused);
+  EXPECT_FLOAT_EQ(unit->y, 192.0f);
+  EXPECT_EQ(screen.started, std::vector<int>{7});
+}
+
 TEST_F(ReplayTest, ForwardBackRestartAndPause) {
   Sound(2400, 1);
   battle->StartReplay();
