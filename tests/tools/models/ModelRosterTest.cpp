@@ -157,7 +157,8 @@ std::vector<std::string> AssignmentFaults(const std::vector<ModelContract>& all,
     const VehicleData v(classes.data() + k);
     const std::string who = "class " + std::to_string(k / VehicleData::kSize) + " \"" + std::string(v.Name()) +
                             "\" on slot " + std::to_string(v.ModelIndex()) + ": ";
-    const ModelContract* c = v.ModelIndex() >= 0 && v.ModelIndex() < 99 ? bySlot[static_cast<size_t>(v.ModelIndex())] : nullptr;
+    const int32_t slot = v.ModelIndex();
+    const ModelContract* c = slot >= 0 && slot < 99 ? bySlot[static_cast<size_t>(slot)] : nullptr;
     if (c == nullptr) {
       faults.push_back(who + "no routine draws the slot");
       continue;
@@ -167,7 +168,10 @@ std::vector<std::string> AssignmentFaults(const std::vector<ModelContract>& all,
       if (c->form != ModelForm::kBox) faults.push_back(who + "an emplacement drawn by no box");
       continue;
     }
-    const Gear wants = kind == 1 ? Gear::kWheels : kind == 2 ? Gear::kHalfTrack : kind == 3 ? Gear::kTracks : Gear::kNone;
+    const Gear wants = kind == 1   ? Gear::kWheels
+                       : kind == 2 ? Gear::kHalfTrack
+                       : kind == 3 ? Gear::kTracks
+                                   : Gear::kNone;
     if (wants == Gear::kNone) faults.push_back(who + "kind " + std::to_string(kind) + " has no running gear");
     else if (GearOf(*c) != wants)
       faults.push_back(who + "kind " + std::to_string(kind) + " drawn on " + kGear[static_cast<int32_t>(GearOf(*c))]);
