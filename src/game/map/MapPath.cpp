@@ -243,7 +243,7 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
 }
 
 void Map::TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid) {
-  std::vector<MapPathWork::Node>& nodes = routes.work.nodes;
+  auto& nodes = routes.work.nodes;
   auto nodeAt = [&nodes](int32_t i) -> MapPathWork::Node& { return nodes[static_cast<size_t>(i)]; };
   if (goalNode < 0 || nodeAt(goalNode).parent < 0) {
     points.count = 0;

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <algorithm>
+#include <iterator>
 #include <queue>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -214,6 +216,92 @@ TEST_F(PathFinder, OpenSetLeavesByFThenXThenY) {
     work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
   }
   EXPECT_EQ(work.PopLeast(), -1);
+}
+
+TEST_F(PathFinder, OpenSetInterleavedWithPopsMatchesAnOrderedSet) {
+  // Pushes, lowered prices and pops mixed as a search mixes them, over a heap deep enough
+  // that entries sink and rise many levels: every pop is the least open key.
+  MapPathWork work;
+  work.Begin(4000, 8);
+  std::set<std::tuple<int64_t, int, int, int32_t>> open;
+  uint32_t v = 99;
+  auto next = [&v]() {
+    v = v * 1664525u + 1013904223u;
+    return v >> 8;
+  };
+  int64_t pops = 0;
+  for (int round = 0; round < 20000; ++round) {
+    const uint32_t r = next() % 10;
+    if (r < 6 || open.empty()) {
+      const int32_t n = work.TakeNode();
+      ASSERT_GE(n, 0);
+      MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
+      node.x = static_cast<int16_t>(n % 4000);
+      node.y = static_cast<int16_t>(n / 4000);
+      node.f = 10000 + static_cast<int64_t>(next() % 5000);
+      node.state = MapPathWork::kOpen;
+      work.Push(n);
+      open.emplace(node.f, node.x, node.y, n);
+    } else if (r < 8) {
+      // The open node of the greatest key is priced lower.
+      const auto last = std::prev(open.end());
+      const int32_t n = std::get<3>(*last);
+      MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
+      open.erase(last);
+      node.f -= 1 + static_cast<int64_t>(next() % 3000);
+      work.Push(n);
+      open.emplace(node.f, node.x, node.y, n);
+    } else {
+      const int32_t n = work.PopLeast();
+      ASSERT_EQ(n, std::get<3>(*open.begin()));
+      open.erase(open.begin());
+      work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
+      ++pops;
+    }
+  }
+  while (!open.empty()) {
+    ASSERT_EQ(work.PopLeast(), std::get<3>(*open.begin()));
+    work.nodes[static_cast<size_t>(std::get<3>(*open.begin()))].state = MapPathWork::kClosed;
+    open.erase(open.begin());
+  }
+  EXPECT_EQ(work.PopLeast(), -1);
+  EXPECT_GT(pops, 3000);
+}
+
+TEST_F(PathFinder, CellRecordsStartAfreshWhenTheirStampsRunOut) {
+  // A search, then enough searches for the cells' stamps to run out and start again: the
+  // same search visits the same nodes and finds the same route.
+  MapGrid<uint8_t>& grid = Grid(0);
+  uint32_t v = 17;
+  for (int x = 0; x < grid.Width(); ++x) {
+    for (int y = 0; y < grid.Height(); ++y) {
+      v = v * 1664525u + 1013904223u;
+      grid.At(x, y) = static_cast<uint8_t>(10 + (v >> 8) % 90);
+    }
+  }
+  ASSERT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  const PathPoints first = points;
+  const int64_t expanded = map->routes.work.expanded;
+  const int32_t taken = map->routes.work.NodesTaken();
+  const int64_t cost = map->routes.work.goalCost;
+  for (int i = 0; i < 4200; ++i) {
+    const int x = 5 + i % 30;
+    ASSERT_EQ(Find(0, x, 6, x + 2, 7), Map::kRouteFound);
+    // Around the restart, a cell only the first search visited still reads as unvisited,
+    // even when the stamps come back to the first search's own.
+    if (i >= 4000) {
+      ASSERT_EQ(NodeAtCell(46, 41), nullptr) << i;
+    }
+  }
+  ASSERT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(map->routes.work.expanded, expanded);
+  EXPECT_EQ(map->routes.work.NodesTaken(), taken);
+  EXPECT_EQ(map->routes.work.goalCost, cost);
+  ASSERT_EQ(points.count, first.count);
+  for (int i = 0; i < points.count; ++i) {
+    EXPECT_EQ(points.x[i], first.x[i]);
+    EXPECT_EQ(points.y[i], first.y[i]);
+  }
 }
 
 TEST_F(PathFinder, ClosedNodeReachedLaterMoreCheaplyIsReopened) {
