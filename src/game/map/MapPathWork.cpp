@@ -1,6 +1,7 @@
 #include "game/map/MapPathWork.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "framework/core/Quorl.h"
 
@@ -91,4 +92,40 @@ int32_t MapPathWork::PopLeast() {
     if (n.state == kOpen && static_cast<uint64_t>(n.f) == top.key >> (2 * kKeyCellBits)) return top.node;
   }
   return -1;
+}
+
+const MapPathWork::Remembered* MapPathWork::Recall(int32_t moveClass, uint64_t revision, const int32_t (&cells)[6],
+                                                   float worldWidth, float worldHeight) const {
+  if (!remember) return nullptr;
+  for (const Remembered& r : remembered_) {
+    if (r.moveClass == moveClass && r.revision == revision && r.budget == budget &&
+        std::equal(std::begin(cells), std::end(cells), std::begin(r.cells)) && r.worldWidth == worldWidth &&
+        r.worldHeight == worldHeight) {
+      return &r;
+    }
+  }
+  return nullptr;
+}
+
+void MapPathWork::Keep(int32_t moveClass, uint64_t revision, const int32_t (&cells)[6], float worldWidth,
+                       float worldHeight, int32_t result, const PathPoints* route) {
+  if (!remember) return;
+  Remembered r;
+  r.moveClass = moveClass;
+  r.revision = revision;
+  std::copy(std::begin(cells), std::end(cells), std::begin(r.cells));
+  r.budget = budget;
+  r.worldWidth = worldWidth;
+  r.worldHeight = worldHeight;
+  r.result = result;
+  r.goalCost = goalCost;
+  r.expanded = expanded;
+  r.reopened = reopened;
+  if (route != nullptr) r.points = *route;
+  if (remembered_.size() < kRemembered) {
+    remembered_.push_back(r);
+    return;
+  }
+  remembered_[nextRemembered_] = r;
+  nextRemembered_ = (nextRemembered_ + 1) % kRemembered;
 }

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "game/map/PathPoints.h"
 #include "platform/PMemory.h"
 
 // The path finder's working state, kept by the map between searches so that a search neither
@@ -90,6 +91,36 @@ class MapPathWork {
   // Over every search since the map was made, for benchmarks: searches and nodes expanded.
   int64_t searches = 0;
   int64_t expandedTotal = 0;
+  // ---- Searches remembered ----
+  // The answer of a search kept with everything the search reads: the class's grid by its
+  // revision (equal revisions of one grid mean equal cells), the start and goal cells, the
+  // budget and the map's size. A search asked again with all of these the same gets the same
+  // answer, route and figures without searching (the cell records and nodes then stay those
+  // of the last search made). With remember false every search is made.
+  struct Remembered {
+    int32_t moveClass = -1;
+    uint64_t revision = 0;
+    int32_t cells[6] = {};  // start x, y, goal x, y, grid width, height
+    int32_t budget = 0;
+    float worldWidth = 0.0f;
+    float worldHeight = 0.0f;
+    int32_t result = 0;
+    int64_t goalCost = -1;
+    int64_t expanded = 0;
+    int64_t reopened = 0;
+    PathPoints points;  // the route, when one was found
+  };
+  static constexpr size_t kRemembered = 64;
+  // The remembered answer for the search, or null.
+  const Remembered* Recall(int32_t moveClass, uint64_t revision, const int32_t (&cells)[6], float worldWidth,
+                           float worldHeight) const;
+  // Keeps the last search's answer (its result, and its route when it found one, else null),
+  // replacing the oldest kept when all places are taken.
+  void Keep(int32_t moveClass, uint64_t revision, const int32_t (&cells)[6], float worldWidth, float worldHeight,
+            int32_t result, const PathPoints* route);
+  bool remember = true;
+  int64_t recalled = 0;  // searches answered from memory since the map was made
+
   // The start and goal blocks of coarse cells filled for the search, restored afterwards.
   uint8_t saved[2][100] = {};
   int32_t savedOrigin[2][2] = {};
@@ -117,6 +148,8 @@ class MapPathWork {
   static constexpr size_t kHeapStart = 3;  // unused entries before the heap's first
 
   std::vector<uint32_t, LargeTable<uint32_t>> cells_;
+  std::vector<Remembered> remembered_;
+  size_t nextRemembered_ = 0;
   std::vector<OpenEntry, LineAligned<OpenEntry>> open_;
   uint32_t generation_ = 0;
   size_t nodesUsed_ = 0;

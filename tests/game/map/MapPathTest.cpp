@@ -270,7 +270,8 @@ TEST_F(PathFinder, OpenSetInterleavedWithPopsMatchesAnOrderedSet) {
 
 TEST_F(PathFinder, CellRecordsStartAfreshWhenTheirStampsRunOut) {
   // A search, then enough searches for the cells' stamps to run out and start again: the
-  // same search visits the same nodes and finds the same route.
+  // same search visits the same nodes and finds the same route. Every search is made.
+  map->routes.work.remember = false;
   MapGrid<uint8_t>& grid = Grid(0);
   uint32_t v = 17;
   for (int x = 0; x < grid.Width(); ++x) {
@@ -301,6 +302,82 @@ TEST_F(PathFinder, CellRecordsStartAfreshWhenTheirStampsRunOut) {
   for (int i = 0; i < points.count; ++i) {
     EXPECT_EQ(points.x[i], first.x[i]);
     EXPECT_EQ(points.y[i], first.y[i]);
+  }
+}
+
+TEST_F(PathFinder, SearchAskedAgainIsAnsweredFromMemoryUntilItsInputsChange) {
+  MapGrid<uint8_t>& grid = Grid(0);
+  uint32_t v = 23;
+  for (int x = 0; x < grid.Width(); ++x) {
+    for (int y = 0; y < grid.Height(); ++y) {
+      v = v * 1664525u + 1013904223u;
+      grid.At(x, y) = static_cast<uint8_t>(10 + (v >> 8) % 90);
+    }
+  }
+  MapPathWork& work = map->routes.work;
+  auto same = [](const PathPoints& a, const PathPoints& b) {
+    if (a.count != b.count) return false;
+    for (int i = 0; i < a.count; ++i) {
+      if (a.x[i] != b.x[i] || a.y[i] != b.y[i]) return false;
+    }
+    return true;
+  };
+  ASSERT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  const PathPoints first = points;
+  const int64_t expanded = work.expanded;
+  const int64_t cost = work.goalCost;
+  const int64_t total = work.expandedTotal;
+  // Asked again (from another point of the same cells): nothing is expanded, the answer is the same.
+  points = PathPoints();
+  FakePathUnit unit(0, 0);
+  EXPECT_EQ(map->FindPath(unit, 3 * 2.0f + 0.4f, 4 * 2.0f - 0.3f, 46 * 2.0f, 41 * 2.0f, points), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 1);
+  EXPECT_EQ(work.expandedTotal, total);
+  EXPECT_EQ(work.expanded, expanded);
+  EXPECT_EQ(work.goalCost, cost);
+  EXPECT_TRUE(same(points, first));
+  // Points past the route's count are left as the caller had them, as a search leaves them.
+  points.x[PathPoints::kMaxPoints - 1] = 123.0f;
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(points.x[PathPoints::kMaxPoints - 1], 123.0f);
+  EXPECT_EQ(work.recalled, 2);
+  // A changed cell, a smaller budget, or the memory turned off: searched again, and with the
+  // memory the answers equal those of searches made afresh.
+  grid.At(20, 20) = 200;
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 2);
+  EXPECT_GT(work.expandedTotal, total);
+  const PathPoints changed = points;
+  const int64_t changedCost = work.goalCost;
+  work.budget = 100;
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kOutOfNodes);
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kOutOfNodes);
+  EXPECT_EQ(work.recalled, 3);
+  work.budget = MapPathWork::kNodeBudget;
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 4);
+  EXPECT_TRUE(same(points, changed));
+  work.remember = false;
+  points = PathPoints();
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 4);
+  EXPECT_EQ(work.goalCost, changedCost);
+  EXPECT_TRUE(same(points, changed));
+  // More distinct searches than places: the oldest answers give way, and each search still
+  // gets its own answer.
+  work.remember = true;
+  std::vector<PathPoints> fresh;
+  for (int i = 0; i < 70; ++i) {
+    work.remember = false;
+    EXPECT_EQ(Find(0, 2 + i % 40, 3, 45, 2 + i / 2), Map::kRouteFound);
+    fresh.push_back(points);
+    work.remember = true;
+  }
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 70; ++i) {
+      ASSERT_EQ(Find(0, 2 + i % 40, 3, 45, 2 + i / 2), Map::kRouteFound);
+      EXPECT_TRUE(same(points, fresh[static_cast<size_t>(i)])) << i;
+    }
   }
 }
 
