@@ -14,4 +14,9 @@ class PMemory {
   // A block of size bytes, or null when the system has none that large.
   static void* Allocate(size_t size);
   static void Free(void* block);
+  // A block of size bytes for a large table read at scattered places, on a 2 MB boundary and
+  // offered the system's huge pages where it has them (fewer address-translation misses); null
+  // when the system has none that large. Freed with FreeLarge.
+  static void* AllocateLarge(size_t size);
+  static void FreeLarge(void* block);
 };

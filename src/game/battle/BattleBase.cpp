@@ -5,6 +5,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/map/Map.h"
+#include "game/map/SightUnitList.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
 
@@ -48,6 +49,16 @@ void BattleBase::InitMembers() {
 Unit* BattleBase::UnitAt(int32_t index) const { return static_cast<Unit*>(units.GetItem(index)); }
 
 MapUnitView* BattleBase::GetUnit(int32_t index) const { return UnitAt(index); }
+
+void BattleBase::CollectSightVehicles(SightUnitList& list, float minX, float minY, float maxX, float maxY) const {
+  const GObject* const* items = units.Items();
+  for (int32_t i = 0, n = units.Count(); i < n; ++i) {
+    const auto* unit = static_cast<const Unit*>(items[i]);
+    // The kind is a field of the unit (not a call); only vehicles are asked for their flag.
+    if (unit == nullptr || unit->GetUnitKind() != MapUnitView::kVehicle || !unit->BlocksSight()) continue;
+    if (unit->x >= minX && unit->x <= maxX && unit->y >= minY && unit->y <= maxY) list.Append(unit);
+  }
+}
 
 ReinforcementGroup* BattleBase::GroupAt(int32_t side, int32_t index) const {
   return static_cast<ReinforcementGroup*>(reinforcements[side & 1].GetItem(index));

@@ -81,6 +81,8 @@ class BattleBase : public GObject, public MapBattleServices {
   int32_t GetCurrentSlice() const override { return currentSlice; }
   int32_t GetUnitCount() const override { return units.Count(); }
   MapUnitView* GetUnit(int32_t index) const override;
+  // Reads the unit group's members directly: a sight line asks this for every trace.
+  void CollectSightVehicles(SightUnitList& list, float minX, float minY, float maxX, float maxY) const override;
   // The packet list and the effect list come with the action phase; until then nothing is
   // recorded.
   void RecordPacket(const MapPacket& /*packet*/) override {}

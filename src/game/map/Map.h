@@ -847,6 +847,9 @@ class Map : public GObject {
   // with the route written to points, kNoRoute when the unit cannot stand at the destination
   // or nothing leads there, kOutOfNodes when the node budget ran out (points untouched then).
   int32_t FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points);
+  // The A* search itself, between cells of the class's built grid; FindPath answers a search
+  // asked again from the path finder's memory.
+  int32_t SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points);
   // Writes the route ending at the goal node of the last search: merged, straightened over
   // the grid and cut to the 50 points nearest the start.
   void TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid);

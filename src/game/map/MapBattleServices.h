@@ -6,6 +6,7 @@ class Map;
 struct MapFlagView;
 class MapUnitView;
 struct MapPacket;
+class SightUnitList;
 
 // The battle or the operation as the map sees it: the conditions the map's passes read,
 // its unit group, and the records the map hands it. The battle and the operation implement
@@ -41,6 +42,10 @@ class MapBattleServices {
   virtual int32_t GetCurrentSlice() const = 0;
   virtual int32_t GetUnitCount() const = 0;
   virtual MapUnitView* GetUnit(int32_t index) const = 0;
+  // Appends to the list, in unit-list order, every vehicle whose sight-blocking flag is set
+  // and that stands inside the box (bounds included). This walks GetUnit; a battle that knows
+  // its units' classes answers the same without a call per unit.
+  virtual void CollectSightVehicles(SightUnitList& list, float minX, float minY, float maxX, float maxY) const;
   virtual void RecordPacket(const MapPacket& packet) = 0;
   // The battle shows the effects that need the two extra effect textures.
   virtual bool WantsExtraEffectTextures() const { return false; }

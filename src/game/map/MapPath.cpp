@@ -70,18 +70,44 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
   if (!grid.IsSized()) FatalError(309, "AIPath.cpp");
   const int32_t w = grid.Width();
   const int32_t h = grid.Height();
-  // The start and goal blocks filled below are put back before the search returns.
+  MapPathWork& work = routes.work;
+  const int32_t sx = RouteCell(x0, w);
+  const int32_t sy = RouteCell(y0, h);
+  const int32_t gx = RouteCell(x1, w);
+  const int32_t gy = RouteCell(y1, h);
+
+  // The same search asked again gets the answer it had.
+  const int32_t key[6] = {sx, sy, gx, gy, w, h};
+  const uint64_t revision = grid.Revision();
+  if (const MapPathWork::Remembered* r = work.Recall(moveClass, revision, key, size.worldWidth, size.worldHeight)) {
+    ++work.recalled;
+    work.goalCost = r->goalCost;
+    work.expanded = r->expanded;
+    work.reopened = r->reopened;
+    if (r->result == kRouteFound) {
+      // As the route's tracing writes it: the count and that many points.
+      points.count = r->points.count;
+      std::copy_n(r->points.x, r->points.count, points.x);
+      std::copy_n(r->points.y, r->points.count, points.y);
+    }
+    return r->result;
+  }
+  const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points);
+  work.Keep(moveClass, revision, key, size.worldWidth, size.worldHeight, result,
+            result == kRouteFound ? &points : nullptr);
+  return result;
+}
+
+int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points) {
+  const int32_t w = grid.Width();
+  const int32_t h = grid.Height();
   uint8_t* cells = grid.DataRestoredAfterUse();
   auto at = [cells, h](int32_t x, int32_t y) -> uint8_t& {
     return cells[static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y)];
   };
   MapPathWork& work = routes.work;
   work.Begin(w, h);
-
-  const int32_t sx = RouteCell(x0, w);
-  const int32_t sy = RouteCell(y0, h);
-  const int32_t gx = RouteCell(x1, w);
-  const int32_t gy = RouteCell(y1, h);
+  // The start and goal blocks filled below are put back before the search returns.
 
   // A coarse block holding the start or the goal is filled with its anchors' price for the
   // search, so that the route can begin and end on any of its cells.
@@ -243,7 +269,7 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
 }
 
 void Map::TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid) {
-  std::vector<MapPathWork::Node>& nodes = routes.work.nodes;
+  auto& nodes = routes.work.nodes;
   auto nodeAt = [&nodes](int32_t i) -> MapPathWork::Node& { return nodes[static_cast<size_t>(i)]; };
   if (goalNode < 0 || nodeAt(goalNode).parent < 0) {
     points.count = 0;

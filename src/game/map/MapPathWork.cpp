@@ -1,18 +1,21 @@
 #include "game/map/MapPathWork.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "framework/core/Quorl.h"
 
 void MapPathWork::Begin(int32_t width, int32_t height) {
   const size_t cells = static_cast<size_t>(width) * static_cast<size_t>(height);
+  // A budget past what a record can name is a programmer error.
+  if (budget > static_cast<int32_t>(kNodeMask) + 1) FatalError(24, "AIPath.cpp");
   if (cells_.size() != cells) {
-    cells_.assign(cells, CellRecord{0, -1});
+    cells_.assign(cells, 0u);
     generation_ = 0;
   }
-  if (++generation_ == 0) {
-    // After four thousand million searches the stamps start again from a cleared grid.
-    std::fill(cells_.begin(), cells_.end(), CellRecord{0, -1});
+  if (++generation_ == kStampLimit) {
+    // The stamps start again from cleared records.
+    std::fill(cells_.begin(), cells_.end(), 0u);
     generation_ = 1;
   }
   nodesUsed_ = 0;
@@ -52,18 +55,36 @@ int32_t MapPathWork::PopLeast() {
     open_.pop_back();
     const size_t count = open_.size() - kHeapStart;
     if (count > 0) {
+      // The hole left at the top sinks along the least children to the bottom, then the last
+      // entry rises from there: the last entry mostly belongs near the bottom, so this
+      // compares less than sinking it from the top. Keys are distinct (a node re-enters only
+      // at a lower f), so the least entry, and every pop, is the same either way.
       size_t i = 0;
       for (;;) {
         const size_t first = 4 * i + 1;
-        if (first >= count) break;
-        size_t least = first;
-        const size_t end = std::min(first + 4, count);
-        for (size_t c = first + 1; c < end; ++c) {
-          if (heap[c].key < heap[least].key) least = c;
+        if (first + 4 <= count) {
+          const size_t a = heap[first + 1].key < heap[first].key ? first + 1 : first;
+          const size_t b = heap[first + 3].key < heap[first + 2].key ? first + 3 : first + 2;
+          const size_t least = heap[b].key < heap[a].key ? b : a;
+          heap[i] = heap[least];
+          i = least;
+          continue;
         }
-        if (last.key < heap[least].key) break;
-        heap[i] = heap[least];
-        i = least;
+        if (first < count) {
+          size_t least = first;
+          for (size_t c = first + 1; c < count; ++c) {
+            if (heap[c].key < heap[least].key) least = c;
+          }
+          heap[i] = heap[least];
+          i = least;
+        }
+        break;
+      }
+      while (i > 0) {
+        const size_t parent = (i - 1) / 4;
+        if (heap[parent].key < last.key) break;
+        heap[i] = heap[parent];
+        i = parent;
       }
       heap[i] = last;
     }
@@ -71,4 +92,40 @@ int32_t MapPathWork::PopLeast() {
     if (n.state == kOpen && static_cast<uint64_t>(n.f) == top.key >> (2 * kKeyCellBits)) return top.node;
   }
   return -1;
+}
+
+const MapPathWork::Remembered* MapPathWork::Recall(int32_t moveClass, uint64_t revision, const int32_t (&cells)[6],
+                                                   float worldWidth, float worldHeight) const {
+  if (!remember) return nullptr;
+  for (const Remembered& r : remembered_) {
+    if (r.moveClass == moveClass && r.revision == revision && r.budget == budget &&
+        std::equal(std::begin(cells), std::end(cells), std::begin(r.cells)) && r.worldWidth == worldWidth &&
+        r.worldHeight == worldHeight) {
+      return &r;
+    }
+  }
+  return nullptr;
+}
+
+void MapPathWork::Keep(int32_t moveClass, uint64_t revision, const int32_t (&cells)[6], float worldWidth,
+                       float worldHeight, int32_t result, const PathPoints* route) {
+  if (!remember) return;
+  Remembered r;
+  r.moveClass = moveClass;
+  r.revision = revision;
+  std::copy(std::begin(cells), std::end(cells), std::begin(r.cells));
+  r.budget = budget;
+  r.worldWidth = worldWidth;
+  r.worldHeight = worldHeight;
+  r.result = result;
+  r.goalCost = goalCost;
+  r.expanded = expanded;
+  r.reopened = reopened;
+  if (route != nullptr) r.points = *route;
+  if (remembered_.size() < kRemembered) {
+    remembered_.push_back(r);
+    return;
+  }
+  remembered_[nextRemembered_] = r;
+  nextRemembered_ = (nextRemembered_ + 1) % kRemembered;
 }

@@ -4,11 +4,31 @@
 #include <new>
 #include <vector>
 
+#include "game/map/PathPoints.h"
+#include "platform/PMemory.h"
+
 // The path finder's working state, kept by the map between searches so that a search neither
 // allocates nor clears a grid once the map has been searched: the cells' visit records are
 // cleared in constant time by a generation stamp, the nodes live in one pool reused by every
 // search, and the open set is a binary heap whose stale entries are skipped when they surface.
 class MapPathWork {
+  // Storage for the tables a search reads at scattered places (the cells' records, the node
+  // pool), in blocks the system may back with huge pages.
+  template <class T>
+  struct LargeTable {
+    using value_type = T;
+    LargeTable() = default;
+    template <class U>
+    explicit LargeTable(const LargeTable<U>&) {}
+    T* allocate(size_t n) {
+      void* block = PMemory::AllocateLarge(n * sizeof(T));
+      if (block == nullptr) throw std::bad_alloc();
+      return static_cast<T*>(block);
+    }
+    void deallocate(T* p, size_t) { PMemory::FreeLarge(p); }
+    bool operator==(const LargeTable&) const { return true; }
+  };
+
  public:
   // Cell nodes one search may create: the 28-byte records that fit a 20 MB budget taken in
   // 512 KB blocks (40 blocks of 18,724).
@@ -40,8 +60,13 @@ class MapPathWork {
   void Begin(int32_t width, int32_t height);
 
   // The node of the cell, or -1 when this search has not visited it.
-  int32_t NodeAt(int32_t cell) const { return cells_[cell].stamp == generation_ ? cells_[cell].node : -1; }
-  void SetNodeAt(int32_t cell, int32_t node) { cells_[cell] = {generation_, node}; }
+  int32_t NodeAt(int32_t cell) const {
+    const uint32_t record = cells_[static_cast<size_t>(cell)];
+    return record >> kNodeBits == generation_ ? static_cast<int32_t>(record & kNodeMask) : -1;
+  }
+  void SetNodeAt(int32_t cell, int32_t node) {
+    cells_[static_cast<size_t>(cell)] = generation_ << kNodeBits | static_cast<uint32_t>(node);
+  }
 
   // A new node, or -1 when the budget is spent.
   int32_t TakeNode() {
@@ -57,7 +82,7 @@ class MapPathWork {
   // The least open node, or -1 when the open set is empty.
   int32_t PopLeast();
 
-  std::vector<Node> nodes;
+  std::vector<Node, LargeTable<Node>> nodes;
   int32_t budget = kNodeBudget;
   // What the last search did, for tests and benchmarks.
   int64_t goalCost = -1;
@@ -66,16 +91,48 @@ class MapPathWork {
   // Over every search since the map was made, for benchmarks: searches and nodes expanded.
   int64_t searches = 0;
   int64_t expandedTotal = 0;
+  // ---- Searches remembered ----
+  // The answer of a search kept with everything the search reads: the class's grid by its
+  // revision (equal revisions of one grid mean equal cells), the start and goal cells, the
+  // budget and the map's size. A search asked again with all of these the same gets the same
+  // answer, route and figures without searching (the cell records and nodes then stay those
+  // of the last search made). With remember false every search is made.
+  struct Remembered {
+    int32_t moveClass = -1;
+    uint64_t revision = 0;
+    int32_t cells[6] = {};  // start x, y, goal x, y, grid width, height
+    int32_t budget = 0;
+    float worldWidth = 0.0f;
+    float worldHeight = 0.0f;
+    int32_t result = 0;
+    int64_t goalCost = -1;
+    int64_t expanded = 0;
+    int64_t reopened = 0;
+    PathPoints points;  // the route, when one was found
+  };
+  static constexpr size_t kRemembered = 64;
+  // The remembered answer for the search, or null.
+  const Remembered* Recall(int32_t moveClass, uint64_t revision, const int32_t (&cells)[6], float worldWidth,
+                           float worldHeight) const;
+  // Keeps the last search's answer (its result, and its route when it found one, else null),
+  // replacing the oldest kept when all places are taken.
+  void Keep(int32_t moveClass, uint64_t revision, const int32_t (&cells)[6], float worldWidth, float worldHeight,
+            int32_t result, const PathPoints* route);
+  bool remember = true;
+  int64_t recalled = 0;  // searches answered from memory since the map was made
+
   // The start and goal blocks of coarse cells filled for the search, restored afterwards.
   uint8_t saved[2][100] = {};
   int32_t savedOrigin[2][2] = {};
   bool savedFlag[2] = {};
 
  private:
-  struct CellRecord {
-    uint32_t stamp;
-    int32_t node;
-  };
+  // A cell's record is one word: the stamp of the search that visited it in the upper 12 bits,
+  // its node in the lower 20 (the node budget fits), so that twice as many records share a
+  // cache line as with a word each. The stamps run 1 to 4,095, then the records are cleared.
+  static constexpr int32_t kNodeBits = 20;
+  static constexpr uint32_t kNodeMask = (uint32_t{1} << kNodeBits) - 1;
+  static constexpr uint32_t kStampLimit = uint32_t{1} << (32 - kNodeBits);
   // Storage on 64-byte boundaries, so that with the heap's first entry at kHeapStart the four
   // children of every entry share one cache line.
   template <class T>
@@ -90,7 +147,9 @@ class MapPathWork {
   };
   static constexpr size_t kHeapStart = 3;  // unused entries before the heap's first
 
-  std::vector<CellRecord> cells_;
+  std::vector<uint32_t, LargeTable<uint32_t>> cells_;
+  std::vector<Remembered> remembered_;
+  size_t nextRemembered_ = 0;
   std::vector<OpenEntry, LineAligned<OpenEntry>> open_;
   uint32_t generation_ = 0;
   size_t nodesUsed_ = 0;

@@ -57,6 +57,18 @@ float BuildingTop(int32_t type, float ground) { return type >= 33 ? ground + 12.
 
 // ---- Gathering what lies near a line ----
 
+void MapBattleServices::CollectSightVehicles(SightUnitList& list, float minX, float minY, float maxX,
+                                             float maxY) const {
+  const int32_t count = GetUnitCount();
+  for (int32_t i = 0; i < count; ++i) {
+    const MapUnitView* unit = GetUnit(i);
+    if (unit == nullptr || !unit->IsVehicle() || !unit->BlocksSight()) continue;
+    const float ux = unit->GetX();
+    const float uy = unit->GetY();
+    if (ux >= minX && ux <= maxX && uy >= minY && uy <= maxY) list.Append(unit);
+  }
+}
+
 bool Map::GatherSightObstacles(float x0, float y0, float x1, float y1) const {
   SightBuffers& buffers = sightBuffers_;
   buffers.vehicles.Clear();
@@ -67,17 +79,8 @@ bool Map::GatherSightObstacles(float x0, float y0, float x1, float y1) const {
   const float maxY = std::max(y0, y1);
   MapBattleServices* battle = app_->GetBattleOrOperation();
   if (battle != nullptr) {
-    const int32_t count = battle->GetUnitCount();
-    for (int32_t i = 0; i < count; ++i) {
-      const MapUnitView* unit = battle->GetUnit(i);
-      if (unit == nullptr || !unit->IsVehicle() || !unit->BlocksSight()) continue;
-      const float ux = unit->GetX();
-      const float uy = unit->GetY();
-      if (ux >= minX - kVehicleMargin && ux <= maxX + kVehicleMargin && uy >= minY - kVehicleMargin &&
-          uy <= maxY + kVehicleMargin) {
-        buffers.vehicles.Append(unit);
-      }
-    }
+    battle->CollectSightVehicles(buffers.vehicles, minX - kVehicleMargin, minY - kVehicleMargin,
+                                 maxX + kVehicleMargin, maxY + kVehicleMargin);
   }
   const GGroup* clouds = objects.smallObjects;
   if (clouds != nullptr && clouds->Count() > 0) {

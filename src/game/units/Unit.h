@@ -281,10 +281,10 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
 
   // ---- What the map reads ----
 
-  int32_t GetUnitKind() const override { return kind; }
+  int32_t GetUnitKind() const final { return kind; }
   int32_t GetSideByte() const override { return side; }
-  float GetX() const override { return x; }
-  float GetY() const override { return y; }
+  float GetX() const final { return x; }
+  float GetY() const final { return y; }
   float GetZ() const override { return GBoundingBox::z; }
   bool IsPresent() const override { return alive != 0; }
   int32_t GetInanimateKind() const override;

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <algorithm>
+#include <iterator>
 #include <queue>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -214,6 +216,169 @@ TEST_F(PathFinder, OpenSetLeavesByFThenXThenY) {
     work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
   }
   EXPECT_EQ(work.PopLeast(), -1);
+}
+
+TEST_F(PathFinder, OpenSetInterleavedWithPopsMatchesAnOrderedSet) {
+  // Pushes, lowered prices and pops mixed as a search mixes them, over a heap deep enough
+  // that entries sink and rise many levels: every pop is the least open key.
+  MapPathWork work;
+  work.Begin(4000, 8);
+  std::set<std::tuple<int64_t, int, int, int32_t>> open;
+  uint32_t v = 99;
+  auto next = [&v]() {
+    v = v * 1664525u + 1013904223u;
+    return v >> 8;
+  };
+  int64_t pops = 0;
+  for (int round = 0; round < 20000; ++round) {
+    const uint32_t r = next() % 10;
+    if (r < 6 || open.empty()) {
+      const int32_t n = work.TakeNode();
+      ASSERT_GE(n, 0);
+      MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
+      node.x = static_cast<int16_t>(n % 4000);
+      node.y = static_cast<int16_t>(n / 4000);
+      node.f = 10000 + static_cast<int64_t>(next() % 5000);
+      node.state = MapPathWork::kOpen;
+      work.Push(n);
+      open.emplace(node.f, node.x, node.y, n);
+    } else if (r < 8) {
+      // The open node of the greatest key is priced lower.
+      const auto last = std::prev(open.end());
+      const int32_t n = std::get<3>(*last);
+      MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
+      open.erase(last);
+      node.f -= 1 + static_cast<int64_t>(next() % 3000);
+      work.Push(n);
+      open.emplace(node.f, node.x, node.y, n);
+    } else {
+      const int32_t n = work.PopLeast();
+      ASSERT_EQ(n, std::get<3>(*open.begin()));
+      open.erase(open.begin());
+      work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
+      ++pops;
+    }
+  }
+  while (!open.empty()) {
+    ASSERT_EQ(work.PopLeast(), std::get<3>(*open.begin()));
+    work.nodes[static_cast<size_t>(std::get<3>(*open.begin()))].state = MapPathWork::kClosed;
+    open.erase(open.begin());
+  }
+  EXPECT_EQ(work.PopLeast(), -1);
+  EXPECT_GT(pops, 3000);
+}
+
+TEST_F(PathFinder, CellRecordsStartAfreshWhenTheirStampsRunOut) {
+  // A search, then enough searches for the cells' stamps to run out and start again: the
+  // same search visits the same nodes and finds the same route. Every search is made.
+  map->routes.work.remember = false;
+  MapGrid<uint8_t>& grid = Grid(0);
+  uint32_t v = 17;
+  for (int x = 0; x < grid.Width(); ++x) {
+    for (int y = 0; y < grid.Height(); ++y) {
+      v = v * 1664525u + 1013904223u;
+      grid.At(x, y) = static_cast<uint8_t>(10 + (v >> 8) % 90);
+    }
+  }
+  ASSERT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  const PathPoints first = points;
+  const int64_t expanded = map->routes.work.expanded;
+  const int32_t taken = map->routes.work.NodesTaken();
+  const int64_t cost = map->routes.work.goalCost;
+  for (int i = 0; i < 4200; ++i) {
+    const int x = 5 + i % 30;
+    ASSERT_EQ(Find(0, x, 6, x + 2, 7), Map::kRouteFound);
+    // Around the restart, a cell only the first search visited still reads as unvisited,
+    // even when the stamps come back to the first search's own.
+    if (i >= 4000) {
+      ASSERT_EQ(NodeAtCell(46, 41), nullptr) << i;
+    }
+  }
+  ASSERT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(map->routes.work.expanded, expanded);
+  EXPECT_EQ(map->routes.work.NodesTaken(), taken);
+  EXPECT_EQ(map->routes.work.goalCost, cost);
+  ASSERT_EQ(points.count, first.count);
+  for (int i = 0; i < points.count; ++i) {
+    EXPECT_EQ(points.x[i], first.x[i]);
+    EXPECT_EQ(points.y[i], first.y[i]);
+  }
+}
+
+TEST_F(PathFinder, SearchAskedAgainIsAnsweredFromMemoryUntilItsInputsChange) {
+  MapGrid<uint8_t>& grid = Grid(0);
+  uint32_t v = 23;
+  for (int x = 0; x < grid.Width(); ++x) {
+    for (int y = 0; y < grid.Height(); ++y) {
+      v = v * 1664525u + 1013904223u;
+      grid.At(x, y) = static_cast<uint8_t>(10 + (v >> 8) % 90);
+    }
+  }
+  MapPathWork& work = map->routes.work;
+  auto same = [](const PathPoints& a, const PathPoints& b) {
+    if (a.count != b.count) return false;
+    for (int i = 0; i < a.count; ++i) {
+      if (a.x[i] != b.x[i] || a.y[i] != b.y[i]) return false;
+    }
+    return true;
+  };
+  ASSERT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  const PathPoints first = points;
+  const int64_t expanded = work.expanded;
+  const int64_t cost = work.goalCost;
+  const int64_t total = work.expandedTotal;
+  // Asked again (from another point of the same cells): nothing is expanded, the answer is the same.
+  points = PathPoints();
+  FakePathUnit unit(0, 0);
+  EXPECT_EQ(map->FindPath(unit, 3 * 2.0f + 0.4f, 4 * 2.0f - 0.3f, 46 * 2.0f, 41 * 2.0f, points), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 1);
+  EXPECT_EQ(work.expandedTotal, total);
+  EXPECT_EQ(work.expanded, expanded);
+  EXPECT_EQ(work.goalCost, cost);
+  EXPECT_TRUE(same(points, first));
+  // Points past the route's count are left as the caller had them, as a search leaves them.
+  points.x[PathPoints::kMaxPoints - 1] = 123.0f;
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(points.x[PathPoints::kMaxPoints - 1], 123.0f);
+  EXPECT_EQ(work.recalled, 2);
+  // A changed cell, a smaller budget, or the memory turned off: searched again, and with the
+  // memory the answers equal those of searches made afresh.
+  grid.At(20, 20) = 200;
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 2);
+  EXPECT_GT(work.expandedTotal, total);
+  const PathPoints changed = points;
+  const int64_t changedCost = work.goalCost;
+  work.budget = 100;
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kOutOfNodes);
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kOutOfNodes);
+  EXPECT_EQ(work.recalled, 3);
+  work.budget = MapPathWork::kNodeBudget;
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 4);
+  EXPECT_TRUE(same(points, changed));
+  work.remember = false;
+  points = PathPoints();
+  EXPECT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 4);
+  EXPECT_EQ(work.goalCost, changedCost);
+  EXPECT_TRUE(same(points, changed));
+  // More distinct searches than places: the oldest answers give way, and each search still
+  // gets its own answer.
+  work.remember = true;
+  std::vector<PathPoints> fresh;
+  for (int i = 0; i < 70; ++i) {
+    work.remember = false;
+    EXPECT_EQ(Find(0, 2 + i % 40, 3, 45, 2 + i / 2), Map::kRouteFound);
+    fresh.push_back(points);
+    work.remember = true;
+  }
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 70; ++i) {
+      ASSERT_EQ(Find(0, 2 + i % 40, 3, 45, 2 + i / 2), Map::kRouteFound);
+      EXPECT_TRUE(same(points, fresh[static_cast<size_t>(i)])) << i;
+    }
+  }
 }
 
 TEST_F(PathFinder, ClosedNodeReachedLaterMoreCheaplyIsReopened) {
