@@ -10,7 +10,6 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
-#include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/PlanningMath.h"
 #include "game/units/Unit.h"
@@ -18,7 +17,6 @@
 namespace {
 
 constexpr const char* kSource = "EditorUnitPreparation";
-constexpr float kDegreesToRadians = 0.017453293f;
 constexpr int32_t kKeptZone = 7;
 
 enum Edge { kWest = 0, kNorth = 1, kEast = 2, kSouth = 3 };
@@ -126,38 +124,5 @@ void EditorState::SetStartViews() {
   if (app_ == nullptr) FatalError(__LINE__, kSource);
   Battle* battle = app_->GetBattle();
   BattleBase* base = battle != nullptr ? static_cast<BattleBase*>(battle) : app_->GetCampaign();
-  if (base == nullptr || base->map == nullptr) return;
-  Map& map = *base->map;
-  const float width = map.size.worldWidth;
-  const float height = map.size.worldHeight;
-  for (int32_t side = 0; side < 2; ++side) {
-    Map::Cameras& camera = map.camera;
-    const bool valid = camera.viewLevel[side] != Map::kViewLevelUnset && camera.x[side] >= -100.0f &&
-                       camera.x[side] <= width && camera.y[side] >= -100.0f && camera.y[side] <= height;
-    if (valid) continue;
-    camera.viewLevel[side] = 2;
-    const Unit* unit = nullptr;
-    if (battle != nullptr) {
-      unit = battle->FirstUnitOfSide(side);
-    } else {
-      for (int32_t i = 0; i < base->UnitCount() && unit == nullptr; ++i) {
-        const Unit* candidate = base->UnitAt(i);
-        if (candidate != nullptr && candidate->GetSideIndex() == side) unit = candidate;
-      }
-    }
-    if (unit != nullptr) {
-      const float heading = HeadingDegrees(width * 0.5f - unit->x, height * 0.5f - unit->y) * kDegreesToRadians;
-      camera.bearing[side] = heading;
-      camera.x[side] = unit->x - 25.0f * std::cos(heading);
-      camera.y[side] = unit->y - 25.0f * std::sin(heading);
-    } else if (side == 0) {
-      camera.bearing[side] = 3.9269908f;
-      camera.x[side] = width + 25.0f;
-      camera.y[side] = height + 25.0f;
-    } else {
-      camera.bearing[side] = 0.7853982f;
-      camera.x[side] = -25.0f;
-      camera.y[side] = -25.0f;
-    }
-  }
+  if (base != nullptr) base->SetStartViews();
 }

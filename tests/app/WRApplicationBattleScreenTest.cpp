@@ -4,6 +4,8 @@
 // units' orders while it is open.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -18,6 +20,7 @@
 #include "game/ui/WaypointMenu.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/UnitOrderHost.h"
+#include "platform/PSurface.h"
 
 TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   ShellRig rig(true);
@@ -128,4 +131,54 @@ TEST(ShellBattleScreenTest, TheBattleScreenAnswersTheUnitsOrdersWhileItIsOpen) {
   EXPECT_EQ(battle.selectedUnit, nullptr);
   app.CloseBattleScreen(false);
   EXPECT_EQ(GetUnitOrderHost(), nullptr);
+}
+
+// A battle whose file places no camera opens with each side looking over its own units, and
+// the first frame draws every pixel of the battlefield view: nothing of the loading picture or
+// of an earlier screen is left under it, not even at the view's first column.
+TEST(ShellBattleScreenTest, TheFirstFrameShowsTheWholeBattlefieldFromEachSidesOwnUnits) {
+  ShellRig rig(true, 1024, 768);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  Battle& battle = *app.GetBattle();
+  Map& map = *battle.map;
+  ASSERT_EQ(map.camera.viewLevel[0], Map::kViewLevelUnset);
+  ASSERT_EQ(map.camera.viewLevel[1], Map::kViewLevelUnset);
+  auto* squad = new TestInfantry;
+  squad->x = 200.0f;
+  squad->y = 600.0f;
+  squad->side = 0;  // Allied: side index 1
+  battle.units.Append(squad);
+  ASSERT_EQ(battle.FirstUnitOfSide(1), squad);
+
+  ASSERT_TRUE(app.OpenBattleScreen());
+  // The squad's side stands 25 m behind it, looking toward the map's centre (400, 400); the
+  // side without units looks in from beyond its corner.
+  EXPECT_EQ(map.camera.viewLevel[1], 2);
+  EXPECT_NEAR(map.camera.x[1], 200.0f - 25.0f * 0.70710678f, 0.01f);
+  EXPECT_NEAR(map.camera.y[1], 600.0f + 25.0f * 0.70710678f, 0.01f);
+  EXPECT_NEAR(std::cos(map.camera.bearing[1]), 0.70710678f, 0.0001f);
+  EXPECT_NEAR(std::sin(map.camera.bearing[1]), -0.70710678f, 0.0001f);
+  EXPECT_EQ(map.camera.viewLevel[0], 2);
+  EXPECT_FLOAT_EQ(map.camera.x[0], 825.0f);
+
+  // Both screen buffers painted a colour nothing draws; one frame later none of it is left in
+  // the battlefield view, whose sky and ground cover it whole.
+  constexpr uint16_t kUnpainted = 0xF81F;
+  for (PSurface* surface : {rig.kernel->GetPrimarySurface(), rig.kernel->GetBackBuffer()}) {
+    ASSERT_NE(surface, nullptr);
+    for (int32_t y = 0; y < surface->Height(); ++y) std::fill_n(surface->Row16(y), surface->Width(), kUnpainted);
+  }
+  rig.kernel->UpdateScreen();
+  auto* view = dynamic_cast<MapView*>(map.display.battleView);
+  ASSERT_NE(view, nullptr);
+  const PSurface& front = *rig.kernel->GetPrimarySurface();
+  ASSERT_EQ(view->Width(), front.Width());
+  for (int32_t y = 0; y < view->Height(); ++y) {
+    const uint16_t* row = front.Row16(y);
+    ASSERT_EQ(std::count(row, row + front.Width(), kUnpainted), 0) << "row " << y;
+  }
+  // The frame kept the camera it was given: no fallback placed it elsewhere.
+  EXPECT_EQ(map.GetViewLevel(), 2);
+  app.CloseBattleScreen(false);
 }

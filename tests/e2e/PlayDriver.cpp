@@ -20,7 +20,11 @@
 //   type TEXT          the characters of the rest of the line
 //   frames N           N passes of the event loop, 20 ms of the fake clock each
 //   wait-ms N          the fake clock moves on N ms, then one pass
-//   expect-log TEXT    the error log holds the text
+//   expect-log TEXT    the error log holds the text; expect-no-log TEXT: it does not
+//   expect-battlefield-drawn
+//                      both screen buffers are painted a colour no frame uses and the loop runs
+//                      to the next presented frame: every pixel of the battlefield view must
+//                      have been drawn in it (nothing of an earlier screen left showing)
 //   expect-text TEXT   a visible label, help line or line of a text page shows exactly the text
 //   expect-alert N     alert N is open (its first line is shown)
 //   digest FILE        the current battle's digest (CRC-32 of its stored form) written to FILE
@@ -142,6 +146,7 @@
 #include "platform/PFakeBackEnd.h"
 #include "platform/PKey.h"
 #include "platform/PPath.h"
+#include "platform/PSurface.h"
 
 namespace fs = std::filesystem;
 
@@ -197,6 +202,8 @@ class Driver {
   bool ClickRow(const std::string& rest);
   // The battle's steps: its view of the map (null without one) and a unit by its index.
   MapView* BattleView() const;
+  // The battlefield view drawn whole in the next presented frame.
+  bool BattlefieldDrawn();
   Unit* BattleUnit(const std::string& index) const;
   bool ClickUnit(const std::string& rest);
   bool ClickMap(const std::string& rest);
@@ -634,10 +641,14 @@ bool Driver::RunLine(const std::string& line) {
   } else if (verb == "wait-ms") {
     gManualMs += static_cast<uint64_t>(std::stoul(rest));
     Pump(1);
-  } else if (verb == "expect-log") {
+  } else if (verb == "expect-log" || verb == "expect-no-log") {
     std::ifstream log(work_ / GErrorLog::kFileName, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-    if (text.find(rest) == std::string::npos) return Fail("the log does not hold: " + rest);
+    const bool held = text.find(rest) != std::string::npos;
+    if (verb == "expect-log" && !held) return Fail("the log does not hold: " + rest);
+    if (verb == "expect-no-log" && held) return Fail("the log holds: " + rest);
+  } else if (verb == "expect-battlefield-drawn") {
+    if (!BattlefieldDrawn()) return false;
   } else if (verb == "expect-text") {
     if (!FindText(kernel_->GetRootView(), rest)) return Fail("no visible text: " + rest);
   } else if (verb == "expect-alert") {
@@ -742,6 +753,35 @@ bool Driver::RunLine(const std::string& line) {
       return Fail("the screenshot could not be written");
   } else {
     return Fail("unknown step: " + line);
+  }
+  return true;
+}
+
+bool Driver::BattlefieldDrawn() {
+  MapView* view = BattleView();
+  if (view == nullptr) return Fail("no battlefield view");
+  // Pure magenta: no texture, picture or text of the program draws it.
+  constexpr uint16_t kUnpainted = 0xF81F;
+  const GRect area = view->Bounds();
+  for (PSurface* surface : {kernel_->GetPrimarySurface(), kernel_->GetBackBuffer()}) {
+    if (surface == nullptr) return Fail("no screen surface");
+    for (int32_t y = 0; y < surface->Height(); ++y) std::fill_n(surface->Row16(y), surface->Width(), kUnpainted);
+  }
+  const int presented = fake_->PresentCount();
+  for (int32_t i = 0; i < 50 && fake_->PresentCount() == presented && !Quit(); ++i) Pump(1);
+  if (fake_->PresentCount() == presented) return Fail("no frame was presented");
+  const PSurface& front = *kernel_->GetPrimarySurface();
+  const int32_t bottom = std::min(area.bottom, front.Height());
+  const int32_t right = std::min(area.right, front.Width());
+  for (int32_t y = std::max(area.top, 0); y < bottom; ++y) {
+    const uint16_t* row = front.Row16(y);
+    const int32_t left = std::max(area.left, 0);
+    const int32_t unpainted = static_cast<int32_t>(std::count(row + left, row + right, kUnpainted));
+    if (unpainted > 0) {
+      const auto first = static_cast<int32_t>(std::find(row + left, row + right, kUnpainted) - row);
+      return Fail("row " + std::to_string(y) + " of the battlefield left " + std::to_string(unpainted) +
+                  " pixels undrawn, the first at x " + std::to_string(first));
+    }
   }
   return true;
 }

@@ -138,6 +138,11 @@ void GGraph3D::EmitPrimitive() {
     float rhw = 1.0f / c.w;
     float x = c.x * hw_ * rhw + cx_;
     float y = cy_ - c.y * hh_ * rhw;
+    // A corner on the left or top plane lies on the viewport's first pixel column or row, whose
+    // centres the rasteriser takes as covered only at or past the edge: the rounding of x times
+    // 1 / x must not move it a hair inside and leave that column or row undrawn.
+    if (c.x == -c.w) x = cx_ - hw_;
+    if (c.y == c.w) y = cy_ - hh_;
     float z = noZWrite_ ? (pickMode_ == 1 ? pickFixedDepth_ : fixedDepth_) : c.z * rhw;
     if (recording) WidenScreenBounds(x, y);
     if (pickMode_ == 1 || !textured) {

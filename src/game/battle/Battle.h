@@ -118,6 +118,7 @@ class Battle : public BattleBase {
   // without one, the side index.
   int32_t GetSideNationality(int32_t sideByte) const;
   Unit* FirstUnitOfSide(int32_t sideIndex) const;
+  const Unit* StartViewUnit(int32_t side) const override { return FirstUnitOfSide(side); }
   // A revealed minefield of this turn (antipersonnel, or antitank with antitank set) within
   // 12 m of the point in x and in y.
   bool IsMinefieldAt(float x, float y, bool antitank) const;

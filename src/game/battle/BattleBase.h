@@ -130,6 +130,12 @@ class BattleBase : public GObject, public MapBattleServices {
                           const ReinforcementSettings* settings);
   // ---- End of purchased forces ----
 
+  // ---- Start views (BattleStartViews.cpp) ----
+  // Each side whose camera was never placed (level unset) or stands off the map gets a start
+  // view: level 2, 25 m behind the side's first unit and looking toward the map's centre; a
+  // side without units looks in from beyond its own corner of the map.
+  void SetStartViews();
+
   // ---- Fields of the scenario ----
   int32_t date = 4411;        // YYMM, 3901..4612
   int32_t currentTurn = 1;    // from 1 (the operation's battle counter)
@@ -164,6 +170,8 @@ class BattleBase : public GObject, public MapBattleServices {
  protected:
   // Deletes the map, the units and every reinforcement group with its units.
   void ReleaseMembers();
+  // The unit a side's start view stands behind: its first unit on the map, or null.
+  virtual const Unit* StartViewUnit(int32_t side) const;
 
  private:
   MapAppServices* app_;

@@ -101,6 +101,9 @@ bool Battle::OpenScreen(bool showLoading, bool flushPending) {
     StartUnitLoopSounds();
     // 8, 9: the battlefield view and the score shares.
     if (map == nullptr) FatalError(897, kSource);
+    // A side whose camera was never placed (a file written without start views) starts over
+    // its own units rather than nowhere.
+    SetStartViews();
     map->CreateView();
     ComputeScoreShares(true, nullptr, nullptr);
     // 10: what was pending goes; the other machine hears that this screen is up.

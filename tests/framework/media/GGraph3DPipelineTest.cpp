@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -484,3 +485,28 @@ TEST(GGraph3DPipeline, CountsTrianglesGivenAndSentPerFrame) {
 }
 
 }  // namespace
+
+// A corner clipped to the left or top plane lands exactly on the viewport's edge: the
+// rasteriser covers the first column's and row's pixel centres only from the edge itself, so
+// a corner a rounding inside would leave them undrawn.
+TEST(GGraph3DPipeline, CornersClippedToTheLeftOrTopPlaneLieOnTheEdgeExactly) {
+  RecordingRig rig;
+  rig.r->SetBackfaceCulling(false);
+  int32_t misses = 0;
+  for (int32_t k = 1; k <= 60; ++k) {
+    const float d = 1.3f + 0.737f * static_cast<float>(k);
+    rig.device.ClearCalls();
+    // From well inside to well past the top-left corner of the view at distance d.
+    rig.r->DrawColouredTriangle(0.1f * d, -0.1f * d, -d, -3.0f * d, 0.2f * d, -d, -0.3f * d, 2.5f * d, -d);
+    auto draws = rig.device.Draws();
+    ASSERT_EQ(draws.size(), 1u) << d;
+    float left = 1e9f;
+    float top = 1e9f;
+    for (int32_t i = 0; i < draws[0]->count; ++i) {
+      left = std::min(left, draws[0]->X(i));
+      top = std::min(top, draws[0]->Y(i));
+    }
+    misses += left != 0.0f || top != 0.0f;
+  }
+  EXPECT_EQ(misses, 0);
+}
