@@ -128,6 +128,8 @@
 #include "framework/core/Quorl.h"
 #include "framework/core/GString255.h"
 #include "framework/kernel/GKernel.h"
+#include "framework/media/GSoundManager.h"
+#include "platform/PAudioDevice.h"
 #include "framework/ui/GControl.h"
 #include "framework/ui/GLabel.h"
 #include "framework/ui/GPopup.h"
@@ -173,6 +175,8 @@ class Driver {
 
  private:
   void Pump(int32_t passes);
+  // Moves the silent audio device's play cursors on by so many milliseconds of sound.
+  void PlaySounds(uint64_t ms);
   // Modifier keys held with a click.
   struct Keys {
     bool shift;
@@ -276,6 +280,11 @@ bool Driver::Start() {
     if (std::this_thread::get_id() != gProgramThread) return gManualMs.load() + gReads.load() / 120;
     return gManualMs.load() + gReads.fetch_add(1) / 120;
   });
+  // The sounds play by the script's clock: a mixer thread running by the wall clock would make
+  // what the program does depend on how busy the machine is.
+  PAudioOptions audio;
+  audio.backend = PAudioOptions::Backend::kNull;
+  GKernel::SetAudioOptions(audio);
   auto backEnd = std::make_unique<PFakeBackEnd>();
   backEnd->SetDesktopSize(1024, 768);
   fake_ = backEnd.get();
@@ -301,6 +310,18 @@ void Driver::Pump(int32_t passes) {
   for (int32_t i = 0; i < passes && !Quit(); ++i) {
     gManualMs += 20;
     kernel_->DoEvent();
+    PlaySounds(20);
+  }
+}
+
+void Driver::PlaySounds(uint64_t ms) {
+  PAudioDevice* device = gSoundManager != nullptr ? gSoundManager->GetDevice() : nullptr;
+  if (device == nullptr) return;
+  // 44,100 frames a second, a second at a time.
+  for (uint64_t frames = ms * 441 / 10; frames > 0;) {
+    const uint32_t step = static_cast<uint32_t>(std::min<uint64_t>(frames, 44100));
+    device->Advance(step);
+    frames -= step;
   }
 }
 
@@ -640,6 +661,7 @@ bool Driver::RunLine(const std::string& line) {
     Pump(std::stoi(rest));
   } else if (verb == "wait-ms") {
     gManualMs += static_cast<uint64_t>(std::stoul(rest));
+    PlaySounds(static_cast<uint64_t>(std::stoul(rest)));
     Pump(1);
   } else if (verb == "expect-log" || verb == "expect-no-log") {
     std::ifstream log(work_ / GErrorLog::kFileName, std::ios::binary);

@@ -159,6 +159,15 @@ void GKernel::Init(std::unique_ptr<PBackEnd> backEnd, bool* ok) {
   if (ok != nullptr) *ok = good;
 }
 
+namespace {
+PAudioOptions& AudioOptions() {
+  static PAudioOptions options;
+  return options;
+}
+}  // namespace
+
+void GKernel::SetAudioOptions(const PAudioOptions& options) { AudioOptions() = options; }
+
 int32_t GKernel::InitSystems() {
   cpuRating_ = RateCPU();
   FindProgramFolder();
@@ -166,7 +175,7 @@ int32_t GKernel::InitSystems() {
   sound_ = std::make_unique<GKernelSound>();
   gSoundManager = new GSoundManager();
   gSoundManager->SetHost(&gSoundHost);
-  gSoundManager->Init();
+  gSoundManager->Init(AudioOptions());
   LogFileLine(634, "GKernel");
   CreateFonts();
   LogFileLine(778, "GKernel");

@@ -12,6 +12,7 @@
 #include "framework/media/GGraphicHost.h"
 #include "framework/media/GLiveGraphics.h"
 #include "framework/ui/GViewHost.h"
+#include "platform/PAudioOptions.h"
 
 class ApplicationBase;
 class DisplayCandidate;
@@ -213,6 +214,10 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   GButton* FindDefaultButton() const;
   GGroup* GetDirtyViews() const;
   GGroup* GetModalViews() const;
+
+  // How the next kernel opens its audio device (before Init). A silent device whose cursors move
+  // only when told lets a scripted run play its sounds by its own clock, not the wall clock.
+  static void SetAudioOptions(const PAudioOptions& options);
 
   // The pending answer of the display test screen, taken by the idle chain.
   static void SetDisplayRequest(int32_t request);
