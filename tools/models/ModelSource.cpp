@@ -112,7 +112,8 @@ class Compiler {
   size_t quadsSeen_ = 0;
   // The running-gear statements: loop, run, tread, trailer and halftrack.
   std::string Gear(const std::vector<Word>& w, int32_t line);
-  std::string GearPiece(int32_t line, int32_t strip, const GearBand& band, float a, float b, bool reversed);
+  std::string GearPiece(int32_t line, int32_t strip, const GearBand& band, float a, float b, bool reversed,
+                        bool pairAtEnd = false);
   std::string GearFail(int32_t line, int32_t strip, const std::string& rule) const {
     return name_ + ":" + std::to_string(line) + ": slot " +
            std::to_string(contract_.slots.empty() ? -1 : contract_.slots.front()) + ", hull, strip " +
@@ -799,11 +800,12 @@ std::string Compiler::FitFootprint() {
   return {};
 }
 
-std::string Compiler::GearPiece(int32_t line, int32_t strip, const GearBand& band, float a, float b, bool reversed) {
+std::string Compiler::GearPiece(int32_t line, int32_t strip, const GearBand& band, float a, float b, bool reversed,
+                                bool pairAtEnd) {
   const ContractStrip& s = contract_.strips[static_cast<size_t>(strip)];
   if (gearLine_[static_cast<size_t>(strip)] != 0)
     return GearFail(line, strip, Figures("drawn again, first on line", gearLine_[static_cast<size_t>(strip)], line));
-  GearStrip g = MakeGearPiece(band, a, b, s.n, s.sign, reversed);
+  GearStrip g = MakeGearPiece(band, a, b, s.n, s.sign, reversed, pairAtEnd);
   if (std::string e = CheckGearPiece(band, g, s.sign, contract_.ground, contract_.upper, contract_.bothGrounded);
       !e.empty())
     return GearFail(line, strip, e);
@@ -943,7 +945,8 @@ std::string Compiler::Gear(const std::vector<Word>& w, int32_t line) {
   point("bottom-front", bottomFront);
   if (!(s > 0.0f && s < bottomFront) || !within(a, b, s)) return Fail(line, "split lies off the run's ground");
   if (std::string r = GearPiece(line, index[0], band, b, a, reversed); !r.empty()) return r;
-  if (std::string r = GearPiece(line, index[1], band, a, s, reversed); !r.empty()) return r;
+  // The rear piece ends on both edges at the split, the two vertices the front piece starts from.
+  if (std::string r = GearPiece(line, index[1], band, a, s, reversed, true); !r.empty()) return r;
   return GearPiece(line, index[2], band, s, b, reversed);
 }
 

@@ -457,13 +457,16 @@ class Checker {
   // Loops and treads are closed as cut: each end of a strip meets an end of another strip of its
   // side, or stands on the ground where a band's bottom face is left out.
   bool Closed(const std::vector<const Log::Call*>& strips) {
+    // An end is the point of its side's band the strip's first (or last) edge stands on: a strip
+    // of an odd number of corners starts or ends on a single vertex, inner or outer, there.
     struct End {
-      float x, y, z;
+      bool left;
+      float y, z;
     };
     auto ends = [](const Log::Call& s) {
-      const size_t last = ((s.args.size() / 3 - 1) / 2) * 2;  // the last inner corner
-      return std::array<End, 2>{End{s.args[0], s.args[1], s.args[2]},
-                                End{s.args[3 * last], s.args[3 * last + 1], s.args[3 * last + 2]}};
+      const size_t last = s.args.size() / 3 - 1;
+      return std::array<End, 2>{End{s.args[0] < 0.0f, s.args[1], s.args[2]},
+                                End{s.args[3 * last] < 0.0f, s.args[3 * last + 1], s.args[3 * last + 2]}};
     };
     for (size_t i = 0; i < strips.size(); ++i) {
       for (const End& e : ends(*strips[i])) {
@@ -472,7 +475,7 @@ class Checker {
         for (size_t j = 0; j < strips.size() && !met; ++j) {
           if (j == i) continue;
           for (const End& f : ends(*strips[j]))
-            if (std::fabs(e.x - f.x) <= 1e-6f && std::fabs(e.y - f.y) <= 1e-6f && std::fabs(e.z - f.z) <= 1e-6f) met = true;
+            if (e.left == f.left && std::fabs(e.y - f.y) <= 1e-6f && std::fabs(e.z - f.z) <= 1e-6f) met = true;
         }
         if (!met) {
           std::ostringstream s;

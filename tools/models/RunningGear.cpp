@@ -226,7 +226,8 @@ float GearBandBottom(const GearBand& band) {
   return static_cast<float>(0.5 * arcs[1]);
 }
 
-GearStrip MakeGearPiece(const GearBand& band, float a, float b, int32_t n, int32_t sign, bool reversed) {
+GearStrip MakeGearPiece(const GearBand& band, float a, float b, int32_t n, int32_t sign, bool reversed,
+                        bool pairAtEnd) {
   const std::array<P2, 8> c = BandCorners(band);
   const std::array<double, 9> arc = CornerArcs(c);
   const double from = a;
@@ -244,17 +245,32 @@ GearStrip MakeGearPiece(const GearBand& band, float a, float b, int32_t n, int32
     }
   piece.push_back(BandAt(c, arc, to));
   const int32_t corners = n + 2;
-  const Path points = Sample(piece, (corners + 1) / 2);
+  Path points = Sample(piece, (corners + 1) / 2);
+  // The ends exactly the cut's points, which the neighbouring pieces start or end on.
+  points.front() = piece.front();
+  points.back() = piece.back();
   // Going forward round the band runs against the roll everywhere, so a + strip's v grows along
   // it and a - strip's falls.
   const float direction = (sign > 0) != reversed ? 1.0f : -1.0f;
+  // An odd number of corners leaves one point with a single vertex: the last, or with pairAtEnd
+  // the first, so that the piece ends on a whole edge its neighbour starts from.
+  const bool shifted = pairAtEnd && corners % 2 == 1;
   GearStrip g;
+  // A piece ending on its neighbour's edge counts back from it, so that v runs on across the
+  // edge they share.
   double s = from;
+  if (pairAtEnd) {
+    s = b;
+    for (size_t j = 1; j < points.size(); ++j)
+      s -= std::hypot(static_cast<double>(points[j].y) - points[j - 1].y, static_cast<double>(points[j].z) - points[j - 1].z);
+  }
+  size_t last = 0;
   for (int32_t k = 0; k < corners; ++k) {
-    const size_t j = static_cast<size_t>(k / 2);
-    if (j > 0 && k % 2 == 0)
+    const size_t j = static_cast<size_t>(shifted ? (k + 1) / 2 : k / 2);
+    if (j != last)
       s += std::hypot(static_cast<double>(points[j].y) - points[j - 1].y, static_cast<double>(points[j].z) - points[j - 1].z);
-    const bool inner = k % 2 == 0;
+    last = j;
+    const bool inner = (k % 2 == 0) != shifted;
     g.xyz.insert(g.xyz.end(), {inner ? band.innerX : band.outerX, points[j].y, points[j].z});
     g.uv.insert(g.uv.end(), {inner ? 0.0f : 0.5f, direction * static_cast<float>(s) * kVPerUnit});
   }

@@ -52,8 +52,10 @@ float GearBandBottom(const GearBand& band);
 // it, across "bottom-rear" when b is less than a), its corners kept while n allows. v follows the
 // distance at one repeat per 0.457 m, growing the way that rolls the pattern with the strip's sign:
 // rearward on the ground, forward on top, down the front and up the rear as the offset grows;
-// reversed, the other way.
-GearStrip MakeGearPiece(const GearBand& band, float a, float b, int32_t n, int32_t sign, bool reversed);
+// reversed, the other way. An odd number of corners leaves the last point one vertex, or with
+// pairAtEnd the first: then the strip ends on both edges at b.
+GearStrip MakeGearPiece(const GearBand& band, float a, float b, int32_t n, int32_t sign, bool reversed,
+                        bool pairAtEnd = false);
 
 // Checks one strip of the band as drawn with its sign: a + strip (or any, where both reach the
 // ground) has its lowest point within ground of z 0, a - strip lies at least upper above it; and

@@ -341,3 +341,279 @@ TEST(ModelGear, AnyWordOfARunningGearLineBrokenStopsWithItsPlace) {
 }
 
 }  // namespace
+
+// The authored sources' running gear: the strips each vehicle's own statements give, held to what
+// the strip lists fix (places, cuts, orders, the sides' offsets and the shared edges).
+#include "PlaceholderMaker.h"
+
+namespace {
+
+ModelRecord Authored(int32_t routine) {
+  const std::vector<ModelContract>& all = Contracts();
+  ModelRecord r;
+  for (const ModelContract& c : all)
+    if (c.routine == routine) {
+      std::string text;
+      EXPECT_TRUE(ReadModelFile(TARVANE_MODEL_DIR "/" + ModelSourceName(c), text)) << routine;
+      EXPECT_EQ(CompileModelSource(text, ModelSourceName(c), c, all, ModelDirectoryLoader(TARVANE_MODEL_DIR), r), "")
+          << routine;
+      EXPECT_EQ(ValidateModel(c, r.View()), "") << routine;
+    }
+  return r;
+}
+
+// The track strips a record draws with the sides' offsets ([0] +x, [1] -x), in drawing order.
+std::vector<ModelCallLog::Call> Strips(const ModelRecord& r, float plusX = 0.0f, float minusX = 0.0f) {
+  ModelCallLog log;
+  ModelDrawValues values;
+  values.trackScroll = {plusX, minusX};
+  RunModelProgram(r.View(), log, &log, values, false, true);
+  std::vector<ModelCallLog::Call> out;
+  for (const auto& call : log.Calls())
+    if (call.kind == ModelCallLog::Kind::kStrip && call.stage == ModelCallLog::Stage::kHull) out.push_back(call);
+  return out;
+}
+
+// The strips (1 the first) whose texture coordinates the offsets move.
+std::vector<int32_t> Moved(const ModelRecord& r, float plusX, float minusX) {
+  const std::vector<ModelCallLog::Call> still = Strips(r), moved = Strips(r, plusX, minusX);
+  std::vector<int32_t> out;
+  for (size_t i = 0; i < still.size() && i < moved.size(); ++i)
+    if (still[i].uvs != moved[i].uvs) out.push_back(static_cast<int32_t>(i + 1));
+  return out;
+}
+
+// A strip's extreme along an axis (0 x, 1 y, 2 z).
+float Low(const ModelCallLog::Call& s, size_t axis) {
+  float v = s.args[axis];
+  for (size_t k = axis; k < s.args.size(); k += 3) v = std::min(v, s.args[k]);
+  return v;
+}
+float High(const ModelCallLog::Call& s, size_t axis) {
+  float v = s.args[axis];
+  for (size_t k = axis; k < s.args.size(); k += 3) v = std::max(v, s.args[k]);
+  return v;
+}
+
+// Whether strip b starts on the whole edge (both vertices) strip a ends on.
+bool EndsOnStartOf(const ModelCallLog::Call& a, const ModelCallLog::Call& b) {
+  const size_t na = a.args.size();
+  for (size_t k = 0; k < 6; ++k)
+    if (a.args[na - 6 + k] != b.args[k]) return false;
+  return true;
+}
+
+TEST(AuthoredGear, EveryAuthoredVehicleDrawsItsOwnRunningGear) {
+  // The routines whose sources give running gear, or copy a family member's; the placeholders'
+  // equal bands are drawn by none of them.
+  const int32_t routines[] = {35, 36, 37, 38, 39, 41, 42, 43, 44, 45, 46, 49, 50, 51, 52, 53, 54, 55, 56, 57,
+                              58, 59, 60, 62, 63, 64, 65, 66, 67, 68, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79,
+                              80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91};
+  for (int32_t routine : routines) {
+    ModelContract c;
+    for (const ModelContract& k : Contracts())
+      if (k.routine == routine) c = k;
+    ModelRecord placeholder;
+    ASSERT_EQ(MakePlaceholder(c, placeholder, &Contracts()), "") << routine;
+    const std::vector<ModelCallLog::Call> own = Strips(Authored(routine)), bands = Strips(placeholder);
+    ASSERT_EQ(own.size(), c.strips.size()) << routine;
+    size_t differ = 0;
+    for (size_t i = 0; i < own.size(); ++i) differ += own[i].args != bands[i].args ? 1 : 0;
+    EXPECT_EQ(differ, own.size()) << routine;
+  }
+}
+
+TEST(AuthoredGear, Slot46TrailerWheelsStandBehindAndRollWithTheirSides) {
+  const ModelRecord r = Authored(46);
+  const std::vector<ModelCallLog::Call> s = Strips(r);
+  ASSERT_EQ(s.size(), 10u);
+  for (int32_t i : {1, 4, 7, 2, 3, 9}) {
+    const ModelCallLog::Call& w = s[static_cast<size_t>(i - 1)];
+    EXPECT_GE(Low(w, 1), -0.238f) << i;
+    EXPECT_LE(High(w, 1), -0.210f) << i;
+    EXPECT_EQ(High(w, 0) < 0.0f, i == 1 || i == 4 || i == 7) << i;
+  }
+  // The wheels' upper arcs clear the ground by 0.008; the hull's loops stand ahead of them.
+  EXPECT_GE(Low(s[6], 2), 0.008f);
+  EXPECT_GE(Low(s[8], 2), 0.008f);
+  for (int32_t i : {5, 6, 8, 10}) EXPECT_GT(Low(s[static_cast<size_t>(i - 1)], 1), -0.136f) << i;
+  EXPECT_EQ(Moved(r, 0.25f, 0.0f), (std::vector<int32_t>{2, 3, 5, 8, 9}));
+  EXPECT_EQ(Moved(r, 0.0f, 0.25f), (std::vector<int32_t>{1, 4, 6, 7, 10}));
+}
+
+TEST(AuthoredGear, Slot55StandsOnFourGroupsOfThreeAndSlot49OnItsTreadTable) {
+  const std::vector<ModelCallLog::Call> s = Strips(Authored(55));
+  ASSERT_EQ(s.size(), 12u);
+  // Left front 12 1 8, right rear 10 2 6, left rear 9 3 5, right front 11 4 7 (upper arc, lower
+  // rear slope, front part).
+  const std::vector<std::vector<int32_t>> groups = {{12, 1, 8}, {10, 2, 6}, {9, 3, 5}, {11, 4, 7}};
+  const bool front[] = {true, false, false, true}, left[] = {true, false, true, false};
+  for (size_t g = 0; g < groups.size(); ++g) {
+    float lo = 1.0f, hi = -1.0f;
+    for (int32_t i : groups[g]) {
+      const ModelCallLog::Call& w = s[static_cast<size_t>(i - 1)];
+      lo = std::min(lo, Low(w, 1));
+      hi = std::max(hi, High(w, 1));
+      EXPECT_EQ(High(w, 0) < 0.0f, left[g]) << i;
+    }
+    EXPECT_NEAR(lo, front[g] ? 0.0234f : -0.0607f, 2e-4f) << g;
+    EXPECT_NEAR(hi, front[g] ? 0.0559f : -0.0282f, 2e-4f) << g;
+    EXPECT_GE(Low(s[static_cast<size_t>(groups[g][0] - 1)], 2), 0.008f) << g;
+  }
+
+  const ModelRecord r = Authored(49);
+  const std::vector<ModelCallLog::Call> t = Strips(r);
+  ASSERT_EQ(t.size(), 12u);
+  // Right rear, left rear, left front, right front upper arcs; rear slopes of left rear, right
+  // front, right rear, left front; front parts of right rear, left front, left rear, right front.
+  const bool isLeft[] = {false, true, true, false, true, false, false, true, false, true, true, false};
+  const bool isFront[] = {false, false, true, true, false, true, false, true, false, true, false, true};
+  for (size_t i = 0; i < 12; ++i) {
+    EXPECT_EQ(High(t[i], 0) < 0.0f, isLeft[i]) << i + 1;
+    EXPECT_EQ(Low(t[i], 1) > 0.0f, isFront[i]) << i + 1;
+    EXPECT_EQ(High(t[i], 1) < 0.0f, !isFront[i]) << i + 1;
+  }
+  // Wheels at least 0.89 m across the flats: the upper arcs 0.009 up, the treads that long.
+  for (size_t i = 0; i < 4; ++i) EXPECT_GE(Low(t[i], 2), 0.009f) << i + 1;
+  EXPECT_GE((High(t[0], 1) - Low(t[0], 1)) * 28.867f, 0.89f);
+  EXPECT_EQ(Moved(r, 0.0f, 0.25f), (std::vector<int32_t>{2, 3, 5, 8, 10, 11}));
+  EXPECT_EQ(Moved(r, 0.25f, 0.0f), (std::vector<int32_t>{1, 4, 6, 7, 9, 12}));
+}
+
+TEST(AuthoredGear, Slot77SplitRunSharesAWholeEdgeAndRollsWithTheLeftTrack) {
+  const ModelRecord r = Authored(77);
+  const std::vector<ModelCallLog::Call> s = Strips(r);
+  ASSERT_EQ(s.size(), 5u);
+  ASSERT_EQ(s[3].args.size(), 27u);
+  ASSERT_EQ(s[4].args.size(), 15u);
+  // The rear piece closes the ground section on the two vertices the front piece starts from.
+  EXPECT_TRUE(EndsOnStartOf(s[4], s[3]));
+  EXPECT_NEAR(s[4].uvs[9], s[3].uvs[1], 1e-4f);
+  EXPECT_EQ(Low(s[3], 2), 0.0f);
+  EXPECT_EQ(Low(s[4], 2), 0.0f);
+  EXPECT_LT(High(s[4], 1), Low(s[3], 1) + 1e-6f);
+  EXPECT_EQ(Moved(r, 0.0f, 0.25f), (std::vector<int32_t>{2, 4, 5}));
+  EXPECT_EQ(Moved(r, 0.25f, 0.0f), (std::vector<int32_t>{1, 3}));
+}
+
+TEST(AuthoredGear, EightWheeledCarsDrawTheirArcsInTheListedOrder) {
+  for (int32_t routine : {79, 80, 81}) {
+    const ModelRecord r = Authored(routine);
+    const std::vector<ModelCallLog::Call> s = Strips(r);
+    ASSERT_EQ(s.size(), 16u) << routine;
+    // Each strip's wheel, numbered 1 to 4 from the rear (by the rear arcs' rear ends, a pair of
+    // wheels at each), signed -1 on the left.
+    std::vector<float> rearEnds;
+    for (size_t i = 8; i < 16; ++i) rearEnds.push_back(Low(s[i], 1));
+    std::sort(rearEnds.begin(), rearEnds.end());
+    auto wheel = [&](const ModelCallLog::Call& c) {
+      int32_t n = 0;
+      for (size_t i = 0; i < 8; i += 2) n += High(c, 1) > rearEnds[i] + 1e-4f ? 1 : 0;
+      return (High(c, 0) < 0.0f ? -1 : 1) * n;
+    };
+    const int32_t frontOrder[] = {-2, -1, -3, 4, -4, 3, 2, 1}, rearOrder[] = {-2, -1, -3, 4, -4, 2, 3, 1};
+    for (size_t i = 0; i < 8; ++i) {
+      EXPECT_EQ(wheel(s[i]), frontOrder[i]) << routine << " front arc " << i + 1;
+      EXPECT_EQ(wheel(s[8 + i]), rearOrder[i]) << routine << " rear arc " << i + 1;
+    }
+    // Each wheel's arcs meet on a whole edge at the front of its top face.
+    for (size_t i = 0; i < 8; ++i)
+      for (size_t k = 8; k < 16; ++k)
+        if (wheel(s[k]) == wheel(s[i])) {
+          EXPECT_TRUE(EndsOnStartOf(s[i], s[k])) << routine << " wheel " << wheel(s[i]);
+          EXPECT_EQ(High(s[i], 2), High(s[k], 2));
+        }
+    std::vector<int32_t> left, right;
+    for (size_t i = 0; i < 16; ++i) (High(s[i], 0) < 0.0f ? left : right).push_back(static_cast<int32_t>(i + 1));
+    EXPECT_EQ(Moved(r, 0.0f, 0.25f), left) << routine;
+    EXPECT_EQ(Moved(r, 0.25f, 0.0f), right) << routine;
+  }
+}
+
+TEST(AuthoredGear, TrackLoopsAreCutWhereTheirFamiliesCutThem) {
+  // Per routine the cut's two points: rear-low/front-high (37-39), top-front/rear-low (41, 42),
+  // front-high/rear-mid (43-46).
+  enum Point { kRearLow, kRearMid, kFrontHigh, kTopFront };
+  const std::map<int32_t, std::pair<Point, Point>> cuts = {
+      {37, {kRearLow, kFrontHigh}}, {38, {kRearLow, kFrontHigh}}, {39, {kRearLow, kFrontHigh}},
+      {41, {kTopFront, kRearLow}},  {42, {kTopFront, kRearLow}},  {43, {kFrontHigh, kRearMid}},
+      {44, {kFrontHigh, kRearMid}}, {45, {kFrontHigh, kRearMid}}, {46, {kFrontHigh, kRearMid}}};
+  for (const auto& [routine, cut] : cuts) {
+    ModelContract c;
+    for (const ModelContract& k : Contracts())
+      if (k.routine == routine) c = k;
+    const std::vector<ModelCallLog::Call> s = Strips(Authored(routine));
+    for (int32_t side = 0; side < 2; ++side) {
+      // The side's main loop: its - strip and the longest + strip.
+      const ModelCallLog::Call *upper = nullptr, *lower = nullptr;
+      for (size_t i = 0; i < s.size(); ++i) {
+        if (c.strips[i].side != side || c.strips[i].n < 10) continue;
+        (c.strips[i].sign < 0 ? upper : lower) = &s[i];
+      }
+      ASSERT_TRUE(upper != nullptr && lower != nullptr) << routine;
+      const float y0 = std::min(Low(*upper, 1), Low(*lower, 1)), y1 = std::max(High(*upper, 1), High(*lower, 1));
+      const float h = High(*upper, 2), d = 0.293f * std::min(y1 - y0, h);
+      auto at = [&](Point p) {
+        switch (p) {
+          case kRearLow: return std::pair<float, float>{y0, d};
+          case kRearMid: return std::pair<float, float>{y0, 0.5f * h};
+          case kFrontHigh: return std::pair<float, float>{y1, h - d};
+          default: return std::pair<float, float>{y1 - d, h};
+        }
+      };
+      // The - strip runs between the two points (either way), the + strip round the ground.
+      const std::pair<float, float> first{upper->args[1], upper->args[2]};
+      const std::pair<float, float> last{upper->args[upper->args.size() - 2], upper->args.back()};
+      auto near = [](std::pair<float, float> p, std::pair<float, float> q) {
+        return std::fabs(p.first - q.first) < 1e-5f && std::fabs(p.second - q.second) < 1e-5f;
+      };
+      EXPECT_TRUE((near(first, at(cut.first)) && near(last, at(cut.second))) ||
+                  (near(first, at(cut.second)) && near(last, at(cut.first))))
+          << routine << " side " << side << ": " << first.first << " " << first.second << ", " << last.first << " "
+          << last.second;
+      EXPECT_EQ(Low(*lower, 2), 0.0f) << routine;
+      EXPECT_GE(Low(*upper, 2), 0.009f) << routine;
+    }
+  }
+}
+
+TEST(AuthoredGear, HalfTracksDrawTheirPiecesInTheListedOrder) {
+  // Per strip: wheel (true) or run, and side (true left).
+  const std::map<int32_t, std::vector<std::pair<bool, bool>>> orders = {
+      {82, {{true, true}, {true, false}, {false, false}, {false, true}, {true, true}, {true, false}, {true, false},
+            {true, true}, {false, false}, {false, true}}},
+      {86, {{true, false}, {false, false}, {true, true}, {false, true}, {true, false}, {true, true}, {true, false},
+            {false, false}, {true, true}, {false, true}}},
+      {91, {{true, true}, {false, false}, {true, false}, {false, true}, {true, true}, {true, false}, {true, false},
+            {true, true}, {false, false}, {false, true}}}};
+  for (const auto& [routine, order] : orders) {
+    const ModelRecord r = Authored(routine);
+    const std::vector<ModelCallLog::Call> s = Strips(r);
+    ASSERT_EQ(s.size(), order.size()) << routine;
+    float runFront = -1.0f, wheelRear = 1.0f;
+    std::vector<int32_t> left;
+    for (size_t i = 0; i < s.size(); ++i) {
+      EXPECT_EQ(High(s[i], 0) < 0.0f, order[i].second) << routine << " strip " << i + 1;
+      if (order[i].first) wheelRear = std::min(wheelRear, Low(s[i], 1));
+      else runFront = std::max(runFront, High(s[i], 1));
+      if (order[i].second) left.push_back(static_cast<int32_t>(i + 1));
+    }
+    EXPECT_LT(runFront, wheelRear) << routine;
+    // One side's offset moves that side's wheel and run together.
+    EXPECT_EQ(Moved(r, 0.0f, 0.25f), left) << routine;
+  }
+  // The families draw equal strips.
+  for (const auto& [first, members] : std::map<int32_t, std::vector<int32_t>>{{82, {83, 84, 85}}, {86, {87, 88, 89}}}) {
+    const std::vector<ModelCallLog::Call> own = Strips(Authored(first));
+    for (int32_t m : members) {
+      const std::vector<ModelCallLog::Call> other = Strips(Authored(m));
+      ASSERT_EQ(other.size(), own.size()) << m;
+      for (size_t i = 0; i < own.size(); ++i) {
+        EXPECT_EQ(other[i].args, own[i].args) << m;
+        EXPECT_EQ(other[i].uvs, own[i].uvs) << m;
+      }
+    }
+  }
+}
+
+}  // namespace
