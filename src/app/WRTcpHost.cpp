@@ -178,9 +178,9 @@ void WRTcpHost::OpenHostBattleScreen() {
 }
 
 void WRTcpHost::ShowGoPanel() {
+  // The panel of the GO button (command 9), hidden while the host waited for its opponent.
   Battle* battle = app_.GetBattle();
-  if (battle != nullptr && battle->screen.replayPanel != nullptr) battle->screen.replayPanel->SetVisible(1);
-  if (battle != nullptr && battle->screen.goPicture != nullptr) battle->screen.goPicture->SetVisible(1);
+  if (battle != nullptr && battle->screen.networkPanel != nullptr) battle->screen.networkPanel->SetVisible(1);
 }
 
 void WRTcpHost::ShowReplayPanel() {
