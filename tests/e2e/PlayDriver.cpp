@@ -103,6 +103,8 @@
 //                      "rndcheck.txt" in the work folder
 //   wait-log TEXT N S  passes as for wait-state until the log holds TEXT N times
 //   chat TEXT          the connection sends TEXT as a radio line
+//   wait-radio TEXT    passes as for wait-state (at most 60 s) until a line of the radio
+//                      history holds TEXT
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
 #include <algorithm>
@@ -131,6 +133,7 @@
 
 #include "app/AlertTable.h"
 #include "app/FileListView.h"
+#include "app/RadioLog.h"
 #include "app/TcpGame.h"
 #include "app/TextPageView.h"
 #include "game/ui/ResourceLabel.h"
@@ -709,6 +712,15 @@ bool Driver::RunLine(const std::string& line) {
     return WaitState(rest);
   } else if (verb == "wait-log") {
     return WaitLog(rest);
+  } else if (verb == "wait-radio") {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+      const RadioLog& radio = App()->Tcp().Radio();
+      for (int32_t i = 0; i < radio.Count(); ++i) {
+        if (radio.Text(i).find(rest) != std::string::npos) return true;
+      }
+      if (!WaitPass(deadline, "the radio line " + rest)) return false;
+    }
   } else if (verb == "record-exchanged") {
     if (!WaitState("15 60") || !RecordTurn(rest)) return false;
     turns_.back().exchanged = true;
