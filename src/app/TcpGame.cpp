@@ -568,6 +568,14 @@ void TcpGame::StartFirstTurnClock() {
   if (clockStart_ == 0) clockStart_ = 1;
 }
 
+void TcpGame::BetweenBattles() {
+  HideProgress();
+  clockStart_ = 0;
+  timerOffOwn_ = 0;
+  timerOffOpponent_ = 0;
+  clockStopped_ = 0;
+}
+
 bool TcpGame::ReplayEnded() {
   if (failed_ != 0) return false;
   // The next orders phase gets the limit from now on.

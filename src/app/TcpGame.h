@@ -101,6 +101,9 @@ class TcpGame {
   void SetupEnded();
   // The first orders phase: the clock shows twice the limit.
   void StartFirstTurnClock();
+  // Between two battles of an operation: no progress view, the clock stopped, no timer-off
+  // requests.
+  void BetweenBattles();
   // The replay ended (the battle's next turn): 19 to 6, 20 to 10, 21 to 12 with the
   // received orders merged. False (the connection ended, alert 3) in any other state or
   // when the waiting orders do not merge.

@@ -343,6 +343,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void OpenBattleForSide();
   // After the results: autosave, the final turn handed over, or back to the main screen.
   void ContinueAfterBattle();
+  // The step to an operation's next battle in TCP/IP play: the hosting machine sets it up and
+  // waits to send it, the joining machine tells the host it is ready and waits for it.
+  void ContinueNetworkOperation();
   // The e-mail turn's battle on the screen, its stored action replayed, then the hand-over.
   void OpenLoadedBattle();
   // After the results of an operation's battle on one machine or by e-mail: the operation's
@@ -455,6 +458,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   static constexpr int32_t kCommandConnect = 63;
   TcpGame& Tcp() { return tcp_; }
   WRTcpHost& TcpHost() { return tcpHost_; }
+  // After a merged turn that brought units whose graphics are not loaded: the battle's view
+  // objects released and loaded again, the unit pictures preloaded.
+  void ReloadBattleGraphics();
   // Listens for the opponent and shows the hosting screen (alert 0 when it cannot listen).
   void StartHosting();
   // The hosting screen: the local addresses and a cancel button.

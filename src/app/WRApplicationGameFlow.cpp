@@ -381,8 +381,12 @@ void WRApplication::OpenBattleForSide() {
   AssignComputerSides();
   // The hosting machine waits for its opponent first, unless its side must still buy its
   // forces or the next battle of an operation is being prepared for the joining machine.
-  if (connectionType_ == 2 && hostFlag_ != 0 && battle_->mustPurchase[sideToPlay_ == 1 ? 1 : 0] == 0 &&
-      tcp_.GetState() != TCPIP_STATE_SERVER_OPERATION_WAITING_TO_UPLOAD) {
+  // An operation's next battle keeps the link it has: waiting for the joining machine, or
+  // already sending it the battle (it may be ready before the hand-over screen is passed).
+  const int32_t link = tcp_.GetState();
+  const bool nextBattle = link == TCPIP_STATE_SERVER_OPERATION_WAITING_TO_UPLOAD ||
+                          link == TCPIP_STATE_SERVER_UPLOADING_GAME || link == TCPIP_STATE_SERVER_WAITING_FOR_CLIENT;
+  if (connectionType_ == 2 && hostFlag_ != 0 && battle_->mustPurchase[sideToPlay_ == 1 ? 1 : 0] == 0 && !nextBattle) {
     StartHosting();
     return;
   }
@@ -516,6 +520,28 @@ void WRApplication::ContinueAfterBattle() {
   ShowMainScreen(true);
 }
 
+void WRApplication::ContinueNetworkOperation() {
+  tcp_.BetweenBattles();
+  if (!tcp_.IsHost()) {
+    // The hosting machine sets up the next battle and sends it once this machine waits for it.
+    const uint8_t ready = TCPIP_MSG_NEXT_BATTLE_READY;
+    NetSend(&ready, 1);
+    DeleteBattleAndOperation();
+    ShowWaitForSetup();
+    return;
+  }
+  operation_->AdvanceBetweenBattles();
+  SetBattle(nullptr);
+  ForgetSetupScreens();
+  if (gKernel != nullptr) gKernel->ClearScreen(true);
+  screenRoot_ = nullptr;
+  mainPicture_ = nullptr;
+  helpLine_ = nullptr;
+  addressScreen_ = nullptr;
+  tcp_.SetState(TCPIP_STATE_SERVER_OPERATION_WAITING_TO_UPLOAD);
+  operation_->StartNextBattle();
+}
+
 void WRApplication::ContinueOperation() {
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
   CloseBattleScreen(false);
@@ -526,9 +552,7 @@ void WRApplication::ContinueOperation() {
     return;
   }
   if (connectionType_ == 2) {
-    // Between the battles of a TCP/IP operation the link decides who computes the next.
-    GErrorLog::LogError("The next battle of a TCP/IP operation is the link's");
-    Beep();
+    ContinueNetworkOperation();
     return;
   }
   if (humanPlayers_ == 2) fileSettings_.sideToggle = 1;

@@ -14,6 +14,7 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
+#include "game/battle/InfoPanelSeam.h"
 #include "game/map/Map.h"
 
 namespace {
@@ -124,6 +125,21 @@ void WRApplication::ConnectToHost() {
   AddLabel(addressScreen_, -1, 34, 200, line, true);
   hostFlag_ = 0;
   connectionType_ = 2;
+}
+
+void WRApplication::ReloadBattleGraphics() {
+  if (battle_ == nullptr) FatalError(__LINE__, "WRApplication");
+  // The connection holds its own state while the looks are made again.
+  const int32_t state = tcp_.GetState();
+  tcp_.SetState(TCPIP_STATE_RELOADING_GRAPHICS);
+  if (gKernel != nullptr && gKernel->GetRootView() != nullptr) {
+    gKernel->GetRootView()->Invalidate();
+    gKernel->UpdateScreen();
+  }
+  battle_->ReleaseViewObjects();
+  if (battle_->infoPanelSeam != nullptr) battle_->infoPanelSeam->PreloadUnitPictures();
+  if (battle_->map != nullptr) battle_->LoadTextures(false);
+  tcp_.SetState(state);
 }
 
 void WRApplication::ResetMapInput() {

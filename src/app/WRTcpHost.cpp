@@ -127,10 +127,7 @@ bool WRTcpHost::MergeReceivedTurn(const std::string& bytes, bool allSides, bool 
 void WRTcpHost::ReloadGraphicsIfFlagged() {
   if (!reloadGraphics_) return;
   reloadGraphics_ = false;
-  Battle* battle = app_.GetBattle();
-  if (battle == nullptr || battle->map == nullptr) return;
-  battle->ReleaseViewObjects();
-  battle->LoadTextures(false);
+  app_.ReloadBattleGraphics();
 }
 
 bool WRTcpHost::InSetupPhase() const { return app_.GetBattle() != nullptr && app_.GetBattle()->IsSetupPhase(); }
@@ -173,15 +170,17 @@ void WRTcpHost::Autosave() { app_.Autosave(false); }
 
 void WRTcpHost::OpenHostBattleScreen() {
   Battle* battle = app_.GetBattle();
-  if (battle == nullptr) return;
+  // The hand-over screen still stands (an operation's next battle): passing it opens the
+  // battle screen.
+  if (battle == nullptr || app_.GetPasswordEntry() != nullptr) return;
   if (!battle->HasBattlefieldView() && !app_.OpenBattleScreen()) return;
   battle->CheckForEnd(true);
 }
 
 void WRTcpHost::ShowGoPanel() {
+  // The panel of the GO button (command 9), hidden while the host waited for its opponent.
   Battle* battle = app_.GetBattle();
-  if (battle != nullptr && battle->screen.replayPanel != nullptr) battle->screen.replayPanel->SetVisible(1);
-  if (battle != nullptr && battle->screen.goPicture != nullptr) battle->screen.goPicture->SetVisible(1);
+  if (battle != nullptr && battle->screen.networkPanel != nullptr) battle->screen.networkPanel->SetVisible(1);
 }
 
 void WRTcpHost::ShowReplayPanel() {

@@ -13,6 +13,7 @@
 #include "app/BriefingText.h"
 #include "app/TextPageView.h"
 #include "framework/core/GFile.h"
+#include "framework/media/NetLink.h"
 #include "framework/ui/CRadioGroup.h"
 #include "framework/ui/GLabel.h"
 #include "framework/ui/GPictureView.h"
@@ -24,8 +25,10 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/ComputerPlayer.h"
 #include "game/units/Shot.h"
+#include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
 #include "platform/PFile.h"
+#include "platform/PNetMemoryTransport.h"
 #include "platform/PPath.h"
 
 namespace {
@@ -526,3 +529,165 @@ TEST(GameFlowTest, AnOperationsBattleIsFollowedByItsNextBattleUntilTheOperationI
   EXPECT_NE(app.GetMainPicture(), nullptr);
   EXPECT_TRUE(std::filesystem::exists(rig.folder.Native() + "Saved Games/Autosave.wrc"));
 }
+
+namespace {
+
+std::vector<std::string> gOperationPeerGot;
+
+// A TCP/IP operation's first battle on this machine's screen, and the other machine as a raw
+// peer on the memory transport (link 1).
+class NetworkOperation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gOperationPeerGot.clear();
+    NetSetTransport(&mem_);
+    LinkAllBitmaps(rig_.folder);
+    app_ = rig_.app;
+    GFile* file = OpenTestGame("/Scenarios/Test Operation.wrc");
+    ASSERT_NE(file, nullptr);
+    app_->OpenChosenGame(file);
+    ASSERT_NE(app_->GetCampaign(), nullptr);
+    app_->DoCommand(WRApplication::kCommandChooseAllied);
+    ASSERT_NE(app_->GetPlayersGroup(), nullptr);
+    app_->GetPlayersGroup()->SelectAt(0);
+    app_->DoCommand(WRApplication::kCommandPlayersChosen);
+    ASSERT_NE(app_->GetBattle(), nullptr);
+    ASSERT_TRUE(app_->GetBattle()->HasBattlefieldView());
+    app_->SetHumanPlayers(2);
+    app_->SetConnectionType(2);
+  }
+  void TearDown() override {
+    rig_.End();
+    for (int i = 1; i >= 0; --i) {
+      NetSelectLink(i);
+      NetCloseEndpoint();
+    }
+    NetSetTransport(nullptr);
+  }
+  void OpenPeer(bool listen) {
+    NetSelectLink(1);
+    ASSERT_TRUE(NetOpenEndpoint(listen, listen ? 0 : NetMakeAddress(127, 0, 0, 1), 7023,
+                                [](const uint8_t* data, uint32_t length) {
+                                  gOperationPeerGot.emplace_back(reinterpret_cast<const char*>(data), length);
+                                },
+                                [](bool) {}));
+    NetSelectLink(0);
+  }
+  void Pump(bool withApplication) {
+    for (int i = 0; i < 8; ++i) {
+      NetSelectLink(0);
+      NetIdle();
+      if (withApplication) app_->Idle();
+      NetSelectLink(1);
+      NetIdle();
+    }
+    NetSelectLink(0);
+  }
+  void EndTheBattle() {
+    Battle* battle = app_->GetBattle();
+    battle->currentTurn = battle->lastTurn + 1;
+    battle->CheckForEnd(false);
+    ASSERT_NE(battle->resultsShown, 0);
+    app_->DoCommand(WRApplication::kCommandContinueAfterBattle);
+  }
+  PNetMemoryTransport mem_;
+  ShellRig rig_{false};
+  WRApplication* app_ = nullptr;
+};
+
+TEST_F(NetworkOperation, TheHostSetsUpTheNextBattleAndSendsItWhenTheJoiningMachineIsReady) {
+  ASSERT_TRUE(app_->Tcp().StartHosting());
+  OpenPeer(false);
+  Pump(false);
+  ASSERT_TRUE(NetIsConnected());
+  app_->Tcp().SetTimeLimit(60000);
+  app_->Tcp().StartFirstTurnClock();
+  app_->Tcp().RequestTimerOff(true);
+  EndTheBattle();
+  // The next battle is set up here while the connection waits for the other machine.
+  EXPECT_EQ(app_->Tcp().GetState(), TCPIP_STATE_SERVER_OPERATION_WAITING_TO_UPLOAD);
+  EXPECT_FALSE(app_->Tcp().IsClockRunning());
+  EXPECT_FALSE(app_->Tcp().IsTimerOffRequested(false));
+  ASSERT_NE(app_->GetCampaign(), nullptr);
+  EXPECT_EQ(app_->GetCampaign()->currentTurn, 2);
+  ASSERT_NE(app_->GetBattle(), nullptr);
+  EXPECT_TRUE(app_->GetBattle()->IsSetupPhase());
+  Pump(false);
+  gOperationPeerGot.clear();
+  Pump(true);
+  EXPECT_EQ(app_->Tcp().GetState(), TCPIP_STATE_SERVER_OPERATION_WAITING_TO_UPLOAD);
+  EXPECT_TRUE(gOperationPeerGot.empty());
+  // Ready while the hand-over screen stands: the whole game goes up in data messages and the
+  // end; the screen stays until its password is given, and then the battle's screen opens
+  // without hosting again.
+  ASSERT_NE(app_->GetPasswordEntry(), nullptr);
+  NetSelectLink(1);
+  const uint8_t ready = TCPIP_MSG_NEXT_BATTLE_READY;
+  ASSERT_EQ(NetSend(&ready, 1, 5), kNetQueued);
+  Pump(true);
+  Pump(true);
+  EXPECT_EQ(app_->Tcp().GetState(), TCPIP_STATE_SERVER_WAITING_FOR_CLIENT);
+  EXPECT_NE(app_->GetPasswordEntry(), nullptr);
+  EXPECT_FALSE(app_->GetBattle()->HasBattlefieldView());
+  app_->DoCommand(WRApplication::kCommandHandOverDone);
+  EXPECT_EQ(app_->GetCurrentScreen(), nullptr);
+  EXPECT_TRUE(app_->GetBattle()->HasBattlefieldView());
+  EXPECT_EQ(app_->Tcp().GetState(), TCPIP_STATE_SERVER_WAITING_FOR_CLIENT);
+  EXPECT_EQ(app_->GetAlertBox(), nullptr);
+  EXPECT_TRUE(NetIsConnected());
+  ASSERT_GE(gOperationPeerGot.size(), 2u);
+  for (size_t i = 0; i + 1 < gOperationPeerGot.size(); ++i) {
+    EXPECT_EQ(gOperationPeerGot[i][0], static_cast<char>(TCPIP_MSG_ANSWER_DATA)) << i;
+    EXPECT_LE(gOperationPeerGot[i].size(), 8192u);
+  }
+  EXPECT_EQ(gOperationPeerGot.back(), std::string(1, static_cast<char>(TCPIP_MSG_ANSWER_END)));
+}
+
+TEST_F(NetworkOperation, TheJoiningMachineSaysItIsReadyAndWaitsForTheNextBattle) {
+  OpenPeer(true);
+  ASSERT_TRUE(app_->Tcp().ConnectToHost(NetMakeAddress(127, 0, 0, 1)));
+  Pump(false);
+  ASSERT_TRUE(NetIsConnected());
+  app_->Tcp().SetState(TCPIP_STATE_ORDERS);
+  EndTheBattle();
+  Pump(false);
+  EXPECT_EQ(gOperationPeerGot, std::vector<std::string>{std::string(1, static_cast<char>(TCPIP_MSG_NEXT_BATTLE_READY))});
+  EXPECT_EQ(app_->GetCampaign(), nullptr);
+  EXPECT_EQ(app_->GetBattle(), nullptr);
+  EXPECT_EQ(app_->Tcp().GetState(), TCPIP_STATE_CLIENT_DOWNLOADING_GAME);
+  EXPECT_NE(app_->GetAddressScreen(), nullptr);
+  EXPECT_FALSE(app_->Tcp().HasFailed());
+}
+
+// The looks of the battle's units, counted.
+int32_t LoadedTextures(const Battle& battle) {
+  int32_t count = 0;
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+    for (int32_t set = 0; set < Unit::kTextureSets; ++set) {
+      for (int32_t t = 0; t < Unit::kTexturesPerSet; ++t) count += battle.UnitAt(i)->GetTexture(set, t) != nullptr ? 1 : 0;
+    }
+  }
+  return count;
+}
+
+TEST_F(NetworkOperation, AFlaggedReloadMakesTheLooksAgainOnceAndKeepsTheState) {
+  Battle& battle = *app_->GetBattle();
+  const int32_t loaded = LoadedTextures(battle);
+  ASSERT_GT(loaded, 0);
+  app_->Tcp().SetState(TCPIP_STATE_ORDERS_RECEIVED);
+  // Not flagged: nothing is loaded.
+  battle.ReleaseViewObjects();
+  ASSERT_EQ(LoadedTextures(battle), 0);
+  app_->TcpHost().ReloadGraphicsIfFlagged();
+  EXPECT_EQ(LoadedTextures(battle), 0);
+  app_->TcpHost().SetReloadGraphics(true);
+  app_->TcpHost().ReloadGraphicsIfFlagged();
+  EXPECT_EQ(LoadedTextures(battle), loaded);
+  EXPECT_EQ(app_->Tcp().GetState(), TCPIP_STATE_ORDERS_RECEIVED);
+  // The flag was used up.
+  battle.ReleaseViewObjects();
+  app_->TcpHost().ReloadGraphicsIfFlagged();
+  EXPECT_EQ(LoadedTextures(battle), 0);
+}
+
+}  // namespace

@@ -91,11 +91,30 @@
 //                      logged, and computes its turn; a turn recorded right after another goes
 //                      on from that headless battle (next turn, the side's orders, GO with its
 //                      seed). Each turn's "RndCheckB = " must equal the one the program logged
+//   join A B C D       the main screen's address entry (command 62) filled with A.B.C.D and
+//                      its connect button clicked
+//   signal NAME        writes an empty file NAME in the work folder
+//   await-file PATH S  waits (real time, at most S seconds) until the file exists; PATH is
+//                      relative to the work folder
+//   wait-state N S     passes of the event loop (20 ms of the fake clock and 1 ms of real time
+//                      each) until the TCP/IP game is in state N (or any of N1|N2|...); the
+//                      step fails when the connection fails or S real seconds pass
+//   record-exchanged NAME
+//                      waits as wait-state for state 15 (this machine waits for the action the
+//                      other computes), then records the battle with both sides' orders as
+//                      record-turn does. When the run has ended, the battle is computed
+//                      headless with its own seed and its "RndCheckB = " is written to
+//                      "rndcheck.txt" in the work folder
+//   wait-log TEXT N S  passes as for wait-state until the log holds TEXT N times
+//   chat TEXT          the connection sends TEXT as a radio line
+//   wait-radio TEXT    passes as for wait-state (at most 60 s) until a line of the radio
+//                      history holds TEXT
 // The run ends at the script's end or when the program quits; the exit status is 0 when
 // every step passed, the program quit cleanly and wrote its preferences and log.
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
@@ -109,8 +128,17 @@
 #include <thread>
 #include <vector>
 
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "app/AlertTable.h"
 #include "app/FileListView.h"
+#include "app/RadioLog.h"
+#include "app/TcpGame.h"
 #include "app/TextPageView.h"
 #include "game/ui/ResourceLabel.h"
 #include "app/WRApplication.h"
@@ -130,10 +158,12 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GSoundManager.h"
 #include "platform/PAudioDevice.h"
+#include "framework/media/NetLink.h"
 #include "framework/ui/GControl.h"
 #include "framework/ui/GLabel.h"
 #include "framework/ui/GPopup.h"
 #include "framework/ui/GPopupList.h"
+#include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/VictoryFlag.h"
@@ -213,6 +243,13 @@ class Driver {
   bool ClickMap(const std::string& rest);
   bool CopyFile(const std::string& rest);
   bool RecordTurn(const std::string& name);
+  bool Join(const std::string& rest);
+  bool AwaitFile(const std::string& rest);
+  bool WaitState(const std::string& rest);
+  bool WaitLog(const std::string& rest);
+  // One pass of a wait: false (with the reason) when the connection failed, the program quit or
+  // the deadline passed.
+  bool WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what);
   bool ExpectNear(const std::string& rest);
   bool ExpectBattle(const std::string& rest);
   // After the run: every recorded turn computed again headless.
@@ -243,6 +280,10 @@ class Driver {
     std::array<uint8_t, 2> computerSides{};
     size_t turnsBefore = 0;
     std::string orders;  // the side's orders block
+    // Recorded when the orders were exchanged over TCP/IP: computed with the battle's own seed
+    // and written out rather than compared with this program's log.
+    bool exchanged = false;
+    uint16_t seed = 0;
   };
   std::vector<RecordedTurn> turns_;
   std::string results_;  // what record-results took
@@ -694,6 +735,32 @@ bool Driver::RunLine(const std::string& line) {
       value = hex;
     }
     std::ofstream(work_ / rest) << value << "\n";
+  } else if (verb == "join") {
+    return Join(rest);
+  } else if (verb == "signal") {
+    std::ofstream(work_ / rest) << "";
+  } else if (verb == "await-file") {
+    return AwaitFile(rest);
+  } else if (verb == "wait-state") {
+    return WaitState(rest);
+  } else if (verb == "wait-log") {
+    return WaitLog(rest);
+  } else if (verb == "wait-radio") {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (;;) {
+      const RadioLog& radio = App()->Tcp().Radio();
+      for (int32_t i = 0; i < radio.Count(); ++i) {
+        if (radio.Text(i).find(rest) != std::string::npos) return true;
+      }
+      if (!WaitPass(deadline, "the radio line " + rest)) return false;
+    }
+  } else if (verb == "record-exchanged") {
+    if (!WaitState("15 60") || !RecordTurn(rest)) return false;
+    turns_.back().exchanged = true;
+    turns_.back().seed = App()->GetBattle()->sharedSeed;
+  } else if (verb == "chat") {
+    App()->Tcp().SendChat(rest);
+    Pump(1);
   } else if (verb == "click-tile") {
     return ClickTile(rest);
   } else if (verb == "drag-tiles") {
@@ -987,12 +1054,13 @@ bool Driver::CheckRecordedTurns() {
     std::unique_ptr<HeadlessBattle> headless;
     const RecordedTurn* previous = nullptr;
     for (const RecordedTurn& turn : turns_) {
-      if (turn.turnsBefore >= checks.size() || turn.turnsBefore >= seeds.size()) {
+      if (!turn.exchanged && (turn.turnsBefore >= checks.size() || turn.turnsBefore >= seeds.size())) {
         passed = Fail("no action was computed after record-turn " + turn.name);
         continue;
       }
       GErrorLog::ResetForTests();
-      const bool follows = headless != nullptr && previous != nullptr && turn.turnsBefore == previous->turnsBefore + 1;
+      const bool follows = !turn.exchanged && headless != nullptr && previous != nullptr &&
+                           turn.turnsBefore == previous->turnsBefore + 1;
       if (follows) {
         headless->NextTurn();
         if (!headless->TakeOrders(turn.currentSide, turn.orders)) {
@@ -1017,11 +1085,21 @@ bool Driver::CheckRecordedTurns() {
         headless->SetComputerPlayer(side, turn.computerSides[static_cast<size_t>(side)] != 0);
       if (!follows) SeedRandom(turn.generator);
       if (follows && RandomState() != turn.generator) passed = Fail("the generator differs before " + turn.name);
-      headless->Go(static_cast<uint16_t>(std::stoi(seeds[turn.turnsBefore])));
+      headless->Go(turn.exchanged ? turn.seed : static_cast<uint16_t>(std::stoi(seeds[turn.turnsBefore])));
       previous = &turn;
       GErrorLog::Close();
       const std::vector<std::string> computed =
           LoggedValues(ReadWhole(folder / GErrorLog::kFileName), "RndCheckB = ");
+      if (turn.exchanged) {
+        if (computed.size() != 1) {
+          passed = Fail("turn " + turn.name + " was not computed headless");
+        } else {
+          std::ofstream(work_ / "rndcheck.txt", std::ios::app) << "RndCheckB = " << computed[0] << "\r\n";
+          std::printf("PlayDriver: turn %s: RndCheckB = %s headless\n", turn.name.c_str(), computed[0].c_str());
+        }
+        previous = nullptr;
+        continue;
+      }
       const std::string want = checks[turn.turnsBefore];
       if (computed.size() != 1 || computed[0] != want)
         passed = Fail("turn " + turn.name + ": the program logged RndCheckB = " + want + ", headless " +
@@ -1048,6 +1126,88 @@ bool Driver::CheckRecordedTurns() {
   return passed;
 }
 
+bool Driver::Join(const std::string& rest) {
+  std::istringstream words(rest);
+  std::array<std::string, 4> octets;
+  for (std::string& octet : octets) words >> octet;
+  if (!ClickCommand(62)) return false;
+  Pump(1);
+  GView* screen = App()->GetAddressScreen();
+  if (screen == nullptr) return Fail("no address screen");
+  size_t field = 0;
+  for (int32_t i = 0; i < screen->GetChildCount() && field < octets.size(); ++i) {
+    auto* entry = dynamic_cast<GTextEntry*>(screen->GetChild(i));
+    if (entry == nullptr) continue;
+    entry->Clear();
+    GString255 text;
+    text.Assign(octets[field++].c_str());
+    entry->AppendText(&text);
+  }
+  if (field != octets.size()) return Fail("the address screen has no four fields");
+  if (!ClickCommand(WRApplication::kCommandConnect)) return false;
+  Pump(1);
+  return App()->Tcp().GetState() == TCPIP_STATE_CLIENT_DOWNLOADING_GAME || Fail("the connection was not made");
+}
+
+bool Driver::AwaitFile(const std::string& rest) {
+  std::istringstream words(rest);
+  std::string path;
+  int32_t seconds = 0;
+  words >> path >> seconds;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (!fs::exists(PathOf(path))) {
+    if (std::chrono::steady_clock::now() > deadline) return Fail("no file " + path + " after " + std::to_string(seconds) + " s");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+bool Driver::WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what) {
+  const TcpGame& tcp = App()->Tcp();
+  if (Quit()) return Fail("the program quit while waiting for " + what);
+  if (tcp.HasFailed()) return Fail("the connection failed in state " + std::to_string(tcp.GetState()));
+  if (std::chrono::steady_clock::now() > deadline) {
+    return Fail("still waiting for " + what + " in state " + std::to_string(tcp.GetState()));
+  }
+  Pump(1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return true;
+}
+
+bool Driver::WaitState(const std::string& rest) {
+  std::istringstream words(rest);
+  std::string states;
+  int32_t seconds = 0;
+  words >> states >> seconds;
+  std::vector<int32_t> wanted;
+  std::istringstream list(states);
+  for (std::string one; std::getline(list, one, '|');) wanted.push_back(std::atoi(one.c_str()));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::find(wanted.begin(), wanted.end(), App()->Tcp().GetState()) == wanted.end()) {
+    if (!WaitPass(deadline, "state " + states)) return false;
+  }
+  return true;
+}
+
+bool Driver::WaitLog(const std::string& rest) {
+  // TEXT may hold blanks: the count and the seconds are the last two words.
+  const size_t secondsAt = rest.find_last_of(' ');
+  const size_t countAt = secondsAt == std::string::npos ? std::string::npos : rest.find_last_of(' ', secondsAt - 1);
+  if (countAt == std::string::npos) return Fail("wait-log needs TEXT N S");
+  const std::string text = rest.substr(0, countAt);
+  const size_t count = std::stoul(rest.substr(countAt + 1, secondsAt - countAt - 1));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::stoi(rest.substr(secondsAt + 1)));
+  for (int32_t pass = 0;; ++pass) {
+    if (pass % 8 == 0) {
+      const std::string log = ReadWhole(work_ / GErrorLog::kFileName);
+      size_t found = 0;
+      for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++found;
+      if (found >= count) return true;
+    }
+    if (!WaitPass(deadline, std::to_string(count) + " x \"" + text + "\" in the log")) return false;
+  }
+}
+
 bool Driver::Finish() {
   const bool quit = Quit();
   kernel_.reset();
@@ -1060,11 +1220,95 @@ bool Driver::Finish() {
   return CheckRecordedTurns();
 }
 
+// Two runs side by side over the system's sockets: the hosting script and the joining one, each
+// in its own work folder, as two processes of this program. Both must pass within the time
+// allowed; the hosting machine's log must hold at least the turns given, and the joining
+// machine's "rndcheck.txt" the same "RndCheckB = " values for the turns it recorded.
+int RunPair(char** argv) {
+  const std::string self = fs::read_symlink("/proc/self/exe").string();
+  const fs::path works[2] = {fs::absolute(argv[4]), fs::absolute(argv[5])};
+  const size_t turns = std::stoul(argv[6]);
+  // The port must be free: a test that cannot listen fails at once rather than waiting.
+  {
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(kNetHostPort);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    int on = 1;
+    setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    const bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (probe >= 0) close(probe);
+    if (!free) {
+      std::fprintf(stderr, "PlayDriver: port %d cannot be bound (in use?)\n", kNetHostPort);
+      return 1;
+    }
+  }
+  pid_t children[2] = {-1, -1};
+  for (int i = 0; i < 2; ++i) {
+    std::error_code error;
+    fs::remove_all(works[i], error);
+    fs::create_directories(works[i], error);
+    children[i] = fork();
+    if (children[i] == 0) {
+      execl(self.c_str(), self.c_str(), argv[2 + i], works[i].c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(150);
+  int status[2] = {-1, -1};
+  int running = 2;
+  while (running > 0) {
+    for (int i = 0; i < 2; ++i) {
+      if (children[i] <= 0) continue;
+      int value = 0;
+      if (waitpid(children[i], &value, WNOHANG) == children[i]) {
+        status[i] = WIFEXITED(value) ? WEXITSTATUS(value) : 128 + (WIFSIGNALED(value) ? WTERMSIG(value) : 0);
+        children[i] = -1;
+        --running;
+      }
+    }
+    if (running > 0 && std::chrono::steady_clock::now() > deadline) {
+      std::fprintf(stderr, "PlayDriver: the two runs did not end in time\n");
+      for (pid_t& child : children) {
+        if (child <= 0) continue;
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        child = -1;
+      }
+      return 1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  bool passed = true;
+  for (int i = 0; i < 2; ++i) {
+    if (status[i] != 0) {
+      std::fprintf(stderr, "PlayDriver: the %s run ended with %d\n", i == 0 ? "hosting" : "joining", status[i]);
+      passed = false;
+    }
+  }
+  // The hosting machine computes every action; the joining machine's turns, as it held them
+  // when it waited for the action, were computed headless at its run's end.
+  const std::vector<std::string> checks[2] = {LoggedValues(ReadWhole(works[0] / GErrorLog::kFileName), "RndCheckB = "),
+                                             LoggedValues(ReadWhole(works[1] / "rndcheck.txt"), "RndCheckB = ")};
+  const bool same = !checks[1].empty() && checks[1].size() <= checks[0].size() &&
+                    std::equal(checks[1].begin(), checks[1].end(), checks[0].begin());
+  if (!same || checks[0].size() < turns) {
+    std::fprintf(stderr, "PlayDriver: the two machines have %zu and %zu turns, not the same RndCheckB\n",
+                 checks[0].size(), checks[1].size());
+    passed = false;
+  }
+  for (size_t t = 0; t < checks[0].size(); ++t) std::printf("PlayDriver: turn %zu: RndCheckB = %s\n", t + 1, checks[0][t].c_str());
+  return passed ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 7 && std::strcmp(argv[1], "--pair") == 0) return RunPair(argv);
   if (argc != 3) {
-    std::fprintf(stderr, "usage: PlayDriver <script> <work folder>\n");
+    std::fprintf(stderr, "usage: PlayDriver <script> <work folder>\n"
+                         "       PlayDriver --pair <host script> <join script> <host folder> <join folder> <turns>\n");
     return 2;
   }
   std::ifstream script(argv[1]);
