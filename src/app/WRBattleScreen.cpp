@@ -17,7 +17,6 @@
 WRBattleScreen::~WRBattleScreen() {
   if (GetUnitDrawHost() == this) SetUnitDrawHost(nullptr);
   InstallOrderHost(false);
-  for (Unit* crew : strayCrews_) delete crew;
 }
 
 Battle* WRBattleScreen::CurrentBattle() const { return app_.GetBattle(); }
@@ -192,65 +191,9 @@ void WRBattleScreen::PreloadSounds(int32_t count, const uint16_t* numbers, const
 
 // ---- UnitOrderHost ----
 
-void WRBattleScreen::InstallOrderHost(bool on) {
-  if (on) SetUnitOrderHost(this);
-  else if (GetUnitOrderHost() == this) SetUnitOrderHost(nullptr);
-}
-
-void WRBattleScreen::RefreshUnitPanel() {
-  if (Battle* battle = CurrentBattle()) battle->InvalidateInfoPanel();
-}
-
 void WRBattleScreen::OpenWaypointMenu(Unit& unit) {
   Battle* battle = CurrentBattle();
   if (battle != nullptr && battle->map != nullptr) WaypointMenu::OpenFor(*battle, unit);
 }
 
-void WRBattleScreen::RefreshMap() {
-  Battle* battle = CurrentBattle();
-  if (battle == nullptr) return;
-  battle->InvalidateInfoPanel();
-  if (battle->map != nullptr) battle->map->Invalidate();
-}
-
-int32_t WRBattleScreen::GetSelectedWaypoint() const {
-  const Battle* battle = CurrentBattle();
-  return battle != nullptr ? battle->selectedWaypoint : -1;
-}
-
-void WRBattleScreen::ClearSelectedWaypoint() {
-  if (Battle* battle = CurrentBattle()) battle->SetSelectedWaypoint(-1);
-}
-
-int32_t WRBattleScreen::GetHomeEdge(int32_t sideIndex) const {
-  const Battle* battle = CurrentBattle();
-  return battle != nullptr ? battle->FindEdgeOfSide(sideIndex & 1) : UnitOrderHost::GetHomeEdge(sideIndex);
-}
-
-bool WRBattleScreen::InOperation() const { return app_.GetCampaign() != nullptr; }
-
-int32_t WRBattleScreen::GetOperationBattleNumber() const {
-  const Campaign* operation = app_.GetCampaign();
-  return operation != nullptr ? operation->currentTurn : 1;
-}
-
-int32_t WRBattleScreen::GetSupplySetting(int32_t sideIndex) const {
-  const Campaign* operation = app_.GetCampaign();
-  return operation != nullptr ? operation->supply[sideIndex & 1] : 0;
-}
-
-Map* WRBattleScreen::GetOperationMap() {
-  Campaign* operation = app_.GetCampaign();
-  return operation != nullptr ? operation->map : nullptr;
-}
-
-void WRBattleScreen::Deselect(const Unit& unit) {
-  Battle* battle = CurrentBattle();
-  if (battle != nullptr && battle->selectedUnit == &unit) battle->SelectUnit(nullptr);
-}
-
-void WRBattleScreen::AddUnit(Unit* unit) {
-  if (unit == nullptr) return;
-  if (Battle* battle = CurrentBattle()) battle->AddUnitLater(unit);
-  else strayCrews_.push_back(unit);
-}
+Campaign* WRBattleScreen::OrderCampaign() const { return app_.GetCampaign(); }

@@ -6,7 +6,7 @@
 #include "game/battle/BattleKeyHost.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/units/UnitDrawHost.h"
-#include "game/units/UnitOrderHost.h"
+#include "game/battle/BattleOrderHost.h"
 
 class Battle;
 class GView;
@@ -23,7 +23,7 @@ class WRBattleScreen : public BattleScreenSeam,
                        public BattleKeyHost,
                        public UnitDrawHost,
                        public ReplayScreen,
-                       public UnitOrderHost {
+                       public BattleOrderHost {
  public:
   explicit WRBattleScreen(WRApplication& app) : app_(app) {}
   // Lets go of the unit drawing and the units' orders where it is still installed, and
@@ -92,28 +92,10 @@ class WRBattleScreen : public BattleScreenSeam,
   void InvalidateInfoPanel() override;
   void PreloadSounds(int32_t count, const uint16_t* numbers, const uint8_t* looped) override;
 
-  // ---- UnitOrderHost: what the units' orders ask of the screen and the battle ----
-  void RefreshUnitPanel() override;
+  // ---- UnitOrderHost: what the units' orders ask of the screen (the battle's answers are
+  // the order host's) ----
   // The level menu of a waypoint on a building with an upper floor, at the last click.
   void OpenWaypointMenu(Unit& unit) override;
-  void RefreshWaypointDisplay() override { RefreshMap(); }
-  void RefreshMap() override;
-  int32_t GetSelectedWaypoint() const override;
-  void ClearSelectedWaypoint() override;
-  int32_t GetHomeEdge(int32_t sideIndex) const override;
-  // A battle of an operation: its number, the supply settings and the operation's map.
-  bool InOperation() const override;
-  int32_t GetOperationBattleNumber() const override;
-  int32_t GetSupplySetting(int32_t sideIndex) const override;
-  Map* GetOperationMap() override;
-  bool IsLaterOperationBattle() const override { return InOperation() && GetOperationBattleNumber() > 1; }
-  void Deselect(const Unit& unit) override;
-  void RefreshUnitDisplays() override { RefreshMap(); }
-  // A crew that bailed out joins the battle's units after the slice; with no battle it waits
-  // here until the screen goes.
-  void AddUnit(Unit* unit) override;
-  // Installs the screen for the units' orders, or lets go of it.
-  void InstallOrderHost(bool on);
   // ---- End of UnitOrderHost ----
 
  private:
@@ -121,7 +103,9 @@ class WRBattleScreen : public BattleScreenSeam,
   Map* CurrentMap() const;
   GView* View() const;
 
+  Battle* OrderBattle() const override { return CurrentBattle(); }
+  Campaign* OrderCampaign() const override;
+
   WRApplication& app_;
   bool paused_ = false;
-  std::vector<Unit*> strayCrews_;  // owned: crews made with no battle to take them
 };

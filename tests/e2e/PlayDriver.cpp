@@ -84,8 +84,9 @@
 //   expect-near N X Y D
 //                      unit N of the battle stands within D metres of map point (X, Y)
 //   record-turn NAME   taken just before an orders phase's GO: the battle's stored form (its
-//                      orders included) is written to NAME.wrb in the work folder, with the
-//                      game's generator, the side's orders block and the players' settings.
+//                      orders and the computer player's groups included) is written to NAME.wrb
+//                      in the work folder, with the game's generator, the side's orders block
+//                      and the players' settings.
 //                      When the run has ended, the battle is loaded headless from the first
 //                      such file, given the same generator and the "Action seed = " that GO
 //                      logged, and computes its turn; a turn recorded right after another goes
@@ -949,7 +950,8 @@ bool Driver::RecordTurn(const std::string& name) {
   Battle* battle = App()->GetBattle();
   if (battle == nullptr || battle->IsSetupPhase()) return Fail("no battle in its orders phase");
   GMemoryFile file;
-  battle->Write(file.File());
+  // With the computer player's groups, which a game file keeps beside the battle.
+  HeadlessBattle::WriteBattle(*battle, file.File());
   if (file.File().HasError()) return Fail("the battle could not be stored");
   std::ofstream(work_ / (name + ".wrb"), std::ios::binary) << file.Bytes();
   RecordedTurn turn;

@@ -377,8 +377,10 @@ class Battle : public BattleBase {
   // ---- Computer-player objectives ----
   // Per side index, the computer player's objectives (AIGoalGroups of the ai layer): owned,
   // never stored, null until the side's next plan builds them again. DeleteAIGroups deletes
-  // them too.
+  // them too, and so does the canonical pass at every GO: a game loaded from its file must
+  // plan from the same objectives as the game that went on, so every plan builds them afresh.
   std::array<GObjectGroup*, 2> aiObjectives{};
+  void ForgetAIObjectives();
   // ---- End of computer-player objectives ----
   int32_t AIGroupCount(int32_t side) const;
   AIGroup* AIGroupAt(int32_t side, int32_t index) const;

@@ -50,6 +50,10 @@ void Battle::DeleteAIGroups() {
   for (auto& list : aiObjectives) DeleteList(list);
 }
 
+void Battle::ForgetAIObjectives() {
+  for (auto& list : aiObjectives) DeleteList(list);
+}
+
 void Battle::AddUnitToAIGroups(GGroup& list) {
   if (list.Count() == 0) return;
   const int32_t side = static_cast<Unit*>(list.GetItem(0))->GetSideIndex();

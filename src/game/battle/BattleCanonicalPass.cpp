@@ -37,6 +37,8 @@ bool BattleCanonicalPass::Run(Battle& battle) {
   ForEachUnit(battle, [&](Unit& unit) { ok = Refresh(unit) && ok; });
   // References are ids while the units are read; every unit exists again before they resolve.
   ForEachUnit(battle, [&](Unit& unit) { ok = unit.RemapReferences(&battle) && ok; });
+  // The computer player's objectives are not stored: the next plan builds them again.
+  battle.ForgetAIObjectives();
   SeedRandom(generator);
   return ok;
 }

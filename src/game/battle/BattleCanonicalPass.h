@@ -7,7 +7,8 @@ class Battle;
 // rounded as a save would round them, unstored runtime fields take their read values), then
 // its references are restored. Each unit keeps its identity and the game's random generator
 // is left as it was, so a game saved at an orders phase and reloaded continues as the unbroken
-// game does. Running it twice gives the state of running it once.
+// game does. The computer player's objectives, which are not stored either, are dropped for
+// its next plan to build again. Running it twice gives the state of running it once.
 class BattleCanonicalPass {
  public:
   // False when a unit could not be read back (then the battle is not to be continued).

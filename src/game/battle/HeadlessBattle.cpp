@@ -1,22 +1,64 @@
 #include "game/battle/HeadlessBattle.h"
 
+#include <array>
 #include <cstdio>
 
 
 #include "framework/core/Crc32.h"
 #include "framework/core/GFile.h"
 #include "framework/core/GMemoryFile.h"
+#include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleOrderHost.h"
 #include "game/battle/Campaign.h"
 #include "platform/PFile.h"
 #include "platform/PFileSystem.h"
 
-HeadlessBattle::HeadlessBattle() : host_(std::make_unique<HeadlessHost>()) { SetUnitServices(host_.get()); }
+namespace {
+
+// The battle screen's answers to the units, for the battle and operation the headless battle
+// plays. The host installed before comes back when it goes.
+class HeadlessOrderHost final : public BattleOrderHost {
+ public:
+  explicit HeadlessOrderHost(const HeadlessBattle& owner) : owner_(owner), previous_(GetUnitOrderHost()) {
+    InstallOrderHost(true);
+  }
+  ~HeadlessOrderHost() override {
+    if (GetUnitOrderHost() == this) SetUnitOrderHost(previous_);
+  }
+  HeadlessOrderHost(const HeadlessOrderHost&) = delete;
+  HeadlessOrderHost& operator=(const HeadlessOrderHost&) = delete;
+
+ protected:
+  Battle* OrderBattle() const override { return owner_.GetBattle(); }
+  Campaign* OrderCampaign() const override { return owner_.GetCampaign(); }
+
+ private:
+  const HeadlessBattle& owner_;
+  UnitOrderHost* previous_;
+};
+
+// The computer player's groups that may follow a stored battle, resolved against its units.
+bool ReadComputerGroups(Battle& battle, GFile& file) {
+  if (file.BytesLeft() == 0) return true;
+  std::array<GObjectGroup*, 2> lists{};
+  if (!Battle::ReadAIGroupLists(file, lists)) return false;
+  battle.TakeAIGroupsRead(lists);
+  return battle.ResolveAIGroups(file);
+}
+
+}  // namespace
+
+HeadlessBattle::HeadlessBattle()
+    : host_(std::make_unique<HeadlessHost>()), orderHost_(std::make_unique<HeadlessOrderHost>(*this)) {
+  SetUnitServices(host_.get());
+}
 
 HeadlessBattle::~HeadlessBattle() {
   battle_.reset();
   EndOperation();
+  orderHost_.reset();
   if (GetUnitServices() == host_.get()) SetUnitServices(nullptr);
 }
 
@@ -46,7 +88,7 @@ bool HeadlessBattle::Load(GFile& file) {
   const uint32_t generator = RandomState();
   // The units and the map read the battle being read as the one in play.
   host_->battle = battle.get();
-  if (!battle->SetUp(&file)) {
+  if (!battle->SetUp(&file) || !ReadComputerGroups(*battle, file)) {
     battle.reset();
     host_->battle = previous;
     SeedRandom(generator);
@@ -152,10 +194,15 @@ bool HeadlessBattle::LoadFile(const std::string& path) {
   return Load(file);
 }
 
+void HeadlessBattle::WriteBattle(const Battle& battle, GFile& file) {
+  battle.Write(file);
+  if (battle.HasAIGroups()) battle.WriteAIGroups(file);
+}
+
 bool HeadlessBattle::SaveBytes(std::string& out) {
   if (!battle_) return false;
   GMemoryFile memory;
-  battle_->Write(memory.File());
+  WriteBattle(*battle_, memory.File());
   if (memory.File().HasError()) return false;
   out = memory.Bytes();
   return true;

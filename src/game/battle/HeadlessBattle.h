@@ -8,12 +8,15 @@
 #include "game/battle/HeadlessHost.h"
 
 class Battle;
+class BattleOrderHost;
 class BattleResults;
 class Campaign;
 
 // A battle with no window, sound or link: loads a scenario or a saved game from a file or from
 // bytes, prepares it for play as the battle screen would (without the screen), saves it, and
-// digests it. It installs its host as the unit services while it lives; one at a time.
+// digests it. It installs its host as the unit services, and an order host that answers the
+// units as the battle screen does (a bailed-out crew joins the battle), while it lives; one at
+// a time.
 class HeadlessBattle : public CampaignHost {
  public:
   HeadlessBattle();
@@ -27,8 +30,11 @@ class HeadlessBattle : public CampaignHost {
   // was loaded before as it was; false.
   bool LoadBytes(const std::string& bytes);
   bool LoadFile(const std::string& path);
-  // The stored battle; false (and nothing written) when it cannot be stored.
+  // The stored battle; false (and nothing written) when it cannot be stored. A battle with
+  // the computer player's groups is followed by them, as a game file keeps them beside the
+  // battle (bytes that end with the battle load without groups).
   bool SaveBytes(std::string& out);
+  static void WriteBattle(const Battle& battle, class GFile& file);
   // Writes through a temporary file that replaces path only when the whole battle was
   // written: a failed save leaves the previous file as it was.
   bool SaveFile(const std::string& path);
@@ -108,6 +114,7 @@ class HeadlessBattle : public CampaignHost {
   void Prepare();
 
   std::unique_ptr<HeadlessHost> host_;
+  std::unique_ptr<BattleOrderHost> orderHost_;
   std::unique_ptr<Battle> battle_;
   std::unique_ptr<Campaign> campaign_;
   std::string scenarioTitle_;

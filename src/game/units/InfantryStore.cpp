@@ -122,4 +122,6 @@ void Infantry::Read(GFile& file) {
     if (!IsInfantryMoveMode(point.moveMode)) return Refuse(file, "waypoint move mode", point.moveMode);
     if (point.flags != 0 && i != waypointCount - 1) return Refuse(file, "waypoint hide flag", i);
   }
+  // The movement state the last slice chose is not kept: the action starts from a new unit's.
+  activityState = kStationary;
 }

@@ -68,6 +68,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // slot 1: GObject::CopyItself, the framework's default.
   void Read(GFile& file) override;                                           // slot 2
   void Write(GFile& file) const override;                                    // slot 3
+  // The end of Read: what the action uses but the stored form does not keep takes a new
+  // unit's values (each kind's Read does the same for its own part).
+  void ForgetUnstoredState();
   // slot 4: GObject::CopyTo, the framework's default.
   virtual void PrepareAppearance();                                          // slot 5
   virtual void ReleaseAppearance();                                          // slot 6

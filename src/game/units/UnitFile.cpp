@@ -331,4 +331,26 @@ void Unit::Read(GFile& file) {
   const int32_t extension = file.ReadByte();
   if (extension < 0) return Refuse(file, "extension length", extension);
   if (extension > 0) file.Skip(extension);
+  ForgetUnstoredState();
+}
+
+void Unit::ForgetUnstoredState() {
+  // What the action reads but the file does not keep starts as a new unit's, so that a game
+  // reloaded and the game that went on after the battle's own pass through this form continue
+  // alike.
+  if (hidden == 0) lastSeenX = lastSeenY = 0.0f;
+  if (areaFire == 0) targetX = targetY = 0.0f;
+  if (flagBytes[0] == 0) ordersPhaseTargetX = ordersPhaseTargetY = 0.0f;
+  if (!HasMainWeaponOfType23(false)) gunElevation = goalGunElevation = 0.0f;
+  for (int32_t i = std::max(waypointCount, 0); i < kWaypointEntries; ++i) {
+    waypoints[static_cast<size_t>(i)] = Waypoint{};
+    orderedWaypoints[static_cast<size_t>(i)] = OrderedWaypoint{};
+  }
+  sliceCounter = 0;
+  lastMovingSlice = 0;
+  routeTries = 0;
+  routeStamp = 0;
+  incomingFire = 0;
+  activityCodes = {2, 2, 2};
+  for (auto& extras : activityExtras) extras = {0, 0, 0};
 }

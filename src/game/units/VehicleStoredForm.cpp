@@ -142,6 +142,9 @@ void Vehicle::Read(GFile& file) {
   machineGunFiring = 0;
   smallArmsInUse = kNoSmallArms;
   closeDefenceCounter = 0;
+  turnStep = 0.0f;
+  // The last unit to hit it is not kept either: a kill in a later turn is credited to nobody.
+  lastFirer = nullptr;
 }
 
 bool Vehicle::RemapReferences(MapBattleServices* battle) {
