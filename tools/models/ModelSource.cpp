@@ -1078,7 +1078,7 @@ std::string Compiler::Copy(const std::vector<Word>& w, int32_t line) {
   const ModelContract* other = nullptr;
   for (const ModelContract& c : all_)
     if (std::find(c.slots.begin(), c.slots.end(), slot) != c.slots.end()) other = &c;
-  if (other == nullptr || other == &contract_) return Fail(line, "copy names no other routine's slot");
+  if (other == nullptr || other->routine == contract_.routine) return Fail(line, "copy names no other routine's slot");
   if (w[2].text == "stages") {
     if (contract_.shares != other->routine)
       return Fail(line, Figures("copy stages of slot", slot, contract_.shares < 0 ? -1 : contract_.shares));
