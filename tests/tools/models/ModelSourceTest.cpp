@@ -1231,7 +1231,7 @@ TEST(FirstHalfModels, TheStormBoatBindsFiveEntriesAndStaysLow) {
 }
 
 TEST(FirstHalfModels, HalfTracksStandOnAFrontWheelAndATrackRunASide) {
-  for (int32_t slot : {0, 96, 97}) {
+  for (int32_t slot : {0, 1, 2, 22, 96, 97}) {
     const std::vector<StripSpan> spans = StripSpans(slot);
     ASSERT_EQ(spans.size(), 10u) << slot;
     // Per side: the strips reaching the ground (three: the wheel's two lower arcs and the run's
@@ -1259,6 +1259,40 @@ TEST(FirstHalfModels, HalfTracksStandOnAFrontWheelAndATrackRunASide) {
     EXPECT_EQ(a[i].kind, b[i].kind) << i;
     EXPECT_EQ(a[i].args, b[i].args) << i;
     EXPECT_EQ(a[i].uvs, b[i].uvs) << i;
+  }
+}
+
+TEST(FirstHalfModels, TheGunMountsTurnButDrawAlikeWhateverTheTilt) {
+  using K = ModelCallLog::Kind;
+  for (int32_t slot : {2, 22}) {
+    const ModelRecord& r = Authored(slot);
+    ModelDrawValues tilted, turned;
+    tilted.turretTilt = 12.0f;
+    tilted.gunElevation = 30.0f;
+    turned.turretAngle = 90.0f;
+    // Tilt and elevation leave every primitive as it was: the guns ride the mount and never
+    // elevate or fire.
+    auto primitives = [&r](const ModelDrawValues& v) {
+      std::vector<ModelCallLog::Call> out;
+      for (const auto& call : Drawn(r, v)) {
+        EXPECT_NE(call.kind, K::kFlash);
+        EXPECT_NE(call.kind, K::kRecoil);
+        if (IsDrawn(call.kind)) out.push_back(call);
+      }
+      return out;
+    };
+    const auto still = primitives({}), leaning = primitives(tilted);
+    ASSERT_EQ(still.size(), leaning.size()) << slot;
+    for (size_t i = 0; i < still.size(); ++i) EXPECT_EQ(still[i].args, leaning[i].args) << slot << " call " << i;
+    const auto round = Drawn(r, turned);
+    // The angle turns the turret stage, and nothing before it.
+    int32_t turns = 0;
+    for (const auto& call : round)
+      if (call.kind == K::kRotateZ) {
+        ++turns;
+        EXPECT_EQ(call.stage, ModelCallLog::Stage::kTurret) << slot;
+      }
+    EXPECT_EQ(turns, 1) << slot;
   }
 }
 
