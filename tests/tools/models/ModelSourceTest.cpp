@@ -1262,6 +1262,64 @@ TEST(FirstHalfModels, HalfTracksStandOnAFrontWheelAndATrackRunASide) {
   }
 }
 
+TEST(FirstHalfModels, TheJeepsRollOnFourWheelsOnTheirAxles) {
+  for (int32_t slot : {29, 30}) {
+    const std::vector<StripSpan> spans = StripSpans(slot);
+    ASSERT_EQ(spans.size(), 12u) << slot;
+    // Per side two wheels of three strips: two lower arcs on the ground and one over the top,
+    // standing on the axles 2.03 m apart.
+    for (const int32_t side : {1, -1}) {
+      int32_t grounded = 0, upper = 0;
+      std::set<int32_t> axles;
+      for (const StripSpan& s : spans) {
+        if ((s.lo[0] > 0.0f ? 1 : -1) != side) continue;
+        if (s.lo[2] <= 0.0015f) ++grounded;
+        else ++upper;
+        if (s.lo[2] > 0.0015f) axles.insert(static_cast<int32_t>(std::lround((s.lo[1] + s.hi[1]) * 0.5f * 28.867f * 100.0f)));
+      }
+      EXPECT_EQ(grounded, 4) << slot << " side " << side;
+      EXPECT_EQ(upper, 2) << slot << " side " << side;
+      ASSERT_EQ(axles.size(), 2u) << slot << " side " << side;
+      EXPECT_NEAR(*axles.rbegin() - *axles.begin(), 203, 3) << slot << " side " << side;
+    }
+  }
+}
+
+TEST(FirstHalfModels, TheTruckRunsOnThreeAxlesWithDualRearWheels) {
+  const std::vector<StripSpan> spans = StripSpans(31);
+  ASSERT_EQ(spans.size(), 30u);
+  for (const int32_t side : {1, -1}) {
+    // Five wheels a side of three strips: the front wheel and the two rear axles' pairs.
+    std::map<int32_t, int32_t> axles;  // upper arcs by their middle, centimetres
+    int32_t grounded = 0;
+    float widest = 0.0f;
+    for (const StripSpan& s : spans) {
+      if ((s.lo[0] > 0.0f ? 1 : -1) != side) continue;
+      widest = std::max(widest, s.hi[0] - s.lo[0]);
+      if (s.lo[2] <= 0.0015f) ++grounded;
+      else ++axles[static_cast<int32_t>(std::lround((s.lo[1] + s.hi[1]) * 0.5f * 28.867f * 100.0f))];
+    }
+    EXPECT_EQ(grounded, 10) << side;
+    ASSERT_EQ(axles.size(), 3u) << side;
+    // The rear axles carry dual wheels (the inner reaching twice as far in), 1.10 m apart.
+    auto it = axles.begin();
+    EXPECT_EQ(it->second, 2) << side;
+    const int32_t last = it->first;
+    ++it;
+    EXPECT_EQ(it->second, 2) << side;
+    EXPECT_NEAR(it->first - last, 110, 2) << side;
+    ++it;
+    EXPECT_EQ(it->second, 1) << side;
+    EXPECT_NEAR(widest * 28.867f, 0.46f, 0.01f) << side;
+  }
+  // Slots 31 to 33 are one drawing.
+  for (int32_t slot : {32, 33}) {
+    const auto a = Drawn(Authored(31)), b = Drawn(Authored(slot));
+    ASSERT_EQ(a.size(), b.size()) << slot;
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i].args, b[i].args) << slot << " call " << i;
+  }
+}
+
 TEST(FirstHalfModels, TheGunMountsTurnButDrawAlikeWhateverTheTilt) {
   using K = ModelCallLog::Kind;
   for (int32_t slot : {2, 22}) {
