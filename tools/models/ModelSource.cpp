@@ -67,7 +67,14 @@ class Compiler {
  public:
   Compiler(const std::string& name, const ModelContract& contract, const std::vector<ModelContract>& all,
            const ModelPartLoader& load)
-      : name_(name), contract_(contract), all_(all), load_(load) {}
+      : name_(name), contract_(contract), all_(all), load_(load) {
+    // A first-half routine fixes counts only: an authored source gives its groups in its own order
+    // and its strips' sides, on the strip sizes and signs laid out here.
+    if (contract_.firstHalf && contract_.groups.empty()) {
+      ownGroups_ = true;
+      layoutFault_ = LayOutFirstHalfStrips(contract_);
+    }
+  }
 
   std::string Run(const std::string& text, ModelRecord& record, ModelSourceInfo* info);
 
@@ -133,7 +140,9 @@ class Compiler {
   bool Pin(const std::string& name, double& out) const;
 
   const std::string& name_;
-  const ModelContract& contract_;
+  ModelContract contract_;  // a first-half routine's gains the source's groups and strip sides
+  bool ownGroups_ = false;
+  std::string layoutFault_;
   const std::vector<ModelContract>& all_;
   const ModelPartLoader& load_;
   ModelSourceInfo info_;
@@ -591,6 +600,15 @@ std::string Compiler::Solid(const std::vector<Word>& w, size_t at, int32_t line,
 std::string Compiler::CloseGroup() {
   if (group_ < 0) return {};
   const Group& g = groups_.back();
+  if (ownGroups_) {
+    // The source's own group: its counts are what it draws (the totals are held in Fit).
+    ContractGroup& own = contract_.groups[static_cast<size_t>(group_)];
+    own.fans = static_cast<int32_t>(g.fans.size());
+    own.singles = static_cast<int32_t>(g.singles.size());
+    own.singleKind = own.singles == 0 ? SingleKind::kNone
+                     : contract_.arrayCount > 0 ? SingleKind::kArrays
+                                                : SingleKind::kValues;
+  }
   const ContractGroup& cg = contract_.groups[static_cast<size_t>(group_)];
   if (static_cast<int32_t>(g.fans.size()) != cg.fans)
     return Fail(g.line, Figures("fans", static_cast<int64_t>(g.fans.size()), cg.fans));
@@ -724,6 +742,12 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     if (std::string e = CloseGroup(); !e.empty()) return e;
     const int32_t entry = Whole(v[0], -1, 16);
     if (entry < -1) return Fail(line, "a group's entry is a whole number 0 to 16");
+    if (ownGroups_) {
+      ContractGroup own;
+      own.stage = static_cast<ModelStage>(stage_);
+      own.entry = entry;
+      contract_.groups.push_back(own);
+    }
     while (static_cast<size_t>(nextGroup_) < contract_.groups.size() && Copied(static_cast<size_t>(nextGroup_)))
       ++nextGroup_;
     const size_t next = static_cast<size_t>(nextGroup_);
@@ -819,7 +843,8 @@ std::string Compiler::GearPiece(int32_t line, int32_t strip, const GearBand& ban
 std::string Compiler::Gear(const std::vector<Word>& w, int32_t line) {
   const std::string& kind = w[0].text;
   if (sawTemplate_) return Fail(line, "running gear in a template");
-  if (contract_.strips.empty() || contract_.firstHalf) return Fail(line, "running gear in a routine without its strip list");
+  if (contract_.strips.empty() || (contract_.firstHalf && !ownGroups_))
+    return Fail(line, "running gear in a routine without its strip list");
   if (!contract_.hasFootprint) return Fail(line, "running gear in a routine without footprint");
   if (w.size() < 2 || (w[1].text != "left" && w[1].text != "right"))
     return Fail(line, kind + " names its side, left or right");
@@ -881,6 +906,8 @@ std::string Compiler::Gear(const std::vector<Word>& w, int32_t line) {
     if (i < 1)
       return Fail(line, "strip '" + w[2 + k].text + "' is not a whole number 1 to " +
                             std::to_string(contract_.strips.size()));
+    // A first-half source chooses its strips' sides; the contract's list holds the others to theirs.
+    if (ownGroups_) contract_.strips[static_cast<size_t>(i - 1)].side = side;
     if (contract_.strips[static_cast<size_t>(i - 1)].side != side)
       return GearFail(line, i - 1, std::string("side (has ") + w[1].text + ", wants " +
                                        (side == 0 ? "left" : "right") + ")");
@@ -1054,7 +1081,7 @@ std::string Compiler::Copy(const std::vector<Word>& w, int32_t line) {
   const ModelContract* other = nullptr;
   for (const ModelContract& c : all_)
     if (std::find(c.slots.begin(), c.slots.end(), slot) != c.slots.end()) other = &c;
-  if (other == nullptr || other == &contract_) return Fail(line, "copy names no other routine's slot");
+  if (other == nullptr || other->routine == contract_.routine) return Fail(line, "copy names no other routine's slot");
   if (w[2].text == "stages") {
     if (contract_.shares != other->routine)
       return Fail(line, Figures("copy stages of slot", slot, contract_.shares < 0 ? -1 : contract_.shares));
@@ -1098,8 +1125,22 @@ std::string Compiler::CopiedGroups(std::vector<AuthoredGroup>& out) {
 std::string Compiler::Fit(std::vector<AuthoredGroup>& authored) {
   // A routine keeping another's fan sizes is authored like any other; the sharing check holds its
   // sizes to the other's.
+  if (!layoutFault_.empty()) return Fail(1, layoutFault_);
   if ((contract_.firstHalf && contract_.groups.empty()) || (contract_.shares >= 0 && copyStages_ == nullptr))
     return Fail(1, "only a template serves a routine whose groups are laid out or shared");
+  if (ownGroups_) {
+    // The source's groups together hold the routine's fans, singles and binds.
+    int32_t fans = 0, singles = 0;
+    for (const ContractGroup& g : contract_.groups) {
+      fans += g.fans;
+      singles += g.singles;
+    }
+    const int32_t binds = static_cast<int32_t>(contract_.groups.size()) + (contract_.stripCount > 0 ? 1 : 0);
+    if (fans != contract_.fanCount) return Fail(1, Figures("fans in all", fans, contract_.fanCount));
+    if (singles != contract_.arrayCount + contract_.valueCount)
+      return Fail(1, Figures("single triangles in all", singles, contract_.arrayCount + contract_.valueCount));
+    if (binds != contract_.binds) return Fail(1, Figures("binds", binds, contract_.binds));
+  }
   while (static_cast<size_t>(nextGroup_) < contract_.groups.size() && Copied(static_cast<size_t>(nextGroup_)))
     ++nextGroup_;
   if (nextGroup_ != static_cast<int32_t>(contract_.groups.size()))

@@ -74,11 +74,22 @@ int32_t StageIndex(ModelStage s) {
 
 }  // namespace
 
-std::string LayOutFirstHalf(ModelContract& c) {
-  if (!c.firstHalf || !c.groups.empty()) return {};
+std::string LayOutFirstHalfStrips(ModelContract& c) {
   c.strips.clear();
   for (int32_t i = 0; i < c.stripsPlus; ++i) c.strips.push_back({0, i % 2, 1});
   for (int32_t i = 0; i < c.stripsMinus; ++i) c.strips.push_back({0, i % 2, -1});
+  // Strip sizes: as near 10 triangles as the fans' 2 to 10 allow.
+  const int32_t n = c.stripCount;
+  const int32_t left = c.totals[1] - c.arrayCount - c.valueCount;
+  const int32_t lo = std::max(2 * n, left - 10 * c.fanCount), hi = std::min(14 * n, left - 2 * c.fanCount);
+  if (lo > hi) return "no strip sizes leave the fans 2 to 10 triangles";
+  const int32_t total = std::clamp(10 * n, lo, hi);
+  for (int32_t i = 0; i < n; ++i) c.strips[static_cast<size_t>(i)].n = total / n + (i < total % n ? 1 : 0);
+  return {};
+}
+
+std::string LayOutFirstHalf(ModelContract& c) {
+  if (!c.firstHalf || !c.groups.empty()) return {};
   // Entries by stage: 1, 2, 6 and 7 to the hull, 3 and 4 to the turret and gun, 5 to the barrel,
   // the detail entries to a stage that has no entry, the rest to the hull.
   std::array<std::vector<int32_t>, 4> stage;
@@ -142,14 +153,7 @@ std::string LayOutFirstHalf(ModelContract& c) {
     }
   }
   if (singles > 0) return "the singles do not fit the stages";
-  // Strip sizes: as near 10 triangles as the fans' 2 to 10 allow.
-  const int32_t n = c.stripCount;
-  const int32_t left = c.totals[1] - c.arrayCount - c.valueCount;
-  const int32_t lo = std::max(2 * n, left - 10 * c.fanCount), hi = std::min(14 * n, left - 2 * c.fanCount);
-  if (lo > hi) return "no strip sizes leave the fans 2 to 10 triangles";
-  const int32_t total = std::clamp(10 * n, lo, hi);
-  for (int32_t i = 0; i < n; ++i) c.strips[static_cast<size_t>(i)].n = total / n + (i < total % n ? 1 : 0);
-  return {};
+  return LayOutFirstHalfStrips(c);
 }
 
 std::string MakePlaceholder(const ModelContract& source, ModelRecord& record, const std::vector<ModelContract>* all,

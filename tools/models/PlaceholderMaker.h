@@ -28,3 +28,5 @@ std::string MakePlaceholder(const ModelContract& contract, ModelRecord& record,
 
 // The contract with a first-half block's strips and groups laid out (other blocks unchanged).
 std::string LayOutFirstHalf(ModelContract& contract);
+// Only its strips: the signs in the contract's split (+ first), sides alternating, the sizes even.
+std::string LayOutFirstHalfStrips(ModelContract& contract);

@@ -1181,3 +1181,212 @@ TEST(AuthoredTanks, Slots66And67AreOneDrawingProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- The first half's wheeled, half-track and special slots as authored (0, 34, 96) ----
+
+// The strips a slot draws, each as its lowest and highest corner (x, y, z).
+struct StripSpan {
+  std::array<float, 3> lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+};
+
+std::vector<StripSpan> StripSpans(int32_t slot) {
+  std::vector<StripSpan> out;
+  for (const auto& call : Drawn(Authored(slot))) {
+    if (call.kind != ModelCallLog::Kind::kStrip) continue;
+    StripSpan s;
+    for (size_t i = 0; i + 2 < call.args.size(); i += 3)
+      for (size_t a = 0; a < 3; ++a) {
+        s.lo[a] = std::min(s.lo[a], call.args[i + a]);
+        s.hi[a] = std::max(s.hi[a], call.args[i + a]);
+      }
+    out.push_back(s);
+  }
+  return out;
+}
+
+TEST(FirstHalfModels, TheStormBoatBindsFiveEntriesAndStaysLow) {
+  using K = ModelCallLog::Kind;
+  std::vector<int32_t> binds;
+  int32_t fans = 0, strips = 0;
+  float top = -1.0f, bottom = 1.0f;
+  for (const auto& call : Drawn(Authored(34))) {
+    if (call.kind == K::kBind) binds.push_back(call.n);
+    if (call.kind == K::kStrip) ++strips;
+    if (call.kind != K::kFan) continue;
+    ++fans;
+    EXPECT_EQ(call.n, 2);
+    for (size_t i = 2; i < call.args.size(); i += 3) {
+      top = std::max(top, call.args[i]);
+      bottom = std::min(bottom, call.args[i]);
+    }
+  }
+  EXPECT_EQ(binds, (std::vector<int32_t>{1, 6, 2, 12, 11}));
+  EXPECT_EQ(fans, 22);
+  EXPECT_EQ(strips, 0);
+  EXPECT_LE(top, 0.028f);
+  EXPECT_GT(top, 0.025f);  // the outboard motor's head
+  EXPECT_EQ(bottom, 0.0f);  // the hull sits on the water line
+}
+
+TEST(FirstHalfModels, HalfTracksStandOnAFrontWheelAndATrackRunASide) {
+  for (int32_t slot : {0, 1, 2, 22, 96, 97}) {
+    const std::vector<StripSpan> spans = StripSpans(slot);
+    ASSERT_EQ(spans.size(), 10u) << slot;
+    // Per side: the strips reaching the ground (three: the wheel's two lower arcs and the run's
+    // bottom) and the two over the top; the wheel's strips lie ahead of the run's.
+    for (const int32_t side : {1, -1}) {
+      int32_t grounded = 0, upper = 0;
+      float wheelRear = 1.0f, runFront = -1.0f;
+      for (const StripSpan& s : spans) {
+        if ((s.lo[0] > 0.0f ? 1 : -1) != side) continue;
+        if (s.lo[2] <= 0.0015f) ++grounded;
+        else ++upper;
+        // The run is the longer band; the wheel's arcs are shorter than a metre and a half.
+        if (s.hi[1] - s.lo[1] > 1.5f / 28.867f) runFront = std::max(runFront, s.hi[1]);
+        else wheelRear = std::min(wheelRear, s.lo[1]);
+      }
+      EXPECT_EQ(grounded, 3) << slot << " side " << side;
+      EXPECT_EQ(upper, 2) << slot << " side " << side;
+      EXPECT_GT(wheelRear, runFront) << slot << " side " << side;
+    }
+  }
+  // Slots 96 and 97 are one drawing: the same calls value for value.
+  const auto a = Drawn(Authored(96)), b = Drawn(Authored(97));
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(a[i].kind, b[i].kind) << i;
+    EXPECT_EQ(a[i].args, b[i].args) << i;
+    EXPECT_EQ(a[i].uvs, b[i].uvs) << i;
+  }
+}
+
+TEST(FirstHalfModels, TheJeepsRollOnFourWheelsOnTheirAxles) {
+  for (int32_t slot : {29, 30}) {
+    const std::vector<StripSpan> spans = StripSpans(slot);
+    ASSERT_EQ(spans.size(), 12u) << slot;
+    // Per side two wheels of three strips: two lower arcs on the ground and one over the top,
+    // standing on the axles 2.03 m apart.
+    for (const int32_t side : {1, -1}) {
+      int32_t grounded = 0, upper = 0;
+      std::set<int32_t> axles;
+      for (const StripSpan& s : spans) {
+        if ((s.lo[0] > 0.0f ? 1 : -1) != side) continue;
+        if (s.lo[2] <= 0.0015f) ++grounded;
+        else ++upper;
+        if (s.lo[2] > 0.0015f) axles.insert(static_cast<int32_t>(std::lround((s.lo[1] + s.hi[1]) * 0.5f * 28.867f * 100.0f)));
+      }
+      EXPECT_EQ(grounded, 4) << slot << " side " << side;
+      EXPECT_EQ(upper, 2) << slot << " side " << side;
+      ASSERT_EQ(axles.size(), 2u) << slot << " side " << side;
+      EXPECT_NEAR(*axles.rbegin() - *axles.begin(), 203, 3) << slot << " side " << side;
+    }
+  }
+}
+
+TEST(FirstHalfModels, TheTruckRunsOnThreeAxlesWithDualRearWheels) {
+  const std::vector<StripSpan> spans = StripSpans(31);
+  ASSERT_EQ(spans.size(), 30u);
+  for (const int32_t side : {1, -1}) {
+    // Five wheels a side of three strips: the front wheel and the two rear axles' pairs.
+    std::map<int32_t, int32_t> axles;  // upper arcs by their middle, centimetres
+    int32_t grounded = 0;
+    float widest = 0.0f;
+    for (const StripSpan& s : spans) {
+      if ((s.lo[0] > 0.0f ? 1 : -1) != side) continue;
+      widest = std::max(widest, s.hi[0] - s.lo[0]);
+      if (s.lo[2] <= 0.0015f) ++grounded;
+      else ++axles[static_cast<int32_t>(std::lround((s.lo[1] + s.hi[1]) * 0.5f * 28.867f * 100.0f))];
+    }
+    EXPECT_EQ(grounded, 10) << side;
+    ASSERT_EQ(axles.size(), 3u) << side;
+    // The rear axles carry dual wheels (the inner reaching twice as far in), 1.10 m apart.
+    auto it = axles.begin();
+    EXPECT_EQ(it->second, 2) << side;
+    const int32_t last = it->first;
+    ++it;
+    EXPECT_EQ(it->second, 2) << side;
+    EXPECT_NEAR(it->first - last, 110, 2) << side;
+    ++it;
+    EXPECT_EQ(it->second, 1) << side;
+    EXPECT_NEAR(widest * 28.867f, 0.46f, 0.01f) << side;
+  }
+  // Slots 31 to 33 are one drawing.
+  for (int32_t slot : {32, 33}) {
+    const auto a = Drawn(Authored(31)), b = Drawn(Authored(slot));
+    ASSERT_EQ(a.size(), b.size()) << slot;
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i].args, b[i].args) << slot << " call " << i;
+  }
+}
+
+TEST(FirstHalfModels, TheGunMountsTurnButDrawAlikeWhateverTheTilt) {
+  using K = ModelCallLog::Kind;
+  for (int32_t slot : {2, 22}) {
+    const ModelRecord& r = Authored(slot);
+    ModelDrawValues tilted, turned;
+    tilted.turretTilt = 12.0f;
+    tilted.gunElevation = 30.0f;
+    turned.turretAngle = 90.0f;
+    // Tilt and elevation leave every primitive as it was: the guns ride the mount and never
+    // elevate or fire.
+    auto primitives = [&r](const ModelDrawValues& v) {
+      std::vector<ModelCallLog::Call> out;
+      for (const auto& call : Drawn(r, v)) {
+        EXPECT_NE(call.kind, K::kFlash);
+        EXPECT_NE(call.kind, K::kRecoil);
+        if (IsDrawn(call.kind)) out.push_back(call);
+      }
+      return out;
+    };
+    const auto still = primitives({}), leaning = primitives(tilted);
+    ASSERT_EQ(still.size(), leaning.size()) << slot;
+    for (size_t i = 0; i < still.size(); ++i) EXPECT_EQ(still[i].args, leaning[i].args) << slot << " call " << i;
+    const auto round = Drawn(r, turned);
+    // The angle turns the turret stage, and nothing before it.
+    int32_t turns = 0;
+    for (const auto& call : round)
+      if (call.kind == K::kRotateZ) {
+        ++turns;
+        EXPECT_EQ(call.stage, ModelCallLog::Stage::kTurret) << slot;
+      }
+    EXPECT_EQ(turns, 1) << slot;
+  }
+}
+
+TEST(FirstHalfModels, TheArmourTestHullStoresItsFootprintForItsShadow) {
+  for (int32_t slot : {96, 97}) {
+    std::array<float, 4> f{};
+    ModelDrawValues v;
+    v.footprint = &f;
+    Drawn(Authored(slot), v);
+    EXPECT_EQ(f, (std::array<float, 4>{-0.037f, -0.083f, 0.037f, 0.097f})) << slot;
+  }
+  std::array<float, 4> f{};
+  ModelDrawValues v;
+  v.footprint = &f;
+  Drawn(Authored(0), v);
+  EXPECT_EQ(f, (std::array<float, 4>{-0.036f, -0.093f, 0.037f, 0.127f}));
+}
+
+TEST(FirstHalfModels, AnAuthoredFirstHalfSourceIsHeldToTheRoutinesCounts) {
+  const ModelContract& c = Routine(34);
+  const std::string head = "model 34\nstage hull\ngroup 1\n";
+  const std::string quad = "plate 0 0 0 1 0 0 1 1 0 0 1 0\n";
+  auto compile = [&c](const std::string& text) {
+    ModelRecord r;
+    return CompileModelSource(text, "034.model", c, Contracts(), {}, r);
+  };
+  std::string quads;
+  for (int32_t i = 0; i < 21; ++i) quads += quad;
+  // A fan short, a bind short, and a triangle the routine has no room for.
+  EXPECT_EQ(compile(head + quads + "group 6\n"), "034.model:1: slot 34: fans in all (has 21, wants 22)");
+  EXPECT_EQ(compile(head + quads + quad), "034.model:1: slot 34: binds (has 1, wants 5)");
+  EXPECT_EQ(compile(head + quads + quad + "tri 0 0 0 1 0 0 0 1 0\n"),
+            "034.model:1: slot 34: single triangles in all (has 1, wants 0)");
+  // Running gear in a routine without strips is refused on its line.
+  EXPECT_EQ(compile("model 34\nloop left 1 2 -1 1 0.8 0.3 cut rear-mid front-mid\n"),
+            "034.model:2: slot 34: running gear in a routine without its strip list");
+}
+
+}  // namespace
