@@ -68,6 +68,11 @@ class Compiler {
   Compiler(const std::string& name, const ModelContract& contract, const std::vector<ModelContract>& all,
            const ModelPartLoader& load)
       : name_(name), contract_(contract), all_(all), load_(load) {}
+  // A routine whose groups are the source's own (a first-half block): each group statement adds
+  // its group to laid, which must be the contract compiled against, with the counts it draws.
+  Compiler(const std::string& name, ModelContract& laid, const std::vector<ModelContract>& all,
+           const ModelPartLoader& load, bool)
+      : name_(name), contract_(laid), all_(all), load_(load), laying_(&laid) {}
 
   std::string Run(const std::string& text, ModelRecord& record, ModelSourceInfo* info);
 
@@ -135,6 +140,7 @@ class Compiler {
   const ModelContract& contract_;
   const std::vector<ModelContract>& all_;
   const ModelPartLoader& load_;
+  ModelContract* laying_ = nullptr;  // the contract whose groups the source lays out, or none
   ModelSourceInfo info_;
   std::map<std::string, double> values_;
   bool sawModel_ = false;
@@ -590,6 +596,15 @@ std::string Compiler::Solid(const std::vector<Word>& w, size_t at, int32_t line,
 std::string Compiler::CloseGroup() {
   if (group_ < 0) return {};
   const Group& g = groups_.back();
+  if (laying_ != nullptr) {
+    // The group takes what its solids draw; the routine's totals are held by the validator.
+    ContractGroup& laid = laying_->groups[static_cast<size_t>(group_)];
+    laid.fans = static_cast<int32_t>(g.fans.size());
+    laid.singles = static_cast<int32_t>(g.singles.size());
+    laid.singleKind = laid.singles == 0 ? SingleKind::kNone
+                      : laying_->arrayCount > 0 ? SingleKind::kArrays
+                                                : SingleKind::kValues;
+  }
   const ContractGroup& cg = contract_.groups[static_cast<size_t>(group_)];
   if (static_cast<int32_t>(g.fans.size()) != cg.fans)
     return Fail(g.line, Figures("fans", static_cast<int64_t>(g.fans.size()), cg.fans));
@@ -725,6 +740,12 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     if (entry < -1) return Fail(line, "a group's entry is a whole number 0 to 16");
     while (static_cast<size_t>(nextGroup_) < contract_.groups.size() && Copied(static_cast<size_t>(nextGroup_)))
       ++nextGroup_;
+    if (laying_ != nullptr) {
+      ContractGroup laid;
+      laid.stage = static_cast<ModelStage>(stage_);
+      laid.entry = entry;
+      laying_->groups.push_back(laid);
+    }
     const size_t next = static_cast<size_t>(nextGroup_);
     if (next >= contract_.groups.size())
       return Fail(line, Figures("groups", nextGroup_ + 1, static_cast<int64_t>(contract_.groups.size())));
@@ -817,7 +838,7 @@ std::string Compiler::GearPiece(int32_t line, int32_t strip, const GearBand& ban
 std::string Compiler::Gear(const std::vector<Word>& w, int32_t line) {
   const std::string& kind = w[0].text;
   if (sawTemplate_) return Fail(line, "running gear in a template");
-  if (contract_.strips.empty() || contract_.firstHalf) return Fail(line, "running gear in a routine without its strip list");
+  if (contract_.strips.empty()) return Fail(line, "running gear in a routine without its strip list");
   if (!contract_.hasFootprint) return Fail(line, "running gear in a routine without footprint");
   if (w.size() < 2 || (w[1].text != "left" && w[1].text != "right"))
     return Fail(line, kind + " names its side, left or right");
@@ -1226,6 +1247,23 @@ std::string CompileModelSource(const std::string& text, const std::string& name,
                                ModelRecord& record, ModelSourceInfo* info) {
   record = ModelRecord{};
   if (contract.slots.empty()) return name + ":1: a routine without slots";
+  if (contract.firstHalf && contract.groups.empty()) {
+    // The block fixes counts only: the source's groups, in its order, become the contract's, and
+    // its strips the laid-out list (so a template still gives the placeholder), then the source
+    // is compiled against that.
+    ModelContract laid = contract;
+    if (std::string why = LayOutFirstHalf(laid); !why.empty()) return name + ":1: slot " + std::to_string(contract.slots.front()) + ": " + why;
+    laid.groups.clear();
+    Compiler reader(name, laid, all, load, true);
+    if (std::string why = reader.Read(text); !why.empty()) return why;
+    if (!reader.IsTemplate()) {
+      if (laid.groups.empty()) return name + ":1: slot " + std::to_string(contract.slots.front()) + ": a model without groups";
+      Compiler compiler(name, laid, all, load);
+      const std::string why = compiler.Run(text, record, info);
+      if (!why.empty()) record = ModelRecord{};
+      return why;
+    }
+  }
   Compiler compiler(name, contract, all, load);
   const std::string why = compiler.Run(text, record, info);
   if (!why.empty()) record = ModelRecord{};
