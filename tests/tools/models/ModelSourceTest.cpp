@@ -1196,7 +1196,7 @@ std::vector<ModelCallLog::Call> TankCalls(int32_t routine, const ModelDrawValues
 TEST(FirstHalfTanks, SourcesLayOutTheirOwnGroupsWithinTheBlocksCounts) {
   // The block fixes counts only: each source's groups are its own, and what the build draws
   // passes the validator; a face more, or a group fewer, no longer does.
-  for (int32_t routine : {3, 4, 7}) {
+  for (int32_t routine : {3, 4, 7, 24, 25}) {
     const ModelContract& c = Routine(routine);
     ASSERT_TRUE(c.firstHalf);
     ModelSourceInfo info;
@@ -1224,7 +1224,7 @@ TEST(FirstHalfTanks, TracksAreTwoLoopsRollingWithTheirSidesOffset) {
   // Two loops of two strips, 10 triangles each: the + strip rides on the ground, the - strip over
   // the top; a side's offset moves its own strips' v only, and forward.
   using K = ModelCallLog::Kind;
-  for (int32_t routine : {3, 4, 7}) {
+  for (int32_t routine : {3, 4, 7, 24, 25}) {
     auto strips = [routine](const ModelDrawValues& v) {
       std::vector<ModelCallLog::Call> out;
       for (const auto& call : TankCalls(routine, v))
@@ -1252,7 +1252,7 @@ TEST(FirstHalfTanks, TracksAreTwoLoopsRollingWithTheirSidesOffset) {
 }
 
 TEST(FirstHalfTanks, HatchesStandOnTheirStagesAndTheFiguresFit) {
-  for (int32_t routine : {3, 4, 7}) {
+  for (int32_t routine : {3, 4, 7, 24, 25}) {
     ModelSourceInfo info;
     Authored(routine, &info);
     ASSERT_GE(info.hatches.size(), 2u) << routine;
@@ -1278,7 +1278,7 @@ TEST(FirstHalfTanks, TheGunsEndOnTheFlashPointAndTurnAboutThePivot) {
   // The barrel's far end lies on the flash y; elevating the gun leaves the hull's calls as they
   // were and moves the barrel's.
   using K = ModelCallLog::Kind;
-  for (int32_t routine : {3, 4, 7}) {
+  for (int32_t routine : {3, 4, 7, 24, 25}) {
     const ModelContract& c = Routine(routine);
     float far = -1.0f;
     for (const auto& call : TankCalls(routine))
