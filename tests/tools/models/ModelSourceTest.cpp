@@ -1389,4 +1389,118 @@ TEST(FirstHalfModels, AnAuthoredFirstHalfSourceIsHeldToTheRoutinesCounts) {
             "034.model:2: slot 34: running gear in a routine without its strip list");
 }
 
+// ---- Authored turreted tracked vehicles of the first half ----
+
+// The calls a compiled first-half tank draws, with the variant part drawn.
+std::vector<ModelCallLog::Call> TankCalls(int32_t routine, const ModelDrawValues& values = {}) {
+  ModelCallLog log;
+  RunModelProgram(CompiledProgram(routine), log, &log, values, false, true);
+  return log.Calls();
+}
+
+TEST(FirstHalfTanks, SourcesLayOutTheirOwnGroupsWithinTheBlocksCounts) {
+  // The block fixes counts only: each source's groups are its own, and what the build draws
+  // passes the validator; a face more, or a group fewer, no longer does.
+  for (int32_t routine : {3, 4, 7, 24, 25}) {
+    const ModelContract& c = Routine(routine);
+    ASSERT_TRUE(c.firstHalf);
+    ModelSourceInfo info;
+    const ModelRecord& r = Authored(routine, &info);
+    EXPECT_FALSE(info.isTemplate) << routine;
+    EXPECT_EQ(ValidateModel(c, r.View()), "") << routine;
+  }
+  const std::string text = ReadFile(TARVANE_MODEL_DIR "/004.model");
+  const ModelContract& c = Routine(4);
+  const ModelPartLoader load = ModelDirectoryLoader(TARVANE_MODEL_DIR);
+  ModelRecord r;
+  std::string more = text;
+  more.insert(more.find("group 16\n") + 9, "plate -0.1 1.2 2.0 0.1 1.2 2.0 0.1 1.2 2.1 -0.1 1.2 2.1\n");
+  ASSERT_EQ(CompileModelSource(more, "004.model", c, Contracts(), load, r), "");
+  EXPECT_NE(ValidateModel(c, r.View()), "");
+  std::string fewer = text;
+  fewer.replace(fewer.find("group 15\n"), 9, "");
+  ASSERT_EQ(CompileModelSource(fewer, "004.model", c, Contracts(), load, r), "");
+  EXPECT_NE(ValidateModel(c, r.View()), "");
+  // A group whose solids draw no face is refused as an empty model is.
+  EXPECT_EQ(CompileModelSource("model 4\n", "004.model", c, Contracts(), load, r), "004.model:1: slot 4: a model without groups");
+}
+
+TEST(FirstHalfTanks, TracksAreTwoLoopsRollingWithTheirSidesOffset) {
+  // Two loops of two strips, 10 triangles each: the + strip rides on the ground, the - strip over
+  // the top; a side's offset moves its own strips' v only, and forward.
+  using K = ModelCallLog::Kind;
+  for (int32_t routine : {3, 4, 7, 24, 25}) {
+    auto strips = [routine](const ModelDrawValues& v) {
+      std::vector<ModelCallLog::Call> out;
+      for (const auto& call : TankCalls(routine, v))
+        if (call.kind == K::kStrip) out.push_back(call);
+      return out;
+    };
+    const auto still = strips({});
+    ASSERT_EQ(still.size(), 4u) << routine;
+    int32_t grounded = 0;
+    for (const auto& s : still) {
+      EXPECT_EQ(s.n, 10) << routine;
+      float low = 1.0f;
+      for (size_t k = 2; k < s.args.size(); k += 3) low = std::min(low, s.args[k]);
+      grounded += low < 0.0015f ? 1 : 0;
+    }
+    EXPECT_EQ(grounded, 2) << routine;
+    ModelDrawValues right;
+    right.trackScroll = {0.5f, 0.0f};
+    const auto moved = strips(right);
+    for (size_t i = 0; i < still.size(); ++i) {
+      const bool plusX = still[i].args[0] > 0.0f;
+      EXPECT_EQ(moved[i].uvs != still[i].uvs, plusX) << routine << " strip " << i;
+    }
+  }
+}
+
+TEST(FirstHalfTanks, HatchesStandOnTheirStagesAndTheFiguresFit) {
+  for (int32_t routine : {3, 4, 7, 24, 25}) {
+    ModelSourceInfo info;
+    Authored(routine, &info);
+    ASSERT_GE(info.hatches.size(), 2u) << routine;
+    const auto triangles = TrianglesAtRest(routine);
+    for (const ModelHatch& h : info.hatches) {
+      double best = 1e9;
+      for (const auto& t : triangles[h.turret ? 1 : 0]) best = std::min(best, PointToTriangle({h.x, h.y, h.z}, t[0], t[1], t[2]));
+      EXPECT_LE(best, 0.002) << routine << " " << h.name;
+    }
+    for (const ModelDepiction& d : info.depicts)
+      EXPECT_EQ(CheckDepiction(ModelSourceName(Routine(routine)), Routine(routine), CompiledProgram(routine), d), "");
+  }
+  // Slots 4 and 5 are one routine: the British and the American tanks are both named.
+  EXPECT_EQ(Routine(4).slots, (std::vector<int32_t>{4, 5}));
+  ModelSourceInfo info;
+  Authored(4, &info);
+  std::set<std::string> names;
+  for (const ModelDepiction& d : info.depicts) names.insert(d.name);
+  EXPECT_TRUE(names.count("M4A3 (75)W Sherman") == 1 && names.count("Sherman V") == 1);
+}
+
+TEST(FirstHalfTanks, TheGunsEndOnTheFlashPointAndTurnAboutThePivot) {
+  // The barrel's far end lies on the flash y; elevating the gun leaves the hull's calls as they
+  // were and moves the barrel's.
+  using K = ModelCallLog::Kind;
+  for (int32_t routine : {3, 4, 7, 24, 25}) {
+    const ModelContract& c = Routine(routine);
+    float far = -1.0f;
+    for (const auto& call : TankCalls(routine))
+      if (call.stage == ModelCallLog::Stage::kBarrel && call.kind == K::kFan)
+        for (size_t k = 1; k < call.args.size(); k += 3) far = std::max(far, call.args[k]);
+    EXPECT_NEAR(far, c.flash[2], 1e-6) << routine;
+    ModelDrawValues raised;
+    raised.gunElevation = 10.0f;
+    raised.turretAngle = 45.0f;
+    const auto a = TankCalls(routine), b = TankCalls(routine, raised);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (a[i].stage == ModelCallLog::Stage::kHull) {
+        EXPECT_EQ(a[i].args, b[i].args) << routine << " call " << i;
+      }
+    }
+  }
+}
+
 }  // namespace
