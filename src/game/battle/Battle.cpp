@@ -59,7 +59,8 @@ Battle::~Battle() {
   flags.DeleteAll(true);
   shots.DeleteAll(true);
   laterShots.DeleteAll(true);
-  laterUnits.DeleteAll(false);
+  // Units made in the last slice that never joined the list (the battle ended first) are ours.
+  laterUnits.DeleteAll(true);
   DeleteAIGroups();
 }
 

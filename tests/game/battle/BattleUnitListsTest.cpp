@@ -297,3 +297,13 @@ TEST(BattleEnlarge, DrawnLeaderBringsHisSubordinates) {
     EXPECT_EQ(static_cast<TestInfantry*>(battle.UnitAt(i))->leader, copy) << i;
   }
 }
+
+TEST(BattleUnitLists, UnitsWaitingToJoinAreFreedWithTheBattle) {
+  // A crew that bailed out in the last slice waits outside the unit list; a battle closed before
+  // it joins deletes it (the leak checker of the sanitizer build sees it otherwise).
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  const int32_t before = battle.UnitCount();
+  battle.AddUnitLater(BattleTestRig::MakeUnit(0, 0, 100.0f, 100.0f));
+  EXPECT_EQ(battle.UnitCount(), before);
+}
