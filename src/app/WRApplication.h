@@ -351,6 +351,8 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // After the results of an operation's battle on one machine or by e-mail: the operation's
   // work between battles and its next battle, or the main screen once it is over.
   void ContinueOperation();
+  // Between an operation's battles: the battle and every screen view go.
+  void ClearScreensBetweenBattles();
   GView* currentScreen_ = nullptr;
   TextPageView* briefingPage_ = nullptr;  // in the current screen view
   GPopup* fogPopup_ = nullptr;

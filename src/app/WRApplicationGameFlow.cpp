@@ -531,13 +531,7 @@ void WRApplication::ContinueNetworkOperation() {
     return;
   }
   operation_->AdvanceBetweenBattles();
-  SetBattle(nullptr);
-  ForgetSetupScreens();
-  if (gKernel != nullptr) gKernel->ClearScreen(true);
-  screenRoot_ = nullptr;
-  mainPicture_ = nullptr;
-  helpLine_ = nullptr;
-  addressScreen_ = nullptr;
+  ClearScreensBetweenBattles();
   tcp_.SetState(TCPIP_STATE_SERVER_OPERATION_WAITING_TO_UPLOAD);
   operation_->StartNextBattle();
 }
@@ -561,6 +555,11 @@ void WRApplication::ContinueOperation() {
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
   operation_->AdvanceBetweenBattles();
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
+  ClearScreensBetweenBattles();
+  operation_->StartNextBattle();
+}
+
+void WRApplication::ClearScreensBetweenBattles() {
   SetBattle(nullptr);
   // The clear takes every screen view with it.
   ForgetSetupScreens();
@@ -569,7 +568,6 @@ void WRApplication::ContinueOperation() {
   mainPicture_ = nullptr;
   helpLine_ = nullptr;
   addressScreen_ = nullptr;
-  operation_->StartNextBattle();
 }
 
 void WRApplication::LoadEmailTurn(GFile* file, bool openFailed) {
