@@ -75,6 +75,7 @@ bool TcpGame::StartHosting() {
     return false;
   }
   host_ = 1;
+  left_ = 0;
   Move(TCPIP_STATE_NOT_CONNECTED);
   return true;
 }
@@ -88,6 +89,7 @@ bool TcpGame::ConnectToHost(uint32_t address) {
     return false;
   }
   host_ = 0;
+  left_ = 0;
   Move(TCPIP_STATE_CLIENT_DOWNLOADING_GAME);
   transfer_.DropIncoming();
   return true;
@@ -373,7 +375,9 @@ void TcpGame::Fail(int32_t alert) {
   clockStart_ = 0;
   Select();
   NetCloseAfterDrain(5);
-  host_app_.ShowAlert(alert);
+  // Once the battle is over nothing is lost with the link: the opponent may already have left
+  // the results, so a game-over message that finds no link raises no alert.
+  if (!BattleOver()) host_app_.ShowAlert(alert);
 }
 
 bool TcpGame::Append(const uint8_t* message, uint32_t length) {
@@ -391,8 +395,8 @@ bool TcpGame::Merge(const std::string& bytes, bool allSides, bool answer) {
 }
 
 void TcpGame::ReportLostConnection(bool closedByPeer) {
-  if (failed_ != 0) return;
-  const bool quiet = gameOver_ != 0 || resultsShown_ != 0;
+  if (failed_ != 0 || (left_ != 0 && state_ == TCPIP_STATE_NOT_CONNECTED)) return;
+  const bool quiet = BattleOver();
   const int32_t alert = opponentQuit_ != 0 ? kAlertOpponentQuit : closedByPeer ? kAlertLost : kAlertTimedOut;
   failed_ = 1;
   transfer_.DropOutgoing();

@@ -83,6 +83,9 @@ class TcpGame {
   // failure, state 0).
   bool ConnectToHost(uint32_t address);
   void Close();
+  // This machine left the game and closed the link itself: a loss of that link found before the
+  // close and reported after it is no news to the player (until the next hosting or joining).
+  void LeftGame() { left_ = 1; }
 
   // One message of the peer: type byte and payload.
   void ReceiveMessage(const uint8_t* message, uint32_t length);
@@ -147,6 +150,8 @@ class TcpGame {
   bool IsGameOver() const { return gameOver_ != 0; }
   bool HasOpponentQuit() const { return opponentQuit_ != 0; }
   void SetResultsShown(bool shown) { resultsShown_ = shown ? 1 : 0; }
+  // The opponent said the game is over, or this machine shows the results.
+  bool BattleOver() const { return gameOver_ != 0 || resultsShown_ != 0; }
   bool AreOrdersFinished() const { return ordersFinished_ != 0; }
   void SetNextBattleReady(bool ready) { nextBattleReady_ = ready ? 1 : 0; }
   bool IsNextBattleReady() const { return nextBattleReady_ != 0; }
@@ -191,6 +196,7 @@ class TcpGame {
   uint8_t nextBattleReady_ = 0;
   uint8_t gameOver_ = 0;
   uint8_t resultsShown_ = 0;
+  uint8_t left_ = 0;
   uint8_t ordersFinished_ = 0;
   uint8_t hasProgress_ = 0;
   uint8_t hasWaiting_ = 0;

@@ -63,6 +63,8 @@ int32_t WRApplication::PanelHeightFor(int32_t sizeClass) {
 int32_t WRApplication::GetSizeClass() { return gSizeClass; }
 
 void WRApplication::SendQuitAndClose() {
+  // Whether or not the link still stands, this machine is done with it.
+  tcp_.LeftGame();
   if (!NetIsConnected()) return;
   const uint8_t quit = 18;
   ::NetSend(&quit, 1, 4);

@@ -410,11 +410,26 @@ TEST_F(TcpGameTest, LostLinkAlerts) {
   other.SetResultsShown(true);
   other.ReportLostConnection(true);
   EXPECT_EQ(hostSide_.alerts.size(), 2u);
+  // Back at the main screen: the peer went just before this machine closed the link itself.
+  other.LeftGame();
+  other.Reset();
+  other.ReportLostConnection(true);
+  EXPECT_EQ(hostSide_.alerts.size(), 2u);
 }
 
 TEST_F(TcpGameTest, MessageThatCannotBeQueuedIsALostLink) {
   EXPECT_FALSE(host_.SendMessage(reinterpret_cast<const uint8_t*>("\x11"), 1, 1));  // no link
   EXPECT_EQ(hostSide_.alerts, std::vector<int32_t>{4});
+}
+
+// The opponent left the results first: this machine's game-over message finds no link, which
+// is no error for the player once the battle is over.
+TEST_F(TcpGameTest, GameOverThatFindsNoLinkRaisesNoAlert) {
+  host_.SetResultsShown(true);
+  const uint8_t over = TCPIP_MSG_GAME_OVER;
+  EXPECT_FALSE(host_.SendMessage(&over, 1, 5));
+  EXPECT_TRUE(host_.HasFailed());
+  EXPECT_TRUE(hostSide_.alerts.empty());
 }
 
 // ---- The transfer ----

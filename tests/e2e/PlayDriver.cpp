@@ -93,7 +93,8 @@
 //                      on from that headless battle (next turn, the side's orders, GO with its
 //                      seed). Each turn's "RndCheckB = " must equal the one the program logged
 //   join A B C D       the main screen's address entry (command 62) filled with A.B.C.D and
-//                      its connect button clicked
+//                      its connect button clicked, then passes as for wait-state (at most
+//                      60 s) until the game's download has begun
 //   signal NAME        writes an empty file NAME in the work folder
 //   await-file PATH S  waits (real time, at most S seconds) until the file exists; PATH is
 //                      relative to the work folder
@@ -1147,8 +1148,12 @@ bool Driver::Join(const std::string& rest) {
   }
   if (field != octets.size()) return Fail("the address screen has no four fields");
   if (!ClickCommand(WRApplication::kCommandConnect)) return false;
-  Pump(1);
-  return App()->Tcp().GetState() == TCPIP_STATE_CLIENT_DOWNLOADING_GAME || Fail("the connection was not made");
+  // The host's version message may take a while on a busy machine.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (App()->Tcp().GetState() != TCPIP_STATE_CLIENT_DOWNLOADING_GAME) {
+    if (!WaitPass(deadline, "the connection")) return false;
+  }
+  return true;
 }
 
 bool Driver::AwaitFile(const std::string& rest) {
