@@ -159,6 +159,38 @@ TEST(VehicleSkinsTest, EveryNumberAModelNamesHasASkinInItsArmysPaintAndASnowForm
     }
 }
 
+// The crew weapons' pictures have snow forms 10000 above, drawn by the same recipe in the same
+// size, army and part: the plain picture's steel under a whitewash, so lighter texel by texel
+// (bar the odd bright rivet) and much lighter as a whole.
+TEST(VehicleSkinsTest, EveryCrewWeaponPictureHasAWhitewashedSnowForm) {
+  std::set<int32_t> numbers;
+  for (auto& record : Records("weapon_draws.txt"))
+    for (int32_t n : Numbers(record["textures"])) numbers.insert(n);
+  ASSERT_EQ(numbers.size(), 72u);
+  for (int32_t number : numbers) {
+    SCOPED_TRACE(number);
+    const BitmapCatalogue::Row* row = Catalogue().Find(number);
+    const BitmapCatalogue::Row* snow = Catalogue().Find(number + 10000);
+    ASSERT_NE(row, nullptr);
+    ASSERT_NE(snow, nullptr);
+    EXPECT_EQ(snow->recipe, row->recipe);
+    EXPECT_EQ(snow->width, row->width);
+    EXPECT_EQ(snow->height, row->height);
+    EXPECT_TRUE(snow->texture);
+    EXPECT_EQ(Arg(*snow, "army"), Arg(*row, "army"));
+    EXPECT_EQ(Arg(*snow, "part"), Arg(*row, "part"));
+    EXPECT_EQ(Arg(*snow, "snow"), "yes");
+    EXPECT_EQ(Arg(*row, "snow"), "");
+    const PBitmapFile::Image plain = Picture(number), white = Picture(number + 10000);
+    ASSERT_EQ(plain.pixels.size(), white.pixels.size());
+    auto light = [](uint32_t p) { return 0.299 * (p >> 16 & 255) + 0.587 * (p >> 8 & 255) + 0.114 * (p & 255); };
+    size_t lighter = 0;
+    for (size_t i = 0; i < plain.pixels.size(); ++i) lighter += light(white.pixels[i]) >= light(plain.pixels[i]) ? 1 : 0;
+    EXPECT_GE(lighter * 100, plain.pixels.size() * 97);
+    EXPECT_GT(RowsMean(white, 0, white.height).Light(), RowsMean(plain, 0, plain.height).Light() + 60.0);
+  }
+}
+
 // The textures of one model slot as the loader counts them (width x 2 x height each): its own
 // numbers, in the larger of their plain and snow forms, and the heaviest running-gear picture.
 TEST(VehicleSkinsTest, AnyTwentySlotsTexturesFitSixMebibytes) {

@@ -1274,14 +1274,14 @@ void Gear(Painter& p, const Row& row) {
 void Skin(Painter& p, const Row& row) {
   const std::string army = Arg(row, "army");
   const int32_t part = Int(row, "part", 0);
-  const bool snow = row.args.count("snow") != 0;
+  const bool snow = Snow(row);
   const Colour base = army == "german" ? Colour{0.62, 0.55, 0.36} : army == "british" ? Colour{0.30, 0.33, 0.22}
                                                                                      : Colour{0.32, 0.33, 0.21};
   const Colour green{0.22, 0.29, 0.17};
   const Colour brown{0.38, 0.26, 0.16};
   const double seams = 2 + part % 3;  // seams across u
   EachTexel(p, [&](int32_t x, int32_t y, double u, double v, double&) {
-    const double z = row.number * 0.37;
+    const double z = (row.number % 10000) * 0.37;  // the snow form keeps the plain form's paint
     Colour c = base;
     if (army == "german") {
       const double patch = Tiled(u, v, 2, 3, z);

@@ -109,9 +109,12 @@ std::vector<Field> SmallArmsFields() {
 
 std::vector<Field> ModelFields() {
   return {
-      F("sound", 0, T::kI16, 0, 32767), F("hatches", 2, T::kI8, 0, 5), F("value3", 3, T::kU8, 0, 255),
-      F("value4", 4, T::kI32, kI32Low, kI32High), F("value8", 8, T::kI32, kI32Low, kI32High),
-      F("draw", 12, T::kI32, kI32Low, kI32High, 0, 5), F("value52", 52, T::kF32, -1e6, 1e6),
+      F("sound", 0, T::kI16, 0, 32767), F("hatches", 2, T::kI8, 0, 5),
+      // The crew shown on the hull: the count (also the exposed gunners), each place's pose kind,
+      // then per place x, y, z (the figure stands at 0.04 times them, in model units), heading in
+      // degrees and the turret pivot's y (0.0 for a place that does not turn with a turret).
+      F("crew_places", 3, T::kU8, 0, 2), F("crew_kinds", 4, T::kI32, 0, 9, 0, 2),
+      F("crew_place", 12, T::kF32, -360, 360, 0, 10), F("value52", 52, T::kF32, -1e6, 1e6),
       F("value56", 56, T::kF32, -1e6, 1e6), F("rider_height", 60, T::kF32, -10, 10),
       F("textures", 64, T::kI16, 0, 32767, 0, 5), F("extra_count", 74, T::kI16, 0, 11),
       F("extra_textures", 76, T::kI16, 0, 32767, 0, 11),

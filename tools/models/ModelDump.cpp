@@ -84,3 +84,29 @@ std::string DumpModelJson(const ModelRecord& r, int32_t slot) {
   out += "\n]}\n";
   return out;
 }
+
+int32_t CountQuadFans(const ModelRecord& record) {
+  int32_t n = 0;
+  for (const ModelStep& s : record.steps) n += s.op == ModelOp::kFan && s.n == 2 ? 1 : 0;
+  return n;
+}
+
+HalfQuadFans CountHalfQuadFans(const std::vector<ModelContract>& contracts, const std::vector<ModelRecord>& records,
+                               const std::vector<bool>& authored) {
+  HalfQuadFans count;
+  for (size_t i = 0; i < contracts.size() && i < records.size() && i < authored.size(); ++i) {
+    if (!contracts[i].firstHalf) continue;
+    ++count.routines;
+    if (!authored[i]) continue;
+    ++count.authored;
+    count.fans += CountQuadFans(records[i]);
+  }
+  return count;
+}
+
+std::string HalfQuadFanReport(const HalfQuadFans& count) {
+  char line[120];
+  std::snprintf(line, sizeof line, "first half: %d of %d two-triangle fans (%d of %d routines authored)", count.fans,
+                HalfQuadFans::kTarget, count.authored, count.routines);
+  return line;
+}

@@ -779,6 +779,7 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     if (!IsConvex(f)) return Fail(line, "a face that is not convex");
     if (f.fitUv) FitUv(f);
     else BandUv(f, kUnit);
+    ++info_.entryFaces[groupEntry_][f.fitUv ? 0 : 1];
   }
   for (ModelFace& f : faces) (f.corners.size() == 3 ? g.singles : g.fans).push_back(std::move(f));
   return {};

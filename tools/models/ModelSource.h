@@ -1,5 +1,7 @@
 #pragma once
+#include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,9 @@ struct ModelSourceInfo {
   bool isTemplate = false;
   std::vector<ModelDepiction> depicts;
   std::vector<ModelHatch> hatches;
+  // Per texture entry, the faces the source gives it: [0] mapped whole onto a detail picture
+  // ("uv fit"), [1] laid in the skin's bands.
+  std::map<int32_t, std::array<int32_t, 2>> entryFaces;
 };
 
 // Reads a shared part ("parts/...") for use; false when it cannot be read.

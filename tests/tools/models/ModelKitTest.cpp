@@ -14,6 +14,7 @@
 
 #include "FanPadder.h"
 #include "ModelContract.h"
+#include "ModelDump.h"
 #include "ModelEmitter.h"
 #include "ModelSource.h"
 #include "ModelValidator.h"
@@ -337,6 +338,63 @@ TEST(ModelValidator, CatchesSeededFaults) {
               std::string::npos)
         << s.Check();
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ModelReport, TheHalfsTwoTriangleFans) {
+  // Three routines: one of the first half authored and serving two slots, one of it still a
+  // template, one of the second half. Only the first one's fans of exactly two triangles count,
+  // once for both its slots; strips, larger fans and coloured fans of two do not.
+  std::vector<ModelContract> contracts(3);
+  contracts[0].firstHalf = true;
+  contracts[0].slots = {4, 5};
+  contracts[1].firstHalf = true;
+  contracts[1].slots = {6};
+  contracts[2].slots = {36};
+  std::vector<ModelRecord> records(3);
+  records[0].Step(ModelOp::kFan, 2);
+  records[0].Step(ModelOp::kFan, 3);
+  records[0].Step(ModelOp::kStrip, 2);
+  records[0].Step(ModelOp::kColouredFan, 2);
+  records[0].Step(ModelOp::kFan, 2);
+  records[1].Step(ModelOp::kFan, 2);
+  for (int i = 0; i < 5; ++i) records[2].Step(ModelOp::kFan, 2);
+  EXPECT_EQ(CountQuadFans(records[0]), 2);
+  const HalfQuadFans count = CountHalfQuadFans(contracts, records, {true, false, true});
+  EXPECT_EQ(count.fans, 2);
+  EXPECT_EQ(count.authored, 1);
+  EXPECT_EQ(count.routines, 2);
+  EXPECT_EQ(HalfQuadFanReport(count), "first half: 2 of 3027 two-triangle fans (1 of 2 routines authored)");
+  EXPECT_EQ(CountHalfQuadFans(contracts, records, {true, true, true}).fans, 3);
+
+  // The authored sources: each routine's count is the two-triangle fans the game's interpreter
+  // draws from its record (its variant part too), and the half never passes its total.
+  const std::vector<ModelContract>& all = Contracts();
+  const ModelPartLoader load = ModelDirectoryLoader(TARVANE_MODEL_DIR);
+  std::vector<ModelRecord> compiled(all.size());
+  std::vector<bool> authored(all.size(), false);
+  int32_t drawn = 0;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (!all[i].firstHalf) continue;
+    const std::string name = ModelSourceName(all[i]);
+    std::string text;
+    ASSERT_TRUE(ReadModelFile(std::string(TARVANE_MODEL_DIR "/") + name, text)) << name;
+    ModelSourceInfo info;
+    ASSERT_EQ(CompileModelSource(text, name, all[i], all, load, compiled[i], &info), "");
+    authored[i] = !info.isTemplate;
+    if (!authored[i]) continue;
+    ModelCallLog log;
+    RunModelProgram(compiled[i].View(), log, &log, ModelDrawValues{}, false, true);
+    for (const auto& call : log.Calls()) drawn += call.kind == ModelCallLog::Kind::kFan && call.n == 2 ? 1 : 0;
+  }
+  const HalfQuadFans half = CountHalfQuadFans(all, compiled, authored);
+  EXPECT_EQ(half.routines, 36);
+  EXPECT_GE(half.authored, 1);
+  EXPECT_EQ(half.fans, drawn);
+  EXPECT_LE(half.fans, HalfQuadFans::kTarget);
 }
 
 }  // namespace

@@ -83,6 +83,19 @@ void EntryFaults(const std::string& where, const std::set<int32_t>& entries, con
   }
 }
 
+// Where the crew drawing stands place i's figure, in model units, with the turret at 0 and the
+// hatches open: the figure is moved by 0.04 times the place's x, y and z.
+struct CrewStand {
+  float x, y, z;
+};
+CrewStand CrewStandOf(const VehicleModelData& m, int32_t i) {
+  return {0.04f * m.CrewValue(i, 0), 0.04f * m.CrewValue(i, 1), 0.04f * m.CrewValue(i, 2)};
+}
+
+// The pictures a model maps whole onto a face: hatches, grilles, road wheels and insignia.
+constexpr int32_t kFirstDetail = 4891;
+constexpr int32_t kLastDetail = 4899;
+
 // What the tables ask of one authored source, as a list of faults.
 std::vector<std::string> TableFaults(const ModelContract& c, const ModelSourceInfo& info,
                                      const std::vector<uint8_t>& classes, const std::vector<uint8_t>& models,
@@ -104,17 +117,40 @@ std::vector<std::string> TableFaults(const ModelContract& c, const ModelSourceIn
     }
     const VehicleModelData m(models.data() + static_cast<size_t>(slot) * VehicleModelData::kSize);
     EntryFaults(where, entries, m, rows, faults);
-    // The crew drawing places a figure at its place's x, y and z in model units (turned with the
-    // turret about the place's pivot, which leaves it where it is at turret angle 0).
+    // A detail picture is drawn whole on a face: an entry naming one lays no face in bands.
+    for (const int32_t e : entries) {
+      const int32_t texture = EntryTexture(m, e);
+      const auto faces = info.entryFaces.find(e);
+      const int32_t banded = faces == info.entryFaces.end() ? 0 : faces->second[1];
+      if (texture >= kFirstDetail && texture <= kLastDetail && banded > 0)
+        faults.push_back(where + "entry " + std::to_string(e) + " names detail picture " + std::to_string(texture) +
+                         " but lays " + std::to_string(banded) + " faces in bands");
+    }
+    // Each crew place stands on a hatch of the source as the crew drawing places it, turns with
+    // the turret exactly when its hatch is on the turret (about the turret's pivot), and faces
+    // the hatch's way.
+    const float pivot = c.turretPivot.axes != 0 ? c.turretPivot.p[1] : 0.0f;
     for (int32_t i = 0; i < m.CrewPlaces(); ++i) {
-      const float x = m.CrewValue(i, 0), y = m.CrewValue(i, 1), z = m.CrewValue(i, 2);
-      bool on = false;
-      for (const ModelHatch& h : info.hatches) on = on || std::hypot(x - h.x, y - h.y, z - h.z) <= 0.002f;
-      if (!on) {
+      const CrewStand at = CrewStandOf(m, i);
+      const ModelHatch* on = nullptr;
+      for (const ModelHatch& h : info.hatches)
+        if (on == nullptr && std::hypot(at.x - h.x, at.y - h.y, at.z - h.z) <= 0.002f) on = &h;
+      if (on == nullptr) {
         std::snprintf(buffer, sizeof buffer, "crew place %d at (%.4f, %.4f, %.4f) stands on no hatch", i,
-                      static_cast<double>(x), static_cast<double>(y), static_cast<double>(z));
+                      static_cast<double>(at.x), static_cast<double>(at.y), static_cast<double>(at.z));
         faults.push_back(where + buffer);
+        continue;
       }
+      const int32_t kind = m.CrewKind(i);
+      const bool turns = kind == 0 || kind == 1 || kind == 4 || kind == 5 || kind == 8;
+      const std::string place = "crew place " + std::to_string(i) + " on the " + on->name + " hatch: ";
+      if (kind < 0 || kind > 9) faults.push_back(where + place + "kind " + std::to_string(kind) + " outside 0..9");
+      else if (turns != on->turret)
+        faults.push_back(where + place + "kind " + std::to_string(kind) + (turns ? " turns" : " stays") +
+                         " but the hatch is on the " + (on->turret ? "turret" : "hull"));
+      if (std::fabs(m.CrewValue(i, 4) - (on->turret ? pivot : 0.0f)) > 1e-5f)
+        faults.push_back(where + place + "turns about the wrong pivot");
+      if (std::fabs(m.CrewValue(i, 3) - on->heading) > 0.5f) faults.push_back(where + place + "faces away from it");
     }
   }
   return faults;
@@ -191,7 +227,7 @@ TEST(ModelRoster, AuthoredSourcesAgreeWithTheDataTables) {
   const std::set<int32_t> rows = CatalogueRows();
   const ModelPartLoader load = ModelDirectoryLoader(TARVANE_MODEL_DIR);
   std::vector<std::string> faults;
-  int32_t authored = 0;
+  int32_t authored = 0, crewed = 0, details = 0;
   for (const ModelContract& c : all) {
     const std::string name = ModelSourceName(c);
     ModelRecord record;
@@ -200,8 +236,19 @@ TEST(ModelRoster, AuthoredSourcesAgreeWithTheDataTables) {
     if (info.isTemplate) continue;
     ++authored;
     for (const std::string& f : TableFaults(c, info, classes, models, rows)) faults.push_back(f);
+    for (const int32_t slot : c.slots) {
+      const VehicleModelData m(models.data() + static_cast<size_t>(slot) * VehicleModelData::kSize);
+      crewed += m.CrewPlaces() > 0 ? 1 : 0;
+      for (const int32_t e : BoundEntries(c)) {
+        const int32_t texture = EntryTexture(m, e);
+        details += texture >= kFirstDetail && texture <= kLastDetail ? 1 : 0;
+      }
+    }
   }
   EXPECT_GE(authored, 1);
+  // The checks are not empty: most authored slots show their crew, and some draw detail pictures.
+  EXPECT_GE(crewed, 60);
+  EXPECT_GE(details, 2);
   // Classes no authored shape fits within the published-figure tolerances yet: each draws on the
   // nearest shape of its kind until a model of its own is made. A class that becomes depicted
   // leaves this list.
@@ -230,6 +277,8 @@ TEST(ModelRoster, EachCheckFindsItsFault) {
   ModelSourceInfo info;
   info.depicts.push_back({"M10 GMC", 6.8f, 3.0f, 2.6f, 6, "", 3});
   info.hatches.push_back({"commander", 0.01f, -0.02f, 0.06f, 0.0f, true, 4});
+  info.entryFaces[1] = {0, 12};
+  info.entryFaces[7] = {1, 0};
   std::vector<uint8_t> classes(3 * VehicleData::kSize, 0), models(99 * VehicleModelData::kSize, 0);
   auto name = [&classes](size_t k, const char* text, int32_t model) {
     std::snprintf(reinterpret_cast<char*>(classes.data() + k * VehicleData::kSize), 35, "%s", text);
@@ -250,21 +299,57 @@ TEST(ModelRoster, EachCheckFindsItsFault) {
     set16(slot, 76, 4105);
     set16(slot, 78, slot == 3 ? 4106 : 4199);
   }
+  // Crew places as the drawing reads them: 0.04 times x, y and z is where the figure stands.
   models[3 * VehicleModelData::kSize + 3] = 1;  // slot 3: one crew place on the hatch
-  setF(3, 12, 0.011f);
-  setF(3, 16, -0.021f);
-  setF(3, 20, 0.0605f);
+  setF(3, 12, 0.011f / 0.04f);
+  setF(3, 16, -0.021f / 0.04f);
+  setF(3, 20, 0.0605f / 0.04f);
   models[4 * VehicleModelData::kSize + 3] = 1;  // slot 4: one 3 mm off it
-  setF(4, 12, 0.013f);
-  setF(4, 16, -0.021f);
-  setF(4, 20, 0.062f);
-  const std::set<int32_t> rows = {4020, 4100, 4105, 4106};
+  setF(4, 12, 0.013f / 0.04f);
+  setF(4, 16, -0.021f / 0.04f);
+  setF(4, 20, 0.062f / 0.04f);
+  const std::set<int32_t> rows = {4020, 4100, 4105, 4106, 4891, 4897};
   EXPECT_EQ(TableFaults(c, info, classes, models, rows),
             (std::vector<std::string>{"003.model: slot 4: class 1 \"M10GMC\" is not a vehicle it depicts",
                                       "003.model: slot 4: entry 7 names bitmap 4199, not a catalogue row",
                                       "003.model: slot 4: crew place 0 at (0.0130, -0.0210, 0.0620) stands on no hatch"}));
   set16(4, 74, 1);
   EXPECT_EQ(TableFaults(c, info, classes, models, rows)[1], "003.model: slot 4: entry 7 is bound but not set");
+  // The same place stored in model units as written (without the drawing's 0.04) misses it.
+  setF(3, 12, 0.011f);
+  setF(3, 16, -0.021f);
+  setF(3, 20, 0.0605f);
+  EXPECT_EQ(TableFaults(c, info, classes, models, rows)[0],
+            "003.model: slot 3: crew place 0 at (0.0004, -0.0008, 0.0024) stands on no hatch");
+  // On the hatch, a place of a kind that stays on the hull, one that turns about a pivot the
+  // turret does not have, and one facing away are each refused.
+  setF(3, 12, 0.011f / 0.04f);
+  setF(3, 16, -0.021f / 0.04f);
+  setF(3, 20, 0.0605f / 0.04f);
+  auto slot3 = [&] {
+    std::vector<std::string> out;
+    for (const std::string& f : TableFaults(c, info, classes, models, rows))
+      if (f.rfind("003.model: slot 3: ", 0) == 0) out.push_back(f.substr(19));
+    return out;
+  };
+  EXPECT_EQ(slot3(), std::vector<std::string>{});
+  const int32_t hull = 6;
+  std::memcpy(models.data() + 3 * VehicleModelData::kSize + 4, &hull, 4);
+  setF(3, 28, 0.02f);
+  setF(3, 24, 90.0f);
+  EXPECT_EQ(slot3(), (std::vector<std::string>{"crew place 0 on the commander hatch: kind 6 stays but the hatch is on the turret",
+                                               "crew place 0 on the commander hatch: turns about the wrong pivot",
+                                               "crew place 0 on the commander hatch: faces away from it"}));
+  // A detail picture on the entry whose one face is mapped whole is right; on the banded hull
+  // entry it is refused.
+  const int32_t turret = 0;
+  std::memcpy(models.data() + 3 * VehicleModelData::kSize + 4, &turret, 4);
+  setF(3, 28, 0.0f);
+  setF(3, 24, 0.0f);
+  set16(3, 78, 4891);
+  EXPECT_EQ(slot3(), std::vector<std::string>{});
+  set16(3, 64, 4897);
+  EXPECT_EQ(slot3(), std::vector<std::string>{"entry 1 names detail picture 4897 but lays 12 faces in bands"});
 }
 
 TEST(ModelRoster, EverySlotSetsTheEntriesItsRoutineBinds) {
