@@ -1229,8 +1229,8 @@ bool Driver::Finish() {
 
 // Two runs side by side over the system's sockets: the hosting script and the joining one, each
 // in its own work folder, as two processes of this program. Both must pass within the time
-// allowed; the hosting machine's log must hold at least the turns given, and the joining
-// machine's "rndcheck.txt" the same "RndCheckB = " values for the turns it recorded.
+// allowed; both the hosting machine's log and the joining machine's "rndcheck.txt" must hold
+// at least the turns given, with the same "RndCheckB = " values for the turns it recorded.
 int RunPair(char** argv) {
   const std::string self = fs::read_symlink("/proc/self/exe").string();
   const fs::path works[2] = {fs::absolute(argv[4]), fs::absolute(argv[5])};
@@ -1300,7 +1300,7 @@ int RunPair(char** argv) {
                                              LoggedValues(ReadWhole(works[1] / "rndcheck.txt"), "RndCheckB = ")};
   const bool same = !checks[1].empty() && checks[1].size() <= checks[0].size() &&
                     std::equal(checks[1].begin(), checks[1].end(), checks[0].begin());
-  if (!same || checks[0].size() < turns) {
+  if (!same || checks[0].size() < turns || checks[1].size() < turns) {
     std::fprintf(stderr, "PlayDriver: the two machines have %zu and %zu turns, not the same RndCheckB\n",
                  checks[0].size(), checks[1].size());
     passed = false;
