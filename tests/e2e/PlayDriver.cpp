@@ -107,6 +107,14 @@
 //                      record-turn does. When the run has ended, the battle is computed
 //                      headless with its own seed and its "RndCheckB = " is written to
 //                      "rndcheck.txt" in the work folder
+//   raw-connect S      a raw socket of the driver's own connects to the hosting game on
+//                      127.0.0.1, port 7023; passes (at most S real seconds) once the game has
+//                      sent its version (state 1)
+//   raw-send BYTES     the raw socket sends the bytes, given in hex (link frames included);
+//                      a word fill:N:HH stands for N bytes HH
+//   wait-alert N S     passes of the event loop until alert N is open (at most S seconds)
+//   raw-closed S       passes of the event loop until the game has closed the raw socket's
+//                      link (at most S seconds)
 //   wait-log TEXT N S  passes as for wait-state until the log holds TEXT N times
 //   chat TEXT          the connection sends TEXT as a radio line
 //   wait-radio TEXT    passes as for wait-state (at most 60 s) until a line of the radio
@@ -131,7 +139,9 @@
 #include <vector>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -248,6 +258,13 @@ class Driver {
   bool Join(const std::string& rest);
   bool AwaitFile(const std::string& rest);
   bool WaitState(const std::string& rest);
+  // The raw peer: a socket of the driver's own that speaks to the hosting game.
+  bool RawConnect(const std::string& rest);
+  bool RawSend(const std::string& rest);
+  bool RawClosed(const std::string& rest);
+  bool WaitAlert(const std::string& rest);
+  // One pass of the event loop in a wait that expects the connection to fail.
+  bool RawPass(std::chrono::steady_clock::time_point deadline, const std::string& what);
   bool WaitLog(const std::string& rest);
   // One pass of a wait: false (with the reason) when the connection failed, the program quit or
   // the deadline passed.
@@ -265,6 +282,7 @@ class Driver {
   }
 
   fs::path work_;
+  int raw_ = -1;
   std::unique_ptr<GKernel> kernel_;
   PFakeBackEnd* fake_ = nullptr;
   int32_t posted_ = 0;
@@ -747,6 +765,14 @@ bool Driver::RunLine(const std::string& line) {
     return WaitState(rest);
   } else if (verb == "wait-log") {
     return WaitLog(rest);
+  } else if (verb == "raw-connect") {
+    return RawConnect(rest);
+  } else if (verb == "raw-send") {
+    return RawSend(rest);
+  } else if (verb == "raw-closed") {
+    return RawClosed(rest);
+  } else if (verb == "wait-alert") {
+    return WaitAlert(rest);
   } else if (verb == "wait-radio") {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     for (;;) {
@@ -1179,6 +1205,86 @@ bool Driver::WaitPass(std::chrono::steady_clock::time_point deadline, const std:
   Pump(1);
   std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
+}
+
+bool Driver::RawPass(std::chrono::steady_clock::time_point deadline, const std::string& what) {
+  if (Quit()) return Fail("the program quit while waiting for " + what);
+  if (std::chrono::steady_clock::now() > deadline) return Fail("still waiting for " + what);
+  Pump(1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return true;
+}
+
+bool Driver::RawConnect(const std::string& rest) {
+  if (raw_ >= 0) close(raw_);
+  raw_ = socket(AF_INET, SOCK_STREAM, 0);
+  if (raw_ < 0) return Fail("no socket for the raw peer");
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(kNetHostPort);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  // The game listens: the system completes the connection before the game accepts it.
+  if (connect(raw_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return Fail("the raw peer cannot connect");
+  fcntl(raw_, F_SETFL, fcntl(raw_, F_GETFL, 0) | O_NONBLOCK);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(rest.c_str()));
+  while (App()->Tcp().GetState() != TCPIP_STATE_SERVER_VERSION_SENT) {
+    if (!RawPass(deadline, "the game's version")) return false;
+  }
+  return true;
+}
+
+bool Driver::RawSend(const std::string& rest) {
+  if (raw_ < 0) return Fail("no raw peer");
+  std::string bytes;
+  std::istringstream words(rest);
+  for (std::string word; words >> word;) {
+    if (word.rfind("fill:", 0) == 0) {
+      const size_t colon = word.find(':', 5);
+      if (colon == std::string::npos) return Fail("raw-send: " + word);
+      bytes.append(std::stoul(word.substr(5, colon - 5)), static_cast<char>(std::stoul(word.substr(colon + 1), nullptr, 16)));
+    } else {
+      bytes.push_back(static_cast<char>(std::stoul(word, nullptr, 16)));
+    }
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = send(raw_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n > 0) {
+      sent += static_cast<size_t>(n);
+    } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      // The game may close the link before it has read everything: what it read is enough.
+      break;
+    }
+    if (sent < bytes.size() && !RawPass(deadline, "room to send")) return false;
+  }
+  return true;
+}
+
+bool Driver::RawClosed(const std::string& rest) {
+  if (raw_ < 0) return Fail("no raw peer");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(rest.c_str()));
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = recv(raw_, buffer, sizeof buffer, 0);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) break;
+    if (n < 0 && !RawPass(deadline, "the game to close the raw peer's link")) return false;
+  }
+  close(raw_);
+  raw_ = -1;
+  return true;
+}
+
+bool Driver::WaitAlert(const std::string& rest) {
+  std::istringstream words(rest);
+  std::string number;
+  int32_t seconds = 0;
+  words >> number >> seconds;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (App()->GetAlertBox() == nullptr) {
+    if (!RawPass(deadline, "alert " + number)) return false;
+  }
+  return RunLine("expect-alert " + number);
 }
 
 bool Driver::WaitState(const std::string& rest) {
