@@ -263,12 +263,10 @@ class Driver {
   bool RawSend(const std::string& rest);
   bool RawClosed(const std::string& rest);
   bool WaitAlert(const std::string& rest);
-  // One pass of the event loop in a wait that expects the connection to fail.
-  bool RawPass(std::chrono::steady_clock::time_point deadline, const std::string& what);
   bool WaitLog(const std::string& rest);
-  // One pass of a wait: false (with the reason) when the connection failed, the program quit or
-  // the deadline passed.
-  bool WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what);
+  // One pass of a wait: false (with the reason) when the connection failed (unless the wait
+  // expects it to), the program quit or the deadline passed.
+  bool WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what, bool failureExpected = false);
   bool ExpectNear(const std::string& rest);
   bool ExpectBattle(const std::string& rest);
   // After the run: every recorded turn computed again headless.
@@ -1195,21 +1193,13 @@ bool Driver::AwaitFile(const std::string& rest) {
   return true;
 }
 
-bool Driver::WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what) {
+bool Driver::WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what, bool failureExpected) {
   const TcpGame& tcp = App()->Tcp();
   if (Quit()) return Fail("the program quit while waiting for " + what);
-  if (tcp.HasFailed()) return Fail("the connection failed in state " + std::to_string(tcp.GetState()));
+  if (tcp.HasFailed() && !failureExpected) return Fail("the connection failed in state " + std::to_string(tcp.GetState()));
   if (std::chrono::steady_clock::now() > deadline) {
     return Fail("still waiting for " + what + " in state " + std::to_string(tcp.GetState()));
   }
-  Pump(1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return true;
-}
-
-bool Driver::RawPass(std::chrono::steady_clock::time_point deadline, const std::string& what) {
-  if (Quit()) return Fail("the program quit while waiting for " + what);
-  if (std::chrono::steady_clock::now() > deadline) return Fail("still waiting for " + what);
   Pump(1);
   std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
@@ -1228,7 +1218,7 @@ bool Driver::RawConnect(const std::string& rest) {
   fcntl(raw_, F_SETFL, fcntl(raw_, F_GETFL, 0) | O_NONBLOCK);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(rest.c_str()));
   while (App()->Tcp().GetState() != TCPIP_STATE_SERVER_VERSION_SENT) {
-    if (!RawPass(deadline, "the game's version")) return false;
+    if (!WaitPass(deadline, "the game's version", true)) return false;
   }
   return true;
 }
@@ -1256,7 +1246,7 @@ bool Driver::RawSend(const std::string& rest) {
       // The game may close the link before it has read everything: what it read is enough.
       break;
     }
-    if (sent < bytes.size() && !RawPass(deadline, "room to send")) return false;
+    if (sent < bytes.size() && !WaitPass(deadline, "room to send", true)) return false;
   }
   return true;
 }
@@ -1268,7 +1258,7 @@ bool Driver::RawClosed(const std::string& rest) {
   for (;;) {
     const ssize_t n = recv(raw_, buffer, sizeof buffer, 0);
     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) break;
-    if (n < 0 && !RawPass(deadline, "the game to close the raw peer's link")) return false;
+    if (n < 0 && !WaitPass(deadline, "the game to close the raw peer's link", true)) return false;
   }
   close(raw_);
   raw_ = -1;
@@ -1282,7 +1272,7 @@ bool Driver::WaitAlert(const std::string& rest) {
   words >> number >> seconds;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (App()->GetAlertBox() == nullptr) {
-    if (!RawPass(deadline, "alert " + number)) return false;
+    if (!WaitPass(deadline, "alert " + number, true)) return false;
   }
   return RunLine("expect-alert " + number);
 }
