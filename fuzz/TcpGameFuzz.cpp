@@ -44,8 +44,7 @@ struct FuzzHost : TcpGameHost {
     Battle& battle = *headless->GetBattle();
     GMemoryFile memory;
     battle.WriteOrders(memory.File());
-    memory.File().WriteByte(withPackets ? 1 : 0);
-    if (withPackets) battle.WritePackets(memory.File());
+    TurnMerge::WriteTail(battle, memory.File(), withPackets);
     bytes = memory.Bytes();
     return !memory.File().HasError();
   }

@@ -295,8 +295,8 @@ bool WRApplication::SetPlayersAndConnection() {
   if (!(connectionType_ == 2 && (battle_ == nullptr || !battle_->IsSetupPhase()))) SeedRandomFromClock();
   // A battle about to be set up takes a seed of this game's own for its actions, so that two
   // games of one scenario do not play alike (a file carries the seed it was saved with); in
-  // TCP/IP play the host's seed travels instead.
-  if (battle_ != nullptr && battle_->IsSetupPhase() && connectionType_ != 2) {
+  // TCP/IP play the host draws it and it travels to the joining machine with the game.
+  if (battle_ != nullptr && battle_->IsSetupPhase() && (connectionType_ != 2 || hostFlag_ != 0)) {
     sharedSeed_ = static_cast<uint16_t>(Random(65535));
     battle_->sharedSeed = sharedSeed_;
   }

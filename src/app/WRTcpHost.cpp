@@ -88,8 +88,7 @@ bool WRTcpHost::WriteOrders(bool withPackets, std::string& bytes) {
   const uint32_t generator = RandomState();
   GMemoryFile memory;
   battle->WriteOrders(memory.File());
-  memory.File().WriteByte(withPackets ? 1 : 0);
-  if (withPackets) battle->WritePackets(memory.File());
+  TurnMerge::WriteTail(*battle, memory.File(), withPackets);
   SeedRandom(generator);
   if (memory.File().HasError()) return false;
   bytes = memory.Bytes();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,35 @@ bool gRawLost = false;
 void RawMessage(const uint8_t* data, uint32_t length) { gRaw.emplace_back(reinterpret_cast<const char*>(data), length); }
 void RawLost(bool) { gRawLost = true; }
 
+// The memory transport with a tap on what each endpoint sends: the link's frames of type
+// byte and big-endian length cut back into the data messages the games queued.
+struct TappedTransport : PNetMemoryTransport {
+  struct Sent {
+    uint8_t type;
+    uint32_t length;
+  };
+  std::vector<Sent> sent;
+  std::map<uint32_t, std::string> streams;
+  int32_t Send(uint32_t endpoint, const void* data, uint32_t size) override {
+    const int32_t taken = PNetMemoryTransport::Send(endpoint, data, size);
+    if (taken <= 0) return taken;
+    std::string& stream = streams[endpoint];
+    stream.append(static_cast<const char*>(data), static_cast<size_t>(taken));
+    while (stream.size() >= 5) {
+      const auto* head = reinterpret_cast<const uint8_t*>(stream.data());
+      const uint32_t value = uint32_t{head[1]} << 24 | uint32_t{head[2]} << 16 | uint32_t{head[3]} << 8 | head[4];
+      size_t frame = 5;
+      if (head[0] == 0xFC) {
+        if (stream.size() - 5 < value) break;
+        sent.push_back({value > 0 ? head[5] : uint8_t{0}, value});
+        frame += value;
+      }
+      stream.erase(0, frame);
+    }
+    return taken;
+  }
+};
+
 class TcpGameTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -172,7 +202,7 @@ class TcpGameTest : public ::testing::Test {
     Pump();
   }
 
-  PNetMemoryTransport mem_;
+  TappedTransport mem_;
   FakeHost hostSide_;
   FakeHost clientSide_;
   TcpGame host_{hostSide_, 0};
@@ -237,6 +267,34 @@ TEST_F(TcpGameTest, OrdersTogetherThenActionAndReplay) {
   EXPECT_EQ(host_.GetState(), TCPIP_STATE_ORDERS);
   EXPECT_EQ(client_.GetState(), TCPIP_STATE_ORDERS);
   EXPECT_EQ(client_.TimeRemaining(), 60);
+}
+
+TEST_F(TcpGameTest, NoMessageOfAWholeTurnPassesTheDataLimit) {
+  // Files of several chunks each way: the game, both sides' orders, the answer and the action.
+  hostSide_.orders[0] = std::string(20000, 'a');
+  hostSide_.orders[1] = std::string(9000, 'b');
+  StartGame();
+  clientSide_.orders[1] = std::string(17000, 'c');
+  hostSide_.IssueGo();
+  Pump(60);
+  clientSide_.IssueGo();
+  Pump(120);
+  ASSERT_EQ(host_.GetState(), TCPIP_STATE_REPLAY);
+  ASSERT_EQ(client_.GetState(), TCPIP_STATE_REPLAY);
+  EXPECT_EQ(clientSide_.packets, "P" + hostSide_.orders[0] + clientSide_.orders[1]);
+  EXPECT_TRUE(hostSide_.alerts.empty());
+  EXPECT_TRUE(clientSide_.alerts.empty());
+  // Every message is at most the type byte and 8,191 bytes, and each kind of file went in
+  // full chunks.
+  std::map<uint8_t, int> fullChunks;
+  for (const TappedTransport::Sent& m : mem_.sent) {
+    EXPECT_LE(m.length, 8192u) << int(m.type);
+    if (m.length == 8192) ++fullChunks[m.type];
+  }
+  EXPECT_EQ(fullChunks[TCPIP_MSG_ANSWER_DATA], 3 + 4);  // the game (29,003 bytes), the answer (37,004)
+  EXPECT_EQ(fullChunks[TCPIP_MSG_ORDERS_DATA], 3);      // the host's orders (29,004)
+  EXPECT_EQ(fullChunks[TCPIP_MSG_ACTION_DATA], 9);      // the action (74,005)
+  EXPECT_EQ(fullChunks.size(), 3u);
 }
 
 TEST_F(TcpGameTest, OrdersArriveDuringOrdersAndReplay) {

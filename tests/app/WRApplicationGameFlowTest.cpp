@@ -218,13 +218,15 @@ TEST(GameFlowTest, ChoosingThePlayersGivesTheBattleASeedOfItsOwn) {
     app.SetPlayersAndConnection();
     EXPECT_EQ(battle->sharedSeed, app.GetSharedSeed()) << i;
   }
-  // TCP/IP: the host's seed reaches the battle with the orders.
-  battle->sharedSeed = 4321;
+  // TCP/IP: the hosting machine (the one that chooses the players) draws the seed as well;
+  // the game it sends carries it to the joining machine.
+  battle->sharedSeed = 0;
   app.SetHumanPlayers(0);
   app.ShowPlayersScreen();
   app.GetPlayersGroup()->SelectAt(3);
   app.SetPlayersAndConnection();
-  EXPECT_EQ(battle->sharedSeed, 4321);
+  ASSERT_EQ(app.GetConnectionType(), 2);
+  EXPECT_EQ(battle->sharedSeed, app.GetSharedSeed());
 }
 
 // The units' services the program gives during play answer from the battle in play, as the

@@ -107,6 +107,14 @@
 //                      record-turn does. When the run has ended, the battle is computed
 //                      headless with its own seed and its "RndCheckB = " is written to
 //                      "rndcheck.txt" in the work folder
+//   raw-connect S      a raw socket of the driver's own connects to the hosting game on
+//                      127.0.0.1, port 7023; passes (at most S real seconds) once the game has
+//                      sent its version (state 1)
+//   raw-send BYTES     the raw socket sends the bytes, given in hex (link frames included);
+//                      a word fill:N:HH stands for N bytes HH
+//   wait-alert N S     passes of the event loop until alert N is open (at most S seconds)
+//   raw-closed S       passes of the event loop until the game has closed the raw socket's
+//                      link (at most S seconds)
 //   wait-log TEXT N S  passes as for wait-state until the log holds TEXT N times
 //   chat TEXT          the connection sends TEXT as a radio line
 //   wait-radio TEXT    passes as for wait-state (at most 60 s) until a line of the radio
@@ -131,7 +139,9 @@
 #include <vector>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -248,10 +258,15 @@ class Driver {
   bool Join(const std::string& rest);
   bool AwaitFile(const std::string& rest);
   bool WaitState(const std::string& rest);
+  // The raw peer: a socket of the driver's own that speaks to the hosting game.
+  bool RawConnect(const std::string& rest);
+  bool RawSend(const std::string& rest);
+  bool RawClosed(const std::string& rest);
+  bool WaitAlert(const std::string& rest);
   bool WaitLog(const std::string& rest);
-  // One pass of a wait: false (with the reason) when the connection failed, the program quit or
-  // the deadline passed.
-  bool WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what);
+  // One pass of a wait: false (with the reason) when the connection failed (unless the wait
+  // expects it to), the program quit or the deadline passed.
+  bool WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what, bool failureExpected = false);
   bool ExpectNear(const std::string& rest);
   bool ExpectBattle(const std::string& rest);
   // After the run: every recorded turn computed again headless.
@@ -265,6 +280,7 @@ class Driver {
   }
 
   fs::path work_;
+  int raw_ = -1;
   std::unique_ptr<GKernel> kernel_;
   PFakeBackEnd* fake_ = nullptr;
   int32_t posted_ = 0;
@@ -747,6 +763,14 @@ bool Driver::RunLine(const std::string& line) {
     return WaitState(rest);
   } else if (verb == "wait-log") {
     return WaitLog(rest);
+  } else if (verb == "raw-connect") {
+    return RawConnect(rest);
+  } else if (verb == "raw-send") {
+    return RawSend(rest);
+  } else if (verb == "raw-closed") {
+    return RawClosed(rest);
+  } else if (verb == "wait-alert") {
+    return WaitAlert(rest);
   } else if (verb == "wait-radio") {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     for (;;) {
@@ -1169,16 +1193,88 @@ bool Driver::AwaitFile(const std::string& rest) {
   return true;
 }
 
-bool Driver::WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what) {
+bool Driver::WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what, bool failureExpected) {
   const TcpGame& tcp = App()->Tcp();
   if (Quit()) return Fail("the program quit while waiting for " + what);
-  if (tcp.HasFailed()) return Fail("the connection failed in state " + std::to_string(tcp.GetState()));
+  if (tcp.HasFailed() && !failureExpected) return Fail("the connection failed in state " + std::to_string(tcp.GetState()));
   if (std::chrono::steady_clock::now() > deadline) {
     return Fail("still waiting for " + what + " in state " + std::to_string(tcp.GetState()));
   }
   Pump(1);
   std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
+}
+
+bool Driver::RawConnect(const std::string& rest) {
+  if (raw_ >= 0) close(raw_);
+  raw_ = socket(AF_INET, SOCK_STREAM, 0);
+  if (raw_ < 0) return Fail("no socket for the raw peer");
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(kNetHostPort);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  // The game listens: the system completes the connection before the game accepts it.
+  if (connect(raw_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return Fail("the raw peer cannot connect");
+  fcntl(raw_, F_SETFL, fcntl(raw_, F_GETFL, 0) | O_NONBLOCK);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(rest.c_str()));
+  while (App()->Tcp().GetState() != TCPIP_STATE_SERVER_VERSION_SENT) {
+    if (!WaitPass(deadline, "the game's version", true)) return false;
+  }
+  return true;
+}
+
+bool Driver::RawSend(const std::string& rest) {
+  if (raw_ < 0) return Fail("no raw peer");
+  std::string bytes;
+  std::istringstream words(rest);
+  for (std::string word; words >> word;) {
+    if (word.rfind("fill:", 0) == 0) {
+      const size_t colon = word.find(':', 5);
+      if (colon == std::string::npos) return Fail("raw-send: " + word);
+      bytes.append(std::stoul(word.substr(5, colon - 5)), static_cast<char>(std::stoul(word.substr(colon + 1), nullptr, 16)));
+    } else {
+      bytes.push_back(static_cast<char>(std::stoul(word, nullptr, 16)));
+    }
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = send(raw_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n > 0) {
+      sent += static_cast<size_t>(n);
+    } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      // The game may close the link before it has read everything: what it read is enough.
+      break;
+    }
+    if (sent < bytes.size() && !WaitPass(deadline, "room to send", true)) return false;
+  }
+  return true;
+}
+
+bool Driver::RawClosed(const std::string& rest) {
+  if (raw_ < 0) return Fail("no raw peer");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(rest.c_str()));
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = recv(raw_, buffer, sizeof buffer, 0);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) break;
+    if (n < 0 && !WaitPass(deadline, "the game to close the raw peer's link", true)) return false;
+  }
+  close(raw_);
+  raw_ = -1;
+  return true;
+}
+
+bool Driver::WaitAlert(const std::string& rest) {
+  std::istringstream words(rest);
+  std::string number;
+  int32_t seconds = 0;
+  words >> number >> seconds;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (App()->GetAlertBox() == nullptr) {
+    if (!WaitPass(deadline, "alert " + number, true)) return false;
+  }
+  return RunLine("expect-alert " + number);
 }
 
 bool Driver::WaitState(const std::string& rest) {
@@ -1229,8 +1325,8 @@ bool Driver::Finish() {
 
 // Two runs side by side over the system's sockets: the hosting script and the joining one, each
 // in its own work folder, as two processes of this program. Both must pass within the time
-// allowed; the hosting machine's log must hold at least the turns given, and the joining
-// machine's "rndcheck.txt" the same "RndCheckB = " values for the turns it recorded.
+// allowed; both the hosting machine's log and the joining machine's "rndcheck.txt" must hold
+// at least the turns given, with the same "RndCheckB = " values for the turns it recorded.
 int RunPair(char** argv) {
   const std::string self = fs::read_symlink("/proc/self/exe").string();
   const fs::path works[2] = {fs::absolute(argv[4]), fs::absolute(argv[5])};
@@ -1300,7 +1396,7 @@ int RunPair(char** argv) {
                                              LoggedValues(ReadWhole(works[1] / "rndcheck.txt"), "RndCheckB = ")};
   const bool same = !checks[1].empty() && checks[1].size() <= checks[0].size() &&
                     std::equal(checks[1].begin(), checks[1].end(), checks[0].begin());
-  if (!same || checks[0].size() < turns) {
+  if (!same || checks[0].size() < turns || checks[1].size() < turns) {
     std::fprintf(stderr, "PlayDriver: the two machines have %zu and %zu turns, not the same RndCheckB\n",
                  checks[0].size(), checks[1].size());
     passed = false;

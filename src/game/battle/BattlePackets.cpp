@@ -308,12 +308,12 @@ void Battle::RecordPacket(const MapPacket& m) {
 
 Packet* Battle::RecordUnitState(const UnitStatePacket& state) {
   Packet* p = NewPacket(state.slice - currentSlice);
-  p->kind = Packet::kUnitState;
-  p->x = state.x;
-  p->y = state.y;
-  p->z = state.z;
-  p->state = state;
-  p->state.slice = p->timeSlice;
+  const auto slice = p->timeSlice;
+  // The class extras the stored form writes come from the snapshot too: a packet sent to the
+  // other machine or saved replays as the one recorded here.
+  p->SetUnitState(state);
+  p->timeSlice = slice;
+  p->state.slice = slice;
   return p;
 }
 

@@ -448,6 +448,17 @@ void Packet::ReadUnitState(GFile& file) {
     state.targetY = file.ReadFloat();
   }
   file.Skip(16);
+  if (vehicle) {
+    // The vehicle puts back what the snapshot carries: its passengers, turret and flags.
+    state.extraUnits = {extras.linked[0], extras.linked[1]};
+    state.sightBlocking = extras.sightBlocking;
+    state.gunDestroyed = extras.gunDestroyed;
+    state.turretAngle = extras.turretAngle;
+    state.turretRate = extras.turretRate;
+    state.vehicleFlags = static_cast<uint8_t>((extras.bogged != 0 ? 1 : 0) | (extras.buttoned != 0 ? 2 : 0) |
+                                              (extras.timerRunning != 0 ? 4 : 0));
+    state.machineGunGroups = extras.gunGroups;
+  }
   if (infantry) {
     // The unit puts back what the snapshot carries.
     state.extraUnits = {extras.linked[0], extras.linked[1]};
@@ -483,6 +494,14 @@ void Packet::SetUnitState(const UnitStatePacket& unitState) {
   extras.surrendered = unitState.surrendered;
   extras.released = unitState.released;
   extras.routed = unitState.routed;
+  extras.sightBlocking = unitState.sightBlocking;
+  extras.gunDestroyed = unitState.gunDestroyed;
+  extras.turretAngle = unitState.turretAngle;
+  extras.turretRate = unitState.turretRate;
+  extras.bogged = (unitState.vehicleFlags & 1) != 0 ? 1 : 0;
+  extras.buttoned = (unitState.vehicleFlags & 2) != 0 ? 1 : 0;
+  extras.timerRunning = (unitState.vehicleFlags & 4) != 0 ? 1 : 0;
+  extras.gunGroups = unitState.machineGunGroups;
   // An airplane's state rides in its one byte.
   extras.airplaneByte = static_cast<uint8_t>(unitState.airplaneState);
 }

@@ -9,6 +9,7 @@
 #include "framework/core/GFile.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
+#include "game/map/MapAppServices.h"
 #include "game/units/Airplane.h"
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
@@ -99,6 +100,13 @@ bool TurnMerge::Merge(Battle& battle, GFile& file, bool allSides, bool answer, i
   return merged;
 }
 
+void TurnMerge::WriteTail(const Battle& battle, GFile& file, bool withAction) {
+  file.WriteByte(withAction ? 1 : 0);
+  if (!withAction) return;
+  battle.WritePackets(file);
+  for (int16_t quiet : battle.quietTurns) file.WriteU16(static_cast<uint16_t>(quiet));
+}
+
 bool TurnMerge::MergeInto(Battle& battle, GFile& file, bool allSides, bool answer, int32_t ownSide) {
   ownSide &= 1;
   Battle received(battle.App());
@@ -107,6 +115,12 @@ bool TurnMerge::MergeInto(Battle& battle, GFile& file, bool allSides, bool answe
   const int8_t packetFlag = file.ReadByte();
   if (file.HasError()) return Refuse("Merge: no packet flag", 0);
   if (packetFlag != 0 && !received.ReadPackets(file)) return false;
+  int16_t quietTurns[2] = {};
+  if (packetFlag != 0) {
+    for (int16_t& quiet : quietTurns) quiet = static_cast<int16_t>(file.ReadU16());
+    if (file.HasError()) return Refuse("Merge: no quiet-turn counters", 0);
+    if (quietTurns[0] < 0 || quietTurns[1] < 0) return Refuse("Merge: quiet-turn counter out of range", -1);
+  }
 
   auto inFilter = [&](const Unit& unit) { return allSides || unit.GetSideIndex() != ownSide; };
   for (int32_t i = 0; i < received.UnitCount(); ++i) {
@@ -184,10 +198,18 @@ bool TurnMerge::MergeInto(Battle& battle, GFile& file, bool allSides, bool answe
     received.packets.DeleteAll(false);
     battle.replay.soundEvents.clear();
     battle.replay.cursor = 0;
+    battle.quietTurns[0] = quietTurns[0];
+    battle.quietTurns[1] = quietTurns[1];
   } else if (allSides) {
     battle.units.Sort(ByIdentity, nullptr);
     battle.ComputeScoreShares(true, nullptr, nullptr);
     battle.ComputeStrengthRatios();
+  }
+  // The seed the file's reader accepted (the machine that does not draw it) is the battle's
+  // next action's: it was read into the temporary battle.
+  if (!battle.App().IsSeedDrawing()) {
+    battle.sharedSeed = received.sharedSeed;
+    battle.App().SetSharedSeed(received.sharedSeed);
   }
   if (allSides || ownSide == 1) battle.endState[0] = received.endState[0];
   if (allSides || ownSide == 0) battle.endState[1] = received.endState[1];

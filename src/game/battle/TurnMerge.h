@@ -16,6 +16,10 @@ class TurnMerge {
  public:
   // ownSide: the side this machine plays. answer: this machine re-reads its own answer.
   static bool Merge(Battle& battle, GFile& file, bool allSides, bool answer, int32_t ownSide);
+  // What follows the orders block in a turn sent to the other machine: a byte 1 and the
+  // action (its packet list and the two sides' quiet-turn counters, which only the computing
+  // machine counts), or a byte 0.
+  static void WriteTail(const Battle& battle, GFile& file, bool withAction);
 
  private:
   static bool MergeInto(Battle& battle, GFile& file, bool allSides, bool answer, int32_t ownSide);

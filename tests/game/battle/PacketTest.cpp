@@ -474,3 +474,53 @@ TEST_F(PacketTest, AnInfantrySnapshotSurvivesItsPacket) {
   EXPECT_EQ(back.state.routed, 1);
   EXPECT_EQ(back.timeSlice, 77);
 }
+
+TEST_F(PacketTest, ARecordedSnapshotReplaysAlikeFromItsStoredForm) {
+  // The battle's recorder keeps what the unit's snapshot carries for the stored form too: the
+  // machine that reads the action's packets replays the same men, shots, turret and flags as
+  // the machine that recorded them.
+  PutLE16(*infantry, 62, 2);  // two weapon slots
+  UnitStatePacket soldier = StatePacket(infantry).state;
+  soldier.slice = 40;
+  soldier.leader = vehicle;
+  soldier.menPerSlot = {1, 2, 0, 0};
+  soldier.specialShots = 1;
+  soldier.moveState = 5;
+  UnitStatePacket tank = StatePacket(vehicle).state;
+  tank.slice = 40;
+  tank.extraUnits = {infantry, nullptr};
+  tank.turretAngle = 45.0f;
+  tank.turretRate = 0.5f;
+  tank.sightBlocking = 1;
+  tank.gunDestroyed = 1;
+  tank.vehicleFlags = 1 | 2 | 4;
+  tank.machineGunGroups = {3, 2, 1};
+  UnitStatePacket plane = StatePacket(airplane).state;
+  plane.slice = 40;
+  plane.airplaneState = 5;
+  battle->currentSlice = 30;
+  for (const UnitStatePacket* made : {&soldier, &tank, &plane}) {
+    const Packet* recorded = battle->RecordUnitState(*made);
+    ASSERT_NE(recorded, nullptr);
+    EXPECT_EQ(recorded->timeSlice, 40);
+    EXPECT_EQ(recorded->state.slice, 40);
+  }
+  ASSERT_EQ(battle->packets.Count(), 3);
+  Packet back[3];
+  for (int32_t i = 0; i < 3; ++i) {
+    ASSERT_TRUE(ReadBack(Bytes(*static_cast<Packet*>(battle->packets.GetItem(i))), back[i])) << i;
+    EXPECT_EQ(back[i].timeSlice, 40);
+  }
+  EXPECT_EQ(back[0].state.menPerSlot, soldier.menPerSlot);
+  EXPECT_EQ(back[0].state.specialShots, 1);
+  EXPECT_EQ(back[0].state.moveState, 5);
+  EXPECT_EQ(back[0].state.leader, vehicle);
+  EXPECT_EQ(back[1].state.extraUnits[0], infantry);
+  EXPECT_EQ(back[1].state.turretAngle, 45.0f);
+  EXPECT_EQ(back[1].state.turretRate, 0.5f);
+  EXPECT_EQ(back[1].state.sightBlocking, 1);
+  EXPECT_EQ(back[1].state.gunDestroyed, 1);
+  EXPECT_EQ(back[1].state.vehicleFlags, 7);
+  EXPECT_EQ(back[1].state.machineGunGroups, tank.machineGunGroups);
+  EXPECT_EQ(back[2].state.airplaneState, 5);
+}

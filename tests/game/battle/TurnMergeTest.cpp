@@ -36,8 +36,7 @@ struct MergeRig {
     std::string block;
     EXPECT_TRUE(rig.headless.WriteOrders(block));
     GMemoryFile tail;
-    tail.File().WriteByte(withPackets ? 1 : 0);
-    if (withPackets) rig.B().WritePackets(tail.File());
+    TurnMerge::WriteTail(rig.B(), tail.File(), withPackets);
     return block + tail.Bytes();
   }
   void Reload() {
@@ -59,20 +58,28 @@ TEST(TurnMerge, OpponentUnitsTakeTheTurnOwnUnitsStay) {
   m.a->x = 111.0f;  // the sender moved both; only side 1 is its to give
   m.b->x = 222.0f;
   m.b->target = m.a;
+  m.rig.B().sharedSeed = 4321;  // the seed the drawing machine sends with its orders
   const std::string turn = m.Turn(false);
   m.Reload();
+  m.rig.B().sharedSeed = 7;
   Unit* b = m.b;
   ASSERT_TRUE(m.Merge(turn, false, 0));
+  // The machine that does not draw the seed plays the sender's for the next action.
+  EXPECT_EQ(m.rig.B().sharedSeed, 4321);
+  EXPECT_EQ(m.rig.headless.Host().lastSharedSeed, 4321);
   ASSERT_EQ(m.rig.B().UnitCount(), 2);
   EXPECT_EQ(m.rig.B().UnitAt(1), b);  // overwritten in place
   EXPECT_EQ(b->x, 222.0f);
   EXPECT_EQ(b->target, m.a);
   EXPECT_EQ(m.a->x, 300.0f);
   EXPECT_EQ(m.a->target, b);
-  // Both sides.
+  // Both sides; the machine that draws the seed keeps its own.
   m.Reload();
+  m.rig.B().sharedSeed = 7;
+  m.rig.headless.Host().seedDrawing = true;
   ASSERT_TRUE(m.Merge(turn, true, 0));
   EXPECT_EQ(m.rig.B().UnitAt(0)->x, 111.0f);
+  EXPECT_EQ(m.rig.B().sharedSeed, 7);
 }
 
 TEST(TurnMerge, NewUnitsJoinAndPacketsReplace) {
@@ -80,8 +87,12 @@ TEST(TurnMerge, NewUnitsJoinAndPacketsReplace) {
   Unit* c = BattleTestRig::MakeUnit(0, 1, 500.0f, 500.0f);
   c->designation = 3;
   m.rig.B().AddUnitToMap(c, c->x, c->y);
+  // The quiet-turn counters only the computing machine counts travel with its action.
+  m.rig.B().quietTurns[0] = 2;
+  m.rig.B().quietTurns[1] = 5;
   const std::string turn = m.Turn(true);
   m.Reload();
+  ASSERT_EQ(m.rig.B().quietTurns[1], 0);
   m.rig.B().packets.Append(new Packet);
   ASSERT_TRUE(m.Merge(turn, true, 1)) << [&] {
     std::string all;
@@ -90,6 +101,14 @@ TEST(TurnMerge, NewUnitsJoinAndPacketsReplace) {
   }();
   EXPECT_EQ(m.rig.B().UnitCount(), 3);
   EXPECT_EQ(m.rig.B().packets.Count(), 0);
+  EXPECT_EQ(m.rig.B().quietTurns[0], 2);
+  EXPECT_EQ(m.rig.B().quietTurns[1], 5);
+  // Orders without an action leave the counters as they are.
+  m.rig.B().quietTurns[0] = 1;
+  const std::string orders = m.Turn(false);
+  ASSERT_TRUE(m.Merge(orders, false, 0));
+  EXPECT_EQ(m.rig.B().quietTurns[0], 1);
+  EXPECT_EQ(m.rig.B().quietTurns[1], 5);
 }
 
 TEST(TurnMerge, TurnThatDoesNotFitLeavesTheBattle) {
