@@ -19,6 +19,12 @@ constexpr int32_t kNoSide = 2;
 
 }  // namespace
 
+void EditorState::FollowEditedMap() {
+  if (mapView == nullptr) return;
+  BattleBase* edited = CurrentBattle();
+  mapView->SetMap(edited != nullptr ? edited->map : nullptr);
+}
+
 void EditorState::ViewMapIn3D() {
   if (app_ == nullptr) FatalError(__LINE__, kSource);
   if (mapView == nullptr || previewRunning != 0) return;
@@ -40,9 +46,7 @@ void EditorState::ViewMapIn3D() {
     operation->SetUpBattle(*battle);
   }
   Battle* battle = app_->GetBattle();
-  // The map editor's grids now go back into the map read back.
-  BattleBase* edited = CurrentBattle();
-  mapView->SetMap(edited != nullptr ? edited->map : nullptr);
+  FollowEditedMap();
   PrepareUnitPlacement();
   if (screenView != nullptr) screenView->SetVisible(0);
   if (rootView != nullptr) rootView->SetNoFill(1);
@@ -72,9 +76,6 @@ void EditorState::ResetBattleObjects() {
   if (rootView != nullptr) rootView->SetNoFill(0);
   previewRunning = 0;
   app_->SetSideToPlay(kNoSide);
-  if (mapView != nullptr) {
-    BattleBase* edited = CurrentBattle();
-    mapView->SetMap(edited != nullptr ? edited->map : nullptr);
-    mapView->Invalidate();
-  }
+  FollowEditedMap();
+  if (mapView != nullptr) mapView->Invalidate();
 }

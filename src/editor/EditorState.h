@@ -151,6 +151,9 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   // Command 137: the map editor's grids go into the map, the game is read back through its
   // stored form and the battle screen opens on it; GO comes back (ResetBattleObjects).
   void ViewMapIn3D();
+  // The map editor's grids go into the edited battle's (or operation's) map: the battle read
+  // back for the visit, and the operation's own after it, are new objects.
+  void FollowEditedMap();
 
   // ---- The main screen and the dialogs (EditorMainScreen.cpp) ----
   void SaveScenarioDialog();
