@@ -18,6 +18,8 @@ class EditorSeam {
   virtual void HandleElevationKey(uint8_t key, bool alt) = 0;
   // The editor has opened the battle screen on the scenario being edited.
   virtual bool IsBattleViewOpen() const = 0;
+  // GO in that battle screen: the editor takes its battle back and shows its own screen.
+  virtual void ResetBattleObjects() {}
   // The scenario is set up for two players.
   virtual bool IsTwoPlayer() const = 0;
 };

@@ -190,6 +190,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // the units' services while it lives.
   MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editor_ != nullptr; }
+  void ReturnToEditor() override;
   // The bonus the side-and-options screen gave the computer's side.
   int32_t GetComputerBonus() const override;
   // Shots, fire counters, smoke and danger go to the battle in play.
@@ -373,10 +374,11 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // ---- The battle screen (WRApplicationBattleScreen.cpp) ----
  public:
   // Installs the screen's services and keys, then opens the current battle's screen with the
-  // loading picture; false without a battle or when it did not open.
+  // loading picture (unless showLoading is false: the editor's views stay behind the battle);
+  // false without a battle or when it did not open.
   // flushPending: the battle's pending packets and sounds go (an e-mail turn's recorded action
   // is kept to be replayed).
-  bool OpenBattleScreen(bool flushPending = true);
+  bool OpenBattleScreen(bool flushPending = true, bool showLoading = true);
   // The battle's screen goes (with its textures, sounds and view unless keepMap) and the
   // screenless services return.
   void CloseBattleScreen(bool keepMap);

@@ -11,7 +11,7 @@
 #include "game/ui/MapView.h"
 #include "game/units/UnitDrawHost.h"
 
-bool WRApplication::OpenBattleScreen(bool flushPending) {
+bool WRApplication::OpenBattleScreen(bool flushPending, bool showLoading) {
   if (battle_ == nullptr) return false;
   // The screen the battle replaces goes first: the loading picture clears the screen.
   SafeDelete(screenRoot_);
@@ -24,7 +24,7 @@ bool WRApplication::OpenBattleScreen(bool flushPending) {
   battle_->resultsScreen = &resultsScreen_;
   SetUnitDrawHost(&battleScreen_);
   battleScreen_.InstallOrderHost(true);
-  return battle_->OpenScreen(true, flushPending);
+  return battle_->OpenScreen(showLoading, flushPending);
 }
 
 void WRApplication::CloseBattleScreen(bool keepMap) {

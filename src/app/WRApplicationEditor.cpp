@@ -82,6 +82,11 @@ void WRApplication::FinishPurchase() {
   ContinueAfterTurn();
 }
 
+void WRApplication::ReturnToEditor() {
+  // The purchase-only editor stands over a battle screen too: its GO is not the editor's.
+  if (editor_ != nullptr && editor_->IsBattleViewOpen()) editor_->ResetBattleObjects();
+}
+
 void WRApplication::CloseEditor(bool keepScreen) {
   EditorSeam* going = editor_;
   editor_ = nullptr;

@@ -147,6 +147,7 @@ void EditorState::DoCommand(int32_t command) {
     case 134: StepWindowSize(true); return;
     case 135: StepWindowSize(false); return;
     case 136: CloseMapEditScreen(); return;
+    case 137: ViewMapIn3D(); return;
     case 138:
     case 139:
     case 140: SetToolMode(command - 138); return;

@@ -52,6 +52,8 @@ class EditorMapPreview : public GView {
   EditorMapGrids& Grids() { return grids_; }
   const EditorMapGrids& Grids() const { return grids_; }
   Map* GetMap() const { return map_; }
+  // The map the grids go back into: the battle read back for a 3-D visit holds a new one.
+  void SetMap(Map* map) { map_ = map; }
   int32_t ScrollColumn() const { return scrollColumn_; }
   int32_t ScrollRow() const { return scrollRow_; }
   bool ShowsElevation() const { return showElevation_ != 0; }

@@ -73,6 +73,8 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   // map in elevation mode. Only while the map editor is open and not visited in 3-D.
   void HandleElevationKey(uint8_t key, bool alt) override;
   bool IsBattleViewOpen() const override { return previewRunning != 0; }
+  // GO in the battle screen while the map is visited in 3-D: back to the map editor.
+  void ResetBattleObjects() override;
   // A tournament file is stored as a two-player game with the chosen side to play first.
   bool IsTwoPlayer() const override { return twoPlayer != 0 || tournamentSave != 0; }
 
@@ -146,6 +148,12 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   // Each side's starting camera, unless it holds a valid one.
   void SetStartViews();
   int32_t PlacementEdge(int32_t side) const { return placementEdge_[side & 1]; }
+  // Command 137: the map editor's grids go into the map, the game is read back through its
+  // stored form and the battle screen opens on it; GO comes back (ResetBattleObjects).
+  void ViewMapIn3D();
+  // The map editor's grids go into the edited battle's (or operation's) map: the battle read
+  // back for the visit, and the operation's own after it, are new objects.
+  void FollowEditedMap();
 
   // ---- The main screen and the dialogs (EditorMainScreen.cpp) ----
   void SaveScenarioDialog();

@@ -79,6 +79,11 @@
 //                      the battle in play has W x H tiles, date D, the force points, tile (X, Y)
 //                      in set-up zone Z, unit N with set-up zone Z, or MIN to MAX flags, each at
 //                      x in (X1, X2], at least LARGE of them large
+//   expect-battle name N 0 TEXT | landmark X Y TEXT | briefing SLOT 0 FILE |
+//                 group SIDE I TURN PERCENT
+//                      unit N's leader is named TEXT, tile (X, Y) holds the landmark TEXT, the
+//                      briefing SLOT (0 Axis, 1 Allied, 2 overall) holds FILE's bytes, or the
+//                      SIDE's reinforcement group I arrives from TURN with PERCENT chance
 //   list-units         writes the battle's units (index, side, kind, place) to the error
 //                      output: an aid for writing a script
 //   expect-near N X Y D
@@ -167,6 +172,7 @@
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
 #include "framework/core/GString255.h"
+#include "framework/core/GString63.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GSoundManager.h"
 #include "platform/PAudioDevice.h"
@@ -178,11 +184,13 @@
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
+#include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/map/OrderState.h"
 #include "game/ui/MapView.h"
 #include "game/units/Hack.h"
+#include "game/units/Names.h"
 #include "game/units/Unit.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
@@ -1021,7 +1029,34 @@ bool Driver::ExpectBattle(const std::string& rest) {
   int32_t a = 0;
   int32_t b = 0;
   in >> key >> a >> b;
-  if (key == "tiles") {
+  // The keys whose last word is a text: the rest of the line after the numbers.
+  std::string text;
+  if (key == "name" || key == "landmark" || key == "briefing" || key == "group") std::getline(in >> std::ws, text);
+  if (key == "name") {
+    // name UNIT ignored TEXT: the unit's leader name.
+    const Unit* unit = a >= 0 && a < battle->UnitCount() ? battle->UnitAt(a) : nullptr;
+    GString255 name;
+    if (unit != nullptr) Names::AppendLeaderName(*unit, name, false);
+    if (unit == nullptr || text != name.CStr()) return Fail("unit " + std::to_string(a) + " is named " + name.CStr());
+  } else if (key == "landmark") {
+    GString63 name;
+    map.GetLandmarkNameAt(a, b, name);
+    if (text != name.CStr()) return Fail("the landmark at " + std::to_string(a) + " " + std::to_string(b) + " is " + name.CStr());
+  } else if (key == "briefing") {
+    // briefing SLOT ignored FILE: the slot (0 Axis, 1 Allied, 2 overall) holds the file's bytes.
+    if (a < 0 || a > 2 || battle->briefing[a] != ReadWhole(PathOf(text))) return Fail("briefing " + std::to_string(a));
+  } else if (key == "group") {
+    // group SIDE INDEX TURN PERCENT
+    int32_t turn = 0;
+    int32_t percent = 0;
+    std::istringstream(text) >> turn >> percent;
+    const int32_t side = a;
+    const ReinforcementGroup* group =
+        side >= 0 && side < 2 && b >= 0 && b < battle->reinforcements[side].Count() ? battle->GroupAt(side, b) : nullptr;
+    if (group == nullptr || group->arrivalTurn != turn || std::lround(group->chance * 100.0f) != percent)
+      return Fail("group " + std::to_string(side) + " " + std::to_string(b) +
+                  (group == nullptr ? " is missing" : " arrives from turn " + std::to_string(group->arrivalTurn)));
+  } else if (key == "tiles") {
     if (map.size.tilesX != a || map.size.tilesY != b)
       return Fail("the map has " + std::to_string(map.size.tilesX) + " x " + std::to_string(map.size.tilesY) + " tiles");
   } else if (key == "date") {

@@ -53,7 +53,10 @@ void Battle::DoCommand(int32_t command) {
 void Battle::Go() {
   mapViewFlag = 0;
   // In the editor GO only resets the editor's objects.
-  if (IsEditorOpen()) return;
+  if (IsEditorOpen()) {
+    App().ReturnToEditor();
+    return;
+  }
   // In TCP/IP play the GO first sends this side's orders; the battle goes on once both
   // sides' orders are here.
   MapAppServices& app = App();

@@ -148,6 +148,8 @@ class MapAppServices {
   virtual void KeepMapSounds(Map& /*map*/, bool /*reposition*/) {}
   // A scenario editor is open.
   virtual bool IsEditorOpen() const { return false; }
+  // GO while the editor shows its battle in the battle screen: the editor takes it back.
+  virtual void ReturnToEditor() {}
   // Starts a positional sound event of the map at once (Map::AddSoundEvent), outside the
   // recorded action: a burning tile's fire when the screen opens or the replay restarts.
   virtual void StartMapSound(Map& /*map*/, const MapPacket& /*event*/) {}

@@ -53,10 +53,13 @@ void Vehicle::Write(GFile& file) const {
   file.WriteU16(turretHold);
   file.WriteByte(Bit(abandoned, 7) | Bit(gunDestroyed, 6) | Bit(burning, 5) | Bit(emplaced, 4) | Bit(bogged, 3) |
                  Bit(turningOnTheMove, 2) | Bit(buttoned, 1) | Bit(mainGunClearance, 0));
-  // A scenario saved in the editor lets each load draw what the enemy believes anew.
-  file.WriteByte(IsEditorOpen() ? 0xFF : static_cast<uint8_t>(apparentCategory));
-  file.WriteU16(static_cast<uint16_t>(apparentClass));
-  file.WriteU16(static_cast<uint16_t>(broadClass));
+  // A scenario saved in the editor lets each load draw what the enemy believes anew. The classes
+  // that load replaces are written as the true ones, so that saving, loading and saving again
+  // gives the same bytes whatever the last draw was.
+  const bool editor = IsEditorOpen();
+  file.WriteByte(editor ? 0xFF : static_cast<uint8_t>(apparentCategory));
+  file.WriteU16(static_cast<uint16_t>(editor ? classIndex : apparentClass));
+  file.WriteU16(static_cast<uint16_t>(editor ? GetBroadClass(false) : broadClass));
   file.WriteScaled(gunCrewStunTimer, kTimerScale);
   file.WriteScaled(driverStunTimer, kTimerScale);
   file.WriteScaled(sizeFactor, kSizeScale);
