@@ -325,6 +325,25 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
   d = info.depicts[0];
   d.height = 3.0f;
   EXPECT_EQ(CheckDepiction("036.model", c, r.View(), d), "036.model:4: slot 36: depicts height (has 2.50, wants 3.00 within 10 %)");
+  // A length or width left to the contract ("fixed") is not compared, the other figures are; a
+  // row leaves one of the two at most.
+  const std::string row = "depicts \"M10 3in GMC\" 6.83 3.05 2.57";
+  const size_t at = text.find(row);
+  ASSERT_NE(at, std::string::npos);
+  std::string fixed = text;
+  fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" fixed 2.00 2.57");
+  ASSERT_EQ(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info), "");
+  EXPECT_EQ(info.depicts[0].length, 0.0f);
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0]),
+            "036.model:4: slot 36: depicts width (has 3.03, wants 2.00 within 15 %)");
+  info.depicts[0].width = 3.05f;
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0]), "");
+  fixed = text;
+  fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" fixed fixed 2.57");
+  EXPECT_EQ(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info),
+            "036.model:4: slot 36: depicts fixes its length or its width, not both");
+  fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" 6.83 3.05 fixed");
+  EXPECT_NE(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info), "");
   // Every authored source depicts a vehicle, and fits it.
   for (const ModelContract& k : Contracts()) {
     ModelRecord m;
