@@ -1084,7 +1084,7 @@ TEST(AuthoredTanks, EveryHatchStandsOnItsStage) {
   // A crew hatch lies on a face its stage draws (a hull hatch on the hull, a turret hatch on the
   // turret or its gun), within 0.002 model units; raised 0.003 it no longer does.
   const ModelPartLoader load = ModelDirectoryLoader(TARVANE_MODEL_DIR);
-  for (int32_t routine : {56, 58, 59, 60, 62, 63, 66, 67, 68, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79}) {
+  for (int32_t routine : {40, 56, 58, 59, 60, 61, 62, 63, 66, 67, 68, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 92, 93}) {
     const ModelContract& c = Routine(routine);
     ModelRecord r;
     ModelSourceInfo info;
@@ -1092,7 +1092,7 @@ TEST(AuthoredTanks, EveryHatchStandsOnItsStage) {
     const std::string text = ReadFile(std::string(TARVANE_MODEL_DIR "/") + name);
     ASSERT_EQ(CompileModelSource(text, name, c, Contracts(), load, r, &info), "");
     ASSERT_FALSE(info.isTemplate) << name;
-    ASSERT_GE(info.hatches.size(), 2u) << name;
+    ASSERT_GE(info.hatches.size(), routine == 93 ? 1u : 2u) << name;  // 93's record has one
     const auto triangles = TrianglesAtRest(routine);
     for (const ModelHatch& h : info.hatches) {
       auto nearest = [&](double lift) {
