@@ -639,11 +639,21 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
   if (head == "depicts") {
     if (w.size() != 7 || !w[1].quoted || !w[6].quoted)
       return Fail(line, "depicts takes \"name\" length width height wheels \"source\"");
-    if (!Numbers(w, 2, 4, v, line, why)) return why;
-    ModelDepiction d{w[1].text, static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2]),
-                     Whole(v[3], 0, 20), w[6].text, line};
+    // A length or width written "fixed" is the routine's own, which its contract fixes: no
+    // published figure of the vehicle fits it, and the row's source says why.
+    std::vector<Word> figures = w;
+    bool fixed[2] = {false, false};
+    for (size_t k = 0; k < 2; ++k)
+      if (!figures[2 + k].quoted && figures[2 + k].text == "fixed") {
+        fixed[k] = true;
+        figures[2 + k].text = "1";
+      }
+    if (!Numbers(figures, 2, 4, v, line, why)) return why;
+    ModelDepiction d{w[1].text, fixed[0] ? 0.0f : static_cast<float>(v[0]), fixed[1] ? 0.0f : static_cast<float>(v[1]),
+                     static_cast<float>(v[2]), Whole(v[3], 0, 20), w[6].text, line};
     if (!(v[0] > 0 && v[1] > 0 && v[2] > 0 && v[0] < 100 && v[1] < 100 && v[2] < 100) || d.wheels < 0)
       return Fail(line, "depicts figures must be positive, wheels whole");
+    if (fixed[0] && fixed[1]) return Fail(line, "depicts fixes its length or its width, not both");
     info_.depicts.push_back(d);
     return {};
   }
@@ -1305,6 +1315,7 @@ std::string CheckDepiction(const std::string& name, const ModelContract& c, cons
   static const char* const kNames[] = {"length", "width", "height"};
   for (size_t i = 0; i < 3; ++i) {
     const double has = figures[i][0], wants = figures[i][1], within = figures[i][2];
+    if (wants == 0.0) continue;  // fixed by the contract
     if (std::fabs(has - wants) > within * wants) {
       char buffer[128];
       std::snprintf(buffer, sizeof buffer, "depicts %s (has %.2f, wants %.2f within %d %%)", kNames[i], has, wants,

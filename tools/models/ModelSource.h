@@ -12,7 +12,9 @@
 // described in metres, compiled into the routine's record and held to its contract.
 //
 //   model 36                                   the routine's lowest slot, first
-//   depicts "<name>" length width height wheels "<source>"   published figures, metres
+//   depicts "<name>" length width height wheels "<source>"   published figures, metres; the
+//                                              length or the width may be "fixed": the routine's
+//                                              own, where no published figure fits the contract
 //   hatch <name> x y z heading turret|hull     a crew hatch, metres and degrees
 //   template <form>                            the routine's placeholder (form as the contract's)
 //   let <name> = <expression>                  a named value
@@ -66,7 +68,7 @@
 
 struct ModelDepiction {
   std::string name;
-  float length = 0, width = 0, height = 0;  // metres
+  float length = 0, width = 0, height = 0;  // metres; a length or width of 0 is fixed by the contract
   int32_t wheels = 0;                      // road wheels a side
   std::string source;
   int32_t line = 0;
@@ -111,7 +113,7 @@ std::string ModelSourceName(const ModelContract& contract);
 // Holds a compiled model to the published figures of the vehicle it depicts: from the footprint's
 // rear to the muzzle or the hull's front, whichever is further ahead, within 8 % of the overall
 // length; the footprint's width within 15 %; the highest point drawn (at draw values 0) within
-// 10 % of the height. Returns an empty string, or the figure that does not fit in the source's
+// 10 % of the height. A figure the row leaves to the contract (0) is not compared. Returns an empty string, or the figure that does not fit in the source's
 // error form.
 std::string CheckDepiction(const std::string& name, const ModelContract& contract, const ModelProgram& program,
                            const ModelDepiction& depiction);

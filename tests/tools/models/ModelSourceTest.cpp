@@ -325,6 +325,25 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
   d = info.depicts[0];
   d.height = 3.0f;
   EXPECT_EQ(CheckDepiction("036.model", c, r.View(), d), "036.model:4: slot 36: depicts height (has 2.50, wants 3.00 within 10 %)");
+  // A length or width left to the contract ("fixed") is not compared, the other figures are; a
+  // row leaves one of the two at most.
+  const std::string row = "depicts \"M10 3in GMC\" 6.83 3.05 2.57";
+  const size_t at = text.find(row);
+  ASSERT_NE(at, std::string::npos);
+  std::string fixed = text;
+  fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" fixed 2.00 2.57");
+  ASSERT_EQ(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info), "");
+  EXPECT_EQ(info.depicts[0].length, 0.0f);
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0]),
+            "036.model:4: slot 36: depicts width (has 3.03, wants 2.00 within 15 %)");
+  info.depicts[0].width = 3.05f;
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0]), "");
+  fixed = text;
+  fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" fixed fixed 2.57");
+  EXPECT_EQ(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info),
+            "036.model:4: slot 36: depicts fixes its length or its width, not both");
+  fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" 6.83 3.05 fixed");
+  EXPECT_NE(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info), "");
   // Every authored source depicts a vehicle, and fits it.
   for (const ModelContract& k : Contracts()) {
     ModelRecord m;
@@ -1065,7 +1084,7 @@ TEST(AuthoredTanks, EveryHatchStandsOnItsStage) {
   // A crew hatch lies on a face its stage draws (a hull hatch on the hull, a turret hatch on the
   // turret or its gun), within 0.002 model units; raised 0.003 it no longer does.
   const ModelPartLoader load = ModelDirectoryLoader(TARVANE_MODEL_DIR);
-  for (int32_t routine : {56, 58, 59, 60, 62, 63, 66, 67, 68, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79}) {
+  for (int32_t routine : {40, 56, 58, 59, 60, 61, 62, 63, 66, 67, 68, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 92, 93}) {
     const ModelContract& c = Routine(routine);
     ModelRecord r;
     ModelSourceInfo info;
@@ -1073,7 +1092,7 @@ TEST(AuthoredTanks, EveryHatchStandsOnItsStage) {
     const std::string text = ReadFile(std::string(TARVANE_MODEL_DIR "/") + name);
     ASSERT_EQ(CompileModelSource(text, name, c, Contracts(), load, r, &info), "");
     ASSERT_FALSE(info.isTemplate) << name;
-    ASSERT_GE(info.hatches.size(), 2u) << name;
+    ASSERT_GE(info.hatches.size(), routine == 93 ? 1u : 2u) << name;  // 93's record has one
     const auto triangles = TrianglesAtRest(routine);
     for (const ModelHatch& h : info.hatches) {
       auto nearest = [&](double lift) {
