@@ -13,6 +13,14 @@ void MapPathWork::Begin(int32_t width, int32_t height) {
     cells_.assign(cells, 0u);
     generation_ = 0;
   }
+  Restart();
+  goalCost = -1;
+  expanded = 0;
+  reopened = 0;
+  savedFlag[0] = savedFlag[1] = false;
+}
+
+void MapPathWork::Restart() {
   if (++generation_ == kStampLimit) {
     // The stamps start again from cleared records.
     std::fill(cells_.begin(), cells_.end(), 0u);
@@ -20,10 +28,6 @@ void MapPathWork::Begin(int32_t width, int32_t height) {
   }
   nodesUsed_ = 0;
   open_.assign(kHeapStart, OpenEntry{0, -1});
-  goalCost = -1;
-  expanded = 0;
-  reopened = 0;
-  savedFlag[0] = savedFlag[1] = false;
 }
 
 void MapPathWork::Push(int32_t node) {

@@ -58,6 +58,9 @@ class MapPathWork {
   // Makes the cell records fit a grid of width x height cells and starts a new search: no cell
   // visited, no node taken, the open set empty.
   void Begin(int32_t width, int32_t height);
+  // Forgets the cells visited and the nodes taken, as at the search's start, keeping the blocks
+  // filled for it.
+  void Restart();
 
   // The node of the cell, or -1 when this search has not visited it.
   int32_t NodeAt(int32_t cell) const {
@@ -120,6 +123,13 @@ class MapPathWork {
             int32_t result, const PathPoints* route);
   bool remember = true;
   int64_t recalled = 0;  // searches answered from memory since the map was made
+
+  // ---- Goals outside the start's region ----
+  // With settle on, a search to a goal the start's region does not hold ends without taking a
+  // node when its end is certain (no route, or the budget spent), with the same result.
+  bool settleUnreachable = true;
+  int64_t settled = 0;        // searches so ended since the map was made
+  std::vector<int32_t> flood;  // the cells a settling flood has still to step from
 
   // The start and goal blocks of coarse cells filled for the search, restored afterwards.
   uint8_t saved[2][100] = {};
