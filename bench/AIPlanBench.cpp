@@ -305,6 +305,8 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     const int64_t searches = battle.map->routes.work.searches;
     const int64_t nodes = battle.map->routes.work.expandedTotal;
     const int64_t recalled = battle.map->routes.work.recalled;
+    const int64_t settled = battle.map->routes.work.settled;
+    const int64_t labelled = battle.map->routes.regions.labelled;
     const int64_t computed = AIPlanContext::gComputedValues;
     const int64_t cached = AIPlanContext::gCachedValues;
     AIPlanProfile::Reset();
@@ -336,6 +338,8 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     state.counters["routes"] = static_cast<double>(battle.map->routes.work.searches - searches);
     state.counters["route_nodes"] = static_cast<double>(battle.map->routes.work.expandedTotal - nodes);
     state.counters["routes_recalled"] = static_cast<double>(battle.map->routes.work.recalled - recalled);
+    state.counters["routes_settled"] = static_cast<double>(battle.map->routes.work.settled - settled);
+    state.counters["grids_labelled"] = static_cast<double>(battle.map->routes.regions.labelled - labelled);
     state.counters["kept_values_computed"] = static_cast<double>(AIPlanContext::gComputedValues - computed);
     state.counters["kept_values_reused"] = static_cast<double>(AIPlanContext::gCachedValues - cached);
     state.counters["score_positions"] = static_cast<double>(AIPlanProfile::scorePositionCalls);

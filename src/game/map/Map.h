@@ -14,6 +14,7 @@
 #include "game/map/FineTerrain.h"
 #include "game/map/MapFlagView.h"
 #include "game/map/MapGrid.h"
+#include "game/map/MapPathRegions.h"
 #include "game/map/MapPathWork.h"
 #include "game/map/MapTile.h"
 #include "game/map/OrderState.h"
@@ -785,6 +786,7 @@ class Map : public GObject {
     MapGrid<uint8_t> cost[kMoveClasses];
     bool built[kMoveClasses] = {};
     MapPathWork work;
+    MapPathRegions regions;  // the grids' regions, for goals no route can reach
 
     // ---- Reuse of built grids between route plans ----
     // Everything a build reads: the class, the side flag, the ground and the date, the sizes,
@@ -849,7 +851,12 @@ class Map : public GObject {
   int32_t FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points);
   // The A* search itself, between cells of the class's built grid; FindPath answers a search
   // asked again from the path finder's memory.
-  int32_t SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points);
+  // unreachableReach is -1, or for a goal outside the start's region the region's reach.
+  int32_t SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points,
+                      int64_t unreachableReach = -1);
+  // Whether the cells flooded from the start, as the search steps, pass the node budget
+  // before the flood could reach past the search's price limit (work's records then mark them).
+  bool FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy);
   // Writes the route ending at the goal node of the last search: merged, straightened over
   // the grid and cut to the 50 points nearest the start.
   void TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid);

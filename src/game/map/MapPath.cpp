@@ -8,6 +8,7 @@
 
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
+#include "game/map/MapPathSteps.h"
 #include "game/map/MapPathUnit.h"
 #include "game/map/PathPoints.h"
 
@@ -16,19 +17,8 @@ namespace {
 constexpr int64_t kImpassablePrice = 100000000;
 constexpr int64_t kSoftBlockFactor = 100000;
 constexpr int64_t kHeuristicWeight = 10;
-constexpr int32_t kMaxNeighbours = 24;
-
-// Step prices by (|dx|, |dy|), each 0..3: a cell's value times this is the price of the step.
-constexpr int32_t kStepCost[4][4] = {{0, 20, 40, 60}, {20, 28, 45, 63}, {40, 45, 57, 72}, {60, 63, 72, 85}};
-
-// The eight neighbours in the order they are listed.
-constexpr int32_t kNeighbour[8][2] = {{0, -1}, {-1, -1}, {-1, 0}, {-1, 1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
-
-struct Candidate {
-  int32_t x;
-  int32_t y;
-  int32_t step;
-};
+constexpr int32_t kMaxNeighbours = MapPathSteps::kMaxSteps;
+using Candidate = MapPathSteps::Step;
 
 int64_t Estimate(int32_t x, int32_t y, int32_t gx, int32_t gy) {
   const int32_t dx = std::abs(x - gx);
@@ -46,11 +36,6 @@ float ClampMetres(float v, float sizeMetres) {
   if (v < 0.0f) return 0.0f;
   if (v >= sizeMetres) return sizeMetres;
   return v;
-}
-
-int32_t Anchor(int32_t v) {
-  const int32_t r = v % 10;
-  return r < 5 ? v - r + 2 : v - r + 7;
 }
 
 }  // namespace
@@ -92,13 +77,23 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
     }
     return r->result;
   }
-  const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points);
+  // A goal outside the start's region is never reached (an impassable start is left to the
+  // search, since its steps may lead into several regions).
+  int64_t reach = -1;
+  if (work.settleUnreachable) {
+    const MapPathRegions::Labels& labels = routes.regions.For(moveClass, grid);
+    const uint32_t from = labels.label[static_cast<size_t>(sx) * static_cast<size_t>(h) + static_cast<size_t>(sy)];
+    const uint32_t to = labels.label[static_cast<size_t>(gx) * static_cast<size_t>(h) + static_cast<size_t>(gy)];
+    if (labels.usable && from != MapPathRegions::kNoRegion && to != from) reach = labels.reach[from];
+  }
+  const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points, reach);
   work.Keep(moveClass, revision, key, size.worldWidth, size.worldHeight, result,
             result == kRouteFound ? &points : nullptr);
   return result;
 }
 
-int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points) {
+int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points,
+                         int64_t unreachableReach) {
   const int32_t w = grid.Width();
   const int32_t h = grid.Height();
   uint8_t* cells = grid.DataRestoredAfterUse();
@@ -139,6 +134,20 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     }
   };
 
+  if (unreachableReach >= 0) {
+    // The goal cannot be reached: the search would take a node for every cell it can reach and
+    // for every cell those step to, and end with no route if they number at most the budget,
+    // else with the budget spent. The region's cells and the impassable cells around it bound
+    // their number from above; cells flooded from the start bound it from below.
+    const bool spent = unreachableReach > work.budget && FloodPastBudget(cells, w, h, sx, sy);
+    work.Restart();
+    if (unreachableReach <= work.budget || spent) {
+      ++work.settled;
+      restore();
+      return spent ? kOutOfNodes : kNoRoute;
+    }
+  }
+
   const int32_t start = work.TakeNode();
   if (start < 0) {
     restore();
@@ -169,52 +178,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     ++work.expanded;
     ++work.expandedTotal;
 
-    int32_t count = 0;
-    const int32_t bx = cx / 10 * 10;
-    const int32_t by = cy / 10 * 10;
-    if (at(bx, by) == kCoarseCell) {
-      // North, east, south, west: a stride to the next anchor through coarse cells, else the
-      // five cells three away across the direction.
-      const int32_t dir[4][2] = {{0, 1}, {1, 0}, {0, -1}, {-1, 0}};
-      const bool inside[4] = {cy + 5 < h, cx + 5 < w, cy - 5 >= 0, cx - 5 >= 0};
-      bool coarse[4] = {};
-      for (int32_t d = 0; d < 4; ++d) {
-        if (!inside[d]) continue;
-        const int32_t dx = dir[d][0];
-        const int32_t dy = dir[d][1];
-        if (at(cx + 3 * dx, cy + 3 * dy) == kCoarseCell) {
-          coarse[d] = true;
-          list[count++] = {cx + 5 * dx, cy + 5 * dy, 100};
-        } else {
-          static constexpr int32_t kLateralCost[5] = {72, 63, 60, 63, 72};
-          for (int32_t l = -2; l <= 2; ++l) {
-            list[count++] = {cx + 3 * dx + l * dy, cy + 3 * dy + l * dx, kLateralCost[l + 2]};
-          }
-        }
-      }
-      // North-east, south-east, south-west, north-west.
-      const int32_t diagonal[4][2] = {{1, 1}, {1, -1}, {-1, -1}, {-1, 1}};
-      for (int32_t d = 0; d < 4; ++d) {
-        if (coarse[d] && coarse[(d + 1) % 4]) list[count++] = {cx + 5 * diagonal[d][0], cy + 5 * diagonal[d][1], 141};
-      }
-    } else {
-      for (const auto& off : kNeighbour) {
-        int32_t nx = cx + off[0];
-        int32_t ny = cy + off[1];
-        if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
-        int32_t step = off[0] != 0 && off[1] != 0 ? 28 : 20;
-        if (at(nx, ny) == kCoarseCell) {
-          nx = Anchor(nx);
-          ny = Anchor(ny);
-          const int32_t adx = std::abs(nx - cx);
-          const int32_t ady = std::abs(ny - cy);
-          if (adx > 3 || ady > 3) FatalError(398, "AIPath.cpp");
-          if (at(nx, ny) == kCoarseCell) FatalError(399, "AIPath.cpp");
-          step = kStepCost[adx][ady];
-        }
-        list[count++] = {nx, ny, step};
-      }
-    }
+    const int32_t count = MapPathSteps::List(cells, w, h, cx, cy, list);
     if (count > kMaxNeighbours) FatalError(404, "AIPath.cpp");
 
     for (int32_t i = count - 1; i >= 0; --i) {
@@ -223,8 +187,8 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
       const uint8_t v = at(c.x, c.y);
       int64_t price;
       if (v == kImpassable) price = kImpassablePrice;
-      else if (v == kSoftBlock) price = kSoftBlockFactor * c.step;
-      else price = static_cast<int64_t>(v) * c.step;
+      else if (v == kSoftBlock) price = kSoftBlockFactor * c.factor;
+      else price = static_cast<int64_t>(v) * c.factor;
       const int64_t g = node.g + price;
       const int32_t cell = c.x * h + c.y;
       const int32_t existing = work.NodeAt(cell);
@@ -266,6 +230,41 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
   }
   restore();
   return kNoRoute;
+}
+
+bool Map::FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy) {
+  // A cell flooded at depth d is reached by the search at a price of at most d steps into cells
+  // below the soft-block value, each at most 253 x 141, so it is expanded as long as that stays
+  // below the impassable price; soft blocks count as reached but are not flooded from.
+  constexpr int32_t kSureDepth = static_cast<int32_t>((kImpassablePrice - 1) / (253 * 141));
+  MapPathWork& work = routes.work;
+  std::vector<int32_t>& queue = work.flood;
+  queue.clear();
+  queue.push_back(sx * h + sy);
+  work.SetNodeAt(sx * h + sy, 0);
+  int64_t touched = 1;
+  int32_t depth = 0;
+  size_t layerEnd = 1;
+  Candidate list[kMaxNeighbours];
+  for (size_t i = 0; i < queue.size(); ++i) {
+    if (i == layerEnd) {
+      layerEnd = queue.size();
+      if (++depth > kSureDepth) return false;
+    }
+    const int32_t cx = queue[i] / h;
+    const int32_t cy = queue[i] % h;
+    const int32_t count = MapPathSteps::List(cells, w, h, cx, cy, list);
+    for (int32_t k = 0; k < count; ++k) {
+      const Candidate& c = list[k];
+      if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) continue;
+      const int32_t cell = c.x * h + c.y;
+      if (work.NodeAt(cell) >= 0) continue;
+      work.SetNodeAt(cell, 0);
+      if (++touched > work.budget) return true;
+      if (cells[static_cast<size_t>(cell)] < kSoftBlock) queue.push_back(cell);
+    }
+  }
+  return false;
 }
 
 void Map::TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid) {

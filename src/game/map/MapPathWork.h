@@ -58,6 +58,9 @@ class MapPathWork {
   // Makes the cell records fit a grid of width x height cells and starts a new search: no cell
   // visited, no node taken, the open set empty.
   void Begin(int32_t width, int32_t height);
+  // Forgets the cells visited and the nodes taken, as at the search's start, keeping the blocks
+  // filled for it.
+  void Restart();
 
   // The node of the cell, or -1 when this search has not visited it.
   int32_t NodeAt(int32_t cell) const {
@@ -76,10 +79,16 @@ class MapPathWork {
   }
   int32_t NodesTaken() const { return static_cast<int32_t>(nodesUsed_); }
 
-  // Enters the open node by its f and cell. The open set is a four-way heap; an entry left
-  // behind when its node was priced lower, or closed since, is passed over when it surfaces.
+  // Enters the open node by its f and cell. An entry left behind when its node was priced
+  // lower, or closed since, is passed over when it surfaces.
+  //
+  // The open set is a radix heap over the keys: bucket 0 holds the floor key, bucket b the
+  // keys whose highest bit apart from the floor is bit b - 1, so the least entry is found by
+  // taking the lowest filled bucket's least as the new floor and spreading that bucket below
+  // it. A key entered below the floor (a step to a cell the estimate overprices) goes to a
+  // four-way heap instead, and the least of the two leaves first. Keys are distinct (a node
+  // re-enters only at a lower f), so every pop is the least entry, as with any exact heap.
   void Push(int32_t node);
-  // The least open node, or -1 when the open set is empty.
   int32_t PopLeast();
 
   std::vector<Node, LargeTable<Node>> nodes;
@@ -121,6 +130,13 @@ class MapPathWork {
   bool remember = true;
   int64_t recalled = 0;  // searches answered from memory since the map was made
 
+  // ---- Goals outside the start's region ----
+  // With settle on, a search to a goal the start's region does not hold ends without taking a
+  // node when its end is certain (no route, or the budget spent), with the same result.
+  bool settleUnreachable = true;
+  int64_t settled = 0;        // searches so ended since the map was made
+  std::vector<int32_t> flood;  // the cells a settling flood has still to step from
+
   // The start and goal blocks of coarse cells filled for the search, restored afterwards.
   uint8_t saved[2][100] = {};
   int32_t savedOrigin[2][2] = {};
@@ -150,7 +166,16 @@ class MapPathWork {
   std::vector<uint32_t, LargeTable<uint32_t>> cells_;
   std::vector<Remembered> remembered_;
   size_t nextRemembered_ = 0;
-  std::vector<OpenEntry, LineAligned<OpenEntry>> open_;
+  std::vector<OpenEntry, LineAligned<OpenEntry>> open_;  // the heap of keys below the floor
+  std::vector<OpenEntry> buckets_[65];
+  uint64_t filled_ = 0;      // bit b - 1 set while bucket b (1..64) holds entries
+  bool zeroFilled_ = false;  // bucket 0 holds entries
+  uint64_t least_ = 0;       // the floor: no bucket holds a smaller key
+  int32_t BucketOf(uint64_t key) const;
+  // Brings the radix buckets' least entry into bucket 0; false when they are empty.
+  bool BringLeastDown();
+  void PushBelow(const OpenEntry& entry);
+  OpenEntry PopBelow();
   uint32_t generation_ = 0;
   size_t nodesUsed_ = 0;
 };

@@ -160,6 +160,8 @@ TEST_F(PathFinder, ImpassableCellsCloseAtOnceAndSoftBlocksAreCrossedAtAPrice) {
   EXPECT_EQ(map->routes.work.goalCost, 29 * 10 * 20 + 100000 * 20);
   EXPECT_EQ(map->routes.work.goalCost, Dijkstra(grid, 10, 20, 40, 20));
   for (int y = 0; y < 50; ++y) grid.At(25, y) = 255;
+  // The search made in full, for its records (the regions would answer without one).
+  map->routes.work.settleUnreachable = false;
   EXPECT_EQ(Find(2, 10, 20, 40, 20), Map::kNoRoute);
   const MapPathWork::Node* wall = NodeAtCell(25, 20);
   ASSERT_NE(wall, nullptr);
@@ -607,6 +609,115 @@ TEST(MapRouteDigest, GeneratedMapGivesItsKnownGridsAndRoutes) {
   EXPECT_GT(results[Map::kNoRoute], 0);
   EXPECT_EQ(gridCrc ^ 0xFFFFFFFFu, 0x6b7635bau);
   EXPECT_EQ(routeCrc ^ 0xFFFFFFFFu, 0x53827b2du);
+}
+
+// Goals a search cannot reach, on a generated map of lakes, woods and roads with coarse blocks:
+// with the regions on, every search gives the result, route and cell grid the search made in
+// full gives; the ones ended early end both ways (no route, and the budget spent); and a full
+// search that ends with no route takes no more nodes than its start region's reach.
+TEST(MapRouteRegions, SearchesEndedEarlyGiveTheFullSearchesAnswers) {
+  MapRig rig;
+  FakeBattle& battle = rig.app.MakeBattle();
+  battle.ground = 3;
+  Map painted(rig.app);
+  PaintRouteWorld(painted, 40, 11);
+  auto map = rig.Read(rig.Write(painted));
+  MapPathWork& work = map->routes.work;
+  work.remember = false;
+  uint32_t v = 7;
+  auto next = [&v](uint32_t n) {
+    v = v * 1664525u + 1013904223u;
+    return (v >> 8) % n;
+  };
+  int settled[2] = {};
+  int found = 0;
+  for (int i = 0; i < 300; ++i) {
+    FakePathUnit unit(i % 2, static_cast<int32_t>(next(5)));
+    const float x0 = static_cast<float>(next(8000)) * 0.1f, y0 = static_cast<float>(next(8000)) * 0.1f;
+    const float x1 = static_cast<float>(next(8000)) * 0.1f, y1 = static_cast<float>(next(8000)) * 0.1f;
+    work.budget = i % 3 == 0 ? 3000 : i % 3 == 1 ? 40000 : MapPathWork::kNodeBudget;
+    PathPoints full;
+    work.settleUnreachable = false;
+    const int fullResult = map->FindPath(unit, x0, y0, x1, y1, full);
+    const int32_t taken = work.NodesTaken();
+    const MapGrid<uint8_t>& grid = map->routes.cost[unit.moveClass];
+    const std::vector<uint8_t> cells(grid.Data(), grid.Data() + grid.Width() * grid.Height());
+    PathPoints quick;
+    work.settleUnreachable = true;
+    const int64_t before = work.settled;
+    const int quickResult = map->FindPath(unit, x0, y0, x1, y1, quick);
+    ASSERT_EQ(quickResult, fullResult) << i;
+    EXPECT_EQ(std::vector<uint8_t>(grid.Data(), grid.Data() + grid.Width() * grid.Height()), cells) << i;
+    if (fullResult == Map::kRouteFound) {
+      ++found;
+      ASSERT_EQ(quick.count, full.count) << i;
+      for (int p = 0; p < full.count; ++p) {
+        EXPECT_EQ(quick.x[p], full.x[p]) << i;
+        EXPECT_EQ(quick.y[p], full.y[p]) << i;
+      }
+    }
+    if (work.settled != before) {
+      EXPECT_NE(fullResult, Map::kRouteFound) << i;
+      ++settled[fullResult == Map::kOutOfNodes ? 1 : 0];
+    }
+    if (fullResult == Map::kNoRoute) {
+      const int h = grid.Height();
+      const int sx = std::clamp(static_cast<int>(x0 * 0.5f + 0.5f), 1, grid.Width() - 2);
+      const int sy = std::clamp(static_cast<int>(y0 * 0.5f + 0.5f), 1, h - 2);
+      const MapPathRegions::Labels& labels = map->routes.regions.For(unit.moveClass, grid);
+      const uint32_t region = labels.label[static_cast<size_t>(sx * h + sy)];
+      ASSERT_TRUE(labels.usable);
+      if (region != MapPathRegions::kNoRegion) {
+        EXPECT_LE(taken, labels.reach[region]) << i;
+      }
+    }
+  }
+  EXPECT_GT(found, 100);
+  EXPECT_GT(settled[0], 0);
+  EXPECT_GT(settled[1], 0);
+  // Grids built again equal to those labelled keep their labels.
+  const int64_t labelled = map->routes.regions.labelled;
+  map->FreeCostGrids();
+  map->ForgetKeptCostGrids();
+  for (int c = 0; c < Map::kMoveClasses; ++c) {
+    FakePathUnit unit(c % 2, c);
+    PathPoints points;
+    map->FindPath(unit, 10.0f, 10.0f, 700.0f, 700.0f, points);
+  }
+  EXPECT_EQ(map->routes.regions.labelled, labelled);
+}
+
+// Regions by hand: a ring of water parts the inside from the outside; a grid written with a
+// coarse cell outside any coarse block gets no regions, and its searches are all made.
+TEST_F(PathFinder, RingOfWaterPartsTheRegions) {
+  for (int i = 20; i <= 30; ++i) {
+    Set(i, 20, 25);
+    Set(i, 30, 25);
+    Set(20, i, 25);
+    Set(30, i, 25);
+  }
+  MapGrid<uint8_t>& grid = Grid(0);
+  const int h = grid.Height();
+  const MapPathRegions::Labels& labels = map->routes.regions.For(0, grid);
+  ASSERT_TRUE(labels.usable);
+  const uint32_t inside = labels.label[static_cast<size_t>(25 * h + 25)];
+  const uint32_t outside = labels.label[static_cast<size_t>(5 * h + 5)];
+  EXPECT_NE(inside, MapPathRegions::kNoRegion);
+  EXPECT_NE(outside, MapPathRegions::kNoRegion);
+  EXPECT_NE(inside, outside);
+  EXPECT_EQ(labels.label[static_cast<size_t>(20 * h + 25)], MapPathRegions::kNoRegion);
+  EXPECT_EQ(labels.label[static_cast<size_t>(45 * h + 45)], outside);
+  // The inside's 9 x 9 cells less the 4 corners closed, and the 40 closed cells beside them.
+  EXPECT_EQ(labels.reach[inside], 77 + 40);
+  const int64_t settled = map->routes.work.settled;
+  EXPECT_EQ(Find(0, 25, 25, 5, 5), Map::kNoRoute);
+  EXPECT_EQ(map->routes.work.settled, settled + 1);
+  EXPECT_EQ(map->routes.work.NodesTaken(), 0);
+  grid.At(26, 27) = Map::kCoarseCell;
+  EXPECT_FALSE(map->routes.regions.For(0, grid).usable);
+  EXPECT_EQ(Find(0, 25, 24, 5, 5), Map::kNoRoute);
+  EXPECT_EQ(map->routes.work.settled, settled + 1);
+  EXPECT_GT(map->routes.work.NodesTaken(), 0);
 }
 
 }  // namespace
