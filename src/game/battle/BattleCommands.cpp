@@ -9,6 +9,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/ReplayScreen.h"
+#include "game/battle/ResultsScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderMenuTarget.h"
@@ -57,6 +58,7 @@ void Battle::Go() {
   // In TCP/IP play the GO first sends this side's orders; the battle goes on once both
   // sides' orders are here.
   MapAppServices& app = App();
+  if (setupPhase == 0 && ShowResultsAgain()) return;
   const bool network = app.GetConnectionType() == kConnectionTcpIp;
   if (network && !app.EndNetworkOrders()) return;
   if (setupPhase != 0) {
@@ -101,7 +103,15 @@ void Battle::CraterInfantryPositions() {
   }
 }
 
+bool Battle::ShowResultsAgain() {
+  if (resultsShown == 0 || !IsOver()) return false;
+  SetViewActive(false);
+  if (resultsScreen != nullptr) resultsScreen->ShowResultsAgain();
+  return true;
+}
+
 void Battle::OrdersGo() {
+  if (ShowResultsAgain()) return;
   const int32_t side = App().GetCurrentSide() & 1;
   if (DecideSurrender(side)) return;
   MapAppServices& app = App();
