@@ -282,11 +282,11 @@ class Battle : public BattleBase {
   // "RndCheckSetup =" line; computes nothing.
   void SetupGo();
   // The automatic surrender, then the action computed from the shared seed between the
-  // "RndCheckA =" and "RndCheckB =" lines; after the end, the results again.
+  // "RndCheckA =" and "RndCheckB =" lines.
   void OrdersGo();
-  // A battle that has ended and shown its results, put away for a look at the map: the 3-D
-  // view off and the results view shown again, true; else false. GO then plays no turn past
-  // the last.
+  // A battle that has ended and shown its results on a results screen, put away for a look at
+  // the map: the 3-D view off and the results view shown again, true; else false. GO then
+  // plays no turn past the last.
   bool ShowResultsAgain();
   // The defender's infantry leaves lasting foxhole craters (none in a meeting engagement).
   void CraterInfantryPositions();

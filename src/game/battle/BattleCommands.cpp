@@ -104,14 +104,13 @@ void Battle::CraterInfantryPositions() {
 }
 
 bool Battle::ShowResultsAgain() {
-  if (resultsShown == 0 || !IsOver()) return false;
+  if (resultsScreen == nullptr || resultsShown == 0 || !IsOver()) return false;
   SetViewActive(false);
-  if (resultsScreen != nullptr) resultsScreen->ShowResultsAgain();
+  resultsScreen->ShowResultsAgain();
   return true;
 }
 
 void Battle::OrdersGo() {
-  if (ShowResultsAgain()) return;
   const int32_t side = App().GetCurrentSide() & 1;
   if (DecideSurrender(side)) return;
   MapAppServices& app = App();

@@ -432,7 +432,7 @@ TEST(BattleResults, HeadlessBattleRunsToTheEndAndReportsTheOutcome) {
   const int32_t shown = battle.resultsShown;
   const uint32_t generator = RandomState();
   battle.DoCommand(9);
-  rig.headless.Go(77);
+  battle.DoCommand(18);
   EXPECT_EQ(screen.again, 2);
   EXPECT_EQ(screen.shown, 0);
   EXPECT_EQ(battle.currentTurn, turn);
