@@ -55,10 +55,11 @@ void Battle::Go() {
   mapViewFlag = 0;
   // In the editor GO only resets the editor's objects.
   if (IsEditorOpen()) return;
+  // After the end, a look at the map goes back to the results.
+  if (setupPhase == 0 && ShowResultsAgain()) return;
   // In TCP/IP play the GO first sends this side's orders; the battle goes on once both
   // sides' orders are here.
   MapAppServices& app = App();
-  if (setupPhase == 0 && ShowResultsAgain()) return;
   const bool network = app.GetConnectionType() == kConnectionTcpIp;
   if (network && !app.EndNetworkOrders()) return;
   if (setupPhase != 0) {
