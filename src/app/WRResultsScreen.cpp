@@ -31,4 +31,12 @@ void WRResultsScreen::HideView() {
   if (view_ != nullptr) view_->SetVisible(0);
 }
 
+void WRResultsScreen::ShowResultsAgain() {
+  if (view_ == nullptr) return;
+  // Nothing of the battlefield stays around the view.
+  if (gKernel != nullptr) gKernel->ClearScreen(false);
+  view_->SetVisible(1);
+  view_->Invalidate();
+}
+
 void WRResultsScreen::DeleteView() { SafeDelete(view_); }

@@ -18,6 +18,7 @@ class WRResultsScreen : public ResultsScreen {
   void HoldNetworkLink() override {}
   void ShowNetworkPanel() override;
   void ShowResults(const BattleResults& results) override;
+  void ShowResultsAgain() override;
   // Hides the view (the battlefield shows again) or deletes it.
   void HideView();
   void DeleteView();

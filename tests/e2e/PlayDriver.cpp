@@ -26,6 +26,8 @@
 //                      to the next presented frame: every pixel of the battlefield view must
 //                      have been drawn in it (nothing of an earlier screen left showing)
 //   expect-text TEXT   a visible label, help line or line of a text page shows exactly the text
+//   expect-no-text TEXT
+//                      no visible label, help line or line of a text page shows the text
 //   expect-alert N     alert N is open (its first line is shown)
 //   digest FILE        the current battle's digest (CRC-32 of its stored form) written to FILE
 //                      in the work folder ("none" without a battle)
@@ -74,6 +76,13 @@
 //   record-results     taken when the battle's results show: after the recorded turns, the
 //                      headless battle goes on to its next turn, which must end the battle with
 //                      the same results
+//   record-results-of NAME
+//                      taken when the battle's results show: when the run has ended, turn NAME
+//                      that record-turn took in an earlier run (NAME.wrb and NAME.turn; NAME
+//                      relative to the work folder) is computed headless again with the seed
+//                      and settings it kept, and goes on to its next turn, which must end the
+//                      battle with the same results, and the same stored battle, as this run
+//                      showed
 //   expect-battle tiles W H | date D | points AXIS ALLIED | zone X Y Z | unit N Z |
 //                 flags MIN MAX X1 X2 LARGE
 //                      the battle in play has W x H tiles, date D, the force points, tile (X, Y)
@@ -96,7 +105,9 @@
 //                      such file, given the same generator and the "Action seed = " that GO
 //                      logged, and computes its turn; a turn recorded right after another goes
 //                      on from that headless battle (next turn, the side's orders, GO with its
-//                      seed). Each turn's "RndCheckB = " must equal the one the program logged
+//                      seed). Each turn's "RndCheckB = " must equal the one the program logged.
+//                      Beside NAME.wrb, NAME.turn keeps the generator, the battle's action seed
+//                      and the settings, for record-results-of in a later run
 //   join A B C D       the main screen's address entry (command 62) filled with A.B.C.D and
 //                      its connect button clicked, then passes as for wait-state (at most
 //                      60 s) until the game's download has begun
@@ -213,6 +224,17 @@ std::atomic<uint64_t> gReads{0};
 // would differ.
 std::thread::id gProgramThread;
 
+// The CRC-32 of the battle's stored form, in hexadecimal.
+std::string DigestOf(const Battle& battle) {
+  GMemoryFile file;
+  battle.Write(file.File());
+  uint32_t crc = 0xFFFFFFFFu;
+  for (char c : file.Bytes()) crc = Crc32Update(crc, static_cast<uint8_t>(c));
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(~crc));
+  return hex;
+}
+
 class Driver {
  public:
   Driver(const fs::path& work) : work_(work) {}
@@ -263,6 +285,7 @@ class Driver {
   bool ClickMap(const std::string& rest);
   bool CopyFile(const std::string& rest);
   bool RecordTurn(const std::string& name);
+  bool RecordResultsOf(const std::string& name);
   bool Join(const std::string& rest);
   bool AwaitFile(const std::string& rest);
   bool WaitState(const std::string& rest);
@@ -313,6 +336,21 @@ class Driver {
   };
   std::vector<RecordedTurn> turns_;
   std::string results_;  // what record-results took
+  // What record-results-of took: the recorded turn's path (without its extension) and the
+  // results this run showed.
+  struct ResultsOf {
+    fs::path turn;
+    std::string report;
+    std::string digest;  // the battle's when its results showed
+  };
+  std::vector<ResultsOf> resultsOf_;
+  // Settings a recorded turn's headless battle plays with.
+  static void SetUpHeadless(HeadlessBattle& headless, const RecordedTurn& turn);
+  // A recorded turn's settings kept beside its battle file for a later run, and read back.
+  static void WriteTurnSettings(const fs::path& path, const RecordedTurn& turn, uint16_t seed);
+  static bool ReadTurnSettings(const fs::path& path, RecordedTurn& turn, uint16_t& seed);
+  // After the run: each turn that record-results-of named, computed headless to the end.
+  bool CheckResultsOf();
 };
 
 bool Driver::Start() {
@@ -740,6 +778,8 @@ bool Driver::RunLine(const std::string& line) {
     if (!BattlefieldDrawn()) return false;
   } else if (verb == "expect-text") {
     if (!FindText(kernel_->GetRootView(), rest)) return Fail("no visible text: " + rest);
+  } else if (verb == "expect-no-text") {
+    if (FindText(kernel_->GetRootView(), rest)) return Fail("a visible text: " + rest);
   } else if (verb == "expect-alert") {
     const AlertTable::Row* row = AlertTable::Find(std::stoi(rest));
     GView* box = App()->GetAlertBox();
@@ -750,17 +790,8 @@ bool Driver::RunLine(const std::string& line) {
       if (!FindText(box, line.CStr())) return Fail("the open alert is not " + rest);
     }
   } else if (verb == "digest") {
-    std::string value = "none";
-    if (Battle* battle = App()->GetBattle()) {
-      GMemoryFile file;
-      battle->Write(file.File());
-      uint32_t crc = 0xFFFFFFFFu;
-      for (char c : file.Bytes()) crc = Crc32Update(crc, static_cast<uint8_t>(c));
-      char hex[16];
-      std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(~crc));
-      value = hex;
-    }
-    std::ofstream(work_ / rest) << value << "\n";
+    const Battle* battle = App()->GetBattle();
+    std::ofstream(work_ / rest) << (battle != nullptr ? DigestOf(*battle) : std::string("none")) << "\n";
   } else if (verb == "join") {
     return Join(rest);
   } else if (verb == "signal") {
@@ -852,6 +883,8 @@ bool Driver::RunLine(const std::string& line) {
     Battle* battle = App()->GetBattle();
     if (battle == nullptr || battle->resultsShown == 0) return Fail("no results are shown");
     results_ = HeadlessBattle::ReportOf(battle->results);
+  } else if (verb == "record-results-of") {
+    return RecordResultsOf(rest);
   } else if (verb == "expect-battle") {
     return ExpectBattle(rest);
   } else if (verb == "list-units") {
@@ -1002,8 +1035,92 @@ bool Driver::RecordTurn(const std::string& name) {
     turn.orders = orders.Bytes();
   }
   SeedRandom(turn.generator);
+  WriteTurnSettings(work_ / (name + ".turn"), turn, battle->sharedSeed);
   turns_.push_back(turn);
   return true;
+}
+
+void Driver::WriteTurnSettings(const fs::path& path, const RecordedTurn& turn, uint16_t seed) {
+  std::ofstream out(path);
+  out << "generator " << turn.generator << "\nseed " << seed << "\nside " << turn.currentSide << "\nplayers "
+      << turn.humanPlayers << "\nconnection " << turn.connection << "\ncomputer "
+      << static_cast<int32_t>(turn.computerSides[0]) << ' ' << static_cast<int32_t>(turn.computerSides[1])
+      << "\noptions";
+  for (int8_t option : turn.options) out << ' ' << static_cast<int32_t>(option);
+  out << "\n";
+}
+
+bool Driver::ReadTurnSettings(const fs::path& path, RecordedTurn& turn, uint16_t& seed) {
+  std::ifstream in(path);
+  std::string word;
+  uint32_t seedValue = 0;
+  std::array<int32_t, 2> computer{};
+  bool complete = static_cast<bool>(in >> word >> turn.generator) && word == "generator";
+  complete = complete && in >> word >> seedValue && word == "seed" && seedValue <= 0xFFFF;
+  complete = complete && in >> word >> turn.currentSide && word == "side";
+  complete = complete && in >> word >> turn.humanPlayers && word == "players";
+  complete = complete && in >> word >> turn.connection && word == "connection";
+  complete = complete && in >> word >> computer[0] >> computer[1] && word == "computer";
+  complete = complete && in >> word && word == "options";
+  for (int8_t& option : turn.options) {
+    int32_t value = 0;
+    complete = complete && in >> value;
+    option = static_cast<int8_t>(value);
+  }
+  seed = static_cast<uint16_t>(seedValue);
+  turn.computerSides = {static_cast<uint8_t>(computer[0] != 0), static_cast<uint8_t>(computer[1] != 0)};
+  return complete;
+}
+
+bool Driver::RecordResultsOf(const std::string& name) {
+  Battle* battle = App()->GetBattle();
+  if (battle == nullptr || battle->resultsShown == 0) return Fail("no results are shown");
+  resultsOf_.push_back({PathOf(name), HeadlessBattle::ReportOf(battle->results), DigestOf(*battle)});
+  return true;
+}
+
+void Driver::SetUpHeadless(HeadlessBattle& headless, const RecordedTurn& turn) {
+  HeadlessHost& host = headless.Host();
+  host.options = turn.options;
+  host.currentSide = turn.currentSide;
+  host.humanSide = turn.currentSide;
+  host.humanPlayers = turn.humanPlayers;
+  host.connectionType = turn.connection;
+  for (int32_t side = 0; side < 2; ++side)
+    headless.SetComputerPlayer(side, turn.computerSides[static_cast<size_t>(side)] != 0);
+}
+
+bool Driver::CheckResultsOf() {
+  bool passed = true;
+  for (const ResultsOf& wanted : resultsOf_) {
+    const std::string name = wanted.turn.string();
+    RecordedTurn turn;
+    uint16_t seed = 0;
+    if (!ReadTurnSettings(fs::path(name + ".turn"), turn, seed)) {
+      passed = Fail("no settings of the recorded turn " + name);
+      continue;
+    }
+    GErrorLog::ResetForTests();
+    HeadlessBattle headless;
+    if (!headless.LoadFile(name + ".wrb")) {
+      passed = Fail("the headless battle cannot load " + name);
+      continue;
+    }
+    SetUpHeadless(headless, turn);
+    SeedRandom(turn.generator);
+    headless.Go(seed);
+    headless.NextTurn();
+    const std::string report = headless.ResultsReport();
+    if (report.empty())
+      passed = Fail("the turn after " + name + " does not end the headless battle");
+    else if (report != wanted.report)
+      passed = Fail("the program's results:\n" + wanted.report + "headless after " + name + ":\n" + report);
+    else if (DigestOf(*headless.GetBattle()) != wanted.digest)
+      passed = Fail("the ended battle's digest is " + wanted.digest + ", headless " + DigestOf(*headless.GetBattle()));
+    else
+      std::printf("PlayDriver: the results are those of %s computed headless\n", name.c_str());
+  }
+  return passed;
 }
 
 bool Driver::ExpectNear(const std::string& rest) {
@@ -1095,7 +1212,7 @@ bool Driver::ExpectBattle(const std::string& rest) {
 }
 
 bool Driver::CheckRecordedTurns() {
-  if (turns_.empty()) return true;
+  if (turns_.empty() && resultsOf_.empty()) return true;
   const std::string log = ReadWhole(work_ / GErrorLog::kFileName);
   const std::vector<std::string> seeds = LoggedValues(log, "Action seed = ");
   const std::vector<std::string> checks = LoggedValues(log, "RndCheckB = ");
@@ -1137,14 +1254,7 @@ bool Driver::CheckRecordedTurns() {
           continue;
         }
       }
-      HeadlessHost& host = headless->Host();
-      host.options = turn.options;
-      host.currentSide = turn.currentSide;
-      host.humanSide = turn.currentSide;
-      host.humanPlayers = turn.humanPlayers;
-      host.connectionType = turn.connection;
-      for (int32_t side = 0; side < 2; ++side)
-        headless->SetComputerPlayer(side, turn.computerSides[static_cast<size_t>(side)] != 0);
+      SetUpHeadless(*headless, turn);
       if (!follows) SeedRandom(turn.generator);
       if (follows && RandomState() != turn.generator) passed = Fail("the generator differs before " + turn.name);
       headless->Go(turn.exchanged ? turn.seed : static_cast<uint16_t>(std::stoi(seeds[turn.turnsBefore])));
@@ -1181,6 +1291,7 @@ bool Driver::CheckRecordedTurns() {
       }
     }
     headless.reset();
+    passed = CheckResultsOf() && passed;
     Hack::FreeTables();
   }
   GErrorLog::Close();

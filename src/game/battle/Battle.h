@@ -284,6 +284,10 @@ class Battle : public BattleBase {
   // The automatic surrender, then the action computed from the shared seed between the
   // "RndCheckA =" and "RndCheckB =" lines.
   void OrdersGo();
+  // A battle that has ended and shown its results on a results screen, put away for a look at
+  // the map: the 3-D view off and the results view shown again, true; else false. GO then
+  // plays no turn past the last.
+  bool ShowResultsAgain();
   // The defender's infantry leaves lasting foxhole craters (none in a meeting engagement).
   void CraterInfantryPositions();
   // Leaves the replay (command 10): the rest of the replay played, then on one machine with

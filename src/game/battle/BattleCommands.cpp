@@ -9,6 +9,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/ReplayScreen.h"
+#include "game/battle/ResultsScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderMenuTarget.h"
@@ -57,6 +58,8 @@ void Battle::Go() {
     App().ReturnToEditor();
     return;
   }
+  // After the end, a look at the map goes back to the results.
+  if (setupPhase == 0 && ShowResultsAgain()) return;
   // In TCP/IP play the GO first sends this side's orders; the battle goes on once both
   // sides' orders are here.
   MapAppServices& app = App();
@@ -102,6 +105,13 @@ void Battle::CraterInfantryPositions() {
     if (infantry == nullptr || unit->IsPassenger() || unit->GetSideIndex() == attacker) continue;
     map->AddImpactCrater(unit->x, unit->y, infantry->IsSquad() ? 260.0f : 155.0f, true, false);
   }
+}
+
+bool Battle::ShowResultsAgain() {
+  if (resultsScreen == nullptr || resultsShown == 0 || !IsOver()) return false;
+  SetViewActive(false);
+  resultsScreen->ShowResultsAgain();
+  return true;
 }
 
 void Battle::OrdersGo() {

@@ -21,4 +21,6 @@ class ResultsScreen {
   virtual void ShowNetworkPanel() = 0;
   // Makes the results view (the old one, if any, replaced).
   virtual void ShowResults(const BattleResults& results) = 0;
+  // Shows the results view again after the players looked at the map.
+  virtual void ShowResultsAgain() = 0;
 };

@@ -36,11 +36,13 @@ class FakeResultsScreen : public ResultsScreen {
     ++shown;
     lastLevel = results.level;
   }
+  void ShowResultsAgain() override { ++again; }
   int32_t state = 0;
   int32_t leaves = 0;
   int32_t holds = 0;
   int32_t panels = 0;
   int32_t shown = 0;
+  int32_t again = 0;
   int32_t lastLevel = -2;
 };
 
@@ -421,4 +423,22 @@ TEST(BattleResults, HeadlessBattleRunsToTheEndAndReportsTheOutcome) {
   EXPECT_NE(report.find("Result Allied Major Victory\n"), std::string::npos);
   EXPECT_NE(report.find("Row 0: 3 casualties ("), std::string::npos);
   EXPECT_NE(report.find("Shares 0.2000 0.8000\n"), std::string::npos);
+
+  // GO on the ended battle (the players looked at the map) brings the results back: no turn
+  // past the last is played and nothing is counted again.
+  FakeResultsScreen screen;
+  battle.resultsScreen = &screen;
+  const int32_t turn = battle.currentTurn;
+  const int32_t shown = battle.resultsShown;
+  const uint32_t generator = RandomState();
+  battle.DoCommand(9);
+  battle.DoCommand(18);
+  EXPECT_EQ(screen.again, 2);
+  EXPECT_EQ(screen.shown, 0);
+  EXPECT_EQ(battle.currentTurn, turn);
+  EXPECT_EQ(battle.resultsShown, shown);
+  EXPECT_EQ(battle.packets.Count(), 0);
+  EXPECT_EQ(RandomState(), generator);
+  EXPECT_EQ(rig.headless.ResultsReport(), report);
+  battle.resultsScreen = nullptr;
 }
