@@ -164,3 +164,36 @@ TEST(BattlefieldPasses, TheGroundIsSentFromEveryBearingAlsoAfterTheMen) {
   }
   EXPECT_GT(menTriangles, 0);
 }
+
+TEST(BattlefieldPasses, TheMenOfTheStartViewAreDrawnAtLevelsOneToThree) {
+  // Each side's start view looks over its own men from behind them. Their blocks are only
+  // partly in view from low down, so whether they are drawn rests on their own boxes.
+  PassWorld w;
+  ASSERT_NE(w.battle, nullptr);
+  Map& map = *w.battle->map;
+  for (int32_t side = 0; side < 2; ++side) map.camera.viewLevel[side] = -1;
+  w.battle->SetStartViews();
+  for (int32_t level : {1, 2, 3}) {
+    for (int32_t side = 0; side < 2; ++side) map.camera.viewLevel[side] = level;
+    w.renderer.RenderBegin();
+    map.Invalidate();
+    map.SetupCamera();
+    map.UpdateViewCulling();
+    w.Pass([&map] { map.DrawBackdrop(); });
+    const GGraph3D::TriangleCounts men = w.Pass([&map] { map.DrawUnits(); });
+    w.Pass([&map] { map.DrawTerrain(); });
+    w.renderer.RenderEnd();
+    w.device.Settle();
+    EXPECT_GT(men.sent, 100) << level;
+    w.Save("start-view-level" + std::to_string(level) + ".bmp");
+  }
+  // A box out of view still keeps a man out of the frame: looking away from them, none is sent.
+  w.Place(2, 400.0f, 400.0f, 1.5707964f);
+  w.renderer.RenderBegin();
+  map.Invalidate();
+  map.SetupCamera();
+  map.UpdateViewCulling();
+  EXPECT_EQ(w.Pass([&map] { map.DrawUnits(); }).given, 0);
+  w.renderer.RenderEnd();
+  w.device.Settle();
+}
