@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "LargeBattleWorld.h"
+#include "BusyFrameScene.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
 #include "app/BusyFrameHosts.h"
@@ -41,55 +41,6 @@
 #include "platform/PSurface.h"
 
 namespace {
-
-constexpr int32_t kWidth = 1024;
-constexpr int32_t kHeight = 768;
-
-// The large battle with its textures, read once for every benchmark of the run. The renderer
-// lives as long: the textures are made for it.
-struct Scene {
-  Scene() : screen(kWidth, kHeight, PPixelFormat::kRGB565), device(&screen, 2), host(&device, &screen, true),
-            renderer(&host) {
-    LargeBattleWorld::Get("busyframe");
-    textures = std::make_unique<StandInTextureHost>(32);
-    {
-      // The renderer takes no fonts from the stand-in bitmaps.
-      GGraphicHost::SetCurrent(nullptr);
-      renderer.Init3D();
-      GGraphicHost::SetCurrent(textures.get());
-    }
-    VehicleDraw::Install();
-    InfantryModelDraw::Install();
-    SetUnitDrawHost(&unitHost);
-    headless.SetHost(std::make_unique<ScreenHost>(kWidth, kHeight));
-    loaded = LargeBattleWorld::Load(headless);
-    Battle* battle = headless.GetBattle();
-    if (!loaded || battle == nullptr || battle->map == nullptr) {
-      loaded = false;
-      return;
-    }
-    // The set-up GO and one minute of battle: the forces met, craters and losses on the ground.
-    headless.Go(1);
-    headless.Go(101);
-    gGraph3D = &renderer;
-    unitHost.map = battle->map;
-    loaded = battle->LoadTextures(false);
-    gGraph3D = nullptr;
-  }
-  PSurface screen;
-  PSoft3DDevice device;
-  GGraph3DHost host;
-  GGraph3D renderer;
-  std::unique_ptr<StandInTextureHost> textures;
-  MapUnitDrawHost unitHost;
-  HeadlessBattle headless;
-  bool loaded = false;
-};
-
-Scene& TheScene() {
-  static Scene* scene = new Scene;  // kept to the end of the program with its textures
-  return *scene;
-}
 
 void BusyFrame(benchmark::State& state) {
   const auto level = static_cast<int32_t>(state.range(0));
@@ -112,22 +63,8 @@ void BusyFrame(benchmark::State& state) {
   GGraph3D& renderer = scene.renderer;
   gGraph3D = &renderer;
   map.display.drawState = 2;
-  // The busiest ground: the unit with the most others within 150 m.
   float cx = 0.0f, cy = 0.0f;
-  int32_t most = -1;
-  for (int32_t i = 0; i < battle->UnitCount(); ++i) {
-    const Unit& a = *battle->UnitAt(i);
-    int32_t near = 0;
-    for (int32_t j = 0; j < battle->UnitCount(); ++j) {
-      const Unit& b = *battle->UnitAt(j);
-      if ((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) < 150.0f * 150.0f) ++near;
-    }
-    if (near > most) {
-      most = near;
-      cx = a.x;
-      cy = a.y;
-    }
-  }
+  BusiestGround(*battle, cx, cy);
   for (int32_t side = 0; side < 2; ++side) {
     map.camera.viewLevel[side] = level;
     map.camera.bearing[side] = 1.2f;

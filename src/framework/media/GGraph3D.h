@@ -181,6 +181,7 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   // The back-face culling state, for drawing that switches it and restores it.
   bool IsBackfaceCulling() const { return backfaceCulling_; }
   void SetCullWinding(bool on) { cullWinding_ = on; }
+  bool IsCullWinding() const { return cullWinding_; }
 
   // Drawing entry points. Strip and fan calls take the number of triangles n (n + 2 points);
   // clip says the geometry may reach outside the view volume.
@@ -261,8 +262,9 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   void Submit(P3DPrimitive type, int32_t n, const void* vertices, bool textured);
   void Queue(P3DPrimitive type, int32_t n, const void* vertices, bool textured);
   void DrawAtOnce(P3DPrimitive type, int32_t n, const void* vertices, bool textured);
-  // A new owning group of the queue's records, sorted farthest first.
-  GObjectGroup* BuildTranslucentList();
+  // The queue's records into translucentList_, sorted farthest first (equal keys in the order
+  // they were queued); the list keeps its storage from frame to frame.
+  void BuildTranslucentList();
   void DrawTranslucentItem(const TranslucentItem& item);
   void DrainTranslucentQueue();
   void DisableStage();
@@ -351,6 +353,7 @@ class GGraph3D : public GObject, public GGraphicRenderer {
 
   std::vector<uint8_t> queue_;
   size_t queueWrite_ = 0;
+  std::vector<TranslucentItem> translucentList_;
   int32_t maxTextureSize_ = 256;
   std::vector<uint8_t> alpha_;
   size_t alphaWrite_ = 0;

@@ -1,10 +1,10 @@
 // Deferred translucent triangles: on a device that needs translucent triangles drawn back
 // to front, the pipeline's translucent output is copied, already in screen space, into a
 // fixed queue and drawn farthest first at the end of the frame.
+#include <algorithm>
 #include <cstring>
 
 #include "framework/core/GErrorLog.h"
-#include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
@@ -97,9 +97,12 @@ void GGraph3D::DrawAtOnce(P3DPrimitive type, int32_t n, const void* vertices, bo
   device->SetRenderState(P3DState::kAlphaBlendEnable, savedBlend);
 }
 
-GObjectGroup* GGraph3D::BuildTranslucentList() {
-  GObjectGroup* list = new GObjectGroup;
-  list->IObjectGroup();
+void GGraph3D::BuildTranslucentList() {
+  // Room for the most records the queue can hold (each at least a header and a coloured
+  // triangle), made once: no frame after the first allocates for its list.
+  constexpr size_t kMostRecords = kQueueBytes / (kHeaderBytes + 3 * sizeof(ColouredScreenVertex)) + 1;
+  if (translucentList_.capacity() < kMostRecords) translucentList_.reserve(kMostRecords);
+  translucentList_.clear();
   size_t offset = 0;
   while (offset < queueWrite_) {
     RecordHeader header;
@@ -112,11 +115,14 @@ GObjectGroup* GGraph3D::BuildTranslucentList() {
       key += z;
     }
     uint8_t alpha = header.textured != 0 ? alpha_[alphaRead_++] : 0xFF;
-    list->Append(new TranslucentItem(key, offset, alpha));
+    translucentList_.emplace_back(key, offset, alpha);
     offset += kHeaderBytes + size * static_cast<size_t>(header.count);
   }
-  list->QuickSort(&CompareTranslucentItems, nullptr);
-  return list;
+  // Equal keys keep the queue's order, so that the same frame blends the same way everywhere.
+  std::sort(translucentList_.begin(), translucentList_.end(), [](TranslucentItem& a, TranslucentItem& b) {
+    const int32_t order = CompareTranslucentItems(&a, &b, nullptr);
+    return order != 0 ? order < 0 : a.offset < b.offset;
+  });
 }
 
 void GGraph3D::DrawTranslucentItem(const TranslucentItem& item) {
@@ -148,13 +154,8 @@ void GGraph3D::DrainTranslucentQueue() {
   alphaRead_ = 0;
   translucentPhase_ = true;
   texture_ = nullptr;
-  GObjectGroup* list = BuildTranslucentList();
-  list->ForEach(
-      [](GObject* item, void* renderer) {
-        static_cast<GGraph3D*>(renderer)->DrawTranslucentItem(*static_cast<TranslucentItem*>(item));
-      },
-      this);
-  SafeDelete(list);
+  BuildTranslucentList();
+  for (const TranslucentItem& item : translucentList_) DrawTranslucentItem(item);
   device->SetRenderState(P3DState::kAlphaBlendEnable, savedBlend);
   translucentPhase_ = false;
 }

@@ -105,13 +105,13 @@ void DrawArms(const Infantry& unit, int32_t i, int32_t level, bool flag) {
   if (second != first) Bind(second);
   g->PushMatrix();
   g->Mirror(true, false, false);
-  g->SetCullWinding(true);
+  g->SetCullWinding(false);
   g->TranslateXZ(surrendered ? -13.5f : -15.5f, z);
   g->RotateZ(Pose(unit, kShoulderTurn2, i));
   g->RotateX(Pose(unit, kShoulderSwing2, i));
   g->RotateY(Pose(unit, kShoulderRoll2, i));
   InfantryDraw::DrawPart(parts.upper, flag);
-  g->SetCullWinding(false);
+  g->SetCullWinding(true);
   g->PushMatrix();
   g->TranslateXZ(4.45f, -20.0f);
   g->RotateX(Pose(unit, kElbow2, i));
@@ -158,19 +158,19 @@ void DrawLegs(const Infantry& unit, int32_t i, int32_t level, bool flag) {
     g->PushMatrix();
     if (second) {
       g->Mirror(true, false, false);
-      g->SetCullWinding(true);
+      g->SetCullWinding(false);
     }
     g->Translate(-7.5f, hipY, 70.0f);
     g->RotateX(Pose(unit, second ? kHipSwing2 : kHipSwing1, i));
     g->RotateY(Pose(unit, second ? kHipSpread2 : kHipSpread1, i));
     if (level == 5) {
       InfantryDraw::DrawPart(FigureMesh::kLeg5, flag);
-      if (second) g->SetCullWinding(false);
+      if (second) g->SetCullWinding(true);
       g->PopMatrix();
       continue;
     }
     InfantryDraw::DrawPart(kThighs[level], flag);
-    if (second) g->SetCullWinding(false);
+    if (second) g->SetCullWinding(true);
     g->PushMatrix();
     g->TranslateXZ(second ? -kneeX : kneeX, -29.5f);
     g->RotateX(Pose(unit, second ? kKnee2 : kKnee1, i));
@@ -368,9 +368,9 @@ void InfantryDraw::DrawHelmetShell(bool flag) {
   } else {
     g->SetColor(0.1f, 0.05f, 0.1f);
   }
-  g->SetCullWinding(true);
-  DrawPart(FigureMesh::kHelmetInner, flag);
   g->SetCullWinding(false);
+  DrawPart(FigureMesh::kHelmetInner, flag);
+  g->SetCullWinding(true);
   if (red) {
     g->SetColor(0.36f, 0.0f, 0.11f);
   } else {

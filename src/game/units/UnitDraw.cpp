@@ -105,8 +105,6 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
   // 8: the footprint's view state and the model's place.
   const int32_t viewState = map->FootprintViewState(sx, sy, radius);
   if (viewState == 0) return;
-  // The bounding box is tested in world space, before the model is placed.
-  const bool shown = viewState == 2 || lastSeen || IsVisible();
   g->PushMatrix();
   if (lastSeen) {
     if (cameraLevel < 4) {
@@ -135,7 +133,9 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
     }
   }
 
-  // 9: the model, its marker and extras, the pick hit.
+  // 9: the model, its marker and extras, the pick hit. The bounding box is the model's own,
+  // so it is tested once the model is placed.
+  const bool shown = viewState == 2 || lastSeen || IsVisible();
   const bool selected = battle->GetSelectedUnit() == static_cast<const MapUnitView*>(this);
   bool haveBounds = false;
   GRect bounds{};

@@ -128,7 +128,7 @@ TEST(EffectsPicture, PinnedAtOneAndTwoThreads) {
   const bool save = std::getenv("TARVANE_SAVE_PICTURES") != nullptr;
   const uint64_t one = DrawAt(1, save);
   EXPECT_EQ(DrawAt(2, false), one);
-  EXPECT_EQ(one, 16749585695351499446ull) << one;
+  EXPECT_EQ(one, 10558799080366123571ull) << one;
 }
 
 }  // namespace

@@ -44,6 +44,8 @@ struct DrawRig {
     InfantryDraw::DrawFigure(unit, level, 0, flag);
     EXPECT_EQ(r.r->Depth(), depth);
     EXPECT_TRUE(r.r->IsBackfaceCulling());
+    // Mirrored limbs flip the winding and put it back: what is drawn next faces the right way.
+    EXPECT_TRUE(r.r->IsCullWinding());
     return r.r->FrameTriangles().given;
   }
   int64_t Squad(Infantry& unit, float size = 0.02f) {

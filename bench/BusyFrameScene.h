@@ -1,0 +1,90 @@
+#pragma once
+// The busy battlefield's scene, made once for every benchmark of a program: the large battle
+// (150 units a side on the 250 x 250 tile reference map) with a small stand-in picture for
+// every texture, at the end of its first minute (the set-up GO and one turn computed
+// headless), and a 1024 x 768 software device with its renderer.
+#include <memory>
+
+#include "LargeBattleWorld.h"
+#include "app/BusyFrameHosts.h"
+#include "framework/media/GGraph3D.h"
+#include "framework/media/GGraph3DHost.h"
+#include "framework/media/GraphicsTestHost.h"
+#include "game/draw/VehicleDraw.h"
+#include "game/map/Map.h"
+#include "game/models/InfantryModelDraw.h"
+#include "game/units/Unit.h"
+#include "game/units/UnitDrawHost.h"
+#include "platform/PSoft3DDevice.h"
+#include "platform/PSurface.h"
+
+namespace {
+
+constexpr int32_t kWidth = 1024;
+constexpr int32_t kHeight = 768;
+
+// The large battle with its textures, read once for every benchmark of the run. The renderer
+// lives as long: the textures are made for it.
+struct Scene {
+  Scene() : screen(kWidth, kHeight, PPixelFormat::kRGB565), device(&screen, 2), host(&device, &screen, true),
+            renderer(&host) {
+    LargeBattleWorld::Get("busyframe");
+    textures = std::make_unique<StandInTextureHost>(32);
+    {
+      // The renderer takes no fonts from the stand-in bitmaps.
+      GGraphicHost::SetCurrent(nullptr);
+      renderer.Init3D();
+      GGraphicHost::SetCurrent(textures.get());
+    }
+    VehicleDraw::Install();
+    InfantryModelDraw::Install();
+    SetUnitDrawHost(&unitHost);
+    headless.SetHost(std::make_unique<ScreenHost>(kWidth, kHeight));
+    loaded = LargeBattleWorld::Load(headless);
+    Battle* battle = headless.GetBattle();
+    if (!loaded || battle == nullptr || battle->map == nullptr) {
+      loaded = false;
+      return;
+    }
+    // The set-up GO and one minute of battle: the forces met, craters and losses on the ground.
+    headless.Go(1);
+    headless.Go(101);
+    gGraph3D = &renderer;
+    unitHost.map = battle->map;
+    loaded = battle->LoadTextures(false);
+    gGraph3D = nullptr;
+  }
+  PSurface screen;
+  PSoft3DDevice device;
+  GGraph3DHost host;
+  GGraph3D renderer;
+  std::unique_ptr<StandInTextureHost> textures;
+  MapUnitDrawHost unitHost;
+  HeadlessBattle headless;
+  bool loaded = false;
+};
+
+Scene& TheScene() {
+  static Scene* scene = new Scene;  // kept to the end of the program with its textures
+  return *scene;
+}
+
+// The busiest ground: where the unit with the most others within 150 m stands.
+void BusiestGround(const Battle& battle, float& x, float& y) {
+  int32_t most = -1;
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+    const Unit& a = *battle.UnitAt(i);
+    int32_t near = 0;
+    for (int32_t j = 0; j < battle.UnitCount(); ++j) {
+      const Unit& b = *battle.UnitAt(j);
+      if ((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) < 150.0f * 150.0f) ++near;
+    }
+    if (near > most) {
+      most = near;
+      x = a.x;
+      y = a.y;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+#pragma once
+// The test scenario (800 m, six units with their figures) read through the headless battle
+// with the real unit kinds, on the software device at 1024 x 768 with a stand-in picture for
+// every texture; its frame's passes can be run one by one.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "app/BusyFrameHosts.h"
+#include "app/GameFile.h"
+#include "app/GameFileSettings.h"
+#include "framework/core/GFile.h"
+#include "framework/kernel/GKernel.h"
+#include "framework/media/GGraph3D.h"
+#include "framework/media/GGraph3DHost.h"
+#include "framework/media/GraphicsTestHost.h"
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/battle/HeadlessHost.h"
+#include "game/draw/VehicleDraw.h"
+#include "game/map/Map.h"
+#include "game/models/InfantryModelDraw.h"
+#include "game/units/Hack.h"
+#include "game/units/Inanimate.h"
+#include "game/units/Infantry.h"
+#include "game/units/Unit.h"
+#include "game/units/UnitDrawHost.h"
+#include "game/units/Vehicle.h"
+#include "platform/PBitmapFile.h"
+#include "platform/PClock.h"
+#include "platform/PFile.h"
+#include "platform/PPath.h"
+#include "platform/PSoft3DDevice.h"
+#include "platform/PSurface.h"
+
+inline constexpr int32_t kScenarioFrameWidth = 1024;
+inline constexpr int32_t kScenarioFrameHeight = 768;
+
+inline bool LoadScenario(HeadlessBattle& headless, const std::string& native) {
+  const std::string path = PPath::ToProgram(native);
+  auto handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
+  if (handle == nullptr) return false;
+  GFile file;
+  if (!file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) return false;
+  GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
+                      headless.Host().battle =
+                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
+                    }};
+  GameFileSettings settings;
+  Battle* battle = nullptr;
+  Campaign* operation = nullptr;
+  if (gameFile.Read(file, settings, battle, operation) != GameFile::kAccepted || battle == nullptr) return false;
+  delete operation;
+  headless.MakeCurrentBattle(battle);
+  battle->ComputeVisibility();
+  battle->PrepareForPlay();
+  return true;
+}
+
+// The scenario's world, made afresh; battle is null when the scenario could not be read.
+struct ScenarioFrameWorld {
+  PSurface screen{kScenarioFrameWidth, kScenarioFrameHeight, PPixelFormat::kRGB565};
+  PSoft3DDevice device{&screen, 1};
+  GGraph3DHost host{&device, &screen, true};
+  GGraph3D renderer{&host};
+  std::unique_ptr<StandInTextureHost> textures;
+  GKernel kernel;
+  MapUnitDrawHost unitHost;
+  UnitDrawHost* previousUnitHost = nullptr;
+  std::unique_ptr<HeadlessBattle> headless;
+  Battle* battle = nullptr;
+
+  ScenarioFrameWorld() {
+    PClock::SetFake([] { return uint64_t{5000}; });
+    renderer.Init3D();  // before the bitmaps' host: the renderer takes no fonts from stand-ins
+    textures = std::make_unique<StandInTextureHost>(16);
+    kernel.FindProgramFolder();
+    Hack::LoadTables();
+    Infantry::Register();
+    Vehicle::Register();
+    Inanimate::Register();
+    VehicleDraw::Install();
+    InfantryModelDraw::Install();
+    previousUnitHost = GetUnitDrawHost();
+    SetUnitDrawHost(&unitHost);
+    headless = std::make_unique<HeadlessBattle>();
+    headless->SetHost(std::make_unique<ScreenHost>(kScenarioFrameWidth, kScenarioFrameHeight));
+    const bool loaded = LoadScenario(*headless, std::string(TARVANE_TEST_GAMES_DIR) + "/Scenarios/Test Scenario.wrb");
+    battle = headless->GetBattle();
+    if (!loaded || battle == nullptr || battle->map == nullptr) {
+      battle = nullptr;
+      return;
+    }
+    unitHost.map = battle->map;
+    gGraph3D = &renderer;
+    EXPECT_TRUE(battle->LoadTextures(false));
+    headless->Host().options[2] = 2;
+    headless->Host().options[4] = 2;
+    headless->Host().options[9] = 2;
+    battle->map->display.drawState = 2;
+  }
+  ~ScenarioFrameWorld() {
+    gGraph3D = nullptr;
+    headless.reset();
+    SetUnitDrawHost(previousUnitHost);
+    Hack::FreeTables();
+    PClock::SetFake(nullptr);
+  }
+  ScenarioFrameWorld(const ScenarioFrameWorld&) = delete;
+  ScenarioFrameWorld& operator=(const ScenarioFrameWorld&) = delete;
+
+  void Place(int32_t level, float x, float y, float bearing) {
+    Map& map = *battle->map;
+    for (int32_t side = 0; side < 2; ++side) {
+      map.camera.viewLevel[side] = level;
+      map.camera.bearing[side] = bearing;
+      map.camera.x[side] = x;
+      map.camera.y[side] = y;
+    }
+  }
+  // Triangles given to the renderer and sent to the device by one pass.
+  template <class F>
+  GGraph3D::TriangleCounts Pass(F&& pass) {
+    renderer.ResetTriangleCounts();
+    pass();
+    return renderer.FrameTriangles();
+  }
+  void Save(const std::string& name) {
+    if (const char* save = std::getenv("TARVANE_SAVE_PICTURES")) PBitmapFile::WriteSurface(screen, save + name);
+  }
+};
