@@ -1398,10 +1398,13 @@ std::vector<ModelCallLog::Call> TankCalls(int32_t routine, const ModelDrawValues
   return log.Calls();
 }
 
+// The first half's authored turreted tanks on two track loops.
+const std::vector<int32_t> kFirstHalfTanks = {3, 4, 7, 8, 9, 11, 13, 24, 25};
+
 TEST(FirstHalfTanks, SourcesLayOutTheirOwnGroupsWithinTheBlocksCounts) {
   // The block fixes counts only: each source's groups are its own, and what the build draws
   // passes the validator; a face more, or a group fewer, no longer does.
-  for (int32_t routine : {3, 4, 7, 24, 25}) {
+  for (int32_t routine : kFirstHalfTanks) {
     const ModelContract& c = Routine(routine);
     ASSERT_TRUE(c.firstHalf);
     ModelSourceInfo info;
@@ -1433,7 +1436,7 @@ TEST(FirstHalfTanks, TracksAreTwoLoopsRollingWithTheirSidesOffset) {
   // Two loops of two strips, 10 triangles each: the + strip rides on the ground, the - strip over
   // the top; a side's offset moves its own strips' v only, and forward.
   using K = ModelCallLog::Kind;
-  for (int32_t routine : {3, 4, 7, 24, 25}) {
+  for (int32_t routine : kFirstHalfTanks) {
     auto strips = [routine](const ModelDrawValues& v) {
       std::vector<ModelCallLog::Call> out;
       for (const auto& call : TankCalls(routine, v))
@@ -1461,7 +1464,7 @@ TEST(FirstHalfTanks, TracksAreTwoLoopsRollingWithTheirSidesOffset) {
 }
 
 TEST(FirstHalfTanks, HatchesStandOnTheirStagesAndTheFiguresFit) {
-  for (int32_t routine : {3, 4, 7, 24, 25}) {
+  for (int32_t routine : kFirstHalfTanks) {
     ModelSourceInfo info;
     Authored(routine, &info);
     ASSERT_GE(info.hatches.size(), 2u) << routine;
@@ -1487,7 +1490,7 @@ TEST(FirstHalfTanks, TheGunsEndOnTheFlashPointAndTurnAboutThePivot) {
   // The barrel's far end lies on the flash y; elevating the gun leaves the hull's calls as they
   // were and moves the barrel's.
   using K = ModelCallLog::Kind;
-  for (int32_t routine : {3, 4, 7, 24, 25}) {
+  for (int32_t routine : kFirstHalfTanks) {
     const ModelContract& c = Routine(routine);
     float far = -1.0f;
     for (const auto& call : TankCalls(routine))
