@@ -1304,6 +1304,32 @@ TEST(FirstHalfModels, TheJeepsRollOnFourWheelsOnTheirAxles) {
   }
 }
 
+TEST(FirstHalfModels, TheArmouredCarRollsOnSixWheelsOnItsThreeAxles) {
+  // Slot 17: per side three wheels of three strips (two lower arcs on the ground, one over the
+  // top), the axles 1.93 m and 1.22 m apart.
+  const std::vector<StripSpan> spans = StripSpans(17);
+  ASSERT_EQ(spans.size(), 18u);
+  for (const int32_t side : {1, -1}) {
+    int32_t grounded = 0, upper = 0;
+    std::set<int32_t> axles;
+    for (const StripSpan& s : spans) {
+      if ((s.lo[0] > 0.0f ? 1 : -1) != side) continue;
+      if (s.lo[2] <= 0.0015f) {
+        ++grounded;
+      } else {
+        ++upper;
+        axles.insert(static_cast<int32_t>(std::lround((s.lo[1] + s.hi[1]) * 0.5f * 28.867f * 100.0f)));
+      }
+    }
+    EXPECT_EQ(grounded, 6) << "side " << side;
+    EXPECT_EQ(upper, 3) << "side " << side;
+    ASSERT_EQ(axles.size(), 3u) << "side " << side;
+    const std::vector<int32_t> y(axles.begin(), axles.end());
+    EXPECT_NEAR(y[1] - y[0], 122, 3) << "side " << side;
+    EXPECT_NEAR(y[2] - y[1], 193, 3) << "side " << side;
+  }
+}
+
 TEST(FirstHalfModels, TheTruckRunsOnThreeAxlesWithDualRearWheels) {
   const std::vector<StripSpan> spans = StripSpans(31);
   ASSERT_EQ(spans.size(), 30u);
@@ -1373,6 +1399,39 @@ TEST(FirstHalfModels, TheGunMountsTurnButDrawAlikeWhateverTheTilt) {
   }
 }
 
+TEST(FirstHalfModels, TheHowitzerMountTurnsAndElevatesAboutOnePivotWhateverTheTilt) {
+  // Slot 16: the mount ignores the tilt, and the turn and the elevation both act about the
+  // contract's gun pivot, leaving the hull where it was.
+  using K = ModelCallLog::Kind;
+  const ModelRecord& r = Authored(16);
+  const ModelContract& c = Routine(16);
+  ModelDrawValues tilted, aimed;
+  tilted.turretTilt = 12.0f;
+  aimed.turretAngle = 40.0f;
+  aimed.gunElevation = 15.0f;
+  const auto still = Drawn(r, {}), leaning = Drawn(r, tilted), laid = Drawn(r, aimed);
+  ASSERT_EQ(still.size(), leaning.size());
+  ASSERT_EQ(still.size(), laid.size());
+  for (size_t i = 0; i < still.size(); ++i) EXPECT_EQ(still[i].args, leaning[i].args) << "call " << i;
+  int32_t turns = 0, elevations = 0;
+  bool atPivot = false;
+  for (size_t i = 0; i < laid.size(); ++i) {
+    const auto& call = laid[i];
+    if (call.kind == K::kTranslate && call.args.size() == 3)
+      atPivot = atPivot || (call.args[0] == c.gunPivot.p[0] && call.args[1] == c.gunPivot.p[1] && call.args[2] == c.gunPivot.p[2]);
+    if (call.kind == K::kRotateZ) {
+      ++turns;
+      EXPECT_TRUE(atPivot);
+    }
+    if (call.kind == K::kRotateX) ++elevations;
+    if (call.stage == ModelCallLog::Stage::kHull && IsDrawn(call.kind)) {
+      EXPECT_EQ(call.args, still[i].args) << "call " << i;
+    }
+  }
+  EXPECT_EQ(turns, 1);
+  EXPECT_EQ(elevations, 1);
+}
+
 TEST(FirstHalfModels, TheArmourTestHullStoresItsFootprintForItsShadow) {
   for (int32_t slot : {96, 97}) {
     std::array<float, 4> f{};
@@ -1417,10 +1476,13 @@ std::vector<ModelCallLog::Call> TankCalls(int32_t routine, const ModelDrawValues
   return log.Calls();
 }
 
+// The first half's authored turreted tanks on two track loops.
+const std::vector<int32_t> kFirstHalfTanks = {3, 4, 7, 8, 9, 10, 11, 12, 13, 14, 15, 19, 24, 25};
+
 TEST(FirstHalfTanks, SourcesLayOutTheirOwnGroupsWithinTheBlocksCounts) {
   // The block fixes counts only: each source's groups are its own, and what the build draws
   // passes the validator; a face more, or a group fewer, no longer does.
-  for (int32_t routine : {3, 4, 7, 24, 25}) {
+  for (int32_t routine : kFirstHalfTanks) {
     const ModelContract& c = Routine(routine);
     ASSERT_TRUE(c.firstHalf);
     ModelSourceInfo info;
@@ -1452,7 +1514,7 @@ TEST(FirstHalfTanks, TracksAreTwoLoopsRollingWithTheirSidesOffset) {
   // Two loops of two strips, 10 triangles each: the + strip rides on the ground, the - strip over
   // the top; a side's offset moves its own strips' v only, and forward.
   using K = ModelCallLog::Kind;
-  for (int32_t routine : {3, 4, 7, 24, 25}) {
+  for (int32_t routine : kFirstHalfTanks) {
     auto strips = [routine](const ModelDrawValues& v) {
       std::vector<ModelCallLog::Call> out;
       for (const auto& call : TankCalls(routine, v))
@@ -1480,7 +1542,7 @@ TEST(FirstHalfTanks, TracksAreTwoLoopsRollingWithTheirSidesOffset) {
 }
 
 TEST(FirstHalfTanks, HatchesStandOnTheirStagesAndTheFiguresFit) {
-  for (int32_t routine : {3, 4, 7, 24, 25}) {
+  for (int32_t routine : kFirstHalfTanks) {
     ModelSourceInfo info;
     Authored(routine, &info);
     ASSERT_GE(info.hatches.size(), 2u) << routine;
@@ -1506,7 +1568,7 @@ TEST(FirstHalfTanks, TheGunsEndOnTheFlashPointAndTurnAboutThePivot) {
   // The barrel's far end lies on the flash y; elevating the gun leaves the hull's calls as they
   // were and moves the barrel's.
   using K = ModelCallLog::Kind;
-  for (int32_t routine : {3, 4, 7, 24, 25}) {
+  for (int32_t routine : kFirstHalfTanks) {
     const ModelContract& c = Routine(routine);
     float far = -1.0f;
     for (const auto& call : TankCalls(routine))
