@@ -80,13 +80,14 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
   // A goal outside the start's region is never reached (an impassable start is left to the
   // search, since its steps may lead into several regions).
   int64_t reach = -1;
-  if (work.settleUnreachable) {
+  if (work.settleUnreachable && work.SawFailure(moveClass, revision)) {
     const MapPathRegions::Labels& labels = routes.regions.For(moveClass, grid);
     const uint32_t from = labels.label[static_cast<size_t>(sx) * static_cast<size_t>(h) + static_cast<size_t>(sy)];
     const uint32_t to = labels.label[static_cast<size_t>(gx) * static_cast<size_t>(h) + static_cast<size_t>(gy)];
     if (labels.usable && from != MapPathRegions::kNoRegion && to != from) reach = labels.reach[from];
   }
   const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points, reach);
+  if (result != kRouteFound) work.NoteFailure(moveClass, revision);
   work.Keep(moveClass, revision, key, size.worldWidth, size.worldHeight, result,
             result == kRouteFound ? &points : nullptr);
   return result;

@@ -136,6 +136,15 @@ class MapPathWork {
   bool settleUnreachable = true;
   int64_t settled = 0;        // searches so ended since the map was made
   std::vector<int32_t> flood;  // the cells a settling flood has still to step from
+  // Regions are found only for a grid on which a search has already ended without a route:
+  // most grids never see one, and labelling a large map's grid costs time and memory (several
+  // bytes a cell) that such grids would never win back.
+  bool SawFailure(int32_t moveClass, uint64_t revision) const {
+    return moveClass >= 0 && moveClass < kFailureClasses && failedRevision_[moveClass] == revision + 1;
+  }
+  void NoteFailure(int32_t moveClass, uint64_t revision) {
+    if (moveClass >= 0 && moveClass < kFailureClasses) failedRevision_[moveClass] = revision + 1;
+  }
 
   // The start and goal blocks of coarse cells filled for the search, restored afterwards.
   uint8_t saved[2][100] = {};
@@ -143,6 +152,8 @@ class MapPathWork {
   bool savedFlag[2] = {};
 
  private:
+  static constexpr int32_t kFailureClasses = 8;
+  uint64_t failedRevision_[kFailureClasses] = {};  // per move class: the revision + 1, 0 none
   // A cell's record is one word: the stamp of the search that visited it in the upper 12 bits,
   // its node in the lower 20 (the node budget fits), so that twice as many records share a
   // cache line as with a word each. The stamps run 1 to 4,095, then the records are cleared.

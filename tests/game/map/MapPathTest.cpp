@@ -689,6 +689,7 @@ TEST(MapRouteRegions, SearchesEndedEarlyGiveTheFullSearchesAnswers) {
 
 // Regions by hand: a ring of water parts the inside from the outside; a grid written with a
 // coarse cell outside any coarse block gets no regions, and its searches are all made.
+// Regions are consulted only once a search on the grid has failed.
 TEST_F(PathFinder, RingOfWaterPartsTheRegions) {
   for (int i = 20; i <= 30; ++i) {
     Set(i, 20, 25);
@@ -709,8 +710,13 @@ TEST_F(PathFinder, RingOfWaterPartsTheRegions) {
   EXPECT_EQ(labels.label[static_cast<size_t>(45 * h + 45)], outside);
   // The inside's 9 x 9 cells less the 4 corners closed, and the 40 closed cells beside them.
   EXPECT_EQ(labels.reach[inside], 77 + 40);
+  // The grid's first failed search is made in full; after it the grid's regions settle the
+  // next one without a node.
   const int64_t settled = map->routes.work.settled;
   EXPECT_EQ(Find(0, 25, 25, 5, 5), Map::kNoRoute);
+  EXPECT_EQ(map->routes.work.settled, settled);
+  EXPECT_EQ(map->routes.work.NodesTaken(), 77 + 40);
+  EXPECT_EQ(Find(0, 26, 26, 5, 5), Map::kNoRoute);
   EXPECT_EQ(map->routes.work.settled, settled + 1);
   EXPECT_EQ(map->routes.work.NodesTaken(), 0);
   grid.At(26, 27) = Map::kCoarseCell;
