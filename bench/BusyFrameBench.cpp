@@ -53,24 +53,9 @@ void BusyFrame(benchmark::State& state) {
     return;
   }
   Map& map = *battle->map;
-  HeadlessHost& app = scene.headless.Host();
-  app.options[2] = 2;   // Tree Display
-  app.options[4] = 2;   // Scale
-  app.options[9] = horizon;  // 2: 1,500 m; 0: unlimited
-  app.options[12] = 2;  // weather: Full
-  app.options[15] = 1;  // smoke
-  scene.device.SetThreadCount(threads);
+  SetBusyFrame(scene, map, horizon, threads);
   GGraph3D& renderer = scene.renderer;
-  gGraph3D = &renderer;
-  map.display.drawState = 2;
-  float cx = 0.0f, cy = 0.0f;
-  BusiestGround(*battle, cx, cy);
-  for (int32_t side = 0; side < 2; ++side) {
-    map.camera.viewLevel[side] = level;
-    map.camera.bearing[side] = 1.2f;
-    map.camera.x[side] = cx - Map::kOrbitDistance[level] * std::cos(1.2f);
-    map.camera.y[side] = cy - Map::kOrbitDistance[level] * std::sin(1.2f);
-  }
+  LookAtBusiestGround(*battle, map, level);
   std::vector<double> ms;
   std::vector<double> submitMs;  // until the frame's last triangle is handed to the device
   ms.reserve(static_cast<size_t>(state.max_iterations));

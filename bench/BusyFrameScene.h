@@ -3,6 +3,7 @@
 // (150 units a side on the 250 x 250 tile reference map) with a small stand-in picture for
 // every texture, at the end of its first minute (the set-up GO and one turn computed
 // headless), and a 1024 x 768 software device with its renderer.
+#include <cmath>
 #include <memory>
 
 #include "LargeBattleWorld.h"
@@ -84,6 +85,32 @@ void BusiestGround(const Battle& battle, float& x, float& y) {
       x = a.x;
       y = a.y;
     }
+  }
+}
+
+// A busy frame's settings: trees, scale, weather and smoke in full, the horizon given, the
+// device's drawing threads, and the map drawn in 3-D by the scene's renderer.
+void SetBusyFrame(Scene& scene, Map& map, int8_t horizon, int32_t threads) {
+  HeadlessHost& app = scene.headless.Host();
+  app.options[2] = 2;        // Tree Display
+  app.options[4] = 2;        // Scale
+  app.options[9] = horizon;  // 2: 1,500 m; 0: unlimited
+  app.options[12] = 2;       // weather: Full
+  app.options[15] = 1;       // smoke
+  scene.device.SetThreadCount(threads);
+  gGraph3D = &scene.renderer;
+  map.display.drawState = 2;
+}
+
+// Both sides' cameras at the level, looking over the busiest ground.
+void LookAtBusiestGround(const Battle& battle, Map& map, int32_t level) {
+  float cx = 0.0f, cy = 0.0f;
+  BusiestGround(battle, cx, cy);
+  for (int32_t side = 0; side < 2; ++side) {
+    map.camera.viewLevel[side] = level;
+    map.camera.bearing[side] = 1.2f;
+    map.camera.x[side] = cx - Map::kOrbitDistance[level] * std::cos(1.2f);
+    map.camera.y[side] = cy - Map::kOrbitDistance[level] * std::sin(1.2f);
   }
 }
 

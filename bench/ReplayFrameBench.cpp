@@ -111,26 +111,9 @@ void ReplayFrame(benchmark::State& state) {
     return;
   }
   Map& map = *battle->map;
-  HeadlessHost& app = scene.headless.Host();
-  app.options[2] = 2;   // Tree Display
-  app.options[4] = 2;   // Scale
-  app.options[9] = 2;   // Horizon: 1,500 m
-  app.options[12] = 2;  // weather: Full
-  app.options[15] = 1;  // smoke
-  scene.device.SetThreadCount(threads);
+  SetBusyFrame(scene, map, 2, threads);
   PClock::SetFake([] { return gFakeNow; });
-  gGraph3D = &scene.renderer;
-  map.display.drawState = 2;
-  auto follow = [&]() {
-    float cx = 0.0f, cy = 0.0f;
-    BusiestGround(*battle, cx, cy);
-    for (int32_t side = 0; side < 2; ++side) {
-      map.camera.viewLevel[side] = level;
-      map.camera.bearing[side] = 1.2f;
-      map.camera.x[side] = cx - Map::kOrbitDistance[level] * std::cos(1.2f);
-      map.camera.y[side] = cy - Map::kOrbitDistance[level] * std::sin(1.2f);
-    }
-  };
+  auto follow = [&]() { LookAtBusiestGround(*battle, map, level); };
 
   std::vector<double> ms;
   ms.reserve(kFrames);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/BusyFrameHosts.h"
+#include "app/ScenarioFrameWorld.h"
 #include "app/GameFile.h"
 #include "app/GameFileSettings.h"
 #include "framework/core/GFile.h"
@@ -50,26 +51,7 @@ constexpr int32_t kWidth = 320;
 constexpr int32_t kHeight = 240;
 
 // A scenario read as the program opens one, prepared as the battle screen prepares it.
-bool Load(HeadlessBattle& headless, const std::string& native) {
-  const std::string path = PPath::ToProgram(native);
-  auto handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
-  if (handle == nullptr) return false;
-  GFile file;
-  if (!file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) return false;
-  GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
-                      headless.Host().battle =
-                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
-                    }};
-  GameFileSettings settings;
-  Battle* battle = nullptr;
-  Campaign* operation = nullptr;
-  if (gameFile.Read(file, settings, battle, operation) != GameFile::kAccepted || battle == nullptr) return false;
-  delete operation;
-  headless.MakeCurrentBattle(battle);
-  battle->ComputeVisibility();
-  battle->PrepareForPlay();
-  return true;
-}
+bool Load(HeadlessBattle& headless, const std::string& native) { return LoadScenario(headless, native); }
 
 struct Drawn {
   uint64_t hash = 0;
