@@ -128,6 +128,14 @@
 //                      sent its version (state 1)
 //   raw-send BYTES     the raw socket sends the bytes, given in hex (link frames included);
 //                      a word fill:N:HH stands for N bytes HH
+//   raw-join S         the raw peer plays a joining game as far as its orders: it answers the
+//                      game's version, reads the game's upload and reports itself ready;
+//                      passes (at most S seconds) until the game gives orders (state 6)
+//   raw-orders HOW     the raw peer sends an orders file as data messages of at most 8,191
+//                      bytes and the end: the game's own orders file of the battle, with one
+//                      change:
+//                      HOW flip: its text flag's byte flipped; rename: an opposing unit's
+//                      target is a unit of this side under a designation no unit has
 //   wait-alert N S     passes of the event loop until alert N is open (at most S seconds)
 //   raw-closed S       passes of the event loop until the game has closed the raw socket's
 //                      link (at most S seconds)
@@ -292,6 +300,10 @@ class Driver {
   // The raw peer: a socket of the driver's own that speaks to the hosting game.
   bool RawConnect(const std::string& rest);
   bool RawSend(const std::string& rest);
+  bool RawSendBytes(const std::string& bytes);
+  bool RawWaitState(int32_t state, std::chrono::steady_clock::time_point deadline);
+  bool RawJoin(const std::string& rest);
+  bool RawOrders(const std::string& how);
   bool RawClosed(const std::string& rest);
   bool WaitAlert(const std::string& rest);
   bool WaitLog(const std::string& rest);
@@ -806,6 +818,10 @@ bool Driver::RunLine(const std::string& line) {
     return RawConnect(rest);
   } else if (verb == "raw-send") {
     return RawSend(rest);
+  } else if (verb == "raw-join") {
+    return RawJoin(rest);
+  } else if (verb == "raw-orders") {
+    return RawOrders(rest);
   } else if (verb == "raw-closed") {
     return RawClosed(rest);
   } else if (verb == "wait-alert") {
@@ -1382,6 +1398,10 @@ bool Driver::RawSend(const std::string& rest) {
       bytes.push_back(static_cast<char>(std::stoul(word, nullptr, 16)));
     }
   }
+  return RawSendBytes(bytes);
+}
+
+bool Driver::RawSendBytes(const std::string& bytes) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   size_t sent = 0;
   while (sent < bytes.size()) {
@@ -1395,6 +1415,76 @@ bool Driver::RawSend(const std::string& rest) {
     if (sent < bytes.size() && !WaitPass(deadline, "room to send", true)) return false;
   }
   return true;
+}
+
+bool Driver::RawWaitState(int32_t state, std::chrono::steady_clock::time_point deadline) {
+  // What the game sends the raw peer (its version, the game's upload) is read and dropped.
+  char buffer[65536];
+  while (App()->Tcp().GetState() != state) {
+    while (recv(raw_, buffer, sizeof buffer, 0) > 0) {
+    }
+    if (!WaitPass(deadline, "state " + std::to_string(state))) return false;
+  }
+  return true;
+}
+
+// One message as the link frames it: a byte FC and the message's length, high byte first.
+std::string LinkFrame(const std::string& message) {
+  const auto size = static_cast<uint32_t>(message.size());
+  const std::string framed{static_cast<char>(0xFC), static_cast<char>(size >> 24), static_cast<char>(size >> 16),
+                           static_cast<char>(size >> 8), static_cast<char>(size)};
+  return framed + message;
+}
+
+bool Driver::RawJoin(const std::string& rest) {
+  if (raw_ < 0) return Fail("no raw peer");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(rest.c_str()));
+  if (!RawSendBytes(LinkFrame(std::string(1, static_cast<char>(TCPIP_MSG_VERSION_OK))))) return false;
+  if (!RawWaitState(TCPIP_STATE_SERVER_WAITING_FOR_CLIENT, deadline)) return false;
+  if (!RawSendBytes(LinkFrame(std::string(1, static_cast<char>(TCPIP_MSG_CLIENT_READY))))) return false;
+  return RawWaitState(TCPIP_STATE_ORDERS, deadline);
+}
+
+bool Driver::RawOrders(const std::string& how) {
+  if (raw_ < 0) return Fail("no raw peer");
+  if (how != "flip" && how != "rename") return Fail("raw-orders: " + how);
+  Battle* battle = App()->GetBattle();
+  if (battle == nullptr) return Fail("raw-orders: no battle");
+  // rename: an opposing unit's order names a unit of this side under a designation no unit
+  // has (letter 255, number 255); the sender's file holds that unit so, the game does not.
+  Unit* opposing = nullptr;
+  Unit* named = nullptr;
+  if (how == "rename") {
+    const int32_t own = App()->GetSideToPlay() == 1 ? 1 : 0;
+    for (int32_t i = 0; i < battle->UnitCount(); ++i) {
+      Unit* unit = battle->UnitAt(i);
+      if (unit->GetSideIndex() != own && opposing == nullptr) opposing = unit;
+      if (unit->GetSideIndex() == own && named == nullptr) named = unit;
+    }
+    if (opposing == nullptr || named == nullptr) return Fail("raw-orders: no unit of each side");
+  }
+  Unit* target = opposing != nullptr ? opposing->target : nullptr;
+  const uint16_t designation = named != nullptr ? named->designation : 0;
+  if (opposing != nullptr) {
+    opposing->target = named;
+    named->designation = 0xFFFF;
+  }
+  std::string orders;
+  const bool written = App()->TcpHost().WriteOrders(false, orders);
+  if (opposing != nullptr) {
+    opposing->target = target;
+    named->designation = designation;
+  }
+  if (!written || orders.size() < 3) return Fail("raw-orders: the orders file could not be written");
+  // The text flag (0 or 1) follows the two bytes of the seed.
+  if (how == "flip") orders[2] = static_cast<char>(orders[2] ^ 0x02);
+
+  std::string stream;
+  for (size_t at = 0; at < orders.size(); at += TcpTransfer::kChunk) {
+    stream += LinkFrame(static_cast<char>(TCPIP_MSG_ORDERS_DATA) + orders.substr(at, TcpTransfer::kChunk));
+  }
+  stream += LinkFrame(std::string(1, static_cast<char>(TCPIP_MSG_ORDERS_END)));
+  return RawSendBytes(stream);
 }
 
 bool Driver::RawClosed(const std::string& rest) {
