@@ -117,3 +117,14 @@ TEST(PurchaseTables, EveryForceCanBuyInfantryEveryMonth) {
     }
   }
 }
+
+// Every unit the player can field carries rounds: a squad or team without a main weapon fires
+// its small arms from the same count, and with none it would show "Low Ammo", call for
+// ammunition at every burst and never be given area fire. The editor's maximum follows the load.
+TEST(PurchaseTables, EveryInfantryClassStartsWithRounds) {
+  const int32_t crewFigures = 242;
+  for (int32_t c = 0; c < gInfantryClasses.Count(); ++c) {
+    if (c == crewFigures) continue;
+    EXPECT_GT(gInfantryClasses[c].AmmoLoad(), 0) << c;
+  }
+}

@@ -156,10 +156,11 @@ TEST(InfantryBattle, TwentySquadsFightATurnAlikeTwiceFromOneSeed) {
   EXPECT_EQ(packets[0], packets[1]);
   EXPECT_EQ(shots[0], shots[1]);
   // The two lines in the open 150 m apart make each other out and trade fire: the squads'
-  // aim and fire timers pace it at a burst every few seconds, and men fall.
+  // aim and fire timers pace it at a burst every few seconds, each from the squad's own
+  // rounds, and in the open men fall fast.
   EXPECT_EQ(identified[0], 80);
-  EXPECT_EQ(shots[0], 37);
-  EXPECT_EQ(lost[0], 16);
+  EXPECT_EQ(shots[0], 325);
+  EXPECT_EQ(lost[0], 112);
 }
 
 TEST(InfantryBattle, TheSquadSeesTheShotsKindSourceAndSecondImpact) {
