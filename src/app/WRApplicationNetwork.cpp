@@ -140,6 +140,7 @@ void WRApplication::ReloadBattleGraphics() {
   if (battle_->infoPanelSeam != nullptr) battle_->infoPanelSeam->PreloadUnitPictures();
   if (battle_->map != nullptr) battle_->LoadTextures(false);
   tcp_.SetState(state);
+  battle_->missingGraphics[0] = battle_->missingGraphics[1] = 0;
 }
 
 void WRApplication::ResetMapInput() {

@@ -73,6 +73,7 @@ void WRApplication::SendQuitAndClose() {
 
 void WRApplication::ResetGameState() {
   tcp_.Reset();
+  tcpHost_.SetReloadGraphics(false);
   hostFlag_ = 1;
   SeedRandomFromClock();
   sharedSeed_ = static_cast<uint16_t>(Random(65535));

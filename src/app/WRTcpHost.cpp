@@ -120,6 +120,9 @@ bool WRTcpHost::MergeReceivedTurn(const std::string& bytes, bool allSides, bool 
   bool compute = computeHere_;
   const bool merged = TurnMerge::Merge(*battle, memory.File(), allSides, answer, own);
   if (!merged) computeHere_ = compute;
+  // Units that joined from the turn have no portraits yet: the battle's looks are made
+  // again once the merge is through.
+  if (merged && (battle->missingGraphics[0] > 0 || battle->missingGraphics[1] > 0)) reloadGraphics_ = true;
   return merged;
 }
 

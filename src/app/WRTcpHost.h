@@ -51,8 +51,10 @@ class WRTcpHost : public TcpGameHost {
 
   void SetComputeHere(bool value) { computeHere_ = value; }
   void SetRadioWidth(int32_t width) { radioWidth_ = width; }
-  // Set when the battle holds units whose graphics are not loaded.
+  // Set when the battle holds units whose graphics are not loaded: by a merged turn that
+  // brought units the battle did not hold.
   void SetReloadGraphics(bool on) { reloadGraphics_ = on; }
+  bool IsReloadGraphicsSet() const { return reloadGraphics_; }
   // The version number: the leading decimal digits of the version text.
   static int32_t LeadingNumber(const char* text);
 

@@ -3,6 +3,7 @@
 // between the two players of a shared machine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -690,6 +691,63 @@ TEST_F(NetworkOperation, AFlaggedReloadMakesTheLooksAgainOnceAndKeepsTheState) {
   battle.ReleaseViewObjects();
   app_->TcpHost().ReloadGraphicsIfFlagged();
   EXPECT_EQ(LoadedTextures(battle), 0);
+}
+
+// The opponent's orders arrive as data messages and their end, as the link delivers them.
+void ReceiveOrders(TcpGame& game, const std::string& bytes) {
+  for (size_t at = 0; at < bytes.size(); at += 8000) {
+    std::string message(1, static_cast<char>(TCPIP_MSG_ORDERS_DATA));
+    message += bytes.substr(at, 8000);
+    game.ReceiveMessage(reinterpret_cast<const uint8_t*>(message.data()), static_cast<uint32_t>(message.size()));
+  }
+  const uint8_t end = TCPIP_MSG_ORDERS_END;
+  game.ReceiveMessage(&end, 1);
+}
+
+TEST_F(NetworkOperation, OrdersThatBringAUnitTheBattleDidNotHoldMakeTheLooksAgain) {
+  Battle& battle = *app_->GetBattle();
+  WRTcpHost& host = app_->TcpHost();
+  const int32_t opponentSide = 1 - host.OwnSide();
+  Unit* opponent = nullptr;
+  int32_t designation = 0;
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+    Unit* unit = battle.UnitAt(i);
+    designation = std::max<int32_t>(designation, unit->designation);
+    if (opponent == nullptr && unit->GetSideIndex() == opponentSide && (unit->IsInfantry() || unit->IsVehicle())) opponent = unit;
+  }
+  ASSERT_NE(opponent, nullptr);
+  std::string held;
+  ASSERT_TRUE(host.WriteOrders(false, held));
+  // The same orders, one of the opponent's units under a designation no unit has: a unit
+  // this machine does not hold.
+  const auto own = opponent->designation;
+  opponent->designation = static_cast<decltype(opponent->designation)>(designation + 1);
+  std::string joined;
+  ASSERT_TRUE(host.WriteOrders(false, joined));
+  opponent->designation = own;
+  const int32_t loaded = LoadedTextures(battle);
+  ASSERT_GT(loaded, 0);
+
+  // Orders of units the battle holds: no looks are made again.
+  battle.ReleaseViewObjects();
+  app_->Tcp().SetState(TCPIP_STATE_ORDERS);
+  ReceiveOrders(app_->Tcp(), held);
+  EXPECT_EQ(app_->Tcp().GetState(), TCPIP_STATE_ORDERS_RECEIVED);
+  EXPECT_EQ(LoadedTextures(battle), 0);
+  EXPECT_FALSE(host.IsReloadGraphicsSet());
+
+  // A joining unit: every unit's looks are loaded again, the state is kept and the counts of
+  // units without their looks start afresh.
+  app_->Tcp().SetState(TCPIP_STATE_ORDERS);
+  const int32_t units = battle.UnitCount();
+  ReceiveOrders(app_->Tcp(), joined);
+  EXPECT_FALSE(app_->Tcp().HasFailed());
+  ASSERT_EQ(battle.UnitCount(), units + 1);
+  EXPECT_EQ(app_->Tcp().GetState(), TCPIP_STATE_ORDERS_RECEIVED);
+  EXPECT_GT(LoadedTextures(battle), loaded);
+  EXPECT_FALSE(host.IsReloadGraphicsSet());
+  EXPECT_EQ(battle.missingGraphics[0], 0);
+  EXPECT_EQ(battle.missingGraphics[1], 0);
 }
 
 }  // namespace

@@ -116,7 +116,8 @@
 //                      relative to the work folder
 //   wait-state N S     passes of the event loop (20 ms of the fake clock and 1 ms of real time
 //                      each) until the TCP/IP game is in state N (or any of N1|N2|...); the
-//                      step fails when the connection fails or S real seconds pass
+//                      step fails when the connection fails or S real seconds pass (a raw
+//                      peer's socket is drained meanwhile)
 //   record-exchanged NAME
 //                      waits as wait-state for state 15 (this machine waits for the action the
 //                      other computes), then records the battle with both sides' orders as
@@ -131,11 +132,16 @@
 //   raw-join S         the raw peer plays a joining game as far as its orders: it answers the
 //                      game's version, reads the game's upload and reports itself ready;
 //                      passes (at most S seconds) until the game gives orders (state 6)
-//   raw-orders HOW     the raw peer sends an orders file as data messages of at most 8,191
+//   raw-orders HOW [answer]
+//                      the raw peer sends an orders file as data messages of at most 8,191
 //                      bytes and the end: the game's own orders file of the battle, with one
 //                      change:
 //                      HOW flip: its text flag's byte flipped; rename: an opposing unit's
-//                      target is a unit of this side under a designation no unit has
+//                      target is a unit of this side under a designation no unit has; same:
+//                      none. With answer, as the joining machine's answer to the orders the
+//                      game sent (types 4 and 5)
+//   load-autosave      the autosave of the work folder ("Saved Games/Autosave.wrb") read as
+//                      the program's game (no screen opens): for a digest of what it holds
 //   wait-alert N S     passes of the event loop until alert N is open (at most S seconds)
 //   raw-closed S       passes of the event loop until the game has closed the raw socket's
 //                      link (at most S seconds)
@@ -188,6 +194,7 @@
 #include "game/map/TerrainCodeTable.h"
 #include "framework/core/Crc32.h"
 #include "framework/core/GErrorLog.h"
+#include "framework/core/GFile.h"
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
 #include "framework/core/GString255.h"
@@ -195,6 +202,7 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GSoundManager.h"
 #include "platform/PAudioDevice.h"
+#include "platform/PFile.h"
 #include "framework/media/NetLink.h"
 #include "framework/ui/GControl.h"
 #include "framework/ui/GLabel.h"
@@ -305,6 +313,7 @@ class Driver {
   bool RawJoin(const std::string& rest);
   bool RawOrders(const std::string& how);
   bool RawClosed(const std::string& rest);
+  bool LoadAutosave();
   bool WaitAlert(const std::string& rest);
   bool WaitLog(const std::string& rest);
   // One pass of a wait: false (with the reason) when the connection failed (unless the wait
@@ -801,6 +810,8 @@ bool Driver::RunLine(const std::string& line) {
       line.LoadResource(static_cast<uint32_t>(row->line1));
       if (!FindText(box, line.CStr())) return Fail("the open alert is not " + rest);
     }
+  } else if (verb == "load-autosave") {
+    return LoadAutosave();
   } else if (verb == "digest") {
     const Battle* battle = App()->GetBattle();
     std::ofstream(work_ / rest) << (battle != nullptr ? DigestOf(*battle) : std::string("none")) << "\n";
@@ -1445,9 +1456,15 @@ bool Driver::RawJoin(const std::string& rest) {
   return RawWaitState(TCPIP_STATE_ORDERS, deadline);
 }
 
-bool Driver::RawOrders(const std::string& how) {
+bool Driver::RawOrders(const std::string& rest) {
   if (raw_ < 0) return Fail("no raw peer");
-  if (how != "flip" && how != "rename") return Fail("raw-orders: " + how);
+  std::istringstream words(rest);
+  std::string how;
+  std::string kind;
+  words >> how >> kind;
+  if ((how != "flip" && how != "rename" && how != "same") || (!kind.empty() && kind != "answer"))
+    return Fail("raw-orders: " + rest);
+  const bool answer = kind == "answer";
   Battle* battle = App()->GetBattle();
   if (battle == nullptr) return Fail("raw-orders: no battle");
   // rename: an opposing unit's order names a unit of this side under a designation no unit
@@ -1481,10 +1498,22 @@ bool Driver::RawOrders(const std::string& how) {
 
   std::string stream;
   for (size_t at = 0; at < orders.size(); at += TcpTransfer::kChunk) {
-    stream += LinkFrame(static_cast<char>(TCPIP_MSG_ORDERS_DATA) + orders.substr(at, TcpTransfer::kChunk));
+    stream += LinkFrame(static_cast<char>(answer ? TCPIP_MSG_ANSWER_DATA : TCPIP_MSG_ORDERS_DATA) +
+                        orders.substr(at, TcpTransfer::kChunk));
   }
-  stream += LinkFrame(std::string(1, static_cast<char>(TCPIP_MSG_ORDERS_END)));
+  stream += LinkFrame(std::string(1, static_cast<char>(answer ? TCPIP_MSG_ANSWER_END : TCPIP_MSG_ORDERS_END)));
   return RawSendBytes(stream);
+}
+
+bool Driver::LoadAutosave() {
+  const fs::path path = work_ / "Saved Games" / "Autosave.wrb";
+  std::unique_ptr<PFile> handle = PFile::Open(path.string(), PFile::kRead, PFile::Disposition::kOpenExisting);
+  if (!handle) return Fail("no autosave at " + path.string());
+  GFile file;
+  if (!file.IFile(std::move(handle), path.string().c_str(), GFile::kModeReadGameFile) ||
+      !App()->ReadGameFile(&file, nullptr) || App()->GetBattle() == nullptr)
+    return Fail("the autosave cannot be read");
+  return true;
 }
 
 bool Driver::RawClosed(const std::string& rest) {
@@ -1522,7 +1551,11 @@ bool Driver::WaitState(const std::string& rest) {
   std::istringstream list(states);
   for (std::string one; std::getline(list, one, '|');) wanted.push_back(std::atoi(one.c_str()));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  char buffer[65536];
   while (std::find(wanted.begin(), wanted.end(), App()->Tcp().GetState()) == wanted.end()) {
+    // What the game sends a raw peer (its orders, its answer) is read and dropped.
+    while (raw_ >= 0 && recv(raw_, buffer, sizeof buffer, 0) > 0) {
+    }
     if (!WaitPass(deadline, "state " + states)) return false;
   }
   return true;

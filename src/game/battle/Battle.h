@@ -166,6 +166,9 @@ class Battle : public BattleBase {
 
   // ---- Runtime fields ----
   uint8_t notOwning = 1;
+  // Per side, the units that joined the battle from a turn received over the link since its
+  // pictures and textures were last loaded (their portraits are not loaded yet).
+  int32_t missingGraphics[2] = {};
   uint8_t mapViewFlag = 0;
   uint8_t finished = 0;
   float visibilityRange = 6000.0f;

@@ -20,6 +20,15 @@
 
 namespace {
 constexpr int32_t kConnectionTcpIp = 2;
+
+// In TCP/IP play the game is saved at each GO of the orders phase and at the start of each
+// orders phase, so that a lost connection can be resumed from the autosave. Writing a file
+// draws letters for its temporary name: the game's draws stay as they were.
+void NetworkAutosave(MapAppServices& app) {
+  const uint32_t generator = RandomState();
+  app.Autosave(false);
+  SeedRandom(generator);
+}
 }  // namespace
 
 void Battle::DoCommand(int32_t command) {
@@ -64,6 +73,7 @@ void Battle::Go() {
   // sides' orders are here.
   MapAppServices& app = App();
   const bool network = app.GetConnectionType() == kConnectionTcpIp;
+  if (network && setupPhase == 0) NetworkAutosave(app);
   if (network && !app.EndNetworkOrders()) return;
   if (setupPhase != 0) {
     SetupGo();
@@ -175,6 +185,7 @@ void Battle::NextTurn() {
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateSpotting();
   ComputeScoreShares(true, nullptr, nullptr);
   ComputeStrengthRatios();
+  if (connection == kConnectionTcpIp) NetworkAutosave(app);
   // The next action's seed. In TCP/IP play the host draws it and it reaches the other
   // machine with the orders; otherwise it is drawn at every turn, so that no two actions start
   // from the same draws, and the game file carries it to the machine that computes the action.

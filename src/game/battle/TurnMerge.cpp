@@ -189,7 +189,10 @@ bool TurnMerge::MergeInto(Battle& battle, GFile& file, bool allSides, bool answe
     if (merged.count(unit) != 0) resolved = unit->IdsToReferences(&battle) && resolved;
   }
   if (!resolved) GErrorLog::LogError("Merge: a reference did not resolve");
-  for (Unit* unit : fresh) unit->PrepareAppearance();
+  for (Unit* unit : fresh) {
+    unit->PrepareAppearance();
+    ++battle.missingGraphics[unit->GetSideIndex() & 1];
+  }
 
   if (packetFlag != 0) {
     battle.units.Sort(ByFileOrder, nullptr);

@@ -100,6 +100,9 @@ TEST(TurnMerge, NewUnitsJoinAndPacketsReplace) {
     return all;
   }();
   EXPECT_EQ(m.rig.B().UnitCount(), 3);
+  // The joined unit is counted for its side until the battle's looks are made again.
+  EXPECT_EQ(m.rig.B().missingGraphics[0], 0);
+  EXPECT_EQ(m.rig.B().missingGraphics[1], 1);
   EXPECT_EQ(m.rig.B().packets.Count(), 0);
   EXPECT_EQ(m.rig.B().quietTurns[0], 2);
   EXPECT_EQ(m.rig.B().quietTurns[1], 5);
@@ -109,6 +112,8 @@ TEST(TurnMerge, NewUnitsJoinAndPacketsReplace) {
   ASSERT_TRUE(m.Merge(orders, false, 0));
   EXPECT_EQ(m.rig.B().quietTurns[0], 1);
   EXPECT_EQ(m.rig.B().quietTurns[1], 5);
+  // Units it already holds are overwritten: nothing more to load.
+  EXPECT_EQ(m.rig.B().missingGraphics[1], 1);
 }
 
 TEST(TurnMerge, TurnThatDoesNotFitLeavesTheBattle) {
