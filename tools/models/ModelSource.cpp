@@ -653,7 +653,12 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
                      static_cast<float>(v[2]), Whole(v[3], 0, 20), w[6].text, line};
     if (!(v[0] > 0 && v[1] > 0 && v[2] > 0 && v[0] < 100 && v[1] < 100 && v[2] < 100) || d.wheels < 0)
       return Fail(line, "depicts figures must be positive, wheels whole");
-    if (fixed[0] && fixed[1]) return Fail(line, "depicts fixes its length or its width, not both");
+    // A routine without footprint (no shadow, no ground extent) has no length or width of its own
+    // to compare: both are written fixed, and only the height is held to the vehicle's.
+    if (!contract_.hasFootprint && !(fixed[0] && fixed[1]))
+      return Fail(line, "depicts: the routine has no footprint, so its length and width are fixed");
+    if (contract_.hasFootprint && fixed[0] && fixed[1])
+      return Fail(line, "depicts fixes its length or its width, not both");
     info_.depicts.push_back(d);
     return {};
   }
@@ -1297,7 +1302,8 @@ std::string CheckDepiction(const std::string& name, const ModelContract& c, cons
                            const ModelDepiction& d) {
   const std::string where = name + ":" + std::to_string(d.line) + ": slot " +
                             std::to_string(c.slots.empty() ? -1 : c.slots.front()) + ": ";
-  if (!c.hasFootprint) return where + "depicts a vehicle, but the routine has no footprint";
+  if (!c.hasFootprint && (d.length != 0.0f || d.width != 0.0f))
+    return where + "depicts a vehicle's length or width, but the routine has no footprint";
   ModelCallLog log;
   RunModelProgram(program, log, &log, ModelDrawValues{}, false, true);
   float top = 0.0f;

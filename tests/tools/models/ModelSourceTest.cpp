@@ -344,6 +344,19 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
             "036.model:4: slot 36: depicts fixes its length or its width, not both");
   fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" 6.83 3.05 fixed");
   EXPECT_NE(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info), "");
+  // A routine without footprint leaves both to the contract and is held to the height alone.
+  const ModelContract& plain = Routine(98);
+  std::string tank = ReadFile(TARVANE_MODEL_DIR "/098.model");
+  ASSERT_EQ(CompileModelSource(tank, "098.model", plain, Contracts(), {}, r, &info), "");
+  info.depicts[0].height = 3.0f;
+  EXPECT_EQ(CheckDepiction("098.model", plain, r.View(), info.depicts[0]),
+            "098.model:5: slot 98: depicts height (has 2.45, wants 3.00 within 10 %)");
+  info.depicts[0].width = 2.9f;
+  EXPECT_EQ(CheckDepiction("098.model", plain, r.View(), info.depicts[0]),
+            "098.model:5: slot 98: depicts a vehicle's length or width, but the routine has no footprint");
+  tank.replace(tank.find("fixed fixed"), 11, "6.00 fixed");
+  EXPECT_EQ(CompileModelSource(tank, "098.model", plain, Contracts(), {}, r, &info),
+            "098.model:5: slot 98: depicts: the routine has no footprint, so its length and width are fixed");
   // Every authored source depicts a vehicle, and fits it.
   for (const ModelContract& k : Contracts()) {
     ModelRecord m;
@@ -1445,6 +1458,76 @@ TEST(FirstHalfModels, TheArmourTestHullStoresItsFootprintForItsShadow) {
   v.footprint = &f;
   Drawn(Authored(0), v);
   EXPECT_EQ(f, (std::array<float, 4>{-0.036f, -0.093f, 0.037f, 0.127f}));
+}
+
+// The plain tank of slot 98: black inner track faces, track triangles rolling with their side's
+// offset, the hull, a turret turning and tilting, and a gun firing and recoiling in that order;
+// no footprint, so no shadow.
+TEST(FirstHalfModels, ThePlainTankDrawsItsNestedStagesInOrder) {
+  using K = ModelCallLog::Kind;
+  std::array<float, 4> f{9.0f, 9.0f, 9.0f, 9.0f};
+  ModelDrawValues aimed;
+  aimed.turretAngle = 30.0f;
+  aimed.turretTilt = 5.0f;
+  aimed.gunElevation = 10.0f;
+  ModelDrawValues rolled = aimed;
+  rolled.trackScroll = {0.25f, 0.75f};
+  rolled.footprint = &f;
+  const auto still = Drawn(Authored(98), aimed), moved = Drawn(Authored(98), rolled);
+  EXPECT_EQ(f, (std::array<float, 4>{9.0f, 9.0f, 9.0f, 9.0f}));
+  ASSERT_EQ(still.size(), moved.size());
+  // The calls as a list of words: kind, then entry or triangles where the kind has one.
+  std::vector<std::string> order;
+  int32_t runLength = 0;
+  for (const auto& call : still) {
+    std::string w;
+    switch (call.kind) {
+      case K::kColour: w = "colour"; break;
+      case K::kColouredFan: w = "black" + std::to_string(call.n); break;
+      case K::kBind: w = "bind" + std::to_string(call.n); break;
+      case K::kFan: w = "fan" + std::to_string(call.n); break;
+      case K::kValue: w = "value"; break;
+      case K::kPush: w = "push"; break;
+      case K::kPop: w = "pop"; break;
+      case K::kRotateZ: w = "turn"; break;
+      case K::kRotateY: case K::kRotateX: w = "tilt/elevate"; break;
+      case K::kFlash: w = "flash"; break;
+      case K::kRecoil: w = "recoil"; break;
+      default: continue;
+    }
+    // A run of value triangles is one word with its length.
+    if (w == "value") {
+      runLength = !order.empty() && order.back().rfind("values", 0) == 0 ? runLength + 1 : 1;
+      if (runLength > 1) order.pop_back();
+      w = "values" + std::to_string(runLength);
+    }
+    order.push_back(w);
+  }
+  const std::vector<std::string> wanted = {
+      "colour", "black5", "black5", "black2", "black2", "bind0", "values32", "bind1", "fan9", "fan9", "fan3",
+      "fan2", "fan2", "fan2", "values3", "bind2", "fan8", "fan5", "fan4", "fan3", "fan2", "fan3", "fan2", "fan2",
+      "fan2", "bind6", "fan2", "fan2", "fan2", "fan2", "push", "turn", "tilt/elevate", "bind3", "fan5", "fan2",
+      "fan3", "fan2", "bind4", "fan2", "fan2", "fan2", "fan2", "push", "tilt/elevate", "flash", "recoil", "bind5",
+      "fan4", "fan4", "values2", "bind5", "fan4", "fan4", "pop", "pop"};
+  EXPECT_EQ(order, wanted);
+  size_t trackValues = 0, plusX = 0;
+  for (size_t i = 0; i < still.size(); ++i) {
+    const auto& call = still[i];
+    if (call.kind == K::kColouredFan) {
+      for (size_t k = 0; k < call.args.size(); k += 3) EXPECT_NEAR(std::fabs(call.args[k]), 0.034f, 5e-4f);
+    }
+    if (call.kind == K::kRecoil) {
+      EXPECT_FLOAT_EQ(call.args[0], -0.015f);
+    }
+    // The first 32 value triangles are the tracks: v moves by exactly the side's offset.
+    if (call.kind != K::kValue || trackValues == 32) continue;
+    ++trackValues;
+    const float offset = call.args[0] > 0.0f ? 0.25f : 0.75f;
+    plusX += call.args[0] > 0.0f ? 1 : 0;
+    for (size_t k = 1; k < call.uvs.size(); k += 2) EXPECT_FLOAT_EQ(moved[i].uvs[k], call.uvs[k] + offset) << i;
+    for (size_t k = 0; k < call.args.size(); k += 3) EXPECT_GE(std::fabs(call.args[k]), 0.0339f);
+  }
+  EXPECT_EQ(plusX, 16u);
 }
 
 TEST(FirstHalfModels, AnAuthoredFirstHalfSourceIsHeldToTheRoutinesCounts) {
