@@ -217,6 +217,21 @@ TEST(ModelFaces, TheFitterAddsVerticesOnEdgesOnly) {
     };
     EXPECT_EQ(onEdge(faces[0]), onEdge(faces[1])) << k;
   }
+  // Spread, the vertices go to the smallest faces first: a pentagon sharing a long edge with a
+  // square, and two squares sharing a short one; two vertices and then one more.
+  for (const bool spread : {false, true}) {
+    ModelFace pentagon;
+    pentagon.corners = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {1, 3, 0}, {0, 2, 0}};
+    pentagon.uv = {{0, 0}, {1, 0}, {1, 1}, {0.5f, 1}, {0, 1}};
+    ModelFace tall;
+    tall.corners = {{2, 0, 0}, {3, 0, 0}, {3, 2, 0}, {2, 2, 0}};
+    tall.uv = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    std::vector<ModelFace> faces{pentagon, tall, Square(5, 6), Square(6, 7)};
+    ASSERT_EQ(FitFaces(faces, 12, spread), "");
+    std::vector<int32_t> sizes;
+    for (const ModelFace& f : faces) sizes.push_back(f.Triangles());
+    EXPECT_EQ(sizes, spread ? (std::vector<int32_t>{3, 3, 3, 3}) : (std::vector<int32_t>{5, 3, 2, 2})) << spread;
+  }
   std::vector<ModelFace> over{Square(0, 1), Square(1, 2), Square(3, 4)};
   EXPECT_EQ(FitFaces(over, 3), "triangles (has 6, wants 3)");
   std::vector<ModelFace> full{Square(0, 1)};
@@ -1445,6 +1460,42 @@ TEST(FirstHalfModels, TheHowitzerMountTurnsAndElevatesAboutOnePivotWhateverTheTi
   EXPECT_EQ(elevations, 1);
 }
 
+TEST(FirstHalfModels, TheRocketLauncherTankTurnsAboutThePivotAndFlashesFromItsPoint) {
+  // Slot 48: its frame turns and the launcher elevates about p; the rounds leave from the
+  // contract's point, and the hull (turret included) stays where it was whatever the aim.
+  using K = ModelCallLog::Kind;
+  const ModelRecord& r = Authored(48);
+  ModelDrawValues aimed;
+  aimed.turretAngle = 60.0f;
+  aimed.gunElevation = 20.0f;
+  aimed.turretTilt = 4.0f;
+  ModelDrawValues level;
+  level.turretTilt = 4.0f;
+  const auto still = Drawn(r, level), laid = Drawn(r, aimed);
+  ASSERT_EQ(still.size(), laid.size());
+  const std::vector<float> p = {-0.00567f, 0.05429f, 0.07745f};
+  std::vector<float> at;  // where the last translation put the origin
+  int32_t turns = 0, elevations = 0, flashes = 0;
+  for (size_t i = 0; i < laid.size(); ++i) {
+    const auto& call = laid[i];
+    if (call.kind == K::kTranslate) at = call.args;
+    if (call.kind == K::kRotateZ || call.kind == K::kRotateX) {
+      EXPECT_EQ(at, p) << "call " << i;
+      (call.kind == K::kRotateZ ? turns : elevations) += 1;
+    }
+    if (call.kind == K::kFlash) {
+      ++flashes;
+      EXPECT_EQ(call.args, (std::vector<float>{1.0f, -0.00512934f, 0.103597f, 0.0761357f}));
+    }
+    if (call.stage == ModelCallLog::Stage::kHull && IsDrawn(call.kind)) {
+      EXPECT_EQ(call.args, still[i].args) << "call " << i;
+    }
+  }
+  EXPECT_EQ(turns, 1);
+  EXPECT_EQ(elevations, 1);
+  EXPECT_EQ(flashes, 1);
+}
+
 TEST(FirstHalfModels, TheArmourTestHullStoresItsFootprintForItsShadow) {
   for (int32_t slot : {96, 97}) {
     std::array<float, 4> f{};
@@ -1485,7 +1536,8 @@ TEST(FirstHalfModels, ThePlainTankDrawsItsNestedStagesInOrder) {
       case K::kColour: w = "colour"; break;
       case K::kColouredFan: w = "black" + std::to_string(call.n); break;
       case K::kBind: w = "bind" + std::to_string(call.n); break;
-      case K::kFan: w = "fan" + std::to_string(call.n); break;
+      // Only the hull's entry 1 fixes its fans' sizes; the others are the fitter's.
+      case K::kFan: w = order.size() > 7 && order.size() < 14 ? "fan" + std::to_string(call.n) : "fan"; break;
       case K::kValue: w = "value"; break;
       case K::kPush: w = "push"; break;
       case K::kPop: w = "pop"; break;
@@ -1505,10 +1557,10 @@ TEST(FirstHalfModels, ThePlainTankDrawsItsNestedStagesInOrder) {
   }
   const std::vector<std::string> wanted = {
       "colour", "black5", "black5", "black2", "black2", "bind0", "values32", "bind1", "fan9", "fan9", "fan3",
-      "fan2", "fan2", "fan2", "values3", "bind2", "fan8", "fan5", "fan4", "fan3", "fan2", "fan3", "fan2", "fan2",
-      "fan2", "bind6", "fan2", "fan2", "fan2", "fan2", "push", "turn", "tilt/elevate", "bind3", "fan5", "fan2",
-      "fan3", "fan2", "bind4", "fan2", "fan2", "fan2", "fan2", "push", "tilt/elevate", "flash", "recoil", "bind5",
-      "fan4", "fan4", "values2", "bind5", "fan4", "fan4", "pop", "pop"};
+      "fan2", "fan2", "fan2", "values3", "bind2", "fan", "fan", "fan", "fan", "fan", "fan", "fan", "fan", "fan",
+      "bind6", "fan", "fan", "fan", "fan", "push", "turn", "tilt/elevate", "bind3", "fan", "fan", "fan", "fan",
+      "bind4", "fan", "fan", "fan", "fan", "push", "tilt/elevate", "flash", "recoil", "bind5", "fan", "fan",
+      "values2", "bind5", "fan", "fan", "pop", "pop"};
   EXPECT_EQ(order, wanted);
   size_t trackValues = 0, plusX = 0;
   for (size_t i = 0; i < still.size(); ++i) {
