@@ -1612,7 +1612,7 @@ std::vector<ModelCallLog::Call> TankCalls(int32_t routine, const ModelDrawValues
 }
 
 // The first half's authored turreted tanks on two track loops.
-const std::vector<int32_t> kFirstHalfTanks = {3, 4, 7, 8, 9, 10, 11, 12, 13, 14, 15, 19, 24, 25};
+const std::vector<int32_t> kFirstHalfTanks = {3, 4, 7, 8, 9, 10, 11, 12, 13, 14, 15, 19, 24, 25, 47, 48};
 
 TEST(FirstHalfTanks, SourcesLayOutTheirOwnGroupsWithinTheBlocksCounts) {
   // The block fixes counts only: each source's groups are its own, and what the build draws
