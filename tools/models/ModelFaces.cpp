@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "ModelFaces.h"
 
 #include <cmath>
@@ -140,7 +141,7 @@ bool FanFromFace(const ModelFace& face, std::vector<float>& xyz, std::vector<flo
   return true;
 }
 
-std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
+std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted, bool spread) {
   // Fixed faces first, each on its own longest edges.
   for (ModelFace& f : faces) {
     if (f.want == 0) continue;
@@ -160,9 +161,11 @@ std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
     if (f.want == 0) room += 10 - f.Triangles();
   if (wanted - has > room) return Figures("triangles", has + room, wanted);
   while (has < wanted) {
-    // Two free faces with room sharing an edge take a vertex each: the longest such edge.
+    // Two free faces with room sharing an edge take a vertex each: the longest such edge (spread:
+    // among the pairs whose larger face is smallest).
     size_t bestF = 0, bestG = 0, edgeF = 0, edgeG = 0;
     double length = -1.0;
+    int32_t pairSize = 11;
     if (wanted - has >= 2) {
       for (size_t i = 0; i < faces.size(); ++i) {
         if (faces[i].want != 0 || faces[i].Triangles() >= 10) continue;
@@ -173,7 +176,9 @@ std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
           if (e < 0) continue;
           const size_t ue = static_cast<size_t>(e);
           const double l = Length(faces[i].corners[ue], faces[i].corners[(ue + 1) % faces[i].corners.size()]);
-          if (l > length) {
+          const int32_t size = spread ? std::max(faces[i].Triangles(), faces[j].Triangles()) : 0;
+          if (size < pairSize || (size == pairSize && l > length)) {
+            pairSize = size;
             length = l;
             bestF = i;
             bestG = j;
@@ -183,14 +188,10 @@ std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
         }
       }
     }
-    if (length >= 0.0) {
-      Split(faces[bestF], edgeF);
-      Split(faces[bestG], edgeG);
-      has += 2;
-      continue;
-    }
-    // One vertex alone: on an open plate where there is one with room, else the largest face.
+    // One vertex alone: on an open plate where there is one with room, else the largest face
+    // (spread: on the face with fewest triangles, open plates first, then the longest edge).
     size_t pick = faces.size();
+    int32_t pickSize = 11;
     for (int pass = 0; pass < 2 && pick == faces.size(); ++pass) {
       double longest = -1.0;
       for (size_t i = 0; i < faces.size(); ++i) {
@@ -199,11 +200,28 @@ std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
         const size_t e = EdgeToSplit(f);
         if (e == f.corners.size()) continue;
         const double l = Length(f.corners[e], f.corners[(e + 1) % f.corners.size()]);
-        if (l > longest) {
+        const int32_t size = spread ? f.Triangles() : 0;
+        if (size < pickSize || (size == pickSize && l > longest)) {
+          pickSize = size;
           longest = l;
           pick = i;
         }
       }
+      // Spread: a plate with more triangles than a closed face does not take the vertex.
+      if (spread && pass == 0 && pick != faces.size()) {
+        for (const ModelFace& f : faces)
+          if (f.want == 0 && !f.open && f.Triangles() < pickSize && EdgeToSplit(f) != f.corners.size()) {
+            pick = faces.size();
+            pickSize = 11;
+            break;
+          }
+      }
+    }
+    if (length >= 0.0 && (!spread || pick == faces.size() || pairSize <= pickSize)) {
+      Split(faces[bestF], edgeF);
+      Split(faces[bestG], edgeG);
+      has += 2;
+      continue;
     }
     if (pick == faces.size()) return Figures("triangles", has, wanted);
     Split(faces[pick], EdgeToSplit(faces[pick]));

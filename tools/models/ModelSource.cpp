@@ -157,6 +157,7 @@ class Compiler {
   std::vector<Group> groups_;
   std::vector<std::string> using_;  // the parts being used, against cycles
   int32_t fitLine_ = 0;             // the line of fit footprint, 0 without
+  bool spread_ = false;             // fit spread: vertices to the faces with fewest triangles
   const ModelContract* copyStages_ = nullptr;  // the routine whose stages this one draws
   int32_t copyLine_ = 0;
   const ModelContract* copyTracks_ = nullptr;  // the routine whose running gear this one draws
@@ -653,7 +654,12 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
                      static_cast<float>(v[2]), Whole(v[3], 0, 20), w[6].text, line};
     if (!(v[0] > 0 && v[1] > 0 && v[2] > 0 && v[0] < 100 && v[1] < 100 && v[2] < 100) || d.wheels < 0)
       return Fail(line, "depicts figures must be positive, wheels whole");
-    if (fixed[0] && fixed[1]) return Fail(line, "depicts fixes its length or its width, not both");
+    // A routine without footprint (no shadow, no ground extent) has no length or width of its own
+    // to compare: both are written fixed, and only the height is held to the vehicle's.
+    if (!contract_.hasFootprint && !(fixed[0] && fixed[1]))
+      return Fail(line, "depicts: the routine has no footprint, so its length and width are fixed");
+    if (contract_.hasFootprint && fixed[0] && fixed[1])
+      return Fail(line, "depicts fixes its length or its width, not both");
     info_.depicts.push_back(d);
     return {};
   }
@@ -724,7 +730,11 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
   if (head == "loop" || head == "run" || head == "tread" || head == "trailer" || head == "halftrack")
     return Gear(w, line);
   if (head == "fit") {
-    if (w.size() != 2 || w[1].text != "footprint") return Fail(line, "fit takes footprint");
+    if (w.size() == 2 && w[1].text == "spread") {
+      spread_ = true;
+      return {};
+    }
+    if (w.size() != 2 || w[1].text != "footprint") return Fail(line, "fit takes footprint or spread");
     if (!contract_.hasFootprint) return Fail(line, "fit footprint in a routine without footprint");
     fitLine_ = line;
     return {};
@@ -1193,7 +1203,7 @@ std::string Compiler::Fit(std::vector<AuthoredGroup>& authored) {
       owner.push_back(gi);
     }
   }
-  if (std::string e = FitFaces(all, wanted); !e.empty()) {
+  if (std::string e = FitFaces(all, wanted, spread_); !e.empty()) {
     // Named after the last group holding a face the rule concerns.
     const Group& g = groups_[owner.empty() ? 0 : owner.back()];
     const ContractGroup& cg = contract_.groups[static_cast<size_t>(g.contractIndex)];
@@ -1297,7 +1307,8 @@ std::string CheckDepiction(const std::string& name, const ModelContract& c, cons
                            const ModelDepiction& d) {
   const std::string where = name + ":" + std::to_string(d.line) + ": slot " +
                             std::to_string(c.slots.empty() ? -1 : c.slots.front()) + ": ";
-  if (!c.hasFootprint) return where + "depicts a vehicle, but the routine has no footprint";
+  if (!c.hasFootprint && (d.length != 0.0f || d.width != 0.0f))
+    return where + "depicts a vehicle's length or width, but the routine has no footprint";
   ModelCallLog log;
   RunModelProgram(program, log, &log, ModelDrawValues{}, false, true);
   float top = 0.0f;

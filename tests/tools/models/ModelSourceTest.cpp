@@ -217,6 +217,21 @@ TEST(ModelFaces, TheFitterAddsVerticesOnEdgesOnly) {
     };
     EXPECT_EQ(onEdge(faces[0]), onEdge(faces[1])) << k;
   }
+  // Spread, the vertices go to the smallest faces first: a pentagon sharing a long edge with a
+  // square, and two squares sharing a short one; two vertices and then one more.
+  for (const bool spread : {false, true}) {
+    ModelFace pentagon;
+    pentagon.corners = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {1, 3, 0}, {0, 2, 0}};
+    pentagon.uv = {{0, 0}, {1, 0}, {1, 1}, {0.5f, 1}, {0, 1}};
+    ModelFace tall;
+    tall.corners = {{2, 0, 0}, {3, 0, 0}, {3, 2, 0}, {2, 2, 0}};
+    tall.uv = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    std::vector<ModelFace> faces{pentagon, tall, Square(5, 6), Square(6, 7)};
+    ASSERT_EQ(FitFaces(faces, 12, spread), "");
+    std::vector<int32_t> sizes;
+    for (const ModelFace& f : faces) sizes.push_back(f.Triangles());
+    EXPECT_EQ(sizes, spread ? (std::vector<int32_t>{3, 3, 3, 3}) : (std::vector<int32_t>{5, 3, 2, 2})) << spread;
+  }
   std::vector<ModelFace> over{Square(0, 1), Square(1, 2), Square(3, 4)};
   EXPECT_EQ(FitFaces(over, 3), "triangles (has 6, wants 3)");
   std::vector<ModelFace> full{Square(0, 1)};
@@ -344,6 +359,19 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
             "036.model:4: slot 36: depicts fixes its length or its width, not both");
   fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" 6.83 3.05 fixed");
   EXPECT_NE(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info), "");
+  // A routine without footprint leaves both to the contract and is held to the height alone.
+  const ModelContract& plain = Routine(98);
+  std::string tank = ReadFile(TARVANE_MODEL_DIR "/098.model");
+  ASSERT_EQ(CompileModelSource(tank, "098.model", plain, Contracts(), {}, r, &info), "");
+  info.depicts[0].height = 3.0f;
+  EXPECT_EQ(CheckDepiction("098.model", plain, r.View(), info.depicts[0]),
+            "098.model:5: slot 98: depicts height (has 2.45, wants 3.00 within 10 %)");
+  info.depicts[0].width = 2.9f;
+  EXPECT_EQ(CheckDepiction("098.model", plain, r.View(), info.depicts[0]),
+            "098.model:5: slot 98: depicts a vehicle's length or width, but the routine has no footprint");
+  tank.replace(tank.find("fixed fixed"), 11, "6.00 fixed");
+  EXPECT_EQ(CompileModelSource(tank, "098.model", plain, Contracts(), {}, r, &info),
+            "098.model:5: slot 98: depicts: the routine has no footprint, so its length and width are fixed");
   // Every authored source depicts a vehicle, and fits it.
   for (const ModelContract& k : Contracts()) {
     ModelRecord m;
@@ -1432,6 +1460,42 @@ TEST(FirstHalfModels, TheHowitzerMountTurnsAndElevatesAboutOnePivotWhateverTheTi
   EXPECT_EQ(elevations, 1);
 }
 
+TEST(FirstHalfModels, TheRocketLauncherTankTurnsAboutThePivotAndFlashesFromItsPoint) {
+  // Slot 48: its frame turns and the launcher elevates about p; the rounds leave from the
+  // contract's point, and the hull (turret included) stays where it was whatever the aim.
+  using K = ModelCallLog::Kind;
+  const ModelRecord& r = Authored(48);
+  ModelDrawValues aimed;
+  aimed.turretAngle = 60.0f;
+  aimed.gunElevation = 20.0f;
+  aimed.turretTilt = 4.0f;
+  ModelDrawValues level;
+  level.turretTilt = 4.0f;
+  const auto still = Drawn(r, level), laid = Drawn(r, aimed);
+  ASSERT_EQ(still.size(), laid.size());
+  const std::vector<float> p = {-0.00567f, 0.05429f, 0.07745f};
+  std::vector<float> at;  // where the last translation put the origin
+  int32_t turns = 0, elevations = 0, flashes = 0;
+  for (size_t i = 0; i < laid.size(); ++i) {
+    const auto& call = laid[i];
+    if (call.kind == K::kTranslate) at = call.args;
+    if (call.kind == K::kRotateZ || call.kind == K::kRotateX) {
+      EXPECT_EQ(at, p) << "call " << i;
+      (call.kind == K::kRotateZ ? turns : elevations) += 1;
+    }
+    if (call.kind == K::kFlash) {
+      ++flashes;
+      EXPECT_EQ(call.args, (std::vector<float>{1.0f, -0.00512934f, 0.103597f, 0.0761357f}));
+    }
+    if (call.stage == ModelCallLog::Stage::kHull && IsDrawn(call.kind)) {
+      EXPECT_EQ(call.args, still[i].args) << "call " << i;
+    }
+  }
+  EXPECT_EQ(turns, 1);
+  EXPECT_EQ(elevations, 1);
+  EXPECT_EQ(flashes, 1);
+}
+
 TEST(FirstHalfModels, TheArmourTestHullStoresItsFootprintForItsShadow) {
   for (int32_t slot : {96, 97}) {
     std::array<float, 4> f{};
@@ -1445,6 +1509,77 @@ TEST(FirstHalfModels, TheArmourTestHullStoresItsFootprintForItsShadow) {
   v.footprint = &f;
   Drawn(Authored(0), v);
   EXPECT_EQ(f, (std::array<float, 4>{-0.036f, -0.093f, 0.037f, 0.127f}));
+}
+
+// The plain tank of slot 98: black inner track faces, track triangles rolling with their side's
+// offset, the hull, a turret turning and tilting, and a gun firing and recoiling in that order;
+// no footprint, so no shadow.
+TEST(FirstHalfModels, ThePlainTankDrawsItsNestedStagesInOrder) {
+  using K = ModelCallLog::Kind;
+  std::array<float, 4> f{9.0f, 9.0f, 9.0f, 9.0f};
+  ModelDrawValues aimed;
+  aimed.turretAngle = 30.0f;
+  aimed.turretTilt = 5.0f;
+  aimed.gunElevation = 10.0f;
+  ModelDrawValues rolled = aimed;
+  rolled.trackScroll = {0.25f, 0.75f};
+  rolled.footprint = &f;
+  const auto still = Drawn(Authored(98), aimed), moved = Drawn(Authored(98), rolled);
+  EXPECT_EQ(f, (std::array<float, 4>{9.0f, 9.0f, 9.0f, 9.0f}));
+  ASSERT_EQ(still.size(), moved.size());
+  // The calls as a list of words: kind, then entry or triangles where the kind has one.
+  std::vector<std::string> order;
+  int32_t runLength = 0;
+  for (const auto& call : still) {
+    std::string w;
+    switch (call.kind) {
+      case K::kColour: w = "colour"; break;
+      case K::kColouredFan: w = "black" + std::to_string(call.n); break;
+      case K::kBind: w = "bind" + std::to_string(call.n); break;
+      // Only the hull's entry 1 fixes its fans' sizes; the others are the fitter's.
+      case K::kFan: w = order.size() > 7 && order.size() < 14 ? "fan" + std::to_string(call.n) : "fan"; break;
+      case K::kValue: w = "value"; break;
+      case K::kPush: w = "push"; break;
+      case K::kPop: w = "pop"; break;
+      case K::kRotateZ: w = "turn"; break;
+      case K::kRotateY: case K::kRotateX: w = "tilt/elevate"; break;
+      case K::kFlash: w = "flash"; break;
+      case K::kRecoil: w = "recoil"; break;
+      default: continue;
+    }
+    // A run of value triangles is one word with its length.
+    if (w == "value") {
+      runLength = !order.empty() && order.back().rfind("values", 0) == 0 ? runLength + 1 : 1;
+      if (runLength > 1) order.pop_back();
+      w = "values" + std::to_string(runLength);
+    }
+    order.push_back(w);
+  }
+  const std::vector<std::string> wanted = {
+      "colour", "black5", "black5", "black2", "black2", "bind0", "values32", "bind1", "fan9", "fan9", "fan3",
+      "fan2", "fan2", "fan2", "values3", "bind2", "fan", "fan", "fan", "fan", "fan", "fan", "fan", "fan", "fan",
+      "bind6", "fan", "fan", "fan", "fan", "push", "turn", "tilt/elevate", "bind3", "fan", "fan", "fan", "fan",
+      "bind4", "fan", "fan", "fan", "fan", "push", "tilt/elevate", "flash", "recoil", "bind5", "fan", "fan",
+      "values2", "bind5", "fan", "fan", "pop", "pop"};
+  EXPECT_EQ(order, wanted);
+  size_t trackValues = 0, plusX = 0;
+  for (size_t i = 0; i < still.size(); ++i) {
+    const auto& call = still[i];
+    if (call.kind == K::kColouredFan) {
+      for (size_t k = 0; k < call.args.size(); k += 3) EXPECT_NEAR(std::fabs(call.args[k]), 0.034f, 5e-4f);
+    }
+    if (call.kind == K::kRecoil) {
+      EXPECT_FLOAT_EQ(call.args[0], -0.015f);
+    }
+    // The first 32 value triangles are the tracks: v moves by exactly the side's offset.
+    if (call.kind != K::kValue || trackValues == 32) continue;
+    ++trackValues;
+    const float offset = call.args[0] > 0.0f ? 0.25f : 0.75f;
+    plusX += call.args[0] > 0.0f ? 1 : 0;
+    for (size_t k = 1; k < call.uvs.size(); k += 2) EXPECT_FLOAT_EQ(moved[i].uvs[k], call.uvs[k] + offset) << i;
+    for (size_t k = 0; k < call.args.size(); k += 3) EXPECT_GE(std::fabs(call.args[k]), 0.0339f);
+  }
+  EXPECT_EQ(plusX, 16u);
 }
 
 TEST(FirstHalfModels, AnAuthoredFirstHalfSourceIsHeldToTheRoutinesCounts) {
@@ -1477,7 +1612,7 @@ std::vector<ModelCallLog::Call> TankCalls(int32_t routine, const ModelDrawValues
 }
 
 // The first half's authored turreted tanks on two track loops.
-const std::vector<int32_t> kFirstHalfTanks = {3, 4, 7, 8, 9, 10, 11, 12, 13, 14, 15, 18, 19, 20, 23, 24, 25, 26};
+const std::vector<int32_t> kFirstHalfTanks = {3, 4, 7, 8, 9, 10, 11, 12, 13, 14, 15, 18, 19, 20, 23, 24, 25, 26, 47, 48};
 
 TEST(FirstHalfTanks, SourcesLayOutTheirOwnGroupsWithinTheBlocksCounts) {
   // The block fixes counts only: each source's groups are its own, and what the build draws
