@@ -1,11 +1,12 @@
 // The busy battlefield frame: the large battle (150 units a side, vehicles and guns among them,
-// on the 250 x 250 tile reference map) at the end of its first minute (the set-up GO and one
-// turn computed headless), drawn whole by Map::Draw at 1024 x 768 on the software device. Every
-// texture the units and the map ask for is a small stand-in (a tapering shape on the
-// transparent key); Tree Display 2, Scale 2, Horizon 2 (1,500 m), weather at Full (the
-// battle's own weather), smoke drawn. The camera looks over the busiest ground (the unit with
-// the most others within 150 m) from the level's orbit distance behind it, at view levels 1, 2, 3 and 5 with 1 and
-// 2 drawing threads, and at level 2 with the horizon unlimited (0: the whole map at full detail).
+// on the 250 x 250 tile reference map with fires, smoke and craters) at the end of its first
+// minute (the set-up GO and one turn computed headless), drawn whole by Map::Draw at 1024 x 768
+// on the software device. Every texture the units and the map ask for is a small stand-in (a
+// tapering shape on the transparent key); Tree Display 2, Scale 2, Horizon 2 (1,500 m), rain
+// at Full, smoke at High Quality. The camera looks over the busiest ground (the unit with the
+// most others within 150 m) from the level's orbit distance behind it, at view levels 1, 2, 3
+// and 5 with 1 and 2 drawing threads, and at level 2 with the horizon unlimited (0: the whole
+// map at full detail).
 // Reported: milliseconds per frame until its last pixel is drawn (median, 95th percentile,
 // worst) and the median until its last triangle is handed to the device (scene building, with
 // what the threads drew meanwhile); triangles given to the renderer and sent to the device;
@@ -34,6 +35,7 @@
 #include "game/map/Map.h"
 #include "game/models/InfantryModelDraw.h"
 #include "game/draw/VehicleDraw.h"
+#include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitDrawHost.h"
 #include "platform/PBitmapFile.h"
@@ -41,6 +43,35 @@
 #include "platform/PSurface.h"
 
 namespace {
+
+// Close pictures for the eye: level 0 behind a crew at its gun and behind a squad of the side
+// at the screen, each kept as <prefix>-crew.bmp and <prefix>-squad.bmp.
+void KeepCloseUps(Scene& scene, Battle& battle, Map& map, const std::string& prefix) {
+  const Unit* chosen[2] = {nullptr, nullptr};  // a crew, a squad
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+    const auto* man = dynamic_cast<const Infantry*>(battle.UnitAt(i));
+    if (man == nullptr || !man->IsAlive() || !man->IsCurrentSide() || man->carrier != nullptr) continue;
+    const int32_t kind = man->GetShownFigureKind(0);
+    const bool crew = kind == 7 || kind == 8;
+    if (chosen[crew ? 0 : 1] == nullptr) chosen[crew ? 0 : 1] = man;
+  }
+  const char* names[2] = {"-crew.bmp", "-squad.bmp"};
+  for (int32_t k = 0; k < 2; ++k) {
+    if (chosen[k] == nullptr) continue;
+    for (int32_t side = 0; side < 2; ++side) {
+      map.camera.viewLevel[side] = 0;
+      map.camera.bearing[side] = 1.2f;
+      map.camera.x[side] = chosen[k]->x - 2.0f * Map::kOrbitDistance[0] * std::cos(1.2f);
+      map.camera.y[side] = chosen[k]->y - 2.0f * Map::kOrbitDistance[0] * std::sin(1.2f);
+    }
+    scene.renderer.RenderBegin();
+    map.Invalidate();
+    map.Draw();
+    scene.renderer.RenderEnd();
+    scene.device.Settle();
+    PBitmapFile::WriteSurface(scene.screen, prefix + names[k]);
+  }
+}
 
 void BusyFrame(benchmark::State& state) {
   const auto level = static_cast<int32_t>(state.range(0));
@@ -83,9 +114,12 @@ void BusyFrame(benchmark::State& state) {
       allocationsAfterFirst += made;
     }
   }
-  // TARVANE_BUSY_FRAME_PICTURE names a path prefix: the last frame is kept as a BMP file.
-  if (const char* keep = std::getenv("TARVANE_BUSY_FRAME_PICTURE"); keep != nullptr)
+  // TARVANE_BUSY_FRAME_PICTURE names a path prefix: the last frame is kept as a BMP file (and
+  // after the first level the close pictures).
+  if (const char* keep = std::getenv("TARVANE_BUSY_FRAME_PICTURE"); keep != nullptr) {
     PBitmapFile::WriteSurface(scene.screen, std::string(keep) + "-level" + std::to_string(level) + ".bmp");
+    if (level == 1 && threads == 2 && horizon == 2) KeepCloseUps(scene, *battle, map, keep);
+  }
   // The units whose position shows in the frame.
   int32_t inView = 0;
   for (int32_t i = 0; i < battle->UnitCount(); ++i) {

@@ -1,9 +1,11 @@
 #pragma once
 // The busy battlefield's scene, made once for every benchmark of a program: the large battle
-// (150 units a side on the 250 x 250 tile reference map) with a small stand-in picture for
-// every texture, at the end of its first minute (the set-up GO and one turn computed
-// headless), and a 1024 x 768 software device with its renderer.
+// (150 units a side on the 250 x 250 tile reference map whose fires, smoke and craters lie
+// on the ground from the start) with a small stand-in picture for every texture, at the end
+// of its first minute (the set-up GO and one turn computed headless) with rain falling, and a
+// software device (1024 x 768 unless asked otherwise) with its renderer.
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 
 #include "LargeBattleWorld.h"
@@ -19,6 +21,10 @@
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"
 
+#ifndef TARVANE_LARGE_BUSY_BATTLE
+#define TARVANE_LARGE_BUSY_BATTLE "large/Large Busy Battle.wrb"
+#endif
+
 namespace {
 
 constexpr int32_t kWidth = 1024;
@@ -27,10 +33,16 @@ constexpr int32_t kHeight = 768;
 // The large battle with its textures, read once for every benchmark of the run. The renderer
 // lives as long: the textures are made for it.
 struct Scene {
-  Scene() : screen(kWidth, kHeight, PPixelFormat::kRGB565), device(&screen, 2), host(&device, &screen, true),
-            renderer(&host) {
+  explicit Scene(int32_t width = kWidth, int32_t height = kHeight)
+      : screen(width, height, PPixelFormat::kRGB565), device(&screen, 2), host(&device, &screen, true),
+        renderer(&host) {
     LargeBattleWorld::Get("busyframe");
-    textures = std::make_unique<StandInTextureHost>(32);
+    // TARVANE_BUSY_FRAME_BITMAPS names the build's BMP folder: the frame then shows the
+    // built textures rather than stand-ins.
+    if (const char* bitmaps = std::getenv("TARVANE_BUSY_FRAME_BITMAPS"); bitmaps != nullptr)
+      textures = std::make_unique<FolderTextureHost>(bitmaps);
+    else
+      textures = std::make_unique<StandInTextureHost>(32);
     {
       // The renderer takes no fonts from the stand-in bitmaps.
       GGraphicHost::SetCurrent(nullptr);
@@ -40,8 +52,8 @@ struct Scene {
     VehicleDraw::Install();
     InfantryModelDraw::Install();
     SetUnitDrawHost(&unitHost);
-    headless.SetHost(std::make_unique<ScreenHost>(kWidth, kHeight));
-    loaded = LargeBattleWorld::Load(headless);
+    headless.SetHost(std::make_unique<ScreenHost>(width, height));
+    loaded = LargeBattleWorld::Load(headless, TARVANE_LARGE_BUSY_BATTLE);
     Battle* battle = headless.GetBattle();
     if (!loaded || battle == nullptr || battle->map == nullptr) {
       loaded = false;
@@ -50,6 +62,7 @@ struct Scene {
     // The set-up GO and one minute of battle: the forces met, craters and losses on the ground.
     headless.Go(1);
     headless.Go(101);
+    battle->weather = 2;  // rain, for the frame: the minute was fought in the scenario's weather
     gGraph3D = &renderer;
     unitHost.map = battle->map;
     loaded = battle->LoadTextures(false);
@@ -59,13 +72,13 @@ struct Scene {
   PSoft3DDevice device;
   GGraph3DHost host;
   GGraph3D renderer;
-  std::unique_ptr<StandInTextureHost> textures;
+  std::unique_ptr<GraphicsTestHost> textures;
   MapUnitDrawHost unitHost;
   HeadlessBattle headless;
   bool loaded = false;
 };
 
-Scene& TheScene() {
+[[maybe_unused]] Scene& TheScene() {
   static Scene* scene = new Scene;  // kept to the end of the program with its textures
   return *scene;
 }
@@ -96,7 +109,7 @@ void SetBusyFrame(Scene& scene, Map& map, int8_t horizon, int32_t threads) {
   app.options[4] = 2;        // Scale
   app.options[9] = horizon;  // 2: 1,500 m; 0: unlimited
   app.options[12] = 2;       // weather: Full
-  app.options[15] = 1;       // smoke
+  app.options[15] = 2;       // smoke: High Quality
   scene.device.SetThreadCount(threads);
   gGraph3D = &scene.renderer;
   map.display.drawState = 2;

@@ -1,9 +1,9 @@
-// The busy battlefield in motion: the large battle's first minute (computed headless once, at
+// The busy battlefield in motion: the large busy battle's first minute (computed headless once, at
 // the scene's making) replayed from its start at 10 slices a frame over 241 frames, each frame
 // drawn whole at 1024 x 768 on the software device with the camera over the busiest ground of
 // that moment (the unit with the most others within 150 m), at view levels 1, 2, 3 and 5 with
-// 1 and 2 drawing threads. Tree Display 2, Scale 2, Horizon 2 (1,500 m), weather at Full,
-// smoke drawn, the clock a fake one that moves 17 ms a frame.
+// 1 and 2 drawing threads. Tree Display 2, Scale 2, Horizon 2 (1,500 m), rain at Full,
+// smoke at High Quality, the clock a fake one that moves 17 ms a frame.
 // The frame's passes are run one by one in the order of Map::Draw (checked against it on the
 // first frame) and timed: the camera and block culling, backdrop, units, flags, effects,
 // buildings, walls, terrain, overlays, craters, trees, weather, landmarks, fires, smoke, the

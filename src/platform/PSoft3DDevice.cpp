@@ -419,8 +419,9 @@ inline int32_t NextRow(int32_t y, Band band) {
 }
 
 #if defined(TARVANE_SSE2_SPANS)
-// Four whole neighbouring pixels of a point-sampled span on a 16-bit target at once, without
-// a branch per pixel: the texels are fetched one by one, everything else is done on the four
+// Four whole neighbouring pixels of a span on a 16-bit target at once, all point-sampled or
+// all filtered, without a branch per pixel: the texels are fetched one by one, everything
+// else is done on the four
 // together, with the rounding of the one-pixel loop in every channel, and the pixels that fail
 // the depth or alpha test are written back as they were.
 template <bool kFog, bool kBlend, int kDepth>
@@ -451,11 +452,9 @@ class QuadShader {
   static bool Suits(const PSoft3DDevice::Setup& s) { return !kBlend || s.standardBlend; }
 
   void Draw(const LaneValues& v, uint16_t* row, uint16_t* depthRow) const {
-    const __m128i zero = _mm_setzero_si128();
     const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
-    const __m128i oldDepth = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow)), zero);
-    __m128i pass = _mm_set1_epi32(-1);
-    if constexpr (kDepth == kDepthLessEqual) pass = _mm_xor_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
+    const __m128i oldDepth = OldDepth(depthRow);
+    const __m128i pass = DepthPass(depth, oldDepth);
     if (_mm_movemask_epi8(pass) == 0) return;
 
     int32_t t[4];
@@ -464,12 +463,79 @@ class QuadShader {
       t[i] = texels_[static_cast<size_t>(ty) * texPitch_ + static_cast<size_t>(tx)];
     }
     const __m128i texel = _mm_setr_epi32(t[0], t[1], t[2], t[3]);
+    __m128i r, g, b, a;
+    Channels(texel, r, g, b, a);
+    Finish(v, pass, depth, oldDepth, r, g, b, a, row, depthRow);
+  }
+
+  // The same four pixels, each of them magnified and filtered: the four texels round each
+  // sample lerped channel by channel as the one-pixel loop lerps them (rounded down).
+  void DrawBilinear(const LaneValues& v, uint16_t* row, uint16_t* depthRow) const {
+    const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
+    const __m128i oldDepth = OldDepth(depthRow);
+    const __m128i pass = DepthPass(depth, oldDepth);
+    if (_mm_movemask_epi8(pass) == 0) return;
+
+    alignas(16) int32_t corner[4][4];  // top left, top right, bottom left, bottom right
+    alignas(16) int32_t across[4], down[4];
+    for (int i = 0; i < 4; ++i) {
+      const int32_t fu = v.tu[i] - 128, fv = v.tv[i] - 128;  // from the texel centres
+      across[i] = fu & 255;
+      down[i] = fv & 255;
+      const int32_t xa = (fu >> 8) & uMask_, xb = ((fu >> 8) + 1) & uMask_;
+      const uint16_t* row0 = texels_ + static_cast<size_t>((fv >> 8) & vMask_) * texPitch_;
+      const uint16_t* row1 = texels_ + static_cast<size_t>(((fv >> 8) + 1) & vMask_) * texPitch_;
+      corner[0][i] = row0[xa];
+      corner[1][i] = row0[xb];
+      corner[2][i] = row1[xa];
+      corner[3][i] = row1[xb];
+    }
+    __m128i c[4][4];  // [corner][r, g, b, a]
+    for (int k = 0; k < 4; ++k)
+      Channels(_mm_load_si128(reinterpret_cast<const __m128i*>(corner[k])), c[k][0], c[k][1], c[k][2], c[k][3]);
+    const __m128i whole = _mm_set1_epi32(256);
+    const __m128i fx = _mm_load_si128(reinterpret_cast<const __m128i*>(across));
+    const __m128i fy = _mm_load_si128(reinterpret_cast<const __m128i*>(down));
+    const __m128i gx = _mm_sub_epi32(whole, fx), gy = _mm_sub_epi32(whole, fy);
+    __m128i out[4];
+    for (int ch = 0; ch < 4; ++ch) {
+      const __m128i top = Lerp(c[0][ch], c[1][ch], gx, fx);
+      const __m128i bottom = Lerp(c[2][ch], c[3][ch], gx, fx);
+      out[ch] = Lerp(top, bottom, gy, fy);
+    }
+    Finish(v, pass, depth, oldDepth, out[0], out[1], out[2], out[3], row, depthRow);
+  }
+
+ private:
+  static __m128i OldDepth(const uint16_t* depthRow) {
+    return _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow)), _mm_setzero_si128());
+  }
+  static __m128i DepthPass(__m128i depth, __m128i oldDepth) {
+    __m128i pass = _mm_set1_epi32(-1);
+    if constexpr (kDepth == kDepthLessEqual) pass = _mm_xor_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
+    return pass;
+  }
+  // A 1555 texel's channels widened to eight bits: alpha 0 or 255.
+  static void Channels(__m128i texel, __m128i& r, __m128i& g, __m128i& b, __m128i& a) {
     const __m128i five = _mm_set1_epi32(31);
-    __m128i r, g, b;
+    r = Widen5(_mm_and_si128(_mm_srli_epi32(texel, 10), five));
+    g = Widen5(_mm_and_si128(_mm_srli_epi32(texel, 5), five));
+    b = Widen5(_mm_and_si128(texel, five));
+    const __m128i bit = _mm_srli_epi32(texel, 15);
+    a = _mm_sub_epi32(_mm_slli_epi32(bit, 8), bit);
+  }
+  // (p0 * (256 - f) + p1 * f) >> 8 per lane: the products stay below 65536.
+  static __m128i Lerp(__m128i p0, __m128i p1, __m128i inverse, __m128i f) {
+    return _mm_srli_epi32(_mm_add_epi32(_mm_mullo_epi16(p0, inverse), _mm_mullo_epi16(p1, f)), 8);
+  }
+
+  // The texture's colour and alpha through the stage's operation, the alpha test, fog and
+  // blending, written where the tests pass.
+  void Finish(const LaneValues& v, __m128i pass, __m128i depth, __m128i oldDepth, __m128i r, __m128i g, __m128i b,
+              __m128i a, uint16_t* row, uint16_t* depthRow) const {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i five = _mm_set1_epi32(31);
     if (colourFromTexture_) {
-      r = Widen5(_mm_and_si128(_mm_srli_epi32(texel, 10), five));
-      g = Widen5(_mm_and_si128(_mm_srli_epi32(texel, 5), five));
-      b = Widen5(_mm_and_si128(texel, five));
       if (colourMul_) {
         r = Div255(_mm_mullo_epi16(r, cr_));
         g = Div255(_mm_mullo_epi16(g, cg_));
@@ -480,11 +546,10 @@ class QuadShader {
       g = cg_;
       b = cb_;
     }
-    __m128i a = ca_;
     if (alphaFromTexture_) {
-      const __m128i bit = _mm_srli_epi32(texel, 15);
-      a = _mm_sub_epi32(_mm_slli_epi32(bit, 8), bit);  // 0 or 255
       if (alphaMul_) a = Div255(_mm_mullo_epi16(a, ca_));
+    } else {
+      a = ca_;
     }
     // The alpha test: inside [low, high], unless inverted.
     const __m128i inside = _mm_andnot_si128(_mm_or_si128(_mm_cmplt_epi32(a, alphaLow_), _mm_cmpgt_epi32(a, alphaHigh_)),
@@ -518,7 +583,6 @@ class QuadShader {
     if (depthWrite_) _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(Select(pass, depth, oldDepth)));
   }
 
- private:
   static __m128i Widen5(__m128i c) { return _mm_or_si128(_mm_slli_epi32(c, 3), _mm_srli_epi32(c, 2)); }
   static __m128i Widen6(__m128i c) { return _mm_or_si128(_mm_slli_epi32(c, 2), _mm_srli_epi32(c, 4)); }
   // Rounded x / 255 as the scalar Div255, for x below 65536 - 256.
@@ -616,7 +680,7 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
 #if defined(TARVANE_SSE2_SPANS)
   // Whole groups of four pixels of the common spans go the branch-free way.
   // (Bilinear where magnified goes this way for the groups whose four pixels are all point
-  // sampled, the far part of the ground.)
+  // sampled, the far part of the ground, or all filtered, the near part.)
   constexpr bool kQuads = sizeof(Pixel) == 2 && (kFilter == kPointOnly || kFilter == kByScale) && kPow2 &&
                           (kDepth == kDepthLessEqual || kDepth == kDepthAlways);
   const QuadShader<kFog, kBlend, kDepth> quads(s, sh);
@@ -655,13 +719,24 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
 #if defined(TARVANE_SSE2_SPANS)
       if constexpr (kQuads) {
         bool pointSampled = true;
+        bool filtered = false;
         if constexpr (kFilter == kByScale) {
-          for (int lane = 0; lane < 4; ++lane)
-            pointSampled &= !(v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear);
+          filtered = true;
+          for (int lane = 0; lane < 4; ++lane) {
+            const bool linear = v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear;
+            pointSampled &= !linear;
+            filtered &= linear;
+          }
         }
-        if (useQuads && groupEnd - group == 4 && pointSampled) {
-          quads.Draw(v, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
-          continue;
+        if (useQuads && groupEnd - group == 4) {
+          if (pointSampled) {
+            quads.Draw(v, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
+            continue;
+          }
+          if (filtered) {
+            quads.DrawBilinear(v, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
+            continue;
+          }
         }
       }
 #endif

@@ -1,7 +1,9 @@
 #pragma once
 // What the busy battlefield frame's picture test and benchmark put in place of the battle
-// screen: stand-in textures, the screen's share of the host and of unit drawing.
+// screen: stand-in or built textures, the screen's share of the host and of unit drawing.
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/media/GGraph3D.h"
@@ -9,6 +11,7 @@
 #include "game/battle/HeadlessHost.h"
 #include "game/map/Map.h"
 #include "game/units/UnitDrawHost.h"
+#include "platform/PPath.h"
 
 // Bitmaps made on first request: width x 2 width, a tapering shape in a colour of the bitmap's
 // own (so that a kept picture tells the textures apart) on the transparent key.
@@ -30,6 +33,22 @@ class StandInTextureHost : public GraphicsTestHost {
 
  private:
   int32_t width_;
+};
+
+// The build's own bitmaps, read from the BMP folder the build drew them into.
+class FolderTextureHost : public GraphicsTestHost {
+ public:
+  explicit FolderTextureHost(std::string bitmapFolder) : folder_(std::move(bitmapFolder)) {
+    hasRenderer = true;
+    renderer.maxSide = 1024;
+  }
+  bool GetBaseFolder(std::string& out, bool) override {
+    out = PPath::ToProgram(folder_ + "/../");
+    return false;
+  }
+
+ private:
+  std::string folder_;
 };
 
 // The battle screen's share: the view's size and projection at 60 frames a second, and the

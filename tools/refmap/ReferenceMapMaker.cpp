@@ -258,10 +258,12 @@ void ReferenceMapMaker::AddBusyObjects(Map& map) {
     map.fire.state.SetU8(x, y, static_cast<uint8_t>(1 + fires % 3));
     ++fires;
   }
+  // Smoke that outlasts the first minute (a cloud loses 40 slices a second), thinning out over
+  // the next two.
   for (int32_t i = 0; i < 30; ++i) {
     const float x = metres();
     const float y = metres();
-    map.objects.smallObjects->Append(new SmokeCloud(x, y, i, 20 + i, static_cast<float>(15 + i % 10)));
+    map.objects.smallObjects->Append(new SmokeCloud(x, y, i, 2400 + 80 * i, static_cast<float>(15 + i % 10)));
   }
   for (int32_t i = 0; i < 700; ++i) {
     const bool lasting = i < 500;
