@@ -812,6 +812,7 @@ class Map : public GObject {
       MapGrid<uint8_t> grid;
       Key key;
       uint64_t hash = 0;  // fingerprint of the grid's cells
+      uint64_t contents = 0;  // the cells' identity (below), 0 when not known
       bool valid = false;
     };
     Key builtKey[kMoveClasses];
@@ -826,6 +827,22 @@ class Map : public GObject {
     bool blockedAfterBuild[kMoveClasses] = {};  // BlockUnitCells wrote into the built grid
     Kept kept[kMoveClasses][2];  // by class and side flag: both sides plan in one turn
     uint64_t fullBuilds = 0;  // builds that priced every cell, for tests and measurements
+    // ---- The cells' identity, for answers kept between searches ----
+    // A build gives its cells a new number; a kept grid handed back brings its number with it,
+    // so searches between the same two cells of a grid freed and handed back are answered from
+    // memory. The number holds while the grid's revision stays the one it was given at.
+    uint64_t contents[kMoveClasses] = {};
+    uint64_t contentsRevision[kMoveClasses] = {};
+    uint64_t contentsMade = 0;
+    // What stands for the class's cells in the path finder's memory: the cells' number while it
+    // holds (odd), else the grid's revision (even), so that two equal keys mean equal cells.
+    uint64_t CellsIdentity(int32_t moveClass) const {
+      const MapGrid<uint8_t>& grid = cost[moveClass];
+      if (contents[moveClass] != 0 && grid.Revision() == contentsRevision[moveClass]) {
+        return contents[moveClass] << 1 | 1u;
+      }
+      return grid.Revision() << 1;
+    }
   };
   Routes routes;
 

@@ -218,6 +218,9 @@ void KeepBuiltGrid(Map::Routes& routes, int32_t c) {
   if (hash != routes.builtHash[c]) return;
   Map::Routes::Kept& kept = routes.kept[c][routes.builtKey[c].sideFlag != 0 ? 1 : 0];
   kept.hash = hash;
+  // Cells written since they were numbered get a number of their own.
+  const bool numbered = routes.contents[c] != 0 && routes.cost[c].Revision() == routes.contentsRevision[c];
+  kept.contents = numbered ? routes.contents[c] : ++routes.contentsMade;
   kept.grid = std::move(routes.cost[c]);
   kept.key = std::move(routes.builtKey[c]);
   kept.valid = true;
@@ -291,6 +294,8 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
     kept.valid = false;
     routes.cellsHash[moveClass] = kept.hash;
     routes.cellsRevision[moveClass] = grid.Revision();
+    routes.contents[moveClass] = kept.contents;
+    routes.contentsRevision[moveClass] = grid.Revision();
     routes.builtKey[moveClass] = std::move(key);
     return;
   }
@@ -302,6 +307,8 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
   routes.builtHash[moveClass] = GridFingerprint(grid);
   routes.cellsHash[moveClass] = routes.builtHash[moveClass];
   routes.cellsRevision[moveClass] = grid.Revision();
+  routes.contents[moveClass] = ++routes.contentsMade;
+  routes.contentsRevision[moveClass] = grid.Revision();
 }
 
 void Map::BuildCostCells(int32_t sideFlag, int32_t moveClass, MapBattleServices* battle) {

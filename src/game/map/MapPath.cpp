@@ -63,8 +63,8 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
 
   // The same search asked again gets the answer it had.
   const int32_t key[6] = {sx, sy, gx, gy, w, h};
-  const uint64_t revision = grid.Revision();
-  if (const MapPathWork::Remembered* r = work.Recall(moveClass, revision, key, size.worldWidth, size.worldHeight)) {
+  const uint64_t cells = routes.CellsIdentity(moveClass);
+  if (const MapPathWork::Remembered* r = work.Recall(moveClass, cells, key, size.worldWidth, size.worldHeight)) {
     ++work.recalled;
     work.goalCost = r->goalCost;
     work.expanded = r->expanded;
@@ -80,15 +80,15 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
   // A goal outside the start's region is never reached (an impassable start is left to the
   // search, since its steps may lead into several regions).
   int64_t reach = -1;
-  if (work.settleUnreachable && work.SawFailure(moveClass, revision)) {
+  if (work.settleUnreachable && work.SawFailure(moveClass, cells)) {
     const MapPathRegions::Labels& labels = routes.regions.For(moveClass, grid);
     const uint32_t from = labels.label[static_cast<size_t>(sx) * static_cast<size_t>(h) + static_cast<size_t>(sy)];
     const uint32_t to = labels.label[static_cast<size_t>(gx) * static_cast<size_t>(h) + static_cast<size_t>(gy)];
     if (labels.usable && from != MapPathRegions::kNoRegion && to != from) reach = labels.reach[from];
   }
   const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points, reach);
-  if (result != kRouteFound) work.NoteFailure(moveClass, revision);
-  work.Keep(moveClass, revision, key, size.worldWidth, size.worldHeight, result,
+  if (result != kRouteFound) work.NoteFailure(moveClass, cells);
+  work.Keep(moveClass, cells, key, size.worldWidth, size.worldHeight, result,
             result == kRouteFound ? &points : nullptr);
   return result;
 }

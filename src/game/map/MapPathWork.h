@@ -101,8 +101,8 @@ class MapPathWork {
   int64_t searches = 0;
   int64_t expandedTotal = 0;
   // ---- Searches remembered ----
-  // The answer of a search kept with everything the search reads: the class's grid by its
-  // revision (equal revisions of one grid mean equal cells), the start and goal cells, the
+  // The answer of a search kept with everything the search reads: the class's cells by their
+  // identity (Map::Routes::CellsIdentity: equal identities mean equal cells), the start and goal cells, the
   // budget and the map's size. A search asked again with all of these the same gets the same
   // answer, route and figures without searching (the cell records and nodes then stay those
   // of the last search made). With remember false every search is made.

@@ -270,6 +270,79 @@ TEST_F(PathFinder, OpenSetInterleavedWithPopsMatchesAnOrderedSet) {
   EXPECT_GT(pops, 3000);
 }
 
+TEST_F(PathFinder, OpenSetFollowsARisingFloorPastFarAndLowEntries) {
+  // As a long search: keys rise by up to a step's price past the last taken, a few lie far
+  // ahead (soft blocks, up to 100,000 x 141 more), some fall below the last taken (cells the
+  // estimate overprices), and some open nodes are priced lower. The floor travels around the
+  // ring many times; every pop is the least open key.
+  MapPathWork work;
+  work.Begin(4000, 8);
+  std::set<std::tuple<int64_t, int, int, int32_t>> open;
+  uint32_t v = 7;
+  auto next = [&v]() {
+    v = v * 1664525u + 1013904223u;
+    return v >> 8;
+  };
+  int64_t last = 120000;
+  int64_t pops = 0;
+  int64_t far = 0;
+  int64_t low = 0;
+  auto enter = [&](int32_t n, int64_t f) {
+    MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
+    node.f = f;
+    node.state = MapPathWork::kOpen;
+    work.Push(n);
+    open.emplace(node.f, node.x, node.y, n);
+  };
+  for (int round = 0; round < 30000; ++round) {
+    const uint32_t r = next() % 20;
+    if (r < 11 || open.empty()) {
+      const int32_t n = work.TakeNode();
+      ASSERT_GE(n, 0);
+      work.nodes[static_cast<size_t>(n)].x = static_cast<int16_t>(n % 4000);
+      work.nodes[static_cast<size_t>(n)].y = static_cast<int16_t>(n / 4000);
+      int64_t f = last + static_cast<int64_t>(next() % 36000);
+      if (r == 0) {
+        f = last + 100000 * (20 + static_cast<int64_t>(next() % 122));
+        ++far;
+      } else if (r == 1) {
+        f = std::max<int64_t>(0, last - 1 - static_cast<int64_t>(next() % 800));
+        ++low;
+      } else if (r == 2) {
+        f = last + 65536 - 2 + static_cast<int64_t>(next() % 4);  // the window's edge
+      }
+      enter(n, f);
+    } else if (r < 14) {
+      // An open node priced lower, perhaps below the last taken.
+      auto it = open.lower_bound(std::make_tuple(last + static_cast<int64_t>(next() % 50000), 0, 0, 0));
+      if (it == open.end()) it = std::prev(open.end());
+      const auto [f, x, y, n] = *it;
+      open.erase(it);
+      enter(n, std::max<int64_t>(0, f - 1 - static_cast<int64_t>(next() % 3000)));
+    } else {
+      const int32_t n = work.PopLeast();
+      ASSERT_EQ(n, std::get<3>(*open.begin()));
+      last = std::get<0>(*open.begin());
+      open.erase(open.begin());
+      work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
+      ++pops;
+    }
+  }
+  while (!open.empty()) {
+    ASSERT_EQ(work.PopLeast(), std::get<3>(*open.begin()));
+    work.nodes[static_cast<size_t>(std::get<3>(*open.begin()))].state = MapPathWork::kClosed;
+    open.erase(open.begin());
+  }
+  EXPECT_EQ(work.PopLeast(), -1);
+  EXPECT_GT(pops, 7000);
+  EXPECT_GT(last, 120000 + 8 * 65536);
+  EXPECT_GT(far, 500);
+  EXPECT_GT(low, 500);
+  // A search begun afresh starts from an empty set.
+  work.Restart();
+  EXPECT_EQ(work.PopLeast(), -1);
+}
+
 TEST_F(PathFinder, CellRecordsStartAfreshWhenTheirStampsRunOut) {
   // A search, then enough searches for the cells' stamps to run out and start again: the
   // same search visits the same nodes and finds the same route. Every search is made.
@@ -381,6 +454,61 @@ TEST_F(PathFinder, SearchAskedAgainIsAnsweredFromMemoryUntilItsInputsChange) {
       EXPECT_TRUE(same(points, fresh[static_cast<size_t>(i)])) << i;
     }
   }
+}
+
+// Route planning frees the grids after every route and builds them again before the next:
+// the same cells handed back keep the answers of their searches, a write or a fresh build does
+// not.
+TEST_F(PathFinder, GridHandedBackKeepsTheAnswersOfItsSearches) {
+  Grid(0);
+  map->FreeCostGrids();
+  map->BuildCostGrid(1, 0);
+  MapPathWork& work = map->routes.work;
+  const uint64_t builds = map->routes.fullBuilds;
+  ASSERT_EQ(Find(0, 3, 24, 46, 26), Map::kRouteFound);
+  const PathPoints first = points;
+  const int64_t total = work.expandedTotal;
+  const int64_t expanded = work.expanded;
+  ASSERT_GT(expanded, 0);
+  auto same = [&first](const PathPoints& p) {
+    return p.count == first.count && std::equal(p.x, p.x + p.count, first.x) && std::equal(p.y, p.y + p.count, first.y);
+  };
+  for (int round = 0; round < 3; ++round) {
+    map->FreeCostGrids();
+    points = PathPoints();
+    EXPECT_EQ(Find(0, 3, 24, 46, 26), Map::kRouteFound);
+    EXPECT_EQ(work.recalled, round + 1);
+    EXPECT_EQ(work.expandedTotal, total);
+    EXPECT_EQ(work.expanded, expanded);
+    EXPECT_TRUE(same(points));
+  }
+  EXPECT_EQ(map->routes.fullBuilds, builds);
+  // A write after the hand-back (of the value the cell holds): searched again; kept as equal
+  // to its build, but under a new number, so searched again once more when handed back.
+  map->routes.cost[0].At(45, 45) = map->routes.cost[0].At(45, 45);
+  for (int k = 1; k <= 2; ++k) {
+    EXPECT_EQ(Find(0, 3, 24, 46, 26), Map::kRouteFound);
+    EXPECT_EQ(work.recalled, 3);
+    EXPECT_EQ(work.expandedTotal, total + k * expanded);
+    EXPECT_TRUE(same(points));
+    map->FreeCostGrids();
+  }
+  EXPECT_EQ(Find(0, 3, 24, 46, 26), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 4);
+  EXPECT_EQ(map->routes.fullBuilds, builds);
+  // The other side's grid of the class, built afresh, is searched too.
+  map->FreeCostGrids();
+  FakePathUnit other(1, 0);
+  EXPECT_EQ(map->FindPath(other, 3 * 2.0f, 24 * 2.0f, 46 * 2.0f, 26 * 2.0f, points), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 4);
+  EXPECT_EQ(map->routes.fullBuilds, builds + 1);
+  // Equal cells from a fresh build: a new number, so searched again.
+  map->FreeCostGrids();
+  map->ForgetKeptCostGrids();
+  map->BuildCostGrid(1, 0);
+  EXPECT_EQ(Find(0, 3, 24, 46, 26), Map::kRouteFound);
+  EXPECT_EQ(work.recalled, 4);
+  EXPECT_EQ(map->routes.fullBuilds, builds + 2);
 }
 
 TEST_F(PathFinder, ClosedNodeReachedLaterMoreCheaplyIsReopened) {
