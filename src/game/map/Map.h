@@ -10,6 +10,7 @@
 #include "framework/core/GObject.h"
 #include "framework/core/GObjectGroup.h"
 #include "game/map/BuildingTileIndex.h"
+#include "game/map/BurningTileCounts.h"
 #include "game/map/CraterIndex.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/MapFlagView.h"
@@ -18,6 +19,7 @@
 #include "game/map/MapPathWork.h"
 #include "game/map/MapTile.h"
 #include "game/map/OrderState.h"
+#include "game/map/SightCellBlocks.h"
 #include "game/map/SightUnitList.h"
 
 class Building;
@@ -469,6 +471,8 @@ class Map : public GObject {
   bool IsVisibilityCacheEnabled() const { return visibilityCache_.enabled; }
   // The number of units the grid was made for, 0 without a grid.
   int32_t VisibilityCacheSize() const { return visibilityCache_.n; }
+  // How many times sight lines copied the fine grid into blocks (again after each change).
+  int64_t SightCellCopies() const { return sightBuffers_.cells.Copies(); }
 
   // ---- New maps, zones and height bands (MapNew.cpp) ----
 
@@ -979,6 +983,8 @@ class Map : public GObject {
   struct SightBuffers {
     SightUnitList vehicles;                   // the vehicles near the line
     std::vector<const SmokeCloud*> clouds;    // the smoke clouds near it
+    SightCellBlocks cells;                    // the fine grid's cells in blocks
+    BurningTileCounts burning;                // the fire grid's burning tiles counted
   };
   struct VisibilityCache {
     bool enabled = true;

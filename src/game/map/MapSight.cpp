@@ -5,7 +5,6 @@
 // vehicles and smoke clouds near a line are gathered once per trace into buffers the map keeps.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
@@ -96,31 +95,13 @@ bool Map::GatherSightObstacles(float x0, float y0, float x1, float y1) const {
     }
   }
   // Any burning tile in the tile rectangle the end points span.
-  if (!fire.state.HasBlock()) return false;
-  int32_t rows = 0;
-  int32_t columns = 0;
-  fire.state.GetDimensions(rows, columns);
+  BurningTileCounts& burning = buffers.burning;
+  burning.Refresh(fire.state);
+  const int32_t rows = burning.Rows();
+  const int32_t columns = burning.Columns();
   if (rows <= 0 || columns <= 0) return false;
   auto tile = [](float v, int32_t limit) { return std::clamp(TruncateToInt32(v * 0.05f), 0, limit - 1); };
-  const int32_t tx0 = tile(minX, rows);
-  const int32_t tx1 = tile(maxX, rows);
-  const int32_t ty0 = tile(minY, columns);
-  const int32_t ty1 = tile(maxY, columns);
-  static const uint8_t kZeros[Map::kMaxTiles] = {};
-  const size_t span = static_cast<size_t>(ty1 - ty0 + 1);
-  if (span > sizeof kZeros) {
-    for (int32_t tx = tx0; tx <= tx1; ++tx) {
-      for (int32_t ty = ty0; ty <= ty1; ++ty) {
-        if (fire.state.GetU8(tx, ty) != 0) return true;
-      }
-    }
-    return false;
-  }
-  for (int32_t tx = tx0; tx <= tx1; ++tx) {
-    const uint8_t* row = &const_cast<GDynamicArray&>(fire.state).ElementPtr(tx, ty0)[0];
-    if (std::memcmp(row, kZeros, span) != 0) return true;
-  }
-  return false;
+  return burning.AnyIn(tile(minX, rows), tile(maxX, rows), tile(minY, columns), tile(maxY, columns));
 }
 
 int32_t Map::CountObstaclesAt(float x, float y, const SightUnitList* vehicles,
@@ -284,17 +265,29 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
     const float sz = dz * kSampleSpacing / length;
     const float zStart = z0 + kEyeHeight;
     const bool bothOnMap = IsOnMap(x0, y0) && IsOnMap(x1, y1);
-    // The cells of a run of samples are read ahead together, so that their reads overlap.
+    // The cells of a run of samples are read together, so that their reads overlap, and the
+    // next run's places are found and fetched ahead while this run is weighed.
     constexpr int32_t kRun = 16;
     uint16_t words[kRun];
+    size_t places[kRun];
     const MapGrid<uint16_t>& grid = terrain.fineGrid;
     const int32_t width = grid.Width();
     const int32_t height = grid.Height();
-    bool open = true;
-    for (int32_t base = 0; open; base += kRun) {
+    SightCellBlocks& cells = sightBuffers_.cells;
+    cells.Refresh(grid);
+    auto findRun = [&](int32_t base) {
       for (int32_t r = 0; r < kRun; ++r) {
         const float kf = static_cast<float>(base + r);
-        words[r] = grid.At(CellIndex(x0 + kf * sx, width), CellIndex(y0 + kf * sy, height));
+        places[r] = cells.IndexOf(CellIndex(x0 + kf * sx, width), CellIndex(y0 + kf * sy, height));
+      }
+    };
+    findRun(0);
+    bool open = true;
+    for (int32_t base = 0; open; base += kRun) {
+      for (int32_t r = 0; r < kRun; ++r) words[r] = cells.AtIndex(places[r]);
+      if (kSampleSpacing * static_cast<float>(base + kRun + 1) < length) {
+        findRun(base + kRun);
+        for (int32_t r = 0; r < kRun; ++r) cells.Prefetch(places[r]);
       }
       for (int32_t r = 0; r < kRun; ++r) {
         const int32_t k = base + r;

@@ -210,6 +210,19 @@ TEST_F(MapSight, EveryTraceStartsClear) {
   EXPECT_EQ(Along(100.0f, 249.0f), intoBuilding);
 }
 
+TEST_F(MapSight, TracesCopyTheCellsOnceAndAgainOnlyAfterAChange) {
+  EXPECT_EQ(map->SightCellCopies(), 0);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Along(100.0f, 300.0f - 10.0f * static_cast<float>(i)), 1.0f);
+  EXPECT_EQ(Along(100.0f, 300.0f, true), 1.0f);
+  EXPECT_EQ(map->SightCellCopies(), 1);
+  // Woods written into the grid between two traces are seen by the next one.
+  FillColumns(*map, 180.0f, 190.0f, 15);
+  EXPECT_NEAR(Along(100.0f, 300.0f, true), Pow(0.91f, 5), 1e-6);
+  EXPECT_EQ(map->SightCellCopies(), 2);
+  EXPECT_NEAR(Along(100.0f, 300.0f, true), Pow(0.91f, 5), 1e-6);
+  EXPECT_EQ(map->SightCellCopies(), 2);
+}
+
 TEST_F(MapSight, VehiclesFireAndSmoke) {
   AddVehicle(200.0f, kY, 3.0f);  // samples 198, 200, 202 lie within its circle
   EXPECT_NEAR(Along(100.0f, 300.0f), Pow(0.83f, 9), 1e-6);
