@@ -39,7 +39,9 @@ class BurningTileCounts {
   // Any burning tile in rows r0..r1 and columns c0..c1 (inclusive, inside the grid).
   bool AnyIn(int32_t r0, int32_t r1, int32_t c0, int32_t c1) const {
     const size_t stride = static_cast<size_t>(columns_) + 1;
-    const auto at = [&](int32_t r, int32_t c) { return sums_[static_cast<size_t>(r) * stride + static_cast<size_t>(c)]; };
+    const auto at = [&](int32_t r, int32_t c) {
+      return sums_[static_cast<size_t>(r) * stride + static_cast<size_t>(c)];
+    };
     return at(r1 + 1, c1 + 1) - at(r0, c1 + 1) - at(r1 + 1, c0) + at(r0, c0) > 0;
   }
   // How many times the table was made.

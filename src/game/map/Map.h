@@ -441,13 +441,21 @@ class Map : public GObject {
   bool TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, float x0, float y0, float z0, float x1,
                  float y1, float z1, float& visibility, float& distance, float* blockX = nullptr,
                  float* blockY = nullptr, float* blockZ = nullptr, bool canonicalOrder = true) const;
+  // A vehicle near a sight line as the samples weigh it: its place and size, read once a trace.
+  struct SightDisc {
+    float x, y, r;
+  };
   // The factor of one sight sample.
   float LineStepFactor(SightTraceState& state, bool anyBurning, bool anyObstacle, bool terrainOnly, float x, float y,
-                       float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
+                       float z, bool firstSample, bool inEndZone, std::span<const SightDisc> vehicles,
                        std::span<const SmokeCloud* const> objects) const;
   // Smoke clouds (1 each), listed vehicles (3 each) and burning-tile smoke (1) at the point.
   int32_t CountObstaclesAt(float x, float y, const SightUnitList* vehicles, std::span<const SmokeCloud* const> objects,
                            bool anyBurning) const;
+  // How many vehicles and smoke clouds the last trace weighed at its samples: those gathered
+  // near it that can reach a point of the line.
+  int32_t SightVehiclesWeighed() const { return static_cast<int32_t>(sightBuffers_.discs.size()); }
+  int32_t SightCloudsWeighed() const { return static_cast<int32_t>(sightBuffers_.clouds.size()); }
   // A shell's flight from the start to (x1, y1, z1): the fraction of the path reached, with the
   // point where the shell stops written back.
   float TraceArc(float strength, float x0, float y0, float z0, float& x1, float& y1, float& z1) const;
@@ -978,10 +986,13 @@ class Map : public GObject {
   bool GatherSightObstacles(float x0, float y0, float x1, float y1) const;
   // LineStepFactor for a cell word already read.
   float CellStepFactor(SightTraceState& state, uint16_t word, bool anyBurning, bool anyObstacle, bool terrainOnly,
-                       float x, float y, float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
+                       float x, float y, float z, bool firstSample, bool inEndZone, std::span<const SightDisc> vehicles,
                        std::span<const SmokeCloud* const> clouds) const;
+  int32_t CountObstaclesNear(float x, float y, std::span<const SightDisc> vehicles,
+                             std::span<const SmokeCloud* const> clouds, bool anyBurning) const;
   struct SightBuffers {
     SightUnitList vehicles;                   // the vehicles near the line
+    std::vector<SightDisc> discs;             // those of them that can reach the line
     std::vector<const SmokeCloud*> clouds;    // the smoke clouds near it
     SightCellBlocks cells;                    // the fine grid's cells in blocks
     BurningTileCounts burning;                // the fire grid's burning tiles counted

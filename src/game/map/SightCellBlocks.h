@@ -37,7 +37,8 @@ class SightCellBlocks {
   uint16_t At(int32_t x, int32_t y) const { return cells_[IndexOf(x, y)]; }
   // The same by the place IndexOf gives, and a hint to fetch that place ahead of its read.
   size_t IndexOf(int32_t x, int32_t y) const {
-    const size_t block = static_cast<size_t>(x >> kShift) * static_cast<size_t>(blocksY_) + static_cast<size_t>(y >> kShift);
+    const size_t block =
+        static_cast<size_t>(x >> kShift) * static_cast<size_t>(blocksY_) + static_cast<size_t>(y >> kShift);
     return (block << (2 * kShift)) | static_cast<size_t>(((x & kMask) << kShift) | (y & kMask));
   }
   uint16_t AtIndex(size_t index) const { return cells_[index]; }
