@@ -11,6 +11,8 @@ void GDynamicArray::Release() {
 }
 
 void GDynamicArray::UpdateReady() {
+  // Every change of the block (made, read, released) passes here.
+  ++revision_;
   bool accessible = data_ != nullptr && lockWord_ == 0 && columns_ > 0;
   int32_t rows = accessible ? count_ / columns_ : 0;
   for (int size = 0; size <= 4; ++size) {
@@ -50,11 +52,13 @@ void GDynamicArray::CopyDataTo(void* destination) const {
 
 void GDynamicArray::Zero() {
   if (data_ == nullptr) FatalError(90, "GDynamicArray");
+  ++revision_;
   size_t bytes = static_cast<size_t>(count_) * static_cast<size_t>(elementSize_);
   if (bytes > 0) std::memset(data_, 0, bytes);
 }
 
 void GDynamicArray::SetBytes(int32_t row, int32_t column, const void* source) {
+  ++revision_;
   uint8_t* p = CheckedAnySize(row, column, 389);
   std::memcpy(p, source, static_cast<size_t>(elementSize_));
 }

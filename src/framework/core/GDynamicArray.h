@@ -41,7 +41,11 @@ class GDynamicArray : public GObject {
     return index >= 0 && index < count_;
   }
 
-  uint8_t* ElementPtr(int32_t row, int32_t column) { return CheckedAnySize(row, column, 197); }
+  // A writable element: counted as a change.
+  uint8_t* ElementPtr(int32_t row, int32_t column) {
+    ++revision_;
+    return CheckedAnySize(row, column, 197);
+  }
   uint8_t GetU8(int32_t row, int32_t column) const { return *Checked<1>(row, column, 225, 228); }
   uint16_t GetU16(int32_t row, int32_t column) const {
     uint16_t v;
@@ -61,16 +65,25 @@ class GDynamicArray : public GObject {
 
   // Copies one element's bytes (element size of them) from source.
   void SetBytes(int32_t row, int32_t column, const void* source);
-  void SetU8(int32_t row, int32_t column, uint8_t value) { *Checked<1>(row, column, 197, 412) = value; }
+  void SetU8(int32_t row, int32_t column, uint8_t value) {
+    ++revision_;
+    *Checked<1>(row, column, 197, 412) = value;
+  }
   void SetU16(int32_t row, int32_t column, uint16_t value) {
+    ++revision_;
     std::memcpy(Checked<2>(row, column, 197, 434), &value, sizeof value);
   }
   void SetU32(int32_t row, int32_t column, uint32_t value) {
+    ++revision_;
     std::memcpy(Checked<4>(row, column, 197, 456), &value, sizeof value);
   }
   void SetFloat(int32_t row, int32_t column, float value) {
+    ++revision_;
     std::memcpy(Checked<4>(row, column, 197, 478), &value, sizeof value);
   }
+  // Raised by every way of changing the elements (sizing, zeroing, reading, the setters and
+  // the writable element pointer): a summary of the elements stays good while it stands.
+  uint64_t Revision() const { return revision_; }
 
   // The stored form (grids of one-byte elements only): count, element size, columns and
   // lock word, big-endian, then the elements row by row. A stored grid that is damaged or
@@ -109,4 +122,5 @@ class GDynamicArray : public GObject {
   int16_t elementSize_ = 0;
   uint8_t* data_ = nullptr;
   int32_t accessibleRows_[5] = {};
+  uint64_t revision_ = 0;
 };

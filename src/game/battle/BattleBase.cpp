@@ -1,5 +1,7 @@
 #include "game/battle/BattleBase.h"
 
+#include <cstring>
+
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
 #include "framework/core/Quorl.h"
@@ -52,10 +54,21 @@ MapUnitView* BattleBase::GetUnit(int32_t index) const { return UnitAt(index); }
 
 void BattleBase::CollectSightVehicles(SightUnitList& list, float minX, float minY, float maxX, float maxY) const {
   const GObject* const* items = units.Items();
-  for (int32_t i = 0, n = units.Count(); i < n; ++i) {
-    const auto* unit = static_cast<const Unit*>(items[i]);
-    // The kind is a field of the unit (not a call); only vehicles are asked for their flag.
-    if (unit == nullptr || unit->GetUnitKind() != MapUnitView::kVehicle || !unit->BlocksSight()) continue;
+  const size_t n = static_cast<size_t>(units.Count());
+  SightVehicles& seen = sightVehicles_;
+  // A unit's kind is fixed when it is made, so the same members give the same vehicles (the
+  // kind is asked again below all the same: it is a field of the unit read with its place).
+  if (seen.members.size() != n || (n > 0 && std::memcmp(seen.members.data(), items, n * sizeof(GObject*)) != 0)) {
+    seen.members.assign(items, items + n);
+    seen.vehicles.clear();
+    for (const GObject* member : seen.members) {
+      const auto* unit = static_cast<const Unit*>(member);
+      if (unit != nullptr && unit->GetUnitKind() == MapUnitView::kVehicle) seen.vehicles.push_back(unit);
+    }
+    ++seen.listings;
+  }
+  for (const Unit* unit : seen.vehicles) {
+    if (unit->GetUnitKind() != MapUnitView::kVehicle || !unit->BlocksSight()) continue;
     if (unit->x >= minX && unit->x <= maxX && unit->y >= minY && unit->y <= maxY) list.Append(unit);
   }
 }

@@ -81,8 +81,11 @@ class BattleBase : public GObject, public MapBattleServices {
   int32_t GetCurrentSlice() const override { return currentSlice; }
   int32_t GetUnitCount() const override { return units.Count(); }
   MapUnitView* GetUnit(int32_t index) const override;
-  // Reads the unit group's members directly: a sight line asks this for every trace.
+  // Walks only the vehicles of the unit group: a sight line asks this for every trace. The
+  // vehicles are listed again whenever the group's members differ from those last seen.
   void CollectSightVehicles(SightUnitList& list, float minX, float minY, float maxX, float maxY) const override;
+  // How many times that list of vehicles was made.
+  int64_t SightVehicleListings() const { return sightVehicles_.listings; }
   // The packet list and the effect list come with the action phase; until then nothing is
   // recorded.
   void RecordPacket(const MapPacket& /*packet*/) override {}
@@ -175,5 +178,12 @@ class BattleBase : public GObject, public MapBattleServices {
 
  private:
   MapAppServices* app_;
+  // The unit group's members as last seen, and the vehicles among them in their order.
+  struct SightVehicles {
+    std::vector<const GObject*> members;
+    std::vector<const Unit*> vehicles;
+    int64_t listings = 0;
+  };
+  mutable SightVehicles sightVehicles_;
 };
 

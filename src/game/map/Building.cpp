@@ -165,14 +165,16 @@ bool Building::Contains(float x, float y, bool lenient) const {
   return ContainsWithTerrain(x, y, lenient, IsBridge() ? 0 : map_->TerrainTypeAt(x, y));
 }
 
+Building::Box Building::BridgeBox() const {
+  const float minX = std::trunc(std::min(std::trunc(std::min(corners[0].x, corners[1].x)), corners[2].x));
+  const float maxX = std::trunc(std::max(std::trunc(std::max(corners[0].x, corners[1].x)), corners[2].x));
+  const float minY = std::trunc(std::min(std::trunc(std::min(corners[0].y, corners[1].y)), corners[2].y));
+  const float maxY = std::trunc(std::max(std::trunc(std::max(corners[0].y, corners[1].y)), corners[2].y));
+  return {minX - 1.5f, maxX + 1.5f, minY - 1.5f, maxY + 1.5f};
+}
+
 bool Building::ContainsWithTerrain(float x, float y, bool lenient, int32_t terrainType) const {
-  if (IsBridge()) {
-    const float minX = std::trunc(std::min(std::trunc(std::min(corners[0].x, corners[1].x)), corners[2].x));
-    const float maxX = std::trunc(std::max(std::trunc(std::max(corners[0].x, corners[1].x)), corners[2].x));
-    const float minY = std::trunc(std::min(std::trunc(std::min(corners[0].y, corners[1].y)), corners[2].y));
-    const float maxY = std::trunc(std::max(std::trunc(std::max(corners[0].y, corners[1].y)), corners[2].y));
-    return minX - 1.5f <= x && x <= maxX + 1.5f && minY - 1.5f <= y && y <= maxY + 1.5f;
-  }
+  if (IsBridge()) return BridgeBox().Holds(x, y);
   if (terrainType != kRubble && !IsBuildingTerrain(terrainType)) return false;
   const bool wide = lenient && (type == 34 || type == kTowerBuilding) && !destroyed;
   if (!wide) return tileX == TileOf(x) && tileY == TileOf(y);

@@ -91,6 +91,12 @@ class Building : public GObject {
   // The same, with the map's terrain type at the point already read (bridges ignore it), so
   // that a search over many buildings reads the terrain once.
   bool ContainsWithTerrain(float x, float y, bool lenient, int32_t terrainType) const;
+  // A bridge holds the points of its corners' box widened by 1.5 m: the box's edges.
+  struct Box {
+    float minX, maxX, minY, maxY;
+    bool Holds(float x, float y) const { return minX <= x && x <= maxX && minY <= y && y <= maxY; }
+  };
+  Box BridgeBox() const;
   float GetStrength() const;
   float GetDamageFraction() const { return damage / GetStrength(); }
   // Moves the point toward the tile centre by at most 1.3 m on each axis.

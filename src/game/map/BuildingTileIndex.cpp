@@ -18,7 +18,7 @@ void BuildingTileIndex::Rebuild(const GGroup& buildings) {
   bridges_.clear();
   for (int32_t i = 0; i < count; ++i) {
     const auto* building = static_cast<const Building*>(buildings.GetItem(i));
-    if (building->IsBridge()) bridges_.push_back(i);
+    if (building->IsBridge()) bridges_.push_back({i, building->BridgeBox()});
     else byTile_.emplace_back(KeyOf(building->tileX, building->tileY), i);
   }
   std::sort(byTile_.begin(), byTile_.end());
@@ -36,9 +36,8 @@ Building* BuildingTileIndex::Find(const GGroup& buildings, float x, float y, int
     auto* building = static_cast<Building*>(buildings.GetItem(it->second));
     if (building->ContainsWithTerrain(x, y, false, terrainType)) return building;
   }
-  for (const int32_t i : bridges_) {
-    auto* bridge = static_cast<Building*>(buildings.GetItem(i));
-    if (bridge->ContainsWithTerrain(x, y, false, terrainType)) return bridge;
+  for (const Bridge& bridge : bridges_) {
+    if (bridge.box.Holds(x, y)) return static_cast<Building*>(buildings.GetItem(bridge.index));
   }
   return nullptr;
 }

@@ -3,7 +3,8 @@
 #include <utility>
 #include <vector>
 
-class Building;
+#include "game/map/Building.h"
+
 class GGroup;
 class GObject;
 
@@ -27,6 +28,12 @@ class BuildingTileIndex {
 
   std::vector<const GObject*> members_;
   std::vector<std::pair<int64_t, int32_t>> byTile_;  // (tile key, list index) of non-bridges, sorted
-  std::vector<int32_t> bridges_;                     // list indices of bridges, in order
+  // List indices of bridges, in order, with each bridge's box (a bridge's corners are fixed
+  // once it is made, so the box is read once per rebuild rather than at every search).
+  struct Bridge {
+    int32_t index;
+    Building::Box box;
+  };
+  std::vector<Bridge> bridges_;
   bool built_ = false;
 };

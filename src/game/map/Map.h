@@ -10,6 +10,7 @@
 #include "framework/core/GObject.h"
 #include "framework/core/GObjectGroup.h"
 #include "game/map/BuildingTileIndex.h"
+#include "game/map/BurningTileCounts.h"
 #include "game/map/CraterIndex.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/MapFlagView.h"
@@ -18,6 +19,7 @@
 #include "game/map/MapPathWork.h"
 #include "game/map/MapTile.h"
 #include "game/map/OrderState.h"
+#include "game/map/SightCellBlocks.h"
 #include "game/map/SightUnitList.h"
 
 class Building;
@@ -439,13 +441,21 @@ class Map : public GObject {
   bool TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, float x0, float y0, float z0, float x1,
                  float y1, float z1, float& visibility, float& distance, float* blockX = nullptr,
                  float* blockY = nullptr, float* blockZ = nullptr, bool canonicalOrder = true) const;
+  // A vehicle near a sight line as the samples weigh it: its place and size, read once a trace.
+  struct SightDisc {
+    float x, y, r;
+  };
   // The factor of one sight sample.
   float LineStepFactor(SightTraceState& state, bool anyBurning, bool anyObstacle, bool terrainOnly, float x, float y,
-                       float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
+                       float z, bool firstSample, bool inEndZone, std::span<const SightDisc> vehicles,
                        std::span<const SmokeCloud* const> objects) const;
   // Smoke clouds (1 each), listed vehicles (3 each) and burning-tile smoke (1) at the point.
   int32_t CountObstaclesAt(float x, float y, const SightUnitList* vehicles, std::span<const SmokeCloud* const> objects,
                            bool anyBurning) const;
+  // How many vehicles and smoke clouds the last trace weighed at its samples: those gathered
+  // near it that can reach a point of the line.
+  int32_t SightVehiclesWeighed() const { return static_cast<int32_t>(sightBuffers_.discs.size()); }
+  int32_t SightCloudsWeighed() const { return static_cast<int32_t>(sightBuffers_.clouds.size()); }
   // A shell's flight from the start to (x1, y1, z1): the fraction of the path reached, with the
   // point where the shell stops written back.
   float TraceArc(float strength, float x0, float y0, float z0, float& x1, float& y1, float& z1) const;
@@ -469,6 +479,8 @@ class Map : public GObject {
   bool IsVisibilityCacheEnabled() const { return visibilityCache_.enabled; }
   // The number of units the grid was made for, 0 without a grid.
   int32_t VisibilityCacheSize() const { return visibilityCache_.n; }
+  // How many times sight lines copied the fine grid into blocks (again after each change).
+  int64_t SightCellCopies() const { return sightBuffers_.cells.Copies(); }
 
   // ---- New maps, zones and height bands (MapNew.cpp) ----
 
@@ -991,11 +1003,16 @@ class Map : public GObject {
   bool GatherSightObstacles(float x0, float y0, float x1, float y1) const;
   // LineStepFactor for a cell word already read.
   float CellStepFactor(SightTraceState& state, uint16_t word, bool anyBurning, bool anyObstacle, bool terrainOnly,
-                       float x, float y, float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
+                       float x, float y, float z, bool firstSample, bool inEndZone, std::span<const SightDisc> vehicles,
                        std::span<const SmokeCloud* const> clouds) const;
+  int32_t CountObstaclesNear(float x, float y, std::span<const SightDisc> vehicles,
+                             std::span<const SmokeCloud* const> clouds, bool anyBurning) const;
   struct SightBuffers {
     SightUnitList vehicles;                   // the vehicles near the line
+    std::vector<SightDisc> discs;             // those of them that can reach the line
     std::vector<const SmokeCloud*> clouds;    // the smoke clouds near it
+    SightCellBlocks cells;                    // the fine grid's cells in blocks
+    BurningTileCounts burning;                // the fire grid's burning tiles counted
   };
   struct VisibilityCache {
     bool enabled = true;

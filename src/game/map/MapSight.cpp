@@ -5,7 +5,6 @@
 // vehicles and smoke clouds near a line are gathered once per trace into buffers the map keeps.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
@@ -53,6 +52,21 @@ inline int32_t CellIndex(float metres, int32_t cells) {
 
 float BuildingTop(int32_t type, float ground) { return type >= 33 ? ground + 12.0f : ground + 6.0f; }
 
+// Whether a point is certainly farther than reach from every point of the segment. The samples
+// of a trace lie on its segment to within rounding far below the margin, so an obstacle that
+// fails this can never count at a sample. A value that is not a number is never certainly far.
+bool BeyondSegment(double px, double py, double reach, float x0, float y0, float x1, float y1) {
+  constexpr double kMargin = 0.5;
+  const double ex = static_cast<double>(x1) - x0;
+  const double ey = static_cast<double>(y1) - y0;
+  const double lengthSquared = ex * ex + ey * ey;
+  double t = 0.0;
+  if (lengthSquared > 0.0) t = std::clamp(((px - x0) * ex + (py - y0) * ey) / lengthSquared, 0.0, 1.0);
+  const double dx = px - (x0 + t * ex);
+  const double dy = py - (y0 + t * ey);
+  return std::sqrt(dx * dx + dy * dy) > reach + kMargin;
+}
+
 }  // namespace
 
 // ---- Gathering what lies near a line ----
@@ -77,10 +91,16 @@ bool Map::GatherSightObstacles(float x0, float y0, float x1, float y1) const {
   const float maxX = std::max(x0, x1);
   const float minY = std::min(y0, y1);
   const float maxY = std::max(y0, y1);
+  buffers.discs.clear();
   MapBattleServices* battle = app_->GetBattleOrOperation();
   if (battle != nullptr) {
     battle->CollectSightVehicles(buffers.vehicles, minX - kVehicleMargin, minY - kVehicleMargin,
                                  maxX + kVehicleMargin, maxY + kVehicleMargin);
+    // Read each vehicle once; one whose circle cannot reach the line is not weighed at all.
+    for (const MapUnitView* unit : buffers.vehicles.Members()) {
+      const SightDisc disc{unit->GetX(), unit->GetY(), unit->GetVehicleSize()};
+      if (!BeyondSegment(disc.x, disc.y, disc.r, x0, y0, x1, y1)) buffers.discs.push_back(disc);
+    }
   }
   const GGroup* clouds = objects.smallObjects;
   if (clouds != nullptr && clouds->Count() > 0) {
@@ -89,51 +109,44 @@ bool Map::GatherSightObstacles(float x0, float y0, float x1, float y1) const {
     for (int32_t i = 0; i < clouds->Count(); ++i) {
       const auto* cloud = dynamic_cast<const SmokeCloud*>(clouds->GetItem(i));
       if (cloud == nullptr || (!all && cloud->startSlice > slice)) continue;
+      // A cloud covers the square of its radius: the circle through its corners reaches as far.
       if (cloud->x >= minX - kObjectMargin && cloud->x <= maxX + kObjectMargin && cloud->y >= minY - kObjectMargin &&
-          cloud->y <= maxY + kObjectMargin) {
+          cloud->y <= maxY + kObjectMargin &&
+          !BeyondSegment(cloud->x, cloud->y, static_cast<double>(cloud->radius) * 1.5, x0, y0, x1, y1)) {
         buffers.clouds.push_back(cloud);
       }
     }
   }
   // Any burning tile in the tile rectangle the end points span.
-  if (!fire.state.HasBlock()) return false;
-  int32_t rows = 0;
-  int32_t columns = 0;
-  fire.state.GetDimensions(rows, columns);
+  BurningTileCounts& burning = buffers.burning;
+  burning.Refresh(fire.state);
+  const int32_t rows = burning.Rows();
+  const int32_t columns = burning.Columns();
   if (rows <= 0 || columns <= 0) return false;
   auto tile = [](float v, int32_t limit) { return std::clamp(TruncateToInt32(v * 0.05f), 0, limit - 1); };
-  const int32_t tx0 = tile(minX, rows);
-  const int32_t tx1 = tile(maxX, rows);
-  const int32_t ty0 = tile(minY, columns);
-  const int32_t ty1 = tile(maxY, columns);
-  static const uint8_t kZeros[Map::kMaxTiles] = {};
-  const size_t span = static_cast<size_t>(ty1 - ty0 + 1);
-  if (span > sizeof kZeros) {
-    for (int32_t tx = tx0; tx <= tx1; ++tx) {
-      for (int32_t ty = ty0; ty <= ty1; ++ty) {
-        if (fire.state.GetU8(tx, ty) != 0) return true;
-      }
-    }
-    return false;
-  }
-  for (int32_t tx = tx0; tx <= tx1; ++tx) {
-    const uint8_t* row = &const_cast<GDynamicArray&>(fire.state).ElementPtr(tx, ty0)[0];
-    if (std::memcmp(row, kZeros, span) != 0) return true;
-  }
-  return false;
+  return burning.AnyIn(tile(minX, rows), tile(maxX, rows), tile(minY, columns), tile(maxY, columns));
 }
 
 int32_t Map::CountObstaclesAt(float x, float y, const SightUnitList* vehicles,
                               std::span<const SmokeCloud* const> clouds, bool anyBurning) const {
   if (vehicles == nullptr) FatalError(2302, "MapSight");
+  std::vector<SightDisc> discs;
+  for (const MapUnitView* unit : vehicles->Members()) {
+    discs.push_back({unit->GetX(), unit->GetY(), unit->GetVehicleSize()});
+  }
+  return CountObstaclesNear(x, y, discs, clouds, anyBurning);
+}
+
+int32_t Map::CountObstaclesNear(float x, float y, std::span<const SightDisc> vehicles,
+                                std::span<const SmokeCloud* const> clouds, bool anyBurning) const {
   int32_t count = 0;
   for (const SmokeCloud* cloud : clouds) {
     if (std::fabs(x - cloud->x) <= cloud->radius && std::fabs(y - cloud->y) <= cloud->radius) ++count;
   }
-  for (const MapUnitView* unit : vehicles->Members()) {
-    const float r = unit->GetVehicleSize();
-    const float dx = x - unit->GetX();
-    const float dy = y - unit->GetY();
+  for (const SightDisc& disc : vehicles) {
+    const float r = disc.r;
+    const float dx = x - disc.x;
+    const float dy = y - disc.y;
     if (std::fabs(dx) <= r && std::fabs(dy) <= r && dx * dx + dy * dy <= r * r) count += 3;
   }
   if (anyBurning) {
@@ -151,7 +164,7 @@ int32_t Map::CountObstaclesAt(float x, float y, const SightUnitList* vehicles,
 // ---- Sight lines ----
 
 float Map::LineStepFactor(SightTraceState& state, bool anyBurning, bool anyObstacle, bool terrainOnly, float x,
-                          float y, float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
+                          float y, float z, bool firstSample, bool inEndZone, std::span<const SightDisc> vehicles,
                           std::span<const SmokeCloud* const> clouds) const {
   const MapGrid<uint16_t>& grid = terrain.fineGrid;
   if (!grid.IsSized()) FatalError(2303, "MapSight");
@@ -161,9 +174,12 @@ float Map::LineStepFactor(SightTraceState& state, bool anyBurning, bool anyObsta
                         clouds);
 }
 
-float Map::CellStepFactor(SightTraceState& state, uint16_t word, bool anyBurning, bool anyObstacle, bool terrainOnly,
-                          float x, float y, float z, bool firstSample, bool inEndZone, const SightUnitList* vehicles,
-                          std::span<const SmokeCloud* const> clouds) const {
+// Inlined into the trace's loop: it is asked at every sample.
+[[gnu::always_inline]] inline float Map::CellStepFactor(SightTraceState& state, uint16_t word, bool anyBurning,
+                                                        bool anyObstacle, bool terrainOnly, float x, float y, float z,
+                                                        bool firstSample, bool inEndZone,
+                                                        std::span<const SightDisc> vehicles,
+                                                        std::span<const SmokeCloud* const> clouds) const {
   float f = terrainOnly ? 1.0f : state.sampleFactor;
   if (firstSample) {
     state.inBocage = false;
@@ -215,7 +231,7 @@ float Map::CellStepFactor(SightTraceState& state, uint16_t word, bool anyBurning
     }
   }
   if (anyObstacle && !terrainOnly) {
-    for (int32_t n = CountObstaclesAt(x, y, vehicles, clouds, anyBurning); n > 0; --n) f *= kObstacleFactor;
+    for (int32_t n = CountObstaclesNear(x, y, vehicles, clouds, anyBurning); n > 0; --n) f *= kObstacleFactor;
   }
   return f;
 }
@@ -269,13 +285,15 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
       state.season = battle->GetSeason();
     }
     anyBurning = GatherSightObstacles(x0, y0, x1, y1);
-    anyObstacle = anyBurning || !sightBuffers_.vehicles.IsEmpty() || !sightBuffers_.clouds.empty();
+    anyObstacle = anyBurning || !sightBuffers_.discs.empty() || !sightBuffers_.clouds.empty();
   } else {
     MapBattleServices* battle = app_->GetBattleOrOperation();
     if (battle != nullptr) state.season = battle->GetSeason();
+    sightBuffers_.discs.clear();
+    sightBuffers_.clouds.clear();
   }
   const std::span<const SmokeCloud* const> clouds(sightBuffers_.clouds);
-  const SightUnitList* vehicles = &sightBuffers_.vehicles;
+  const std::span<const SightDisc> vehicles(sightBuffers_.discs);
 
   float v = 1.0f;
   if (length > 0.0f) {
@@ -284,17 +302,29 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
     const float sz = dz * kSampleSpacing / length;
     const float zStart = z0 + kEyeHeight;
     const bool bothOnMap = IsOnMap(x0, y0) && IsOnMap(x1, y1);
-    // The cells of a run of samples are read ahead together, so that their reads overlap.
+    // The cells of a run of samples are read together, so that their reads overlap, and the
+    // next run's places are found and fetched ahead while this run is weighed.
     constexpr int32_t kRun = 16;
     uint16_t words[kRun];
+    size_t places[kRun];
     const MapGrid<uint16_t>& grid = terrain.fineGrid;
     const int32_t width = grid.Width();
     const int32_t height = grid.Height();
-    bool open = true;
-    for (int32_t base = 0; open; base += kRun) {
+    SightCellBlocks& cells = sightBuffers_.cells;
+    cells.Refresh(grid);
+    auto findRun = [&](int32_t base) {
       for (int32_t r = 0; r < kRun; ++r) {
         const float kf = static_cast<float>(base + r);
-        words[r] = grid.At(CellIndex(x0 + kf * sx, width), CellIndex(y0 + kf * sy, height));
+        places[r] = cells.IndexOf(CellIndex(x0 + kf * sx, width), CellIndex(y0 + kf * sy, height));
+      }
+    };
+    findRun(0);
+    bool open = true;
+    for (int32_t base = 0; open; base += kRun) {
+      for (int32_t r = 0; r < kRun; ++r) words[r] = cells.AtIndex(places[r]);
+      if (kSampleSpacing * static_cast<float>(base + kRun + 1) < length) {
+        findRun(base + kRun);
+        for (int32_t r = 0; r < kRun; ++r) cells.Prefetch(places[r]);
       }
       for (int32_t r = 0; r < kRun; ++r) {
         const int32_t k = base + r;

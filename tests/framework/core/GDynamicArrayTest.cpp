@@ -77,6 +77,53 @@ TEST(GDynamicArray, ValidIndexesInSixtyFourBits) {
   EXPECT_FALSE(a.IsValidIndex(INT_MIN, 0));
 }
 
+// Summaries of a grid (the burning-tile table) are kept while its revision stands, so every
+// way of changing the elements must raise it and no read may.
+TEST(GDynamicArray, EveryChangeRaisesTheRevisionAndReadsLeaveIt) {
+  GDynamicArray a;
+  uint64_t last = a.Revision();
+  auto raised = [&] {
+    const bool up = a.Revision() > last;
+    last = a.Revision();
+    return up;
+  };
+  a.Init(1, 3, 4);
+  EXPECT_TRUE(raised());
+  a.Zero();
+  EXPECT_TRUE(raised());
+  a.SetU8(1, 1, 3);
+  EXPECT_TRUE(raised());
+  const uint8_t value = 9;
+  a.SetBytes(2, 2, &value);
+  EXPECT_TRUE(raised());
+  *a.ElementPtr(0, 0) = 1;
+  EXPECT_TRUE(raised());
+  const GDynamicArray& view = a;
+  uint8_t copy[12];
+  view.CopyDataTo(copy);
+  EXPECT_EQ(view.GetU8(1, 1) + view.GetU8(2, 2) + copy[0], 13);
+  EXPECT_FALSE(raised());
+  // The wider setters, and a grid read from its stored form.
+  GDynamicArray words;
+  words.Init(2, 2, 2);
+  uint64_t before = words.Revision();
+  words.SetU16(1, 1, 7);
+  EXPECT_GT(words.Revision(), before);
+  GDynamicArray wide;
+  wide.Init(4, 2, 2);
+  before = wide.Revision();
+  wide.SetU32(0, 1, 7);
+  EXPECT_GT(wide.Revision(), before);
+  before = wide.Revision();
+  wide.SetFloat(1, 0, 0.5f);
+  EXPECT_GT(wide.Revision(), before);
+  const std::string bytes = StoredBytes([&](GFile& f) { a.Write(f); });
+  GDynamicArray read;
+  before = read.Revision();
+  ReadStored(bytes, [&](GFile& f) { read.Read(f); });
+  EXPECT_GT(read.Revision(), before);
+}
+
 TEST(GDynamicArrayStoredForm, ThreeByFourIsTwentySixBytes) {
   GDynamicArray a;
   a.Init(1, 3, 4);

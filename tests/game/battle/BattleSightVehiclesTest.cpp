@@ -71,6 +71,34 @@ TEST(BattleSightVehicles, DirectWalkEqualsTheWalkThroughEveryUnit) {
     found += static_cast<int64_t>(direct.size());
   }
   EXPECT_GT(found, 400);
+  // The vehicles were listed once for all those boxes. Moved, taken out, put back, reordered
+  // or joined by a new vehicle, the group is listed again once and still agrees.
+  EXPECT_EQ(battle.SightVehicleListings(), 1);
+  auto agree = [&](int64_t listings, const char* what) {
+    for (int32_t k = 0; k < 20; ++k) {
+      const float x0 = Metres(v, 900.0f);
+      const float y0 = Metres(v, 900.0f);
+      EXPECT_EQ(Collect(battle, true, x0, y0, x0 + 300.0f, y0 + 300.0f),
+                Collect(battle, false, x0, y0, x0 + 300.0f, y0 + 300.0f))
+          << what;
+    }
+    EXPECT_EQ(battle.SightVehicleListings(), listings) << what;
+  };
+  for (int32_t i = 0; i < battle.UnitCount(); i += 3) battle.UnitAt(i)->x += 150.0f;
+  agree(1, "moved");
+  Unit* taken = battle.UnitAt(5);
+  battle.units.RemoveAt(5, false);
+  agree(2, "taken out");
+  battle.units.Append(taken);
+  agree(3, "put back at the end");
+  battle.units.Swap(0, battle.UnitCount() - 1);
+  agree(4, "reordered");
+  auto* joined = new BlockingVehicle();
+  joined->Setup(450.0f, 450.0f, 0.0f, 0, 2);
+  joined->blocks = true;
+  battle.units.Append(joined);
+  agree(5, "joined");
+  EXPECT_EQ(Collect(battle, true, 449.0f, 449.0f, 451.0f, 451.0f).back(), joined);
   // The flag is read at each call: a vehicle that stops blocking leaves the list.
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
     if (auto* vehicle = dynamic_cast<BlockingVehicle*>(battle.UnitAt(i))) vehicle->blocks = false;

@@ -210,6 +210,19 @@ TEST_F(MapSight, EveryTraceStartsClear) {
   EXPECT_EQ(Along(100.0f, 249.0f), intoBuilding);
 }
 
+TEST_F(MapSight, TracesCopyTheCellsOnceAndAgainOnlyAfterAChange) {
+  EXPECT_EQ(map->SightCellCopies(), 0);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Along(100.0f, 300.0f - 10.0f * static_cast<float>(i)), 1.0f);
+  EXPECT_EQ(Along(100.0f, 300.0f, true), 1.0f);
+  EXPECT_EQ(map->SightCellCopies(), 1);
+  // Woods written into the grid between two traces are seen by the next one.
+  FillColumns(*map, 180.0f, 190.0f, 15);
+  EXPECT_NEAR(Along(100.0f, 300.0f, true), Pow(0.91f, 5), 1e-6);
+  EXPECT_EQ(map->SightCellCopies(), 2);
+  EXPECT_NEAR(Along(100.0f, 300.0f, true), Pow(0.91f, 5), 1e-6);
+  EXPECT_EQ(map->SightCellCopies(), 2);
+}
+
 TEST_F(MapSight, VehiclesFireAndSmoke) {
   AddVehicle(200.0f, kY, 3.0f);  // samples 198, 200, 202 lie within its circle
   EXPECT_NEAR(Along(100.0f, 300.0f), Pow(0.83f, 9), 1e-6);
@@ -241,6 +254,47 @@ TEST_F(MapSight, VehiclesFireAndSmoke) {
   SightUnitList none;
   EXPECT_EQ(map->CountObstaclesAt(150.0f, kY, &none, {}, false), 0);
   EXPECT_DEATH(map->CountObstaclesAt(150.0f, kY, nullptr, {}, false), "");
+}
+
+// Of the vehicles and clouds gathered near a line, only those that can reach one of its points
+// are weighed at every sample; the rest change nothing.
+TEST_F(MapSight, OnlyObstaclesThatReachTheLineAreWeighed) {
+  AddVehicle(200.0f, kY, 3.0f);         // on the line: three samples inside
+  AddVehicle(303.0f, kY, 3.0f);         // past the far end by its size: reaches, no sample inside
+  AddVehicle(310.0f, kY, 3.0f);         // past the far end, within the gathering margin
+  AddVehicle(150.0f, kY + 15.0f, 3.0f);  // beside the line, within the margin
+  EXPECT_NEAR(Along(100.0f, 300.0f), Pow(0.83f, 9), 1e-6);
+  EXPECT_EQ(map->SightVehiclesWeighed(), 2);
+  // Moved onto the line between two traces, the vehicle beside it is weighed and counted.
+  battle->units[3]->y = kY;
+  EXPECT_NEAR(Along(100.0f, 300.0f), Pow(0.83f, 18), 1e-6);
+  EXPECT_EQ(map->SightVehiclesWeighed(), 3);
+  // Out of the battle, or no longer blocking sight, it is gone from the next trace.
+  battle->units[3]->blocksSight = false;
+  EXPECT_NEAR(Along(100.0f, 300.0f), Pow(0.83f, 9), 1e-6);
+  EXPECT_EQ(map->SightVehiclesWeighed(), 2);
+  battle->units.erase(battle->units.begin());
+  EXPECT_EQ(Along(100.0f, 300.0f), 1.0f);
+  EXPECT_EQ(map->SightVehiclesWeighed(), 1);
+  // A diagonal line gathers the vehicle in its box's far corner but never weighs it.
+  battle->units.clear();
+  AddVehicle(290.0f, 110.0f, 3.0f);
+  float v = 0.0f, d = 0.0f;
+  ASSERT_TRUE(map->TraceLine(false, false, false, 100.0f, 100.0f, ground, 300.0f, 300.0f, ground, v, d));
+  EXPECT_EQ(v, 1.0f);
+  EXPECT_EQ(map->SightVehiclesWeighed(), 0);
+  // Clouds likewise: one over the line, one beside it within the margin; a cloud counts over
+  // the square of its radius, so one whose corner just reaches the line is weighed too.
+  battle->units.clear();
+  map->objects.smallObjects->Append(new SmokeCloud(150.0f, kY, 0, 50, 5.0f));
+  map->objects.smallObjects->Append(new SmokeCloud(250.0f, kY + 20.0f, 0, 50, 5.0f));
+  map->objects.smallObjects->Append(new SmokeCloud(304.5f, kY + 4.5f, 0, 50, 5.0f));
+  battle->slice = 10;
+  EXPECT_NEAR(Along(100.0f, 300.0f), Pow(0.83f, 5), 1e-6);
+  EXPECT_EQ(map->SightCloudsWeighed(), 2);
+  // A trace of the terrain alone weighs nothing.
+  EXPECT_EQ(Along(100.0f, 300.0f, true), 1.0f);
+  EXPECT_EQ(map->SightCloudsWeighed(), 0);
 }
 
 TEST_F(MapSight, FirstObstacleAlong) {
