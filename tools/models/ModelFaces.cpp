@@ -140,7 +140,7 @@ bool FanFromFace(const ModelFace& face, std::vector<float>& xyz, std::vector<flo
   return true;
 }
 
-std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
+std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted, bool spread) {
   // Fixed faces first, each on its own longest edges.
   for (ModelFace& f : faces) {
     if (f.want == 0) continue;
@@ -163,6 +163,7 @@ std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
     // Two free faces with room sharing an edge take a vertex each: the longest such edge.
     size_t bestF = 0, bestG = 0, edgeF = 0, edgeG = 0;
     double length = -1.0;
+    int32_t fewest = 0;
     if (wanted - has >= 2) {
       for (size_t i = 0; i < faces.size(); ++i) {
         if (faces[i].want != 0 || faces[i].Triangles() >= 10) continue;
@@ -173,7 +174,9 @@ std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
           if (e < 0) continue;
           const size_t ue = static_cast<size_t>(e);
           const double l = Length(faces[i].corners[ue], faces[i].corners[(ue + 1) % faces[i].corners.size()]);
-          if (l > length) {
+          const int32_t held = spread ? faces[i].Triangles() + faces[j].Triangles() : 0;
+          if (length < 0.0 || held < fewest || (held == fewest && l > length)) {
+            fewest = held;
             length = l;
             bestF = i;
             bestG = j;
@@ -193,13 +196,16 @@ std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted) {
     size_t pick = faces.size();
     for (int pass = 0; pass < 2 && pick == faces.size(); ++pass) {
       double longest = -1.0;
+      int32_t least = 0;
       for (size_t i = 0; i < faces.size(); ++i) {
         const ModelFace& f = faces[i];
         if (f.want != 0 || f.Triangles() >= 10 || (pass == 0 && !f.open)) continue;
         const size_t e = EdgeToSplit(f);
         if (e == f.corners.size()) continue;
         const double l = Length(f.corners[e], f.corners[(e + 1) % f.corners.size()]);
-        if (l > longest) {
+        const int32_t held = spread ? f.Triangles() : 0;
+        if (longest < 0.0 || held < least || (held == least && l > longest)) {
+          least = held;
           longest = l;
           pick = i;
         }

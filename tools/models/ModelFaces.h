@@ -27,8 +27,10 @@ bool FanFromFace(const ModelFace& face, std::vector<float>& xyz, std::vector<flo
 // at most 10): a fixed face to its own figure, the free faces together to `wanted`. A vertex on an
 // edge two free faces share goes into both, so a closed solid gets no T-junction; an odd one goes
 // on an open plate's edge where there is one. Returns an empty string, or the rule broken as
-// "triangles (has H, wants W)" or "fan size (has H, wants W)".
-std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted);
+// "triangles (has H, wants W)" or "fan size (has H, wants W)". Spread: the vertices go to the
+// faces with the fewest triangles first (longest edge among them), so as few quads stay as the
+// triangles allow; otherwise to the longest edges.
+std::string FitFaces(std::vector<ModelFace>& faces, int32_t wanted, bool spread = false);
 
 // The skin's bands, top to bottom in v: top, sides, front and rear, underside, a quarter each.
 enum class SkinBand : int32_t { kTop, kSides, kFrontRear, kUnderside };

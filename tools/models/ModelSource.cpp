@@ -157,6 +157,7 @@ class Compiler {
   std::vector<Group> groups_;
   std::vector<std::string> using_;  // the parts being used, against cycles
   int32_t fitLine_ = 0;             // the line of fit footprint, 0 without
+  bool spread_ = false;             // fit spread: the fitter's vertices to the smallest fans first
   const ModelContract* copyStages_ = nullptr;  // the routine whose stages this one draws
   int32_t copyLine_ = 0;
   const ModelContract* copyTracks_ = nullptr;  // the routine whose running gear this one draws
@@ -723,8 +724,12 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
   }
   if (head == "loop" || head == "run" || head == "tread" || head == "trailer" || head == "halftrack")
     return Gear(w, line);
+  if (head == "fit" && w.size() == 2 && w[1].text == "spread") {
+    spread_ = true;
+    return {};
+  }
   if (head == "fit") {
-    if (w.size() != 2 || w[1].text != "footprint") return Fail(line, "fit takes footprint");
+    if (w.size() != 2 || w[1].text != "footprint") return Fail(line, "fit takes footprint or spread");
     if (!contract_.hasFootprint) return Fail(line, "fit footprint in a routine without footprint");
     fitLine_ = line;
     return {};
@@ -1193,7 +1198,7 @@ std::string Compiler::Fit(std::vector<AuthoredGroup>& authored) {
       owner.push_back(gi);
     }
   }
-  if (std::string e = FitFaces(all, wanted); !e.empty()) {
+  if (std::string e = FitFaces(all, wanted, spread_); !e.empty()) {
     // Named after the last group holding a face the rule concerns.
     const Group& g = groups_[owner.empty() ? 0 : owner.back()];
     const ContractGroup& cg = contract_.groups[static_cast<size_t>(g.contractIndex)];

@@ -22,6 +22,8 @@
 //   stage hull|variant|turret|gun|barrel       then its groups in the contract's order
 //   group <entry>|colour                       then the group's solids
 //   fit footprint                              the hull stage's extremes moved onto the footprint
+//   fit spread                                 the fitter's vertices to the fans with fewest
+//                                              triangles first, so fewer fans stay quads
 //
 // Solids, each ending in an optional "omit <face>...":
 //   box x0 y0 z0 x1 y1 z1                      faces top bottom left right front rear

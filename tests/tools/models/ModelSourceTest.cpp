@@ -217,6 +217,20 @@ TEST(ModelFaces, TheFitterAddsVerticesOnEdgesOnly) {
     };
     EXPECT_EQ(onEdge(faces[0]), onEdge(faces[1])) << k;
   }
+  // Two tall faces sharing a 4-long edge and two squares sharing a 1-long one, four vertices to
+  // add: by default both pairs go on the long edge and the squares stay quads; spread, every face
+  // takes one and no quad is left.
+  auto quads = [](bool spread) {
+    std::vector<ModelFace> faces{Square(0, 1), Square(1, 2), Square(5, 6), Square(6, 7)};
+    for (size_t i = 0; i < 2; ++i)
+      for (auto& p : faces[i].corners) p[1] *= 4.0f;
+    EXPECT_EQ(FitFaces(faces, 12, spread), "");
+    std::vector<int32_t> sizes;
+    for (const ModelFace& f : faces) sizes.push_back(f.Triangles());
+    return sizes;
+  };
+  EXPECT_EQ(quads(false), (std::vector<int32_t>{4, 4, 2, 2}));
+  EXPECT_EQ(quads(true), (std::vector<int32_t>{3, 3, 3, 3}));
   std::vector<ModelFace> over{Square(0, 1), Square(1, 2), Square(3, 4)};
   EXPECT_EQ(FitFaces(over, 3), "triangles (has 6, wants 3)");
   std::vector<ModelFace> full{Square(0, 1)};
@@ -1305,9 +1319,11 @@ TEST(FirstHalfModels, TheJeepsRollOnFourWheelsOnTheirAxles) {
 }
 
 TEST(FirstHalfModels, TheArmouredCarRollsOnSixWheelsOnItsThreeAxles) {
-  // Slot 17: per side three wheels of three strips (two lower arcs on the ground, one over the
-  // top), the axles 1.93 m and 1.22 m apart.
-  const std::vector<StripSpan> spans = StripSpans(17);
+  // Slots 17 and 21 (the utility car on the same chassis): per side three wheels of three strips
+  // (two lower arcs on the ground, one over the top), the axles 1.93 m and 1.22 m apart.
+  for (const int32_t slot : {17, 21}) {
+  SCOPED_TRACE(slot);
+  const std::vector<StripSpan> spans = StripSpans(slot);
   ASSERT_EQ(spans.size(), 18u);
   for (const int32_t side : {1, -1}) {
     int32_t grounded = 0, upper = 0;
@@ -1328,6 +1344,52 @@ TEST(FirstHalfModels, TheArmouredCarRollsOnSixWheelsOnItsThreeAxles) {
     EXPECT_NEAR(y[1] - y[0], 122, 3) << "side " << side;
     EXPECT_NEAR(y[2] - y[1], 193, 3) << "side " << side;
   }
+  }
+}
+
+TEST(FirstHalfModels, TheUtilityCarIsTheArmouredCarsHullWithARingMount) {
+  using K = ModelCallLog::Kind;
+  // The lower hull, the mudguards and the lamps are the armoured car's faces (each fan's extent:
+  // the fitter may add vertices on their edges).
+  auto hullFans = [](int32_t slot, int32_t entry) {
+    std::vector<std::array<float, 6>> out;
+    int32_t bound = -1;
+    for (const auto& call : Drawn(Authored(slot))) {
+      if (call.kind == K::kBind) bound = call.n;
+      if (call.kind != K::kFan || call.stage != ModelCallLog::Stage::kHull || bound != entry) continue;
+      std::array<float, 6> box{1, 1, 1, -1, -1, -1};
+      for (size_t i = 0; i + 2 < call.args.size(); i += 3)
+        for (size_t a = 0; a < 3; ++a) {
+          box[a] = std::min(box[a], call.args[i + a]);
+          box[a + 3] = std::max(box[a + 3], call.args[i + a]);
+        }
+      out.push_back(box);
+    }
+    return out;
+  };
+  for (const int32_t entry : {2, 6, 7}) {
+    EXPECT_FALSE(hullFans(21, entry).empty()) << entry;
+    EXPECT_EQ(hullFans(21, entry), hullFans(17, entry)) << entry;
+  }
+  // The ring mount's carriage turns with the turret and never elevates; no gun fires from it.
+  const ModelRecord& r = Authored(21);
+  int32_t turret = 0, turns = 0;
+  for (const auto& call : Drawn(r)) {
+    EXPECT_NE(call.kind, K::kFlash);
+    EXPECT_NE(call.kind, K::kRecoil);
+    EXPECT_NE(call.kind, K::kRotateX);
+    turns += call.kind == K::kRotateZ ? 1 : 0;
+    if (call.stage == ModelCallLog::Stage::kTurret && IsDrawn(call.kind)) {
+      ++turret;
+      // Over the ring, above the compartment's walls.
+      for (size_t i = 2; i < call.args.size(); i += 3) EXPECT_GT(call.args[i] * 28.867f, 2.0f);
+    }
+  }
+  EXPECT_EQ(turret, 4);
+  EXPECT_EQ(turns, 1);
+  ModelDrawValues raised;
+  raised.gunElevation = 30.0f;
+  EXPECT_EQ(Drawn(r).size(), Drawn(r, raised).size());
 }
 
 TEST(FirstHalfModels, TheTruckRunsOnThreeAxlesWithDualRearWheels) {
