@@ -843,7 +843,7 @@ TEST(HalfTrackModels, TheFamiliesDrawTheirStripsAndFootprintsAlike) {
 
 TEST(HalfTrackModels, HullOnlySlotsNeverCallTheVehicleNorTurn) {
   using K = ModelCallLog::Kind;
-  for (int32_t slot : {82, 86, 89, 90}) {
+  for (int32_t slot : {28, 82, 86, 89, 90}) {
     const ModelRecord& r = Authored(slot);
     const auto still = Drawn(r);
     ModelDrawValues turned;
@@ -1315,6 +1315,32 @@ TEST(FirstHalfModels, TheJeepsRollOnFourWheelsOnTheirAxles) {
       ASSERT_EQ(axles.size(), 2u) << slot << " side " << side;
       EXPECT_NEAR(*axles.rbegin() - *axles.begin(), 203, 3) << slot << " side " << side;
     }
+  }
+}
+
+TEST(FirstHalfModels, TheScoutCarRollsOnFourTyresWithTheirShoulders) {
+  // Slot 28: per side two tyres, each two arcs meeting on its top and both on the ground, with a
+  // narrower, slightly taller shoulder band round each; the axles 3.33 m apart.
+  const std::vector<StripSpan> spans = StripSpans(28);
+  ASSERT_EQ(spans.size(), 16u);
+  for (const int32_t side : {1, -1}) {
+    int32_t narrow = 0, count = 0;
+    std::array<float, 2> lo{1, 1}, hi{-1, -1};  // the front and the rear wheel's extent along y
+    std::array<float, 2> top{0, 0};
+    for (const StripSpan& s : spans) {
+      if ((s.lo[0] > 0.0f ? 1 : -1) != side) continue;
+      ++count;
+      EXPECT_LE(s.lo[2], 0.0015f);
+      const size_t w = (s.lo[1] + s.hi[1]) * 0.5f * 28.867f > -0.5f ? 0 : 1;
+      lo[w] = std::min(lo[w], s.lo[1]);
+      hi[w] = std::max(hi[w], s.hi[1]);
+      top[w] = std::max(top[w], s.hi[2]);
+      narrow += (s.hi[0] - s.lo[0]) * 28.867f < 0.2f ? 1 : 0;
+    }
+    EXPECT_EQ(count, 8) << "side " << side;
+    EXPECT_EQ(narrow, 4) << "side " << side;
+    EXPECT_NEAR((lo[0] + hi[0] - lo[1] - hi[1]) * 0.5f * 28.867f, 3.33f, 0.05f) << "side " << side;
+    for (size_t w = 0; w < 2; ++w) EXPECT_NEAR(top[w] * 28.867f, 1.01f, 0.02f) << "side " << side;
   }
 }
 
