@@ -270,6 +270,16 @@ bool ReadLine(LineReader& r, ModelContract& c) {
            r.Int(c.stripsMinus) && r.End() &&
            (c.stripsPlus + c.stripsMinus == c.stripCount || r.Fail("strip signs do not add up"));
   }
+  if (key == "strip-sizes") {
+    c.stripSizes.clear();
+    while (r.at < r.words.size()) {
+      int32_t n = 0;
+      if (!r.Int(n)) return false;
+      if (n < 2 || n > 14) return r.Fail("strip size outside 2..14");
+      c.stripSizes.push_back(n);
+    }
+    return !c.stripSizes.empty() || r.Fail("no strip size");
+  }
   if (key == "counts") {
     return r.Word("fans") && r.Int(c.fanCount) && r.Word("arrays") && r.Int(c.arrayCount) && r.Word("values") &&
            r.Int(c.valueCount) && r.Word("coloured") && r.Int(c.colouredCount) && r.End();
@@ -300,6 +310,8 @@ std::string CheckBlock(const ModelContract& c) {
   // A strip or fan of n triangles has n + 2 corners, a triangle 3 and a quad (2 triangles) 4.
   if (c.totals[2] != c.totals[1] + 2 * c.totals[0]) return "totals do not keep vertices = triangles + 2 x primitives";
   if (c.HasVariant() && c.totalsPlain[0] == 0) return "a variant routine without totals-plain";
+  if (!c.stripSizes.empty() && (!c.firstHalf || static_cast<int32_t>(c.stripSizes.size()) != c.stripCount))
+    return "strip-sizes gives a size to each strip of a first-half block";
   return {};
 }
 

@@ -56,6 +56,8 @@ struct ModelContract {
   float barrelStart = 5e-4f;
   // First-half figures.
   int32_t stripCount = 0, stripsPlus = 0, stripsMinus = 0;
+  // The strips' sizes the block chooses, the + strips first; empty: the layout's own.
+  std::vector<int32_t> stripSizes;
   int32_t fanCount = 0, arrayCount = 0, valueCount = 0, colouredCount = 0;
   int32_t binds = 0;
   std::vector<int32_t> entries;

@@ -78,10 +78,18 @@ std::string LayOutFirstHalfStrips(ModelContract& c) {
   c.strips.clear();
   for (int32_t i = 0; i < c.stripsPlus; ++i) c.strips.push_back({0, i % 2, 1});
   for (int32_t i = 0; i < c.stripsMinus; ++i) c.strips.push_back({0, i % 2, -1});
-  // Strip sizes: as near 10 triangles as the fans' 2 to 10 allow.
+  // Strip sizes: the block's own, or as near 10 triangles as the fans' 2 to 10 allow.
   const int32_t n = c.stripCount;
   const int32_t left = c.totals[1] - c.arrayCount - c.valueCount;
   const int32_t lo = std::max(2 * n, left - 10 * c.fanCount), hi = std::min(14 * n, left - 2 * c.fanCount);
+  if (!c.stripSizes.empty()) {
+    int32_t total = 0;
+    for (const int32_t s : c.stripSizes) total += s;
+    if (static_cast<int32_t>(c.stripSizes.size()) != n || total < lo || total > hi)
+      return "the strip sizes given leave the fans no 2 to 10 triangles";
+    for (int32_t i = 0; i < n; ++i) c.strips[static_cast<size_t>(i)].n = c.stripSizes[static_cast<size_t>(i)];
+    return {};
+  }
   if (lo > hi) return "no strip sizes leave the fans 2 to 10 triangles";
   const int32_t total = std::clamp(10 * n, lo, hi);
   for (int32_t i = 0; i < n; ++i) c.strips[static_cast<size_t>(i)].n = total / n + (i < total % n ? 1 : 0);

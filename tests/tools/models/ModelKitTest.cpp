@@ -121,6 +121,33 @@ TEST(ModelContract, MalformedRowsStopWithTheirLine) {
   EXPECT_EQ(error("slots 3\n"), "contract.txt:1: a row before the first routine");
   EXPECT_EQ(error(head + "totals 1 2 4\nroutine 2\n"), "contract.txt:4: routines out of order");
   EXPECT_EQ(error(head + "flash 1 0 nan 0\n"), "contract.txt:3: 'nan' is not a number");
+  EXPECT_EQ(error(head + "first-half\nstrip-count 2 plus 1 minus 1\nstrip-sizes 2 15\n"),
+            "contract.txt:5: strip size outside 2..14");
+  EXPECT_EQ(error(head + "first-half\nstrip-count 2 plus 1 minus 1\nstrip-sizes 2 3 4\ntotals 2 4 8\n"),
+            "contract.txt:1: strip-sizes gives a size to each strip of a first-half block");
+}
+
+TEST(ModelContract, AFirstHalfBlockMayChooseItsStripSizes) {
+  // Slot 21's block: its strips as it gives them, the + strips first.
+  ModelContract c = ContractOf(21);
+  ASSERT_EQ(c.stripSizes.size(), 18u);
+  ASSERT_EQ(LayOutFirstHalfStrips(c), "");
+  for (size_t i = 0; i < c.strips.size(); ++i) {
+    EXPECT_EQ(c.strips[i].n, c.stripSizes[i]) << i;
+    EXPECT_EQ(c.strips[i].sign, i < 12 ? 1 : -1) << i;
+  }
+  // Sizes that would leave the fans more than 10 triangles each, or fewer than 2, are refused.
+  c.stripSizes.assign(18, 2);
+  c.fanCount = 10;
+  EXPECT_EQ(LayOutFirstHalfStrips(c), "the strip sizes given leave the fans no 2 to 10 triangles");
+  c = ContractOf(21);
+  c.stripSizes.assign(18, 14);
+  EXPECT_EQ(LayOutFirstHalfStrips(c), "the strip sizes given leave the fans no 2 to 10 triangles");
+  // Without sizes of its own a block keeps the layout's: as near 10 a strip as the fans allow.
+  c = ContractOf(3);
+  EXPECT_TRUE(c.stripSizes.empty());
+  ASSERT_EQ(LayOutFirstHalfStrips(c), "");
+  for (const ContractStrip& st : c.strips) EXPECT_EQ(st.n, 10);
 }
 
 // Primitives, triangles and vertices of a record as drawn.

@@ -232,6 +232,20 @@ TEST(ModelFaces, TheFitterAddsVerticesOnEdgesOnly) {
     for (const ModelFace& f : faces) sizes.push_back(f.Triangles());
     EXPECT_EQ(sizes, spread ? (std::vector<int32_t>{3, 3, 3, 3}) : (std::vector<int32_t>{5, 3, 2, 2})) << spread;
   }
+  // Two tall faces sharing a 4-long edge and two squares sharing a 1-long one, four vertices to
+  // add: by default both pairs go on the long edge and the squares stay quads; spread, every face
+  // takes one and no quad is left.
+  auto quads = [](bool spread) {
+    std::vector<ModelFace> faces{Square(0, 1), Square(1, 2), Square(5, 6), Square(6, 7)};
+    for (size_t i = 0; i < 2; ++i)
+      for (auto& p : faces[i].corners) p[1] *= 4.0f;
+    EXPECT_EQ(FitFaces(faces, 12, spread), "");
+    std::vector<int32_t> sizes;
+    for (const ModelFace& f : faces) sizes.push_back(f.Triangles());
+    return sizes;
+  };
+  EXPECT_EQ(quads(false), (std::vector<int32_t>{4, 4, 2, 2}));
+  EXPECT_EQ(quads(true), (std::vector<int32_t>{3, 3, 3, 3}));
   std::vector<ModelFace> over{Square(0, 1), Square(1, 2), Square(3, 4)};
   EXPECT_EQ(FitFaces(over, 3), "triangles (has 6, wants 3)");
   std::vector<ModelFace> full{Square(0, 1)};
@@ -857,7 +871,7 @@ TEST(HalfTrackModels, TheFamiliesDrawTheirStripsAndFootprintsAlike) {
 
 TEST(HalfTrackModels, HullOnlySlotsNeverCallTheVehicleNorTurn) {
   using K = ModelCallLog::Kind;
-  for (int32_t slot : {82, 86, 89, 90}) {
+  for (int32_t slot : {28, 82, 86, 89, 90}) {
     const ModelRecord& r = Authored(slot);
     const auto still = Drawn(r);
     ModelDrawValues turned;
@@ -1332,10 +1346,38 @@ TEST(FirstHalfModels, TheJeepsRollOnFourWheelsOnTheirAxles) {
   }
 }
 
+TEST(FirstHalfModels, TheScoutCarRollsOnFourTyresWithTheirShoulders) {
+  // Slot 28: per side two tyres, each two arcs meeting on its top and both on the ground, with a
+  // narrower, slightly taller shoulder band round each; the axles 3.33 m apart.
+  const std::vector<StripSpan> spans = StripSpans(28);
+  ASSERT_EQ(spans.size(), 16u);
+  for (const int32_t side : {1, -1}) {
+    int32_t narrow = 0, count = 0;
+    std::array<float, 2> lo{1, 1}, hi{-1, -1};  // the front and the rear wheel's extent along y
+    std::array<float, 2> top{0, 0};
+    for (const StripSpan& s : spans) {
+      if ((s.lo[0] > 0.0f ? 1 : -1) != side) continue;
+      ++count;
+      EXPECT_LE(s.lo[2], 0.0015f);
+      const size_t w = (s.lo[1] + s.hi[1]) * 0.5f * 28.867f > -0.5f ? 0 : 1;
+      lo[w] = std::min(lo[w], s.lo[1]);
+      hi[w] = std::max(hi[w], s.hi[1]);
+      top[w] = std::max(top[w], s.hi[2]);
+      narrow += (s.hi[0] - s.lo[0]) * 28.867f < 0.2f ? 1 : 0;
+    }
+    EXPECT_EQ(count, 8) << "side " << side;
+    EXPECT_EQ(narrow, 4) << "side " << side;
+    EXPECT_NEAR((lo[0] + hi[0] - lo[1] - hi[1]) * 0.5f * 28.867f, 3.33f, 0.05f) << "side " << side;
+    for (size_t w = 0; w < 2; ++w) EXPECT_NEAR(top[w] * 28.867f, 1.01f, 0.02f) << "side " << side;
+  }
+}
+
 TEST(FirstHalfModels, TheArmouredCarRollsOnSixWheelsOnItsThreeAxles) {
-  // Slot 17: per side three wheels of three strips (two lower arcs on the ground, one over the
-  // top), the axles 1.93 m and 1.22 m apart.
-  const std::vector<StripSpan> spans = StripSpans(17);
+  // Slots 17 and 21 (the utility car on the same chassis): per side three wheels of three strips
+  // (two lower arcs on the ground, one over the top), the axles 1.93 m and 1.22 m apart.
+  for (const int32_t slot : {17, 21}) {
+  SCOPED_TRACE(slot);
+  const std::vector<StripSpan> spans = StripSpans(slot);
   ASSERT_EQ(spans.size(), 18u);
   for (const int32_t side : {1, -1}) {
     int32_t grounded = 0, upper = 0;
@@ -1356,6 +1398,52 @@ TEST(FirstHalfModels, TheArmouredCarRollsOnSixWheelsOnItsThreeAxles) {
     EXPECT_NEAR(y[1] - y[0], 122, 3) << "side " << side;
     EXPECT_NEAR(y[2] - y[1], 193, 3) << "side " << side;
   }
+  }
+}
+
+TEST(FirstHalfModels, TheUtilityCarIsTheArmouredCarsHullWithARingMount) {
+  using K = ModelCallLog::Kind;
+  // The lower hull, the mudguards and the lamps are the armoured car's faces (each fan's extent:
+  // the fitter may add vertices on their edges).
+  auto hullFans = [](int32_t slot, int32_t entry) {
+    std::vector<std::array<float, 6>> out;
+    int32_t bound = -1;
+    for (const auto& call : Drawn(Authored(slot))) {
+      if (call.kind == K::kBind) bound = call.n;
+      if (call.kind != K::kFan || call.stage != ModelCallLog::Stage::kHull || bound != entry) continue;
+      std::array<float, 6> box{1, 1, 1, -1, -1, -1};
+      for (size_t i = 0; i + 2 < call.args.size(); i += 3)
+        for (size_t a = 0; a < 3; ++a) {
+          box[a] = std::min(box[a], call.args[i + a]);
+          box[a + 3] = std::max(box[a + 3], call.args[i + a]);
+        }
+      out.push_back(box);
+    }
+    return out;
+  };
+  for (const int32_t entry : {2, 6, 7}) {
+    EXPECT_FALSE(hullFans(21, entry).empty()) << entry;
+    EXPECT_EQ(hullFans(21, entry), hullFans(17, entry)) << entry;
+  }
+  // The ring mount's carriage turns with the turret and never elevates; no gun fires from it.
+  const ModelRecord& r = Authored(21);
+  int32_t turret = 0, turns = 0;
+  for (const auto& call : Drawn(r)) {
+    EXPECT_NE(call.kind, K::kFlash);
+    EXPECT_NE(call.kind, K::kRecoil);
+    EXPECT_NE(call.kind, K::kRotateX);
+    turns += call.kind == K::kRotateZ ? 1 : 0;
+    if (call.stage == ModelCallLog::Stage::kTurret && IsDrawn(call.kind)) {
+      ++turret;
+      // Over the ring, above the compartment's walls.
+      for (size_t i = 2; i < call.args.size(); i += 3) EXPECT_GT(call.args[i] * 28.867f, 2.0f);
+    }
+  }
+  EXPECT_EQ(turret, 4);
+  EXPECT_EQ(turns, 1);
+  ModelDrawValues raised;
+  raised.gunElevation = 30.0f;
+  EXPECT_EQ(Drawn(r).size(), Drawn(r, raised).size());
 }
 
 TEST(FirstHalfModels, TheTruckRunsOnThreeAxlesWithDualRearWheels) {
