@@ -11,6 +11,7 @@
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/map/Map.h"
+#include "support/RandomDraws.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ struct FortRig {
     context.battle = &battle;
     context.side = 0;
     for (int32_t& owner : battle.edgeOwner) owner = 2;
+    // A fresh map gives its outer quarters to the sides: here only a test's own zones count.
+    Zone(0, 0, battle.map->terrain.tiles.Width() - 1, battle.map->terrain.tiles.Height() - 1, 0);
   }
   StandingObject* Object(int32_t kind, int32_t zone) {
     auto* object = new StandingObject();
@@ -49,11 +52,7 @@ struct FortRig {
   std::vector<std::unique_ptr<Unit>> units;
 };
 
-uint32_t StateAfterFloats(uint32_t seed, int32_t draws) {
-  SeedRandom(seed);
-  for (int32_t i = 0; i < draws; ++i) RandomFloatTimes(1.0f);
-  return RandomState();
-}
+uint32_t StateAfterFloats(uint32_t seed, int32_t draws) { return StateAfterDraws(seed, draws); }
 
 }  // namespace
 
