@@ -52,8 +52,6 @@ struct FortRig {
   std::vector<std::unique_ptr<Unit>> units;
 };
 
-uint32_t StateAfterFloats(uint32_t seed, int32_t draws) { return StateAfterDraws(seed, draws); }
-
 }  // namespace
 
 TEST(AISetupFortifications, WeightsLeanAwayFromTheOwnEdgeWithTheRoundedSlope) {
@@ -96,7 +94,7 @@ TEST(AISetupFortifications, ObjectsTakeDistinctCellsOfTheirZoneKeptApartFromUnit
   r.battle.units.RemoveObject(vehicle.get(), false);
   // Roadblocks: 20 cells, each object 20 jitters and 2 position draws; wire 20 + 1 + 2; the
   // target reference point 20 + 2.
-  EXPECT_EQ(RandomState(), StateAfterFloats(11, 2 * 22 + 23 + 22));
+  EXPECT_EQ(RandomState(), StateAfterDraws(11, 2 * 22 + 23 + 22));
   ASSERT_EQ(objects.Count(), 1);
   EXPECT_EQ(objects.GetItem(0), marker);
   EXPECT_FLOAT_EQ(marker->x, 5.0f);

@@ -76,8 +76,6 @@ struct PlacementRig {
   std::vector<std::unique_ptr<Unit>> units;
 };
 
-uint32_t StateAfterFloats(uint32_t seed, int32_t draws) { return StateAfterDraws(seed, draws); }
-
 }  // namespace
 
 TEST(AISetupPlacement, TheScoreFallsWithExposureAndFollowsTheRolesOutlook) {
@@ -117,7 +115,7 @@ TEST(AISetupPlacement, DefendersPreferTheCentreAndShallowFrontsBlendTheEdgeIn) {
   PlaceableVehicle* unit = r.Vehicle(5.0f, 5.0f, 4);
   SeedRandom(8);
   AIOperational::PlaceInSetupZone(r.context, *unit, r.grid, false);
-  EXPECT_EQ(RandomState(), StateAfterFloats(8, 4 * 6));
+  EXPECT_EQ(RandomState(), StateAfterDraws(8, 4 * 6));
   EXPECT_GE(unit->x, 200.0f);
   EXPECT_LT(unit->x, 240.0f);
 }
@@ -151,7 +149,7 @@ TEST(AISetupPlacement, EachTileDrawsFourJittersAndTwoWeights) {
   PlaceableVehicle* unit = r.Vehicle(5.0f, 5.0f, 4);
   SeedRandom(3);
   AIOperational::PlaceInSetupZone(r.context, *unit, r.grid, false);
-  EXPECT_EQ(RandomState(), StateAfterFloats(3, 12 * 6));
+  EXPECT_EQ(RandomState(), StateAfterDraws(3, 12 * 6));
   const auto tx = static_cast<int32_t>(unit->x * 0.05f);
   const auto ty = static_cast<int32_t>(unit->y * 0.05f);
   EXPECT_EQ(r.battle.map->terrain.tiles.At(tx, ty).zone, 4);
