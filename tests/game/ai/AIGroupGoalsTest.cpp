@@ -12,6 +12,7 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
+#include "support/RandomDraws.h"
 
 namespace {
 
@@ -201,12 +202,7 @@ TEST(AIGroupGoals, ChooseGoalWeighsValueDistanceAndTargets) {
 
   SeedRandom(8);
   AIGroupGoals::ChooseGoal(g.context, *group, true);
-  EXPECT_EQ(RandomState(), [] {
-    SeedRandom(8);
-    RandomFloatTimes(0.25f);  // the targeted goal, then the near one: last to first
-    RandomFloatTimes(0.25f);
-    return RandomState();
-  }());
+  EXPECT_EQ(RandomState(), StateAfterDraws(8, 2));  // the targeted goal, then the near one
   EXPECT_EQ(group->mode, 10007);
   EXPECT_FALSE(near->targeted);
   AIGroupGoals::ChooseGoal(g.context, *group, false);

@@ -11,6 +11,7 @@
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/map/Map.h"
+#include "support/RandomDraws.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ struct FortRig {
     context.battle = &battle;
     context.side = 0;
     for (int32_t& owner : battle.edgeOwner) owner = 2;
+    // A fresh map gives its outer quarters to the sides: here only a test's own zones count.
+    Zone(0, 0, battle.map->terrain.tiles.Width() - 1, battle.map->terrain.tiles.Height() - 1, 0);
   }
   StandingObject* Object(int32_t kind, int32_t zone) {
     auto* object = new StandingObject();
@@ -48,12 +51,6 @@ struct FortRig {
   AIPlanContext context;
   std::vector<std::unique_ptr<Unit>> units;
 };
-
-uint32_t StateAfterFloats(uint32_t seed, int32_t draws) {
-  SeedRandom(seed);
-  for (int32_t i = 0; i < draws; ++i) RandomFloatTimes(1.0f);
-  return RandomState();
-}
 
 }  // namespace
 
@@ -97,7 +94,7 @@ TEST(AISetupFortifications, ObjectsTakeDistinctCellsOfTheirZoneKeptApartFromUnit
   r.battle.units.RemoveObject(vehicle.get(), false);
   // Roadblocks: 20 cells, each object 20 jitters and 2 position draws; wire 20 + 1 + 2; the
   // target reference point 20 + 2.
-  EXPECT_EQ(RandomState(), StateAfterFloats(11, 2 * 22 + 23 + 22));
+  EXPECT_EQ(RandomState(), StateAfterDraws(11, 2 * 22 + 23 + 22));
   ASSERT_EQ(objects.Count(), 1);
   EXPECT_EQ(objects.GetItem(0), marker);
   EXPECT_FLOAT_EQ(marker->x, 5.0f);

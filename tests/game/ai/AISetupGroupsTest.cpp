@@ -14,6 +14,7 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
+#include "support/RandomDraws.h"
 
 namespace {
 
@@ -68,9 +69,9 @@ struct SetupRig {
 };
 
 uint32_t StateAfter(uint32_t seed, int32_t n, int32_t draws) {
-  SeedRandom(seed);
-  for (int32_t i = 0; i < draws; ++i) Random(n);
-  return RandomState();
+  return ::StateAfter(seed, [n, draws] {
+    for (int32_t i = 0; i < draws; ++i) Random(n);
+  });
 }
 
 // The wing each of nine units (by rising y) lands in with two groups: 'L' low, 'H' high.

@@ -408,7 +408,8 @@ TurnRecord PlayTurns(int32_t turns) {
   CountingUnit* script = AddCounting(battle, 0, 400.0f, 400.0f);
   script->actAt = 1000;
   script->act = [&battle](int32_t) {
-    battle.PlaceSmokeAt(100.0f + RandomFloatTimes(300.0f), 150.0f, RandomFloatTimes(14.0f));
+    const float strength = RandomFloatTimes(14.0f);  // drawn before the place
+    battle.PlaceSmokeAt(100.0f + RandomFloatTimes(300.0f), 150.0f, strength);
     BattleShot* blast = battle.NewShot(0, 0, 200, 1, false);
     blast->kind = 0;
     blast->storedStrength = 50.0f;

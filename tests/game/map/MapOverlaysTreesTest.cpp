@@ -228,8 +228,12 @@ TEST(MapTrees, BucketedPassSendsWhatThirteenPlainWalksSend) {
   w.Place(2, 200.0f, 150.0f, 0.6f);
   GRandom random(77u);
   for (int32_t n = 0; n < 600; ++n) {
-    MapTree* tree = AddTree(*w.map, random.Random(3), random.RandomFloatTimes(800.0f), random.RandomFloatTimes(800.0f),
-                            random.Random(13), 4.0f + random.RandomFloatTimes(4.0f));
+    // Drawn last argument first, one draw a statement: the same trees from every compiler.
+    const float size = 4.0f + random.RandomFloatTimes(4.0f);
+    const int32_t kind = random.Random(13);
+    const float y = random.RandomFloatTimes(800.0f);
+    const float x = random.RandomFloatTimes(800.0f);
+    MapTree* tree = AddTree(*w.map, random.Random(3), x, y, kind, size);
     tree->pine = static_cast<uint8_t>(random.Random(2));
     tree->mirrored = random.Random(2) != 0;
   }

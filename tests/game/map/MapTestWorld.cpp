@@ -138,6 +138,8 @@ Map& BuildBusySightMap(FakeApp& app, uint32_t seed, int32_t tiles) {
   const int32_t cells = grid.Width();
   const float metres = static_cast<float>(cells) * 2.0f;
 
+  // Each place draws its parts last first (height before width, y before x): the busy map's
+  // pinned answers were made from those draws.
   // Rolling hills: rounded bumps added to a plain at 5 m.
   struct Hill {
     float x, y, radius, height;
@@ -166,32 +168,51 @@ Map& BuildBusySightMap(FakeApp& app, uint32_t seed, int32_t tiles) {
   const int32_t patches = cells * cells / 4000;
   for (int32_t i = 0; i < patches; ++i) {
     const int32_t type = patchTypes[random.Below(static_cast<int32_t>(std::size(patchTypes)))];
-    FillCells(map, random.Below(cells), random.Below(cells), 5 + random.Below(40), 5 + random.Below(40), type);
+    const int32_t h = 5 + random.Below(40);
+    const int32_t w = 5 + random.Below(40);
+    const int32_t y = random.Below(cells);
+    const int32_t x = random.Below(cells);
+    FillCells(map, x, y, w, h, type);
   }
   // Bocage hedges: long lines one cell thick.
   for (int32_t i = 0; i < cells / 25; ++i) {
     const int32_t length = 20 + random.Below(60);
-    if (random.Below(2) == 0) FillCells(map, random.Below(cells), random.Below(cells), length, 1, 28);
-    else FillCells(map, random.Below(cells), random.Below(cells), 1, length, 28);
+    const bool across = random.Below(2) == 0;
+    const int32_t y = random.Below(cells);
+    const int32_t x = random.Below(cells);
+    if (across) FillCells(map, x, y, length, 1, 28);
+    else FillCells(map, x, y, 1, length, 28);
   }
   // Walls, hedges and buildings of every kind, with a bridge piece now and then.
   for (int32_t i = 0; i < cells / 5; ++i) {
     const int32_t x = random.Below(cells);
     const int32_t y = random.Below(cells);
     const int32_t kind = random.Below(8);
-    if (kind < 5) FillCells(map, x, y, 3 + random.Below(6), 3 + random.Below(6), 31 + kind);
-    else if (kind == 5) FillCells(map, x, y, 1, 3, 36);
-    else FillCells(map, x, y, 8, 1, 29 + (kind - 6));
+    if (kind < 5) {
+      const int32_t h = 3 + random.Below(6);
+      const int32_t w = 3 + random.Below(6);
+      FillCells(map, x, y, w, h, 31 + kind);
+    } else if (kind == 5) {
+      FillCells(map, x, y, 1, 3, 36);
+    } else {
+      FillCells(map, x, y, 8, 1, 29 + (kind - 6));
+    }
   }
   // Burning tiles of every kind.
   for (int32_t i = 0; i < tiles / 5; ++i) {
-    map.fire.state.SetU8(random.Below(tiles), random.Below(tiles), static_cast<uint8_t>(1 + random.Below(3)));
+    const auto state = static_cast<uint8_t>(1 + random.Below(3));
+    const int32_t column = random.Below(tiles);
+    const int32_t row = random.Below(tiles);
+    map.fire.state.SetU8(row, column, state);
   }
   // Smoke clouds, some of which have not started at the battle's slice.
   battle.slice = 60;
   for (int32_t i = 0; i < tiles / 4; ++i) {
-    map.objects.smallObjects->Append(new SmokeCloud(random.Between(0.0f, metres), random.Between(0.0f, metres),
-                                                    random.Below(120), 200, random.Between(8.0f, 30.0f)));
+    const float radius = random.Between(8.0f, 30.0f);
+    const int32_t start = random.Below(120);
+    const float y = random.Between(0.0f, metres);
+    const float x = random.Between(0.0f, metres);
+    map.objects.smallObjects->Append(new SmokeCloud(x, y, start, 200, radius));
   }
   // Sixty vehicles that block sight.
   for (int32_t i = 0; i < 60; ++i) {

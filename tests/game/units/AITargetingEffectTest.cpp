@@ -213,8 +213,11 @@ TEST(WeaponEffect, SweepOfRandomPairsStaysInBounds) {
     a.weaponId = w;
     a.weaponType = type;
     a.mainWeapon = true;
-    a.SetPosition(100.0f + RandomFloatTimes(50.0f), 100.0f + RandomFloatTimes(50.0f));
-    b.SetPosition(100.0f + RandomFloatTimes(1500.0f), 100.0f + RandomFloatTimes(1500.0f));
+    // One draw a statement, so that every compiler places the pair alike.
+    const float ay = 100.0f + RandomFloatTimes(50.0f);
+    a.SetPosition(100.0f + RandomFloatTimes(50.0f), ay);
+    const float by = 100.0f + RandomFloatTimes(1500.0f);
+    b.SetPosition(100.0f + RandomFloatTimes(1500.0f), by);
     b.armored = Random(2) == 0;
     b.plateScale = RandomFloatTimes(3.0f);
     b.sideShare = RandomFloat();

@@ -253,7 +253,10 @@ TEST(InfantryStore, WriteReadWriteIsByteIdenticalForRandomUnits) {
   std::vector<std::unique_ptr<Infantry>> units;
   for (int32_t i = 0; i < kUnits; ++i) {
     rig.world.Battle().date = dates[Random(3)];
-    auto unit = rig.Make(classes[Random(7)], Random(19), Random(9));
+    // One draw a statement, so that every compiler makes the same units.
+    const int32_t third = Random(9);
+    const int32_t second = Random(19);
+    auto unit = rig.Make(classes[Random(7)], second, third);
     unit->splitFlag = static_cast<uint8_t>(Random(2));
     unit->surrendered = static_cast<uint8_t>(Random(2));
     unit->released = static_cast<uint8_t>(Random(2));
@@ -262,7 +265,8 @@ TEST(InfantryStore, WriteReadWriteIsByteIdenticalForRandomUnits) {
     unit->antitankCount = static_cast<uint8_t>(Random(4));
     unit->secondLeaderName = static_cast<uint16_t>(Random(200));
     unit->aimPoint = {RandomFloatTimes(800.0f), RandomFloatTimes(800.0f)};
-    unit->leaderRatings = static_cast<uint8_t>(Random(3) | Random(3) << 2 | Random(3) << 4 | Random(3) << 6);
+    unit->leaderRatings = 0;
+    for (int32_t shift = 0; shift < 8; shift += 2) unit->leaderRatings |= static_cast<uint8_t>(Random(3) << shift);
     if (unit->menInSlot[0] > 0) unit->menInSlot[0] = static_cast<uint8_t>(Random(unit->menInSlot[0] + 1));
     units.push_back(std::move(unit));
   }

@@ -8,16 +8,11 @@
 
 #include "framework/core/Quorl.h"
 #include "game/units/SetUpRig.h"
+#include "support/RandomDraws.h"
 
 namespace {
 
 // The generator's state after the given number of ring draws from the seed.
-uint32_t StateAfterDraws(uint32_t seed, int32_t draws) {
-  SeedRandom(seed);
-  for (int32_t i = 0; i < draws; ++i) (void)RandomFloatTimes(360.0f);
-  return RandomState();
-}
-
 // The number of rings of a search (as the search counts them, in float).
 int32_t Rings(float maxRadius, float step) {
   int32_t n = 0;
