@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EditorRig.h"
@@ -20,6 +21,8 @@
 #include "game/battle/Battle.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
+#include "game/units/FormationData.h"
+#include "game/units/Hack.h"
 #include "game/units/Unit.h"
 
 namespace {
@@ -298,7 +301,8 @@ TEST(EditorQuickBattle, ComputerPurchaseBuysWithinThePoints) {
   for (int32_t slot = 0; slot < EditorState::kPurchaseSlots; ++slot) EXPECT_EQ(state->PurchaseList(0, slot).Count(), 0);
   EXPECT_EQ(state->preset, 0);
 
-  // The first unit bought comes from the Infantry list.
+  // The first unit bought comes from the Infantry list (which also holds formations led by
+  // their vehicles, as a troop of tanks with its infantry).
   for (uint32_t seed = 1; seed <= 5; ++seed) {
     SeedRandom(seed);
     state->preset = 1;
@@ -307,12 +311,25 @@ TEST(EditorQuickBattle, ComputerPurchaseBuysWithinThePoints) {
     UnitCatalogue catalogue;
     catalogue.Fill(*state, true, true);
     const int32_t row = Editor::CatalogueForceIndex(3);
+    // What leads each entry of the Infantry list (a formation by its first member).
+    std::vector<std::pair<bool, int32_t>> leaders;
+    const GObjectGroup& infantryList = catalogue.List(row, 0);
+    for (int32_t i = 0; i < infantryList.Count(); ++i) {
+      PurchaseEntry entry = *static_cast<const PurchaseEntry*>(infantryList.GetItem(i));
+      while (entry.kind == PurchaseEntry::kFormation) {
+        const FormationData record = gFormations[entry.classIndex];
+        entry = PurchaseEntry(record.EntryKind(0), record.EntryClass(0), entry.axisFlag);
+      }
+      leaders.emplace_back(entry.kind == PurchaseEntry::kVehicle, entry.classIndex);
+    }
     state->BuyComputerForce(catalogue, row, {700, 300, 200, 300, 200, 100, 1000}, true, 0);
     state->preset = 0;
     GObjectGroup& bought = state->PurchaseList(1, 0);
     ASSERT_GT(bought.Count(), 0);
     const auto* first = static_cast<const Unit*>(bought.GetItem(0));
-    EXPECT_EQ(Editor::CategoryOfPurchaseCode(first->GetPurchaseCode()), 0);
+    bool listed = false;
+    for (const auto& [kind, cls] : leaders) listed = listed || (cls == first->classIndex && kind == first->IsVehicle());
+    EXPECT_TRUE(listed) << seed;
     std::array<int32_t, 6> costs = state->SideCosts(1);
     int32_t total = 0;
     for (int32_t c = 0; c < 6; ++c) total += costs[static_cast<size_t>(c)];

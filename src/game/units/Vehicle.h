@@ -143,6 +143,10 @@ class Vehicle : public Unit, public VehicleServices {
   // weapon or a machine gun, else 0 (and always 0 for kind 6).
   int32_t GetInfantryRoleCode() const override;                              // slot 122
   float GetThreatSize() const;
+  // Seconds from one main-gun shot to the next and to lay the gun; with mode set each is
+  // varied by up to a fifth either way. Together they give the rate of fire.
+  float GetRateOfFireTime(int32_t mode, int32_t selector) const override;    // slot 140
+  float GetAimTime(int32_t mode, int32_t selector) const override;           // slot 141
   // The spotting roll, 240 lower (it may go below 0) for a buttoned vehicle not of kind 6.
   int32_t RollSpotting() const;
   // Flips the dug-in order; a vehicle that may not dig in is fatal. Riders dismount.

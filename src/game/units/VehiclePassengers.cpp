@@ -7,7 +7,9 @@
 #include "game/units/Hack.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/UnitServices.h"
+#include "game/units/DataFlags.h"
 #include "game/units/Vehicle.h"
+#include "game/units/WeaponFormulas.h"
 
 namespace {
 
@@ -155,6 +157,39 @@ float Vehicle::GetThreatSize() const {
   if (IsArmoredIn(0)) size = HasMainWeaponIn(0) ? 20.0f : 10.0f;
   if (IsKind6()) size += 10.0f;
   return size;
+}
+
+namespace {
+
+float Varied(float seconds, bool vary) { return vary ? seconds * (0.8f + RandomFloatTimes(0.4f)) : seconds; }
+
+}  // namespace
+
+float Vehicle::GetRateOfFireTime(int32_t mode, int32_t selector) const {
+  const bool flag = selector != 0;
+  const int32_t weapon = GetClassData(0).MainWeapon();
+  const bool fresh = burst == 0 && !flag;
+  float t = 0.0f;
+  if (weapon != kNoWeapon && gWeapons.IsValid(weapon) && fresh && gWeapons[weapon].Type() == 4) {
+    t = 6.0f;
+  } else {
+    t = fresh ? 4.5f : 2.5f;
+  }
+  return Varied(t, mode != 0);
+}
+
+float Vehicle::GetAimTime(int32_t mode, int32_t /*selector*/) const {
+  const VehicleData record = GetClassData(0);
+  const int32_t weapon = record.MainWeapon();
+  if (weapon == kNoWeapon || !gWeapons.IsValid(weapon)) return 0.0f;
+  int32_t r = GetRating();
+  if ((record.Flags() & VehicleFlag::kSlowRateOfFire) != 0) r -= 3;
+  if ((record.Flags() & VehicleFlag::kCheaper) != 0) r -= 1;
+  const WeaponData w = gWeapons[weapon];
+  float t = AimTime(weapon, w.Type(), w.Mass(0), static_cast<float>(r));
+  // An open fighting compartment lays its gun a little faster.
+  if (record.TopArmour(0) == 0) t *= 0.9f;
+  return Varied(t, mode != 0);
 }
 
 int32_t Vehicle::RollSpotting() const {

@@ -1,6 +1,7 @@
 // Vehicle purchase cost, the weapon cost value and the thickest armour a weapon defeats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -190,4 +191,54 @@ TEST(WeaponCost, DefeatedThicknessAndValue) {
       EXPECT_NEAR(WeaponCostValue(i, 4.0f, 80.0f, 0, 4406), type == 6 ? 33.0f : 16.5f, 1e-4);
     }
   }
+}
+
+// A vehicle's own shot interval and laying time, which its rate of fire (and so its price) rests
+// on: the 38 cm mortar's 350 kg round takes over a minute to lay, a mortar carrier reloads in
+// 6 s between bursts, and a class without a gun has no laying time.
+TEST(VehicleCost, RateOfFireFollowsTheGun) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  auto sturmtiger = Make(60);
+  EXPECT_NEAR(sturmtiger->GetAimTime(0, 1), 115.0f * 0.6f, 1e-3);
+  EXPECT_EQ(sturmtiger->GetRateOfFireTime(0, 1), 2.5f);
+  EXPECT_EQ(sturmtiger->GetRateOfFireTime(0, 0), 4.5f);
+  EXPECT_NEAR(sturmtiger->GetRateOfFire(), 60.0f / 71.5f, 1e-4);
+  // A green crew lays slower than a veteran one.
+  EXPECT_GT(Make(60, 0)->GetAimTime(0, 1), Make(60, 5)->GetAimTime(0, 1));
+  // The mortar carrier between bursts, and its open top.
+  auto mortar = Make(57);
+  EXPECT_EQ(mortar->GetRateOfFireTime(0, 0), 6.0f);
+  EXPECT_EQ(mortar->GetRateOfFireTime(0, 1), 2.5f);
+  EXPECT_NEAR(mortar->GetAimTime(0, 1), AimTime(20, 4, gWeapons[20].Mass(0), 2.0f) * 0.9f, 1e-5);
+  EXPECT_EQ(Make(0)->GetAimTime(0, 1), 0.0f);
+  // Varied by at most a fifth either way, from the game's generator.
+  SeedRandom(7);
+  for (int32_t i = 0; i < 50; ++i) {
+    const float t = sturmtiger->GetAimTime(1, 1);
+    EXPECT_GE(t, 69.0f * 0.8f - 1e-3f);
+    EXPECT_LE(t, 69.0f * 1.2f + 1e-3f);
+  }
+  EXPECT_NE(RandomState(), 7u);
+}
+
+// Every class that can be bought costs between 10 points and a little above the dearest
+// armoured vehicle: no gun, rate of fire or ammunition load may lift a price out of the range
+// the cost rule was made for. The rocket launchers carry their salvos, not their rockets.
+TEST(VehicleCost, EveryClassIsPricedWithinReason) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  float dearest = 0.0f;
+  for (int32_t cls = 0; cls < VehicleData::kBroadFortification; ++cls) {
+    const float cost = Make(cls)->PurchaseCost(true);
+    EXPECT_GE(cost, 10.0f) << gVehicleClasses[cls].Name();
+    EXPECT_LE(cost, 750.0f) << gVehicleClasses[cls].Name();
+    dearest = std::max(dearest, cost);
+  }
+  EXPECT_NEAR(Make(60)->PurchaseCost(true), 684.944f, 0.01f);  // Sturmtiger, the dearest
+  EXPECT_EQ(dearest, Make(60)->PurchaseCost(true));
+  EXPECT_NEAR(Make(112)->PurchaseCost(true), 661.356f, 0.01f);  // M4A3 Calliope T34
+  EXPECT_NEAR(Make(54)->PurchaseCost(true), 126.929f, 0.01f);     // Panzerwerfer 42
+  EXPECT_NEAR(Make(20)->PurchaseCost(true), 212.825f, 0.01f);     // Tiger Ausf B
+  EXPECT_NEAR(Make(78)->PurchaseCost(true), 84.039f, 0.01f);    // M4 Sherman
 }
