@@ -220,6 +220,10 @@ class Vehicle : public Unit, public VehicleServices {
   // The unit's resupply, then the machine-gun groups by the side's supply setting (0..5; any
   // other is fatal).
   void ResupplyAmmo() override;
+  // The unit's default main-gun load; given the second array (the common set-up passes it), the
+  // machine-gun groups are filled to the class's full loads as well: a fresh vehicle's guns start
+  // loaded.
+  void ComputeDefaultAmmo(uint16_t* counts, uint16_t* second, int32_t row) override;
   void ResetBetweenBattles() override;
   bool HasAnyAmmo() const override;
   // Neither immobilized, bogged nor emplaced.
@@ -601,8 +605,9 @@ class Vehicle : public Unit, public VehicleServices {
   std::array<int16_t, 2> passengerIds{};
   std::array<uint32_t, 2> passengerKeys{};
 
-  // Beyond the stored fields: the second ammunition array the common set-up fills, the track
-  // speeds of the display and the turn step of the turning code.
+  // Beyond the stored fields: the second ammunition array the common set-up passes (its being
+  // passed asks for the machine-gun loads too), the track speeds of the display and the turn
+  // step of the turning code.
   std::array<uint16_t, kAmmoKinds> secondAmmo{};
   std::array<float, 2> trackSpeeds{};
   float turnStep = 0.0f;

@@ -85,6 +85,13 @@ void Vehicle::ResupplyAmmo() {
   }
 }
 
+void Vehicle::ComputeDefaultAmmo(uint16_t* counts, uint16_t* second, int32_t row) {
+  Unit::ComputeDefaultAmmo(counts, second, row);
+  if (second == nullptr) return;
+  const VehicleData record = TrueClass();
+  for (int32_t i = kMachineGuns - 1; i >= 0; --i) machineGunAmmo[static_cast<size_t>(i)] = record.Extra(i);
+}
+
 void Vehicle::ResetBetweenBattles() {
   Unit::ResetBetweenBattles();
   mainGunClearance = 0;

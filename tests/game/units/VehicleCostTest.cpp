@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/ArmourFormulas.h"
 #include "game/units/DataTablesRig.h"
+#include "game/units/UnitCodes.h"
 #include "game/units/VehicleRig.h"
 #include "game/units/WeaponFormulas.h"
 
@@ -235,10 +237,38 @@ TEST(VehicleCost, EveryClassIsPricedWithinReason) {
     EXPECT_LE(cost, 750.0f) << gVehicleClasses[cls].Name();
     dearest = std::max(dearest, cost);
   }
-  EXPECT_NEAR(Make(60)->PurchaseCost(true), 684.944f, 0.01f);  // Sturmtiger, the dearest
+  EXPECT_NEAR(Make(60)->PurchaseCost(true), 686.503f, 0.01f);  // Sturmtiger, the dearest
   EXPECT_EQ(dearest, Make(60)->PurchaseCost(true));
-  EXPECT_NEAR(Make(112)->PurchaseCost(true), 661.356f, 0.01f);  // M4A3 Calliope T34
-  EXPECT_NEAR(Make(54)->PurchaseCost(true), 126.929f, 0.01f);     // Panzerwerfer 42
-  EXPECT_NEAR(Make(20)->PurchaseCost(true), 212.825f, 0.01f);     // Tiger Ausf B
-  EXPECT_NEAR(Make(78)->PurchaseCost(true), 84.039f, 0.01f);    // M4 Sherman
+  EXPECT_NEAR(Make(112)->PurchaseCost(true), 681.811f, 0.01f);  // M4A3 Calliope T34
+  EXPECT_NEAR(Make(54)->PurchaseCost(true), 127.884f, 0.01f);     // Panzerwerfer 42
+  EXPECT_NEAR(Make(20)->PurchaseCost(true), 229.198f, 0.01f);     // Tiger Ausf B
+  EXPECT_NEAR(Make(78)->PurchaseCost(true), 98.005f, 0.01f);    // M4 Sherman
+}
+
+// Every class that mounts a machine gun carries a full load for each group its guns draw on,
+// and a class without one carries none: an empty group would leave the guns silent in battle
+// and their share of the price at nothing. A fresh vehicle starts with its class's loads.
+TEST(VehicleCost, EveryMachineGunHasRounds) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  int32_t armed = 0;
+  for (int32_t cls = 0; cls < gVehicleClasses.Count(); ++cls) {
+    const VehicleData r = gVehicleClasses[cls];
+    std::array<bool, 3> used{};
+    for (int32_t gun : {r.BowMachineGun(), r.CoaxialMachineGun(), r.ThirdMachineGun()}) {
+      if (gun != Vehicle::kNoSmallArms) used[static_cast<size_t>(WeaponGroupOf(gun))] = true;
+    }
+    const auto v = Make(cls);
+    for (int32_t g = 0; g < 3; ++g) {
+      EXPECT_EQ(r.Extra(g) != 0, used[static_cast<size_t>(g)]) << r.Name() << " group " << g;
+      EXPECT_EQ(v->machineGunAmmo[static_cast<size_t>(g)], r.Extra(g)) << r.Name();
+    }
+    const bool any = used[0] || used[1] || used[2];
+    EXPECT_EQ(v->AnyMGUsable(false), any) << r.Name();
+    if (any) {
+      ++armed;
+      EXPECT_GT(v->MachineGunValue(), 0.0f) << r.Name();
+    }
+  }
+  EXPECT_EQ(armed, 183);
 }

@@ -2,6 +2,7 @@
 // machine-gun step and its target test, and the hit and sighting modifiers.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -138,6 +139,35 @@ TEST(VehicleGuns, WhichMachineGunsMayFire) {
   EXPECT_EQ(v->CanFireFlexibleMG(true), 2);
   v->losses = 2;
   EXPECT_EQ(v->CanFireFlexibleMG(true), 1);
+}
+
+// A fresh vehicle's groups hold its class's full loads, so its bow and coaxial guns fire from
+// the start; a class without loads starts empty. Only the set-up fills them: the default-load
+// computation that resupply runs leaves the groups alone.
+TEST(VehicleGuns, AFreshVehicleStartsWithItsClassLoads) {
+  GunsRig rig;
+  rig.PutI32(1, 88, 14);  // bow gun, group 0
+  rig.PutI32(1, 92, 26);  // coaxial gun, group 1
+  rig.Class(1)[96] = 1;
+  rig.Class(1)[106] = 120;
+  rig.Class(1)[107] = 9;
+  auto v = std::make_unique<Vehicle>();
+  v->SetClass(1, 0, 2, kX, kY, 0.0f);
+  EXPECT_EQ(v->machineGunAmmo, (std::array<uint8_t, 3>{120, 9, 0}));
+  EXPECT_EQ(v->CanFireBowMG(), 1);
+  EXPECT_EQ(v->CanFireCoaxialMG(false), 1);
+
+  std::array<uint16_t, Unit::kAmmoKinds> counts{};
+  v->machineGunAmmo = {3, 4, 5};
+  v->ComputeDefaultAmmo(counts.data(), nullptr, 0);
+  EXPECT_EQ(v->machineGunAmmo, (std::array<uint8_t, 3>{3, 4, 5}));
+
+  // The same guns on a class that gives no loads stay silent.
+  rig.PutI32(2, 88, 14);
+  auto empty = std::make_unique<Vehicle>();
+  empty->SetClass(2, 0, 2, kX, kY, 0.0f);
+  EXPECT_EQ(empty->machineGunAmmo, (std::array<uint8_t, 3>{0, 0, 0}));
+  EXPECT_EQ(empty->CanFireBowMG(), 0);
 }
 
 TEST(VehicleGuns, GunArcsAndRanges) {
