@@ -659,21 +659,35 @@ TEST(VehicleModelBatch, TheHeavyTanksShareTheirHullAndTurretAsTheContractSays) {
   EXPECT_EQ(flashes(d45), 0);
 }
 
-TEST(VehicleModelBatch, TheFlameTankTowsItsTrailerBehindTheHull) {
-  const DrawnSlot d = DrawSlot(46);
-  auto trailer = [](int32_t entry) { return entry == 9 || entry == 10 || entry == 12 || entry == 13; };
-  auto body = [](int32_t entry) { return entry == 9 || entry == 13; };
-  const float hullEnd = Extent(d, ModelCallLog::Stage::kHull, 1, [&](int32_t e) { return e > 0 && !trailer(e); }).first;
-  EXPECT_NEAR(hullEnd, -0.134f, 0.004f);
-  // The trailer's body stands wholly behind the hull and reaches the footprint's y min.
-  EXPECT_LT(Extent(d, ModelCallLog::Stage::kHull, 1, body).second, hullEnd - 0.04f);
-  EXPECT_FLOAT_EQ(Extent(d, ModelCallLog::Stage::kHull, 1, trailer).first, -0.266f);
-  EXPECT_FLOAT_EQ(d.contract->footprint[1], -0.266f);
-  // Its groups are bound after the hull's own, in the order 9, 10, 12, 13.
-  std::vector<int32_t> hullBinds;
-  for (const auto& call : d.log.Calls())
-    if (call.kind == ModelCallLog::Kind::kBind && call.stage == ModelCallLog::Stage::kHull) hullBinds.push_back(call.n);
-  EXPECT_EQ(hullBinds, (std::vector<int32_t>{0, 7, 2, 1, 11, 8, 6, 9, 10, 12, 13}));
+TEST(VehicleModelBatch, TheFlameTanksTowTheirTrailersBehindTheHull) {
+  // The heavy flame tank and the medium one towing the same kind of trailer: slot, the hull's
+  // rear and the footprint's y min the trailer reaches.
+  struct Towing {
+    int32_t slot;
+    float hullEnd, trailerEnd;
+  };
+  for (const Towing& t : {Towing{46, -0.134f, -0.266f}, Towing{6, -0.103f, -0.261f}}) {
+    const DrawnSlot d = DrawSlot(t.slot);
+    auto trailer = [](int32_t entry) { return entry == 9 || entry == 10 || entry == 12 || entry == 13; };
+    auto body = [](int32_t entry) { return entry == 9 || entry == 13; };
+    const float hullEnd =
+        Extent(d, ModelCallLog::Stage::kHull, 1, [&](int32_t e) { return e > 0 && !trailer(e); }).first;
+    EXPECT_NEAR(hullEnd, t.hullEnd, 0.004f) << t.slot;
+    // The trailer's body stands wholly behind the hull and reaches the footprint's y min.
+    EXPECT_LT(Extent(d, ModelCallLog::Stage::kHull, 1, body).second, hullEnd - 0.04f) << t.slot;
+    EXPECT_FLOAT_EQ(Extent(d, ModelCallLog::Stage::kHull, 1, trailer).first, t.trailerEnd) << t.slot;
+    EXPECT_FLOAT_EQ(d.contract->footprint[1], t.trailerEnd) << t.slot;
+    // Its groups are bound after the hull's own, in the order 9, 10, 12, 13.
+    std::vector<int32_t> hullBinds;
+    for (const auto& call : d.log.Calls())
+      if (call.kind == ModelCallLog::Kind::kBind && call.stage == ModelCallLog::Stage::kHull) hullBinds.push_back(call.n);
+    ASSERT_GE(hullBinds.size(), 4u) << t.slot;
+    EXPECT_EQ(std::vector<int32_t>(hullBinds.end() - 4, hullBinds.end()), (std::vector<int32_t>{9, 10, 12, 13}))
+        << t.slot;
+    if (t.slot == 46) {
+      EXPECT_EQ(hullBinds, (std::vector<int32_t>{0, 7, 2, 1, 11, 8, 6, 9, 10, 12, 13}));
+    }
+  }
 }
 
 TEST(VehicleModelBatch, LongGunsReachPastTheNoseAndTurnAboutThePivot) {
