@@ -1779,7 +1779,9 @@ TEST(FirstHalfTanks, TracksAreTwoLoopsRollingWithTheirSidesOffset) {
 }
 
 TEST(FirstHalfTanks, HatchesStandOnTheirStagesAndTheFiguresFit) {
-  for (int32_t routine : kFirstHalfTanks) {
+  std::vector<int32_t> routines = kFirstHalfTanks;
+  routines.push_back(27);  // the anti-aircraft tank: its gunner stands on the turning mount
+  for (int32_t routine : routines) {
     ModelSourceInfo info;
     Authored(routine, &info);
     ASSERT_GE(info.hatches.size(), 2u) << routine;
@@ -1823,6 +1825,60 @@ TEST(FirstHalfTanks, TheGunsEndOnTheFlashPointAndTurnAboutThePivot) {
       }
     }
   }
+}
+
+TEST(FirstHalfTanks, TheAntiAircraftMountTurnsAboutTheOriginOverTracksOfItsOwnSizes) {
+  // Slot 27 chooses its own strip sizes: the + strips round the bottom ride on the ground and a
+  // side's offset rolls its own strips only. Its mount turns about the origin with no gun stage:
+  // the turret's 15 fans are drawn after a turn about z and no move, and the turn is the one call
+  // the angle changes.
+  using K = ModelCallLog::Kind;
+  using S = ModelCallLog::Stage;
+  const ModelContract& c = Routine(27);
+  ASSERT_TRUE(c.firstHalf);
+  EXPECT_EQ(c.turretPivot.axes, 0);
+  ModelSourceInfo info;
+  EXPECT_EQ(ValidateModel(c, Authored(27, &info).View()), "");
+  EXPECT_FALSE(info.isTemplate);
+  std::vector<int32_t> sizes, grounded;
+  ModelDrawValues rolled;
+  rolled.trackScroll = {0.0f, 0.5f};
+  const auto still = TankCalls(27), moved = TankCalls(27, rolled);
+  ASSERT_EQ(still.size(), moved.size());
+  for (size_t i = 0; i < still.size(); ++i) {
+    if (still[i].kind != K::kStrip) continue;
+    sizes.push_back(still[i].n);
+    float low = 1.0f;
+    for (size_t k = 2; k < still[i].args.size(); k += 3) low = std::min(low, still[i].args[k]);
+    grounded.push_back(low < 0.0015f ? 1 : 0);
+    EXPECT_EQ(moved[i].uvs != still[i].uvs, still[i].args[0] < 0.0f) << "strip " << i;
+  }
+  EXPECT_EQ(sizes, (std::vector<int32_t>{8, 8, 3, 3}));
+  EXPECT_EQ(grounded, (std::vector<int32_t>{1, 1, 0, 0}));
+  ModelDrawValues turned;
+  turned.turretAngle = 90.0f;
+  const auto a = TankCalls(27), b = TankCalls(27, turned);
+  ASSERT_EQ(a.size(), b.size());
+  int32_t turretFans = 0, moves = 0, turns = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    EXPECT_NE(a[i].stage, S::kGun);
+    EXPECT_NE(a[i].stage, S::kBarrel);
+    turretFans += a[i].stage == S::kTurret && a[i].kind == K::kFan ? 1 : 0;
+    const bool move = a[i].kind == K::kTranslate || a[i].kind == K::kTranslateY || a[i].kind == K::kTranslateXY ||
+                      a[i].kind == K::kTranslateYZ;
+    moves += move ? 1 : 0;
+    // Only the turn itself follows the angle: every point is drawn as it was.
+    if (a[i].args != b[i].args) {
+      EXPECT_EQ(a[i].kind, K::kRotateZ) << "call " << i;
+      ++turns;
+    }
+  }
+  EXPECT_EQ(turretFans, 15);
+  EXPECT_EQ(moves, 0);
+  EXPECT_EQ(turns, 1);
+  // The one class it depicts draws it.
+  ASSERT_EQ(info.depicts.size(), 1u);
+  EXPECT_EQ(info.depicts[0].name, "Flakpanzer 38(t)");
 }
 
 }  // namespace
