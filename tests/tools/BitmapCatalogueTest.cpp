@@ -93,12 +93,12 @@ TEST(BitmapCatalogueTest, HasEveryInterfaceNumberAndTheFontRowsEachWithItsLoader
   // models and the crew weapons name, and the pictures models map whole onto a face; the
   // reinforcement markers' block is full.
   std::set<int32_t> named = TableTextureNumbers();
-  EXPECT_EQ(named.size(), 770u);
-  // The detail pictures the tables name are drawn by their own recipe: the two hatches, the US
-  // grille, road wheel and star.
+  EXPECT_EQ(named.size(), 773u);
+  // The detail pictures the tables name are drawn by their own recipe: the two hatches, both
+  // armies' grilles and road wheels, the US star and the German cross.
   size_t detailNamed = 0;
   for (int32_t n = 4891; n <= 4899; ++n) detailNamed += named.erase(n);
-  EXPECT_EQ(detailNamed, 5u);
+  EXPECT_EQ(detailNamed, 8u);
   std::set<int32_t> skins;
   int32_t markers = 0, details = 0;
   for (const auto& row : rows) {
