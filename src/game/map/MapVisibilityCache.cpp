@@ -38,14 +38,13 @@ int32_t Map::VisibilityIndexOf(const MapUnitView* unit) const {
   const auto found = visibilityCache_.index.find(unit);
   if (found == visibilityCache_.index.end()) return -1;
   const int32_t index = found->second;
-  // The group may have changed order since the grid was made: then the list itself decides.
+  // An entry belongs to the two units that stood at its places when the grid was made. A unit
+  // whose place has changed since (a unit before it left the list, or the list was reordered)
+  // is not in the cache until the grid is made again: read by its new place it would take
+  // another pair's answer.
   MapBattleServices* battle = app_->GetBattleOrOperation();
   if (battle == nullptr) return -1;
-  const int32_t count = std::min(battle->GetUnitCount(), visibilityCache_.n);
-  if (index < count && battle->GetUnit(index) == unit) return index;
-  for (int32_t i = 0; i < count; ++i) {
-    if (battle->GetUnit(i) == unit) return i;
-  }
+  if (index < std::min(battle->GetUnitCount(), visibilityCache_.n) && battle->GetUnit(index) == unit) return index;
   return -1;
 }
 

@@ -107,16 +107,41 @@ TEST_F(MapVisibilityCache, ValidityMovementAndTheUnitList) {
   EXPECT_FALSE(map->CachedVisibility(U(0), &late, seen));
   EXPECT_FALSE(map->CachedVisibility(&stranger, U(1), seen));
   EXPECT_FALSE(map->CachedVisibility(U(0), U(0), seen));
-  // Units whose places in the list were exchanged are still found by the list's own order.
+  // Units whose places in the list were exchanged are out of the cache until it is made again.
   std::swap(battle->units[0], battle->units[1]);
-  float value = 0.0f;
-  EXPECT_TRUE(map->CachedVisibility(U(0), U(1), seen, &value));
+  EXPECT_FALSE(Has(0, 1));
+  map->StoreVisibility(U(0), U(1), true, 1.0f, false, false, false);
+  EXPECT_FALSE(Has(0, 1));
+  std::swap(battle->units[0], battle->units[1]);
+  EXPECT_TRUE(Has(0, 1));
   // Freed: nothing until the next store makes the grid again.
   map->FreeVisibilityCache();
   EXPECT_FALSE(Has(0, 1));
   EXPECT_EQ(map->VisibilityCacheSize(), 0);
   map->StoreVisibility(U(0), U(1), true, 1.0f, false, false, false);
   EXPECT_EQ(map->VisibilityCacheSize(), 3);
+}
+
+TEST_F(MapVisibilityCache, AUnitLeavingTheListNeverLendsItsAnswersToAnother) {
+  // Units 0 and 1 see each other; 0 and 2 do not. Unit 1 leaves the list, so unit 2 now
+  // stands at place 1: it must not be given the answer stored for the pair (0, 1), and the
+  // pair (0, 2) is not read from its old place either.
+  Add(0.0f, 0.0f);
+  Add(100.0f, 0.0f);
+  Add(0.0f, 100.0f);
+  map->StoreVisibility(U(0), U(1), true, 1.0f, false, false, false);
+  map->StoreVisibility(U(0), U(2), false, 0.0f, false, false, false);
+  ASSERT_TRUE(Has(0, 1));
+  battle->units.erase(battle->units.begin() + 1);
+  bool seen = false;
+  EXPECT_FALSE(map->CachedVisibility(U(0), U(1), seen));
+  map->StoreVisibility(U(0), U(1), true, 1.0f, false, false, false);
+  EXPECT_FALSE(map->CachedVisibility(U(0), U(1), seen));
+  // Made again, the cache holds the list as it is now.
+  map->FreeVisibilityCache();
+  map->StoreVisibility(U(0), U(1), false, 0.0f, false, false, false);
+  ASSERT_TRUE(map->CachedVisibility(U(1), U(0), seen));
+  EXPECT_FALSE(seen);
 }
 
 // A battle with no units, or one, holds no pair: a store makes no grid and changes nothing.
