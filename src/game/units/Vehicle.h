@@ -94,6 +94,8 @@ class Vehicle : public Unit, public VehicleServices {
   // ---- Services to the shared unit code ----
 
   int32_t GetClassIndex() const override { return classIndex; }
+  // A burning vehicle's smoke blocks lines of sight near it.
+  bool BlocksSight() const override { return burning != 0; }
   VehicleData GetClassData(int32_t mode) const override;
   VehicleData TrueClass() const;
   bool IsKind5() const override { return TrueClass().KindCode() == kKindBoat; }
