@@ -303,29 +303,38 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
     const float zStart = z0 + kEyeHeight;
     const bool bothOnMap = IsOnMap(x0, y0) && IsOnMap(x1, y1);
     // The cells of a run of samples are read together, so that their reads overlap, and the
-    // next run's places are found and fetched ahead while this run is weighed.
+    // places of the run after next are found and fetched ahead while this run is weighed: one
+    // run is too short a time for a read from main memory to arrive.
     constexpr int32_t kRun = 16;
+    constexpr int32_t kRunsAhead = 2;
     uint16_t words[kRun];
-    size_t places[kRun];
+    size_t places[kRunsAhead + 1][kRun];
     const MapGrid<uint16_t>& grid = terrain.fineGrid;
     const int32_t width = grid.Width();
     const int32_t height = grid.Height();
     SightCellBlocks& cells = sightBuffers_.cells;
     cells.Refresh(grid);
-    auto findRun = [&](int32_t base) {
+    // Finds and fetches the places of the run starting at sample base: the first run always,
+    // a later one whenever the loop below may reach it (the sample before it lies on the line),
+    // as a run's cells are read before its first sample is weighed.
+    auto findRun = [&](int32_t base, bool fetch) {
+      if (base > 0 && !(kSampleSpacing * static_cast<float>(base) < length)) return;
+      size_t* run = places[(base / kRun) % (kRunsAhead + 1)];
       for (int32_t r = 0; r < kRun; ++r) {
         const float kf = static_cast<float>(base + r);
-        places[r] = cells.IndexOf(CellIndex(x0 + kf * sx, width), CellIndex(y0 + kf * sy, height));
+        run[r] = cells.IndexOf(CellIndex(x0 + kf * sx, width), CellIndex(y0 + kf * sy, height));
+      }
+      if (fetch) {
+        for (int32_t r = 0; r < kRun; ++r) cells.Prefetch(run[r]);
       }
     };
-    findRun(0);
+    findRun(0, false);
+    for (int32_t ahead = 1; ahead < kRunsAhead; ++ahead) findRun(ahead * kRun, true);
     bool open = true;
     for (int32_t base = 0; open; base += kRun) {
-      for (int32_t r = 0; r < kRun; ++r) words[r] = cells.AtIndex(places[r]);
-      if (kSampleSpacing * static_cast<float>(base + kRun + 1) < length) {
-        findRun(base + kRun);
-        for (int32_t r = 0; r < kRun; ++r) cells.Prefetch(places[r]);
-      }
+      const size_t* run = places[(base / kRun) % (kRunsAhead + 1)];
+      for (int32_t r = 0; r < kRun; ++r) words[r] = cells.AtIndex(run[r]);
+      findRun(base + kRunsAhead * kRun, true);
       for (int32_t r = 0; r < kRun; ++r) {
         const int32_t k = base + r;
         const float travelled = kSampleSpacing * static_cast<float>(k + 1);
