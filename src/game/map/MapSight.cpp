@@ -275,90 +275,123 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
   if (blockZ != nullptr) *blockZ = callerZ1;
   if (!terrain.fineGrid.IsSized()) FatalError(2305, "MapSight");
 
-  SightTraceState state;
-  bool anyBurning = false;
-  bool anyObstacle = false;
+  SightTraceState start;
+  bool burningNear = false;
+  bool obstaclesNear = false;
+  // A line asked only whether and how well it is seen is weighed first without the vehicles,
+  // smoke and fire near it: they only ever lower a sample's factor (never below 0), so a line
+  // blocked without them is blocked with them, and they are gathered only for a line found open.
+  bool obstaclesLater = false;
   if (!terrainOnly) {
     MapBattleServices* battle = app_->GetBattleOrOperation();
     if (battle != nullptr) {
-      state.sampleFactor = battle->GetVisibilityFactor();
-      state.season = battle->GetSeason();
+      start.sampleFactor = battle->GetVisibilityFactor();
+      start.season = battle->GetSeason();
     }
-    anyBurning = GatherSightObstacles(x0, y0, x1, y1);
-    anyObstacle = anyBurning || !sightBuffers_.discs.empty() || !sightBuffers_.clouds.empty();
+    obstaclesLater = stopWhenBlocked && blockX == nullptr && blockY == nullptr && blockZ == nullptr &&
+                     start.sampleFactor >= 0.0f;
+    if (obstaclesLater) {
+      sightBuffers_.discs.clear();
+      sightBuffers_.clouds.clear();
+    } else {
+      burningNear = GatherSightObstacles(x0, y0, x1, y1);
+      obstaclesNear = burningNear || !sightBuffers_.discs.empty() || !sightBuffers_.clouds.empty();
+    }
   } else {
     MapBattleServices* battle = app_->GetBattleOrOperation();
-    if (battle != nullptr) state.season = battle->GetSeason();
+    if (battle != nullptr) start.season = battle->GetSeason();
     sightBuffers_.discs.clear();
     sightBuffers_.clouds.clear();
   }
-  const std::span<const SmokeCloud* const> clouds(sightBuffers_.clouds);
-  const std::span<const SightDisc> vehicles(sightBuffers_.discs);
 
-  float v = 1.0f;
-  if (length > 0.0f) {
-    const float sx = dx * kSampleSpacing / length;
-    const float sy = dy * kSampleSpacing / length;
-    const float sz = dz * kSampleSpacing / length;
-    const float zStart = z0 + kEyeHeight;
-    const bool bothOnMap = IsOnMap(x0, y0) && IsOnMap(x1, y1);
-    // The cells of a run of samples are read together, so that their reads overlap, and the
-    // next run's places are found and fetched ahead while this run is weighed.
-    constexpr int32_t kRun = 16;
-    uint16_t words[kRun];
-    size_t places[kRun];
-    const MapGrid<uint16_t>& grid = terrain.fineGrid;
-    const int32_t width = grid.Width();
-    const int32_t height = grid.Height();
-    SightCellBlocks& cells = sightBuffers_.cells;
-    cells.Refresh(grid);
-    auto findRun = [&](int32_t base) {
-      for (int32_t r = 0; r < kRun; ++r) {
-        const float kf = static_cast<float>(base + r);
-        places[r] = cells.IndexOf(CellIndex(x0 + kf * sx, width), CellIndex(y0 + kf * sy, height));
-      }
-    };
-    findRun(0);
-    bool open = true;
-    for (int32_t base = 0; open; base += kRun) {
-      for (int32_t r = 0; r < kRun; ++r) words[r] = cells.AtIndex(places[r]);
-      if (kSampleSpacing * static_cast<float>(base + kRun + 1) < length) {
-        findRun(base + kRun);
-        for (int32_t r = 0; r < kRun; ++r) cells.Prefetch(places[r]);
-      }
-      for (int32_t r = 0; r < kRun; ++r) {
-        const int32_t k = base + r;
-        const float travelled = kSampleSpacing * static_cast<float>(k + 1);
-        if (!(travelled < length)) {
-          open = false;
-          break;
+  // The product of the samples' factors from a clear state, with the obstacles gathered.
+  auto weigh = [&](bool anyBurning, bool anyObstacle) {
+    SightTraceState state = start;
+    const std::span<const SmokeCloud* const> clouds(sightBuffers_.clouds);
+    const std::span<const SightDisc> vehicles(sightBuffers_.discs);
+
+    float v = 1.0f;
+    if (length > 0.0f) {
+      const float sx = dx * kSampleSpacing / length;
+      const float sy = dy * kSampleSpacing / length;
+      const float sz = dz * kSampleSpacing / length;
+      const float zStart = z0 + kEyeHeight;
+      const bool bothOnMap = IsOnMap(x0, y0) && IsOnMap(x1, y1);
+      // The cells of a run of samples are read together, so that their reads overlap, and the
+      // places of the run after next are found and fetched ahead while this run is weighed: one
+      // run is too short a time for a read from main memory to arrive.
+      constexpr int32_t kRun = 16;
+      constexpr int32_t kRunsAhead = 2;
+      uint16_t words[kRun];
+      size_t places[kRunsAhead + 1][kRun];
+      const MapGrid<uint16_t>& grid = terrain.fineGrid;
+      const int32_t width = grid.Width();
+      const int32_t height = grid.Height();
+      SightCellBlocks& cells = sightBuffers_.cells;
+      cells.Refresh(grid);
+      // Finds and fetches the places of the run starting at sample base: the first run always,
+      // a later one whenever the loop below may reach it (the sample before it lies on the line),
+      // as a run's cells are read before its first sample is weighed.
+      auto findRun = [&](int32_t base, bool fetch) {
+        if (base > 0 && !(kSampleSpacing * static_cast<float>(base) < length)) return;
+        size_t* run = places[(base / kRun) % (kRunsAhead + 1)];
+        for (int32_t r = 0; r < kRun; ++r) {
+          const float kf = static_cast<float>(base + r);
+          run[r] = cells.IndexOf(CellIndex(x0 + kf * sx, width), CellIndex(y0 + kf * sy, height));
         }
-        const float kf = static_cast<float>(k);
-        const float px = x0 + kf * sx;
-        const float py = y0 + kf * sy;
-        const float pz = zStart + kf * sz;
-        const bool zone = travelled < kEndZone || length - travelled < kEndZone;
-        if (!zone) state.endZoneFlag = false;
-        const bool inEndZone = zone && !state.endZoneFlag;
-        if (bothOnMap || IsOnMap(px, py)) {
-          v *= CellStepFactor(state, words[r], anyBurning, anyObstacle, terrainOnly, px, py, pz, k == 0, inEndZone,
-                              vehicles, clouds);
+        if (fetch) {
+          for (int32_t r = 0; r < kRun; ++r) cells.Prefetch(run[r]);
         }
-        if (v < kBlockingVisibility && stopWhenBlocked) {
-          v = 0.0f;
-          if (blockX != nullptr) *blockX = px;
-          if (blockY != nullptr) *blockY = py;
-          if (blockZ != nullptr) *blockZ = std::max(pz - kEyeHeight, ElevationAt(px, py));
-          open = false;
-          break;
-        }
-        // A product that reached 0 stays 0: the rest of the line cannot change the answer.
-        if (v == 0.0f) {
-          open = false;
-          break;
+      };
+      findRun(0, false);
+      for (int32_t ahead = 1; ahead < kRunsAhead; ++ahead) findRun(ahead * kRun, true);
+      bool open = true;
+      for (int32_t base = 0; open; base += kRun) {
+        const size_t* run = places[(base / kRun) % (kRunsAhead + 1)];
+        for (int32_t r = 0; r < kRun; ++r) words[r] = cells.AtIndex(run[r]);
+        findRun(base + kRunsAhead * kRun, true);
+        for (int32_t r = 0; r < kRun; ++r) {
+          const int32_t k = base + r;
+          const float travelled = kSampleSpacing * static_cast<float>(k + 1);
+          if (!(travelled < length)) {
+            open = false;
+            break;
+          }
+          const float kf = static_cast<float>(k);
+          const float px = x0 + kf * sx;
+          const float py = y0 + kf * sy;
+          const float pz = zStart + kf * sz;
+          const bool zone = travelled < kEndZone || length - travelled < kEndZone;
+          if (!zone) state.endZoneFlag = false;
+          const bool inEndZone = zone && !state.endZoneFlag;
+          if (bothOnMap || IsOnMap(px, py)) {
+            v *= CellStepFactor(state, words[r], anyBurning, anyObstacle, terrainOnly, px, py, pz, k == 0, inEndZone,
+                                vehicles, clouds);
+          }
+          if (v < kBlockingVisibility && stopWhenBlocked) {
+            v = 0.0f;
+            if (blockX != nullptr) *blockX = px;
+            if (blockY != nullptr) *blockY = py;
+            if (blockZ != nullptr) *blockZ = std::max(pz - kEyeHeight, ElevationAt(px, py));
+            open = false;
+            break;
+          }
+          // A product that reached 0 stays 0: the rest of the line cannot change the answer.
+          if (v == 0.0f) {
+            open = false;
+            break;
+          }
         }
       }
     }
+    return v;
+  };
+  float v = weigh(burningNear, obstaclesNear);
+  if (obstaclesLater && v != 0.0f) {
+    // Open without them: weighed again with whatever lies near the line, if anything does.
+    burningNear = GatherSightObstacles(x0, y0, x1, y1);
+    obstaclesNear = burningNear || !sightBuffers_.discs.empty() || !sightBuffers_.clouds.empty();
+    if (obstaclesNear) v = weigh(burningNear, obstaclesNear);
   }
   visibility = v;
 

@@ -112,7 +112,7 @@ float FireOnTarget(Unit& chooser, Unit& target) {
   float sum = 0.0f;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
+    Unit* other = UnitOfView(battle->GetUnit(i));
     if (other == nullptr || other == &chooser || other->alive == 0) continue;
     if (other->target != &target || other->areaFire != 0) continue;
     sum += other->WeaponEffect(&target, other->ChooseAmmo(&target), false, true, true, 0, 1);

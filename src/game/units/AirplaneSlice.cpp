@@ -123,7 +123,7 @@ void Airplane::Arrive() {
       const MapBattleServices* battle = UnitBattle();
       const int32_t count = battle != nullptr ? battle->GetUnitCount() : 0;
       for (int32_t i = 0; i < count; ++i) {
-        if (Unit* unit = dynamic_cast<Unit*>(battle->GetUnit(i))) RaiseReadiness(*unit);
+        if (Unit* unit = UnitOfView(battle->GetUnit(i))) RaiseReadiness(*unit);
       }
     }
   }
@@ -164,7 +164,7 @@ bool Airplane::ChooseAttackTarget() {
   const MapBattleServices* battle = UnitBattle();
   const int32_t count = battle != nullptr ? battle->GetUnitCount() : 0;
   for (int32_t i = 0; i < count; ++i) {
-    Unit* unit = dynamic_cast<Unit*>(battle->GetUnit(i));
+    Unit* unit = UnitOfView(battle->GetUnit(i));
     if (unit == nullptr) continue;
     const bool enemy = IsEnemy(*unit);
     if (!enemy && !friendlyFire) continue;

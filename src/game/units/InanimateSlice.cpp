@@ -179,7 +179,7 @@ void Inanimate::UpdateSpotting() {
   if (battle == nullptr) return;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    const Unit* other = dynamic_cast<const Unit*>(battle->GetUnit(i));
+    const Unit* other = UnitOfView(battle->GetUnit(i));
     if (other == nullptr || !IsEnemy(*other) || other->IsInanimate() || other->IsAirplane() || !other->CanFight()) {
       continue;
     }

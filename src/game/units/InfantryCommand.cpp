@@ -40,7 +40,7 @@ void Infantry::FindCommandingLeader() {
   if (!HasSurrendered() && battle != nullptr) {
     const int32_t count = battle->GetUnitCount();
     for (int32_t i = 0; i < count; ++i) {
-      if (LeaderCandidateTest(dynamic_cast<Unit*>(battle->GetUnit(i)), *this)) break;
+      if (LeaderCandidateTest(UnitOfView(battle->GetUnit(i)), *this)) break;
     }
   }
   if (gSearch.best != commandingLeader) {
@@ -167,7 +167,7 @@ void Infantry::DrawCommandLines(CommandLineCanvas& canvas) const {
   if (GetLeaderLevel()) {
     const MapBattleServices* battle = UnitBattle();
     const int32_t count = battle != nullptr ? battle->GetUnitCount() : 0;
-    for (int32_t i = 0; i < count; ++i) DrawCommandLineTo(canvas, dynamic_cast<const Unit*>(battle->GetUnit(i)), this);
+    for (int32_t i = 0; i < count; ++i) DrawCommandLineTo(canvas, UnitOfView(battle->GetUnit(i)), this);
   } else if (commandingLeader != nullptr && commandingLeader->alive != 0) {
     DrawCommandLineTo(canvas, this, commandingLeader);
   } else if (platoonLeader != nullptr && platoonLeader->alive != 0) {

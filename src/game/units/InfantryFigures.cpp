@@ -35,7 +35,7 @@ int32_t Infantry::GetFigureCountAtLevel(int32_t viewLevel) const {
       MapBattleServices* battle = UnitBattle();
       const int32_t count = battle != nullptr ? battle->GetUnitCount() : 0;
       for (int32_t i = 0; i < count; ++i) {
-        if (IsCrewOf(dynamic_cast<const Unit*>(battle->GetUnit(i)), this)) return 0;
+        if (IsCrewOf(UnitOfView(battle->GetUnit(i)), this)) return 0;
       }
     }
     return 1;

@@ -233,7 +233,7 @@ bool Infantry::FindCrowdingNeighbour(float px, float py, float floor, Unit*& nei
   const float mine = GetPersonalSpace();
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
+    Unit* other = UnitOfView(battle->GetUnit(i));
     if (other == nullptr || !IsCrowdingCandidate(*other) || other->level != floor) continue;
     const float dx = other->x - px;
     const float dy = other->y - py;

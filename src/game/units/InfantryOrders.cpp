@@ -136,7 +136,7 @@ bool Infantry::Appear() {
   // The enemy infantry close by that see the crew jump out are startled.
   const int32_t count = battle != nullptr ? battle->GetUnitCount() : 0;
   for (int32_t i = 0; i < count; ++i) {
-    auto* other = dynamic_cast<Unit*>(battle->GetUnit(i));
+    auto* other = UnitOfView(battle->GetUnit(i));
     if (other == nullptr || other == this || !other->IsInfantry() || other->alive == 0 || !other->IsEnemy(*this)) {
       continue;
     }

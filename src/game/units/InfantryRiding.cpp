@@ -171,7 +171,7 @@ bool Infantry::EmbarkOnBoardingTarget() {
   if (carrier->IsArmored(false) && battle != nullptr) {
     const int32_t count = battle->GetUnitCount();
     for (int32_t i = 0; i < count; ++i) {
-      Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
+      Unit* other = UnitOfView(battle->GetUnit(i));
       if (other != nullptr && other->target == this) other->target = nullptr;
     }
   }

@@ -129,7 +129,7 @@ bool Infantry::IsDirectionWatched(int32_t sideByte, float radius, float x0, floa
   const float bearing = BearingDegrees(x0, y0, x1, y1);
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    const Unit* unit = dynamic_cast<const Unit*>(battle->GetUnit(i));
+    const Unit* unit = UnitOfView(battle->GetUnit(i));
     if (unit == nullptr || unit->alive == 0 || unit->side == sideByte) continue;
     if (unit->DistanceToPoint(x0, y0) >= radius + 80.0f) continue;
     if (FoldedDifference(bearing, BearingDegrees(x0, y0, unit->x, unit->y)) <= 45.0f) return true;

@@ -30,7 +30,7 @@ void ForEachUnit(Visit visit) {
   if (battle == nullptr) return;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
+    Unit* other = UnitOfView(battle->GetUnit(i));
     if (other != nullptr) visit(*other);
   }
 }

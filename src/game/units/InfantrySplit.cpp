@@ -113,7 +113,7 @@ void Infantry::Rejoin() {
   if (battle != nullptr) {
     const int32_t count = battle->GetUnitCount();
     for (int32_t i = 0; i < count; ++i) {
-      Unit* u = dynamic_cast<Unit*>(battle->GetUnit(i));
+      Unit* u = UnitOfView(battle->GetUnit(i));
       if (u != nullptr) RedirectReferencesToHalf(*u, *o, *this);
     }
   }

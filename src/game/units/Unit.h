@@ -285,6 +285,7 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // ---- What the map reads ----
 
   int32_t GetUnitKind() const final { return kind; }
+  bool IsUnitObject() const final { return true; }
   int32_t GetSideByte() const override { return side; }
   float GetX() const final { return x; }
   float GetY() const final { return y; }
@@ -861,3 +862,12 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void StartLoopSound() {}
   // ---- End of the battle screen's sounds ----
 };
+
+// The battle's view as the unit it is, or null when it is no unit: what a dynamic cast gives,
+// by the view's own answer.
+inline Unit* UnitOfView(MapUnitView* view) {
+  return view != nullptr && view->IsUnitObject() ? static_cast<Unit*>(view) : nullptr;
+}
+inline const Unit* UnitOfView(const MapUnitView* view) {
+  return view != nullptr && view->IsUnitObject() ? static_cast<const Unit*>(view) : nullptr;
+}

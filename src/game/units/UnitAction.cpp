@@ -255,7 +255,7 @@ void Unit::UpdateSpotting() {
       const MapBattleServices* battle = UnitBattle();
       const int32_t count = battle != nullptr ? battle->GetUnitCount() : 0;
       for (int32_t i = 0; i < count; ++i) {
-        Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
+        Unit* other = UnitOfView(battle->GetUnit(i));
         if (other == nullptr || other == this || !other->IsInfantry() || !IsEnemy(*other)) continue;
         if (other->LineOfSightTo(*this)) seers.push_back(other);
       }
@@ -338,7 +338,7 @@ int32_t Unit::EnemyIdentificationLevel(float minHearing, float visibilityFactor,
   int32_t best = 0;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    const Unit* o = dynamic_cast<const Unit*>(battle->GetUnit(i));
+    const Unit* o = UnitOfView(battle->GetUnit(i));
     if (o == nullptr || o == this || (single != nullptr && o != single)) continue;
     if (o->IsInanimate() || o->IsAirplane() || !o->CanFight()) continue;
     if (IsEnemy(*o) == surrendered) continue;

@@ -64,7 +64,7 @@ Unit* FindUnitByIdentity(MapBattleServices* battle, uint32_t key) {
   if (battle == nullptr || key == 0) return nullptr;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    Unit* unit = dynamic_cast<Unit*>(battle->GetUnit(i));
+    Unit* unit = UnitOfView(battle->GetUnit(i));
     if (unit != nullptr && unit->PackedIdentity() == key) return unit;
   }
   return nullptr;

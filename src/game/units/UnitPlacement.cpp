@@ -98,7 +98,7 @@ bool Unit::IsCrowdedAt(float px, float py) const {
   const float spacing = PlacementSpacing();
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    const Unit* other = dynamic_cast<const Unit*>(battle->GetUnit(i));
+    const Unit* other = UnitOfView(battle->GetUnit(i));
     if (other == nullptr || other == this) continue;
     if (other->alive == 0 && !other->IsRegularUnit()) continue;
     if (std::fabs(other->x - px) < spacing && std::fabs(other->y - py) < spacing) return true;

@@ -128,7 +128,7 @@ bool Unit::CanFireAtTarget(int32_t& kindOut) {
     const MapBattleServices* battle = UnitBattle();
     const int32_t count = battle != nullptr ? battle->GetUnitCount() : 0;
     for (int32_t i = 0; i < count; ++i) {
-      const Unit* other = dynamic_cast<const Unit*>(battle->GetUnit(i));
+      const Unit* other = UnitOfView(battle->GetUnit(i));
       if (other == nullptr || other == this || other->alive == 0 || other->side != side) continue;
       if (!other->IsInfantry() && !other->IsVehicle()) continue;
       if (other->IsArmored()) continue;
@@ -233,7 +233,7 @@ void Unit::AppendTerrainTextAt(GString& text, float px, float py, bool topFloor)
     const MapBattleServices* battle = UnitBattle();
     const Unit* obstacle = nullptr;
     for (int32_t i = 0; i < battle->GetUnitCount() && obstacle == nullptr; ++i) {
-      const Unit* other = dynamic_cast<const Unit*>(battle->GetUnit(i));
+      const Unit* other = UnitOfView(battle->GetUnit(i));
       if (other == nullptr || !other->IsInanimate()) continue;
       const float dx = other->x - px;
       const float dy = other->y - py;

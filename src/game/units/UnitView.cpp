@@ -129,7 +129,7 @@ void Unit::DropAsTargetOfAll(bool voice, bool includeAirplanes, bool retarget) {
   if (battle == nullptr) return;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
+    Unit* other = UnitOfView(battle->GetUnit(i));
     if (other == nullptr) continue;
     if (other->ordersPhaseTarget == this) other->ordersPhaseTarget = nullptr;
     if (other->target != this) continue;
@@ -157,7 +157,7 @@ void Unit::ReleaseAsTargetOfAll() {
   if (battle == nullptr) return;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    Unit* other = dynamic_cast<Unit*>(battle->GetUnit(i));
+    Unit* other = UnitOfView(battle->GetUnit(i));
     if (other == nullptr || other == this) continue;
     bool changed = false;
     if (other->target == this) {

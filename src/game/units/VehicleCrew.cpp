@@ -246,7 +246,7 @@ void Vehicle::SetWaypointModes(Unit* threat, int32_t mode, bool insert, float px
     if (const MapBattleServices* battle = UnitBattle()) {
       const int32_t units = battle->GetUnitCount();
       for (int32_t i = 0; i < units && from == nullptr; ++i) {
-        Unit* u = dynamic_cast<Unit*>(battle->GetUnit(i));
+        Unit* u = UnitOfView(battle->GetUnit(i));
         if (u != nullptr && u->target == this && u->HasMainWeaponOfType123()) from = u;
       }
     }

@@ -250,7 +250,7 @@ void Vehicle::FindThreat() {
   if (battle == nullptr) return;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    if (auto* unit = dynamic_cast<Unit*>(battle->GetUnit(i))) RateThreat(*unit, *this);
+    if (auto* unit = UnitOfView(battle->GetUnit(i))) RateThreat(*unit, *this);
   }
 }
 

@@ -39,7 +39,7 @@ bool Vehicle::IsOtherUnitAt(float px, float py) const {
   if (battle == nullptr) return false;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    const auto* unit = dynamic_cast<const Unit*>(battle->GetUnit(i));
+    const auto* unit = UnitOfView(battle->GetUnit(i));
     if (unit == nullptr || unit == this || unit->alive == 0 || unit->IsAirplane()) continue;
     if (std::fabs(unit->x - px) <= 3.0f && std::fabs(unit->y - py) <= 3.0f) return true;
   }

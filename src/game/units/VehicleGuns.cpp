@@ -34,7 +34,7 @@ bool AnyUnitNearPoint(float px, float py, int32_t sideIndex, const Unit* exclude
   if (battle == nullptr) return false;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    const Unit* u = dynamic_cast<const Unit*>(battle->GetUnit(i));
+    const Unit* u = UnitOfView(battle->GetUnit(i));
     if (u == nullptr || u == excluded || u->alive == 0 || u->GetSideIndex() != sideIndex) continue;
     const float dx = u->x - px;
     const float dy = u->y - py;
@@ -312,7 +312,7 @@ bool Vehicle::FindMGTarget(float centre, float halfWidth, float range, bool turr
   float best = 0.0f;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count; ++i) {
-    Unit* u = dynamic_cast<Unit*>(battle->GetUnit(i));
+    Unit* u = UnitOfView(battle->GetUnit(i));
     if (u == nullptr || (turretGun && keptTarget != nullptr && u != keptTarget)) continue;
     if (!IsMGCandidate(*u, centre, halfWidth, range, bowGun, heavy, antiAircraft)) continue;
     const float score = EvaluateCandidateTarget(u);

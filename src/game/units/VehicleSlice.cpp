@@ -487,7 +487,7 @@ void Vehicle::FireCloseDefenceWeapon() {
   Unit* found = nullptr;
   const int32_t count = battle->GetUnitCount();
   for (int32_t i = 0; i < count && found == nullptr; ++i) {
-    auto* unit = dynamic_cast<Unit*>(battle->GetUnit(i));
+    auto* unit = UnitOfView(battle->GetUnit(i));
     if (unit != nullptr && IsCloseDefenceTarget(*unit)) found = unit;
   }
   if (found == nullptr) return;

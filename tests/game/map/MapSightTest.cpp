@@ -392,3 +392,39 @@ TEST(MapSightBusy, SymmetricAndIndependentOfOrder) {
   // The regression digest of every visibility: it changes only when some answer changes.
   EXPECT_EQ(digest, 1018986681u);
 }
+
+// A line asked only whether it is seen (stopping when blocked, no block point wanted) is
+// weighed without the vehicles, smoke and fire near it first and with them only when found
+// open: every answer equals the one weighed with them from the start (as a trace that wants
+// the block point still is), bit for bit, on the busy battlefield.
+TEST(MapSightBusy, ObstaclesWeighedOnlyForOpenLinesGiveTheSameAnswers) {
+  FakeApp app;
+  app.MakeBattle();
+  Map& map = BuildBusySightMap(app, 23, 60);
+  const auto pairs = SightPairs(map, 7, 4000);
+  int blocked = 0;
+  int weighedAgain = 0;
+  int blockedByObstacles = 0;
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    const auto& p = pairs[i];
+    float first = -1.0f, firstDistance = -1.0f;
+    ASSERT_TRUE(map.TraceLine(false, true, false, p[0], p[1], p[2], p[3], p[4], p[5], first, firstDistance));
+    const int32_t weighed = map.SightVehiclesWeighed() + map.SightCloudsWeighed();
+    float all = -1.0f, allDistance = -1.0f, bx = 0.0f, by = 0.0f, bz = 0.0f;
+    ASSERT_TRUE(
+        map.TraceLine(false, true, false, p[0], p[1], p[2], p[3], p[4], p[5], all, allDistance, &bx, &by, &bz));
+    ASSERT_EQ(std::bit_cast<uint32_t>(first), std::bit_cast<uint32_t>(all)) << i;
+    ASSERT_EQ(std::bit_cast<uint32_t>(firstDistance), std::bit_cast<uint32_t>(allDistance)) << i;
+    if (weighed == 0) {
+      blocked += first == 0.0f ? 1 : 0;
+    } else {
+      ++weighedAgain;
+      blockedByObstacles += first == 0.0f ? 1 : 0;
+    }
+  }
+  // Every way is taken often: lines blocked before anything was gathered, and lines open
+  // without the obstacles that were weighed again, some of them blocked only by those.
+  EXPECT_GT(blocked, 500);
+  EXPECT_GT(weighedAgain, 50);
+  EXPECT_GT(blockedByObstacles, 10);
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/core/GObjectGroup.h"
+#include "game/map/MapTestWorld.h"
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
@@ -365,4 +366,25 @@ TEST(UnitAmmunition, SharesDrawsAndDates) {
     EXPECT_EQ(counts[2], special);
     EXPECT_EQ(counts[4], static_cast<int32_t>(80.0f * static_cast<float>(p4) * 0.01f + 0.5f));
   }
+}
+
+// The walks over the battle's units take a view for a unit by the view's own answer: the same
+// unit, at the same address, as a dynamic cast gives for every kind, and none for a view that
+// is no unit.
+TEST(UnitOfView, GivesWhatADynamicCastGives) {
+  TestInfantry infantry;
+  TestVehicle vehicle;
+  TestInanimate inanimate;
+  TestAirplane airplane;
+  for (MapUnitView* view : {static_cast<MapUnitView*>(&infantry), static_cast<MapUnitView*>(&vehicle),
+                            static_cast<MapUnitView*>(&inanimate), static_cast<MapUnitView*>(&airplane)}) {
+    ASSERT_NE(dynamic_cast<Unit*>(view), nullptr);
+    EXPECT_EQ(UnitOfView(view), dynamic_cast<Unit*>(view));
+    const MapUnitView* constant = view;
+    EXPECT_EQ(UnitOfView(constant), dynamic_cast<const Unit*>(constant));
+  }
+  FakeUnit other(MapUnitView::kVehicle, 0, 10.0f, 20.0f);
+  EXPECT_EQ(UnitOfView(static_cast<MapUnitView*>(&other)), nullptr);
+  EXPECT_EQ(UnitOfView(static_cast<const MapUnitView*>(&other)), nullptr);
+  EXPECT_EQ(UnitOfView(static_cast<MapUnitView*>(nullptr)), nullptr);
 }
