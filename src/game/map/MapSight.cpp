@@ -237,6 +237,7 @@ float Map::LineStepFactor(SightTraceState& state, bool anyBurning, bool anyObsta
 }
 
 int64_t TraceLineCounter::calls = 0;
+int64_t TraceLineCounter::samples = 0;
 
 bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, float x0, float y0, float z0, float x1,
                     float y1, float z1, float& visibility, float& distance, float* blockX, float* blockY,
@@ -319,6 +320,7 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
       }
     };
     findRun(0);
+    int64_t weighed = 0;
     bool open = true;
     for (int32_t base = 0; open; base += kRun) {
       for (int32_t r = 0; r < kRun; ++r) words[r] = cells.AtIndex(places[r]);
@@ -340,6 +342,7 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
         const bool zone = travelled < kEndZone || length - travelled < kEndZone;
         if (!zone) state.endZoneFlag = false;
         const bool inEndZone = zone && !state.endZoneFlag;
+        ++weighed;
         if (bothOnMap || IsOnMap(px, py)) {
           v *= CellStepFactor(state, words[r], anyBurning, anyObstacle, terrainOnly, px, py, pz, k == 0, inEndZone,
                               vehicles, clouds);
@@ -359,6 +362,7 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
         }
       }
     }
+    TraceLineCounter::samples += weighed;
   }
   visibility = v;
 

@@ -229,6 +229,10 @@ class AITargeting {
   static void ChooseAmmoForTarget(Unit& unit);
   // Scores one candidate (see Unit::EvaluateCandidateTarget).
   static float EvaluateCandidate(Unit& chooser, Unit& candidate, bool forReal);
+  // Whether the scoring refuses the candidate before weighing it: a band-4 chooser's
+  // candidate not close by, an aircraft it has no gun for, or one out of its weapons' range.
+  // Reads the two units and changes nothing.
+  static bool RefusedOutright(const Unit& chooser, const Unit& candidate);
   // How many weapon-effect estimates were made (the benchmark reads it).
   static int64_t gEffectCalls;
 };
