@@ -261,8 +261,7 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
         // trace would store nothing and count for nothing.
         const bool passOver = map != nullptr && !map->IsVisibilityCacheEnabled();
         ForEachUnit([&](Unit& candidate) {
-          if (passOver && RefusedOutright(unit, candidate)) return false;
-          if (PassesCandidateFilter(candidate, unit)) unit.EvaluateCandidateTarget(&candidate, true);
+          if (PassesCandidateFilter(candidate, unit, passOver)) unit.EvaluateCandidateTarget(&candidate, true);
           return false;
         });
       }
