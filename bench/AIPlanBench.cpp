@@ -354,7 +354,7 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     state.counters["score_positions"] = static_cast<double>(AIPlanProfile::scorePositionCalls);
     static const char* const kPhaseNames[AIPlanProfile::kPhases] = {
         "upkeep_ms", "cost_grids_ms", "groups_ms", "evaluation_ms", "best_cells_ms",
-        "advances_routes_ms", "crowding_ms", "area_fire_ms", "meter_ms"};
+        "advances_ms", "routes_ms", "crowding_ms", "area_fire_ms", "meter_ms"};
     for (int32_t p = 0; p < AIPlanProfile::kPhases; ++p) {
       state.counters[kPhaseNames[p]] = AIPlanProfile::seconds[p] * 1000.0;
     }

@@ -60,7 +60,12 @@ void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float 
   if (earlyLeg != nullptr) *earlyLeg = false;
   Map& map = *context.battle->map;
   PathPoints route;
-  if (map.FindPath(unit, unit.x, unit.y, x, y, route) != Map::kRouteFound || route.count <= 0) {
+  int32_t found = 0;
+  {
+    AIPlanProfile::Scope timed(AIPlanProfile::kRoutes);
+    found = map.FindPath(unit, unit.x, unit.y, x, y, route);
+  }
+  if (found != Map::kRouteFound || route.count <= 0) {
     unit.waypointCount = 0;
     return;
   }
