@@ -352,6 +352,7 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     state.counters["kept_values_computed"] = static_cast<double>(AIPlanContext::gComputedValues - computed);
     state.counters["kept_values_reused"] = static_cast<double>(AIPlanContext::gCachedValues - cached);
     state.counters["score_positions"] = static_cast<double>(AIPlanProfile::scorePositionCalls);
+    state.counters["plan_routes_out_of_nodes"] = static_cast<double>(AIPlanProfile::routesOutOfNodes);
     static const char* const kPhaseNames[AIPlanProfile::kPhases] = {
         "upkeep_ms", "cost_grids_ms", "groups_ms", "evaluation_ms", "best_cells_ms",
         "advances_ms", "routes_ms", "crowding_ms", "area_fire_ms", "meter_ms"};

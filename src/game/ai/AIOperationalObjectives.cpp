@@ -5,7 +5,6 @@
 #include "game/ai/AIGoalGroup.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
-#include "game/ai/AIPlanProfile.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
@@ -75,12 +74,7 @@ void FindExitPoint(const AIPlanContext& context, Unit& mover, int32_t exitSide, 
   int32_t bestIndex = kMiddleTrial;
   PathPoints path;
   for (int32_t i = 0; i < kExitTrials; ++i) {
-    int32_t found = 0;
-    {
-      AIPlanProfile::Scope timed(AIPlanProfile::kRoutes);
-      found = map.FindPath(mover, mover.x, mover.y, trialX[i], trialY[i], path);
-    }
-    if (found != Map::kRouteFound) continue;
+    if (AIOperational::FindRoute(map, mover, trialX[i], trialY[i], path) != Map::kRouteFound) continue;
     float length = 0.0f;
     float fromX = mover.x;
     float fromY = mover.y;

@@ -21,6 +21,8 @@ class AIPlanProfile {
   };
   static double seconds[kPhases];
   static int64_t scorePositionCalls;
+  // Route searches of the plans that ran out of nodes before reaching their ends.
+  static int64_t routesOutOfNodes;
   static void Reset();
 
   // Times its phase from construction to destruction; an inner scope's time is its own.
