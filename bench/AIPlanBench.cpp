@@ -253,12 +253,19 @@ BENCHMARK(BM_SetupPlanAttacking)->Unit(benchmark::kMillisecond)->Iterations(1);
 class TimingPlanner : public AIOperational {
  public:
   void PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& host) override {
+    const int64_t traced = TraceLineCounter::calls;
+    const int64_t weighed = TraceLineCounter::samples;
     const auto start = std::chrono::steady_clock::now();
     AIOperational::PlanTurn(battle, side, host);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     seconds.push_back(took.count());
+    traces += TraceLineCounter::calls - traced;
+    samples += TraceLineCounter::samples - weighed;
   }
   std::vector<double> seconds;
+  // The lines of sight the plans traced and the points they weighed along them.
+  int64_t traces = 0;
+  int64_t samples = 0;
 };
 
 int64_t gDraws = 0;
@@ -332,6 +339,8 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     state.counters["worst_plan_ms"] = worst * 1000.0;
     state.counters["all_plans_ms"] = total * 1000.0;
     state.counters["trial_copies"] = static_cast<double>(Unit::gTrialCopies - copies);
+    state.counters["plan_traces"] = static_cast<double>(planner.traces);
+    state.counters["plan_trace_samples"] = static_cast<double>(planner.samples);
     state.counters["exposures"] = static_cast<double>(ExposureCounter::calls - exposures);
     state.counters["cost_grid_full_builds"] = static_cast<double>(battle.map->routes.fullBuilds - gridBuilds);
     state.counters["bounded_draws"] = static_cast<double>(gDraws);
@@ -343,9 +352,10 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     state.counters["kept_values_computed"] = static_cast<double>(AIPlanContext::gComputedValues - computed);
     state.counters["kept_values_reused"] = static_cast<double>(AIPlanContext::gCachedValues - cached);
     state.counters["score_positions"] = static_cast<double>(AIPlanProfile::scorePositionCalls);
+    state.counters["plan_routes_out_of_nodes"] = static_cast<double>(AIPlanProfile::routesOutOfNodes);
     static const char* const kPhaseNames[AIPlanProfile::kPhases] = {
         "upkeep_ms", "cost_grids_ms", "groups_ms", "evaluation_ms", "best_cells_ms",
-        "advances_routes_ms", "crowding_ms", "area_fire_ms", "meter_ms"};
+        "advances_ms", "routes_ms", "crowding_ms", "area_fire_ms", "meter_ms"};
     for (int32_t p = 0; p < AIPlanProfile::kPhases; ++p) {
       state.counters[kPhaseNames[p]] = AIPlanProfile::seconds[p] * 1000.0;
     }

@@ -14,6 +14,7 @@ class GGroup;
 class GObjectGroup;
 class Unit;
 struct AIPlanContext;
+struct PathPoints;
 struct SituationRecord;
 
 // The computer player: plans one side's set-up or orders. The turn driver is in
@@ -270,6 +271,9 @@ class AIOperational : public ComputerPlayer {
   // Every sample of the leg, one each 20 m or so and both ends, is on ground that counts as
   // clear; a leg under 1 m is tested at its start.
   static bool LegIsClear(const Map& map, float x0, float y0, float x1, float y1);
+  // The map's route for the unit from where it stands to (x, y), its search timed as the
+  // plan's route phase and counted when it runs out of nodes; the map's result code.
+  static int32_t FindRoute(Map& map, Unit& unit, float x, float y, PathPoints& route);
   // Where near the goal the unit goes, if at all: false when it stays.
   static bool AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGoalGroup* goal, bool* earlyLeg);
   // ---- End of move orders ----

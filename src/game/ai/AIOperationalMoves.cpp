@@ -55,12 +55,19 @@ bool AIOperational::LegIsClear(const Map& map, float x0, float y0, float x1, flo
   return true;
 }
 
+int32_t AIOperational::FindRoute(Map& map, Unit& unit, float x, float y, PathPoints& route) {
+  AIPlanProfile::Scope timed(AIPlanProfile::kRoutes);
+  const int32_t found = map.FindPath(unit, unit.x, unit.y, x, y, route);
+  if (found == Map::kOutOfNodes) ++AIPlanProfile::routesOutOfNodes;
+  return found;
+}
+
 void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float x, float y, bool tactical,
                                 bool spread, bool* earlyLeg) {
   if (earlyLeg != nullptr) *earlyLeg = false;
   Map& map = *context.battle->map;
   PathPoints route;
-  if (map.FindPath(unit, unit.x, unit.y, x, y, route) != Map::kRouteFound || route.count <= 0) {
+  if (FindRoute(map, unit, x, y, route) != Map::kRouteFound || route.count <= 0) {
     unit.waypointCount = 0;
     return;
   }

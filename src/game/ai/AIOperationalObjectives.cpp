@@ -74,7 +74,7 @@ void FindExitPoint(const AIPlanContext& context, Unit& mover, int32_t exitSide, 
   int32_t bestIndex = kMiddleTrial;
   PathPoints path;
   for (int32_t i = 0; i < kExitTrials; ++i) {
-    if (map.FindPath(mover, mover.x, mover.y, trialX[i], trialY[i], path) != Map::kRouteFound) continue;
+    if (AIOperational::FindRoute(map, mover, trialX[i], trialY[i], path) != Map::kRouteFound) continue;
     float length = 0.0f;
     float fromX = mover.x;
     float fromY = mover.y;

@@ -4,6 +4,7 @@
 
 double AIPlanProfile::seconds[AIPlanProfile::kPhases] = {};
 int64_t AIPlanProfile::scorePositionCalls = 0;
+int64_t AIPlanProfile::routesOutOfNodes = 0;
 
 namespace {
 
@@ -26,6 +27,7 @@ void Charge(Clock::time_point now) {
 void AIPlanProfile::Reset() {
   for (double& s : seconds) s = 0.0;
   scorePositionCalls = 0;
+  routesOutOfNodes = 0;
 }
 
 AIPlanProfile::Scope::Scope(Phase phase) {

@@ -12,7 +12,8 @@ class AIPlanProfile {
     kGroups,      // the groups' own planning, besides the phases below
     kEvaluation,  // situation records and their fuzzy scores
     kBestCells,   // the best nearby cell, besides its evaluations
-    kAdvances,    // advances on goals with their routes, besides their evaluations
+    kAdvances,    // advances on goals, besides their evaluations and route searches
+    kRoutes,      // the path finder's searches for the plan's moves
     kCrowding,    // infantry crowding relief, besides its cell searches
     kAreaFire,    // area-fire cells and targets
     kMeter,       // the progress meter's redraws
@@ -20,6 +21,8 @@ class AIPlanProfile {
   };
   static double seconds[kPhases];
   static int64_t scorePositionCalls;
+  // Route searches of the plans that ran out of nodes before reaching their ends.
+  static int64_t routesOutOfNodes;
   static void Reset();
 
   // Times its phase from construction to destruction; an inner scope's time is its own.

@@ -237,6 +237,7 @@ float Map::LineStepFactor(SightTraceState& state, bool anyBurning, bool anyObsta
 }
 
 int64_t TraceLineCounter::calls = 0;
+int64_t TraceLineCounter::samples = 0;
 
 bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, float x0, float y0, float z0, float x1,
                     float y1, float z1, float& visibility, float& distance, float* blockX, float* blockY,
@@ -345,6 +346,7 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
       };
       findRun(0, false);
       for (int32_t ahead = 1; ahead < kRunsAhead; ++ahead) findRun(ahead * kRun, true);
+      int64_t weighed = 0;
       bool open = true;
       for (int32_t base = 0; open; base += kRun) {
         const size_t* run = places[(base / kRun) % (kRunsAhead + 1)];
@@ -364,6 +366,7 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
           const bool zone = travelled < kEndZone || length - travelled < kEndZone;
           if (!zone) state.endZoneFlag = false;
           const bool inEndZone = zone && !state.endZoneFlag;
+          ++weighed;
           if (bothOnMap || IsOnMap(px, py)) {
             v *= CellStepFactor(state, words[r], anyBurning, anyObstacle, terrainOnly, px, py, pz, k == 0, inEndZone,
                                 vehicles, clouds);
@@ -383,6 +386,7 @@ bool Map::TraceLine(bool lowerTarget, bool stopWhenBlocked, bool terrainOnly, fl
           }
         }
       }
+      TraceLineCounter::samples += weighed;
     }
     return v;
   };

@@ -165,8 +165,9 @@ class AITargeting {
   // identified, neither riding as a passenger, a target the chooser may take and see, alive
   // (or the absent ordered target still fired at), not in a building when those are skipped,
   // and inside the chooser's arc (or both infantry within 15 m and less than 85 degrees off
-  // the chooser's facing).
-  static bool PassesCandidateFilter(Unit& candidate, Unit& chooser);
+  // the chooser's facing). With passOverRefused a candidate the scoring would refuse outright
+  // fails before its line of sight is traced.
+  static bool PassesCandidateFilter(Unit& candidate, Unit& chooser, bool passOverRefused = false);
   // The member's current target is the unit.
   static bool IsTargeting(const Unit& member, const Unit* unit);
   // Another unit that has a target, is identified or on the chooser's side, is armoured
@@ -229,6 +230,10 @@ class AITargeting {
   static void ChooseAmmoForTarget(Unit& unit);
   // Scores one candidate (see Unit::EvaluateCandidateTarget).
   static float EvaluateCandidate(Unit& chooser, Unit& candidate, bool forReal);
+  // Whether the scoring refuses the candidate before weighing it: a band-4 chooser's
+  // candidate not close by, an aircraft it has no gun for, or one out of its weapons' range.
+  // Reads the two units and changes nothing.
+  static bool RefusedOutright(const Unit& chooser, const Unit& candidate);
   // How many weapon-effect estimates were made (the benchmark reads it).
   static int64_t gEffectCalls;
 };

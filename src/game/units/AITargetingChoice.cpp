@@ -88,19 +88,23 @@ float ScoreMachineGun(Unit& chooser, VehicleServices& vehicle, Unit& candidate, 
 
 }  // namespace
 
+bool AITargeting::RefusedOutright(const Unit& chooser, const Unit& candidate) {
+  if (chooser.GetBand() == 4 && !chooser.IsCloseTo(candidate)) return true;
+  const bool airplane = candidate.IsAirplane();
+  if (airplane && (!InMachineGunMode(chooser) ? MainTubeCount(chooser) == 0 : !chooser.IsVehicle())) return true;
+  const float d = chooser.DistanceTo(candidate);
+  const float range = airplane ? std::max(d - 900.0f, 1.0f) : d;
+  return !chooser.IsInRange(range, 1, 1.0f);
+}
+
 float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forReal) {
   if (chooser.IsInanimate()) FatalError(__LINE__, "AITargeting");
-  if (chooser.GetBand() == 4 && !chooser.IsCloseTo(candidate)) return 0.0f;
+  if (RefusedOutright(chooser, candidate)) return 0.0f;
   const bool mg = InMachineGunMode(chooser);
   const bool airplane = candidate.IsAirplane();
   const int32_t tubes = MainTubeCount(chooser);
-  if (airplane) {
-    if (!mg ? tubes == 0 : !chooser.IsVehicle()) return 0.0f;
-    forReal = false;
-  }
+  if (airplane) forReal = false;
   const float d = chooser.DistanceTo(candidate);
-  const float range = airplane ? std::max(d - 900.0f, 1.0f) : d;
-  if (!chooser.IsInRange(range, 1, 1.0f)) return 0.0f;
 
   const bool mainUsable = !mg && chooser.HasMainWeapon();
   bool holdPosition = forReal && chooser.IsHoldingPosition();
@@ -252,8 +256,12 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
       if (unit.IsMainWeaponUsable()) {
         gSkipBuildingTargets = unit.CanUseSmallArmsAt(nullptr);
         gBestTargetScore = -1.0f;
+        // While the map keeps no sight pairs (the computer's plan), a candidate the scoring
+        // would refuse outright is passed over before the filter traces a line to it: that
+        // trace would store nothing and count for nothing.
+        const bool passOver = map != nullptr && !map->IsVisibilityCacheEnabled();
         ForEachUnit([&](Unit& candidate) {
-          if (PassesCandidateFilter(candidate, unit)) unit.EvaluateCandidateTarget(&candidate, true);
+          if (PassesCandidateFilter(candidate, unit, passOver)) unit.EvaluateCandidateTarget(&candidate, true);
           return false;
         });
       }

@@ -11,7 +11,7 @@ bool AITargeting::gEvaluatingCoaxialMG = false;
 
 bool AITargeting::IsBuildingTerrain(int32_t type) { return type >= 31 && type <= 35; }
 
-bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser) {
+bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser, bool passOverRefused) {
   if (&candidate == &chooser) return false;
   if (candidate.IsInanimate()) return false;
   if (!candidate.IsIdentified()) return false;
@@ -19,6 +19,7 @@ bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser) {
   if (!chooser.CanTarget(candidate)) return false;
   const bool absentOrdered = chooser.flagBytes[4] != 0 && chooser.target == &candidate;
   if (candidate.alive == 0 && !absentOrdered) return false;
+  if (passOverRefused && RefusedOutright(chooser, candidate)) return false;
   if (!chooser.CanTargetUnit(&candidate)) return false;
   if (gSkipBuildingTargets && IsBuildingTerrain(candidate.GetTerrainHere())) return false;
   if (chooser.IsUnitInArc(candidate)) return true;

@@ -6,6 +6,7 @@
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
+#include "game/map/TraceLineCounter.h"
 #include "game/units/AITargeting.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
@@ -136,6 +137,39 @@ TEST(TargetChoice, RetargetWhenDroppedAsTarget) {
   EXPECT_EQ(chooser.target, &other);
   EXPECT_GE(chooser.aimTime, 0.0f);
   EXPECT_LT(chooser.aimTime, 6.0f);
+}
+
+// While the map keeps sight pairs, every candidate's line is traced (and kept for later
+// asks); with the pairs off, as in the computer's plan, a candidate out of range is passed
+// over untraced. The choice is the same either way.
+TEST(TargetChoice, WithoutSightPairsACandidateOutOfRangeIsNotTraced) {
+  ChoiceRig rig;
+  Shooter chooser;
+  TestVehicle a, b;
+  Enemy(a, 240.0f, 200.0f);
+  Enemy(b, 200.0f, 240.0f);
+  rig.Join(chooser);
+  rig.Join(a);
+  rig.Join(b);
+  Map& map = *rig.world.Battle().map;
+  const auto choose = [&chooser](bool inRange) {
+    chooser.inRange = inRange;
+    chooser.target = nullptr;
+    const int64_t before = TraceLineCounter::calls;
+    chooser.ChooseTarget(true);
+    return TraceLineCounter::calls - before;
+  };
+  for (const bool pairs : {true, false}) {
+    map.SetVisibilityCacheEnabled(pairs);
+    map.FreeVisibilityCache();
+    EXPECT_EQ(choose(false), pairs ? 2 : 0) << pairs;
+    EXPECT_EQ(chooser.target, nullptr);
+    map.FreeVisibilityCache();
+    // In range each candidate is traced by the filter and once more by its scoring.
+    EXPECT_EQ(choose(true), 4) << pairs;
+    EXPECT_EQ(chooser.target, &a);
+  }
+  map.SetVisibilityCacheEnabled(true);
 }
 
 TEST(KillRatingDeathTest, AFirerThatIsNotAVehicleIsFatal) {
