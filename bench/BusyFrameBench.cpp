@@ -96,7 +96,6 @@ void BusyFrame(benchmark::State& state) {
   submitMs.reserve(static_cast<size_t>(state.max_iterations));
   buildCpu.reserve(static_cast<size_t>(state.max_iterations));
   drawCpu.reserve(static_cast<size_t>(state.max_iterations));
-  GGraph3D::TriangleCounts counts;
   int64_t mostAllocations = 0;
   int64_t allocationsAfterFirst = 0;
   int64_t frames = 0;
@@ -107,7 +106,6 @@ void BusyFrame(benchmark::State& state) {
     renderer.RenderBegin();
     map.Invalidate();
     map.Draw();
-    counts = renderer.FrameTriangles();
     renderer.RenderEnd();
     const auto submitted = std::chrono::steady_clock::now();
     scene.device.Settle();
@@ -123,12 +121,6 @@ void BusyFrame(benchmark::State& state) {
       allocationsAfterFirst += made;
     }
   }
-  // TARVANE_BUSY_FRAME_PICTURE names a path prefix: the last frame is kept as a BMP file (and
-  // after the first level the close pictures).
-  if (const char* keep = std::getenv("TARVANE_BUSY_FRAME_PICTURE"); keep != nullptr) {
-    PBitmapFile::WriteSurface(scene.screen, std::string(keep) + "-level" + std::to_string(level) + ".bmp");
-    if (level == 1 && threads == 2 && horizon == 2) KeepCloseUps(scene, *battle, map, keep);
-  }
   // The units whose position shows in the frame.
   int32_t inView = 0;
   for (int32_t i = 0; i < battle->UnitCount(); ++i) {
@@ -137,25 +129,19 @@ void BusyFrame(benchmark::State& state) {
     if (!renderer.ProjectToScreen(&sx, &sy, unit.GetBaseHeight() + 0.5f, false)) continue;
     if (sx >= 0.0f && sy >= 0.0f && sx < kWidth && sy < kHeight) ++inView;
   }
-  gGraph3D = nullptr;
-  const Spread frame = SpreadOf(ms);
-  state.counters["median_ms"] = frame.median;
-  state.counters["p95_ms"] = frame.p95;
-  state.counters["worst_ms"] = frame.worst;
+  PutFrameCounters(state.counters, ms, buildCpu, drawCpu, renderer, map, battle->UnitCount());
   state.counters["submit_median_ms"] = SpreadOf(submitMs).median;
-  state.counters["build_cpu_ms"] = SpreadOf(buildCpu).median;
-  state.counters["draw_threads_cpu_ms"] = SpreadOf(drawCpu).median;
-  state.counters["given"] = static_cast<double>(counts.given);
-  state.counters["sent"] = static_cast<double>(counts.sent);
-  state.counters["far_fans"] = map.frame.farFans;
-  state.counters["blocks"] = map.frame.blocksTested;
-  state.counters["trees_visited"] = static_cast<double>(map.overGround.treesVisited);
-  state.counters["tree_block_tests"] = static_cast<double>(map.overGround.treeBlockTests);
-  state.counters["units"] = battle->UnitCount();
   state.counters["units_in_view"] = inView;
   state.counters["allocs_max"] = static_cast<double>(mostAllocations);
   state.counters["allocs_mean"] =
       frames > 1 ? static_cast<double>(allocationsAfterFirst) / static_cast<double>(frames - 1) : 0.0;
+  // TARVANE_BUSY_FRAME_PICTURE names a path prefix: the last frame is kept as a BMP file (and
+  // after the first level the close pictures).
+  if (const char* keep = std::getenv("TARVANE_BUSY_FRAME_PICTURE"); keep != nullptr) {
+    PBitmapFile::WriteSurface(scene.screen, std::string(keep) + "-level" + std::to_string(level) + ".bmp");
+    if (level == 1 && threads == 2 && horizon == 2) KeepCloseUps(scene, *battle, map, keep);
+  }
+  gGraph3D = nullptr;
 }
 
 }  // namespace

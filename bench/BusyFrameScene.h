@@ -107,6 +107,28 @@ struct Spread {
   return {sample[sample.size() / 2], sample[std::min(sample.size() - 1, sample.size() * 95 / 100)], sample.back()};
 }
 
+// What every busy frame benchmark reports (into a benchmark's counters): the frame's
+// milliseconds (median, 95th percentile, worst), the medians of its scene building and
+// rasterising processor time, and the last frame's triangles and culling counters.
+template <class Counters>
+void PutFrameCounters(Counters& counters, std::vector<double>& ms, std::vector<double>& buildCpu,
+                      std::vector<double>& drawCpu, const GGraph3D& renderer, const Map& map, int32_t units) {
+  const Spread frame = SpreadOf(ms);
+  counters["median_ms"] = frame.median;
+  counters["p95_ms"] = frame.p95;
+  counters["worst_ms"] = frame.worst;
+  counters["build_cpu_ms"] = SpreadOf(buildCpu).median;
+  counters["draw_threads_cpu_ms"] = SpreadOf(drawCpu).median;
+  const GGraph3D::TriangleCounts counts = renderer.FrameTriangles();
+  counters["given"] = static_cast<double>(counts.given);
+  counters["sent"] = static_cast<double>(counts.sent);
+  counters["far_fans"] = map.frame.farFans;
+  counters["blocks"] = map.frame.blocksTested;
+  counters["trees_visited"] = static_cast<double>(map.overGround.treesVisited);
+  counters["tree_block_tests"] = static_cast<double>(map.overGround.treeBlockTests);
+  counters["units"] = units;
+}
+
 // The busiest ground: where the unit with the most others within 150 m stands.
 void BusiestGround(const Battle& battle, float& x, float& y) {
   int32_t most = -1;

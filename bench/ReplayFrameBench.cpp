@@ -170,12 +170,7 @@ void ReplayFrame(benchmark::State& state) {
     return;
   }
   const auto frames = static_cast<double>(ms.size());
-  const Spread frame = SpreadOf(ms);
-  state.counters["median_ms"] = frame.median;
-  state.counters["p95_ms"] = frame.p95;
-  state.counters["worst_ms"] = frame.worst;
-  state.counters["build_cpu_ms"] = SpreadOf(buildCpu).median;
-  state.counters["draw_threads_cpu_ms"] = SpreadOf(drawCpu).median;
+  PutFrameCounters(state.counters, ms, buildCpu, drawCpu, scene.renderer, map, battle->UnitCount());
   for (int32_t pass = 0; pass < kPasses; ++pass) {
     const auto at = static_cast<size_t>(pass);
     const std::string name = kPassNames[at];
@@ -186,14 +181,6 @@ void ReplayFrame(benchmark::State& state) {
     if (pass != kCamera && pass != kSettle)
       state.counters[name + "_tris"] = static_cast<double>(totals.sent[at]) / frames;
   }
-  const GGraph3D::TriangleCounts counts = scene.renderer.FrameTriangles();
-  state.counters["given"] = static_cast<double>(counts.given);
-  state.counters["sent"] = static_cast<double>(counts.sent);
-  state.counters["far_fans"] = map.frame.farFans;
-  state.counters["blocks"] = map.frame.blocksTested;
-  state.counters["trees_visited"] = static_cast<double>(map.overGround.treesVisited);
-  state.counters["tree_block_tests"] = static_cast<double>(map.overGround.treeBlockTests);
-  state.counters["units"] = battle->UnitCount();
 }
 
 }  // namespace
