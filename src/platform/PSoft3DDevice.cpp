@@ -505,8 +505,16 @@ class QuadShader {
     const __m128i fx = _mm_and_si128(fu, byte);
     const __m128i fy = _mm_and_si128(fv, byte);
     const __m128i gx = _mm_sub_epi32(whole, fx), gy = _mm_sub_epi32(whole, fy);
+    // Sixteen opaque texels lerp to an opaque 255 whatever the fractions.
+    const __m128i bothOpaque = _mm_set1_epi32(static_cast<int32_t>(0x80008000u));
+    const bool opaque = _mm_movemask_epi8(_mm_cmpeq_epi32(
+                            _mm_and_si128(_mm_and_si128(topPairs, bottomPairs), bothOpaque), bothOpaque)) == 0xFFFF;
     __m128i out[4];
     for (int ch = 0; ch < 4; ++ch) {
+      if (ch == 3 && opaque) {
+        out[ch] = _mm_set1_epi32(255);
+        break;
+      }
       const __m128i top = Lerp(c[0][ch], c[1][ch], gx, fx);
       const __m128i bottom = Lerp(c[2][ch], c[3][ch], gx, fx);
       out[ch] = Lerp(top, bottom, gy, fy);
