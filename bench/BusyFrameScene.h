@@ -4,9 +4,13 @@
 // on the ground from the start) with a small stand-in picture for every texture, at the end
 // of its first minute (the set-up GO and one turn computed headless) with rain falling, and a
 // software device (1024 x 768 unless asked otherwise) with its renderer.
+#include <time.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "LargeBattleWorld.h"
 #include "app/BusyFrameHosts.h"
@@ -81,6 +85,48 @@ struct Scene {
 [[maybe_unused]] Scene& TheScene() {
   static Scene* scene = new Scene;  // kept to the end of the program with its textures
   return *scene;
+}
+
+// Milliseconds of processor time of the calling thread, and of the whole program: with the
+// device's drawing threads, the first is the scene building and the difference the rasterising.
+[[maybe_unused]] double CpuMs(clockid_t clock) {
+  timespec t{};
+  clock_gettime(clock, &t);
+  return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1.0e6;
+}
+[[maybe_unused]] double ThreadCpuMs() { return CpuMs(CLOCK_THREAD_CPUTIME_ID); }
+[[maybe_unused]] double ProgramCpuMs() { return CpuMs(CLOCK_PROCESS_CPUTIME_ID); }
+
+// The median, 95th percentile and worst of a sample (sorted here).
+struct Spread {
+  double median = 0.0, p95 = 0.0, worst = 0.0;
+};
+[[maybe_unused]] Spread SpreadOf(std::vector<double>& sample) {
+  if (sample.empty()) return {};
+  std::sort(sample.begin(), sample.end());
+  return {sample[sample.size() / 2], sample[std::min(sample.size() - 1, sample.size() * 95 / 100)], sample.back()};
+}
+
+// What every busy frame benchmark reports (into a benchmark's counters): the frame's
+// milliseconds (median, 95th percentile, worst), the medians of its scene building and
+// rasterising processor time, and the last frame's triangles and culling counters.
+template <class Counters>
+void PutFrameCounters(Counters& counters, std::vector<double>& ms, std::vector<double>& buildCpu,
+                      std::vector<double>& drawCpu, const GGraph3D& renderer, const Map& map, int32_t units) {
+  const Spread frame = SpreadOf(ms);
+  counters["median_ms"] = frame.median;
+  counters["p95_ms"] = frame.p95;
+  counters["worst_ms"] = frame.worst;
+  counters["build_cpu_ms"] = SpreadOf(buildCpu).median;
+  counters["draw_threads_cpu_ms"] = SpreadOf(drawCpu).median;
+  const GGraph3D::TriangleCounts counts = renderer.FrameTriangles();
+  counters["given"] = static_cast<double>(counts.given);
+  counters["sent"] = static_cast<double>(counts.sent);
+  counters["far_fans"] = map.frame.farFans;
+  counters["blocks"] = map.frame.blocksTested;
+  counters["trees_visited"] = static_cast<double>(map.overGround.treesVisited);
+  counters["tree_block_tests"] = static_cast<double>(map.overGround.treeBlockTests);
+  counters["units"] = units;
 }
 
 // The busiest ground: where the unit with the most others within 150 m stands.

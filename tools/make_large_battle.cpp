@@ -3,6 +3,9 @@
 // with three waypoints toward the enemy and an enemy as its target. Of every ten units of a
 // side seven are squads and teams, one an anti-tank gun, one a half-track and one a tank.
 //   make_large_battle <reference map file> <scenario file>
+// Its facing variant puts the same forces in zones 15 tiles deep on either side of the map's
+// middle, 15 tiles apart, so that they fight from the first minute:
+//   make_large_battle --facing <reference map file> <scenario file>
 // Its set-up variant writes the battle before anyone has set up, for the computer's set-up:
 //   make_large_battle --setup <attacker 0, 1 or 2> <battle size in tiles> <reference map file> <scenario file>
 // The battle takes the square of the given size from the map's south-west corner: side 0
@@ -44,6 +47,15 @@ namespace {
 constexpr uint32_t kSeed = 1;
 constexpr int32_t kUnitsPerSide = 150;
 constexpr float kZoneDepth = 40.0f * 20.0f;  // metres
+// The facing variant's zones and the gap between them.
+constexpr float kFacingZoneDepth = 15.0f * 20.0f;
+constexpr float kFacingGap = 15.0f * 20.0f;
+
+// Where a side's units stand: from the given distance from its edge, a zone of the given depth.
+struct Layout {
+  float fromEdge = 0.0f;
+  float zoneDepth = kZoneDepth;
+};
 constexpr int32_t kPlacementTries = 200;
 // Each side's units, taken in turn: infantry classes (squads, machine-gun, heavy machine-gun
 // and anti-tank teams, an anti-tank gun), then a half-track and a tank of the vehicle classes.
@@ -63,7 +75,7 @@ Map* ReadMap(MapAppServices& app, const std::string& path) {
 }
 
 // A unit of the side at a drawn point of its zone where it can stand; null when none is found.
-Unit* PlaceUnit(Battle& battle, int32_t sideIndex, int32_t index) {
+Unit* PlaceUnit(Battle& battle, const Layout& layout, int32_t sideIndex, int32_t index) {
   const Map& map = *battle.map;
   const float width = map.size.worldWidth;
   const float height = map.size.worldHeight;
@@ -76,7 +88,7 @@ Unit* PlaceUnit(Battle& battle, int32_t sideIndex, int32_t index) {
   const int32_t code = sideIndex == 0 ? 6 : 0;
   const float facing = sideIndex == 0 ? 0.0f : 180.0f;
   for (int32_t attempt = 0; attempt < kPlacementTries; ++attempt) {
-    const float depth = 20.0f + RandomFloatTimes(kZoneDepth - 40.0f);
+    const float depth = layout.fromEdge + 20.0f + RandomFloatTimes(layout.zoneDepth - 40.0f);
     const float x = sideIndex == 0 ? depth : width - depth;
     const float y = 40.0f + RandomFloatTimes(height - 80.0f);
     if (infantry) squad->Init(classIndex, code, 2, x, y, facing);
@@ -294,12 +306,13 @@ int MakeSetupBattle(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "--setup") == 0) return MakeSetupBattle(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_large_battle <reference map> <scenario file>\n");
+  const bool facing = argc >= 2 && std::strcmp(argv[1], "--facing") == 0;
+  if (argc != (facing ? 4 : 3)) {
+    std::fprintf(stderr, "usage: make_large_battle [--facing] <reference map> <scenario file>\n");
     return 2;
   }
-  const std::filesystem::path mapPath = std::filesystem::absolute(argv[1]);
-  const std::filesystem::path out = std::filesystem::absolute(argv[2]);
+  const std::filesystem::path mapPath = std::filesystem::absolute(argv[facing ? 2 : 1]);
+  const std::filesystem::path out = std::filesystem::absolute(argv[facing ? 3 : 2]);
   std::filesystem::create_directories(out.parent_path());
   PPath::SetProgramFolder(out.parent_path().string() + "/");
   // The data tables are unpacked through the kernel's temporary files.
@@ -323,10 +336,15 @@ int main(int argc, char** argv) {
       battle.map = map;
       battle.title.Assign("Large Battle");
       battle.lastTurn = 15;
+      Layout layout;
+      if (facing) {
+        layout.zoneDepth = kFacingZoneDepth;
+        layout.fromEdge = (battle.map->size.worldWidth - kFacingGap) / 2.0f - kFacingZoneDepth;
+      }
       std::vector<Unit*> sides[2];
       for (int32_t i = 0; i < kUnitsPerSide && result == 0; ++i) {
         for (int32_t side = 0; side < 2; ++side) {
-          Unit* unit = PlaceUnit(battle, side, i);
+          Unit* unit = PlaceUnit(battle, layout, side, i);
           if (unit == nullptr) {
             result = 1;
             break;
@@ -336,7 +354,7 @@ int main(int argc, char** argv) {
       }
       // Three "Move" waypoints (order 20) a step apart toward the enemy, and a drawn enemy to
       // aim at.
-      const float step = (battle.map->size.worldWidth - 2.0f * kZoneDepth) / 4.0f;
+      const float step = facing ? kFacingGap / 4.0f : (battle.map->size.worldWidth - 2.0f * kZoneDepth) / 4.0f;
       for (int32_t side = 0; side < 2 && result == 0; ++side) {
         const float toward = side == 0 ? step : -step;
         for (Unit* unit : sides[side]) {

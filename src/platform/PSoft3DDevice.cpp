@@ -476,29 +476,45 @@ class QuadShader {
     const __m128i pass = DepthPass(depth, oldDepth);
     if (_mm_movemask_epi8(pass) == 0) return;
 
-    alignas(16) int32_t corner[4][4];  // top left, top right, bottom left, bottom right
-    alignas(16) int32_t across[4], down[4];
+    // From the texel centres: the fractions in the lanes, the whole texels for the addresses.
+    const __m128i half = _mm_set1_epi32(128), byte = _mm_set1_epi32(255);
+    const __m128i fu = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(v.tu)), half);
+    const __m128i fv = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(v.tv)), half);
+    alignas(16) int32_t iu[4], iv[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(iu), _mm_srai_epi32(fu, 8));
+    _mm_store_si128(reinterpret_cast<__m128i*>(iv), _mm_srai_epi32(fv, 8));
+    // Each lane's top and bottom pairs of texels, left in the low half and right in the high:
+    // one load a pair where the right texel follows the left in memory, and the lanes are put
+    // together in registers (a vector read back from narrower stores would stall).
+    uint32_t top[4], bottom[4];
     for (int i = 0; i < 4; ++i) {
-      const int32_t fu = v.tu[i] - 128, fv = v.tv[i] - 128;  // from the texel centres
-      across[i] = fu & 255;
-      down[i] = fv & 255;
-      const int32_t xa = (fu >> 8) & uMask_, xb = ((fu >> 8) + 1) & uMask_;
-      const uint16_t* row0 = texels_ + static_cast<size_t>((fv >> 8) & vMask_) * texPitch_;
-      const uint16_t* row1 = texels_ + static_cast<size_t>(((fv >> 8) + 1) & vMask_) * texPitch_;
-      corner[0][i] = row0[xa];
-      corner[1][i] = row0[xb];
-      corner[2][i] = row1[xa];
-      corner[3][i] = row1[xb];
+      const int32_t xa = iu[i] & uMask_;
+      const uint16_t* row0 = texels_ + static_cast<size_t>(iv[i] & vMask_) * texPitch_;
+      const uint16_t* row1 = texels_ + static_cast<size_t>((iv[i] + 1) & vMask_) * texPitch_;
+      top[i] = Pair(row0, xa);
+      bottom[i] = Pair(row1, xa);
     }
-    __m128i c[4][4];  // [corner][r, g, b, a]
-    for (int k = 0; k < 4; ++k)
-      Channels(_mm_load_si128(reinterpret_cast<const __m128i*>(corner[k])), c[k][0], c[k][1], c[k][2], c[k][3]);
+    const __m128i low = _mm_set1_epi32(0xFFFF);
+    const __m128i topPairs = Lanes(top);
+    const __m128i bottomPairs = Lanes(bottom);
+    const __m128i corners[4] = {_mm_and_si128(topPairs, low), _mm_srli_epi32(topPairs, 16),
+                                _mm_and_si128(bottomPairs, low), _mm_srli_epi32(bottomPairs, 16)};
+    __m128i c[4][4];  // [top left, top right, bottom left, bottom right][r, g, b, a]
+    for (int k = 0; k < 4; ++k) Channels(corners[k], c[k][0], c[k][1], c[k][2], c[k][3]);
     const __m128i whole = _mm_set1_epi32(256);
-    const __m128i fx = _mm_load_si128(reinterpret_cast<const __m128i*>(across));
-    const __m128i fy = _mm_load_si128(reinterpret_cast<const __m128i*>(down));
+    const __m128i fx = _mm_and_si128(fu, byte);
+    const __m128i fy = _mm_and_si128(fv, byte);
     const __m128i gx = _mm_sub_epi32(whole, fx), gy = _mm_sub_epi32(whole, fy);
+    // Sixteen opaque texels lerp to an opaque 255 whatever the fractions.
+    const __m128i bothOpaque = _mm_set1_epi32(static_cast<int32_t>(0x80008000u));
+    const bool opaque = _mm_movemask_epi8(_mm_cmpeq_epi32(
+                            _mm_and_si128(_mm_and_si128(topPairs, bottomPairs), bothOpaque), bothOpaque)) == 0xFFFF;
     __m128i out[4];
     for (int ch = 0; ch < 4; ++ch) {
+      if (ch == 3 && opaque) {
+        out[ch] = _mm_set1_epi32(255);
+        break;
+      }
       const __m128i top = Lerp(c[0][ch], c[1][ch], gx, fx);
       const __m128i bottom = Lerp(c[2][ch], c[3][ch], gx, fx);
       out[ch] = Lerp(top, bottom, gy, fy);
@@ -507,6 +523,23 @@ class QuadShader {
   }
 
  private:
+  // Four values put together register to register.
+  static __m128i Lanes(const uint32_t (&x)[4]) {
+    const __m128i ab = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int32_t>(x[0])),
+                                          _mm_cvtsi32_si128(static_cast<int32_t>(x[1])));
+    const __m128i cd = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int32_t>(x[2])),
+                                          _mm_cvtsi32_si128(static_cast<int32_t>(x[3])));
+    return _mm_unpacklo_epi64(ab, cd);
+  }
+  // Texels x and x + 1 (wrapping) of a row: x in the low half, its right neighbour in the high.
+  uint32_t Pair(const uint16_t* row, int32_t x) const {
+    if (x != uMask_) {
+      uint32_t pair;
+      std::memcpy(&pair, row + x, sizeof(pair));  // little-endian, as every SSE2 machine is
+      return pair;
+    }
+    return static_cast<uint32_t>(row[x]) | static_cast<uint32_t>(row[0]) << 16;
+  }
   static __m128i OldDepth(const uint16_t* depthRow) {
     return _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow)), _mm_setzero_si128());
   }
@@ -565,9 +598,9 @@ class QuadShader {
       b = _mm_srli_epi32(_mm_add_epi32(_mm_mullo_epi16(b, k), _mm_mullo_epi16(fb_, rest)), 8);
     }
     const __m128i old = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row)), zero);
-    if constexpr (kBlend) {
-      // Source alpha over the target, rounded per channel as the one-pixel loop does; an
-      // opaque source comes out as it is by the same sum.
+    // Source alpha over the target, rounded per channel as the one-pixel loop does; an
+    // opaque source comes out as it is by the same sum, so four opaque pixels skip it.
+    if (kBlend && _mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_set1_epi32(255))) != 0xFFFF) {
       const __m128i inverse = _mm_sub_epi32(_mm_set1_epi32(255), a);
       const __m128i dr = Widen5(_mm_srli_epi32(old, 11));
       const __m128i dg = Widen6(_mm_and_si128(_mm_srli_epi32(old, 5), _mm_set1_epi32(63)));

@@ -1,12 +1,15 @@
 // The busy battlefield's replay: the large battle on the reference map with fires, smoke and
-// craters, its first minute computed headless, played back on the software device with a
+// craters, the forces facing each other across the middle, its first minute (a minute of
+// fighting) computed headless once for every test, played back on the software device with a
 // stand-in picture for every texture, rain at Full and smoke at High Quality. The frame at
 // slice 1200 draws the same pixels at one, two and four drawing threads, and drawing the replay
-// frame by frame leaves the packets, the effects and the game's generator as the same replay
-// played without drawing leaves them.
+// frame by frame leaves the packets, the effects, the sounds heard and the game's generator as
+// the same replay played without drawing leaves them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,9 @@
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Ephemeral.h"
+#include "game/battle/Packet.h"
+#include "game/battle/ReplayScreen.h"
+#include "game/map/MapObjectList.h"
 #include "platform/PClock.h"
 #include "support/PixelHash.h"
 
@@ -27,13 +33,42 @@ constexpr int32_t kLevels[] = {1, 2, 3, 5};
 
 uint64_t gNow = 5000;
 
+// The battle screen's share of the replay that the test watches: the sounds started.
+class SoundCountingScreen : public ReplayScreen {
+ public:
+  void PlaySound(int32_t, int32_t) override {}
+  void SetBlinkIndicator(bool) override {}
+  void ShowGoButton(bool) override {}
+  void ShowSeconds(int32_t) override {}
+  void SetCameraCounter(int32_t) override {}
+  bool IsShiftDown() const override { return false; }
+  void SetSoundPhase(int32_t) override {}
+  void StartSoundEvent(const Packet& packet) override {
+    ++started;
+    numbers = numbers * 31u + packet.sound.number;
+  }
+  void InvalidateInfoPanel() override {}
+  void PreloadSounds(int32_t, const uint16_t*, const uint8_t*) override {}
+  int32_t started = 0;
+  uint32_t numbers = 0;  // the sounds' numbers in the order started
+};
+
 class BusyFrameReplay : public ::testing::Test {
  protected:
+  // The battle and its minute, computed once: the turn takes most of the tests' time.
+  static void SetUpTestSuite() {
+    PClock::SetFake([] { return gNow; });
+    scene_ = std::make_unique<Scene>(kFrameWidth, kFrameHeight);
+    PClock::SetFake(nullptr);
+  }
+  static void TearDownTestSuite() { scene_.reset(); }
   void SetUp() override { PClock::SetFake([] { return gNow; }); }
   void TearDown() override {
     gGraph3D = nullptr;
     PClock::SetFake(nullptr);
   }
+
+  static std::unique_ptr<Scene> scene_;
 
   // One frame drawn whole; the triangles it sent to the device.
   static int64_t Draw(Scene& scene, Map& map) {
@@ -46,8 +81,13 @@ class BusyFrameReplay : public ::testing::Test {
     return sent;
   }
 
-  // The replay from its start, with no effect left over from before.
+  // The replay from its start, with no effect left over from before, nor a sound that the
+  // seeks before queued (the battle screen would have taken them at its next frame).
   static void Restart(Battle& battle) {
+    ReplayScreen* screen = battle.replayScreen;
+    battle.replayScreen = nullptr;
+    battle.FlushSoundEvents();
+    battle.replayScreen = screen;
     battle.StartReplay();
     battle.DeleteReplayEffects();
     battle.replayState = Replay::kPlaying;
@@ -60,8 +100,10 @@ class BusyFrameReplay : public ::testing::Test {
   }
 };
 
+std::unique_ptr<Scene> BusyFrameReplay::scene_;
+
 TEST_F(BusyFrameReplay, TheFrameAtSlice1200DrawsTheSamePixelsAtOneTwoAndFourThreads) {
-  Scene scene(kFrameWidth, kFrameHeight);
+  Scene& scene = *scene_;
   ASSERT_TRUE(scene.loaded);
   Battle& battle = *scene.headless.GetBattle();
   Map& map = *battle.map;
@@ -101,26 +143,44 @@ TEST_F(BusyFrameReplay, TheFrameAtSlice1200DrawsTheSamePixelsAtOneTwoAndFourThre
 }
 
 TEST_F(BusyFrameReplay, AReplayDrawnFrameByFrameEndsAsOnePlayedHeadless) {
-  Scene scene(kFrameWidth, kFrameHeight);
+  Scene& scene = *scene_;
   ASSERT_TRUE(scene.loaded);
   Battle& battle = *scene.headless.GetBattle();
   Map& map = *battle.map;
   SetBusyFrame(scene, map, 2, 2);
+  // The minute is one of fighting: rounds fired and landed, craters blown, vehicles hit, and
+  // the battle heard.
+  std::array<int32_t, Packet::kLastKind + 1> kinds{};
+  for (int32_t i = 0; i < battle.packets.Count(); ++i) ++kinds[static_cast<const Packet*>(battle.packets.GetItem(i))->kind];
+  EXPECT_GT(battle.shotsRun, 100);
+  EXPECT_GT(kinds[Packet::kCrater], 10);
+  EXPECT_GT(kinds[Packet::kHitReport], 5);
+  EXPECT_GT(kinds[Packet::kSound], 1000);
   struct Played {
     std::vector<int32_t> effectEnds;  // each frame's effects' ends, in order, 0 between frames
     int32_t frames = 0;
     int64_t triangles = 0;
+    int32_t cratersAtStart = 0;  // lasting and temporary ones on the map
+    int32_t craters = 0;         // the same at the end
+    int32_t sounds = 0;
+    uint32_t soundNumbers = 0;
     uint32_t generator = 0;
     std::string packets;
   };
-  // The replay on the fake clock, 10 slices a frame (a quarter second) to its end, drawn or not.
+  // The replay on the fake clock, 10 slices a frame (a quarter second) to its end, drawn or
+  // not, its sounds handed over each frame as the battle screen takes them.
   auto play = [&](bool drawn) {
     Played played;
+    SoundCountingScreen heard;
+    battle.replayScreen = &heard;
+    auto craters = [&map] { return map.objects.craters->Count() + map.objects.craterMarks->Count(); };
     Restart(battle);
+    played.cratersAtStart = craters();
     SeedRandom(67);
     while (battle.replayState != Replay::kPaused && played.frames < 400) {
       gNow += 250;
       battle.ReplayStep();
+      battle.FlushSoundEvents();
       if (drawn) {
         LookAtBusiestGround(battle, map, kLevels[played.frames % 4]);
         played.triangles += Draw(scene, map);
@@ -129,6 +189,10 @@ TEST_F(BusyFrameReplay, AReplayDrawnFrameByFrameEndsAsOnePlayedHeadless) {
       played.effectEnds.push_back(0);
       ++played.frames;
     }
+    battle.replayScreen = nullptr;
+    played.craters = craters();
+    played.sounds = heard.started;
+    played.soundNumbers = heard.numbers;
     played.generator = RandomState();
     played.packets = PacketBytes(battle);
     return played;
@@ -136,12 +200,18 @@ TEST_F(BusyFrameReplay, AReplayDrawnFrameByFrameEndsAsOnePlayedHeadless) {
   const std::string recorded = PacketBytes(battle);
   const Played headless = play(false);
   const Played drawn = play(true);
-  // The whole minute was played (the forces close in, still out of each other's reach).
+  // The whole minute was played, its sounds heard and its craters made.
   EXPECT_GE(headless.frames, 240);
   EXPECT_LT(headless.frames, 400);
+  EXPECT_GT(headless.sounds, 100);
+  EXPECT_GT(headless.craters, headless.cratersAtStart + 10);
   EXPECT_GT(drawn.triangles, 0);
   EXPECT_EQ(drawn.frames, headless.frames);
   EXPECT_TRUE(drawn.effectEnds == headless.effectEnds);
+  EXPECT_EQ(drawn.sounds, headless.sounds);
+  EXPECT_EQ(drawn.soundNumbers, headless.soundNumbers);
+  EXPECT_EQ(drawn.cratersAtStart, headless.cratersAtStart);
+  EXPECT_EQ(drawn.craters, headless.craters);
   EXPECT_EQ(drawn.generator, headless.generator);
   EXPECT_TRUE(drawn.packets == recorded);
   EXPECT_TRUE(headless.packets == recorded);

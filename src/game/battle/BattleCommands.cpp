@@ -99,6 +99,7 @@ void Battle::SetupGo() {
   if (map != nullptr) map->UpdateCraterVisibility();
   ComputeScoreShares(true, nullptr, nullptr);
   packets.DeleteAll(true);
+  replay.soundEvents.clear();  // they pointed into the packets
   if (twoPlayers && !app.GetSecondOrders() && app.GetConnectionType() == 1) {
     app.ToggleSecondOrders();
     app.ContinueAfterTurn();
@@ -169,7 +170,10 @@ void Battle::NextTurn() {
   DeleteReplayEffects();
   if (screen.replayPanel != nullptr) screen.replayPanel->SetVisible(0);
   if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(1);
+  // The seek above may have queued looped sounds that no frame has taken yet: they pointed
+  // into the packets.
   packets.DeleteAll(true);
+  replay.soundEvents.clear();
   currentSlice = -1;
   currentTurn += 1;
   if (!IsOver()) CheckMutualEnd();

@@ -325,6 +325,21 @@ TEST_F(ReplayTest, SoundsOfAFrameKeepTheLastLoopOfEachUnit) {
   EXPECT_EQ(screen.preloaded[6], 100);
 }
 
+TEST_F(ReplayTest, TheNextTurnForgetsTheSoundsItsSeekQueuedWithTheirPackets) {
+  // Leaving the replay early plays the rest at once, which queues the looped sounds for the
+  // next frame; the packets go with the turn, and so must the sounds that pointed into them.
+  Sound(100, 5, true, unit);
+  Sound(200, 6, true, unit);
+  battle->StartReplay();
+  RunFor(50);
+  EXPECT_TRUE(screen.started.empty());
+  battle->NextTurn();
+  EXPECT_EQ(battle->packets.Count(), 0);
+  EXPECT_TRUE(battle->replay.soundEvents.empty());
+  battle->FlushSoundEvents();
+  EXPECT_TRUE(screen.started.empty());
+}
+
 TEST_F(ReplayTest, RicochetsAreVisibleFlightlessFirePackets) {
   Packet shot;
   shot.kind = Packet::kFire;
