@@ -76,8 +76,10 @@
 // wheel; tracked vehicles the road wheels on the track's lower run, not sprockets, idlers or
 // return rollers; a boat 0. A model whose running gear is all treads draws its wheels: the treads
 // of the left side whose spans along y overlap are one station, and a "road-wheels" line, if any,
-// must agree. Loops, runs, half-tracks, trailers, value tracks and copied tracks do not show their
-// wheels, so such a model declares them. Every depicts row's wheels must be the model's.
+// must agree; a routine without running gear draws 0. Loops, runs, half-tracks, trailers and value
+// tracks do not show their wheels, so such a model declares them; copied tracks carry the copied
+// source's count, which a line of the copy's own must equal. Every depicts row's wheels must be
+// the model's.
 //
 // A bad line stops the compile with "file:line: slot S, stage, group G: rule (has H, wants W)".
 
