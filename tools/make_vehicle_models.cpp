@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     if (why.empty() && !info.isTemplate && info.depicts.empty())
       why = name + ":1: slot " + std::to_string(contracts[i].slots.front()) + ": an authored model depicts no vehicle";
     for (size_t k = 0; why.empty() && !info.isTemplate && k < info.depicts.size(); ++k)
-      why = CheckDepiction(name, contracts[i], records[i].View(), info.depicts[k]);
+      why = CheckDepiction(name, contracts[i], records[i].View(), info.depicts[k], info.roadWheels);
     if (!why.empty()) {
       std::fprintf(stderr, "%s\n", why.c_str());
       return 1;

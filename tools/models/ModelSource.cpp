@@ -172,8 +172,11 @@ class Compiler {
     float y0 = 0, y1 = 0;
     bool trailer = false;
     int32_t line = 0, strip = 0;
+    bool wheel = false;  // a tread of its own: a wheel the vehicle stands on
   };
   std::vector<PlacedBand> bands_;
+  // The road wheels a side the running gear shows, -1 where it does not show them.
+  int32_t DrawnRoadWheels() const;
 
  public:
   bool HasGear() const { return firstGearLine_ != 0; }
@@ -663,6 +666,17 @@ std::string Compiler::Statement(const std::vector<Word>& w, int32_t line, int32_
     info_.depicts.push_back(d);
     return {};
   }
+  if (head == "road-wheels") {
+    if (depth > 0) return Fail(line, "a part holds solids only");
+    if (info_.roadWheelsLine != 0) return Fail(line, "a second road-wheels statement");
+    if (w.size() != 2) return Fail(line, "road-wheels takes the road wheels a side");
+    if (!Numbers(w, 1, 1, v, line, why)) return why;
+    const int32_t n = Whole(v[0], 0, 20);
+    if (n < 0) return Fail(line, "road-wheels takes a whole number 0 to 20");
+    info_.roadWheels = n;
+    info_.roadWheelsLine = line;
+    return {};
+  }
   if (head == "hatch") {
     if (w.size() != 7 || (w[6].text != "turret" && w[6].text != "hull"))
       return Fail(line, "hatch takes name x y z heading turret|hull");
@@ -950,7 +964,7 @@ std::string Compiler::Gear(const std::vector<Word>& w, int32_t line) {
     gear_.assign(contract_.strips.size(), GearStrip{});
     gearLine_.assign(contract_.strips.size(), 0);
   }
-  bands_.push_back({side, band.y0, band.y1, kind == "trailer", line, index[0]});
+  bands_.push_back({side, band.y0, band.y1, kind == "trailer", line, index[0], kind == "tread"});
   auto point = [&band](const std::string& name, float& arc) { return GearBandPoint(band, name, arc); };
   float a = 0, b = 0, e = 0, f = 0;
   if (treadKind && strips == 3) {
@@ -1008,6 +1022,11 @@ std::string Compiler::FinishGear(std::vector<GearStrip>& out) {
     Compiler other(otherName, *copyTracks_, all_, load_);
     if (std::string e = other.Read(text); !e.empty()) return e;
     if (other.HasGear()) out = other.GivenGear();
+    // The same tracks carry the same road wheels.
+    if (info_.roadWheelsLine == 0) info_.roadWheels = other.info_.roadWheels;
+    else if (other.info_.roadWheels >= 0 && other.info_.roadWheels != info_.roadWheels)
+      return Fail(info_.roadWheelsLine, Figures("road-wheels of the copied tracks", other.info_.roadWheels,
+                                                info_.roadWheels));
     return {};
   }
   if (firstGearLine_ == 0) return {};
@@ -1283,7 +1302,40 @@ std::string Compiler::Read(const std::string& text) {
   if (std::string e = CloseGroup(); !e.empty()) return e;
   stage_ = -1;
   group_ = -1;
+  // Where the running gear shows the road wheels, a declared figure must be what it draws.
+  if (const int32_t drawn = DrawnRoadWheels(); drawn >= 0) {
+    if (info_.roadWheelsLine != 0 && info_.roadWheels != drawn)
+      return Fail(info_.roadWheelsLine, Figures("road-wheels", drawn, info_.roadWheels));
+    info_.roadWheels = drawn;
+  }
   return {};
+}
+
+int32_t Compiler::DrawnRoadWheels() const {
+  // No running gear at all (the boat, the box): nothing stands on wheels.
+  bool trackValues = false;
+  for (const ContractGroup& g : contract_.groups) trackValues = trackValues || g.singleKind == SingleKind::kTrackValues;
+  if (contract_.strips.empty() && contract_.stripCount == 0 && !trackValues) return 0;
+  // Only treads show their wheels; a loop, run or trailer among them hides the track's.
+  if (bands_.empty() || copyTracks_ != nullptr) return -1;
+  std::vector<std::pair<float, float>> spans;
+  for (const PlacedBand& b : bands_) {
+    if (!b.wheel) return -1;
+    if (b.side == 1) spans.emplace_back(b.y0, b.y1);
+  }
+  // The left side's treads, one station to each run of overlapping spans along y.
+  std::sort(spans.begin(), spans.end());
+  int32_t stations = 0;
+  float reach = 0.0f;
+  for (const auto& [y0, y1] : spans) {
+    if (stations == 0 || y0 >= reach) {
+      ++stations;
+      reach = y1;
+    } else {
+      reach = std::fmax(reach, y1);
+    }
+  }
+  return stations;
 }
 
 std::string CompileModelSource(const std::string& text, const std::string& name, const ModelContract& contract,
@@ -1304,7 +1356,7 @@ std::string ModelSourceName(const ModelContract& contract) {
 }
 
 std::string CheckDepiction(const std::string& name, const ModelContract& c, const ModelProgram& program,
-                           const ModelDepiction& d) {
+                           const ModelDepiction& d, int32_t roadWheels) {
   const std::string where = name + ":" + std::to_string(d.line) + ": slot " +
                             std::to_string(c.slots.empty() ? -1 : c.slots.front()) + ": ";
   if (!c.hasFootprint && (d.length != 0.0f || d.width != 0.0f))
@@ -1334,6 +1386,12 @@ std::string CheckDepiction(const std::string& name, const ModelContract& c, cons
       return where + buffer;
     }
   }
+  const std::string row = name + ":" + std::to_string(d.line) + ": slot " +
+                          std::to_string(c.slots.empty() ? -1 : c.slots.front()) + ", depicts \"" + d.name + "\": ";
+  if (roadWheels < 0)
+    return row + "wheels: the running gear does not show its road wheels, and no road-wheels line declares them";
+  if (d.wheels != roadWheels)
+    return row + "wheels (has " + std::to_string(roadWheels) + ", wants " + std::to_string(d.wheels) + ")";
   return {};
 }
 

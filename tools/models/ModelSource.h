@@ -15,6 +15,8 @@
 //   depicts "<name>" length width height wheels "<source>"   published figures, metres; the
 //                                              length or the width may be "fixed": the routine's
 //                                              own, where no published figure fits the contract
+//   road-wheels N                              the road wheels a side the model draws, where its
+//                                              running gear does not show them (see below)
 //   hatch <name> x y z heading turret|hull     a crew hatch, metres and degrees
 //   template <form>                            the routine's placeholder (form as the contract's)
 //   let <name> = <expression>                  a named value
@@ -66,6 +68,19 @@
 // Faces of three corners become the routine's singles, larger ones fans; the fitter then adds
 // vertices on edges to reach the contract's fan sizes and triangles.
 //
+// Road wheels a side, in a depicts row and in the model alike, count the wheel stations along one
+// side that carry the vehicle on the ground: a station is one place along the length, counted
+// once however many wheels stand there (twin tyres, dual road wheels, the inner and outer rows of
+// interleaved or overlapping wheels). Wheeled vehicles count their axles (a six-by-six truck 3,
+// spare wheels not at all); half-tracks the road wheels of the track run, not the steered front
+// wheel; tracked vehicles the road wheels on the track's lower run, not sprockets, idlers or
+// return rollers; a boat 0. A model whose running gear is all treads draws its wheels: the treads
+// of the left side whose spans along y overlap are one station, and a "road-wheels" line, if any,
+// must agree; a routine without running gear draws 0. Loops, runs, half-tracks, trailers and value
+// tracks do not show their wheels, so such a model declares them; copied tracks carry the copied
+// source's count, which a line of the copy's own must equal. Every depicts row's wheels must be
+// the model's.
+//
 // A bad line stops the compile with "file:line: slot S, stage, group G: rule (has H, wants W)".
 
 struct ModelDepiction {
@@ -88,6 +103,10 @@ struct ModelSourceInfo {
   bool isTemplate = false;
   std::vector<ModelDepiction> depicts;
   std::vector<ModelHatch> hatches;
+  // The road wheels a side the model draws (counted on its treads, or declared), -1 where it
+  // neither shows nor declares them; the line of its "road-wheels" statement, 0 without.
+  int32_t roadWheels = -1;
+  int32_t roadWheelsLine = 0;
   // Per texture entry, the faces the source gives it: [0] mapped whole onto a detail picture
   // ("uv fit"), [1] laid in the skin's bands.
   std::map<int32_t, std::array<int32_t, 2>> entryFaces;
@@ -115,7 +134,8 @@ std::string ModelSourceName(const ModelContract& contract);
 // Holds a compiled model to the published figures of the vehicle it depicts: from the footprint's
 // rear to the muzzle or the hull's front, whichever is further ahead, within 8 % of the overall
 // length; the footprint's width within 15 %; the highest point drawn (at draw values 0) within
-// 10 % of the height. A figure the row leaves to the contract (0) is not compared. Returns an empty string, or the figure that does not fit in the source's
-// error form.
+// 10 % of the height; the road wheels a side equal to the model's (roadWheels, as ModelSourceInfo
+// gives it). A figure the row leaves to the contract (0) is not compared. Returns an empty string,
+// or the figure that does not fit in the source's error form.
 std::string CheckDepiction(const std::string& name, const ModelContract& contract, const ModelProgram& program,
-                           const ModelDepiction& depiction);
+                           const ModelDepiction& depiction, int32_t roadWheels);

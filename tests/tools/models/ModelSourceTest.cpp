@@ -340,6 +340,69 @@ TEST(ModelSource, Slot36IsAuthoredFanByFan) {
   EXPECT_TRUE(r.steps.empty());
 }
 
+// The road wheels a side: counted on the treads where the running gear is all treads (a
+// station to each run of overlapping spans on the left side), declared where loops hide them,
+// taken from the routine whose tracks a source copies, and held against every depicts row.
+TEST(ModelSource, RoadWheelsAreCountedOrDeclaredAndHeldToEachDepiction) {
+  const ModelPartLoader load = ModelDirectoryLoader(TARVANE_MODEL_DIR);
+  auto compile = [&load](int32_t routine, const std::string& text, ModelSourceInfo& info) {
+    ModelRecord r;
+    return CompileModelSource(text, ModelSourceName(Routine(routine)), Routine(routine), Contracts(), load, r, &info);
+  };
+  auto source = [](int32_t routine) { return ReadFile(std::string(TARVANE_MODEL_DIR "/") + ModelSourceName(Routine(routine))); };
+  ModelSourceInfo info;
+  // The six-by-six truck: ten treads a side's worth, the rear dual tyres sharing their spans,
+  // three stations; the scout car's tyres and their shoulders overlap, two stations; the boat has
+  // no running gear at all.
+  ASSERT_EQ(compile(31, source(31), info), "");
+  EXPECT_EQ(info.roadWheels, 3);
+  EXPECT_EQ(info.roadWheelsLine, 0);
+  ASSERT_EQ(compile(28, source(28), info), "");
+  EXPECT_EQ(info.roadWheels, 2);
+  ASSERT_EQ(compile(34, source(34), info), "");
+  EXPECT_EQ(info.roadWheels, 0);
+  // A declared figure on treads must be what they draw.
+  std::string truck = source(31);
+  truck.insert(truck.find("\n", truck.find("model 31")) + 1, "road-wheels 2\n");
+  const int32_t line = static_cast<int32_t>(std::count(truck.begin(), truck.begin() + static_cast<std::ptrdiff_t>(truck.find("road-wheels")), '\n')) + 1;
+  EXPECT_EQ(compile(31, truck, info), "031.model:" + std::to_string(line) + ": slot 31: road-wheels (has 3, wants 2)");
+  truck.replace(truck.find("road-wheels 2"), 13, "road-wheels 3");
+  EXPECT_EQ(compile(31, truck, info), "");
+  EXPECT_EQ(info.roadWheelsLine, line);
+  // Loops show no wheels: the tank declares its own, and without the line it has none.
+  ASSERT_EQ(compile(36, source(36), info), "");
+  EXPECT_EQ(info.roadWheels, 6);
+  std::string tank = source(36);
+  tank.erase(tank.find("road-wheels 6\n"), 14);
+  ASSERT_EQ(compile(36, tank, info), "");
+  EXPECT_EQ(info.roadWheels, -1);
+  // A copy of another routine's tracks carries its road wheels, and a figure of its own must agree.
+  ASSERT_EQ(compile(83, source(83), info), "");
+  EXPECT_EQ(info.roadWheels, 4);
+  std::string copy = source(83);
+  copy.insert(copy.find("\n", copy.find("model 83")) + 1, "road-wheels 5\n");
+  EXPECT_EQ(compile(83, copy, info).substr(0, 11), "083.model:6");
+  EXPECT_NE(compile(83, copy, info).find("road-wheels of the copied tracks (has 4, wants 5)"), std::string::npos);
+  // Malformed statements.
+  std::string twice = source(36);
+  twice.insert(twice.find("road-wheels 6\n"), "road-wheels 6\n");
+  EXPECT_EQ(compile(36, twice, info), "036.model:5: slot 36: a second road-wheels statement");
+  std::string half = source(36);
+  half.replace(half.find("road-wheels 6"), 13, "road-wheels 5.5");
+  EXPECT_EQ(compile(36, half, info), "036.model:4: slot 36: road-wheels takes a whole number 0 to 20");
+  // Each depicts row is held to the model's count, naming the row's vehicle.
+  ModelRecord r;
+  ASSERT_EQ(CompileModelSource(source(36), "036.model", Routine(36), Contracts(), load, r, &info), "");
+  ModelDepiction d = info.depicts[0];
+  EXPECT_EQ(CheckDepiction("036.model", Routine(36), r.View(), d, info.roadWheels), "");
+  d.wheels = 5;
+  EXPECT_EQ(CheckDepiction("036.model", Routine(36), r.View(), d, info.roadWheels),
+            "036.model:5: slot 36, depicts \"M10 3in GMC\": wheels (has 6, wants 5)");
+  EXPECT_EQ(CheckDepiction("036.model", Routine(36), r.View(), info.depicts[0], -1),
+            "036.model:5: slot 36, depicts \"M10 3in GMC\": wheels: the running gear does not show its road wheels, "
+            "and no road-wheels line declares them");
+}
+
 TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
   const ModelContract& c = Routine(36);
   ModelRecord r;
@@ -347,13 +410,13 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
   const std::string text = ReadFile(TARVANE_MODEL_DIR "/036.model");
   ASSERT_EQ(CompileModelSource(text, "036.model", c, Contracts(), {}, r, &info), "");
   ASSERT_EQ(info.depicts.size(), 3u);  // the M10 under its two names and the Achilles
-  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0]), "");
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0], 6), "");
   ModelDepiction d = info.depicts[0];
   d.length = 6.5f;
-  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), d), "036.model:4: slot 36: depicts length (has 7.19, wants 6.50 within 8 %)");
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), d, 6), "036.model:5: slot 36: depicts length (has 7.19, wants 6.50 within 8 %)");
   d = info.depicts[0];
   d.height = 3.0f;
-  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), d), "036.model:4: slot 36: depicts height (has 2.50, wants 3.00 within 10 %)");
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), d, 6), "036.model:5: slot 36: depicts height (has 2.50, wants 3.00 within 10 %)");
   // A length or width left to the contract ("fixed") is not compared, the other figures are; a
   // row leaves one of the two at most.
   const std::string row = "depicts \"M10 3in GMC\" 6.83 3.05 2.57";
@@ -363,14 +426,14 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
   fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" fixed 2.00 2.57");
   ASSERT_EQ(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info), "");
   EXPECT_EQ(info.depicts[0].length, 0.0f);
-  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0]),
-            "036.model:4: slot 36: depicts width (has 3.03, wants 2.00 within 15 %)");
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0], 6),
+            "036.model:5: slot 36: depicts width (has 3.03, wants 2.00 within 15 %)");
   info.depicts[0].width = 3.05f;
-  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0]), "");
+  EXPECT_EQ(CheckDepiction("036.model", c, r.View(), info.depicts[0], 6), "");
   fixed = text;
   fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" fixed fixed 2.57");
   EXPECT_EQ(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info),
-            "036.model:4: slot 36: depicts fixes its length or its width, not both");
+            "036.model:5: slot 36: depicts fixes its length or its width, not both");
   fixed.replace(at, row.size(), "depicts \"M10 3in GMC\" 6.83 3.05 fixed");
   EXPECT_NE(CompileModelSource(fixed, "036.model", c, Contracts(), {}, r, &info), "");
   // A routine without footprint leaves both to the contract and is held to the height alone.
@@ -378,14 +441,14 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
   std::string tank = ReadFile(TARVANE_MODEL_DIR "/098.model");
   ASSERT_EQ(CompileModelSource(tank, "098.model", plain, Contracts(), {}, r, &info), "");
   info.depicts[0].height = 3.0f;
-  EXPECT_EQ(CheckDepiction("098.model", plain, r.View(), info.depicts[0]),
-            "098.model:5: slot 98: depicts height (has 2.45, wants 3.00 within 10 %)");
+  EXPECT_EQ(CheckDepiction("098.model", plain, r.View(), info.depicts[0], 5),
+            "098.model:6: slot 98: depicts height (has 2.45, wants 3.00 within 10 %)");
   info.depicts[0].width = 2.9f;
-  EXPECT_EQ(CheckDepiction("098.model", plain, r.View(), info.depicts[0]),
-            "098.model:5: slot 98: depicts a vehicle's length or width, but the routine has no footprint");
+  EXPECT_EQ(CheckDepiction("098.model", plain, r.View(), info.depicts[0], 5),
+            "098.model:6: slot 98: depicts a vehicle's length or width, but the routine has no footprint");
   tank.replace(tank.find("fixed fixed"), 11, "6.00 fixed");
   EXPECT_EQ(CompileModelSource(tank, "098.model", plain, Contracts(), {}, r, &info),
-            "098.model:5: slot 98: depicts: the routine has no footprint, so its length and width are fixed");
+            "098.model:6: slot 98: depicts: the routine has no footprint, so its length and width are fixed");
   // Every authored source depicts a vehicle, and fits it.
   for (const ModelContract& k : Contracts()) {
     ModelRecord m;
@@ -395,7 +458,7 @@ TEST(ModelSource, AuthoredModelsFitThePublishedFigures) {
               "");
     if (i.isTemplate) continue;
     ASSERT_FALSE(i.depicts.empty()) << k.routine;
-    for (const ModelDepiction& each : i.depicts) EXPECT_EQ(CheckDepiction(ModelSourceName(k), k, m.View(), each), "");
+    for (const ModelDepiction& each : i.depicts) EXPECT_EQ(CheckDepiction(ModelSourceName(k), k, m.View(), each, i.roadWheels), "");
   }
 }
 
@@ -1792,7 +1855,7 @@ TEST(FirstHalfTanks, HatchesStandOnTheirStagesAndTheFiguresFit) {
       EXPECT_LE(best, 0.002) << routine << " " << h.name;
     }
     for (const ModelDepiction& d : info.depicts)
-      EXPECT_EQ(CheckDepiction(ModelSourceName(Routine(routine)), Routine(routine), CompiledProgram(routine), d), "");
+      EXPECT_EQ(CheckDepiction(ModelSourceName(Routine(routine)), Routine(routine), CompiledProgram(routine), d, info.roadWheels), "");
   }
   // Slots 4 and 5 are one routine: the British and the American tanks are both named.
   EXPECT_EQ(Routine(4).slots, (std::vector<int32_t>{4, 5}));
