@@ -1,8 +1,9 @@
 // The vehicle models' contact sheet: every slot drawn by the game's own model routines on the
 // software device, headless, from three angles (the right side, nearly orthographic; the front
 // three-quarter from 30 degrees above; the top) in 192 x 144 cells, labelled with its slot and
-// the vehicle its source depicts. One sheet per batch of slots and one of all, as BMP files
-// whose bytes are the same on every run.
+// the vehicle its source depicts. Each view shows the whole model: one that leaves the usual
+// frame (a trailer, a long gun) is drawn smaller, centred on what it draws. One sheet per batch
+// of slots and one of all, as BMP files whose bytes are the same on every run.
 //   model_sheet <models-directory> <output-directory> --entries
 //   model_sheet <models-directory> <output-directory> --textures <bitmap-folder> <tables-folder> [snow]
 // --entries paints each texture entry in a flat colour of its own, so the groups of a model can
