@@ -85,12 +85,14 @@ std::string Unquoted(const std::string& text) {
 
 // The army of each model: the nationality of most of the classes it depicts (classes 0-61
 // German, 62-131 American, 132-221 British and Commonwealth), or, where it depicts none of its
-// classes, of most of the classes that use it; empty for a model no fighting class uses. A class
-// still waiting for a shape of its own draws on the nearest slot in that slot's paint: a skin
-// has one paint, the depicted vehicle's.
+// classes, of most of the classes that use it; empty for a model no fighting class uses. A tie
+// goes to the army of the vehicle the slot depicts first. A class still waiting for a shape of
+// its own draws on the nearest slot in that slot's paint: a skin has one paint, the depicted
+// vehicle's.
 std::map<int32_t, std::string> ModelArmies() {
   const std::map<int32_t, std::vector<std::string>> depictions = SlotDepictions();
   std::map<int32_t, std::map<std::string, int32_t>> votes, depictedVotes;
+  std::map<int32_t, std::string> firstDepicted;
   for (auto& record : Records("vehicles.txt")) {
     const int32_t index = std::stoi(record["record"]);
     if (index > 221) continue;
@@ -102,6 +104,7 @@ std::map<int32_t, std::string> ModelArmies() {
     for (const std::string& vehicle : slot->second)
       if (NamesDepictedVehicle(Unquoted(record["name"]), vehicle) || NamesDepictedVehicle(Unquoted(record["short_name"]), vehicle)) {
         depictedVotes[model][army]++;
+        if (vehicle == slot->second.front()) firstDepicted.emplace(model, army);
         break;
       }
   }
@@ -109,7 +112,8 @@ std::map<int32_t, std::string> ModelArmies() {
   for (const auto& [model, all] : votes) {
     const auto depicted = depictedVotes.find(model);
     const std::map<std::string, int32_t>& count = depicted != depictedVotes.end() ? depicted->second : all;
-    std::string best;
+    const auto first = firstDepicted.find(model);
+    std::string best = first != firstDepicted.end() ? first->second : "";
     for (const char* army : {"german", "us", "british"})
       if (count.count(army) != 0 && (best.empty() || count.at(army) > count.at(best))) best = army;
     armies[model] = best;
