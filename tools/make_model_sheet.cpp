@@ -1,8 +1,9 @@
 // The vehicle models' contact sheet: every slot drawn by the game's own model routines on the
 // software device, headless, from three angles (the right side, nearly orthographic; the front
 // three-quarter from 30 degrees above; the top) in 192 x 144 cells, labelled with its slot and
-// the vehicle its source depicts. One sheet per batch of slots and one of all, as BMP files
-// whose bytes are the same on every run.
+// the vehicle its source depicts. Each view shows the whole model: one that leaves the usual
+// frame (a trailer, a long gun) is drawn smaller, centred on what it draws. One sheet per batch
+// of slots and one of all, as BMP files whose bytes are the same on every run.
 //   model_sheet <models-directory> <output-directory> --entries
 //   model_sheet <models-directory> <output-directory> --textures <bitmap-folder> <tables-folder> [snow]
 // --entries paints each texture entry in a flat colour of its own, so the groups of a model can
@@ -128,33 +129,59 @@ struct NoHost {
   void TranslateRecoil(float) {}
 };
 
-// Draws one view of a slot into the screen and copies it into the sheet at (left, top).
-void DrawCell(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view, std::vector<uint32_t>& sheet,
-              int32_t sheetWidth, int32_t left, int32_t top) {
-  for (int32_t y = 0; y < kCellHeight; ++y)
-    for (int32_t x = 0; x < kCellWidth; ++x) screen.Row16(y)[x] = static_cast<uint16_t>(PBitmapFile::ToPixel(0xc8d0c8, PPixelFormat::kRGB565));
-  g.RenderBegin();
-  // A far eye and a narrow field make the side and top views all but orthographic: 0.36 model
-  // units across the cell.
+// Where a view looks and how much it takes in. The side and top views are all but orthographic:
+// a far eye and a narrow field, looking at (a, b) on the view's own axes (side: model y to the
+// right and z up; top: x to the right and y up) and taking in `across` model units across the
+// cell. The front three-quarter view looks from `distance` away, 30 degrees above.
+struct ViewFrame {
+  float a = 0.0f, b = 0.0f;
+  float across = 0.36f;
+  float distance = 0.8f;
+};
+
+// The usual frames: 0.36 model units across, about (y, z) = (0.02, 0.08) from the side and
+// (x, y) = (0, 0.02) from above.
+ViewFrame UsualFrame(int32_t view) {
+  ViewFrame f;
+  if (view == 0) {
+    f.a = 0.02f;
+    f.b = 0.08f;
+  } else if (view == 2) {
+    f.b = 0.02f;
+  }
+  return f;
+}
+
+void SetView(GGraph3D& g, int32_t view, const ViewFrame& f) {
   constexpr float kFar = 20.0f;
-  const float narrow = 2.0f * std::atan(0.18f / kFar) * 57.29578f;
+  const float narrow = 2.0f * std::atan(0.5f * f.across / kFar) * 57.29578f;
   switch (view) {
     case 0:
       g.SetProjection(0, 0, kCellWidth, kCellHeight, narrow, kFar - 1.0f, kFar + 1.0f);
-      g.LookAt(kFar, 0.02f, 0.08f, 0.0f, 0.02f, 0.08f, 0.0f, 0.0f, 1.0f);
+      g.LookAt(kFar, f.a, f.b, 0.0f, f.a, f.b, 0.0f, 0.0f, 1.0f);
       break;
     case 1: {
-      const float d = 0.8f, up = 30.0f / 57.29578f, round = 45.0f / 57.29578f;
-      g.SetProjection(0, 0, kCellWidth, kCellHeight, 30.0f, 0.1f, 3.0f);
+      const float d = f.distance, up = 30.0f / 57.29578f, round = 45.0f / 57.29578f;
+      g.SetProjection(0, 0, kCellWidth, kCellHeight, 30.0f, 0.1f, d + 2.2f);
       g.LookAt(d * std::cos(up) * std::sin(round), d * std::cos(up) * std::cos(round), 0.05f + d * std::sin(up), 0.0f,
                0.0f, 0.05f, 0.0f, 0.0f, 1.0f);
       break;
     }
     default:
       g.SetProjection(0, 0, kCellWidth, kCellHeight, narrow, kFar - 1.0f, kFar + 1.0f);
-      g.LookAt(0.0f, 0.02f, kFar, 0.0f, 0.02f, 0.0f, 0.0f, 1.0f, 0.0f);
+      g.LookAt(f.a, f.b, kFar, f.a, f.b, 0.0f, 0.0f, 1.0f, 0.0f);
       break;
   }
+}
+
+const uint16_t kBackground = static_cast<uint16_t>(PBitmapFile::ToPixel(0xc8d0c8, PPixelFormat::kRGB565));
+
+// Draws one view of a slot into the screen.
+void RenderView(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view, const ViewFrame& frame) {
+  for (int32_t y = 0; y < kCellHeight; ++y)
+    for (int32_t x = 0; x < kCellWidth; ++x) screen.Row16(y)[x] = kBackground;
+  g.RenderBegin();
+  SetView(g, view, frame);
   g.SetColor(1.0f, 1.0f, 1.0f);
   std::array<float, 4> footprint{};
   ModelDrawValues values;
@@ -164,6 +191,116 @@ void DrawCell(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view, std::ve
   RunModelProgram(VehicleModelTable::Program(routine), g, static_cast<NoHost*>(nullptr), values, false,
                   VehicleModelTable::VariantFor(slot, 1));
   g.RenderEnd();
+}
+
+// The pixels a drawing covers: columns [left, right) and rows [top, bottom); empty when nothing
+// was drawn.
+struct PixelBox {
+  int32_t left = kCellWidth, top = kCellHeight, right = 0, bottom = 0;
+  bool Empty() const { return right <= left; }
+};
+
+PixelBox DrawnBox(const PSurface& screen) {
+  PixelBox box;
+  for (int32_t y = 0; y < kCellHeight; ++y)
+    for (int32_t x = 0; x < kCellWidth; ++x)
+      if (screen.Row16(y)[x] != kBackground) {
+        box.left = std::min(box.left, x);
+        box.right = std::max(box.right, x + 1);
+        box.top = std::min(box.top, y);
+        box.bottom = std::max(box.bottom, y + 1);
+      }
+  return box;
+}
+
+// The part of a cell a whole model should lie in: clear of the edges, and below the label.
+constexpr int32_t kMargin = 3;
+constexpr int32_t kLabelRows = 14;
+
+bool Inside(const PixelBox& box) {
+  return box.Empty() || (box.left >= kMargin && box.right <= kCellWidth - kMargin && box.top >= kLabelRows &&
+                         box.bottom <= kCellHeight - kMargin);
+}
+
+// What a side or top view drew, on the view's axes (a to the right, b up) in model units.
+struct Extent {
+  float aLow, aHigh, bLow, bHigh;
+};
+
+Extent ExtentOf(const PixelBox& box, const ViewFrame& f) {
+  const float unit = f.across / kCellWidth, halfWidth = 0.5f * kCellWidth, halfHeight = 0.5f * kCellHeight;
+  return {f.a + (box.left - halfWidth) * unit, f.a + (box.right - halfWidth) * unit,
+          f.b - (box.bottom - halfHeight) * unit, f.b - (box.top - halfHeight) * unit};
+}
+
+// The side or top frame, no closer than the usual, that holds an extent in the usable part.
+ViewFrame Holding(const Extent& e, const ViewFrame& usual) {
+  const float usableWidth = kCellWidth - 2.0f * kMargin, usableHeight = kCellHeight - kLabelRows - kMargin;
+  ViewFrame f = usual;
+  f.across = std::max(usual.across, kCellWidth * std::max((e.aHigh - e.aLow) / usableWidth, (e.bHigh - e.bLow) / usableHeight));
+  f.a = 0.5f * (e.aLow + e.aHigh);
+  // The usable rows' middle lies below the cell's.
+  f.b = 0.5f * (e.bLow + e.bHigh) + 0.5f * (kLabelRows - kMargin) * f.across / kCellWidth;
+  return f;
+}
+
+// The frame that shows the whole of a slot in one view: the usual frame where the model fits in
+// it, else one as near the usual as holds it all (a trailer, a long gun). The model is drawn
+// first from twice as far to find where it lies, then in the frame chosen, which draws back
+// until nothing reaches the cell's margins (a thin barrel may slip between the far drawing's
+// pixels). The flat colours are bound meanwhile, so no texel of a skin can pass for the
+// background.
+ViewFrame FitView(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view,
+                  const std::vector<GGraph3DTexture*>& flat) {
+  constexpr float kProbe = 2.0f;
+  const std::vector<GGraph3DTexture*> bound = gBound;
+  gBound = flat;
+  const ViewFrame usual = UsualFrame(view);
+  ViewFrame f = usual;
+  RenderView(g, screen, slot, view, f);
+  PixelBox box = DrawnBox(screen);
+  if (!Inside(box)) {
+    ViewFrame probe = usual;
+    probe.across *= kProbe;
+    probe.distance *= kProbe;
+    RenderView(g, screen, slot, view, probe);
+    const PixelBox far = DrawnBox(screen);
+    if (view == 1) {
+      // Seen in perspective, the drawing shrinks about as the eye draws back.
+      const float halfWidth = 0.5f * kCellWidth, halfHeight = 0.5f * kCellHeight;
+      const float reach = std::max({(halfWidth - far.left) / (halfWidth - kMargin), (far.right - halfWidth) / (halfWidth - kMargin),
+                                    (halfHeight - far.top) / (halfHeight - kLabelRows),
+                                    (far.bottom - halfHeight) / (halfHeight - kMargin)});
+      f.distance = std::max(usual.distance, probe.distance * reach);
+    } else {
+      f = Holding(ExtentOf(far, probe), usual);
+    }
+    for (int32_t tries = 0; tries < 12; ++tries) {
+      RenderView(g, screen, slot, view, f);
+      box = DrawnBox(screen);
+      if (Inside(box)) break;
+      f.distance *= 1.05f;
+      if (view != 1) {
+        // Hold what this drawing reached, a little more on the sides it was cut at.
+        Extent e = ExtentOf(box, f);
+        const float grow = 0.05f * f.across;
+        if (box.left < kMargin) e.aLow -= grow;
+        if (box.right > kCellWidth - kMargin) e.aHigh += grow;
+        if (box.top < kLabelRows) e.bHigh += grow;
+        if (box.bottom > kCellHeight - kMargin) e.bLow -= grow;
+        f = Holding(e, usual);
+      }
+    }
+  }
+  gBound = bound;
+  return f;
+}
+
+// Draws one view of a slot, the whole model in the cell, and copies it into the sheet at (left,
+// top).
+void DrawCell(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view, const std::vector<GGraph3DTexture*>& flat,
+              std::vector<uint32_t>& sheet, int32_t sheetWidth, int32_t left, int32_t top) {
+  RenderView(g, screen, slot, view, FitView(g, screen, slot, view, flat));
   for (int32_t y = 0; y < kCellHeight; ++y)
     for (int32_t x = 0; x < kCellWidth; ++x) {
       const uint16_t p = screen.Row16(y)[x];
@@ -235,6 +372,8 @@ int main(int argc, char** argv) {
   }
   std::vector<std::unique_ptr<FlatTexture>> textures;
   for (uint32_t c : kEntryColours) textures.push_back(std::make_unique<FlatTexture>(c));
+  std::vector<GGraph3DTexture*> flat;
+  for (const auto& texture : textures) flat.push_back(texture.get());
   FlatTexture missing(0xff00ff);
   std::map<int32_t, std::unique_ptr<BitmapTexture>> bitmaps;
   // The slot's textures: the flat colours, or its bitmaps (a snow form falling back to the plain
@@ -242,7 +381,7 @@ int main(int argc, char** argv) {
   auto bindSlot = [&](int32_t slot) -> bool {
     for (size_t entry = 0; entry < static_cast<size_t>(kEntries); ++entry) {
       if (!textured) {
-        gBound[entry] = textures[entry].get();
+        gBound[entry] = flat[entry];
         continue;
       }
       const int32_t number = slotNumbers[static_cast<size_t>(slot)][entry];
@@ -272,7 +411,7 @@ int main(int argc, char** argv) {
     for (int32_t i = 0; i < count; ++i) {
       if (!bindSlot(slots[static_cast<size_t>(i)])) return 1;
       for (int32_t view = 0; view < 3; ++view)
-        DrawCell(g, screen, slots[static_cast<size_t>(i)], view, sheet, width, (i % kSlotsPerRow * 3 + view) * kCellWidth,
+        DrawCell(g, screen, slots[static_cast<size_t>(i)], view, flat, sheet, width, (i % kSlotsPerRow * 3 + view) * kCellWidth,
                  i / kSlotsPerRow * kCellHeight);
     }
     Painter painter(width, height);

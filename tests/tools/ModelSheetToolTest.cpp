@@ -1,5 +1,5 @@
-// The vehicle models' contact sheet: the same bytes on every run, and slot 36's barrel ending on
-// its flash point in the side view.
+// The vehicle models' contact sheet: the same bytes on every run, every view holding its whole
+// model, and slot 36's barrel ending on its flash point in the side view.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,7 +18,7 @@ std::string ReadAll(const std::string& path) {
   return s.str();
 }
 
-TEST(ModelSheetTool, TheSheetsAreTheSameOnEveryRunAndSlot36StandsOnTheGround) {
+TEST(ModelSheetTool, TheSheetsAreTheSameOnEveryRunHoldEachModelWholeAndSlot36StandsOnTheGround) {
   const std::string base = testing::TempDir() + "model_sheet_";
   std::string sheets[2];
   for (int run = 0; run < 2; ++run) {
@@ -52,6 +52,18 @@ TEST(ModelSheetTool, TheSheetsAreTheSameOnEveryRunAndSlot36StandsOnTheGround) {
       }
   EXPECT_NEAR(tipX + 0.5, flashX, 2.0);
   EXPECT_NEAR(tipY + 0.5, flashY, 2.0);
+  // No view is cut off at its cell's edges: not the Churchill's trailer (slot 46, the third) nor
+  // a long gun; the labels stand in the cells' top rows.
+  for (int32_t cell = 0; cell < 9 * 3; ++cell) {
+    const int32_t cellLeft = (cell / 3 % 4 * 3 + cell % 3) * 192, cellTop = cell / 12 * 144;
+    int32_t touching = 0;
+    for (int32_t y = 16; y < 144; ++y)
+      for (int32_t x : {0, 191})
+        touching += image.pixels[static_cast<size_t>((cellTop + y) * image.width + cellLeft + x)] != background ? 1 : 0;
+    for (int32_t x = 0; x < 192; ++x)
+      touching += image.pixels[static_cast<size_t>((cellTop + 143) * image.width + cellLeft + x)] != background ? 1 : 0;
+    EXPECT_EQ(touching, 0) << "slot " << cell / 3 << " of the sheet, view " << cell % 3;
+  }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The vehicles' skins as the build draws them: every texture number a vehicle model names has a
-// skin in the paint of the army that fields the model and a whitewashed snow form; the bands
-// carry the light the renderer does not; the running gear carries track links on its left half
-// and tyre tread on its right; and any twenty model slots' textures fit the loader's budget.
+// skin in the paint of the army of the vehicles the model depicts and a whitewashed snow form;
+// the bands carry the light the renderer does not; the running gear carries track links on its
+// left half and tyre tread on its right; and any twenty model slots' textures fit the loader's budget.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +19,8 @@
 #include "BitmapCatalogue.h"
 #include "BitmapRecipes.h"
 #include "BuiltTextures.h"
+#include "ModelContract.h"
+#include "ModelSource.h"
 #include "platform/PBitmapFile.h"
 
 namespace {
@@ -57,25 +59,72 @@ std::vector<std::vector<int32_t>> ModelTextures() {
   return models;
 }
 
-// The army of each model: the nationality of most of the classes that use it (classes 0-61
-// German, 62-131 American, 132-221 British and Commonwealth); empty for a model no fighting
-// class uses.
+// The vehicles each slot's source depicts: the names its header's depicts lines give.
+std::map<int32_t, std::vector<std::string>> SlotDepictions() {
+  std::vector<ModelContract> contracts;
+  std::string text, error;
+  EXPECT_TRUE(ReadModelFile(TARVANE_MODEL_DIR "/contract.txt", text));
+  EXPECT_TRUE(ReadModelContracts(text, "contract.txt", contracts, error)) << error;
+  std::map<int32_t, std::vector<std::string>> depicted;
+  for (const ModelContract& c : contracts) {
+    EXPECT_TRUE(ReadModelFile(std::string(TARVANE_MODEL_DIR "/") + ModelSourceName(c), text)) << ModelSourceName(c);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      const std::string head = "depicts \"";
+      const size_t end = line.find('"', head.size());
+      if (line.compare(0, head.size(), head) != 0 || end == std::string::npos) continue;
+      for (const int32_t slot : c.slots) depicted[slot].push_back(line.substr(head.size(), end - head.size()));
+    }
+  }
+  return depicted;
+}
+
+std::string Unquoted(const std::string& text) {
+  return text.size() >= 2 && text.front() == '"' && text.back() == '"' ? text.substr(1, text.size() - 2) : text;
+}
+
+// The army of each model: the nationality of most of the classes it depicts (classes 0-61
+// German, 62-131 American, 132-221 British and Commonwealth), or, where it depicts none of its
+// classes, of most of the classes that use it; empty for a model no fighting class uses. A tie
+// goes to the army of the vehicle the slot depicts first. A class still waiting for a shape of
+// its own draws on the nearest slot in that slot's paint: a skin has one paint, the depicted
+// vehicle's.
 std::map<int32_t, std::string> ModelArmies() {
-  std::map<int32_t, std::map<std::string, int32_t>> votes;
+  const std::map<int32_t, std::vector<std::string>> depictions = SlotDepictions();
+  std::map<int32_t, std::map<std::string, int32_t>> votes, depictedVotes;
+  std::map<int32_t, std::string> firstDepicted;
   for (auto& record : Records("vehicles.txt")) {
     const int32_t index = std::stoi(record["record"]);
     if (index > 221) continue;
-    votes[std::stoi(record["model"])][index <= 61 ? "german" : index <= 131 ? "us" : "british"]++;
+    const int32_t model = std::stoi(record["model"]);
+    const std::string army = index <= 61 ? "german" : index <= 131 ? "us" : "british";
+    votes[model][army]++;
+    const auto slot = depictions.find(model);
+    if (slot == depictions.end()) continue;
+    for (const std::string& vehicle : slot->second)
+      if (NamesDepictedVehicle(Unquoted(record["name"]), vehicle) || NamesDepictedVehicle(Unquoted(record["short_name"]), vehicle)) {
+        depictedVotes[model][army]++;
+        if (vehicle == slot->second.front()) firstDepicted.emplace(model, army);
+        break;
+      }
   }
   std::map<int32_t, std::string> armies;
-  for (const auto& [model, count] : votes) {
-    std::string best;
+  for (const auto& [model, all] : votes) {
+    const auto depicted = depictedVotes.find(model);
+    const std::map<std::string, int32_t>& count = depicted != depictedVotes.end() ? depicted->second : all;
+    const auto first = firstDepicted.find(model);
+    std::string best = first != firstDepicted.end() ? first->second : "";
     for (const char* army : {"german", "us", "british"})
       if (count.count(army) != 0 && (best.empty() || count.at(army) > count.at(best))) best = army;
     armies[model] = best;
   }
   return armies;
 }
+
+// The slots no fighting class draws, each in the paint of the army that fielded the vehicle it
+// depicts.
+const std::map<int32_t, std::string> kUnusedSlotArmies = {{6, "us"},      {25, "us"},     {34, "us"},     {60, "german"},
+                                                          {83, "german"}, {85, "german"}, {93, "german"}};
 
 std::string Arg(const BitmapCatalogue::Row& row, const std::string& name) {
   auto it = row.args.find(name);
@@ -145,11 +194,14 @@ TEST(VehicleSkinsTest, EveryNumberAModelNamesHasASkinInItsArmysPaintAndASnowForm
       EXPECT_EQ(Arg(*snow, "army"), Arg(*row, "army"));
       if (row->recipe != "vehicle-skin") continue;
       EXPECT_EQ(Arg(*snow, "part"), Arg(*row, "part"));
-      auto army = armies.find(static_cast<int32_t>(m));
-      if (army != armies.end()) {
+      const int32_t slot = static_cast<int32_t>(m);
+      const std::string army = armies.count(slot) != 0             ? armies.at(slot)
+                               : kUnusedSlotArmies.count(slot) != 0 ? kUnusedSlotArmies.at(slot)
+                                                                    : "";
+      if (!army.empty()) {
         // Canadian paint is for the British and Commonwealth classes Canada built.
         const std::string painted = Arg(*row, "army") == "canadian" ? "british" : Arg(*row, "army");
-        EXPECT_EQ(painted, army->second) << "model " << m;
+        EXPECT_EQ(painted, army) << "model " << m;
       }
     }
   // No vehicle skin sits in the models' block without a model naming it.

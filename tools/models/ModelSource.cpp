@@ -1349,6 +1349,10 @@ std::string CompileModelSource(const std::string& text, const std::string& name,
   return why;
 }
 
+bool NamesDepictedVehicle(std::string_view name, std::string_view depicted) {
+  return name.substr(0, depicted.size()) == depicted && (name.size() == depicted.size() || name[depicted.size()] == ' ');
+}
+
 std::string ModelSourceName(const ModelContract& contract) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%03d.model", contract.slots.empty() ? 0 : contract.slots.front());

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ModelContract.h"
@@ -90,6 +91,10 @@ struct ModelDepiction {
   std::string source;
   int32_t line = 0;
 };
+
+// Whether a vehicle class's name (or short name) names a depicted vehicle: it is the depicted
+// name, or begins with it as whole words ("M10 GMC (late)" is an "M10 GMC").
+bool NamesDepictedVehicle(std::string_view name, std::string_view depicted);
 
 struct ModelHatch {
   std::string name;

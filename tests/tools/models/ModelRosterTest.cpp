@@ -46,12 +46,6 @@ std::set<int32_t> CatalogueRows() {
   return rows;
 }
 
-// A class names a depicted vehicle when its name or short name is the depicted name, or begins
-// with it as whole words ("M10 GMC (late)" is an "M10 GMC").
-bool Names(std::string_view name, const std::string& depicted) {
-  return name.substr(0, depicted.size()) == depicted && (name.size() == depicted.size() || name[depicted.size()] == ' ');
-}
-
 // The texture number of a binding entry in a model record, 0 where it is empty: 0 the running
 // gear (always set), 1-5 the five textures, 6-16 the further ones the record counts.
 int32_t EntryTexture(const VehicleModelData& m, int32_t entry) {
@@ -110,7 +104,8 @@ std::vector<std::string> TableFaults(const ModelContract& c, const ModelSourceIn
       const VehicleData v(classes.data() + k);
       if (v.ModelIndex() != slot) continue;
       bool depicted = false;
-      for (const ModelDepiction& d : info.depicts) depicted = depicted || Names(v.Name(), d.name) || Names(v.ShortName(), d.name);
+      for (const ModelDepiction& d : info.depicts)
+        depicted = depicted || NamesDepictedVehicle(v.Name(), d.name) || NamesDepictedVehicle(v.ShortName(), d.name);
       if (!depicted)
         faults.push_back(where + "class " + std::to_string(k / VehicleData::kSize) + " \"" + std::string(v.Name()) +
                          "\" is not a vehicle it depicts");
