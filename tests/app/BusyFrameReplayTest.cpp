@@ -153,6 +153,7 @@ TEST_F(BusyFrameReplay, AReplayDrawnFrameByFrameEndsAsOnePlayedHeadless) {
   std::array<int32_t, Packet::kLastKind + 1> kinds{};
   for (int32_t i = 0; i < battle.packets.Count(); ++i) ++kinds[static_cast<const Packet*>(battle.packets.GetItem(i))->kind];
   EXPECT_GT(battle.shotsRun, 100);
+  EXPECT_GT(kinds[Packet::kFire], 100);
   EXPECT_GT(kinds[Packet::kCrater], 10);
   EXPECT_GT(kinds[Packet::kHitReport], 5);
   EXPECT_GT(kinds[Packet::kSound], 1000);
@@ -163,6 +164,7 @@ TEST_F(BusyFrameReplay, AReplayDrawnFrameByFrameEndsAsOnePlayedHeadless) {
     int32_t cratersAtStart = 0;  // lasting and temporary ones on the map
     int32_t craters = 0;         // the same at the end
     int32_t sounds = 0;
+    int32_t effects = 0;  // the shots' effects alive, summed over the frames
     uint32_t soundNumbers = 0;
     uint32_t generator = 0;
     std::string packets;
@@ -185,6 +187,7 @@ TEST_F(BusyFrameReplay, AReplayDrawnFrameByFrameEndsAsOnePlayedHeadless) {
         LookAtBusiestGround(battle, map, kLevels[played.frames % 4]);
         played.triangles += Draw(scene, map);
       }
+      played.effects += static_cast<int32_t>(battle.replay.effects.size());
       for (const auto& effect : battle.replay.effects) played.effectEnds.push_back(effect->End());
       played.effectEnds.push_back(0);
       ++played.frames;
@@ -204,6 +207,7 @@ TEST_F(BusyFrameReplay, AReplayDrawnFrameByFrameEndsAsOnePlayedHeadless) {
   EXPECT_GE(headless.frames, 240);
   EXPECT_LT(headless.frames, 400);
   EXPECT_GT(headless.sounds, 100);
+  EXPECT_GT(headless.effects, 100);
   EXPECT_GT(headless.craters, headless.cratersAtStart + 10);
   EXPECT_GT(drawn.triangles, 0);
   EXPECT_EQ(drawn.frames, headless.frames);

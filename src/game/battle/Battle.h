@@ -26,6 +26,7 @@ class ReplayScreen;
 class EffectView;
 class ResultsScreen;
 struct MapPacket;
+struct UnitFirePacket;
 struct UnitSoundPacket;
 struct UnitStatePacket;
 class Unit;
@@ -236,6 +237,9 @@ class Battle : public BattleBase {
   // A unit's state and a unit's sound, already stamped with their slice.
   Packet* RecordUnitState(const UnitStatePacket& state);
   Packet* RecordUnitSound(const UnitSoundPacket& sound);
+  // A shot or burst as the replay shows it: from the shooter's place to where it landed (to
+  // its target unit or point when the record holds no landing point).
+  Packet* RecordUnitFire(const UnitFirePacket& fire);
   // The action's statistics: "Number of packets =", "Each packet has size =" (136 whatever a
   // packet takes here) and "Total memory (K) =".
   void LogPacketStatistics() const;

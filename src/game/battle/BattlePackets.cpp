@@ -18,6 +18,7 @@
 #include "game/map/MapPacket.h"
 #include "game/map/SmokeCloud.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitFirePacket.h"
 
 namespace {
 
@@ -333,6 +334,38 @@ Packet* Battle::RecordUnitSound(const UnitSoundPacket& sound) {
     for (size_t i = 0; i < 3; ++i) p->sound.position[side][i] = sound.sidePosition[side][i];
     p->sound.audible[side] = sound.audible[side];
   }
+  return p;
+}
+
+Packet* Battle::RecordUnitFire(const UnitFirePacket& fire) {
+  Packet* p = NewPacket(fire.slice - currentSlice);
+  p->kind = Packet::kFire;
+  p->x = fire.x;
+  p->y = fire.y;
+  p->z = fire.z;
+  p->fire = Packet::Fire{};
+  p->fire.shooter = fire.shooter;
+  p->fire.target = fire.targetUnit;
+  if (fire.landed != 0) {
+    p->fire.targetX = fire.impactX;
+    p->fire.targetY = fire.impactY;
+    p->fire.targetZ = fire.impactZ;
+  } else if (fire.targetUnit != nullptr) {
+    p->fire.targetX = fire.targetUnit->x;
+    p->fire.targetY = fire.targetUnit->y;
+    p->fire.targetZ = fire.targetUnit->GetBaseHeight();
+  } else {
+    p->fire.targetX = fire.targetX;
+    p->fire.targetY = fire.targetY;
+    p->fire.targetZ = fire.targetZ;
+  }
+  p->fire.blast = fire.blastValue;
+  p->fire.count = fire.count;
+  p->fire.effectCode = fire.effectCode;
+  p->fire.speed = fire.speedFactor;
+  p->fire.noFlight = fire.typeSixFlag;
+  p->fire.thirdFlag = fire.bodyHit;
+  p->fire.alwaysVisible = fire.originShown;
   return p;
 }
 

@@ -16,6 +16,10 @@ void BattleUnitServices::RecordSoundPacket(const UnitSoundPacket& packet) {
   if (Battle* battle = Recording(BattleForUnits())) battle->RecordUnitSound(packet);
 }
 
+void BattleUnitServices::RecordFirePacket(const UnitFirePacket& packet) {
+  if (Battle* battle = Recording(BattleForUnits())) battle->RecordUnitFire(packet);
+}
+
 void BattleUnitServices::FileShot(const Shot& shot) {
   if (Battle* battle = BattleForUnits()) battle->FileUnitShot(shot);
 }

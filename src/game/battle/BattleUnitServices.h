@@ -4,7 +4,7 @@
 class Battle;
 
 // What the units ask of the battle in play while the action is computed, answered by that
-// battle: the state and sound packets of the replay, a shot filed, the fire counters, smoke,
+// battle: the state, fire and sound packets of the replay, a shot filed, the fire counters, smoke,
 // the danger a blast spreads. The application
 // and the headless host both answer through here, so that a turn computed in the program and
 // the same turn computed headless take the same steps.
@@ -13,6 +13,7 @@ class BattleUnitServices : public UnitServices {
   // Packets are filed only while the battle computes its action: they are its record.
   void RecordStatePacket(const UnitStatePacket& packet) override;
   void RecordSoundPacket(const UnitSoundPacket& packet) override;
+  void RecordFirePacket(const UnitFirePacket& packet) override;
   void FileShot(const Shot& shot) override;
   void AddFireCounter(int32_t sideIndex, int32_t amount) override;
   void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override;

@@ -29,7 +29,8 @@ struct UnitFirePacket {
   // Rounds (or the flight time the firing action gives) as the replay counts them.
   int32_t count = 0;
   int16_t effectCode = 0;
-  // Filled by the shot resolution.
+  // Filled by the shot resolution; landed is set with the impact point.
+  uint8_t landed = 0;
   uint8_t bodyHit = 0;
   float blastValue = 0.0f;
   float impactX = 0.0f;

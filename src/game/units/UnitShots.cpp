@@ -155,6 +155,7 @@ void Unit::FireShell(UnitFirePacket& record, int32_t fireType, int32_t weapon, i
     shot.hit = 1;
     shot.hitQuality = t;
     if (target != nullptr) {
+      record.landed = 1;
       record.impactX = shot.impactX = target->x;
       record.impactY = shot.impactY = target->y;
       record.impactZ = shot.impactZ = target->GetBaseHeight();
@@ -192,6 +193,7 @@ void Unit::FireShell(UnitFirePacket& record, int32_t fireType, int32_t weapon, i
     const float landed = std::hypot(px - x, py - y);
     if (attempt == 1 || landed >= 25.0f || landed >= 0.5f * reach) break;
   }
+  record.landed = 1;
   record.impactX = px;
   record.impactY = py;
   record.impactZ = pz;
@@ -293,6 +295,7 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
     sound.audible = {1, 1};
     if (services != nullptr) services->RecordSoundPacket(sound);
     NewExplosionPacket(due, weapon, kindUsed, ix, iy);
+    packet.landed = 1;
     packet.impactX = shot.impactX = ix;
     packet.impactY = shot.impactY = iy;
     packet.impactZ = shot.impactZ = iz;
@@ -363,6 +366,7 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
     }
     aimZ += 0.9f;
   }
+  packet.landed = 1;
   packet.impactX = shot.impactX = ix;
   packet.impactY = shot.impactY = iy;
   packet.impactZ = shot.impactZ = iz;

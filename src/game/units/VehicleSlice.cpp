@@ -514,6 +514,7 @@ void Vehicle::FireCloseDefenceWeapon() {
   DrawCloseDefenceImpact(found->x, found->y, x, y, ix, iy);
   const Map* map = CurrentMap();
   const float iz = map != nullptr ? map->ElevationAt(ix, iy) : 0.0f;
+  packet.landed = 1;
   packet.impactX = ix;
   packet.impactY = iy;
   packet.impactZ = iz;
