@@ -93,6 +93,10 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
     if (labels.usable && from != MapPathRegions::kNoRegion && to != from) reach = labels.reach[from];
   }
   const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points, reach);
+  if (result == kOutOfNodes) {
+    ++work.spentSearches;
+    work.spentExpanded += work.expanded;
+  }
   if (result != kRouteFound) work.NoteFailure(moveClass, cells);
   work.Keep(moveClass, cells, key, size.worldWidth, size.worldHeight, result,
             result == kRouteFound ? &points : nullptr);

@@ -105,9 +105,12 @@ class MapPathWork {
   int64_t goalCost = -1;
   int64_t expanded = 0;
   int64_t reopened = 0;
-  // Over every search since the map was made, for benchmarks: searches and nodes expanded.
+  // Over every search since the map was made, for benchmarks: searches and nodes expanded,
+  // and the searches made that spent the budget with the nodes they expanded.
   int64_t searches = 0;
   int64_t expandedTotal = 0;
+  int64_t spentSearches = 0;
+  int64_t spentExpanded = 0;
   // ---- Searches remembered ----
   // The answer of a search kept with everything the search reads: the class's cells by their
   // identity (Map::Routes::CellsIdentity: equal identities mean equal cells), the start and goal cells, the

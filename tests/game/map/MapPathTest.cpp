@@ -122,12 +122,18 @@ TEST_F(PathFinder, SpentNodeBudgetEndsTheSearchAndLeavesTheGridAsItCame) {
   const std::vector<uint8_t> before(grid.Data(), grid.Data() + grid.Width() * grid.Height());
   map->routes.work.budget = 100;
   points.count = 3;
+  const int64_t spent = map->routes.work.spentSearches;
+  const int64_t spentExpanded = map->routes.work.spentExpanded;
   EXPECT_EQ(Find(0, 3, 3, 45, 47), Map::kOutOfNodes);
   EXPECT_EQ(points.count, 3);
   EXPECT_EQ(map->routes.work.NodesTaken(), 100);
+  // Counted among the searches that spent the budget, with the nodes it expanded.
+  EXPECT_EQ(map->routes.work.spentSearches, spent + 1);
+  EXPECT_EQ(map->routes.work.spentExpanded, spentExpanded + map->routes.work.expanded);
   EXPECT_EQ(std::vector<uint8_t>(grid.Data(), grid.Data() + grid.Width() * grid.Height()), before);
   map->routes.work.budget = MapPathWork::kNodeBudget;
   EXPECT_EQ(Find(0, 3, 3, 45, 47), Map::kRouteFound);
+  EXPECT_EQ(map->routes.work.spentSearches, spent + 1);
 }
 
 TEST_F(PathFinder, SearchesThroughCoarseBlocksLeaveTheGridByteIdentical) {
