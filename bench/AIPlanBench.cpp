@@ -311,6 +311,8 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     const uint64_t gridBuilds = battle.map->routes.fullBuilds;
     const int64_t searches = battle.map->routes.work.searches;
     const int64_t nodes = battle.map->routes.work.expandedTotal;
+    const int64_t spent = battle.map->routes.work.spentSearches;
+    const int64_t spentNodes = battle.map->routes.work.spentExpanded;
     const int64_t recalled = battle.map->routes.work.recalled;
     const int64_t settled = battle.map->routes.work.settled;
     const int64_t labelled = battle.map->routes.regions.labelled;
@@ -346,6 +348,10 @@ void BM_OrdersPlansTurns1To10(benchmark::State& state) {
     state.counters["bounded_draws"] = static_cast<double>(gDraws);
     state.counters["routes"] = static_cast<double>(battle.map->routes.work.searches - searches);
     state.counters["route_nodes"] = static_cast<double>(battle.map->routes.work.expandedTotal - nodes);
+    // Searches that spent the node budget: no route, and the most nodes a search can take.
+    state.counters["routes_out_of_nodes"] = static_cast<double>(battle.map->routes.work.spentSearches - spent);
+    state.counters["route_nodes_out_of_nodes"] =
+        static_cast<double>(battle.map->routes.work.spentExpanded - spentNodes);
     state.counters["routes_recalled"] = static_cast<double>(battle.map->routes.work.recalled - recalled);
     state.counters["routes_settled"] = static_cast<double>(battle.map->routes.work.settled - settled);
     state.counters["grids_labelled"] = static_cast<double>(battle.map->routes.regions.labelled - labelled);

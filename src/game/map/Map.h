@@ -886,9 +886,13 @@ class Map : public GObject {
   // Whether the cells flooded from the start, as the search steps, pass the node budget
   // before the flood could reach past the search's price limit (work's records then mark them).
   bool FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy);
-  // Writes the route ending at the goal node of the last search: merged, straightened over
-  // the grid and cut to the 50 points nearest the start.
-  void TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid);
+  // Writes the route whose cells, from the goal back to the start, chain holds: merged,
+  // straightened over the grid and cut to the 50 points nearest the start. The chain's links
+  // are changed on the way.
+  void TracePath(std::vector<MapPathWork::Link>& chain, PathPoints& points, const MapGrid<uint8_t>& grid);
+  // The last search's route to its goal cell, read back from the cells' records into the
+  // work's chain.
+  std::vector<MapPathWork::Link>& ChainTo(int32_t goal, int32_t h);
 
   // ---- The battle screen's map services, the burning-tile list and the fire sounds
   // (MapScreenServices.cpp); the fire, smoke and sound passes of the presentation

@@ -26,6 +26,12 @@ int64_t Estimate(int32_t x, int32_t y, int32_t gx, int32_t gy) {
   return static_cast<int64_t>(20 * std::max(dx, dy) + 8 * std::min(dx, dy)) * kHeuristicWeight;
 }
 
+// The open set's key of a cell at f: f, then x, then y.
+uint64_t Key(int64_t f, int32_t x, int32_t y) {
+  return static_cast<uint64_t>(f) << 2 * MapPathWork::kKeyCellBits |
+         static_cast<uint64_t>(x) << MapPathWork::kKeyCellBits | static_cast<uint64_t>(y);
+}
+
 // The cell a metre coordinate rounds to, kept one cell inside the grid.
 int32_t RouteCell(float v, int32_t cells) {
   const int32_t c = TruncateToInt32(v * 0.5f + 0.5f);
@@ -87,6 +93,10 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
     if (labels.usable && from != MapPathRegions::kNoRegion && to != from) reach = labels.reach[from];
   }
   const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points, reach);
+  if (result == kOutOfNodes) {
+    ++work.spentSearches;
+    work.spentExpanded += work.expanded;
+  }
   if (result != kRouteFound) work.NoteFailure(moveClass, cells);
   work.Keep(moveClass, cells, key, size.worldWidth, size.worldHeight, result,
             result == kRouteFound ? &points : nullptr);
@@ -149,88 +159,124 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     }
   }
 
-  const int32_t start = work.TakeNode();
-  if (start < 0) {
+  if (!work.TakeNode()) {
     restore();
     return kOutOfNodes;
   }
-  {
-    MapPathWork::Node& n = work.nodes[static_cast<size_t>(start)];
-    n = {};
-    n.x = static_cast<int16_t>(sx);
-    n.y = static_cast<int16_t>(sy);
-    n.f = Estimate(sx, sy, gx, gy);
-    n.state = MapPathWork::kOpen;
-  }
-  work.Push(start);
-  work.SetNodeAt(sx * h + sy, start);
+  uint64_t* records = work.Records();
+  const uint64_t stamp = work.Stamp();
+  MapPathOpenSet& open = work.open;
+  work.Mark(sx * h + sy, 0, true, MapPathWork::kNoStep);
+  open.Push(Key(Estimate(sx, sy, gx, gy), sx, sy));
 
-  Candidate list[kMaxNeighbours];
-  for (int32_t current = work.PopLeast(); current >= 0; current = work.PopLeast()) {
-    const MapPathWork::Node node = work.nodes[static_cast<size_t>(current)];
-    const int32_t cx = node.x;
-    const int32_t cy = node.y;
+  for (uint64_t key = open.PopLeast(); key != MapPathOpenSet::kNone; key = open.PopLeast()) {
+    const int32_t cx = static_cast<int32_t>(key >> MapPathWork::kKeyCellBits & MapPathWork::kKeyCellMask);
+    const int32_t cy = static_cast<int32_t>(key & MapPathWork::kKeyCellMask);
+    const int32_t current = cx * h + cy;
+    // Every key entered names a cell this search visited; it is stale once the cell has closed
+    // or been priced lower since.
+    const uint64_t record = records[current];
+    const int64_t g = static_cast<int64_t>(record & MapPathWork::kPriceMask);
+    if ((record & MapPathWork::kOpenBit) == 0 ||
+        g + Estimate(cx, cy, gx, gy) != static_cast<int64_t>(key >> 2 * MapPathWork::kKeyCellBits)) {
+      continue;
+    }
     if (cx == gx && cy == gy) {
-      work.goalCost = node.g;
-      TracePath(current, points, grid);
+      work.goalCost = g;
+      TracePath(ChainTo(current, h), points, grid);
       restore();
       return kRouteFound;
     }
     ++work.expanded;
     ++work.expandedTotal;
+    if (const uint64_t likely = open.Likely(); likely != MapPathOpenSet::kNone) {
+      __builtin_prefetch(records + static_cast<int32_t>(likely >> MapPathWork::kKeyCellBits & MapPathWork::kKeyCellMask) * h +
+                         static_cast<int32_t>(likely & MapPathWork::kKeyCellMask));
+    }
 
-    const int32_t count = MapPathSteps::List(cells, w, h, cx, cy, list);
-    if (count > kMaxNeighbours) FatalError(404, "AIPath.cpp");
-
-    for (int32_t i = count - 1; i >= 0; --i) {
-      const Candidate& c = list[i];
-      if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) FatalError(408, "AIPath.cpp");
+    // The step to c, false when the budget is spent.
+    auto relax = [&](const Candidate& c) {
       const uint8_t v = at(c.x, c.y);
       int64_t price;
       if (v == kImpassable) price = kImpassablePrice;
       else if (v == kSoftBlock) price = kSoftBlockFactor * c.factor;
       else price = static_cast<int64_t>(v) * c.factor;
-      const int64_t g = node.g + price;
+      const int64_t next = g + price;
       const int32_t cell = c.x * h + c.y;
-      const int32_t existing = work.NodeAt(cell);
-      if (existing < 0) {
-        const int32_t fresh = work.TakeNode();
-        if (fresh < 0) {
+      const uint64_t seen = records[cell];
+      const uint64_t step = uint64_t{MapPathWork::StepCode(cx - c.x, cy - c.y)} << MapPathWork::kStepShift;
+      if ((seen & ~MapPathWork::kBelowStamp) != stamp) {
+        if (!work.TakeNode()) return false;
+        if (next >= kImpassablePrice) {
+          // Reached first at an impassable price: closed, never expanded, no step back.
+          records[cell] = stamp | static_cast<uint64_t>(kImpassablePrice);
+        } else {
+          records[cell] = stamp | step | MapPathWork::kOpenBit | static_cast<uint64_t>(next);
+          open.Push(Key(next + Estimate(c.x, c.y, gx, gy), c.x, c.y));
+        }
+        return true;
+      }
+      if (static_cast<int64_t>(seen & MapPathWork::kPriceMask) <= next) return true;
+      if ((seen & MapPathWork::kOpenBit) == 0) ++work.reopened;
+      records[cell] = stamp | step | MapPathWork::kOpenBit | static_cast<uint64_t>(next);
+      open.Push(Key(next + Estimate(c.x, c.y, gx, gy), c.x, c.y));
+      return true;
+    };
+
+    // The steps are taken from the last listed to the first.
+    if (at(cx / 10 * 10, cy / 10 * 10) != kCoarseCell) {
+      // The neighbours' records and prices lie in three columns: their loads are started
+      // together rather than one after another.
+      if (cx > 0 && cx + 1 < w) {
+        for (int32_t dx = -1; dx <= 1; ++dx) {
+          __builtin_prefetch(records + current + dx * h, 1);
+          __builtin_prefetch(cells + current + dx * h);
+        }
+      }
+      for (int32_t k = 7; k >= 0; --k) {
+        const int32_t nx = cx + MapPathSteps::kNeighbour[k][0];
+        const int32_t ny = cy + MapPathSteps::kNeighbour[k][1];
+        if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+        Candidate c;
+        MapPathSteps::Neighbour(cells, w, h, cx, cy, nx, ny, c);
+        if (!relax(c)) {
           restore();
           return kOutOfNodes;
         }
-        MapPathWork::Node& n = work.nodes[static_cast<size_t>(fresh)];
-        n.x = static_cast<int16_t>(c.x);
-        n.y = static_cast<int16_t>(c.y);
-        if (g >= kImpassablePrice) {
-          // Reached first at an impassable price: closed, never expanded.
-          n.g = kImpassablePrice;
-          n.f = 0;
-          n.parent = -1;
-          n.state = MapPathWork::kClosed;
-        } else {
-          n.g = g;
-          n.f = g + Estimate(c.x, c.y, gx, gy);
-          n.parent = current;
-          n.state = MapPathWork::kOpen;
-          work.Push(fresh);
-        }
-        work.SetNodeAt(cell, fresh);
-        continue;
       }
-      MapPathWork::Node& n = work.nodes[static_cast<size_t>(existing)];
-      if (n.g <= g) continue;
-      if (n.state == MapPathWork::kClosed) ++work.reopened;
-      n.g = g;
-      n.parent = current;
-      n.f = g + Estimate(c.x, c.y, gx, gy);
-      n.state = MapPathWork::kOpen;
-      work.Push(existing);
+    } else {
+      Candidate list[kMaxNeighbours];
+      const int32_t count = MapPathSteps::List(cells, w, h, cx, cy, list);
+      if (count > kMaxNeighbours) FatalError(404, "AIPath.cpp");
+      for (int32_t i = count - 1; i >= 0; --i) {
+        const Candidate& c = list[i];
+        if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) FatalError(408, "AIPath.cpp");
+        if (!relax(c)) {
+          restore();
+          return kOutOfNodes;
+        }
+      }
     }
-    work.nodes[static_cast<size_t>(current)].state = MapPathWork::kClosed;
+    records[current] &= ~MapPathWork::kOpenBit;
   }
   restore();
   return kNoRoute;
+}
+
+std::vector<MapPathWork::Link>& Map::ChainTo(int32_t goal, int32_t h) {
+  std::vector<MapPathWork::Link>& chain = routes.work.chain;
+  chain.clear();
+  int32_t x = goal / h;
+  int32_t y = goal % h;
+  for (;;) {
+    const uint32_t step = routes.work.StepAt(x * h + y);
+    const bool last = step == MapPathWork::kNoStep;
+    chain.push_back({x, y, last ? -1 : static_cast<int32_t>(chain.size()) + 1});
+    if (last) break;
+    x += MapPathWork::StepDx(step);
+    y += MapPathWork::StepDy(step);
+  }
+  return chain;
 }
 
 bool Map::FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy) {
@@ -242,7 +288,7 @@ bool Map::FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx
   std::vector<int32_t>& queue = work.flood;
   queue.clear();
   queue.push_back(sx * h + sy);
-  work.SetNodeAt(sx * h + sy, 0);
+  work.Mark(sx * h + sy, 0, false, MapPathWork::kNoStep);
   int64_t touched = 1;
   int32_t depth = 0;
   size_t layerEnd = 1;
@@ -259,8 +305,8 @@ bool Map::FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx
       const Candidate& c = list[k];
       if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) continue;
       const int32_t cell = c.x * h + c.y;
-      if (work.NodeAt(cell) >= 0) continue;
-      work.SetNodeAt(cell, 0);
+      if (work.Visited(cell)) continue;
+      work.Mark(cell, 0, false, MapPathWork::kNoStep);
       if (++touched > work.budget) return true;
       if (cells[static_cast<size_t>(cell)] < kSoftBlock) queue.push_back(cell);
     }
@@ -268,9 +314,9 @@ bool Map::FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx
   return false;
 }
 
-void Map::TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>& grid) {
-  auto& nodes = routes.work.nodes;
-  auto nodeAt = [&nodes](int32_t i) -> MapPathWork::Node& { return nodes[static_cast<size_t>(i)]; };
+void Map::TracePath(std::vector<MapPathWork::Link>& chain, PathPoints& points, const MapGrid<uint8_t>& grid) {
+  auto nodeAt = [&chain](int32_t i) -> MapPathWork::Link& { return chain[static_cast<size_t>(i)]; };
+  const int32_t goalNode = chain.empty() ? -1 : 0;
   if (goalNode < 0 || nodeAt(goalNode).parent < 0) {
     points.count = 0;
     return;
@@ -304,9 +350,9 @@ void Map::TracePath(int32_t goalNode, PathPoints& points, const MapGrid<uint8_t>
     const int32_t b = nodeAt(a).parent;
     const int32_t c = nodeAt(b).parent;
     if (c < 0) break;
-    const MapPathWork::Node& na = nodeAt(a);
-    const MapPathWork::Node& nb = nodeAt(b);
-    const MapPathWork::Node& nc = nodeAt(c);
+    const MapPathWork::Link& na = nodeAt(a);
+    const MapPathWork::Link& nb = nodeAt(b);
+    const MapPathWork::Link& nc = nodeAt(c);
     const int32_t x0 = std::min(na.x, nc.x);
     const int32_t x1 = std::max(na.x, nc.x);
     const int32_t y0 = std::min(na.y, nc.y);

@@ -30,6 +30,36 @@ inline int32_t Anchor(int32_t v) {
   return r < 5 ? v - r + 2 : v - r + 7;
 }
 
+// The step from (cx, cy), a cell outside any coarse block, to its neighbour (nx, ny) on a grid
+// of w x h cells: a coarse neighbour is replaced by its block's nearest anchor, priced by the
+// distance. A coarse neighbour without an anchor near on the grid is a programmer error when
+// strict, else answered with false.
+template <bool kStrict = true>
+inline bool Neighbour(const uint8_t* cells, int32_t w, int32_t h, int32_t cx, int32_t cy, int32_t nx, int32_t ny,
+                      Step& step) {
+  auto at = [cells, h](int32_t x, int32_t y) {
+    return cells[static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y)];
+  };
+  int32_t factor = nx != cx && ny != cy ? 28 : 20;
+  if (at(nx, ny) == Map::kCoarseCell) {
+    nx = Anchor(nx);
+    ny = Anchor(ny);
+    const int32_t adx = std::abs(nx - cx);
+    const int32_t ady = std::abs(ny - cy);
+    // A grid not made of whole blocks may put the anchor past its edge.
+    const bool outside = nx >= w || ny >= h;
+    if (adx > 3 || ady > 3 || outside || at(nx, ny) == Map::kCoarseCell) {
+      if constexpr (!kStrict) return false;
+      if (adx > 3 || ady > 3) FatalError(398, "AIPath.cpp");
+      if (outside) FatalError(408, "AIPath.cpp");
+      FatalError(399, "AIPath.cpp");
+    }
+    factor = kAnchorFactor[adx][ady];
+  }
+  step = {nx, ny, factor};
+  return true;
+}
+
 // The cells stepped to from (cx, cy) of a grid of w x h cells (x outer), in the order they are
 // listed: the eight neighbours, a coarse neighbour replaced by its block's nearest anchor; or,
 // in a coarse block, strides to the next anchors through coarse cells and jumps of three cells
@@ -70,23 +100,11 @@ inline int32_t List(const uint8_t* cells, int32_t w, int32_t h, int32_t cx, int3
     }
   } else {
     for (const auto& off : kNeighbour) {
-      int32_t nx = cx + off[0];
-      int32_t ny = cy + off[1];
+      const int32_t nx = cx + off[0];
+      const int32_t ny = cy + off[1];
       if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
-      int32_t step = off[0] != 0 && off[1] != 0 ? 28 : 20;
-      if (at(nx, ny) == Map::kCoarseCell) {
-        nx = Anchor(nx);
-        ny = Anchor(ny);
-        const int32_t adx = std::abs(nx - cx);
-        const int32_t ady = std::abs(ny - cy);
-        if (adx > 3 || ady > 3 || at(nx, ny) == Map::kCoarseCell) {
-          if constexpr (!kStrict) return -1;
-          if (adx > 3 || ady > 3) FatalError(398, "AIPath.cpp");
-          FatalError(399, "AIPath.cpp");
-        }
-        step = kAnchorFactor[adx][ady];
-      }
-      list[count++] = {nx, ny, step};
+      if (!Neighbour<kStrict>(cells, w, h, cx, cy, nx, ny, list[count])) return -1;
+      ++count;
     }
   }
   return count;

@@ -4,16 +4,17 @@
 #include <new>
 #include <vector>
 
+#include "game/map/MapPathOpenSet.h"
 #include "game/map/PathPoints.h"
 #include "platform/PMemory.h"
 
 // The path finder's working state, kept by the map between searches so that a search neither
-// allocates nor clears a grid once the map has been searched: the cells' visit records are
-// cleared in constant time by a generation stamp, the nodes live in one pool reused by every
-// search, and the open set is a binary heap whose stale entries are skipped when they surface.
+// allocates nor clears a grid once the map has been searched: every cell has one record word,
+// cleared in constant time by the stamp of the search that wrote it, and the open set is a
+// priority queue of keys whose stale entries are passed over when they surface.
 class MapPathWork {
-  // Storage for the tables a search reads at scattered places (the cells' records, the node
-  // pool), in blocks the system may back with huge pages.
+  // Storage for the table a search reads at scattered places (the cells' records), in blocks
+  // the system may back with huge pages.
   template <class T>
   struct LargeTable {
     using value_type = T;
@@ -30,82 +31,92 @@ class MapPathWork {
   };
 
  public:
-  // Cell nodes one search may create: the 28-byte records that fit a 20 MB budget taken in
-  // 512 KB blocks (40 blocks of 18,724).
+  // Cells one search may visit: as many as 28-byte records in a 20 MB budget taken in 512 KB
+  // blocks (40 blocks of 18,724).
   static constexpr int32_t kNodeBudget = 748960;
-  static constexpr uint8_t kOpen = 1;
-  static constexpr uint8_t kClosed = 2;
 
-  struct Node {
-    int64_t g = 0;
-    int64_t f = 0;
-    int32_t parent = -1;  // index into the pool, -1 for none
-    int16_t x = 0;
-    int16_t y = 0;
-    uint8_t state = 0;
-  };
+  // A cell's record, one word: the stamp of the search that visited it in the upper bits; below
+  // it the step back to the cell it was reached from (0 for none, else 1 + (dx + 5) x 11 +
+  // (dy + 5) for the step (dx, dy), each -5 to 5), whether it is open, and the price of the
+  // cheapest way found to it (g). A stored price is at most the impassable price (100,000,000):
+  // an open cell's stays below it, and a cell first reached at or above it keeps it exactly.
+  static constexpr int32_t kPriceBits = 27;
+  static constexpr uint64_t kPriceMask = (uint64_t{1} << kPriceBits) - 1;
+  static constexpr uint64_t kOpenBit = uint64_t{1} << kPriceBits;
+  static constexpr int32_t kStepShift = kPriceBits + 1;
+  static constexpr int32_t kStampShift = kStepShift + 8;
+  static constexpr uint64_t kBelowStamp = (uint64_t{1} << kStampShift) - 1;
+  static constexpr uint32_t kNoStep = 0;
+  static constexpr uint32_t StepCode(int32_t dx, int32_t dy) { return static_cast<uint32_t>(1 + (dx + 5) * 11 + (dy + 5)); }
+  static constexpr int32_t StepDx(uint32_t code) { return static_cast<int32_t>(code - 1) / 11 - 5; }
+  static constexpr int32_t StepDy(uint32_t code) { return static_cast<int32_t>(code - 1) % 11 - 5; }
 
-  // One entry of the open set. Its key orders by f, then x, then y: an open node's g stays
-  // below the impassable price (100,000,000) and its estimate below a million, so f fits the
-  // key's upper 40 bits above 12 bits each of x and y.
-  struct OpenEntry {
-    uint64_t key;
-    int32_t node;
-  };
+  // The open set's keys order by f, then x, then y: an open cell's g stays below the impassable
+  // price and its estimate below a million, so f fits the key's upper 40 bits above 12 bits
+  // each of x and y.
   static constexpr int32_t kKeyCellBits = 12;
   static constexpr int64_t kMaxKeyF = (int64_t{1} << 40) - 1;
+  static constexpr uint64_t kKeyCellMask = (uint64_t{1} << kKeyCellBits) - 1;
+  static_assert(MapPathOpenSet::kLowBits == 2 * kKeyCellBits, "the open set orders a price's keys by cell");
 
   // Makes the cell records fit a grid of width x height cells and starts a new search: no cell
-  // visited, no node taken, the open set empty.
+  // visited, no node taken, the open set empty. Grids of more than 4,096 cells a side are a
+  // programmer error.
   void Begin(int32_t width, int32_t height);
   // Forgets the cells visited and the nodes taken, as at the search's start, keeping the blocks
   // filled for it.
   void Restart();
 
-  // The node of the cell, or -1 when this search has not visited it.
-  int32_t NodeAt(int32_t cell) const {
-    const uint32_t record = cells_[static_cast<size_t>(cell)];
-    return record >> kNodeBits == generation_ ? static_cast<int32_t>(record & kNodeMask) : -1;
+  // The records, for the search's inner loop, and the stamp bits of this search's records.
+  uint64_t* Records() { return cells_.data(); }
+  uint64_t Stamp() const { return stamp_; }
+  bool Visited(int32_t cell) const { return (cells_[static_cast<size_t>(cell)] & ~kBelowStamp) == stamp_; }
+  // A visited cell's g, open flag and step back (kNoStep when none).
+  int64_t PriceAt(int32_t cell) const { return static_cast<int64_t>(cells_[static_cast<size_t>(cell)] & kPriceMask); }
+  bool OpenAt(int32_t cell) const { return (cells_[static_cast<size_t>(cell)] & kOpenBit) != 0; }
+  uint32_t StepAt(int32_t cell) const {
+    return static_cast<uint32_t>(cells_[static_cast<size_t>(cell)] >> kStepShift) & 0xFFu;
   }
-  void SetNodeAt(int32_t cell, int32_t node) {
-    cells_[static_cast<size_t>(cell)] = generation_ << kNodeBits | static_cast<uint32_t>(node);
+  // Records the cell as visited by this search.
+  void Mark(int32_t cell, int64_t g, bool open, uint32_t step) {
+    cells_[static_cast<size_t>(cell)] = stamp_ | uint64_t{step} << kStepShift | (open ? kOpenBit : 0) |
+                                        static_cast<uint64_t>(g);
   }
 
-  // A new node, or -1 when the budget is spent.
-  int32_t TakeNode() {
-    if (static_cast<int32_t>(nodesUsed_) >= budget) return -1;
-    if (nodesUsed_ == nodes.size()) nodes.emplace_back();
-    return static_cast<int32_t>(nodesUsed_++);
+  // Counts a node taken for a newly visited cell; false when the budget is spent.
+  bool TakeNode() {
+    if (nodesUsed_ >= budget) return false;
+    ++nodesUsed_;
+    return true;
   }
-  int32_t NodesTaken() const { return static_cast<int32_t>(nodesUsed_); }
+  int32_t NodesTaken() const { return nodesUsed_; }
 
-  // Enters the open node by its f and cell. An entry left behind when its node was priced
-  // lower, or closed since, is passed over when it surfaces.
-  //
-  // The open set is a radix heap over the keys: bucket 0 holds the floor key, bucket b the
-  // keys whose highest bit apart from the floor is bit b - 1, so the least entry is found by
-  // taking the lowest filled bucket's least as the new floor and spreading that bucket below
-  // it. A key entered below the floor (a step to a cell the estimate overprices) goes to a
-  // four-way heap instead, and the least of the two leaves first. Keys are distinct (a node
-  // re-enters only at a lower f), so every pop is the least entry, as with any exact heap.
-  void Push(int32_t node);
-  int32_t PopLeast();
-
-  std::vector<Node, LargeTable<Node>> nodes;
+  MapPathOpenSet open;
+  // A route's cells from the goal back to the start, each with the index of the cell it was
+  // reached from (-1 at the start), as the search found them and the tracing changes them.
+  struct Link {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t parent = -1;
+  };
+  std::vector<Link> chain;
   int32_t budget = kNodeBudget;
   // What the last search did, for tests and benchmarks.
   int64_t goalCost = -1;
   int64_t expanded = 0;
   int64_t reopened = 0;
-  // Over every search since the map was made, for benchmarks: searches and nodes expanded.
+  // Over every search since the map was made, for benchmarks: searches and nodes expanded,
+  // and the searches made that spent the budget with the nodes they expanded.
   int64_t searches = 0;
   int64_t expandedTotal = 0;
+  int64_t spentSearches = 0;
+  int64_t spentExpanded = 0;
   // ---- Searches remembered ----
   // The answer of a search kept with everything the search reads: the class's cells by their
   // identity (Map::Routes::CellsIdentity: equal identities mean equal cells), the start and goal cells, the
   // budget and the map's size. A search asked again with all of these the same gets the same
-  // answer, route and figures without searching (the cell records and nodes then stay those
-  // of the last search made). With remember false every search is made.
+  // answer, route and figures without searching (the cell records then stay those of the last
+  // search made). With remember false every search is made.
   struct Remembered {
     int32_t moveClass = -1;
     uint64_t revision = 0;
@@ -154,39 +165,13 @@ class MapPathWork {
  private:
   static constexpr int32_t kFailureClasses = 8;
   uint64_t failedRevision_[kFailureClasses] = {};  // per move class: the revision + 1, 0 none
-  // A cell's record is one word: the stamp of the search that visited it in the upper 12 bits,
-  // its node in the lower 20 (the node budget fits), so that twice as many records share a
-  // cache line as with a word each. The stamps run 1 to 4,095, then the records are cleared.
-  static constexpr int32_t kNodeBits = 20;
-  static constexpr uint32_t kNodeMask = (uint32_t{1} << kNodeBits) - 1;
-  static constexpr uint32_t kStampLimit = uint32_t{1} << (32 - kNodeBits);
-  // Storage on 64-byte boundaries, so that with the heap's first entry at kHeapStart the four
-  // children of every entry share one cache line.
-  template <class T>
-  struct LineAligned {
-    using value_type = T;
-    LineAligned() = default;
-    template <class U>
-    explicit LineAligned(const LineAligned<U>&) {}
-    T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
-    void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t{64}); }
-    bool operator==(const LineAligned&) const { return true; }
-  };
-  static constexpr size_t kHeapStart = 3;  // unused entries before the heap's first
+  // The stamps run 1 to 4,095, then the records are cleared: often enough to be seen working,
+  // rarely enough to cost nothing.
+  static constexpr uint64_t kStampLimit = uint64_t{1} << 12;
 
-  std::vector<uint32_t, LargeTable<uint32_t>> cells_;
+  std::vector<uint64_t, LargeTable<uint64_t>> cells_;
   std::vector<Remembered> remembered_;
   size_t nextRemembered_ = 0;
-  std::vector<OpenEntry, LineAligned<OpenEntry>> open_;  // the heap of keys below the floor
-  std::vector<OpenEntry> buckets_[65];
-  uint64_t filled_ = 0;      // bit b - 1 set while bucket b (1..64) holds entries
-  bool zeroFilled_ = false;  // bucket 0 holds entries
-  uint64_t least_ = 0;       // the floor: no bucket holds a smaller key
-  int32_t BucketOf(uint64_t key) const;
-  // Brings the radix buckets' least entry into bucket 0; false when they are empty.
-  bool BringLeastDown();
-  void PushBelow(const OpenEntry& entry);
-  OpenEntry PopBelow();
-  uint32_t generation_ = 0;
-  size_t nodesUsed_ = 0;
+  uint64_t stamp_ = 0;  // this search's stamp, in place
+  int32_t nodesUsed_ = 0;
 };

@@ -81,10 +81,8 @@ class PathFinder : public ::testing::Test {
     FakePathUnit unit(0, moveClass);
     return map->FindPath(unit, sx * 2.0f, sy * 2.0f, gx * 2.0f, gy * 2.0f, points);
   }
-  const MapPathWork::Node* NodeAtCell(int x, int y) {
-    const int32_t n = map->routes.work.NodeAt(x * map->terrain.fineGrid.Height() + y);
-    return n < 0 ? nullptr : &map->routes.work.nodes[static_cast<size_t>(n)];
-  }
+  int32_t CellOf(int x, int y) const { return x * map->terrain.fineGrid.Height() + y; }
+  bool Visited(int x, int y) const { return map->routes.work.Visited(CellOf(x, y)); }
 
   MapRig rig;
   FakeBattle* battle = nullptr;
@@ -124,12 +122,18 @@ TEST_F(PathFinder, SpentNodeBudgetEndsTheSearchAndLeavesTheGridAsItCame) {
   const std::vector<uint8_t> before(grid.Data(), grid.Data() + grid.Width() * grid.Height());
   map->routes.work.budget = 100;
   points.count = 3;
+  const int64_t spent = map->routes.work.spentSearches;
+  const int64_t spentExpanded = map->routes.work.spentExpanded;
   EXPECT_EQ(Find(0, 3, 3, 45, 47), Map::kOutOfNodes);
   EXPECT_EQ(points.count, 3);
   EXPECT_EQ(map->routes.work.NodesTaken(), 100);
+  // Counted among the searches that spent the budget, with the nodes it expanded.
+  EXPECT_EQ(map->routes.work.spentSearches, spent + 1);
+  EXPECT_EQ(map->routes.work.spentExpanded, spentExpanded + map->routes.work.expanded);
   EXPECT_EQ(std::vector<uint8_t>(grid.Data(), grid.Data() + grid.Width() * grid.Height()), before);
   map->routes.work.budget = MapPathWork::kNodeBudget;
   EXPECT_EQ(Find(0, 3, 3, 45, 47), Map::kRouteFound);
+  EXPECT_EQ(map->routes.work.spentSearches, spent + 1);
 }
 
 TEST_F(PathFinder, SearchesThroughCoarseBlocksLeaveTheGridByteIdentical) {
@@ -163,121 +167,104 @@ TEST_F(PathFinder, ImpassableCellsCloseAtOnceAndSoftBlocksAreCrossedAtAPrice) {
   // The search made in full, for its records (the regions would answer without one).
   map->routes.work.settleUnreachable = false;
   EXPECT_EQ(Find(2, 10, 20, 40, 20), Map::kNoRoute);
-  const MapPathWork::Node* wall = NodeAtCell(25, 20);
-  ASSERT_NE(wall, nullptr);
-  EXPECT_EQ(wall->g, 100000000);
-  EXPECT_EQ(wall->state, MapPathWork::kClosed);
-  EXPECT_EQ(wall->parent, -1);
+  const MapPathWork& work = map->routes.work;
+  ASSERT_TRUE(Visited(25, 20));
+  EXPECT_EQ(work.PriceAt(CellOf(25, 20)), 100000000);
+  EXPECT_FALSE(work.OpenAt(CellOf(25, 20)));
+  EXPECT_EQ(work.StepAt(CellOf(25, 20)), MapPathWork::kNoStep);
+  // The cell before the wall was reached from its west.
+  ASSERT_TRUE(Visited(24, 20));
+  EXPECT_EQ(work.StepAt(CellOf(24, 20)), MapPathWork::StepCode(-1, 0));
   // Nothing beyond the wall was reached.
-  EXPECT_EQ(NodeAtCell(26, 20), nullptr);
+  EXPECT_FALSE(Visited(26, 20));
 }
 
-TEST_F(PathFinder, OpenSetLeavesByFThenXThenY) {
-  MapPathWork work;
-  work.Begin(10, 10);
-  const int cells[][3] = {{500, 4, 4}, {400, 7, 1}, {400, 3, 9}, {400, 3, 2}, {600, 0, 0}, {400, 5, 0}};
-  for (const auto& c : cells) {
-    const int32_t n = work.TakeNode();
-    work.nodes[static_cast<size_t>(n)].f = c[0];
-    work.nodes[static_cast<size_t>(n)].x = static_cast<int16_t>(c[1]);
-    work.nodes[static_cast<size_t>(n)].y = static_cast<int16_t>(c[2]);
-    work.nodes[static_cast<size_t>(n)].state = MapPathWork::kOpen;
-    work.Push(n);
+// The open set's key of a cell at f, as the search makes it.
+uint64_t OpenKey(int64_t f, int x, int y) {
+  return static_cast<uint64_t>(f) << 24 | static_cast<uint64_t>(x) << 12 | static_cast<uint64_t>(y);
+}
+
+TEST(MapPathOpenSet, KeysLeaveByFThenXThenY) {
+  MapPathOpenSet open;
+  const int cells[][3] = {{500, 4, 4}, {400, 7, 1}, {400, 3, 9}, {400, 3, 2}, {600, 0, 0}, {400, 5, 0}, {300, 4, 4}};
+  for (const auto& c : cells) open.Push(OpenKey(c[0], c[1], c[2]));
+  const int order[] = {6, 3, 2, 5, 1, 0, 4};
+  for (int expected : order) {
+    EXPECT_EQ(open.PopLeast(), OpenKey(cells[expected][0], cells[expected][1], cells[expected][2]));
   }
-  // A node priced lower leaves by its new key; its old entry is passed over.
-  work.nodes[0].f = 300;
-  work.Push(0);
-  const int order[] = {0, 3, 2, 5, 1, 4};
-  for (int expected : order) EXPECT_EQ(work.PopLeast(), expected);
-  EXPECT_EQ(work.PopLeast(), -1);
-  // Many nodes of few f values, some priced lower after entering: they leave sorted by key.
-  work.Begin(100, 100);
+  EXPECT_EQ(open.PopLeast(), MapPathOpenSet::kNone);
+  // Many keys of few f values, some entered again lower: they leave sorted.
+  open.Clear();
   uint32_t v = 11;
-  std::vector<std::tuple<int64_t, int, int>> keys;
+  std::vector<uint64_t> keys;
   for (int i = 0; i < 500; ++i) {
-    const int32_t n = work.TakeNode();
-    MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
     v = v * 1664525u + 1013904223u;
-    node.x = static_cast<int16_t>(i % 100);
-    node.y = static_cast<int16_t>(i / 100);
-    node.f = 1000 + (v >> 8) % 7;
-    node.state = MapPathWork::kOpen;
-    work.Push(n);
+    const int64_t f = 1000 + (v >> 8) % 7;
+    keys.push_back(OpenKey(f, i % 100, i / 100));
+    open.Push(keys.back());
     if (i % 3 == 0) {
-      node.f -= 500;
-      work.Push(n);
+      keys.push_back(OpenKey(f - 500, i % 100, i / 100));
+      open.Push(keys.back());
     }
-    keys.emplace_back(node.f, node.x, node.y);
   }
   std::sort(keys.begin(), keys.end());
-  for (const auto& k : keys) {
-    const int32_t n = work.PopLeast();
-    ASSERT_GE(n, 0);
-    const MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
-    EXPECT_EQ(std::make_tuple(node.f, static_cast<int>(node.x), static_cast<int>(node.y)), k);
-    work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
-  }
-  EXPECT_EQ(work.PopLeast(), -1);
+  for (const uint64_t k : keys) ASSERT_EQ(open.PopLeast(), k);
+  EXPECT_EQ(open.PopLeast(), MapPathOpenSet::kNone);
 }
 
-TEST_F(PathFinder, OpenSetInterleavedWithPopsMatchesAnOrderedSet) {
+TEST(MapPathOpenSet, InterleavedWithPopsMatchesAnOrderedSet) {
   // Pushes, lowered prices and pops mixed as a search mixes them, over a heap deep enough
-  // that entries sink and rise many levels: every pop is the least open key.
-  MapPathWork work;
-  work.Begin(4000, 8);
-  std::set<std::tuple<int64_t, int, int, int32_t>> open;
+  // that entries sink and rise many levels: every pop is the least key. A cell priced lower
+  // enters again at its new key, and its old key stays to surface later.
+  MapPathOpenSet open;
+  std::set<std::tuple<int64_t, int, int>> keys;
+  std::set<std::tuple<int64_t, int, int>> latest;  // each cell's last key, never popped
   uint32_t v = 99;
   auto next = [&v]() {
     v = v * 1664525u + 1013904223u;
     return v >> 8;
   };
+  auto push = [&](int64_t f, int x, int y) {
+    open.Push(OpenKey(f, x, y));
+    keys.emplace(f, x, y);
+    latest.emplace(f, x, y);
+  };
+  auto pop = [&]() {
+    const auto [f, x, y] = *keys.begin();
+    ASSERT_EQ(open.PopLeast(), OpenKey(f, x, y));
+    keys.erase(keys.begin());
+    latest.erase({f, x, y});
+  };
   int64_t pops = 0;
+  int32_t cells = 0;
   for (int round = 0; round < 20000; ++round) {
     const uint32_t r = next() % 10;
-    if (r < 6 || open.empty()) {
-      const int32_t n = work.TakeNode();
-      ASSERT_GE(n, 0);
-      MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
-      node.x = static_cast<int16_t>(n % 4000);
-      node.y = static_cast<int16_t>(n / 4000);
-      node.f = 10000 + static_cast<int64_t>(next() % 5000);
-      node.state = MapPathWork::kOpen;
-      work.Push(n);
-      open.emplace(node.f, node.x, node.y, n);
+    if (r < 6 || latest.empty()) {
+      push(10000 + static_cast<int64_t>(next() % 5000), cells % 4000, cells / 4000);
+      ++cells;
     } else if (r < 8) {
-      // The open node of the greatest key is priced lower.
-      const auto last = std::prev(open.end());
-      const int32_t n = std::get<3>(*last);
-      MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
-      open.erase(last);
-      node.f -= 1 + static_cast<int64_t>(next() % 3000);
-      work.Push(n);
-      open.emplace(node.f, node.x, node.y, n);
+      // The cell of the greatest latest key is priced lower.
+      const auto last = std::prev(latest.end());
+      const auto [f, x, y] = *last;
+      latest.erase(last);
+      push(f - 1 - static_cast<int64_t>(next() % 3000), x, y);
     } else {
-      const int32_t n = work.PopLeast();
-      ASSERT_EQ(n, std::get<3>(*open.begin()));
-      open.erase(open.begin());
-      work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
+      pop();
       ++pops;
     }
   }
-  while (!open.empty()) {
-    ASSERT_EQ(work.PopLeast(), std::get<3>(*open.begin()));
-    work.nodes[static_cast<size_t>(std::get<3>(*open.begin()))].state = MapPathWork::kClosed;
-    open.erase(open.begin());
-  }
-  EXPECT_EQ(work.PopLeast(), -1);
+  while (!keys.empty()) pop();
+  EXPECT_EQ(open.PopLeast(), MapPathOpenSet::kNone);
   EXPECT_GT(pops, 3000);
 }
 
-TEST_F(PathFinder, OpenSetFollowsARisingFloorPastFarAndLowEntries) {
+TEST(MapPathOpenSet, FollowsARisingFloorPastFarAndLowEntries) {
   // As a long search: keys rise by up to a step's price past the last taken, a few lie far
   // ahead (soft blocks, up to 100,000 x 141 more), some fall below the last taken (cells the
-  // estimate overprices), and some open nodes are priced lower. The floor travels around the
-  // ring many times; every pop is the least open key.
-  MapPathWork work;
-  work.Begin(4000, 8);
-  std::set<std::tuple<int64_t, int, int, int32_t>> open;
+  // estimate overprices), and some cells are priced lower. The floor travels far; every pop is
+  // the least key.
+  MapPathOpenSet open;
+  std::set<std::tuple<int64_t, int, int>> keys;
   uint32_t v = 7;
   auto next = [&v]() {
     v = v * 1664525u + 1013904223u;
@@ -287,20 +274,14 @@ TEST_F(PathFinder, OpenSetFollowsARisingFloorPastFarAndLowEntries) {
   int64_t pops = 0;
   int64_t far = 0;
   int64_t low = 0;
-  auto enter = [&](int32_t n, int64_t f) {
-    MapPathWork::Node& node = work.nodes[static_cast<size_t>(n)];
-    node.f = f;
-    node.state = MapPathWork::kOpen;
-    work.Push(n);
-    open.emplace(node.f, node.x, node.y, n);
+  int32_t cells = 0;
+  auto enter = [&](int64_t f, int x, int y) {
+    open.Push(OpenKey(f, x, y));
+    keys.emplace(f, x, y);
   };
   for (int round = 0; round < 30000; ++round) {
     const uint32_t r = next() % 20;
-    if (r < 11 || open.empty()) {
-      const int32_t n = work.TakeNode();
-      ASSERT_GE(n, 0);
-      work.nodes[static_cast<size_t>(n)].x = static_cast<int16_t>(n % 4000);
-      work.nodes[static_cast<size_t>(n)].y = static_cast<int16_t>(n / 4000);
+    if (r < 11 || keys.empty()) {
       int64_t f = last + static_cast<int64_t>(next() % 36000);
       if (r == 0) {
         f = last + 100000 * (20 + static_cast<int64_t>(next() % 122));
@@ -309,38 +290,39 @@ TEST_F(PathFinder, OpenSetFollowsARisingFloorPastFarAndLowEntries) {
         f = std::max<int64_t>(0, last - 1 - static_cast<int64_t>(next() % 800));
         ++low;
       } else if (r == 2) {
-        f = last + 65536 - 2 + static_cast<int64_t>(next() % 4);  // the window's edge
+        f = last + 65536 - 2 + static_cast<int64_t>(next() % 4);
       }
-      enter(n, f);
+      enter(f, cells % 4000, cells / 4000);
+      ++cells;
     } else if (r < 14) {
-      // An open node priced lower, perhaps below the last taken.
-      auto it = open.lower_bound(std::make_tuple(last + static_cast<int64_t>(next() % 50000), 0, 0, 0));
-      if (it == open.end()) it = std::prev(open.end());
-      const auto [f, x, y, n] = *it;
-      open.erase(it);
-      enter(n, std::max<int64_t>(0, f - 1 - static_cast<int64_t>(next() % 3000)));
+      // A cell priced lower, perhaps below the last taken, enters again.
+      auto it = keys.lower_bound(std::make_tuple(last + static_cast<int64_t>(next() % 50000), 0, 0));
+      if (it == keys.end()) it = std::prev(keys.end());
+      const auto [f, x, y] = *it;
+      const int64_t lower = f - 1 - static_cast<int64_t>(next() % 3000);
+      if (lower >= 0 && keys.count({lower, x, y}) == 0) enter(lower, x, y);
     } else {
-      const int32_t n = work.PopLeast();
-      ASSERT_EQ(n, std::get<3>(*open.begin()));
-      last = std::get<0>(*open.begin());
-      open.erase(open.begin());
-      work.nodes[static_cast<size_t>(n)].state = MapPathWork::kClosed;
+      const auto [f, x, y] = *keys.begin();
+      ASSERT_EQ(open.PopLeast(), OpenKey(f, x, y));
+      last = f;
+      keys.erase(keys.begin());
       ++pops;
     }
   }
-  while (!open.empty()) {
-    ASSERT_EQ(work.PopLeast(), std::get<3>(*open.begin()));
-    work.nodes[static_cast<size_t>(std::get<3>(*open.begin()))].state = MapPathWork::kClosed;
-    open.erase(open.begin());
+  while (!keys.empty()) {
+    const auto [f, x, y] = *keys.begin();
+    ASSERT_EQ(open.PopLeast(), OpenKey(f, x, y));
+    keys.erase(keys.begin());
   }
-  EXPECT_EQ(work.PopLeast(), -1);
+  EXPECT_EQ(open.PopLeast(), MapPathOpenSet::kNone);
   EXPECT_GT(pops, 7000);
   EXPECT_GT(last, 120000 + 8 * 65536);
   EXPECT_GT(far, 500);
   EXPECT_GT(low, 500);
-  // A search begun afresh starts from an empty set.
-  work.Restart();
-  EXPECT_EQ(work.PopLeast(), -1);
+  // Emptied, the set starts afresh.
+  enter(5, 1, 1);
+  open.Clear();
+  EXPECT_EQ(open.PopLeast(), MapPathOpenSet::kNone);
 }
 
 TEST_F(PathFinder, CellRecordsStartAfreshWhenTheirStampsRunOut) {
@@ -366,7 +348,7 @@ TEST_F(PathFinder, CellRecordsStartAfreshWhenTheirStampsRunOut) {
     // Around the restart, a cell only the first search visited still reads as unvisited,
     // even when the stamps come back to the first search's own.
     if (i >= 4000) {
-      ASSERT_EQ(NodeAtCell(46, 41), nullptr) << i;
+      ASSERT_FALSE(Visited(46, 41)) << i;
     }
   }
   ASSERT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
@@ -610,21 +592,15 @@ TEST_F(PathFinder, CoordinatesAreClampedOntoCellsInsideTheBorder) {
 // Route tracing on chains of nodes made by hand.
 class Trace : public PathFinder {
  protected:
-  // A chain from the start (first) to the goal (last); returns the goal's node.
-  int32_t Chain(const std::vector<std::pair<int, int>>& cells) {
-    MapPathWork& work = map->routes.work;
-    work.Begin(50, 50);
-    int32_t parent = -1;
-    for (const auto& c : cells) {
-      const int32_t n = work.TakeNode();
-      work.nodes[static_cast<size_t>(n)] = {};
-      work.nodes[static_cast<size_t>(n)].x = static_cast<int16_t>(c.first);
-      work.nodes[static_cast<size_t>(n)].y = static_cast<int16_t>(c.second);
-      work.nodes[static_cast<size_t>(n)].parent = parent;
-      parent = n;
+  // The links of a route from the start (first of cells) to the goal (last), goal first.
+  std::vector<MapPathWork::Link>& Chain(const std::vector<std::pair<int, int>>& cells) {
+    chain.clear();
+    for (size_t i = cells.size(); i-- > 0;) {
+      chain.push_back({cells[i].first, cells[i].second, i > 0 ? static_cast<int32_t>(chain.size()) + 1 : -1});
     }
-    return parent;
+    return chain;
   }
+  std::vector<MapPathWork::Link> chain;
   MapGrid<uint8_t> grid;
   void SetUp() override {
     PathFinder::SetUp();
@@ -693,7 +669,10 @@ TEST_F(Trace, LongRouteKeepsTheFiftyPointsNearestTheStartWithinTheMap) {
   EXPECT_EQ(points.y[0], 2.0f);
   EXPECT_EQ(points.y[1], 98.0f);
   // No goal, or a goal without a parent: no points.
-  map->TracePath(-1, points, grid);
+  map->TracePath(Chain({}), points, grid);
+  EXPECT_EQ(points.count, 0);
+  points.count = 5;
+  map->TracePath(Chain({{7, 7}}), points, grid);
   EXPECT_EQ(points.count, 0);
 }
 
