@@ -210,6 +210,8 @@ TEST_F(DataTablesValidator, WeaponsKeepTheRulesTheCodeStopsOn) {
     EXPECT_LE(w.ExplosiveFraction(), 0.301f);
     EXPECT_EQ(w.Flags() & ~WeaponFlag::kAll, 0);
     EXPECT_TRUE(w.DrawKind() >= 0 && w.DrawKind() <= 24);
+    // The crew's weapon model is drawn at this scale.
+    EXPECT_TRUE(std::isfinite(w.ModelScale()) && w.ModelScale() > 0.0f);
     EXPECT_TRUE(w.ShotType() >= 0 && w.ShotType() <= 5);
     if (i == WeaponData::kNone) continue;
     EXPECT_TRUE(type >= 1 && type <= 8);
