@@ -268,6 +268,28 @@ TEST(BattlefieldTexturesTest, FireFramesLoopAndSmokePuffsGrow) {
   }
 }
 
+// The puffs of smoke columns and lying clouds are drawn turned about the line of sight by
+// each puff's own angle, so each picture is round: as much smoke in its top half as in its
+// bottom half and in its left half as in its right (a picture widening upwards would make
+// every puff a wedge and the column a funnel).
+TEST(BattlefieldTexturesTest, SmokePuffsAreRound) {
+  for (int32_t number : {1800, 1801, 1210}) {
+    SCOPED_TRACE(number);
+    const PBitmapFile::Image image = Picture(number);
+    int32_t top = 0, bottom = 0, left = 0, right = 0;
+    for (int32_t y = 0; y < image.height; ++y) {
+      for (int32_t x = 0; x < image.width; ++x) {
+        if (image.pixels[static_cast<size_t>(y * image.width + x)] == 0xFF00FF) continue;
+        (2 * y < image.height ? top : bottom) += 1;
+        (2 * x < image.width ? left : right) += 1;
+      }
+    }
+    ASSERT_GT(top + bottom, image.width * image.height / 8);
+    EXPECT_NEAR(top, bottom, (top + bottom) / 8);
+    EXPECT_NEAR(left, right, (left + right) / 8);
+  }
+}
+
 // The heaviest battle: every tile piece and building variant of its ground, counted as the
 // loader counts (width x 2 x height), fits 16 MiB.
 TEST(BattlefieldTexturesTest, OneBattlesTexturesFitSixteenMebibytes) {

@@ -87,6 +87,19 @@ TEST(DataTableCompiler, MalformedSourcesStopWithFileLineAndReason) {
   EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 12\n\nrecord = 1\n"), "t.txt:4: record 1 does not give 'type_code'");
   EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 24\n"), "t.txt:2: 'type_code' out of range 0..23");
   EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 1\narmour_page = 2\n"), "t.txt:3: 'armour_page' out of range 0..1");
+  // A weapon's model is drawn at its model scale: a scale of 0 would draw the crew's gun as a
+  // point, so it is refused, and a weapon that gives none is drawn as built.
+  const auto& weapons = TableNamed("weapons.txt");
+  EXPECT_EQ(Error(weapons, "record = 0\nmodel_scale = 0\n"), "t.txt:2: 'model_scale' out of range 0.05..10");
+  EXPECT_EQ(Error(weapons, "record = 0\nmodel_scale = -1\n"), "t.txt:2: 'model_scale' out of range 0.05..10");
+  EXPECT_EQ(Error(weapons, "record = 0\nmodel_scale = inf\n"), "t.txt:2: 'inf' is not a number");
+  DataTableCompiler::Table oneWeapon = weapons;
+  oneWeapon.minRecords = 1;
+  std::vector<uint8_t> records;
+  std::string error;
+  ASSERT_TRUE(DataTableCompiler::CompileTable(oneWeapon, "record = 0\ndraw_kind = 3\n", "t.txt", records, error))
+      << error;
+  EXPECT_EQ(LoadLEFloat(&records[112]), 1.0f);
 }
 
 TEST(DataTableCompiler, FormationEntriesFillTheirSlotsInTurn) {

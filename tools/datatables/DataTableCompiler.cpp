@@ -96,7 +96,7 @@ std::vector<Field> WeaponFields() {
       F("cost_class", 88, T::kI16, 0, 10, 0, 2), F("flags", 92, T::kU16, 0, 65535),
       F("min_range", 96, T::kF32, 0, 40000), F("max_range", 100, T::kF32, 0, 40000),
       F("sound", 104, T::kI16, 0, 32767), F("draw_kind", 108, T::kI32, 0, 24, 24),
-      F("value112", 112, T::kF32, -1e6, 1e6),
+      F("model_scale", 112, T::kF32, 0.05, 10, 1),
   };
 }
 

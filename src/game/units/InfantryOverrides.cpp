@@ -120,7 +120,7 @@ int32_t Infantry::GetWeaponDrawKind(float* scale) const {
     return WeaponData::kNoDrawKind;
   }
   const WeaponData data = gWeapons[weapon];
-  if (scale != nullptr) *scale = data.F32(112);
+  if (scale != nullptr) *scale = data.ModelScale();
   return data.DrawKind();
 }
 

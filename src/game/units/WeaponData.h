@@ -39,5 +39,6 @@ class WeaponData : public RecordView {
   // The report played when it fires (0: none).
   int16_t Sound() const { return I16(104); }
   int32_t DrawKind() const { return I32(108); }
-  float Value112() const { return F32(112); }
+  // The size the crew weapon's model is drawn at (1: as built); above 0 in every record.
+  float ModelScale() const { return F32(112); }
 };

@@ -209,7 +209,17 @@ TEST_F(DataTablesValidator, WeaponsKeepTheRulesTheCodeStopsOn) {
     const int type = w.Type();
     EXPECT_LE(w.ExplosiveFraction(), 0.301f);
     EXPECT_EQ(w.Flags() & ~WeaponFlag::kAll, 0);
-    EXPECT_TRUE(w.DrawKind() >= 0 && w.DrawKind() <= 24);
+    // A model of the 23 (0..22), or none (24): any other kind is drawn as a stand-in model.
+    EXPECT_TRUE((w.DrawKind() >= 0 && w.DrawKind() <= 22) || w.DrawKind() == WeaponData::kNoDrawKind);
+    // The crew's weapon model is drawn at this scale; its men stand behind the piece, and
+    // the gunners serving it are lifted by (72 + z) x scale - 72, which must leave them on
+    // the ground.
+    EXPECT_TRUE(std::isfinite(w.ModelScale()) && w.ModelScale() > 0.0f);
+    if (gWeaponDraws.IsValid(w.DrawKind())) {
+      const WeaponDrawData d = gWeaponDraws[w.DrawKind()];
+      EXPECT_LT(d.Offset(1), 0.0f);
+      EXPECT_NEAR((72.0f + d.Offset(2)) * w.ModelScale() - 72.0f, 0.0f, 1.0f);
+    }
     EXPECT_TRUE(w.ShotType() >= 0 && w.ShotType() <= 5);
     if (i == WeaponData::kNone) continue;
     EXPECT_TRUE(type >= 1 && type <= 8);

@@ -11,6 +11,7 @@
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/RendererRig.h"
+#include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
 #include "game/units/InfantryDraw.h"
 #include "game/units/InfantryRig.h"
@@ -273,6 +274,79 @@ TEST(InfantryDraw, CrewWeaponsByIdentificationKindAndSize) {
   EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(3, true, 18.0f), 0.9f);
   EXPECT_FLOAT_EQ(InfantryDraw::MortarScale(3, false, 3.0f), 0.564f);
   InfantryRig::Put32(weapon, 2);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, Infantry::kNoWeapon);
+  SetWeaponModelDrawer(nullptr);
+}
+
+// The weapon models as a stand-in of the built ones' span: an upright quad as wide as their
+// wheels and as high as their shields (0.1 by 0.07 model units).
+class SpanModel : public WeaponModelDrawer {
+ public:
+  void DrawWeaponModel(Infantry&, int32_t, bool) override {
+    gGraph3D->DrawColouredQuad(-0.05f, 0.0f, 0.0f, -0.05f, 0.0f, 0.07f, 0.05f, 0.0f, 0.07f, 0.05f, 0.0f, 0.0f);
+  }
+};
+
+// Screen width and height of what the device was handed since the calls were cleared.
+void DrawnExtent(const RecordingRig& r, float& width, float& height) {
+  float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f;
+  for (const auto* call : r.device.Draws()) {
+    for (int32_t i = 0; i < call->count; ++i) {
+      x0 = std::min(x0, call->X(i));
+      x1 = std::max(x1, call->X(i));
+      y0 = std::min(y0, call->Y(i));
+      y1 = std::max(y1, call->Y(i));
+    }
+  }
+  width = std::max(x1 - x0, 0.0f);
+  height = std::max(y1 - y0, 0.0f);
+}
+
+TEST(InfantryDraw, EveryBuiltInGunCrewStandsBesideAGunOfItsSize) {
+  // The crews of the built-in classes and their weapons' records (mortars have their own size).
+  struct Crew {
+    int32_t classIndex;
+    std::vector<uint8_t> weapon;
+  };
+  std::vector<Crew> crews;
+  {
+    DataTablesRig tables;
+    Hack::LoadTables();
+    for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
+      const InfantryData c = gInfantryClasses[i];
+      const int32_t w = c.MainWeapon();
+      if (c.FigureKind(0) != 8 || !gWeapons.IsValid(w) || gWeapons[w].Type() == 4) continue;
+      const uint8_t* record = gWeapons[w].Bytes();
+      crews.push_back({i, std::vector<uint8_t>(record, record + WeaponData::kSize)});
+    }
+  }
+  ASSERT_GE(crews.size(), 20u);
+  DrawRig d;
+  SpanModel models;
+  SetWeaponModelDrawer(&models);
+  d.rig.world.editorOpen = true;
+  auto crew = d.rig.Make(InfantryRig::kTeam, 0);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, InfantryRig::kGunWeapon);
+  d.r.r->SetProjection(0, 0, 64, 48, 60.0f, 1.0f, 4000.0f);
+  d.r.r->LookAt(0.0f, -900.0f, 65.0f, 0.0f, 0.0f, 65.0f, 0.0f, 0.0f, 1.0f);
+  // A man of the crew, standing at the gun.
+  d.r.device.ClearCalls();
+  d.Man(*crew, 0, 0);
+  float manWidth = 0.0f, manHeight = 0.0f;
+  DrawnExtent(d.r, manWidth, manHeight);
+  ASSERT_GT(manHeight, 5.0f);
+  for (const Crew& c : crews) {
+    SCOPED_TRACE(c.classIndex);
+    std::copy(c.weapon.begin(), c.weapon.end(), d.rig.Weapon(InfantryRig::kGunWeapon));
+    d.r.device.ClearCalls();
+    InfantryDraw::DrawCrewWeapon(*crew, false);
+    float gunWidth = 0.0f, gunHeight = 0.0f;
+    DrawnExtent(d.r, gunWidth, gunHeight);
+    // A field gun is wider than its gunners are tall, and not a building.
+    EXPECT_GE(gunWidth, manHeight);
+    EXPECT_LE(gunWidth, 3.0f * manHeight);
+  }
+  d.r.r->LoadIdentity();
   InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, Infantry::kNoWeapon);
   SetWeaponModelDrawer(nullptr);
 }
