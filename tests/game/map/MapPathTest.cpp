@@ -21,6 +21,16 @@ namespace {
 
 constexpr int64_t kUnreachable = -1;
 
+// The tests' own small generator (not the game's): the same numbers on every build.
+struct TestNumbers {
+  uint32_t v;
+  uint32_t Next() {
+    v = v * 1664525u + 1013904223u;
+    return v >> 8;
+  }
+  uint32_t Below(uint32_t n) { return Next() % n; }
+};
+
 // The cheapest route cost over the eight neighbours (20 straight, 28 diagonal, times the
 // price of the cell entered), impassable cells never entered and nothing at or above
 // 100,000,000 kept; soft blocks cost 100,000 times the step.
@@ -195,11 +205,10 @@ TEST(MapPathOpenSet, KeysLeaveByFThenXThenY) {
   EXPECT_EQ(open.PopLeast(), MapPathOpenSet::kNone);
   // Many keys of few f values, some entered again lower: they leave sorted.
   open.Clear();
-  uint32_t v = 11;
+  TestNumbers numbers{11};
   std::vector<uint64_t> keys;
   for (int i = 0; i < 500; ++i) {
-    v = v * 1664525u + 1013904223u;
-    const int64_t f = 1000 + (v >> 8) % 7;
+    const int64_t f = 1000 + numbers.Below(7);
     keys.push_back(OpenKey(f, i % 100, i / 100));
     open.Push(keys.back());
     if (i % 3 == 0) {
@@ -219,11 +228,8 @@ TEST(MapPathOpenSet, InterleavedWithPopsMatchesAnOrderedSet) {
   MapPathOpenSet open;
   std::set<std::tuple<int64_t, int, int>> keys;
   std::set<std::tuple<int64_t, int, int>> latest;  // each cell's last key, never popped
-  uint32_t v = 99;
-  auto next = [&v]() {
-    v = v * 1664525u + 1013904223u;
-    return v >> 8;
-  };
+  TestNumbers numbers{99};
+  auto next = [&numbers] { return numbers.Next(); };
   auto push = [&](int64_t f, int x, int y) {
     open.Push(OpenKey(f, x, y));
     keys.emplace(f, x, y);
@@ -265,11 +271,8 @@ TEST(MapPathOpenSet, FollowsARisingFloorPastFarAndLowEntries) {
   // the least key.
   MapPathOpenSet open;
   std::set<std::tuple<int64_t, int, int>> keys;
-  uint32_t v = 7;
-  auto next = [&v]() {
-    v = v * 1664525u + 1013904223u;
-    return v >> 8;
-  };
+  TestNumbers numbers{7};
+  auto next = [&numbers] { return numbers.Next(); };
   int64_t last = 120000;
   int64_t pops = 0;
   int64_t far = 0;
@@ -330,11 +333,10 @@ TEST_F(PathFinder, CellRecordsStartAfreshWhenTheirStampsRunOut) {
   // same search visits the same nodes and finds the same route. Every search is made.
   map->routes.work.remember = false;
   MapGrid<uint8_t>& grid = Grid(0);
-  uint32_t v = 17;
+  TestNumbers numbers{17};
   for (int x = 0; x < grid.Width(); ++x) {
     for (int y = 0; y < grid.Height(); ++y) {
-      v = v * 1664525u + 1013904223u;
-      grid.At(x, y) = static_cast<uint8_t>(10 + (v >> 8) % 90);
+      grid.At(x, y) = static_cast<uint8_t>(10 + numbers.Below(90));
     }
   }
   ASSERT_EQ(Find(0, 3, 4, 46, 41), Map::kRouteFound);
@@ -364,11 +366,10 @@ TEST_F(PathFinder, CellRecordsStartAfreshWhenTheirStampsRunOut) {
 
 TEST_F(PathFinder, SearchAskedAgainIsAnsweredFromMemoryUntilItsInputsChange) {
   MapGrid<uint8_t>& grid = Grid(0);
-  uint32_t v = 23;
+  TestNumbers numbers{23};
   for (int x = 0; x < grid.Width(); ++x) {
     for (int y = 0; y < grid.Height(); ++y) {
-      v = v * 1664525u + 1013904223u;
-      grid.At(x, y) = static_cast<uint8_t>(10 + (v >> 8) % 90);
+      grid.At(x, y) = static_cast<uint8_t>(10 + numbers.Below(90));
     }
   }
   MapPathWork& work = map->routes.work;
@@ -498,11 +499,10 @@ TEST_F(PathFinder, ClosedNodeReachedLaterMoreCheaplyIsReopened) {
   // cells closed early are reached again along cheap cells and reopened, and the route found
   // costs at least the cheapest.
   MapGrid<uint8_t>& grid = Grid(0);
-  uint32_t v = 5;
+  TestNumbers numbers{5};
   for (int x = 0; x < 50; ++x) {
     for (int y = 0; y < 50; ++y) {
-      v = v * 1664525u + 1013904223u;
-      grid.At(x, y) = (v >> 8) % 2 ? 1 : 80;
+      grid.At(x, y) = numbers.Below(2) != 0 ? 1 : 80;
     }
   }
   EXPECT_EQ(Find(0, 3, 3, 46, 44), Map::kRouteFound);
@@ -521,11 +521,8 @@ TEST_F(PathFinder, ClosedNodeReachedLaterMoreCheaplyIsReopened) {
 TEST_F(PathFinder, RouteCostMatchesDijkstraOnRandomMaps) {
   // Prices from the table only (at least 10 a cell), so the estimate never overprices.
   const int types[] = {0, 1, 8, 10, 12, 13, 14, 16, 18, 20, 25, 26, 28, 29, 30, 31, 11};
-  uint32_t v = 2024;
-  auto next = [&v](uint32_t n) {
-    v = v * 1664525u + 1013904223u;
-    return static_cast<int>((v >> 8) % n);
-  };
+  TestNumbers numbers{2024};
+  auto next = [&numbers](uint32_t n) { return static_cast<int>(numbers.Below(n)); };
   map = rig.Default(3, 3);
   int found = 0;
   int none = 0;
@@ -692,11 +689,8 @@ TEST(MapRouteDigest, GeneratedMapGivesItsKnownGridsAndRoutes) {
     for (int i = 0; i < grid.Width() * grid.Height(); ++i) gridCrc = Crc32Update(gridCrc, grid.Data()[i]);
   }
   uint32_t routeCrc = 0xFFFFFFFFu;
-  uint32_t v = 99;
-  auto next = [&v]() {
-    v = v * 1664525u + 1013904223u;
-    return static_cast<float>((v >> 8) % 8000u) * 0.1f;
-  };
+  TestNumbers numbers{99};
+  auto next = [&numbers] { return static_cast<float>(numbers.Below(8000u)) * 0.1f; };
   int results[3] = {};
   for (int i = 0; i < 40; ++i) {
     FakePathUnit unit(i % 2, i % 5);
@@ -731,11 +725,8 @@ TEST(MapRouteRegions, SearchesEndedEarlyGiveTheFullSearchesAnswers) {
   auto map = rig.Read(rig.Write(painted));
   MapPathWork& work = map->routes.work;
   work.remember = false;
-  uint32_t v = 7;
-  auto next = [&v](uint32_t n) {
-    v = v * 1664525u + 1013904223u;
-    return (v >> 8) % n;
-  };
+  TestNumbers numbers{7};
+  auto next = [&numbers](uint32_t n) { return numbers.Below(n); };
   int settled[2] = {};
   int found = 0;
   for (int i = 0; i < 300; ++i) {
