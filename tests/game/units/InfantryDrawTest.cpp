@@ -302,6 +302,14 @@ void DrawnExtent(const RecordingRig& r, float& width, float& height) {
   height = std::max(y1 - y0, 0.0f);
 }
 
+// Visits every built-in infantry class with the built-in tables loaded for the while.
+template <typename Visit>
+void ForEachBuiltInClass(Visit visit) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) visit(i, gInfantryClasses[i]);
+}
+
 TEST(InfantryDraw, EveryBuiltInGunCrewStandsBesideAGunOfItsSize) {
   // The crews of the built-in classes and their weapons' records (mortars have their own size).
   struct Crew {
@@ -309,17 +317,12 @@ TEST(InfantryDraw, EveryBuiltInGunCrewStandsBesideAGunOfItsSize) {
     std::vector<uint8_t> weapon;
   };
   std::vector<Crew> crews;
-  {
-    DataTablesRig tables;
-    Hack::LoadTables();
-    for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
-      const InfantryData c = gInfantryClasses[i];
-      const int32_t w = c.MainWeapon();
-      if (c.FigureKind(0) != 8 || !gWeapons.IsValid(w) || gWeapons[w].Type() == 4) continue;
-      const uint8_t* record = gWeapons[w].Bytes();
-      crews.push_back({i, std::vector<uint8_t>(record, record + WeaponData::kSize)});
-    }
-  }
+  ForEachBuiltInClass([&crews](int32_t i, const InfantryData& c) {
+    const int32_t w = c.MainWeapon();
+    if (c.FigureKind(0) != 8 || !gWeapons.IsValid(w) || gWeapons[w].Type() == 4) return;
+    const uint8_t* record = gWeapons[w].Bytes();
+    crews.push_back({i, std::vector<uint8_t>(record, record + WeaponData::kSize)});
+  });
   ASSERT_GE(crews.size(), 20u);
   DrawRig d;
   SpanModel models;
@@ -360,21 +363,16 @@ TEST(InfantryDraw, BuiltInMortarCrewsDrawTheirMortarAndSnipersNoPiece) {
   };
   std::vector<Class> mortars;
   std::vector<Class> snipers;
-  {
-    DataTablesRig tables;
-    Hack::LoadTables();
-    for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
-      const InfantryData c = gInfantryClasses[i];
-      const uint8_t* kinds = c.Bytes() + 92;
-      const int32_t w = c.MainWeapon();
-      if (gWeapons.IsValid(w) && gWeapons[w].Type() == 4) {
-        const uint8_t* record = gWeapons[w].Bytes();
-        mortars.push_back({i, {kinds, kinds + 12}, {record, record + WeaponData::kSize}});
-      } else if (std::string(c.Name()).find("Sniper") != std::string::npos) {
-        snipers.push_back({i, {kinds, kinds + 12}, {}});
-      }
+  ForEachBuiltInClass([&mortars, &snipers](int32_t i, const InfantryData& c) {
+    const uint8_t* kinds = c.Bytes() + 92;
+    const int32_t w = c.MainWeapon();
+    if (gWeapons.IsValid(w) && gWeapons[w].Type() == 4) {
+      const uint8_t* record = gWeapons[w].Bytes();
+      mortars.push_back({i, {kinds, kinds + 12}, {record, record + WeaponData::kSize}});
+    } else if (std::string(c.Name()).find("Sniper") != std::string::npos) {
+      snipers.push_back({i, {kinds, kinds + 12}, {}});
     }
-  }
+  });
   ASSERT_EQ(mortars.size(), 16u);
   ASSERT_EQ(snipers.size(), 8u);
   DrawRig d;
