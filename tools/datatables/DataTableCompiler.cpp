@@ -71,7 +71,7 @@ std::vector<Field> InfantryFields() {
       F("men", 54, T::kI16, 0, 20), F("main_weapon", 56, T::kI32, 0, 104, 104), F("ammo_row", 60, T::kI8, 0, 2),
       F("weapon_slots", 62, T::kI16, 0, 4), F("men_check", 64, T::kU8, 0, 1),
       F("slot_small_arms", 68, T::kI32, 0, 33, 33, 4), F("slot_men", 84, T::kI16, 0, 20, 0, 4),
-      F("figure_kinds", 92, T::kI32, 0, 100, 0, 3), F("ordnance", 104, T::kI16, 0, 1),
+      F("figure_kinds", 92, T::kI32, 0, 11, 0, 3), F("ordnance", 104, T::kI16, 0, 1),
       F("ammo_load", 106, T::kI16, 0, 255), F("speed_class", 108, T::kI32, 0, 4),
       F("class_code", 112, T::kI32, 0, 20), F("flags", 116, T::kI32, 0, 3),
       F("firepower_scale", 120, T::kI16, 0, 255, 60), F("value152", 152, T::kI16, -32768, 32767),

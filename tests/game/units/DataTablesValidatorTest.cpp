@@ -202,6 +202,40 @@ TEST_F(DataTablesValidator, InfantryClassesKeepTheRulesTheCodeStopsOn) {
   }
 }
 
+TEST_F(DataTablesValidator, CrewsOfCrewServedWeaponsAndNoOthersHaveTheCrewFigureKind) {
+  // The drawing stands the piece among the men only when the first figure is a crew (kind 8,
+  // shown as 7 below full identification), and a crew holds nothing in the hand: a gun, mortar
+  // or rocket-launcher class without it loses its piece, and any other class with it is drawn
+  // at a stand-in gun.
+  int mortars = 0;
+  int guns = 0;
+  for (int i = 0; i < gInfantryClasses.Count(); ++i) {
+    SCOPED_TRACE(i);
+    const InfantryData c = gInfantryClasses[i];
+    const int w = c.MainWeapon();
+    const int type = w == WeaponData::kNone ? 0 : gWeapons[w].Type();
+    const bool crewServed = type == 2 || type == 3 || type == 4 || type == 8;
+    for (int s = 0; s < InfantryData::kFigureSlots; ++s) {
+      EXPECT_TRUE(c.FigureKind(s) >= 0 && c.FigureKind(s) <= 11) << s;
+      // Kind 7 is what the view makes of a crew; kind 9 the crew pose's hand item.
+      EXPECT_NE(c.FigureKind(s), 7) << s;
+      EXPECT_NE(c.FigureKind(s), 9) << s;
+      if (!crewServed) {
+        EXPECT_NE(c.FigureKind(s), 8) << s;
+      }
+    }
+    EXPECT_EQ(c.FigureKind(0) == 8, crewServed);
+    if (crewServed) ++(type == 4 ? mortars : guns);
+  }
+  EXPECT_EQ(mortars, 16);
+  EXPECT_GE(guns, 40);
+  // Snipers are riflemen with no piece.
+  for (int i : {9, 76, 121, 150, 182, 202, 221, 239}) {
+    EXPECT_NE(std::string(gInfantryClasses[i].Name()).find("Sniper"), std::string::npos) << i;
+    EXPECT_EQ(gInfantryClasses[i].FigureKind(0), 0) << i;
+  }
+}
+
 TEST_F(DataTablesValidator, WeaponsKeepTheRulesTheCodeStopsOn) {
   for (int i = 0; i < gWeapons.Count(); ++i) {
     SCOPED_TRACE(i);

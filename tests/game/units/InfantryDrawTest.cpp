@@ -302,6 +302,14 @@ void DrawnExtent(const RecordingRig& r, float& width, float& height) {
   height = std::max(y1 - y0, 0.0f);
 }
 
+// Visits every built-in infantry class with the built-in tables loaded for the while.
+template <typename Visit>
+void ForEachBuiltInClass(Visit visit) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) visit(i, gInfantryClasses[i]);
+}
+
 TEST(InfantryDraw, EveryBuiltInGunCrewStandsBesideAGunOfItsSize) {
   // The crews of the built-in classes and their weapons' records (mortars have their own size).
   struct Crew {
@@ -309,17 +317,12 @@ TEST(InfantryDraw, EveryBuiltInGunCrewStandsBesideAGunOfItsSize) {
     std::vector<uint8_t> weapon;
   };
   std::vector<Crew> crews;
-  {
-    DataTablesRig tables;
-    Hack::LoadTables();
-    for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
-      const InfantryData c = gInfantryClasses[i];
-      const int32_t w = c.MainWeapon();
-      if (c.FigureKind(0) != 8 || !gWeapons.IsValid(w) || gWeapons[w].Type() == 4) continue;
-      const uint8_t* record = gWeapons[w].Bytes();
-      crews.push_back({i, std::vector<uint8_t>(record, record + WeaponData::kSize)});
-    }
-  }
+  ForEachBuiltInClass([&crews](int32_t i, const InfantryData& c) {
+    const int32_t w = c.MainWeapon();
+    if (c.FigureKind(0) != 8 || !gWeapons.IsValid(w) || gWeapons[w].Type() == 4) return;
+    const uint8_t* record = gWeapons[w].Bytes();
+    crews.push_back({i, std::vector<uint8_t>(record, record + WeaponData::kSize)});
+  });
   ASSERT_GE(crews.size(), 20u);
   DrawRig d;
   SpanModel models;
@@ -349,6 +352,62 @@ TEST(InfantryDraw, EveryBuiltInGunCrewStandsBesideAGunOfItsSize) {
   d.r.r->LoadIdentity();
   InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, Infantry::kNoWeapon);
   SetWeaponModelDrawer(nullptr);
+}
+
+TEST(InfantryDraw, BuiltInMortarCrewsDrawTheirMortarAndSnipersNoPiece) {
+  // The figure kinds and main weapons of the built-in mortar crews and snipers.
+  struct Class {
+    int32_t classIndex;
+    std::vector<uint8_t> kinds;
+    std::vector<uint8_t> weapon;
+  };
+  std::vector<Class> mortars;
+  std::vector<Class> snipers;
+  ForEachBuiltInClass([&mortars, &snipers](int32_t i, const InfantryData& c) {
+    const uint8_t* kinds = c.Bytes() + 92;
+    const int32_t w = c.MainWeapon();
+    if (gWeapons.IsValid(w) && gWeapons[w].Type() == 4) {
+      const uint8_t* record = gWeapons[w].Bytes();
+      mortars.push_back({i, {kinds, kinds + 12}, {record, record + WeaponData::kSize}});
+    } else if (std::string(c.Name()).find("Sniper") != std::string::npos) {
+      snipers.push_back({i, {kinds, kinds + 12}, {}});
+    }
+  });
+  ASSERT_EQ(mortars.size(), 16u);
+  ASSERT_EQ(snipers.size(), 8u);
+  DrawRig d;
+  d.rig.world.editorOpen = true;
+  d.r.r->SetProjection(0, 0, 64, 48, 60.0f, 1.0f, 4000.0f);
+  d.r.r->LookAt(0.0f, -900.0f, 65.0f, 0.0f, 0.0f, 65.0f, 0.0f, 0.0f, 1.0f);
+  uint8_t* team = d.rig.Class(InfantryRig::kTeam);
+  // Triangles of the whole unit less those of its men: the piece standing among them.
+  auto piece = [&d, team](const Class& c, int32_t weapon) {
+    std::copy(c.kinds.begin(), c.kinds.end(), team + 92);
+    InfantryRig::Put32(team + 56, weapon);
+    auto unit = d.rig.Make(InfantryRig::kTeam, 0);
+    const int64_t all = d.Squad(*unit);
+    int64_t men = 0;
+    for (int32_t i = unit->GetShownFigureCount() - 1; i >= 0; --i) {
+      d.r.r->ResetTriangleCounts();
+      InfantryDraw::DrawFigure(*unit, 0, i, false);
+      men += d.r.r->FrameTriangles().given;
+    }
+    EXPECT_GT(men, 0);
+    return all - men;
+  };
+  for (const Class& c : mortars) {
+    SCOPED_TRACE(c.classIndex);
+    std::copy(c.weapon.begin(), c.weapon.end(), d.rig.Weapon(InfantryRig::kMortarWeapon));
+    // Plate, legs, brace, tube and muzzle.
+    EXPECT_EQ(piece(c, InfantryRig::kMortarWeapon), 2 + 6 + 6 + 6 + 10 + 3);
+  }
+  for (const Class& c : snipers) {
+    SCOPED_TRACE(c.classIndex);
+    EXPECT_EQ(piece(c, Infantry::kNoWeapon), 0);
+  }
+  std::fill(team + 92, team + 104, uint8_t{0});
+  InfantryRig::Put32(team + 56, Infantry::kNoWeapon);
+  InfantryRig::Put32(d.rig.Weapon(InfantryRig::kMortarWeapon), 4);
 }
 
 TEST(InfantryDraw, CarriedItemsByKindAndTheFlamethrowersTanks) {
