@@ -57,6 +57,7 @@ Battle::~Battle() {
   for (GGraphic*& graphic : terrainGraphics) SafeDelete(graphic);
   delete screenObject;
   flags.DeleteAll(true);
+  shotsAwaitingPacket.clear();
   shots.DeleteAll(true);
   laterShots.DeleteAll(true);
   // Units made in the last slice that never joined the list (the battle ended first) are ours.

@@ -350,6 +350,9 @@ class Battle : public BattleBase {
   int32_t progressFill = 0;
   int32_t soundChannels = 17;  // the sound thinning's budget: the sound manager's channels
   bool inDueShotPass = false;
+  // The shots a unit filed since the last fire packet: the packet that follows shows them. Held
+  // only until the next due-shot pass, before which no shot is deleted.
+  std::vector<BattleShot*> shotsAwaitingPacket;
   Unit* currentShooter = nullptr;  // the shooter of the shot being worked out
   // Counters of the periodic work, for the headless checks.
   int32_t unitDisplayPasses = 0;

@@ -35,6 +35,7 @@ void Battle::ShowProgress(int32_t slice) {
 }
 
 void Battle::RunDueShots() {
+  shotsAwaitingPacket.clear();
   inDueShotPass = true;
   for (int32_t i = 0; i < shots.Count();) {
     auto* shot = static_cast<BattleShot*>(shots.GetItem(i));
@@ -126,6 +127,7 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
       for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->RefreshTarget(true);
       ++currentSlice;
     }
+    shotsAwaitingPacket.clear();
     shots.DeleteAll(true);
     laterShots.DeleteAll(true);
     if (map != nullptr && map->objects.buildings != nullptr) {

@@ -8,6 +8,7 @@
 #include "framework/core/GFile.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleShot.h"
 #include "game/battle/BattleEffectView.h"
 #include "game/battle/EphemeralShot.h"
 #include "game/battle/Packet.h"
@@ -366,6 +367,20 @@ Packet* Battle::RecordUnitFire(const UnitFirePacket& fire) {
   p->fire.noFlight = fire.typeSixFlag;
   p->fire.thirdFlag = fire.bodyHit;
   p->fire.alwaysVisible = fire.originShown;
+  // The shots are the lists' newest; one no longer there (a list emptied meanwhile) is passed by.
+  const auto held = [](const GObjectGroup& list, const BattleShot* shot, int32_t newest) {
+    for (int32_t i = list.Count() - 1; i >= 0 && i >= list.Count() - newest; --i) {
+      if (list.GetItem(i) == shot) return true;
+    }
+    return false;
+  };
+  const int32_t newest = static_cast<int32_t>(shotsAwaitingPacket.size());
+  for (BattleShot* shot : shotsAwaitingPacket) {
+    if ((held(shots, shot, newest) || held(laterShots, shot, newest)) && shot->shooter == fire.shooter) {
+      shot->firePacket = p;
+    }
+  }
+  shotsAwaitingPacket.clear();
   return p;
 }
 

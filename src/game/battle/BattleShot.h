@@ -9,6 +9,8 @@ class Unit;
 // A delayed effect of the action phase: a round in flight, a blast, or a visibility event that
 // makes smoke formed after its delay known to the sight traces. The battle carries it in its
 // shot lists until its due slice and then works it out once (Battle::StepShot).
+class Packet;
+
 class BattleShot : public GObject {
  public:
   // The strength of the shot's effect by its kind: 0 the stored strength (extra receives the
@@ -44,4 +46,6 @@ class BattleShot : public GObject {
   uint8_t doubledBlast = 0;
   uint8_t specialHit = 0;
   uint8_t visibilityEvent = 0;
+  // The fire packet that shows this shot in the replay, or null: a tree burst raises its end.
+  Packet* firePacket = nullptr;
 };

@@ -124,6 +124,7 @@ void Battle::FileUnitShot(const Shot& round) {
   shot->impactX = round.impactX;
   shot->impactY = round.impactY;
   shot->impactZ = round.impactZ;
+  shotsAwaitingPacket.push_back(shot);
 }
 
 void Battle::StepShot(BattleShot& shot) {
@@ -204,6 +205,11 @@ bool Battle::CheckTreeBurst(BattleShot& shot) {
   if (burst) {
     shot.impactZ += 6.0f;
     shot.treeBurst = 1;
+    // The replay shows the burst in the trees.
+    if (shot.firePacket != nullptr && shot.firePacket->fire.firstFlag == 0) {
+      shot.firePacket->fire.targetZ += 6.0f;
+      shot.firePacket->fire.firstFlag = 1;
+    }
   }
   return burst;
 }

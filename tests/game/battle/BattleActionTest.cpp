@@ -15,6 +15,7 @@
 #include "game/map/Map.h"
 #include "game/map/SmokeCloud.h"
 #include "game/units/Shot.h"
+#include "game/units/UnitFirePacket.h"
 #include "game/units/UnitServices.h"
 
 namespace {
@@ -268,6 +269,61 @@ TEST(BattleShots, TreeBurstsDrawNothingOverOpenGroundOrWhenAlreadySet) {
   // Other kinds never burst, even with the byte set.
   shot.kind = 3;
   EXPECT_FALSE(battle.CheckTreeBurst(shot));
+}
+
+TEST(BattleShots, AFirePacketShowsItsShotsLandingAndTheirTreeBurst) {
+  BattleTestRig rig;
+  Battle& battle = rig.Fresh();
+  Unit* firer = BattleTestRig::MakeUnit(0, 0, 100.0f, 100.0f);
+  Unit* other = BattleTestRig::MakeUnit(0, 1, 300.0f, 100.0f);
+  battle.AddUnitToMap(firer, 100.0f, 100.0f);
+  battle.AddUnitToMap(other, 300.0f, 100.0f);
+  battle.currentSlice = 200;
+  auto file = [&battle](Unit* shooter) {
+    Shot round;
+    round.shooter = shooter;
+    round.fireType = 5;
+    round.dueSlice = 260;
+    round.impactX = 150.0f;
+    round.impactY = 120.0f;
+    round.impactZ = 1.0f;
+    battle.FileUnitShot(round);
+    return static_cast<BattleShot*>(battle.shots.GetItem(battle.shots.Count() - 1));
+  };
+  BattleShot* foreign = file(other);
+  BattleShot* own = file(firer);
+  UnitFirePacket record;
+  record.slice = 230;
+  record.shooter = firer;
+  record.x = 100.0f;
+  record.y = 100.0f;
+  record.count = 30;
+  record.effectCode = 7;
+  record.landed = 1;
+  record.impactX = 150.0f;
+  record.impactY = 120.0f;
+  record.impactZ = 1.0f;
+  const Packet* packet = battle.RecordUnitFire(record);
+  EXPECT_EQ(packet->kind, Packet::kFire);
+  EXPECT_EQ(packet->timeSlice, 230);
+  EXPECT_EQ(packet->fire.shooter, firer);
+  EXPECT_EQ(packet->fire.targetX, 150.0f);
+  EXPECT_EQ(packet->fire.targetY, 120.0f);
+  EXPECT_EQ(packet->fire.count, 30);
+  // Only the firer's own shot is shown by it, and a later packet links nothing filed before.
+  EXPECT_EQ(own->firePacket, packet);
+  EXPECT_EQ(foreign->firePacket, nullptr);
+  EXPECT_NE(battle.RecordUnitFire(record), packet);
+  EXPECT_EQ(own->firePacket, packet);
+  // Unlanded, the packet runs to its target unit.
+  record.landed = 0;
+  record.targetUnit = other;
+  EXPECT_EQ(battle.RecordUnitFire(record)->fire.targetX, 300.0f);
+  // A tree burst lifts the shown end once, as it lifts the shot.
+  own->treeBurst = 1;
+  EXPECT_TRUE(battle.CheckTreeBurst(*own));
+  EXPECT_EQ(packet->fire.targetZ, 7.0f);
+  EXPECT_EQ(packet->fire.firstFlag, 1);
 }
 
 TEST(BattleShots, DangerSpreadsWithDistance) {
