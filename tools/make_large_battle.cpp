@@ -103,6 +103,20 @@ Unit* PlaceUnit(Battle& battle, const Layout& layout, int32_t sideIndex, int32_t
   return nullptr;
 }
 
+// Puts the new battle on the read map in place of its own default one. A new battle's flag
+// stands at the centre of the default map; it moves to the centre of the map in play, where a
+// battle made new on that map has it (left where it was, it would stand in a corner of the
+// large map, inside the west side's set-up zone).
+void UseMap(Battle& battle, Map* map) {
+  delete battle.map;
+  battle.map = map;
+  for (int32_t i = 0; i < battle.flags.Count(); ++i) {
+    VictoryFlag* flag = battle.FlagAt(i);
+    flag->x = map->size.worldWidth * 0.5f;
+    flag->y = map->size.worldHeight * 0.5f;
+  }
+}
+
 bool WriteScenario(const std::string& path, Battle& battle) {
   GameFileSettings settings;
   settings.editorOpen = 1;
@@ -260,8 +274,7 @@ int MakeSetupBattle(int argc, char** argv) {
       delete map;
       result = 2;
     } else {
-      delete battle.map;
-      battle.map = map;
+      UseMap(battle, map);
       battle.title.Assign("Large Set-up");
       battle.lastTurn = 15;
       battle.setupPhase = 1;
@@ -284,6 +297,8 @@ int MakeSetupBattle(int argc, char** argv) {
       }
       for (int32_t side = 0; side < 2 && !setup.failed; ++side) setup.MakeSide(side);
       const float extent = static_cast<float>(size) * 20.0f;
+      // The five flags are the battle's only ones.
+      battle.flags.DeleteAll(true);
       const float flagPoints[5][2] = {{0.3f, 0.3f}, {0.3f, 0.7f}, {0.5f, 0.5f}, {0.7f, 0.3f}, {0.7f, 0.7f}};
       for (const auto& point : flagPoints) battle.flags.Append(new VictoryFlag(point[0] * extent, point[1] * extent, 0));
       if (setup.failed || setup.count[0] != kUnitsPerSide || setup.count[1] != kUnitsPerSide) {
@@ -332,8 +347,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "make_large_battle: cannot read the map %s\n", mapPath.string().c_str());
       result = 1;
     } else {
-      delete battle.map;
-      battle.map = map;
+      UseMap(battle, map);
       battle.title.Assign("Large Battle");
       battle.lastTurn = 15;
       Layout layout;
