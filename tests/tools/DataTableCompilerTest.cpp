@@ -122,6 +122,41 @@ TEST(DataTableCompiler, FormationEntriesFillTheirSlotsInTurn) {
   EXPECT_EQ(Error(formations, "record = 0\nentry = 0 1\n"), "t.txt:2: an entry is three numbers: kind, count, class");
 }
 
+// A class copied from its neighbour and left with the neighbour's weight, engine and plates
+// (as the Polsten SP once kept the Crusader AA's) stops the build; a version of the same
+// vehicle says whose figures it takes, directly or through another version, and the link is
+// not stored.
+TEST(DataTableCompiler, ClassesAlikeInTheirOwnFiguresMustSayWhoseTheyTake) {
+  auto t = SmallTable(1);
+  t.ownFigures = {{6, 2}, {12, 4}};
+  const std::string copy = "record = 0\na = 3\nw = 7\n\nrecord = 1\na = 3\nw = 7\nf = 0.25\n";
+  EXPECT_EQ(Error(t, copy),
+            "t.txt:5: records 0 and 1 have the same figures: give each its own, or 'figures_of' when one takes "
+            "the other's");
+  // Figures outside the spans do not tell two records apart; one differing figure does.
+  std::vector<uint8_t> records;
+  std::string error;
+  EXPECT_TRUE(DataTableCompiler::CompileTable(t, "record = 0\na = 3\nw = 7\n\nrecord = 1\na = 3\nw = 8\n", "t.txt",
+                                              records, error))
+      << error;
+  // Linked, directly or through a third record alike in nothing else, the same bytes result.
+  std::vector<uint8_t> unlinked;
+  ASSERT_TRUE(DataTableCompiler::CompileTable(SmallTable(1), copy, "t.txt", unlinked, error)) << error;
+  const std::string linked = "record = 0\na = 3\nw = 7\n\nrecord = 1\nfigures_of = 0\na = 3\nw = 7\nf = 0.25\n";
+  ASSERT_TRUE(DataTableCompiler::CompileTable(t, linked, "t.txt", records, error)) << error;
+  EXPECT_EQ(records, unlinked);
+  const std::string chain =
+      "record = 0\na = 3\nfigures_of = 2\n\nrecord = 1\na = 3\nfigures_of = 2\n\nrecord = 2\na = 1\n";
+  EXPECT_TRUE(DataTableCompiler::CompileTable(t, chain, "t.txt", records, error)) << error;
+  // A link names another record of the table, once; a table without the rule knows no such key.
+  EXPECT_EQ(Error(t, "record = 0\nfigures_of = 0\n"), "t.txt:2: 'figures_of' must name another record of the table");
+  EXPECT_EQ(Error(t, "record = 0\nfigures_of = 5\n"), "t.txt:2: 'figures_of' must name another record of the table");
+  EXPECT_EQ(Error(t, "record = 0\nfigures_of = 1\nfigures_of = 1\n\nrecord = 1\n"),
+            "t.txt:3: 'figures_of' takes one record number, once");
+  EXPECT_EQ(Error(t, "record = 0\nfigures_of = x\n"), "t.txt:2: 'figures_of' takes one record number, once");
+  EXPECT_EQ(Error(SmallTable(1), "record = 0\nfigures_of = 0\n"), "t.txt:2: unknown field 'figures_of'");
+}
+
 TEST(DataTableCompiler, SurnameListsHaveTheirCountAndWidth) {
   const DataTableCompiler::SurnameGroup group{"x.txt", 5, 6};
   std::vector<char> entries;

@@ -225,7 +225,8 @@ const Field* MissingField(const Table& table, const std::set<std::string>& given
 
 const std::vector<Table>& Tables() {
   static const std::vector<Table> tables = {
-      {"vehicles.txt", 260, 227, 0, VehicleFields()},
+      // Weight, then road speed, kind and engine power, then the nine plates and the two roofs.
+      {"vehicles.txt", 260, 227, 0, VehicleFields(), {{54, 2}, {110, 8}, {132, 40}}},
       {"infantry.txt", 156, 243, 0, InfantryFields()},
       {"weapons.txt", 116, 105, 0, WeaponFields()},
       {"small_arms.txt", 84, 34, 0, SmallArmsFields()},
@@ -236,8 +237,54 @@ const std::vector<Table>& Tables() {
   return tables;
 }
 
+namespace {
+
+constexpr const char* kFiguresOf = "figures_of";
+
+int32_t Family(std::map<int32_t, int32_t>& parent, int32_t n) {
+  while (parent.count(n) != 0 && parent[n] != n) n = parent[n];
+  return n;
+}
+
+bool SameFigures(const Table& table, const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  for (const Span& s : table.ownFigures) {
+    if (std::memcmp(a.data() + s.offset, b.data() + s.offset, static_cast<size_t>(s.length)) != 0) return false;
+  }
+  return true;
+}
+
+// Every pair of records alike in their own figures must be linked by "figures_of"; a link must
+// name a record of the table other than its own.
+bool CheckOwnFigures(const Table& table, const std::map<int32_t, std::vector<uint8_t>>& byNumber,
+                     const std::map<int32_t, std::pair<int32_t, int>>& links,
+                     const std::map<int32_t, int>& recordLines, const std::string& fileName, std::string& error) {
+  std::map<int32_t, int32_t> parent;
+  for (const auto& [n, link] : links) {
+    if (link.first == n || byNumber.count(link.first) == 0) {
+      error = Where(fileName, link.second) + "'" + kFiguresOf + "' must name another record of the table";
+      return false;
+    }
+    parent[Family(parent, n)] = Family(parent, link.first);
+  }
+  if (table.ownFigures.empty()) return true;
+  for (auto a = byNumber.begin(); a != byNumber.end(); ++a) {
+    for (auto b = std::next(a); b != byNumber.end(); ++b) {
+      if (!SameFigures(table, a->second, b->second) || Family(parent, a->first) == Family(parent, b->first)) continue;
+      error = Where(fileName, recordLines.at(b->first)) + "records " + std::to_string(a->first) + " and " +
+              std::to_string(b->first) + " have the same figures: give each its own, or '" + kFiguresOf +
+              "' when one takes the other's";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 bool CompileTable(const Table& table, const std::string& source, const std::string& fileName,
                   std::vector<uint8_t>& records, std::string& error) {
+  std::map<int32_t, std::pair<int32_t, int>> links;  // record -> the record it takes figures of, line
+  std::map<int32_t, int> recordLines;
   std::map<int32_t, std::vector<uint8_t>> byNumber;
   std::vector<uint8_t>* current = nullptr;
   int32_t currentNumber = 0;
@@ -277,6 +324,7 @@ bool CompileTable(const Table& table, const std::string& source, const std::stri
       }
       current = &byNumber[number];
       currentNumber = number;
+      recordLines[number] = line;
       current->assign(table.recordSize, 0);
       ApplyFallbacks(table, current->data());
       given.clear();
@@ -286,6 +334,15 @@ bool CompileTable(const Table& table, const std::string& source, const std::stri
     if (current == nullptr) {
       error = Where(fileName, line) + "field before the first 'record = N'";
       return false;
+    }
+    if (name == kFiguresOf && !table.ownFigures.empty()) {
+      double n = 0;
+      if (links.count(currentNumber) != 0 || !ParseNumber(value, n) || n != std::floor(n) || n < 0 || n > 9999) {
+        error = Where(fileName, line) + "'" + kFiguresOf + "' takes one record number, once";
+        return false;
+      }
+      links[currentNumber] = {static_cast<int32_t>(n), line};
+      continue;
     }
     const Field* field = nullptr;
     for (const Field& f : table.fields)
@@ -379,6 +436,7 @@ bool CompileTable(const Table& table, const std::string& source, const std::stri
                                     : "at least " + std::to_string(table.minRecords));
     return false;
   }
+  if (!CheckOwnFigures(table, byNumber, links, recordLines, fileName, error)) return false;
   records.clear();
   for (auto& [n, bytes] : byNumber) records.insert(records.end(), bytes.begin(), bytes.end());
   return true;

@@ -24,12 +24,23 @@ struct Field {
 // The fallback of a field that has none: every record must give it.
 inline constexpr double kRequired = -1e300;
 
+// A run of bytes in a record.
+struct Span {
+  int32_t offset;
+  int32_t length;
+};
+
 struct Table {
   const char* file;        // in data/tables/
   uint32_t recordSize;
   int32_t minRecords;      // at least this many
   int32_t exactRecords;    // exactly this many when above 0
   std::vector<Field> fields;
+  // The record's own figures (a vehicle's weight, speed, engine and plates): two records alike
+  // in all of them are a copy left unfinished unless one names the other, directly or through
+  // others, with the key "figures_of = N" (read by this tool only, not stored). Empty when the
+  // table has no such rule.
+  std::vector<Span> ownFigures = {};
 };
 
 // The seven tables in the order of the block.
