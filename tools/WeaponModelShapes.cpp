@@ -330,7 +330,11 @@ std::vector<Piece> Pieces(const WeaponModelShapes::Gun& g, const std::string& pa
       for (double x : {-W, W}) out.push_back(Disc({x, yA, R}, {x < 0 ? -1.0 : 1.0, 0, 0}, R, 0.12 * R + 0.0008));
     }
   } else if (part == "axle") {
-    out.push_back(Box({-W, yA, zA}, {W, yA, zA}, 0.0025, 0.0025));
+    if (cross) {
+      for (double y : {0.55 * g.platform, -0.55 * g.platform}) out.push_back(Box({-W, py + y, R}, {W, py + y, R}, 0.0025, 0.0025));
+    } else {
+      out.push_back(Box({-W, yA, zA}, {W, yA, zA}, 0.0025, 0.0025));
+    }
   } else if (part == "trail") {
     if (split) {
       for (double side : {-1.0, 1.0})
