@@ -2,21 +2,16 @@
 
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <set>
 #include <sstream>
 
 #include "game/models/WeaponModelCounts.h"
 #include "game/models/WeaponModelData.h"
+#include "WeaponModelShapes.h"
 
 namespace {
 
-const char* const kParts[] = {"trail", "shield", "cradle", "barrel", "wheel", "plate", "tube", "bipod", "rails"};
-
-bool KnownPart(const std::string& part) {
-  for (const char* p : kParts)
-    if (part == p) return true;
-  return false;
-}
 
 std::set<int> SlotSet(const std::string& text) {
   std::set<int> slots;
@@ -31,43 +26,6 @@ std::set<int> SlotSet(const std::string& text) {
     }
   }
   return slots;
-}
-
-// A part's frame: a centre, two half-axes spanning its face, and a length axis for strips.
-struct Frame {
-  double c[3];
-  double u[3];
-  double v[3];
-};
-
-// Where the k-th polygon of a part lies in a model: spread about the part's home so that
-// the polygons of one part form its shape (a ring of faces about the length axis for the
-// round parts, mirrored pairs for the side parts).
-Frame PartFrame(const std::string& part, int k, const WeaponModelCompiler::Model& m) {
-  const double px = m.pivot[0], py = m.pivot[1], pz = m.pivot[2];
-  const double my = m.muzzle;
-  const double side = (k % 2 == 0) ? -1.0 : 1.0;
-  const double turn = 0.6 * k;
-  const double ca = std::cos(turn), sa = std::sin(turn);
-  if (part == "trail") return {{side * 0.018, -0.05 - 0.002 * (k % 5), 0.008}, {0.008, 0.0, 0.0}, {0.004 * side, 0.04, 0.006}};
-  if (part == "shield") return {{0.0, py + 0.012, pz + 0.01 - 0.004 * (k % 3)}, {0.04 - 0.003 * (k % 4), 0.0, 0.0}, {0.0, 0.002, 0.03}};
-  if (part == "cradle") return {{px, py + 0.005, pz}, {0.012 * ca, 0.0, 0.012 * sa}, {0.0, 0.025, 0.0}};
-  if (part == "barrel") {
-    const double len = (my - py) * 0.5;
-    return {{px + 0.005 * ca, py + len, pz + 0.005 * sa}, {0.003 * -sa, 0.0, 0.003 * ca}, {0.0, len, 0.0}};
-  }
-  if (part == "wheel") return {{side * 0.045, py, 0.025}, {0.0, 0.025 * ca, 0.025 * sa}, {0.0, -0.025 * sa, 0.025 * ca}};
-  if (part == "plate") return {{px, py - 0.01, 0.003 + 0.001 * (k % 4)}, {0.04 * ca, 0.04 * sa, 0.0}, {-0.03 * sa, 0.03 * ca, 0.0}};
-  if (part == "tube") {
-    const double len = (my - py) * 0.5;
-    return {{px + 0.008 * ca, py + len * 0.9, pz + 0.008 * sa}, {0.004 * -sa, 0.0, 0.004 * ca}, {0.0, len * 0.9, 0.0}};
-  }
-  if (part == "bipod") return {{side * 0.015, py + 0.04, pz * 0.5}, {0.002, 0.0, 0.0}, {side * 0.006, 0.01, pz * 0.5}};
-  return {{px + side * 0.01, (py + my) * 0.5, pz + 0.008}, {0.004, 0.0, 0.0}, {0.0, (my - py) * 0.5, 0.002}};
-}
-
-void Point(const Frame& f, double a, double b, float* xyz) {
-  for (int i = 0; i < 3; ++i) xyz[i] = static_cast<float>(f.c[i] + a * f.u[i] + b * f.v[i]);
 }
 
 void Append(std::string& out, float value) {
@@ -114,6 +72,43 @@ bool WeaponModelCompiler::Add(const std::string& name, const std::string& text) 
       if (!(in >> m.muzzle)) return Fail(name, n, "muzzle needs a distance");
       continue;
     }
+    if (word == "style") {
+      std::string style;
+      in >> style;
+      using Style = WeaponModelShapes::Style;
+      if (style == "split-trail") m.gun.style = Style::kSplitTrail;
+      else if (style == "box-trail") m.gun.style = Style::kBoxTrail;
+      else if (style == "platform") m.gun.style = Style::kPlatform;
+      else if (style == "cross") m.gun.style = Style::kCross;
+      else if (style == "rockets") m.gun.style = Style::kRockets;
+      else return Fail(name, n, "unknown style");
+      continue;
+    }
+    if (word == "wheels" || word == "trail" || word == "shield") {
+      float a = 0.0f, b = 0.0f;
+      if (!(in >> a >> b) || !(a >= 0.0f && a < 0.2f) || !(b >= 0.0f && b < 0.2f)) return Fail(name, n, word + " needs two lengths 0..0.2");
+      if (word == "wheels") {
+        m.gun.wheelRadius = a;
+        m.gun.wheelX = b;
+      } else if (word == "trail") {
+        m.gun.trailLength = a;
+        m.gun.trailSpread = b;
+      } else {
+        m.gun.shieldHalfWidth = a;
+        m.gun.shieldHeight = b;
+      }
+      continue;
+    }
+    if (word == "bore" || word == "platform") {
+      float a = 0.0f;
+      if (!(in >> a) || !(a >= 0.0f && a < 0.2f)) return Fail(name, n, word + " needs a length 0..0.2");
+      (word == "bore" ? m.gun.bore : m.gun.platform) = a;
+      continue;
+    }
+    if (word == "brake") {
+      m.gun.brake = true;
+      continue;
+    }
     if (word == "unbound") {
       if (!(in >> m.unbound) || m.unbound < 0 || m.unbound > 16) return Fail(name, n, "unbound slot outside 0..16");
       continue;
@@ -142,9 +137,11 @@ bool WeaponModelCompiler::Add(const std::string& name, const std::string& text) 
     } else {
       return Fail(name, n, "unknown step '" + word + "'");
     }
-    if (!step.part.empty() && !KnownPart(step.part)) return Fail(name, n, "unknown part '" + step.part + "'");
+    if (!step.part.empty() && !WeaponModelShapes::KnownPart(step.part)) return Fail(name, n, "unknown part '" + step.part + "'");
     m.steps.push_back(step);
   }
+  for (int i = 0; i < 3; ++i) m.gun.pivot[i] = m.pivot[i];
+  m.gun.muzzle = m.muzzle;
   if (m.number < 0) return Fail(name, 0, "no model number");
   if (m.layout.empty()) return Fail(name, 0, "no layout");
   for (const Model& other : models_)
@@ -266,60 +263,26 @@ bool WeaponModelCompiler::Generate(std::string& source) {
     for (int i = 0; i < 3; ++i) Append(scalars, m.pivot[i]);
     for (int i = 0; i < 3; ++i) Append(scalars, -m.pivot[i]);
     Append(scalars, m.muzzle);
-    std::vector<int> seen(sizeof kParts / sizeof kParts[0], 0);
+    std::map<std::string, int> seen;
     for (const Step& s : m.steps) {
       steps += std::to_string(s.op) + "," + std::to_string(s.arg) + ",";
       if (s.part.empty()) continue;
-      int partIndex = 0;
-      while (s.part != kParts[partIndex]) ++partIndex;
-      const int occurrence = seen[static_cast<size_t>(partIndex)]++;
-      const Frame f = PartFrame(s.part, occurrence, m);
-      float p[3];
-      if (s.op == WeaponModelData::kFan) {
-        // A convex rim of n + 2 points, fanned from the first.
-        const int count = s.arg + 2;
-        for (int j = 0; j < count; ++j) {
-          const double t = 6.283185307179586 * j / count;
-          Point(f, std::cos(t), std::sin(t), p);
-          for (float value : p) Append(xyz, value);
-          Append(uv, static_cast<float>(0.5 + 0.5 * std::cos(t)));
-          Append(uv, static_cast<float>(0.5 + 0.5 * std::sin(t)));
+      std::vector<float> points;
+      std::vector<float> coords;
+      WeaponModelShapes::Shape(m.gun, s.part, seen[s.part]++, s.op, s.arg, points, coords);
+      if (s.op == WeaponModelData::kInline) {
+        // The inline triangle's three vertices, each (x, y, z, u, v), among the constants.
+        for (size_t v = 0; v < 3; ++v) {
+          for (size_t i = 0; i < 3; ++i) Append(scalars, points[3 * v + i]);
+          for (size_t i = 0; i < 2; ++i) Append(scalars, coords[2 * v + i]);
         }
-        xyzCount += 3 * count;
-        uvCount += 2 * count;
-      } else if (s.op == WeaponModelData::kStrip) {
-        // Two rows along the part's second axis.
-        const int count = s.arg + 2;
-        for (int j = 0; j < count; ++j) {
-          const double a = (j % 2 == 0) ? -1.0 : 1.0;
-          const double b = -1.0 + 2.0 * (j / 2) / ((count - 1) / 2 > 0 ? (count - 1) / 2 : 1);
-          Point(f, a, b, p);
-          for (float value : p) Append(xyz, value);
-          Append(uv, static_cast<float>(0.5 + 0.5 * a));
-          Append(uv, static_cast<float>(0.5 + 0.5 * b));
-        }
-        xyzCount += 3 * count;
-        uvCount += 2 * count;
-      } else {
-        const double corners[3][2] = {{-1.0, -1.0}, {1.0, -1.0}, {0.0, 1.0}};
-        for (const auto& corner : corners) {
-          Point(f, corner[0], corner[1], p);
-          std::string& to = s.op == WeaponModelData::kInline ? scalars : xyz;
-          for (float value : p) Append(to, value);
-          if (s.op == WeaponModelData::kInline) {
-            Append(scalars, static_cast<float>(0.5 + 0.5 * corner[0]));
-            Append(scalars, static_cast<float>(0.5 + 0.5 * corner[1]));
-            scalarCount += 5;
-          } else {
-            Append(uv, static_cast<float>(0.5 + 0.5 * corner[0]));
-            Append(uv, static_cast<float>(0.5 + 0.5 * corner[1]));
-          }
-        }
-        if (s.op == WeaponModelData::kTriangle) {
-          xyzCount += 9;
-          uvCount += 6;
-        }
+        scalarCount += WeaponModelData::kInlineValues;
+        continue;
       }
+      for (float value : points) Append(xyz, value);
+      for (float value : coords) Append(uv, value);
+      xyzCount += static_cast<int>(points.size());
+      uvCount += static_cast<int>(coords.size());
     }
     const std::string id = std::to_string(number);
     source += "const int16_t kSteps" + id + "[] = {" + steps + "};\n";
@@ -330,6 +293,12 @@ bool WeaponModelCompiler::Generate(std::string& source) {
   }
   source += "}  // namespace\n\nconst WeaponModelData WeaponModelData::kModels[23] = {\n" + table + "};\n";
   return true;
+}
+
+const WeaponModelCompiler::Model* WeaponModelCompiler::Find(int number) const {
+  for (const Model& m : models_)
+    if (m.number == number) return &m;
+  return nullptr;
 }
 
 bool WeaponModelCompiler::GenerateStraightLine(int number, std::string& source) {

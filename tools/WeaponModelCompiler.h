@@ -2,9 +2,12 @@
 #include <string>
 #include <vector>
 
-// Compiles the weapon model descriptions (one text per model: its layout, pivot, muzzle and
-// the step list whose draw steps name the part their polygons shape) into the generated
-// source of WeaponModelData. Each model is checked against WeaponModelCounts; a model whose
+#include "WeaponModelShapes.h"
+
+// Compiles the weapon model descriptions (one text per model: its layout, pivot and muzzle,
+// how the gun stands and its measurements (style, wheels, trail, shield, bore, platform,
+// brake), and the step list whose draw steps name the part their polygons shape, which
+// WeaponModelShapes turns into vertices) into the generated source of WeaponModelData. Each model is checked against WeaponModelCounts; a model whose
 // counts, binds, layout or sections differ is refused with "name:line: reason" (line 0 for
 // the model as a whole).
 class WeaponModelCompiler {
@@ -32,12 +35,15 @@ class WeaponModelCompiler {
     float pivot[3] = {};
     float muzzle = 0.0f;
     int unbound = -1;
+    WeaponModelShapes::Gun gun;  // its measurements, with the pivot and muzzle
     std::vector<Step> steps;
   };
   // The section signature of a step list, in the form of WeaponModelCounts::sections.
   static std::string Sections(const Model& model);
   // "" when the model meets its row, else the reason.
   static std::string Check(const Model& model);
+  // The model of a number once added, else null.
+  const Model* Find(int number) const;
 
  private:
   bool Fail(const std::string& name, int line, const std::string& reason);

@@ -3,12 +3,17 @@
 // is refused with its reason.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "WeaponModelCompiler.h"
+#include "WeaponModelShapes.h"
+#include "game/models/WeaponModelData.h"
 
 namespace {
 
@@ -61,9 +66,9 @@ TEST(WeaponModelCompiler, RefusesModelsThatDifferFromTheirCounts) {
     return Compile(changed);
   };
   // One triangle more in a fan: the triangle and vertex totals no longer match.
-  EXPECT_NE(with(7, "fan plate 3", "fan plate 4").find("triangles 61, expected 60"), std::string::npos);
+  EXPECT_NE(with(7, "fan trail 6", "fan trail 7").find("triangles 61, expected 60"), std::string::npos);
   // A fan drawn as a strip.
-  EXPECT_NE(with(7, "fan plate 3", "strip plate 3").find("fans 17, expected 18"), std::string::npos);
+  EXPECT_NE(with(7, "fan trail 6", "strip trail 6").find("fans 17, expected 18"), std::string::npos);
   // A bind of another slot: the bound slots differ.
   EXPECT_NE(with(7, "bind 3", "bind 4").find("texture slots"), std::string::npos);
   // The elevation moved ahead of a save: the sections differ.
@@ -76,9 +81,92 @@ TEST(WeaponModelCompiler, RefusesModelsThatDifferFromTheirCounts) {
   EXPECT_NE(with(0, "bind 0", "bind 17").find("outside 0..16"), std::string::npos);
   EXPECT_NE(with(1, "\nmodel 1\n", "\nmodel 0\n").find("given twice"), std::string::npos);
   EXPECT_NE(with(2, "fan trail", "fan spoon").find("unknown part"), std::string::npos);
+  // Measurements out of reason.
+  EXPECT_NE(with(2, "\nwheels ", "\nwheels 0.5 ").find("needs two lengths"), std::string::npos);
+  EXPECT_NE(with(2, "style split-trail", "style sideways").find("unknown style"), std::string::npos);
   std::vector<std::string> fewer = texts;
   fewer.pop_back();
   EXPECT_NE(Compile(fewer).find("expected 23 models"), std::string::npos);
+}
+
+// The extent of the vertices a model's steps give one part.
+struct Extent {
+  float lo[3] = {1e9f, 1e9f, 1e9f};
+  float hi[3] = {-1e9f, -1e9f, -1e9f};
+  bool Empty() const { return lo[0] > hi[0]; }
+};
+
+std::map<std::string, Extent> PartExtents(const WeaponModelCompiler::Model& m) {
+  std::map<std::string, Extent> out;
+  std::map<std::string, int> seen;
+  for (const WeaponModelCompiler::Step& s : m.steps) {
+    if (s.part.empty()) continue;
+    std::vector<float> xyz, uv;
+    WeaponModelShapes::Shape(m.gun, s.part, seen[s.part]++, s.op, s.arg, xyz, uv);
+    Extent& e = out[s.part];
+    for (size_t i = 0; i < xyz.size(); ++i) {
+      e.lo[i % 3] = std::min(e.lo[i % 3], xyz[i]);
+      e.hi[i % 3] = std::max(e.hi[i % 3], xyz[i]);
+    }
+  }
+  return out;
+}
+
+// Each model as the crew sees it: inside the box the drawing culls it by, its wheels and
+// trails on the ground, the trails reaching the axle, the shield upright ahead of the
+// trunnions and the barrel from behind the shield out to the muzzle.
+TEST(WeaponModelCompiler, EveryGunStandsOnTheGroundWithItsPartsJoined) {
+  const std::vector<std::string> texts = Descriptions();
+  WeaponModelCompiler compiler;
+  for (size_t i = 0; i < texts.size(); ++i) ASSERT_TRUE(compiler.Add("model" + std::to_string(i), texts[i])) << compiler.Error();
+  for (int number = 0; number < 23; ++number) {
+    SCOPED_TRACE(number);
+    const WeaponModelCompiler::Model* m = compiler.Find(number);
+    ASSERT_NE(m, nullptr);
+    const WeaponModelShapes::Gun& gun = m->gun;
+    const std::map<std::string, Extent> parts = PartExtents(*m);
+    for (const auto& [name, e] : parts) {
+      SCOPED_TRACE(name);
+      // The culling box: 0.2 x 0.2 x 0.15 from the ground, with the margin it is set with.
+      EXPECT_GE(e.lo[0], -0.105f);
+      EXPECT_LE(e.hi[0], 0.105f);
+      EXPECT_GE(e.lo[1], -0.105f);
+      EXPECT_LE(e.hi[1], 0.105f);
+      EXPECT_GE(e.lo[2], -0.0035f);
+      EXPECT_LE(e.hi[2], 0.15f);
+    }
+    auto part = [&parts](const char* name) {
+      const auto it = parts.find(name);
+      return it == parts.end() ? Extent{} : it->second;
+    };
+    const Extent wheel = part("wheel"), trail = part("trail"), shield = part("shield"), barrel = part("barrel");
+    if (gun.wheelRadius > 0.0f) {
+      ASSERT_FALSE(wheel.Empty());
+      EXPECT_NEAR(wheel.lo[2], 0.0f, 1e-5f);
+      EXPECT_NEAR(wheel.hi[2], 2.0f * gun.wheelRadius, 0.002f);
+    }
+    if (gun.trailLength > 0.0f) {
+      ASSERT_FALSE(trail.Empty());
+      // From the axle, where the carriage is, back to the spades on the ground.
+      EXPECT_GE(trail.hi[1], gun.pivot[1] - 0.01f);
+      EXPECT_NEAR(trail.lo[1], gun.pivot[1] - 0.003f - gun.trailLength, 0.003f);
+      EXPECT_LE(part("spade").lo[2], 0.0f);
+      EXPECT_LE(trail.lo[2], 0.002f);
+      EXPECT_GE(trail.hi[2], 0.6f * gun.wheelRadius);
+    }
+    if (gun.shieldHalfWidth > 0.0f) {
+      ASSERT_FALSE(shield.Empty());
+      EXPECT_GT(shield.lo[1], gun.pivot[1]);
+      EXPECT_LT(shield.hi[1], gun.muzzle);
+      EXPECT_GT(shield.hi[2] - shield.lo[2], 3.0f * (shield.hi[1] - shield.lo[1]));
+      EXPECT_LT(shield.lo[2], gun.pivot[2]);
+      EXPECT_GT(shield.hi[2], gun.pivot[2]);
+      EXPECT_LT(barrel.lo[1], shield.lo[1]);
+    }
+    ASSERT_FALSE(barrel.Empty());
+    EXPECT_NEAR(barrel.hi[1], gun.muzzle, 1e-4f);
+    EXPECT_LT(barrel.lo[1], gun.pivot[1]);
+  }
 }
 
 TEST(WeaponModelCompiler, SectionSignatureOfEachLayout) {

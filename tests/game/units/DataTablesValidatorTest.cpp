@@ -226,6 +226,11 @@ TEST_F(DataTablesValidator, CrewsOfCrewServedWeaponsAndNoOthersHaveTheCrewFigure
     }
     EXPECT_EQ(c.FigureKind(0) == 8, crewServed);
     if (crewServed) ++(type == 4 ? mortars : guns);
+    // A fully identified crew of a piece other than a mortar shows the piece's model: one
+    // without a model kind is drawn as the generic gun with a logged error.
+    if (crewServed && type != 4) {
+      EXPECT_NE(gWeapons[w].DrawKind(), WeaponData::kNoDrawKind) << gWeapons[w].DrawKind();
+    }
   }
   EXPECT_EQ(mortars, 16);
   EXPECT_GE(guns, 40);
