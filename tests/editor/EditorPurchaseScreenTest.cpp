@@ -395,6 +395,17 @@ TEST(EditorPurchaseScreen, DataPanel) {
     EXPECT_EQ(lines[2].text.substr(14), std::string(gSmallArms[r.SlotSmallArms(0)].Name()));
     break;
   }
+  // A flamethrower team names its weapon, padded like every label.
+  int32_t flameTeams = 0;
+  for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
+    if (gInfantryClasses[i].MainWeapon() != 92) continue;
+    panel.ShowEntry(PurchaseEntry::kInfantry, static_cast<int16_t>(i));
+    const auto lines = panel.Compose();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2].text, "Weapon:       Flamethrower") << i;
+    ++flameTeams;
+  }
+  EXPECT_GT(flameTeams, 0);
   // An unarmoured vehicle; labels padded to 17.
   s.sidePopup->SetCurrentItem(0);
   for (int32_t v = 0; v < gVehicleClasses.Count(); ++v) {

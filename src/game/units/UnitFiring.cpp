@@ -70,7 +70,8 @@ int32_t Unit::ShotTiming(int32_t weapon, int32_t fireType, int32_t kindUsed, int
       break;
     case 1:
     case 2:
-    case 3: {
+    case 3:
+    case 8: {  // the rockets of ground launchers fly by their ballistics as shells do
       const bool slow = gWeapons.IsValid(weapon) && (gWeapons[weapon].Flags() & WeaponFlag::kSlowAiming) != 0;
       wait = slow ? 0.55f : 0.2f;
       flight = BallisticFlight(weapon, kindUsed, distance);

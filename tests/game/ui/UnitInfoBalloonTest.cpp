@@ -266,6 +266,20 @@ TEST_F(UnitInfoBalloonTest, MachineGunMountsRangesAndTheKillRecord) {
   delete balloon;
 }
 
+TEST_F(UnitInfoBalloonTest, AFlamethrowerShowsItsBlastAndIsNoSniperRifle) {
+  // The man-pack flamethrower of the built-in teams: its blast is its calibre x 200.
+  const int32_t team = FindClass(gInfantryClasses, [](const InfantryData& c) { return c.MainWeapon() == 92; });
+  ASSERT_GE(team, 0);
+  const WeaponData flame = gWeapons[92];
+  ASSERT_GT(flame.Calibre(), 0.0f);
+  UnitInfoBalloon* balloon = Open(AddSquad(team, 0));
+  std::vector<PanelItem> items = balloon->Compose();
+  EXPECT_EQ(FindStarting(items, "Sniper Rifle"), nullptr);
+  EXPECT_NE(FindText(items, "Main Weapon:   blast = " + std::to_string(static_cast<int32_t>(flame.Calibre() * 200.0f))),
+            nullptr);
+  delete balloon;
+}
+
 TEST_F(UnitInfoBalloonTest, TheMapHoldsOneBalloonThatFollowsTheSelection) {
   const int32_t tank = FindTank();
   ASSERT_GE(tank, 0);

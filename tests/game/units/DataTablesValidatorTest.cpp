@@ -82,18 +82,23 @@ TEST_F(DataTablesValidator, RecordsTheRulesName) {
     EXPECT_EQ(gInfantryClasses[i].MainWeapon(), WeaponData::kNone) << i;
   }
   EXPECT_EQ(gInfantryClasses[242].FigureKind(0), 4);
-  // Weapons: rifle grenade and the three Panzerfausts are launchers of hollow charge; the vehicle
-  // machine guns are type 6; 92 is flame; 94 and 95 fire armour-piercing as guns; 104 is none.
+  // Weapons: rifle grenade and the three Panzerfausts are launchers of hollow charge; every
+  // flamethrower is type 6 (type 7 is the sniper rifle, which no record is); 94 and 95 fire
+  // armour-piercing as guns; 104 is none.
   for (int i : {49, 52, 53, 54}) {
     EXPECT_EQ(gWeapons[i].Type(), 1) << i;
     EXPECT_EQ(gWeapons[i].ShotType(), WeaponData::kShotHollowCharge) << i;
   }
   EXPECT_LT(gWeapons[52].MaxRange(), gWeapons[53].MaxRange());
   EXPECT_LT(gWeapons[53].MaxRange(), gWeapons[54].MaxRange());
-  for (int i : {58, 59, 60}) {
+  for (int i : {26, 51, 58, 59, 60, 71, 72, 92}) {
     EXPECT_EQ(gWeapons[i].Type(), 6) << i;
   }
-  EXPECT_EQ(gWeapons[92].Type(), 7);
+  for (int i = 0; i < gWeapons.Count(); ++i) EXPECT_NE(gWeapons[i].Type(), 7) << i;
+  // The flame mounts 29-31 fire as 58-60: the balloon's "FLAME" range is the weapon's own.
+  for (int i : {29, 30, 31}) {
+    EXPECT_EQ(static_cast<float>(gSmallArms[i].MaxRange()), gWeapons[58 + i - 29].MaxRange()) << i;
+  }
   EXPECT_EQ(gWeapons[93].Type(), 4);
   for (int i : {94, 95}) {
     EXPECT_EQ(gWeapons[i].Type(), 2) << i;
@@ -104,7 +109,7 @@ TEST_F(DataTablesValidator, RecordsTheRulesName) {
   }
   EXPECT_EQ(gWeapons[101].Type(), 1);
   EXPECT_EQ(gWeapons[104].Type(), 0);
-  // Small arms: 0-28 have sounds by entry, 25-28 hurt armour, 29-32 are vehicle mounts, 33 none.
+  // Small arms: 0-28 have sounds by entry, 25-28 hurt armour, 29-32 are vehicle flame mounts, 33 none.
   for (int i = 25; i <= 28; ++i) {
     EXPECT_EQ(gSmallArms[i].AntiArmourClass(), 2) << i;
   }
@@ -129,9 +134,8 @@ TEST_F(DataTablesValidator, VehicleClassesKeepTheRulesTheCodeStopsOn) {
     EXPECT_TRUE(gWeapons.IsValid(v.MainWeapon()));
     for (int g : {v.BowMachineGun(), v.CoaxialMachineGun(), v.ThirdMachineGun()}) {
       EXPECT_TRUE(gSmallArms.IsValid(g));
-      // An ordinary machine gun is one of the entries below 29: from 29 on the fire rules
-      // treat a mount as a heavy one (standing only, fired as weapons 58-60 of type 6, and 32
-      // fires as nothing at all), so no class may mount one as its machine gun.
+      // A machine gun is one of the entries below 29: from 29 on a mount is a flamethrower,
+      // fired as weapons 58-60 (32 has none), and the flame vehicles carry theirs as main weapon.
       EXPECT_TRUE(g < 29 || g == SmallArmsData::kNone) << g;
     }
     EXPECT_TRUE(v.Category() >= 0 && v.Category() <= 39);
@@ -171,7 +175,7 @@ TEST_F(DataTablesValidator, VehicleGunsAndTurningKeepTheirRules) {
       EXPECT_EQ(v.TraverseLimit(0) < 0, v.TraverseLimit(1) < 0);
     }
   }
-  // Heavy machine guns fire no anti-aircraft bursts: their fire has no scatter at airplanes.
+  // The flame mounts fire no anti-aircraft bursts: their fire has no scatter at airplanes.
   for (int g = 29; g < gSmallArms.Count(); ++g) {
     if (g != SmallArmsData::kNone) {
       EXPECT_EQ(gSmallArms[g].Flag(), 0) << g;

@@ -469,6 +469,30 @@ TEST(InfantryDraw, CarriedItemsByKindAndTheFlamethrowersTanks) {
   InfantryRig::Put32(record + 56, Infantry::kNoWeapon);
 }
 
+TEST(InfantryDraw, EveryBuiltInFlamethrowerTeamCarriesItsTanks) {
+  // The main weapons of the built-in flamethrower teams, as the table gives them.
+  std::vector<std::vector<uint8_t>> weapons;
+  ForEachBuiltInClass([&weapons](int32_t, const InfantryData& c) {
+    if (std::string(c.Name()).find("Flamethrower") == std::string::npos) return;
+    const int32_t w = c.MainWeapon();
+    ASSERT_TRUE(gWeapons.IsValid(w));
+    const uint8_t* record = gWeapons[w].Bytes();
+    weapons.emplace_back(record, record + WeaponData::kSize);
+  });
+  ASSERT_EQ(weapons.size(), 8u);
+  DrawRig d;
+  d.rig.world.editorOpen = true;
+  auto man = d.rig.Make(InfantryRig::kSquad, 0);
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kSquad) + 56, InfantryRig::kGunWeapon);
+  for (const std::vector<uint8_t>& weapon : weapons) {
+    std::copy(weapon.begin(), weapon.end(), d.rig.Weapon(InfantryRig::kGunWeapon));
+    d.r.r->ResetTriangleCounts();
+    InfantryDraw::DrawBackPack(*man, 0, false);
+    EXPECT_EQ(d.r.r->FrameTriangles().given, 6 + 6 + 2 * 3 + 4 + 4);
+  }
+  InfantryRig::Put32(d.rig.Class(InfantryRig::kSquad) + 56, Infantry::kNoWeapon);
+}
+
 TEST(InfantryDraw, PoseFlagsLeaveOutLimbsAndAreClearedAfterTheSquad) {
   DrawRig d;
   auto man = d.rig.Make(InfantryRig::kSquad, 0);

@@ -2,9 +2,14 @@
 // and fatigue.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
 #include "game/units/CommandLineCanvas.h"
+#include "game/units/DataTablesRig.h"
+#include "game/units/Hack.h"
 #include "game/units/InfantryRig.h"
 #include "game/units/TestVehicle.h"
 
@@ -147,6 +152,23 @@ TEST(InfantryNames, NamesByIdentificationLevel) {
   InfantryRig::Put32(rig.Class(InfantryRig::kTeam) + 56, InfantryRig::kGunWeapon);
   team->identificationLevel = 2;
   EXPECT_EQ(NameOf(*team, true), "Gun?");
+}
+
+TEST(InfantryNames, TheBuiltInFlamethrowerIsNamedAsOne) {
+  // The man-pack flamethrower's record as the built-in table gives it.
+  std::vector<uint8_t> flamethrower;
+  {
+    DataTablesRig tables;
+    Hack::LoadTables();
+    const uint8_t* record = gWeapons[92].Bytes();
+    flamethrower.assign(record, record + WeaponData::kSize);
+  }
+  InfantryRig rig;
+  std::copy(flamethrower.begin(), flamethrower.end(), rig.Weapon(InfantryRig::kGunWeapon));
+  InfantryRig::Put32(rig.Class(InfantryRig::kTeam) + 56, InfantryRig::kGunWeapon);
+  auto team = rig.Make(InfantryRig::kTeam, 3);
+  team->identificationLevel = 3;
+  EXPECT_EQ(NameOf(*team, true), "Flamethrower?");
 }
 
 TEST(InfantryNames, ShownRecordsAndPortraits) {

@@ -376,6 +376,11 @@ TEST(UnitFiring, ShotTimingByFireType) {
   // Smoke has no ballistics of its own: it flies as high explosive.
   EXPECT_EQ(gun.ShotTiming(weapon, 2, 4, nullptr, 570.0f, 200.0f, zFar, d),
             gun.ShotTiming(weapon, 2, 0, nullptr, 570.0f, 200.0f, zFar, d));
+  // A ground launcher's rockets (type 8) fly by their ballistics as a gun's shells do.
+  int32_t rocketDelay = -1;
+  EXPECT_EQ(gun.ShotTiming(weapon, 8, 0, &rocketDelay, 570.0f, 200.0f, zFar, d),
+            gun.ShotTiming(weapon, 2, 0, &delay, 570.0f, 200.0f, zFar, d));
+  EXPECT_EQ(rocketDelay, delay);
 }
 
 TEST(UnitFiring, RangingLevelCases) {
@@ -581,6 +586,12 @@ TEST(UnitFiring, FireAtTargetTimersCounterShockAndHatches) {
   Aim(gun, weapon, 7);
   gun.FireAtTarget(0);
   EXPECT_EQ(gun.firingTimer, 1.25f);
+  // A rocket launcher's salvo fires as any other piece does.
+  Aim(gun, weapon, 8);
+  const size_t packets = rig.world.firePackets.size();
+  gun.FireAtTarget(0);
+  EXPECT_EQ(gun.firingTimer, 2.5f);
+  EXPECT_EQ(rig.world.firePackets.size(), packets + 1);
   // Close targets make the crew button up: 50 m for high explosive, 25 m otherwise.
   Aim(gun, weapon, 2);
   men.SetPosition(240.0f, 200.0f);

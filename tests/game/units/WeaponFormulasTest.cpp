@@ -276,7 +276,7 @@ TEST_F(WeaponFormulas, FragmentBlastAndHighExplosiveValues) {
   ScaleByRangeFalloff(&expect, 5.5f, WeaponBlastValue(7, 0));
   expect = expect * 0.75f;
   EXPECT_EQ(WeaponHEValue(7, true), static_cast<int32_t>(expect + 0.5f)) << expect;
-  // Machine guns: calibre x 200; flame: 0.
+  // Flamethrowers (type 6): calibre x 200; sniper rifles (type 7): 0.
   w.Gun(9, 6, 7.92f, 0);
   w.Gun(10, 7, 10.0f, 0);
   EXPECT_EQ(WeaponHEValue(9, false), static_cast<int32_t>(7.92f * 200.0f + 0.5f));
