@@ -794,13 +794,41 @@ TEST(VehicleModelBatch, TheCarriersShareOneBody) {
     EXPECT_TRUE(std::equal(base.begin(), base.end(), binds[k].begin())) << k;
   }
   ASSERT_EQ(bodies[1].size(), 14u);
-  // Each wheel's corners lie on its circle alike in all three: compare the first corner a fan.
-  for (size_t k : {0u, 2u}) {
-    ASSERT_EQ(bodies[k].size(), bodies[1].size());
-    for (size_t i = 0; i < bodies[k].size(); ++i) {
-      EXPECT_NEAR(bodies[k][i][1], bodies[1][i][1], 0.005f) << k << " " << i;
-      EXPECT_NEAR(bodies[k][i][2], bodies[1][i][2], 1e-6f) << k << " " << i;
+  // The lengthened carrier (54) rides on bogies of its own: as many wheel faces, but not the
+  // same ones.
+  ASSERT_EQ(bodies[2].size(), bodies[1].size());
+  EXPECT_NE(bodies[2], bodies[1]);
+  // Each wheel's corners lie on its circle alike on the flame carrier and the carrier: compare
+  // the first corner a fan.
+  ASSERT_EQ(bodies[0].size(), bodies[1].size());
+  for (size_t i = 0; i < bodies[0].size(); ++i) {
+    EXPECT_NEAR(bodies[0][i][1], bodies[1][i][1], 0.005f) << i;
+    EXPECT_NEAR(bodies[0][i][2], bodies[1][i][2], 1e-6f) << i;
+  }
+}
+
+TEST(VehicleModelBatch, TheLightHalfTracksDrawFourRoadWheelsASide) {
+  // The road wheels' faces outside the belly on the right (beyond 0.85 m), drawn with the
+  // running gear's texture: upright faces all of one x as high as a road wheel's hexagon
+  // (0.485 m; the sprocket's and the idler's are 0.40 m). As many as the family declares a side.
+  for (int32_t slot : {82, 83, 84, 85}) {
+    const DrawnSlot d = DrawSlot(slot);
+    int32_t bound = -1, wheels = 0;
+    for (const auto& call : d.log.Calls()) {
+      if (call.kind == ModelCallLog::Kind::kBind) bound = call.n;
+      if (bound != 2 || call.kind != ModelCallLog::Kind::kFan || call.stage != ModelCallLog::Stage::kHull) continue;
+      float x0 = 1e9f, x1 = -1e9f, z0 = 1e9f, z1 = -1e9f;
+      for (size_t i = 0; i + 2 < call.args.size(); i += 3) {
+        x0 = std::min(x0, call.args[i]);
+        x1 = std::max(x1, call.args[i]);
+        z0 = std::min(z0, call.args[i + 2]);
+        z1 = std::max(z1, call.args[i + 2]);
+      }
+      const float height = (z1 - z0) * 28.867f;
+      wheels += x1 - x0 < 1e-5f && x0 * 28.867f > 0.85f && height > 0.45f && height < 0.50f ? 1 : 0;
     }
+    EXPECT_EQ(wheels, 4) << slot;
+    EXPECT_EQ(d.info.roadWheels, 4) << slot;
   }
 }
 
