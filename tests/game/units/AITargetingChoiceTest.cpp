@@ -172,6 +172,57 @@ TEST(TargetChoice, WithoutSightPairsACandidateOutOfRangeIsNotTraced) {
   map.SetVisibilityCacheEnabled(true);
 }
 
+// While one of the pair has moved in the slice, a line traced between them would be stored
+// already stale: a candidate out of range is passed over untraced, with the same choice. While
+// both stand, its line is traced and kept.
+TEST(TargetChoice, ACandidateOutOfRangeIsNotTracedWhileEitherMoves) {
+  ChoiceRig rig;
+  Shooter chooser;
+  TestVehicle a, b;
+  Enemy(a, 240.0f, 200.0f);
+  Enemy(b, 200.0f, 240.0f);
+  rig.Join(chooser);
+  rig.Join(a);
+  rig.Join(b);
+  Map& map = *rig.world.Battle().map;
+  const auto choose = [&chooser](bool inRange) {
+    chooser.inRange = inRange;
+    chooser.target = nullptr;
+    const int64_t before = TraceLineCounter::calls;
+    chooser.ChooseTarget(true);
+    return TraceLineCounter::calls - before;
+  };
+  const auto kept = [&map, &chooser](const Unit& other) {
+    bool seen = false;
+    return map.CachedVisibility(&chooser, &other, seen);
+  };
+  map.FreeVisibilityCache();
+  chooser.lastMovingSlice = -1;
+  a.lastMovingSlice = -1;
+  b.lastMovingSlice = -1;
+  EXPECT_EQ(choose(false), 2);
+  EXPECT_TRUE(kept(a));
+  EXPECT_TRUE(kept(b));
+  // The chooser moved in this slice; then a candidate did.
+  chooser.lastMovingSlice = 100;
+  EXPECT_EQ(choose(false), 0);
+  EXPECT_EQ(chooser.target, nullptr);
+  EXPECT_EQ(choose(true), 4);
+  EXPECT_EQ(chooser.target, &a);
+  // The next slice the chooser stands and b moves: a's line is traced, b's passed over.
+  rig.world.Battle().slice = 101;
+  b.lastMovingSlice = 101;
+  EXPECT_EQ(choose(false), 1);
+  EXPECT_TRUE(kept(a));
+  EXPECT_FALSE(kept(b));
+  // Without the shortcut b's line is traced (a's is read from the pairs), to no other end.
+  AITargeting::gPassOverLapsedLines = false;
+  EXPECT_EQ(choose(false), 1);
+  EXPECT_FALSE(kept(b));
+  EXPECT_EQ(chooser.target, nullptr);
+  AITargeting::gPassOverLapsedLines = true;
+}
+
 TEST(KillRatingDeathTest, AFirerThatIsNotAVehicleIsFatal) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   TestVehicle infantry, target;
