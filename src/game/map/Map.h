@@ -473,10 +473,11 @@ class Map : public GObject {
   void StoreVisibility(const MapUnitView* a, const MapUnitView* b, bool seen, float value, bool pairFlag, bool flagOfA,
                        bool flagOfB);
   // Whether a result stored now for the pair of a and b could never be read: the cache keeps no
-  // pairs, one of them holds no place in the grid, or one of them moved in or after the slice
-  // the entry would be stamped with, as the entry it would replace was stamped no later. While
+  // pairs, or one of them moved in or after the slice the entry would be stamped with (as the
+  // entry it would replace was stamped no later, or either holds no place in the grid). While
   // the units' last moving slices only grow, such an entry counts for nothing until the grid is
-  // made again. False while no grid is made: the first store makes it.
+  // made again. False while no grid is made (the first store makes it), and for two units that
+  // have stood since before the slice.
   bool VisibilityStoreLapses(const MapUnitView* a, const MapUnitView* b) const;
   // Deletes the pair grid; the next store makes it again.
   void FreeVisibilityCache();

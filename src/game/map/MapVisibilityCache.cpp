@@ -112,16 +112,17 @@ bool Map::VisibilityStoreLapses(const MapUnitView* a, const MapUnitView* b) cons
   if (!visibilityCache_.enabled) return true;
   MapBattleServices* battle = app_->GetBattleOrOperation();
   if (battle == nullptr) return true;
-  if (display.pairVisibility == nullptr) return false;
+  if (display.pairVisibility == nullptr || a == nullptr || b == nullptr) return false;
+  const int32_t slice = battle->GetCurrentSlice();
+  const int32_t stamp = static_cast<int32_t>(static_cast<uint32_t>(slice < 0 ? 0 : slice) & kStampMask);
+  // Most pairs asked stand still: they are answered before the places are looked up.
+  if (std::max(a->GetLastMovingSlice(), b->GetLastMovingSlice()) < stamp) return false;
   const int32_t ia = VisibilityIndexOf(a);
   const int32_t ib = VisibilityIndexOf(b);
   if (ia < 0 || ib < 0 || ia == ib) return true;
-  const int32_t slice = battle->GetCurrentSlice();
-  const int32_t stamp = static_cast<int32_t>(static_cast<uint32_t>(slice < 0 ? 0 : slice) & kStampMask);
   const uint32_t word = Grid(display.pairVisibility)->GetU32(std::min(ia, ib), std::max(ia, ib));
   const int32_t stored = static_cast<int32_t>(word & kStampMask);
-  if (stored != static_cast<int32_t>(kEmpty) && stored > stamp) return false;
-  return std::max(a->GetLastMovingSlice(), b->GetLastMovingSlice()) >= stamp;
+  return stored == static_cast<int32_t>(kEmpty) || stored <= stamp;
 }
 
 void Map::FreeVisibilityCache() {

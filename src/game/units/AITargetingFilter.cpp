@@ -17,11 +17,14 @@ bool AITargeting::IsBuildingTerrain(int32_t type) { return type >= 31 && type <=
 
 namespace {
 
-// Inside the chooser's arc, or both infantry within 15 m and less than 85 degrees off its facing.
-bool IsInChooserArc(const Unit& candidate, const Unit& chooser) {
-  if (chooser.IsUnitInArc(candidate)) return true;
-  return chooser.IsInfantry() && candidate.IsInfantry() && chooser.DistanceTo(candidate) <= 15.0f &&
-         chooser.AngleToPoint(chooser.facing, candidate.x, candidate.y, true) < 85.0f;
+// The rules of the filter that need no line of sight: in a building while those are skipped, or
+// outside the chooser's arc (unless both are infantry within 15 m and less than 85 degrees off
+// the chooser's facing). They read the two units and change nothing.
+bool RefusedUnseen(const Unit& candidate, const Unit& chooser) {
+  if (AITargeting::gSkipBuildingTargets && AITargeting::IsBuildingTerrain(candidate.GetTerrainHere())) return true;
+  if (chooser.IsUnitInArc(candidate)) return false;
+  return !(chooser.IsInfantry() && candidate.IsInfantry() && chooser.DistanceTo(candidate) <= 15.0f &&
+           chooser.AngleToPoint(chooser.facing, candidate.x, candidate.y, true) < 85.0f);
 }
 
 bool SightPairLapses(const Unit& chooser, const Unit& candidate) {
@@ -39,17 +42,15 @@ bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser, bool pas
   if (!chooser.CanTarget(candidate)) return false;
   const bool absentOrdered = chooser.flagBytes[4] != 0 && chooser.target == &candidate;
   if (candidate.alive == 0 && !absentOrdered) return false;
-  // The rules that need no line of sight. Looking (the line and, for a buttoned-up crew, how
-  // well the candidate gives itself away) changes nothing but the sight pair of the two, so
-  // when that pair would keep nothing a later ask could read, a candidate refused anyway is
-  // passed over unlooked at.
-  const bool refused = (gSkipBuildingTargets && IsBuildingTerrain(candidate.GetTerrainHere())) ||
-                       !IsInChooserArc(candidate, chooser);
-  if (passOverRefused || (gPassOverLapsedLines && SightPairLapses(chooser, candidate))) {
-    if (refused || RefusedOutright(chooser, candidate)) return false;
+  // Looking (the line and, for a buttoned-up crew, how well the candidate gives itself away)
+  // changes nothing but the sight pair of the two, so when that pair would keep nothing a later
+  // ask could read, a candidate refused anyway is passed over unlooked at.
+  if ((passOverRefused || (gPassOverLapsedLines && SightPairLapses(chooser, candidate))) &&
+      (RefusedOutright(chooser, candidate) || RefusedUnseen(candidate, chooser))) {
+    return false;
   }
   if (!chooser.CanTargetUnit(&candidate)) return false;
-  return !refused;
+  return !RefusedUnseen(candidate, chooser);
 }
 
 bool AITargeting::IsTargeting(const Unit& member, const Unit* unit) { return member.target == unit; }

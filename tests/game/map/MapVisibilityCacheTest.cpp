@@ -146,7 +146,7 @@ TEST_F(MapVisibilityCache, AUnitLeavingTheListNeverLendsItsAnswersToAnother) {
 
 // A battle with no units, or one, holds no pair: a store makes no grid and changes nothing.
 // A store lapses unread when one of the pair moved in or after the slice it would be stamped
-// with (and the entry it replaces is no newer), when either unit holds no place in the grid, or
+// with (and the entry it replaces is no newer, or either unit holds no place in the grid), or
 // when the cache is off; never while the first store is yet to make the grid.
 TEST_F(MapVisibilityCache, AStoreLapsesOnlyWhenNoLaterReadCouldTakeIt) {
   Add(0.0f, 0.0f);
@@ -159,7 +159,8 @@ TEST_F(MapVisibilityCache, AStoreLapsesOnlyWhenNoLaterReadCouldTakeIt) {
   EXPECT_TRUE(map->VisibilityStoreLapses(U(0), U(1)));
   EXPECT_TRUE(map->VisibilityStoreLapses(U(1), U(0)));
   EXPECT_TRUE(map->VisibilityStoreLapses(U(0), U(0)));
-  EXPECT_TRUE(map->VisibilityStoreLapses(&stranger, U(1)));
+  EXPECT_TRUE(map->VisibilityStoreLapses(&stranger, U(0)));
+  EXPECT_FALSE(map->VisibilityStoreLapses(&stranger, U(1)));  // both stand: not looked up
   // Moved in the slice itself: lapses; one slice before: the entry would count.
   U(0)->lastMovingSlice = 100;
   EXPECT_TRUE(map->VisibilityStoreLapses(U(1), U(0)));
