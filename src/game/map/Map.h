@@ -1031,6 +1031,7 @@ class Map : public GObject {
     std::unordered_map<const MapUnitView*, int32_t> index;  // unit to list index, below n
     std::vector<float> x, y;                                  // positions for invalidation
     std::vector<int32_t> lastMoving;
+    int32_t newestStamp = -1;  // the latest stamp stored since the grid was made
   };
   mutable SightBuffers sightBuffers_;
   VisibilityCache visibilityCache_;

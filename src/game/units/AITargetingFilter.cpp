@@ -21,10 +21,12 @@ namespace {
 // outside the chooser's arc (unless both are infantry within 15 m and less than 85 degrees off
 // the chooser's facing). They read the two units and change nothing.
 bool RefusedUnseen(const Unit& candidate, const Unit& chooser) {
-  if (AITargeting::gSkipBuildingTargets && AITargeting::IsBuildingTerrain(candidate.GetTerrainHere())) return true;
-  if (chooser.IsUnitInArc(candidate)) return false;
-  return !(chooser.IsInfantry() && candidate.IsInfantry() && chooser.DistanceTo(candidate) <= 15.0f &&
-           chooser.AngleToPoint(chooser.facing, candidate.x, candidate.y, true) < 85.0f);
+  if (!chooser.IsUnitInArc(candidate) &&
+      !(chooser.IsInfantry() && candidate.IsInfantry() && chooser.DistanceTo(candidate) <= 15.0f &&
+        chooser.AngleToPoint(chooser.facing, candidate.x, candidate.y, true) < 85.0f)) {
+    return true;
+  }
+  return AITargeting::gSkipBuildingTargets && AITargeting::IsBuildingTerrain(candidate.GetTerrainHere());
 }
 
 bool SightPairLapses(const Unit& chooser, const Unit& candidate) {
@@ -46,7 +48,7 @@ bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser, bool pas
   // changes nothing but the sight pair of the two, so when that pair would keep nothing a later
   // ask could read, a candidate refused anyway is passed over unlooked at.
   if ((passOverRefused || (gPassOverLapsedLines && SightPairLapses(chooser, candidate))) &&
-      (RefusedOutright(chooser, candidate) || RefusedUnseen(candidate, chooser))) {
+      (RefusedUnseen(candidate, chooser) || RefusedOutright(chooser, candidate))) {
     return false;
   }
   if (!chooser.CanTargetUnit(&candidate)) return false;

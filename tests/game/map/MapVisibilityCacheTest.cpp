@@ -177,6 +177,7 @@ TEST_F(MapVisibilityCache, AStoreLapsesOnlyWhenNoLaterReadCouldTakeIt) {
   battle->slice = 4096 + 50;
   U(1)->lastMovingSlice = 60;
   EXPECT_FALSE(map->VisibilityStoreLapses(U(0), U(1)));
+  EXPECT_TRUE(map->VisibilityStoreLapses(&stranger, U(1)));  // no place: nothing to replace
   battle->slice = 4096 + 800;
   U(1)->lastMovingSlice = 900;
   EXPECT_TRUE(map->VisibilityStoreLapses(U(0), U(1)));
