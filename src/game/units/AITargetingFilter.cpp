@@ -2,6 +2,7 @@
 
 #include "game/map/Map.h"
 #include "game/units/AITargeting.h"
+#include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitBattleQueries.h"
 
@@ -29,7 +30,15 @@ bool RefusedUnseen(const Unit& candidate, const Unit& chooser) {
   return AITargeting::gSkipBuildingTargets && AITargeting::IsBuildingTerrain(candidate.GetTerrainHere());
 }
 
+// A split half is left out: rejoining its partner at the next turn it takes the earlier of
+// their last moving slices, which could bring a lapsed entry of its back into use.
+bool IsSplitHalf(const Unit& unit) {
+  const InfantryServices* infantry = unit.AsInfantry();
+  return infantry != nullptr && infantry->GetSplitPartner() != nullptr;
+}
+
 bool SightPairLapses(const Unit& chooser, const Unit& candidate) {
+  if (IsSplitHalf(chooser) || IsSplitHalf(candidate)) return false;
   const Map* map = UnitBattleMap();
   return map != nullptr && map->VisibilityStoreLapses(&chooser, &candidate);
 }

@@ -323,3 +323,31 @@ TEST(InfantryBattle, PassingOverLapsedSightLinesChangesNothingButTheTraces) {
   EXPECT_GT(traced.lost, 0);
   EXPECT_LT(passed.traces * 2, traced.traces) << passed.traces << " of " << traced.traces;
 }
+
+// A split half never has its lines passed over: rejoining its partner at the next turn it takes
+// the earlier of their last moving slices, which could bring a lapsed entry back into use.
+TEST(InfantryBattle, ASplitHalfStillTracesTheLinesItWouldPassOver) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  Infantry* chooser = rig.AddSquad(0, 300.0f, 100.0f);
+  Infantry* partner = rig.AddSquad(0, 310.0f, 100.0f);
+  Infantry* behind = rig.AddSquad(1, 300.0f, 400.0f);
+  behind->identificationLevel = 2;
+  rig.B().currentSlice = 50;
+  chooser->LineOfSightTo(*partner);  // the first store makes the pair grid
+  ASSERT_GT(rig.B().map->VisibilityCacheSize(), 0);
+  // Moving away from the enemy: it is out of the chooser's arc.
+  chooser->activityState = Infantry::kMove;
+  chooser->facing = 270.0f;
+  chooser->lastMovingSlice = 50;
+  const auto traces = [chooser] {
+    const int64_t before = TraceLineCounter::calls;
+    chooser->ChooseTarget(true);
+    return TraceLineCounter::calls - before;
+  };
+  EXPECT_EQ(traces(), 0);
+  chooser->linkedHalf = partner;
+  EXPECT_EQ(traces(), 1);
+  EXPECT_EQ(chooser->target, nullptr);
+  chooser->linkedHalf = nullptr;
+}
