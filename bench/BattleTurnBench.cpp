@@ -2,8 +2,8 @@
 // reference map, written by make_large_battle) through the headless battle on one core: the
 // set-up GO, then three turns of GO (the 2,401-slice action and its replay) and next turn,
 // and the canonical pass alone. Counters: ms per turn and each turn's own, packets per turn,
-// vehicles in the battle, and the digest of the battle after its turns (a faster build must
-// leave it as it was).
+// lines of sight traced and points weighed along them per turn, vehicles in the battle, and the
+// digest of the battle after its turns (a faster build must leave it as it was).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -13,6 +13,7 @@
 #include "LargeBattleWorld.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/BattleCanonicalPass.h"
+#include "game/map/TraceLineCounter.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ void BM_LargeBattleTurns(benchmark::State& state) {
   double turnMs[3] = {0.0, 0.0, 0.0};
   int64_t turns = 0;
   int64_t packets = 0;
+  int64_t traces = 0;
+  int64_t samples = 0;
   int64_t vehicles = 0;
   uint32_t digest = 0;
   for (auto _ : state) {
@@ -39,9 +42,13 @@ void BM_LargeBattleTurns(benchmark::State& state) {
     }
     state.ResumeTiming();
     for (int32_t turn = 0; turn < 3; ++turn) {
+      const int64_t traced = TraceLineCounter::calls;
+      const int64_t weighed = TraceLineCounter::samples;
       const auto start = std::chrono::steady_clock::now();
       headless.Go(static_cast<uint16_t>(100 + turn));
       const auto end = std::chrono::steady_clock::now();
+      traces += TraceLineCounter::calls - traced;
+      samples += TraceLineCounter::samples - weighed;
       const double ms = std::chrono::duration<double, std::milli>(end - start).count();
       totalMs += ms;
       turnMs[turn] += ms;
@@ -62,6 +69,8 @@ void BM_LargeBattleTurns(benchmark::State& state) {
   }
   state.counters["vehicles"] = static_cast<double>(vehicles);
   state.counters["digest"] = static_cast<double>(digest);
+  state.counters["traces_per_turn"] = turns > 0 ? static_cast<double>(traces) / static_cast<double>(turns) : 0.0;
+  state.counters["samples_per_turn"] = turns > 0 ? static_cast<double>(samples) / static_cast<double>(turns) : 0.0;
   state.counters["packets_per_turn"] = turns > 0 ? static_cast<double>(packets) / static_cast<double>(turns) : 0.0;
 }
 BENCHMARK(BM_LargeBattleTurns)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -472,6 +472,13 @@ class Map : public GObject {
   // Stores a result; a negative value keeps the stored value.
   void StoreVisibility(const MapUnitView* a, const MapUnitView* b, bool seen, float value, bool pairFlag, bool flagOfA,
                        bool flagOfB);
+  // Whether a result stored now for the pair of a and b could never be read: the cache keeps no
+  // pairs, or one of them moved in or after the slice the entry would be stamped with (as the
+  // entry it would replace was stamped no later, or either holds no place in the grid). While
+  // the units' last moving slices only grow, such an entry counts for nothing until the grid is
+  // made again. False while no grid is made (the first store makes it), and for two units that
+  // have stood since before the slice.
+  bool VisibilityStoreLapses(const MapUnitView* a, const MapUnitView* b) const;
   // Deletes the pair grid; the next store makes it again.
   void FreeVisibilityCache();
   // The computer player's planning switches the cache off and on.
@@ -1024,6 +1031,7 @@ class Map : public GObject {
     std::unordered_map<const MapUnitView*, int32_t> index;  // unit to list index, below n
     std::vector<float> x, y;                                  // positions for invalidation
     std::vector<int32_t> lastMoving;
+    int32_t newestStamp = -1;  // the latest stamp stored since the grid was made
   };
   mutable SightBuffers sightBuffers_;
   VisibilityCache visibilityCache_;

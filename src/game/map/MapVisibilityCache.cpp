@@ -82,6 +82,7 @@ void Map::StoreVisibility(const MapUnitView* a, const MapUnitView* b, bool seen,
     }
     display.pairVisibility = grid;
     visibilityCache_.n = n;
+    visibilityCache_.newestStamp = -1;
     visibilityCache_.index.clear();
     visibilityCache_.index.reserve(static_cast<size_t>(n));
     for (int32_t i = 0; i < n; ++i) visibilityCache_.index.emplace(battle->GetUnit(i), i);
@@ -104,13 +105,35 @@ void Map::StoreVisibility(const MapUnitView* a, const MapUnitView* b, bool seen,
     if (flagOfB) word |= kHigherFlag;
   }
   const int32_t slice = battle->GetCurrentSlice();
-  word |= static_cast<uint32_t>(slice < 0 ? 0 : slice) & kStampMask;
+  const uint32_t stamp = static_cast<uint32_t>(slice < 0 ? 0 : slice) & kStampMask;
+  word |= stamp;
   grid->SetU32(i, j, word);
+  visibilityCache_.newestStamp = std::max(visibilityCache_.newestStamp, static_cast<int32_t>(stamp));
+}
+
+bool Map::VisibilityStoreLapses(const MapUnitView* a, const MapUnitView* b) const {
+  if (!visibilityCache_.enabled) return true;
+  MapBattleServices* battle = app_->GetBattleOrOperation();
+  if (battle == nullptr) return true;
+  if (display.pairVisibility == nullptr || a == nullptr || b == nullptr) return false;
+  const int32_t slice = battle->GetCurrentSlice();
+  const int32_t stamp = static_cast<int32_t>(static_cast<uint32_t>(slice < 0 ? 0 : slice) & kStampMask);
+  // Most pairs asked stand still: they are answered before the places are looked up.
+  if (std::max(a->GetLastMovingSlice(), b->GetLastMovingSlice()) < stamp) return false;
+  // No entry is newer than the stamp: whatever the places, the store would lapse.
+  if (visibilityCache_.newestStamp <= stamp) return true;
+  const int32_t ia = VisibilityIndexOf(a);
+  const int32_t ib = VisibilityIndexOf(b);
+  if (ia < 0 || ib < 0 || ia == ib) return true;
+  const uint32_t word = Grid(display.pairVisibility)->GetU32(std::min(ia, ib), std::max(ia, ib));
+  const int32_t stored = static_cast<int32_t>(word & kStampMask);
+  return stored == static_cast<int32_t>(kEmpty) || stored <= stamp;
 }
 
 void Map::FreeVisibilityCache() {
   SafeDelete(display.pairVisibility);
   visibilityCache_.n = 0;
+  visibilityCache_.newestStamp = -1;
   visibilityCache_.index.clear();
 }
 

@@ -165,9 +165,13 @@ class AITargeting {
   // identified, neither riding as a passenger, a target the chooser may take and see, alive
   // (or the absent ordered target still fired at), not in a building when those are skipped,
   // and inside the chooser's arc (or both infantry within 15 m and less than 85 degrees off
-  // the chooser's facing). With passOverRefused a candidate the scoring would refuse outright
-  // fails before its line of sight is traced.
+  // the chooser's facing). With passOverRefused, or with gPassOverLapsedLines while a line
+  // traced between the two now would leave nothing in the sight pairs a later ask could read, a
+  // candidate the scoring would refuse outright, one in a skipped building or one out of the
+  // arc fails before its line of sight is traced: the answer is no either way.
   static bool PassesCandidateFilter(Unit& candidate, Unit& chooser, bool passOverRefused = false);
+  // On in play; tests turn it off to show that choices, draws and packets stay the same.
+  static bool gPassOverLapsedLines;
   // The member's current target is the unit.
   static bool IsTargeting(const Unit& member, const Unit* unit);
   // Another unit that has a target, is identified or on the chooser's side, is armoured

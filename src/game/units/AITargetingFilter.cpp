@@ -1,7 +1,10 @@
 #include <cmath>
 
+#include "game/map/Map.h"
 #include "game/units/AITargeting.h"
+#include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitBattleQueries.h"
 
 Unit* AITargeting::gTargetChooser = nullptr;
 bool AITargeting::gSkipBuildingTargets = false;
@@ -9,7 +12,38 @@ Unit* AITargeting::gBestTarget = nullptr;
 float AITargeting::gBestTargetScore = -1.0f;
 bool AITargeting::gEvaluatingCoaxialMG = false;
 
+bool AITargeting::gPassOverLapsedLines = true;
+
 bool AITargeting::IsBuildingTerrain(int32_t type) { return type >= 31 && type <= 35; }
+
+namespace {
+
+// The rules of the filter that need no line of sight: in a building while those are skipped, or
+// outside the chooser's arc (unless both are infantry within 15 m and less than 85 degrees off
+// the chooser's facing). They read the two units and change nothing.
+bool RefusedUnseen(const Unit& candidate, const Unit& chooser) {
+  if (!chooser.IsUnitInArc(candidate) &&
+      !(chooser.IsInfantry() && candidate.IsInfantry() && chooser.DistanceTo(candidate) <= 15.0f &&
+        chooser.AngleToPoint(chooser.facing, candidate.x, candidate.y, true) < 85.0f)) {
+    return true;
+  }
+  return AITargeting::gSkipBuildingTargets && AITargeting::IsBuildingTerrain(candidate.GetTerrainHere());
+}
+
+// A split half is left out: rejoining its partner at the next turn it takes the earlier of
+// their last moving slices, which could bring a lapsed entry of its back into use.
+bool IsSplitHalf(const Unit& unit) {
+  const InfantryServices* infantry = unit.AsInfantry();
+  return infantry != nullptr && infantry->GetSplitPartner() != nullptr;
+}
+
+bool SightPairLapses(const Unit& chooser, const Unit& candidate) {
+  if (IsSplitHalf(chooser) || IsSplitHalf(candidate)) return false;
+  const Map* map = UnitBattleMap();
+  return map != nullptr && map->VisibilityStoreLapses(&chooser, &candidate);
+}
+
+}  // namespace
 
 bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser, bool passOverRefused) {
   if (&candidate == &chooser) return false;
@@ -19,12 +53,15 @@ bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser, bool pas
   if (!chooser.CanTarget(candidate)) return false;
   const bool absentOrdered = chooser.flagBytes[4] != 0 && chooser.target == &candidate;
   if (candidate.alive == 0 && !absentOrdered) return false;
-  if (passOverRefused && RefusedOutright(chooser, candidate)) return false;
+  // Looking (the line and, for a buttoned-up crew, how well the candidate gives itself away)
+  // changes nothing but the sight pair of the two, so when that pair would keep nothing a later
+  // ask could read, a candidate refused anyway is passed over unlooked at.
+  if ((passOverRefused || (gPassOverLapsedLines && SightPairLapses(chooser, candidate))) &&
+      (RefusedUnseen(candidate, chooser) || RefusedOutright(chooser, candidate))) {
+    return false;
+  }
   if (!chooser.CanTargetUnit(&candidate)) return false;
-  if (gSkipBuildingTargets && IsBuildingTerrain(candidate.GetTerrainHere())) return false;
-  if (chooser.IsUnitInArc(candidate)) return true;
-  return chooser.IsInfantry() && candidate.IsInfantry() && chooser.DistanceTo(candidate) <= 15.0f &&
-         chooser.AngleToPoint(chooser.facing, candidate.x, candidate.y, true) < 85.0f;
+  return !RefusedUnseen(candidate, chooser);
 }
 
 bool AITargeting::IsTargeting(const Unit& member, const Unit* unit) { return member.target == unit; }

@@ -26,6 +26,16 @@ bool IsGunPresent(int32_t index) { return index != Vehicle::kNoSmallArms && gSma
 
 bool IsHeavyGun(int32_t index) { return index >= kFirstHeavyGun && index != Vehicle::kNoSmallArms; }
 
+// Whether the distance between the units (DistanceTo) is at least the reach. The full distance
+// adds the square of the finite height step to the ground's and so never falls below it: a unit
+// that far on the ground is answered without reading the heights.
+bool IsBeyondReach(const Unit& from, const Unit& other, float reach) {
+  const float dx = other.x - from.x;
+  const float dy = other.y - from.y;
+  if (std::sqrt(dx * dx + dy * dy) >= reach) return true;
+  return from.DistanceTo(other) >= reach;
+}
+
 void CountDown(float& timer) { timer = timer >= 0.025f ? timer - 0.025f : 0.0f; }
 
 // A live unit of the side other than the one excluded stands within the radius of the point.
@@ -284,7 +294,7 @@ bool Vehicle::IsMGCandidate(const Unit& other, float centre, float halfWidth, fl
   if (&other == this || !IsEnemy(other) || other.alive == 0 || !other.IsIdentified()) return false;
   if (other.IsAirplane() && !antiAircraft) return false;
   if (other.IsInanimate() || other.HasSurrendered() || other.IsPassenger()) return false;
-  if (DistanceTo(other) >= range) return false;
+  if (IsBeyondReach(*this, other, range)) return false;
   if (!IsPointInArc(centre, halfWidth, other.x, other.y)) return false;
   if (!CanSee(other)) return false;
   if (bowGun && IsHullDownFrom(other)) return false;

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/BattleShot.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/map/Map.h"
+#include "game/map/TraceLineCounter.h"
+#include "game/units/AITargeting.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
@@ -251,4 +255,99 @@ TEST(InfantryBattle, CyclingPassesAHalfSquadWhoseDeadFiguresNoLongerShow) {
   b.SelectUnit(whole);
   b.SelectNextOwnUnit(true);
   EXPECT_EQ(b.selectedUnit, half);
+}
+
+namespace {
+
+struct AdvanceRecord {
+  std::string packets;
+  std::string stored;
+  uint32_t generator = 0;
+  int64_t traces = 0;
+  int32_t lost = 0;
+  int32_t shots = 0;
+};
+
+// Ten squads a side 400 m apart, every other one advancing on the enemy, through one turn and
+// its replay; target choice passes over candidates whose sight lines would lapse unread, or not.
+AdvanceRecord AdvanceAndFight(bool passOverLapsedLines) {
+  const bool kept = AITargeting::gPassOverLapsedLines;
+  AITargeting::gPassOverLapsedLines = passOverLapsedLines;
+  InfantryBattleRig rig;
+  AdvanceRecord record;
+  if (rig.squadClass < 0) return record;
+  SeedRandom(2468);
+  std::vector<Infantry*> squads;
+  for (int32_t i = 0; i < 10; ++i) {
+    const float x = 250.0f + static_cast<float>(i) * 30.0f;
+    Infantry* south = rig.AddSquad(0, x, 250.0f);
+    Infantry* north = rig.AddSquad(1, x, 650.0f);
+    if (i % 2 == 1) {
+      south->AddWaypoint(x, 430.0f, 20, true);
+      north->AddWaypoint(x, 470.0f, 20, true);
+    }
+    squads.push_back(south);
+    squads.push_back(north);
+  }
+  const int64_t traced = TraceLineCounter::calls;
+  rig.B().ComputeAction(true, true);
+  record.traces = TraceLineCounter::calls - traced;
+  GMemoryFile packets;
+  rig.B().WritePackets(packets.File());
+  record.packets = packets.Bytes();
+  rig.B().SeekReplay(rig.B().LastPacketSlice(false) + 1);
+  record.generator = RandomState();
+  rig.headless.SaveBytes(record.stored);
+  record.lost = MenLost(squads);
+  record.shots = rig.B().shotsRun;
+  AITargeting::gPassOverLapsedLines = kept;
+  return record;
+}
+
+}  // namespace
+
+// A candidate refused without a line of sight (out of range or of the chooser's arc) is passed
+// over untraced while one of the two moves: the packets, the draws, the stored battle and the
+// fighting are the same as when every such line is traced, and far fewer lines are traced.
+TEST(InfantryBattle, PassingOverLapsedSightLinesChangesNothingButTheTraces) {
+  const AdvanceRecord traced = AdvanceAndFight(false);
+  const AdvanceRecord passed = AdvanceAndFight(true);
+  ASSERT_FALSE(traced.packets.empty());
+  EXPECT_EQ(passed.packets, traced.packets);
+  EXPECT_EQ(passed.stored, traced.stored);
+  EXPECT_EQ(passed.generator, traced.generator);
+  EXPECT_EQ(passed.lost, traced.lost);
+  EXPECT_EQ(passed.shots, traced.shots);
+  // The lines meet and fight; most candidates are out of reach or arc most of the turn.
+  EXPECT_GT(traced.shots, 0);
+  EXPECT_GT(traced.lost, 0);
+  EXPECT_LT(passed.traces * 2, traced.traces) << passed.traces << " of " << traced.traces;
+}
+
+// A split half never has its lines passed over: rejoining its partner at the next turn it takes
+// the earlier of their last moving slices, which could bring a lapsed entry back into use.
+TEST(InfantryBattle, ASplitHalfStillTracesTheLinesItWouldPassOver) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  Infantry* chooser = rig.AddSquad(0, 300.0f, 100.0f);
+  Infantry* partner = rig.AddSquad(0, 310.0f, 100.0f);
+  Infantry* behind = rig.AddSquad(1, 300.0f, 400.0f);
+  behind->identificationLevel = 2;
+  rig.B().currentSlice = 50;
+  chooser->LineOfSightTo(*partner);  // the first store makes the pair grid
+  ASSERT_GT(rig.B().map->VisibilityCacheSize(), 0);
+  // Moving away from the enemy: it is out of the chooser's arc.
+  chooser->activityState = Infantry::kMove;
+  chooser->facing = 270.0f;
+  chooser->lastMovingSlice = 50;
+  const auto traces = [chooser] {
+    const int64_t before = TraceLineCounter::calls;
+    chooser->ChooseTarget(true);
+    return TraceLineCounter::calls - before;
+  };
+  EXPECT_EQ(traces(), 0);
+  chooser->linkedHalf = partner;
+  EXPECT_EQ(traces(), 1);
+  EXPECT_EQ(chooser->target, nullptr);
+  chooser->linkedHalf = nullptr;
 }

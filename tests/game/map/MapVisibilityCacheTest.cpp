@@ -145,6 +145,50 @@ TEST_F(MapVisibilityCache, AUnitLeavingTheListNeverLendsItsAnswersToAnother) {
 }
 
 // A battle with no units, or one, holds no pair: a store makes no grid and changes nothing.
+// A store lapses unread when one of the pair moved in or after the slice it would be stamped
+// with (and the entry it replaces is no newer, or either unit holds no place in the grid), or
+// when the cache is off; never while the first store is yet to make the grid.
+TEST_F(MapVisibilityCache, AStoreLapsesOnlyWhenNoLaterReadCouldTakeIt) {
+  Add(0.0f, 0.0f);
+  Add(100.0f, 0.0f);
+  FakeUnit stranger(MapUnitView::kInfantry, 0, 1.0f, 1.0f);
+  U(0)->lastMovingSlice = 150;
+  EXPECT_FALSE(map->VisibilityStoreLapses(U(0), U(1)));  // no grid: the store would make it
+  map->StoreVisibility(U(0), U(1), true, 1.0f, false, false, false);
+  ASSERT_EQ(map->VisibilityCacheSize(), 2);
+  EXPECT_TRUE(map->VisibilityStoreLapses(U(0), U(1)));
+  EXPECT_TRUE(map->VisibilityStoreLapses(U(1), U(0)));
+  EXPECT_TRUE(map->VisibilityStoreLapses(U(0), U(0)));
+  EXPECT_TRUE(map->VisibilityStoreLapses(&stranger, U(0)));
+  EXPECT_FALSE(map->VisibilityStoreLapses(&stranger, U(1)));  // both stand: not looked up
+  // Moved in the slice itself: lapses; one slice before: the entry would count.
+  U(0)->lastMovingSlice = 100;
+  EXPECT_TRUE(map->VisibilityStoreLapses(U(1), U(0)));
+  U(0)->lastMovingSlice = 99;
+  EXPECT_FALSE(map->VisibilityStoreLapses(U(0), U(1)));
+  U(1)->lastMovingSlice = 101;
+  EXPECT_TRUE(map->VisibilityStoreLapses(U(0), U(1)));
+  // An entry stamped later than the slice now (the stamp wraps past 4095) would be replaced:
+  // the store counts.
+  battle->slice = 700;
+  U(0)->lastMovingSlice = -1;
+  U(1)->lastMovingSlice = -1;
+  map->StoreVisibility(U(0), U(1), true, 1.0f, false, false, false);
+  battle->slice = 4096 + 50;
+  U(1)->lastMovingSlice = 60;
+  EXPECT_FALSE(map->VisibilityStoreLapses(U(0), U(1)));
+  EXPECT_TRUE(map->VisibilityStoreLapses(&stranger, U(1)));  // no place: nothing to replace
+  battle->slice = 4096 + 800;
+  U(1)->lastMovingSlice = 900;
+  EXPECT_TRUE(map->VisibilityStoreLapses(U(0), U(1)));
+  // Nothing is stored while the cache is off.
+  U(1)->lastMovingSlice = -1;
+  EXPECT_FALSE(map->VisibilityStoreLapses(U(0), U(1)));
+  map->SetVisibilityCacheEnabled(false);
+  EXPECT_TRUE(map->VisibilityStoreLapses(U(0), U(1)));
+  map->SetVisibilityCacheEnabled(true);
+}
+
 TEST_F(MapVisibilityCache, NoGridBeforeTwoUnits) {
   FakeUnit stranger(MapUnitView::kInfantry, 0, 1.0f, 1.0f);
   FakeUnit other(MapUnitView::kInfantry, 1, 9.0f, 1.0f);

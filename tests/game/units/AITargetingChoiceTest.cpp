@@ -142,23 +142,38 @@ TEST(TargetChoice, RetargetWhenDroppedAsTarget) {
 // While the map keeps sight pairs, every candidate's line is traced (and kept for later
 // asks); with the pairs off, as in the computer's plan, a candidate out of range is passed
 // over untraced. The choice is the same either way.
-TEST(TargetChoice, WithoutSightPairsACandidateOutOfRangeIsNotTraced) {
-  ChoiceRig rig;
-  Shooter chooser;
-  TestVehicle a, b;
-  Enemy(a, 240.0f, 200.0f);
-  Enemy(b, 200.0f, 240.0f);
-  rig.Join(chooser);
-  rig.Join(a);
-  rig.Join(b);
-  Map& map = *rig.world.Battle().map;
-  const auto choose = [&chooser](bool inRange) {
+namespace {
+
+// The shooter and two enemy trucks 40 m off; a forced choice counts the lines it traces.
+struct TwoCandidates {
+  TwoCandidates() {
+    Enemy(a, 240.0f, 200.0f);
+    Enemy(b, 200.0f, 240.0f);
+    rig.Join(chooser);
+    rig.Join(a);
+    rig.Join(b);
+  }
+  int64_t Choose(bool inRange) {
     chooser.inRange = inRange;
     chooser.target = nullptr;
     const int64_t before = TraceLineCounter::calls;
     chooser.ChooseTarget(true);
     return TraceLineCounter::calls - before;
-  };
+  }
+  ChoiceRig rig;
+  Shooter chooser;
+  TestVehicle a, b;
+  Map& map = *rig.world.Battle().map;
+};
+
+}  // namespace
+
+TEST(TargetChoice, WithoutSightPairsACandidateOutOfRangeIsNotTraced) {
+  TwoCandidates t;
+  Shooter& chooser = t.chooser;
+  TestVehicle& a = t.a;
+  Map& map = t.map;
+  const auto choose = [&t](bool inRange) { return t.Choose(inRange); };
   for (const bool pairs : {true, false}) {
     map.SetVisibilityCacheEnabled(pairs);
     map.FreeVisibilityCache();
@@ -170,6 +185,47 @@ TEST(TargetChoice, WithoutSightPairsACandidateOutOfRangeIsNotTraced) {
     EXPECT_EQ(chooser.target, &a);
   }
   map.SetVisibilityCacheEnabled(true);
+}
+
+// While one of the pair has moved in the slice, a line traced between them would be stored
+// already stale: a candidate out of range is passed over untraced, with the same choice. While
+// both stand, its line is traced and kept.
+TEST(TargetChoice, ACandidateOutOfRangeIsNotTracedWhileEitherMoves) {
+  TwoCandidates t;
+  Shooter& chooser = t.chooser;
+  TestVehicle& a = t.a;
+  TestVehicle& b = t.b;
+  Map& map = t.map;
+  const auto choose = [&t](bool inRange) { return t.Choose(inRange); };
+  const auto kept = [&map, &chooser](const Unit& other) {
+    bool seen = false;
+    return map.CachedVisibility(&chooser, &other, seen);
+  };
+  map.FreeVisibilityCache();
+  chooser.lastMovingSlice = -1;
+  a.lastMovingSlice = -1;
+  b.lastMovingSlice = -1;
+  EXPECT_EQ(choose(false), 2);
+  EXPECT_TRUE(kept(a));
+  EXPECT_TRUE(kept(b));
+  // The chooser moved in this slice; then a candidate did.
+  chooser.lastMovingSlice = 100;
+  EXPECT_EQ(choose(false), 0);
+  EXPECT_EQ(chooser.target, nullptr);
+  EXPECT_EQ(choose(true), 4);
+  EXPECT_EQ(chooser.target, &a);
+  // The next slice the chooser stands and b moves: a's line is traced, b's passed over.
+  t.rig.world.Battle().slice = 101;
+  b.lastMovingSlice = 101;
+  EXPECT_EQ(choose(false), 1);
+  EXPECT_TRUE(kept(a));
+  EXPECT_FALSE(kept(b));
+  // Without the shortcut b's line is traced (a's is read from the pairs), to no other end.
+  AITargeting::gPassOverLapsedLines = false;
+  EXPECT_EQ(choose(false), 1);
+  EXPECT_FALSE(kept(b));
+  EXPECT_EQ(chooser.target, nullptr);
+  AITargeting::gPassOverLapsedLines = true;
 }
 
 TEST(KillRatingDeathTest, AFirerThatIsNotAVehicleIsFatal) {

@@ -322,6 +322,10 @@ TEST(VehicleGuns, MachineGunTargetTest) {
   EXPECT_TRUE(v->IsMGCandidate(enemy, 0.0f, 22.5f, 300.0f, true, false, false));
   EXPECT_FALSE(v->IsMGCandidate(enemy, 0.0f, 5.0f, 300.0f, false, false, false));    // outside the arc
   EXPECT_FALSE(v->IsMGCandidate(enemy, 0.0f, 22.5f, 90.0f, false, false, false));    // not closer than the range
+  // The reach is the full distance to the last bit.
+  const float d = v->DistanceTo(enemy);
+  EXPECT_FALSE(v->IsMGCandidate(enemy, 0.0f, 22.5f, d, false, false, false));
+  EXPECT_TRUE(v->IsMGCandidate(enemy, 0.0f, 22.5f, std::nextafter(d, 1000.0f), false, false, false));
   EXPECT_FALSE(v->IsMGCandidate(*v, 0.0f, 360.0f, 300.0f, false, false, false));     // itself
   enemy.identificationLevel = 1;
   EXPECT_FALSE(v->IsMGCandidate(enemy, 0.0f, 22.5f, 300.0f, false, false, false));
