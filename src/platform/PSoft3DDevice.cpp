@@ -469,60 +469,118 @@ class QuadShader {
   }
 
   // The same four pixels, each of them magnified and filtered: the four texels round each
-  // sample lerped channel by channel as the one-pixel loop lerps them (rounded down).
-  void DrawBilinear(const LaneValues& v, uint16_t* row, uint16_t* depthRow) const {
+  // sample lerped channel by channel as the one-pixel loop lerps them (rounded down). A pair of
+  // neighbouring texels is lerped across in one multiply-add. Where the four samples fall in
+  // the same four texels (a texture magnified several times over, as the sky and the ground
+  // below the battlefield are), their channels are made once and kept for the groups after.
+  void DrawBilinear(const LaneValues& v, uint16_t* row, uint16_t* depthRow) {
     const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
     const __m128i oldDepth = OldDepth(depthRow);
     const __m128i pass = DepthPass(depth, oldDepth);
     if (_mm_movemask_epi8(pass) == 0) return;
 
     // From the texel centres: the fractions in the lanes, the whole texels for the addresses.
-    const __m128i half = _mm_set1_epi32(128), byte = _mm_set1_epi32(255);
+    const __m128i half = _mm_set1_epi32(128), byte = _mm_set1_epi32(255), whole = _mm_set1_epi32(256);
     const __m128i fu = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(v.tu)), half);
     const __m128i fv = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(v.tv)), half);
-    alignas(16) int32_t iu[4], iv[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(iu), _mm_srai_epi32(fu, 8));
-    _mm_store_si128(reinterpret_cast<__m128i*>(iv), _mm_srai_epi32(fv, 8));
-    // Each lane's top and bottom pairs of texels, left in the low half and right in the high:
-    // one load a pair where the right texel follows the left in memory, and the lanes are put
-    // together in registers (a vector read back from narrower stores would stall).
-    uint32_t top[4], bottom[4];
-    for (int i = 0; i < 4; ++i) {
-      const int32_t xa = iu[i] & uMask_;
-      const uint16_t* row0 = texels_ + static_cast<size_t>(iv[i] & vMask_) * texPitch_;
-      const uint16_t* row1 = texels_ + static_cast<size_t>((iv[i] + 1) & vMask_) * texPitch_;
-      top[i] = Pair(row0, xa);
-      bottom[i] = Pair(row1, xa);
-    }
-    const __m128i low = _mm_set1_epi32(0xFFFF);
-    const __m128i topPairs = Lanes(top);
-    const __m128i bottomPairs = Lanes(bottom);
-    const __m128i corners[4] = {_mm_and_si128(topPairs, low), _mm_srli_epi32(topPairs, 16),
-                                _mm_and_si128(bottomPairs, low), _mm_srli_epi32(bottomPairs, 16)};
-    __m128i c[4][4];  // [top left, top right, bottom left, bottom right][r, g, b, a]
-    for (int k = 0; k < 4; ++k) Channels(corners[k], c[k][0], c[k][1], c[k][2], c[k][3]);
-    const __m128i whole = _mm_set1_epi32(256);
-    const __m128i fx = _mm_and_si128(fu, byte);
-    const __m128i fy = _mm_and_si128(fv, byte);
-    const __m128i gx = _mm_sub_epi32(whole, fx), gy = _mm_sub_epi32(whole, fy);
-    // Sixteen opaque texels lerp to an opaque 255 whatever the fractions.
-    const __m128i bothOpaque = _mm_set1_epi32(static_cast<int32_t>(0x80008000u));
-    const bool opaque = _mm_movemask_epi8(_mm_cmpeq_epi32(
-                            _mm_and_si128(_mm_and_si128(topPairs, bottomPairs), bothOpaque), bothOpaque)) == 0xFFFF;
-    __m128i out[4];
-    for (int ch = 0; ch < 4; ++ch) {
-      if (ch == 3 && opaque) {
-        out[ch] = _mm_set1_epi32(255);
-        break;
+    const __m128i iu = _mm_srai_epi32(fu, 8), iv = _mm_srai_epi32(fv, 8);
+    const __m128i fx = _mm_and_si128(fu, byte), fy = _mm_and_si128(fv, byte);
+    const __m128i gy = _mm_sub_epi32(whole, fy);
+    // The weights of a pair's left texel (low half) and right texel (high half).
+    const __m128i wx = _mm_or_si128(_mm_sub_epi32(whole, fx), _mm_slli_epi32(fx, 16));
+
+    const int32_t u0 = _mm_cvtsi128_si32(iu), v0 = _mm_cvtsi128_si32(iv);
+    const bool oneCell = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi32(iu, _mm_set1_epi32(u0)),
+                                                         _mm_cmpeq_epi32(iv, _mm_set1_epi32(v0)))) == 0xFFFF;
+    __m128i out[4];  // r, g, b, a
+    if (oneCell) {
+      if (!cell_.valid || cell_.u != u0 || cell_.v != v0) LoadCell(u0, v0);
+      if (cell_.flat) {
+        // Four equal texels lerp to themselves whatever the fractions.
+        for (int ch = 0; ch < 4; ++ch) out[ch] = _mm_srli_epi32(cell_.top[ch], 16);
+      } else {
+        LerpPairs(cell_.top, cell_.bottom, cell_.opaque, wx, fy, gy, out);
       }
-      const __m128i top = Lerp(c[0][ch], c[1][ch], gx, fx);
-      const __m128i bottom = Lerp(c[2][ch], c[3][ch], gx, fx);
-      out[ch] = Lerp(top, bottom, gy, fy);
+    } else {
+      // Each lane's top and bottom pairs of texels: one load a pair where the right texel
+      // follows the left in memory, and the lanes are put together in registers (a vector
+      // read back from narrower stores would stall).
+      alignas(16) int32_t u[4], w[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(u), iu);
+      _mm_store_si128(reinterpret_cast<__m128i*>(w), iv);
+      uint32_t top[4], bottom[4];
+      for (int i = 0; i < 4; ++i) {
+        const int32_t xa = u[i] & uMask_;
+        top[i] = Pair(texels_ + static_cast<size_t>(w[i] & vMask_) * texPitch_, xa);
+        bottom[i] = Pair(texels_ + static_cast<size_t>((w[i] + 1) & vMask_) * texPitch_, xa);
+      }
+      const __m128i topPairs = Lanes(top), bottomPairs = Lanes(bottom);
+      __m128i t[4], b[4];
+      PairChannels(topPairs, t);
+      PairChannels(bottomPairs, b);
+      LerpPairs(t, b, Opaque(topPairs, bottomPairs), wx, fy, gy, out);
     }
     Finish(v, pass, depth, oldDepth, out[0], out[1], out[2], out[3], row, depthRow);
   }
 
  private:
+  // The four texels of a cell, as channels of its top and bottom pairs (see PairChannels).
+  struct Cell {
+    bool valid = false;
+    bool flat = false;    // all four texels the same
+    bool opaque = false;  // all four texels opaque
+    int32_t u = 0, v = 0;
+    __m128i top[4], bottom[4];
+  };
+
+  void LoadCell(int32_t u, int32_t v) {
+    const int32_t xa = u & uMask_;
+    const uint32_t top = Pair(texels_ + static_cast<size_t>(v & vMask_) * texPitch_, xa);
+    const uint32_t bottom = Pair(texels_ + static_cast<size_t>((v + 1) & vMask_) * texPitch_, xa);
+    const __m128i topPairs = _mm_set1_epi32(static_cast<int32_t>(top));
+    const __m128i bottomPairs = _mm_set1_epi32(static_cast<int32_t>(bottom));
+    PairChannels(topPairs, cell_.top);
+    PairChannels(bottomPairs, cell_.bottom);
+    cell_.opaque = Opaque(topPairs, bottomPairs);
+    cell_.flat = top == bottom && (top >> 16) == (top & 0xFFFFu);
+    cell_.u = u;
+    cell_.v = v;
+    cell_.valid = true;
+  }
+
+  // Whether all sixteen texels of four lanes' pairs are opaque: they lerp to alpha 255.
+  static bool Opaque(__m128i topPairs, __m128i bottomPairs) {
+    const __m128i bothOpaque = _mm_set1_epi32(static_cast<int32_t>(0x80008000u));
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(_mm_and_si128(topPairs, bottomPairs), bothOpaque),
+                                             bothOpaque)) == 0xFFFF;
+  }
+
+  // A pair of 1555 texels a lane (left in the low half) as four registers of channel pairs
+  // widened to eight bits, red, green, blue and alpha (0 or 255).
+  static void PairChannels(__m128i pairs, __m128i (&c)[4]) {
+    const __m128i five = _mm_set1_epi16(31);
+    c[0] = Widen5Pairs(_mm_and_si128(_mm_srli_epi16(pairs, 10), five));
+    c[1] = Widen5Pairs(_mm_and_si128(_mm_srli_epi16(pairs, 5), five));
+    c[2] = Widen5Pairs(_mm_and_si128(pairs, five));
+    c[3] = _mm_and_si128(_mm_srai_epi16(pairs, 15), _mm_set1_epi16(255));
+  }
+  static __m128i Widen5Pairs(__m128i c) { return _mm_or_si128(_mm_slli_epi16(c, 3), _mm_srli_epi16(c, 2)); }
+
+  // Across each pair by its weights (left * (256 - fx) + right * fx, rounded down, in one
+  // multiply-add: every term is below 2^15), then down between the top and bottom results.
+  static void LerpPairs(const __m128i (&top)[4], const __m128i (&bottom)[4], bool opaque, __m128i wx, __m128i fy,
+                        __m128i gy, __m128i (&out)[4]) {
+    for (int ch = 0; ch < 4; ++ch) {
+      if (ch == 3 && opaque) {
+        out[ch] = _mm_set1_epi32(255);
+        break;
+      }
+      const __m128i t = _mm_srli_epi32(_mm_madd_epi16(top[ch], wx), 8);
+      const __m128i b = _mm_srli_epi32(_mm_madd_epi16(bottom[ch], wx), 8);
+      out[ch] = Lerp(t, b, gy, fy);
+    }
+  }
+
   // Four values put together register to register.
   static __m128i Lanes(const uint32_t (&x)[4]) {
     const __m128i ab = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int32_t>(x[0])),
@@ -644,6 +702,7 @@ class QuadShader {
   __m128i invert_, alphaLow_, alphaHigh_;
   __m128i cr_, cg_, cb_, ca_;
   __m128i fr_, fg_, fb_;
+  Cell cell_;  // the cell of the last group that fell in one
 };
 #endif
 
@@ -716,7 +775,7 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   // sampled, the far part of the ground, or all filtered, the near part.)
   constexpr bool kQuads = sizeof(Pixel) == 2 && (kFilter == kPointOnly || kFilter == kByScale) && kPow2 &&
                           (kDepth == kDepthLessEqual || kDepth == kDepthAlways);
-  const QuadShader<kFog, kBlend, kDepth> quads(s, sh);
+  QuadShader<kFog, kBlend, kDepth> quads(s, sh);
   const bool useQuads =
       kQuads && QuadShader<kFog, kBlend, kDepth>::Suits(s) && gWideSpans.load(std::memory_order_relaxed);
 #endif
