@@ -310,6 +310,8 @@ struct F4 {
   // Truncated to integers (all callers hold their values in range first).
   void Truncate(int32_t out[4]) const { _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(v)); }
   void Store(float out[4]) const { _mm_store_ps(out, v); }
+  // Bit i set where lane i of a is greater than that of b (false for not-a-number).
+  static int GreaterMask(F4 a, F4 b) { return _mm_movemask_ps(_mm_cmpgt_ps(a.v, b.v)); }
 };
 #else
 struct F4 {
@@ -332,6 +334,11 @@ struct F4 {
   void Store(float out[4]) const {
     for (int i = 0; i < 4; ++i) out[i] = v[i];
   }
+  static int GreaterMask(F4 a, F4 b) {
+    int mask = 0;
+    for (int i = 0; i < 4; ++i) mask |= (a.v[i] > b.v[i] ? 1 : 0) << i;
+    return mask;
+  }
 };
 #endif
 
@@ -341,7 +348,7 @@ struct LaneValues {
   alignas(16) int32_t tu[4];  // texture coordinates in 1/256 texel
   alignas(16) int32_t tv[4];
   alignas(16) int32_t fog[4];  // the own colour's share in 1/256
-  alignas(16) float q[4];
+  int magnified;  // bit i set where pixel i's texel covers less than the pixel (q^3 above the bound)
 };
 
 // A span's attributes four pixels at a time. Lane i starts at pixel i, reached by i steps of
@@ -359,8 +366,8 @@ struct SpanLanes {
       : z(Start(z0, dzdx)), q(Start(q0, dqdx)), s(Start(s0, dsdx)), t(Start(t0, dtdx)),
         dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)) {}
 
-  template <bool kTextured, bool kFog, bool kNeedQ>
-  void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale) {
+  template <bool kTextured, bool kFog, bool kMagnified>
+  void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale, float magnifyBelow) {
     // The depth as DepthOf gives it.
     const F4 depth = F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
     depth.Truncate(out.depth);
@@ -377,7 +384,7 @@ struct SpanLanes {
         F4::Min(F4::Max(k, F4::Splat(0.0f)), F4::Splat(256.0f)).Truncate(out.fog);
       }
     }
-    if constexpr (kNeedQ) q.Store(out.q);
+    if constexpr (kMagnified) out.magnified = F4::GreaterMask(q * q * q, F4::Splat(magnifyBelow));
     for (int step = 0; step < 4; ++step) {
       z = z + dz;
       q = q + dq;
@@ -419,11 +426,11 @@ inline int32_t NextRow(int32_t y, Band band) {
 }
 
 #if defined(TARVANE_SSE2_SPANS)
-// Four whole neighbouring pixels of a span on a 16-bit target at once, all point-sampled or
-// all filtered, without a branch per pixel: the texels are fetched one by one, everything
-// else is done on the four
-// together, with the rounding of the one-pixel loop in every channel, and the pixels that fail
-// the depth or alpha test are written back as they were.
+// Four neighbouring pixels of a span on a 16-bit target at once, all point-sampled or all
+// filtered, without a branch per pixel: the texels are fetched one by one, everything else is
+// done on the four together, with the rounding of the one-pixel loop in every channel, and the
+// pixels that fail the depth or alpha test, or lie past the span's end, are written back as
+// they were.
 template <bool kFog, bool kBlend, int kDepth>
 class QuadShader {
  public:
@@ -451,10 +458,11 @@ class QuadShader {
   // Whether the span of this triangle can take this path.
   static bool Suits(const PSoft3DDevice::Setup& s) { return !kBlend || s.standardBlend; }
 
-  void Draw(const LaneValues& v, uint16_t* row, uint16_t* depthRow) const {
+  // The first count (1 to 4) of the four pixels are the span's; the others are left as they are.
+  void Draw(const LaneValues& v, int32_t count, uint16_t* row, uint16_t* depthRow) const {
     const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
     const __m128i oldDepth = OldDepth(depthRow);
-    const __m128i pass = DepthPass(depth, oldDepth);
+    const __m128i pass = DepthPass(depth, oldDepth, count);
     if (_mm_movemask_epi8(pass) == 0) return;
 
     int32_t t[4];
@@ -473,10 +481,10 @@ class QuadShader {
   // neighbouring texels is lerped across in one multiply-add. Where the four samples fall in
   // the same four texels (a texture magnified several times over, as the sky and the ground
   // below the battlefield are), their channels are made once and kept for the groups after.
-  void DrawBilinear(const LaneValues& v, uint16_t* row, uint16_t* depthRow) {
+  void DrawBilinear(const LaneValues& v, int32_t count, uint16_t* row, uint16_t* depthRow) {
     const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
     const __m128i oldDepth = OldDepth(depthRow);
-    const __m128i pass = DepthPass(depth, oldDepth);
+    const __m128i pass = DepthPass(depth, oldDepth, count);
     if (_mm_movemask_epi8(pass) == 0) return;
 
     // From the texel centres: the fractions in the lanes, the whole texels for the addresses.
@@ -601,9 +609,10 @@ class QuadShader {
   static __m128i OldDepth(const uint16_t* depthRow) {
     return _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow)), _mm_setzero_si128());
   }
-  static __m128i DepthPass(__m128i depth, __m128i oldDepth) {
-    __m128i pass = _mm_set1_epi32(-1);
-    if constexpr (kDepth == kDepthLessEqual) pass = _mm_xor_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
+  // The span's pixels of the four that pass the depth test.
+  static __m128i DepthPass(__m128i depth, __m128i oldDepth, int32_t count) {
+    __m128i pass = _mm_cmpgt_epi32(_mm_set1_epi32(count), _mm_setr_epi32(0, 1, 2, 3));
+    if constexpr (kDepth == kDepthLessEqual) pass = _mm_andnot_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
     return pass;
   }
   // A 1555 texel's channels widened to eight bits: alpha 0 or 255.
@@ -806,27 +815,26 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
     SpanLanes lanes(z, q, su, sv, dz, dq, ds, dt);
     LaneValues v;
     for (int32_t group = x0; group < x1; group += 4) {
-      lanes.Next<kFilter != kUntextured, kFog, kFilter == kByScale>(v, scaleU, scaleV, fogEnd, fogScale);
+      lanes.Next<kFilter != kUntextured, kFog, kFilter == kByScale>(v, scaleU, scaleV, fogEnd, fogScale,
+                                                                    magnifyBelow);
       const int32_t groupEnd = std::min(group + 4, x1);
+      // The pixels filtered, bit i for pixel i.
+      int linear = 0;
+      if constexpr (kFilter == kByScale) linear = (magLinear ? v.magnified : 0) | (minLinear ? ~v.magnified & 15 : 0);
 #if defined(TARVANE_SSE2_SPANS)
+      // The last group of a span may hold fewer than four of its pixels: the rest of the four,
+      // still inside the target's row and drawn by no other thread, are written back as they
+      // were.
       if constexpr (kQuads) {
-        bool pointSampled = true;
-        bool filtered = false;
-        if constexpr (kFilter == kByScale) {
-          filtered = true;
-          for (int lane = 0; lane < 4; ++lane) {
-            const bool linear = v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear;
-            pointSampled &= !linear;
-            filtered &= linear;
-          }
-        }
-        if (useQuads && groupEnd - group == 4) {
-          if (pointSampled) {
-            quads.Draw(v, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
+        if (useQuads && group + 4 <= width) {
+          const int32_t count = groupEnd - group;
+          const int inside = (1 << count) - 1;
+          if ((linear & inside) == 0) {
+            quads.Draw(v, count, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
             continue;
           }
-          if (filtered) {
-            quads.DrawBilinear(v, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
+          if ((linear & inside) == inside) {
+            quads.DrawBilinear(v, count, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
             continue;
           }
         }
@@ -850,12 +858,12 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
         uint32_t a;
         if constexpr (kFilter != kUntextured) {
           int32_t tu = v.tu[lane], tv = v.tv[lane];
-          bool linear;
-          if constexpr (kFilter == kPointOnly) linear = false;
-          else if constexpr (kFilter == kBilinearOnly) linear = true;
-          else linear = v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear;
+          bool filtered;
+          if constexpr (kFilter == kPointOnly) filtered = false;
+          else if constexpr (kFilter == kBilinearOnly) filtered = true;
+          else filtered = (linear >> lane) & 1;
           uint64_t texel;
-          if (linear) {
+          if (filtered) {
             int32_t fu = tu - 128, fv = tv - 128;  // from the texel centres
             uint64_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
             int32_t xa = Wrap(fu >> 8, texWidth, kPow2), xb = Wrap((fu >> 8) + 1, texWidth, kPow2);
