@@ -481,7 +481,9 @@ class QuadShader {
   // neighbouring texels is lerped across in one multiply-add. Where the four samples fall in
   // the same four texels (a texture magnified several times over, as the sky and the ground
   // below the battlefield are), their channels are made once and kept for the groups after.
-  void DrawBilinear(const LaneValues& v, int32_t count, uint16_t* row, uint16_t* depthRow) {
+  // Always inlined: as a call it spills the span's registers at every group.
+  __attribute__((always_inline)) void DrawBilinear(const LaneValues& v, int32_t count, uint16_t* row,
+                                                   uint16_t* depthRow) {
     const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
     const __m128i oldDepth = OldDepth(depthRow);
     const __m128i pass = DepthPass(depth, oldDepth, count);
@@ -538,7 +540,7 @@ class QuadShader {
     bool flat = false;    // all four texels the same
     bool opaque = false;  // all four texels opaque
     int32_t u = 0, v = 0;
-    __m128i top[4], bottom[4];
+    __m128i top[4] = {}, bottom[4] = {};
   };
 
   void LoadCell(int32_t u, int32_t v) {
@@ -788,13 +790,29 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   const bool useQuads =
       kQuads && QuadShader<kFog, kBlend, kDepth>::Suits(s) && gWideSpans.load(std::memory_order_relaxed);
 #endif
-  for (int32_t y = FirstRow(rows.y0, band); y < rows.y1; y = NextRow(y, band)) {
+  // Pixels whose centre lies in [left, right) on row y.
+  auto span = [&](int32_t y, int32_t& left, int32_t& right) {
     double yc = y;
     double longX = ax + (yc - ay) * slopeAC;
     double shortX = yc < by ? ax + (yc - ay) * slopeAB : bx + (yc - by) * slopeBC;
-    // Pixels whose centre lies in [left, right).
-    int32_t x0 = CeilInto(shortEdgesLeft ? shortX : longX, width);
-    int32_t x1 = CeilInto(shortEdgesLeft ? longX : shortX, width);
+    left = CeilInto(shortEdgesLeft ? shortX : longX, width);
+    right = CeilInto(shortEdgesLeft ? longX : shortX, width);
+  };
+  int32_t y = FirstRow(rows.y0, band);
+  int32_t nextX0 = 0, nextX1 = 0;
+  if (y < rows.y1) span(y, nextX0, nextX1);
+  for (; y < rows.y1; y = NextRow(y, band)) {
+    const int32_t x0 = nextX0, x1 = nextX1;
+    // The next row's span is found now, and its pixels and depth asked of the memory while
+    // this row is drawn: a small triangle's rows are each a line of the target not yet read.
+    if (const int32_t next = NextRow(y, band); next < rows.y1) {
+      span(next, nextX0, nextX1);
+      if (nextX0 < nextX1) {
+        const size_t first = static_cast<size_t>(nextX0);
+        __builtin_prefetch(rows.target + static_cast<size_t>(next) * rows.pitch + first * sizeof(Pixel), 1);
+        __builtin_prefetch(rows.depth + static_cast<size_t>(next) * static_cast<size_t>(width) + first, 1);
+      }
+    }
     if (x0 >= x1) continue;
     // The attributes at the first pixel, from corner a; single precision is plenty here,
     // and anything out of range is held in range where it is used.
