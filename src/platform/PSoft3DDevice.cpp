@@ -310,6 +310,8 @@ struct F4 {
   // Truncated to integers (all callers hold their values in range first).
   void Truncate(int32_t out[4]) const { _mm_store_si128(reinterpret_cast<__m128i*>(out), _mm_cvttps_epi32(v)); }
   void Store(float out[4]) const { _mm_store_ps(out, v); }
+  // Bit i set where lane i of a is greater than that of b (false for not-a-number).
+  static int GreaterMask(F4 a, F4 b) { return _mm_movemask_ps(_mm_cmpgt_ps(a.v, b.v)); }
 };
 #else
 struct F4 {
@@ -332,6 +334,11 @@ struct F4 {
   void Store(float out[4]) const {
     for (int i = 0; i < 4; ++i) out[i] = v[i];
   }
+  static int GreaterMask(F4 a, F4 b) {
+    int mask = 0;
+    for (int i = 0; i < 4; ++i) mask |= (a.v[i] > b.v[i] ? 1 : 0) << i;
+    return mask;
+  }
 };
 #endif
 
@@ -341,7 +348,7 @@ struct LaneValues {
   alignas(16) int32_t tu[4];  // texture coordinates in 1/256 texel
   alignas(16) int32_t tv[4];
   alignas(16) int32_t fog[4];  // the own colour's share in 1/256
-  alignas(16) float q[4];
+  int magnified;  // bit i set where pixel i's texel covers less than the pixel (q^3 above the bound)
 };
 
 // A span's attributes four pixels at a time. Lane i starts at pixel i, reached by i steps of
@@ -359,8 +366,8 @@ struct SpanLanes {
       : z(Start(z0, dzdx)), q(Start(q0, dqdx)), s(Start(s0, dsdx)), t(Start(t0, dtdx)),
         dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)) {}
 
-  template <bool kTextured, bool kFog, bool kNeedQ>
-  void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale) {
+  template <bool kTextured, bool kFog, bool kMagnified>
+  void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale, float magnifyBelow) {
     // The depth as DepthOf gives it.
     const F4 depth = F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
     depth.Truncate(out.depth);
@@ -377,7 +384,7 @@ struct SpanLanes {
         F4::Min(F4::Max(k, F4::Splat(0.0f)), F4::Splat(256.0f)).Truncate(out.fog);
       }
     }
-    if constexpr (kNeedQ) q.Store(out.q);
+    if constexpr (kMagnified) out.magnified = F4::GreaterMask(q * q * q, F4::Splat(magnifyBelow));
     for (int step = 0; step < 4; ++step) {
       z = z + dz;
       q = q + dq;
@@ -419,11 +426,11 @@ inline int32_t NextRow(int32_t y, Band band) {
 }
 
 #if defined(TARVANE_SSE2_SPANS)
-// Four whole neighbouring pixels of a span on a 16-bit target at once, all point-sampled or
-// all filtered, without a branch per pixel: the texels are fetched one by one, everything
-// else is done on the four
-// together, with the rounding of the one-pixel loop in every channel, and the pixels that fail
-// the depth or alpha test are written back as they were.
+// Four neighbouring pixels of a span on a 16-bit target at once, all point-sampled or all
+// filtered, without a branch per pixel: the texels are fetched one by one, everything else is
+// done on the four together, with the rounding of the one-pixel loop in every channel, and the
+// pixels that fail the depth or alpha test, or lie past the span's end, are written back as
+// they were.
 template <bool kFog, bool kBlend, int kDepth>
 class QuadShader {
  public:
@@ -451,10 +458,11 @@ class QuadShader {
   // Whether the span of this triangle can take this path.
   static bool Suits(const PSoft3DDevice::Setup& s) { return !kBlend || s.standardBlend; }
 
-  void Draw(const LaneValues& v, uint16_t* row, uint16_t* depthRow) const {
+  // The first count (1 to 4) of the four pixels are the span's; the others are left as they are.
+  void Draw(const LaneValues& v, int32_t count, uint16_t* row, uint16_t* depthRow) const {
     const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
     const __m128i oldDepth = OldDepth(depthRow);
-    const __m128i pass = DepthPass(depth, oldDepth);
+    const __m128i pass = DepthPass(depth, oldDepth, count);
     if (_mm_movemask_epi8(pass) == 0) return;
 
     int32_t t[4];
@@ -469,60 +477,120 @@ class QuadShader {
   }
 
   // The same four pixels, each of them magnified and filtered: the four texels round each
-  // sample lerped channel by channel as the one-pixel loop lerps them (rounded down).
-  void DrawBilinear(const LaneValues& v, uint16_t* row, uint16_t* depthRow) const {
+  // sample lerped channel by channel as the one-pixel loop lerps them (rounded down). A pair of
+  // neighbouring texels is lerped across in one multiply-add. Where the four samples fall in
+  // the same four texels (a texture magnified several times over, as the sky and the ground
+  // below the battlefield are), their channels are made once and kept for the groups after.
+  // Always inlined: as a call it spills the span's registers at every group.
+  __attribute__((always_inline)) void DrawBilinear(const LaneValues& v, int32_t count, uint16_t* row,
+                                                   uint16_t* depthRow) {
     const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
     const __m128i oldDepth = OldDepth(depthRow);
-    const __m128i pass = DepthPass(depth, oldDepth);
+    const __m128i pass = DepthPass(depth, oldDepth, count);
     if (_mm_movemask_epi8(pass) == 0) return;
 
     // From the texel centres: the fractions in the lanes, the whole texels for the addresses.
-    const __m128i half = _mm_set1_epi32(128), byte = _mm_set1_epi32(255);
+    const __m128i half = _mm_set1_epi32(128), byte = _mm_set1_epi32(255), whole = _mm_set1_epi32(256);
     const __m128i fu = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(v.tu)), half);
     const __m128i fv = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(v.tv)), half);
-    alignas(16) int32_t iu[4], iv[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(iu), _mm_srai_epi32(fu, 8));
-    _mm_store_si128(reinterpret_cast<__m128i*>(iv), _mm_srai_epi32(fv, 8));
-    // Each lane's top and bottom pairs of texels, left in the low half and right in the high:
-    // one load a pair where the right texel follows the left in memory, and the lanes are put
-    // together in registers (a vector read back from narrower stores would stall).
-    uint32_t top[4], bottom[4];
-    for (int i = 0; i < 4; ++i) {
-      const int32_t xa = iu[i] & uMask_;
-      const uint16_t* row0 = texels_ + static_cast<size_t>(iv[i] & vMask_) * texPitch_;
-      const uint16_t* row1 = texels_ + static_cast<size_t>((iv[i] + 1) & vMask_) * texPitch_;
-      top[i] = Pair(row0, xa);
-      bottom[i] = Pair(row1, xa);
-    }
-    const __m128i low = _mm_set1_epi32(0xFFFF);
-    const __m128i topPairs = Lanes(top);
-    const __m128i bottomPairs = Lanes(bottom);
-    const __m128i corners[4] = {_mm_and_si128(topPairs, low), _mm_srli_epi32(topPairs, 16),
-                                _mm_and_si128(bottomPairs, low), _mm_srli_epi32(bottomPairs, 16)};
-    __m128i c[4][4];  // [top left, top right, bottom left, bottom right][r, g, b, a]
-    for (int k = 0; k < 4; ++k) Channels(corners[k], c[k][0], c[k][1], c[k][2], c[k][3]);
-    const __m128i whole = _mm_set1_epi32(256);
-    const __m128i fx = _mm_and_si128(fu, byte);
-    const __m128i fy = _mm_and_si128(fv, byte);
-    const __m128i gx = _mm_sub_epi32(whole, fx), gy = _mm_sub_epi32(whole, fy);
-    // Sixteen opaque texels lerp to an opaque 255 whatever the fractions.
-    const __m128i bothOpaque = _mm_set1_epi32(static_cast<int32_t>(0x80008000u));
-    const bool opaque = _mm_movemask_epi8(_mm_cmpeq_epi32(
-                            _mm_and_si128(_mm_and_si128(topPairs, bottomPairs), bothOpaque), bothOpaque)) == 0xFFFF;
-    __m128i out[4];
-    for (int ch = 0; ch < 4; ++ch) {
-      if (ch == 3 && opaque) {
-        out[ch] = _mm_set1_epi32(255);
-        break;
+    const __m128i iu = _mm_srai_epi32(fu, 8), iv = _mm_srai_epi32(fv, 8);
+    const __m128i fx = _mm_and_si128(fu, byte), fy = _mm_and_si128(fv, byte);
+    const __m128i gy = _mm_sub_epi32(whole, fy);
+    // The weights of a pair's left texel (low half) and right texel (high half).
+    const __m128i wx = _mm_or_si128(_mm_sub_epi32(whole, fx), _mm_slli_epi32(fx, 16));
+
+    const int32_t u0 = _mm_cvtsi128_si32(iu), v0 = _mm_cvtsi128_si32(iv);
+    const bool oneCell = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi32(iu, _mm_set1_epi32(u0)),
+                                                         _mm_cmpeq_epi32(iv, _mm_set1_epi32(v0)))) == 0xFFFF;
+    __m128i out[4];  // r, g, b, a
+    if (oneCell) {
+      if (!cell_.valid || cell_.u != u0 || cell_.v != v0) LoadCell(u0, v0);
+      if (cell_.flat) {
+        // Four equal texels lerp to themselves whatever the fractions.
+        for (int ch = 0; ch < 4; ++ch) out[ch] = _mm_srli_epi32(cell_.top[ch], 16);
+      } else {
+        LerpPairs(cell_.top, cell_.bottom, cell_.opaque, wx, fy, gy, out);
       }
-      const __m128i top = Lerp(c[0][ch], c[1][ch], gx, fx);
-      const __m128i bottom = Lerp(c[2][ch], c[3][ch], gx, fx);
-      out[ch] = Lerp(top, bottom, gy, fy);
+    } else {
+      // Each lane's top and bottom pairs of texels: one load a pair where the right texel
+      // follows the left in memory, and the lanes are put together in registers (a vector
+      // read back from narrower stores would stall).
+      alignas(16) int32_t u[4], w[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(u), iu);
+      _mm_store_si128(reinterpret_cast<__m128i*>(w), iv);
+      uint32_t top[4], bottom[4];
+      for (int i = 0; i < 4; ++i) {
+        const int32_t xa = u[i] & uMask_;
+        top[i] = Pair(texels_ + static_cast<size_t>(w[i] & vMask_) * texPitch_, xa);
+        bottom[i] = Pair(texels_ + static_cast<size_t>((w[i] + 1) & vMask_) * texPitch_, xa);
+      }
+      const __m128i topPairs = Lanes(top), bottomPairs = Lanes(bottom);
+      __m128i t[4], b[4];
+      PairChannels(topPairs, t);
+      PairChannels(bottomPairs, b);
+      LerpPairs(t, b, Opaque(topPairs, bottomPairs), wx, fy, gy, out);
     }
     Finish(v, pass, depth, oldDepth, out[0], out[1], out[2], out[3], row, depthRow);
   }
 
  private:
+  // The four texels of a cell, as channels of its top and bottom pairs (see PairChannels).
+  struct Cell {
+    bool valid = false;
+    bool flat = false;    // all four texels the same
+    bool opaque = false;  // all four texels opaque
+    int32_t u = 0, v = 0;
+    __m128i top[4] = {}, bottom[4] = {};
+  };
+
+  void LoadCell(int32_t u, int32_t v) {
+    const int32_t xa = u & uMask_;
+    const uint32_t top = Pair(texels_ + static_cast<size_t>(v & vMask_) * texPitch_, xa);
+    const uint32_t bottom = Pair(texels_ + static_cast<size_t>((v + 1) & vMask_) * texPitch_, xa);
+    const __m128i topPairs = _mm_set1_epi32(static_cast<int32_t>(top));
+    const __m128i bottomPairs = _mm_set1_epi32(static_cast<int32_t>(bottom));
+    PairChannels(topPairs, cell_.top);
+    PairChannels(bottomPairs, cell_.bottom);
+    cell_.opaque = Opaque(topPairs, bottomPairs);
+    cell_.flat = top == bottom && (top >> 16) == (top & 0xFFFFu);
+    cell_.u = u;
+    cell_.v = v;
+    cell_.valid = true;
+  }
+
+  // Whether all sixteen texels of four lanes' pairs are opaque: they lerp to alpha 255.
+  static bool Opaque(__m128i topPairs, __m128i bottomPairs) {
+    const __m128i bothOpaque = _mm_set1_epi32(static_cast<int32_t>(0x80008000u));
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(_mm_and_si128(topPairs, bottomPairs), bothOpaque),
+                                             bothOpaque)) == 0xFFFF;
+  }
+
+  // A pair of 1555 texels a lane (left in the low half) as four registers of channel pairs
+  // widened to eight bits, red, green, blue and alpha (0 or 255).
+  static void PairChannels(__m128i pairs, __m128i (&c)[4]) {
+    const __m128i five = _mm_set1_epi16(31);
+    c[0] = Widen5Pairs(_mm_and_si128(_mm_srli_epi16(pairs, 10), five));
+    c[1] = Widen5Pairs(_mm_and_si128(_mm_srli_epi16(pairs, 5), five));
+    c[2] = Widen5Pairs(_mm_and_si128(pairs, five));
+    c[3] = _mm_and_si128(_mm_srai_epi16(pairs, 15), _mm_set1_epi16(255));
+  }
+  static __m128i Widen5Pairs(__m128i c) { return _mm_or_si128(_mm_slli_epi16(c, 3), _mm_srli_epi16(c, 2)); }
+
+  // Across each pair by its weights (left * (256 - fx) + right * fx, rounded down, in one
+  // multiply-add: every term is below 2^15), then down between the top and bottom results.
+  static void LerpPairs(const __m128i (&top)[4], const __m128i (&bottom)[4], bool opaque, __m128i wx, __m128i fy,
+                        __m128i gy, __m128i (&out)[4]) {
+    for (int ch = 0; ch < 4; ++ch) {
+      if (ch == 3 && opaque) {
+        out[ch] = _mm_set1_epi32(255);
+        break;
+      }
+      const __m128i t = _mm_srli_epi32(_mm_madd_epi16(top[ch], wx), 8);
+      const __m128i b = _mm_srli_epi32(_mm_madd_epi16(bottom[ch], wx), 8);
+      out[ch] = Lerp(t, b, gy, fy);
+    }
+  }
+
   // Four values put together register to register.
   static __m128i Lanes(const uint32_t (&x)[4]) {
     const __m128i ab = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int32_t>(x[0])),
@@ -543,9 +611,10 @@ class QuadShader {
   static __m128i OldDepth(const uint16_t* depthRow) {
     return _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow)), _mm_setzero_si128());
   }
-  static __m128i DepthPass(__m128i depth, __m128i oldDepth) {
-    __m128i pass = _mm_set1_epi32(-1);
-    if constexpr (kDepth == kDepthLessEqual) pass = _mm_xor_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
+  // The span's pixels of the four that pass the depth test.
+  static __m128i DepthPass(__m128i depth, __m128i oldDepth, int32_t count) {
+    __m128i pass = _mm_cmpgt_epi32(_mm_set1_epi32(count), _mm_setr_epi32(0, 1, 2, 3));
+    if constexpr (kDepth == kDepthLessEqual) pass = _mm_andnot_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
     return pass;
   }
   // A 1555 texel's channels widened to eight bits: alpha 0 or 255.
@@ -644,6 +713,7 @@ class QuadShader {
   __m128i invert_, alphaLow_, alphaHigh_;
   __m128i cr_, cg_, cb_, ca_;
   __m128i fr_, fg_, fb_;
+  Cell cell_;  // the cell of the last group that fell in one
 };
 #endif
 
@@ -716,17 +786,33 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   // sampled, the far part of the ground, or all filtered, the near part.)
   constexpr bool kQuads = sizeof(Pixel) == 2 && (kFilter == kPointOnly || kFilter == kByScale) && kPow2 &&
                           (kDepth == kDepthLessEqual || kDepth == kDepthAlways);
-  const QuadShader<kFog, kBlend, kDepth> quads(s, sh);
+  QuadShader<kFog, kBlend, kDepth> quads(s, sh);
   const bool useQuads =
       kQuads && QuadShader<kFog, kBlend, kDepth>::Suits(s) && gWideSpans.load(std::memory_order_relaxed);
 #endif
-  for (int32_t y = FirstRow(rows.y0, band); y < rows.y1; y = NextRow(y, band)) {
+  // Pixels whose centre lies in [left, right) on row y.
+  auto span = [&](int32_t y, int32_t& left, int32_t& right) {
     double yc = y;
     double longX = ax + (yc - ay) * slopeAC;
     double shortX = yc < by ? ax + (yc - ay) * slopeAB : bx + (yc - by) * slopeBC;
-    // Pixels whose centre lies in [left, right).
-    int32_t x0 = CeilInto(shortEdgesLeft ? shortX : longX, width);
-    int32_t x1 = CeilInto(shortEdgesLeft ? longX : shortX, width);
+    left = CeilInto(shortEdgesLeft ? shortX : longX, width);
+    right = CeilInto(shortEdgesLeft ? longX : shortX, width);
+  };
+  int32_t y = FirstRow(rows.y0, band);
+  int32_t nextX0 = 0, nextX1 = 0;
+  if (y < rows.y1) span(y, nextX0, nextX1);
+  for (; y < rows.y1; y = NextRow(y, band)) {
+    const int32_t x0 = nextX0, x1 = nextX1;
+    // The next row's span is found now, and its pixels and depth asked of the memory while
+    // this row is drawn: a small triangle's rows are each a line of the target not yet read.
+    if (const int32_t next = NextRow(y, band); next < rows.y1) {
+      span(next, nextX0, nextX1);
+      if (nextX0 < nextX1) {
+        const size_t first = static_cast<size_t>(nextX0);
+        __builtin_prefetch(rows.target + static_cast<size_t>(next) * rows.pitch + first * sizeof(Pixel), 1);
+        __builtin_prefetch(rows.depth + static_cast<size_t>(next) * static_cast<size_t>(width) + first, 1);
+      }
+    }
     if (x0 >= x1) continue;
     // The attributes at the first pixel, from corner a; single precision is plenty here,
     // and anything out of range is held in range where it is used.
@@ -747,27 +833,26 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
     SpanLanes lanes(z, q, su, sv, dz, dq, ds, dt);
     LaneValues v;
     for (int32_t group = x0; group < x1; group += 4) {
-      lanes.Next<kFilter != kUntextured, kFog, kFilter == kByScale>(v, scaleU, scaleV, fogEnd, fogScale);
+      lanes.Next<kFilter != kUntextured, kFog, kFilter == kByScale>(v, scaleU, scaleV, fogEnd, fogScale,
+                                                                    magnifyBelow);
       const int32_t groupEnd = std::min(group + 4, x1);
+      // The pixels filtered, bit i for pixel i.
+      int linear = 0;
+      if constexpr (kFilter == kByScale) linear = (magLinear ? v.magnified : 0) | (minLinear ? ~v.magnified & 15 : 0);
 #if defined(TARVANE_SSE2_SPANS)
+      // The last group of a span may hold fewer than four of its pixels: the rest of the four,
+      // still inside the target's row and drawn by no other thread, are written back as they
+      // were.
       if constexpr (kQuads) {
-        bool pointSampled = true;
-        bool filtered = false;
-        if constexpr (kFilter == kByScale) {
-          filtered = true;
-          for (int lane = 0; lane < 4; ++lane) {
-            const bool linear = v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear;
-            pointSampled &= !linear;
-            filtered &= linear;
-          }
-        }
-        if (useQuads && groupEnd - group == 4) {
-          if (pointSampled) {
-            quads.Draw(v, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
+        if (useQuads && group + 4 <= width) {
+          const int32_t count = groupEnd - group;
+          const int inside = (1 << count) - 1;
+          if ((linear & inside) == 0) {
+            quads.Draw(v, count, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
             continue;
           }
-          if (filtered) {
-            quads.DrawBilinear(v, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
+          if ((linear & inside) == inside) {
+            quads.DrawBilinear(v, count, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
             continue;
           }
         }
@@ -791,12 +876,12 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
         uint32_t a;
         if constexpr (kFilter != kUntextured) {
           int32_t tu = v.tu[lane], tv = v.tv[lane];
-          bool linear;
-          if constexpr (kFilter == kPointOnly) linear = false;
-          else if constexpr (kFilter == kBilinearOnly) linear = true;
-          else linear = v.q[lane] * v.q[lane] * v.q[lane] > magnifyBelow ? magLinear : minLinear;
+          bool filtered;
+          if constexpr (kFilter == kPointOnly) filtered = false;
+          else if constexpr (kFilter == kBilinearOnly) filtered = true;
+          else filtered = (linear >> lane) & 1;
           uint64_t texel;
-          if (linear) {
+          if (filtered) {
             int32_t fu = tu - 128, fv = tv - 128;  // from the texel centres
             uint64_t ax = static_cast<uint32_t>(fu) & 255, ay = static_cast<uint32_t>(fv) & 255;
             int32_t xa = Wrap(fu >> 8, texWidth, kPow2), xb = Wrap((fu >> 8) + 1, texWidth, kPow2);

@@ -203,6 +203,73 @@ TEST(PSoft3DDeviceThreads, BusySceneHashesToItsGoldenValueAtAnyThreadCount) {
   PSoft3DDevice::SetWideSpans(true);
 }
 
+// A small texture magnified many times over, as the sky and the ground below the battlefield
+// are: many groups of four pixels sample the same four texels, some cells of four equal
+// texels, some texels transparent, and the samples wrap past the texture's edges. Drawn as a
+// wall and as a floor in perspective, opaque or blended over what is there, fogged or not.
+uint64_t MagnifiedHash(bool holes) {
+  PSurface target(160, 120, PPixelFormat::kRGB565);
+  PSoft3DDevice device(&target, 1);
+  auto texture = std::make_unique<PSurface>(8, 8, PPixelFormat::kARGB1555);
+  Lcg rng{holes ? 31u : 37u};
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      // Blocks of two by two texels share a colour in the top half: cells of one colour.
+      const uint32_t n = y < 4 ? static_cast<uint32_t>((y / 2) * 4 + x / 2 + 1) * 2654435761u : rng.Next();
+      uint16_t texel = static_cast<uint16_t>((n >> 16) | 0x8000);
+      if (holes && (x * 3 + y) % 5 == 0) texel &= 0x7FFF;
+      texture->Row16(y)[x] = texel;
+    }
+  device.SetTexture(0, texture.get());
+  device.SetTextureStageState(0, P3DStageState::kColorArg1, P3DTextureArg::kTexture);
+  device.SetTextureStageState(0, P3DStageState::kAlphaArg1, P3DTextureArg::kTexture);
+  device.SetTextureStageState(0, P3DStageState::kColorOp, P3DTextureOp::kSelectArg1);
+  device.SetTextureStageState(0, P3DStageState::kAlphaOp, P3DTextureOp::kSelectArg1);
+  device.SetTextureStageState(0, P3DStageState::kMagFilter, P3DFilter::kLinear);
+  device.SetTextureStageState(0, P3DStageState::kMinFilter, P3DFilter::kPoint);
+  device.SetRenderState(P3DState::kAlphaTestEnable, 1);
+  device.SetRenderState(P3DState::kAlphaFunc, P3DCompare::kGreater);
+  device.SetRenderState(P3DState::kAlphaRef, 0);
+  device.SetRenderState(P3DState::kSrcBlend, P3DBlend::kSrcAlpha);
+  device.SetRenderState(P3DState::kDestBlend, P3DBlend::kInvSrcAlpha);
+  device.SetRenderState(P3DState::kFogTableMode, P3DFog::kLinear);
+  device.SetRenderState(P3DState::kFogTableStart, Bits(1.0f));
+  device.SetRenderState(P3DState::kFogTableEnd, Bits(12.0f));
+  device.SetRenderState(P3DState::kFogColor, 0x8899AA);
+  P3DRect all{0, 0, 160, 120};
+  device.Clear(&all, 1, kP3DClearTarget | kP3DClearZBuffer, 0x304050, 1.0f);
+  for (int pass = 0; pass < 4; ++pass) {
+    device.SetRenderState(P3DState::kAlphaBlendEnable, pass & 1);
+    device.SetRenderState(P3DState::kFogEnable, pass >> 1);
+    device.SetRenderState(P3DState::kZWriteEnable, pass == 3);
+    const float z = 0.9f - 0.2f * static_cast<float>(pass);
+    // A wall leaning away to the right, u running past both edges; under it a floor from far
+    // at the top to near at the bottom.
+    const float shift = 0.37f * static_cast<float>(pass);
+    TV wall[4] = {{-3, -2, z, 1.0f, -0.6f + shift, -0.3f},
+                  {163, -2, z, 0.2f, 0.2f * (1.9f + shift), 0.2f * -0.3f},
+                  {163, 70, z, 0.2f, 0.2f * (1.9f + shift), 0.2f * 1.4f},
+                  {-3, 70, z, 1.0f, -0.6f + shift, 1.4f}};
+    TV floor[4] = {{-3, 50, z, 0.1f, 0.1f * (0.2f - shift), 0.0f},
+                   {163, 50, z, 0.1f, 0.1f * (2.3f - shift), 0.0f},
+                   {163, 123, z, 0.9f, 0.9f * (1.4f - shift), 0.9f * 1.1f},
+                   {-3, 123, z, 0.9f, 0.9f * (1.1f - shift), 0.9f * 1.1f}};
+    EXPECT_EQ(device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DTexturedFormat, wall, 4, 0), PResult::kOk);
+    EXPECT_EQ(device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DTexturedFormat, floor, 4, 0), PResult::kOk);
+  }
+  return Hash(target, device);
+}
+
+TEST(PSoft3DDeviceThreads, MagnifiedTexturesDrawTheSamePixelsFourAtATimeAsOneAtATime) {
+  for (bool holes : {false, true}) {
+    const uint64_t wide = MagnifiedHash(holes);
+    PSoft3DDevice::SetWideSpans(false);
+    const uint64_t narrow = MagnifiedHash(holes);
+    PSoft3DDevice::SetWideSpans(true);
+    EXPECT_EQ(wide, narrow) << holes;
+  }
+}
+
 TEST(PSoft3DDeviceThreads, ThreadCountFollowsTheCoresHeldToEight) {
   const int32_t cores = PSoft3DDevice::DefaultThreadCount();
   EXPECT_GE(cores, 1);
