@@ -55,7 +55,10 @@ class MapGrid {
     ++revision_;
     width_ = width;
     height_ = height;
-    cells_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), T{});
+    // Cleared and grown rather than assigned, for the same zeroed cells: GCC 12 at -O3 warns
+    // falsely of an overflow in the assigning fill.
+    cells_.clear();
+    cells_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
   }
   void Free() {
     ++revision_;
