@@ -9,33 +9,11 @@
 
 #include "platform/PSystem.h"
 #include "support/TestFolder.h"
+#include "support/TmpdirIn.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// TMPDIR points at the folder while it lives.
-class TmpdirIn {
- public:
-  explicit TmpdirIn(const TestFolder& folder) {
-    const char* old = std::getenv("TMPDIR");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv("TMPDIR", folder.Native().c_str(), 1);
-  }
-  ~TmpdirIn() {
-    if (had_)
-      setenv("TMPDIR", old_.c_str(), 1);
-    else
-      unsetenv("TMPDIR");
-  }
-  TmpdirIn(const TmpdirIn&) = delete;
-  TmpdirIn& operator=(const TmpdirIn&) = delete;
-
- private:
-  bool had_ = false;
-  std::string old_;
-};
 
 TEST(PTemporaryFiles, DeleteAndForgetTakePathsOffTheList) {
   TestFolder folder;
@@ -93,7 +71,7 @@ TEST(TestFolder, IsMadeUnderTmpdirAndGoesWhenItsScopeEndsByAnException) {
   TestFolder outer;
   std::string inner;
   try {
-    TmpdirIn tmpdir(outer);
+    TmpdirIn tmpdir(outer.Native());
     TestFolder folder;
     inner = folder.Native();
     folder.WriteFile("deep/er/file", "x");
@@ -109,7 +87,7 @@ TEST(TestFolder, IsMadeUnderTmpdirAndGoesWhenItsScopeEndsByAnException) {
 TEST(TestFolderDeathTest, AChildThatDiesByAFatalErrorTakesItsFolder) {
   GTEST_FLAG_SET(death_test_style, "fast");
   TestFolder outer;
-  TmpdirIn tmpdir(outer);
+  TmpdirIn tmpdir(outer.Native());
   EXPECT_EXIT(
       {
         TestFolder folder(true);
