@@ -22,6 +22,7 @@
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
+#include "platform/PTemporaryFiles.h"
 
 #ifndef TARVANE_LARGE_BATTLE
 #define TARVANE_LARGE_BATTLE "large/Large Battle.wrb"
@@ -65,6 +66,7 @@ class LargeBattleWorld {
   ~LargeBattleWorld() {
     Hack::FreeTables();
     GErrorLog::Close();
+    PTemporaryFiles::Forget(PPath::ToProgram(folder_.string()));
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
@@ -73,6 +75,8 @@ class LargeBattleWorld {
   explicit LargeBattleWorld(const char* name) {
     folder_ = std::filesystem::temp_directory_path() / (std::string("tarvane-") + name + "-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
+    // A run that a fatal error ends takes the folder with it too.
+    PTemporaryFiles::Add(PPath::ToProgram(folder_.string()));
     PPath::SetProgramFolder(folder_.string() + "/");
     kernel_.FindProgramFolder();
     Hack::LoadTables();

@@ -70,7 +70,7 @@ bool TcpGame::StartHosting() {
   // The link's record delivers to the game that opened it.
   gGames[linkIndex_] = this;
   Select();
-  if (!NetOpenEndpoint(true, 0, kPort, linkIndex_ == 0 ? Receive0 : Receive1, linkIndex_ == 0 ? Lost0 : Lost1)) {
+  if (!NetOpenEndpoint(true, 0, port_, linkIndex_ == 0 ? Receive0 : Receive1, linkIndex_ == 0 ? Lost0 : Lost1)) {
     host_app_.ShowAlert(kAlertCannotHost);
     return false;
   }
@@ -83,7 +83,7 @@ bool TcpGame::StartHosting() {
 bool TcpGame::ConnectToHost(uint32_t address) {
   gGames[linkIndex_] = this;
   Select();
-  if (!NetOpenEndpoint(false, address, kPort, linkIndex_ == 0 ? Receive0 : Receive1,
+  if (!NetOpenEndpoint(false, address, port_, linkIndex_ == 0 ? Receive0 : Receive1,
                        linkIndex_ == 0 ? Lost0 : Lost1)) {
     host_app_.ShowAlert(kAlertCannotConnect);
     return false;

@@ -77,11 +77,15 @@ class TcpGame {
 
   // The main screen's reset: state 0, host flag set, no files, flags and radio cleared.
   void Reset();
-  // Listens on port 7023 (alert 0 on failure).
+  // Listens on the game's port (alert 0 on failure).
   bool StartHosting();
-  // Connects to the address (first octet in the low byte): state 5, host flag 0 (alert 1 on
-  // failure, state 0).
+  // Connects to the address (first octet in the low byte) on the game's port: state 5, host
+  // flag 0 (alert 1 on failure, state 0).
   bool ConnectToHost(uint32_t address);
+  // The port both machines use: kPort, unless a test running several games on one computer
+  // gives each pair a port of its own.
+  void SetPort(int32_t port) { port_ = port; }
+  int32_t GetPort() const { return port_; }
   void Close();
   // This machine left the game and closed the link itself: a loss of that link found before the
   // close and reported after it is no news to the player (until the next hosting or joining).
@@ -186,6 +190,7 @@ class TcpGame {
 
   TcpGameHost& host_app_;
   int linkIndex_ = 0;
+  int32_t port_ = kPort;
   int32_t state_ = TCPIP_STATE_NOT_CONNECTED;
   uint8_t host_ = 1;
   uint8_t failed_ = 0;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/PTemporaryFiles.h"
+
 namespace {
 std::function<void()>& BeepHook() {
   static std::function<void()> hook;
@@ -38,6 +40,9 @@ void PSystem::Beep() {
 void PSystem::SetBeepHook(std::function<void()> hook) { BeepHook() = std::move(hook); }
 
 void PSystem::FatalExit(const char* text) {
+  // The work files go first: the message box may wait for the player, who may end the
+  // process from outside meanwhile.
+  PTemporaryFiles::RemoveAll();
   std::fprintf(stderr, "%s\n", text ? text : "");
   std::fflush(stderr);
   if (MessageHook()) {

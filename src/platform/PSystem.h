@@ -17,8 +17,9 @@ class PSystem {
   static void Alert(const char* text);
   static void SetAlertHook(std::function<void(const char*)> hook);
 
-  // Shows the text (standard error, and a message box while a window exists) and ends the
-  // process with kFatalExitStatus. Never returns.
+  // Removes the process's temporary files (PTemporaryFiles), shows the text (standard error,
+  // and a message box while a window exists) and ends the process with kFatalExitStatus.
+  // Never returns.
   [[noreturn]] static void FatalExit(const char* text);
   // The display layer installs this to show the message box while it has a window.
   static void SetFatalMessageHook(std::function<void(const char*)> hook);

@@ -220,6 +220,22 @@ TEST_F(TcpGameTest, VersionsAndGameUpload) {
   EXPECT_EQ(host_.Radio().Text(0), "hint");
 }
 
+// Two games side by side on one computer each take a port of their own; a machine that
+// looks on the usual port finds nobody there.
+TEST_F(TcpGameTest, BothMachinesMeetOnTheGivenPort) {
+  EXPECT_EQ(host_.GetPort(), TcpGame::kPort);
+  host_.SetPort(7100);
+  ASSERT_TRUE(host_.StartHosting());
+  EXPECT_EQ(mem_.LocalPort(NetEndpointForTests()), 7100);
+  EXPECT_FALSE(client_.ConnectToHost(NetMakeAddress(127, 0, 0, 1)));
+  EXPECT_EQ(clientSide_.alerts, std::vector<int32_t>{1});
+  client_.SetPort(7100);
+  ASSERT_TRUE(client_.ConnectToHost(NetMakeAddress(127, 0, 0, 1)));
+  Pump();
+  EXPECT_EQ(host_.GetState(), TCPIP_STATE_SERVER_WAITING_FOR_CLIENT);
+  EXPECT_EQ(client_.GetState(), TCPIP_STATE_ORDERS);
+}
+
 TEST_F(TcpGameTest, DifferentVersionsAlertBothAndGoNoFurther) {
   clientSide_.version = 111;
   Connect();

@@ -125,8 +125,8 @@
 //                      headless with its own seed and its "RndCheckB = " is written to
 //                      "rndcheck.txt" in the work folder
 //   raw-connect S      a raw socket of the driver's own connects to the hosting game on
-//                      127.0.0.1, port 7023; passes (at most S real seconds) once the game has
-//                      sent its version (state 1)
+//                      127.0.0.1, on the run's port; passes (at most S real seconds) once
+//                      the game has sent its version (state 1)
 //   raw-send BYTES     the raw socket sends the bytes, given in hex (link frames included);
 //                      a word fill:N:HH stands for N bytes HH
 //   raw-join S         the raw peer plays a joining game as far as its orders: it answers the
@@ -240,6 +240,36 @@ std::atomic<uint64_t> gReads{0};
 // would differ.
 std::thread::id gProgramThread;
 
+// The TCP/IP games of a run meet on a port the system gave rather than the game's usual one, so
+// that runs side by side on one computer never take each other's: the pair's two runs are
+// handed their port in this variable, a run alone asks for one.
+constexpr const char* kPortVariable = "PLAYDRIVER_PORT";
+
+// A port no socket of this computer has bound now (bound once to port 0 and read back); 0 when
+// the system gives none.
+uint16_t FreePort() {
+  const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (probe < 0) return 0;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  socklen_t length = sizeof address;
+  uint16_t port = 0;
+  if (bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    port = ntohs(address.sin_port);
+  }
+  close(probe);
+  return port;
+}
+
+// The run's port: the one handed down, else a free one.
+uint16_t RunPort() {
+  const char* given = std::getenv(kPortVariable);
+  const long port = given != nullptr ? std::strtol(given, nullptr, 10) : 0;
+  return port > 0 && port < 65536 ? static_cast<uint16_t>(port) : FreePort();
+}
+
 // The CRC-32 of the battle's stored form, in hexadecimal.
 std::string DigestOf(const Battle& battle) {
   GMemoryFile file;
@@ -332,6 +362,8 @@ class Driver {
   }
 
   fs::path work_;
+  // Where the game hosts and joins, and the raw peer connects.
+  uint16_t port_ = 0;
   int raw_ = -1;
   std::unique_ptr<GKernel> kernel_;
   PFakeBackEnd* fake_ = nullptr;
@@ -418,7 +450,10 @@ bool Driver::Start() {
   bool ok = false;
   kernel_->Init(std::move(backEnd), &ok);
   if (!ok) return Fail("the kernel did not start");
+  port_ = RunPort();
+  if (port_ == 0) return Fail("the system gives no free port");
   auto* app = new WRApplication();
+  app->Tcp().SetPort(port_);
   InstallEditor(*app);
   kernel_->StartWithoutLoop(app);
   PMessage activate;
@@ -1384,7 +1419,7 @@ bool Driver::RawConnect(const std::string& rest) {
   if (raw_ < 0) return Fail("no socket for the raw peer");
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_port = htons(kNetHostPort);
+  address.sin_port = htons(port_);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   // The game listens: the system completes the connection before the game accepts it.
   if (connect(raw_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return Fail("the raw peer cannot connect");
@@ -1600,22 +1635,13 @@ int RunPair(char** argv) {
   const std::string self = fs::read_symlink("/proc/self/exe").string();
   const fs::path works[2] = {fs::absolute(argv[4]), fs::absolute(argv[5])};
   const size_t turns = std::stoul(argv[6]);
-  // The port must be free: a test that cannot listen fails at once rather than waiting.
-  {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(kNetHostPort);
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    int on = 1;
-    setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    const bool free = probe >= 0 && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    if (probe >= 0) close(probe);
-    if (!free) {
-      std::fprintf(stderr, "PlayDriver: port %d cannot be bound (in use?)\n", kNetHostPort);
-      return 1;
-    }
+  // Both runs meet on one port the system gave.
+  const uint16_t port = FreePort();
+  if (port == 0) {
+    std::fprintf(stderr, "PlayDriver: the system gives no free port\n");
+    return 1;
   }
+  setenv(kPortVariable, std::to_string(port).c_str(), 1);
   pid_t children[2] = {-1, -1};
   for (int i = 0; i < 2; ++i) {
     std::error_code error;

@@ -10,12 +10,18 @@
 
 #include "framework/core/GErrorLog.h"
 #include "platform/PPath.h"
+#include "platform/PTemporaryFiles.h"
 
 TestFolder::TestFolder(bool asProgramFolder) : asProgramFolder_(asProgramFolder) {
   const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarvane-test-XXXXXX";
+  std::string base = tmp && *tmp ? tmp : "/tmp";
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  std::string pattern = base + "/tarvane-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   native_ = pattern + "/";
+  // Listed, so that a test process that ends by a fatal error (a death test's child) takes
+  // its folder with it as well.
+  PTemporaryFiles::Add(PPath::ToProgram(native_));
   if (asProgramFolder_) {
     GErrorLog::ResetForTests();
     PPath::SetProgramFolder(native_);
@@ -27,6 +33,7 @@ TestFolder::~TestFolder() {
     GErrorLog::ResetForTests();
     PPath::SetProgramFolder("");
   }
+  PTemporaryFiles::Forget(PPath::ToProgram(native_));
   std::error_code ec;
   std::filesystem::remove_all(native_, ec);
 }

@@ -2,9 +2,11 @@
 #include <string>
 #include <vector>
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the
-// end of the test. With asProgramFolder, the program folder points at it meanwhile, so the
-// error log and data files of the test stay apart from other tests running at the same time.
+// A fresh folder under the system's temporary folder ($TMPDIR, else /tmp), removed with
+// everything in it at the end of the test: when its scope ends, also by a failed assertion or
+// an exception, and when the process ends by a fatal error (PTemporaryFiles). With
+// asProgramFolder, the program folder points at it meanwhile, so the error log and data files
+// of the test stay apart from other tests running at the same time.
 class TestFolder {
  public:
   explicit TestFolder(bool asProgramFolder = false);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/PBitmapFile.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ std::string ReadAll(const std::string& path) {
 }
 
 TEST(ModelSheetTool, TheSheetsAreTheSameOnEveryRunHoldEachModelWholeAndSlot36StandsOnTheGround) {
-  const std::string base = testing::TempDir() + "model_sheet_";
+  TestFolder folder;
+  const std::string base = folder.Native() + "model_sheet_";
   std::string sheets[2];
   for (int run = 0; run < 2; ++run) {
     const std::string dir = base + std::to_string(run);

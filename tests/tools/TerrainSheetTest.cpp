@@ -11,6 +11,7 @@
 #include "TerrainSheet.h"
 #include "game/map/MapMask.h"
 #include "game/map/TerrainCodeTable.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -116,7 +117,8 @@ TEST(TerrainSheetTest, EveryUsedCodeHasAPictureOfItsOwnAndUnusedOnesOneFill) {
 TEST(TerrainSheetTest, TilesCarryWhatTheMapMakesOfTheirCodes) {
   TerrainSheet sheet;
   std::string error;
-  ASSERT_TRUE(sheet.Make(::testing::TempDir() + "terrain-sheet-test.map", error)) << error;
+  TestFolder folder;
+  ASSERT_TRUE(sheet.Make(folder.Native() + "terrain-sheet-test.map", error)) << error;
   EXPECT_FALSE(sheet.At(11).used);
   EXPECT_EQ(sheet.At(0).terrain, 0);
   for (int32_t r = 0; r < 10; ++r)

@@ -22,6 +22,7 @@
 #include "ModelContract.h"
 #include "ModelSource.h"
 #include "platform/PBitmapFile.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -400,7 +401,8 @@ TEST(VehicleSkinsTest, RecipesDrawTheSameTexelsEachTimeAndRefuseBadArguments) {
 // and the light baked into the bands reaches the screen the right way up (slot 36, the second
 // of sheet b: its hull seen from above is brighter than from the side).
 TEST(VehicleSkinsTest, TheModelSheetInTheSkinsShowsTopsBrighterThanSides) {
-  const std::string base = testing::TempDir() + "skin_sheet_";
+  TestFolder folder;
+  const std::string base = folder.Native() + "skin_sheet_";
   std::string sheets[2];
   for (int run = 0; run < 2; ++run) {
     const std::string dir = base + std::to_string(run);

@@ -9,6 +9,7 @@
 #include "platform/PFile.h"
 #include "platform/PFileSystem.h"
 #include "platform/PPath.h"
+#include "platform/PTemporaryFiles.h"
 
 namespace {
 constexpr const char* kSource = "GFile";
@@ -40,14 +41,14 @@ GFile::~GFile() {
     case kModeTemporary:
     case kModeTemporaryWriting:
       handle_.reset();
-      PFileSystem::Delete(path_);
+      PTemporaryFiles::Delete(path_);
       break;
     case kModeReadCompressed:
     case kModeReadGameFile:
     case kModeTemporaryDecoded:
     case kModeReadEmail:
       handle_.reset();
-      PFileSystem::Delete(workPath_);
+      PTemporaryFiles::Delete(workPath_);
       break;
     default:
       handle_.reset();
@@ -62,6 +63,10 @@ bool GFile::IFile(std::unique_ptr<PFile> handle, const char* path, int32_t mode)
   mode_ = mode;
   readPos_ = readEnd_ = 0;
   writePos_ = 0;
+  // A temporary file is this object's to delete, so it goes however the program ends.
+  if ((mode == kModeTemporary || mode == kModeTemporaryWriting) && handle_ && path != nullptr) {
+    PTemporaryFiles::Add(path_);
+  }
   switch (mode) {
     case kModeReadCompressed:
       return OpenTransformed(true, false);
@@ -90,7 +95,7 @@ void GFile::CloseAndDelete() {
   mode_ = mode_ == kModeTemporary ? kModeTemporaryDecoded : kModeReadCompressed;
   Rewind();
   OpenTransformed(true, false);
-  if (!PFileSystem::Delete(path_)) FatalError(521, kSource);
+  if (!PTemporaryFiles::Delete(path_)) FatalError(521, kSource);
 }
 
 // ---- Transformations -------------------------------------------------------------------------
@@ -104,7 +109,7 @@ bool GFile::OpenTransformed(bool decompress, bool rawPrefix) {
   bool ok = decompress ? DecompressFile(rawPrefix) : ReadEmailBlock();
   handle_.reset();
   if (!work_->Flush()) FatalError(112, kSource);
-  if (secondStage && !PFileSystem::Delete(firstStage)) FatalError(220, kSource);
+  if (secondStage && !PTemporaryFiles::Delete(firstStage)) FatalError(220, kSource);
   handle_ = std::move(work_);
   Rewind();
   if (!ok) error_ = true;
@@ -123,7 +128,7 @@ void GFile::FinishTransformed(bool compress, bool rawPrefix) {
   // The new content is copied beside the stored file and renamed over it, so that a failure
   // at any step leaves either the old file or the whole new one.
   if (!PFileSystem::CopyReplace(workPath_, path_)) FatalError(315, kSource);
-  if (!PFileSystem::Delete(workPath_)) FatalError(317, kSource);
+  if (!PTemporaryFiles::Delete(workPath_)) FatalError(317, kSource);
   handle_ = PFile::Open(path_, PFile::kRead, PFile::Disposition::kOpenExisting);
   readPos_ = readEnd_ = 0;
   writePos_ = 0;
@@ -141,7 +146,11 @@ void GFile::CreateWorkFile() {
     name.PadRandom();
     workPath_ = folder + name.CStr();
     work_ = PFile::Open(workPath_, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
-    if (work_) return;
+    if (work_) {
+      // However the program ends from here on, the work file goes with it.
+      PTemporaryFiles::Add(workPath_);
+      return;
+    }
   }
   FatalError(365, kSource);
 }

@@ -510,9 +510,32 @@ TEST(GFileDeathTest, AFailedReplacementLeavesTheStoredFileWhole) {
   EXPECT_EXIT(folder.WriteIn("c.bin", GFile::kModeWriteCompressed, data),
               testing::ExitedWithCode(PSystem::kFatalExitStatus), "ERROR: GFile line 315");
   EXPECT_EQ(folder.Get("c.bin"), data);
-  // The encoded content is still in the work file.
-  ASSERT_EQ(folder.WorkFiles().size(), 1u);
+  // The fatal exit took the work file with it.
+  EXPECT_TRUE(folder.WorkFiles().empty());
   std::filesystem::remove(folder.Native("c.bin.copying"));
+}
+
+// Whatever the program is doing when a fatal error ends it, its work files and temporary
+// files go with it; files of the process that forked the dying one stay its own.
+TEST(GFileDeathTest, AFatalErrorTakesTheWorkAndTemporaryFilesWithIt) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  GFileTestFolder folder;
+  folder.WriteIn("a.bin", GFile::kModeWriteCompressed, MapLikeBytes(3000, 7));
+  folder.WriteIn("b.bin", GFile::kModeWriteGameFile, MapLikeBytes(3000, 8));
+  auto kept = folder.Open("a.bin", GFile::kModeReadCompressed);
+  ASSERT_EQ(folder.WorkFiles().size(), 1u);
+  EXPECT_EXIT(
+      {
+        auto decoded = folder.Open("b.bin", GFile::kModeReadGameFile);
+        auto temporary = folder.Open("t.bin", GFile::kModeTemporary);
+        temporary->WriteU32(1);
+        if (folder.WorkFiles().size() == 2 && folder.Exists("t.bin")) FatalError(1, "Test");
+      },
+      testing::ExitedWithCode(PSystem::kFatalExitStatus), "ERROR: Test line 1");
+  EXPECT_EQ(folder.WorkFiles().size(), 1u);
+  EXPECT_FALSE(folder.Exists("t.bin"));
+  kept.reset();
+  EXPECT_TRUE(folder.WorkFiles().empty());
 }
 
 TEST(GFileDeathTest, MisuseIsFatal) {

@@ -11,23 +11,10 @@
 #include "framework/core/GFile.h"
 #include "platform/PFile.h"
 #include "support/TestFolder.h"
+#include "support/TmpdirIn.h"
 
 class GFileTestFolder {
  public:
-  GFileTestFolder() {
-    const char* old = std::getenv("TMPDIR");
-    hadTmp_ = old != nullptr;
-    if (hadTmp_) oldTmp_ = old;
-    std::filesystem::create_directories(folder_.Native() + "tmp");
-    setenv("TMPDIR", (folder_.Native() + "tmp").c_str(), 1);
-  }
-  ~GFileTestFolder() {
-    if (hadTmp_)
-      setenv("TMPDIR", oldTmp_.c_str(), 1);
-    else
-      unsetenv("TMPDIR");
-  }
-
   // Program-form path of a file in the folder.
   std::string Path(const std::string& name) const { return folder_.Program() + name; }
   std::string Native(const std::string& name) const { return folder_.Native() + name; }
@@ -79,9 +66,14 @@ class GFileTestFolder {
   }
 
  private:
+  // The temporary folder's sub-folder, made before TMPDIR points at it.
+  static std::string MadeFolder(const std::string& path) {
+    std::filesystem::create_directories(path);
+    return path;
+  }
+
   TestFolder folder_;
-  bool hadTmp_ = false;
-  std::string oldTmp_;
+  TmpdirIn tmpdir_{MadeFolder(folder_.Native() + "tmp")};
 };
 
 // Deterministic test data: noise, and map-like data with long runs of few values.
