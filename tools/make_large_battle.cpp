@@ -19,8 +19,8 @@
 //     4 machine-gun teams riding the first four half-tracks
 //    10 fortifications of kinds 0, 1, 2, 4, 5 and 6 in turn; every fourth keeps zone number 0
 //       (it stays where the scenario put it), the others have one of the side's three zones.
-// Four victory flags stand between the zones on the middle line of the battle square, at 1/4,
-// 2/5, 3/5 and 3/4 of its width, each moved across the line within the middle band to the
+// Four victory flags stand on the middle line of the battle square, at 1/5, 2/5, 3/5 and 4/5
+// of the ground between the zones, each moved across the line within the middle band to the
 // nearest point where a squad and a tank can stand.
 // The same build gives the same bytes on every run.
 #include <cstdio>
@@ -158,8 +158,10 @@ static_assert(1 + kPlatoons * 4 + kMachineGunTeams + kMortarTeams + kAntitankTea
                       kRiddenHalftracks + kFortifications ==
                   kUnitsPerSide,
               "the set-up battle's make-up adds up to its units a side");
-// Where the victory flags stand across the battle square's middle line, as parts of its width.
-constexpr float kFlagAcross[4] = {0.25f, 0.4f, 0.6f, 0.75f};
+// Where the west half's victory flags stand on the battle square's middle line, as parts of
+// the ground between the two sides' zones (whose depth is a third of a small battle) from the
+// west zone; the east half's mirror them from the east zone.
+constexpr float kFlagAcross[2] = {0.2f, 0.4f};
 
 struct SetupBattle {
   Battle& battle;
@@ -254,10 +256,10 @@ struct SetupBattle {
     }
   }
 
-  // The victory flags, the battle's only ones: across the middle line of the square, each at
-  // the point nearest its place on the line (in 20 m steps across it, alternately to higher and
-  // lower y, within the middle band) where both a squad and a tank can stand. False when a flag
-  // finds no such point.
+  // The victory flags, the battle's only ones, west to east: on the middle line of the square
+  // between the zones, each at the point nearest its place on the line (in 20 m steps across
+  // it, alternately to higher and lower y, within the middle band) where both a squad and a tank
+  // can stand. False when a flag finds no such point.
   bool PlaceFlags() {
     battle.flags.DeleteAll(true);
     const float extent = static_cast<float>(size) * 20.0f;
@@ -265,9 +267,11 @@ struct SetupBattle {
     squad->Init(kClasses[0].squad, 6, 2, 0.0f, 0.0f, 0.0f);
     auto tank = std::make_unique<Vehicle>();
     tank->SetClass(kClasses[0].tank, 6, 2, 0.0f, 0.0f, 0.0f);
+    const float zoneDepth = static_cast<float>(depth) * 20.0f;
     const int32_t steps = static_cast<int32_t>(extent / 6.0f / 20.0f);
-    for (const float across : kFlagAcross) {
-      const float x = across * extent;
+    const float between = extent - 2.0f * zoneDepth;
+    for (int32_t f = 0; f < 4; ++f) {
+      const float x = f < 2 ? zoneDepth + kFlagAcross[f] * between : extent - zoneDepth - kFlagAcross[3 - f] * between;
       bool placed = false;
       for (int32_t k = 0; k <= 2 * steps && !placed; ++k) {
         const float y = 0.5f * extent + static_cast<float>(k % 2 == 1 ? (k + 1) / 2 : -(k / 2)) * 20.0f;

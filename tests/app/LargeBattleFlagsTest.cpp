@@ -51,12 +51,13 @@ TEST(LargeBattleFlags, TheSetUpBattleHasItsFourFlagsBetweenTheZones) {
   float height = 0.0f;
   const std::vector<FlagPoint> flags = FlagsOf(TARVANE_LARGE_SETUP, width, height);
   ASSERT_EQ(flags.size(), 4u);
-  // Across the middle line of the 250-tile square, between the 40-tile zones (800 m from either
-  // edge); on ref250 each place on the line is one where units can stand.
-  const float across[4] = {1250, 2000, 3000, 3750};
+  // On the middle line of the 250-tile square, at fifths of the ground between the 40-tile
+  // zones (800 m from either edge). On ref250 the nearest point to the second flag's place where
+  // units can stand lies 40 m off the line.
+  const float expected[4][2] = {{1480, 2500}, {2160, 2460}, {2840, 2500}, {3520, 2500}};
   for (size_t i = 0; i < flags.size(); ++i) {
-    EXPECT_EQ(flags[i].x, across[i]) << i;
-    EXPECT_EQ(flags[i].y, 2500.0f) << i;
+    EXPECT_EQ(flags[i].x, expected[i][0]) << i;
+    EXPECT_EQ(flags[i].y, expected[i][1]) << i;
   }
 }
 
