@@ -399,7 +399,7 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
 void BM_OrdersPlansTurns1To10(benchmark::State& state) { RunOrdersPlans(state, TARVANE_LARGE_BATTLE, false); }
 BENCHMARK(BM_OrdersPlansTurns1To10)->Iterations(1)->Unit(benchmark::kSecond);
 
-// The same after both computer sides set up the set-up variant (groups sent to its five flags).
+// The same after both computer sides set up the set-up variant (groups sent to its four flags).
 void BM_OrdersPlansAfterComputerSetUp(benchmark::State& state) { RunOrdersPlans(state, TARVANE_LARGE_SETUP, true); }
 BENCHMARK(BM_OrdersPlansAfterComputerSetUp)->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -10,10 +10,18 @@
 //   make_large_battle --setup <attacker 0, 1 or 2> <battle size in tiles> <reference map file> <scenario file>
 // The battle takes the square of the given size from the map's south-west corner: side 0
 // (Axis) sets up in zones 4 to 6 along the west, side 1 in zones 1 to 3 along the east, each
-// 40 tiles deep (a third of a smaller battle). Each side has 150 units: a company leader,
-// twenty platoons of three squads under level-1 leaders, machine-gun (four of them riding
-// half-tracks), mortar and anti-tank teams, fast and slow guns, half-tracks and tanks, and fortifications of kinds 0, 1, 2, 4, 5 and 6 with zone numbers 0
-// and the side's three. Five victory flags stand between the zones.
+// 40 tiles deep (a third of a smaller battle). Each side has 150 units:
+//     1 company leader
+//    80 in twenty platoons of a level-1 leader and three squads
+//    27 teams: 11 machine-gun, 8 mortar and 8 anti-tank
+//     8 guns: 4 fast and 4 slow
+//    20 vehicles: 10 half-tracks and 10 tanks
+//     4 machine-gun teams riding the first four half-tracks
+//    10 fortifications of kinds 0, 1, 2, 4, 5 and 6 in turn; every fourth keeps zone number 0
+//       (it stays where the scenario put it), the others have one of the side's three zones.
+// Four victory flags stand on the middle line of the battle square, at 1/5, 2/5, 3/5 and 4/5
+// of the ground between the zones, each moved across the line within the middle band to the
+// nearest point where a squad and a tank can stand.
 // The same build gives the same bytes on every run.
 #include <cstdio>
 #include <cstdlib>
@@ -137,7 +145,23 @@ struct SideClasses {
 };
 constexpr SideClasses kClasses[2] = {{0, 1, 2, 5, 22, 7, 14, 17, 0, 10}, {67, 68, 69, 72, 88, 74, 81, 84, 62, 78}};
 constexpr int32_t kPlatoons = 20;
+constexpr int32_t kMachineGunTeams = 11;
+constexpr int32_t kMortarTeams = 8;
+constexpr int32_t kAntitankTeams = 8;
+constexpr int32_t kGuns = 8;            // the first half fast, the rest slow
+constexpr int32_t kHalftracks = 10;     // vehicles 1 to 10; the rest are tanks
+constexpr int32_t kVehicles = 20;
+constexpr int32_t kRiddenHalftracks = 4;
+constexpr int32_t kFortifications = 10;
 constexpr int32_t kFortificationKinds[6] = {0, 1, 2, 4, 5, 6};
+static_assert(1 + kPlatoons * 4 + kMachineGunTeams + kMortarTeams + kAntitankTeams + kGuns + kVehicles +
+                      kRiddenHalftracks + kFortifications ==
+                  kUnitsPerSide,
+              "the set-up battle's make-up adds up to its units a side");
+// Where the west half's victory flags stand on the battle square's middle line, as parts of
+// the ground between the two sides' zones (whose depth is a third of a small battle) from the
+// west zone; the east half's mirror them from the east zone.
+constexpr float kFlagAcross[2] = {0.2f, 0.4f};
 
 struct SetupBattle {
   Battle& battle;
@@ -203,16 +227,18 @@ struct SetupBattle {
       }
     }
     int32_t number = 1;
-    const int32_t teams[3][2] = {{c.machineGun, 8}, {c.mortar, 6}, {c.antitank, 6}};
+    const int32_t teams[3][2] = {{c.machineGun, kMachineGunTeams}, {c.mortar, kMortarTeams}, {c.antitank, kAntitankTeams}};
     for (const auto& [classIndex, many] : teams) {
       for (int32_t i = 0; i < many && !failed; ++i) AddInfantry(classIndex, sideIndex, i % 3, 'X', number++);
     }
-    for (int32_t i = 0; i < 8 && !failed; ++i) AddInfantry(i < 4 ? c.fastGun : c.slowGun, sideIndex, i % 3, 'G', i + 1);
-    for (int32_t i = 0; i < 16 && !failed; ++i) {
+    for (int32_t i = 0; i < kGuns && !failed; ++i) {
+      AddInfantry(i < kGuns / 2 ? c.fastGun : c.slowGun, sideIndex, i % 3, 'G', i + 1);
+    }
+    for (int32_t i = 0; i < kVehicles && !failed; ++i) {
       const int32_t band = i % 3;
-      Vehicle* vehicle = AddVehicle(i < 8 ? c.halftrack : c.tank, sideIndex, band, i + 1);
-      // The first four half-tracks carry a machine-gun team (a squad is too big for them).
-      if (vehicle == nullptr || i >= 4) continue;
+      Vehicle* vehicle = AddVehicle(i < kHalftracks ? c.halftrack : c.tank, sideIndex, band, i + 1);
+      // The first half-tracks carry a machine-gun team (a squad is too big for them).
+      if (vehicle == nullptr || i >= kRiddenHalftracks) continue;
       Infantry* rider = AddInfantry(c.machineGun, sideIndex, band, 'R', i + 1);
       if (rider == nullptr) continue;
       // Boarded as the scenario editor seats a rider: on the vehicle, where it stands.
@@ -220,7 +246,7 @@ struct SetupBattle {
       vehicle->AddPassenger(rider);
       rider->SyncPositionWithLinkedUnit(false);
     }
-    for (int32_t i = 0; i < 21 && !failed; ++i) {
+    for (int32_t i = 0; i < kFortifications && !failed; ++i) {
       auto* object = new Inanimate();
       object->Init(kFortificationKinds[i % 6], sideIndex == 0 ? 0 : 1, 0.0f, 0.0f, 0.0f);
       const int32_t band = i % 3;
@@ -228,6 +254,34 @@ struct SetupBattle {
       const int32_t zone = i % 4 == 3 ? 0 : ZoneOf(sideIndex, (i / 4) % 3);
       Add(object, sideIndex, band, zone, 'F', i + 1);
     }
+  }
+
+  // The victory flags, the battle's only ones, west to east: on the middle line of the square
+  // between the zones, each at the point nearest its place on the line (in 20 m steps across
+  // it, alternately to higher and lower y, within the middle band) where both a squad and a tank
+  // can stand. False when a flag finds no such point.
+  bool PlaceFlags() {
+    battle.flags.DeleteAll(true);
+    const float extent = static_cast<float>(size) * 20.0f;
+    auto squad = std::make_unique<Infantry>();
+    squad->Init(kClasses[0].squad, 6, 2, 0.0f, 0.0f, 0.0f);
+    auto tank = std::make_unique<Vehicle>();
+    tank->SetClass(kClasses[0].tank, 6, 2, 0.0f, 0.0f, 0.0f);
+    const float zoneDepth = static_cast<float>(depth) * 20.0f;
+    const int32_t steps = static_cast<int32_t>(extent / 6.0f / 20.0f);
+    const float between = extent - 2.0f * zoneDepth;
+    for (int32_t f = 0; f < 4; ++f) {
+      const float x = f < 2 ? zoneDepth + kFlagAcross[f] * between : extent - zoneDepth - kFlagAcross[3 - f] * between;
+      bool placed = false;
+      for (int32_t k = 0; k <= 2 * steps && !placed; ++k) {
+        const float y = 0.5f * extent + static_cast<float>(k % 2 == 1 ? (k + 1) / 2 : -(k / 2)) * 20.0f;
+        if (!squad->CanStandAt(x, y, true) || !tank->CanStandAt(x, y, true)) continue;
+        battle.flags.Append(new VictoryFlag(x, y, 0));
+        placed = true;
+      }
+      if (!placed) return false;
+    }
+    return true;
   }
 };
 
@@ -296,12 +350,10 @@ int MakeSetupBattle(int argc, char** argv) {
         }
       }
       for (int32_t side = 0; side < 2 && !setup.failed; ++side) setup.MakeSide(side);
-      const float extent = static_cast<float>(size) * 20.0f;
-      // The five flags are the battle's only ones.
-      battle.flags.DeleteAll(true);
-      const float flagPoints[5][2] = {{0.3f, 0.3f}, {0.3f, 0.7f}, {0.5f, 0.5f}, {0.7f, 0.3f}, {0.7f, 0.7f}};
-      for (const auto& point : flagPoints) battle.flags.Append(new VictoryFlag(point[0] * extent, point[1] * extent, 0));
-      if (setup.failed || setup.count[0] != kUnitsPerSide || setup.count[1] != kUnitsPerSide) {
+      if (!setup.failed && !setup.PlaceFlags()) {
+        std::fprintf(stderr, "make_large_battle: a victory flag finds no point where units can stand\n");
+        result = 1;
+      } else if (setup.failed || setup.count[0] != kUnitsPerSide || setup.count[1] != kUnitsPerSide) {
         std::fprintf(stderr, "make_large_battle: the set-up battle could not be made (%d and %d units)\n", setup.count[0],
                      setup.count[1]);
         result = 1;
