@@ -2,8 +2,10 @@
 // reference map, written by make_large_battle) through the headless battle on one core: the
 // set-up GO, then three turns of GO (the 2,401-slice action and its replay) and next turn,
 // and the canonical pass alone. Counters: ms per turn and each turn's own, packets per turn,
-// lines of sight traced and points weighed along them per turn, vehicles in the battle, and the
-// digest of the battle after its turns (a faster build must leave it as it was).
+// lines of sight traced and points weighed along them per turn, route searches per turn (asked,
+// answered from memory, made, out of nodes) with the nodes the made ones took and the cost
+// grids priced cell by cell, vehicles in the battle, and the digest of the battle after its
+// turns (a faster build must leave it as it was).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -13,6 +15,7 @@
 #include "LargeBattleWorld.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/BattleCanonicalPass.h"
+#include "game/map/Map.h"
 #include "game/map/TraceLineCounter.h"
 
 namespace {
@@ -27,6 +30,15 @@ void BM_LargeBattleTurns(benchmark::State& state) {
   int64_t samples = 0;
   int64_t vehicles = 0;
   uint32_t digest = 0;
+  // Route searches over the timed turns: asked, answered from memory, ended by the start's
+  // region, out of nodes, and the nodes taken; cost grids priced in full and regions labelled.
+  int64_t searches = 0;
+  int64_t recalled = 0;
+  int64_t settled = 0;
+  int64_t spent = 0;
+  int64_t nodes = 0;
+  int64_t gridBuilds = 0;
+  int64_t labelled = 0;
   for (auto _ : state) {
     state.PauseTiming();
     HeadlessBattle headless;
@@ -44,11 +56,26 @@ void BM_LargeBattleTurns(benchmark::State& state) {
     for (int32_t turn = 0; turn < 3; ++turn) {
       const int64_t traced = TraceLineCounter::calls;
       const int64_t weighed = TraceLineCounter::samples;
+      const Map::Routes& routes = headless.GetBattle()->GetMap()->routes;
+      const int64_t searchesBefore = routes.work.searches;
+      const int64_t recalledBefore = routes.work.recalled;
+      const int64_t settledBefore = routes.work.settled;
+      const int64_t spentBefore = routes.work.spentSearches;
+      const int64_t nodesBefore = routes.work.expandedTotal;
+      const uint64_t buildsBefore = routes.fullBuilds;
+      const int64_t labelledBefore = routes.regions.labelled;
       const auto start = std::chrono::steady_clock::now();
       headless.Go(static_cast<uint16_t>(100 + turn));
       const auto end = std::chrono::steady_clock::now();
       traces += TraceLineCounter::calls - traced;
       samples += TraceLineCounter::samples - weighed;
+      searches += routes.work.searches - searchesBefore;
+      recalled += routes.work.recalled - recalledBefore;
+      settled += routes.work.settled - settledBefore;
+      spent += routes.work.spentSearches - spentBefore;
+      nodes += routes.work.expandedTotal - nodesBefore;
+      gridBuilds += static_cast<int64_t>(routes.fullBuilds - buildsBefore);
+      labelled += routes.regions.labelled - labelledBefore;
       const double ms = std::chrono::duration<double, std::milli>(end - start).count();
       totalMs += ms;
       turnMs[turn] += ms;
@@ -72,6 +99,15 @@ void BM_LargeBattleTurns(benchmark::State& state) {
   state.counters["traces_per_turn"] = turns > 0 ? static_cast<double>(traces) / static_cast<double>(turns) : 0.0;
   state.counters["samples_per_turn"] = turns > 0 ? static_cast<double>(samples) / static_cast<double>(turns) : 0.0;
   state.counters["packets_per_turn"] = turns > 0 ? static_cast<double>(packets) / static_cast<double>(turns) : 0.0;
+  const auto perTurn = [turns](int64_t n) { return turns > 0 ? static_cast<double>(n) / static_cast<double>(turns) : 0.0; };
+  state.counters["routes_per_turn"] = perTurn(searches);
+  state.counters["routes_recalled_per_turn"] = perTurn(recalled);
+  state.counters["routes_settled_per_turn"] = perTurn(settled);
+  state.counters["routes_searched_per_turn"] = perTurn(searches - recalled - settled);
+  state.counters["routes_out_of_nodes_per_turn"] = perTurn(spent);
+  state.counters["route_nodes_per_turn"] = perTurn(nodes);
+  state.counters["cost_grid_builds_per_turn"] = perTurn(gridBuilds);
+  state.counters["grids_labelled_per_turn"] = perTurn(labelled);
 }
 BENCHMARK(BM_LargeBattleTurns)->Unit(benchmark::kMillisecond)->Iterations(1);
 
