@@ -31,13 +31,15 @@ void BM_LargeBattleTurns(benchmark::State& state) {
   int64_t vehicles = 0;
   uint32_t digest = 0;
   // Route searches over the timed turns: asked, answered from memory, ended by the start's
-  // region, out of nodes, and the nodes taken; cost grids priced in full and regions labelled.
+  // region, out of nodes, and the nodes taken; cost grids priced in full or copied from the
+  // other side's, and regions labelled.
   int64_t searches = 0;
   int64_t recalled = 0;
   int64_t settled = 0;
   int64_t spent = 0;
   int64_t nodes = 0;
   int64_t gridBuilds = 0;
+  int64_t gridCopies = 0;
   int64_t labelled = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -63,6 +65,7 @@ void BM_LargeBattleTurns(benchmark::State& state) {
       const int64_t spentBefore = routes.work.spentSearches;
       const int64_t nodesBefore = routes.work.expandedTotal;
       const uint64_t buildsBefore = routes.fullBuilds;
+      const uint64_t copiesBefore = routes.sharedBuilds;
       const int64_t labelledBefore = routes.regions.labelled;
       const auto start = std::chrono::steady_clock::now();
       headless.Go(static_cast<uint16_t>(100 + turn));
@@ -75,6 +78,7 @@ void BM_LargeBattleTurns(benchmark::State& state) {
       spent += routes.work.spentSearches - spentBefore;
       nodes += routes.work.expandedTotal - nodesBefore;
       gridBuilds += static_cast<int64_t>(routes.fullBuilds - buildsBefore);
+      gridCopies += static_cast<int64_t>(routes.sharedBuilds - copiesBefore);
       labelled += routes.regions.labelled - labelledBefore;
       const double ms = std::chrono::duration<double, std::milli>(end - start).count();
       totalMs += ms;
@@ -107,6 +111,7 @@ void BM_LargeBattleTurns(benchmark::State& state) {
   state.counters["routes_out_of_nodes_per_turn"] = perTurn(spent);
   state.counters["route_nodes_per_turn"] = perTurn(nodes);
   state.counters["cost_grid_builds_per_turn"] = perTurn(gridBuilds);
+  state.counters["cost_grid_copies_per_turn"] = perTurn(gridCopies);
   state.counters["grids_labelled_per_turn"] = perTurn(labelled);
 }
 BENCHMARK(BM_LargeBattleTurns)->Unit(benchmark::kMillisecond)->Iterations(1);

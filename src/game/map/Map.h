@@ -846,6 +846,7 @@ class Map : public GObject {
     bool blockedAfterBuild[kMoveClasses] = {};  // BlockUnitCells wrote into the built grid
     Kept kept[kMoveClasses][2];  // by class and side flag: both sides plan in one turn
     uint64_t fullBuilds = 0;  // builds that priced every cell, for tests and measurements
+    uint64_t sharedBuilds = 0;  // builds that copied the other side flag's kept grid, likewise
     // ---- The cells' identity, for answers kept between searches ----
     // A build gives its cells a new number; a kept grid handed back brings its number with it,
     // so searches between the same two cells of a grid freed and handed back are answered from

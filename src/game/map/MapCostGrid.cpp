@@ -226,6 +226,17 @@ void KeepBuiltGrid(Map::Routes& routes, int32_t c) {
   kept.valid = true;
 }
 
+// Whether a build for the key prices every cell as a build for the other key does: the same
+// but for the side flag, which then reaches the cells only through the minefields (equal by
+// the keys) and, for move class 2 after the date, through bocage.
+bool BuildsAlike(const Map::Routes::Key& a, const Map::Routes::Key& b) {
+  if (a.sideFlag == b.sideFlag) return a == b;
+  if (a.moveClass == 2 && a.date > 4406) return false;
+  Map::Routes::Key side = b;
+  side.sideFlag = a.sideFlag;
+  return a == side;
+}
+
 }  // namespace
 
 uint8_t Map::TableMoveCost(int32_t type, int32_t moveClass) {
@@ -292,11 +303,27 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
     grid = std::move(kept.grid);
     kept.grid.Free();
     kept.valid = false;
+    // Its cells as its build left them, so that it is kept again when freed unwritten.
+    routes.builtHash[moveClass] = kept.hash;
     routes.cellsHash[moveClass] = kept.hash;
     routes.cellsRevision[moveClass] = grid.Revision();
     routes.contents[moveClass] = kept.contents;
     routes.contentsRevision[moveClass] = grid.Revision();
     routes.builtKey[moveClass] = std::move(key);
+    return;
+  }
+  // The other side's kept grid, when its cells are what this build would make, is copied; its
+  // cells keep their number, so searches over it are remembered for both sides.
+  const Routes::Kept& other = routes.kept[moveClass][sideFlag != 0 ? 0 : 1];
+  if (other.valid && BuildsAlike(key, other.key)) {
+    grid = other.grid;
+    ++routes.sharedBuilds;
+    routes.builtKey[moveClass] = std::move(key);
+    routes.builtHash[moveClass] = other.hash;
+    routes.cellsHash[moveClass] = other.hash;
+    routes.cellsRevision[moveClass] = grid.Revision();
+    routes.contents[moveClass] = other.contents;
+    routes.contentsRevision[moveClass] = grid.Revision();
     return;
   }
   if (resize) grid.Init(w, h);

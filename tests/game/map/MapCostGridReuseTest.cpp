@@ -215,12 +215,15 @@ TEST(MapGridRevision, EveryWriteRaisesItAndReadsLeaveIt) {
 
 TEST_F(CostGridReuse, UnchangedMapIsPricedOncePerClassAndSideForAnyNumberOfRoutes) {
   const uint64_t start = map->routes.fullBuilds;
+  const uint64_t copies = map->routes.sharedBuilds;
   for (int i = 0; i < 12; ++i) {
     EXPECT_EQ(Plan(0, 0, 2, 2 + i, 45, 40 - i), Map::kRouteFound) << i;
     Plan(0, 2, 2, 2 + i, 45, 40 - i);
     Plan(1, 2, 40, 2 + i, 2, 40 - i);
   }
-  EXPECT_EQ(map->routes.fullBuilds, start + 3);
+  // Class 2 of the second side: the same minefields block both, so the first side's is copied.
+  EXPECT_EQ(map->routes.fullBuilds, start + 2);
+  EXPECT_EQ(map->routes.sharedBuilds, copies + 1);
   // The computer player's turn: all five allocated, built on demand, freed at the end.
   map->BuildCostGrid(1, -1);
   for (int i = 0; i < 5; ++i) {
@@ -230,7 +233,96 @@ TEST_F(CostGridReuse, UnchangedMapIsPricedOncePerClassAndSideForAnyNumberOfRoute
   }
   map->FreeCostGrids();
   EXPECT_EQ(Plan(0, 2, 2, 2, 45, 40), Map::kRouteFound);
-  EXPECT_EQ(map->routes.fullBuilds, start + 3);
+  EXPECT_EQ(map->routes.fullBuilds, start + 2);
+  EXPECT_EQ(map->routes.sharedBuilds, copies + 1);
+}
+
+// The side flag reaches a grid only through the minefields each side knows and, for class 2
+// after the date, through bocage: while neither tells the sides apart, the second side's grid
+// is the first side's copied, equal to its fresh build, and a route asked for by either side
+// over it is answered from the same memory.
+TEST_F(CostGridReuse, OtherSidesGridIsCopiedOnlyWhileItsBuildWouldBeTheSame) {
+  battle->units[0]->identified = true;   // side 0's foot field: known to both sides
+  battle->units[1]->identified = false;  // side 1's anti-tank field: known to side 1 alone
+  // Class 0 ignores anti-tank fields and plans around the foot field for either side.
+  const std::vector<uint8_t> fresh0 = Fresh(0, 0);
+  ASSERT_EQ(Fresh(1, 0), fresh0);
+  const std::vector<uint8_t> fresh2 = Fresh(0, 2);
+  ASSERT_NE(Fresh(1, 2), fresh2);
+
+  uint64_t builds = map->routes.fullBuilds;
+  uint64_t copies = map->routes.sharedBuilds;
+  EXPECT_EQ(Rebuild(1, 0), fresh0);
+  EXPECT_EQ(Rebuild(0, 0), fresh0);
+  EXPECT_EQ(map->routes.fullBuilds, builds + 1);
+  EXPECT_EQ(map->routes.sharedBuilds, copies + 1);
+  EXPECT_EQ(Rebuild(1, 0), fresh0);  // each side's own kept grid is handed back
+  EXPECT_EQ(Rebuild(0, 0), fresh0);
+  EXPECT_EQ(map->routes.fullBuilds, builds + 1);
+  EXPECT_EQ(map->routes.sharedBuilds, copies + 1);
+
+  // The same route for a unit of each side: searched once, then recalled with the same points.
+  FakePathUnit first(0, 0);
+  FakePathUnit second(1, 0);
+  PathPoints a;
+  PathPoints b;
+  const int64_t searched = map->routes.work.searches - map->routes.work.recalled;
+  ASSERT_EQ(map->FindPath(first, 4.0f, 4.0f, 90.0f, 80.0f, a), Map::kRouteFound);
+  map->FreeCostGrids();
+  const int64_t recalled = map->routes.work.recalled;
+  ASSERT_EQ(map->FindPath(second, 4.0f, 4.0f, 90.0f, 80.0f, b), Map::kRouteFound);
+  map->FreeCostGrids();
+  EXPECT_EQ(map->routes.work.recalled, recalled + 1);
+  EXPECT_EQ(map->routes.work.searches - map->routes.work.recalled, searched + 1);
+  ASSERT_EQ(a.count, b.count);
+  for (int i = 0; i < a.count; ++i) {
+    EXPECT_EQ(a.x[i], b.x[i]) << i;
+    EXPECT_EQ(a.y[i], b.y[i]) << i;
+  }
+
+  // Class 2: side 1's anti-tank field blocks its own routes only, so each side prices its own.
+  builds = map->routes.fullBuilds;
+  copies = map->routes.sharedBuilds;
+  EXPECT_EQ(Rebuild(0, 2), fresh2);
+  EXPECT_NE(Rebuild(1, 2), fresh2);
+  EXPECT_EQ(map->routes.fullBuilds, builds + 2);
+  EXPECT_EQ(map->routes.sharedBuilds, copies);
+
+  // Known to both, the field blocks both alike: the next side's build is a copy.
+  battle->units[1]->identified = true;
+  const std::vector<uint8_t> known = Rebuild(0, 2);
+  EXPECT_EQ(Rebuild(1, 2), known);
+  EXPECT_EQ(Fresh(1, 2), known);
+  EXPECT_EQ(map->routes.sharedBuilds, copies + 1);
+
+  // Bocage after the date prices class 2 apart for side 0's routes: never copied then.
+  Set(0, 0, 28);
+  battle->date = 4407;
+  copies = map->routes.sharedBuilds;
+  EXPECT_EQ(Rebuild(0, 2), Fresh(0, 2));
+  EXPECT_EQ(Rebuild(1, 2), Fresh(1, 2));
+  EXPECT_NE(Fresh(1, 2), Fresh(0, 2));
+  EXPECT_EQ(map->routes.sharedBuilds, copies);
+  // While class 0 still shares.
+  Rebuild(0, 0);
+  const std::vector<uint8_t> copied = Rebuild(1, 0);
+  EXPECT_EQ(map->routes.sharedBuilds, copies + 1);
+  EXPECT_EQ(copied, Fresh(1, 0));
+}
+
+// Units of both sides plan in turn: each side's grid, handed back and freed unwritten, is kept
+// again, so two grids that differ are each priced once however the sides alternate.
+TEST_F(CostGridReuse, SidesPlanningInTurnArePricedOnceEach) {
+  battle->units[1]->identified = false;  // side 1's anti-tank field: its own routes alone
+  const std::vector<uint8_t> side0 = Fresh(0, 2);
+  const std::vector<uint8_t> side1 = Fresh(1, 2);
+  ASSERT_NE(side0, side1);
+  const uint64_t builds = map->routes.fullBuilds;
+  for (int round = 0; round < 4; ++round) {
+    EXPECT_EQ(Rebuild(0, 2), side0) << round;
+    EXPECT_EQ(Rebuild(1, 2), side1) << round;
+  }
+  EXPECT_EQ(map->routes.fullBuilds, builds + 2);
 }
 
 TEST(CostGridReuseBuildings, CollapsedBuildingMakesTheNextBuildFresh) {
