@@ -1,17 +1,16 @@
 #include "framework/core/GGroup.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 
-namespace {
-
 // Holds a group locked for the length of a walk.
-class LockScope {
+class GGroup::LockScope {
  public:
-  explicit LockScope(GGroup& group) : group_(group), members_(group.Lock()) {}
-  ~LockScope() { group_.Unlock(); }
+  explicit LockScope(GGroup& group) : group_(group), members_(group.Pin()) {}
+  ~LockScope() { group_.Unpin(); }
   LockScope(const LockScope&) = delete;
   LockScope& operator=(const LockScope&) = delete;
   GObject** Members() const { return members_; }
@@ -21,7 +20,10 @@ class LockScope {
   GObject** members_;
 };
 
-}  // namespace
+uint64_t GGroup::NextStamp() {
+  static std::atomic<uint64_t> last{0};
+  return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 GGroup::~GGroup() {
   if (block_ == nullptr) return;
@@ -32,6 +34,7 @@ GGroup::~GGroup() {
 }
 
 void GGroup::ResetFields() {
+  Touch();
   count_ = 0;
   capacity_ = 0;
   block_ = nullptr;
@@ -44,12 +47,14 @@ void GGroup::ResetFields() {
 }
 
 void GGroup::Init() {
+  Touch();
   capacity_ = kInitialCapacity;
   block_ = static_cast<GObject**>(std::calloc(static_cast<size_t>(kInitialCapacity), sizeof(GObject*)));
   if (block_ == nullptr) FatalError(42, "GGroup");
 }
 
 void GGroup::FreeBlock() {
+  Touch();
   std::free(block_);
   block_ = nullptr;
   lockedArray_ = nullptr;
@@ -88,6 +93,7 @@ void GGroup::Resize() {
 }
 
 void GGroup::Append(GObject* member) {
+  Touch();
   if (lockCount_ != 0) FatalError(91, "GGroup");
   if (count_ >= capacity_) Resize();
   block_[count_++] = member;
@@ -98,6 +104,7 @@ void GGroup::AppendGroup(GGroup& other) {
 }
 
 void GGroup::InsertAt(GObject* member, int32_t index) {
+  Touch();
   if (lockCount_ != 0) FatalError(621, "GGroup");
   if (index < 0 || index >= count_) {
     Append(member);
@@ -110,6 +117,7 @@ void GGroup::InsertAt(GObject* member, int32_t index) {
 }
 
 void GGroup::ReplaceAt(int32_t index, GObject* member, bool deleteOld) {
+  Touch();
   if (index < 0) FatalError(930, "GGroup");
   if (index >= count_) FatalError(931, "GGroup");
   if (deleteOld) {
@@ -120,6 +128,7 @@ void GGroup::ReplaceAt(int32_t index, GObject* member, bool deleteOld) {
 }
 
 void GGroup::Swap(int32_t i, int32_t j) {
+  Touch();
   if (i == j) return;
   if (i < 0) FatalError(907, "GGroup");
   if (i >= count_) FatalError(908, "GGroup");
@@ -131,6 +140,7 @@ void GGroup::Swap(int32_t i, int32_t j) {
 }
 
 void GGroup::Remove(GObject* member, bool deleteIt) {
+  Touch();
   if (lockCount_ != 0) FatalError(127, "GGroup");
   if (count_ == 0) return;
   int32_t index = IndexOf(member);
@@ -145,6 +155,7 @@ void GGroup::Remove(GObject* member, bool deleteIt) {
 }
 
 void GGroup::RemoveAt(int32_t index, bool deleteIt) {
+  Touch();
   if (lockCount_ != 0) FatalError(656, "GGroup");
   if (index < 0) FatalError(657, "GGroup");
   if (index >= count_) FatalError(658, "GGroup");
@@ -258,6 +269,7 @@ GObject* GGroup::GetNeighbour(const GObject* member, bool next, bool wrap) {
 }
 
 void GGroup::InsertionSort(int32_t first, int32_t last, Comparator comparator, void* arg) {
+  Touch();
   GObject** a = block_;
   for (int32_t k = first + 1; k <= last; ++k) {
     GObject* v = a[k];
@@ -276,6 +288,7 @@ void GGroup::Sort(Comparator comparator, void* arg) {
 }
 
 int32_t GGroup::Partition(int32_t lo, int32_t hi, Comparator comparator, void* arg) {
+  Touch();
   GObject** a = block_;
   auto exchange = [a](int32_t x, int32_t y) {
     GObject* t = a[x];
@@ -341,6 +354,7 @@ void GGroup::QuickSort(Comparator comparator, void* arg) {
 
 void GGroup::Shuffle() {
   LockScope lock(*this);
+  Touch();
   GObject** a = lock.Members();
   for (int32_t i = count_ - 1; i >= 0; --i) {
     int32_t j = Random(count_);
@@ -353,6 +367,7 @@ void GGroup::Shuffle() {
 }
 
 void GGroup::CopyFields(const GGroup& source) {
+  Touch();
   count_ = source.count_;
   capacity_ = source.capacity_;
   lowWater_ = source.lowWater_;

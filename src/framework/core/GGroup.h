@@ -35,22 +35,20 @@ class GGroup : public GObject {
   // The next copy shares the member pointers instead of copying the members.
   void SetShallowCopy() { shallowCopy_ = true; }
 
+  // A number that changes whenever the members or their order may have changed, and that no
+  // other group of the run has had: a cache of a group's members is current while the group
+  // and this number are those it was made from. Locking and unlocking change it too, since
+  // the locked block can be written.
+  uint64_t Stamp() const { return stamp_; }
+
   // Pins the block and forbids membership changes until the matching Unlock; nests.
   GObject** Lock() {
-    ++lockCount_;
-    if (lockDepth_ <= 0) {
-      lockDepth_ = 1;
-      lockedArray_ = block_;
-    } else {
-      ++lockDepth_;
-    }
-    if (lockedArray_ == nullptr) FatalError(1426, "Quorl");
-    return lockedArray_;
+    Touch();
+    return Pin();
   }
   void Unlock() {
-    if (--lockCount_ < 0) FatalError(1447, "Quorl");
-    if (--lockDepth_ < 0) FatalError(1451, "Quorl");
-    if (lockDepth_ == 0) lockedArray_ = nullptr;
+    Touch();
+    Unpin();
   }
   bool IsLocked() const { return lockCount_ != 0; }
 
@@ -124,6 +122,27 @@ class GGroup : public GObject {
   void RemoveMarked(const uint8_t* marks, int32_t count, bool deleteIt, bool keepOrder);
 
  private:
+  // The group's own walks: locked as Lock locks, the stamp left as it is (a walk that writes
+  // the block changes it itself).
+  class LockScope;
+  GObject** Pin() {
+    ++lockCount_;
+    if (lockDepth_ <= 0) {
+      lockDepth_ = 1;
+      lockedArray_ = block_;
+    } else {
+      ++lockDepth_;
+    }
+    if (lockedArray_ == nullptr) FatalError(1426, "Quorl");
+    return lockedArray_;
+  }
+  void Unpin() {
+    if (--lockCount_ < 0) FatalError(1447, "Quorl");
+    if (--lockDepth_ < 0) FatalError(1451, "Quorl");
+    if (lockDepth_ == 0) lockedArray_ = nullptr;
+  }
+  static uint64_t NextStamp();
+  void Touch() { stamp_ = NextStamp(); }
   void ResetFields();
   void Resize();
   void ShrinkIfNeeded() {
@@ -140,4 +159,5 @@ class GGroup : public GObject {
   GObject** lockedArray_ = nullptr;
   int32_t lockCount_ = 0;
   mutable bool shallowCopy_ = false;
+  uint64_t stamp_ = NextStamp();
 };

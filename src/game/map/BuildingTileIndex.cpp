@@ -1,19 +1,18 @@
 #include "game/map/BuildingTileIndex.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "framework/core/GGroup.h"
 #include "game/map/Building.h"
 
 bool BuildingTileIndex::IsCurrent(const GGroup& buildings) const {
-  if (!built_ || static_cast<size_t>(buildings.Count()) != members_.size()) return false;
-  return members_.empty() || std::memcmp(members_.data(), buildings.Items(), members_.size() * sizeof(GObject*)) == 0;
+  return built_ && list_ == &buildings && stamp_ == buildings.Stamp();
 }
 
 void BuildingTileIndex::Rebuild(const GGroup& buildings) {
   const int32_t count = buildings.Count();
-  members_.assign(buildings.Items(), buildings.Items() + count);
+  list_ = &buildings;
+  stamp_ = buildings.Stamp();
   byTile_.clear();
   bridges_.clear();
   for (int32_t i = 0; i < count; ++i) {

@@ -6,12 +6,12 @@
 #include "game/map/Building.h"
 
 class GGroup;
-class GObject;
 
 // The map's buildings by the tile they stand on, so that finding the building at a point reads
-// the few on its tile and the bridges instead of every building of the map. The index keeps a
-// copy of the list's members in order and rebuilds itself whenever the list differs from it,
-// so a list changed without telling the index is still answered exactly.
+// the few on its tile and the bridges instead of every building of the map. The index keeps the
+// list it was made from and the list's stamp (which any change of its members or their order
+// changes) and rebuilds itself whenever either differs, so a list changed without telling the
+// index is still answered exactly.
 class BuildingTileIndex {
  public:
   // The building holding the point, as a search of the whole list in order would give it:
@@ -26,7 +26,8 @@ class BuildingTileIndex {
     return (static_cast<int64_t>(tileX) << 32) | static_cast<uint32_t>(tileY);
   }
 
-  std::vector<const GObject*> members_;
+  const GGroup* list_ = nullptr;
+  uint64_t stamp_ = 0;
   std::vector<std::pair<int64_t, int32_t>> byTile_;  // (tile key, list index) of non-bridges, sorted
   // List indices of bridges, in order, with each bridge's box (a bridge's corners are fixed
   // once it is made, so the box is read once per rebuild rather than at every search).

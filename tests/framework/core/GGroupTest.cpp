@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "StoredForm.h"
@@ -395,6 +396,61 @@ TEST_F(GroupTest, StoredFormIsOwnershipCountAndMembers) {
     EXPECT_FALSE(g.OwnsMembers());
     g.SetOwnsMembers(true);
   });
+}
+
+// A cache of a group's members holds while the group's stamp stands: every way of changing
+// the members or their order changes it, reading does not, and no two groups share one.
+TEST_F(GroupTest, StampChangesWithEveryChangeOfMembersAndNeverRepeats) {
+  GGroup g;
+  g.IGroup();
+  std::vector<uint64_t> seen{g.Stamp()};
+  auto changed = [&g, &seen]() {
+    const bool fresh = std::find(seen.begin(), seen.end(), g.Stamp()) == seen.end();
+    seen.push_back(g.Stamp());
+    return fresh;
+  };
+  for (int i = 0; i < 6; ++i) {
+    g.Append(new Item(i));
+    EXPECT_TRUE(changed()) << i;
+  }
+  const uint64_t before = g.Stamp();
+  EXPECT_EQ(g.Count() + g.IndexOf(g.GetItem(2)) + ValueOf(g.GetItem(5)) + static_cast<int>(g.Items() != nullptr), 14);
+  EXPECT_EQ(g.Stamp(), before);
+  GObject* extra = new Item(9);
+  g.InsertAt(extra, 1);
+  EXPECT_TRUE(changed());
+  GObject* old = g.GetItem(0);
+  g.ReplaceAt(0, new Item(7), false);
+  EXPECT_TRUE(changed());
+  delete old;
+  g.Swap(0, 3);
+  EXPECT_TRUE(changed());
+  g.RemoveObject(extra, true);
+  EXPECT_TRUE(changed());
+  g.RemoveAt(0, true);
+  EXPECT_TRUE(changed());
+  delete g.PopFirst();
+  EXPECT_TRUE(changed());
+  g.Sort(ByValue, nullptr);
+  EXPECT_TRUE(changed());
+  g.QuickSort(ByValue, nullptr);
+  EXPECT_TRUE(changed());
+  g.Shuffle();
+  EXPECT_TRUE(changed());
+  // Written through the locked block: changed by the time it is unlocked.
+  GObject** block = g.Lock();
+  std::swap(block[0], block[1]);
+  g.Unlock();
+  EXPECT_TRUE(changed());
+  GGroup copy;
+  copy.IGroup();
+  EXPECT_TRUE(std::find(seen.begin(), seen.end(), copy.Stamp()) == seen.end());
+  const uint64_t empty = copy.Stamp();
+  g.CopyInto(copy);
+  EXPECT_NE(copy.Stamp(), empty);
+  EXPECT_NE(copy.Stamp(), g.Stamp());
+  g.DeleteAll(true);
+  EXPECT_TRUE(changed());
 }
 
 TEST(GroupDeathTest, ChangingAGroupWhileItIsWalkedIsFatal) {

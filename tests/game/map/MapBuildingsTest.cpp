@@ -323,6 +323,20 @@ TEST(MapBuildingFootprint, FindingByTileAgreesWithASearchOfTheWholeList) {
   agreeEverywhere();
   list.Append(taken);
   agreeEverywhere();
+  // One member put in another's place, two exchanged through the locked block, and the list
+  // given up for a copy of itself (other members, another list).
+  GObject* first = list.GetItem(0);
+  list.ReplaceAt(0, list.GetItem(3), false);
+  agreeEverywhere();
+  list.ReplaceAt(0, first, false);
+  GObject** members = list.Lock();
+  std::swap(members[1], members[4]);
+  list.Unlock();
+  agreeEverywhere();
+  GGroup* copy = static_cast<GGroup*>(list.CopyItself());
+  delete map->objects.buildings;
+  map->objects.buildings = copy;
+  agreeEverywhere();
 }
 
 TEST(MapBuildingFootprint, PullTowardCentreStepsAtMost1Point3PerAxis) {
