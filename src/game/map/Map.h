@@ -843,6 +843,17 @@ class Map : public GObject {
     uint64_t fineHash = 0;
     uint64_t fineHashRevision = 0;
     bool fineHashKnown = false;
+    // The burning tiles that keys hold, read again only when the fire state has changed.
+    struct Burning {
+      std::vector<uint32_t> tiles;
+      uint64_t revision = 0;
+      int32_t tilesX = 0;
+      int32_t tilesY = 0;
+      bool hasBlock = false;
+      bool known = false;
+      int64_t reads = 0;  // walks of the fire state, for tests
+    };
+    Burning burning;
     bool blockedAfterBuild[kMoveClasses] = {};  // BlockUnitCells wrote into the built grid
     Kept kept[kMoveClasses][2];  // by class and side flag: both sides plan in one turn
     uint64_t fullBuilds = 0;  // builds that priced every cell, for tests and measurements

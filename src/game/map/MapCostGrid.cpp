@@ -177,7 +177,35 @@ bool MinefieldBlocks(const MapUnitView* unit, int32_t sideFlag, int32_t moveClas
 }
 
 // Everything a build of the class for the side flag reads from the map and the battle.
-Map::Routes::Key KeyOf(const Map& map, MapBattleServices* battle, int32_t sideFlag, int32_t moveClass, uint64_t fineHash) {
+// The burning tiles, x * tilesY + y, kept while the fire state's revision and the map's tiles
+// stand: reading them walks every tile of the map, and every route plan's build asks for them.
+const std::vector<uint32_t>& BurningTiles(const Map& map, Map::Routes& routes) {
+  const GDynamicArray& state = map.fire.state;
+  Map::Routes::Burning& burning = routes.burning;
+  if (burning.known && burning.revision == state.Revision() && burning.tilesX == map.size.tilesX &&
+      burning.tilesY == map.size.tilesY && burning.hasBlock == state.HasBlock()) {
+    return burning.tiles;
+  }
+  burning.tiles.clear();
+  if (state.HasBlock()) {
+    for (int32_t tx = 0; tx < map.size.tilesX; ++tx) {
+      for (int32_t ty = 0; ty < map.size.tilesY; ++ty) {
+        if (!state.IsValidIndex(tx, ty) || state.GetU8(tx, ty) == 0) continue;
+        burning.tiles.push_back(static_cast<uint32_t>(tx) * static_cast<uint32_t>(map.size.tilesY) + static_cast<uint32_t>(ty));
+      }
+    }
+  }
+  burning.known = true;
+  burning.revision = state.Revision();
+  burning.tilesX = map.size.tilesX;
+  burning.tilesY = map.size.tilesY;
+  burning.hasBlock = state.HasBlock();
+  ++burning.reads;
+  return burning.tiles;
+}
+
+Map::Routes::Key KeyOf(const Map& map, Map::Routes& routes, MapBattleServices* battle, int32_t sideFlag, int32_t moveClass,
+                       uint64_t fineHash) {
   Map::Routes::Key key;
   key.moveClass = moveClass;
   key.sideFlag = sideFlag;
@@ -190,14 +218,7 @@ Map::Routes::Key KeyOf(const Map& map, MapBattleServices* battle, int32_t sideFl
   key.tilesX = map.size.tilesX;
   key.tilesY = map.size.tilesY;
   key.fineHash = fineHash;
-  if (map.fire.state.HasBlock()) {
-    for (int32_t tx = 0; tx < key.tilesX; ++tx) {
-      for (int32_t ty = 0; ty < key.tilesY; ++ty) {
-        if (!map.fire.state.IsValidIndex(tx, ty) || map.fire.state.GetU8(tx, ty) == 0) continue;
-        key.fires.push_back(static_cast<uint32_t>(tx) * static_cast<uint32_t>(key.tilesY) + static_cast<uint32_t>(ty));
-      }
-    }
-  }
+  key.fires = BurningTiles(map, routes);
   if (battle != nullptr) {
     for (int32_t i = 0, n = battle->GetUnitCount(); i < n; ++i) {
       const MapUnitView* unit = battle->GetUnit(i);
@@ -295,7 +316,7 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
     routes.fineHashRevision = fine.Revision();
     routes.fineHashKnown = true;
   }
-  Routes::Key key = KeyOf(*this, battle, sideFlag, moveClass, routes.fineHash);
+  Routes::Key key = KeyOf(*this, routes, battle, sideFlag, moveClass, routes.fineHash);
   Routes::Kept& kept = routes.kept[moveClass][sideFlag != 0 ? 1 : 0];
   routes.blockedAfterBuild[moveClass] = false;
   if (kept.valid && kept.key == key) {

@@ -310,6 +310,27 @@ TEST_F(CostGridReuse, OtherSidesGridIsCopiedOnlyWhileItsBuildWouldBeTheSame) {
   EXPECT_EQ(copied, Fresh(1, 0));
 }
 
+// Every build's key holds the burning tiles; they are read from the fire state once per change
+// of it, however many builds ask, and a fire started or put out is in the next build's key.
+TEST_F(CostGridReuse, BurningTilesAreReadOncePerChangeOfTheFireState) {
+  Rebuild(1, 0);
+  const int64_t reads = map->routes.burning.reads;
+  for (int i = 0; i < 5; ++i) Rebuild(i % 2, i % 3);
+  EXPECT_EQ(map->routes.burning.reads, reads);
+  EXPECT_TRUE(map->routes.burning.tiles.empty());
+  map->fire.state.SetU8(3, 1, 2);
+  map->fire.state.SetU8(0, 4, 1);
+  ExpectRebuiltAsFresh(1, 0, "two fires");
+  EXPECT_EQ(map->routes.burning.reads, reads + 1);
+  EXPECT_EQ(map->routes.burning.tiles, (std::vector<uint32_t>{0 * 5 + 4, 3 * 5 + 1}));
+  map->fire.state.SetU8(0, 4, 0);
+  ExpectRebuiltAsFresh(1, 0, "one put out");
+  EXPECT_EQ(map->routes.burning.reads, reads + 2);
+  EXPECT_EQ(map->routes.burning.tiles, (std::vector<uint32_t>{3 * 5 + 1}));
+  for (int i = 0; i < 5; ++i) Rebuild(i % 2, i % 3);
+  EXPECT_EQ(map->routes.burning.reads, reads + 2);
+}
+
 // Units of both sides plan in turn: each side's grid, handed back and freed unwritten, is kept
 // again, so two grids that differ are each priced once however the sides alternate.
 TEST_F(CostGridReuse, SidesPlanningInTurnArePricedOnceEach) {
