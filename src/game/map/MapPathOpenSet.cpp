@@ -2,36 +2,77 @@
 
 #include <algorithm>
 #include <bit>
+#include <iterator>
 
 void MapPathOpenSet::Clear() {
   atFloor_.Clear();
   below_.Clear();
-  for (std::vector<uint64_t>& bucket : buckets_) bucket.clear();
-  filled_ = 0;
+  ahead_.Clear();
+  // The buckets' heads are left as they are: a bucket is filled only by its bit.
+  if (inBuckets_ > 0) {
+    std::fill(std::begin(filled_), std::end(filled_), 0u);
+    std::fill(std::begin(summary_), std::end(summary_), 0u);
+  }
+  entries_.clear();
+  free_ = kEnd;
+  inBuckets_ = 0;
   floor_ = 0;
 }
 
-void MapPathOpenSet::BringLeastDown() {
-  if (filled_ == 0) return;
-  // The lowest filled bucket holds the least prices; its least becomes the floor, and its keys
-  // move to the floor's heap or to the buckets below by their distance from it.
-  const int32_t b = std::countr_zero(filled_) + 1;
-  std::vector<uint64_t>& from = buckets_[b];
-  uint64_t least = from.front();
-  for (const uint64_t key : from) least = std::min(least, key);
-  floor_ = least >> kLowBits;
-  filled_ &= ~(uint64_t{1} << (b - 1));
-  for (const uint64_t key : from) {
-    const uint64_t price = key >> kLowBits;
-    if (price == floor_) {
-      atFloor_.Push(key);
-      continue;
-    }
-    const int32_t to = 64 - std::countl_zero(price ^ floor_);
-    buckets_[to].push_back(key);
-    filled_ |= uint64_t{1} << (to - 1);
+size_t MapPathOpenSet::NextFilled(size_t slot) const {
+  const size_t word = slot >> 6;
+  if (const uint64_t bits = filled_[word] & (~uint64_t{0} << (slot & 63)); bits != 0) {
+    return word * 64 + static_cast<size_t>(std::countr_zero(bits));
   }
-  from.clear();
+  // The words after slot's, round the ring and back to slot's own (whose bits below slot are
+  // the prices furthest ahead).
+  const size_t after = (word + 1) % kWords;
+  size_t s = after >> 6;
+  uint64_t words = summary_[s] & (~uint64_t{0} << (after & 63));
+  for (size_t n = 0; words == 0 && n < kSummaryWords; ++n) {
+    s = (s + 1) % kSummaryWords;
+    words = summary_[s];
+  }
+  const size_t filledWord = s * 64 + static_cast<size_t>(std::countr_zero(words));
+  return filledWord * 64 + static_cast<size_t>(std::countr_zero(filled_[filledWord]));
+}
+
+void MapPathOpenSet::BringLeastDown() {
+  if (inBuckets_ > 0) {
+    const size_t from = static_cast<size_t>(floor_ & kSlotMask);
+    floor_ += (NextFilled(from) - from) & kSlotMask;
+  } else if (!ahead_.Empty()) {
+    floor_ = ahead_.Top() >> kLowBits;
+  } else {
+    return;
+  }
+  // The keys far ahead that the raised floor brings within reach of the buckets.
+  while (!ahead_.Empty() && (ahead_.Top() >> kLowBits) - floor_ < kWindow) {
+    const uint64_t key = ahead_.Pop();
+    if (key >> kLowBits == floor_) {
+      atFloor_.Push(key);
+    } else {
+      EnterBucket(key);
+    }
+  }
+  // The floor's bucket empties into the floor's heap, its entries freed.
+  const size_t slot = static_cast<size_t>(floor_ & kSlotMask);
+  const uint64_t word = uint64_t{1} << (slot & 63);
+  if ((filled_[slot >> 6] & word) == 0) return;
+  const uint64_t price = floor_ << kLowBits;
+  uint32_t entry = head_[slot];
+  for (;;) {
+    const uint64_t e = entries_[entry];
+    atFloor_.Push(price | (e & ((uint64_t{1} << kLowBits) - 1)));
+    --inBuckets_;
+    const uint32_t next = static_cast<uint32_t>(e >> kLinkShift);
+    entries_[entry] = uint64_t{free_} << kLinkShift;
+    free_ = entry;
+    if (next == kEnd) break;
+    entry = next;
+  }
+  filled_[slot >> 6] &= ~word;
+  if (filled_[slot >> 6] == 0) summary_[slot >> 12] &= ~(uint64_t{1} << ((slot >> 6) & 63));
 }
 
 namespace {

@@ -10,12 +10,14 @@
 // search never enters one key twice (a cell re-enters only at a lower price), so the order of
 // leaving is fixed by the keys alone, as with any exact priority queue.
 //
-// Prices are kept in a radix heap: the floor is the least price the buckets held when last
-// looked at; bucket b (1..64) holds the keys whose price's highest bit apart from the floor's
-// is bit b - 1, and the keys of the floor's own price wait in a four-way heap, least cell
-// first. When that heap empties, the lowest filled bucket's least price becomes the floor and
-// the bucket is spread below it. A key priced below the floor (a step to a cell the estimate
-// overprices) goes to a second four-way heap, and the least of the two heaps leaves first.
+// Prices are kept in a bucket queue: the floor is the least price the buckets held when last
+// looked at, and the keys of the floor's own price wait in a four-way heap, least cell first.
+// A key priced up to kWindow - 1 above the floor waits in the bucket of its exact price (one
+// of kWindow, reused in a ring as the floor rises, each a list of cells); a bitmap of the
+// filled buckets finds the next price when the floor's heap empties. The few keys priced
+// further ahead (soft blocks) wait in a heap of their own until the floor comes near them, and
+// a key priced below the floor (a step to a cell the estimate overprices) goes to a second
+// four-way heap; the least of the two heaps at hand leaves first.
 class MapPathOpenSet {
  public:
   static constexpr int32_t kLowBits = 24;
@@ -28,9 +30,11 @@ class MapPathOpenSet {
     if (price == floor_) {
       atFloor_.Push(key);
     } else if (price > floor_) {
-      const int32_t b = 64 - std::countl_zero(price ^ floor_);
-      buckets_[b].push_back(key);
-      filled_ |= uint64_t{1} << (b - 1);
+      if (price - floor_ < kWindow) {
+        EnterBucket(key);
+      } else {
+        ahead_.Push(key);
+      }
     } else {
       below_.Push(key);
     }
@@ -72,12 +76,52 @@ class MapPathOpenSet {
     size_t size_ = 0;
   };
 
-  // Fills the floor's heap from the lowest filled bucket, if any.
+  // Prices from the floor to kWindow - 1 above it have a bucket each, price modulo kWindow.
+  // The steps of a search raise its prices by thousands at most, but a soft block's by millions.
+  static constexpr int32_t kWindowBits = 16;
+  static constexpr uint64_t kWindow = uint64_t{1} << kWindowBits;
+  static constexpr uint64_t kSlotMask = kWindow - 1;
+  static constexpr size_t kWords = kWindow / 64;       // filled bits, one a bucket
+  static constexpr size_t kSummaryWords = kWords / 64;  // one bit a word of filled bits
+  // A bucket's cells are a list of entries, each the cell's key bits below kLinkShift and the
+  // index of the next entry of its list (or of the free entries) above.
+  static constexpr int32_t kLinkShift = 32;
+  static constexpr uint32_t kEnd = ~uint32_t{0};
+
+  // Puts a key priced 1 to kWindow - 1 above the floor in its price's bucket.
+  void EnterBucket(uint64_t key) {
+    const size_t slot = static_cast<size_t>((key >> kLowBits) & kSlotMask);
+    uint32_t entry = free_;
+    if (entry != kEnd) {
+      free_ = static_cast<uint32_t>(entries_[entry] >> kLinkShift);
+    } else {
+      entry = static_cast<uint32_t>(entries_.size());
+      entries_.push_back(0);
+    }
+    const uint64_t word = uint64_t{1} << (slot & 63);
+    uint64_t& bits = filled_[slot >> 6];
+    // An empty bucket's head is never read: its filled bit says there is none.
+    const uint64_t next = (bits & word) != 0 ? head_[slot] : kEnd;
+    entries_[entry] = next << kLinkShift | (key & ((uint64_t{1} << kLowBits) - 1));
+    head_[slot] = entry;
+    bits |= word;
+    summary_[slot >> 12] |= uint64_t{1} << ((slot >> 6) & 63);
+    ++inBuckets_;
+  }
+  // The first filled bucket from slot on, in the ring's order; some bucket must be filled.
+  size_t NextFilled(size_t slot) const;
+  // Raises the floor to the least price above it and moves that price's keys to the floor's
+  // heap, if the set holds any key above the floor.
   void BringLeastDown();
 
   Heap atFloor_;
   Heap below_;
-  std::vector<uint64_t> buckets_[65];
-  uint64_t filled_ = 0;  // bit b - 1 set while bucket b holds keys
-  uint64_t floor_ = 0;   // the floor's price
+  Heap ahead_;  // keys priced kWindow or more above the floor
+  std::vector<uint32_t> head_ = std::vector<uint32_t>(kWindow);
+  std::vector<uint64_t> entries_;
+  uint32_t free_ = kEnd;  // the first free entry
+  uint64_t filled_[kWords] = {};
+  uint64_t summary_[kSummaryWords] = {};
+  int64_t inBuckets_ = 0;  // keys in the buckets
+  uint64_t floor_ = 0;     // the floor's price
 };

@@ -221,6 +221,29 @@ TEST(MapPathOpenSet, KeysLeaveByFThenXThenY) {
   EXPECT_EQ(open.PopLeast(), MapPathOpenSet::kNone);
 }
 
+TEST(MapPathOpenSet, KeysAtTheEdgesOfTheFloorsReachLeaveInOrder) {
+  // Prices up to 65,535 above the floor wait in a ring of buckets, those further in a heap of
+  // their own: keys on both sides of that edge, and one round the ring just behind the floor's
+  // own place, leave least first, as do keys entered below the floor meanwhile.
+  MapPathOpenSet open;
+  open.Push(OpenKey(70000, 1, 1));
+  EXPECT_EQ(open.PopLeast(), OpenKey(70000, 1, 1));
+  std::vector<uint64_t> keys;
+  for (const int64_t d : {65535, 65536, 1, 65534, 64, 63, 200000, 131072}) keys.push_back(OpenKey(70000 + d, 2, 3));
+  keys.push_back(OpenKey(70000 + 64, 0, 9));
+  for (const uint64_t k : keys) open.Push(k);
+  std::sort(keys.begin(), keys.end());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    ASSERT_EQ(open.PopLeast(), keys[i]) << i;
+    if (i == 3) {
+      // A key entered below the floor (now 70,064) leaves before all the others.
+      open.Push(OpenKey(69000, 5, 5));
+      ASSERT_EQ(open.PopLeast(), OpenKey(69000, 5, 5));
+    }
+  }
+  EXPECT_EQ(open.PopLeast(), MapPathOpenSet::kNone);
+}
+
 TEST(MapPathOpenSet, InterleavedWithPopsMatchesAnOrderedSet) {
   // Pushes, lowered prices and pops mixed as a search mixes them, over a heap deep enough
   // that entries sink and rise many levels: every pop is the least key. A cell priced lower
