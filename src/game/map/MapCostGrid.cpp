@@ -247,12 +247,16 @@ void KeepBuiltGrid(Map::Routes& routes, int32_t c) {
   kept.valid = true;
 }
 
+// Whether the side flag prices bocage for the move class at the date: from July 1944 the
+// class-2 vehicles of side flag 1 cross it, at a cost, where others cannot.
+bool BocageDependsOnSide(int32_t moveClass, int32_t date) { return moveClass == 2 && date > 4406; }
+
 // Whether a build for the key prices every cell as a build for the other key does: the same
 // but for the side flag, which then reaches the cells only through the minefields (equal by
-// the keys) and, for move class 2 after the date, through bocage.
+// the keys) and through bocage where it depends on the side.
 bool BuildsAlike(const Map::Routes::Key& a, const Map::Routes::Key& b) {
   if (a.sideFlag == b.sideFlag) return a == b;
-  if (a.moveClass == 2 && a.date > 4406) return false;
+  if (BocageDependsOnSide(a.moveClass, a.date)) return false;
   Map::Routes::Key side = b;
   side.sideFlag = a.sideFlag;
   return a == side;
@@ -378,7 +382,7 @@ void Map::BuildCostCells(int32_t sideFlag, int32_t moveClass, MapBattleServices*
       uint8_t cost = kMoveCost[type][moveClass];
       if (vehicle) {
         if (type == 28) {
-          if (moveClass == 2 && sideFlag == 1 && date > 4406) cost = 80;
+          if (sideFlag == 1 && BocageDependsOnSide(moveClass, date)) cost = 80;
         } else if (softness != Softness::kFirm) {
           cost = SoftenedCost(type, moveClass, softness, cost);
         }
