@@ -487,6 +487,9 @@ class Infantry : public Unit, public InfantryServices {
   static float TerrainConcealment(int32_t terrain);
   void BeginTurn() override;                                                 // slot 37
   int32_t GetSpeedClass() const override;                                    // slot 40
+  // The cost grid its routes are planned on: 1, the class that keeps off walls, hedges,
+  // buildings and rough going, for a crew weapon or a slow unit; else 0.
+  int32_t GetMoveClass() const override;                                     // slot 10
   // The movement state of this slice; testBlocked asks whether boarding holds it back.
   int32_t ChooseMoveState(bool testBlocked) const;
   // Metres per slice here and now; floorLevel gets the floor level. With the look-ahead flag

@@ -77,7 +77,7 @@ bool Unit::FindRoute(bool escape, bool wide, bool insert) {
   if (map == nullptr) FatalError(__LINE__, "Unit.cpp");
   if (!escape) {
     bool sideStepUsed = false;
-    do {
+    while (static_cast<int8_t>(routeTries) > 0) {
       float startX = x;
       float startY = y;
       sideStepUsed = false;
@@ -118,7 +118,8 @@ bool Unit::FindRoute(bool escape, bool wide, bool insert) {
         }
         if (static_cast<int8_t>(routeTries) > 1) routeTries = 1;
       }
-    } while (sideStepUsed && static_cast<int8_t>(routeTries) > 0);
+      if (!sideStepUsed) break;
+    }
     map->FreeCostGrids();
     CancelMoveOrders();
     return true;

@@ -100,6 +100,9 @@ class Vehicle : public Unit, public VehicleServices {
   VehicleData TrueClass() const;
   bool IsKind5() const override { return TrueClass().KindCode() == kKindBoat; }
   bool IsKind6() const override { return TrueClass().KindCode() == kKindEmplacement; }
+  // The cost grid its routes are planned on, by the class's kind: wheeled, half-tracked and
+  // tracked vehicles 3, kind 4 the class that crosses walls and wire, any other 4.
+  int32_t GetMoveClass() const override;  // slot 10
   bool HasTurret() const override { return TrueClass().TurretSpeedClass() != 5; }
   bool IsButtoned() const override { return buttoned != 0; }
   uint16_t* GetSecondAmmo() override { return secondAmmo.data(); }

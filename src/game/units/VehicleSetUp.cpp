@@ -36,6 +36,12 @@ Vehicle::Vehicle() {
 
 VehicleData Vehicle::TrueClass() const { return gVehicleClasses[classIndex]; }
 
+int32_t Vehicle::GetMoveClass() const {
+  const int32_t kind = TrueClass().KindCode();
+  if (kind >= 1 && kind <= 3) return 3;
+  return kind == 4 ? 2 : 4;
+}
+
 VehicleData Vehicle::GetClassData(int32_t mode) const {
   if (mode == 0) return TrueClass();
   const int32_t level = mode == 2 ? GetIdentificationLevel(true) : identificationLevel;

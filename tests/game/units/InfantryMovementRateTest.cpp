@@ -204,6 +204,27 @@ TEST(InfantryMovementRate, FireAheadGroundConditionAndMinefields) {
   EXPECT_EQ(f.unit->waypoints[0].x, 200.0f);
 }
 
+TEST(InfantryMovementRate, MoveClassFollowsTheCrewWeaponAndTheSpeedClass) {
+  // Routes of a crew weapon and of a slow unit are planned on the grid that keeps off walls,
+  // hedges, buildings and rough going; other foot units on the open one.
+  MoveRig f;
+  EXPECT_EQ(f.unit->GetSpeedClass(), 3);
+  EXPECT_EQ(f.unit->GetMoveClass(), 0);
+  f.SetSpeedClass(InfantryRig::kSquad, 2);
+  EXPECT_EQ(f.unit->GetMoveClass(), 0);
+  f.SetSpeedClass(InfantryRig::kSquad, 1);
+  EXPECT_EQ(f.unit->GetMoveClass(), 1);
+  // Unable to move, the speed class is 0.
+  f.SetSpeedClass(InfantryRig::kSquad, 3);
+  f.unit->immobilized = 1;
+  EXPECT_EQ(f.unit->GetMoveClass(), 1);
+  // A gun (weapon type 2) is class 1 whatever its speed; a mortar (type 4) is not a gun.
+  std::unique_ptr<Infantry> mortar = f.rig.Make(InfantryRig::kMortar, 6);
+  EXPECT_EQ(mortar->GetMoveClass(), 0);
+  InfantryRig::Put32(f.rig.Class(InfantryRig::kMortar) + 56, InfantryRig::kGunWeapon);
+  EXPECT_EQ(mortar->GetMoveClass(), 1);
+}
+
 TEST(InfantryMovementRate, SpeedClassAimPointAndTimers) {
   MoveRig f;
   EXPECT_EQ(f.unit->GetSpeedClass(), 3);

@@ -569,6 +569,24 @@ TEST(UnitRoutes, UsedTriesAndQuickRetriesGoToTheSweep) {
   EXPECT_NEAR(quick.waypoints[0].x, 400.0f + 15.0f * std::cos(15.0f * kRad), 1e-3f);
 }
 
+TEST(UnitRoutes, NoTriesLeftCancelsTheMoveAndTheCountNeverWraps) {
+  // With the turn's tries spent, a route asked for again ends the move orders rather than
+  // sweeping once more, and the count stays where it is however often it is asked.
+  OrdersRig rig;
+  Foot unit;
+  Place(unit, 400.0f, 400.0f);
+  unit.AddWaypoint(500.0f, 400.0f, 22, true);
+  unit.routeTries = 0;
+  unit.routeStamp = -9999;
+  for (int32_t call = 0; call < 300; ++call) {
+    unit.AddWaypoint(500.0f, 400.0f, 22, true);
+    EXPECT_TRUE(unit.FindRoute(false, false, false));
+    ASSERT_EQ(unit.waypointCount, 0) << "call " << call;
+    ASSERT_EQ(unit.routeTries, 0) << "call " << call;
+  }
+  EXPECT_FLOAT_EQ(unit.x, 400.0f);
+}
+
 TEST(UnitRoutes, SweepOrderAndTheWideLimit) {
   OrdersRig rig;
   Foot unit;

@@ -453,6 +453,17 @@ TEST(VehicleMovement, TerrainSpeedBoatsAndEmplacements) {
   EXPECT_EQ(MakeVehicle(4)->GroundPressure(), 16.25f);
 }
 
+TEST(VehicleMovement, MoveClassByKind) {
+  // Wheeled and half-tracked kinds plan on grid 3, tracked ones on grid 2 (walls, hedges and
+  // wire among trees are crossed), boats, emplacements and anything else on grid 4.
+  VehicleRig rig;
+  const int32_t want[7] = {4, 3, 3, 3, 2, 4, 4};
+  for (int32_t kind = 0; kind < 7; ++kind) {
+    rig.PutI32(kind + 1, 112, kind);
+    EXPECT_EQ(MakeVehicle(kind + 1)->GetMoveClass(), want[kind]) << "kind " << kind;
+  }
+}
+
 TEST(VehicleMovement, TrafficCapsAccelerationAndMinefields) {
   VehicleRig rig;
   auto tank = MakeVehicle(1);
