@@ -163,8 +163,8 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     restore();
     return kOutOfNodes;
   }
-  uint64_t* records = work.Records();
-  const uint64_t stamp = work.Stamp();
+  uint32_t* records = work.Records();
+  uint8_t* steps = work.Steps();
   MapPathOpenSet& open = work.open;
   work.Mark(sx * h + sy, 0, true, MapPathWork::kNoStep);
   open.Push(Key(Estimate(sx, sy, gx, gy), sx, sy));
@@ -175,7 +175,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     const int32_t current = cx * h + cy;
     // Every key entered names a cell this search visited; it is stale once the cell has closed
     // or been priced lower since.
-    const uint64_t record = records[current];
+    const uint32_t record = records[current];
     const int64_t g = static_cast<int64_t>(record & MapPathWork::kPriceMask);
     if ((record & MapPathWork::kOpenBit) == 0 ||
         g + Estimate(cx, cy, gx, gy) != static_cast<int64_t>(key >> 2 * MapPathWork::kKeyCellBits)) {
@@ -203,22 +203,26 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
       else price = static_cast<int64_t>(v) * c.factor;
       const int64_t next = g + price;
       const int32_t cell = c.x * h + c.y;
-      const uint64_t seen = records[cell];
-      const uint64_t step = uint64_t{MapPathWork::StepCode(cx - c.x, cy - c.y)} << MapPathWork::kStepShift;
-      if ((seen & ~MapPathWork::kBelowStamp) != stamp) {
+      const uint32_t seen = records[cell];
+      const uint8_t step = static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y));
+      if ((seen & MapPathWork::kVisitedBit) == 0) {
         if (!work.TakeNode()) return false;
+        work.Touch(cell);
         if (next >= kImpassablePrice) {
           // Reached first at an impassable price: closed, never expanded, no step back.
-          records[cell] = stamp | static_cast<uint64_t>(kImpassablePrice);
+          records[cell] = MapPathWork::kVisitedBit | static_cast<uint32_t>(kImpassablePrice);
+          steps[cell] = MapPathWork::kNoStep;
         } else {
-          records[cell] = stamp | step | MapPathWork::kOpenBit | static_cast<uint64_t>(next);
+          records[cell] = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
+          steps[cell] = step;
           open.Push(Key(next + Estimate(c.x, c.y, gx, gy), c.x, c.y));
         }
         return true;
       }
       if (static_cast<int64_t>(seen & MapPathWork::kPriceMask) <= next) return true;
       if ((seen & MapPathWork::kOpenBit) == 0) ++work.reopened;
-      records[cell] = stamp | step | MapPathWork::kOpenBit | static_cast<uint64_t>(next);
+      records[cell] = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
+      steps[cell] = step;
       open.Push(Key(next + Estimate(c.x, c.y, gx, gy), c.x, c.y));
       return true;
     };

@@ -13,7 +13,8 @@ void MapPathWork::Begin(int32_t width, int32_t height) {
   const size_t cells = static_cast<size_t>(width) * static_cast<size_t>(height);
   if (cells_.size() != cells) {
     cells_.assign(cells, 0u);
-    stamp_ = 0;
+    steps_.assign(cells, 0u);
+    touched_.clear();
   }
   Restart();
   goalCost = -1;
@@ -23,13 +24,8 @@ void MapPathWork::Begin(int32_t width, int32_t height) {
 }
 
 void MapPathWork::Restart() {
-  uint64_t next = (stamp_ >> kStampShift) + 1;
-  if (next == kStampLimit) {
-    // The stamps start again from cleared records.
-    std::fill(cells_.begin(), cells_.end(), 0u);
-    next = 1;
-  }
-  stamp_ = next << kStampShift;
+  for (const int32_t cell : touched_) cells_[static_cast<size_t>(cell)] = 0u;
+  touched_.clear();
   nodesUsed_ = 0;
   open.Clear();
 }

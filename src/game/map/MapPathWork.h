@@ -9,9 +9,9 @@
 #include "platform/PMemory.h"
 
 // The path finder's working state, kept by the map between searches so that a search neither
-// allocates nor clears a grid once the map has been searched: every cell has one record word,
-// cleared in constant time by the stamp of the search that wrote it, and the open set is a
-// priority queue of keys whose stale entries are passed over when they surface.
+// allocates nor clears a whole grid once the map has been searched: every cell has one record
+// word, and a search clears only the records of the cells the one before it visited; the open
+// set is a priority queue of keys whose stale entries are passed over when they surface.
 class MapPathWork {
   // Storage for the table a search reads at scattered places (the cells' records), in blocks
   // the system may back with huge pages.
@@ -35,17 +35,16 @@ class MapPathWork {
   // blocks (40 blocks of 18,724).
   static constexpr int32_t kNodeBudget = 748960;
 
-  // A cell's record, one word: the stamp of the search that visited it in the upper bits; below
-  // it the step back to the cell it was reached from (0 for none, else 1 + (dx + 5) x 11 +
-  // (dy + 5) for the step (dx, dy), each -5 to 5), whether it is open, and the price of the
-  // cheapest way found to it (g). A stored price is at most the impassable price (100,000,000):
-  // an open cell's stays below it, and a cell first reached at or above it keeps it exactly.
+  // A cell's record, one 32-bit word: whether this search has visited it, whether it is open,
+  // and the price of the cheapest way found to it (g). A stored price is at most the impassable
+  // price (100,000,000): an open cell's stays below it, and a cell first reached at or above it
+  // keeps it exactly. The step back to the cell it was reached from is kept apart, one byte a
+  // cell (0 for none, else 1 + (dx + 5) x 11 + (dy + 5) for the step (dx, dy), each -5 to 5),
+  // since only the route's own cells are ever read back.
   static constexpr int32_t kPriceBits = 27;
-  static constexpr uint64_t kPriceMask = (uint64_t{1} << kPriceBits) - 1;
-  static constexpr uint64_t kOpenBit = uint64_t{1} << kPriceBits;
-  static constexpr int32_t kStepShift = kPriceBits + 1;
-  static constexpr int32_t kStampShift = kStepShift + 8;
-  static constexpr uint64_t kBelowStamp = (uint64_t{1} << kStampShift) - 1;
+  static constexpr uint32_t kPriceMask = (uint32_t{1} << kPriceBits) - 1;
+  static constexpr uint32_t kOpenBit = uint32_t{1} << kPriceBits;
+  static constexpr uint32_t kVisitedBit = uint32_t{1} << 31;
   static constexpr uint32_t kNoStep = 0;
   static constexpr uint32_t StepCode(int32_t dx, int32_t dy) { return static_cast<uint32_t>(1 + (dx + 5) * 11 + (dy + 5)); }
   static constexpr int32_t StepDx(uint32_t code) { return static_cast<int32_t>(code - 1) / 11 - 5; }
@@ -67,20 +66,22 @@ class MapPathWork {
   // filled for it.
   void Restart();
 
-  // The records, for the search's inner loop, and the stamp bits of this search's records.
-  uint64_t* Records() { return cells_.data(); }
-  uint64_t Stamp() const { return stamp_; }
-  bool Visited(int32_t cell) const { return (cells_[static_cast<size_t>(cell)] & ~kBelowStamp) == stamp_; }
+  // The records and the steps back, for the search's inner loop.
+  uint32_t* Records() { return cells_.data(); }
+  uint8_t* Steps() { return steps_.data(); }
+  bool Visited(int32_t cell) const { return (cells_[static_cast<size_t>(cell)] & kVisitedBit) != 0; }
   // A visited cell's g, open flag and step back (kNoStep when none).
   int64_t PriceAt(int32_t cell) const { return static_cast<int64_t>(cells_[static_cast<size_t>(cell)] & kPriceMask); }
   bool OpenAt(int32_t cell) const { return (cells_[static_cast<size_t>(cell)] & kOpenBit) != 0; }
-  uint32_t StepAt(int32_t cell) const {
-    return static_cast<uint32_t>(cells_[static_cast<size_t>(cell)] >> kStepShift) & 0xFFu;
-  }
+  uint32_t StepAt(int32_t cell) const { return steps_[static_cast<size_t>(cell)]; }
+  // Notes a cell visited for the first time by this search, so that the next one finds it
+  // cleared; its record is then written by the caller.
+  void Touch(int32_t cell) { touched_.push_back(cell); }
   // Records the cell as visited by this search.
   void Mark(int32_t cell, int64_t g, bool open, uint32_t step) {
-    cells_[static_cast<size_t>(cell)] = stamp_ | uint64_t{step} << kStepShift | (open ? kOpenBit : 0) |
-                                        static_cast<uint64_t>(g);
+    if (!Visited(cell)) Touch(cell);
+    cells_[static_cast<size_t>(cell)] = kVisitedBit | (open ? kOpenBit : 0) | static_cast<uint32_t>(g);
+    steps_[static_cast<size_t>(cell)] = static_cast<uint8_t>(step);
   }
 
   // Counts a node taken for a newly visited cell; false when the budget is spent.
@@ -165,13 +166,10 @@ class MapPathWork {
  private:
   static constexpr int32_t kFailureClasses = 8;
   uint64_t failedRevision_[kFailureClasses] = {};  // per move class: the revision + 1, 0 none
-  // The stamps run 1 to 4,095, then the records are cleared: often enough to be seen working,
-  // rarely enough to cost nothing.
-  static constexpr uint64_t kStampLimit = uint64_t{1} << 12;
-
-  std::vector<uint64_t, LargeTable<uint64_t>> cells_;
+  std::vector<uint32_t, LargeTable<uint32_t>> cells_;
+  std::vector<uint8_t, LargeTable<uint8_t>> steps_;
+  std::vector<int32_t> touched_;  // the cells this search has visited, cleared at the next
   std::vector<Remembered> remembered_;
   size_t nextRemembered_ = 0;
-  uint64_t stamp_ = 0;  // this search's stamp, in place
   int32_t nodesUsed_ = 0;
 };
