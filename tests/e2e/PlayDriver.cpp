@@ -247,20 +247,34 @@ constexpr const char* kPortVariable = "PLAYDRIVER_PORT";
 
 // A port no socket of this computer has bound now (bound once to port 0 and read back); 0 when
 // the system gives none.
-uint16_t FreePort() {
+// Whether nothing listens on the port now: it can be bound.
+bool CanBind(uint16_t port) {
   const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (probe < 0) return 0;
+  if (probe < 0) return false;
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_ANY);
-  socklen_t length = sizeof address;
-  uint16_t port = 0;
-  if (bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    port = ntohs(address.sin_port);
-  }
+  address.sin_port = htons(port);
+  const bool free = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   close(probe);
-  return port;
+  return free;
+}
+
+// A free port below the range the system hands out for outgoing connections. A port from
+// that range could be taken as the source port of a connection made meanwhile, and a joiner
+// connecting to it before the host listens could even connect to itself.
+uint16_t FreePort() {
+  int low = 32768;
+  if (std::ifstream range("/proc/sys/net/ipv4/ip_local_port_range"); range) range >> low;
+  const int first = 20000;
+  const int span = std::max(1, std::min(low, 65536) - first);
+  uint32_t v = static_cast<uint32_t>(getpid()) * 2654435761u;
+  for (int i = 0; i < 400; ++i) {
+    v = v * 1664525u + 1013904223u;
+    const uint16_t port = static_cast<uint16_t>(first + static_cast<int>((v >> 8) % static_cast<uint32_t>(span)));
+    if (CanBind(port)) return port;
+  }
+  return 0;
 }
 
 // The run's port: the one handed down, else a free one.
