@@ -1,11 +1,16 @@
 // The movement-cost grids: one byte per fine cell and move class, the price of crossing the
-// cell. Built from the fine grid by plain in-place passes (table, corners, fringes, road edges,
-// fires, minefields, coarse blocks); marks of the passes are 0, which no price ever is.
+// cell. Built from the fine grid by passes in order: table, corners, fringes, two road-edge
+// sweeps, fires, minefields, coarse blocks. Each of the first five makes a cell from the
+// previous pass's cells in its 3 x 3 neighbourhood only, so they run together column by column
+// (cell (x, y) at x * height + y), each a few columns behind the one before it, on columns
+// padded with a neutral value at the grid's edges so that no cell needs a bounds test.
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
 
 #include "framework/core/Quorl.h"
+#include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
@@ -62,7 +67,6 @@ constexpr uint8_t kMoveCost[Map::kCostTypes][Map::kMoveClasses] = {
     {255, 255, 255, 255, 255},  // 44 wrecked bridge
 };
 
-constexpr uint8_t kMark = 0;
 constexpr int32_t kBlock = 10;  // cells a side of a coarse block
 
 enum class Softness { kFirm, kSoft, kDeep };
@@ -102,30 +106,20 @@ uint8_t SoftenedCost(int32_t type, int32_t moveClass, Softness softness, uint8_t
 
 bool IsSideBridge(int32_t type) { return type >= 36 && type <= 39; }
 
-// Reads and writes cells of one grid, x outer; neighbours are visited clipped to the grid.
+// Whether the side flag prices bocage for the move class at the date: from July 1944 the
+// class-2 vehicles of side flag 1 cross it, at a cost, where others cannot.
+bool BocageDependsOnSide(int32_t moveClass, int32_t date) { return moveClass == 2 && date > 4406; }
+
+// Reads and writes cells of one grid, x outer.
 class CostCells {
  public:
   explicit CostCells(MapGrid<uint8_t>& grid) : w_(grid.Width()), h_(grid.Height()), cells_(grid.Data()) {}
   int32_t Width() const { return w_; }
   int32_t Height() const { return h_; }
+  uint8_t* Data() { return cells_; }
   uint8_t& At(int32_t x, int32_t y) { return cells_[static_cast<size_t>(x) * static_cast<size_t>(h_) + static_cast<size_t>(y)]; }
   uint8_t Get(int32_t x, int32_t y) const {
     return cells_[static_cast<size_t>(x) * static_cast<size_t>(h_) + static_cast<size_t>(y)];
-  }
-  template <class Test>
-  bool AnyAround(int32_t x, int32_t y, Test test) const {
-    for (int32_t nx = x > 0 ? x - 1 : 0; nx <= x + 1 && nx < w_; ++nx) {
-      for (int32_t ny = y > 0 ? y - 1 : 0; ny <= y + 1 && ny < h_; ++ny) {
-        if (test(Get(nx, ny))) return true;
-      }
-    }
-    return false;
-  }
-  // Turns every marked cell into the value.
-  void ResolveMarks(uint8_t value) {
-    for (size_t i = 0, n = static_cast<size_t>(w_) * static_cast<size_t>(h_); i < n; ++i) {
-      if (cells_[i] == kMark) cells_[i] = value;
-    }
   }
   // Raises every in-grid cell of the rectangle that holds less than a soft block to one.
   void SoftBlock(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -141,6 +135,136 @@ class CostCells {
   int32_t h_;
   uint8_t* cells_;
 };
+
+// ---- The column passes ----
+// A column of a pass is h cells with one cell of padding either side (p[-1] and p[h]); a column
+// beyond the grid's edge is all padding. The padding is 0: no price is 0, and every test of a
+// neighbour below asks for 255 or for a price above a road's, so padding counts as nothing,
+// as a neighbour outside the grid did when the neighbourhoods were clipped.
+
+// The base pass's prices for one build, looked up two cells at a time by their pair of type
+// codes (first + 64 * second, codes 0..63): the first cell's price in bits 0-7, the second's in
+// bits 8-15, and above them the flags of either: a side bridge, whose neighbourhood then
+// decides, or a code beyond the last type.
+constexpr uint32_t kSideBridgeFlag = 1u << 16;
+constexpr uint32_t kBadTypeFlag = 1u << 17;
+
+std::vector<uint32_t> PairPricesFor(int32_t sideFlag, int32_t moveClass, Softness softness, int32_t date) {
+  uint32_t single[64];
+  const bool vehicle = moveClass >= 2;
+  for (int32_t type = 0; type < 64; ++type) {
+    if (type >= Map::kCostTypes) {
+      single[type] = kBadTypeFlag;
+      continue;
+    }
+    uint8_t cost = kMoveCost[type][moveClass];
+    if (vehicle) {
+      if (type == 28) {
+        if (sideFlag == 1 && BocageDependsOnSide(moveClass, date)) cost = 80;
+      } else if (softness != Softness::kFirm) {
+        cost = SoftenedCost(type, moveClass, softness, cost);
+      }
+    }
+    single[type] = cost | (IsSideBridge(type) ? kSideBridgeFlag : 0);
+  }
+  std::vector<uint32_t> pairs(64 * 64);
+  for (int32_t second = 0; second < 64; ++second) {
+    for (int32_t first = 0; first < 64; ++first) {
+      const uint32_t a = single[first];
+      const uint32_t b = single[second];
+      pairs[static_cast<size_t>(first + 64 * second)] = (a & 0xFFu) | (b & 0xFFu) << 8 | ((a | b) & ~0xFFu);
+    }
+  }
+  return pairs;
+}
+
+// Base pass of column x: the table, the ground and the date; a side bridge beside anything but
+// bridge (its 3 x 3 clipped to the w x h grid) is impassable. The fine grid's columns are
+// fineH apart and hold at least h cells.
+void BaseColumn(const uint32_t* __restrict pairs, const uint16_t* __restrict fine, int32_t fineH, int32_t x, int32_t w,
+                int32_t h, uint8_t* __restrict out) {
+  const uint16_t* column = fine + static_cast<size_t>(x) * static_cast<size_t>(fineH);
+  uint32_t flags = 0;
+  const int32_t even = h & ~1;
+  for (int32_t y = 0; y < even; y += 2) {
+    const uint32_t e = pairs[FineTerrain::TypeOf(column[y]) | FineTerrain::TypeOf(column[y + 1]) << 6];
+    out[y] = static_cast<uint8_t>(e);
+    out[y + 1] = static_cast<uint8_t>(e >> 8);
+    flags |= e;
+  }
+  if (even < h) {
+    const uint32_t e = pairs[FineTerrain::TypeOf(column[even])];
+    out[even] = static_cast<uint8_t>(e);
+    flags |= e;
+  }
+  if ((flags & kBadTypeFlag) != 0) FatalError(162, "AIPath.cpp");
+  if ((flags & kSideBridgeFlag) == 0) return;
+  for (int32_t y = 0; y < h; ++y) {
+    if (!IsSideBridge(FineTerrain::TypeOf(column[y]))) continue;
+    bool open = false;
+    for (int32_t nx = x > 0 ? x - 1 : 0; nx <= x + 1 && nx < w && !open; ++nx) {
+      const uint16_t* near = fine + static_cast<size_t>(nx) * static_cast<size_t>(fineH);
+      for (int32_t ny = y > 0 ? y - 1 : 0; ny <= y + 1 && ny < h; ++ny) {
+        if (!IsBridgeTerrain(FineTerrain::TypeOf(near[ny]))) {
+          open = true;
+          break;
+        }
+      }
+    }
+    if (open) out[y] = Map::kImpassable;
+  }
+}
+
+// The column passes below are written without branches and with unaliased columns, so that
+// the compiler works on many cells at once.
+
+// Corners: a cell with impassable both along x and along y is closed.
+void CornerColumn(const uint8_t* __restrict l, const uint8_t* __restrict c, const uint8_t* __restrict r, int32_t h,
+                  uint8_t* __restrict out) {
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t alongX = std::max(l[y], r[y]);
+    const uint8_t alongY = std::max(c[y - 1], c[y + 1]);
+    const uint8_t least = std::min(alongX, alongY) == Map::kImpassable ? Map::kImpassable : 0;
+    out[y] = std::max(c[y], least);
+  }
+}
+
+// The largest of the 3 x 3 cells around y.
+inline uint8_t Max9(const uint8_t* __restrict l, const uint8_t* __restrict c, const uint8_t* __restrict r, int32_t y) {
+  const uint8_t a = std::max(std::max(l[y - 1], c[y - 1]), r[y - 1]);
+  const uint8_t b = std::max(std::max(l[y], c[y]), r[y]);
+  const uint8_t d = std::max(std::max(l[y + 1], c[y + 1]), r[y + 1]);
+  return std::max(std::max(a, b), d);
+}
+
+// Fringes: a cell below 220 with an impassable one among its nine costs 220.
+void FringeColumn(const uint8_t* __restrict l, const uint8_t* __restrict c, const uint8_t* __restrict r, int32_t h,
+                  uint8_t* __restrict out) {
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t least = Max9(l, c, r, y) == Map::kImpassable ? 220 : 0;
+    out[y] = std::max(c[y], least);
+  }
+}
+
+// A road-edge sweep: a road cell (at most the threshold) with a dearer one among its nine
+// costs 18. Each sweep reads the cells as the one before left them.
+void RoadEdgeColumn(const uint8_t* __restrict l, const uint8_t* __restrict c, const uint8_t* __restrict r, int32_t h,
+                    uint8_t threshold, uint8_t* __restrict out) {
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t v = c[y];
+    const bool edge = (v <= threshold) & (Max9(l, c, r, y) > threshold);
+    out[y] = edge ? uint8_t{18} : v;
+  }
+}
+
+// Whether the 10 cells from p all hold v.
+inline bool TenCellsHold(const uint8_t* p, uint8_t v) {
+  uint64_t head;
+  uint16_t tail;
+  std::memcpy(&head, p, 8);
+  std::memcpy(&tail, p + 8, 2);
+  return head == 0x0101010101010101ull * v && tail == static_cast<uint16_t>(0x0101u * v);
+}
 
 // A fingerprint of a block of bytes: four multiply-rotate lanes over 8-byte words. Every step
 // is a bijection of the lane, so a change of any one word always changes the result.
@@ -246,10 +370,6 @@ void KeepBuiltGrid(Map::Routes& routes, int32_t c) {
   kept.key = std::move(routes.builtKey[c]);
   kept.valid = true;
 }
-
-// Whether the side flag prices bocage for the move class at the date: from July 1944 the
-// class-2 vehicles of side flag 1 cross it, at a cost, where others cannot.
-bool BocageDependsOnSide(int32_t moveClass, int32_t date) { return moveClass == 2 && date > 4406; }
 
 // Whether a build for the key prices every cell as a build for the other key does: the same
 // but for the side flag, which then reaches the cells only through the minefields (equal by
@@ -370,86 +490,45 @@ void Map::BuildCostCells(int32_t sideFlag, int32_t moveClass, MapBattleServices*
   const Softness softness = SoftnessOf(battle != nullptr ? battle->GetGroundCondition() : 0);
   const int32_t date = battle != nullptr ? battle->GetDate() : 0;
   const bool vehicle = moveClass >= 2;
-  CostCells cells(grid);
   const MapGrid<uint16_t>& fine = terrain.fineGrid;
-  auto typeAt = [&fine](int32_t x, int32_t y) { return FineTerrain::TypeOf(fine.At(x, y)); };
+  if (fine.Width() < w || fine.Height() < h) FatalError(60, "MapGrid");
+  const std::vector<uint32_t> pairs = PairPricesFor(sideFlag, moveClass, softness, date);
+  const uint8_t threshold = softness == Softness::kDeep ? 12 : 10;
+  CostCells cells(grid);
+  uint8_t* data = cells.Data();
+  const size_t hs = static_cast<size_t>(h);
 
-  // Base pass: the table, the ground and the date; bridge sides open onto no bridge.
-  for (int32_t x = w - 1; x >= 0; --x) {
-    for (int32_t y = h - 1; y >= 0; --y) {
-      const int32_t type = typeAt(x, y);
-      if (type >= kCostTypes) FatalError(162, "AIPath.cpp");
-      uint8_t cost = kMoveCost[type][moveClass];
-      if (vehicle) {
-        if (type == 28) {
-          if (sideFlag == 1 && BocageDependsOnSide(moveClass, date)) cost = 80;
-        } else if (softness != Softness::kFirm) {
-          cost = SoftenedCost(type, moveClass, softness, cost);
-        }
-      }
-      if (IsSideBridge(type)) {
-        bool open = false;
-        for (int32_t nx = x > 0 ? x - 1 : 0; nx <= x + 1 && nx < w && !open; ++nx) {
-          for (int32_t ny = y > 0 ? y - 1 : 0; ny <= y + 1 && ny < h; ++ny) {
-            if (!IsBridgeTerrain(typeAt(nx, ny))) {
-              open = true;
-              break;
-            }
-          }
-        }
-        if (open) cost = kImpassable;
-      }
-      cells.At(x, y) = cost;
-    }
-  }
-
-  // Corners: impassable both along x and along y closes the cell.
-  for (int32_t x = w - 1; x >= 0; --x) {
-    for (int32_t y = h - 1; y >= 0; --y) {
-      if (cells.Get(x, y) == kImpassable) continue;
-      const bool alongX = (x > 0 && cells.Get(x - 1, y) == kImpassable) || (x + 1 < w && cells.Get(x + 1, y) == kImpassable);
-      const bool alongY = (y > 0 && cells.Get(x, y - 1) == kImpassable) || (y + 1 < h && cells.Get(x, y + 1) == kImpassable);
-      if (alongX && alongY) cells.At(x, y) = kMark;
-    }
-  }
-  cells.ResolveMarks(kImpassable);
-
-  // Fringes: the cells beside an impassable one cost at least 220.
-  for (int32_t x = w - 1; x >= 0; --x) {
-    for (int32_t y = h - 1; y >= 0; --y) {
-      if (cells.Get(x, y) < 220 && cells.AnyAround(x, y, [](uint8_t v) { return v == kImpassable; })) {
-        cells.At(x, y) = 220;
-      }
-    }
-  }
-
-  // Road edges: two rows of road cells along anything dearer are priced 18.
-  if (vehicle) {
-    const uint8_t threshold = softness == Softness::kDeep ? 12 : 10;
-    for (int32_t sweep = 0; sweep < 2; ++sweep) {
-      for (int32_t x = w - 1; x >= 0; --x) {
-        for (int32_t y = h - 1; y >= 0; --y) {
-          const uint8_t v = cells.Get(x, y);
-          if (v == kMark || v > threshold) continue;
-          if (cells.AnyAround(x, y, [threshold](uint8_t n) { return n != kMark && n > threshold; })) {
-            cells.At(x, y) = kMark;
-          }
-        }
-      }
-      cells.ResolveMarks(18);
+  // The passes after the base pass, each one column behind the one before it: corners,
+  // fringes, and for vehicles the two road-edge sweeps. The last writes into the grid; the
+  // others keep their three latest columns, column x in slot x % 3.
+  const int32_t passes = vehicle ? 4 : 2;
+  const size_t stride = hs + 2;
+  std::vector<uint8_t> columns(stride * static_cast<size_t>(3 * passes + 1), 0);
+  auto column = [&](int32_t pass, int32_t x) -> uint8_t* {
+    if (x < 0 || x >= w) return columns.data() + stride * static_cast<size_t>(3 * passes) + 1;
+    return columns.data() + stride * static_cast<size_t>(3 * pass + x % 3) + 1;
+  };
+  for (int32_t step = 0; step < w + passes; ++step) {
+    if (step < w) BaseColumn(pairs.data(), fine.Data(), fine.Height(), step, w, h, column(0, step));
+    for (int32_t pass = 1; pass <= passes; ++pass) {
+      const int32_t x = step - pass;
+      if (x < 0 || x >= w) continue;
+      const uint8_t* l = column(pass - 1, x - 1);
+      const uint8_t* c = column(pass - 1, x);
+      const uint8_t* r = column(pass - 1, x + 1);
+      uint8_t* out = pass == passes ? data + static_cast<size_t>(x) * hs : column(pass, x);
+      if (pass == 1) CornerColumn(l, c, r, h, out);
+      else if (pass == 2) FringeColumn(l, c, r, h, out);
+      else RoadEdgeColumn(l, c, r, h, threshold, out);
     }
   }
 
   // Burning tiles: each blocks its 10 x 10 cells and the first row and column beyond.
-  const int32_t tilesX = size.tilesX;
   const int32_t tilesY = size.tilesY;
-  if (fire.state.HasBlock()) {
-    for (int32_t tx = 0; tx < tilesX; ++tx) {
-      for (int32_t ty = 0; ty < tilesY; ++ty) {
-        if (!fire.state.IsValidIndex(tx, ty) || fire.state.GetU8(tx, ty) == 0) continue;
-        cells.SoftBlock(tx * 10, ty * 10, tx * 10 + 10, ty * 10 + 10);
-      }
-    }
+  for (const uint32_t tile : BurningTiles(*this, routes)) {
+    const int32_t tx = static_cast<int32_t>(tile / static_cast<uint32_t>(tilesY));
+    const int32_t ty = static_cast<int32_t>(tile % static_cast<uint32_t>(tilesY));
+    cells.SoftBlock(tx * 10, ty * 10, tx * 10 + 10, ty * 10 + 10);
   }
 
   // Minefields the planning side knows of: its own, and the other side's once identified.
@@ -463,25 +542,17 @@ void Map::BuildCostCells(int32_t sideFlag, int32_t moveClass, MapBattleServices*
   // Coarse blocks: a uniform block of a price below 128 keeps it only in its four anchors.
   for (int32_t bx = w - kBlock; bx >= 0; bx -= kBlock) {
     for (int32_t by = h - kBlock; by >= 0; by -= kBlock) {
-      const uint8_t v = cells.Get(bx, by);
+      uint8_t* block = data + static_cast<size_t>(bx) * hs + static_cast<size_t>(by);
+      const uint8_t v = block[0];
       if (v >= 128) continue;
       bool uniform = true;
-      for (int32_t x = bx; x < bx + kBlock && uniform; ++x) {
-        for (int32_t y = by; y < by + kBlock; ++y) {
-          if (cells.Get(x, y) != v) {
-            uniform = false;
-            break;
-          }
-        }
-      }
+      for (int32_t i = 0; i < kBlock && uniform; ++i) uniform = TenCellsHold(block + static_cast<size_t>(i) * hs, v);
       if (!uniform) continue;
-      for (int32_t x = bx; x < bx + kBlock; ++x) {
-        std::memset(&cells.At(x, by), kCoarseCell, kBlock);
-      }
-      cells.At(bx + 2, by + 2) = v;
-      cells.At(bx + 2, by + 7) = v;
-      cells.At(bx + 7, by + 2) = v;
-      cells.At(bx + 7, by + 7) = v;
+      for (int32_t i = 0; i < kBlock; ++i) std::memset(block + static_cast<size_t>(i) * hs, kCoarseCell, kBlock);
+      block[2 * hs + 2] = v;
+      block[2 * hs + 7] = v;
+      block[7 * hs + 2] = v;
+      block[7 * hs + 7] = v;
     }
   }
 }

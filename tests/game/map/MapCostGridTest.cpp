@@ -2,11 +2,15 @@
 // corners, fringes, bridges, road edges, fires, minefields and coarse blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <sstream>
 #include <string>
 
 #include "MapTestRig.h"
+#include "framework/core/Crc32.h"
+#include "game/map/FineTerrain.h"
 
 namespace {
 
@@ -319,6 +323,113 @@ TEST_F(CostGrid, BuiltClassIsNotRebuiltUntilFreed) {
 
 TEST_F(CostGrid, ClassAboveFourIsAProgrammerError) {
   EXPECT_DEATH(map->BuildCostGrid(1, 5), "");
+}
+
+// Every class's grid on three generated maps, under firm, soft and deep ground, before and
+// after the bocage date, for both side flags, with burning tiles and minefields of each kind
+// (some at the map's edges), as one checksum per map and class: the pinned values were made by
+// the plain cell-by-cell passes, so any faster build must give the same bytes.
+TEST(CostGridChecksums, GeneratedMapsGiveTheirKnownGridsForEveryClassAndCondition) {
+  MapRig rig;
+  FakeBattle& battle = rig.app.MakeBattle();
+
+  // Map 0: hills, lakes, woods, fields, slopes and roads, read back through every pass.
+  Map painted(rig.app);
+  PaintRouteWorld(painted, 30, 7);
+  std::unique_ptr<Map> routeMap = rig.Read(rig.Write(painted));
+
+  // Map 1: a patchwork of every fine type in rectangles of all sizes, over open ground and
+  // scattered trees, with bridges over water, some touching the map's edges.
+  std::unique_ptr<Map> patchMap = rig.Default(30, 30);
+  {
+    MapGrid<uint16_t>& fine = patchMap->terrain.fineGrid;
+    uint32_t v = 2024;
+    auto next = [&v](uint32_t n) {
+      v = v * 1664525u + 1013904223u;
+      return static_cast<int>((v >> 8) % n);
+    };
+    auto rect = [&fine](int x0, int y0, int x1, int y1, int type) {
+      for (int x = std::max(x0, 0); x <= x1 && x < fine.Width(); ++x) {
+        for (int y = std::max(y0, 0); y <= y1 && y < fine.Height(); ++y) {
+          fine.At(x, y) = static_cast<uint16_t>(type << FineTerrain::kTypeShift | 100);
+        }
+      }
+    };
+    rect(0, 0, 299, 299, 0);
+    rect(150, 0, 299, 149, 13);
+    const int favoured[] = {8, 9, 11, 25, 36, 37, 38, 39, 40, 42, 43, 28, 10};
+    for (int i = 0; i < 500; ++i) {
+      const int type = next(3) == 0 ? favoured[next(13)] : next(Map::kCostTypes);
+      const int x = next(310) - 5;
+      const int y = next(310) - 5;
+      rect(x, y, x + next(14), y + next(14), type);
+    }
+    for (int i = 0; i < 12; ++i) {
+      const int x = next(280) - 10;
+      const int y = next(280) - 10;
+      rect(x, y, x + 24, y + 16, 25);
+      rect(x + 2, y + 6, x + 22, y + 10, 36 + next(7));
+    }
+    rect(0, 40, 12, 44, 37);
+    rect(296, 200, 299, 215, 39);
+    rect(100, 296, 110, 299, 38);
+  }
+
+  // Map 2: the busy battlefield of buildings, walls, hedges, bocage, marsh and burning tiles.
+  Map& busyMap = BuildBusySightMap(rig.app, 5, 30);
+
+  // Burning tiles of the two maps that have none, at corners, edges and inside.
+  for (Map* map : {routeMap.get(), patchMap.get()}) {
+    map->fire.state.SetU8(0, 0, 1);
+    map->fire.state.SetU8(29, 7, 2);
+    map->fire.state.SetU8(13, 29, 3);
+    map->fire.state.SetU8(17, 16, 1);
+  }
+  // Minefields of each kind and side, known or not, some at or beyond the map's edges.
+  struct Mine {
+    int kind, side;
+    float x, y;
+    bool identified;
+  };
+  const Mine mines[] = {
+      {4, 0, 30.0f, 31.0f, false},  {4, 1, 200.0f, 305.0f, true},  {5, 1, 401.0f, 100.0f, false},
+      {6, 0, 595.0f, 590.0f, true}, {5, 0, -5.0f, 250.0f, true},   {4, 1, 300.0f, 598.0f, false},
+      {6, 1, 120.0f, 480.0f, false}, {5, 1, 250.0f, 250.0f, true}, {2, 0, 60.0f, 60.0f, true},
+  };
+  for (const Mine& m : mines) {
+    battle.units.push_back(std::make_unique<FakeUnit>(MapUnitView::kInanimate, m.side, m.x, m.y));
+    battle.units.back()->inanimateKind = m.kind;
+    battle.units.back()->identified = m.identified;
+  }
+
+  struct Condition {
+    int ground, date, sideFlag;
+  };
+  const Condition conditions[] = {{0, 4406, 1}, {0, 4407, 1}, {2, 4407, 0}, {3, 4406, 0}, {4, 4500, 1},
+                                  {5, 4500, 1}, {5, 4406, 0}, {7, 4500, 0}, {8, 4407, 1}, {6, 4406, 1}};
+  const std::array<std::array<uint32_t, Map::kMoveClasses>, 3> pinned = {{
+      {0xcf1b873cu, 0xcf1b873cu, 0x9414f96fu, 0x9414f96fu, 0x3a1f5f77u},
+      {0x9701a25eu, 0x540769ebu, 0x7ea066b3u, 0xa521e4ceu, 0xe711dd5au},
+      {0x04d450ddu, 0xab5b06adu, 0x3d0a1751u, 0x8e0c3183u, 0x5ff4d4cbu},
+  }};
+  Map* maps[] = {routeMap.get(), patchMap.get(), &busyMap};
+  for (int m = 0; m < 3; ++m) {
+    for (int c = 0; c < Map::kMoveClasses; ++c) {
+      uint32_t crc = 0xFFFFFFFFu;
+      for (const Condition& k : conditions) {
+        battle.ground = k.ground;
+        battle.date = k.date;
+        Map& map = *maps[m];
+        map.FreeCostGrids();
+        map.ForgetKeptCostGrids();
+        map.BuildCostGrid(k.sideFlag, c);
+        const MapGrid<uint8_t>& grid = map.routes.cost[c];
+        const uint8_t* cells = grid.Data();
+        for (int i = 0, n = grid.Width() * grid.Height(); i < n; ++i) crc = Crc32Update(crc, cells[i]);
+      }
+      EXPECT_EQ(crc ^ 0xFFFFFFFFu, pinned[static_cast<size_t>(m)][static_cast<size_t>(c)]) << "map " << m << " class " << c;
+    }
+  }
 }
 
 }  // namespace
