@@ -87,6 +87,22 @@ TEST(DataTableCompiler, MalformedSourcesStopWithFileLineAndReason) {
   EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 12\n\nrecord = 1\n"), "t.txt:4: record 1 does not give 'type_code'");
   EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 24\n"), "t.txt:2: 'type_code' out of range 0..23");
   EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 1\narmour_page = 2\n"), "t.txt:3: 'armour_page' out of range 0..1");
+  // Kinds 0-6 only (movement stops on any other); a tracked class's ground pressure is a float
+  // in psi, as movement and price read it.
+  EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 1\nkind = 7\n"), "t.txt:3: 'kind' out of range 0..6");
+  EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 1\nground_pressure = 31\n"),
+            "t.txt:3: 'ground_pressure' out of range 0..30");
+  EXPECT_EQ(Error(vehicles, "record = 0\ntype_code = 1\nground_pressure = -1\n"),
+            "t.txt:3: 'ground_pressure' out of range 0..30");
+  DataTableCompiler::Table oneVehicle = vehicles;
+  oneVehicle.minRecords = 1;
+  std::vector<uint8_t> tank;
+  std::string tankError;
+  ASSERT_TRUE(DataTableCompiler::CompileTable(oneVehicle, "record = 0\ntype_code = 1\nkind = 4\nground_pressure = 12.7\n",
+                                              "t.txt", tank, tankError))
+      << tankError;
+  EXPECT_EQ(LoadLEI32(&tank[112]), 4);
+  EXPECT_EQ(LoadLEFloat(&tank[120]), 12.7f);
   // A weapon's model is drawn at its model scale: a scale of 0 would draw the crew's gun as a
   // point, so it is refused, and a weapon that gives none is drawn as built.
   const auto& weapons = TableNamed("weapons.txt");

@@ -40,8 +40,11 @@ std::vector<Field> VehicleFields() {
       F("coax_independent", 97, T::kU8, 0, 1), F("third_mg", 100, T::kI32, 0, 33, 33),
       F("third_count", 104, T::kU8, 0, 4), F("third_remote", 105, T::kU8, 0, 1),
       F("mg_ammo", 106, T::kU8, 0, 255, 0, 3), F("max_speed", 110, T::kI16, 0, 70),
-      F("kind", 112, T::kI32, 0, 7), F("engine_power", 116, T::kI16, 0, 2000),
-      F("ground_pressure", 120, T::kI32, 0, 10000), F("turret", 124, T::kU8, 0, 1),
+      // Kind 0-6: the ground pressure of another kind stops the movement code. The ground
+      // pressure (psi) is a float the tracked kind's movement and price read; no tracked vehicle
+      // bears on the ground with more than 30.
+      F("kind", 112, T::kI32, 0, 6), F("engine_power", 116, T::kI16, 0, 2000),
+      F("ground_pressure", 120, T::kF32, 0, 30), F("turret", 124, T::kU8, 0, 1),
       F("top_armour", 168, T::kI16, 0, 200, 0, 2), F("draw_variant", 192, T::kI32, 0, 20),
       F("transport_class", 200, T::kI32, 0, 10), F("passengers", 204, T::kI8, 0, 2),
       F("passengers_protected", 205, T::kU8, 0, 1), F("size", 208, T::kF32, 0, 20),

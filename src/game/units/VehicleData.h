@@ -48,8 +48,7 @@ class VehicleData : public RecordView {
   int16_t MaxSpeed() const { return I16(110); }
   int32_t KindCode() const { return I32(112); }
   int16_t EnginePower() const { return I16(116); }
-  int32_t GroundPressure() const { return I32(120); }
-  // The base ground pressure of a tracked class.
+  // The base ground pressure (psi) of a tracked class; 0 for the other kinds.
   float BaseGroundPressure() const { return F32(120); }
   uint8_t TurretByte() const { return U8(124); }
   int16_t ArmourThickness(int32_t part, int32_t facing) const { return I16(ArmourOffset(part, facing)); }

@@ -29,6 +29,11 @@ class DataTablesValidator : public testing::Test {
 };
 DataTablesRig* DataTablesValidator::rig_ = nullptr;
 
+// The vehicle kinds the tables use besides the emplacement (6): 1 wheeled, 3 half-track, 4 tracked.
+constexpr int32_t kWheeled = 1;
+constexpr int32_t kHalfTrack = 3;
+constexpr int32_t kTracked = 4;
+
 // A weapon fires kind k when it has a mass for it.
 bool Fires(const WeaponData& w, int kind) { return w.Mass(kind) > 0.0f; }
 
@@ -160,9 +165,9 @@ TEST_F(DataTablesValidator, VehicleGunsAndTurningKeepTheirRules) {
       EXPECT_GT(v.MaxSpeed(), 0);
     }
     // Road speeds are in miles an hour (movement and the panels read them so): no vehicle of the
-    // period reaches 65 mph, no tracked one 55. Kilometre figures would break both.
+    // period reaches 65 mph, no tracked or half-tracked one 55. Kilometre figures would break both.
     EXPECT_LE(v.MaxSpeed(), 65);
-    if (v.KindCode() == 3) {
+    if (v.KindCode() == kHalfTrack || v.KindCode() == kTracked) {
       EXPECT_LE(v.MaxSpeed(), 55);
     }
     EXPECT_TRUE(v.TurretSpeedClass() >= 0 && v.TurretSpeedClass() <= 5);
@@ -181,6 +186,29 @@ TEST_F(DataTablesValidator, VehicleGunsAndTurningKeepTheirRules) {
       EXPECT_EQ(gSmallArms[g].Flag(), 0) << g;
     }
   }
+}
+
+TEST_F(DataTablesValidator, VehicleKindsAndGroundPressures) {
+  // Which kind each class is, by its running gear, the model roster test checks.
+  int tracked = 0;
+  for (int i = 0; i < gVehicleClasses.Count(); ++i) {
+    SCOPED_TRACE(i);
+    const VehicleData v = gVehicleClasses[i];
+    const int32_t kind = v.KindCode();
+    EXPECT_TRUE(kind == kWheeled || kind == kHalfTrack || kind == kTracked || kind == 6) << kind;
+    const float pressure = v.BaseGroundPressure();
+    if (kind == kTracked) {
+      // Movement and price take a tracked class's ground pressure from its record: without one a
+      // tank would bear on soft ground with its weight alone, far more lightly than a jeep.
+      ++tracked;
+      EXPECT_GT(pressure, 0.0f);
+      EXPECT_LE(pressure, 30.0f);
+    } else {
+      // The other kinds have fixed pressures; the panel would show a figure nothing else uses.
+      EXPECT_EQ(pressure, 0.0f);
+    }
+  }
+  EXPECT_GT(tracked, 0);
 }
 
 TEST_F(DataTablesValidator, InfantryClassesKeepTheRulesTheCodeStopsOn) {

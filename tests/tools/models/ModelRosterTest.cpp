@@ -176,8 +176,8 @@ bool HasTurretStage(const ModelContract& c) {
   return turret;
 }
 
-// Each vehicle class drawn by a routine of its own running gear (kind 1 wheeled, 2 half-track,
-// 3 tracked; kind 6, an emplacement, by the box, whose gun flash turns as a turret does), and a
+// Each vehicle class drawn by a routine of its own running gear (kinds 0-2 wheeled, 3 half-track,
+// 4 tracked; kind 6, an emplacement, by the box, whose gun flash turns as a turret does), and a
 // class with a turret (turret speed other than 5) by a routine with a turret stage.
 std::vector<std::string> AssignmentFaults(const std::vector<ModelContract>& all, const std::vector<uint8_t>& classes) {
   std::vector<const ModelContract*> bySlot(99, nullptr);
@@ -200,10 +200,10 @@ std::vector<std::string> AssignmentFaults(const std::vector<ModelContract>& all,
       if (c->form != ModelForm::kBox) faults.push_back(who + "an emplacement drawn by no box");
       continue;
     }
-    const Gear wants = kind == 1   ? Gear::kWheels
-                       : kind == 2 ? Gear::kHalfTrack
-                       : kind == 3 ? Gear::kTracks
-                                   : Gear::kNone;
+    const Gear wants = kind >= 0 && kind <= 2 ? Gear::kWheels
+                       : kind == 3            ? Gear::kHalfTrack
+                       : kind == 4            ? Gear::kTracks
+                                              : Gear::kNone;
     if (wants == Gear::kNone) faults.push_back(who + "kind " + std::to_string(kind) + " has no running gear");
     else if (GearOf(*c) != wants)
       faults.push_back(who + "kind " + std::to_string(kind) + " drawn on " + kGear[static_cast<int32_t>(GearOf(*c))]);
@@ -412,19 +412,19 @@ TEST(ModelRoster, EveryClassSitsOnASlotOfItsRunningGearAndTurret) {
     std::memcpy(r + 256, &model, 4);
   };
   set(0, "Truck", 1, 5, 63);
-  set(1, "Tank", 3, 2, 0);
+  set(1, "Tank", 4, 2, 0);
   set(2, "Pillbox", 6, 5, 63);
-  set(3, "Casemate", 3, 2, 66);
-  set(4, "Lost", 3, 5, 99);
+  set(3, "Casemate", 4, 2, 66);
+  set(4, "Lost", 4, 5, 99);
   EXPECT_EQ(AssignmentFaults(all, bad),
             (std::vector<std::string>{"class 0 \"Truck\" on slot 63: kind 1 drawn on tracks",
-                                      "class 1 \"Tank\" on slot 0: kind 3 drawn on a half-track",
+                                      "class 1 \"Tank\" on slot 0: kind 4 drawn on a half-track",
                                       "class 1 \"Tank\" on slot 0: a turret drawn by no turret stage",
                                       "class 2 \"Pillbox\" on slot 63: an emplacement drawn by no box",
                                       "class 3 \"Casemate\" on slot 66: a turret drawn by no turret stage",
                                       "class 4 \"Lost\" on slot 99: no routine draws the slot"}));
   set(2, "Pillbox", 6, 2, 95);  // a turning gun in a box is served by the box's flash
-  set(3, "Casemate", 3, 5, 66);
+  set(3, "Casemate", 4, 5, 66);
   bad.resize(4 * VehicleData::kSize);
   EXPECT_EQ(AssignmentFaults(all, bad).size(), 3u);
 }
