@@ -52,11 +52,6 @@ int32_t Infantry::GetSpeedClass() const {
   return Data().SpeedClass();
 }
 
-int32_t Infantry::GetMoveClass() const {
-  if (!HasNonGunWeapon()) return 1;
-  return GetSpeedClass() > 1 ? 0 : 1;
-}
-
 bool Infantry::IsNearAimPoint(float px, float py) const {
   const float dx = px - aimPoint[0];
   const float dy = py - aimPoint[1];

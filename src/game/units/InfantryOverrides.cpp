@@ -74,6 +74,8 @@ bool Infantry::HasMainWeaponOfType23(bool flag) const {
   return type == 2 || type == 3 || (flag && type == 4);
 }
 
+int32_t Infantry::GetMoveClass() const { return InfantryMoveClass(WeaponClass(Data().MainWeapon()), GetSpeedClass()); }
+
 bool Infantry::HasMainWeaponOfType123() const {
   const int32_t type = WeaponClass(Data().MainWeapon());
   return type == 1 || type == 2 || type == 3;

@@ -36,11 +36,7 @@ Vehicle::Vehicle() {
 
 VehicleData Vehicle::TrueClass() const { return gVehicleClasses[classIndex]; }
 
-int32_t Vehicle::GetMoveClass() const {
-  const int32_t kind = TrueClass().KindCode();
-  if (kind >= 1 && kind <= 3) return 3;
-  return kind == 4 ? 2 : 4;
-}
+int32_t Vehicle::GetMoveClass() const { return VehicleMoveClass(TrueClass().KindCode()); }
 
 VehicleData Vehicle::GetClassData(int32_t mode) const {
   if (mode == 0) return TrueClass();
