@@ -357,6 +357,28 @@ void BM_BuildCostGrid(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildCostGrid)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
+// Labelling the regions of one class's built grid, as the first failed search on it does:
+// a fresh set of regions each time, so nothing is recalled and its room is taken anew.
+void BM_LabelRegions(benchmark::State& state) {
+  Map& map = *Routes().map;
+  const int32_t moveClass = static_cast<int32_t>(state.range(0));
+  map.FreeCostGrids();
+  map.BuildCostGrid(1, moveClass);
+  const MapGrid<uint8_t>& grid = map.routes.cost[moveClass];
+  int64_t regions = 0;
+  for (auto _ : state) {
+    MapPathRegions fresh;
+    const MapPathRegions::Labels& labels = fresh.For(moveClass, grid);
+    regions = static_cast<int64_t>(labels.reach.size()) - 1;
+    benchmark::DoNotOptimize(labels.label.data());
+  }
+  state.counters["regions"] = static_cast<double>(regions);
+  state.counters["ns_per_cell"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * static_cast<double>(grid.Width()) * static_cast<double>(grid.Height()),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_LabelRegions)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
+
 // A unit's replanning: build the grid, search 200 m, free.
 void BM_Replan200m(benchmark::State& state) {
   Map& map = *Routes().map;

@@ -14,7 +14,8 @@
 //
 // The labels of a grid are kept with a copy of the cells they were found for, so that a grid
 // built again or handed back equal to one labelled before is not labelled again. A grid whose
-// coarse blocks are not as a build makes them gets no regions (usable false).
+// coarse blocks are not as a build makes them gets no regions (usable false, every label
+// kNoRegion).
 class MapPathRegions {
  public:
   static constexpr uint32_t kNoRegion = 0;  // the label of an impassable cell
@@ -37,9 +38,16 @@ class MapPathRegions {
 
  private:
   static constexpr size_t kKept = 8;
-  static void Label(Labels& labels, int32_t w, int32_t h, std::vector<uint8_t>& far);
+
+  // Room a labelling uses and the next one reuses.
+  struct Scratch {
+    std::vector<uint8_t> kind;   // per 10 x 10 block, x outer: whether a search may fill it, and how built
+    std::vector<uint8_t> near;   // per block row of one column: an irregular filled block beside
+    std::vector<uint32_t> far;   // pairs (cell, impassable cells it steps to beyond its neighbours)
+  };
+  static void Label(Labels& labels, int32_t w, int32_t h, Scratch& scratch);
 
   std::vector<Labels> kept_;
   size_t next_ = 0;
-  std::vector<uint8_t> far_;  // per cell: impassable cells it steps to beyond its neighbours
+  Scratch scratch_;
 };
