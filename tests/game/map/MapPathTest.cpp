@@ -16,20 +16,11 @@
 #include "MapTestRig.h"
 #include "framework/core/Crc32.h"
 #include "game/map/PathPoints.h"
+#include "support/TestNumbers.h"
 
 namespace {
 
 constexpr int64_t kUnreachable = -1;
-
-// The tests' own small generator (not the game's): the same numbers on every build.
-struct TestNumbers {
-  uint32_t v;
-  uint32_t Next() {
-    v = v * 1664525u + 1013904223u;
-    return v >> 8;
-  }
-  uint32_t Below(uint32_t n) { return Next() % n; }
-};
 
 // The cheapest route cost over the eight neighbours (20 straight, 28 diagonal, times the
 // price of the cell entered), impassable cells never entered and nothing at or above
