@@ -362,7 +362,10 @@ TEST(CostGridChecksums, GeneratedMapsGiveTheirKnownGridsForEveryClassAndConditio
       const int type = next(3) == 0 ? favoured[next(13)] : next(Map::kCostTypes);
       const int x = next(310) - 5;
       const int y = next(310) - 5;
-      rect(x, y, x + next(14), y + next(14), type);
+      // Drawn one after the other: the order of a call's arguments is the compiler's.
+      const int height = next(14);
+      const int width = next(14);
+      rect(x, y, x + width, y + height, type);
     }
     for (int i = 0; i < 12; ++i) {
       const int x = next(280) - 10;
