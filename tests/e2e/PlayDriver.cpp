@@ -363,6 +363,9 @@ class Driver {
   // One pass of a wait: false (with the reason) when the connection failed (unless the wait
   // expects it to), the program quit or the deadline passed.
   bool WaitPass(std::chrono::steady_clock::time_point deadline, const std::string& what, bool failureExpected = false);
+  // Whether the fake clock has run more than four times real time (and two seconds) ahead
+  // since the wait with this deadline began.
+  bool ClockRunsAhead(std::chrono::steady_clock::time_point deadline);
   bool ExpectNear(const std::string& rest);
   bool ExpectBattle(const std::string& rest);
   // After the run: every recorded turn computed again headless.
@@ -1435,25 +1438,24 @@ bool Driver::WaitPass(std::chrono::steady_clock::time_point deadline, const std:
   // must not run so far ahead that the link looks silent for minutes: it is kept within four
   // times real time (and two seconds) from the wait's start. A raw peer is left to fall
   // silent as fast as the clock runs.
-  const auto now = std::chrono::steady_clock::now();
-  if (!paced_) {
-    Pump(1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return true;
-  }
-  if (deadline != waitDeadline_) {
-    waitDeadline_ = deadline;
-    waitBegan_ = now;
-    waitBeganMs_ = gManualMs;
-  }
-  const auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - waitBegan_).count();
-  if (gManualMs - waitBeganMs_ > 4 * static_cast<uint64_t>(realMs) + 2000) {
+  if (paced_ && ClockRunsAhead(deadline)) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     return true;
   }
   Pump(1);
   std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
+}
+
+bool Driver::ClockRunsAhead(std::chrono::steady_clock::time_point deadline) {
+  const auto now = std::chrono::steady_clock::now();
+  if (deadline != waitDeadline_) {
+    waitDeadline_ = deadline;
+    waitBegan_ = now;
+    waitBeganMs_ = gManualMs;
+  }
+  const auto realMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - waitBegan_).count();
+  return gManualMs - waitBeganMs_ > 4 * static_cast<uint64_t>(realMs) + 2000;
 }
 
 bool Driver::RawConnect(const std::string& rest) {
