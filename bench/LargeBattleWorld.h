@@ -7,8 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/GameFile.h"
-#include "app/GameFileSettings.h"
+#include "app/HeadlessGameFile.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
 #include "framework/kernel/GKernel.h"
@@ -39,26 +38,7 @@ class LargeBattleWorld {
   // The large battle read into the headless battle and prepared as the battle screen prepares
   // a battle it opens; false when the scenario cannot be read.
   static bool Load(HeadlessBattle& headless, const char* scenario = TARVANE_LARGE_BATTLE) {
-    const std::string path = PPath::ToProgram(scenario);
-    auto handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
-    if (handle == nullptr) return false;
-    GFile file;
-    if (!file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) return false;
-    GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
-                        headless.Host().battle =
-                            base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
-                      }};
-    GameFileSettings settings;
-    Battle* battle = nullptr;
-    Campaign* operation = nullptr;
-    if (gameFile.Read(file, settings, battle, operation) != GameFile::kAccepted || battle == nullptr) return false;
-    delete operation;
-    headless.MakeCurrentBattle(battle);
-    battle->ComputeVisibility();
-    battle->ComputeStrengthRatios();
-    battle->PrepareForPlay();
-    battle->ComputeScoreShares(true, nullptr, nullptr);
-    return true;
+    return LoadGameFileForPlay(headless, PPath::ToProgram(scenario));
   }
 
   LargeBattleWorld(const LargeBattleWorld&) = delete;

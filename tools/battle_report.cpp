@@ -1,0 +1,183 @@
+// Plays a scenario headless with the computer on both sides and prints what happened, turn by
+// turn, then the results:
+//   battle_report <scenario file> <turns> [seed]
+// Each turn's line gives the shots filed by fire kind (1-8; 0 for anything else) and how many
+// of them struck their armoured target, the vehicle hit reports by result kind, the vehicles
+// knocked out and the men lost by side, who holds each victory flag and the two score shares.
+// A scenario still in its set-up phase is set up by the computer for both sides first. The
+// same scenario, turns and seed give the same report on every run.
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/HeadlessGameFile.h"
+#include "framework/core/GErrorLog.h"
+#include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "game/ai/AIOperational.h"
+#include "game/battle/Battle.h"
+#include "game/battle/ComputerPlayer.h"
+#include "game/battle/HeadlessBattle.h"
+#include "game/battle/HeadlessHost.h"
+#include "game/battle/Packet.h"
+#include "game/battle/PacketGroup.h"
+#include "game/battle/VictoryFlag.h"
+#include "game/units/Hack.h"
+#include "game/units/Inanimate.h"
+#include "game/units/Infantry.h"
+#include "game/units/Shot.h"
+#include "game/units/Unit.h"
+#include "game/units/Vehicle.h"
+#include "platform/PPath.h"
+#include "platform/PTemporaryFiles.h"
+
+namespace {
+
+constexpr int32_t kFireKinds = 9;
+constexpr int32_t kResultKinds = 7;
+
+// The headless host of the program, counting the shots the units hand to the battle on their
+// way through; it answers nothing itself.
+class CountingHost : public HeadlessHost {
+ public:
+  void FileShot(const Shot& shot) override {
+    const int32_t kind = shot.fireType >= 1 && shot.fireType < kFireKinds ? shot.fireType : 0;
+    ++filed[static_cast<size_t>(kind)];
+    if (shot.hit != 0) ++struck[static_cast<size_t>(kind)];
+    HeadlessHost::FileShot(shot);
+  }
+  std::array<int64_t, kFireKinds> filed{};
+  std::array<int64_t, kFireKinds> struck{};
+};
+
+struct Census {
+  std::array<int32_t, 2> men{};
+  std::array<int32_t, 2> vehicles{};
+};
+
+Census Count(const Battle& battle) {
+  Census census;
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+    const Unit* unit = battle.UnitAt(i);
+    const auto side = static_cast<size_t>(unit->GetSideIndex() & 1);
+    if (unit->AsInfantry() != nullptr) census.men[side] += unit->GetMenPresent();
+    if (unit->AsVehicle() != nullptr && unit->IsAlive()) ++census.vehicles[side];
+  }
+  return census;
+}
+
+std::string FlagsHeld(const Battle& battle) {
+  std::string out;
+  for (int32_t i = 0; i < battle.flags.Count(); ++i) {
+    const VictoryFlag* flag = battle.FlagAt(i);
+    if (!out.empty()) out += ' ';
+    out += flag->contested != 0 ? '-' : (flag->holder == 0 ? 'A' : 'L');
+  }
+  return out.empty() ? "none" : out;
+}
+
+std::string List(const int64_t* values, int32_t count, int32_t first) {
+  std::string out;
+  for (int32_t k = first; k < count; ++k) {
+    if (!out.empty()) out += ' ';
+    out += std::to_string(values[k]);
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3 || argc > 4) {
+    std::fprintf(stderr, "usage: battle_report <scenario file> <turns> [seed]\n");
+    return 2;
+  }
+  const std::string scenario = std::filesystem::absolute(argv[1]).string();
+  const int32_t turns = std::atoi(argv[2]);
+  const uint32_t seed = argc == 4 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 1u;
+  if (turns < 1) {
+    std::fprintf(stderr, "battle_report: the number of turns must be at least 1\n");
+    return 2;
+  }
+  // The program's world: a work folder for the log and the unpacked tables.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("tarvane-battle-report-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  PTemporaryFiles::Add(PPath::ToProgram(folder.string()));
+  PPath::SetProgramFolder(folder.string() + "/");
+  int result = 0;
+  {
+    GKernel kernel;
+    kernel.FindProgramFolder();
+    Hack::LoadTables();
+    Infantry::Register();
+    Vehicle::Register();
+    Inanimate::Register();
+    SeedRandom(seed);
+    HeadlessBattle headless;
+    auto owned = std::make_unique<CountingHost>();
+    CountingHost& host = *owned;
+    headless.SetHost(std::move(owned));
+    AIOperational planner;
+    ComputerPlayer::Install(&planner);
+    if (!LoadGameFileForPlay(headless, scenario)) {
+      std::fprintf(stderr, "battle_report: cannot read the scenario %s\n", scenario.c_str());
+      result = 1;
+    } else {
+      Battle& battle = *headless.GetBattle();
+      headless.SetComputerPlayer(0, true);
+      headless.SetComputerPlayer(1, true);
+      std::printf("Scenario %s, %d units, turns %d..%d, seed %u\n", headless.ScenarioTitle().c_str(),
+                  battle.UnitCount(), battle.currentTurn, battle.lastTurn, seed);
+      if (battle.IsSetupPhase()) {
+        host.options[11] = 1;  // the computer places its units
+        headless.Go(static_cast<uint16_t>(seed));
+      }
+      const Census start = Count(battle);
+      std::printf("Start: men %d / %d, vehicles %d / %d, flags %s\n", start.men[0], start.men[1], start.vehicles[0],
+                  start.vehicles[1], FlagsHeld(battle).c_str());
+      std::printf("turn | shots by fire kind 0-8 | struck armour | hit reports by result 1-6 | vehicles out A/L | "
+                  "men lost A/L | flags | shares A/L\n");
+      for (int32_t turn = 1; turn <= turns && !battle.IsOver(); ++turn) {
+        host.filed.fill(0);
+        host.struck.fill(0);
+        const Census before = Count(battle);
+        const int32_t playedTurn = battle.currentTurn;
+        headless.Go(static_cast<uint16_t>(seed * 1000u + static_cast<uint32_t>(turn)));
+        std::array<int64_t, kResultKinds> results{};
+        for (int32_t i = 0; i < battle.packets.Count(); ++i) {
+          const auto* packet = static_cast<const Packet*>(battle.packets.GetItem(i));
+          if (packet->kind != Packet::kHitReport) continue;
+          const int32_t kind = packet->hit.result >= 1 && packet->hit.result < kResultKinds ? packet->hit.result : 0;
+          ++results[static_cast<size_t>(kind)];
+        }
+        const Census after = Count(battle);
+        std::printf("%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f\n", playedTurn,
+                    List(host.filed.data(), kFireKinds, 0).c_str(), List(host.struck.data(), kFireKinds, 0).c_str(),
+                    List(results.data(), kResultKinds, 1).c_str(), before.vehicles[0] - after.vehicles[0],
+                    before.vehicles[1] - after.vehicles[1], before.men[0] - after.men[0], before.men[1] - after.men[1],
+                    FlagsHeld(battle).c_str(), static_cast<double>(battle.scoreShare[0]),
+                    static_cast<double>(battle.scoreShare[1]));
+        if (battle.IsOver()) break;
+        headless.NextTurn();
+      }
+      const Census end = Count(battle);
+      std::printf("End: men %d / %d, vehicles %d / %d, flags %s, battle %s\n", end.men[0], end.men[1], end.vehicles[0],
+                  end.vehicles[1], FlagsHeld(battle).c_str(), battle.IsOver() ? "over" : "going on");
+      const std::string results = headless.ResultsReport();
+      if (!results.empty()) std::printf("%s", results.c_str());
+    }
+    ComputerPlayer::Install(nullptr);
+    Hack::FreeTables();
+    GErrorLog::Close();
+  }
+  PTemporaryFiles::Forget(PPath::ToProgram(folder.string()));
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  return result;
+}
