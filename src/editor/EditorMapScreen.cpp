@@ -70,7 +70,8 @@ void EditorState::MapEditScreen() {
   Button(screenView, 84, 107, 146, 10024, 5, -1)->SetAutoRepeat(150);
   Button(screenView, 104, 107, 147, 10025, 5, -1)->SetAutoRepeat(150);
   auto* heightLabel = new GLabel();
-  heightLabel->InitWithResource(screenView, 143, 109, 33, 891);
+  // Wide enough for "Height:" in our font, up to the value beside it (33 pixels cut the t).
+  heightLabel->InitWithResource(screenView, 143, 109, 46, 891);
   heightLabel->SetFill(0);
   auto* heightField = new EditorValueLabel();
   heightField->Setup(screenView, 190, 112, 39, static_cast<int32_t>(heightMetres + 0.5), "m");
