@@ -36,3 +36,17 @@ void BattleUnitServices::CreateSmoke(float x, float y, float size) {
 void BattleUnitServices::SpreadIntensityNearPoint(int32_t intensity, float x, float y) {
   if (Battle* battle = BattleForUnits()) battle->SpreadIntensityNearPoint(intensity, x, y);
 }
+
+int32_t BattleUnitServices::GetCurrentTurn() const {
+  const Battle* battle = BattleForUnits();
+  return battle != nullptr ? battle->currentTurn : 1;
+}
+
+int32_t BattleUnitServices::GetLastTurn() const {
+  const Battle* battle = BattleForUnits();
+  return battle != nullptr ? battle->lastTurn : 30;
+}
+
+void BattleUnitServices::SetCurrentSlice(int32_t slice) {
+  if (Battle* battle = BattleForUnits()) battle->currentSlice = slice;
+}

@@ -18,6 +18,11 @@ class BattleUnitServices : public UnitServices {
   void AddFireCounter(int32_t sideIndex, int32_t amount) override;
   void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override;
   void CreateSmoke(float x, float y, float size) override;
+  // The battle's turn and last turn, and its current slice moved for an air attack's passes
+  // (outside a battle: turn 1 of 30).
+  int32_t GetCurrentTurn() const override;
+  int32_t GetLastTurn() const override;
+  void SetCurrentSlice(int32_t slice) override;
 
  protected:
   // The battle in play, or null.

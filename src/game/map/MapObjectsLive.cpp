@@ -223,7 +223,9 @@ bool Map::FindUnitNear(float x, float y, bool /*flag*/, MapUnitView*& unit) cons
     if (candidate == nullptr || candidate->GetUnitKind() != MapUnitView::kInanimate || candidate->GetInanimateKind() != 2) {
       continue;
     }
-    if (Distance(candidate->GetX(), candidate->GetY(), x, y) <= 20.0f) {
+    // Measured from the point on the ground to the marker's base: on a slope a marker close
+    // on the map may still lie out of reach.
+    if (candidate->DistanceToPoint(x, y) <= 20.0f) {
       unit = candidate;
       return true;
     }

@@ -61,6 +61,8 @@ class MapUnitView {
   virtual void LowerWaypoint(int32_t index, float z) = 0;
   // Whether the unit sees the point on the ground.
   virtual bool LineOfSightToPoint(float x, float y) const = 0;
+  // The 3-D distance from the unit's base to the point on the ground, metres.
+  virtual float DistanceToPoint(float x, float y) const = 0;
 
   // Whether the view is one of the battle's unit objects (the unit code's own class answers
   // yes): a cheaper test than a cast for the walks over the battle's units.

@@ -67,7 +67,9 @@ class Airplane : public Unit, public AirplaneServices {
   float GetPurchaseCost() const override;
   int32_t GetPurchaseCode() const override { return 6; }
   int32_t GetMenPresent() const override { return 1 - losses; }
-  float GetAirAttackValue(int32_t /*attackKind*/) const override { return -1.0f; }
+  float GetAirAttackValue(int32_t /*attackKind*/) override { return -1.0f; }
+  // Over the battlefield only for its run: a vehicle that has it as its target fires at once.
+  bool DrawsImmediateFire() const override { return state == kAttacking; }
   float FirepowerAt(float range, int32_t mode) override;
   float GetBaseHeight() const override;
   void MoveAlongWaypoints() override;

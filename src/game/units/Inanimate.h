@@ -84,7 +84,7 @@ class Inanimate : public Unit, public InanimateServices {
   float GetPurchaseCost() const override;
   void UpdateSpotting() override;
   void ApplyModelScale(float& /*scale*/) override {}
-  float GetAirAttackValue(int32_t /*attackKind*/) const override { return -1.0f; }
+  float GetAirAttackValue(int32_t /*attackKind*/) override { return -1.0f; }
 
   // Long (true) or short name of a valid kind: strings 5300 + kind and 5400 + kind.
   void AppendName(GString& text, bool longForm) const;

@@ -8,6 +8,7 @@
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitServices.h"
+#include "game/units/Vehicle.h"
 #include "game/units/VehicleServices.h"
 
 namespace {
@@ -21,16 +22,6 @@ constexpr float kAmbushReach = 30.0f;
 bool IsMinefield(int32_t objectKind) {
   return objectKind == Inanimate::kPersonnelMines || objectKind == Inanimate::kTankMines ||
          objectKind == Inanimate::kMineChain;
-}
-
-// A mine under a vehicle: until the vehicle has its own rule, the blast takes its running
-// gear (it stops where it is and cannot move on).
-void MineUnderVehicle(Unit& vehicle, bool identified) {
-  (void)identified;
-  vehicle.immobilized = 1;
-  vehicle.speed = 0.0f;
-  vehicle.turnRate = 0.0f;
-  vehicle.stateChanged = 1;
 }
 
 }  // namespace
@@ -117,8 +108,10 @@ bool Inanimate::TestMine(Unit& victim) {
     if (auto* infantry = dynamic_cast<Infantry*>(&victim)) infantry->TakeSingleCasualty(identified);
     // The voice request stays with the minefield, where the voice routine says nothing.
     MaybeVoiceSound(9, 80, 0.0f, 3.0f);
-  } else {
-    MineUnderVehicle(victim, identified);
+  } else if (auto* vehicle = dynamic_cast<Vehicle*>(&victim)) {
+    // The vehicle's own rule: a soft vehicle is destroyed, an armoured one loses its tracks
+    // and some of its crew, known field or not.
+    vehicle->SetOffMine();
   }
   if (identificationLevel == 0) {
     identificationLevel = 4;

@@ -149,6 +149,11 @@ class Infantry : public Unit, public InfantryServices {
   bool HasSurrendered() const override { return surrendered != 0; }          // slot 49
   // Taken by the other side after it surrendered: the released byte.
   bool HasBeenCaptured() const override { return released != 0; }           // slot 50
+  // Led off the map by its captors: no longer a surrendered squad but a captured one.
+  void MarkCaptured() override {
+    surrendered = 0;
+    released = 1;
+  }
   // No main weapon, or one that is not a gun (class 2 or 3).
   bool HasNonGunWeapon() const override { return !HasMainWeaponOfType23(false); }  // slot 56
   bool HasMainWeaponOfType5() const override { return IsArtillerySpotter(); }  // slot 69
@@ -502,6 +507,10 @@ class Infantry : public Unit, public InfantryServices {
   // A countdown of seconds loses one slice; at or below a slice it ends at 0.
   static void DecrementTimer(float& t);
   bool IsNearAimPoint(float px, float py) const;
+  // A spotter's linked point is its aim point.
+  bool IsNearLinkedPoint(float px, float py) const override { return IsNearAimPoint(px, py); }  // slot 84
+  // A squad holds its position while it hides.
+  bool IsHoldingPosition() const override { return activityState == kHiding; }  // slot 96
   // Set by the waypoint movement while it asks for the speed: look for minefields ahead.
   static bool gMinefieldLookAhead;
   // The look-ahead point of the last speed query.

@@ -277,7 +277,8 @@ void Infantry::Eliminate() {
   speed = 0.0f;
   turnRate = 0.0f;
   level = level > 0.5f ? 1.0f : (level >= 0.0f ? 0.0f : level);
-  // A rider is dropped by its vehicle (getting off first comes with the riding rules).
+  // A rider gets off where the riding rules let it; one still aboard is dropped by its vehicle.
+  if (IsPassenger() && UnitBattle() != nullptr) TryDismount();
   if (IsPassenger()) {
     VehicleServices* vehicle = carrier->AsVehicle();
     if (vehicle != nullptr && (vehicle->GetPassenger(0) == this || vehicle->GetPassenger(1) == this)) {
@@ -296,6 +297,9 @@ void Infantry::Eliminate() {
     }
   }
   Unit::Eliminate();
+  // The figures take their posture; the pick of their first key is the drawing's, never the
+  // game's generator.
+  UpdateFigurePostures(PresentationDraw);
   if (GetLeaderLevel()) {
     UnitOrderHost* host = GetUnitOrderHost();
     if (host != nullptr) host->RefreshUnitDisplays();

@@ -143,7 +143,8 @@ float Infantry::TerrainSpeed(float* floorLevel, bool& minefieldAhead) const {
   minefieldAhead = false;
   if (floorLevel != nullptr) *floorLevel = level;
   const InfantryData data = Data();
-  const int32_t speedClass = data.SpeedClass();
+  // The unit's own speed class: none when it cannot move, a prisoner's or a freed one's 4.
+  const int32_t speedClass = GetSpeedClass();
   float s = 0.001f;
   if (speedClass == 1) {
     if (IsTypeClass9OrMore()) {

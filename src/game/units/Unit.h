@@ -263,8 +263,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
 
   // ---- Air support (UnitAirAttack.cpp) ----
   // The worth of the unit as the target of an air attack of the kind (0 bombs, 1 rockets,
-  // 2 cannon, 3 machine guns); below 0 the unit is never attacked from the air.
-  virtual float GetAirAttackValue(int32_t attackKind) const;
+  // 2 cannon, 3 machine guns); below 0 the unit is never attacked from the air. The base is
+  // the unit's target value (one draw); a vehicle weighs its top armour against the kind.
+  virtual float GetAirAttackValue(int32_t attackKind);
   // While set, the explosion packets made are heard at this height (an aircraft blown up in
   // the air) instead of at the ground; NaN for the ground.
   static float gExplosionHeight;
@@ -361,7 +362,7 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // ---- Distances, sight and terrain (UnitSight.cpp) ----
 
   float DistanceTo(const Unit& other) const;
-  float DistanceToPoint(float px, float py) const;
+  float DistanceToPoint(float px, float py) const override;
   // Line of sight to another unit through the map's visibility cache.
   bool LineOfSightTo(const Unit& other, float* visibility = nullptr) const;
   // Uncached line of sight to a point's surface height.
@@ -494,6 +495,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   bool IsTowardOwnEdge(float px, float py) const;
   // The unit's weapons can fire at points (area fire).
   bool CanFireAtPoints() const;
+  // An infantry class that may fire at points and lay ambushes without a main weapon.
+  bool IsAmbushClass() const;
   // x, y and the level flag of the last waypoint; an empty list is a programmer error.
   void GetLastWaypoint(float& outX, float& outY, bool* outLevel = nullptr) const;
   bool LastWaypointIsRotation() const;

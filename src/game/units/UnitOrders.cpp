@@ -360,11 +360,14 @@ bool Unit::IsTowardOwnEdge(float px, float py) const {
   return map->EdgeInDirection(x, y, bearing < 0.0f ? bearing + 360.0f : bearing) == host->GetHomeEdge(GetSideIndex());
 }
 
-bool Unit::CanFireAtPoints() const {
-  if (alive == 0 || HasMainWeaponOfType5() || IsPassenger()) return false;
-  if (HasMainWeapon()) return true;
+bool Unit::IsAmbushClass() const {
   const InfantryServices* infantry = AsInfantry();
   return infantry != nullptr && infantry->GetClassData().Demolition() != 0;
+}
+
+bool Unit::CanFireAtPoints() const {
+  if (alive == 0 || HasMainWeaponOfType5() || IsPassenger()) return false;
+  return HasMainWeapon() || IsAmbushClass();
 }
 
 bool Unit::CanTakeOrder(int32_t code) {

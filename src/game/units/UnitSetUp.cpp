@@ -119,7 +119,9 @@ int32_t Unit::TerrainUnderfoot(int32_t terrain) const {
 }
 
 float Unit::AdjustForLevelTerrain(float value, int32_t terrain, float* out) const {
-  const int32_t under = GetTerrainHere();
+  // The map's own code under the unit: below a bridge it is still the bridge, which is how a
+  // unit under it comes back up to the ground when it drives out.
+  const int32_t under = TerrainAt(x, y);
   if (IsBridgeFromBelow(under)) {
     if (level < 0.0f) {
       if (!IsBridgeCode(terrain)) {

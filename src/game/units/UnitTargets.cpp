@@ -181,9 +181,9 @@ void Unit::UpdateGunElevation() {
 
 bool Unit::CanPlaceAmbush(float px, float py) {
   const bool mainWeapon = HasMainWeapon();
-  // Present, not indirect fire, not a passenger, and armed to fire at points.
-  if (alive == 0 || HasMainWeaponOfType5() || IsPassenger()) return false;
-  if (!mainWeapon && !IsInfantry()) return false;
+  // Present, not indirect fire, not a passenger, and armed to fire at points: a main weapon,
+  // or an infantry class that can ambush.
+  if (!CanFireAtPoints()) return false;
   if (!CanTargetPoint(px, py)) return false;
   if (!TraceSightToPoint(px, py)) return false;
   float reach = 50.0f + 30.0f * static_cast<float>(GetEffectiveRating(2));
@@ -194,7 +194,7 @@ bool Unit::CanPlaceAmbush(float px, float py) {
 
 bool Unit::AmbushInReach(const Unit& marker) {
   if (!marker.IsInanimate() || marker.GetInanimateKind() != kAmbushMarker) return false;
-  if (!HasMainWeapon() && !IsInfantry()) return false;
+  if (!HasMainWeapon() && !IsAmbushClass()) return false;
   if (HasMainWeaponOfType5()) return false;
   if (!LineOfSightTo(marker)) return false;
   return IsInRange(DistanceTo(marker), 0, 1.0f);

@@ -260,6 +260,21 @@ class Vehicle : public Unit, public VehicleServices {
   void PostMotionSound(bool moving);
   // The current side's engine sound at once, outside the record.
   void PlayMotionSound();
+  // When the battle screen opens the engine is heard at once.
+  void StartLoopSound() override { PlayMotionSound(); }
+  // The answers the shared unit code asks of a vehicle (VehicleTurn.cpp): its passengers are
+  // its linked units, placing it anew undoes its digging in, the orders snapshot gives it a
+  // fresh re-route, a stunned gun crew takes no fire order, a boat with riders may be ordered,
+  // a dug-in or bogged hull sits lower, and a loss already settled stays out of the tallies.
+  Unit* GetLinkedUnit(int32_t index) const override { return passengers[static_cast<size_t>(index & 1)]; }
+  void ClearHullDown() override { emplaced = 0; }
+  void ResetForOrdersPhase() override { reRouted = 0; }
+  bool IsFiringBlocked() const override { return gunCrewStunTimer != 0.0f; }
+  bool HasPassengers() const override { return passengers[0] != nullptr || passengers[1] != nullptr; }
+  float GetModelDrop() const override;
+  bool IsLeftOutOfTallies() const override { return lossesFinal != 0; }
+  // The duel countdown is the turret hold that a gun duel sets.
+  int32_t GetDuelCountdown() const override { return turretHold; }
   // Rolls on, braking, while the vehicle may not drive.
   void CoastToStop();
   // Moves a unit that blocks the vehicle out of its way.
@@ -435,6 +450,8 @@ class Vehicle : public Unit, public VehicleServices {
   // the fire kind.
   static float FireKindFactor(int32_t fireKind, int32_t topArmour);
   float ValueForFireKind(int32_t fireKind);
+  // What an air attack of the kind sees in the vehicle.
+  float GetAirAttackValue(int32_t attackKind) override { return ValueForFireKind(attackKind); }
   // The level shown of a vehicle spotted at the level: fortifications and boats show more.
   static int32_t SpottedLevel(int32_t level, bool fortification, bool kind5, int32_t fogOption);
   void UpdateSpotting() override;

@@ -123,7 +123,9 @@ float Vehicle::TerrainMobility(float* levelOut) {
   }
   const float p = routePoint ? -hullPitch : hullPitch;
   if (p > 0.1f) v *= (35.0f - 2.905f * std::pow(p, 0.7f)) / 35.0f;
-  const int32_t t = map != nullptr ? map->TerrainTypeAt(gLookAheadX, gLookAheadY) : 0;
+  const int32_t ahead = map != nullptr ? map->TerrainTypeAt(gLookAheadX, gLookAheadY) : 0;
+  // A bridge acts by the level the vehicle drives on: from below, the water or road under it.
+  const int32_t t = moving ? TerrainUnderfoot(ahead) : ahead;
   int32_t c = -99;
   const int32_t k = record.KindCode();
   if (k == kKindEmplacement) {
@@ -190,6 +192,8 @@ float Vehicle::TerrainMobility(float* levelOut) {
         v = std::min(v, a);
       }
     }
+    // Onto or off a bridge's two levels: which level the vehicle takes, and whether it may.
+    if (v != 0.0f && moving) v = AdjustForLevelTerrain(v, ahead, levelOut);
   }
   if (gWayAheadCheck && v != 0.0f && battle != nullptr && services != nullptr) {
     const float reach = 1.5f * 40.0f * v;

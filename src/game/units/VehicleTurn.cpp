@@ -283,6 +283,11 @@ void Vehicle::PostMotionSound(bool moving) {
   }
 }
 
+float Vehicle::GetModelDrop() const {
+  if (emplaced != 0) return 0.042f;
+  return bogged != 0 ? 0.011f : 0.0f;
+}
+
 void Vehicle::PlayMotionSound() {
   if (alive == 0 || immobilized != 0 || IsKind5()) return;
   const bool idle = !IsMoving();

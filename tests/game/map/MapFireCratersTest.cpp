@@ -367,6 +367,8 @@ TEST_F(MapAction, LookupsOfTargetPointsMarkersAndPictureView) {
   FakeUnit& tank = AddUnit(MapUnitView::kVehicle, 0, 50.0f, 50.0f);
   FakeUnit& far = AddUnit(MapUnitView::kInanimate, 0, 80.0f, 50.0f);
   far.inanimateKind = 2;
+  far.map = map.get();
+  far.z = map->ElevationAt(80.0f, 50.0f);  // standing on the flat ground
   FakeUnit& mine = AddUnit(MapUnitView::kInanimate, 0, 55.0f, 50.0f);
   mine.inanimateKind = 4;
   MapUnitView* found = &tank;
@@ -377,6 +379,11 @@ TEST_F(MapAction, LookupsOfTargetPointsMarkersAndPictureView) {
   far.x = 70.0f;
   EXPECT_TRUE(map->FindUnitNear(50.0f, 50.0f, true, found));
   EXPECT_EQ(found, &far);
+  // Measured in three dimensions: the same marker 15 m up a rise is out of reach.
+  far.z = map->ElevationAt(70.0f, 50.0f) + 15.0f;
+  EXPECT_FALSE(map->FindUnitNear(50.0f, 50.0f, true, found));
+  far.x = 60.0f;
+  EXPECT_TRUE(map->FindUnitNear(50.0f, 50.0f, true, found));
 
   map->OpenPictureView();
   map->OpenPictureView();

@@ -1,5 +1,6 @@
 #include "MapTestWorld.h"
 
+#include <cmath>
 #include <vector>
 
 #include "framework/core/GGroup.h"
@@ -49,6 +50,12 @@ void FakeApp::LogFrame(const std::string& what) {
 FakeBattle& FakeApp::MakeOperation() {
   operation = std::make_unique<FakeBattle>();
   return *operation;
+}
+
+float FakeUnit::DistanceToPoint(float px, float py) const {
+  // The point on the ground under it when the unit knows its map, else at the unit's height.
+  const float dz = map != nullptr ? z - map->ElevationAt(px, py) : 0.0f;
+  return std::sqrt((x - px) * (x - px) + (y - py) * (y - py) + dz * dz);
 }
 
 void FakeUnit::TakeCasualties(int32_t count, float chance) {

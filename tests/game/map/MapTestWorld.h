@@ -70,6 +70,7 @@ class FakeUnit : public MapUnitView {
     w.z = wz;
   }
   bool LineOfSightToPoint(float, float) const override { return sees; }
+  float DistanceToPoint(float px, float py) const override;
   bool BlocksSight() const override { return blocksSight; }
   float GetVehicleSize() const override { return vehicleSize; }
   int32_t GetLastMovingSlice() const override { return lastMovingSlice; }

@@ -190,6 +190,7 @@ TEST(AirplaneAttack, RunInPassesAndHeights) {
   TestVehicle tank;
   tank.side = 1;
   tank.armored = true;
+  tank.purchaseCost = 200.0f;  // worth an attack: its target value is cost times a draw
   tank.identificationLevel = 4;
   tank.x = 400.0f;
   tank.y = 300.0f;
@@ -317,11 +318,12 @@ TEST(AirplaneAttack, GunsMakeTwoPassesOfOneShotEach) {
     TestVehicle tank;
     tank.side = 1;
     tank.armored = true;
+    tank.purchaseCost = 200.0f;
     tank.identificationLevel = 4;
     tank.x = 400.0f;
     tank.y = 300.0f;
     rig.Join(tank);
-    // A seed whose threshold the tank's worth to machine guns (4) passes.
+    // A seed whose threshold the tank's worth passes.
     std::unique_ptr<Airplane> airplane;
     int32_t a = 0;
     for (uint32_t seed = 1; seed < 200; ++seed) {

@@ -301,7 +301,8 @@ TEST(InanimateMines, AMineGoingOffTakesOneManAndRevealsTheField) {
   field->BeginTurn();
   EXPECT_FALSE(field->IsRevealedThisTurn());
 
-  // An antitank field under a vehicle: the heavier blast, and the vehicle stops.
+  // An antitank field under a vehicle: the heavier blast (what it does to a real vehicle is
+  // the vehicle's own rule, played in the battle's tests).
   rig.World().firePackets.clear();
   auto tankField = Make(Inanimate::kTankMines, 1, 100.0f, 100.0f);
   TestVehicle jeep;
@@ -312,7 +313,6 @@ TEST(InanimateMines, AMineGoingOffTakesOneManAndRevealsTheField) {
   EXPECT_TRUE(tankField->TestMine(jeep));
   ASSERT_EQ(rig.World().firePackets.size(), 1u);
   EXPECT_FLOAT_EQ(rig.World().firePackets[0].blastValue, 13.0f);
-  EXPECT_EQ(jeep.immobilized, 1);
   // Aircraft, objects and surrendered units never set a field off.
   TestVehicle surrendered = jeep;
   surrendered.surrendered = true;

@@ -481,9 +481,16 @@ TEST(UnitSeams, BridgeCodesActByLevel) {
   unit.level = -1.0f;
   EXPECT_EQ(unit.TerrainUnderfoot(37), 27);
 
-  // Values on and under bridges.
+  // Values on and under bridges, by the map's own code under the unit (under a bridge it is
+  // still the bridge, so a unit driving out from under it comes back up).
+  auto under = [&rig, &unit](int32_t type) {
+    uint16_t& cell = rig.GetMap().terrain.fineGrid.At(static_cast<int32_t>(unit.x / 2.0f),
+                                                       static_cast<int32_t>(unit.y / 2.0f));
+    cell = static_cast<uint16_t>((type << 10) | (cell & 0x3FF));
+  };
+  unit.terrainHere = -1;
   float out = 5.0f;
-  unit.terrainHere = 37;
+  under(37);
   unit.level = 0.0f;
   EXPECT_FLOAT_EQ(unit.AdjustForLevelTerrain(2.0f, 0, &out), 0.0f);
   EXPECT_FLOAT_EQ(unit.AdjustForLevelTerrain(2.0f, 38, &out), 2.0f);
@@ -491,14 +498,15 @@ TEST(UnitSeams, BridgeCodesActByLevel) {
   EXPECT_FLOAT_EQ(unit.AdjustForLevelTerrain(2.0f, 0, &out), 2.0f);
   EXPECT_FLOAT_EQ(out, 0.0f);
   EXPECT_FLOAT_EQ(unit.AdjustForLevelTerrain(2.0f, 41, &out), 0.0f);
-  unit.terrainHere = 0;
+  under(0);
   out = 5.0f;
   EXPECT_FLOAT_EQ(unit.AdjustForLevelTerrain(2.0f, 37, &out), 2.0f);
   EXPECT_FLOAT_EQ(out, -1.0f);
-  unit.terrainHere = 40;  // on a bridge deck neither rule applies
+  under(40);  // on a bridge deck neither rule applies
   out = 5.0f;
   EXPECT_FLOAT_EQ(unit.AdjustForLevelTerrain(2.0f, 37, &out), 2.0f);
   EXPECT_FLOAT_EQ(out, 5.0f);
+  under(0);
 
   unit.level = 1.0f;
   unit.ClampLevelAfterPlacement();
