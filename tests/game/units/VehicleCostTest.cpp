@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "framework/core/Quorl.h"
@@ -273,4 +274,31 @@ TEST(VehicleCost, EveryMachineGunHasRounds) {
     }
   }
   EXPECT_EQ(armed, 183);
+}
+
+// The prices of the tables as a player of the period would rank them: every light tank below
+// every medium tank below every heavy one, and each close-support howitzer vehicle within a
+// fifth of the gun vehicle it stands beside.
+TEST(VehicleCost, TanksArePricedInThePeriodsOrder) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  auto price = [](int32_t cls) { return Make(cls)->PurchaseCost(true); };
+  const std::vector<std::vector<int32_t>> tiers = {
+      {55, 150, 73, 149, 72, 74},  // Luchs, Tetrarch, M5A1 and M3A1 Stuart, Stuart V, M24 Chaffee
+      {10, 145, 170, 78, 81},      // PzKpfw IV H, Cromwell IV, Sherman V, M4, M4A3 (75)W
+      {155, 19, 87, 20},           // Churchill VII, Tiger E, M26 Pershing, Tiger B
+  };
+  for (size_t t = 0; t + 1 < tiers.size(); ++t) {
+    for (int32_t lower : tiers[t]) {
+      for (int32_t upper : tiers[t + 1]) {
+        EXPECT_LT(price(lower), price(upper)) << gVehicleClasses[lower].Name() << " " << gVehicleClasses[upper].Name();
+      }
+    }
+  }
+  // M4 (105) and M4, Cromwell VI and IV, Churchill V and IV, StuH 42 and StuG III G.
+  const std::pair<int32_t, int32_t> pairs[] = {{76, 78}, {146, 145}, {152, 151}, {33, 21}};
+  for (const auto& [support, gun] : pairs) {
+    const float ratio = price(support) / price(gun);
+    EXPECT_TRUE(ratio > 0.8f && ratio < 1.2f) << gVehicleClasses[support].Name() << " " << ratio;
+  }
 }
