@@ -197,16 +197,16 @@ TEST(WeaponCost, DefeatedThicknessAndValue) {
 }
 
 // A vehicle's own shot interval and laying time, which its rate of fire (and so its price) rests
-// on: the 38 cm mortar's 350 kg round takes over a minute to lay, a mortar carrier reloads in
+// on: the 38 cm mortar's 350 kg round takes nearly two minutes to lay, a mortar carrier reloads in
 // 6 s between bursts, and a class without a gun has no laying time.
 TEST(VehicleCost, RateOfFireFollowsTheGun) {
   DataTablesRig tables;
   Hack::LoadTables();
   auto sturmtiger = Make(60);
-  EXPECT_NEAR(sturmtiger->GetAimTime(0, 1), 115.0f * 0.6f, 1e-3);
+  EXPECT_NEAR(sturmtiger->GetAimTime(0, 1), 115.0f, 1e-3);
   EXPECT_EQ(sturmtiger->GetRateOfFireTime(0, 1), 2.5f);
   EXPECT_EQ(sturmtiger->GetRateOfFireTime(0, 0), 4.5f);
-  EXPECT_NEAR(sturmtiger->GetRateOfFire(), 60.0f / 71.5f, 1e-4);
+  EXPECT_NEAR(sturmtiger->GetRateOfFire(), 60.0f / 117.5f, 1e-4);
   // A green crew lays slower than a veteran one.
   EXPECT_GT(Make(60, 0)->GetAimTime(0, 1), Make(60, 5)->GetAimTime(0, 1));
   // The mortar carrier between bursts, and its open top.
@@ -219,8 +219,8 @@ TEST(VehicleCost, RateOfFireFollowsTheGun) {
   SeedRandom(7);
   for (int32_t i = 0; i < 50; ++i) {
     const float t = sturmtiger->GetAimTime(1, 1);
-    EXPECT_GE(t, 69.0f * 0.8f - 1e-3f);
-    EXPECT_LE(t, 69.0f * 1.2f + 1e-3f);
+    EXPECT_GE(t, 115.0f * 0.8f - 1e-3f);
+    EXPECT_LE(t, 115.0f * 1.2f + 1e-3f);
   }
   EXPECT_NE(RandomState(), 7u);
 }
@@ -240,9 +240,9 @@ TEST(VehicleCost, EveryClassIsPricedWithinReason) {
   }
   // The tracked classes' prices go with their ground pressures: the Sturmtiger's 14.9 psi,
   // the Calliope's 14.6, the Tiger B's 14.2 and the Sherman's 13.7 each take 1% a psi above 12.
-  EXPECT_NEAR(Make(60)->PurchaseCost(true), 667.029f, 0.01f);  // Sturmtiger, the dearest
-  EXPECT_EQ(dearest, Make(60)->PurchaseCost(true));
-  EXPECT_NEAR(Make(112)->PurchaseCost(true), 664.474f, 0.01f);  // M4A3 Calliope T34
+  EXPECT_NEAR(Make(60)->PurchaseCost(true), 162.367f, 0.01f);   // Sturmtiger
+  EXPECT_NEAR(Make(112)->PurchaseCost(true), 664.474f, 0.01f);  // M4A3 Calliope T34, the dearest
+  EXPECT_EQ(dearest, Make(112)->PurchaseCost(true));
   EXPECT_NEAR(Make(54)->PurchaseCost(true), 127.884f, 0.01f);     // Panzerwerfer 42
   EXPECT_NEAR(Make(20)->PurchaseCost(true), 224.486f, 0.01f);     // Tiger Ausf B
   EXPECT_NEAR(Make(78)->PurchaseCost(true), 96.594f, 0.01f);    // M4 Sherman
