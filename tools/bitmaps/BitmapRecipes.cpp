@@ -823,6 +823,177 @@ void Sheet(Painter& p, const Row& row) {
   }
 }
 
+// The force icons of the game list, by icon number: 0 Canadian, 1 American, 2 German army,
+// 3 French, 4 Polish, 5 British, 6 American airborne, 7 British airborne, 8 Waffen SS,
+// 9 German paratroops, 10 Volkssturm, 11 German mountain troops, 12 Polish airborne.
+constexpr int kForceIcons = 13;
+
+void BalkenCross(cairo_t* cr, double cx, double cy, double r) {
+  const double arm = r * 0.42;
+  cairo_set_source_rgb(cr, 0.95, 0.95, 0.93);
+  cairo_rectangle(cr, cx - arm, cy - r, 2 * arm, 2 * r);
+  cairo_rectangle(cr, cx - r, cy - arm, 2 * r, 2 * arm);
+  cairo_fill(cr);
+  cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
+  const double inner = arm * 0.62, len = r * 0.86;
+  cairo_rectangle(cr, cx - inner, cy - len, 2 * inner, 2 * len);
+  cairo_rectangle(cr, cx - len, cy - inner, 2 * len, 2 * inner);
+  cairo_fill(cr);
+}
+
+void Disc(cairo_t* cr, double cx, double cy, double r, Colour c) {
+  cairo_set_source_rgb(cr, c.r, c.g, c.b);
+  cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
+  cairo_fill(cr);
+}
+
+// A parachute canopy above the point, its rigging lines meeting there.
+void Canopy(cairo_t* cr, double cx, double cy, double r, Colour c) {
+  cairo_set_source_rgb(cr, c.r, c.g, c.b);
+  cairo_arc(cr, cx, cy - r * 0.2, r, M_PI, 2 * M_PI);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+  cairo_set_line_width(cr, 0.8);
+  for (int k = -1; k <= 1; ++k) {
+    cairo_move_to(cr, cx + k * r * 0.95, cy - r * 0.2);
+    cairo_line_to(cr, cx, cy + r * 0.9);
+  }
+  cairo_stroke(cr);
+}
+
+void MapleLeaf(cairo_t* cr, double cx, double cy, double s) {
+  static const double kLeaf[][2] = {{0, -1.0},    {0.18, -0.62}, {0.42, -0.72}, {0.34, -0.22}, {0.62, -0.42},
+                                    {0.98, -0.34}, {0.86, -0.1},  {1.0, 0.06},   {0.5, 0.36},   {0.56, 0.56},
+                                    {0.06, 0.48},  {0.06, 1.0},   {-0.06, 1.0},  {-0.06, 0.48}, {-0.56, 0.56},
+                                    {-0.5, 0.36},  {-1.0, 0.06},  {-0.86, -0.1}, {-0.98, -0.34}, {-0.62, -0.42},
+                                    {-0.34, -0.22}, {-0.42, -0.72}, {-0.18, -0.62}};
+  for (size_t k = 0; k < std::size(kLeaf); ++k) {
+    const double px = cx + kLeaf[k][0] * s, py = cy + kLeaf[k][1] * s;
+    if (k == 0)
+      cairo_move_to(cr, px, py);
+    else
+      cairo_line_to(cr, px, py);
+  }
+  cairo_close_path(cr);
+  cairo_fill(cr);
+}
+
+void ForceIcon(Painter& p, int icon, double x, int side) {
+  cairo_t* cr = p.Cr();
+  static const Colour kGround[kForceIcons] = {
+      {0.47, 0.42, 0.28}, {0.36, 0.36, 0.20}, {0.42, 0.45, 0.41}, {0.16, 0.24, 0.55}, {0.40, 0.38, 0.26},
+      {0.47, 0.42, 0.28}, {0.30, 0.31, 0.18}, {0.45, 0.10, 0.16}, {0.36, 0.36, 0.28}, {0.43, 0.48, 0.55},
+      {0.40, 0.36, 0.30}, {0.42, 0.45, 0.41}, {0.45, 0.10, 0.16}};
+  const double s = side;
+  cairo_save(cr);
+  cairo_rectangle(cr, x, 0, s, s);
+  cairo_clip(cr);
+  p.Grain(x, 0, s, s, kGround[icon], 0.1, 6, icon);
+  const double cx = x + s / 2.0, cy = s / 2.0;
+  const Colour white{0.95, 0.95, 0.92};
+  switch (icon) {
+    case 0:  // a red maple leaf on a white square
+      cairo_set_source_rgb(cr, 0.95, 0.95, 0.92);
+      cairo_rectangle(cr, x + 3, 3, s - 6, s - 6);
+      cairo_fill(cr);
+      cairo_set_source_rgb(cr, 0.8, 0.08, 0.1);
+      MapleLeaf(cr, cx, cy, s * 0.34);
+      break;
+    case 1:  // the white star in its ring
+    case 6:  // the same under a parachute
+      cairo_set_source_rgb(cr, white.r, white.g, white.b);
+      if (icon == 1) {
+        cairo_set_line_width(cr, 1.2);
+        cairo_arc(cr, cx, cy, s * 0.4, 0, 2 * M_PI);
+        cairo_stroke(cr);
+        Star(cr, cx, cy + 0.3, s * 0.34);
+      } else {
+        Canopy(cr, cx, cy - s * 0.12, s * 0.36, white);
+        Star(cr, cx, cy + s * 0.2, s * 0.24);
+      }
+      break;
+    case 3:  // the cross of Lorraine, white on blue with a red edge
+      cairo_set_source_rgb(cr, 0.8, 0.1, 0.12);
+      cairo_rectangle(cr, x + s - 5, 0, 5, s);
+      cairo_fill(cr);
+      cairo_set_source_rgb(cr, white.r, white.g, white.b);
+      cairo_rectangle(cr, cx - 2.5, 3, 2.6, s - 6);
+      cairo_rectangle(cr, cx - 5.0, 6, 7.6, 2.2);
+      cairo_rectangle(cr, cx - 6.5, 10, 10.6, 2.2);
+      cairo_fill(cr);
+      break;
+    case 4:  // the red and white chequer
+    case 12: {  // the same under a parachute, on the airborne maroon
+      const double top = icon == 4 ? 3.0 : 8.0, cell = icon == 4 ? (s - 6) / 4.0 : 2.75;
+      const double left = icon == 4 ? x + 3.0 : cx - 2 * cell;
+      for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+          if ((r + c) % 2 == 0)
+            cairo_set_source_rgb(cr, 0.85, 0.08, 0.12);
+          else
+            cairo_set_source_rgb(cr, 0.96, 0.96, 0.94);
+          cairo_rectangle(cr, left + c * cell, top + r * cell, cell, cell);
+          cairo_fill(cr);
+        }
+      }
+      if (icon == 12) Canopy(cr, cx, 6.5, s * 0.3, white);
+      break;
+    }
+    case 5:  // the roundel: red, white, blue and a yellow rim
+    case 7: {  // the same under a parachute on airborne maroon
+      const double r = icon == 5 ? s * 0.42 : s * 0.28, y = icon == 5 ? cy : cy + s * 0.18;
+      if (icon == 7) Canopy(cr, cx, cy - s * 0.16, s * 0.34, white);
+      Disc(cr, cx, y, r, {0.95, 0.8, 0.15});
+      Disc(cr, cx, y, r * 0.82, {0.12, 0.2, 0.55});
+      Disc(cr, cx, y, r * 0.58, {0.95, 0.95, 0.92});
+      Disc(cr, cx, y, r * 0.32, {0.8, 0.1, 0.12});
+      break;
+    }
+    case 2:  // the cross on field grey
+      BalkenCross(cr, cx, cy, s * 0.36);
+      break;
+    case 8: {  // the cross on a camouflage of dots and blotches
+      static const double kSpots[][3] = {{3, 4, 2.6}, {15, 3, 2.2}, {4, 15, 2.4}, {16, 15, 2.8}, {10, 18, 1.8},
+                                         {18, 9, 1.6}, {2, 10, 1.7}, {10, 2, 1.5}};
+      for (const auto& spot : kSpots) {
+        Disc(cr, x + spot[0], spot[1], spot[2], {0.48, 0.30, 0.16});
+        Disc(cr, x + spot[0] + 1.2, spot[1] + 0.8, spot[2] * 0.45, {0.22, 0.28, 0.14});
+      }
+      BalkenCross(cr, cx, cy, s * 0.33);
+      break;
+    }
+    case 9:  // the cross under a parachute, on Luftwaffe blue-grey
+      Canopy(cr, cx, cy - s * 0.18, s * 0.34, white);
+      BalkenCross(cr, cx, cy + s * 0.2, s * 0.24);
+      break;
+    case 10:  // the cross on the Volkssturm's yellow armband
+      cairo_set_source_rgb(cr, 0.88, 0.74, 0.18);
+      cairo_rectangle(cr, x, cy - 6, s, 12);
+      cairo_fill(cr);
+      cairo_set_source_rgb(cr, 0.08, 0.08, 0.08);
+      cairo_rectangle(cr, x, cy - 7, s, 1.2);
+      cairo_rectangle(cr, x, cy + 5.8, s, 1.2);
+      cairo_fill(cr);
+      BalkenCross(cr, cx, cy, s * 0.28);
+      break;
+    case 11: {  // the cross and the mountain troops' edelweiss
+      BalkenCross(cr, cx - s * 0.12, cy - s * 0.1, s * 0.3);
+      const double ex = x + s - 5.5, ey = s - 5.5;
+      for (int k = 0; k < 6; ++k) {
+        const double a = k * M_PI / 3;
+        cairo_set_source_rgb(cr, 0.96, 0.96, 0.94);
+        cairo_arc(cr, ex + 2.4 * std::cos(a), ey + 2.4 * std::sin(a), 1.5, 0, 2 * M_PI);
+        cairo_fill(cr);
+      }
+      Disc(cr, ex, ey, 1.2, {0.9, 0.8, 0.2});
+      break;
+    }
+    default: break;
+  }
+  p.Bevel(x, 0, s, s, 1, false);
+  cairo_restore(cr);
+}
+
 void StripIcons(Painter& p, const Row& row) {
   cairo_t* cr = p.Cr();
   if (Arg(row, "set") == "zones") {
@@ -842,36 +1013,10 @@ void StripIcons(Painter& p, const Row& row) {
     }
     return;
   }
-  // Force flags: the five Axis forces on field grey, the eight Allied ones on olive, each
-  // with its marking and a coloured bar of its own.
-  static const Colour kBars[13] = {{0.5, 0.5, 0.5},  {0.1, 0.1, 0.1},  {0.3, 0.45, 0.6}, {0.2, 0.5, 0.2},
-                                   {0.5, 0.35, 0.2}, {0.2, 0.3, 0.6},  {0.55, 0.15, 0.5}, {0.7, 0.1, 0.1},
-                                   {0.6, 0.4, 0.6},  {0.8, 0.1, 0.1},  {0.9, 0.9, 0.9},  {0.8, 0.2, 0.3},
-                                   {0.2, 0.2, 0.7}};
+  // Force flags, one 20 x 20 icon for each icon number of the game list's table: the German
+  // forces show the cross, the Allied ones their own nation's mark.
   const int side = row.height;
-  for (int i = 0; i * side < row.width && i < 13; ++i) {
-    const double x = i * side;
-    const bool axis = i < 5;
-    p.Grain(x, 0, side, side, axis ? Colour{0.42, 0.45, 0.41} : Colour{0.36, 0.36, 0.2}, 0.1, 6, i);
-    p.Bevel(x, 0, side, side, 1, false);
-    const double cx = x + side / 2.0, cy = side / 2.0 - 1.5;
-    if (axis) {
-      cairo_set_source_rgb(cr, 0.95, 0.95, 0.93);
-      cairo_rectangle(cr, cx - 2.8, cy - 6.8, 5.6, 13.6);
-      cairo_rectangle(cr, cx - 6.8, cy - 2.8, 13.6, 5.6);
-      cairo_fill(cr);
-      cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
-      cairo_rectangle(cr, cx - 1.8, cy - 6, 3.6, 12);
-      cairo_rectangle(cr, cx - 6, cy - 1.8, 12, 3.6);
-      cairo_fill(cr);
-    } else {
-      cairo_set_source_rgb(cr, 0.94, 0.94, 0.9);
-      Star(cr, cx, cy + 0.5, 6.5);
-    }
-    p.SetColour(kBars[i]);
-    cairo_rectangle(cr, x + 2, side - 4, side - 4, 2);
-    cairo_fill(cr);
-  }
+  for (int i = 0; i * side < row.width && i < kForceIcons; ++i) ForceIcon(p, i, i * side, side);
 }
 
 }  // namespace

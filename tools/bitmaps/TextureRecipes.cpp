@@ -40,8 +40,8 @@ const std::set<std::string> kTreeLooks = {"pine", "broadleaf", "evergreen", "aut
 const std::set<std::string> kBuilds = {"stone", "brick", "limestone", "dark-brick", "plaster", "ochre",
                                        "timber", "farmhouse", "townhouse", "rendered", "hall", "church"};
 const std::set<std::string> kVehicleArmies = {"german", "us", "british", "canadian"};
-const std::set<std::string> kCloths = {"field-grey", "field-grey-late", "smock", "olive-early", "olive-late",
-                                       "khaki", "khaki-dark", "olive-green", "earth-brown"};
+const std::set<std::string> kCloths = {"field-grey", "field-grey-late", "smock",       "pea-dot",    "olive-early",
+                                       "olive-late", "khaki",           "khaki-dark", "olive-green", "earth-brown"};
 
 const TextureRecipe kTextureRecipes[] = {
     {"band", {{"season", {{"summer", "summer-dry", "snow", "snow-thaw"}}}, {"level", {{}, 0, 19}}}, {"season", "level"}},
@@ -1082,27 +1082,46 @@ void Face(Painter& p, const Row& row) {
   }
 }
 
+// The cloth of each army, kept well away from the faces' pinks and tans in hue and value:
+// German field grey (grey-green, later a browner grey), the paratroops' green-brown smock,
+// the Waffen SS's pea-dot camouflage, American olive drab (the early wool an olive, the later
+// a greener one), British and Canadian khaki serge (a brown, far darker than skin and browner
+// than the Americans'), their denim, jungle olive green and the Volkssturm's earth brown.
 Colour ClothColour(const std::string& cloth) {
-  if (cloth == "field-grey") return {0.42, 0.45, 0.40};
-  if (cloth == "field-grey-late") return {0.44, 0.42, 0.34};
+  if (cloth == "field-grey") return {0.40, 0.43, 0.38};
+  if (cloth == "field-grey-late") return {0.42, 0.41, 0.33};
   if (cloth == "smock") return {0.40, 0.40, 0.24};
-  if (cloth == "olive-early") return {0.42, 0.38, 0.26};
-  if (cloth == "olive-late") return {0.34, 0.34, 0.22};
-  if (cloth == "khaki") return {0.50, 0.44, 0.30};
-  if (cloth == "khaki-dark") return {0.42, 0.36, 0.24};
-  if (cloth == "olive-green") return {0.30, 0.34, 0.22};
-  return {0.40, 0.32, 0.22};  // earth-brown
+  if (cloth == "pea-dot") return {0.46, 0.41, 0.28};
+  if (cloth == "olive-early") return {0.35, 0.34, 0.22};
+  if (cloth == "olive-late") return {0.29, 0.31, 0.19};
+  if (cloth == "khaki") return {0.42, 0.35, 0.22};
+  if (cloth == "khaki-dark") return {0.35, 0.29, 0.18};
+  if (cloth == "olive-green") return {0.28, 0.32, 0.20};
+  return {0.37, 0.30, 0.20};  // earth-brown
 }
 
-// One part of a uniform as the figure wears it: cloth with the part's seams, buttons,
-// pockets, belt or the helmet's paint. Snow forms are white oversuits over the same cut.
+// The webbing worn over the cloth: British and Canadian pale green blanco, American khaki
+// web, German black leather.
+Colour WebbingColour(const std::string& cloth) {
+  if (cloth == "khaki" || cloth == "khaki-dark") return {0.56, 0.57, 0.42};
+  if (cloth == "olive-early" || cloth == "olive-late" || cloth == "olive-green") return {0.55, 0.50, 0.34};
+  return {0.13, 0.11, 0.09};
+}
+
+// One part of a uniform as the figure wears it: woven cloth with the part's seams, pockets
+// and buttons, the webbing, gaiters and boots, or the helmet's paint and net, in contrasts
+// strong enough to read at a distance. Snow forms are white oversuits over the same cut.
 void Uniform(Painter& p, const Row& row) {
   cairo_t* cr = p.Cr();
   const std::string part = Arg(row, "part"), cloth = Arg(row, "cloth");
   const bool snow = Snow(row);
   const double w = p.Width(), h = p.Height();
   const Colour base = snow ? Colour{0.88, 0.89, 0.90} : ClothColour(cloth);
-  p.Grain(0, 0, w, h, base, 0.14, 4, row.number);
+  // A twill weave: fine diagonal ribs over a little mottle, so the cloth never reads as skin.
+  EachTexel(p, [&](int32_t x, int32_t y, double u, double v, double&) {
+    const double rib = ((x + y) % 3 == 0) ? 0.9 : 1.03;
+    return Shade(base, rib * (1.0 + Tiled(u, v, 4, 3, row.number * 0.31) * 0.16));
+  });
   if (cloth == "smock" && !snow) {
     // Blotches of a camouflage smock in brown and green.
     EachTexel(p, [&](int32_t, int32_t, double u, double v, double&) {
@@ -1113,52 +1132,119 @@ void Uniform(Painter& p, const Row& row) {
       return Shade(c, 1.0 + Noise(u * 64, v * 64, 3.0, 64, 64) * 0.1);
     });
   }
-  const Colour seam = Shade(base, 0.7), metal{0.62, 0.58, 0.40};
+  if (cloth == "pea-dot" && !snow) {
+    // The Waffen SS's pattern: clusters of small dots in brown and two greens on tan.
+    EachTexel(p, [&](int32_t x, int32_t y, double u, double v, double&) {
+      const double a = Tiled(u, v, 6, 2, 3.0), b = Tiled(u, v, 6, 2, 7.0), c = Tiled(u, v, 6, 2, 11.0);
+      const bool dot = ((x * 7 + y * 13) % 5 < 3) && ((x + 2 * y) % 3 != 0);
+      Colour col = base;
+      if (dot && a > 0.08) col = {0.38, 0.26, 0.16};
+      if (dot && b > 0.12) col = {0.30, 0.36, 0.20};
+      if (dot && c > 0.16) col = {0.18, 0.24, 0.14};
+      return Shade(col, 1.0 + Noise(u * 64, v * 64, 5.0, 64, 64) * 0.08);
+    });
+  }
+  const Colour seam = Shade(base, 0.62), metal{0.62, 0.58, 0.40};
+  const Colour web = snow ? Colour{0.76, 0.76, 0.74} : WebbingColour(cloth);
+  const bool commonwealth = cloth == "khaki" || cloth == "khaki-dark";
   if (part == "headgear") {
-    // Painted steel with a rim; nets and scrim on some.
-    const Colour paint = snow ? Colour{0.92, 0.92, 0.92} : Shade(base, 0.9);
+    // Painted steel with a rim, under a net.
+    const Colour paint = snow ? Colour{0.92, 0.92, 0.92} : Shade(base, 0.88);
     p.Grain(0, 0, w, h, paint, 0.08, 10, row.number + 3);
     cairo_rectangle(cr, 0, h * 0.82, w, h * 0.18);
-    Fill(cr, Shade(paint, 0.7));
-    for (double x = 0; x < w; x += 8) {
+    Fill(cr, Shade(paint, 0.65));
+    const double mesh = commonwealth ? 6.0 : 10.0;
+    for (double x = -h; x < w; x += mesh) {
       cairo_move_to(cr, x, 0);
-      cairo_line_to(cr, x + 8, h * 0.8);
-      Stroke(cr, Shade(paint, 0.8), 0.7, 0.6);
+      cairo_line_to(cr, x + h * 0.8, h * 0.8);
+      cairo_move_to(cr, x + h * 0.8, 0);
+      cairo_line_to(cr, x, h * 0.8);
+      Stroke(cr, Shade(paint, 0.7), 0.8, commonwealth ? 0.8 : 0.4);
     }
   } else if (part == "torso") {
+    // Front seam and buttons, two breast pockets with flaps and buttons, a dark collar.
     cairo_move_to(cr, w / 2, 0);
     cairo_line_to(cr, w / 2, h);
-    Stroke(cr, seam, 1.5);
+    Stroke(cr, seam, 1.6);
     for (double y = h * 0.15; y < h; y += h * 0.2) {
       cairo_arc(cr, w / 2 + 3, y, 1.8, 0, 2 * M_PI);
       Fill(cr, snow ? Colour{0.7, 0.7, 0.7} : metal);
     }
-    for (double x : {w * 0.12, w * 0.62}) {
-      cairo_rectangle(cr, x, h * 0.2, w * 0.26, h * 0.2);
-      Stroke(cr, seam, 1.2);
+    for (double x : {w * 0.1, w * 0.62}) {
+      cairo_rectangle(cr, x, h * 0.2, w * 0.28, h * 0.24);
+      Fill(cr, Shade(base, 0.9));
+      cairo_rectangle(cr, x, h * 0.2, w * 0.28, h * 0.24);
+      Stroke(cr, seam, 1.4);
+      cairo_rectangle(cr, x - 1, h * 0.17, w * 0.28 + 2, h * 0.08);
+      Fill(cr, Shade(base, 0.76));  // the flap
+      cairo_arc(cr, x + w * 0.14, h * 0.22, 1.5, 0, 2 * M_PI);
+      Fill(cr, snow ? Colour{0.7, 0.7, 0.7} : metal);
     }
-    cairo_rectangle(cr, 0, 0, w, h * 0.07);
-    Fill(cr, Shade(base, 0.8));  // collar
+    cairo_rectangle(cr, 0, 0, w, h * 0.08);
+    Fill(cr, Shade(base, 0.7));  // collar
+    // Braces of the webbing over both shoulders, thin and toned into the cloth: the far
+    // figures wrap the whole picture round a few pixels and must not take a brace for the coat.
+    for (double x : {w * 0.25, w * 0.72}) {
+      cairo_rectangle(cr, x, 0, w * 0.04, h);
+      Fill(cr, Mix(base, web, 0.55));
+    }
   } else if (part == "arm") {
+    // The sleeve's seam, an elbow crease and a buttoned cuff.
     cairo_move_to(cr, 0, h * 0.5);
     cairo_line_to(cr, w, h * 0.5);
-    Stroke(cr, seam, 1.0, 0.6);
-    cairo_rectangle(cr, 0, h * 0.88, w, h * 0.12);
-    Fill(cr, Shade(base, 0.8));  // cuff
+    Stroke(cr, seam, 1.2, 0.8);
+    cairo_move_to(cr, w * 0.2, h * 0.5);
+    cairo_line_to(cr, w * 0.8, h * 0.55);
+    Stroke(cr, Shade(base, 0.75), 0.8, 0.6);
+    cairo_rectangle(cr, 0, h * 0.86, w, h * 0.14);
+    Fill(cr, Shade(base, 0.72));  // cuff
   } else if (part == "legs") {
-    cairo_rectangle(cr, 0, h * 0.72, w, h * 0.28);
-    Fill(cr, snow ? Colour{0.80, 0.80, 0.80} : Colour{0.20, 0.16, 0.12});  // boots and gaiters
-    cairo_rectangle(cr, w * 0.6, h * 0.25, w * 0.3, h * 0.2);
+    // A side seam, a thigh pocket (the battledress's large map pocket), a knee crease, then
+    // gaiters or anklets above the boots.
+    cairo_move_to(cr, w * 0.5, 0);
+    cairo_line_to(cr, w * 0.5, h * 0.7);
     Stroke(cr, seam, 1.2);
-  } else {  // belt and lower torso
-    cairo_rectangle(cr, 0, h * 0.2, w, h * 0.16);
-    Fill(cr, snow ? Colour{0.75, 0.75, 0.74} : Colour{0.18, 0.15, 0.12});
-    cairo_rectangle(cr, w / 2 - 5, h * 0.19, 10, h * 0.18);
-    Fill(cr, metal);
-    for (double x : {w * 0.12, w * 0.7}) {
-      cairo_rectangle(cr, x, h * 0.38, w * 0.18, h * 0.2);
-      Fill(cr, snow ? Colour{0.7, 0.7, 0.7} : Shade(base, 0.75));
+    const double pocketH = commonwealth ? h * 0.24 : h * 0.16;
+    cairo_rectangle(cr, w * 0.58, h * 0.2, w * 0.32, pocketH);
+    Fill(cr, Shade(base, 0.88));
+    cairo_rectangle(cr, w * 0.58, h * 0.2, w * 0.32, pocketH);
+    Stroke(cr, seam, 1.4);
+    cairo_move_to(cr, 0, h * 0.47);
+    cairo_line_to(cr, w, h * 0.49);
+    Stroke(cr, Shade(base, 0.78), 0.8, 0.6);
+    const bool gaiters = cloth != "field-grey" && cloth != "field-grey-late" && cloth != "smock" && cloth != "pea-dot";
+    if (gaiters) {
+      cairo_rectangle(cr, 0, h * 0.72, w, h * 0.14);
+      Fill(cr, web);
+      for (double y = h * 0.75; y < h * 0.86; y += h * 0.05) {
+        cairo_move_to(cr, 0, y);
+        cairo_line_to(cr, w, y);
+        Stroke(cr, Shade(web, 0.7), 0.7);  // the straps
+      }
+      cairo_rectangle(cr, 0, h * 0.86, w, h * 0.14);
+    } else {
+      cairo_rectangle(cr, 0, h * 0.72, w, h * 0.28);  // the marching boots' shafts
     }
+    Fill(cr, snow ? Colour{0.80, 0.80, 0.80} : Colour{0.16, 0.12, 0.09});
+  } else {  // belt and lower torso
+    // The belt and its pouches are a small part of the picture: the far figures, drawn with
+    // it over the whole lower body, still read as the cloth.
+    cairo_rectangle(cr, 0, h * 0.22, w, h * 0.1);
+    Fill(cr, web);
+    cairo_rectangle(cr, 0, h * 0.22, w, h * 0.1);
+    Stroke(cr, Shade(web, 0.6), 0.8);
+    cairo_rectangle(cr, w / 2 - 4, h * 0.21, 8, h * 0.12);
+    Fill(cr, metal);
+    // Ammunition pouches on the belt, the jacket's skirt below it.
+    for (double x : {w * 0.14, w * 0.72}) {
+      cairo_rectangle(cr, x, h * 0.32, w * 0.14, h * 0.14);
+      Fill(cr, commonwealth || snow ? web : Shade(web, 1.3));
+      cairo_rectangle(cr, x, h * 0.32, w * 0.14, h * 0.04);
+      Fill(cr, Shade(commonwealth || snow ? web : Shade(web, 1.3), 0.7));
+    }
+    cairo_move_to(cr, 0, h * 0.8);
+    cairo_line_to(cr, w, h * 0.8);
+    Stroke(cr, seam, 1.2);
   }
 }
 

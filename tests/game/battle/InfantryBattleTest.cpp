@@ -163,8 +163,8 @@ TEST(InfantryBattle, TwentySquadsFightATurnAlikeTwiceFromOneSeed) {
   // aim and fire timers pace it at a burst every few seconds, each from the squad's own
   // rounds, and in the open men fall fast.
   EXPECT_EQ(identified[0], 80);
-  EXPECT_EQ(shots[0], 325);
-  EXPECT_EQ(lost[0], 112);
+  EXPECT_EQ(shots[0], 347);
+  EXPECT_EQ(lost[0], 130);
 }
 
 TEST(InfantryBattle, TheSquadSeesTheShotsKindSourceAndSecondImpact) {
@@ -308,7 +308,8 @@ AdvanceRecord AdvanceAndFight(bool passOverLapsedLines) {
 
 // A candidate refused without a line of sight (out of range or of the chooser's arc) is passed
 // over untraced while one of the two moves: the packets, the draws, the stored battle and the
-// fighting are the same as when every such line is traced, and far fewer lines are traced.
+// fighting are the same as when every such line is traced, and fewer lines are traced (riflemen
+// fire on the move at any range, so fewer candidates lapse than when only the halted fired).
 TEST(InfantryBattle, PassingOverLapsedSightLinesChangesNothingButTheTraces) {
   const AdvanceRecord traced = AdvanceAndFight(false);
   const AdvanceRecord passed = AdvanceAndFight(true);
@@ -318,10 +319,10 @@ TEST(InfantryBattle, PassingOverLapsedSightLinesChangesNothingButTheTraces) {
   EXPECT_EQ(passed.generator, traced.generator);
   EXPECT_EQ(passed.lost, traced.lost);
   EXPECT_EQ(passed.shots, traced.shots);
-  // The lines meet and fight; most candidates are out of reach or arc most of the turn.
+  // The lines meet and fight; some candidates are out of reach or arc some of the turn.
   EXPECT_GT(traced.shots, 0);
   EXPECT_GT(traced.lost, 0);
-  EXPECT_LT(passed.traces * 2, traced.traces) << passed.traces << " of " << traced.traces;
+  EXPECT_LT(passed.traces, traced.traces) << passed.traces << " of " << traced.traces;
 }
 
 // A split half never has its lines passed over: rejoining its partner at the next turn it takes

@@ -3,9 +3,11 @@
 // gives a sound penetration.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "game/units/DataFlags.h"
 #include "game/units/DataTablesRig.h"
@@ -371,17 +373,32 @@ TEST_F(DataTablesValidator, OtherTablesAndTheirReferencesResolve) {
       EXPECT_TRUE(d.Texture(t) >= 4900 && d.Texture(t) <= 4999) << k;
     }
   }
+  // Each formation is named as its army named it, once among the formations of any one force,
+  // with no number tacked on, and its infantry are men its forces field (a vehicle class names
+  // at most four forces, fewer than a German formation serves).
+  std::set<std::pair<int, std::string>> named;
   for (int f = 0; f < gFormations.Count(); ++f) {
     SCOPED_TRACE(f);
     const FormationData form = gFormations[f];
-    EXPECT_FALSE(form.Name().empty());
+    const std::string name(form.Name());
+    EXPECT_FALSE(name.empty());
+    EXPECT_FALSE(std::isdigit(static_cast<unsigned char>(name.back()))) << name;
+    for (int n = 0; n < form.NationCount(); ++n) EXPECT_TRUE(named.insert({form.Nation(n), name}).second) << name;
+    auto fields = [&](const auto& record) {
+      for (int n = 0; n < form.NationCount(); ++n) {
+        bool found = false;
+        for (int i = 0; i < record.ForceCount(); ++i) found = found || record.Force(i) == form.Nation(n);
+        if (!found) return false;
+      }
+      return true;
+    };
     EXPECT_LE(form.NationCount(), FormationData::kMaxNations);
     EXPECT_LE(form.EntryCount(), FormationData::kMaxEntries);
     EXPECT_LE(form.FirstDate(), form.LastDate());
     for (int e = 0; e < form.EntryCount(); ++e) {
       const int cls = form.EntryClass(e);
       switch (form.EntryKind(e)) {
-        case 0: EXPECT_TRUE(gInfantryClasses.IsValid(cls)); break;
+        case 0: EXPECT_TRUE(gInfantryClasses.IsValid(cls) && fields(gInfantryClasses[cls])) << cls; break;
         case 1: EXPECT_TRUE(gVehicleClasses.IsValid(cls)); break;
         case FormationData::kNestedFormation: EXPECT_TRUE(gFormations.IsValid(cls) && cls != f); break;
         default: ADD_FAILURE() << "entry kind " << form.EntryKind(e);

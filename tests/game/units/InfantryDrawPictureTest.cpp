@@ -1,8 +1,8 @@
 // The soldiers as a picture: seven men side by side, one at each level of detail, and a squad of
 // three in each uniform family, drawn on the software device at 320 x 240 with test textures.
 // The picture is pinned and the same at one and two drawing threads. With
-// TARVANE_SAVE_PICTURES set the pictures are kept as BMP files, and squads at 15, 40, 100
-// and 200 m are drawn in the build's own pictures as well.
+// TARVANE_SAVE_PICTURES set the pictures are kept as BMP files, and each army's squads at 12,
+// 40 and 120 m are drawn in the build's own pictures as well.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -140,37 +140,39 @@ uint64_t DrawAt(int32_t threads, const char* save) {
   return PixelHash(screen, device);
 }
 
-// Squads at 15, 40, 100 and 200 m in the build's pictures, at the scale the battlefield gives.
+// Each army's squads at 12, 40 and 120 m in the build's pictures, at the scale the
+// battlefield gives, one picture per force code: uniforms-<code>.bmp.
 void SaveDistances(const char* save) {
-  PSurface screen(640, 480, PPixelFormat::kRGB565);
-  PSoft3DDevice device(&screen, 2);
-  GGraph3DHost host(&device, &screen);
-  RendererProbe r(&host);
-  gGraph3D = &r;
-  r.Init3D();
-  ContentTextureHost textures;
-  Scene scene(true);
-  const int32_t codes[4] = {0, 6, 7, 4};
-  const float distances[4] = {15.0f, 40.0f, 100.0f, 200.0f};
-  r.RenderBegin();
-  r.SetProjection(0, 0, 640, 480, 40.0f, 0.5f, 3000.0f);
-  r.LookAt(0.0f, -8.0f, 1.7f, 0.0f, 60.0f, 1.0f, 0.0f, 0.0f, 1.0f);
-  for (int32_t k = 0; k < 4; ++k) {
-    auto squad = scene.Squad(codes[k], k);
-    Stride(*squad);
-    r.PushMatrix();
-    const float d = distances[k];
-    r.Translate(-0.12f * d + 0.08f * d * static_cast<float>(k), d - 8.0f, 0.0f);
-    r.RotateZ(200.0f);
-    const float scale = 0.012990149669349194f;
-    r.Scale(scale, scale, scale);
-    // The battlefield's apparent size: about 20 / depth, times the figure scale.
-    squad->DrawSquad(false, 20.0f / d * scale);
-    r.PopMatrix();
+  for (const int32_t code : {6, 7, 8, 0, 3, 12, 14, 17}) {
+    PSurface screen(480, 240, PPixelFormat::kRGB565);
+    PSoft3DDevice device(&screen, 2);
+    GGraph3DHost host(&device, &screen);
+    RendererProbe r(&host);
+    gGraph3D = &r;
+    r.Init3D();
+    ContentTextureHost textures;
+    Scene scene(true);
+    const float distances[3] = {12.0f, 40.0f, 120.0f};
+    r.RenderBegin();
+    r.SetProjection(0, 0, 480, 240, 40.0f, 0.5f, 3000.0f);
+    r.LookAt(0.0f, -8.0f, 1.7f, 0.0f, 60.0f, 1.0f, 0.0f, 0.0f, 1.0f);
+    for (int32_t k = 0; k < 3; ++k) {
+      auto squad = scene.Squad(code, k);
+      Stride(*squad);
+      r.PushMatrix();
+      const float d = distances[k];
+      r.Translate(-0.2f * d + 0.2f * d * static_cast<float>(k), d - 8.0f, 0.0f);
+      r.RotateZ(200.0f);
+      const float scale = 0.012990149669349194f;
+      r.Scale(scale, scale, scale);
+      // The battlefield's apparent size: about 20 / depth, times the figure scale.
+      squad->DrawSquad(false, 20.0f / d * scale);
+      r.PopMatrix();
+    }
+    r.RenderEnd();
+    gGraph3D = nullptr;
+    PBitmapFile::WriteSurface(screen, std::string(save) + "uniforms-" + std::to_string(code) + ".bmp");
   }
-  r.RenderEnd();
-  gGraph3D = nullptr;
-  PBitmapFile::WriteSurface(screen, std::string(save) + "soldiers-distances.bmp");
 }
 
 // Close up: men at level 0 holding the items of kinds 0 to 6, 9 and 10, a flamethrower man's

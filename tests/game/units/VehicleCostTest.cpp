@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "framework/core/Quorl.h"
@@ -196,16 +197,16 @@ TEST(WeaponCost, DefeatedThicknessAndValue) {
 }
 
 // A vehicle's own shot interval and laying time, which its rate of fire (and so its price) rests
-// on: the 38 cm mortar's 350 kg round takes over a minute to lay, a mortar carrier reloads in
+// on: the 38 cm mortar's 350 kg round takes nearly two minutes to lay, a mortar carrier reloads in
 // 6 s between bursts, and a class without a gun has no laying time.
 TEST(VehicleCost, RateOfFireFollowsTheGun) {
   DataTablesRig tables;
   Hack::LoadTables();
   auto sturmtiger = Make(60);
-  EXPECT_NEAR(sturmtiger->GetAimTime(0, 1), 115.0f * 0.6f, 1e-3);
+  EXPECT_NEAR(sturmtiger->GetAimTime(0, 1), 115.0f, 1e-3);
   EXPECT_EQ(sturmtiger->GetRateOfFireTime(0, 1), 2.5f);
   EXPECT_EQ(sturmtiger->GetRateOfFireTime(0, 0), 4.5f);
-  EXPECT_NEAR(sturmtiger->GetRateOfFire(), 60.0f / 71.5f, 1e-4);
+  EXPECT_NEAR(sturmtiger->GetRateOfFire(), 60.0f / 117.5f, 1e-4);
   // A green crew lays slower than a veteran one.
   EXPECT_GT(Make(60, 0)->GetAimTime(0, 1), Make(60, 5)->GetAimTime(0, 1));
   // The mortar carrier between bursts, and its open top.
@@ -218,8 +219,8 @@ TEST(VehicleCost, RateOfFireFollowsTheGun) {
   SeedRandom(7);
   for (int32_t i = 0; i < 50; ++i) {
     const float t = sturmtiger->GetAimTime(1, 1);
-    EXPECT_GE(t, 69.0f * 0.8f - 1e-3f);
-    EXPECT_LE(t, 69.0f * 1.2f + 1e-3f);
+    EXPECT_GE(t, 115.0f * 0.8f - 1e-3f);
+    EXPECT_LE(t, 115.0f * 1.2f + 1e-3f);
   }
   EXPECT_NE(RandomState(), 7u);
 }
@@ -239,9 +240,9 @@ TEST(VehicleCost, EveryClassIsPricedWithinReason) {
   }
   // The tracked classes' prices go with their ground pressures: the Sturmtiger's 14.9 psi,
   // the Calliope's 14.6, the Tiger B's 14.2 and the Sherman's 13.7 each take 1% a psi above 12.
-  EXPECT_NEAR(Make(60)->PurchaseCost(true), 667.029f, 0.01f);  // Sturmtiger, the dearest
-  EXPECT_EQ(dearest, Make(60)->PurchaseCost(true));
-  EXPECT_NEAR(Make(112)->PurchaseCost(true), 664.474f, 0.01f);  // M4A3 Calliope T34
+  EXPECT_NEAR(Make(60)->PurchaseCost(true), 162.367f, 0.01f);   // Sturmtiger
+  EXPECT_NEAR(Make(112)->PurchaseCost(true), 664.474f, 0.01f);  // M4A3 Calliope T34, the dearest
+  EXPECT_EQ(dearest, Make(112)->PurchaseCost(true));
   EXPECT_NEAR(Make(54)->PurchaseCost(true), 127.884f, 0.01f);     // Panzerwerfer 42
   EXPECT_NEAR(Make(20)->PurchaseCost(true), 224.486f, 0.01f);     // Tiger Ausf B
   EXPECT_NEAR(Make(78)->PurchaseCost(true), 96.594f, 0.01f);    // M4 Sherman
@@ -273,4 +274,31 @@ TEST(VehicleCost, EveryMachineGunHasRounds) {
     }
   }
   EXPECT_EQ(armed, 183);
+}
+
+// The prices of the tables as a player of the period would rank them: every light tank below
+// every medium tank below every heavy one, and each close-support howitzer vehicle within a
+// fifth of the gun vehicle it stands beside.
+TEST(VehicleCost, TanksArePricedInThePeriodsOrder) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  auto price = [](int32_t cls) { return Make(cls)->PurchaseCost(true); };
+  const std::vector<std::vector<int32_t>> tiers = {
+      {55, 150, 73, 149, 72, 74},  // Luchs, Tetrarch, M5A1 and M3A1 Stuart, Stuart V, M24 Chaffee
+      {10, 145, 170, 78, 81},      // PzKpfw IV H, Cromwell IV, Sherman V, M4, M4A3 (75)W
+      {155, 19, 87, 20},           // Churchill VII, Tiger E, M26 Pershing, Tiger B
+  };
+  for (size_t t = 0; t + 1 < tiers.size(); ++t) {
+    for (int32_t lower : tiers[t]) {
+      for (int32_t upper : tiers[t + 1]) {
+        EXPECT_LT(price(lower), price(upper)) << gVehicleClasses[lower].Name() << " " << gVehicleClasses[upper].Name();
+      }
+    }
+  }
+  // M4 (105) and M4, Cromwell VI and IV, Churchill V and IV, StuH 42 and StuG III G.
+  const std::pair<int32_t, int32_t> pairs[] = {{76, 78}, {146, 145}, {152, 151}, {33, 21}};
+  for (const auto& [support, gun] : pairs) {
+    const float ratio = price(support) / price(gun);
+    EXPECT_TRUE(ratio > 0.8f && ratio < 1.2f) << gVehicleClasses[support].Name() << " " << ratio;
+  }
 }
