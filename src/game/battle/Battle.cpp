@@ -326,20 +326,19 @@ void Battle::UpdateFlags(bool onlyIdentified) {
 }
 
 void Battle::AddUnitToMap(Unit* unit, float x, float y) {
-  if (!unit->IsAirplane()) {
-    // Each unit takes a free spot near the point (a vehicle first in cover), facing the map's
-    // centre: the units of one group never share a point.
-    unit->CheckPlacement(x, y, false, true, true);
-    const int32_t side = unit->GetSideIndex();
-    if (side < 0 || side > 1) FatalError(__LINE__, kSource);
-    sideOnMap[side] = 1;
-  }
-  units.Append(unit);
+  // Each unit takes a free spot near the point (a vehicle first in cover), facing the map's
+  // centre: the units of one group never share a point.
+  if (!unit->IsAirplane()) unit->CheckPlacement(x, y, false, true, true);
+  JoinUnitGroup(unit);
 }
 
 void Battle::PlaceUnitAt(Unit* unit, float x, float y) {
+  if (!unit->IsAirplane()) unit->SetPosition(x, y);
+  JoinUnitGroup(unit);
+}
+
+void Battle::JoinUnitGroup(Unit* unit) {
   if (!unit->IsAirplane()) {
-    unit->SetPosition(x, y);
     const int32_t side = unit->GetSideIndex();
     if (side < 0 || side > 1) FatalError(__LINE__, kSource);
     sideOnMap[side] = 1;

@@ -597,6 +597,8 @@ class Battle : public BattleBase {
 
  private:
   bool ReadBattlePart(GFile& file);
+  // A placed unit joins the group, its side marked as present (an airplane marks nothing).
+  void JoinUnitGroup(Unit* unit);
 
   BattleScoreMeasures unitMeasures_;
   const BattleUnitMeasures* measures_ = &unitMeasures_;
