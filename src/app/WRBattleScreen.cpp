@@ -189,6 +189,11 @@ void WRBattleScreen::PreloadSounds(int32_t count, const uint16_t* numbers, const
   gSoundManager->PreloadSounds(count, reinterpret_cast<const int16_t*>(numbers), looped);
 }
 
+int32_t WRBattleScreen::GetSoundChannelCount() const {
+  const int32_t channels = gSoundManager != nullptr ? gSoundManager->Get3DChannelCount() : 0;
+  return channels > 0 ? channels : 17;
+}
+
 // ---- UnitOrderHost ----
 
 void WRBattleScreen::OpenWaypointMenu(Unit& unit) {

@@ -91,6 +91,8 @@ class WRBattleScreen : public BattleScreenSeam,
   void StartSoundEvent(const Packet& packet) override;
   void InvalidateInfoPanel() override;
   void PreloadSounds(int32_t count, const uint16_t* numbers, const uint8_t* looped) override;
+  // The sound manager's channels (the largest budget, 17, without sound).
+  int32_t GetSoundChannelCount() const override;
 
   // ---- UnitOrderHost: what the units' orders ask of the screen (the battle's answers are
   // the order host's) ----

@@ -50,6 +50,7 @@ class SoundCountingScreen : public ReplayScreen {
   }
   void InvalidateInfoPanel() override {}
   void PreloadSounds(int32_t, const uint16_t*, const uint8_t*) override {}
+  int32_t GetSoundChannelCount() const override { return 17; }
   int32_t started = 0;
   uint32_t numbers = 0;  // the sounds' numbers in the order started
 };

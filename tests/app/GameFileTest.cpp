@@ -56,7 +56,7 @@ class GameFileTest : public ::testing::Test {
     battle.lastTurn = 5;
     for (int32_t i = 0; i < 4; ++i) {
       Unit* unit = Soldier(i & 1, (i & 1) != 0 ? 9 : 6);
-      battle.AddUnitToMap(unit, 200.0f + 40.0f * static_cast<float>(i), 300.0f);
+      battle.PlaceUnitAt(unit, 200.0f + 40.0f * static_cast<float>(i), 300.0f);
     }
     for (int32_t side = 0; side < 2; ++side) {
       for (int32_t g = 0; g < 2; ++g) {

@@ -54,7 +54,7 @@ StoredPlay ReadPlay(const EditorRig& rig, const std::string& relative) {
 
 Unit* AddUnit(Battle& battle, int32_t sideIndex, float x, float y) {
   Unit* unit = CreateUnit(0, 0, sideIndex == 0 ? 6 : 0, 2);
-  battle.AddUnitToMap(unit, x, y);
+  battle.PlaceUnitAt(unit, x, y);
   return unit;
 }
 

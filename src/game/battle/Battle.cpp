@@ -14,6 +14,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/InanimateServices.h"
+#include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitServices.h"
@@ -29,6 +30,16 @@ bool Refuse(GFile& file, const char* what, int32_t value) {
 }
 
 bool InRange(int32_t value, int32_t low, int32_t high) { return value >= low && value <= high; }
+
+// The points a unit's value is worth in the score: an artillery spotter's at most 30, and an
+// infantry unit formed from another unit (a split half, a bailed-out crew) three times its own.
+float ScoredValue(const Unit& unit, float v) {
+  const InfantryServices* infantry = unit.AsInfantry();
+  if (infantry == nullptr) return v;
+  if (unit.HasMainWeaponOfType5()) return std::min(v, 30.0f);
+  if (infantry->GetOriginUnit() != nullptr) return v * 3.0f;
+  return v;
+}
 
 // The season of a date YYMM: 0 spring (3-5), 1 summer (6-8), 2 autumn (9-11), 3 winter.
 int32_t SeasonOf(int32_t date) {
@@ -315,8 +326,19 @@ void Battle::UpdateFlags(bool onlyIdentified) {
 }
 
 void Battle::AddUnitToMap(Unit* unit, float x, float y) {
+  // Each unit takes a free spot near the point (a vehicle first in cover), facing the map's
+  // centre: the units of one group never share a point.
+  if (!unit->IsAirplane()) unit->CheckPlacement(x, y, false, true, true);
+  JoinUnitGroup(unit);
+}
+
+void Battle::PlaceUnitAt(Unit* unit, float x, float y) {
+  if (!unit->IsAirplane()) unit->SetPosition(x, y);
+  JoinUnitGroup(unit);
+}
+
+void Battle::JoinUnitGroup(Unit* unit) {
   if (!unit->IsAirplane()) {
-    unit->SetPosition(x, y);
     const int32_t side = unit->GetSideIndex();
     if (side < 0 || side > 1) FatalError(__LINE__, kSource);
     sideOnMap[side] = 1;
@@ -397,6 +419,23 @@ int32_t Battle::GetEdgeSide(int32_t edge) const {
   return edgeOwner[edge];
 }
 
+int32_t Battle::EdgeOfBoundaryPoint(float x, float y) const {
+  if (x <= 0.0f) return 0;
+  if (y <= 0.0f) return 3;
+  if (map != nullptr && y >= map->size.worldHeight) return 1;
+  return 2;
+}
+
+bool Battle::IsExitEdgeForSide(float x, float y, int32_t sideByte) const {
+  const int32_t side = sideByte == 1 ? 0 : 1;
+  return exitScoring[side] != 0 && EdgeOfBoundaryPoint(x, y) == exitEdge[side];
+}
+
+bool Battle::IsOwnEdge(float x, float y, int32_t sideByte) const {
+  const int32_t side = sideByte == 1 ? 0 : 1;
+  return edgeOwner[EdgeOfBoundaryPoint(x, y)] == side;
+}
+
 void Battle::ComputeStrengthRatios() {
   float total[2] = {};
   float present[2] = {};
@@ -452,6 +491,7 @@ void Battle::ComputeScoreShares(bool onlyIdentified, float* share0, float* share
     float v = unit->GetPurchaseCost();
     const int32_t full = unit->GetFullStrength();
     if (v == 0.0f || full <= 0) continue;
+    v = ScoredValue(*unit, v);
     v = v * (static_cast<float>(unit->GetMenPresent()) / static_cast<float>(full)) * 2.0f;
     const int32_t other = 1 - unit->GetSideIndex();
     captured[other] = std::trunc(captured[other] + v);
@@ -463,8 +503,10 @@ void Battle::ComputeScoreShares(bool onlyIdentified, float* share0, float* share
   float casualties[2] = {};
   for (int32_t i = 0; i < units.Count(); ++i) {
     const Unit* unit = UnitAt(i);
-    if (onlyIdentified && unit->identificationLevel == 0) continue;
-    casualties[unit->GetSideIndex()] += Measures().CasualtyValue(*unit);
+    // A loss the viewer cannot see counts when the viewer had the unit fully identified.
+    if (onlyIdentified && unit->GetIdentificationLevel(false) == 0 && unit->identificationLevel != 4) continue;
+    const float v = Measures().CasualtyValue(*unit);
+    if (v != 0.0f) casualties[unit->GetSideIndex()] += ScoredValue(*unit, v);
   }
   casualties[0] = (casualties[0] + static_cast<float>(capturedAfterSurrender[0])) * casualtyMultiplier[1];
   casualties[1] = (casualties[1] + static_cast<float>(capturedAfterSurrender[1])) * casualtyMultiplier[0];

@@ -6,7 +6,7 @@
 #include "framework/core/GObjectGroup.h"
 #include "game/battle/BattleBase.h"
 #include "game/battle/BattleResults.h"
-#include "game/battle/BattleUnitMeasures.h"
+#include "game/battle/BattleScoreMeasures.h"
 #include "game/battle/InfoPanelSeam.h"
 #include "game/battle/PacketGroup.h"
 #include "game/battle/Replay.h"
@@ -104,8 +104,12 @@ class Battle : public BattleBase {
   int32_t MarkerNationalityGroup(int32_t side) const;
   // ---- End of the editor's markers ----
   void UpdateFlags(bool onlyIdentified);
-  // Places a unit (an airplane is not placed), marks its side as present, joins the group.
+  // An arriving unit: placed on a free spot near the point facing the map's centre (an
+  // airplane is not placed), its side marked as present; it joins the group.
   void AddUnitToMap(Unit* unit, float x, float y);
+  // A unit put exactly at the point (an airplane keeps its own), its side marked as present;
+  // it joins the group. For scenarios built in code.
+  void PlaceUnitAt(Unit* unit, float x, float y);
   // Present strength over starting strength, per side.
   void ComputeStrengthRatios();
   // Each side's share of the points at stake; either output may be null.
@@ -130,10 +134,19 @@ class Battle : public BattleBase {
   int32_t FindEdgeOfSide(int32_t side) const;
   // The side owning edge 0..3 (2 none).
   int32_t GetEdgeSide(int32_t edge) const;
+  // The map edge a point on the boundary lies on: west at x <= 0, else south at y <= 0, else
+  // north at y >= the map's height, else east.
+  int32_t EdgeOfBoundaryPoint(float x, float y) const;
+  // A unit of the side (side byte 1 Axis, 0 Allied) leaving the map at the point leaves by its
+  // side's scored exit edge; false for a side without exit scoring.
+  bool IsExitEdgeForSide(float x, float y, int32_t sideByte) const;
+  // The point lies on an edge the side (side byte) owns.
+  bool IsOwnEdge(float x, float y, int32_t sideByte) const;
 
-  // The unit measures the scoring reads; the defaults until the unit classes give theirs.
+  // The unit measures the scoring reads: the units' own, unless a test hands the battle others
+  // (null puts the units' own back).
   const BattleUnitMeasures& Measures() const { return *measures_; }
-  void SetMeasures(const BattleUnitMeasures* measures) { measures_ = measures != nullptr ? measures : &defaultMeasures_; }
+  void SetMeasures(const BattleUnitMeasures* measures) { measures_ = measures != nullptr ? measures : &unitMeasures_; }
 
   VictoryFlag* FlagAt(int32_t index) const;
 
@@ -174,6 +187,7 @@ class Battle : public BattleBase {
   uint8_t finished = 0;
   float visibilityRange = 6000.0f;
   uint8_t computingAction = 0;
+  uint8_t planningComputer = 0;  // the computer player gives its orders: no beeps, no menus
   uint8_t vehicleWorking = 0;
   Unit* selectedUnit = nullptr;
   int32_t selectedWaypoint = -1;
@@ -255,6 +269,9 @@ class Battle : public BattleBase {
   void ComputeAction(bool compute, bool networkBusy);
   // A unit made during the slice (a squad split): it joins the group at the next slice.
   void AddUnitLater(Unit* unit);
+  // Every squad finds its commanding leader again; the unit panel is redrawn. Every 160 slices
+  // of the action, at each new turn and when the screen opens.
+  void RefreshUnitDisplays();
   // The progress bar's fill from the slice; with no screen only the value is kept.
   void ShowProgress(int32_t slice);
   // A shot due at the current slice plus the delay, in the in-flight list, or in the second
@@ -580,7 +597,9 @@ class Battle : public BattleBase {
 
  private:
   bool ReadBattlePart(GFile& file);
+  // A placed unit joins the group, its side marked as present (an airplane marks nothing).
+  void JoinUnitGroup(Unit* unit);
 
-  BattleUnitMeasures defaultMeasures_;
-  const BattleUnitMeasures* measures_ = &defaultMeasures_;
+  BattleScoreMeasures unitMeasures_;
+  const BattleUnitMeasures* measures_ = &unitMeasures_;
 };

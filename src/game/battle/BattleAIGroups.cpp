@@ -175,7 +175,10 @@ bool Battle::PlanComputerSides(bool orders, int32_t decidedSide) {
   for (int32_t side = 0; side < 2; ++side) {
     if (computerSides[static_cast<size_t>(side)] == 0) continue;
     if (orders && side != decidedSide && DecideSurrender(side)) return true;
+    // The computer's orders are given quietly: no beep for a refused point, no level menu.
+    planningComputer = 1;
     planner->PlanTurn(*this, side, *planHost);
+    planningComputer = 0;
   }
   return false;
 }

@@ -15,6 +15,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/SmokeCloud.h"
+#include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 
 namespace {
@@ -25,6 +26,16 @@ constexpr int32_t kShotLimit = 4800;
 }  // namespace
 
 void Battle::AddUnitLater(Unit* unit) { laterUnits.Append(unit); }
+
+void Battle::RefreshUnitDisplays() {
+  // A squad out of its leader's reach loses him; a leaderless one is taken over by a leader in
+  // reach.
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    if (auto* infantry = dynamic_cast<Infantry*>(UnitAt(i))) infantry->FindCommandingLeader();
+  }
+  InvalidateInfoPanel();
+  if (replayScreen != nullptr) replayScreen->InvalidateInfoPanel();
+}
 
 void Battle::ShowProgress(int32_t slice) {
   // The bar is the screen's; the fill is kept so a screen can draw it when it changes.
@@ -105,7 +116,7 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
       const int32_t slice = currentSlice;
       if (slice % 160 == 39) {
         ++unitDisplayPasses;
-        if (replayScreen != nullptr) replayScreen->InvalidateInfoPanel();
+        RefreshUnitDisplays();
       }
       if (slice % 240 == 39) {
         ++craterVisibilityPasses;
@@ -130,6 +141,8 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
     shotsAwaitingPacket.clear();
     shots.DeleteAll(true);
     laterShots.DeleteAll(true);
+    // Units made during the action that appear late (a crew leaving its vehicle) show when due.
+    for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->ApplyTimedAction();
     if (map != nullptr && map->objects.buildings != nullptr) {
       GGroup* buildings = map->objects.buildings;
       for (int32_t i = 0; i < buildings->Count(); ++i) {
@@ -142,6 +155,8 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
         packet->building.destroyed = building->destroyed;
       }
     }
+    // The thinning keeps what the sound manager's channels can play at once.
+    if (replayScreen != nullptr) soundChannels = replayScreen->GetSoundChannelCount();
     ThinSoundPackets(soundChannels);
     selectedUnit = remembered;
     sliceBeforeSort = currentSlice;

@@ -8,6 +8,8 @@
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
+#include "game/battle/BattleKeyHost.h"
+#include "game/battle/Campaign.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/battle/ResultsScreen.h"
 #include "game/map/Map.h"
@@ -16,6 +18,7 @@
 #include "game/units/InanimateServices.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitCodes.h"
 #include "game/units/UnitServices.h"
 
 namespace {
@@ -45,8 +48,14 @@ void Battle::DoCommand(int32_t command) {
     return;
   }
   switch (command) {
-    case 9:
     case 17:
+      // The side to play chooses to fight this night battle.
+      if (auto* operation = dynamic_cast<Campaign*>(App().GetOperation())) {
+        operation->nightIntent[App().GetCurrentSide() & 1] = 2;
+      }
+      Go();
+      break;
+    case 9:
     case 18: Go(); break;
     case 10: NextTurn(); break;
     case 11:
@@ -86,9 +95,31 @@ void Battle::Go() {
 void Battle::SetupGo() {
   if (currentTurn != 1) FatalError(2130, "Battle");
   MapAppServices& app = App();
+  auto* operation = dynamic_cast<Campaign*>(app.GetOperation());
+  const bool night = operation != nullptr && timeOfDay == 2;
+  if (night && resultsShown == 0 && !IsOver()) {
+    // A side that has not said whether it fights at night says no, unless it may open the
+    // battle at night: then its player is asked first (command 17 answers yes).
+    const int32_t side = app.GetCurrentSide() & 1;
+    if (operation->nightIntent[side] == 0) {
+      operation->nightIntent[side] = 1;
+      if (operation->mayStartNight[side] != 0 && keyHost != nullptr) {
+        keyHost->ShowAlert(18);
+        return;
+      }
+    }
+  }
   const bool twoPlayers = app.GetHumanPlayers() >= 2;
   // The first of two players at one machine or by e-mail has placed: the other places next.
   if (twoPlayers && app.GetSecondOrders() && app.GetConnectionType() != 2 && app.ContinueAfterTurn()) return;
+  if (night && operation->nightIntent[0] != 2 && operation->nightIntent[1] != 2) {
+    // Nobody seeks a night action: the night battle is skipped.
+    currentTurn = lastTurn + 1;
+    setupPhase = 0;
+    if (twoPlayers && app.GetConnectionType() != 0) finished = 1;
+    ShowResults(false, true);
+    return;
+  }
   if (app.GetHumanPlayers() == 1) app.Autosave(false);
   BattleCanonicalPass::Run(*this);
   PlanComputerSides(false, -1);
@@ -110,11 +141,18 @@ void Battle::SetupGo() {
 void Battle::CraterInfantryPositions() {
   // In a meeting engagement nobody has dug in.
   if (attacker == 2 || map == nullptr) return;
+  // In an operation, from its second battle, everybody has dug in after a night.
+  const auto* operation = dynamic_cast<const Campaign*>(App().GetOperation());
+  const bool afterNight = operation != nullptr && operation->currentTurn >= 2 &&
+                          RotationPhase(operation->currentTurn - 1, operation->nightEvery, operation->openingSlot) == 2;
+  const bool laterBattle = operation != nullptr && operation->currentTurn >= 2;
   for (int32_t i = 0; i < units.Count(); ++i) {
     Unit* unit = UnitAt(i);
     const InfantryServices* infantry = unit->AsInfantry();
-    if (infantry == nullptr || unit->IsPassenger() || unit->GetSideIndex() == attacker) continue;
-    map->AddImpactCrater(unit->x, unit->y, infantry->IsSquad() ? 260.0f : 155.0f, true, false);
+    if (infantry == nullptr || unit->IsPassenger()) continue;
+    if (laterBattle ? !afterNight : unit->GetSideIndex() == attacker) continue;
+    const bool large = infantry->IsSquad() || unit->HasMainWeaponOfType23(false);
+    map->AddImpactCrater(unit->x, unit->y, large ? 260.0f : 155.0f, true, false);
   }
 }
 
@@ -186,6 +224,7 @@ void Battle::NextTurn() {
   if (app.GetHumanPlayers() >= 2 && connection == 1) app.ToggleSecondOrders();
   if (replayScreen != nullptr) replayScreen->SetSoundPhase(0);
   BringReinforcements();
+  RefreshUnitDisplays();
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateSpotting();
   ComputeScoreShares(true, nullptr, nullptr);
   ComputeStrengthRatios();

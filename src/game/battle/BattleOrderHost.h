@@ -10,8 +10,8 @@ class Map;
 class Unit;
 
 // What the units ask of the battle in play while it is played, with or without a screen: the
-// selected waypoint, the home edges, the operation's battle number, supply and map, and the
-// battle that takes a crew bailing out. A battle computed headless must answer exactly as the
+// selected waypoint, the home and exit edges, the battle's order flags, the operation's
+// attacker, battle number, supply and map, and the battle that takes a crew bailing out. A battle computed headless must answer exactly as the
 // battle screen does, or its turns would differ from the program's. The screen and the
 // headless battle each derive from it and say which battle and operation are in play.
 class BattleOrderHost : public UnitOrderHost {
@@ -33,7 +33,24 @@ class BattleOrderHost : public UnitOrderHost {
   Map* GetOperationMap() override;
   bool IsLaterOperationBattle() const override { return InOperation() && GetOperationBattleNumber() > 1; }
   void Deselect(const Unit& unit) override;
-  void RefreshUnitDisplays() override { RefreshMap(); }
+  // Quiet while the computer player gives its orders and while the action is computed; the
+  // order notification holds while the action is computed, so that what a unit does then
+  // never depends on which side watches.
+  bool IsQuiet() const override;
+  bool IsOrderNotification() const override;
+  // In an operation: the attacker's side byte and the edge it advances from; -1 and 0 outside.
+  int32_t GetAttackingSide() const override;
+  int32_t GetAdvanceEdge() const override;
+  // 49 (fixed positions): the defenders may dig in; 51 (the objective): chosen automatically.
+  bool GetSetupOrderFlag(int32_t code) const override;
+  // The attacking side index (2 in a meeting engagement, or with no battle).
+  int32_t GetPhaseSide() const override;
+  // The battle's flags hold a dynamic objective the attacker may choose.
+  bool GroupHasFlaggedEntry(const Unit& unit) const override;
+  bool IsExitFor(int32_t sideIndex, float px, float py) const override;
+  bool IsOwnEdgeFor(int32_t sideIndex, float px, float py) const override;
+  // Every squad looks for its commanding leader again, then the displays are redrawn.
+  void RefreshUnitDisplays() override;
   // A crew that bailed out joins the battle's units after the slice; with no battle it waits
   // here until the host goes.
   void AddUnit(Unit* unit) override;

@@ -86,6 +86,7 @@ bool Battle::OpenScreen(bool showLoading, bool flushPending) {
     // 3 to 5: the loading picture, the battle's derived values, the strip and its pictures.
     if (showLoading) ShowLoadingPicture();
     ComputeVisibility();
+    RefreshUnitDisplays();
     ComputeStrengthRatios();
     if (gKernel != nullptr) gKernel->Set3DMode(true);
     BuildScreen();

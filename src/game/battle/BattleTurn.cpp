@@ -11,9 +11,11 @@ bool Battle::DecideSurrender(int32_t s) {
   if (s < 0 || s > 1) return false;
   const int32_t o = 1 - s;
   if (endState[0] == 2 || endState[1] == 2) return false;
-  if (reinforcements[s].Count() > 0) return false;
+  // A side with reinforcements still to come (the operation's, while one runs) fights on.
+  MapAppServices& app = App();
+  const auto* operation = dynamic_cast<const Campaign*>(app.GetOperation());
+  if ((operation != nullptr ? operation->reinforcements[s] : reinforcements[s]).Count() > 0) return false;
   const float* r = strengthRatio;
-  const MapAppServices& app = App();
   if (app.GetHumanPlayers() == 1 && s != app.GetCurrentSide()) {
     float p[2] = {};
     ComputeScoreShares(true, &p[0], &p[1]);

@@ -590,6 +590,9 @@ void Campaign::PlaceArrivingGroup(ReinforcementGroup& group) {
     unit->facing = facing;
     unit->x = px;
     unit->y = py;
+    // A free spot near the point in the side's zone; the units placed before it stand in the
+    // operation's unit group, so no two share a spot.
+    unit->CheckPlacement(px, py, true, false, false);
     units.Append(unit);
   }
   group.units.DeleteAll(false);

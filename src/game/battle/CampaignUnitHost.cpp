@@ -15,10 +15,4 @@ CampaignUnitHost::~CampaignUnitHost() {
   for (Unit* unit : crews_) delete unit;
 }
 
-int32_t CampaignUnitHost::GetOperationBattleNumber() const { return campaign_.currentTurn; }
-
-int32_t CampaignUnitHost::GetSupplySetting(int32_t sideIndex) const { return campaign_.supply[sideIndex & 1]; }
-
-Map* CampaignUnitHost::GetOperationMap() { return campaign_.map; }
-
 std::vector<Unit*> CampaignUnitHost::TakeCrews() { return std::exchange(crews_, {}); }

@@ -176,6 +176,7 @@ bool HeadlessBattle::LoadOperationFile(const std::string& path) {
 void HeadlessBattle::Prepare() {
   Battle& battle = *battle_;
   battle.ComputeVisibility();
+  battle.RefreshUnitDisplays();
   battle.ComputeStrengthRatios();
   battle.PrepareForPlay();
   battle.ComputeScoreShares(true, nullptr, nullptr);

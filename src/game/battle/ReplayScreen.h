@@ -23,4 +23,6 @@ class ReplayScreen {
   virtual void InvalidateInfoPanel() = 0;
   // The sounds of the action to load before the replay: count pairs of number and looped byte.
   virtual void PreloadSounds(int32_t count, const uint16_t* numbers, const uint8_t* looped) = 0;
+  // The sound channels that play at once: the budget of the action's sound thinning.
+  virtual int32_t GetSoundChannelCount() const = 0;
 };

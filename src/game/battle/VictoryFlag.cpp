@@ -73,7 +73,8 @@ void VictoryFlag::UpdateHolder(const Battle& battle, bool onlyIdentified) {
     const int32_t count = battle.units.Count();
     for (int32_t i = 0; i < count; ++i) {
       const Unit* unit = static_cast<const Unit*>(battle.units.GetItem(i));
-      if (onlyIdentified && unit->identificationLevel == 0) continue;
+      // The viewer's own units always count; the other side's only as far as they are seen.
+      if (onlyIdentified && unit->GetIdentificationLevel(false) == 0) continue;
       const float presence = battle.Measures().PresenceAtPoint(*unit, x, y, nothingFound);
       if (presence == 0.0f) continue;
       if (unit->IsAxis()) axis += presence;

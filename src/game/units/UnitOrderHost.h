@@ -6,14 +6,16 @@ class Unit;
 
 // What the orders and waypoint code asks of the battle screen and of the battle beyond the
 // map's services: the unit panel, the waypoint menu and display, the selected waypoint, the
-// battle's order flags and the unit list a bailed-out crew joins. The battle screen
-// implements it and installs it with SetUnitOrderHost; tests install a recording fake. With
-// none installed the answers are those of a battle without a screen: nothing selected, no
-// flags, no operation.
+// battle's order flags, exits and edges, and the unit list a bailed-out crew joins. The
+// battle's answers are BattleOrderHost's (the battle screen and the headless battle derive
+// from it); between battles CampaignUnitHost's. The notices to the screen have empty bodies:
+// a battle without a screen (headless, or the operation between battles) has nothing to
+// redraw, which is exactly what it wants.
 class UnitOrderHost {
  public:
   virtual ~UnitOrderHost() = default;
 
+  // ---- Notices to the screen (nothing to do without one) ----
   // The battle screen's unit panel shows the changed orders.
   virtual void RefreshUnitPanel() {}
   // Opens the waypoint menu at the unit's selected waypoint.
@@ -22,21 +24,23 @@ class UnitOrderHost {
   virtual void RefreshWaypointDisplay() {}
   // Updates the battle screen and redraws the battlefield view.
   virtual void RefreshMap() {}
+  // ---- End of the notices ----
   // The selected waypoint's index, -1 when none; and clearing it.
   virtual int32_t GetSelectedWaypoint() const { return -1; }
   virtual void ClearSelectedWaypoint() {}
-  // The battle's quiet flag (no menus while set) and its order-notification flag.
-  virtual bool IsQuiet() const { return false; }
-  virtual bool IsOrderNotification() const { return false; }
+  // The battle's quiet flag (no beeps, no menus while set) and its order-notification flag
+  // (a cancelled order leaves the burst alone while set).
+  virtual bool IsQuiet() const = 0;
+  virtual bool IsOrderNotification() const = 0;
   // The side byte of the operation's attacking side, -1 outside an operation; the map edge
   // (0..3) past which that side advances.
-  virtual int32_t GetAttackingSide() const { return -1; }
-  virtual int32_t GetAdvanceEdge() const { return 0; }
+  virtual int32_t GetAttackingSide() const = 0;
+  virtual int32_t GetAdvanceEdge() const = 0;
   // The set-up flag the battle keeps for an order code (49 and 51), the side index whose
   // phase it is (2 for none), whether the unit's group holds an entry with its flag set.
-  virtual bool GetSetupOrderFlag(int32_t /*code*/) const { return false; }
-  virtual int32_t GetPhaseSide() const { return 2; }
-  virtual bool GroupHasFlaggedEntry(const Unit& /*unit*/) const { return false; }
+  virtual bool GetSetupOrderFlag(int32_t code) const = 0;
+  virtual int32_t GetPhaseSide() const = 0;
+  virtual bool GroupHasFlaggedEntry(const Unit& unit) const = 0;
   // The home map edge (0..3) of a side index (0 Axis, 1 Allied).
   virtual int32_t GetHomeEdge(int32_t sideIndex) const { return sideIndex == 0 ? 1 : 3; }
   // A battle of an operation after its first one.
@@ -51,11 +55,13 @@ class UnitOrderHost {
   // painted; null when none.
   virtual Map* GetOperationMap() { return nullptr; }
   // The battle's exit test: a unit of the side index leaving at the point leaves through
-  // that side's exit.
-  virtual bool IsExitFor(int32_t /*sideIndex*/, float /*px*/, float /*py*/) const { return false; }
+  // that side's scored exit edge.
+  virtual bool IsExitFor(int32_t sideIndex, float px, float py) const = 0;
+  // The point lies on a map edge that the side index owns.
+  virtual bool IsOwnEdgeFor(int32_t sideIndex, float px, float py) const = 0;
   // Clears the selection when the unit is the selected one.
   virtual void Deselect(const Unit& /*unit*/) {}
-  // The battle's unit displays are redrawn.
+  // The battle's unit displays are redrawn (a notice: nothing to do without a battle).
   virtual void RefreshUnitDisplays() {}
   // ---- The seam between battles ----
   // The battle in play is over and the operation is working between battles: a crew that

@@ -50,8 +50,10 @@ void Unit::LeaveBattlefield(bool /*ownExit*/) {
   status = 1;
   if (!HasSurrendered()) {
     if (countsForPoints != 0 && host != nullptr && host->IsExitFor(GetSideIndex(), x, y)) status = 2;
-  } else if (host == nullptr || !host->IsExitFor(1 - GetSideIndex(), x, y)) {
-    // Prisoners led off by the enemy are captured; only infantry can be.
+  } else if (host == nullptr ||
+             !(host->IsExitFor(1 - GetSideIndex(), x, y) || host->IsOwnEdgeFor(1 - GetSideIndex(), x, y))) {
+    // Prisoners led off through their captors' exit edge or own edge stay prisoners, counted
+    // for the captors; led off any other way they are marked captured. Only infantry can be.
     if (!IsInfantry()) FatalError(__LINE__, "Unit.cpp");
     MarkCaptured();
   }

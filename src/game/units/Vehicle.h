@@ -445,6 +445,8 @@ class Vehicle : public Unit, public VehicleServices {
   int32_t GetPurchaseCode() const override;
   bool CanChangePosture() const override;  // the crew is exposed
   int32_t GetLossesSinceMorale() const override;
+  // A vehicle whose losses were settled (lossesFinal) is left out of the loss tallies.
+  bool IsLeftOutOfTallies() const override { return lossesFinal != 0; }
   bool IsActive() const override;
   // The factor of a fire kind (2 or 3) against the top armour (mm) and the vehicle's value for
   // the fire kind.

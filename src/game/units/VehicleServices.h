@@ -30,7 +30,7 @@ class VehicleServices {
   // Opens or closes the crew hatches.
   virtual void ToggleButtoned() {}
   // A lost vehicle left out of the battle's loss tallies (its battle losses are then 0 too).
-  virtual bool IsLeftOutOfTallies() const { return false; }
+  virtual bool IsLeftOutOfTallies() const = 0;
   // The shadow under the hull (scale: the model's, in map units) and the hit report during
   // the replay, which the unit drawing driver draws after the model.
   virtual void DrawShadow(float /*scale*/, bool /*clip*/) {}

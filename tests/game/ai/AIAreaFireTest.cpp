@@ -55,7 +55,7 @@ struct Rig {
     unit->Setup(x, y, 0.0f, sideIndex == 0 ? 6 : 0, 2);
     unit->side = static_cast<uint8_t>(1 - sideIndex);
     unit->Ready();
-    B().AddUnitToMap(unit, x, y);
+    B().PlaceUnitAt(unit, x, y);
     return unit;
   }
   // A new plan: nothing is kept from the last one.

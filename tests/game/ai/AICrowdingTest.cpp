@@ -43,7 +43,7 @@ struct Rig {
     auto* unit = new ExposedSquad();
     unit->Setup(x, y, 0.0f, sideIndex == 0 ? 6 : 0, 2);
     unit->side = static_cast<uint8_t>(1 - sideIndex);
-    B().AddUnitToMap(unit, x, y);
+    B().PlaceUnitAt(unit, x, y);
     return unit;
   }
   static void MoveTo(Unit& unit, float x, float y) {

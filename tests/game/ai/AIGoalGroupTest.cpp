@@ -155,12 +155,12 @@ TEST(AIGoalGroup, ExitObjectiveStandsAtTheBestEdgePointOrInwardOfTheEnemysExit) 
   o.battle.exitEdge[0] = 2;  // East
   Unit* other = BattleTestRig::MakeUnit(0, 0, 200.0f, 300.0f);
   other->countsForPoints = 0;  // may not leave: not the mover
-  o.battle.AddUnitToMap(other, 200.0f, 300.0f);
+  o.battle.PlaceUnitAt(other, 200.0f, 300.0f);
   Unit* stuck = new StuckInfantry();
   stuck->Setup(100.0f, 100.0f, 0.0f, 6, 2);
   stuck->side = 1;
   stuck->countsForPoints = 1;
-  o.battle.AddUnitToMap(stuck, 100.0f, 100.0f);
+  o.battle.PlaceUnitAt(stuck, 100.0f, 100.0f);
 
   // Nothing reaches the edge: the middle point, no jitter drawn, and no centre flag.
   SeedRandom(21);
@@ -287,7 +287,7 @@ TEST(AIGoalGroup, SecuredAdjustedValueEnoughUnitsAndZones) {
   group->mode = 5 + 1;
   o.battle.aiGroups[0]->Append(group);
   Unit* unit = BattleTestRig::MakeUnit(0, 0, 300.0f, 300.0f);
-  o.battle.AddUnitToMap(unit, 300.0f, 300.0f);
+  o.battle.PlaceUnitAt(unit, 300.0f, 300.0f);
   group->Append(unit);
   EXPECT_TRUE(goal->HasEnoughUnits(o.context, 5, &holder, &halfway));
   EXPECT_EQ(holder, group);
@@ -442,7 +442,7 @@ TEST(AIGoalGroup, TheExitPointIsTheNearestReachableOneWithJitterDrawnPerRoute) {
   Unit* mover = new WalkingInfantry();
   mover->Setup(200.0f, 30.0f, 0.0f, 6, 2);
   mover->side = 1;
-  o.battle.AddUnitToMap(mover, 200.0f, 30.0f);
+  o.battle.PlaceUnitAt(mover, 200.0f, 30.0f);
   SeedRandom(40);
   ASSERT_EQ(o.Build(0).Count(), 1);
   EXPECT_FLOAT_EQ(o.Goal(0).centreX, static_cast<float>(3.0 * 0.08333333333333333 * o.Width()));

@@ -33,7 +33,7 @@ struct Groups {
     Unit* unit = BattleTestRig::MakeUnit(kind, 0, x, y);
     unit->countsForPoints = 0;
     unit->ammo[0] = 5;
-    battle.AddUnitToMap(unit, x, y);
+    battle.PlaceUnitAt(unit, x, y);
     return unit;
   }
   // A goal of one flag; held by side 0 when secured is asked.
@@ -322,8 +322,8 @@ TEST(AIGroupGoals, AfterALoadTheObjectivesAreBuiltAgainAndStaleGoalsFreed) {
   battle.attacker = 1;  // side 0 defends
   Unit* a = BattleTestRig::MakeUnit(0, 0, 300.0f, 300.0f);
   Unit* b = BattleTestRig::MakeUnit(0, 0, 320.0f, 300.0f);
-  battle.AddUnitToMap(a, a->x, a->y);
-  battle.AddUnitToMap(b, b->x, b->y);
+  battle.PlaceUnitAt(a, a->x, a->y);
+  battle.PlaceUnitAt(b, b->x, b->y);
   battle.aiGroups[0] = new GObjectGroup();
   battle.aiGroups[0]->IObjectGroup();
   for (int32_t mode : {10005 + 3, 5}) {

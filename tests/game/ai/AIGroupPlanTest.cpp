@@ -85,7 +85,7 @@ struct Rig {
     auto* unit = new T();
     unit->Setup(x, y, 0.0f, sideIndex == 0 ? 6 : 0, 2);
     unit->side = static_cast<uint8_t>(1 - sideIndex);
-    B().AddUnitToMap(unit, x, y);
+    B().PlaceUnitAt(unit, x, y);
     if (member) group.Append(unit);
     return unit;
   }

@@ -21,7 +21,7 @@ class CapturableInfantry : public TestInfantry {
 Unit* Place(Battle& battle, Unit* unit, int32_t side, float x) {
   unit->Setup(x, 100.0f, 0.0f, side == 0 ? 6 : 0, 2);
   unit->side = static_cast<uint8_t>(1 - side);
-  battle.AddUnitToMap(unit, x, 100.0f);
+  battle.PlaceUnitAt(unit, x, 100.0f);
   return unit;
 }
 

@@ -73,7 +73,7 @@ struct SquadsRig {
     unit->side = static_cast<uint8_t>(1 - sideIndex);
     unit->setupZone = zone;
     unit->SetDesignation(letter, number);
-    B().AddUnitToMap(unit, x, y);
+    B().PlaceUnitAt(unit, x, y);
     return unit;
   }
   // A platoon of three squads (numbers 1 to 3) under a level-1 leader, all of the zone, spread

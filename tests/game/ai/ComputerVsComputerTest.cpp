@@ -127,7 +127,7 @@ T* Put(Battle& battle, int32_t sideIndex, float x, float y) {
   unit->side = static_cast<uint8_t>(1 - sideIndex);
   unit->men = 6;
   unit->purchaseCost = 60.0f;
-  battle.AddUnitToMap(unit, x, y);
+  battle.PlaceUnitAt(unit, x, y);
   return unit;
 }
 

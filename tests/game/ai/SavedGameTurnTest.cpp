@@ -86,7 +86,7 @@ struct SavedTurnRig {
     Unit* unit = CreateUnit(kind, classIndex, sideIndex == 0 ? kAxisCode : kAlliedCode, 2);
     unit->side = static_cast<uint8_t>(1 - sideIndex);
     unit->facing = sideIndex == 0 ? 90.0f : 270.0f;
-    B().AddUnitToMap(unit, x, y);
+    B().PlaceUnitAt(unit, x, y);
     return unit;
   }
   static void MoveTo(Unit& unit, float x, float y, int32_t mode) {

@@ -63,7 +63,7 @@ struct GroupsRig {
     for (int32_t i = 0; i < 4; ++i) {
       const float x = 10.0f * static_cast<float>(i + 1);
       Unit* unit = BattleTestRig::MakeUnit(0, i % 2, x, 2.0f * x);
-      battle.AddUnitToMap(unit, x, 2.0f * x);
+      battle.PlaceUnitAt(unit, x, 2.0f * x);
     }
   }
   BattleTestRig rig;

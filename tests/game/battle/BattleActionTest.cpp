@@ -46,7 +46,7 @@ CountingUnit* AddCounting(Battle& battle, int32_t sideIndex, float x, float y) {
   auto* unit = new CountingUnit();
   unit->Setup(x, y, 0.0f, sideIndex == 0 ? 6 : 0, 2);
   unit->side = static_cast<uint8_t>(1 - sideIndex);
-  battle.AddUnitToMap(unit, x, y);
+  battle.PlaceUnitAt(unit, x, y);
   return unit;
 }
 
@@ -179,8 +179,8 @@ TEST(BattleShots, AUnitsRoundIsCarriedByTheBattleInPlay) {
   Battle& battle = rig.Fresh();
   Unit* firer = BattleTestRig::MakeUnit(0, 0, 100.0f, 100.0f);
   Unit* aimed = BattleTestRig::MakeUnit(1, 1, 200.0f, 100.0f);
-  battle.AddUnitToMap(firer, 100.0f, 100.0f);
-  battle.AddUnitToMap(aimed, 200.0f, 100.0f);
+  battle.PlaceUnitAt(firer, 100.0f, 100.0f);
+  battle.PlaceUnitAt(aimed, 200.0f, 100.0f);
   battle.currentSlice = 40;
   Shot round;
   round.shooter = firer;
@@ -276,8 +276,8 @@ TEST(BattleShots, AFirePacketShowsItsShotsLandingAndTheirTreeBurst) {
   Battle& battle = rig.Fresh();
   Unit* firer = BattleTestRig::MakeUnit(0, 0, 100.0f, 100.0f);
   Unit* other = BattleTestRig::MakeUnit(0, 1, 300.0f, 100.0f);
-  battle.AddUnitToMap(firer, 100.0f, 100.0f);
-  battle.AddUnitToMap(other, 300.0f, 100.0f);
+  battle.PlaceUnitAt(firer, 100.0f, 100.0f);
+  battle.PlaceUnitAt(other, 300.0f, 100.0f);
   battle.currentSlice = 200;
   auto file = [&battle](Unit* shooter) {
     Shot round;
@@ -332,9 +332,9 @@ TEST(BattleShots, DangerSpreadsWithDistance) {
   Unit* far = BattleTestRig::MakeUnit(0, 0, 126.0f, 100.0f);
   Unit* near = BattleTestRig::MakeUnit(0, 1, 105.0f, 100.0f);
   Unit* object = BattleTestRig::MakeUnit(2, 1, 100.0f, 100.0f);
-  battle.AddUnitToMap(far, 126.0f, 100.0f);
-  battle.AddUnitToMap(near, 105.0f, 100.0f);
-  battle.AddUnitToMap(object, 100.0f, 100.0f);
+  battle.PlaceUnitAt(far, 126.0f, 100.0f);
+  battle.PlaceUnitAt(near, 105.0f, 100.0f);
+  battle.PlaceUnitAt(object, 100.0f, 100.0f);
   near->incomingFire = 1500;
   battle.SpreadIntensityNearPoint(1000, 100.0f, 100.0f);
   EXPECT_EQ(far->incomingFire, 600);
@@ -348,7 +348,7 @@ TEST(BattleShots, StrengthByKind) {
   BattleTestRig rig;
   Battle& battle = rig.Fresh();
   Unit* firer = BattleTestRig::MakeUnit(0, 0, 100.0f, 100.0f);
-  battle.AddUnitToMap(firer, 100.0f, 100.0f);
+  battle.PlaceUnitAt(firer, 100.0f, 100.0f);
   firer->rating = 5;
   BattleShot shot;
   shot.kind = 7;
@@ -403,7 +403,7 @@ TEST(BattleShots, BlastRadiusKindSevenAndHitReports) {
 
   // A kind-4 burst on an armoured unit: one hit report ten slices on.
   Unit* tank = BattleTestRig::MakeUnit(1, 1, 400.0f, 400.0f);
-  battle.AddUnitToMap(tank, 400.0f, 400.0f);
+  battle.PlaceUnitAt(tank, 400.0f, 400.0f);
   static_cast<TestVehicle*>(tank)->armored = true;
   static_cast<TestVehicle*>(tank)->kind6 = true;
   battle.currentSlice = 500;

@@ -22,7 +22,7 @@ struct GroupWorld {
     Unit* unit = kind == 0 ? static_cast<Unit*>(new Walker) : static_cast<Unit*>(new Driver);
     unit->Setup(x, y, 0.0f, 6, 2);
     unit->side = 1;
-    battle->AddUnitToMap(unit, x, y);
+    battle->PlaceUnitAt(unit, x, y);
     unit->boxSelection = 2;
     return unit;
   }

@@ -31,7 +31,7 @@ struct OrdersWorld {
   }
   Unit* AddSelected(int32_t kind, float x) {
     Unit* unit = BattleTestRig::MakeUnit(kind, 0, x, 100.0f);
-    battle->AddUnitToMap(unit, x, 100.0f);
+    battle->PlaceUnitAt(unit, x, 100.0f);
     battle->selectedUnit = unit;
     return unit;
   }
@@ -108,10 +108,10 @@ TEST(BattleIssueOrder, AMovementPickEndsInAWaypointAtThePickPointBoardingOnlyAVe
   Unit* unit = new Walker;
   unit->Setup(50.0f, 100.0f, 0.0f, 6, 2);
   unit->side = 1;
-  w.battle->AddUnitToMap(unit, 50.0f, 100.0f);
+  w.battle->PlaceUnitAt(unit, 50.0f, 100.0f);
   w.battle->selectedUnit = unit;
   Unit* friendSquad = BattleTestRig::MakeUnit(0, 0, 120.0f, 100.0f);
-  w.battle->AddUnitToMap(friendSquad, 120.0f, 100.0f);
+  w.battle->PlaceUnitAt(friendSquad, 120.0f, 100.0f);
   w.battle->IssueOrder(22, false);
   OrderState& state = w.battle->map->orders;
   state.pickX = 120.0f;
@@ -139,7 +139,7 @@ TEST(BattleIssueOrder, CancelTargetEndsAPickOrClearsTheTargets) {
   OrdersWorld w;
   Unit* unit = w.AddSelected(0, 50.0f);
   Unit* enemy = BattleTestRig::MakeUnit(0, 1, 150.0f, 100.0f);
-  w.battle->AddUnitToMap(enemy, 150.0f, 100.0f);
+  w.battle->PlaceUnitAt(enemy, 150.0f, 100.0f);
   unit->target = enemy;
   w.battle->IssueOrder(36, false);
   EXPECT_EQ(w.host->inputMode, 3);

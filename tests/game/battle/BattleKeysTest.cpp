@@ -62,7 +62,7 @@ struct KeysWorld {
   }
   Unit* Add(int32_t kind, int32_t side, float x) {
     Unit* unit = BattleTestRig::MakeUnit(kind, side, x, 100.0f);
-    battle->AddUnitToMap(unit, x, 100.0f);
+    battle->PlaceUnitAt(unit, x, 100.0f);
     return unit;
   }
 };

@@ -15,7 +15,7 @@ TestInfantry* Squad(Battle& battle, int32_t sideIndex, float x, float y) {
   auto* squad = static_cast<TestInfantry*>(BattleTestRig::MakeUnit(0, sideIndex, x, y));
   squad->men = 4;
   squad->purchaseCost = 50.0f;  // strength enough that the new turn does not end the battle
-  battle.AddUnitToMap(squad, x, y);
+  battle.PlaceUnitAt(squad, x, y);
   return squad;
 }
 
@@ -76,7 +76,7 @@ TEST(BattleNextTurn, ASurrenderTakesTheSideAndFreesItsPrisoners) {
   auto* tank = static_cast<TestVehicle*>(BattleTestRig::MakeUnit(1, 0, 360.0f, 300.0f));
   tank->men = 5;
   tank->losses = 1;
-  battle.AddUnitToMap(tank, tank->x, tank->y);
+  battle.PlaceUnitAt(tank, tank->x, tank->y);
 
   battle.EndBattleForSide(0);
   EXPECT_TRUE(battle.IsOver());
@@ -104,14 +104,14 @@ TEST(BattleNextTurn, AmbushMarkersNobodyAimsAtAreRemovedAndAllOnceTheBattleIsOve
   auto marker = [&](float x) {
     auto* object = static_cast<TestInanimate*>(BattleTestRig::MakeUnit(2, 0, x, 320.0f));
     object->objectKind = 3;
-    battle.AddUnitToMap(object, x, 320.0f);
+    battle.PlaceUnitAt(object, x, 320.0f);
     return object;
   };
   TestInanimate* aimedAt = marker(310.0f);
   TestInanimate* forgotten = marker(330.0f);
   auto* roadblock = static_cast<TestInanimate*>(BattleTestRig::MakeUnit(2, 0, 350.0f, 320.0f));
   roadblock->objectKind = 0;
-  battle.AddUnitToMap(roadblock, 350.0f, 320.0f);
+  battle.PlaceUnitAt(roadblock, 350.0f, 320.0f);
   watcher->target = aimedAt;
   // Only an ordered target: the marker still goes, and the reference with it.
   watcher->orderedTarget = forgotten;

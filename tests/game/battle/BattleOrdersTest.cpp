@@ -217,7 +217,7 @@ TEST(BattleOrders, HideByteOnlyOnLastWaypoint) {
   BattleTestRig rig;
   Battle& battle = rig.Fresh();
   Unit* unit = BattleTestRig::MakeUnit(0, 0, 100.0f, 100.0f);
-  battle.AddUnitToMap(unit, 100.0f, 100.0f);
+  battle.PlaceUnitAt(unit, 100.0f, 100.0f);
   unit->waypointCount = 2;
   for (int32_t i = 0; i < 2; ++i) {
     unit->WaypointAt(i).x = 120.0f + 10.0f * static_cast<float>(i);

@@ -60,7 +60,7 @@ Battle& Scored(BattleTestRig& rig, int32_t bonus0, int32_t bonus1) {
 TestUnit* AddUnit(Battle& battle, int32_t kind, int32_t side, int32_t men) {
   auto* unit = static_cast<TestUnit*>(BattleTestRig::MakeUnit(kind, side, 100.0f, 100.0f));
   unit->men = men;
-  battle.AddUnitToMap(unit, unit->x, unit->y);
+  battle.PlaceUnitAt(unit, unit->x, unit->y);
   return unit;
 }
 
@@ -223,7 +223,7 @@ TEST(BattleResults, ScreenLayout) {
     unit->losses = 1;
     unit->battleLosses = 1;
     unit->type23 = kind == 0;
-    meeting.AddUnitToMap(unit, 100.0f, 100.0f);
+    meeting.PlaceUnitAt(unit, 100.0f, 100.0f);
   }
   meeting.ShowResults();
   EXPECT_EQ(meeting.results.columnSide[0], 0);
@@ -292,7 +292,7 @@ TEST(BattleResults, PerUnitTallies) {
   auto* plane = new TestAirplane();
   plane->side = 0;  // side index 1
   lost(plane);
-  battle.AddUnitToMap(plane, 50.0f, 50.0f);
+  battle.PlaceUnitAt(plane, 50.0f, 50.0f);
   lost(AddUnit(battle, 0, 1, 5))->type23 = true;    // gun
   lost(AddUnit(battle, 0, 1, 5))->type234 = true;   // mortar
   lost(AddUnit(battle, 0, 1, 5));                   // plain infantry

@@ -76,8 +76,8 @@ class BattleFlags : public ::testing::Test {
     battle.SetMeasures(&measures);
     axis = BattleTestRig::MakeUnit(0, 0, 400.0f, 400.0f);
     allied = BattleTestRig::MakeUnit(0, 1, 410.0f, 400.0f);
-    battle.AddUnitToMap(axis, axis->x, axis->y);
-    battle.AddUnitToMap(allied, allied->x, allied->y);
+    battle.PlaceUnitAt(axis, axis->x, axis->y);
+    battle.PlaceUnitAt(allied, allied->x, allied->y);
   }
   void TearDown() override { rig.B().SetMeasures(nullptr); }
 
@@ -210,7 +210,7 @@ TEST(BattleQueries, GroundWeightMinefieldsAndEdges) {
   auto* field = static_cast<TestInanimate*>(BattleTestRig::MakeUnit(2, 0, 100.0f, 100.0f));
   field->objectKind = 4;
   field->revealedThisTurn = true;
-  battle.AddUnitToMap(field, 100.0f, 100.0f);
+  battle.PlaceUnitAt(field, 100.0f, 100.0f);
   EXPECT_TRUE(battle.IsMinefieldAt(112.0f, 88.0f, false));
   EXPECT_FALSE(battle.IsMinefieldAt(112.01f, 100.0f, false));
   EXPECT_FALSE(battle.IsMinefieldAt(100.0f, 100.0f, true));  // not an antitank field

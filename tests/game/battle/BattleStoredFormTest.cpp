@@ -112,7 +112,7 @@ TEST(BattleStoredForm, UnitBeyondTheIdSchemeFailsTheSaveAndKeepsTheOldFile) {
 
   // A unit on the map aims at the unit of the 21st group, which no id can name.
   Unit* shooter = BattleTestRig::MakeUnit(0, 1, 10.0f, 10.0f);
-  battle.AddUnitToMap(shooter, 10.0f, 10.0f);
+  battle.PlaceUnitAt(shooter, 10.0f, 10.0f);
   shooter->target = static_cast<Unit*>(battle.GroupAt(0, 20)->units.GetItem(0));
   EXPECT_EQ(PackedUnitId(shooter->target), -1);
   bool failed = false;

@@ -61,9 +61,9 @@ void BattleTestRig::Populate() {
   Unit* a = MakeUnit(0, 0, 300.0f, 310.0f);
   Unit* b = MakeUnit(1, 1, 420.0f, 380.5f);
   Unit* c = MakeUnit(2, 0, 512.25f, 100.0f);
-  battle.AddUnitToMap(a, a->x, a->y);
-  battle.AddUnitToMap(b, b->x, b->y);
-  battle.AddUnitToMap(c, c->x, c->y);
+  battle.PlaceUnitAt(a, a->x, a->y);
+  battle.PlaceUnitAt(b, b->x, b->y);
+  battle.PlaceUnitAt(c, c->x, c->y);
   for (int32_t side = 0; side < 2; ++side) {
     AddGroup(side, 2, 5 + side);
     AddGroup(side, 1, -1);

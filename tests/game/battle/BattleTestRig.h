@@ -22,7 +22,7 @@
 #include "support/TestFolder.h"
 
 // Presence measures a test sets per unit: the amount each unit counts at any point.
-class FixedMeasures : public BattleUnitMeasures {
+class FixedMeasures : public BattleScoreMeasures {
  public:
   float PresenceAtPoint(const Unit& unit, float, float, const uint8_t*) const override {
     for (const auto& entry : presence) {

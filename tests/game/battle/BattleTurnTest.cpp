@@ -107,7 +107,7 @@ TEST(BattleTurn, CeaseFireAndSurrenderFromTheEndStates) {
   EXPECT_EQ(battle.resultsShown, 1);
   // A surrendering side's vehicles are taken with their crews.
   Unit* tank = BattleTestRig::MakeUnit(1, 1, 100.0f, 100.0f);
-  battle.AddUnitToMap(tank, 100.0f, 100.0f);
+  battle.PlaceUnitAt(tank, 100.0f, 100.0f);
   static_cast<TestVehicle*>(tank)->men = 4;
   battle.endState[0] = 0;
   battle.endState[1] = 2;
@@ -122,8 +122,8 @@ TEST(BattleTurn, TheDefendersInfantryDigsIn) {
   battle.attacker = 1;
   Unit* defender = BattleTestRig::MakeUnit(0, 0, 200.0f, 200.0f);
   Unit* attacking = BattleTestRig::MakeUnit(0, 1, 600.0f, 600.0f);
-  battle.AddUnitToMap(defender, 200.0f, 200.0f);
-  battle.AddUnitToMap(attacking, 600.0f, 600.0f);
+  battle.PlaceUnitAt(defender, 200.0f, 200.0f);
+  battle.PlaceUnitAt(attacking, 600.0f, 600.0f);
   const int32_t before = battle.map->objects.craters->Count();
   battle.CraterInfantryPositions();
   EXPECT_EQ(battle.map->objects.craters->Count(), before + 1);

@@ -88,7 +88,7 @@ TEST(BattleUnitLists, MainNationalityFoldsCodesAndSkipsBadOnes) {
   for (int32_t i = 0; i < 3; ++i) {
     Unit* unit = BattleTestRig::MakeUnit(0, 0, 100.0f, 100.0f);
     unit->nationalityCode = 9;
-    battle.AddUnitToMap(unit, 100.0f, 100.0f);
+    battle.PlaceUnitAt(unit, 100.0f, 100.0f);
   }
   EXPECT_EQ(battle.MainNationalityCode(0), 6);
   // Side 1: two of code 2 fold into code 0 and outweigh three of code 4 only together with 0's.
@@ -126,8 +126,8 @@ TEST(BattleUnitLists, OldFilesSpottersAmmunitionUpgraded) {
   empty->ammo[0] = 0;
   auto* rifles = static_cast<TestInfantry*>(BattleTestRig::MakeUnit(0, 0, 140.0f, 100.0f));
   rifles->ammo[0] = 5;
-  battle.AddUnitToMap(spotter, spotter->x, spotter->y);
-  battle.AddUnitToMap(empty, empty->x, empty->y);
+  battle.PlaceUnitAt(spotter, spotter->x, spotter->y);
+  battle.PlaceUnitAt(empty, empty->x, empty->y);
   auto& group = rig.AddGroup(1, 0, 3);
   auto* waiting = static_cast<TestInfantry*>(BattleTestRig::MakeUnit(0, 1, 0.0f, 0.0f));
   waiting->indirect = true;
@@ -207,7 +207,7 @@ TEST(BattleUnitLists, AIGroupsOfTheUnitsSide) {
   battle.AddUnitToAIGroups(list);
   EXPECT_TRUE(battle.aiGroups[0] == nullptr && battle.aiGroups[1] == nullptr);
   Unit* unit = BattleTestRig::MakeUnit(0, 0, 10.0f, 10.0f);
-  battle.AddUnitToMap(unit, 10.0f, 10.0f);
+  battle.PlaceUnitAt(unit, 10.0f, 10.0f);
   list.Append(unit);
   // A side without a list gets no group.
   battle.AddUnitToAIGroups(list);
@@ -227,10 +227,10 @@ TEST(BattleEnlarge, SideGrowsByItsShareNeverPastTheTarget) {
   CostedKinds kinds;
   Battle& battle = rig.Fresh();
   gCosts = {0.0f, 250.0f, 60.0f, 35.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-  for (int32_t i = 0; i < 4; ++i) battle.AddUnitToMap(Costed(1, 1, 1, 300.0f + 30.0f * i, 300.0f), 300.0f + 30.0f * i, 300.0f);
-  battle.AddUnitToMap(Costed(0, 2, 1, 400.0f, 300.0f), 400.0f, 300.0f);
-  battle.AddUnitToMap(Costed(0, 3, 1, 420.0f, 300.0f), 420.0f, 300.0f);
-  battle.AddUnitToMap(Costed(0, 2, 0, 100.0f, 100.0f), 100.0f, 100.0f);
+  for (int32_t i = 0; i < 4; ++i) battle.PlaceUnitAt(Costed(1, 1, 1, 300.0f + 30.0f * i, 300.0f), 300.0f + 30.0f * i, 300.0f);
+  battle.PlaceUnitAt(Costed(0, 2, 1, 400.0f, 300.0f), 400.0f, 300.0f);
+  battle.PlaceUnitAt(Costed(0, 3, 1, 420.0f, 300.0f), 420.0f, 300.0f);
+  battle.PlaceUnitAt(Costed(0, 2, 0, 100.0f, 100.0f), 100.0f, 100.0f);
   ASSERT_EQ(SideCost(battle, 1), 1095);
   SeedRandom(5);
   battle.EnlargeForce(20);
@@ -262,10 +262,10 @@ TEST(BattleEnlarge, CandidatesWorthNothingEndAfterThreeHundredDraws) {
   CostedKinds kinds;
   Battle& battle = rig.Fresh();
   gCosts[1] = 500.0f;
-  battle.AddUnitToMap(Costed(0, 1, 1, 300.0f, 300.0f), 300.0f, 300.0f);
+  battle.PlaceUnitAt(Costed(0, 1, 1, 300.0f, 300.0f), 300.0f, 300.0f);
   // The side's worth lies in a squad, which is never a candidate; the others cost nothing.
   static_cast<TestInfantry*>(battle.UnitAt(0))->squad = true;
-  for (int32_t i = 0; i < 3; ++i) battle.AddUnitToMap(Costed(1, 0, 1, 200.0f, 200.0f + 20.0f * i), 200.0f, 200.0f + 20.0f * i);
+  for (int32_t i = 0; i < 3; ++i) battle.PlaceUnitAt(Costed(1, 0, 1, 200.0f, 200.0f + 20.0f * i), 200.0f, 200.0f + 20.0f * i);
   gDraws = 0;
   SetRandomBoundObserver(CountDraw);
   battle.EnlargeUnitList(battle.units, 1, 50);
@@ -281,11 +281,11 @@ TEST(BattleEnlarge, DrawnLeaderBringsHisSubordinates) {
   gCosts[1] = 100.0f;  // the leader, worth 400 with his men
   auto* leader = static_cast<TestInfantry*>(Costed(0, 1, 1, 300.0f, 300.0f));
   leader->SetRecord(104, 0, 1);
-  battle.AddUnitToMap(leader, 300.0f, 300.0f);
+  battle.PlaceUnitAt(leader, 300.0f, 300.0f);
   for (int32_t i = 0; i < 2; ++i) {
     auto* man = static_cast<TestInfantry*>(Costed(0, 2, 1, 320.0f + 20.0f * i, 300.0f));
     man->leader = leader;
-    battle.AddUnitToMap(man, man->x, man->y);
+    battle.PlaceUnitAt(man, man->x, man->y);
   }
   SeedRandom(11);
   EXPECT_EQ(battle.EnlargeUnitList(battle.units, 1, 400), 3);

@@ -2,6 +2,7 @@
 // damage rules through the shot step, and a seeded turn of twenty squads computes alike twice.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/BattleShot.h"
 #include "game/battle/HeadlessBattle.h"
+#include "game/battle/ReinforcementGroup.h"
+#include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/map/TraceLineCounter.h"
 #include "game/units/AITargeting.h"
@@ -58,7 +61,7 @@ struct InfantryBattleRig {
     auto* squad = new Infantry();
     squad->Init(squadClass, sideIndex == 0 ? 6 : 0, 2, x, y, sideIndex == 0 ? 90.0f : 270.0f);
     squad->side = static_cast<uint8_t>(1 - sideIndex);
-    B().AddUnitToMap(squad, x, y);
+    B().PlaceUnitAt(squad, x, y);
     return squad;
   }
   // Ten squads a side in two lines 150 m apart, from one seed.
@@ -172,8 +175,8 @@ TEST(InfantryBattle, TheSquadSeesTheShotsKindSourceAndSecondImpact) {
   Battle& battle = rig.Fresh();
   auto* squad = static_cast<TestInfantry*>(BattleTestRig::MakeUnit(0, 1, 200.0f, 200.0f));
   auto* firer = static_cast<TestInfantry*>(BattleTestRig::MakeUnit(0, 0, 200.0f, 100.0f));
-  battle.AddUnitToMap(squad, squad->x, squad->y);
-  battle.AddUnitToMap(firer, firer->x, firer->y);
+  battle.PlaceUnitAt(squad, squad->x, squad->y);
+  battle.PlaceUnitAt(firer, firer->x, firer->y);
   squad->side = 0;
   firer->side = 1;
 
@@ -351,4 +354,123 @@ TEST(InfantryBattle, ASplitHalfStillTracesTheLinesItWouldPassOver) {
   EXPECT_EQ(traces(), 1);
   EXPECT_EQ(chooser->target, nullptr);
   chooser->linkedHalf = nullptr;
+}
+
+// ---- The battle as played: flags, exits, arrivals and command ----
+
+namespace {
+
+// The first leader class of the tables able to command squads (level 2 or more).
+int32_t FindCompanyLeader() {
+  for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
+    if (gInfantryClasses[i].LeaderLevel() >= 2) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+TEST(BattleAsPlayed, ASquadTakingTheFlagTakesTheScore) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  Battle& battle = rig.B();
+  ASSERT_EQ(battle.flags.Count(), 1);  // the new battle's large flag at the map's centre
+  const VictoryFlag& flag = *battle.FlagAt(0);
+  Infantry* axis = rig.AddSquad(0, flag.x + 10.0f, flag.y);
+  rig.AddSquad(1, flag.x, flag.y + 400.0f);
+  float share[2] = {};
+  battle.ComputeScoreShares(false, &share[0], &share[1]);
+  EXPECT_EQ(flag.contested, 0);
+  EXPECT_EQ(flag.holder, 0);
+  EXPECT_GT(share[0], 0.5f);
+  EXPECT_EQ(share[1], 0.0f);
+  // Driven off, the squad leaves the flag to nobody and the score with it.
+  axis->SetPosition(flag.x - 300.0f, flag.y);
+  battle.ComputeScoreShares(false, &share[0], &share[1]);
+  EXPECT_EQ(flag.contested, 1);
+  EXPECT_EQ(share[0], 0.0f);
+}
+
+TEST(BattleAsPlayed, AUnitLeavingByItsExitEdgeScores) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  Battle& battle = rig.B();
+  battle.flags.DeleteAll(true);
+  battle.exitScoring[0] = 1;
+  battle.exitEdge[0] = 2;  // the Axis leave east
+  const float width = battle.map->size.worldWidth;
+  Infantry* out = rig.AddSquad(0, width - 5.0f, 300.0f);
+  Infantry* west = rig.AddSquad(0, 5.0f, 300.0f);
+  rig.AddSquad(1, 300.0f, 600.0f);
+  float share[2] = {};
+  battle.ComputeScoreShares(false, &share[0], &share[1]);
+  EXPECT_EQ(share[0], 0.0f);  // the exit points are the other side's until earned
+
+  out->SetPosition(width + 1.0f, 300.0f);
+  out->LeaveBattlefield(false);
+  west->SetPosition(-1.0f, 300.0f);
+  west->LeaveBattlefield(false);
+  EXPECT_EQ(out->status, 2);
+  EXPECT_EQ(west->status, 1);  // not its exit edge: gone, and no points
+  battle.ComputeScoreShares(false, &share[0], &share[1]);
+  EXPECT_GT(share[0], 0.0f);
+  EXPECT_LT(share[0], 1.0f);
+}
+
+TEST(BattleAsPlayed, ReinforcementsOfAGroupNeverShareAPoint) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  Battle& battle = rig.B();
+  auto* group = new ReinforcementGroup();
+  group->Init(false);
+  group->arrivalTurn = 2;
+  group->chance = 1.0f;
+  group->entryX = 100.0f;
+  group->entryY = 100.0f;
+  for (int32_t i = 0; i < 6; ++i) {
+    auto* squad = new Infantry();
+    squad->Init(rig.squadClass, 0, 2, 0.0f, 0.0f, 0.0f);
+    squad->side = 0;
+    group->units.Append(squad);
+  }
+  battle.reinforcements[1].Append(group);
+  battle.currentTurn = 2;
+  battle.BringReinforcements();
+  ASSERT_EQ(battle.UnitCount(), 6);
+  const float cx = battle.map->size.worldWidth * 0.5f;
+  const float cy = battle.map->size.worldHeight * 0.5f;
+  for (int32_t i = 0; i < 6; ++i) {
+    const Unit& a = *battle.UnitAt(i);
+    EXPECT_LT(a.DistanceToPoint(100.0f, 100.0f), 400.0f) << i;
+    // Facing the map's centre.
+    const float bearing = std::atan2(cy - a.y, cx - a.x) * 57.29578f;
+    EXPECT_NEAR(a.facing, bearing < 0.0f ? bearing + 360.0f : bearing, 0.01f) << i;
+    for (int32_t j = i + 1; j < 6; ++j) {
+      const Unit& b = *battle.UnitAt(j);
+      EXPECT_FALSE(a.x == b.x && a.y == b.y) << i << " " << j;
+    }
+  }
+}
+
+TEST(BattleAsPlayed, ASquadOutOfItsLeadersReachLosesCommand) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  const int32_t leaderClass = FindCompanyLeader();
+  ASSERT_GE(leaderClass, 0);
+  Battle& battle = rig.B();
+  auto* leader = new Infantry();
+  leader->Init(leaderClass, 6, 2, 300.0f, 300.0f, 90.0f);
+  leader->side = 1;
+  battle.PlaceUnitAt(leader, 300.0f, 300.0f);
+  Infantry* near = rig.AddSquad(0, 320.0f, 300.0f);
+  Infantry* far = rig.AddSquad(0, 300.0f, 900.0f);
+  // The screen opens (headless: the battle is prepared): a squad in reach is taken over.
+  battle.RefreshUnitDisplays();
+  EXPECT_EQ(near->commandingLeader, leader);
+  EXPECT_EQ(far->commandingLeader, nullptr);
+  // During the action the search runs again: the squad that moved away loses its leader.
+  near->SetPosition(300.0f, 1200.0f);
+  rig.headless.Go(1);  // the set-up GO
+  rig.headless.Go(2);  // the first action
+  EXPECT_EQ(near->commandingLeader, nullptr);
 }

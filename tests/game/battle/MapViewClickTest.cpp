@@ -41,7 +41,7 @@ class MapViewClick : public testing::Test {
   }
   Unit* Add(float x) {
     Unit* unit = BattleTestRig::MakeUnit(0, 0, x, 100.0f);
-    battle->AddUnitToMap(unit, x, 100.0f);
+    battle->PlaceUnitAt(unit, x, 100.0f);
     return unit;
   }
 
@@ -264,8 +264,8 @@ TEST(MapViewScript, ARectangleTheMenuKeyAndAClickGiveTwoSquadsAWaypoint) {
   a->Setup(300.0f, 300.0f, 0.0f, 6, 2);
   b->Setup(320.0f, 300.0f, 0.0f, 6, 2);
   a->side = b->side = 1;
-  battle->AddUnitToMap(a, a->x, a->y);
-  battle->AddUnitToMap(b, b->x, b->y);
+  battle->PlaceUnitAt(a, a->x, a->y);
+  battle->PlaceUnitAt(b, b->x, b->y);
 
   // The rectangle over both (the unit drawing marks what it holds).
   view->ClickOn(100, 100, nullptr, false, false, false);

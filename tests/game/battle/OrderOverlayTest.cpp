@@ -53,7 +53,7 @@ class OrderOverlayTest : public testing::Test {
     state.originScreenX = 100;
   }
   Unit* Add(Unit* unit) {
-    battle->AddUnitToMap(unit, unit->x, unit->y);
+    battle->PlaceUnitAt(unit, unit->x, unit->y);
     return unit;
   }
   Unit* Hover(Unit* unit) {

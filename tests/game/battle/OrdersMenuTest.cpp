@@ -29,7 +29,7 @@ class OrdersMenu : public testing::Test {
   }
   Unit* Add(int32_t kind, float x) {
     Unit* unit = BattleTestRig::MakeUnit(kind, 0, x, 100.0f);
-    battle->AddUnitToMap(unit, x, 100.0f);
+    battle->PlaceUnitAt(unit, x, 100.0f);
     return unit;
   }
   static int32_t IndexOf(const Menu& menu, int32_t code) {
@@ -101,7 +101,7 @@ TEST_F(OrdersMenu, AMixedGroupOfFastVehiclesAndWalkersOffersTheRunFirst) {
   Unit* squad = new Walker;  // too slow to run
   squad->Setup(60.0f, 100.0f, 0.0f, 6, 2);
   squad->side = 1;
-  battle->AddUnitToMap(squad, 60.0f, 100.0f);
+  battle->PlaceUnitAt(squad, 60.0f, 100.0f);
   vehicle->boxSelection = 2;
   squad->boxSelection = 2;
   battle->multiSelection = 1;
@@ -176,7 +176,7 @@ TEST_F(OrdersMenu, TheQuestionMenusOpenAtTheLastClickAndTheirKeysAnswer) {
   battle->map->orders.questionY = 500;
   auto* vehicle = new AskingVehicle;
   vehicle->Setup(50.0f, 100.0f, 0.0f, 6, 2);
-  battle->AddUnitToMap(vehicle, 50.0f, 100.0f);
+  battle->PlaceUnitAt(vehicle, 50.0f, 100.0f);
   Unit* squad = Add(0, 60.0f);
   Map& map = *battle->map;
 

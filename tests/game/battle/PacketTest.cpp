@@ -53,7 +53,7 @@ class PacketTest : public ::testing::Test {
     inanimate = BattleTestRig::MakeUnit(2, 0, 50.0f, 60.0f);
     airplane = new TestAirplane();
     for (Unit* u : {static_cast<Unit*>(infantry), vehicle, inanimate, static_cast<Unit*>(airplane)}) {
-      battle->AddUnitToMap(u, u->x, u->y);
+      battle->PlaceUnitAt(u, u->x, u->y);
     }
     if (battle->units.IndexOf(airplane) < 0) battle->units.Append(airplane);
   }

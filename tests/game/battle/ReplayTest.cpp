@@ -36,6 +36,7 @@ class FakeScreen : public ReplayScreen {
   void PreloadSounds(int32_t count, const uint16_t* numbers, const uint8_t*) override {
     preloaded.assign(numbers, numbers + count);
   }
+  int32_t GetSoundChannelCount() const override { return 17; }
 
   std::vector<std::string> calls;
   std::vector<int> started;
@@ -53,7 +54,7 @@ class ReplayTest : public ::testing::Test {
     battle->replayScreen = &screen;
     battle->replayState = Replay::kPlaying;
     unit = BattleTestRig::MakeUnit(0, 0, 100.0f, 100.0f);
-    battle->AddUnitToMap(unit, unit->x, unit->y);
+    battle->PlaceUnitAt(unit, unit->x, unit->y);
   }
   void TearDown() override { PClock::SetFake(nullptr); }
 
@@ -303,7 +304,7 @@ TEST_F(ReplayTest, FireEffectsLeaveImpactsAndSmokeFollowsItsPackets) {
 
 TEST_F(ReplayTest, SoundsOfAFrameKeepTheLastLoopOfEachUnit) {
   Unit* other = BattleTestRig::MakeUnit(1, 1, 10.0f, 10.0f);
-  battle->AddUnitToMap(other, other->x, other->y);
+  battle->PlaceUnitAt(other, other->x, other->y);
   Sound(5, 1, true, unit);
   Sound(5, 2, false, unit);
   Sound(5, 3, true, other);

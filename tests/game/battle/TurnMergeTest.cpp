@@ -26,8 +26,8 @@ struct MergeRig {
     b = BattleTestRig::MakeUnit(1, 1, 420.0f, 380.5f);
     a->designation = 1;
     b->designation = 2;
-    rig.B().AddUnitToMap(a, a->x, a->y);
-    rig.B().AddUnitToMap(b, b->x, b->y);
+    rig.B().PlaceUnitAt(a, a->x, a->y);
+    rig.B().PlaceUnitAt(b, b->x, b->y);
     a->target = b;
     start = rig.Save();
   }
@@ -86,7 +86,7 @@ TEST(TurnMerge, NewUnitsJoinAndPacketsReplace) {
   MergeRig m;
   Unit* c = BattleTestRig::MakeUnit(0, 1, 500.0f, 500.0f);
   c->designation = 3;
-  m.rig.B().AddUnitToMap(c, c->x, c->y);
+  m.rig.B().PlaceUnitAt(c, c->x, c->y);
   // The quiet-turn counters only the computing machine counts travel with its action.
   m.rig.B().quietTurns[0] = 2;
   m.rig.B().quietTurns[1] = 5;
@@ -121,7 +121,7 @@ TEST(TurnMerge, TurnThatDoesNotFitLeavesTheBattle) {
   // The opponent's unit refers to a unit of the own side that this machine does not hold.
   Unit* ghost = BattleTestRig::MakeUnit(0, 0, 50.0f, 50.0f);
   ghost->designation = 9;
-  m.rig.B().AddUnitToMap(ghost, ghost->x, ghost->y);
+  m.rig.B().PlaceUnitAt(ghost, ghost->x, ghost->y);
   m.b->target = ghost;
   m.b->x = 5.0f;
   const std::string bad = m.Turn(false);

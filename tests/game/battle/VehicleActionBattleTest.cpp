@@ -70,7 +70,7 @@ void Populate(Battle& battle) {
       const float py = side == 0 ? 150.0f : 650.0f;
       v->SetClass(i, 0, 2, px, py, side == 0 ? 90.0f : 270.0f);
       v->side = static_cast<uint8_t>(side);
-      battle.AddUnitToMap(v, px, py);
+      battle.PlaceUnitAt(v, px, py);
       const int32_t modes[3] = {1, 2, 3};
       for (int32_t w = 0; w < 3; ++w) {
         Waypoint& point = v->WaypointAt(w);

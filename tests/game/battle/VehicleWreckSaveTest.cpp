@@ -54,12 +54,12 @@ TEST(VehicleWreck, ASavedOrdersPhaseContinuesAsTheUnbrokenGame) {
     Battle& battle = rig.B();
     for (int32_t side = 0; side < 2; ++side) {
       Unit* squad = BattleTestRig::MakeUnit(0, side, 300.0f + 100.0f * static_cast<float>(side), 310.0f);
-      battle.AddUnitToMap(squad, squad->x, squad->y);
+      battle.PlaceUnitAt(squad, squad->x, squad->y);
     }
     auto* wreck = new Vehicle();
     wreck->SetClass(3, 0, 2, 250.0f, 250.0f, 30.0f);
     wreck->side = 0;
-    battle.AddUnitToMap(wreck, wreck->x, wreck->y);
+    battle.PlaceUnitAt(wreck, wreck->x, wreck->y);
     wreck->alive = 0;
     wreck->burning = 1;
     rig.headless.Go(1);

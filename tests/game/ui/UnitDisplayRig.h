@@ -44,14 +44,14 @@ class UnitDisplayRig : public UiRig {
     auto* v = new Vehicle();
     v->SetClass(classIndex, sideIndex == 0 ? 6 : 0, 2, x, y, 0.0f);
     v->side = static_cast<uint8_t>(1 - sideIndex);
-    B().AddUnitToMap(v, x, y);
+    B().PlaceUnitAt(v, x, y);
     return v;
   }
   Infantry* AddSquad(int32_t classIndex, int32_t sideIndex, float x = 320.0f, float y = 300.0f) {
     auto* squad = new Infantry();
     squad->Init(classIndex, sideIndex == 0 ? 6 : 0, 2, x, y, 0.0f);
     squad->side = static_cast<uint8_t>(1 - sideIndex);
-    B().AddUnitToMap(squad, x, y);
+    B().PlaceUnitAt(squad, x, y);
     return squad;
   }
   // The writable record of a vehicle class.

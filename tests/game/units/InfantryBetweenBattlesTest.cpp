@@ -9,12 +9,12 @@
 #include "game/map/Map.h"
 #include "game/units/InfantryRig.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/UnitOrderHost.h"
+#include "game/units/NoBattleOrderHost.h"
 
 namespace {
 
 // An operation in play, whose map holds the zones.
-class BetweenBattlesHost : public UnitOrderHost {
+class BetweenBattlesHost : public NoBattleOrderHost {
  public:
   bool InOperation() const override { return true; }
   Map* GetOperationMap() override { return map; }

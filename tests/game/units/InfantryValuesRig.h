@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "game/units/InfantryRig.h"
-#include "game/units/UnitOrderHost.h"
+#include "game/units/NoBattleOrderHost.h"
 #include "game/units/UnitServices.h"
 
-class InfantryValuesRig : public UnitServices, public UnitOrderHost {
+class InfantryValuesRig : public UnitServices, public NoBattleOrderHost {
  public:
   InfantryValuesRig() {
     rig.UseMap();

@@ -13,10 +13,10 @@
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitOrderHost.h"
+#include "game/units/NoBattleOrderHost.h"
 #include "support/TestFolder.h"
 
-class OperationHost : public UnitOrderHost {
+class OperationHost : public NoBattleOrderHost {
  public:
   void RefreshUnitPanel() override { ++panelRefreshes; }
   void OpenWaypointMenu(Unit&) override { ++waypointMenus; }

@@ -21,7 +21,7 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitDrawHost.h"
-#include "game/units/UnitOrderHost.h"
+#include "game/units/NoBattleOrderHost.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -72,7 +72,7 @@ class DrawRecorder : public UnitDrawHost {
   std::vector<int32_t> sounds;
 };
 
-class OrderHost : public UnitOrderHost {
+class OrderHost : public NoBattleOrderHost {
  public:
   void AddUnit(Unit*) override {}
   int32_t GetPhaseSide() const override { return phaseSide; }

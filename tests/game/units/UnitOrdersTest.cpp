@@ -16,7 +16,7 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitOrderHost.h"
+#include "game/units/NoBattleOrderHost.h"
 #include "game/units/WeaponFormulas.h"
 #include "support/TestFolder.h"
 
@@ -25,7 +25,7 @@ namespace {
 constexpr float kRad = 3.14159265f / 180.0f;
 
 // The battle screen's part, recorded.
-class RecordingHost : public UnitOrderHost {
+class RecordingHost : public NoBattleOrderHost {
  public:
   void RefreshUnitPanel() override { ++panelRefreshes; }
   void OpenWaypointMenu(Unit&) override { ++waypointMenus; }
