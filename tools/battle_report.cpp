@@ -3,7 +3,8 @@
 //   battle_report <scenario file> <turns> [seed]
 // Each turn's line gives the shots filed by fire kind (1-8; 0 for anything else) and how many
 // of them struck their armoured target, the vehicle hit reports by result kind, the vehicles
-// knocked out and the men lost by side, who holds each victory flag and the two score shares.
+// knocked out and the men lost by side, and who holds each victory flag and the two score shares
+// when the next turn opens.
 // A scenario still in its set-up phase is set up by the computer for both sides first. The
 // same scenario, turns and seed give the same report on every run.
 #include <unistd.h>
@@ -157,14 +158,17 @@ int main(int argc, char** argv) {
           ++results[static_cast<size_t>(kind)];
         }
         const Census after = Count(battle);
+        // The flags and shares as the next orders phase shows them: the battle settles them
+        // when it opens the next turn (or at its end).
+        const bool over = battle.IsOver();
+        if (!over) headless.NextTurn();
         std::printf("%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f\n", playedTurn,
                     List(host.filed.data(), kFireKinds, 0).c_str(), List(host.struck.data(), kFireKinds, 0).c_str(),
                     List(results.data(), kResultKinds, 1).c_str(), before.vehicles[0] - after.vehicles[0],
                     before.vehicles[1] - after.vehicles[1], before.men[0] - after.men[0], before.men[1] - after.men[1],
                     FlagsHeld(battle).c_str(), static_cast<double>(battle.scoreShare[0]),
                     static_cast<double>(battle.scoreShare[1]));
-        if (battle.IsOver()) break;
-        headless.NextTurn();
+        if (over) break;
       }
       const Census end = Count(battle);
       std::printf("End: men %d / %d, vehicles %d / %d, flags %s, battle %s\n", end.men[0], end.men[1], end.vehicles[0],

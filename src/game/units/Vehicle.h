@@ -272,7 +272,6 @@ class Vehicle : public Unit, public VehicleServices {
   bool IsFiringBlocked() const override { return gunCrewStunTimer != 0.0f; }
   bool HasPassengers() const override { return passengers[0] != nullptr || passengers[1] != nullptr; }
   float GetModelDrop() const override;
-  bool IsLeftOutOfTallies() const override { return lossesFinal != 0; }
   // The duel countdown is the turret hold that a gun duel sets.
   int32_t GetDuelCountdown() const override { return turretHold; }
   // Rolls on, braking, while the vehicle may not drive.
