@@ -106,7 +106,7 @@ void BM_GameFileWrite(benchmark::State& state) {
     GameFile::Write(*file, settings, world.headless.GetBattle(), nullptr);
   }
 }
-BENCHMARK(BM_GameFileWrite)->Arg(GFile::kModeWriteGameFile)->Arg(GFile::kModeWriteEmail)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GameFileWrite)->Arg(GFile::kModeWriteGameFile)->Arg(GFile::kModeWriteEmail)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BattleWriteAlone(benchmark::State& state) {
   BenchWorld& world = World();
@@ -117,7 +117,7 @@ void BM_BattleWriteAlone(benchmark::State& state) {
     world.headless.GetBattle()->WritePackets(*file);
   }
 }
-BENCHMARK(BM_BattleWriteAlone)->Arg(GFile::kModeWriteGameFile)->Arg(GFile::kModeWriteEmail)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BattleWriteAlone)->Arg(GFile::kModeWriteGameFile)->Arg(GFile::kModeWriteEmail)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_GameFileRead(benchmark::State& state) {
   BenchWorld& world = World();
@@ -137,7 +137,7 @@ void BM_GameFileRead(benchmark::State& state) {
     delete battle;
   }
 }
-BENCHMARK(BM_GameFileRead)->Arg(GFile::kModeWriteGameFile)->Arg(GFile::kModeWriteEmail)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GameFileRead)->Arg(GFile::kModeWriteGameFile)->Arg(GFile::kModeWriteEmail)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -29,6 +29,7 @@
 #include "game/map/Map.h"
 #include "game/map/PathPoints.h"
 #include "game/map/TerrainCodeTable.h"
+#include "game/map/TraceLineCounter.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
 
@@ -241,6 +242,20 @@ RouteMap& Routes() {
   return routes;
 }
 
+// The route benchmarks time searches: the path finder's memory of past answers stays off
+// while one runs (a search asked again would be answered from it without searching).
+class SearchesOnly {
+ public:
+  explicit SearchesOnly(Map& map) : work_(map.routes.work), was_(work_.remember) { work_.remember = false; }
+  ~SearchesOnly() { work_.remember = was_; }
+  SearchesOnly(const SearchesOnly&) = delete;
+  SearchesOnly& operator=(const SearchesOnly&) = delete;
+
+ private:
+  MapPathWork& work_;
+  bool was_;
+};
+
 float NextMetres(uint32_t& v, float span) {
   v = v * 1664525u + 1013904223u;
   return static_cast<float>((v >> 8) % 1000000u) * 0.000001f * span;
@@ -265,6 +280,7 @@ double Percentile(std::vector<double> ms, double p) {
 // 1,000 searches between standable points 100 to 3,000 m apart, one class's grid built.
 void BM_RouteSearches(benchmark::State& state) {
   Map& map = *Routes().map;
+  const SearchesOnly searches(map);
   const int32_t moveClass = static_cast<int32_t>(state.range(0));
   map.FreeCostGrids();
   map.BuildCostGrid(1, moveClass);
@@ -310,6 +326,7 @@ BENCHMARK(BM_RouteSearches)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kM
 // The fixed cost of a search: start and goal in one cell.
 void BM_RouteSameCell(benchmark::State& state) {
   Map& map = *Routes().map;
+  const SearchesOnly searches(map);
   map.FreeCostGrids();
   map.BuildCostGrid(1, 2);
   FakePathUnit unit(0, 2);
@@ -332,14 +349,18 @@ void BM_RouteOpenGround3km(benchmark::State& state) {
     open->Read(nullptr);
   }
   const int32_t moveClass = static_cast<int32_t>(state.range(0));
+  const SearchesOnly searches(*open);
   open->FreeCostGrids();
   open->BuildCostGrid(1, moveClass);
   FakePathUnit unit(0, moveClass);
   PathPoints points;
+  int64_t expanded = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(open->FindPath(unit, 150.0f, 400.0f, 3000.0f, 1350.0f, points));
+    expanded += open->routes.work.expanded;
   }
   state.counters["nodes_expanded"] = static_cast<double>(open->routes.work.expanded);
+  state.counters["nodes_per_s"] = benchmark::Counter(static_cast<double>(expanded), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RouteOpenGround3km)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 
@@ -382,6 +403,7 @@ BENCHMARK(BM_LabelRegions)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
 // A unit's replanning: build the grid, search 200 m, free.
 void BM_Replan200m(benchmark::State& state) {
   Map& map = *Routes().map;
+  const SearchesOnly searches(map);
   const int32_t moveClass = static_cast<int32_t>(state.range(0));
   map.FreeCostGrids();
   map.BuildCostGrid(1, moveClass);
@@ -402,6 +424,7 @@ BENCHMARK(BM_Replan200m)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 // 20 goals on impassable cells (lakes): the time until the search gives up.
 void BM_RouteUnreachable(benchmark::State& state) {
   Map& map = *Routes().map;
+  const SearchesOnly searches(map);
   const int32_t moveClass = static_cast<int32_t>(state.range(0));
   map.FreeCostGrids();
   map.BuildCostGrid(1, moveClass);
@@ -525,21 +548,21 @@ BusyWorld& Busy() {
   return world;
 }
 
-int64_t SamplesOf(float length) { return std::max<int64_t>(0, static_cast<int64_t>(std::ceil(length / 2.0f)) - 1); }
-
 void RunSightLines(benchmark::State& state, const Map& map, const std::vector<std::array<float, 6>>& pairs,
                    bool terrainOnly) {
   size_t i = 0;
-  int64_t samples = 0;
+  // The points the traces weighed, as the map counts them: a line that ends early (blocked,
+  // or its product at 0) weighs fewer than its length holds.
+  const int64_t weighedBefore = TraceLineCounter::samples;
   uint32_t digest = 2166136261u;
   for (auto _ : state) {
     const auto& p = pairs[i++ % pairs.size()];
     float v = 0.0f, d = 0.0f;
     map.TraceLine(false, false, terrainOnly, p[0], p[1], p[2], p[3], p[4], p[5], v, d);
-    samples += SamplesOf(d);
     digest = (digest ^ std::bit_cast<uint32_t>(v)) * 16777619u;
     benchmark::DoNotOptimize(v);
   }
+  const int64_t samples = TraceLineCounter::samples - weighedBefore;
   state.SetItemsProcessed(state.iterations());
   state.counters["samples/s"] = benchmark::Counter(static_cast<double>(samples), benchmark::Counter::kIsRate);
   state.counters["samples/trace"] = static_cast<double>(samples) / static_cast<double>(std::max<int64_t>(1, state.iterations()));

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -23,7 +24,9 @@
 #include "BitmapCatalogue.h"
 #include "BitmapRecipes.h"
 #include "Painter.h"
+#include "framework/core/GErrorLog.h"
 #include "platform/PBitmapFile.h"
+#include "platform/PPath.h"
 
 namespace {
 
@@ -96,14 +99,7 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const bool table = argc == 4 && std::string(argv[1]) == "--table";
-  if (argc != 3 && !table) {
-    std::fprintf(stderr, "usage: make_bitmaps <catalogue> <folder> | make_bitmaps --table <catalogue> <out.cpp>\n");
-    return 2;
-  }
+int Make(char** argv, bool table) {
   const std::string catalogueFile = argv[table ? 2 : 1];
   const std::string out = argv[table ? 3 : 2];
   BitmapCatalogue catalogue;
@@ -162,4 +158,23 @@ int main(int argc, char** argv) {
     return Fail(out + "/contact-skins.bmp cannot be written");
   Painter::ReleaseFonts();
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool table = argc == 4 && std::string(argv[1]) == "--table";
+  if (argc != 3 && !table) {
+    std::fprintf(stderr, "usage: make_bitmaps <catalogue> <folder> | make_bitmaps --table <catalogue> <out.cpp>\n");
+    return 2;
+  }
+  // The run's log (the terrain drawn for the textures writes to it) goes where the output
+  // goes, not beside the tool, and is kept only when the run failed.
+  const std::filesystem::path out = std::filesystem::absolute(argv[table ? 3 : 2]);
+  const std::filesystem::path folder = table ? out.parent_path() : out;
+  PPath::SetProgramFolder(folder.string() + "/");
+  const int status = Make(argv, table);
+  GErrorLog::Close();
+  if (status == 0) std::filesystem::remove(folder / GErrorLog::kFileName);
+  return status;
 }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -24,12 +25,14 @@
 #include "ModelContract.h"
 #include "ModelSource.h"
 #include "Painter.h"
+#include "framework/core/GErrorLog.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
 #include "framework/media/GGraph3DTexture.h"
 #include "game/models/VehicleModelProgram.h"
 #include "game/models/VehicleModelTable.h"
 #include "platform/PBitmapFile.h"
+#include "platform/PPath.h"
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"
 
@@ -310,16 +313,7 @@ void DrawCell(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view, const s
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const bool entries = argc == 4 && std::string(argv[3]) == "--entries";
-  const bool textured = (argc == 6 || (argc == 7 && std::string(argv[6]) == "snow")) && std::string(argv[3]) == "--textures";
-  if (!entries && !textured) {
-    std::fprintf(stderr, "usage: model_sheet models-directory output-directory --entries\n"
-                         "       model_sheet models-directory output-directory --textures bitmap-folder tables-folder [snow]\n");
-    return 2;
-  }
+int DrawSheets(int argc, char** argv, bool textured) {
   const std::string dir = argv[1], out = argv[2];
   std::vector<std::array<int32_t, kEntries>> slotNumbers;
   if (textured && !SlotTextureNumbers(argv[5], argc == 7, slotNumbers)) {
@@ -430,5 +424,25 @@ int main(int argc, char** argv) {
   }
   gGraph3D = nullptr;
   Painter::ReleaseFonts();
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool entries = argc == 4 && std::string(argv[3]) == "--entries";
+  const bool textured = (argc == 6 || (argc == 7 && std::string(argv[6]) == "snow")) && std::string(argv[3]) == "--textures";
+  if (!entries && !textured) {
+    std::fprintf(stderr, "usage: model_sheet models-directory output-directory --entries\n"
+                         "       model_sheet models-directory output-directory --textures bitmap-folder tables-folder [snow]\n");
+    return 2;
+  }
+  // The run's log (the renderer's set-up writes to it) goes into the output folder, not beside
+  // the tool, and is kept only when the run failed.
+  const std::filesystem::path folder = std::filesystem::absolute(argv[2]);
+  PPath::SetProgramFolder(folder.string() + "/");
+  const int status = DrawSheets(argc, argv, textured);
+  GErrorLog::Close();
+  if (status == 0) std::filesystem::remove(folder / GErrorLog::kFileName);
   return status;
 }

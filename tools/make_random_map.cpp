@@ -6,6 +6,7 @@
 // north, east or south (or -1 to 3). The same arguments give the same bytes on every run.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -15,9 +16,11 @@
 #include "ReferenceMapApp.h"
 #include "editor/RandomMapGenerator.h"
 #include "editor/RandomMapParams.h"
+#include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "platform/PBitmapFile.h"
+#include "platform/PPath.h"
 
 namespace {
 
@@ -158,37 +161,44 @@ int main(int argc, char** argv) {
   auto out = args.find("out");
   if (out == args.end() || out->second.empty()) return Fail("--out is missing");
   auto preview = args.find("preview");
+  // The run's log goes beside the map, not beside the tool, and is kept only when it failed.
+  const std::filesystem::path folder = std::filesystem::absolute(out->second).parent_path();
+  PPath::SetProgramFolder(folder.string() + "/");
+  const int status = [&] {
+    RandomMapParams params;
+    params.widthMetres = static_cast<float>(values[1]);
+    params.heightMetres = static_cast<float>(values[2]);
+    params.mapType = static_cast<int32_t>(values[3]);
+    params.treeCoverage = static_cast<int32_t>(values[4]);
+    params.hilliness = static_cast<int32_t>(values[5]);
+    params.attackerEdge = edge;
+    ReferenceMapApp app;
+    Map map(app);
+    SeedRandom(static_cast<uint32_t>(values[0]));
+    RandomMapGenerator::Generate(map, params);
 
-  RandomMapParams params;
-  params.widthMetres = static_cast<float>(values[1]);
-  params.heightMetres = static_cast<float>(values[2]);
-  params.mapType = static_cast<int32_t>(values[3]);
-  params.treeCoverage = static_cast<int32_t>(values[4]);
-  params.hilliness = static_cast<int32_t>(values[5]);
-  params.attackerEdge = edge;
-  ReferenceMapApp app;
-  Map map(app);
-  SeedRandom(static_cast<uint32_t>(values[0]));
-  RandomMapGenerator::Generate(map, params);
-
-  // The preview is made first so that a failure leaves no half of the pair behind.
-  std::string bitmap;
-  if (preview != args.end()) bitmap = Preview(map);
-  if (!MapFiles::Write(map, out->second)) {
-    std::remove(out->second.c_str());
-    std::fprintf(stderr, "make_random_map: cannot write %s\n", out->second.c_str());
-    return 1;
-  }
-  if (preview != args.end()) {
-    std::ofstream file(preview->second, std::ios::binary | std::ios::trunc);
-    file.write(bitmap.data(), static_cast<std::streamsize>(bitmap.size()));
-    file.close();
-    if (!file.good()) {
-      std::remove(preview->second.c_str());
+    // The preview is made first so that a failure leaves no half of the pair behind.
+    std::string bitmap;
+    if (preview != args.end()) bitmap = Preview(map);
+    if (!MapFiles::Write(map, out->second)) {
       std::remove(out->second.c_str());
-      std::fprintf(stderr, "make_random_map: cannot write %s\n", preview->second.c_str());
+      std::fprintf(stderr, "make_random_map: cannot write %s\n", out->second.c_str());
       return 1;
     }
-  }
-  return 0;
+    if (preview != args.end()) {
+      std::ofstream file(preview->second, std::ios::binary | std::ios::trunc);
+      file.write(bitmap.data(), static_cast<std::streamsize>(bitmap.size()));
+      file.close();
+      if (!file.good()) {
+        std::remove(preview->second.c_str());
+        std::remove(out->second.c_str());
+        std::fprintf(stderr, "make_random_map: cannot write %s\n", preview->second.c_str());
+        return 1;
+      }
+    }
+    return 0;
+  }();
+  GErrorLog::Close();
+  if (status == 0) std::filesystem::remove(folder / GErrorLog::kFileName);
+  return status;
 }

@@ -3,10 +3,13 @@
 // The same seed and size give the same bytes on every machine and build.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "ReferenceMapMaker.h"
+#include "framework/core/GErrorLog.h"
+#include "platform/PPath.h"
 
 namespace {
 
@@ -14,6 +17,22 @@ bool ParseNumber(const char* text, long& value) {
   char* end = nullptr;
   value = std::strtol(text, &end, 10);
   return end != text && *end == '\0';
+}
+
+int Run(const std::string& mapPath, const char* summaryPath, uint32_t seed, int32_t tiles, bool busy) {
+  ReferenceMapMaker maker(seed, tiles, busy);
+  if (!maker.Make(mapPath)) {
+    std::fprintf(stderr, "make_reference_map: %s: %s\n", mapPath.c_str(), maker.Error().c_str());
+    return 1;
+  }
+  std::string name = mapPath.substr(mapPath.find_last_of('/') + 1);
+  std::ofstream summary(summaryPath, std::ios::binary | std::ios::trunc);
+  summary << maker.GetSummary().Text(name);
+  if (!summary.good()) {
+    std::fprintf(stderr, "make_reference_map: cannot write %s\n", summaryPath);
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -40,17 +59,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string mapPath = argv[first + 2];
-  ReferenceMapMaker maker(static_cast<uint32_t>(seed), static_cast<int32_t>(tiles), busy);
-  if (!maker.Make(mapPath)) {
-    std::fprintf(stderr, "make_reference_map: %s: %s\n", mapPath.c_str(), maker.Error().c_str());
-    return 1;
-  }
-  std::string name = mapPath.substr(mapPath.find_last_of('/') + 1);
-  std::ofstream summary(argv[first + 3], std::ios::binary | std::ios::trunc);
-  summary << maker.GetSummary().Text(name);
-  if (!summary.good()) {
-    std::fprintf(stderr, "make_reference_map: cannot write %s\n", argv[first + 3]);
-    return 1;
-  }
-  return 0;
+  // The run's log goes beside the map, not beside the tool, and is kept only when it failed.
+  const std::filesystem::path folder = std::filesystem::absolute(mapPath).parent_path();
+  PPath::SetProgramFolder(folder.string() + "/");
+  const int result = Run(mapPath, argv[first + 3], static_cast<uint32_t>(seed), static_cast<int32_t>(tiles), busy);
+  GErrorLog::Close();
+  if (result == 0) std::filesystem::remove(folder / GErrorLog::kFileName);
+  return result;
 }

@@ -39,7 +39,7 @@ class PWindow {
   void Minimize();
 
   // Waits for a message and takes it; false when the time-out passed first (or, with the
-  // fake back-end, when its script is used up).
+  // fake back-end, when its script is used up; with a fake clock, a timed wait only looks).
   bool GetMessage(PMessage& out, uint32_t timeoutMs = kWaitForever);
   // Takes the oldest message without waiting.
   bool PeekMessage(PMessage& out);

@@ -21,6 +21,32 @@ TEST(PClock, CountsFromBootAndCanBeFaked) {
   EXPECT_FALSE(PClock::IsFake());
 }
 
+// A wait on the real clock sleeps (a spinning one would spend the wait on the processor); on
+// a fake clock it returns as soon as the fake has moved the milliseconds on.
+TEST(PClock, WaitsAsleepOnTheRealClockAndReadsAFakeOne) {
+  auto cpuMs = [] {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
+  };
+  const uint64_t start = PClock::TickCount64();
+  const double cpu = cpuMs();
+  PClock::Wait(150);
+  EXPECT_GE(PClock::TickCount64() - start, 150u);
+  EXPECT_LT(cpuMs() - cpu, 30.0);
+
+  uint64_t fake = 1000;
+  int32_t reads = 0;
+  PClock::SetFake([&] {
+    ++reads;
+    return fake++;
+  });
+  PClock::Wait(5);
+  EXPECT_EQ(fake, 1006u);  // read at 1000 for the end, then until 1005
+  EXPECT_EQ(reads, 6);
+  PClock::SetFake(nullptr);
+}
+
 TEST(PText, RoundTripsEveryWindowsByte) {
   std::string all;
   for (int c = 1; c < 256; ++c) all.push_back(static_cast<char>(c));

@@ -386,7 +386,9 @@ TEST(BattlefieldTexturesTest, ATreeBillboardAndASkyWallStandUprightOnTheSoftware
   EXPECT_GE(trunk.r, trunk.g);
   EXPECT_GT(crown.g, crown.r);
   EXPECT_GT(crown.g, crown.b);
-  PBitmapFile::WriteSurface(rig.screen, std::string(TARVANE_BITMAP_DIR) + "/../render-tree.bmp");
+  // Both pictures are written as the program writes a screen, into a folder of the test's own.
+  TestFolder pictures;
+  EXPECT_TRUE(PBitmapFile::WriteSurface(rig.screen, pictures.Native() + "render-tree.bmp"));
 
   SoftRig sky(64, 48);
   sky.r->SetBackfaceCulling(false);
@@ -413,7 +415,7 @@ TEST(BattlefieldTexturesTest, ATreeBillboardAndASkyWallStandUprightOnTheSoftware
   EXPECT_NEAR(foot.b, horizon.b, 16);
   EXPECT_GT(Brightness(foot), Brightness(top));  // paler at the horizon
   EXPECT_GT(Brightness(horizon), Brightness(zenith));
-  PBitmapFile::WriteSurface(sky.screen, std::string(TARVANE_BITMAP_DIR) + "/../render-sky.bmp");
+  EXPECT_TRUE(PBitmapFile::WriteSurface(sky.screen, pictures.Native() + "render-sky.bmp"));
 }
 
 TEST(BattlefieldTexturesTest, BadRecipeArgumentsAreRefusedWithTheirReason) {

@@ -1,7 +1,14 @@
 # Runs make_random_map twice with the same arguments and checks that both runs write the same
-# map and preview bytes, then that a bad size writes nothing and fails.
-#   cmake -DTOOL=... -DDIR=... -P RunTwice.cmake
+# map and preview bytes, then that a bad size writes nothing and fails. The files go into a
+# fresh folder under the system's temporary folder ($TMPDIR, else /tmp), removed at the end.
+#   cmake -DTOOL=... -P RunTwice.cmake
 set(_args --seed 1944 --width 1200 --height 1000 --type 1 --trees 2 --hills 2 --attacker-edge west)
+set(_tmp $ENV{TMPDIR})
+if(NOT _tmp)
+  set(_tmp /tmp)
+endif()
+string(RANDOM LENGTH 12 _name)
+set(DIR ${_tmp}/random_map_check-${_name})
 file(MAKE_DIRECTORY ${DIR})
 foreach(_run a b)
   file(REMOVE ${DIR}/${_run}.map ${DIR}/${_run}.bmp)
@@ -22,3 +29,4 @@ execute_process(COMMAND ${TOOL} --seed 1 --width 40 --height 1000 --type 1 --tre
 if(_rc EQUAL 0 OR EXISTS ${DIR}/bad.map)
   message(FATAL_ERROR "a map of 2 tiles was not refused")
 endif()
+file(REMOVE_RECURSE ${DIR})

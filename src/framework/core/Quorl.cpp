@@ -76,11 +76,7 @@ void NullHookC() {}
 
 uint32_t TickCount() { return PClock::TickCount(); }
 
-void Delay(uint32_t ms) {
-  uint32_t target = TickCount() + ms;
-  while (TickCount() < target) {
-  }
-}
+void Delay(uint32_t ms) { PClock::Wait(ms); }
 
 void SeedRandom(uint32_t seed) { gRandomState = seed; }
 

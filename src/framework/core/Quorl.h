@@ -50,7 +50,7 @@ void NullHookC();
 
 // Milliseconds since the machine started, 32 bits.
 uint32_t TickCount();
-// Busy-waits until the tick count is no longer below now + ms.
+// Waits until ms milliseconds of the tick count have passed, asleep (PClock::Wait).
 void Delay(uint32_t ms);
 
 void SeedRandom(uint32_t seed);

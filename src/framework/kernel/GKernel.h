@@ -285,6 +285,12 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   void SetActive(bool active) { active_ = active ? 1 : 0; }
   void SetMessagePumpOnly(bool on) { messagePumpOnly_ = on ? 1 : 0; }
   bool IsMessagePumpOnly() const { return messagePumpOnly_ != 0; }
+  // How long the next pass of the event loop may wait for a message while the program is
+  // active: kIdleWaitMs after a pass that found nothing to do (no message, no mouse tracker,
+  // no frame drawn), so that a screen where nothing changes sleeps until its next event or
+  // frame time instead of polling; otherwise 0 (the pass only looks).
+  static constexpr uint32_t kIdleWaitMs = 10;
+  uint32_t IdleWaitMs() const { return lastPassIdle_ ? kIdleWaitMs : 0; }
   // A number of a bitmap that is never loaded, as the excluded-bitmap group holds it.
   class ExcludedBitmap : public GObject {
    public:
@@ -488,6 +494,7 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   std::unique_ptr<GLiveGraphics> liveGraphics_;
   uint8_t skipNextIdle_ = 0;
   uint8_t messagePumpOnly_ = 0;
+  uint8_t lastPassIdle_ = 0;  // the last pass found nothing to do (IdleWaitMs)
   uint8_t alternateDataDrive_ = 0;
   std::unique_ptr<PFont> fonts_[3];
   PixelFormat pixelFormat_;

@@ -1,6 +1,7 @@
 // The kernel's event loop and window procedure: one pass takes at most one message, lets the
 // TCP/IP link and streamed sound work and runs the idle chain; messages become view and
 // application calls.
+#include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/GKernel.h"
@@ -48,13 +49,20 @@ void GKernel::DoEvent() {
 
   PMessage message;
   bool got = false;
+  // While active the pass looks for a message, or after a pass that did nothing waits for
+  // one up to a frame time, asleep (a streamed sound's half is refilled well within that).
+  const uint32_t wait = IdleWaitMs();
+  lastPassIdle_ = 0;
+  auto take = [this, &message, wait] {
+    return wait > 0 ? window_->GetMessage(message, wait) : window_->PeekMessage(message);
+  };
   if (!active_) {
     got = window_->GetMessage(message, kInactiveWakeMs);
   } else if (GetWaitHandleCount() == 0 || !sound_ || !sound_->IsEnabled() || messagePumpOnly_) {
-    got = window_->PeekMessage(message);
+    got = take();
   } else if (!GSoundWaitHandles::Global().Poll(0)) {
     // A set signal had its stream half refilled instead of a message being taken.
-    got = window_->PeekMessage(message);
+    got = take();
   }
 
   int32_t cursorX = 0;
@@ -87,7 +95,11 @@ void GKernel::DoEvent() {
     TrackScreenEdge(cursorX, cursorY);
     TickViews();
     UpdateFocus();
+    // Nothing to draw: no 3-D frame and no view waiting to be drawn again.
+    GGroup* const dirty = GetDirtyViews();
+    const bool drawing = active_ && (is3D_ || (dirty != nullptr && dirty->Count() > 0));
     UpdateScreen();
+    lastPassIdle_ = active_ && !got && tracker_ == nullptr && !drawing ? 1 : 0;
   }
   IdleSound();
 }

@@ -5,6 +5,9 @@
 // coarse blocks are crossed from anchor to anchor in 5-cell strides.
 #include <algorithm>
 #include <cstdlib>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
@@ -36,6 +39,25 @@ uint64_t Key(int64_t f, int32_t x, int32_t y) {
 int32_t RouteCell(float v, int32_t cells) {
   const int32_t c = TruncateToInt32(v * 0.5f + 0.5f);
   return std::clamp(c, 1, std::max(1, cells - 2));
+}
+
+// Whether the n cells from p on are all coarse or hold v: sixteen at a time where the build
+// has SSE2 (every x86-64 machine), one at a time for the rest.
+bool OnlyCoarseOr(const uint8_t* p, size_t n, uint8_t v) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i coarse = _mm_set1_epi8(static_cast<char>(Map::kCoarseCell));
+  const __m128i value = _mm_set1_epi8(static_cast<char>(v));
+  for (; i + 16 <= n; i += 16) {
+    const __m128i cells = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i good = _mm_or_si128(_mm_cmpeq_epi8(cells, coarse), _mm_cmpeq_epi8(cells, value));
+    if (_mm_movemask_epi8(good) != 0xFFFF) return false;
+  }
+#endif
+  for (; i < n; ++i) {
+    if (p[i] != Map::kCoarseCell && p[i] != v) return false;
+  }
+  return true;
 }
 
 float ClampMetres(float v, float sizeMetres) {
@@ -364,14 +386,11 @@ void Map::TracePath(std::vector<MapPathWork::Link>& chain, PathPoints& points, c
     bool skip = nb.x >= x0 && nb.x <= x1 && nb.y >= y0 && nb.y <= y1;
     const uint8_t v = value(na.x, na.y);
     skip = skip && value(nb.x, nb.y) == v && value(nc.x, nc.y) == v;
+    // The rectangle's columns lie in the grid (its corners are route cells), each a run of cells.
+    const uint8_t* cells = grid.Data();
+    const size_t h = static_cast<size_t>(grid.Height());
     for (int32_t x = x0; x <= x1 && skip; ++x) {
-      for (int32_t y = y0; y <= y1; ++y) {
-        const uint8_t cell = value(x, y);
-        if (cell != kCoarseCell && cell != v) {
-          skip = false;
-          break;
-        }
-      }
+      skip = OnlyCoarseOr(cells + static_cast<size_t>(x) * h + static_cast<size_t>(y0), static_cast<size_t>(y1 - y0 + 1), v);
     }
     if (skip) {
       nodeAt(a).parent = c;

@@ -151,6 +151,30 @@ TEST_F(KernelEventTest, MessagesThatNeedNoRedrawSkipTheNextIdleChain) {
   EXPECT_EQ(rig.app->idles, idles + 1);
 }
 
+// A pass that takes no message and draws nothing lets the next one wait for a message up to
+// a frame time; a message, a view to draw again or a mouse tracker keeps the loop looking.
+TEST_F(KernelEventTest, APassWithNothingToDoLetsTheNextOneWaitAFrameTime) {
+  kernel().DoEvent();  // draws what the start left to draw
+  kernel().DoEvent();
+  EXPECT_EQ(kernel().IdleWaitMs(), GKernel::kIdleWaitMs);
+  kernel().GetRootView()->Invalidate();
+  kernel().DoEvent();
+  EXPECT_EQ(kernel().IdleWaitMs(), 0u);
+  kernel().DoEvent();
+  EXPECT_EQ(kernel().IdleWaitMs(), GKernel::kIdleWaitMs);
+  rig.fake->ScriptMessage(Message(PMessageType::kChar, 'x'));
+  kernel().DoEvent();
+  EXPECT_TRUE(Has(rig.calls, "11(120,0,0)"));  // taken in the waiting pass
+  EXPECT_EQ(kernel().IdleWaitMs(), 0u);
+  auto* view = new RecordingView(&rig.calls, "view");
+  view->Place(nullptr, 0, 0, 50, 50);
+  kernel().DoEvent();
+  kernel().SetMouseTracker(view);
+  kernel().DoEvent();
+  EXPECT_EQ(kernel().IdleWaitMs(), 0u);
+  kernel().SetMouseTracker(nullptr);
+}
+
 TEST_F(KernelEventTest, EnterPressesNoDefaultButtonOutsideTheModalView) {
   // No default button: Enter is a key for the application.
   kernel().WindowProc(Message(PMessageType::kChar, kKeyReturn));
