@@ -7,30 +7,17 @@
 
 #include "game/units/InfantryRig.h"
 #include "game/units/UnitOrderHost.h"
-#include "game/units/UnitServices.h"
 
-class InfantryValuesRig : public UnitServices, public UnitOrderHost {
+class InfantryValuesRig : public UnitOrderHost {
  public:
   InfantryValuesRig() {
     rig.UseMap();
-    SetUnitServices(this);
     SetUnitOrderHost(this);
   }
-  ~InfantryValuesRig() override {
-    SetUnitOrderHost(nullptr);
-    SetUnitServices(&rig.world);
-  }
+  ~InfantryValuesRig() override { SetUnitOrderHost(nullptr); }
   InfantryValuesRig(const InfantryValuesRig&) = delete;
   InfantryValuesRig& operator=(const InfantryValuesRig&) = delete;
 
-  // The test world answers everything else.
-  MapAppServices* GetApp() override { return rig.world.GetApp(); }
-  bool IsEditorOpen() const override { return false; }
-  int32_t GetComputerBonus() const override { return 0; }
-  int32_t GetAttackerSideIndex() const override { return attacker; }
-  bool IsRevealedAntipersonnelMinefieldAt(float px, float py) const override {
-    return px >= mines[0] && px <= mines[2] && py >= mines[1] && py <= mines[3];
-  }
   void AddUnit(Unit*) override {}
   bool InOperation() const override { return inOperation; }
   int32_t GetSupplySetting(int32_t sideIndex) const override { return supply.at(static_cast<size_t>(sideIndex)); }
@@ -53,9 +40,10 @@ class InfantryValuesRig : public UnitServices, public UnitOrderHost {
   FakeBattle& Battle() { return rig.world.Battle(); }
 
   InfantryRig rig;
-  int32_t attacker = 2;
-  // Left, bottom, right, top of the one revealed antipersonnel minefield (none by default).
-  std::array<float, 4> mines{-1.0f, -1.0f, -1.0f, -1.0f};
+  // The battle's attacker and the one revealed antipersonnel minefield (left, bottom, right,
+  // top), as the test world answers them.
+  int32_t& attacker = rig.world.attacker;
+  std::array<float, 4>& mines = rig.world.mines;
   bool inOperation = true;
   std::array<int32_t, 2> supply{};
 };
