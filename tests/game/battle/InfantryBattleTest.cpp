@@ -163,8 +163,8 @@ TEST(InfantryBattle, TwentySquadsFightATurnAlikeTwiceFromOneSeed) {
   // aim and fire timers pace it at a burst every few seconds, each from the squad's own
   // rounds, and in the open men fall fast.
   EXPECT_EQ(identified[0], 80);
-  EXPECT_EQ(shots[0], 325);
-  EXPECT_EQ(lost[0], 112);
+  EXPECT_EQ(shots[0], 327);
+  EXPECT_EQ(lost[0], 118);
 }
 
 TEST(InfantryBattle, TheSquadSeesTheShotsKindSourceAndSecondImpact) {
