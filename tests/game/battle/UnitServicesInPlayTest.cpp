@@ -79,7 +79,7 @@ struct PlayRig {
 
 }  // namespace
 
-TEST(UnitServicesInPlay, DeepSnowSlowsAVehicleAndAMinefieldFoundThisTurnStopsItShort) {
+TEST(UnitServicesInPlay, DeepSnowSlowsAVehicleAndMinefieldsFoundThisTurnStopUnitsShort) {
   PlayRig rig;
   Battle& battle = rig.B();
   battle.setupPhase = 0;
@@ -116,6 +116,24 @@ TEST(UnitServicesInPlay, DeepSnowSlowsAVehicleAndAMinefieldFoundThisTurnStopsItS
   Vehicle::gWayAheadCheck = false;
   ASSERT_EQ(tank->waypointCount, 1);
   EXPECT_EQ(tank->WaypointAt(0).y, 160.0f);
+
+  // A squad walking east stops short of an antipersonnel field found this turn just ahead.
+  Infantry* squad = rig.AddSquad(0, 300.0f, 300.0f);
+  rig.PaintTerrain(300.0f, 300.0f, 0);
+  auto* mines = new Inanimate();
+  mines->Init(4, 0, 312.0f, 300.0f, 0.0f);
+  battle.AddUnitToMap(mines, 312.0f, 300.0f);
+  squad->waypointCount = 3;
+  squad->waypoints[0] = Waypoint{310.0f, 300.0f, 0.0f, 3, 0, 0, 0};
+  squad->waypoints[1] = Waypoint{315.0f, 300.0f, 0.0f, 3, 0, 0, 0};
+  squad->waypoints[2] = Waypoint{300.0f, 360.0f, 0.0f, 3, 0, 0, 0};
+  Infantry::gMinefieldLookAhead = true;
+  EXPECT_GT(squad->GetTerrainMobility(nullptr), 0.0f);
+  mines->revealedThisTurn = 1;
+  EXPECT_EQ(squad->GetTerrainMobility(nullptr), 0.0f);
+  Infantry::gMinefieldLookAhead = false;
+  ASSERT_EQ(squad->waypointCount, 1);
+  EXPECT_EQ(squad->waypoints[0].y, 360.0f);
 }
 
 TEST(UnitServicesInPlay, AWithdrawingSquadHeadsForItsOwnEdge) {

@@ -1,7 +1,7 @@
 #pragma once
 // Infantry value tests: the infantry rig with a map, small-arms entries of one firepower at
-// every range, terrain painting, and the battle's attacker, revealed antipersonnel
-// minefields and an operation's supply settings put in reach of the unit code.
+// every range, terrain painting, and the battle's attacker and an operation's supply settings
+// put in reach of the unit code.
 #include <array>
 #include <cstring>
 
@@ -40,10 +40,8 @@ class InfantryValuesRig : public UnitOrderHost {
   FakeBattle& Battle() { return rig.world.Battle(); }
 
   InfantryRig rig;
-  // The battle's attacker and the one revealed antipersonnel minefield (left, bottom, right,
-  // top), as the test world answers them.
+  // The battle's attacker, as the test world answers it.
   int32_t& attacker = rig.world.attacker;
-  std::array<float, 4>& mines = rig.world.mines;
   bool inOperation = true;
   std::array<int32_t, 2> supply{};
 };

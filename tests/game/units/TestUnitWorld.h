@@ -52,10 +52,7 @@ class TestUnitWorld : public UnitServices {
   // sets it.
   float GroundWeight(float, int32_t) const override { return 1.0f; }
   bool IsRevealedAntitankMinefieldAt(float, float) const override { return false; }
-  // One rectangle of revealed antipersonnel mines: left, bottom, right, top (none by default).
-  bool IsRevealedAntipersonnelMinefieldAt(float px, float py) const override {
-    return px >= mines[0] && px <= mines[2] && py >= mines[1] && py <= mines[3];
-  }
+  bool IsRevealedAntipersonnelMinefieldAt(float, float) const override { return false; }
   int32_t GetAttackerSideIndex() const override { return attacker; }
   bool IsComputingAction() const override { return app.battle->computing; }
   int32_t FindBestVehicleNear(const Unit&, const Unit** found) const override {
@@ -96,7 +93,6 @@ class TestUnitWorld : public UnitServices {
   std::array<int32_t, 4> edgeSides{2, 0, 2, 1};
   std::vector<int32_t> shocks;
   int32_t attacker = 2;
-  std::array<float, 4> mines{-1.0f, -1.0f, -1.0f, -1.0f};
   // Units the unit code added to the battle (owned here, joined to the battle).
   std::vector<std::unique_ptr<Unit>> newUnits;
   uint16_t newUnitCounter = 0;
