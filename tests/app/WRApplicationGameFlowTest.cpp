@@ -249,7 +249,7 @@ TEST(GameFlowTest, TheUnitsServicesAnswerFromTheBattleInPlay) {
   GetUnitServices()->FileShot(shot);
   ASSERT_EQ(battle->shots.Count(), before + 1);
   GetUnitServices()->AddFireCounter(1, 3000);
-  EXPECT_EQ(battle->fireCounter[1], 3000);
+  EXPECT_EQ(battle->activityCount[1], 3000);
 }
 
 TEST(GameFlowTest, HandOverPasswordsAndSidesAtASharedMachine) {

@@ -15,6 +15,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/units/InanimateServices.h"
 #include "game/units/InfantryServices.h"
+#include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitServices.h"
@@ -442,9 +443,18 @@ void Battle::ComputeStrengthRatios() {
   for (int32_t i = 0; i < units.Count(); ++i) {
     const Unit* unit = UnitAt(i);
     if (!unit->IsInfantry() && !unit->IsVehicle()) continue;
-    float v = unit->GetPurchaseCost();
-    if (unit->IsVehicle()) v *= 0.4f;
-    else if (!unit->HasMainWeapon()) v *= 3.0f;
+    // Infantry at its fresh price; a squad without a crew weapon counts three times, a
+    // heavy-weapon team half, a spotter no more than 10; a vehicle 0.4 of its price.
+    const auto* infantry = dynamic_cast<const Infantry*>(unit);
+    float v = infantry != nullptr ? infantry->GetPurchaseCost(true) : unit->GetPurchaseCost();
+    if (unit->IsVehicle()) {
+      v *= 0.4f;
+    } else if (!unit->HasMainWeapon()) {
+      v *= 3.0f;
+    } else if (infantry != nullptr && infantry->HasHeavyWeapon(true)) {
+      v *= 0.5f;
+    }
+    if (infantry != nullptr && infantry->IsArtillerySpotter()) v = std::min(v, 10.0f);
     if (unit->status != 0) v *= 0.5f;
     const int32_t side = unit->GetSideIndex();
     total[side] += v;

@@ -193,9 +193,10 @@ class Battle : public BattleBase {
   int32_t selectedWaypoint = -1;
   int32_t replayState = 0;
   float strengthRatio[2] = {};
+  // Per side, zeroed when the action is computed and raised by the units' movement (1 a
+  // slice), their rounds (3000 each) and a close assault's losses (99999).
   int32_t activityCount[2] = {};
   uint8_t sideByteG[2] = {};
-  int32_t fireCounter[2] = {};  // raised by 3000 for every round fired
   int32_t viewingSide = 0;
   uint8_t multiSelection = 0;
   uint8_t groupOrder = 0;
@@ -272,6 +273,9 @@ class Battle : public BattleBase {
   // Every squad finds its commanding leader again; the unit panel is redrawn. Every 160 slices
   // of the action, at each new turn and when the screen opens.
   void RefreshUnitDisplays();
+  // A unit made by a unit (a split-off half, an ambush marker) joins the unit group: right
+  // after `after` (at the end without one) outside the action, after the slice within it.
+  void JoinNewUnit(Unit* unit, const Unit* after);
   // The progress bar's fill from the slice; with no screen only the value is kept.
   void ShowProgress(int32_t slice);
   // A shot due at the current slice plus the delay, in the in-flight list, or in the second
@@ -422,6 +426,9 @@ class Battle : public BattleBase {
   void AddUnitToAIGroups(GGroup& list);
   // The first group of the unit's side that holds the unit loses it (the unit is not deleted).
   void ForEachAIGroup(Unit* unit);
+  // The first group of the side that holds `from` takes `to` in its place; when `to` is in a
+  // group of the side already, `from` only leaves.
+  void ReplaceInAIGroups(int32_t side, const Unit* from, Unit* to);
   // The stored form, side 0 then side 1: present (u8; 0 and nothing more for a side without
   // a list), the list's owns byte (u8, always 1), the group count (u32), then each group's
   // record (AIGroup::Write). Units are written as packed ids.

@@ -80,6 +80,22 @@ void Battle::ForEachAIGroup(Unit* unit) {
   }
 }
 
+void Battle::ReplaceInAIGroups(int32_t side, const Unit* from, Unit* to) {
+  if (side < 0 || side > 1 || from == nullptr) return;
+  const int32_t count = AIGroupCount(side);
+  bool held = false;
+  for (int32_t i = 0; i < count && !held; ++i) held = to != nullptr && AIGroupAt(side, i)->Contains(to);
+  for (int32_t i = 0; i < count; ++i) {
+    AIGroup* group = AIGroupAt(side, i);
+    const int32_t index = group->IndexOf(from);
+    if (index < 0) continue;
+    // A unit already in a group is not listed twice: the other one only leaves.
+    if (held || to == nullptr) group->RemoveAt(index, false);
+    else group->ReplaceAt(index, to, false);
+    return;
+  }
+}
+
 void Battle::WriteAIGroups(GFile& file) const {
   for (const GObjectGroup* list : aiGroups) {
     file.WriteByte(list != nullptr ? 1 : 0);

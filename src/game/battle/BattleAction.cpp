@@ -37,6 +37,16 @@ void Battle::RefreshUnitDisplays() {
   if (replayScreen != nullptr) replayScreen->InvalidateInfoPanel();
 }
 
+void Battle::JoinNewUnit(Unit* unit, const Unit* after) {
+  if (computingAction != 0) {
+    AddUnitLater(unit);
+    return;
+  }
+  const int32_t index = after != nullptr ? units.IndexOf(after) : -1;
+  if (index >= 0) units.InsertAt(unit, index + 1);
+  else units.Append(unit);
+}
+
 void Battle::ShowProgress(int32_t slice) {
   // The bar is the screen's; the fill is kept so a screen can draw it when it changes.
   progressFill = slice < 0 ? 0 : slice;

@@ -1,30 +1,66 @@
 #pragma once
+#include <vector>
+
 #include "game/units/UnitServices.h"
 
 class Battle;
 
-// What the units ask of the battle in play while the action is computed, answered by that
-// battle: the state, fire and sound packets of the replay, a shot filed, the fire counters, smoke,
-// the danger a blast spreads. The application
-// and the headless host both answer through here, so that a turn computed in the program and
-// the same turn computed headless take the same steps.
+// What the units ask of the battle in play, answered by that battle: the state, fire and sound
+// packets of the replay, a shot filed, the fire counters, smoke, the danger a blast spreads,
+// its settings (ground, turns, attacker, fanaticism, edges, time of day), its unit group (a
+// vehicle in the way, revealed minefields, units that join it) and the computer player's
+// groups. The application and the headless host both answer through here, so that a turn
+// computed in the program and the same turn computed headless take the same steps. Without a
+// battle in play the answers are those of a unit outside any battle.
 class BattleUnitServices : public UnitServices {
  public:
   // Packets are filed only while the battle computes its action: they are its record.
   void RecordStatePacket(const UnitStatePacket& packet) override;
   void RecordSoundPacket(const UnitSoundPacket& packet) override;
   void RecordFirePacket(const UnitFirePacket& packet) override;
+  void PlaySoundAtOnce(const UnitSoundPacket& packet) override;
   void FileShot(const Shot& shot) override;
   void AddFireCounter(int32_t sideIndex, int32_t amount) override;
   void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override;
   void CreateSmoke(float x, float y, float size) override;
-  // The battle's turn and last turn, and its current slice moved for an air attack's passes
-  // (outside a battle: turn 1 of 30).
+
+  // ---- The battle's settings and state ----
+  bool IsBattleOver() const override;
+  float GetSideStrengthRatio(int32_t sideIndex) const override;
+  int32_t GetFanaticism(int32_t sideIndex) const override;
+  float GetVisibilityLimit() const override;
+  bool IsReplaying() const override;
+  int32_t GetConditionValue() const override;
+  bool IsBarrage() const override;
+  int32_t GetHomeEdge(int32_t sideIndex) const override;
+  int32_t GetEdgeSide(int32_t edge) const override;
+  int32_t GetAttackerSideIndex() const override;
+  bool IsComputingAction() const override;
+  float GetBattleShareToCome() const override;
   int32_t GetCurrentTurn() const override;
   int32_t GetLastTurn() const override;
   void SetCurrentSlice(int32_t slice) override;
+  void CountMovingSlice(int32_t sideIndex) override;
+  void SetCoverSearch(bool on) override;
+
+  // ---- The ground and the unit group ----
+  float GroundWeight(float pressure, int32_t softness) const override;
+  bool IsRevealedAntitankMinefieldAt(float x, float y) const override;
+  bool IsRevealedAntipersonnelMinefieldAt(float x, float y) const override;
+  int32_t FindBestVehicleNear(const Unit& mover, const Unit** found) const override;
+  bool AddNewUnit(Unit* unit) override;
+  bool InsertUnitAfter(Unit* unit, const Unit* after) override;
+  void ReplaceInAIGroups(int32_t sideIndex, const Unit* from, Unit* to) override;
+  // The kill record of the unit whose shot is being worked out counts what the other side
+  // saw it take (nothing is counted outside a shot).
+  void TallyMenLost(int32_t men) override;
+  void TallyWeaponLost(bool gun) override;
 
  protected:
   // The battle in play, or null.
   virtual Battle* BattleForUnits() const = 0;
+
+ private:
+  // The vehicles near a mover, gathered anew at every question.
+  mutable std::vector<Unit*> nearVehicles_;
 };

@@ -41,7 +41,7 @@ class HeadlessHost : public MapAppServices, public BattleUnitServices, public Co
   bool IsEditorOpen() const override { return editorOpen; }
   int32_t GetComputerBonus() const override;
   Battle* BattleForUnits() const override;
-  // The firing hooks go to the battle in play.
+  // Every other question of the units is answered by the battle in play.
 
   std::array<int8_t, 45> options{};
   int32_t inputMode = 0;

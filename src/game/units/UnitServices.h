@@ -11,8 +11,9 @@ class Unit;
 struct UnitStatePacket;
 
 // What the unit code asks of the program around it beyond the map's services: the
-// application, whether the scenario editor is open, and the battle's computer bonus. The
-// application implements it and installs it with SetUnitServices; tests install a fake. With
+// application, whether the scenario editor is open, and everything the battle in play answers
+// (its record, its fields, its unit group). The battle layer's BattleUnitServices answers it
+// for the program and for a battle computed headless alike; SetUnitServices installs it. With
 // none installed the units behave as outside any battle: no application, no editor, no bonus.
 class UnitServices {
  public:
@@ -25,94 +26,94 @@ class UnitServices {
   // The computer bonus of the battle or operation in play (0 for none).
   virtual int32_t GetComputerBonus() const = 0;
   // Files a unit state packet in the battle's packet list (the battle's record).
-  virtual void RecordStatePacket(const UnitStatePacket& /*packet*/) {}
+  virtual void RecordStatePacket(const UnitStatePacket& packet) = 0;
   // The battle is over (every unit is then fully known).
-  virtual bool IsBattleOver() const { return false; }
+  virtual bool IsBattleOver() const = 0;
   // The share of the side's starting value still fighting (side index 0 Axis, 1 Allied).
-  virtual float GetSideStrengthRatio(int32_t /*sideIndex*/) const { return 1.0f; }
+  virtual float GetSideStrengthRatio(int32_t sideIndex) const = 0;
   // The scenario's fanaticism setting of the side, 0..4.
-  virtual int32_t GetFanaticism(int32_t /*sideIndex*/) const { return 0; }
+  virtual int32_t GetFanaticism(int32_t sideIndex) const = 0;
   // The farthest a unit can be seen in this battle, metres.
-  virtual float GetVisibilityLimit() const { return 5000.0f; }
+  virtual float GetVisibilityLimit() const = 0;
   // The action is being replayed.
-  virtual bool IsReplaying() const { return false; }
+  virtual bool IsReplaying() const = 0;
   // Files a sound packet in the battle's packet list.
-  virtual void RecordSoundPacket(const UnitSoundPacket& /*packet*/) {}
+  virtual void RecordSoundPacket(const UnitSoundPacket& packet) = 0;
   // Plays a sound at once through the map's sound events, outside the action's record (the
   // hatches in the orders phase, an engine heard while orders are given).
-  virtual void PlaySoundAtOnce(const UnitSoundPacket& /*packet*/) {}
+  virtual void PlaySoundAtOnce(const UnitSoundPacket& packet) = 0;
 
   // ---- Firing ----
 
   // Files a fire packet in the battle's packet list.
-  virtual void RecordFirePacket(const UnitFirePacket& /*packet*/) {}
+  virtual void RecordFirePacket(const UnitFirePacket& packet) = 0;
   // Hands a shot to the battle, which carries it until its due slice.
-  virtual void FileShot(const Shot& /*shot*/) {}
-  // Raises the side's fire counter (side index 0 Axis, 1 Allied).
-  virtual void AddFireCounter(int32_t /*sideIndex*/, int32_t /*amount*/) {}
-  // The battle's condition value that follows its season (2 halves indirect-fire accuracy).
-  virtual int32_t GetConditionValue() const { return 0; }
+  virtual void FileShot(const Shot& shot) = 0;
+  // Raises the side's activity count, which keeps a side from counting as quiet (side index 0
+  // Axis, 1 Allied).
+  virtual void AddFireCounter(int32_t sideIndex, int32_t amount) = 0;
+  // The battle's condition value that follows its season, its time of day (2, night, halves
+  // indirect-fire accuracy).
+  virtual int32_t GetConditionValue() const = 0;
   // The battle-wide barrage flag.
-  virtual bool IsBarrage() const { return false; }
+  virtual bool IsBarrage() const = 0;
   // The map edge 0..3 the side (index) starts from.
-  virtual int32_t GetHomeEdge(int32_t /*sideIndex*/) const { return 0; }
+  virtual int32_t GetHomeEdge(int32_t sideIndex) const = 0;
   // Raises the incoming fire of the living ground units near the point to the intensity.
-  virtual void SpreadIntensityNearPoint(int32_t /*intensity*/, float /*x*/, float /*y*/) {}
-  // Adds a new unit to the battle's unit list (the battle owns it) and gives it its number
-  // after the new-unit counter is raised to at least 10000. False when there is no battle
-  // (the caller then deletes the unit).
-  virtual bool AddNewUnit(Unit* /*unit*/) { return false; }
+  virtual void SpreadIntensityNearPoint(int32_t intensity, float x, float y) = 0;
+  // Adds a new unit to the battle's unit list (the battle owns it) after the new-unit counter
+  // (the designation counter) is raised to at least 10000, so that the caller numbers it
+  // there. False when there is no battle (the caller then deletes the unit).
+  virtual bool AddNewUnit(Unit* unit) = 0;
 
   // ---- What a vehicle's movement asks of the battle ----
   // The ground's factor on a vehicle's speed for its ground pressure and the softness code of
   // the terrain (1.0 outside a battle).
-  virtual float GroundWeight(float /*pressure*/, int32_t /*softness*/) const { return 1.0f; }
+  virtual float GroundWeight(float pressure, int32_t softness) const = 0;
   // A revealed antitank minefield covers the point.
-  virtual bool IsRevealedAntitankMinefieldAt(float /*x*/, float /*y*/) const { return false; }
+  virtual bool IsRevealedAntitankMinefieldAt(float x, float y) const = 0;
   // A revealed antipersonnel minefield covers the point.
-  virtual bool IsRevealedAntipersonnelMinefieldAt(float /*x*/, float /*y*/) const { return false; }
+  virtual bool IsRevealedAntipersonnelMinefieldAt(float x, float y) const = 0;
   // The battle's attacking side index (0 Axis, 1 Allied), 2 for a meeting engagement.
-  virtual int32_t GetAttackerSideIndex() const { return 2; }
+  virtual int32_t GetAttackerSideIndex() const = 0;
   // The battle is computing an action phase.
-  virtual bool IsComputingAction() const { return false; }
+  virtual bool IsComputingAction() const = 0;
   // The highest obstruction grade (0..3) the battle's other vehicles near the mover give, and
   // that vehicle (Vehicle::BestObstruction over the battle's vehicles).
-  virtual int32_t FindBestVehicleNear(const Unit& /*mover*/, const Unit** found) const {
-    *found = nullptr;
-    return 0;
-  }
+  virtual int32_t FindBestVehicleNear(const Unit& mover, const Unit** found) const = 0;
 
   // ---- Infantry under fire: the loss tally, the unit group, the computer player's groups ----
   // The battle's loss tally, when it keeps one: men lost, and a gun (weapon classes 2 and 3)
   // or a mortar lost.
-  virtual void TallyMenLost(int32_t /*men*/) {}
-  virtual void TallyWeaponLost(bool /*gun*/) {}
-  // A split-off half joins the unit group right after its parent; false when not taken.
-  virtual bool InsertUnitAfter(Unit* unit, const Unit* /*after*/) { return AddNewUnit(unit); }
+  virtual void TallyMenLost(int32_t men) = 0;
+  virtual void TallyWeaponLost(bool gun) = 0;
+  // A split-off half joins the unit group right after its parent; false when not taken (the
+  // caller then owns it).
+  virtual bool InsertUnitAfter(Unit* unit, const Unit* after) = 0;
   // The computer player's groups of the side take the one unit in place of the other.
-  virtual void ReplaceInAIGroups(int32_t /*sideIndex*/, const Unit* /*from*/, Unit* /*to*/) {}
-  // The side index owning map edge 0..3, 2 for neither; by default side 0 comes from the north
-  // edge and side 1 from the south.
-  virtual int32_t GetEdgeSide(int32_t edge) const { return edge == 1 ? 0 : (edge == 3 ? 1 : 2); }
+  virtual void ReplaceInAIGroups(int32_t sideIndex, const Unit* from, Unit* to) = 0;
+  // The side index owning map edge 0..3, 2 for neither.
+  virtual int32_t GetEdgeSide(int32_t edge) const = 0;
   // ---- Target choice ----
   // The share of the battle still to come, (turn count - turn + 1) / turn count, at least 0.01.
-  virtual float GetBattleShareToCome() const { return 1.0f; }
+  virtual float GetBattleShareToCome() const = 0;
   // ---- End of target choice ----
   // ---- Air support ----
   // The battle's current turn (from 1) and its last turn.
-  virtual int32_t GetCurrentTurn() const { return 1; }
-  virtual int32_t GetLastTurn() const { return 30; }
+  virtual int32_t GetCurrentTurn() const = 0;
+  virtual int32_t GetLastTurn() const = 0;
   // Moves the battle's current slice: the shots of an attack pass fall on consecutive slices,
   // and the slice is put back afterwards.
-  virtual void SetCurrentSlice(int32_t /*slice*/) {}
+  virtual void SetCurrentSlice(int32_t slice) = 0;
   // ---- End of air support ----
   // ---- The vehicle in the action phase ----
-  // One slice of driving by a vehicle of the side (the battle's per-side count).
-  virtual void CountMovingSlice(int32_t /*sideIndex*/) {}
+  // One slice of driving by a vehicle of the side (the battle's per-side activity count).
+  virtual void CountMovingSlice(int32_t sideIndex) = 0;
   // A smoke cloud at the point (size 0: the default cloud), unless off the map or on water.
-  virtual void CreateSmoke(float /*x*/, float /*y*/, float /*size*/) {}
-  // Set while a vehicle searches for cover, cleared when it is done.
-  virtual void SetCoverSearch(bool /*on*/) {}
+  virtual void CreateSmoke(float x, float y, float size) = 0;
+  // Set while a vehicle searches for cover, cleared when it is done (the battle's vehicle
+  // working flag).
+  virtual void SetCoverSearch(bool on) = 0;
   // ---- End of the vehicle in the action phase ----
 };
 

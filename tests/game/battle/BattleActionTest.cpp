@@ -201,7 +201,7 @@ TEST(BattleShots, AUnitsRoundIsCarriedByTheBattleInPlay) {
   EXPECT_EQ(missed->impactX, 190.0f);
   EXPECT_EQ(missed->target, nullptr);
   EXPECT_EQ(hit->target, aimed);
-  EXPECT_EQ(battle.fireCounter[0], 3000);
+  EXPECT_EQ(battle.activityCount[0], 3000);
 }
 
 TEST(BattleShots, SmokeLateInTheTurnAndFixedSmoke) {

@@ -20,8 +20,7 @@ int32_t FixedDraw(int32_t n) { return n > 1 ? 1 : 0; }
 
 class AnimationRig : public InfantryValuesRig {
  public:
-  bool IsComputingAction() const override { return computing; }
-  bool computing = false;
+  bool& computing = Battle().computing;
 };
 
 const float* KeyPose(int32_t kind, int32_t posture, int32_t key) {

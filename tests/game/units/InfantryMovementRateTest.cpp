@@ -163,7 +163,7 @@ TEST(InfantryMovementRate, SpeedByClassStateAndTerrain) {
   EXPECT_EQ(floorLevel, 1.0f);
 }
 
-TEST(InfantryMovementRate, FireAheadGroundConditionAndMinefields) {
+TEST(InfantryMovementRate, FireAheadAndGroundCondition) {
   MoveRig f;
   f.unit->activityState = Infantry::kMove;
   const float walk = 3.5f * kMetresPerSlice;
@@ -186,22 +186,6 @@ TEST(InfantryMovementRate, FireAheadGroundConditionAndMinefields) {
     EXPECT_NEAR(f.unit->GetTerrainMobility(nullptr), walk * 0.8f * factor, 1e-7f) << ground;
   }
   f.Battle().ground = 0;
-  // With the look-ahead flag, a revealed antipersonnel minefield 1.5 s ahead stops the unit and
-  // every leading waypoint inside it goes in one query.
-  f.mines = {100.5f, 90.0f, 140.0f, 110.0f};
-  f.unit->waypointCount = 4;
-  for (int32_t i = 0; i < 4; ++i) {
-    f.unit->waypoints[static_cast<size_t>(i)] = Waypoint{};
-    f.unit->waypoints[static_cast<size_t>(i)].x = i < 3 ? 110.0f + 10.0f * static_cast<float>(i) : 200.0f;
-    f.unit->waypoints[static_cast<size_t>(i)].y = 100.0f;
-  }
-  EXPECT_GT(f.unit->GetTerrainMobility(nullptr), 0.0f);  // without the flag nothing is looked for
-  EXPECT_EQ(f.unit->waypointCount, 4);
-  Infantry::gMinefieldLookAhead = true;
-  EXPECT_EQ(f.unit->GetTerrainMobility(nullptr), 0.0f);
-  Infantry::gMinefieldLookAhead = false;
-  ASSERT_EQ(f.unit->waypointCount, 1);
-  EXPECT_EQ(f.unit->waypoints[0].x, 200.0f);
 }
 
 TEST(InfantryMovementRate, MoveClassFollowsTheCrewWeaponAndTheSpeedClass) {

@@ -1,36 +1,23 @@
 #pragma once
 // Infantry value tests: the infantry rig with a map, small-arms entries of one firepower at
-// every range, terrain painting, and the battle's attacker, revealed antipersonnel
-// minefields and an operation's supply settings put in reach of the unit code.
+// every range, terrain painting, and the battle's attacker and an operation's supply settings
+// put in reach of the unit code.
 #include <array>
 #include <cstring>
 
 #include "game/units/InfantryRig.h"
 #include "game/units/NoBattleOrderHost.h"
-#include "game/units/UnitServices.h"
 
-class InfantryValuesRig : public UnitServices, public NoBattleOrderHost {
+class InfantryValuesRig : public NoBattleOrderHost {
  public:
   InfantryValuesRig() {
     rig.UseMap();
-    SetUnitServices(this);
     SetUnitOrderHost(this);
   }
-  ~InfantryValuesRig() override {
-    SetUnitOrderHost(nullptr);
-    SetUnitServices(&rig.world);
-  }
+  ~InfantryValuesRig() override { SetUnitOrderHost(nullptr); }
   InfantryValuesRig(const InfantryValuesRig&) = delete;
   InfantryValuesRig& operator=(const InfantryValuesRig&) = delete;
 
-  // The test world answers everything else.
-  MapAppServices* GetApp() override { return rig.world.GetApp(); }
-  bool IsEditorOpen() const override { return false; }
-  int32_t GetComputerBonus() const override { return 0; }
-  int32_t GetAttackerSideIndex() const override { return attacker; }
-  bool IsRevealedAntipersonnelMinefieldAt(float px, float py) const override {
-    return px >= mines[0] && px <= mines[2] && py >= mines[1] && py <= mines[3];
-  }
   void AddUnit(Unit*) override {}
   bool InOperation() const override { return inOperation; }
   int32_t GetSupplySetting(int32_t sideIndex) const override { return supply.at(static_cast<size_t>(sideIndex)); }
@@ -53,9 +40,8 @@ class InfantryValuesRig : public UnitServices, public NoBattleOrderHost {
   FakeBattle& Battle() { return rig.world.Battle(); }
 
   InfantryRig rig;
-  int32_t attacker = 2;
-  // Left, bottom, right, top of the one revealed antipersonnel minefield (none by default).
-  std::array<float, 4> mines{-1.0f, -1.0f, -1.0f, -1.0f};
+  // The battle's attacker, as the test world answers it.
+  int32_t& attacker = rig.world.attacker;
   bool inOperation = true;
   std::array<int32_t, 2> supply{};
 };

@@ -46,6 +46,29 @@ class TestUnitWorld : public UnitServices {
   int32_t GetEdgeSide(int32_t edge) const override { return edgeSides.at(static_cast<size_t>(edge)); }
   void SpreadIntensityNearPoint(int32_t intensity, float, float) override { shocks.push_back(intensity); }
   bool AddNewUnit(Unit* unit) override;
+  bool InsertUnitAfter(Unit* unit, const Unit* /*after*/) override { return AddNewUnit(unit); }
+
+  // The rest of what the battle answers, as a unit outside any battle finds it, or as a test
+  // sets it.
+  float GroundWeight(float, int32_t) const override { return 1.0f; }
+  bool IsRevealedAntitankMinefieldAt(float, float) const override { return false; }
+  bool IsRevealedAntipersonnelMinefieldAt(float, float) const override { return false; }
+  int32_t GetAttackerSideIndex() const override { return attacker; }
+  bool IsComputingAction() const override { return app.battle->computing; }
+  int32_t FindBestVehicleNear(const Unit&, const Unit** found) const override {
+    *found = nullptr;
+    return 0;
+  }
+  void TallyMenLost(int32_t) override {}
+  void TallyWeaponLost(bool) override {}
+  void ReplaceInAIGroups(int32_t, const Unit*, Unit*) override {}
+  float GetBattleShareToCome() const override { return 1.0f; }
+  int32_t GetCurrentTurn() const override { return 1; }
+  int32_t GetLastTurn() const override { return 30; }
+  void SetCurrentSlice(int32_t) override {}
+  void CountMovingSlice(int32_t) override {}
+  void CreateSmoke(float, float, float) override {}
+  void SetCoverSearch(bool) override {}
 
   FakeBattle& Battle() { return *app.battle; }
 
@@ -69,6 +92,7 @@ class TestUnitWorld : public UnitServices {
   // Side index 0 owns the north edge, side 1 the south edge.
   std::array<int32_t, 4> edgeSides{2, 0, 2, 1};
   std::vector<int32_t> shocks;
+  int32_t attacker = 2;
   // Units the unit code added to the battle (owned here, joined to the battle).
   std::vector<std::unique_ptr<Unit>> newUnits;
   uint16_t newUnitCounter = 0;

@@ -464,7 +464,7 @@ TEST(VehicleMovement, MoveClassByKind) {
   }
 }
 
-TEST(VehicleMovement, TrafficCapsAccelerationAndMinefields) {
+TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   VehicleRig rig;
   auto tank = MakeVehicle(1);
   auto friendAhead = MakeVehicle(1, kAlliedCode, 102.0f, 100.0f);
@@ -542,21 +542,6 @@ TEST(VehicleMovement, TrafficCapsAccelerationAndMinefields) {
   // Inside the burning tile it keeps moving.
   tank->x = 121.0f;
   EXPECT_GT(tank->TerrainMobility(nullptr), 0.0f);
-  // Waypoints in a revealed antitank minefield are dropped in one call.
-  Vehicle::gFullCheck = 0.0f;
-  Vehicle::gWayAheadCheck = true;
-  rig.world.mineLeft = 105.0f;
-  rig.world.mineRight = 200.0f;
-  rig.world.mineBottom = 0.0f;
-  rig.world.mineTop = 200.0f;
-  tank->x = 100.0f;
-  tank->waypointCount = 3;
-  tank->WaypointAt(0) = Waypoint{110.0f, 100.0f, 0.0f, 3, 0, 0, 0};
-  tank->WaypointAt(1) = Waypoint{120.0f, 100.0f, 0.0f, 3, 0, 0, 0};
-  tank->WaypointAt(2) = Waypoint{50.0f, 100.0f, 0.0f, 3, 0, 0, 0};
-  EXPECT_EQ(tank->TerrainMobility(nullptr), 0.0f);
-  EXPECT_EQ(tank->waypointCount, 1);
-  EXPECT_EQ(tank->WaypointAt(0).x, 50.0f);
 }
 
 TEST(VehicleMovement, CornerCutting) {

@@ -1,6 +1,6 @@
 #pragma once
 // The unit tests' world with answers to the battle's questions of a vehicle's movement:
-// a settable ground weight, one rectangle of revealed antitank mines, the computing flag and
+// a settable ground weight, the computing flag and
 // the walk over a list of vehicles for the obstruction test. Free of any test framework, so
 // that benchmarks can link it.
 #include <array>
@@ -15,9 +15,6 @@ class VehicleWorld : public TestUnitWorld {
     lastPressure = pressure;
     lastSoftness = softness;
     return groundWeight;
-  }
-  bool IsRevealedAntitankMinefieldAt(float px, float py) const override {
-    return px >= mineLeft && px <= mineRight && py >= mineBottom && py <= mineTop;
   }
   bool IsComputingAction() const override { return computing; }
   int32_t FindBestVehicleNear(const Unit& mover, const Unit** found) const override {
@@ -46,7 +43,6 @@ class VehicleWorld : public TestUnitWorld {
   float groundWeight = 1.0f;
   mutable float lastPressure = 0.0f;
   mutable int32_t lastSoftness = 0;
-  float mineLeft = 1e9f, mineRight = -1e9f, mineBottom = 1e9f, mineTop = -1e9f;
   bool computing = false;
   std::vector<Unit*> vehicles;
 };
