@@ -741,6 +741,7 @@ TEST(UnitShots, ShellsHitAirplanesAndMissesLandNearTheTarget) {
   // direct-fire one.
   gun.ammo = {5, 5, 0, 0, 0};
   plane.identificationLevel = 4;
+  gun.target = &plane;
   int32_t kind = 0;
   const bool arcing = gun.CanFireAtTarget(kind);
   Aim(gun, FindGun(1), 1);

