@@ -10,6 +10,7 @@
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AIProgressMeter.h"
 #include "game/battle/Battle.h"
+#include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/units/Inanimate.h"
 #include "game/units/InanimateServices.h"
@@ -23,8 +24,6 @@ constexpr int32_t kPlacedKinds[] = {Inanimate::kRoadblock,      Inanimate::kWire
                                     Inanimate::kPersonnelMines, Inanimate::kTankMines, Inanimate::kMineChain};
 
 float TileCentre(int32_t t) { return (static_cast<float>(t) + 0.5f) * Map::kTileSize; }
-
-bool IsRoadTerrain(int32_t t) { return t >= 31; }
 
 // Roads, water and buildings: where a roadblock closes a way and mines lie on one.
 bool IsRoadOrWaterWithBuildings(int32_t t) { return t == 8 || t == 9 || t == 11 || (t >= 36 && t <= 44); }

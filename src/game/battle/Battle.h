@@ -29,6 +29,7 @@ struct MapPacket;
 struct UnitFirePacket;
 struct UnitSoundPacket;
 struct UnitStatePacket;
+struct VehicleStrike;
 class Unit;
 class VictoryFlag;
 class ReinforcementSettings;
@@ -225,6 +226,8 @@ class Battle : public BattleBase {
   void PreloadSounds();
   // The 1 (3 to 6 when heavy) ricochets of a shot on armour: fire packets made now.
   void MakeRicochetPackets(const Packet& fire, bool heavy);
+  // A replayed hit report goes to its vehicle, which shows it for four seconds.
+  void PlayHitReport(const Packet& packet);
   void QueueSoundEvent(Packet& packet);
   // Once a frame: hands the queued sound events to the screen, of several looped events of
   // one unit only the last.
@@ -292,6 +295,14 @@ class Battle : public BattleBase {
   // Kinds 4 and 5 burst in trees: the byte already set, or a draw over woods; the terrain is
   // tested before each draw so open ground draws nothing. A burst raises the impact 6 m.
   bool CheckTreeBurst(BattleShot& shot);
+  // A round that struck a unit follows it: the fire packet's end and the impact point move to
+  // where the unit is when the round arrives.
+  void FollowTarget(BattleShot& shot);
+  // The shot striking its target unit: a shell on a vehicle is located and resolved on the
+  // armour (an area burst, and a plunging round, strike the top), anything else is a blast;
+  // then the hit report for the replay.
+  void StrikeTarget(BattleShot& shot, bool areaBurst);
+  VehicleStrike StrikeOf(const BattleShot& shot) const;
   void SpreadIntensityNearPoint(int32_t intensity, float x, float y);
   // Carries out (and deletes) every shot due by the current slice, then takes in the second
   // list and the units made meanwhile.

@@ -20,6 +20,7 @@
 #include "game/map/SmokeCloud.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitFirePacket.h"
+#include "game/units/Vehicle.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ void Battle::PlayPacket(Packet& packet) {
       if (map != nullptr) map->ApplyBuildingStatePacket(ToMapPacket(packet));
       break;
     case Packet::kHitReport:
-      // The vehicle's hit display takes the report with the vehicle class.
+      PlayHitReport(packet);
       break;
     case Packet::kSmokeUpdate:
       SetSmokeCloudTime(packet);
@@ -144,6 +145,23 @@ void Battle::PlayPacket(Packet& packet) {
       GErrorLog::LogValue("Packet of unknown kind not played:", packet.kind);
       break;
   }
+}
+
+void Battle::PlayHitReport(const Packet& packet) {
+  auto* vehicle = dynamic_cast<Vehicle*>(packet.hit.vehicle);
+  if (vehicle == nullptr) return;
+  Vehicle::HitReport report;
+  report.part = packet.hit.part;
+  report.crewHits = packet.hit.menLost;
+  const auto& f = packet.hit.flags;
+  report.immobilized = f[0];
+  report.damaged = f[1];
+  report.penetration = f[2];
+  report.brokeUp = f[3];
+  report.ricochet = f[4];
+  report.weakPoint = f[5];
+  report.flaking = f[6];
+  vehicle->SetHitReport(report, packet.hit.facing, packet.timeSlice);
 }
 
 void Battle::StartFireEffect(const Packet& packet) {

@@ -13,6 +13,7 @@
 #include "game/units/Shot.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
+#include "game/units/Vehicle.h"
 #include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/WeaponFormulas.h"
@@ -135,6 +136,7 @@ void Battle::StepShot(BattleShot& shot) {
   }
   ++shotsRun;
   currentShooter = shot.shooter;
+  FollowTarget(shot);
   // Small arms: the burst works on its target unit alone.
   if (shot.fromUnit && shot.round.smallArms != 0) {
     Unit* target = shot.round.areaFire != 0 ? nullptr : shot.round.targetUnit;
@@ -167,30 +169,107 @@ void Battle::StepShot(BattleShot& shot) {
     if (shot.target != nullptr) FatalError(4450, "Battle");
     shot.target = FindArmoredUnitAt(shot);
   }
-  Unit* target = shot.target;
-  if (target != nullptr) {
-    const int32_t before = target->GetMenPresent();
-    float aux = 0.0f;
-    const float strength = shot.GetStrength(false, &aux);
-    StrikeUnit(target, shot, strength, static_cast<int32_t>(aux), shot.kind);
-    if (shot.kind >= 0 && shot.kind <= 5) {
-      Packet* packet = NewPacket(10);
-      packet->kind = Packet::kHitReport;
-      packet->x = target->x;
-      packet->y = target->y;
-      packet->z = target->GetBaseHeight();
-      packet->hit.vehicle = target;
-      packet->hit.part = Random(3) == 0 ? 3 : 4;
-      packet->hit.menLost = target->IsAlive() ? std::max(0, before - target->GetMenPresent()) : 0;
-      for (size_t i = 0; i < packet->hit.flags.size(); ++i) packet->hit.flags[i] = hitReport[i];
-    }
-  }
+  if (shot.target != nullptr) StrikeTarget(shot, areaBurst);
+  ApplyBlast(shot);
   ApplyBlast(shot);
   if (shot.kind >= 1 && shot.kind <= 5 && shot.treeBurst == 0 && shot.target == nullptr && map != nullptr &&
       gWeapons.IsValid(shot.weapon) && shot.ammoKind >= 0 && shot.ammoKind <= 3) {
     map->AddImpactCrater(shot.impactX, shot.impactY, WeaponFragmentValue(shot.weapon, shot.ammoKind), false, true);
   }
   currentShooter = nullptr;
+}
+
+void Battle::FollowTarget(BattleShot& shot) {
+  // A round that struck a unit lands where the unit is when it arrives, on the ground or on
+  // the surface it stands on; the replay's flight ends there too.
+  if (shot.firePacket == nullptr || shot.target == nullptr || map == nullptr) return;
+  Packet::Fire& fire = shot.firePacket->fire;
+  const Unit* unit = shot.target;
+  fire.targetX = unit->x;
+  fire.targetY = unit->y;
+  if (shot.impactZ <= map->ElevationAt(shot.impactX, shot.impactY) + 0.1f || unit->IsAirplane()) {
+    fire.targetZ = unit->GetBaseHeight();
+  } else {
+    fire.targetZ = map->SurfaceHeightAt(unit->x, unit->y);
+  }
+  const bool raised = fire.targetZ > map->ElevationAt(fire.targetX, fire.targetY) + 0.1f;
+  if (!unit->IsAirplane() && map->IsOnMap(fire.targetX, fire.targetY)) {
+    fire.targetZ = raised ? map->SurfaceHeightAt(fire.targetX, fire.targetY) : map->ElevationAt(fire.targetX, fire.targetY);
+  }
+  shot.impactX = fire.targetX;
+  shot.impactY = fire.targetY;
+  shot.impactZ = fire.targetZ;
+}
+
+VehicleStrike Battle::StrikeOf(const BattleShot& shot) const {
+  VehicleStrike strike;
+  strike.fireKind = shot.kind;
+  strike.weapon = shot.weapon;
+  strike.ammoKind = shot.ammoKind;
+  strike.startX = shot.startX;
+  strike.startY = shot.startY;
+  strike.startZ = shot.startZ;
+  strike.currentX = shot.impactX;
+  strike.currentY = shot.impactY;
+  strike.strength = shot.GetStrength(false, nullptr);
+  strike.killValue = shot.round.hitQuality;
+  strike.fromAbove = shot.specialHit != 0;
+  strike.target = shot.round.targetUnit != nullptr ? shot.round.targetUnit : shot.target;
+  strike.shooter = shot.shooter;
+  // Every round a unit fires has its flight recorded; one that has none (a blast made by the
+  // battle itself) only leaves out the deflected round's flight.
+  strike.hasFirePacket = true;
+  return strike;
+}
+
+void Battle::StrikeTarget(BattleShot& shot, bool areaBurst) {
+  Unit* target = shot.target;
+  const int32_t before = target->GetMenPresent();
+  auto* vehicle = dynamic_cast<Vehicle*>(target);
+  int32_t part = 0;
+  int32_t value = 0;
+  const bool shell = shot.kind >= 1 && shot.kind <= 3;
+  if (vehicle == nullptr || !(areaBurst || shell)) {
+    // Not a shell striking armour: the unit takes the shot's strength as a blast.
+    float aux = 0.0f;
+    const float strength = shot.GetStrength(false, &aux);
+    StrikeUnit(target, shot, strength, static_cast<int32_t>(aux), shot.kind);
+  } else {
+    VehicleStrike strike = StrikeOf(shot);
+    bool resolve = false;
+    if (areaBurst) {
+      part = Random(3) == 0 ? 3 : 4;
+      resolve = true;
+    } else if (shot.specialHit != 0 && shot.kind == 3) {
+      if (Random(2) == 0) {
+        part = 5;
+        vehicle->lastFirer = shot.shooter != nullptr ? shot.shooter : vehicle->lastFirer;
+        vehicle->RollSystemDamage(shot.GetStrength(true, nullptr), 5, 1.0f, shot.ammoKind == 0, &strike.flags);
+      } else {
+        part = Random(3) == 0 ? 3 : 4;
+        resolve = true;
+      }
+    } else {
+      part = vehicle->LocateHit(strike, value, resolve);
+    }
+    if (resolve) vehicle->ResolveHit(strike, part, value);
+    const VehicleStrike::Flags& f = strike.flags;
+    const bool flags[7] = {f.immobilized, f.gunDestroyed, f.penetrated, f.brokeUp, f.ricochet, f.weakPoint, f.flaking};
+    for (size_t i = 0; i < 7; ++i) hitReport[i] = flags[i] ? 1 : 0;
+    if (strike.ricochetPackets && shot.firePacket != nullptr) MakeRicochetPackets(*shot.firePacket, strike.ricochetShatter);
+  }
+  if (shot.kind >= 0 && shot.kind <= 5) {
+    Packet* packet = NewPacket(10);
+    packet->kind = Packet::kHitReport;
+    packet->x = target->x;
+    packet->y = target->y;
+    packet->z = target->GetBaseHeight();
+    packet->hit.vehicle = target;
+    packet->hit.part = part;
+    packet->hit.facing = value;
+    packet->hit.menLost = target->IsAlive() ? std::max(0, before - target->GetMenPresent()) : 0;
+    for (size_t i = 0; i < packet->hit.flags.size(); ++i) packet->hit.flags[i] = hitReport[i];
+  }
 }
 
 bool Battle::CheckTreeBurst(BattleShot& shot) {

@@ -140,8 +140,8 @@ void Packet::Write(GFile& file) const {
       break;
     case kHitReport:
       WriteUnitID(file, hit.vehicle);
-      file.WriteByte(static_cast<uint8_t>(hit.result));
       file.WriteByte(static_cast<uint8_t>(hit.part));
+      file.WriteByte(static_cast<uint8_t>(hit.facing));
       file.WriteByte(static_cast<uint8_t>(hit.menLost));
       for (size_t i : {0u, 1u, 2u, 3u, 5u}) file.WriteByte(hit.flags[i] != 0 ? 1 : 0);
       file.WriteByte(Bit(hit.flags[4] != 0, 1) | Bit(hit.flags[6] != 0, 0));
@@ -225,8 +225,8 @@ void Packet::Read(GFile& file) {
     case kHitReport: {
       hit.vehicle = ReadUnit(file, true);
       if (hit.vehicle != nullptr && !hit.vehicle->IsVehicle()) file.SetError();
-      hit.result = SignedByte(file);
       hit.part = SignedByte(file);
+      hit.facing = SignedByte(file);
       hit.menLost = SignedByte(file);
       for (size_t i : {0u, 1u, 2u, 3u, 5u}) hit.flags[i] = file.ReadByte() != 0 ? 1 : 0;
       const uint8_t packed = static_cast<uint8_t>(file.ReadByte());

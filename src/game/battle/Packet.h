@@ -112,12 +112,13 @@ class Packet : public GObject {
     uint8_t destroyed = 0;
   };
 
-  // A shot's result on a vehicle: the vehicle hit, the result kind, the part hit, the men lost
-  // and seven flags.
+  // A shot's result on a vehicle: the vehicle hit, the part hit (0 turret, 1 upper hull, 2 lower
+  // hull, 3 and 4 top, 5 running gear, 6 gun), the facing struck (0 front, 1 side, 2 rear), the
+  // men lost and the seven flags of the battle's hit report.
   struct HitReport {
     Unit* vehicle = nullptr;
-    int32_t result = 0;
     int32_t part = 0;
+    int32_t facing = 0;
     int32_t menLost = 0;
     std::array<uint8_t, 7> flags{};
   };

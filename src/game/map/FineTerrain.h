@@ -42,6 +42,9 @@ constexpr int32_t HeightCodeOf(uint16_t word) { return word & kHeightMask; }
 
 // Buildings and bridges: 31 and above.
 constexpr bool IsStructureTerrain(int32_t type) { return type >= 31; }
+// The rules' road test (a vehicle's hull lies level, a fortification's cost of a site): every
+// structure type, 31 and above.
+constexpr bool IsRoadTerrain(int32_t type) { return IsStructureTerrain(type); }
 // Bridges, whole or wrecked: 36 to 44.
 constexpr bool IsBridgeTerrain(int32_t type) { return type >= 36 && type <= 44; }
 // Buildings: 31 to 35.

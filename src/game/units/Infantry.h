@@ -250,7 +250,6 @@ class Infantry : public Unit, public InfantryServices {
   bool IsStationary() const { return activityState == kStationary || activityState == kHiding; }
   // Whether the main weapon is of a kind that fires at a point (with anyType: any weapon).
   bool TestMainWeaponType(bool anyType) const;
-  static bool IsRoadTerrain(int32_t code) { return code >= 31 && code <= 35; }
 
   // ---- How far the squad gives itself away (InfantryLater.cpp) ----
 

@@ -6,6 +6,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
+#include "game/map/FineTerrain.h"
 #include "game/units/Infantry.h"
 #include "game/units/Shot.h"
 #include "game/units/UnitServices.h"
@@ -313,7 +314,7 @@ bool Infantry::IsPointInFireArc(float px, float py) const {
 }
 
 bool Infantry::IsMainWeaponUsable() const {
-  return !(WeaponClass(Data().MainWeapon()) == 4 && IsRoadTerrain(GetTerrainHere()));
+  return !(WeaponClass(Data().MainWeapon()) == 4 && IsBuildingTerrain(GetTerrainHere()));
 }
 
 bool Infantry::TestMainWeaponType(bool anyType) const {

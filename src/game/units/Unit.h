@@ -321,7 +321,7 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   int32_t GetWaypointCount() const override { return waypointCount; }
   void GetWaypoint(int32_t index, float& pointX, float& pointY, bool& upperLevel) const override;
   void LowerWaypoint(int32_t index, float height) override;
-  bool LineOfSightToPoint(float pointX, float pointY) const override { return CanSeePoint(pointX, pointY); }
+  bool LineOfSightToPoint(float pointX, float pointY) const override { return TraceSightToPoint(pointX, pointY); }
   // The last slice the unit moved in: the visibility cache forgets its lines from then on.
   int32_t GetLastMovingSlice() const override { return lastMovingSlice; }
 

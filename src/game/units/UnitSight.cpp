@@ -113,6 +113,15 @@ bool Unit::CanFireAtTarget(int32_t& kindOut) {
     if (!IsInRange(DistanceTo(*target), 1, 1.0f)) return false;
     if (target->HasSurrendered()) return false;
     if (CanUseSmallArmsAt(target) && IsBuildingTerrain(target->GetTerrainHere())) return false;
+    if (target->IsAirplane()) {
+      // Only small arms, the arcing guns and the fire that needs no aim at the aircraft (the
+      // artillery's and the blast's) can be turned on an aircraft overhead: the scatter of the
+      // others has no form for a target in the air.
+      int32_t weapon = 0;
+      int32_t type = 0;
+      QueryWeapon(0, weapon, type);
+      if (type != 0 && type != 2 && type != 3 && type != 5 && type != 7) return false;
+    }
   } else {
     if (areaFire == 0) return false;
     if (!HasMainWeaponOfType5()) {
@@ -187,7 +196,8 @@ bool Unit::IsConcealed(bool strict, bool checkView, float px, float py) {
 }
 
 bool Unit::HoldsAtLastWaypoint() const {
-  if (flagBytes[6] != 0) return true;
+  // The hide order (the sixth flag byte) holds the unit wherever it is.
+  if (flagBytes[5] != 0) return true;
   return waypointCount >= 1 && WaypointAt(waypointCount - 1).flags != 0;
 }
 

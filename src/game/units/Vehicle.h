@@ -34,15 +34,10 @@ class Vehicle : public Unit, public VehicleServices {
   static constexpr int32_t kKindBoat = 5;
   static constexpr int32_t kKindEmplacement = 6;
 
-  // The last hit's record: who fired what, the part struck (0 turret or superstructure, 1 upper
-  // hull, 2 lower hull, 3 and 4 top, 5 running gear, 6 weapon), the result kind, the crew
-  // members hit and what the hit did.
+  // The last hit's record: the part struck (0 turret or superstructure, 1 upper hull, 2 lower
+  // hull, 3 and 4 top, 5 running gear, 6 weapon), the crew members hit and what the hit did.
   struct HitReport {
-    int32_t firer = 0;
-    int32_t weapon = 0;
-    int32_t ammoKind = 0;
     int32_t part = 0;
-    int32_t result = 0;
     int32_t crewHits = 0;
     uint8_t immobilized = 0;
     uint8_t damaged = 0;
@@ -351,8 +346,8 @@ class Vehicle : public Unit, public VehicleServices {
   void SetOffMine();
   void Swerve();
   void Eliminate() override;
-  // Keeps a replayed hit report and the packet's slice (-1 for none); a part outside 0..6, a
-  // facing outside 0..2 or a result outside 1..6 is ignored with one log line (false).
+  // Keeps a replayed hit report and the packet's slice (-1 for none); a part outside 0..6 or a
+  // facing outside 0..2 is ignored with one log line (false).
   bool SetHitReport(const HitReport& report, int32_t facingStruck, int32_t slice);
   // The crew of the class (at least 1: every rule divides by it) and the men still aboard.
   int32_t CrewCount() const;

@@ -53,8 +53,8 @@ void SkirtCover(int32_t code, int32_t part, int32_t facing, bool expected, float
     if (code == 5) cover = 0.33f;
     if (code == 7) cover = 0.4f;
   }
-  // The stand-off of the hull skirts is drawn only where they cover something.
-  if (part != 0 && cover > 0.0f) standOff = expected ? 2.0f : 1.5f + RandomFloatTimes(1.0f);
+  // The stand-off of the side skirts is drawn for every side hull plate, covered or not.
+  if (facing == 1 && (part == 1 || part == 2)) standOff = expected ? 2.0f : 1.5f + RandomFloatTimes(1.0f);
   cover *= 0.75f;
 }
 
@@ -287,10 +287,27 @@ float Vehicle::GetElevationFromHull(float px, float py, float pz) const {
   const double dy = py - y;
   const double dz = pz - HullHeight();
   const double seen = std::atan2(dz, std::sqrt(dx * dx + dy * dy)) * kDegrees;
-  // The hull's own tilt toward the point: pitch rises ahead, roll rises to the left.
-  const double bearing = (HeadingDegrees(px - x, py - y) - facing) * kRadians;
-  const double tilt = hullPitch * std::cos(bearing) + hullRoll * std::sin(bearing);
-  return static_cast<float>(seen - tilt);
+  // How far the hull rises toward the point, taken between the four faces in straight lines:
+  // the pitch raises the front (and lowers the rear), the roll raises the left side (and lowers
+  // the right). A point over a raised face looks that much lower from the hull.
+  const double b = Wrap360(HeadingDegrees(px - x, py - y) - facing);
+  const double p = hullPitch;
+  const double r = hullRoll;
+  double rise = 0.0;
+  if (b <= 90.0) {
+    const double t = b / 90.0;
+    rise = (1.0 - t) * p + t * r;
+  } else if (b <= 180.0) {
+    const double t = (180.0 - b) / 90.0;
+    rise = (t - 1.0) * p + t * r;
+  } else if (b < 270.0) {
+    const double t = (b - 180.0) / 90.0;
+    rise = (t - 1.0) * p - t * r;
+  } else {
+    const double t = (360.0 - b) / 90.0;
+    rise = (1.0 - t) * p - t * r;
+  }
+  return static_cast<float>(seen - rise);
 }
 
 ArmourTarget Vehicle::MakeArmourTarget(const ArmourRequest& request) const {

@@ -390,8 +390,7 @@ void Vehicle::Eliminate() {
 }
 
 bool Vehicle::SetHitReport(const HitReport& report, int32_t facingStruck, int32_t slice) {
-  if (report.part < 0 || report.part > 6 || facingStruck < 0 || facingStruck > 2 || report.result < 1 ||
-      report.result > 6) {
+  if (report.part < 0 || report.part > 6 || facingStruck < 0 || facingStruck > 2) {
     GErrorLog::LogValue("Vehicle: a replayed hit report out of range is ignored, part", report.part);
     return false;
   }

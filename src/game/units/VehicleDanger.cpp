@@ -9,6 +9,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Distance.h"
 #include "game/map/Heading.h"
+#include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/AITargeting.h"
@@ -419,7 +420,7 @@ bool Vehicle::SeekCover(Unit& threat, bool weak, bool stillExposed, float threat
     }
     const float px = x + distance * std::cos(heading * kDegrees);
     const float py = y + distance * std::sin(heading * kDegrees);
-    if (RandomFloat() < chance && !(map != nullptr && Map::IsRoadType(map->TerrainTypeAt(px, py)))) {
+    if (RandomFloat() < chance && !(map != nullptr && IsBuildingTerrain(map->TerrainTypeAt(px, py)))) {
       if (services != nullptr) services->CreateSmoke(px, py, 0.0f);
       PostLauncherSound();
     }

@@ -24,6 +24,8 @@ constexpr uint16_t kStrongTurretFront = 0x4000;
 
 int32_t Vehicle::LocateHit(VehicleStrike& shot, int32_t& outFacing, bool& outResolve) {
   outResolve = false;
+  // The firer's kill record counts the vehicle should the hit end it.
+  if (shot.shooter != nullptr) lastFirer = shot.shooter;
   float sideShare = 0.0f;
   GetArmorFacingFrom(shot.startX, shot.startY, false, true, &sideShare);
   const int32_t turretFacing = GetArmorFacingFrom(shot.startX, shot.startY, true, true);
@@ -92,6 +94,7 @@ int32_t Vehicle::ChooseHitLocation(bool isHE, bool hullDown, float sideShare, bo
 }
 
 void Vehicle::ResolveHit(VehicleStrike& shot, int32_t part, int32_t facing) {
+  if (shot.shooter != nullptr) lastFirer = shot.shooter;
   if (!IsKind5()) passengersMustLeave = 1;
   bool shatter = false;
   bool nearMiss = false;

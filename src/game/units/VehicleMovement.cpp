@@ -6,6 +6,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Distance.h"
 #include "game/map/Heading.h"
+#include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
@@ -322,7 +323,7 @@ void Vehicle::OrientToGround() {
   float px = x;
   float py = y;
   GetShownPosition(px, py, nullptr);
-  auto road = [map](float ax, float ay) { return Map::IsRoadType(map->TerrainTypeAt(ax, ay)); };
+  auto road = [map](float ax, float ay) { return IsRoadTerrain(map->TerrainTypeAt(ax, ay)); };
   if (road(px, py)) return;
   float q = 6.0f;
   // One probe pair along a bearing: the elevation difference over the probe, as degrees.

@@ -79,7 +79,7 @@ void Vehicle::UpdateSlice(int32_t slice) {
     turretHold = 0;
     return;
   }
-  if (target != nullptr && IsArmored(false) && HasHeavyWeapon(false) && target->HasMainWeaponOfType23(false) &&
+  if (target != nullptr && IsArmored(false) && HasHeavyWeapon(false) && target->HasMainWeaponOfType123() &&
       target->IsInRange(target->DistanceTo(*this), 0, 1.3f)) {
     turretHold = kTurretHoldSlices;
     turretToRest = 0;
@@ -242,7 +242,8 @@ int32_t Vehicle::GetFireState(int32_t moveState) {
   if (gunDestroyed != 0) return 0;
   if (areaFire != 0) return 1;
   if (target == nullptr) return 0;
-  const bool heavyTarget = target->HasMainWeaponOfType23(false);
+  // A target with a heavy weapon: a gun, or infantry with an anti-tank weapon.
+  const bool heavyTarget = target->HasMainWeaponOfType123();
   const bool considered = ((gunCrewStunTimer == 0.0f && HasHeavyWeapon(false) && moveState == 1 && heavyTarget) ||
                            (moveState == 2 && (heavyTarget || target->IsArmored(true))));
   if (!considered) return 1;
@@ -329,7 +330,7 @@ bool Vehicle::CanFightFromHalt() const {
   if (record.ArmourThickness(2, 0) > 14 && record.TopArmour(0) < 11.5f) return true;
   if (HasMainWeapon() && mainGunClearance != 0) return true;
   if (CanFireCoaxialMG(true) > 0) return true;
-  return target != nullptr && target->HasMainWeaponOfType23(false) && record.MainArmour() > 20;
+  return target != nullptr && target->HasMainWeaponOfType123() && record.MainArmour() > 20;
 }
 
 bool Vehicle::NeedsHullTurn(int32_t action) {

@@ -21,7 +21,7 @@ class SeenInfantry : public TestInfantry {
   float VisibilityFromPoint(float, float, float, bool) override { return seen; }
   bool IsMainWeaponUsable() const override { return true; }
   float WeaponEffect(Unit*, int32_t, bool, bool, bool, int32_t, int32_t) override { return effect; }
-  bool CanSeePoint(float, float) const override { return seesPoint; }
+  bool LineOfSightToPoint(float, float) const override { return seesPoint; }
   float seen = 0.3f;
   bool seesPoint = true;
   float effect = 0.0f;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/BattleShot.h"
 #include "game/battle/HeadlessBattle.h"
+#include "game/battle/Packet.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
@@ -473,4 +475,54 @@ TEST(BattleAsPlayed, ASquadOutOfItsLeadersReachLosesCommand) {
   rig.headless.Go(1);  // the set-up GO
   rig.headless.Go(2);  // the first action
   EXPECT_EQ(near->commandingLeader, nullptr);
+
+TEST(InfantryBattle, AnInfantrySpottersArtilleryFiresRangingRoundsAtAPointInSight) {
+  InfantryBattleRig rig;
+  // A forward observer (class 11) calling a 10.5 cm battery (weapon 76).
+  const int32_t spotterClass = 11;
+  std::vector<uint8_t> classes(gInfantryClasses.Bytes(),
+                               gInfantryClasses.Bytes() + gInfantryClasses.Count() * InfantryData::kSize);
+  const int32_t battery = 76;
+  std::memcpy(classes.data() + spotterClass * InfantryData::kSize + 56, &battery, sizeof battery);
+  const DataTable<InfantryData> kept = gInfantryClasses;
+  gInfantryClasses = DataTable<InfantryData>(classes.data(), static_cast<uint32_t>(classes.size()));
+  auto* spotter = new Infantry();
+  spotter->Init(spotterClass, 6, 2, 300.0f, 200.0f, 90.0f);
+  spotter->side = 1;
+  rig.B().AddUnitToMap(spotter, spotter->x, spotter->y);
+  spotter->ammo[0] = 20;
+  spotter->areaFire = 1;
+  spotter->targetX = 300.0f;
+  spotter->targetY = 500.0f;
+  // The barrage falls in 75 s: the battery ranges in as the wait passes each half minute.
+  spotter->aimTime = 75.0f;
+  SeedRandom(31);
+  rig.B().ComputeAction(true, true);
+  int32_t rounds = 0;
+  for (int32_t i = 0; i < rig.B().packets.Count(); ++i) {
+    const auto* p = static_cast<const Packet*>(rig.B().packets.GetItem(i));
+    if (p->kind == Packet::kFire && p->fire.shooter == spotter) ++rounds;
+  }
+  // One ranging round as the wait passes 60 s and one as it passes 30 s: the point in sight,
+  // the wait runs at full speed.
+  EXPECT_EQ(rounds, 2);
+  rig.headless.New();
+  gInfantryClasses = kept;
+}
+
+TEST(InfantryBattle, InfantrySmokeLandsShortOfTheTargetItSees) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  Infantry* firer = rig.AddSquad(0, 300.0f, 300.0f);
+  Infantry* enemy = rig.AddSquad(1, 300.0f, 450.0f);
+  enemy->identificationLevel = 4;
+  enemy->facing = 270.0f;  // toward the firer
+  firer->ammo[4] = 4;
+  firer->ammoKind = 4;
+  SeedRandom(5);
+  AITargeting::ChooseTarget(*firer, true);
+  ASSERT_EQ(firer->areaFire, 1);
+  // The screen goes down 8 m in front of the enemy, between it and the firer.
+  EXPECT_NEAR(firer->targetX, 300.0f, 0.01f);
+  EXPECT_NEAR(firer->targetY, 442.0f, 0.01f);
 }

@@ -170,8 +170,8 @@ TEST_F(PacketTest, FireSoundCraterAndHitRoundTrip) {
   Packet hit;
   hit.kind = Packet::kHitReport;
   hit.hit.vehicle = vehicle;
-  hit.hit.result = 4;
-  hit.hit.part = 2;
+  hit.hit.part = 4;
+  hit.hit.facing = 2;
   hit.hit.menLost = 3;
   hit.hit.flags = {1, 0, 1, 0, 1, 0, 1};
   const std::string hitBytes = Bytes(hit);

@@ -2,6 +2,8 @@
 // returning between battles, and the weapon, arc and identification queries.
 #include <gtest/gtest.h>
 
+#include "game/map/FineTerrain.h"
+
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -317,7 +319,7 @@ TEST(InfantryOverrides, ArcsIdentificationAndWeaponUse) {
   // A mortar cannot fire from a road; everything else can.
   EXPECT_TRUE(mortar->IsMainWeaponUsable());
   EXPECT_TRUE(squad->IsMainWeaponUsable());
-  for (int32_t code = 0; code < 40; ++code) EXPECT_EQ(Infantry::IsRoadTerrain(code), code >= 31 && code <= 35) << code;
+  for (int32_t code = 0; code < 40; ++code) EXPECT_EQ(IsRoadTerrain(code), code >= 31) << code;
 
   // The weapon-type test.
   EXPECT_TRUE(mortar->TestMainWeaponType(false));

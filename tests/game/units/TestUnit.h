@@ -17,6 +17,8 @@ class TestUnit : public Unit {
   bool HasMainWeapon() const override { return mainWeapon; }
   bool HasMainWeaponOfType5() const override { return indirect; }
   bool HasMainWeaponOfType23(bool flag) const override { return flag ? type234 : type23; }
+  // A heavy weapon: a gun, or (type123) an anti-tank weapon of infantry.
+  bool HasMainWeaponOfType123() const override { return type123 || type23; }
   bool CanFireMainWeapon(bool) const override { return canFireMain; }
   bool HasSurrendered() const override { return surrendered; }
   int32_t GetLossesSinceMorale() const override { return battleLosses; }
@@ -59,6 +61,7 @@ class TestUnit : public Unit {
   bool mainWeapon = false;
   bool indirect = false;
   bool type23 = false;
+  bool type123 = false;
   bool type234 = false;
   bool canFireMain = false;
   bool surrendered = false;

@@ -564,7 +564,9 @@ TEST(UnitFiring, FireAtTargetTimersCounterShockAndHatches) {
   Rifleman men;
   men.SetPosition(400.0f, 200.0f);
   gun.target = &men;
+  gun.flagBytes[5] = 1;  // hiding
   gun.FireAtTarget(0);
+  EXPECT_EQ(gun.flagBytes[5], 0);  // firing ends the hide order
   EXPECT_EQ(gun.burst, 800);
   EXPECT_EQ(gun.firingTimer, 2.5f);
   EXPECT_EQ(gun.shotCounter, 1);
@@ -735,6 +737,16 @@ TEST(UnitShots, ShellsHitAirplanesAndMissesLandNearTheTarget) {
     EXPECT_LT(std::fabs(shot.impactY - 200.0f), 700.0f * 0.05f);
   }
   EXPECT_GT(misses, 100);
+  // Only a weapon whose fire can be aimed at an aircraft is turned on one: an arcing gun, not a
+  // direct-fire one.
+  gun.ammo = {5, 5, 0, 0, 0};
+  plane.identificationLevel = 4;
+  gun.target = &plane;
+  int32_t kind = 0;
+  const bool arcing = gun.CanFireAtTarget(kind);
+  Aim(gun, FindGun(1), 1);
+  EXPECT_TRUE(arcing);
+  EXPECT_FALSE(gun.CanFireAtTarget(kind));
 }
 
 TEST(UnitShots, IndirectFireSpreadsAlongTheHomeEdgeAndAnnouncesItself) {

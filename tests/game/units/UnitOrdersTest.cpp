@@ -169,6 +169,7 @@ TEST(UnitOrders, HideOrderChainAndRefusals) {
   unit.pendingDelaySteps = 2;
   unit.AddWaypoint(0.0f, 0.0f, 30);
   EXPECT_EQ(unit.flagBytes[5], 1);
+  EXPECT_TRUE(unit.CanTakeOrder(30));  // a hiding unit without waypoints may stop hiding
   EXPECT_EQ(unit.pendingDelaySteps, 0);
   unit.AddWaypoint(0.0f, 0.0f, 30);
   EXPECT_EQ(unit.flagBytes[5], 0);

@@ -109,6 +109,13 @@ TEST(VehicleArmour, ElevationIsCorrectedByTheHullsPitch) {
   v->hullPitch = 0.0f;
   v->hullRoll = 5.0f;
   EXPECT_NEAR(v->GetElevationFromHull(kX, kY + 100.0f, base + 10.0f), 0.7106f, 1e-3);
+  // Between two faces the rise runs in a straight line: half the pitch and half the roll at
+  // 45 degrees, where a sine would give 0.7071 of each.
+  v->hullPitch = 10.0f;
+  v->hullRoll = 4.0f;
+  EXPECT_NEAR(v->GetElevationFromHull(kX + 100.0f, kY + 100.0f, base), -7.0f, 1e-3);
+  EXPECT_NEAR(v->GetElevationFromHull(kX - 100.0f, kY - 100.0f, base), 7.0f, 1e-3);
+  EXPECT_NEAR(v->GetElevationFromHull(kX + 100.0f, kY - 100.0f, base), -3.0f, 1e-3);
 }
 
 TEST(VehicleArmour, SlopeMultiplierCurves) {
@@ -228,6 +235,13 @@ TEST(VehicleArmour, ExpectedValuesDrawNothingAndRepeat) {
   EXPECT_EQ(bounds[0], 100);
   if (bounds[1] == 11) bounds.erase(bounds.begin() + 1);
   EXPECT_EQ(bounds[1], 2);  // the turret skirt's stand-off
+  // The side skirts' stand-off is drawn for a side hull plate even where the code covers none.
+  bounds.clear();
+  drawn.part = 1;
+  SetRandomBoundObserver([](int32_t n) { sink->push_back(n); });
+  v->ComputePenetration(drawn);
+  SetRandomBoundObserver(nullptr);
+  EXPECT_EQ(bounds.size(), 1u);
 }
 
 TEST(VehicleArmourDeathTest, TurretPartWithoutTurretArmourIsFatal) {

@@ -442,8 +442,13 @@ TEST(VehicleDanger, SmokeStaysOffRoads) {
   PlaceAt(threat, 0.0f, 300.0f);
   for (int32_t i = 0; i < 10; ++i) v->SeekCover(threat, false, false, 0.0f);
   EXPECT_FALSE(rig.world.smokes.empty());
+  // Smoke is kept off the dirt roads, types 31 to 35; a paved road (8) takes it.
   rig.world.smokes.clear();
-  rig.SetTerrain(kX, kY, 8);  // a road
+  rig.SetTerrain(kX, kY, 8);
+  for (int32_t i = 0; i < 10; ++i) v->SeekCover(threat, false, false, 0.0f);
+  EXPECT_FALSE(rig.world.smokes.empty());
+  rig.world.smokes.clear();
+  rig.SetTerrain(kX, kY, 33);
   for (int32_t i = 0; i < 10; ++i) v->SeekCover(threat, false, false, 0.0f);
   EXPECT_TRUE(rig.world.smokes.empty());
 }
@@ -473,6 +478,16 @@ TEST(VehicleSlice, TurretHoldOnAThreateningGun) {
   v->target = &gun;
   v->UpdateSlice(7);
   EXPECT_EQ(v->turretToRest, 1);
+  // An anti-tank team is a heavy weapon as well as a gun.
+  TestUnit team;
+  team.side = gun.side;
+  team.type123 = true;
+  team.inRange = true;
+  PlaceAt(team, 0.0f, 600.0f);
+  v->target = &team;
+  v->turretHold = 0;
+  v->UpdateSlice(8);
+  EXPECT_EQ(v->turretHold, 6800);
   v->target = nullptr;
 }
 

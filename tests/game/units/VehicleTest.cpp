@@ -599,7 +599,12 @@ TEST(VehicleMovement, GroundTiltAndGunTilt) {
   EXPECT_LE(tank->hullPitch, 35.0f);
   EXPECT_GE(tank->hullRoll, -35.0f);
   EXPECT_LE(tank->hullRoll, 35.0f);
+  // The rules' road types are the structures, 31 and above: a bridge or a building lies level,
+  // a plain road (8) tilts with the ground.
   rig.SetTerrain(100.0f, 100.0f, 8);
+  tank->OrientToGround();
+  EXPECT_GT(tank->hullPitch, 0.0f);
+  rig.SetTerrain(100.0f, 100.0f, 36);
   tank->OrientToGround();
   EXPECT_EQ(tank->hullPitch, 0.0f);
   EXPECT_EQ(tank->hullRoll, 0.0f);
