@@ -206,7 +206,7 @@ int32_t ExpectReloadedTurnsMatch(uint32_t seed, int32_t before, bool computer) {
 
 TEST(SavedGameTurn, AReloadedGameComputesTheNextTurnsAsTheUnbrokenOne) {
   // A tank's crew bails out in the first game: it joins the battle, headless as on screen.
-  EXPECT_GT(ExpectReloadedTurnsMatch(114, 1, false), kDeployed);
+  EXPECT_GT(ExpectReloadedTurnsMatch(117, 1, false), kDeployed);
   ExpectReloadedTurnsMatch(202, 2, false);
 }
 
