@@ -22,6 +22,7 @@
 #include "framework/ui/GView.h"
 #include "game/map/Map.h"
 #include "game/units/Unit.h"
+#include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/ui/MapView.h"
 #include "platform/PSoft3DDevice.h"
@@ -39,7 +40,7 @@ class PickViewHost : public PlainViewHost {
 };
 
 // The battle screen's share of a pick: the unit under the pointer is recorded in the map.
-class PickReports : public UnitDrawHost {
+class PickReports : public ScreenlessDrawHost {
  public:
   explicit PickReports(Map& map) : map_(map), previous_(GetUnitDrawHost()) { SetUnitDrawHost(this); }
   ~PickReports() override { SetUnitDrawHost(previous_); }

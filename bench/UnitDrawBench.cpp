@@ -13,6 +13,7 @@
 #include "game/map/Map.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
+#include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitDrawHost.h"
 
 namespace {
@@ -27,7 +28,7 @@ GKernel& Kernel() {
 }
 
 // Order lines drawn as bands over the ground, labels counted.
-class BandHost : public UnitDrawHost {
+class BandHost : public ScreenlessDrawHost {
  public:
   void SetLineStyle(int32_t s) override { style = s; }
   void DrawTerrainLine(bool, float x0, float y0, float z0, float x1, float y1, float z1) override {

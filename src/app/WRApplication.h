@@ -395,10 +395,26 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
                    int32_t code2) override;
   int32_t GetNetworkStateForView() const override { return tcp_.GetState(); }
+  // The battle screen's info panel and battlefield view are redrawn.
+  void RefreshBattleScreen() override;
+  // The kernel's measured frame rate and the last frame's time in milliseconds.
+  float GetFrameRate() const override;
+  int32_t GetFrameTime() const override;
+  bool CanBlend() const override;
+  void SetSoundDistanceOffset(float metres) override;
+  // The soldier figures vehicle crews are drawn with: infantry of the class without a base.
+  static constexpr int32_t kFigureClass = 242;
+  GObject* NewFigurePrototype(int32_t variant) override;
+  void PrepareFigureAppearance(GObject* figure) override;
+  void ReleaseFigureAppearance(GObject* figure) override;
+  // The base name of the game file last read.
+  void SetCurrentFileName(const char* baseName) override { currentFileName_.Assign(baseName != nullptr ? baseName : ""); }
+  const GString31& GetCurrentFileName() const { return currentFileName_; }
   GView* GetResultsView() const { return resultsScreen_.GetView(); }
 
  private:
   WRBattleScreen battleScreen_{*this};
+  GString31 currentFileName_;
   WRResultsScreen resultsScreen_{*this};
   // ---- End of the battle screen ----
 

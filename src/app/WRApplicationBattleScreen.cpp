@@ -3,12 +3,15 @@
 #include "app/WRApplication.h"
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
+#include "framework/media/GSoundManager.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/ui/GView.h"
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/ui/MapView.h"
+#include "game/units/Infantry.h"
 #include "game/units/UnitDrawHost.h"
 
 bool WRApplication::OpenBattleScreen(bool flushPending, bool showLoading) {
@@ -91,4 +94,37 @@ void WRApplication::FillBattlefieldBackground() {
   GRect local;
   view->GetLocalBounds(local);
   view->FillRect(local, view->GetBackColor());
+}
+
+void WRApplication::RefreshBattleScreen() {
+  if (battle_ != nullptr) battle_->InvalidateInfoPanel();
+  if (GView* view = BattlefieldViewOf(battle_)) view->Invalidate();
+}
+
+// The kernel measures each frame; until it has, it gives its starting rate.
+float WRApplication::GetFrameRate() const { return gKernel != nullptr ? gKernel->GetFrameRate() : 8.0f; }
+
+int32_t WRApplication::GetFrameTime() const {
+  return gKernel != nullptr ? static_cast<int32_t>(gKernel->GetFrameTime()) : 0;
+}
+
+// The software renderer blends every translucent triangle it is given.
+bool WRApplication::CanBlend() const { return gGraph3D != nullptr; }
+
+void WRApplication::SetSoundDistanceOffset(float metres) {
+  if (gSoundManager != nullptr) gSoundManager->SetDistanceOffset(metres);
+}
+
+GObject* WRApplication::NewFigurePrototype(int32_t variant) {
+  auto* figure = new Infantry();
+  figure->Init(kFigureClass, variant, 2, 0.0f, 0.0f, 0.0f);
+  return figure;
+}
+
+void WRApplication::PrepareFigureAppearance(GObject* figure) {
+  if (auto* unit = dynamic_cast<Unit*>(figure)) unit->PrepareAppearance();
+}
+
+void WRApplication::ReleaseFigureAppearance(GObject* figure) {
+  if (auto* unit = dynamic_cast<Unit*>(figure)) unit->ReleaseAppearance();
 }

@@ -2,6 +2,8 @@
 
 #include "app/WRApplication.h"
 #include "framework/core/GString.h"
+#include "framework/core/GString255.h"
+#include "framework/ui/GViewHost.h"
 #include "framework/ui/GView.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GSoundManager.h"
@@ -142,6 +144,42 @@ void WRBattleScreen::DrawTerrainLine(bool secondForm, float x0, float y0, float 
 // A waypoint's word is one white label line at the point.
 void WRBattleScreen::DrawTextAtPoint(const char* text, float x, float y, float z) {
   if (Map* map = CurrentMap()) map->DrawTextAt(text, 3, nullptr, 0, x, y, z);
+}
+
+namespace {
+
+uint16_t PixelOf(uint8_t r, uint8_t g, uint8_t b) {
+  const GViewHost* host = GViewHost::Current();
+  return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(r, g, b)) : 0;
+}
+
+}  // namespace
+
+void WRBattleScreen::DrawScreenText(const char* text, int32_t x, int32_t y) {
+  GView* view = View();
+  if (view == nullptr || text == nullptr) return;
+  GString255 line;
+  line.Assign(text);
+  view->DrawShadowedText(&line, x, y, 0, 0, 255, 255, 255, 0, 0, 0, 1);
+}
+
+void WRBattleScreen::DrawUnitFrame(const GRect& bounds, uint8_t r, uint8_t g, uint8_t b) {
+  if (GView* view = View()) view->FrameRect(bounds, PixelOf(r, g, b));
+}
+
+void WRBattleScreen::SetUnitScreenBounds(Unit& /*unit*/, const GRect& bounds) { unitBounds_ = bounds; }
+
+bool WRBattleScreen::IsSmokeDrawn() const { return app_.GetOption(15) != 0; }
+
+bool WRBattleScreen::IsInsideInputHandler() const { return gKernel != nullptr && gKernel->IsInHandler(); }
+
+void WRBattleScreen::BindFlashTexture() {
+  if (Map* map = CurrentMap()) map->BindSlot(Map::Slot::kMuzzleFlash);
+}
+
+int32_t WRBattleScreen::GetSideNationality(int32_t sideIndex) const {
+  const Battle* battle = CurrentBattle();
+  return battle != nullptr ? battle->GetSideNationality(sideIndex == 0 ? 1 : 0) : -1;
 }
 
 // ---- ReplayScreen ----

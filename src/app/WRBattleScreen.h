@@ -78,6 +78,21 @@ class WRBattleScreen : public BattleScreenSeam,
   void DrawTerrainLine(bool secondForm, float x0, float y0, float z0, float x1, float y1, float z1) override;
   void DrawTextAtPoint(const char* text, float x, float y, float z) override;
   // ---- End of picks and order lines ----
+  // Texts, frames and screen bounds in the battlefield view.
+  void DrawScreenText(const char* text, int32_t x, int32_t y) override;
+  void DrawUnitFrame(const GRect& bounds, uint8_t r, uint8_t g, uint8_t b) override;
+  void SetUnitScreenBounds(Unit& unit, const GRect& bounds) override;
+  void SetWaypointScreenBounds(const GRect& bounds) override { waypointBounds_ = bounds; }
+  // The bounds the selected unit and the selected waypoint's marker last drew into.
+  const GRect& UnitBounds() const { return unitBounds_; }
+  const GRect& WaypointBounds() const { return waypointBounds_; }
+  // The smoke graphics option (15) is not "None".
+  bool IsSmokeDrawn() const override;
+  bool IsInsideInputHandler() const override;
+  // The map's muzzle flash picture.
+  void BindFlashTexture() override;
+  // The nationality of the side's first unit.
+  int32_t GetSideNationality(int32_t sideIndex) const override;
 
   // ---- ReplayScreen: the strip's replay controls, the sound manager and the map's sounds ----
   void PlaySound(int32_t number, int32_t priority) override;
@@ -110,4 +125,6 @@ class WRBattleScreen : public BattleScreenSeam,
 
   WRApplication& app_;
   bool paused_ = false;
+  GRect unitBounds_{};
+  GRect waypointBounds_{};
 };

@@ -10,6 +10,7 @@
 #include "framework/media/GraphicsTestHost.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/map/Map.h"
+#include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitDrawHost.h"
 #include "platform/PPath.h"
 
@@ -72,7 +73,7 @@ class ScreenHost : public HeadlessHost {
 
 // The battle screen's share of unit drawing: the figure textures and the order lines come from
 // the map.
-class MapUnitDrawHost : public UnitDrawHost {
+class MapUnitDrawHost : public ScreenlessDrawHost {
  public:
   void EnsureKindGroupGraphics(int32_t group) override {
     if (map != nullptr) map->EnsureKindGroupGraphics(group);

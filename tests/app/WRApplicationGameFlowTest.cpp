@@ -25,6 +25,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ComputerPlayer.h"
+#include "game/ui/ThinkingWindow.h"
 #include "game/units/Shot.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitServices.h"
@@ -34,16 +35,59 @@
 
 namespace {
 
-// Plans with the program's computer player and notes each side it was asked to play.
+// The thinking window over the root view, or null.
+ThinkingWindow* ShownThinkingWindow() {
+  GView* root = GViewHost::Current() != nullptr ? GViewHost::Current()->GetRootView() : nullptr;
+  for (int32_t i = 0; root != nullptr && i < root->GetChildCount(); ++i) {
+    if (auto* window = dynamic_cast<ThinkingWindow*>(root->GetChild(i))) return window;
+  }
+  return nullptr;
+}
+
+std::string LabelOf(GView* view);
+
+// The application's screen as the planner uses it, watched at each advance of the meter: the
+// window shown, its text and how far its bar is filled.
+class WatchedHost : public ComputerPlayerHost {
+ public:
+  explicit WatchedHost(ComputerPlayerHost& host) : host_(host) {}
+  int32_t GetSideToPlay() const override { return host_.GetSideToPlay(); }
+  void SetSideToPlay(int32_t side) override { host_.SetSideToPlay(side); }
+  void OpenProgressMeter() override { host_.OpenProgressMeter(); }
+  void ShowProgress(float fraction) override {
+    host_.ShowProgress(fraction);
+    if (ThinkingWindow* window = ShownThinkingWindow()) {
+      text = LabelOf(window);
+      fills.push_back(window->FillRight());
+    }
+  }
+  void CloseProgressMeter() override { host_.CloseProgressMeter(); }
+  void RedrawScreen() override { host_.RedrawScreen(); }
+  void InvalidateRootView() override { host_.InvalidateRootView(); }
+  void IdleSound() override { host_.IdleSound(); }
+  std::string text;
+  std::vector<int32_t> fills;
+
+ private:
+  ComputerPlayerHost& host_;
+};
+
+// Plans with the program's computer player and notes each side it was asked to play and what
+// its thinking window showed.
 class RecordingPlanner : public ComputerPlayer {
  public:
   void PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& host) override {
     sides.push_back(side);
     sideSeen.push_back(host.GetSideToPlay());
-    real.PlanTurn(battle, side, host);
+    WatchedHost watched(host);
+    real.PlanTurn(battle, side, watched);
+    windowText = watched.text;
+    fills = watched.fills;
   }
   std::vector<int32_t> sides;
   std::vector<int32_t> sideSeen;
+  std::string windowText;
+  std::vector<int32_t> fills;
   AIOperational real;
 };
 
@@ -114,6 +158,14 @@ TEST(GameFlowTest, OnePlayerGameReachesTheBattleScreenAndGoPlansTheComputersSide
   EXPECT_FALSE(battle.IsSetupPhase());
   // The planner leaves the human's side to play.
   EXPECT_EQ(app.GetSideToPlay(), human);
+  // While it planned, "Computer Player Thinking..." stood on the screen with its bar filling;
+  // the window has gone.
+  EXPECT_EQ(planner.windowText, "Computer Player Thinking...");
+  ASSERT_GE(planner.fills.size(), 2u);
+  EXPECT_EQ(planner.fills.front(), 21);
+  EXPECT_TRUE(std::is_sorted(planner.fills.begin(), planner.fills.end()));
+  EXPECT_GT(planner.fills.back(), planner.fills.front());
+  EXPECT_EQ(ShownThinkingWindow(), nullptr);
   app.CloseBattleScreen(false);
   ComputerPlayer::Install(nullptr);
 }

@@ -95,6 +95,11 @@
 //                      SIDE's reinforcement group I arrives from TURN with PERCENT chance
 //   list-units         writes the battle's units (index, side, kind, place) to the error
 //                      output: an aid for writing a script
+//   note-unit N        remembers where unit N of the battle stands now
+//   expect-moved N S   unit N has moved since note-unit, by no more than its speed allows in S
+//                      slices (its speed now, in metres a slice)
+//   expect-posture N P every figure of infantry unit N has posture P (2 standing, 5 crawling,
+//                      6 on the move)
 //   expect-near N X Y D
 //                      unit N of the battle stands within D metres of map point (X, Y)
 //   record-turn NAME   taken just before an orders phase's GO: the battle's stored form (its
@@ -217,6 +222,7 @@
 #include "game/map/OrderState.h"
 #include "game/ui/MapView.h"
 #include "game/units/Hack.h"
+#include "game/units/Infantry.h"
 #include "game/units/Names.h"
 #include "game/units/Unit.h"
 #include "platform/PBitmapFile.h"
@@ -367,6 +373,10 @@ class Driver {
   // since the wait with this deadline began.
   bool ClockRunsAhead(std::chrono::steady_clock::time_point deadline);
   bool ExpectNear(const std::string& rest);
+  bool ExpectMoved(const std::string& rest);
+  bool ExpectPosture(const std::string& rest);
+  float notedX_ = 0.0f;
+  float notedY_ = 0.0f;
   bool ExpectBattle(const std::string& rest);
   // After the run: every recorded turn computed again headless.
   bool CheckRecordedTurns();
@@ -980,6 +990,15 @@ bool Driver::RunLine(const std::string& line) {
       std::fprintf(stderr, "unit %d side %d kind %d at %.1f %.1f\n", i, b->UnitAt(i)->GetSideIndex(), b->UnitAt(i)->kind, b->UnitAt(i)->x, b->UnitAt(i)->y);
   } else if (verb == "expect-near") {
     return ExpectNear(rest);
+  } else if (verb == "note-unit") {
+    const Unit* unit = BattleUnit(rest);
+    if (unit == nullptr) return Fail("no battle unit " + rest);
+    notedX_ = unit->x;
+    notedY_ = unit->y;
+  } else if (verb == "expect-moved") {
+    return ExpectMoved(rest);
+  } else if (verb == "expect-posture") {
+    return ExpectPosture(rest);
   } else if (verb == "expect-waypoints") {
     std::istringstream words(rest);
     std::string index;
@@ -1221,6 +1240,34 @@ bool Driver::ExpectNear(const std::string& rest) {
   if (unit == nullptr) return Fail("no battle unit " + index);
   if (std::hypot(unit->x - x, unit->y - y) > distance)
     return Fail("unit " + index + " stands at " + std::to_string(unit->x) + ", " + std::to_string(unit->y));
+  return true;
+}
+
+bool Driver::ExpectMoved(const std::string& rest) {
+  std::istringstream in(rest);
+  std::string index;
+  int32_t slices = 0;
+  if (!(in >> index >> slices)) return Fail("expect-moved needs a unit and a number of slices");
+  const Unit* unit = BattleUnit(index);
+  if (unit == nullptr) return Fail("no battle unit " + index);
+  const float moved = std::hypot(unit->x - notedX_, unit->y - notedY_);
+  const float allowed = std::fabs(unit->speed) * static_cast<float>(slices) + 0.01f;
+  if (!(moved > 0.01f) || moved > allowed)
+    return Fail("unit " + index + " moved " + std::to_string(moved) + " m, at most " + std::to_string(allowed) +
+                " allowed");
+  return true;
+}
+
+bool Driver::ExpectPosture(const std::string& rest) {
+  std::istringstream in(rest);
+  std::string index;
+  int32_t posture = -1;
+  if (!(in >> index >> posture)) return Fail("expect-posture needs a unit and a posture");
+  const auto* unit = dynamic_cast<const Infantry*>(BattleUnit(index));
+  if (unit == nullptr) return Fail("no infantry unit " + index);
+  for (int32_t shown : unit->figurePosture) {
+    if (shown != posture) return Fail("unit " + index + " shows posture " + std::to_string(shown));
+  }
   return true;
 }
 

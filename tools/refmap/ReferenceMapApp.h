@@ -22,6 +22,16 @@ class ReferenceMapApp : public MapAppServices {
   MapBattleServices* GetOperation() override { return nullptr; }
   int32_t GetScreenWidth() const override { return 1024; }
   void Beep() override {}
+  // Nothing is drawn, heard or measured.
+  void RefreshBattleScreen() override {}
+  float GetFrameRate() const override { return 8.0f; }
+  int32_t GetFrameTime() const override { return 0; }
+  bool CanBlend() const override { return false; }
+  void SetSoundDistanceOffset(float) override {}
+  GObject* NewFigurePrototype(int32_t) override { return nullptr; }
+  void PrepareFigureAppearance(GObject*) override {}
+  void ReleaseFigureAppearance(GObject*) override {}
+  void SetCurrentFileName(const char*) override {}
 
  private:
   int32_t fileVersion_;

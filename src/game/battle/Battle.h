@@ -72,6 +72,11 @@ class Battle : public BattleBase {
     return exitScoring[side & 1] != 0 && exitEdge[side & 1] >= 0 && exitEdge[side & 1] <= 3;
   }
   int32_t GetExitEdge(int32_t side) const override { return exitEdge[side & 1]; }
+  // The exit zones' two textures are loaded when either side has one.
+  bool WantsExtraEffectTextures() const override { return HasExitZone(0) || HasExitZone(1); }
+  // Map::SetSelectionCorner: a selection rectangle is being dragged.
+  void SetSelectionDrag(bool dragging) override { selectionDrag = dragging ? 1 : 0; }
+  uint8_t selectionDrag = 0;
   // ---- End of the battlefield frame ----
 
   // ---- What the map's fire sounds and object collection ask (the two bytes below) ----

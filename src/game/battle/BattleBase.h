@@ -91,6 +91,10 @@ class BattleBase : public GObject, public MapBattleServices {
   void RecordPacket(const MapPacket& /*packet*/) override {}
   void AddCollapseEffect(float /*x*/, float /*y*/, bool /*tall*/, int32_t /*argument*/) override {}
   void StartTileFire(int32_t /*tileX*/, int32_t /*tileY*/) override {}
+  // An operation between battles shows no exit zones and no selection rectangle; the battle
+  // answers for itself.
+  bool WantsExtraEffectTextures() const override { return false; }
+  void SetSelectionDrag(bool /*dragging*/) override {}
   void GetBattlefieldViewSize(int32_t& width, int32_t& height) const override {
     width = 0;
     height = 0;

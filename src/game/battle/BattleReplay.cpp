@@ -16,6 +16,8 @@ constexpr int32_t kBack = 12;
 constexpr int32_t kForward = 15;
 // Slices of the replay after the last packet before it ends.
 constexpr int32_t kEndMargin = 10;
+// The action's last slice: the display moves units between packets up to it.
+constexpr int32_t kLastActionSlice = 2400;
 
 bool HasTurnStartState(const Map& map) {
   const Map::Objects& o = map.objects;
@@ -31,6 +33,7 @@ void Battle::DeleteReplayEffects() {
 }
 
 void Battle::StartReplay() {
+  for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->ResetForReplay();
   replay.previous = -1;
   replay.current = 0;
   replay.cursor = 0;
@@ -71,16 +74,26 @@ void Battle::ReplayStep() {
     PlayPacket(*packet);
     ++r.cursor;
   }
+  // Between their packets units move on at their recorded speed; past the action's end they
+  // keep the state their last packets gave.
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    Unit* unit = UnitAt(i);
+    if (r.current <= kLastActionSlice) {
+      unit->AdvanceBy(r.current, r.current);
+    } else {
+      unit->RestoreRecordedState();
+    }
+  }
   r.previous = r.current;
   r.current = r.ClockSlice();
   if (r.effects.empty() && r.current >= LastPacketSlice(false) + kEndMargin) {
     // A frame that jumped past the end (a slow frame, a clock that moved on while the program
     // waited) still plays what lay between: the replay ends on the action's last state.
     for (; r.cursor < count; ++r.cursor) PlayPacket(*static_cast<Packet*>(packets.GetItem(r.cursor)));
-    if (replayScreen != nullptr) {
-      replayScreen->PlaySound(128, 25);
-      replayScreen->SetBlinkIndicator(true);
-    }
+    if (replayScreen != nullptr) replayScreen->PlaySound(128, 25);
+    // The units' targets and orders become those the next orders phase starts from.
+    for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();
+    if (replayScreen != nullptr) replayScreen->SetBlinkIndicator(true);
     replayState = Replay::kPaused;
     if (replayScreen != nullptr) {
       replayScreen->SetCameraCounter(0);

@@ -12,13 +12,14 @@ class ComputerPlayerHost {
   virtual int32_t GetSideToPlay() const = 0;
   virtual void SetSideToPlay(int32_t side) = 0;
   // The meter's window, centred, with "Computer Player Thinking..." and an empty bar.
-  virtual void OpenProgressMeter() {}
+  virtual void OpenProgressMeter() = 0;
   // The bar shows the fraction; the meter is invalidated for the next redraw.
-  virtual void ShowProgress(float /*fraction*/) {}
-  virtual void CloseProgressMeter() {}
-  virtual void RedrawScreen() {}
-  virtual void InvalidateRootView() {}
-  virtual void IdleSound() {}
+  virtual void ShowProgress(float fraction) = 0;
+  virtual void CloseProgressMeter() = 0;
+  virtual void RedrawScreen() = 0;
+  virtual void InvalidateRootView() = 0;
+  // The kernel's sound step while the plan keeps the main loop waiting.
+  virtual void IdleSound() = 0;
 };
 
 // The computer player, which the layer above the battle provides and installs: it plans one

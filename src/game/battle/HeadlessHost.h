@@ -35,6 +35,19 @@ class HeadlessHost : public MapAppServices, public BattleUnitServices, public Co
   int32_t GetScreenWidth() const override { return 800; }
   void Beep() override {}
   void SetHideOption(int8_t value) override { options[10] = value; }
+  void SetCurrentFileName(const char* baseName) override { currentFileName = baseName != nullptr ? baseName : ""; }
+  std::string currentFileName;
+
+  // ---- The screen a battle without a window has: nothing is drawn or heard, and no frame
+  // has been measured (the kernel's starting rate, no time since the last) ----
+  void RefreshBattleScreen() override {}
+  float GetFrameRate() const override { return 8.0f; }
+  int32_t GetFrameTime() const override { return 0; }
+  bool CanBlend() const override { return false; }
+  void SetSoundDistanceOffset(float /*metres*/) override {}
+  GObject* NewFigurePrototype(int32_t /*variant*/) override { return nullptr; }
+  void PrepareFigureAppearance(GObject* /*figure*/) override {}
+  void ReleaseFigureAppearance(GObject* /*figure*/) override {}
 
   // ---- The unit services ----
   MapAppServices* GetApp() override { return this; }
@@ -94,6 +107,7 @@ class HeadlessHost : public MapAppServices, public BattleUnitServices, public Co
   void CloseProgressMeter() override { ++meterClosed; }
   void RedrawScreen() override { ++screenRedraws; }
   void InvalidateRootView() override { ++rootInvalidations; }
+  void IdleSound() override {}
   int32_t meterOpened = 0;
   int32_t meterClosed = 0;
   float meterProgress = 0.0f;

@@ -68,6 +68,7 @@ class Map : public GObject {
     static constexpr int32_t kTexture1300 = 43;
     static constexpr int32_t kTemporaryCrater = 44;    // 1208 (1218 on snow)
     static constexpr int32_t kLastingCrater = 45;      // 1217 (1219 on snow)
+    static constexpr int32_t kMuzzleFlash = 48;        // 1209
     static constexpr int32_t kSet = 49;                // 4: 1212 + n
     static constexpr int32_t kGround = 53;             // 26
     static constexpr int32_t kHeightBands = 79;        // 20

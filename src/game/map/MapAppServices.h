@@ -44,7 +44,7 @@ class MapAppServices {
   // ---- The battle screen's and the presentation's part of the map's drawing and input ----
 
   // Updates the battle screen and redraws the battlefield view when it exists.
-  virtual void RefreshBattleScreen() {}
+  virtual void RefreshBattleScreen() = 0;
   // Opens the selected unit's orders menu; the map owns it (null when none opens).
   virtual GObject* OpenUnitOrdersMenu(bool /*atWaypoint*/) { return nullptr; }
   // Hands a key to the open orders menu: true when the menu took it.
@@ -58,28 +58,28 @@ class MapAppServices {
   // Draws a text at the screen projection of a point (highlight chooses the colour).
   virtual void DrawTextAt(const char* /*text*/, bool /*highlight*/, float /*x*/, float /*y*/, float /*z*/) {}
   // Whether the 3-D device draws translucent triangles.
-  virtual bool CanBlend() const { return false; }
-  // The display option that selects the second set of height-band textures.
+  virtual bool CanBlend() const = 0;
+  // The display option that selects the second set of height-band textures. No key or screen
+  // of this program sets it, so the first set is always the one wanted: the default stays.
   virtual bool UsesAlternateHeightBands() const { return false; }
   // Sends the network link's keep-alive frame when one is due (long loads call it).
   virtual void KeepNetworkLinkAlive();
   // The figure prototypes vehicle crews are drawn with: a new infantry unit of class 242,
   // variant n, side 2 at the origin (owned by the map); preparing and releasing its appearance.
-  virtual GObject* NewFigurePrototype(int32_t /*variant*/) { return nullptr; }
-  virtual void PrepareFigureAppearance(GObject* /*figure*/) {}
-  virtual void ReleaseFigureAppearance(GObject* /*figure*/) {}
+  // Null where nothing is drawn.
+  virtual GObject* NewFigurePrototype(int32_t variant) = 0;
+  virtual void PrepareFigureAppearance(GObject* figure) = 0;
+  virtual void ReleaseFigureAppearance(GObject* figure) = 0;
 
   // ---- What the battle asks of the application, kernel, sound and link ----
   // Each has a default that does nothing, for the hosts that play no battle.
 
   // The base name of the game file being read becomes the application's current file name.
-  virtual void SetCurrentFileName(const char* /*baseName*/) {}
+  virtual void SetCurrentFileName(const char* baseName) = 0;
   // Option 10 ("objects can be hidden") from the byte stored with a battle.
   virtual void SetHideOption(int8_t /*value*/) {}
   // The mouse cursor on or off.
   virtual void ShowCursor(bool /*show*/) {}
-  // Redraws the screen once.
-  virtual void UpdateScreen() {}
   // Plays a sound of the sound table once.
   virtual void PlaySound(int32_t /*number*/) {}
   // Sends a message to the other machine in TCP/IP play.
@@ -130,16 +130,17 @@ class MapAppServices {
   // positional sounds, as the map's frame (Map::Draw) asks for them ----
   // The kernel's measured frames per second (8 until measured) and the milliseconds since the
   // previous screen update.
-  virtual float GetFrameRate() const { return 8.0f; }
-  virtual int32_t GetFrameTime() const { return 0; }
+  virtual float GetFrameRate() const = 0;
+  virtual int32_t GetFrameTime() const = 0;
   // The battlefield view: its projection (horizontal field of view in degrees, near and far
   // planes in metres) over its own rectangle, its fill with its background colour, and the
-  // scene-drawn flag it draws its overlays by.
+  // scene-drawn flag it draws its overlays by (the view reads the map's draw state, so only a
+  // screen that keeps a flag of its own answers it; the default that does nothing is wanted).
   virtual void SetBattlefieldProjection(float /*fieldOfView*/, float /*nearPlane*/, float /*farPlane*/) {}
   virtual void FillBattlefieldBackground() {}
   virtual void SetSceneDrawn(bool /*drawn*/) {}
   // The distance 3-D sounds are pushed away from the listener, metres.
-  virtual void SetSoundDistanceOffset(float /*metres*/) {}
+  virtual void SetSoundDistanceOffset(float metres) = 0;
   // The fire pass and the smoke pass of the burning tiles.
   virtual void DrawBurningTiles(Map& /*map*/) {}
   virtual void DrawSmoke(Map& /*map*/) {}
@@ -179,7 +180,8 @@ class MapAppServices {
   virtual bool IsOrdersClockStarted() const { return false; }
   virtual int32_t GetTimeRemaining() const { return 0; }
   virtual bool IsTurnClockStopped() const { return false; }
-  // A reloaded autosave: this turn takes no orders.
+  // A reloaded autosave: this turn takes no orders. No path of this program reloads an
+  // autosave into a turn without orders, so the default is the answer wanted.
   virtual bool IsNoOrdersTurn() const { return false; }
   // This side, or the opponent, asked that the time limit be ignored this turn.
   virtual bool IsTimerOffRequested(bool /*opponent*/) const { return false; }

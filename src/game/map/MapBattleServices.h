@@ -47,11 +47,11 @@ class MapBattleServices {
   // its units' classes answers the same without a call per unit.
   virtual void CollectSightVehicles(SightUnitList& list, float minX, float minY, float maxX, float maxY) const;
   virtual void RecordPacket(const MapPacket& packet) = 0;
-  // The battle shows the effects that need the two extra effect textures.
-  virtual bool WantsExtraEffectTextures() const { return false; }
+  // The battle shows the effects that need the two extra effect textures (the exit zones).
+  virtual bool WantsExtraEffectTextures() const = 0;
   // The unit the player selected, or null; the box-selection drag flag.
   virtual MapUnitView* GetSelectedUnit() const { return nullptr; }
-  virtual void SetSelectionDrag(bool /*dragging*/) {}
+  virtual void SetSelectionDrag(bool dragging) = 0;
   // The visual effect of a collapsing building at (x, y).
   virtual void AddCollapseEffect(float x, float y, bool tall, int32_t argument) = 0;
   // Starts the fire display of a tile that begins to burn (the battlefield drawing's).

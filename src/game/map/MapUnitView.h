@@ -72,7 +72,8 @@ class MapUnitView {
 
   // A vehicle whose state makes it block sight lines.
   virtual bool BlocksSight() const { return false; }
-  // A vehicle's size in metres: the radius of the circle in which it hides a sight line.
+  // A vehicle's size in metres: the radius of the circle in which it hides a sight line. Only
+  // a vehicle blocks sight, so only it answers; for any other unit 0 is the answer wanted.
   virtual float GetVehicleSize() const { return 0.0f; }
   // The last time slice in which the unit moved, -1 at the start of a turn.
   virtual int32_t GetLastMovingSlice() const { return -1; }

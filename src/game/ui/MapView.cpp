@@ -13,6 +13,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/map/OrderState.h"
 #include "game/ui/OrderOverlay.h"
+#include "game/units/Unit.h"
 
 bool MapView::showOrdersMenuTip = true;
 
@@ -226,6 +227,16 @@ void MapView::Draw() {
   MapAppServices& app = map_->App();
   MapBattleServices* battle = app.GetBattleOrOperation();
   const int32_t center = app.GetScreenWidth() / 2;
+
+  // 2: the selected unit's marks, the marks of the units it leads, and for the side to play
+  // (or in the editor) its command links.
+  if (battle != nullptr) {
+    if (Unit* selected = UnitOfView(battle->GetSelectedUnit()); selected != nullptr && selected->GetIdentificationLevel(false) != 0) {
+      selected->DrawSelectionMarks(true);
+      selected->DrawLedUnitMarks();
+      if (selected->IsCurrentSide() || app.IsEditorOpen()) selected->FollowLink();
+    }
+  }
 
   // 3: the order overlay of a pick in progress, or the selection rectangle while it is dragged.
   const int32_t inputMode = app.GetInputMode();

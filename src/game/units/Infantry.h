@@ -526,6 +526,14 @@ class Infantry : public Unit, public InfantryServices {
   // Each figure takes the posture of the movement state; a changed one restarts its cycle.
   // draw is the generator the starting keys come from.
   void UpdateFigurePostures(int32_t (*draw)(int32_t) = Random);
+  // The replay's share: the figures take the posture of the movement state a state packet
+  // gave (riding, standing, moving or crawling), their keys drawn from the presentation's
+  // generator, so that the game's draws stay as the action left them.
+  void ShowRecordedPosture();
+  // The posture of a movement state, 2 while riding.
+  int32_t PostureOf(int32_t moveState) const;
+  // Each figure whose posture differs takes this one and restarts its cycle.
+  void SetFigurePostures(int32_t posture, int32_t (*draw)(int32_t));
   // A figure's starting key, its first duration (ms) and the keys in its cycle.
   void PickAnimationFrames(int32_t figure, int32_t& frame, int32_t& duration, int32_t& count,
                            int32_t (*draw)(int32_t) = Random) const;
@@ -592,6 +600,11 @@ class Infantry : public Unit, public InfantryServices {
   // The command lines of a squad that has not surrendered: a leader's to every unit it leads,
   // another's to its commanding leader (else its platoon leader) while that one lives.
   void DrawCommandLines(CommandLineCanvas& canvas) const;
+  // The selected squad's command lines, drawn over the terrain by the unit drawing's host.
+  void FollowLink() override;                                                // slot 48
+  bool IsLedBy(const Unit& leader) const override {
+    return &leader != this && (commandingLeader == &leader || platoonLeader == &leader);
+  }
   static void DrawCommandLineTo(CommandLineCanvas& canvas, const Unit* unit, const Unit* leader);
   // Fatigue level 0..4 of a fatigue value.
   static int32_t FatigueLevelOf(float value);

@@ -11,6 +11,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
+#include "game/units/CommandLineCanvas.h"
 #include "game/units/Infantry.h"
 #include "game/units/InfantryDraw.h"
 #include "game/units/UnitCodes.h"
@@ -548,4 +549,30 @@ void Infantry::DrawStatusLabel() {
     }
   }
   host->DrawLabelLines(first.CStr(), firstCode, second.CStr(), secondCode, x, y, GetBaseHeight());
+}
+
+namespace {
+
+// The command lines go to the battlefield view through the unit drawing's host: the thick
+// ribbon in the style of the link.
+class HostLineCanvas : public CommandLineCanvas {
+ public:
+  explicit HostLineCanvas(UnitDrawHost& host) : host_(host) {}
+  void SetLineStyle(int32_t style) override { host_.SetLineStyle(style); }
+  void DrawTerrainLine(int32_t /*layer*/, int32_t mode, float x0, float y0, float z0, float x1, float y1,
+                       float z1) override {
+    host_.DrawTerrainLine(mode != 0, x0, y0, z0, x1, y1, z1);
+  }
+
+ private:
+  UnitDrawHost& host_;
+};
+
+}  // namespace
+
+void Infantry::FollowLink() {
+  UnitDrawHost* host = GetUnitDrawHost();
+  if (host == nullptr) return;
+  HostLineCanvas canvas(*host);
+  DrawCommandLines(canvas);
 }

@@ -91,21 +91,28 @@ void Infantry::PickAnimationFrames(int32_t figure, int32_t& frame, int32_t& dura
 }
 
 void Infantry::UpdateFigurePostures(int32_t (*draw)(int32_t)) {
-  int32_t posture = 2;
   if (!IsPassenger()) {
     if (!CanMove() && waypointCount > 0 && waypoints[0].moveMode != Waypoint::kRotateTo) waypointCount = 0;
     activityState = ChooseMoveState(false);
-    switch (activityState) {
-      case kStationary: posture = 2; break;
-      case kMove:
-      case kSneak:
-      case kRun: posture = 6; break;
-      case kHiding:
-      case kCrawl: posture = 5; break;
-      default:
-        FatalError(3987, kFile);
-    }
   }
+  SetFigurePostures(PostureOf(activityState), draw);
+}
+
+int32_t Infantry::PostureOf(int32_t moveState) const {
+  if (IsPassenger()) return 2;
+  switch (moveState) {
+    case kStationary: return 2;
+    case kMove:
+    case kSneak:
+    case kRun: return 6;
+    case kHiding:
+    case kCrawl: return 5;
+    default:
+      FatalError(3987, kFile);
+  }
+}
+
+void Infantry::SetFigurePostures(int32_t posture, int32_t (*draw)(int32_t)) {
   for (int32_t i = kPoseColumns - 1; i >= 0; --i) {
     const auto f = static_cast<size_t>(i);
     if (figurePosture[f] == posture) continue;
@@ -117,4 +124,10 @@ void Infantry::UpdateFigurePostures(int32_t (*draw)(int32_t)) {
     figureKey[f] = key;
     figureNextKeyTime[f] = duration + static_cast<int32_t>(TickCount());
   }
+}
+
+void Infantry::ShowRecordedPosture() {
+  const int32_t state = activityState;
+  if (state != kStationary && (state < kMove || state > kCrawl)) return;
+  SetFigurePostures(PostureOf(state), PresentationDraw);
 }

@@ -52,6 +52,7 @@ void Infantry::ApplyStatePacket(const UnitStatePacket& packet) {
   routed = packet.routed != 0 ? 1 : 0;
   for (size_t s = 0; s < menInSlot.size(); ++s) menInSlot[s] = packet.menPerSlot[s] <= 127 ? packet.menPerSlot[s] : 0;
   Unit::ApplyStatePacket(packet);
+  ShowRecordedPosture();
 }
 
 void Infantry::FlinchFigure(int32_t figure) {

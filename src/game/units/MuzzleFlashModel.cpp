@@ -95,16 +95,18 @@ void MuzzleFlashModel::DrawSmokePuff() {
   if (g == nullptr) return;
   const bool culling = g->IsBackfaceCulling();
   g->SetBackfaceCulling(false);
-  // Octagons in the XZ and YZ planes, centred on the origin, 1 across.
+  // Octagons in the XZ and YZ planes, centred on the origin, of the flash model's order of
+  // size: a vehicle model's unit is some 29 m, so the puff the drawing scales by 11.5 grows to
+  // about 13 m over a tank's gun, and to about 2 m over a small gun's 300-unit figure size.
   std::array<float, 30> first{};
   std::array<float, 30> second{};
   for (int32_t p = 0; p <= 8; ++p) {
     const float a = static_cast<float>(p % 8) * (kPi / 4.0f);
     const auto at = static_cast<size_t>(3 * (p + 1));
-    first[at] = 0.5f * std::cos(a);
-    first[at + 2] = 0.5f * std::sin(a);
-    second[at + 1] = 0.5f * std::cos(a);
-    second[at + 2] = 0.5f * std::sin(a);
+    first[at] = kPuffRadius * std::cos(a);
+    first[at + 2] = kPuffRadius * std::sin(a);
+    second[at + 1] = kPuffRadius * std::cos(a);
+    second[at + 2] = kPuffRadius * std::sin(a);
   }
   g->DrawColouredFan(true, 8, first.data());
   g->DrawColouredFan(true, 8, second.data());

@@ -18,6 +18,8 @@ class MuzzleFlashModel {
   // Two textured quads crossed along the barrel, from the muzzle out to y = 1 and 0.5 wide,
   // with the bound texture.
   static void DrawCrossedQuads();
-  // A puff of about 1 across: two crossed octagonal fans in the current colour.
+  // A puff 0.04 across (the flash model's order of size): two crossed octagonal fans in the
+  // current colour.
+  static constexpr float kPuffRadius = 0.02f;
   static void DrawSmokePuff();
 };

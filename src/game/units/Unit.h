@@ -124,6 +124,7 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual bool IsPassenger(bool armourOnly = false) const;                   // slot 45
   virtual bool IsLinked() const;                                             // slot 46
   virtual void UpdateLink();                                                 // slot 47
+  // The command links of the selected unit (the infantry draws them).
   virtual void FollowLink();                                                 // slot 48
   virtual bool HasSurrendered() const;                                       // slot 49
   virtual bool HasBeenCaptured() const;                                      // slot 50
@@ -170,7 +171,24 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void UpdateSlice(int32_t slice);                                   // slot 88
   virtual void ReactToDanger();                                              // slot 89
   virtual void RefreshTarget(bool onlyIfChanged);                            // slot 90
+  // The replay's display between state packets: the unit moves and turns on by its recorded
+  // speed and turn rate up to the shown slice (slot 91 catches it up while the shown slice is
+  // within the action, slice = now), its firing timer runs down.
   virtual void AdvanceBy(int32_t slice, int32_t now);                        // slot 91
+  // Once the replay has passed the action's last slice the unit shows, and keeps, the state
+  // its last state packet gave: what the display added between packets is taken back, so
+  // that the game goes on from the recorded state however the frames fell.
+  virtual void RestoreRecordedState();
+  // The replay's reset of a unit when the replay starts: its firing timer is cleared.
+  void ResetForReplay() { firingTimer = 0.0f; }
+
+  // ---- The selected unit's marks in the battlefield view (UnitDraw.cpp) ----
+  // A yellow mark hanging over the selected unit where the viewer sees it (green on snow).
+  void DrawSelectionMarks(bool selected);
+  // For an active unit identified above level 1: a blue mark over each unit it leads.
+  void DrawLedUnitMarks();
+  // Whether this unit takes its orders from the leader (infantry answers).
+  virtual bool IsLedBy(const Unit& /*leader*/) const { return false; }
   bool HasMainWeaponOfType23(bool flag = false) const override;              // slot 92
   // Makes, fills and files (UnitServices::RecordStatePacket) a state packet of this slice.
   virtual UnitStatePacket MakeStatePacket();                                 // slot 93
@@ -742,6 +760,18 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual float GetModelDrop() const { return 0.0f; }
   // The firing timer stood at 10 or more after a drawing, logged once.
   static bool gDrawTimerLogged;
+
+  // What the last state packet applied gave the fields the replay's display moves.
+  struct RecordedDisplay {
+    bool valid = false;
+    float x = 0.0f;
+    float y = 0.0f;
+    float facing = 0.0f;
+    float gunElevation = 0.0f;
+    float firingTimer = 0.0f;
+    int32_t sliceCounter = 0;
+  };
+  RecordedDisplay recordedDisplay;
 
   // ---- Fields, in declared order ----
 

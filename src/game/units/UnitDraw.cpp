@@ -205,3 +205,49 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
     firingTimer = std::isnan(firingTimer) ? 0.0f : std::nextafter(kFiringTimerLimit, 0.0f);
   }
 }
+
+namespace {
+
+// A downward-pointing mark hanging over a point: two crossed triangles so that it shows from
+// any side, sized by the camera's view level.
+void DrawHangingMark(const Map& map, float px, float py, float pz, float r, float g, float b) {
+  GGraph3D* gr = gGraph3D;
+  if (gr == nullptr || gr->IsPickMode()) return;
+  const float s = 0.6f + 0.5f * static_cast<float>(map.GetViewLevel());
+  const float top = pz + 2.5f + 2.0f * s;
+  const bool culling = gr->IsBackfaceCulling();
+  gr->SetBackfaceCulling(false);
+  gr->SetColor(r, g, b);
+  gr->DrawColouredTriangle(px - s, py, top + s, px + s, py, top + s, px, py, top);
+  gr->DrawColouredTriangle(px, py - s, top + s, px, py + s, top + s, px, py, top);
+  gr->SetBackfaceCulling(culling);
+}
+
+}  // namespace
+
+void Unit::DrawSelectionMarks(bool selected) {
+  const MapBattleServices* battle = UnitBattle();
+  const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
+  if (!selected || map == nullptr || status != 0 || GetIdentificationLevel(true) == 0) return;
+  float sx = 0.0f;
+  float sy = 0.0f;
+  float sz = 0.0f;
+  GetShownPosition(sx, sy, &sz);
+  if (battle->IsSnowGround()) {
+    DrawHangingMark(*map, sx, sy, sz, 0.0f, 1.0f, 0.35f);
+  } else {
+    DrawHangingMark(*map, sx, sy, sz, 1.0f, 1.0f, 0.2f);
+  }
+}
+
+void Unit::DrawLedUnitMarks() {
+  const MapBattleServices* battle = UnitBattle();
+  const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
+  if (map == nullptr || !IsActive() || GetIdentificationLevel(true) < 2) return;
+  for (int32_t i = 0; i < battle->GetUnitCount(); ++i) {
+    const Unit* unit = UnitOfView(battle->GetUnit(i));
+    if (unit == nullptr || unit->alive == 0 || unit->status != 0 || !unit->IsLedBy(*this)) continue;
+    if (unit->GetIdentificationLevel(true) < 2) continue;
+    DrawHangingMark(*map, unit->x, unit->y, unit->GetBaseHeight(), 0.0f, 0.8f, 1.0f);
+  }
+}

@@ -159,4 +159,15 @@ void Unit::ApplyStatePacket(const UnitStatePacket& packet) {
     activityExtras[0][i] = static_cast<int32_t>(now + static_cast<uint32_t>(wait));
     if (entry == 0 && (code == 3 || code == 4)) firingTimer = 2.5f;
   }
+  recordedDisplay = RecordedDisplay{true, x, y, facing, gunElevation, firingTimer, sliceCounter};
+}
+
+void Unit::RestoreRecordedState() {
+  if (!recordedDisplay.valid) return;
+  x = recordedDisplay.x;
+  y = recordedDisplay.y;
+  facing = recordedDisplay.facing;
+  gunElevation = recordedDisplay.gunElevation;
+  firingTimer = recordedDisplay.firingTimer;
+  sliceCounter = recordedDisplay.sliceCounter;
 }

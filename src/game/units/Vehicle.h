@@ -91,6 +91,8 @@ class Vehicle : public Unit, public VehicleServices {
   int32_t GetClassIndex() const override { return classIndex; }
   // A burning vehicle's smoke blocks lines of sight near it.
   bool BlocksSight() const override { return burning != 0; }
+  // The radius within which a burning vehicle hides sight lines.
+  float GetVehicleSize() const override { return sizeFactor; }
   VehicleData GetClassData(int32_t mode) const override;
   VehicleData TrueClass() const;
   bool IsKind5() const override { return TrueClass().KindCode() == kKindBoat; }
@@ -133,6 +135,11 @@ class Vehicle : public Unit, public VehicleServices {
   float GetWeaponFacing() const override { return GetTurretAngle(); }            // slot 58
   // Which gun engages the target: 1 the main gun, 0 the machine guns.
   int32_t ChooseMainGun(const Unit* newTarget, bool flagA, bool flagB) const;
+  // The base choice of target, then the main gun or the machine guns for it: the turret's hold
+  // ends, and without the main gun the aim starts again.
+  void SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrdered) override;  // slot 36
+  // The spotting countdown from the vehicle's own roll (RollSpotting).
+  void RandomizeSliceCounter() override;                                     // slot 130
   void SetMainGunClearance(uint8_t value) { mainGunClearance = value; }
   bool CanFireAnyMG(bool checkTarget = false) const;
   // The main weapon is a gun (class 2 or 3), or with withIndirect a mortar (4).
@@ -154,6 +161,13 @@ class Vehicle : public Unit, public VehicleServices {
   // Track speeds and turret of the display between slices.
   void AdvanceTracks(float scale);
   void AdvanceTurret(int32_t elapsedSlices);
+  // The display between state packets: the turret turns on by its rate, the hull moves (the
+  // unit's own step), the riders ride along and the tracks scroll with the motion.
+  void AdvanceBy(int32_t slice, int32_t now) override;                      // slot 91
+  // The recorded state back, the turret's angle with it.
+  void RestoreRecordedState() override;
+  // The running parts' phases advance by the last frame's time.
+  void UpdateAnimation() override;                                           // slot 119
   // The passengers, turret, flags and machine-gun groups into a state packet and back. A
   // replayed packet's non-finite turret angle or rate is ignored and a passenger that is not
   // infantry is dropped.
@@ -598,6 +612,7 @@ class Vehicle : public Unit, public VehicleServices {
   float burstValue = 0.0f;
   float turretOffset = 0.0f;  // degrees, -180..180
   float turretRate = 0.0f;    // degrees a slice
+  float recordedTurret = 0.0f;  // the turret angle the last state packet gave
   float hullPitch = 0.0f;
   float hullRoll = 0.0f;
   int32_t closeDefenceCounter = 0;

@@ -3,8 +3,10 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
+#include "game/units/Infantry.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/UnitServices.h"
 #include "game/units/DataFlags.h"
@@ -148,6 +150,15 @@ int32_t Vehicle::ChooseMainGun(const Unit* newTarget, bool flagA, bool flagB) co
   return newTarget->IsVehicle() && !newTarget->IsArmored(false) ? 0 : 1;
 }
 
+void Vehicle::SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrdered) {
+  Unit::SetTarget(newTarget, px, py, smoke, noOrdered);
+  mainGunClearance = static_cast<uint8_t>(ChooseMainGun(target, smoke, noOrdered));
+  turretHold = 0;
+  if (mainGunClearance == 0) ResetAimTime();
+}
+
+void Vehicle::RandomizeSliceCounter() { sliceCount = RollSpotting(); }
+
 // Whether a gun can fire now (its crew, hatches and ammunition group), not merely whether the
 // class mounts one: the guns are small-arms entries, where 33 and not 104 means none.
 bool Vehicle::CanFireAnyMG(bool checkTarget) const { return AnyMGUsable(checkTarget); }
@@ -279,4 +290,26 @@ void Vehicle::ReadStateExtras(const UnitStatePacket& packet) {
   buttoned = (packet.vehicleFlags & 2) != 0 ? 1 : 0;
   stateFlag6 = (packet.vehicleFlags & 4) != 0 ? 1 : 0;
   machineGunAmmo = packet.machineGunGroups;
+  recordedTurret = turretOffset;
+}
+
+void Vehicle::AdvanceBy(int32_t slice, int32_t now) {
+  const int32_t elapsed = now - sliceCounter;
+  if (slice == now) AdvanceTurret(elapsed);
+  Unit::AdvanceBy(slice, now);
+  if (slice != now) return;
+  for (int32_t i = 1; i >= 0; --i) {
+    if (auto* rider = dynamic_cast<Infantry*>(passengers[static_cast<size_t>(i)])) rider->SyncPositionWithLinkedUnit(false);
+  }
+  if (alive != 0 && elapsed > 0) AdvanceTracks(static_cast<float>(elapsed));
+}
+
+void Vehicle::RestoreRecordedState() {
+  if (!recordedDisplay.valid) return;
+  Unit::RestoreRecordedState();
+  turretOffset = recordedTurret;
+}
+
+void Vehicle::UpdateAnimation() {
+  if (gKernel != nullptr) AdvanceAnimation(static_cast<float>(gKernel->GetFrameTime()));
 }

@@ -255,6 +255,7 @@ class FakeApp : public MapAppServices {
   int32_t GetScreenWidth() const override { return screenWidth; }
   void Beep() override { ++beeps; }
   void RefreshBattleScreen() override { ++refreshes; }
+  void SetCurrentFileName(const char*) override {}
   GObject* OpenUnitOrdersMenu(bool atWaypoint) override {
     ++menusOpened;
     menuAtWaypoint = atWaypoint;

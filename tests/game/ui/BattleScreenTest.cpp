@@ -34,6 +34,16 @@ class ScreenApp : public MapAppServices {
   int32_t GetScreenWidth() const override { return 800; }
   void Beep() override {}
   bool IsNetworkWaiting() const override { return networkWaiting; }
+  // No screen: nothing is drawn.
+  void RefreshBattleScreen() override {}
+  float GetFrameRate() const override { return 40.0f; }
+  int32_t GetFrameTime() const override { return 25; }
+  bool CanBlend() const override { return false; }
+  void SetSoundDistanceOffset(float) override {}
+  GObject* NewFigurePrototype(int32_t) override { return nullptr; }
+  void PrepareFigureAppearance(GObject*) override {}
+  void ReleaseFigureAppearance(GObject*) override {}
+  void SetCurrentFileName(const char*) override {}
   int32_t connectionType = 0;
   bool networkWaiting = false;
 };

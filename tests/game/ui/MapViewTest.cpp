@@ -122,6 +122,16 @@ class ViewApp : public MapAppServices {
   int32_t GetTimeRemaining() const override { return remaining; }
   bool IsTurnClockStopped() const override { return stopped; }
   bool IsNoOrdersTurn() const override { return noOrders; }
+  // No screen: nothing is drawn.
+  void RefreshBattleScreen() override {}
+  float GetFrameRate() const override { return 40.0f; }
+  int32_t GetFrameTime() const override { return 25; }
+  bool CanBlend() const override { return false; }
+  void SetSoundDistanceOffset(float) override {}
+  GObject* NewFigurePrototype(int32_t) override { return nullptr; }
+  void PrepareFigureAppearance(GObject*) override {}
+  void ReleaseFigureAppearance(GObject*) override {}
+  void SetCurrentFileName(const char*) override {}
   bool IsTimerOffRequested(bool opponent) const override { return opponent ? opponentOff : ownOff; }
   const char* GetRadioLine(int32_t index, int32_t* author) const override {
     *author = authors[index];

@@ -12,6 +12,7 @@
 #include "game/units/InfantryValuesRig.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/UnitCodes.h"
+#include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitDrawHost.h"
 
 namespace {
@@ -126,7 +127,7 @@ class RecordingGraphics : public GraphicsTestHost {
   std::vector<int32_t> asked;
 };
 
-class TextureHost : public UnitDrawHost {
+class TextureHost : public ScreenlessDrawHost {
  public:
   void EnsureInfantryTexture(int32_t n) override { textures.push_back(n); }
   std::vector<int32_t> textures;

@@ -16,6 +16,7 @@
 #include "game/units/InfantryDraw.h"
 #include "game/units/InfantryRig.h"
 #include "game/units/UnitCodes.h"
+#include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/WeaponModelDrawer.h"
 
@@ -668,7 +669,7 @@ TEST(InfantryDraw, BaseMarkerNotUnderRidersNorClass242) {
   squad->classIndex = InfantryRig::kSquad;
 }
 
-class LabelHost : public UnitDrawHost {
+class LabelHost : public ScreenlessDrawHost {
  public:
   void DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float, float,
                       float) override {

@@ -20,6 +20,7 @@
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
+#include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/NoBattleOrderHost.h"
 #include "support/TestFolder.h"
@@ -27,7 +28,7 @@
 namespace {
 
 // The battle screen's part, recorded.
-class DrawRecorder : public UnitDrawHost {
+class DrawRecorder : public ScreenlessDrawHost {
  public:
   struct Line {
     int32_t style;

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "framework/core/GString63.h"
+#include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/VehicleRig.h"
 
 namespace {
 
-class LabelHost : public UnitDrawHost {
+class LabelHost : public ScreenlessDrawHost {
  public:
   void DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float, float,
                       float) override {
