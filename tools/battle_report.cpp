@@ -2,19 +2,23 @@
 // turn, then the results:
 //   battle_report <scenario file> <turns> [seed]
 // Each turn's line gives the shots filed by fire kind (1-8; 0 for anything else) and how many
-// of them struck their armoured target, the vehicle hit reports by result kind, the vehicles
-// knocked out and the men lost by side, and who holds each victory flag and the two score shares
+// of them struck their armoured target, the vehicle hit reports with how many of them
+// penetrated, immobilised, destroyed the gun or glanced off, the vehicles knocked out and the
+// men lost by side, and who holds each victory flag and the two score shares
 // when the next turn opens.
 // A scenario still in its set-up phase is set up by the computer for both sides first. The
-// same scenario, turns and seed give the same report on every run.
+// same scenario, turns and seed give the same report on every run. The end gives the vehicles
+// knocked out by the main weapon of the unit that struck each last (weapon number, calibre).
 #include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/HeadlessGameFile.h"
 #include "framework/core/GErrorLog.h"
@@ -29,6 +33,7 @@
 #include "game/battle/PacketGroup.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/units/Hack.h"
+#include "game/units/WeaponData.h"
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Shot.h"
@@ -40,7 +45,6 @@
 namespace {
 
 constexpr int32_t kFireKinds = 9;
-constexpr int32_t kResultKinds = 7;
 
 // The headless host of the program, counting the shots the units hand to the battle on their
 // way through; it answers nothing itself.
@@ -59,6 +63,7 @@ class CountingHost : public HeadlessHost {
 struct Census {
   std::array<int32_t, 2> men{};
   std::array<int32_t, 2> vehicles{};
+  std::vector<const Vehicle*> alive;
 };
 
 Census Count(const Battle& battle) {
@@ -67,7 +72,10 @@ Census Count(const Battle& battle) {
     const Unit* unit = battle.UnitAt(i);
     const auto side = static_cast<size_t>(unit->GetSideIndex() & 1);
     if (unit->AsInfantry() != nullptr) census.men[side] += unit->GetMenPresent();
-    if (unit->AsVehicle() != nullptr && unit->IsAlive()) ++census.vehicles[side];
+    if (unit->AsVehicle() != nullptr && unit->IsAlive()) {
+      ++census.vehicles[side];
+      if (const auto* vehicle = dynamic_cast<const Vehicle*>(unit)) census.alive.push_back(vehicle);
+    }
   }
   return census;
 }
@@ -140,9 +148,11 @@ int main(int argc, char** argv) {
         headless.Go(static_cast<uint16_t>(seed));
       }
       const Census start = Count(battle);
+      std::map<int32_t, int32_t> knockedOutBy;
       std::printf("Start: men %d / %d, vehicles %d / %d, flags %s\n", start.men[0], start.men[1], start.vehicles[0],
                   start.vehicles[1], FlagsHeld(battle).c_str());
-      std::printf("turn | shots by fire kind 0-8 | struck armour | hit reports by result 1-6 | vehicles out A/L | "
+      std::printf("turn | shots by fire kind 0-8 | struck armour | hit reports, penetrated, immobilised, gun out, "
+                  "glanced | vehicles out A/L | "
                   "men lost A/L | flags | shares A/L\n");
       for (int32_t turn = 1; turn <= turns && !battle.IsOver(); ++turn) {
         host.filed.fill(0);
@@ -150,12 +160,22 @@ int main(int argc, char** argv) {
         const Census before = Count(battle);
         const int32_t playedTurn = battle.currentTurn;
         headless.Go(static_cast<uint16_t>(seed * 1000u + static_cast<uint32_t>(turn)));
-        std::array<int64_t, kResultKinds> results{};
+        // Hit reports, then those whose strike penetrated, immobilised, destroyed the gun and
+        // glanced off (the report's flags 0, 1, 2 and 4).
+        std::array<int64_t, 5> hits{};
         for (int32_t i = 0; i < battle.packets.Count(); ++i) {
           const auto* packet = static_cast<const Packet*>(battle.packets.GetItem(i));
           if (packet->kind != Packet::kHitReport) continue;
-          const int32_t kind = packet->hit.result >= 1 && packet->hit.result < kResultKinds ? packet->hit.result : 0;
-          ++results[static_cast<size_t>(kind)];
+          ++hits[0];
+          if (packet->hit.flags[2] != 0) ++hits[1];
+          if (packet->hit.flags[0] != 0) ++hits[2];
+          if (packet->hit.flags[1] != 0) ++hits[3];
+          if (packet->hit.flags[4] != 0) ++hits[4];
+        }
+        for (const Vehicle* vehicle : before.alive) {
+          if (vehicle->IsAlive()) continue;
+          const Unit* firer = vehicle->lastFirer;
+          ++knockedOutBy[firer != nullptr ? firer->GetMainWeaponId() : -1];
         }
         const Census after = Count(battle);
         // The flags and shares as the next orders phase shows them: the battle settles them
@@ -164,7 +184,7 @@ int main(int argc, char** argv) {
         if (!over) headless.NextTurn();
         std::printf("%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f\n", playedTurn,
                     List(host.filed.data(), kFireKinds, 0).c_str(), List(host.struck.data(), kFireKinds, 0).c_str(),
-                    List(results.data(), kResultKinds, 1).c_str(), before.vehicles[0] - after.vehicles[0],
+                    List(hits.data(), 5, 0).c_str(), before.vehicles[0] - after.vehicles[0],
                     before.vehicles[1] - after.vehicles[1], before.men[0] - after.men[0], before.men[1] - after.men[1],
                     FlagsHeld(battle).c_str(), static_cast<double>(battle.scoreShare[0]),
                     static_cast<double>(battle.scoreShare[1]));
@@ -173,6 +193,18 @@ int main(int argc, char** argv) {
       const Census end = Count(battle);
       std::printf("End: men %d / %d, vehicles %d / %d, flags %s, battle %s\n", end.men[0], end.men[1], end.vehicles[0],
                   end.vehicles[1], FlagsHeld(battle).c_str(), battle.IsOver() ? "over" : "going on");
+      std::string byWeapon;
+      for (const auto& [weapon, count] : knockedOutBy) {
+        char item[64];
+        if (gWeapons.IsValid(weapon)) {
+          std::snprintf(item, sizeof(item), " weapon %d (%.0f mm) %d;", weapon,
+                        static_cast<double>(gWeapons[weapon].Calibre()), count);
+        } else {
+          std::snprintf(item, sizeof(item), " no firer %d;", count);
+        }
+        byWeapon += item;
+      }
+      std::printf("Vehicles knocked out by the last firer's main weapon:%s\n", byWeapon.empty() ? " none" : byWeapon.c_str());
       const std::string results = headless.ResultsReport();
       if (!results.empty()) std::printf("%s", results.c_str());
     }
