@@ -61,8 +61,16 @@ WRApplication::WRApplication() {
 }
 
 WRApplication::~WRApplication() {
-  GErrorLog::LogError("*** QUITTING ***");
+  CloseViews();
   WritePreferencesFile();
+  if (GetUnitServices() == this) SetUnitServices(nullptr);
+  Hack::FreeTables();
+  delete titleSound_;
+  titleSound_ = nullptr;
+}
+
+void WRApplication::CloseViews() {
+  if (closing_ == 0) GErrorLog::LogError("*** QUITTING ***");
   // Nothing runs commands from here on: the alert buttons going with their box send none.
   closing_ = 1;
   // The editor's views go before the screens and the battle it edits.
@@ -76,10 +84,8 @@ WRApplication::~WRApplication() {
   ForgetSetupScreens();
   SafeDelete(operation_);
   SafeDelete(battle_);
-  if (GetUnitServices() == this) SetUnitServices(nullptr);
-  Hack::FreeTables();
-  delete titleSound_;
-  titleSound_ = nullptr;
+  resultsScreen_.DeleteView();
+  tcpHost_.ProgressShown(false);
   // The screens go with the application, before the kernel deletes the root view.
   SafeDelete(screenRoot_);
 }

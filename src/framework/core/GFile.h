@@ -51,6 +51,15 @@ class GFile : public GObject {
   // caller deletes the object. Mode 7 is fatal.
   bool IFile(std::unique_ptr<PFile> handle, const char* path, int32_t mode);
 
+  // Finishes a file being written (modes 1, 4, 6 and 10): writes out what is pending, syncs
+  // it and runs the mode's transformation. False when any write of the file failed (a full
+  // disk, a file too large, a refused folder); the stored file at the path is then left as it
+  // was before the transformation and WriteFailure tells why. The destructor finishes a file
+  // not finished yet, with the same result and nobody told.
+  bool Finish();
+  // The system's error number of the first failed write, 0 when none failed.
+  int32_t WriteFailure() const { return writeFailure_; }
+
   // Mode 4 or 8 only: encodes what was written in place and opens the result for reading
   // from its start (4 becomes 0, 8 becomes 2).
   void SwitchToReading();
@@ -115,7 +124,9 @@ class GFile : public GObject {
  private:
   bool OpenTransformed(bool decompress, bool rawPrefix);
   void FinishTransformed(bool compress, bool rawPrefix);
-  void CreateWorkFile();
+  // False (the error flag raised) when no work file can be made in the temporary folder.
+  bool CreateWorkFile();
+  void NoteWriteFailure();
   // The whole-file coder: from the handle (read from its start) into the work handle.
   void CompressFile(bool rawPrefix);
   bool DecompressFile(bool rawPrefix);
@@ -127,7 +138,7 @@ class GFile : public GObject {
   bool Refill();
   // Reads up to n bytes of the raw file through the buffer; the count read (0 at the end).
   int32_t ReadChunk(uint8_t* destination, int32_t n);
-  // Writes to the work file; fatal on failure.
+  // Writes to the work file; a failure raises the error flag and ends further writes.
   void WriteWork(const void* source, size_t n);
   void WriteSlow(const uint8_t* source, int32_t n);
   void ReadSlow(uint8_t* destination, int32_t n);
@@ -144,4 +155,5 @@ class GFile : public GObject {
   uint32_t blockChecksum_ = 0;
   std::string workPath_;
   bool error_ = false;
+  int32_t writeFailure_ = 0;
 };

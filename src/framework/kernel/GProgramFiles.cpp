@@ -2,6 +2,7 @@
 // objects, temporary files, deleting, existence tests, folders and listings by type code.
 #include "framework/kernel/GProgramFiles.h"
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -145,10 +146,14 @@ GFile* GProgramFiles::CreateGameFile(const char* typeCode, const GString& name, 
     GErrorLog::LogError((std::string("Cannot create file ") += name.CStr()).c_str());
     return nullptr;
   }
-  std::unique_ptr<PFile> handle =
-      PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
+  // Whatever stands under the name (a file left by an earlier run, a planted link) goes, and
+  // the file is made new: it is never written through a link.
+  PFileSystem::RemoveEntry(path);
+  std::unique_ptr<PFile> handle = PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
   if (!handle) {
+    const int failure = errno;
     GErrorLog::LogError((std::string("Cannot create file ") += path).c_str());
+    errno = failure;
     return nullptr;
   }
   return FileOnHandle(std::move(handle), path, mode);
