@@ -224,8 +224,8 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
   if (version > kVersion) return kAlertNewerVersion;
   file.Skip(1 + 4 + 4 + 2 + 2);  // the list's fields: saved flag, length, size, forces
   GString127 title;
-  title.ReadText(file);
-  if (file.HasError() || !SkipChecked(file, kReservedHeader)) return kAlertRefused;
+  // A title longer than any the writer stores shows a damaged header.
+  if (!title.ReadText(file) || file.HasError() || !SkipChecked(file, kReservedHeader)) return kAlertRefused;
 
   const auto players = static_cast<uint8_t>(file.ReadByte());
   const auto side = static_cast<uint8_t>(file.ReadByte());
@@ -310,6 +310,11 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
   BattleBase* base = operation != nullptr ? static_cast<BattleBase*>(operation) : reading_;
   if (base != nullptr) {
     for (int32_t i = 0; i < 3; ++i) base->briefing[i] = std::move(briefings[i]);
+  }
+  // Every game file holds a battle or an operation: the game flow plays one of them.
+  if (reading_ == nullptr && operation == nullptr) {
+    GErrorLog::LogError("Game file: neither a battle nor an operation");
+    return kAlertRefused;
   }
   if (settings.fileVersion < 3) {
     if (operation != nullptr) operation->UpgradeOldUnitData();
