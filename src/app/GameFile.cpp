@@ -187,6 +187,15 @@ bool GameFile::WriteFile(const std::string& path, int32_t mode, GameFileSettings
   return !file->HasError();
 }
 
+uint64_t GameFile::DecodeLimit(const uint8_t* prefix, size_t size) {
+  // Format, version and the saved flag, the length, then the unit count (big-endian).
+  constexpr size_t kCountAt = 7;
+  if (size < kCountAt + 4) return GFile::kLargestDecoded;
+  const uint64_t units = static_cast<uint64_t>(prefix[kCountAt]) << 24 | static_cast<uint64_t>(prefix[kCountAt + 1]) << 16 |
+                         static_cast<uint64_t>(prefix[kCountAt + 2]) << 8 | prefix[kCountAt + 3];
+  return (uint64_t{16} << 20) + units * 2 * 2048;
+}
+
 bool GameFile::ReadHeaderOnly(GFile& file, GameFileHeader& header) { return header.ReadHeader(file); }
 
 int32_t GameFile::Read(GFile& file, GameFileSettings& settings, Battle*& battle, Campaign*& operation) {

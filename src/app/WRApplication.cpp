@@ -1,4 +1,5 @@
 #include "app/WRApplication.h"
+#include "framework/core/GFile.h"
 
 #include "app/EditorSeam.h"
 #include "app/GameFileHeaderReader.h"
@@ -42,6 +43,8 @@ std::string PreferencesPath() { return PPath::ProgramFolder() + gPreferencesFile
 
 WRApplication::WRApplication() {
   InstallGameFileHeaderReader();
+  // A game file's decoding stops once it passes what its header says it can hold.
+  GFile::SetGameFileDecodeLimit(GameFile::DecodeLimit);
   SetUnitServices(this);
   // The unit factory and the file reader make infantry and vehicles from now on.
   Infantry::Register();
@@ -146,12 +149,17 @@ void WRApplication::StartApplication() {
     gKernel->EnsureFolder(gScenariosFolderName.CStr());
     gKernel->EnsureFolder(gSavedGamesFolderName.CStr());
     gKernel->EnsureFolder(gPbemFolderName.CStr());
+    // What a run killed while saving left behind goes before anything is listed.
+    for (const GString31* folder : {&gScenariosFolderName, &gSavedGamesFolderName, &gPbemFolderName})
+      gKernel->RemoveStaleWorkFiles(folder->CStr());
+    gKernel->RemoveStaleWorkFiles(nullptr);
   }
   if (gSoundManager != nullptr) gSoundManager->SetSoundsEnabled(GetOption(GameSettings::kSound) != 0);
   ApplyOption(GameSettings::kGamma);
   if (IsShiftHeld()) SetOption(GameSettings::kOpeningMovie, GetOption(GameSettings::kOpeningMovie) != 0 ? 0 : 1);
   bool played = false;
   if (GetOption(GameSettings::kOpeningMovie) != 0) played = PlayOpeningMovie();
+  EndTitleSound();
   if (!played && gSoundManager != nullptr) titleSound_ = gSoundManager->StartStreamedSound(5010, 0, false);
   if (gKernel != nullptr && gKernel->GetRootView() != nullptr) ShowMainScreen(true);
   GErrorLog::LogFileLine(__LINE__, "WRApplication");

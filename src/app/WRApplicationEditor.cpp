@@ -112,6 +112,7 @@ bool WRApplication::SaveGameFileTo(const std::string& path, int32_t mode) {
     PFileSystem::RemoveEntry(temporary);
     std::unique_ptr<PFile> handle = PFile::Open(temporary, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
     if (!handle) lastSaveFailure_ = errno;
+    if (handle) handle->LockAsWorkFile();
     file = handle ? new GFile() : nullptr;
     if (file != nullptr && !file->IFile(std::move(handle), temporary.c_str(), mode)) SafeDelete(file);
   }

@@ -1,6 +1,7 @@
 #include "platform/PFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -156,3 +157,5 @@ bool PFile::Truncate() {
   int64_t pos = Tell();
   return pos >= 0 && ::ftruncate(fd_, static_cast<off_t>(pos)) == 0;
 }
+
+bool PFile::LockAsWorkFile() { return ::flock(fd_, LOCK_EX | LOCK_NB) == 0; }

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +62,7 @@ bool PFileSystem::CopyReplace(const std::string& from, const std::string& to) {
   RemoveEntry(work);
   auto out = PFile::Open(work, PFile::kWrite, PFile::Disposition::kCreateNew);
   if (!out) return false;
+  out->LockAsWorkFile();
   char buf[65536];
   bool ok = true;
   for (;;) {
@@ -81,6 +83,38 @@ bool PFileSystem::CopyReplace(const std::string& from, const std::string& to) {
     errno = failure != 0 ? failure : EIO;
   }
   return ok;
+}
+
+int32_t PFileSystem::RemoveStaleWorkFiles(const std::string& folder,
+                                          const std::function<bool(const std::string&)>& isWorkName) {
+  std::string native = PPath::ToNative(folder);
+  if (native.empty()) return 0;
+  if (native.back() != '/') native.push_back('/');
+  DIR* d = opendir(native.c_str());
+  if (d == nullptr) return 0;
+  std::vector<std::string> stale;
+  while (dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name == "." || name == ".." || !isWorkName(PPath::ToProgram(name))) continue;
+    const std::string path = native + name;
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0) continue;
+    if (S_ISLNK(st.st_mode)) {
+      // A link under a work file's name is never the program's own.
+      stale.push_back(path);
+      continue;
+    }
+    if (!S_ISREG(st.st_mode)) continue;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) stale.push_back(path);
+    ::close(fd);
+  }
+  closedir(d);
+  int32_t removed = 0;
+  for (const std::string& path : stale)
+    if (::unlink(path.c_str()) == 0) ++removed;
+  return removed;
 }
 
 bool PFileSystem::RemoveEntry(const std::string& path) {

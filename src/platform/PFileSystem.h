@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,10 @@ class PFileSystem {
   // Removes whatever non-folder entry has this name, a link itself and not what it points at;
   // false when there was none or it could not be removed.
   static bool RemoveEntry(const std::string& path);
+  // Removes the work files an earlier run left in the folder: the plain files and links whose
+  // name isWorkName accepts and that no running program holds (PFile::LockAsWorkFile). The
+  // count removed.
+  static int32_t RemoveStaleWorkFiles(const std::string& folder, const std::function<bool(const std::string&)>& isWorkName);
   // Creates the folder; true when it exists afterwards.
   static bool MakeFolder(const std::string& path);
   // Whether a new file can be made in the folder (a probe file is made and removed).

@@ -2,7 +2,9 @@
 // file and the autosave.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,9 @@
 #include "app/AlertTable.h"
 #include "app/ShellRig.h"
 #include "framework/core/GFile.h"
+#include "framework/core/GObjectGroup.h"
+#include "framework/kernel/GFileEntry.h"
+#include "framework/kernel/GKernel.h"
 #include "framework/core/GString255.h"
 #include "framework/ui/GControl.h"
 #include "framework/ui/GLabel.h"
@@ -236,6 +241,36 @@ TEST(SavePanelTest, AFullDiskKeepsTheGameAndTheOldFileAndSaysWhy) {
     // Otherwise the rig quits with the box open.
   }
   EXPECT_EQ(failures, 4);
+}
+
+// What a run killed while saving leaves (a save's file before its rename, a copy beside a
+// replaced file, the coder's work files, a link planted under such a name) goes at the next
+// start, but not what a running program holds; the game list never offers such a file.
+TEST(SavePanelTest, AStartRemovesTheWorkFilesOfAKilledRunAndTheListNeverShowsThem) {
+  ShellRig rig(true);
+  const std::string temp = rig.folder.Native() + "tmp";
+  std::filesystem::create_directories(temp);
+  TmpdirIn tmpdir(temp);
+  for (const char* name : {"Saved Games/~Target.wrb", "Saved Games/Old.wrb.copying", "Scenarios/~Bridge.wrc",
+                           "PBEM/~PBEM.txt", "tmp/Junk File abcdefghijklmnopqrstu", "Saved Games/~Held.wrb",
+                           "Saved Games/Kept.wrb", "elsewhere.txt"})
+    rig.folder.WriteFile(name, "x");
+  std::filesystem::create_symlink(rig.folder.Native() + "elsewhere.txt", rig.folder.Native() + "Saved Games/~Link.wrb");
+  std::unique_ptr<PFile> held =
+      PFile::Open(rig.folder.Program() + "Saved Games\\~Held.wrb", PFile::kRead, PFile::Disposition::kOpenExisting);
+  ASSERT_TRUE(held && held->LockAsWorkFile());
+  GObjectGroup* listed = rig.kernel->ListFiles("Saved Games", "wrb0");
+  ASSERT_EQ(listed->Count(), 1);
+  EXPECT_STREQ(static_cast<GFileEntry*>(listed->GetItem(0))->name.CStr(), "Kept.wrb");
+  SafeDelete(listed);
+  rig.app->StartApplication();
+  std::vector<std::string> left = Names(rig.folder.Native() + "Saved Games");
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"Kept.wrb", "~Held.wrb"}));
+  EXPECT_TRUE(Names(temp).empty());
+  EXPECT_TRUE(Names(rig.folder.Native() + "PBEM").empty());
+  EXPECT_TRUE(Names(rig.folder.Native() + "Scenarios").empty());
+  EXPECT_EQ(rig.folder.ReadFile("elsewhere.txt"), "x");
 }
 
 TEST(SavePanelTest, AnEmailTurnEndsThisMachinesGame) {

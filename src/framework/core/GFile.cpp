@@ -14,11 +14,14 @@
 
 namespace {
 constexpr const char* kSource = "GFile";
-constexpr const char* kWorkFilePrefix = "Junk File ";
 constexpr int kWorkFileAttempts = 99;
 }  // namespace
 
+GFile::DecodeLimitHook GFile::gameFileDecodeLimit_ = nullptr;
+
 GFile::GFile() = default;
+
+void GFile::SetGameFileDecodeLimit(DecodeLimitHook hook) { gameFileDecodeLimit_ = hook; }
 
 GFile::~GFile() {
   if (!handle_) {
@@ -127,8 +130,8 @@ bool GFile::OpenTransformed(bool decompress, bool rawPrefix) {
   if (secondStage) firstStage = workPath_;
   bool ok = CreateWorkFile();
   if (ok) ok = decompress ? DecompressFile(rawPrefix) : ReadEmailBlock();
+  // The decoded work file is read at once and deleted with this object: it is not synced.
   handle_.reset();
-  if (work_ && !work_->Flush()) NoteWriteFailure();
   if (secondStage) PTemporaryFiles::Delete(firstStage);
   handle_ = std::move(work_);
   if (handle_) Rewind();
@@ -148,8 +151,8 @@ void GFile::FinishTransformed(bool compress, bool rawPrefix) {
     CompressFile(rawPrefix);
   else
     WriteEmailBlock();
+  // The work file is not synced: the copy made of it beside the stored file is.
   handle_.reset();
-  if (!work_->Flush()) NoteWriteFailure();
   work_.reset();
   // The new content is copied beside the stored file and renamed over it, so that a failure
   // at any step leaves either the old file or the whole new one. A full disk or a refused
@@ -176,7 +179,9 @@ bool GFile::CreateWorkFile() {
     errno = 0;
     work_ = PFile::Open(workPath_, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
     if (work_) {
-      // However the program ends from here on, the work file goes with it.
+      // However the program ends from here on, the work file goes with it; a kill leaves it
+      // unlocked for the next start to remove.
+      work_->LockAsWorkFile();
       PTemporaryFiles::Add(workPath_);
       return true;
     }

@@ -37,8 +37,28 @@ class GFile : public GObject {
   static constexpr int32_t kModeReadEmail = 9;           // e-mail turn: unwrapped, decoded
   static constexpr int32_t kModeWriteEmail = 10;         // e-mail turn: encoded, wrapped
 
+  // The names of the work files in the temporary folder begin so.
+  static constexpr const char* kWorkFilePrefix = "Junk File ";
+
   // The first bytes of a game file stored unchanged ahead of the code.
   static constexpr int32_t kRawPrefixSize = 1024;
+
+  // The most bytes a decoding open yields: more shows a damaged or hostile stream (a few
+  // megabytes of code can stand for gigabytes), and decoding stops with an error as soon as
+  // its output passes this, before more is written. The largest file the stored forms hold,
+  // from the readers' own limits:
+  //   units: 9,999 on the map and 2 sides x 20 groups x 500 waiting, 29,999 records of under
+  //     2 KiB each (fixed fields, 50 waypoints of 19 bytes, names, the subclass's fields), and
+  //     kill lists that name each of those units at most once:                   < 60 MiB
+  //   packets (e-mail turns and sent actions): at most 1,000,000 of under 64 bytes < 62 MiB
+  //   the map (250 x 250 tiles of 4.5 bytes, its fire grid and object lists), the
+  //     header, the settings and three briefings of up to 32 KiB:                <  6 MiB
+  static constexpr uint64_t kLargestDecoded = uint64_t{128} << 20;
+  // A game file (the raw-prefix modes) may say in its own first bytes how large it can be:
+  // the game file layer answers, from the raw prefix, the most its decoded form can hold. Set
+  // once by the program; without it the bound above alone applies.
+  using DecodeLimitHook = uint64_t (*)(const uint8_t* prefix, size_t size);
+  static void SetGameFileDecodeLimit(DecodeLimitHook hook);
 
   GFile();
   ~GFile() override;
@@ -156,4 +176,5 @@ class GFile : public GObject {
   std::string workPath_;
   bool error_ = false;
   int32_t writeFailure_ = 0;
+  static DecodeLimitHook gameFileDecodeLimit_;
 };

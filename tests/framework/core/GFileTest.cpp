@@ -500,6 +500,23 @@ TEST(GFileEmail, DamagedTextsAreRefused) {
   EXPECT_TRUE(folder.WorkFiles().empty());
 }
 
+// Decoding stops with an error as soon as its output passes what the file's own first bytes
+// allow (the game file layer's answer), before more than that is written.
+TEST(GFileCompression, DecodingStopsOnceItPassesTheDeclaredSize) {
+  GFileTestFolder folder;
+  const Bytes data = MapLikeBytes(200000, 9);
+  folder.WriteIn("g.bin", GFile::kModeWriteGameFile, data);
+  GFile::SetGameFileDecodeLimit([](const uint8_t*, size_t) -> uint64_t { return 100000; });
+  bool ok = true;
+  folder.ReadIn("g.bin", GFile::kModeReadGameFile, &ok);
+  EXPECT_FALSE(ok);
+  GFile::SetGameFileDecodeLimit([](const uint8_t*, size_t) -> uint64_t { return 200000; });
+  EXPECT_EQ(folder.ReadIn("g.bin", GFile::kModeReadGameFile, &ok), data);
+  EXPECT_TRUE(ok);
+  GFile::SetGameFileDecodeLimit(nullptr);
+  EXPECT_TRUE(folder.WorkFiles().empty());
+}
+
 // A file whose finishing fails (here the copy beside the stored file cannot be made: a folder
 // is in its way) says so and leaves the stored file and no work file: the program goes on.
 TEST(GFileCompression, AFailedReplacementLeavesTheStoredFileWholeAndSaysSo) {
