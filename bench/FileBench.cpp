@@ -16,6 +16,7 @@
 #define FILEBENCH_HAS_ZLIB 1
 #endif
 
+#include "app/GameFile.h"
 #include "framework/core/GFile.h"
 #include "framework/core/GSplayDecoder.h"
 #include "framework/core/GSplayEncoder.h"
@@ -220,6 +221,32 @@ void BM_GFileTypedRead(benchmark::State& state) {
   std::remove(PPath::ToNative(BenchPath()).c_str());
 }
 
+// A hostile game file of 100 MB: a game file's raw header declaring no units, then zeros,
+// which the coder reads as some 80 MB of bytes. Opening it must refuse it quickly: decoding
+// stops once its output passes what the header's unit count allows, as in the program; with
+// argument 1 the fixed bound on any decoded file alone applies.
+void BM_HostileGameFileRefused(benchmark::State& state) {
+  GFile::SetGameFileDecodeLimit(state.range(0) == 0 ? GameFile::DecodeLimit : nullptr);
+  const std::string path = BenchPath() + "-hostile";
+  {
+    std::unique_ptr<PFile> out = PFile::Open(path, PFile::kWrite, PFile::Disposition::kCreateAlways);
+    std::vector<uint8_t> chunk(1 << 20, 0);
+    chunk[0] = 2;
+    chunk[1] = 4;
+    out->Write(chunk.data(), chunk.size());
+    chunk[0] = chunk[1] = 0;
+    for (int i = 1; i < 100; ++i) out->Write(chunk.data(), chunk.size());
+  }
+  for (auto _ : state) {
+    GFile file;
+    const bool opened =
+        file.IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(), GFile::kModeReadGameFile);
+    if (opened) state.SkipWithError("a 100 MB hostile file was decoded");
+  }
+  std::remove(PPath::ToNative(path).c_str());
+  GFile::SetGameFileDecodeLimit(nullptr);
+}
+
 // A battle file of some 300 KB as stored: map-like data written as a game file (raw prefix,
 // then the code), then opened (which decodes it into the work file) and read whole.
 void BM_BattleFileRead(benchmark::State& state) {
@@ -254,6 +281,7 @@ void BM_BattleFileRead(benchmark::State& state) {
 // The file benchmarks wait on the file system as well as compute: they are timed and rated by
 // the wall clock (the processor time stands beside it).
 BENCHMARK(BM_BattleFileRead)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HostileGameFileRefused)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_SplayCompress)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplayDecompress)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 #ifdef FILEBENCH_HAS_ZLIB

@@ -6,7 +6,9 @@
 
 AlertButton::~AlertButton() {
   if (app_ != nullptr) {
-    app_->ForgetAlertBox();
+    // Only this button's own box is forgotten: a box that the other button's command opened
+    // while this one's box was going stays the open one.
+    app_->ForgetAlertBox(GetParent());
     app_->DoCommand(pendingCommand_);
   }
 }

@@ -187,6 +187,15 @@ bool GameFile::WriteFile(const std::string& path, int32_t mode, GameFileSettings
   return !file->HasError();
 }
 
+uint64_t GameFile::DecodeLimit(const uint8_t* prefix, size_t size) {
+  // Format, version and the saved flag, the length, then the unit count (big-endian).
+  constexpr size_t kCountAt = 7;
+  if (size < kCountAt + 4) return GFile::kLargestDecoded;
+  const uint64_t units = static_cast<uint64_t>(prefix[kCountAt]) << 24 | static_cast<uint64_t>(prefix[kCountAt + 1]) << 16 |
+                         static_cast<uint64_t>(prefix[kCountAt + 2]) << 8 | prefix[kCountAt + 3];
+  return (uint64_t{16} << 20) + units * 2 * 2048;
+}
+
 bool GameFile::ReadHeaderOnly(GFile& file, GameFileHeader& header) { return header.ReadHeader(file); }
 
 int32_t GameFile::Read(GFile& file, GameFileSettings& settings, Battle*& battle, Campaign*& operation) {
@@ -224,8 +233,8 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
   if (version > kVersion) return kAlertNewerVersion;
   file.Skip(1 + 4 + 4 + 2 + 2);  // the list's fields: saved flag, length, size, forces
   GString127 title;
-  title.ReadText(file);
-  if (file.HasError() || !SkipChecked(file, kReservedHeader)) return kAlertRefused;
+  // A title longer than any the writer stores shows a damaged header.
+  if (!title.ReadText(file) || file.HasError() || !SkipChecked(file, kReservedHeader)) return kAlertRefused;
 
   const auto players = static_cast<uint8_t>(file.ReadByte());
   const auto side = static_cast<uint8_t>(file.ReadByte());
@@ -310,6 +319,11 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
   BattleBase* base = operation != nullptr ? static_cast<BattleBase*>(operation) : reading_;
   if (base != nullptr) {
     for (int32_t i = 0; i < 3; ++i) base->briefing[i] = std::move(briefings[i]);
+  }
+  // Every game file holds a battle or an operation: the game flow plays one of them.
+  if (reading_ == nullptr && operation == nullptr) {
+    GErrorLog::LogError("Game file: neither a battle nor an operation");
+    return kAlertRefused;
   }
   if (settings.fileVersion < 3) {
     if (operation != nullptr) operation->UpgradeOldUnitData();

@@ -66,6 +66,12 @@ class GameFile : public CampaignHost {
   // The fields the game list shows: false when the file is of a newer format or version or
   // ends within them. Changes nothing else.
   static bool ReadHeaderOnly(GFile& file, GameFileHeader& header);
+  // The most a game file's decoded form can hold, from the unit count its header declares
+  // (the raw prefix, read before anything is decoded): the map with its object lists, the
+  // header and the briefings in 16 MiB, and under 2 KiB a unit, counted twice (an operation
+  // stores its battle's units beside its own). Game files hold no packets (e-mail turns,
+  // which do, are read in another mode). The program hands it to GFile.
+  static uint64_t DecodeLimit(const uint8_t* prefix, size_t size);
 
   // Whether the packets of the action go with the file (an e-mail turn outside the editor of
   // a battle whose action holds a packet of a kind other than sounds, and no cease-fire of

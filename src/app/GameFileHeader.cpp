@@ -24,8 +24,8 @@ bool GameFileHeader::ReadHeader(GFile& file) {
   // Each force code is a 16-bit value widened to 32 bits.
   read.forces[0] = static_cast<int16_t>(file.ReadU16());
   read.forces[1] = static_cast<int16_t>(file.ReadU16());
-  read.title.ReadText(file);
-  if (file.HasError()) return false;
+  // A title longer than any the writer stores shows a damaged header.
+  if (!read.title.ReadText(file) || file.HasError()) return false;
   *this = read;
   return true;
 }

@@ -92,9 +92,12 @@ bool GameSettings::WriteFile(const std::string& path, const DisplayPreset& recor
   const std::string temporary = path + ".new";
   bool written = false;
   {
-    std::unique_ptr<PFile> file = PFile::Open(temporary, PFile::kWrite, PFile::Disposition::kCreateAlways);
+    // A ".new" left by a killed run (or a link planted under that name) goes first.
+    PFileSystem::RemoveEntry(temporary);
+    std::unique_ptr<PFile> file = PFile::Open(temporary, PFile::kWrite, PFile::Disposition::kCreateNew);
     if (!file) return false;
-    written = file->Write(bytes.data(), bytes.size()) == static_cast<int64_t>(bytes.size());
+    // Synced before the rename (which syncs the folder), so a crash leaves the old or the new.
+    written = file->Write(bytes.data(), bytes.size()) == static_cast<int64_t>(bytes.size()) && file->Flush();
   }
   if (written && PFileSystem::RenameReplace(temporary, path)) return true;
   PFileSystem::Delete(temporary);

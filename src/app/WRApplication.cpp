@@ -1,4 +1,5 @@
 #include "app/WRApplication.h"
+#include "framework/core/GFile.h"
 
 #include "app/EditorSeam.h"
 #include "app/GameFileHeaderReader.h"
@@ -42,6 +43,8 @@ std::string PreferencesPath() { return PPath::ProgramFolder() + gPreferencesFile
 
 WRApplication::WRApplication() {
   InstallGameFileHeaderReader();
+  // A game file's decoding stops once it passes what its header says it can hold.
+  GFile::SetGameFileDecodeLimit(GameFile::DecodeLimit);
   SetUnitServices(this);
   // The unit factory and the file reader make infantry and vehicles from now on.
   Infantry::Register();
@@ -61,8 +64,16 @@ WRApplication::WRApplication() {
 }
 
 WRApplication::~WRApplication() {
-  GErrorLog::LogError("*** QUITTING ***");
+  CloseViews();
   WritePreferencesFile();
+  if (GetUnitServices() == this) SetUnitServices(nullptr);
+  Hack::FreeTables();
+  delete titleSound_;
+  titleSound_ = nullptr;
+}
+
+void WRApplication::CloseViews() {
+  if (closing_ == 0) GErrorLog::LogError("*** QUITTING ***");
   // Nothing runs commands from here on: the alert buttons going with their box send none.
   closing_ = 1;
   // The editor's views go before the screens and the battle it edits.
@@ -76,10 +87,8 @@ WRApplication::~WRApplication() {
   ForgetSetupScreens();
   SafeDelete(operation_);
   SafeDelete(battle_);
-  if (GetUnitServices() == this) SetUnitServices(nullptr);
-  Hack::FreeTables();
-  delete titleSound_;
-  titleSound_ = nullptr;
+  resultsScreen_.DeleteView();
+  tcpHost_.ProgressShown(false);
   // The screens go with the application, before the kernel deletes the root view.
   SafeDelete(screenRoot_);
 }
@@ -140,12 +149,17 @@ void WRApplication::StartApplication() {
     gKernel->EnsureFolder(gScenariosFolderName.CStr());
     gKernel->EnsureFolder(gSavedGamesFolderName.CStr());
     gKernel->EnsureFolder(gPbemFolderName.CStr());
+    // What a run killed while saving left behind goes before anything is listed.
+    for (const GString31* folder : {&gScenariosFolderName, &gSavedGamesFolderName, &gPbemFolderName})
+      gKernel->RemoveStaleWorkFiles(folder->CStr());
+    gKernel->RemoveStaleWorkFiles(nullptr);
   }
   if (gSoundManager != nullptr) gSoundManager->SetSoundsEnabled(GetOption(GameSettings::kSound) != 0);
   ApplyOption(GameSettings::kGamma);
   if (IsShiftHeld()) SetOption(GameSettings::kOpeningMovie, GetOption(GameSettings::kOpeningMovie) != 0 ? 0 : 1);
   bool played = false;
   if (GetOption(GameSettings::kOpeningMovie) != 0) played = PlayOpeningMovie();
+  EndTitleSound();
   if (!played && gSoundManager != nullptr) titleSound_ = gSoundManager->StartStreamedSound(5010, 0, false);
   if (gKernel != nullptr && gKernel->GetRootView() != nullptr) ShowMainScreen(true);
   GErrorLog::LogFileLine(__LINE__, "WRApplication");

@@ -72,6 +72,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   WRApplication();
   // Writes the preferences file; deletes the battle, the screens and the open alert box.
   ~WRApplication() override;
+  void CloseViews() override;
 
   // ---- The kernel's calls ----
   void LoadPreferences() override;
@@ -134,6 +135,8 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // Writes the game to the path through a temporary file beside it, renamed into place once
   // complete: false (logged) when the write or the replace failed, the old file untouched.
   bool SaveGameFileTo(const std::string& path, int32_t mode);
+  // The system's error number of the last save that failed (0 when it was the name).
+  int32_t LastSaveFailure() const { return lastSaveFailure_; }
   // The current operation, owned: a new one replaces (deletes) the old.
   void SetCampaign(Campaign* operation);
   // ---- End of the scenario editor ----
@@ -147,9 +150,17 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // ---- Alerts ----
   // Shows the numbered box (AlertTable); a number without one is a programmer error.
   void ShowAlert(int32_t number);
+  // The same box with its second line replaced by a text of the moment (a file's name and why
+  // it failed).
+  void ShowAlert(int32_t number, const GString* secondLine);
+  // Escape with an alert box on top answers it with its last button; true when it did.
+  bool AnswerAlertByKey(uint8_t key);
   GView* GetAlertBox() const { return alertBox_; }
   // The alert box's buttons: the box is going away.
-  void ForgetAlertBox() { alertBox_ = nullptr; }
+  // The box is going: the application forgets it, unless another box is open by now.
+  void ForgetAlertBox(const GView* box) {
+    if (alertBox_ == box) alertBox_ = nullptr;
+  }
 
   // ---- Screens ----
   void ShowMainScreen(bool fresh);
@@ -234,6 +245,12 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // was saved; baseName gets the file's name and pathOut its path when saved.
   bool SaveGameFile(const char* typeCode, const GString& name, const char* folder, int32_t mode,
                     GString* baseName = nullptr, std::string* pathOut = nullptr);
+  // Writes the game into file (null when it could not be made: nothing is written), finishes
+  // it and renames the work file at temporary to target. On any failure the work file goes,
+  // the file at target stays as it was and lastSaveFailure_ tells why.
+  // "Name.ext: why. Try another name.", the second line of the box of a failed save.
+  static void SaveFailureText(const GString& name, const char* extension, int32_t failure, GString& text);
+  bool WriteAndPlaceGameFile(GFile* file, const std::string& temporary, const std::string& target);
   // "Autosave" in "Saved Games"; with reload the game continues from what was stored. A
   // save that fails is logged and play goes on.
   void Autosave(bool reload) override;
@@ -275,6 +292,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   uint8_t emailSave_ = 0;
   GString31 saveName_;
   GString31 lastSavedName_;
+  int32_t lastSaveFailure_ = 0;
   // ---- End of game files ----
 
   // ---- The game set-up flow, the hand-over and the turns (WRApplicationGameFlow.cpp) ----

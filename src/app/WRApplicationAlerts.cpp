@@ -11,6 +11,7 @@
 #include "framework/ui/GView.h"
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
+#include "platform/PKey.h"
 
 namespace {
 
@@ -31,7 +32,9 @@ void AddStrip(GView* box, int32_t x, int32_t y, int32_t width, int32_t height, u
 
 }  // namespace
 
-void WRApplication::ShowAlert(int32_t number) {
+void WRApplication::ShowAlert(int32_t number) { ShowAlert(number, nullptr); }
+
+void WRApplication::ShowAlert(int32_t number, const GString* secondLine) {
   const AlertTable::Row* row = AlertTable::Find(number);
   if (row == nullptr) FatalError(2948, "WRApplication");
   if (number == 16 && battle_ == nullptr) FatalError(2852, "WRApplication");
@@ -57,7 +60,10 @@ void WRApplication::ShowAlert(int32_t number) {
   } else {
     line1.LoadResource(static_cast<uint32_t>(row->line1));
   }
-  if (row->line2 != 0) line2.LoadResource(static_cast<uint32_t>(row->line2));
+  if (secondLine != nullptr)
+    line2.AssignString(*secondLine);
+  else if (row->line2 != 0)
+    line2.LoadResource(static_cast<uint32_t>(row->line2));
   SetInputMode(kInputAlert);
   BuildAlertBox(line1, line2, row->command1, row->command2, savedMode);
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
@@ -85,6 +91,8 @@ void WRApplication::BuildAlertBox(const GString& line1, const GString& line2, in
     auto* ok = new AlertButton();
     ok->Init(this, savedMode, AlertButton::kOk, box, 140, top, 280, 40);
     ok->SetCommand(command1);
+    // Return answers a box of one button as its OK does.
+    ok->MakeDefault();
   } else {
     auto* yes = new AlertButton();
     yes->Init(this, savedMode, AlertButton::kYes, box, 62, top, 186, 40);
@@ -93,6 +101,16 @@ void WRApplication::BuildAlertBox(const GString& line1, const GString& line2, in
     no->Init(this, savedMode, AlertButton::kNo, box, 311, top, 186, 40);
     no->SetCommand(command2);
   }
+}
+
+bool WRApplication::AnswerAlertByKey(uint8_t key) {
+  if (alertBox_ == nullptr || gKernel == nullptr || gKernel->GetTopModalView() != alertBox_) return false;
+  // Escape answers the box with its last button: OK, or NO of a question.
+  if (key != kKeyEscape || alertBox_->GetChildCount() == 0) return false;
+  auto* last = dynamic_cast<AlertButton*>(alertBox_->GetChild(alertBox_->GetChildCount() - 1));
+  if (last == nullptr) return false;
+  last->Activate();
+  return true;
 }
 
 void WRApplication::SetInputMode(int32_t mode) {

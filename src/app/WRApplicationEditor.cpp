@@ -1,4 +1,5 @@
 // The scenario editor's coming and going, and the game file writer it saves through.
+#include <cerrno>
 #include <memory>
 #include <string>
 
@@ -104,25 +105,18 @@ bool WRApplication::SaveGameFileTo(const std::string& path, int32_t mode) {
   const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
   const std::string fileName = path.substr(nameAt);
   const std::string temporary = path.substr(0, nameAt) + "~" + fileName;
-  bool saved = !fileName.empty() && PFileName::IsValid(fileName);
-  if (saved) {
-    std::unique_ptr<PFile> handle = PFile::Open(temporary, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
-    auto* file = handle ? new GFile() : nullptr;
+  lastSaveFailure_ = 0;
+  GFile* file = nullptr;
+  if (!fileName.empty() && PFileName::IsValid(fileName)) {
+    // Whatever stands under the work name goes; the work file is made new, never through a link.
+    PFileSystem::RemoveEntry(temporary);
+    std::unique_ptr<PFile> handle = PFile::Open(temporary, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
+    if (!handle) lastSaveFailure_ = errno;
+    if (handle) handle->LockAsWorkFile();
+    file = handle ? new GFile() : nullptr;
     if (file != nullptr && !file->IFile(std::move(handle), temporary.c_str(), mode)) SafeDelete(file);
-    saved = file != nullptr;
-    if (saved) {
-      WriteGameFile(file);
-      saved = !file->HasError();
-      // Deleting the file object finishes it (the compression).
-      delete file;
-    }
   }
-  if (saved) saved = PFileSystem::RenameReplace(temporary, path);
-  if (!saved) {
-    PFileSystem::Delete(temporary);
-    GErrorLog::LogError((std::string("Game file not saved ") += path).c_str());
-  }
-  return saved;
+  return WriteAndPlaceGameFile(file, temporary, path);
 }
 
 void WRApplication::SetCampaign(Campaign* operation) {

@@ -1,5 +1,6 @@
 // Writing and reading game files, the atomic save, the autosave, the in-memory rewrite and
 // the start of a quick battle.
+#include <cerrno>
 #include <memory>
 #include <string>
 
@@ -77,34 +78,51 @@ bool WRApplication::ReadGameFile(GFile* file, GameFileHeader* headerOut) {
 bool WRApplication::SaveGameFile(const char* typeCode, const GString& name, const char* folder, int32_t mode,
                                  GString* baseName, std::string* pathOut) {
   if (gKernel == nullptr) return false;
+  lastSaveFailure_ = 0;
   GString255 saving;
   saving.AppendChar(kSavingMark);
   saving.Append(name);
   GFile* file = gKernel->CreateGameFile(typeCode, saving, folder, mode);
-  if (file == nullptr) return false;
+  if (file == nullptr) {
+    lastSaveFailure_ = errno;
+    return false;
+  }
   const std::string temporary = file->Path();
   const size_t slash = temporary.rfind('\\');
   const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
   const std::string fileName = temporary.substr(nameAt + 1);
   const std::string target = temporary.substr(0, nameAt) + fileName;
   // The name must be one the platform takes on its own, without the mark before it.
-  bool saved = PFileName::IsValid(fileName) && fileName.front() != '.';
-  if (saved) WriteGameFile(file);
-  saved = saved && !file->HasError();
-  // Deleting the file object finishes it (compression, the e-mail text block).
-  delete file;
-  if (saved) saved = PFileSystem::RenameReplace(temporary, target);
-  if (!saved) {
-    PFileSystem::Delete(temporary);
-    GErrorLog::LogError((std::string("Game file not saved ") += target).c_str());
-    return false;
-  }
+  if (!PFileName::IsValid(fileName) || fileName.front() == '.') SafeDelete(file);
+  if (!WriteAndPlaceGameFile(file, temporary, target)) return false;
   if (pathOut != nullptr) *pathOut = target;
   if (baseName != nullptr) {
     const size_t dot = fileName.rfind('.');
     baseName->Assign(fileName.substr(0, dot).c_str());
   }
   return true;
+}
+
+bool WRApplication::WriteAndPlaceGameFile(GFile* file, const std::string& temporary, const std::string& target) {
+  bool saved = file != nullptr;
+  if (saved) {
+    WriteGameFile(file);
+    // Finishing the file runs its compression (and the e-mail text block); a full disk, a
+    // file too large or a refused folder shows here, never ending the program.
+    saved = file->Finish() && !file->HasError();
+    if (file->WriteFailure() != 0) lastSaveFailure_ = file->WriteFailure();
+    delete file;
+  }
+  if (saved && !PFileSystem::RenameReplace(temporary, target)) {
+    lastSaveFailure_ = errno;
+    saved = false;
+  }
+  if (!saved) {
+    // The game in play and the file saved before stay as they were; the partial work goes.
+    PFileSystem::RemoveEntry(temporary);
+    GErrorLog::LogError((std::string("Game file not saved ") += target).c_str());
+  }
+  return saved;
 }
 
 void WRApplication::Autosave(bool reload) {

@@ -20,6 +20,7 @@ void WRApplication::HandleKey(uint8_t key, bool alt, bool keypad) {
   EndTitleSound();
   const bool battleWithMap = HasBattleWithMap();
   const bool menuOpen = battleWithMap && screen_->HasMapMenuOpen();
+  if (AnswerAlertByKey(key)) return;
   // A dialog is up: keys only beep, unless one of the map's menus takes them.
   if (gKernel != nullptr && gKernel->GetTopModalView() != nullptr && !menuOpen) {
     Beep();

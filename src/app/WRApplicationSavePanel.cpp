@@ -1,5 +1,6 @@
 // The save panel for saved games and e-mail turns, and the commands of its buttons: save
 // (asking before overwriting), the confirmed save, close, and showing the panel again.
+#include <cerrno>
 #include <cstring>
 
 #include "app/AlertTable.h"
@@ -14,6 +15,7 @@
 #include "framework/ui/GStripButton.h"
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
+#include "StringIds.h"
 
 namespace {
 
@@ -114,6 +116,28 @@ bool WRApplication::DoSaveCommand(int32_t command) {
   }
 }
 
+void WRApplication::SaveFailureText(const GString& name, const char* extension, int32_t failure, GString& text) {
+  uint32_t reason = kStrSaveRefused;
+  switch (failure) {
+    case 0: reason = kStrSaveBadName; break;
+    case ENOSPC:
+    case EDQUOT: reason = kStrSaveDiskFull; break;
+    case EFBIG: reason = kStrSaveFileTooLarge; break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ELOOP: reason = kStrSaveNotAllowed; break;
+    default: break;
+  }
+  // "Target.wrb: the disk is full. Try another name."
+  text.AssignString(name);
+  text.AppendCString(extension);
+  text.AppendCString(": ");
+  text.AppendResource(reason);
+  text.AppendCString(". ");
+  text.AppendResource(341);
+}
+
 void WRApplication::SaveFromPanel() {
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
   if (savePanel_ == nullptr) return;
@@ -128,7 +152,9 @@ void WRApplication::SaveFromPanel() {
     // Nothing is lost: the game stays, and the panel comes back for another name.
     Beep();
     savePanel_->SetVisible(0);
-    ShowAlert(AlertTable::kNotSaved);
+    GString255 why;
+    SaveFailureText(name, emailSave_ != 0 ? ".txt" : operation_ != nullptr ? ".wrc" : ".wrb", lastSaveFailure_, why);
+    ShowAlert(AlertTable::kNotSaved, &why);
     return;
   }
   lastSavedName_ = saved;

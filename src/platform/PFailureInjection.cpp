@@ -12,6 +12,10 @@ std::map<std::string, Plan>& Plans() {
   static std::map<std::string, Plan> plans;
   return plans;
 }
+int64_t& DiskSpace() {
+  static int64_t space = -1;
+  return space;
+}
 }  // namespace
 
 void PFailureInjection::Arm(const std::string& point, PResult result, int count, int skip) {
@@ -33,4 +37,17 @@ PResult PFailureInjection::Check(const char* point) {
   return result;
 }
 
-void PFailureInjection::Reset() { Plans().clear(); }
+void PFailureInjection::Reset() {
+  Plans().clear();
+  DiskSpace() = -1;
+}
+
+void PFailureInjection::LimitDiskSpace(int64_t bytes) { DiskSpace() = bytes < 0 ? -1 : bytes; }
+
+size_t PFailureInjection::TakeDiskSpace(size_t count) {
+  int64_t& space = DiskSpace();
+  if (space < 0) return count;
+  const size_t room = static_cast<uint64_t>(space) < count ? static_cast<size_t>(space) : count;
+  space -= static_cast<int64_t>(room);
+  return room;
+}

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/PResult.h"
@@ -14,4 +16,10 @@ class PFailureInjection {
   // The result the call point must give now: kOk unless armed.
   static PResult Check(const char* point);
   static void Reset();
+  // Tests stand in for a full disk: the files on disk written through PFile take at most
+  // bytes more from now on (negative: no limit, as after Reset).
+  static void LimitDiskSpace(int64_t bytes);
+  // How many of count bytes about to be written to a disk file still fit (all of them unless
+  // a limit is set); the room is used up by the answer.
+  static size_t TakeDiskSpace(size_t count);
 };

@@ -1,6 +1,7 @@
 #include "platform/PFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,6 +44,8 @@ std::unique_ptr<PFile> PFile::Open(const std::string& path, int access, Disposit
     case Disposition::kCreateNew: flags |= O_CREAT | O_EXCL; break;
     case Disposition::kOpenAlways: flags |= O_CREAT; break;
   }
+  // A file opened to be written is never reached through a link planted in its place.
+  if (writes) flags |= O_NOFOLLOW;
   int fd;
   do {
     fd = ::open(native.c_str(), flags, 0644);
@@ -113,6 +116,18 @@ int64_t PFile::Read(void* buffer, size_t count) {
 int64_t PFile::Write(const void* buffer, size_t count) {
   size_t done = 0;
   const char* p = static_cast<const char*>(buffer);
+  // A test's full disk takes what fits and refuses the rest, as a real one does.
+  if (!native_.empty()) {
+    const size_t room = PFailureInjection::TakeDiskSpace(count);
+    if (room < count) {
+      if (room > 0) {
+        ssize_t n;
+        do n = ::write(fd_, p, room); while (n < 0 && errno == EINTR);
+      }
+      errno = ENOSPC;
+      return -1;
+    }
+  }
   while (done < count) {
     ssize_t n = ::write(fd_, p + done, count - done);
     if (n < 0 && errno == EINTR) continue;
@@ -142,3 +157,5 @@ bool PFile::Truncate() {
   int64_t pos = Tell();
   return pos >= 0 && ::ftruncate(fd_, static_cast<off_t>(pos)) == 0;
 }
+
+bool PFile::LockAsWorkFile() { return ::flock(fd_, LOCK_EX | LOCK_NB) == 0; }

@@ -47,6 +47,10 @@ class PFile {
   bool Flush();
   // Sets the file's length to the current position.
   bool Truncate();
+  // Marks a work file as this process's while it is open (an exclusive advisory lock), so
+  // that a later start can tell the work files a crashed run left from those a running
+  // program is writing. False when another holds it.
+  bool LockAsWorkFile();
   const std::string& NativePath() const { return native_; }
 
  private:

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,44 +38,90 @@ bool PFileSystem::Delete(const std::string& path) {
 }
 
 bool PFileSystem::RenameReplace(const std::string& from, const std::string& to) {
-  return ::rename(PPath::ToNative(from).c_str(), PPath::ToNative(to).c_str()) == 0;
+  const std::string target = PPath::ToNative(to);
+  if (::rename(PPath::ToNative(from).c_str(), target.c_str()) != 0) return false;
+  // The rename itself is made lasting: the folder that holds the new name is synced.
+  const size_t slash = target.rfind('/');
+  SyncFolder(slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : target.substr(0, slash));
+  return true;
+}
+
+void PFileSystem::SyncFolder(const std::string& native) {
+  const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 bool PFileSystem::CopyReplace(const std::string& from, const std::string& to) {
   auto in = PFile::Open(from, PFile::kRead, PFile::Disposition::kOpenExisting);
   if (!in) return false;
-  std::string target = PPath::ToNative(to);
-  std::string work = target + ".copying";
-  // Never waits on a FIFO left under the work file's name, and writes only a plain file.
-  int fd = ::open(work.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
-  if (fd < 0) return false;
-  struct stat st{};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
+  const std::string work = to + ".copying";
+  // A work file left by an earlier run (or anything planted under its name) goes first; the
+  // new one is made new, never opened through a link.
+  RemoveEntry(work);
+  auto out = PFile::Open(work, PFile::kWrite, PFile::Disposition::kCreateNew);
+  if (!out) return false;
+  out->LockAsWorkFile();
   char buf[65536];
   bool ok = true;
   for (;;) {
-    int64_t n = in->Read(buf, sizeof buf);
-    if (n < 0) { ok = false; break; }
-    if (n == 0) break;
-    const char* p = buf;
-    int64_t left = n;
-    while (left > 0) {
-      ssize_t w = ::write(fd, p, static_cast<size_t>(left));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) { ok = false; break; }
-      p += w;
-      left -= w;
+    const int64_t n = in->Read(buf, sizeof buf);
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    if (out->Write(buf, static_cast<size_t>(n)) != n) {
+      ok = false;
+      break;
     }
-    if (!ok) break;
   }
-  if (ok && ::fsync(fd) != 0 && errno != EINVAL) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(work.c_str(), target.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(work.c_str());
+  const int failure = errno;
+  if (ok && !out->Flush()) ok = false;
+  out.reset();
+  if (ok && !RenameReplace(work, to)) ok = false;
+  if (!ok) {
+    ::unlink(PPath::ToNative(work).c_str());
+    errno = failure != 0 ? failure : EIO;
+  }
   return ok;
+}
+
+int32_t PFileSystem::RemoveStaleWorkFiles(const std::string& folder,
+                                          const std::function<bool(const std::string&)>& isWorkName) {
+  std::string native = PPath::ToNative(folder);
+  if (native.empty()) return 0;
+  if (native.back() != '/') native.push_back('/');
+  DIR* d = opendir(native.c_str());
+  if (d == nullptr) return 0;
+  std::vector<std::string> stale;
+  while (dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name == "." || name == ".." || !isWorkName(PPath::ToProgram(name))) continue;
+    const std::string path = native + name;
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0) continue;
+    if (S_ISLNK(st.st_mode)) {
+      // A link under a work file's name is never the program's own.
+      stale.push_back(path);
+      continue;
+    }
+    if (!S_ISREG(st.st_mode)) continue;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) stale.push_back(path);
+    ::close(fd);
+  }
+  closedir(d);
+  int32_t removed = 0;
+  for (const std::string& path : stale)
+    if (::unlink(path.c_str()) == 0) ++removed;
+  return removed;
+}
+
+bool PFileSystem::RemoveEntry(const std::string& path) {
+  const std::string native = PPath::ToNative(path);
+  struct stat st{};
+  if (native.empty() || ::lstat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  return ::unlink(native.c_str()) == 0;
 }
 
 bool PFileSystem::MakeFolder(const std::string& path) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,8 +15,16 @@ class PFileSystem {
   // Copies from over to, replacing it. The copy is written beside the target and renamed over
   // it, so the target is never missing: it is the old file or the whole new one.
   static bool CopyReplace(const std::string& from, const std::string& to);
-  // Renames from to to, replacing to when it exists (one atomic step on the same disk).
+  // Renames from to to, replacing to when it exists (one atomic step on the same disk), then
+  // syncs the folder so that the new name survives a crash.
   static bool RenameReplace(const std::string& from, const std::string& to);
+  // Removes whatever non-folder entry has this name, a link itself and not what it points at;
+  // false when there was none or it could not be removed.
+  static bool RemoveEntry(const std::string& path);
+  // Removes the work files an earlier run left in the folder: the plain files and links whose
+  // name isWorkName accepts and that no running program holds (PFile::LockAsWorkFile). The
+  // count removed.
+  static int32_t RemoveStaleWorkFiles(const std::string& folder, const std::function<bool(const std::string&)>& isWorkName);
   // Creates the folder; true when it exists afterwards.
   static bool MakeFolder(const std::string& path);
   // Whether a new file can be made in the folder (a probe file is made and removed).
@@ -24,4 +34,8 @@ class PFileSystem {
   // plain files (FIFOs, devices ...) and names that PFileName::FromListing refuses are
   // skipped. The order is by name.
   static std::vector<std::string> ListFolder(const std::string& folder, const std::string& ext);
+
+ private:
+  // Syncs a folder (native path), so that a rename in it lasts; failures are ignored.
+  static void SyncFolder(const std::string& native);
 };

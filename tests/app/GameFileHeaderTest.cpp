@@ -56,7 +56,11 @@ TEST(GameFileHeader, RefusesNewerFormatsAndFilesThatEndEarly) {
   folder.WriteFile("format.wrb", StoredHeader(3, 4));
   folder.WriteFile("version.wrb", StoredHeader(2, 5));
   folder.WriteFile("short.wrb", StoredHeader().substr(0, 18));
-  for (const char* name : {"format.wrb", "version.wrb", "short.wrb"}) {
+  // A title longer than any the writer stores.
+  std::string title = StoredHeader() + std::string(300, 'x');
+  title[15] = static_cast<char>(0xFF);
+  folder.WriteFile("title.wrb", title);
+  for (const char* name : {"format.wrb", "version.wrb", "short.wrb", "title.wrb"}) {
     GFile* file = OpenForReading(folder.Program() + name);
     GameFileHeader header;
     header.size = 7;

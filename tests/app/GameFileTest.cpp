@@ -375,6 +375,18 @@ TEST_F(GameFileTest, DamagedOrForeignFilesAreRefusedAndChangeNothing) {
   bad[at + 4 + 3] = 1;  // computer groups announced where none are stored
   refused(bad, GameFile::kAlertRefused);
   for (size_t cut = 0; cut < good.size(); cut += 64) refused(good.substr(0, cut), GameFile::kAlertRefused);
+  // A title longer than any stored (its length byte set to 255) shifts every later field:
+  // such a file read on to one with neither a battle nor an operation.
+  bad = good;
+  bad[15] = static_cast<char>(0xFF);
+  refused(bad, GameFile::kAlertRefused);
+  // A ground level above the highest height band, which the battle screen has no colour for.
+  Map& map = *battle.map;
+  const float kept = map.terrain.tileHeight.At(3, 4);
+  map.terrain.tileHeight.At(3, 4) = 76.0f * map.size.heightScale * 3.0f;
+  bad = Write(&battle);
+  map.terrain.tileHeight.At(3, 4) = kept;
+  refused(bad, GameFile::kAlertRefused);
 }
 
 TEST_F(GameFileTest, AFileWithoutTheExtensionReadsWithTheFlagsClear) {

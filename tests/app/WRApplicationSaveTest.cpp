@@ -2,23 +2,32 @@
 // file and the autosave.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/AlertButton.h"
 #include "app/AlertTable.h"
 #include "app/ShellRig.h"
 #include "framework/core/GFile.h"
+#include "framework/core/GObjectGroup.h"
+#include "framework/kernel/GFileEntry.h"
+#include "framework/kernel/GKernel.h"
 #include "framework/core/GString255.h"
 #include "framework/ui/GControl.h"
+#include "framework/ui/GLabel.h"
 #include "framework/ui/GPictureButton.h"
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GStripButton.h"
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
+#include "platform/PFailureInjection.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
+#include "support/TmpdirIn.h"
 
 namespace {
 
@@ -151,6 +160,117 @@ TEST(SavePanelTest, ARefusedNameKeepsTheGameAndTheOldFile) {
     }
     EXPECT_EQ(rig.app->GetHumanPlayers(), 2);
   }
+}
+
+// Every name in a folder (recursively), for finding what a save left behind.
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
+
+AlertButton* AlertButtonOf(GView* box, int32_t fromLast) {
+  return dynamic_cast<AlertButton*>(box->GetChild(box->GetChildCount() - 1 - fromLast));
+}
+
+// A full disk at any step of a save (the raw game, its compressed form in the temporary
+// folder, the copy beside the target): the game stays in play, the file of that name stays
+// as it was, nothing partial is left, and the box names the file and the reason. Reached
+// through "File exists. Overwrite?" and its YES, the failure's box stays open and answers
+// Escape and OK; the program quits cleanly with such a box open.
+TEST(SavePanelTest, AFullDiskKeepsTheGameAndTheOldFileAndSaysWhy) {
+  // The sizes of the game as written (raw) and as stored (compressed).
+  int64_t raw = 0;
+  int64_t stored = 0;
+  {
+    ShellRig rig(true);
+    GFile file;
+    file.IFile(PFile::OpenMemory(""), nullptr, GFile::kModeWrite);
+    rig.app->WriteGameFile(&file);
+    file.FlushBuffer();
+    raw = file.GetSize();
+    GString255 name;
+    name.Assign("Probe");
+    ASSERT_TRUE(rig.app->SaveGameFile("wrb0", name, "Saved Games", GFile::kModeWriteGameFile));
+    stored = static_cast<int64_t>(Saved(rig, "Saved Games/Probe.wrb").size());
+  }
+  int32_t failures = 0;
+  for (int64_t room : {int64_t{0}, raw / 2, raw + stored / 2, raw + stored + stored / 2, int64_t{-1}}) {
+    ShellRig rig(true);
+    const std::string temp = rig.folder.Native() + "tmp";
+    std::filesystem::create_directories(temp);
+    TmpdirIn tmpdir(temp);
+    Battle* battle = rig.app->GetBattle();
+    rig.folder.WriteFile("Saved Games/Other.wrb", "old");
+    rig.app->ShowSavePanel(false);
+    TypeName(*rig.app, "Other");
+    rig.app->DoCommand(77);
+    GView* question = rig.app->GetAlertBox();
+    ASSERT_NE(question, nullptr);
+    PFailureInjection::LimitDiskSpace(room);
+    AlertButtonOf(question, 1)->Activate();  // YES
+    PFailureInjection::Reset();
+    for (const std::string& name : Names(rig.folder.Native()))
+      EXPECT_TRUE(name[0] != '~' && name.find(".copying") == std::string::npos && name.rfind("Junk File", 0) != 0)
+          << name << " left at room " << room;
+    EXPECT_EQ(rig.app->GetBattle(), battle);
+    GView* box = rig.app->GetAlertBox();
+    if (box == nullptr) {
+      // Room enough: the whole new file replaced the old.
+      EXPECT_EQ(Saved(rig, "Saved Games/Other.wrb").substr(0, 2), std::string("\x02\x04", 2)) << room;
+      continue;
+    }
+    ++failures;
+    EXPECT_EQ(Saved(rig, "Saved Games/Other.wrb"), "old") << room;
+    EXPECT_EQ(rig.kernel->GetTopModalView(), box);
+    auto* why = dynamic_cast<GLabel*>(box->GetChild(5));
+    ASSERT_NE(why, nullptr);
+    EXPECT_STREQ(why->GetText().CStr(), "Other.wrb: the disk is full. Try another name.");
+    if (failures == 1) {
+      // Escape answers the box; the panel comes back for another name.
+      rig.app->HandleKey(27, false, false);
+      EXPECT_EQ(rig.app->GetAlertBox(), nullptr);
+      ASSERT_NE(rig.app->GetSavePanel(), nullptr);
+      EXPECT_TRUE(rig.app->GetSavePanel()->IsVisible());
+    } else if (failures == 2) {
+      AlertButtonOf(box, 0)->Activate();  // OK
+      EXPECT_EQ(rig.app->GetAlertBox(), nullptr);
+      EXPECT_EQ(rig.kernel->GetTopModalView(), rig.app->GetSavePanel());
+    }
+    // Otherwise the rig quits with the box open.
+  }
+  EXPECT_EQ(failures, 4);
+}
+
+// What a run killed while saving leaves (a save's file before its rename, a copy beside a
+// replaced file, the coder's work files, a link planted under such a name) goes at the next
+// start, but not what a running program holds; the game list never offers such a file.
+TEST(SavePanelTest, AStartRemovesTheWorkFilesOfAKilledRunAndTheListNeverShowsThem) {
+  ShellRig rig(true);
+  const std::string temp = rig.folder.Native() + "tmp";
+  std::filesystem::create_directories(temp);
+  TmpdirIn tmpdir(temp);
+  for (const char* name : {"Saved Games/~Target.wrb", "Saved Games/Old.wrb.copying", "Scenarios/~Bridge.wrc",
+                           "PBEM/~PBEM.txt", "tmp/Junk File abcdefghijklmnopqrstu", "Saved Games/~Held.wrb",
+                           "Saved Games/Kept.wrb", "elsewhere.txt"})
+    rig.folder.WriteFile(name, "x");
+  std::filesystem::create_symlink(rig.folder.Native() + "elsewhere.txt", rig.folder.Native() + "Saved Games/~Link.wrb");
+  std::unique_ptr<PFile> held =
+      PFile::Open(rig.folder.Program() + "Saved Games\\~Held.wrb", PFile::kRead, PFile::Disposition::kOpenExisting);
+  ASSERT_TRUE(held && held->LockAsWorkFile());
+  GObjectGroup* listed = rig.kernel->ListFiles("Saved Games", "wrb0");
+  ASSERT_EQ(listed->Count(), 1);
+  EXPECT_STREQ(static_cast<GFileEntry*>(listed->GetItem(0))->name.CStr(), "Kept.wrb");
+  SafeDelete(listed);
+  rig.app->StartApplication();
+  std::vector<std::string> left = Names(rig.folder.Native() + "Saved Games");
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"Kept.wrb", "~Held.wrb"}));
+  EXPECT_TRUE(Names(temp).empty());
+  EXPECT_TRUE(Names(rig.folder.Native() + "PBEM").empty());
+  EXPECT_TRUE(Names(rig.folder.Native() + "Scenarios").empty());
+  EXPECT_EQ(rig.folder.ReadFile("elsewhere.txt"), "x");
 }
 
 TEST(SavePanelTest, AnEmailTurnEndsThisMachinesGame) {

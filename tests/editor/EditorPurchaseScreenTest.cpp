@@ -570,8 +570,8 @@ int32_t PurchaseAlert(WRApplication& app) {
 }
 
 void CloseAlert(WRApplication& app) {
+  // The box's buttons make the application forget it as they go.
   delete app.GetAlertBox();
-  app.ForgetAlertBox();
 }
 
 TEST(EditorPurchaseOnly, RestrictionsAndTheEndOfTheVisit) {

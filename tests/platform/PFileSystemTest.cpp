@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -172,13 +173,21 @@ TEST(PFile, AFifoOrAFolderIsRefusedWithoutWaiting) {
 namespace {
 
 // A FIFO left where the copy's work file goes neither blocks the copy nor is written to.
-TEST(PFileSystem, CopyReplaceRefusesAFifoInThePlaceOfItsWorkFile) {
+// Whatever an earlier run or another program left under the work file's name (a FIFO that
+// would block a writer, a link to a file elsewhere) is removed, never written through.
+TEST(PFileSystem, CopyReplaceRemovesAFifoOrALinkLeftUnderItsWorkName) {
   TestFolder folder;
   folder.WriteFile("a.txt", "new");
   folder.WriteFile("b.txt", "old");
+  folder.WriteFile("elsewhere.txt", "keep");
   ASSERT_EQ(mkfifo((folder.Native() + "b.txt.copying").c_str(), 0644), 0);
-  EXPECT_FALSE(PFileSystem::CopyReplace(folder.Program() + "a.txt", folder.Program() + "b.txt"));
-  EXPECT_EQ(folder.ReadFile("b.txt"), "old");
+  EXPECT_TRUE(PFileSystem::CopyReplace(folder.Program() + "a.txt", folder.Program() + "b.txt"));
+  EXPECT_EQ(folder.ReadFile("b.txt"), "new");
+  ASSERT_EQ(symlink((folder.Native() + "elsewhere.txt").c_str(), (folder.Native() + "b.txt.copying").c_str()), 0);
+  folder.WriteFile("a.txt", "newer");
+  EXPECT_TRUE(PFileSystem::CopyReplace(folder.Program() + "a.txt", folder.Program() + "b.txt"));
+  EXPECT_EQ(folder.ReadFile("b.txt"), "newer");
+  EXPECT_EQ(folder.ReadFile("elsewhere.txt"), "keep");
 }
 
 }  // namespace

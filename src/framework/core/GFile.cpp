@@ -1,5 +1,6 @@
 #include "framework/core/GFile.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -13,31 +14,28 @@
 
 namespace {
 constexpr const char* kSource = "GFile";
-constexpr const char* kWorkFilePrefix = "Junk File ";
 constexpr int kWorkFileAttempts = 99;
 }  // namespace
 
+GFile::DecodeLimitHook GFile::gameFileDecodeLimit_ = nullptr;
+
 GFile::GFile() = default;
 
+void GFile::SetGameFileDecodeLimit(DecodeLimitHook hook) { gameFileDecodeLimit_ = hook; }
+
 GFile::~GFile() {
-  if (!handle_) return;
-  FlushBuffer();
+  if (!handle_) {
+    // A temporary file given up after a failed write is deleted all the same.
+    if ((mode_ == kModeTemporary || mode_ == kModeTemporaryWriting) && !path_.empty()) PTemporaryFiles::Delete(path_);
+    return;
+  }
   switch (mode_) {
     case kModeWrite:
-      if (!handle_->Flush()) FatalError(112, kSource);
-      handle_.reset();
-      break;
     case kModeWriteCompressed:
     case kModeWriteGameFile:
-    case kModeWriteEmail: {
-      if (!handle_->Flush()) FatalError(112, kSource);
-      int32_t mode = mode_;
-      mode_ = kModeRead;
-      FinishTransformed(true, mode == kModeWriteGameFile);
-      if (mode == kModeWriteEmail) FinishTransformed(false, false);
-      handle_.reset();
+    case kModeWriteEmail:
+      Finish();
       break;
-    }
     case kModeTemporary:
     case kModeTemporaryWriting:
       handle_.reset();
@@ -54,6 +52,29 @@ GFile::~GFile() {
       handle_.reset();
       break;
   }
+}
+
+bool GFile::Finish() {
+  if (!handle_) return !error_;
+  const int32_t mode = mode_;
+  if (mode != kModeWrite && mode != kModeWriteCompressed && mode != kModeWriteGameFile && mode != kModeWriteEmail)
+    return !error_;
+  FlushBuffer();
+  if (!handle_->Flush()) NoteWriteFailure();
+  mode_ = kModeRead;
+  // A file whose writing failed is not transformed: the caller removes what it holds.
+  if (mode != kModeWrite && !error_) {
+    FinishTransformed(true, mode == kModeWriteGameFile);
+    if (mode == kModeWriteEmail && !error_) FinishTransformed(false, false);
+  }
+  handle_.reset();
+  return !error_;
+}
+
+void GFile::NoteWriteFailure() {
+  // The first failure's cause is the one the player is told.
+  if (writeFailure_ == 0) writeFailure_ = errno != 0 ? errno : EIO;
+  error_ = true;
 }
 
 bool GFile::IFile(std::unique_ptr<PFile> handle, const char* path, int32_t mode) {
@@ -84,13 +105,15 @@ void GFile::SwitchToReading() {
   if (mode_ != kModeWriteCompressed && mode_ != kModeTemporaryWriting) FatalError(482, kSource);
   if (!handle_) FatalError(483, kSource);
   FlushBuffer();
-  if (!handle_->Flush()) FatalError(112, kSource);
+  if (!handle_->Flush()) NoteWriteFailure();
   mode_ = mode_ == kModeWriteCompressed ? kModeRead : kModeTemporary;
   FinishTransformed(true, false);
   if (handle_) Rewind();
 }
 
 void GFile::CloseAndDelete() {
+  // A file whose writing failed has nothing to decode: it stays empty and in error.
+  if (!handle_ && error_) return;
   if (!handle_) FatalError(514, kSource);
   mode_ = mode_ == kModeTemporary ? kModeTemporaryDecoded : kModeReadCompressed;
   Rewind();
@@ -105,62 +128,78 @@ bool GFile::OpenTransformed(bool decompress, bool rawPrefix) {
   std::string firstStage;
   bool secondStage = decompress && mode_ == kModeReadEmail;
   if (secondStage) firstStage = workPath_;
-  CreateWorkFile();
-  bool ok = decompress ? DecompressFile(rawPrefix) : ReadEmailBlock();
+  bool ok = CreateWorkFile();
+  if (ok) ok = decompress ? DecompressFile(rawPrefix) : ReadEmailBlock();
+  // The decoded work file is read at once and deleted with this object: it is not synced.
   handle_.reset();
-  if (!work_->Flush()) FatalError(112, kSource);
-  if (secondStage && !PTemporaryFiles::Delete(firstStage)) FatalError(220, kSource);
+  if (secondStage) PTemporaryFiles::Delete(firstStage);
   handle_ = std::move(work_);
-  Rewind();
-  if (!ok) error_ = true;
-  return ok;
+  if (handle_) Rewind();
+  if (!ok || error_) {
+    error_ = true;
+    return false;
+  }
+  return true;
 }
 
 void GFile::FinishTransformed(bool compress, bool rawPrefix) {
-  CreateWorkFile();
+  if (!CreateWorkFile()) {
+    handle_.reset();
+    return;
+  }
   if (compress)
     CompressFile(rawPrefix);
   else
     WriteEmailBlock();
+  // The work file is not synced: the copy made of it beside the stored file is.
   handle_.reset();
-  if (!work_->Flush()) FatalError(112, kSource);
   work_.reset();
   // The new content is copied beside the stored file and renamed over it, so that a failure
-  // at any step leaves either the old file or the whole new one.
-  if (!PFileSystem::CopyReplace(workPath_, path_)) FatalError(315, kSource);
-  if (!PTemporaryFiles::Delete(workPath_)) FatalError(317, kSource);
-  handle_ = PFile::Open(path_, PFile::kRead, PFile::Disposition::kOpenExisting);
+  // at any step leaves either the old file or the whole new one. A full disk or a refused
+  // write leaves the stored file as it was and raises the error flag; the work file goes.
+  if (!error_ && !PFileSystem::CopyReplace(workPath_, path_)) NoteWriteFailure();
+  PTemporaryFiles::Delete(workPath_);
   readPos_ = readEnd_ = 0;
   writePos_ = 0;
+  if (error_) return;
+  handle_ = PFile::Open(path_, PFile::kRead, PFile::Disposition::kOpenExisting);
   if (!handle_) error_ = true;
 }
 
-void GFile::CreateWorkFile() {
+bool GFile::CreateWorkFile() {
+  std::string folder = PPath::TempFolder();
+  if (folder.empty()) FatalError(348, kSource);
   for (int attempt = 0; attempt < kWorkFileAttempts; ++attempt) {
-    std::string folder = PPath::TempFolder();
-    if (folder.empty()) FatalError(348, kSource);
     // "Junk File " filled to its 31 characters with random letters (two draws a letter, so
     // that machines sharing a seed stay in step).
     GString31 name;
     name.Assign(kWorkFilePrefix);
     name.PadRandom();
     workPath_ = folder + name.CStr();
+    errno = 0;
     work_ = PFile::Open(workPath_, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
     if (work_) {
-      // However the program ends from here on, the work file goes with it.
+      // However the program ends from here on, the work file goes with it; a kill leaves it
+      // unlocked for the next start to remove.
+      work_->LockAsWorkFile();
       PTemporaryFiles::Add(workPath_);
-      return;
+      return true;
     }
+    // Only a name taken by another file is worth another draw; a full or refused folder is not.
+    if (errno != EEXIST) break;
   }
-  FatalError(365, kSource);
+  NoteWriteFailure();
+  return false;
 }
 
 void GFile::WriteWork(const void* source, size_t n) {
-  if (n == 0) return;
-  if (work_->Write(source, n) != static_cast<int64_t>(n)) FatalError(62, kSource);
+  if (n == 0 || error_) return;
+  errno = 0;
+  if (work_->Write(source, n) != static_cast<int64_t>(n)) NoteWriteFailure();
 }
 
 uint64_t GFile::FileSize(int32_t fatalLine) {
+  if (!handle_ && error_) return 0;
   if (!handle_) FatalError(fatalLine, kSource);
   int64_t size = handle_->Size();
   if (size < 0) FatalError(fatalLine, kSource);
@@ -171,6 +210,8 @@ uint64_t GFile::FileSize(int32_t fatalLine) {
 
 void GFile::Rewind() {
   readPos_ = readEnd_ = 0;
+  // A file given up after a failed write has no handle: reading it yields nothing.
+  if (!handle_ && error_) return;
   FlushBuffer();
   if (!handle_ || handle_->Seek(0, PFile::Origin::kStart) < 0) FatalError(540, kSource);
 }
@@ -400,5 +441,9 @@ void GFile::FlushBuffer() {
   if (writePos_ == 0) return;
   int32_t n = writePos_;
   writePos_ = 0;
-  if (!handle_ || handle_->Write(buffer_, static_cast<size_t>(n)) != n) FatalError(62, kSource);
+  if (!handle_) FatalError(62, kSource);
+  // Once a write failed nothing more is written: the file is given up.
+  if (error_ && writeFailure_ != 0) return;
+  errno = 0;
+  if (handle_->Write(buffer_, static_cast<size_t>(n)) != n) NoteWriteFailure();
 }

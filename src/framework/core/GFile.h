@@ -37,8 +37,28 @@ class GFile : public GObject {
   static constexpr int32_t kModeReadEmail = 9;           // e-mail turn: unwrapped, decoded
   static constexpr int32_t kModeWriteEmail = 10;         // e-mail turn: encoded, wrapped
 
+  // The names of the work files in the temporary folder begin so.
+  static constexpr const char* kWorkFilePrefix = "Junk File ";
+
   // The first bytes of a game file stored unchanged ahead of the code.
   static constexpr int32_t kRawPrefixSize = 1024;
+
+  // The most bytes a decoding open yields: more shows a damaged or hostile stream (a few
+  // megabytes of code can stand for gigabytes), and decoding stops with an error as soon as
+  // its output passes this, before more is written. The largest file the stored forms hold,
+  // from the readers' own limits:
+  //   units: 9,999 on the map and 2 sides x 20 groups x 500 waiting, 29,999 records of under
+  //     2 KiB each (fixed fields, 50 waypoints of 19 bytes, names, the subclass's fields), and
+  //     kill lists that name each of those units at most once:                   < 60 MiB
+  //   packets (e-mail turns and sent actions): at most 1,000,000 of under 64 bytes < 62 MiB
+  //   the map (250 x 250 tiles of 4.5 bytes, its fire grid and object lists), the
+  //     header, the settings and three briefings of up to 32 KiB:                <  6 MiB
+  static constexpr uint64_t kLargestDecoded = uint64_t{128} << 20;
+  // A game file (the raw-prefix modes) may say in its own first bytes how large it can be:
+  // the game file layer answers, from the raw prefix, the most its decoded form can hold. Set
+  // once by the program; without it the bound above alone applies.
+  using DecodeLimitHook = uint64_t (*)(const uint8_t* prefix, size_t size);
+  static void SetGameFileDecodeLimit(DecodeLimitHook hook);
 
   GFile();
   ~GFile() override;
@@ -50,6 +70,15 @@ class GFile : public GObject {
   // stored content of a decoding mode is damaged (the error flag is then raised too); the
   // caller deletes the object. Mode 7 is fatal.
   bool IFile(std::unique_ptr<PFile> handle, const char* path, int32_t mode);
+
+  // Finishes a file being written (modes 1, 4, 6 and 10): writes out what is pending, syncs
+  // it and runs the mode's transformation. False when any write of the file failed (a full
+  // disk, a file too large, a refused folder); the stored file at the path is then left as it
+  // was before the transformation and WriteFailure tells why. The destructor finishes a file
+  // not finished yet, with the same result and nobody told.
+  bool Finish();
+  // The system's error number of the first failed write, 0 when none failed.
+  int32_t WriteFailure() const { return writeFailure_; }
 
   // Mode 4 or 8 only: encodes what was written in place and opens the result for reading
   // from its start (4 becomes 0, 8 becomes 2).
@@ -115,7 +144,9 @@ class GFile : public GObject {
  private:
   bool OpenTransformed(bool decompress, bool rawPrefix);
   void FinishTransformed(bool compress, bool rawPrefix);
-  void CreateWorkFile();
+  // False (the error flag raised) when no work file can be made in the temporary folder.
+  bool CreateWorkFile();
+  void NoteWriteFailure();
   // The whole-file coder: from the handle (read from its start) into the work handle.
   void CompressFile(bool rawPrefix);
   bool DecompressFile(bool rawPrefix);
@@ -127,7 +158,7 @@ class GFile : public GObject {
   bool Refill();
   // Reads up to n bytes of the raw file through the buffer; the count read (0 at the end).
   int32_t ReadChunk(uint8_t* destination, int32_t n);
-  // Writes to the work file; fatal on failure.
+  // Writes to the work file; a failure raises the error flag and ends further writes.
   void WriteWork(const void* source, size_t n);
   void WriteSlow(const uint8_t* source, int32_t n);
   void ReadSlow(uint8_t* destination, int32_t n);
@@ -144,4 +175,6 @@ class GFile : public GObject {
   uint32_t blockChecksum_ = 0;
   std::string workPath_;
   bool error_ = false;
+  int32_t writeFailure_ = 0;
+  static DecodeLimitHook gameFileDecodeLimit_;
 };

@@ -15,6 +15,7 @@ namespace {
 // The stored form of a game file shorter than the raw prefix: all its bytes, then the end code
 // of the starting tree (the nine bits 000000001 and seven fill bits).
 constexpr uint8_t kStartingEndCode[2] = {0x00, 0x80};
+
 }  // namespace
 
 void GFile::CompressFile(bool rawPrefix) {
@@ -60,19 +61,33 @@ bool GFile::DecompressFile(bool rawPrefix) {
     WriteWork(stored, static_cast<size_t>(got));
     return false;
   }
-  GSplayDecoder decoder([this](const uint8_t* bytes, size_t count) { WriteWork(bytes, count); });
+  // The decoded size is checked as it grows: decoding stops with an error as soon as it
+  // passes the largest file the stored forms can hold, before more than that is written.
+  uint64_t decoded = 0;
+  uint64_t limit = kLargestDecoded;
+  GSplayDecoder decoder([this, &decoded, &limit](const uint8_t* bytes, size_t count) {
+    decoded += count;
+    if (decoded <= limit) WriteWork(bytes, count);
+  });
   bool first = true;
   bool ended = false;
-  while (!ended && Refill()) {
+  while (!ended && decoded <= limit && Refill()) {
     int32_t start = 0;
     if (first && rawPrefix) {
       start = readEnd_ < kRawPrefixSize ? readEnd_ : kRawPrefixSize;
       WriteWork(buffer_, static_cast<size_t>(start));
+      decoded += static_cast<uint64_t>(start);
+      // The game file's own header may promise less.
+      if (gameFileDecodeLimit_ != nullptr) {
+        const uint64_t declared = gameFileDecodeLimit_(buffer_, static_cast<size_t>(start));
+        if (declared < limit) limit = declared;
+      }
     }
     first = false;
     ended = decoder.Put(buffer_ + start, static_cast<size_t>(readEnd_ - start));
   }
   readPos_ = readEnd_ = 0;
+  if (decoded > limit) return false;
   // A stream that runs out before its end code is damaged: what was decoded stays, and the
   // caller learns of the damage.
   return decoder.Finish();

@@ -59,10 +59,11 @@ class GString : public GObject {
 
   // The stored form: the length byte, then the text without its NUL. A stored text longer
   // than the capacity is read whole and cut; a file that ends early leaves the text empty
-  // (the file's error flag tells the caller).
+  // (the file's error flag tells the caller). ReadText answers whether the whole stored text
+  // fitted: a reader whose writer never stores more than the capacity refuses one that did not.
   void Read(GFile& file) override { ReadText(file); }
   void Write(GFile& file) const override { WriteText(file); }
-  void ReadText(GFile& file);
+  bool ReadText(GFile& file);
   void WriteText(GFile& file) const;
 
   uint8_t Length() const { return buffer_ ? buffer_[0] : 0; }

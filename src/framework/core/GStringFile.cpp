@@ -7,7 +7,7 @@
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 
-void GString::ReadText(GFile& file) {
+bool GString::ReadText(GFile& file) {
   if (buffer_ == nullptr) FatalError(144, "GString");
   int32_t stored = static_cast<uint8_t>(file.ReadByte());
   uint8_t text[256];
@@ -16,11 +16,12 @@ void GString::ReadText(GFile& file) {
   if (stored > 0) file.Read(text, stored);
   if (file.HasError()) {
     SetLength(0);
-    return;
+    return false;
   }
   int32_t n = std::min<int32_t>(stored, capacity_);
   if (n > 0) std::memcpy(buffer_ + 1, text, static_cast<size_t>(n));
   SetLength(n);
+  return n == stored;
 }
 
 void GString::WriteText(GFile& file) const {

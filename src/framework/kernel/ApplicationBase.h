@@ -40,4 +40,8 @@ class ApplicationBase : public GObject {
   // ending) after the application has started. The application answers it as its own quit
   // command; the default quits at once.
   virtual void CloseRequested();
+  // The kernel is quitting: the application deletes the views it holds (and what owns views)
+  // while it still exists, before the kernel deletes the views left and then the
+  // application. An application that holds no views has nothing to do, hence the empty body.
+  virtual void CloseViews() {}
 };

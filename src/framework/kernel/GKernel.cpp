@@ -81,8 +81,9 @@ GKernel::~GKernel() {
   LogFileLine(118, "GKernel");
   SafeDelete(excludedBitmaps_);
   LogFileLine(120, "GKernel");
-  SafeDelete(application_);
-  LogFileLine(128, "GKernel");
+  // The views go before the application: a view that calls the application as it goes (an
+  // alert's buttons) finds it still there. The application first closes what it holds.
+  if (application_ != nullptr) application_->CloseViews();
   {
     // The views find no root view to invalidate while they go.
     GView* root = rootView_;
@@ -95,6 +96,8 @@ GKernel::~GKernel() {
     SafeDelete(root);
   }
   tracker_ = nullptr;
+  LogFileLine(128, "GKernel");
+  SafeDelete(application_);
   LogFileLine(130, "GKernel");
   NetCloseEndpoint();
   LogFileLine(132, "GKernel");

@@ -420,6 +420,11 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   // Creates the folder of that name in the program folder unless something of that name
   // exists; true when the name exists afterwards.
   bool EnsureFolder(const char* name);
+  // Removes the work files that an earlier run, killed while saving, left in the folder of
+  // that name in the program folder (null: the temporary folder): a save's file before its
+  // rename, a copy beside a replaced file, the coder's work files. Those a running program
+  // holds stay. The count removed.
+  int32_t RemoveStaleWorkFiles(const char* folder);
   // A new owning group of the file entries of program folder + folder whose extensions are
   // those of the type codes (every file when the first is null), sorted by name. Sub-folders
   // are not listed.

@@ -26,6 +26,8 @@ GFile* GKernel::OpenFileInProgramFolder(const char* name, bool existing) {
 
 GFile* GKernel::CreateTempFile(bool alternate) { return files_->CreateTempFile(alternate); }
 
+int32_t GKernel::RemoveStaleWorkFiles(const char* folder) { return files_->RemoveStaleWorkFiles(folder); }
+
 GFile* GKernel::CreateGameFile(const char* typeCode, const GString& name, const char* folder, int32_t mode) {
   return files_->CreateGameFile(typeCode, name, folder, mode);
 }

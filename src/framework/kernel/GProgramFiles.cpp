@@ -2,6 +2,7 @@
 // objects, temporary files, deleting, existence tests, folders and listings by type code.
 #include "framework/kernel/GProgramFiles.h"
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -79,6 +80,14 @@ GFile* FileOnHandle(std::unique_ptr<PFile> handle, const std::string& path, int3
   return file;
 }
 
+// The names of the program's work files: a save's file before its rename ("~" and the name),
+// the copy beside a replaced file (".copying") and the coder's work files ("Junk File ...").
+bool IsWorkFileName(const std::string& name) {
+  static const std::string kCopying = ".copying";
+  return (!name.empty() && name[0] == '~') || name.rfind(GFile::kWorkFilePrefix, 0) == 0 ||
+         (name.size() > kCopying.size() && name.compare(name.size() - kCopying.size(), kCopying.size(), kCopying) == 0);
+}
+
 int32_t CompareEntries(GObject* a, GObject* b, void*) {
   const GString& left = static_cast<GFileEntry*>(a)->name;
   const GString& right = static_cast<GFileEntry*>(b)->name;
@@ -145,10 +154,15 @@ GFile* GProgramFiles::CreateGameFile(const char* typeCode, const GString& name, 
     GErrorLog::LogError((std::string("Cannot create file ") += name.CStr()).c_str());
     return nullptr;
   }
-  std::unique_ptr<PFile> handle =
-      PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways);
+  // Whatever stands under the name (a file left by an earlier run, a planted link) goes, and
+  // the file is made new: it is never written through a link.
+  PFileSystem::RemoveEntry(path);
+  std::unique_ptr<PFile> handle = PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
+  if (handle) handle->LockAsWorkFile();
   if (!handle) {
+    const int failure = errno;
     GErrorLog::LogError((std::string("Cannot create file ") += path).c_str());
+    errno = failure;
     return nullptr;
   }
   return FileOnHandle(std::move(handle), path, mode);
@@ -170,6 +184,16 @@ bool GProgramFiles::FileExists(const GString& name, const char* folder, const ch
   std::string path;
   if (!GameFilePath(programFolder_, folder, name, extension, path)) return false;
   return PFileSystem::Exists(path);
+}
+
+int32_t GProgramFiles::RemoveStaleWorkFiles(const char* folder) {
+  std::string path;
+  if (folder == nullptr) {
+    path = PPath::TempFolder();
+  } else if (!FolderPrefix(programFolder_, folder, path)) {
+    return 0;
+  }
+  return PFileSystem::RemoveStaleWorkFiles(path, IsWorkFileName);
 }
 
 bool GProgramFiles::EnsureFolder(const char* name) {
@@ -194,6 +218,8 @@ GObjectGroup* GProgramFiles::ListFiles(const char* folder, const char* type1, co
     if (i > 0 && codes[i] == nullptr) continue;
     for (const std::string& name : PFileSystem::ListFolder(prefix, ExtensionOf(codes[i]))) {
       if (prefix.size() + name.size() > kMaxPath) continue;
+      // A save in progress, or one a crash cut short, is no game to offer.
+      if (IsWorkFileName(name)) continue;
       auto* entry = new GFileEntry();
       entry->name.Assign(name.c_str());
       entry->path.Assign((prefix + name).c_str());

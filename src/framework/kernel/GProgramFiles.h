@@ -24,6 +24,7 @@ class GProgramFiles {
   GFile* OpenFileInProgramFolder(const char* name, bool existing);
   GFile* CreateTempFile(bool alternate);
   GFile* CreateGameFile(const char* typeCode, const GString& name, const char* folder, int32_t mode);
+  int32_t RemoveStaleWorkFiles(const char* folder);
   void DeleteFile(const char* path);
   bool FileExists(const GString& name, const char* folder, const char* typeCode, bool text);
   bool EnsureFolder(const char* name);

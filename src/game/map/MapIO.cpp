@@ -235,6 +235,9 @@ bool Map::ReadTiles(GFile& file) {
       uint8_t code = static_cast<uint8_t>(file.ReadByte());
       uint8_t road = static_cast<uint8_t>(file.ReadByte());
       if (IsForbiddenCode(code)) return Refuse(file, "Map refused: a tile with terrain code 8, 9, 10, 130 or 161");
+      // Each level is drawn in the ground colour of its height band: a level above the highest
+      // band (18) has no colour, and no map is made with one.
+      if (stored > kHeightBands - 2) return Refuse(file, "Map refused: a ground level above 18");
       terrain.tiles.At(x, y).codeAsRead = code;
       if (snow) {
         if (code == 12 || code == 25 || code == 45 || code == 46) code = 27;

@@ -500,17 +500,36 @@ TEST(GFileEmail, DamagedTextsAreRefused) {
   EXPECT_TRUE(folder.WorkFiles().empty());
 }
 
-TEST(GFileDeathTest, AFailedReplacementLeavesTheStoredFileWhole) {
-  // Forked, so that the child works in this test's folder.
-  GTEST_FLAG_SET(death_test_style, "fast");
+// Decoding stops with an error as soon as its output passes what the file's own first bytes
+// allow (the game file layer's answer), before more than that is written.
+TEST(GFileCompression, DecodingStopsOnceItPassesTheDeclaredSize) {
+  GFileTestFolder folder;
+  const Bytes data = MapLikeBytes(200000, 9);
+  folder.WriteIn("g.bin", GFile::kModeWriteGameFile, data);
+  GFile::SetGameFileDecodeLimit([](const uint8_t*, size_t) -> uint64_t { return 100000; });
+  bool ok = true;
+  folder.ReadIn("g.bin", GFile::kModeReadGameFile, &ok);
+  EXPECT_FALSE(ok);
+  GFile::SetGameFileDecodeLimit([](const uint8_t*, size_t) -> uint64_t { return 200000; });
+  EXPECT_EQ(folder.ReadIn("g.bin", GFile::kModeReadGameFile, &ok), data);
+  EXPECT_TRUE(ok);
+  GFile::SetGameFileDecodeLimit(nullptr);
+  EXPECT_TRUE(folder.WorkFiles().empty());
+}
+
+// A file whose finishing fails (here the copy beside the stored file cannot be made: a folder
+// is in its way) says so and leaves the stored file and no work file: the program goes on.
+TEST(GFileCompression, AFailedReplacementLeavesTheStoredFileWholeAndSaysSo) {
   GFileTestFolder folder;
   Bytes data = MapLikeBytes(3000, 6);
-  // The copy that goes beside the stored file cannot be made: a folder is in its way.
   std::filesystem::create_directories(folder.Native("c.bin.copying"));
-  EXPECT_EXIT(folder.WriteIn("c.bin", GFile::kModeWriteCompressed, data),
-              testing::ExitedWithCode(PSystem::kFatalExitStatus), "ERROR: GFile line 315");
+  {
+    auto file = folder.Open("c.bin", GFile::kModeWriteCompressed);
+    file->Write(data.data(), static_cast<int32_t>(data.size()));
+    EXPECT_FALSE(file->Finish());
+    EXPECT_TRUE(file->HasError());
+  }
   EXPECT_EQ(folder.Get("c.bin"), data);
-  // The fatal exit took the work file with it.
   EXPECT_TRUE(folder.WorkFiles().empty());
   std::filesystem::remove(folder.Native("c.bin.copying"));
 }

@@ -475,6 +475,7 @@ TEST(BattleAsPlayed, ASquadOutOfItsLeadersReachLosesCommand) {
   rig.headless.Go(1);  // the set-up GO
   rig.headless.Go(2);  // the first action
   EXPECT_EQ(near->commandingLeader, nullptr);
+}
 
 TEST(InfantryBattle, AnInfantrySpottersArtilleryFiresRangingRoundsAtAPointInSight) {
   InfantryBattleRig rig;
