@@ -310,9 +310,12 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
   if (packets != 0 && (reading_ == nullptr || !reading_->ReadPackets(file))) return kAlertRefused;
   if (file.HasError()) return kAlertRefused;
 
+  // A battle under way holds both sides' passwords, but only a password whose digest reached
+  // the file can be asked for: a side without one (the other machine's side in a TCP/IP
+  // autosave) chooses a new password, rather than being refused whatever it types.
   if (reading_ != nullptr && (!reading_->IsSetupPhase() || reading_->currentTurn > 1)) {
-    passwordSet0 = 1;
-    passwordSet1 = 1;
+    if (settings.passwordDigest[0].Length() > 0) passwordSet0 = 1;
+    if (settings.passwordDigest[1].Length() > 0) passwordSet1 = 1;
   }
   settings.passwordSet[0] = passwordSet0 != 0 ? 1 : 0;
   settings.passwordSet[1] = passwordSet1 != 0 ? 1 : 0;

@@ -72,14 +72,28 @@ void WRApplication::FinishPurchase() {
     ShowMainScreen(true);
     return;
   }
+  // The hosting machine has bought its force: now it waits for its opponent, who gets the
+  // game with his own purchase still to make (an operation's next battle keeps its link).
+  if (connectionType_ == 2 && hostFlag_ != 0 && tcp_.GetState() == TCPIP_STATE_NOT_CONNECTED) {
+    AssignComputerSides();
+    StartHosting();
+    return;
+  }
+  const int32_t side = sideToPlay_ == 1 ? 1 : 0;
   const bool neitherPending = battle_->mustPurchase[0] == 0 && battle_->mustPurchase[1] == 0;
   if (humanPlayers_ <= 1 || connectionType_ == 2 || (connectionType_ == 0 && neitherPending)) {
+    // With two players the side that bought last places first and then hands the game over,
+    // so that both sides place their units.
+    if (humanPlayers_ == 2) fileSettings_.sideToggle = 1;
     // The battle's own opening sends TCP/IP play's opening message and goes on with the game.
     AssignComputerSides();
     OpenBattleScreen();
     return;
   }
-  // The other side still has to buy.
+  // The other side still has to buy. By e-mail a side with nothing left to buy places as the
+  // second of the turn.
+  if (connectionType_ == 1 && humanPlayers_ == 2 && fileSettings_.sideToggle != 0 && battle_->mustPurchase[1 - side] == 0)
+    fileSettings_.sideToggle = 0;
   ContinueAfterTurn();
 }
 

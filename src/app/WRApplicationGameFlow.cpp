@@ -78,7 +78,9 @@ GLabel* MakeLabel(GView* parent, int32_t x, int32_t y, int32_t width, uint16_t i
 
 GView* MakeFullScreenView() {
   auto* view = new GView();
-  view->SetNoFill(1);
+  // Filled black: nothing of the screen before it (an earlier screen, the battlefield of the
+  // other player) shows around its panels.
+  view->SetBackColor(gBlackPixel);
   view->Place(nullptr, 0, 0, 0, 0);
   return view;
 }
@@ -227,11 +229,14 @@ void WRApplication::ShowPlayersScreen() {
     return;
   }
   if (gKernel == nullptr || gKernel->GetRootView() == nullptr) return;
-  currentScreen_ = new GView();
-  currentScreen_->SetNoFill(1);
-  currentScreen_->Place(nullptr, -1, -1, 640, 480);
+  // The 640 x 480 screen stands on a black full-screen view: nothing of the screen before it
+  // shows around it.
+  currentScreen_ = MakeFullScreenView();
+  auto* screen = new GView();
+  screen->SetNoFill(1);
+  screen->Place(currentScreen_, -1, -1, 640, 480);
   auto* picture = new GPictureView();
-  picture->Init(currentScreen_, -1, -1, 11168);
+  picture->Init(screen, -1, -1, 11168);
   const int32_t w = picture->Width();
   const int32_t y = picture->Height() - 170;
   MakeLabel(picture, (w - 330) / 2, 55, 330, humanPlayers_ == 0 ? kStrChoosePlayersTitle : kStrChooseConnectionTitle,

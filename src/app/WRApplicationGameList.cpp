@@ -10,6 +10,7 @@
 #include "framework/ui/GLabel.h"
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GView.h"
+#include "game/battle/Battle.h"
 #include "game/ui/HelpStripButton.h"
 #include "game/ui/ResourceLabel.h"
 
@@ -77,6 +78,9 @@ void WRApplication::PlayChosenGame() {
   // A game the player chose from the list takes its stored seed, even on a host.
   fileSettings_.listLoad = 1;
   OpenChosenGame(file);
-  if (humanPlayers_ == 2) fileSettings_.sideToggle = 0;
+  // A game of two players goes on with the side whose turn it is. Not during the set-up: each
+  // side places its own units, so the first side's set-up GO must still hand the game over
+  // (a scenario saved for two players is read with the toggle that does so).
+  if (humanPlayers_ == 2 && (battle_ == nullptr || !battle_->IsSetupPhase())) fileSettings_.sideToggle = 0;
   fileSettings_.listLoad = 0;
 }

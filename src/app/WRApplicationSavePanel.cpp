@@ -15,6 +15,7 @@
 #include "framework/ui/GStripButton.h"
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "StringIds.h"
 
 namespace {
@@ -58,6 +59,12 @@ void WRApplication::ShowSavePanel(bool email) {
   }
   saveEntry_ = new GTextEntry();
   saveEntry_->Init(panel, 224, 41, kEntryColumns, 1, 1, 0);
+  // A game not saved yet is proposed under its own name (a scenario's name is its title).
+  if (saveName_.Length() == 0) saveName_ = fileSettings_.gameName;
+  if (saveName_.Length() == 0) {
+    if (operation_ != nullptr) saveName_.AssignString(operation_->title);
+    else if (battle_ != nullptr) saveName_.AssignString(battle_->title);
+  }
   saveEntry_->AppendText(&saveName_);
   panel->BeginModal();
 }

@@ -123,7 +123,9 @@ void WRApplication::ShowMainScreen(bool fresh) {
   const int32_t w = mainPicture_->Width();
   const int32_t h = mainPicture_->Height();
   auto* version = new GLabel();
-  version->InitWithResource(mainPicture_, w - 100, h - 16, 100, 9998);
+  // Above the help line, which covers the picture's last 26 rows, and wide enough for the
+  // whole text.
+  version->InitWithResource(mainPicture_, w - 210, h - 26 - 16, 200, 9998);
   version->SetFont(1);
   version->SetAlignment(1);
   version->SetShadow(1);

@@ -75,7 +75,10 @@ bool WRTcpHost::WriteWholeGame(std::string& bytes) {
   app_.WriteGameFile(&memory.File());
   app_.SetSideToPlay(side);
   app_.FileSettings().sideToggle = toggle;
-  battle->mustPurchase[0] = battle->mustPurchase[1] = 0;
+  // The opponent buys his force on his own machine, from the game just written; a side of
+  // this machine that has still to buy keeps its purchase.
+  if (side == 0 || side == 1) battle->mustPurchase[1 - side] = 0;
+  else battle->mustPurchase[0] = battle->mustPurchase[1] = 0;
   SeedRandom(generator);
   if (memory.File().HasError()) return false;
   bytes = memory.Bytes();

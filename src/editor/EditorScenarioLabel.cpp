@@ -21,4 +21,7 @@ void EditorScenarioLabel::SetScenarioName(const GString* name, bool operation, G
   SetText(&text);
   if (typeLabel_ != nullptr) typeLabel_->SetTextResource(static_cast<int16_t>(operation ? kStrTypeOperation : kStrTypeBattle));
   currentName.Assign(name_.CStr());
+  // The label draws no background of its own: its parent redraws it, so the old name does not
+  // stay beneath the new one.
+  if (GetParent() != nullptr) GetParent()->Invalidate();
 }

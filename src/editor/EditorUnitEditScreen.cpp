@@ -187,8 +187,9 @@ void EditorState::UnitEditScreen() {
     Names::AppendLeaderName(*unit, name, false);
     entry->AppendText(&name);
   }
-  // A split squad whose other half is still with it keeps the name they share.
-  if (infantry != nullptr && infantry->linkedHalf != nullptr && infantry->linkedHalf->alive != 0) {
+  // A split squad keeps the name its halves share while its linked half has not been lost
+  // (the flag that the split and the loss of the half set).
+  if (infantry != nullptr && infantry->linkedHalf != nullptr && infantry->splitFlag == 0) {
     namePopup->SetVisible(0);
     entry->SetVisible(0);
   } else {

@@ -228,6 +228,13 @@ TEST_F(GameFileTest, WriteReadWriteGivesTheSameBytes) {
   EXPECT_EQ(Write(headless.GetBattle()), second);
   // Only the title differs from the first (the game name took its place).
   EXPECT_EQ(second.substr(0, 15), first.substr(0, 15));
+  // A side whose password never reached the file (the other machine's side in a TCP/IP
+  // autosave) chooses a new one.
+  settings.passwordDigest[1].Assign("");
+  GameFileSettings noDigest;
+  ASSERT_EQ(Read(Write(headless.GetBattle()), noDigest), GameFile::kAccepted);
+  EXPECT_EQ(noDigest.passwordSet[0], 1);
+  EXPECT_EQ(noDigest.passwordSet[1], 0);
 }
 
 // The computer player's groups are stored ahead of the battle whose units they name, placed

@@ -485,6 +485,19 @@ TEST(EditorUnitEdit, ShowsAndStoresTheUnit) {
   s.unitEdit.experiencePopup->SetCurrentItem(0);
   s.DoCommand(174);
   EXPECT_EQ(squad->rating, 3);
+  // A split squad shows no name controls while its linked half is with it, and shows them
+  // once the half is lost.
+  auto* half = static_cast<Infantry*>(screen.Buy(0, 0));
+  half->linkedHalf = squad;
+  s.DoCommand(166);
+  EXPECT_FALSE(s.namePopup->IsVisible());
+  EXPECT_FALSE(s.nameEntry->IsVisible());
+  s.DoCommand(174);
+  half->splitFlag = 1;
+  s.DoCommand(166);
+  EXPECT_TRUE(s.namePopup->IsVisible());
+  s.DoCommand(174);
+  half->linkedHalf = nullptr;
 }
 
 TEST(EditorUnitEdit, AmmunitionWithinTheMaximum) {
