@@ -32,9 +32,16 @@
 //   flag small|large <x> <y>
 //   briefing overall|axis|allied          the text follows up to a line "end"; lines join
 //                                          with blanks, an empty line starts a paragraph
+//   operation <battles 2-10> <turns a battle 3-60> advance|assault|destroy good|mixed|bad
+//                                          an operation ("<title>.wrc"): its battles are cut
+//                                          out of the map around the front, which lies 600 m
+//                                          from the attacker's edge (the attacker's zone must
+//                                          lie short of it and the defender's beyond it); it
+//                                          takes no flags, exits or reinforcement slots
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -56,6 +63,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/battle/VictoryFlag.h"
@@ -121,6 +129,11 @@ struct Scenario {
   std::vector<Purchase> purchases;
   std::vector<VictoryFlag> flags;
   std::string briefing[3];
+  // An operation: its battles (0 for a single battle), turns a battle, type and weather.
+  int32_t battles = 0;
+  int32_t battleTurns = 0;
+  int32_t operationType = 1;
+  int32_t weatherPattern = 1;
 };
 
 class Reader {
@@ -315,6 +328,12 @@ Scenario Parse(const std::string& path) {
       const int32_t type = r.Choice(1, {"small", "large"});
       s.flags.emplace_back(static_cast<float>(r.Number(2, 20, static_cast<long>(s.map.widthMetres) - 20)),
                            static_cast<float>(r.Number(3, 20, static_cast<long>(s.map.heightMetres) - 20)), type);
+    } else if (key == "operation") {
+      r.Expect(5);
+      s.battles = static_cast<int32_t>(r.Number(1, 2, 10));
+      s.battleTurns = static_cast<int32_t>(r.Number(2, 3, 60));
+      s.operationType = r.Choice(3, {"advance", "assault", "destroy"});
+      s.weatherPattern = r.Choice(4, {"good", "mixed", "bad"});
     } else if (key == "briefing") {
       r.Expect(2);
       const int32_t which = r.Choice(1, {"overall", "axis", "allied"});
@@ -332,7 +351,7 @@ Scenario Parse(const std::string& path) {
   const auto missing = [&path](const std::string& what) { throw SourceError(path + ":0: " + what + " is missing"); };
   if (s.title.empty()) missing("title");
   if (s.date == 0) missing("date");
-  if (s.turns == 0) missing("turns");
+  if (s.turns == 0 && s.battles == 0) missing("turns");
   if (s.attacker < 0) missing("type");
   if (!s.haveMap) missing("map");
   for (int32_t side = 0; side < 2; ++side) {
@@ -340,7 +359,17 @@ Scenario Parse(const std::string& path) {
     if (s.force[side] < 0) missing(std::string(name) + " force");
     if (!s.zones[side].set) missing(std::string(name) + " zone");
   }
-  if (s.flags.empty()) missing("a flag");
+  if (s.flags.empty() && s.battles == 0) missing("a flag");
+  if (s.battles != 0) {
+    const auto refuse = [&path](const std::string& what) { throw SourceError(path + ":0: an operation takes no " + what); };
+    if (!s.flags.empty()) refuse("flags");
+    if (s.exitEdge[0] >= 0 || s.exitEdge[1] >= 0) refuse("exits");
+    if (s.attacker > 1) refuse("meeting engagement");
+    for (const Purchase& p : s.purchases) {
+      if (p.slot != 0) refuse("reinforcement slots");
+    }
+    if (s.turns != 0) refuse("turns (its battles' length is given with the operation)");
+  }
   for (int32_t i = 0; i < 3; ++i) {
     if (s.briefing[i].empty()) missing(std::string("the ") + (i == 0 ? "overall" : i == 1 ? "Axis" : "Allied") + " briefing");
   }
@@ -419,55 +448,27 @@ bool Place(Unit& unit, const Zone& zone) {
   return false;
 }
 
-void Build(const Scenario& s, const std::string& path, const std::filesystem::path& outFolder) {
-  SeedRandom(s.seed);
-  HeadlessBattle headless;
-  headless.New();
-  Battle& battle = *headless.GetBattle();
-  battle.title.Assign(s.title.c_str());
-  battle.date = s.date;
-  battle.season = SeasonOfDate(s.date);
-  battle.timeOfDay = s.timeOfDay;
-  battle.weather = s.weather;
-  battle.groundCondition = s.ground;
-  battle.lastTurn = s.turns;
-  battle.attacker = s.attacker;
-  for (int32_t edge = 0; edge < 4; ++edge) battle.edgeOwner[edge] = s.edgeOwner[edge];
-  for (int32_t side = 0; side < 2; ++side) {
-    battle.exitScoring[side] = s.exitEdge[side] >= 0 ? 1 : 0;
-    if (s.exitEdge[side] >= 0) battle.exitEdge[side] = s.exitEdge[side];
-  }
-  for (int32_t i = 0; i < 3; ++i) battle.briefing[i] = s.briefing[i];
-
-  RandomMapParams params = s.map;
-  params.attackerEdge = -1;
-  for (int32_t edge = 0; edge < 4 && s.attacker < 2; ++edge) {
-    if (s.edgeOwner[edge] == s.attacker) params.attackerEdge = edge;
-  }
+// The generator's map for the battle or operation (the attacker's edge given to it), painted
+// and read back, in place of the one the battle or operation holds.
+void UseMap(MapAppServices& app, BattleBase& base, const Scenario& s, const std::string& path) {
   Scenario laid = s;
-  laid.map = params;
-  LayMap(*battle.map, laid);
-  Map* map = ReadBack(headless.Host(), *battle.map);
-  if (map == nullptr) throw SourceError(path + ":0: the map does not read back");
-  delete battle.map;
-  battle.map = map;
-  // The placement zones: Axis zone 4, Allied zone 1.
-  for (int32_t side = 0; side < 2; ++side) {
-    const Zone& zone = s.zones[side];
-    for (int32_t y = static_cast<int32_t>(zone.y0 * 0.05f); y < static_cast<int32_t>(zone.y1 * 0.05f); ++y) {
-      for (int32_t x = static_cast<int32_t>(zone.x0 * 0.05f); x < static_cast<int32_t>(zone.x1 * 0.05f); ++x) {
-        if (map->terrain.tiles.Contains(x, y)) map->terrain.tiles.At(x, y).zone = side == 0 ? 4 : 1;
-      }
-    }
+  laid.map.attackerEdge = -1;
+  for (int32_t edge = 0; edge < 4 && s.attacker < 2; ++edge) {
+    if (s.edgeOwner[edge] == s.attacker) laid.map.attackerEdge = edge;
   }
-  battle.flags.DeleteAll(true);
-  for (const VictoryFlag& flag : s.flags) battle.flags.Append(new VictoryFlag(flag.x, flag.y, flag.type));
-  battle.autoObjective = 0;
+  LayMap(*base.map, laid);
+  Map* map = ReadBack(app, *base.map);
+  if (map == nullptr) throw SourceError(path + ":0: the map does not read back");
+  delete base.map;
+  base.map = map;
+}
 
-  // The purchases, through the editor's own purchase with its values preset per side.
+// The purchases, through the editor's own purchase with its values preset per side, stood in
+// their zones and handed to the battle or operation as the editor hands them over.
+void Buy(const Scenario& s, const std::string& path, BattleBase& base) {
   EditorState editor;
   editor.preset = 1;
-  // Units bought but not handed to the battle (a later line failed) are deleted with the lists.
+  // Units bought but not handed over (a later line failed) are deleted with the lists.
   struct Unsold {
     EditorState& editor;
     ~Unsold() {
@@ -487,12 +488,14 @@ void Build(const Scenario& s, const std::string& path, const std::filesystem::pa
     for (int32_t slot = 0; slot < EditorState::kSlots; ++slot) editor.Slot(side, slot) = s.slots[side][slot];
   }
   for (const Purchase& p : s.purchases) {
-    const Reader r(path, p.line, {"buy"});
+    const std::vector<std::string> words = {"buy"};
+    const Reader r(path, p.line, words);
     conditions.presetSide = p.side;
     catalogue.Fill(conditions, false, false);
     const int32_t row = Editor::CatalogueForceIndex(s.force[p.side]);
     const PurchaseEntry* entry = FindEntry(catalogue, row, p);
-    if (entry == nullptr) r.Fail("the catalogue does not offer that to force " + std::to_string(s.force[p.side]) + " in " + std::to_string(s.date));
+    if (entry == nullptr)
+      r.Fail("the catalogue does not offer that to force " + std::to_string(s.force[p.side]) + " in " + std::to_string(s.date));
     editor.presetSide = p.side;
     editor.presetForce = s.force[p.side];
     editor.presetExperience = s.experience[p.side];
@@ -501,10 +504,12 @@ void Build(const Scenario& s, const std::string& path, const std::filesystem::pa
   }
   for (int32_t side = 0; side < 2; ++side) {
     GObjectGroup& onMap = editor.PurchaseList(side, 0);
-    if (onMap.Count() == 0) throw SourceError(path + ":0: the " + (side == 0 ? "Axis" : "Allied") + " side has no units on the map");
+    if (onMap.Count() == 0)
+      throw SourceError(path + ":0: the " + (side == 0 ? "Axis" : "Allied") + " side has no units on the map");
     for (int32_t i = 0; i < onMap.Count(); ++i) {
       auto* unit = static_cast<Unit*>(onMap.GetItem(i));
       if (!Place(*unit, s.zones[side])) throw SourceError(path + ":0: a unit finds no ground to stand on in its zone");
+      // As the editor saves a scenario for play: unidentified, in its side's set-up zone.
       unit->identificationLevel = 0;
       unit->setupZone = static_cast<uint8_t>(side == 0 ? 4 : 1);
     }
@@ -513,25 +518,115 @@ void Build(const Scenario& s, const std::string& path, const std::filesystem::pa
   for (int32_t side = 0; side < 2; ++side) {
     for (int32_t slot = 0; slot < EditorState::kPurchaseSlots; ++slot) lists[side][slot] = &editor.PurchaseList(side, slot);
   }
-  battle.TakePurchasedUnits(lists[0], lists[1], false, &editor);
+  base.TakePurchasedUnits(lists[0], lists[1], false, &editor);
   for (int32_t side = 0; side < 2; ++side) {
-    for (int32_t g = 0; g < battle.reinforcements[side].Count(); ++g) {
-      GGroup& units = battle.GroupUnits(side, g);
+    for (int32_t g = 0; g < base.reinforcements[side].Count(); ++g) {
+      GGroup& units = base.GroupUnits(side, g);
       for (int32_t i = 0; i < units.Count(); ++i) static_cast<Unit*>(units.GetItem(i))->identificationLevel = 0;
     }
   }
-  battle.sideOnMap[0] = 0;
-  battle.sideOnMap[1] = 0;
-  battle.SetStartViews();
+  // The units are the scenario's own, not arrivals: no side is told of reinforcements when
+  // the battle opens.
+  base.sideOnMap[0] = 0;
+  base.sideOnMap[1] = 0;
+}
 
+void SetCommon(BattleBase& base, const Scenario& s) {
+  base.title.Assign(s.title.c_str());
+  base.date = s.date;
+  base.season = SeasonOfDate(s.date);
+  base.timeOfDay = s.timeOfDay;
+  base.weather = s.weather;
+  base.groundCondition = s.ground;
+  base.attacker = s.attacker;
+  for (int32_t i = 0; i < 3; ++i) base.briefing[i] = s.briefing[i];
+}
+
+void Write(const std::string& file, const std::string& path, Battle* battle, Campaign* operation, const Scenario& s) {
   GameFileSettings settings;
   settings.editorOpen = 1;
   settings.gameName.Assign(s.title.c_str());
-  const std::string file = (outFolder / (s.title + ".wrb")).string();
-  if (!GameFile::WriteFile(PPath::ToProgram(file), GFile::kModeWriteGameFile, settings, &battle, nullptr)) {
+  if (!GameFile::WriteFile(PPath::ToProgram(file), GFile::kModeWriteGameFile, settings, battle, operation)) {
     std::filesystem::remove(file);
     throw SourceError(path + ":0: " + file + " cannot be written");
   }
+}
+
+void BuildBattle(const Scenario& s, const std::string& path, const std::filesystem::path& outFolder) {
+  HeadlessBattle headless;
+  headless.New();
+  Battle& battle = *headless.GetBattle();
+  SetCommon(battle, s);
+  battle.lastTurn = s.turns;
+  for (int32_t edge = 0; edge < 4; ++edge) battle.edgeOwner[edge] = s.edgeOwner[edge];
+  for (int32_t side = 0; side < 2; ++side) {
+    battle.exitScoring[side] = s.exitEdge[side] >= 0 ? 1 : 0;
+    if (s.exitEdge[side] >= 0) battle.exitEdge[side] = s.exitEdge[side];
+  }
+  UseMap(headless.Host(), battle, s, path);
+  // The placement zones: Axis zone 4, Allied zone 1.
+  for (int32_t side = 0; side < 2; ++side) {
+    const Zone& zone = s.zones[side];
+    for (int32_t y = static_cast<int32_t>(zone.y0 * 0.05f); y < static_cast<int32_t>(zone.y1 * 0.05f); ++y) {
+      for (int32_t x = static_cast<int32_t>(zone.x0 * 0.05f); x < static_cast<int32_t>(zone.x1 * 0.05f); ++x) {
+        if (battle.map->terrain.tiles.Contains(x, y)) battle.map->terrain.tiles.At(x, y).zone = side == 0 ? 4 : 1;
+      }
+    }
+  }
+  battle.flags.DeleteAll(true);
+  for (const VictoryFlag& flag : s.flags) battle.flags.Append(new VictoryFlag(flag.x, flag.y, flag.type));
+  battle.autoObjective = 0;
+  Buy(s, path, battle);
+  battle.SetStartViews();
+  Write((outFolder / (s.title + ".wrb")).string(), path, &battle, nullptr, s);
+}
+
+// An operation made as the editor makes one: a fresh operation on the generated map with its
+// initial zones, the purchases on it, then its first battle set up from it.
+void BuildOperation(const Scenario& s, const std::string& path, const std::filesystem::path& outFolder) {
+  HeadlessBattle headless;
+  std::string bytes;
+  {
+    Campaign operation(headless.Host(), &headless);
+    headless.Host().operation = &operation;
+    operation.SetUp(nullptr);
+    SetCommon(operation, s);
+    operation.lastTurn = s.battles;
+    operation.battleTurns = s.battleTurns;
+    operation.operationType = s.operationType;
+    operation.weatherPattern = s.weatherPattern;
+    operation.nightEvery = 0;
+    for (int32_t edge = 0; edge < 4; ++edge) {
+      if (s.edgeOwner[edge] == s.attacker) operation.attackerEdge = edge;
+    }
+    UseMap(headless.Host(), operation, s, path);
+    operation.SetInitialZones();
+    // The units are placed on the operation's map.
+    headless.Host().battle = &operation;
+    try {
+      Buy(s, path, operation);
+    } catch (...) {
+      headless.Host().operation = nullptr;
+      headless.Host().battle = headless.GetBattle();
+      throw;
+    }
+    operation.SetStartViews();
+    GMemoryFile out;
+    operation.Write(out.File());
+    headless.Host().operation = nullptr;
+    headless.Host().battle = headless.GetBattle();
+    bytes = out.Bytes();
+  }
+  if (!headless.LoadOperationBytes(bytes)) throw SourceError(path + ":0: the operation does not read back");
+  // The briefings go with the operation in the game file.
+  for (int32_t i = 0; i < 3; ++i) headless.GetCampaign()->briefing[i] = s.briefing[i];
+  Write((outFolder / (s.title + ".wrc")).string(), path, headless.GetBattle(), headless.GetCampaign(), s);
+}
+
+void Build(const Scenario& s, const std::string& path, const std::filesystem::path& outFolder) {
+  SeedRandom(s.seed);
+  if (s.battles != 0) BuildOperation(s, path, outFolder);
+  else BuildBattle(s, path, outFolder);
 }
 
 }  // namespace

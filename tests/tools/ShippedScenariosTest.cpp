@@ -14,10 +14,14 @@
 #include <utility>
 #include <string>
 
+#include "app/GameFile.h"
+#include "app/GameFileSettings.h"
 #include "app/HeadlessGameFile.h"
+#include "framework/core/GFile.h"
 #include "framework/kernel/GKernel.h"
 #include "game/ai/AIOperational.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "game/battle/ComputerPlayer.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
@@ -29,6 +33,7 @@
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"
 #include "game/units/Vehicle.h"
+#include "platform/PFile.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -147,6 +152,72 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, ShippedScenario, testing::ValuesIn(kShipped)
                            }
                            return name;
                          });
+
+// The operation: read by the game file reader, its three battles played one after another on
+// its map, each to its results, with the between-battle pipeline after each.
+TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
+  TestFolder folder(true);
+  GKernel kernel;
+  kernel.FindProgramFolder();
+  Hack::LoadTables();
+  Infantry::Register();
+  Vehicle::Register();
+  Inanimate::Register();
+  AIOperational planner;
+  ComputerPlayer::Install(&planner);
+  {
+    HeadlessBattle headless;
+    // The reader stays while the operation is played: it is the operation's host, as the
+    // program's own reader is.
+    GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
+                        headless.Host().battle =
+                            base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
+                      }};
+    {
+      const std::string path = std::string(TARVANE_SCENARIO_DIR) + "/Across the Peel.wrc";
+      GFile file;
+      ASSERT_TRUE(file.IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(),
+                             GFile::kModeReadGameFile));
+      GameFileSettings settings;
+      Battle* battle = nullptr;
+      Campaign* operation = nullptr;
+      ASSERT_EQ(gameFile.Read(file, settings, battle, operation), GameFile::kAccepted);
+      ASSERT_NE(battle, nullptr);
+      ASSERT_NE(operation, nullptr);
+      headless.AdoptOperation(battle, operation);
+    }
+    const Campaign& operation = *headless.GetCampaign();
+    EXPECT_STREQ(operation.title.CStr(), "Across the Peel");
+    EXPECT_EQ(operation.lastTurn, 3);
+    for (const std::string& briefing : operation.briefing) EXPECT_GT(briefing.size(), 100u);
+    headless.SetComputerPlayer(0, true);
+    headless.SetComputerPlayer(1, true);
+    headless.Host().options[11] = 1;  // the computer places its units
+    int32_t battles = 0;
+    for (int32_t n = 1; n <= 3 && headless.GetBattle() != nullptr; ++n) {
+      Battle& battle = *headless.GetBattle();
+      EXPECT_GT(battle.UnitCount(), 0);
+      if (battle.IsSetupPhase()) headless.Go(static_cast<uint16_t>(n));
+      for (int32_t turn = 1; turn <= battle.lastTurn && !battle.IsOver(); ++turn) {
+        headless.Go(static_cast<uint16_t>(100 * n + turn));
+        if (!battle.IsOver()) headless.NextTurn();
+      }
+      ASSERT_TRUE(battle.IsOver());
+      ++battles;
+      ASSERT_TRUE(headless.AdvanceOperation(static_cast<uint16_t>(n)));
+      if (!headless.StartNextOperationBattle()) break;
+    }
+    EXPECT_EQ(battles, 3);
+    ASSERT_NE(headless.GetCampaign(), nullptr);
+    EXPECT_TRUE(headless.GetCampaign()->IsOver());
+  }
+  ComputerPlayer::Install(nullptr);
+  for (int32_t kind = 0; kind < 4; ++kind) {
+    RegisterUnitMaker(kind, nullptr);
+    RegisterBlankUnitMaker(kind, nullptr);
+  }
+  Hack::FreeTables();
+}
 
 TEST(ScenarioTool, ABrokenLineStopsItNamingTheLine) {
   TestFolder folder;
