@@ -531,6 +531,12 @@ void Buy(const Scenario& s, const std::string& path, BattleBase& base) {
   base.sideOnMap[1] = 0;
 }
 
+// The battle keeps the Axis briefing in slot 0, the Allied in 1 and the overall in 2.
+void SetBriefings(BattleBase& base, const Scenario& s) {
+  constexpr int32_t kSlots[3] = {2, 0, 1};
+  for (int32_t i = 0; i < 3; ++i) base.briefing[kSlots[i]] = s.briefing[i];
+}
+
 void SetCommon(BattleBase& base, const Scenario& s) {
   base.title.Assign(s.title.c_str());
   base.date = s.date;
@@ -539,7 +545,7 @@ void SetCommon(BattleBase& base, const Scenario& s) {
   base.weather = s.weather;
   base.groundCondition = s.ground;
   base.attacker = s.attacker;
-  for (int32_t i = 0; i < 3; ++i) base.briefing[i] = s.briefing[i];
+  SetBriefings(base, s);
 }
 
 void Write(const std::string& file, const std::string& path, Battle* battle, Campaign* operation, const Scenario& s) {
@@ -619,7 +625,9 @@ void BuildOperation(const Scenario& s, const std::string& path, const std::files
   }
   if (!headless.LoadOperationBytes(bytes)) throw SourceError(path + ":0: the operation does not read back");
   // The briefings go with the operation in the game file.
-  for (int32_t i = 0; i < 3; ++i) headless.GetCampaign()->briefing[i] = s.briefing[i];
+  SetBriefings(*headless.GetCampaign(), s);
+  // The game list names the operation by its battle in play.
+  headless.GetBattle()->title.Assign(s.title.c_str());
   Write((outFolder / (s.title + ".wrc")).string(), path, headless.GetBattle(), headless.GetCampaign(), s);
 }
 

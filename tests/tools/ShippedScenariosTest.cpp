@@ -67,6 +67,31 @@ const Shipped kShipped[] = {
 
 class ShippedScenario : public testing::TestWithParam<Shipped> {};
 
+// The program's world for headless play with the computer on both sides: a program folder of
+// its own, the kernel (the data tables are unpacked through its temporary files), the tables,
+// the unit classes and the computer player.
+struct PlayWorld {
+  PlayWorld() {
+    kernel.FindProgramFolder();
+    Hack::LoadTables();
+    Infantry::Register();
+    Vehicle::Register();
+    Inanimate::Register();
+    ComputerPlayer::Install(&planner);
+  }
+  ~PlayWorld() {
+    ComputerPlayer::Install(nullptr);
+    for (int32_t kind = 0; kind < 4; ++kind) {
+      RegisterUnitMaker(kind, nullptr);
+      RegisterBlankUnitMaker(kind, nullptr);
+    }
+    Hack::FreeTables();
+  }
+  TestFolder folder{true};
+  GKernel kernel;
+  AIOperational planner;
+};
+
 struct MapCounts {
   int32_t water = 0, bridges = 0, bocage = 0, buildings = 0;
 };
@@ -85,18 +110,23 @@ MapCounts Count(const Map& map) {
   return counts;
 }
 
+// The computer sets up both sides (in the set-up phase), then plays them turn by turn until the
+// battle is over or its last turn is played.
+void PlayToTheEnd(HeadlessBattle& headless, uint16_t seed) {
+  Battle& battle = *headless.GetBattle();
+  headless.SetComputerPlayer(0, true);
+  headless.SetComputerPlayer(1, true);
+  headless.Host().options[11] = 1;  // the computer places its units
+  if (battle.IsSetupPhase()) headless.Go(seed);
+  for (int32_t turn = 1; turn <= battle.lastTurn && !battle.IsOver(); ++turn) {
+    headless.Go(static_cast<uint16_t>(seed + turn));
+    if (!battle.IsOver()) headless.NextTurn();
+  }
+}
+
 TEST_P(ShippedScenario, LoadsAndPlaysToItsResults) {
   const Shipped& shipped = GetParam();
-  TestFolder folder(true);
-  // The data tables are unpacked through the kernel's temporary files.
-  GKernel kernel;
-  kernel.FindProgramFolder();
-  Hack::LoadTables();
-  Infantry::Register();
-  Vehicle::Register();
-  Inanimate::Register();
-  AIOperational planner;
-  ComputerPlayer::Install(&planner);
+  PlayWorld world;
   {
     HeadlessBattle headless;
     ASSERT_TRUE(LoadGameFileForPlay(headless, std::string(TARVANE_SCENARIO_DIR) + "/" + shipped.file + ".wrb"));
@@ -123,25 +153,12 @@ TEST_P(ShippedScenario, LoadsAndPlaysToItsResults) {
     // A town is built up: more than one tile in twenty a building (a village has half that).
     EXPECT_EQ(counts.buildings * 20 > battle.map->size.tilesX * battle.map->size.tilesY, shipped.town);
 
-    headless.SetComputerPlayer(0, true);
-    headless.SetComputerPlayer(1, true);
     ASSERT_TRUE(battle.IsSetupPhase());
     if (shipped.playTurns != 0) battle.lastTurn = shipped.playTurns;
-    headless.Host().options[11] = 1;  // the computer places its units
-    headless.Go(1);
-    for (int32_t turn = 1; turn <= battle.lastTurn && !battle.IsOver(); ++turn) {
-      headless.Go(static_cast<uint16_t>(1000 + turn));
-      if (!battle.IsOver()) headless.NextTurn();
-    }
+    PlayToTheEnd(headless, 1000);
     EXPECT_TRUE(battle.IsOver());
     EXPECT_FALSE(headless.ResultsReport().empty());
   }
-  ComputerPlayer::Install(nullptr);
-  for (int32_t kind = 0; kind < 4; ++kind) {
-    RegisterUnitMaker(kind, nullptr);
-    RegisterBlankUnitMaker(kind, nullptr);
-  }
-  Hack::FreeTables();
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, ShippedScenario, testing::ValuesIn(kShipped),
@@ -156,15 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, ShippedScenario, testing::ValuesIn(kShipped)
 // The operation: read by the game file reader, its three battles played one after another on
 // its map, each to its results, with the between-battle pipeline after each.
 TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
-  TestFolder folder(true);
-  GKernel kernel;
-  kernel.FindProgramFolder();
-  Hack::LoadTables();
-  Infantry::Register();
-  Vehicle::Register();
-  Inanimate::Register();
-  AIOperational planner;
-  ComputerPlayer::Install(&planner);
+  PlayWorld world;
   {
     HeadlessBattle headless;
     // The reader stays while the operation is played: it is the operation's host, as the
@@ -190,19 +199,11 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
     EXPECT_STREQ(operation.title.CStr(), "Across the Peel");
     EXPECT_EQ(operation.lastTurn, 3);
     for (const std::string& briefing : operation.briefing) EXPECT_GT(briefing.size(), 100u);
-    headless.SetComputerPlayer(0, true);
-    headless.SetComputerPlayer(1, true);
-    headless.Host().options[11] = 1;  // the computer places its units
     int32_t battles = 0;
     for (int32_t n = 1; n <= 3 && headless.GetBattle() != nullptr; ++n) {
-      Battle& battle = *headless.GetBattle();
-      EXPECT_GT(battle.UnitCount(), 0);
-      if (battle.IsSetupPhase()) headless.Go(static_cast<uint16_t>(n));
-      for (int32_t turn = 1; turn <= battle.lastTurn && !battle.IsOver(); ++turn) {
-        headless.Go(static_cast<uint16_t>(100 * n + turn));
-        if (!battle.IsOver()) headless.NextTurn();
-      }
-      ASSERT_TRUE(battle.IsOver());
+      EXPECT_GT(headless.GetBattle()->UnitCount(), 0);
+      PlayToTheEnd(headless, static_cast<uint16_t>(100 * n));
+      ASSERT_TRUE(headless.GetBattle()->IsOver());
       ++battles;
       ASSERT_TRUE(headless.AdvanceOperation(static_cast<uint16_t>(n)));
       if (!headless.StartNextOperationBattle()) break;
@@ -211,12 +212,6 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
     ASSERT_NE(headless.GetCampaign(), nullptr);
     EXPECT_TRUE(headless.GetCampaign()->IsOver());
   }
-  ComputerPlayer::Install(nullptr);
-  for (int32_t kind = 0; kind < 4; ++kind) {
-    RegisterUnitMaker(kind, nullptr);
-    RegisterBlankUnitMaker(kind, nullptr);
-  }
-  Hack::FreeTables();
 }
 
 TEST(ScenarioTool, ABrokenLineStopsItNamingTheLine) {
