@@ -55,14 +55,14 @@ struct Shipped {
 
 // Force codes: 0 American, 3 British, 12 Canadian, 14 Polish.
 const Shipped kShipped[] = {
-    {"Hedgerows before Saint-Lo", 4407, 0, 1, 0, false, true, false},
-    {"The Orne Crossings", 4408, 0, 1, 3, true, false, false},
-    {"Night at Chambois", 4408, 2, 2, 14, false, false, false},
-    {"Streets of Vaucelles", 4407, 0, 1, 12, false, false, true},
-    {"Woods at Overloon", 4410, 0, 1, 3, false, false, false},
+    {"Hedgerows before Saint-Lo", 4407, 0, 1, 0, false, true, false, 0},
+    {"The Orne Crossings", 4408, 0, 1, 3, true, false, false, 0},
+    {"Night at Chambois", 4408, 2, 2, 14, false, false, false, 0},
+    {"Streets of Vaucelles", 4407, 0, 1, 12, false, false, true, 0},
+    {"Woods at Overloon", 4410, 0, 1, 3, false, false, false, 0},
     {"Snow at Foy", 4501, 0, 1, 0, false, false, false, 6},
-    {"Dawn in the Ardennes", 4412, 1, 0, 0, false, false, false},
-    {"Counterstroke at Opheusden", 4410, 1, 0, 3, false, false, false},
+    {"Dawn in the Ardennes", 4412, 1, 0, 0, false, false, false, 0},
+    {"Counterstroke at Opheusden", 4410, 1, 0, 3, false, false, false, 0},
 };
 
 class ShippedScenario : public testing::TestWithParam<Shipped> {};
