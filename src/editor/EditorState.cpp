@@ -88,7 +88,8 @@ int32_t EditorState::GetExperience() const {
 }
 
 int32_t EditorState::GetArrivalSlot() const {
-  if (preset != 0 || arrivalPopup == nullptr) return 0;
+  if (preset != 0) return presetSlot;
+  if (arrivalPopup == nullptr) return 0;
   return arrivalPopup->GetCurrentItem();
 }
 

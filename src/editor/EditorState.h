@@ -410,6 +410,9 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   int32_t presetSide = 0;
   int32_t presetForce = 0;
   int32_t presetExperience = 2;
+  // The arrival slot a preset purchase goes to (0 "On Map"): the scenario tool buys
+  // reinforcements through it.
+  int32_t presetSlot = 0;
   GView* nameEntry = nullptr;
   GView* landmarkDialog = nullptr;
   int32_t landmarkX = 0;

@@ -160,6 +160,13 @@ bool HeadlessBattle::LoadOperation(GFile& file) {
   return true;
 }
 
+void HeadlessBattle::AdoptOperation(Battle* battle, Campaign* operation) {
+  campaign_.reset(operation);
+  host_->operation = operation;
+  MakeCurrentBattle(battle);
+  Prepare();
+}
+
 bool HeadlessBattle::LoadOperationBytes(const std::string& bytes) {
   GMemoryFile memory(bytes);
   return LoadOperation(memory.File());

@@ -50,6 +50,9 @@ class HeadlessBattle : public CampaignHost {
   // one, ends the operation.
   bool LoadOperationBytes(const std::string& bytes);
   bool LoadOperationFile(const std::string& path);
+  // Takes a battle and its operation as a game file holds them (the operation read with this
+  // object as its host; both owned from now on) and prepares the battle for play.
+  void AdoptOperation(Battle* battle, Campaign* operation);
   Campaign* GetCampaign() const { return campaign_.get(); }
   const std::string& ScenarioTitle() const { return scenarioTitle_; }
   // What the operation asks of its player.
