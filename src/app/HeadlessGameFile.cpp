@@ -31,6 +31,7 @@ bool LoadGameFileForPlay(HeadlessBattle& headless, const std::string& path) {
   }
   delete operation;
   headless.MakeCurrentBattle(battle);
+  headless.SetScenarioTitle(battle->title.CStr());
   battle->ComputeVisibility();
   battle->ComputeStrengthRatios();
   battle->PrepareForPlay();

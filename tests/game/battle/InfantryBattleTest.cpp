@@ -168,8 +168,8 @@ TEST(InfantryBattle, TwentySquadsFightATurnAlikeTwiceFromOneSeed) {
   // aim and fire timers pace it at a burst every few seconds, each from the squad's own
   // rounds, and in the open men fall fast.
   EXPECT_EQ(identified[0], 80);
-  EXPECT_EQ(shots[0], 347);
-  EXPECT_EQ(lost[0], 130);
+  EXPECT_EQ(shots[0], 312);
+  EXPECT_EQ(lost[0], 109);
 }
 
 TEST(InfantryBattle, TheSquadSeesTheShotsKindSourceAndSecondImpact) {
@@ -490,7 +490,7 @@ TEST(InfantryBattle, AnInfantrySpottersArtilleryFiresRangingRoundsAtAPointInSigh
   auto* spotter = new Infantry();
   spotter->Init(spotterClass, 6, 2, 300.0f, 200.0f, 90.0f);
   spotter->side = 1;
-  rig.B().AddUnitToMap(spotter, spotter->x, spotter->y);
+  rig.B().PlaceUnitAt(spotter, spotter->x, spotter->y);
   spotter->ammo[0] = 20;
   spotter->areaFire = 1;
   spotter->targetX = 300.0f;

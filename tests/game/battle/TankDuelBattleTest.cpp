@@ -52,7 +52,7 @@ struct DuelRig {
     const float p = kStart + range * kDiagonal;
     v->SetClass(kTank, sideIndex == 0 ? 6 : 0, 3, p, p, sideIndex == 0 ? 45.0f : 225.0f);
     v->side = static_cast<uint8_t>(1 - sideIndex);
-    B().AddUnitToMap(v, p, p);
+    B().PlaceUnitAt(v, p, p);
     return v;
   }
   // A new battle with the attacker and an unarmed defender at the range, both seen at once;

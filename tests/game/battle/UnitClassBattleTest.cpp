@@ -53,7 +53,7 @@ struct ClassBattleRig {
     auto* vehicle = new Vehicle();
     vehicle->SetClass(classIndex, sideIndex == 0 ? 6 : 0, 2, x, y, facing);
     vehicle->side = static_cast<uint8_t>(1 - sideIndex);
-    B().AddUnitToMap(vehicle, x, y);
+    B().PlaceUnitAt(vehicle, x, y);
     return vehicle;
   }
   // Sets the 2 m cells of the rectangle to the terrain type, keeping their heights.
@@ -92,7 +92,7 @@ TEST(UnitClassBattle, AKnownAntitankMineDestroysASoftVehicleAndTakesAnArmouredOn
     auto* field = new Inanimate();
     field->Init(Inanimate::kTankMines, 1, 400.0f, 400.0f, 0.0f);
     field->identificationLevel = 4;  // known: half the chance, still sure at this speed
-    rig.B().AddUnitToMap(field, 400.0f, 400.0f);
+    rig.B().PlaceUnitAt(field, 400.0f, 400.0f);
     Vehicle* vehicle = rig.AddVehicle(armour ? armoured : soft, 0, 402.0f, 401.0f, 90.0f);
     vehicle->speed = 10.0f;
     SeedRandom(3);
@@ -121,7 +121,7 @@ TEST(UnitClassBattle, AnAircraftsArrivalFollowsTheBattlesLengthAndBadWeatherGrou
       auto* airplane = new Airplane();
       airplane->Initialize(1, 2);
       airplane->side = 0;
-      rig.B().AddUnitToMap(airplane, 0.0f, 0.0f);
+      rig.B().PlaceUnitAt(airplane, 0.0f, 0.0f);
       aircraft.push_back(airplane);
     }
     SeedRandom(17);
@@ -189,7 +189,7 @@ TEST(UnitClassBattle, OnlyAnArmedUnitOrAnAmbushClassLaysAnAmbush) {
     auto* squad = new Infantry();
     squad->Init(classIndex, 6, 2, x, 300.0f, 90.0f);
     squad->side = 1;
-    rig.B().AddUnitToMap(squad, x, 300.0f);
+    rig.B().PlaceUnitAt(squad, x, 300.0f);
     return squad;
   };
   Infantry* riflemen = squadOf(plain, 300.0f);

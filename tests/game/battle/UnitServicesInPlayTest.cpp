@@ -39,19 +39,21 @@ struct PlayRig {
   }
   Battle& B() { return *headless.GetBattle(); }
 
-  // The first full rifle squad of the tables (eight men or more, no crew weapon, no leader).
-  Infantry* AddSquad(int32_t sideIndex, float x, float y) {
+  // The first full rifle squad of the tables (eight men or more, no crew weapon, no leader);
+  // with ambush, the first such squad whose class may lay an ambush (the demolition kind).
+  Infantry* AddSquad(int32_t sideIndex, float x, float y, bool ambush = false) {
     int32_t squadClass = -1;
     for (int32_t i = 0; i < gInfantryClasses.Count() && squadClass < 0; ++i) {
       const InfantryData c = gInfantryClasses[i];
-      if (c.IsSquad() != 0 && c.MainWeapon() == Infantry::kNoWeapon && c.Men() >= 8 && c.LeaderLevel() == 0) {
+      if (c.IsSquad() != 0 && c.MainWeapon() == Infantry::kNoWeapon && c.Men() >= 8 && c.LeaderLevel() == 0 &&
+          (!ambush || c.Demolition() != 0)) {
         squadClass = i;
       }
     }
     auto* squad = new Infantry();
     squad->Init(squadClass, sideIndex == 0 ? 6 : 0, 2, x, y, 0.0f);
     squad->side = static_cast<uint8_t>(1 - sideIndex);
-    B().AddUnitToMap(squad, x, y);
+    B().PlaceUnitAt(squad, x, y);
     return squad;
   }
   // The first tracked ground vehicle (kind code 4) of the tables, facing east.
@@ -63,7 +65,7 @@ struct PlayRig {
     auto* tank = new Vehicle();
     tank->SetClass(tankClass, 0, 2, x, y, 0.0f);
     tank->side = 1;
-    B().AddUnitToMap(tank, x, y);
+    B().PlaceUnitAt(tank, x, y);
     return tank;
   }
   // The fine-grid terrain type under a point.
@@ -103,7 +105,7 @@ TEST(UnitServicesInPlay, DeepSnowSlowsAVehicleAndMinefieldsFoundThisTurnStopUnit
   // waypoints inside it go.
   auto* field = new Inanimate();
   field->Init(5, 0, 115.0f, 100.0f, 0.0f);
-  battle.AddUnitToMap(field, 115.0f, 100.0f);
+  battle.PlaceUnitAt(field, 115.0f, 100.0f);
   tank->speed = 0.3f;
   tank->waypointCount = 3;
   tank->WaypointAt(0) = Waypoint{112.0f, 100.0f, 0.0f, 3, 0, 0, 0};
@@ -122,7 +124,7 @@ TEST(UnitServicesInPlay, DeepSnowSlowsAVehicleAndMinefieldsFoundThisTurnStopUnit
   rig.PaintTerrain(300.0f, 300.0f, 0);
   auto* mines = new Inanimate();
   mines->Init(4, 0, 312.0f, 300.0f, 0.0f);
-  battle.AddUnitToMap(mines, 312.0f, 300.0f);
+  battle.PlaceUnitAt(mines, 312.0f, 300.0f);
   squad->waypointCount = 3;
   squad->waypoints[0] = Waypoint{310.0f, 300.0f, 0.0f, 3, 0, 0, 0};
   squad->waypoints[1] = Waypoint{315.0f, 300.0f, 0.0f, 3, 0, 0, 0};
@@ -164,7 +166,7 @@ TEST(UnitServicesInPlay, ASplitSquadsHalvesAndAnAmbushMarkerJoinTheBattle) {
   PlayRig rig;
   Battle& battle = rig.B();
   battle.setupPhase = 0;
-  Infantry* first = rig.AddSquad(0, 200.0f, 200.0f);
+  Infantry* first = rig.AddSquad(0, 200.0f, 200.0f, true);
   Infantry* squad = rig.AddSquad(0, 300.0f, 200.0f);
   Infantry* last = rig.AddSquad(0, 400.0f, 200.0f);
   const int32_t men = squad->GetMenPresent();
