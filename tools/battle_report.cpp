@@ -8,7 +8,7 @@
 // when the next turn opens.
 // A scenario still in its set-up phase is set up by the computer for both sides first. The
 // same scenario, turns and seed give the same report on every run. The end gives the vehicles
-// knocked out by the main weapon of the unit that struck each last (weapon number, calibre).
+// destroyed, as the kill records credit them, by the killer's main weapon (number, calibre).
 #include <unistd.h>
 
 #include <array>
@@ -18,7 +18,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/HeadlessGameFile.h"
 #include "framework/core/GErrorLog.h"
@@ -33,6 +32,8 @@
 #include "game/battle/PacketGroup.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/units/Hack.h"
+#include "game/units/KillRecord.h"
+#include "game/units/KillRecordEntry.h"
 #include "game/units/WeaponData.h"
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
@@ -63,7 +64,6 @@ class CountingHost : public HeadlessHost {
 struct Census {
   std::array<int32_t, 2> men{};
   std::array<int32_t, 2> vehicles{};
-  std::vector<const Vehicle*> alive;
 };
 
 Census Count(const Battle& battle) {
@@ -72,12 +72,19 @@ Census Count(const Battle& battle) {
     const Unit* unit = battle.UnitAt(i);
     const auto side = static_cast<size_t>(unit->GetSideIndex() & 1);
     if (unit->AsInfantry() != nullptr) census.men[side] += unit->GetMenPresent();
-    if (unit->AsVehicle() != nullptr && unit->IsAlive()) {
-      ++census.vehicles[side];
-      if (const auto* vehicle = dynamic_cast<const Vehicle*>(unit)) census.alive.push_back(vehicle);
-    }
+    if (unit->AsVehicle() != nullptr && unit->IsAlive()) ++census.vehicles[side];
   }
   return census;
+}
+
+// The vehicles the unit's kill record holds.
+int32_t VehicleKills(const Unit& unit) {
+  const GObjectGroup* vehicles = unit.killRecord.GetVehicles();
+  int32_t count = 0;
+  for (int32_t i = 0; vehicles != nullptr && i < vehicles->Count(); ++i) {
+    count += static_cast<const KillRecordEntry*>(vehicles->GetItem(i))->count;
+  }
+  return count;
 }
 
 std::string FlagsHeld(const Battle& battle) {
@@ -158,6 +165,8 @@ int main(int argc, char** argv) {
         host.filed.fill(0);
         host.struck.fill(0);
         const Census before = Count(battle);
+        std::map<const Unit*, int32_t> killsBefore;
+        for (int32_t i = 0; i < battle.UnitCount(); ++i) killsBefore[battle.UnitAt(i)] = VehicleKills(*battle.UnitAt(i));
         const int32_t playedTurn = battle.currentTurn;
         headless.Go(static_cast<uint16_t>(seed * 1000u + static_cast<uint32_t>(turn)));
         // Hit reports, then those whose strike penetrated, immobilised, destroyed the gun and
@@ -172,10 +181,12 @@ int main(int argc, char** argv) {
           if (packet->hit.flags[1] != 0) ++hits[3];
           if (packet->hit.flags[4] != 0) ++hits[4];
         }
-        for (const Vehicle* vehicle : before.alive) {
-          if (vehicle->IsAlive()) continue;
-          const Unit* firer = vehicle->lastFirer;
-          ++knockedOutBy[firer != nullptr ? firer->GetMainWeaponId() : -1];
+        // The vehicles each unit destroyed this turn, credited to its main weapon.
+        for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+          const Unit* unit = battle.UnitAt(i);
+          const auto earlier = killsBefore.find(unit);
+          const int32_t gained = VehicleKills(*unit) - (earlier != killsBefore.end() ? earlier->second : 0);
+          if (gained > 0) knockedOutBy[unit->GetMainWeaponId()] += gained;
         }
         const Census after = Count(battle);
         // The flags and shares as the next orders phase shows them: the battle settles them
@@ -200,11 +211,11 @@ int main(int argc, char** argv) {
           std::snprintf(item, sizeof(item), " weapon %d (%.0f mm) %d;", weapon,
                         static_cast<double>(gWeapons[weapon].Calibre()), count);
         } else {
-          std::snprintf(item, sizeof(item), " no firer %d;", count);
+          std::snprintf(item, sizeof(item), " weapon %d %d;", weapon, count);
         }
         byWeapon += item;
       }
-      std::printf("Vehicles knocked out by the last firer's main weapon:%s\n", byWeapon.empty() ? " none" : byWeapon.c_str());
+      std::printf("Vehicles destroyed by the killer's main weapon:%s\n", byWeapon.empty() ? " none" : byWeapon.c_str());
       const std::string results = headless.ResultsReport();
       if (!results.empty()) std::printf("%s", results.c_str());
     }
