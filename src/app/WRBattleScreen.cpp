@@ -79,6 +79,11 @@ bool WRBattleScreen::ShowRadioEntry() {
   return true;
 }
 
+void WRBattleScreen::CloseMessageWindow() {
+  // The window tells the map when it goes.
+  if (Map* map = CurrentMap()) delete map->display.messageWindow;
+}
+
 bool WRBattleScreen::IsButtonPanelVisible() const {
   Battle* battle = CurrentBattle();
   return battle != nullptr && battle->screen.replayPanel != nullptr && battle->screen.replayPanel->IsVisible();

@@ -44,6 +44,7 @@ class WRBattleScreen : public BattleScreenSeam,
   int32_t PlayBalance() const override;
   bool TakePlayBalanceNotice(int32_t side) override;
   bool IsButtonPanelVisible() const override;
+  void CloseMessageWindow() override;
   void RestartAmbientSound() override;
   void SetMapDrawState(int32_t state) override;
 
