@@ -194,8 +194,10 @@ void WRApplication::ShowSideAndOptionsScreen() {
   bonusPopup_ = MakeRunPopup(box, w / 2, h - 20, kStrBonusNone, 4, 0);
   const bool firstBattle = operation_ == nullptr || operation_->currentTurn == 1;
   if (battle_ != nullptr && firstBattle && battle_->IsSetupPhase() && playBalanceSet_ == 0 && side0Points == 0) {
-    MakeLabel(box, w / 2 - 170, box->Height() - 20, 160, kStrPlayBalance, 2);
-    balancePopup_ = MakeRunPopup(box, w / 2, box->Height() - 20, kStrBalanceAllied200, 13, 6);
+    // The rows below the side buttons fill the picture to its frame, so the play balance row
+    // stands in the free band between the title banner and the side buttons.
+    MakeLabel(box, w / 2 - 170, h - 190, 160, kStrPlayBalance, 2);
+    balancePopup_ = MakeRunPopup(box, w / 2, h - 190, kStrBalanceAllied200, 13, 6);
   }
 }
 
