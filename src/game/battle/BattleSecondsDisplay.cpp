@@ -20,5 +20,6 @@ void BattleSecondsDisplay::Draw() {
   GView::Draw();
   GString15 text;
   text.Assign(Text(seconds_).c_str());
-  DrawText(&text, 2, 9, 0, 0, 255, 255, 255);
+  // Starting at x 2: centred there, the clock would run off its box over the blinking indicator.
+  DrawText(&text, 2, 9, -1, 0, 255, 255, 255);
 }
