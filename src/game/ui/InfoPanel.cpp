@@ -293,6 +293,11 @@ void InfoPanel::ComposeUnit(std::vector<PanelItem>& out, const Unit& u) const {
   }
   // 8: the weapon line.
   std::string weapon;
+  // Beside the ammunition mark the line starts past the mark's right edge, so that the mark
+  // never covers its first digit.
+  static constexpr int32_t kAmmoMarkX = 107;
+  static constexpr int32_t kPastAmmoMarkX = kAmmoMarkX + 14 + 2;
+  int32_t weaponX = 110;
   if (!full || !alive) {
     if (u.HasSurrendered()) out.push_back(Picture(1085, 61, 45));
     if (level == 1) out.push_back(Picture(1087, 237, 49));
@@ -303,7 +308,8 @@ void InfoPanel::ComposeUnit(std::vector<PanelItem>& out, const Unit& u) const {
   } else if (u.HasMainWeaponOfType5()) {
     weapon = Number(u.ammo[0]);
     if (u.areaFire != 0) {
-      out.push_back(Picture(1082, 107, 45));
+      out.push_back(Picture(1082, kAmmoMarkX, 45));
+      weaponX = kPastAmmoMarkX;
       if (u.aimTime < 1.0f) {
         weapon += Load(kStrPanelFiring);
       } else {
@@ -331,7 +337,8 @@ void InfoPanel::ComposeUnit(std::vector<PanelItem>& out, const Unit& u) const {
       weapon += Number(vehicle->machineGunAmmo[2]) + Load(kStrPanelLetterF);
     }
     if (weapon.empty()) weapon = Load(kStrPanelEmpty);
-    out.push_back(Picture(1082, 107, 45));
+    out.push_back(Picture(1082, kAmmoMarkX, 45));
+    weaponX = kPastAmmoMarkX;
   } else if (infantry != nullptr) {
     if (u.aimTime == Unit::kAimHold) weapon = Load(kStrPanelJam);
     else if (u.ammo[0] != 0) weapon = Number(u.ammo[0]);
@@ -347,7 +354,7 @@ void InfoPanel::ComposeUnit(std::vector<PanelItem>& out, const Unit& u) const {
     if (secondary == 0) secondary = vehicle->machineGunAmmo[0] + vehicle->machineGunAmmo[1];
     if (secondary != 0) weapon = Number(secondary);
   }
-  if (!weapon.empty()) text(weapon, 110, 56, -1);
+  if (!weapon.empty()) text(weapon, weaponX, 56, -1);
   // 9 and 10: unlimbering, or the orders delay.
   if (u.firingTimer < 0.0f && u.HasMainWeaponOfType23(true)) {
     out.push_back(Picture(1082, 236, 45));
