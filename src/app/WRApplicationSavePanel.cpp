@@ -16,6 +16,7 @@
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/map/Map.h"
 #include "StringIds.h"
 
 namespace {
@@ -33,8 +34,11 @@ void WRApplication::ShowSavePanel(bool email) {
   if (HasBattleWithMap()) screen_->SetMapDrawState(1);
   CloseSavePanel();
   const bool threeD = gKernel != nullptr && gKernel->Is3D();
+  // In 3-D the panel stands in the battlefield view, which draws its children's pictures and
+  // texts over the battlefield in every frame.
+  GView* parent = threeD && HasBattleWithMap() ? dynamic_cast<GView*>(battle_->map->display.battleView) : nullptr;
   auto* panel = new GPictureView();
-  panel->Init(nullptr, -1, -1, email ? kEmailPanel : kSavedGamePanel);
+  panel->Init(parent, -1, -1, email ? kEmailPanel : kSavedGamePanel);
   savePanel_ = panel;
   const int32_t firstY = email ? 34 : 15;
   GButton* save = nullptr;
@@ -106,6 +110,8 @@ bool WRApplication::DoSaveCommand(int32_t command) {
     }
     case kCommandSaveConfirmed: SaveFromPanel(); return true;
     case kCommandCloseSavePanel:
+      // The panel goes first: it may stand in the battle's view.
+      CloseSavePanel();
       if (emailSave_ != 0) {
         // The turn now travels in the file: this machine's copy of the game ends.
         emailSave_ = 0;
@@ -113,7 +119,6 @@ bool WRApplication::DoSaveCommand(int32_t command) {
         humanPlayers_ = 1;
         connectionType_ = 0;
       }
-      CloseSavePanel();
       if (HasBattleWithMap()) screen_->SetMapDrawState(2);
       return true;
     case kCommandShowSavePanel:

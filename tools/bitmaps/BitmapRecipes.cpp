@@ -31,7 +31,7 @@ struct RecipeArguments {
   std::set<std::string> args;
 };
 const RecipeArguments kRecipes[] = {
-    {"panel", {"style", "tone", "title"}},
+    {"panel", {"style", "tone", "title", "buttons"}},
     {"background", {"style", "title"}},
     {"button", {"label", "icon", "tone", "emblem", "state"}},
     {"picture-button", {"icon", "state", "label"}},
@@ -385,6 +385,17 @@ void Panel(Painter& p, const Row& row, const BitmapCatalogue& catalogue) {
     p.Text(title, 110, h / 2, 18, 190, kInk, Painter::Face::kSansBold, 0, true, false);
     Well(p, 220, 37, 198, 22, kDark);
     Well(p, 514, 11, 118, 80, base);
+    // The buttons' normal faces: in 3-D the buttons are picture buttons that show only their
+    // pressed face over the panel. One button (save) in the middle, or two (save and close).
+    const bool one = Arg(row, "buttons", "2") == "1";
+    const int32_t faces[2] = {11251, 11252};
+    const double ys[2] = {one ? 34.0 : 15.0, 53.0};
+    for (int32_t i = 0; i < (one ? 1 : 2); ++i) {
+      const Row* face = catalogue.Find(faces[i]);
+      if (face == nullptr) continue;
+      ButtonFace(p, 518, ys[i], face->width, face->height, ToneOf(*face, kOlive), Arg(*face, "label"), "", "",
+                 State::kNormal, face->number);
+    }
     Rivets(p, w, h, base, 5);
   } else if (style == "list-head") {
     p.Text("SCENARIOS AND SAVED GAMES", 16, 24, 16, 300, kCream, Painter::Face::kSansBold, -1, true);
