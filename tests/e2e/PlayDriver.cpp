@@ -71,8 +71,13 @@
 //                      completes the pick an order started (after an orders menu's hot key):
 //                      the view's release with (X, Y) as the picked ground point; the step
 //                      fails when no order waits for a point
+//   click-map-unit N   as click-map, at the place of unit N of the battle with that unit under the
+//                      pointer (as the view's pick takes it); the step fails when the pick does
+//                      not keep the unit (a movement or set-up pick keeps a vehicle to board)
 //   expect-waypoints N C
 //                      unit N of the battle has C waypoints
+//   expect-riding N V  infantry unit N rides unit V of the battle, standing where it is (V -1: it
+//                      rides nothing)
 //   record-results     taken when the battle's results show: after the recorded turns, the
 //                      headless battle goes on to its next turn, which must end the battle with
 //                      the same results
@@ -349,6 +354,8 @@ class Driver {
   Unit* BattleUnit(const std::string& index) const;
   bool ClickUnit(const std::string& rest);
   bool ClickMap(const std::string& rest);
+  bool ClickMapUnit(const std::string& rest);
+  bool ExpectRiding(const std::string& rest);
   bool CopyFile(const std::string& rest);
   bool RecordTurn(const std::string& name);
   bool RecordResultsOf(const std::string& name);
@@ -974,6 +981,10 @@ bool Driver::RunLine(const std::string& line) {
     return ClickUnit(rest);
   } else if (verb == "click-map") {
     return ClickMap(rest);
+  } else if (verb == "click-map-unit") {
+    return ClickMapUnit(rest);
+  } else if (verb == "expect-riding") {
+    return ExpectRiding(rest);
   } else if (verb == "record-turn") {
     return RecordTurn(rest);
   } else if (verb == "record-results") {
@@ -1100,6 +1111,47 @@ bool Driver::ClickMap(const std::string& rest) {
   const GRect& r = view->Bounds();
   view->MouseUp((r.left + r.right) / 2, (r.top + r.bottom) / 2, 0);
   Pump(2);
+  return true;
+}
+
+bool Driver::ClickMapUnit(const std::string& rest) {
+  MapView* view = BattleView();
+  Unit* unit = BattleUnit(rest);
+  if (view == nullptr || unit == nullptr) return Fail("no battle view or no unit " + rest);
+  using namespace InputModes;
+  const int32_t mode = App()->GetInputMode();
+  if (mode != kLinePick && mode != kMovePick && mode != kTargetPick && mode != kPlacePick)
+    return Fail("no order waits for a unit (input mode " + std::to_string(mode) + ")");
+  Map& map = *App()->GetBattle()->map;
+  map.orders.pickX = unit->x;
+  map.orders.pickY = unit->y;
+  map.orders.groundZ = map.ElevationAt(unit->x, unit->y);
+  view->HoverOn(unit);
+  if (map.orders.hovered != unit) return Fail("the pick does not keep unit " + rest);
+  const GRect& r = view->Bounds();
+  view->MouseUp((r.left + r.right) / 2, (r.top + r.bottom) / 2, 0);
+  Pump(2);
+  return true;
+}
+
+bool Driver::ExpectRiding(const std::string& rest) {
+  std::istringstream in(rest);
+  std::string index;
+  int32_t vehicle = -2;
+  if (!(in >> index >> vehicle)) return Fail("expect-riding needs a unit and a vehicle");
+  const auto* squad = dynamic_cast<const Infantry*>(BattleUnit(index));
+  if (squad == nullptr) return Fail("no infantry unit " + index);
+  const Unit* wanted = vehicle < 0 ? nullptr : BattleUnit(std::to_string(vehicle));
+  if (vehicle >= 0 && wanted == nullptr) return Fail("no battle unit " + std::to_string(vehicle));
+  if (squad->carrier != nullptr && (squad->x != squad->carrier->x || squad->y != squad->carrier->y))
+    return Fail("unit " + index + " is not where its vehicle is");
+  if (squad->carrier != wanted) {
+    const Battle* battle = App()->GetBattle();
+    int32_t rides = -1;
+    for (int32_t i = 0; i < battle->UnitCount(); ++i)
+      if (battle->UnitAt(i) == squad->carrier) rides = i;
+    return Fail("unit " + index + " rides " + std::to_string(rides));
+  }
   return true;
 }
 

@@ -175,7 +175,13 @@ bool Battle::PlaceMoveWaypoint(bool flag) {
   auto* hovered = dynamic_cast<Unit*>(state.hovered);
   if (hovered != nullptr && !hovered->IsVehicle()) state.hovered = nullptr;
   if (state.pendingMoveCode == 31 || state.pendingMoveCode == 6) state.hovered = nullptr;
-  unit->AddWaypoint(state.pickX, state.pickY, state.pendingMoveCode, !flag, false, true, true);
+  // Infantry given a move onto a vehicle walks to it and boards it.
+  auto* vehicle = dynamic_cast<Unit*>(state.hovered);
+  if (auto* squad = dynamic_cast<Infantry*>(unit); squad != nullptr && vehicle != nullptr) {
+    squad->AddWaypointToVehicle(state.pickX, state.pickY, state.pendingMoveCode, vehicle, !flag, false, true, true);
+  } else {
+    unit->AddWaypoint(state.pickX, state.pickY, state.pendingMoveCode, !flag, false, true, true);
+  }
   InvalidateInfoPanel();
   return unit->LastWaypointIsRotation();
 }

@@ -105,6 +105,9 @@ class MapView : public GView, public BattlefieldView {
   // The selection steps of a press once the pick has found its unit (null on empty ground);
   // control is the keyboard's. MouseDown picks and then calls it.
   void ClickOn(int32_t x, int32_t y, Unit* picked, bool doubleClick, bool shift, bool control);
+  // The unit a pick in progress found under the pointer (null for none) kept as the map's
+  // hovered unit when the pick's mode allows it. Track picks and then calls it.
+  void HoverOn(Unit* picked);
   // Draws the map twice for a pick at the point and takes the ground point under it.
   void PickAt(int32_t x, int32_t y);
   // The renderer's picked point as the map's picked ground point; false when there is none.

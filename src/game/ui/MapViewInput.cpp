@@ -226,6 +226,23 @@ void MapView::ClickOn(int32_t x, int32_t y, Unit* picked, bool doubleClick, bool
   picked->boxSelection = 0;
 }
 
+void MapView::HoverOn(Unit* picked) {
+  Battle* battle = BattleOf(map_);
+  if (battle == nullptr) return;
+  const int32_t mode = map_->App().GetInputMode();
+  Unit* hovered = picked;
+  Unit* selected = battle->selectedUnit;
+  if (hovered != nullptr && selected != nullptr) {
+    if (mode == kTargetPick && !selected->CanTarget(*hovered)) hovered = nullptr;
+    // A friendly vehicle that could take the selected unit aboard stays: the order boards it.
+    if ((mode == kMovePick || mode == kPlacePick) &&
+        (selected->IsEnemy(*hovered) || !hovered->ReactToUnit(selected))) {
+      hovered = nullptr;
+    }
+  }
+  map_->orders.hovered = hovered;
+}
+
 void MapView::Track(int32_t x, int32_t y, uint8_t /*inside*/, uint8_t /*final*/) {
   Battle* battle = BattleOf(map_);
   if (battle == nullptr) return;
@@ -237,16 +254,7 @@ void MapView::Track(int32_t x, int32_t y, uint8_t /*inside*/, uint8_t /*final*/)
     case kPlacePick: {
       map_->SetPickRecording(true);
       PickAt(x, y);
-      auto* hovered = dynamic_cast<Unit*>(map_->GetPickedUnit());
-      Unit* selected = battle->selectedUnit;
-      if (hovered != nullptr && selected != nullptr) {
-        if (mode == kTargetPick && !selected->CanTarget(*hovered)) hovered = nullptr;
-        if ((mode == kMovePick || mode == kPlacePick) &&
-            (selected->IsEnemy(*hovered) || !hovered->ReactToUnit(selected))) {
-          hovered = nullptr;
-        }
-      }
-      map_->orders.hovered = hovered;
+      HoverOn(dynamic_cast<Unit*>(map_->GetPickedUnit()));
       map_->SetPickRecording(false);
       break;
     }

@@ -324,6 +324,7 @@ class Infantry : public Unit, public InfantryServices {
   bool EmbarkOnBoardingTarget();
   void Embark(Unit* vehicle) override;                                       // slot 137
   bool IsCarried() const override { return carrier != nullptr; }
+  bool IsBoarding() const override { return boardingTarget != nullptr; }
   // Placement takes a rider off its vehicle where it stands.
   void LeaveCarrier() override;
   // Boarding happens once the squad has walked up to the vehicle.

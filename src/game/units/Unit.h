@@ -544,6 +544,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   Unit* BailOutCrew(bool noAmmunition);
   // An infantry unit riding a carrier vehicle; the infantry class answers.
   virtual bool IsCarried() const { return false; }
+  // An infantry unit on its way to board a vehicle: it takes no other move order meanwhile
+  // (it may cancel) and its route shows as the embarking line. The infantry class answers.
+  virtual bool IsBoarding() const { return false; }
   // The vehicle's state that keeps it from firing; the vehicle class answers.
   virtual bool IsFiringBlocked() const { return false; }
   // Either passenger place of a carrier is taken; the vehicle class answers.

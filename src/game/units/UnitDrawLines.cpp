@@ -144,7 +144,7 @@ void Unit::DrawPathLines() {
   const int32_t count = std::min(waypointCount, kMaxWaypoints);
   const Waypoint& first = waypoints[0];
   const bool pauseAfterFirst = count > 1 && waypoints[1].moveMode == Waypoint::kRotateTo;
-  if (IsInfantry() && count == 1 && IsCarried()) {
+  if (IsInfantry() && count == 1 && IsBoarding()) {
     DrawPathSegment(false, 0, kEmbarkKind, -1, kEmbarkMode, false, first.x, first.y, first.height, x, y, baseZ);
   } else {
     DrawPathSegment(pauseAfterFirst, first.flags, first.pointKind, 0, first.moveMode, IsPassenger(), first.x, first.y,

@@ -395,7 +395,9 @@ bool Unit::CanTakeOrder(int32_t code) {
     }
   }
   const bool noneSelected = SelectedWaypoint() < 0;
-  const bool carried = IsCarried();
+  // A rider may be ordered off (its move order is the dismount); a unit on its way to board
+  // keeps that order until it is cancelled.
+  const bool carried = IsBoarding();
   const bool surrendered = HasSurrendered();
   const bool passenger = IsPassenger();
   const bool ammunition = HasAnyAmmo();

@@ -11,6 +11,7 @@
 #include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
+#include "game/units/VehicleServices.h"
 
 namespace {
 
@@ -40,7 +41,11 @@ bool IsBridgeCode(int32_t terrain) { return terrain >= 36 && terrain <= 44; }
 
 bool Unit::CanPlaceAt(float px, float py, Unit* carrier) {
   if (!MayRedeploy()) return false;
-  if (IsInfantry() && carrier != nullptr) return CanDeployAt(carrier->x, carrier->y);
+  if (IsInfantry() && carrier != nullptr) {
+    // Only a vehicle with room for the unit takes it aboard: boarding it must not fail then.
+    const VehicleServices* vehicle = carrier->AsVehicle();
+    return vehicle != nullptr && vehicle->CanCarry(this, false, true) && CanDeployAt(carrier->x, carrier->y);
+  }
   const Map* map = UnitBattleMap();
   if (map == nullptr || !CanStandAt(px, py, true) || !map->IsOnMap(px, py)) return false;
   if (!CanDeployAt(px, py)) return false;

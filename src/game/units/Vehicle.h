@@ -115,6 +115,12 @@ class Vehicle : public Unit, public VehicleServices {
   void RemovePassenger(Unit* unit) override;
   // Whether the unit may board: planning (boardNow false) or at once.
   bool CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const override;
+  // While planning: the living infantry of the battle on its way to board this vehicle fills
+  // the empty candidate places, first then second (the asking unit never counts itself).
+  void CollectBoardingUnits(const Unit* asking, std::array<const Unit*, 2>& candidates) const;
+  // A movement or set-up pick over the vehicle keeps it as the unit under the cursor when the
+  // other unit could board it: the pick then shows "Embark".
+  bool ReactToUnit(Unit* other) override;  // slot 73
   Unit* GetPassenger(int32_t i) const override { return passengers[static_cast<size_t>(i & 1)]; }
   // 0 closed top, 1 partly open, 2 open.
   int32_t GetOpenTopState(int32_t mode) const;

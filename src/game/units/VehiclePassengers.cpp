@@ -71,12 +71,16 @@ bool Vehicle::CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const {
   const int32_t t = TransportClassOf(unit);
   if (t > capacity || (t > 8 && !allowHeavy)) return false;
   std::array<const Unit*, 2> candidates{passengers[0], passengers[1]};
+  // A rider asked again (placed anew in the set-up) does not crowd itself out.
+  for (const Unit*& c : candidates) {
+    if (c == unit) c = nullptr;
+  }
   if (!boardNow) {
     // A rider with a move order is leaving; units on their way to board count instead.
     for (const Unit*& c : candidates) {
       if (c != nullptr && c->HasMoveOrder()) c = nullptr;
     }
-    // Units on their way to board count too once infantry keeps its boarding reference.
+    if (candidates[0] == nullptr || candidates[1] == nullptr) CollectBoardingUnits(unit, candidates);
   }
   const int32_t men = unit->GetMenPresent();
   const int32_t places = record.PassengerPlaces();
@@ -101,6 +105,25 @@ bool Vehicle::CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const {
   if (!boardNow) return true;
   return (waypointCount == 0 || commandDelay > 0.0f) && DistanceTo(*unit) <= 5.0f;
 }
+
+void Vehicle::CollectBoardingUnits(const Unit* asking, std::array<const Unit*, 2>& candidates) const {
+  const MapBattleServices* battle = UnitBattle();
+  if (battle == nullptr) return;
+  const int32_t count = battle->GetUnitCount();
+  for (int32_t i = 0; i < count; ++i) {
+    const auto* squad = dynamic_cast<const Infantry*>(UnitOfView(battle->GetUnit(i)));
+    // The unit asking is not its own fellow passenger: a squad on its way would else refuse
+    // itself when it arrives.
+    if (squad == nullptr || squad == asking || squad->alive == 0 || squad->boardingTarget != this) continue;
+    if (candidates[0] == nullptr) {
+      candidates[0] = squad;
+    } else if (candidates[1] == nullptr) {
+      candidates[1] = squad;
+    }
+  }
+}
+
+bool Vehicle::ReactToUnit(Unit* other) { return other != nullptr && other->IsInfantry() && CanCarry(other, false, true); }
 
 int32_t Vehicle::GetOpenTopState(int32_t mode) const {
   const VehicleData record = GetClassData(mode);

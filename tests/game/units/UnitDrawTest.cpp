@@ -92,6 +92,7 @@ class Drawn : public Kind {
   bool IsPointInFireArc(float, float) const override { return true; }
   float GetTerrainMobility() const override { return 1.0f; }
   bool IsCarried() const override { return carried; }
+  bool IsBoarding() const override { return carried; }
   void GetDisplayName(GString& text) const override { text.Assign(name.c_str()); }
   std::vector<std::pair<Unit*, float>> scores;
   bool carried = false;

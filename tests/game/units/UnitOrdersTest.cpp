@@ -61,6 +61,7 @@ class Mover : public Kind {
   float GetTurnStep() const override { return turnStep; }
   bool IsLinked() const override { return linked; }
   bool IsCarried() const override { return carried; }
+  bool IsBoarding() const override { return carried; }
   void PrepareAppearance() override {}
   void DropBurstIfIdle() override { ++burstDrops; }
   void InsertWaypoint(int32_t, float px, float py) override {

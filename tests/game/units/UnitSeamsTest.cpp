@@ -408,6 +408,9 @@ TEST(UnitSeams, InfantryPlacedOntoACarrierTakesItsPosition) {
   Foot unit;
   unit.carrier = &oldCarrier;
   unit.level = 1.0f;
+  // A carrier with no room refuses the unit.
+  EXPECT_FALSE(unit.CanPlaceAt(50.0f, 60.0f, &carrier));
+  carrier.record[200] = 5;  // carries up to transport class 5
   EXPECT_TRUE(unit.PlaceOrFace(50.0f, 60.0f, true, &carrier));
   EXPECT_FLOAT_EQ(unit.x, 300.0f);
   EXPECT_FLOAT_EQ(unit.y, 320.0f);
