@@ -13,7 +13,6 @@
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/RendererRig.h"
-#include "platform/PBitmapFile.h"
 #include "game/map/Map.h"
 #include "game/units/MuzzleFlashModel.h"
 #include "game/units/TestInfantry.h"
@@ -610,18 +609,11 @@ TEST(UnitDrawPicture, ThreeHundredUnitsWithOrderLinesShowMarkersLinesAndLabels) 
   EXPECT_EQ(host.linesDrawn, 300 * 5);
   EXPECT_GT(host.labelCount, 300);
   int32_t lit = 0;
-  std::vector<uint32_t> rgb(640 * 480);
   for (int32_t y = 0; y < 480; ++y) {
     for (int32_t x = 0; x < 640; ++x) {
       const uint32_t p = rig.screen.Row16(y)[x];
-      rgb[static_cast<size_t>(y * 640 + x)] = ((p >> 11) << 19) | (((p >> 5) & 63) << 10) | ((p & 31) << 3);
       lit += p != rig.screen.Row16(0)[0] ? 1 : 0;
     }
   }
   EXPECT_GT(lit, 640 * 480 / 100);
-  const std::string bmp = PBitmapFile::Encode(rgb.data(), 640, 480);
-  if (FILE* f = std::fopen("unit_draw_picture.bmp", "wb")) {
-    std::fwrite(bmp.data(), 1, bmp.size(), f);
-    std::fclose(f);
-  }
 }
