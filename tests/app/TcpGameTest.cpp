@@ -451,7 +451,8 @@ TEST_F(TcpGameTest, HostileMessagesCloseTheLink) {
 
 // The peer's deadlines run on the transport's clock (here the memory transport's, moved by
 // hand): a new connection has 30 s to agree the version, however it trickles bytes in, and a
-// message begun has 30 s to be whole; silence between messages is no fault. A stream that
+// message begun has 30 s to be whole; silence between messages, and the time this machine is
+// busy, are no fault of the peer's. A stream that
 // cannot be read as frames is a protocol error, not a timeout.
 TEST_F(TcpGameTest, PeerHeldToHandshakeAndMessageDeadlines) {
   const auto rawBytes = [this](const std::string& bytes) {
@@ -499,6 +500,19 @@ TEST_F(TcpGameTest, PeerHeldToHandshakeAndMessageDeadlines) {
   rawBytes(chat.substr(6));
   Pump();
   EXPECT_EQ(host_.Radio().Text(0), "hi");
+  // The time this machine spends busy (a turn computed, graphics loaded) is not the peer's.
+  rawBytes(chat.substr(0, 6));
+  Pump();
+  NetSelectLink(0);
+  for (int i = 0; i < 6; ++i) {
+    mem_.AdvanceClock(10000);
+    NetKeepAliveWhileBusy();
+  }
+  Pump();
+  EXPECT_TRUE(hostSide_.alerts.empty());
+  rawBytes(chat.substr(6));
+  Pump();
+  EXPECT_EQ(host_.Radio().Text(1), "hi");
   rawBytes(chat.substr(0, 3));
   Pump();
   mem_.AdvanceClock(30000);
