@@ -423,7 +423,7 @@ TEST_F(TcpGameTest, ProgressWithoutViewChangesNothing) {
   EXPECT_FALSE(host_.HasFailed());
 }
 
-// Each hostile message ends the connection with alert 3 and nothing else.
+// Each hostile message ends the connection with the unreadable data alert (6) and nothing else.
 TEST_F(TcpGameTest, HostileMessagesCloseTheLink) {
   const std::string hostile[] = {
       std::string("\x01\x00", 2),                         // a version of 2 bytes
