@@ -30,6 +30,7 @@ constexpr int32_t kAlertVersion = 2;
 constexpr int32_t kAlertLost = 3;
 constexpr int32_t kAlertTimedOut = 4;
 constexpr int32_t kAlertOpponentQuit = 5;
+constexpr int32_t kAlertProtocol = 6;
 constexpr int32_t kSoundArrived = 128;
 constexpr int32_t kSoundRadio = 190;
 
@@ -74,6 +75,8 @@ bool TcpGame::StartHosting() {
     host_app_.ShowAlert(kAlertCannotHost);
     return false;
   }
+  // Whoever connects must agree the version within the handshake's time.
+  NetRequireHandshake();
   host_ = 1;
   left_ = 0;
   Move(TCPIP_STATE_NOT_CONNECTED);
@@ -88,6 +91,7 @@ bool TcpGame::ConnectToHost(uint32_t address) {
     host_app_.ShowAlert(kAlertCannotConnect);
     return false;
   }
+  NetRequireHandshake();
   host_ = 0;
   left_ = 0;
   Move(TCPIP_STATE_CLIENT_DOWNLOADING_GAME);
@@ -184,10 +188,12 @@ void TcpGame::HandleByState(const uint8_t* message, uint32_t length) {
     switch (state_) {
       case TCPIP_STATE_SERVER_VERSION_SENT:
         if (type == TCPIP_MSG_VERSION_OK) {
+          HandshakeDone();
           if (PrepareUpload(true)) Move(TCPIP_STATE_SERVER_UPLOADING_GAME);
           return;
         }
         if (type == TCPIP_MSG_VERSION_MISMATCH) {
+          HandshakeDone();
           host_app_.ShowAlert(kAlertVersion);
           return;
         }
@@ -209,6 +215,7 @@ void TcpGame::HandleByState(const uint8_t* message, uint32_t length) {
         break;
       case TCPIP_STATE_CLIENT_DOWNLOADING_GAME:
         if (type == TCPIP_MSG_VERSION) {
+          HandshakeDone();
           const uint32_t version = ReadU32(message + 1);
           const bool same = version == static_cast<uint32_t>(host_app_.VersionNumber());
           const uint8_t answer = same ? TCPIP_MSG_VERSION_OK : TCPIP_MSG_VERSION_MISMATCH;
@@ -361,7 +368,7 @@ void TcpGame::HandleByState(const uint8_t* message, uint32_t length) {
 void TcpGame::BadMessage(uint8_t type, uint32_t length) {
   GErrorLog::LogValue("Bad header =", type);
   if (state_ != TCPIP_STATE_UPLOADING_ORDERS) GErrorLog::LogValue("Size =", static_cast<int32_t>(length));
-  Fail(kAlertLost);
+  Fail(kAlertProtocol);
 }
 
 void TcpGame::Fail(int32_t alert) {
@@ -383,21 +390,32 @@ void TcpGame::Fail(int32_t alert) {
 bool TcpGame::Append(const uint8_t* message, uint32_t length) {
   if (transfer_.Append(message + 1, length - 1)) return true;
   GErrorLog::LogValue("Incoming file too large, bytes =", static_cast<int32_t>(length - 1));
-  Fail(kAlertLost);
+  Fail(kAlertProtocol);
   return false;
 }
 
 bool TcpGame::Merge(const std::string& bytes, bool allSides, bool answer) {
   if (host_app_.MergeReceivedTurn(bytes, allSides, answer)) return true;
   GErrorLog::LogError("Received turn does not fit the battle");
-  Fail(kAlertLost);
+  Fail(kAlertProtocol);
   return false;
+}
+
+void TcpGame::HandshakeDone() const {
+  Select();
+  NetHandshakeDone();
 }
 
 void TcpGame::ReportLostConnection(bool closedByPeer) {
   if (failed_ != 0 || (left_ != 0 && state_ == TCPIP_STATE_NOT_CONNECTED)) return;
   const bool quiet = BattleOver();
-  const int32_t alert = opponentQuit_ != 0 ? kAlertOpponentQuit : closedByPeer ? kAlertLost : kAlertTimedOut;
+  // A stream that broke the link's frames is the peer's error, not a timeout; silence and the
+  // handshake's and a message's deadlines are timeouts.
+  const bool broken = !closedByPeer && NetLastLossCause() == NetLossCause::kBadStream;
+  const int32_t alert = opponentQuit_ != 0 ? kAlertOpponentQuit
+                        : closedByPeer     ? kAlertLost
+                        : broken           ? kAlertProtocol
+                                           : kAlertTimedOut;
   failed_ = 1;
   transfer_.DropOutgoing();
   transfer_.DropIncoming();

@@ -173,8 +173,11 @@ class TcpGame {
   // Checks the message's size against its type: false for a message no state accepts.
   static bool IsWellFormed(const uint8_t* message, uint32_t length);
   void HandleByState(const uint8_t* message, uint32_t length);
-  // A message the state does not accept: logged, alert 3, the link closed after draining.
+  // A message the state does not accept: logged, the protocol error's alert (6), the link
+  // closed after draining.
   void BadMessage(uint8_t type, uint32_t length);
+  // The version exchange is over: the link's handshake deadline no longer runs.
+  void HandshakeDone() const;
   void Fail(int32_t alert);
   bool Append(const uint8_t* message, uint32_t length);
   bool Merge(const std::string& bytes, bool allSides, bool answer);

@@ -32,6 +32,9 @@ class PNetMemoryTransport : public PNetTransport {
   void Idle(uint32_t endpoint) override;
   void CloseEndpoint(uint32_t endpoint, bool orderly) override;
   uint16_t LocalPort(uint32_t endpoint) override;
+  // The link's deadline clock stands still until the test moves it.
+  uint64_t Milliseconds() override { return milliseconds_; }
+  void AdvanceClock(uint64_t ms) { milliseconds_ += ms; }
 
   // Most bytes one Send (or Receive) call at this endpoint takes; 0 for no limit.
   void SetSendLimit(uint32_t endpoint, uint32_t bytesPerCall);
@@ -75,6 +78,7 @@ class PNetMemoryTransport : public PNetTransport {
   std::map<uint32_t, std::unique_ptr<Endpoint>> endpoints_;
   uint32_t nextId_ = 1;
   std::string lastConfig_;
+  uint64_t milliseconds_ = 0;
   // Decisions on the requests offered in the current Idle pass.
   uint32_t offering_ = 0;  // listener whose requests are being offered
   std::vector<uint32_t> acceptedInPass_;

@@ -1,5 +1,6 @@
 #include "platform/PNetTransport.h"
 
+#include <chrono>
 #include <cstring>
 
 #include "platform/PNetSocketTransport.h"
@@ -64,4 +65,9 @@ bool PNetTransport::ParseConfig(const char* config, uint32_t* address, uint16_t*
 PNetTransport& PNetTransport::System() {
   static PNetSocketTransport transport;
   return transport;
+}
+
+uint64_t PNetTransport::Milliseconds() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }

@@ -49,6 +49,10 @@ class PNetTransport {
   virtual void CloseEndpoint(uint32_t endpoint, bool orderly) = 0;
   // The local port an endpoint is bound to (0 when not open).
   virtual uint16_t LocalPort(uint32_t endpoint) = 0;
+  // The clock the link's deadlines on the peer are measured by, in milliseconds. It is the
+  // system's monotonic clock, never the program's (which a test may make run ahead of real
+  // time): a peer is only ever given less time than real time if a transport says so.
+  virtual uint64_t Milliseconds();
 
   // Reads the address (lowest byte = first number of the dotted form) and the port back from
   // a configuration text. False when either field is missing or out of range.

@@ -90,7 +90,11 @@ TEST(AlertTableTest, PlayBalanceTextsAndTheRows) {
     AlertTable::PlayBalanceText(value, out);
     EXPECT_STREQ(out.CStr(), text) << value;
   }
-  EXPECT_EQ(AlertTable::Find(6), nullptr);
+  // Unreadable data from the opponent: its own first line, the autosave's line, OK.
+  ASSERT_NE(AlertTable::Find(6), nullptr);
+  EXPECT_EQ(AlertTable::Find(6)->line1, 1710);
+  EXPECT_EQ(AlertTable::Find(6)->line2, 1704);
+  EXPECT_EQ(AlertTable::Find(6)->command1, 82);
   EXPECT_EQ(AlertTable::Find(26), nullptr);
   // The failed save: OK shows the save panel again.
   EXPECT_EQ(AlertTable::Find(25)->line1, 340);

@@ -423,7 +423,7 @@ TEST_F(TcpGameTest, ProgressWithoutViewChangesNothing) {
   EXPECT_FALSE(host_.HasFailed());
 }
 
-// Each hostile message ends the connection with alert 3 and nothing else.
+// Each hostile message ends the connection with the unreadable data alert (6) and nothing else.
 TEST_F(TcpGameTest, HostileMessagesCloseTheLink) {
   const std::string hostile[] = {
       std::string("\x01\x00", 2),                         // a version of 2 bytes
@@ -441,12 +441,98 @@ TEST_F(TcpGameTest, HostileMessagesCloseTheLink) {
     hostSide_.alerts.clear();
     ConnectRaw();
     RawSend(message);
-    EXPECT_EQ(hostSide_.alerts, std::vector<int32_t>{3}) << int(uint8_t(message[0])) << " " << message.size();
+    EXPECT_EQ(hostSide_.alerts, std::vector<int32_t>{6}) << int(uint8_t(message[0])) << " " << message.size();
     EXPECT_TRUE(host_.HasFailed());
     EXPECT_FALSE(host_.Transfer().HasIncoming());
     Pump();
     EXPECT_TRUE(gRawLost);  // the host closed the link
   }
+}
+
+// The peer's deadlines run on the transport's clock (here the memory transport's, moved by
+// hand): a new connection has 30 s to agree the version, however it trickles bytes in, and a
+// message begun has 30 s to be whole; silence between messages, and the time this machine is
+// busy, are no fault of the peer's. A stream that
+// cannot be read as frames is a protocol error, not a timeout.
+TEST_F(TcpGameTest, PeerHeldToHandshakeAndMessageDeadlines) {
+  const auto rawBytes = [this](const std::string& bytes) {
+    NetSelectLink(1);
+    ASSERT_EQ(mem_.Send(NetEndpointForTests(), bytes.data(), static_cast<uint32_t>(bytes.size())),
+              static_cast<int32_t>(bytes.size()));
+  };
+  const auto restart = [this] {
+    NetSelectLink(1);
+    NetCloseEndpoint();
+    host_.Close();
+    host_.Reset();
+    hostSide_.alerts.clear();
+    gRawLost = false;
+    ConnectRaw();
+  };
+  // A keep-alive frame a byte a second: every frame whole in time, the handshake never done.
+  ConnectRaw();
+  const std::string keepAlive("\xFF\x00\x00\x00\x00", 5);
+  for (int second = 1; second <= 30; ++second) {
+    rawBytes(keepAlive.substr(static_cast<size_t>(second % 5), 1));
+    mem_.AdvanceClock(1000);
+    Pump(1);
+  }
+  EXPECT_TRUE(hostSide_.alerts.empty());
+  mem_.AdvanceClock(1000);
+  Pump(2);
+  EXPECT_EQ(hostSide_.alerts, std::vector<int32_t>{4});
+  NetSelectLink(0);
+  EXPECT_EQ(NetLastLossCause(), NetLossCause::kHandshakeDeadline);
+  EXPECT_TRUE(gRawLost);
+
+  // After the version: minutes of silence are allowed; a chat line whose second half comes
+  // 29 s after its first arrives; a message stalled after its first bytes is cut at 30 s.
+  restart();
+  RawSend(std::string(1, static_cast<char>(TCPIP_MSG_VERSION_OK)));
+  mem_.AdvanceClock(120000);
+  Pump();
+  EXPECT_EQ(host_.GetState(), TCPIP_STATE_SERVER_WAITING_FOR_CLIENT);
+  const std::string chat("\xFC\x00\x00\x00\x04\x13hi\x00", 9);
+  rawBytes(chat.substr(0, 6));
+  Pump();
+  mem_.AdvanceClock(29000);
+  Pump();
+  rawBytes(chat.substr(6));
+  Pump();
+  EXPECT_EQ(host_.Radio().Text(0), "hi");
+  // The time this machine spends busy (a turn computed, graphics loaded) is not the peer's.
+  rawBytes(chat.substr(0, 6));
+  Pump();
+  NetSelectLink(0);
+  for (int i = 0; i < 6; ++i) {
+    mem_.AdvanceClock(10000);
+    NetKeepAliveWhileBusy();
+  }
+  Pump();
+  EXPECT_TRUE(hostSide_.alerts.empty());
+  rawBytes(chat.substr(6));
+  Pump();
+  EXPECT_EQ(host_.Radio().Text(1), "hi");
+  rawBytes(chat.substr(0, 3));
+  Pump();
+  mem_.AdvanceClock(30000);
+  Pump();
+  EXPECT_TRUE(hostSide_.alerts.empty());
+  mem_.AdvanceClock(1);
+  Pump();
+  EXPECT_EQ(hostSide_.alerts, std::vector<int32_t>{4});
+  NetSelectLink(0);
+  EXPECT_EQ(NetLastLossCause(), NetLossCause::kMessageDeadline);
+  EXPECT_TRUE(gRawLost);
+
+  // Bytes that cannot be framed: the protocol error's alert, at once.
+  restart();
+  rawBytes(std::string("\xFC\xFF\xFF\xFF\xFF" "GET / HTTP/1.0\r\n", 21));
+  Pump();
+  EXPECT_EQ(hostSide_.alerts, std::vector<int32_t>{6});
+  NetSelectLink(0);
+  EXPECT_EQ(NetLastLossCause(), NetLossCause::kBadStream);
+  EXPECT_TRUE(gRawLost);
 }
 
 TEST_F(TcpGameTest, RefusedReceivedGameStopsThere) {
@@ -462,7 +548,7 @@ TEST_F(TcpGameTest, UnmergeableTurnEndsTheConnection) {
   hostSide_.IssueGo();
   host_.Transfer().SetOutgoing("O|broken");
   Pump();
-  EXPECT_EQ(clientSide_.alerts, std::vector<int32_t>{3});
+  EXPECT_EQ(clientSide_.alerts, std::vector<int32_t>{6});
   EXPECT_TRUE(clientSide_.merged.empty());
 }
 

@@ -212,7 +212,7 @@ TEST_F(HostilePeer, BadMessagesEndTheConnectionAndTheProgramGoesOn) {
     EXPECT_EQ(gPeerGot[0], std::string("\x01\x00\x00\x00\x6e", 5));  // version 110
     host.Send(message);
     EXPECT_TRUE(host.rig.app->Tcp().HasFailed()) << message.size();
-    EXPECT_NE(AlertText(*host.rig.app).find("Lost connection"), std::string::npos) << message.size();
+    EXPECT_NE(AlertText(*host.rig.app).find("Unreadable data"), std::string::npos) << message.size();
     EXPECT_NE(host.rig.app->GetBattle(), nullptr);
     TearDown();
   }
@@ -241,7 +241,7 @@ TEST_F(HostilePeer, TheGameGoesUpAndAnUnreadableTurnIsRefused) {
   host.Send("\x06" + orders.substr(0, orders.size() / 2));
   host.Send(std::string(1, '\x07'));
   EXPECT_TRUE(host.rig.app->Tcp().HasFailed());
-  EXPECT_NE(AlertText(*host.rig.app).find("Lost connection"), std::string::npos);
+  EXPECT_NE(AlertText(*host.rig.app).find("Unreadable data"), std::string::npos);
   std::string after;
   ASSERT_TRUE(host.rig.app->TcpHost().WriteOrders(false, after));
   EXPECT_EQ(after, before);

@@ -37,8 +37,11 @@ enum : uint32_t {
   kStateIdle = 0,       // no endpoint, or listening
   kStateConnected = 1,
   kStatePeerGone = 2,   // the transport reported the endpoint dead; to be reported
-  kStateDropped = 3,    // this side dropped the link (silence or a bad stream); to be reported
+  kStateDropped = 3,    // this side dropped the link (lossCause says why); to be reported
 };
+
+constexpr uint64_t kHandshakeMs = uint64_t{kNetHandshakeSeconds} * 1000;
+constexpr uint64_t kMessageMs = uint64_t{kNetMessageSeconds} * 1000;
 
 struct NetLinkState {
   uint32_t endpoint = 0;
@@ -61,10 +64,19 @@ struct NetLinkState {
   uint8_t acceptPending = 0;  // a connection was accepted and its completion is awaited
   uint8_t parsing = 0;        // inside NetParseFrames (a handler may run a nested NetIdle)
   uint32_t generation = 0;    // counts opens and closes, so a parse can tell it was cut off
+  // The peer's deadlines, on the transport's clock: the handshake from the connection's start
+  // until NetHandshakeDone, and the frame begun in the frame buffer from its first byte on.
+  uint8_t handshakePending = 0;
+  uint64_t handshakeStart = 0;
+  uint8_t framePending = 0;
+  uint64_t frameStart = 0;
+  NetLossCause lossCause = NetLossCause::kNone;  // why the link was dropped (kStateDropped)
+  NetLossCause reportedCause = NetLossCause::kNone;
   // A loss not yet reported when a new endpoint was opened: the old link's state (kStatePeerGone
   // or kStateDropped) and handler, told at the next pass so that no loss goes unheard.
   uint32_t unreportedLoss = kStateIdle;
   NetLinkLostHandler unreportedLossHandler = nullptr;
+  NetLossCause unreportedCause = NetLossCause::kNone;
 };
 
 NetLinkState gNetLinks[2];
@@ -198,14 +210,53 @@ void NetAnswerFreeRequest() {
 }
 
 // Forgets every received byte and drops the link; the loss is reported at the next pass.
-void NetDropBadStream(uint32_t length) {
+void NetDrop(NetLossCause cause) {
   NetLinkState& n = *gNet;
-  GErrorLog::LogValue("Bad network frame length", static_cast<int32_t>(length));
   n.frameFill = 0;
+  n.framePending = 0;
   n.ringRead = n.ringWrite = 0;
   n.replyPending = 0;
-  if (n.state == kStateConnected) n.state = kStateDropped;
+  if (n.state == kStateConnected) {
+    n.state = kStateDropped;
+    n.lossCause = cause;
+  }
   NetCloseEndpoint();
+}
+
+void NetDropBadStream(uint32_t length) {
+  GErrorLog::LogValue("Bad network frame length", static_cast<int32_t>(length));
+  NetDrop(NetLossCause::kBadStream);
+}
+
+// After a parse: a frame left unfinished in the buffer starts its deadline when its first byte
+// came in this parse (consumed: whole frames went before it) or when none was pending.
+void NetTimeFrame(bool consumed) {
+  NetLinkState& n = *gNet;
+  if (n.frameFill == 0) {
+    n.framePending = 0;
+  } else if (consumed || n.framePending == 0) {
+    n.framePending = 1;
+    n.frameStart = Transport().Milliseconds();
+  }
+}
+
+// The peer's deadlines, checked once everything received has been parsed; false when the
+// link was dropped.
+bool NetCheckDeadlines() {
+  NetLinkState& n = *gNet;
+  if (!NetIsConnected()) return true;
+  const uint64_t now = Transport().Milliseconds();
+  if (n.handshakePending != 0 && now > n.handshakeStart && now - n.handshakeStart > kHandshakeMs) {
+    GErrorLog::LogValue("Network peer did not finish the handshake, seconds =", static_cast<int32_t>(kNetHandshakeSeconds));
+    NetDrop(NetLossCause::kHandshakeDeadline);
+    return false;
+  }
+  if (n.framePending != 0 && n.ringRead == n.ringWrite && now > n.frameStart && now - n.frameStart > kMessageMs) {
+    GErrorLog::LogValue("Network message not finished, bytes =", static_cast<int32_t>(n.frameFill));
+    NetDrop(NetLossCause::kMessageDeadline);
+    return false;
+  }
+  return true;
 }
 
 void NetParseFrames() {
@@ -233,6 +284,7 @@ void NetParseFrames() {
         // the rest of this stream is not wanted.
         if (!LinkOpen()) {
           n.frameFill = 0;
+          n.framePending = 0;
           n.ringRead = n.ringWrite = 0;
         }
         n.parsing = 0;
@@ -252,6 +304,7 @@ void NetParseFrames() {
   }
   NetCopyBytes(n.frameBuffer, n.frameBuffer + at, n.frameFill - at);
   n.frameFill -= at;
+  NetTimeFrame(at > 0);
   n.parsing = 0;
 }
 
@@ -268,6 +321,7 @@ bool NetCheckLink() {
     NetLinkLostHandler handler = n.unreportedLossHandler;
     n.unreportedLoss = kStateIdle;
     n.unreportedLossHandler = nullptr;
+    n.reportedCause = n.unreportedCause;
     if (handler != nullptr) handler(peerClosed);
   }
   if (n.state == kStatePeerGone || n.state == kStateDropped) {
@@ -284,6 +338,7 @@ bool NetCheckLink() {
       NetCloseEndpoint();
     }
     n.state = kStateIdle;
+    n.reportedCause = peerClosed ? NetLossCause::kPeerClosed : n.lossCause;
     if (n.linkLostHandler != nullptr) n.linkLostHandler(peerClosed);
     return false;
   }
@@ -315,6 +370,7 @@ void NetEndpointCallback(uint32_t endpoint, void* context, int32_t code, int32_t
         n.endpoint = endpoint;
         n.state = kStateConnected;
         n.lastReceive = NetSeconds();
+        n.handshakeStart = Transport().Milliseconds();
         Transport().CloseEndpoint(listener, false);
       } else {
         Transport().CloseEndpoint(endpoint, false);  // no longer wanted
@@ -381,6 +437,7 @@ bool NetOpenEndpoint(bool listen, uint32_t address, int32_t port, NetMessageHand
     // The old link's loss is still to be told; the new endpoint must not swallow it.
     n.unreportedLoss = n.state;
     n.unreportedLossHandler = n.linkLostHandler;
+    n.unreportedCause = n.state == kStatePeerGone ? NetLossCause::kPeerClosed : n.lossCause;
   }
   n.endpoint = endpoint;
   n.closing = 0;
@@ -393,6 +450,10 @@ bool NetOpenEndpoint(bool listen, uint32_t address, int32_t port, NetMessageHand
   n.frameFill = 0;
   n.replyPending = 0;
   n.acceptPending = 0;
+  n.handshakePending = 0;
+  n.handshakeStart = Transport().Milliseconds();
+  n.framePending = 0;
+  n.lossCause = NetLossCause::kNone;
   n.messageHandler = messageHandler;
   n.linkLostHandler = linkLostHandler;
   ++n.generation;
@@ -474,8 +535,10 @@ void NetIdle() {
   NetFlush();
   uint64_t now = NetSeconds();
   NetKeepAlive(now);
+  if (n.parsing == 0 && !NetCheckDeadlines()) return;
   if (NetIsConnected() && now > n.lastReceive && now - n.lastReceive > kSilenceSeconds) {
     n.state = kStateDropped;
+    n.lossCause = NetLossCause::kSilent;
     NetCloseEndpoint();
   }
 }
@@ -484,10 +547,25 @@ void NetKeepAliveWhileBusy() {
   NetLinkState& n = *gNet;
   if (!NetIsConnected()) return;
   uint64_t now = NetSeconds();
+  NetFlush();
   NetKeepAlive(now);
   n.lastReceive = now;
+  // This side's pause is not the peer's delay.
+  const uint64_t ms = Transport().Milliseconds();
+  n.handshakeStart = ms;
+  if (n.framePending != 0) n.frameStart = ms;
   Transport().Idle(n.endpoint);
 }
+
+void NetRequireHandshake() {
+  NetLinkState& n = *gNet;
+  n.handshakePending = 1;
+  n.handshakeStart = Transport().Milliseconds();
+}
+
+void NetHandshakeDone() { gNet->handshakePending = 0; }
+
+NetLossCause NetLastLossCause() { return gNet->reportedCause; }
 
 uint32_t NetSwap32(uint32_t value) {
   return (value >> 24) | ((value >> 8) & 0xFF00u) | ((value << 8) & 0xFF0000u) | (value << 24);

@@ -4,7 +4,10 @@
 // byte and a big-endian u32 (0xFC data with its payload, 0xFD free-space request, 0xFE
 // free-space reply, 0xFF keep-alive), keeps its own flow control so that a sender never
 // overruns the receiver's buffer, sends a keep-alive after 15 quiet seconds and drops a link
-// that has been silent for more than 180 seconds.
+// that has been silent for more than 180 seconds. A peer is also held to two deadlines, on the
+// transport's clock (real time, never the program's): a new connection must finish the game's
+// handshake within 30 seconds, and a frame whose first byte has arrived must be whole within 30
+// seconds. A stream that cannot be read as frames drops the link as a protocol error.
 //
 // One module of free functions over one set of static state: at most one link at a time.
 // Everything runs on the program's one thread. The event loop calls NetIdle first in every
@@ -17,8 +20,20 @@ class PNetTransport;
 // Receives one data message; the bytes are valid only during the call.
 using NetMessageHandler = void (*)(const uint8_t* data, uint32_t length);
 // Told once when a connected link is lost: peerClosed is true when the peer's end went away,
-// false when this side dropped the link (silence, or a stream it could not read).
+// false when this side dropped the link (NetLastLossCause says why).
 using NetLinkLostHandler = void (*)(bool peerClosed);
+
+// Why the link the lost handler is being told of was lost.
+enum class NetLossCause : uint8_t {
+  kNone,
+  kPeerClosed,         // the peer's end went away
+  kSilent,             // nothing received for more than 180 seconds
+  kHandshakeDeadline,  // the handshake was not finished within kNetHandshakeSeconds
+  kMessageDeadline,    // a frame begun was not whole within kNetMessageSeconds
+  kBadStream,          // the stream broke the frame protocol
+};
+constexpr uint32_t kNetHandshakeSeconds = 30;
+constexpr uint32_t kNetMessageSeconds = 30;
 
 constexpr int32_t kNetHostPort = 7023;
 constexpr uint32_t kNetMaxMessage = 262144;
@@ -51,8 +66,15 @@ int32_t NetQueueMessage(const void* data, uint32_t length);
 int32_t NetSend(const void* data, uint32_t length, int32_t seconds);
 // One pass of the link's work.
 void NetIdle();
-// For long computations: keeps the link and the silence timer alive.
+// For long computations: keeps the link and the silence timer alive and sends what is queued;
+// the time this side spends busy does not count against the peer's deadlines.
 void NetKeepAliveWhileBusy();
+// After opening an endpoint: the connection (once it stands) is dropped unless NetHandshakeDone
+// is called within kNetHandshakeSeconds.
+void NetRequireHandshake();
+void NetHandshakeDone();
+// The cause of the loss being reported (valid inside the link-lost handler and after it).
+NetLossCause NetLastLossCause();
 uint32_t NetSwap32(uint32_t value);
 // The link's clock: whole seconds from the monotonic 64-bit millisecond clock.
 uint64_t NetSeconds();

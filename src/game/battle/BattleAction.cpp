@@ -135,8 +135,10 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
       if (slice % 40 == 39) {
         StepSmokeClouds();
         ShowProgress(slice);
-        // The link's keep-alive is the network layer's; headless there is no link.
+        // The link stays alive and sends what it holds: a turn computed for minutes must not
+        // look like silence, nor leave a message half sent, to the machine waiting for it.
         ++keepAlivePasses;
+        App().KeepNetworkLinkAlive();
       }
     }
     for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->RefreshTarget(false);
