@@ -1504,9 +1504,10 @@ bool Driver::Join(const std::string& rest) {
   }
   if (field != octets.size()) return Fail("the address screen has no four fields");
   if (!ClickCommand(WRApplication::kCommandConnect)) return false;
-  // The host's version message may take a while on a busy machine.
+  // The host's version message may take a while on a busy machine; a quick host may also have
+  // sent the whole game before the first look, so any later state counts as connected.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (App()->Tcp().GetState() != TCPIP_STATE_CLIENT_DOWNLOADING_GAME) {
+  while (App()->Tcp().GetState() < TCPIP_STATE_CLIENT_DOWNLOADING_GAME) {
     if (!WaitPass(deadline, "the connection")) return false;
   }
   return true;
