@@ -5,7 +5,7 @@
 // of them struck their armoured target, the vehicle hit reports with how many of them
 // penetrated, immobilised, destroyed the gun or glanced off, the vehicles knocked out and the
 // men lost by side, and who holds each victory flag and the two score shares
-// when the next turn opens.
+// when the next turn opens, and the vehicles' machine-gun shots by gun (rifle calibre, .50, flame).
 // A scenario still in its set-up phase is set up by the computer for both sides first. The
 // same scenario, turns and seed give the same report on every run. The end gives the vehicles
 // destroyed, as the kill records credit them, by the killer's main weapon (number, calibre).
@@ -55,10 +55,18 @@ class CountingHost : public HeadlessHost {
     const int32_t kind = shot.fireType >= 1 && shot.fireType < kFireKinds ? shot.fireType : 0;
     ++filed[static_cast<size_t>(kind)];
     if (shot.hit != 0) ++struck[static_cast<size_t>(kind)];
+    // A vehicle's machine guns by the group of the gun that fired: rifle calibre, .50, flame.
+    const auto* vehicle = dynamic_cast<const Vehicle*>(shot.shooter);
+    if (vehicle != nullptr && vehicle->machineGunFiring != 0) {
+      const int32_t entry = vehicle->smallArmsInUse;
+      ++machineGuns[static_cast<size_t>(entry < 25 ? 0 : entry < 29 ? 1 : 2)];
+    }
     HeadlessHost::FileShot(shot);
   }
   std::array<int64_t, kFireKinds> filed{};
   std::array<int64_t, kFireKinds> struck{};
+  std::array<int64_t, 3> machineGuns{};
+  std::array<int64_t, 3> machineGunsInAll{};
 };
 
 struct Census {
@@ -160,10 +168,11 @@ int main(int argc, char** argv) {
                   start.vehicles[1], FlagsHeld(battle).c_str());
       std::printf("turn | shots by fire kind 0-8 | struck armour | hit reports, penetrated, immobilised, gun out, "
                   "glanced | vehicles out A/L | "
-                  "men lost A/L | flags | shares A/L\n");
+                  "men lost A/L | flags | shares A/L | vehicle MG shots .30 .50 flame\n");
       for (int32_t turn = 1; turn <= turns && !battle.IsOver(); ++turn) {
         host.filed.fill(0);
         host.struck.fill(0);
+        host.machineGuns.fill(0);
         const Census before = Count(battle);
         std::map<const Unit*, int32_t> killsBefore;
         for (int32_t i = 0; i < battle.UnitCount(); ++i) killsBefore[battle.UnitAt(i)] = VehicleKills(*battle.UnitAt(i));
@@ -193,12 +202,13 @@ int main(int argc, char** argv) {
         // when it opens the next turn (or at its end).
         const bool over = battle.IsOver();
         if (!over) headless.NextTurn();
-        std::printf("%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f\n", playedTurn,
+        for (size_t g = 0; g < 3; ++g) host.machineGunsInAll[g] += host.machineGuns[g];
+        std::printf("%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f | %s\n", playedTurn,
                     List(host.filed.data(), kFireKinds, 0).c_str(), List(host.struck.data(), kFireKinds, 0).c_str(),
                     List(hits.data(), 5, 0).c_str(), before.vehicles[0] - after.vehicles[0],
                     before.vehicles[1] - after.vehicles[1], before.men[0] - after.men[0], before.men[1] - after.men[1],
                     FlagsHeld(battle).c_str(), static_cast<double>(battle.scoreShare[0]),
-                    static_cast<double>(battle.scoreShare[1]));
+                    static_cast<double>(battle.scoreShare[1]), List(host.machineGuns.data(), 3, 0).c_str());
         if (over) break;
       }
       const Census end = Count(battle);
@@ -216,6 +226,7 @@ int main(int argc, char** argv) {
         byWeapon += item;
       }
       std::printf("Vehicles destroyed by the killer's main weapon:%s\n", byWeapon.empty() ? " none" : byWeapon.c_str());
+      std::printf("Vehicle machine-gun shots in all (.30 .50 flame): %s\n", List(host.machineGunsInAll.data(), 3, 0).c_str());
       const std::string results = headless.ResultsReport();
       if (!results.empty()) std::printf("%s", results.c_str());
     }

@@ -68,12 +68,21 @@ Shot InfantryShot(const BattleShot& shot, int32_t kind, const Unit* struck) {
   return hit;
 }
 
-// A unit struck by the shot: a squad takes the damage through its own form; the other kinds
-// work the hit out from the weapon.
-void StrikeUnit(Unit* unit, const BattleShot& shot, float damage, int32_t extraRolls, int32_t kind) {
+// A unit struck by the shot: a squad takes the damage through its own form, and so does a
+// vehicle given the strike (the blast's strength where it stands, the shot's kind); the other
+// kinds work the hit out from the weapon.
+void StrikeUnit(Unit* unit, const BattleShot& shot, float damage, int32_t extraRolls, int32_t kind,
+                const VehicleStrike* strike = nullptr) {
   InfantryServices* squad = unit->AsInfantry();
   if (squad != nullptr) {
     squad->TakeShotDamage(damage, extraRolls, InfantryShot(shot, kind, unit));
+    return;
+  }
+  auto* vehicle = strike != nullptr ? dynamic_cast<Vehicle*>(unit) : nullptr;
+  if (vehicle != nullptr) {
+    VehicleStrike struck = *strike;
+    struck.fireKind = kind;
+    vehicle->TakeStrikeDamage(damage, extraRolls, struck);
     return;
   }
   unit->TakeDamage(shot.shooter, shot.weapon, shot.ammoKind, shot.impactX, shot.impactY, shot.impactZ);
@@ -171,7 +180,6 @@ void Battle::StepShot(BattleShot& shot) {
   }
   if (shot.target != nullptr) StrikeTarget(shot, areaBurst);
   ApplyBlast(shot);
-  ApplyBlast(shot);
   if (shot.kind >= 1 && shot.kind <= 5 && shot.treeBurst == 0 && shot.target == nullptr && map != nullptr &&
       gWeapons.IsValid(shot.weapon) && shot.ammoKind >= 0 && shot.ammoKind <= 3) {
     map->AddImpactCrater(shot.impactX, shot.impactY, WeaponFragmentValue(shot.weapon, shot.ammoKind), false, true);
@@ -233,7 +241,8 @@ void Battle::StrikeTarget(BattleShot& shot, bool areaBurst) {
     // Not a shell striking armour: the unit takes the shot's strength as a blast.
     float aux = 0.0f;
     const float strength = shot.GetStrength(false, &aux);
-    StrikeUnit(target, shot, strength, static_cast<int32_t>(aux), shot.kind);
+    const VehicleStrike strike = StrikeOf(shot);
+    StrikeUnit(target, shot, strength, static_cast<int32_t>(aux), shot.kind, &strike);
   } else {
     VehicleStrike strike = StrikeOf(shot);
     bool resolve = false;
@@ -423,6 +432,7 @@ void Battle::ApplyBlast(BattleShot& shot) {
   // The group may grow while hits are taken (a squad split joins at the next slice), so the
   // count is read once.
   const int32_t count = units.Count();
+  const VehicleStrike strike = StrikeOf(shot);
   for (int32_t i = 0; i < count; ++i) {
     Unit* u = UnitAt(i);
     if (u == shot.target || !u->IsActive() || u->IsPassenger()) continue;
@@ -459,7 +469,7 @@ void Battle::ApplyBlast(BattleShot& shot) {
       }
     }
     if (d <= b.radius) {
-      StrikeUnit(u, shot, v, static_cast<int32_t>(aux), shot.kind);
+      StrikeUnit(u, shot, v, static_cast<int32_t>(aux), shot.kind, &strike);
     } else if (d <= 2.0f * b.radius) {
       u->ApplyShock(static_cast<int32_t>(v));
     }

@@ -244,7 +244,7 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
   VehicleServices* vehicle = unit.AsVehicle();
   const bool mg = InMachineGunMode(unit);
   bool changed = false;
-  if (forced || unit.CheckShotTiming()) {
+  if (forced || unit.CanSeekTarget()) {
     unit.RandomizeSliceCounter();
     if (!unit.HasMainWeaponOfType5()) {
       MapBattleServices* battle = UnitBattle();

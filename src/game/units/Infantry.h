@@ -164,6 +164,10 @@ class Infantry : public Unit, public InfantryServices {
   // A main weapon of class 1, 2 or 3 (a launcher or a gun).
   bool HasMainWeaponOfType123() const override;                              // slot 81
   bool HasMainWeapon() const override;                                       // slot 82
+  // A point is a target in sight, or, for a mortar firing indirectly, one it sees.
+  bool CanTargetPoint(float px, float py) override;                          // slot 63
+  // Riders and pinned crews of a main weapon look for no target of their own.
+  bool CanSeekTarget() override;
   bool IsOutOfMainAmmo() const override;                                     // slot 83
   bool HasMainWeaponOfType23(bool flag = false) const override;              // slot 92
   // A weapon of its own grade, or a main weapon other than a rifle, spotter or flame kind
@@ -471,7 +475,7 @@ class Infantry : public Unit, public InfantryServices {
     return FirepowerAt(range, nullptr, false, false);
   }
   // The two chances of a shot this squad fires at the target, by bearing, crew and state.
-  void AdjustHitChances(const Unit& target, float& first, float& second) const;
+  void AdjustHitChances(const Unit& target, float& first, float& second) const override;
   // The exposure and class values the unit pass takes (state and position restored after).
   void UnitPassValues(bool asShown, float& exposure, float& classFactor);
   int32_t ChooseAmmo(const Unit* targetUnit) const override;                 // slot 74
@@ -632,6 +636,8 @@ class Infantry : public Unit, public InfantryServices {
   // ---- Fields, in declared order ----
 
   Unit* carrier = nullptr;
+  // Set while the unit fires indirectly (a mortar aimed by others); surrender clears it.
+  int32_t indirectFire = 0;
   Unit* boardingTarget = nullptr;
   Unit* parentUnit = nullptr;
   Unit* commandingLeader = nullptr;

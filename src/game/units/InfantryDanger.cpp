@@ -199,6 +199,7 @@ void Infantry::Surrender(Unit* capturer) {
   hiddenSecond = 0;
   surrendered = 1;
   released = 0;
+  indirectFire = 0;
   firingTimer = 0.0f;
   suppression = 0.0f;
   flagBytes[5] = 0;

@@ -70,6 +70,15 @@ bool Infantry::IsActive() const {
 
 bool Infantry::HasMainWeapon() const { return GetShownData(0).MainWeapon() != kNoWeapon; }
 
+bool Infantry::CanTargetPoint(float px, float py) {
+  if (Unit::CanTargetPoint(px, py)) return true;
+  return indirectFire != 0 && GetMainWeaponType() == 4 && CanSeePoint(px, py);
+}
+
+bool Infantry::CanSeekTarget() {
+  return Unit::CanSeekTarget() && carrier == nullptr && !(HasMainWeapon() && GetBand() >= 4);
+}
+
 bool Infantry::HasMainWeaponOfType23(bool flag) const {
   const int32_t type = WeaponClass(Data().MainWeapon());
   return type == 2 || type == 3 || (flag && type == 4);
@@ -82,13 +91,7 @@ bool Infantry::HasMainWeaponOfType123() const {
   return type == 1 || type == 2 || type == 3;
 }
 
-bool Infantry::CanFireMainWeapon(bool flag) const {
-  int32_t weapon = kNoWeapon;
-  int32_t type = 0;
-  if (QueryWeaponGrade(weapon, type, 0) != 0) return true;
-  if (weapon == kNoWeapon) return false;
-  return flag || (type != 1 && type != 5 && type != 6 && type != 7);
-}
+bool Infantry::CanFireMainWeapon(bool flag) const { return TestMainWeaponType(flag); }
 
 bool Infantry::IsOutOfMainAmmo() const { return ammo[0] == 0 && !HasMainWeapon() && !IsArtillerySpotter(); }
 

@@ -360,6 +360,8 @@ bool Unit::CanToggleButtoned(bool& flag) const {
 void Unit::ReactToSuppressionBand(int32_t) {}
 // A unit with no weapons of its own does no harm; the kinds give their own firepower.
 float Unit::FirepowerAt(float, int32_t) { return 0.0f; }
+
+void Unit::AdjustHitChances(const Unit&, float&, float&) const {}
 bool Unit::IsInRange(float, int32_t, float) const { return false; }
 bool Unit::HasMainWeaponOfType123() const { return false; }
 bool Unit::HasMainWeapon() const { return false; }

@@ -160,6 +160,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void GetDisplayName(GString& text) const = 0;                      // slot 77
   virtual void ReactToSuppressionBand(int32_t band);                         // slot 78
   virtual float FirepowerAt(float range, int32_t mode);                      // slot 79
+  // Scales the two chances of a small-arms burst this unit fires at other: the firepower
+  // (first) and the close-range dice (second). The base leaves them as they are.
+  virtual void AdjustHitChances(const Unit& other, float& first, float& second) const;
   virtual bool IsInRange(float distance, int32_t selector, float factor) const;  // slot 80
   virtual bool HasMainWeaponOfType123() const;                               // slot 81
   virtual bool HasMainWeapon() const;                                        // slot 82
@@ -261,6 +264,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void Embark(Unit* vehicle);                                        // slot 137
   // Whether the unit fires now, by its slice count and its target's distance.
   virtual bool CheckShotTiming();                                            // slot 138
+  // Whether target choice runs now without being forced: the shot timing, and for infantry
+  // neither riding nor a pinned crew weapon.
+  virtual bool CanSeekTarget();
   virtual void MoveAlongWaypoints();                                         // slot 139
   virtual float GetRateOfFireTime(int32_t mode, int32_t selector) const;     // slot 140
   virtual float GetAimTime(int32_t mode, int32_t selector) const;            // slot 141

@@ -208,7 +208,12 @@ void Unit::CheckPathAhead() {
   const float distance = std::sqrt(dx * dx + dy * dy);
   if (distance <= 0.0f) return;
   const float ahead = std::min(IsVehicle() ? 25.0f : 12.5f, distance * 0.5f);
-  if (!CanStandAt(x + dx / distance * ahead, y + dy / distance * ahead, true)) FindRoute(false, false, false);
+  // A vehicle tests the ground ahead past the vehicles that are driving themselves.
+  VehicleServices* vehicle = AsVehicle();
+  const bool before = vehicle != nullptr && vehicle->SetIgnoreMovers(true);
+  const bool clear = CanStandAt(x + dx / distance * ahead, y + dy / distance * ahead, true);
+  if (vehicle != nullptr) vehicle->SetIgnoreMovers(before);
+  if (!clear) FindRoute(false, false, false);
 }
 
 bool Unit::TurnToward(float px, float py, bool away) {
@@ -284,6 +289,8 @@ float Unit::GetTargetValue() {
   const float terrain = map != nullptr ? TerrainFactorAt(*map, x, y, battle->GetSeason()) : 1.0f;
   return value * terrain * RandomFloat();
 }
+
+bool Unit::CanSeekTarget() { return CheckShotTiming(); }
 
 bool Unit::CheckShotTiming() {
   if (firingTimer != 0.0f) return false;

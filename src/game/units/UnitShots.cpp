@@ -226,8 +226,12 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
 
   if (fireType == 0) {
     const float distance = DistanceToPoint(px, py);
-    shot.firepower = FirepowerAt(distance, 0);
-    shot.closeRangeBonus = CloseRangeBonus(distance);
+    float firepower = FirepowerAt(distance, 0);
+    float bonus = static_cast<float>(CloseRangeBonus(distance));
+    // A burst at a unit: the firer's bearing, posture and motion scale both chances.
+    if (target != nullptr && areaFire == 0) AdjustHitChances(*target, firepower, bonus);
+    shot.firepower = firepower;
+    shot.closeRangeBonus = static_cast<int32_t>(bonus);
     shot.smallArms = 1;
     if (target == nullptr || target->IsAirplane()) shot.areaFire = 1;
     FileShot(shot);

@@ -406,6 +406,11 @@ class Vehicle : public Unit, public VehicleServices {
   int32_t CanFireCoaxialMG(bool checkTarget) const override;
   int32_t CanFireFlexibleMG(bool checkTarget) const override;
   void SetSmallArmsEntry(int32_t entry) override { smallArmsInUse = entry; }
+  bool SetIgnoreMovers(bool ignore) override {
+    const bool before = ignoreMovers != 0;
+    ignoreMovers = ignore ? 1 : 0;
+    return before;
+  }
   bool CanFireAnyMachineGun() const override { return AnyMGUsable(false); }
   bool AnyMGUsable(bool checkTarget) const;
   // The main gun covers the point: always with a turret, else within the traverse limits
@@ -433,8 +438,9 @@ class Vehicle : public Unit, public VehicleServices {
   // Whether the unit may be a machine gun's target (everything but the evaluation).
   bool IsMGCandidate(const Unit& other, float centre, float halfWidth, float range, bool bowGun, bool heavy,
                      bool antiAircraft) const;
-  // How being a vehicle changes the shooter's two hit chances.
-  void AdjustHitChances(const Unit& shooter, float& first, float& second) const;
+  // How the vehicle's hatches, arc and motion change the two chances of a burst it fires at
+  // other (a machine gun's target).
+  void AdjustHitChances(const Unit& other, float& first, float& second) const override;
   // The can-see test of a machine gun's target; the seen value of the vehicle.
   bool CanSee(const Unit& other) const;
   bool CanTargetUnit(Unit* other) override;

@@ -84,6 +84,11 @@ class VehicleServices {
   // and firepower answer for it while the machine-gun mode flag is set.
   virtual void SetSmallArmsEntry(int32_t /*entry*/) {}
   // ---- End of the machine guns ----
+  // ---- The way test ----
+  // Sets whether the way test passes the vehicles that drive under their own orders; the
+  // setting before is returned.
+  virtual bool SetIgnoreMovers(bool /*ignore*/) { return false; }
+  // ---- End of the way test ----
   // ---- The vehicle question ----
   // Stores the player's yes (true) or no to the question menu a vehicle asks.
   virtual void SetQuestionAnswer(bool /*yes*/) {}

@@ -120,6 +120,8 @@ TEST_F(DataTablesValidator, RecordsTheRulesName) {
   for (int i = 25; i <= 28; ++i) {
     EXPECT_EQ(gSmallArms[i].AntiArmourClass(), 2) << i;
   }
+  // The vehicles' .50 reaches as far as the infantry's tripod gun.
+  EXPECT_EQ(gSmallArms[28].MaxRange(), gSmallArms[24].MaxRange());
   // The mounts carry no anti-aircraft byte: their fire has no scatter against airplanes.
   for (int i = 29; i <= 32; ++i) EXPECT_EQ(gSmallArms[i].Flag(), 0) << i;
   EXPECT_EQ(gSmallArms[33].MaxRange(), 0);
@@ -141,9 +143,9 @@ TEST_F(DataTablesValidator, VehicleClassesKeepTheRulesTheCodeStopsOn) {
     EXPECT_TRUE(gWeapons.IsValid(v.MainWeapon()));
     for (int g : {v.BowMachineGun(), v.CoaxialMachineGun(), v.ThirdMachineGun()}) {
       EXPECT_TRUE(gSmallArms.IsValid(g));
-      // A machine gun is one of the entries below 29: from 29 on a mount is a flamethrower,
-      // fired as weapons 58-60 (32 has none), and the flame vehicles carry theirs as main weapon.
-      EXPECT_TRUE(g < 29 || g == SmallArmsData::kNone) << g;
+      // A machine gun is one of the entries below 29 (the .50s 25-28); 29-31 are flame
+      // projectors fired as weapons 58-60; 32 has none to fire as.
+      EXPECT_TRUE(g <= 31 || g == SmallArmsData::kNone) << g;
     }
     EXPECT_TRUE(v.Category() >= 0 && v.Category() <= 39);
     EXPECT_EQ(v.Flags() & ~VehicleFlag::kAll, 0);
