@@ -229,7 +229,7 @@ class Vehicle : public Unit, public VehicleServices {
   bool IdsToReferences(MapBattleServices* battle) override;
   // Dead but not knocked out: the wreck is intact.
   bool IsDestroyedInPlace() const override;
-  // Settles the losses at turn end: a dead vehicle's become final, a living one's return to 0.
+  // Settles the losses between battles: a dead vehicle's become final, a living one's return to 0.
   void CountLosses() override;
   // The unit's resupply, then the machine-gun groups by the side's supply setting (0..5; any
   // other is fatal).
@@ -452,7 +452,7 @@ class Vehicle : public Unit, public VehicleServices {
   float GetTurretStep() const;
   int32_t GetPurchaseCode() const override;
   bool CanChangePosture() const override;  // the crew is exposed
-  int32_t GetLossesSinceMorale() const override;
+  int32_t GetBattleLosses() const override;
   // A vehicle whose losses were settled (lossesFinal) is left out of the loss tallies.
   bool IsLeftOutOfTallies() const override { return lossesFinal != 0; }
   bool IsActive() const override;

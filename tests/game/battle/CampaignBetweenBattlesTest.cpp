@@ -481,6 +481,28 @@ TEST(CampaignPipeline, WrecksOnFireOrOnTheEnemysGroundAreWrittenOff) {
   EXPECT_EQ(c.reinforcements[1].Count(), 0);
 }
 
+TEST(CampaignPipeline, LossesAreSettledBeforeTheNextBattle) {
+  OperationRig r;
+  Campaign& c = r.C();
+  OneVehicleClass vehicles;
+  Vehicle* wreck = OneVehicleClass::Wreck(c, 300.0f, 300.0f);
+  wreck->losses = 3;
+  Vehicle* running = OneVehicleClass::Wreck(c, 310.0f, 300.0f);
+  running->alive = 1;
+  running->losses = 2;
+  EXPECT_EQ(wreck->GetBattleLosses(), 3);
+  c.ResetUnits();
+  // The wreck's crew and the wreck itself count in the battle it was lost in, and only
+  // there; the running vehicle's crew is made good.
+  EXPECT_EQ(wreck->GetBattleLosses(), 0);
+  EXPECT_EQ(running->losses, 0);
+  EXPECT_EQ(running->GetBattleLosses(), 0);
+  Battle next(r.rig.headless.Host());
+  next.TallyUnitResult(*wreck);
+  EXPECT_EQ(next.results.losses[1][BattleResults::kVehicles], 0);
+  EXPECT_EQ(next.results.losses[1][BattleResults::kCasualties], 0);
+}
+
 namespace {
 
 // A unit whose discard test answers as told and remembers the units it was given.
