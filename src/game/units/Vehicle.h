@@ -192,8 +192,11 @@ class Vehicle : public Unit, public VehicleServices {
   float GroundPressure() const;
   // Sets hull pitch and roll from the ground.
   void OrientToGround() override;
-  // Tilt of the gun line from the hull's tilt, degrees; an angle outside -180..180 is fatal.
+  // Tilt of the gun line from the hull's tilt, degrees, at the turret's angle brought into
+  // -180..180.
   float GetTiltAlongGun() const;
+  // The gun's elevation takes the hull's tilt along the gun line.
+  float GetHullTilt() const override { return GetTiltAlongGun(); }             // slot 129
   static float TiltAlongGun(float pitch, float roll, float turret);
   // Degrees a slice the vehicle turns; the turning code still to come sets it.
   float GetTurnStep() const override { return turnStep; }
