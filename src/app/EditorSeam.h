@@ -22,4 +22,6 @@ class EditorSeam {
   virtual void ResetBattleObjects() {}
   // The scenario is set up for two players.
   virtual bool IsTwoPlayer() const = 0;
+  // Squads are named without their " Squad", " Team" or " Sqd" suffix.
+  virtual bool HidesSquadSuffix() const = 0;
 };

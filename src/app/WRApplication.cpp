@@ -72,6 +72,8 @@ WRApplication::~WRApplication() {
   titleSound_ = nullptr;
 }
 
+bool WRApplication::IsSquadSuffixHidden() const { return editor_ != nullptr && editor_->HidesSquadSuffix(); }
+
 void WRApplication::CloseViews() {
   if (closing_ == 0) GErrorLog::LogError("*** QUITTING ***");
   // Nothing runs commands from here on: the alert buttons going with their box send none.

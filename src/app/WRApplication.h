@@ -201,6 +201,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // the units' services while it lives.
   MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editor_ != nullptr; }
+  bool IsSquadSuffixHidden() const override;
   void ReturnToEditor() override;
   // The bonus the side-and-options screen gave the computer's side.
   int32_t GetComputerBonus() const override;

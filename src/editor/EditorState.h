@@ -77,6 +77,7 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   void ResetBattleObjects() override;
   // A tournament file is stored as a two-player game with the chosen side to play first.
   bool IsTwoPlayer() const override { return twoPlayer != 0 || tournamentSave != 0; }
+  bool HidesSquadSuffix() const override { return noSquadSuffix != 0; }
 
   // ---- Reinforcement settings ----
   // Arrival turn, chance, entry x and y of side index 0..1 and slot 0..4; another index is a
@@ -458,8 +459,8 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
   // Value labels do not redraw on a step while set (the operation parameters commit walks the
   // map size with it).
   uint8_t suppressRedraw = 0;
-  // Unit names take the squad suffix; nothing sets it yet.
-  uint8_t squadSuffix = 0;
+  // Squads are named without their suffix while set; none of the editor's screens sets it.
+  uint8_t noSquadSuffix = 0;
   // Set by the save command while it runs; the placement pass reads it.
   uint8_t editorSaving = 0;
 

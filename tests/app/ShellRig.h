@@ -71,6 +71,7 @@ class RecordingEditor : public EditorSeam {
   void HandleElevationKey(uint8_t key, bool) override { keys.push_back(key); }
   bool IsBattleViewOpen() const override { return battleView; }
   bool IsTwoPlayer() const override { return false; }
+  bool HidesSquadSuffix() const override { return false; }
   std::vector<int32_t> commands;
   std::vector<uint8_t> keys;
   bool battleView = false;

@@ -12,6 +12,7 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/battle/ResultsScreen.h"
+#include "game/map/BalloonTarget.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderMenuTarget.h"
@@ -48,6 +49,29 @@ void Battle::DoCommand(int32_t command) {
     return;
   }
   switch (command) {
+    // The camera buttons of the battle screen.
+    case 1:
+    case 2:
+      if (map != nullptr) map->TurnCamera(command == 1 ? 1.0f : -1.0f);
+      break;
+    case 3:
+    case 4:
+      if (map != nullptr) map->MoveCamera(command, 1.0f);
+      break;
+    case 5:
+    case 6:
+      if (map != nullptr) map->MoveCamera(command - 4, 1.0f);
+      break;
+    case 7:
+    case 8:
+      if (map != nullptr) map->ChangeCameraLevel(command == 8);
+      break;
+    case 16:
+      // The button of the open unit information balloon.
+      if (map != nullptr) {
+        if (auto* balloon = dynamic_cast<BalloonTarget*>(map->display.unitBalloon)) balloon->ToggleKillInfo();
+      }
+      break;
     case 17:
       // The side to play chooses to fight this night battle.
       if (auto* operation = dynamic_cast<Campaign*>(App().GetOperation())) {
@@ -65,7 +89,7 @@ void Battle::DoCommand(int32_t command) {
     case 15:
       if (App().GetInputMode() == 5) ReplayControl(command);
       break;
-    default: break;  // the camera and balloon commands are the screen's
+    default: break;
   }
 }
 

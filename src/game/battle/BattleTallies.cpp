@@ -17,7 +17,7 @@ int32_t CheckedSide(int32_t side, int32_t line) {
 void Battle::TallyUnitResult(const Unit& unit) {
   const int32_t side = CheckedSide(unit.GetSideIndex(), 5031);
   int32_t* losses = results.losses[side];
-  losses[BattleResults::kCasualties] += unit.GetLossesSinceMorale();
+  losses[BattleResults::kCasualties] += unit.GetBattleLosses();
   if (!unit.IsAlive() && unit.status == 0 && unit.losses > unit.lossesCountedByMorale) {
     if (const VehicleServices* vehicle = unit.AsVehicle()) {
       if (!vehicle->IsLeftOutOfTallies()) {

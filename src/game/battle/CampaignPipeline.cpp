@@ -689,6 +689,9 @@ void Campaign::Resupply() {
 void Campaign::ResetUnits() {
   for (int32_t i = 0; i < units.Count(); ++i) {
     Unit* unit = UnitAt(i);
+    // The losses of the battle just fought are settled first, so that a wreck carried on is
+    // not counted lost again and a vehicle's replaced crew starts the next battle whole.
+    unit->CountLosses();
     if (unit->alive != 0) unit->ResetBetweenBattles();
   }
 }

@@ -52,6 +52,8 @@ class HeadlessHost : public MapAppServices, public BattleUnitServices, public Co
   // ---- The unit services ----
   MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editorOpen; }
+  // No editor screen is shown headless: squads keep their suffix.
+  bool IsSquadSuffixHidden() const override { return false; }
   int32_t GetComputerBonus() const override;
   Battle* BattleForUnits() const override;
   // Every other question of the units is answered by the battle in play.

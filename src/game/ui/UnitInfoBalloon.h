@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/ui/GView.h"
+#include "game/map/BalloonTarget.h"
 #include "game/ui/PanelItem.h"
 
 class GButton;
@@ -17,7 +18,7 @@ class Unit;
 // leader bonuses or special weapons and its small-arms firepower), its main weapon with the
 // armour it defeats, and its passengers or carrier. A button at its top right switches between
 // the data page and the kill record. It keeps no drawing state: every draw reads the unit anew.
-class UnitInfoBalloon : public GView {
+class UnitInfoBalloon : public GView, public BalloonTarget {
  public:
   static constexpr int32_t kWidth = 402;
   static constexpr int32_t kHeight = 390;
@@ -35,7 +36,7 @@ class UnitInfoBalloon : public GView {
   void SetMap(Map* map) { map_ = map; }
   void SetUnit(Unit* unit);
   Unit* GetUnit() const { return unit_; }
-  void ToggleKillInfo();
+  void ToggleKillInfo() override;
   bool IsShowingKills() const { return showKills_; }
 
   void Draw() override;

@@ -221,8 +221,7 @@ class Infantry : public Unit, public InfantryServices {
   void CancelMoveOrders() override;                                          // slot 67
   // The men lost in this battle: a crew's is minus its men present; a split half counts the
   // halves of its full strength and starting losses.
-  int32_t GetLossesSinceMorale() const override;                             // slot 55
-  int32_t GetBattleLosses() const { return GetLossesSinceMorale(); }
+  int32_t GetBattleLosses() const override;                                  // slot 55
   // An absent crew keeps up with its moving vehicle.
   void StepIdle() override { FollowCrewedVehicle(); }                        // slot 86
   void FollowCrewedVehicle();

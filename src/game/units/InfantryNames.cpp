@@ -90,8 +90,7 @@ void Infantry::GetDisplayName(GString& text, bool longForm) const {
       return;
     }
     text.AppendCString(std::string(longForm ? data.Name() : data.ShortName()).c_str());
-    // The editor's squad-suffix setting is not kept yet: the suffix always shows.
-    if (data.IsSquad() != 0) {
+    if (data.IsSquad() != 0 && !IsSquadSuffixHidden()) {
       if (longForm) {
         text.AppendResource(linkedHalf != nullptr ? kTeam : kSquad);
       } else if (linkedHalf != nullptr) {

@@ -50,7 +50,7 @@ void Infantry::CancelMoveOrders() {
 
 // ---- Losses and the men who return ----
 
-int32_t Infantry::GetLossesSinceMorale() const {
+int32_t Infantry::GetBattleLosses() const {
   if (parentUnit != nullptr) return -GetMenPresent();
   const int32_t start = lossesCountedByMorale;
   if (linkedHalf == nullptr) return losses - start;

@@ -311,7 +311,7 @@ void Unit::NotifyChanged() {}
 bool Unit::CanChangePosture() const { return false; }
 bool Unit::CanUseSmallArmsAt(const Unit*) const { return false; }
 void Unit::InsertWaypoint(int32_t, float, float) {}
-int32_t Unit::GetLossesSinceMorale() const { return 0; }
+int32_t Unit::GetBattleLosses() const { return 0; }
 bool Unit::HasNonGunWeapon() const { return false; }
 float Unit::GetWeaponFacing() const { return facing; }
 

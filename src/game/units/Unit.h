@@ -88,6 +88,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void StampFootprint();                                             // slot 14
   virtual bool KeepOnMapBetweenBattles();                                    // slot 15
   void SetPosition(float newX, float newY) override;                          // slot 16
+  // Between the battles of an operation: what the unit lost is settled (kept out of the next
+  // battle's tallies, or made good).
   virtual void CountLosses();                                                // slot 17
   virtual void PrepareForNextBattle();                                       // slot 18
   virtual void DropReferencesOutsideOperation();                             // slot 19
@@ -132,7 +134,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual bool CanChangePosture() const;                                     // slot 52
   virtual bool CanUseSmallArmsAt(const Unit* other) const;                   // slot 53
   virtual void InsertWaypoint(int32_t index, float px, float py);            // slot 54
-  virtual int32_t GetLossesSinceMorale() const;                              // slot 55
+  // Men lost in this battle (the tally of the results and the men who return read it).
+  virtual int32_t GetBattleLosses() const;                                    // slot 55
   virtual bool HasNonGunWeapon() const;                                      // slot 56
   bool CanStandAt(float px, float py, bool mapTest) override;                 // slot 57
   virtual float GetWeaponFacing() const;                                     // slot 58

@@ -21,6 +21,8 @@ MapBattleServices* UnitBattle() {
 
 bool IsEditorOpen() { return gServices != nullptr && gServices->IsEditorOpen(); }
 
+bool IsSquadSuffixHidden() { return IsEditorOpen() && gServices->IsSquadSuffixHidden(); }
+
 int32_t UnitGameDate() {
   if (MapAppServices* app = UnitApp()) return app->GetGameDate();
   return 4406;

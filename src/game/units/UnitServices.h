@@ -23,6 +23,8 @@ class UnitServices {
   virtual MapAppServices* GetApp() = 0;
   // The editor's state exists.
   virtual bool IsEditorOpen() const = 0;
+  // The open editor names squads without their suffix.
+  virtual bool IsSquadSuffixHidden() const = 0;
   // The computer bonus of the battle or operation in play (0 for none).
   virtual int32_t GetComputerBonus() const = 0;
   // Files a unit state packet in the battle's packet list (the battle's record).
@@ -123,5 +125,6 @@ void SetUnitServices(UnitServices* services);
 MapAppServices* UnitApp();
 MapBattleServices* UnitBattle();
 bool IsEditorOpen();
+bool IsSquadSuffixHidden();
 // The game's date, YYMM: the application's, or 4406 without one.
 int32_t UnitGameDate();

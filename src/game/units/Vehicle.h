@@ -198,8 +198,11 @@ class Vehicle : public Unit, public VehicleServices {
   float GroundPressure() const;
   // Sets hull pitch and roll from the ground.
   void OrientToGround() override;
-  // Tilt of the gun line from the hull's tilt, degrees; an angle outside -180..180 is fatal.
+  // Tilt of the gun line from the hull's tilt, degrees, at the turret's angle brought into
+  // -180..180.
   float GetTiltAlongGun() const;
+  // The gun's elevation takes the hull's tilt along the gun line.
+  float GetHullTilt() const override { return GetTiltAlongGun(); }             // slot 129
   static float TiltAlongGun(float pitch, float roll, float turret);
   // Degrees a slice the vehicle turns; the turning code still to come sets it.
   float GetTurnStep() const override { return turnStep; }
@@ -235,7 +238,7 @@ class Vehicle : public Unit, public VehicleServices {
   bool IdsToReferences(MapBattleServices* battle) override;
   // Dead but not knocked out: the wreck is intact.
   bool IsDestroyedInPlace() const override;
-  // Settles the losses at turn end: a dead vehicle's become final, a living one's return to 0.
+  // Settles the losses between battles: a dead vehicle's become final, a living one's return to 0.
   void CountLosses() override;
   // The unit's resupply, then the machine-gun groups by the side's supply setting (0..5; any
   // other is fatal).
@@ -464,7 +467,7 @@ class Vehicle : public Unit, public VehicleServices {
   float GetTurretStep() const;
   int32_t GetPurchaseCode() const override;
   bool CanChangePosture() const override;  // the crew is exposed
-  int32_t GetLossesSinceMorale() const override;
+  int32_t GetBattleLosses() const override;
   // A vehicle whose losses were settled (lossesFinal) is left out of the loss tallies.
   bool IsLeftOutOfTallies() const override { return lossesFinal != 0; }
   bool IsActive() const override;

@@ -109,7 +109,7 @@ int32_t Vehicle::GetPurchaseCode() const {
 
 bool Vehicle::CanChangePosture() const { return IsCrewExposed(); }
 
-int32_t Vehicle::GetLossesSinceMorale() const {
+int32_t Vehicle::GetBattleLosses() const {
   if (lossesFinal != 0) return 0;
   return losses - lossesCountedByMorale;
 }

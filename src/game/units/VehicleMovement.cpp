@@ -373,5 +373,6 @@ float Vehicle::TiltAlongGun(float pitch, float roll, float a) {
 
 float Vehicle::GetTiltAlongGun() const {
   const_cast<Vehicle*>(this)->OrientToGround();
-  return TiltAlongGun(hullPitch, hullRoll, turretOffset);
+  // A turret angle read from a file may lie past a half turn; the tilt is the same there.
+  return TiltAlongGun(hullPitch, hullRoll, WrapTurretAngle(turretOffset));
 }

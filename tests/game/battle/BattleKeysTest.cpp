@@ -86,6 +86,23 @@ TEST(BattleKeys, CameraKeysActInEveryInputModeAndOthersWaitForTheMouse) {
   EXPECT_EQ(map.camera.viewLevel[0], 2);
   w.battle->HandleKey('+', false, true);  // keypad: one level up
   EXPECT_EQ(map.camera.viewLevel[0], 3);
+  // The camera buttons' commands: down and up a level, a turn each way, and the moves.
+  w.battle->DoCommand(8);
+  EXPECT_EQ(map.camera.viewLevel[0], 4);
+  w.battle->DoCommand(7);
+  EXPECT_EQ(map.camera.viewLevel[0], 3);
+  const float bearing = map.camera.bearing[0];
+  w.battle->DoCommand(1);
+  EXPECT_NE(map.camera.bearing[0], bearing);
+  w.battle->DoCommand(2);
+  EXPECT_NEAR(map.camera.bearing[0], bearing, 1e-5f);
+  const float x = map.camera.x[0];
+  const float y = map.camera.y[0];
+  for (int32_t command = 3; command <= 6; ++command) w.battle->DoCommand(command);
+  EXPECT_NEAR(map.camera.x[0], x, 1e-3f);
+  EXPECT_NEAR(map.camera.y[0], y, 1e-3f);
+  w.battle->DoCommand(3);
+  EXPECT_GT(map.camera.x[0], x);
   w.battle->HandleKey('\r', false, false);
   EXPECT_EQ(w.keys.log, (std::vector<std::string>{"balloon"}));
 

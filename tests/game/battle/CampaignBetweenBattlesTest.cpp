@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/core/Quorl.h"
+#include "game/battle/BattleKeyHost.h"
 #include "game/battle/BattleResults.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/Campaign.h"
@@ -481,6 +482,28 @@ TEST(CampaignPipeline, WrecksOnFireOrOnTheEnemysGroundAreWrittenOff) {
   EXPECT_EQ(c.reinforcements[1].Count(), 0);
 }
 
+TEST(CampaignPipeline, LossesAreSettledBeforeTheNextBattle) {
+  OperationRig r;
+  Campaign& c = r.C();
+  OneVehicleClass vehicles;
+  Vehicle* wreck = OneVehicleClass::Wreck(c, 300.0f, 300.0f);
+  wreck->losses = 3;
+  Vehicle* running = OneVehicleClass::Wreck(c, 310.0f, 300.0f);
+  running->alive = 1;
+  running->losses = 2;
+  EXPECT_EQ(wreck->GetBattleLosses(), 3);
+  c.ResetUnits();
+  // The wreck's crew and the wreck itself count in the battle it was lost in, and only
+  // there; the running vehicle's crew is made good.
+  EXPECT_EQ(wreck->GetBattleLosses(), 0);
+  EXPECT_EQ(running->losses, 0);
+  EXPECT_EQ(running->GetBattleLosses(), 0);
+  Battle next(r.rig.headless.Host());
+  next.TallyUnitResult(*wreck);
+  EXPECT_EQ(next.results.losses[1][BattleResults::kVehicles], 0);
+  EXPECT_EQ(next.results.losses[1][BattleResults::kCasualties], 0);
+}
+
 namespace {
 
 // A unit whose discard test answers as told and remembers the units it was given.
@@ -563,12 +586,13 @@ namespace {
 
 // A stored three-battle operation with squads of both sides, one Axis squad beyond the first
 // battle's window.
-std::string ThreeBattleOperation(BattleTestRig& rig) {
+std::string ThreeBattleOperation(BattleTestRig& rig, int32_t nightEvery = 0, int32_t openingSlot = 0) {
   Campaign campaign(rig.headless.Host(), &rig.headless);
   rig.headless.Host().operation = &campaign;
   campaign.SetUp(nullptr);
   campaign.lastTurn = 3;
-  campaign.nightEvery = 0;
+  campaign.nightEvery = nightEvery;
+  campaign.openingSlot = openingSlot;
   const float spots[][3] = {{1, 100.0f, 300.0f}, {1, 160.0f, 700.0f}, {1, 300.0f, 1000.0f},
                             {0, 800.0f, 400.0f}, {0, 950.0f, 900.0f}, {0, 1450.0f, 600.0f}};
   int32_t number = 1;
@@ -637,4 +661,66 @@ TEST(CampaignPipeline, AThreeBattleOperationPlaysThroughTheSameEveryTime) {
   EXPECT_EQ(PlayThrough(rig, bytes, -1), first);
   // A save between battles reloads and goes on as the unbroken game.
   EXPECT_EQ(PlayThrough(rig, bytes, 1), first);
+}
+
+namespace {
+
+// The battle screen as far as the night question goes: the alerts it is asked to show.
+class AlertLog : public BattleKeyHost {
+ public:
+  int32_t GetNetworkState() const override { return 0; }
+  bool IsOrdersClockEnabled() const override { return false; }
+  bool IsOrdersClockRunning() const override { return false; }
+  bool IsPaused() const override { return false; }
+  void SetPaused(bool) override {}
+  void ToggleInfoBalloon() override {}
+  void SaveGame() override {}
+  void ShowAlert(int32_t alertCase) override { alerts.push_back(alertCase); }
+  void SwitchSides() override {}
+  bool HasBriefing(int32_t) const override { return false; }
+  void ShowBriefing(int32_t) override {}
+  bool HasBattlefieldView() const override { return true; }
+  bool IsBattlefieldViewVisible() const override { return true; }
+  std::vector<int32_t> alerts;
+};
+
+}  // namespace
+
+TEST(CampaignNight, TheSideToPlayIsAskedAndANightNobodySeeksIsSkipped) {
+  BattleTestRig rig;
+  // Night every second battle from opening slot 1: the first battle is fought at night. The
+  // Axis player (side 0, on this machine) may open it; the computer's Allies may not.
+  const std::string bytes = ThreeBattleOperation(rig, 2, 1);
+  for (const int32_t answer : {17, 18}) {
+    SCOPED_TRACE(answer);
+    ASSERT_TRUE(rig.headless.LoadOperationBytes(bytes));
+    Campaign& operation = *rig.headless.GetCampaign();
+    Battle& battle = *rig.headless.GetBattle();
+    AlertLog screen;
+    battle.keyHost = &screen;
+    ASSERT_EQ(battle.timeOfDay, 2);
+    EXPECT_EQ(operation.nightIntent[0], 0);
+    EXPECT_EQ(operation.nightIntent[1], 1);
+    // GO asks the question and goes no further.
+    battle.DoCommand(9);
+    EXPECT_EQ(screen.alerts, std::vector<int32_t>{18});
+    EXPECT_EQ(operation.nightIntent[0], 1);
+    EXPECT_NE(battle.setupPhase, 0);
+    // Yes (command 17) seeks the night action and the battle begins; no (GO again) leaves
+    // nobody seeking it, and the night battle is over before it began.
+    battle.DoCommand(answer);
+    EXPECT_EQ(screen.alerts.size(), 1u);
+    EXPECT_EQ(battle.setupPhase, 0);
+    if (answer == 17) {
+      EXPECT_EQ(operation.nightIntent[0], 2);
+      EXPECT_EQ(battle.currentTurn, 1);
+      EXPECT_FALSE(battle.IsOver());
+    } else {
+      EXPECT_EQ(operation.nightIntent[0], 1);
+      EXPECT_EQ(battle.currentTurn, battle.lastTurn + 1);
+      EXPECT_TRUE(battle.IsOver());
+      EXPECT_NE(rig.headless.GetResults(), nullptr);
+    }
+    battle.keyHost = nullptr;
+  }
 }

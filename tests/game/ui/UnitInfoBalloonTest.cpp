@@ -300,8 +300,9 @@ TEST_F(UnitInfoBalloonTest, TheMapHoldsOneBalloonThatFollowsTheSelection) {
   EXPECT_EQ(balloon->Bounds().left, 0);
   EXPECT_EQ(balloon->GetUnit(), v);
   EXPECT_FALSE(balloon->IsShowingKills());
-  // The kill page stays when the balloon follows another unit.
-  balloon->ToggleKillInfo();
+  // The balloon's button (command 16) reaches it through the battle's command handler; the
+  // kill page stays when the balloon follows another unit.
+  B().DoCommand(UnitInfoBalloon::kKillButtonCommand);
   B().selectedUnit = other;
   map.UpdateUnitInfoBalloon();
   EXPECT_EQ(balloon->GetUnit(), other);

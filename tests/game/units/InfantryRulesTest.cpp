@@ -123,6 +123,13 @@ TEST(InfantryNames, NamesByIdentificationLevel) {
   EXPECT_EQ(NameOf(*squad, false), "Twelve chars Team");
   rig.SetName(InfantryRig::kSquad, "Rifle", "Thirteen char");
   EXPECT_EQ(NameOf(*squad, false), "Thirteen char");
+  // The editor's flag takes the suffix away, only while the editor is open.
+  rig.world.squadSuffixHidden = true;
+  EXPECT_EQ(NameOf(*squad, true), "Rifle Team");
+  rig.world.editorOpen = true;
+  EXPECT_EQ(NameOf(*squad, true), "Rifle");
+  rig.world.squadSuffixHidden = false;
+  rig.world.editorOpen = false;
 
   // An enemy spotter fully identified shows its role; the own side's shows its record.
   rig.SetName(InfantryRig::kSpotter, "Forward observer", "FO");

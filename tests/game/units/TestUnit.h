@@ -21,7 +21,7 @@ class TestUnit : public Unit {
   bool HasMainWeaponOfType123() const override { return type123 || type23; }
   bool CanFireMainWeapon(bool) const override { return canFireMain; }
   bool HasSurrendered() const override { return surrendered; }
-  int32_t GetLossesSinceMorale() const override { return battleLosses; }
+  int32_t GetBattleLosses() const override { return battleLosses; }
   int32_t GetAmmoMixRow() const override { return ammoRow; }
   void QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const override {
     if (!answersWeapon) {

@@ -1,7 +1,9 @@
 #pragma once
 // The map tests' world with the unit services installed: an application with a battle, the
 // editor flag and the computer bonus, and the test kinds registered with the unit factory.
-// Free of any test framework.
+// The unit services are the battle's, with no battle in play: the world keeps the record the
+// units file (packets, shots, sounds heard at once) and the battle state a test sets. Free of
+// any test framework.
 #include <array>
 #include <cstdint>
 
@@ -10,12 +12,12 @@
 
 #include "game/units/Shot.h"
 #include "game/units/UnitFirePacket.h"
-#include "game/units/UnitServices.h"
+#include "game/battle/BattleUnitServices.h"
 #include "game/units/UnitSoundPacket.h"
 #include "game/units/UnitStatePacket.h"
 #include "game/map/MapTestWorld.h"
 
-class TestUnitWorld : public UnitServices {
+class TestUnitWorld : public BattleUnitServices {
  public:
   // Installs the services, makes the battle and registers the test kinds' makers.
   TestUnitWorld();
@@ -26,6 +28,7 @@ class TestUnitWorld : public UnitServices {
 
   MapAppServices* GetApp() override { return &app; }
   bool IsEditorOpen() const override { return editorOpen; }
+  bool IsSquadSuffixHidden() const override { return squadSuffixHidden; }
   int32_t GetComputerBonus() const override { return computerBonus; }
   void RecordStatePacket(const UnitStatePacket& packet) override { statePackets.push_back(packet); }
   bool IsBattleOver() const override { return battleOver; }
@@ -48,32 +51,21 @@ class TestUnitWorld : public UnitServices {
   bool AddNewUnit(Unit* unit) override;
   bool InsertUnitAfter(Unit* unit, const Unit* /*after*/) override { return AddNewUnit(unit); }
 
-  // The rest of what the battle answers, as a unit outside any battle finds it, or as a test
-  // sets it.
-  float GroundWeight(float, int32_t) const override { return 1.0f; }
-  bool IsRevealedAntitankMinefieldAt(float, float) const override { return false; }
-  bool IsRevealedAntipersonnelMinefieldAt(float, float) const override { return false; }
+  // The battle's state a test sets: its attacker and whether it computes an action. Every
+  // other question (the ground, minefields, vehicles in the way, the loss tally, turns, smoke)
+  // is answered by the battle's own services, here those of a unit outside any battle.
   int32_t GetAttackerSideIndex() const override { return attacker; }
   bool IsComputingAction() const override { return app.battle->computing; }
-  int32_t FindBestVehicleNear(const Unit&, const Unit** found) const override {
-    *found = nullptr;
-    return 0;
-  }
-  void TallyMenLost(int32_t) override {}
-  void TallyWeaponLost(bool) override {}
-  void ReplaceInAIGroups(int32_t, const Unit*, Unit*) override {}
-  float GetBattleShareToCome() const override { return 1.0f; }
-  int32_t GetCurrentTurn() const override { return 1; }
-  int32_t GetLastTurn() const override { return 30; }
-  void SetCurrentSlice(int32_t) override {}
-  void CountMovingSlice(int32_t) override {}
-  void CreateSmoke(float, float, float) override {}
-  void SetCoverSearch(bool) override {}
 
   FakeBattle& Battle() { return *app.battle; }
 
+ protected:
+  ::Battle* BattleForUnits() const override { return nullptr; }
+
+ public:
   FakeApp app;
   bool editorOpen = false;
+  bool squadSuffixHidden = false;
   int32_t computerBonus = 0;
   std::vector<UnitStatePacket> statePackets;
   bool battleOver = false;

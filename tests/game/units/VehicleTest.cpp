@@ -599,6 +599,15 @@ TEST(VehicleMovement, GroundTiltAndGunTilt) {
   EXPECT_LE(tank->hullPitch, 35.0f);
   EXPECT_GE(tank->hullRoll, -35.0f);
   EXPECT_LE(tank->hullRoll, 35.0f);
+  // The gun's elevation takes the tilt along the gun; a turret angle past a half turn (as a
+  // file may hold) gives the tilt of the same direction instead of stopping the program.
+  tank->turretOffset = 135.0f;
+  const float tilt = tank->GetTiltAlongGun();
+  EXPECT_NE(tilt, 0.0f);
+  EXPECT_EQ(tank->GetHullTilt(), tilt);
+  tank->turretOffset = -225.0f;
+  EXPECT_EQ(tank->GetTiltAlongGun(), tilt);
+  tank->turretOffset = 0.0f;
   // The rules' road types are the structures, 31 and above: a bridge or a building lies level,
   // a plain road (8) tilts with the ground.
   rig.SetTerrain(100.0f, 100.0f, 8);
