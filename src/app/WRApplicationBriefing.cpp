@@ -10,6 +10,7 @@
 #include "framework/ui/GLabel.h"
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GView.h"
+#include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 
@@ -36,8 +37,10 @@ void WRApplication::ShowBriefing(int32_t side, bool withOverall, bool overBattle
   }
   if (clearFirst && gKernel != nullptr) gKernel->ClearScreen(!overBattle);
   if (gKernel == nullptr || gKernel->GetRootView() == nullptr) return;
+  // The 640 x 480 page stands on a black full-screen view: nothing of the game list (hidden
+  // behind it) or of the battlefield shows around it.
   currentScreen_ = new GView();
-  currentScreen_->SetNoFill(1);
+  currentScreen_->SetBackColor(gBlackPixel);
   currentScreen_->Place(nullptr, 0, 0, 0, 0);
   auto* page = new GView();
   page->SetNoFill(1);

@@ -73,12 +73,11 @@ void Map::DrawOverlays() {
             const bool edgeRow = b == 0 || b == 3;
             flat = edgeColumn != edgeRow;
           }
+          // A flat tile's corners and centre share the tile's height: the quad lies on the
+          // ground the terrain pass drew, not on the whole-metre height the flat grids keep
+          // (half a metre below it would hide the decal).
           float fan[18];
           BuildTileFan(i, j, fan, false, far);
-          if (flat && !far) {
-            const auto h = static_cast<float>(level0.At(i, j));
-            for (int32_t c = 0; c < 6; ++c) fan[3 * c + 2] = h;
-          }
           auto drawShape = [&](int32_t k, bool exact) {
             float uv[12];
             FanCoordinates(k, exact, uv);

@@ -261,8 +261,9 @@ void InfoPanel::ComposeUnit(std::vector<PanelItem>& out, const Unit& u) const {
   } else if (vehicle != nullptr && full && vehicle->gunDestroyed != 0 &&
              (u.HasMainWeapon() || vehicle->GetClassData(0).AmmoLoad() != 0)) {
     centredPicture(1048, 215, 27);
-  } else if (full && u.HasMainWeapon() && u.IsMainWeaponUsable() && !u.HasMainWeaponOfType5() && !replay &&
-             u.firingTimer > 0.0f) {
+  } else if (full && u.HasMainWeapon() && u.IsMainWeaponUsable() && !u.HasMainWeaponOfType5() &&
+             (replay ? u.firingBytes[4] == 0 : u.firingTimer > 0.0f)) {
+    // Outside the replay by the limber timer; during it by the bit its state packets carry.
     centredPicture(1089, 215, 27);
   } else if (infantry != nullptr && full && u.GetFatigueLevel() >= 0 && u.GetFatigueLevel() <= 4) {
     centredPicture(1040 + u.GetFatigueLevel(), 215, 27);

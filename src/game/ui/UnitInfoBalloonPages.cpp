@@ -206,12 +206,16 @@ bool UnitInfoBalloon::ComposeVehiclePage(std::vector<PanelItem>& out, bool fullI
     out.push_back(Line(text, 3, y, 1, BalloonText::kWhite));
   }
 
-  // The flamethrower: the first mount that holds one.
+  // The flamethrower line: shown when the bow mount, or a second or third mount that carries
+  // guns, holds one; the weapon named is then that of the first mount holding one, whatever
+  // its gun count.
+  const bool flameShown = IsFlamethrower(bow) || (secondCount > 0 && IsFlamethrower(second)) ||
+                          (thirdCount > 0 && IsFlamethrower(third));
   int32_t flame = -1;
   if (IsFlamethrower(bow)) flame = bow;
-  else if (secondCount > 0 && IsFlamethrower(second)) flame = second;
-  else if (thirdCount > 0 && IsFlamethrower(third)) flame = third;
-  if (flame >= 0) {
+  else if (IsFlamethrower(second)) flame = second;
+  else if (IsFlamethrower(third)) flame = third;
+  if (flameShown && flame >= 0) {
     int32_t range = 0;
     if (gSmallArms.IsValid(flame)) range = gSmallArms[flame].MaxRange();
     std::string text = Load(1409) + Number(range) + "m";

@@ -158,7 +158,14 @@ TEST(VehicleDraw, LowDetailBodiesOfBothSides) {
   DrawWorld w;
   ModelDrawContext& context = ModelDrawContext::Current();
   context.vehicle = w.tank.get();
+  w.r.device.ClearCalls();
   EXPECT_EQ(w.Triangles([] { VehicleDraw::DrawLowDetailVehicleA(false); }), kBodyA);
+  // Body A's dark interior: sixteen untextured fans in their order (its closing triangle lies
+  // outside this rig's view).
+  std::vector<int32_t> dark;
+  for (const auto* call : w.r.device.Draws())
+    if (call->format == kP3DColouredFormat) dark.push_back(call->count - 2);
+  EXPECT_EQ(dark, (std::vector<int32_t>{2, 2, 2, 4, 2, 4, 2, 2, 4, 3, 2, 2, 2, 2, 2, 2}));
   // Body B leaves its size scaling on the caller's matrix: Axis 0.9 S, Allied 0.8 S across.
   const float size = w.tank->TrueClass().Size();
   for (uint8_t side : {0, 1}) {

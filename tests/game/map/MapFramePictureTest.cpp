@@ -179,7 +179,7 @@ TEST(MapFramePicture, OverGroundPixelsArePinnedAtOneAndTwoThreads) {
   const uint64_t one = OverGroundPictureHash(1);
   EXPECT_EQ(one, OverGroundPictureHash(2));
   EXPECT_EQ(one, OverGroundPictureHash(1));
-  EXPECT_EQ(one, 5682391607889269297u);
+  EXPECT_EQ(one, 13930666976628722921u);
 }
 
 TEST(MapFramePicture, HillMapPixelsArePinnedAtOneAndTwoThreads) {

@@ -156,6 +156,36 @@ TEST_F(InfoPanelTest, TheUnitDisplayShowsWhatTheViewerKnows) {
   B().selectedUnit = nullptr;
 }
 
+TEST_F(InfoPanelTest, TheLimberIconFollowsTheTimerInOrdersAndThePacketBitInTheReplay) {
+  const int32_t gunClass = FindClass(gInfantryClasses, [](const InfantryData& c) {
+    const int32_t weapon = c.MainWeapon();
+    return c.FigureKind(0) == 8 && gWeapons.IsValid(weapon) && gWeapons[weapon].Type() >= 1 &&
+           gWeapons[weapon].Type() <= 3;
+  });
+  ASSERT_GE(gunClass, 0);
+  Infantry* gun = AddSquad(gunClass, 0);
+  B().selectedUnit = gun;
+  auto limber = [&] {
+    const std::vector<PanelItem> items = panel_->Compose();
+    for (const PanelItem& item : items)
+      if (item.picture == 1089) return true;
+    return false;
+  };
+  gun->firingTimer = 0.0f;
+  EXPECT_FALSE(limber());
+  gun->firingTimer = 30.0f;
+  EXPECT_TRUE(limber());
+  // In the replay the timer is not consulted: the state packets' bit, clear, shows the icon.
+  Host().inputMode = 5;
+  gun->firingBytes[4] = 1;
+  EXPECT_FALSE(limber());
+  gun->firingTimer = 0.0f;
+  gun->firingBytes[4] = 0;
+  EXPECT_TRUE(limber());
+  Host().inputMode = 0;
+  B().selectedUnit = nullptr;
+}
+
 TEST_F(InfoPanelTest, APortraitIndexOutsideTheCacheIsLoggedAndLeftOut) {
   panel_->LoadUnitPicture(27);
   panel_->LoadUnitPicture(-1);

@@ -172,6 +172,22 @@ TEST_F(UnitInfoBalloonTest, EnemiesShowWhatTheViewerMayKnow) {
   delete balloon;
 }
 
+TEST_F(UnitInfoBalloonTest, AHeavyPieceIsVerySlowOnlyWhileItsOwnSpeedClassIsOne) {
+  const int32_t heavy = FindClass(gInfantryClasses, [](const InfantryData& c) {
+    return c.SpeedClass() == 1 && c.ClassCode() < 9 && c.ClassCode() >= 0;
+  });
+  ASSERT_GE(heavy, 0);
+  Infantry* piece = AddSquad(heavy, 0);
+  UnitInfoBalloon* balloon = Open(piece);
+  EXPECT_NE(FindText(balloon->Compose(), "Speed Class:  Very Slow"), nullptr);
+  piece->released = 1;  // its speed class now 4, its class's still 1
+  const std::vector<PanelItem> items = balloon->Compose();
+  const PanelItem* row = FindStarting(items, "Speed Class:");
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->text, "Speed Class:  Immobile");
+  delete balloon;
+}
+
 TEST_F(UnitInfoBalloonTest, TheFirepowerTableTotalsOnlyAcrossSeveralSlots) {
   const int32_t several = FindClass(gInfantryClasses, [](const InfantryData& c) {
     return c.IsSquad() != 0 && c.WeaponSlotCount() >= 2 && c.LeaderLevel() == 0;
@@ -238,6 +254,16 @@ TEST_F(UnitInfoBalloonTest, MachineGunMountsRangesAndTheKillRecord) {
   EXPECT_NE(FindText(items, "MG: .30 & .50cal flexible (20)"), nullptr);
   EXPECT_EQ(FindStarting(items, "Maximum Range:"), nullptr);
   EXPECT_EQ(FindStarting(items, "Minimum Range:"), nullptr);
+  // A flamethrower in a second mount without guns shows no line by itself; with one in the
+  // third mount the line shows, naming the first mount's weapon whatever its gun count.
+  Put<int32_t>(r, 92, 30);
+  Put<int32_t>(r, 100, 33);
+  EXPECT_EQ(FindStarting(balloon->Compose(), "FLAME:"), nullptr);
+  Put<int32_t>(r, 100, 31);
+  r[104] = 1;
+  EXPECT_NE(FindText(balloon->Compose(), "FLAME: range 50m (30)"), nullptr);
+  Put<int32_t>(r, 100, 27);
+  r[104] = 2;
 
   // The kill record: singular and plural forms, and vehicle lines in list order.
   balloon->ToggleKillInfo();
