@@ -1,5 +1,6 @@
 # Runs the corpus tool into OUT and fails when what it writes differs from the checked-in
-# corpus CHECKED_IN (a file changed, added or missing): the seeds follow the writers.
+# corpus CHECKED_IN (a file changed, added or missing): the seeds follow the writers. Every
+# fuzz target of SOURCES (one <target>.cpp each) must have seeds.
 file(REMOVE_RECURSE ${OUT})
 execute_process(COMMAND ${TOOL} ${OUT} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
@@ -17,5 +18,12 @@ foreach(f ${made})
   file(SHA256 ${CHECKED_IN}/${f} b)
   if(NOT a STREQUAL b)
     message(FATAL_ERROR "fuzz/corpus/${f} is not what make_fuzz_corpus writes; run it again")
+  endif()
+endforeach()
+file(GLOB targets RELATIVE ${SOURCES} ${SOURCES}/*.cpp)
+foreach(t ${targets})
+  get_filename_component(name ${t} NAME_WE)
+  if(NOT IS_DIRECTORY ${CHECKED_IN}/${name})
+    message(FATAL_ERROR "The fuzz target ${name} has no seeds in fuzz/corpus/${name}")
   endif()
 endforeach()

@@ -429,6 +429,69 @@ void GameFileSeeds() {
   Seed("GameFileFuzz", "header-only", std::string("\x00\x02\x04\x01\x00\x00\x00\x03", 8));
 }
 
+void GamePlaySeeds() {
+  // An odd first byte lays the rest over the decoded content of one of the build's game files,
+  // chosen by bits 1 to 4: the test saved game, then the shipped scenarios and operation of
+  // at most 40 units in name order.
+  Seed("GamePlayFuzz", "saved-game", std::string("\x01", 1));
+  for (int i = 1; i <= 8; ++i) Seed("GamePlayFuzz", "shipped-" + std::to_string(i), std::string(1, static_cast<char>(1 + 2 * i)));
+}
+
+void AIGroupsSeeds() {
+  // The computer's groups as the battle writes them: a present byte per side, then the list
+  // (owns byte, count) and each group (mode, member count, the members' packed ids: 1 is the
+  // battle's first unit).
+  auto group = [](GFile& f, uint16_t mode, std::initializer_list<uint16_t> ids) {
+    f.WriteU16(mode);
+    f.WriteU32(static_cast<uint32_t>(ids.size()));
+    for (uint16_t id : ids) f.WriteU16(id);
+  };
+  Seed("AIGroupsReadFuzz", "one-group", WrittenFile(GFile::kModeWrite, [&](GFile& f) {
+         f.WriteByte(1);
+         f.WriteByte(1);
+         f.WriteU32(1);
+         group(f, 7, {1});
+         f.WriteByte(0);
+       }));
+  Seed("AIGroupsReadFuzz", "both-sides", WrittenFile(GFile::kModeWrite, [&](GFile& f) {
+         f.WriteByte(1);
+         f.WriteByte(1);
+         f.WriteU32(2);
+         group(f, 7, {1, 3});
+         group(f, 2, {});
+         f.WriteByte(1);
+         f.WriteByte(1);
+         f.WriteU32(1);
+         group(f, 4, {2, 4});
+       }));
+  Seed("AIGroupsReadFuzz", "none", std::string("\x00\x00", 2));
+}
+
+void EditorOpenSeeds() {
+  // An odd first byte lays the rest over the scenario the editor saved itself; an even one
+  // opens the rest as the file.
+  Seed("EditorOpenFuzz", "editor-save", std::string("\x01", 1));
+  // The first byte past the raw part flipped: the coded body damaged.
+  Seed("EditorOpenFuzz", "editor-save-coded", std::string("\x01", 1) + std::string(1024, '\x00') + "\x01");
+  Seed("EditorOpenFuzz", "empty", std::string("\x00", 1));
+}
+
+void OrdersSeeds() {
+  // An odd first byte lays the rest over the battle's own orders block.
+  Seed("OrdersBlockFuzz", "valid-orders", std::string("\x01", 1));
+  Seed("OrdersBlockFuzz", "valid-orders-count", std::string("\x01\x00\x00\x00\x01", 5));
+}
+
+void TcpGameSeeds() {
+  // Byte 0 the state (bit 7 host), then messages as type, length, payload; 0xFE sends the
+  // battle's orders in a data message of the next byte's type, 0xFD ends the orders or (odd
+  // next byte) the replay.
+  Seed("TcpGameFuzz", "version-ok", std::string("\x81\x02\x00", 3));
+  Seed("TcpGameFuzz", "orders-received", std::string("\x88\xFE\x01\x06\x07\x00", 6));
+  Seed("TcpGameFuzz", "client-orders", std::string("\x06\xFD\x01\x00\xFE\x01\x06\x07\x00", 9));
+  Seed("TcpGameFuzz", "replay-chat", std::string("\x13\x13\x05hello\xFD\x01\x01", 11));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -454,6 +517,11 @@ int main(int argc, char** argv) {
   UnitRecordSeeds();
   OperationSeeds();
   PacketSeeds();
+  GamePlaySeeds();
+  AIGroupsSeeds();
+  EditorOpenSeeds();
+  OrdersSeeds();
+  TcpGameSeeds();
   std::error_code ec;
   fs::remove_all(gWork, ec);
   return 0;

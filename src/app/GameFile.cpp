@@ -255,7 +255,10 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
   if (file.HasError() || (groups != 0 && !groupsRead.Read(file))) return kAlertRefused;
   const uint16_t seed = file.ReadU16();
   if (settings.hostFlag == 0 || settings.listLoad != 0) settings.sharedSeed = seed;
-  settings.timeLimitMs = static_cast<int32_t>(file.ReadU16()) * kMinuteMs;
+  // Minutes past what the 32-bit millisecond setting holds are not a limit this program sets.
+  const uint16_t minutes = file.ReadU16();
+  if (minutes > kMaxTimeLimitMinutes) return kAlertRefused;
+  settings.timeLimitMs = static_cast<int32_t>(minutes) * kMinuteMs;
   std::string briefings[3];
   for (auto& text : briefings) {
     if (!ReadBriefing(file, text)) return kAlertRefused;

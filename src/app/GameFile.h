@@ -31,6 +31,7 @@ class GameFile : public CampaignHost {
   static constexpr int32_t kExtensionReserved = 253;
   static constexpr int32_t kEmailReserved = 72;
   static constexpr uint16_t kMinuteMs = 60000;
+  static constexpr uint16_t kMaxTimeLimitMinutes = INT32_MAX / kMinuteMs;
 
   // What reading gives: 0 the file was taken, else the alert that tells why not.
   static constexpr int32_t kAccepted = 0;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -394,6 +395,55 @@ TEST_F(GameFileTest, DamagedOrForeignFilesAreRefusedAndChangeNothing) {
   bad = Write(&battle);
   map.terrain.tileHeight.At(3, 4) = kept;
   refused(bad, GameFile::kAlertRefused);
+}
+
+// Damage that the reader let through and that then ended the program or read out of bounds
+// when the game was drawn or played: each is written into a saved game (by changing what the
+// battle holds, or the stored bytes) and must be refused, the battle in play kept.
+TEST_F(GameFileTest, DamageThatWouldEndPlayIsRefused) {
+  Battle& battle = Populated();
+  const uint32_t digest = headless.Digest();
+  const std::string good = Write(&battle);
+  std::vector<std::string> damaged;
+  // A time limit past what the millisecond setting holds (after the header, the players,
+  // side, toggle and mark bytes, two empty digests, the empty name, no groups and the seed).
+  const size_t limit = 16 + 4 + 1024 + 4 + 3 + 1 + 2;
+  damaged.push_back(good);
+  damaged.back().replace(limit, 2, Bytes({0x8B, 0xD0}));
+  // A unit's place or a point of its orders that is not a number.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  Unit& unit = *battle.UnitAt(1);
+  auto withUnit = [&](auto change) {
+    const float x = unit.x, y = unit.y;
+    const int32_t count = unit.waypointCount;
+    const auto point = unit.waypoints[0];
+    change(unit);
+    damaged.push_back(Write(&battle));
+    unit.x = x;
+    unit.y = y;
+    unit.waypointCount = count;
+    unit.waypoints[0] = point;
+  };
+  withUnit([&](Unit& u) { u.x = nan; });
+  withUnit([&](Unit& u) { u.y = -std::numeric_limits<float>::infinity(); });
+  withUnit([&](Unit& u) {
+    u.waypointCount = 1;
+    u.waypoints[0].moveMode = 1;
+    u.waypoints[0].x = 1.0e30f;
+  });
+  for (size_t i = 0; i < damaged.size(); ++i) {
+    SCOPED_TRACE(i);
+    GameFileSettings read;
+    EXPECT_EQ(Read(damaged[i], read), GameFile::kAlertRefused);
+    EXPECT_EQ(headless.GetBattle(), &battle);
+    EXPECT_EQ(headless.Digest(), digest);
+  }
+  // The longest limit the setting holds is read as it stands.
+  std::string longest = good;
+  longest.replace(limit, 2, Bytes({0x8B, 0xCF}));
+  GameFileSettings held;
+  ASSERT_EQ(Read(longest, held), GameFile::kAccepted);
+  EXPECT_EQ(held.timeLimitMs, 35791 * 60000);
 }
 
 TEST_F(GameFileTest, AFileWithoutTheExtensionReadsWithTheFlagsClear) {

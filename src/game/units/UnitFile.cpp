@@ -49,6 +49,13 @@ bool IsStoredMoveMode(int32_t mode) {
   }
 }
 
+// A stored place on the ground (metres): finite and within a bound far beyond any map, so
+// that everything the battle works out from it (tiles, blocks, distances) stays in range.
+bool IsStoredPosition(float x, float y) {
+  constexpr float kLimit = 100000.0f;
+  return std::isfinite(x) && std::isfinite(y) && std::fabs(x) <= kLimit && std::fabs(y) <= kLimit;
+}
+
 // Refuses the record: one log line naming the check, the file's error flag raised.
 void Refuse(GFile& file, const char* check, int32_t value) {
   char line[96];
@@ -215,6 +222,7 @@ void Unit::Read(GFile& file) {
 
   x = file.ReadFloat();
   y = file.ReadFloat();
+  if (!IsStoredPosition(x, y)) return Refuse(file, "position", 0);
   facing = file.ReadScaled(90.0f);
   level = file.ReadScaled(10000.0f);
   suppression = file.ReadScaled(10.0f);
@@ -231,6 +239,7 @@ void Unit::Read(GFile& file) {
   if (hidden != 0) {
     lastSeenX = file.ReadFloat();
     lastSeenY = file.ReadFloat();
+    if (!IsStoredPosition(lastSeenX, lastSeenY)) return Refuse(file, "last seen position", 0);
   }
   if (identificationLevel <= 1) {
     positionErrorX = file.ReadByte();
@@ -248,6 +257,7 @@ void Unit::Read(GFile& file) {
   if (areaFire != 0) {
     targetX = file.ReadFloat();
     targetY = file.ReadFloat();
+    if (!IsStoredPosition(targetX, targetY)) return Refuse(file, "area fire target", 0);
   }
   const uint8_t ordersCode = static_cast<uint8_t>(file.ReadByte());
   if (ordersCode == 0) {
@@ -257,6 +267,7 @@ void Unit::Read(GFile& file) {
     flagBytes[0] = 1;
     ordersPhaseTargetX = file.ReadFloat();
     ordersPhaseTargetY = file.ReadFloat();
+    if (!IsStoredPosition(ordersPhaseTargetX, ordersPhaseTargetY)) return Refuse(file, "orders target", 0);
     flagBytes[2] = ordersCode == 2 ? 1 : 0;
   }
   designation = file.ReadU16();
@@ -288,6 +299,7 @@ void Unit::Read(GFile& file) {
     Waypoint& point = waypoints[static_cast<size_t>(i)];
     point.x = file.ReadFloat();
     point.y = file.ReadFloat();
+    if (!IsStoredPosition(point.x, point.y)) return Refuse(file, "waypoint position", i);
     const uint8_t codes = static_cast<uint8_t>(file.ReadByte());
     point.moveMode = Take(codes, 4, 4) - 1;
     point.pointKind = Take(codes, 4, 0) - 1;
@@ -299,6 +311,7 @@ void Unit::Read(GFile& file) {
     OrderedWaypoint& ordered = orderedWaypoints[static_cast<size_t>(i)];
     ordered.x = file.ReadFloat();
     ordered.y = file.ReadFloat();
+    if (!IsStoredPosition(ordered.x, ordered.y)) return Refuse(file, "ordered waypoint position", i);
     ordered.upperLevel = file.ReadByte() != 0 ? 1 : 0;
   }
   // The references stay packed ids until they are remapped.
