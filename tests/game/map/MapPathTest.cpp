@@ -82,7 +82,7 @@ class PathFinder : public ::testing::Test {
     FakePathUnit unit(0, moveClass);
     return map->FindPath(unit, sx * 2.0f, sy * 2.0f, gx * 2.0f, gy * 2.0f, points);
   }
-  int32_t CellOf(int x, int y) const { return x * map->terrain.fineGrid.Height() + y; }
+  int32_t CellOf(int x, int y) const { return map->routes.work.CellOf(x, y); }
   bool Visited(int x, int y) const { return map->routes.work.Visited(CellOf(x, y)); }
 
   MapRig rig;
