@@ -901,10 +901,10 @@ class Map : public GObject {
   // The A* search itself, between cells of the class's built grid; FindPath answers a search
   // asked again from the path finder's memory.
   // unreachableReach is -1, or for a goal outside the start's region the region's reach.
-  // moveClass and identity name the grid's cells (Routes::CellsIdentity) for the search's
-  // frame, which keeps them while they stand; a class below 0 loads them afresh.
+  // moveClass (0..4) and identity name the grid's cells (Routes::CellsIdentity) for the
+  // search's frame, which keeps them while they stand.
   int32_t SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points,
-                      int64_t unreachableReach = -1, int32_t moveClass = -1, uint64_t identity = 0);
+                      int64_t unreachableReach, int32_t moveClass, uint64_t identity);
   // Whether the cells flooded from the start, as the search steps, pass the node budget
   // before the flood could reach past the search's price limit (work's records then mark them).
   bool FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy);

@@ -127,9 +127,7 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
 
 int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points,
                          int64_t unreachableReach, int32_t moveClass, uint64_t identity) {
-  static_assert(MapPathWork::kCoarseMark == kCoarseCell && MapPathWork::kSoftMark == kSoftBlock &&
-                    MapPathWork::kWallMark == kImpassable,
-                "the search's frame knows the grid's marks");
+  static_assert(MapPathWork::kCoarseMark == kCoarseCell, "the search's frame borders its grid with coarse marks");
   const int32_t w = grid.Width();
   const int32_t h = grid.Height();
   uint8_t* cells = grid.DataRestoredAfterUse();
@@ -137,8 +135,6 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     return cells[static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y)];
   };
   MapPathWork& work = routes.work;
-  // A grid whose identity is not known (a class below 0) is loaded into the frame afresh.
-  if (moveClass < 0) identity = ++routes.work.anonymousLoads;
   work.Begin(cells, w, h, moveClass, identity);
   // The start and goal blocks filled below are put back before the search returns.
 
@@ -196,7 +192,9 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     restore();
     return kOutOfNodes;
   }
-  MapPathWork::Cell* frame = work.Cells();
+  uint32_t* records = work.Records();
+  const uint8_t* values = work.Values();
+  uint8_t* steps = work.Steps();
   const int32_t stride = work.Stride();
   MapPathOpenSet& open = work.open;
   work.Mark(work.CellOf(sx, sy), 0, true, MapPathWork::kNoStep);
@@ -215,7 +213,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     const int32_t current = (cx + 1) * stride + (cy + 1);
     // Every key entered names a cell this search visited; it is stale once the cell has closed
     // or been priced lower since.
-    const uint32_t record = frame[current].record;
+    const uint32_t record = records[current];
     const int64_t g = static_cast<int64_t>(record & MapPathWork::kPriceMask);
     if ((record & MapPathWork::kOpenBit) == 0 ||
         g + Estimate(cx, cy, gx, gy) != static_cast<int64_t>(key >> 2 * MapPathWork::kKeyCellBits)) {
@@ -231,12 +229,11 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     ++work.expandedTotal;
     // The cell likely to be expanded next and its neighbours are loaded while this one is.
     if (const uint64_t likely = open.Likely(); likely != MapPathOpenSet::kNone) {
-      const MapPathWork::Cell* next =
-          frame + (static_cast<int32_t>(likely >> MapPathWork::kKeyCellBits & MapPathWork::kKeyCellMask) + 1) * stride +
+      const int32_t next = (static_cast<int32_t>(likely >> MapPathWork::kKeyCellBits & MapPathWork::kKeyCellMask) + 1) * stride +
           static_cast<int32_t>(likely & MapPathWork::kKeyCellMask) + 1;
       for (int32_t dx = -1; dx <= 1; ++dx) {
-        __builtin_prefetch(next + dx * stride - 1, 1);
-        __builtin_prefetch(next + dx * stride + 1, 1);
+        __builtin_prefetch(records + next + dx * stride, 1);
+        __builtin_prefetch(values + next + dx * stride);
       }
     }
 
@@ -244,65 +241,55 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     // when the budget is spent.
     auto relax = [&](int32_t to, int32_t x, int32_t y, int64_t price, uint8_t step) __attribute__((always_inline)) {
       const int64_t next = g + price;
-      MapPathWork::Cell& n = frame[to];
-      const uint32_t seen = n.record;
+      uint32_t& n = records[to];
+      const uint32_t seen = n;
       if ((seen & MapPathWork::kVisitedBit) == 0) {
         if (!work.TakeNode()) return false;
         work.Touch(to);
         if (next >= kImpassablePrice) {
           // Reached first at an impassable price: closed, never expanded, no step back.
-          n.record = MapPathWork::kVisitedBit | static_cast<uint32_t>(kImpassablePrice);
-          n.step = MapPathWork::kNoStep;
+          n = MapPathWork::kVisitedBit | static_cast<uint32_t>(kImpassablePrice);
+          steps[to] = MapPathWork::kNoStep;
         } else {
-          n.record = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
-          n.step = step;
+          n = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
+          steps[to] = step;
           open.Push(Key(next + Estimate(x, y, gx, gy), x, y));
         }
         return true;
       }
       if (static_cast<int64_t>(seen & MapPathWork::kPriceMask) <= next) return true;
       if ((seen & MapPathWork::kOpenBit) == 0) ++work.reopened;
-      n.record = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
-      n.step = step;
+      n = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
+      steps[to] = step;
       open.Push(Key(next + Estimate(x, y, gx, gy), x, y));
       return true;
     };
-    // The price of stepping into a cell of the given value and kind, not coarse.
-    auto priceOf = [](uint8_t kind, uint8_t v, int32_t factor) -> int64_t {
-      if (kind == MapPathWork::kWall) return kImpassablePrice;
-      if (kind == MapPathWork::kSoft) return kSoftBlockFactor * factor;
+    // The price of stepping into a cell of value v.
+    auto priceOf = [](uint8_t v, int32_t factor) -> int64_t {
+      if (v == kImpassable) return kImpassablePrice;
+      if (v == kSoftBlock) return kSoftBlockFactor * factor;
       return static_cast<int64_t>(v) * factor;
     };
 
     // The steps are taken from the last listed to the first.
-    if ((frame[current].kind & MapPathWork::kInCoarseBlock) == 0) {
-      // The eight neighbours are read together, so that their loads overlap. A step writes
-      // only its own cell or, for a coarse neighbour, an anchor three cells away, never
-      // another neighbour.
-      MapPathWork::Cell around[8];
-      for (int32_t k = 0; k < 8; ++k) around[k] = frame[current + offset[k]];
+    if (at(cx / 10 * 10, cy / 10 * 10) != kCoarseCell) {
       for (int32_t k = 7; k >= 0; --k) {
         const int32_t to = current + offset[k];
-        const uint8_t kind = around[k].kind & MapPathWork::kKindMask;
+        const uint8_t v = values[to];
+        const int32_t nx = cx + MapPathSteps::kNeighbour[k][0];
+        const int32_t ny = cy + MapPathSteps::kNeighbour[k][1];
         bool ok;
-        if (kind == MapPathWork::kPlain) {
-          const int32_t factor = (k & 1) != 0 ? 28 : 20;
-          ok = relax(to, cx + MapPathSteps::kNeighbour[k][0], cy + MapPathSteps::kNeighbour[k][1],
-                     static_cast<int64_t>(around[k].cost) * factor, stepBack[k]);
-        } else if (kind == MapPathWork::kOutside) {
-          continue;
-        } else if (kind == MapPathWork::kCoarse) {
+        if (v != kCoarseCell) {
+          ok = relax(to, nx, ny, priceOf(v, (k & 1) != 0 ? 28 : 20), stepBack[k]);
+        } else if (nx < 0 || ny < 0 || nx >= w || ny >= h) {
+          continue;  // the frame's border
+        } else {
           // A coarse neighbour is replaced by its block's nearest anchor.
           Candidate c;
-          MapPathSteps::Neighbour(cells, w, h, cx, cy, cx + MapPathSteps::kNeighbour[k][0],
-                                  cy + MapPathSteps::kNeighbour[k][1], c);
+          MapPathSteps::Neighbour(cells, w, h, cx, cy, nx, ny, c);
           const int32_t anchor = work.CellOf(c.x, c.y);
-          ok = relax(anchor, c.x, c.y, priceOf(frame[anchor].kind & MapPathWork::kKindMask, frame[anchor].cost, c.factor),
+          ok = relax(anchor, c.x, c.y, priceOf(values[anchor], c.factor),
                      static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y)));
-        } else {
-          const int32_t factor = (k & 1) != 0 ? 28 : 20;
-          ok = relax(to, cx + MapPathSteps::kNeighbour[k][0], cy + MapPathSteps::kNeighbour[k][1],
-                     priceOf(kind, 0, factor), stepBack[k]);
         }
         if (!ok) {
           restore();
@@ -317,14 +304,14 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
         const Candidate& c = list[i];
         if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) FatalError(408, "AIPath.cpp");
         const int32_t to = work.CellOf(c.x, c.y);
-        if (!relax(to, c.x, c.y, priceOf(frame[to].kind & MapPathWork::kKindMask, frame[to].cost, c.factor),
+        if (!relax(to, c.x, c.y, priceOf(values[to], c.factor),
                    static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y)))) {
           restore();
           return kOutOfNodes;
         }
       }
     }
-    frame[current].record &= ~MapPathWork::kOpenBit;
+    records[current] &= ~MapPathWork::kOpenBit;
   }
   restore();
   return kNoRoute;

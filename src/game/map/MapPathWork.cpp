@@ -1,6 +1,7 @@
 #include "game/map/MapPathWork.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "framework/core/Quorl.h"
@@ -10,21 +11,25 @@ void MapPathWork::Begin(const uint8_t* grid, int32_t width, int32_t height, int3
   if (width < 0 || height < 0 || width > (1 << kKeyCellBits) || height > (1 << kKeyCellBits)) {
     FatalError(41, "AIPath.cpp");
   }
+  if (moveClass < 0 || moveClass >= kClasses) FatalError(42, "AIPath.cpp");
+  const size_t cells = static_cast<size_t>(width + 2) * static_cast<size_t>(height + 2);
   if (width != width_ || height != height_) {
     width_ = width;
     height_ = height;
     stride_ = height + 2;
-    const size_t cells = static_cast<size_t>(width + 2) * static_cast<size_t>(stride_);
-    cells_.assign(cells, Cell{0u, 0u, 0u, kOutside, 0u});
+    records_.assign(cells, 0u);
+    steps_.assign(cells, 0u);
     touched_.clear();
-    loadedClass_ = -1;
+    for (auto& values : values_) values.clear();
   }
   Restart();
-  if (moveClass != loadedClass_ || identity != loadedIdentity_) {
+  class_ = moveClass;
+  std::vector<uint8_t, LargeTable<uint8_t>>& values = values_[static_cast<size_t>(moveClass)];
+  if (values.size() != cells || loaded_[moveClass] != identity) {
+    if (values.size() != cells) values.assign(cells, kCoarseMark);
     Reload(grid, 0, 0, width, height);
     ++frameLoads;
-    loadedClass_ = moveClass;
-    loadedIdentity_ = identity;
+    loaded_[moveClass] = identity;
   }
   goalCost = -1;
   expanded = 0;
@@ -34,20 +39,14 @@ void MapPathWork::Begin(const uint8_t* grid, int32_t width, int32_t height, int3
 
 void MapPathWork::Reload(const uint8_t* grid, int32_t x0, int32_t y0, int32_t w, int32_t h) {
   const size_t gh = static_cast<size_t>(height_);
+  uint8_t* values = values_[static_cast<size_t>(class_)].data();
   for (int32_t x = x0; x < x0 + w; ++x) {
-    const uint8_t* column = grid + static_cast<size_t>(x) * gh;
-    const uint8_t* blockColumn = grid + static_cast<size_t>(x / 10 * 10) * gh;
-    Cell* out = cells_.data() + CellOf(x, 0);
-    for (int32_t y = y0; y < y0 + h; ++y) {
-      const uint8_t v = column[y];
-      out[y].cost = v;
-      out[y].kind = static_cast<uint8_t>(KindOf(v) | (blockColumn[y / 10 * 10] == kCoarseMark ? kInCoarseBlock : 0));
-    }
+    std::memcpy(values + CellOf(x, y0), grid + static_cast<size_t>(x) * gh + static_cast<size_t>(y0), static_cast<size_t>(h));
   }
 }
 
 void MapPathWork::Restart() {
-  for (const int32_t cell : touched_) cells_[static_cast<size_t>(cell)].record = 0u;
+  for (const int32_t cell : touched_) records_[static_cast<size_t>(cell)] = 0u;
   touched_.clear();
   nodesUsed_ = 0;
   open.Clear();
