@@ -337,6 +337,7 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     const int64_t spentNodes = battle.map->routes.work.spentExpanded;
     const int64_t recalled = battle.map->routes.work.recalled;
     const int64_t settled = battle.map->routes.work.settled;
+    const int64_t frameLoads = battle.map->routes.work.frameLoads;
     const int64_t labelled = battle.map->routes.regions.labelled;
     const int64_t computed = AIPlanContext::gComputedValues;
     const int64_t cached = AIPlanContext::gCachedValues;
@@ -381,6 +382,7 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
         static_cast<double>(battle.map->routes.work.spentExpanded - spentNodes);
     state.counters["routes_recalled"] = static_cast<double>(battle.map->routes.work.recalled - recalled);
     state.counters["routes_settled"] = static_cast<double>(battle.map->routes.work.settled - settled);
+    state.counters["route_frame_loads"] = static_cast<double>(battle.map->routes.work.frameLoads - frameLoads);
     state.counters["grids_labelled"] = static_cast<double>(battle.map->routes.regions.labelled - labelled);
     state.counters["kept_values_computed"] = static_cast<double>(AIPlanContext::gComputedValues - computed);
     state.counters["kept_values_reused"] = static_cast<double>(AIPlanContext::gCachedValues - cached);

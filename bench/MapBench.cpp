@@ -21,6 +21,7 @@
 
 #include "MapTestWorld.h"
 #include "ReferenceMaps.h"
+#include "framework/core/Crc32.h"
 #include "framework/core/GDynamicArray.h"
 #include "framework/core/GFile.h"
 #include "framework/core/GGroup.h"
@@ -277,11 +278,14 @@ double Percentile(std::vector<double> ms, double p) {
   return ms[static_cast<size_t>(p * static_cast<double>(ms.size() - 1) + 0.5)];
 }
 
-// 1,000 searches between standable points 100 to 3,000 m apart, one class's grid built.
+// Searches (1,000, or 100 for a quick look) between standable points 100 to 3,000 m apart,
+// one class's grid built. route_digest is a CRC-32 of every search's result, nodes expanded
+// and route points (the label), equal on every build that searches alike.
 void BM_RouteSearches(benchmark::State& state) {
   Map& map = *Routes().map;
   const SearchesOnly searches(map);
   const int32_t moveClass = static_cast<int32_t>(state.range(0));
+  const int32_t count = static_cast<int32_t>(state.range(1));
   map.FreeCostGrids();
   map.BuildCostGrid(1, moveClass);
   FakePathUnit unit(0, moveClass);
@@ -292,7 +296,11 @@ void BM_RouteSearches(benchmark::State& state) {
     int64_t taken = 0;
     int32_t results[3] = {};
     double total = 0.0;
-    for (int32_t i = 0; i < 1000; ++i) {
+    uint32_t digest = 0xFFFFFFFFu;
+    auto add = [&digest](int64_t n) {
+      for (int32_t b = 0; b < 8; ++b) digest = Crc32Update(digest, static_cast<uint8_t>(n >> (8 * b)));
+    };
+    for (int32_t i = 0; i < count; ++i) {
       float x0, y0, x1, y1;
       for (;;) {
         StandablePoint(map, moveClass, v, x0, y0);
@@ -307,21 +315,30 @@ void BM_RouteSearches(benchmark::State& state) {
       ms.push_back(t);
       total += t;
       ++results[result];
+      add(result);
+      add(map.routes.work.expanded);
+      if (result == Map::kRouteFound) {
+        add(points.count);
+        for (int32_t p = 0; p < points.count; ++p) add(static_cast<int64_t>(points.x[p]) << 32 | static_cast<int64_t>(points.y[p]));
+      }
       expanded += map.routes.work.expanded;
       taken += map.routes.work.NodesTaken();
     }
     state.counters["Mnodes_per_s"] = static_cast<double>(expanded) / total / 1000.0;
-    state.counters["searches_per_s"] = 1000.0 / total * 1000.0;
+    state.counters["searches_per_s"] = count / total * 1000.0;
     state.counters["p50_ms"] = Percentile(ms, 0.5);
     state.counters["p95_ms"] = Percentile(ms, 0.95);
     state.counters["max_ms"] = Percentile(ms, 1.0);
-    state.counters["nodes_taken_avg"] = static_cast<double>(taken) / 1000.0;
+    state.counters["nodes_taken_avg"] = static_cast<double>(taken) / count;
+    char label[32];
+    std::snprintf(label, sizeof label, "route_digest=%08x", digest ^ 0xFFFFFFFFu);
+    state.SetLabel(label);
     state.counters["result0"] = results[0];
     state.counters["result1"] = results[1];
     state.counters["result2"] = results[2];
   }
 }
-BENCHMARK(BM_RouteSearches)->DenseRange(0, 4)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RouteSearches)->ArgsProduct({{0, 1, 2, 3, 4}, {100, 1000}})->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The fixed cost of a search: start and goal in one cell.
 void BM_RouteSameCell(benchmark::State& state) {
@@ -360,6 +377,7 @@ void BM_RouteOpenGround3km(benchmark::State& state) {
     expanded += open->routes.work.expanded;
   }
   state.counters["nodes_expanded"] = static_cast<double>(open->routes.work.expanded);
+  state.counters["frame_loads"] = static_cast<double>(open->routes.work.frameLoads);
   state.counters["nodes_per_s"] = benchmark::Counter(static_cast<double>(expanded), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RouteOpenGround3km)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);

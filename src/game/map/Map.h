@@ -901,8 +901,10 @@ class Map : public GObject {
   // The A* search itself, between cells of the class's built grid; FindPath answers a search
   // asked again from the path finder's memory.
   // unreachableReach is -1, or for a goal outside the start's region the region's reach.
+  // moveClass (0..4) and identity name the grid's cells (Routes::CellsIdentity) for the
+  // search's frame, which keeps them while they stand.
   int32_t SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points,
-                      int64_t unreachableReach = -1);
+                      int64_t unreachableReach, int32_t moveClass, uint64_t identity);
   // Whether the cells flooded from the start, as the search steps, pass the node budget
   // before the flood could reach past the search's price limit (work's records then mark them).
   bool FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy);
@@ -912,7 +914,7 @@ class Map : public GObject {
   void TracePath(std::vector<MapPathWork::Link>& chain, PathPoints& points, const MapGrid<uint8_t>& grid);
   // The last search's route to its goal cell, read back from the cells' records into the
   // work's chain.
-  std::vector<MapPathWork::Link>& ChainTo(int32_t goal, int32_t h);
+  std::vector<MapPathWork::Link>& ChainTo(int32_t goal);
 
   // ---- The battle screen's map services, the burning-tile list and the fire sounds
   // (MapScreenServices.cpp); the fire, smoke and sound passes of the presentation

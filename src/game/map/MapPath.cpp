@@ -114,7 +114,7 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
     const uint32_t to = labels.label[static_cast<size_t>(gx) * static_cast<size_t>(h) + static_cast<size_t>(gy)];
     if (labels.usable && from != MapPathRegions::kNoRegion && to != from) reach = labels.reach[from];
   }
-  const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points, reach);
+  const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points, reach, moveClass, cells);
   if (result == kOutOfNodes) {
     ++work.spentSearches;
     work.spentExpanded += work.expanded;
@@ -126,7 +126,8 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
 }
 
 int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points,
-                         int64_t unreachableReach) {
+                         int64_t unreachableReach, int32_t moveClass, uint64_t identity) {
+  static_assert(MapPathWork::kCoarseMark == kCoarseCell, "the search's frame borders its grid with coarse marks");
   const int32_t w = grid.Width();
   const int32_t h = grid.Height();
   uint8_t* cells = grid.DataRestoredAfterUse();
@@ -134,7 +135,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     return cells[static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y)];
   };
   MapPathWork& work = routes.work;
-  work.Begin(w, h);
+  work.Begin(cells, w, h, moveClass, identity);
   // The start and goal blocks filled below are put back before the search returns.
 
   // A coarse block holding the start or the goal is filled with its anchors' price for the
@@ -151,6 +152,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
         at(bx + x, by + y) = fill;
       }
     }
+    work.Reload(cells, bx, by, 10, 10);
     work.savedOrigin[e][0] = bx;
     work.savedOrigin[e][1] = by;
     work.savedFlag[e] = true;
@@ -164,6 +166,11 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
         }
       }
       work.savedFlag[e] = false;
+    }
+    // The frame takes the blocks' cells back from the grid.
+    for (int32_t e = 0; e < 2; ++e) {
+      if (work.savedOrigin[e][0] >= 0) work.Reload(cells, work.savedOrigin[e][0], work.savedOrigin[e][1], 10, 10);
+      work.savedOrigin[e][0] = -1;
     }
   };
 
@@ -186,15 +193,24 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     return kOutOfNodes;
   }
   uint32_t* records = work.Records();
+  const uint8_t* values = work.Values();
   uint8_t* steps = work.Steps();
+  const int32_t stride = work.Stride();
   MapPathOpenSet& open = work.open;
-  work.Mark(sx * h + sy, 0, true, MapPathWork::kNoStep);
+  work.Mark(work.CellOf(sx, sy), 0, true, MapPathWork::kNoStep);
   open.Push(Key(Estimate(sx, sy, gx, gy), sx, sy));
+  // The eight neighbours' places in the frame, in their listed order, and their steps back.
+  int32_t offset[8];
+  uint8_t stepBack[8];
+  for (int32_t k = 0; k < 8; ++k) {
+    offset[k] = MapPathSteps::kNeighbour[k][0] * stride + MapPathSteps::kNeighbour[k][1];
+    stepBack[k] = static_cast<uint8_t>(MapPathWork::StepCode(-MapPathSteps::kNeighbour[k][0], -MapPathSteps::kNeighbour[k][1]));
+  }
 
   for (uint64_t key = open.PopLeast(); key != MapPathOpenSet::kNone; key = open.PopLeast()) {
     const int32_t cx = static_cast<int32_t>(key >> MapPathWork::kKeyCellBits & MapPathWork::kKeyCellMask);
     const int32_t cy = static_cast<int32_t>(key & MapPathWork::kKeyCellMask);
-    const int32_t current = cx * h + cy;
+    const int32_t current = (cx + 1) * stride + (cy + 1);
     // Every key entered names a cell this search visited; it is stale once the cell has closed
     // or been priced lower since.
     const uint32_t record = records[current];
@@ -205,67 +221,77 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     }
     if (cx == gx && cy == gy) {
       work.goalCost = g;
-      TracePath(ChainTo(current, h), points, grid);
+      TracePath(ChainTo(current), points, grid);
       restore();
       return kRouteFound;
     }
     ++work.expanded;
     ++work.expandedTotal;
+    // The cell likely to be expanded next and its neighbours are loaded while this one is.
     if (const uint64_t likely = open.Likely(); likely != MapPathOpenSet::kNone) {
-      __builtin_prefetch(records + static_cast<int32_t>(likely >> MapPathWork::kKeyCellBits & MapPathWork::kKeyCellMask) * h +
-                         static_cast<int32_t>(likely & MapPathWork::kKeyCellMask));
+      const int32_t next = (static_cast<int32_t>(likely >> MapPathWork::kKeyCellBits & MapPathWork::kKeyCellMask) + 1) * stride +
+          static_cast<int32_t>(likely & MapPathWork::kKeyCellMask) + 1;
+      for (int32_t dx = -1; dx <= 1; ++dx) {
+        __builtin_prefetch(records + next + dx * stride, 1);
+        __builtin_prefetch(values + next + dx * stride);
+      }
     }
 
-    // The step to c, false when the budget is spent.
-    auto relax = [&](const Candidate& c) {
-      const uint8_t v = at(c.x, c.y);
-      int64_t price;
-      if (v == kImpassable) price = kImpassablePrice;
-      else if (v == kSoftBlock) price = kSoftBlockFactor * c.factor;
-      else price = static_cast<int64_t>(v) * c.factor;
+    // The step to the cell at place `to` of the frame, (x, y) of the grid, at `price`; false
+    // when the budget is spent.
+    auto relax = [&](int32_t to, int32_t x, int32_t y, int64_t price, uint8_t step) __attribute__((always_inline)) {
       const int64_t next = g + price;
-      const int32_t cell = c.x * h + c.y;
-      const uint32_t seen = records[cell];
-      const uint8_t step = static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y));
+      uint32_t& n = records[to];
+      const uint32_t seen = n;
       if ((seen & MapPathWork::kVisitedBit) == 0) {
         if (!work.TakeNode()) return false;
-        work.Touch(cell);
+        work.Touch(to);
         if (next >= kImpassablePrice) {
           // Reached first at an impassable price: closed, never expanded, no step back.
-          records[cell] = MapPathWork::kVisitedBit | static_cast<uint32_t>(kImpassablePrice);
-          steps[cell] = MapPathWork::kNoStep;
+          n = MapPathWork::kVisitedBit | static_cast<uint32_t>(kImpassablePrice);
+          steps[to] = MapPathWork::kNoStep;
         } else {
-          records[cell] = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
-          steps[cell] = step;
-          open.Push(Key(next + Estimate(c.x, c.y, gx, gy), c.x, c.y));
+          n = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
+          steps[to] = step;
+          open.Push(Key(next + Estimate(x, y, gx, gy), x, y));
         }
         return true;
       }
       if (static_cast<int64_t>(seen & MapPathWork::kPriceMask) <= next) return true;
       if ((seen & MapPathWork::kOpenBit) == 0) ++work.reopened;
-      records[cell] = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
-      steps[cell] = step;
-      open.Push(Key(next + Estimate(c.x, c.y, gx, gy), c.x, c.y));
+      n = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
+      steps[to] = step;
+      open.Push(Key(next + Estimate(x, y, gx, gy), x, y));
       return true;
+    };
+    // The price of stepping into a cell of value v.
+    auto priceOf = [](uint8_t v, int32_t factor) -> int64_t {
+      if (v == kImpassable) return kImpassablePrice;
+      if (v == kSoftBlock) return kSoftBlockFactor * factor;
+      return static_cast<int64_t>(v) * factor;
     };
 
     // The steps are taken from the last listed to the first.
     if (at(cx / 10 * 10, cy / 10 * 10) != kCoarseCell) {
-      // The neighbours' records and prices lie in three columns: their loads are started
-      // together rather than one after another.
-      if (cx > 0 && cx + 1 < w) {
-        for (int32_t dx = -1; dx <= 1; ++dx) {
-          __builtin_prefetch(records + current + dx * h, 1);
-          __builtin_prefetch(cells + current + dx * h);
-        }
-      }
       for (int32_t k = 7; k >= 0; --k) {
+        const int32_t to = current + offset[k];
+        const uint8_t v = values[to];
         const int32_t nx = cx + MapPathSteps::kNeighbour[k][0];
         const int32_t ny = cy + MapPathSteps::kNeighbour[k][1];
-        if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
-        Candidate c;
-        MapPathSteps::Neighbour(cells, w, h, cx, cy, nx, ny, c);
-        if (!relax(c)) {
+        bool ok;
+        if (v != kCoarseCell) {
+          ok = relax(to, nx, ny, priceOf(v, (k & 1) != 0 ? 28 : 20), stepBack[k]);
+        } else if (nx < 0 || ny < 0 || nx >= w || ny >= h) {
+          continue;  // the frame's border
+        } else {
+          // A coarse neighbour is replaced by its block's nearest anchor.
+          Candidate c;
+          MapPathSteps::Neighbour(cells, w, h, cx, cy, nx, ny, c);
+          const int32_t anchor = work.CellOf(c.x, c.y);
+          ok = relax(anchor, c.x, c.y, priceOf(values[anchor], c.factor),
+                     static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y)));
+        }
+        if (!ok) {
           restore();
           return kOutOfNodes;
         }
@@ -277,7 +303,9 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
       for (int32_t i = count - 1; i >= 0; --i) {
         const Candidate& c = list[i];
         if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) FatalError(408, "AIPath.cpp");
-        if (!relax(c)) {
+        const int32_t to = work.CellOf(c.x, c.y);
+        if (!relax(to, c.x, c.y, priceOf(values[to], c.factor),
+                   static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y)))) {
           restore();
           return kOutOfNodes;
         }
@@ -289,13 +317,14 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
   return kNoRoute;
 }
 
-std::vector<MapPathWork::Link>& Map::ChainTo(int32_t goal, int32_t h) {
-  std::vector<MapPathWork::Link>& chain = routes.work.chain;
+std::vector<MapPathWork::Link>& Map::ChainTo(int32_t goal) {
+  MapPathWork& work = routes.work;
+  std::vector<MapPathWork::Link>& chain = work.chain;
   chain.clear();
-  int32_t x = goal / h;
-  int32_t y = goal % h;
+  int32_t x = work.XOf(goal);
+  int32_t y = work.YOf(goal);
   for (;;) {
-    const uint32_t step = routes.work.StepAt(x * h + y);
+    const uint32_t step = work.StepAt(work.CellOf(x, y));
     const bool last = step == MapPathWork::kNoStep;
     chain.push_back({x, y, last ? -1 : static_cast<int32_t>(chain.size()) + 1});
     if (last) break;
@@ -314,7 +343,7 @@ bool Map::FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx
   std::vector<int32_t>& queue = work.flood;
   queue.clear();
   queue.push_back(sx * h + sy);
-  work.Mark(sx * h + sy, 0, false, MapPathWork::kNoStep);
+  work.Mark(work.CellOf(sx, sy), 0, false, MapPathWork::kNoStep);
   int64_t touched = 1;
   int32_t depth = 0;
   size_t layerEnd = 1;
@@ -331,8 +360,8 @@ bool Map::FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx
       const Candidate& c = list[k];
       if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) continue;
       const int32_t cell = c.x * h + c.y;
-      if (work.Visited(cell)) continue;
-      work.Mark(cell, 0, false, MapPathWork::kNoStep);
+      if (work.Visited(work.CellOf(c.x, c.y))) continue;
+      work.Mark(work.CellOf(c.x, c.y), 0, false, MapPathWork::kNoStep);
       if (++touched > work.budget) return true;
       if (cells[static_cast<size_t>(cell)] < kSoftBlock) queue.push_back(cell);
     }

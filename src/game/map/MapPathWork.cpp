@@ -1,30 +1,52 @@
 #include "game/map/MapPathWork.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "framework/core/Quorl.h"
 
-void MapPathWork::Begin(int32_t width, int32_t height) {
+void MapPathWork::Begin(const uint8_t* grid, int32_t width, int32_t height, int32_t moveClass, uint64_t identity) {
   // The open set's keys hold a cell's coordinates in 12 bits each.
   if (width < 0 || height < 0 || width > (1 << kKeyCellBits) || height > (1 << kKeyCellBits)) {
     FatalError(41, "AIPath.cpp");
   }
-  const size_t cells = static_cast<size_t>(width) * static_cast<size_t>(height);
-  if (cells_.size() != cells) {
-    cells_.assign(cells, 0u);
+  if (moveClass < 0 || moveClass >= kClasses) FatalError(42, "AIPath.cpp");
+  const size_t cells = static_cast<size_t>(width + 2) * static_cast<size_t>(height + 2);
+  if (width != width_ || height != height_) {
+    width_ = width;
+    height_ = height;
+    stride_ = height + 2;
+    records_.assign(cells, 0u);
     steps_.assign(cells, 0u);
     touched_.clear();
+    for (auto& values : values_) values.clear();
   }
   Restart();
+  class_ = moveClass;
+  std::vector<uint8_t, LargeTable<uint8_t>>& values = values_[static_cast<size_t>(moveClass)];
+  if (values.size() != cells || loaded_[moveClass] != identity) {
+    if (values.size() != cells) values.assign(cells, kCoarseMark);
+    Reload(grid, 0, 0, width, height);
+    ++frameLoads;
+    loaded_[moveClass] = identity;
+  }
   goalCost = -1;
   expanded = 0;
   reopened = 0;
   savedFlag[0] = savedFlag[1] = false;
 }
 
+void MapPathWork::Reload(const uint8_t* grid, int32_t x0, int32_t y0, int32_t w, int32_t h) {
+  const size_t gh = static_cast<size_t>(height_);
+  uint8_t* values = values_[static_cast<size_t>(class_)].data();
+  for (int32_t x = x0; x < x0 + w; ++x) {
+    std::memcpy(values + CellOf(x, y0), grid + static_cast<size_t>(x) * gh + static_cast<size_t>(y0), static_cast<size_t>(h));
+  }
+}
+
 void MapPathWork::Restart() {
-  for (const int32_t cell : touched_) cells_[static_cast<size_t>(cell)] = 0u;
+  for (const int32_t cell : touched_) records_[static_cast<size_t>(cell)] = 0u;
   touched_.clear();
   nodesUsed_ = 0;
   open.Clear();

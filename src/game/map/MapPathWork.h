@@ -9,9 +9,9 @@
 #include "platform/PMemory.h"
 
 // The path finder's working state, kept by the map between searches so that a search neither
-// allocates nor clears a whole grid once the map has been searched: every cell has one record
-// word, and a search clears only the records of the cells the one before it visited; the open
-// set is a priority queue of keys whose stale entries are passed over when they surface.
+// allocates nor clears a whole grid once the map has been searched: every cell has one record,
+// and a search clears only the records of the cells the one before it visited; the open set is
+// a priority queue of keys whose stale entries are passed over when they surface.
 class MapPathWork {
   // Storage for the table a search reads at scattered places (the cells' records), in blocks
   // the system may back with huge pages.
@@ -58,21 +58,44 @@ class MapPathWork {
   static constexpr uint64_t kKeyCellMask = (uint64_t{1} << kKeyCellBits) - 1;
   static_assert(MapPathOpenSet::kLowBits == 2 * kKeyCellBits, "the open set orders a price's keys by cell");
 
-  // Makes the cell records fit a grid of width x height cells and starts a new search: no cell
-  // visited, no node taken, the open set empty. Grids of more than 4,096 cells a side are a
-  // programmer error.
-  void Begin(int32_t width, int32_t height);
+  // The search's frame: the grid's cells with a border one cell wide around them, so that a
+  // cell's eight neighbours are read at fixed offsets without testing the grid's edges. Each
+  // place has a record (kVisitedBit, kOpenBit and g, 0 when this search has not visited it),
+  // a step back (read only for visited cells), and the class grid's value, the border holding
+  // the coarse mark so that the few steps that must look closer find it. The three are kept
+  // apart, each as dense as it can be, since steps over coarse ground read places five cells
+  // apart. Each class has its values, those of the grid they were last loaded from, kept while
+  // its cells' identity stands (the classes' searches take turns); blocks a search fills are
+  // written to both.
+  static constexpr int32_t kClasses = 5;
+  // The cost grid's mark of a cell inside a coarse block.
+  static constexpr uint8_t kCoarseMark = 5;
+
+  // Makes the frame fit the grid and hold the class's values, unless it holds those of the
+  // identity given already, and starts a new search: no cell visited, no node taken, the open
+  // set empty. Grids of more than 4,096 cells a side and classes outside 0..4 are programmer
+  // errors.
+  void Begin(const uint8_t* grid, int32_t width, int32_t height, int32_t moveClass, uint64_t identity);
+  // Writes the grid's cells of the rectangle (x, y, size w x h, inside the grid) to the frame's
+  // values of the class begun, after the search has changed them in the grid.
+  void Reload(const uint8_t* grid, int32_t x0, int32_t y0, int32_t w, int32_t h);
   // Forgets the cells visited and the nodes taken, as at the search's start, keeping the blocks
   // filled for it.
   void Restart();
 
-  // The records and the steps back, for the search's inner loop.
-  uint32_t* Records() { return cells_.data(); }
+  // The frame's place of grid cell (x, y), -1 <= x <= width, -1 <= y <= height.
+  int32_t CellOf(int32_t x, int32_t y) const { return (x + 1) * stride_ + (y + 1); }
+  int32_t Stride() const { return stride_; }
+  int32_t XOf(int32_t cell) const { return cell / stride_ - 1; }
+  int32_t YOf(int32_t cell) const { return cell % stride_ - 1; }
+  uint32_t* Records() { return records_.data(); }
+  // The values of the class begun.
+  const uint8_t* Values() const { return values_[static_cast<size_t>(class_)].data(); }
   uint8_t* Steps() { return steps_.data(); }
-  bool Visited(int32_t cell) const { return (cells_[static_cast<size_t>(cell)] & kVisitedBit) != 0; }
+  bool Visited(int32_t cell) const { return (records_[static_cast<size_t>(cell)] & kVisitedBit) != 0; }
   // A visited cell's g, open flag and step back (kNoStep when none).
-  int64_t PriceAt(int32_t cell) const { return static_cast<int64_t>(cells_[static_cast<size_t>(cell)] & kPriceMask); }
-  bool OpenAt(int32_t cell) const { return (cells_[static_cast<size_t>(cell)] & kOpenBit) != 0; }
+  int64_t PriceAt(int32_t cell) const { return static_cast<int64_t>(records_[static_cast<size_t>(cell)] & kPriceMask); }
+  bool OpenAt(int32_t cell) const { return (records_[static_cast<size_t>(cell)] & kOpenBit) != 0; }
   uint32_t StepAt(int32_t cell) const { return steps_[static_cast<size_t>(cell)]; }
   // Notes a cell visited for the first time by this search, so that the next one finds it
   // cleared; its record is then written by the caller.
@@ -80,7 +103,7 @@ class MapPathWork {
   // Records the cell as visited by this search.
   void Mark(int32_t cell, int64_t g, bool open, uint32_t step) {
     if (!Visited(cell)) Touch(cell);
-    cells_[static_cast<size_t>(cell)] = kVisitedBit | (open ? kOpenBit : 0) | static_cast<uint32_t>(g);
+    records_[static_cast<size_t>(cell)] = kVisitedBit | (open ? kOpenBit : 0) | static_cast<uint32_t>(g);
     steps_[static_cast<size_t>(cell)] = static_cast<uint8_t>(step);
   }
 
@@ -160,14 +183,22 @@ class MapPathWork {
 
   // The start and goal blocks of coarse cells filled for the search, restored afterwards.
   uint8_t saved[2][100] = {};
-  int32_t savedOrigin[2][2] = {};
+  int32_t savedOrigin[2][2] = {{-1, -1}, {-1, -1}};  // x -1 when not filled
+  int64_t frameLoads = 0;  // whole grids loaded into the frame since the map was made
   bool savedFlag[2] = {};
 
  private:
   static constexpr int32_t kFailureClasses = 8;
   uint64_t failedRevision_[kFailureClasses] = {};  // per move class: the revision + 1, 0 none
-  std::vector<uint32_t, LargeTable<uint32_t>> cells_;
+  std::vector<uint32_t, LargeTable<uint32_t>> records_;
+  std::vector<uint8_t, LargeTable<uint8_t>> values_[kClasses];
   std::vector<uint8_t, LargeTable<uint8_t>> steps_;
+  int32_t width_ = -1;
+  int32_t height_ = -1;
+  int32_t stride_ = 2;
+  // Per class, the identity of the cells its values were loaded from.
+  uint64_t loaded_[kClasses] = {};
+  int32_t class_ = 0;
   std::vector<int32_t> touched_;  // the cells this search has visited, cleared at the next
   std::vector<Remembered> remembered_;
   size_t nextRemembered_ = 0;

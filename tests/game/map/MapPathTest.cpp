@@ -82,7 +82,7 @@ class PathFinder : public ::testing::Test {
     FakePathUnit unit(0, moveClass);
     return map->FindPath(unit, sx * 2.0f, sy * 2.0f, gx * 2.0f, gy * 2.0f, points);
   }
-  int32_t CellOf(int x, int y) const { return x * map->terrain.fineGrid.Height() + y; }
+  int32_t CellOf(int x, int y) const { return map->routes.work.CellOf(x, y); }
   bool Visited(int x, int y) const { return map->routes.work.Visited(CellOf(x, y)); }
 
   MapRig rig;
@@ -375,6 +375,26 @@ TEST_F(PathFinder, CellRecordsStartAfreshAtEverySearch) {
     EXPECT_EQ(points.x[i], first.x[i]);
     EXPECT_EQ(points.y[i], first.y[i]);
   }
+}
+
+TEST_F(PathFinder, SearchesSeeTheGridAsItStandsAndLoadEachClassOnlyWhenItChanged) {
+  // A wall written into the grid between two searches turns the second route round it; the
+  // classes' searches taking turns on unchanged grids read their cells in again never.
+  MapPathWork& work = map->routes.work;
+  work.remember = false;
+  MapGrid<uint8_t>& grid = Grid(0);
+  grid.Fill(80);
+  ASSERT_EQ(Find(0, 5, 25, 45, 25), Map::kRouteFound);
+  ASSERT_EQ(points.count, 1);
+  const int64_t straight = work.goalCost;
+  for (int y = 5; y <= 45; ++y) grid.At(25, y) = Map::kImpassable;
+  ASSERT_EQ(Find(0, 5, 25, 45, 25), Map::kRouteFound);
+  EXPECT_GT(points.count, 1);
+  EXPECT_GT(work.goalCost, straight);
+  map->BuildCostGrid(1, 1);
+  const int64_t loads = work.frameLoads;
+  for (int i = 0; i < 6; ++i) ASSERT_EQ(Find(i % 2, 5, 25, 45, 25), Map::kRouteFound) << i;
+  EXPECT_EQ(work.frameLoads, loads + 1);
 }
 
 TEST_F(PathFinder, SearchAskedAgainIsAnsweredFromMemoryUntilItsInputsChange) {
