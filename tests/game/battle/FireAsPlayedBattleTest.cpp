@@ -145,22 +145,6 @@ TEST(FireAsPlayed, HeavyGunsFireAtInfantryFromTheirOwnLoads) {
   EXPECT_GT(rig.FirePackets(flame, 11), 0);
   EXPECT_LT(flame->machineGunAmmo[2], flameLoad);
   EXPECT_TRUE(ahead->losses > 0 || ahead->suppression > 0.0f);
-
-  // A flamethrower team 30 m from a squad out of rounds flames it too.
-  rig.headless.New();
-  int32_t teamClass = -1;
-  for (int32_t i = 0; i < gInfantryClasses.Count() && teamClass < 0; ++i) {
-    const int32_t w = gInfantryClasses[i].MainWeapon();
-    if (w != Infantry::kNoWeapon && gWeapons.IsValid(w) && gWeapons[w].Type() == 6) teamClass = i;
-  }
-  ASSERT_GE(teamClass, 0);
-  Infantry* team = rig.AddInfantry(teamClass, 1, 300.0f, 300.0f, 90.0f);
-  Infantry* burnt = rig.AddSquad(0, 300.0f, 330.0f, 270.0f);
-  burnt->ammo = {};
-  SeedRandom(8);
-  rig.headless.Go(1);
-  rig.headless.Go(13);
-  EXPECT_GT(rig.FirePackets(team, 11), 0);
 }
 
 TEST(FireAsPlayed, ABlastStrikesEachUnitOnceAndAVehicleByItsStrengthThere) {
