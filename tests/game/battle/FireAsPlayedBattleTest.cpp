@@ -36,6 +36,9 @@ struct FireRig {
     Infantry::Register();
     Vehicle::Register();
     headless.New();
+    // Making a unit draws from the game's generator (a vehicle's machine-gun timers, for one),
+    // so every battle here seeds it before its units are made.
+    SeedRandom(1);
   }
   ~FireRig() {
     for (int32_t kind = 0; kind < 4; ++kind) {
@@ -117,12 +120,12 @@ TEST(FireAsPlayed, HeavyGunsFireAtInfantryFromTheirOwnLoads) {
   // heavy guns' load and leaves the rifle-calibre load alone.
   const int32_t halfTrack = FiftyCalibreHalfTrack();
   ASSERT_GE(halfTrack, 0);
+  SeedRandom(17);
   Vehicle* gun = rig.AddVehicle(halfTrack, 0, 1, 300.0f, 250.0f, 90.0f);
   Infantry* squad = rig.AddSquad(0, 300.0f, 450.0f, 270.0f);
   const auto loads = gun->machineGunAmmo;
   ASSERT_EQ(loads[0], 0);
   ASSERT_GT(loads[1], 0);
-  SeedRandom(17);
   rig.headless.Go(1);
   rig.headless.Go(23);
   EXPECT_GT(rig.FirePackets(gun, -1), 0);
@@ -134,17 +137,33 @@ TEST(FireAsPlayed, HeavyGunsFireAtInfantryFromTheirOwnLoads) {
   // spends the flame load, and its main gun keeps its rounds for other work.
   rig.headless.New();
   ASSERT_EQ(gVehicleClasses[kCrocodile].BowMachineGun(), 31);
+  SeedRandom(5);
   Vehicle* flame = rig.AddVehicle(kCrocodile, 3, 1, 300.0f, 300.0f, 90.0f);
   Infantry* ahead = rig.AddSquad(0, 300.0f, 360.0f, 270.0f);
   flame->ammo = {};
   const int32_t flameLoad = flame->machineGunAmmo[2];
   ASSERT_GT(flameLoad, 0);
-  SeedRandom(5);
   rig.headless.Go(1);
   rig.headless.Go(11);
   EXPECT_GT(rig.FirePackets(flame, 11), 0);
   EXPECT_LT(flame->machineGunAmmo[2], flameLoad);
   EXPECT_TRUE(ahead->losses > 0 || ahead->suppression > 0.0f);
+
+  // A flamethrower team 30 m from a squad out of rounds flames it too.
+  rig.headless.New();
+  int32_t teamClass = -1;
+  for (int32_t i = 0; i < gInfantryClasses.Count() && teamClass < 0; ++i) {
+    const int32_t w = gInfantryClasses[i].MainWeapon();
+    if (w != Infantry::kNoWeapon && gWeapons.IsValid(w) && gWeapons[w].Type() == 6) teamClass = i;
+  }
+  ASSERT_GE(teamClass, 0);
+  SeedRandom(8);
+  Infantry* team = rig.AddInfantry(teamClass, 1, 300.0f, 300.0f, 90.0f);
+  Infantry* burnt = rig.AddSquad(0, 300.0f, 330.0f, 270.0f);
+  burnt->ammo = {};
+  rig.headless.Go(1);
+  rig.headless.Go(13);
+  EXPECT_GT(rig.FirePackets(team, 11), 0);
 }
 
 TEST(FireAsPlayed, ABlastStrikesEachUnitOnceAndAVehicleByItsStrengthThere) {
