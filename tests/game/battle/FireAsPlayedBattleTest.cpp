@@ -12,6 +12,7 @@
 #include "game/battle/BattleShot.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/HeadlessBattle.h"
+#include "game/battle/TablesBattleRig.h"
 #include "game/battle/Packet.h"
 #include "game/units/AITargeting.h"
 #include "game/units/DataFlags.h"
@@ -30,23 +31,12 @@ namespace {
 // The Churchill Crocodile: a 75 mm in the turret, the flame projector in the bow.
 constexpr int32_t kCrocodile = 154;
 
-struct FireRig {
+struct FireRig : TablesBattleRig {
   FireRig() {
-    Hack::LoadTables();
-    Infantry::Register();
-    Vehicle::Register();
-    headless.New();
     // Making a unit draws from the game's generator (a vehicle's machine-gun timers, for one),
     // so every battle here seeds it before its units are made.
     SeedRandom(1);
   }
-  ~FireRig() {
-    for (int32_t kind = 0; kind < 4; ++kind) {
-      RegisterUnitMaker(kind, nullptr);
-      RegisterBlankUnitMaker(kind, nullptr);
-    }
-  }
-  Battle& B() { return *headless.GetBattle(); }
 
   // A rifle squad of the tables (eight men or more, no crew weapon) of a side index (0 Axis).
   Infantry* AddSquad(int32_t sideIndex, float x, float y, float facing) {
@@ -95,9 +85,6 @@ struct FireRig {
     return n;
   }
 
-  DataTablesRig tables;
-  TestFolder logFolder{true};
-  HeadlessBattle headless;
 };
 
 // The first half-track whose only weapon is one .50 on its flexible mount.

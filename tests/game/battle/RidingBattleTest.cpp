@@ -8,6 +8,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
+#include "game/battle/TablesBattleRig.h"
 #include "game/map/Map.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
@@ -24,20 +25,8 @@ constexpr int32_t kAxisCode = 6;
 constexpr int32_t kHeadquarters = 1;  // three men: the half-track's size
 constexpr int32_t kGrenadiers = 2;    // ten men of a size class the half-track does not take
 
-struct RidingRig {
-  RidingRig() {
-    Hack::LoadTables();
-    Infantry::Register();
-    Vehicle::Register();
-    headless.New();
-  }
-  ~RidingRig() {
-    for (int32_t kind = 0; kind < 4; ++kind) {
-      RegisterUnitMaker(kind, nullptr);
-      RegisterBlankUnitMaker(kind, nullptr);
-    }
-  }
-  Battle& B() { return *headless.GetBattle(); }
+struct RidingRig : TablesBattleRig {
+  RidingRig() = default;
 
   Infantry* AddSquad(int32_t classIndex, int32_t sideIndex, float x, float y) {
     auto* squad = new Infantry();
@@ -53,9 +42,6 @@ struct RidingRig {
     B().map->orders.hovered = const_cast<Unit*>(&unit);
   }
 
-  DataTablesRig tables;
-  TestFolder logFolder{true};
-  HeadlessBattle headless;
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
+#include "game/battle/TablesBattleRig.h"
 #include "game/map/Map.h"
 #include "game/units/Airplane.h"
 #include "game/units/DataTablesRig.h"
@@ -22,22 +23,8 @@
 
 namespace {
 
-struct ClassBattleRig {
-  ClassBattleRig() {
-    Hack::LoadTables();
-    Infantry::Register();
-    Vehicle::Register();
-    Inanimate::Register();
-    Airplane::Register();
-    headless.New();
-  }
-  ~ClassBattleRig() {
-    for (int32_t kind = 0; kind < 4; ++kind) {
-      RegisterUnitMaker(kind, nullptr);
-      RegisterBlankUnitMaker(kind, nullptr);
-    }
-  }
-  Battle& B() { return *headless.GetBattle(); }
+struct ClassBattleRig : TablesBattleRig {
+  ClassBattleRig() : TablesBattleRig({&Inanimate::Register, &Airplane::Register}) {}
   Map& M() { return *B().map; }
 
   // The first ground vehicle class (kinds 0..4) that moves, armoured or not.
@@ -75,9 +62,6 @@ struct ClassBattleRig {
     vehicle.waypointCount = 1;
   }
 
-  DataTablesRig tables;
-  TestFolder logFolder{true};
-  HeadlessBattle headless;
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
+#include "game/battle/TablesBattleRig.h"
 #include "game/map/Map.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
@@ -23,21 +24,8 @@
 namespace {
 
 // A new battle with the built-in tables and every unit kind registered.
-struct PlayRig {
-  PlayRig() {
-    Hack::LoadTables();
-    Infantry::Register();
-    Vehicle::Register();
-    Inanimate::Register();
-    headless.New();
-  }
-  ~PlayRig() {
-    for (int32_t kind = 0; kind < 4; ++kind) {
-      RegisterUnitMaker(kind, nullptr);
-      RegisterBlankUnitMaker(kind, nullptr);
-    }
-  }
-  Battle& B() { return *headless.GetBattle(); }
+struct PlayRig : TablesBattleRig {
+  PlayRig() : TablesBattleRig({&Inanimate::Register}) {}
 
   // The first full rifle squad of the tables (eight men or more, no crew weapon, no leader);
   // with ambush, the first such squad whose class may lay an ambush (the demolition kind).
@@ -74,9 +62,6 @@ struct PlayRig {
     cell = static_cast<uint16_t>((type << 10) | (cell & 0x3FF));
   }
 
-  DataTablesRig tables;
-  TestFolder logFolder{true};
-  HeadlessBattle headless;
 };
 
 }  // namespace
