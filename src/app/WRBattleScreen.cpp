@@ -13,6 +13,7 @@
 #include "game/battle/Campaign.h"
 #include "game/draw/MapSoundEventOf.h"
 #include "game/map/Map.h"
+#include "game/ui/VehicleQuestionMenu.h"
 #include "game/ui/WaypointMenu.h"
 #include "game/units/Unit.h"
 
@@ -242,6 +243,15 @@ int32_t WRBattleScreen::GetSoundChannelCount() const {
 void WRBattleScreen::OpenWaypointMenu(Unit& unit) {
   Battle* battle = CurrentBattle();
   if (battle != nullptr && battle->map != nullptr) WaypointMenu::OpenFor(*battle, unit);
+}
+
+void WRBattleScreen::AskVehicleQuestion(Unit& vehicle) {
+  Battle* battle = CurrentBattle();
+  // A group order sets many targets at once: nobody is asked then.
+  if (battle == nullptr || battle->map == nullptr || battle->multiSelection != 0 || battle->selectedUnit != &vehicle) {
+    return;
+  }
+  VehicleQuestionMenu::OpenFor(*battle, vehicle);
 }
 
 Campaign* WRBattleScreen::OrderCampaign() const { return app_.GetCampaign(); }

@@ -114,6 +114,8 @@ class WRBattleScreen : public BattleScreenSeam,
   // the order host's) ----
   // The level menu of a waypoint on a building with an upper floor, at the last click.
   void OpenWaypointMenu(Unit& unit) override;
+  // The main-gun question of the single selected vehicle, at the last click.
+  void AskVehicleQuestion(Unit& vehicle) override;
   // ---- End of UnitOrderHost ----
 
  private:

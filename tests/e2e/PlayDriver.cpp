@@ -76,6 +76,10 @@
 //                      not keep the unit (a movement or set-up pick keeps a vehicle to board)
 //   expect-waypoints N C
 //                      unit N of the battle has C waypoints
+//   expect-main-gun N Q G
+//                      the battle map's open menu is (Q 1) or is not (Q 0) the main-gun
+//                      question of vehicle N, and vehicle N engages its target with (G 1) or
+//                      without (G 0) its main gun
 //   expect-riding N V  infantry unit N rides unit V of the battle, standing where it is (V -1: it
 //                      rides nothing)
 //   record-results     taken when the battle's results show: after the recorded turns, the
@@ -226,10 +230,12 @@
 #include "game/map/Map.h"
 #include "game/map/OrderState.h"
 #include "game/ui/MapView.h"
+#include "game/ui/VehicleQuestionMenu.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
 #include "game/units/Names.h"
 #include "game/units/Unit.h"
+#include "game/units/Vehicle.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
 #include "platform/PDisplay.h"
@@ -1010,6 +1016,19 @@ bool Driver::RunLine(const std::string& line) {
     return ExpectMoved(rest);
   } else if (verb == "expect-posture") {
     return ExpectPosture(rest);
+  } else if (verb == "expect-main-gun") {
+    std::istringstream words(rest);
+    std::string index;
+    int32_t asked = -1;
+    int32_t mainGun = -1;
+    words >> index >> asked >> mainGun;
+    Battle* b = App()->GetBattle();
+    auto* vehicle = dynamic_cast<Vehicle*>(BattleUnit(index));
+    if (b == nullptr || b->map == nullptr || vehicle == nullptr) return Fail("no battle vehicle " + index);
+    const bool open = dynamic_cast<VehicleQuestionMenu*>(b->map->camera.openMenu) != nullptr && b->selectedUnit == vehicle;
+    if (open != (asked == 1)) return Fail(std::string("the main-gun question is ") + (open ? "open" : "not open"));
+    if (vehicle->mainGunClearance != mainGun)
+      return Fail("vehicle " + index + " main gun chosen is " + std::to_string(vehicle->mainGunClearance));
   } else if (verb == "expect-waypoints") {
     std::istringstream words(rest);
     std::string index;

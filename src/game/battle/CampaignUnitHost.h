@@ -22,6 +22,8 @@ class CampaignUnitHost : public BattleOrderHost {
   bool IsBetweenBattles() const override { return true; }
   // Nobody watches between battles: no beeps, no menus.
   bool IsQuiet() const override { return true; }
+  // Nobody to ask between battles: the vehicle keeps the machine guns it chose.
+  void AskVehicleQuestion(Unit& /*vehicle*/) override {}
   // The new unit waits here; TakeCrews hands every waiting one over (the caller owns them).
   void AddUnit(Unit* unit) override { crews_.push_back(unit); }
   std::vector<Unit*> TakeCrews();

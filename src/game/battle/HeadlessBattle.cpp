@@ -30,6 +30,10 @@ class HeadlessOrderHost final : public BattleOrderHost {
   HeadlessOrderHost(const HeadlessOrderHost&) = delete;
   HeadlessOrderHost& operator=(const HeadlessOrderHost&) = delete;
 
+  // Headless play has no screen and no player to ask: the vehicle keeps the machine guns it
+  // chose, as a player who lets the question go unanswered.
+  void AskVehicleQuestion(Unit& /*vehicle*/) override {}
+
  protected:
   Battle* OrderBattle() const override { return owner_.GetBattle(); }
   Campaign* OrderCampaign() const override { return owner_.GetCampaign(); }

@@ -8,9 +8,10 @@ class Unit;
 // map's services: the unit panel, the waypoint menu and display, the selected waypoint, the
 // battle's order flags, exits and edges, and the unit list a bailed-out crew joins. The
 // battle's answers are BattleOrderHost's (the battle screen and the headless battle derive
-// from it); between battles CampaignUnitHost's. The notices to the screen have empty bodies:
+// from it); between battles CampaignUnitHost's. Most notices to the screen have empty bodies:
 // a battle without a screen (headless, or the operation between battles) has nothing to
-// redraw, which is exactly what it wants.
+// redraw, which is exactly what it wants. A notice that puts a question to the player is pure:
+// every host says for itself whether anyone is there to answer it.
 class UnitOrderHost {
  public:
   virtual ~UnitOrderHost() = default;
@@ -24,6 +25,10 @@ class UnitOrderHost {
   virtual void RefreshWaypointDisplay() {}
   // Updates the battle screen and redraws the battlefield view.
   virtual void RefreshMap() {}
+  // A vehicle the player targeted would fight with its machine guns alone: the screen asks
+  // whether the main gun fires too (the yes/no menu at the last click, for the single selected
+  // vehicle); the answer comes back through the vehicle's SetQuestionAnswer.
+  virtual void AskVehicleQuestion(Unit& vehicle) = 0;
   // ---- End of the notices ----
   // The selected waypoint's index, -1 when none; and clearing it.
   virtual int32_t GetSelectedWaypoint() const { return -1; }

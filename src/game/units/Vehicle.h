@@ -269,9 +269,9 @@ class Vehicle : public Unit, public VehicleServices {
   bool CanToggleButtoned(bool& outButtoned) const override;
   // Opens or closes the hatches (fatal when they may not be toggled), with the hatch sound.
   void ToggleButtoned() override;
-  // The answer of the vehicle question menu (not stored).
-  void SetQuestionAnswer(bool yes) override { questionAnswer = yes ? 1 : 0; }
-  uint8_t questionAnswer = 0;
+  // The player's answer to the main-gun question: yes engages the target with the main gun
+  // too (main gun chosen, kept in the stored form), no leaves it to the machine guns.
+  void SetQuestionAnswer(bool yes) override { mainGunClearance = yes ? 1 : 0; }
   // The engine sound a side (index) hears: 0 unknown to it, 133 standing, else the model's.
   int32_t EngineSoundFor(int32_t sideIndex, int32_t mode, bool moving) const;
   // Engine start (12) or stop (3) packets, one per side that may hear it.

@@ -8,6 +8,7 @@
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
 #include "game/units/InfantryServices.h"
+#include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
 #include "game/units/DataFlags.h"
 #include "game/units/Vehicle.h"
@@ -178,6 +179,15 @@ void Vehicle::SetTarget(Unit* newTarget, float px, float py, bool smoke, bool no
   mainGunClearance = static_cast<uint8_t>(ChooseMainGun(target, smoke, noOrdered));
   turretHold = 0;
   if (mainGunClearance == 0) ResetAimTime();
+  // The machine guns were chosen against a living target or an area although the main gun
+  // could fire: in play (not while the computer gives orders or the action is computed) the
+  // screen asks the player whether the main gun joins in.
+  if (mainGunClearance != 0 || smoke || noOrdered || !HasMainWeaponIn(0) || gunDestroyed != 0) return;
+  if ((target == nullptr && areaFire == 0) || (target != nullptr && target->alive == 0)) return;
+  const MapBattleServices* battle = UnitBattle();
+  if (battle != nullptr && battle->IsSetupPhase()) return;
+  UnitOrderHost* host = GetUnitOrderHost();
+  if (host != nullptr && !host->IsQuiet()) host->AskVehicleQuestion(*this);
 }
 
 void Vehicle::RandomizeSliceCounter() { sliceCount = RollSpotting(); }

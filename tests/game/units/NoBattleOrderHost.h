@@ -10,6 +10,7 @@ class NoBattleOrderHost : public UnitOrderHost {
  public:
   bool IsQuiet() const override { return false; }
   bool IsOrderNotification() const override { return false; }
+  void AskVehicleQuestion(Unit& /*vehicle*/) override {}
   int32_t GetAttackingSide() const override { return -1; }
   int32_t GetAdvanceEdge() const override { return 0; }
   bool GetSetupOrderFlag(int32_t /*code*/) const override { return false; }
