@@ -431,6 +431,19 @@ TEST_F(GameFileTest, DamageThatWouldEndPlayIsRefused) {
     u.waypoints[0].moveMode = 1;
     u.waypoints[0].x = 1.0e30f;
   });
+  // A ground level below the lowest height band, which drawing the battlefield stops on;
+  // level -2 still falls in that band and is read as it stands.
+  Map& map = *battle.map;
+  const float step = map.size.heightScale * 3.0f;
+  auto atLevel = [&](float level) {
+    const float kept = map.terrain.tileHeight.At(3, 4);
+    map.terrain.tileHeight.At(3, 4) = level * step;
+    std::string bytes = Write(&battle);
+    map.terrain.tileHeight.At(3, 4) = kept;
+    return bytes;
+  };
+  damaged.push_back(atLevel(-3.0f));
+  const std::string lowest = atLevel(-2.0f);
   for (size_t i = 0; i < damaged.size(); ++i) {
     SCOPED_TRACE(i);
     GameFileSettings read;
@@ -444,6 +457,11 @@ TEST_F(GameFileTest, DamageThatWouldEndPlayIsRefused) {
   GameFileSettings held;
   ASSERT_EQ(Read(longest, held), GameFile::kAccepted);
   EXPECT_EQ(held.timeLimitMs, 35791 * 60000);
+  ASSERT_EQ(Read(lowest, held), GameFile::kAccepted);
+  const Map& low = *headless.GetBattle()->map;
+  const float readStep = low.size.heightScale * 3.0f;
+  EXPECT_EQ(low.terrain.tileHeight.At(3, 4), -2.0f * readStep);
+  EXPECT_EQ(low.HeightBandOf(-2.0f * readStep), 0);
 }
 
 TEST_F(GameFileTest, AFileWithoutTheExtensionReadsWithTheFlagsClear) {

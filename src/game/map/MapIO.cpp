@@ -236,8 +236,10 @@ bool Map::ReadTiles(GFile& file) {
       uint8_t road = static_cast<uint8_t>(file.ReadByte());
       if (IsForbiddenCode(code)) return Refuse(file, "Map refused: a tile with terrain code 8, 9, 10, 130 or 161");
       // Each level is drawn in the ground colour of its height band: a level above the highest
-      // band (18) has no colour, and no map is made with one.
+      // band (18) has no colour, and no map is made with one. Below, level -2 still falls in
+      // the lowest band (its band value rounds toward zero), level -3 and lower in none.
       if (stored > kHeightBands - 2) return Refuse(file, "Map refused: a ground level above 18");
+      if (stored < -2) return Refuse(file, "Map refused: a ground level below -2");
       terrain.tiles.At(x, y).codeAsRead = code;
       if (snow) {
         if (code == 12 || code == 25 || code == 45 || code == 46) code = 27;

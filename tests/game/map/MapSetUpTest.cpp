@@ -314,16 +314,16 @@ TEST(MapPyramids, FlatGroundKeepsItsHeightAtEveryLevel) {
 TEST(MapPyramids, SlopesGiveNoFlatHeightAndTheirRange) {
   MapRig rig;
   auto map = rig.Build(4, 4, [](Map& m) {
-    m.terrain.tileHeight.At(3, 3) = Levels(-4.0f);
+    m.terrain.tileHeight.At(3, 3) = Levels(-2.0f);
   });
   const auto& t = map->terrain;
   EXPECT_EQ(t.flatHeight[0].At(3, 3), -999);
   EXPECT_EQ(t.flatHeight[0].At(0, 0), 5);  // 4.998 m, nudged up by 0.01
   EXPECT_EQ(t.flatHeight[1].At(1, 1), -999);
   EXPECT_EQ(t.flatHeight[1].At(0, 0), 5);
-  EXPECT_EQ(t.blockMinHeight.At(0, 0), -10.0f);  // -9.996 m, nudged down
+  EXPECT_EQ(t.blockMinHeight.At(0, 0), -5.0f);  // -4.998 m, nudged down
   EXPECT_EQ(t.blockMaxHeight.At(0, 0), 5.0f + 18.0f);
-  EXPECT_EQ(t.edgeMinHeight[1], -4.0f * kReadLevel);
+  EXPECT_EQ(t.edgeMinHeight[1], -2.0f * kReadLevel);
   EXPECT_EQ(t.edgeMinHeight[0], 2.0f * kReadLevel);
 }
 

@@ -193,7 +193,7 @@ TEST(MapRoundTrip, WriteReadWriteGivesTheSameBytes) {
   MapRig rig;
   auto map = rig.Build(9, 7, [](Map& m) {
     for (int32_t x = 0; x < 9; ++x)
-      for (int32_t y = 0; y < 7; ++y) m.terrain.tileHeight.At(x, y) = Levels(static_cast<float>((x * 7 + y * 3) % 11 - 4));
+      for (int32_t y = 0; y < 7; ++y) m.terrain.tileHeight.At(x, y) = Levels(static_cast<float>((x * 7 + y * 3) % 11 - 2));
     m.terrain.tiles.At(2, 3).code = 14;
     m.terrain.tiles.At(4, 4).code = 25;
     m.terrain.tiles.At(5, 1).roadCode = 100;
