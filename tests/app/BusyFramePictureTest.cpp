@@ -44,6 +44,7 @@
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"
 #include "support/PixelHash.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -109,6 +110,7 @@ void DrawPick(Drawn& drawn, Battle& battle, Unit& unit, int32_t pickMode, GGraph
 // one more frame at level 3 draws the pick's lines to a point 100 m ahead of it.
 Drawn DrawScenario(int32_t threads, int32_t pickMode = 0) {
   Drawn drawn;
+  TestFolder folder(true);  // the program folder, so that the error log stays out of the build
   PClock::SetFake([] { return uint64_t{5000}; });
   GRandom::Presentation().Seed(1);
   PSurface screen(kWidth, kHeight, PPixelFormat::kRGB565);

@@ -37,6 +37,7 @@
 #include "platform/PPath.h"
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"
+#include "support/TestFolder.h"
 
 inline constexpr int32_t kScenarioFrameWidth = 1024;
 inline constexpr int32_t kScenarioFrameHeight = 768;
@@ -62,8 +63,10 @@ inline bool LoadScenario(HeadlessBattle& headless, const std::string& native) {
   return true;
 }
 
-// The scenario's world, made afresh; battle is null when the scenario could not be read.
+// The scenario's world, made afresh; battle is null when the scenario could not be read. Its
+// program folder is a temporary folder of its own, so that the error log stays out of the build.
 struct ScenarioFrameWorld {
+  TestFolder folder{true};
   PSurface screen{kScenarioFrameWidth, kScenarioFrameHeight, PPixelFormat::kRGB565};
   PSoft3DDevice device{&screen, 1};
   GGraph3DHost host{&device, &screen, true};

@@ -31,7 +31,9 @@
 //   expect-alert N     alert N is open (its first line is shown)
 //   digest FILE        the current battle's digest (CRC-32 of its stored form) written to FILE
 //                      in the work folder ("none" without a battle)
-//   screenshot FILE    the last presented frame as a bitmap in the work folder
+//   screenshot FILE    the last presented frame as a bitmap in the work folder; kept for a person
+//                      to look at as well when TARVANE_SAVE_PICTURES names a path prefix (the
+//                      work folder's name, "-" and FILE after it)
 //   click-tile X Y [shift] [ctrl]
 //                      a left click on tile (X, Y) of the map editor's map view, scrolling
 //                      with the arrow buttons first when the tile is not shown
@@ -1043,6 +1045,11 @@ bool Driver::RunLine(const std::string& line) {
     if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(),
                                   (work_ / rest).string()))
       return Fail("the screenshot could not be written");
+    if (const char* save = std::getenv("TARVANE_SAVE_PICTURES")) {
+      const std::string kept = save + work_.filename().string() + "-" + fs::path(rest).filename().string();
+      if (!PBitmapFile::WritePixels(fake_->LastFrame().data(), fake_->LastFrameWidth(), fake_->LastFrameHeight(), kept))
+        return Fail("the screenshot could not be kept as " + kept);
+    }
   } else {
     return Fail("unknown step: " + line);
   }

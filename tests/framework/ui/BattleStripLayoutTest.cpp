@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,7 +12,6 @@
 #include "framework/ui/GPictureButton.h"
 #include "framework/ui/GPictureView.h"
 #include "platform/PBitmapFile.h"
-#include "platform/PPath.h"
 
 // The battle screen's control strip as the build's interface bitmaps draw it, laid out with
 // the framework's views at 1024 x 768 on the fake back-end: the pictures fit the places the
@@ -155,9 +155,9 @@ TEST_F(BattleStripLayoutTest, TheStripAt1024WideShowsItsPicturesAndACameraButton
   // The other buttons show the panel's own drawing of their normal state.
   EXPECT_EQ(Shown(192 + 365 + 7 + 20, by + 20), Expected(2008, 27, 26));
 
-  std::filesystem::create_directories(kBuild / "test-output");
-  const std::string frame = (kBuild / "test-output" / "battle-strip-1024.bmp").string();
-  EXPECT_TRUE(PBitmapFile::WriteSurface(*kernel_->GetBackBuffer(), PPath::ToProgram(frame)));
+  EXPECT_TRUE(PBitmapFile::WriteSurface(*kernel_->GetBackBuffer(), host_.folder.Program() + "battle-strip-1024.bmp"));
+  if (const char* save = std::getenv("TARVANE_SAVE_PICTURES"))
+    PBitmapFile::WriteSurface(*kernel_->GetBackBuffer(), std::string(save) + "battle-strip-1024.bmp");
   Send(PMessageType::kLeftUp, bx + 20, by + 20);
   kernel_->UpdateScreen();
   EXPECT_EQ(Shown(bx + 20, by + 20), Expected(2008, 71, 26));

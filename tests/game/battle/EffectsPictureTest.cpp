@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "framework/core/GRandom.h"
@@ -105,7 +106,7 @@ std::vector<std::unique_ptr<Ephemeral>> Scene() {
   return all;
 }
 
-uint64_t DrawAt(int32_t threads, bool save) {
+uint64_t DrawAt(int32_t threads, const char* save) {
   PSurface screen(kWidth, kHeight, PPixelFormat::kRGB565);
   PSoft3DDevice device(&screen, threads);
   GGraph3DHost host(&device, &screen);
@@ -120,14 +121,14 @@ uint64_t DrawAt(int32_t threads, bool save) {
   for (auto& e : scene) e->Draw(kSlice, view);
   r.RenderEnd();
   gGraph3D = nullptr;
-  if (save) PBitmapFile::WriteSurface(screen, "effects.bmp");
+  if (save != nullptr) PBitmapFile::WriteSurface(screen, std::string(save) + "effects.bmp");
   return PixelHash(screen, device);
 }
 
 TEST(EffectsPicture, PinnedAtOneAndTwoThreads) {
-  const bool save = std::getenv("TARVANE_SAVE_PICTURES") != nullptr;
+  const char* save = std::getenv("TARVANE_SAVE_PICTURES");
   const uint64_t one = DrawAt(1, save);
-  EXPECT_EQ(DrawAt(2, false), one);
+  EXPECT_EQ(DrawAt(2, nullptr), one);
   EXPECT_EQ(one, 10558799080366123571ull) << one;
 }
 

@@ -1,8 +1,10 @@
 // The panel (overview and a tank) and the balloon (a tank and a squad) drawn with the build's
-// bitmaps on the fake back-end, written as bitmap files beside the test program for a person to
-// look at; the test checks that the drawings put something on the screen.
+// bitmaps on the fake back-end and written as bitmap files into the test's folder (kept for a
+// person to look at when TARVANE_SAVE_PICTURES names a path prefix); the test checks that the
+// drawings put something on the screen.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,7 +50,8 @@ class UnitDisplayPictureTest : public UnitDisplayRig {
   }
   void Save(const std::string& name) {
     RedrawAll();
-    EXPECT_TRUE(PBitmapFile::WriteSurface(Back(), (Built() / "tests" / name).string()));
+    EXPECT_TRUE(PBitmapFile::WriteSurface(Back(), folder_.Program() + name));
+    if (const char* save = std::getenv("TARVANE_SAVE_PICTURES")) PBitmapFile::WriteSurface(Back(), save + name);
   }
 };
 
