@@ -15,9 +15,9 @@ class TcpGameHost {
   // The leading number of the program's version text.
   virtual int32_t VersionNumber() const = 0;
   virtual bool HasBattle() const = 0;
-  // The connection state has changed. The program's screens read the state as they draw
-  // (what it waits for), so the default that does nothing is the answer wanted there.
-  virtual void StateChanged(int32_t /*state*/) {}
+  // The connection state has changed; the screens that show what the link waits for read the
+  // state as they draw.
+  virtual void StateChanged(int32_t state) = 0;
   // The numbered alert box (0 to 5 are the connection's).
   virtual void ShowAlert(int32_t number) = 0;
   virtual bool IsAlertOpen() const { return false; }

@@ -80,6 +80,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void SavePreferences(const DisplayPreset* record) override;
   void StartApplication() override;
   void WillMinimize() override;
+  // Back in the foreground after the kernel restored the gamma ramp and the surfaces: the game
+  // keeps nothing else that needs restoring.
+  void Reactivated() override {}
   void HandleKey(uint8_t key, bool alt, bool keypad) override;
   void DoCommand(int32_t command) override;
   // The per-frame step: the battle's queued sound events.
@@ -541,6 +544,10 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   bool IsOrdersClockStarted() const override { return tcp_.IsClockRunning(); }
   int32_t GetTimeRemaining() const override { return tcp_.TimeRemaining(); }
   bool IsTurnClockStopped() const override { return tcp_.IsClockStopped(); }
+  // No key or screen of this program selects the second set of height-band textures.
+  bool UsesAlternateHeightBands() const override { return false; }
+  // No path of this program reloads an autosave into a turn that takes no orders.
+  bool IsNoOrdersTurn() const override { return false; }
   bool IsTimerOffRequested(bool opponent) const override { return tcp_.IsTimerOffRequested(opponent); }
   const char* GetRadioLine(int32_t index, int32_t* author) const override;
 

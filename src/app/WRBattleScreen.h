@@ -89,6 +89,9 @@ class WRBattleScreen : public BattleScreenSeam,
   const GRect& WaypointBounds() const { return waypointBounds_; }
   // The smoke graphics option (15) is not "None".
   bool IsSmokeDrawn() const override;
+  // The battle screen shows base markers in their nationality's colour: its own screens never
+  // switch to the units' colour codes.
+  bool IsMarkerColour() const override { return false; }
   bool IsInsideInputHandler() const override;
   // The map's muzzle flash picture.
   void BindFlashTexture() override;

@@ -47,6 +47,8 @@ int32_t WRTcpHost::VersionNumber() const {
 
 bool WRTcpHost::HasBattle() const { return app_.GetBattle() != nullptr; }
 
+void WRTcpHost::StateChanged(int32_t /*state*/) { app_.RefreshBattleScreen(); }
+
 void WRTcpHost::ShowAlert(int32_t number) { app_.ShowAlert(number); }
 
 bool WRTcpHost::IsAlertOpen() const { return app_.GetAlertBox() != nullptr; }

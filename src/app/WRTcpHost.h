@@ -17,6 +17,8 @@ class WRTcpHost : public TcpGameHost {
   bool IsForeground() const override;
   int32_t VersionNumber() const override;
   bool HasBattle() const override;
+  // The battlefield view shows what the link waits for: it is drawn again with the new state.
+  void StateChanged(int32_t state) override;
   void ShowAlert(int32_t number) override;
   bool IsAlertOpen() const override;
   void PlaySound(int32_t number, int32_t priority) override;

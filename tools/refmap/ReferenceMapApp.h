@@ -32,6 +32,8 @@ class ReferenceMapApp : public MapAppServices {
   void PrepareFigureAppearance(GObject*) override {}
   void ReleaseFigureAppearance(GObject*) override {}
   void SetCurrentFileName(const char*) override {}
+  bool UsesAlternateHeightBands() const override { return false; }
+  bool IsNoOrdersTurn() const override { return false; }
 
  private:
   int32_t fileVersion_;

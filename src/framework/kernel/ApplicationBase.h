@@ -23,8 +23,7 @@ class ApplicationBase : public GObject {
   // Called once, when the display is settled and 2-D drawing is on.
   virtual void StartApplication() {}
   virtual void WillMinimize() {}
-  // The program became active again, after the gamma ramp and the surfaces were restored. The
-  // game has nothing more to restore then, so the default that does nothing is the answer wanted.
+  // The program became active again, after the gamma ramp and the surfaces were restored.
   virtual void Reactivated() {}
   // Keys and characters no focus view takes: arrow codes 1 left, 2 right, 3 up, 4 down.
   virtual void HandleKey(uint8_t /*key*/, bool /*alt*/, bool /*keypad*/) {}

@@ -45,6 +45,9 @@ class HeadlessHost : public MapAppServices, public BattleUnitServices, public Co
   int32_t GetFrameTime() const override { return 0; }
   bool CanBlend() const override { return false; }
   void SetSoundDistanceOffset(float /*metres*/) override {}
+  bool UsesAlternateHeightBands() const override { return false; }
+  // Headless battles are computed from files and orders, never from a reloaded autosave.
+  bool IsNoOrdersTurn() const override { return false; }
   GObject* NewFigurePrototype(int32_t /*variant*/) override { return nullptr; }
   void PrepareFigureAppearance(GObject* /*figure*/) override {}
   void ReleaseFigureAppearance(GObject* /*figure*/) override {}

@@ -59,9 +59,8 @@ class MapAppServices {
   virtual void DrawTextAt(const char* /*text*/, bool /*highlight*/, float /*x*/, float /*y*/, float /*z*/) {}
   // Whether the 3-D device draws translucent triangles.
   virtual bool CanBlend() const = 0;
-  // The display option that selects the second set of height-band textures. No key or screen
-  // of this program sets it, so the first set is always the one wanted: the default stays.
-  virtual bool UsesAlternateHeightBands() const { return false; }
+  // The display option that selects the second set of height-band textures.
+  virtual bool UsesAlternateHeightBands() const = 0;
   // Sends the network link's keep-alive frame when one is due (long loads call it).
   virtual void KeepNetworkLinkAlive();
   // The figure prototypes vehicle crews are drawn with: a new infantry unit of class 242,
@@ -133,12 +132,14 @@ class MapAppServices {
   virtual float GetFrameRate() const = 0;
   virtual int32_t GetFrameTime() const = 0;
   // The battlefield view: its projection (horizontal field of view in degrees, near and far
-  // planes in metres) over its own rectangle, its fill with its background colour, and the
-  // scene-drawn flag it draws its overlays by (the view reads the map's draw state, so only a
-  // screen that keeps a flag of its own answers it; the default that does nothing is wanted).
+  // planes in metres) over its own rectangle and its fill with its background colour; without
+  // a window there is no view, so doing nothing is the answer wanted there.
   virtual void SetBattlefieldProjection(float /*fieldOfView*/, float /*nearPlane*/, float /*farPlane*/) {}
   virtual void FillBattlefieldBackground() {}
-  virtual void SetSceneDrawn(bool /*drawn*/) {}
+  // The scene-drawn flag: the battlefield view sets it before the map draws, the map clears it
+  // when it draws nothing, and the view draws its overlays only while it is still set.
+  void SetSceneDrawn(bool drawn) { sceneDrawn_ = drawn; }
+  bool IsSceneDrawn() const { return sceneDrawn_; }
   // The distance 3-D sounds are pushed away from the listener, metres.
   virtual void SetSoundDistanceOffset(float metres) = 0;
   // The fire pass and the smoke pass of the burning tiles.
@@ -180,9 +181,8 @@ class MapAppServices {
   virtual bool IsOrdersClockStarted() const { return false; }
   virtual int32_t GetTimeRemaining() const { return 0; }
   virtual bool IsTurnClockStopped() const { return false; }
-  // A reloaded autosave: this turn takes no orders. No path of this program reloads an
-  // autosave into a turn without orders, so the default is the answer wanted.
-  virtual bool IsNoOrdersTurn() const { return false; }
+  // A reloaded autosave: this turn takes no orders.
+  virtual bool IsNoOrdersTurn() const = 0;
   // This side, or the opponent, asked that the time limit be ignored this turn.
   virtual bool IsTimerOffRequested(bool /*opponent*/) const { return false; }
   // Radio line 0 (oldest) .. 13 (newest), empty when unused, and its author code: 0 or 1 the
@@ -207,4 +207,6 @@ class MapAppServices {
   virtual void DrawLabelAt(int32_t /*x*/, int32_t /*y*/, const char* /*text1*/, int32_t /*code1*/,
                            const char* /*text2*/, int32_t /*code2*/) {}
   // ---- End of labels ----
+ private:
+  bool sceneDrawn_ = true;
 };

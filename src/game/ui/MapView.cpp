@@ -221,10 +221,11 @@ void MapView::Draw() {
     GView::Draw();
     return;
   }
-  // 1: the map; a pick pass or a map not drawn yet leaves nothing over it.
-  map_->Draw();
-  if (map_->display.drawState < 2 || gGraph3D == nullptr || gGraph3D->IsPickMode()) return;
+  // 1: the map; a pick pass or a map that drew nothing leaves nothing over it.
   MapAppServices& app = map_->App();
+  app.SetSceneDrawn(true);
+  map_->Draw();
+  if (!app.IsSceneDrawn() || gGraph3D == nullptr || gGraph3D->IsPickMode()) return;
   MapBattleServices* battle = app.GetBattleOrOperation();
   const int32_t center = app.GetScreenWidth() / 2;
 

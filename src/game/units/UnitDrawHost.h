@@ -37,12 +37,13 @@ class UnitDrawHost {
   virtual GRect GetSelectionRect() const { return GRect{}; }
 
   // ---- The battle's display flags ----
-  // Every unit records its screen bounds (the highlight flag), the path markers are hidden,
-  // base markers take the units' colour codes: flags of the editor's screens, which the
-  // battle screen never sets, so clear is the answer wanted there.
+  // Every unit records its screen bounds (the highlight flag) and the path markers are hidden:
+  // flags of the editor's screens, which the battle screen never sets, so clear is the answer
+  // wanted there.
   virtual bool IsHighlightAll() const { return false; }
   virtual bool IsMarkerHiding() const { return false; }
-  virtual bool IsMarkerColour() const { return false; }
+  // Base markers take the units' colour codes instead of their nationality's colour.
+  virtual bool IsMarkerColour() const = 0;
   // Muzzle smoke is drawn (a display option).
   virtual bool IsSmokeDrawn() const = 0;
   // The kernel is inside an input handler: animations do not advance.

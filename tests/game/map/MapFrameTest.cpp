@@ -253,24 +253,24 @@ TEST(MapFrameDraw, DrawStatesAndThePassesInTheirOrder) {
   FakeApp& app = w.maps.app;
   w.map->display.drawState = 0;
   w.map->Draw();
-  EXPECT_FALSE(app.sceneDrawn);
+  EXPECT_FALSE(app.IsSceneDrawn());
   EXPECT_TRUE(app.frameLog.empty());
   EXPECT_TRUE(w.rig.device.Draws().empty());
-  app.sceneDrawn = true;
+  app.SetSceneDrawn(true);
   w.map->display.drawState = 1;
   w.map->Draw();
-  EXPECT_FALSE(app.sceneDrawn);
+  EXPECT_FALSE(app.IsSceneDrawn());
   EXPECT_EQ(app.frameLog, (std::vector<std::string>{"background@0"}));
   EXPECT_TRUE(w.rig.device.Draws().empty());
 
   // The picture: backdrop (sky, ground, marker) before the units, the replay's effects,
   // terrain after them, then fire, smoke with its option, and the sounds.
   app.frameLog.clear();
-  app.sceneDrawn = true;
+  app.SetSceneDrawn(true);
   app.options[15] = 1;
   w.map->display.drawState = 2;
   w.map->Draw();
-  EXPECT_TRUE(app.sceneDrawn);
+  EXPECT_TRUE(app.IsSceneDrawn());
   // Before the units: 4 walls, 4 ground quads, the marker and 8 skirt quads (the eye is south
   // of the map); after them 4 flat blocks.
   EXPECT_EQ(app.frameLog,

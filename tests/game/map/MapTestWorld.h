@@ -270,6 +270,7 @@ class FakeApp : public MapAppServices {
   }
   bool CanBlend() const override { return canBlend; }
   bool UsesAlternateHeightBands() const override { return alternateHeightBands; }
+  bool IsNoOrdersTurn() const override { return false; }
   void KeepNetworkLinkAlive() override { ++keepAlives; }
   // The battlefield frame's hooks. The projection is set on the renderer, when there is one,
   // over a view of viewWidth x viewHeight; passes are logged with the triangles the renderer
@@ -278,7 +279,6 @@ class FakeApp : public MapAppServices {
   int32_t GetFrameTime() const override { return frameTime; }
   void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override;
   void FillBattlefieldBackground() override { LogFrame("background"); }
-  void SetSceneDrawn(bool drawn) override { sceneDrawn = drawn; }
   void SetSoundDistanceOffset(float metres) override { soundOffset = metres; }
   void DrawBurningTiles(Map&) override { LogFrame("fires"); }
   void DrawSmoke(Map&) override { LogFrame("smoke"); }
@@ -344,7 +344,6 @@ class FakeApp : public MapAppServices {
   int32_t viewWidth = 1024;
   int32_t viewHeight = 768;
   std::array<float, 3> projection{};
-  bool sceneDrawn = true;
   float soundOffset = 0.0f;
   bool editorOpen = false;
   std::vector<std::string> frameLog;

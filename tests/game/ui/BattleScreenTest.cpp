@@ -44,6 +44,8 @@ class ScreenApp : public MapAppServices {
   void PrepareFigureAppearance(GObject*) override {}
   void ReleaseFigureAppearance(GObject*) override {}
   void SetCurrentFileName(const char*) override {}
+  bool UsesAlternateHeightBands() const override { return false; }
+  bool IsNoOrdersTurn() const override { return false; }
   int32_t connectionType = 0;
   bool networkWaiting = false;
 };

@@ -122,6 +122,7 @@ class ViewApp : public MapAppServices {
   int32_t GetTimeRemaining() const override { return remaining; }
   bool IsTurnClockStopped() const override { return stopped; }
   bool IsNoOrdersTurn() const override { return noOrders; }
+  bool UsesAlternateHeightBands() const override { return false; }
   // No screen: nothing is drawn.
   void RefreshBattleScreen() override {}
   float GetFrameRate() const override { return 40.0f; }

@@ -10,6 +10,7 @@ class ScreenlessDrawHost : public UnitDrawHost {
   void SetWaypointScreenBounds(const GRect& /*bounds*/) override {}
   void DrawUnitFrame(const GRect& /*bounds*/, uint8_t /*r*/, uint8_t /*g*/, uint8_t /*b*/) override {}
   bool IsSmokeDrawn() const override { return true; }
+  bool IsMarkerColour() const override { return false; }
   void BindFlashTexture() override {}
   bool IsInsideInputHandler() const override { return false; }
   int32_t GetSideNationality(int32_t /*sideIndex*/) const override { return -1; }
