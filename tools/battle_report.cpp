@@ -72,6 +72,7 @@ class CountingHost : public HeadlessHost {
 struct Census {
   std::array<int32_t, 2> men{};
   std::array<int32_t, 2> vehicles{};
+  std::map<const Unit*, int32_t> menOf;  // each infantry unit's men present
 };
 
 Census Count(const Battle& battle) {
@@ -79,10 +80,26 @@ Census Count(const Battle& battle) {
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
     const Unit* unit = battle.UnitAt(i);
     const auto side = static_cast<size_t>(unit->GetSideIndex() & 1);
-    if (unit->AsInfantry() != nullptr) census.men[side] += unit->GetMenPresent();
+    if (unit->AsInfantry() != nullptr) {
+      census.men[side] += unit->GetMenPresent();
+      census.menOf[unit] = unit->GetMenPresent();
+    }
     if (unit->AsVehicle() != nullptr && unit->IsAlive()) ++census.vehicles[side];
   }
   return census;
+}
+
+// Men lost by side between two counts: what each infantry unit counted earlier has lost. Crews
+// bailing out of their vehicles and arriving units join with men of their own; they are no
+// loss and no gain.
+std::array<int32_t, 2> MenLost(const Census& before, const Census& after) {
+  std::array<int32_t, 2> lost{};
+  for (const auto& [unit, men] : before.menOf) {
+    const auto now = after.menOf.find(unit);
+    const int32_t present = now != after.menOf.end() ? now->second : 0;
+    if (present < men) lost[static_cast<size_t>(unit->GetSideIndex() & 1)] += men - present;
+  }
+  return lost;
 }
 
 // The vehicles the unit's kill record holds.
@@ -198,6 +215,7 @@ int main(int argc, char** argv) {
           if (gained > 0) knockedOutBy[unit->GetMainWeaponId()] += gained;
         }
         const Census after = Count(battle);
+        const std::array<int32_t, 2> menLost = MenLost(before, after);
         // The flags and shares as the next orders phase shows them: the battle settles them
         // when it opens the next turn (or at its end).
         const bool over = battle.IsOver();
@@ -206,7 +224,7 @@ int main(int argc, char** argv) {
         std::printf("%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f | %s\n", playedTurn,
                     List(host.filed.data(), kFireKinds, 0).c_str(), List(host.struck.data(), kFireKinds, 0).c_str(),
                     List(hits.data(), 5, 0).c_str(), before.vehicles[0] - after.vehicles[0],
-                    before.vehicles[1] - after.vehicles[1], before.men[0] - after.men[0], before.men[1] - after.men[1],
+                    before.vehicles[1] - after.vehicles[1], menLost[0], menLost[1],
                     FlagsHeld(battle).c_str(), static_cast<double>(battle.scoreShare[0]),
                     static_cast<double>(battle.scoreShare[1]), List(host.machineGuns.data(), 3, 0).c_str());
         if (over) break;
