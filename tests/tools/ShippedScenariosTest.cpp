@@ -1,7 +1,8 @@
 // The scenarios the build writes into the Scenarios folder beside the program: each is read by
 // the program's own game file reader, holds what its source promises (both sides, briefings,
 // its map's river, town or bocage), and plays to its results headless with the computer on both
-// sides. The scenario tool stops at a broken source line, naming it.
+// sides, turn for turn as the report kept for it in tests/game/battle/regression says. The
+// scenario tool stops at a broken source line, naming it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +22,7 @@
 #include "framework/kernel/GKernel.h"
 #include "game/ai/AIOperational.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleReport.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ComputerPlayer.h"
 #include "game/battle/HeadlessBattle.h"
@@ -111,17 +113,31 @@ MapCounts Count(const Map& map) {
 }
 
 // The computer sets up both sides (in the set-up phase), then plays them turn by turn until the
-// battle is over or its last turn is played.
-void PlayToTheEnd(HeadlessBattle& headless, uint16_t seed) {
+// battle is over or its last turn is played; the battle's report, turn by turn.
+std::string PlayToTheEnd(HeadlessBattle& headless, BattleReport& report, uint16_t seed) {
   Battle& battle = *headless.GetBattle();
-  headless.SetComputerPlayer(0, true);
-  headless.SetComputerPlayer(1, true);
-  headless.Host().options[11] = 1;  // the computer places its units
-  if (battle.IsSetupPhase()) headless.Go(seed);
+  std::string text = report.Begin(seed);
   for (int32_t turn = 1; turn <= battle.lastTurn && !battle.IsOver(); ++turn) {
-    headless.Go(static_cast<uint16_t>(seed + turn));
-    if (!battle.IsOver()) headless.NextTurn();
+    text += report.PlayTurn(static_cast<uint16_t>(seed + turn));
   }
+  return text + report.End();
+}
+
+// A played battle's report against the one kept in the regression folder: a change of the
+// game's behaviour shows as changed lines. TARVANE_WRITE_REGRESSION=1 writes the reports anew
+// (look at the difference before committing them).
+void ExpectRegressionReport(const std::string& name, const std::string& report) {
+  std::string file;
+  for (const char c : name) file += c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string path = std::string(TARVANE_REGRESSION_DIR) + "/" + file + ".txt";
+  const char* write = std::getenv("TARVANE_WRITE_REGRESSION");
+  if (write != nullptr && std::string(write) == "1") {
+    std::ofstream(path, std::ios::binary) << report;
+    return;
+  }
+  std::ifstream in(path, std::ios::binary);
+  const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(report, kept) << "the battle played differently from " << path;
 }
 
 TEST_P(ShippedScenario, LoadsAndPlaysToItsResults) {
@@ -129,6 +145,7 @@ TEST_P(ShippedScenario, LoadsAndPlaysToItsResults) {
   PlayWorld world;
   {
     HeadlessBattle headless;
+    BattleReport report(headless);
     ASSERT_TRUE(LoadGameFileForPlay(headless, std::string(TARVANE_SCENARIO_DIR) + "/" + shipped.file + ".wrb"));
     Battle& battle = *headless.GetBattle();
     EXPECT_STREQ(battle.title.CStr(), shipped.file);
@@ -155,9 +172,10 @@ TEST_P(ShippedScenario, LoadsAndPlaysToItsResults) {
 
     ASSERT_TRUE(battle.IsSetupPhase());
     if (shipped.playTurns != 0) battle.lastTurn = shipped.playTurns;
-    PlayToTheEnd(headless, 1000);
+    const std::string played = PlayToTheEnd(headless, report, 1000);
     EXPECT_TRUE(battle.IsOver());
     EXPECT_FALSE(headless.ResultsReport().empty());
+    ExpectRegressionReport(shipped.file, played);
   }
 }
 
@@ -176,6 +194,7 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
   PlayWorld world;
   {
     HeadlessBattle headless;
+    BattleReport report(headless);
     // The reader stays while the operation is played: it is the operation's host, as the
     // program's own reader is.
     GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
@@ -200,9 +219,10 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
     EXPECT_EQ(operation.lastTurn, 3);
     for (const std::string& briefing : operation.briefing) EXPECT_GT(briefing.size(), 100u);
     int32_t battles = 0;
+    std::string played;
     for (int32_t n = 1; n <= 3 && headless.GetBattle() != nullptr; ++n) {
       EXPECT_GT(headless.GetBattle()->UnitCount(), 0);
-      PlayToTheEnd(headless, static_cast<uint16_t>(100 * n));
+      played += "Battle " + std::to_string(n) + "\n" + PlayToTheEnd(headless, report, static_cast<uint16_t>(100 * n));
       ASSERT_TRUE(headless.GetBattle()->IsOver());
       ++battles;
       ASSERT_TRUE(headless.AdvanceOperation(static_cast<uint16_t>(n)));
@@ -211,6 +231,7 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
     EXPECT_EQ(battles, 3);
     ASSERT_NE(headless.GetCampaign(), nullptr);
     EXPECT_TRUE(headless.GetCampaign()->IsOver());
+    ExpectRegressionReport("Across the Peel", played);
   }
 }
 

@@ -1,0 +1,62 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "game/battle/HeadlessHost.h"
+
+class Battle;
+class HeadlessBattle;
+class Unit;
+struct Shot;
+
+// A readable account of a headless battle played turn by turn: per turn the shots filed by fire
+// kind (1-8; 0 for anything else) and how many of them struck their armoured target, the
+// vehicle hit reports with how many of them penetrated, immobilised, destroyed the gun or
+// glanced off, the vehicles knocked out and the men lost by side, who holds each victory flag
+// and the two score shares when the next turn opens, and the vehicles' machine-gun shots by gun
+// (rifle calibre, .50, flame); at the end the vehicles destroyed by the killer's main weapon
+// and the battle's results. The same battle and seeds give the same text on every machine and
+// build, so a change of the game's behaviour reads as a change of lines.
+//
+// The report installs its counting host into the headless battle before the battle is loaded;
+// the host answers nothing itself, it counts the shots on their way to the battle.
+class BattleReport {
+ public:
+  static constexpr int32_t kFireKinds = 9;
+
+  class CountingHost : public HeadlessHost {
+   public:
+    void FileShot(const Shot& shot) override;
+    std::array<int64_t, kFireKinds> filed{};
+    std::array<int64_t, kFireKinds> struck{};
+    std::array<int64_t, 3> machineGuns{};
+    std::array<int64_t, 3> machineGunsInAll{};
+  };
+
+  explicit BattleReport(HeadlessBattle& headless);
+
+  // After the battle is loaded: the computer takes both sides and, in a set-up phase, places
+  // both sides' units with the seed. Gives the opening lines and the column heads.
+  std::string Begin(uint16_t setupSeed);
+  // Plays one turn with the seed and opens the next unless the battle is over: the turn's line.
+  std::string PlayTurn(uint16_t seed);
+  // The closing lines: the forces left, the vehicles destroyed by weapon and the results.
+  std::string End() const;
+
+  CountingHost& Host() { return host_; }
+
+ private:
+  struct Census {
+    std::array<int32_t, 2> men{};
+    std::array<int32_t, 2> vehicles{};
+    std::map<const Unit*, int32_t> menOf;  // each infantry unit's men present
+  };
+  static Census Count(const Battle& battle);
+  static std::string FlagsHeld(const Battle& battle);
+
+  HeadlessBattle& headless_;
+  CountingHost& host_;
+  std::map<int32_t, int32_t> knockedOutBy_;
+};
