@@ -235,6 +235,19 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
   }
 }
 
+// A battle of armour alone, made by the scenario tool from the source kept beside its report:
+// the hit and penetration rules decide it, turn by turn as the report says.
+TEST(RegressionBattle, TankDuel) {
+  PlayWorld world;
+  const std::string out = world.folder.Native() + "duel";
+  const std::string source = std::string(TARVANE_REGRESSION_DIR) + "/tank_duel.txt";
+  ASSERT_EQ(std::system((std::string(MAKE_SCENARIOS) + " " + out + " \"" + source + "\"").c_str()), 0);
+  HeadlessBattle headless;
+  BattleReport report(headless);
+  ASSERT_TRUE(LoadGameFileForPlay(headless, out + "/Tank Duel.wrb"));
+  ExpectRegressionReport("Tank Duel", PlayToTheEnd(headless, report, 500));
+}
+
 TEST(ScenarioTool, ABrokenLineStopsItNamingTheLine) {
   TestFolder folder;
   const std::string good = std::string(TARVANE_DATA_DIR) + "/scenarios/falaise_night.txt";
