@@ -11,15 +11,12 @@
 #include <string>
 
 #include "app/BusyFrameHosts.h"
-#include "app/GameFile.h"
-#include "app/GameFileSettings.h"
-#include "framework/core/GFile.h"
+#include "app/HeadlessGameFile.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
 #include "framework/media/GraphicsTestHost.h"
 #include "game/battle/Battle.h"
-#include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/draw/VehicleDraw.h"
@@ -42,25 +39,9 @@
 inline constexpr int32_t kScenarioFrameWidth = 1024;
 inline constexpr int32_t kScenarioFrameHeight = 768;
 
+// A scenario read and prepared for play as the program opens it.
 inline bool LoadScenario(HeadlessBattle& headless, const std::string& native) {
-  const std::string path = PPath::ToProgram(native);
-  auto handle = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
-  if (handle == nullptr) return false;
-  GFile file;
-  if (!file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) return false;
-  GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
-                      headless.Host().battle =
-                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
-                    }};
-  GameFileSettings settings;
-  Battle* battle = nullptr;
-  Campaign* operation = nullptr;
-  if (gameFile.Read(file, settings, battle, operation) != GameFile::kAccepted || battle == nullptr) return false;
-  delete operation;
-  headless.MakeCurrentBattle(battle);
-  battle->ComputeVisibility();
-  battle->PrepareForPlay();
-  return true;
+  return LoadGameFileForPlay(headless, PPath::ToProgram(native));
 }
 
 // The scenario's world, made afresh; battle is null when the scenario could not be read. Its

@@ -19,6 +19,7 @@
 #include "app/GameFileSettings.h"
 #include "app/HeadlessGameFile.h"
 #include "framework/core/GFile.h"
+#include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "game/ai/AIOperational.h"
 #include "game/battle/Battle.h"
@@ -71,9 +72,11 @@ class ShippedScenario : public testing::TestWithParam<Shipped> {};
 
 // The program's world for headless play with the computer on both sides: a program folder of
 // its own, the kernel (the data tables are unpacked through its temporary files), the tables,
-// the unit classes and the computer player.
+// the unit classes and the computer player. The game's generator starts from one seed, so that
+// the computer's first plan draws the same numbers whatever ran before in the process.
 struct PlayWorld {
   PlayWorld() {
+    SeedRandom(1);
     kernel.FindProgramFolder();
     Hack::LoadTables();
     Infantry::Register();

@@ -166,16 +166,24 @@ void GFile::FinishTransformed(bool compress, bool rawPrefix) {
   if (!handle_) error_ = true;
 }
 
+std::string GFile::NameForAttempt(std::string drawn, int attempt) {
+  if (attempt > 0 && drawn.size() >= 2) {
+    drawn[drawn.size() - 2] = static_cast<char>('a' + (attempt / 26) % 26);
+    drawn[drawn.size() - 1] = static_cast<char>('a' + attempt % 26);
+  }
+  return drawn;
+}
+
 bool GFile::CreateWorkFile() {
   std::string folder = PPath::TempFolder();
   if (folder.empty()) FatalError(348, kSource);
+  // "Junk File " filled to its 31 characters with random letters (two draws a letter, so
+  // that machines sharing a seed stay in step).
+  GString31 name;
+  name.Assign(kWorkFilePrefix);
+  name.PadRandom();
   for (int attempt = 0; attempt < kWorkFileAttempts; ++attempt) {
-    // "Junk File " filled to its 31 characters with random letters (two draws a letter, so
-    // that machines sharing a seed stay in step).
-    GString31 name;
-    name.Assign(kWorkFilePrefix);
-    name.PadRandom();
-    workPath_ = folder + name.CStr();
+    workPath_ = folder + NameForAttempt(name.CStr(), attempt);
     errno = 0;
     work_ = PFile::Open(workPath_, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
     if (work_) {

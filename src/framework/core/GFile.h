@@ -39,6 +39,11 @@ class GFile : public GObject {
 
   // The names of the work files in the temporary folder begin so.
   static constexpr const char* kWorkFilePrefix = "Junk File ";
+  // The name to try for a temporary or work file at an attempt: the drawn name first, then the
+  // drawn name with its last two letters standing for the attempt. A name another file holds
+  // (another program on this machine that drew the same letters from the same seed) is varied
+  // so, never drawn again: the game's numbers must not depend on what the temporary folder holds.
+  static std::string NameForAttempt(std::string drawn, int attempt);
 
   // The first bytes of a game file stored unchanged ahead of the code.
   static constexpr int32_t kRawPrefixSize = 1024;

@@ -127,14 +127,14 @@ GFile* GProgramFiles::CreateTempFile(bool alternate) {
   if (folder.empty()) FatalError(3575, kSource);
   // The file is made new, never opened over one that is there: another program (or another
   // copy of this one whose generator stands where ours does) may hold a file of the drawn
-  // name. Such a name is drawn again.
+  // name. Such a name is varied, not drawn again.
   constexpr int32_t kNameTries = 64;
   std::string path;
   std::unique_ptr<PFile> handle;
+  GString31 name;
+  name.MakeRandom();
   for (int32_t attempt = 0; attempt < kNameTries && !handle; ++attempt) {
-    GString31 name;
-    name.MakeRandom();
-    path = folder + name.CStr();
+    path = folder + GFile::NameForAttempt(name.CStr(), attempt);
     handle = PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
     if (!handle && !PFileSystem::Exists(path)) break;
   }

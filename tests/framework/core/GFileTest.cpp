@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <algorithm>
 #include <vector>
 
 #include "GFileTestSupport.h"
@@ -388,6 +389,15 @@ TEST(GFileCompression, WorkFileNameTakesFortyTwoDraws) {
   EXPECT_EQ(RandomState(), after);
   ASSERT_EQ(folder.WorkFiles().size(), 1u);
   EXPECT_EQ(folder.WorkFiles()[0], expected);
+
+  // Another program that drew the same name holds it: the name varies, the draws stay 42, so
+  // the game's numbers do not depend on what the temporary folder holds.
+  SeedRandom(4242);
+  auto second = folder.Open("x.bin", GFile::kModeReadCompressed);
+  EXPECT_EQ(RandomState(), after);
+  std::vector<std::string> names = folder.WorkFiles();
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_TRUE(std::find(names.begin(), names.end(), expected.substr(0, 29) + "ab") != names.end());
 }
 
 // ---- E-mail turns -----------------------------------------------------------------------------
