@@ -18,6 +18,7 @@
 #include "BuiltTextures.h"
 #include "BitmapCatalogue.h"
 #include "BitmapRecipes.h"
+#include "TextureRecipes.h"
 #include "TileMasks.h"
 #include "framework/media/RendererRig.h"
 #include "platform/PBitmapFile.h"
@@ -216,6 +217,30 @@ TEST(BattlefieldTexturesTest, TerrainBandsAndSkyWallsWrapWithNoVisibleEdge) {
     EXPECT_LE(LineDifference(image, 0, image.width - 1, true), InteriorDifference(image, true) * 1.1);
   }
   EXPECT_EQ(skies, 30);
+}
+
+// A piece the map lays with its corners pulled in meets itself across the tile edge: the
+// texels under the window's two edges show the same ground, in both directions, where the
+// ground covers the whole tile (the raised ways are laid to the bitmap's edges instead).
+TEST(BattlefieldTexturesTest, InsetPiecesMeetThemselvesAtTheWindowEdges) {
+  int32_t pieces = 0;
+  for (const auto& row : Catalogue().Rows()) {
+    if (row.recipe != "piece" || row.args.count("shape") == 0 || row.args.at("shape") != "0") continue;
+    const std::string& ground = row.args.at("ground");
+    if (ground == "road" || ground == "main-road" || ground == "track") continue;
+    SCOPED_TRACE(row.number);
+    ++pieces;
+    const PBitmapFile::Image image = Picture(row.number);
+    for (bool columns : {false, true}) {
+      const int32_t n = columns ? image.width : image.height;
+      const auto first = static_cast<int32_t>(TextureRecipes::kPieceInset * n);
+      const int32_t last = n - 1 - first;
+      double neighbours = 0;
+      for (int32_t k = 0; k + 1 < n; ++k) neighbours += LineDifference(image, k, k + 1, columns);
+      EXPECT_LT(LineDifference(image, first, last, columns), neighbours / (n - 1) * 0.5) << columns;
+    }
+  }
+  EXPECT_GT(pieces, 10);
 }
 
 // A texture that does not repeat fails the same measure: a ramp from top to bottom, and a

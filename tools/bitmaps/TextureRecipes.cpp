@@ -289,8 +289,15 @@ Colour GroundColour(const std::string& ground, bool snow, double u, double v, do
 // slanting edge, and a little noise roughens it (less for a made road than for woods); at
 // the centre of every cell the blend is the cell itself and the noise too small to turn it,
 // so each 2 m cell shows exactly what the fine grid has there.
+// The map lays a piece of any ground but the three raised ways (road, main road, track) with
+// its corners pulled in to 0.012 and 0.988 of the bitmap, so such a piece is drawn into that
+// window: the tile's edges fall on the window's, and a piece laid beside itself meets its
+// own noise across the tile edge instead of jumping by the width of the margin.
 void Piece(Painter& p, const Row& row) {
   const std::string ground = Arg(row, "ground");
+  const bool raisedWay = ground == "road" || ground == "main-road" || ground == "track";
+  constexpr double kInset = TextureRecipes::kPieceInset;
+  auto onTile = [raisedWay](double t) { return raisedWay ? t : (t - kInset) / (1.0 - 2.0 * kInset); };
   const bool isRoad = row.args.count("road") != 0;
   const int32_t mask = isRoad ? Int(row, "road", 0) : Int(row, "shape", 0);
   const bool snow = Snow(row);
@@ -308,7 +315,8 @@ void Piece(Painter& p, const Row& row) {
     const double fx = x - c, fy = y - r;
     return (cell(r, c) * (1 - fx) + cell(r, c + 1) * fx) * (1 - fy) + (cell(r + 1, c) * (1 - fx) + cell(r + 1, c + 1) * fx) * fy;
   };
-  EachTexel(p, [&](int32_t, int32_t, double u, double down, double& alpha) {
+  EachTexel(p, [&](int32_t, int32_t, double texelU, double texelDown, double& alpha) {
+    const double u = onTile(texelU), down = onTile(texelDown);
     const double value = cover(u, down) + std::clamp(Tiled(u, down, 8, 3, seed + 20.0), -0.5, 0.5) * roughness;
     if (value <= 0.5) {
       alpha = 0;
