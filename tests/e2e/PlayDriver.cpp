@@ -16,7 +16,7 @@
 //   choose X Y TEXT    opens the popup at that point of the open editor screen and clicks its
 //                      item showing TEXT; the step fails when there is none or it is disabled
 //   key C              a typed character (C: one character, or esc, enter, space, left,
-//                      right, up, down); alt C the character typed with Alt held
+//                      right, up, down, tab); alt C the character typed with Alt held
 //   type TEXT          the characters of the rest of the line
 //   frames N           N passes of the event loop, 20 ms of the fake clock each
 //   wait-ms N          the fake clock moves on N ms, then one pass
@@ -852,7 +852,7 @@ bool Driver::RunLine(const std::string& line) {
     uint32_t c = rest.empty() ? 0 : static_cast<uint8_t>(rest[0]);
     const std::pair<const char*, uint32_t> names[] = {{"esc", kKeyEscape}, {"enter", 13}, {"space", ' '},
                                                       {"left", 1},         {"right", 2},    {"up", 3},
-                                                      {"down", 4}};
+                                                      {"down", 4},         {"tab", '\t'}};
     for (const auto& [name, code] : names)
       if (rest == name) c = code;
     if (verb == "alt") {

@@ -18,6 +18,7 @@
 #include "BuiltTextures.h"
 #include "BitmapCatalogue.h"
 #include "BitmapRecipes.h"
+#include "TextureRecipes.h"
 #include "TileMasks.h"
 #include "framework/media/RendererRig.h"
 #include "platform/PBitmapFile.h"
@@ -191,6 +192,38 @@ TEST(BattlefieldTexturesTest, RoadAndTerrainPiecesShowTheirMaskAtEveryCellCentre
   EXPECT_EQ(pieces, 103 + 48);
 }
 
+namespace {
+
+// Whether the ground under the two edges of the window the map samples (0.012 and 0.988 of
+// the bitmap, read between the two nearest lines of texels as the renderer's filter reads
+// them) is the same: it differs by less than half of what two neighbouring lines differ on
+// average.
+bool MeetsAcrossTheWindow(const PBitmapFile::Image& image, bool columns) {
+  const int32_t n = columns ? image.width : image.height;
+  const int32_t along = columns ? image.height : image.width;
+  auto channel = [&](int32_t line, int32_t k, int shift) {
+    const size_t i = columns ? static_cast<size_t>(k) * image.width + line : static_cast<size_t>(line) * image.width + k;
+    return static_cast<double>(image.pixels[i] >> shift & 255);
+  };
+  // A channel at a fractional line position.
+  auto at = [&](double position, int32_t k, int shift) {
+    const auto line = static_cast<int32_t>(std::floor(position));
+    const double f = position - line;
+    return channel(line, k, shift) * (1 - f) + channel(line + 1, k, shift) * f;
+  };
+  const double low = TextureRecipes::kPieceInset * n - 0.5;
+  const double high = (1.0 - TextureRecipes::kPieceInset) * n - 0.5;
+  double across = 0;
+  for (int32_t k = 0; k < along; ++k)
+    for (int shift : {0, 8, 16}) across += std::abs(at(low, k, shift) - at(high, k, shift));
+  across /= 3.0 * along;
+  double neighbours = 0;
+  for (int32_t k = 0; k + 1 < n; ++k) neighbours += LineDifference(image, k, k + 1, columns);
+  return across < neighbours / (n - 1) * 0.5;
+}
+
+}  // namespace
+
 TEST(BattlefieldTexturesTest, TerrainBandsAndSkyWallsWrapWithNoVisibleEdge) {
   int32_t bands = 0;
   for (const auto& row : Catalogue().Rows()) {
@@ -198,12 +231,9 @@ TEST(BattlefieldTexturesTest, TerrainBandsAndSkyWallsWrapWithNoVisibleEdge) {
     SCOPED_TRACE(row.number);
     ++bands;
     const PBitmapFile::Image image = Picture(row.number);
-    for (bool columns : {false, true}) {
-      const int32_t last = (columns ? image.width : image.height) - 1;
-      // The pair across the edge is one more pair of neighbours: no outlier above them all
-      // (a tenth of slack, as any pair may happen to be the largest).
-      EXPECT_LE(LineDifference(image, 0, last, columns), InteriorDifference(image, columns) * 1.1);
-    }
+    // The map lays the square from 0.012 to 0.988 of the bitmap: what lies under those two
+    // lines is the same ground.
+    for (bool columns : {false, true}) EXPECT_TRUE(MeetsAcrossTheWindow(image, columns)) << columns;
   }
   EXPECT_EQ(bands, 80);
   // The sky walls meet around the box: their left and right edges likewise.
@@ -216,6 +246,23 @@ TEST(BattlefieldTexturesTest, TerrainBandsAndSkyWallsWrapWithNoVisibleEdge) {
     EXPECT_LE(LineDifference(image, 0, image.width - 1, true), InteriorDifference(image, true) * 1.1);
   }
   EXPECT_EQ(skies, 30);
+}
+
+// A piece the map lays with its corners pulled in meets itself across the tile edge, in both
+// directions, where its ground covers the whole tile (the raised ways are laid to the
+// bitmap's edges instead).
+TEST(BattlefieldTexturesTest, InsetPiecesMeetThemselvesAtTheWindowEdges) {
+  int32_t pieces = 0;
+  for (const auto& row : Catalogue().Rows()) {
+    if (row.recipe != "piece" || row.args.count("shape") == 0 || row.args.at("shape") != "0") continue;
+    const std::string& ground = row.args.at("ground");
+    if (ground == "road" || ground == "main-road" || ground == "track") continue;
+    SCOPED_TRACE(row.number);
+    ++pieces;
+    const PBitmapFile::Image image = Picture(row.number);
+    for (bool columns : {false, true}) EXPECT_TRUE(MeetsAcrossTheWindow(image, columns)) << columns;
+  }
+  EXPECT_GT(pieces, 10);
 }
 
 // A texture that does not repeat fails the same measure: a ramp from top to bottom, and a

@@ -180,7 +180,16 @@ void Stroke(cairo_t* cr, Colour c, double width, double alpha = 1.0) {
 
 // One 80 m square of ground for an elevation band: lowland meadow to upland heath, or snow
 // that thins to rock and bare earth up high. Every octave repeats across the edges.
+// The map lays the square's four tiles at 0.012, 0.25, 0.5, 0.75 and 0.988 of the bitmap,
+// so the outer tiles are drawn squeezed into their shorter share: the square's edges fall
+// where the map puts them, and squares side by side meet without a jump.
 void Band(Painter& p, const Row& row) {
+  constexpr double kInset = TextureRecipes::kPieceInset;
+  auto onSquare = [](double t) {
+    if (t < 0.25) return (t - kInset) * 0.25 / (0.25 - kInset);
+    if (t > 0.75) return 0.75 + (t - 0.75) * 0.25 / (0.25 - kInset);
+    return t;
+  };
   const std::string season = Arg(row, "season");
   const double t = Int(row, "level", 0) / 19.0;
   const double z = Int(row, "level", 0) * 3.1 + (season.size() * 0.7);
@@ -190,7 +199,8 @@ void Band(Painter& p, const Row& row) {
   if (season == "snow") low = {0.85, 0.87, 0.91}, high = {0.93, 0.94, 0.97}, patch = {0.42, 0.40, 0.36};
   if (season == "snow-thaw") low = {0.80, 0.82, 0.84}, high = {0.90, 0.91, 0.94}, patch = {0.34, 0.36, 0.22};
   const Colour base = Mix(low, high, t);
-  EachTexel(p, [&](int32_t, int32_t, double u, double v, double&) {
+  EachTexel(p, [&](int32_t, int32_t, double texelU, double texelV, double&) {
+    const double u = onSquare(texelU), v = onSquare(texelV);
     const double large = Tiled(u, v, 2, 4, z);
     const double fine = Tiled(u, v, 32, 3, z + 11.0);
     const double grain = Noise(u * 256, v * 256, z + 5.5, 256, 256);
@@ -289,8 +299,15 @@ Colour GroundColour(const std::string& ground, bool snow, double u, double v, do
 // slanting edge, and a little noise roughens it (less for a made road than for woods); at
 // the centre of every cell the blend is the cell itself and the noise too small to turn it,
 // so each 2 m cell shows exactly what the fine grid has there.
+// The map lays a piece of any ground but the three raised ways (road, main road, track) with
+// its corners pulled in to 0.012 and 0.988 of the bitmap, so such a piece is drawn into that
+// window: the tile's edges fall on the window's, and a piece laid beside itself meets its
+// own noise across the tile edge instead of jumping by the width of the margin.
 void Piece(Painter& p, const Row& row) {
   const std::string ground = Arg(row, "ground");
+  const bool raisedWay = ground == "road" || ground == "main-road" || ground == "track";
+  constexpr double kInset = TextureRecipes::kPieceInset;
+  auto onTile = [raisedWay](double t) { return raisedWay ? t : (t - kInset) / (1.0 - 2.0 * kInset); };
   const bool isRoad = row.args.count("road") != 0;
   const int32_t mask = isRoad ? Int(row, "road", 0) : Int(row, "shape", 0);
   const bool snow = Snow(row);
@@ -308,7 +325,8 @@ void Piece(Painter& p, const Row& row) {
     const double fx = x - c, fy = y - r;
     return (cell(r, c) * (1 - fx) + cell(r, c + 1) * fx) * (1 - fy) + (cell(r + 1, c) * (1 - fx) + cell(r + 1, c + 1) * fx) * fy;
   };
-  EachTexel(p, [&](int32_t, int32_t, double u, double down, double& alpha) {
+  EachTexel(p, [&](int32_t, int32_t, double texelU, double texelDown, double& alpha) {
+    const double u = onTile(texelU), down = onTile(texelDown);
     const double value = cover(u, down) + std::clamp(Tiled(u, down, 8, 3, seed + 20.0), -0.5, 0.5) * roughness;
     if (value <= 0.5) {
       alpha = 0;

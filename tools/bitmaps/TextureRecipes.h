@@ -11,6 +11,10 @@
 // depends only on its row, so the rows can be drawn on several threads at once.
 class TextureRecipes {
  public:
+  // How far in from the bitmap's edges the map lays the corners of a tile piece of any
+  // ground but the raised ways, and the outer edges of a terrain band's square; such
+  // textures are drawn to fill that window.
+  static constexpr double kPieceInset = 0.012;
   // Whether the recipe is one of these.
   static bool Known(const std::string& recipe);
   // Whether the row's arguments are the recipe's own with valid values and the recipe has
