@@ -26,8 +26,8 @@ class BenchRenderer : public GGraphicRenderer {
  public:
   int32_t GetDownsampleLevel() const override { return 2; }
   int32_t GetMaxTextureSize() const override { return 256; }
-  bool IsTextureMemoryExhausted() const override { return false; }
-  void SetTextureMemoryExhausted(bool) override {}
+  bool TextureMemoryExhausted() const override { return false; }
+  void NoteTextureMemoryExhausted() override {}
   void GetColorScale(float* out) const override {
     out[0] = 0.9f;
     out[1] = 0.8f;

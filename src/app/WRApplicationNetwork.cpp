@@ -145,7 +145,7 @@ void WRApplication::ReloadBattleGraphics() {
 
 void WRApplication::ResetMapInput() {
   if (battle_ != nullptr && battle_->map != nullptr) battle_->map->orders.hovered = nullptr;
-  if (gKernel != nullptr) gKernel->SetMouseTracker(nullptr);
+  if (gKernel != nullptr) gKernel->ClearMouseTracker();
   if (inputMode_ != kInputReplay && inputMode_ != kInputAlert) SetInputMode(kInputNone);
 }
 

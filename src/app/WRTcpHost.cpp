@@ -29,12 +29,6 @@ constexpr int32_t kKindAirplane = 3;
 
 }  // namespace
 
-int32_t WRTcpHost::LeadingNumber(const char* text) {
-  int32_t value = 0;
-  for (const char* p = text; p != nullptr && *p >= '0' && *p <= '9' && value < 100000000; ++p) value = value * 10 + (*p - '0');
-  return value;
-}
-
 uint32_t WRTcpHost::TickCount() { return PClock::TickCount(); }
 
 bool WRTcpHost::IsForeground() const { return gKernel == nullptr || gKernel->IsForeground(); }
@@ -42,7 +36,7 @@ bool WRTcpHost::IsForeground() const { return gKernel == nullptr || gKernel->IsF
 int32_t WRTcpHost::VersionNumber() const {
   GString255 text;
   text.AppendResource(kStrVersion);
-  return LeadingNumber(text.CStr());
+  return text.ToInteger();
 }
 
 bool WRTcpHost::HasBattle() const { return app_.GetBattle() != nullptr; }

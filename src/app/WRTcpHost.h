@@ -57,8 +57,6 @@ class WRTcpHost : public TcpGameHost {
   // brought units the battle did not hold.
   void SetReloadGraphics(bool on) { reloadGraphics_ = on; }
   bool IsReloadGraphicsSet() const { return reloadGraphics_; }
-  // The version number: the leading decimal digits of the version text.
-  static int32_t LeadingNumber(const char* text);
 
  private:
   WRApplication& app_;

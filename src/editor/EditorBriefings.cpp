@@ -2,7 +2,6 @@
 // byte: overall first, then the Axis and the Allied briefing. The file dialogs have no folder
 // of their own and open at the root of the program folder.
 #include <algorithm>
-#include <memory>
 #include <string>
 
 #include "app/WRApplication.h"
@@ -15,7 +14,6 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GLabel.h"
 #include "game/battle/BattleBase.h"
-#include "platform/PFile.h"
 
 namespace {
 
@@ -35,17 +33,10 @@ bool ReadBriefing(GFile& file, std::string& text) {
   return !file.HasError();
 }
 
-// The bytes written to a new file in place of the chosen one; false when any step failed.
-bool WriteBriefing(const std::string& path, const std::string& text) {
-  std::unique_ptr<PFile> file = PFile::Open(path, PFile::kWrite, PFile::Disposition::kCreateAlways);
-  if (!file) return false;
-  size_t done = 0;
-  while (done < text.size()) {
-    const int64_t n = file->Write(text.data() + done, text.size() - done);
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return file->Flush();
+// The briefing's bytes into the file the save dialog made; false when any write failed.
+bool WriteBriefing(GFile& file, const std::string& text) {
+  if (!text.empty()) file.Write(text.data(), static_cast<int32_t>(text.size()));
+  return file.Finish();
 }
 
 }  // namespace
@@ -94,11 +85,13 @@ void EditorState::ExportBriefings() {
   for (int32_t i = 0; i < 3; ++i) {
     GString255 name;
     name.LoadResource(static_cast<int16_t>(kFirstFileName + i));
-    std::string path;
-    if (!gKernel->SaveFileDialogPath(nullptr, nullptr, name.CStr(), path)) continue;
-    if (!WriteBriefing(path, base->briefing[kSlotOrder[i]])) {
-      GErrorLog::LogError(("Briefing could not be written: " + path).c_str());
+    // No file: cancelled, or one that could not be made (the dialog beeped).
+    GFile* file = gKernel->SaveFileDialog(nullptr, nullptr, name.CStr(), GFile::kModeWrite);
+    if (file == nullptr) continue;
+    if (!WriteBriefing(*file, base->briefing[kSlotOrder[i]])) {
+      GErrorLog::LogError(("Briefing could not be written: " + file->Path()).c_str());
       gKernel->Beep();
     }
+    delete file;
   }
 }

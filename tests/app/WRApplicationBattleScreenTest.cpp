@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -131,6 +132,52 @@ TEST(ShellBattleScreenTest, TheBattleScreenAnswersTheUnitsOrdersWhileItIsOpen) {
   EXPECT_EQ(battle.selectedUnit, nullptr);
   app.CloseBattleScreen(false);
   EXPECT_EQ(GetUnitOrderHost(), nullptr);
+}
+
+namespace {
+
+// A view whose timed action runs a given step.
+class TickingView : public GView {
+ public:
+  explicit TickingView(std::function<void()> step) : step_(std::move(step)) {}
+  void TickAction() override { step_(); }
+
+ private:
+  std::function<void()> step_;
+};
+
+}  // namespace
+
+// The unit balloon closed from inside the views' tick pass, when no view may be deleted, goes
+// at the end of that pass.
+TEST(ShellBattleScreenTest, TheUnitBalloonClosedDuringTheTickPassGoesAtItsEnd) {
+  ShellRig rig(true);
+  LinkAllBitmaps(rig.folder);
+  WRApplication& app = *rig.app;
+  Battle& battle = *app.GetBattle();
+  ASSERT_TRUE(app.OpenBattleScreen());
+  auto* squad = new TestInfantry;
+  battle.units.Append(squad);
+  battle.SelectUnit(squad);
+  battle.map->ToggleUnitInfoBalloon();
+  ASSERT_NE(battle.map->display.unitBalloon, nullptr);
+  auto* battleView = dynamic_cast<GView*>(battle.map->display.battleView);
+  ASSERT_NE(battleView, nullptr);
+  const int32_t withBalloon = battleView->GetChildCount();
+  int32_t duringPass = -1;
+  auto* ticker = new TickingView([&] {
+    if (battle.map->display.unitBalloon == nullptr) return;
+    battle.map->ToggleUnitInfoBalloon();
+    duringPass = battleView->GetChildCount();
+  });
+  ticker->Place(nullptr, 0, 0, 1, 1);
+  ticker->SetTickInterval(0);
+  rig.kernel->TickViews();
+  EXPECT_EQ(battle.map->display.unitBalloon, nullptr);
+  EXPECT_EQ(duringPass, withBalloon);
+  EXPECT_EQ(battleView->GetChildCount(), withBalloon - 1);
+  delete ticker;
+  app.CloseBattleScreen(false);
 }
 
 // A battle whose file places no camera opens with each side looking over its own units, and

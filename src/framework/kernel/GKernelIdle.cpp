@@ -108,6 +108,9 @@ void GKernel::TickViews() {
   ticking_ = 1;
   if (rootView_ != nullptr) rootView_->Tick(TickCount());
   ticking_ = 0;
+  // One by one: a view deleted with a queued parent leaves the queue (ForgetView) before its
+  // turn, so no view is deleted twice.
+  while (GObject* view = deferredDeletions_->PopFirst()) delete view;
   SafeDelete(deferredDeletions_);
 
   if (application_ != nullptr) application_->Idle();
@@ -134,6 +137,7 @@ void GKernel::InvalidateView2D(GView* view) {
 void GKernel::ForgetView(GView* view) {
   if (view == nullptr) return;
   if (views_) views_->Forget(view);
+  if (deferredDeletions_ != nullptr) deferredDeletions_->RemoveObject(view, false);
   // A view that goes away leaves no pointer behind that a later message would follow.
   if (tracker_ == view) tracker_ = nullptr;
 }

@@ -224,11 +224,9 @@ class GGraph3D : public GObject, public GGraphicRenderer {
   void SetFogRange(float start, float end);
   int32_t GetDownsampleLevel() const override { return downsampleLevel_; }
   void SetDownsampleLevel(int32_t level) { downsampleLevel_ = level; }
-  bool TextureMemoryExhausted() const { return textureMemoryExhausted_; }
-  void NoteTextureMemoryExhausted() { textureMemoryExhausted_ = true; }
-  // The same flag as the bitmap loading sees it.
-  bool IsTextureMemoryExhausted() const override { return textureMemoryExhausted_; }
-  void SetTextureMemoryExhausted(bool exhausted) override { textureMemoryExhausted_ = exhausted; }
+  // Raised by the bitmap loading when a texture could not be made; DownsampleTexture lowers it.
+  bool TextureMemoryExhausted() const override { return textureMemoryExhausted_; }
+  void NoteTextureMemoryExhausted() override { textureMemoryExhausted_ = true; }
   bool DownsampleTexture(int32_t* previousLevel = nullptr);
 
  protected:

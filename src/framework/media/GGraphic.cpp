@@ -50,7 +50,7 @@ bool GGraphic::Load(int32_t kind, int32_t number, int32_t detail, bool quiet) {
   GGraphicHost* host = GGraphicHost::Current();
   if (host == nullptr) FatalError(__LINE__, "GGraphic");
   GGraphicRenderer* renderer = host->GetRenderer();
-  if (renderer != nullptr && renderer->IsTextureMemoryExhausted()) return true;
+  if (renderer != nullptr && renderer->TextureMemoryExhausted()) return true;
   GGraphicsStore* store = StoreOrFatal(__LINE__);
 
   kind_ = kind;
@@ -116,7 +116,7 @@ GStub* GGraphic::IGraphic(GGraphic* owner, int32_t kind, int32_t number, int32_t
   if (created != PResult::kOk) {
     if (created == PResult::kOutOfMemory || created == PResult::kOutOfVideoMemory) {
       GErrorLog::LogValue("GGraphic::IGraphic ran out of memory loading ID #", number);
-      if (GGraphicRenderer* renderer = host->GetRenderer()) renderer->SetTextureMemoryExhausted(true);
+      if (GGraphicRenderer* renderer = host->GetRenderer()) renderer->NoteTextureMemoryExhausted();
       return nullptr;
     }
     GErrorLog::LogValue("GGraphic::IGraphic failed to create a VRAM surface for ID #", number);
@@ -147,7 +147,7 @@ GStub* GGraphic::IGraphic(GGraphic* owner, int32_t kind, int32_t number, int32_t
     if (level > 0 && !HalveTexture(level, surface, width, height)) {
       GErrorLog::LogValue("GGraphic::IGraphic ran out of memory downsampling for ID #", number);
       surface.reset();
-      renderer->SetTextureMemoryExhausted(true);
+      renderer->NoteTextureMemoryExhausted();
       return nullptr;
     }
     if (transparent) FillTransparentTexels(*surface);

@@ -15,8 +15,8 @@ class GGraphicRenderer {
   virtual int32_t GetMaxTextureSize() const = 0;
   // Raised when a texture could not be made for lack of memory; the loading pass then loads
   // everything again one level coarser.
-  virtual bool IsTextureMemoryExhausted() const = 0;
-  virtual void SetTextureMemoryExhausted(bool exhausted) = 0;
+  virtual bool TextureMemoryExhausted() const = 0;
+  virtual void NoteTextureMemoryExhausted() = 0;
   // The red, green and blue multipliers, into out[0..2].
   virtual void GetColorScale(float* out) const = 0;
   // Adds bytes (negative: subtracts) to the texture memory counter.

@@ -6,6 +6,7 @@
 #include "framework/core/GObjectGroup.h"
 #include "framework/core/GString255.h"
 #include "framework/core/GString63.h"
+#include "framework/kernel/GKernel.h"
 #include "framework/ui/GButton.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
@@ -21,6 +22,24 @@
 
 using BalloonText::Load;
 using BalloonText::Number;
+
+namespace {
+
+// A view may not be deleted while the views run their timed actions (a key or a selection can
+// close the balloon from one): the kernel then deletes it at the end of that pass.
+void DiscardBalloon(Map& map) {
+  GObject* balloon = map.display.unitBalloon;
+  map.display.unitBalloon = nullptr;
+  auto* view = dynamic_cast<UnitInfoBalloon*>(balloon);
+  if (view != nullptr && gKernel != nullptr && gKernel->IsTicking()) {
+    view->SetMap(nullptr);
+    gKernel->DeleteViewLater(view);
+  } else {
+    delete balloon;
+  }
+}
+
+}  // namespace
 
 UnitInfoBalloon::~UnitInfoBalloon() {
   if (map_ != nullptr && map_->display.unitBalloon == this) map_->display.unitBalloon = nullptr;
@@ -155,7 +174,7 @@ void UnitInfoBalloon::Draw() {
 // the balloon.
 void Map::ToggleUnitInfoBalloon() {
   if (display.unitBalloon != nullptr) {
-    CloseUnitInfoBalloon();
+    DiscardBalloon(*this);
     return;
   }
   const Battle* battle = BalloonText::CurrentBattle();
@@ -172,7 +191,7 @@ void Map::UpdateUnitInfoBalloon() {
   if (balloon == nullptr) return;
   const Battle* battle = BalloonText::CurrentBattle();
   if (battle == nullptr || battle->selectedUnit == nullptr) {
-    CloseUnitInfoBalloon();
+    DiscardBalloon(*this);
     return;
   }
   balloon->SetUnit(battle->selectedUnit);

@@ -177,15 +177,20 @@ TEST(KernelIdleTest, AViewThatQueuesItselfDuringItsTickGoesAtTheEndOfThePass) {
   auto* view = new RecordingView(&rig.calls, "view");
   view->Place(nullptr, 0, 0, 10, 10);
   view->SetTickInterval(0);
+  // A child queued after its parent goes with the parent, and only once.
+  auto* child = new RecordingView(&rig.calls, "child");
+  child->Place(view, 0, 0, 5, 5);
   bool aliveAfterQueueing = false;
   view->onTick = [&](RecordingView* v) {
     rig.kernel->DeleteViewLater(v);
+    rig.kernel->DeleteViewLater(child);
     aliveAfterQueueing = rig.kernel->GetRootView()->GetChildCount() == 1;
   };
   rig.kernel->TickViews();
   EXPECT_TRUE(aliveAfterQueueing);
   EXPECT_EQ(rig.kernel->GetRootView()->GetChildCount(), 0);
   EXPECT_TRUE(std::find(rig.calls.begin(), rig.calls.end(), "view deleted before display") != rig.calls.end());
+  EXPECT_EQ(std::count(rig.calls.begin(), rig.calls.end(), "child deleted before display"), 1);
   EXPECT_FALSE(rig.kernel->IsTicking());
 }
 

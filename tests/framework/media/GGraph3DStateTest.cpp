@@ -309,7 +309,7 @@ TEST(GGraph3DState, TextureMemoryAndDownsampling) {
   EXPECT_FALSE(rig.r->SetMipmapsWanted(true));
   // The bitmap loading sees the same state through its interface.
   GGraphicRenderer& loading = *rig.r;
-  loading.SetTextureMemoryExhausted(true);
+  loading.NoteTextureMemoryExhausted();
   EXPECT_TRUE(rig.r->TextureMemoryExhausted());
   EXPECT_EQ(loading.GetDownsampleLevel(), 1);
   EXPECT_EQ(loading.GetMaxTextureSize(), 512);

@@ -26,8 +26,8 @@ class FakeGraphicRenderer : public GGraphicRenderer {
  public:
   int32_t GetDownsampleLevel() const override { return level; }
   int32_t GetMaxTextureSize() const override { return maxSide; }
-  bool IsTextureMemoryExhausted() const override { return exhausted; }
-  void SetTextureMemoryExhausted(bool on) override { exhausted = on; }
+  bool TextureMemoryExhausted() const override { return exhausted; }
+  void NoteTextureMemoryExhausted() override { exhausted = true; }
   void GetColorScale(float* out) const override {
     for (int i = 0; i < 3; ++i) out[i] = scale[i];
   }
