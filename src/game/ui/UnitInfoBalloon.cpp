@@ -167,18 +167,3 @@ void Map::ToggleUnitInfoBalloon() {
   display.unitBalloon = balloon;
 }
 
-void Map::UpdateUnitInfoBalloon() {
-  auto* balloon = dynamic_cast<UnitInfoBalloon*>(display.unitBalloon);
-  if (balloon == nullptr) return;
-  const Battle* battle = BalloonText::CurrentBattle();
-  if (battle == nullptr || battle->selectedUnit == nullptr) {
-    CloseUnitInfoBalloon();
-    return;
-  }
-  balloon->SetUnit(battle->selectedUnit);
-}
-
-void Map::CloseUnitInfoBalloon() {
-  delete display.unitBalloon;
-  display.unitBalloon = nullptr;
-}
