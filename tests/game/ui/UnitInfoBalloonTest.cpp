@@ -334,6 +334,12 @@ TEST_F(UnitInfoBalloonTest, TheMapHoldsOneBalloonThatFollowsTheSelection) {
   EXPECT_TRUE(balloon->IsShowingKills());
   B().SelectUnit(nullptr);
   EXPECT_EQ(map.display.unitBalloon, nullptr);
+  // GO closes it.
+  B().SelectUnit(v);
+  map.ToggleUnitInfoBalloon();
+  ASSERT_NE(map.display.unitBalloon, nullptr);
+  B().Go();
+  EXPECT_EQ(map.display.unitBalloon, nullptr);
   // A second toggle closes it; the view going takes an open balloon with it.
   B().selectedUnit = v;
   map.ToggleUnitInfoBalloon();
