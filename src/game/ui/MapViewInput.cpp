@@ -277,8 +277,7 @@ void MapView::Track(int32_t x, int32_t y, uint8_t /*inside*/, uint8_t /*final*/)
     case kFacingPick:
     case kFlagPick: PickAt(x, y); break;
     case kSelectionDrag:
-      map_->camera.selectionCorners[1][0] = x;
-      map_->camera.selectionCorners[1][1] = y;
+      map_->SetSelectionCorner(static_cast<float>(x), static_cast<float>(y));
       Invalidate();
       break;
     default: break;
