@@ -107,13 +107,6 @@ void AIFuzzy::FuzzifyExposure(GFuzzySet& set, float exposure) {
   set.AddFallingMember(3, exposure, 0.1f, 0.25f);
 }
 
-void AIFuzzy::FuzzifyAttack(GFuzzySet& set, float effect) {
-  set.AddFallingMember(0, effect, 0.0f, 0.05f);
-  set.AddTriangleMember(1, effect, 0.0f, 0.05f, 0.25f);
-  set.AddTriangleMember(2, effect, 0.05f, 0.25f, 2.0f);
-  set.AddRisingMember(3, effect, 0.25f, 1.95f);
-}
-
 void AIFuzzy::FuzzifyOpportunity(GFuzzySet& set, float shot) {
   set.AddFallingMember(3, shot, 0.1f, 0.3f);
   set.AddTriangleMember(4, shot, 0.0f, 0.3f, 0.7f);

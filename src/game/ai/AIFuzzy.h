@@ -35,8 +35,6 @@ class AIFuzzy {
   static void FuzzifyPastReach(GFuzzySet& set, float pastReach);
   static void FuzzifyThreat(GFuzzySet& set, float threat);
   static void FuzzifyExposure(GFuzzySet& set, float exposure);
-  // The harm to the target: ids 0..3 over 0 .. 0.05 .. 0.25 .. 2.0.
-  static void FuzzifyAttack(GFuzzySet& set, float effect);
   // The best other shot: ids 3..6.
   static void FuzzifyOpportunity(GFuzzySet& set, float shot);
   // Only member id at degree 1.

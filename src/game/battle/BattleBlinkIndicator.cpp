@@ -48,6 +48,6 @@ void BattleBlinkIndicator::Advance(int32_t ms) {
 void BattleBlinkIndicator::Draw() {
   GView::Draw();
   if (!IsEnabled()) return;
-  GGraphic* picture = phase_ <= kSwitchMs ? pictureA_ : pictureB_;
+  GGraphic* picture = ShownPicture() == kPictureA ? pictureA_ : pictureB_;
   if (picture != nullptr) DrawGraphic(picture, 0, 0);
 }

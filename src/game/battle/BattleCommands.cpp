@@ -95,6 +95,7 @@ void Battle::DoCommand(int32_t command) {
 
 void Battle::Go() {
   mapViewFlag = 0;
+  if (map != nullptr) map->CloseUnitInfoBalloon();
   // In the editor GO only resets the editor's objects.
   if (IsEditorOpen()) {
     App().ReturnToEditor();
@@ -206,6 +207,7 @@ void Battle::OrdersGo() {
 void Battle::NextTurn() {
   MapAppServices& app = App();
   if (replayScreen != nullptr) replayScreen->SetCameraCounter(0);
+  if (map != nullptr) map->CloseUnitInfoBalloon();
   // Whatever the replay has not shown yet is played first.
   const int32_t last = LastPacketSlice(false);
   if (packets.Count() > 0 && replay.current <= last) SeekReplay(last + 1);

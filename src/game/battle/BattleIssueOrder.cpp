@@ -56,7 +56,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
   OrderState& state = map->orders;
   if (toSelectedWaypoint) {
     if (code >= 20 && code <= 26 && selectedWaypoint >= 0 && selectedWaypoint < unit->waypointCount) {
-      unit->WaypointAt(selectedWaypoint).moveMode = Unit::MoveModeOfOrder(code);
+      unit->SetSelectedWaypointMode(code);
       if (app.GetInputMode() != kWaypointDrag) SetSelectedWaypoint(-1);
     } else {
       app.Beep();

@@ -42,6 +42,7 @@ void Battle::SelectUnit(Unit* unit) {
   selectedWaypoint = -1;
   InvalidateInfoPanel();
   if (map == nullptr) return;
+  map->UpdateUnitInfoBalloon(unit);
   map->Invalidate();
   if (unit == nullptr && App().GetInputMode() != kReplayMode) map->camera.selectedUnit = nullptr;
   App().RefreshBattleScreen();

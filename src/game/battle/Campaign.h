@@ -82,13 +82,6 @@ class Campaign : public BattleBase {
   virtual bool PlaceUnitInBattle(Unit& unit, Battle& battle);
 
   // ---- The front line, the end test and the result (CampaignFront.cpp) ----
-  // The claim radius of a unit: its weight in the front line and how far it claims ground.
-  // Men present for infantry, the vehicle's threat size for a vehicle, else 0.
-  static float ClaimRadius(const Unit& unit);
-  // Adds a unit that holds ground (alive, on the map, not surrendered, infantry or vehicle)
-  // to the running mean: its position across the front weighted by its claim radius (x 1.9
-  // with boost).
-  static void AddFrontWeight(const Unit& unit, bool horizontal, float& num, float& den, bool boost);
   // Tiles from the attacker's edge of a battle-map position across the front, moved 1.6
   // times as far from the present front except in "Destroy".
   int32_t FrontFromPosition(float metres, bool horizontal) const;

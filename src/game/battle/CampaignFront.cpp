@@ -20,26 +20,6 @@ bool HoldsGround(const Unit& unit) { return unit.alive != 0 && unit.status == 0 
 
 }  // namespace
 
-float Campaign::ClaimRadius(const Unit& unit) {
-  if (unit.IsInfantry()) return static_cast<float>(unit.GetMenPresent());
-  if (!unit.IsVehicle()) return 0.0f;
-  if (const auto* vehicle = dynamic_cast<const Vehicle*>(&unit)) return vehicle->GetThreatSize();
-  // A vehicle kind without the class's own answer: the same sizes by armour and gun.
-  float size = 5.0f;
-  if (unit.IsArmored(false)) size = unit.HasMainWeapon() ? 20.0f : 10.0f;
-  const VehicleServices* services = const_cast<Unit&>(unit).AsVehicle();
-  if (services != nullptr && services->IsKind6()) size += 10.0f;
-  return size;
-}
-
-void Campaign::AddFrontWeight(const Unit& unit, bool horizontal, float& num, float& den, bool boost) {
-  if (!HoldsGround(unit) || !(unit.IsInfantry() || unit.IsVehicle())) return;
-  float v = ClaimRadius(unit);
-  if (boost) v *= 1.9f;
-  num += v * (horizontal ? unit.x : unit.y);
-  den += v;
-}
-
 bool Campaign::IsAcrossWestEast() const { return attackerEdge == 0 || attackerEdge == 2; }
 
 float Campaign::FrontMetres() const { return (static_cast<float>(frontLine) + 0.5f) * 20.0f; }
@@ -87,7 +67,7 @@ void Campaign::UpdateFrontLine() {
         const int32_t before = FrontFromPosition(num / den, horizontal);
         const float savedNum = num;
         const float savedDen = den;
-        AddFrontWeight(*unit, horizontal, num, den, l == 0 && boost);
+        unit->AddToForceCentroid(horizontal, num, den, l == 0 && boost);
         const int32_t after = FrontFromPosition(num / den, horizontal);
         // A unit joins the mean when it moves the front toward the other side's edge.
         if (l == 0 ? after > before : after < before) {

@@ -37,8 +37,6 @@ uint8_t ZoneOfSide(int32_t side) { return side == 0 ? 4 : 1; }
 
 void Trace(int32_t line) { GErrorLog::LogFileLine(line, kSource); }
 
-bool IsGone(const Unit& unit) { return unit.alive == 0 || unit.status != 0 || unit.HasSurrendered(); }
-
 // The vehicle carrying the unit in the group, or null.
 Unit* FindCarrier(GGroup& units, const Unit& rider) {
   for (int32_t i = 0; i < units.Count(); ++i) {
@@ -376,18 +374,7 @@ void Campaign::RedrawZones(bool promote) {
   for (int32_t x = 0; x < W; ++x) {
     for (int32_t y = 0; y < H; ++y) m.terrain.tiles.At(x, y).zone = 0;
   }
-  for (int32_t i = 0; i < units.Count(); ++i) {
-    const Unit& unit = *UnitAt(i);
-    if (IsGone(unit)) continue;
-    const float r = ClaimRadius(unit);
-    if (r <= 0.0f) continue;
-    const int32_t k = r >= 7.5f ? 2 : (r >= 2.5f ? 1 : 0);
-    const auto tx = static_cast<int32_t>(unit.x / Map::kTileSize);
-    const auto ty = static_cast<int32_t>(unit.y / Map::kTileSize);
-    for (int32_t dx = -k; dx <= k; ++dx) {
-      for (int32_t dy = -k; dy <= k; ++dy) m.PaintZone(tx + dx, ty + dy, unit.GetSideIndex() == 0, true);
-    }
-  }
+  for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->PaintControlArea();
   PaintArea(true);
   PaintArea(false);
   if (!promote) return;

@@ -46,10 +46,7 @@ class HeadlessOrderHost final : public BattleOrderHost {
 // The computer player's groups that may follow a stored battle, resolved against its units.
 bool ReadComputerGroups(Battle& battle, GFile& file) {
   if (file.BytesLeft() == 0) return true;
-  std::array<GObjectGroup*, 2> lists{};
-  if (!Battle::ReadAIGroupLists(file, lists)) return false;
-  battle.TakeAIGroupsRead(lists);
-  return battle.ResolveAIGroups(file);
+  return battle.ReadAIGroups(file) && battle.ResolveAIGroups(file);
 }
 
 }  // namespace

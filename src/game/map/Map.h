@@ -32,6 +32,7 @@ class MapBattleServices;
 class MapObjectList;
 class MapPathUnit;
 class MapUnitView;
+class Unit;
 class SmokeCloud;
 struct MapPacket;
 struct PathPoints;
@@ -211,8 +212,9 @@ class Map : public GObject {
   // Closes the open balloon, or opens one over the battlefield view for the battle's selected
   // unit (nothing without a selected unit or a view).
   void ToggleUnitInfoBalloon();
-  // The open balloon shows the newly selected unit, or closes when none is selected.
-  void UpdateUnitInfoBalloon();
+  // The open balloon shows the newly selected unit, or closes when none is selected (the
+  // battle calls it whenever its selection changes).
+  void UpdateUnitInfoBalloon(Unit* selected);
   void CloseUnitInfoBalloon();
   // ---- End of the key help window and the unit information balloon ----
 

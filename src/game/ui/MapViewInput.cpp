@@ -6,6 +6,7 @@
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/map/Building.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderState.h"
@@ -83,6 +84,9 @@ bool MapView::PickGroundPoint() {
   if (g == nullptr || map_ == nullptr) return false;
   float x = 0.0f, y = 0.0f, z = 0.0f;
   if (!g->GetPickPoint(&x, &y, &z)) return false;
+  // A click on a building lands inside it, near its tile's centre, so that an order there
+  // reaches the building rather than the ground at its wall.
+  if (const Building* building = map_->GetPickedBuilding()) building->PullTowardCentre(x, y);
   OrderState& state = map_->orders;
   state.pickX = x;
   state.pickY = y;
@@ -273,8 +277,7 @@ void MapView::Track(int32_t x, int32_t y, uint8_t /*inside*/, uint8_t /*final*/)
     case kFacingPick:
     case kFlagPick: PickAt(x, y); break;
     case kSelectionDrag:
-      map_->camera.selectionCorners[1][0] = x;
-      map_->camera.selectionCorners[1][1] = y;
+      map_->SetSelectionCorner(static_cast<float>(x), static_cast<float>(y));
       Invalidate();
       break;
     default: break;

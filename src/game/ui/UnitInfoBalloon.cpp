@@ -23,24 +23,6 @@
 using BalloonText::Load;
 using BalloonText::Number;
 
-namespace {
-
-// A view may not be deleted while the views run their timed actions (a key or a selection can
-// close the balloon from one): the kernel then deletes it at the end of that pass.
-void DiscardBalloon(Map& map) {
-  GObject* balloon = map.display.unitBalloon;
-  map.display.unitBalloon = nullptr;
-  auto* view = dynamic_cast<UnitInfoBalloon*>(balloon);
-  if (view != nullptr && gKernel != nullptr && gKernel->IsTicking()) {
-    view->SetMap(nullptr);
-    gKernel->DeleteViewLater(view);
-  } else {
-    delete balloon;
-  }
-}
-
-}  // namespace
-
 UnitInfoBalloon::~UnitInfoBalloon() {
   if (map_ != nullptr && map_->display.unitBalloon == this) map_->display.unitBalloon = nullptr;
 }
@@ -51,6 +33,18 @@ void UnitInfoBalloon::Init(GView* parent, Unit* unit) {
   button_ = new GButton;
   button_->IControl(0, this, 348, 16, 52, 36, kKillButtonCommand);
   showKills_ = false;
+}
+
+// A view may not be deleted while the views run their timed actions (a key or a selection can
+// close the balloon from one): the kernel then deletes it at the end of that pass.
+void UnitInfoBalloon::Close() {
+  if (map_ != nullptr && map_->display.unitBalloon == this) map_->display.unitBalloon = nullptr;
+  map_ = nullptr;
+  if (gKernel != nullptr && gKernel->IsTicking()) {
+    gKernel->DeleteViewLater(this);
+  } else {
+    delete this;
+  }
 }
 
 void UnitInfoBalloon::SetUnit(Unit* unit) {
@@ -174,7 +168,7 @@ void UnitInfoBalloon::Draw() {
 // the balloon.
 void Map::ToggleUnitInfoBalloon() {
   if (display.unitBalloon != nullptr) {
-    DiscardBalloon(*this);
+    CloseUnitInfoBalloon();
     return;
   }
   const Battle* battle = BalloonText::CurrentBattle();
@@ -186,18 +180,3 @@ void Map::ToggleUnitInfoBalloon() {
   display.unitBalloon = balloon;
 }
 
-void Map::UpdateUnitInfoBalloon() {
-  auto* balloon = dynamic_cast<UnitInfoBalloon*>(display.unitBalloon);
-  if (balloon == nullptr) return;
-  const Battle* battle = BalloonText::CurrentBattle();
-  if (battle == nullptr || battle->selectedUnit == nullptr) {
-    DiscardBalloon(*this);
-    return;
-  }
-  balloon->SetUnit(battle->selectedUnit);
-}
-
-void Map::CloseUnitInfoBalloon() {
-  delete display.unitBalloon;
-  display.unitBalloon = nullptr;
-}

@@ -34,7 +34,8 @@ class UnitInfoBalloon : public GView, public BalloonTarget {
   void Init(GView* parent, Unit* unit);
   // The map that holds the balloon (told when it goes).
   void SetMap(Map* map) { map_ = map; }
-  void SetUnit(Unit* unit);
+  void SetUnit(Unit* unit) override;
+  void Close() override;
   Unit* GetUnit() const { return unit_; }
   void ToggleKillInfo() override;
   bool IsShowingKills() const { return showKills_; }

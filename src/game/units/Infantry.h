@@ -527,6 +527,9 @@ class Infantry : public Unit, public InfantryServices {
   static bool IsCrewOf(const Unit* unit, const Unit* other);
   bool HidesDeadFigure() const;
   bool LeavesNoRemains() const;
+  // A dead unit that left nothing on the field (a gun its crew walked away from) counts as
+  // abandoned where it stood.
+  bool IsDestroyedInPlace() const override { return LeavesNoRemains(); }  // slot 12
   // Each figure takes the posture of the movement state; a changed one restarts its cycle.
   // draw is the generator the starting keys come from.
   void UpdateFigurePostures(int32_t (*draw)(int32_t) = Random);

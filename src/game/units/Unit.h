@@ -419,7 +419,6 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   void SetSuppression(float value, bool noFanaticHold);
   // The next spotting evaluation in 160..319 slices (400..559 for a unit not present).
   void ResetSpotTimer();
-  void ResetSpottingCountdown() { ResetSpotTimer(); }
   // The level the enemy observers (or the one given) reach of this unit now.
   int32_t EnemyIdentificationLevel(float minHearing, float visibilityFactor, const Unit* single = nullptr) const;
 

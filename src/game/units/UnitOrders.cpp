@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
+#include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
@@ -29,8 +30,6 @@ int32_t TerrainAt(float px, float py) {
   const Map* map = UnitBattleMap();
   return map != nullptr ? map->TerrainTypeAt(px, py) : 0;
 }
-
-bool IsUpperLevelType(int32_t type) { return type == 33 || type == 34; }
 
 void RefreshPanel() {
   if (UnitOrderHost* host = GetUnitOrderHost()) host->RefreshUnitPanel();
@@ -130,7 +129,7 @@ void Unit::AddWaypoint(float px, float py, int32_t orderCode, bool noMenu, bool 
     }
     if (previous != nullptr) previous->flags = 0;
     if (capDelay && waypoints[0].pointKind != 0 && waypoints[0].pointKind != 1) CapDelayByRating(false);
-    if (!noMenu && !(host != nullptr && host->IsQuiet()) && IsUpperLevelType(TerrainAt(px, py)) &&
+    if (!noMenu && !(host != nullptr && host->IsQuiet()) && IsTwoLevelBuildingTerrain(TerrainAt(px, py)) &&
         HasNonGunWeapon()) {
       if (host != nullptr) host->OpenWaypointMenu(*this);
     }
@@ -190,7 +189,7 @@ void Unit::MoveWaypoint(int32_t index, float px, float py) {
     }
     w.x = px;
     w.y = py;
-    if (w.upperLevel != 0 && !IsUpperLevelType(TerrainAt(px, py))) w.upperLevel = 0;
+    if (w.upperLevel != 0 && !IsTwoLevelBuildingTerrain(TerrainAt(px, py))) w.upperLevel = 0;
   }
   const Map* map = UnitBattleMap();
   if (map != nullptr) w.height = w.upperLevel != 0 ? map->SurfaceHeightAt(w.x, w.y) : map->ElevationAt(w.x, w.y);
@@ -279,8 +278,7 @@ void Unit::FixRouteKinds() {
 void Unit::BeginTurn() {
   stateChanged = 0;
   firingBytes[1] = 0;
-  sliceCounter = 0;
-  firingTimer = 0.0f;
+  ResetSliceCounter();
   incomingFire = 0;
   lastMovingSlice = -1;
   routeTries = 5;

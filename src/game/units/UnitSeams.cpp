@@ -75,8 +75,7 @@ void Unit::ResetBetweenBattles() {
   flagBytes[5] = 0;
   lastMovingSlice = 0;
   incomingFire = 0;
-  sliceCounter = 0;
-  firingTimer = 0.0f;
+  ResetSliceCounter();
   nextActionSlice = kNoActionSlice;
   activityCodes = {2, 2, 2};
   for (auto& extras : activityExtras) extras = {0, 0, 0};

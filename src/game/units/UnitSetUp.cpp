@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
+#include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
@@ -33,7 +34,6 @@ void WarnUnlessQuiet() {
   if (MapAppServices* app = UnitApp()) app->Beep();
 }
 
-bool HasRaisedLevel(int32_t terrain) { return terrain == 33 || terrain == 34; }
 bool IsBridgeFromBelow(int32_t terrain) { return terrain >= 36 && terrain <= 39; }
 bool IsBridgeCode(int32_t terrain) { return terrain >= 36 && terrain <= 44; }
 
@@ -51,7 +51,7 @@ bool Unit::CanPlaceAt(float px, float py, Unit* carrier) {
   if (!CanDeployAt(px, py)) return false;
   if (FindUnitNearPoint(px, py, 0.0f, nullptr)) {
     // The ground is taken: only the raised level of a building with a free upper floor is left.
-    if (!HasRaisedLevel(map->TerrainTypeAt(px, py)) || !HasNonGunWeapon() || IsQuiet()) return false;
+    if (!IsTwoLevelBuildingTerrain(map->TerrainTypeAt(px, py)) || !HasNonGunWeapon() || IsQuiet()) return false;
     if (FindUnitNearPoint(px, py, 1.0f, nullptr)) return false;
   }
   if (IsVehicle()) {
@@ -90,7 +90,7 @@ bool Unit::PlaceOrFace(float px, float py, bool place, Unit* carrier) {
     if (IsInfantry()) LeaveCarrierForPlacement();
     x = px;
     y = py;
-    if (HasRaisedLevel(TerrainAt(px, py)) && HasNonGunWeapon() && !IsQuiet()) {
+    if (IsTwoLevelBuildingTerrain(TerrainAt(px, py)) && HasNonGunWeapon() && !IsQuiet()) {
       if (FindUnitNearPoint(px, py, 0.0f, nullptr)) {
         level = 1.0f;
       } else if (FindUnitNearPoint(px, py, 1.0f, nullptr)) {

@@ -155,7 +155,9 @@ class Vehicle : public Unit, public VehicleServices {
   // The computer player's role: 4 for a vehicle that moves and can fight with its main
   // weapon or a machine gun, else 0 (and always 0 for kind 6).
   int32_t GetInfantryRoleCode() const override;                              // slot 122
-  float GetThreatSize() const;
+  // Its weight in holding ground: 5 unarmoured, 10 armoured, 20 armoured with a main weapon;
+  // 10 more for kind 6.
+  float GetStrengthValue() const override;                                   // slot 26
   // Seconds from one main-gun shot to the next and to lay the gun; with mode set each is
   // varied by up to a fifth either way. Together they give the rate of fire.
   float GetRateOfFireTime(int32_t mode, int32_t selector) const override;    // slot 140

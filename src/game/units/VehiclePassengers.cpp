@@ -196,7 +196,7 @@ void Vehicle::RandomizeSliceCounter() { sliceCount = RollSpotting(); }
 // class mounts one: the guns are small-arms entries, where 33 and not 104 means none.
 bool Vehicle::CanFireAnyMG(bool checkTarget) const { return AnyMGUsable(checkTarget); }
 
-float Vehicle::GetThreatSize() const {
+float Vehicle::GetStrengthValue() const {
   float size = 5.0f;
   if (IsArmoredIn(0)) size = HasMainWeaponIn(0) ? 20.0f : 10.0f;
   if (IsKind6()) size += 10.0f;

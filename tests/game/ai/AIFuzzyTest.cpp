@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/ai/SituationRecord.h"
+#include "game/units/FuzzyPriority.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ TEST(AIFuzzy, RuleChainsOfAMixedRecord) {
   AIFuzzy::FuzzifyPastReach(record.pastReach, 150.0f);
   AIFuzzy::FuzzifyThreat(record.threat, 0.45f);
   AIFuzzy::FuzzifyExposure(record.exposure, 0.3f);
-  AIFuzzy::FuzzifyAttack(record.attack, 0.15f);
+  FuzzyPriority::FuzzifyEffect(record.attack, 0.15f);
   GFuzzySet opportunity;
   AIFuzzy::FuzzifyOpportunity(opportunity, 0.5f);
   EXPECT_NEAR(AIFuzzy::RawScoreA(record, opportunity), 3.05f, 1e-5f);

@@ -11,6 +11,7 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/map/Map.h"
 #include "game/units/AITargeting.h"
+#include "game/units/FuzzyPriority.h"
 #include "game/units/UnitBytes.h"
 
 namespace {
@@ -213,7 +214,7 @@ TEST(AISituation, CorrectionsOfASquadByTheBattlesState) {
   AIFuzzy::FuzzifyPastReach(record.pastReach, 150.0f);
   AIFuzzy::FuzzifyThreat(record.threat, 0.45f);
   AIFuzzy::FuzzifyExposure(record.exposure, 0.3f);
-  AIFuzzy::FuzzifyAttack(record.attack, 0.15f);
+  FuzzyPriority::FuzzifyEffect(record.attack, 0.15f);
   GFuzzySet none;
   AIFuzzy::FuzzifyOpportunity(none, 0.0f);
   const float rawA = AIFuzzy::RawScoreA(record, none);

@@ -327,14 +327,18 @@ TEST_F(UnitInfoBalloonTest, TheMapHoldsOneBalloonThatFollowsTheSelection) {
   EXPECT_EQ(balloon->GetUnit(), v);
   EXPECT_FALSE(balloon->IsShowingKills());
   // The balloon's button (command 16) reaches it through the battle's command handler; the
-  // kill page stays when the balloon follows another unit.
+  // kill page stays when the balloon follows the battle's selection to another unit.
   B().DoCommand(UnitInfoBalloon::kKillButtonCommand);
-  B().selectedUnit = other;
-  map.UpdateUnitInfoBalloon();
+  B().SelectUnit(other);
   EXPECT_EQ(balloon->GetUnit(), other);
   EXPECT_TRUE(balloon->IsShowingKills());
-  B().selectedUnit = nullptr;
-  map.UpdateUnitInfoBalloon();
+  B().SelectUnit(nullptr);
+  EXPECT_EQ(map.display.unitBalloon, nullptr);
+  // GO closes it.
+  B().SelectUnit(v);
+  map.ToggleUnitInfoBalloon();
+  ASSERT_NE(map.display.unitBalloon, nullptr);
+  B().Go();
   EXPECT_EQ(map.display.unitBalloon, nullptr);
   // A second toggle closes it; the view going takes an open balloon with it.
   B().selectedUnit = v;

@@ -39,10 +39,14 @@ TEST(InfantryFigures, CountByStrengthLevelAndDeadCrews) {
   EXPECT_TRUE(Infantry::IsCrewOf(crew.get(), team.get()));
   EXPECT_FALSE(Infantry::IsCrewOf(team.get(), crew.get()));
   EXPECT_EQ(team->GetFigureCountAtLevel(4), 0);
-  // Nothing shown and nobody tied to it: no remains, unless its weapon was knocked out.
+  // Nothing shown and nobody tied to it: no remains, unless its weapon was knocked out; the
+  // unit displays call such a gun abandoned.
+  const Unit& asUnit = *team;
   EXPECT_TRUE(team->LeavesNoRemains());
+  EXPECT_TRUE(asUnit.IsDestroyedInPlace());
   team->weaponKnockedOut = 1;
   EXPECT_FALSE(team->LeavesNoRemains());
+  EXPECT_FALSE(asUnit.IsDestroyedInPlace());
 }
 
 TEST(InfantryFigures, DeadFiguresRemainsAndKinds) {

@@ -16,6 +16,8 @@ class TestInfantry : public TestUnit, public InfantryServices {
   }
 
   InfantryServices* AsInfantry() override { return this; }
+  // Its weight in holding ground, as a squad's: the men present.
+  float GetStrengthValue() const override { return static_cast<float>(GetMenPresent()); }
 
   int32_t GetTypeIndex() const override { return classIndex; }
   InfantryData GetClassData() const override { return InfantryData(record.data()); }

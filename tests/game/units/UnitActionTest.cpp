@@ -644,7 +644,7 @@ TEST(UnitSpotting, FogOffOptionOneAndTheCountdown) {
   // Away from the field the next look comes 400..559 slices later.
   seen.alive = 0;
   for (int32_t i = 0; i < 50; ++i) {
-    seen.ResetSpottingCountdown();
+    seen.ResetSpotTimer();
     EXPECT_GE(seen.spottingValue, 400);
     EXPECT_LE(seen.spottingValue, 559);
   }

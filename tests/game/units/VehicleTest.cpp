@@ -303,12 +303,12 @@ TEST(VehicleWeapons, MainGunMachineGunsThreatAndSpotting) {
   EXPECT_TRUE(tank->HasMainWeaponOfType123());
   EXPECT_EQ(tank->GetInfantryRoleCode(), 4);
   // Threat sizes; an emplacement adds 10.
-  EXPECT_EQ(tank->GetThreatSize(), 20.0f);
-  EXPECT_EQ(softTarget->GetThreatSize(), 5.0f);
+  EXPECT_EQ(tank->GetStrengthValue(), 20.0f);
+  EXPECT_EQ(softTarget->GetStrengthValue(), 5.0f);
   rig.PutI16(2, 140, 5);
-  EXPECT_EQ(softTarget->GetThreatSize(), 10.0f);
+  EXPECT_EQ(softTarget->GetStrengthValue(), 10.0f);
   rig.PutI32(2, 112, 6);
-  EXPECT_EQ(softTarget->GetThreatSize(), 20.0f);
+  EXPECT_EQ(softTarget->GetStrengthValue(), 20.0f);
   EXPECT_EQ(softTarget->GetInfantryRoleCode(), 0);  // kind 6 has no role
   // Spotting: buttoned waits 240 longer (a signed count), not for kind 6.
   tank->buttoned = 1;
