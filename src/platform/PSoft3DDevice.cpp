@@ -362,15 +362,24 @@ struct SpanLanes {
     float a = first, b = a + step, c = b + step, d = c + step;
     return F4::Of(a, b, c, d);
   }
+  // Where depth does not change along the row (a step of 0 leaves every value as it is, a
+  // negative zero aside, which the depth conversion does not tell apart), the depths are
+  // found for the first group and kept.
+  bool flatDepth;
+  bool depthKnown = false;
+
   SpanLanes(float z0, float q0, float s0, float t0, float dzdx, float dqdx, float dsdx, float dtdx)
       : z(Start(z0, dzdx)), q(Start(q0, dqdx)), s(Start(s0, dsdx)), t(Start(t0, dtdx)),
-        dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)) {}
+        dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)), flatDepth(dzdx == 0.0f) {}
 
   template <bool kTextured, bool kFog, bool kMagnified>
   void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale, float magnifyBelow) {
     // The depth as DepthOf gives it.
-    const F4 depth = F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
-    depth.Truncate(out.depth);
+    if (!depthKnown) {
+      const F4 depth = F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
+      depth.Truncate(out.depth);
+      depthKnown = flatDepth;
+    }
     if constexpr (kTextured || kFog) {
       const F4 eye = F4::Splat(1.0f) / q;
       if constexpr (kTextured) {
@@ -386,7 +395,7 @@ struct SpanLanes {
     }
     if constexpr (kMagnified) out.magnified = F4::GreaterMask(q * q * q, F4::Splat(magnifyBelow));
     for (int step = 0; step < 4; ++step) {
-      z = z + dz;
+      if (!flatDepth) z = z + dz;
       q = q + dq;
       if constexpr (kTextured) {
         s = s + ds;
@@ -506,7 +515,18 @@ class QuadShader {
     if (oneCell) {
       if (!cell_.valid || cell_.u != u0 || cell_.v != v0) LoadCell(u0, v0);
       if (cell_.flat) {
-        // Four equal texels lerp to themselves whatever the fractions.
+        // Four equal texels lerp to themselves whatever the fractions: the cell's shading was
+        // found when it was loaded, and a texture magnified many times over (the sky, the
+        // ground plane) draws most of its groups from such cells.
+        if (cell_.rejected) return;
+        if (cell_.solid) {
+          const __m128i old = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row)),
+                                                 _mm_setzero_si128());
+          _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, cell_.pixel, old)));
+          if (depthWrite_)
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(Select(pass, depth, oldDepth)));
+          return;
+        }
         for (int ch = 0; ch < 4; ++ch) out[ch] = _mm_srli_epi32(cell_.top[ch], 16);
       } else {
         LerpPairs(cell_.top, cell_.bottom, cell_.opaque, wx, fy, gy, out);
@@ -539,6 +559,11 @@ class QuadShader {
     bool valid = false;
     bool flat = false;    // all four texels the same
     bool opaque = false;  // all four texels opaque
+    // Of a flat cell: no pixel passes the alpha test; or every pixel that passes it comes out
+    // as pixel (unfogged, and opaque where blended).
+    bool rejected = false;
+    bool solid = false;
+    __m128i pixel = {};
     int32_t u = 0, v = 0;
     __m128i top[4] = {}, bottom[4] = {};
   };
@@ -553,6 +578,15 @@ class QuadShader {
     PairChannels(bottomPairs, cell_.bottom);
     cell_.opaque = Opaque(topPairs, bottomPairs);
     cell_.flat = top == bottom && (top >> 16) == (top & 0xFFFFu);
+    cell_.rejected = cell_.solid = false;
+    if (cell_.flat) {
+      __m128i c[4];
+      for (int ch = 0; ch < 4; ++ch) c[ch] = _mm_srli_epi32(cell_.top[ch], 16);
+      cell_.rejected = _mm_movemask_epi8(Shade(c[0], c[1], c[2], c[3])) == 0;
+      const bool opaque = _mm_cvtsi128_si32(c[3]) == 255;
+      cell_.solid = !cell_.rejected && !kFog && (!kBlend || opaque);
+      cell_.pixel = Pack(c[0], c[1], c[2]);
+    }
     cell_.u = u;
     cell_.v = v;
     cell_.valid = true;
@@ -631,12 +665,9 @@ class QuadShader {
     return _mm_srli_epi32(_mm_add_epi32(_mm_mullo_epi16(p0, inverse), _mm_mullo_epi16(p1, f)), 8);
   }
 
-  // The texture's colour and alpha through the stage's operation, the alpha test, fog and
-  // blending, written where the tests pass.
-  void Finish(const LaneValues& v, __m128i pass, __m128i depth, __m128i oldDepth, __m128i r, __m128i g, __m128i b,
-              __m128i a, uint16_t* row, uint16_t* depthRow) const {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i five = _mm_set1_epi32(31);
+  // The texture's colour and alpha through the stage's operation; the lanes that pass the
+  // alpha test.
+  __m128i Shade(__m128i& r, __m128i& g, __m128i& b, __m128i& a) const {
     if (colourFromTexture_) {
       if (colourMul_) {
         r = Div255(_mm_mullo_epi16(r, cr_));
@@ -656,7 +687,16 @@ class QuadShader {
     // The alpha test: inside [low, high], unless inverted.
     const __m128i inside = _mm_andnot_si128(_mm_or_si128(_mm_cmplt_epi32(a, alphaLow_), _mm_cmpgt_epi32(a, alphaHigh_)),
                                             _mm_set1_epi32(-1));
-    pass = _mm_and_si128(pass, _mm_xor_si128(inside, invert_));
+    return _mm_xor_si128(inside, invert_);
+  }
+
+  // The texture's colour and alpha through the stage's operation, the alpha test, fog and
+  // blending, written where the tests pass.
+  void Finish(const LaneValues& v, __m128i pass, __m128i depth, __m128i oldDepth, __m128i r, __m128i g, __m128i b,
+              __m128i a, uint16_t* row, uint16_t* depthRow) const {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i five = _mm_set1_epi32(31);
+    pass = _mm_and_si128(pass, Shade(r, g, b, a));
     if (_mm_movemask_epi8(pass) == 0) return;
 
     if constexpr (kFog) {
@@ -678,13 +718,16 @@ class QuadShader {
       g = Over(g, dg, a, inverse);
       b = Over(b, db, a, inverse);
     }
-    const __m128i pixel = _mm_or_si128(
-        _mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(r, 3), 11), _mm_slli_epi32(_mm_srli_epi32(g, 2), 5)),
-        _mm_srli_epi32(b, 3));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, pixel, old)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, Pack(r, g, b), old)));
     if (depthWrite_) _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(Select(pass, depth, oldDepth)));
   }
 
+  // Eight-bit channels to RGB565.
+  static __m128i Pack(__m128i r, __m128i g, __m128i b) {
+    return _mm_or_si128(
+        _mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(r, 3), 11), _mm_slli_epi32(_mm_srli_epi32(g, 2), 5)),
+        _mm_srli_epi32(b, 3));
+  }
   static __m128i Widen5(__m128i c) { return _mm_or_si128(_mm_slli_epi32(c, 3), _mm_srli_epi32(c, 2)); }
   static __m128i Widen6(__m128i c) { return _mm_or_si128(_mm_slli_epi32(c, 2), _mm_srli_epi32(c, 4)); }
   // Rounded x / 255 as the scalar Div255, for x below 65536 - 256.
