@@ -485,6 +485,16 @@ class QuadShader {
     Finish(v, pass, depth, oldDepth, r, g, b, a, row, depthRow);
   }
 
+  // Four pixels of an untextured span: the triangle's own colour and alpha.
+  void DrawFlat(const LaneValues& v, int32_t count, uint16_t* row, uint16_t* depthRow) const {
+    const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
+    const __m128i oldDepth = OldDepth(depthRow);
+    const __m128i pass = DepthPass(depth, oldDepth, count);
+    if (_mm_movemask_epi8(pass) == 0) return;
+    const __m128i none = _mm_setzero_si128();
+    Finish(v, pass, depth, oldDepth, none, none, none, none, row, depthRow);
+  }
+
   // The same four pixels, each of them magnified and filtered: the four texels round each
   // sample lerped channel by channel as the one-pixel loop lerps them (rounded down). A pair of
   // neighbouring texels is lerped across in one multiply-add. Where the four samples fall in
@@ -827,7 +837,9 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   // Whole groups of four pixels of the common spans go the branch-free way.
   // (Bilinear where magnified goes this way for the groups whose four pixels are all point
   // sampled, the far part of the ground, or all filtered, the near part.)
-  constexpr bool kQuads = sizeof(Pixel) == 2 && (kFilter == kPointOnly || kFilter == kByScale) && kPow2 &&
+  // (An untextured span goes this way too, unless it is a plain fill.)
+  constexpr bool kQuads = sizeof(Pixel) == 2 && !kSolid &&
+                          (kFilter == kUntextured || kFilter == kPointOnly || kFilter == kByScale) && kPow2 &&
                           (kDepth == kDepthLessEqual || kDepth == kDepthAlways);
   QuadShader<kFog, kBlend, kDepth> quads(s, sh);
   const bool useQuads =
@@ -890,6 +902,10 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
         if (useQuads && group + 4 <= width) {
           const int32_t count = groupEnd - group;
           const int inside = (1 << count) - 1;
+          if constexpr (kFilter == kUntextured) {
+            quads.DrawFlat(v, count, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
+            continue;
+          }
           if ((linear & inside) == 0) {
             quads.Draw(v, count, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
             continue;
@@ -1042,9 +1058,9 @@ bool Finite(const PSoft3DDevice::Vertex& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.q);
 }
 
-// A triangle set up for its rows or, with draw null, the state of the triangles after it.
+// A triangle set up for its rows or the state of the triangles after it (its drawing
+// function is noted beside it, see Workers).
 struct Command {
-  RowsFunction draw;
   Shading sh;
   Rows rows;
   PSoft3DDevice::Setup setup;  // last: a triangle's command reads only the lines before it
@@ -1099,8 +1115,11 @@ struct Signal {
 }  // namespace
 
 // The drawing threads and the ring of commands they all read: the submitting thread writes
-// commands and hands them out in batches; every thread reads every command in order and draws
-// the rows of its own strips. A slot is written again only when every thread is past it.
+// commands and hands them out in batches; every thread goes through every command in order
+// and draws the rows of its own strips. Beside each command the submitting thread notes which
+// threads' strips it touches, so that a thread passes over the others' triangles reading no
+// more than that note, and no thread starts on a triangle that has no rows for it. A slot is
+// written again only when every thread is past it.
 struct PSoft3DDevice::Workers final : PSurfaceFence {
   static constexpr uint64_t kRing = 8192;
   static constexpr uint64_t kBatch = 32;
@@ -1112,7 +1131,15 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     Signal done;
   };
 
-  explicit Workers(int32_t count) : count_(count), progress_(static_cast<size_t>(count)), ring_(kRing) {
+  // A command's note: its drawing function (null for a change of state, which every thread
+  // takes) and bit i set where thread i owns rows of its triangle.
+  struct Head {
+    RowsFunction draw;
+    uint32_t threads;
+  };
+
+  explicit Workers(int32_t count)
+      : count_(count), progress_(static_cast<size_t>(count)), heads_(kRing), ring_(kRing) {
     for (int32_t i = 0; i < count; ++i) threads_.emplace_back([this, i] { Run(i); });
   }
   ~Workers() override { Stop(); }
@@ -1136,8 +1163,18 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
       slowest->done.AwaitChange(least);
     }
   }
-  // The slot from Next is written: it goes out with the next batch.
-  void Commit() {
+  // The slot from Next is written: it goes out with the next batch. A triangle's command
+  // goes to the threads owning a strip among its rows [y0, y1), a change of state to all.
+  void Commit(RowsFunction draw, int32_t y0 = 0, int32_t y1 = 0) {
+    uint32_t threads = (1u << count_) - 1;
+    if (draw != nullptr) {
+      const int32_t first = y0 >> kStripShift, last = (y1 - 1) >> kStripShift;
+      if (last - first + 1 < count_) {
+        threads = 0;
+        for (int32_t strip = first; strip <= last; ++strip) threads |= 1u << (strip % count_);
+      }
+    }
+    heads_[head_ % kRing] = {draw, threads};
     if (++head_ - published_ >= kBatch) Publish();
   }
   void Publish() {
@@ -1161,10 +1198,12 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     for (std::thread& t : threads_) t.join();
     // Textures may keep this fence a while yet: the ring goes now.
     std::vector<Command>().swap(ring_);
+    std::vector<Head>().swap(heads_);
   }
 
   void Run(int32_t index) {
     const Band band{count_, index};
+    const uint32_t mine = 1u << index;
     Setup setup;
     uint64_t next = 0;
     Signal& done = progress_[static_cast<size_t>(index)].done;
@@ -1174,11 +1213,13 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
       while (next < end) {
         const uint64_t stop = std::min(end, next + kReportEvery);
         for (; next < stop; ++next) {
+          const Head& h = heads_[next % kRing];
+          if ((h.threads & mine) == 0) continue;
           const Command& c = ring_[next % kRing];
-          if (c.draw == nullptr) {
+          if (h.draw == nullptr) {
             setup = c.setup;
-          } else if (FirstRow(c.rows.y0, band) < c.rows.y1) {
-            c.draw(setup, c.sh, c.rows, band);
+          } else {
+            h.draw(setup, c.sh, c.rows, band);
           }
         }
         done.Set(next);
@@ -1188,6 +1229,7 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
 
   const int32_t count_;
   std::vector<Progress> progress_;
+  std::vector<Head> heads_;
   std::vector<Command> ring_;
   alignas(64) Signal shared_;  // commands handed out (kStop: the threads end)
   alignas(64) uint64_t head_ = 0;  // the submitting thread's: commands written
@@ -1556,10 +1598,9 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
     return;
   }
   Command& command = workers_->Next();
-  command.draw = draw;
   command.sh = sh;
   command.rows = rows;
-  workers_->Commit();
+  workers_->Commit(draw, y0, y1);
 }
 
 PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
@@ -1582,9 +1623,8 @@ PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const v
     // The threads read the texture from now on: whoever changes it waits for them first.
     if (s.texels != nullptr) texture_->AttachFence(workers_);
     Command& command = workers_->Next();
-    command.draw = nullptr;
     command.setup = s;
-    workers_->Commit();
+    workers_->Commit(nullptr);
   }
   const uint8_t* bytes = static_cast<const uint8_t*>(vertices);
   size_t size = textured ? kP3DTexturedVertexSize : kP3DColouredVertexSize;
