@@ -362,24 +362,15 @@ struct SpanLanes {
     float a = first, b = a + step, c = b + step, d = c + step;
     return F4::Of(a, b, c, d);
   }
-  // Where depth does not change along the row (a step of 0 leaves every value as it is, a
-  // negative zero aside, which the depth conversion does not tell apart), the depths are
-  // found for the first group and kept.
-  bool flatDepth;
-  bool depthKnown = false;
-
   SpanLanes(float z0, float q0, float s0, float t0, float dzdx, float dqdx, float dsdx, float dtdx)
       : z(Start(z0, dzdx)), q(Start(q0, dqdx)), s(Start(s0, dsdx)), t(Start(t0, dtdx)),
-        dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)), flatDepth(dzdx == 0.0f) {}
+        dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)) {}
 
   template <bool kTextured, bool kFog, bool kMagnified>
   void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale, float magnifyBelow) {
     // The depth as DepthOf gives it.
-    if (!depthKnown) {
-      const F4 depth = F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
-      depth.Truncate(out.depth);
-      depthKnown = flatDepth;
-    }
+    const F4 depth = F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
+    depth.Truncate(out.depth);
     if constexpr (kTextured || kFog) {
       const F4 eye = F4::Splat(1.0f) / q;
       if constexpr (kTextured) {
@@ -395,7 +386,7 @@ struct SpanLanes {
     }
     if constexpr (kMagnified) out.magnified = F4::GreaterMask(q * q * q, F4::Splat(magnifyBelow));
     for (int step = 0; step < 4; ++step) {
-      if (!flatDepth) z = z + dz;
+      z = z + dz;
       q = q + dq;
       if constexpr (kTextured) {
         s = s + ds;
