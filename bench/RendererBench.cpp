@@ -299,6 +299,71 @@ BENCHMARK(BM_BattleFrame)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
+// The battlefield's backdrop as the busy frame at view level 2 hands it to the device: the two
+// sky walls in view above the horizon and the ground plane below it, 1024 x 768, drawn with
+// a fixed depth and no depth writes, magnified bilinearly from 32 x 64 textures of one shape
+// on the transparent key (alpha-tested, blended). Nearly every pixel of the target is drawn.
+// Aim: under 0.5 ms on one thread.
+struct BackdropVertex {
+  float x, y, z, rhw, u, v;
+};
+void BM_Backdrop(benchmark::State& state) {
+  PSoft3DDevice::SetWideSpans(state.range(0) != 0);
+  PSurface screen(kWidth, kHeight, PPixelFormat::kRGB565);
+  PSoft3DDevice device(&screen, 1);
+  PSurface shape(32, 64, PPixelFormat::kARGB1555);
+  for (int y = 0; y < 64; ++y) {
+    const int half = 2 + (63 - y) * 14 / 63;
+    for (int x = 0; x < 32; ++x)
+      shape.Row16(y)[x] = x >= 16 - half && x < 16 + half ? static_cast<uint16_t>(0x8000 | 5 << 10 | 11 << 5 | 3)
+                                                          : static_cast<uint16_t>(0x7C1F);
+  }
+  const float z = 0.999989986f;
+  const BackdropVertex sky[12] = {
+      {0, 0, z, 0.000116504139f, 0.377544701f, -0.171158776f},
+      {843.058472f, 0, z, 8.9459325e-05f, 0, -0.215714157f},
+      {0, 94.5565186f, z, 0.000114545139f, 0.381049961f, -0.00999999978f},
+      {843.058472f, 0, z, 8.9459325e-05f, 0, -0.215714157f},
+      {836.705811f, 92.6941833f, z, 8.77426937e-05f, 0, -0.00999999978f},
+      {0, 94.5565186f, z, 0.000114545139f, 0.381049961f, -0.00999999978f},
+      {1024, 94.148468f, z, 0.000108671898f, 0.87840879f, -0.00999999978f},
+      {836.705811f, 92.6941833f, z, 8.77426937e-05f, 1, -0.00999999978f},
+      {1024, 0, z, 0.000109693901f, 0.883689225f, -0.180308819f},
+      {836.705811f, 92.6941833f, z, 8.77426937e-05f, 1, -0.00999999978f},
+      {843.058472f, 0, z, 8.9459325e-05f, 1, -0.215714201f},
+      {1024, 0, z, 0.000109693901f, 0.883689225f, -0.180308819f}};
+  const BackdropVertex ground[9] = {
+      {0, 768, z, 0.00980643556f, 0.636966288f, -0.515047729f},
+      {0, 94.5565186f, z, 0.000114545139f, 0.618950069f, -1},
+      {1024, 768, z, 0.00980645698f, 0.641199827f, -0.513406396f},
+      {0, 94.5565186f, z, 0.000114545139f, 0.618950069f, -1},
+      {836.705811f, 92.6941833f, z, 8.77426937e-05f, 1, -1},
+      {1024, 768, z, 0.00980645698f, 0.641199827f, -0.513406396f},
+      {836.705811f, 92.6941833f, z, 8.77426937e-05f, 1, -1},
+      {1024, 94.1484375f, z, 0.000108671898f, 1, -0.87840879f},
+      {1024, 768, z, 0.00980645698f, 0.641199827f, -0.513406396f}};
+  device.SetTexture(0, &shape);
+  device.SetTextureStageState(0, P3DStageState::kMagFilter, P3DFilter::kLinear);
+  device.SetTextureStageState(0, P3DStageState::kMinFilter, P3DFilter::kPoint);
+  device.SetRenderState(P3DState::kZWriteEnable, 0);
+  device.SetRenderState(P3DState::kAlphaTestEnable, 1);
+  device.SetRenderState(P3DState::kAlphaFunc, P3DCompare::kGreater);
+  device.SetRenderState(P3DState::kAlphaRef, 0);
+  device.SetRenderState(P3DState::kAlphaBlendEnable, 1);
+  device.SetRenderState(P3DState::kSrcBlend, P3DBlend::kSrcAlpha);
+  device.SetRenderState(P3DState::kDestBlend, P3DBlend::kInvSrcAlpha);
+  // Cleared once: the backdrop writes no depth, so every frame draws the same pixels.
+  const P3DRect all{0, 0, kWidth, kHeight};
+  device.Clear(&all, 1, kP3DClearTarget | kP3DClearZBuffer, 0x405060, 1.0f);
+  for (auto _ : state) {
+    device.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DTexturedFormat, sky, 12, 0);
+    device.DrawPrimitive(P3DPrimitive::kTriangleList, kP3DTexturedFormat, ground, 9, 0);
+    benchmark::DoNotOptimize(screen.Pixels());
+  }
+  PSoft3DDevice::SetWideSpans(true);
+}
+BENCHMARK(BM_Backdrop)->ArgName("wide")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

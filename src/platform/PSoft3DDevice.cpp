@@ -476,6 +476,16 @@ class QuadShader {
     Finish(v, pass, depth, oldDepth, r, g, b, a, row, depthRow);
   }
 
+  // Four pixels of an untextured span: the triangle's own colour and alpha.
+  void DrawFlat(const LaneValues& v, int32_t count, uint16_t* row, uint16_t* depthRow) const {
+    const __m128i depth = _mm_load_si128(reinterpret_cast<const __m128i*>(v.depth));
+    const __m128i oldDepth = OldDepth(depthRow);
+    const __m128i pass = DepthPass(depth, oldDepth, count);
+    if (_mm_movemask_epi8(pass) == 0) return;
+    const __m128i none = _mm_setzero_si128();
+    Finish(v, pass, depth, oldDepth, none, none, none, none, row, depthRow);
+  }
+
   // The same four pixels, each of them magnified and filtered: the four texels round each
   // sample lerped channel by channel as the one-pixel loop lerps them (rounded down). A pair of
   // neighbouring texels is lerped across in one multiply-add. Where the four samples fall in
@@ -506,7 +516,18 @@ class QuadShader {
     if (oneCell) {
       if (!cell_.valid || cell_.u != u0 || cell_.v != v0) LoadCell(u0, v0);
       if (cell_.flat) {
-        // Four equal texels lerp to themselves whatever the fractions.
+        // Four equal texels lerp to themselves whatever the fractions: the cell's shading was
+        // found when it was loaded, and a texture magnified many times over (the sky, the
+        // ground plane) draws most of its groups from such cells.
+        if (cell_.rejected) return;
+        if (cell_.solid) {
+          const __m128i old = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row)),
+                                                 _mm_setzero_si128());
+          _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, cell_.pixel, old)));
+          if (depthWrite_)
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(Select(pass, depth, oldDepth)));
+          return;
+        }
         for (int ch = 0; ch < 4; ++ch) out[ch] = _mm_srli_epi32(cell_.top[ch], 16);
       } else {
         LerpPairs(cell_.top, cell_.bottom, cell_.opaque, wx, fy, gy, out);
@@ -539,6 +560,11 @@ class QuadShader {
     bool valid = false;
     bool flat = false;    // all four texels the same
     bool opaque = false;  // all four texels opaque
+    // Of a flat cell: no pixel passes the alpha test; or every pixel that passes it comes out
+    // as pixel (unfogged, and opaque where blended).
+    bool rejected = false;
+    bool solid = false;
+    __m128i pixel = {};
     int32_t u = 0, v = 0;
     __m128i top[4] = {}, bottom[4] = {};
   };
@@ -553,6 +579,15 @@ class QuadShader {
     PairChannels(bottomPairs, cell_.bottom);
     cell_.opaque = Opaque(topPairs, bottomPairs);
     cell_.flat = top == bottom && (top >> 16) == (top & 0xFFFFu);
+    cell_.rejected = cell_.solid = false;
+    if (cell_.flat) {
+      __m128i c[4];
+      for (int ch = 0; ch < 4; ++ch) c[ch] = _mm_srli_epi32(cell_.top[ch], 16);
+      cell_.rejected = _mm_movemask_epi8(Shade(c[0], c[1], c[2], c[3])) == 0;
+      const bool opaque = _mm_cvtsi128_si32(c[3]) == 255;
+      cell_.solid = !cell_.rejected && !kFog && (!kBlend || opaque);
+      cell_.pixel = Pack(c[0], c[1], c[2]);
+    }
     cell_.u = u;
     cell_.v = v;
     cell_.valid = true;
@@ -631,12 +666,9 @@ class QuadShader {
     return _mm_srli_epi32(_mm_add_epi32(_mm_mullo_epi16(p0, inverse), _mm_mullo_epi16(p1, f)), 8);
   }
 
-  // The texture's colour and alpha through the stage's operation, the alpha test, fog and
-  // blending, written where the tests pass.
-  void Finish(const LaneValues& v, __m128i pass, __m128i depth, __m128i oldDepth, __m128i r, __m128i g, __m128i b,
-              __m128i a, uint16_t* row, uint16_t* depthRow) const {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i five = _mm_set1_epi32(31);
+  // The texture's colour and alpha through the stage's operation; the lanes that pass the
+  // alpha test.
+  __m128i Shade(__m128i& r, __m128i& g, __m128i& b, __m128i& a) const {
     if (colourFromTexture_) {
       if (colourMul_) {
         r = Div255(_mm_mullo_epi16(r, cr_));
@@ -656,7 +688,16 @@ class QuadShader {
     // The alpha test: inside [low, high], unless inverted.
     const __m128i inside = _mm_andnot_si128(_mm_or_si128(_mm_cmplt_epi32(a, alphaLow_), _mm_cmpgt_epi32(a, alphaHigh_)),
                                             _mm_set1_epi32(-1));
-    pass = _mm_and_si128(pass, _mm_xor_si128(inside, invert_));
+    return _mm_xor_si128(inside, invert_);
+  }
+
+  // The texture's colour and alpha through the stage's operation, the alpha test, fog and
+  // blending, written where the tests pass.
+  void Finish(const LaneValues& v, __m128i pass, __m128i depth, __m128i oldDepth, __m128i r, __m128i g, __m128i b,
+              __m128i a, uint16_t* row, uint16_t* depthRow) const {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i five = _mm_set1_epi32(31);
+    pass = _mm_and_si128(pass, Shade(r, g, b, a));
     if (_mm_movemask_epi8(pass) == 0) return;
 
     if constexpr (kFog) {
@@ -678,13 +719,16 @@ class QuadShader {
       g = Over(g, dg, a, inverse);
       b = Over(b, db, a, inverse);
     }
-    const __m128i pixel = _mm_or_si128(
-        _mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(r, 3), 11), _mm_slli_epi32(_mm_srli_epi32(g, 2), 5)),
-        _mm_srli_epi32(b, 3));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, pixel, old)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, Pack(r, g, b), old)));
     if (depthWrite_) _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(Select(pass, depth, oldDepth)));
   }
 
+  // Eight-bit channels to RGB565.
+  static __m128i Pack(__m128i r, __m128i g, __m128i b) {
+    return _mm_or_si128(
+        _mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(r, 3), 11), _mm_slli_epi32(_mm_srli_epi32(g, 2), 5)),
+        _mm_srli_epi32(b, 3));
+  }
   static __m128i Widen5(__m128i c) { return _mm_or_si128(_mm_slli_epi32(c, 3), _mm_srli_epi32(c, 2)); }
   static __m128i Widen6(__m128i c) { return _mm_or_si128(_mm_slli_epi32(c, 2), _mm_srli_epi32(c, 4)); }
   // Rounded x / 255 as the scalar Div255, for x below 65536 - 256.
@@ -784,7 +828,9 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   // Whole groups of four pixels of the common spans go the branch-free way.
   // (Bilinear where magnified goes this way for the groups whose four pixels are all point
   // sampled, the far part of the ground, or all filtered, the near part.)
-  constexpr bool kQuads = sizeof(Pixel) == 2 && (kFilter == kPointOnly || kFilter == kByScale) && kPow2 &&
+  // (An untextured span goes this way too, unless it is a plain fill.)
+  constexpr bool kQuads = sizeof(Pixel) == 2 && !kSolid &&
+                          (kFilter == kUntextured || kFilter == kPointOnly || kFilter == kByScale) && kPow2 &&
                           (kDepth == kDepthLessEqual || kDepth == kDepthAlways);
   QuadShader<kFog, kBlend, kDepth> quads(s, sh);
   const bool useQuads =
@@ -847,6 +893,10 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
         if (useQuads && group + 4 <= width) {
           const int32_t count = groupEnd - group;
           const int inside = (1 << count) - 1;
+          if constexpr (kFilter == kUntextured) {
+            quads.DrawFlat(v, count, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
+            continue;
+          }
           if ((linear & inside) == 0) {
             quads.Draw(v, count, reinterpret_cast<uint16_t*>(row) + group, depthRow + group);
             continue;
@@ -999,9 +1049,9 @@ bool Finite(const PSoft3DDevice::Vertex& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.q);
 }
 
-// A triangle set up for its rows or, with draw null, the state of the triangles after it.
+// A triangle set up for its rows or the state of the triangles after it (its drawing
+// function is noted beside it, see Workers).
 struct Command {
-  RowsFunction draw;
   Shading sh;
   Rows rows;
   PSoft3DDevice::Setup setup;  // last: a triangle's command reads only the lines before it
@@ -1056,8 +1106,11 @@ struct Signal {
 }  // namespace
 
 // The drawing threads and the ring of commands they all read: the submitting thread writes
-// commands and hands them out in batches; every thread reads every command in order and draws
-// the rows of its own strips. A slot is written again only when every thread is past it.
+// commands and hands them out in batches; every thread goes through every command in order
+// and draws the rows of its own strips. Beside each command the submitting thread notes which
+// threads' strips it touches, so that a thread passes over the others' triangles reading no
+// more than that note, and no thread starts on a triangle that has no rows for it. A slot is
+// written again only when every thread is past it.
 struct PSoft3DDevice::Workers final : PSurfaceFence {
   static constexpr uint64_t kRing = 8192;
   static constexpr uint64_t kBatch = 32;
@@ -1069,7 +1122,15 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     Signal done;
   };
 
-  explicit Workers(int32_t count) : count_(count), progress_(static_cast<size_t>(count)), ring_(kRing) {
+  // A command's note: its drawing function (null for a change of state, which every thread
+  // takes) and bit i set where thread i owns rows of its triangle.
+  struct Head {
+    RowsFunction draw;
+    uint32_t threads;
+  };
+
+  explicit Workers(int32_t count)
+      : count_(count), progress_(static_cast<size_t>(count)), heads_(kRing), ring_(kRing) {
     for (int32_t i = 0; i < count; ++i) threads_.emplace_back([this, i] { Run(i); });
   }
   ~Workers() override { Stop(); }
@@ -1093,8 +1154,18 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
       slowest->done.AwaitChange(least);
     }
   }
-  // The slot from Next is written: it goes out with the next batch.
-  void Commit() {
+  // The slot from Next is written: it goes out with the next batch. A triangle's command
+  // goes to the threads owning a strip among its rows [y0, y1), a change of state to all.
+  void Commit(RowsFunction draw, int32_t y0 = 0, int32_t y1 = 0) {
+    uint32_t threads = (1u << count_) - 1;
+    if (draw != nullptr) {
+      const int32_t first = y0 >> kStripShift, last = (y1 - 1) >> kStripShift;
+      if (last - first + 1 < count_) {
+        threads = 0;
+        for (int32_t strip = first; strip <= last; ++strip) threads |= 1u << (strip % count_);
+      }
+    }
+    heads_[head_ % kRing] = {draw, threads};
     if (++head_ - published_ >= kBatch) Publish();
   }
   void Publish() {
@@ -1118,10 +1189,12 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     for (std::thread& t : threads_) t.join();
     // Textures may keep this fence a while yet: the ring goes now.
     std::vector<Command>().swap(ring_);
+    std::vector<Head>().swap(heads_);
   }
 
   void Run(int32_t index) {
     const Band band{count_, index};
+    const uint32_t mine = 1u << index;
     Setup setup;
     uint64_t next = 0;
     Signal& done = progress_[static_cast<size_t>(index)].done;
@@ -1131,11 +1204,13 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
       while (next < end) {
         const uint64_t stop = std::min(end, next + kReportEvery);
         for (; next < stop; ++next) {
+          const Head& h = heads_[next % kRing];
+          if ((h.threads & mine) == 0) continue;
           const Command& c = ring_[next % kRing];
-          if (c.draw == nullptr) {
+          if (h.draw == nullptr) {
             setup = c.setup;
-          } else if (FirstRow(c.rows.y0, band) < c.rows.y1) {
-            c.draw(setup, c.sh, c.rows, band);
+          } else {
+            h.draw(setup, c.sh, c.rows, band);
           }
         }
         done.Set(next);
@@ -1145,6 +1220,7 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
 
   const int32_t count_;
   std::vector<Progress> progress_;
+  std::vector<Head> heads_;
   std::vector<Command> ring_;
   alignas(64) Signal shared_;  // commands handed out (kStop: the threads end)
   alignas(64) uint64_t head_ = 0;  // the submitting thread's: commands written
@@ -1513,10 +1589,9 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
     return;
   }
   Command& command = workers_->Next();
-  command.draw = draw;
   command.sh = sh;
   command.rows = rows;
-  workers_->Commit();
+  workers_->Commit(draw, y0, y1);
 }
 
 PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
@@ -1539,9 +1614,8 @@ PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const v
     // The threads read the texture from now on: whoever changes it waits for them first.
     if (s.texels != nullptr) texture_->AttachFence(workers_);
     Command& command = workers_->Next();
-    command.draw = nullptr;
     command.setup = s;
-    workers_->Commit();
+    workers_->Commit(nullptr);
   }
   const uint8_t* bytes = static_cast<const uint8_t*>(vertices);
   size_t size = textured ? kP3DTexturedVertexSize : kP3DColouredVertexSize;

@@ -178,12 +178,18 @@ Drawn DrawScenario(int32_t threads, int32_t pickMode = 0) {
   return drawn;
 }
 
-TEST(BusyFramePicture, UnitsOnTheBattlefieldDrawTheSamePixelsAtOneAndTwoThreads) {
+// The same frames on one and two drawing threads, and with every span drawn one pixel at a
+// time rather than four at a time: the same pixels.
+TEST(BusyFramePicture, UnitsOnTheBattlefieldDrawTheSamePixelsAtOneAndTwoThreadsAndPixelByPixel) {
   const Drawn one = DrawScenario(1);
   const Drawn two = DrawScenario(2);
+  PSoft3DDevice::SetWideSpans(false);
+  const Drawn narrow = DrawScenario(1);
+  PSoft3DDevice::SetWideSpans(true);
   EXPECT_GT(one.triangles, 0);
   EXPECT_EQ(one.triangles, two.triangles);
   EXPECT_EQ(one.hash, two.hash);
+  EXPECT_EQ(one.hash, narrow.hash);
   EXPECT_EQ(one.generatorBefore, one.generatorAfter);
 }
 
