@@ -61,9 +61,10 @@ TileSurface SurfaceOf(const Map& map, int32_t tx, int32_t ty) {
 // corners, with the triangles' normals worked out once for the tile's hundred samples.
 class TilePlanes {
  public:
-  explicit TilePlanes(const TileSurface& t) : t_(t) {
+  explicit TilePlanes(const TileSurface& t) : t_(t), level_(IsLevelSurface(t)) {
     x0_ = (static_cast<float>(t.tx) + 0.5f) * 20.0f;
     y0_ = (static_cast<float>(t.ty) + 0.5f) * 20.0f;
+    if (level_) return;
     for (int32_t ax = 0; ax < 2; ++ax) {
       for (int32_t bx = 0; bx < 2; ++bx) {
         const int32_t by = 1 - bx;
@@ -85,6 +86,7 @@ class TilePlanes {
   // Height of the surface at (px, py), the sample point already moved back by 1 m, plus
   // 0.1 m: the height of the plane of the point's triangle.
   float At(float px, float py) const {
+    if (level_) return t_.centre + 0.1f;
     const float lx = px - 20.0f * static_cast<float>(t_.tx);
     const float ly = py - 20.0f * static_cast<float>(t_.ty);
     const Plane& plane = planes_[lx + ly <= 20.0f ? 0 : 1][ly <= lx ? 1 : 0];
@@ -93,13 +95,10 @@ class TilePlanes {
     return height + 0.1f;
   }
 
-  // Whether every point of the tile stands at the same finite height (the centre's, plus the
-  // 0.1 m): the planes are level, so each sample's slope terms are zeros and leave it exact.
-  bool IsLevel() const {
-    const float c = t_.centre;
-    return std::isfinite(c) && t_.corner[0][0] == c && t_.corner[0][1] == c && t_.corner[1][0] == c &&
-           t_.corner[1][1] == c;
-  }
+  // Whether every point of the tile stands at the same finite height, the centre's plus the
+  // 0.1 m: the planes are level (their normals upright, never flat), so each sample's slope
+  // terms are zeros, which leave the centre's height exact.
+  bool IsLevel() const { return level_; }
 
  private:
   struct Plane {
@@ -107,7 +106,13 @@ class TilePlanes {
     float ny;
     float nz;
   };
+  static bool IsLevelSurface(const TileSurface& t) {
+    const float c = t.centre;
+    return std::isfinite(c) && t.corner[0][0] == c && t.corner[0][1] == c && t.corner[1][0] == c && t.corner[1][1] == c;
+  }
+
   TileSurface t_;
+  bool level_;
   float x0_ = 0.0f;
   float y0_ = 0.0f;
   Plane planes_[2][2] = {};  // [a][b]: a 1 where lx + ly > 20, b 1 where ly <= lx
