@@ -4,9 +4,13 @@
 // is accepted is saved, loaded and saved again: the two saves must give the same bytes.
 //
 // An input whose first byte is odd is not read as it is: the rest is laid (exclusive or) over
-// a valid battle with units on the map, targets between them and into the reinforcement
-// groups, two flags, two groups a side and the purchase block, and whatever goes past its end
-// is appended, so that the checks deep inside a battle are reached as often as the first.
+// a valid battle on a small map with units on it, targets between them and into the
+// reinforcement groups, two flags, two groups a side and the purchase block, and whatever goes
+// past its end is appended, so that the checks deep inside a battle are reached as often as
+// the first.
+//
+// The battle is read in memory. A refused input has left the battle in play as it was (which
+// is checked), so the valid battle is read again only after an accepted one.
 #include <unistd.h>
 
 #include <cstddef>
@@ -25,6 +29,7 @@
 #include "platform/PPath.h"
 #include "FuzzFolder.h"
 #include "FuzzInput.h"
+#include "FuzzSmallMap.h"
 #include "FuzzTestUnits.h"
 
 namespace {
@@ -32,16 +37,18 @@ namespace {
 struct FuzzWorld {
   FuzzWorld() {
     valid = MakeValidBattle();
+    if (!headless.LoadBytes(valid) || !headless.SaveBytes(kept)) std::abort();
   }
 
   std::string MakeValidBattle() {
     headless.New();
     Battle& battle = *headless.GetBattle();
-    Unit* a = FuzzTestUnits::Place(new TestInfantry(), 0, 300.0f, 310.0f);
-    Unit* b = FuzzTestUnits::Place(new TestVehicle(), 1, 420.0f, 380.0f);
+    FuzzSmallMap::Use(battle);
+    Unit* a = FuzzTestUnits::Place(new TestInfantry(), 0, 60.0f, 70.0f);
+    Unit* b = FuzzTestUnits::Place(new TestVehicle(), 1, 260.0f, 180.0f);
     battle.AddUnitToMap(a, a->x, a->y);
     battle.AddUnitToMap(b, b->x, b->y);
-    battle.AddUnitToMap(FuzzTestUnits::Place(new TestInanimate(), 0, 500.0f, 90.0f), 500.0f, 90.0f);
+    battle.AddUnitToMap(FuzzTestUnits::Place(new TestInanimate(), 0, 290.0f, 30.0f), 290.0f, 30.0f);
     for (int32_t side = 0; side < 2; ++side) {
       for (int32_t g = 0; g < 2; ++g) {
         auto* group = new ReinforcementGroup();
@@ -55,7 +62,7 @@ struct FuzzWorld {
     }
     a->target = b;
     b->target = static_cast<Unit*>(battle.GroupAt(0, 1)->units.GetItem(1));
-    battle.flags.Append(new VictoryFlag(120.0f, 640.0f, 0));
+    battle.flags.Append(new VictoryFlag(40.0f, 300.0f, 0));
     battle.mustPurchase[0] = 1;
     battle.forceEnlargement = 15;
     std::string bytes;
@@ -67,6 +74,8 @@ struct FuzzWorld {
   FuzzTestUnits units;
   HeadlessBattle headless;
   std::string valid;
+  std::string kept;           // what the valid battle writes once read
+  bool validInPlay = false;  // the battle in play is the valid one as read
 };
 
 FuzzWorld& World() {
@@ -81,18 +90,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string input = FuzzInput(world.valid, data, size);
 
-  // The battle in play before: a refused input must leave it as it was.
-  if (!world.headless.LoadBytes(world.valid)) std::abort();
+  // The battle in play before, the valid one: a refused input must leave it as it was.
+  if (!world.validInPlay && !world.headless.LoadBytes(world.valid)) std::abort();
+  world.validInPlay = true;
   const Battle* before = world.headless.GetBattle();
-  std::string kept;
-  if (!world.headless.SaveBytes(kept)) std::abort();
 
   if (!world.headless.LoadBytes(input)) {
     if (world.headless.GetBattle() != before) std::abort();
     std::string still;
-    if (!world.headless.SaveBytes(still) || still != kept) std::abort();
+    if (!world.headless.SaveBytes(still) || still != world.kept) std::abort();
     return 0;
   }
+  world.validInPlay = false;
   std::string first;
   if (!world.headless.SaveBytes(first)) return 0;  // a battle the id scheme cannot store
   if (!world.headless.LoadBytes(first)) std::abort();

@@ -19,6 +19,7 @@
 #include "app/WRApplication.h"
 #include "editor/EditorInstall.h"
 #include "editor/EditorState.h"
+#include "framework/core/GErrorLog.h"
 #include "framework/kernel/DisplayPreset.h"
 #include "framework/kernel/GKernel.h"
 #include "platform/PClock.h"
@@ -106,6 +107,13 @@ class EditorWorld {
 
   const std::string& Valid() const { return valid_; }
 
+  // The folder and everything in it, the error log closed first.
+  void RemoveFolder() {
+    GErrorLog::Close();
+    std::error_code ignored;
+    fs::remove_all(PPath::ToNative(folder_.path), ignored);
+  }
+
  private:
   static void WritePreferences(const fs::path& path) {
     std::string bytes(WRApplication::kPreferencesSize, '\0');
@@ -146,8 +154,13 @@ class EditorWorld {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Made once and kept for the run: the kernel and the editor are the program's own.
-  static EditorWorld* world = new EditorWorld();
+  // Made once and kept for the run: the kernel and the editor are the program's own. Its
+  // folder goes when the run ends all the same.
+  static EditorWorld* world = nullptr;
+  if (world == nullptr) {
+    world = new EditorWorld();
+    std::atexit([] { world->RemoveFolder(); });
+  }
   world->Run(FuzzInput(world->Valid(), data, size));
   return 0;
 }

@@ -6,10 +6,12 @@
 // The first byte chooses: bit 0 lays the rest (exclusive or) over the harness's own valid
 // file, so that the checks deep inside are reached, and appends what goes past its end; bit 1
 // reads the bytes as an e-mail turn file (the text block around the game file).
+//
+// Everything is read and written in memory. The harness's battle stands on a small map. A refused file has left the battle in play as it
+// was (which is checked), so the harness's own is read again only after an accepted one.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "app/GameFile.h"
@@ -23,10 +25,9 @@
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/units/UnitIds.h"
-#include "platform/PFile.h"
-#include "platform/PPath.h"
 #include "FuzzFolder.h"
 #include "FuzzInput.h"
+#include "FuzzSmallMap.h"
 #include "FuzzTestUnits.h"
 
 namespace {
@@ -37,8 +38,9 @@ struct FuzzWorld {
     Battle& battle = *headless.GetBattle();
     battle.setupPhase = 0;
     battle.currentTurn = 2;
-    Unit* a = FuzzTestUnits::Place(new TestInfantry(), 0, 300.0f, 310.0f);
-    Unit* b = FuzzTestUnits::Place(new TestVehicle(), 1, 420.0f, 380.0f);
+    FuzzSmallMap::Use(battle);
+    Unit* a = FuzzTestUnits::Place(new TestInfantry(), 0, 60.0f, 70.0f);
+    Unit* b = FuzzTestUnits::Place(new TestVehicle(), 1, 260.0f, 180.0f);
     battle.AddUnitToMap(a, a->x, a->y);
     battle.AddUnitToMap(b, b->x, b->y);
     auto* group = new ReinforcementGroup();
@@ -57,7 +59,7 @@ struct FuzzWorld {
     planned->Append(group->units.GetItem(0));
     computer->Append(planned);
     battle.aiGroups[1] = computer;
-    battle.flags.Append(new VictoryFlag(120.0f, 640.0f, 0));
+    battle.flags.Append(new VictoryFlag(40.0f, 300.0f, 0));
     battle.briefing[0] = "Axis";
     battle.briefing[2] = "Hold the crossroads.";
     settings.humanPlayers = 2;
@@ -66,15 +68,12 @@ struct FuzzWorld {
     settings.gameName.Assign("Fuzz");
     settings.passwordDigest[0].Assign("digest");
     valid = WritePlain(battle);
-    emailPath = folder.path + "turn.txt";
     {
-      GFile file;
-      file.IFile(PFile::Open(emailPath, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways),
-                 emailPath.c_str(), GFile::kModeWriteEmail);
-      GameFile::Write(file, settings, &battle, nullptr);
+      GMemoryFile email(std::string(), GFile::kModeWriteEmail);
+      GameFile::Write(email.File(), settings, &battle, nullptr);
+      if (!email.File().Finish()) std::abort();
+      validEmail = email.Bytes();
     }
-    std::ifstream in(PPath::ToNative(emailPath), std::ios::binary);
-    validEmail.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (valid.empty() || validEmail.empty()) std::abort();
     // What the battle read from the valid file writes (it takes the game name as its title).
     GMemoryFile first(valid);
@@ -112,8 +111,8 @@ struct FuzzWorld {
                     }};
   std::string valid;
   std::string validEmail;
-  std::string emailPath;
   std::string kept;
+  bool keptInPlay = false;  // the battle in play is the one read from kept
 };
 
 FuzzWorld& World() {
@@ -130,21 +129,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input = FuzzInput(email ? world.validEmail : world.valid, data, size);
 
   // The battle in play before: the harness's own, which a refused file must leave as it was.
-  {
+  if (!world.keptInPlay) {
     GMemoryFile in(world.kept);
     if (!world.Read(in.File())) std::abort();
+    world.keptInPlay = true;
   }
   const Battle* before = world.headless.GetBattle();
   bool accepted = false;
   if (email) {
-    {
-      std::ofstream out(PPath::ToNative(world.emailPath), std::ios::binary | std::ios::trunc);
-      out.write(input.data(), static_cast<std::streamsize>(input.size()));
-    }
-    GFile file;
-    if (file.IFile(PFile::Open(world.emailPath, PFile::kRead, PFile::Disposition::kOpenExisting),
-                   world.emailPath.c_str(), GFile::kModeReadEmail))
-      accepted = world.Read(file);
+    // Unwrapped and decoded in memory, as the program does on disk.
+    GMemoryFile in(input, GFile::kModeReadEmail);
+    if (!in.File().HasError()) accepted = world.Read(in.File());
   } else {
     GMemoryFile in(input);
     accepted = world.Read(in.File());
@@ -154,6 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();
     return 0;
   }
+  world.keptInPlay = false;
   Battle* battle = world.headless.GetBattle();
   if (battle == nullptr) return 0;
   GMemoryFile first;

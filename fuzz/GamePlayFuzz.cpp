@@ -23,6 +23,7 @@
 #include "app/BusyFrameHosts.h"
 #include "app/HeadlessGameFile.h"
 #include "framework/core/GFile.h"
+#include "framework/core/GMemoryFile.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
@@ -65,7 +66,7 @@ std::string Decoded(const std::string& path) {
 }
 
 struct PlayWorld {
-  explicit PlayWorld(const FuzzFolder& folder) : screen(kWidth, kHeight, PPixelFormat::kRGB565), device(&screen, 1), host(&device, &screen, true),
+  PlayWorld() : screen(kWidth, kHeight, PPixelFormat::kRGB565), device(&screen, 1), host(&device, &screen, true),
                 renderer(&host) {
     kernel.FindProgramFolder();
     Hack::LoadTables();
@@ -78,7 +79,6 @@ struct PlayWorld {
     VehicleDraw::Install();
     InfantryModelDraw::Install();
     SetUnitDrawHost(&unitHost);
-    path = folder.path + "play.wrb";
     std::vector<std::string> files;
     for (const auto& entry : fs::directory_iterator(TARVANE_SCENARIO_DIR)) {
       const std::string ext = entry.path().extension().string();
@@ -96,18 +96,19 @@ struct PlayWorld {
   }
 
   // Stores the content as a game file and plays it: a frame and the turn (after the set-up
-  // GO when the battle is in its set-up phase).
+  // GO when the battle is in its set-up phase). The file is coded and decoded in memory.
   void Play(const std::string& content) {
+    std::string stored;
     {
-      GFile file;
-      if (!file.IFile(PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateAlways),
-                      path.c_str(), GFile::kModeWriteGameFile))
-        std::abort();
-      if (!content.empty()) file.Write(content.data(), static_cast<int32_t>(content.size()));
+      GMemoryFile file(std::string(), GFile::kModeWriteGameFile);
+      if (!content.empty()) file.File().Write(content.data(), static_cast<int32_t>(content.size()));
+      if (!file.File().Finish()) std::abort();
+      stored = file.Bytes();
     }
+    GMemoryFile file(stored, GFile::kModeReadGameFile);
     HeadlessBattle headless;
     headless.SetHost(std::make_unique<ScreenHost>(kWidth, kHeight));
-    if (!LoadGameFileForPlay(headless, path)) return;
+    if (!LoadGameFileForPlay(headless, file.File())) return;
     Battle& battle = *headless.GetBattle();
     DrawFrame(battle);
     if (battle.IsSetupPhase()) headless.Go(1);
@@ -143,13 +144,12 @@ struct PlayWorld {
   GGraph3D renderer;
   StandInTextureHost textures{8};
   MapUnitDrawHost unitHost;
-  std::string path;
   std::vector<std::string> bases;
 };
 
 PlayWorld& World() {
-  static FuzzFolder folder("gameplay");
-  static PlayWorld* world = new PlayWorld(folder);  // kept to the end of the program with its renderer
+  static FuzzFolder folder("gameplay");  // the program folder, where the error log goes
+  static PlayWorld* world = new PlayWorld();  // kept to the end of the program with its renderer
   return *world;
 }
 

@@ -1,11 +1,14 @@
 // Reads arbitrary bytes as a stored operation through a headless player, with the unit tests'
 // kinds and class tables of blank records: an operation that is refused must leave the one in
-// play as it was, and there must be no fault, no leak and no read out of bounds. An operation
-// that is accepted starts its first battle.
+// play as it was (writing the same bytes), and there must be no fault, no leak and no read out
+// of bounds. An operation that is accepted starts its first battle.
 //
 // An input whose first byte is odd is not read as it is: the rest is laid (exclusive or) over
 // the end of a valid operation (its own part and the map before it), and whatever goes past
 // its end is appended, so that the operation's own checks are reached as often as the base's.
+//
+// A refused operation has left the one in play as it was (which is checked), so the valid
+// operation is read again only after an accepted one.
 #include <unistd.h>
 
 #include <cstddef>
@@ -25,6 +28,7 @@
 #include "platform/PPath.h"
 #include "FuzzFolder.h"
 #include "FuzzInput.h"
+#include "FuzzSmallMap.h"
 #include "FuzzTestUnits.h"
 
 namespace {
@@ -37,8 +41,9 @@ struct FuzzWorld {
   std::string MakeValidOperation() {
     Campaign campaign(headless.Host(), &headless);
     if (!campaign.SetUp(nullptr)) std::abort();
-    campaign.units.Append(FuzzTestUnits::Place(new TestInfantry(), 1, 300.0f, 310.0f));
-    campaign.units.Append(FuzzTestUnits::Place(new TestVehicle(), 0, 1500.0f, 380.0f));
+    FuzzSmallMap::Use(campaign);
+    campaign.units.Append(FuzzTestUnits::Place(new TestInfantry(), 1, 60.0f, 70.0f));
+    campaign.units.Append(FuzzTestUnits::Place(new TestVehicle(), 0, 260.0f, 180.0f));
     auto* group = new ReinforcementGroup();
     group->Init(true);
     group->units.Append(FuzzTestUnits::Place(new TestInfantry(), 0, 0.0f, 0.0f));
@@ -53,6 +58,8 @@ struct FuzzWorld {
   FuzzTestUnits units;
   HeadlessBattle headless;
   std::string valid;
+  std::string kept;          // what the valid operation writes once read
+  bool validInPlay = false;  // the operation in play is the valid one as read
 };
 
 FuzzWorld& World() {
@@ -69,13 +76,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t start = world.valid.size() > 256 ? world.valid.size() - 256 : 0;
   const std::string input = FuzzInput(world.valid, data, size, start);
 
-  if (!world.headless.LoadOperationBytes(world.valid)) std::abort();
+  if (!world.validInPlay) {
+    if (!world.headless.LoadOperationBytes(world.valid)) std::abort();
+    if (world.kept.empty() && !world.headless.SaveOperationBytes(world.kept)) std::abort();
+    world.validInPlay = true;
+  }
   const Campaign* before = world.headless.GetCampaign();
   const Battle* battle = world.headless.GetBattle();
   if (!world.headless.LoadOperationBytes(input)) {
     if (world.headless.GetCampaign() != before || world.headless.GetBattle() != battle) std::abort();
+    std::string still;
+    if (!world.headless.SaveOperationBytes(still) || still != world.kept) std::abort();
     return 0;
   }
+  world.validInPlay = false;
   if (world.headless.GetCampaign() == nullptr || world.headless.GetBattle() == nullptr) std::abort();
   return 0;
 }

@@ -25,6 +25,7 @@
 #include "platform/PClock.h"
 #include "platform/PNetMemoryTransport.h"
 #include "FuzzFolder.h"
+#include "FuzzSmallMap.h"
 #include "FuzzTestUnits.h"
 
 namespace {
@@ -66,8 +67,10 @@ struct FuzzWorld {
   FuzzWorld() {
     headless.New();
     Battle& battle = *headless.GetBattle();
-    Unit* a = FuzzTestUnits::Place(new TestInfantry(), 0, 300.0f, 310.0f);
-    Unit* b = FuzzTestUnits::Place(new TestVehicle(), 1, 420.0f, 380.0f);
+    // A small map: the battle is read again for every input.
+    FuzzSmallMap::Use(battle);
+    Unit* a = FuzzTestUnits::Place(new TestInfantry(), 0, 60.0f, 70.0f);
+    Unit* b = FuzzTestUnits::Place(new TestVehicle(), 1, 260.0f, 180.0f);
     a->designation = 1;
     b->designation = 2;
     battle.AddUnitToMap(a, a->x, a->y);

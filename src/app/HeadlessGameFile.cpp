@@ -16,6 +16,11 @@ bool LoadGameFileForPlay(HeadlessBattle& headless, const std::string& path) {
   if (handle == nullptr) return false;
   GFile file;
   if (!file.IFile(std::move(handle), path.c_str(), GFile::kModeReadGameFile)) return false;
+  return LoadGameFileForPlay(headless, file);
+}
+
+bool LoadGameFileForPlay(HeadlessBattle& headless, GFile& file) {
+  if (file.HasError()) return false;
   GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
                       headless.Host().battle =
                           base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();

@@ -46,7 +46,7 @@ GFile::~GFile() {
     case kModeTemporaryDecoded:
     case kModeReadEmail:
       handle_.reset();
-      PTemporaryFiles::Delete(workPath_);
+      if (!workPath_.empty()) PTemporaryFiles::Delete(workPath_);
       break;
     default:
       handle_.reset();
@@ -132,7 +132,7 @@ bool GFile::OpenTransformed(bool decompress, bool rawPrefix) {
   if (ok) ok = decompress ? DecompressFile(rawPrefix) : ReadEmailBlock();
   // The decoded work file is read at once and deleted with this object: it is not synced.
   handle_.reset();
-  if (secondStage) PTemporaryFiles::Delete(firstStage);
+  if (secondStage && !firstStage.empty()) PTemporaryFiles::Delete(firstStage);
   handle_ = std::move(work_);
   if (handle_) Rewind();
   if (!ok || error_) {
@@ -143,6 +143,7 @@ bool GFile::OpenTransformed(bool decompress, bool rawPrefix) {
 }
 
 void GFile::FinishTransformed(bool compress, bool rawPrefix) {
+  const bool inMemory = InMemory();
   if (!CreateWorkFile()) {
     handle_.reset();
     return;
@@ -151,6 +152,10 @@ void GFile::FinishTransformed(bool compress, bool rawPrefix) {
     CompressFile(rawPrefix);
   else
     WriteEmailBlock();
+  if (inMemory) {
+    ReplaceInMemory();
+    return;
+  }
   // The work file is not synced: the copy made of it beside the stored file is.
   handle_.reset();
   work_.reset();
@@ -174,7 +179,40 @@ std::string GFile::NameForAttempt(std::string drawn, int attempt) {
   return drawn;
 }
 
+void GFile::ReplaceInMemory() {
+  // Nothing else holds the old content: it is overwritten in place, and reading starts over.
+  const std::string bytes = error_ ? std::string() : work_->ReadAll();
+  work_.reset();
+  readPos_ = readEnd_ = 0;
+  writePos_ = 0;
+  if (error_) {
+    handle_.reset();
+    return;
+  }
+  errno = 0;
+  if (handle_->Seek(0, PFile::Origin::kStart) != 0 ||
+      (!bytes.empty() && handle_->Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) ||
+      !handle_->Truncate() || handle_->Seek(0, PFile::Origin::kStart) != 0) {
+    NoteWriteFailure();
+    handle_.reset();
+  }
+}
+
+bool GFile::InMemory() const { return handle_ != nullptr && handle_->NativePath().empty(); }
+
 bool GFile::CreateWorkFile() {
+  if (InMemory()) {
+    // A file held in memory is worked on in memory: nothing of it reaches a disk. Its name is
+    // drawn all the same, so that the game's generator moves as it does for a file on disk.
+    GString31 name;
+    name.Assign(kWorkFilePrefix);
+    name.PadRandom();
+    workPath_.clear();
+    work_ = PFile::OpenMemory(std::string());
+    if (work_) return true;
+    NoteWriteFailure();
+    return false;
+  }
   std::string folder = PPath::TempFolder();
   if (folder.empty()) FatalError(348, kSource);
   // "Junk File " filled to its 31 characters with random letters (two draws a letter, so
@@ -193,7 +231,7 @@ bool GFile::CreateWorkFile() {
       PTemporaryFiles::Add(workPath_);
       return true;
     }
-    // Only a name taken by another file is worth another draw; a full or refused folder is not.
+    // Only a name taken by another file is worth another try; a full or refused folder is not.
     if (errno != EEXIST) break;
   }
   NoteWriteFailure();

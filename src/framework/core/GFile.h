@@ -15,6 +15,8 @@ class PFile;
 // wrapped as an e-mail text block, or temporary. A transformed file is worked on through a
 // temporary work file: a decoding open decodes the stored file into the work file and reads
 // from it; an encoding close encodes what was written and puts it in place of the stored file.
+// A file held in memory (PFile::OpenMemory, as GMemoryFile opens it) is transformed in memory:
+// its work files are in memory too, and an encoding close replaces its content in place.
 //
 // Reading past the end of the file yields zero bytes and raises the file's error flag, which
 // stays raised for the rest of the file's life. Every reader of a stored object tests it
@@ -149,8 +151,13 @@ class GFile : public GObject {
  private:
   bool OpenTransformed(bool decompress, bool rawPrefix);
   void FinishTransformed(bool compress, bool rawPrefix);
-  // False (the error flag raised) when no work file can be made in the temporary folder.
+  // False (the error flag raised) when no work file can be made in the temporary folder (or in
+  // memory, for a file held there).
   bool CreateWorkFile();
+  // Whether the open file is held in memory, with no path on a disk.
+  bool InMemory() const;
+  // A file held in memory: the work file's content becomes the file's, read from its start.
+  void ReplaceInMemory();
   void NoteWriteFailure();
   // The whole-file coder: from the handle (read from its start) into the work handle.
   void CompressFile(bool rawPrefix);

@@ -19,6 +19,16 @@ GMemoryFile::GMemoryFile(const std::string& bytes) {
   file_.IFile(std::move(handle), nullptr, GFile::kModeRead);
 }
 
+GMemoryFile::GMemoryFile(const std::string& bytes, int32_t mode) {
+  if (mode == GFile::kModeTemporary || mode == GFile::kModeTemporaryWriting) FatalError(__LINE__, "GMemoryFile");
+  std::unique_ptr<PFile> handle = PFile::OpenMemory(bytes);
+  if (!handle) FatalError(__LINE__, "GMemoryFile");
+  view_ = handle->Duplicate();
+  if (!view_) FatalError(__LINE__, "GMemoryFile");
+  // A refused decoding has raised the file's error flag, which the reader tests.
+  file_.IFile(std::move(handle), nullptr, mode);
+}
+
 GMemoryFile::~GMemoryFile() = default;
 
 std::string GMemoryFile::Bytes() {

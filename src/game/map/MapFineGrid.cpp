@@ -2,6 +2,7 @@
 // into it, the steep edges, the triangle and tile stamps the map objects use, and the trees
 // scattered on wooded tiles.
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "framework/core/GGroup.h"
@@ -46,32 +47,6 @@ struct TileSurface {
   float corner[2][2];  // [x offset][y offset]
 };
 
-// Height of the tile surface at (px, py), the sample point already moved back by 1 m: the
-// tile is four triangles around its centre, and the point's triangle holds the centre and two
-// corners.
-float SurfaceOnTile(const TileSurface& t, float px, float py) {
-  const float lx = px - 20.0f * static_cast<float>(t.tx);
-  const float ly = py - 20.0f * static_cast<float>(t.ty);
-  const int32_t ax = lx + ly <= 20.0f ? 0 : 1;
-  const int32_t bx = ly <= lx ? 1 : 0;
-  const int32_t by = 1 - bx;
-  const float x0 = (static_cast<float>(t.tx) + 0.5f) * 20.0f;
-  const float y0 = (static_cast<float>(t.ty) + 0.5f) * 20.0f;
-  const float z0 = t.centre;
-  const float ux = static_cast<float>(t.tx + ax) * 20.0f - x0;
-  const float uy = static_cast<float>(t.ty + ax) * 20.0f - y0;
-  const float uz = t.corner[ax][ax] - z0;
-  const float vx = static_cast<float>(t.tx + bx) * 20.0f - x0;
-  const float vy = static_cast<float>(t.ty + by) * 20.0f - y0;
-  const float vz = t.corner[bx][by] - z0;
-  const float nx = uy * vz - uz * vy;
-  const float ny = uz * vx - ux * vz;
-  const float nz = ux * vy - uy * vx;
-  float height = 0.0f;
-  if (nz != 0.0f) height = z0 - (nx * (px - x0) + ny * (py - y0)) / nz;
-  return height + 0.1f;
-}
-
 TileSurface SurfaceOf(const Map& map, int32_t tx, int32_t ty) {
   TileSurface t{};
   t.tx = tx;
@@ -82,6 +57,164 @@ TileSurface SurfaceOf(const Map& map, int32_t tx, int32_t ty) {
   return t;
 }
 
+// A tile's surface as four triangles around its centre, each holding the centre and two
+// corners, with the triangles' normals worked out once for the tile's hundred samples.
+class TilePlanes {
+ public:
+  explicit TilePlanes(const TileSurface& t) : t_(t), level_(IsLevelSurface(t)) {
+    x0_ = (static_cast<float>(t.tx) + 0.5f) * 20.0f;
+    y0_ = (static_cast<float>(t.ty) + 0.5f) * 20.0f;
+    if (level_) return;
+    for (int32_t ax = 0; ax < 2; ++ax) {
+      for (int32_t bx = 0; bx < 2; ++bx) {
+        const int32_t by = 1 - bx;
+        const float z0 = t.centre;
+        const float ux = static_cast<float>(t.tx + ax) * 20.0f - x0_;
+        const float uy = static_cast<float>(t.ty + ax) * 20.0f - y0_;
+        const float uz = t.corner[ax][ax] - z0;
+        const float vx = static_cast<float>(t.tx + bx) * 20.0f - x0_;
+        const float vy = static_cast<float>(t.ty + by) * 20.0f - y0_;
+        const float vz = t.corner[bx][by] - z0;
+        Plane& plane = planes_[ax][bx];
+        plane.nx = uy * vz - uz * vy;
+        plane.ny = uz * vx - ux * vz;
+        plane.nz = ux * vy - uy * vx;
+      }
+    }
+  }
+
+  // Height of the surface at (px, py), the sample point already moved back by 1 m, plus
+  // 0.1 m: the height of the plane of the point's triangle.
+  float At(float px, float py) const {
+    if (level_) return t_.centre + 0.1f;
+    const float lx = px - 20.0f * static_cast<float>(t_.tx);
+    const float ly = py - 20.0f * static_cast<float>(t_.ty);
+    const Plane& plane = planes_[lx + ly <= 20.0f ? 0 : 1][ly <= lx ? 1 : 0];
+    float height = 0.0f;
+    if (plane.nz != 0.0f) height = t_.centre - (plane.nx * (px - x0_) + plane.ny * (py - y0_)) / plane.nz;
+    return height + 0.1f;
+  }
+
+  // Whether every point of the tile stands at the same finite height, the centre's plus the
+  // 0.1 m: the planes are level (their normals upright, never flat), so each sample's slope
+  // terms are zeros, which leave the centre's height exact.
+  bool IsLevel() const { return level_; }
+
+ private:
+  struct Plane {
+    float nx;
+    float ny;
+    float nz;
+  };
+  static bool IsLevelSurface(const TileSurface& t) {
+    const float c = t.centre;
+    return std::isfinite(c) && t.corner[0][0] == c && t.corner[0][1] == c && t.corner[1][0] == c && t.corner[1][1] == c;
+  }
+
+  TileSurface t_;
+  bool level_;
+  float x0_ = 0.0f;
+  float y0_ = 0.0f;
+  Plane planes_[2][2] = {};  // [a][b]: a 1 where lx + ly > 20, b 1 where ly <= lx
+};
+
+// The cells of a tile a mask covers, turned and mirrored: the quarter turns a tile holds come
+// from a table made once, any other turn is worked out cell by cell.
+struct TileCover {
+  bool cell[kCellsPerTile][kCellsPerTile];  // [i][j]
+  bool all;   // every cell covered
+  bool none;  // no cell covered
+};
+
+TileCover CoverOf(const MapMask& mask, int32_t rotation, bool mirrored) {
+  TileCover cover{};
+  cover.all = true;
+  cover.none = true;
+  for (int32_t i = 0; i < kCellsPerTile; ++i) {
+    for (int32_t j = 0; j < kCellsPerTile; ++j) {
+      cover.cell[i][j] = mask.Covers(rotation, mirrored, i, j);
+      cover.all = cover.all && cover.cell[i][j];
+      cover.none = cover.none && !cover.cell[i][j];
+    }
+  }
+  return cover;
+}
+
+const TileCover& ShapeCover(int32_t shape, int32_t rotation, bool mirrored, TileCover& scratch) {
+  using Turns = std::array<std::array<TileCover, 2>, 4>;  // [rotation][mirrored]
+  static const std::array<Turns, MapMask::kShapeCount> table = [] {
+    std::array<Turns, MapMask::kShapeCount> made{};
+    for (int32_t s = 0; s < MapMask::kShapeCount; ++s)
+      for (int32_t r = 0; r < 4; ++r)
+        for (int32_t m = 0; m < 2; ++m) made[s][r][m] = CoverOf(kShapeMasks[s], r, m != 0);
+    return made;
+  }();
+  if (rotation >= 0 && rotation < 4) return table[shape][rotation][mirrored ? 1 : 0];
+  scratch = CoverOf(kShapeMasks[shape], rotation, mirrored);
+  return scratch;
+}
+
+// The shape of a tile's terrain piece in the fine grid, -1 for a tile no grid can hold (a road
+// type, or a shape outside 0..5) with the fatal line that names it.
+int32_t FineShapeOf(const MapTile& tile, int32_t& fatalLine) {
+  const int32_t type = tile.terrain;
+  if (Map::IsRoadType(type)) {
+    fatalLine = 1601;
+    return -1;
+  }
+  if (type == 0 || type == 11 || type == 26 || type == 16) return 0;
+  if (type == 18) return 6;
+  if (tile.shape < 0 || tile.shape > 5) {
+    fatalLine = 1605;
+    return -1;
+  }
+  return tile.shape;
+}
+
+// One tile's cells: its terrain, where its piece covers it, and its surface. A sample point is
+// moved back by 1 m to find its tile: that is always this tile (20x to 20x + 18 m), so its
+// heights are read once.
+class FineTile {
+ public:
+  FineTile(const Map& map, int32_t x, int32_t y, int32_t shape, TileCover& scratch)
+      : cover_(ShapeCover(shape, map.terrain.tiles.At(x, y).rotation, map.terrain.tiles.At(x, y).mirrored != 0, scratch)),
+        surface_(SurfaceOf(map, x, y)),
+        cornerX_(20.0f * static_cast<float>(x) + 1.0f),
+        cornerY_(20.0f * static_cast<float>(y) + 1.0f),
+        typeBits_(static_cast<uint16_t>(map.terrain.tiles.At(x, y).terrain << FineTerrain::kTypeShift)),
+        level_(surface_.IsLevel()),
+        levelCode_(level_ ? map.HeightToCode(surface_.At(cornerX_ - 1.0f, cornerY_ - 1.0f)) : 0) {}
+
+  // The cell at offset (i, j) of the tile.
+  uint16_t Cell(const Map& map, int32_t i, int32_t j) const {
+    uint16_t code = levelCode_;
+    if (!level_) {
+      const float sampleX = cornerX_ + 2.0f * static_cast<float>(i);
+      const float sampleY = cornerY_ + 2.0f * static_cast<float>(j);
+      code = map.HeightToCode(surface_.At(sampleX - 1.0f, sampleY - 1.0f));
+    }
+    return static_cast<uint16_t>((cover_.cell[i][j] ? typeBits_ : 0) | code);
+  }
+
+  // The one value of every cell of a level tile whose piece covers all of it or none of it
+  // (or whose terrain is open ground), else -1.
+  int32_t Uniform() const {
+    if (!level_) return -1;
+    if (typeBits_ == 0 || cover_.none) return levelCode_;
+    if (cover_.all) return typeBits_ | levelCode_;
+    return -1;
+  }
+
+ private:
+  const TileCover& cover_;
+  TilePlanes surface_;
+  float cornerX_;
+  float cornerY_;
+  uint16_t typeBits_;
+  bool level_;
+  uint16_t levelCode_;
+};
+
 }  // namespace
 
 void Map::BuildFineGrid() {
@@ -89,31 +222,36 @@ void Map::BuildFineGrid() {
   const int32_t cellsX = TruncateToInt32(size.worldWidth * 0.5f + 0.1f);
   const int32_t cellsY = TruncateToInt32(size.worldHeight * 0.5f + 0.1f);
   terrain.fineGrid.Init(std::max(cellsX, 0), std::max(cellsY, 0));
+  const int32_t gridW = terrain.fineGrid.Width();
+  const int32_t gridH = terrain.fineGrid.Height();
+  TileCover scratch{};
+  int32_t fatalLine = 0;
+  // Most of a map is level ground of one kind: when the tiles fill the grid exactly, it is
+  // filled with the cells of its middle tile, and a tile whose cells all hold that already is
+  // passed over.
+  int32_t filled = -1;
+  if (gridW > 0 && gridH > 0 && gridW == kCellsPerTile * size.tilesX && gridH == kCellsPerTile * size.tilesY) {
+    const int32_t mx = size.tilesX / 2;
+    const int32_t my = size.tilesY / 2;
+    const int32_t shape = FineShapeOf(terrain.tiles.At(mx, my), fatalLine);
+    if (shape >= 0) filled = FineTile(*this, mx, my, shape, scratch).Uniform();
+    if (filled >= 0) terrain.fineGrid.Fill(static_cast<uint16_t>(filled));
+  }
+  uint16_t* cells = terrain.fineGrid.Data();
   for (int32_t x = size.tilesX - 1; x >= 0; --x) {
     for (int32_t y = size.tilesY - 1; y >= 0; --y) {
-      const MapTile& tile = terrain.tiles.At(x, y);
-      const int32_t type = tile.terrain;
-      if (IsRoadType(type)) FatalError(1601, kSource);
-      int32_t shape = tile.shape;
-      if (type == 0 || type == 11 || type == 26 || type == 16) shape = 0;
-      else if (type == 18) shape = 6;
-      else if (shape < 0 || shape > 5) FatalError(1605, kSource);
-      const MapMask& mask = kShapeMasks[shape];
-      const float cornerX = 20.0f * static_cast<float>(x) + 1.0f;
-      const float cornerY = 20.0f * static_cast<float>(y) + 1.0f;
-      // A sample point is moved back by 1 m to find its tile: that is always this tile (20x
-      // to 20x + 18 m), so its heights are read once.
-      const TileSurface surface = SurfaceOf(*this, x, y);
+      const int32_t shape = FineShapeOf(terrain.tiles.At(x, y), fatalLine);
+      if (shape < 0) FatalError(fatalLine, kSource);
+      const FineTile tile(*this, x, y, shape, scratch);
+      if (filled >= 0 && tile.Uniform() == filled) continue;
       for (int32_t i = 0; i < kCellsPerTile; ++i) {
+        const int32_t cx = kCellsPerTile * x + i;
+        if (cx >= gridW) break;
+        uint16_t* column = cells + static_cast<size_t>(cx) * static_cast<size_t>(gridH);
         for (int32_t j = 0; j < kCellsPerTile; ++j) {
-          const int32_t cx = kCellsPerTile * x + i;
           const int32_t cy = kCellsPerTile * y + j;
-          if (!terrain.fineGrid.Contains(cx, cy)) continue;
-          const float sampleX = cornerX + 2.0f * static_cast<float>(i);
-          const float sampleY = cornerY + 2.0f * static_cast<float>(j);
-          const float height = SurfaceOnTile(surface, sampleX - 1.0f, sampleY - 1.0f);
-          int32_t cellType = mask.Covers(tile.rotation, tile.mirrored != 0, i, j) ? type : 0;
-          terrain.fineGrid.At(cx, cy) = static_cast<uint16_t>((cellType << FineTerrain::kTypeShift) | HeightToCode(height));
+          if (cy >= gridH) break;
+          column[cy] = tile.Cell(*this, i, j);
         }
       }
     }

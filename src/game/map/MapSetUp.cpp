@@ -55,10 +55,21 @@ constexpr int32_t kCorner3FromAbove[] = {2, 6, 11, 12, 17, 20, 23, 33, 34, 35, 3
 constexpr int32_t kCorner1FromBelow[] = {2, 4, 9, 15, 18, 20, 23, 33, 34, 35, 36, 37, 38, 40, 41, 46, 47};
 constexpr int32_t kCorner2FromBelow[] = {3, 7, 8, 14, 19, 21, 22, 29, 30, 31, 32, 38, 39, 40, 41, 47, 48};
 
+// A list of pattern indices as one bit each, so that a road end is looked up, not searched
+// for, on every tile of every map read.
 template <size_t N>
-bool InList(const int32_t (&list)[N], int32_t index) {
-  return std::find(list, list + N, index) != list + N;
+constexpr uint64_t BitsOf(const int32_t (&list)[N]) {
+  uint64_t bits = 0;
+  for (int32_t index : list) bits |= uint64_t{1} << index;
+  return bits;
 }
+
+constexpr uint64_t kCorner0Bits = BitsOf(kCorner0FromAbove);
+constexpr uint64_t kCorner3Bits = BitsOf(kCorner3FromAbove);
+constexpr uint64_t kCorner1Bits = BitsOf(kCorner1FromBelow);
+constexpr uint64_t kCorner2Bits = BitsOf(kCorner2FromBelow);
+
+bool InList(uint64_t bits, int32_t index) { return index >= 0 && index < 64 && (bits >> index & 1u) != 0; }
 
 // Height in whole metres as the pyramids keep it: nudged away from zero and truncated.
 int16_t RoundedHeight(float t) {
@@ -394,12 +405,12 @@ void Map::MarkRoadEnds(int32_t y, int32_t x, MapTile& tile, int32_t kind) {
   const int32_t first = kRoadKindFirstCode[kind];
   if (y - 1 >= 0) {
     int32_t index = StoredRoadCodeAt(x, y - 1) - first;
-    if (InList(kCorner0FromAbove, index)) tile.roadEnds[0][kind] = 1;
-    if (InList(kCorner3FromAbove, index)) tile.roadEnds[3][kind] = 1;
+    if (InList(kCorner0Bits, index)) tile.roadEnds[0][kind] = 1;
+    if (InList(kCorner3Bits, index)) tile.roadEnds[3][kind] = 1;
   }
   if (y + 1 < size.tilesY) {
     int32_t index = StoredRoadCodeAt(x, y + 1) - first;
-    if (InList(kCorner1FromBelow, index)) tile.roadEnds[1][kind] = 1;
-    if (InList(kCorner2FromBelow, index)) tile.roadEnds[2][kind] = 1;
+    if (InList(kCorner1Bits, index)) tile.roadEnds[1][kind] = 1;
+    if (InList(kCorner2Bits, index)) tile.roadEnds[2][kind] = 1;
   }
 }

@@ -10,6 +10,7 @@
 
 #include "GFileTestSupport.h"
 #include "framework/core/GEmailBlockWriter.h"
+#include "framework/core/GMemoryFile.h"
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
 #include "platform/PSystem.h"
@@ -523,6 +524,62 @@ TEST(GFileCompression, DecodingStopsOnceItPassesTheDeclaredSize) {
   GFile::SetGameFileDecodeLimit([](const uint8_t*, size_t) -> uint64_t { return 200000; });
   EXPECT_EQ(folder.ReadIn("g.bin", GFile::kModeReadGameFile, &ok), data);
   EXPECT_TRUE(ok);
+  GFile::SetGameFileDecodeLimit(nullptr);
+  EXPECT_TRUE(folder.WorkFiles().empty());
+}
+
+// A file held in memory is coded and decoded in memory: the same bytes as on a disk, the
+// generator moved alike (the work file's name is drawn all the same), no work file made, and
+// a damaged or bomb-like stream refused as from a disk.
+TEST(GFileCompression, InMemoryCodesAsOnDiskWithoutWorkFiles) {
+  GFileTestFolder folder;
+  const Bytes data = MapLikeBytes(40000, 5);
+  const std::string content(data.begin(), data.end());
+  std::string compressed;
+  for (int32_t mode : {GFile::kModeWriteCompressed, GFile::kModeWriteGameFile, GFile::kModeWriteEmail}) {
+    SCOPED_TRACE(mode);
+    SeedRandom(77);
+    folder.WriteIn("d.bin", mode, data);
+    const uint32_t afterDisk = RandomState();
+    const Bytes onDisk = folder.Get("d.bin");
+    SeedRandom(77);
+    GMemoryFile out(std::string(), mode);
+    out.File().Write(data.data(), static_cast<int32_t>(data.size()));
+    ASSERT_TRUE(out.File().Finish());
+    EXPECT_EQ(RandomState(), afterDisk);
+    const std::string stored = out.Bytes();
+    EXPECT_EQ(Bytes(stored.begin(), stored.end()), onDisk);
+    if (mode == GFile::kModeWriteCompressed) compressed = stored;
+
+    const int32_t readMode = mode - 1;  // each coding mode's decoding mode
+    GMemoryFile in(stored, readMode);
+    ASSERT_FALSE(in.File().HasError());
+    EXPECT_EQ(in.File().GetSize(), data.size());
+    std::string back(data.size(), '\0');
+    in.File().Read(back.data(), static_cast<int32_t>(back.size()));
+    EXPECT_EQ(back, content);
+    EXPECT_FALSE(in.File().HasError());
+
+    std::string damaged = stored;
+    damaged.resize(damaged.size() / 2);
+    GMemoryFile cut(damaged, readMode);
+    EXPECT_TRUE(cut.File().HasError());
+  }
+  // Switched to reading in place: the code is read from its start.
+  GMemoryFile coded(std::string(), GFile::kModeWriteCompressed);
+  coded.File().Write(data.data(), static_cast<int32_t>(data.size()));
+  coded.File().SwitchToReading();
+  std::string code(compressed.size(), '\0');
+  coded.File().Read(code.data(), static_cast<int32_t>(code.size()));
+  EXPECT_EQ(code, compressed);
+  EXPECT_EQ(coded.File().BytesLeft(), 0u);
+  // A game file decoding past the size its prefix allows is refused.
+  GFile::SetGameFileDecodeLimit([](const uint8_t*, size_t) -> uint64_t { return 20000; });
+  GMemoryFile game(std::string(), GFile::kModeWriteGameFile);
+  game.File().Write(data.data(), static_cast<int32_t>(data.size()));
+  ASSERT_TRUE(game.File().Finish());
+  GMemoryFile bomb(game.Bytes(), GFile::kModeReadGameFile);
+  EXPECT_TRUE(bomb.File().HasError());
   GFile::SetGameFileDecodeLimit(nullptr);
   EXPECT_TRUE(folder.WorkFiles().empty());
 }
