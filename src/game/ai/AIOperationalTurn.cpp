@@ -111,6 +111,8 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
     meter->Advance();
   }
 
+  // Searches asked ahead and never asked for are not left running past the plan.
+  if (map != nullptr) map->routes.ahead.Drop();
   host.SetSideToPlay(sideToPlay);
   battle.UpdateFlags(true);
   if (map != nullptr) {
