@@ -126,11 +126,12 @@ void AIGroupPlan::AskAhead(int32_t index, Round round) {
   Map* map = context.battle->map;
   if (map == nullptr || !map->routes.ahead.Active() || goal == nullptr) return;
   // Enough searches to keep every worker busy while the plan waits on the next.
-  const int32_t end = std::min(plans.Count(), index + 1 + map->routes.ahead.Threads());
+  const int32_t wanted = 2 * map->routes.ahead.Threads();
+  int32_t held = 0;
   const uint32_t generator = RandomState();
   const RandomBoundObserver observer = SetRandomBoundObserver(nullptr);
   // The unit at index draws as it will; those after it as they would if its move drew nothing.
-  for (int32_t j = index; j < end; ++j) {
+  for (int32_t j = index; j < plans.Count() && held < wanted; ++j) {
     const UnitPlan& record = *At(j);
     Unit& unit = *record.unit;
     bool forward = false;
@@ -148,6 +149,7 @@ void AIGroupPlan::AskAhead(int32_t index, Round round) {
     MapRouteAhead::Key& before = askedAhead[static_cast<size_t>(j)];
     if (before.moveClass >= 0 && !(before == key)) map->routes.ahead.Cancel(before);
     before = key;
+    if (key.moveClass >= 0) ++held;
   }
   SeedRandom(generator);
   SetRandomBoundObserver(observer);
