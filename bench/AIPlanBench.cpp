@@ -265,7 +265,10 @@ class TimingPlanner : public AIOperational {
     cpuSeconds.push_back(static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
     traces += TraceLineCounter::calls - traced;
     samples += TraceLineCounter::samples - weighed;
+    digest = digest * 31u + OrdersDigest(battle);
   }
+  // The orders of every plan, folded: equal at every number of threads.
+  uint32_t digest = 0;
   std::vector<double> seconds;
   // The processor time of each plan, which other programs on the machine do not stretch.
   std::vector<double> cpuSeconds;
@@ -295,10 +298,12 @@ void OneFreeGroup(Battle& battle, int32_t side) {
 }
 
 // Every orders plan of both computer sides over turns 1 to 10 of the scenario, each timed on
-// its own. The plain large battle is set up already: after its set-up GO each side's units
+// its own, with the route searches on 1, 2 and 4 threads (the orders are the same on each). The plain large battle is set up already: after its set-up GO each side's units
 // form one free group. The set-up variant is set up by both computer sides in its set-up GO,
 // whose plans are not counted.
+// The benchmark's argument is the number of threads the map's route searches run on.
 void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computerSetUp) {
+  const auto threads = static_cast<int32_t>(state.range(0));
   for (auto _ : state) {
     state.PauseTiming();
     LargeBattleWorld::Get("aiplan");
@@ -308,6 +313,7 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
       return;
     }
     Battle& battle = *headless.GetBattle();
+    battle.map->routes.ahead.SetThreads(threads);
     TimingPlanner planner;
     SeedRandom(1);
     if (computerSetUp) {
@@ -339,6 +345,12 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     const int64_t settled = battle.map->routes.work.settled;
     const int64_t frameLoads = battle.map->routes.work.frameLoads;
     const int64_t labelled = battle.map->routes.regions.labelled;
+    const int64_t askedAhead = battle.map->routes.ahead.asked;
+    const int64_t takenAhead = battle.map->routes.ahead.taken;
+    const int64_t takenBack = battle.map->routes.ahead.takenBack;
+    const double waited = battle.map->routes.ahead.waitSeconds;
+    const int64_t workerSearches = battle.map->routes.ahead.workerSearches.load();
+    const int64_t workerNanoseconds = battle.map->routes.ahead.workerNanoseconds.load();
     const int64_t computed = AIPlanContext::gComputedValues;
     const int64_t cached = AIPlanContext::gCachedValues;
     AIPlanProfile::Reset();
@@ -361,6 +373,7 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
       total += planner.seconds[k];
     }
     state.counters["plans"] = static_cast<double>(planner.seconds.size());
+    state.counters["orders_digest"] = static_cast<double>(planner.digest);
     state.counters["worst_plan_ms"] = worst * 1000.0;
     state.counters["all_plans_ms"] = total * 1000.0;
     double cpuTotal = 0.0;
@@ -383,6 +396,17 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     state.counters["routes_recalled"] = static_cast<double>(battle.map->routes.work.recalled - recalled);
     state.counters["routes_settled"] = static_cast<double>(battle.map->routes.work.settled - settled);
     state.counters["route_frame_loads"] = static_cast<double>(battle.map->routes.work.frameLoads - frameLoads);
+    state.counters["threads"] = static_cast<double>(battle.map->routes.ahead.Threads());
+    // Searches handed to the workers ahead of their turn, and those whose answers were taken.
+    state.counters["routes_asked_ahead"] = static_cast<double>(battle.map->routes.ahead.asked - askedAhead);
+    state.counters["routes_taken_ahead"] = static_cast<double>(battle.map->routes.ahead.taken - takenAhead);
+    // Searches made by the planning thread after all since no worker had started them, the
+    // planning thread's wait for answers, and the workers' searches and processor time.
+    state.counters["routes_taken_back"] = static_cast<double>(battle.map->routes.ahead.takenBack - takenBack);
+    state.counters["route_wait_ms"] = (battle.map->routes.ahead.waitSeconds - waited) * 1000.0;
+    state.counters["worker_routes"] = static_cast<double>(battle.map->routes.ahead.workerSearches.load() - workerSearches);
+    state.counters["worker_cpu_ms"] =
+        static_cast<double>(battle.map->routes.ahead.workerNanoseconds.load() - workerNanoseconds) / 1e6;
     state.counters["grids_labelled"] = static_cast<double>(battle.map->routes.regions.labelled - labelled);
     state.counters["kept_values_computed"] = static_cast<double>(AIPlanContext::gComputedValues - computed);
     state.counters["kept_values_reused"] = static_cast<double>(AIPlanContext::gCachedValues - cached);
@@ -399,11 +423,11 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
 }
 
 void BM_OrdersPlansTurns1To10(benchmark::State& state) { RunOrdersPlans(state, TARVANE_LARGE_BATTLE, false); }
-BENCHMARK(BM_OrdersPlansTurns1To10)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_OrdersPlansTurns1To10)->Arg(1)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kSecond);
 
 // The same after both computer sides set up the set-up variant (groups sent to its four flags).
 void BM_OrdersPlansAfterComputerSetUp(benchmark::State& state) { RunOrdersPlans(state, TARVANE_LARGE_SETUP, true); }
-BENCHMARK(BM_OrdersPlansAfterComputerSetUp)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_OrdersPlansAfterComputerSetUp)->Arg(1)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

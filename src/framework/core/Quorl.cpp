@@ -82,7 +82,11 @@ void SeedRandom(uint32_t seed) { gRandomState = seed; }
 
 void SeedRandomFromClock() { SeedRandom(TickCount()); }
 
-void SetRandomBoundObserver(RandomBoundObserver observer) { gRandomBoundObserver = observer; }
+RandomBoundObserver SetRandomBoundObserver(RandomBoundObserver observer) {
+  const RandomBoundObserver previous = gRandomBoundObserver;
+  gRandomBoundObserver = observer;
+  return previous;
+}
 
 int32_t Random(int32_t n) {
   if (gRandomBoundObserver != nullptr) gRandomBoundObserver(n);

@@ -60,7 +60,8 @@ int32_t Random(int32_t n);
 // Test-only: an observer told the bound of every Random call before it draws (null, the
 // program's setting, tells nobody). Tests record the order and bounds of a run's draws.
 using RandomBoundObserver = void (*)(int32_t n);
-void SetRandomBoundObserver(RandomBoundObserver observer);
+// Gives back the observer it replaces.
+RandomBoundObserver SetRandomBoundObserver(RandomBoundObserver observer);
 int32_t RandomOneTo(int32_t n);
 float RandomFloat();
 float RandomFloatTimes(float x);

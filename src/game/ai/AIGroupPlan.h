@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
 
+#include <vector>
+
 #include "framework/core/GObjectGroup.h"
+#include "game/map/MapRouteAhead.h"
 
 class AIGoalGroup;
 class AIGroup;
@@ -36,6 +39,14 @@ class AIGroupPlan {
   // The rest hold: their moves cancelled, riders look for a place, armour keeps firing.
   void Hold();
 
+  // The rounds that advance on the goal, whose route searches are asked ahead.
+  enum class Round { kSecond, kStrongSquads };
+  // Hands the searches of the round's next units, from the one at index on, to the map's
+  // worker threads: their decisions are taken as the round would take them now, with the
+  // generator put back afterwards (and its observer told nothing), and each search asked is
+  // answered later only when the unit asks exactly that search. A unit whose decision has
+  // changed since it was last asked drops its older search.
+  void AskAhead(int32_t index, Round round);
   // A progress step of the plan's meter.
   void Step() const;
   UnitPlan* At(int32_t index) const;
@@ -49,4 +60,6 @@ class AIGroupPlan {
   bool terrainCorrection = false;
   int32_t limit = 0;
   int32_t startingCount = 0;
+  // The search last asked ahead for each record of the round (moveClass -1 for none).
+  std::vector<MapRouteAhead::Key> askedAhead;
 };

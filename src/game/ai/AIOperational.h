@@ -276,6 +276,21 @@ class AIOperational : public ComputerPlayer {
   static int32_t FindRoute(Map& map, Unit& unit, float x, float y, PathPoints& route);
   // Where near the goal the unit goes, if at all: false when it stays.
   static bool AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGoalGroup* goal, bool* earlyLeg);
+  // What AdvanceOnGoal decides before it orders anything: to stay, to keep the order the unit
+  // has, to run for the exit towards (x, y), or to move to (x, y), spread out or not.
+  struct Advance {
+    enum Kind { kStays, kKeeps, kExitRun, kMoves };
+    Kind kind = kStays;
+    float x = 0.0f;
+    float y = 0.0f;
+    bool spread = false;
+  };
+  // The decision, with AdvanceOnGoal's draws from the generator; nothing else is changed, so
+  // that a planner may also ask it ahead with the generator put back afterwards.
+  static Advance ChooseAdvance(const AIPlanContext& context, Unit& unit, AIGoalGroup* goal);
+  // The exit run of a unit near its side's exit goal (x, y): a route along to the edge and a
+  // last waypoint past it.
+  static void RunForTheExit(const AIPlanContext& context, Unit& unit, float tx, float ty, bool* earlyLeg);
   // ---- End of move orders ----
 
   // ---- A group's turn (AIOperationalGroupPlan.cpp) ----

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -11,6 +12,7 @@
 #include "game/ai/UnitPlan.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
+#include "game/map/Map.h"
 #include "game/map/PlanningMath.h"
 #include "game/units/Infantry.h"
 #include "game/units/InfantryServices.h"
@@ -72,6 +74,7 @@ bool FirstRoundStep(int32_t index, GObject* member, void* arg) {
 // The second round: by the second score, units go forward to the objective.
 bool SecondRoundStep(int32_t index, GObject* member, void* arg) {
   AIGroupPlan& plan = *static_cast<AIGroupPlan*>(arg);
+  plan.AskAhead(index, AIGroupPlan::Round::kSecond);
   const UnitPlan& record = *static_cast<UnitPlan*>(member);
   Unit& unit = *record.unit;
   bool forward = index < plan.limit && RandomFloat() < record.scoreB * 0.8f - 1.3f;
@@ -103,8 +106,9 @@ bool MovingSquadNear(const AIPlanContext& context, const Unit& unit) {
 }
 
 // A squad of more than four men goes forward too.
-bool StrongSquadForward(GObject* member, void* arg) {
-  const AIGroupPlan& plan = *static_cast<AIGroupPlan*>(arg);
+bool StrongSquadForward(int32_t index, GObject* member, void* arg) {
+  AIGroupPlan& plan = *static_cast<AIGroupPlan*>(arg);
+  plan.AskAhead(index, AIGroupPlan::Round::kStrongSquads);
   Unit& unit = *static_cast<UnitPlan*>(member)->unit;
   if (!IsSquad(unit) || unit.GetMenPresent() <= 4) return false;
   return AIOperational::AdvanceOnGoal(plan.context, unit, plan.goal, nullptr);
@@ -116,6 +120,39 @@ AIGroupPlan::AIGroupPlan(const AIPlanContext& planContext, AIGroup& planned) : c
   plans.Init();
   advanced.Init();
   advanced.SetOwnsMembers(false);
+}
+
+void AIGroupPlan::AskAhead(int32_t index, Round round) {
+  Map* map = context.battle->map;
+  if (map == nullptr || !map->routes.ahead.Active() || goal == nullptr) return;
+  // Enough searches to keep every worker busy while the plan waits on the next.
+  const int32_t wanted = 2 * map->routes.ahead.Threads();
+  int32_t held = 0;
+  const uint32_t generator = RandomState();
+  const RandomBoundObserver observer = SetRandomBoundObserver(nullptr);
+  // The unit at index draws as it will; those after it as they would if its move drew nothing.
+  for (int32_t j = index; j < plans.Count() && held < wanted; ++j) {
+    const UnitPlan& record = *At(j);
+    Unit& unit = *record.unit;
+    bool forward = false;
+    if (round == Round::kSecond) {
+      forward = j < limit && RandomFloat() < record.scoreB * 0.8f - 1.3f;
+      if (!forward) forward = unit.IsVehicle() && IsPavedTerrain(unit.GetTerrainHere());
+    } else {
+      forward = IsSquad(unit) && unit.GetMenPresent() > 4;
+    }
+    if (!forward) continue;
+    const AIOperational::Advance advance = AIOperational::ChooseAdvance(context, unit, goal);
+    if (j == index || static_cast<size_t>(j) >= askedAhead.size()) continue;
+    MapRouteAhead::Key key;
+    if (advance.kind == AIOperational::Advance::kMoves) key = map->AskRoute(unit, unit.x, unit.y, advance.x, advance.y);
+    MapRouteAhead::Key& before = askedAhead[static_cast<size_t>(j)];
+    if (before.moveClass >= 0 && !(before == key)) map->routes.ahead.Cancel(before);
+    before = key;
+    if (key.moveClass >= 0) ++held;
+  }
+  SeedRandom(generator);
+  SetRandomBoundObserver(observer);
 }
 
 void AIGroupPlan::Step() const {
@@ -191,6 +228,7 @@ void AIGroupPlan::SecondRound() {
   plans.QuickSort(HighestScoreBFirst, nullptr);
   limit = static_cast<int32_t>(static_cast<float>(plans.Count()) * 0.75f);
   if (limit < 1) limit = 1;
+  askedAhead.assign(static_cast<size_t>(plans.Count()), MapRouteAhead::Key{});
   plans.RemoveIfIndexed(SecondRoundStep, this, true);
 }
 
@@ -227,7 +265,10 @@ void AIGroupPlan::ForwardStrongSquads() {
                           ? static_cast<float>(plans.Count()) / static_cast<float>(startingCount)
                           : 0.0f;
   const float threshold = 0.6f + RandomFloatTimes(0.1f);
-  if (startingCount > 0 && share > threshold) plans.RemoveIf(StrongSquadForward, this, true);
+  if (startingCount > 0 && share > threshold) {
+    askedAhead.assign(static_cast<size_t>(plans.Count()), MapRouteAhead::Key{});
+    plans.RemoveIfIndexed(StrongSquadForward, this, true);
+  }
 }
 
 void AIGroupPlan::Hold() {

@@ -189,11 +189,82 @@ void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float 
 
 bool AIOperational::AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGoalGroup* goal, bool* earlyLeg) {
   AIPlanProfile::Scope timed(AIPlanProfile::kAdvances);
-  if (goal == nullptr) FatalError(__LINE__, "AIOperational");
-  Battle& battle = *context.battle;
+  const Advance advance = ChooseAdvance(context, unit, goal);
+  switch (advance.kind) {
+    case Advance::kStays:
+      return false;
+    case Advance::kKeeps:
+      return true;
+    case Advance::kExitRun:
+      RunForTheExit(context, unit, advance.x, advance.y, earlyLeg);
+      return true;
+    case Advance::kMoves:
+      break;
+  }
+  OrderMoveTo(context, unit, advance.x, advance.y, false, advance.spread, earlyLeg);
+  return true;
+}
+
+void AIOperational::RunForTheExit(const AIPlanContext& context, Unit& unit, float tx, float ty, bool* earlyLeg) {
+  const Battle& battle = *context.battle;
   const Map& map = *battle.map;
   const float width = map.size.worldWidth;
   const float height = map.size.worldHeight;
+  const int32_t edge = battle.exitEdge[context.side & 1];
+  const bool alongY = edge == 0 || edge == 2;
+  float toEdge = 0.0f;
+  switch (edge) {
+    case 0: toEdge = unit.x; break;
+    case 1: toEdge = height - unit.y; break;
+    case 2: toEdge = width - unit.x; break;
+    default: toEdge = unit.y; break;
+  }
+  if (toEdge < 15.0f) {
+    if (alongY) {
+      OrderMoveTo(context, unit, tx, unit.y, false, false, earlyLeg);
+    } else {
+      OrderMoveTo(context, unit, unit.x, ty, false, false, earlyLeg);
+    }
+  }
+  if (toEdge >= 15.0f || unit.waypointCount == 0) {
+    const float s = 0.33f * toEdge;
+    const float shift = RandomFloatTimes(2.0f * s) - s;
+    if (alongY) {
+      ty += shift;
+    } else {
+      tx += shift;
+    }
+    OrderMoveTo(context, unit, tx, ty, false, false, earlyLeg);
+  }
+  float wx = unit.x;
+  float wy = unit.y;
+  if (unit.waypointCount > 0) {
+    wx = unit.WaypointAt(unit.waypointCount - 1).x;
+    wy = unit.WaypointAt(unit.waypointCount - 1).y;
+  }
+  switch (edge) {
+    case 0: wx = -1.0f; break;
+    case 1: wy = height + 1.0f; break;
+    case 2: wx = width + 1.0f; break;
+    default: wy = -1.0f; break;
+  }
+  // A full list gives up its last point for the one past the edge.
+  if (unit.waypointCount >= Unit::kMaxWaypoints) unit.waypointCount = Unit::kMaxWaypoints - 1;
+  Waypoint& exit = unit.WaypointAt(unit.waypointCount);
+  exit = Waypoint{};
+  exit.x = wx;
+  exit.y = wy;
+  exit.height = map.ElevationAt(wx, wy);
+  exit.moveMode = 3;
+  exit.pointKind = Waypoint::kRouteEnd;
+  if (unit.waypointCount > 0) unit.WaypointAt(unit.waypointCount - 1).pointKind = Waypoint::kRoutePoint;
+  ++unit.waypointCount;
+}
+
+AIOperational::Advance AIOperational::ChooseAdvance(const AIPlanContext& context, Unit& unit, AIGoalGroup* goal) {
+  if (goal == nullptr) FatalError(__LINE__, "AIOperational");
+  Battle& battle = *context.battle;
+  const Map& map = *battle.map;
   const int32_t edge = battle.exitEdge[context.side & 1];
   const bool alongY = edge == 0 || edge == 2;
 
@@ -205,56 +276,13 @@ bool AIOperational::AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGo
   }
   const float d = unit.DistanceToPoint(tx, ty);
 
+  Advance advance;
+  advance.x = tx;
+  advance.y = ty;
   // Every unit carries the exit byte; only a side the battle gives an exit runs for it.
   if (unit.countsForPoints != 0 && d < 150.0f && battle.HasExitZone(context.side)) {
-    float toEdge = 0.0f;
-    switch (edge) {
-      case 0: toEdge = unit.x; break;
-      case 1: toEdge = height - unit.y; break;
-      case 2: toEdge = width - unit.x; break;
-      default: toEdge = unit.y; break;
-    }
-    if (toEdge < 15.0f) {
-      if (alongY) {
-        OrderMoveTo(context, unit, tx, unit.y, false, false, earlyLeg);
-      } else {
-        OrderMoveTo(context, unit, unit.x, ty, false, false, earlyLeg);
-      }
-    }
-    if (toEdge >= 15.0f || unit.waypointCount == 0) {
-      const float s = 0.33f * toEdge;
-      const float shift = RandomFloatTimes(2.0f * s) - s;
-      if (alongY) {
-        ty += shift;
-      } else {
-        tx += shift;
-      }
-      OrderMoveTo(context, unit, tx, ty, false, false, earlyLeg);
-    }
-    float wx = unit.x;
-    float wy = unit.y;
-    if (unit.waypointCount > 0) {
-      wx = unit.WaypointAt(unit.waypointCount - 1).x;
-      wy = unit.WaypointAt(unit.waypointCount - 1).y;
-    }
-    switch (edge) {
-      case 0: wx = -1.0f; break;
-      case 1: wy = height + 1.0f; break;
-      case 2: wx = width + 1.0f; break;
-      default: wy = -1.0f; break;
-    }
-    // A full list gives up its last point for the one past the edge.
-    if (unit.waypointCount >= Unit::kMaxWaypoints) unit.waypointCount = Unit::kMaxWaypoints - 1;
-    Waypoint& exit = unit.WaypointAt(unit.waypointCount);
-    exit = Waypoint{};
-    exit.x = wx;
-    exit.y = wy;
-    exit.height = map.ElevationAt(wx, wy);
-    exit.moveMode = 3;
-    exit.pointKind = Waypoint::kRouteEnd;
-    if (unit.waypointCount > 0) unit.WaypointAt(unit.waypointCount - 1).pointKind = Waypoint::kRoutePoint;
-    ++unit.waypointCount;
-    return true;
+    advance.kind = Advance::kExitRun;
+    return advance;
   }
 
   float destX = tx;
@@ -269,7 +297,10 @@ bool AIOperational::AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGo
   } else {
     if (d < 80.0f) {
       const float q = 1.0f - 0.02f * (d - 30.0f);
-      if (RandomFloat() < q * q) return false;
+      if (RandomFloat() < q * q) {
+        advance.kind = Advance::kStays;
+        return advance;
+      }
     }
     float r = std::clamp(0.26f * d, 30.0f, 120.0f);
     if (unit.IsVehicle() && IsPavedTerrain(map.TerrainTypeAt(tx, ty)) && r < 60.0f) r = 60.0f;
@@ -319,10 +350,14 @@ bool AIOperational::AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGo
 
   if (unit.HasMoveOrder()) {
     const Waypoint& last = unit.WaypointAt(unit.waypointCount - 1);
-    if (Distance(last.x, last.y, destX, destY) < 0.25f * d) return true;
+    if (Distance(last.x, last.y, destX, destY) < 0.25f * d) {
+      advance.kind = Advance::kKeeps;
+      return advance;
+    }
   }
 
-  const bool spread = unit.IsInfantry();
+  advance.kind = Advance::kMoves;
+  advance.spread = unit.IsInfantry();
   if (unit.GetMoveClass() == 0) {
     const float h = HeadingDegrees(destX - unit.x, destY - unit.y);
     for (int32_t k = battle.UnitCount() - 1; k >= 0; --k) {
@@ -338,12 +373,14 @@ bool AIOperational::AdvanceOnGoal(const AIPlanContext& context, Unit& unit, AIGo
       for (int32_t w = 0; w < count; ++w) {
         const Waypoint& point = friendUnit->WaypointAt(w);
         if (unit.AngleToPoint(h, point.x, point.y, true) <= 45.0f && unit.DistanceToPoint(point.x, point.y) > 220.0f) {
-          OrderMoveTo(context, unit, point.x, point.y, false, spread, earlyLeg);
-          return true;
+          advance.x = point.x;
+          advance.y = point.y;
+          return advance;
         }
       }
     }
   }
-  OrderMoveTo(context, unit, destX, destY, false, spread, earlyLeg);
-  return true;
+  advance.x = destX;
+  advance.y = destY;
+  return advance;
 }

@@ -70,6 +70,8 @@ void FindExitPoint(const AIPlanContext& context, Unit& mover, int32_t exitSide, 
       default: trialX[i] = along; trialY[i] = 0.0f; break;
     }
   }
+  // No trial's search reads another's answer: all are searched ahead at once.
+  for (int32_t i = 0; i < kExitTrials; ++i) map.AskRoute(mover, mover.x, mover.y, trialX[i], trialY[i]);
   float best = 9e20f;
   int32_t bestIndex = kMiddleTrial;
   PathPoints path;

@@ -111,6 +111,9 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
     meter->Advance();
   }
 
+  // Searches asked ahead and never asked for are not left running past the plan, and the
+  // workers go with their memory (tens of megabytes each on a large map) until the next plan.
+  if (map != nullptr) map->routes.ahead.Forget();
   host.SetSideToPlay(sideToPlay);
   battle.UpdateFlags(true);
   if (map != nullptr) {

@@ -17,6 +17,7 @@
 #include "game/map/MapGrid.h"
 #include "game/map/MapPathRegions.h"
 #include "game/map/MapPathWork.h"
+#include "game/map/MapRouteAhead.h"
 #include "game/map/MapTile.h"
 #include "game/map/OrderState.h"
 #include "game/map/SightCellBlocks.h"
@@ -877,6 +878,8 @@ class Map : public GObject {
       }
       return grid.Revision() << 1;
     }
+    // Searches made ahead on worker threads (last, so that its workers stop first).
+    MapRouteAhead ahead;
   };
   Routes routes;
 
@@ -900,23 +903,37 @@ class Map : public GObject {
   // with the route written to points, kNoRoute when the unit cannot stand at the destination
   // or nothing leads there, kOutOfNodes when the node budget ran out (points untouched then).
   int32_t FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1, PathPoints& points);
+  // Hands the search FindPath would make for the same arguments, asked now, to the worker
+  // threads (routes.ahead), so that FindPath later takes its answer instead of searching. Only
+  // a search of a class whose grid is built is handed over, and none that FindPath would
+  // answer without searching. The answer FindPath gives is the same either way. The search's
+  // key when it is held ahead (moveClass -1 when not).
+  MapRouteAhead::Key AskRoute(MapPathUnit& unit, float x0, float y0, float x1, float y1);
   // The A* search itself, between cells of the class's built grid; FindPath answers a search
   // asked again from the path finder's memory.
   // unreachableReach is -1, or for a goal outside the start's region the region's reach.
   // moveClass (0..4) and identity name the grid's cells (Routes::CellsIdentity) for the
   // search's frame, which keeps them while they stand.
-  int32_t SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points,
-                      int64_t unreachableReach, int32_t moveClass, uint64_t identity);
+  // The search reads and writes only the grid and the work given (the grid's start and goal
+  // blocks are filled for it and put back), so that searches over copies of a grid, each with
+  // work of its own, may run on several threads at once.
+  int32_t SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, int32_t sy, int32_t gx, int32_t gy,
+                      PathPoints& points, int64_t unreachableReach, int32_t moveClass, uint64_t identity) const;
   // Whether the cells flooded from the start, as the search steps, pass the node budget
   // before the flood could reach past the search's price limit (work's records then mark them).
-  bool FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy);
+  // The cells FindPath searches between for the points (metres, clamped to the map), and the
+  // grid's size: start x, y, goal x, y, width, height.
+  void RouteCells(const MapGrid<uint8_t>& grid, float x0, float y0, float x1, float y1, int32_t (&key)[6]) const;
+  // The key a search between the cells is made ahead under.
+  MapRouteAhead::Key AheadKey(int32_t moveClass, uint64_t identity, const int32_t (&cells)[6]) const;
+  static bool FloodPastBudget(MapPathWork& work, const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy);
   // Writes the route whose cells, from the goal back to the start, chain holds: merged,
   // straightened over the grid and cut to the 50 points nearest the start. The chain's links
   // are changed on the way.
-  void TracePath(std::vector<MapPathWork::Link>& chain, PathPoints& points, const MapGrid<uint8_t>& grid);
+  void TracePath(std::vector<MapPathWork::Link>& chain, PathPoints& points, const MapGrid<uint8_t>& grid) const;
   // The last search's route to its goal cell, read back from the cells' records into the
   // work's chain.
-  std::vector<MapPathWork::Link>& ChainTo(int32_t goal);
+  static std::vector<MapPathWork::Link>& ChainTo(MapPathWork& work, int32_t goal);
 
   // ---- The battle screen's map services, the burning-tile list and the fire sounds
   // (MapScreenServices.cpp); the fire, smoke and sound passes of the presentation

@@ -5,6 +5,7 @@
 // coarse blocks are crossed from anchor to anchor in 5-cell strides.
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -74,23 +75,19 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
   const int32_t moveClass = unit.GetMoveClass();
   BuildCostGrid(unit.GetSideByte() == 0 ? 1 : 0, moveClass);
   if (moveClass < 0) FatalError(301, "AIPath.cpp");
-  x0 = ClampMetres(x0, size.worldWidth);
-  y0 = ClampMetres(y0, size.worldHeight);
-  x1 = ClampMetres(x1, size.worldWidth);
-  y1 = ClampMetres(y1, size.worldHeight);
 
   MapGrid<uint8_t>& grid = routes.cost[moveClass];
   if (!grid.IsSized()) FatalError(309, "AIPath.cpp");
-  const int32_t w = grid.Width();
   const int32_t h = grid.Height();
   MapPathWork& work = routes.work;
-  const int32_t sx = RouteCell(x0, w);
-  const int32_t sy = RouteCell(y0, h);
-  const int32_t gx = RouteCell(x1, w);
-  const int32_t gy = RouteCell(y1, h);
+  int32_t key[6];
+  RouteCells(grid, x0, y0, x1, y1, key);
+  const int32_t sx = key[0];
+  const int32_t sy = key[1];
+  const int32_t gx = key[2];
+  const int32_t gy = key[3];
 
   // The same search asked again gets the answer it had.
-  const int32_t key[6] = {sx, sy, gx, gy, w, h};
   const uint64_t cells = routes.CellsIdentity(moveClass);
   if (const MapPathWork::Remembered* r = work.Recall(moveClass, cells, key, size.worldWidth, size.worldHeight)) {
     ++work.recalled;
@@ -114,7 +111,23 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
     const uint32_t to = labels.label[static_cast<size_t>(gx) * static_cast<size_t>(h) + static_cast<size_t>(gy)];
     if (labels.usable && from != MapPathRegions::kNoRegion && to != from) reach = labels.reach[from];
   }
-  const int32_t result = SearchRoute(grid, sx, sy, gx, gy, points, reach, moveClass, cells);
+  // A search made ahead on a worker gave the answer searching here would give.
+  int32_t result = kNoRoute;
+  MapRouteAhead::Answer ahead;
+  if (reach < 0 && routes.ahead.Take(AheadKey(moveClass, cells, key), ahead)) {
+    result = ahead.result;
+    work.goalCost = ahead.goalCost;
+    work.expanded = ahead.expanded;
+    work.reopened = ahead.reopened;
+    work.expandedTotal += ahead.expanded;
+    if (result == kRouteFound) {
+      points.count = ahead.points.count;
+      std::copy_n(ahead.points.x, ahead.points.count, points.x);
+      std::copy_n(ahead.points.y, ahead.points.count, points.y);
+    }
+  } else {
+    result = SearchRoute(grid, work, sx, sy, gx, gy, points, reach, moveClass, cells);
+  }
   if (result == kOutOfNodes) {
     ++work.spentSearches;
     work.spentExpanded += work.expanded;
@@ -125,8 +138,62 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
   return result;
 }
 
-int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t gx, int32_t gy, PathPoints& points,
-                         int64_t unreachableReach, int32_t moveClass, uint64_t identity) {
+void Map::RouteCells(const MapGrid<uint8_t>& grid, float x0, float y0, float x1, float y1, int32_t (&key)[6]) const {
+  x0 = ClampMetres(x0, size.worldWidth);
+  y0 = ClampMetres(y0, size.worldHeight);
+  x1 = ClampMetres(x1, size.worldWidth);
+  y1 = ClampMetres(y1, size.worldHeight);
+  const int32_t w = grid.Width();
+  const int32_t h = grid.Height();
+  key[0] = RouteCell(x0, w);
+  key[1] = RouteCell(y0, h);
+  key[2] = RouteCell(x1, w);
+  key[3] = RouteCell(y1, h);
+  key[4] = w;
+  key[5] = h;
+}
+
+MapRouteAhead::Key Map::AheadKey(int32_t moveClass, uint64_t identity, const int32_t (&cells)[6]) const {
+  MapRouteAhead::Key key;
+  key.moveClass = moveClass;
+  key.identity = identity;
+  std::copy(std::begin(cells), std::end(cells), std::begin(key.cells));
+  key.budget = routes.work.budget;
+  key.worldWidth = size.worldWidth;
+  key.worldHeight = size.worldHeight;
+  return key;
+}
+
+MapRouteAhead::Key Map::AskRoute(MapPathUnit& unit, float x0, float y0, float x1, float y1) {
+  const MapRouteAhead::Key none;
+  if (!routes.ahead.Active()) return none;
+  // Only what FindPath would search with the grid as it stands: a built grid it would not
+  // build again, a destination the unit can stand at.
+  const int32_t moveClass = unit.GetMoveClass();
+  if (moveClass < 0 || moveClass >= kMoveClasses || !routes.built[moveClass]) return none;
+  const MapGrid<uint8_t>& grid = routes.cost[moveClass];
+  if (!grid.IsSized() || grid.Width() != terrain.fineGrid.Width() || grid.Height() != terrain.fineGrid.Height()) return none;
+  if (!unit.CanStandAt(x1, y1, true)) return none;
+  int32_t key[6];
+  RouteCells(grid, x0, y0, x1, y1, key);
+  const uint64_t cells = routes.CellsIdentity(moveClass);
+  const MapPathWork& work = routes.work;
+  // Answered from memory, or possibly settled without a search.
+  if (work.Recall(moveClass, cells, key, size.worldWidth, size.worldHeight) != nullptr) return none;
+  if (work.settleUnreachable && work.SawFailure(moveClass, cells)) {
+    const MapPathRegions::Labels& labels = routes.regions.For(moveClass, routes.cost[moveClass]);
+    const size_t h = static_cast<size_t>(grid.Height());
+    const uint32_t from = labels.label[static_cast<size_t>(key[0]) * h + static_cast<size_t>(key[1])];
+    const uint32_t to = labels.label[static_cast<size_t>(key[2]) * h + static_cast<size_t>(key[3])];
+    if (labels.usable && from != MapPathRegions::kNoRegion && to != from) return none;
+  }
+  const MapRouteAhead::Key ahead = AheadKey(moveClass, cells, key);
+  routes.ahead.Ask(*this, ahead, grid);
+  return ahead;
+}
+
+int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, int32_t sy, int32_t gx, int32_t gy,
+                         PathPoints& points, int64_t unreachableReach, int32_t moveClass, uint64_t identity) const {
   static_assert(MapPathWork::kCoarseMark == kCoarseCell, "the search's frame borders its grid with coarse marks");
   const int32_t w = grid.Width();
   const int32_t h = grid.Height();
@@ -134,7 +201,6 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
   auto at = [cells, h](int32_t x, int32_t y) -> uint8_t& {
     return cells[static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y)];
   };
-  MapPathWork& work = routes.work;
   work.Begin(cells, w, h, moveClass, identity);
   // The start and goal blocks filled below are put back before the search returns.
 
@@ -179,7 +245,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     // for every cell those step to, and end with no route if they number at most the budget,
     // else with the budget spent. The region's cells and the impassable cells around it bound
     // their number from above; cells flooded from the start bound it from below.
-    const bool spent = unreachableReach > work.budget && FloodPastBudget(cells, w, h, sx, sy);
+    const bool spent = unreachableReach > work.budget && FloodPastBudget(work, cells, w, h, sx, sy);
     work.Restart();
     if (unreachableReach <= work.budget || spent) {
       ++work.settled;
@@ -221,7 +287,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
     }
     if (cx == gx && cy == gy) {
       work.goalCost = g;
-      TracePath(ChainTo(current), points, grid);
+      TracePath(ChainTo(work, current), points, grid);
       restore();
       return kRouteFound;
     }
@@ -317,8 +383,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, int32_t sx, int32_t sy, int32_t
   return kNoRoute;
 }
 
-std::vector<MapPathWork::Link>& Map::ChainTo(int32_t goal) {
-  MapPathWork& work = routes.work;
+std::vector<MapPathWork::Link>& Map::ChainTo(MapPathWork& work, int32_t goal) {
   std::vector<MapPathWork::Link>& chain = work.chain;
   chain.clear();
   int32_t x = work.XOf(goal);
@@ -334,12 +399,11 @@ std::vector<MapPathWork::Link>& Map::ChainTo(int32_t goal) {
   return chain;
 }
 
-bool Map::FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy) {
+bool Map::FloodPastBudget(MapPathWork& work, const uint8_t* cells, int32_t w, int32_t h, int32_t sx, int32_t sy) {
   // A cell flooded at depth d is reached by the search at a price of at most d steps into cells
   // below the soft-block value, each at most 253 x 141, so it is expanded as long as that stays
   // below the impassable price; soft blocks count as reached but are not flooded from.
   constexpr int32_t kSureDepth = static_cast<int32_t>((kImpassablePrice - 1) / (253 * 141));
-  MapPathWork& work = routes.work;
   std::vector<int32_t>& queue = work.flood;
   queue.clear();
   queue.push_back(sx * h + sy);
@@ -369,7 +433,7 @@ bool Map::FloodPastBudget(const uint8_t* cells, int32_t w, int32_t h, int32_t sx
   return false;
 }
 
-void Map::TracePath(std::vector<MapPathWork::Link>& chain, PathPoints& points, const MapGrid<uint8_t>& grid) {
+void Map::TracePath(std::vector<MapPathWork::Link>& chain, PathPoints& points, const MapGrid<uint8_t>& grid) const {
   auto nodeAt = [&chain](int32_t i) -> MapPathWork::Link& { return chain[static_cast<size_t>(i)]; };
   const int32_t goalNode = chain.empty() ? -1 : 0;
   if (goalNode < 0 || nodeAt(goalNode).parent < 0) {
