@@ -29,11 +29,12 @@ step cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_
 step cmake --build build/sanitize -j"$jobs"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest -j"$jobs" --output-on-failure --timeout 600) || status=1
 
-# The drawing threads and the sound under ThreadSanitizer: only the renderer, device and
-# sound tests, which are the ones that run threads.
+# The drawing threads, the sound and the computer player's route-search workers under
+# ThreadSanitizer: only the renderer, device, sound, worker-pool and whole-battle computer-player
+# tests, which are the ones that run threads.
 step cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
   -DTARVANE_TSAN=ON -DTARVANE_BENCH=OFF
-step cmake --build build/tsan -j"$jobs" --target test_threads
+step cmake --build build/tsan -j"$jobs" --target test_threads test_threads_ai
 (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j"$jobs" --output-on-failure --timeout 600 \
   -R '^threads\.') || status=1
 
