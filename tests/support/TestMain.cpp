@@ -42,11 +42,12 @@ int main(int argc, char** argv) {
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   testing::InitGoogleTest(&argc, argv);
   ResourceRecorder recorder;
-  int result = 0;
-  {
-    TestFolder programFolder(true);
-    result = RUN_ALL_TESTS();
-  }
+  // Kept to the process's end, so that what lives that long (a world a test suite keeps for
+  // the whole run) still logs there; the list of temporary files removes it when the process
+  // ends.
+  static const TestFolder* const programFolder = new TestFolder(true);
+  (void)programFolder;
+  const int result = RUN_ALL_TESTS();
   const bool strings = EveryStringIdHasARow(recorder);
   return result != 0 ? result : (strings ? 0 : 1);
 }
