@@ -383,56 +383,55 @@ TEST_F(GameFileTest, DamagedOrForeignFilesAreRefusedAndChangeNothing) {
   bad[at + 4 + 3] = 1;  // computer groups announced where none are stored
   refused(bad, GameFile::kAlertRefused);
   for (size_t cut = 0; cut < good.size(); cut += 64) refused(good.substr(0, cut), GameFile::kAlertRefused);
-  // A title longer than any stored (its length byte set to 255) shifts every later field:
-  // such a file read on to one with neither a battle nor an operation.
-  bad = good;
-  bad[15] = static_cast<char>(0xFF);
-  refused(bad, GameFile::kAlertRefused);
-  // A ground level above the highest height band, which the battle screen has no colour for.
-  Map& map = *battle.map;
-  const float kept = map.terrain.tileHeight.At(3, 4);
-  map.terrain.tileHeight.At(3, 4) = 76.0f * map.size.heightScale * 3.0f;
-  bad = Write(&battle);
-  map.terrain.tileHeight.At(3, 4) = kept;
-  refused(bad, GameFile::kAlertRefused);
 }
 
 // Damage that the reader let through and that then ended the program or read out of bounds
-// when the game was drawn or played: each is written into a saved game (by changing what the
-// battle holds, or the stored bytes) and must be refused, the battle in play kept.
+// when the game was drawn or played, one case each: written into a saved game (by changing
+// what the battle holds, or the stored bytes), each is refused with the damaged-file alert and
+// the battle in play is kept.
 TEST_F(GameFileTest, DamageThatWouldEndPlayIsRefused) {
   Battle& battle = Populated();
-  const uint32_t digest = headless.Digest();
   const std::string good = Write(&battle);
-  std::vector<std::string> damaged;
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool email = false;  // the bytes of an e-mail turn file, else of a game file
+  };
+  std::vector<Case> cases;
+  auto patched = [&](const char* what, size_t at, const std::string& bytes) {
+    cases.push_back({what, good});
+    cases.back().bytes.replace(at, bytes.size(), bytes);
+  };
+  // A title longer than any stored (its length byte set to 255) shifts every later field:
+  // such a file read on to one with neither a battle nor an operation.
+  patched("title length 255", 15, Bytes({0xFF}));
   // A time limit past what the millisecond setting holds (after the header, the players,
   // side, toggle and mark bytes, two empty digests, the empty name, no groups and the seed).
   const size_t limit = 16 + 4 + 1024 + 4 + 3 + 1 + 2;
-  damaged.push_back(good);
-  damaged.back().replace(limit, 2, Bytes({0x8B, 0xD0}));
+  patched("time limit of 35,792 minutes", limit, Bytes({0x8B, 0xD0}));
   // A unit's place or a point of its orders that is not a number.
   const float nan = std::numeric_limits<float>::quiet_NaN();
   Unit& unit = *battle.UnitAt(1);
-  auto withUnit = [&](auto change) {
+  auto withUnit = [&](const char* what, auto change) {
     const float x = unit.x, y = unit.y;
     const int32_t count = unit.waypointCount;
     const auto point = unit.waypoints[0];
     change(unit);
-    damaged.push_back(Write(&battle));
+    cases.push_back({what, Write(&battle)});
     unit.x = x;
     unit.y = y;
     unit.waypointCount = count;
     unit.waypoints[0] = point;
   };
-  withUnit([&](Unit& u) { u.x = nan; });
-  withUnit([&](Unit& u) { u.y = -std::numeric_limits<float>::infinity(); });
-  withUnit([&](Unit& u) {
+  withUnit("unit x not a number", [&](Unit& u) { u.x = nan; });
+  withUnit("unit y minus infinity", [&](Unit& u) { u.y = -std::numeric_limits<float>::infinity(); });
+  withUnit("waypoint far off the map", [&](Unit& u) {
     u.waypointCount = 1;
     u.waypoints[0].moveMode = 1;
     u.waypoints[0].x = 1.0e30f;
   });
-  // A ground level below the lowest height band, which drawing the battlefield stops on;
-  // level -2 still falls in that band and is read as it stands.
+  // Ground levels outside the height bands the battlefield is drawn with: above the highest
+  // (18) and below the lowest; level -2 still falls in the lowest band and is read as it stands.
   Map& map = *battle.map;
   const float step = map.size.heightScale * 3.0f;
   auto atLevel = [&](float level) {
@@ -442,14 +441,66 @@ TEST_F(GameFileTest, DamageThatWouldEndPlayIsRefused) {
     map.terrain.tileHeight.At(3, 4) = kept;
     return bytes;
   };
-  damaged.push_back(atLevel(-3.0f));
+  cases.push_back({"ground level 76", atLevel(76.0f)});
+  cases.push_back({"ground level -3", atLevel(-3.0f)});
   const std::string lowest = atLevel(-2.0f);
-  for (size_t i = 0; i < damaged.size(); ++i) {
-    SCOPED_TRACE(i);
-    GameFileSettings read;
-    EXPECT_EQ(Read(damaged[i], read), GameFile::kAlertRefused);
+  // E-mail turns whose action the opponent replays: a packet's place that is not a number,
+  // and a squad's activity outside the postures its figures are drawn in.
+  settings.humanPlayers = 2;
+  settings.connectionType = 1;
+  map.SaveTurnStartState();
+  auto turnWith = [&](const char* what, auto fill) {
+    Packet* packet = battle.NewPacket(7);
+    fill(*packet);
+    EmailFile("turn.txt", &battle);
+    cases.push_back({what, logFolder.ReadFile("turn.txt"), true});
+    battle.packets.DeleteAll(true);
+  };
+  auto placedAt = [](float x) {
+    return [x](Packet& p) {
+      p.kind = Packet::kTileIgnites;
+      p.x = x;
+    };
+  };
+  auto squadDoing = [&](int8_t activity) {
+    return [&unit, activity](Packet& p) {
+      p.kind = Packet::kUnitState;
+      p.state.unit = &unit;
+      p.state.codes = {activity, activity, activity};
+    };
+  };
+  turnWith("packet x not a number", placedAt(nan));
+  turnWith("squad activity 99", squadDoing(99));
+  // The same turns with a place and an activity of the game's own are read as they stand.
+  std::vector<Case> sound;
+  std::swap(sound, cases);
+  turnWith("packet x 300", placedAt(300.0f));
+  turnWith("squad activity 2", squadDoing(2));
+  std::swap(sound, cases);
+  settings = GameFileSettings{};
+  // The battle in play as stored (opening an e-mail turn's file draws its work file's name
+  // from the game's generator, so the generator is not compared here).
+  std::string kept;
+  ASSERT_TRUE(headless.SaveBytes(kept));
+  auto read = [&](const Case& c, GameFileSettings& into) {
+    if (!c.email) return Read(c.bytes, into);
+    logFolder.WriteFile("case.txt", c.bytes);
+    return ReadEmail(logFolder.Program() + "case.txt", into);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GameFileSettings into;
+    EXPECT_EQ(read(c, into), GameFile::kAlertRefused);
     EXPECT_EQ(headless.GetBattle(), &battle);
-    EXPECT_EQ(headless.Digest(), digest);
+    std::string stored;
+    ASSERT_TRUE(headless.SaveBytes(stored));
+    EXPECT_TRUE(stored == kept);
+  }
+  // What the game writes is read as it stands (each read battle replaces the one in play).
+  for (const Case& c : sound) {
+    SCOPED_TRACE(c.what);
+    GameFileSettings into;
+    EXPECT_EQ(read(c, into), GameFile::kAccepted);
   }
   // The longest limit the setting holds is read as it stands.
   std::string longest = good;

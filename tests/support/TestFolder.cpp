@@ -23,6 +23,7 @@ TestFolder::TestFolder(bool asProgramFolder) : asProgramFolder_(asProgramFolder)
   // its folder with it as well.
   PTemporaryFiles::Add(PPath::ToProgram(native_));
   if (asProgramFolder_) {
+    previousProgramFolder_ = PPath::ToNative(PPath::ProgramFolder());
     GErrorLog::ResetForTests();
     PPath::SetProgramFolder(native_);
   }
@@ -31,7 +32,7 @@ TestFolder::TestFolder(bool asProgramFolder) : asProgramFolder_(asProgramFolder)
 TestFolder::~TestFolder() {
   if (asProgramFolder_) {
     GErrorLog::ResetForTests();
-    PPath::SetProgramFolder("");
+    PPath::SetProgramFolder(previousProgramFolder_);
   }
   PTemporaryFiles::Forget(PPath::ToProgram(native_));
   std::error_code ec;

@@ -6,7 +6,8 @@
 // everything in it at the end of the test: when its scope ends, also by a failed assertion or
 // an exception, and when the process ends by a fatal error (PTemporaryFiles). With
 // asProgramFolder, the program folder points at it meanwhile, so the error log and data files
-// of the test stay apart from other tests running at the same time.
+// of the test stay apart from other tests running at the same time; the folder the program
+// used before (the test run's own, see TestMain) is its program folder again afterwards.
 class TestFolder {
  public:
   explicit TestFolder(bool asProgramFolder = false);
@@ -30,4 +31,5 @@ class TestFolder {
  private:
   std::string native_;
   bool asProgramFolder_;
+  std::string previousProgramFolder_;  // native, ending in the separator
 };

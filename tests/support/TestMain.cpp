@@ -5,6 +5,7 @@
 
 #include "platform/PStringTable.h"
 #include "support/ResourceRecorder.h"
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -33,12 +34,19 @@ bool EveryStringIdHasARow(const ResourceRecorder& recorder) {
 
 // Every test program runs headless: no window and no sound card, whatever runs it. One
 // recorder hears every numbered resource the whole run asks for; at the end a string id
-// without a row fails the run.
+// without a row fails the run. The run's program folder is a temporary folder of its own, so
+// the error log and whatever else a test writes there never land beside the test programs
+// (tests find the build's data through their own paths, not beside the executable).
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   testing::InitGoogleTest(&argc, argv);
   ResourceRecorder recorder;
+  // Kept to the process's end, so that what lives that long (a world a test suite keeps for
+  // the whole run) still logs there; the list of temporary files removes it when the process
+  // ends.
+  static const TestFolder* const programFolder = new TestFolder(true);
+  (void)programFolder;
   const int result = RUN_ALL_TESTS();
   const bool strings = EveryStringIdHasARow(recorder);
   return result != 0 ? result : (strings ? 0 : 1);

@@ -5,10 +5,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/TestFolder.h"
+
 TEST(LargeBattleTool, TheSetUpVariantRefusesArgumentsOutOfRange) {
   const std::string tool = MAKE_LARGE_BATTLE;
   const std::string sink = " >/dev/null 2>&1";
-  const std::string files = " no-such.map no-such.wrb";
+  // The tool logs beside the battle it writes: the missing files lie in a folder of the test's.
+  TestFolder folder;
+  const std::string files = " " + folder.Native() + "no-such.map " + folder.Native() + "no-such.wrb";
   for (const char* args : {" --setup 3 250", " --setup -1 250", " --setup x 250", " --setup 1 59", " --setup 1 251",
                            " --setup 1 1e2", " --setup 1"}) {
     SCOPED_TRACE(args);

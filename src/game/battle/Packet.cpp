@@ -5,6 +5,7 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
+#include "game/units/InfantryAnimation.h"
 #include "game/units/InfantryData.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
@@ -44,6 +45,14 @@ bool KeepsAllEntries(const Unit& unit) {
 }
 
 int8_t SignedByte(GFile& file) { return file.ReadByte(); }
+
+// A place on the ground (metres) as the battle stores one: finite and within a bound far
+// beyond any map, as for the units' own places, so that the replay's tiles, blocks and
+// distances worked out from it stay in range.
+bool IsStoredPlace(float x, float y) {
+  constexpr float kLimit = 100000.0f;
+  return std::isfinite(x) && std::isfinite(y) && std::fabs(x) <= kLimit && std::fabs(y) <= kLimit;
+}
 
 }  // namespace
 
@@ -167,6 +176,11 @@ void Packet::Read(GFile& file) {
   x = file.ReadFloat();
   y = file.ReadFloat();
   z = file.ReadScaled(3.0f);
+  if (!IsStoredPlace(x, y)) {
+    GErrorLog::LogError("Packet refused: a place that is not on the ground");
+    file.SetError();
+    return;
+  }
   switch (kind) {
     case kUnitState:
       ReadUnitState(file);
@@ -219,6 +233,7 @@ void Packet::Read(GFile& file) {
       break;
     case kBuildingState:
       building.damage = file.ReadFloat();
+      if (!std::isfinite(building.damage)) file.SetError();
       building.destroyed = file.ReadByte() != 0 ? 1 : 0;
       file.Skip(7);
       break;
@@ -416,6 +431,8 @@ void Packet::ReadUnitState(GFile& file) {
         state.durations[i] = static_cast<int16_t>(file.ReadU16());
         state.codes[i] = SignedByte(file);
         state.variants[i] = SignedByte(file);
+        // A squad's activity chooses the poses its figures are drawn in.
+        if (state.codes[i] < 0 || state.codes[i] >= InfantryAnimation::kPostures) file.SetError();
       }
     } else if (vehicle) {
       extras.turretAngle = file.ReadScaled(90.0f);
@@ -446,6 +463,7 @@ void Packet::ReadUnitState(GFile& file) {
   if (state.areaFire != 0) {
     state.targetX = file.ReadFloat();
     state.targetY = file.ReadFloat();
+    if (!IsStoredPlace(state.targetX, state.targetY)) file.SetError();
   }
   file.Skip(16);
   if (vehicle) {
