@@ -33,6 +33,7 @@ struct SenderHost : TcpGameHost {
   uint32_t TickCount() override { return 1; }
   int32_t VersionNumber() const override { return 110; }
   bool HasBattle() const override { return false; }
+  void StateChanged(int32_t) override {}
   void ShowAlert(int32_t) override {}
   bool WriteWholeGame(std::string&) override { return false; }
   bool WriteOrders(bool, std::string&) override { return false; }

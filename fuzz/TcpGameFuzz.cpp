@@ -39,6 +39,7 @@ struct FuzzHost : TcpGameHost {
   uint32_t TickCount() override { return static_cast<uint32_t>(gMs); }
   int32_t VersionNumber() const override { return 110; }
   bool HasBattle() const override { return true; }
+  void StateChanged(int32_t) override {}
   void ShowAlert(int32_t) override {}
   bool WriteWholeGame(std::string& bytes) override { return headless->SaveBytes(bytes); }
   bool WriteOrders(bool withPackets, std::string& bytes) override {
