@@ -128,6 +128,9 @@
 //                      its connect button clicked, then passes as for wait-state (at most
 //                      60 s) until the game's download has begun
 //   signal NAME        writes an empty file NAME in the work folder
+//   vanish             the run ends at once as if the program were killed: nothing is closed
+//                      or written, the system closes its sockets (exit status 0, nothing of the
+//                      run's end checked)
 //   await-file PATH S  waits (real time, at most S seconds) until the file exists; PATH is
 //                      relative to the work folder
 //   wait-state N S     passes of the event loop (20 ms of the fake clock and 1 ms of real time
@@ -904,6 +907,11 @@ bool Driver::RunLine(const std::string& line) {
     return Join(rest);
   } else if (verb == "signal") {
     std::ofstream(work_ / rest) << "";
+  } else if (verb == "vanish") {
+    // As a killed program: no goodbye to the other machine, no preferences, no log closed; the
+    // system closes the socket.
+    std::fflush(nullptr);
+    _exit(0);
   } else if (verb == "await-file") {
     return AwaitFile(rest);
   } else if (verb == "wait-state") {
@@ -1802,33 +1810,38 @@ bool Driver::Finish() {
 // in its own work folder, as two processes of this program. Both must pass within the time
 // allowed; both the hosting machine's log and the joining machine's "rndcheck.txt" must hold
 // at least the turns given, with the same "RndCheckB = " values for the turns it recorded.
-int RunPair(char** argv) {
+// With a third script (a second joining machine, for a game the host resumes after the first
+// joining machine was lost), the three run side by side; the first joining machine is not
+// checked, and the second's recorded turns must be the hosting machine's last ones.
+int RunPair(int argc, char** argv) {
   const std::string self = fs::read_symlink("/proc/self/exe").string();
-  const fs::path works[2] = {fs::absolute(argv[4]), fs::absolute(argv[5])};
+  const int runs = argc == 9 ? 3 : 2;
+  const char* scripts[3] = {argv[2], argv[3], runs == 3 ? argv[7] : nullptr};
+  const fs::path works[3] = {fs::absolute(argv[4]), fs::absolute(argv[5]), runs == 3 ? fs::absolute(argv[8]) : fs::path()};
   const size_t turns = std::stoul(argv[6]);
-  // Both runs meet on one port the system gave.
+  // All runs meet on one port the system gave.
   const uint16_t port = FreePort();
   if (port == 0) {
     std::fprintf(stderr, "PlayDriver: the system gives no free port\n");
     return 1;
   }
   setenv(kPortVariable, std::to_string(port).c_str(), 1);
-  pid_t children[2] = {-1, -1};
-  for (int i = 0; i < 2; ++i) {
+  pid_t children[3] = {-1, -1, -1};
+  for (int i = 0; i < runs; ++i) {
     std::error_code error;
     fs::remove_all(works[i], error);
     fs::create_directories(works[i], error);
     children[i] = fork();
     if (children[i] == 0) {
-      execl(self.c_str(), self.c_str(), argv[2 + i], works[i].c_str(), static_cast<char*>(nullptr));
+      execl(self.c_str(), self.c_str(), scripts[i], works[i].c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
   }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(150);
-  int status[2] = {-1, -1};
-  int running = 2;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(runs == 3 ? 220 : 150);
+  int status[3] = {-1, -1, -1};
+  int running = runs;
   while (running > 0) {
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < runs; ++i) {
       if (children[i] <= 0) continue;
       int value = 0;
       if (waitpid(children[i], &value, WNOHANG) == children[i]) {
@@ -1838,7 +1851,7 @@ int RunPair(char** argv) {
       }
     }
     if (running > 0 && std::chrono::steady_clock::now() > deadline) {
-      std::fprintf(stderr, "PlayDriver: the two runs did not end in time\n");
+      std::fprintf(stderr, "PlayDriver: the runs did not end in time\n");
       for (pid_t& child : children) {
         if (child <= 0) continue;
         kill(child, SIGKILL);
@@ -1850,20 +1863,23 @@ int RunPair(char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   bool passed = true;
-  for (int i = 0; i < 2; ++i) {
+  const char* names[3] = {"hosting", "joining", "second joining"};
+  for (int i = 0; i < runs; ++i) {
     if (status[i] != 0) {
-      std::fprintf(stderr, "PlayDriver: the %s run ended with %d\n", i == 0 ? "hosting" : "joining", status[i]);
+      std::fprintf(stderr, "PlayDriver: the %s run ended with %d\n", names[i], status[i]);
       passed = false;
     }
   }
   // The hosting machine computes every action; the joining machine's turns, as it held them
   // when it waited for the action, were computed headless at its run's end.
+  const fs::path& joining = works[runs - 1];
   const std::vector<std::string> checks[2] = {LoggedValues(ReadWhole(works[0] / GErrorLog::kFileName), "RndCheckB = "),
-                                             LoggedValues(ReadWhole(works[1] / "rndcheck.txt"), "RndCheckB = ")};
-  const bool same = !checks[1].empty() && checks[1].size() <= checks[0].size() &&
-                    std::equal(checks[1].begin(), checks[1].end(), checks[0].begin());
-  if (!same || checks[0].size() < turns || checks[1].size() < turns) {
-    std::fprintf(stderr, "PlayDriver: the two machines have %zu and %zu turns, not the same RndCheckB\n",
+                                             LoggedValues(ReadWhole(joining / "rndcheck.txt"), "RndCheckB = ")};
+  const bool fits = !checks[1].empty() && checks[1].size() <= checks[0].size();
+  const bool same = fits && (runs == 2 ? std::equal(checks[1].begin(), checks[1].end(), checks[0].begin())
+                                       : std::equal(checks[1].rbegin(), checks[1].rend(), checks[0].rbegin()));
+  if (!same || checks[0].size() < turns || (runs == 2 && checks[1].size() < turns)) {
+    std::fprintf(stderr, "PlayDriver: the machines have %zu and %zu turns, not the same RndCheckB\n",
                  checks[0].size(), checks[1].size());
     passed = false;
   }
@@ -1874,10 +1890,11 @@ int RunPair(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 7 && std::strcmp(argv[1], "--pair") == 0) return RunPair(argv);
+  if ((argc == 7 || argc == 9) && std::strcmp(argv[1], "--pair") == 0) return RunPair(argc, argv);
   if (argc != 3) {
     std::fprintf(stderr, "usage: PlayDriver <script> <work folder>\n"
-                         "       PlayDriver --pair <host script> <join script> <host folder> <join folder> <turns>\n");
+                         "       PlayDriver --pair <host script> <join script> <host folder> <join folder> <turns>\n"
+                         "                         [<second join script> <second join folder>]\n");
     return 2;
   }
   std::ifstream script(argv[1]);
