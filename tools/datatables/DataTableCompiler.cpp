@@ -126,7 +126,7 @@ std::vector<Field> ModelFields() {
 
 std::vector<Field> DrawFields() {
   return {
-      F("offset", 0, T::kF32, -100, 100, 0, 3), F("texture_count", 12, T::kI16, 0, 17),
+      F("offset", 0, T::kF32, -200, 200, 0, 3), F("texture_count", 12, T::kI16, 0, 17),
       F("textures", 14, T::kI16, 0, 32767, 0, 17),
   };
 }

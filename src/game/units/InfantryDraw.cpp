@@ -379,10 +379,14 @@ void InfantryDraw::DrawGenericWeaponModel(float factor, const Infantry& unit, bo
   if (!box.IsVisible(&partly)) return;
   Infantry& gun = const_cast<Infantry&>(unit);
   gun.DrawMuzzleFlash(300.0f, 0.0f, 65.0f, 21.5f);
+  // The shield and the carriage's plates and trails are single sheets seen from either side.
+  const bool culling = g->IsBackfaceCulling();
+  g->SetBackfaceCulling(false);
   g->SetColor(0.2f, 0.2f, 0.2f);
   DrawPart(FigureMesh::kGenericGunShield, partly);
   g->SetColor(0.12f, 0.14f, 0.09f);
   DrawPart(FigureMesh::kGenericGunCarriage, partly);
+  g->SetBackfaceCulling(culling);
   g->SetColor(0.11f, 0.11f, 0.11f);
   DrawPart(FigureMesh::kGenericGunAxle, partly);
   if (MapBattleServices* battle = UnitBattle()) {

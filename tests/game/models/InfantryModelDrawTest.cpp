@@ -3,13 +3,18 @@
 // elevation of a dead crew's gun.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <set>
+#include <vector>
 
 #include "framework/core/Quorl.h"
 #include "framework/media/RendererRig.h"
 #include "game/models/InfantryModelDraw.h"
 #include "game/models/WeaponModelCounts.h"
 #include "game/models/WeaponModelData.h"
+#include "game/units/DataTablesRig.h"
+#include "game/units/Hack.h"
 #include "game/units/Vehicle.h"
 
 namespace {
@@ -170,6 +175,98 @@ TEST(InfantryModelDraw, EveryDrawKindHasItsOwnRoutine) {
   EXPECT_EQ(InfantryModelDraw::RoutineForKind(22), 4);
   EXPECT_EQ(InfantryModelDraw::RoutineForKind(24), -1);
   EXPECT_EQ(InfantryModelDraw::RoutineForKind(-1), -1);
+}
+
+}  // namespace
+
+namespace {
+
+// The gun's plan: its triangles that rise above the ground (a firing platform or a trail's
+// spade lying flat may be stood on), seen from above, in figure units.
+struct PlanTriangle {
+  float x[3];
+  float y[3];
+};
+
+std::vector<PlanTriangle> RaisedPlan(int32_t routine) {
+  constexpr float kFigureUnits = 20000.0f / 9.0f;
+  constexpr float kGround = 12.0f;
+  const WeaponModelData& data = WeaponModelData::kModels[routine];
+  std::vector<PlanTriangle> plan;
+  auto add = [&plan](const float* a, const float* b, const float* c) {
+    if (std::max({a[2], b[2], c[2]}) * kFigureUnits < kGround) return;
+    plan.push_back({{a[0] * kFigureUnits, b[0] * kFigureUnits, c[0] * kFigureUnits},
+                    {a[1] * kFigureUnits, b[1] * kFigureUnits, c[1] * kFigureUnits}});
+  };
+  const float* xyz = data.block;
+  const float* inlineValues = data.block + data.scalarStart + WeaponModelData::kFirstInline;
+  for (int32_t i = 0; i < data.stepCount; ++i) {
+    const int32_t op = data.steps[2 * i];
+    const int32_t n = data.steps[2 * i + 1];
+    if (op == WeaponModelData::kFan || op == WeaponModelData::kStrip) {
+      for (int32_t t = 0; t < n; ++t) {
+        if (op == WeaponModelData::kFan) add(xyz, xyz + 3 * (t + 1), xyz + 3 * (t + 2));
+        else add(xyz + 3 * t, xyz + 3 * (t + 1), xyz + 3 * (t + 2));
+      }
+      xyz += 3 * (n + 2);
+    } else if (op == WeaponModelData::kTriangle) {
+      add(xyz, xyz + 3, xyz + 6);
+      xyz += 9;
+    } else if (op == WeaponModelData::kInline) {
+      add(inlineValues, inlineValues + 5, inlineValues + 10);
+      inlineValues += WeaponModelData::kInlineValues;
+    }
+  }
+  return plan;
+}
+
+// Whether a triangle of the plan reaches into the rectangle: a point of its edges, or a point
+// of the rectangle inside it (upright parts such as a shield are edges in plan).
+bool Reaches(const PlanTriangle& t, float x0, float y0, float x1, float y1) {
+  for (int32_t e = 0; e < 3; ++e) {
+    const int32_t f = (e + 1) % 3;
+    for (int32_t s = 0; s <= 200; ++s) {
+      const float k = static_cast<float>(s) / 200.0f;
+      const float x = t.x[e] + (t.x[f] - t.x[e]) * k;
+      const float y = t.y[e] + (t.y[f] - t.y[e]) * k;
+      if (x >= x0 && x <= x1 && y >= y0 && y <= y1) return true;
+    }
+  }
+  for (float y = y0; y <= y1; y += 2.0f) {
+    for (float x = x0; x <= x1; x += 2.0f) {
+      float side[3];
+      for (int32_t e = 0; e < 3; ++e) {
+        const int32_t f = (e + 1) % 3;
+        side[e] = (t.x[f] - t.x[e]) * (y - t.y[e]) - (t.y[f] - t.y[e]) * (x - t.x[e]);
+      }
+      if ((side[0] >= 0 && side[1] >= 0 && side[2] >= 0) || (side[0] <= 0 && side[1] <= 0 && side[2] <= 0)) return true;
+    }
+  }
+  return false;
+}
+
+// A gun crew's man stands beside his piece, where its offsets put him (the model and the
+// offsets share one scale): the ground he takes, his arms' span across and a stride deep,
+// holds no part of the gun. Mortar crews stand behind a mortar of their own.
+TEST(InfantryModelDraw, AGunCrewsManStandsBesideHisGunNotInIt) {
+  DataTablesRig tables;
+  Hack::LoadTables();
+  std::set<int32_t> kinds;
+  for (int32_t i = 0; i < gWeapons.Count(); ++i) {
+    const WeaponData w = gWeapons[i];
+    if (w.Type() != 4 && w.DrawKind() >= 0 && w.DrawKind() < InfantryModelDraw::kModels) kinds.insert(w.DrawKind());
+  }
+  ASSERT_GE(kinds.size(), 15u);
+  for (const int32_t kind : kinds) {
+    SCOPED_TRACE(kind);
+    const WeaponDrawData place = gWeaponDraws[kind];
+    const float x = place.Offset(0);
+    const float y = place.Offset(1);
+    const std::vector<PlanTriangle> plan = RaisedPlan(InfantryModelDraw::RoutineForKind(kind));
+    EXPECT_TRUE(std::none_of(plan.begin(), plan.end(), [x, y](const PlanTriangle& t) {
+      return Reaches(t, x - 24.0f, y - 16.0f, x + 24.0f, y + 16.0f);
+    })) << "a man at " << x << ", " << y;
+  }
 }
 
 }  // namespace

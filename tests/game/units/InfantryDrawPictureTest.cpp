@@ -5,6 +5,7 @@
 // 40 and 120 m are drawn in the build's own pictures as well.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -294,6 +295,56 @@ TEST(InfantryDrawPicture, TheTunicsButtonsShowDownTheMiddleFromTheFrontOnly) {
       EXPECT_GT(front.pixels, 20) << "level " << level << " clip " << clip;
       EXPECT_NEAR(front.column, 80.0, 1.0) << "level " << level << " clip " << clip;
       EXPECT_EQ(ButtonLinePixels(level, false, clip).pixels, 0) << "level " << level << " clip " << clip;
+    }
+  }
+}
+
+// The pixels the crews' generic gun (piece 0) or mortar (piece 1) covers, seen from a bearing
+// about it and a little above, with back faces culled as the battlefield draws them, or not.
+int32_t PieceCover(int32_t piece, float bearing, bool culling) {
+  PSurface screen(200, 200, PPixelFormat::kRGB565);
+  PSoft3DDevice device(&screen, 1);
+  GGraph3DHost host(&device, &screen);
+  RendererProbe r(&host);
+  gGraph3D = &r;
+  r.Init3D();
+  FigureTextureHost textures;
+  Scene scene(true);
+  auto crew = scene.Squad(0, 2);
+  r.RenderBegin();
+  r.SetProjection(0, 0, 200, 200, 60.0f, 1.0f, 5000.0f);
+  const float distance = piece == 0 ? 380.0f : 250.0f;
+  const float a = bearing * 3.14159265f / 180.0f;
+  r.LookAt(distance * std::cos(a), distance * std::sin(a), distance / 3.0f, 0.0f, 100.0f, 40.0f, 0.0f, 0.0f, 1.0f);
+  r.SetClipping(true);
+  r.SetBackfaceCulling(culling);
+  if (piece == 0) {
+    InfantryDraw::DrawGenericWeaponModel(2.6f, *crew, true);
+  } else {
+    InfantryDraw::DrawMortarModel(*crew, 10.0f, true);
+  }
+  r.SetBackfaceCulling(true);
+  r.RenderEnd();
+  gGraph3D = nullptr;
+  int32_t covered = 0;
+  for (int32_t y = 0; y < 200; ++y) {
+    const uint16_t* row = screen.Row16(y);
+    for (int32_t x = 0; x < 200; ++x) covered += row[x] != 0 ? 1 : 0;
+  }
+  return covered;
+}
+
+// Every face of the crews' pieces that is meant to be seen faces outwards (or is drawn from both
+// sides), so culling the back faces takes nothing away from any side: the mortar's base plate
+// shows from above, the gun's shield and trails from behind. Only the wheels' open rims, which
+// show their inner faces through the gap without culling, may differ.
+TEST(InfantryDrawPicture, TheCrewsPiecesLoseNothingToBackFaceCullingFromAnySide) {
+  for (int32_t piece = 0; piece < 2; ++piece) {
+    for (int32_t step = 0; step < 8; ++step) {
+      const float bearing = 45.0f * static_cast<float>(step);
+      const int32_t all = PieceCover(piece, bearing, false);
+      EXPECT_GT(all, 300) << "piece " << piece << " bearing " << bearing;
+      EXPECT_GE(PieceCover(piece, bearing, true) * 100, all * 95) << "piece " << piece << " bearing " << bearing;
     }
   }
 }
