@@ -225,11 +225,6 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   int32_t GetDownsampleLevel() const { return downsampleLevel_; }
   bool HasFineTextures() const { return fineTextures_ != 0; }
   static int32_t DownsampleLevelFor(int32_t kilobytes, bool hasAGP);
-  // The names loaded from the string table with the preferences.
-  static const GString31& PreferencesFileName();
-  static const GString31& ScenariosFolderName();
-  static const GString31& SavedGamesFolderName();
-  static const GString31& PbemFolderName();
 
   // ---- Game files, the autosave and the save panel (WRApplicationGameFiles.cpp,
   // WRApplicationSavePanel.cpp) ----
