@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/GameFolders.h"
 #include "app/WRApplication.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/kernel/DisplayPreset.h"
@@ -28,7 +29,7 @@ struct FuzzFolder {
     // The file's name is known once the application has loaded its preferences.
     WRApplication app;
     app.LoadPreferences();
-    prefs = PPath::ProgramFolder() + WRApplication::PreferencesFileName().CStr();
+    prefs = PPath::ProgramFolder() + GameFolders::PreferencesFileName().CStr();
   }
   ~FuzzFolder() {
     GErrorLog::Close();

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GameFolders.h"
 #include "app/WRApplication.h"
 #include "framework/core/GEmailBlockWriter.h"
 #include "framework/core/GErrorLog.h"
@@ -316,7 +317,7 @@ void PreferencesSeeds() {
     {
       WRApplication app;
       app.LoadPreferences();
-      name = WRApplication::PreferencesFileName().CStr();
+      name = GameFolders::PreferencesFileName().CStr();
       for (int32_t i = 0; i < WRApplication::kStoredOptions; ++i)
         app.SetOption(i, static_cast<int8_t>((i * (variant + 1)) % 3));
       if (variant > 0) {

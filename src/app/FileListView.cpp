@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/GameFileHeader.h"
-#include "app/WRApplication.h"
+#include "app/GameFolders.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
 #include "framework/core/GGroup.h"
@@ -104,7 +104,7 @@ void FileListView::FreeLists() {
 void FileListView::ReadFolders() {
   FreeLists();
   if (gKernel == nullptr) return;
-  const char* folders[2] = {WRApplication::SavedGamesFolderName().CStr(), WRApplication::ScenariosFolderName().CStr()};
+  const char* folders[2] = {GameFolders::SavedGamesFolderName().CStr(), GameFolders::ScenariosFolderName().CStr()};
   const char* codes[2] = {"wrb0", "wrc0"};
   for (int32_t tab = 0; tab < 2; ++tab) {
     // Saved games first, then the scenarios, each folder sorted by name.

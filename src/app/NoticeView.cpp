@@ -1,7 +1,5 @@
 #include "app/NoticeView.h"
 
-#include "app/WRApplication.h"
-
 NoticeView::~NoticeView() {
-  if (app_ != nullptr) app_->NoticeClosed(this);
+  if (closed_) closed_(this);
 }

@@ -1,16 +1,18 @@
 #pragma once
+#include <functional>
+#include <utility>
 
 #include "framework/ui/GDismissView.h"
 
-class WRApplication;
+class GView;
 
 // The notice shown before an e-mail turn is saved: any click takes it away, and its going
-// opens the save panel for the e-mail turn file.
+// tells its owner (which opens the save panel for the e-mail turn file).
 class NoticeView : public GDismissView {
  public:
-  explicit NoticeView(WRApplication* app) : app_(app) {}
+  explicit NoticeView(std::function<void(GView*)> closed) : closed_(std::move(closed)) {}
   ~NoticeView() override;
 
  private:
-  WRApplication* app_;
+  std::function<void(GView*)> closed_;
 };

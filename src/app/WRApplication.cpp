@@ -2,6 +2,7 @@
 #include "framework/core/GFile.h"
 
 #include "app/EditorSeam.h"
+#include "app/GameFolders.h"
 #include "app/GameFileHeaderReader.h"
 
 #include <cstdlib>
@@ -32,12 +33,7 @@
 
 namespace {
 
-GString31 gPreferencesFileName;
-GString31 gScenariosFolderName;
-GString31 gSavedGamesFolderName;
-GString31 gPbemFolderName;
-
-std::string PreferencesPath() { return PPath::ProgramFolder() + gPreferencesFileName.CStr(); }
+std::string PreferencesPath() { return PPath::ProgramFolder() + GameFolders::PreferencesFileName().CStr(); }
 
 }  // namespace
 
@@ -45,7 +41,7 @@ WRApplication::WRApplication() {
   InstallGameFileHeaderReader();
   // A game file's decoding stops once it passes what its header says it can hold.
   GFile::SetGameFileDecodeLimit(GameFile::DecodeLimit);
-  SetUnitServices(this);
+  SetUnitServices(&battleServices_);
   // The unit factory and the file reader make infantry and vehicles from now on.
   Infantry::Register();
   Vehicle::Register();
@@ -66,7 +62,7 @@ WRApplication::WRApplication() {
 WRApplication::~WRApplication() {
   CloseViews();
   WritePreferencesFile();
-  if (GetUnitServices() == this) SetUnitServices(nullptr);
+  if (GetUnitServices() == &battleServices_) SetUnitServices(nullptr);
   Hack::FreeTables();
   delete titleSound_;
   titleSound_ = nullptr;
@@ -95,16 +91,8 @@ void WRApplication::CloseViews() {
   SafeDelete(screenRoot_);
 }
 
-const GString31& WRApplication::PreferencesFileName() { return gPreferencesFileName; }
-const GString31& WRApplication::ScenariosFolderName() { return gScenariosFolderName; }
-const GString31& WRApplication::SavedGamesFolderName() { return gSavedGamesFolderName; }
-const GString31& WRApplication::PbemFolderName() { return gPbemFolderName; }
-
 void WRApplication::LoadPreferences() {
-  gPreferencesFileName.LoadResource(1540);
-  gScenariosFolderName.LoadResource(1541);
-  gSavedGamesFolderName.LoadResource(1542);
-  gPbemFolderName.LoadResource(1543);
+  GameFolders::Load();
   settings_.SetStoredDefaults();
   if (!settings_.ReadFile(PreferencesPath(), storedPreset_)) {
     storedPreset_.use3DPreset = 0;
@@ -127,7 +115,7 @@ void WRApplication::TellIfProgramFolderIsReadOnly() {
 
 void WRApplication::WritePreferencesFile() const {
   // Nothing to write before the preferences were loaded (the file's name is not known yet).
-  if (gPreferencesFileName.Length() == 0) return;
+  if (GameFolders::PreferencesFileName().Length() == 0) return;
   settings_.WriteFile(PreferencesPath(), storedPreset_);  // a failure is silent
 }
 
@@ -148,11 +136,12 @@ bool WRApplication::PlayOpeningMovie() {
 
 void WRApplication::StartApplication() {
   if (gKernel != nullptr) {
-    gKernel->EnsureFolder(gScenariosFolderName.CStr());
-    gKernel->EnsureFolder(gSavedGamesFolderName.CStr());
-    gKernel->EnsureFolder(gPbemFolderName.CStr());
+    gKernel->EnsureFolder(GameFolders::ScenariosFolderName().CStr());
+    gKernel->EnsureFolder(GameFolders::SavedGamesFolderName().CStr());
+    gKernel->EnsureFolder(GameFolders::PbemFolderName().CStr());
     // What a run killed while saving left behind goes before anything is listed.
-    for (const GString31* folder : {&gScenariosFolderName, &gSavedGamesFolderName, &gPbemFolderName})
+    for (const GString31* folder : {&GameFolders::ScenariosFolderName(), &GameFolders::SavedGamesFolderName(),
+                                    &GameFolders::PbemFolderName()})
       gKernel->RemoveStaleWorkFiles(folder->CStr());
     gKernel->RemoveStaleWorkFiles(nullptr);
   }

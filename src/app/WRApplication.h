@@ -19,7 +19,8 @@
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
 #include "game/map/MapAppServices.h"
-#include "game/battle/BattleUnitServices.h"
+#include "game/battle/BattleServices.h"
+#include "game/battle/BattleServicesHost.h"
 
 class Battle;
 class BattleBase;
@@ -41,8 +42,9 @@ class TextPageView;
 // The application object: the player's options and the preferences file (GameSettings), the
 // play mode, the input mode of the battle screen, the open alert box, the screens outside
 // the battle, the command dispatcher and the keys no view takes. The kernel calls its
-// virtual operations; the game reaches it through MapAppServices and UnitServices.
-class WRApplication : public ApplicationBase, public MapAppServices, public BattleUnitServices {
+// virtual operations; the game reaches it through MapAppServices. It holds the units' battle
+// services, installs them while it lives and tells them of its battle in play.
+class WRApplication : public ApplicationBase, public MapAppServices, public BattleServicesHost {
  public:
   static constexpr int32_t kOptionCount = GameSettings::kOptionCount;
   static constexpr int32_t kStoredOptions = GameSettings::kStoredOptions;
@@ -200,12 +202,12 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   MapBattleServices* GetOperation() override;
   int32_t GetScreenWidth() const override;
   void Beep() override;
-  // What the unit code asks beyond the map's services; the application installs itself as
-  // the units' services while it lives.
-  MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editor_ != nullptr; }
-  bool IsSquadSuffixHidden() const override;
   void ReturnToEditor() override;
+  // ---- What the units' battle services ask of the application ----
+  // The services the application installs for the units while it lives.
+  BattleServices& Services() { return battleServices_; }
+  bool IsSquadSuffixHidden() const override;
   // The bonus the side-and-options screen gave the computer's side.
   int32_t GetComputerBonus() const override;
   // Shots, fire counters, smoke and danger go to the battle in play.
@@ -225,11 +227,6 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   int32_t GetDownsampleLevel() const { return downsampleLevel_; }
   bool HasFineTextures() const { return fineTextures_ != 0; }
   static int32_t DownsampleLevelFor(int32_t kilobytes, bool hasAGP);
-  // The names loaded from the string table with the preferences.
-  static const GString31& PreferencesFileName();
-  static const GString31& ScenariosFolderName();
-  static const GString31& SavedGamesFolderName();
-  static const GString31& PbemFolderName();
 
   // ---- Game files, the autosave and the save panel (WRApplicationGameFiles.cpp,
   // WRApplicationSavePanel.cpp) ----
@@ -465,6 +462,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void ShowEmailNotice();
 
   GameSettings settings_;
+  BattleServices battleServices_{*this, *this};
   DisplayPreset storedPreset_;
   BattleScreenSeam noScreen_;
   BattleScreenSeam* screen_ = &noScreen_;

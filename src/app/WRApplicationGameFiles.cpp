@@ -7,6 +7,7 @@
 #include "app/EditorSeam.h"
 #include "app/GameFile.h"
 #include "app/GameFileHeader.h"
+#include "app/GameFolders.h"
 #include "app/WRApplication.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
@@ -131,7 +132,7 @@ void WRApplication::Autosave(bool reload) {
   const char* typeCode = TypeCodeFor(operation_);
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
   std::string path;
-  if (!SaveGameFile(typeCode, name, SavedGamesFolderName().CStr(), GFile::kModeWriteGameFile, nullptr, &path)) {
+  if (!SaveGameFile(typeCode, name, GameFolders::SavedGamesFolderName().CStr(), GFile::kModeWriteGameFile, nullptr, &path)) {
     // A lost autosave costs nothing of the game in play.
     GErrorLog::LogError("Autosave could not be written");
     return;

@@ -5,6 +5,7 @@
 
 #include "StringIds.h"
 #include "app/AlertTable.h"
+#include "app/GameFolders.h"
 #include "app/ScreenColours.h"
 #include "app/WRApplication.h"
 #include "framework/core/GErrorLog.h"
@@ -494,7 +495,7 @@ bool WRApplication::DoGameFlowCommand(int32_t command) {
       titleSound_ = nullptr;
       if (gKernel == nullptr) return true;
       bool openFailed = false;
-      GFile* file = gKernel->OpenFileDialog(PbemFolderName().CStr(), nullptr, nullptr, nullptr, nullptr,
+      GFile* file = gKernel->OpenFileDialog(GameFolders::PbemFolderName().CStr(), nullptr, nullptr, nullptr, nullptr,
                                             GFile::kModeReadEmail, &openFailed);
       LoadEmailTurn(file, openFailed);
       return true;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/AlertTable.h"
+#include "app/GameFolders.h"
 #include "app/WRApplication.h"
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
@@ -94,10 +95,10 @@ bool WRApplication::DoSaveCommand(int32_t command) {
       bool exists = false;
       if (emailSave_ != 0) {
         same = std::strcmp(name.CStr(), kEmailName) == 0;
-        exists = gKernel != nullptr && gKernel->FileExists(name, PbemFolderName().CStr(), nullptr, true);
+        exists = gKernel != nullptr && gKernel->FileExists(name, GameFolders::PbemFolderName().CStr(), nullptr, true);
       } else {
         same = std::strcmp(name.CStr(), lastSavedName_.CStr()) == 0;
-        exists = gKernel != nullptr && gKernel->FileExists(name, SavedGamesFolderName().CStr(),
+        exists = gKernel != nullptr && gKernel->FileExists(name, GameFolders::SavedGamesFolderName().CStr(),
                                                            operation_ != nullptr ? "wrc0" : "wrb0", false);
       }
       if (exists && !same) {
@@ -157,8 +158,8 @@ void WRApplication::SaveFromPanel() {
   GetSaveName(name);
   GString255 saved;
   const bool ok = emailSave_ != 0
-                      ? SaveGameFile(nullptr, name, PbemFolderName().CStr(), GFile::kModeWriteEmail, &saved)
-                      : SaveGameFile(operation_ != nullptr ? "wrc0" : "wrb0", name, SavedGamesFolderName().CStr(),
+                      ? SaveGameFile(nullptr, name, GameFolders::PbemFolderName().CStr(), GFile::kModeWriteEmail, &saved)
+                      : SaveGameFile(operation_ != nullptr ? "wrc0" : "wrb0", name, GameFolders::SavedGamesFolderName().CStr(),
                                      GFile::kModeWriteGameFile, &saved);
   if (!ok) {
     // Nothing is lost: the game stays, and the panel comes back for another name.

@@ -156,7 +156,7 @@ void WRApplication::AddMainButtons() {
 }
 
 void WRApplication::ShowEmailNotice() {
-  auto* notice = new NoticeView(this);
+  auto* notice = new NoticeView([this](GView* closed) { NoticeClosed(closed); });
   SafeDelete(notice_);
   notice_ = notice;
   notice->PlaceModal(nullptr, -1, -1, 490, 150);

@@ -1,22 +1,22 @@
 #include "app/WRResultsScreen.h"
 
-#include "app/WRApplication.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleServicesHost.h"
 #include "game/ui/ResultsView.h"
 
 WRResultsScreen::~WRResultsScreen() { DeleteView(); }
 
 void WRResultsScreen::LeaveBattlefield() {
-  Battle* battle = app_.GetBattle();
+  Battle* battle = inPlay_.BattleForUnits();
   if (battle != nullptr) battle->SetViewActive(false);
   if (gKernel != nullptr) gKernel->ClearScreen(false);
 }
 
 void WRResultsScreen::ShowNetworkPanel() {
-  Battle* battle = app_.GetBattle();
+  Battle* battle = inPlay_.BattleForUnits();
   if (battle != nullptr && battle->screen.networkPanel != nullptr) battle->screen.networkPanel->SetVisible(1);
 }
 

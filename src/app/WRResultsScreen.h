@@ -3,14 +3,15 @@
 
 #include "game/battle/ResultsScreen.h"
 
+class BattleServicesHost;
 class GView;
-class WRApplication;
 
 // The results of a battle on the application's screen: the battlefield put away and the
-// results view with its buttons (97 back to the map, 98 continue) over the cleared screen.
+// results view with its buttons (97 back to the map, 98 continue) over the cleared screen. The
+// battle is the one in play of the program that holds the screen.
 class WRResultsScreen : public ResultsScreen {
  public:
-  explicit WRResultsScreen(WRApplication& app) : app_(app) {}
+  explicit WRResultsScreen(const BattleServicesHost& inPlay) : inPlay_(inPlay) {}
   ~WRResultsScreen() override;
   // The link's state is TCP/IP play's.
   void SetNetworkState(int32_t /*state*/) override {}
@@ -25,6 +26,6 @@ class WRResultsScreen : public ResultsScreen {
   GView* GetView() const { return view_; }
 
  private:
-  WRApplication& app_;
+  const BattleServicesHost& inPlay_;
   GView* view_ = nullptr;  // in the root view
 };

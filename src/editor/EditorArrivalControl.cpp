@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/WRApplication.h"
 #include "editor/EditorState.h"
 #include "editor/EditorUnits.h"
 #include "framework/core/GString255.h"
@@ -15,7 +14,7 @@ constexpr int32_t kRepeatMs = 120;
 constexpr int32_t kLowestArrival = 2;
 constexpr int32_t kScheduledAfterReserve = 4;
 
-bool InOperation(const EditorState& state) { return state.App() != nullptr && state.App()->GetCampaign() != nullptr; }
+bool InOperation(const EditorState& state) { return state.AppOperation() != nullptr; }
 
 }  // namespace
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/WRApplication.h"
 #include "editor/EditorDialogParts.h"
 #include "editor/EditorState.h"
 #include "editor/EditorValueLabel.h"
@@ -47,9 +46,9 @@ enum BattlePopup : int32_t {
 }  // namespace
 
 void EditorState::BattleParametersDialog() {
-  if (rootView == nullptr || mainView == nullptr || app_ == nullptr || app_->GetBattle() == nullptr)
+  if (rootView == nullptr || mainView == nullptr || AppBattle() == nullptr)
     FatalError(__LINE__, kSource);
-  const Battle& battle = *app_->GetBattle();
+  const Battle& battle = *AppBattle();
   CloseScreen();
   mainView->SetVisible(0);
   GView* dialog = screenView = OpenDialog(rootView, 640, 480);
@@ -203,8 +202,8 @@ void AppendFlags(Battle& battle, int32_t n, int32_t type, uint8_t dynamic) {
 void EditorState::CommitBattleParameters() {
   // Only the dialog's own OK commits it.
   if (descriptionEntry == nullptr || flagTypePopup == nullptr) return;
-  if (app_ == nullptr || app_->GetBattle() == nullptr) FatalError(__LINE__, kSource);
-  Battle& battle = *app_->GetBattle();
+  if (AppBattle() == nullptr) FatalError(__LINE__, kSource);
+  Battle& battle = *AppBattle();
   const auto choice = [this](int32_t popup) { return parameterPopups[static_cast<size_t>(popup)]->GetCurrentItem(); };
 
   battle.date = DateOfChoice(choice(kDate));

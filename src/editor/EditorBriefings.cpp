@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <string>
 
-#include "app/WRApplication.h"
 #include "editor/EditorDialogParts.h"
 #include "editor/EditorState.h"
 #include "framework/core/GErrorLog.h"

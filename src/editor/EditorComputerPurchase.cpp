@@ -3,7 +3,6 @@
 // weighted by each entry's choice weight and by the room left in each category.
 #include <array>
 
-#include "app/WRApplication.h"
 #include "editor/EditorState.h"
 #include "editor/EditorUnits.h"
 #include "editor/PurchaseEntry.h"
@@ -20,7 +19,7 @@ constexpr int32_t kPatience = 1000;
 }  // namespace
 
 void EditorState::ChooseComputerForces() {
-  Battle* battle = app_ != nullptr ? app_->GetBattle() : nullptr;
+  Battle* battle = AppBattle();
   if (battle == nullptr) FatalError(__LINE__, kSource);
   preset = 1;
   bool boughtAny = false;

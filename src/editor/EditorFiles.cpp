@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/AlertTable.h"
+#include "app/GameFolders.h"
 #include "app/WRApplication.h"
 #include "editor/EditorScenarioLabel.h"
 #include "editor/EditorState.h"
@@ -64,7 +65,7 @@ void EditorState::OpenScenario() {
   GErrorLog::LogFileLine(__LINE__, kSource);
   gKernel->UpdateScreen();
   bool failed = false;
-  GFile* file = gKernel->OpenFileDialog(WRApplication::SavedGamesFolderName().CStr(), "wrb0", "wrc0", nullptr, nullptr,
+  GFile* file = gKernel->OpenFileDialog(GameFolders::SavedGamesFolderName().CStr(), "wrb0", "wrc0", nullptr, nullptr,
                                         GFile::kModeReadGameFile, &failed);
   if (file == nullptr) {
     // Cancelled, or a file that could not even be opened (cut short, damaged): the scenario
@@ -107,7 +108,7 @@ void EditorState::SaveScenario() {
   std::string path;
   const std::string proposed = ScenarioName();
   // Cancelled: nothing changes, and a modified scenario stays modified.
-  if (!gKernel->SaveFileDialogPath(WRApplication::SavedGamesFolderName().CStr(), typeCode, proposed.c_str(), path)) return;
+  if (!gKernel->SaveFileDialogPath(GameFolders::SavedGamesFolderName().CStr(), typeCode, proposed.c_str(), path)) return;
   SaveScenarioTo(path);
 }
 

@@ -1,7 +1,7 @@
 // Opening the editor in its three modes, the full editor's main screen and the tournament
 // save dialog.
 #include "StringIds.h"
-#include "app/WRApplication.h"
+#include "app/GameFileSettings.h"
 #include "editor/EditorScenarioLabel.h"
 #include "editor/EditorState.h"
 #include "editor/EditorUnits.h"
@@ -60,9 +60,9 @@ void EditorState::Open(bool quick, bool purchase, int32_t side) {
     // A new battle whose sides both still have to buy; the computer's purchase clears the
     // pending byte of each side it buys for.
     DoCommand(112);
-    if (app_ != nullptr && app_->GetBattle() != nullptr) {
-      app_->GetBattle()->mustPurchase[0] = 1;
-      app_->GetBattle()->mustPurchase[1] = 1;
+    if (AppBattle() != nullptr) {
+      AppBattle()->mustPurchase[0] = 1;
+      AppBattle()->mustPurchase[1] = 1;
     }
     QuickBattleSetup();
     return;
@@ -85,7 +85,7 @@ void EditorState::BuildMainScreen() {
   scenarioLabel->SetFill(0);
   scenarioLabel->SetTypeLabel(typeLabel);
   GString31 ignored;
-  scenarioLabel->SetScenarioName(nullptr, false, app_ != nullptr ? app_->FileSettings().gameName : ignored);
+  scenarioLabel->SetScenarioName(nullptr, false, AppFileSettings() != nullptr ? AppFileSettings()->gameName : ignored);
   const bool small = width < 800;
   const int32_t gap = (800 - 630) / 5;
   for (int32_t i = 0; i < kButtons; ++i) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/WRApplication.h"
 #include "editor/EditorDialogParts.h"
 #include "editor/EditorMapPreview.h"
 #include "editor/EditorState.h"
@@ -99,7 +98,7 @@ void EditorState::MapEditScreen() {
   zonePanel->SetVisible(0);
   mapView = new EditorMapPreview(*this);
   mapView->Setup(screenView, CurrentBattle() != nullptr ? CurrentBattle()->map : nullptr);
-  maxMapTiles = app_ != nullptr && app_->GetCampaign() != nullptr ? kMaxTilesOperation : kMaxTilesBattle;
+  maxMapTiles = AppOperation() != nullptr ? kMaxTilesOperation : kMaxTilesBattle;
 }
 
 void EditorState::CloseMapEditScreen() {
@@ -148,7 +147,7 @@ void EditorState::StepMapSize(bool width, bool grow) {
   GControl* other = width ? mapHeightControl : mapWidthControl;
   if (field == nullptr) return;
   const int32_t value = GetControlValue(field);
-  const Campaign* operation = app_ != nullptr ? app_->GetCampaign() : nullptr;
+  const Campaign* operation = AppOperation();
   // The attack runs along the width from the West or East, along the height from the North
   // or South.
   const bool alongAttack =

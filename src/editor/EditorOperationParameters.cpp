@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/WRApplication.h"
 #include "editor/EditorDialogParts.h"
 #include "editor/EditorMapPreview.h"
 #include "editor/EditorState.h"
@@ -73,9 +72,9 @@ int32_t RatioChoice(float ratio) {
 // The attack runs along the map's width from the West or the East.
 bool AlongWidth(int32_t direction) { return direction % 2 == 0; }
 
-Campaign& OperationOf(WRApplication* app) {
-  if (app == nullptr || app->GetCampaign() == nullptr) FatalError(__LINE__, kSource);
-  return *app->GetCampaign();
+Campaign& OperationOf(const EditorState& state) {
+  if (state.AppOperation() == nullptr) FatalError(__LINE__, kSource);
+  return *state.AppOperation();
 }
 
 }  // namespace
@@ -88,7 +87,7 @@ void EditorState::ClearUnitPosition(GObject* unit, void*) {
 }
 
 int32_t EditorState::WindowSizeLimit() const {
-  const Campaign& operation = OperationOf(app_);
+  const Campaign& operation = OperationOf(*this);
   int32_t tiles = 0;
   if (operation.map != nullptr) tiles = AlongWidth(operation.attackerEdge) ? operation.map->size.tilesX : operation.map->size.tilesY;
   return 20 * std::min(180, tiles);
@@ -110,7 +109,7 @@ void EditorState::ShowOperationTypePanels() {
 
 void EditorState::OperationParametersDialog() {
   if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kSource);
-  const Campaign& operation = OperationOf(app_);
+  const Campaign& operation = OperationOf(*this);
   CloseScreen();
   mainView->SetVisible(0);
   GView* dialog = screenView = OpenDialog(rootView, 640, 480);
@@ -201,7 +200,7 @@ void EditorState::OperationParametersDialog() {
 void EditorState::CommitOperationParameters() {
   // Only the dialog's own OK commits it.
   if (descriptionEntry == nullptr || operationTypePopup == nullptr) return;
-  Campaign& operation = OperationOf(app_);
+  Campaign& operation = OperationOf(*this);
   const auto choice = [this](int32_t popup) { return parameterPopups[static_cast<size_t>(popup)]->GetCurrentItem(); };
 
   operation.date = DateOfChoice(choice(kDate));

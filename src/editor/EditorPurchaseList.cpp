@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/WRApplication.h"
 #include "editor/EditorState.h"
 #include "editor/EditorUnitDataPanel.h"
 #include "editor/EditorValueLabel.h"
@@ -63,7 +62,7 @@ void EditorPurchaseList::RemoveSelected() {
   if (selected < 0 || selected >= list.Count()) return;
   auto* unit = static_cast<Unit*>(list.GetItem(selected));
   if (state_.purchaseOnly != 0 && unit->purchaseDepth >= 1) {
-    if (state_.App() != nullptr) state_.App()->Beep();
+    state_.AppBeep();
     return;
   }
   Unit* linked = unit->IsInfantry() ? static_cast<Infantry*>(unit)->linkedHalf : nullptr;

@@ -1,5 +1,4 @@
 // Buying units: the purchase lists, probing a cost, the reinforcement slots' arrival settings.
-#include "app/WRApplication.h"
 #include "editor/EditorPurchaseList.h"
 #include "editor/EditorState.h"
 #include "editor/EditorUnits.h"
@@ -128,6 +127,6 @@ void EditorState::SetSlotArrival(int32_t turn, float chance) {
 }
 
 void EditorState::ResetSlot(int32_t side, int32_t slot) {
-  const bool inOperation = app_ != nullptr && app_->GetCampaign() != nullptr;
+  const bool inOperation = AppOperation() != nullptr;
   Slot(side, slot) = ArrivalSlot{inOperation ? 4 : 10, 1.0f, 0.0f, 0.0f};
 }

@@ -2,7 +2,6 @@
 // a new map for the battle being edited, or for a quick battle after narrowing its width.
 #include <array>
 
-#include "app/WRApplication.h"
 #include "editor/EditorState.h"
 #include "editor/RandomMapGenerator.h"
 #include "editor/RandomMapNarrowing.h"
@@ -89,12 +88,12 @@ int32_t EditorState::NarrowQuickBattleWidth(int32_t width, int32_t treeCoverage,
 void EditorState::Generate() {
   // The command comes from the dialog's own button, so the dialog and its popups exist.
   if (app_ == nullptr || secondDialog == nullptr || mapTypePopup == nullptr) FatalError(__LINE__, kSource);
-  Battle* battle = app_->GetBattle();
+  Battle* battle = AppBattle();
   BattleBase* base = battle;
-  if (base == nullptr) base = app_->GetCampaign();
+  if (base == nullptr) base = AppOperation();
   if (base == nullptr || base->map == nullptr) {
     GErrorLog::LogError("There is no map to make a random map on");
-    app_->Beep();
+    AppBeep();
     return;
   }
   RandomMapParams params;

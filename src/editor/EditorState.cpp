@@ -54,10 +54,19 @@ void EditorState::CopyReinforcementSettings(ReinforcementGroup& group, int32_t s
   group.entryY = from.entryY;
 }
 
+Battle* EditorState::AppBattle() const { return app_ != nullptr ? app_->GetBattle() : nullptr; }
+
+Campaign* EditorState::AppOperation() const { return app_ != nullptr ? app_->GetCampaign() : nullptr; }
+
+void EditorState::AppBeep() const {
+  if (app_ != nullptr) app_->Beep();
+}
+
+GameFileSettings* EditorState::AppFileSettings() const { return app_ != nullptr ? &app_->FileSettings() : nullptr; }
+
 BattleBase* EditorState::CurrentBattle() const {
-  if (app_ == nullptr) return nullptr;
-  if (app_->GetCampaign() != nullptr) return app_->GetCampaign();
-  return app_->GetBattle();
+  if (AppOperation() != nullptr) return AppOperation();
+  return AppBattle();
 }
 
 int32_t EditorState::GetControlValue(const GControl* control) {

@@ -9,6 +9,7 @@
 
 class Battle;
 class BattleBase;
+class Campaign;
 class CRadioGroup;
 class EditorArrivalControl;
 class EditorCatalogueList;
@@ -24,6 +25,7 @@ class EditorZonePanel;
 class GControl;
 class GFile;
 class GPopup;
+class GameFileSettings;
 class GObject;
 class GTextEntry;
 class GView;
@@ -87,6 +89,13 @@ class EditorState : public EditorSeam, public ReinforcementSettings {
 
   // ---- What the editor works on ----
   WRApplication* App() const { return app_; }
+  // The application's battle and operation in play (null without an application or either).
+  Battle* AppBattle() const;
+  Campaign* AppOperation() const;
+  // The application's beep; nothing without an application.
+  void AppBeep() const;
+  // The play settings the application's game files keep; null without an application.
+  GameFileSettings* AppFileSettings() const;
   // The current operation when one exists, else the current battle (null when neither).
   BattleBase* CurrentBattle() const;
   // A control's current value (a counter or value label).

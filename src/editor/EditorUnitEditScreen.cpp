@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "StringIds.h"
-#include "app/WRApplication.h"
 #include "editor/EditorPurchaseList.h"
 #include "editor/EditorState.h"
 #include "editor/EditorUnits.h"
@@ -136,8 +135,8 @@ void EditorState::UnitEditScreen() {
   }
 
   // Exit points: only in a battle that gives the unit's side exit points.
-  const Battle* battle = app_ != nullptr ? app_->GetBattle() : nullptr;
-  const bool exits = (app_ == nullptr || app_->GetCampaign() == nullptr) && battle != nullptr &&
+  const Battle* battle = AppBattle();
+  const bool exits = AppOperation() == nullptr && battle != nullptr &&
                      battle->exitScoring[unit->GetSideIndex() & 1] != 0;
   GLabel* exitLabel = Editor::MakeLabel(view, 10, 231, 120, 950);
   unitEdit.exitPopup = Popup(view, 130, 230, {951, 952}, unit->countsForPoints != 0 ? 0 : 1);
@@ -209,8 +208,8 @@ void EditorState::StepUnitAmmo(int32_t type, bool more) {
   for (const EditorValueLabel* each : unitEdit.ammoLabels) sum += each != nullptr ? GetControlValue(each) : 0;
   if (sum < unitEdit.maxAmmo) {
     label->AddValue(1, false);
-  } else if (app_ != nullptr) {
-    app_->Beep();
+  } else {
+    AppBeep();
   }
 }
 

@@ -3,7 +3,6 @@
 // editing, and each side's starting camera.
 #include <cmath>
 
-#include "app/WRApplication.h"
 #include "editor/EditorState.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
@@ -34,7 +33,7 @@ void EditorState::PlaceUnit(Unit& unit, const BattleBase& base, bool inOperation
     unit.PlaceAlongEdge(placementEdge_[side], inOperation && side != attacker ? depth : 0.0f);
   }
   // The two-level value keeps its level only on terrain that has two.
-  if (editorSaving != 0 && app_->GetBattle() == nullptr) return;
+  if (editorSaving != 0 && AppBattle() == nullptr) return;
   if (unit.level == 0.0f) return;
   const int32_t terrain = base.map->TerrainTypeAt(unit.x, unit.y);
   if (unit.level > 0.0f && !IsDirtRoadInTreesTerrain(terrain)) unit.level = 0.0f;
@@ -43,8 +42,8 @@ void EditorState::PlaceUnit(Unit& unit, const BattleBase& base, bool inOperation
 
 void EditorState::PrepareUnitPlacement() {
   if (app_ == nullptr) FatalError(__LINE__, kSource);
-  Battle* battle = app_->GetBattle();
-  Campaign* operation = app_->GetCampaign();
+  Battle* battle = AppBattle();
+  Campaign* operation = AppOperation();
   BattleBase* base = battle != nullptr ? static_cast<BattleBase*>(battle) : operation;
   if (base == nullptr || base->map == nullptr) return;
   if (operation != nullptr) {
@@ -99,7 +98,7 @@ void EditorState::SetUnitForPlay(Unit& unit, const BattleBase& base, bool inOper
 void EditorState::SetUnitsForPlay(bool forPlay) {
   BattleBase* base = CurrentBattle();
   if (base == nullptr || base->map == nullptr) return;
-  const bool inOperation = app_->GetCampaign() != nullptr;
+  const bool inOperation = AppOperation() != nullptr;
   for (int32_t i = 0; i < base->UnitCount(); ++i) {
     Unit* unit = base->UnitAt(i);
     if (unit == nullptr) continue;
@@ -122,7 +121,7 @@ void EditorState::SetUnitsForPlay(bool forPlay) {
 
 void EditorState::SetStartViews() {
   if (app_ == nullptr) FatalError(__LINE__, kSource);
-  Battle* battle = app_->GetBattle();
-  BattleBase* base = battle != nullptr ? static_cast<BattleBase*>(battle) : app_->GetCampaign();
+  Battle* battle = AppBattle();
+  BattleBase* base = battle != nullptr ? static_cast<BattleBase*>(battle) : AppOperation();
   if (base != nullptr) base->SetStartViews();
 }

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "app/WRApplication.h"
 #include "editor/EditorState.h"
 #include "editor/EditorUnits.h"
 #include "editor/PurchaseEntry.h"
@@ -88,7 +87,7 @@ UnitCatalogue::Conditions UnitCatalogue::ConditionsOf(const EditorState& state) 
     c.date = edited->date;
     c.battleType = edited->attacker;
   }
-  const Battle* battle = state.App() != nullptr ? state.App()->GetBattle() : nullptr;
+  const Battle* battle = state.AppBattle();
   if (battle != nullptr) {
     c.hasBattle = true;
     c.timeOfDay = battle->timeOfDay;

@@ -2,7 +2,6 @@
 #include <string>
 
 #include "app/ProgramStart.h"
-#include "app/WRApplication.h"
 #include "app/WRInstallPath.h"
 #include "editor/EditorInstall.h"
 #include "framework/kernel/GKernel.h"

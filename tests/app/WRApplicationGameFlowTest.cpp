@@ -289,11 +289,11 @@ TEST(GameFlowTest, TheUnitsServicesAnswerFromTheBattleInPlay) {
   WRApplication& app = *rig.app;
   Battle* battle = app.GetBattle();
   ASSERT_NE(battle, nullptr);
-  ASSERT_EQ(GetUnitServices(), &app);
+  ASSERT_EQ(GetUnitServices(), &app.Services());
   battle->date = 4502;
   battle->computerBonus = 2;
   EXPECT_EQ(app.GetGameDate(), 4502);
-  EXPECT_EQ(app.GetComputerBonus(), 2);
+  EXPECT_EQ(GetUnitServices()->GetComputerBonus(), 2);
   const int32_t before = battle->shots.Count();
   Shot shot;
   shot.dueSlice = battle->currentSlice + 5;

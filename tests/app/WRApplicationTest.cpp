@@ -327,13 +327,14 @@ TEST(WRApplicationTest, StartLoadsTheBuiltInTablesAndTheEndFreesThem) {
   GErrorLog::ResetForTests();
 }
 
-// The unit code reaches the application through the services it installs while it lives.
+// The unit code reaches the application through the battle services it holds and installs
+// while it lives.
 TEST(WRApplicationTest, TheApplicationServesTheUnitsWhileItLives) {
   TestFolder folder(true);
   GErrorLog::ResetForTests();
   {
     WRApplication app;
-    EXPECT_EQ(GetUnitServices(), &app);
+    EXPECT_EQ(GetUnitServices(), &app.Services());
     EXPECT_EQ(UnitApp(), &app);
     EXPECT_EQ(UnitBattle(), nullptr);
     EXPECT_FALSE(IsEditorOpen());
