@@ -45,7 +45,7 @@ WRApplication::WRApplication() {
   InstallGameFileHeaderReader();
   // A game file's decoding stops once it passes what its header says it can hold.
   GFile::SetGameFileDecodeLimit(GameFile::DecodeLimit);
-  SetUnitServices(this);
+  unitContext_.emplace(UnitContext{.services = this});
   // The unit factory and the file reader make infantry and vehicles from now on.
   Infantry::Register();
   Vehicle::Register();
@@ -66,7 +66,7 @@ WRApplication::WRApplication() {
 WRApplication::~WRApplication() {
   CloseViews();
   WritePreferencesFile();
-  if (GetUnitServices() == this) SetUnitServices(nullptr);
+  unitContext_.reset();
   Hack::FreeTables();
   delete titleSound_;
   titleSound_ = nullptr;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "framework/kernel/DisplayPreset.h"
 #include "game/map/MapAppServices.h"
 #include "game/battle/BattleUnitServices.h"
+#include "game/units/UnitContextScope.h"
 
 class Battle;
 class BattleBase;
@@ -439,6 +441,8 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   GString31 currentFileName_;
   WRResultsScreen resultsScreen_{*this};
   // ---- End of the battle screen ----
+  // The application as the units' services, installed in their context while it lives.
+  std::optional<UnitContextScope> unitContext_;
 
  protected:
   // Whether Shift is held at this moment (the start asks it once); tests replace it.
