@@ -54,7 +54,6 @@ HeadlessBattle::~HeadlessBattle() {
 }
 
 void HeadlessBattle::InstallContext() {
-  context_.reset();
   // The drawing stays whatever the caller installed: nothing of the battle draws through it.
   context_.emplace(UnitContext{.services = host_.get(), .orders = orderHost_.get(), .screen = &screen_});
 }
