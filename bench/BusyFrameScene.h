@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "LargeBattleWorld.h"
@@ -21,6 +22,7 @@
 #include "game/map/Map.h"
 #include "game/models/InfantryModelDraw.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"
@@ -55,7 +57,7 @@ struct Scene {
     }
     VehicleDraw::Install();
     InfantryModelDraw::Install();
-    SetUnitDrawHost(&unitHost);
+    unitContext.emplace(UnitContext{.draw = &unitHost});
     headless.SetHost(std::make_unique<ScreenHost>(width, height));
     loaded = LargeBattleWorld::Load(headless, TARVANE_LARGE_BUSY_BATTLE);
     Battle* battle = headless.GetBattle();
@@ -78,6 +80,7 @@ struct Scene {
   GGraph3D renderer;
   std::unique_ptr<GraphicsTestHost> textures;
   MapUnitDrawHost unitHost;
+  std::optional<UnitContextScope> unitContext;
   HeadlessBattle headless;
   bool loaded = false;
 };

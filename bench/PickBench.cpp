@@ -23,6 +23,7 @@
 #include "game/map/Map.h"
 #include "game/units/Unit.h"
 #include "game/units/ScreenlessDrawHost.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/ui/MapView.h"
 #include "platform/PSoft3DDevice.h"
@@ -42,15 +43,14 @@ class PickViewHost : public PlainViewHost {
 // The battle screen's share of a pick: the unit under the pointer is recorded in the map.
 class PickReports : public ScreenlessDrawHost {
  public:
-  explicit PickReports(Map& map) : map_(map), previous_(GetUnitDrawHost()) { SetUnitDrawHost(this); }
-  ~PickReports() override { SetUnitDrawHost(previous_); }
+  explicit PickReports(Map& map) : map_(map), context_(UnitContext{.draw = this}) {}
   PickReports(const PickReports&) = delete;
   PickReports& operator=(const PickReports&) = delete;
   void ReportPick(Unit& unit) override { map_.RecordPickedUnit(&unit); }
 
  private:
   Map& map_;
-  UnitDrawHost* previous_;
+  UnitContextScope context_;
 };
 
 // The views' 3-D routes to the renderer, as the kernel gives them.

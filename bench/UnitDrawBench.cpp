@@ -14,6 +14,7 @@
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/ScreenlessDrawHost.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 
 namespace {
@@ -59,7 +60,7 @@ void UnitDrawFrame(benchmark::State& state) {
   SoftRig rig(1024, 768);
   gGraph3D = rig.r.get();
   BandHost host;
-  SetUnitDrawHost(&host);
+  const UnitContextScope drawing(UnitContext{.draw = &host});
   std::vector<std::unique_ptr<Figure>> units;
   for (int32_t i = 0; i < 300; ++i) {
     auto u = std::make_unique<Figure>();
@@ -86,7 +87,6 @@ void UnitDrawFrame(benchmark::State& state) {
     rig.device.Settle();
   }
   benchmark::DoNotOptimize(host.labels);
-  SetUnitDrawHost(nullptr);
   gGraph3D = nullptr;
 }
 BENCHMARK(UnitDrawFrame)->Unit(benchmark::kMillisecond);

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"
@@ -78,7 +80,7 @@ struct PlayWorld {
     GGraphicHost::SetCurrent(&textures);
     VehicleDraw::Install();
     InfantryModelDraw::Install();
-    SetUnitDrawHost(&unitHost);
+    unitContext.emplace(UnitContext{.draw = &unitHost});
     std::vector<std::string> files;
     for (const auto& entry : fs::directory_iterator(TARVANE_SCENARIO_DIR)) {
       const std::string ext = entry.path().extension().string();
@@ -144,6 +146,7 @@ struct PlayWorld {
   GGraph3D renderer;
   StandInTextureHost textures{8};
   MapUnitDrawHost unitHost;
+  std::optional<UnitContextScope> unitContext;
   std::vector<std::string> bases;
 };
 

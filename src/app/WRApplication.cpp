@@ -41,7 +41,7 @@ WRApplication::WRApplication() {
   InstallGameFileHeaderReader();
   // A game file's decoding stops once it passes what its header says it can hold.
   GFile::SetGameFileDecodeLimit(GameFile::DecodeLimit);
-  SetUnitServices(&battleServices_);
+  unitContext_.emplace(UnitContext{.services = &battleServices_});
   // The unit factory and the file reader make infantry and vehicles from now on.
   Infantry::Register();
   Vehicle::Register();
@@ -62,7 +62,7 @@ WRApplication::WRApplication() {
 WRApplication::~WRApplication() {
   CloseViews();
   WritePreferencesFile();
-  if (GetUnitServices() == &battleServices_) SetUnitServices(nullptr);
+  unitContext_.reset();
   Hack::FreeTables();
   delete titleSound_;
   titleSound_ = nullptr;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/battle/BattleServices.h"
 #include "game/battle/BattleServicesHost.h"
+#include "game/units/UnitContextScope.h"
 
 class Battle;
 class BattleBase;
@@ -436,6 +438,8 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   GString31 currentFileName_;
   WRResultsScreen resultsScreen_{*this};
   // ---- End of the battle screen ----
+  // The application as the units' services, installed in their context while it lives.
+  std::optional<UnitContextScope> unitContext_;
 
  protected:
   // Whether Shift is held at this moment (the start asks it once); tests replace it.

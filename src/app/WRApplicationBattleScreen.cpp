@@ -25,8 +25,7 @@ bool WRApplication::OpenBattleScreen(bool flushPending, bool showLoading) {
   battle_->keyHost = &battleScreen_;
   battle_->replayScreen = &battleScreen_;
   battle_->resultsScreen = &resultsScreen_;
-  SetUnitDrawHost(&battleScreen_);
-  battleScreen_.InstallOrderHost(true);
+  battleScreen_.ServeUnits(true);
   return battle_->OpenScreen(showLoading, flushPending);
 }
 
@@ -39,8 +38,7 @@ void WRApplication::CloseBattleScreen(bool keepMap) {
   }
   resultsScreen_.DeleteView();
   SetBattleScreen(nullptr);
-  if (GetUnitDrawHost() == &battleScreen_) SetUnitDrawHost(nullptr);
-  battleScreen_.InstallOrderHost(false);
+  battleScreen_.ServeUnits(false);
 }
 
 void WRApplication::DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,

@@ -17,9 +17,9 @@
 #include "game/ui/WaypointMenu.h"
 #include "game/units/Unit.h"
 
-WRBattleScreen::~WRBattleScreen() {
-  if (GetUnitDrawHost() == this) SetUnitDrawHost(nullptr);
-  InstallOrderHost(false);
+void WRBattleScreen::ServeUnits(bool on) {
+  unitContext_.reset();
+  if (on) unitContext_.emplace(UnitContext{.orders = this, .draw = this, .screen = this});
 }
 
 Battle* WRBattleScreen::CurrentBattle() const { return app_.GetBattle(); }
@@ -239,6 +239,17 @@ int32_t WRBattleScreen::GetSoundChannelCount() const {
 }
 
 // ---- UnitOrderHost ----
+
+void WRBattleScreen::RefreshUnitPanel() {
+  if (Battle* battle = CurrentBattle()) battle->InvalidateInfoPanel();
+}
+
+void WRBattleScreen::RefreshMap() {
+  Battle* battle = CurrentBattle();
+  if (battle == nullptr) return;
+  battle->InvalidateInfoPanel();
+  if (battle->map != nullptr) battle->map->Invalidate();
+}
 
 void WRBattleScreen::OpenWaypointMenu(Unit& unit) {
   Battle* battle = CurrentBattle();

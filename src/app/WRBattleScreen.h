@@ -1,11 +1,14 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "app/BattleScreenSeam.h"
 #include "game/battle/BattleKeyHost.h"
 #include "game/battle/ReplayScreen.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
+#include "game/units/UnitScreen.h"
 #include "game/battle/BattleOrderHost.h"
 
 class Battle;
@@ -15,20 +18,20 @@ class WRApplication;
 
 // The battle screen as the application sees it: the battle's keys, the map's menus, its
 // battlefield view and the view's texts, and what the battle's key handler asks of the
-// application, the plain forwarding part of what the unit drawing asks, and what the units'
-// orders ask of the screen (the unit panel, the waypoint level menu, the selected waypoint, the
-// operation in play, the crews that bail out). It forwards to the current battle, its map and
-// the application; with no battle or no view it answers as a screen that is not there.
+// application, the plain forwarding part of what the unit drawing asks, what the units' orders
+// ask of the battle (the selected waypoint, the operation in play, the crews that bail out) and
+// the notices the units send to the screen (the unit panel, the map, the waypoint level menu,
+// the main-gun question). It forwards to the current battle, its map and the application; with
+// no battle or no view it answers as a screen that is not there.
 class WRBattleScreen : public BattleScreenSeam,
                        public BattleKeyHost,
                        public UnitDrawHost,
                        public ReplayScreen,
-                       public BattleOrderHost {
+                       public BattleOrderHost,
+                       public UnitScreen {
  public:
   explicit WRBattleScreen(WRApplication& app) : app_(app) {}
-  // Lets go of the unit drawing and the units' orders where it is still installed, and
-  // deletes the crews no battle took.
-  ~WRBattleScreen() override;
+  ~WRBattleScreen() override = default;
   WRBattleScreen(const WRBattleScreen&) = delete;
   WRBattleScreen& operator=(const WRBattleScreen&) = delete;
 
@@ -113,13 +116,20 @@ class WRBattleScreen : public BattleScreenSeam,
   // The sound manager's channels (the largest budget, 17, without sound).
   int32_t GetSoundChannelCount() const override;
 
-  // ---- UnitOrderHost: what the units' orders ask of the screen (the battle's answers are
-  // the order host's) ----
+  // ---- UnitScreen: the units' notices ----
+  // The battle's unit panel, and with it the battlefield view.
+  void RefreshUnitPanel() override;
+  void RefreshWaypointDisplay() override { RefreshMap(); }
+  void RefreshMap() override;
   // The level menu of a waypoint on a building with an upper floor, at the last click.
   void OpenWaypointMenu(Unit& unit) override;
   // The main-gun question of the single selected vehicle, at the last click.
   void AskVehicleQuestion(Unit& vehicle) override;
-  // ---- End of UnitOrderHost ----
+  // ---- End of UnitScreen ----
+
+  // Installs the screen in the units' context as their order host, draw host and screen
+  // (while the battle's screen is open), or takes it out again.
+  void ServeUnits(bool on);
 
  private:
   Battle* CurrentBattle() const;
@@ -133,4 +143,5 @@ class WRBattleScreen : public BattleScreenSeam,
   bool paused_ = false;
   GRect unitBounds_{};
   GRect waypointBounds_{};
+  std::optional<UnitContextScope> unitContext_;
 };

@@ -35,6 +35,7 @@
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/Vehicle.h"
 #include "platform/PBitmapFile.h"
@@ -128,9 +129,8 @@ Drawn DrawScenario(int32_t threads, int32_t pickMode = 0) {
   VehicleDraw::Install();
   InfantryModelDraw::Install();
   MapUnitDrawHost unitHost;
-  UnitDrawHost* previousUnitHost = GetUnitDrawHost();
-  SetUnitDrawHost(&unitHost);
   {
+    const UnitContextScope drawing(UnitContext{.draw = &unitHost});
     HeadlessBattle headless;
     headless.SetHost(std::make_unique<ScreenHost>(kWidth, kHeight));
     const bool loaded = Load(headless, std::string(TARVANE_TEST_GAMES_DIR) + "/Scenarios/Test Scenario.wrb");
@@ -172,7 +172,6 @@ Drawn DrawScenario(int32_t threads, int32_t pickMode = 0) {
       gGraph3D = nullptr;
     }
   }
-  SetUnitDrawHost(previousUnitHost);
   Hack::FreeTables();
   PClock::SetFake(nullptr);
   return drawn;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/BusyFrameHosts.h"
@@ -26,6 +27,7 @@
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/Vehicle.h"
 #include "platform/PBitmapFile.h"
@@ -55,7 +57,7 @@ struct ScenarioFrameWorld {
   std::unique_ptr<StandInTextureHost> textures;
   GKernel kernel;
   MapUnitDrawHost unitHost;
-  UnitDrawHost* previousUnitHost = nullptr;
+  std::optional<UnitContextScope> unitContext;
   std::unique_ptr<HeadlessBattle> headless;
   Battle* battle = nullptr;
 
@@ -70,8 +72,7 @@ struct ScenarioFrameWorld {
     Inanimate::Register();
     VehicleDraw::Install();
     InfantryModelDraw::Install();
-    previousUnitHost = GetUnitDrawHost();
-    SetUnitDrawHost(&unitHost);
+    unitContext.emplace(UnitContext{.draw = &unitHost});
     headless = std::make_unique<HeadlessBattle>();
     headless->SetHost(std::make_unique<ScreenHost>(kScenarioFrameWidth, kScenarioFrameHeight));
     const bool loaded = LoadScenario(*headless, std::string(TARVANE_TEST_GAMES_DIR) + "/Scenarios/Test Scenario.wrb");
@@ -91,7 +92,7 @@ struct ScenarioFrameWorld {
   ~ScenarioFrameWorld() {
     gGraph3D = nullptr;
     headless.reset();
-    SetUnitDrawHost(previousUnitHost);
+    unitContext.reset();
     Hack::FreeTables();
     PClock::SetFake(nullptr);
   }

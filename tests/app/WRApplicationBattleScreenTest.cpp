@@ -20,7 +20,10 @@
 #include "game/ui/MapView.h"
 #include "game/ui/WaypointMenu.h"
 #include "game/units/TestInfantry.h"
+#include "game/units/UnitDrawHost.h"
 #include "game/units/UnitOrderHost.h"
+#include "game/units/UnitScreen.h"
+#include "game/units/UnitServices.h"
 #include "platform/PSurface.h"
 
 TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
@@ -94,8 +97,11 @@ TEST(ShellBattleScreenTest, TheBattleScreenAnswersTheUnitsOrdersWhileItIsOpen) {
   battle.setupPhase = 0;
   EXPECT_EQ(GetUnitOrderHost(), nullptr);
   ASSERT_TRUE(app.OpenBattleScreen());
+  auto& screen = static_cast<WRBattleScreen&>(app.Screen());
   UnitOrderHost* host = GetUnitOrderHost();
-  ASSERT_EQ(host, static_cast<UnitOrderHost*>(&static_cast<WRBattleScreen&>(app.Screen())));
+  ASSERT_EQ(host, static_cast<UnitOrderHost*>(&screen));
+  EXPECT_EQ(GetUnitDrawHost(), static_cast<UnitDrawHost*>(&screen));
+  ASSERT_EQ(&GetUnitScreen(), static_cast<UnitScreen*>(&screen));
 
   auto* squad = new TestInfantry;
   squad->x = 100.0f;
@@ -111,7 +117,7 @@ TEST(ShellBattleScreenTest, TheBattleScreenAnswersTheUnitsOrdersWhileItIsOpen) {
   // The level question of a waypoint on a building opens at the last click as the map's menu.
   battle.map->orders.questionX = 200;
   battle.map->orders.questionY = 100;
-  host->OpenWaypointMenu(*squad);
+  GetUnitScreen().OpenWaypointMenu(*squad);
   auto* menu = dynamic_cast<WaypointMenu*>(battle.map->camera.openMenu);
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(menu->Count(), 2);
@@ -132,6 +138,9 @@ TEST(ShellBattleScreenTest, TheBattleScreenAnswersTheUnitsOrdersWhileItIsOpen) {
   EXPECT_EQ(battle.selectedUnit, nullptr);
   app.CloseBattleScreen(false);
   EXPECT_EQ(GetUnitOrderHost(), nullptr);
+  EXPECT_EQ(GetUnitDrawHost(), nullptr);
+  EXPECT_NE(&GetUnitScreen(), static_cast<UnitScreen*>(&screen));
+  EXPECT_NE(GetUnitServices(), nullptr);  // the application's services stay
 }
 
 namespace {

@@ -7,25 +7,7 @@
 #include "game/units/Unit.h"
 
 BattleOrderHost::~BattleOrderHost() {
-  // A derived host lets go in its own destructor; this only catches one that did not.
-  if (GetUnitOrderHost() == this) SetUnitOrderHost(nullptr);
   for (Unit* crew : strayCrews_) delete crew;
-}
-
-void BattleOrderHost::InstallOrderHost(bool on) {
-  if (on) SetUnitOrderHost(this);
-  else if (GetUnitOrderHost() == this) SetUnitOrderHost(nullptr);
-}
-
-void BattleOrderHost::RefreshUnitPanel() {
-  if (Battle* battle = OrderBattle()) battle->InvalidateInfoPanel();
-}
-
-void BattleOrderHost::RefreshMap() {
-  Battle* battle = OrderBattle();
-  if (battle == nullptr) return;
-  battle->InvalidateInfoPanel();
-  if (battle->map != nullptr) battle->map->Invalidate();
 }
 
 int32_t BattleOrderHost::GetSelectedWaypoint() const {
@@ -121,6 +103,6 @@ bool BattleOrderHost::IsOwnEdgeFor(int32_t sideIndex, float px, float py) const 
   return battle != nullptr && battle->IsOwnEdge(px, py, (sideIndex & 1) == 0 ? 1 : 0);
 }
 
-void BattleOrderHost::RefreshUnitDisplays() {
+void BattleOrderHost::ReviewCommandingLeaders() {
   if (Battle* battle = OrderBattle()) battle->RefreshUnitDisplays();
 }

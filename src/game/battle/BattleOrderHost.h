@@ -11,19 +11,18 @@ class Unit;
 
 // What the units ask of the battle in play while it is played, with or without a screen: the
 // selected waypoint, the home and exit edges, the battle's order flags, the operation's
-// attacker, battle number, supply and map, and the battle that takes a crew bailing out. A battle computed headless must answer exactly as the
-// battle screen does, or its turns would differ from the program's. The screen and the
-// headless battle each derive from it and say which battle and operation are in play.
+// attacker, battle number, supply and map, and the battle that takes a crew bailing out. A
+// battle computed headless must answer exactly as the battle screen does, or its turns would
+// differ from the program's. The screen and the headless battle each derive from it, say which
+// battle and operation are in play, and install it in the units' context.
 class BattleOrderHost : public UnitOrderHost {
  public:
   BattleOrderHost() = default;
+  // Deletes the crews no battle took.
   ~BattleOrderHost() override;
   BattleOrderHost(const BattleOrderHost&) = delete;
   BattleOrderHost& operator=(const BattleOrderHost&) = delete;
 
-  void RefreshUnitPanel() override;
-  void RefreshWaypointDisplay() override { RefreshMap(); }
-  void RefreshMap() override;
   int32_t GetSelectedWaypoint() const override;
   void ClearSelectedWaypoint() override;
   int32_t GetHomeEdge(int32_t sideIndex) const override;
@@ -49,13 +48,11 @@ class BattleOrderHost : public UnitOrderHost {
   bool GroupHasFlaggedEntry(const Unit& unit) const override;
   bool IsExitFor(int32_t sideIndex, float px, float py) const override;
   bool IsOwnEdgeFor(int32_t sideIndex, float px, float py) const override;
-  // Every squad looks for its commanding leader again, then the displays are redrawn.
-  void RefreshUnitDisplays() override;
+  // The battle's squads look for their commanding leaders again, then its displays are redrawn.
+  void ReviewCommandingLeaders() override;
   // A crew that bailed out joins the battle's units after the slice; with no battle it waits
   // here until the host goes.
   void AddUnit(Unit* unit) override;
-  // Installs the host for the units' orders, or lets go of it.
-  void InstallOrderHost(bool on);
 
  protected:
   // The battle and the operation in play (null: none).

@@ -40,7 +40,7 @@ std::string List(const std::array<int64_t, N>& values) {
 
 }  // namespace
 
-void BattleReport::CountingHost::FileShot(const Shot& shot) {
+void BattleReport::TallyHost::FileShot(const Shot& shot) {
   const int32_t kind = shot.fireType >= 1 && shot.fireType < kFireKinds ? shot.fireType : 0;
   ++filed[static_cast<size_t>(kind)];
   if (shot.hit != 0) ++struck[static_cast<size_t>(kind)];
@@ -54,9 +54,9 @@ void BattleReport::CountingHost::FileShot(const Shot& shot) {
 }
 
 BattleReport::BattleReport(HeadlessBattle& headless)
-    : headless_(headless), host_([&headless]() -> CountingHost& {
-        auto owned = std::make_unique<CountingHost>();
-        CountingHost& host = *owned;
+    : headless_(headless), host_([&headless]() -> TallyHost& {
+        auto owned = std::make_unique<TallyHost>();
+        TallyHost& host = *owned;
         headless.SetHost(std::move(owned));
         return host;
       }()) {}

@@ -26,7 +26,7 @@ class BattleReport {
  public:
   static constexpr int32_t kFireKinds = 9;
 
-  class CountingHost : public HeadlessHost {
+  class TallyHost : public HeadlessHost {
    public:
     void FileShot(const Shot& shot) override;
     std::array<int64_t, kFireKinds> filed{};
@@ -45,7 +45,7 @@ class BattleReport {
   // The closing lines: the forces left, the vehicles destroyed by weapon and the results.
   std::string End() const;
 
-  CountingHost& Host() { return host_; }
+  TallyHost& Host() { return host_; }
 
  private:
   struct Census {
@@ -57,6 +57,6 @@ class BattleReport {
   static std::string FlagsHeld(const Battle& battle);
 
   HeadlessBattle& headless_;
-  CountingHost& host_;
+  TallyHost& host_;
   std::map<int32_t, int32_t> knockedOutBy_;
 };

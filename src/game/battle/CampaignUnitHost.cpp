@@ -5,12 +5,12 @@
 #include "game/battle/Campaign.h"
 #include "game/units/Unit.h"
 
-CampaignUnitHost::CampaignUnitHost(Campaign& campaign) : campaign_(campaign), previous_(GetUnitOrderHost()) {
-  SetUnitOrderHost(this);
+CampaignUnitHost::CampaignUnitHost(Campaign& campaign) : campaign_(campaign) {
+  context_.emplace(UnitContext{.orders = this, .screen = &screen_});
 }
 
 CampaignUnitHost::~CampaignUnitHost() {
-  SetUnitOrderHost(previous_);
+  context_.reset();
   // Crews nobody took are the host's to delete.
   for (Unit* unit : crews_) delete unit;
 }

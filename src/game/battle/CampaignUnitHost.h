@@ -1,8 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "game/battle/BattleOrderHost.h"
+#include "game/units/NullUnitScreen.h"
+#include "game/units/UnitContextScope.h"
 
 class Campaign;
 class Unit;
@@ -10,8 +13,9 @@ class Unit;
 // What the units ask while the operation works between battles: the battle's answers with no
 // battle in play (an operation, its battle number, attacker, supply settings and map; no
 // exits, flags or selection); a crew that bails out is kept here for the operation to take.
-// Installed for the length of the between-battle steps, the host that was installed before is
-// put back afterwards.
+// Nobody watches between battles: the units' notices go to a null screen. Both are installed
+// in the units' context for the length of the between-battle steps; the ports that were
+// installed before come back afterwards.
 class CampaignUnitHost : public BattleOrderHost {
  public:
   explicit CampaignUnitHost(Campaign& campaign);
@@ -22,8 +26,6 @@ class CampaignUnitHost : public BattleOrderHost {
   bool IsBetweenBattles() const override { return true; }
   // Nobody watches between battles: no beeps, no menus.
   bool IsQuiet() const override { return true; }
-  // Nobody to ask between battles: the vehicle keeps the machine guns it chose.
-  void AskVehicleQuestion(Unit& /*vehicle*/) override {}
   // The new unit waits here; TakeCrews hands every waiting one over (the caller owns them).
   void AddUnit(Unit* unit) override { crews_.push_back(unit); }
   std::vector<Unit*> TakeCrews();
@@ -34,6 +36,7 @@ class CampaignUnitHost : public BattleOrderHost {
 
  private:
   Campaign& campaign_;
-  UnitOrderHost* previous_;
   std::vector<Unit*> crews_;
+  NullUnitScreen screen_;
+  std::optional<UnitContextScope> context_;
 };

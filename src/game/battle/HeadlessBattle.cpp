@@ -18,21 +18,12 @@
 namespace {
 
 // The battle screen's answers to the units, for the battle and operation the headless battle
-// plays. The host installed before comes back when it goes.
+// plays.
 class HeadlessOrderHost final : public BattleOrderHost {
  public:
-  explicit HeadlessOrderHost(const HeadlessBattle& owner) : owner_(owner), previous_(GetUnitOrderHost()) {
-    InstallOrderHost(true);
-  }
-  ~HeadlessOrderHost() override {
-    if (GetUnitOrderHost() == this) SetUnitOrderHost(previous_);
-  }
+  explicit HeadlessOrderHost(const HeadlessBattle& owner) : owner_(owner) {}
   HeadlessOrderHost(const HeadlessOrderHost&) = delete;
   HeadlessOrderHost& operator=(const HeadlessOrderHost&) = delete;
-
-  // Headless play has no screen and no player to ask: the vehicle keeps the machine guns it
-  // chose, as a player who lets the question go unanswered.
-  void AskVehicleQuestion(Unit& /*vehicle*/) override {}
 
  protected:
   Battle* OrderBattle() const override { return owner_.GetBattle(); }
@@ -40,7 +31,6 @@ class HeadlessOrderHost final : public BattleOrderHost {
 
  private:
   const HeadlessBattle& owner_;
-  UnitOrderHost* previous_;
 };
 
 // The computer player's groups that may follow a stored battle, resolved against its units.
@@ -53,22 +43,28 @@ bool ReadComputerGroups(Battle& battle, GFile& file) {
 
 HeadlessBattle::HeadlessBattle()
     : host_(std::make_unique<HeadlessHost>()), orderHost_(std::make_unique<HeadlessOrderHost>(*this)) {
-  SetUnitServices(host_.get());
+  InstallContext();
 }
 
 HeadlessBattle::~HeadlessBattle() {
   battle_.reset();
   EndOperation();
+  context_.reset();
   orderHost_.reset();
-  if (GetUnitServices() == host_.get()) SetUnitServices(nullptr);
+}
+
+void HeadlessBattle::InstallContext() {
+  // The drawing stays whatever the caller installed: nothing of the battle draws through it.
+  context_.emplace(UnitContext{.services = host_.get(), .orders = orderHost_.get(), .screen = &screen_});
 }
 
 void HeadlessBattle::SetHost(std::unique_ptr<HeadlessHost> host) {
   // The battle keeps its host: a new host takes only a battle made after it.
   battle_.reset();
   EndOperation();
+  context_.reset();
   host_ = std::move(host);
-  SetUnitServices(host_.get());
+  InstallContext();
 }
 
 void HeadlessBattle::New() {

@@ -2,10 +2,13 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "game/battle/CampaignHost.h"
 #include "game/battle/HeadlessHost.h"
+#include "game/units/NullUnitScreen.h"
+#include "game/units/UnitContextScope.h"
 
 class Battle;
 class BattleOrderHost;
@@ -14,9 +17,9 @@ class Campaign;
 
 // A battle with no window, sound or link: loads a scenario or a saved game from a file or from
 // bytes, prepares it for play as the battle screen would (without the screen), saves it, and
-// digests it. It installs its host as the unit services, and an order host that answers the
-// units as the battle screen does (a bailed-out crew joins the battle), while it lives; one at
-// a time.
+// digests it. While it lives it installs in the units' context its host as the unit services,
+// an order host that answers the units as the battle screen does (a bailed-out crew joins the
+// battle) and a null screen (nobody watches); one at a time.
 class HeadlessBattle : public CampaignHost {
  public:
   HeadlessBattle();
@@ -115,9 +118,13 @@ class HeadlessBattle : public CampaignHost {
   bool LoadOperation(class GFile& file);
   void EndOperation();
   void Prepare();
+  // Installs the host, the order host and the null screen in the units' context.
+  void InstallContext();
 
   std::unique_ptr<HeadlessHost> host_;
   std::unique_ptr<BattleOrderHost> orderHost_;
+  NullUnitScreen screen_;
+  std::optional<UnitContextScope> context_;
   std::unique_ptr<Battle> battle_;
   std::unique_ptr<Campaign> campaign_;
   std::string scenarioTitle_;

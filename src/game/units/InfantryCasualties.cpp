@@ -302,7 +302,7 @@ void Infantry::Eliminate() {
   UpdateFigurePostures(PresentationDraw);
   if (GetLeaderLevel()) {
     UnitOrderHost* host = GetUnitOrderHost();
-    if (host != nullptr) host->RefreshUnitDisplays();
+    if (host != nullptr) host->ReviewCommandingLeaders();
   }
 }
 

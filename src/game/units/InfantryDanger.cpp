@@ -11,6 +11,7 @@
 #include "game/units/Infantry.h"
 #include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
+#include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"
 
 namespace {
@@ -211,8 +212,7 @@ void Infantry::Surrender(Unit* capturer) {
   immobilized = 0;
   ClearOrderState(true);
   ammo.fill(0);
-  UnitOrderHost* host = GetUnitOrderHost();
-  if (host != nullptr) host->RefreshWaypointDisplay();
+  GetUnitScreen().RefreshWaypointDisplay();
   capturer->killRecord.infantryCaptured = static_cast<int16_t>(capturer->killRecord.infantryCaptured + GetMenPresent());
   MaybeVoiceSound(4, 100, 1.25f, 3.0f);
   MaybeVoiceSound(5, 80, 0.0f, 1.0f);

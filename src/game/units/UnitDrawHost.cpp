@@ -1,14 +1,10 @@
 #include "game/units/UnitDrawHost.h"
 
 #include "game/map/MapAppServices.h"
+#include "game/units/UnitContext.h"
 #include "game/units/UnitServices.h"
 
-namespace {
-UnitDrawHost* gDrawHost = nullptr;
-}  // namespace
-
-UnitDrawHost* GetUnitDrawHost() { return gDrawHost; }
-void SetUnitDrawHost(UnitDrawHost* host) { gDrawHost = host; }
+UnitDrawHost* GetUnitDrawHost() { return UnitContext::Current().draw; }
 
 void UnitDrawHost::PlayOrderSound(int32_t number) {
   if (MapAppServices* app = UnitApp()) app->PlaySound(number);

@@ -8,9 +8,10 @@ class Unit;
 // What the unit drawing asks of the battlefield view and the battle screen: the order lines'
 // styles and terrain lines, texts on the screen, the pick hand-over, screen bounds and frames,
 // the battle's display flags and the few textures the unit base draws with. The battle screen
-// implements it and installs it with SetUnitDrawHost; tests install a recording fake. With
-// none installed (a battle without a screen) nothing is drawn through it. The hooks the battle
-// screen answers are pure; a default stays where it is the answer wanted, as its comment says.
+// implements it and installs it in the units' context (UnitContextScope); tests install a
+// recording fake. With none installed (a battle without a screen) nothing is drawn through it.
+// The hooks the battle screen answers are pure; a default stays where it is the answer wanted,
+// as its comment says.
 class UnitDrawHost {
  public:
   virtual ~UnitDrawHost() = default;
@@ -80,6 +81,5 @@ class UnitDrawHost {
   virtual void PlayOrderSound(int32_t number);
 };
 
-// The installed host (null for none).
+// The draw host of the context in force (null for none).
 UnitDrawHost* GetUnitDrawHost();
-void SetUnitDrawHost(UnitDrawHost* host);

@@ -1,8 +1,5 @@
 #include "game/units/UnitOrderHost.h"
 
-namespace {
-UnitOrderHost* gHost = nullptr;
-}  // namespace
+#include "game/units/UnitContext.h"
 
-UnitOrderHost* GetUnitOrderHost() { return gHost; }
-void SetUnitOrderHost(UnitOrderHost* host) { gHost = host; }
+UnitOrderHost* GetUnitOrderHost() { return UnitContext::Current().orders; }

@@ -4,33 +4,18 @@
 class Map;
 class Unit;
 
-// What the orders and waypoint code asks of the battle screen and of the battle beyond the
-// map's services: the unit panel, the waypoint menu and display, the selected waypoint, the
-// battle's order flags, exits and edges, and the unit list a bailed-out crew joins. The
-// battle's answers are BattleOrderHost's (the battle screen and the headless battle derive
-// from it); between battles CampaignUnitHost's. Most notices to the screen have empty bodies:
-// a battle without a screen (headless, or the operation between battles) has nothing to
-// redraw, which is exactly what it wants. A notice that puts a question to the player is pure:
-// every host says for itself whether anyone is there to answer it.
+// What the orders and waypoint code asks of the battle beyond the map's services: the
+// selected waypoint, the battle's order flags, exits and edges, the operation in play, and the
+// unit list a bailed-out crew joins. The battle's answers are BattleOrderHost's (the battle
+// screen and the headless battle derive from it); between battles CampaignUnitHost's. It is
+// the order port of the units' context (UnitContext). The notices to the screen are not here:
+// they go to the context's UnitScreen.
 class UnitOrderHost {
  public:
   virtual ~UnitOrderHost() = default;
 
-  // ---- Notices to the screen (nothing to do without one) ----
-  // The battle screen's unit panel shows the changed orders.
-  virtual void RefreshUnitPanel() {}
-  // Opens the waypoint menu at the unit's selected waypoint.
-  virtual void OpenWaypointMenu(Unit& /*unit*/) {}
-  // The waypoint display follows a shortened route.
-  virtual void RefreshWaypointDisplay() {}
-  // Updates the battle screen and redraws the battlefield view.
-  virtual void RefreshMap() {}
-  // A vehicle the player targeted would fight with its machine guns alone: the screen asks
-  // whether the main gun fires too (the yes/no menu at the last click, for the single selected
-  // vehicle); the answer comes back through the vehicle's SetQuestionAnswer.
-  virtual void AskVehicleQuestion(Unit& vehicle) = 0;
-  // ---- End of the notices ----
-  // The selected waypoint's index, -1 when none; and clearing it.
+  // The selected waypoint's index, -1 when none; and clearing it. The selection is the
+  // battle's: which orders a unit may take depends on it, headless too.
   virtual int32_t GetSelectedWaypoint() const { return -1; }
   virtual void ClearSelectedWaypoint() {}
   // The battle's quiet flag (no beeps, no menus while set) and its order-notification flag
@@ -64,10 +49,13 @@ class UnitOrderHost {
   virtual bool IsExitFor(int32_t sideIndex, float px, float py) const = 0;
   // The point lies on a map edge that the side index owns.
   virtual bool IsOwnEdgeFor(int32_t sideIndex, float px, float py) const = 0;
-  // Clears the selection when the unit is the selected one.
+  // Clears the battle's selection when the unit is the selected one (a unit that left the
+  // battle takes no more orders).
   virtual void Deselect(const Unit& /*unit*/) {}
-  // The battle's unit displays are redrawn (a notice: nothing to do without a battle).
-  virtual void RefreshUnitDisplays() {}
+  // Every squad of the battle looks for its commanding leader again: one out of its leader's
+  // reach loses him, a leaderless one is taken over by a leader in reach (after a leader falls,
+  // after a unit is placed); the battle's unit displays follow. Nothing to do without a battle.
+  virtual void ReviewCommandingLeaders() {}
   // ---- The seam between battles ----
   // The battle in play is over and the operation is working between battles: a crew that
   // bails out now is out at once.
@@ -78,6 +66,5 @@ class UnitOrderHost {
   virtual void AddUnit(Unit* unit) = 0;
 };
 
-// The installed host (null for none).
+// The order host of the context in force (null for none).
 UnitOrderHost* GetUnitOrderHost();
-void SetUnitOrderHost(UnitOrderHost* host);

@@ -14,6 +14,7 @@
 #include "game/units/Unit.h"
 #include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
+#include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 
@@ -32,7 +33,7 @@ int32_t TerrainAt(float px, float py) {
 }
 
 void RefreshPanel() {
-  if (UnitOrderHost* host = GetUnitOrderHost()) host->RefreshUnitPanel();
+  GetUnitScreen().RefreshUnitPanel();
 }
 
 int32_t SelectedWaypoint() {
@@ -131,7 +132,7 @@ void Unit::AddWaypoint(float px, float py, int32_t orderCode, bool noMenu, bool 
     if (capDelay && waypoints[0].pointKind != 0 && waypoints[0].pointKind != 1) CapDelayByRating(false);
     if (!noMenu && !(host != nullptr && host->IsQuiet()) && IsTwoLevelBuildingTerrain(TerrainAt(px, py)) &&
         HasNonGunWeapon()) {
-      if (host != nullptr) host->OpenWaypointMenu(*this);
+      if (host != nullptr) GetUnitScreen().OpenWaypointMenu(*this);
     }
   }
   flagBytes[5] = 0;
@@ -231,10 +232,8 @@ void Unit::CancelMoveOrders() {
   pendingDelaySteps = 0;
   commandDelay = 0.0f;
   if (IsCurrentSide() && !(host != nullptr && host->IsOrderNotification())) DropBurstIfIdle();
-  if (host != nullptr) {
-    host->RefreshUnitPanel();
-    host->ClearSelectedWaypoint();
-  }
+  GetUnitScreen().RefreshUnitPanel();
+  if (host != nullptr) host->ClearSelectedWaypoint();
 }
 
 void Unit::CapDelayByRating(bool clearSpeed) {

@@ -11,6 +11,7 @@
 #include "game/units/ExposureCounter.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitOrderHost.h"
+#include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 
@@ -147,7 +148,7 @@ bool Unit::CheckPlacement(float px, float py, bool zoneTest, bool faceCentre, bo
   }
   SyncPassengers();
   SnapshotWaypoints();
-  if (UnitOrderHost* host = GetUnitOrderHost()) host->RefreshUnitPanel();
+  GetUnitScreen().RefreshUnitPanel();
   return placed;
 }
 

@@ -11,7 +11,7 @@
 #include "game/map/PathPoints.h"
 #include "game/units/Hack.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitOrderHost.h"
+#include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/WeaponFormulas.h"
@@ -277,7 +277,7 @@ void Unit::RemoveLastWaypoint() {
     }
     --waypointCount;
   }
-  if (UnitOrderHost* host = GetUnitOrderHost()) host->RefreshWaypointDisplay();
+  GetUnitScreen().RefreshWaypointDisplay();
 }
 
 float Unit::GetTargetValue() {

@@ -12,6 +12,7 @@
 #include "game/units/Unit.h"
 #include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
+#include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 
@@ -65,7 +66,7 @@ void Unit::LeaveBattlefield(bool /*ownExit*/) {
   losses = keptLosses;
   stateChanged = 0;
   identificationLevel = 0;
-  if (host != nullptr) host->RefreshMap();
+  GetUnitScreen().RefreshMap();
   DropAsTargetOfAll(false, true, false);
 }
 
@@ -150,7 +151,7 @@ bool Unit::KeepOnMapBetweenBattles() {
   if (!map->IsOnMap(x, y) || !CanStandAt(x, y, true)) return false;
   SyncPassengers();
   SnapshotWaypoints();
-  if (UnitOrderHost* orders = GetUnitOrderHost()) orders->RefreshUnitPanel();
+  GetUnitScreen().RefreshUnitPanel();
   return true;
 }
 

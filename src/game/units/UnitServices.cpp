@@ -2,26 +2,26 @@
 
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitContext.h"
 
-namespace {
+UnitServices* GetUnitServices() { return UnitContext::Current().services; }
 
-UnitServices* gServices = nullptr;
-
-}  // namespace
-
-UnitServices* GetUnitServices() { return gServices; }
-void SetUnitServices(UnitServices* services) { gServices = services; }
-
-MapAppServices* UnitApp() { return gServices != nullptr ? gServices->GetApp() : nullptr; }
+MapAppServices* UnitApp() {
+  UnitServices* services = GetUnitServices();
+  return services != nullptr ? services->GetApp() : nullptr;
+}
 
 MapBattleServices* UnitBattle() {
   MapAppServices* app = UnitApp();
   return app != nullptr ? app->GetBattleOrOperation() : nullptr;
 }
 
-bool IsEditorOpen() { return gServices != nullptr && gServices->IsEditorOpen(); }
+bool IsEditorOpen() {
+  const UnitServices* services = GetUnitServices();
+  return services != nullptr && services->IsEditorOpen();
+}
 
-bool IsSquadSuffixHidden() { return IsEditorOpen() && gServices->IsSquadSuffixHidden(); }
+bool IsSquadSuffixHidden() { return IsEditorOpen() && GetUnitServices()->IsSquadSuffixHidden(); }
 
 int32_t UnitGameDate() {
   if (MapAppServices* app = UnitApp()) return app->GetGameDate();

@@ -13,8 +13,8 @@ struct UnitStatePacket;
 // What the unit code asks of the program around it beyond the map's services: the
 // application, whether the scenario editor is open, and everything the battle in play answers
 // (its record, its fields, its unit group). The battle layer's BattleUnitServices answers it
-// for the program and for a battle computed headless alike; SetUnitServices installs it. With
-// none installed the units behave as outside any battle: no application, no editor, no bonus.
+// for the program and for a battle computed headless alike; it is the services port of the
+// units' context (UnitContext), installed by a UnitContextScope. With none installed the units behave as outside any battle: no application, no editor, no bonus.
 class UnitServices {
  public:
   virtual ~UnitServices() = default;
@@ -119,9 +119,8 @@ class UnitServices {
   // ---- End of the vehicle in the action phase ----
 };
 
-// The installed services (null for none) and the shortcuts the unit code uses.
+// The services of the context in force (null for none) and the shortcuts the unit code uses.
 UnitServices* GetUnitServices();
-void SetUnitServices(UnitServices* services);
 MapAppServices* UnitApp();
 MapBattleServices* UnitBattle();
 bool IsEditorOpen();

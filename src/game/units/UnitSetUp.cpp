@@ -11,6 +11,7 @@
 #include "game/units/Unit.h"
 #include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
+#include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 
@@ -96,12 +97,12 @@ bool Unit::PlaceOrFace(float px, float py, bool place, Unit* carrier) {
       } else if (FindUnitNearPoint(px, py, 1.0f, nullptr)) {
         level = 0.0f;
       } else if (host != nullptr) {
-        host->OpenWaypointMenu(*this);  // both levels free: the player chooses
+        GetUnitScreen().OpenWaypointMenu(*this);  // both levels free: the player chooses
       }
     }
   }
   SyncPassengers();
-  if (host != nullptr) host->RefreshUnitDisplays();
+  if (host != nullptr) host->ReviewCommandingLeaders();
   if (IsVehicle()) ClearHullDown();
   return true;
 }

@@ -9,6 +9,7 @@
 #include "game/units/Infantry.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/UnitOrderHost.h"
+#include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"
 #include "game/units/DataFlags.h"
 #include "game/units/Vehicle.h"
@@ -187,7 +188,7 @@ void Vehicle::SetTarget(Unit* newTarget, float px, float py, bool smoke, bool no
   const MapBattleServices* battle = UnitBattle();
   if (battle != nullptr && battle->IsSetupPhase()) return;
   UnitOrderHost* host = GetUnitOrderHost();
-  if (host != nullptr && !host->IsQuiet()) host->AskVehicleQuestion(*this);
+  if (host != nullptr && !host->IsQuiet()) GetUnitScreen().AskVehicleQuestion(*this);
 }
 
 void Vehicle::RandomizeSliceCounter() { sliceCount = RollSpotting(); }

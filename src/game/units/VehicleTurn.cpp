@@ -11,6 +11,7 @@
 #include "game/units/Hack.h"
 #include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitOrderHost.h"
+#include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
 
@@ -249,7 +250,7 @@ void Vehicle::ToggleButtoned() {
   } else {
     stateChanged = 1;
   }
-  if (UnitOrderHost* host = GetUnitOrderHost()) host->RefreshMap();
+  GetUnitScreen().RefreshMap();
 }
 
 int32_t Vehicle::EngineSoundFor(int32_t sideIndex, int32_t mode, bool moving) const {

@@ -9,6 +9,11 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleTestRig.h"
+#include "game/units/RecordingUnitScreen.h"
+#include "game/units/ScreenlessDrawHost.h"
+#include "game/units/UnitContextScope.h"
+#include "game/units/UnitOrderHost.h"
+#include "game/units/UnitServices.h"
 
 namespace {
 
@@ -106,4 +111,27 @@ TEST(BattleCanonicalPass, OnceIsTwiceAndUnitsKeepTheirIdentity) {
     EXPECT_TRUE(rig.Save() == loaded) << cycle;
   }
   EXPECT_NEAR(rig.B().UnitAt(0)->speed, -0.3f, 0.01f);
+}
+
+// Headless play installs its services and order host and a screen nobody watches over
+// whatever was installed, and puts that back when it goes; a drawing host stays.
+TEST(HeadlessBattle, ServesTheUnitsWithNobodyWatchingWhileItLives) {
+  RecordingUnitScreen screen;
+  ScreenlessDrawHost draw;
+  const UnitContextScope watched(UnitContext{.draw = &draw, .screen = &screen});
+  {
+    BattleTestRig rig;
+    rig.Fresh();
+    rig.Populate();
+    EXPECT_EQ(GetUnitServices(), &rig.headless.Host());
+    ASSERT_NE(GetUnitOrderHost(), nullptr);
+    EXPECT_EQ(GetUnitDrawHost(), &draw);
+    GetUnitScreen().RefreshMap();
+    rig.headless.Go(1);
+    EXPECT_EQ(screen.mapRefreshes + screen.panelRefreshes + screen.waypointMenus, 0);
+  }
+  EXPECT_EQ(GetUnitServices(), nullptr);
+  EXPECT_EQ(GetUnitOrderHost(), nullptr);
+  GetUnitScreen().RefreshMap();
+  EXPECT_EQ(screen.mapRefreshes, 1);
 }

@@ -13,6 +13,7 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/ScreenlessDrawHost.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 
 namespace {
@@ -143,7 +144,7 @@ TEST(InfantryAppearance, UniformFigureAndWeaponPictures) {
   InfantryValuesRig f;
   RecordingGraphics graphics;
   TextureHost host;
-  SetUnitDrawHost(&host);
+  const UnitContextScope drawing(UnitContext{.draw = &host});
   auto squad = f.rig.Make(InfantryRig::kSquad, 4);
   graphics.asked.clear();
   squad->PrepareAppearance();
@@ -223,5 +224,4 @@ TEST(InfantryAppearance, UniformFigureAndWeaponPictures) {
   EXPECT_EQ(squad->GetTexture(2, 0), nullptr);
   gWeaponDraws = keptDraws;
   f.Battle().ground = 3;
-  SetUnitDrawHost(nullptr);
 }

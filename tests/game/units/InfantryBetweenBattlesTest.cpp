@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
@@ -10,6 +11,7 @@
 #include "game/units/InfantryRig.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/NoBattleOrderHost.h"
+#include "game/units/UnitContextScope.h"
 
 namespace {
 
@@ -26,10 +28,10 @@ struct LinksRig : InfantryRig {
   LinksRig() : map(world.app) {
     map.Read(nullptr);
     host.map = &map;
-    SetUnitOrderHost(&host);
+    context.emplace(UnitContext{.orders = &host});
     goingOn.SetOwnsMembers(false);
   }
-  ~LinksRig() { SetUnitOrderHost(nullptr); }
+  ~LinksRig() { context.reset(); }
   // An Axis mortar team whose crew of 2 bailed out of it (the team is dead with all 3 lost),
   // both in the units that go on, the team on tile (5, 5).
   void GunAndCrew() {
@@ -48,6 +50,7 @@ struct LinksRig : InfantryRig {
 
   Map map;
   BetweenBattlesHost host;
+  std::optional<UnitContextScope> context;
   GGroup goingOn;
   std::unique_ptr<Infantry> gun;
   std::unique_ptr<Infantry> crew;

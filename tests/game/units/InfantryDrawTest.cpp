@@ -17,6 +17,7 @@
 #include "game/units/InfantryRig.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/ScreenlessDrawHost.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/WeaponModelDrawer.h"
 
@@ -686,7 +687,7 @@ class LabelHost : public ScreenlessDrawHost {
 TEST(InfantryDraw, StatusLabelLines) {
   DrawRig d;
   LabelHost host;
-  SetUnitDrawHost(&host);
+  const UnitContextScope drawing(UnitContext{.draw = &host});
   auto squad = d.rig.Make(InfantryRig::kSquad, 0);
   d.rig.world.app.currentSide = squad->GetSideIndex();
   squad->ammo = {};
@@ -743,7 +744,6 @@ TEST(InfantryDraw, StatusLabelLines) {
   crew->DrawStatusLabel();
   EXPECT_EQ(host.Take(), "none");
   crew->parentUnit = nullptr;
-  SetUnitDrawHost(nullptr);
 }
 
 }  // namespace

@@ -4,17 +4,19 @@
 // put in reach of the unit code.
 #include <array>
 #include <cstring>
+#include <optional>
 
 #include "game/units/InfantryRig.h"
 #include "game/units/NoBattleOrderHost.h"
+#include "game/units/UnitContextScope.h"
 
 class InfantryValuesRig : public NoBattleOrderHost {
  public:
   InfantryValuesRig() {
     rig.UseMap();
-    SetUnitOrderHost(this);
+    context_.emplace(UnitContext{.orders = this});
   }
-  ~InfantryValuesRig() override { SetUnitOrderHost(nullptr); }
+  ~InfantryValuesRig() override { context_.reset(); }
   InfantryValuesRig(const InfantryValuesRig&) = delete;
   InfantryValuesRig& operator=(const InfantryValuesRig&) = delete;
 
@@ -44,4 +46,7 @@ class InfantryValuesRig : public NoBattleOrderHost {
   int32_t& attacker = rig.world.attacker;
   bool inOperation = true;
   std::array<int32_t, 2> supply{};
+
+ private:
+  std::optional<UnitContextScope> context_;
 };

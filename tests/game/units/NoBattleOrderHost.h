@@ -1,6 +1,6 @@
 #pragma once
 // The answers of an order host with no battle in play, for the unit tests that fake the
-// screen's side of UnitOrderHost: not quiet, no operation attacker, no set-up flags, no phase
+// battle's side of UnitOrderHost: not quiet, no operation attacker, no set-up flags, no phase
 // side, no exits or own edges. A test overrides what its case sets.
 #include <cstdint>
 
@@ -10,7 +10,6 @@ class NoBattleOrderHost : public UnitOrderHost {
  public:
   bool IsQuiet() const override { return false; }
   bool IsOrderNotification() const override { return false; }
-  void AskVehicleQuestion(Unit& /*vehicle*/) override {}
   int32_t GetAttackingSide() const override { return -1; }
   int32_t GetAdvanceEdge() const override { return 0; }
   bool GetSetupOrderFlag(int32_t /*code*/) const override { return false; }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "game/map/Map.h"
@@ -14,13 +15,12 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
 #include "game/units/NoBattleOrderHost.h"
+#include "game/units/RecordingUnitScreen.h"
+#include "game/units/UnitContextScope.h"
 #include "support/TestFolder.h"
 
 class OperationHost : public NoBattleOrderHost {
  public:
-  void RefreshUnitPanel() override { ++panelRefreshes; }
-  void OpenWaypointMenu(Unit&) override { ++waypointMenus; }
-  void RefreshMap() override { ++mapRefreshes; }
   bool IsQuiet() const override { return quiet; }
   bool IsLaterOperationBattle() const override { return operation && battleNumber > 1; }
   bool InOperation() const override { return operation; }
@@ -29,7 +29,7 @@ class OperationHost : public NoBattleOrderHost {
   Map* GetOperationMap() override { return operationMap; }
   bool IsExitFor(int32_t sideIndex, float, float) const override { return exits[sideIndex & 1]; }
   void Deselect(const Unit& unit) override { deselected = &unit; }
-  void RefreshUnitDisplays() override { ++displayRefreshes; }
+  void ReviewCommandingLeaders() override { ++leaderReviews; }
   void AddUnit(Unit*) override {}
 
   bool quiet = false;
@@ -39,10 +39,7 @@ class OperationHost : public NoBattleOrderHost {
   Map* operationMap = nullptr;
   bool exits[2] = {false, false};
   const Unit* deselected = nullptr;
-  int32_t panelRefreshes = 0;
-  int32_t waypointMenus = 0;
-  int32_t mapRefreshes = 0;
-  int32_t displayRefreshes = 0;
+  int32_t leaderReviews = 0;
 };
 
 // A kind whose ground refuses every point at or beyond refuseFromX (or everywhere), whose
@@ -115,9 +112,8 @@ struct SetUpRig {
   SetUpRig() {
     world.Battle().map = std::make_unique<Map>(world.app);
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    SetUnitOrderHost(&host);
+    context.emplace(UnitContext{.orders = &host, .screen = &screen});
   }
-  ~SetUpRig() { SetUnitOrderHost(nullptr); }
   SetUpRig(const SetUpRig&) = delete;
   SetUpRig& operator=(const SetUpRig&) = delete;
   Map& GetMap() { return *world.Battle().map; }
@@ -132,6 +128,8 @@ struct SetUpRig {
   TestFolder folder{true};
   TestUnitWorld world;
   OperationHost host;
+  RecordingUnitScreen screen;
+  std::optional<UnitContextScope> context;
 };
 
 inline void Place(Unit& unit, float px, float py) {

@@ -50,7 +50,7 @@ void TestVehicle::SetRecord(int32_t mainWeaponId, int16_t load) {
 
 TestUnitWorld::TestUnitWorld() {
   app.MakeBattle();
-  SetUnitServices(this);
+  context_.emplace(UnitContext{.services = this});
   RegisterUnitMaker(0, MakeKind<TestInfantry>);
   RegisterUnitMaker(1, MakeKind<TestVehicle>);
   RegisterUnitMaker(2, MakeKind<TestInanimate>);
@@ -66,7 +66,7 @@ TestUnitWorld::~TestUnitWorld() {
     RegisterUnitMaker(kind, nullptr);
     RegisterBlankUnitMaker(kind, nullptr);
   }
-  SetUnitServices(nullptr);
+  context_.reset();
 }
 
 bool TestUnitWorld::AddNewUnit(Unit* unit) {

@@ -8,11 +8,13 @@
 #include <cstdint>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "game/units/Shot.h"
 #include "game/units/UnitFirePacket.h"
 #include "game/battle/BattleUnitServices.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitSoundPacket.h"
 #include "game/units/UnitStatePacket.h"
 #include "game/map/MapTestWorld.h"
@@ -88,4 +90,7 @@ class TestUnitWorld : public BattleUnitServices {
   // Units the unit code added to the battle (owned here, joined to the battle).
   std::vector<std::unique_ptr<Unit>> newUnits;
   uint16_t newUnitCounter = 0;
+
+ private:
+  std::optional<UnitContextScope> context_;  // the world as the units' services while it lives
 };

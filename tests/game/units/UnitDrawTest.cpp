@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
 #include "game/units/ScreenlessDrawHost.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/NoBattleOrderHost.h"
 #include "support/TestFolder.h"
@@ -113,12 +115,10 @@ struct DrawRig {
     gGraph3D = rig.r.get();
     rig.r->SetProjection(0, 0, 640, 480, 70.0f, 1.0f, 2000.0f);
     rig.r->LookAt(200.0f, -100.0f, 250.0f, 200.0f, 200.0f, 0.0f, 0.0f, 0.0f, 1.0f);
-    SetUnitDrawHost(&host);
-    SetUnitOrderHost(&orders);
+    context.emplace(UnitContext{.orders = &orders, .draw = &host});
   }
   ~DrawRig() {
-    SetUnitDrawHost(nullptr);
-    SetUnitOrderHost(nullptr);
+    context.reset();
     gGraph3D = nullptr;
   }
   DrawRig(const DrawRig&) = delete;
@@ -146,6 +146,7 @@ struct DrawRig {
   RecordingRig rig;
   DrawRecorder host;
   OrderHost orders;
+  std::optional<UnitContextScope> context;
   std::vector<std::unique_ptr<Unit>> owned;
 };
 
@@ -581,7 +582,7 @@ TEST(UnitDrawPicture, ThreeHundredUnitsWithOrderLinesShowMarkersLinesAndLabels) 
   SoftRig rig(640, 480);
   gGraph3D = rig.r.get();
   PaintingHost host;
-  SetUnitDrawHost(&host);
+  const UnitContextScope drawing(UnitContext{.draw = &host});
   world.app.options[7] = 1;
   world.app.options[1] = 1;
   std::vector<std::unique_ptr<Foot>> units;
@@ -603,7 +604,6 @@ TEST(UnitDrawPicture, ThreeHundredUnitsWithOrderLinesShowMarkersLinesAndLabels) 
   rig.device.Clear(&all, 1, kP3DClearTarget | kP3DClearZBuffer, 0x00506040, 1.0f);
   for (auto& u : units) u->DrawOnMap(1.0f, 0.5f, 0.5f);
   rig.device.Settle();
-  SetUnitDrawHost(nullptr);
   gGraph3D = nullptr;
 
   EXPECT_EQ(host.linesDrawn, 300 * 5);

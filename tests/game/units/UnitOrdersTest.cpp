@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/NoBattleOrderHost.h"
+#include "game/units/RecordingUnitScreen.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/WeaponFormulas.h"
 #include "support/TestFolder.h"
 
@@ -24,12 +27,9 @@ namespace {
 
 constexpr float kRad = 3.14159265f / 180.0f;
 
-// The battle screen's part, recorded.
+// The battle's part, recorded.
 class RecordingHost : public NoBattleOrderHost {
  public:
-  void RefreshUnitPanel() override { ++panelRefreshes; }
-  void OpenWaypointMenu(Unit&) override { ++waypointMenus; }
-  void RefreshWaypointDisplay() override { ++displayRefreshes; }
   int32_t GetSelectedWaypoint() const override { return selected; }
   void ClearSelectedWaypoint() override { selected = -1; }
   bool IsQuiet() const override { return quiet; }
@@ -38,9 +38,6 @@ class RecordingHost : public NoBattleOrderHost {
   void AddUnit(Unit* unit) override { added.emplace_back(unit); }
   bool IsBetweenBattles() const override { return betweenBattles; }
   bool betweenBattles = false;
-  int32_t panelRefreshes = 0;
-  int32_t waypointMenus = 0;
-  int32_t displayRefreshes = 0;
   int32_t selected = -1;
   bool quiet = false;
   int32_t attackingSide = -1;
@@ -90,15 +87,16 @@ struct OrdersRig {
     world.Battle().map = std::make_unique<Map>(world.app);
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
     world.Battle().slice = 100;
-    SetUnitOrderHost(&host);
+    context.emplace(UnitContext{.orders = &host, .screen = &screen});
   }
-  ~OrdersRig() { SetUnitOrderHost(nullptr); }
   OrdersRig(const OrdersRig&) = delete;
   OrdersRig& operator=(const OrdersRig&) = delete;
   Map& GetMap() { return *world.Battle().map; }
   TestFolder folder{true};
   TestUnitWorld world;
   RecordingHost host;
+  RecordingUnitScreen screen;
+  std::optional<UnitContextScope> context;
 };
 
 void Place(Unit& unit, float px, float py, float facing = 0.0f) {
@@ -250,7 +248,7 @@ TEST(UnitOrders, MovingACarriedOverWaypointStopsAtTheAdjustRadius) {
   unit.MoveWaypoint(0, 230.0f, 240.0f);
   EXPECT_NEAR(unit.waypoints[0].x, 212.0f, 1e-3f);
   EXPECT_NEAR(unit.waypoints[0].y, 216.0f, 1e-3f);
-  EXPECT_GT(rig.host.panelRefreshes, 0);
+  EXPECT_GT(rig.screen.panelRefreshes, 0);
   // Within the radius it goes where it is put; a freely movable kind goes anywhere.
   unit.MoveWaypoint(0, 210.0f, 190.0f);
   EXPECT_FLOAT_EQ(unit.waypoints[0].x, 210.0f);
@@ -428,7 +426,7 @@ TEST(UnitOrders, CancelAndRemoveLastWaypoint) {
   unit.RemoveLastWaypoint();
   EXPECT_EQ(unit.waypointCount, 2);
   EXPECT_EQ(unit.waypoints[1].pointKind, 1);  // was 0
-  EXPECT_EQ(rig.host.displayRefreshes, 1);
+  EXPECT_EQ(rig.screen.waypointDisplayRefreshes, 1);
   unit.waypoints[0].pointKind = 2;
   unit.RemoveLastWaypoint();
   EXPECT_EQ(unit.waypoints[0].pointKind, 3);
@@ -1124,7 +1122,9 @@ TEST(UnitBailOutDeathTest, EscapingWithoutFireStops) {
 
 TEST(UnitBailOut, WithoutABattleTheCallerKeepsTheCrew) {
   BailOutRig rig;
-  SetUnitOrderHost(nullptr);
+  UnitContext noBattle = UnitContext::Current();
+  noBattle.orders = nullptr;
+  const UnitContextScope withoutHost(UnitContextScope::kWhole, noBattle);
   Tank tank;
   tank.Setup(200.0f, 200.0f, 0.0f, 6, 2);
   tank.men = 2;

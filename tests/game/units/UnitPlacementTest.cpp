@@ -198,7 +198,7 @@ TEST(UnitPlacement, CheckPlacementTriesTheModesInOrder) {
   SeedRandom(5);
   EXPECT_TRUE(tank.CheckPlacement(400.0f, 400.0f, false, false, true));
   EXPECT_EQ(RandomState(), StateAfterDraws(5, Rings(150.0f, 4.0f) + 1));
-  EXPECT_EQ(rig.host.panelRefreshes, 1);
+  EXPECT_EQ(rig.screen.panelRefreshes, 1);
   EXPECT_EQ(tank.passengerSyncs, 1);
   // Without vehicle first, or for infantry, mode 1 comes first.
   SeedRandom(5);

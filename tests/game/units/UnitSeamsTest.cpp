@@ -71,7 +71,7 @@ TEST(UnitSeams, LeavingThroughOwnExitScoresAndEveryShooterLetsGo) {
   EXPECT_EQ(unit.stateChanged, 0);
   EXPECT_EQ(shooter.target, nullptr);
   EXPECT_EQ(rig.host.deselected, &unit);
-  EXPECT_EQ(rig.host.mapRefreshes, 1);
+  EXPECT_EQ(rig.screen.mapRefreshes, 1);
   bool counted = false;
   EXPECT_FLOAT_EQ(unit.GetPointValue(counted), 212.0f);
   EXPECT_TRUE(counted);
@@ -306,7 +306,7 @@ TEST(UnitSeams, KeepOnMapBringsAMobileUnitBackInside) {
   EXPECT_TRUE(off.KeepOnMapBetweenBattles());
   EXPECT_FLOAT_EQ(off.x, backX);
   EXPECT_FLOAT_EQ(off.y, backY);
-  EXPECT_EQ(rig.host.panelRefreshes, 1);
+  EXPECT_EQ(rig.screen.panelRefreshes, 1);
   // On the map in a later battle: a crowded unit is placed anew.
   rig.host.battleNumber = 2;
   Foot neighbour;
@@ -362,7 +362,7 @@ TEST(UnitSeams, PlacementRefusedBeepsUnlessQuietAndChangesNothing) {
   EXPECT_TRUE(unit.PlaceOrFace(200.0f, 150.0f, true, nullptr));
   EXPECT_FLOAT_EQ(unit.x, 200.0f);
   EXPECT_FLOAT_EQ(unit.y, 150.0f);
-  EXPECT_EQ(rig.host.displayRefreshes, 1);
+  EXPECT_EQ(rig.host.leaderReviews, 1);
   // In a later battle of an operation only a unit that can move may be placed again.
   rig.host.battleNumber = 2;
   unit.mobile = false;
@@ -447,10 +447,10 @@ TEST(UnitSeams, RaisedLevelOfBuildingsWhenTheGroundIsTaken) {
   EXPECT_FLOAT_EQ(unit.level, 0.0f);
   unit.upperTaken = false;  // both free: the player chooses from the waypoint menu
   EXPECT_TRUE(unit.PlaceOrFace(205.0f, 205.0f, true, nullptr));
-  EXPECT_EQ(rig.host.waypointMenus, 1);
+  EXPECT_EQ(rig.screen.waypointMenus, 1);
   rig.host.quiet = true;  // a quiet battle opens no menu
   EXPECT_TRUE(unit.PlaceOrFace(205.0f, 205.0f, true, nullptr));
-  EXPECT_EQ(rig.host.waypointMenus, 1);
+  EXPECT_EQ(rig.screen.waypointMenus, 1);
   // Refused: both levels taken, a gun crew, or a quiet battle with the ground taken.
   unit.groundTaken = true;
   EXPECT_FALSE(unit.CanPlaceAt(205.0f, 205.0f, nullptr));

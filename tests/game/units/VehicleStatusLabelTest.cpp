@@ -8,6 +8,7 @@
 
 #include "framework/core/GString63.h"
 #include "game/units/ScreenlessDrawHost.h"
+#include "game/units/UnitContextScope.h"
 #include "game/units/UnitDrawHost.h"
 #include "game/units/VehicleRig.h"
 
@@ -30,7 +31,7 @@ class LabelHost : public ScreenlessDrawHost {
 TEST(VehicleStatusLabel, LinesByStateAndSide) {
   VehicleRig rig;
   LabelHost host;
-  SetUnitDrawHost(&host);
+  const UnitContextScope drawing(UnitContext{.draw = &host});
   rig.PutI32(1, 68, 5);   // a main weapon
   rig.PutI16(1, 74, 40);  // a full load of 40 rounds
   Vehicle v;
@@ -65,7 +66,6 @@ TEST(VehicleStatusLabel, LinesByStateAndSide) {
   v.abandoned = 1;
   v.DrawStatusLabel();
   EXPECT_EQ(host.Take(), "Abandoned/0|/0");
-  SetUnitDrawHost(nullptr);
 }
 
 std::string Report(const Vehicle& v, bool detail) {
@@ -136,7 +136,7 @@ TEST(VehicleHitReport, LinesForEachPartFacingAndResult) {
 TEST(VehicleHitReport, ShownForFourSecondsAndNeverChangesTheVehicle) {
   VehicleRig rig;
   LabelHost host;
-  SetUnitDrawHost(&host);
+  const UnitContextScope drawing(UnitContext{.draw = &host});
   Vehicle v;
   v.SetClass(1, 0, 0, 100.0f, 100.0f, 0.0f);
   rig.world.app.currentSide = v.GetSideIndex();
@@ -161,7 +161,6 @@ TEST(VehicleHitReport, ShownForFourSecondsAndNeverChangesTheVehicle) {
   rig.world.Battle().slice = 150;
   v.HitReportText();
   EXPECT_EQ(host.Take(), "none");
-  SetUnitDrawHost(nullptr);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "framework/core/Quorl.h"
@@ -24,11 +25,11 @@ class TurnRig : public VehicleRig {
       models_[m * VehicleModelData::kSize + 2] = 2;
     }
     gVehicleModels = DataTable<VehicleModelData>(models_.data(), static_cast<uint32_t>(models_.size()));
-    SetUnitOrderHost(&host);
+    context_.emplace(UnitContext{.orders = &host});
     world.Battle().slice = 0;
   }
   ~TurnRig() {
-    SetUnitOrderHost(nullptr);
+    context_.reset();
     gVehicleModels = keptModels_;
   }
   TurnRig(const TurnRig&) = delete;
@@ -52,6 +53,7 @@ class TurnRig : public VehicleRig {
  private:
   DataTable<VehicleModelData> keptModels_;
   std::vector<uint8_t> models_;
+  std::optional<UnitContextScope> context_;
 };
 
 }  // namespace

@@ -1,0 +1,19 @@
+#include "game/units/UnitContext.h"
+
+#include "game/units/NullUnitScreen.h"
+
+namespace {
+
+// The context in force; only UnitContextScope writes it.
+UnitContext current;
+
+}  // namespace
+
+const UnitContext& UnitContext::Current() { return current; }
+
+void UnitContext::Install(const UnitContext& context) { current = context; }
+
+UnitScreen& GetUnitScreen() {
+  static NullUnitScreen none;
+  return current.screen != nullptr ? *current.screen : none;
+}
