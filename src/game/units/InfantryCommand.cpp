@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "framework/core/Quorl.h"
-#include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitServices.h"
