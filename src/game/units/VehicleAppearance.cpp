@@ -1,9 +1,11 @@
 // How a vehicle looks: the textures of its three sets (broad class, apparent class, true
 // class) by season and ground, and its drawing slot and shadow, which the presentation's
-// installed drawer draws (VehicleDrawer).
+// installed drawer draws (VehicleDrawer), and the tracks' and wheels' animation by the frame
+// clock.
 #include <array>
 
 #include "framework/core/Quorl.h"
+#include "framework/kernel/GKernel.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphic.h"
 #include "framework/media/GGraphicFactory.h"
@@ -59,4 +61,17 @@ void Vehicle::Draw(bool) {
 void Vehicle::DrawShadow(float scale, bool clip) {
   VehicleDrawer* drawer = GetVehicleDrawer();
   if (drawer != nullptr) drawer->DrawVehicleShadow(*this, scale, clip);
+}
+
+void Vehicle::AdvanceAnimation(float milliseconds) {
+  for (int32_t i = kAnimations - 1; i >= 0; --i) {
+    const auto at = static_cast<size_t>(i);
+    int32_t phase = TruncateToInt32(static_cast<double>(static_cast<float>(animationPhases[at]) + milliseconds * animationRates[at]));
+    if (phase >= 10000) phase %= 10000;
+    animationPhases[at] = phase;
+  }
+}
+
+void Vehicle::UpdateAnimation() {
+  if (gKernel != nullptr) AdvanceAnimation(static_cast<float>(gKernel->GetFrameTime()));
 }

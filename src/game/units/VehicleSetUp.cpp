@@ -246,15 +246,6 @@ int32_t Vehicle::GetPortraitIndex() const {
   return kStyles[static_cast<size_t>(group)];
 }
 
-void Vehicle::AdvanceAnimation(float milliseconds) {
-  for (int32_t i = kAnimations - 1; i >= 0; --i) {
-    const auto at = static_cast<size_t>(i);
-    int32_t phase = TruncateToInt32(static_cast<double>(static_cast<float>(animationPhases[at]) + milliseconds * animationRates[at]));
-    if (phase >= 10000) phase %= 10000;
-    animationPhases[at] = phase;
-  }
-}
-
 namespace {
 
 Unit* MakeVehicle(int32_t classIndex, int32_t code, int32_t flag) {
