@@ -1,12 +1,10 @@
 // The aircraft's turn: the per-slice state machine, the choice of attack kind and target, the
-// attack passes, the readiness its arrival gives the units below, and its shadow.
+// attack passes and the readiness its arrival gives the units below.
 #include <algorithm>
 #include <cmath>
 
 #include "framework/core/Quorl.h"
-#include "framework/media/GGraph3D.h"
 #include "game/map/Map.h"
-#include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Airplane.h"
 #include "game/units/Hack.h"
@@ -21,7 +19,6 @@ constexpr float kDegreesToRadians = 0.017453292519444445f;
 constexpr int32_t kSoundDelay = 400;
 constexpr int32_t kApproachSound = 800;
 constexpr int32_t kAircraftSoundKind = 24;
-constexpr int32_t kReplayMode = 5;
 constexpr float kRunSpeed = 2.8f;
 constexpr float kLead = 265.0f;
 
@@ -234,34 +231,4 @@ void Airplane::RaiseReadiness(Unit& unit) {
   if (weapon == WeaponData::kNone || !gWeapons.IsValid(weapon) || gWeapons[weapon].Count() == 0) return;
   const auto v = static_cast<int32_t>((RandomFloatTimes(2.0f) + 5.0f) * 40.0f);
   if (unit.sliceCount < v) unit.sliceCount = v;
-}
-
-bool Airplane::ShowsShadow() const {
-  if (IsEditorOpen() || state != kAttacking || alive == 0) return false;
-  const MapBattleServices* battle = UnitBattle();
-  if (battle != nullptr && battle->IsSetupPhase()) return false;
-  const MapAppServices* app = UnitApp();
-  return app != nullptr && app->GetInputMode() == kReplayMode;
-}
-
-void Airplane::Draw(bool) {
-  GGraph3D* g = gGraph3D;
-  const Map* map = UnitBattleMap();
-  if (g == nullptr || map == nullptr || !ShowsShadow()) return;
-  const float z = map->ElevationAt(x, y) + 0.75f;
-  g->PushMatrix();
-  // The drawing frame is turned to the facing already.
-  g->TranslateZ(z);
-  g->SetColor(0.15f, 0.2f, 0.15f);
-  g->DrawColouredTriangle(-0.8f, 2.0f, 0.0f, 0.8f, 2.0f, 0.0f, 0.0f, -8.0f, 0.0f);
-  static constexpr float kQuads[4][8] = {
-      {-6.3f, -0.2f, 0.0f, 0.0f, 0.0f, -2.4f, -6.1f, -1.6f},
-      {0.0f, 0.0f, 6.3f, -0.2f, 6.1f, -1.6f, 0.0f, -2.4f},
-      {-2.2f, -6.8f, 0.0f, -6.5f, 0.0f, -7.5f, -2.2f, -7.5f},
-      {0.0f, -6.5f, 2.2f, -6.8f, 2.2f, -7.5f, 0.0f, -7.5f},
-  };
-  for (const auto& q : kQuads) {
-    g->DrawColouredQuad(q[0], q[1], 0.0f, q[2], q[3], 0.0f, q[4], q[5], 0.0f, q[6], q[7], 0.0f);
-  }
-  g->PopMatrix();
 }

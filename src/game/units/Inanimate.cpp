@@ -1,5 +1,5 @@
 // The inanimate object: construction, the kind table, footprint, stored form, placement, the
-// map stamp, appearance and the simple unit operations; the makers of kind 2.
+// map stamp, the marker's picture slot and the simple unit operations; the makers of kind 2.
 #include "game/units/Inanimate.h"
 
 #include <algorithm>
@@ -11,8 +11,6 @@
 #include "framework/core/GFile.h"
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
-#include "framework/media/GGraphic.h"
-#include "framework/media/GGraphicFactory.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
@@ -148,39 +146,6 @@ void Inanimate::Read(GFile& file) {
 int32_t Inanimate::MarkerSlot() const {
   const int32_t slot = 3 - markerId;
   return slot >= 0 && slot < kTextureSets * kTexturesPerSet ? slot : -1;
-}
-
-void Inanimate::PrepareAppearance() {
-  Unit::PrepareAppearance();
-  int32_t slot = -1;
-  int32_t number = 0;
-  switch (classIndex) {
-    case kWire: slot = 0; number = 1211; break;
-    case kReferencePoint: slot = 2; number = 1221; break;
-    case kAmbushMarker: slot = 2; number = 1225; break;
-    case kPersonnelMines: slot = 1; number = 1220; break;
-    case kTankMines:
-    case kMineChain: slot = 1; number = 1224; break;
-    case kReinforcementMarker: {
-      slot = MarkerSlot();
-      number = 10039 - markerId;
-      if (slot < 0) {
-        // A marker id the texture table cannot hold: no picture, said once.
-        static bool logged = false;
-        if (!logged) {
-          GErrorLog::LogValue("Inanimate: reinforcement marker id outside the texture table", markerId);
-          logged = true;
-        }
-        return;
-      }
-      break;
-    }
-    default: return;
-  }
-  const int32_t set = slot / kTexturesPerSet;
-  const int32_t index = slot % kTexturesPerSet;
-  if (GGraphic* old = GetTexture(set, index)) delete old;
-  SetTexture(set, index, GGraphicFactory::NewGraphic(number));
 }
 
 // ---- The map stamp and placement ----

@@ -1,10 +1,13 @@
 // How an inanimate object looks on the map: the flat markers, the flag markers, the
-// reinforcement marker's billboard, the minefield's sign and the low mounds of obstacles.
+// reinforcement marker's billboard, the minefield's sign, the low mounds of obstacles and
+// the pictures each kind loads.
 // Nothing here draws from the game's generator.
 #include <cmath>
 
+#include "framework/core/GErrorLog.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphic.h"
+#include "framework/media/GGraphicFactory.h"
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -171,4 +174,37 @@ void Inanimate::DrawMound(const Map& map, float alpha) {
     }
   }
   g->SetAlpha(1.0f);
+}
+
+void Inanimate::PrepareAppearance() {
+  Unit::PrepareAppearance();
+  int32_t slot = -1;
+  int32_t number = 0;
+  switch (classIndex) {
+    case kWire: slot = 0; number = 1211; break;
+    case kReferencePoint: slot = 2; number = 1221; break;
+    case kAmbushMarker: slot = 2; number = 1225; break;
+    case kPersonnelMines: slot = 1; number = 1220; break;
+    case kTankMines:
+    case kMineChain: slot = 1; number = 1224; break;
+    case kReinforcementMarker: {
+      slot = MarkerSlot();
+      number = 10039 - markerId;
+      if (slot < 0) {
+        // A marker id the texture table cannot hold: no picture, said once.
+        static bool logged = false;
+        if (!logged) {
+          GErrorLog::LogValue("Inanimate: reinforcement marker id outside the texture table", markerId);
+          logged = true;
+        }
+        return;
+      }
+      break;
+    }
+    default: return;
+  }
+  const int32_t set = slot / kTexturesPerSet;
+  const int32_t index = slot % kTexturesPerSet;
+  if (GGraphic* old = GetTexture(set, index)) delete old;
+  SetTexture(set, index, GGraphicFactory::NewGraphic(number));
 }

@@ -1,11 +1,10 @@
 // The soldier figures' key-frame animation: each shown figure steps through the key cycle of
 // its kind and posture by the frame clock and its joints ease toward the current key's pose.
 // Nothing here touches the computed game: the starting keys come from the presentation's
-// generator.
+// generator (Infantry::PresentationDraw).
 #include <cmath>
 #include <cstdint>
 
-#include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "game/units/Infantry.h"
@@ -24,8 +23,6 @@ int32_t ScaledDuration(int32_t duration, float rate) {
 }
 
 }  // namespace
-
-int32_t Infantry::PresentationDraw(int32_t n) { return GRandom::Presentation().Random(n); }
 
 void Infantry::UpdateAnimation() {
   if (gKernel == nullptr) return;

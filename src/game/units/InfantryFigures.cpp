@@ -1,5 +1,6 @@
 // How many soldier figures an infantry unit shows and of which kind, and the posture each
 // figure takes from the unit's movement state.
+#include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Infantry.h"
@@ -11,6 +12,9 @@ namespace {
 constexpr const char* kFile = "Infantry";
 
 }  // namespace
+
+// The figures' starting keys: drawn from the presentation's generator, never the game's.
+int32_t Infantry::PresentationDraw(int32_t n) { return GRandom::Presentation().Random(n); }
 
 bool Infantry::IsCrewOf(const Unit* unit, const Unit* other) {
   if (unit == nullptr || !unit->IsInfantry()) return false;

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
-#include "framework/kernel/GKernel.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
@@ -342,8 +341,4 @@ void Vehicle::RestoreRecordedState() {
   if (!recordedDisplay.valid) return;
   Unit::RestoreRecordedState();
   turretOffset = recordedTurret;
-}
-
-void Vehicle::UpdateAnimation() {
-  if (gKernel != nullptr) AdvanceAnimation(static_cast<float>(gKernel->GetFrameTime()));
 }
