@@ -25,7 +25,7 @@
 #include "framework/core/GFile.h"
 #include "game/units/Hack.h"
 #include "game/units/KillRecordEntry.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"

@@ -25,7 +25,7 @@
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "game/units/Inanimate.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/ui/InfoPanel.h"
 #include "platform/PFileSystem.h"
 #include "platform/PPath.h"

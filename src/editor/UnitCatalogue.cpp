@@ -8,7 +8,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/units/Hack.h"
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"

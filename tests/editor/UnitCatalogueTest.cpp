@@ -10,7 +10,7 @@
 #include "editor/PurchaseEntry.h"
 #include "editor/UnitCatalogue.h"
 #include "framework/core/Quorl.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/units/Hack.h"
 
 namespace {

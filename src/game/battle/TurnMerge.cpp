@@ -10,7 +10,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"

@@ -4,7 +4,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitServices.h"
 

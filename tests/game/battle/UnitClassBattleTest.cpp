@@ -11,7 +11,7 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/TablesBattleRig.h"
 #include "game/map/Map.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
 #include "game/units/Inanimate.h"

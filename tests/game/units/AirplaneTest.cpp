@@ -10,7 +10,7 @@
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"

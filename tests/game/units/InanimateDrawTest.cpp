@@ -7,7 +7,7 @@
 
 #include "framework/media/RendererRig.h"
 #include "game/map/Map.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/units/Inanimate.h"
 #include "game/units/TestUnitWorld.h"
 #include "support/TestFolder.h"

@@ -6,7 +6,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 #include "game/units/Hack.h"
 #include "game/units/UnitBattleQueries.h"
 #include "game/units/UnitServices.h"

@@ -1,6 +1,6 @@
 // The air-support aircraft: construction, stored form, damage and the simple unit operations;
 // the makers of kind 3.
-#include "game/units/Airplane.h"
+#include "game/units/airplane/Airplane.h"
 
 #include <algorithm>
 #include <cmath>
