@@ -39,7 +39,7 @@
 #include "game/draw/VehicleDraw.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"

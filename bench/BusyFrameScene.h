@@ -23,7 +23,7 @@
 #include "game/models/InfantryModelDraw.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"
 

@@ -24,7 +24,7 @@
 #include "game/units/Unit.h"
 #include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/ui/MapView.h"
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"

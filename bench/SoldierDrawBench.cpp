@@ -17,7 +17,7 @@
 
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
-#include "game/units/InfantryDraw.h"
+#include "game/units/draw/InfantryDraw.h"
 #include "game/units/InfantryRig.h"
 #include "DiscardDevice.h"
 #include "platform/P3DDevice.h"

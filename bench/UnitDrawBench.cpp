@@ -15,7 +15,7 @@
 #include "game/units/TestUnitWorld.h"
 #include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 
 namespace {
 

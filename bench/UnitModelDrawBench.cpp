@@ -24,7 +24,7 @@
 #include "game/models/InfantryModelDraw.h"
 #include "game/models/ModelDrawContext.h"
 #include "game/models/WeaponModelData.h"
-#include "game/units/InfantryDraw.h"
+#include "game/units/draw/InfantryDraw.h"
 #include "game/units/Unit.h"
 #include "game/units/VehicleRig.h"
 #include "platform/P3DDevice.h"

@@ -39,7 +39,7 @@
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"

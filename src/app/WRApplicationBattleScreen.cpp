@@ -12,7 +12,7 @@
 #include "game/map/Map.h"
 #include "game/ui/MapView.h"
 #include "game/units/Infantry.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 
 bool WRApplication::OpenBattleScreen(bool flushPending, bool showLoading) {
   if (battle_ == nullptr) return false;

@@ -7,7 +7,7 @@
 #include "game/battle/BattleKeyHost.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitScreen.h"
 #include "game/battle/BattleOrderHost.h"
 

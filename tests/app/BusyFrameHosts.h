@@ -11,7 +11,7 @@
 #include "game/battle/HeadlessHost.h"
 #include "game/map/Map.h"
 #include "game/units/ScreenlessDrawHost.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "platform/PPath.h"
 
 // Bitmaps made on first request: width x 2 width, a tapering shape in a colour of the bitmap's

@@ -36,7 +36,7 @@
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/Vehicle.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"

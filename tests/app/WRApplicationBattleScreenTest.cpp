@@ -20,7 +20,7 @@
 #include "game/ui/MapView.h"
 #include "game/ui/WaypointMenu.h"
 #include "game/units/TestInfantry.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"

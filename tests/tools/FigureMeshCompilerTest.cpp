@@ -8,7 +8,7 @@
 #include <string>
 
 #include "FigureMeshCompiler.h"
-#include "game/units/FigureMesh.h"
+#include "game/units/draw/FigureMesh.h"
 
 namespace {
 

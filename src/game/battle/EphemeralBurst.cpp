@@ -7,7 +7,7 @@
 #include "framework/media/GGraph3D.h"
 #include "game/battle/EffectView.h"
 #include "game/map/Heading.h"
-#include "game/units/MuzzleFlashModel.h"
+#include "game/units/draw/MuzzleFlashModel.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "framework/media/GGraph3D.h"
 #include "game/map/Map.h"
 #include "game/units/Infantry.h"
-#include "game/units/InfantryDraw.h"
+#include "game/units/draw/InfantryDraw.h"
 
 void Map::DrawFigure(int32_t kind, int32_t figure, float x, float y, float z, float heading, float look, bool clip,
                      float scale) {

@@ -11,7 +11,7 @@
 #include "game/models/ModelDrawContext.h"
 #include "game/models/VehicleModelTable.h"
 #include "game/units/Hack.h"
-#include "game/units/InfantryDraw.h"
+#include "game/units/draw/InfantryDraw.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/VehicleDrawer.h"
+#include "game/units/draw/VehicleDrawer.h"
 
 class Vehicle;
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/WeaponModelDrawer.h"
+#include "game/units/draw/WeaponModelDrawer.h"
 
 class GGraphic;
 class Unit;

@@ -12,7 +12,7 @@
 #include "framework/media/RendererRig.h"
 #include "game/draw/VehicleDraw.h"
 #include "game/models/ModelDrawContext.h"
-#include "game/units/InfantryDraw.h"
+#include "game/units/draw/InfantryDraw.h"
 #include "game/units/VehicleRig.h"
 
 namespace {

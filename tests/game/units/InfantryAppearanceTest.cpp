@@ -14,7 +14,7 @@
 #include "game/units/UnitCodes.h"
 #include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "framework/media/GGraphicFactory.h"
 #include "framework/media/GraphicsTestHost.h"
 #include "framework/media/RendererRig.h"
-#include "game/units/InfantryDraw.h"
+#include "game/units/draw/InfantryDraw.h"
 #include "game/units/InfantryRig.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PPath.h"

@@ -13,13 +13,13 @@
 #include "framework/media/RendererRig.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
-#include "game/units/InfantryDraw.h"
+#include "game/units/draw/InfantryDraw.h"
 #include "game/units/InfantryRig.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
-#include "game/units/WeaponModelDrawer.h"
+#include "game/units/draw/UnitDrawHost.h"
+#include "game/units/draw/WeaponModelDrawer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
-#include "game/units/CommandLineCanvas.h"
+#include "game/units/draw/CommandLineCanvas.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
 #include "game/units/InfantryRig.h"

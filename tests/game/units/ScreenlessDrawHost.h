@@ -1,7 +1,7 @@
 #pragma once
 // A unit drawing host for tests that watch one part of the drawing: the texts, frames and
 // bounds go nowhere, smoke is drawn and the kernel is never inside a handler.
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 
 class ScreenlessDrawHost : public UnitDrawHost {
  public:

@@ -10,7 +10,7 @@
 #include "game/units/TestUnitWorld.h"
 #include "game/units/UnitContext.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitScreen.h"
 #include "game/units/UnitServices.h"

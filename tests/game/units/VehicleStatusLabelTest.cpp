@@ -9,7 +9,7 @@
 #include "framework/core/GString63.h"
 #include "game/units/ScreenlessDrawHost.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/VehicleRig.h"
 
 namespace {

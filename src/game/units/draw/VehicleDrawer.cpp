@@ -1,4 +1,4 @@
-#include "game/units/VehicleDrawer.h"
+#include "game/units/draw/VehicleDrawer.h"
 
 namespace {
 VehicleDrawer* gDrawer = nullptr;

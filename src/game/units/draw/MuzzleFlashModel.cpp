@@ -1,4 +1,4 @@
-#include "game/units/MuzzleFlashModel.h"
+#include "game/units/draw/MuzzleFlashModel.h"
 
 #include <array>
 #include <cmath>

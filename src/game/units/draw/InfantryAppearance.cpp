@@ -10,7 +10,7 @@
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 

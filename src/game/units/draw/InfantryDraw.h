@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/FigureMesh.h"
-#include "game/units/InfantryDrawState.h"
+#include "game/units/draw/FigureMesh.h"
+#include "game/units/draw/InfantryDrawState.h"
 
 class GGraphic;
 class Infantry;

@@ -13,7 +13,7 @@
 #include "game/units/Hack.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
-#include "game/units/VehicleDrawer.h"
+#include "game/units/draw/VehicleDrawer.h"
 
 int32_t Vehicle::BaseTextureNumber(const VehicleData& record, bool snow, int32_t groundCondition) {
   const int32_t kindCode = record.KindCode();

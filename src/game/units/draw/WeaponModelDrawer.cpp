@@ -1,4 +1,4 @@
-#include "game/units/WeaponModelDrawer.h"
+#include "game/units/draw/WeaponModelDrawer.h"
 
 namespace {
 WeaponModelDrawer* gDrawer = nullptr;

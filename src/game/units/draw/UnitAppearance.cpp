@@ -6,7 +6,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitServices.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitBattleQueries.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
 

@@ -1,4 +1,4 @@
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 
 #include "game/map/MapAppServices.h"
 #include "game/units/UnitContext.h"

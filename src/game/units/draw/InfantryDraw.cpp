@@ -11,13 +11,13 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
-#include "game/units/CommandLineCanvas.h"
+#include "game/units/draw/CommandLineCanvas.h"
 #include "game/units/Infantry.h"
-#include "game/units/InfantryDraw.h"
+#include "game/units/draw/InfantryDraw.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitServices.h"
-#include "game/units/WeaponModelDrawer.h"
+#include "game/units/draw/WeaponModelDrawer.h"
 
 namespace {
 

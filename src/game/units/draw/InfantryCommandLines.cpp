@@ -2,7 +2,7 @@
 // its commanding or platoon leader, drawn over the terrain by the map drawing's canvas.
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/CommandLineCanvas.h"
+#include "game/units/draw/CommandLineCanvas.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitServices.h"
 

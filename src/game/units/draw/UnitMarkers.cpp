@@ -12,9 +12,9 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/InfantryServices.h"
-#include "game/units/MuzzleFlashModel.h"
+#include "game/units/draw/MuzzleFlashModel.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 

@@ -1,7 +1,7 @@
 // The vehicle's warning label: for a knocked-out vehicle how it ended, for one of the side to
 // play what keeps it from moving and what is left of its gun and ammunition.
 #include "framework/core/GString63.h"
-#include "game/units/UnitDrawHost.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/Vehicle.h"
 
 namespace {
