@@ -4,7 +4,7 @@
 
 #include "framework/kernel/GKernel.h"
 #include "game/units/Hack.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

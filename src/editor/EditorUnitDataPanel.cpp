@@ -7,7 +7,7 @@
 #include "editor/PurchaseEntry.h"
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
-#include "game/units/ArmourFormulas.h"
+#include "game/units/fire/ArmourFormulas.h"
 #include "game/units/FormationData.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"

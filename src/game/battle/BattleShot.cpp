@@ -5,7 +5,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
 #include "game/units/Unit.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 float BattleShot::GetStrength(bool ignoreAmmo, float* extra) const {
   if (extra != nullptr) *extra = 0.0f;

@@ -16,7 +16,7 @@
 #include "game/units/Vehicle.h"
 #include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

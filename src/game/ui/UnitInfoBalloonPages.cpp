@@ -4,13 +4,13 @@
 #include <array>
 
 #include "framework/core/Quorl.h"
-#include "game/units/ArmourFormulas.h"
+#include "game/units/fire/ArmourFormulas.h"
 #include "game/units/DataFlags.h"
 #include "game/units/Hack.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/Vehicle.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 #include "game/ui/BalloonText.h"
 #include "game/ui/UnitInfoBalloon.h"
 

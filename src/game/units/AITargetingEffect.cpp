@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "game/units/AITargeting.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 float AITargeting::ScoreArmour(const Location* locations, int32_t n, const std::function<float(int32_t)>& penetration,
                                float shock) {

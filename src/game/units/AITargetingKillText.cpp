@@ -6,7 +6,7 @@
 #include "game/units/Unit.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/WeaponData.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 float Unit::TargetInfoText(GString* text, int32_t ammoKind, Unit* targetUnit) {
   if (!IsVehicle() || targetUnit == nullptr) FatalError(__LINE__, "Unit.cpp");

@@ -15,7 +15,7 @@
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
 #include "game/units/WeaponData.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitServices.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

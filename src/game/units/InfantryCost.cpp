@@ -9,7 +9,7 @@
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"
 #include "game/units/WeaponData.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 // Operations whose base bodies belong to other parts of the unit code stop here until those
 // land; each stops with this file's name and its own line. (The view and identification,

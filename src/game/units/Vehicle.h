@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "game/units/ArmourFormulas.h"
+#include "game/units/fire/ArmourFormulas.h"
 #include "game/units/Unit.h"
 #include "game/units/VehicleData.h"
 #include "game/units/VehicleServices.h"

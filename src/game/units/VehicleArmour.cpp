@@ -8,10 +8,10 @@
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/ArmourFormulas.h"
+#include "game/units/fire/ArmourFormulas.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

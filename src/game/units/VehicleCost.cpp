@@ -13,7 +13,7 @@
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/VehicleModelData.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/VehicleStrike.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/InfantryServices.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"

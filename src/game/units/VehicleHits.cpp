@@ -10,7 +10,7 @@
 #include "game/units/Vehicle.h"
 #include "game/units/VehicleStrike.h"
 #include "game/units/WeaponData.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

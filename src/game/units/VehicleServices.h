@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/ArmourFormulas.h"
+#include "game/units/fire/ArmourFormulas.h"
 #include "game/units/VehicleData.h"
 
 class Unit;

@@ -7,7 +7,7 @@
 #include "game/ui/UnitDisplayRig.h"
 #include "game/ui/UnitInfoBalloon.h"
 #include "game/map/Map.h"
-#include "game/units/ArmourFormulas.h"
+#include "game/units/fire/ArmourFormulas.h"
 #include "game/units/DataFlags.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "framework/core/GString63.h"
 #include "game/units/AITargeting.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

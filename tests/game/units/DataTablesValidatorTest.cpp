@@ -12,7 +12,7 @@
 #include "game/units/DataFlags.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/SurnameList.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 #include "support/SoundCatalogueRows.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../map/MapTestRig.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 TEST(TerrainFactorAt, ReadsTheTerrainUnderThePointInTheSeason) {
   MapRig rig;

@@ -19,7 +19,7 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitFirePacket.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 #include "support/TestFolder.h"
 
 namespace {

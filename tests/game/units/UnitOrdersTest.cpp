@@ -20,7 +20,7 @@
 #include "game/units/NoBattleOrderHost.h"
 #include "game/units/RecordingUnitScreen.h"
 #include "game/units/UnitContextScope.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 #include "support/TestFolder.h"
 
 namespace {

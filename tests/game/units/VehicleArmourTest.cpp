@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "framework/core/Quorl.h"
-#include "game/units/ArmourFormulas.h"
+#include "game/units/fire/ArmourFormulas.h"
 #include "game/units/VehicleRig.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "framework/core/Quorl.h"
-#include "game/units/ArmourFormulas.h"
+#include "game/units/fire/ArmourFormulas.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/VehicleRig.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 

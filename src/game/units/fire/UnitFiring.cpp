@@ -14,7 +14,7 @@
 #include "game/units/UnitFirePacket.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 bool Unit::gSecondaryFire = false;
 

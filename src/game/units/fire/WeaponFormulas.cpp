@@ -1,4 +1,4 @@
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 #include <cmath>
 #include <string>

@@ -7,10 +7,10 @@
 
 #include "framework/core/Quorl.h"
 #include "game/units/AITargeting.h"
-#include "game/units/ArmourFormulas.h"
+#include "game/units/fire/ArmourFormulas.h"
 #include "game/units/Hack.h"
 #include "game/units/UnitServices.h"
-#include "game/units/WeaponFormulas.h"
+#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 
