@@ -12,7 +12,7 @@
 #include "ReferenceMaps.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"

@@ -35,7 +35,7 @@
 #include "game/map/Map.h"
 #include "game/models/InfantryModelDraw.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitContextScope.h"

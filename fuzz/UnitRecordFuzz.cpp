@@ -26,7 +26,7 @@
 #include "game/units/Hack.h"
 #include "game/units/KillRecordEntry.h"
 #include "game/units/airplane/Airplane.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "game/units/TestUnitWorld.h"

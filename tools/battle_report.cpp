@@ -26,7 +26,7 @@
 #include "game/battle/ComputerPlayer.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "platform/PPath.h"

@@ -44,7 +44,7 @@
 #include "game/map/Map.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"

@@ -70,7 +70,7 @@
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"

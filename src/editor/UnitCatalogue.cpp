@@ -10,7 +10,7 @@
 #include "game/battle/Campaign.h"
 #include "game/units/airplane/Airplane.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/Vehicle.h"

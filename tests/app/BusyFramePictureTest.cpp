@@ -32,7 +32,7 @@
 #include "game/models/InfantryModelDraw.h"
 #include "game/ui/OrderOverlay.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitContextScope.h"

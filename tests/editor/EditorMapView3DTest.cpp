@@ -11,7 +11,7 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Unit.h"
 
 namespace {

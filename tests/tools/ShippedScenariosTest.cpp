@@ -30,7 +30,7 @@
 #include "game/battle/HeadlessHost.h"
 #include "game/map/Map.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"

@@ -12,7 +12,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/InanimateServices.h"
 #include "game/units/Unit.h"
 

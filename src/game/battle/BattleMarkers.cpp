@@ -5,7 +5,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/UnitCodes.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/airplane/Airplane.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"

@@ -14,7 +14,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/Names.h"
 #include "game/units/UnitServices.h"

@@ -13,7 +13,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/KillRecordEntry.h"
 #include "game/units/UnitServices.h"

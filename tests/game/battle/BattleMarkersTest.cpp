@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "game/battle/BattleTestRig.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 
 namespace {
 

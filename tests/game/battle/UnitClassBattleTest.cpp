@@ -14,7 +14,7 @@
 #include "game/units/airplane/Airplane.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"

@@ -8,7 +8,7 @@
 #include "framework/media/RendererRig.h"
 #include "game/map/Map.h"
 #include "game/units/airplane/Airplane.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/TestUnitWorld.h"
 #include "support/TestFolder.h"
 

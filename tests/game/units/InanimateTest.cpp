@@ -11,7 +11,7 @@
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/InfantryRig.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"

@@ -12,7 +12,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitServices.h"
 

@@ -1,6 +1,6 @@
 // The inanimate object: construction, the kind table, footprint, stored form, placement, the
 // map stamp, the marker's picture slot and the simple unit operations; the makers of kind 2.
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 
 #include <algorithm>
 #include <array>

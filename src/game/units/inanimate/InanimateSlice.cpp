@@ -5,7 +5,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Inanimate.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/Infantry.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
