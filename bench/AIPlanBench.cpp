@@ -43,7 +43,7 @@
 #include "game/units/AITargeting.h"
 #include "game/units/ExposureCounter.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"

@@ -10,7 +10,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "game/ui/UnitInfoBalloon.h"
 #include "platform/PFont.h"

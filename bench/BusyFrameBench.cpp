@@ -37,7 +37,7 @@
 #include "game/map/Map.h"
 #include "game/models/InfantryModelDraw.h"
 #include "game/draw/VehicleDraw.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "platform/PBitmapFile.h"

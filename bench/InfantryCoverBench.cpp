@@ -15,7 +15,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/TestUnitWorld.h"
 
 namespace {

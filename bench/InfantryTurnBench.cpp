@@ -20,7 +20,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/TestUnitWorld.h"
 
 // Every heap allocation of the program is counted, so that a turn's allocations show.

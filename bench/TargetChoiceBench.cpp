@@ -11,7 +11,7 @@
 #include "game/map/Map.h"
 #include "game/units/AITargeting.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/WeaponData.h"
 #include "game/units/VehicleWorld.h"
 

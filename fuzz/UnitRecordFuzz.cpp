@@ -27,7 +27,7 @@
 #include "game/units/KillRecordEntry.h"
 #include "game/units/airplane/Airplane.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/UnitIds.h"

@@ -27,7 +27,7 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/units/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "platform/PPath.h"
 #include "platform/PTemporaryFiles.h"

@@ -45,7 +45,7 @@
 #include "game/battle/VictoryFlag.h"
 #include "game/units/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"

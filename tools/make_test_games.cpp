@@ -27,7 +27,7 @@
 #include "game/battle/HeadlessHost.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"

@@ -22,7 +22,7 @@
 #include "game/draw/VehicleDraw.h"
 #include "game/models/InfantryModelDraw.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/airplane/Airplane.h"

@@ -11,7 +11,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/ui/MapView.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/draw/UnitDrawHost.h"
 
 bool WRApplication::OpenBattleScreen(bool flushPending, bool showLoading) {

@@ -13,7 +13,7 @@
 #include "framework/core/GErrorLog.h"
 #include "game/battle/BattleBase.h"
 #include "game/battle/ReinforcementGroup.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 
 void EditorPurchaseList::Setup(GView* parent, int32_t x, int32_t y, int32_t width) {
   EditorUnitList::Setup(parent, x, y, width);

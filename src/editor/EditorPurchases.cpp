@@ -5,7 +5,7 @@
 #include "editor/PurchaseEntry.h"
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/Vehicle.h"
 

@@ -10,7 +10,7 @@
 #include "game/units/fire/ArmourFormulas.h"
 #include "game/units/FormationData.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/SmallArmsData.h"
 #include "game/units/Vehicle.h"
 #include "game/units/WeaponData.h"

@@ -20,7 +20,7 @@
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Names.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/Vehicle.h"

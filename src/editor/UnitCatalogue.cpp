@@ -11,7 +11,7 @@
 #include "game/units/airplane/Airplane.h"
 #include "game/units/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/Vehicle.h"
 

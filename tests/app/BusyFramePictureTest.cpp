@@ -33,7 +33,7 @@
 #include "game/ui/OrderOverlay.h"
 #include "game/units/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"

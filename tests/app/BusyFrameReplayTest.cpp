@@ -22,7 +22,7 @@
 #include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/map/MapObjectList.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "platform/PClock.h"
 #include "support/PixelHash.h"
 

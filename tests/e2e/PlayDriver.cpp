@@ -237,7 +237,7 @@
 #include "game/ui/MapView.h"
 #include "game/ui/VehicleQuestionMenu.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Names.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"

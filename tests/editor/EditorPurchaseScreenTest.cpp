@@ -25,7 +25,7 @@
 #include "game/ui/EditorRadioButton.h"
 #include "game/units/FormationData.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 
 namespace {

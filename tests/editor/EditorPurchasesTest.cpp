@@ -13,7 +13,7 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
 
 namespace {

@@ -31,7 +31,7 @@
 #include "game/map/Map.h"
 #include "game/units/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"

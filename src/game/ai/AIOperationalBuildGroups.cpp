@@ -16,7 +16,7 @@
 #include "game/battle/Campaign.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
 

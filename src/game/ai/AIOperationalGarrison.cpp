@@ -10,7 +10,7 @@
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/map/PlanningMath.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
 namespace {

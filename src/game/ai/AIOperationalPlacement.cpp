@@ -14,7 +14,7 @@
 #include "game/map/Map.h"
 #include "game/map/PlanningMath.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "game/map/Map.h"
 #include "game/map/PlanningMath.h"
 #include "game/units/AITargeting.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
 

@@ -9,7 +9,7 @@
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
 namespace {

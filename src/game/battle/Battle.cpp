@@ -15,7 +15,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/units/InanimateServices.h"
 #include "game/units/InfantryServices.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitServices.h"

@@ -15,7 +15,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/SmokeCloud.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
 namespace {

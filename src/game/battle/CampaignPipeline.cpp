@@ -20,7 +20,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapObjectList.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"

@@ -12,7 +12,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/units/airplane/Airplane.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
 

@@ -3,7 +3,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 #include "game/map/Map.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/draw/InfantryDraw.h"
 
 void Map::DrawFigure(int32_t kind, int32_t figure, float x, float y, float z, float heading, float look, bool clip,

@@ -3,7 +3,7 @@
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphic.h"
 #include "game/models/WeaponModelData.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
 namespace {

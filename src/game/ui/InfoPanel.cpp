@@ -15,7 +15,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/units/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Names.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"

@@ -11,7 +11,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderState.h"
 #include "game/ui/MapView.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
 int32_t MapView::waypointMemory = -1;

@@ -8,7 +8,7 @@
 #include "game/map/Map.h"
 #include "game/map/OrderState.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/VehicleServices.h"
 

@@ -14,7 +14,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/units/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/KillRecordEntry.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"

@@ -7,7 +7,7 @@
 #include "game/units/fire/ArmourFormulas.h"
 #include "game/units/DataFlags.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"

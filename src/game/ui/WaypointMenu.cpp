@@ -5,7 +5,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "game/map/Map.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"
 #include "support/TestFolder.h"

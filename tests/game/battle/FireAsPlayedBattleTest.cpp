@@ -18,7 +18,7 @@
 #include "game/units/DataFlags.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/SmallArmsData.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/UnitCodes.h"

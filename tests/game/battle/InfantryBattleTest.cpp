@@ -22,7 +22,7 @@
 #include "game/units/AITargeting.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Shot.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"

@@ -15,7 +15,7 @@
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"
 #include "game/units/Vehicle.h"

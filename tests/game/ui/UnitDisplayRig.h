@@ -12,7 +12,7 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "game/ui/PanelItem.h"
 #include "support/TestFolder.h"

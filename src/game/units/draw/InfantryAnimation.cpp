@@ -7,7 +7,7 @@
 
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/InfantryAnimation.h"
 #include "game/units/UnitServices.h"
 

@@ -8,7 +8,7 @@
 #include "framework/media/GGraphicHost.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/UnitServices.h"

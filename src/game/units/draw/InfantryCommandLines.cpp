@@ -3,7 +3,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/draw/CommandLineCanvas.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitServices.h"
 
 void Infantry::DrawCommandLines(CommandLineCanvas& canvas) const {

@@ -12,7 +12,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/draw/CommandLineCanvas.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/draw/InfantryDraw.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/draw/UnitDrawHost.h"

@@ -7,7 +7,7 @@
 #include "framework/media/GGraphic.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/draw/InfantryDraw.h"
 #include "game/units/UnitServices.h"
 

@@ -6,7 +6,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/VehicleServices.h"

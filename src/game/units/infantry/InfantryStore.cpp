@@ -7,7 +7,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
 #include "framework/core/Quorl.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/SurnameList.h"
 #include "game/units/UnitIds.h"
 

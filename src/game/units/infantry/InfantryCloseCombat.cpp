@@ -10,7 +10,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/FindBattleUnit.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitServices.h"
 #include "game/units/Vehicle.h"
 

@@ -4,7 +4,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"
 #include "game/units/UnitServices.h"

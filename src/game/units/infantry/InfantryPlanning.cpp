@@ -1,4 +1,4 @@
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 
 float Infantry::GetFireFactor(float distance) const {
   if (!IsSquad()) return 1.0f;

@@ -9,7 +9,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Shot.h"
 #include "game/units/UnitOrderHost.h"
 #include "game/units/UnitServices.h"

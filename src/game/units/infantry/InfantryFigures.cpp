@@ -3,7 +3,7 @@
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/InfantryAnimation.h"
 #include "game/units/UnitServices.h"
 

@@ -7,7 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/SmallArmsData.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"

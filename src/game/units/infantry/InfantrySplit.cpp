@@ -6,7 +6,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/KillRecord.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"

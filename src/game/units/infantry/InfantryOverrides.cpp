@@ -7,7 +7,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/map/FineTerrain.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Shot.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleData.h"

@@ -5,7 +5,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GGroup.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/UnitIds.h"
 #include "game/units/UnitServices.h"
 #include "game/units/VehicleServices.h"

@@ -5,7 +5,7 @@
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 #include "game/units/Names.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitServices.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
-#include "game/units/Infantry.h"
+#include "game/units/infantry/Infantry.h"
 
 void Infantry::WriteStateExtras(UnitStatePacket& packet) const {
   packet.extraUnits = {carrier, boardingTarget};
