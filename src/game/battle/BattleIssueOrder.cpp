@@ -12,7 +12,7 @@
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
 #include "game/units/VehicleServices.h"
-#include "game/units/Waypoint.h"
+#include "game/units/orders/Waypoint.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "game/battle/UnitList.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
-#include "game/units/Waypoint.h"
+#include "game/units/orders/Waypoint.h"
 
 namespace {
 

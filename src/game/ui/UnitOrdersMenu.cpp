@@ -4,7 +4,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/Waypoint.h"
+#include "game/units/orders/Waypoint.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/VehicleServices.h"

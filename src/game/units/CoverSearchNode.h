@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "game/units/Waypoint.h"
+#include "game/units/orders/Waypoint.h"
 
 class Unit;
 

@@ -10,7 +10,7 @@
 #include "game/units/UnitFirePacket.h"
 #include "game/units/UnitSoundPacket.h"
 #include "game/units/UnitStatePacket.h"
-#include "game/units/Waypoint.h"
+#include "game/units/orders/Waypoint.h"
 
 class GFile;
 class GFuzzySet;

@@ -8,7 +8,7 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/MovingTestUnits.h"
 #include "game/map/Map.h"
-#include "game/units/Waypoint.h"
+#include "game/units/orders/Waypoint.h"
 
 namespace {
 

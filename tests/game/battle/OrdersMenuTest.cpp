@@ -17,7 +17,7 @@
 #include "game/ui/VehicleQuestionMenu.h"
 #include "game/ui/WaypointMenu.h"
 #include "game/units/Vehicle.h"
-#include "game/units/Waypoint.h"
+#include "game/units/orders/Waypoint.h"
 
 namespace {
 
