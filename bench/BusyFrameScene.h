@@ -22,7 +22,7 @@
 #include "game/map/Map.h"
 #include "game/models/InfantryModelDraw.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"

@@ -23,7 +23,7 @@
 #include "game/map/Map.h"
 #include "game/units/Unit.h"
 #include "game/units/ScreenlessDrawHost.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/ui/MapView.h"
 #include "platform/PSoft3DDevice.h"

@@ -14,7 +14,7 @@
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/ScreenlessDrawHost.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
 
 namespace {

@@ -22,7 +22,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/battle/BattleServices.h"
 #include "game/battle/BattleServicesHost.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 
 class Battle;
 class BattleBase;

@@ -6,9 +6,9 @@
 #include "app/BattleScreenSeam.h"
 #include "game/battle/BattleKeyHost.h"
 #include "game/battle/ReplayScreen.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/UnitScreen.h"
+#include "game/units/ports/UnitScreen.h"
 #include "game/battle/BattleOrderHost.h"
 
 class Battle;

@@ -35,7 +35,7 @@
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/Vehicle.h"
 #include "platform/PBitmapFile.h"

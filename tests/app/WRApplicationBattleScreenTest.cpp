@@ -21,9 +21,9 @@
 #include "game/ui/WaypointMenu.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitScreen.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitScreen.h"
+#include "game/units/ports/UnitServices.h"
 #include "platform/PSurface.h"
 
 TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {

@@ -28,7 +28,7 @@
 #include "game/ui/ThinkingWindow.h"
 #include "game/units/Shot.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "platform/PFile.h"
 #include "platform/PNetMemoryTransport.h"
 #include "platform/PPath.h"

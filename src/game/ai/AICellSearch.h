@@ -1,5 +1,5 @@
 #pragma once
-#include "game/units/UnitCellSearch.h"
+#include "game/units/ports/UnitCellSearch.h"
 
 struct AIPlanContext;
 

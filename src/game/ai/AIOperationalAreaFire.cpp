@@ -12,9 +12,9 @@
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

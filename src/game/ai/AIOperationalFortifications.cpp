@@ -13,7 +13,7 @@
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/InanimateServices.h"
+#include "game/units/ports/InanimateServices.h"
 #include "game/units/Unit.h"
 
 namespace {

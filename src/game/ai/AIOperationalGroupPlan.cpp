@@ -15,10 +15,10 @@
 #include "game/map/Map.h"
 #include "game/map/PlanningMath.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "game/units/AITargeting.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/InanimateServices.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InanimateServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "game/map/Map.h"
 #include "game/map/SightUnitList.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -16,11 +16,11 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderMenuTarget.h"
-#include "game/units/InanimateServices.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InanimateServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 constexpr int32_t kConnectionTcpIp = 2;

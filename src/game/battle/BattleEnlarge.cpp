@@ -5,7 +5,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/BattleBase.h"
 #include "game/battle/ReinforcementGroup.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
 

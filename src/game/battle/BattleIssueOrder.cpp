@@ -11,7 +11,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/orders/Waypoint.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/units/UnitOrderHost.h"
+#include "game/units/ports/UnitOrderHost.h"
 
 class Battle;
 class Campaign;

@@ -7,9 +7,9 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

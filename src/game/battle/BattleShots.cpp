@@ -9,13 +9,13 @@
 #include "game/battle/Packet.h"
 #include "game/map/Map.h"
 #include "game/units/Hack.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Shot.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/VehicleData.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

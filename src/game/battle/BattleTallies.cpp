@@ -3,7 +3,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

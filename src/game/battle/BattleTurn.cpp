@@ -3,7 +3,7 @@
 #include "framework/core/GErrorLog.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
 

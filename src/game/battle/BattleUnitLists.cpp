@@ -12,7 +12,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/units/Names.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 class Battle;
 

@@ -24,7 +24,7 @@
 #include "game/map/TerrainCodeTable.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "game/map/Map.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

@@ -21,12 +21,12 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapObjectList.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "game/battle/BattleOrderHost.h"
-#include "game/units/NullUnitScreen.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/NullUnitScreen.h"
+#include "game/units/ports/UnitContextScope.h"
 
 class Campaign;
 class Unit;

@@ -7,8 +7,8 @@
 
 #include "game/battle/CampaignHost.h"
 #include "game/battle/HeadlessHost.h"
-#include "game/units/NullUnitScreen.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/NullUnitScreen.h"
+#include "game/units/ports/UnitContextScope.h"
 
 class Battle;
 class BattleOrderHost;

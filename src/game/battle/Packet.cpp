@@ -7,7 +7,7 @@
 #include "framework/core/GFile.h"
 #include "game/units/InfantryAnimation.h"
 #include "game/units/InfantryData.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitIds.h"
 

@@ -12,7 +12,7 @@
 #include "game/models/VehicleModelTable.h"
 #include "game/units/Hack.h"
 #include "game/units/draw/InfantryDraw.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "game/battle/Campaign.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 
 namespace BalloonText {

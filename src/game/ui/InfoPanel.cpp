@@ -17,7 +17,7 @@
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Names.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/ui/BalloonText.h"
 

@@ -10,7 +10,7 @@
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "game/units/orders/Waypoint.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 void UnitOrdersMenu::Offer(int32_t code, int32_t picture, uint8_t hotKey, bool create, bool singleOnly) {
   if (singleOnly && battle_ != nullptr && battle_->multiSelection != 0) return;

@@ -4,7 +4,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

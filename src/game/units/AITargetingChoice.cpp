@@ -7,10 +7,10 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/AITargeting.h"
 #include "game/units/Hack.h"
-#include "game/units/InfantryServices.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/InfantryServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/WeaponData.h"
 
 int64_t AITargeting::gEffectCalls = 0;

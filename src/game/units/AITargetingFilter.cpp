@@ -2,9 +2,9 @@
 
 #include "game/map/Map.h"
 #include "game/units/AITargeting.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitBattleQueries.h"
+#include "game/units/ports/UnitBattleQueries.h"
 
 Unit* AITargeting::gTargetChooser = nullptr;
 bool AITargeting::gSkipBuildingTargets = false;

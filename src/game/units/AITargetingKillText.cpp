@@ -4,7 +4,7 @@
 #include "game/units/AITargeting.h"
 #include "game/units/Hack.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"
 

@@ -10,14 +10,14 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/AITargeting.h"
 #include "game/units/Hack.h"
-#include "game/units/InfantryServices.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/InfantryServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/FuzzyPriority.h"
 #include "game/units/FuzzyRules.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 bool AITargeting::InMachineGunMode(const Unit& unit) { return unit.IsVehicle() && unit.firingBytes[1] != 0; }
 

@@ -5,7 +5,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/AITargeting.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

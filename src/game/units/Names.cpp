@@ -2,7 +2,7 @@
 
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
 

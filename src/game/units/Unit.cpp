@@ -9,11 +9,11 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/DataFlags.h"
 #include "game/units/Hack.h"
-#include "game/units/InfantryServices.h"
-#include "game/units/UnitCellSearch.h"
+#include "game/units/ports/InfantryServices.h"
+#include "game/units/ports/UnitCellSearch.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 // Operations whose base bodies belong to other parts of the unit code stop here until those

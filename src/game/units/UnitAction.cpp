@@ -9,11 +9,11 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitBattleQueries.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitBattleQueries.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 uint8_t gUnitStateChanged = 0;
 

@@ -4,12 +4,12 @@
 
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 Unit::PacketMark Unit::gPacketMark;
 int32_t Unit::gSoundDelay = 0;

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "framework/core/Quorl.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "game/units/Hack.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitIds.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

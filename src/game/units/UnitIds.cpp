@@ -8,7 +8,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/AirplaneServices.h"
-#include "game/units/InanimateServices.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/AirplaneServices.h"
+#include "game/units/ports/InanimateServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitIds.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

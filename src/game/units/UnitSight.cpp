@@ -11,8 +11,8 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitBattleQueries.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitBattleQueries.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

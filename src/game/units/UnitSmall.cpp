@@ -8,11 +8,11 @@
 #include "framework/media/GGraphic.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/InanimateServices.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InanimateServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include "game/units/AITargeting.h"
 #include "game/units/ExposureCounter.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCellSearch.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitCellSearch.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 UnitCellSearch* gCellSearch = nullptr;

@@ -7,7 +7,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

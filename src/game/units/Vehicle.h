@@ -5,7 +5,7 @@
 #include "game/units/fire/ArmourFormulas.h"
 #include "game/units/Unit.h"
 #include "game/units/VehicleData.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/VehicleStrike.h"
 
 class GFile;

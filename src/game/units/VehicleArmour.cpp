@@ -9,7 +9,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/fire/ArmourFormulas.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"
 

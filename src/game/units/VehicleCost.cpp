@@ -10,7 +10,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
 #include "game/units/SmallArmsData.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/VehicleModelData.h"
 #include "game/units/fire/WeaponFormulas.h"

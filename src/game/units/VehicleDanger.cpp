@@ -15,7 +15,7 @@
 #include "game/units/AITargeting.h"
 #include "game/units/CoverSearchNode.h"
 #include "game/units/Hack.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 
 namespace {

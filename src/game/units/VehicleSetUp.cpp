@@ -9,7 +9,7 @@
 #include "game/units/Hack.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 
 float Vehicle::gGroundFactor = 1.0f;

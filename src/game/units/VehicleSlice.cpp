@@ -10,9 +10,9 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/AITargeting.h"
 #include "game/units/Hack.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Shot.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"
 

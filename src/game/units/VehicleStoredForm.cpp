@@ -8,7 +8,7 @@
 #include "framework/core/GGroup.h"
 #include "game/units/Hack.h"
 #include "game/units/UnitIds.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
-#include "game/units/UnitBattleQueries.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitScreen.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitBattleQueries.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitScreen.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 
 Unit* Vehicle::gUnitInWay = nullptr;

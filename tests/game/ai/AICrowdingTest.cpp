@@ -6,7 +6,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/battle/BattleTestRig.h"
-#include "game/units/UnitCellSearch.h"
+#include "game/units/ports/UnitCellSearch.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
-#include "game/units/UnitCellSearch.h"
+#include "game/units/ports/UnitCellSearch.h"
 
 namespace {
 

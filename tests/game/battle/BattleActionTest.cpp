@@ -16,7 +16,7 @@
 #include "game/map/SmokeCloud.h"
 #include "game/units/Shot.h"
 #include "game/units/UnitFirePacket.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/units/RecordingUnitScreen.h"
 #include "game/units/ScreenlessDrawHost.h"
-#include "game/units/UnitContextScope.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitContextScope.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

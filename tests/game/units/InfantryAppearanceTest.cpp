@@ -13,7 +13,7 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/ScreenlessDrawHost.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "game/units/InfantryRig.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/NoBattleOrderHost.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 
 namespace {
 

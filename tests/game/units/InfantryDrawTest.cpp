@@ -17,7 +17,7 @@
 #include "game/units/InfantryRig.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/ScreenlessDrawHost.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/draw/WeaponModelDrawer.h"
 

@@ -8,7 +8,7 @@
 
 #include "game/units/InfantryRig.h"
 #include "game/units/NoBattleOrderHost.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 
 class InfantryValuesRig : public NoBattleOrderHost {
  public:

@@ -4,7 +4,7 @@
 // side, no exits or own edges. A test overrides what its case sets.
 #include <cstdint>
 
-#include "game/units/UnitOrderHost.h"
+#include "game/units/ports/UnitOrderHost.h"
 
 class NoBattleOrderHost : public UnitOrderHost {
  public:

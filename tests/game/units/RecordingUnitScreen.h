@@ -2,7 +2,7 @@
 // The screen's part of the unit tests: counts the units' notices.
 #include <cstdint>
 
-#include "game/units/UnitScreen.h"
+#include "game/units/ports/UnitScreen.h"
 
 class RecordingUnitScreen : public UnitScreen {
  public:

@@ -16,7 +16,7 @@
 #include "game/units/Unit.h"
 #include "game/units/NoBattleOrderHost.h"
 #include "game/units/RecordingUnitScreen.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "support/TestFolder.h"
 
 class OperationHost : public NoBattleOrderHost {

@@ -1,5 +1,5 @@
 #pragma once
-#include "game/units/AirplaneServices.h"
+#include "game/units/ports/AirplaneServices.h"
 #include "game/units/TestUnit.h"
 
 // An airplane for tests.

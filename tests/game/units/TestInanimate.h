@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/InanimateServices.h"
+#include "game/units/ports/InanimateServices.h"
 #include "game/units/TestUnit.h"
 
 // An inanimate object for tests.

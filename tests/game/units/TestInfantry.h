@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "game/units/InfantryData.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Shot.h"
 #include "game/units/TestUnit.h"
 

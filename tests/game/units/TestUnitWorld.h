@@ -14,7 +14,7 @@
 #include "game/units/Shot.h"
 #include "game/units/UnitFirePacket.h"
 #include "game/battle/BattleUnitServices.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/UnitSoundPacket.h"
 #include "game/units/UnitStatePacket.h"
 #include "game/map/MapTestWorld.h"

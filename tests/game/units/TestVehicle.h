@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "game/units/VehicleData.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/TestUnit.h"
 
 // A vehicle for tests: its class record and second ammunition array live in the unit.

@@ -8,12 +8,12 @@
 #include "game/units/RecordingUnitScreen.h"
 #include "game/units/ScreenlessDrawHost.h"
 #include "game/units/TestUnitWorld.h"
-#include "game/units/UnitContext.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContext.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitScreen.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitScreen.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
 #include "game/units/ScreenlessDrawHost.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/NoBattleOrderHost.h"
 #include "support/TestFolder.h"

@@ -7,7 +7,7 @@
 #include "game/map/Map.h"
 #include "support/TestFolder.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCellSearch.h"
+#include "game/units/ports/UnitCellSearch.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"

@@ -19,7 +19,7 @@
 #include "game/units/UnitCodes.h"
 #include "game/units/NoBattleOrderHost.h"
 #include "game/units/RecordingUnitScreen.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/fire/WeaponFormulas.h"
 #include "support/TestFolder.h"
 

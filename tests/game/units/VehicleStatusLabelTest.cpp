@@ -8,7 +8,7 @@
 
 #include "framework/core/GString63.h"
 #include "game/units/ScreenlessDrawHost.h"
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/VehicleRig.h"
 

@@ -11,7 +11,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/UnitIds.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/VehicleRig.h"
 
 namespace {

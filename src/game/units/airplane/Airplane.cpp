@@ -14,7 +14,7 @@
 #include "framework/media/GBoundingBox.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 uint8_t Airplane::gRedraw = 0;
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/AirplaneServices.h"
+#include "game/units/ports/AirplaneServices.h"
 #include "game/units/Unit.h"
 
 class GFile;

@@ -8,9 +8,9 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/airplane/Airplane.h"
 #include "game/units/Hack.h"
-#include "game/units/UnitBattleQueries.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitBattleQueries.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/airplane/Airplane.h"
-#include "game/units/UnitBattleQueries.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitBattleQueries.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 constexpr int32_t kReplayMode = 5;

@@ -14,7 +14,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

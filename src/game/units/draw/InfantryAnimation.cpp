@@ -9,7 +9,7 @@
 #include "framework/kernel/GKernel.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/InfantryAnimation.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/draw/CommandLineCanvas.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 void Infantry::DrawCommandLines(CommandLineCanvas& canvas) const {
   if (HasSurrendered() || alive == 0) return;

@@ -16,7 +16,7 @@
 #include "game/units/draw/InfantryDraw.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/draw/WeaponModelDrawer.h"
 
 namespace {

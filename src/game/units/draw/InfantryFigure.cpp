@@ -9,7 +9,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/draw/InfantryDraw.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

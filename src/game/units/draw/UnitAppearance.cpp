@@ -4,10 +4,10 @@
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 constexpr int32_t kMixedLookNationality = 10;

@@ -10,8 +10,8 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/VehicleServices.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
+#include "game/units/ports/UnitServices.h"
 
 bool Unit::gDrawTimerLogged = false;
 

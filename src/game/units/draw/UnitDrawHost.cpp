@@ -1,8 +1,8 @@
 #include "game/units/draw/UnitDrawHost.h"
 
 #include "game/map/MapAppServices.h"
-#include "game/units/UnitContext.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitContext.h"
+#include "game/units/ports/UnitServices.h"
 
 UnitDrawHost* GetUnitDrawHost() { return UnitContext::Current().draw; }
 

@@ -7,13 +7,13 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/AirplaneServices.h"
+#include "game/units/ports/AirplaneServices.h"
 #include "game/units/DataFlags.h"
 #include "game/units/Hack.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitFirePacket.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 bool Unit::gSecondaryFire = false;

@@ -9,9 +9,9 @@
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/AirplaneServices.h"
+#include "game/units/ports/AirplaneServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

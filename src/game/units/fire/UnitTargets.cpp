@@ -9,7 +9,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

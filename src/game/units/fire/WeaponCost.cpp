@@ -9,7 +9,7 @@
 #include "game/units/AITargeting.h"
 #include "game/units/fire/ArmourFormulas.h"
 #include "game/units/Hack.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

@@ -14,10 +14,10 @@
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/UnitBattleQueries.h"
+#include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "framework/core/Quorl.h"
 #include "game/units/InfantryData.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 
 class CommandLineCanvas;

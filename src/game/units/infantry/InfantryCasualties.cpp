@@ -11,9 +11,9 @@
 #include "game/units/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Shot.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"
 

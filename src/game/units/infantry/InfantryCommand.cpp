@@ -6,7 +6,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

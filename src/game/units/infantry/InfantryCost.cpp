@@ -6,8 +6,8 @@
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"
 

@@ -9,9 +9,9 @@
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapUnitView.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitBattleQueries.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitBattleQueries.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

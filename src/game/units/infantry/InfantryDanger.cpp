@@ -7,12 +7,12 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/FindBattleUnit.h"
+#include "game/units/ports/FindBattleUnit.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitBattleQueries.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitScreen.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitBattleQueries.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitScreen.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

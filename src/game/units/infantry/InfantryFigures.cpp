@@ -5,7 +5,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/InfantryAnimation.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "game/units/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/SmallArmsData.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"
 

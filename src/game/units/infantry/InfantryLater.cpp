@@ -8,7 +8,7 @@
 #include "game/map/Map.h"
 #include "game/units/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitOrderHost.h"
+#include "game/units/ports/UnitOrderHost.h"
 #include "game/units/WeaponData.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 bool Infantry::gMinefieldLookAhead = false;
 float Infantry::gLookAheadX = 0.0f;

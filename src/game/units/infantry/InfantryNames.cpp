@@ -8,7 +8,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Names.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

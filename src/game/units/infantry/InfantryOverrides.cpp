@@ -9,9 +9,9 @@
 #include "game/map/FineTerrain.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Shot.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 #include "game/units/VehicleData.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
 #include "game/units/UnitIds.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/KillRecord.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

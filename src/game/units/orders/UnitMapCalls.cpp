@@ -6,7 +6,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/map/PathPoints.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 void Unit::MarkBurntOut() {}
 void Unit::RetreatTowardFriendlyEdge() {}

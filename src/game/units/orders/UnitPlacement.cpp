@@ -7,13 +7,13 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/InfantryServices.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/ExposureCounter.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitOrderHost.h"
-#include "game/units/UnitScreen.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitOrderHost.h"
+#include "game/units/ports/UnitScreen.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "game/map/PathPoints.h"
 #include "game/units/Hack.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitScreen.h"
-#include "game/units/UnitServices.h"
-#include "game/units/VehicleServices.h"
+#include "game/units/ports/UnitScreen.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "game/map/MapBattleServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 // The units of the battle in play, walked in order: the first the test accepts, or null (also
 // with no battle).

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/UnitContext.h"
+#include "game/units/ports/UnitContext.h"
 
 // Installs ports of the units' context while it lives. By default only the ports it is given
 // (the non-null ones) replace those in force, the others staying as they are; a whole scope

@@ -1,8 +1,8 @@
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/UnitContext.h"
+#include "game/units/ports/UnitContext.h"
 
 UnitServices* GetUnitServices() { return UnitContext::Current().services; }
 

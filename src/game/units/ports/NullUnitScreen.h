@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/units/UnitScreen.h"
+#include "game/units/ports/UnitScreen.h"
 
 // The screen of a battle nobody watches (headless play, the operation between battles): every
 // notice goes nowhere.

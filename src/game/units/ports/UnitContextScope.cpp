@@ -1,4 +1,4 @@
-#include "game/units/UnitContextScope.h"
+#include "game/units/ports/UnitContextScope.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "game/units/UnitContext.h"
+#include "game/units/ports/UnitContext.h"
 
-#include "game/units/NullUnitScreen.h"
+#include "game/units/ports/NullUnitScreen.h"
 
 namespace {
 

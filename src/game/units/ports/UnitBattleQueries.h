@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "game/map/MapBattleServices.h"
-#include "game/units/UnitServices.h"
+#include "game/units/ports/UnitServices.h"
 
 class Map;
 

@@ -1,0 +1,5 @@
+#include "game/units/ports/UnitOrderHost.h"
+
+#include "game/units/ports/UnitContext.h"
+
+UnitOrderHost* GetUnitOrderHost() { return UnitContext::Current().orders; }
