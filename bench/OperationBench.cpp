@@ -16,7 +16,7 @@
 #include "game/units/Hack.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 
 namespace {
 

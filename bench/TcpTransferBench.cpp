@@ -22,7 +22,7 @@
 #include "game/units/Hack.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "platform/PNetHost.h"
 #include "platform/PNetTransport.h"
 #include "support/TestFolder.h"

@@ -11,7 +11,7 @@
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "FuzzFolder.h"
 #include "FuzzTestUnits.h"
 

@@ -24,7 +24,7 @@
 #include "game/battle/HeadlessHost.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "FuzzFolder.h"
 #include "FuzzInput.h"
 #include "FuzzSmallMap.h"

@@ -24,7 +24,7 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/ReinforcementGroup.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "platform/PPath.h"
 #include "FuzzFolder.h"
 #include "FuzzInput.h"

@@ -15,7 +15,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/ReinforcementGroup.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "FuzzFolder.h"
 #include "FuzzInput.h"
 #include "FuzzTestUnits.h"

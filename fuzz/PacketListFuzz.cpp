@@ -27,7 +27,7 @@
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "platform/PPath.h"
 #include "FuzzFolder.h"
 #include "FuzzInput.h"

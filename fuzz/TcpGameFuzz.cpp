@@ -21,7 +21,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/TurnMerge.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "platform/PClock.h"
 #include "platform/PNetMemoryTransport.h"
 #include "FuzzFolder.h"

@@ -24,7 +24,7 @@
 #include "game/units/Hack.h"
 #include "game/units/InfantryData.h"
 #include "game/units/TestInfantry.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "support/TestFolder.h"
 
 namespace {

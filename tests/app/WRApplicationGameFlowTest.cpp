@@ -26,7 +26,7 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/ComputerPlayer.h"
 #include "game/ui/ThinkingWindow.h"
-#include "game/units/Shot.h"
+#include "game/units/records/Shot.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitServices.h"
 #include "platform/PFile.h"

@@ -34,7 +34,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"
 #include "support/TestFolder.h"

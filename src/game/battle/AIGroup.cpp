@@ -4,7 +4,7 @@
 #include "framework/core/GFile.h"
 #include "game/battle/BattleBase.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 
 void AIGroup::Init() {
   GObjectGroup::Init();

@@ -19,7 +19,7 @@
 #include "game/map/MapPacket.h"
 #include "game/map/SmokeCloud.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitFirePacket.h"
+#include "game/units/records/UnitFirePacket.h"
 #include "game/units/Vehicle.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "framework/core/GObject.h"
-#include "game/units/Shot.h"
+#include "game/units/records/Shot.h"
 
 class Unit;
 

@@ -10,7 +10,7 @@
 #include "game/map/Map.h"
 #include "game/units/Hack.h"
 #include "game/units/ports/InfantryServices.h"
-#include "game/units/Shot.h"
+#include "game/units/records/Shot.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"

@@ -8,9 +8,9 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapPacket.h"
-#include "game/units/KillRecord.h"
+#include "game/units/records/KillRecord.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitSoundPacket.h"
+#include "game/units/records/UnitSoundPacket.h"
 #include "game/units/Vehicle.h"
 
 namespace {

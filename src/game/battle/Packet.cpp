@@ -9,7 +9,7 @@
 #include "game/units/InfantryData.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 
 namespace {
 

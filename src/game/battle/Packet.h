@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "framework/core/GObject.h"
-#include "game/units/UnitStatePacket.h"
+#include "game/units/records/UnitStatePacket.h"
 
 class GFile;
 class Unit;

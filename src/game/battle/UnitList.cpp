@@ -3,7 +3,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 
 bool UnitList::ReadUnits(GFile& file, int32_t limit) {
   // The owns-members byte of a stored list is ignored: a unit list always owns its units.

@@ -15,7 +15,7 @@
 #include "game/units/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/KillRecordEntry.h"
+#include "game/units/records/KillRecordEntry.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/ui/BalloonText.h"

@@ -6,10 +6,10 @@
 #include "framework/media/GBoundingBox.h"
 #include "game/map/MapPathUnit.h"
 #include "game/map/MapUnitView.h"
-#include "game/units/KillRecord.h"
-#include "game/units/UnitFirePacket.h"
-#include "game/units/UnitSoundPacket.h"
-#include "game/units/UnitStatePacket.h"
+#include "game/units/records/KillRecord.h"
+#include "game/units/records/UnitFirePacket.h"
+#include "game/units/records/UnitSoundPacket.h"
+#include "game/units/records/UnitStatePacket.h"
 #include "game/units/orders/Waypoint.h"
 
 class GFile;

@@ -6,7 +6,7 @@
 #include "game/units/Unit.h"
 #include "game/units/VehicleData.h"
 #include "game/units/ports/VehicleServices.h"
-#include "game/units/VehicleStrike.h"
+#include "game/units/records/VehicleStrike.h"
 
 class GFile;
 class GGroup;

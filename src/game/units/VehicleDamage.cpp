@@ -13,7 +13,7 @@
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
-#include "game/units/VehicleStrike.h"
+#include "game/units/records/VehicleStrike.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

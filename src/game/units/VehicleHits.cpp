@@ -8,7 +8,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
 #include "game/units/Vehicle.h"
-#include "game/units/VehicleStrike.h"
+#include "game/units/records/VehicleStrike.h"
 #include "game/units/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"
 

@@ -8,7 +8,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 

@@ -11,7 +11,7 @@
 #include "game/units/AITargeting.h"
 #include "game/units/Hack.h"
 #include "game/units/ports/InfantryServices.h"
-#include "game/units/Shot.h"
+#include "game/units/records/Shot.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"

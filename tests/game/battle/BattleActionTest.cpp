@@ -14,8 +14,8 @@
 #include "game/battle/Packet.h"
 #include "game/map/Map.h"
 #include "game/map/SmokeCloud.h"
-#include "game/units/Shot.h"
-#include "game/units/UnitFirePacket.h"
+#include "game/units/records/Shot.h"
+#include "game/units/records/UnitFirePacket.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/Packet.h"
-#include "game/units/UnitSoundPacket.h"
+#include "game/units/records/UnitSoundPacket.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "game/units/VehicleData.h"
 #include "support/TestFolder.h"
 

@@ -23,9 +23,9 @@
 #include "game/units/DataTablesRig.h"
 #include "game/units/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Shot.h"
+#include "game/units/records/Shot.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "support/TestFolder.h"
 
 namespace {

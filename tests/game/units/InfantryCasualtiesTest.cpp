@@ -8,7 +8,7 @@
 
 #include "framework/core/Quorl.h"
 #include "game/units/InfantryRig.h"
-#include "game/units/Shot.h"
+#include "game/units/records/Shot.h"
 #include "game/units/TestVehicle.h"
 
 namespace {

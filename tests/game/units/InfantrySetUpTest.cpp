@@ -9,7 +9,7 @@
 #include "game/units/Names.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 
 namespace {
 

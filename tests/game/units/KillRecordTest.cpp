@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "framework/core/GString255.h"
-#include "game/units/KillRecord.h"
-#include "game/units/KillRecordEntry.h"
+#include "game/units/records/KillRecord.h"
+#include "game/units/records/KillRecordEntry.h"
 #include "UnitRecordRig.h"
 
 TEST(KillRecord, KillsAddAndMerge) {

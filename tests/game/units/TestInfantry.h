@@ -4,7 +4,7 @@
 
 #include "game/units/InfantryData.h"
 #include "game/units/ports/InfantryServices.h"
-#include "game/units/Shot.h"
+#include "game/units/records/Shot.h"
 #include "game/units/TestUnit.h"
 
 // An infantry unit for tests: its class record lives in the unit, its links are settable.

@@ -4,7 +4,7 @@
 
 #include "framework/core/LittleEndian.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"

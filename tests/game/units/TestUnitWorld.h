@@ -11,12 +11,12 @@
 #include <optional>
 #include <vector>
 
-#include "game/units/Shot.h"
-#include "game/units/UnitFirePacket.h"
+#include "game/units/records/Shot.h"
+#include "game/units/records/UnitFirePacket.h"
 #include "game/battle/BattleUnitServices.h"
 #include "game/units/ports/UnitContextScope.h"
-#include "game/units/UnitSoundPacket.h"
-#include "game/units/UnitStatePacket.h"
+#include "game/units/records/UnitSoundPacket.h"
+#include "game/units/records/UnitStatePacket.h"
 #include "game/map/MapTestWorld.h"
 
 class TestUnitWorld : public BattleUnitServices {

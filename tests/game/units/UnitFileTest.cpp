@@ -3,7 +3,7 @@
 #include <random>
 
 #include "framework/core/GObjectGroup.h"
-#include "game/units/KillRecordEntry.h"
+#include "game/units/records/KillRecordEntry.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
 #include "UnitRecordRig.h"

@@ -18,7 +18,7 @@
 #include "game/units/TablesWorldRig.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitFirePacket.h"
+#include "game/units/records/UnitFirePacket.h"
 #include "game/units/fire/WeaponFormulas.h"
 #include "support/TestFolder.h"
 

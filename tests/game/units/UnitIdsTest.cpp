@@ -2,7 +2,7 @@
 
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "support/TestFolder.h"
 #include "UnitRecordRig.h"
 

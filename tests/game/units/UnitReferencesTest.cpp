@@ -6,7 +6,7 @@
 #include "game/map/Map.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "UnitRecordRig.h"
 
 TEST(UnitReferences, IdentityKeysOfEveryPart) {

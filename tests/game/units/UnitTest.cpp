@@ -12,7 +12,7 @@
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
-#include "game/units/KillRecordEntry.h"
+#include "game/units/records/KillRecordEntry.h"
 #include "game/units/Names.h"
 #include "game/units/Unit.h"
 #include "game/units/UnitCodes.h"

@@ -10,7 +10,7 @@
 #include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
 #include "game/units/TestInfantry.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/VehicleRig.h"
 

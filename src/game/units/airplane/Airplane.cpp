@@ -13,7 +13,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/media/GBoundingBox.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 
 uint8_t Airplane::gRedraw = 0;

@@ -11,7 +11,7 @@
 #include "game/units/DataFlags.h"
 #include "game/units/Hack.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitFirePacket.h"
+#include "game/units/records/UnitFirePacket.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
 #include "game/units/fire/WeaponFormulas.h"

@@ -16,7 +16,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {

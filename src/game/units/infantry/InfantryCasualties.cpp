@@ -10,7 +10,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Shot.h"
+#include "game/units/records/Shot.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"

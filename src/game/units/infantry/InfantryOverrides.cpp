@@ -8,7 +8,7 @@
 #include "game/units/Hack.h"
 #include "game/map/FineTerrain.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Shot.h"
+#include "game/units/records/Shot.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/VehicleData.h"
 #include "game/units/ports/VehicleServices.h"

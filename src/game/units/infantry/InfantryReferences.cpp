@@ -6,7 +6,7 @@
 #include "framework/core/GGroup.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
 

@@ -6,7 +6,7 @@
 #include "game/units/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/UnitCodes.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {

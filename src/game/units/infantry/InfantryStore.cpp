@@ -9,7 +9,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/SurnameList.h"
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/units/KillRecordEntry.h"
+#include "game/units/records/KillRecordEntry.h"
 
 #include <string>
 

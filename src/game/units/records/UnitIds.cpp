@@ -1,4 +1,4 @@
-#include "game/units/UnitIds.h"
+#include "game/units/records/UnitIds.h"
 
 #include <array>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "game/units/KillRecord.h"
+#include "game/units/records/KillRecord.h"
 
 #include <utility>
 #include <vector>
@@ -8,7 +8,7 @@
 #include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
 #include "game/units/Hack.h"
-#include "game/units/KillRecordEntry.h"
+#include "game/units/records/KillRecordEntry.h"
 
 namespace {
 // Bytes of one stored list entry.
