@@ -42,7 +42,7 @@
 #include "game/map/TraceLineCounter.h"
 #include "game/units/AITargeting.h"
 #include "game/units/ExposureCounter.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "platform/PFile.h"

@@ -9,7 +9,7 @@
 #include "framework/kernel/GKernel.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "game/ui/UnitInfoBalloon.h"

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "framework/kernel/GKernel.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

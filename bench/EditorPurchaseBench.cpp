@@ -27,7 +27,7 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "platform/PClock.h"
 #include "platform/PDisplay.h"
 #include "platform/PFakeBackEnd.h"

@@ -20,7 +20,7 @@
 #include "game/battle/HeadlessHost.h"
 #include "game/battle/Packet.h"
 #include "game/map/Map.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/records/UnitIds.h"

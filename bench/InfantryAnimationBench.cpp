@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/core/Quorl.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/TestUnitWorld.h"
 

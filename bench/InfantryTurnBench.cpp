@@ -19,7 +19,7 @@
 #include "ReferenceMaps.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/TestUnitWorld.h"
 

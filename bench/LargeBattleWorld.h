@@ -15,7 +15,7 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/HeadlessHost.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"

@@ -10,9 +10,9 @@
 #include "framework/kernel/GKernel.h"
 #include "game/map/Map.h"
 #include "game/units/AITargeting.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 #include "game/units/VehicleWorld.h"
 
 namespace {

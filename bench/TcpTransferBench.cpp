@@ -19,7 +19,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/TurnMerge.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/records/UnitIds.h"

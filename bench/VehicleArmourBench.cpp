@@ -9,7 +9,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "game/map/Map.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/VehicleWorld.h"
 
 namespace {

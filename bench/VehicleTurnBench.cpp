@@ -27,7 +27,7 @@
 #include "game/map/Map.h"
 #include "game/units/AITargeting.h"
 #include "game/units/CoverSearchNode.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/VehicleWorld.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"

@@ -22,7 +22,7 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/Packet.h"
 #include "game/battle/PacketList.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"

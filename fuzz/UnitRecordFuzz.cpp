@@ -23,7 +23,7 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/records/KillRecordEntry.h"
 #include "game/units/airplane/Airplane.h"
 #include "game/units/inanimate/Inanimate.h"

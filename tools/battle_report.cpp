@@ -25,7 +25,7 @@
 #include "game/battle/BattleReport.h"
 #include "game/battle/ComputerPlayer.h"
 #include "game/battle/HeadlessBattle.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"

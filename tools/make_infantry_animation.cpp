@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
 
   std::ostringstream out;
   out << "// Made by make_infantry_animation from data/animation/timing.txt; do not edit.\n"
-      << "#include \"game/units/InfantryAnimation.h\"\n\n"
+      << "#include \"game/units/tables/InfantryAnimation.h\"\n\n"
       << "const int32_t InfantryAnimation::kKeyCount[InfantryAnimation::kKinds][InfantryAnimation::kPostures] = {\n";
   for (int k = 0; k < kKinds; ++k) {
     out << "    {";

@@ -43,7 +43,7 @@
 #include "game/battle/HeadlessHost.h"
 #include "game/map/Map.h"
 #include "game/battle/VictoryFlag.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"

@@ -69,7 +69,7 @@
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"

@@ -21,7 +21,7 @@
 #include "game/battle/Campaign.h"
 #include "game/draw/VehicleDraw.h"
 #include "game/models/InfantryModelDraw.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 #include "game/units/inanimate/Inanimate.h"

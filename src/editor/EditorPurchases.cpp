@@ -4,9 +4,9 @@
 #include "editor/EditorUnits.h"
 #include "editor/PurchaseEntry.h"
 #include "framework/core/Quorl.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/Vehicle.h"
 
 namespace {

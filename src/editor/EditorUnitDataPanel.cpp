@@ -8,12 +8,12 @@
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
 #include "game/units/fire/ArmourFormulas.h"
-#include "game/units/FormationData.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/FormationData.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/SmallArmsData.h"
+#include "game/units/tables/SmallArmsData.h"
 #include "game/units/Vehicle.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 
 namespace {
 

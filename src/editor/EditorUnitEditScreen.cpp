@@ -19,12 +19,12 @@
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Names.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/Names.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/Vehicle.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/units/airplane/Airplane.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/Vehicle.h"
 
 namespace {

@@ -31,7 +31,7 @@
 #include "game/map/OrderState.h"
 #include "game/models/InfantryModelDraw.h"
 #include "game/ui/OrderOverlay.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"

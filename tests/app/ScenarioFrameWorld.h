@@ -23,7 +23,7 @@
 #include "game/draw/VehicleDraw.h"
 #include "game/map/Map.h"
 #include "game/models/InfantryModelDraw.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"

@@ -8,7 +8,7 @@
 
 #include "app/ProgramStart.h"
 #include "app/WRApplication.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
 #include "framework/core/GErrorLog.h"
 #include "game/map/TerrainCodeTable.h"

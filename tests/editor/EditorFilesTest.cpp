@@ -19,7 +19,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "platform/PFile.h"
 
 namespace {

@@ -23,8 +23,8 @@
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
 #include "game/ui/EditorRadioButton.h"
-#include "game/units/FormationData.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/FormationData.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Vehicle.h"
 

@@ -12,9 +12,9 @@
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementGroup.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include "game/battle/Battle.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
-#include "game/units/FormationData.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/FormationData.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "EditorRig.h"
 #include "editor/EditorUnits.h"
 #include "editor/PurchaseEntry.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/Vehicle.h"
 
 namespace {

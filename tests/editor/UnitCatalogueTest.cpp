@@ -11,7 +11,7 @@
 #include "editor/UnitCatalogue.h"
 #include "framework/core/Quorl.h"
 #include "game/units/airplane/Airplane.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 
 namespace {
 

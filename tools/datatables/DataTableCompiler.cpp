@@ -606,7 +606,7 @@ std::string GeneratedSource(const std::vector<uint8_t>& block, uint32_t endKey,
   std::string out;
   out.reserve(block.size() * 4 + 65536);
   out += "// Made by make_data_tables from data/tables/ and data/names/; do not edit.\n";
-  out += "#include \"game/units/DataTablesBlock.h\"\n\n";
+  out += "#include \"game/units/tables/DataTablesBlock.h\"\n\n";
   out += "const uint8_t kDataTablesBlock[] = {\n";
   AppendBytes(out, block.data(), block.size());
   out += "};\n";

@@ -13,7 +13,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/map/PlanningMath.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 

@@ -7,7 +7,7 @@
 #include "game/battle/ReinforcementGroup.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/units/inanimate/Inanimate.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 
 namespace {
 

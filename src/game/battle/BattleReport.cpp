@@ -8,13 +8,13 @@
 #include "game/battle/Packet.h"
 #include "game/battle/PacketGroup.h"
 #include "game/battle/VictoryFlag.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/records/KillRecord.h"
 #include "game/units/records/KillRecordEntry.h"
 #include "game/units/records/Shot.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "platform/PStringTable.h"
 
 namespace {

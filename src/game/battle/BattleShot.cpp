@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
 #include "game/units/fire/WeaponFormulas.h"
 

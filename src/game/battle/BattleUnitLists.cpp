@@ -10,7 +10,7 @@
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/ReinforcementSettings.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/Names.h"
+#include "game/units/tables/Names.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/VehicleServices.h"
 

@@ -23,7 +23,7 @@
 #include "game/map/MapObjectList.h"
 #include "game/map/TerrainCodeTable.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/ports/VehicleServices.h"

@@ -5,8 +5,8 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
-#include "game/units/InfantryAnimation.h"
-#include "game/units/InfantryData.h"
+#include "game/units/tables/InfantryAnimation.h"
+#include "game/units/tables/InfantryData.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/records/UnitIds.h"

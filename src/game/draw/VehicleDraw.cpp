@@ -10,7 +10,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/models/ModelDrawContext.h"
 #include "game/models/VehicleModelTable.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/draw/InfantryDraw.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"

@@ -12,7 +12,7 @@
 #include "game/battle/Campaign.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/records/KillRecordEntry.h"

@@ -5,10 +5,10 @@
 
 #include "framework/core/Quorl.h"
 #include "game/units/fire/ArmourFormulas.h"
-#include "game/units/DataFlags.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/DataFlags.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"
 #include "game/ui/BalloonText.h"

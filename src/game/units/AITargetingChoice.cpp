@@ -6,12 +6,12 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/AITargeting.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/VehicleServices.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 
 int64_t AITargeting::gEffectCalls = 0;
 

@@ -2,10 +2,10 @@
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 #include "game/units/AITargeting.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/VehicleServices.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 float Unit::TargetInfoText(GString* text, int32_t ammoKind, Unit* targetUnit) {

@@ -9,14 +9,14 @@
 
 #include "framework/core/Quorl.h"
 #include "game/units/AITargeting.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

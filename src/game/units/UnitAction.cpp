@@ -8,7 +8,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitBattleQueries.h"

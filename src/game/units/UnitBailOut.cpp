@@ -6,7 +6,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"

@@ -11,7 +11,7 @@
 #include "game/units/ports/InanimateServices.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "game/units/fire/ArmourFormulas.h"
 #include "game/units/Unit.h"
-#include "game/units/VehicleData.h"
+#include "game/units/tables/VehicleData.h"
 #include "game/units/ports/VehicleServices.h"
 #include "game/units/records/VehicleStrike.h"
 

@@ -8,11 +8,11 @@
 #include <tuple>
 
 #include "framework/core/Quorl.h"
-#include "game/units/Hack.h"
-#include "game/units/SmallArmsData.h"
+#include "game/units/tables/Hack.h"
+#include "game/units/tables/SmallArmsData.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
-#include "game/units/VehicleModelData.h"
+#include "game/units/tables/VehicleModelData.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"

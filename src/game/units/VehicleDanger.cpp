@@ -14,7 +14,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/AITargeting.h"
 #include "game/units/CoverSearchNode.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 

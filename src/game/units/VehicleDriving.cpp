@@ -8,7 +8,7 @@
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 

@@ -6,10 +6,10 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/Vehicle.h"
 #include "game/units/records/VehicleStrike.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

@@ -4,13 +4,13 @@
 
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitScreen.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/DataFlags.h"
+#include "game/units/tables/DataFlags.h"
 #include "game/units/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"
 

@@ -6,7 +6,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
 #include "framework/core/GGroup.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"

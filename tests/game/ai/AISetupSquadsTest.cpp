@@ -15,9 +15,9 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/map/Map.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "support/TestFolder.h"
 

@@ -11,14 +11,14 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
-#include "game/units/DataTable.h"
-#include "game/units/Hack.h"
-#include "game/units/InfantryData.h"
+#include "game/units/tables/DataTable.h"
+#include "game/units/tables/Hack.h"
+#include "game/units/tables/InfantryData.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/records/UnitIds.h"
-#include "game/units/VehicleData.h"
+#include "game/units/tables/VehicleData.h"
 #include "support/TestFolder.h"
 
 // Presence measures a test sets per unit: the amount each unit counts at any point.

@@ -10,7 +10,7 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementSettings.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 
 namespace {
 

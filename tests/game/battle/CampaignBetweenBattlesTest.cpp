@@ -15,8 +15,8 @@
 #include "game/battle/CampaignUnitHost.h"
 #include "framework/core/GMemoryFile.h"
 #include "game/map/Map.h"
-#include "game/units/Hack.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/Hack.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/Vehicle.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "game/map/Landmark.h"
 #include "game/map/Map.h"
 #include "game/map/MapObjectList.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 
 namespace {
 

@@ -21,10 +21,10 @@
 #include "game/map/TraceLineCounter.h"
 #include "game/units/AITargeting.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/records/Shot.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "support/TestFolder.h"
 

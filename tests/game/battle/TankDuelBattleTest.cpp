@@ -15,12 +15,12 @@
 #include "game/battle/Packet.h"
 #include "framework/core/GString63.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/Vehicle.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 #include "support/TestFolder.h"
 
 namespace {

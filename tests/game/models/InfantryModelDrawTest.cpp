@@ -14,7 +14,7 @@
 #include "game/models/WeaponModelCounts.h"
 #include "game/models/WeaponModelData.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/Vehicle.h"
 
 namespace {

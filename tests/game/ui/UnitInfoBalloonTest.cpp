@@ -8,7 +8,7 @@
 #include "game/ui/UnitInfoBalloon.h"
 #include "game/map/Map.h"
 #include "game/units/fire/ArmourFormulas.h"
-#include "game/units/DataFlags.h"
+#include "game/units/tables/DataFlags.h"
 
 namespace {
 

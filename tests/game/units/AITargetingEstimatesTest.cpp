@@ -8,12 +8,12 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TablesWorldRig.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 #include "support/TestFolder.h"
 
 namespace {

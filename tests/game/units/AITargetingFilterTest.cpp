@@ -6,7 +6,7 @@
 #include "game/map/Map.h"
 #include "game/units/AITargeting.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "game/units/AITargeting.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/TablesWorldRig.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 
 namespace {
 

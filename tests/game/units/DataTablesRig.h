@@ -7,7 +7,7 @@
 
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "support/TestFolder.h"
 
 class DataTablesRig {

@@ -9,9 +9,9 @@
 #include <string>
 #include <utility>
 
-#include "game/units/DataFlags.h"
+#include "game/units/tables/DataFlags.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/SurnameList.h"
+#include "game/units/tables/SurnameList.h"
 #include "game/units/fire/WeaponFormulas.h"
 #include "support/SoundCatalogueRows.h"
 

@@ -1,4 +1,4 @@
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
 #include "framework/core/LittleEndian.h"
-#include "game/units/DataTablesBlock.h"
+#include "game/units/tables/DataTablesBlock.h"
 #include "game/units/DataTablesRig.h"
 #include "platform/PSystem.h"
 

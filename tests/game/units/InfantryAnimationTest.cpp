@@ -10,7 +10,7 @@
 
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
-#include "game/units/InfantryAnimation.h"
+#include "game/units/tables/InfantryAnimation.h"
 #include "game/units/InfantryValuesRig.h"
 
 namespace {

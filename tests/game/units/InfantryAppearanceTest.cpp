@@ -8,10 +8,10 @@
 
 #include "framework/media/GraphicsTestHost.h"
 #include "framework/media/RendererRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/InfantryValuesRig.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/ScreenlessDrawHost.h"
 #include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/core/Quorl.h"
-#include "game/units/InfantryAnimation.h"
+#include "game/units/tables/InfantryAnimation.h"
 #include "game/units/InfantryValuesRig.h"
 
 namespace {

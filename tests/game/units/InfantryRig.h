@@ -9,7 +9,7 @@
 #include "framework/core/GFile.h"
 #include "framework/core/GFileTestSupport.h"
 #include "game/map/Map.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "support/TestFolder.h"

@@ -9,7 +9,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/draw/CommandLineCanvas.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/InfantryRig.h"
 #include "game/units/TestVehicle.h"
 

@@ -6,9 +6,9 @@
 #include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
 #include "game/units/InfantryRig.h"
-#include "game/units/Names.h"
+#include "game/units/tables/Names.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 
 namespace {

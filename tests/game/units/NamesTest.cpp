@@ -2,7 +2,7 @@
 
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
-#include "game/units/Names.h"
+#include "game/units/tables/Names.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"

@@ -7,7 +7,7 @@
 
 #include "game/map/Map.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/Unit.h"
 #include "support/TestFolder.h"

@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "game/units/InfantryData.h"
+#include "game/units/tables/InfantryData.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/records/Shot.h"
 #include "game/units/TestUnit.h"

@@ -3,7 +3,7 @@
 #include <type_traits>
 
 #include "framework/core/LittleEndian.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestInanimate.h"

@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "game/units/VehicleData.h"
+#include "game/units/tables/VehicleData.h"
 #include "game/units/ports/VehicleServices.h"
 #include "game/units/TestUnit.h"
 

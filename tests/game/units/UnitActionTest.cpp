@@ -12,7 +12,7 @@
 #include "game/map/Building.h"
 #include "game/map/Map.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/TestAirplane.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"

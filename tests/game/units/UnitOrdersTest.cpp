@@ -16,7 +16,7 @@
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/NoBattleOrderHost.h"
 #include "game/units/RecordingUnitScreen.h"
 #include "game/units/ports/UnitContextScope.h"

@@ -7,7 +7,7 @@
 
 #include "framework/core/GFile.h"
 #include "framework/core/GFileTestSupport.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
 #include "game/units/TestUnitWorld.h"
 #include "support/TestFolder.h"

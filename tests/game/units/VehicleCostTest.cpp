@@ -12,7 +12,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/fire/ArmourFormulas.h"
 #include "game/units/DataTablesRig.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/VehicleRig.h"
 #include "game/units/fire/WeaponFormulas.h"
 

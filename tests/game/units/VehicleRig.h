@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "game/map/Map.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/VehicleWorld.h"
 #include "game/units/Vehicle.h"
 #include "support/TestFolder.h"

@@ -7,7 +7,7 @@
 
 #include "framework/core/LittleEndian.h"
 #include "framework/core/Quorl.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "platform/PSystem.h"
 #include "support/TestFolder.h"
 

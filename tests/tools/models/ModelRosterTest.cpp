@@ -15,8 +15,8 @@
 #include "datatables/DataTableCompiler.h"
 #include "ModelContract.h"
 #include "ModelSource.h"
-#include "game/units/VehicleData.h"
-#include "game/units/VehicleModelData.h"
+#include "game/units/tables/VehicleData.h"
+#include "game/units/tables/VehicleModelData.h"
 
 namespace {
 

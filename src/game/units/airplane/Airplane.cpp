@@ -12,7 +12,7 @@
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GBoundingBox.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 

@@ -7,7 +7,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/airplane/Airplane.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"

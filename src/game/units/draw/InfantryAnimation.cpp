@@ -8,7 +8,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/InfantryAnimation.h"
+#include "game/units/tables/InfantryAnimation.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {

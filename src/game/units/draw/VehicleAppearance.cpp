@@ -10,7 +10,7 @@
 #include "framework/media/GGraphic.h"
 #include "framework/media/GGraphicFactory.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/Vehicle.h"
 #include "game/units/draw/VehicleDrawer.h"

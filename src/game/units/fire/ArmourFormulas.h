@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/VehicleData.h"
+#include "game/units/tables/VehicleData.h"
 
 // The armour side of a hit: where the class record keeps what the plate computation reads, the
 // factor by which a sloped plate resists more than a square one, and the question and answer

@@ -7,7 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitServices.h"
 

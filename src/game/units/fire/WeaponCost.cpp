@@ -8,7 +8,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/AITargeting.h"
 #include "game/units/fire/ArmourFormulas.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 

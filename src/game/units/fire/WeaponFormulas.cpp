@@ -6,8 +6,8 @@
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
 #include "game/map/Map.h"
-#include "game/units/DataFlags.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/DataFlags.h"
+#include "game/units/tables/Hack.h"
 
 namespace {
 

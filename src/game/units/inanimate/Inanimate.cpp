@@ -15,7 +15,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/ports/UnitBattleQueries.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 

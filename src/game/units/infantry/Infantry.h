@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "framework/core/Quorl.h"
-#include "game/units/InfantryData.h"
+#include "game/units/tables/InfantryData.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 

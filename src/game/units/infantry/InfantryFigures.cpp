@@ -4,7 +4,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/InfantryAnimation.h"
+#include "game/units/tables/InfantryAnimation.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {

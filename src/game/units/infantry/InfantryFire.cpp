@@ -6,12 +6,12 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/SmallArmsData.h"
+#include "game/units/tables/SmallArmsData.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

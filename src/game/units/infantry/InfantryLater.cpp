@@ -6,10 +6,10 @@
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitOrderHost.h"
-#include "game/units/WeaponData.h"
+#include "game/units/tables/WeaponData.h"
 
 namespace {
 

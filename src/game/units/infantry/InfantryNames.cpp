@@ -4,10 +4,10 @@
 
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Names.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/Names.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {

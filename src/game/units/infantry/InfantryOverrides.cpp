@@ -5,12 +5,12 @@
 
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/map/FineTerrain.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/records/Shot.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/VehicleData.h"
+#include "game/units/tables/VehicleData.h"
 #include "game/units/ports/VehicleServices.h"
 #include "game/units/fire/WeaponFormulas.h"
 

@@ -3,9 +3,9 @@
 #include "framework/core/Quorl.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 

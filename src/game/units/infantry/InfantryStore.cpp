@@ -8,7 +8,7 @@
 #include "framework/core/GFile.h"
 #include "framework/core/Quorl.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/SurnameList.h"
+#include "game/units/tables/SurnameList.h"
 #include "game/units/records/UnitIds.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/map/PathPoints.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitScreen.h"
 #include "game/units/ports/UnitServices.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/InfantryData.h"
+#include "game/units/tables/InfantryData.h"
 
 class Unit;
 struct Shot;

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "game/units/fire/ArmourFormulas.h"
-#include "game/units/VehicleData.h"
+#include "game/units/tables/VehicleData.h"
 
 class Unit;
 

@@ -7,7 +7,7 @@
 #include "framework/core/GFile.h"
 #include "framework/core/GObjectGroup.h"
 #include "framework/core/Quorl.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/records/KillRecordEntry.h"
 
 namespace {

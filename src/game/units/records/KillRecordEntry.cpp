@@ -4,7 +4,7 @@
 
 #include "framework/core/GFile.h"
 #include "framework/core/GString.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 
 namespace {
 constexpr uint32_t kUnidentifiedText = 1350;

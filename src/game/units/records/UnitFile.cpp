@@ -8,7 +8,7 @@
 #include "framework/core/GFile.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"

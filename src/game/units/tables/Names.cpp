@@ -1,4 +1,4 @@
-#include "game/units/Names.h"
+#include "game/units/tables/Names.h"
 
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/RecordView.h"
+#include "game/units/tables/RecordView.h"
 
 // How one kind of crew-served weapon is drawn beside its figures (48 bytes): its place in
 // the figure model and its textures.

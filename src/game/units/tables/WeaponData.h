@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/RecordView.h"
+#include "game/units/tables/RecordView.h"
 
 // One weapon of the built-in tables (116 bytes): ballistics per ammunition kind (0 high
 // explosive, 1 armour-piercing, 2 tungsten, 3 hollow charge, 4 smoke), the ammunition mix

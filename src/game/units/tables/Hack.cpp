@@ -1,4 +1,4 @@
-#include "game/units/Hack.h"
+#include "game/units/tables/Hack.h"
 
 #include <vector>
 
@@ -6,7 +6,7 @@
 #include "framework/core/GFile.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
-#include "game/units/DataTablesBlock.h"
+#include "game/units/tables/DataTablesBlock.h"
 
 namespace {
 

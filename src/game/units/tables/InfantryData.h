@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "game/units/RecordView.h"
+#include "game/units/tables/RecordView.h"
 
 // One infantry class of the built-in tables (156 bytes): names, men, the main weapon, up to
 // four small-arms slots and the figures that draw it.

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/RecordView.h"
+#include "game/units/tables/RecordView.h"
 
 // One small-arms entry of the built-in tables (84 bytes): firepower at eleven ranges, the
 // maximum range and the class of armour it can hurt.

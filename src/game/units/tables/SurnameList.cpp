@@ -1,9 +1,9 @@
-#include "game/units/SurnameList.h"
+#include "game/units/tables/SurnameList.h"
 
 #include <cstring>
 
 #include "framework/core/Quorl.h"
-#include "game/units/DataTablesBlock.h"
+#include "game/units/tables/DataTablesBlock.h"
 
 
 const SurnameList& SurnameList::OfGroup(int32_t group) {

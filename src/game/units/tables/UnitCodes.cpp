@@ -1,4 +1,4 @@
-#include "game/units/UnitCodes.h"
+#include "game/units/tables/UnitCodes.h"
 
 #include <array>
 

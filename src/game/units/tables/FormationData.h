@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "game/units/RecordView.h"
+#include "game/units/tables/RecordView.h"
 
 // One formation of the built-in tables (152 bytes): its name, the nationalities that field
 // it, up to eight entries (units or nested formations) and the dates it existed.

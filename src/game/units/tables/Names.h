@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "game/units/SurnameList.h"
+#include "game/units/tables/SurnameList.h"
 
 class GString;
 class Unit;

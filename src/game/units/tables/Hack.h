@@ -2,14 +2,14 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/units/DataTable.h"
-#include "game/units/FormationData.h"
-#include "game/units/InfantryData.h"
-#include "game/units/SmallArmsData.h"
-#include "game/units/VehicleData.h"
-#include "game/units/VehicleModelData.h"
-#include "game/units/WeaponData.h"
-#include "game/units/WeaponDrawData.h"
+#include "game/units/tables/DataTable.h"
+#include "game/units/tables/FormationData.h"
+#include "game/units/tables/InfantryData.h"
+#include "game/units/tables/SmallArmsData.h"
+#include "game/units/tables/VehicleData.h"
+#include "game/units/tables/VehicleModelData.h"
+#include "game/units/tables/WeaponData.h"
+#include "game/units/tables/WeaponDrawData.h"
 
 class GFile;
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/units/RecordView.h"
+#include "game/units/tables/RecordView.h"
 
 // One vehicle model of the built-in tables (100 bytes): its engine sound, the drawing
 // values and the textures it is drawn with.

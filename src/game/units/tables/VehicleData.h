@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "game/units/RecordView.h"
+#include "game/units/tables/RecordView.h"
 
 // One vehicle class of the built-in tables (260 bytes): names, crew, weapons, armour, the
 // movement values and the drawing model.
