@@ -9,7 +9,7 @@
 
 #include "framework/kernel/GKernel.h"
 #include "game/map/Map.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/WeaponData.h"

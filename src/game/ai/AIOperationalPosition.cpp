@@ -12,7 +12,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/map/PlanningMath.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 #include "game/units/Vehicle.h"

@@ -12,7 +12,7 @@
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/CoverSearchNode.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"

@@ -8,7 +8,7 @@
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/records/Shot.h"

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/Vehicle.h"
 
 float Vehicle::WeaponEffect(Unit* other, int32_t ammoKind, bool threatMode, bool useExposure, bool applyMorale,

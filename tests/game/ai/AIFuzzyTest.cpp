@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "game/ai/SituationRecord.h"
-#include "game/units/FuzzyPriority.h"
+#include "game/units/targeting/FuzzyPriority.h"
 
 namespace {
 

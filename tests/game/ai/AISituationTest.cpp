@@ -10,8 +10,8 @@
 #include "game/ai/SituationRecord.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/map/Map.h"
-#include "game/units/AITargeting.h"
-#include "game/units/FuzzyPriority.h"
+#include "game/units/targeting/AITargeting.h"
+#include "game/units/targeting/FuzzyPriority.h"
 #include "game/units/UnitBytes.h"
 
 namespace {

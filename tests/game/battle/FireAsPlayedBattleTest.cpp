@@ -14,7 +14,7 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/TablesBattleRig.h"
 #include "game/battle/Packet.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/tables/DataFlags.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/tables/Hack.h"

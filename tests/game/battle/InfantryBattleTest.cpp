@@ -19,7 +19,7 @@
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/map/TraceLineCounter.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"

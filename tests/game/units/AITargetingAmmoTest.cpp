@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/TestAirplane.h"

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "game/map/Map.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/TestInanimate.h"

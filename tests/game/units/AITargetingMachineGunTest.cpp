@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/TablesWorldRig.h"
 #include "game/units/TestInfantry.h"

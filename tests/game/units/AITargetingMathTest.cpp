@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "framework/core/GString63.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The bonuses of a candidate's score and the threshold it must beat.
 #include <gtest/gtest.h>
 
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 
 namespace {
 

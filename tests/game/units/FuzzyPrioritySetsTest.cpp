@@ -2,7 +2,7 @@
 // and the threat.
 #include <gtest/gtest.h>
 
-#include "game/units/FuzzyPriority.h"
+#include "game/units/targeting/FuzzyPriority.h"
 
 namespace {
 

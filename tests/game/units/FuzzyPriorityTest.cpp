@@ -1,8 +1,8 @@
-#include "game/units/FuzzyPriority.h"
+#include "game/units/targeting/FuzzyPriority.h"
 
 #include <gtest/gtest.h>
 
-#include "game/units/FuzzyRules.h"
+#include "game/units/targeting/FuzzyRules.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/units/FuzzyRules.h"
+#include "game/units/targeting/FuzzyRules.h"
 
 #include <gtest/gtest.h>
 

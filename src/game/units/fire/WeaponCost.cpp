@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "framework/core/Quorl.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/fire/ArmourFormulas.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"

@@ -1,7 +1,7 @@
 // The kill rating the orders screen shows for a vehicle pointed at a target vehicle.
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/VehicleServices.h"

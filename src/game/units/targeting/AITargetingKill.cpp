@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "framework/core/GString.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 
 float AITargeting::KillBand(float armour, float penetration) {
   if (armour <= 0.95f * penetration) return 1.0f;

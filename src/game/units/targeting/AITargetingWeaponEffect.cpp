@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/ports/UnitServices.h"

@@ -1,5 +1,5 @@
 #include "framework/core/GFuzzySet.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/ExposureCounter.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitCellSearch.h"

@@ -1,11 +1,11 @@
-#include "game/units/FuzzyPriority.h"
+#include "game/units/targeting/FuzzyPriority.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
-#include "game/units/FuzzyRules.h"
+#include "game/units/targeting/FuzzyRules.h"
 
 bool FuzzyPriority::gEmptyLogged = false;
 

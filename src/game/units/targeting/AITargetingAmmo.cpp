@@ -1,4 +1,4 @@
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 
 void AITargeting::KeepBestAmmo(float& bestValue, int32_t& bestKind, int32_t kind, float score) {
   if (score > bestValue) {

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 float AITargeting::ScoreArmour(const Location* locations, int32_t n, const std::function<float(int32_t)>& penetration,

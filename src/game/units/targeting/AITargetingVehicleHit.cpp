@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/VehicleServices.h"
 

@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "game/map/Map.h"
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitBattleQueries.h"

@@ -1,4 +1,4 @@
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 
 float AITargeting::SearchDefeatedThickness(const std::function<bool(int32_t)>& defeats) {
   constexpr float kLargestEntry = 32767.0f;

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "game/units/AITargeting.h"
+#include "game/units/targeting/AITargeting.h"
 
 float AITargeting::ApplyBonuses(float value, const BonusCase& c) {
   if (c.absentOrderedFlag && c.isCurrentTarget && !c.machineGunMode) {

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/units/FuzzyPriority.h"
-#include "game/units/FuzzyRules.h"
+#include "game/units/targeting/FuzzyPriority.h"
+#include "game/units/targeting/FuzzyRules.h"
 
 void FuzzyPriority::FuzzifyTurning(GFuzzySet& set, float a, bool heavy, bool turret) {
   if (heavy && turret) {
