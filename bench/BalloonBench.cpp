@@ -11,7 +11,7 @@
 #include "game/battle/HeadlessBattle.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/ui/UnitInfoBalloon.h"
 #include "platform/PFont.h"
 #include "platform/PSurface.h"

@@ -15,7 +15,7 @@
 #include "framework/media/GSoundManager.h"
 #include "game/map/Map.h"
 #include "game/map/MapTestWorld.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "platform/PAudioOptions.h"
 
 namespace {

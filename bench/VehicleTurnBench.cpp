@@ -26,7 +26,7 @@
 #include "framework/kernel/GKernel.h"
 #include "game/map/Map.h"
 #include "game/units/targeting/AITargeting.h"
-#include "game/units/CoverSearchNode.h"
+#include "game/units/vehicle/CoverSearchNode.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/VehicleWorld.h"
 

@@ -40,7 +40,7 @@
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
 #include "platform/PSoft3DDevice.h"

@@ -28,7 +28,7 @@
 #include "game/units/airplane/Airplane.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/records/UnitIds.h"
 #include "platform/PFile.h"

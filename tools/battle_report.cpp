@@ -28,7 +28,7 @@
 #include "game/units/tables/Hack.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "platform/PPath.h"
 #include "platform/PTemporaryFiles.h"
 

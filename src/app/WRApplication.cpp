@@ -23,7 +23,7 @@
 #include "game/models/InfantryModelDraw.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/airplane/Airplane.h"
 #include "game/ui/InfoPanel.h"

@@ -7,7 +7,7 @@
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/UnitCodes.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

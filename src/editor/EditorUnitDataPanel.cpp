@@ -12,7 +12,7 @@
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/SmallArmsData.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/tables/WeaponData.h"
 
 namespace {

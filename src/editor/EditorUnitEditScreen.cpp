@@ -23,7 +23,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/Names.h"
 #include "game/units/tables/UnitCodes.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/tables/WeaponData.h"
 
 namespace {

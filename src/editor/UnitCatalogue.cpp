@@ -13,7 +13,7 @@
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/UnitCodes.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

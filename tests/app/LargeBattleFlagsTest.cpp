@@ -7,7 +7,7 @@
 #include "LargeBattleWorld.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
 #include "platform/PFile.h"

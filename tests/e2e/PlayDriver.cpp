@@ -240,7 +240,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/Names.h"
 #include "game/units/Unit.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
 #include "platform/PDisplay.h"

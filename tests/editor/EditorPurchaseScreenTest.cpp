@@ -26,7 +26,7 @@
 #include "game/units/tables/FormationData.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "editor/EditorUnits.h"
 #include "editor/PurchaseEntry.h"
 #include "game/units/tables/Hack.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -35,7 +35,7 @@
 #include "game/units/Unit.h"
 #include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "platform/PFile.h"
 #include "support/TestFolder.h"
 

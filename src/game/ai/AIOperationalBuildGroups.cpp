@@ -18,7 +18,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

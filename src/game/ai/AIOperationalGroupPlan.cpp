@@ -17,7 +17,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/ports/VehicleServices.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "game/map/PlanningMath.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/ports/VehicleServices.h"
 
 namespace {

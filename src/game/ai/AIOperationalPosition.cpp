@@ -15,7 +15,7 @@
 #include "game/units/targeting/AITargeting.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

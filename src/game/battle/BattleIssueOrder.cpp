@@ -10,7 +10,7 @@
 #include "game/map/OrderState.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/ports/VehicleServices.h"
 #include "game/units/orders/Waypoint.h"
 

@@ -20,7 +20,7 @@
 #include "game/map/SmokeCloud.h"
 #include "game/units/Unit.h"
 #include "game/units/records/UnitFirePacket.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "game/units/records/KillRecordEntry.h"
 #include "game/units/records/Shot.h"
 #include "game/units/Unit.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/tables/WeaponData.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "game/units/records/Shot.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/tables/VehicleData.h"
 #include "game/units/ports/VehicleServices.h"
 #include "game/units/fire/WeaponFormulas.h"

@@ -11,7 +11,7 @@
 #include "game/units/records/KillRecord.h"
 #include "game/units/Unit.h"
 #include "game/units/records/UnitSoundPacket.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

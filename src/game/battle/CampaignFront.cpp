@@ -8,7 +8,7 @@
 #include "game/battle/CampaignHost.h"
 #include "game/map/Map.h"
 #include "game/units/Unit.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/ports/VehicleServices.h"
 
 namespace {

@@ -25,7 +25,7 @@
 #include "game/units/Unit.h"
 #include "game/units/tables/UnitCodes.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/ports/VehicleServices.h"
 
 namespace {

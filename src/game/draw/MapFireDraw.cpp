@@ -19,7 +19,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapUnitView.h"
 #include "game/map/SmokeCloud.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 float Map::fireFrameClock = 0.0f;
 

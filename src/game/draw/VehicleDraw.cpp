@@ -13,7 +13,7 @@
 #include "game/units/tables/Hack.h"
 #include "game/units/draw/InfantryDraw.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

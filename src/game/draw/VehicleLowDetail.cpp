@@ -8,7 +8,7 @@
 #include "framework/media/GGraph3D.h"
 #include "game/draw/VehicleDraw.h"
 #include "game/models/ModelDrawContext.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "framework/media/GGraph3D.h"
 #include "game/models/ModelDrawContext.h"
 #include "game/models/VehicleModelGeometry.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

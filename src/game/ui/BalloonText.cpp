@@ -7,7 +7,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace BalloonText {
 

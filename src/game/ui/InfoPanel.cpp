@@ -18,7 +18,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/Names.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/ui/BalloonText.h"
 
 using BalloonText::Line;

@@ -17,7 +17,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/records/KillRecordEntry.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/ui/BalloonText.h"
 
 using BalloonText::Load;

@@ -9,7 +9,7 @@
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/UnitCodes.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"
 #include "game/ui/BalloonText.h"
 #include "game/ui/UnitInfoBalloon.h"

@@ -17,7 +17,7 @@
 #include "game/map/Map.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/tables/UnitCodes.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

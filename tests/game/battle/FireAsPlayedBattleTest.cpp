@@ -22,7 +22,7 @@
 #include "game/units/tables/SmallArmsData.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/tables/UnitCodes.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/tables/WeaponData.h"
 #include "support/TestFolder.h"
 

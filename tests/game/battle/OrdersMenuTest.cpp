@@ -16,7 +16,7 @@
 #include "game/ui/UnitOrdersMenu.h"
 #include "game/ui/VehicleQuestionMenu.h"
 #include "game/ui/WaypointMenu.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/orders/Waypoint.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/tables/WeaponData.h"
 #include "support/TestFolder.h"
 

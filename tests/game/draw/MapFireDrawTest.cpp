@@ -10,7 +10,7 @@
 #include "framework/media/RendererRig.h"
 #include "game/map/Building.h"
 #include "game/map/SmokeCloud.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "game/models/WeaponModelData.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/tables/Hack.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "game/battle/HeadlessHost.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/ui/PanelItem.h"
 #include "support/TestFolder.h"
 

@@ -9,7 +9,7 @@
 #include "game/map/Map.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/VehicleWorld.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "support/TestFolder.h"
 
 class VehicleRig {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "framework/core/Quorl.h"
-#include "game/units/CoverSearchNode.h"
+#include "game/units/vehicle/CoverSearchNode.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnit.h"
 #include "game/units/VehicleRig.h"

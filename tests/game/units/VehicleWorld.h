@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "game/units/TestUnitWorld.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 class VehicleWorld : public TestUnitWorld {
  public:

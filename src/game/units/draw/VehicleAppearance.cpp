@@ -12,7 +12,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/draw/VehicleDrawer.h"
 
 int32_t Vehicle::BaseTextureNumber(const VehicleData& record, bool snow, int32_t groundCondition) {

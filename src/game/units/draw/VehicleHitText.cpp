@@ -6,7 +6,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // play what keeps it from moving and what is left of its gun and ammunition.
 #include "framework/core/GString63.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

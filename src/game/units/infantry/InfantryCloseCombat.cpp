@@ -12,7 +12,7 @@
 #include "game/units/ports/FindBattleUnit.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 std::array<Names::SideDesignation, 2> Names::gSides{};
 std::array<std::array<uint8_t, SurnameList::kLongest>, SurnameList::kGroups> Names::gUsed{};

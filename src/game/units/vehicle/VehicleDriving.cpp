@@ -10,7 +10,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/records/VehicleStrike.h"
 #include "game/units/fire/WeaponFormulas.h"
 

@@ -11,7 +11,7 @@
 #include "game/units/tables/Hack.h"
 #include "game/units/tables/SmallArmsData.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/tables/VehicleModelData.h"
 #include "game/units/fire/WeaponFormulas.h"
 

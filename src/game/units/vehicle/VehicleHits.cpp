@@ -7,7 +7,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "game/units/tables/Hack.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/records/VehicleStrike.h"
 #include "game/units/tables/WeaponData.h"
 #include "game/units/fire/WeaponFormulas.h"

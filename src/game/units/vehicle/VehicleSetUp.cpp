@@ -10,7 +10,7 @@
 #include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 float Vehicle::gGroundFactor = 1.0f;
 float Vehicle::gFullCheck = 1.0f;

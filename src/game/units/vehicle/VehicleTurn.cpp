@@ -13,7 +13,7 @@
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitScreen.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 Unit* Vehicle::gUnitInWay = nullptr;
 

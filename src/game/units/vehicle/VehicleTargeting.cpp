@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "game/units/targeting/AITargeting.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 float Vehicle::WeaponEffect(Unit* other, int32_t ammoKind, bool threatMode, bool useExposure, bool applyMorale,
                             int32_t selector, int32_t viewMode) {

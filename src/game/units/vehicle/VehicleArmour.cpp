@@ -10,7 +10,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/fire/ArmourFormulas.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {

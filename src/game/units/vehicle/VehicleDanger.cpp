@@ -13,10 +13,10 @@
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/targeting/AITargeting.h"
-#include "game/units/CoverSearchNode.h"
+#include "game/units/vehicle/CoverSearchNode.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "game/units/ports/UnitScreen.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/tables/DataFlags.h"
-#include "game/units/Vehicle.h"
+#include "game/units/vehicle/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"
 
 namespace {
