@@ -4,7 +4,7 @@
 #include "game/units/TestVehicle.h"
 #include "game/units/records/UnitIds.h"
 #include "support/TestFolder.h"
-#include "UnitRecordRig.h"
+#include "game/units/UnitRecordRig.h"
 
 TEST(UnitIds, PackedIdsOfBattleUnitsAndUnknownOnes) {
   UnitRecordRig rig;

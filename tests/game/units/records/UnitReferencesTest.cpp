@@ -7,7 +7,7 @@
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/records/UnitIds.h"
-#include "UnitRecordRig.h"
+#include "game/units/UnitRecordRig.h"
 
 TEST(UnitReferences, IdentityKeysOfEveryPart) {
   TestVehicle tank;

@@ -7,7 +7,7 @@
 #include "game/map/MapTestWorld.h"
 #include "game/map/PathPoints.h"
 #include "game/units/Unit.h"
-#include "TestUnit.h"
+#include "game/units/TestUnit.h"
 
 namespace {
 

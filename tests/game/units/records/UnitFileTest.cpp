@@ -6,7 +6,7 @@
 #include "game/units/records/KillRecordEntry.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestVehicle.h"
-#include "UnitRecordRig.h"
+#include "game/units/UnitRecordRig.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "framework/core/GString255.h"
 #include "game/units/records/KillRecord.h"
 #include "game/units/records/KillRecordEntry.h"
-#include "UnitRecordRig.h"
+#include "game/units/UnitRecordRig.h"
 
 TEST(KillRecord, KillsAddAndMerge) {
   KillRecord record;
