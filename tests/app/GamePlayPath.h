@@ -1,9 +1,9 @@
 #pragma once
-// The way a game file goes from the game list into play, without a window: its decoded content
-// is stored in the game file form in memory (the first 1,024 bytes as they are, the rest
-// coded) and read back, prepared for play with the real unit kinds, one frame of its battle is
-// drawn on the software device (small, with a stand-in picture for every texture), and one
-// turn is computed headless with the orders the file holds (after the set-up GO when the
+// The way a game file goes from the game list into play, without a window: its decoded
+// content is stored in the game file form in memory (the first 1,024 bytes as they are, the
+// rest coded) and read back, prepared for play with the program's unit kinds, one frame of its
+// battle is drawn on the software device (small, with a stand-in picture for every texture),
+// and one turn is computed headless with the orders the file holds (after the set-up GO when the
 // battle is in its set-up phase). The fuzz target that plays game files and the tests' search
 // of damaged saved games both go this way.
 //
@@ -27,6 +27,7 @@
 #include "game/draw/VehicleDraw.h"
 #include "game/map/Map.h"
 #include "game/models/InfantryModelDraw.h"
+#include "game/units/Airplane.h"
 #include "game/units/Hack.h"
 #include "game/units/Inanimate.h"
 #include "game/units/Infantry.h"
@@ -50,6 +51,7 @@ class GamePlayPath {
     Infantry::Register();
     Vehicle::Register();
     Inanimate::Register();
+    Airplane::Register();
     // The renderer takes no fonts from the stand-in pictures.
     GGraphicHost::SetCurrent(nullptr);
     if (!renderer_.Init3D()) std::abort();
