@@ -49,6 +49,8 @@ class EditorWorld {
     PClock::SetFake([reads] { return 1000 + (*reads)++ / 120; });
     auto backEnd = std::make_unique<PFakeBackEnd>();
     backEnd->SetDesktopSize(640, 480);
+    // Nobody looks at the frames: the display converts none.
+    backEnd->SetShowsPictures(false);
     fake_ = backEnd.get();
     kernel_ = std::make_unique<GKernel>();
     bool ok = false;
@@ -131,7 +133,6 @@ class EditorWorld {
   }
 
   // What the player types into the next file chooser: the proposed name erased, then the name.
-  // Every key redraws the chooser, so no more are typed than needed.
   void Choose(const std::string& name, size_t proposed) {
     for (char c : std::string(proposed, '\b') + name + "\r") {
       PMessage m;

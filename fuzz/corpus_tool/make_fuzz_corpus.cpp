@@ -1,7 +1,7 @@
 // Writes the fuzz targets' seed inputs, each made by the program's own writers (the file
 // writer in every mode, the coder, the e-mail block writer, the bitmap encoder, the link, the
-// application's preferences), into <folder>/<target>/. The files are checked in as
-// fuzz/corpus/; run again after a format changes:
+// application's preferences, the game file writer), into <folder>/<target>/. The files are
+// checked in as fuzz/corpus/; run again after a format changes:
 //   make_fuzz_corpus fuzz/corpus
 // The output is the same, byte for byte, on every run.
 #include <unistd.h>
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/GameFolders.h"
+#include "app/HeadlessGameFile.h"
 #include "app/WRApplication.h"
 #include "framework/core/GEmailBlockWriter.h"
 #include "framework/core/GErrorLog.h"
@@ -25,6 +26,9 @@
 #include "framework/core/GSplayEncoder.h"
 #include "framework/core/GString127.h"
 #include "framework/kernel/DisplayPreset.h"
+#include "framework/kernel/GKernel.h"
+#include "game/units/tables/Hack.h"
+#include "game/units/infantry/Infantry.h"
 #include "framework/media/NetLink.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
@@ -32,6 +36,7 @@
 #include "platform/PNetMemoryTransport.h"
 #include "platform/PPath.h"
 #include "platform/PText.h"
+#include "FuzzSmallGames.h"
 
 namespace {
 
@@ -431,11 +436,42 @@ void GameFileSeeds() {
 }
 
 void GamePlaySeeds() {
-  // An odd first byte lays the rest over the decoded content of one of the build's game files,
-  // chosen by bits 1 to 4: the test saved game, then the shipped scenarios and operation of
-  // at most 40 units in name order.
-  Seed("GamePlayFuzz", "saved-game", std::string("\x01", 1));
-  for (int i = 1; i <= 8; ++i) Seed("GamePlayFuzz", "shipped-" + std::to_string(i), std::string(1, static_cast<char>(1 + 2 * i)));
+  // The small games of the real unit classes as they stand (an even first byte), so that the
+  // mutations reach every part of a file that plays; and an odd first byte for each game the
+  // target lays mutations over, chosen by bits 1 to 4: the same small games, then the build's
+  // test saved game.
+  PPath::SetProgramFolder(gWork.string());
+  {
+    // The unit tables are unpacked through the kernel's temporary files.
+    GKernel kernel;
+    kernel.FindProgramFolder();
+    Hack::LoadTables();
+    Infantry::Register();
+    int32_t base = 0;
+    for (const FuzzSmallGames::Game& game : FuzzSmallGames::Make()) {
+      // A seed the readers refuse would never reach play: stored as a game file and read back,
+      // each must load for play.
+      std::string stored;
+      {
+        GMemoryFile file(std::string(), GFile::kModeWriteGameFile);
+        file.File().Write(game.content.data(), static_cast<int32_t>(game.content.size()));
+        if (!file.File().Finish()) std::exit(1);
+        stored = file.Bytes();
+      }
+      GMemoryFile file(stored, GFile::kModeReadGameFile);
+      HeadlessBattle headless;
+      if (!LoadGameFileForPlay(headless, file.File())) {
+        std::fprintf(stderr, "the small game %s does not load for play\n", game.name);
+        std::exit(1);
+      }
+      Seed("GamePlayFuzz", game.name, std::string(1, '\0') + game.content);
+      Seed("GamePlayFuzz", std::string(game.name) + "-base", std::string(1, static_cast<char>(1 + 2 * base++)));
+    }
+    Seed("GamePlayFuzz", "saved-game-base", std::string(1, static_cast<char>(1 + 2 * base)));
+    Hack::FreeTables();
+  }
+  GErrorLog::Close();
+  PPath::SetProgramFolder("");
 }
 
 void AIGroupsSeeds() {

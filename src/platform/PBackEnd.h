@@ -30,6 +30,9 @@ class PBackEnd {
   virtual void PresentArea(const uint32_t* pixels, int32_t width, int32_t height, const PRect& /*area*/) {
     Present(pixels, width, height);
   }
+  // False for a back-end that shows no pictures (a fake set so): the display then neither
+  // turns its screen buffer into a picture nor hands one over.
+  virtual bool ShowsPictures() const { return true; }
   // Hands waiting events to the translator; when none is waiting, waits up to waitMs
   // milliseconds for one. False when the back-end cannot wait (nothing more will come).
   virtual bool PumpEvents(PEventTranslator& translator, PMessageQueue& queue, uint32_t waitMs) = 0;

@@ -360,13 +360,13 @@ PResult PDisplay::Flip() {
 }
 
 void PDisplay::Present() {
-  if (!front_) return;
+  if (!front_ || !window_->BackEnd().ShowsPictures()) return;
   presenter_.Convert(*front_);
   if (window_->Exists()) window_->Present(presenter_.Frame().data(), presenter_.FrameWidth(), presenter_.FrameHeight());
 }
 
 void PDisplay::PresentArea(const PRect& area) {
-  if (!front_) return;
+  if (!front_ || !window_->BackEnd().ShowsPictures()) return;
   presenter_.Convert(*front_);
   if (window_->Exists()) {
     window_->PresentArea(presenter_.Frame().data(), presenter_.FrameWidth(), presenter_.FrameHeight(), area);

@@ -33,6 +33,10 @@ class PFakeBackEnd : public PBackEnd {
     windowHeight_ = height;
   }
 
+  // Without pictures the display hands none over and converts none, and nothing of them is
+  // recorded: for runs that draw many frames nobody looks at (the fuzz targets).
+  void SetShowsPictures(bool shows) { showsPictures_ = shows; }
+
   // What was recorded.
   const std::string& Title() const { return title_; }
   bool Windowed() const { return windowed_; }
@@ -60,6 +64,7 @@ class PFakeBackEnd : public PBackEnd {
   void WindowSize(int32_t& width, int32_t& height) override;
   void Present(const uint32_t* pixels, int32_t width, int32_t height) override;
   void PresentArea(const uint32_t* pixels, int32_t width, int32_t height, const PRect& area) override;
+  bool ShowsPictures() const override { return showsPictures_; }
   bool PumpEvents(PEventTranslator& translator, PMessageQueue& queue, uint32_t waitMs) override;
   void WarpCursor(int32_t windowX, int32_t windowY) override { warps_.push_back(Point{windowX, windowY}); }
   void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
@@ -80,6 +85,7 @@ class PFakeBackEnd : public PBackEnd {
   int32_t screenWidth_ = 0;
   int32_t screenHeight_ = 0;
   bool open_ = false;
+  bool showsPictures_ = true;
   bool windowed_ = false;
   std::string title_;
   int presentCount_ = 0;

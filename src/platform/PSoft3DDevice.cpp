@@ -1173,13 +1173,16 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     published_ = head_;
     shared_.Set(head_);
   }
+  // Called for every row a 2-D routine touches: once the threads have done everything
+  // handed out, nothing is looked at again until more is.
   void Settle() override {
-    if (stopped_ || head_ == 0) return;
+    if (stopped_ || head_ == settled_) return;
     Publish();
     for (Progress& p : progress_) {
       uint64_t done = p.done.value.load(std::memory_order_acquire);
       while (done != head_) done = p.done.AwaitChange(done);
     }
+    settled_ = head_;
   }
   void Stop() {
     if (stopped_) return;
@@ -1225,6 +1228,7 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
   alignas(64) Signal shared_;  // commands handed out (kStop: the threads end)
   alignas(64) uint64_t head_ = 0;  // the submitting thread's: commands written
   uint64_t published_ = 0;         // and handed out
+  uint64_t settled_ = 0;           // and known to be done
   bool stopped_ = false;
   std::vector<std::thread> threads_;  // last: started once everything else is made
 };

@@ -141,15 +141,23 @@ PResult PSurfaceOps::ColorFill(PSurface& destination, const PRect* rect, uint32_
   if (r.left < 0 || r.top < 0 || r.right > destination.Width() || r.bottom > destination.Height() ||
       r.right < r.left || r.bottom < r.top)
     return PResult::kInvalidRect;
-  for (int32_t y = r.top; y < r.bottom; ++y) {
-    if (destination.BytesPerPixel() == 2) {
-      uint16_t* row = destination.Row16(y);
-      std::fill(row + r.left, row + r.right, static_cast<uint16_t>(colour));
-    } else {
-      uint32_t* row = destination.Row32(y);
-      std::fill(row + r.left, row + r.right, colour);
-    }
+  if (r.right == r.left || r.bottom == r.top) return PResult::kOk;
+  // The first row is filled pixel by pixel and copied to the others.
+  uint8_t* first = nullptr;
+  if (destination.BytesPerPixel() == 2) {
+    uint16_t* row = destination.Row16(r.top);
+    std::fill(row + r.left, row + r.right, static_cast<uint16_t>(colour));
+    first = reinterpret_cast<uint8_t*>(row + r.left);
+  } else {
+    uint32_t* row = destination.Row32(r.top);
+    std::fill(row + r.left, row + r.right, colour);
+    first = reinterpret_cast<uint8_t*>(row + r.left);
   }
+  const size_t offset = static_cast<size_t>(r.left) * static_cast<size_t>(destination.BytesPerPixel());
+  const size_t bytes = static_cast<size_t>(r.right - r.left) * static_cast<size_t>(destination.BytesPerPixel());
+  for (int32_t y = r.top + 1; y < r.bottom; ++y)
+    std::memcpy(destination.Pixels() + static_cast<size_t>(y) * static_cast<size_t>(destination.Pitch()) + offset,
+                first, bytes);
   return PResult::kOk;
 }
 

@@ -150,7 +150,9 @@ bool RunChooser(GKernel& k, PFileChooser& chooser) {
     // program becomes active again.
     if (message.type == PMessageType::kActivate) k.WindowProc(message);
     chooser.HandleMessage(message);
-    if (!chooser.IsFinished()) DrawChooser(k, chooser);
+    // Drawn again once the waiting keys are handled: a name typed or pasted at speed is not
+    // drawn a letter at a time.
+    if (!chooser.IsFinished() && window->Queue().Empty()) DrawChooser(k, chooser);
   }
   k.SetDrawToFront(wasToFront);
   k.Set3DFlag(was3D);
