@@ -6,6 +6,7 @@
 #include "game/map/Map.h"
 #include "game/ui/InfoPanel.h"
 #include "game/ui/MessageWindow.h"
+#include "game/ui/OrderOverlay.h"
 #include "game/ui/UnitDisplayRig.h"
 #include "support/ResourceRecorder.h"
 
@@ -184,6 +185,74 @@ TEST_F(InfoPanelTest, TheLimberIconFollowsTheTimerInOrdersAndThePacketBitInTheRe
   EXPECT_TRUE(limber());
   Host().inputMode = 0;
   B().selectedUnit = nullptr;
+}
+
+// Infantry out of the fight is named by what it served: a gun's or a mortar's crew whose piece
+// was hit was knocked out, a squad was eliminated. The panel's status icon and the words over a
+// hovered unit say the same.
+TEST_F(InfoPanelTest, AFallenCrewWasKnockedOutAndAFallenSquadEliminated) {
+  auto classWith = [](int32_t type) {
+    return FindClass(gInfantryClasses, [type](const InfantryData& c) {
+      const int32_t weapon = c.MainWeapon();
+      return c.FigureKind(0) == 8 && gWeapons.IsValid(weapon) && gWeapons[weapon].Type() == type;
+    });
+  };
+  const int32_t squadClass = FindSquad(9);
+  const int32_t gunClass = classWith(2);
+  const int32_t mortarClass = classWith(4);
+  ASSERT_GE(squadClass, 0);
+  ASSERT_GE(gunClass, 0);
+  ASSERT_GE(mortarClass, 0);
+  Battle& battle = B();
+  battle.setupPhase = 0;
+  Infantry* watcher = AddSquad(squadClass, 0, 100.0f, 100.0f);
+  OrderState& orders = battle.map->orders;
+  orders.pickX = 320.0f;
+  orders.pickY = 300.0f;
+  auto status = [&](Unit* unit) {
+    battle.selectedUnit = unit;
+    for (const PanelItem& item : panel_->Compose())
+      if (item.picture == 1047 || item.picture == 1049 || item.picture == 1091) return item.picture;
+    return 0;
+  };
+  auto hoverText = [&](Unit* unit) {
+    battle.SelectUnit(watcher);
+    orders.hovered = unit;
+    OrderOverlay::Trace trace;
+    trace.found = true;
+    trace.visibility = 1.0f;
+    trace.distance = 250.0f;
+    OrderOverlay overlay;
+    overlay.LinePass(battle, true, trace, [](float x, float y, float, float& sx, float& sy) {
+      sx = x;
+      sy = y;
+      return true;
+    });
+    orders.hovered = nullptr;
+    return overlay.texts.size() > 1 ? overlay.texts[1].text : std::string();
+  };
+  const struct {
+    int32_t classIndex;
+    int32_t icon;
+    const char* word;
+  } cases[] = {
+      {squadClass, 1091, "Eliminated "}, {gunClass, 1049, "Knocked out "}, {mortarClass, 1049, "Knocked out "}};
+  float x = 300.0f;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.classIndex);
+    Infantry* unit = AddSquad(c.classIndex, 0, x, 300.0f);
+    x += 20.0f;
+    unit->identificationLevel = 4;
+    ASSERT_GT(unit->GetMenPresent(), 0);
+    // A crew's piece was hit first (a crew whose piece still stands may man it again).
+    if (c.classIndex != squadClass) unit->weaponKnockedOut = 1;
+    unit->Eliminate();
+    ASSERT_FALSE(unit->IsActive());
+    ASSERT_FALSE(unit->IsDestroyedInPlace());  // its men or its piece are still there
+    EXPECT_EQ(status(unit), c.icon);
+    EXPECT_EQ(hoverText(unit).rfind(c.word, 0), 0u) << hoverText(unit);
+  }
+  battle.selectedUnit = nullptr;
 }
 
 TEST_F(InfoPanelTest, APortraitIndexOutsideTheCacheIsLoggedAndLeftOut) {

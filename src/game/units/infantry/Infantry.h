@@ -170,6 +170,9 @@ class Infantry : public Unit, public InfantryServices {
   bool CanSeekTarget() override;
   bool IsOutOfMainAmmo() const override;                                     // slot 83
   bool HasMainWeaponOfType23(bool flag = false) const override;              // slot 92
+  // A crew serving a gun or a mortar (a main weapon of class 2, 3 or 4): once it is out of the
+  // fight its piece was knocked out, where a squad is eliminated.
+  bool IsCrewServed() const override { return HasMainWeaponOfType23(true); }  // slot 11
   // A weapon of its own grade, or a main weapon other than a rifle, spotter or flame kind
   // (flag: any main weapon).
   bool CanFireMainWeapon(bool flag = false) const override;                  // slot 117
