@@ -12,7 +12,6 @@
 #include "game/map/Map.h"
 #include "game/ui/MapView.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/draw/UnitDrawHost.h"
 
 bool WRApplication::OpenBattleScreen(bool flushPending, bool showLoading) {
   if (battle_ == nullptr) return false;
