@@ -354,6 +354,8 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     const int64_t cellCopies = battle.map->routes.ahead.cellCopies;
     const int64_t helped = battle.map->routes.ahead.helped;
     const int64_t abandoned = battle.map->routes.ahead.abandoned;
+    const int64_t atOnce = battle.map->routes.ahead.madeAtOnce;
+    const int64_t atOnceNodes = battle.map->routes.ahead.madeAtOnceNodes;
     const int64_t workerLoads = battle.map->routes.ahead.workerLoads.load();
     const int64_t computed = AIPlanContext::gComputedValues;
     const int64_t cached = AIPlanContext::gCachedValues;
@@ -418,6 +420,11 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     state.counters["routes_helped"] = static_cast<double>(battle.map->routes.ahead.helped - helped);
     // Searches dropped while a worker was making them (it stops early).
     state.counters["routes_abandoned"] = static_cast<double>(battle.map->routes.ahead.abandoned - abandoned);
+    // Searches the planning thread made at once with workers there, and their nodes: the part
+    // of the searching that runs on one thread.
+    state.counters["routes_made_at_once"] = static_cast<double>(battle.map->routes.ahead.madeAtOnce - atOnce);
+    state.counters["route_nodes_made_at_once"] =
+        static_cast<double>(battle.map->routes.ahead.madeAtOnceNodes - atOnceNodes);
     state.counters["grids_labelled"] = static_cast<double>(battle.map->routes.regions.labelled - labelled);
     state.counters["kept_values_computed"] = static_cast<double>(AIPlanContext::gComputedValues - computed);
     state.counters["kept_values_reused"] = static_cast<double>(AIPlanContext::gCachedValues - cached);

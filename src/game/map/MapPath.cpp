@@ -127,6 +127,10 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
     }
   } else {
     result = SearchRoute(grid, work, sx, sy, gx, gy, points, reach, moveClass, cells);
+    if (routes.ahead.Active()) {
+      ++routes.ahead.madeAtOnce;
+      routes.ahead.madeAtOnceNodes += work.expanded;
+    }
   }
   if (result == kOutOfNodes) {
     ++work.spentSearches;

@@ -96,6 +96,10 @@ class MapRouteAhead {
   int64_t helped = 0;
   // Searches dropped while a worker was making them.
   int64_t abandoned = 0;
+  // Searches the caller made at once while workers were there (not asked ahead, guessed wrong
+  // or taken back), with the nodes they expanded: the plan's part that runs on one thread.
+  int64_t madeAtOnce = 0;
+  int64_t madeAtOnceNodes = 0;
 
  private:
   struct Cells;
