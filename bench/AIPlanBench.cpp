@@ -353,6 +353,7 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     const int64_t workerNanoseconds = battle.map->routes.ahead.workerNanoseconds.load();
     const int64_t cellCopies = battle.map->routes.ahead.cellCopies;
     const int64_t helped = battle.map->routes.ahead.helped;
+    const int64_t helpedTaken = battle.map->routes.ahead.helpedTaken;
     const int64_t abandoned = battle.map->routes.ahead.abandoned;
     const int64_t atOnce = battle.map->routes.ahead.madeAtOnce;
     const int64_t atOnceNodes = battle.map->routes.ahead.madeAtOnceNodes;
@@ -418,6 +419,7 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     state.counters["worker_grid_loads"] = static_cast<double>(battle.map->routes.ahead.workerLoads.load() - workerLoads);
     // Searches the planning thread made from the workers' queue while it waited for an answer.
     state.counters["routes_helped"] = static_cast<double>(battle.map->routes.ahead.helped - helped);
+    state.counters["routes_helped_taken"] = static_cast<double>(battle.map->routes.ahead.helpedTaken - helpedTaken);
     // Searches dropped while a worker was making them (it stops early).
     state.counters["routes_abandoned"] = static_cast<double>(battle.map->routes.ahead.abandoned - abandoned);
     // Searches the planning thread made at once with workers there, and their nodes: the part

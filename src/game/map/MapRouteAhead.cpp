@@ -102,7 +102,11 @@ void MapRouteAhead::Ask(const Map& map, const Key& key, const MapGrid<uint8_t>& 
   search->key = key;
   search->map = &map;
   search->cells = kept;
-  search->done = pool_->Submit([this, search](int32_t worker) { Run(*search, worker); });
+  // The job holds the search weakly: the search holds the job's end, and the two must not
+  // keep each other alive once the caller lets the search go.
+  search->done = pool_->Submit([this, held = std::weak_ptr<Search>(search)](int32_t worker) {
+    if (const std::shared_ptr<Search> s = held.lock()) Run(*s, worker);
+  });
   searches_.push_back(std::move(search));
   ++asked;
 }
@@ -144,6 +148,7 @@ bool MapRouteAhead::Take(const Key& key, Answer& answer) {
     ++takenBack;
     return false;
   }
+  if (s->state.load(std::memory_order_acquire) == kMadeByCaller) ++helpedTaken;
   if (s->state.load(std::memory_order_acquire) == kRunning) {
     // While a worker makes it, the caller makes the searches next in line that no worker has
     // started; their answers wait for their turn.

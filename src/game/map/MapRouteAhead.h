@@ -92,8 +92,10 @@ class MapRouteAhead {
   // a class's grid), and copies of them loaded by the workers.
   int64_t cellCopies = 0;
   std::atomic<int64_t> workerLoads{0};
-  // Searches the caller made itself, from the queue, while it waited for another's answer.
+  // Searches the caller made itself, from the queue, while it waited for another's answer,
+  // and those of them whose answers were taken.
   int64_t helped = 0;
+  int64_t helpedTaken = 0;
   // Searches dropped while a worker was making them.
   int64_t abandoned = 0;
   // Searches the caller made at once while workers were there (not asked ahead, guessed wrong
@@ -114,8 +116,8 @@ class MapRouteAhead {
   std::unique_ptr<PWorkerPool> pool_;
   // One a pool thread, and one more for the caller.
   std::vector<std::unique_ptr<Worker>> workers_;
-  // Shared with the job handed to the pool, which outlives its place here when the caller
-  // made the search itself.
+  // Each held weakly by its job in the pool, which may run after the caller has taken a
+  // search it made itself and let it go.
   std::deque<std::shared_ptr<Search>> searches_;
   // The last cells copied for each class, shared by the searches over them.
   std::shared_ptr<const Cells> cells_[5];
