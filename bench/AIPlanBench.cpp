@@ -351,6 +351,13 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     const double waited = battle.map->routes.ahead.waitSeconds;
     const int64_t workerSearches = battle.map->routes.ahead.workerSearches.load();
     const int64_t workerNanoseconds = battle.map->routes.ahead.workerNanoseconds.load();
+    const int64_t cellCopies = battle.map->routes.ahead.cellCopies;
+    const int64_t helped = battle.map->routes.ahead.helped;
+    const int64_t helpedTaken = battle.map->routes.ahead.helpedTaken;
+    const int64_t abandoned = battle.map->routes.ahead.abandoned;
+    const int64_t atOnce = battle.map->routes.ahead.madeAtOnce;
+    const int64_t atOnceNodes = battle.map->routes.ahead.madeAtOnceNodes;
+    const int64_t workerLoads = battle.map->routes.ahead.workerLoads.load();
     const int64_t computed = AIPlanContext::gComputedValues;
     const int64_t cached = AIPlanContext::gCachedValues;
     AIPlanProfile::Reset();
@@ -407,6 +414,19 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     state.counters["worker_routes"] = static_cast<double>(battle.map->routes.ahead.workerSearches.load() - workerSearches);
     state.counters["worker_cpu_ms"] =
         static_cast<double>(battle.map->routes.ahead.workerNanoseconds.load() - workerNanoseconds) / 1e6;
+    // Copies of the grids' cells the planning thread took for the workers, and the workers' loads of them.
+    state.counters["route_cell_copies"] = static_cast<double>(battle.map->routes.ahead.cellCopies - cellCopies);
+    state.counters["worker_grid_loads"] = static_cast<double>(battle.map->routes.ahead.workerLoads.load() - workerLoads);
+    // Searches the planning thread made from the workers' queue while it waited for an answer.
+    state.counters["routes_helped"] = static_cast<double>(battle.map->routes.ahead.helped - helped);
+    state.counters["routes_helped_taken"] = static_cast<double>(battle.map->routes.ahead.helpedTaken - helpedTaken);
+    // Searches dropped while a worker was making them (it stops early).
+    state.counters["routes_abandoned"] = static_cast<double>(battle.map->routes.ahead.abandoned - abandoned);
+    // Searches the planning thread made at once with workers there, and their nodes: the part
+    // of the searching that runs on one thread.
+    state.counters["routes_made_at_once"] = static_cast<double>(battle.map->routes.ahead.madeAtOnce - atOnce);
+    state.counters["route_nodes_made_at_once"] =
+        static_cast<double>(battle.map->routes.ahead.madeAtOnceNodes - atOnceNodes);
     state.counters["grids_labelled"] = static_cast<double>(battle.map->routes.regions.labelled - labelled);
     state.counters["kept_values_computed"] = static_cast<double>(AIPlanContext::gComputedValues - computed);
     state.counters["kept_values_reused"] = static_cast<double>(AIPlanContext::gCachedValues - cached);

@@ -125,6 +125,12 @@ AIGroupPlan::AIGroupPlan(const AIPlanContext& planContext, AIGroup& planned) : c
 void AIGroupPlan::AskAhead(int32_t index, Round round) {
   Map* map = context.battle->map;
   if (map == nullptr || !map->routes.ahead.Active() || goal == nullptr) return;
+  // The units before index have moved or stayed: a search still held for one of them was
+  // guessed wrong and is not made.
+  for (size_t j = 0; j < askedAhead.size() && j < static_cast<size_t>(index); ++j) {
+    if (askedAhead[j].moveClass >= 0) map->routes.ahead.Cancel(askedAhead[j]);
+    askedAhead[j] = MapRouteAhead::Key{};
+  }
   // Enough searches to keep every worker busy while the plan waits on the next.
   const int32_t wanted = 2 * map->routes.ahead.Threads();
   int32_t held = 0;

@@ -127,6 +127,10 @@ int32_t Map::FindPath(MapPathUnit& unit, float x0, float y0, float x1, float y1,
     }
   } else {
     result = SearchRoute(grid, work, sx, sy, gx, gy, points, reach, moveClass, cells);
+    if (routes.ahead.Active()) {
+      ++routes.ahead.madeAtOnce;
+      routes.ahead.madeAtOnceNodes += work.expanded;
+    }
   }
   if (result == kOutOfNodes) {
     ++work.spentSearches;
@@ -293,6 +297,10 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
     }
     ++work.expanded;
     ++work.expandedTotal;
+    if ((work.expanded & 4095) == 0 && work.abandon != nullptr && work.abandon->load(std::memory_order_relaxed)) {
+      restore();
+      return kOutOfNodes;
+    }
     // The cell likely to be expanded next and its neighbours are loaded while this one is.
     if (const uint64_t likely = open.Likely(); likely != MapPathOpenSet::kNone) {
       const int32_t next = (static_cast<int32_t>(likely >> MapPathWork::kKeyCellBits & MapPathWork::kKeyCellMask) + 1) * stride +

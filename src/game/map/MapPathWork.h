@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -125,6 +126,9 @@ class MapPathWork {
   };
   std::vector<Link> chain;
   int32_t budget = kNodeBudget;
+  // When set and raised by another thread, the search stops early with an answer nobody reads
+  // (a search made ahead whose answer is no longer wanted); null for the searches asked now.
+  const std::atomic<bool>* abandon = nullptr;
   // What the last search did, for tests and benchmarks.
   int64_t goalCost = -1;
   int64_t expanded = 0;

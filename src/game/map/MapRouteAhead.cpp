@@ -13,6 +13,9 @@ namespace {
 constexpr int32_t kQueued = 0;
 constexpr int32_t kRunning = 1;
 constexpr int32_t kDropped = 2;
+// Made by the caller while it waited for another: the answer is there, the pool's job for it
+// does nothing.
+constexpr int32_t kMadeByCaller = 3;
 }  // namespace
 
 int32_t MapRouteAhead::gDefaultThreads = PWorkerPool::MachineThreads();
@@ -40,6 +43,8 @@ struct MapRouteAhead::Search {
   std::shared_ptr<const Cells> cells;
   Answer answer;
   std::atomic<int32_t> state{kQueued};
+  // Raised by the caller when it no longer wants a search a worker is making.
+  std::atomic<bool> abandon{false};
   std::future<void> done;
 };
 
@@ -54,7 +59,10 @@ void MapRouteAhead::SetThreads(int32_t threads) {
 
 MapRouteAhead::Search* MapRouteAhead::Find(const Key& key) const {
   for (const auto& s : searches_) {
-    if (s->key == key && s->state.load(std::memory_order_acquire) != kDropped) return s.get();
+    if (s->key == key && s->state.load(std::memory_order_acquire) != kDropped &&
+        !s->abandon.load(std::memory_order_relaxed)) {
+      return s.get();
+    }
   }
   return nullptr;
 }
@@ -62,10 +70,13 @@ MapRouteAhead::Search* MapRouteAhead::Find(const Key& key) const {
 bool MapRouteAhead::Holds(const Key& key) const { return Find(key) != nullptr; }
 
 void MapRouteAhead::Cancel(const Key& key) {
-  // One already running is left to finish: its answer stays right for its key.
+  // One a worker is making is told to stop, its answer never read.
   if (Search* s = Find(key)) {
     int32_t queued = kQueued;
-    s->state.compare_exchange_strong(queued, kDropped, std::memory_order_acq_rel);
+    if (!s->state.compare_exchange_strong(queued, kDropped, std::memory_order_acq_rel) && queued == kRunning) {
+      s->abandon.store(true, std::memory_order_relaxed);
+      ++abandoned;
+    }
   }
 }
 
@@ -74,7 +85,7 @@ void MapRouteAhead::Ask(const Map& map, const Key& key, const MapGrid<uint8_t>& 
   if (!pool_) {
     pool_ = std::make_unique<PWorkerPool>(threads_);
     workers_.clear();
-    for (int32_t i = 0; i < pool_->Threads(); ++i) workers_.push_back(std::make_unique<Worker>());
+    for (int32_t i = 0; i <= pool_->Threads(); ++i) workers_.push_back(std::make_unique<Worker>());
   }
   std::shared_ptr<const Cells>& kept = cells_[key.moveClass];
   if (!kept || kept->identity != key.identity || kept->width != grid.Width() || kept->height != grid.Height()) {
@@ -85,20 +96,24 @@ void MapRouteAhead::Ask(const Map& map, const Key& key, const MapGrid<uint8_t>& 
     copy->height = grid.Height();
     copy->data.assign(grid.Data(), grid.Data() + static_cast<size_t>(grid.Width()) * static_cast<size_t>(grid.Height()));
     kept = std::move(copy);
+    ++cellCopies;
   }
-  auto search = std::make_unique<Search>();
+  auto search = std::make_shared<Search>();
   search->key = key;
   search->map = &map;
   search->cells = kept;
-  Search* s = search.get();
-  s->done = pool_->Submit([this, s](int32_t worker) { Run(*s, worker); });
+  // The job holds the search weakly: the search holds the job's end, and the two must not
+  // keep each other alive once the caller lets the search go.
+  search->done = pool_->Submit([this, held = std::weak_ptr<Search>(search)](int32_t worker) {
+    if (const std::shared_ptr<Search> s = held.lock()) Run(*s, worker);
+  });
   searches_.push_back(std::move(search));
   ++asked;
 }
 
-void MapRouteAhead::Run(Search& search, int32_t worker) {
+bool MapRouteAhead::Run(Search& search, int32_t worker) {
   int32_t queued = kQueued;
-  if (!search.state.compare_exchange_strong(queued, kRunning, std::memory_order_acq_rel)) return;
+  if (!search.state.compare_exchange_strong(queued, kRunning, std::memory_order_acq_rel)) return false;
   const int64_t cpuStart = PWorkerPool::ThreadCpuNanoseconds();
   Worker& w = *workers_[static_cast<size_t>(worker)];
   const Key& key = search.key;
@@ -108,16 +123,20 @@ void MapRouteAhead::Run(Search& search, int32_t worker) {
     grid.Init(cells.width, cells.height);
     if (!cells.data.empty()) std::memcpy(grid.DataRestoredAfterUse(), cells.data.data(), cells.data.size());
     w.loaded[key.moveClass] = search.cells;
+    workerLoads.fetch_add(1, std::memory_order_relaxed);
   }
   w.work.budget = key.budget;
+  w.work.abandon = &search.abandon;
   Answer& answer = search.answer;
   answer.result = search.map->SearchRoute(grid, w.work, key.cells[0], key.cells[1], key.cells[2], key.cells[3],
                                           answer.points, -1, key.moveClass, key.identity);
   answer.goalCost = w.work.goalCost;
   answer.expanded = w.work.expanded;
   answer.reopened = w.work.reopened;
+  w.work.abandon = nullptr;
   workerNanoseconds.fetch_add(PWorkerPool::ThreadCpuNanoseconds() - cpuStart, std::memory_order_relaxed);
   workerSearches.fetch_add(1, std::memory_order_relaxed);
+  return true;
 }
 
 bool MapRouteAhead::Take(const Key& key, Answer& answer) {
@@ -129,9 +148,22 @@ bool MapRouteAhead::Take(const Key& key, Answer& answer) {
     ++takenBack;
     return false;
   }
-  const auto t0 = std::chrono::steady_clock::now();
-  s->done.get();
-  waitSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  if (s->state.load(std::memory_order_acquire) == kMadeByCaller) ++helpedTaken;
+  if (s->state.load(std::memory_order_acquire) == kRunning) {
+    // While a worker makes it, the caller makes the searches next in line that no worker has
+    // started; their answers wait for their turn.
+    const int32_t own = static_cast<int32_t>(workers_.size()) - 1;
+    auto next = std::find_if(searches_.begin(), searches_.end(), [s](const auto& p) { return p.get() == s; });
+    for (++next; next != searches_.end(); ++next) {
+      if (s->done.wait_for(std::chrono::seconds(0)) == std::future_status::ready) break;
+      if (!Run(**next, own)) continue;
+      (*next)->state.store(kMadeByCaller, std::memory_order_release);
+      ++helped;
+    }
+    const auto t0 = std::chrono::steady_clock::now();
+    s->done.get();
+    waitSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  }
   answer = s->answer;
   searches_.erase(std::find_if(searches_.begin(), searches_.end(), [s](const auto& p) { return p.get() == s; }));
   ++taken;
@@ -142,6 +174,7 @@ void MapRouteAhead::Drop() {
   for (const auto& search : searches_) {
     int32_t queued = kQueued;
     search->state.compare_exchange_strong(queued, kDropped, std::memory_order_acq_rel);
+    search->abandon.store(true, std::memory_order_relaxed);
   }
   for (const auto& search : searches_) search->done.wait();
   searches_.clear();

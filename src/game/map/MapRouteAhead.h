@@ -23,7 +23,9 @@ class PWorkerPool;
 //
 // Answers are taken in the order the planner asks its searches, whatever order the workers
 // finish in, so the plan is the same at any number of threads. With one thread nothing is
-// searched ahead.
+// searched ahead. A caller waiting for an answer a worker is still making makes the searches
+// next in line that no worker has started yet, with search memory of its own, rather than
+// sit idle: the same answers, found by whichever thread comes first.
 class MapRouteAhead {
  public:
   struct Key {
@@ -61,7 +63,7 @@ class MapRouteAhead {
   bool Active() const { return threads_ > 1; }
   // Whether a search of the key is handed over and not yet taken nor dropped.
   bool Holds(const Key& key) const;
-  // Drops the search of key unless a worker has started it.
+  // Drops the search of key; a worker making it stops early.
   void Cancel(const Key& key);
   // Hands over the search of key over the grid's cells (a copy of them is kept for the
   // workers, so the grid may change afterwards). map answers the search; it must outlive
@@ -86,18 +88,37 @@ class MapRouteAhead {
   double waitSeconds = 0.0;
   std::atomic<int64_t> workerSearches{0};
   std::atomic<int64_t> workerNanoseconds{0};
+  // Copies of a grid's cells taken by the caller for the searches over them (one per build of
+  // a class's grid), and copies of them loaded by the workers.
+  int64_t cellCopies = 0;
+  std::atomic<int64_t> workerLoads{0};
+  // Searches the caller made itself, from the queue, while it waited for another's answer,
+  // and those of them whose answers were taken.
+  int64_t helped = 0;
+  int64_t helpedTaken = 0;
+  // Searches dropped while a worker was making them.
+  int64_t abandoned = 0;
+  // Searches the caller made at once while workers were there (not asked ahead, guessed wrong
+  // or taken back), with the nodes they expanded: the plan's part that runs on one thread.
+  int64_t madeAtOnce = 0;
+  int64_t madeAtOnceNodes = 0;
 
  private:
   struct Cells;
   struct Worker;
   struct Search;
-  void Run(Search& search, int32_t worker);
+  // Makes the search on the worker's memory (the caller's is the last) unless it was started
+  // or dropped already; whether it made it.
+  bool Run(Search& search, int32_t worker);
   Search* Find(const Key& key) const;
 
   int32_t threads_ = 1;
   std::unique_ptr<PWorkerPool> pool_;
+  // One a pool thread, and one more for the caller.
   std::vector<std::unique_ptr<Worker>> workers_;
-  std::deque<std::unique_ptr<Search>> searches_;
+  // Each held weakly by its job in the pool, which may run after the caller has taken a
+  // search it made itself and let it go.
+  std::deque<std::shared_ptr<Search>> searches_;
   // The last cells copied for each class, shared by the searches over them.
   std::shared_ptr<const Cells> cells_[5];
 };

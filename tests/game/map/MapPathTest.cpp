@@ -860,3 +860,66 @@ TEST_F(PathFinder, RingOfWaterPartsTheRegions) {
 }
 
 }  // namespace
+
+// Searches asked ahead on four worker threads, some of them dropped again, give the routes,
+// results and node counts of the same searches made one by one on the asking thread, whichever
+// thread ends up making each (a worker, the asker while it waits, or the asker at once), and
+// leave the class's grid as it was.
+TEST(MapRouteAhead, AnswersAreTheSearchesOwnWhicheverThreadMakesThem) {
+  MapRig rig;
+  FakeBattle& battle = rig.app.MakeBattle();
+  battle.ground = 3;
+  Map painted(rig.app);
+  PaintRouteWorld(painted, 40, 7);
+  auto map = rig.Read(rig.Write(painted));
+  map->routes.work.remember = false;
+  map->BuildCostGrid(1, 0);
+  const MapGrid<uint8_t>& grid = map->routes.cost[0];
+  const std::vector<uint8_t> cells(grid.Data(), grid.Data() + static_cast<size_t>(grid.Width()) * static_cast<size_t>(grid.Height()));
+  FakePathUnit unit(0, 0);
+  TestNumbers numbers{31};
+  auto next = [&numbers] { return static_cast<float>(numbers.Below(8000u)) * 0.1f; };
+  struct Search {
+    float x0, y0, x1, y1;
+  };
+  std::vector<Search> searches(24);
+  for (Search& s : searches) s = {next(), next(), next(), next()};
+  struct Answer {
+    int result;
+    int64_t expanded;
+    std::vector<float> points;
+    bool operator==(const Answer&) const = default;
+  };
+  auto find = [&](const Search& s) {
+    PathPoints points;
+    const int result = map->FindPath(unit, s.x0, s.y0, s.x1, s.y1, points);
+    Answer answer{result, map->routes.work.expanded, {}};
+    for (int p = 0; result == Map::kRouteFound && p < points.count; ++p) {
+      answer.points.push_back(points.x[p]);
+      answer.points.push_back(points.y[p]);
+    }
+    return answer;
+  };
+  map->routes.ahead.SetThreads(1);
+  std::vector<Answer> one;
+  for (const Search& s : searches) one.push_back(find(s));
+
+  map->routes.ahead.SetThreads(4);
+  std::vector<MapRouteAhead::Key> keys;
+  for (const Search& s : searches) keys.push_back(map->AskRoute(unit, s.x0, s.y0, s.x1, s.y1));
+  // Goals the regions show unreachable are settled at once, not asked ahead.
+  const auto asked = std::count_if(keys.begin(), keys.end(), [](const auto& k) { return k.moveClass >= 0; });
+  int64_t dropped = 0;
+  for (size_t i = 2; i < keys.size(); i += 3) {
+    map->routes.ahead.Cancel(keys[i]);
+    if (keys[i].moveClass >= 0) ++dropped;
+  }
+  for (size_t i = 0; i < searches.size(); ++i) EXPECT_EQ(find(searches[i]), one[i]) << i;
+  const MapRouteAhead& ahead = map->routes.ahead;
+  EXPECT_GT(asked, 12);
+  EXPECT_EQ(ahead.asked, asked);
+  EXPECT_EQ(ahead.taken + ahead.madeAtOnce, 24);
+  EXPECT_LE(ahead.taken, asked - dropped);
+  EXPECT_TRUE(std::equal(cells.begin(), cells.end(), grid.Data()));
+  map->routes.ahead.Forget();
+}
