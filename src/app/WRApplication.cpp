@@ -194,10 +194,7 @@ int32_t WRApplication::GetGameDate() const {
   return operation_ != nullptr ? operation_->GetDate() : 4406;
 }
 
-int32_t WRApplication::GetComputerBonus() const {
-  if (battle_ != nullptr) return battle_->computerBonus;
-  return operation_ != nullptr ? operation_->computerBonus : 0;
-}
+const BattleBase* WRApplication::OperationForUnits() const { return operation_; }
 
 bool WRApplication::HasBattleWithMap() const { return battle_ != nullptr && battle_->map != nullptr; }
 

@@ -210,8 +210,8 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // The services the application installs for the units while it lives.
   BattleServices& Services() { return battleServices_; }
   bool IsSquadSuffixHidden() const override;
-  // The bonus the side-and-options screen gave the computer's side.
-  int32_t GetComputerBonus() const override;
+  // The operation in play (its bonus for the computer's side counts when no battle is in play).
+  const BattleBase* OperationForUnits() const override;
   // Shots, fire counters, smoke and danger go to the battle in play.
   Battle* BattleForUnits() const override { return battle_; }
   // ---- The orders menu (WRApplicationOrders.cpp) ----

@@ -1,7 +1,6 @@
 #include "game/battle/BattleReport.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
@@ -40,7 +39,7 @@ std::string List(const std::array<int64_t, N>& values) {
 
 }  // namespace
 
-void BattleReport::TallyHost::FileShot(const Shot& shot) {
+void BattleReport::Tally::ShotFiled(const Shot& shot) {
   const int32_t kind = shot.fireType >= 1 && shot.fireType < kFireKinds ? shot.fireType : 0;
   ++filed[static_cast<size_t>(kind)];
   if (shot.hit != 0) ++struck[static_cast<size_t>(kind)];
@@ -50,16 +49,13 @@ void BattleReport::TallyHost::FileShot(const Shot& shot) {
     const int32_t entry = vehicle->smallArmsInUse;
     ++machineGuns[static_cast<size_t>(entry < 25 ? 0 : entry < 29 ? 1 : 2)];
   }
-  HeadlessHost::FileShot(shot);
 }
 
-BattleReport::BattleReport(HeadlessBattle& headless)
-    : headless_(headless), host_([&headless]() -> TallyHost& {
-        auto owned = std::make_unique<TallyHost>();
-        TallyHost& host = *owned;
-        headless.SetHost(std::move(owned));
-        return host;
-      }()) {}
+BattleReport::BattleReport(HeadlessBattle& headless) : headless_(headless) {
+  headless_.Host().Services().SetShotObserver(&tally_);
+}
+
+BattleReport::~BattleReport() { headless_.Host().Services().SetShotObserver(nullptr); }
 
 BattleReport::Census BattleReport::Count(const Battle& battle) {
   Census census;
@@ -90,7 +86,7 @@ std::string BattleReport::Begin(uint16_t setupSeed) {
   headless_.SetComputerPlayer(0, true);
   headless_.SetComputerPlayer(1, true);
   if (battle.IsSetupPhase()) {
-    host_.options[11] = 1;  // the computer places its units
+    headless_.Host().options[11] = 1;  // the computer places its units
     headless_.Go(setupSeed);
   }
   const Census start = Count(battle);
@@ -105,9 +101,9 @@ std::string BattleReport::Begin(uint16_t setupSeed) {
 
 std::string BattleReport::PlayTurn(uint16_t seed) {
   Battle& battle = *headless_.GetBattle();
-  host_.filed.fill(0);
-  host_.struck.fill(0);
-  host_.machineGuns.fill(0);
+  tally_.filed.fill(0);
+  tally_.struck.fill(0);
+  tally_.machineGuns.fill(0);
   const Census before = Count(battle);
   std::map<const Unit*, int32_t> killsBefore;
   for (int32_t i = 0; i < battle.UnitCount(); ++i) killsBefore[battle.UnitAt(i)] = VehicleKills(*battle.UnitAt(i));
@@ -144,13 +140,13 @@ std::string BattleReport::PlayTurn(uint16_t seed) {
   // The flags and shares as the next orders phase shows them: the battle settles them when it
   // opens the next turn (or at its end).
   if (!battle.IsOver()) headless_.NextTurn();
-  for (size_t g = 0; g < 3; ++g) host_.machineGunsInAll[g] += host_.machineGuns[g];
+  for (size_t g = 0; g < 3; ++g) tally_.machineGunsInAll[g] += tally_.machineGuns[g];
   char line[512];
   std::snprintf(line, sizeof(line), "%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f | %s\n", playedTurn,
-                List(host_.filed).c_str(), List(host_.struck).c_str(), List(hits).c_str(),
+                List(tally_.filed).c_str(), List(tally_.struck).c_str(), List(hits).c_str(),
                 before.vehicles[0] - after.vehicles[0], before.vehicles[1] - after.vehicles[1], menLost[0],
                 menLost[1], FlagsHeld(battle).c_str(), static_cast<double>(battle.scoreShare[0]),
-                static_cast<double>(battle.scoreShare[1]), List(host_.machineGuns).c_str());
+                static_cast<double>(battle.scoreShare[1]), List(tally_.machineGuns).c_str());
   return line;
 }
 
@@ -174,6 +170,6 @@ std::string BattleReport::End() const {
     byWeapon += item;
   }
   out += "Vehicles destroyed by the killer's main weapon:" + (byWeapon.empty() ? std::string(" none") : byWeapon) + "\n";
-  out += "Vehicle machine-gun shots in all (.30 .50 flame): " + List(host_.machineGunsInAll) + "\n";
+  out += "Vehicle machine-gun shots in all (.30 .50 flame): " + List(tally_.machineGunsInAll) + "\n";
   return out + headless_.ResultsReport();
 }

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "game/battle/HeadlessHost.h"
+#include "game/battle/ShotObserver.h"
 
 class Battle;
 class HeadlessBattle;
@@ -20,22 +20,16 @@ struct Shot;
 // and the battle's results. The same battle and seeds give the same text on every machine and
 // build, so a change of the game's behaviour reads as a change of lines.
 //
-// The report installs its counting host into the headless battle before the battle is loaded;
-// the host answers nothing itself, it counts the shots on their way to the battle.
+// While it lives the report watches the shots the headless battle's services file, counting
+// each as it is filed; it answers nothing of the battle.
 class BattleReport {
  public:
   static constexpr int32_t kFireKinds = 9;
 
-  class TallyHost : public HeadlessHost {
-   public:
-    void FileShot(const Shot& shot) override;
-    std::array<int64_t, kFireKinds> filed{};
-    std::array<int64_t, kFireKinds> struck{};
-    std::array<int64_t, 3> machineGuns{};
-    std::array<int64_t, 3> machineGunsInAll{};
-  };
-
   explicit BattleReport(HeadlessBattle& headless);
+  ~BattleReport();
+  BattleReport(const BattleReport&) = delete;
+  BattleReport& operator=(const BattleReport&) = delete;
 
   // After the battle is loaded: the computer takes both sides and, in a set-up phase, places
   // both sides' units with the seed. Gives the opening lines and the column heads.
@@ -45,9 +39,17 @@ class BattleReport {
   // The closing lines: the forces left, the vehicles destroyed by weapon and the results.
   std::string End() const;
 
-  TallyHost& Host() { return host_; }
-
  private:
+  // The shots filed, counted by fire kind, those that struck, and the vehicles' machine-gun
+  // shots by gun group, this turn and in all.
+  class Tally final : public ShotObserver {
+   public:
+    void ShotFiled(const Shot& shot) override;
+    std::array<int64_t, kFireKinds> filed{};
+    std::array<int64_t, kFireKinds> struck{};
+    std::array<int64_t, 3> machineGuns{};
+    std::array<int64_t, 3> machineGunsInAll{};
+  };
   struct Census {
     std::array<int32_t, 2> men{};
     std::array<int32_t, 2> vehicles{};
@@ -57,6 +59,6 @@ class BattleReport {
   static std::string FlagsHeld(const Battle& battle);
 
   HeadlessBattle& headless_;
-  TallyHost& host_;
+  Tally tally_;
   std::map<int32_t, int32_t> knockedOutBy_;
 };

@@ -55,7 +55,7 @@ HeadlessBattle::~HeadlessBattle() {
 
 void HeadlessBattle::InstallContext() {
   // The drawing stays whatever the caller installed: nothing of the battle draws through it.
-  context_.emplace(UnitContext{.services = host_.get(), .orders = orderHost_.get(), .screen = &screen_});
+  context_.emplace(UnitContext{.services = &host_->Services(), .orders = orderHost_.get(), .screen = &screen_});
 }
 
 void HeadlessBattle::SetHost(std::unique_ptr<HeadlessHost> host) {

@@ -17,7 +17,7 @@ class Campaign;
 
 // A battle with no window, sound or link: loads a scenario or a saved game from a file or from
 // bytes, prepares it for play as the battle screen would (without the screen), saves it, and
-// digests it. While it lives it installs in the units' context its host as the unit services,
+// digests it. While it lives it installs in the units' context its host's battle services,
 // an order host that answers the units as the battle screen does (a bailed-out crew joins the
 // battle) and a null screen (nobody watches); one at a time.
 class HeadlessBattle : public CampaignHost {
@@ -118,7 +118,8 @@ class HeadlessBattle : public CampaignHost {
   bool LoadOperation(class GFile& file);
   void EndOperation();
   void Prepare();
-  // Installs the host, the order host and the null screen in the units' context.
+  // Installs the host's battle services, the order host and the null screen in the units'
+  // context.
   void InstallContext();
 
   std::unique_ptr<HeadlessHost> host_;

@@ -4,17 +4,21 @@
 #include <cstdint>
 #include <string>
 
+#include "game/battle/BattleServices.h"
+#include "game/battle/BattleServicesHost.h"
 #include "game/battle/ComputerPlayer.h"
 #include "game/map/MapAppServices.h"
-#include "game/battle/BattleUnitServices.h"
 
 // The application as a battle without a window, sound or link sees it: one machine, one human
-// player, options all 0, and the battle in play that the host is told of. Tests and tools run
+// player, options all 0, and the battle in play that the host is told of. It holds the units'
+// battle services the headless battle installs, the same the program holds. Tests and tools run
 // battles on it; a test host derives from it to record what the battle asks.
-class HeadlessHost : public MapAppServices, public BattleUnitServices, public ComputerPlayerHost {
+class HeadlessHost : public MapAppServices, public BattleServicesHost, public ComputerPlayerHost {
  public:
   HeadlessHost() { options.fill(0); }
   ~HeadlessHost() override = default;
+  HeadlessHost(const HeadlessHost&) = delete;
+  HeadlessHost& operator=(const HeadlessHost&) = delete;
 
   // ---- The application ----
   int8_t GetOption(int32_t index) const override {
@@ -52,14 +56,15 @@ class HeadlessHost : public MapAppServices, public BattleUnitServices, public Co
   void PrepareFigureAppearance(GObject* /*figure*/) override {}
   void ReleaseFigureAppearance(GObject* /*figure*/) override {}
 
-  // ---- The unit services ----
-  MapAppServices* GetApp() override { return this; }
   bool IsEditorOpen() const override { return editorOpen; }
+
+  // ---- What the units' battle services ask of the host ----
+  // The services the headless battle installs for the units.
+  BattleServices& Services() { return services_; }
   // No editor screen is shown headless: squads keep their suffix.
   bool IsSquadSuffixHidden() const override { return false; }
-  int32_t GetComputerBonus() const override;
   Battle* BattleForUnits() const override;
-  // Every other question of the units is answered by the battle in play.
+  const BattleBase* OperationForUnits() const override;
 
   std::array<int8_t, 45> options{};
   int32_t inputMode = 0;
@@ -119,4 +124,7 @@ class HeadlessHost : public MapAppServices, public BattleUnitServices, public Co
   int32_t screenRedraws = 0;
   int32_t rootInvalidations = 0;
   // ---- End of the computer player's screen ----
+
+ private:
+  BattleServices services_{*this, *this};
 };

@@ -3,6 +3,7 @@
 // cameras and arriving groups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -336,6 +337,7 @@ TEST(CampaignStart, SetUpBattleMovesTheWindowsUnitsAndSetsTheBattle) {
   c.date = 4501;
   c.groundCondition = 7;
   c.fanaticism[1] = 3;
+  c.computerBonus = 2;
   Unit* inside = BattleTestRig::MakeUnit(0, 1, 500.0f, 300.0f);
   inside->flagBytes[5] = 1;
   Unit* outside = BattleTestRig::MakeUnit(1, 0, 100.0f, 120.0f);
@@ -366,7 +368,15 @@ TEST(CampaignStart, SetUpBattleMovesTheWindowsUnitsAndSetsTheBattle) {
   EXPECT_EQ(battle.season, 3);
   EXPECT_EQ(battle.groundCondition, 7);
   EXPECT_EQ(battle.fanaticism[1], 3);
+  EXPECT_EQ(battle.computerBonus, 2);
   EXPECT_EQ(battle.timeOfDay, 2);
+  // The computer's side is rated with the bonus in the battle and, while the operation answers
+  // between battles, with the operation's own, as in the program.
+  const int32_t rated = std::min(inside->rating + 2, 8);
+  EXPECT_EQ(inside->GetRating(), rated);
+  r.rig.headless.ServeOperation(true);
+  EXPECT_EQ(inside->GetRating(), rated);
+  r.rig.headless.ServeOperation(false);
   EXPECT_EQ(r.rig.headless.ScenarioTitle(), "Untitled");
   EXPECT_EQ(c.windowX, 20);
   EXPECT_EQ(battle.map->size.tilesX, 60);

@@ -123,7 +123,7 @@ TEST(HeadlessBattle, ServesTheUnitsWithNobodyWatchingWhileItLives) {
     BattleTestRig rig;
     rig.Fresh();
     rig.Populate();
-    EXPECT_EQ(GetUnitServices(), &rig.headless.Host());
+    EXPECT_EQ(GetUnitServices(), &rig.headless.Host().Services());
     ASSERT_NE(GetUnitOrderHost(), nullptr);
     EXPECT_EQ(GetUnitDrawHost(), &draw);
     GetUnitScreen().RefreshMap();
