@@ -312,6 +312,7 @@ struct F4 {
   void Store(float out[4]) const { _mm_store_ps(out, v); }
   // Bit i set where lane i of a is greater than that of b (false for not-a-number).
   static int GreaterMask(F4 a, F4 b) { return _mm_movemask_ps(_mm_cmpgt_ps(a.v, b.v)); }
+  float First() const { return _mm_cvtss_f32(v); }
 };
 #else
 struct F4 {
@@ -339,6 +340,7 @@ struct F4 {
     for (int i = 0; i < 4; ++i) mask |= (a.v[i] > b.v[i] ? 1 : 0) << i;
     return mask;
   }
+  float First() const { return v[0]; }
 };
 #endif
 
@@ -351,12 +353,172 @@ struct LaneValues {
   int magnified;  // bit i set where pixel i's texel covers less than the pixel (q^3 above the bound)
 };
 
+// Where repeated single-precision additions of step to x can be written in closed form:
+// while x and every sum stay inside x's binade, where all values are multiples of one ulp u,
+// each addition adds the same multiple K of u (d / u rounded to nearest; a tie, rounded to
+// even, would depend on x and is left out), so that n additions give exactly x + n K u. Gives
+// the change over one group of four additions (exact as a float, and exact when multiplied by
+// any group count up to groups) and the groups, at least 1, for which it holds; false where
+// it cannot be said (x zero, subnormal or not finite, a tie, the binade's edge too near).
+bool ClosedSteps(float x, float d, float& perGroup, int32_t& groups) {
+  if (d == 0.0f) {  // x + 0 is x (a zero keeps the sign the first addition gives it)
+    perGroup = d;
+    groups = INT32_MAX;
+    return true;
+  }
+  uint32_t bits;
+  std::memcpy(&bits, &x, sizeof(bits));
+  const uint32_t exponent = bits >> 23 & 255;
+  if (exponent == 0 || exponent == 255 || !std::isfinite(d)) return false;
+  // x = +-m u with m in [2^23, 2^24), u = 2^(exponent - 150); r = d / u with x's sign taken off.
+  const double m = static_cast<double>((bits & 0x7FFFFFu) | 0x800000u);
+  auto power = [](int32_t e) {  // 2^e as a double, e well inside the double's range
+    const uint64_t b = static_cast<uint64_t>(1023 + e) << 52;
+    double p;
+    std::memcpy(&p, &b, sizeof(p));
+    return p;
+  };
+  const double r = static_cast<double>(x < 0.0f ? -d : d) * power(150 - static_cast<int32_t>(exponent));
+  if (!(std::fabs(r) < 1048576.0)) return false;
+  const auto truncated = static_cast<int64_t>(r);
+  const double whole = static_cast<double>(truncated) > r ? static_cast<double>(truncated - 1)
+                                                          : static_cast<double>(truncated);
+  const double part = r - whole;
+  if (part == 0.5) return false;
+  const double k = part < 0.5 ? whole : whole + 1.0;
+  // Every value m + j k (in ulps) kept far enough inside [2^23, 2^24) that m + j k + r, the
+  // exact sum, is too.
+  const double lo = 8388608.0 + std::fabs(k) + 1.0, hi = 16777216.0 - std::fabs(k) - 2.0;
+  if (m < lo || m > hi) return false;
+  double steps = 4e8;
+  if (k > 0.0) steps = (hi - m) / k;
+  if (k < 0.0) steps = (m - lo) / -k;
+  if (steps < 4.0) return false;
+  groups = static_cast<int32_t>(steps / 4.0);  // rounded down, at least 1
+  perGroup = static_cast<float>((x < 0.0f ? -4.0 * k : 4.0 * k) * power(static_cast<int32_t>(exponent) - 150));
+  return true;
+}
+
 // A span's attributes four pixels at a time. Lane i starts at pixel i, reached by i steps of
 // the gradients one after another, and every group of four moves each lane on by four such
 // steps: each pixel gets its attributes by the very additions the one-pixel loop makes.
+// Those additions are a chain, each waiting for the one before; over a long span the lanes
+// instead go in closed form (ClosedSteps) wherever it gives exactly the same values.
 struct SpanLanes {
   F4 z, q, s, t;
   F4 dz, dq, ds, dt;
+  // The closed-form stretch: the values at its start, their change per group, and the groups
+  // gone and to go; after a failed try, the groups to wait before the next.
+  F4 baseZ{}, baseQ{}, baseS{}, baseT{};
+  F4 stepZ{}, stepQ{}, stepS{}, stepT{};
+  int32_t closedAt = 0, closedEnd = 0;
+  int32_t wait = 0;
+  bool closable = false;  // whether the span may go in closed form (see RunCell)
+
+  // Groups worth a try at closed form: fewer are done by additions.
+  static constexpr int32_t kClosedAtLeast = 6;
+
+  // The lanes hold four values in a row of the same additions, so they lie in order between
+  // the first and the last: when those two share a binade, all four do, the change per group is
+  // the same for all, and the two ends bound the groups.
+  static bool Close(const F4& values, float step, F4& perGroup, int32_t& groups) {
+    alignas(16) float x[4];
+    values.Store(x);
+    uint32_t first, last;
+    std::memcpy(&first, &x[0], sizeof(first));
+    std::memcpy(&last, &x[3], sizeof(last));
+    if ((first >> 23) != (last >> 23)) return false;
+    float out = 0.0f, other = 0.0f;
+    int32_t n = 0, m = 0;
+    if (!ClosedSteps(x[0], step, out, n) || !ClosedSteps(x[3], step, other, m)) return false;
+    groups = std::min({groups, n, m});
+    perGroup = F4::Splat(out);
+    return true;
+  }
+  // Starts a closed-form stretch here when the next groups (left of them) allow one.
+  template <bool kTextured>
+  void TryClose(int32_t left, bool withDepth) {
+    int32_t groups = left;
+    if (!Close(q, dq.First(), stepQ, groups)) return Failed();
+    if (kTextured && (!Close(s, ds.First(), stepS, groups) || !Close(t, dt.First(), stepT, groups))) return Failed();
+    if (withDepth && !Close(z, dz.First(), stepZ, groups)) return Failed();
+    if (groups < kClosedAtLeast) return Failed();
+    baseZ = z;
+    baseQ = q;
+    baseS = s;
+    baseT = t;
+    closedAt = 0;
+    closedEnd = groups;
+  }
+  void Failed() { wait = 4; }
+
+  // Moves every lane on by four pixels; left: the groups of the span after this one.
+  template <bool kTextured>
+  void Advance(int32_t left, bool withDepth) {
+    if (closedAt < closedEnd) {
+      const F4 g = F4::Splat(static_cast<float>(++closedAt));
+      q = baseQ + g * stepQ;
+      if constexpr (kTextured) {
+        s = baseS + g * stepS;
+        t = baseT + g * stepT;
+      }
+      if (withDepth) z = baseZ + g * stepZ;
+      return;
+    }
+    for (int step = 0; step < 4; ++step) {
+      if (withDepth) z = z + dz;
+      q = q + dq;
+      if constexpr (kTextured) {
+        s = s + ds;
+        t = t + dt;
+      }
+    }
+    if (closable && left > kClosedAtLeast && --wait < 0) TryClose<kTextured>(left - 1, withDepth);
+  }
+
+  // The groups from this one that can be looked at as one run: inside the closed-form stretch.
+  int32_t RunRoom() const { return closedEnd - closedAt; }
+  // Whether every pixel of the next groups (count of them, within RunRoom) samples the texture
+  // magnified, and all of them filtered from the same cell of four texels (u, v): found from
+  // the run's first and last values alone. Along a closed-form stretch each lane's values move
+  // one way, so they lie between those ends, and every step from them to a pixel's texel
+  // (reciprocal, products, clamp, truncation) keeps order: the bounds found from the ends
+  // hold every pixel's.
+  bool RunCell(int32_t count, float scaleU, float scaleV, float magnifyBelow, int32_t& u, int32_t& v) const {
+    const F4 g = F4::Splat(static_cast<float>(closedAt + count - 1));
+    const F4 qEnd = baseQ + g * stepQ, sEnd = baseS + g * stepS, tEnd = baseT + g * stepT;
+    const F4 qLow = F4::Min(q, qEnd), qHigh = F4::Max(q, qEnd);
+    if (F4::GreaterMask(qLow, F4::Splat(0.0f)) != 15) return false;
+    if (F4::GreaterMask(qLow * qLow * qLow, F4::Splat(magnifyBelow)) != 15) return false;
+    const F4 eyeLow = F4::Splat(1.0f) / qHigh, eyeHigh = F4::Splat(1.0f) / qLow;
+    const F4 lo = F4::Splat(-1073741824.0f), hi = F4::Splat(1073741824.0f);
+    auto bounds = [&](F4 a, F4 b, float scale, int32_t (&low)[4], int32_t (&high)[4]) {
+      const F4 aLow = F4::Min(a, b), aHigh = F4::Max(a, b);
+      const F4 least = F4::Min(aLow * eyeLow, aLow * eyeHigh) * F4::Splat(scale);
+      const F4 most = F4::Max(aHigh * eyeLow, aHigh * eyeHigh) * F4::Splat(scale);
+      F4::Min(F4::Max(least, lo), hi).Truncate(low);
+      F4::Min(F4::Max(most, lo), hi).Truncate(high);
+    };
+    alignas(16) int32_t uLow[4], uHigh[4], vLow[4], vHigh[4];
+    bounds(s, sEnd, scaleU, uLow, uHigh);
+    bounds(t, tEnd, scaleV, vLow, vHigh);
+    // The cell as the filtered path finds it: from the texel centres.
+    u = (uLow[0] - 128) >> 8;
+    v = (vLow[0] - 128) >> 8;
+    for (int i = 0; i < 4; ++i) {
+      if (((uLow[i] - 128) >> 8) != u || ((uHigh[i] - 128) >> 8) != u) return false;
+      if (((vLow[i] - 128) >> 8) != v || ((vHigh[i] - 128) >> 8) != v) return false;
+    }
+    return true;
+  }
+  // Moves every lane on by count groups inside the stretch.
+  void Skip(int32_t count) {
+    closedAt += count;
+    const F4 g = F4::Splat(static_cast<float>(closedAt));
+    q = baseQ + g * stepQ;
+    s = baseS + g * stepS;
+    t = baseT + g * stepT;
+  }
 
   static F4 Start(float first, float step) {
     float a = first, b = a + step, c = b + step, d = c + step;
@@ -366,11 +528,16 @@ struct SpanLanes {
       : z(Start(z0, dzdx)), q(Start(q0, dqdx)), s(Start(s0, dsdx)), t(Start(t0, dtdx)),
         dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)) {}
 
+  // The depth only where it is tested or written (withDepth).
   template <bool kTextured, bool kFog, bool kMagnified>
-  void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale, float magnifyBelow) {
+  void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale, float magnifyBelow,
+            bool withDepth, int32_t left) {
     // The depth as DepthOf gives it.
-    const F4 depth = F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
-    depth.Truncate(out.depth);
+    if (withDepth) {
+      const F4 depth =
+          F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
+      depth.Truncate(out.depth);
+    }
     if constexpr (kTextured || kFog) {
       const F4 eye = F4::Splat(1.0f) / q;
       if constexpr (kTextured) {
@@ -385,14 +552,7 @@ struct SpanLanes {
       }
     }
     if constexpr (kMagnified) out.magnified = F4::GreaterMask(q * q * q, F4::Splat(magnifyBelow));
-    for (int step = 0; step < 4; ++step) {
-      z = z + dz;
-      q = q + dq;
-      if constexpr (kTextured) {
-        s = s + ds;
-        t = t + dt;
-      }
-    }
+    Advance<kTextured>(left, withDepth);
   }
 };
 
@@ -504,11 +664,6 @@ class QuadShader {
     const __m128i fu = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(v.tu)), half);
     const __m128i fv = _mm_sub_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(v.tv)), half);
     const __m128i iu = _mm_srai_epi32(fu, 8), iv = _mm_srai_epi32(fv, 8);
-    const __m128i fx = _mm_and_si128(fu, byte), fy = _mm_and_si128(fv, byte);
-    const __m128i gy = _mm_sub_epi32(whole, fy);
-    // The weights of a pair's left texel (low half) and right texel (high half).
-    const __m128i wx = _mm_or_si128(_mm_sub_epi32(whole, fx), _mm_slli_epi32(fx, 16));
-
     const int32_t u0 = _mm_cvtsi128_si32(iu), v0 = _mm_cvtsi128_si32(iv);
     const bool oneCell = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi32(iu, _mm_set1_epi32(u0)),
                                                          _mm_cmpeq_epi32(iv, _mm_set1_epi32(v0)))) == 0xFFFF;
@@ -521,17 +676,28 @@ class QuadShader {
         // ground plane) draws most of its groups from such cells.
         if (cell_.rejected) return;
         if (cell_.solid) {
-          const __m128i old = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row)),
-                                                 _mm_setzero_si128());
-          _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, cell_.pixel, old)));
+          if (count == 4 && kDepth == kDepthAlways) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(row), cell_.packed);
+          } else {
+            const __m128i old = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row)),
+                                                   _mm_setzero_si128());
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, cell_.pixel, old)));
+          }
           if (depthWrite_)
             _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(Select(pass, depth, oldDepth)));
           return;
         }
         for (int ch = 0; ch < 4; ++ch) out[ch] = _mm_srli_epi32(cell_.top[ch], 16);
-      } else {
-        LerpPairs(cell_.top, cell_.bottom, cell_.opaque, wx, fy, gy, out);
+        Finish(v, pass, depth, oldDepth, out[0], out[1], out[2], out[3], row, depthRow);
+        return;
       }
+    }
+    const __m128i fx = _mm_and_si128(fu, byte), fy = _mm_and_si128(fv, byte);
+    const __m128i gy = _mm_sub_epi32(whole, fy);
+    // The weights of a pair's left texel (low half) and right texel (high half).
+    const __m128i wx = _mm_or_si128(_mm_sub_epi32(whole, fx), _mm_slli_epi32(fx, 16));
+    if (oneCell) {
+      LerpPairs(cell_.top, cell_.bottom, cell_.opaque, wx, fy, gy, out);
     } else {
       // Each lane's top and bottom pairs of texels: one load a pair where the right texel
       // follows the left in memory, and the lanes are put together in registers (a vector
@@ -554,6 +720,19 @@ class QuadShader {
     Finish(v, pass, depth, oldDepth, out[0], out[1], out[2], out[3], row, depthRow);
   }
 
+  // A run of whole groups, all filtered from cell (u, v), drawn at once where that cell's four
+  // texels are equal and so shade every pixel alike: nothing where they fail the alpha test,
+  // one colour where they cover what is there. False (nothing drawn) otherwise. For spans
+  // that neither test nor write depth.
+  bool DrawRun(int32_t u, int32_t v, uint16_t* row, int32_t pixels) {
+    if (!cell_.valid || cell_.u != u || cell_.v != v) LoadCell(u, v);
+    if (!cell_.flat) return false;
+    if (cell_.rejected) return true;
+    if (!cell_.solid) return false;
+    std::fill(row, row + pixels, static_cast<uint16_t>(_mm_cvtsi128_si32(cell_.pixel)));
+    return true;
+  }
+
  private:
   // The four texels of a cell, as channels of its top and bottom pairs (see PairChannels).
   struct Cell {
@@ -565,6 +744,7 @@ class QuadShader {
     bool rejected = false;
     bool solid = false;
     __m128i pixel = {};
+    __m128i packed = {};  // the four pixels as the row holds them
     int32_t u = 0, v = 0;
     __m128i top[4] = {}, bottom[4] = {};
   };
@@ -587,6 +767,7 @@ class QuadShader {
       const bool opaque = _mm_cvtsi128_si32(c[3]) == 255;
       cell_.solid = !cell_.rejected && !kFog && (!kBlend || opaque);
       cell_.pixel = Pack(c[0], c[1], c[2]);
+      cell_.packed = Narrow(cell_.pixel);
     }
     cell_.u = u;
     cell_.v = v;
@@ -795,6 +976,8 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   const float magnifyBelow = sh.magnifyBelow;
   const uint32_t depthFunc = s.depthFunc;
   const bool depthWrite = kPlain || s.depthWrite;
+  // Neither tested nor written (a backdrop over a cleared depth buffer): no depth is found.
+  const bool withDepth = kDepth != kDepthAlways || depthWrite;
   const uint32_t alphaLow = s.alphaLow, alphaSpan = s.alphaSpan;
   const bool alphaInvert = s.alphaInvert;
   const bool standardBlend = s.standardBlend;
@@ -835,6 +1018,12 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   QuadShader<kFog, kBlend, kDepth> quads(s, sh);
   const bool useQuads =
       kQuads && QuadShader<kFog, kBlend, kDepth>::Suits(s) && gWideSpans.load(std::memory_order_relaxed);
+  // A texture magnified many times over behind everything (the sky, the ground plane below the
+  // battlefield) is drawn run by run where the runs fall in one cell of equal texels.
+  constexpr bool kRuns = kQuads && kFilter == kByScale && kDepth == kDepthAlways && !kFog;
+  const bool runs = kRuns && useQuads && magLinear && !depthWrite;
+#else
+  constexpr bool runs = false;
 #endif
   // Pixels whose centre lies in [left, right) on row y.
   auto span = [&](int32_t y, int32_t& left, int32_t& right) {
@@ -877,10 +1066,33 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
       if (!depthWrite) continue;
     }
     SpanLanes lanes(z, q, su, sv, dz, dq, ds, dt);
-    LaneValues v;
+    lanes.closable = runs;
+    LaneValues v{};
+#if defined(TARVANE_SSE2_SPANS)
+    int32_t runLength = 8, runWait = 0;  // groups a run tries for; groups before the next try
+#endif
     for (int32_t group = x0; group < x1; group += 4) {
+#if defined(TARVANE_SSE2_SPANS)
+      if constexpr (kRuns) {
+        if (runs && --runWait < 0) {
+          const int32_t count = std::min({runLength, lanes.RunRoom(), (x1 - group) >> 2});
+          int32_t u = 0, w = 0;
+          if (count >= 2 && lanes.RunCell(count, scaleU, scaleV, magnifyBelow, u, w) &&
+              quads.DrawRun(u, w, reinterpret_cast<uint16_t*>(row) + group, count * 4)) {
+            lanes.Skip(count);
+            group += (count - 1) * 4;
+            runLength = std::min(runLength * 2, 256);
+            continue;
+          }
+          if (count >= 2) {
+            runLength = std::max(runLength / 2, 2);
+            runWait = 1;
+          }
+        }
+      }
+#endif
       lanes.Next<kFilter != kUntextured, kFog, kFilter == kByScale>(v, scaleU, scaleV, fogEnd, fogScale,
-                                                                    magnifyBelow);
+                                                                    magnifyBelow, withDepth, (x1 - group - 1) >> 2);
       const int32_t groupEnd = std::min(group + 4, x1);
       // The pixels filtered, bit i for pixel i.
       int linear = 0;
@@ -1377,6 +1589,12 @@ PResult PSoft3DDevice::Clear(const P3DRect* rects, int32_t count, uint32_t flags
     int32_t left = std::max(rects[i].left, 0), top = std::max(rects[i].top, 0);
     int32_t right = std::min(rects[i].right, width_), bottom = std::min(rects[i].bottom, height_);
     if (left >= right || top >= bottom) continue;
+    if (flags & kP3DClearZBuffer) {
+      if (depthValue != 0xFFFF)
+        depthFar_ = false;
+      else if (left == 0 && top == 0 && right == width_ && bottom == height_)
+        depthFar_ = true;
+    }
     for (int32_t y = top; y < bottom; ++y) {
       if (flags & kP3DClearZBuffer) {
         uint16_t* row = depth_.data() + static_cast<size_t>(y) * width_;
@@ -1423,8 +1641,10 @@ void PSoft3DDevice::ResolveState(Setup& s, bool textured) const {
   }
   bool zEnable = state(P3DState::kZEnable) != 0;
   s.depthFunc = state(P3DState::kZFunc);
-  s.depthTest = zEnable && s.depthFunc != P3DCompare::kAlways;
   s.depthWrite = zEnable && state(P3DState::kZWriteEnable) != 0;
+  // Over depths all at the farthest, left so by this primitive too, less-or-equal always passes.
+  const bool passes = depthFar_ && !s.depthWrite && s.depthFunc == P3DCompare::kLessEqual;
+  s.depthTest = zEnable && s.depthFunc != P3DCompare::kAlways && !passes;
   uint32_t ref = state(P3DState::kAlphaRef) & 255;
   uint32_t low = 0, high = 255;
   bool invert = false;
@@ -1610,6 +1830,7 @@ PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const v
   bool textured = format == kP3DTexturedFormat;
   Setup s;
   ResolveState(s, textured);
+  if (s.depthWrite) depthFar_ = false;
   if (drawing_ > 1) {
     if (workers_ == nullptr) {
       workers_ = std::make_shared<Workers>(drawing_);

@@ -92,6 +92,9 @@ class PSoft3DDevice : public P3DDevice {
   int32_t width_;
   int32_t height_;
   std::vector<uint16_t> depth_;
+  // Every depth is the farthest (65535) as cleared, and nothing has written one since: a
+  // less-or-equal test then passes everywhere, and primitives that write no depth skip it.
+  bool depthFar_ = true;
   std::array<uint32_t, kP3DStateCount> states_{};
   std::array<uint32_t, kP3DStageStateCount> stage_{};
   const PSurface* texture_ = nullptr;

@@ -322,6 +322,56 @@ TEST(PSoft3DDevice, BilinearOnlyWhereMagnified) {
   EXPECT_EQ(greys(minified.target), 0);
 }
 
+// A shape magnified many times over in perspective, alpha-tested and blended, neither testing
+// nor writing depth over a buffer cleared to the farthest (a backdrop): four pixels at a time,
+// with runs of equal texels drawn at once, it draws what one pixel at a time draws. Once a
+// depth is written, or the buffer is cleared nearer, the test applies again.
+TEST(PSoft3DDevice, MagnifiedBackdropDrawsAsOnePixelAtATimeAndDepthStillHides) {
+  std::vector<uint16_t> texels(32 * 64);
+  for (int y = 0; y < 64; ++y) {
+    const int half = 2 + (63 - y) * 14 / 63;
+    for (int x = 0; x < 32; ++x)
+      texels[static_cast<size_t>(y * 32 + x)] =
+          x >= 16 - half && x < 16 + half ? static_cast<uint16_t>(0x8000 | (5 << 10) | (11 << 5) | 3) : 0x7C1F;
+  }
+  auto shape = MakeTexture(32, 64, texels);
+  // Near at the left, far at the right; u starts below 0, so the texture coordinates cross
+  // zero and wrap.
+  const TV wall[4] = {{0, 0, 0.99f, 0.000116f, -0.05f, 0.02f},
+                      {300, 0, 0.99f, 0.0000894f, 0.5f, 0.04f},
+                      {300, 120, 0.99f, 0.0000877f, 0.5f, 0.3f},
+                      {0, 120, 0.99f, 0.000114f, -0.05f, 0.29f}};
+  auto draw = [&](bool wide, int nearer) {
+    PSoft3DDevice::SetWideSpans(wide);
+    Fixture f(300, 120, PPixelFormat::kRGB565);
+    f.device.SetRenderState(P3DState::kAlphaBlendEnable, 1);
+    const P3DRect all{0, 0, 300, 120};
+    f.device.Clear(&all, 1, kP3DClearTarget | kP3DClearZBuffer, 0x405060, nearer == 2 ? 0.5f : 1.0f);
+    if (nearer == 1) f.Quad(100, 30, 200, 90, 0.5f, 0xFFFF0000);  // writes depth
+    f.Textured(shape.get());
+    f.device.SetTextureStageState(0, P3DStageState::kMagFilter, P3DFilter::kLinear);
+    f.device.SetRenderState(P3DState::kZWriteEnable, 0);
+    EXPECT_EQ(f.device.DrawPrimitive(P3DPrimitive::kTriangleFan, kP3DTexturedFormat, wall, 4, 0), PResult::kOk);
+    f.device.Settle();  // drawn before the setting goes back
+    PSoft3DDevice::SetWideSpans(true);
+    std::vector<uint16_t> pixels;
+    for (int y = 0; y < 120; ++y) pixels.insert(pixels.end(), f.target.Row16(y), f.target.Row16(y) + 300);
+    return pixels;
+  };
+  const std::vector<uint16_t> wide = draw(true, 0);
+  EXPECT_EQ(wide, draw(false, 0));
+  int shapePixels = 0;
+  for (uint16_t p : wide) shapePixels += p == ((5 << 11) | (22 << 5) | 3);
+  EXPECT_GT(shapePixels, 300 * 120 / 5);
+  // Behind a nearer quad's depth, or all of a nearer cleared depth, the backdrop does not show.
+  const std::vector<uint16_t> hidden = draw(true, 1);
+  EXPECT_EQ(hidden, draw(false, 1));
+  EXPECT_EQ(hidden[static_cast<size_t>(60 * 300 + 150)], 0xF800);
+  const std::vector<uint16_t> background = draw(true, 2);
+  const uint16_t clearColour = (0x40 >> 3) << 11 | (0x50 >> 2) << 5 | (0x60 >> 3);
+  EXPECT_EQ(background, std::vector<uint16_t>(300 * 120, clearColour));
+}
+
 TEST(PSoft3DDevice, TexturesArePerspectiveCorrect) {
   // A quad whose right side is four times as far as its left; u runs 0..1, the texture is
   // black then white. Perspective puts u = 0.5 where rhw has fallen to the mean of 1 and
