@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 #include "platform/PFile.h"
 #include "platform/PPresenter.h"
@@ -257,7 +258,23 @@ bool PBitmapFile::Decode(const uint8_t* data, size_t size, Image& out) {
   return true;
 }
 
+namespace {
+
+PBitmapFile::Loader& TheLoader() {
+  static PBitmapFile::Loader loader;
+  return loader;
+}
+
+}  // namespace
+
+void PBitmapFile::SetLoader(Loader loader) { TheLoader() = std::move(loader); }
+
 bool PBitmapFile::Load(const std::string& path, Image& out) {
+  if (TheLoader()) return TheLoader()(path, out);
+  return LoadFromDisk(path, out);
+}
+
+bool PBitmapFile::LoadFromDisk(const std::string& path, Image& out) {
   out = Image{};
   auto file = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
   if (!file) return false;
