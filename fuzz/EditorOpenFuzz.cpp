@@ -47,8 +47,9 @@ class EditorWorld {
     fs::create_directories(native / "Saved Games");
     WritePreferences(native / "Tarvane Osmr Vel Prefs");
     // The build's pictures are read from the disk and decoded once, then kept: every run opens
-    // the map editor, whose palette, buttons and panels would read a few hundred of them again
-    // (a third of a run). Nothing in a run writes a picture.
+    // the map editor, whose palette, buttons and panels would read and decode theirs again
+    // (a third of a run's time). Nothing in a run writes a picture; pictures are read on the
+    // program's own thread only.
     PBitmapFile::SetLoader([this](const std::string& path, PBitmapFile::Image& out) {
       auto [it, added] = pictures_.try_emplace(path);
       if (added) it->second.read = PBitmapFile::LoadFromDisk(path, it->second.image);
