@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 #include "platform/PFile.h"
 #include "platform/PPresenter.h"
@@ -257,7 +258,23 @@ bool PBitmapFile::Decode(const uint8_t* data, size_t size, Image& out) {
   return true;
 }
 
+namespace {
+
+PBitmapFile::Loader& TheLoader() {
+  static PBitmapFile::Loader loader;
+  return loader;
+}
+
+}  // namespace
+
+void PBitmapFile::SetLoader(Loader loader) { TheLoader() = std::move(loader); }
+
 bool PBitmapFile::Load(const std::string& path, Image& out) {
+  if (TheLoader()) return TheLoader()(path, out);
+  return LoadFromDisk(path, out);
+}
+
+bool PBitmapFile::LoadFromDisk(const std::string& path, Image& out) {
   out = Image{};
   auto file = PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting);
   if (!file) return false;
@@ -288,11 +305,13 @@ uint32_t PBitmapFile::ToPixel(uint32_t rgb, PPixelFormat format) {
 void PBitmapFile::CopyToSurface(const Image& image, PSurface& surface) {
   const int32_t w = std::min(image.width, surface.Width());
   const int32_t h = std::min(image.height, surface.Height());
+  const PPixelFormat format = surface.Format();
+  const bool twoBytes = surface.BytesPerPixel() == 2;
   for (int32_t y = 0; y < h; ++y) {
     const uint32_t* src = image.pixels.data() + static_cast<size_t>(y) * image.width;
-    if (surface.BytesPerPixel() == 2) {
+    if (twoBytes) {
       uint16_t* dst = surface.Row16(y);
-      for (int32_t x = 0; x < w; ++x) dst[x] = static_cast<uint16_t>(ToPixel(src[x], surface.Format()));
+      for (int32_t x = 0; x < w; ++x) dst[x] = static_cast<uint16_t>(ToPixel(src[x], format));
     } else {
       uint32_t* dst = surface.Row32(y);
       for (int32_t x = 0; x < w; ++x) dst[x] = src[x] & 0xFFFFFF;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,15 @@ class PBitmapFile {
   };
 
   static bool Decode(const uint8_t* data, size_t size, Image& out);
-  // Reads and decodes a file by program-form path.
+  // Reads and decodes a file by program-form path, through the loader when one is set.
   static bool Load(const std::string& path, Image& out);
+  // The same from the disk, whatever the loader.
+  static bool LoadFromDisk(const std::string& path, Image& out);
+  // Stands in for the disk in Load: a host that runs the program many times in one process
+  // (a fuzz target) keeps the pictures it read once. Set before the first picture is read
+  // and kept to the end of the process; an empty loader reads from the disk.
+  using Loader = std::function<bool(const std::string& path, Image& out)>;
+  static void SetLoader(Loader loader);
 
   // A colour in a 16-bit surface format, each 8-bit channel cut to its field's width (the
   // conversion a GDI copy to a 16-bit surface makes); the alpha bit of ARGB1555 stays 0. For
