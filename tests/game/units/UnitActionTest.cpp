@@ -522,7 +522,7 @@ TEST(UnitMorale, RecoveryStepsInSinglePrecision) {
   // A weak side recovers slower; a fanatical unit counts it at least one half.
   unit.rating = 2;
   unit.men = 10;
-  rig.world.strengthRatio = {0.25f, 0.25f};
+  rig.world.InPlay().strengthRatio[0] = rig.world.InPlay().strengthRatio[1] = 0.25f;
   unit.suppression = 100.0f;
   SeedMissing(p);
   unit.UpdateMorale();
@@ -532,7 +532,7 @@ TEST(UnitMorale, RecoveryStepsInSinglePrecision) {
   SeedMissing(2.0f * p * 0.6065f);
   unit.UpdateMorale();
   EXPECT_NEAR(100.0f - unit.suppression, 8.666671f * 0.6065f, 0.001f);
-  rig.world.strengthRatio = {1.0f, 1.0f};
+  rig.world.InPlay().strengthRatio[0] = rig.world.InPlay().strengthRatio[1] = 1.0f;
   // A surrendered unit is held at 200.
   unit.surrendered = true;
   unit.suppression = 450.0f;
@@ -581,7 +581,7 @@ TEST(UnitMorale, SuddenRecoveryShoutAndBandChange) {
 
 TEST(UnitMorale, SetSuppressionDecidesFanaticsOnce) {
   ActionRig rig;
-  rig.world.fanaticism = {4, 4};  // chance 0.5 either side
+  rig.world.InPlay().fanaticism[0] = rig.world.InPlay().fanaticism[1] = 4;  // chance 0.5 either side
   TestInfantry unit;
   unit.rating = 2;
   uint32_t fanaticSeed = 1;
@@ -607,7 +607,7 @@ TEST(UnitMorale, SetSuppressionDecidesFanaticsOnce) {
   EXPECT_EQ(other.fanaticState, 0);
   EXPECT_EQ(RandomState(), after);
   // Setting 0: the low chance of 0.02 + 0.01 r.
-  rig.world.fanaticism = {0, 0};
+  rig.world.InPlay().fanaticism[0] = rig.world.InPlay().fanaticism[1] = 0;
   other.suppression = 0.0f;
   SeedMissing(0.04f);
   other.SetSuppression(210.0f, false);

@@ -261,7 +261,7 @@ TEST(InfantrySplit, HalvesShareMenSlotsAndWeapons) {
   EXPECT_LE(std::fabs(half->x - squad->x), 3.0f + 30.0f);
   EXPECT_FALSE(squad->CanSplit());
   // The world took the half; it deletes it after the parent (a clean pair under the sanitizer).
-  ASSERT_EQ(rig.world.newUnits.size(), 1u);
+  ASSERT_EQ(rig.world.JoinedUnits().size(), 1u);
 
   // Two thirds present are needed: a 10-man squad may split with 7, not with 6.
   auto ten = rig.Squad(CasualtyRig::kTen);

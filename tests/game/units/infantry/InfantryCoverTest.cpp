@@ -183,7 +183,7 @@ TEST(InfantryWithdrawal, TowardTheOwnEdge) {
   EXPECT_FALSE(panicked->RetreatTowardFriendlyEdge(true, true));
   EXPECT_NEAR(panicked->suppression, 110.0f, 1e-3f);
   // A side without an edge of its own cannot withdraw (and the program goes on).
-  rig.world.edgeSides = {0, 0, 0, 0};
+  for (int32_t& owner : rig.world.InPlay().edgeOwner) owner = 0;
   auto lost = rig.Walker();
   EXPECT_FALSE(lost->RetreatTowardFriendlyEdge(true, false));
   EXPECT_EQ(lost->waypointCount, 0);
@@ -294,7 +294,7 @@ TEST(InfantryDanger, SurrenderAndRescue) {
   EXPECT_EQ(close.capturer, enemy.get());
   // Hopeless, nowhere to go: it gives up.
   squad->suppression = 150.0f;
-  rig.world.strengthRatio = {0.05f, 0.05f};
+  rig.world.InPlay().strengthRatio[0] = rig.world.InPlay().strengthRatio[1] = 0.05f;
   squad->ReactToDanger();
   ASSERT_EQ(squad->surrendered, 1);
   EXPECT_EQ(squad->ammo, (std::array<uint16_t, 5>{}));

@@ -504,21 +504,21 @@ TEST(VehicleSlice, CloseDefenceFiresOnlyBehindClosedHatches) {
   // hatch operation is not asked to do what it may not).
   ASSERT_EQ(v->buttoned, 0);
   v->FireCloseDefenceWeapon();
-  EXPECT_TRUE(rig.world.shots.empty());
+  EXPECT_TRUE(rig.world.FiledShots().empty());
   EXPECT_EQ(v->buttoned, 0);
   v->buttoned = 1;
   v->FireCloseDefenceWeapon();
-  ASSERT_EQ(rig.world.shots.size(), 1u);
-  const Shot& shot = rig.world.shots.front();
+  ASSERT_EQ(rig.world.FiledShots().size(), 1u);
+  const Shot shot = rig.world.FiledShots().front();
   EXPECT_EQ(shot.weapon, 93);
   EXPECT_EQ(shot.targetUnit, &enemy);
   EXPECT_FALSE(std::fabs(shot.impactX - kX) <= 4.0f && std::fabs(shot.impactY - kY) <= 4.0f);
   EXPECT_LE(std::fabs(shot.impactX - enemy.x), 10.0f);
   // A man the vehicle has not identified is no target.
-  rig.world.shots.clear();
+  rig.world.ForgetFiledShots();
   enemy.identificationLevel = 1;
   v->FireCloseDefenceWeapon();
-  EXPECT_TRUE(rig.world.shots.empty());
+  EXPECT_TRUE(rig.world.FiledShots().empty());
   rig.world.Battle().joined.clear();
 }
 
