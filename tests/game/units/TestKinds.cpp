@@ -76,7 +76,7 @@ TestUnitWorld::TestUnitWorld() : designationCounter_(Unit::gDesignationCounter) 
 
 TestUnitWorld::~TestUnitWorld() {
   // The test's own units leave the battle's group; the units the unit code joined go with it.
-  for (Unit* unit : lent_) inPlay_->units.Remove(unit, false);
+  TakeBackLent();
   for (Unit* unit : JoinedUnits()) std::erase(Battle().joined, unit);
   inPlay_.reset();
   Unit::gDesignationCounter = designationCounter_;
@@ -118,4 +118,9 @@ bool TestUnitWorld::ShowToMap(bool joined, Unit* unit) {
 void TestUnitWorld::Lend(Unit* unit) {
   inPlay_->units.Append(unit);
   lent_.push_back(unit);
+}
+
+void TestUnitWorld::TakeBackLent() {
+  for (Unit* unit : lent_) inPlay_->units.Remove(unit, false);
+  lent_.clear();
 }

@@ -64,8 +64,10 @@ class TestUnitWorld : public BattleUnitServices {
   void ForgetFiledShots();
   // The units the unit code joined to the battle (owned by it), in the battle's order.
   std::vector<Unit*> JoinedUnits() const;
-  // Lists a unit the test owns in the battle's unit group (it leaves it before the battle goes).
+  // Lists a unit the test owns in the battle's unit group (it leaves it before the battle goes);
+  // takes every such unit back.
   void Lend(Unit* unit);
+  void TakeBackLent();
 
  protected:
   ::Battle* BattleForUnits() const override { return inPlay_.get(); }
