@@ -36,17 +36,31 @@ class TestUnitWorld : public BattleUnitServices {
   bool IsEditorOpen() const override { return editorOpen; }
   bool IsSquadSuffixHidden() const override { return squadSuffixHidden; }
   int32_t GetComputerBonus() const override { return computerBonus; }
-  void RecordStatePacket(const UnitStatePacket& packet) override { statePackets.push_back(packet); }
-  bool IsBattleOver() const override { return battleOver; }
-  bool IsReplaying() const override { return replaying; }
-  void RecordSoundPacket(const UnitSoundPacket& packet) override { soundPackets.push_back(packet); }
-  void PlaySoundAtOnce(const UnitSoundPacket& packet) override { immediateSounds.push_back(packet); }
+  // The packets and sounds the battle would record and start, recorded here as well.
+  void RecordStatePacket(const UnitStatePacket& packet) override {
+    statePackets.push_back(packet);
+    BattleUnitServices::RecordStatePacket(packet);
+  }
+  void RecordSoundPacket(const UnitSoundPacket& packet) override {
+    soundPackets.push_back(packet);
+    BattleUnitServices::RecordSoundPacket(packet);
+  }
+  void PlaySoundAtOnce(const UnitSoundPacket& packet) override {
+    immediateSounds.push_back(packet);
+    BattleUnitServices::PlaySoundAtOnce(packet);
+  }
 
   // Firing: packets, barrage and fire shock as recorded. Shots, fire counters and new units
   // are the battle's own.
-  void RecordFirePacket(const UnitFirePacket& packet) override { firePackets.push_back(packet); }
+  void RecordFirePacket(const UnitFirePacket& packet) override {
+    firePackets.push_back(packet);
+    BattleUnitServices::RecordFirePacket(packet);
+  }
   bool IsBarrage() const override { return barrage; }
-  void SpreadIntensityNearPoint(int32_t intensity, float, float) override { shocks.push_back(intensity); }
+  void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override {
+    shocks.push_back(intensity);
+    BattleUnitServices::SpreadIntensityNearPoint(intensity, x, y);
+  }
   // A unit the unit code makes joins the battle, and the map's battle lists it too.
   bool AddNewUnit(Unit* unit) override { return ShowToMap(BattleUnitServices::AddNewUnit(unit), unit); }
   bool InsertUnitAfter(Unit* unit, const Unit* after) override {
@@ -78,8 +92,6 @@ class TestUnitWorld : public BattleUnitServices {
   bool squadSuffixHidden = false;
   int32_t computerBonus = 0;
   std::vector<UnitStatePacket> statePackets;
-  bool battleOver = false;
-  bool replaying = false;
   std::vector<UnitSoundPacket> soundPackets;
   std::vector<UnitSoundPacket> immediateSounds;
   std::vector<UnitFirePacket> firePackets;

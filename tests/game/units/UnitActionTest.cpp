@@ -123,10 +123,10 @@ TEST(UnitView, IdentificationLevelCommandAndTheControlSide) {
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 2);
   EXPECT_EQ(Unit::gViewerOverride, -1);
   // Battle over and editor: everything known; left the battlefield: nothing, even in the editor.
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 4);
   EXPECT_FALSE(enemy.IsCommandable());
-  rig.world.battleOver = false;
+  rig.world.InPlay().endState[0] = 0;
   rig.world.editorOpen = true;
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 4);
   EXPECT_TRUE(enemy.IsCommandable());
@@ -1014,7 +1014,7 @@ TEST(UnitView, ShownTargetAndTargetPosition) {
   TestInfantry enemy;
   enemy.targetX = 10.0f;
   EXPECT_FALSE(enemy.GetShownTarget(px, py, flag));
-  rig.world.replaying = true;  // the replay shows every unit's target point
+  rig.world.app.inputMode = 5;  // the replay shows every unit's target point
   enemy.identificationLevel = 2;
   EXPECT_FALSE(enemy.GetShownTarget(px, py, flag));
   EXPECT_EQ(px, 10.0f);

@@ -262,7 +262,7 @@ TEST(UnitDraw, ContactsShiftedHiddenAndNeverChangingTheGame) {
   enemy.hiddenSecond = 1;
   enemy.DrawOnMap(1.0f, 0.5f, 0.5f);
   EXPECT_EQ(enemy.drawCalls, 1);
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   enemy.DrawOnMap(1.0f, 0.5f, 0.5f);
   EXPECT_EQ(enemy.drawCalls, 2);
   // A firing timer past its limit is held below 10; the game's generator is untouched by a

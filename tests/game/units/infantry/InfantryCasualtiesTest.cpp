@@ -174,12 +174,12 @@ TEST(InfantryCasualties, CrewWeaponsAndTheirLastMan) {
   EXPECT_EQ(mortar->casualtyFlag, 1);
 
   // A kind-1 hit of 100 always knocks out a gun; the crew leaves it.
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   auto gun = rig.Squad(CasualtyRig::kGunCrew);
   gun->CheckWeaponKnockedOut(100.0f, ShotOfKind(1));
   EXPECT_EQ(gun->weaponKnockedOut, 1);
   EXPECT_EQ(gun->alive, 0);
-  rig.world.battleOver = false;
+  rig.world.InPlay().endState[0] = 0;
   // A kind-0 blast without the second impact flag never tests: no draw.
   auto other = rig.Squad(CasualtyRig::kGunCrew);
   SeedRandom(9);

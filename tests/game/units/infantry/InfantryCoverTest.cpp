@@ -144,7 +144,7 @@ TEST(InfantryCover, TheReactionByBand) {
   EXPECT_LT(routed->WaypointAt(0).y, 150.0f);
 
   // A Broken gun crew that lost at most half stays; one that lost more leaves its gun.
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   auto crew = rig.Walker(CoverRig::kGunCrew);
   crew->suppression = 400.0f;
   crew->losses = 2;
@@ -153,7 +153,7 @@ TEST(InfantryCover, TheReactionByBand) {
   crew->losses = 3;
   crew->ReactToFire(false, false, 0.0f, 0.0f);
   EXPECT_EQ(crew->alive, 0);
-  rig.world.battleOver = false;
+  rig.world.InPlay().endState[0] = 0;
 }
 
 TEST(InfantryWithdrawal, TowardTheOwnEdge) {
@@ -258,13 +258,13 @@ TEST(InfantryDanger, JumpingAsideFromATank) {
   tank.x = 170.0f;
   tank.facing = 0.0f;
   tank.side = 1;
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   auto gun = rig.Walker(CoverRig::kGunCrew);
   gun->ReactToDanger();
   EXPECT_EQ(gun->alive, 0);
   EXPECT_EQ(gun->knockedOut, 1);
   EXPECT_EQ(tank.killRecord.gunsDestroyed, 1);
-  rig.world.battleOver = false;
+  rig.world.InPlay().endState[0] = 0;
 }
 
 TEST(InfantryDanger, SurrenderAndRescue) {

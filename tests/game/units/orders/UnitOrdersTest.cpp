@@ -1003,7 +1003,7 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   EXPECT_EQ(rig.world.soundPackets.size(), 1u);
 
   // After the battle the crew is alive at once and records nothing.
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   rig.world.statePackets.clear();
   Tank late;
   late.Setup(200.0f, 200.0f, 90.0f, 6, 2);
@@ -1016,7 +1016,7 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   // no spot searched, no waiting; its draws are those of a crew after the battle, the facing
   // first.
   const auto bail = [&rig](bool over, bool between, uint32_t& stateAfter) {
-    rig.world.battleOver = over;
+    rig.world.InPlay().endState[0] = over ? 2 : 0;
     rig.host.betweenBattles = between;
     auto tank = std::make_unique<Tank>();
     tank->Setup(200.0f, 200.0f, 90.0f, 6, 2);
