@@ -73,7 +73,7 @@ struct Field {
   explicit Field(int32_t perSide) {
     Kernel();
     Hack::LoadTables();
-    world.editorOpen = false;
+    world.app.editorOpen = false;
     world.Battle().map = LoadReferenceMap(world.app, "ref250");
     if (world.Battle().map == nullptr) return;
     map = world.Battle().map.get();

@@ -32,10 +32,12 @@ class TestUnitWorld : public BattleUnitServices {
   TestUnitWorld(const TestUnitWorld&) = delete;
   TestUnitWorld& operator=(const TestUnitWorld&) = delete;
 
+  // The program's part, as the program answers it: the application's editor flag, the
+  // editor's squad-suffix setting (set here), the battle's computer bonus.
   MapAppServices* GetApp() override { return &app; }
-  bool IsEditorOpen() const override { return editorOpen; }
+  bool IsEditorOpen() const override { return app.IsEditorOpen(); }
   bool IsSquadSuffixHidden() const override { return squadSuffixHidden; }
-  int32_t GetComputerBonus() const override { return computerBonus; }
+  int32_t GetComputerBonus() const override { return inPlay_->computerBonus; }
   // The packets and sounds the battle would record and start, recorded here as well.
   void RecordStatePacket(const UnitStatePacket& packet) override {
     statePackets.push_back(packet);
@@ -88,9 +90,7 @@ class TestUnitWorld : public BattleUnitServices {
 
  public:
   FakeApp app;
-  bool editorOpen = false;
   bool squadSuffixHidden = false;
-  int32_t computerBonus = 0;
   std::vector<UnitStatePacket> statePackets;
   std::vector<UnitSoundPacket> soundPackets;
   std::vector<UnitSoundPacket> immediateSounds;

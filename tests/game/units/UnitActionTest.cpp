@@ -127,12 +127,12 @@ TEST(UnitView, IdentificationLevelCommandAndTheControlSide) {
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 4);
   EXPECT_FALSE(enemy.IsCommandable());
   rig.world.InPlay().endState[0] = 0;
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 4);
   EXPECT_TRUE(enemy.IsCommandable());
   enemy.status = 1;
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 0);
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
 
   TestInfantry own;
   own.side = 1;
@@ -212,7 +212,7 @@ TEST(UnitView, DroppingAsTargetClearsTheFiringUnits) {
 
 TEST(UnitSight, RatingBonusLinesOfSightAndVisibilityFromAPoint) {
   ActionRig rig;
-  rig.world.computerBonus = 2;
+  rig.world.InPlay().computerBonus = 2;
   TestInfantry computer;  // Allied; the human plays the Axis
   computer.rating = 7;
   TestInfantry human;

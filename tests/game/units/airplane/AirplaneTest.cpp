@@ -305,7 +305,7 @@ TEST(AirplaneDraw, ShadowOnlyWhileAttackingInTheReplay) {
   airplane->state = Airplane::kDamaged;
   EXPECT_FALSE(airplane->ShowsShadow());
   airplane->state = Airplane::kAttacking;
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_FALSE(airplane->ShowsShadow());
 }
 

@@ -222,9 +222,9 @@ TEST(UnitOrders, PointsPastTheAdvanceEdgeAndInBuildingsAreRefused) {
   EXPECT_TRUE(unit.CanStandAt(900.0f, 100.0f, true));
   rig.host.advanceEdge = 0;
   EXPECT_FALSE(unit.CanStandAt(900.0f, 100.0f, true));
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_TRUE(unit.CanStandAt(900.0f, 100.0f, true));
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
   unit.side = 0;  // the defender
   EXPECT_TRUE(unit.CanStandAt(900.0f, 100.0f, true));
   // The unit stands where it stood and keeps its placement byte.
@@ -487,9 +487,9 @@ TEST(UnitOrders, OrderAvailabilityForInfantry) {
   unit.mainWeapon = true;
   EXPECT_TRUE(unit.CanFireAtPoints());
   EXPECT_TRUE(unit.CanTakeOrder(37));
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_FALSE(unit.CanTakeOrder(37));
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
   // Out of ammunition: no fire orders.
   unit.ammo[0] = 0;
   EXPECT_FALSE(unit.CanTakeOrder(32));
@@ -535,7 +535,7 @@ TEST(UnitOrders, OrderAvailabilityForVehiclesAndTheSetUpPhase) {
   EXPECT_FALSE(foot.CanTakeOrder(47));
   foot.passenger = true;
   EXPECT_FALSE(foot.CanTakeOrder(48));
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_TRUE(foot.CanTakeOrder(46));
   EXPECT_TRUE(foot.CanTakeOrder(50));
   EXPECT_FALSE(foot.CanTakeOrder(51));
