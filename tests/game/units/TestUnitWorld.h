@@ -1,13 +1,13 @@
 #pragma once
-// The map tests' world with the unit services installed: an application with a battle, the
-// editor flag and the computer bonus, and the test kinds registered with the unit factory.
-// The unit services are the battle's, answered by a real battle (`InPlay()`) without a map:
-// a test that needs a particular answer sets the state of that battle the rule reads (its
-// fanaticism, strength ratios, edge owners, attacker, turns, time of day) and reads what the
-// battle keeps (the shots filed, the fire counters, the units joined). The world keeps only
-// the record of what the battle would hand the replay and the screen (packets, sounds heard at
-// once, the danger a blast spreads). Free of any test framework.
-#include <array>
+// The map tests' world with the unit services installed: an application with the map's battle
+// (`Battle()`, which the map and the units' sight and ground read), and the test kinds
+// registered with the unit factory. The units' questions of rules are answered by a real
+// battle without a map (`InPlay()`), through the same services the program uses: a test that
+// needs a particular answer sets the state of that battle the rule reads (its fanaticism,
+// strength ratios, edge owners, attacker, turns, ground, time of day, computer bonus, end) and
+// reads what the battle keeps (the shots filed, the fire counters, the units joined). The
+// world records besides what the battle would hand the replay and the screen (packets, sounds
+// heard at once, the danger a blast spreads). Free of any test framework.
 #include <cstdint>
 
 #include <memory>
@@ -52,13 +52,12 @@ class TestUnitWorld : public BattleUnitServices {
     BattleUnitServices::PlaySoundAtOnce(packet);
   }
 
-  // Firing: packets, barrage and fire shock as recorded. Shots, fire counters and new units
-  // are the battle's own.
+  // Firing: packets and fire shock recorded as well. Shots, fire counters and new units are
+  // the battle's own.
   void RecordFirePacket(const UnitFirePacket& packet) override {
     firePackets.push_back(packet);
     BattleUnitServices::RecordFirePacket(packet);
   }
-  bool IsBarrage() const override { return barrage; }
   void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override {
     shocks.push_back(intensity);
     BattleUnitServices::SpreadIntensityNearPoint(intensity, x, y);
@@ -69,7 +68,11 @@ class TestUnitWorld : public BattleUnitServices {
     return ShowToMap(BattleUnitServices::InsertUnitAfter(unit, after), unit);
   }
 
-  // Whether the battle computes an action, as the map's battle says.
+  // No step of the battle raises the barrage flag, so there is no state of it to set: the
+  // tests of the widened spread of indirect fire raise it here.
+  bool IsBarrage() const override { return barrage; }
+  // Whether the battle computes an action, as the map's battle says: the units and the map
+  // read one flag, and the battle here computes none of its own.
   bool IsComputingAction() const override { return app.battle->computing; }
 
   FakeBattle& Battle() { return *app.battle; }
