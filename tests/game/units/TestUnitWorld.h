@@ -71,9 +71,6 @@ class TestUnitWorld : public BattleUnitServices {
   // No step of the battle raises the barrage flag, so there is no state of it to set: the
   // tests of the widened spread of indirect fire raise it here.
   bool IsBarrage() const override { return barrage; }
-  // Whether the battle computes an action, as the map's battle says: the units and the map
-  // read one flag, and the battle here computes none of its own.
-  bool IsComputingAction() const override { return app.battle->computing; }
 
   FakeBattle& Battle() { return *app.battle; }
   // The battle in play, which answers the units' questions of rules.
@@ -87,6 +84,11 @@ class TestUnitWorld : public BattleUnitServices {
   // takes every such unit back.
   void Lend(Unit* unit);
   void TakeBackLent();
+  // The battle computing its action (or not), as the units and the map's battle see it.
+  void SetComputing(bool on) {
+    inPlay_->computingAction = on ? 1 : 0;
+    app.battle->computing = on;
+  }
 
  protected:
   ::Battle* BattleForUnits() const override { return inPlay_.get(); }

@@ -498,7 +498,7 @@ TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   rig.PutI32(2, 112, 4);
   enemy->waypointCount = 1;
   EXPECT_EQ(enemy->ObstructionGrade(*tank), 0);
-  rig.world.Battle().computing = true;
+  rig.world.SetComputing(true);
   EXPECT_EQ(enemy->ObstructionGrade(*tank), 3);
   // The scratch flag skips vehicles with a move order in the walk.
   const Vehicle* found = nullptr;
@@ -509,7 +509,7 @@ TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   EXPECT_EQ(Vehicle::BestObstruction(*tank, list, 2, &found), 0);
   EXPECT_EQ(found, nullptr);
   tank->ignoreMovers = 0;
-  rig.world.Battle().computing = false;
+  rig.world.SetComputing(false);
   enemy->waypointCount = 0;
   rig.world.TakeBackLent();
   // Ground weight with waypoints: the battle's weight for the vehicle's pressure on ground of
