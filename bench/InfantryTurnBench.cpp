@@ -65,7 +65,7 @@ struct Field {
       c[64] = 1;
     }
     gInfantryClasses = DataTable<InfantryData>(classes.data(), static_cast<uint32_t>(classes.size()));
-    world.editorOpen = false;
+    world.app.editorOpen = false;
     world.Battle().map = LoadReferenceMap(world.app, "ref250");
     if (world.Battle().map == nullptr) return;
     map = world.Battle().map.get();

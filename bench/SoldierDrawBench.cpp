@@ -33,7 +33,7 @@ constexpr float kFigureScale = 0.012990149669349194f;
 
 struct Field {
   Field() {
-    rig.world.editorOpen = true;  // every squad fully identified: three men each
+    rig.world.app.editorOpen = true;  // every squad fully identified: three men each
     rig.world.app.options[3] = 1;
     uint32_t seed = 12345u;
     auto next = [&seed] {

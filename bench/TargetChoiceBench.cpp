@@ -43,7 +43,7 @@ struct Field {
     Hack::LoadTables();
     world.Battle().map = std::make_unique<Map>(world.app);
     world.Battle().map->Read(nullptr);
-    world.battleOver = true;
+    world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
     chooser = std::make_unique<BenchTank>();
     chooser->SetClass(kTank, 0, 2, 500.0f, 500.0f, 0.0f);
     chooser->side = 1;

@@ -30,7 +30,7 @@ struct Field {
     Hack::LoadTables();
     world.Battle().map = std::make_unique<Map>(world.app);
     world.Battle().map->Read(nullptr);
-    world.battleOver = true;  // crews that bail out need no appearance
+    world.InPlay().endState[0] = 2;  // over: crews that bail out need no appearance
     tank = std::make_unique<Vehicle>();
     tank->SetClass(kTank, 0, 2, 500.0f, 500.0f, 0.0f);
   }

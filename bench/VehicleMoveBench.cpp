@@ -20,14 +20,6 @@
 
 namespace {
 
-// The battle's ground weight has an exp in it; the fake's constant would flatter the figure.
-class BenchWorld : public VehicleWorld {
- public:
-  float GroundWeight(float pressure, int32_t softness) const override {
-    return std::exp(-0.01f * pressure * static_cast<float>(softness + 3));
-  }
-};
-
 struct Battlefield {
   static constexpr int32_t kClasses = 230;
 
@@ -78,7 +70,7 @@ struct Battlefield {
         unit = std::move(infantry);
       }
       world.Battle().joined.push_back(unit.get());
-      world.vehicles.push_back(unit.get());
+      world.Lend(unit.get());
       units.push_back(std::move(unit));
     }
   }
@@ -89,7 +81,7 @@ struct Battlefield {
 
   std::vector<uint8_t> classes;
   std::vector<uint8_t> weapons;
-  BenchWorld world;
+  VehicleWorld world;  // the battle's own ground weight, exp and all
   std::vector<std::unique_ptr<Unit>> units;
   std::vector<Vehicle*> movers;
 };

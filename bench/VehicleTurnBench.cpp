@@ -73,7 +73,7 @@ struct Field {
   explicit Field(int32_t perSide) {
     Kernel();
     Hack::LoadTables();
-    world.editorOpen = false;
+    world.app.editorOpen = false;
     world.Battle().map = LoadReferenceMap(world.app, "ref250");
     if (world.Battle().map == nullptr) return;
     map = world.Battle().map.get();
@@ -89,13 +89,13 @@ struct Field {
       v->identificationLevel = 3;
       v->machineGunAmmo = {100, 100, 100};
       world.Battle().joined.push_back(v.get());
-      world.vehicles.push_back(v.get());
+      world.Lend(v.get());
       units.push_back(std::move(v));
     }
   }
   ~Field() {
     world.Battle().joined.clear();
-    world.vehicles.clear();
+    world.TakeBackLent();
     units.clear();
     world.Battle().map.reset();
     Hack::FreeTables();

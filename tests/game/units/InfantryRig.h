@@ -56,7 +56,7 @@ class InfantryRig {
     Put32(Weapon(kSpotterWeapon), 5);
     Put32(Weapon(kMortarWeapon), 4);
     Put32(Weapon(kGunWeapon), 2);
-    world.editorOpen = false;
+    world.app.editorOpen = false;
     Infantry::Register();
   }
   ~InfantryRig() {

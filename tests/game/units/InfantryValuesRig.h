@@ -43,7 +43,7 @@ class InfantryValuesRig : public NoBattleOrderHost {
 
   InfantryRig rig;
   // The battle's attacker, as the test world answers it.
-  int32_t& attacker = rig.world.attacker;
+  int32_t& attacker = rig.world.InPlay().attacker;
   bool inOperation = true;
   std::array<int32_t, 2> supply{};
 

@@ -1,8 +1,10 @@
 // The test kinds' class records, makers and world.
+#include <algorithm>
 #include <cstring>
 #include <type_traits>
 
 #include "framework/core/LittleEndian.h"
+#include "game/battle/BattleShot.h"
 #include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/TestAirplane.h"
@@ -48,8 +50,19 @@ void TestVehicle::SetRecord(int32_t mainWeaponId, int16_t load) {
   PutI16(record.data() + 74, load);
 }
 
-TestUnitWorld::TestUnitWorld() {
+TestUnitWorld::TestUnitWorld() : designationCounter_(Unit::gDesignationCounter) {
   app.MakeBattle();
+  inPlay_ = std::make_unique<::Battle>(app);
+  // A meeting engagement in full strength and clear sight, side index 0 holding the north
+  // edge and side index 1 the south edge.
+  ::Battle& battle = *inPlay_;
+  battle.attacker = 2;
+  battle.strengthRatio[0] = battle.strengthRatio[1] = 1.0f;
+  battle.visibilityRange = 5000.0f;
+  battle.edgeOwner[0] = 2;
+  battle.edgeOwner[1] = 0;
+  battle.edgeOwner[2] = 2;
+  battle.edgeOwner[3] = 1;
   context_.emplace(UnitContext{.services = this});
   RegisterUnitMaker(0, MakeKind<TestInfantry>);
   RegisterUnitMaker(1, MakeKind<TestVehicle>);
@@ -62,6 +75,11 @@ TestUnitWorld::TestUnitWorld() {
 }
 
 TestUnitWorld::~TestUnitWorld() {
+  // The test's own units leave the battle's group; the units the unit code joined go with it.
+  TakeBackLent();
+  for (Unit* unit : JoinedUnits()) std::erase(Battle().joined, unit);
+  inPlay_.reset();
+  Unit::gDesignationCounter = designationCounter_;
   for (int32_t kind = 0; kind < 4; ++kind) {
     RegisterUnitMaker(kind, nullptr);
     RegisterBlankUnitMaker(kind, nullptr);
@@ -69,10 +87,40 @@ TestUnitWorld::~TestUnitWorld() {
   context_.reset();
 }
 
-bool TestUnitWorld::AddNewUnit(Unit* unit) {
-  if (newUnitCounter < 10000) newUnitCounter = 10000;
-  ++newUnitCounter;
-  newUnits.emplace_back(unit);
-  Battle().joined.push_back(unit);
-  return true;
+std::vector<Shot> TestUnitWorld::FiledShots() const {
+  std::vector<Shot> filed;
+  for (int32_t i = 0; i < inPlay_->shots.Count(); ++i) {
+    const auto* shot = static_cast<const BattleShot*>(inPlay_->shots.GetItem(i));
+    if (shot->fromUnit) filed.push_back(shot->round);
+  }
+  return filed;
+}
+
+void TestUnitWorld::ForgetFiledShots() {
+  inPlay_->shotsAwaitingPacket.clear();
+  inPlay_->shots.DeleteAll(true);
+}
+
+std::vector<Unit*> TestUnitWorld::JoinedUnits() const {
+  std::vector<Unit*> joined;
+  for (int32_t i = 0; i < inPlay_->UnitCount(); ++i) {
+    Unit* unit = inPlay_->UnitAt(i);
+    if (std::find(lent_.begin(), lent_.end(), unit) == lent_.end()) joined.push_back(unit);
+  }
+  return joined;
+}
+
+bool TestUnitWorld::ShowToMap(bool joined, Unit* unit) {
+  if (joined) Battle().joined.push_back(unit);
+  return joined;
+}
+
+void TestUnitWorld::Lend(Unit* unit) {
+  inPlay_->units.Append(unit);
+  lent_.push_back(unit);
+}
+
+void TestUnitWorld::TakeBackLent() {
+  for (Unit* unit : lent_) inPlay_->units.Remove(unit, false);
+  lent_.clear();
 }

@@ -1,10 +1,13 @@
 #pragma once
-// The map tests' world with the unit services installed: an application with a battle, the
-// editor flag and the computer bonus, and the test kinds registered with the unit factory.
-// The unit services are the battle's, with no battle in play: the world keeps the record the
-// units file (packets, shots, sounds heard at once) and the battle state a test sets. Free of
-// any test framework.
-#include <array>
+// The map tests' world with the unit services installed: an application with the map's battle
+// (`Battle()`, which the map and the units' sight and ground read), and the test kinds
+// registered with the unit factory. The units' questions of rules are answered by a real
+// battle without a map (`InPlay()`), through the same services the program uses: a test that
+// needs a particular answer sets the state of that battle the rule reads (its fanaticism,
+// strength ratios, edge owners, attacker, turns, ground, time of day, computer bonus, end) and
+// reads what the battle keeps (the shots filed, the fire counters, the units joined). The
+// world records besides what the battle would hand the replay and the screen (packets, sounds
+// heard at once, the danger a blast spreads). Free of any test framework.
 #include <cstdint>
 
 #include <memory>
@@ -13,6 +16,7 @@
 
 #include "game/units/records/Shot.h"
 #include "game/units/records/UnitFirePacket.h"
+#include "game/battle/Battle.h"
 #include "game/battle/BattleUnitServices.h"
 #include "game/units/ports/UnitContextScope.h"
 #include "game/units/records/UnitSoundPacket.h"
@@ -28,69 +32,82 @@ class TestUnitWorld : public BattleUnitServices {
   TestUnitWorld(const TestUnitWorld&) = delete;
   TestUnitWorld& operator=(const TestUnitWorld&) = delete;
 
+  // The program's part, as the program answers it: the application's editor flag, the
+  // editor's squad-suffix setting (set here), the battle's computer bonus.
   MapAppServices* GetApp() override { return &app; }
-  bool IsEditorOpen() const override { return editorOpen; }
+  bool IsEditorOpen() const override { return app.IsEditorOpen(); }
   bool IsSquadSuffixHidden() const override { return squadSuffixHidden; }
-  int32_t GetComputerBonus() const override { return computerBonus; }
-  void RecordStatePacket(const UnitStatePacket& packet) override { statePackets.push_back(packet); }
-  bool IsBattleOver() const override { return battleOver; }
-  float GetSideStrengthRatio(int32_t sideIndex) const override { return strengthRatio.at(static_cast<size_t>(sideIndex)); }
-  int32_t GetFanaticism(int32_t sideIndex) const override { return fanaticism.at(static_cast<size_t>(sideIndex)); }
-  float GetVisibilityLimit() const override { return visibilityLimit; }
-  bool IsReplaying() const override { return replaying; }
-  void RecordSoundPacket(const UnitSoundPacket& packet) override { soundPackets.push_back(packet); }
-  void PlaySoundAtOnce(const UnitSoundPacket& packet) override { immediateSounds.push_back(packet); }
+  int32_t GetComputerBonus() const override { return inPlay_->computerBonus; }
+  // The packets and sounds the battle would record and start, recorded here as well.
+  void RecordStatePacket(const UnitStatePacket& packet) override {
+    statePackets.push_back(packet);
+    BattleUnitServices::RecordStatePacket(packet);
+  }
+  void RecordSoundPacket(const UnitSoundPacket& packet) override {
+    soundPackets.push_back(packet);
+    BattleUnitServices::RecordSoundPacket(packet);
+  }
+  void PlaySoundAtOnce(const UnitSoundPacket& packet) override {
+    immediateSounds.push_back(packet);
+    BattleUnitServices::PlaySoundAtOnce(packet);
+  }
 
-  // Firing: packets, shots, fire counters, barrage, home edges, fire shock and new units.
-  void RecordFirePacket(const UnitFirePacket& packet) override { firePackets.push_back(packet); }
-  void FileShot(const Shot& shot) override { shots.push_back(shot); }
-  void AddFireCounter(int32_t sideIndex, int32_t amount) override { fireCounters.at(static_cast<size_t>(sideIndex)) += amount; }
+  // Firing: packets and fire shock recorded as well. Shots, fire counters and new units are
+  // the battle's own.
+  void RecordFirePacket(const UnitFirePacket& packet) override {
+    firePackets.push_back(packet);
+    BattleUnitServices::RecordFirePacket(packet);
+  }
+  void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override {
+    shocks.push_back(intensity);
+    BattleUnitServices::SpreadIntensityNearPoint(intensity, x, y);
+  }
+  // A unit the unit code makes joins the battle, and the map's battle lists it too.
+  bool AddNewUnit(Unit* unit) override { return ShowToMap(BattleUnitServices::AddNewUnit(unit), unit); }
+  bool InsertUnitAfter(Unit* unit, const Unit* after) override {
+    return ShowToMap(BattleUnitServices::InsertUnitAfter(unit, after), unit);
+  }
+
+  // No step of the battle raises the barrage flag, so there is no state of it to set: the
+  // tests of the widened spread of indirect fire raise it here.
   bool IsBarrage() const override { return barrage; }
-  int32_t GetConditionValue() const override { return conditionValue; }
-  int32_t GetHomeEdge(int32_t sideIndex) const override { return homeEdges.at(static_cast<size_t>(sideIndex)); }
-  int32_t GetEdgeSide(int32_t edge) const override { return edgeSides.at(static_cast<size_t>(edge)); }
-  void SpreadIntensityNearPoint(int32_t intensity, float, float) override { shocks.push_back(intensity); }
-  bool AddNewUnit(Unit* unit) override;
-  bool InsertUnitAfter(Unit* unit, const Unit* /*after*/) override { return AddNewUnit(unit); }
-
-  // The battle's state a test sets: its attacker and whether it computes an action. Every
-  // other question (the ground, minefields, vehicles in the way, the loss tally, turns, smoke)
-  // is answered by the battle's own services, here those of a unit outside any battle.
-  int32_t GetAttackerSideIndex() const override { return attacker; }
-  bool IsComputingAction() const override { return app.battle->computing; }
 
   FakeBattle& Battle() { return *app.battle; }
+  // The battle in play, which answers the units' questions of rules.
+  ::Battle& InPlay() { return *inPlay_; }
+  // The shots the units filed with the battle, oldest first; forgetting them deletes them.
+  std::vector<Shot> FiledShots() const;
+  void ForgetFiledShots();
+  // The units the unit code joined to the battle (owned by it), in the battle's order.
+  std::vector<Unit*> JoinedUnits() const;
+  // Lists a unit the test owns in the battle's unit group (it leaves it before the battle goes);
+  // takes every such unit back.
+  void Lend(Unit* unit);
+  void TakeBackLent();
+  // The battle computing its action (or not), as the units and the map's battle see it.
+  void SetComputing(bool on) {
+    inPlay_->computingAction = on ? 1 : 0;
+    app.battle->computing = on;
+  }
 
  protected:
-  ::Battle* BattleForUnits() const override { return nullptr; }
+  ::Battle* BattleForUnits() const override { return inPlay_.get(); }
 
  public:
   FakeApp app;
-  bool editorOpen = false;
   bool squadSuffixHidden = false;
-  int32_t computerBonus = 0;
   std::vector<UnitStatePacket> statePackets;
-  bool battleOver = false;
-  std::array<float, 2> strengthRatio{1.0f, 1.0f};
-  std::array<int32_t, 2> fanaticism{};
-  float visibilityLimit = 5000.0f;
-  bool replaying = false;
   std::vector<UnitSoundPacket> soundPackets;
   std::vector<UnitSoundPacket> immediateSounds;
   std::vector<UnitFirePacket> firePackets;
-  std::vector<Shot> shots;
-  std::array<int32_t, 2> fireCounters{};
   bool barrage = false;
-  int32_t conditionValue = 0;
-  std::array<int32_t, 2> homeEdges{};
-  // Side index 0 owns the north edge, side 1 the south edge.
-  std::array<int32_t, 4> edgeSides{2, 0, 2, 1};
   std::vector<int32_t> shocks;
-  int32_t attacker = 2;
-  // Units the unit code added to the battle (owned here, joined to the battle).
-  std::vector<std::unique_ptr<Unit>> newUnits;
-  uint16_t newUnitCounter = 0;
 
  private:
+  bool ShowToMap(bool joined, Unit* unit);
+
+  std::unique_ptr<::Battle> inPlay_;
+  std::vector<Unit*> lent_;                  // units of the test listed in the battle
+  uint16_t designationCounter_ = 0;          // the unit numbering as the world found it
   std::optional<UnitContextScope> context_;  // the world as the units' services while it lives
 };

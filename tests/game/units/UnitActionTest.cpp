@@ -123,16 +123,16 @@ TEST(UnitView, IdentificationLevelCommandAndTheControlSide) {
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 2);
   EXPECT_EQ(Unit::gViewerOverride, -1);
   // Battle over and editor: everything known; left the battlefield: nothing, even in the editor.
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 4);
   EXPECT_FALSE(enemy.IsCommandable());
-  rig.world.battleOver = false;
-  rig.world.editorOpen = true;
+  rig.world.InPlay().endState[0] = 0;
+  rig.world.app.editorOpen = true;
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 4);
   EXPECT_TRUE(enemy.IsCommandable());
   enemy.status = 1;
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 0);
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
 
   TestInfantry own;
   own.side = 1;
@@ -212,7 +212,7 @@ TEST(UnitView, DroppingAsTargetClearsTheFiringUnits) {
 
 TEST(UnitSight, RatingBonusLinesOfSightAndVisibilityFromAPoint) {
   ActionRig rig;
-  rig.world.computerBonus = 2;
+  rig.world.InPlay().computerBonus = 2;
   TestInfantry computer;  // Allied; the human plays the Axis
   computer.rating = 7;
   TestInfantry human;
@@ -522,7 +522,7 @@ TEST(UnitMorale, RecoveryStepsInSinglePrecision) {
   // A weak side recovers slower; a fanatical unit counts it at least one half.
   unit.rating = 2;
   unit.men = 10;
-  rig.world.strengthRatio = {0.25f, 0.25f};
+  rig.world.InPlay().strengthRatio[0] = rig.world.InPlay().strengthRatio[1] = 0.25f;
   unit.suppression = 100.0f;
   SeedMissing(p);
   unit.UpdateMorale();
@@ -532,7 +532,7 @@ TEST(UnitMorale, RecoveryStepsInSinglePrecision) {
   SeedMissing(2.0f * p * 0.6065f);
   unit.UpdateMorale();
   EXPECT_NEAR(100.0f - unit.suppression, 8.666671f * 0.6065f, 0.001f);
-  rig.world.strengthRatio = {1.0f, 1.0f};
+  rig.world.InPlay().strengthRatio[0] = rig.world.InPlay().strengthRatio[1] = 1.0f;
   // A surrendered unit is held at 200.
   unit.surrendered = true;
   unit.suppression = 450.0f;
@@ -581,7 +581,7 @@ TEST(UnitMorale, SuddenRecoveryShoutAndBandChange) {
 
 TEST(UnitMorale, SetSuppressionDecidesFanaticsOnce) {
   ActionRig rig;
-  rig.world.fanaticism = {4, 4};  // chance 0.5 either side
+  rig.world.InPlay().fanaticism[0] = rig.world.InPlay().fanaticism[1] = 4;  // chance 0.5 either side
   TestInfantry unit;
   unit.rating = 2;
   uint32_t fanaticSeed = 1;
@@ -607,7 +607,7 @@ TEST(UnitMorale, SetSuppressionDecidesFanaticsOnce) {
   EXPECT_EQ(other.fanaticState, 0);
   EXPECT_EQ(RandomState(), after);
   // Setting 0: the low chance of 0.02 + 0.01 r.
-  rig.world.fanaticism = {0, 0};
+  rig.world.InPlay().fanaticism[0] = rig.world.InPlay().fanaticism[1] = 0;
   other.suppression = 0.0f;
   SeedMissing(0.04f);
   other.SetSuppression(210.0f, false);
@@ -1014,7 +1014,7 @@ TEST(UnitView, ShownTargetAndTargetPosition) {
   TestInfantry enemy;
   enemy.targetX = 10.0f;
   EXPECT_FALSE(enemy.GetShownTarget(px, py, flag));
-  rig.world.replaying = true;  // the replay shows every unit's target point
+  rig.world.app.inputMode = 5;  // the replay shows every unit's target point
   enemy.identificationLevel = 2;
   EXPECT_FALSE(enemy.GetShownTarget(px, py, flag));
   EXPECT_EQ(px, 10.0f);

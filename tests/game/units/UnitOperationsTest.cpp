@@ -142,7 +142,7 @@ TEST(UnitRating, SliceCounterAndFactors) {
   EXPECT_FLOAT_EQ(unit.RatingTimeFactor(), 0.83f);
 
   // The computer bonus with one human player.
-  world.computerBonus = 2;
+  world.InPlay().computerBonus = 2;
   world.app.humanPlayers = 1;
   world.app.humanSide = 0;
   unit.rating = 7;

@@ -266,7 +266,7 @@ TEST(UnitCodes, GroupsStylesWeaponsAndRotation) {
   EXPECT_EQ(RotationPhase(1, 3, 0), 1);
   EXPECT_EQ(RotationPhase(1, 3, 2), 2);
   EXPECT_EQ(RotationPhase(1, 0, 2), 0);
-  world.editorOpen = true;
+  world.app.editorOpen = true;
   EXPECT_EQ(RotationPhase(1, 3, 2), 0);
 }
 

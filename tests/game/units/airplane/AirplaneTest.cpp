@@ -20,17 +20,18 @@
 namespace {
 
 // The unit world with a battle's turn, last turn and a movable current slice.
+// The battle keeps the slice; the map's battle, which the aircraft's flight reads, follows it.
 class AirWorld : public TestUnitWorld {
  public:
-  int32_t GetCurrentTurn() const override { return turn; }
-  int32_t GetLastTurn() const override { return lastTurn; }
-  void SetCurrentSlice(int32_t slice) override { Battle().slice = slice; }
-  int32_t turn = 2;
-  int32_t lastTurn = 30;
+  void SetCurrentSlice(int32_t slice) override {
+    TestUnitWorld::SetCurrentSlice(slice);
+    Battle().slice = slice;
+  }
 };
 
 struct AirRig {
   AirRig() {
+    world.InPlay().currentTurn = 2;  // past the first turn's grounding
     world.Battle().map = std::make_unique<Map>(world.app);
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
     world.Battle().slice = 0;
@@ -108,7 +109,7 @@ TEST(AirplaneStoredForm, NewAircraftIsGoldenAndBadFieldsAreRefused) {
 
 TEST(AirplaneTurn, FirstTurnWeatherAndTimeOfDayGroundTheAircraft) {
   AirRig rig;
-  rig.world.turn = 1;
+  rig.world.InPlay().currentTurn = 1;
   rig.world.Battle().weather = 2;
   auto airplane = rig.Make();
   SeedRandom(3);
@@ -125,7 +126,7 @@ TEST(AirplaneTurn, FirstTurnWeatherAndTimeOfDayGroundTheAircraft) {
 
 TEST(AirplaneTurn, ArrivalChanceAndArrivalSlices) {
   AirRig rig;
-  rig.world.lastTurn = 60;
+  rig.world.InPlay().lastTurn = 60;
   for (uint32_t seed = 1; seed <= 200; ++seed) {
     auto airplane = rig.Make();
     SeedRandom(seed);
@@ -143,7 +144,7 @@ TEST(AirplaneTurn, ArrivalChanceAndArrivalSlices) {
     }
   }
   // A battle of no turns: the chance is 3 (it always comes), not a division by zero.
-  rig.world.lastTurn = 0;
+  rig.world.InPlay().lastTurn = 0;
   auto airplane = rig.Make();
   rig.RunTo(*airplane, 1);
   EXPECT_NE(airplane->state, Airplane::kWaiting);
@@ -304,7 +305,7 @@ TEST(AirplaneDraw, ShadowOnlyWhileAttackingInTheReplay) {
   airplane->state = Airplane::kDamaged;
   EXPECT_FALSE(airplane->ShowsShadow());
   airplane->state = Airplane::kAttacking;
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_FALSE(airplane->ShowsShadow());
 }
 

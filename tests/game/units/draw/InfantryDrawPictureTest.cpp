@@ -62,7 +62,7 @@ class ContentTextureHost : public GraphicsTestHost {
 struct Scene {
   explicit Scene(bool editor) {
     rig.UseMap();
-    rig.world.editorOpen = editor;
+    rig.world.app.editorOpen = editor;
     rig.world.app.options[3] = 1;  // the third man shown
     Map& map = *rig.world.Battle().map;
     for (int32_t n = 0; n < 12; ++n) {

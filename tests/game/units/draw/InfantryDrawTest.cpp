@@ -171,7 +171,7 @@ void ScreenCorner(DrawRig& d, Infantry& unit, float& left, float& top) {
 
 TEST(InfantryDraw, AFullyIdentifiedCrewStandsAroundItsWeaponModel) {
   DrawRig d;
-  d.rig.world.editorOpen = true;
+  d.rig.world.app.editorOpen = true;
   const DataTable<WeaponDrawData> keptDraws = gWeaponDraws;
   std::vector<uint8_t> draws(WeaponDrawData::kSize * WeaponDrawData::kCount);
   InfantryRig::PutF(draws.data() + 3 * WeaponDrawData::kSize, 20.0f);      // x
@@ -221,7 +221,7 @@ TEST(InfantryDraw, CrewWeaponsByIdentificationKindAndSize) {
   DrawRig d;
   ModelRecorder models;
   SetWeaponModelDrawer(&models);
-  d.rig.world.editorOpen = true;
+  d.rig.world.app.editorOpen = true;
   auto crew = d.rig.Make(InfantryRig::kTeam, 0);
   uint8_t* weapon = d.rig.Weapon(InfantryRig::kGunWeapon);
   InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, InfantryRig::kGunWeapon);
@@ -255,7 +255,7 @@ TEST(InfantryDraw, CrewWeaponsByIdentificationKindAndSize) {
   EXPECT_EQ(models.kinds.back(), 2);
   // Seen at level 3: the generic gun whatever the weapon.
   InfantryRig::Put32(weapon + 108, 0);
-  d.rig.world.editorOpen = false;
+  d.rig.world.app.editorOpen = false;
   d.rig.world.app.currentSide = 1 - crew->GetSideIndex();
   crew->identificationLevel = 3;
   models.kinds.clear();
@@ -329,7 +329,7 @@ TEST(InfantryDraw, EveryBuiltInGunCrewStandsBesideAGunOfItsSize) {
   DrawRig d;
   SpanModel models;
   SetWeaponModelDrawer(&models);
-  d.rig.world.editorOpen = true;
+  d.rig.world.app.editorOpen = true;
   auto crew = d.rig.Make(InfantryRig::kTeam, 0);
   InfantryRig::Put32(d.rig.Class(InfantryRig::kTeam) + 56, InfantryRig::kGunWeapon);
   d.r.r->SetProjection(0, 0, 64, 48, 60.0f, 1.0f, 4000.0f);
@@ -378,7 +378,7 @@ TEST(InfantryDraw, BuiltInMortarCrewsDrawTheirMortarAndSnipersNoPiece) {
   ASSERT_EQ(mortars.size(), 16u);
   ASSERT_EQ(snipers.size(), 8u);
   DrawRig d;
-  d.rig.world.editorOpen = true;
+  d.rig.world.app.editorOpen = true;
   d.r.r->SetProjection(0, 0, 64, 48, 60.0f, 1.0f, 4000.0f);
   d.r.r->LookAt(0.0f, -900.0f, 65.0f, 0.0f, 0.0f, 65.0f, 0.0f, 0.0f, 1.0f);
   uint8_t* team = d.rig.Class(InfantryRig::kTeam);
@@ -461,9 +461,9 @@ TEST(InfantryDraw, CarriedItemsByKindAndTheFlamethrowersTanks) {
   EXPECT_EQ(tanks(), 0);
   InfantryRig::Put32(record + 56, InfantryRig::kGunWeapon);
   InfantryRig::Put32(d.rig.Weapon(InfantryRig::kGunWeapon), 6);
-  d.rig.world.editorOpen = true;
+  d.rig.world.app.editorOpen = true;
   EXPECT_EQ(tanks(), 6 + 6 + 2 * 3 + 4 + 4);
-  d.rig.world.editorOpen = false;
+  d.rig.world.app.editorOpen = false;
   d.rig.world.app.currentSide = 1 - man->GetSideIndex();
   man->identificationLevel = 2;
   EXPECT_EQ(tanks(), 0);
@@ -483,7 +483,7 @@ TEST(InfantryDraw, EveryBuiltInFlamethrowerTeamCarriesItsTanks) {
   });
   ASSERT_EQ(weapons.size(), 8u);
   DrawRig d;
-  d.rig.world.editorOpen = true;
+  d.rig.world.app.editorOpen = true;
   auto man = d.rig.Make(InfantryRig::kSquad, 0);
   InfantryRig::Put32(d.rig.Class(InfantryRig::kSquad) + 56, InfantryRig::kGunWeapon);
   for (const std::vector<uint8_t>& weapon : weapons) {
@@ -512,7 +512,7 @@ TEST(InfantryDraw, PoseFlagsLeaveOutLimbsAndAreClearedAfterTheSquad) {
   }
   EXPECT_EQ(d.Man(*man, 4, 0), 18);
   s.PoseForcesItem = 1;
-  d.rig.world.editorOpen = true;  // fully identified
+  d.rig.world.app.editorOpen = true;  // fully identified
   EXPECT_GT(d.Squad(*man), 0);
   EXPECT_EQ(s.PoseHidesLegs, 0);
   EXPECT_EQ(s.PoseHidesArms, 0);
@@ -580,7 +580,7 @@ TEST(InfantryDraw, MenStandAtTheirPlacesAndRidersCloser) {
     d.r.r->PopMatrix();
   }
   // Three men with the third member shown, two without; each man of a squad is 359 at level 0.
-  d.rig.world.editorOpen = true;
+  d.rig.world.app.editorOpen = true;
   auto squad = d.rig.Make(InfantryRig::kSquad, 0);
   ASSERT_EQ(squad->GetShownFigureCount(), 3);
   options[3] = 1;
@@ -605,7 +605,7 @@ TEST(InfantryDraw, FacesAndUniformsByIdentification) {
   squad->appearanceVariants = {0, 1, 5};
   // Seen from the other side at identification level 3: the kind group's uniform, record 1,
   // and faces 0 and 1 shown as 2 and 3.
-  d.rig.world.editorOpen = false;
+  d.rig.world.app.editorOpen = false;
   d.rig.world.app.currentSide = 1 - squad->GetSideIndex();
   squad->identificationLevel = 3;
   ASSERT_EQ(squad->GetIdentificationLevel(false), 3);
@@ -640,7 +640,7 @@ TEST(InfantryDraw, FacesAndUniformsByIdentification) {
 
 TEST(InfantryDraw, DrawingLeavesBothGeneratorsAlone) {
   DrawRig d;
-  d.rig.world.editorOpen = true;
+  d.rig.world.app.editorOpen = true;
   auto squad = d.rig.Make(InfantryRig::kSquad, 3);
   const uint32_t game = RandomState();
   GRandom presentation = GRandom::Presentation();

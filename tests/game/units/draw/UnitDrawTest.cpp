@@ -262,7 +262,7 @@ TEST(UnitDraw, ContactsShiftedHiddenAndNeverChangingTheGame) {
   enemy.hiddenSecond = 1;
   enemy.DrawOnMap(1.0f, 0.5f, 0.5f);
   EXPECT_EQ(enemy.drawCalls, 1);
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   enemy.DrawOnMap(1.0f, 0.5f, 0.5f);
   EXPECT_EQ(enemy.drawCalls, 2);
   // A firing timer past its limit is held below 10; the game's generator is untouched by a
@@ -345,7 +345,7 @@ TEST(UnitDrawLines, PathSegmentsWordsAndPreview) {
   Tank& tank = rig.Add<Tank>(400.0f, 150.0f, 1);
   tank.DrawOrderPreview(420.0f, 150.0f, 0.0f, 23);  // Hunt
   tank.withdraw = 1;
-  rig.world.homeEdges = {1, 3};
+  // Side index 0 withdraws to the north edge it holds, side index 1 to the south.
   tank.DrawOrderPreview(400.0f, 100.0f, 0.0f, 22);
   ASSERT_EQ(rig.host.lines.size(), 2u);
   EXPECT_EQ(rig.host.lines[0].style, Unit::OrderLineStyle(2, true, true));

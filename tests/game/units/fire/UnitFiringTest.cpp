@@ -166,17 +166,17 @@ TEST(UnitTargets, AmbushMarkersAreLimitedToThirtyASide) {
   // The 30th is placed as the target; a 31st is refused.
   gun.flagBytes[7] = 1;
   gun.SetTarget(nullptr, 300.0f, 200.0f, false, false);
-  ASSERT_EQ(rig.world.newUnits.size(), 1u);
-  EXPECT_EQ(gun.target, rig.world.newUnits[0].get());
+  ASSERT_EQ(rig.world.JoinedUnits().size(), 1u);
+  EXPECT_EQ(gun.target, rig.world.JoinedUnits()[0]);
   EXPECT_EQ(gun.target->GetInanimateKind(), 3);
   EXPECT_EQ(gun.target->side, 1);
   EXPECT_EQ(gun.flagBytes[7], 0);
-  EXPECT_GE(rig.world.newUnitCounter, 10000);
+  EXPECT_GE(Unit::gDesignationCounter, 10000);
   EXPECT_FALSE(gun.CanPlaceAmbush(300.0f, 220.0f));
   gun.flagBytes[7] = 1;
   Unit* before = gun.target;
   gun.SetTarget(nullptr, 300.0f, 220.0f, false, false);
-  EXPECT_EQ(rig.world.newUnits.size(), 1u);
+  EXPECT_EQ(rig.world.JoinedUnits().size(), 1u);
   EXPECT_EQ(gun.target, before);
 }
 
@@ -538,11 +538,11 @@ TEST(UnitFiring, HitChanceSizeMovementAndTheSecondArcingType) {
   Aim(gun, weapon, 2);
   const float ranged = gun.HitChance(1, 40, &tank, 0, 0);
   EXPECT_GT(ranged, two);
-  rig.world.conditionValue = 2;
+  rig.world.InPlay().timeOfDay = 2;
   EXPECT_LT(gun.HitChance(1, 40, &tank, 0, 0), ranged);
   // RollHit draws once against the chance.
   tank.armored = true;
-  rig.world.conditionValue = 0;
+  rig.world.InPlay().timeOfDay = 0;
   float chance = 0.0f;
   SeedRandom(7);
   const bool expected = RandomFloat() < ranged;
@@ -571,8 +571,8 @@ TEST(UnitFiring, FireAtTargetTimersCounterShockAndHatches) {
   EXPECT_EQ(gun.firingTimer, 2.5f);
   EXPECT_EQ(gun.shotCounter, 1);
   ASSERT_EQ(rig.world.firePackets.size(), 1u);
-  ASSERT_EQ(rig.world.shots.size(), 1u);
-  EXPECT_EQ(rig.world.fireCounters[0], 3000);  // the Axis
+  ASSERT_EQ(rig.world.FiledShots().size(), 1u);
+  EXPECT_EQ(rig.world.InPlay().activityCount[0], 3000);  // the Axis
   ASSERT_EQ(rig.world.shocks.size(), 1u);
   EXPECT_EQ(rig.world.shocks[0], static_cast<int32_t>(std::lround(100.0f * gWeapons[weapon].Calibre())));
   EXPECT_EQ(rig.world.firePackets[0].targetUnit, &men);
@@ -580,7 +580,7 @@ TEST(UnitFiring, FireAtTargetTimersCounterShockAndHatches) {
   EXPECT_EQ(gun.toggles, 0);  // 200 m
   for (int32_t shot = 0; shot < 6; ++shot) gun.FireAtTarget(0);
   EXPECT_EQ(gun.shotCounter, 4);
-  EXPECT_EQ(rig.world.fireCounters[0], 7 * 3000);
+  EXPECT_EQ(rig.world.InPlay().activityCount[0], 7 * 3000);
   // Timers by type.
   Aim(gun, weapon, 6);
   gun.FireAtTarget(0);
@@ -707,14 +707,14 @@ TEST(UnitShots, ShellsHitAirplanesAndMissesLandNearTheTarget) {
   gun.target = &plane;
   UnitFirePacket record = gun.NewFirePacket(2, weapon, 40, 8, 200.0f);
   gun.FireShell(record, 2, weapon, 1, 40, 48);
-  ASSERT_EQ(rig.world.shots.size(), 1u);
-  EXPECT_EQ(rig.world.shots[0].hit, 1);
-  EXPECT_EQ(rig.world.shots[0].airplaneTarget, 1);
-  EXPECT_EQ(rig.world.shots[0].dueSlice, 148);
+  ASSERT_EQ(rig.world.FiledShots().size(), 1u);
+  EXPECT_EQ(rig.world.FiledShots()[0].hit, 1);
+  EXPECT_EQ(rig.world.FiledShots()[0].airplaneTarget, 1);
+  EXPECT_EQ(rig.world.FiledShots()[0].dueSlice, 148);
   EXPECT_EQ(gun.shotCounter, 4);
   EXPECT_EQ(record.bodyHit, 1);
   EXPECT_EQ(record.blastValue, WeaponBlastValue(weapon, 1));
-  EXPECT_EQ(rig.world.fireCounters[1], 3000);  // the Allies
+  EXPECT_EQ(rig.world.InPlay().activityCount[1], 3000);  // the Allies
   // A tank far off with a poor view: the misses land around it, never behind the gun.
   tank.armored = true;
   tank.SetSize(0.05f);
@@ -724,11 +724,11 @@ TEST(UnitShots, ShellsHitAirplanesAndMissesLandNearTheTarget) {
   for (uint32_t seed = 1; seed <= 200; ++seed) {
     SeedRandom(seed);
     gun.shotCounter = 0;
-    rig.world.shots.clear();
+    rig.world.ForgetFiledShots();
     record = gun.NewFirePacket(2, weapon, 40, 8, 700.0f);
     gun.FireShell(record, 2, weapon, 1, 40, 48);
-    ASSERT_EQ(rig.world.shots.size(), 1u);
-    const Shot& shot = rig.world.shots[0];
+    ASSERT_EQ(rig.world.FiledShots().size(), 1u);
+    const Shot shot = rig.world.FiledShots()[0];
     if (shot.hit != 0) continue;
     ++misses;
     EXPECT_EQ(shot.impactX, record.impactX);
@@ -766,16 +766,20 @@ TEST(UnitShots, IndirectFireSpreadsAlongTheHomeEdgeAndAnnouncesItself) {
   mortar.targetX = 500.0f;
   mortar.targetY = 500.0f;
   const auto fire = [&](uint32_t seed, int32_t edge) {
-    rig.world.homeEdges[0] = edge;
-    rig.world.shots.clear();
+    // Side index 0 holds that edge alone, the other side the edge across.
+    for (int32_t& owner : rig.world.InPlay().edgeOwner) owner = 2;
+    rig.world.InPlay().edgeOwner[edge] = 0;
+    rig.world.InPlay().edgeOwner[(edge + 2) % 4] = 1;
+    rig.world.ForgetFiledShots();
     rig.world.soundPackets.clear();
     SeedRandom(seed);
     int32_t flight = 80;
     int32_t due = 200;
     UnitFirePacket record;
     mortar.ResolveShot(&record, 5, weapon, 1, 0, flight, due, 500.0f, 500.0f, 0.0f);
-    EXPECT_EQ(rig.world.shots.size(), 1u);
-    return rig.world.shots.empty() ? Shot() : rig.world.shots[0];
+    const std::vector<Shot> filed = rig.world.FiledShots();
+    EXPECT_EQ(filed.size(), 1u);
+    return filed.empty() ? Shot() : filed[0];
   };
   const Shot across = fire(11, 0);
   const Shot along = fire(11, 1);
@@ -948,20 +952,20 @@ TEST(UnitShots, SmallArmsBurstsAndSmokeScreens) {
   int32_t due = 60;
   UnitFirePacket record;
   squad.ResolveShot(&record, 0, 3, 1, 0, flight, due, 250.0f, 200.0f, men.GetBaseHeight());
-  ASSERT_EQ(rig.world.shots.size(), 1u);
-  const Shot& burst = rig.world.shots[0];
+  ASSERT_EQ(rig.world.FiledShots().size(), 1u);
+  const Shot burst = rig.world.FiledShots()[0];
   EXPECT_EQ(burst.smallArms, 1);
   EXPECT_EQ(burst.areaFire, 0);
   EXPECT_EQ(burst.firepower, 42.0f);
   EXPECT_EQ(burst.closeRangeBonus, squad.CloseRangeBonus(squad.DistanceToPoint(250.0f, 200.0f)));
   EXPECT_EQ(burst.dueSlice, 160);
   EXPECT_EQ(record.bodyHit, 1);
-  EXPECT_EQ(rig.world.fireCounters[0], 3000);
+  EXPECT_EQ(rig.world.InPlay().activityCount[0], 3000);
   // At a point: area fire.
   squad.target = nullptr;
   squad.areaFire = 1;
   squad.ResolveShot(&record, 0, 3, 1, 0, flight, due, 250.0f, 200.0f, 0.0f);
-  EXPECT_EQ(rig.world.shots.back().areaFire, 1);
+  EXPECT_EQ(rig.world.FiledShots().back().areaFire, 1);
 
   // Smoke: once three or fewer rounds are left and one lands within 5 m, firing stops.
   Gunner gun;

@@ -174,12 +174,12 @@ TEST(InfantryCasualties, CrewWeaponsAndTheirLastMan) {
   EXPECT_EQ(mortar->casualtyFlag, 1);
 
   // A kind-1 hit of 100 always knocks out a gun; the crew leaves it.
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   auto gun = rig.Squad(CasualtyRig::kGunCrew);
   gun->CheckWeaponKnockedOut(100.0f, ShotOfKind(1));
   EXPECT_EQ(gun->weaponKnockedOut, 1);
   EXPECT_EQ(gun->alive, 0);
-  rig.world.battleOver = false;
+  rig.world.InPlay().endState[0] = 0;
   // A kind-0 blast without the second impact flag never tests: no draw.
   auto other = rig.Squad(CasualtyRig::kGunCrew);
   SeedRandom(9);
@@ -261,7 +261,7 @@ TEST(InfantrySplit, HalvesShareMenSlotsAndWeapons) {
   EXPECT_LE(std::fabs(half->x - squad->x), 3.0f + 30.0f);
   EXPECT_FALSE(squad->CanSplit());
   // The world took the half; it deletes it after the parent (a clean pair under the sanitizer).
-  ASSERT_EQ(rig.world.newUnits.size(), 1u);
+  ASSERT_EQ(rig.world.JoinedUnits().size(), 1u);
 
   // Two thirds present are needed: a 10-man squad may split with 7, not with 6.
   auto ten = rig.Squad(CasualtyRig::kTen);

@@ -127,7 +127,7 @@ TEST(InfantryCost, EveryBuiltClassHasAPositivePrice) {
   DataTablesRig tables;
   Hack::LoadTables();
   TestUnitWorld world;
-  world.editorOpen = false;
+  world.app.editorOpen = false;
   Infantry::Register();
   int32_t armed = 0;
   for (int32_t cls = 0; cls < gInfantryClasses.Count(); ++cls) {

@@ -144,7 +144,7 @@ TEST(InfantryCover, TheReactionByBand) {
   EXPECT_LT(routed->WaypointAt(0).y, 150.0f);
 
   // A Broken gun crew that lost at most half stays; one that lost more leaves its gun.
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   auto crew = rig.Walker(CoverRig::kGunCrew);
   crew->suppression = 400.0f;
   crew->losses = 2;
@@ -153,7 +153,7 @@ TEST(InfantryCover, TheReactionByBand) {
   crew->losses = 3;
   crew->ReactToFire(false, false, 0.0f, 0.0f);
   EXPECT_EQ(crew->alive, 0);
-  rig.world.battleOver = false;
+  rig.world.InPlay().endState[0] = 0;
 }
 
 TEST(InfantryWithdrawal, TowardTheOwnEdge) {
@@ -183,7 +183,7 @@ TEST(InfantryWithdrawal, TowardTheOwnEdge) {
   EXPECT_FALSE(panicked->RetreatTowardFriendlyEdge(true, true));
   EXPECT_NEAR(panicked->suppression, 110.0f, 1e-3f);
   // A side without an edge of its own cannot withdraw (and the program goes on).
-  rig.world.edgeSides = {0, 0, 0, 0};
+  for (int32_t& owner : rig.world.InPlay().edgeOwner) owner = 0;
   auto lost = rig.Walker();
   EXPECT_FALSE(lost->RetreatTowardFriendlyEdge(true, false));
   EXPECT_EQ(lost->waypointCount, 0);
@@ -258,13 +258,13 @@ TEST(InfantryDanger, JumpingAsideFromATank) {
   tank.x = 170.0f;
   tank.facing = 0.0f;
   tank.side = 1;
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   auto gun = rig.Walker(CoverRig::kGunCrew);
   gun->ReactToDanger();
   EXPECT_EQ(gun->alive, 0);
   EXPECT_EQ(gun->knockedOut, 1);
   EXPECT_EQ(tank.killRecord.gunsDestroyed, 1);
-  rig.world.battleOver = false;
+  rig.world.InPlay().endState[0] = 0;
 }
 
 TEST(InfantryDanger, SurrenderAndRescue) {
@@ -294,7 +294,7 @@ TEST(InfantryDanger, SurrenderAndRescue) {
   EXPECT_EQ(close.capturer, enemy.get());
   // Hopeless, nowhere to go: it gives up.
   squad->suppression = 150.0f;
-  rig.world.strengthRatio = {0.05f, 0.05f};
+  rig.world.InPlay().strengthRatio[0] = rig.world.InPlay().strengthRatio[1] = 0.05f;
   squad->ReactToDanger();
   ASSERT_EQ(squad->surrendered, 1);
   EXPECT_EQ(squad->ammo, (std::array<uint16_t, 5>{}));

@@ -126,10 +126,10 @@ TEST(InfantryNames, NamesByIdentificationLevel) {
   // The editor's flag takes the suffix away, only while the editor is open.
   rig.world.squadSuffixHidden = true;
   EXPECT_EQ(NameOf(*squad, true), "Rifle Team");
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_EQ(NameOf(*squad, true), "Rifle");
   rig.world.squadSuffixHidden = false;
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
 
   // An enemy spotter fully identified shows its role; the own side's shows its record.
   rig.SetName(InfantryRig::kSpotter, "Forward observer", "FO");

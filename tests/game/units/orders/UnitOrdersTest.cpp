@@ -222,9 +222,9 @@ TEST(UnitOrders, PointsPastTheAdvanceEdgeAndInBuildingsAreRefused) {
   EXPECT_TRUE(unit.CanStandAt(900.0f, 100.0f, true));
   rig.host.advanceEdge = 0;
   EXPECT_FALSE(unit.CanStandAt(900.0f, 100.0f, true));
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_TRUE(unit.CanStandAt(900.0f, 100.0f, true));
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
   unit.side = 0;  // the defender
   EXPECT_TRUE(unit.CanStandAt(900.0f, 100.0f, true));
   // The unit stands where it stood and keeps its placement byte.
@@ -487,9 +487,9 @@ TEST(UnitOrders, OrderAvailabilityForInfantry) {
   unit.mainWeapon = true;
   EXPECT_TRUE(unit.CanFireAtPoints());
   EXPECT_TRUE(unit.CanTakeOrder(37));
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_FALSE(unit.CanTakeOrder(37));
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
   // Out of ammunition: no fire orders.
   unit.ammo[0] = 0;
   EXPECT_FALSE(unit.CanTakeOrder(32));
@@ -535,7 +535,7 @@ TEST(UnitOrders, OrderAvailabilityForVehiclesAndTheSetUpPhase) {
   EXPECT_FALSE(foot.CanTakeOrder(47));
   foot.passenger = true;
   EXPECT_FALSE(foot.CanTakeOrder(48));
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_TRUE(foot.CanTakeOrder(46));
   EXPECT_TRUE(foot.CanTakeOrder(50));
   EXPECT_FALSE(foot.CanTakeOrder(51));
@@ -1003,7 +1003,7 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   EXPECT_EQ(rig.world.soundPackets.size(), 1u);
 
   // After the battle the crew is alive at once and records nothing.
-  rig.world.battleOver = true;
+  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
   rig.world.statePackets.clear();
   Tank late;
   late.Setup(200.0f, 200.0f, 90.0f, 6, 2);
@@ -1016,7 +1016,7 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   // no spot searched, no waiting; its draws are those of a crew after the battle, the facing
   // first.
   const auto bail = [&rig](bool over, bool between, uint32_t& stateAfter) {
-    rig.world.battleOver = over;
+    rig.world.InPlay().endState[0] = over ? 2 : 0;
     rig.host.betweenBattles = between;
     auto tank = std::make_unique<Tank>();
     tank->Setup(200.0f, 200.0f, 90.0f, 6, 2);

@@ -127,7 +127,7 @@ TEST(UnitPlacement, DeployZonesBySideAndZone) {
   EXPECT_TRUE(allied.CanDeployAt(100.0f, 100.0f));
   EXPECT_FALSE(allied.CanDeployAt(100.0f, 100.5f));
   // Everything in the editor.
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_TRUE(allied.CanDeployAt(-5.0f, -5.0f));
 }
 

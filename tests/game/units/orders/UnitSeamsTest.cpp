@@ -533,7 +533,7 @@ TEST(UnitSeams, CostByRating) {
   Foot regular;
   regular.rating = 2;
   EXPECT_FLOAT_EQ(regular.AdjustCostForRating(100.0f), 100.0f);
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   veteran.ratingAdjustment = 2;
   EXPECT_NEAR(veteran.AdjustCostForRating(100.0f), 108.9f, 1e-3f);
 }

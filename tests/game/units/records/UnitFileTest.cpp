@@ -213,10 +213,10 @@ TEST(UnitStoredForm, FacingScalingAndCommandDelay) {
 
   unit.commandDelay = 2.0f;
   EXPECT_EQ(Get16(rig.Write(unit), kCommandDelay), 40);
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   EXPECT_EQ(Get16(rig.Write(unit), kCommandDelay), 0);
   EXPECT_EQ(unit.commandDelay, 0.0f);
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
   unit.commandDelay = 2.0f;
   rig.world.Battle().setupPhase = true;
   EXPECT_EQ(Get16(rig.Write(unit), kCommandDelay), 0);

@@ -18,10 +18,7 @@ namespace {
 // Always the second key and a duration of 100 + d / 5 + 2.
 int32_t FixedDraw(int32_t n) { return n > 1 ? 1 : 0; }
 
-class AnimationRig : public InfantryValuesRig {
- public:
-  bool& computing = Battle().computing;
-};
+using AnimationRig = InfantryValuesRig;
 
 const float* KeyPose(int32_t kind, int32_t posture, int32_t key) {
   return InfantryAnimation::kKeyPose[kind][posture][key];
@@ -171,11 +168,11 @@ TEST(InfantryAnimation, NothingMovesWhileComputingOrWhenNoFigureIsShown) {
   AnimationRig f;
   auto squad = f.rig.Make(InfantryRig::kSquad, 6);
   SetRunning(*squad, 6, 0, 1000, {1.0f, 1.0f, 1.0f});
-  f.computing = true;
+  f.rig.world.SetComputing(true);
   EXPECT_EQ(squad->AnimateFigures(5000, 16, 4984), 0);
   EXPECT_EQ(squad->figureNextKeyTime[0], 1000);
   EXPECT_EQ(squad->figurePose[2][0], 0.0f);
-  f.computing = false;
+  f.rig.world.SetComputing(false);
   // A dead crew whose vehicle lives shows no figure: not animated.
   auto vehicle = f.rig.Make(InfantryRig::kTeam, 6);
   squad->parentUnit = vehicle.get();

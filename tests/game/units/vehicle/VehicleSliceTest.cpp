@@ -283,7 +283,7 @@ TEST(VehicleDriving, SpeedsAndConsumedPoints) {
   v->MoveAlongWaypoints();
   EXPECT_EQ(v->speed, expected);
   EXPECT_FLOAT_EQ(v->x, kX + expected);
-  EXPECT_EQ(rig.world.movingSlices[static_cast<size_t>(v->GetSideIndex())], 1);
+  EXPECT_EQ(rig.world.InPlay().activityCount[v->GetSideIndex()], 1);
   // A point 90 degrees off: 0.75 of the limit within 30 m, the full limit beyond.
   float speeds[2] = {0.0f, 0.0f};
   for (int32_t i = 0; i < 2; ++i) {
@@ -355,7 +355,7 @@ TEST(VehicleDriving, StuckBehindAMovingFriendWaits) {
   other->side = v->side;
   PlaceAt(*other, 0.0f, 1.0f);
   other->speed = 0.1f;  // on its way
-  rig.world.vehicles = {other.get()};
+  rig.world.Lend(other.get());
   v->waypointCount = 1;
   v->waypoints[0] = Point(kX + 100.0f, kY, 3);
   v->turnStep = v->ComputeTurnStep();
@@ -364,7 +364,7 @@ TEST(VehicleDriving, StuckBehindAMovingFriendWaits) {
   EXPECT_EQ(Vehicle::gUnitInWay, other.get());
   EXPECT_FLOAT_EQ(v->commandDelay, 4.0f);
   EXPECT_EQ(v->waypointCount, 1);
-  rig.world.vehicles.clear();
+  rig.world.TakeBackLent();
 }
 
 TEST(VehicleDanger, WhoNeverReacts) {
@@ -396,7 +396,7 @@ TEST(VehicleDanger, CoverSearchTreesAndThePool) {
   PlaceAt(threat, 0.0f, 300.0f);
   CoverSearchNode::ResetCount();
   const int32_t freeBefore = CoverSearchNode::FreeNodes();
-  rig.world.coverSearchCalls = 0;
+  rig.world.InPlay().vehicleWorking = 1;
   v->countdown = 10;
   EXPECT_FALSE(v->SeekCover(threat, false, false, 0.0f));
   EXPECT_EQ(CoverSearchNode::MadeNodes(), 2 * CoverSearchNode::kTreeNodes);
@@ -405,8 +405,7 @@ TEST(VehicleDanger, CoverSearchTreesAndThePool) {
   // A strong gun only waits longer: 240..479 slices.
   EXPECT_GE(v->countdown, 10 + 240);
   EXPECT_LE(v->countdown, 10 + 479);
-  EXPECT_EQ(rig.world.coverSearchCalls, 2);
-  EXPECT_FALSE(rig.world.coverSearchOn);
+  EXPECT_EQ(rig.world.InPlay().vehicleWorking, 0);  // the search is over
   EXPECT_EQ(v->waypointCount, 0);
   EXPECT_EQ(v->facing, 0.0f);
 
@@ -504,21 +503,21 @@ TEST(VehicleSlice, CloseDefenceFiresOnlyBehindClosedHatches) {
   // hatch operation is not asked to do what it may not).
   ASSERT_EQ(v->buttoned, 0);
   v->FireCloseDefenceWeapon();
-  EXPECT_TRUE(rig.world.shots.empty());
+  EXPECT_TRUE(rig.world.FiledShots().empty());
   EXPECT_EQ(v->buttoned, 0);
   v->buttoned = 1;
   v->FireCloseDefenceWeapon();
-  ASSERT_EQ(rig.world.shots.size(), 1u);
-  const Shot& shot = rig.world.shots.front();
+  ASSERT_EQ(rig.world.FiledShots().size(), 1u);
+  const Shot shot = rig.world.FiledShots().front();
   EXPECT_EQ(shot.weapon, 93);
   EXPECT_EQ(shot.targetUnit, &enemy);
   EXPECT_FALSE(std::fabs(shot.impactX - kX) <= 4.0f && std::fabs(shot.impactY - kY) <= 4.0f);
   EXPECT_LE(std::fabs(shot.impactX - enemy.x), 10.0f);
   // A man the vehicle has not identified is no target.
-  rig.world.shots.clear();
+  rig.world.ForgetFiledShots();
   enemy.identificationLevel = 1;
   v->FireCloseDefenceWeapon();
-  EXPECT_TRUE(rig.world.shots.empty());
+  EXPECT_TRUE(rig.world.FiledShots().empty());
   rig.world.Battle().joined.clear();
 }
 
@@ -546,7 +545,7 @@ TEST(VehicleDriving, BurningPointsAndBlockedMovers) {
   auto wreck = Make(2);
   wreck->alive = 0;
   PlaceAt(*wreck, 0.0f, 1.5f);
-  rig.world.vehicles = {wreck.get()};
+  rig.world.Lend(wreck.get());
   mover->speed = 0.1f;
   mover->turnStep = mover->ComputeTurnStep();
   mover->waypointCount = 1;
@@ -554,6 +553,6 @@ TEST(VehicleDriving, BurningPointsAndBlockedMovers) {
   mover->MoveAlongWaypoints();
   EXPECT_EQ(Vehicle::gUnitInWay, wreck.get());
   EXPECT_EQ(mover->reRouted, 1);
-  rig.world.vehicles.clear();
+  rig.world.TakeBackLent();
   Vehicle::gUnitInWay = nullptr;
 }

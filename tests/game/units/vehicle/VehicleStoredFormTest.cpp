@@ -129,10 +129,10 @@ TEST(VehicleStoredForm, EditorWritesNoCategoryAndReadingItDrawsANewIdentity) {
   VehicleRig rig;
   auto vehicle = PlainVehicle(rig);
   SetGoldenFields(*vehicle);
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   const Bytes editor = Write(*vehicle);
   EXPECT_EQ(static_cast<uint8_t>(editor[kCategoryAt]), 0xFF);
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
   const Bytes play = Write(*vehicle);
   EXPECT_EQ(static_cast<uint8_t>(play[kCategoryAt]), 0x0B);
 
@@ -157,7 +157,7 @@ TEST(VehicleStoredForm, EditorSaveLoadSaveGivesTheSameBytesWhateverTheDraws) {
   VehicleRig rig;
   auto vehicle = PlainVehicle(rig);
   SetGoldenFields(*vehicle);
-  rig.world.editorOpen = true;
+  rig.world.app.editorOpen = true;
   const Bytes first = Write(*vehicle);
   // Each load draws another apparent identity; what the editor writes does not follow it.
   for (uint32_t seed : {1u, 2u, 99u, 12345u}) {
@@ -166,7 +166,7 @@ TEST(VehicleStoredForm, EditorSaveLoadSaveGivesTheSameBytesWhateverTheDraws) {
     ASSERT_TRUE(Read(first, copy));
     EXPECT_EQ(Write(copy), first) << "seed " << seed;
   }
-  rig.world.editorOpen = false;
+  rig.world.app.editorOpen = false;
 }
 
 TEST(VehicleStoredForm, RandomVehiclesWriteReadWriteAlike) {

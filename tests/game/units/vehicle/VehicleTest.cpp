@@ -468,14 +468,15 @@ TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   VehicleRig rig;
   auto tank = MakeVehicle(1);
   auto friendAhead = MakeVehicle(1, kAlliedCode, 102.0f, 100.0f);
-  rig.world.vehicles = {tank.get(), friendAhead.get()};
+  rig.world.Lend(friendAhead.get());
   tank->speed = 0.1f;
   // Head-on within 3 m: the friend stops it; a heavier enemy lets it push past.
   EXPECT_EQ(friendAhead->ObstructionGrade(*tank), 3);
   EXPECT_EQ(tank->TerrainMobility(nullptr), 0.0f);
   auto enemy = MakeVehicle(2, kAxisCode, 102.0f, 100.0f);
   rig.PutI16(2, 54, 5);
-  rig.world.vehicles = {tank.get(), enemy.get()};
+  rig.world.TakeBackLent();
+  rig.world.Lend(enemy.get());
   EXPECT_EQ(enemy->ObstructionGrade(*tank), 1);
   // Out of the way or behind: no obstacle.
   enemy->y = 104.0f;
@@ -497,7 +498,7 @@ TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   rig.PutI32(2, 112, 4);
   enemy->waypointCount = 1;
   EXPECT_EQ(enemy->ObstructionGrade(*tank), 0);
-  rig.world.computing = true;
+  rig.world.SetComputing(true);
   EXPECT_EQ(enemy->ObstructionGrade(*tank), 3);
   // The scratch flag skips vehicles with a move order in the walk.
   const Vehicle* found = nullptr;
@@ -508,19 +509,23 @@ TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   EXPECT_EQ(Vehicle::BestObstruction(*tank, list, 2, &found), 0);
   EXPECT_EQ(found, nullptr);
   tank->ignoreMovers = 0;
-  rig.world.computing = false;
+  rig.world.SetComputing(false);
   enemy->waypointCount = 0;
-  rig.world.vehicles.clear();
-  // Ground weight with waypoints: the pressure and softness given, the speed scaled.
-  rig.world.groundWeight = 0.5f;
+  rig.world.TakeBackLent();
+  // Ground weight with waypoints: the battle's weight for the vehicle's pressure on ground of
+  // softness 0 scales the speed; on deep snow it is less than on dry ground.
   Vehicle::gFullCheck = 0.0f;
   tank->waypointCount = 1;
   tank->WaypointAt(0) = Waypoint{150.0f, 100.0f, 0.0f, 3, 0, 0, 0};
-  EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), 0.5f * 0.1956937f);
-  EXPECT_EQ(rig.world.lastSoftness, 0);
-  EXPECT_EQ(rig.world.lastPressure, tank->GroundPressure());
-  EXPECT_EQ(Vehicle::gGroundFactor, 0.5f);
-  rig.world.groundWeight = 1.0f;
+  const float dry = rig.world.InPlay().GroundWeight(tank->GroundPressure(), 0);
+  EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), dry * 0.1956937f);
+  EXPECT_EQ(Vehicle::gGroundFactor, dry);
+  rig.world.InPlay().groundCondition = 8;
+  const float snow = rig.world.InPlay().GroundWeight(tank->GroundPressure(), 0);
+  EXPECT_LT(snow, dry);
+  EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), snow * 0.1956937f);
+  EXPECT_EQ(Vehicle::gGroundFactor, snow);
+  rig.world.InPlay().groundCondition = 0;
   Vehicle::gFullCheck = 1.0f;
   // A route point caps at 0.27 x min(top, 40) mph; the gain from rest.
   tank->speed = 1.0f;
@@ -528,7 +533,7 @@ TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   tank->WaypointAt(0) = Waypoint{150.0f, 100.0f, 0.0f, -1, 0, 0, 0};
   EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), 0.27f * 25.0f * 0.4473f * 0.025f);
   rig.PutI16(1, 212, 0x100);
-  EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), 0.8f * 0.1956937f);
+  EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), 0.8f * 0.1956937f * dry);
   tank->waypointCount = 0;
   tank->speed = 0.0f;
   EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), 1.0f * 1.0f * (200.0f / 10.0f) * 3.75e-5f);

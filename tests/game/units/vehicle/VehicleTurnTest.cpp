@@ -285,7 +285,7 @@ TEST(VehicleTurn, Hatches) {
   EXPECT_TRUE(rig.world.soundPackets.empty());
   EXPECT_EQ(vehicle->stateChanged, 1);
   // While the action is computed: a kind-7 packet.
-  rig.world.computing = true;
+  rig.world.SetComputing(true);
   vehicle->stateChanged = 0;
   gUnitStateChanged = 0;
   vehicle->ToggleButtoned();
