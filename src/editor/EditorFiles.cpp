@@ -117,7 +117,10 @@ bool EditorState::SaveScenarioTo(const std::string& path) {
   editorSaving = 1;
   Campaign* operation = app_->GetCampaign();
   Battle* battle = app_->GetBattle();
-  if (operation == nullptr && battle != nullptr) {
+  if (operation != nullptr) {
+    // An operation is stored with its reinforcement groups in arrival order, the reserves last.
+    operation->SortReinforcementGroups();
+  } else if (battle != nullptr) {
     battle->forcePoints[0] = 0;
     battle->forcePoints[1] = 0;
   }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "EditorRig.h"
 #include "app/AlertTable.h"
@@ -18,6 +19,7 @@
 #include "framework/ui/GPopup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/battle/ReinforcementGroup.h"
 #include "game/units/Unit.h"
 #include "game/units/tables/UnitCodes.h"
 #include "platform/PFile.h"
@@ -101,10 +103,21 @@ TEST(EditorFiles, OperationSavesAsWrcAndNamesComeFromTheFile) {
   EditorRig rig;
   EditorState& state = *rig.State();
   rig.App().DoCommand(100);
-  ASSERT_NE(rig.App().GetCampaign(), nullptr);
+  Campaign* operation = rig.App().GetCampaign();
+  ASSERT_NE(operation, nullptr);
+  // The save stores the Allied reinforcement groups in arrival order, reserves last.
+  for (int32_t arrival : {-2, 5, 2}) {
+    auto* group = new ReinforcementGroup();
+    group->arrivalTurn = arrival;
+    operation->reinforcements[1].Append(group);
+  }
   rig.Choose("Push");
   rig.App().DoCommand(102);
   EXPECT_TRUE(rig.Exists("Saved Games/Push.wrc"));
+  std::vector<int32_t> arrivals;
+  for (int32_t i = 0; i < operation->reinforcements[1].Count(); ++i)
+    arrivals.push_back(operation->GroupAt(1, i)->arrivalTurn);
+  EXPECT_EQ(arrivals, (std::vector<int32_t>{2, 5, -2}));
   EXPECT_FALSE(rig.Exists("Saved Games/Push.wrb"));
   // A name with dots names the scenario by its part before the first dot; the next save
   // proposes it.
