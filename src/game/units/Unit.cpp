@@ -152,6 +152,28 @@ Unit& Unit::operator=(const Unit& other) {
   return *this;
 }
 
+void Unit::ClearMovementAndFire() {
+  waypointCount = 0;
+  target = nullptr;
+  orderedTarget = nullptr;
+  areaFire = 0;
+  speed = 0.0f;
+  turnRate = 0.0f;
+  reloadState = 0.0f;
+  countdown = 0;
+  burst = 0;
+  spottingValue = 0;
+  firingBytes[3] = 0;
+  pendingDelaySteps = 0;
+  commandDelay = 0.0f;
+  suppression = 0.0f;
+  shotCounter = 0;
+  flagBytes[1] = 0;
+  hidden = 0;
+  hiddenSecond = 0;
+  aimTime = 0.0f;
+}
+
 void Unit::Setup(float px, float py, float newFacing, int32_t code, int32_t newRating) {
   x = px;
   y = py;
@@ -164,31 +186,13 @@ void Unit::Setup(float px, float py, float newFacing, int32_t code, int32_t newR
   status = 0;
   fatigueLevel = 0;
   fatigue = 0.0f;
-  waypointCount = 0;
-  target = nullptr;
-  orderedTarget = nullptr;
-  areaFire = 0;
-  speed = 0.0f;
-  turnRate = 0.0f;
-  reloadState = 0.0f;
+  ClearMovementAndFire();
   level = 0.0f;
-  countdown = 0;
-  burst = 0;
-  spottingValue = 0;
-  firingBytes[3] = 0;
-  pendingDelaySteps = 0;
-  commandDelay = 0.0f;
   immobilized = 0;
   losses = 0;
-  suppression = 0.0f;
-  shotCounter = 0;
-  flagBytes[1] = 0;
   flagBytes[5] = 0;
   identificationLevel = 0;
-  hidden = 0;
-  hiddenSecond = 0;
   ammoKind = 0;
-  aimTime = 0.0f;
   VehicleServices* vehicle = AsVehicle();
   ComputeDefaultAmmo(ammo.data(), vehicle != nullptr ? vehicle->GetSecondAmmo() : nullptr, GetAmmoMixRow());
   if (noAppearanceReset == 0) {

@@ -687,6 +687,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   float ScaleByRating(float value, bool effective = false) const;
   float RatingTimeFactor() const;
   void ResetAimTime();
+  // Forgets the unit's route, targets, motion, firing cycle, suppression and concealment: what
+  // a new unit and a unit starting its next battle both begin without.
+  void ClearMovementAndFire();
   // Lowers the firing timer by the time from the slice counter to the slice (0.025 a slice),
   // not below 0; held below 10 (a packet of an older slice could raise it), logged once.
   void AdvanceFiringTimer(int32_t slice);

@@ -82,26 +82,8 @@ void Unit::ResetBetweenBattles() {
   for (auto& extras : activityExtras) extras = {0, 0, 0};
   // An immobile gun or vehicle keeps what the enemy knew of it.
   if (CanMove() || (IsInfantry() && !HasMainWeaponOfType23(false))) identificationLevel = 0;
-  waypointCount = 0;
-  target = nullptr;
+  ClearMovementAndFire();
   ordersPhaseTarget = nullptr;
-  orderedTarget = nullptr;
-  areaFire = 0;
-  speed = 0.0f;
-  turnRate = 0.0f;
-  reloadState = 0.0f;
-  countdown = 0;
-  burst = 0;
-  spottingValue = 0;
-  firingBytes[3] = 0;
-  pendingDelaySteps = 0;
-  commandDelay = 0.0f;
-  suppression = 0.0f;
-  shotCounter = 0;
-  flagBytes[1] = 0;
-  hidden = 0;
-  hiddenSecond = 0;
-  aimTime = 0.0f;
   ResetAimTime();
   RandomizeSliceCounter();
   lossesCountedByMorale = static_cast<int16_t>(losses);
