@@ -58,15 +58,9 @@ void UnitInfoBalloon::ToggleKillInfo() {
 }
 
 std::string UnitInfoBalloon::KillLine(const KillRecordEntry& entry) {
-  std::string text = Number(entry.count) + " ";
-  if (entry.vehicleClass < 0 || !gVehicleClasses.IsValid(entry.vehicleClass)) {
-    text += Load(1350);
-  } else {
-    text += std::string(gVehicleClasses[entry.vehicleClass].ShortName());
-  }
-  if (entry.count > 1) text += "s";
-  text += " " + Load(1351);
-  return text;
+  GString255 text;
+  entry.GetLine(text);
+  return text.CStr();
 }
 
 void UnitInfoBalloon::DrawKillLine(std::vector<PanelItem>& out, const KillRecordEntry& entry, int32_t& y) {

@@ -26,7 +26,7 @@ void KillRecordEntry::GetLine(GString& text) const {
   text.AppendNumber(count);
   text.AppendChar(' ');
   if (vehicleClass >= 0 && gVehicleClasses.IsValid(vehicleClass)) {
-    const std::string name(gVehicleClasses[vehicleClass].Name());
+    const std::string name(gVehicleClasses[vehicleClass].ShortName());
     text.AppendCString(name.c_str());
   } else {
     text.AppendResource(kUnidentifiedText);

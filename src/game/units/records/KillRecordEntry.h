@@ -18,8 +18,8 @@ class KillRecordEntry : public GObject {
   void Read(GFile& file) override;
   void Write(GFile& file) const override;
 
-  // The kill list's line: "<count> <vehicle name>[s] destroyed", the name "unidentified
-  // vehicle" for a class below 0 (or one the tables do not hold).
+  // The kill list's line: "<count> <vehicle's short name>[s] destroyed", the name
+  // "unidentified vehicle" for a class below 0 (or one the tables do not hold).
   void GetLine(GString& text) const;
 
   int32_t vehicleClass = 0;
