@@ -69,6 +69,9 @@
 //                      list, from 0) as the battlefield view takes it once its pick has found
 //                      the unit: press and release at the view's centre; the step fails when
 //                      the unit is not selected after it
+//   pick-unit N        a left click on the screen where the last frame drew unit N of the
+//                      battle, through the program's own events and the view's pick; the
+//                      step fails when the unit is not selected after it
 //   click-map X Y      a left click on the battlefield at map point (X, Y) in metres that
 //                      completes the pick an order started (after an orders menu's hot key):
 //                      the view's release with (X, Y) as the picked ground point; the step
@@ -219,6 +222,7 @@
 #include "framework/core/GString255.h"
 #include "framework/core/GString63.h"
 #include "framework/kernel/GKernel.h"
+#include "framework/media/GGraph3D.h"
 #include "framework/media/GSoundManager.h"
 #include "platform/PAudioDevice.h"
 #include "platform/PFile.h"
@@ -364,6 +368,7 @@ class Driver {
   bool BattlefieldDrawn();
   Unit* BattleUnit(const std::string& index) const;
   bool ClickUnit(const std::string& rest);
+  bool PickUnit(const std::string& rest);
   bool ClickMap(const std::string& rest);
   bool ClickMapUnit(const std::string& rest);
   bool ExpectRiding(const std::string& rest);
@@ -995,6 +1000,8 @@ bool Driver::RunLine(const std::string& line) {
     return ClickRow(rest);
   } else if (verb == "click-unit") {
     return ClickUnit(rest);
+  } else if (verb == "pick-unit") {
+    return PickUnit(rest);
   } else if (verb == "click-map") {
     return ClickMap(rest);
   } else if (verb == "click-map-unit") {
@@ -1123,6 +1130,21 @@ bool Driver::ClickUnit(const std::string& rest) {
   view->MouseUp(x, y, 0);
   Pump(2);
   if (battle->selectedUnit != unit) return Fail("the click did not select unit " + rest);
+  return true;
+}
+
+bool Driver::PickUnit(const std::string& rest) {
+  MapView* view = BattleView();
+  Unit* unit = BattleUnit(rest);
+  if (view == nullptr || unit == nullptr || gGraph3D == nullptr) return Fail("no battle view or no unit " + rest);
+  // Where the last frame's camera shows the unit's middle, a metre above its base.
+  float x = unit->x;
+  float y = unit->y;
+  if (!gGraph3D->ProjectToScreen(&x, &y, unit->GetBaseHeight() + 1.0f, false))
+    return Fail("unit " + rest + " is not in the view");
+  Click(static_cast<int32_t>(x), static_cast<int32_t>(y), false, Keys{});
+  Battle* battle = App()->GetBattle();
+  if (battle->selectedUnit != unit) return Fail("the click at the unit on the screen did not select unit " + rest);
   return true;
 }
 
