@@ -94,8 +94,12 @@ const char* BuildPrimitive(std::istringstream& words, const std::string& what, B
   if (*end != '\0' || n < 1 || n > 60) return "a triangle count outside 1..60";
   built.count = static_cast<int>(n);
   const int points = built.count + 2;
-  if (what == "strip" && shape == "ring") {
+  if (what == "strip" && (shape == "ring" || shape == "vring" || shape == "xring")) {
     if (!ReadNumbers(words, 16, a)) return "a ring strip needs 16 numbers";
+    // A ring lies flat, stands upright across y (a tube along y, as a barrel) or faces along x
+    // (a tube along x, as a brace).
+    const bool upright = shape == "vring";
+    const bool side = shape == "xring";
     built.kind = FigureMesh::kStrip;
     const int pairs = (points + 1) / 2;
     for (int k = 0; k < points; ++k) {
@@ -103,8 +107,17 @@ const char* BuildPrimitive(std::istringstream& words, const std::string& what, B
       const double t = pairs > 1 ? static_cast<double>(j) / (pairs - 1) : 0.0;
       const double angle = (a[10] + (a[11] - a[10]) * t) * kPi / 180.0;
       const double* ring = k % 2 == 0 ? &a[0] : &a[5];
-      built.points.push_back({ring[0] + ring[3] * std::cos(angle), ring[1] + ring[4] * std::sin(angle), ring[2],
-                              a[12] + (a[13] - a[12]) * t, k % 2 == 0 ? a[14] : a[15]});
+      const double c = ring[3] * std::cos(angle);
+      const double s = ring[4] * std::sin(angle);
+      const double u = a[12] + (a[13] - a[12]) * t;
+      const double v = k % 2 == 0 ? a[14] : a[15];
+      if (upright) {
+        built.points.push_back({ring[0] + c, ring[1], ring[2] + s, u, v});
+      } else if (side) {
+        built.points.push_back({ring[0], ring[1] + c, ring[2] + s, u, v});
+      } else {
+        built.points.push_back({ring[0] + c, ring[1] + s, ring[2], u, v});
+      }
     }
     return nullptr;
   }

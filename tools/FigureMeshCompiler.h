@@ -11,6 +11,9 @@
 //       points alternate between ring A (centred on (XA, YA, ZA), radii RXA across and RYA
 //       along) and ring B, at angles A0..A1 degrees (x along the cosine, y along the sine);
 //       u runs U0..U1 with the angle, v is VA on ring A and VB on ring B;
+//   strip N vring ... and strip N xring ...
+//       the same with rings standing upright across y (points (X + RA cos, Y, Z + RB sin): a
+//       tube along y) or facing along x (points (X, Y + RA cos, Z + RB sin): a tube along x);
 //   fan N disk CX CY Z RX RY A0 A1 H UC VC RU RV
 //       a centre (CX, CY, Z + H) and N + 1 rim points at height Z over A0..A1; the centre's
 //       (u, v) is (UC, VC), a rim point's (UC + RU cos, VC - RV sin);

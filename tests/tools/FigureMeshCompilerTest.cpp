@@ -3,6 +3,8 @@
 // the file, line and reason.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -101,6 +103,28 @@ TEST(FigureMeshCompiler, CodeZeroManHasTheTrianglesOfEachLevel) {
     for (int k = 0; k < M::kParts[p].count; ++k) n += M::kPrimitives[M::kParts[p].first + k].count;
     EXPECT_EQ(n, Triangles(static_cast<M::PartId>(p))) << M::kShapes[p].name;
   }
+}
+
+// The height a primitive's points span.
+float HeightSpan(const FigureMesh::Primitive& p) {
+  const int points = p.kind == FigureMesh::kTriangle ? 3 : p.kind == FigureMesh::kQuad ? 4 : p.count + 2;
+  float low = FigureMesh::kXyz[p.xyz + 2];
+  float high = low;
+  for (int k = 1; k < points; ++k) {
+    low = std::min(low, FigureMesh::kXyz[p.xyz + 3 * k + 2]);
+    high = std::max(high, FigureMesh::kXyz[p.xyz + 3 * k + 2]);
+  }
+  return high - low;
+}
+
+TEST(FigureMeshCompiler, TubesLyingDownAreRoundNotFlat) {
+  using M = FigureMesh;
+  // The gun's barrel lies along y at one height, the mortar's brace (its fourth primitive)
+  // along x: their rings stand upright, so each spans its own diameter in height.
+  const M::Primitive& barrel = M::kPrimitives[M::kParts[M::kGenericGunBarrel].first];
+  EXPECT_NEAR(HeightSpan(barrel), 2.0f * 2.4f * std::sin(72.0f * 3.14159265f / 180.0f), 0.01f);
+  const M::Primitive& brace = M::kPrimitives[M::kParts[M::kMortarBody].first + 3];
+  EXPECT_GT(HeightSpan(brace), 1.5f);
 }
 
 TEST(FigureMeshCompiler, BrokenSourcesAreRefusedWithFileLineAndReason) {
