@@ -2,7 +2,7 @@
 // A small world for the map's tests and benchmarks, free of any test framework: an
 // application, a battle and an operation with settable fields, and fake units of every kind.
 // The battle records the packets and collapse effects the map hands it; the application
-// counts beeps.
+// counts beeps. The units' tests hand the application the real battle instead (`held`).
 #include <array>
 #include <cstdint>
 #include <map>
@@ -248,6 +248,7 @@ class FakeApp : public MapAppServices {
   int32_t GetGameDate() const override { return date; }
   int32_t GetFileVersion() const override { return fileVersion; }
   MapBattleServices* GetBattleOrOperation() override {
+    if (held != nullptr) return held;
     if (battle) return battle.get();
     return operation.get();
   }
@@ -349,6 +350,9 @@ class FakeApp : public MapAppServices {
   std::vector<std::string> frameLog;
   std::unique_ptr<FakeBattle> battle;
   std::unique_ptr<FakeBattle> operation;
+  // A real battle the test holds (not owned): while set, it is the battle in play and the
+  // fake above is not asked.
+  MapBattleServices* held = nullptr;
 
   // ---- Labels over the battlefield, as the view was asked to draw them ----
   struct Label {
