@@ -75,7 +75,7 @@ TEST(UnitReferences, PackedIdsAfterReadingAndWaypointHeights) {
   a.waypoints[0] = {40.0f, 50.0f, -1.0f, 1, 0, 1, 0};
   a.waypoints[1] = {60.0f, 70.0f, -1.0f, 1, 0, 0, 0};
   // The operation has no map: the current battle's is used.
-  FakeBattle& operation = rig.world.app.MakeOperation();
+  Campaign& operation = rig.world.MakeOperation();
   EXPECT_FALSE(a.RemapReferences(&operation));  // it holds no units
   EXPECT_EQ(a.waypoints[0].height, battle.map->SurfaceHeightAt(40.0f, 50.0f));
   EXPECT_EQ(a.waypoints[1].height, battle.map->ElevationAt(60.0f, 70.0f));
