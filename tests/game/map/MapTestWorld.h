@@ -249,10 +249,11 @@ class FakeApp : public MapAppServices {
   int32_t GetFileVersion() const override { return fileVersion; }
   MapBattleServices* GetBattleOrOperation() override {
     if (held != nullptr) return held;
+    if (heldOperation != nullptr) return heldOperation;
     if (battle) return battle.get();
     return operation.get();
   }
-  MapBattleServices* GetOperation() override { return operation.get(); }
+  MapBattleServices* GetOperation() override { return heldOperation != nullptr ? heldOperation : operation.get(); }
   int32_t GetScreenWidth() const override { return screenWidth; }
   void Beep() override { ++beeps; }
   void RefreshBattleScreen() override { ++refreshes; }
@@ -350,9 +351,10 @@ class FakeApp : public MapAppServices {
   std::vector<std::string> frameLog;
   std::unique_ptr<FakeBattle> battle;
   std::unique_ptr<FakeBattle> operation;
-  // A real battle the test holds (not owned): while set, it is the battle in play and the
-  // fake above is not asked.
+  // A real battle and operation the test holds (not owned): while set, they are the battle
+  // and the operation in play and the fakes above are not asked.
   MapBattleServices* held = nullptr;
+  MapBattleServices* heldOperation = nullptr;
 
   // ---- Labels over the battlefield, as the view was asked to draw them ----
   struct Label {

@@ -86,7 +86,7 @@ TestUnitWorld::~TestUnitWorld() {
   TakeBackLent();
   app.held = nullptr;
   inPlay_.reset();
-  operation_.reset();
+  EndOperation();
   Unit::gDesignationCounter = designationCounter_;
   for (int32_t kind = 0; kind < 4; ++kind) {
     RegisterUnitMaker(kind, nullptr);
@@ -138,7 +138,13 @@ Campaign& TestUnitWorld::MakeOperation() {
   operation_->attacker = 2;
   operation_->currentTurn = 1;
   operation_->supply[0] = operation_->supply[1] = 0;
+  app.heldOperation = operation_.get();
   return *operation_;
+}
+
+void TestUnitWorld::EndOperation() {
+  app.heldOperation = nullptr;
+  operation_.reset();
 }
 
 void TestUnitWorld::LendOnly(std::initializer_list<Unit*> units) {

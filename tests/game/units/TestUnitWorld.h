@@ -90,10 +90,11 @@ class TestUnitWorld : public BattleUnitServices {
   // installs it in a scope of its own.
   UnitOrderHost& Orders() { return orders_; }
   // Puts an operation in play (a meeting engagement in its first battle, both supplies at 0),
-  // which the order host then answers from; the operation in play, or null; ends it.
+  // which the order host and the application then answer from; the operation in play, or
+  // null; ends it.
   Campaign& MakeOperation();
   Campaign* Operation() { return operation_.get(); }
-  void EndOperation() { operation_.reset(); }
+  void EndOperation();
 
  protected:
   ::Battle* BattleForUnits() const override { return inPlay_.get(); }
