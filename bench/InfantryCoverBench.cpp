@@ -50,23 +50,23 @@ struct Battlefield {
       c[64] = 1;
     }
     gInfantryClasses = DataTable<InfantryData>(classes.data(), static_cast<uint32_t>(classes.size()));
-    world.Battle().map = LoadReferenceMap(world.app, "ref250");
+    world.SetMap(LoadReferenceMap(world.app, "ref250"));
     if (world.Battle().map == nullptr) return;
-    map = world.Battle().map.get();
+    map = world.Battle().map;
     const float w = map->size.worldWidth;
     SeedRandom(2401);
     for (int32_t i = 0; i < 300; ++i) {
       auto unit = std::make_unique<BenchInfantry>();
       unit->Init(i % kClasses, 0, 2, w * (0.3f + 0.4f * RandomFloat()), w * (0.3f + 0.4f * RandomFloat()), 0.0f);
       unit->side = static_cast<uint8_t>(i % 2);
-      world.Battle().joined.push_back(unit.get());
+      world.Lend(unit.get());
       units.push_back(std::move(unit));
     }
     woods = Find(false);
     village = Find(true);
   }
   ~Battlefield() {
-    world.Battle().joined.clear();
+    world.TakeBackLent();
     gInfantryClasses = {};
   }
 

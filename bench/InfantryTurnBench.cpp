@@ -66,9 +66,9 @@ struct Field {
     }
     gInfantryClasses = DataTable<InfantryData>(classes.data(), static_cast<uint32_t>(classes.size()));
     world.app.editorOpen = false;
-    world.Battle().map = LoadReferenceMap(world.app, "ref250");
+    world.SetMap(LoadReferenceMap(world.app, "ref250"));
     if (world.Battle().map == nullptr) return;
-    map = world.Battle().map.get();
+    map = world.Battle().map;
     const float w = map->size.worldWidth;
     SeedRandom(2401);
     for (int32_t i = 0; i < n; ++i) {
@@ -79,12 +79,12 @@ struct Field {
       unit->Init(i % kClasses, 0, 2, px, py, south ? 90.0f : 270.0f);
       unit->side = static_cast<uint8_t>(south ? 0 : 1);
       unit->fanaticState = 1;
-      world.Battle().joined.push_back(unit.get());
+      world.Lend(unit.get());
       units.push_back(std::move(unit));
     }
   }
   ~Field() {
-    world.Battle().joined.clear();
+    world.TakeBackLent();
     gInfantryClasses = {};
   }
   static void Put(uint8_t* at, int32_t value, int32_t bytes) {
@@ -128,7 +128,7 @@ void BM_InfantryTurn(benchmark::State& state) {
     const int64_t allocatedBefore = gAllocations;
     const auto start = std::chrono::steady_clock::now();
     for (int32_t slice = 0; slice <= 2400; ++slice) {
-      field.world.Battle().slice = slice;
+      field.world.Battle().currentSlice = slice;
       for (auto& unit : field.units) {
         unit->reloadState = -1.0f;
         unit->UpdateSlice(slice);

@@ -58,7 +58,7 @@ struct Battlefield {
     gInfantryClasses = DataTable<InfantryData>(classes.data(), static_cast<uint32_t>(classes.size()));
     gWeapons = DataTable<WeaponData>(weapons.data(), static_cast<uint32_t>(weapons.size()));
     gSmallArms = DataTable<SmallArmsData>(smallArms.data(), static_cast<uint32_t>(smallArms.size()));
-    world.Battle().map = LoadReferenceMap(world.app, "ref250");
+    world.SetMap(LoadReferenceMap(world.app, "ref250"));
     if (world.Battle().map == nullptr) return;
     const float w = world.Battle().map->size.worldWidth;
     SeedRandom(2401);
@@ -73,7 +73,7 @@ struct Battlefield {
         squad->waypointCount = 1;
         squad->WaypointAt(0) = Waypoint{px + 50.0f, py, 0.0f, 3, 0, 0, 0};
       }
-      world.Battle().joined.push_back(squad.get());
+      world.Lend(squad.get());
       squads.push_back(std::move(squad));
     }
   }

@@ -21,7 +21,7 @@ namespace {
 
 struct Battlefield {
   Battlefield() {
-    world.Battle().map = LoadReferenceMap(world.app, "ref250");
+    world.SetMap(LoadReferenceMap(world.app, "ref250"));
     if (world.Battle().map == nullptr) return;
     const Map& map = *world.Battle().map;
     world.app.options[10] = 0;
@@ -61,11 +61,11 @@ struct Battlefield {
         unit->SetPosition(w * (0.1f + 0.8f * RandomFloat()), w * (0.1f + 0.8f * RandomFloat()));
       }
       if (i % 3 == 0) unit->speed = 0.02f;
-      world.Battle().joined.push_back(unit.get());
+      world.Lend(unit.get());
       units.push_back(std::move(unit));
     }
-    for (auto& object : objects) world.Battle().joined.push_back(object.get());
-    for (auto& marker : markers) world.Battle().joined.push_back(marker.get());
+    for (auto& object : objects) world.Lend(object.get());
+    for (auto& marker : markers) world.Lend(marker.get());
   }
   TestUnitWorld world;
   std::vector<std::unique_ptr<Inanimate>> objects;
@@ -83,7 +83,7 @@ void BM_MineTestTurn(benchmark::State& state) {
   int64_t mines = 0;
   for (auto _ : state) {
     for (int32_t slice = 0; slice <= 2400; ++slice) {
-      field.world.Battle().slice = slice;
+      field.world.Battle().currentSlice = slice;
       for (auto& object : field.objects) object->StepSlice(slice);
     }
     mines += static_cast<int64_t>(field.world.firePackets.size());
@@ -106,7 +106,7 @@ void BM_AmbushWatchTurn(benchmark::State& state) {
   for (auto _ : state) {
     for (auto& marker : field.markers) marker->sliceCounter = 0;
     for (int32_t slice = 0; slice <= 2400; ++slice) {
-      field.world.Battle().slice = slice;
+      field.world.Battle().currentSlice = slice;
       for (auto& marker : field.markers) marker->StepSlice(slice);
     }
     field.world.statePackets.clear();

@@ -41,28 +41,28 @@ struct Field {
   Field() {
     Kernel();
     Hack::LoadTables();
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     world.Battle().map->Read(nullptr);
-    world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
+    world.Battle().endState[0] = 2;  // a side surrendered: the battle is over
     chooser = std::make_unique<BenchTank>();
     chooser->SetClass(kTank, 0, 2, 500.0f, 500.0f, 0.0f);
     chooser->side = 1;
-    world.Battle().joined.push_back(chooser.get());
+    world.Lend(chooser.get());
     for (int32_t i = 0; i < kCandidates; ++i) {
       auto v = std::make_unique<Vehicle>();
       v->SetClass(kTank + (i % 5), 0, 2, 700.0f + 15.0f * static_cast<float>(i % 5),
                   420.0f + 40.0f * static_cast<float>(i / 5), 180.0f);
       v->side = 0;
       v->identificationLevel = 2;
-      world.Battle().joined.push_back(v.get());
+      world.Lend(v.get());
       candidates.push_back(std::move(v));
     }
   }
   ~Field() {
-    world.Battle().joined.clear();
+    world.TakeBackLent();
     candidates.clear();
     chooser.reset();
-    world.Battle().map.reset();
+    world.SetMap(nullptr);
     Hack::FreeTables();
   }
   int32_t Passing() {
@@ -111,7 +111,7 @@ void SquadChoice(benchmark::State& state) {
   Infantry squad;
   squad.Init(squadClass, 6, 2, 600.0f, 500.0f, 0.0f);
   squad.side = 1;
-  field.world.Battle().joined.push_back(&squad);
+  field.world.Lend(&squad);
   const int64_t before = AITargeting::gEffectCalls;
   int64_t choices = 0;
   for (auto _ : state) {
@@ -120,7 +120,7 @@ void SquadChoice(benchmark::State& state) {
     benchmark::DoNotOptimize(squad.target);
     ++choices;
   }
-  field.world.Battle().joined.pop_back();
+  field.world.TakeBack(&squad);
   state.counters["effects/choice"] =
       choices > 0 ? static_cast<double>(AITargeting::gEffectCalls - before) / static_cast<double>(choices) : 0.0;
 }

@@ -53,9 +53,9 @@ const Map* BenchInfantry::UnitBattleMap() { return gMap; }
 
 struct Battlefield {
   Battlefield() {
-    world.Battle().map = LoadReferenceMap(world.app, "ref250");
+    world.SetMap(LoadReferenceMap(world.app, "ref250"));
     if (world.Battle().map == nullptr) return;
-    gMap = world.Battle().map.get();
+    gMap = world.Battle().map;
     world.app.options[10] = 2;
     SeedRandom(2401);
     const float w = gMap->size.worldWidth;
@@ -74,7 +74,7 @@ struct Battlefield {
       }
       unit->countdown = 80 + Random(160);
       unit->spottingValue = 1 + Random(160);
-      world.Battle().joined.push_back(unit.get());
+      world.Lend(unit.get());
       units.push_back(std::move(unit));
     }
   }
@@ -94,7 +94,7 @@ void BM_UnitTurn(benchmark::State& state) {
   for (auto _ : state) {
     for (auto& unit : field.units) unit->sliceCounter = 0;
     for (int32_t slice = 0; slice <= 2400; ++slice) {
-      field.world.Battle().slice = slice;
+      field.world.Battle().currentSlice = slice;
       for (auto& unit : field.units) unit->StepSlice(slice);
     }
     field.world.statePackets.clear();

@@ -50,7 +50,7 @@ class Figure : public TestInfantry {
 void UnitDrawFrame(benchmark::State& state) {
   Kernel();
   TestUnitWorld world;
-  world.Battle().map = std::make_unique<Map>(world.app);
+  world.SetMap(std::make_unique<Map>(world.app));
   world.Battle().map->Read(nullptr);
   Map& map = *world.Battle().map;
   map.terrain.blockViewState.Fill(2);
@@ -75,7 +75,7 @@ void UnitDrawFrame(benchmark::State& state) {
       p.moveMode = 1 + w % 5;
       p.pointKind = 1;
     }
-    world.Battle().joined.push_back(u.get());
+    world.Lend(u.get());
     units.push_back(std::move(u));
   }
   rig.r->SetProjection(0, 0, 1024, 768, 70.0f, 1.0f, 2000.0f);

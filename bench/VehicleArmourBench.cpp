@@ -28,15 +28,15 @@ struct Field {
   Field() {
     Kernel();
     Hack::LoadTables();
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     world.Battle().map->Read(nullptr);
-    world.InPlay().endState[0] = 2;  // over: crews that bail out need no appearance
+    world.Battle().endState[0] = 2;  // over: crews that bail out need no appearance
     tank = std::make_unique<Vehicle>();
     tank->SetClass(kTank, 0, 2, 500.0f, 500.0f, 0.0f);
   }
   ~Field() {
     tank.reset();
-    world.Battle().map.reset();
+    world.SetMap(nullptr);
     Hack::FreeTables();
   }
   static constexpr int32_t kTank = 10;

@@ -44,7 +44,7 @@ struct Battlefield {
     }
     gVehicleClasses = DataTable<VehicleData>(classes.data(), static_cast<uint32_t>(classes.size()));
     gWeapons = DataTable<WeaponData>(weapons.data(), static_cast<uint32_t>(weapons.size()));
-    world.Battle().map = LoadReferenceMap(world.app, "ref250");
+    world.SetMap(LoadReferenceMap(world.app, "ref250"));
     if (world.Battle().map == nullptr) return;
     const float w = world.Battle().map->size.worldWidth;
     SeedRandom(2401);
@@ -69,7 +69,7 @@ struct Battlefield {
         infantry->SetPosition(px, py);
         unit = std::move(infantry);
       }
-      world.Battle().joined.push_back(unit.get());
+      world.Lend(unit.get());
       world.Lend(unit.get());
       units.push_back(std::move(unit));
     }

@@ -74,9 +74,9 @@ struct Field {
     Kernel();
     Hack::LoadTables();
     world.app.editorOpen = false;
-    world.Battle().map = LoadReferenceMap(world.app, "ref250");
+    world.SetMap(LoadReferenceMap(world.app, "ref250"));
     if (world.Battle().map == nullptr) return;
-    map = world.Battle().map.get();
+    map = world.Battle().map;
     const float w = map->size.worldWidth;
     SeedRandom(2401);
     for (int32_t i = 0; i < 2 * perSide; ++i) {
@@ -88,16 +88,16 @@ struct Field {
       v->side = static_cast<uint8_t>(south ? 0 : 1);
       v->identificationLevel = 3;
       v->machineGunAmmo = {100, 100, 100};
-      world.Battle().joined.push_back(v.get());
+      world.Lend(v.get());
       world.Lend(v.get());
       units.push_back(std::move(v));
     }
   }
   ~Field() {
-    world.Battle().joined.clear();
+    world.TakeBackLent();
     world.TakeBackLent();
     units.clear();
-    world.Battle().map.reset();
+    world.SetMap(nullptr);
     Hack::FreeTables();
   }
   // Three waypoints toward the enemy in modes 1, 2 and 3, and the nearest enemy as target.
@@ -146,7 +146,7 @@ void BM_VehicleTurn(benchmark::State& state) {
     state.ResumeTiming();
     const auto start = std::chrono::steady_clock::now();
     for (int32_t slice = 0; slice <= 2400; ++slice) {
-      field.world.Battle().slice = slice;
+      field.world.Battle().currentSlice = slice;
       for (auto& v : field.units) v->StepSlice(slice);
     }
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

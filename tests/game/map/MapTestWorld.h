@@ -2,7 +2,7 @@
 // A small world for the map's tests and benchmarks, free of any test framework: an
 // application, a battle and an operation with settable fields, and fake units of every kind.
 // The battle records the packets and collapse effects the map hands it; the application
-// counts beeps.
+// counts beeps. The units' tests hand the application the real battle instead (`held`).
 #include <array>
 #include <cstdint>
 #include <map>
@@ -248,10 +248,12 @@ class FakeApp : public MapAppServices {
   int32_t GetGameDate() const override { return date; }
   int32_t GetFileVersion() const override { return fileVersion; }
   MapBattleServices* GetBattleOrOperation() override {
+    if (held != nullptr) return held;
+    if (heldOperation != nullptr) return heldOperation;
     if (battle) return battle.get();
     return operation.get();
   }
-  MapBattleServices* GetOperation() override { return operation.get(); }
+  MapBattleServices* GetOperation() override { return heldOperation != nullptr ? heldOperation : operation.get(); }
   int32_t GetScreenWidth() const override { return screenWidth; }
   void Beep() override { ++beeps; }
   void RefreshBattleScreen() override { ++refreshes; }
@@ -349,6 +351,10 @@ class FakeApp : public MapAppServices {
   std::vector<std::string> frameLog;
   std::unique_ptr<FakeBattle> battle;
   std::unique_ptr<FakeBattle> operation;
+  // A real battle and operation the test holds (not owned): while set, they are the battle
+  // and the operation in play and the fakes above are not asked.
+  MapBattleServices* held = nullptr;
+  MapBattleServices* heldOperation = nullptr;
 
   // ---- Labels over the battlefield, as the view was asked to draw them ----
   struct Label {

@@ -98,9 +98,9 @@ class InfantryRig {
   }
 
   void UseMap() {
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     world.Battle().map->Read(nullptr);
-    world.Battle().slice = 100;
+    world.Battle().currentSlice = 100;
   }
 
   std::vector<uint8_t> Write(const Unit& unit) {

@@ -1,28 +1,25 @@
 #pragma once
 // Infantry value tests: the infantry rig with a map, small-arms entries of one firepower at
-// every range, terrain painting, and the battle's attacker and an operation's supply settings
-// put in reach of the unit code.
+// every range, terrain painting, and the battle's attacker and an operation in play (whose
+// supply settings the test sets), answered to the unit code by the battle layer's order host.
 #include <array>
 #include <cstring>
 #include <optional>
 
 #include "game/units/InfantryRig.h"
-#include "game/units/NoBattleOrderHost.h"
 #include "game/units/ports/UnitContextScope.h"
 
-class InfantryValuesRig : public NoBattleOrderHost {
+class InfantryValuesRig {
  public:
   InfantryValuesRig() {
     rig.UseMap();
-    context_.emplace(UnitContext{.orders = this});
+    rig.world.MakeOperation();
+    context_.emplace(UnitContext{.orders = &rig.world.Orders()});
   }
-  ~InfantryValuesRig() override { context_.reset(); }
+  virtual ~InfantryValuesRig() { context_.reset(); }
   InfantryValuesRig(const InfantryValuesRig&) = delete;
   InfantryValuesRig& operator=(const InfantryValuesRig&) = delete;
 
-  void AddUnit(Unit*) override {}
-  bool InOperation() const override { return inOperation; }
-  int32_t GetSupplySetting(int32_t sideIndex) const override { return supply.at(static_cast<size_t>(sideIndex)); }
 
   // A small-arms entry of firepower f at every range up to 1800 m, of the anti-armour class.
   void SetSmallArms(int32_t index, float f, int32_t armourClass) {
@@ -39,13 +36,12 @@ class InfantryValuesRig : public NoBattleOrderHost {
     cell = static_cast<uint16_t>((type << 10) | (cell & 0x3FF));
   }
   ::Map& Map() { return *rig.world.Battle().map; }
-  FakeBattle& Battle() { return rig.world.Battle(); }
+  ::Battle& Battle() { return rig.world.Battle(); }
+  Campaign& Operation() { return *rig.world.Operation(); }
 
   InfantryRig rig;
   // The battle's attacker, as the test world answers it.
-  int32_t& attacker = rig.world.InPlay().attacker;
-  bool inOperation = true;
-  std::array<int32_t, 2> supply{};
+  int32_t& attacker = rig.world.Battle().attacker;
 
  private:
   std::optional<UnitContextScope> context_;

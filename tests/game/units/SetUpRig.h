@@ -1,46 +1,24 @@
 #pragma once
 // The world of the set-up, placement and between-battles tests: the default 800 m flat map,
-// an operation host whose answers the test sets, and test kinds whose ground, neighbours,
-// cost and sight the test decides.
+// the battle layer's order host over the world's battle and an operation in play (whose
+// supply, battle number and map the test sets), and test kinds whose ground, neighbours, cost
+// and sight the test decides.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
-#include "game/units/NoBattleOrderHost.h"
 #include "game/units/RecordingUnitScreen.h"
 #include "game/units/ports/UnitContextScope.h"
 #include "support/TestFolder.h"
-
-class OperationHost : public NoBattleOrderHost {
- public:
-  bool IsQuiet() const override { return quiet; }
-  bool IsLaterOperationBattle() const override { return operation && battleNumber > 1; }
-  bool InOperation() const override { return operation; }
-  int32_t GetOperationBattleNumber() const override { return battleNumber; }
-  int32_t GetSupplySetting(int32_t sideIndex) const override { return supply[sideIndex & 1]; }
-  Map* GetOperationMap() override { return operationMap; }
-  bool IsExitFor(int32_t sideIndex, float, float) const override { return exits[sideIndex & 1]; }
-  void Deselect(const Unit& unit) override { deselected = &unit; }
-  void ReviewCommandingLeaders() override { ++leaderReviews; }
-  void AddUnit(Unit*) override {}
-
-  bool quiet = false;
-  bool operation = true;
-  int32_t battleNumber = 1;
-  int32_t supply[2] = {0, 0};
-  Map* operationMap = nullptr;
-  bool exits[2] = {false, false};
-  const Unit* deselected = nullptr;
-  int32_t leaderReviews = 0;
-};
 
 // A kind whose ground refuses every point at or beyond refuseFromX (or everywhere), whose
 // neighbours on each level, cost, strength and sight the test sets.
@@ -108,15 +86,44 @@ class Placer : public Kind {
 using Foot = Placer<TestInfantry>;
 using Tank = Placer<TestVehicle>;
 
+// The info panel of a battle screen, as often as it is told to redraw (the battle's squads
+// have looked for their leaders again); the replay's other notices are not watched.
+class PanelCountingScreen : public ReplayScreen {
+ public:
+  void PlaySound(int32_t, int32_t) override {}
+  void SetBlinkIndicator(bool) override {}
+  void ShowGoButton(bool) override {}
+  void ShowSeconds(int32_t) override {}
+  void SetCameraCounter(int32_t) override {}
+  bool IsShiftDown() const override { return false; }
+  void SetSoundPhase(int32_t) override {}
+  void StartSoundEvent(const Packet&) override {}
+  void InvalidateInfoPanel() override { ++panelRedraws; }
+  void PreloadSounds(int32_t, const uint16_t*, const uint8_t*) override {}
+  int32_t GetSoundChannelCount() const override { return 0; }
+  int32_t panelRedraws = 0;
+};
+
 struct SetUpRig {
   SetUpRig() {
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    context.emplace(UnitContext{.orders = &host, .screen = &screen});
+    world.MakeOperation();
+    world.Battle().replayScreen = &panel;
+    context.emplace(UnitContext{.orders = &world.Orders(), .screen = &screen});
   }
+  ~SetUpRig() { world.Battle().replayScreen = nullptr; }
   SetUpRig(const SetUpRig&) = delete;
   SetUpRig& operator=(const SetUpRig&) = delete;
   Map& GetMap() { return *world.Battle().map; }
+  Campaign& Operation() { return *world.Operation(); }
+  // Scored exits for the side index along the west edge, or none.
+  void OpenWestExit(int32_t sideIndex, bool open) {
+    world.Battle().exitScoring[sideIndex & 1] = open ? 1 : 0;
+    world.Battle().exitEdge[sideIndex & 1] = 0;
+  }
+  // The computer player giving its orders: the battle is quiet.
+  void SetQuiet(bool quiet) { world.Battle().planningComputer = quiet ? 1 : 0; }
   // Every tile of the battle map gets the set-up zone.
   void PaintAll(uint8_t zone) {
     auto& tiles = GetMap().terrain.tiles;
@@ -124,11 +131,11 @@ struct SetUpRig {
       for (int32_t tx = 0; tx < tiles.Width(); ++tx) tiles.At(tx, ty).zone = zone;
     }
   }
-  void Join(Unit& unit) { world.Battle().joined.push_back(&unit); }
+  void Join(Unit& unit) { world.Lend(&unit); }
   TestFolder folder{true};
   TestUnitWorld world;
-  OperationHost host;
   RecordingUnitScreen screen;
+  PanelCountingScreen panel;
   std::optional<UnitContextScope> context;
 };
 

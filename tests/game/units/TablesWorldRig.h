@@ -15,11 +15,11 @@
 struct TablesWorldRig {
   TablesWorldRig() {
     Hack::LoadTables();
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    world.Battle().slice = 100;
+    world.Battle().currentSlice = 100;
   }
-  void Join(Unit& unit) { world.Battle().joined.push_back(&unit); }
+  void Join(Unit& unit) { world.Lend(&unit); }
   DataTablesRig tables;
   TestFolder folder{true};
   TestUnitWorld world;

@@ -5,6 +5,7 @@
 
 #include "framework/core/LittleEndian.h"
 #include "game/battle/BattleShot.h"
+#include "game/map/Map.h"
 #include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/TestAirplane.h"
@@ -51,14 +52,20 @@ void TestVehicle::SetRecord(int32_t mainWeaponId, int16_t load) {
 }
 
 TestUnitWorld::TestUnitWorld() : designationCounter_(Unit::gDesignationCounter) {
-  app.MakeBattle();
   inPlay_ = std::make_unique<::Battle>(app);
+  app.held = inPlay_.get();
   // A meeting engagement in full strength and clear sight, side index 0 holding the north
-  // edge and side index 1 the south edge.
+  // edge and side index 1 the south edge, in play (past its set-up), in the summer of 1944 on
+  // very dry ground.
   ::Battle& battle = *inPlay_;
+  battle.setupPhase = 0;
+  battle.season = 1;
+  battle.date = 4406;
+  battle.groundCondition = 0;
   battle.attacker = 2;
   battle.strengthRatio[0] = battle.strengthRatio[1] = 1.0f;
   battle.visibilityRange = 5000.0f;
+  battle.visibilityFactor = 1.0f;  // no haze: sight lines lose nothing over distance
   battle.edgeOwner[0] = 2;
   battle.edgeOwner[1] = 0;
   battle.edgeOwner[2] = 2;
@@ -77,8 +84,9 @@ TestUnitWorld::TestUnitWorld() : designationCounter_(Unit::gDesignationCounter) 
 TestUnitWorld::~TestUnitWorld() {
   // The test's own units leave the battle's group; the units the unit code joined go with it.
   TakeBackLent();
-  for (Unit* unit : JoinedUnits()) std::erase(Battle().joined, unit);
+  app.held = nullptr;
   inPlay_.reset();
+  EndOperation();
   Unit::gDesignationCounter = designationCounter_;
   for (int32_t kind = 0; kind < 4; ++kind) {
     RegisterUnitMaker(kind, nullptr);
@@ -110,14 +118,38 @@ std::vector<Unit*> TestUnitWorld::JoinedUnits() const {
   return joined;
 }
 
-bool TestUnitWorld::ShowToMap(bool joined, Unit* unit) {
-  if (joined) Battle().joined.push_back(unit);
-  return joined;
+void TestUnitWorld::SetMap(std::unique_ptr<Map> map) {
+  delete inPlay_->map;
+  inPlay_->map = map.release();
 }
 
 void TestUnitWorld::Lend(Unit* unit) {
+  if (std::find(lent_.begin(), lent_.end(), unit) != lent_.end()) return;
   inPlay_->units.Append(unit);
   lent_.push_back(unit);
+}
+
+void TestUnitWorld::TakeBack(Unit* unit) {
+  if (std::erase(lent_, unit) != 0) inPlay_->units.Remove(unit, false);
+}
+
+Campaign& TestUnitWorld::MakeOperation() {
+  operation_ = std::make_unique<Campaign>(app);
+  operation_->attacker = 2;
+  operation_->currentTurn = 1;
+  operation_->supply[0] = operation_->supply[1] = 0;
+  app.heldOperation = operation_.get();
+  return *operation_;
+}
+
+void TestUnitWorld::EndOperation() {
+  app.heldOperation = nullptr;
+  operation_.reset();
+}
+
+void TestUnitWorld::LendOnly(std::initializer_list<Unit*> units) {
+  TakeBackLent();
+  for (Unit* unit : units) Lend(unit);
 }
 
 void TestUnitWorld::TakeBackLent() {

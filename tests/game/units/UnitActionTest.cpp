@@ -26,12 +26,12 @@ namespace {
 // A world with the default 800 m map; the viewer is the Axis (side byte 1).
 struct ActionRig {
   ActionRig() {
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    world.Battle().slice = 100;
+    world.Battle().currentSlice = 100;
   }
   Map& GetMap() { return *world.Battle().map; }
-  void Join(Unit& unit) { world.Battle().joined.push_back(&unit); }
+  void Join(Unit& unit) { world.Lend(&unit); }
   TestFolder folder{true};
   TestUnitWorld world;
 };
@@ -123,10 +123,10 @@ TEST(UnitView, IdentificationLevelCommandAndTheControlSide) {
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 2);
   EXPECT_EQ(Unit::gViewerOverride, -1);
   // Battle over and editor: everything known; left the battlefield: nothing, even in the editor.
-  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
+  rig.world.Battle().endState[0] = 2;  // a side surrendered: the battle is over
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 4);
   EXPECT_FALSE(enemy.IsCommandable());
-  rig.world.InPlay().endState[0] = 0;
+  rig.world.Battle().endState[0] = 0;
   rig.world.app.editorOpen = true;
   EXPECT_EQ(enemy.GetIdentificationLevel(false), 4);
   EXPECT_TRUE(enemy.IsCommandable());
@@ -212,7 +212,7 @@ TEST(UnitView, DroppingAsTargetClearsTheFiringUnits) {
 
 TEST(UnitSight, RatingBonusLinesOfSightAndVisibilityFromAPoint) {
   ActionRig rig;
-  rig.world.InPlay().computerBonus = 2;
+  rig.world.Battle().computerBonus = 2;
   TestInfantry computer;  // Allied; the human plays the Axis
   computer.rating = 7;
   TestInfantry human;
@@ -330,7 +330,7 @@ TEST(UnitSight, TerrainUnderTheUnitAndItsName) {
   map.FillTileCells(11, 10, 37, map.ElevationAt(230.0f, 210.0f));
   unit.SetPosition(230.0f, 210.0f);
   EXPECT_EQ(unit.GetTerrainHere(), 25);
-  rig.world.Battle().ground = 7;
+  rig.world.Battle().groundCondition = 7;
   EXPECT_EQ(unit.GetTerrainHere(), 27);
 
   GString63 text;
@@ -522,7 +522,7 @@ TEST(UnitMorale, RecoveryStepsInSinglePrecision) {
   // A weak side recovers slower; a fanatical unit counts it at least one half.
   unit.rating = 2;
   unit.men = 10;
-  rig.world.InPlay().strengthRatio[0] = rig.world.InPlay().strengthRatio[1] = 0.25f;
+  rig.world.Battle().strengthRatio[0] = rig.world.Battle().strengthRatio[1] = 0.25f;
   unit.suppression = 100.0f;
   SeedMissing(p);
   unit.UpdateMorale();
@@ -532,7 +532,7 @@ TEST(UnitMorale, RecoveryStepsInSinglePrecision) {
   SeedMissing(2.0f * p * 0.6065f);
   unit.UpdateMorale();
   EXPECT_NEAR(100.0f - unit.suppression, 8.666671f * 0.6065f, 0.001f);
-  rig.world.InPlay().strengthRatio[0] = rig.world.InPlay().strengthRatio[1] = 1.0f;
+  rig.world.Battle().strengthRatio[0] = rig.world.Battle().strengthRatio[1] = 1.0f;
   // A surrendered unit is held at 200.
   unit.surrendered = true;
   unit.suppression = 450.0f;
@@ -581,7 +581,7 @@ TEST(UnitMorale, SuddenRecoveryShoutAndBandChange) {
 
 TEST(UnitMorale, SetSuppressionDecidesFanaticsOnce) {
   ActionRig rig;
-  rig.world.InPlay().fanaticism[0] = rig.world.InPlay().fanaticism[1] = 4;  // chance 0.5 either side
+  rig.world.Battle().fanaticism[0] = rig.world.Battle().fanaticism[1] = 4;  // chance 0.5 either side
   TestInfantry unit;
   unit.rating = 2;
   uint32_t fanaticSeed = 1;
@@ -607,7 +607,7 @@ TEST(UnitMorale, SetSuppressionDecidesFanaticsOnce) {
   EXPECT_EQ(other.fanaticState, 0);
   EXPECT_EQ(RandomState(), after);
   // Setting 0: the low chance of 0.02 + 0.01 r.
-  rig.world.InPlay().fanaticism[0] = rig.world.InPlay().fanaticism[1] = 0;
+  rig.world.Battle().fanaticism[0] = rig.world.Battle().fanaticism[1] = 0;
   other.suppression = 0.0f;
   SeedMissing(0.04f);
   other.SetSuppression(210.0f, false);

@@ -77,7 +77,7 @@ TEST(UnitAim, ResetAimTime) {
   reference.objectKind = 2;
   reference.x = 112.0f;
   reference.y = 116.0f;  // 20 m away
-  world.Battle().joined.push_back(&reference);
+  world.Lend(&reference);
   mortar.aimTime = 1.0f;
   mortar.ResetAimTime();
   EXPECT_EQ(mortar.aimTime, 2.0f);
@@ -142,7 +142,7 @@ TEST(UnitRating, SliceCounterAndFactors) {
   EXPECT_FLOAT_EQ(unit.RatingTimeFactor(), 0.83f);
 
   // The computer bonus with one human player.
-  world.InPlay().computerBonus = 2;
+  world.Battle().computerBonus = 2;
   world.app.humanPlayers = 1;
   world.app.humanSide = 0;
   unit.rating = 7;
@@ -327,7 +327,7 @@ TEST(UnitSmall, SideMovementAndFightAccessors) {
 TEST(UnitSmall, BaseHeightIsTheGroundUnderTheUnit) {
   TestFolder folder(true);
   TestUnitWorld world;
-  world.Battle().map = std::make_unique<Map>(world.app);
+  world.SetMap(std::make_unique<Map>(world.app));
   Map& map = *world.Battle().map;
   ASSERT_TRUE(map.Read(nullptr));
   TestVehicle unit;

@@ -44,7 +44,7 @@ class VehicleRig {
     Vehicle::gFullCheck = 1.0f;
     Vehicle::gWayAheadCheck = false;
     if (withMap) {
-      world.Battle().map = std::make_unique<Map>(world.app);
+      world.SetMap(std::make_unique<Map>(world.app));
       world.Battle().map->Read(nullptr);
     }
   }

@@ -25,16 +25,16 @@ class AirWorld : public TestUnitWorld {
  public:
   void SetCurrentSlice(int32_t slice) override {
     TestUnitWorld::SetCurrentSlice(slice);
-    Battle().slice = slice;
+    Battle().currentSlice = slice;
   }
 };
 
 struct AirRig {
   AirRig() {
-    world.InPlay().currentTurn = 2;  // past the first turn's grounding
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.Battle().currentTurn = 2;  // past the first turn's grounding
+    world.SetMap(std::make_unique<Map>(world.app));
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    world.Battle().slice = 0;
+    world.Battle().currentSlice = 0;
   }
   // An Allied aircraft (group 1) of rating 2 and the given sortie limit.
   std::unique_ptr<Airplane> Make(int8_t limit = 5) {
@@ -44,11 +44,11 @@ struct AirRig {
     airplane->sortieLimit = limit;
     return airplane;
   }
-  void Join(Unit& unit) { world.Battle().joined.push_back(&unit); }
+  void Join(Unit& unit) { world.Lend(&unit); }
   // Runs the aircraft's slices from its slice counter up to (not including) the slice.
   void RunTo(Airplane& airplane, int32_t slice) {
     while (airplane.sliceCounter < slice) {
-      world.Battle().slice = airplane.sliceCounter;
+      world.Battle().currentSlice = airplane.sliceCounter;
       airplane.UpdateSlice(airplane.sliceCounter);
       airplane.sliceCounter += 1;
     }
@@ -109,7 +109,7 @@ TEST(AirplaneStoredForm, NewAircraftIsGoldenAndBadFieldsAreRefused) {
 
 TEST(AirplaneTurn, FirstTurnWeatherAndTimeOfDayGroundTheAircraft) {
   AirRig rig;
-  rig.world.InPlay().currentTurn = 1;
+  rig.world.Battle().currentTurn = 1;
   rig.world.Battle().weather = 2;
   auto airplane = rig.Make();
   SeedRandom(3);
@@ -126,7 +126,7 @@ TEST(AirplaneTurn, FirstTurnWeatherAndTimeOfDayGroundTheAircraft) {
 
 TEST(AirplaneTurn, ArrivalChanceAndArrivalSlices) {
   AirRig rig;
-  rig.world.InPlay().lastTurn = 60;
+  rig.world.Battle().lastTurn = 60;
   for (uint32_t seed = 1; seed <= 200; ++seed) {
     auto airplane = rig.Make();
     SeedRandom(seed);
@@ -144,7 +144,7 @@ TEST(AirplaneTurn, ArrivalChanceAndArrivalSlices) {
     }
   }
   // A battle of no turns: the chance is 3 (it always comes), not a division by zero.
-  rig.world.InPlay().lastTurn = 0;
+  rig.world.Battle().lastTurn = 0;
   auto airplane = rig.Make();
   rig.RunTo(*airplane, 1);
   EXPECT_NE(airplane->state, Airplane::kWaiting);
@@ -240,7 +240,7 @@ TEST(AirplaneAttack, RunInPassesAndHeights) {
   EXPECT_EQ(rig.world.firePackets[0].shooter, airplane.get());
   EXPECT_EQ(rig.world.firePackets[0].slice, a + Airplane::kFirstPass);
   EXPECT_EQ(rig.world.firePackets[1].slice, a + Airplane::kFirstPass + 1);
-  EXPECT_EQ(rig.world.Battle().slice, a + Airplane::kFirstPass);
+  EXPECT_EQ(rig.world.Battle().currentSlice, a + Airplane::kFirstPass);
   EXPECT_EQ(airplane->sortiesFlown, 0);
   // No second pass for bombs.
   rig.RunTo(*airplane, a + Airplane::kSecondPass + 1);

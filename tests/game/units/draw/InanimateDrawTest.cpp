@@ -16,7 +16,7 @@ namespace {
 
 struct ObjectDrawRig {
   ObjectDrawRig() {
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
     Map& map = *world.Battle().map;
     map.terrain.blockViewState.Fill(2);

@@ -184,7 +184,7 @@ TEST(InfantryAppearance, UniformFigureAndWeaponPictures) {
   for (const int32_t n : {5000, 5041, 5042, 5043, 5044}) EXPECT_TRUE(Asked(graphics.asked, n)) << n;
 
   // On snow the snow form is tried first.
-  f.Battle().ground = 7;
+  f.Battle().groundCondition = 7;
   graphics.asked.clear();
   squad->PrepareAppearance();
   const auto snowAt = std::find(graphics.asked.begin(), graphics.asked.end(), 15041);
@@ -204,7 +204,7 @@ TEST(InfantryAppearance, UniformFigureAndWeaponPictures) {
   gWeaponDraws = DataTable<WeaponDrawData>(draws.data(), static_cast<uint32_t>(draws.size()));
   InfantryRig::Put32(f.rig.Class(InfantryRig::kSquad) + 56, InfantryRig::kGunWeapon);
   InfantryRig::Put32(f.rig.Weapon(InfantryRig::kGunWeapon) + 108, 3);
-  f.Battle().ground = 7;
+  f.Battle().groundCondition = 7;
   graphics.asked.clear();
   squad->PrepareAppearance();
   const auto snow702 = std::find(graphics.asked.begin(), graphics.asked.end(), 10702);
@@ -223,5 +223,5 @@ TEST(InfantryAppearance, UniformFigureAndWeaponPictures) {
   EXPECT_FALSE(Asked(graphics.asked, 700));
   EXPECT_EQ(squad->GetTexture(2, 0), nullptr);
   gWeaponDraws = keptDraws;
-  f.Battle().ground = 3;
+  f.Battle().groundCondition = 3;
 }

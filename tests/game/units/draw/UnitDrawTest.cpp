@@ -23,7 +23,6 @@
 #include "game/units/ScreenlessDrawHost.h"
 #include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
-#include "game/units/NoBattleOrderHost.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -74,12 +73,6 @@ class DrawRecorder : public ScreenlessDrawHost {
   std::vector<int32_t> sounds;
 };
 
-class OrderHost : public NoBattleOrderHost {
- public:
-  void AddUnit(Unit*) override {}
-  int32_t GetPhaseSide() const override { return phaseSide; }
-  int32_t phaseSide = 2;
-};
 
 // A kind that answers target choice's score, its arc and passenger state as the test sets.
 template <class Kind>
@@ -106,7 +99,7 @@ using Tank = Drawn<TestVehicle>;
 // recorders installed. Side byte 1 (Axis) is the viewer's.
 struct DrawRig {
   DrawRig() {
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
     Map& map = *world.Battle().map;
     map.terrain.blockViewState.Fill(2);
@@ -115,7 +108,7 @@ struct DrawRig {
     gGraph3D = rig.r.get();
     rig.r->SetProjection(0, 0, 640, 480, 70.0f, 1.0f, 2000.0f);
     rig.r->LookAt(200.0f, -100.0f, 250.0f, 200.0f, 200.0f, 0.0f, 0.0f, 0.0f, 1.0f);
-    context.emplace(UnitContext{.orders = &orders, .draw = &host});
+    context.emplace(UnitContext{.orders = &world.Orders(), .draw = &host});
   }
   ~DrawRig() {
     context.reset();
@@ -132,7 +125,7 @@ struct DrawRig {
     unit->side = side;
     unit->men = 9;
     Kind& ref = *unit;
-    world.Battle().joined.push_back(unit.get());
+    world.Lend(unit.get());
     owned.push_back(std::move(unit));
     return ref;
   }
@@ -145,7 +138,6 @@ struct DrawRig {
   TestUnitWorld world;
   RecordingRig rig;
   DrawRecorder host;
-  OrderHost orders;
   std::optional<UnitContextScope> context;
   std::vector<std::unique_ptr<Unit>> owned;
 };
@@ -262,7 +254,7 @@ TEST(UnitDraw, ContactsShiftedHiddenAndNeverChangingTheGame) {
   enemy.hiddenSecond = 1;
   enemy.DrawOnMap(1.0f, 0.5f, 0.5f);
   EXPECT_EQ(enemy.drawCalls, 1);
-  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
+  rig.world.Battle().endState[0] = 2;  // a side surrendered: the battle is over
   enemy.DrawOnMap(1.0f, 0.5f, 0.5f);
   EXPECT_EQ(enemy.drawCalls, 2);
   // A firing timer past its limit is held below 10; the game's generator is untouched by a
@@ -574,7 +566,7 @@ class PaintingHost : public DrawRecorder {
 TEST(UnitDrawPicture, ThreeHundredUnitsWithOrderLinesShowMarkersLinesAndLabels) {
   TestFolder folder{true};
   TestUnitWorld world;
-  world.Battle().map = std::make_unique<Map>(world.app);
+  world.SetMap(std::make_unique<Map>(world.app));
   ASSERT_TRUE(world.Battle().map->Read(nullptr));
   Map& map = *world.Battle().map;
   map.terrain.blockViewState.Fill(2);
@@ -595,7 +587,7 @@ TEST(UnitDrawPicture, ThreeHundredUnitsWithOrderLinesShowMarkersLinesAndLabels) 
     u->x = 60.0f + static_cast<float>(i % 20) * 34.0f;
     u->y = 60.0f + static_cast<float>(i / 20) * 30.0f;
     for (int32_t w = 0; w < 5; ++w) GiveWaypoint(*u, u->x + 4.0f * static_cast<float>(w + 1), u->y + 5.0f * static_cast<float>(w + 1) - 2.0f * static_cast<float>(w * w), 1 + w % 5);
-    world.Battle().joined.push_back(u.get());
+    world.Lend(u.get());
     units.push_back(std::move(u));
   }
   rig.r->SetProjection(0, 0, 640, 480, 70.0f, 1.0f, 2000.0f);

@@ -148,7 +148,7 @@ TEST(VehicleHitReport, ShownForFourSecondsAndNeverChangesTheVehicle) {
   EXPECT_EQ(host.Take(), "none");  // no hit slice yet
   v.hitReportValue = 100;
   for (const int32_t slice : {99, 100, 260, 261}) {
-    rig.world.Battle().slice = slice;
+    rig.world.Battle().currentSlice = slice;
     v.HitReportText();
     EXPECT_EQ(host.Take(), slice >= 100 && slice <= 260 ? "Rear door hit/3|No serious damage/3" : "none") << slice;
   }
@@ -158,7 +158,7 @@ TEST(VehicleHitReport, ShownForFourSecondsAndNeverChangesTheVehicle) {
   // Seen at level 1 there is no report.
   rig.world.app.currentSide = 1 - v.GetSideIndex();
   v.identificationLevel = 1;
-  rig.world.Battle().slice = 150;
+  rig.world.Battle().currentSlice = 150;
   v.HitReportText();
   EXPECT_EQ(host.Take(), "none");
 }

@@ -538,11 +538,11 @@ TEST(UnitFiring, HitChanceSizeMovementAndTheSecondArcingType) {
   Aim(gun, weapon, 2);
   const float ranged = gun.HitChance(1, 40, &tank, 0, 0);
   EXPECT_GT(ranged, two);
-  rig.world.InPlay().timeOfDay = 2;
+  rig.world.Battle().timeOfDay = 2;
   EXPECT_LT(gun.HitChance(1, 40, &tank, 0, 0), ranged);
   // RollHit draws once against the chance.
   tank.armored = true;
-  rig.world.InPlay().timeOfDay = 0;
+  rig.world.Battle().timeOfDay = 0;
   float chance = 0.0f;
   SeedRandom(7);
   const bool expected = RandomFloat() < ranged;
@@ -572,7 +572,7 @@ TEST(UnitFiring, FireAtTargetTimersCounterShockAndHatches) {
   EXPECT_EQ(gun.shotCounter, 1);
   ASSERT_EQ(rig.world.firePackets.size(), 1u);
   ASSERT_EQ(rig.world.FiledShots().size(), 1u);
-  EXPECT_EQ(rig.world.InPlay().activityCount[0], 3000);  // the Axis
+  EXPECT_EQ(rig.world.Battle().activityCount[0], 3000);  // the Axis
   ASSERT_EQ(rig.world.shocks.size(), 1u);
   EXPECT_EQ(rig.world.shocks[0], static_cast<int32_t>(std::lround(100.0f * gWeapons[weapon].Calibre())));
   EXPECT_EQ(rig.world.firePackets[0].targetUnit, &men);
@@ -580,7 +580,7 @@ TEST(UnitFiring, FireAtTargetTimersCounterShockAndHatches) {
   EXPECT_EQ(gun.toggles, 0);  // 200 m
   for (int32_t shot = 0; shot < 6; ++shot) gun.FireAtTarget(0);
   EXPECT_EQ(gun.shotCounter, 4);
-  EXPECT_EQ(rig.world.InPlay().activityCount[0], 7 * 3000);
+  EXPECT_EQ(rig.world.Battle().activityCount[0], 7 * 3000);
   // Timers by type.
   Aim(gun, weapon, 6);
   gun.FireAtTarget(0);
@@ -714,7 +714,7 @@ TEST(UnitShots, ShellsHitAirplanesAndMissesLandNearTheTarget) {
   EXPECT_EQ(gun.shotCounter, 4);
   EXPECT_EQ(record.bodyHit, 1);
   EXPECT_EQ(record.blastValue, WeaponBlastValue(weapon, 1));
-  EXPECT_EQ(rig.world.InPlay().activityCount[1], 3000);  // the Allies
+  EXPECT_EQ(rig.world.Battle().activityCount[1], 3000);  // the Allies
   // A tank far off with a poor view: the misses land around it, never behind the gun.
   tank.armored = true;
   tank.SetSize(0.05f);
@@ -767,9 +767,9 @@ TEST(UnitShots, IndirectFireSpreadsAlongTheHomeEdgeAndAnnouncesItself) {
   mortar.targetY = 500.0f;
   const auto fire = [&](uint32_t seed, int32_t edge) {
     // Side index 0 holds that edge alone, the other side the edge across.
-    for (int32_t& owner : rig.world.InPlay().edgeOwner) owner = 2;
-    rig.world.InPlay().edgeOwner[edge] = 0;
-    rig.world.InPlay().edgeOwner[(edge + 2) % 4] = 1;
+    for (int32_t& owner : rig.world.Battle().edgeOwner) owner = 2;
+    rig.world.Battle().edgeOwner[edge] = 0;
+    rig.world.Battle().edgeOwner[(edge + 2) % 4] = 1;
     rig.world.ForgetFiledShots();
     rig.world.soundPackets.clear();
     SeedRandom(seed);
@@ -960,7 +960,7 @@ TEST(UnitShots, SmallArmsBurstsAndSmokeScreens) {
   EXPECT_EQ(burst.closeRangeBonus, squad.CloseRangeBonus(squad.DistanceToPoint(250.0f, 200.0f)));
   EXPECT_EQ(burst.dueSlice, 160);
   EXPECT_EQ(record.bodyHit, 1);
-  EXPECT_EQ(rig.world.InPlay().activityCount[0], 3000);
+  EXPECT_EQ(rig.world.Battle().activityCount[0], 3000);
   // At a point: area fire.
   squad.target = nullptr;
   squad.areaFire = 1;

@@ -32,7 +32,7 @@ struct ObjectRig {
   ObjectRig() { infantry.UseMap(); }
   Map& GetMap() { return *infantry.world.Battle().map; }
   TestUnitWorld& World() { return infantry.world; }
-  void Join(Unit& unit) { World().Battle().joined.push_back(&unit); }
+  void Join(Unit& unit) { World().Lend(&unit); }
   void SetTerrain(float px, float py, int32_t type) {
     uint16_t& cell = GetMap().terrain.fineGrid.At(static_cast<int32_t>(px / 2.0f), static_cast<int32_t>(py / 2.0f));
     cell = static_cast<uint16_t>((type << 10) | (cell & 0x3FF));
@@ -254,7 +254,7 @@ TEST(InanimateMines, TestRunsEveryFourthSliceWithOneDrawPerUnitInTheBox) {
   rig.World().app.options[10] = 1;  // fog of war: the object's spotting draws nothing here
   field->identificationLevel = 4;
   for (int32_t slice : {4, 5, 6, 7, 8}) {
-    rig.World().Battle().slice = slice;
+    rig.World().Battle().currentSlice = slice;
     SeedRandom(77);
     const uint32_t before = RandomState();
     field->StepSlice(slice);
@@ -279,7 +279,7 @@ TEST(InanimateMines, AMineGoingOffTakesOneManAndRevealsTheField) {
   squad->SetPosition(403.0f, 398.0f);
   squad->speed = 30.0f * kMph * 10.0f;  // p far above 1
   rig.Join(*squad);
-  rig.World().Battle().slice = 8;
+  rig.World().Battle().currentSlice = 8;
   const int32_t men = squad->GetMenPresent();
   SeedRandom(5);
   field->StepSlice(8);

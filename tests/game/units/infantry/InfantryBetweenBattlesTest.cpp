@@ -10,28 +10,20 @@
 #include "game/map/Map.h"
 #include "game/units/InfantryRig.h"
 #include "game/units/TestVehicle.h"
-#include "game/units/NoBattleOrderHost.h"
+#include "game/battle/CampaignUnitHost.h"
 #include "game/units/ports/UnitContextScope.h"
 
 namespace {
 
-// An operation in play, whose map holds the zones.
-class BetweenBattlesHost : public NoBattleOrderHost {
- public:
-  bool InOperation() const override { return true; }
-  Map* GetOperationMap() override { return map; }
-  void AddUnit(Unit* /*unit*/) override {}
-  Map* map = nullptr;
-};
-
+// An operation in play, whose map holds the zones, working between battles: its own host
+// answers the units.
 struct LinksRig : InfantryRig {
-  LinksRig() : map(world.app) {
+  LinksRig() : map(*(world.MakeOperation().map = new Map(world.app))) {
     map.Read(nullptr);
-    host.map = &map;
-    context.emplace(UnitContext{.orders = &host});
+    working.emplace(*world.Operation());
     goingOn.SetOwnsMembers(false);
   }
-  ~LinksRig() { context.reset(); }
+  ~LinksRig() { working.reset(); }
   // An Axis mortar team whose crew of 2 bailed out of it (the team is dead with all 3 lost),
   // both in the units that go on, the team on tile (5, 5).
   void GunAndCrew() {
@@ -48,9 +40,8 @@ struct LinksRig : InfantryRig {
     goingOn.Append(crew.get());
   }
 
-  Map map;
-  BetweenBattlesHost host;
-  std::optional<UnitContextScope> context;
+  Map& map;  // the operation's
+  std::optional<CampaignUnitHost> working;
   GGroup goingOn;
   std::unique_ptr<Infantry> gun;
   std::unique_ptr<Infantry> crew;

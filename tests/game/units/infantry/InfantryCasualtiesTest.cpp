@@ -32,7 +32,7 @@ struct CasualtyRig : InfantryRig {
   }
   ~CasualtyRig() {
     SetRandomBoundObserver(nullptr);
-    world.Battle().joined.clear();
+    world.TakeBackLent();
   }
   std::unique_ptr<Infantry> Squad(int32_t classIndex) {
     auto unit = Make(classIndex, 0);
@@ -174,12 +174,12 @@ TEST(InfantryCasualties, CrewWeaponsAndTheirLastMan) {
   EXPECT_EQ(mortar->casualtyFlag, 1);
 
   // A kind-1 hit of 100 always knocks out a gun; the crew leaves it.
-  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
+  rig.world.Battle().endState[0] = 2;  // a side surrendered: the battle is over
   auto gun = rig.Squad(CasualtyRig::kGunCrew);
   gun->CheckWeaponKnockedOut(100.0f, ShotOfKind(1));
   EXPECT_EQ(gun->weaponKnockedOut, 1);
   EXPECT_EQ(gun->alive, 0);
-  rig.world.InPlay().endState[0] = 0;
+  rig.world.Battle().endState[0] = 0;
   // A kind-0 blast without the second impact flag never tests: no draw.
   auto other = rig.Squad(CasualtyRig::kGunCrew);
   SeedRandom(9);
@@ -280,14 +280,14 @@ TEST(InfantrySplit, RejoinMergesTheHalvesByTheirMen) {
   ASSERT_NE(half, nullptr);
   half->antitankCount = 3;
   half->chargeCount = 2;
-  rig.world.Battle().joined.push_back(squad.get());
+  rig.world.Lend(squad.get());
   // Someone aiming at the other half now aims here.
   TestVehicle enemy;
   enemy.target = half;
   enemy.orderedTarget = half;
   enemy.ordersPhaseTarget = half;
   enemy.passengers[0] = half;
-  rig.world.Battle().joined.push_back(&enemy);
+  rig.world.Lend(&enemy);
   half->losses += 2;  // 5 here, 3 there
   squad->suppression = 80.0f;
   half->suppression = 0.0f;

@@ -13,7 +13,7 @@ struct CloseRig : InfantryRig {
     UseMap();
     SeedRandom(5);
   }
-  ~CloseRig() { world.Battle().joined.clear(); }
+  ~CloseRig() { world.TakeBackLent(); }
   std::unique_ptr<Infantry> At(int32_t classIndex, float px, float py, uint8_t unitSide) {
     auto unit = Make(classIndex, 0);
     unit->x = px;
@@ -54,7 +54,7 @@ TEST(InfantryCloseCombat, NoThrowWithAFriendNearTheTarget) {
   squad->ammo[0] = 100;
   auto enemy = f.At(InfantryRig::kSquad, 220.0f, 200.0f, 1);
   auto friendNear = f.At(InfantryRig::kTeam, 223.0f, 200.0f, 0);
-  f.world.Battle().joined = {squad.get(), enemy.get(), friendNear.get()};
+  f.world.LendOnly({squad.get(), enemy.get(), friendNear.get()});
   squad->target = enemy.get();
   for (int32_t i = 0; i < 3000; ++i) squad->ThrowAtTarget();
   EXPECT_TRUE(f.world.firePackets.empty());

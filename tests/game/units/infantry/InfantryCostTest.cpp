@@ -82,7 +82,7 @@ TEST(InfantryResupply, ChancesBySupplySettingAndCountsNeverLowered) {
   SeedRandom(11);
   const float chances[6] = {0.95f, 0.75f, 0.5f, 0.3f, 0.1f, 0.02f};
   for (int32_t setting = 0; setting < 6; ++setting) {
-    f.supply[1] = setting;
+    f.Operation().supply[1] = setting;
     int32_t raised = 0;
     const int32_t trials = 3000;
     for (int32_t i = 0; i < trials; ++i) {
@@ -93,7 +93,7 @@ TEST(InfantryResupply, ChancesBySupplySettingAndCountsNeverLowered) {
     EXPECT_NEAR(static_cast<float>(raised) / trials, chances[setting], 0.03f) << setting;
   }
   // Never above 2 by resupply; a count above 2 after a rejoin is kept.
-  f.supply[1] = 0;
+  f.Operation().supply[1] = 0;
   for (uint8_t start : {1, 2, 3}) {
     for (int32_t i = 0; i < 50; ++i) {
       engineers->chargeCount = start;
@@ -114,10 +114,10 @@ TEST(InfantryResupplyDeathTest, OnlyInAnOperationAndWithAKnownSetting) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   CostRig f;
   auto engineers = f.rig.Make(InfantryRig::kDemolition, kAllied);
-  f.supply[1] = 6;
+  f.Operation().supply[1] = 6;
   EXPECT_DEATH(engineers->ResupplyAmmo(), "Infantry");
-  f.supply[1] = 0;
-  f.inOperation = false;
+  f.Operation().supply[1] = 0;
+  f.rig.world.EndOperation();
   EXPECT_DEATH(engineers->ResupplyAmmo(), "Infantry");
 }
 

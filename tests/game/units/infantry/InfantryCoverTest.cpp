@@ -37,7 +37,7 @@ struct CoverRig : InfantryRig {
     Put32(Class(kGunCrew) + 56, kGunWeapon);
     Put32(Class(kGunCrew) + 108, 1);
   }
-  ~CoverRig() { world.Battle().joined.clear(); }
+  ~CoverRig() { world.TakeBackLent(); }
   Map& GetMap() { return *world.Battle().map; }
   // Fills the square of side size metres from (x0, y0) with the terrain type.
   void Paint(float x0, float y0, float size, int32_t type) {
@@ -144,7 +144,7 @@ TEST(InfantryCover, TheReactionByBand) {
   EXPECT_LT(routed->WaypointAt(0).y, 150.0f);
 
   // A Broken gun crew that lost at most half stays; one that lost more leaves its gun.
-  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
+  rig.world.Battle().endState[0] = 2;  // a side surrendered: the battle is over
   auto crew = rig.Walker(CoverRig::kGunCrew);
   crew->suppression = 400.0f;
   crew->losses = 2;
@@ -153,7 +153,7 @@ TEST(InfantryCover, TheReactionByBand) {
   crew->losses = 3;
   crew->ReactToFire(false, false, 0.0f, 0.0f);
   EXPECT_EQ(crew->alive, 0);
-  rig.world.InPlay().endState[0] = 0;
+  rig.world.Battle().endState[0] = 0;
 }
 
 TEST(InfantryWithdrawal, TowardTheOwnEdge) {
@@ -183,7 +183,7 @@ TEST(InfantryWithdrawal, TowardTheOwnEdge) {
   EXPECT_FALSE(panicked->RetreatTowardFriendlyEdge(true, true));
   EXPECT_NEAR(panicked->suppression, 110.0f, 1e-3f);
   // A side without an edge of its own cannot withdraw (and the program goes on).
-  for (int32_t& owner : rig.world.InPlay().edgeOwner) owner = 0;
+  for (int32_t& owner : rig.world.Battle().edgeOwner) owner = 0;
   auto lost = rig.Walker();
   EXPECT_FALSE(lost->RetreatTowardFriendlyEdge(true, false));
   EXPECT_EQ(lost->waypointCount, 0);
@@ -228,7 +228,7 @@ TEST(InfantryDanger, JumpingAsideFromATank) {
   tank.x = 170.0f;
   tank.y = 200.0f;
   tank.facing = 0.0f;
-  rig.world.Battle().joined.push_back(&tank);
+  rig.world.Lend(&tank);
   squad->suppression = 70.0f;
   ASSERT_TRUE(Infantry::IsOverrunThreat(tank, *squad));
   SeedRandom(11);
@@ -258,13 +258,13 @@ TEST(InfantryDanger, JumpingAsideFromATank) {
   tank.x = 170.0f;
   tank.facing = 0.0f;
   tank.side = 1;
-  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
+  rig.world.Battle().endState[0] = 2;  // a side surrendered: the battle is over
   auto gun = rig.Walker(CoverRig::kGunCrew);
   gun->ReactToDanger();
   EXPECT_EQ(gun->alive, 0);
   EXPECT_EQ(gun->knockedOut, 1);
   EXPECT_EQ(tank.killRecord.gunsDestroyed, 1);
-  rig.world.InPlay().endState[0] = 0;
+  rig.world.Battle().endState[0] = 0;
 }
 
 TEST(InfantryDanger, SurrenderAndRescue) {
@@ -277,7 +277,7 @@ TEST(InfantryDanger, SurrenderAndRescue) {
   auto enemy = rig.Walker(InfantryRig::kSquad, 200.0f, 240.0f);
   enemy->side = 1;
   enemy->target = squad.get();
-  rig.world.Battle().joined.push_back(enemy.get());
+  rig.world.Lend(enemy.get());
   // An enemy 40 m off weighs (75 - 40) / 70 = 0.5 of its men, over the divisor.
   Infantry::SurrenderBalance tally;
   tally.divisor = 1.0f;
@@ -294,7 +294,7 @@ TEST(InfantryDanger, SurrenderAndRescue) {
   EXPECT_EQ(close.capturer, enemy.get());
   // Hopeless, nowhere to go: it gives up.
   squad->suppression = 150.0f;
-  rig.world.InPlay().strengthRatio[0] = rig.world.InPlay().strengthRatio[1] = 0.05f;
+  rig.world.Battle().strengthRatio[0] = rig.world.Battle().strengthRatio[1] = 0.05f;
   squad->ReactToDanger();
   ASSERT_EQ(squad->surrendered, 1);
   EXPECT_EQ(squad->ammo, (std::array<uint16_t, 5>{}));
@@ -311,7 +311,7 @@ TEST(InfantryDanger, SurrenderAndRescue) {
   // Friends close by free it once the enemy is gone.
   enemy->alive = 0;
   auto friends = rig.Walker(InfantryRig::kSquad, 200.0f, 185.0f);
-  rig.world.Battle().joined.push_back(friends.get());
+  rig.world.Lend(friends.get());
   squad->suppression = 50.0f;
   for (uint32_t seed = 1; seed < 40 && squad->surrendered != 0; ++seed) {
     SeedRandom(seed);

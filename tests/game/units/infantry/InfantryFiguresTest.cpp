@@ -35,7 +35,7 @@ TEST(InfantryFigures, CountByStrengthLevelAndDeadCrews) {
   EXPECT_EQ(team->GetFigureCountAtLevel(4), 1);
   auto crew = f.rig.Make(InfantryRig::kSquad, 6);
   crew->parentUnit = team.get();
-  f.Battle().joined.push_back(crew.get());
+  f.rig.world.Lend(crew.get());
   EXPECT_TRUE(Infantry::IsCrewOf(crew.get(), team.get()));
   EXPECT_FALSE(Infantry::IsCrewOf(team.get(), crew.get()));
   EXPECT_EQ(team->GetFigureCountAtLevel(4), 0);
@@ -63,9 +63,9 @@ TEST(InfantryFigures, DeadFiguresRemainsAndKinds) {
   crew->nextActionSlice = Unit::kNoActionSlice;
   EXPECT_FALSE(crew->HidesDeadFigure());
   crew->nextActionSlice = 100500;
-  f.Battle().slice = 400;
+  f.Battle().currentSlice = 400;
   EXPECT_TRUE(crew->HidesDeadFigure());
-  f.Battle().slice = 600;
+  f.Battle().currentSlice = 600;
   EXPECT_FALSE(crew->HidesDeadFigure());
   // A dead squad of its own shows its fallen figure.
   auto lone = f.rig.Make(InfantryRig::kSquad, 6);

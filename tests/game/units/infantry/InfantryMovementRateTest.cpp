@@ -182,10 +182,10 @@ TEST(InfantryMovementRate, FireAheadAndGroundCondition) {
   // Mud halves, deep snow quarters the going on ground-condition terrain.
   f.SetTerrain(100.0f, 100.0f, 13);
   for (auto [ground, factor] : {std::pair{5, 0.5f}, {7, 0.5f}, {8, 0.25f}, {6, 1.0f}}) {
-    f.Battle().ground = ground;
+    f.Battle().groundCondition = ground;
     EXPECT_NEAR(f.unit->GetTerrainMobility(nullptr), walk * 0.8f * factor, 1e-7f) << ground;
   }
-  f.Battle().ground = 0;
+  f.Battle().groundCondition = 0;
 }
 
 TEST(InfantryMovementRate, MoveClassFollowsTheCrewWeaponAndTheSpeedClass) {

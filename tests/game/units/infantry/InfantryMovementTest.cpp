@@ -16,7 +16,7 @@ struct WalkRig : InfantryValuesRig {
     InfantryRig::Put32(rig.Class(kGunCrew) + 108, 1);
     Place(*unit, 200.0f, 200.0f);
   }
-  ~WalkRig() override { Battle().joined.clear(); }
+  ~WalkRig() override { rig.world.TakeBackLent(); }
   static void Place(Infantry& u, float px, float py) {
     u.x = px;
     u.y = py;
@@ -148,7 +148,7 @@ TEST(InfantryMovement, CrowdingSquadSpreadsOut) {
   WalkRig f;
   auto other = f.rig.Make(InfantryRig::kSquad, 7);
   WalkRig::Place(*other, 201.0f, 200.0f);
-  f.Battle().joined = {f.unit.get(), other.get()};
+  f.rig.world.LendOnly({f.unit.get(), other.get()});
   Unit* neighbour = nullptr;
   ASSERT_TRUE(f.unit->FindCrowdingNeighbour(f.unit->x, f.unit->y, f.unit->level, neighbour));
   EXPECT_EQ(neighbour, other.get());

@@ -28,9 +28,9 @@ struct OrdersRig : InfantryRig {
     crew->Init(kTeam, 6, 2, 200.0f, 200.0f, 0.0f);
     truck.x = 200.0f;
     truck.y = 200.0f;
-    world.Battle().joined.push_back(crew.get());
+    world.Lend(crew.get());
   }
-  ~OrdersRig() { world.Battle().joined.clear(); }
+  ~OrdersRig() { world.TakeBackLent(); }
   // A crew not yet on the field, waiting beside the truck for its slice.
   void Waiting(int32_t slice) {
     crew->alive = 0;
@@ -152,10 +152,10 @@ TEST(InfantryOrders, EnemiesThatSeeACrewAppearAreStartled) {
   // The lines of sight as the map's cache holds them (its rows follow the battle's list).
   for (Unit* unit : std::initializer_list<Unit*>{seeing.get(), blind.get(), far.get(), friendly.get(), dead.get(), &rig.truck}) {
     unit->countdown = 7;
-    rig.world.Battle().joined.push_back(unit);
+    rig.world.Lend(unit);
   }
   rig.truck.countdown = 0;
-  ++rig.world.Battle().slice;
+  ++rig.world.Battle().currentSlice;
   for (Unit* unit : std::initializer_list<Unit*>{seeing.get(), blind.get(), far.get(), friendly.get(), dead.get(), &rig.truck}) {
     rig.world.Battle().map->StoreVisibility(unit, rig.crew.get(), unit != blind.get(), 1.0f, false, false, false);
   }
@@ -188,7 +188,7 @@ TEST(InfantryOrders, TimedAppearanceAndTheEndOfTheAction) {
 
   // At the end of the action a crew still to come appears, its packet dated when it was due.
   rig.Waiting(2600);
-  rig.world.Battle().slice = 2400;
+  rig.world.Battle().currentSlice = 2400;
   rig.world.statePackets.clear();
   rig.crew->ApplyTimedAction();
   EXPECT_EQ(rig.crew->alive, 1);

@@ -332,24 +332,24 @@ struct CommandRig : InfantryRig {
     UseMap();
     squad = Make(kSquad, 6);
     squad->SetPosition(200.0f, 200.0f);
-    world.Battle().joined.push_back(squad.get());
+    world.Lend(squad.get());
   }
-  ~CommandRig() { world.Battle().joined.clear(); }
+  ~CommandRig() { world.TakeBackLent(); }
   // A leader of the squad's side at a distance east of it, with a rating and command rating.
   std::unique_ptr<Infantry> Leader(int32_t classIndex, float distance, int32_t rating, int32_t command) {
     auto leader = Make(classIndex, 6, rating);
     leader->leaderRatings = static_cast<uint8_t>(command);
     leader->SetPosition(200.0f + distance, 200.0f);
-    world.Battle().joined.push_back(leader.get());
+    world.Lend(leader.get());
     return leader;
   }
   // Lines stored in a later slice than the last move hold.
   void Block(const Unit& leader) {
-    ++world.Battle().slice;
+    ++world.Battle().currentSlice;
     world.Battle().map->StoreVisibility(&leader, squad.get(), false, 0.0f, false, false, false);
   }
   void Clear(const Unit& leader) {
-    ++world.Battle().slice;
+    ++world.Battle().currentSlice;
     world.Battle().map->StoreVisibility(&leader, squad.get(), true, 1.0f, false, false, false);
   }
   std::unique_ptr<Infantry> squad;
@@ -468,12 +468,12 @@ TEST(InfantryCommand, FatigueBuildsAndRecovers) {
   squad.UpdateFatigue();
   EXPECT_NEAR(squad.fatigue, 0.0081f, 1e-6);
   // Deep snow triples it while moving over open ground.
-  rig.world.Battle().ground = 8;
+  rig.world.Battle().groundCondition = 8;
   squad.speed = 1.0f;
   squad.fatigue = 0.0f;
   squad.UpdateFatigue();
   EXPECT_NEAR(squad.fatigue, 3.0f * 0.0081f, 1e-6);
-  rig.world.Battle().ground = 5;
+  rig.world.Battle().groundCondition = 5;
   squad.fatigue = 0.0f;
   squad.UpdateFatigue();
   EXPECT_NEAR(squad.fatigue, 2.0f * 0.0081f, 1e-6);
@@ -554,7 +554,7 @@ TEST(InfantryCommand, CommandLines) {
   auto company = rig.Leader(InfantryRig::kCompanyHq, 40.0f, 2, 0);
   auto other = rig.Make(InfantryRig::kSquad, 6);
   other->SetPosition(150.0f, 200.0f);
-  rig.world.Battle().joined.push_back(other.get());
+  rig.world.Lend(other.get());
   rig.squad->platoonLeader = platoon.get();
   other->commandingLeader = platoon.get();
 

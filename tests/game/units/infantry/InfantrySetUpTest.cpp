@@ -220,7 +220,7 @@ TEST(InfantryStore, ReferencesAreWrittenAsPackedIdsAndReadBackRaw) {
   auto squad = rig.Make(InfantryRig::kSquad, 6);
   auto leader = rig.Make(InfantryRig::kPlatoonHq, 6);
   TestVehicle truck;
-  rig.world.Battle().joined = {squad.get(), leader.get(), &truck};
+  rig.world.LendOnly({squad.get(), leader.get(), &truck});
   squad->carrier = &truck;
   squad->platoonLeader = leader.get();
   squad->commandingLeader = leader.get();
@@ -240,7 +240,7 @@ TEST(InfantryStore, ReferencesAreWrittenAsPackedIdsAndReadBackRaw) {
   EXPECT_TRUE(read.CheckCarrier());
   truck.passengers[0] = nullptr;
   EXPECT_FALSE(read.CheckCarrier());
-  rig.world.Battle().joined.clear();
+  rig.world.TakeBackLent();
 }
 
 TEST(InfantryStore, WriteReadWriteIsByteIdenticalForRandomUnits) {
@@ -362,7 +362,7 @@ TEST(InfantryReferences, RemapRefusesUnknownIdsAndWrongKinds) {
   auto squad = rig.Make(InfantryRig::kSquad, 6);
   auto other = rig.Make(InfantryRig::kTeam, 6);
   TestVehicle truck;
-  rig.world.Battle().joined = {other.get(), &truck};
+  rig.world.LendOnly({other.get(), &truck});
   auto remap = [&](size_t link, int16_t id) {
     squad->linkIds = {};
     squad->linkIds[link] = id;
@@ -381,7 +381,7 @@ TEST(InfantryReferences, RemapRefusesUnknownIdsAndWrongKinds) {
   }
   EXPECT_FALSE(remap(5, 40)) << "no unit";
   EXPECT_EQ(squad->linkIds, (std::array<int16_t, 6>{}));
-  rig.world.Battle().joined.clear();
+  rig.world.TakeBackLent();
 }
 
 TEST(InfantryReferences, KeysAndDeadReferences) {
@@ -393,7 +393,7 @@ TEST(InfantryReferences, KeysAndDeadReferences) {
   half->designation = 0x4201;
   TestVehicle truck;
   truck.designation = 9;
-  rig.world.Battle().joined = {leader.get(), half.get(), &truck};
+  rig.world.LendOnly({leader.get(), half.get(), &truck});
   squad->carrier = &truck;
   squad->platoonLeader = leader.get();
   squad->linkedHalf = half.get();
@@ -418,5 +418,5 @@ TEST(InfantryReferences, KeysAndDeadReferences) {
   EXPECT_EQ(squad->linkedHalf, nullptr);
   EXPECT_EQ(squad->splitFlag, 1) << "the half whose other half left is marked split";
   group.Remove(&truck, false);
-  rig.world.Battle().joined.clear();
+  rig.world.TakeBackLent();
 }

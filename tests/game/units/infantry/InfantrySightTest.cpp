@@ -124,7 +124,7 @@ TEST(InfantrySight, SightingRangeByStateTimeOfDayRatingAndWeapon) {
 TEST(InfantrySight, DirectionWatchedByALiveEnemyWithin45Degrees) {
   SightRig f;
   auto enemy = f.rig.Make(InfantryRig::kSquad, 3);  // Allied: side byte 0
-  f.Battle().joined.push_back(enemy.get());
+  f.rig.world.Lend(enemy.get());
   const int32_t axis = 1;
   // From (100, 100) looking east; the enemy 100 m away at 40 degrees, then 50 degrees.
   enemy->x = 100.0f + 100.0f * std::cos(0.6981317f);

@@ -13,11 +13,11 @@
 #include "game/map/Map.h"
 #include "game/map/PathPoints.h"
 #include "game/units/TestInfantry.h"
+#include "game/battle/CampaignUnitHost.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"
 #include "game/units/Unit.h"
 #include "game/units/tables/UnitCodes.h"
-#include "game/units/NoBattleOrderHost.h"
 #include "game/units/RecordingUnitScreen.h"
 #include "game/units/ports/UnitContextScope.h"
 #include "game/units/fire/WeaponFormulas.h"
@@ -26,24 +26,6 @@
 namespace {
 
 constexpr float kRad = 3.14159265f / 180.0f;
-
-// The battle's part, recorded.
-class RecordingHost : public NoBattleOrderHost {
- public:
-  int32_t GetSelectedWaypoint() const override { return selected; }
-  void ClearSelectedWaypoint() override { selected = -1; }
-  bool IsQuiet() const override { return quiet; }
-  int32_t GetAttackingSide() const override { return attackingSide; }
-  int32_t GetAdvanceEdge() const override { return advanceEdge; }
-  void AddUnit(Unit* unit) override { added.emplace_back(unit); }
-  bool IsBetweenBattles() const override { return betweenBattles; }
-  bool betweenBattles = false;
-  int32_t selected = -1;
-  bool quiet = false;
-  int32_t attackingSide = -1;
-  int32_t advanceEdge = 0;
-  std::vector<std::unique_ptr<Unit>> added;
-};
 
 // A kind whose ground is passable except in a refused region, with a settable turn step.
 template <class Kind>
@@ -81,20 +63,22 @@ class Mover : public Kind {
 using Foot = Mover<TestInfantry>;
 using Tank = Mover<TestVehicle>;
 
-// The world with the default 800 m flat map and the recording host.
+// The world with the default 800 m flat map and the battle layer's order host.
 struct OrdersRig {
   OrdersRig() {
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    world.Battle().slice = 100;
-    context.emplace(UnitContext{.orders = &host, .screen = &screen});
+    world.Battle().currentSlice = 100;
+    context.emplace(UnitContext{.orders = &world.Orders(), .screen = &screen});
   }
   OrdersRig(const OrdersRig&) = delete;
   OrdersRig& operator=(const OrdersRig&) = delete;
   Map& GetMap() { return *world.Battle().map; }
+  // The units handed to the battle to join it after the slice (bailed-out crews), in order.
+  size_t Added() { return static_cast<size_t>(world.Battle().laterUnits.Count()); }
+  Unit* AddedAt(size_t i) { return static_cast<Unit*>(world.Battle().laterUnits.GetItem(static_cast<int32_t>(i))); }
   TestFolder folder{true};
   TestUnitWorld world;
-  RecordingHost host;
   RecordingUnitScreen screen;
   std::optional<UnitContextScope> context;
 };
@@ -216,11 +200,12 @@ TEST(UnitOrders, PointsPastTheAdvanceEdgeAndInBuildingsAreRefused) {
   OrdersRig rig;
   Foot unit;
   EXPECT_TRUE(unit.CanStandAt(-50.0f, 100.0f, true));  // outside an operation
-  rig.host.attackingSide = 1;
-  rig.host.advanceEdge = 2;
+  Campaign& operation = rig.world.MakeOperation();
+  operation.attacker = 0;  // the Axis (side byte 1) attacks
+  operation.attackerEdge = 2;
   EXPECT_FALSE(unit.CanStandAt(-50.0f, 100.0f, true));
   EXPECT_TRUE(unit.CanStandAt(900.0f, 100.0f, true));
-  rig.host.advanceEdge = 0;
+  operation.attackerEdge = 0;
   EXPECT_FALSE(unit.CanStandAt(900.0f, 100.0f, true));
   rig.world.app.editorOpen = true;
   EXPECT_TRUE(unit.CanStandAt(900.0f, 100.0f, true));
@@ -433,16 +418,16 @@ TEST(UnitOrders, CancelAndRemoveLastWaypoint) {
   unit.withdraw = 1;
   unit.pendingDelaySteps = 3;
   unit.commandDelay = 4.0f;
-  rig.host.selected = 0;
+  rig.world.Battle().selectedWaypoint = 0;
   const int32_t drops = unit.burstDrops;
   unit.RemoveLastWaypoint();  // the last one cancels the move orders
   EXPECT_EQ(unit.waypointCount, 0);
   EXPECT_EQ(unit.withdraw, 0);
   EXPECT_EQ(unit.pendingDelaySteps, 0);
   EXPECT_FLOAT_EQ(unit.commandDelay, 0.0f);
-  EXPECT_EQ(rig.host.selected, -1);
+  EXPECT_EQ(rig.world.Battle().selectedWaypoint, -1);
   EXPECT_EQ(unit.burstDrops, drops + 1);  // the viewer's own unit
-  rig.host.selected = 0;
+  rig.world.Battle().selectedWaypoint = 0;
   EXPECT_EQ(unit.CanTakeOrder(28), false);
 }
 
@@ -465,14 +450,14 @@ TEST(UnitOrders, OrderAvailabilityForInfantry) {
   }
   // With a waypoint selected only the movement codes 20 to 26 can pass.
   unit.AddWaypoint(50.0f, 50.0f, 22, true);
-  rig.host.selected = 0;
+  rig.world.Battle().selectedWaypoint = 0;
   for (int32_t code = 0; code < 60; ++code) {
     if (code < 20 || code > 26) {
       EXPECT_FALSE(unit.CanTakeOrder(code)) << code;
     }
   }
   EXPECT_TRUE(unit.CanTakeOrder(20));
-  rig.host.selected = -1;
+  rig.world.Battle().selectedWaypoint = -1;
   EXPECT_TRUE(unit.CanTakeOrder(28));
   // Carried: no move orders of its own, but it may cancel.
   unit.carried = true;
@@ -788,14 +773,14 @@ TEST(UnitRoutes, ShotTimingByKindTargetAndEnemyNearby) {
   Foot enemy;
   enemy.side = 0;
   Place(enemy, 150.0f, 100.0f);
-  rig.world.Battle().joined.push_back(&enemy);
+  rig.world.Lend(&enemy);
   gunner.sliceCount = 80;
   EXPECT_FALSE(gunner.CheckShotTiming());
   Place(enemy, 101.0f, 100.0f);  // 1 m: 80 + 158 = 238
   EXPECT_TRUE(gunner.CheckShotTiming());
   gunner.sliceCount = 81;  // only on multiples of 40
   EXPECT_FALSE(gunner.CheckShotTiming());
-  rig.world.Battle().joined.clear();
+  rig.world.TakeBackLent();
   // Far target: code 6.
   Place(near, 300.0f, 100.0f);
   gunner.sliceCount = 319;
@@ -877,7 +862,7 @@ Unit* MakeCrew(int32_t classIndex, int32_t code, int32_t) {
 
 struct BailOutRig : OrdersRig {
   BailOutRig() { RegisterUnitMaker(0, MakeCrew); }
-  Crew& CrewAt(size_t i) { return static_cast<Crew&>(*host.added.at(i)); }
+  Crew& CrewAt(size_t i) { return static_cast<Crew&>(*AddedAt(i)); }
 };
 
 }  // namespace
@@ -893,8 +878,8 @@ TEST(UnitBailOut, CrewSizeClassAndHandOver) {
   axis.identificationLevel = 3;
   Unit* crew = axis.BailOutCrew(false);
   ASSERT_NE(crew, nullptr);
-  ASSERT_EQ(rig.host.added.size(), 1u);
-  EXPECT_EQ(crew, rig.host.added[0].get());
+  ASSERT_EQ(rig.Added(), 1u);
+  EXPECT_EQ(crew, rig.AddedAt(0));
   EXPECT_EQ(crew->classIndex, 208);
   EXPECT_EQ(crew->GetLetterCode(), 3);
   EXPECT_EQ(crew->GetDesignationNumber(), 7);
@@ -932,7 +917,7 @@ TEST(UnitBailOut, CrewSizeClassAndHandOver) {
   carrier.men = 3;
   carrier.kind5 = true;
   EXPECT_EQ(carrier.BailOutCrew(false), nullptr);
-  EXPECT_EQ(rig.host.added.size(), 3u);
+  EXPECT_EQ(rig.Added(), 3u);
 
   // A gun crew hands over its suppression and all its men leave.
   Foot gun;
@@ -947,7 +932,7 @@ TEST(UnitBailOut, CrewSizeClassAndHandOver) {
 
 TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   BailOutRig rig;
-  rig.world.Battle().slice = 500;
+  rig.world.Battle().currentSlice = 500;
   Tank tank;
   tank.Setup(200.0f, 200.0f, 90.0f, 6, 2);
   tank.side = 1;
@@ -1003,7 +988,7 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   EXPECT_EQ(rig.world.soundPackets.size(), 1u);
 
   // After the battle the crew is alive at once and records nothing.
-  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
+  rig.world.Battle().endState[0] = 2;  // a side surrendered: the battle is over
   rig.world.statePackets.clear();
   Tank late;
   late.Setup(200.0f, 200.0f, 90.0f, 6, 2);
@@ -1015,9 +1000,13 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   // Between the battles of an operation too: out at once, tied to its vehicle, no packets,
   // no spot searched, no waiting; its draws are those of a crew after the battle, the facing
   // first.
-  const auto bail = [&rig](bool over, bool between, uint32_t& stateAfter) {
-    rig.world.InPlay().endState[0] = over ? 2 : 0;
-    rig.host.betweenBattles = between;
+  Campaign& operation = rig.world.MakeOperation();
+  std::vector<std::unique_ptr<Unit>> taken;  // the crews the operation took
+  const auto bail = [&rig, &operation, &taken](bool over, bool between, uint32_t& stateAfter) {
+    rig.world.Battle().endState[0] = over ? 2 : 0;
+    // Between battles the operation's own host answers the orders for as long as it works.
+    std::optional<CampaignUnitHost> working;
+    if (between) working.emplace(operation);
     auto tank = std::make_unique<Tank>();
     tank->Setup(200.0f, 200.0f, 90.0f, 6, 2);
     tank->men = 3;
@@ -1025,6 +1014,9 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
     SeedRandom(5);
     Unit* crew = tank->BailOutCrew(false);
     stateAfter = RandomState();
+    if (working) {
+      for (Unit* unit : working->TakeCrews()) taken.emplace_back(unit);
+    }
     EXPECT_EQ(tank->alive, 0);
     EXPECT_EQ(static_cast<Crew*>(crew)->origin, tank.get());
     return std::make_pair(std::move(tank), static_cast<Crew*>(crew));
@@ -1044,7 +1036,8 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   EXPECT_EQ(out->spotSearches, 0);
   EXPECT_TRUE(rig.world.statePackets.empty());
   EXPECT_EQ(rig.world.soundPackets.size(), sounds);
-  rig.host.betweenBattles = false;
+  ASSERT_EQ(taken.size(), 1u);
+  EXPECT_EQ(taken[0].get(), out);
 }
 
 TEST(UnitBailOut, NoAmmunitionLeavesTheCrewShaken) {
@@ -1074,7 +1067,7 @@ TEST(UnitBailOut, EscapingFireBailsOutOrRunsToAFreePoint) {
   stuck.immobilized = 1;
   gUnitStateChanged = 0;
   stuck.EscapeFire();
-  EXPECT_EQ(rig.host.added.size(), 1u);
+  EXPECT_EQ(rig.Added(), 1u);
   EXPECT_EQ(stuck.knockedOut, 1);
   EXPECT_EQ(gUnitStateChanged, 1);
   // Infantry of speed class 4 runs, one bearing drawn per radius until a point is free.

@@ -31,7 +31,7 @@ TEST(UnitPlacement, ResupplyGivesEachSettingsCapAndAddition) {
   for (int32_t setting = 0; setting < 6; ++setting) {
     Foot unit;
     unit.SetRecord(104, 100);
-    rig.host.supply[1] = setting;  // the Allied side index
+    rig.Operation().supply[1] = setting;  // the Allied side index
     unit.ResupplyAmmo();
     EXPECT_EQ(unit.ammo[0], expected[setting]) << "setting " << setting;
   }
@@ -39,21 +39,21 @@ TEST(UnitPlacement, ResupplyGivesEachSettingsCapAndAddition) {
   Foot capped;
   capped.SetRecord(104, 100);
   capped.ammo[0] = 60;
-  rig.host.supply[1] = 3;
+  rig.Operation().supply[1] = 3;
   capped.ResupplyAmmo();
   EXPECT_EQ(capped.ammo[0], 75);
 }
 
 TEST(UnitPlacement, ResupplyRaisesOnlyLowerCountsAndRedrawsAnOverfullLoad) {
   SetUpRig rig;
-  rig.host.supply[1] = 5;
+  rig.Operation().supply[1] = 5;
   Foot kept;
   kept.SetRecord(104, 100);
   kept.ammo[0] = 40;  // 40 per cent left, above the setting's cap of 33
   kept.ResupplyAmmo();
   EXPECT_EQ(kept.ammo[0], 40);
 
-  rig.host.supply[1] = 3;
+  rig.Operation().supply[1] = 3;
   Foot raised;
   raised.SetRecord(104, 100);
   raised.ammo[4] = 7;
@@ -61,7 +61,7 @@ TEST(UnitPlacement, ResupplyRaisesOnlyLowerCountsAndRedrawsAnOverfullLoad) {
   EXPECT_EQ(raised.ammo[0], 47);
   EXPECT_EQ(raised.ammo[4], 7);
 
-  rig.host.supply[1] = 0;
+  rig.Operation().supply[1] = 0;
   Foot overfull;
   overfull.SetRecord(104, 100);
   overfull.ammo[0] = 90;
@@ -84,7 +84,7 @@ TEST(UnitPlacement, ResupplyRaisesOnlyLowerCountsAndRedrawsAnOverfullLoad) {
   Tank tank;  // the Axis side index reads its own setting
   tank.side = 1;
   tank.SetRecord(104, 50);
-  rig.host.supply[0] = 4;
+  rig.Operation().supply[0] = 4;
   tank.ResupplyAmmo();
   EXPECT_EQ(tank.ammo[0], 12);  // min(25, 0 + 12)
 }

@@ -61,7 +61,8 @@ TEST(UnitSeams, LeavingThroughOwnExitScoresAndEveryShooterLetsGo) {
   unit.countsForPoints = 1;
   unit.identificationLevel = 3;
   unit.AddWaypoint(150.0f, 160.0f, 22, true);
-  rig.host.exits[1] = true;  // the Allied side index's exit
+  rig.OpenWestExit(1, true);  // the Allied side index's exit, where the unit stands
+  rig.world.Battle().selectedUnit = &unit;
   unit.Unit::LeaveBattlefield(false);
   EXPECT_EQ(unit.status, 2);
   EXPECT_EQ(unit.losses, 3);  // kept, not the whole strength
@@ -70,7 +71,7 @@ TEST(UnitSeams, LeavingThroughOwnExitScoresAndEveryShooterLetsGo) {
   EXPECT_EQ(unit.waypointCount, 0);
   EXPECT_EQ(unit.stateChanged, 0);
   EXPECT_EQ(shooter.target, nullptr);
-  EXPECT_EQ(rig.host.deselected, &unit);
+  EXPECT_EQ(rig.world.Battle().selectedUnit, nullptr);
   EXPECT_EQ(rig.screen.mapRefreshes, 1);
   bool counted = false;
   EXPECT_FLOAT_EQ(unit.GetPointValue(counted), 212.0f);
@@ -78,13 +79,13 @@ TEST(UnitSeams, LeavingThroughOwnExitScoresAndEveryShooterLetsGo) {
   // Elsewhere, or without counting for points: status 1.
   Foot other;
   other.countsForPoints = 1;
-  rig.host.exits[1] = false;
+  rig.OpenWestExit(1, false);
   other.Unit::LeaveBattlefield(false);
   EXPECT_EQ(other.status, 1);
   EXPECT_FLOAT_EQ(other.GetPointValue(counted), 212.0f);
   EXPECT_FALSE(counted);
   Foot uncounted;
-  rig.host.exits[1] = true;
+  rig.OpenWestExit(1, true);
   uncounted.Unit::LeaveBattlefield(false);
   EXPECT_EQ(uncounted.status, 1);
   EXPECT_FLOAT_EQ(uncounted.GetPointValue(counted), 0.0f);
@@ -95,13 +96,13 @@ TEST(UnitSeams, SurrenderedInfantryLedOffIsCaptured) {
   Foot prisoner;
   prisoner.surrendered = true;
   prisoner.countsForPoints = 1;
-  rig.host.exits[0] = true;  // the other side's exit holds: not captured
+  rig.OpenWestExit(0, true);  // the other side's exit holds: not captured
   prisoner.Unit::LeaveBattlefield(false);
   EXPECT_EQ(prisoner.status, 1);
   EXPECT_FALSE(prisoner.captured);
   Foot taken;
   taken.surrendered = true;
-  rig.host.exits[0] = false;
+  rig.OpenWestExit(0, false);
   taken.Unit::LeaveBattlefield(false);
   EXPECT_TRUE(taken.captured);
   EXPECT_FALSE(taken.surrendered);
@@ -182,9 +183,9 @@ TEST(UnitSeams, ForceCentroidAndControlArea) {
   light.AddToForceCentroid(true, sum, weight, false);
   EXPECT_FLOAT_EQ(weight, 5.8f);
 
-  Map operationMap(rig.world.app);
+  rig.Operation().map = new Map(rig.world.app);
+  Map& operationMap = *rig.Operation().map;
   ASSERT_TRUE(operationMap.Read(nullptr));
-  rig.host.operationMap = &operationMap;
   for (int32_t ty = 0; ty < operationMap.terrain.tiles.Height(); ++ty) {
     for (int32_t tx = 0; tx < operationMap.terrain.tiles.Width(); ++tx) operationMap.terrain.tiles.At(tx, ty).zone = 0;
   }
@@ -308,7 +309,7 @@ TEST(UnitSeams, KeepOnMapBringsAMobileUnitBackInside) {
   EXPECT_FLOAT_EQ(off.y, backY);
   EXPECT_EQ(rig.screen.panelRefreshes, 1);
   // On the map in a later battle: a crowded unit is placed anew.
-  rig.host.battleNumber = 2;
+  rig.Operation().currentTurn = 2;
   Foot neighbour;
   Place(neighbour, 300.0f, 300.0f);
   rig.Join(neighbour);
@@ -354,17 +355,17 @@ TEST(UnitSeams, PlacementRefusedBeepsUnlessQuietAndChangesNothing) {
   EXPECT_FALSE(unit.PlaceOrFace(600.0f, 100.0f, true, nullptr));
   EXPECT_EQ(rig.world.app.beeps, 1);
   EXPECT_FLOAT_EQ(unit.x, 100.0f);
-  rig.host.quiet = true;
+  rig.SetQuiet(true);
   EXPECT_FALSE(unit.PlaceOrFace(600.0f, 100.0f, true, nullptr));
   EXPECT_EQ(rig.world.app.beeps, 1);
-  rig.host.quiet = false;
+  rig.SetQuiet(false);
   EXPECT_FALSE(unit.PlaceOrFace(-5.0f, 100.0f, true, nullptr));  // off the map
   EXPECT_TRUE(unit.PlaceOrFace(200.0f, 150.0f, true, nullptr));
   EXPECT_FLOAT_EQ(unit.x, 200.0f);
   EXPECT_FLOAT_EQ(unit.y, 150.0f);
-  EXPECT_EQ(rig.host.leaderReviews, 1);
+  EXPECT_EQ(rig.panel.panelRedraws, 1);  // the squads looked for their leaders again
   // In a later battle of an operation only a unit that can move may be placed again.
-  rig.host.battleNumber = 2;
+  rig.Operation().currentTurn = 2;
   unit.mobile = false;
   EXPECT_FALSE(unit.CanPlaceAt(210.0f, 150.0f, nullptr));
   unit.mobile = true;
@@ -448,13 +449,13 @@ TEST(UnitSeams, RaisedLevelOfBuildingsWhenTheGroundIsTaken) {
   unit.upperTaken = false;  // both free: the player chooses from the waypoint menu
   EXPECT_TRUE(unit.PlaceOrFace(205.0f, 205.0f, true, nullptr));
   EXPECT_EQ(rig.screen.waypointMenus, 1);
-  rig.host.quiet = true;  // a quiet battle opens no menu
+  rig.SetQuiet(true);  // a quiet battle opens no menu
   EXPECT_TRUE(unit.PlaceOrFace(205.0f, 205.0f, true, nullptr));
   EXPECT_EQ(rig.screen.waypointMenus, 1);
   // Refused: both levels taken, a gun crew, or a quiet battle with the ground taken.
   unit.groundTaken = true;
   EXPECT_FALSE(unit.CanPlaceAt(205.0f, 205.0f, nullptr));
-  rig.host.quiet = false;
+  rig.SetQuiet(false);
   unit.upperTaken = true;
   EXPECT_FALSE(unit.CanPlaceAt(205.0f, 205.0f, nullptr));
   unit.upperTaken = false;
@@ -474,7 +475,7 @@ TEST(UnitSeams, BridgeCodesActByLevel) {
   EXPECT_EQ(unit.TerrainUnderfoot(38), 25);
   EXPECT_EQ(unit.TerrainUnderfoot(40), 40);
   EXPECT_EQ(unit.TerrainUnderfoot(14), 14);
-  rig.world.Battle().ground = 7;
+  rig.world.Battle().groundCondition = 7;
   EXPECT_EQ(unit.TerrainUnderfoot(37), 27);
   EXPECT_EQ(unit.TerrainUnderfoot(39), 9);
   // On the bridge itself the codes act as themselves.

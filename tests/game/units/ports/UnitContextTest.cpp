@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "game/units/NoBattleOrderHost.h"
+#include "game/battle/BattleOrderHost.h"
 #include "game/units/RecordingUnitScreen.h"
 #include "game/units/ScreenlessDrawHost.h"
 #include "game/units/TestUnitWorld.h"
@@ -17,9 +17,11 @@
 
 namespace {
 
-class Orders : public NoBattleOrderHost {
- public:
-  void AddUnit(Unit* /*unit*/) override {}
+// The battle layer's order host with no battle and no operation in play.
+class Orders final : public BattleOrderHost {
+ protected:
+  Battle* OrderBattle() const override { return nullptr; }
+  Campaign* OrderCampaign() const override { return nullptr; }
 };
 
 }  // namespace

@@ -8,11 +8,11 @@
 
 TEST(UnitIds, PackedIdsOfBattleUnitsAndUnknownOnes) {
   UnitRecordRig rig;
-  FakeBattle& battle = rig.world.Battle();
+  ::Battle& battle = rig.world.Battle();
   const int32_t before = battle.GetUnitCount();
   TestInfantry a;
   TestVehicle b;
-  battle.joined = {&a, &b};
+  rig.world.LendOnly({&a, &b});
   EXPECT_EQ(PackedUnitId(nullptr), 0);
   EXPECT_EQ(PackedUnitId(&a), before + 1);
   EXPECT_EQ(PackedUnitId(&b), before + 2);
@@ -45,7 +45,7 @@ TEST(UnitIds, PackedIdsOfBattleUnitsAndUnknownOnes) {
   EXPECT_EQ(back.targetId, before + 2);
   EXPECT_EQ(back.orderedTargetId, 0);
   EXPECT_EQ(back.target, nullptr);
-  battle.joined.clear();
+  rig.world.TakeBackLent();
 }
 
 TEST(UnitIds, ReadUnitMakesTheKindOrRefuses) {

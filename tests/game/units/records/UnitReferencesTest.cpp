@@ -40,7 +40,7 @@ TEST(UnitReferences, KeysFindTheCounterpartsOrReportALinkError) {
   squad.designation = 5;
   TestInfantry stranger;
   stranger.designation = 6;
-  rig.world.Battle().joined = {&squad, &tank};
+  rig.world.LendOnly({&squad, &tank});
   squad.target = &tank;
   squad.ordersPhaseTarget = &tank;
   squad.ReferencesToIds();
@@ -57,25 +57,25 @@ TEST(UnitReferences, KeysFindTheCounterpartsOrReportALinkError) {
   EXPECT_FALSE(squad.IdsToReferences(nullptr));
   EXPECT_EQ(squad.orderedTarget, nullptr);
   EXPECT_EQ(squad.target, &tank);
-  rig.world.Battle().joined.clear();
+  rig.world.TakeBackLent();
 }
 
 TEST(UnitReferences, PackedIdsAfterReadingAndWaypointHeights) {
   UnitRecordRig rig;
-  FakeBattle& battle = rig.world.Battle();
-  battle.map = std::make_unique<Map>(rig.world.app);
+  ::Battle& battle = rig.world.Battle();
+  rig.world.SetMap(std::make_unique<Map>(rig.world.app));
   ASSERT_TRUE(battle.map->Read(nullptr));
   const int32_t before = battle.GetUnitCount();
   TestInfantry a;
   TestInfantry b;
-  battle.joined = {&a, &b};
+  rig.world.LendOnly({&a, &b});
   a.targetId = static_cast<int16_t>(before + 2);
   a.orderedTargetId = 0;
   a.waypointCount = 2;
   a.waypoints[0] = {40.0f, 50.0f, -1.0f, 1, 0, 1, 0};
   a.waypoints[1] = {60.0f, 70.0f, -1.0f, 1, 0, 0, 0};
   // The operation has no map: the current battle's is used.
-  FakeBattle& operation = rig.world.app.MakeOperation();
+  Campaign& operation = rig.world.MakeOperation();
   EXPECT_FALSE(a.RemapReferences(&operation));  // it holds no units
   EXPECT_EQ(a.waypoints[0].height, battle.map->SurfaceHeightAt(40.0f, 50.0f));
   EXPECT_EQ(a.waypoints[1].height, battle.map->ElevationAt(60.0f, 70.0f));
@@ -92,7 +92,7 @@ TEST(UnitReferences, PackedIdsAfterReadingAndWaypointHeights) {
   EXPECT_FALSE(a.RemapReferences(&battle));
   EXPECT_EQ(a.target, nullptr);
   EXPECT_EQ(a.orderedTarget, nullptr);
-  battle.joined.clear();
+  rig.world.TakeBackLent();
 }
 
 TEST(UnitReferences, DeadReferencesAreDropped) {

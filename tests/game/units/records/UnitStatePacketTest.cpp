@@ -13,9 +13,9 @@ namespace {
 
 struct PacketRig {
   PacketRig() {
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    world.Battle().slice = 120;
+    world.Battle().currentSlice = 120;
   }
   TestFolder folder{true};
   TestUnitWorld world;

@@ -168,11 +168,11 @@ TEST(InfantryAnimation, NothingMovesWhileComputingOrWhenNoFigureIsShown) {
   AnimationRig f;
   auto squad = f.rig.Make(InfantryRig::kSquad, 6);
   SetRunning(*squad, 6, 0, 1000, {1.0f, 1.0f, 1.0f});
-  f.rig.world.SetComputing(true);
+  f.rig.world.Battle().computingAction = 1;
   EXPECT_EQ(squad->AnimateFigures(5000, 16, 4984), 0);
   EXPECT_EQ(squad->figureNextKeyTime[0], 1000);
   EXPECT_EQ(squad->figurePose[2][0], 0.0f);
-  f.rig.world.SetComputing(false);
+  f.rig.world.Battle().computingAction = 0;
   // A dead crew whose vehicle lives shows no figure: not animated.
   auto vehicle = f.rig.Make(InfantryRig::kTeam, 6);
   squad->parentUnit = vehicle.get();

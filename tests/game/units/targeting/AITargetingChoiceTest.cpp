@@ -88,7 +88,7 @@ TEST(TargetChoice, EqualScoresKeepTheEarlierUnitInListOrder) {
   EXPECT_EQ(chooser.shotCounter, 0);
 
   // The other order: the other wins.
-  rig.world.Battle().joined = {&chooser, &b, &a};
+  rig.world.LendOnly({&chooser, &b, &a});
   chooser.target = nullptr;
   EXPECT_TRUE(chooser.ChooseTarget(true));
   EXPECT_EQ(chooser.target, &b);
@@ -215,7 +215,7 @@ TEST(TargetChoice, ACandidateOutOfRangeIsNotTracedWhileEitherMoves) {
   EXPECT_EQ(choose(true), 4);
   EXPECT_EQ(chooser.target, &a);
   // The next slice the chooser stands and b moves: a's line is traced, b's passed over.
-  t.rig.world.Battle().slice = 101;
+  t.rig.world.Battle().currentSlice = 101;
   b.lastMovingSlice = 101;
   EXPECT_EQ(choose(false), 1);
   EXPECT_TRUE(kept(a));

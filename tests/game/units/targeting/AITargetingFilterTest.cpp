@@ -18,9 +18,9 @@ namespace {
 struct FilterRig {
   FilterRig() {
     Hack::LoadTables();
-    world.Battle().map = std::make_unique<Map>(world.app);
+    world.SetMap(std::make_unique<Map>(world.app));
     EXPECT_TRUE(world.Battle().map->Read(nullptr));
-    world.Battle().slice = 100;
+    world.Battle().currentSlice = 100;
     AITargeting::gSkipBuildingTargets = false;
     AITargeting::gTargetChooser = nullptr;
   }
@@ -28,7 +28,7 @@ struct FilterRig {
     AITargeting::gSkipBuildingTargets = false;
     AITargeting::gTargetChooser = nullptr;
   }
-  void Join(Unit& unit) { world.Battle().joined.push_back(&unit); }
+  void Join(Unit& unit) { world.Lend(&unit); }
   DataTablesRig tables;
   TestFolder folder{true};
   TestUnitWorld world;

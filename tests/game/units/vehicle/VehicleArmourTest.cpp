@@ -277,9 +277,9 @@ TEST(VehicleArmour, HullDownFromPointsAndThePairCache) {
   EXPECT_TRUE(v->IsHullDownFromPoint(kX - 200.0f, kY));
   EXPECT_FALSE(v->IsHullDownFromPoint(kX, kY - 200.0f));
 
-  rig.world.Battle().slice = 20;
-  rig.world.Battle().joined.push_back(v.get());
-  rig.world.Battle().joined.push_back(other.get());
+  rig.world.Battle().currentSlice = 20;
+  rig.world.Lend(v.get());
+  rig.world.Lend(other.get());
   EXPECT_TRUE(v->IsHullDownFrom(*other));
   bool seen = false;
   bool known = false;

@@ -53,7 +53,7 @@ class GunsRig : public VehicleRig {
   }
   ~GunsRig() {
     gSmallArms = kept_;
-    world.Battle().joined.clear();
+    world.TakeBackLent();
   }
   GunsRig(const GunsRig&) = delete;
   GunsRig& operator=(const GunsRig&) = delete;
@@ -79,7 +79,7 @@ class GunsRig : public VehicleRig {
     owned_.push_back(std::move(v));
     return *owned_.back();
   }
-  void Join(Unit& u) { world.Battle().joined.push_back(&u); }
+  void Join(Unit& u) { world.Lend(&u); }
   void SmallArmsFlag(int32_t index, int8_t flag) {
     smallArms_[static_cast<size_t>(index) * SmallArmsData::kSize + 80] = static_cast<uint8_t>(flag);
   }

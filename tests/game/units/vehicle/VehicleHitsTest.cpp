@@ -33,7 +33,7 @@ void Tank(VehicleRig& rig, int32_t cls) {
 // Crews that bail out need no appearance once the battle is over; every test starts from one
 // seed.
 void Quiet(VehicleRig& rig) {
-  rig.world.InPlay().endState[0] = 2;  // a side surrendered: the battle is over
+  rig.world.Battle().endState[0] = 2;  // a side surrendered: the battle is over
   SeedRandom(17);
 }
 

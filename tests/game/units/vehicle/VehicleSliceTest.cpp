@@ -283,7 +283,7 @@ TEST(VehicleDriving, SpeedsAndConsumedPoints) {
   v->MoveAlongWaypoints();
   EXPECT_EQ(v->speed, expected);
   EXPECT_FLOAT_EQ(v->x, kX + expected);
-  EXPECT_EQ(rig.world.InPlay().activityCount[v->GetSideIndex()], 1);
+  EXPECT_EQ(rig.world.Battle().activityCount[v->GetSideIndex()], 1);
   // A point 90 degrees off: 0.75 of the limit within 30 m, the full limit beyond.
   float speeds[2] = {0.0f, 0.0f};
   for (int32_t i = 0; i < 2; ++i) {
@@ -382,10 +382,10 @@ TEST(VehicleDanger, WhoNeverReacts) {
   TestUnit enemy;
   enemy.side = static_cast<uint8_t>(1 - boat->side);
   PlaceAt(enemy, 0.0f, 100.0f);
-  rig.world.Battle().joined.push_back(&enemy);
+  rig.world.Lend(&enemy);
   for (int32_t i = 0; i < 20; ++i) boat->ReactToDanger();
   EXPECT_EQ(boat->waypointCount, 0);
-  rig.world.Battle().joined.clear();
+  rig.world.TakeBackLent();
 }
 
 TEST(VehicleDanger, CoverSearchTreesAndThePool) {
@@ -396,7 +396,7 @@ TEST(VehicleDanger, CoverSearchTreesAndThePool) {
   PlaceAt(threat, 0.0f, 300.0f);
   CoverSearchNode::ResetCount();
   const int32_t freeBefore = CoverSearchNode::FreeNodes();
-  rig.world.InPlay().vehicleWorking = 1;
+  rig.world.Battle().vehicleWorking = 1;
   v->countdown = 10;
   EXPECT_FALSE(v->SeekCover(threat, false, false, 0.0f));
   EXPECT_EQ(CoverSearchNode::MadeNodes(), 2 * CoverSearchNode::kTreeNodes);
@@ -405,7 +405,7 @@ TEST(VehicleDanger, CoverSearchTreesAndThePool) {
   // A strong gun only waits longer: 240..479 slices.
   EXPECT_GE(v->countdown, 10 + 240);
   EXPECT_LE(v->countdown, 10 + 479);
-  EXPECT_EQ(rig.world.InPlay().vehicleWorking, 0);  // the search is over
+  EXPECT_EQ(rig.world.Battle().vehicleWorking, 0);  // the search is over
   EXPECT_EQ(v->waypointCount, 0);
   EXPECT_EQ(v->facing, 0.0f);
 
@@ -498,7 +498,7 @@ TEST(VehicleSlice, CloseDefenceFiresOnlyBehindClosedHatches) {
   enemy.side = static_cast<uint8_t>(1 - v->side);
   enemy.identificationLevel = 2;
   PlaceAt(enemy, 45.0f, 12.0f);
-  rig.world.Battle().joined.push_back(&enemy);
+  rig.world.Lend(&enemy);
   // The model shows no crew: the hatches cannot be closed, so nothing is fired (and the
   // hatch operation is not asked to do what it may not).
   ASSERT_EQ(v->buttoned, 0);
@@ -518,7 +518,7 @@ TEST(VehicleSlice, CloseDefenceFiresOnlyBehindClosedHatches) {
   enemy.identificationLevel = 1;
   v->FireCloseDefenceWeapon();
   EXPECT_TRUE(rig.world.FiledShots().empty());
-  rig.world.Battle().joined.clear();
+  rig.world.TakeBackLent();
 }
 
 TEST(VehicleDriving, BurningPointsAndBlockedMovers) {

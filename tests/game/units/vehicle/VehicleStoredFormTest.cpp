@@ -205,14 +205,14 @@ TEST(VehicleStoredForm, RandomVehiclesWriteReadWriteAlike) {
 
 TEST(VehicleStoredForm, PassengersByPackedIdAndByKey) {
   VehicleRig rig;
-  FakeBattle& battle = rig.world.Battle();
+  ::Battle& battle = rig.world.Battle();
   const int32_t before = battle.GetUnitCount();
   auto vehicle = PlainVehicle(rig);
   TestInfantry rider;
   rider.designation = 5;
   TestInfantry second;
   second.designation = 6;
-  battle.joined = {vehicle.get(), &rider, &second};
+  rig.world.LendOnly({vehicle.get(), &rider, &second});
   vehicle->passengers = {&second, &rider};
 
   const Bytes bytes = Write(*vehicle);
@@ -255,7 +255,7 @@ TEST(VehicleStoredForm, PassengersByPackedIdAndByKey) {
   copy.DropDeadReferences(group);
   EXPECT_EQ(copy.passengers, (std::array<Unit*, 2>{nullptr, &rider}));
   group.Remove(&rider, false);
-  battle.joined.clear();
+  rig.world.TakeBackLent();
 }
 
 TEST(VehicleStoredForm, BadBlocksAndEveryPrefixAreRefused) {

@@ -498,7 +498,7 @@ TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   rig.PutI32(2, 112, 4);
   enemy->waypointCount = 1;
   EXPECT_EQ(enemy->ObstructionGrade(*tank), 0);
-  rig.world.SetComputing(true);
+  rig.world.Battle().computingAction = 1;
   EXPECT_EQ(enemy->ObstructionGrade(*tank), 3);
   // The scratch flag skips vehicles with a move order in the walk.
   const Vehicle* found = nullptr;
@@ -509,7 +509,7 @@ TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   EXPECT_EQ(Vehicle::BestObstruction(*tank, list, 2, &found), 0);
   EXPECT_EQ(found, nullptr);
   tank->ignoreMovers = 0;
-  rig.world.SetComputing(false);
+  rig.world.Battle().computingAction = 0;
   enemy->waypointCount = 0;
   rig.world.TakeBackLent();
   // Ground weight with waypoints: the battle's weight for the vehicle's pressure on ground of
@@ -517,15 +517,15 @@ TEST(VehicleMovement, TrafficCapsAndAcceleration) {
   Vehicle::gFullCheck = 0.0f;
   tank->waypointCount = 1;
   tank->WaypointAt(0) = Waypoint{150.0f, 100.0f, 0.0f, 3, 0, 0, 0};
-  const float dry = rig.world.InPlay().GroundWeight(tank->GroundPressure(), 0);
+  const float dry = rig.world.Battle().GroundWeight(tank->GroundPressure(), 0);
   EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), dry * 0.1956937f);
   EXPECT_EQ(Vehicle::gGroundFactor, dry);
-  rig.world.InPlay().groundCondition = 8;
-  const float snow = rig.world.InPlay().GroundWeight(tank->GroundPressure(), 0);
+  rig.world.Battle().groundCondition = 8;
+  const float snow = rig.world.Battle().GroundWeight(tank->GroundPressure(), 0);
   EXPECT_LT(snow, dry);
   EXPECT_FLOAT_EQ(tank->TerrainMobility(nullptr), snow * 0.1956937f);
   EXPECT_EQ(Vehicle::gGroundFactor, snow);
-  rig.world.InPlay().groundCondition = 0;
+  rig.world.Battle().groundCondition = 0;
   Vehicle::gFullCheck = 1.0f;
   // A route point caps at 0.27 x min(top, 40) mph; the gain from rest.
   tank->speed = 1.0f;

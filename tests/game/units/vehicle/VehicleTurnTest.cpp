@@ -15,7 +15,7 @@ namespace {
 constexpr int32_t kModelSound = 150;
 
 // The vehicle rig with a table of two vehicle models (engine sound 150, two hatch men) and an
-// operation host.
+// operation in play, answered to the units by the battle layer's order host.
 class TurnRig : public VehicleRig {
  public:
   TurnRig() : keptModels_(gVehicleModels), models_(2 * VehicleModelData::kSize) {
@@ -25,8 +25,9 @@ class TurnRig : public VehicleRig {
       models_[m * VehicleModelData::kSize + 2] = 2;
     }
     gVehicleModels = DataTable<VehicleModelData>(models_.data(), static_cast<uint32_t>(models_.size()));
-    context_.emplace(UnitContext{.orders = &host});
-    world.Battle().slice = 0;
+    world.MakeOperation();
+    context_.emplace(UnitContext{.orders = &world.Orders()});
+    world.Battle().currentSlice = 0;
   }
   ~TurnRig() {
     context_.reset();
@@ -48,7 +49,7 @@ class TurnRig : public VehicleRig {
     PutI16(0, 170, 10);
   }
 
-  OperationHost host;
+  Campaign& Operation() { return *world.Operation(); }
 
  private:
   DataTable<VehicleModelData> keptModels_;
@@ -65,7 +66,7 @@ TEST(VehicleTurn, ResupplyByTheSupplySetting) {
   auto vehicle = rig.Make();
   const int32_t expected[6] = {120, 100, 82, 70, 49, 39};
   for (int32_t setting = 0; setting < 6; ++setting) {
-    rig.host.supply[1] = setting;
+    rig.Operation().supply[1] = setting;
     vehicle->machineGunAmmo = {10, 60, 7};
     vehicle->ResupplyAmmo();
     EXPECT_EQ(vehicle->machineGunAmmo[0], expected[setting]) << setting;
@@ -84,7 +85,7 @@ TEST(VehicleTurnDeathTest, SupplySettingOutsideItsRangeIsFatal) {
       {
         TurnRig rig;
         auto vehicle = rig.Make();
-        rig.host.supply[1] = 6;
+        rig.Operation().supply[1] = 6;
         vehicle->ResupplyAmmo();
       },
       "Vehicle");
@@ -243,7 +244,7 @@ TEST(VehicleTurn, EngineSoundsBySideAndSlice) {
   packets.clear();
   vehicle->identificationLevel = 1;
   vehicle->sliceCounter = 7;
-  rig.world.Battle().slice = 7;
+  rig.world.Battle().currentSlice = 7;
   const uint32_t state = RandomState();
   vehicle->PostMotionSound(true);
   EXPECT_EQ(RandomState(), state);
@@ -285,7 +286,7 @@ TEST(VehicleTurn, Hatches) {
   EXPECT_TRUE(rig.world.soundPackets.empty());
   EXPECT_EQ(vehicle->stateChanged, 1);
   // While the action is computed: a kind-7 packet.
-  rig.world.SetComputing(true);
+  rig.world.Battle().computingAction = 1;
   vehicle->stateChanged = 0;
   gUnitStateChanged = 0;
   vehicle->ToggleButtoned();
