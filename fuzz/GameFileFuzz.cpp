@@ -95,6 +95,9 @@ struct FuzzWorld {
     Battle* battle = nullptr;
     Campaign* operation = nullptr;
     if (gameFile.Read(file, read, battle, operation) != GameFile::kAccepted) return false;
+    // The game takes the file's name, which its battle carries as its title, as the program
+    // does: the next write stores the two alike.
+    settings.gameName = read.gameName;
     // The operation's own reader has a target of its own: an accepted one is let go here.
     delete operation;
     if (battle != nullptr) headless.MakeCurrentBattle(battle);

@@ -17,8 +17,7 @@ constexpr const char* kSource = "EditorMapGrids";
 }  // namespace
 
 EditorMapGrids::EditorMapGrids() : block_(kBytes, 0) {
-  for (int32_t x = 0; x < kSide; ++x)
-    for (int32_t y = 0; y < kSide; ++y) SetLevel(x, y, kFlatLevel);
+  std::fill(block_.begin() + kLevelsAt, block_.begin() + kZonesAt, static_cast<uint8_t>(kFlatLevel));
 }
 
 size_t EditorMapGrids::Index(int32_t x, int32_t y) const {
@@ -75,15 +74,15 @@ int16_t EditorMapGrids::CodeOfTile(const Map& map, int32_t x, int32_t y) {
 }
 
 void EditorMapGrids::FillFrom(const Map& map, int32_t& width, int32_t& height) {
+  // Every cell as outside the map first, in whole planes; then the map's own cells.
+  std::fill(block_.begin(), block_.begin() + kLevelsAt, static_cast<uint8_t>(0));
+  std::fill(block_.begin() + kLevelsAt, block_.begin() + kZonesAt, static_cast<uint8_t>(kFlatLevel));
+  std::fill(block_.begin() + kZonesAt, block_.end(), static_cast<uint8_t>(0));
   const bool sized = map.terrain.tiles.IsSized();
-  for (int32_t x = kSide - 1; x >= 0; --x) {
-    for (int32_t y = kSide - 1; y >= 0; --y) {
-      if (!sized || !map.terrain.tiles.Contains(x, y)) {
-        SetCode(x, y, 0);
-        SetLevel(x, y, kFlatLevel);
-        SetZone(x, y, 0);
-        continue;
-      }
+  const int32_t across = sized ? std::min(map.terrain.tiles.Width(), kSide) : 0;
+  const int32_t down = sized ? std::min(map.terrain.tiles.Height(), kSide) : 0;
+  for (int32_t x = across - 1; x >= 0; --x) {
+    for (int32_t y = down - 1; y >= 0; --y) {
       SetCode(x, y, CodeOfTile(map, x, y));
       SetLevel(x, y, static_cast<int8_t>(TileHeightLevel(map, x, y)));
       SetZone(x, y, map.terrain.tiles.At(x, y).zone);
@@ -131,13 +130,17 @@ void EditorMapGrids::ShiftForResize(int32_t oldWidth, int32_t oldHeight, int32_t
 }
 
 void EditorMapGrids::RaiseLower(bool raise) {
-  for (size_t i = kLevelsAt; i < kZonesAt; ++i) {
-    const int32_t level = static_cast<int8_t>(block_[i]);
+  // What each of the 256 level bytes becomes, then every cell through the table.
+  uint8_t moves[256];
+  for (int32_t byte = 0; byte < 256; ++byte) {
+    const int32_t level = static_cast<int8_t>(byte);
     const int32_t moved = raise ? std::min<int32_t>(level + 1, kHighestToolLevel)
                                 : std::max<int32_t>(level - 1, kLowestToolLevel);
     // A level outside the tool's range is kept on the side it lies.
-    block_[i] = static_cast<uint8_t>(static_cast<int8_t>(raise ? std::max(moved, level) : std::min(moved, level)));
+    moves[byte] = static_cast<uint8_t>(static_cast<int8_t>(raise ? std::max(moved, level) : std::min(moved, level)));
   }
+  uint8_t* const levels = block_.data() + kLevelsAt;
+  for (size_t i = 0; i < kZonesAt - kLevelsAt; ++i) levels[i] = moves[levels[i]];
 }
 
 bool EditorMapGrids::CommitTo(Map& map, int32_t width, int32_t height) const {

@@ -310,8 +310,22 @@ void PBitmapFile::CopyToSurface(const Image& image, PSurface& surface) {
   for (int32_t y = 0; y < h; ++y) {
     const uint32_t* src = image.pixels.data() + static_cast<size_t>(y) * image.width;
     if (twoBytes) {
+      // ToPixel's conversions, written out for the two 16-bit formats: a picture is copied at
+      // every load, pixel by pixel.
       uint16_t* dst = surface.Row16(y);
-      for (int32_t x = 0; x < w; ++x) dst[x] = static_cast<uint16_t>(ToPixel(src[x], format));
+      if (format == PPixelFormat::kRGB565) {
+        for (int32_t x = 0; x < w; ++x) {
+          const uint32_t p = src[x];
+          dst[x] = static_cast<uint16_t>(((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F));
+        }
+      } else if (format == PPixelFormat::kARGB1555) {
+        for (int32_t x = 0; x < w; ++x) {
+          const uint32_t p = src[x];
+          dst[x] = static_cast<uint16_t>(((p >> 9) & 0x7C00) | ((p >> 6) & 0x03E0) | ((p >> 3) & 0x001F));
+        }
+      } else {
+        for (int32_t x = 0; x < w; ++x) dst[x] = static_cast<uint16_t>(ToPixel(src[x], format));
+      }
     } else {
       uint32_t* dst = surface.Row32(y);
       for (int32_t x = 0; x < w; ++x) dst[x] = src[x] & 0xFFFFFF;

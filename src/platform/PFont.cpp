@@ -105,6 +105,8 @@ void PFont::DrawText(PSurface& surface, const char* text, size_t length, int32_t
                      uint32_t pixel) const {
   if (text == nullptr) return;
   const int32_t top = y - ascent_;
+  const int64_t width = surface.Width();
+  const bool twoBytes = surface.BytesPerPixel() == 2;
   int64_t pen = x;
   for (size_t i = 0; i < length; ++i) {
     const Glyph& g = GlyphOf(static_cast<uint8_t>(text[i]));
@@ -112,15 +114,23 @@ void PFont::DrawText(PSurface& surface, const char* text, size_t length, int32_t
       const int64_t sy = static_cast<int64_t>(top) + gy;
       if (sy < 0 || sy >= surface.Height()) continue;
       const uint8_t* row = g.mask.data() + static_cast<size_t>(gy) * g.width;
+      // The surface's row is asked for once, at the row's first pixel that lands.
+      uint16_t* out16 = nullptr;
+      uint32_t* out32 = nullptr;
       for (int32_t gx = 0; gx < g.width; ++gx) {
         if (row[gx] == 0) continue;
         const int64_t sx = pen + gx;
-        if (sx < 0 || sx >= surface.Width()) continue;
-        if (surface.BytesPerPixel() == 2) surface.Row16(static_cast<int32_t>(sy))[sx] = static_cast<uint16_t>(pixel);
-        else surface.Row32(static_cast<int32_t>(sy))[sx] = pixel;
+        if (sx < 0 || sx >= width) continue;
+        if (twoBytes) {
+          if (out16 == nullptr) out16 = surface.Row16(static_cast<int32_t>(sy));
+          out16[sx] = static_cast<uint16_t>(pixel);
+        } else {
+          if (out32 == nullptr) out32 = surface.Row32(static_cast<int32_t>(sy));
+          out32[sx] = pixel;
+        }
       }
     }
     pen += g.advance;
-    if (pen >= surface.Width()) break;  // nothing further can land on the surface
+    if (pen >= width) break;  // nothing further can land on the surface
   }
 }

@@ -149,6 +149,24 @@ TEST(PBitmapFile, ConvertsByTruncationAndWritesGoldenBytes) {
   PBitmapFile::CopyToSurface(img, back);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(back.Row16(i / 3)[i % 3], values[i]) << i;
   EXPECT_FALSE(PBitmapFile::Load(folder.Program() + "missing.bmp", img));
+
+  // A picture copied into a surface of either 16-bit format gives ToPixel's pixel everywhere,
+  // whatever the top byte holds.
+  PBitmapFile::Image spread;
+  spread.width = 64;
+  spread.height = 4;
+  uint32_t state = 12345;
+  for (int i = 0; i < 256; ++i) {
+    state = state * 1103515245u + 12345u;
+    spread.pixels.push_back(state ^ (state << 13));
+  }
+  for (PPixelFormat format : {PPixelFormat::kRGB565, PPixelFormat::kARGB1555}) {
+    PSurface target(64, 4, format);
+    PBitmapFile::CopyToSurface(spread, target);
+    for (int i = 0; i < 256; ++i) {
+      EXPECT_EQ(target.Row16(i / 64)[i % 64], PBitmapFile::ToPixel(spread.pixels[static_cast<size_t>(i)], format)) << i;
+    }
+  }
 }
 
 // The same with a 56-byte header holding the red, green, blue and alpha masks.

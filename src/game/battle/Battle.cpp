@@ -117,6 +117,15 @@ bool Battle::SetUp(GFile* stream) {
   return true;
 }
 
+void Battle::SetUpForOperation() {
+  if (App().GetOperation() == nullptr) FatalError(__LINE__, kSource);
+  InitMembers();
+  notOwning = 0;
+  App().ShowCursor(true);
+  map = new Map(App());
+  map->SetUpStandIn();
+}
+
 bool Battle::ReadBattlePart(GFile& file) {
   setupPhase = file.ReadByte() != 0 ? 1 : 0;
   endState[0] = file.ReadByte();

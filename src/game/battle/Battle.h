@@ -53,6 +53,10 @@ class Battle : public BattleBase {
   // stream is refused (the file's error flag is raised, one line logged): the caller discards
   // this battle, and the battle in play stays as it was.
   bool SetUp(GFile* stream);
+  // Sets the battle up as SetUp(nullptr) does for a battle whose map the operation replaces
+  // at once with its window (Campaign::SetUpBattle): the map is only the default map's stand-in
+  // (Map::SetUpStandIn), which takes the same draws without building what the import discards.
+  void SetUpForOperation();
   // The base, then the battle's own part. The caller tests the file's error flag: a unit the
   // id scheme cannot name raises it, and the old file must then be kept.
   void Write(GFile& file) const override;

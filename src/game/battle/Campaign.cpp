@@ -341,7 +341,7 @@ void Campaign::SetUpBattle(Battle& battle) {
     title.LoadResource(kUntitled);
     host_->SetScenarioTitle(title.CStr());
   }
-  battle.SetUp(nullptr);
+  battle.SetUpForOperation();
   battle.date = date;
   battle.season = SeasonOfDate(date);
   battle.groundCondition = groundCondition;

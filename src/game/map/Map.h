@@ -260,6 +260,12 @@ class Map : public GObject {
   // failed check is logged; the caller deletes the map.
   bool Read(GFile* stream);
   using GObject::Read;
+  // Sets up a freshly constructed map as the flat default map's stand-in, for a map that
+  // NewMap replaces at once with an import (an operation's battle): its size and empty lists,
+  // no grids. It takes the same draws from the game's generator, in the same order and with
+  // the same bounds, as Read(nullptr) on the same map, so the game goes on exactly as if the
+  // whole default map had been built and then replaced.
+  void SetUpStandIn();
   // Writes the stored form; the turn-start copies when writeTurnStart is set (then cleared).
   void Write(GFile& file) const override;
   // Height level of a height as stored: rounded to the nearest level within 0.1 and held
@@ -276,6 +282,8 @@ class Map : public GObject {
   void SetTileTerrain(int32_t x, int32_t y, int32_t code, MapTile& tile);
   int32_t BridgeNeighbourCode(int32_t code) const;
   void BuildHeightPyramids();
+  // The draws of the ground's variation table, the first BuildHeightPyramids takes.
+  void DrawGroundVariation();
   void MarkRoadEnds(int32_t y, int32_t x, MapTile& tile, int32_t kind);
   static bool IsRoadType(int32_t type) { return type >= 8 && type <= 10; }
   // Fought on snow ground (the battle's, or the operation's without a battle).
@@ -1031,6 +1039,8 @@ class Map : public GObject {
   void ApplyBuildingRecord(uint32_t index, int32_t x, int32_t y, float damage, uint8_t flags, bool inside);
   bool ReadObjectLists(GFile& file, bool fresh);
   void BuildDefaultTiles();
+  // Read's eleventh step: empty sound lists and the detail tier of the screen's width.
+  void ResetDisplayLists();
   void SizeGrids();
   void CreateObjectLists();
   void DeleteObjectLists();

@@ -145,16 +145,7 @@ bool Map::Read(GFile* stream) {
   ApplyTerrainCodes();
   // Step 11.
   GErrorLog::LogFileLine(1257, kSource);
-  display.messageWindow = nullptr;
-  SafeDelete(display.oneShotSounds);
-  SafeDelete(display.loopedSounds);
-  display.oneShotSounds = new GGroup;
-  display.oneShotSounds->IGroup();
-  display.loopedSounds = new GGroup;
-  display.loopedSounds->IGroup();
-  display.pairVisibility = nullptr;
-  int32_t screenWidth = app_->GetScreenWidth();
-  display.detailTier = screenWidth <= 699 ? 0 : (screenWidth <= 899 ? 1 : 2);
+  ResetDisplayLists();
   // Step 12. The height table serves the queries of every map, built grid or not.
   GErrorLog::LogFileLine(1281, kSource);
   BuildHeightTable();
@@ -189,6 +180,36 @@ bool Map::Read(GFile* stream) {
   // Step 19.
   GErrorLog::LogFileLine(1448, kSource);
   return true;
+}
+
+void Map::SetUpStandIn() {
+  if (size.tilesX < 1 || size.tilesX > kMaxTiles || size.tilesY < 1 || size.tilesY > kMaxTiles) {
+    FatalError(1120, kSource);
+  }
+  size.worldWidth = static_cast<float>(size.tilesX) * kTileSize;
+  size.worldHeight = static_cast<float>(size.tilesY) * kTileSize;
+  objects.landmarks.IObjectGroup();
+  CreateObjectLists();
+  ResetDisplayLists();
+  for (GObjectGroup& group : objects.trees) group.IObjectGroup();
+  // The draws of the default map's read, in its order: flat tiles of code 0 take none in the
+  // terrain and road passes and grow no trees, which leaves the pyramids' ground variation
+  // (fresh maps only) and the drawing tables.
+  if (IsFresh()) DrawGroundVariation();
+  InitDrawTables();
+}
+
+void Map::ResetDisplayLists() {
+  display.messageWindow = nullptr;
+  SafeDelete(display.oneShotSounds);
+  SafeDelete(display.loopedSounds);
+  display.oneShotSounds = new GGroup;
+  display.oneShotSounds->IGroup();
+  display.loopedSounds = new GGroup;
+  display.loopedSounds->IGroup();
+  display.pairVisibility = nullptr;
+  int32_t screenWidth = app_->GetScreenWidth();
+  display.detailTier = screenWidth <= 699 ? 0 : (screenWidth <= 899 ? 1 : 2);
 }
 
 void Map::BuildDefaultTiles() {

@@ -317,9 +317,13 @@ void Map::SetTileTerrain(int32_t x, int32_t y, int32_t code, MapTile& tile) {
   }
 }
 
-void Map::BuildHeightPyramids() {
+void Map::DrawGroundVariation() {
   for (int32_t i = 7; i >= 0; --i)
     for (int32_t j = 7; j >= 0; --j) terrain.groundVariation[i][j] = static_cast<uint8_t>(Random(5) + 3);
+}
+
+void Map::BuildHeightPyramids() {
+  DrawGroundVariation();
   const int32_t w = size.tilesX;
   const int32_t h = size.tilesY;
   // Blocks of 4 x 4 tiles, a partial block at the far edges included.

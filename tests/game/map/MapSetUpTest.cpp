@@ -1,6 +1,9 @@
 // The terrain set-up passes that Read runs: corner heights and the low-detail mesh, levelling,
 // tile shapes, road pieces and ends, height pyramids, and the random draws in their order.
 #include <cmath>
+#include <cstring>
+#include <utility>
+#include <vector>
 
 #include "MapTestRig.h"
 #include "framework/core/Quorl.h"
@@ -79,6 +82,60 @@ TEST(MapRandomDraws, TheOperationsOwnMapBuildsNoPyramidsButStillHasCorners) {
   EXPECT_FALSE(operation.map->terrain.blockFlags.IsSized());
   // The corners are computed all the same, so levelling never sees an empty grid.
   EXPECT_EQ(operation.map->terrain.vertexHeight.At(20, 20), 15.0f);
+}
+
+namespace {
+
+std::vector<int32_t> gBounds;
+void RecordBound(int32_t n) { gBounds.push_back(n); }
+
+}  // namespace
+
+TEST(MapRandomDraws, AStandInTakesTheDefaultMapsDrawsAndImportsTheSameBytes) {
+  MapRig rig;
+  // An import block (codes, levels, zones of 250 x 250 tiles): burning woods, a paved road
+  // piece and rubble on rising ground.
+  std::vector<uint8_t> block(250000, 0);
+  auto set = [&](int32_t x, int32_t y, int16_t code, int8_t level, uint8_t zone) {
+    const size_t at = static_cast<size_t>(x * 250 + y);
+    std::memcpy(block.data() + at * 2, &code, sizeof code);
+    block[125000 + at] = static_cast<uint8_t>(level);
+    block[187500 + at] = zone;
+  };
+  for (int32_t x = 0; x < 12; ++x)
+    for (int32_t y = 0; y < 9; ++y) set(x, y, 0, static_cast<int8_t>((x + 2 * y) % 5 - 1), x < 3 ? 1 : 4);
+  set(2, 3, 61, 3, 0);
+  set(5, 5, 321, 1, 0);
+  set(7, 1, 52, 0, 2);
+  struct Built {
+    uint32_t state;
+    std::vector<int32_t> bounds;
+    Bytes imported;
+  };
+  auto build = [&](bool standIn, int32_t w, int32_t h) {
+    Map map(rig.app);
+    map.size.tilesX = w;
+    map.size.tilesY = h;
+    SeedRandom(31337);
+    gBounds.clear();
+    SetRandomBoundObserver(RecordBound);
+    if (standIn) map.SetUpStandIn();
+    else EXPECT_TRUE(map.Read(nullptr));
+    SetRandomBoundObserver(nullptr);
+    Built built{RandomState(), gBounds, {}};
+    map.size.heightScale = 1.25f;
+    EXPECT_TRUE(map.NewMap(240.0f, 180.0f, block.data()));
+    built.imported = rig.Write(map);
+    return built;
+  };
+  for (auto [w, h] : {std::pair{40, 40}, std::pair{3, 97}}) {
+    const Built full = build(false, w, h);
+    const Built standIn = build(true, w, h);
+    EXPECT_EQ(standIn.state, full.state) << w << " x " << h;
+    EXPECT_EQ(standIn.bounds, full.bounds) << w << " x " << h;
+    EXPECT_EQ(standIn.bounds.size(), 64u + 29u * 16u * 7u);
+    EXPECT_EQ(standIn.imported, full.imported) << w << " x " << h;
+  }
 }
 
 TEST(MapVertexHeights, MapsOfAnySizeFrom1To250Load) {
