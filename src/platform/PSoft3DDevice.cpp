@@ -1339,6 +1339,8 @@ inline void Pause() {
 // A counter one thread moves on and others wait for. Waiters spin a while first (the work
 // comes in quick succession within a frame) and then sleep; the writer wakes sleepers only
 // when there are any, so that handing out work costs no system call while they are awake.
+// A wake takes the sleepers' count with it: a woken thread may take a while to run again
+// (on a busy machine, milliseconds), and the writer's next moves meanwhile need no call.
 struct Signal {
   static constexpr int kSpins = 128;
   std::atomic<uint64_t> value{0};
@@ -1355,15 +1357,17 @@ struct Signal {
       }
       // Announced before the last look, so that the writer either sees the sleeper or the
       // sleeper sees the new value.
+      // (A count left behind by a sleeper that saw the new value before sleeping costs the
+      // writer one needless wake, which clears it.)
       sleepers.fetch_add(1, std::memory_order_seq_cst);
       if (value.load(std::memory_order_seq_cst) == old) value.wait(old, std::memory_order_acquire);
-      sleepers.fetch_sub(1, std::memory_order_relaxed);
       spin = 0;
     }
   }
   void Set(uint64_t v) {
     value.store(v, std::memory_order_seq_cst);
-    if (sleepers.load(std::memory_order_seq_cst) != 0) value.notify_all();
+    if (sleepers.load(std::memory_order_seq_cst) != 0 && sleepers.exchange(0, std::memory_order_seq_cst) != 0)
+      value.notify_all();
   }
 };
 
@@ -1463,6 +1467,11 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     const Band band{count_, index};
     const uint32_t mine = 1u << index;
     Setup setup;
+    // The last change of state, read from its slot only when a triangle of this thread's
+    // needs it: most changes are followed by a few small triangles, often none of them in
+    // this thread's strips. Copied at the latest before the slot is reported done (and may be
+    // written again).
+    const Setup* latest = nullptr;
     uint64_t next = 0;
     Signal& done = progress_[static_cast<size_t>(index)].done;
     for (;;) {
@@ -1475,10 +1484,18 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
           if ((h.threads & mine) == 0) continue;
           const Command& c = ring_[next % kRing];
           if (h.draw == nullptr) {
-            setup = c.setup;
+            latest = &c.setup;
           } else {
+            if (latest != nullptr) {
+              setup = *latest;
+              latest = nullptr;
+            }
             h.draw(setup, c.sh, c.rows, band);
           }
+        }
+        if (latest != nullptr) {
+          setup = *latest;
+          latest = nullptr;
         }
         done.Set(next);
       }
