@@ -313,6 +313,16 @@ struct F4 {
   // Bit i set where lane i of a is greater than that of b (false for not-a-number).
   static int GreaterMask(F4 a, F4 b) { return _mm_movemask_ps(_mm_cmpgt_ps(a.v, b.v)); }
   float First() const { return _mm_cvtss_f32(v); }
+  float Last() const { return _mm_cvtss_f32(_mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 3))); }
+  // The least and the greatest of the lanes (none of them not-a-number).
+  float Least() const {
+    const __m128 m = _mm_min_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
+    return _mm_cvtss_f32(_mm_min_ps(m, _mm_shuffle_ps(m, m, _MM_SHUFFLE(2, 3, 0, 1))));
+  }
+  float Greatest() const {
+    const __m128 m = _mm_max_ps(v, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
+    return _mm_cvtss_f32(_mm_max_ps(m, _mm_shuffle_ps(m, m, _MM_SHUFFLE(2, 3, 0, 1))));
+  }
 };
 #else
 struct F4 {
@@ -341,6 +351,9 @@ struct F4 {
     return mask;
   }
   float First() const { return v[0]; }
+  float Last() const { return v[3]; }
+  float Least() const { return std::min({v[0], v[1], v[2], v[3]}); }
+  float Greatest() const { return std::max({v[0], v[1], v[2], v[3]}); }
 };
 #endif
 
@@ -360,18 +373,24 @@ struct LaneValues {
 // the change over one group of four additions (exact as a float, and exact when multiplied by
 // any group count up to groups) and the groups, at least 1, for which it holds; false where
 // it cannot be said (x zero, subnormal or not finite, a tie, the binade's edge too near).
-bool ClosedSteps(float x, float d, float& perGroup, int32_t& groups) {
+// Said at once of two starting values of one binade (sign and exponent), first and last: the
+// change is the same for both, and the groups are those that hold for both.
+bool ClosedSteps(float x, float last, float d, float& perGroup, int32_t& groups) {
+  uint32_t bits, lastBits;
+  std::memcpy(&bits, &x, sizeof(bits));
+  std::memcpy(&lastBits, &last, sizeof(lastBits));
+  if ((bits >> 23) != (lastBits >> 23)) return false;
   if (d == 0.0f) {  // x + 0 is x (a zero keeps the sign the first addition gives it)
     perGroup = d;
     groups = INT32_MAX;
     return true;
   }
-  uint32_t bits;
-  std::memcpy(&bits, &x, sizeof(bits));
   const uint32_t exponent = bits >> 23 & 255;
   if (exponent == 0 || exponent == 255 || !std::isfinite(d)) return false;
   // x = +-m u with m in [2^23, 2^24), u = 2^(exponent - 150); r = d / u with x's sign taken off.
-  const double m = static_cast<double>((bits & 0x7FFFFFu) | 0x800000u);
+  const double mFirst = static_cast<double>((bits & 0x7FFFFFu) | 0x800000u);
+  const double mLast = static_cast<double>((lastBits & 0x7FFFFFu) | 0x800000u);
+  const double mLow = std::min(mFirst, mLast), mHigh = std::max(mFirst, mLast);
   auto power = [](int32_t e) {  // 2^e as a double, e well inside the double's range
     const uint64_t b = static_cast<uint64_t>(1023 + e) << 52;
     double p;
@@ -389,10 +408,10 @@ bool ClosedSteps(float x, float d, float& perGroup, int32_t& groups) {
   // Every value m + j k (in ulps) kept far enough inside [2^23, 2^24) that m + j k + r, the
   // exact sum, is too.
   const double lo = 8388608.0 + std::fabs(k) + 1.0, hi = 16777216.0 - std::fabs(k) - 2.0;
-  if (m < lo || m > hi) return false;
+  if (mLow < lo || mHigh > hi) return false;
   double steps = 4e8;
-  if (k > 0.0) steps = (hi - m) / k;
-  if (k < 0.0) steps = (m - lo) / -k;
+  if (k > 0.0) steps = (hi - mHigh) / k;
+  if (k < 0.0) steps = (mLow - lo) / -k;
   if (steps < 4.0) return false;
   groups = static_cast<int32_t>(steps / 4.0);  // rounded down, at least 1
   perGroup = static_cast<float>((x < 0.0f ? -4.0 * k : 4.0 * k) * power(static_cast<int32_t>(exponent) - 150));
@@ -424,14 +443,10 @@ struct SpanLanes {
   static bool Close(const F4& values, float step, F4& perGroup, int32_t& groups) {
     alignas(16) float x[4];
     values.Store(x);
-    uint32_t first, last;
-    std::memcpy(&first, &x[0], sizeof(first));
-    std::memcpy(&last, &x[3], sizeof(last));
-    if ((first >> 23) != (last >> 23)) return false;
-    float out = 0.0f, other = 0.0f;
-    int32_t n = 0, m = 0;
-    if (!ClosedSteps(x[0], step, out, n) || !ClosedSteps(x[3], step, other, m)) return false;
-    groups = std::min({groups, n, m});
+    float out = 0.0f;
+    int32_t n = 0;
+    if (!ClosedSteps(x[0], x[3], step, out, n)) return false;
+    groups = std::min(groups, n);
     perGroup = F4::Splat(out);
     return true;
   }
@@ -492,24 +507,53 @@ struct SpanLanes {
     if (F4::GreaterMask(qLow * qLow * qLow, F4::Splat(magnifyBelow)) != 15) return false;
     const F4 eyeLow = F4::Splat(1.0f) / qHigh, eyeHigh = F4::Splat(1.0f) / qLow;
     const F4 lo = F4::Splat(-1073741824.0f), hi = F4::Splat(1073741824.0f);
-    auto bounds = [&](F4 a, F4 b, float scale, int32_t (&low)[4], int32_t (&high)[4]) {
+    // Every lane's bounds held in range as the pixels' coordinates are; the truncation and
+    // the cell (from the texel centres, as the filtered path finds it) keep order, so the
+    // least and the greatest bound of all lanes decide.
+    auto cell = [&](F4 a, F4 b, float scale, int32_t& c) {
       const F4 aLow = F4::Min(a, b), aHigh = F4::Max(a, b);
       const F4 least = F4::Min(aLow * eyeLow, aLow * eyeHigh) * F4::Splat(scale);
       const F4 most = F4::Max(aHigh * eyeLow, aHigh * eyeHigh) * F4::Splat(scale);
-      F4::Min(F4::Max(least, lo), hi).Truncate(low);
-      F4::Min(F4::Max(most, lo), hi).Truncate(high);
+      c = (static_cast<int32_t>(F4::Min(F4::Max(least, lo), hi).Least()) - 128) >> 8;
+      return ((static_cast<int32_t>(F4::Min(F4::Max(most, lo), hi).Greatest()) - 128) >> 8) == c;
     };
-    alignas(16) int32_t uLow[4], uHigh[4], vLow[4], vHigh[4];
-    bounds(s, sEnd, scaleU, uLow, uHigh);
-    bounds(t, tEnd, scaleV, vLow, vHigh);
-    // The cell as the filtered path finds it: from the texel centres.
-    u = (uLow[0] - 128) >> 8;
-    v = (vLow[0] - 128) >> 8;
-    for (int i = 0; i < 4; ++i) {
-      if (((uLow[i] - 128) >> 8) != u || ((uHigh[i] - 128) >> 8) != u) return false;
-      if (((vLow[i] - 128) >> 8) != v || ((vHigh[i] - 128) >> 8) != v) return false;
-    }
-    return true;
+    return cell(s, sEnd, scaleU, u) && cell(t, tEnd, scaleV, v);
+  }
+  // An estimate of how many groups from this one (at most room, within RunRoom) lie wholly in
+  // the cell of this group's first pixel: the texel coordinates of that pixel and of the last
+  // pixel room groups on, with the cell's edge found between them as if they changed evenly.
+  // Only a guess, which RunCell then proves or refutes: it saves trying lengths one by one.
+  int32_t CellGroups(int32_t room, float scaleU, float scaleV) const {
+    const F4 g = F4::Splat(static_cast<float>(closedAt + room - 1));
+    // The first pixel's q, s, t and the last pixel's.
+    const float now[3] = {q.First(), s.First(), t.First()};
+    const float end[3] = {(baseQ + g * stepQ).Last(), (baseS + g * stepS).Last(), (baseT + g * stepT).Last()};
+    if (!(now[0] > 0.0f) || !(end[0] > 0.0f)) return 0;
+    const float pixels = static_cast<float>(room * 4 - 1);
+    float reach = pixels;  // pixels from the first to the cell's edge
+    auto along = [&](float a, float b, float scale) {
+      const float from = a / now[0] * scale - 128.0f, to = b / end[0] * scale - 128.0f;
+      if (!(std::fabs(from) < 1e9f) || !(std::fabs(to) < 1e9f)) {
+        reach = 0.0f;
+        return;
+      }
+      // The cell's first coordinate: from / 256 rounded down (|from| is well inside int range).
+      const float cells = from * (1.0f / 256.0f);
+      float whole = static_cast<float>(static_cast<int32_t>(cells));
+      if (whole > cells) whole -= 1.0f;
+      const float cell = whole * 256.0f;
+      float edge;
+      if (to >= cell + 256.0f) edge = cell + 256.0f;
+      else if (to < cell) edge = cell;
+      else return;  // the far end is in the same cell
+      reach = std::min(reach, (edge - from) / (to - from) * pixels);
+    };
+    along(now[1], end[1], scaleU);
+    along(now[2], end[2], scaleV);
+    // Groups whose four pixels all come before the edge, one fewer for the curve of the
+    // perspective between the two ends.
+    const int32_t groups = static_cast<int32_t>((reach + 1.0f) / 4.0f) - (reach < pixels ? 1 : 0);
+    return std::clamp(groups, int32_t{0}, room);
   }
   // Moves every lane on by count groups inside the stretch.
   void Skip(int32_t count) {
@@ -1045,7 +1089,8 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
       if (nextX0 < nextX1) {
         const size_t first = static_cast<size_t>(nextX0);
         __builtin_prefetch(rows.target + static_cast<size_t>(next) * rows.pitch + first * sizeof(Pixel), 1);
-        __builtin_prefetch(rows.depth + static_cast<size_t>(next) * static_cast<size_t>(width) + first, 1);
+        if (withDepth)
+          __builtin_prefetch(rows.depth + static_cast<size_t>(next) * static_cast<size_t>(width) + first, 1);
       }
     }
     if (x0 >= x1) continue;
@@ -1069,23 +1114,30 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
     lanes.closable = runs;
     LaneValues v{};
 #if defined(TARVANE_SSE2_SPANS)
-    int32_t runLength = 8, runWait = 0;  // groups a run tries for; groups before the next try
+    int32_t runWait = 0;  // groups before the next try at a run
 #endif
     for (int32_t group = x0; group < x1; group += 4) {
 #if defined(TARVANE_SSE2_SPANS)
       if constexpr (kRuns) {
         if (runs && --runWait < 0) {
-          const int32_t count = std::min({runLength, lanes.RunRoom(), (x1 - group) >> 2});
+          const int32_t room = std::min(lanes.RunRoom(), (x1 - group) >> 2);
+          int32_t count = room >= 2 ? lanes.CellGroups(room, scaleU, scaleV) : 0;
           int32_t u = 0, w = 0;
-          if (count >= 2 && lanes.RunCell(count, scaleU, scaleV, magnifyBelow, u, w) &&
-              quads.DrawRun(u, w, reinterpret_cast<uint16_t*>(row) + group, count * 4)) {
-            lanes.Skip(count);
-            group += (count - 1) * 4;
-            runLength = std::min(runLength * 2, 256);
-            continue;
+          bool inCell = count >= 2 && lanes.RunCell(count, scaleU, scaleV, magnifyBelow, u, w);
+          if (!inCell && count >= 4) {  // the guess went too far: half of it
+            count /= 2;
+            inCell = lanes.RunCell(count, scaleU, scaleV, magnifyBelow, u, w);
           }
-          if (count >= 2) {
-            runLength = std::max(runLength / 2, 2);
+          if (inCell) {
+            if (quads.DrawRun(u, w, reinterpret_cast<uint16_t*>(row) + group, count * 4)) {
+              lanes.Skip(count);
+              group += (count - 1) * 4;
+              // Stopped short of the room at the cell's edge: the next group holds it.
+              if (count < room) runWait = 1;
+              continue;
+            }
+            runWait = count - 1;  // a cell of unequal texels: its groups are drawn one by one
+          } else if (count >= 2) {
             runWait = 1;
           }
         }
@@ -1287,6 +1339,8 @@ inline void Pause() {
 // A counter one thread moves on and others wait for. Waiters spin a while first (the work
 // comes in quick succession within a frame) and then sleep; the writer wakes sleepers only
 // when there are any, so that handing out work costs no system call while they are awake.
+// A wake takes the sleepers' count with it: a woken thread may take a while to run again
+// (on a busy machine, milliseconds), and the writer's next moves meanwhile need no call.
 struct Signal {
   static constexpr int kSpins = 128;
   std::atomic<uint64_t> value{0};
@@ -1303,15 +1357,17 @@ struct Signal {
       }
       // Announced before the last look, so that the writer either sees the sleeper or the
       // sleeper sees the new value.
+      // (A count left behind by a sleeper that saw the new value before sleeping costs the
+      // writer one needless wake, which clears it.)
       sleepers.fetch_add(1, std::memory_order_seq_cst);
       if (value.load(std::memory_order_seq_cst) == old) value.wait(old, std::memory_order_acquire);
-      sleepers.fetch_sub(1, std::memory_order_relaxed);
       spin = 0;
     }
   }
   void Set(uint64_t v) {
     value.store(v, std::memory_order_seq_cst);
-    if (sleepers.load(std::memory_order_seq_cst) != 0) value.notify_all();
+    if (sleepers.load(std::memory_order_seq_cst) != 0 && sleepers.exchange(0, std::memory_order_seq_cst) != 0)
+      value.notify_all();
   }
 };
 
@@ -1411,6 +1467,11 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     const Band band{count_, index};
     const uint32_t mine = 1u << index;
     Setup setup;
+    // The last change of state, read from its slot only when a triangle of this thread's
+    // needs it: most changes are followed by a few small triangles, often none of them in
+    // this thread's strips. Copied at the latest before the slot is reported done (and may be
+    // written again).
+    const Setup* latest = nullptr;
     uint64_t next = 0;
     Signal& done = progress_[static_cast<size_t>(index)].done;
     for (;;) {
@@ -1423,10 +1484,18 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
           if ((h.threads & mine) == 0) continue;
           const Command& c = ring_[next % kRing];
           if (h.draw == nullptr) {
-            setup = c.setup;
+            latest = &c.setup;
           } else {
+            if (latest != nullptr) {
+              setup = *latest;
+              latest = nullptr;
+            }
             h.draw(setup, c.sh, c.rows, band);
           }
+        }
+        if (latest != nullptr) {
+          setup = *latest;
+          latest = nullptr;
         }
         done.Set(next);
       }
