@@ -39,8 +39,21 @@ class MapPathOpenSet {
       below_.Push(key);
     }
   }
-  // A key likely to leave next (kNone for none), for loading its cell ahead.
-  uint64_t Likely() const { return atFloor_.Empty() ? kNone : atFloor_.Top(); }
+  // A key likely to leave next unless a lower one enters first (kNone for none), for loading
+  // its cell ahead: the least at hand, or else the first of the next filled bucket.
+  uint64_t Likely() const {
+    uint64_t key = kNone;
+    if (!atFloor_.Empty()) {
+      key = atFloor_.Top();
+    } else if (inBuckets_ > 0) {
+      const size_t from = static_cast<size_t>(floor_ & kSlotMask);
+      const size_t slot = NextFilled(from);
+      const uint64_t price = floor_ + ((slot - from) & kSlotMask);
+      key = price << kLowBits | (entries_[head_[slot]] & ((uint64_t{1} << kLowBits) - 1));
+    }
+    if (!below_.Empty() && below_.Top() < key) key = below_.Top();
+    return key;
+  }
   // The least key, taken out, or kNone when the set is empty.
   uint64_t PopLeast() {
     if (atFloor_.Empty()) BringLeastDown();
@@ -57,8 +70,17 @@ class MapPathOpenSet {
     bool Empty() const { return size_ == 0; }
     uint64_t Top() const { return keys_[kStart]; }
     void Clear() { size_ = 0; }
-    void Push(uint64_t key);
-    uint64_t Pop();
+    void Push(uint64_t key) {
+      if (keys_.size() < kStart + size_ + 1) Grow();
+      RiseFrom(keys_.data() + kStart, size_++, key);
+    }
+    uint64_t Pop() {
+      uint64_t* heap = keys_.data() + kStart;
+      const uint64_t top = heap[0];
+      const uint64_t last = heap[--size_];
+      if (size_ > 0) RiseFrom(heap, SinkHole(heap, size_), last);
+      return top;
+    }
 
    private:
     template <class T>
@@ -72,6 +94,20 @@ class MapPathOpenSet {
       bool operator==(const LineAligned&) const { return true; }
     };
     static constexpr size_t kStart = 3;  // unused keys before the heap's first
+    void Grow();
+    // Puts key at place i of the heap or above it, where it is no less than its parent.
+    static void RiseFrom(uint64_t* heap, size_t i, uint64_t key) {
+      while (i > 0) {
+        const size_t parent = (i - 1) / 4;
+        if (heap[parent] < key) break;
+        heap[i] = heap[parent];
+        i = parent;
+      }
+      heap[i] = key;
+    }
+    // Sinks the hole left at the top of a heap of count keys along the least children to the
+    // bottom, and returns its place there.
+    static size_t SinkHole(uint64_t* heap, size_t count);
     std::vector<uint64_t, LineAligned<uint64_t>> keys_;
     size_t size_ = 0;
   };
@@ -109,7 +145,15 @@ class MapPathOpenSet {
     ++inBuckets_;
   }
   // The first filled bucket from slot on, in the ring's order; some bucket must be filled.
-  size_t NextFilled(size_t slot) const;
+  size_t NextFilled(size_t slot) const {
+    const size_t word = slot >> 6;
+    if (const uint64_t bits = filled_[word] & (~uint64_t{0} << (slot & 63)); bits != 0) {
+      return word * 64 + static_cast<size_t>(std::countr_zero(bits));
+    }
+    return NextFilledAfter(word);
+  }
+  // The first filled bucket in the words after the word given, round the ring and back to it.
+  size_t NextFilledAfter(size_t word) const;
   // Raises the floor to the least price above it and moves that price's keys to the floor's
   // heap, if the set holds any key above the floor.
   void BringLeastDown();
