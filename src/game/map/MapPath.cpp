@@ -4,6 +4,7 @@
 // set leaves by f, then x, then y, a closed cell reached later more cheaply is reopened, and
 // coarse blocks are crossed from anchor to anchor in 5-cell strides.
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <iterator>
 #include <type_traits>
@@ -385,34 +386,61 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
     // of its anchors, whose neighbour below is coarse too.
     bool spent = false;
     if (values[current - 1] != kCoarseCell || at(cx / 10 * 10, cy / 10 * 10) != kCoarseCell) {
-      // The step to neighbour k: a coarse neighbour is replaced by its block's nearest anchor.
-      auto neighbour = [&](auto k) __attribute__((always_inline)) {
-        constexpr int32_t kDx = MapPathSteps::kNeighbour[k][0];
-        constexpr int32_t kDy = MapPathSteps::kNeighbour[k][1];
-        constexpr bool kDiagonal = (k & 1) != 0;
+      // The eight neighbours are read first, without branching: which are coarse, and which
+      // the step would enter. Without coarse neighbours they are eight distinct cells, so
+      // entering them in their order, each as read, is the same as reading each in turn.
+      uint32_t coarse = 0;
+      uint32_t wanted = 0;
+      int64_t price[8];
+      uint32_t seen[8];
+      auto read = [&](auto k) __attribute__((always_inline)) {
         const int32_t to = current + offset[k];
         const uint8_t v = values[to];
-        if (v != kCoarseCell) [[likely]] {
-          const int64_t next = g + (kDiagonal ? kStepPrices.diagonal[v] : kStepPrices.straight[v]);
-          const uint32_t seen = records[to];
-          if (!lower(seen, next)) return true;
-          return enter(to, cx + kDx, cy + kDy, next, seen, kStepBack[k]);
-        }
-        const int32_t nx = cx + kDx;
-        const int32_t ny = cy + kDy;
-        if (nx < 0 || ny < 0 || nx >= w || ny >= h) return true;  // the frame's border
-        Candidate c;
-        MapPathSteps::Neighbour(cells, w, h, cx, cy, nx, ny, c);
-        const int32_t anchor = work.CellOf(c.x, c.y);
-        const int64_t next = g + PriceOf(values[anchor], c.factor);
-        const uint32_t seen = records[anchor];
-        if (!lower(seen, next)) return true;
-        return enter(anchor, c.x, c.y, next, seen, static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y)));
+        coarse |= static_cast<uint32_t>(v == kCoarseCell) << k;
+        price[k] = g + ((k & 1) != 0 ? kStepPrices.diagonal[v] : kStepPrices.straight[v]);
+        seen[k] = records[to];
+        wanted |= static_cast<uint32_t>(lower(seen[k], price[k])) << k;
       };
-      spent = !(neighbour(std::integral_constant<int32_t, 7>{}) && neighbour(std::integral_constant<int32_t, 6>{}) &&
-                neighbour(std::integral_constant<int32_t, 5>{}) && neighbour(std::integral_constant<int32_t, 4>{}) &&
-                neighbour(std::integral_constant<int32_t, 3>{}) && neighbour(std::integral_constant<int32_t, 2>{}) &&
-                neighbour(std::integral_constant<int32_t, 1>{}) && neighbour(std::integral_constant<int32_t, 0>{}));
+      read(std::integral_constant<int32_t, 0>{});
+      read(std::integral_constant<int32_t, 1>{});
+      read(std::integral_constant<int32_t, 2>{});
+      read(std::integral_constant<int32_t, 3>{});
+      read(std::integral_constant<int32_t, 4>{});
+      read(std::integral_constant<int32_t, 5>{});
+      read(std::integral_constant<int32_t, 6>{});
+      read(std::integral_constant<int32_t, 7>{});
+      if (coarse == 0) [[likely]] {
+        while (wanted != 0 && !spent) {
+          const int32_t k = 31 - std::countl_zero(wanted);
+          wanted ^= uint32_t{1} << k;
+          spent = !enter(current + offset[k], cx + MapPathSteps::kNeighbour[k][0], cy + MapPathSteps::kNeighbour[k][1],
+                         price[k], seen[k], kStepBack[k]);
+        }
+      } else {
+        // A coarse neighbour is replaced by its block's nearest anchor, which may be another
+        // neighbour's cell: each is read as the one before has left it.
+        for (int32_t k = 7; k >= 0 && !spent; --k) {
+          int32_t to = current + offset[k];
+          int32_t x = cx + MapPathSteps::kNeighbour[k][0];
+          int32_t y = cy + MapPathSteps::kNeighbour[k][1];
+          uint8_t step = kStepBack[k];
+          int64_t next = 0;
+          if ((coarse >> k & 1) == 0) {
+            next = price[k];
+          } else {
+            if (x < 0 || y < 0 || x >= w || y >= h) continue;  // the frame's border
+            Candidate c;
+            MapPathSteps::Neighbour(cells, w, h, cx, cy, x, y, c);
+            to = work.CellOf(c.x, c.y);
+            x = c.x;
+            y = c.y;
+            step = static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y));
+            next = g + PriceOf(values[to], c.factor);
+          }
+          const uint32_t now = records[to];
+          if (lower(now, next)) spent = !enter(to, x, y, next, now, step);
+        }
+      }
     } else {
       Candidate list[kMaxNeighbours];
       const int32_t count = MapPathSteps::List(cells, w, h, cx, cy, list);

@@ -25,7 +25,7 @@ class MapPathOpenSet {
 
   // Empties the set, keeping its storage.
   void Clear();
-  void Push(uint64_t key) {
+  __attribute__((always_inline)) void Push(uint64_t key) {
     const uint64_t price = key >> kLowBits;
     if (price == floor_) {
       atFloor_.Push(key);
