@@ -13,8 +13,8 @@ void MapPathOpenSet::Clear() {
     std::fill(std::begin(filled_), std::end(filled_), 0u);
     std::fill(std::begin(summary_), std::end(summary_), 0u);
   }
-  entries_.clear();
-  free_ = kEnd;
+  chunks_.clear();
+  freeChunk_ = kEnd;
   inBuckets_ = 0;
   floor_ = 0;
 }
@@ -51,21 +51,20 @@ void MapPathOpenSet::BringLeastDown() {
       EnterBucket(key);
     }
   }
-  // The floor's bucket empties into the floor's heap, its entries freed.
+  // The floor's bucket empties into the floor's heap, its chunks freed.
   const size_t slot = static_cast<size_t>(floor_ & kSlotMask);
   const uint64_t word = uint64_t{1} << (slot & 63);
   if ((filled_[slot >> 6] & word) == 0) return;
   const uint64_t price = floor_ << kLowBits;
-  uint32_t entry = head_[slot];
-  for (;;) {
-    const uint64_t e = entries_[entry];
-    atFloor_.Push(price | (e & ((uint64_t{1} << kLowBits) - 1)));
-    --inBuckets_;
-    const uint32_t next = static_cast<uint32_t>(e >> kLinkShift);
-    entries_[entry] = uint64_t{free_} << kLinkShift;
-    free_ = entry;
-    if (next == kEnd) break;
-    entry = next;
+  uint32_t chunk = head_[slot];
+  while (chunk != kEnd) {
+    Chunk& c = chunks_[chunk];
+    for (uint32_t i = 0; i < c.count; ++i) atFloor_.Push(price | c.cells[i]);
+    inBuckets_ -= c.count;
+    const uint32_t next = c.next;
+    c.next = freeChunk_;
+    freeChunk_ = chunk;
+    chunk = next;
   }
   filled_[slot >> 6] &= ~word;
   if (filled_[slot >> 6] == 0) summary_[slot >> 12] &= ~(uint64_t{1} << ((slot >> 6) & 63));

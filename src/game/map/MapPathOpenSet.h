@@ -49,7 +49,7 @@ class MapPathOpenSet {
       const size_t from = static_cast<size_t>(floor_ & kSlotMask);
       const size_t slot = NextFilled(from);
       const uint64_t price = floor_ + ((slot - from) & kSlotMask);
-      key = price << kLowBits | (entries_[head_[slot]] & ((uint64_t{1} << kLowBits) - 1));
+      key = price << kLowBits | chunks_[head_[slot]].cells[0];
     }
     if (!below_.Empty() && below_.Top() < key) key = below_.Top();
     return key;
@@ -63,6 +63,18 @@ class MapPathOpenSet {
   }
 
  private:
+  // Storage on 64-byte boundaries.
+  template <class T>
+  struct LineAligned {
+    using value_type = T;
+    LineAligned() = default;
+    template <class U>
+    explicit LineAligned(const LineAligned<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
+    void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t{64}); }
+    bool operator==(const LineAligned&) const { return true; }
+  };
+
   // A four-way min-heap of keys on 64-byte boundaries, laid out so that the four children of
   // every entry share one cache line.
   class Heap {
@@ -83,16 +95,6 @@ class MapPathOpenSet {
     }
 
    private:
-    template <class T>
-    struct LineAligned {
-      using value_type = T;
-      LineAligned() = default;
-      template <class U>
-      explicit LineAligned(const LineAligned<U>&) {}
-      T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
-      void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t{64}); }
-      bool operator==(const LineAligned&) const { return true; }
-    };
     static constexpr size_t kStart = 3;  // unused keys before the heap's first
     void Grow();
     // Puts key at place i of the heap or above it, where it is no less than its parent.
@@ -119,29 +121,41 @@ class MapPathOpenSet {
   static constexpr uint64_t kSlotMask = kWindow - 1;
   static constexpr size_t kWords = kWindow / 64;       // filled bits, one a bucket
   static constexpr size_t kSummaryWords = kWords / 64;  // one bit a word of filled bits
-  // A bucket's cells are a list of entries, each the cell's key bits below kLinkShift and the
-  // index of the next entry of its list (or of the free entries) above.
-  static constexpr int32_t kLinkShift = 32;
+  // A bucket's cells are kept in chunks of one cache line each, the newest chunk first, so that
+  // a bucket emptied reads its cells from one line, not from a chain of scattered entries.
   static constexpr uint32_t kEnd = ~uint32_t{0};
+  static constexpr uint32_t kChunkCells = 14;
+  struct alignas(64) Chunk {
+    uint32_t next;   // the bucket's next chunk, or when free the next free chunk; kEnd for none
+    uint32_t count;  // the cells held
+    uint32_t cells[kChunkCells];  // their key bits below kLowBits
+  };
+  static_assert(sizeof(Chunk) == 64);
 
   // Puts a key priced 1 to kWindow - 1 above the floor in its price's bucket.
   void EnterBucket(uint64_t key) {
     const size_t slot = static_cast<size_t>((key >> kLowBits) & kSlotMask);
-    uint32_t entry = free_;
-    if (entry != kEnd) {
-      free_ = static_cast<uint32_t>(entries_[entry] >> kLinkShift);
-    } else {
-      entry = static_cast<uint32_t>(entries_.size());
-      entries_.push_back(0);
-    }
     const uint64_t word = uint64_t{1} << (slot & 63);
     uint64_t& bits = filled_[slot >> 6];
     // An empty bucket's head is never read: its filled bit says there is none.
-    const uint64_t next = (bits & word) != 0 ? head_[slot] : kEnd;
-    entries_[entry] = next << kLinkShift | (key & ((uint64_t{1} << kLowBits) - 1));
-    head_[slot] = entry;
-    bits |= word;
-    summary_[slot >> 12] |= uint64_t{1} << ((slot >> 6) & 63);
+    uint32_t chunk = (bits & word) != 0 ? head_[slot] : kEnd;
+    if (chunk == kEnd || chunks_[chunk].count == kChunkCells) {
+      uint32_t fresh = freeChunk_;
+      if (fresh != kEnd) {
+        freeChunk_ = chunks_[fresh].next;
+      } else {
+        fresh = static_cast<uint32_t>(chunks_.size());
+        chunks_.emplace_back();
+      }
+      chunks_[fresh].next = chunk;
+      chunks_[fresh].count = 0;
+      head_[slot] = fresh;
+      chunk = fresh;
+      bits |= word;
+      summary_[slot >> 12] |= uint64_t{1} << ((slot >> 6) & 63);
+    }
+    Chunk& c = chunks_[chunk];
+    c.cells[c.count++] = static_cast<uint32_t>(key & ((uint64_t{1} << kLowBits) - 1));
     ++inBuckets_;
   }
   // The first filled bucket from slot on, in the ring's order; some bucket must be filled.
@@ -162,8 +176,8 @@ class MapPathOpenSet {
   Heap below_;
   Heap ahead_;  // keys priced kWindow or more above the floor
   std::vector<uint32_t> head_ = std::vector<uint32_t>(kWindow);
-  std::vector<uint64_t> entries_;
-  uint32_t free_ = kEnd;  // the first free entry
+  std::vector<Chunk, LineAligned<Chunk>> chunks_;
+  uint32_t freeChunk_ = kEnd;  // the first free chunk
   uint64_t filled_[kWords] = {};
   uint64_t summary_[kSummaryWords] = {};
   int64_t inBuckets_ = 0;  // keys in the buckets
