@@ -298,6 +298,10 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
   const uint8_t* const values = work.Values();
   uint8_t* const steps = work.Steps();
   const int32_t stride = work.Stride();
+  // The frame's values as a grid of its own: cell (x, y) at x * stride + y, the frame's border
+  // at -1 and at the grid's width and height. They are the grid's cells, read nearer the
+  // search's other tables.
+  const uint8_t* const frame = values + stride + 1;
   MapPathOpenSet& open = work.open;
   work.Mark(work.CellOf(sx, sy), 0, true, MapPathWork::kNoStep);
   open.Push(Key(Estimate(sx, sy, gx, gy), sx, sy));
@@ -385,7 +389,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
     // The steps are taken from the last listed to the first. A cell of a coarse block is one
     // of its anchors, whose neighbour below is coarse too.
     bool spent = false;
-    if (values[current - 1] != kCoarseCell || at(cx / 10 * 10, cy / 10 * 10) != kCoarseCell) {
+    if (values[current - 1] != kCoarseCell || frame[(cx / 10 * 10) * stride + cy / 10 * 10] != kCoarseCell) {
       // The eight neighbours are read first, without branching: which are coarse, and which
       // the step would enter. Without coarse neighbours they are eight distinct cells, so
       // entering them in their order, each as read, is the same as reading each in turn.
@@ -430,7 +434,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
           } else {
             if (x < 0 || y < 0 || x >= w || y >= h) continue;  // the frame's border
             Candidate c;
-            MapPathSteps::Neighbour(cells, w, h, cx, cy, x, y, c);
+            MapPathSteps::Neighbour(frame, w, h, cx, cy, x, y, c, stride);
             to = work.CellOf(c.x, c.y);
             x = c.x;
             y = c.y;
@@ -443,7 +447,7 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
       }
     } else {
       Candidate list[kMaxNeighbours];
-      const int32_t count = MapPathSteps::List(cells, w, h, cx, cy, list);
+      const int32_t count = MapPathSteps::List(frame, w, h, cx, cy, list, stride);
       if (count > kMaxNeighbours) FatalError(404, "AIPath.cpp");
       for (int32_t i = count - 1; i >= 0 && !spent; --i) {
         const Candidate& c = list[i];
