@@ -449,6 +449,13 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
       Candidate list[kMaxNeighbours];
       const int32_t count = MapPathSteps::List(frame, w, h, cx, cy, list, stride);
       if (count > kMaxNeighbours) FatalError(404, "AIPath.cpp");
+      // The steps reach up to five cells away, past the lines loaded ahead: all are asked for
+      // before the first is read.
+      for (int32_t i = 0; i < count; ++i) {
+        const int32_t to = (list[i].x + 1) * stride + list[i].y + 1;
+        __builtin_prefetch(records + to, 1);
+        __builtin_prefetch(values + to);
+      }
       for (int32_t i = count - 1; i >= 0 && !spent; --i) {
         const Candidate& c = list[i];
         if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) FatalError(408, "AIPath.cpp");
