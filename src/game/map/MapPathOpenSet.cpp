@@ -56,7 +56,9 @@ void MapPathOpenSet::BringLeastDown() {
   const uint64_t word = uint64_t{1} << (slot & 63);
   if ((filled_[slot >> 6] & word) == 0) return;
   const uint64_t price = floor_ << kLowBits;
-  uint32_t chunk = head_[slot];
+  atFloor_.Push(price | head_[slot].first);
+  --inBuckets_;
+  uint32_t chunk = head_[slot].chunk;
   while (chunk != kEnd) {
     Chunk& c = chunks_[chunk];
     for (uint32_t i = 0; i < c.count; ++i) atFloor_.Push(price | c.cells[i]);

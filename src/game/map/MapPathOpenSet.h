@@ -49,7 +49,7 @@ class MapPathOpenSet {
       const size_t from = static_cast<size_t>(floor_ & kSlotMask);
       const size_t slot = NextFilled(from);
       const uint64_t price = floor_ + ((slot - from) & kSlotMask);
-      key = price << kLowBits | chunks_[head_[slot]].cells[0];
+      key = price << kLowBits | head_[slot].first;
     }
     if (!below_.Empty() && below_.Top() < key) key = below_.Top();
     return key;
@@ -121,8 +121,9 @@ class MapPathOpenSet {
   static constexpr uint64_t kSlotMask = kWindow - 1;
   static constexpr size_t kWords = kWindow / 64;       // filled bits, one a bucket
   static constexpr size_t kSummaryWords = kWords / 64;  // one bit a word of filled bits
-  // A bucket's cells are kept in chunks of one cache line each, the newest chunk first, so that
-  // a bucket emptied reads its cells from one line, not from a chain of scattered entries.
+  // A bucket's first cell is kept with its head, in a table read in the order of prices; the
+  // cells entered after it in chunks of one cache line each, the newest chunk first, so that a
+  // bucket emptied reads its cells from a line or two, not from a chain of scattered entries.
   static constexpr uint32_t kEnd = ~uint32_t{0};
   static constexpr uint32_t kChunkCells = 14;
   struct alignas(64) Chunk {
@@ -131,14 +132,27 @@ class MapPathOpenSet {
     uint32_t cells[kChunkCells];  // their key bits below kLowBits
   };
   static_assert(sizeof(Chunk) == 64);
+  struct Head {
+    uint32_t first;  // the first cell's key bits below kLowBits
+    uint32_t chunk;  // the first chunk of the cells after it, kEnd for none
+  };
 
   // Puts a key priced 1 to kWindow - 1 above the floor in its price's bucket.
   void EnterBucket(uint64_t key) {
     const size_t slot = static_cast<size_t>((key >> kLowBits) & kSlotMask);
     const uint64_t word = uint64_t{1} << (slot & 63);
     uint64_t& bits = filled_[slot >> 6];
+    const uint32_t cell = static_cast<uint32_t>(key & ((uint64_t{1} << kLowBits) - 1));
+    ++inBuckets_;
+    Head& head = head_[slot];
     // An empty bucket's head is never read: its filled bit says there is none.
-    uint32_t chunk = (bits & word) != 0 ? head_[slot] : kEnd;
+    if ((bits & word) == 0) {
+      head = {cell, kEnd};
+      bits |= word;
+      summary_[slot >> 12] |= uint64_t{1} << ((slot >> 6) & 63);
+      return;
+    }
+    uint32_t chunk = head.chunk;
     if (chunk == kEnd || chunks_[chunk].count == kChunkCells) {
       uint32_t fresh = freeChunk_;
       if (fresh != kEnd) {
@@ -149,14 +163,11 @@ class MapPathOpenSet {
       }
       chunks_[fresh].next = chunk;
       chunks_[fresh].count = 0;
-      head_[slot] = fresh;
+      head.chunk = fresh;
       chunk = fresh;
-      bits |= word;
-      summary_[slot >> 12] |= uint64_t{1} << ((slot >> 6) & 63);
     }
     Chunk& c = chunks_[chunk];
-    c.cells[c.count++] = static_cast<uint32_t>(key & ((uint64_t{1} << kLowBits) - 1));
-    ++inBuckets_;
+    c.cells[c.count++] = cell;
   }
   // The first filled bucket from slot on, in the ring's order; some bucket must be filled.
   size_t NextFilled(size_t slot) const {
@@ -175,7 +186,7 @@ class MapPathOpenSet {
   Heap atFloor_;
   Heap below_;
   Heap ahead_;  // keys priced kWindow or more above the floor
-  std::vector<uint32_t> head_ = std::vector<uint32_t>(kWindow);
+  std::vector<Head> head_ = std::vector<Head>(kWindow);
   std::vector<Chunk, LineAligned<Chunk>> chunks_;
   uint32_t freeChunk_ = kEnd;  // the first free chunk
   uint64_t filled_[kWords] = {};
