@@ -40,7 +40,8 @@ class MapPathOpenSet {
     }
   }
   // A key likely to leave next unless a lower one enters first (kNone for none), for loading
-  // its cell ahead: the least at hand, or else the first of the next filled bucket.
+  // its cell ahead: the least at hand, or else the first of the next filled bucket (whose other
+  // cells are loaded too).
   uint64_t Likely() const {
     uint64_t key = kNone;
     if (!atFloor_.Empty()) {
@@ -49,7 +50,10 @@ class MapPathOpenSet {
       const size_t from = static_cast<size_t>(floor_ & kSlotMask);
       const size_t slot = NextFilled(from);
       const uint64_t price = floor_ + ((slot - from) & kSlotMask);
-      key = price << kLowBits | head_[slot].first;
+      const Head& head = head_[slot];
+      key = price << kLowBits | head.first;
+      // The cells after the first are read when the bucket empties.
+      if (head.chunk != kEnd) __builtin_prefetch(&chunks_[head.chunk]);
     }
     if (!below_.Empty() && below_.Top() < key) key = below_.Top();
     return key;
