@@ -32,7 +32,6 @@ int64_t Estimate(int32_t x, int32_t y, int32_t gx, int32_t gy) {
   return static_cast<int64_t>(20 * std::max(dx, dy) + 8 * std::min(dx, dy)) * kHeuristicWeight;
 }
 
-// The open set's key of a cell at f: f, then x, then y.
 // The price of stepping into a cell of value v at the factor given (20 straight, 28 diagonal,
 // more for the longer steps to coarse blocks' anchors).
 constexpr int64_t PriceOf(uint8_t v, int32_t factor) {
@@ -63,6 +62,7 @@ constexpr uint8_t StepBackOf(int32_t k) {
 constexpr uint8_t kStepBack[8] = {StepBackOf(0), StepBackOf(1), StepBackOf(2), StepBackOf(3),
                                   StepBackOf(4), StepBackOf(5), StepBackOf(6), StepBackOf(7)};
 
+// The open set's key of a cell at f: f, then x, then y.
 uint64_t Key(int64_t f, int32_t x, int32_t y) {
   return static_cast<uint64_t>(f) << 2 * MapPathWork::kKeyCellBits |
          static_cast<uint64_t>(x) << MapPathWork::kKeyCellBits | static_cast<uint64_t>(y);
@@ -386,10 +386,9 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
       }
     }
 
-    // The steps are taken from the last listed to the first. A cell of a coarse block is one
-    // of its anchors, whose neighbour below is coarse too.
+    // The steps are taken from the last listed to the first.
     bool spent = false;
-    if (values[current - 1] != kCoarseCell || frame[(cx / 10 * 10) * stride + cy / 10 * 10] != kCoarseCell) {
+    if (frame[(cx / 10 * 10) * stride + cy / 10 * 10] != kCoarseCell) {
       // The eight neighbours are read first, without branching: which are coarse, and which
       // the step would enter. Without coarse neighbours they are eight distinct cells, so
       // entering them in their order, each as read, is the same as reading each in turn.
