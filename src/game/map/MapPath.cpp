@@ -310,10 +310,12 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
   for (int32_t k = 0; k < 8; ++k) offset[k] = MapPathSteps::kNeighbour[k][0] * stride + MapPathSteps::kNeighbour[k][1];
 
   // The loop keeps its counts in locals, written back when it ends: every cell it visits first
-  // takes a node, so the budget left bounds the cells it notes as visited.
+  // is a cell of the grid and takes a node, so the budget left and the grid's size bound the
+  // cells it notes as visited.
   const int32_t budget = work.budget;
   int32_t nodes = work.NodesTaken();
-  int32_t* const touchedFrom = work.TouchRoom(static_cast<size_t>(budget - nodes));
+  int32_t* const touchedFrom =
+      work.TouchRoom(std::min(static_cast<size_t>(budget - nodes), static_cast<size_t>(w) * static_cast<size_t>(h)));
   int32_t* touched = touchedFrom;
   const int64_t expandedFrom = work.expanded;
   int64_t expanded = expandedFrom;
