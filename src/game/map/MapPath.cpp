@@ -4,8 +4,10 @@
 // set leaves by f, then x, then y, a closed cell reached later more cheaply is reopened, and
 // coarse blocks are crossed from anchor to anchor in 5-cell strides.
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <iterator>
+#include <type_traits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -29,6 +31,36 @@ int64_t Estimate(int32_t x, int32_t y, int32_t gx, int32_t gy) {
   const int32_t dy = std::abs(y - gy);
   return static_cast<int64_t>(20 * std::max(dx, dy) + 8 * std::min(dx, dy)) * kHeuristicWeight;
 }
+
+// The price of stepping into a cell of value v at the factor given (20 straight, 28 diagonal,
+// more for the longer steps to coarse blocks' anchors).
+constexpr int64_t PriceOf(uint8_t v, int32_t factor) {
+  if (v == Map::kImpassable) return kImpassablePrice;
+  if (v == Map::kSoftBlock) return kSoftBlockFactor * factor;
+  return static_cast<int64_t>(v) * factor;
+}
+
+// The prices of the one-cell steps by the entered cell's value, read in the search's inner loop.
+struct StepPrices {
+  int64_t straight[256];
+  int64_t diagonal[256];
+};
+constexpr StepPrices MakeStepPrices() {
+  StepPrices p{};
+  for (int32_t v = 0; v < 256; ++v) {
+    p.straight[v] = PriceOf(static_cast<uint8_t>(v), 20);
+    p.diagonal[v] = PriceOf(static_cast<uint8_t>(v), 28);
+  }
+  return p;
+}
+constexpr StepPrices kStepPrices = MakeStepPrices();
+
+// The step back from each of the eight neighbours, in their listed order.
+constexpr uint8_t StepBackOf(int32_t k) {
+  return static_cast<uint8_t>(MapPathWork::StepCode(-MapPathSteps::kNeighbour[k][0], -MapPathSteps::kNeighbour[k][1]));
+}
+constexpr uint8_t kStepBack[8] = {StepBackOf(0), StepBackOf(1), StepBackOf(2), StepBackOf(3),
+                                  StepBackOf(4), StepBackOf(5), StepBackOf(6), StepBackOf(7)};
 
 // The open set's key of a cell at f: f, then x, then y.
 uint64_t Key(int64_t f, int32_t x, int32_t y) {
@@ -262,21 +294,67 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
     restore();
     return kOutOfNodes;
   }
-  uint32_t* records = work.Records();
-  const uint8_t* values = work.Values();
-  uint8_t* steps = work.Steps();
+  uint32_t* const records = work.Records();
+  const uint8_t* const values = work.Values();
+  uint8_t* const steps = work.Steps();
   const int32_t stride = work.Stride();
+  // The frame's values as a grid of its own: cell (x, y) at x * stride + y, the frame's border
+  // at -1 and at the grid's width and height. They are the grid's cells, read nearer the
+  // search's other tables.
+  const uint8_t* const frame = values + stride + 1;
   MapPathOpenSet& open = work.open;
   work.Mark(work.CellOf(sx, sy), 0, true, MapPathWork::kNoStep);
   open.Push(Key(Estimate(sx, sy, gx, gy), sx, sy));
-  // The eight neighbours' places in the frame, in their listed order, and their steps back.
+  // The eight neighbours' places in the frame, in their listed order.
   int32_t offset[8];
-  uint8_t stepBack[8];
-  for (int32_t k = 0; k < 8; ++k) {
-    offset[k] = MapPathSteps::kNeighbour[k][0] * stride + MapPathSteps::kNeighbour[k][1];
-    stepBack[k] = static_cast<uint8_t>(MapPathWork::StepCode(-MapPathSteps::kNeighbour[k][0], -MapPathSteps::kNeighbour[k][1]));
-  }
+  for (int32_t k = 0; k < 8; ++k) offset[k] = MapPathSteps::kNeighbour[k][0] * stride + MapPathSteps::kNeighbour[k][1];
 
+  // The loop keeps its counts in locals, written back when it ends: every cell it visits first
+  // is a cell of the grid and takes a node, so the budget left and the grid's size bound the
+  // cells it notes as visited.
+  const int32_t budget = work.budget;
+  int32_t nodes = work.NodesTaken();
+  int32_t* const touchedFrom =
+      work.TouchRoom(std::min(static_cast<size_t>(budget - nodes), static_cast<size_t>(w) * static_cast<size_t>(h)));
+  int32_t* touched = touchedFrom;
+  const int64_t expandedFrom = work.expanded;
+  int64_t expanded = expandedFrom;
+  int64_t reopened = work.reopened;
+  const std::atomic<bool>* const abandon = work.abandon;
+
+  // Enters the cell at place `to`, (x, y) of the grid, at price `next`, which is below the
+  // price its record `seen` holds (a cell not visited holds none); false when the cell is new
+  // and the budget is spent.
+  auto enter = [&](int32_t to, int32_t x, int32_t y, int64_t next, uint32_t seen, uint8_t step)
+      __attribute__((always_inline)) {
+    if ((seen & MapPathWork::kVisitedBit) == 0) {
+      if (nodes >= budget) return false;
+      ++nodes;
+      *touched++ = to;
+      if (next >= kImpassablePrice) {
+        // Reached first at an impassable price: closed, never expanded, no step back.
+        records[to] = MapPathWork::kVisitedBit | static_cast<uint32_t>(kImpassablePrice);
+        steps[to] = MapPathWork::kNoStep;
+        return true;
+      }
+    } else if ((seen & MapPathWork::kOpenBit) == 0) {
+      ++reopened;
+    }
+    records[to] = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
+    steps[to] = step;
+    open.Push(Key(next + Estimate(x, y, gx, gy), x, y));
+    return true;
+  };
+  // Whether a cell whose record is `seen` is entered at price `next`: when not visited, or
+  // visited at a higher price. A record not visited reads as the visited bit alone, above any
+  // price.
+  auto lower = [](uint32_t seen, int64_t next) __attribute__((always_inline)) {
+    constexpr uint32_t kSeen = MapPathWork::kVisitedBit | MapPathWork::kPriceMask;
+    return static_cast<int64_t>((seen & kSeen) ^ MapPathWork::kVisitedBit) > next;
+  };
+
+  int32_t result = kNoRoute;
+  int32_t goal = -1;
   for (uint64_t key = open.PopLeast(); key != MapPathOpenSet::kNone; key = open.PopLeast()) {
     const int32_t cx = static_cast<int32_t>(key >> MapPathWork::kKeyCellBits & MapPathWork::kKeyCellMask);
     const int32_t cy = static_cast<int32_t>(key & MapPathWork::kKeyCellMask);
@@ -290,16 +368,15 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
       continue;
     }
     if (cx == gx && cy == gy) {
+      goal = current;
       work.goalCost = g;
-      TracePath(ChainTo(work, current), points, grid);
-      restore();
-      return kRouteFound;
+      result = kRouteFound;
+      break;
     }
-    ++work.expanded;
-    ++work.expandedTotal;
-    if ((work.expanded & 4095) == 0 && work.abandon != nullptr && work.abandon->load(std::memory_order_relaxed)) {
-      restore();
-      return kOutOfNodes;
+    ++expanded;
+    if ((expanded & 4095) == 0 && abandon != nullptr && abandon->load(std::memory_order_relaxed)) {
+      result = kOutOfNodes;
+      break;
     }
     // The cell likely to be expanded next and its neighbours are loaded while this one is.
     if (const uint64_t likely = open.Likely(); likely != MapPathOpenSet::kNone) {
@@ -311,84 +388,99 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
       }
     }
 
-    // The step to the cell at place `to` of the frame, (x, y) of the grid, at `price`; false
-    // when the budget is spent.
-    auto relax = [&](int32_t to, int32_t x, int32_t y, int64_t price, uint8_t step) __attribute__((always_inline)) {
-      const int64_t next = g + price;
-      uint32_t& n = records[to];
-      const uint32_t seen = n;
-      if ((seen & MapPathWork::kVisitedBit) == 0) {
-        if (!work.TakeNode()) return false;
-        work.Touch(to);
-        if (next >= kImpassablePrice) {
-          // Reached first at an impassable price: closed, never expanded, no step back.
-          n = MapPathWork::kVisitedBit | static_cast<uint32_t>(kImpassablePrice);
-          steps[to] = MapPathWork::kNoStep;
-        } else {
-          n = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
-          steps[to] = step;
-          open.Push(Key(next + Estimate(x, y, gx, gy), x, y));
-        }
-        return true;
-      }
-      if (static_cast<int64_t>(seen & MapPathWork::kPriceMask) <= next) return true;
-      if ((seen & MapPathWork::kOpenBit) == 0) ++work.reopened;
-      n = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
-      steps[to] = step;
-      open.Push(Key(next + Estimate(x, y, gx, gy), x, y));
-      return true;
-    };
-    // The price of stepping into a cell of value v.
-    auto priceOf = [](uint8_t v, int32_t factor) -> int64_t {
-      if (v == kImpassable) return kImpassablePrice;
-      if (v == kSoftBlock) return kSoftBlockFactor * factor;
-      return static_cast<int64_t>(v) * factor;
-    };
-
     // The steps are taken from the last listed to the first.
-    if (at(cx / 10 * 10, cy / 10 * 10) != kCoarseCell) {
-      for (int32_t k = 7; k >= 0; --k) {
+    bool spent = false;
+    if (frame[(cx / 10 * 10) * stride + cy / 10 * 10] != kCoarseCell) {
+      // The eight neighbours are read first, without branching: which are coarse, and which
+      // the step would enter. Without coarse neighbours they are eight distinct cells, so
+      // entering them in their order, each as read, is the same as reading each in turn.
+      uint32_t coarse = 0;
+      uint32_t wanted = 0;
+      int64_t price[8];
+      uint32_t seen[8];
+      auto read = [&](auto k) __attribute__((always_inline)) {
         const int32_t to = current + offset[k];
         const uint8_t v = values[to];
-        const int32_t nx = cx + MapPathSteps::kNeighbour[k][0];
-        const int32_t ny = cy + MapPathSteps::kNeighbour[k][1];
-        bool ok;
-        if (v != kCoarseCell) {
-          ok = relax(to, nx, ny, priceOf(v, (k & 1) != 0 ? 28 : 20), stepBack[k]);
-        } else if (nx < 0 || ny < 0 || nx >= w || ny >= h) {
-          continue;  // the frame's border
-        } else {
-          // A coarse neighbour is replaced by its block's nearest anchor.
-          Candidate c;
-          MapPathSteps::Neighbour(cells, w, h, cx, cy, nx, ny, c);
-          const int32_t anchor = work.CellOf(c.x, c.y);
-          ok = relax(anchor, c.x, c.y, priceOf(values[anchor], c.factor),
-                     static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y)));
+        coarse |= static_cast<uint32_t>(v == kCoarseCell) << k;
+        price[k] = g + ((k & 1) != 0 ? kStepPrices.diagonal[v] : kStepPrices.straight[v]);
+        seen[k] = records[to];
+        wanted |= static_cast<uint32_t>(lower(seen[k], price[k])) << k;
+      };
+      read(std::integral_constant<int32_t, 0>{});
+      read(std::integral_constant<int32_t, 1>{});
+      read(std::integral_constant<int32_t, 2>{});
+      read(std::integral_constant<int32_t, 3>{});
+      read(std::integral_constant<int32_t, 4>{});
+      read(std::integral_constant<int32_t, 5>{});
+      read(std::integral_constant<int32_t, 6>{});
+      read(std::integral_constant<int32_t, 7>{});
+      if (coarse == 0) [[likely]] {
+        while (wanted != 0 && !spent) {
+          const int32_t k = 31 - std::countl_zero(wanted);
+          wanted ^= uint32_t{1} << k;
+          spent = !enter(current + offset[k], cx + MapPathSteps::kNeighbour[k][0], cy + MapPathSteps::kNeighbour[k][1],
+                         price[k], seen[k], kStepBack[k]);
         }
-        if (!ok) {
-          restore();
-          return kOutOfNodes;
+      } else {
+        // A coarse neighbour is replaced by its block's nearest anchor, which may be another
+        // neighbour's cell: each is read as the one before has left it.
+        for (int32_t k = 7; k >= 0 && !spent; --k) {
+          int32_t to = current + offset[k];
+          int32_t x = cx + MapPathSteps::kNeighbour[k][0];
+          int32_t y = cy + MapPathSteps::kNeighbour[k][1];
+          uint8_t step = kStepBack[k];
+          int64_t next = 0;
+          if ((coarse >> k & 1) == 0) {
+            next = price[k];
+          } else {
+            if (x < 0 || y < 0 || x >= w || y >= h) continue;  // the frame's border
+            Candidate c;
+            MapPathSteps::Neighbour(frame, w, h, cx, cy, x, y, c, stride);
+            to = work.CellOf(c.x, c.y);
+            x = c.x;
+            y = c.y;
+            step = static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y));
+            next = g + PriceOf(values[to], c.factor);
+          }
+          const uint32_t now = records[to];
+          if (lower(now, next)) spent = !enter(to, x, y, next, now, step);
         }
       }
     } else {
       Candidate list[kMaxNeighbours];
-      const int32_t count = MapPathSteps::List(cells, w, h, cx, cy, list);
+      const int32_t count = MapPathSteps::List(frame, w, h, cx, cy, list, stride);
       if (count > kMaxNeighbours) FatalError(404, "AIPath.cpp");
-      for (int32_t i = count - 1; i >= 0; --i) {
+      // The steps reach up to five cells away, past the lines loaded ahead: all are asked for
+      // before the first is read.
+      for (int32_t i = 0; i < count; ++i) {
+        const int32_t to = (list[i].x + 1) * stride + list[i].y + 1;
+        __builtin_prefetch(records + to, 1);
+        __builtin_prefetch(values + to);
+      }
+      for (int32_t i = count - 1; i >= 0 && !spent; --i) {
         const Candidate& c = list[i];
         if (c.x < 0 || c.y < 0 || c.x >= w || c.y >= h) FatalError(408, "AIPath.cpp");
         const int32_t to = work.CellOf(c.x, c.y);
-        if (!relax(to, c.x, c.y, priceOf(values[to], c.factor),
-                   static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y)))) {
-          restore();
-          return kOutOfNodes;
-        }
+        const int64_t next = g + PriceOf(values[to], c.factor);
+        const uint32_t seen = records[to];
+        if (!lower(seen, next)) continue;
+        spent = !enter(to, c.x, c.y, next, seen, static_cast<uint8_t>(MapPathWork::StepCode(cx - c.x, cy - c.y)));
       }
+    }
+    if (spent) {
+      result = kOutOfNodes;
+      break;
     }
     records[current] &= ~MapPathWork::kOpenBit;
   }
+  work.NodesTakenTo(nodes);
+  work.TouchedTo(touched);
+  work.expanded = expanded;
+  work.expandedTotal += expanded - expandedFrom;
+  work.reopened = reopened;
+  if (result == kRouteFound) TracePath(ChainTo(work, goal), points, grid);
   restore();
-  return kNoRoute;
+  return result;
 }
 
 std::vector<MapPathWork::Link>& Map::ChainTo(MapPathWork& work, int32_t goal) {

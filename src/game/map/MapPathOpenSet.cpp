@@ -13,17 +13,13 @@ void MapPathOpenSet::Clear() {
     std::fill(std::begin(filled_), std::end(filled_), 0u);
     std::fill(std::begin(summary_), std::end(summary_), 0u);
   }
-  entries_.clear();
-  free_ = kEnd;
+  chunks_.clear();
+  freeChunk_ = kEnd;
   inBuckets_ = 0;
   floor_ = 0;
 }
 
-size_t MapPathOpenSet::NextFilled(size_t slot) const {
-  const size_t word = slot >> 6;
-  if (const uint64_t bits = filled_[word] & (~uint64_t{0} << (slot & 63)); bits != 0) {
-    return word * 64 + static_cast<size_t>(std::countr_zero(bits));
-  }
+size_t MapPathOpenSet::NextFilledAfter(size_t word) const {
   // The words after slot's, round the ring and back to slot's own (whose bits below slot are
   // the prices furthest ahead).
   const size_t after = (word + 1) % kWords;
@@ -55,77 +51,52 @@ void MapPathOpenSet::BringLeastDown() {
       EnterBucket(key);
     }
   }
-  // The floor's bucket empties into the floor's heap, its entries freed.
+  // The floor's bucket empties into the floor's heap, its chunks freed.
   const size_t slot = static_cast<size_t>(floor_ & kSlotMask);
   const uint64_t word = uint64_t{1} << (slot & 63);
   if ((filled_[slot >> 6] & word) == 0) return;
   const uint64_t price = floor_ << kLowBits;
-  uint32_t entry = head_[slot];
-  for (;;) {
-    const uint64_t e = entries_[entry];
-    atFloor_.Push(price | (e & ((uint64_t{1} << kLowBits) - 1)));
-    --inBuckets_;
-    const uint32_t next = static_cast<uint32_t>(e >> kLinkShift);
-    entries_[entry] = uint64_t{free_} << kLinkShift;
-    free_ = entry;
-    if (next == kEnd) break;
-    entry = next;
+  atFloor_.Push(price | head_[slot].first);
+  --inBuckets_;
+  uint32_t chunk = head_[slot].chunk;
+  while (chunk != kEnd) {
+    Chunk& c = chunks_[chunk];
+    for (uint32_t i = 0; i < c.count; ++i) atFloor_.Push(price | c.cells[i]);
+    inBuckets_ -= c.count;
+    const uint32_t next = c.next;
+    c.next = freeChunk_;
+    freeChunk_ = chunk;
+    chunk = next;
   }
   filled_[slot >> 6] &= ~word;
   if (filled_[slot >> 6] == 0) summary_[slot >> 12] &= ~(uint64_t{1} << ((slot >> 6) & 63));
 }
 
-namespace {
+void MapPathOpenSet::Heap::Grow() { keys_.resize(std::max<size_t>(kStart + 64, 2 * (kStart + size_ + 1))); }
 
-// Puts key at place i of the four-way heap or above it, where it is no less than its parent.
-void RiseFrom(uint64_t* heap, size_t i, uint64_t key) {
-  while (i > 0) {
-    const size_t parent = (i - 1) / 4;
-    if (heap[parent] < key) break;
-    heap[i] = heap[parent];
-    i = parent;
-  }
-  heap[i] = key;
-}
-
-}  // namespace
-
-void MapPathOpenSet::Heap::Push(uint64_t key) {
-  if (keys_.size() < kStart + size_ + 1) keys_.resize(std::max<size_t>(kStart + 64, 2 * (kStart + size_ + 1)));
-  RiseFrom(keys_.data() + kStart, size_++, key);
-}
-
-uint64_t MapPathOpenSet::Heap::Pop() {
-  uint64_t* heap = keys_.data() + kStart;
-  const uint64_t top = heap[0];
-  const uint64_t last = heap[--size_];
-  const size_t count = size_;
-  if (count > 0) {
-    // The hole left at the top sinks along the least children to the bottom, then the last
-    // key rises from there: the last key mostly belongs near the bottom, so this compares
-    // less than sinking it from the top, and the keys being distinct, the order is the same.
-    size_t i = 0;
-    for (;;) {
-      const size_t first = 4 * i + 1;
-      if (first + 4 <= count) {
-        const size_t a = heap[first + 1] < heap[first] ? first + 1 : first;
-        const size_t b = heap[first + 3] < heap[first + 2] ? first + 3 : first + 2;
-        const size_t least = heap[b] < heap[a] ? b : a;
-        heap[i] = heap[least];
-        i = least;
-        continue;
-      }
-      if (first < count) {
-        size_t least = first;
-        for (size_t c = first + 1; c < count; ++c) {
-          if (heap[c] < heap[least]) least = c;
-        }
-        heap[i] = heap[least];
-        i = least;
-      }
-      break;
+size_t MapPathOpenSet::Heap::SinkHole(uint64_t* heap, size_t count) {
+  // The hole sinks to the bottom and the last key rises from there: the last key mostly
+  // belongs near the bottom, so this compares less than sinking it from the top, and the keys
+  // being distinct, the order is the same.
+  size_t i = 0;
+  for (;;) {
+    const size_t first = 4 * i + 1;
+    if (first + 4 <= count) {
+      const size_t a = heap[first + 1] < heap[first] ? first + 1 : first;
+      const size_t b = heap[first + 3] < heap[first + 2] ? first + 3 : first + 2;
+      const size_t least = heap[b] < heap[a] ? b : a;
+      heap[i] = heap[least];
+      i = least;
+      continue;
     }
-    RiseFrom(heap, i, last);
+    if (first < count) {
+      size_t least = first;
+      for (size_t c = first + 1; c < count; ++c) {
+        if (heap[c] < heap[least]) least = c;
+      }
+      heap[i] = heap[least];
+      i = least;
+    }
+    return i;
   }
-  return top;
 }

@@ -25,7 +25,7 @@ class MapPathOpenSet {
 
   // Empties the set, keeping its storage.
   void Clear();
-  void Push(uint64_t key) {
+  __attribute__((always_inline)) void Push(uint64_t key) {
     const uint64_t price = key >> kLowBits;
     if (price == floor_) {
       atFloor_.Push(key);
@@ -39,8 +39,25 @@ class MapPathOpenSet {
       below_.Push(key);
     }
   }
-  // A key likely to leave next (kNone for none), for loading its cell ahead.
-  uint64_t Likely() const { return atFloor_.Empty() ? kNone : atFloor_.Top(); }
+  // A key likely to leave next unless a lower one enters first (kNone for none), for loading
+  // its cell ahead: the least at hand, or else the first of the next filled bucket (whose other
+  // cells are loaded too).
+  uint64_t Likely() const {
+    uint64_t key = kNone;
+    if (!atFloor_.Empty()) {
+      key = atFloor_.Top();
+    } else if (inBuckets_ > 0) {
+      const size_t from = static_cast<size_t>(floor_ & kSlotMask);
+      const size_t slot = NextFilled(from);
+      const uint64_t price = floor_ + ((slot - from) & kSlotMask);
+      const Head& head = head_[slot];
+      key = price << kLowBits | head.first;
+      // The cells after the first are read when the bucket empties.
+      if (head.chunk != kEnd) __builtin_prefetch(&chunks_[head.chunk]);
+    }
+    if (!below_.Empty() && below_.Top() < key) key = below_.Top();
+    return key;
+  }
   // The least key, taken out, or kNone when the set is empty.
   uint64_t PopLeast() {
     if (atFloor_.Empty()) BringLeastDown();
@@ -50,6 +67,18 @@ class MapPathOpenSet {
   }
 
  private:
+  // Storage on 64-byte boundaries.
+  template <class T>
+  struct LineAligned {
+    using value_type = T;
+    LineAligned() = default;
+    template <class U>
+    explicit LineAligned(const LineAligned<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
+    void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t{64}); }
+    bool operator==(const LineAligned&) const { return true; }
+  };
+
   // A four-way min-heap of keys on 64-byte boundaries, laid out so that the four children of
   // every entry share one cache line.
   class Heap {
@@ -57,21 +86,34 @@ class MapPathOpenSet {
     bool Empty() const { return size_ == 0; }
     uint64_t Top() const { return keys_[kStart]; }
     void Clear() { size_ = 0; }
-    void Push(uint64_t key);
-    uint64_t Pop();
+    void Push(uint64_t key) {
+      if (keys_.size() < kStart + size_ + 1) Grow();
+      RiseFrom(keys_.data() + kStart, size_++, key);
+    }
+    uint64_t Pop() {
+      uint64_t* heap = keys_.data() + kStart;
+      const uint64_t top = heap[0];
+      const uint64_t last = heap[--size_];
+      if (size_ > 0) RiseFrom(heap, SinkHole(heap, size_), last);
+      return top;
+    }
 
    private:
-    template <class T>
-    struct LineAligned {
-      using value_type = T;
-      LineAligned() = default;
-      template <class U>
-      explicit LineAligned(const LineAligned<U>&) {}
-      T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
-      void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t{64}); }
-      bool operator==(const LineAligned&) const { return true; }
-    };
     static constexpr size_t kStart = 3;  // unused keys before the heap's first
+    void Grow();
+    // Puts key at place i of the heap or above it, where it is no less than its parent.
+    static void RiseFrom(uint64_t* heap, size_t i, uint64_t key) {
+      while (i > 0) {
+        const size_t parent = (i - 1) / 4;
+        if (heap[parent] < key) break;
+        heap[i] = heap[parent];
+        i = parent;
+      }
+      heap[i] = key;
+    }
+    // Sinks the hole left at the top of a heap of count keys along the least children to the
+    // bottom, and returns its place there.
+    static size_t SinkHole(uint64_t* heap, size_t count);
     std::vector<uint64_t, LineAligned<uint64_t>> keys_;
     size_t size_ = 0;
   };
@@ -83,33 +125,64 @@ class MapPathOpenSet {
   static constexpr uint64_t kSlotMask = kWindow - 1;
   static constexpr size_t kWords = kWindow / 64;       // filled bits, one a bucket
   static constexpr size_t kSummaryWords = kWords / 64;  // one bit a word of filled bits
-  // A bucket's cells are a list of entries, each the cell's key bits below kLinkShift and the
-  // index of the next entry of its list (or of the free entries) above.
-  static constexpr int32_t kLinkShift = 32;
+  // A bucket's first cell is kept with its head, in a table read in the order of prices; the
+  // cells entered after it in chunks of one cache line each, the newest chunk first, so that a
+  // bucket emptied reads its cells from a line or two, not from a chain of scattered entries.
   static constexpr uint32_t kEnd = ~uint32_t{0};
+  static constexpr uint32_t kChunkCells = 14;
+  struct alignas(64) Chunk {
+    uint32_t next;   // the bucket's next chunk, or when free the next free chunk; kEnd for none
+    uint32_t count;  // the cells held
+    uint32_t cells[kChunkCells];  // their key bits below kLowBits
+  };
+  static_assert(sizeof(Chunk) == 64);
+  struct Head {
+    uint32_t first;  // the first cell's key bits below kLowBits
+    uint32_t chunk;  // the first chunk of the cells after it, kEnd for none
+  };
 
   // Puts a key priced 1 to kWindow - 1 above the floor in its price's bucket.
   void EnterBucket(uint64_t key) {
     const size_t slot = static_cast<size_t>((key >> kLowBits) & kSlotMask);
-    uint32_t entry = free_;
-    if (entry != kEnd) {
-      free_ = static_cast<uint32_t>(entries_[entry] >> kLinkShift);
-    } else {
-      entry = static_cast<uint32_t>(entries_.size());
-      entries_.push_back(0);
-    }
     const uint64_t word = uint64_t{1} << (slot & 63);
     uint64_t& bits = filled_[slot >> 6];
-    // An empty bucket's head is never read: its filled bit says there is none.
-    const uint64_t next = (bits & word) != 0 ? head_[slot] : kEnd;
-    entries_[entry] = next << kLinkShift | (key & ((uint64_t{1} << kLowBits) - 1));
-    head_[slot] = entry;
-    bits |= word;
-    summary_[slot >> 12] |= uint64_t{1} << ((slot >> 6) & 63);
+    const uint32_t cell = static_cast<uint32_t>(key & ((uint64_t{1} << kLowBits) - 1));
     ++inBuckets_;
+    Head& head = head_[slot];
+    // An empty bucket's head is never read: its filled bit says there is none.
+    if ((bits & word) == 0) {
+      head = {cell, kEnd};
+      bits |= word;
+      summary_[slot >> 12] |= uint64_t{1} << ((slot >> 6) & 63);
+      return;
+    }
+    uint32_t chunk = head.chunk;
+    if (chunk == kEnd || chunks_[chunk].count == kChunkCells) {
+      uint32_t fresh = freeChunk_;
+      if (fresh != kEnd) {
+        freeChunk_ = chunks_[fresh].next;
+      } else {
+        fresh = static_cast<uint32_t>(chunks_.size());
+        chunks_.emplace_back();
+      }
+      chunks_[fresh].next = chunk;
+      chunks_[fresh].count = 0;
+      head.chunk = fresh;
+      chunk = fresh;
+    }
+    Chunk& c = chunks_[chunk];
+    c.cells[c.count++] = cell;
   }
   // The first filled bucket from slot on, in the ring's order; some bucket must be filled.
-  size_t NextFilled(size_t slot) const;
+  size_t NextFilled(size_t slot) const {
+    const size_t word = slot >> 6;
+    if (const uint64_t bits = filled_[word] & (~uint64_t{0} << (slot & 63)); bits != 0) {
+      return word * 64 + static_cast<size_t>(std::countr_zero(bits));
+    }
+    return NextFilledAfter(word);
+  }
+  // The first filled bucket in the words after the word given, round the ring and back to it.
+  size_t NextFilledAfter(size_t word) const;
   // Raises the floor to the least price above it and moves that price's keys to the floor's
   // heap, if the set holds any key above the floor.
   void BringLeastDown();
@@ -117,9 +190,9 @@ class MapPathOpenSet {
   Heap atFloor_;
   Heap below_;
   Heap ahead_;  // keys priced kWindow or more above the floor
-  std::vector<uint32_t> head_ = std::vector<uint32_t>(kWindow);
-  std::vector<uint64_t> entries_;
-  uint32_t free_ = kEnd;  // the first free entry
+  std::vector<Head> head_ = std::vector<Head>(kWindow);
+  std::vector<Chunk, LineAligned<Chunk>> chunks_;
+  uint32_t freeChunk_ = kEnd;  // the first free chunk
   uint64_t filled_[kWords] = {};
   uint64_t summary_[kSummaryWords] = {};
   int64_t inBuckets_ = 0;  // keys in the buckets

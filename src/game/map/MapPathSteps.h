@@ -34,12 +34,11 @@ inline int32_t Anchor(int32_t v) {
 // of w x h cells: a coarse neighbour is replaced by its block's nearest anchor, priced by the
 // distance. A coarse neighbour without an anchor near on the grid is a programmer error when
 // strict, else answered with false.
+// The cells may lie in a larger table whose columns are `stride` apart (the path finder's frame).
 template <bool kStrict = true>
 inline bool Neighbour(const uint8_t* cells, int32_t w, int32_t h, int32_t cx, int32_t cy, int32_t nx, int32_t ny,
-                      Step& step) {
-  auto at = [cells, h](int32_t x, int32_t y) {
-    return cells[static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y)];
-  };
+                      Step& step, ptrdiff_t stride) {
+  auto at = [cells, stride](int32_t x, int32_t y) { return cells[static_cast<ptrdiff_t>(x) * stride + y]; };
   int32_t factor = nx != cx && ny != cy ? 28 : 20;
   if (at(nx, ny) == Map::kCoarseCell) {
     nx = Anchor(nx);
@@ -59,17 +58,21 @@ inline bool Neighbour(const uint8_t* cells, int32_t w, int32_t h, int32_t cx, in
   step = {nx, ny, factor};
   return true;
 }
+template <bool kStrict = true>
+inline bool Neighbour(const uint8_t* cells, int32_t w, int32_t h, int32_t cx, int32_t cy, int32_t nx, int32_t ny,
+                      Step& step) {
+  return Neighbour<kStrict>(cells, w, h, cx, cy, nx, ny, step, h);
+}
 
 // The cells stepped to from (cx, cy) of a grid of w x h cells (x outer), in the order they are
 // listed: the eight neighbours, a coarse neighbour replaced by its block's nearest anchor; or,
 // in a coarse block, strides to the next anchors through coarse cells and jumps of three cells
 // across the block elsewhere. Returns how many were written to list. A coarse neighbour without
 // an anchor near is a programmer error when strict, else answered with -1.
+// The cells may lie in a larger table whose columns are `stride` apart (the path finder's frame).
 template <bool kStrict = true>
-inline int32_t List(const uint8_t* cells, int32_t w, int32_t h, int32_t cx, int32_t cy, Step* list) {
-  auto at = [cells, h](int32_t x, int32_t y) {
-    return cells[static_cast<size_t>(x) * static_cast<size_t>(h) + static_cast<size_t>(y)];
-  };
+inline int32_t List(const uint8_t* cells, int32_t w, int32_t h, int32_t cx, int32_t cy, Step* list, ptrdiff_t stride) {
+  auto at = [cells, stride](int32_t x, int32_t y) { return cells[static_cast<ptrdiff_t>(x) * stride + y]; };
   int32_t count = 0;
   const int32_t bx = cx / 10 * 10;
   const int32_t by = cy / 10 * 10;
@@ -103,11 +106,15 @@ inline int32_t List(const uint8_t* cells, int32_t w, int32_t h, int32_t cx, int3
       const int32_t nx = cx + off[0];
       const int32_t ny = cy + off[1];
       if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
-      if (!Neighbour<kStrict>(cells, w, h, cx, cy, nx, ny, list[count])) return -1;
+      if (!Neighbour<kStrict>(cells, w, h, cx, cy, nx, ny, list[count], stride)) return -1;
       ++count;
     }
   }
   return count;
+}
+template <bool kStrict = true>
+inline int32_t List(const uint8_t* cells, int32_t w, int32_t h, int32_t cx, int32_t cy, Step* list) {
+  return List<kStrict>(cells, w, h, cx, cy, list, h);
 }
 
 }  // namespace MapPathSteps

@@ -19,7 +19,7 @@ void MapPathWork::Begin(const uint8_t* grid, int32_t width, int32_t height, int3
     stride_ = height + 2;
     records_.assign(cells, 0u);
     steps_.assign(cells, 0u);
-    touched_.clear();
+    touchedCount_ = 0;
     for (auto& values : values_) values.clear();
   }
   Restart();
@@ -46,8 +46,8 @@ void MapPathWork::Reload(const uint8_t* grid, int32_t x0, int32_t y0, int32_t w,
 }
 
 void MapPathWork::Restart() {
-  for (const int32_t cell : touched_) records_[static_cast<size_t>(cell)] = 0u;
-  touched_.clear();
+  for (size_t i = 0; i < touchedCount_; ++i) records_[static_cast<size_t>(touched_[i])] = 0u;
+  touchedCount_ = 0;
   nodesUsed_ = 0;
   open.Clear();
 }

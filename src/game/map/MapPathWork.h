@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -100,7 +101,17 @@ class MapPathWork {
   uint32_t StepAt(int32_t cell) const { return steps_[static_cast<size_t>(cell)]; }
   // Notes a cell visited for the first time by this search, so that the next one finds it
   // cleared; its record is then written by the caller.
-  void Touch(int32_t cell) { touched_.push_back(cell); }
+  void Touch(int32_t cell) {
+    if (touchedCount_ == touched_.size()) touched_.resize(std::max<size_t>(1024, 2 * touched_.size()));
+    touched_[touchedCount_++] = cell;
+  }
+  // Room for n more cells visited, written from the place returned on; TouchedTo counts those
+  // written up to the place given.
+  int32_t* TouchRoom(size_t n) {
+    if (touched_.size() < touchedCount_ + n) touched_.resize(touchedCount_ + n);
+    return touched_.data() + touchedCount_;
+  }
+  void TouchedTo(const int32_t* end) { touchedCount_ = static_cast<size_t>(end - touched_.data()); }
   // Records the cell as visited by this search.
   void Mark(int32_t cell, int64_t g, bool open, uint32_t step) {
     if (!Visited(cell)) Touch(cell);
@@ -115,6 +126,8 @@ class MapPathWork {
     return true;
   }
   int32_t NodesTaken() const { return nodesUsed_; }
+  // Sets the nodes taken, for a search that counts them itself.
+  void NodesTakenTo(int32_t n) { nodesUsed_ = n; }
 
   MapPathOpenSet open;
   // A route's cells from the goal back to the start, each with the index of the cell it was
@@ -203,7 +216,8 @@ class MapPathWork {
   // Per class, the identity of the cells its values were loaded from.
   uint64_t loaded_[kClasses] = {};
   int32_t class_ = 0;
-  std::vector<int32_t> touched_;  // the cells this search has visited, cleared at the next
+  std::vector<int32_t> touched_;  // the cells this search has visited (the first touchedCount_), cleared at the next
+  size_t touchedCount_ = 0;
   std::vector<Remembered> remembered_;
   size_t nextRemembered_ = 0;
   int32_t nodesUsed_ = 0;
