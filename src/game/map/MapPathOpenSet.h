@@ -2,6 +2,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -190,7 +191,10 @@ class MapPathOpenSet {
   Heap atFloor_;
   Heap below_;
   Heap ahead_;  // keys priced kWindow or more above the floor
-  std::vector<Head> head_ = std::vector<Head>(kWindow);
+  // Left unset: a bucket's head is written when its filled bit is set and read only while it
+  // is, and a map that never searches (an operation's or the editor's) then never touches the
+  // pages.
+  std::unique_ptr<Head[]> head_ = std::unique_ptr<Head[]>(new Head[kWindow]);
   std::vector<Chunk, LineAligned<Chunk>> chunks_;
   uint32_t freeChunk_ = kEnd;  // the first free chunk
   uint64_t filled_[kWords] = {};
