@@ -2,33 +2,30 @@
 // listed file, in the three ways a game file may be stored (plain, compressed, and compressed
 // after a raw first part): a header that is refused leaves the record untouched, and one that
 // is accepted, written again with the file writer and read back, gives the same record.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "FuzzFolder.h"
 #include "app/FileListView.h"
 #include "app/GameFileHeader.h"
 #include "app/GameFileHeaderReader.h"
 #include "framework/core/GFile.h"
 #include "framework/core/Quorl.h"
 #include "platform/PFile.h"
-#include "platform/PPath.h"
 
 namespace {
 
 const int32_t kReadModes[] = {GFile::kModeRead, GFile::kModeReadCompressed, GFile::kModeReadGameFile};
 
+// The input's files, in the target's own folder, which is the program folder too, so that the
+// error log goes there; the folder goes when the target ends.
 struct InputFile {
-  std::string path = PPath::TempFolder() + "tarvane-headerfuzz-" + std::to_string(getpid());
-  std::string copy = path + "-again";
-  ~InputFile() {
-    std::remove(PPath::ToNative(path).c_str());
-    std::remove(PPath::ToNative(copy).c_str());
-  }
+  FuzzFolder folder{"headerfuzz"};
+  std::string path = folder.path + "input";
+  std::string copy = folder.path + "again";
 };
 
 InputFile& Files() {

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzFolder.h"
 #include "framework/media/NetLink.h"
 #include "platform/PClock.h"
 #include "platform/PNetMemoryTransport.h"
@@ -48,6 +49,7 @@ uint64_t gMs = 1000000;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static FuzzFolder folder("netframe");  // the program folder, where the error log goes
   if (size < 3) return 0;
   PClock::SetFake([] { return gMs; });
   PNetMemoryTransport transport;
