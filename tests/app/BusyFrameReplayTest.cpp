@@ -20,7 +20,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Ephemeral.h"
 #include "game/battle/Packet.h"
-#include "game/battle/ReplayScreen.h"
+#include "game/battle/QuietReplayScreen.h"
 #include "game/map/MapObjectList.h"
 #include "game/units/infantry/Infantry.h"
 #include "platform/PClock.h"
@@ -35,22 +35,13 @@ constexpr int32_t kLevels[] = {1, 2, 3, 5};
 uint64_t gNow = 5000;
 
 // The battle screen's share of the replay that the test watches: the sounds started.
-class SoundCountingScreen : public ReplayScreen {
+class SoundCountingScreen : public QuietReplayScreen {
  public:
-  void PlaySound(int32_t, int32_t) override {}
-  void SetBlinkIndicator(bool) override {}
-  void ShowGoButton(bool) override {}
-  void ShowSeconds(int32_t) override {}
-  void SetCameraCounter(int32_t) override {}
-  bool IsShiftDown() const override { return false; }
-  void SetSoundPhase(int32_t) override {}
+  SoundCountingScreen() : QuietReplayScreen(17) {}
   void StartSoundEvent(const Packet& packet) override {
     ++started;
     numbers = numbers * 31u + packet.sound.number;
   }
-  void InvalidateInfoPanel() override {}
-  void PreloadSounds(int32_t, const uint16_t*, const uint8_t*) override {}
-  int32_t GetSoundChannelCount() const override { return 17; }
   int32_t started = 0;
   uint32_t numbers = 0;  // the sounds' numbers in the order started
 };

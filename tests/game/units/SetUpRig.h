@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "game/battle/ReplayScreen.h"
+#include "game/battle/QuietReplayScreen.h"
 #include "game/map/Map.h"
 #include "game/units/TestInanimate.h"
 #include "game/units/TestInfantry.h"
@@ -88,19 +88,9 @@ using Tank = Placer<TestVehicle>;
 
 // The info panel of a battle screen, as often as it is told to redraw (the battle's squads
 // have looked for their leaders again); the replay's other notices are not watched.
-class PanelCountingScreen : public ReplayScreen {
+class PanelCountingScreen : public QuietReplayScreen {
  public:
-  void PlaySound(int32_t, int32_t) override {}
-  void SetBlinkIndicator(bool) override {}
-  void ShowGoButton(bool) override {}
-  void ShowSeconds(int32_t) override {}
-  void SetCameraCounter(int32_t) override {}
-  bool IsShiftDown() const override { return false; }
-  void SetSoundPhase(int32_t) override {}
-  void StartSoundEvent(const Packet&) override {}
   void InvalidateInfoPanel() override { ++panelRedraws; }
-  void PreloadSounds(int32_t, const uint16_t*, const uint8_t*) override {}
-  int32_t GetSoundChannelCount() const override { return 0; }
   int32_t panelRedraws = 0;
 };
 
