@@ -178,10 +178,17 @@ int32_t BattleUnitServices::FindBestVehicleNear(const Unit& mover, const Unit** 
   const auto* vehicle = dynamic_cast<const Vehicle*>(&mover);
   if (battle == nullptr || vehicle == nullptr) return 0;
   // Only the vehicles within reach are handed on, in the group's order.
+  if (vehiclesStamp_ != battle->units.Stamp()) {
+    vehiclesStamp_ = battle->units.Stamp();
+    vehicles_.clear();
+    for (int32_t i = 0; i < battle->UnitCount(); ++i) {
+      Unit* unit = battle->UnitAt(i);
+      if (unit->IsVehicle()) vehicles_.push_back(unit);
+    }
+  }
   nearVehicles_.clear();
-  for (int32_t i = 0; i < battle->UnitCount(); ++i) {
-    Unit* unit = battle->UnitAt(i);
-    if (unit != &mover && unit->IsVehicle() && std::fabs(unit->x - mover.x) <= 3.0f && std::fabs(unit->y - mover.y) <= 3.0f) {
+  for (Unit* unit : vehicles_) {
+    if (unit != &mover && std::fabs(unit->x - mover.x) <= 3.0f && std::fabs(unit->y - mover.y) <= 3.0f) {
       nearVehicles_.push_back(unit);
     }
   }

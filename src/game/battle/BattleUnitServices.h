@@ -63,4 +63,8 @@ class BattleUnitServices : public UnitServices {
  private:
   // The vehicles near a mover, gathered anew at every question.
   mutable std::vector<Unit*> nearVehicles_;
+  // The battle's vehicles in the order of its units, gathered again whenever the units list's
+  // stamp changes: a mover's question then walks the vehicles, not every unit and soldier.
+  mutable std::vector<Unit*> vehicles_;
+  mutable uint64_t vehiclesStamp_ = 0;
 };
