@@ -72,31 +72,29 @@ void MapPathOpenSet::BringLeastDown() {
   if (filled_[slot >> 6] == 0) summary_[slot >> 12] &= ~(uint64_t{1} << ((slot >> 6) & 63));
 }
 
-void MapPathOpenSet::Heap::Grow() { keys_.resize(std::max<size_t>(kStart + 64, 2 * (kStart + size_ + 1))); }
+void MapPathOpenSet::Heap::Grow() {
+  keys_.resize(std::max<size_t>(kStart + 64, 2 * (kStart + size_ + 1 + kSpare)), kNone);
+}
+
+void MapPathOpenSet::Heap::Clear() {
+  // The places the keys took hold kNone again.
+  std::fill(keys_.begin() + static_cast<std::ptrdiff_t>(std::min(keys_.size(), kStart)),
+            keys_.begin() + static_cast<std::ptrdiff_t>(std::min(keys_.size(), kStart + size_)), kNone);
+  size_ = 0;
+}
 
 size_t MapPathOpenSet::Heap::SinkHole(uint64_t* heap, size_t count) {
   // The hole sinks to the bottom and the last key rises from there: the last key mostly
   // belongs near the bottom, so this compares less than sinking it from the top, and the keys
-  // being distinct, the order is the same.
+  // being distinct, the order is the same. Places past the last key hold kNone, so an entry's
+  // four children are compared alike however many of them are keys.
   size_t i = 0;
-  for (;;) {
-    const size_t first = 4 * i + 1;
-    if (first + 4 <= count) {
-      const size_t a = heap[first + 1] < heap[first] ? first + 1 : first;
-      const size_t b = heap[first + 3] < heap[first + 2] ? first + 3 : first + 2;
-      const size_t least = heap[b] < heap[a] ? b : a;
-      heap[i] = heap[least];
-      i = least;
-      continue;
-    }
-    if (first < count) {
-      size_t least = first;
-      for (size_t c = first + 1; c < count; ++c) {
-        if (heap[c] < heap[least]) least = c;
-      }
-      heap[i] = heap[least];
-      i = least;
-    }
-    return i;
+  for (size_t first = 1; first < count; first = 4 * i + 1) {
+    const size_t a = heap[first + 1] < heap[first] ? first + 1 : first;
+    const size_t b = heap[first + 3] < heap[first + 2] ? first + 3 : first + 2;
+    const size_t least = heap[b] < heap[a] ? b : a;
+    heap[i] = heap[least];
+    i = least;
   }
+  return i;
 }

@@ -86,21 +86,25 @@ class MapPathOpenSet {
    public:
     bool Empty() const { return size_ == 0; }
     uint64_t Top() const { return keys_[kStart]; }
-    void Clear() { size_ = 0; }
+    void Clear();
     void Push(uint64_t key) {
-      if (keys_.size() < kStart + size_ + 1) Grow();
+      if (keys_.size() < kStart + size_ + 1 + kSpare) Grow();
       RiseFrom(keys_.data() + kStart, size_++, key);
     }
     uint64_t Pop() {
       uint64_t* heap = keys_.data() + kStart;
       const uint64_t top = heap[0];
       const uint64_t last = heap[--size_];
+      heap[size_] = kNone;
       if (size_ > 0) RiseFrom(heap, SinkHole(heap, size_), last);
       return top;
     }
 
    private:
     static constexpr size_t kStart = 3;  // unused keys before the heap's first
+    // Places after the last key that hold kNone, above every key, so that the hole sinks by
+    // comparing all four children of an entry whether or not the last of them are keys.
+    static constexpr size_t kSpare = 3;
     void Grow();
     // Puts key at place i of the heap or above it, where it is no less than its parent.
     static void RiseFrom(uint64_t* heap, size_t i, uint64_t key) {
