@@ -357,6 +357,12 @@ struct F4 {
 };
 #endif
 
+// The cells of four texels a run of pixels is filtered from: u in [uLow, uHigh] and v in
+// [vLow, vHigh], each cell named by its top-left texel (before wrapping).
+struct CellRange {
+  int32_t uLow, uHigh, vLow, vHigh;
+};
+
 // What four neighbouring pixels of a span need from its attributes.
 struct LaneValues {
   alignas(16) int32_t depth[4];
@@ -432,7 +438,7 @@ struct SpanLanes {
   F4 stepZ{}, stepQ{}, stepS{}, stepT{};
   int32_t closedAt = 0, closedEnd = 0;
   int32_t wait = 0;
-  bool closable = false;  // whether the span may go in closed form (see RunCell)
+  bool closable = false;  // whether the span may go in closed form (see RunCells)
 
   // Groups worth a try at closed form: fewer are done by additions.
   static constexpr int32_t kClosedAtLeast = 6;
@@ -493,63 +499,72 @@ struct SpanLanes {
 
   // The groups from this one that can be looked at as one run: inside the closed-form stretch.
   int32_t RunRoom() const { return closedEnd - closedAt; }
-  // Whether every pixel of the next groups (count of them, within RunRoom) samples the texture
-  // magnified, and all of them filtered from the same cell of four texels (u, v): found from
-  // the run's first and last values alone. Along a closed-form stretch each lane's values move
-  // one way, so they lie between those ends, and every step from them to a pixel's texel
-  // (reciprocal, products, clamp, truncation) keeps order: the bounds found from the ends
-  // hold every pixel's.
-  bool RunCell(int32_t count, float scaleU, float scaleV, float magnifyBelow, int32_t& u, int32_t& v) const {
+  // The cells of four texels (u, v) that the pixels of the next groups (count of them, within
+  // RunRoom) are filtered from, as ranges found from the run's first and last values alone.
+  // Along a closed-form stretch each lane's values move one way, so they lie between those
+  // ends, and every step from them to a pixel's texel (reciprocal, products, clamp,
+  // truncation) keeps order: the bounds found from the ends hold every pixel's. A pixel that is
+  // point sampled rather than filtered takes one of the four texels of its cell.
+  bool RunCells(int32_t count, float scaleU, float scaleV, CellRange& cells) const {
     const F4 g = F4::Splat(static_cast<float>(closedAt + count - 1));
     const F4 qEnd = baseQ + g * stepQ, sEnd = baseS + g * stepS, tEnd = baseT + g * stepT;
     const F4 qLow = F4::Min(q, qEnd), qHigh = F4::Max(q, qEnd);
     if (F4::GreaterMask(qLow, F4::Splat(0.0f)) != 15) return false;
-    if (F4::GreaterMask(qLow * qLow * qLow, F4::Splat(magnifyBelow)) != 15) return false;
     const F4 eyeLow = F4::Splat(1.0f) / qHigh, eyeHigh = F4::Splat(1.0f) / qLow;
     const F4 lo = F4::Splat(-1073741824.0f), hi = F4::Splat(1073741824.0f);
     // Every lane's bounds held in range as the pixels' coordinates are; the truncation and
     // the cell (from the texel centres, as the filtered path finds it) keep order, so the
     // least and the greatest bound of all lanes decide.
-    auto cell = [&](F4 a, F4 b, float scale, int32_t& c) {
+    auto range = [&](F4 a, F4 b, float scale, int32_t& low, int32_t& high) {
       const F4 aLow = F4::Min(a, b), aHigh = F4::Max(a, b);
       const F4 least = F4::Min(aLow * eyeLow, aLow * eyeHigh) * F4::Splat(scale);
       const F4 most = F4::Max(aHigh * eyeLow, aHigh * eyeHigh) * F4::Splat(scale);
-      c = (static_cast<int32_t>(F4::Min(F4::Max(least, lo), hi).Least()) - 128) >> 8;
-      return ((static_cast<int32_t>(F4::Min(F4::Max(most, lo), hi).Greatest()) - 128) >> 8) == c;
+      low = (static_cast<int32_t>(F4::Min(F4::Max(least, lo), hi).Least()) - 128) >> 8;
+      high = (static_cast<int32_t>(F4::Min(F4::Max(most, lo), hi).Greatest()) - 128) >> 8;
     };
-    return cell(s, sEnd, scaleU, u) && cell(t, tEnd, scaleV, v);
+    range(s, sEnd, scaleU, cells.uLow, cells.uHigh);
+    range(t, tEnd, scaleV, cells.vLow, cells.vHigh);
+    return true;
   }
   // An estimate of how many groups from this one (at most room, within RunRoom) lie wholly in
-  // the cell of this group's first pixel: the texel coordinates of that pixel and of the last
-  // pixel room groups on, with the cell's edge found between them as if they changed evenly.
-  // Only a guess, which RunCell then proves or refutes: it saves trying lengths one by one.
-  int32_t CellGroups(int32_t room, float scaleU, float scaleV) const {
+  // the cells alike to that of this group's first pixel: the texel coordinates of that pixel
+  // and of the last pixel room groups on, with the edge of the cells alike found between them
+  // as if they changed evenly. same(u, v, axis, way) tells how many cells on from cell (u, v)
+  // along axis (0: u, 1: v) one way (+1 or -1) have the same four equal texels as it.
+  // Only a guess, which RunCells then proves or refutes: it saves trying lengths one by one.
+  template <class Same>
+  int32_t CellGroups(int32_t room, float scaleU, float scaleV, Same same) const {
     const F4 g = F4::Splat(static_cast<float>(closedAt + room - 1));
     // The first pixel's q, s, t and the last pixel's.
     const float now[3] = {q.First(), s.First(), t.First()};
     const float end[3] = {(baseQ + g * stepQ).Last(), (baseS + g * stepS).Last(), (baseT + g * stepT).Last()};
     if (!(now[0] > 0.0f) || !(end[0] > 0.0f)) return 0;
     const float pixels = static_cast<float>(room * 4 - 1);
-    float reach = pixels;  // pixels from the first to the cell's edge
-    auto along = [&](float a, float b, float scale) {
-      const float from = a / now[0] * scale - 128.0f, to = b / end[0] * scale - 128.0f;
-      if (!(std::fabs(from) < 1e9f) || !(std::fabs(to) < 1e9f)) {
-        reach = 0.0f;
-        return;
-      }
+    const float from[2] = {now[1] / now[0] * scaleU - 128.0f, now[2] / now[0] * scaleV - 128.0f};
+    const float to[2] = {end[1] / end[0] * scaleU - 128.0f, end[2] / end[0] * scaleV - 128.0f};
+    int32_t cell[2];
+    for (int axis = 0; axis < 2; ++axis) {
+      if (!(std::fabs(from[axis]) < 1e9f) || !(std::fabs(to[axis]) < 1e9f)) return 0;
       // The cell's first coordinate: from / 256 rounded down (|from| is well inside int range).
-      const float cells = from * (1.0f / 256.0f);
-      float whole = static_cast<float>(static_cast<int32_t>(cells));
-      if (whole > cells) whole -= 1.0f;
-      const float cell = whole * 256.0f;
+      const float cells = from[axis] * (1.0f / 256.0f);
+      cell[axis] = static_cast<int32_t>(cells);
+      if (static_cast<float>(cell[axis]) > cells) --cell[axis];
+    }
+    float reach = pixels;  // pixels from the first to the edge
+    for (int axis = 0; axis < 2; ++axis) {
+      const float first = static_cast<float>(cell[axis]) * 256.0f;
       float edge;
-      if (to >= cell + 256.0f) edge = cell + 256.0f;
-      else if (to < cell) edge = cell;
-      else return;  // the far end is in the same cell
-      reach = std::min(reach, (edge - from) / (to - from) * pixels);
-    };
-    along(now[1], end[1], scaleU);
-    along(now[2], end[2], scaleV);
+      if (to[axis] >= first + 256.0f) {
+        edge = first + 256.0f * static_cast<float>(1 + same(cell[0], cell[1], axis, 1));
+        if (to[axis] < edge) continue;
+      } else if (to[axis] < first) {
+        edge = first - 256.0f * static_cast<float>(same(cell[0], cell[1], axis, -1));
+        if (to[axis] >= edge) continue;
+      } else {
+        continue;  // the far end is in the same cell
+      }
+      reach = std::min(reach, (edge - from[axis]) / (to[axis] - from[axis]) * pixels);
+    }
     // Groups whose four pixels all come before the edge, one fewer for the curve of the
     // perspective between the two ends.
     const int32_t groups = static_cast<int32_t>((reach + 1.0f) / 4.0f) - (reach < pixels ? 1 : 0);
@@ -764,20 +779,59 @@ class QuadShader {
     Finish(v, pass, depth, oldDepth, out[0], out[1], out[2], out[3], row, depthRow);
   }
 
-  // A run of whole groups, all filtered from cell (u, v), drawn at once where that cell's four
-  // texels are equal and so shade every pixel alike: nothing where they fail the alpha test,
-  // one colour where they cover what is there. False (nothing drawn) otherwise. For spans
-  // that neither test nor write depth.
-  bool DrawRun(int32_t u, int32_t v, uint16_t* row, int32_t pixels) {
-    if (!cell_.valid || cell_.u != u || cell_.v != v) LoadCell(u, v);
+  // A run of whole groups, all filtered from the cells of the range, drawn at once where every
+  // texel of those cells is the same and so shades every pixel alike: nothing where it fails
+  // the alpha test, one colour where it covers what is there. False (nothing drawn)
+  // otherwise. For spans that neither test nor write depth.
+  bool DrawRun(const CellRange& cells, uint16_t* row, int32_t pixels) {
+    if (!cell_.valid || cell_.u != cells.uLow || cell_.v != cells.vLow) LoadCell(cells.uLow, cells.vLow);
     if (!cell_.flat) return false;
-    if (cell_.rejected) return true;
-    if (!cell_.solid) return false;
-    std::fill(row, row + pixels, static_cast<uint16_t>(_mm_cvtsi128_si32(cell_.pixel)));
+    if (!cell_.rejected && !cell_.solid) return false;
+    if ((cells.uHigh != cells.uLow || cells.vHigh != cells.vLow) && !AllTexels(cells, Texel(cells.uLow, cells.vLow)))
+      return false;
+    if (!cell_.rejected) std::fill(row, row + pixels, static_cast<uint16_t>(_mm_cvtsi128_si32(cell_.pixel)));
     return true;
   }
 
+  // How many cells on from cell (u, v), along u (axis 0) or v (axis 1) one way (way +1 or
+  // -1), have four texels all equal to those of (u, v), themselves all equal; at most
+  // kSameCells. Tells a span how far a run may reach.
+  int32_t SameCells(int32_t u, int32_t v, int axis, int way) {
+    if (!cell_.valid || cell_.u != u || cell_.v != v) LoadCell(u, v);
+    if (!cell_.flat || (!cell_.rejected && !cell_.solid)) return 0;
+    const uint16_t texel = Texel(u, v);
+    // The line of texel pairs across the axis that the next cell adds.
+    int32_t line = way > 0 ? (axis == 0 ? u : v) + 2 : (axis == 0 ? u : v) - 1;
+    int32_t same = 0;
+    for (; same < kSameCells; ++same, line += way) {
+      const bool equal = axis == 0 ? Texel(line, v) == texel && Texel(line, v + 1) == texel
+                                   : Texel(u, line) == texel && Texel(u + 1, line) == texel;
+      if (!equal) break;
+    }
+    return same;
+  }
+
  private:
+  static constexpr int32_t kSameCells = 64;
+  // The most texels a run's cells are compared over: a run over more is not drawn at once.
+  static constexpr int32_t kMostTexels = 1024;
+
+  uint16_t Texel(int32_t u, int32_t v) const {
+    return texels_[static_cast<size_t>(v & vMask_) * texPitch_ + static_cast<size_t>(u & uMask_)];
+  }
+  // Whether every texel of the cells is texel.
+  bool AllTexels(const CellRange& cells, uint16_t texel) const {
+    const int32_t columns = std::min(cells.uHigh - cells.uLow + 2, uMask_ + 1);
+    const int32_t lines = std::min(cells.vHigh - cells.vLow + 2, vMask_ + 1);
+    if (columns * lines > kMostTexels) return false;
+    for (int32_t v = cells.vLow; v < cells.vLow + lines; ++v) {
+      const uint16_t* line = texels_ + static_cast<size_t>(v & vMask_) * texPitch_;
+      for (int32_t u = cells.uLow; u < cells.uLow + columns; ++u)
+        if (line[u & uMask_] != texel) return false;
+    }
+    return true;
+  }
+
   // The four texels of a cell, as channels of its top and bottom pairs (see PairChannels).
   struct Cell {
     bool valid = false;
@@ -1063,7 +1117,7 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   const bool useQuads =
       kQuads && QuadShader<kFog, kBlend, kDepth>::Suits(s) && gWideSpans.load(std::memory_order_relaxed);
   // A texture magnified many times over behind everything (the sky, the ground plane below the
-  // battlefield) is drawn run by run where the runs fall in one cell of equal texels.
+  // battlefield) is drawn run by run where the runs fall in cells whose texels are all the same.
   constexpr bool kRuns = kQuads && kFilter == kByScale && kDepth == kDepthAlways && !kFog;
   const bool runs = kRuns && useQuads && magLinear && !depthWrite;
 #else
@@ -1121,25 +1175,33 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
       if constexpr (kRuns) {
         if (runs && --runWait < 0) {
           const int32_t room = std::min(lanes.RunRoom(), (x1 - group) >> 2);
-          int32_t count = room >= 2 ? lanes.CellGroups(room, scaleU, scaleV) : 0;
-          int32_t u = 0, w = 0;
-          bool inCell = count >= 2 && lanes.RunCell(count, scaleU, scaleV, magnifyBelow, u, w);
-          if (!inCell && count >= 4) {  // the guess went too far: half of it
+          const auto same = [&quads](int32_t u, int32_t w, int axis, int way) {
+            return quads.SameCells(u, w, axis, way);
+          };
+          int32_t count = room >= 2 ? lanes.CellGroups(room, scaleU, scaleV, same) : 0;
+          CellRange cells{};
+          bool proven = false, drawn = false;
+          auto oneCell = [&cells] { return cells.uLow == cells.uHigh && cells.vLow == cells.vHigh; };
+          auto tryRun = [&] {
+            proven = lanes.RunCells(count, scaleU, scaleV, cells);
+            drawn = proven && quads.DrawRun(cells, reinterpret_cast<uint16_t*>(row) + group, count * 4);
+          };
+          if (count >= 2) tryRun();
+          // The guess went too far (beyond the cells alike to the first): half of it.
+          if (!drawn && count >= 4 && !(proven && oneCell())) {
             count /= 2;
-            inCell = lanes.RunCell(count, scaleU, scaleV, magnifyBelow, u, w);
+            tryRun();
           }
-          if (inCell) {
-            if (quads.DrawRun(u, w, reinterpret_cast<uint16_t*>(row) + group, count * 4)) {
-              lanes.Skip(count);
-              group += (count - 1) * 4;
-              // Stopped short of the room at the cell's edge: the next group holds it.
-              if (count < room) runWait = 1;
-              continue;
-            }
-            runWait = count - 1;  // a cell of unequal texels: its groups are drawn one by one
-          } else if (count >= 2) {
-            runWait = 1;
+          if (drawn) {
+            lanes.Skip(count);
+            group += (count - 1) * 4;
+            // Stopped short of the room at the edge: the next group holds it.
+            if (count < room) runWait = 1;
+            continue;
           }
+          // A cell of unequal texels: its groups are drawn one by one.
+          if (proven && oneCell()) runWait = count - 1;
+          else if (count >= 2) runWait = 1;
         }
       }
 #endif
