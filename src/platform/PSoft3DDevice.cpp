@@ -3,9 +3,18 @@
 #include <algorithm>
 #include <atomic>
 #include <cfloat>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <thread>
+
+#if defined(__linux__)
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <ctime>
+#endif
 
 #if defined(__SSE2__) && !defined(TARVANE_PORTABLE_SPANS)
 #define TARVANE_SSE2_SPANS 1
@@ -1398,38 +1407,74 @@ inline void Pause() {
 #endif
 }
 
-// A counter one thread moves on and others wait for. Waiters spin a while first (the work
-// comes in quick succession within a frame) and then sleep; the writer wakes sleepers only
-// when there are any, so that handing out work costs no system call while they are awake.
-// A wake takes the sleepers' count with it: a woken thread may take a while to run again
-// (on a busy machine, milliseconds), and the writer's next moves meanwhile need no call.
+// Sleeps while word holds seen, at most limit (or less: the caller looks again anyway);
+// WakeAll ends every such sleep on word.
+#if defined(__linux__)
+void SleepWhile(std::atomic<uint32_t>& word, uint32_t seen, std::chrono::nanoseconds limit) {
+  static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) && std::atomic<uint32_t>::is_always_lock_free);
+  timespec time{0, static_cast<long>(limit.count())};
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAIT_PRIVATE, seen, &time, nullptr, 0);
+}
+void WakeAll(std::atomic<uint32_t>& word) {
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAKE_PRIVATE, INT32_MAX, nullptr, nullptr, 0);
+}
+#else
+void SleepWhile(std::atomic<uint32_t>& word, uint32_t seen, std::chrono::nanoseconds limit) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (word.load(std::memory_order_acquire) == seen && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+}
+void WakeAll(std::atomic<uint32_t>&) {}
+#endif
+
+// A counter one thread moves on (it only ever grows) and others wait for. Waiters spin a
+// while first (the work comes in quick succession within a frame) and then sleep on a count
+// of wakes, never on a bare signal: a sleeper counts itself among the sleepers and looks at
+// the counter before it sleeps, and looks again whenever it wakes. The writer wakes sleepers
+// only when there are any, so that handing out work costs no system call while they are
+// awake, and a wake takes the sleepers' count with it: a woken thread may take a while to
+// run again (on a busy machine, milliseconds), and the writer's next moves meanwhile need no
+// call. The count taken may include a thread that began to wait after the value was stored,
+// for the next one: woken, it finds the value unchanged and counts itself again before it
+// sleeps again. (Sleeping on the counter itself, it would sleep through that wake uncounted,
+// and the next move would find no sleepers and wake nobody: the threads once hung so.) A
+// sleeper also looks again every kRecheck of its own accord, so that a wake gone astray
+// could only ever lengthen a wait.
 struct Signal {
   static constexpr int kSpins = 128;
+  static constexpr std::chrono::milliseconds kRecheck{10};
   std::atomic<uint64_t> value{0};
-  std::atomic<int32_t> sleepers{0};
+  std::atomic<int64_t> sleepers{0};
+  std::atomic<uint32_t> wakes{0};  // moved on by every wake
 
   // Returns the value once it differs from old.
   uint64_t AwaitChange(uint64_t old) {
-    for (int spin = 0;; ++spin) {
-      uint64_t now = value.load(std::memory_order_acquire);
+    for (int spin = 0; spin < kSpins; ++spin) {
+      const uint64_t now = value.load(std::memory_order_acquire);
       if (now != old) return now;
-      if (spin < kSpins) {
-        Pause();
-        continue;
-      }
-      // Announced before the last look, so that the writer either sees the sleeper or the
-      // sleeper sees the new value.
-      // (A count left behind by a sleeper that saw the new value before sleeping costs the
-      // writer one needless wake, which clears it.)
+      Pause();
+    }
+    for (;;) {
+      // The wakes so far, then the count, then the look: the writer stores the value before
+      // it looks for sleepers, so either this look sees the new value, or the writer sees
+      // this count and moves the wakes on, past those seen here, before it wakes anyone.
+      // (A count left behind by a look that saw the new value, or by a sleeper that woke at
+      // the time limit, costs the writer one needless wake, which clears it.)
+      const uint32_t seen = wakes.load(std::memory_order_seq_cst);
       sleepers.fetch_add(1, std::memory_order_seq_cst);
-      if (value.load(std::memory_order_seq_cst) == old) value.wait(old, std::memory_order_acquire);
-      spin = 0;
+      uint64_t now = value.load(std::memory_order_seq_cst);
+      if (now != old) return now;
+      SleepWhile(wakes, seen, kRecheck);
+      now = value.load(std::memory_order_acquire);
+      if (now != old) return now;
     }
   }
   void Set(uint64_t v) {
     value.store(v, std::memory_order_seq_cst);
-    if (sleepers.load(std::memory_order_seq_cst) != 0 && sleepers.exchange(0, std::memory_order_seq_cst) != 0)
-      value.notify_all();
+    if (sleepers.load(std::memory_order_seq_cst) == 0 || sleepers.exchange(0, std::memory_order_seq_cst) == 0)
+      return;
+    wakes.fetch_add(1, std::memory_order_seq_cst);
+    WakeAll(wakes);
   }
 };
 
