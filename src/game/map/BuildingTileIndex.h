@@ -18,6 +18,9 @@ class BuildingTileIndex {
   // the first building that is not a bridge, else the first bridge. The terrain type is the
   // map's at the point.
   Building* Find(const GGroup& buildings, float x, float y, int32_t terrainType);
+  // False when no building can hold the point: its tile has no building and no bridge's box
+  // reaches it. Find then answers null whatever the terrain, so a caller can skip reading it.
+  bool MayHold(const GGroup& buildings, float x, float y);
 
  private:
   bool IsCurrent(const GGroup& buildings) const;
@@ -36,5 +39,15 @@ class BuildingTileIndex {
     Building::Box box;
   };
   std::vector<Bridge> bridges_;
+  // One bit a tile over the tiles the buildings and the bridges' boxes cover: whether a
+  // building stands on it or a box reaches it. Tiles outside the span hold nothing. When the
+  // span would be unreasonably large (damaged corners), every tile is taken as possibly held.
+  void MarkTile(int32_t tileX, int32_t tileY);
+  std::vector<uint64_t> held_;
+  int32_t spanX0_ = 0;
+  int32_t spanY0_ = 0;
+  int64_t spanW_ = 0;
+  int64_t spanH_ = 0;
+  bool everyTile_ = false;
   bool built_ = false;
 };

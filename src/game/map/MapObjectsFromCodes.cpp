@@ -259,7 +259,8 @@ Building* Map::FindBuildingAt(float x, float y) const {
   if (objects.buildings == nullptr || objects.buildings->Count() == 0) return nullptr;
   // A bridge's extent reaches 1.5 m past its pieces, and a ramp runs onto the next tile: a
   // building there is found before the bridge piece that overlaps it. The terrain at the
-  // point is the same for every building: read it once.
+  // point is the same for every building: read it once, and only where a building may be.
+  if (!objects.buildingIndex.MayHold(*objects.buildings, x, y)) return nullptr;
   return objects.buildingIndex.Find(*objects.buildings, x, y, TerrainTypeAt(x, y));
 }
 
