@@ -1,13 +1,13 @@
 #include "game/map/CraterIndex.h"
 
-#include <cmath>
-
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Crater.h"
 
 int32_t CraterIndex::TileOf(float metres, int32_t tiles) const {
-  int32_t tile = TruncateToInt32(std::floor(static_cast<double>(metres * 0.05f)));
+  // The tile is the floor of metres / 20 held to the map; truncation differs from the floor
+  // only below zero, where both are held to tile 0, so no floor is taken.
+  int32_t tile = TruncateToInt32(static_cast<double>(metres * 0.05f));
   if (tile < 0) return 0;
   if (tile >= tiles) return tiles - 1;
   return tile;

@@ -335,6 +335,10 @@ class Map : public GObject {
   // The fine type at the point, 0 off the grid; inside a lasting crater 1, 2 or 3 by the
   // ground around it where a crater can show.
   int32_t TerrainTypeAt(float x, float y) const;
+  // The fine type at the point as the grid stores it, craters aside (open ground off the grid).
+  // A crater only turns types below 24 into 1, 2 or 3, so a test of the structure and bridge
+  // codes (31 and above) gives the same answer on either, and this one is cheaper.
+  int32_t CellTypeAt(float x, float y) const;
   // Whether a crater can show in the type; wide adds road 9, track, pavement and rough.
   static bool IsTypeInClass(int32_t type, bool wide);
   // Whether the type hides a unit; strict leaves out wheat and brush.
@@ -1048,7 +1052,6 @@ class Map : public GObject {
   void ComputeEdgeMinHeights();
   uint8_t StoredCodeAt(int32_t x, int32_t y) const;
   void StampRoadEndLinks();
-  int32_t CellTypeAt(float x, float y) const;
   int32_t StoredRoadCodeAt(int32_t x, int32_t y) const;
   bool HoldsCorner(int32_t x, int32_t y, float t) const;
   void SetCornerLod(int32_t x, int32_t y);

@@ -126,8 +126,10 @@ int32_t Unit::TerrainUnderfoot(int32_t terrain) const {
 
 float Unit::AdjustForLevelTerrain(float value, int32_t terrain, float* out) const {
   // The map's own code under the unit: below a bridge it is still the bridge, which is how a
-  // unit under it comes back up to the ground when it drives out.
-  const int32_t under = TerrainAt(x, y);
+  // unit under it comes back up to the ground when it drives out. Only the bridge codes are
+  // tested, which craters never make or change: the grid's type answers without them.
+  const Map* map = UnitBattleMap();
+  const int32_t under = map != nullptr ? map->CellTypeAt(x, y) : 0;
   if (IsBridgeFromBelow(under)) {
     if (level < 0.0f) {
       if (!IsBridgeCode(terrain)) {
