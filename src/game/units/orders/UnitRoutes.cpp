@@ -294,22 +294,6 @@ bool Unit::CanSeekTarget() { return CheckShotTiming(); }
 
 bool Unit::CheckShotTiming() {
   if (firingTimer != 0.0f) return false;
-  int32_t n = sliceCount;
-  if (n % 40 == 0) {
-    float nearest = std::numeric_limits<float>::max();
-    if (const MapBattleServices* battle = UnitBattle()) {
-      for (int32_t i = 0; i < battle->GetUnitCount(); ++i) {
-        const MapUnitView* other = battle->GetUnit(i);
-        if (other == nullptr || !other->IsAlive() || other->GetSideByte() == side) continue;
-        const int32_t otherKind = other->GetUnitKind();
-        if (otherKind != kInfantry && otherKind != kVehicle) continue;
-        const float dx = other->GetX() - x;
-        const float dy = other->GetY() - y;
-        nearest = std::min(nearest, std::sqrt(dx * dx + dy * dy));
-      }
-    }
-    if (nearest < 100.0f) n += static_cast<int32_t>(std::lround((1.0f - nearest * 0.01f) * 160.0f));
-  }
   if (IsVehicle() && target != nullptr && target->DrawsImmediateFire()) return true;
   bool far = false;
   if (target != nullptr && (target->alive != 0 || target->flagBytes[4] == 0)) {
@@ -336,5 +320,25 @@ bool Unit::CheckShotTiming() {
       c = far ? 6 : 3;
     }
   }
-  return (c + 2) * 40 <= n;
+  const int32_t needed = (c + 2) * 40;
+  int32_t n = sliceCount;
+  // Every 40th slice an enemy within 100 m brings the shot forward by up to 160 slices, the
+  // nearer the more. The walk over the units is made only when that can change the answer:
+  // not when the slices already suffice, nor when even 160 more would fall short.
+  if (n % 40 == 0 && n < needed && n + 160 >= needed) {
+    float nearest = std::numeric_limits<float>::max();
+    if (const MapBattleServices* battle = UnitBattle()) {
+      for (int32_t i = 0; i < battle->GetUnitCount(); ++i) {
+        const MapUnitView* other = battle->GetUnit(i);
+        if (other == nullptr || !other->IsAlive() || other->GetSideByte() == side) continue;
+        const int32_t otherKind = other->GetUnitKind();
+        if (otherKind != kInfantry && otherKind != kVehicle) continue;
+        const float dx = other->GetX() - x;
+        const float dy = other->GetY() - y;
+        nearest = std::min(nearest, std::sqrt(dx * dx + dy * dy));
+      }
+    }
+    if (nearest < 100.0f) n += static_cast<int32_t>(std::lround((1.0f - nearest * 0.01f) * 160.0f));
+  }
+  return needed <= n;
 }
