@@ -69,7 +69,8 @@ int32_t Infantry::ChooseMoveState(bool testBlocked) const {
     if (m != kStationary && m != kMove && m != kSneak && m != kRun && m != kHiding && m != kCrawl) {
       FatalError(__LINE__, kFile);
     }
-    const bool covered = TerrainQuery(true);
+    // Cover only matters from band 1 up; below it the terrain is not read.
+    const bool covered = band >= 1 && TerrainQuery(true);
     if (m == kRun && fatigueLevel > 2) m = kMove;
     if (m == kSneak && fatigueLevel > 3) m = kMove;
     const bool fast = fatigueLevel < 3 && GetSpeedClass() == 4;
