@@ -19,10 +19,15 @@ class UnitContext {
   UnitDrawHost* draw = nullptr;
   UnitScreen* screen = nullptr;
 
-  // The context in force.
-  static const UnitContext& Current();
+  // The context in force. Inline: the units ask for it at every question they put.
+  static const UnitContext& Current() { return current_; }
 
  private:
   friend class UnitContextScope;
   static void Install(const UnitContext& context);
+
+  // The context in force; only UnitContextScope writes it.
+  static UnitContext current_;
 };
+
+inline UnitContext UnitContext::current_{};
