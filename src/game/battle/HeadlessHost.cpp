@@ -7,4 +7,13 @@ int32_t HeadlessHost::GetGameDate() const { return battle != nullptr ? battle->G
 
 const BattleBase* HeadlessHost::OperationForUnits() const { return dynamic_cast<const BattleBase*>(operation); }
 
-Battle* HeadlessHost::BattleForUnits() const { return dynamic_cast<Battle*>(battle); }
+Battle* HeadlessHost::BattleForUnits() const {
+  if (battle == nullptr) return nullptr;
+  const std::type_info* type = &typeid(*battle);
+  if (battle != castFrom_ || type != castType_) {
+    castTo_ = dynamic_cast<Battle*>(battle);
+    castFrom_ = battle;
+    castType_ = type;
+  }
+  return castTo_;
+}

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <typeinfo>
 
 #include "game/battle/BattleServices.h"
 #include "game/battle/BattleServicesHost.h"
@@ -127,4 +128,10 @@ class HeadlessHost : public MapAppServices, public BattleServicesHost, public Co
 
  private:
   BattleServices services_{*this, *this};
+  // The battle in play as a Battle, kept with the pointer and dynamic type it was found for:
+  // the units ask for it at nearly every question, and the same object at the same address
+  // always gives the same answer.
+  mutable const MapBattleServices* castFrom_ = nullptr;
+  mutable const std::type_info* castType_ = nullptr;
+  mutable Battle* castTo_ = nullptr;
 };
