@@ -21,9 +21,19 @@ namespace {
 // The rules of the filter that need no line of sight: in a building while those are skipped, or
 // outside the chooser's arc (unless both are infantry within 15 m and less than 85 degrees off
 // the chooser's facing). They read the two units and change nothing.
+// Whether the candidate lies within 15 m of the chooser. The distance counts the heights too, so
+// it is never less than the distance on the level: a candidate farther than that on the level is
+// answered without reading the ground under either unit.
+bool WithinArmsReach(const Unit& chooser, const Unit& candidate) {
+  const float dx = candidate.x - chooser.x;
+  const float dy = candidate.y - chooser.y;
+  if (std::sqrt(dx * dx + dy * dy) > 15.0f) return false;
+  return chooser.DistanceTo(candidate) <= 15.0f;
+}
+
 bool RefusedUnseen(const Unit& candidate, const Unit& chooser) {
   if (!chooser.IsUnitInArc(candidate) &&
-      !(chooser.IsInfantry() && candidate.IsInfantry() && chooser.DistanceTo(candidate) <= 15.0f &&
+      !(chooser.IsInfantry() && candidate.IsInfantry() && WithinArmsReach(chooser, candidate) &&
         chooser.AngleToPoint(chooser.facing, candidate.x, candidate.y, true) < 85.0f)) {
     return true;
   }
