@@ -172,11 +172,10 @@ bool BattleUnitServices::IsRevealedAntipersonnelMinefieldAt(float x, float y) co
   return battle != nullptr && battle->IsMinefieldAt(x, y, false);
 }
 
-int32_t BattleUnitServices::FindBestVehicleNear(const Unit& mover, const Unit** found) const {
+int32_t BattleUnitServices::FindBestVehicleNear(const Vehicle& mover, const Unit** found) const {
   *found = nullptr;
   const Battle* battle = BattleForUnits();
-  const auto* vehicle = dynamic_cast<const Vehicle*>(&mover);
-  if (battle == nullptr || vehicle == nullptr) return 0;
+  if (battle == nullptr) return 0;
   // Only the vehicles within reach are handed on, in the group's order.
   if (vehiclesStamp_ != battle->units.Stamp()) {
     vehiclesStamp_ = battle->units.Stamp();
@@ -194,7 +193,7 @@ int32_t BattleUnitServices::FindBestVehicleNear(const Unit& mover, const Unit** 
   }
   const Vehicle* other = nullptr;
   const int32_t grade =
-      Vehicle::BestObstruction(*vehicle, nearVehicles_.data(), static_cast<int32_t>(nearVehicles_.size()), &other);
+      Vehicle::BestObstruction(mover, nearVehicles_.data(), static_cast<int32_t>(nearVehicles_.size()), &other);
   *found = other;
   return grade;
 }

@@ -47,7 +47,7 @@ class BattleUnitServices : public UnitServices {
   float GroundWeight(float pressure, int32_t softness) const override;
   bool IsRevealedAntitankMinefieldAt(float x, float y) const override;
   bool IsRevealedAntipersonnelMinefieldAt(float x, float y) const override;
-  int32_t FindBestVehicleNear(const Unit& mover, const Unit** found) const override;
+  int32_t FindBestVehicleNear(const Vehicle& mover, const Unit** found) const override;
   bool AddNewUnit(Unit* unit) override;
   bool InsertUnitAfter(Unit* unit, const Unit* after) override;
   void ReplaceInAIGroups(int32_t sideIndex, const Unit* from, Unit* to) override;

@@ -4,6 +4,7 @@
 class MapAppServices;
 class MapBattleServices;
 class Unit;
+class Vehicle;
 struct UnitSoundPacket;
 struct UnitFirePacket;
 struct Shot;
@@ -82,7 +83,7 @@ class UnitServices {
   virtual bool IsComputingAction() const = 0;
   // The highest obstruction grade (0..3) the battle's other vehicles near the mover give, and
   // that vehicle (Vehicle::BestObstruction over the battle's vehicles).
-  virtual int32_t FindBestVehicleNear(const Unit& mover, const Unit** found) const = 0;
+  virtual int32_t FindBestVehicleNear(const Vehicle& mover, const Unit** found) const = 0;
 
   // ---- Infantry under fire: the loss tally, the unit group, the computer player's groups ----
   // The battle's loss tally, when it keeps one: men lost, and a gun (weapon classes 2 and 3)
