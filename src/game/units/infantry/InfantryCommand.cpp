@@ -48,8 +48,10 @@ void Infantry::FindCommandingLeader() {
 }
 
 bool Infantry::LeaderCandidateTest(Unit* candidate, Infantry& squad) {
+  // The dead and the enemy are passed over on the unit's own fields, before the cast.
+  if (candidate == nullptr || candidate->alive == 0 || candidate->IsEnemy(squad)) return false;
   const Infantry* c = AsInfantryUnit(candidate);
-  if (c == nullptr || c->alive == 0 || c->IsEnemy(squad)) return false;
+  if (c == nullptr) return false;
   int32_t level = 0;
   if (!c->GetLeaderLevel(&level)) return false;
   if (!(level >= 2 || !squad.IsSquad() || squad.platoonLeader == candidate)) return false;
