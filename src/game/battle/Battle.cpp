@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "framework/core/GErrorLog.h"
@@ -389,6 +390,18 @@ bool Battle::IsMinefieldAt(float x, float y, bool antitank) const {
 }
 
 float Battle::GroundWeight(float x, int32_t adjust) const {
+  uint32_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  const uint32_t slot = (bits ^ (bits >> 11) ^ (bits >> 21) ^ static_cast<uint32_t>(adjust) * 5u) & 15u;
+  GroundWeightEntry& entry = groundWeights_[slot];
+  if (entry.filled && entry.pressureBits == bits && entry.adjust == adjust && entry.condition == groundCondition) {
+    return entry.weight;
+  }
+  entry = {bits, adjust, groundCondition, WorkOutGroundWeight(x, adjust), true};
+  return entry.weight;
+}
+
+float Battle::WorkOutGroundWeight(float x, int32_t adjust) const {
   int32_t c = groundCondition;
   switch (groundCondition) {
     case 0: c = 1; break;

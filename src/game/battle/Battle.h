@@ -629,4 +629,16 @@ class Battle : public BattleBase {
 
   BattleScoreMeasures unitMeasures_;
   const BattleUnitMeasures* measures_ = &unitMeasures_;
+
+  // The last ground weights worked out, by the exact pressure, adjustment and ground condition
+  // they were asked with: a battle's vehicles ask with few pressures, slice after slice.
+  struct GroundWeightEntry {
+    uint32_t pressureBits = 0;
+    int32_t adjust = 0;
+    int32_t condition = 0;
+    float weight = 0.0f;
+    bool filled = false;
+  };
+  mutable std::array<GroundWeightEntry, 16> groundWeights_{};
+  float WorkOutGroundWeight(float x, int32_t adjust) const;
 };
