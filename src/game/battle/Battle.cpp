@@ -378,13 +378,20 @@ int32_t Battle::GetSideNationality(int32_t sideByte) const {
 }
 
 bool Battle::IsMinefieldAt(float x, float y, bool antitank) const {
-  for (int32_t i = 0; i < units.Count(); ++i) {
-    Unit* unit = UnitAt(i);
-    const InanimateServices* object = unit->AsInanimate();
-    if (object == nullptr || !object->IsRevealedThisTurn()) continue;
+  if (objectsStamp_ != units.Stamp()) {
+    objectsStamp_ = units.Stamp();
+    objects_.clear();
+    for (int32_t i = 0; i < units.Count(); ++i) {
+      Unit* unit = UnitAt(i);
+      if (const InanimateServices* object = unit->AsInanimate()) objects_.push_back({unit, object});
+    }
+  }
+  for (const PlacedObject& placed : objects_) {
+    const InanimateServices* object = placed.object;
+    if (!object->IsRevealedThisTurn()) continue;
     const int32_t kind = object->GetKind();
     if (antitank ? (kind != 5 && kind != 6) : kind != 4) continue;
-    if (std::fabs(unit->x - x) <= 12.0f && std::fabs(unit->y - y) <= 12.0f) return true;
+    if (std::fabs(placed.unit->x - x) <= 12.0f && std::fabs(placed.unit->y - y) <= 12.0f) return true;
   }
   return false;
 }

@@ -31,6 +31,7 @@ struct UnitSoundPacket;
 struct UnitStatePacket;
 struct VehicleStrike;
 class Unit;
+class InanimateServices;
 class VictoryFlag;
 class ReinforcementSettings;
 class AIGroup;
@@ -640,5 +641,14 @@ class Battle : public BattleBase {
     bool filled = false;
   };
   mutable std::array<GroundWeightEntry, 16> groundWeights_{};
+  // The battle's fixed objects (minefields among them) in the order of its units, gathered
+  // again whenever the units list's stamp changes: a minefield question then walks these, not
+  // every unit. Whether one is revealed, its kind and place are read at each question.
+  struct PlacedObject {
+    const Unit* unit;
+    const InanimateServices* object;
+  };
+  mutable std::vector<PlacedObject> objects_;
+  mutable uint64_t objectsStamp_ = 0;
   float WorkOutGroundWeight(float x, int32_t adjust) const;
 };
