@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
@@ -206,6 +207,22 @@ TEST(BattleQueries, GroundWeightMinefieldsAndEdges) {
   EXPECT_FLOAT_EQ(battle.GroundWeight(10.0f, -1), 1.0f);
   battle.groundCondition = 3;
   EXPECT_FLOAT_EQ(battle.GroundWeight(200.0f, 0), 0.01f);  // never below 0.01
+  // Asked again in another order, with more pressures and adjustments than the battle keeps
+  // answers for, every answer is the one first given (bit for bit), and a changed ground
+  // condition is never answered from before.
+  std::vector<uint32_t> first;
+  for (int32_t round = 0; round < 3; ++round) {
+    for (int32_t i = 0; i < 40; ++i) {
+      const int32_t n = round == 1 ? 39 - i : i;
+      const uint32_t weight = Bits(battle.GroundWeight(2.5f * static_cast<float>(n), n % 3 - 1));
+      if (round == 0) first.push_back(weight);
+      else ASSERT_EQ(weight, first[static_cast<size_t>(n)]) << n;
+    }
+  }
+  battle.groundCondition = 5;
+  EXPECT_NE(Bits(battle.GroundWeight(10.0f, 0)), first[4]);
+  battle.groundCondition = 3;
+  EXPECT_EQ(Bits(battle.GroundWeight(10.0f, 0)), first[4]);
 
   auto* field = static_cast<TestInanimate*>(BattleTestRig::MakeUnit(2, 0, 100.0f, 100.0f));
   field->objectKind = 4;
@@ -216,6 +233,22 @@ TEST(BattleQueries, GroundWeightMinefieldsAndEdges) {
   EXPECT_FALSE(battle.IsMinefieldAt(100.0f, 100.0f, true));  // not an antitank field
   field->revealedThisTurn = false;
   EXPECT_FALSE(battle.IsMinefieldAt(100.0f, 100.0f, false));
+  // Between questions a field may move, change kind, or join or leave the battle.
+  field->revealedThisTurn = true;
+  field->x = 300.0f;
+  EXPECT_FALSE(battle.IsMinefieldAt(100.0f, 100.0f, false));
+  EXPECT_TRUE(battle.IsMinefieldAt(305.0f, 100.0f, false));
+  field->objectKind = 5;
+  EXPECT_TRUE(battle.IsMinefieldAt(305.0f, 100.0f, true));
+  auto* second = static_cast<TestInanimate*>(BattleTestRig::MakeUnit(2, 0, 500.0f, 500.0f));
+  second->objectKind = 4;
+  second->revealedThisTurn = true;
+  battle.PlaceUnitAt(second, 500.0f, 500.0f);
+  EXPECT_TRUE(battle.IsMinefieldAt(490.0f, 510.0f, false));
+  const int32_t index = battle.units.IndexOf(second);
+  ASSERT_GE(index, 0);
+  battle.units.RemoveAt(index, true);
+  EXPECT_FALSE(battle.IsMinefieldAt(490.0f, 510.0f, false));
 
   EXPECT_EQ(battle.FindEdgeOfSide(0), 2);
   EXPECT_EQ(battle.FindEdgeOfSide(1), 0);
