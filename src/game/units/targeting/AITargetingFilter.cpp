@@ -18,9 +18,6 @@ bool AITargeting::IsBuildingTerrain(int32_t type) { return type >= 31 && type <=
 
 namespace {
 
-// The rules of the filter that need no line of sight: in a building while those are skipped, or
-// outside the chooser's arc (unless both are infantry within 15 m and less than 85 degrees off
-// the chooser's facing). They read the two units and change nothing.
 // Whether the candidate lies within 15 m of the chooser. The distance counts the heights too, so
 // it is never less than the distance on the level: a candidate farther than that on the level is
 // answered without reading the ground under either unit.
@@ -31,6 +28,9 @@ bool WithinArmsReach(const Unit& chooser, const Unit& candidate) {
   return chooser.DistanceTo(candidate) <= 15.0f;
 }
 
+// The rules of the filter that need no line of sight: in a building while those are skipped, or
+// outside the chooser's arc (unless both are infantry within 15 m and less than 85 degrees off
+// the chooser's facing). They read the two units and change nothing.
 bool RefusedUnseen(const Unit& candidate, const Unit& chooser) {
   if (!chooser.IsUnitInArc(candidate) &&
       !(chooser.IsInfantry() && candidate.IsInfantry() && WithinArmsReach(chooser, candidate) &&
