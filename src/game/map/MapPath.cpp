@@ -344,9 +344,14 @@ int32_t Map::SearchRoute(MapGrid<uint8_t>& grid, MapPathWork& work, int32_t sx, 
     } else if ((seen & MapPathWork::kOpenBit) == 0) {
       ++reopened;
     }
+    const int64_t estimate = Estimate(x, y, gx, gy);
+    // The key the cell waits under, if open, is stale from now on.
+    if ((seen & MapPathWork::kOpenBit) != 0) {
+      open.Withdraw(Key(static_cast<int64_t>(seen & MapPathWork::kPriceMask) + estimate, x, y));
+    }
     records[to] = MapPathWork::kVisitedBit | MapPathWork::kOpenBit | static_cast<uint32_t>(next);
     steps[to] = step;
-    open.Push(Key(next + Estimate(x, y, gx, gy), x, y));
+    open.Push(Key(next + estimate, x, y));
     return true;
   };
   // Whether a cell whose record is `seen` is entered at price `next`: when not visited, or

@@ -72,6 +72,29 @@ void MapPathOpenSet::BringLeastDown() {
   if (filled_[slot >> 6] == 0) summary_[slot >> 12] &= ~(uint64_t{1} << ((slot >> 6) & 63));
 }
 
+void MapPathOpenSet::WithdrawFromChunks(Head& head, uint32_t cell) {
+  uint32_t* place = head.first == cell ? &head.first : nullptr;
+  for (uint32_t chunk = head.chunk; place == nullptr && chunk != kEnd; chunk = chunks_[chunk].next) {
+    Chunk& c = chunks_[chunk];
+    for (uint32_t i = 0; i < c.count; ++i) {
+      if (c.cells[i] == cell) {
+        place = &c.cells[i];
+        break;
+      }
+    }
+  }
+  if (place == nullptr) return;
+  Chunk& newest = chunks_[head.chunk];
+  *place = newest.cells[--newest.count];
+  --inBuckets_;
+  if (newest.count == 0) {
+    const uint32_t emptied = head.chunk;
+    head.chunk = newest.next;
+    newest.next = freeChunk_;
+    freeChunk_ = emptied;
+  }
+}
+
 void MapPathOpenSet::Heap::Grow() {
   keys_.resize(std::max<size_t>(kStart + 64, 2 * (kStart + size_ + 1 + kSpare)), kNone);
 }

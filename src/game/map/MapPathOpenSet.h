@@ -40,6 +40,29 @@ class MapPathOpenSet {
       below_.Push(key);
     }
   }
+  // Takes out a key that no longer names its cell's price (the cell has re-entered lower) when
+  // it waits in a bucket, so that it is not brought down and passed over later; a key in a heap
+  // stays, to be passed over when it leaves. A bucket holds no other key of the same cell, since
+  // a cell re-enters only at a lower price, and the order of a bucket's cells is not kept, since
+  // they leave through the floor's heap.
+  __attribute__((always_inline)) void Withdraw(uint64_t key) {
+    const uint64_t price = key >> kLowBits;
+    if (price <= floor_ || price - floor_ >= kWindow) return;
+    const size_t slot = static_cast<size_t>(price & kSlotMask);
+    const uint32_t cell = static_cast<uint32_t>(key & ((uint64_t{1} << kLowBits) - 1));
+    const uint64_t word = uint64_t{1} << (slot & 63);
+    uint64_t& bits = filled_[slot >> 6];
+    // An empty bucket's head is left as it was: only the filled bit says whether it holds keys.
+    if ((bits & word) == 0) return;
+    Head& head = head_[slot];
+    if (head.chunk != kEnd) {
+      WithdrawFromChunks(head, cell);
+    } else if (head.first == cell) {
+      --inBuckets_;
+      bits &= ~word;
+      if (bits == 0) summary_[slot >> 12] &= ~(uint64_t{1} << ((slot >> 6) & 63));
+    }
+  }
   // A key likely to leave next unless a lower one enters first (kNone for none), for loading
   // its cell ahead: the least at hand, or else the first of the next filled bucket (whose other
   // cells are loaded too).
@@ -178,6 +201,9 @@ class MapPathOpenSet {
     Chunk& c = chunks_[chunk];
     c.cells[c.count++] = cell;
   }
+  // Takes the cell out of a filled bucket that has chunks, if it is there: the newest chunk's
+  // last cell takes its place.
+  void WithdrawFromChunks(Head& head, uint32_t cell);
   // The first filled bucket from slot on, in the ring's order; some bucket must be filled.
   size_t NextFilled(size_t slot) const {
     const size_t word = slot >> 6;
