@@ -124,9 +124,8 @@ bool WRApplication::SaveGameFileTo(const std::string& path, int32_t mode) {
   if (!fileName.empty() && PFileName::IsValid(fileName)) {
     // Whatever stands under the work name goes; the work file is made new, never through a link.
     PFileSystem::RemoveEntry(temporary);
-    std::unique_ptr<PFile> handle = PFile::Open(temporary, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
+    std::unique_ptr<PFile> handle = PFile::CreateWorkFile(temporary, PFile::kRead | PFile::kWrite);
     if (!handle) lastSaveFailure_ = errno;
-    if (handle) handle->LockAsWorkFile();
     file = handle ? new GFile() : nullptr;
     if (file != nullptr && !file->IFile(std::move(handle), temporary.c_str(), mode)) SafeDelete(file);
   }

@@ -69,6 +69,28 @@ std::unique_ptr<PFile> PFile::Open(const std::string& path, int access, Disposit
   return std::unique_ptr<PFile>(new PFile(fd, native));
 }
 
+std::unique_ptr<PFile> PFile::CreateWorkFile(const std::string& path, int access) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::unique_ptr<PFile> file = Open(path, access, Disposition::kCreateNew);
+    if (!file) return nullptr;
+    // A starting program holds a file it weighs only while it checks and removes it, so this
+    // lock waits for that at most. Once held, the file is this process's if its name still
+    // names it.
+    int locked;
+    do {
+      locked = ::flock(file->fd_, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    struct stat opened{};
+    struct stat named{};
+    if (locked == 0 && ::fstat(file->fd_, &opened) == 0 && ::lstat(file->native_.c_str(), &named) == 0 &&
+        opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
+      return file;
+    }
+  }
+  errno = EAGAIN;
+  return nullptr;
+}
+
 std::unique_ptr<PFile> PFile::OpenMemory(const std::string& bytes) {
   const int fd = ::memfd_create("tarvane-memory", MFD_CLOEXEC);
   if (fd < 0) return nullptr;
@@ -158,4 +180,3 @@ bool PFile::Truncate() {
   return pos >= 0 && ::ftruncate(fd_, static_cast<off_t>(pos)) == 0;
 }
 
-bool PFile::LockAsWorkFile() { return ::flock(fd_, LOCK_EX | LOCK_NB) == 0; }

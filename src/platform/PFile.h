@@ -21,6 +21,12 @@ class PFile {
   // device or a socket in the file's place is refused at once (never waited on) and counts as
   // missing; the refusal hook hears of it.
   static std::unique_ptr<PFile> Open(const std::string& path, int access, Disposition disposition);
+  // A new file (as kCreateNew) marked as this process's work file while it is open (an
+  // exclusive advisory lock), so that a later start can tell the work files a crashed run left
+  // from those a running program is writing. A program starting meanwhile may take it for a
+  // crashed run's leftover and remove it before it is marked; it is then made again. nullptr with errno set when it cannot be made (EEXIST
+  // when the name is taken).
+  static std::unique_ptr<PFile> CreateWorkFile(const std::string& path, int access);
   // Told the program-form path of every refused file that is there but not a plain file (the
   // kernel logs it). Set once by the program, or by a test; an empty hook hears nothing.
   static void SetRefusalHook(std::function<void(const std::string&)> hook);
@@ -47,10 +53,6 @@ class PFile {
   bool Flush();
   // Sets the file's length to the current position.
   bool Truncate();
-  // Marks a work file as this process's while it is open (an exclusive advisory lock), so
-  // that a later start can tell the work files a crashed run left from those a running
-  // program is writing. False when another holds it.
-  bool LockAsWorkFile();
   const std::string& NativePath() const { return native_; }
 
  private:

@@ -60,9 +60,8 @@ bool PFileSystem::CopyReplace(const std::string& from, const std::string& to) {
   // A work file left by an earlier run (or anything planted under its name) goes first; the
   // new one is made new, never opened through a link.
   RemoveEntry(work);
-  auto out = PFile::Open(work, PFile::kWrite, PFile::Disposition::kCreateNew);
+  auto out = PFile::CreateWorkFile(work, PFile::kWrite);
   if (!out) return false;
-  out->LockAsWorkFile();
   char buf[65536];
   bool ok = true;
   for (;;) {
@@ -92,7 +91,9 @@ int32_t PFileSystem::RemoveStaleWorkFiles(const std::string& folder,
   if (native.back() != '/') native.push_back('/');
   DIR* d = opendir(native.c_str());
   if (d == nullptr) return 0;
+  // Links under a work file's name, removed after the listing.
   std::vector<std::string> stale;
+  int32_t removed = 0;
   while (dirent* e = readdir(d)) {
     const std::string name = e->d_name;
     if (name == "." || name == ".." || !isWorkName(PPath::ToProgram(name))) continue;
@@ -107,11 +108,18 @@ int32_t PFileSystem::RemoveStaleWorkFiles(const std::string& folder,
     if (!S_ISREG(st.st_mode)) continue;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) stale.push_back(path);
+    // Removed while held, and only while its name still names it: a program making a work
+    // file (PFile::CreateWorkFile) may have made it just now and be waiting for this lock, and
+    // it then finds the name gone and makes the file again.
+    struct stat opened{};
+    struct stat named{};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+        opened.st_dev == named.st_dev && opened.st_ino == named.st_ino && ::unlink(path.c_str()) == 0) {
+      ++removed;
+    }
     ::close(fd);
   }
   closedir(d);
-  int32_t removed = 0;
   for (const std::string& path : stale)
     if (::unlink(path.c_str()) == 0) ++removed;
   return removed;

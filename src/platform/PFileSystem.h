@@ -22,7 +22,7 @@ class PFileSystem {
   // false when there was none or it could not be removed.
   static bool RemoveEntry(const std::string& path);
   // Removes the work files an earlier run left in the folder: the plain files and links whose
-  // name isWorkName accepts and that no running program holds (PFile::LockAsWorkFile). The
+  // name isWorkName accepts and that no running program holds (PFile::CreateWorkFile). The
   // count removed.
   static int32_t RemoveStaleWorkFiles(const std::string& folder, const std::function<bool(const std::string&)>& isWorkName);
   // Creates the folder; true when it exists afterwards.

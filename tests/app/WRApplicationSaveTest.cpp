@@ -252,13 +252,12 @@ TEST(SavePanelTest, AStartRemovesTheWorkFilesOfAKilledRunAndTheListNeverShowsThe
   std::filesystem::create_directories(temp);
   TmpdirIn tmpdir(temp);
   for (const char* name : {"Saved Games/~Target.wrb", "Saved Games/Old.wrb.copying", "Scenarios/~Bridge.wrc",
-                           "PBEM/~PBEM.txt", "tmp/Junk File abcdefghijklmnopqrstu", "Saved Games/~Held.wrb",
-                           "Saved Games/Kept.wrb", "elsewhere.txt"})
+                           "PBEM/~PBEM.txt", "tmp/Junk File abcdefghijklmnopqrstu", "Saved Games/Kept.wrb",
+                           "elsewhere.txt"})
     rig.folder.WriteFile(name, "x");
   std::filesystem::create_symlink(rig.folder.Native() + "elsewhere.txt", rig.folder.Native() + "Saved Games/~Link.wrb");
-  std::unique_ptr<PFile> held =
-      PFile::Open(rig.folder.Program() + "Saved Games\\~Held.wrb", PFile::kRead, PFile::Disposition::kOpenExisting);
-  ASSERT_TRUE(held && held->LockAsWorkFile());
+  std::unique_ptr<PFile> held = PFile::CreateWorkFile(rig.folder.Program() + "Saved Games\\~Held.wrb", PFile::kWrite);
+  ASSERT_TRUE(held);
   GObjectGroup* listed = rig.kernel->ListFiles("Saved Games", "wrb0");
   ASSERT_EQ(listed->Count(), 1);
   EXPECT_STREQ(static_cast<GFileEntry*>(listed->GetItem(0))->name.CStr(), "Kept.wrb");

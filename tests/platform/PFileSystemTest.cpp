@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/PFile.h"
@@ -188,6 +190,34 @@ TEST(PFileSystem, CopyReplaceRemovesAFifoOrALinkLeftUnderItsWorkName) {
   EXPECT_TRUE(PFileSystem::CopyReplace(folder.Program() + "a.txt", folder.Program() + "b.txt"));
   EXPECT_EQ(folder.ReadFile("b.txt"), "newer");
   EXPECT_EQ(folder.ReadFile("elsewhere.txt"), "keep");
+}
+
+// A program starting while another makes its work files never takes one of them for a crashed
+// run's leftover: every work file made stands under its name for as long as it is held, however
+// the two interleave.
+TEST(PFileSystem, AStartNeverRemovesAWorkFileAnotherProgramIsMaking) {
+  TestFolder folder;
+  const std::string work = folder.Program() + "~Save.wrb";
+  const std::string native = folder.Native() + "~Save.wrb";
+  auto isWorkName = [](const std::string& name) { return !name.empty() && name[0] == '~'; };
+  std::atomic<bool> done{false};
+  std::thread starting([&] {
+    while (!done.load()) PFileSystem::RemoveStaleWorkFiles(folder.Program(), isWorkName);
+  });
+  int lost = 0;
+  for (int i = 0; i < 2000; ++i) {
+    std::unique_ptr<PFile> file = PFile::CreateWorkFile(work, PFile::kWrite);
+    ASSERT_TRUE(file);
+    // Long enough for the starting program to look at it while it is held.
+    for (int k = 0; k < 3; ++k) std::this_thread::yield();
+    struct stat named{};
+    if (::stat(native.c_str(), &named) != 0) ++lost;
+    file.reset();
+    ::unlink(native.c_str());
+  }
+  done.store(true);
+  starting.join();
+  EXPECT_EQ(lost, 0);
 }
 
 }  // namespace

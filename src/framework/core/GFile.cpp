@@ -223,11 +223,10 @@ bool GFile::CreateWorkFile() {
   for (int attempt = 0; attempt < kWorkFileAttempts; ++attempt) {
     workPath_ = folder + NameForAttempt(name.CStr(), attempt);
     errno = 0;
-    work_ = PFile::Open(workPath_, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
+    work_ = PFile::CreateWorkFile(workPath_, PFile::kRead | PFile::kWrite);
     if (work_) {
       // However the program ends from here on, the work file goes with it; a kill leaves it
       // unlocked for the next start to remove.
-      work_->LockAsWorkFile();
       PTemporaryFiles::Add(workPath_);
       return true;
     }

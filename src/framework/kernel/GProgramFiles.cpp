@@ -157,8 +157,7 @@ GFile* GProgramFiles::CreateGameFile(const char* typeCode, const GString& name, 
   // Whatever stands under the name (a file left by an earlier run, a planted link) goes, and
   // the file is made new: it is never written through a link.
   PFileSystem::RemoveEntry(path);
-  std::unique_ptr<PFile> handle = PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
-  if (handle) handle->LockAsWorkFile();
+  std::unique_ptr<PFile> handle = PFile::CreateWorkFile(path, PFile::kRead | PFile::kWrite);
   if (!handle) {
     const int failure = errno;
     GErrorLog::LogError((std::string("Cannot create file ") += path).c_str());
