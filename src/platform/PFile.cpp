@@ -179,4 +179,3 @@ bool PFile::Truncate() {
   int64_t pos = Tell();
   return pos >= 0 && ::ftruncate(fd_, static_cast<off_t>(pos)) == 0;
 }
-
