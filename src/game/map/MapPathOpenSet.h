@@ -12,13 +12,14 @@
 // leaving is fixed by the keys alone, as with any exact priority queue.
 //
 // Prices are kept in a bucket queue: the floor is the least price the buckets held when last
-// looked at, and the keys of the floor's own price wait in a four-way heap, least cell first.
+// looked at. The floor's bucket, brought down, becomes a run of its keys sorted least cell
+// first; the few keys entered at the floor's own price afterwards wait in a four-way heap.
 // A key priced up to kWindow - 1 above the floor waits in the bucket of its exact price (one
 // of kWindow, reused in a ring as the floor rises, each a list of cells); a bitmap of the
-// filled buckets finds the next price when the floor's heap empties. The few keys priced
+// filled buckets finds the next price when the floor's keys are gone. The few keys priced
 // further ahead (soft blocks) wait in a heap of their own until the floor comes near them, and
 // a key priced below the floor (a step to a cell the estimate overprices) goes to a second
-// four-way heap; the least of the two heaps at hand leaves first.
+// four-way heap; the least key at hand, of the run and those two heaps, leaves first.
 class MapPathOpenSet {
  public:
   static constexpr int32_t kLowBits = 24;
@@ -41,10 +42,10 @@ class MapPathOpenSet {
     }
   }
   // Takes out a key that no longer names its cell's price (the cell has re-entered lower) when
-  // it waits in a bucket, so that it is not brought down and passed over later; a key in a heap
-  // stays, to be passed over when it leaves. A bucket holds no other key of the same cell, since
-  // a cell re-enters only at a lower price, and the order of a bucket's cells is not kept, since
-  // they leave through the floor's heap.
+  // it waits in a bucket, so that it is not brought down and passed over later; a key in the
+  // floor's run or a heap stays, to be passed over when it leaves. A bucket holds no other key
+  // of the same cell, since a cell re-enters only at a lower price, and the order of a bucket's
+  // cells is not kept, since they are sorted when it comes down.
   __attribute__((always_inline)) void Withdraw(uint64_t key) {
     const uint64_t price = key >> kLowBits;
     if (price <= floor_ || price - floor_ >= kWindow) return;
@@ -67,10 +68,9 @@ class MapPathOpenSet {
   // its cell ahead: the least at hand, or else the first of the next filled bucket (whose other
   // cells are loaded too).
   uint64_t Likely() const {
-    uint64_t key = kNone;
-    if (!atFloor_.Empty()) {
-      key = atFloor_.Top();
-    } else if (inBuckets_ > 0) {
+    uint64_t key = run_[runAt_];
+    if (!atFloor_.Empty() && atFloor_.Top() < key) key = atFloor_.Top();
+    if (key == kNone && inBuckets_ > 0) {
       const size_t from = static_cast<size_t>(floor_ & kSlotMask);
       const size_t slot = NextFilled(from);
       const uint64_t price = floor_ + ((slot - from) & kSlotMask);
@@ -84,10 +84,16 @@ class MapPathOpenSet {
   }
   // The least key, taken out, or kNone when the set is empty.
   uint64_t PopLeast() {
-    if (atFloor_.Empty()) BringLeastDown();
-    if (below_.Empty()) return atFloor_.Empty() ? kNone : atFloor_.Pop();
-    if (atFloor_.Empty() || below_.Top() < atFloor_.Top()) return below_.Pop();
-    return atFloor_.Pop();
+    if (run_[runAt_] == kNone && atFloor_.Empty()) BringLeastDown();
+    // Keys entered at the floor's price after its run was made, and keys below the floor, are
+    // few: most keys leave from the run.
+    const uint64_t first = run_[runAt_];
+    if (!below_.Empty() && below_.Top() < first && (atFloor_.Empty() || below_.Top() < atFloor_.Top())) {
+      return below_.Pop();
+    }
+    if (!atFloor_.Empty() && atFloor_.Top() < first) return atFloor_.Pop();
+    if (first != kNone) ++runAt_;
+    return first;
   }
 
  private:
@@ -204,6 +210,8 @@ class MapPathOpenSet {
   // Takes the cell out of a filled bucket that has chunks, if it is there: the newest chunk's
   // last cell takes its place.
   void WithdrawFromChunks(Head& head, uint32_t cell);
+  // The place of the cell among the chunk's cells, or -1 when it holds none.
+  static int32_t PlaceIn(const Chunk& chunk, uint32_t cell);
   // The first filled bucket from slot on, in the ring's order; some bucket must be filled.
   size_t NextFilled(size_t slot) const {
     const size_t word = slot >> 6;
@@ -212,13 +220,25 @@ class MapPathOpenSet {
     }
     return NextFilledAfter(word);
   }
+  // Puts the keys of the price given (its bits above kLowBits) and the first n cells of cells_
+  // in run_, least first, kNone after them.
+  void MakeRun(uint64_t price, size_t n);
   // The first filled bucket in the words after the word given, round the ring and back to it.
   size_t NextFilledAfter(size_t word) const;
-  // Raises the floor to the least price above it and moves that price's keys to the floor's
-  // heap, if the set holds any key above the floor.
+  // Raises the floor to the least price above it and makes that price's bucket the floor's
+  // run (keys far ahead at that price go to the floor's heap), if the set holds any key above
+  // the floor.
   void BringLeastDown();
 
-  Heap atFloor_;
+  // The floor's keys brought down from its bucket, least first, those from runAt_ on still
+  // waiting; kNone follows the last.
+  std::vector<uint64_t> run_ = std::vector<uint64_t>(2, kNone);
+  size_t runAt_ = 0;
+  // The cells of the bucket being brought down, sorted in place: up to kRankMost by counting.
+  static constexpr size_t kRankLanes = 8;
+  static constexpr size_t kRankMost = 64;
+  std::vector<int32_t> cells_;
+  Heap atFloor_;  // keys entered at the floor's price after its run was made
   Heap below_;
   Heap ahead_;  // keys priced kWindow or more above the floor
   // Left unset: a bucket's head is written when its filled bit is set and read only while it

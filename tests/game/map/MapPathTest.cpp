@@ -212,6 +212,29 @@ TEST(MapPathOpenSet, KeysLeaveByFThenXThenY) {
   EXPECT_EQ(open.PopLeast(), MapPathOpenSet::kNone);
 }
 
+TEST(MapPathOpenSet, ABucketOfAnySizeLeavesByCellWithKeysEnteredAtItsPriceMeanwhile) {
+  // A price's keys are sorted by cell when its bucket comes down, however many it holds; keys
+  // entered at that price while it leaves, and below it, take their turns among them.
+  MapPathOpenSet open;
+  TestNumbers numbers{5};
+  for (int n = 1; n <= 80; ++n) {
+    std::set<uint64_t> keys;
+    const int64_t f = 5000 + 10 * n;
+    while (keys.size() < static_cast<size_t>(n)) keys.insert(OpenKey(f, 1 + static_cast<int>(numbers.Below(200)), static_cast<int>(numbers.Below(200))));
+    for (const uint64_t k : keys) open.Push(k);
+    keys.insert(OpenKey(f + 3, 0, 0));
+    open.Push(OpenKey(f + 3, 0, 0));
+    ASSERT_EQ(open.PopLeast(), *keys.begin()) << n;
+    keys.erase(keys.begin());
+    for (const uint64_t k : {OpenKey(f, 0, 7), OpenKey(f, 201, 0), OpenKey(f, 100, 200), OpenKey(f - 1, 300, 0)}) {
+      open.Push(k);
+      keys.insert(k);
+    }
+    for (const uint64_t k : keys) ASSERT_EQ(open.PopLeast(), k) << n;
+    ASSERT_EQ(open.PopLeast(), MapPathOpenSet::kNone) << n;
+  }
+}
+
 TEST(MapPathOpenSet, KeysAtTheEdgesOfTheFloorsReachLeaveInOrder) {
   // Prices up to 65,535 above the floor wait in a ring of buckets, those further in a heap of
   // their own: keys on both sides of that edge, and one round the ring just behind the floor's
