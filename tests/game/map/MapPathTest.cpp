@@ -220,7 +220,9 @@ TEST(MapPathOpenSet, ABucketOfAnySizeLeavesByCellWithKeysEnteredAtItsPriceMeanwh
   for (int n = 1; n <= 80; ++n) {
     std::set<uint64_t> keys;
     const int64_t f = 5000 + 10 * n;
-    while (keys.size() < static_cast<size_t>(n)) keys.insert(OpenKey(f, 1 + static_cast<int>(numbers.Below(200)), static_cast<int>(numbers.Below(200))));
+    while (keys.size() < static_cast<size_t>(n)) {
+      keys.insert(OpenKey(f, 1 + static_cast<int>(numbers.Below(200)), static_cast<int>(numbers.Below(200))));
+    }
     for (const uint64_t k : keys) open.Push(k);
     keys.insert(OpenKey(f + 3, 0, 0));
     open.Push(OpenKey(f + 3, 0, 0));
