@@ -223,7 +223,12 @@ TEST(MapPathOpenSet, ABucketOfAnySizeLeavesByCellWithKeysEnteredAtItsPriceMeanwh
     while (keys.size() < static_cast<size_t>(n)) {
       keys.insert(OpenKey(f, 1 + static_cast<int>(numbers.Below(200)), static_cast<int>(numbers.Below(200))));
     }
-    for (const uint64_t k : keys) open.Push(k);
+    // Entered in no order, as a search enters them.
+    std::vector<uint64_t> entered(keys.begin(), keys.end());
+    for (size_t i = entered.size(); i > 1; --i) {
+      std::swap(entered[i - 1], entered[numbers.Below(static_cast<uint32_t>(i))]);
+    }
+    for (const uint64_t k : entered) open.Push(k);
     keys.insert(OpenKey(f + 3, 0, 0));
     open.Push(OpenKey(f + 3, 0, 0));
     ASSERT_EQ(open.PopLeast(), *keys.begin()) << n;
