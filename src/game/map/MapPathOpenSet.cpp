@@ -143,24 +143,22 @@ void MapPathOpenSet::MakeRun(uint64_t price, size_t n) {
   }
   if (n > kRankMost) {
     std::sort(cells, cells + n);
-  } else {
-    // A bucket mostly holds a handful of cells, in no order a comparison sort could predict:
-    // each cell's place is the number of cells below it (the cells are distinct), counted
-    // without a branch over the places up to the next multiple of kRankLanes, those past the
-    // cells holding a value above any cell. A cell takes 24 bits, so it compares as a signed
-    // 32-bit number, which every x86-64 processor compares four at a time.
-    const size_t lanes = (n + kRankLanes - 1) / kRankLanes * kRankLanes;
-    std::fill(cells + n, cells + lanes, INT32_MAX);
-    int32_t sorted[kRankMost];
-    for (size_t i = 0; i < n; ++i) {
-      const int32_t cell = cells[i];
-      int32_t below = 0;
-      for (size_t j = 0; j < lanes; ++j) below += static_cast<int32_t>(cells[j] < cell);
-      sorted[below] = cell;
-    }
-    std::copy_n(sorted, n, cells);
+    for (size_t i = 0; i < n; ++i) run_[i] = price | static_cast<uint32_t>(cells[i]);
+    return;
   }
-  for (size_t i = 0; i < n; ++i) run_[i] = price | static_cast<uint32_t>(cells[i]);
+  // A bucket mostly holds a handful of cells, in no order a comparison sort could predict:
+  // each cell's place is the number of cells below it (the cells are distinct), counted
+  // without a branch over the places up to the next multiple of kRankLanes, those past the
+  // cells holding a value above any cell. A cell takes 24 bits, so it compares as a signed
+  // 32-bit number, which every x86-64 processor compares four at a time.
+  const size_t lanes = (n + kRankLanes - 1) / kRankLanes * kRankLanes;
+  std::fill(cells + n, cells + lanes, INT32_MAX);
+  for (size_t i = 0; i < n; ++i) {
+    const int32_t cell = cells[i];
+    size_t below = 0;
+    for (size_t j = 0; j < lanes; ++j) below += static_cast<size_t>(cells[j] < cell);
+    run_[below] = price | static_cast<uint32_t>(cell);
+  }
 }
 
 void MapPathOpenSet::Heap::Grow() {

@@ -234,7 +234,7 @@ class MapPathOpenSet {
   // waiting; kNone follows the last.
   std::vector<uint64_t> run_ = std::vector<uint64_t>(2, kNone);
   size_t runAt_ = 0;
-  // The cells of the bucket being brought down, sorted in place: up to kRankMost by counting.
+  // The cells of the bucket being brought down; up to kRankMost are put in the run by counting.
   static constexpr size_t kRankLanes = 8;
   static constexpr size_t kRankMost = 64;
   std::vector<int32_t> cells_;
