@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "platform/PFailureInjection.h"
@@ -69,13 +70,56 @@ std::unique_ptr<PFile> PFile::Open(const std::string& path, int access, Disposit
   return std::unique_ptr<PFile>(new PFile(fd, native));
 }
 
+namespace {
+enum class Unnamed { kMade, kExists, kUnsupported, kFailed };
+
+// Makes the file with no name in its folder, locks it, and only then links it under its name,
+// which fails as an exclusive create does when the name is taken. A starting program weighing
+// work files (PFileSystem::RemoveStaleWorkFiles) removes only a file it can lock, so it never
+// finds this one unheld, however the two interleave.
+Unnamed CreateLockedThenNamed(const std::string& native, int access, int& fd) {
+  const size_t slash = native.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : native.substr(0, slash);
+  const int flags = O_TMPFILE | O_CLOEXEC | ((access & PFile::kRead) ? O_RDWR : O_WRONLY);
+  do {
+    fd = ::open(folder.c_str(), flags, 0644);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? Unnamed::kUnsupported : Unnamed::kFailed;
+  int locked;
+  do {
+    locked = ::flock(fd, LOCK_EX);
+  } while (locked != 0 && errno == EINTR);
+  // Naming an unnamed file by its descriptor needs no privilege through /proc.
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (locked == 0 && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, native.c_str(), AT_SYMLINK_FOLLOW) == 0) return Unnamed::kMade;
+  const int failure = errno;
+  ::close(fd);
+  fd = -1;
+  errno = failure;
+  if (locked != 0) return Unnamed::kFailed;
+  if (failure == EEXIST) return Unnamed::kExists;
+  return failure == ENOENT || failure == EPERM || failure == EXDEV ? Unnamed::kUnsupported : Unnamed::kFailed;
+}
+}  // namespace
+
 std::unique_ptr<PFile> PFile::CreateWorkFile(const std::string& path, int access) {
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  const std::string native = PPath::ToNative(path);
+  if (native.empty()) return nullptr;
+  if (PFailureInjection::Check("OpenForWriting") != PResult::kOk) return nullptr;
+  int fd = -1;
+  switch (CreateLockedThenNamed(native, access, fd)) {
+    case Unnamed::kMade: return std::unique_ptr<PFile>(new PFile(fd, native));
+    case Unnamed::kExists:
+    case Unnamed::kFailed: return nullptr;
+    case Unnamed::kUnsupported: break;
+  }
+  // A file system without unnamed files: the file is made under its name and then locked. A
+  // starting program may take it between the two; the name then no longer names it and the
+  // file is made again, as often as that happens, which only a program starting over and over
+  // can make more than once or twice.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
     std::unique_ptr<PFile> file = Open(path, access, Disposition::kCreateNew);
     if (!file) return nullptr;
-    // A starting program holds a file it weighs only while it checks and removes it, so this
-    // lock waits for that at most. Once held, the file is this process's if its name still
-    // names it.
     int locked;
     do {
       locked = ::flock(file->fd_, LOCK_EX);

@@ -23,9 +23,10 @@ class PFile {
   static std::unique_ptr<PFile> Open(const std::string& path, int access, Disposition disposition);
   // A new file (as kCreateNew) marked as this process's work file while it is open (an
   // exclusive advisory lock), so that a later start can tell the work files a crashed run left
-  // from those a running program is writing. A program starting meanwhile may take it for a
-  // crashed run's leftover and remove it before it is marked; it is then made again. nullptr
-  // with errno set when it cannot be made (EEXIST when the name is taken).
+  // from those a running program is writing. The file is marked before it has its name, so a
+  // program starting meanwhile never takes it for a crashed run's leftover (where the file
+  // system cannot make unnamed files, it is made again if one does). nullptr with errno set
+  // when it cannot be made (EEXIST when the name is taken).
   static std::unique_ptr<PFile> CreateWorkFile(const std::string& path, int access);
   // Told the program-form path of every refused file that is there but not a plain file (the
   // kernel logs it). Set once by the program, or by a test; an empty hook hears nothing.
