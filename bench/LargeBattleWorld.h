@@ -29,7 +29,8 @@
 
 class LargeBattleWorld {
  public:
-  // The world of the run, made on first use; the name marks its work folder.
+  // The world of the run, made on first use and kept to its end (a benchmark program's); the
+  // name marks its work folder.
   static LargeBattleWorld& Get(const char* name) {
     static LargeBattleWorld world(name);
     return world;
@@ -51,7 +52,8 @@ class LargeBattleWorld {
     std::filesystem::remove_all(folder_, ignored);
   }
 
- private:
+  // A world for one scope: a test program's, so that the kernel it installs as the views' host
+  // is gone before the next test makes its own.
   explicit LargeBattleWorld(const char* name) {
     folder_ = std::filesystem::temp_directory_path() / (std::string("tarvane-") + name + "-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
@@ -65,6 +67,7 @@ class LargeBattleWorld {
     Inanimate::Register();
   }
 
+ private:
   std::filesystem::path folder_;
   GKernel kernel_;
 };

@@ -17,7 +17,6 @@ struct FlagPoint {
 };
 
 std::vector<FlagPoint> FlagsOf(const char* scenario, float& width, float& height) {
-  LargeBattleWorld::Get("flags");
   HeadlessBattle headless;
   std::vector<FlagPoint> points;
   if (!LargeBattleWorld::Load(headless, scenario)) {
@@ -34,6 +33,7 @@ std::vector<FlagPoint> FlagsOf(const char* scenario, float& width, float& height
 }  // namespace
 
 TEST(LargeBattleFlags, PlainAndFacingBattlesHaveOneFlagAtTheirMapsCentre) {
+  LargeBattleWorld world("flags");
   for (const char* scenario : {TARVANE_LARGE_BATTLE, TARVANE_LARGE_BUSY_BATTLE}) {
     SCOPED_TRACE(scenario);
     float width = 0.0f;
@@ -47,6 +47,7 @@ TEST(LargeBattleFlags, PlainAndFacingBattlesHaveOneFlagAtTheirMapsCentre) {
 }
 
 TEST(LargeBattleFlags, TheSetUpBattleHasItsFourFlagsBetweenTheZones) {
+  LargeBattleWorld world("flags");
   float width = 0.0f;
   float height = 0.0f;
   const std::vector<FlagPoint> flags = FlagsOf(TARVANE_LARGE_SETUP, width, height);
@@ -62,7 +63,7 @@ TEST(LargeBattleFlags, TheSetUpBattleHasItsFourFlagsBetweenTheZones) {
 }
 
 TEST(LargeBattleFlags, TheSetUpBattleHasItsMakeUpOnEachSide) {
-  LargeBattleWorld::Get("flags");
+  LargeBattleWorld world("flags");
   HeadlessBattle headless;
   ASSERT_TRUE(LargeBattleWorld::Load(headless, TARVANE_LARGE_SETUP));
   Battle& battle = *headless.GetBattle();
