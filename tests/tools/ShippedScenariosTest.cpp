@@ -238,12 +238,12 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
   }
 }
 
-// A battle of armour alone, made by the scenario tool from the source kept beside its report:
-// the hit and penetration rules decide it, turn by turn as the report says.
+// A battle of armour alone, made by the scenario tool from its source in the reports' sources/
+// folder: the hit and penetration rules decide it, turn by turn as the report says.
 TEST(RegressionBattle, TankDuel) {
   PlayWorld world;
   const std::string out = world.folder.Native() + "duel";
-  const std::string source = std::string(TARVANE_REGRESSION_DIR) + "/tank_duel.txt";
+  const std::string source = std::string(TARVANE_REGRESSION_DIR) + "/sources/tank-duel.txt";
   ASSERT_EQ(std::system((std::string(MAKE_SCENARIOS) + " " + out + " \"" + source + "\"").c_str()), 0);
   HeadlessBattle headless;
   BattleReport report(headless);
