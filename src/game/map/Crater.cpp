@@ -40,10 +40,13 @@ void Crater::Write(GFile& file) const {
 void Crater::Init(float cx, float cy, float size, bool isLasting, float degrees, float depth) {
   x = cx;
   y = cy;
-  radius = size * 0.5f;
+  // Made as its stored form keeps it, so that a saved and loaded game's craters cover the
+  // same ground as the unbroken game's, to the bit: a unit's speed changes at a crater's edge.
+  // A packet's size, rotation and depth, stored in the same steps, make the same crater.
+  radius = static_cast<float>(SaturateScaled(size * 0.5f, 100.0f)) / 100.0f;
   lasting = isLasting;
-  rotation = degrees;
-  depthOffset = depth;
+  rotation = static_cast<float>(SaturateScaled(degrees, 50.0f)) / 50.0f;
+  depthOffset = static_cast<float>(SaturateScaled(depth, 200.0f)) / 200.0f;
   hidden = 0;
   revealed = 0;
   ownerAxis = 0;

@@ -29,8 +29,9 @@ class Crater : public GObject {
   // rotation x 50 and depth offset x 200 as 16-bit scaled values (saturating when written).
   void Read(GFile& file) override;
   void Write(GFile& file) const override;
-  // A new crater of the size (twice its radius) from a crater packet; hidden while the
-  // battle records nothing, then owned by the placing side.
+  // A new crater of the size (twice its radius) from a crater packet, its radius, rotation and
+  // depth offset rounded as its stored form keeps them; hidden while the battle records
+  // nothing, then owned by the placing side.
   void Init(float cx, float cy, float size, bool isLasting, float degrees, float depth);
   // Recomputes what is not stored (heights, flatness, mixed ground) from the ground of the
   // owning map under the crater; nothing without one.

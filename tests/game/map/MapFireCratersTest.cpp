@@ -478,9 +478,10 @@ TEST_F(MapAction, DamagedAndCollapsedBuildingsAndCratersWriteReadAndWriteTheSame
     p.kind = MapPacket::kCrater;
     p.x = 20.0f + 30.0f * static_cast<float>(i);
     p.y = 100.0f;
-    p.size = 1.0f + static_cast<float>(i);
-    p.rotation = 45.0f * static_cast<float>(i);
-    p.depth = 0.01f * static_cast<float>(i);
+    // Values between the stored form's steps: a crater is made as its stored form keeps it.
+    p.size = 1.0137f + static_cast<float>(i);
+    p.rotation = 45.0073f * static_cast<float>(i);
+    p.depth = 0.0113f * static_cast<float>(i);
     p.flag = i != 1;
     map->ApplyCraterPacket(p);
   }
@@ -491,6 +492,16 @@ TEST_F(MapAction, DamagedAndCollapsedBuildingsAndCratersWriteReadAndWriteTheSame
   EXPECT_EQ(back->FindBuildingAtTile(4, 1)->type, 44);
   EXPECT_EQ(back->objects.craters->Count(), 2);
   EXPECT_EQ(back->objects.craterMarks->Count(), 1);
+  // The craters read back are those the packets made, to the bit: the ground a loaded game's
+  // units cross is the ground they crossed before the save.
+  for (int32_t i = 0; i < back->objects.craters->Count(); ++i) {
+    const auto* made = static_cast<const Crater*>(map->objects.craters->GetItem(i));
+    const auto* read = static_cast<const Crater*>(back->objects.craters->GetItem(i));
+    EXPECT_EQ(read->radius, made->radius) << i;
+    EXPECT_EQ(read->rotation, made->rotation) << i;
+    EXPECT_EQ(read->depthOffset, made->depthOffset) << i;
+    for (int32_t k = 0; k < 5; ++k) EXPECT_EQ(read->heights[k], made->heights[k]) << i << " " << k;
+  }
 }
 
 TEST_F(MapAction, DeleteSoundsKeepsTheLoopedOnesWhenAsked) {
