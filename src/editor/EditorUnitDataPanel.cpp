@@ -190,7 +190,9 @@ void EditorUnitDataPanel::ComposeVehicle(const Unit& unit, std::vector<Line>& ou
     if (flame) {
       line(35, 1064, Text(1065));
     } else if (record.TransportClass() >= 1) {
-      line(35, 1066, std::to_string(record.TransportClass()) + (record.PassengerPlaces() == 2 ? Text(1067) : std::string()));
+      // "full squad" by the rule that decides who boards, as the battle's unit balloon says it.
+      line(35, 1066, std::to_string(record.TransportClass()) +
+                         (Vehicle::PassengerCapacityCode(record) == 2 ? Text(1067) : std::string()));
     } else {
       out.push_back(Line{std::string(), 5, 35, 255, 255, 255});
     }

@@ -89,8 +89,9 @@ bool UnitInfoBalloon::ComposeVehiclePage(std::vector<PanelItem>& out, bool fullI
     if (pressure > 0.0f) row(1371, Float(pressure, 1) + Load(1372) + Float(pressure * 0.07045f, 2) + Load(1373));
     row(1374, Number(static_cast<int32_t>(record.Size() * 100.5f)));
     row(1375, Number(record.TransportClass()));
-    const int32_t capacity = record.PassengerPlaces();
-    std::string places = capacity >= 0 && capacity <= 2 ? Load(static_cast<uint32_t>(1377 + capacity)) : std::string();
+    // Named by the rule that decides who boards, so the balloon never promises a place the
+    // vehicle refuses.
+    std::string places = Load(static_cast<uint32_t>(1377 + Vehicle::PassengerCapacityCode(record)));
     if (record.RidersProtected() != 0) places += Load(1380);
     row(1376, places);
   }

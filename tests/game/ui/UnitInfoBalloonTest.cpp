@@ -306,6 +306,39 @@ TEST_F(UnitInfoBalloonTest, AFlamethrowerShowsItsBlastAndIsNoSniperRifle) {
   delete balloon;
 }
 
+// The capacity the balloon names is what the vehicle takes aboard: a half-track of each side a
+// full squad of its nation, a carrier a team only, a tank nobody. (All stand on the side that
+// looks, which sees everything of its own.)
+TEST_F(UnitInfoBalloonTest, ThePassengerCapacityNamesWhomTheVehicleTakesAboard) {
+  struct Case {
+    int32_t vehicle, squad, team;
+    std::string capacity;
+  };
+  // SdKfz 251/1 with grenadiers and an MG team, an M3 half-track and a Kangaroo with riflemen
+  // and MG teams, a Universal Carrier with British ones, a PzKpfw IV with grenadiers.
+  const Case cases[] = {{0, 2, 5, "squad (armor protected)"},
+                        {62, 69, 72, "squad (armor protected)"},
+                        {188, 175, 178, "squad (armor protected)"},
+                        {132, 143, 146, "team (armor protected)"},
+                        {10, 2, 5, "none"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.vehicle);
+    Vehicle* v = AddVehicle(c.vehicle, 0);
+    Infantry* squad = AddSquad(c.squad, 0, 302.0f, 300.0f);
+    Infantry* team = AddSquad(c.team, 0, 302.0f, 300.0f);
+    UnitInfoBalloon* balloon = Open(v);
+    const std::vector<PanelItem> items = balloon->Compose();
+    const PanelItem* label = FindText(items, "Passenger Capacity:");
+    ASSERT_NE(label, nullptr);
+    const PanelItem* value = FindText(items, c.capacity);
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->y, label->y);
+    EXPECT_EQ(v->CanCarry(squad, true, false), c.capacity.starts_with("squad"));
+    EXPECT_EQ(v->CanCarry(team, true, false), !c.capacity.starts_with("none"));
+    delete balloon;
+  }
+}
+
 TEST_F(UnitInfoBalloonTest, TheMapHoldsOneBalloonThatFollowsTheSelection) {
   const int32_t tank = FindTank();
   ASSERT_GE(tank, 0);

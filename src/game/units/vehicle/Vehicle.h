@@ -115,9 +115,20 @@ class Vehicle : public Unit, public VehicleServices {
   void RemovePassenger(Unit* unit) override;
   // Whether the unit may board: planning (boardNow false) or at once.
   bool CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const override;
+  // Whether a vehicle of the class takes a unit of the transport class with that many men
+  // beside the riders given (both null: an empty vehicle). CanCarry decides by it, and the unit
+  // balloon names the class's passenger capacity by it.
+  static bool ClassTakesRider(const VehicleData& record, int32_t transportClass, int32_t men,
+                              const std::array<const Unit*, 2>& riders, bool allowHeavy);
+  // The capacity the unit balloon names for the class: 2 a squad (some squad class of the
+  // infantry table at full strength boards the empty vehicle in the battle), 1 smaller units
+  // only, 0 nobody.
+  static int32_t PassengerCapacityCode(const VehicleData& record);
   // While planning: the living infantry of the battle on its way to board this vehicle fills
   // the empty candidate places, first then second (the asking unit never counts itself).
   void CollectBoardingUnits(const Unit* asking, std::array<const Unit*, 2>& candidates) const;
+  // The riders stand where the vehicle stands (after it was placed or turned).
+  void SyncPassengers() override;  // slot 111
   // A movement or set-up pick over the vehicle keeps it as the unit under the cursor when the
   // other unit could board it: the pick then shows "Embark".
   bool ReactToUnit(Unit* other) override;  // slot 73

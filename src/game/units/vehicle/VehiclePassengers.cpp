@@ -65,12 +65,12 @@ void Vehicle::RemovePassenger(Unit* unit) {
 }
 
 bool Vehicle::CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const {
-  const VehicleData record = TrueClass();
   if (alive == 0 || !CanMove() || unit == nullptr || !unit->IsInfantry() || unit->HasSurrendered()) return false;
-  const int32_t capacity = record.TransportClass();
-  if (capacity == 0) return false;
+  const VehicleData record = TrueClass();
   const int32_t t = TransportClassOf(unit);
-  if (t > capacity || (t > 8 && !allowHeavy)) return false;
+  // The class's room is asked first, of an empty vehicle: the riders are only looked for
+  // when it could take the unit at all.
+  if (!ClassTakesRider(record, t, unit->GetMenPresent(), {nullptr, nullptr}, allowHeavy)) return false;
   std::array<const Unit*, 2> candidates{passengers[0], passengers[1]};
   // A rider asked again (placed anew in the set-up) does not crowd itself out.
   for (const Unit*& c : candidates) {
@@ -83,28 +83,49 @@ bool Vehicle::CanCarry(const Unit* unit, bool boardNow, bool allowHeavy) const {
     }
     if (candidates[0] == nullptr || candidates[1] == nullptr) CollectBoardingUnits(unit, candidates);
   }
-  const int32_t men = unit->GetMenPresent();
+  if (!ClassTakesRider(record, t, unit->GetMenPresent(), candidates, allowHeavy)) return false;
+  if (!boardNow) return true;
+  return (waypointCount == 0 || commandDelay > 0.0f) && DistanceTo(*unit) <= 5.0f;
+}
+
+bool Vehicle::ClassTakesRider(const VehicleData& record, int32_t transportClass, int32_t men,
+                              const std::array<const Unit*, 2>& riders, bool allowHeavy) {
+  const int32_t capacity = record.TransportClass();
+  if (capacity == 0) return false;
+  const int32_t t = transportClass;
+  if (t > capacity || (t > 8 && !allowHeavy)) return false;
   const int32_t places = record.PassengerPlaces();
-  const int32_t taken = (candidates[0] != nullptr ? 1 : 0) + (candidates[1] != nullptr ? 1 : 0);
+  const int32_t taken = (riders[0] != nullptr ? 1 : 0) + (riders[1] != nullptr ? 1 : 0);
   if (men < 7) {
     if (places != 1 && places != 2) FatalError(824, "Vehicle");
     if (places == 1 && taken > 0) return false;
     if (places == 2) {
       if (taken == 2) return false;
-      for (const Unit* c : candidates) {
+      for (const Unit* c : riders) {
         if (c == nullptr) continue;
         if (men > 2 && c->GetMenPresent() > 6) return false;
         if (t > 3 && TransportClassOf(c) > 3) return false;
       }
     }
-  } else {
-    if (places < 2 || taken == 2) return false;
-    for (const Unit* c : candidates) {
-      if (c != nullptr && c->GetMenPresent() > 2) return false;
-    }
+    return true;
   }
-  if (!boardNow) return true;
-  return (waypointCount == 0 || commandDelay > 0.0f) && DistanceTo(*unit) <= 5.0f;
+  if (places < 2 || taken == 2) return false;
+  for (const Unit* c : riders) {
+    if (c != nullptr && c->GetMenPresent() > 2) return false;
+  }
+  return true;
+}
+
+int32_t Vehicle::PassengerCapacityCode(const VehicleData& record) {
+  // Any infantry class of the table at full strength, aboard the empty vehicle in the battle.
+  int32_t code = 0;
+  for (int32_t i = 0; i < gInfantryClasses.Count(); ++i) {
+    const InfantryData infantry = gInfantryClasses[i];
+    if (!ClassTakesRider(record, infantry.ClassCode(), infantry.Men(), {nullptr, nullptr}, false)) continue;
+    if (infantry.IsSquad() != 0) return 2;
+    code = 1;
+  }
+  return code;
 }
 
 void Vehicle::CollectBoardingUnits(const Unit* asking, std::array<const Unit*, 2>& candidates) const {
@@ -124,7 +145,16 @@ void Vehicle::CollectBoardingUnits(const Unit* asking, std::array<const Unit*, 2
   }
 }
 
-bool Vehicle::ReactToUnit(Unit* other) { return other != nullptr && other->IsInfantry() && CanCarry(other, false, true); }
+void Vehicle::SyncPassengers() {
+  for (Unit* rider : passengers) {
+    if (auto* squad = dynamic_cast<Infantry*>(rider)) squad->SyncPositionWithLinkedUnit(false);
+  }
+}
+
+// The heavy guns and launchers are put aboard in the set-up only.
+bool Vehicle::ReactToUnit(Unit* other) {
+  return other != nullptr && other->IsInfantry() && CanCarry(other, false, InSetupPhase());
+}
 
 int32_t Vehicle::GetOpenTopState(int32_t mode) const {
   const VehicleData record = GetClassData(mode);
