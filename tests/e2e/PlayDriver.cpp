@@ -109,7 +109,8 @@
 //                      SIDE's reinforcement group I arrives from TURN with PERCENT chance
 //   list-units         writes the battle's units (index, side, kind, place) to the error
 //                      output: an aid for writing a script
-//   note-unit N        remembers where unit N of the battle stands now
+//   note-unit N        remembers where unit N of the battle stands now, and its rounds
+//   expect-fired N     unit N has spent rounds since note-unit
 //   expect-moved N S   unit N has moved since note-unit, by no more than its speed allows in S
 //                      slices (its speed now, in metres a slice)
 //   expect-posture N P every figure of infantry unit N has posture P (2 standing, 5 crawling,
@@ -321,6 +322,13 @@ std::string DigestOf(const Battle& battle) {
   return hex;
 }
 
+// The rounds a unit has left, of every kind.
+int32_t RoundsOf(const Unit& unit) {
+  int32_t rounds = 0;
+  for (const uint16_t n : unit.ammo) rounds += n;
+  return rounds;
+}
+
 class Driver {
  public:
   Driver(const fs::path& work) : work_(work) {}
@@ -400,6 +408,7 @@ class Driver {
   bool ExpectPosture(const std::string& rest);
   float notedX_ = 0.0f;
   float notedY_ = 0.0f;
+  int32_t notedRounds_ = 0;
   bool ExpectBattle(const std::string& rest);
   // After the run: every recorded turn computed again headless.
   bool CheckRecordedTurns();
@@ -1029,6 +1038,11 @@ bool Driver::RunLine(const std::string& line) {
     if (unit == nullptr) return Fail("no battle unit " + rest);
     notedX_ = unit->x;
     notedY_ = unit->y;
+    notedRounds_ = RoundsOf(*unit);
+  } else if (verb == "expect-fired") {
+    const Unit* unit = BattleUnit(rest);
+    if (unit == nullptr) return Fail("no battle unit " + rest);
+    if (RoundsOf(*unit) >= notedRounds_) return Fail("unit " + rest + " has not fired since note-unit");
   } else if (verb == "expect-moved") {
     return ExpectMoved(rest);
   } else if (verb == "expect-posture") {
