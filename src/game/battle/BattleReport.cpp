@@ -11,6 +11,7 @@
 #include "game/units/records/KillRecord.h"
 #include "game/units/records/KillRecordEntry.h"
 #include "game/units/records/Shot.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/vehicle/Vehicle.h"
 #include "game/units/tables/WeaponData.h"
@@ -62,9 +63,13 @@ BattleReport::Census BattleReport::Count(const Battle& battle) {
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
     const Unit* unit = battle.UnitAt(i);
     const auto side = static_cast<size_t>(unit->GetSideIndex() & 1);
-    if (unit->AsInfantry() != nullptr) {
+    if (const InfantryServices* infantry = unit->AsInfantry()) {
       census.men[side] += unit->GetMenPresent();
       census.menOf[unit] = unit->GetMenPresent();
+      if (unit->IsAlive() && unit->IsPassenger(false)) {
+        ++census.riding[side];
+        if (infantry->GetClassData().IsSquad() != 0) ++census.squadsRiding[side];
+      }
     }
     if (unit->AsVehicle() != nullptr && unit->IsAlive()) ++census.vehicles[side];
   }
@@ -96,7 +101,7 @@ std::string BattleReport::Begin(uint16_t setupSeed) {
   return line +
          std::string("turn | shots by fire kind 0-8 | struck armour | hit reports, penetrated, immobilised, gun out, "
                      "glanced | vehicles out A/L | men lost A/L | flags | shares A/L | vehicle MG shots .30 .50 "
-                     "flame\n");
+                     "flame | riding A/L, squads A/L\n");
 }
 
 std::string BattleReport::PlayTurn(uint16_t seed) {
@@ -142,11 +147,12 @@ std::string BattleReport::PlayTurn(uint16_t seed) {
   if (!battle.IsOver()) headless_.NextTurn();
   for (size_t g = 0; g < 3; ++g) tally_.machineGunsInAll[g] += tally_.machineGuns[g];
   char line[512];
-  std::snprintf(line, sizeof(line), "%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f | %s\n", playedTurn,
-                List(tally_.filed).c_str(), List(tally_.struck).c_str(), List(hits).c_str(),
+  std::snprintf(line, sizeof(line), "%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f | %s | %d/%d %d/%d\n",
+                playedTurn, List(tally_.filed).c_str(), List(tally_.struck).c_str(), List(hits).c_str(),
                 before.vehicles[0] - after.vehicles[0], before.vehicles[1] - after.vehicles[1], menLost[0],
                 menLost[1], FlagsHeld(battle).c_str(), static_cast<double>(battle.scoreShare[0]),
-                static_cast<double>(battle.scoreShare[1]), List(tally_.machineGuns).c_str());
+                static_cast<double>(battle.scoreShare[1]), List(tally_.machineGuns).c_str(), before.riding[0],
+                before.riding[1], before.squadsRiding[0], before.squadsRiding[1]);
   return line;
 }
 

@@ -16,8 +16,9 @@ struct Shot;
 // vehicle hit reports with how many of them penetrated, immobilised, destroyed the gun or
 // glanced off, the vehicles knocked out and the men lost by side, who holds each victory flag
 // and the two score shares when the next turn opens, and the vehicles' machine-gun shots by gun
-// (rifle calibre, .50, flame); at the end the vehicles destroyed by the killer's main weapon
-// and the battle's results. The same battle and seeds give the same text on every machine and
+// (rifle calibre, .50, flame), and the infantry units riding vehicles when the turn's action
+// begins (with the squads among them); at the end the vehicles destroyed by the killer's main
+// weapon and the battle's results. The same battle and seeds give the same text on every machine and
 // build, so a change of the game's behaviour reads as a change of lines.
 //
 // While it lives the report watches the shots the headless battle's services file, counting
@@ -54,6 +55,9 @@ class BattleReport {
     std::array<int32_t, 2> men{};
     std::array<int32_t, 2> vehicles{};
     std::map<const Unit*, int32_t> menOf;  // each infantry unit's men present
+    // The infantry units aboard a vehicle, and the squads among them.
+    std::array<int32_t, 2> riding{};
+    std::array<int32_t, 2> squadsRiding{};
   };
   static Census Count(const Battle& battle);
   static std::string FlagsHeld(const Battle& battle);
