@@ -178,7 +178,13 @@ void Map::EnsureInfantryTexture(int32_t n) {
 void Map::EnsureFigurePrototype(int32_t n) {
   if (n < 0 || n >= kFigureModels) FatalError(5, "Map");
   GObject*& figure = display.figureModels[static_cast<size_t>(n)];
-  if (figure == nullptr) figure = app_->NewFigurePrototype(n);
+  if (figure != nullptr) return;
+  // The prototype is made when a crew is first drawn, which may be while the action is being
+  // computed (the progress redraws the screen): making it draws nothing from the game's
+  // generator, or the program would play the turn otherwise than the other machine.
+  const uint32_t generator = RandomState();
+  figure = app_->NewFigurePrototype(n);
+  SeedRandom(generator);
 }
 
 void Map::PrepareFigurePrototypes() {
