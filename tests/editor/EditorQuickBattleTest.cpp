@@ -2,6 +2,7 @@
 // confirm and cancel, the computer's purchase, and the completion after the random map.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -537,4 +538,42 @@ TEST(EditorQuickBattle, TheFinishedBattleGoesToPlayWithItsPlayBalance) {
   EXPECT_EQ(battle->playBalance, 5110);
   EXPECT_EQ(battle->playBalanceNotice[0], 1);
   EXPECT_EQ(battle->playBalanceNotice[1], 1);
+}
+
+// Every force of every month can call a battery: its computer-weighted Artillery list offers an
+// observer (purchase code 3) within a small force's artillery points, and the computer's
+// purchase with those limits buys one, at night and in fog too, when no aircraft is offered.
+TEST(EditorQuickBattle, EveryForceBuysAnObserverForItsArtillery) {
+  QuickRig rig;
+  EditorState* state = rig.State();
+  for (const int32_t date : {4406, 4409, 4412, 4503}) {
+    for (int32_t row = 0; row < UnitCatalogue::kRows; ++row) {
+      const int32_t force = Editor::CatalogueRowForce(row);
+      UnitCatalogue::Conditions conditions;
+      conditions.date = date;
+      conditions.presetSide = row < 5 ? 0 : 1;
+      conditions.hasBattle = true;
+      conditions.timeOfDay = 2;
+      UnitCatalogue catalogue;
+      catalogue.Fill(conditions, true, true);
+      const GObjectGroup& artillery = catalogue.List(row, 4);
+      int32_t cheapest = 1000;
+      for (int32_t i = 0; i < artillery.Count(); ++i) {
+        const auto* entry = static_cast<const PurchaseEntry*>(artillery.GetItem(i));
+        EXPECT_EQ(entry->purchaseCode, 3) << force;
+        cheapest = std::min<int32_t>(cheapest, entry->cost);
+      }
+      EXPECT_LE(cheapest, 100) << "force " << force << " date " << date;
+      SeedRandom(static_cast<uint32_t>(date + row));
+      state->preset = 1;
+      state->presetSide = conditions.presetSide;
+      state->presetForce = force;
+      state->BuyComputerForce(catalogue, row, {0, 0, 0, 0, 200, 0, 1000}, true, 0);
+      state->preset = 0;
+      GObjectGroup& bought = state->PurchaseList(conditions.presetSide, 0);
+      ASSERT_GT(bought.Count(), 0) << "force " << force << " date " << date;
+      for (int32_t i = 0; i < bought.Count(); ++i) EXPECT_TRUE(static_cast<Unit*>(bought.GetItem(i))->HasMainWeaponOfType5());
+      bought.DeleteAll(true);
+    }
+  }
 }

@@ -4,18 +4,20 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleTestRig.h"
+#include "game/battle/BattleServices.h"
 #include "game/battle/BattleShot.h"
 #include "game/battle/HeadlessBattle.h"
 #include "game/battle/Packet.h"
 #include "game/battle/ReinforcementGroup.h"
+#include "game/battle/ShotObserver.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
 #include "game/map/TraceLineCounter.h"
@@ -477,38 +479,77 @@ TEST(BattleAsPlayed, ASquadOutOfItsLeadersReachLosesCommand) {
   EXPECT_EQ(near->commandingLeader, nullptr);
 }
 
-TEST(InfantryBattle, AnInfantrySpottersArtilleryFiresRangingRoundsAtAPointInSight) {
-  InfantryBattleRig rig;
-  // A forward observer (class 11) calling a 10.5 cm battery (weapon 76).
-  const int32_t spotterClass = 11;
-  std::vector<uint8_t> classes(gInfantryClasses.Bytes(),
-                               gInfantryClasses.Bytes() + gInfantryClasses.Count() * InfantryData::kSize);
-  const int32_t battery = 76;
-  std::memcpy(classes.data() + spotterClass * InfantryData::kSize + 56, &battery, sizeof battery);
-  const DataTable<InfantryData> kept = gInfantryClasses;
-  gInfantryClasses = DataTable<InfantryData>(classes.data(), static_cast<uint32_t>(classes.size()));
-  auto* spotter = new Infantry();
-  spotter->Init(spotterClass, 6, 2, 300.0f, 200.0f, 90.0f);
-  spotter->side = 1;
-  rig.B().PlaceUnitAt(spotter, spotter->x, spotter->y);
-  spotter->ammo[0] = 20;
-  spotter->areaFire = 1;
-  spotter->targetX = 300.0f;
-  spotter->targetY = 500.0f;
-  // The barrage falls in 75 s: the battery ranges in as the wait passes each half minute.
-  spotter->aimTime = 75.0f;
-  SeedRandom(31);
-  rig.B().ComputeAction(true, true);
-  int32_t rounds = 0;
-  for (int32_t i = 0; i < rig.B().packets.Count(); ++i) {
-    const auto* p = static_cast<const Packet*>(rig.B().packets.GetItem(i));
-    if (p->kind == Packet::kFire && p->fire.shooter == spotter) ++rounds;
+namespace {
+
+// The moments (seconds from the order) at which the spotter's battery fired, over whole
+// turns played as the game plays them, after the player picked a point in sight for it.
+class BatteryRounds final : public ShotObserver {
+ public:
+  BatteryRounds(const Battle& battle, const Unit& spotter) : battle_(battle), spotter_(spotter) {}
+  void ShotFiled(const Shot& shot) override {
+    if (shot.shooter != &spotter_) return;
+    EXPECT_EQ(shot.fireType, 5);
+    times.push_back(60.0f * static_cast<float>(turn) + static_cast<float>(battle_.currentSlice) / 40.0f);
   }
-  // One ranging round as the wait passes 60 s and one as it passes 30 s: the point in sight,
-  // the wait runs at full speed.
-  EXPECT_EQ(rounds, 2);
-  rig.headless.New();
-  gInfantryClasses = kept;
+  int32_t turn = 0;
+  std::vector<float> times;
+
+ private:
+  const Battle& battle_;
+  const Unit& spotter_;
+};
+
+std::vector<float> CallBattery(int32_t rating, int32_t& ammoLeft) {
+  InfantryBattleRig rig;
+  Battle& battle = rig.B();
+  battle.setupPhase = 0;
+  // The German observer of the tables with his 10.5 cm field battery, and an enemy squad far
+  // out of reach so that the battle goes on.
+  SeedRandom(31);
+  auto* spotter = new Infantry();
+  spotter->Init(11, 6, rating, 300.0f, 150.0f, 90.0f);
+  spotter->side = 1;
+  battle.PlaceUnitAt(spotter, spotter->x, spotter->y);
+  rig.AddSquad(1, 1500.0f, 1500.0f);
+  EXPECT_TRUE(spotter->IsArtillerySpotter());
+  EXPECT_TRUE(spotter->LineOfSightToPoint(300.0f, 800.0f));
+  // The player's order: the spotter selected, a point of open ground 650 m off picked.
+  battle.selectedUnit = spotter;
+  battle.map->orders.hovered = nullptr;
+  battle.map->orders.pickX = 300.0f;
+  battle.map->orders.pickY = 800.0f;
+  battle.SetTargetFromPick();
+  EXPECT_EQ(spotter->areaFire, 1);
+  BatteryRounds rounds(battle, *spotter);
+  rig.headless.Host().Services().SetShotObserver(&rounds);
+  for (; rounds.turn < 4 && !battle.IsOver(); ++rounds.turn) {
+    rig.headless.Go(static_cast<uint16_t>(40 + rounds.turn));
+    rig.headless.NextTurn();
+  }
+  rig.headless.Host().Services().SetShotObserver(nullptr);
+  ammoLeft = spotter->ammo[0];
+  EXPECT_EQ(spotter->areaFire, 0) << "the fire mission ends with the rounds";
+  return rounds.times;
+}
+
+}  // namespace
+
+TEST(InfantryBattle, AnObserversBatteryRangesInThenFiresItsBarrageAfterItsRatingsDelay) {
+  // A regular observer calls his light battery in 120 s, a crack one (rating 4) in 84 s; the
+  // wait varies by a fifth either way. One ranging round as the wait passes a minute and one
+  // as it passes half a minute, then the rest of the battery's 32 rounds at once.
+  for (const auto& [rating, delay] : {std::pair<int32_t, float>{2, 120.0f}, {4, 84.0f}}) {
+    int32_t ammoLeft = -1;
+    const std::vector<float> times = CallBattery(rating, ammoLeft);
+    ASSERT_EQ(static_cast<int32_t>(times.size()), 32) << rating;
+    EXPECT_EQ(ammoLeft, 0);
+    const float barrage = times[2];
+    EXPECT_GE(barrage, delay * 0.8f) << rating;
+    EXPECT_LE(barrage, delay * 1.2f) << rating;
+    EXPECT_NEAR(times[0], barrage - 59.5f, 0.25f) << rating;
+    EXPECT_NEAR(times[1], barrage - 29.5f, 0.25f) << rating;
+    EXPECT_NEAR(times.back(), barrage, 0.25f) << rating;
+  }
 }
 
 TEST(InfantryBattle, InfantrySmokeLandsShortOfTheTargetItSees) {
