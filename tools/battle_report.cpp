@@ -6,7 +6,8 @@
 // penetrated, immobilised, destroyed the gun or glanced off, the vehicles knocked out and the
 // men lost by side, and who holds each victory flag and the two score shares
 // when the next turn opens, the vehicles' machine-gun shots by gun (rifle calibre, .50, flame),
-// and the infantry units riding vehicles when the turn's action begins, then the squads among them.
+// the infantry units riding vehicles when the turn's action begins, then the squads among them,
+// and the craters the off-map batteries' rounds left and the men they killed.
 // A scenario still in its set-up phase is set up by the computer for both sides first. The
 // same scenario, turns and seed give the same report on every run. The end gives the vehicles
 // destroyed, as the kill records credit them, by the killer's main weapon (number, calibre).

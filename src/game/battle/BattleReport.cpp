@@ -7,6 +7,7 @@
 #include "game/battle/Packet.h"
 #include "game/battle/PacketGroup.h"
 #include "game/battle/VictoryFlag.h"
+#include "game/map/Map.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/records/KillRecord.h"
 #include "game/units/records/KillRecordEntry.h"
@@ -44,6 +45,7 @@ void BattleReport::Tally::ShotFiled(const Shot& shot) {
   const int32_t kind = shot.fireType >= 1 && shot.fireType < kFireKinds ? shot.fireType : 0;
   ++filed[static_cast<size_t>(kind)];
   if (shot.hit != 0) ++struck[static_cast<size_t>(kind)];
+  if (kind == 5) batteryImpacts.emplace_back(shot.impactX, shot.impactY);
   // A vehicle's machine guns by the group of the gun that fired: rifle calibre, .50, flame.
   const auto* vehicle = dynamic_cast<const Vehicle*>(shot.shooter);
   if (vehicle != nullptr && vehicle->machineGunFiring != 0) {
@@ -86,6 +88,24 @@ std::string BattleReport::FlagsHeld(const Battle& battle) {
   return out.empty() ? "none" : out;
 }
 
+int32_t BattleReport::BatteryCraters(const Battle& battle) const {
+  if (battle.map == nullptr) return 0;
+  int32_t count = 0;
+  for (const auto& [x, y] : tally_.batteryImpacts) {
+    if (battle.map->CraterStateAt(x, y) != 0) ++count;
+  }
+  return count;
+}
+
+int32_t BattleReport::MenLostToBatteries(const Battle& battle) {
+  int32_t men = 0;
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+    const Unit* unit = battle.UnitAt(i);
+    if (unit->HasMainWeaponOfType5()) men += unit->killRecord.infantryCasualties;
+  }
+  return men;
+}
+
 std::string BattleReport::Begin(uint16_t setupSeed) {
   Battle& battle = *headless_.GetBattle();
   headless_.SetComputerPlayer(0, true);
@@ -101,7 +121,7 @@ std::string BattleReport::Begin(uint16_t setupSeed) {
   return line +
          std::string("turn | shots by fire kind 0-8 | struck armour | hit reports, penetrated, immobilised, gun out, "
                      "glanced | vehicles out A/L | men lost A/L | flags | shares A/L | vehicle MG shots .30 .50 "
-                     "flame | riding A/L, squads A/L\n");
+                     "flame | riding A/L, squads A/L | off-map fire craters, men lost\n");
 }
 
 std::string BattleReport::PlayTurn(uint16_t seed) {
@@ -109,7 +129,9 @@ std::string BattleReport::PlayTurn(uint16_t seed) {
   tally_.filed.fill(0);
   tally_.struck.fill(0);
   tally_.machineGuns.fill(0);
+  tally_.batteryImpacts.clear();
   const Census before = Count(battle);
+  const int32_t batteryMenBefore = MenLostToBatteries(battle);
   std::map<const Unit*, int32_t> killsBefore;
   for (int32_t i = 0; i < battle.UnitCount(); ++i) killsBefore[battle.UnitAt(i)] = VehicleKills(*battle.UnitAt(i));
   const int32_t playedTurn = battle.currentTurn;
@@ -134,6 +156,8 @@ std::string BattleReport::PlayTurn(uint16_t seed) {
     if (gained > 0) knockedOutBy_[unit->GetMainWeaponId()] += gained;
   }
   const Census after = Count(battle);
+  const int32_t craters = BatteryCraters(battle);
+  const int32_t batteryMen = MenLostToBatteries(battle) - batteryMenBefore;
   // Men lost: what each infantry unit counted before has lost. Crews bailing out of their
   // vehicles and arriving units join with men of their own; they are no loss and no gain.
   std::array<int32_t, 2> menLost{};
@@ -147,12 +171,12 @@ std::string BattleReport::PlayTurn(uint16_t seed) {
   if (!battle.IsOver()) headless_.NextTurn();
   for (size_t g = 0; g < 3; ++g) tally_.machineGunsInAll[g] += tally_.machineGuns[g];
   char line[512];
-  std::snprintf(line, sizeof(line), "%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f | %s | %d/%d %d/%d\n",
+  std::snprintf(line, sizeof(line), "%4d | %s | %s | %s | %d/%d | %d/%d | %s | %.3f/%.3f | %s | %d/%d %d/%d | %d %d\n",
                 playedTurn, List(tally_.filed).c_str(), List(tally_.struck).c_str(), List(hits).c_str(),
                 before.vehicles[0] - after.vehicles[0], before.vehicles[1] - after.vehicles[1], menLost[0],
                 menLost[1], FlagsHeld(battle).c_str(), static_cast<double>(battle.scoreShare[0]),
                 static_cast<double>(battle.scoreShare[1]), List(tally_.machineGuns).c_str(), before.riding[0],
-                before.riding[1], before.squadsRiding[0], before.squadsRiding[1]);
+                before.riding[1], before.squadsRiding[0], before.squadsRiding[1], craters, batteryMen);
   return line;
 }
 

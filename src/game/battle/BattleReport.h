@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "game/battle/ShotObserver.h"
 
@@ -15,10 +17,11 @@ struct Shot;
 // kind (1-8; 0 for anything else) and how many of them struck their armoured target, the
 // vehicle hit reports with how many of them penetrated, immobilised, destroyed the gun or
 // glanced off, the vehicles knocked out and the men lost by side, who holds each victory flag
-// and the two score shares when the next turn opens, and the vehicles' machine-gun shots by gun
-// (rifle calibre, .50, flame), and the infantry units riding vehicles when the turn's action
-// begins (with the squads among them); at the end the vehicles destroyed by the killer's main
-// weapon and the battle's results. The same battle and seeds give the same text on every machine and
+// and the two score shares when the next turn opens, the vehicles' machine-gun shots by gun
+// (rifle calibre, .50, flame), the infantry units riding vehicles when the turn's action begins
+// (with the squads among them), and what the off-map batteries did: the craters their rounds
+// left and the men their observers' kill records gained; at the end the vehicles destroyed by
+// the killer's main weapon and the battle's results. The same battle and seeds give the same text on every machine and
 // build, so a change of the game's behaviour reads as a change of lines.
 //
 // While it lives the report watches the shots the headless battle's services file, counting
@@ -50,6 +53,7 @@ class BattleReport {
     std::array<int64_t, kFireKinds> struck{};
     std::array<int64_t, 3> machineGuns{};
     std::array<int64_t, 3> machineGunsInAll{};
+    std::vector<std::pair<float, float>> batteryImpacts;  // this turn's, where each round falls
   };
   struct Census {
     std::array<int32_t, 2> men{};
@@ -61,6 +65,10 @@ class BattleReport {
   };
   static Census Count(const Battle& battle);
   static std::string FlagsHeld(const Battle& battle);
+  // The craters of the map standing where a round of this turn's off-map fire fell.
+  int32_t BatteryCraters(const Battle& battle) const;
+  // The men the kill records of the units calling off-map fire credit them with.
+  static int32_t MenLostToBatteries(const Battle& battle);
 
   HeadlessBattle& headless_;
   Tally tally_;
