@@ -572,7 +572,9 @@ TEST(EditorQuickBattle, EveryForceBuysAnObserverForItsArtillery) {
       state->preset = 0;
       GObjectGroup& bought = state->PurchaseList(conditions.presetSide, 0);
       ASSERT_GT(bought.Count(), 0) << "force " << force << " date " << date;
-      for (int32_t i = 0; i < bought.Count(); ++i) EXPECT_TRUE(static_cast<Unit*>(bought.GetItem(i))->HasMainWeaponOfType5());
+      for (int32_t i = 0; i < bought.Count(); ++i) {
+        EXPECT_TRUE(static_cast<Unit*>(bought.GetItem(i))->HasMainWeaponOfType5());
+      }
       bought.DeleteAll(true);
     }
   }
