@@ -337,7 +337,6 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   GPopup* GetBalancePopup() const { return balancePopup_; }
   GTextEntry* GetPasswordEntry() const { return passwordEntry_; }
   GView* GetHandOverCancel() const { return handOverCancel_; }
-  int32_t GetPlayBalance() const { return playBalance_; }
   bool IsShowBriefingPending() const { return showBriefingPending_ != 0; }
   // The briefing screen: side 0 or 1, or 2 for the overall briefing alone; with the overall
   // briefing before the side's; over a running battle; the continue button's command.
@@ -386,8 +385,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   GTextEntry* passwordEntry_ = nullptr;
   GView* handOverCancel_ = nullptr;
   uint8_t handOver3D_ = 0;
-  int32_t playBalance_ = 0;
-  uint8_t playBalanceSet_ = 0;
+  uint8_t playBalanceSet_ = 0;  // the play balance was chosen for this game
   int32_t lastRefusal_ = 0;  // the alert of the last game file the reader refused
   WRComputerPlayerHost planHost_{*this};
   // ---- End of the game set-up flow ----

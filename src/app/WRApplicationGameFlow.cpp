@@ -136,7 +136,6 @@ void WRApplication::OpenChosenGame(GFile* file) {
     return;
   }
   playBalanceSet_ = 0;
-  playBalance_ = 0;
   if (BriefingOf(2) != nullptr && BattleNotBegun(battle_, operation_)) {
     if (screenRoot_ != nullptr) screenRoot_->SetVisible(0);
     ShowBriefing(2, false, false, 72, false);
@@ -194,7 +193,10 @@ void WRApplication::ShowSideAndOptionsScreen() {
   MakeLabel(box, w / 2 - 170, h - 20, 160, kStrExperienceBonus, 2);
   bonusPopup_ = MakeRunPopup(box, w / 2, h - 20, kStrBonusNone, 4, 0);
   const bool firstBattle = operation_ == nullptr || operation_->currentTurn == 1;
-  if (battle_ != nullptr && firstBattle && battle_->IsSetupPhase() && playBalanceSet_ == 0 && side0Points == 0) {
+  // A battle that has its play balance (a saved game of it, a quick battle) is not offered another.
+  const bool balanceOpen = playBalanceSet_ == 0 && battle_ != nullptr && battle_->forceEnlargement == 0 &&
+                           battle_->playBalance == 0;
+  if (balanceOpen && firstBattle && battle_->IsSetupPhase() && side0Points == 0) {
     // The rows below the side buttons fill the picture to its frame, so the play balance row
     // stands in the free band between the title banner and the side buttons.
     MakeLabel(box, w / 2 - 170, h - 190, 160, kStrPlayBalance, 2);
@@ -213,7 +215,9 @@ void WRApplication::ShowPlayersScreen() {
       if (operation_ != nullptr) operation_->computerBonus = bonusPopup_->GetCurrentItem();
     }
     if (balancePopup_ != nullptr) {
-      playBalance_ = kBalancePercent[balancePopup_->GetCurrentItem() % 13];
+      // The favoured side's force grows now, before anybody sets up; its units are stored
+      // with the battle from here on.
+      battle_->EnlargeForce(kBalancePercent[balancePopup_->GetCurrentItem() % 13]);
       playBalanceSet_ = 1;
     }
   }

@@ -31,9 +31,7 @@ int32_t WRBattleScreen::PlayBalance() const {
 
 bool WRBattleScreen::TakePlayBalanceNotice(int32_t side) {
   Battle* battle = CurrentBattle();
-  if (battle == nullptr || side < 0 || side > 1 || battle->playBalanceNotice[side] == 0) return false;
-  battle->playBalanceNotice[side] = 0;
-  return true;
+  return battle != nullptr && battle->TakePlayBalanceNotice(side);
 }
 
 Map* WRBattleScreen::CurrentMap() const {

@@ -214,7 +214,7 @@ TEST(GameFlowTest, SideScreenOptionsAndPlayersChoices) {
   app.DoCommand(WRApplication::kCommandChooseAllied);
   EXPECT_EQ(app.GetSideToPlay(), 1);
   EXPECT_EQ(app.GetOption(10), 1);
-  EXPECT_EQ(app.GetPlayBalance(), 100);
+  EXPECT_EQ(app.GetBattle()->forceEnlargement, 100);
   EXPECT_EQ(app.GetFogPopup(), nullptr);
 
   // Players index 0..3: one player at this machine, hotseat, e-mail, TCP/IP.

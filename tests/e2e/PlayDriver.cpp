@@ -13,8 +13,10 @@
 //   click-at X Y [shift] [ctrl] [double]
 //                      a left click at a point of the open editor screen (the dialog or screen
 //                      over the main view, else the main view), in that screen's coordinates
-//   choose X Y TEXT    opens the popup at that point of the open editor screen and clicks its
-//                      item showing TEXT; the step fails when there is none or it is disabled
+//   choose X Y TEXT    opens the popup at that point of the open editor screen (without an
+//                      editor, of the application's screen, such as the side-and-options
+//                      screen) and clicks its item showing TEXT; the step fails when there is
+//                      none or it is disabled
 //   key C              a typed character (C: one character, or esc, enter, space, left,
 //                      right, up, down, tab); alt C the character typed with Alt held
 //   type TEXT          the characters of the rest of the line
@@ -107,10 +109,16 @@
 //                      unit N's leader is named TEXT, tile (X, Y) holds the landmark TEXT, the
 //                      briefing SLOT (0 Axis, 1 Allied, 2 overall) holds FILE's bytes, or the
 //                      SIDE's reinforcement group I arrives from TURN with PERCENT chance
+//   expect-battle grown SIDE PERCENT
+//                      since note-force, the SIDE's force has grown by more than half of PERCENT
+//                      percent and by less than twice PERCENT percent (a leader's men come with
+//                      him beyond the percentage), and the other side's has not changed; with
+//                      PERCENT 0 neither side's force has changed
 //   list-units         writes the battle's units (index, side, kind, place) to the error
 //                      output: an aid for writing a script
 //   note-unit N        remembers where unit N of the battle stands now, and its rounds
 //   expect-fired N     unit N has spent rounds since note-unit
+//   note-force         remembers each side's force: the purchase value of its units on the map
 //   expect-moved N S   unit N has moved since note-unit, by no more than its speed allows in S
 //                      slices (its speed now, in metres a slice)
 //   expect-posture N P every figure of infantry unit N has posture P (2 standing, 5 crawling,
@@ -267,6 +275,16 @@ std::atomic<uint64_t> gReads{0};
 // would differ.
 std::thread::id gProgramThread;
 
+// The purchase value of the side's units on the map.
+int64_t ForceValue(const Battle& battle, int32_t side) {
+  int64_t value = 0;
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+    const Unit& unit = *battle.UnitAt(i);
+    if (unit.GetSideIndex() == side) value += static_cast<int64_t>(unit.GetPurchaseCost());
+  }
+  return value;
+}
+
 // The TCP/IP games of a run meet on a port the system gave rather than the game's usual one, so
 // that runs side by side on one computer never take each other's: the pair's two runs are
 // handed their port in this variable, a run alone asks for one.
@@ -409,6 +427,7 @@ class Driver {
   float notedX_ = 0.0f;
   float notedY_ = 0.0f;
   int32_t notedRounds_ = 0;
+  std::array<int64_t, 2> notedForce_{};
   bool ExpectBattle(const std::string& rest);
   // After the run: every recorded turn computed again headless.
   bool CheckRecordedTurns();
@@ -601,7 +620,7 @@ Driver::Keys Driver::ReadKeys(std::istream& in) {
 
 GView* Driver::EditorScreen() const {
   auto* state = dynamic_cast<EditorState*>(App()->GetEditor());
-  if (state == nullptr) return nullptr;
+  if (state == nullptr) return App()->GetCurrentScreen();
   if (state->unitEditView != nullptr && state->unitEditView->IsVisible()) return state->unitEditView;
   if (state->screenView != nullptr && state->screenView->IsVisible()) return state->screenView;
   return state->mainView;
@@ -1033,6 +1052,9 @@ bool Driver::RunLine(const std::string& line) {
       std::fprintf(stderr, "unit %d side %d kind %d at %.1f %.1f\n", i, b->UnitAt(i)->GetSideIndex(), b->UnitAt(i)->kind, b->UnitAt(i)->x, b->UnitAt(i)->y);
   } else if (verb == "expect-near") {
     return ExpectNear(rest);
+  } else if (verb == "note-force") {
+    if (App()->GetBattle() == nullptr) return Fail("no battle");
+    for (int32_t side = 0; side < 2; ++side) notedForce_[side] = ForceValue(*App()->GetBattle(), side);
   } else if (verb == "note-unit") {
     const Unit* unit = BattleUnit(rest);
     if (unit == nullptr) return Fail("no battle unit " + rest);
@@ -1429,6 +1451,14 @@ bool Driver::ExpectBattle(const std::string& rest) {
     if (group == nullptr || group->arrivalTurn != turn || std::lround(group->chance * 100.0f) != percent)
       return Fail("group " + std::to_string(side) + " " + std::to_string(b) +
                   (group == nullptr ? " is missing" : " arrives from turn " + std::to_string(group->arrivalTurn)));
+  } else if (key == "grown") {
+    // grown SIDE PERCENT
+    const int32_t side = a & 1;
+    const int64_t before = notedForce_[side];
+    const int64_t now = ForceValue(*battle, side);
+    if (b == 0 ? now != before : now * 200 <= before * (200 + b) || now * 100 >= before * (100 + 2 * b))
+      return Fail("side " + std::to_string(side) + "'s force went from " + std::to_string(before) + " to " + std::to_string(now));
+    if (ForceValue(*battle, 1 - side) != notedForce_[1 - side]) return Fail("the other side's force changed");
   } else if (key == "tiles") {
     if (map.size.tilesX != a || map.size.tilesY != b)
       return Fail("the map has " + std::to_string(map.size.tilesX) + " x " + std::to_string(map.size.tilesY) + " tiles");

@@ -202,6 +202,12 @@ bool Battle::ReadBattlePart(GFile& file) {
     if (n > 0) file.Skip(n);
     if (file.HasError()) return false;
     if (App().GetCurrentSide() != 2) App().SetHideOption(hide);
+    if (forceEnlargement != 0) {
+      // The play balance chosen for the battle, already in its units; the notices still owed.
+      playBalance = forceEnlargement;
+      playBalanceNotice[0] = enlargementFlags[0];
+      playBalanceNotice[1] = enlargementFlags[1];
+    }
   } else {
     forceEnlargement = 0;
   }

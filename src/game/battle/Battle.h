@@ -176,9 +176,11 @@ class Battle : public BattleBase {
   int32_t edgeOwner[4] = {1, 2, 0, 2};  // west, north, east, south: side index, 2 none
   GObjectGroup flags;                   // VictoryFlag, owned
   uint8_t mustPurchase[2] = {};  // purchase pending
-  // A quick battle's settings that the game file does not keep: the computer buys the side's
-  // units; the play balance (5000 plus the attacker's strength in percent, negated for an
-  // Axis attacker) and whether each side's player is still to be shown it.
+  // The computer buys the side's units (a quick battle's setting that the game file does not
+  // keep). The play balance and whether each side's player is still to be shown it: a quick
+  // battle's (5000 plus the attacker's strength in percent, negated for an Axis attacker),
+  // which the game file does not keep either, or the force enlargement chosen for the battle,
+  // which it keeps.
   uint8_t autoPurchase[2] = {};
   int32_t playBalance = 0;
   uint8_t playBalanceNotice[2] = {};
@@ -422,8 +424,12 @@ class Battle : public BattleBase {
   static constexpr uint32_t kMaxOrdersUnits = 9999;
 
   // (TakePurchasedUnits lives on BattleBase, so that an operation takes purchases too.)
-  // Stores the value; when it is not 0, sets both enlargement flags and enlarges the force.
+  // The play balance: stores the value (a percentage, positive for the Allies); when it is not
+  // 0, enlarges that side's force and owes both sides' players the notice of it (the
+  // enlargement flags, which the stored battle keeps).
   void EnlargeForce(int32_t value) override;
+  // Whether the side's player is owed the play balance notice; the notice is then taken.
+  bool TakePlayBalanceNotice(int32_t side);
   // ---- End of orders exchange and purchased units ----
 
   // ---- Computer-player groups (BattleAIGroups.cpp) ----

@@ -115,7 +115,19 @@ void BattleBase::EnlargeForce(int32_t value) {
 void Battle::EnlargeForce(int32_t value) {
   forceEnlargement = value;
   if (value == 0) return;
+  // The enlargement is the play balance the players chose: each is told of it once, and the
+  // flags keep the notices still owed in the stored battle.
   enlargementFlags[0] = 1;
   enlargementFlags[1] = 1;
+  playBalance = value;
+  playBalanceNotice[0] = 1;
+  playBalanceNotice[1] = 1;
   BattleBase::EnlargeForce(value);
+}
+
+bool Battle::TakePlayBalanceNotice(int32_t side) {
+  if (side < 0 || side > 1 || playBalanceNotice[side] == 0) return false;
+  playBalanceNotice[side] = 0;
+  if (forceEnlargement != 0) enlargementFlags[side] = 0;
+  return true;
 }
