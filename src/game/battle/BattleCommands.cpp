@@ -150,7 +150,13 @@ void Battle::SetupGo() {
   PlanComputerSides(false, -1);
   SeedRandom(sharedSeed);
   CraterInfantryPositions();
-  for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateSpotting();
+  // The obstacles stand where the set-up left them: they enter the map's ground now. A battle
+  // read after its set-up phase stamps them as it is read instead.
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    Unit* unit = UnitAt(i);
+    unit->StampFootprint();
+    unit->UpdateSpotting();
+  }
   setupPhase = 0;
   if (map != nullptr) map->UpdateCraterVisibility();
   ComputeScoreShares(true, nullptr, nullptr);

@@ -2,6 +2,7 @@
 // damage rules through the shot step, and a seeded turn of twenty squads computes alike twice.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -24,6 +25,7 @@
 #include "game/units/targeting/AITargeting.h"
 #include "game/units/DataTablesRig.h"
 #include "game/units/tables/Hack.h"
+#include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/records/Shot.h"
 #include "game/units/tables/UnitCodes.h"
@@ -567,4 +569,44 @@ TEST(InfantryBattle, InfantrySmokeLandsShortOfTheTargetItSees) {
   // The screen goes down 8 m in front of the enemy, between it and the firer.
   EXPECT_NEAR(firer->targetX, 300.0f, 0.01f);
   EXPECT_NEAR(firer->targetY, 442.0f, 0.01f);
+}
+
+// Wire set up on the ground a squad is ordered over enters the ground at the set-up GO: the
+// squad crosses it at the wire's pace, its twin in the open at its own. Saved after the GO and
+// read back, the battle has the same ground (the wire stamped once, not twice over).
+TEST(BattleAsPlayed, WireSetUpInASquadsWaySlowsItByTheWiresFactor) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  Inanimate::Register();
+  Battle& battle = rig.B();
+  ASSERT_EQ(battle.setupPhase, 1);
+  // Three wires side by side: a field 18 m across x and 20 m along y around (300, 300).
+  for (float x : {294.0f, 300.0f, 306.0f}) {
+    auto* wire = new Inanimate();
+    wire->Init(Inanimate::kWire, 0, x, 300.0f, 0.0f);
+    battle.PlaceUnitAt(wire, x, 300.0f);
+  }
+  Infantry* wired = rig.AddSquad(0, 300.0f, 299.0f);
+  Infantry* open = rig.AddSquad(0, 500.0f, 299.0f);
+  rig.headless.Go(11);
+  ASSERT_EQ(battle.setupPhase, 0);
+  const MapGrid<uint16_t>& grid = battle.map->terrain.fineGrid;
+  const std::vector<uint16_t> stamped(grid.Data(), grid.Data() + grid.Width() * grid.Height());
+  std::string saved;
+  ASSERT_TRUE(rig.headless.SaveBytes(saved));
+
+  wired->AddWaypoint(300.0f, 307.0f, 20, true);
+  open->AddWaypoint(500.0f, 500.0f, 20, true);
+  rig.headless.Go(12);
+  const float inWire = std::hypot(wired->x - 300.0f, wired->y - 299.0f);
+  const float inOpen = std::hypot(open->x - 500.0f, open->y - 299.0f);
+  ASSERT_GT(inOpen, 30.0f);
+  // Through the minute the squad in the wire makes a few metres where its twin makes ninety,
+  // and its pace ends at the wire's factor of the twin's.
+  EXPECT_LT(inWire / inOpen, 0.07f) << inWire << " m in the wire, " << inOpen << " m in the open";
+  EXPECT_NEAR(wired->speed / open->speed, 0.035f, 0.001f);
+
+  ASSERT_TRUE(rig.headless.LoadBytes(saved));
+  const MapGrid<uint16_t>& fine = std::as_const(*rig.B().map).terrain.fineGrid;
+  EXPECT_TRUE(std::equal(stamped.begin(), stamped.end(), fine.Data(), fine.Data() + fine.Width() * fine.Height()));
 }
