@@ -79,9 +79,7 @@ int32_t DrawsSince(uint32_t seed, int32_t limit = 1000) {
 }
 
 std::string UnitHeaderText() {
-  std::string path = __FILE__;
-  path = path.substr(0, path.rfind("tests/game/units/")) + "src/game/units/Unit.h";
-  std::ifstream in(path);
+  std::ifstream in(TARVANE_UNIT_HEADER);
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
