@@ -191,8 +191,31 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, ShippedScenario, testing::ValuesIn(kShipped)
                            return name;
                          });
 
+// A battle of the operation after the first starts clean: no unit keeps the last battle's
+// orders, the enemy's knowledge of a unit that can move, or its suppression, and the results
+// tallied before a shot is fired count no casualties.
+void ExpectCleanStart(Battle& battle, int32_t number) {
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+    const Unit& unit = *battle.UnitAt(i);
+    if (unit.IsInanimate() || !unit.IsAlive()) continue;
+    EXPECT_EQ(unit.waypointCount, 0) << "battle " << number << ", unit " << i;
+    EXPECT_EQ(unit.suppression, 0.0f) << "battle " << number << ", unit " << i;
+    const bool keepsLevel = !unit.CanMove() && !(unit.IsInfantry() && !unit.HasMainWeaponOfType23(false));
+    if (!keepsLevel) {
+      EXPECT_EQ(unit.identificationLevel, 0) << "battle " << number << ", unit " << i;
+    }
+  }
+  const BattleResults kept = battle.results;
+  battle.results = BattleResults();
+  for (int32_t i = 0; i < battle.UnitCount(); ++i) battle.TallyUnitResult(*battle.UnitAt(i));
+  EXPECT_EQ(battle.results.losses[0][BattleResults::kCasualties], 0) << "battle " << number;
+  EXPECT_EQ(battle.results.losses[1][BattleResults::kCasualties], 0) << "battle " << number;
+  battle.results = kept;
+}
+
 // The operation: read by the game file reader, its three battles played one after another on
-// its map, each to its results, with the between-battle pipeline after each.
+// its map, each to its results, with the between-battle pipeline after each, each battle after
+// the first starting clean.
 TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
   PlayWorld world;
   {
@@ -230,6 +253,7 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
       ++battles;
       ASSERT_TRUE(headless.AdvanceOperation(static_cast<uint16_t>(n)));
       if (!headless.StartNextOperationBattle()) break;
+      ExpectCleanStart(*headless.GetBattle(), n + 1);
     }
     EXPECT_EQ(battles, 3);
     ASSERT_NE(headless.GetCampaign(), nullptr);

@@ -151,7 +151,8 @@ int32_t Infantry::FatigueLevelOf(float value) {
 }
 
 void Infantry::ResetBetweenBattles() {
-  // The unit's own part has no rule of its own between battles yet.
+  // The orders, targets, suppression and loss count every unit drops first.
+  Unit::ResetBetweenBattles();
   slicePassFlag = 0;
   timer = 0.0f;
   casualtyFlag = 0;
