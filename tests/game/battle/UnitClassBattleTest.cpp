@@ -1,5 +1,5 @@
 // The unit classes' own rules inside a whole battle of the built-in tables: a mine under a
-// vehicle, the aircraft's arrival by the battle's length, vehicles on the two levels of a
+// vehicle, a vehicle stopping short of the mines the one ahead set off, the aircraft's arrival by the battle's length, vehicles on the two levels of a
 // bridge, and who may lay an ambush.
 #include <gtest/gtest.h>
 
@@ -90,6 +90,37 @@ TEST(UnitClassBattle, AKnownAntitankMineDestroysASoftVehicleAndTakesAnArmouredOn
     }
     field->alive = 0;  // the next vehicle meets only its own field
   }
+}
+
+TEST(UnitClassBattle, AVehicleStopsShortOfTheMinefieldTheVehicleAheadSetOff) {
+  // Two tanks driving east side by side, the second 40 m behind the first and ordered to a
+  // point inside an unknown antitank field. Played from seeds until the first sets it off.
+  bool wentOff = false;
+  for (uint32_t seed = 1; seed <= 40 && !wentOff; ++seed) {
+    ClassBattleRig rig;
+    const int32_t tank = ClassBattleRig::FindVehicleClass(true);
+    ASSERT_GE(tank, 0);
+    rig.Paint(200.0f, 380.0f, 600.0f, 420.0f, 0);
+    auto* field = new Inanimate();
+    field->Init(Inanimate::kTankMines, 1, 400.0f, 400.0f, 0.0f);
+    rig.B().PlaceUnitAt(field, 400.0f, 400.0f);
+    Vehicle* ahead = rig.AddVehicle(tank, 0, 370.0f, 396.0f, 0.0f);
+    Vehicle* behind = rig.AddVehicle(tank, 0, 330.0f, 406.0f, 0.0f);
+    ClassBattleRig::DriveTo(*ahead, 560.0f, 396.0f);
+    ClassBattleRig::DriveTo(*behind, 400.0f, 406.0f);
+    rig.headless.Host().SetHideOption(1);  // fog of war: the field is not known beforehand
+    rig.B().setupPhase = 0;
+    SeedRandom(seed);
+    rig.headless.Go(static_cast<uint16_t>(seed));
+    // Only a field the first tank set off counts (the second may set off one the first passed).
+    if (field->revealedThisTurn == 0 || (ahead->immobilized == 0 && ahead->IsAlive())) continue;
+    wentOff = true;
+    // The second stopped before the field, its way into it dropped.
+    EXPECT_LT(behind->x, 388.0f) << "seed " << seed;
+    EXPECT_GT(behind->x, 340.0f) << "seed " << seed;
+    EXPECT_EQ(behind->waypointCount, 0) << "seed " << seed;
+  }
+  EXPECT_TRUE(wentOff);
 }
 
 TEST(UnitClassBattle, AnAircraftsArrivalFollowsTheBattlesLengthAndBadWeatherGroundsItOnTheFirstTurnOnly) {

@@ -74,8 +74,13 @@ void Vehicle::MoveAlongWaypoints() {
     const bool reverse = waypoints[0].moveMode == Waypoint::kReverse;
     TurnToward(waypoints[0].x, waypoints[0].y, reverse);
     ignoreMovers = sliceCounter % 40 == 0 && !IsOtherUnitAt(x, y) ? 1 : 0;
+    // The way ahead is watched for antitank mines that went off this turn, unless the vehicle
+    // already stands in such a field: it drives on out of it.
+    const UnitServices* services = GetUnitServices();
+    gWayAheadCheck = !(services != nullptr && services->IsRevealedAntitankMinefieldAt(x, y));
     float newLevel = level;
     limit = TerrainMobility(&newLevel);
+    gWayAheadCheck = false;
     if (waypointCount <= 0) {
       ignoreMovers = 0;
       return;
