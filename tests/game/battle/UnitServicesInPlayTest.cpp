@@ -1,6 +1,6 @@
 // What the units ask of the battle, answered by the battle in play as the program answers it:
-// the ground under a vehicle, a minefield found this turn, the edges the sides own, a split
-// squad's new half and an ambush marker joining the unit group.
+// the ground under a vehicle, a minefield found this turn, a flag a squad sees, the edges the
+// sides own, a split squad's new half and an ambush marker joining the unit group.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -121,6 +121,17 @@ TEST(UnitServicesInPlay, DeepSnowSlowsAVehicleAndMinefieldsFoundThisTurnStopUnit
   Infantry::gMinefieldLookAhead = false;
   ASSERT_EQ(squad->waypointCount, 1);
   EXPECT_EQ(squad->waypoints[0].y, 360.0f);
+}
+
+TEST(UnitServicesInPlay, ASquadInTheOpenHoldsAFlagItSeesWithItsWholeWeight) {
+  PlayRig rig;
+  rig.B().setupPhase = 0;
+  Infantry* squad = rig.AddSquad(0, 300.0f, 300.0f);
+  squad->identificationLevel = 2;
+  const uint8_t flags[2] = {0, 0};
+  ASSERT_TRUE(squad->LineOfSightToPoint(320.0f, 300.0f));
+  EXPECT_FLOAT_EQ(squad->FlagInfluenceAt(320.0f, 300.0f, flags), squad->GetPurchaseCost());
+  EXPECT_FLOAT_EQ(squad->FlagInfluenceAt(355.0f, 300.0f, flags), squad->GetPurchaseCost() * 25.0f * 0.02f);
 }
 
 TEST(UnitServicesInPlay, AWithdrawingSquadHeadsForItsOwnEdge) {

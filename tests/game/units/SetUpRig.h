@@ -35,7 +35,7 @@ class Placer : public Kind {
   float GetPurchaseCost() const override { return cost; }
   int32_t GetTerrainHere() const override { return terrainHere >= 0 ? terrainHere : Kind::GetTerrainHere(); }
   float GetStrengthValue() const override { return strength; }
-  bool CanSeePoint(float px, float py) const override { return seesAll || (px == seenX && py == seenY); }
+  bool LineOfSightToPoint(float px, float py) const override { return seesAll || (px == seenX && py == seenY); }
   bool IsRegularUnit() const override { return regular; }
   bool HasNonGunWeapon() const override { return nonGun; }
   bool HasBeenCaptured() const override { return captured; }

@@ -253,7 +253,8 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
     } else if (b == 3) {
       c = 4.0f;
     }
-    if (!ReferencePointNear(px, py) && !CanSeePoint(px, py)) {
+    // Unobserved fire spreads wider: neither a reference point nor the firer's own sight.
+    if (!ReferencePointNear(px, py) && !LineOfSightToPoint(px, py)) {
       const MapAppServices* app = UnitApp();
       c += app != nullptr && app->GetHumanPlayers() == 1 && !IsCurrentSide() ? 0.6f : 1.0f;
     }

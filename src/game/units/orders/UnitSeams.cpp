@@ -162,8 +162,10 @@ float Unit::FlagInfluenceAt(float px, float py, const uint8_t* sideFlags) const 
   if (identificationLevel < 2 && sideFlags[GetSideIndex()] == 0) return 0.001f;
   float weight = GetPurchaseCost();
   if (d > 30.0f) weight *= (80.0f - d) * 0.02f;
-  const bool seen = CanSeePoint(px, py) || CanSeePoint(px + 20.0f, py) || CanSeePoint(px, py + 20.0f) ||
-                    CanSeePoint(px - 20.0f, py) || CanSeePoint(px, py - 20.0f);
+  // Whether the unit sees the flag's ground: the flag's point or one 20 m from it.
+  const bool seen = LineOfSightToPoint(px, py) || LineOfSightToPoint(px + 20.0f, py) ||
+                    LineOfSightToPoint(px, py + 20.0f) || LineOfSightToPoint(px - 20.0f, py) ||
+                    LineOfSightToPoint(px, py - 20.0f);
   if (!seen) weight *= 0.6f;
   return weight;
 }
