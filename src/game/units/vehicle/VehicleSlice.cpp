@@ -327,7 +327,8 @@ bool Vehicle::MachineGunHaltTarget() const {
 bool Vehicle::CanFightFromHalt() const {
   const VehicleData record = TrueClass();
   if (CanFireBowMG() > 0 || HasTurret()) return true;
-  if (record.ArmourThickness(2, 0) > 14 && record.TopArmour(0) < 11.5f) return true;
+  // A hull thick in front and thin behind fights facing the enemy.
+  if (record.ArmourThickness(2, 0) > 14 && record.ArmourThickness(2, 2) < 11.5f) return true;
   if (HasMainWeapon() && mainGunClearance != 0) return true;
   if (CanFireCoaxialMG(true) > 0) return true;
   return target != nullptr && target->HasMainWeaponOfType123() && record.MainArmour() > 20;

@@ -112,6 +112,21 @@ TEST(VehicleSlice, DecisionTableAndTheMachineGunHalt) {
   v->target = nullptr;
 }
 
+TEST(VehicleSlice, ATurretlessHullThickInFrontAndThinBehindFightsFromTheHalt) {
+  VehicleRig rig;
+  auto v = Make(1);
+  rig.PutI16(1, 140, 30);  // lower hull front
+  rig.PutI16(1, 164, 8);   // lower hull rear
+  rig.PutI16(1, 168, 20);  // turret top
+  EXPECT_TRUE(v->CanFightFromHalt());
+  rig.PutI16(1, 164, 12);
+  rig.PutI16(1, 168, 0);
+  EXPECT_FALSE(v->CanFightFromHalt());
+  rig.PutI16(1, 164, 11);
+  rig.PutI16(1, 140, 14);
+  EXPECT_FALSE(v->CanFightFromHalt());
+}
+
 TEST(VehicleSlice, MoveStates) {
   VehicleRig rig;
   auto v = Make(1);
