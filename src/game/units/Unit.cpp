@@ -366,6 +366,8 @@ void Unit::ReactToSuppressionBand(int32_t) {}
 float Unit::FirepowerAt(float, int32_t) { return 0.0f; }
 
 void Unit::AdjustHitChances(const Unit&, float&, float&) const {}
+
+void Unit::AdjustChancesOfBeingHit(const Unit&, float&, float&) const {}
 bool Unit::IsInRange(float, int32_t, float) const { return false; }
 bool Unit::HasMainWeaponOfType123() const { return false; }
 bool Unit::HasMainWeapon() const { return false; }

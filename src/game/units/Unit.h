@@ -163,9 +163,12 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual void GetDisplayName(GString& text) const = 0;                      // slot 77
   virtual void ReactToSuppressionBand(int32_t band);                         // slot 78
   virtual float FirepowerAt(float range, int32_t mode);                      // slot 79
-  // Scales the two chances of a small-arms burst this unit fires at other: the firepower
+  // Scales the two chances of a small-arms burst this unit fires at target: the firepower
   // (first) and the close-range dice (second). The base leaves them as they are.
-  virtual void AdjustHitChances(const Unit& other, float& first, float& second) const;
+  virtual void AdjustHitChances(const Unit& target, float& first, float& second) const;
+  // Scales the same two chances of a burst shooter fires at this unit, after the shooter's own
+  // scaling: how being this unit makes it harder or easier to hit. The base leaves them.
+  virtual void AdjustChancesOfBeingHit(const Unit& shooter, float& first, float& second) const;
   virtual bool IsInRange(float distance, int32_t selector, float factor) const;  // slot 80
   virtual bool HasMainWeaponOfType123() const;                               // slot 81
   virtual bool HasMainWeapon() const;                                        // slot 82

@@ -228,8 +228,12 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
     const float distance = DistanceToPoint(px, py);
     float firepower = FirepowerAt(distance, 0);
     float bonus = static_cast<float>(CloseRangeBonus(distance));
-    // A burst at a unit: the firer's bearing, posture and motion scale both chances.
-    if (target != nullptr && areaFire == 0) AdjustHitChances(*target, firepower, bonus);
+    // A burst at a unit: the firer's bearing, posture and motion scale both chances, then what
+    // the target is (a vehicle's hatches, arc and motion).
+    if (target != nullptr && areaFire == 0) {
+      AdjustHitChances(*target, firepower, bonus);
+      target->AdjustChancesOfBeingHit(*this, firepower, bonus);
+    }
     shot.firepower = firepower;
     shot.closeRangeBonus = static_cast<int32_t>(bonus);
     shot.smallArms = 1;

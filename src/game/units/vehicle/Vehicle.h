@@ -454,9 +454,9 @@ class Vehicle : public Unit, public VehicleServices {
   // Whether the unit may be a machine gun's target (everything but the evaluation).
   bool IsMGCandidate(const Unit& other, float centre, float halfWidth, float range, bool bowGun, bool heavy,
                      bool antiAircraft) const;
-  // How the vehicle's hatches, arc and motion change the two chances of a burst it fires at
-  // other (a machine gun's target).
-  void AdjustHitChances(const Unit& other, float& first, float& second) const override;
+  // How the vehicle's hatches, arc and motion change the two chances of a burst shooter fires
+  // at it.
+  void AdjustChancesOfBeingHit(const Unit& shooter, float& first, float& second) const override;
   // The can-see test of a machine gun's target; the seen value of the vehicle.
   bool CanSee(const Unit& other) const;
   bool CanTargetUnit(Unit* other) override;

@@ -344,11 +344,12 @@ bool Vehicle::FindMGTarget(float centre, float halfWidth, float range, bool turr
 
 bool Vehicle::IsCrewExposed() const { return buttoned == 0 && (IsArmoredIn(0) || HasHeavyWeapon(false)); }
 
-void Vehicle::AdjustHitChances(const Unit& other, float& first, float& second) const {
+void Vehicle::AdjustChancesOfBeingHit(const Unit& shooter, float& first, float& second) const {
+  Unit::AdjustChancesOfBeingHit(shooter, first, second);
   const VehicleData record = TrueClass();
   const bool fortification = IsKind6();
-  const float b = RelativeBearingToUnit(other, true, true);
-  const bool isTarget = &other == target;
+  const float b = RelativeBearingToUnit(shooter, true, true);
+  const bool isTarget = &shooter == target;
   if (fortification && b > static_cast<float>(record.TraverseLimit(0))) {
     first = 0.0f;
     second *= 0.2f;
@@ -361,12 +362,12 @@ void Vehicle::AdjustHitChances(const Unit& other, float& first, float& second) c
           first *= 0.7f;
         }
       }
-    } else if (other.IsVehicle()) {
-      const auto& v = static_cast<const Vehicle&>(other);
+    } else if (shooter.IsVehicle()) {
+      const auto& v = static_cast<const Vehicle&>(shooter);
       const bool covered = v.emplaced != 0 && v.burst == 0 && v.TerrainQuery(true);
       if (!covered) first *= 6.0f;
-    } else if (other.IsInfantry()) {
-      if (!other.TerrainQuery(false)) first *= other.IsHoldingPosition() ? 1.5f : 3.0f;
+    } else if (shooter.IsInfantry()) {
+      if (!shooter.TerrainQuery(false)) first *= shooter.IsHoldingPosition() ? 1.5f : 3.0f;
     } else {
       first *= 6.0f;
     }
@@ -374,9 +375,9 @@ void Vehicle::AdjustHitChances(const Unit& other, float& first, float& second) c
   } else {
     if (!isTarget) {
       float f = 1.0f;
-      if (other.GetIdentificationLevelFor(IsAxis(), false) >= 2) {
+      if (shooter.GetIdentificationLevelFor(IsAxis(), false) >= 2) {
         f = b >= 135.0f ? 0.1f : (b >= 90.0f ? 0.4f : (b >= 60.0f ? 0.6f : 1.0f));
-      } else if (other.IsVehicle()) {
+      } else if (shooter.IsVehicle()) {
         f = b >= 135.0f ? 0.05f : (b >= 90.0f ? 0.4f : (b >= 45.0f ? 0.6f : 0.8f));
       } else {
         f = b >= 135.0f ? 0.06f : (b >= 90.0f ? 0.1f : (b >= 60.0f ? 0.2f : (b >= 30.0f ? 0.5f : 0.8f)));

@@ -185,7 +185,7 @@ TEST(VehicleCrewDeathTest, UnknownMoveModeIsFatal) {
   float size = 0.0f;
   EXPECT_DEATH(v->ActivityRange(false, size), "Vehicle");
   float first = 1.0f, second = 1.0f;
-  EXPECT_DEATH(v->AdjustHitChances(*v, first, second), "Vehicle");
+  EXPECT_DEATH(v->AdjustChancesOfBeingHit(*v, first, second), "Vehicle");
 }
 
 TEST(VehicleCrew, WaypointModesTowardAThreat) {

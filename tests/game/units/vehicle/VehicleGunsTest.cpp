@@ -374,7 +374,7 @@ TEST(VehicleGuns, HitChancesOfAVehicle) {
   };
   auto adjust = [&](const Unit& from) {
     Chances c;
-    v->AdjustHitChances(from, c.first, c.second);
+    v->AdjustChancesOfBeingHit(from, c.first, c.second);
     return c;
   };
   // Closed hatches, an unidentified vehicle at bearing 100.
@@ -441,16 +441,42 @@ TEST(VehicleGuns, FortificationOutsideItsArcIsHardlyHit) {
   shooter->side = 0;
   PointAt(100.0f, 200.0f, shooter->x, shooter->y);
   float first = 1.0f, second = 1.0f;
-  v->AdjustHitChances(*shooter, first, second);
+  v->AdjustChancesOfBeingHit(*shooter, first, second);
   EXPECT_EQ(first, 0.0f);
   EXPECT_FLOAT_EQ(second, 0.2f);
   // Inside the arc its crew counts as exposed: x6.
   PointAt(30.0f, 200.0f, shooter->x, shooter->y);
   first = 1.0f;
   second = 1.0f;
-  v->AdjustHitChances(*shooter, first, second);
+  v->AdjustChancesOfBeingHit(*shooter, first, second);
   EXPECT_FLOAT_EQ(first, 6.0f);
   EXPECT_FLOAT_EQ(second, 0.9f);
+}
+
+// A burst is scaled by what its target is, never by the firing vehicle's own hatches.
+TEST(VehicleGuns, ABurstAtAVehicleIsScaledByTheVehicleItHits) {
+  GunsRig rig;
+  auto target = rig.Make(0);
+  auto firer = rig.Make(1);
+  firer->side = 0;
+  PointAt(100.0f, 200.0f, firer->x, firer->y);
+  target->buttoned = 1;
+  firer->buttoned = 1;
+  firer->identificationLevel = 0;
+  firer->target = target.get();
+  const float d = firer->DistanceToPoint(target->x, target->y);
+  float first = firer->FirepowerAt(d, 0);
+  float second = static_cast<float>(firer->CloseRangeBonus(d));
+  target->AdjustChancesOfBeingHit(*firer, first, second);
+  UnitFirePacket record;
+  int32_t flight = 20;
+  int32_t due = 60;
+  firer->ResolveShot(&record, 0, 104, 1, 6, flight, due, target->x, target->y, target->GetBaseHeight());
+  ASSERT_EQ(rig.world.FiledShots().size(), 1u);
+  const Shot burst = rig.world.FiledShots()[0];
+  EXPECT_FLOAT_EQ(burst.firepower, first);
+  EXPECT_EQ(burst.closeRangeBonus, static_cast<int32_t>(second));
+  EXPECT_FLOAT_EQ(burst.firepower, firer->FirepowerAt(d, 0) * 0.4f);  // unseen, from the flank
 }
 
 TEST(VehicleGuns, SeenValue) {
