@@ -422,7 +422,6 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   bool CanBlend() const override;
   void SetSoundDistanceOffset(float metres) override;
   // The soldier figures vehicle crews are drawn with: infantry of the class without a base.
-  static constexpr int32_t kFigureClass = 242;
   GObject* NewFigurePrototype(int32_t variant) override;
   void PrepareFigureAppearance(GObject* figure) override;
   void ReleaseFigureAppearance(GObject* figure) override;

@@ -11,6 +11,7 @@
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/ui/MapView.h"
+#include "game/units/infantry/CrewFigure.h"
 #include "game/units/infantry/Infantry.h"
 
 bool WRApplication::OpenBattleScreen(bool flushPending, bool showLoading) {
@@ -112,11 +113,7 @@ void WRApplication::SetSoundDistanceOffset(float metres) {
   if (gSoundManager != nullptr) gSoundManager->SetDistanceOffset(metres);
 }
 
-GObject* WRApplication::NewFigurePrototype(int32_t variant) {
-  auto* figure = new Infantry();
-  figure->Init(kFigureClass, variant, 2, 0.0f, 0.0f, 0.0f);
-  return figure;
-}
+GObject* WRApplication::NewFigurePrototype(int32_t variant) { return NewCrewFigure(variant); }
 
 void WRApplication::PrepareFigureAppearance(GObject* figure) {
   if (auto* unit = dynamic_cast<Unit*>(figure)) unit->PrepareAppearance();

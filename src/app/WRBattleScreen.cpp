@@ -127,6 +127,10 @@ void WRBattleScreen::EnsureInfantryTexture(int32_t n) {
   if (Map* map = CurrentMap()) map->EnsureInfantryTexture(n);
 }
 
+void WRBattleScreen::EnsureCrewFigure(int32_t code) {
+  if (Map* map = CurrentMap()) map->EnsureFigurePrototype(code);
+}
+
 void WRBattleScreen::DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float x,
                                     float y, float z) {
   if (Map* map = CurrentMap()) map->DrawTextAt(text1, code1, text2, code2, x, y, z);

@@ -73,6 +73,7 @@ class WRBattleScreen : public BattleScreenSeam,
   GRect GetSelectionRect() const override;
   void EnsureKindGroupGraphics(int32_t group) override;
   void EnsureInfantryTexture(int32_t n) override;
+  void EnsureCrewFigure(int32_t code) override;
   // Soldier labels go to the map, which lifts them above the point and projects them.
   void DrawLabelLines(const char* text1, int32_t code1, const char* text2, int32_t code2, float x, float y,
                       float z) override;

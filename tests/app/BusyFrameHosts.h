@@ -15,15 +15,19 @@
 #include "platform/PPath.h"
 
 // Bitmaps made on first request: width x 2 width, a tapering shape in a colour of the bitmap's
-// own (so that a kept picture tells the textures apart) on the transparent key.
+// own (so that a kept picture tells the textures apart) on the transparent key, or, solid, the
+// whole picture in that colour.
 class StandInTextureHost : public GraphicsTestHost {
  public:
-  explicit StandInTextureHost(int32_t width) : width_(width) {}
+  explicit StandInTextureHost(int32_t width, bool solid = false) : width_(width), solid_(solid) {}
+  static uint32_t Colour(int32_t number) {
+    return 0x303020u + ((static_cast<uint32_t>(number) * 2654435761u >> 8) & 0x5F5F5Fu);
+  }
   bool IsBitmapExcluded(int32_t number) override {
     const int32_t w = width_;
     const int32_t h = 2 * width_;
-    const uint32_t colour = 0x303020u + ((static_cast<uint32_t>(number) * 2654435761u >> 8) & 0x5F5F5Fu);
-    std::vector<uint32_t> pixels(static_cast<size_t>(w * h), 0xFF00FFu);
+    const uint32_t colour = Colour(number);
+    std::vector<uint32_t> pixels(static_cast<size_t>(w * h), solid_ ? colour : 0xFF00FFu);
     for (int32_t y = 0; y < h; ++y) {
       const int32_t half = w / 16 + (h - 1 - y) * (w * 7 / 16) / (h - 1);
       for (int32_t x = w / 2 - half; x < w / 2 + half; ++x) pixels[static_cast<size_t>(y * w + x)] = colour;
@@ -34,6 +38,7 @@ class StandInTextureHost : public GraphicsTestHost {
 
  private:
   int32_t width_;
+  bool solid_;
 };
 
 // The build's own bitmaps, read from the BMP folder the build drew them into.
@@ -80,6 +85,9 @@ class MapUnitDrawHost : public ScreenlessDrawHost {
   }
   void EnsureInfantryTexture(int32_t n) override {
     if (map != nullptr) map->EnsureInfantryTexture(n);
+  }
+  void EnsureCrewFigure(int32_t code) override {
+    if (map != nullptr) map->EnsureFigurePrototype(code);
   }
   // Order lines as the battle screen draws them: in the chosen style, the second form thin.
   void SetLineStyle(int32_t style) override {

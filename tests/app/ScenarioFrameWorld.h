@@ -54,17 +54,23 @@ struct ScenarioFrameWorld {
   PSoft3DDevice device{&screen, 1};
   GGraph3DHost host{&device, &screen, true};
   GGraph3D renderer{&host};
-  std::unique_ptr<StandInTextureHost> textures;
+  std::unique_ptr<GraphicsTestHost> textures;
   GKernel kernel;
   MapUnitDrawHost unitHost;
   std::optional<UnitContextScope> unitContext;
   std::unique_ptr<HeadlessBattle> headless;
   Battle* battle = nullptr;
 
-  ScenarioFrameWorld() {
+  // Every texture a stand-in picture of its own (a whole one when solid), or the pictures of a
+  // folder of bitmaps.
+  explicit ScenarioFrameWorld(const char* bitmapFolder = nullptr, bool solid = false) {
     PClock::SetFake([] { return uint64_t{5000}; });
     renderer.Init3D();  // before the bitmaps' host: the renderer takes no fonts from stand-ins
-    textures = std::make_unique<StandInTextureHost>(16);
+    if (bitmapFolder != nullptr) {
+      textures = std::make_unique<FolderTextureHost>(bitmapFolder);
+    } else {
+      textures = std::make_unique<StandInTextureHost>(16, solid);
+    }
     kernel.FindProgramFolder();
     Hack::LoadTables();
     Infantry::Register();

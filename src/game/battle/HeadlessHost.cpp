@@ -2,6 +2,8 @@
 
 #include "game/battle/Battle.h"
 #include "game/battle/BattleBase.h"
+#include "game/units/infantry/CrewFigure.h"
+#include "game/units/infantry/Infantry.h"
 
 int32_t HeadlessHost::GetGameDate() const { return battle != nullptr ? battle->GetDate() : 4406; }
 
@@ -16,4 +18,14 @@ Battle* HeadlessHost::BattleForUnits() const {
     castType_ = type;
   }
   return castTo_;
+}
+
+GObject* HeadlessHost::NewFigurePrototype(int32_t variant) { return NewCrewFigure(variant); }
+
+void HeadlessHost::PrepareFigureAppearance(GObject* figure) {
+  if (auto* unit = dynamic_cast<Unit*>(figure)) unit->PrepareAppearance();
+}
+
+void HeadlessHost::ReleaseFigureAppearance(GObject* figure) {
+  if (auto* unit = dynamic_cast<Unit*>(figure)) unit->ReleaseAppearance();
 }

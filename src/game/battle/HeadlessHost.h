@@ -53,9 +53,11 @@ class HeadlessHost : public MapAppServices, public BattleServicesHost, public Co
   bool UsesAlternateHeightBands() const override { return false; }
   // Headless battles are computed from files and orders, never from a reloaded autosave.
   bool IsNoOrdersTurn() const override { return false; }
-  GObject* NewFigurePrototype(int32_t /*variant*/) override { return nullptr; }
-  void PrepareFigureAppearance(GObject* /*figure*/) override {}
-  void ReleaseFigureAppearance(GObject* /*figure*/) override {}
+  // The crews' soldier figures, as the program makes them (without a screen they load no
+  // pictures).
+  GObject* NewFigurePrototype(int32_t variant) override;
+  void PrepareFigureAppearance(GObject* figure) override;
+  void ReleaseFigureAppearance(GObject* figure) override;
 
   bool IsEditorOpen() const override { return editorOpen; }
 

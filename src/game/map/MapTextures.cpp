@@ -181,9 +181,11 @@ void Map::EnsureFigurePrototype(int32_t n) {
   if (figure != nullptr) return;
   // The prototype is made when a crew is first drawn, which may be while the action is being
   // computed (the progress redraws the screen): making it draws nothing from the game's
-  // generator, or the program would play the turn otherwise than the other machine.
+  // generator, or the program would play the turn otherwise than the other machine. A figure
+  // made after the load pass dresses at once: it is drawn in its uniform, not blank.
   const uint32_t generator = RandomState();
   figure = app_->NewFigurePrototype(n);
+  if (figure != nullptr) app_->PrepareFigureAppearance(figure);
   SeedRandom(generator);
 }
 

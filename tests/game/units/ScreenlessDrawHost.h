@@ -14,4 +14,5 @@ class ScreenlessDrawHost : public UnitDrawHost {
   void BindFlashTexture() override {}
   bool IsInsideInputHandler() const override { return false; }
   int32_t GetSideNationality(int32_t /*sideIndex*/) const override { return -1; }
+  void EnsureCrewFigure(int32_t /*code*/) override {}
 };

@@ -65,6 +65,9 @@ class UnitDrawHost {
   virtual void EnsureKindGroupGraphics(int32_t /*group*/) {}
   // The map's infantry figure texture n (0..14), loaded once.
   virtual void EnsureInfantryTexture(int32_t /*n*/) {}
+  // The map's soldier figure that shows the crews of nationality code (0..18), made and
+  // dressed once.
+  virtual void EnsureCrewFigure(int32_t code) = 0;
   // ---- Soldier labels ----
   // Up to two label lines above a world point, each with a colour index 0..2; an empty text
   // draws nothing (the battlefield view answers; nothing by default).

@@ -13,6 +13,7 @@
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/vehicle/Vehicle.h"
+#include "game/units/draw/UnitDrawHost.h"
 #include "game/units/draw/VehicleDrawer.h"
 
 int32_t Vehicle::BaseTextureNumber(const VehicleData& record, bool snow, int32_t groundCondition) {
@@ -51,6 +52,8 @@ void Vehicle::PrepareAppearance() {
     }
   }
   if (gGraph3D != nullptr) gGraph3D->SetMipmapsWanted(false);
+  // The men shown in the hatches wear the uniform of the vehicle's nationality.
+  if (UnitDrawHost* host = GetUnitDrawHost()) host->EnsureCrewFigure(nationalityCode);
 }
 
 void Vehicle::Draw(bool) {

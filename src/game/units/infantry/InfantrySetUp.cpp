@@ -4,6 +4,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/tables/Hack.h"
+#include "game/units/infantry/CrewFigure.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/UnitCodes.h"
 #include "game/units/records/UnitIds.h"
@@ -27,6 +28,14 @@ Unit* MakeInfantry(int32_t classIndex, int32_t code, int32_t rating) {
 }
 
 }  // namespace
+
+Infantry* NewCrewFigure(int32_t code) {
+  const uint32_t generator = RandomState();
+  auto* figure = new Infantry();
+  figure->Init(InfantryData::kFigureClass, code, 2, 0.0f, 0.0f, 0.0f);
+  SeedRandom(generator);
+  return figure;
+}
 
 Infantry::Infantry() {
   kind = kInfantry;
