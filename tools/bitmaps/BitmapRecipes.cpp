@@ -81,6 +81,8 @@ State StateOf(const std::string& s) {
 }
 
 void Emblem(Painter& p, const std::string& army, double x, double y, double w, double h);
+void Disc(cairo_t* cr, double cx, double cy, double r, Colour c);
+void Roundel(cairo_t* cr, double cx, double cy, double r);
 
 // One face of a button: a bevelled plate with its caption, pictogram or emblem. Pressed is
 // one pixel down, darker and sunk; disabled greyed; hover and lit brighter with a light rim.
@@ -235,6 +237,11 @@ void Emblem(Painter& p, const std::string& army, double x, double y, double w, d
     cairo_fill(cr);
     return;
   }
+  if (army == "british") {
+    // The roundel, as the game list's flag of a British force shows it.
+    Roundel(cr, cx, cy, r * 1.1);
+    return;
+  }
   // The Allied white star, ringed, with the army's own flash beside it.
   const double sx = army == "us" ? cx : x + w * 0.36;
   cairo_set_source_rgb(cr, 0.93, 0.93, 0.88);
@@ -245,7 +252,6 @@ void Emblem(Painter& p, const std::string& army, double x, double y, double w, d
   if (army == "us") return;
   const double fx = x + w * 0.68, fw = w * 0.24, fh = h * 0.6, fy = cy - fh / 2;
   std::vector<Colour> bands;
-  if (army == "british") bands = {{0.15, 0.2, 0.55}, {0.93, 0.93, 0.9}, {0.7, 0.1, 0.1}};
   if (army == "canadian") bands = {{0.75, 0.12, 0.1}, {0.93, 0.93, 0.9}, {0.75, 0.12, 0.1}};
   if (army == "polish") bands = {{0.93, 0.93, 0.9}, {0.8, 0.1, 0.15}};
   if (army == "french") bands = {{0.15, 0.2, 0.6}, {0.93, 0.93, 0.9}, {0.8, 0.12, 0.12}};
@@ -858,6 +864,14 @@ void Disc(cairo_t* cr, double cx, double cy, double r, Colour c) {
   cairo_fill(cr);
 }
 
+// The British roundel: red, white and blue rings inside a yellow rim.
+void Roundel(cairo_t* cr, double cx, double cy, double r) {
+  Disc(cr, cx, cy, r, {0.95, 0.8, 0.15});
+  Disc(cr, cx, cy, r * 0.82, {0.12, 0.2, 0.55});
+  Disc(cr, cx, cy, r * 0.58, {0.95, 0.95, 0.92});
+  Disc(cr, cx, cy, r * 0.32, {0.8, 0.1, 0.12});
+}
+
 // A parachute canopy above the point, its rigging lines meeting there.
 void Canopy(cairo_t* cr, double cx, double cy, double r, Colour c) {
   cairo_set_source_rgb(cr, c.r, c.g, c.b);
@@ -954,10 +968,7 @@ void ForceIcon(Painter& p, int icon, double x, int side) {
     case 7: {  // the same under a parachute on airborne maroon
       const double r = icon == 5 ? s * 0.42 : s * 0.28, y = icon == 5 ? cy : cy + s * 0.18;
       if (icon == 7) Canopy(cr, cx, cy - s * 0.16, s * 0.34, white);
-      Disc(cr, cx, y, r, {0.95, 0.8, 0.15});
-      Disc(cr, cx, y, r * 0.82, {0.12, 0.2, 0.55});
-      Disc(cr, cx, y, r * 0.58, {0.95, 0.95, 0.92});
-      Disc(cr, cx, y, r * 0.32, {0.8, 0.1, 0.12});
+      Roundel(cr, cx, y, r);
       break;
     }
     case 2:  // the cross on field grey
