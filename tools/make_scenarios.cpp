@@ -626,7 +626,8 @@ void BuildOperation(const Scenario& s, const std::string& path, const std::files
   if (!headless.LoadOperationBytes(bytes)) throw SourceError(path + ":0: the operation does not read back");
   // The briefings go with the operation in the game file.
   SetBriefings(*headless.GetCampaign(), s);
-  // The game list names the operation by its battle in play.
+  // The game list names the operation by its title, and each of its battles takes it.
+  headless.GetCampaign()->title.Assign(s.title.c_str());
   headless.GetBattle()->title.Assign(s.title.c_str());
   Write((outFolder / (s.title + ".wrc")).string(), path, headless.GetBattle(), headless.GetCampaign(), s);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "app/GameFileHeader.h"
 #include "framework/core/GErrorLog.h"
@@ -10,6 +11,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/battle/MainNationality.h"
 #include "game/battle/Packet.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/map/Map.h"
@@ -115,8 +117,16 @@ void GameFile::Write(GFile& file, GameFileSettings& settings, Battle* battle, co
   if (base != nullptr) length = editor ? base->lastTurn : base->lastTurn - base->currentTurn + 1;
   file.WriteU32(static_cast<uint32_t>(length));
   file.WriteU32(static_cast<uint32_t>(CountUnits(operation, battle)));
+  // A running operation has moved the units inside its battle's window into that battle: the
+  // force is told from both.
+  std::vector<Unit*> forces;
+  if (base != nullptr) forces = base->AllUnits();
+  if (operation != nullptr && battle != nullptr) {
+    const std::vector<Unit*> inBattle = battle->AllUnits();
+    forces.insert(forces.end(), inBattle.begin(), inBattle.end());
+  }
   for (int32_t side = 0; side < 2; ++side) {
-    file.WriteU16(static_cast<uint16_t>(base != nullptr ? base->MainNationalityCode(side) : 0));
+    file.WriteU16(static_cast<uint16_t>(base != nullptr ? MainNationalityOf(forces, side) : 0));
   }
   GString127 title;
   if (base != nullptr) title = base->title;

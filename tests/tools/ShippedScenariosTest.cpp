@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/GameFile.h"
+#include "app/GameFileHeader.h"
 #include "app/GameFileSettings.h"
 #include "app/HeadlessGameFile.h"
 #include "framework/core/GFile.h"
@@ -227,8 +228,19 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
                         headless.Host().battle =
                             base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
                       }};
+    const std::string path = std::string(TARVANE_SCENARIO_DIR) + "/Across the Peel.wrc";
     {
-      const std::string path = std::string(TARVANE_SCENARIO_DIR) + "/Across the Peel.wrc";
+      // The game list's row: the operation's title, the German force against the British.
+      GFile file;
+      ASSERT_TRUE(file.IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(),
+                             GFile::kModeReadGameFile));
+      GameFileHeader header;
+      ASSERT_TRUE(header.ReadHeader(file));
+      EXPECT_STREQ(header.title.CStr(), "Across the Peel");
+      EXPECT_EQ(header.forces[0], 6);
+      EXPECT_EQ(header.forces[1], 3);
+    }
+    {
       GFile file;
       ASSERT_TRUE(file.IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(),
                              GFile::kModeReadGameFile));
@@ -248,6 +260,7 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
     std::string played;
     for (int32_t n = 1; n <= 3 && headless.GetBattle() != nullptr; ++n) {
       EXPECT_GT(headless.GetBattle()->UnitCount(), 0);
+      EXPECT_STREQ(headless.GetBattle()->title.CStr(), "Across the Peel") << n;
       played += "Battle " + std::to_string(n) + "\n" + PlayToTheEnd(headless, report, static_cast<uint16_t>(100 * n));
       ASSERT_TRUE(headless.GetBattle()->IsOver());
       ++battles;

@@ -7,6 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleBase.h"
+#include "game/battle/MainNationality.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/ReinforcementSettings.h"
 #include "game/map/MapAppServices.h"
@@ -52,10 +53,10 @@ void BattleBase::NameUnit(Unit& unit) const {
   if (app_->GetOperation() != nullptr && unit.setupZone != 7) unit.setupZone = unit.IsAxis() ? 4 : 1;
 }
 
-int32_t BattleBase::MainNationalityCode(int32_t sideIndex) const {
+int32_t MainNationalityOf(const std::vector<Unit*>& units, int32_t sideIndex) {
   if (sideIndex < 0 || sideIndex > 1) FatalError(5871, "Battle");
   std::array<int32_t, kNationalities> count{};
-  for (const Unit* unit : AllUnits()) {
+  for (const Unit* unit : units) {
     if (unit->GetSideIndex() != sideIndex || IsKind5Vehicle(*unit)) continue;
     const int32_t code = unit->nationalityCode;
     // The unit reader refuses such a code; one met here is skipped rather than fatal.
@@ -80,6 +81,8 @@ int32_t BattleBase::MainNationalityCode(int32_t sideIndex) const {
   }
   return result;
 }
+
+int32_t BattleBase::MainNationalityCode(int32_t sideIndex) const { return MainNationalityOf(AllUnits(), sideIndex); }
 
 bool BattleBase::SideHasKind5Vehicle(int32_t sideIndex) const {
   for (const Unit* unit : AllUnits()) {

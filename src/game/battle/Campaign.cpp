@@ -342,6 +342,8 @@ void Campaign::SetUpBattle(Battle& battle) {
     host_->SetScenarioTitle(title.CStr());
   }
   battle.SetUpForOperation();
+  // Each battle of the operation goes by the operation's name.
+  battle.title = title;
   battle.date = date;
   battle.season = SeasonOfDate(date);
   battle.groundCondition = groundCondition;
