@@ -2,6 +2,7 @@
 // their figures) on the software device: from every bearing at view level 2 the ground sends
 // its blocks to the device, also after the men were drawn, and the men stand in the frame; a
 // gun crew's piece turns with the crew.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -161,4 +162,39 @@ TEST(BattlefieldPasses, AGunCrewsPieceTurnsWithTheCrewsFacing) {
     EXPECT_GT(mirrored, 2.0 * same + 0.1) << same;
   }
   crew->side = ownSide;
+}
+
+// An enemy squad out of sight is shown where it was last seen by a diamond that stands up to face
+// a low camera, not by a sliver lying on the ground.
+TEST(BattlefieldPasses, ALastSeenMarkerStandsUpFacingALowCamera) {
+  ScenarioFrameWorld w;
+  ASSERT_NE(w.battle, nullptr);
+  Unit* marked = nullptr;
+  for (int32_t i = 0; i < w.battle->UnitCount(); ++i) {
+    Unit& unit = *w.battle->UnitAt(i);
+    if (marked == nullptr && unit.GetSideIndex() == 1) {
+      marked = &unit;
+    } else {
+      unit.status = 1;  // gone from the battlefield: not drawn
+    }
+  }
+  ASSERT_NE(marked, nullptr);
+  marked->identificationLevel = 3;
+  marked->hidden = 1;
+  marked->lastSeenX = 400.0f;
+  marked->lastSeenY = 400.0f;
+  w.Place(1, 400.0f, 400.0f, 1.5707964f);
+  const std::vector<bool> cover = UnitPassCover(w, "last-seen.bmp");
+  int32_t left = kScenarioFrameWidth, right = -1, top = kScenarioFrameHeight, bottom = -1;
+  for (int32_t y = 0; y < kScenarioFrameHeight; ++y) {
+    for (int32_t x = 0; x < kScenarioFrameWidth; ++x) {
+      if (!cover[static_cast<size_t>(y * kScenarioFrameWidth + x)]) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  ASSERT_GT(right, left);
+  EXPECT_GT(2 * (bottom - top), right - left);
 }

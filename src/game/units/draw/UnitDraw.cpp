@@ -148,9 +148,14 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
       drawSize = map->PerspectiveScaleAt(sx, sy, sz) * scale;
       Draw(pick);
     } else {
-      // The last-seen marker: a flat diamond at the model's origin.
+      // The last-seen marker: a diamond standing upright in the marker's x-z plane, so that
+      // turned to the camera it faces the viewer, and tilted for the high views it lies face
+      // up.
+      const bool culling = g->IsBackfaceCulling();
+      g->SetBackfaceCulling(false);
       g->SetColor(0.9f, 0.9f, 0.9f);
-      g->DrawColouredQuad(-1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, -1.0f, 0.0f);
+      g->DrawColouredQuad(-1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, -1.0f);
+      g->SetBackfaceCulling(culling);
     }
     if (recordBounds) {
       g->EndScreenBounds(bounds);
