@@ -86,11 +86,10 @@ GameFile::GameFile(MapAppServices& app, CampaignHost* outer, MakeCurrent makeCur
 int32_t GameFile::CountUnits(const Campaign* operation, const Battle* battle) {
   const BattleBase* base = BaseOf(battle, operation);
   if (base == nullptr) return 0;
-  int32_t count = base->units.Count();
-  for (int32_t side = 0; side < 2; ++side) {
-    for (int32_t g = 0; g < base->reinforcements[side].Count(); ++g) count += base->GroupUnits(side, g).Count();
-  }
-  return count;
+  size_t count = base->AllUnits().size();
+  // A running operation has moved the units inside its battle's window into that battle.
+  if (operation != nullptr && battle != nullptr) count += battle->AllUnits().size();
+  return static_cast<int32_t>(count);
 }
 
 bool GameFile::SavesPackets(bool emailTurn, const GameFileSettings& settings, const Battle* battle) {

@@ -239,6 +239,7 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
       EXPECT_STREQ(header.title.CStr(), "Across the Peel");
       EXPECT_EQ(header.forces[0], 6);
       EXPECT_EQ(header.forces[1], 3);
+      EXPECT_GT(header.size, 0);
     }
     {
       GFile file;
