@@ -21,6 +21,11 @@ constexpr float kLowDetailBelow = 2.5f;
 constexpr int32_t kAlwaysModelledClass = 46;
 constexpr float kFigureScale = 0.00045f;
 constexpr float kCrewDrop = 0.013f;
+// How far below its hatch (or seat) a crew figure's feet stand, in the crew places' units (0.04
+// model units, 89 figure units), by pose kind: a turret hatch or an open turret hides the man
+// below the waist (72 figure units), a hull hatch below the shoulders (100; 90 for kind 3, whose
+// arms are drawn), and a seated man's hips (66) rest on the place.
+constexpr float kHatchCut[10] = {0.81f, 0.81f, 1.125f, 1.012f, 0.81f, 0.81f, 0.742f, 0.742f, 0.742f, 1.012f};
 constexpr int32_t kNightTime = 2;
 constexpr int32_t kMaxCategory = 39;
 constexpr int32_t kMaxFace = 11;
@@ -158,7 +163,7 @@ void VehicleDraw::DrawCrew(Vehicle& vehicle, int32_t level, int32_t shownClass, 
     if (!place.shown) continue;
     const float px = places.CrewValue(i, 0);
     const float py = places.CrewValue(i, 1);
-    const float pz = places.CrewValue(i, 2);
+    const float pz = places.CrewValue(i, 2) - (kind >= 0 && kind < 10 ? kHatchCut[kind] : 0.0f);
     const float heading = places.CrewValue(i, 3);
     bool pushed = false;
     if (place.turns) {

@@ -208,8 +208,10 @@ TEST(MapLazyTextures, SlotsLoadOnceOnFirstNeedAndBindToTheRenderer) {
   map.EnsureFigurePrototype(18);
   map.EnsureFigurePrototype(0);
   EXPECT_EQ(w.rig.app.figuresMade, (V{4, 18, 0}));
+  // A figure is dressed when it is made, and again by the load pass.
+  EXPECT_EQ(w.rig.app.figuresPrepared, (V{4, 18, 0}));
   map.PrepareFigurePrototypes();
-  EXPECT_EQ(w.rig.app.figuresPrepared, (V{18, 4, 0}));
+  EXPECT_EQ(w.rig.app.figuresPrepared, (V{4, 18, 0, 18, 4, 0}));
 
   map.LoadTextures(true);
   gGraph3D = rig.r.get();
