@@ -333,6 +333,7 @@ float Unit::GetBaseHeight() const {
 }
 
 bool Unit::CanSeePoint(float, float) const { return false; }
+bool Unit::CanEngagePoint(float, float, int32_t) const { return false; }
 float Unit::GetAimFactor() const { return 1.0f; }
 void Unit::QueryWeapon(int32_t, int32_t& weapon, int32_t& type) const {
   weapon = WeaponData::kNone;

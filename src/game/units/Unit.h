@@ -142,6 +142,9 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual float GetBaseHeight() const;                                       // slot 59
   virtual bool IsCommandable() const;                                        // slot 60
   virtual bool CanSeePoint(float px, float py) const;                        // slot 61
+  // Whether the unit could bring fire on the point as the view mode shows it: the threat test
+  // of a point a vehicle looks for cover from.
+  virtual bool CanEngagePoint(float px, float py, int32_t mode) const;
   virtual float GetAimFactor() const;                                        // slot 62
   virtual bool CanTargetPoint(float px, float py);                           // slot 63
   virtual bool CanTargetUnit(Unit* other);                                   // slot 64

@@ -350,8 +350,13 @@ class Infantry : public Unit, public InfantryServices {
   void FireSpecialWeapon();
   // Firing inside a building: suppression at least 120, a longer delay, perhaps a fire.
   void ApplyConfinedFireEffects();
+  // A gun crew inside a building: it does not take a target that stands in one.
   bool IsGunInBuilding() const;
+  bool CanUseSmallArmsAt(const Unit* /*other*/) const override { return IsGunInBuilding(); }  // slot 53
+  // Whether the unit, as the view mode shows it, could bring fire on a point it sees: a squad
+  // close by or with its special weapon, a team with its weapon's range.
   bool CanReachPoint(float px, float py, int32_t mode) const;
+  bool CanEngagePoint(float px, float py, int32_t mode) const override { return CanReachPoint(px, py, mode); }
   // The unit assaulting while its target takes the losses.
   static Unit* gAssaultingUnit;
 

@@ -271,7 +271,7 @@ class Vehicle : public Unit, public VehicleServices {
   void BeginTurn() override;
   // The engagement test of a point as seen in the view mode; slot 61 asks it with the true
   // class.
-  bool CanEngagePoint(float px, float py, int32_t mode) const;
+  bool CanEngagePoint(float px, float py, int32_t mode) const override;
   bool CanSeePoint(float px, float py) const override { return CanEngagePoint(px, py, 0); }
   void CancelMoveOrders() override;
   // The unit's turn end; then whether the vehicle ends the turn turning on the move.

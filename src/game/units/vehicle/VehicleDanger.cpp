@@ -53,12 +53,8 @@ struct ThreatSearch {
 };
 ThreatSearch gSearch;
 
-// Whether the threat can engage the point: a vehicle by its engagement test with its true
-// class, any other unit by its sight of the point.
-bool ThreatCanEngage(const Unit& threat, float px, float py) {
-  if (const auto* vehicle = dynamic_cast<const Vehicle*>(&threat)) return vehicle->CanEngagePoint(px, py, 1);
-  return threat.CanSeePoint(px, py);
-}
+// Whether the threat can engage the point, as it was last identified.
+bool ThreatCanEngage(const Unit& threat, float px, float py) { return threat.CanEngagePoint(px, py, 1); }
 
 }  // namespace
 
