@@ -610,3 +610,23 @@ TEST(BattleAsPlayed, WireSetUpInASquadsWaySlowsItByTheWiresFactor) {
   const MapGrid<uint16_t>& fine = std::as_const(*rig.B().map).terrain.fineGrid;
   EXPECT_TRUE(std::equal(stamped.begin(), stamped.end(), fine.Data(), fine.Data() + fine.Width() * fine.Height()));
 }
+
+// A saved battle reads back with each squad's figures in the posture of its state: the squad
+// ordered to hide is drawn hiding, the one beside it standing.
+TEST(InfantryBattle, ASquadSavedHidingIsReadBackHiding) {
+  InfantryBattleRig rig;
+  ASSERT_GE(rig.squadClass, 0);
+  rig.AddSquad(0, 300.0f, 300.0f)->flagBytes[5] = 1;
+  rig.AddSquad(0, 340.0f, 300.0f);
+  std::string stored;
+  ASSERT_TRUE(rig.headless.SaveBytes(stored));
+  ASSERT_TRUE(rig.headless.LoadBytes(stored));
+  std::vector<int32_t> postures;
+  for (int32_t i = 0; i < rig.B().units.Count(); ++i) {
+    const auto* squad = dynamic_cast<const Infantry*>(rig.B().UnitAt(i));
+    if (squad == nullptr) continue;
+    for (int32_t posture : squad->figurePosture) EXPECT_EQ(posture, squad->flagBytes[5] != 0 ? 5 : 2);
+    postures.push_back(squad->figurePosture[0]);
+  }
+  EXPECT_EQ(postures, (std::vector<int32_t>{5, 2}));
+}

@@ -4,6 +4,7 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GGroup.h"
+#include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/records/UnitIds.h"
@@ -50,6 +51,11 @@ bool Infantry::RemapReferences(MapBattleServices* battle) {
     *links[i] = unit;
   }
   linkIds = {};
+  // In a battle the figures take the posture of the unit's state at once, so that a squad
+  // read back hiding is drawn hiding; the first key is the drawing's pick.
+  MapAppServices* app = UnitApp();
+  const MapBattleServices* current = app != nullptr ? app->GetBattleOrOperation() : nullptr;
+  if (current != nullptr && current != app->GetOperation()) UpdateFigurePostures(PresentationDraw);
   return ok;
 }
 
