@@ -206,6 +206,21 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void Beep() override;
   bool IsEditorOpen() const override { return editor_ != nullptr; }
   void ReturnToEditor() override;
+  // Option 10 (objects can be hidden) as the battle read stored it.
+  void SetHideOption(int8_t value) override { SetFogOfWarOption(value); }
+  // The kernel's cursor, processor rating, link and camera counter; the sound manager's sounds.
+  void ShowCursor(bool show) override;
+  void PlaySound(int32_t number) override;
+  uint32_t GetCPURating() const override;
+  void KeepNetworkLinkAlive() override;
+  void SetCameraCounter(bool on) override;
+  void RaiseCameraCounter() override;
+  // The sides' password digests and the e-mail seed the game file carries.
+  const char* GetPasswordDigest(int32_t side) const override { return fileSettings_.passwordDigest[side & 1].CStr(); }
+  void SetPasswordDigest(int32_t side, const char* text) override {
+    fileSettings_.passwordDigest[side & 1].Assign(text);
+  }
+  uint32_t GetEmailSeed() const override { return fileSettings_.emailSeed; }
   // ---- What the units' battle services ask of the application ----
   // The services the application installs for the units while it lives.
   BattleServices& Services() { return battleServices_; }

@@ -1,6 +1,8 @@
 // The application's answers to the game's questions that are not kept in its header.
 #include "app/WRApplication.h"
 #include "framework/kernel/GKernel.h"
+#include "framework/media/GSoundManager.h"
+#include "framework/media/NetLink.h"
 #include "game/map/Map.h"
 
 void WRApplication::ResetCameraDipAndZoom() {
@@ -12,6 +14,29 @@ int32_t WRApplication::GetScreenWidth() const { return gKernel != nullptr ? gKer
 
 void WRApplication::Beep() {
   if (gKernel != nullptr) gKernel->Beep();
+}
+
+void WRApplication::ShowCursor(bool show) {
+  if (gKernel != nullptr) gKernel->ShowCursor(show);
+}
+
+// The battle's own sounds (the results, an order) are heard over the battlefield's.
+void WRApplication::PlaySound(int32_t number) {
+  if (gSoundManager != nullptr) gSoundManager->PlaySound(static_cast<int16_t>(number), 25);
+}
+
+uint32_t WRApplication::GetCPURating() const {
+  return gKernel != nullptr ? static_cast<uint32_t>(gKernel->GetCPURating()) : 0;
+}
+
+void WRApplication::KeepNetworkLinkAlive() { NetKeepAliveWhileBusy(); }
+
+void WRApplication::SetCameraCounter(bool on) {
+  if (gKernel != nullptr) gKernel->SetCameraCounter(on);
+}
+
+void WRApplication::RaiseCameraCounter() {
+  if (gKernel != nullptr) gKernel->RaiseCameraCounter();
 }
 
 // ---- The battlefield frame's fire, smoke and positional sounds: the presentation's passes ----
