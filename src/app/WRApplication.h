@@ -215,11 +215,12 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void KeepNetworkLinkAlive() override;
   void SetCameraCounter(bool on) override;
   void RaiseCameraCounter() override;
-  // The sides' password digests and the e-mail seed the game file carries.
-  const char* GetPasswordDigest(int32_t side) const override { return fileSettings_.passwordDigest[side & 1].CStr(); }
-  void SetPasswordDigest(int32_t side, const char* text) override {
-    fileSettings_.passwordDigest[side & 1].Assign(text);
-  }
+  // The orders blocks carry no password: the hand-over screen keeps each side's digest in the
+  // game file, and a digest taken from the other machine's block would ask a player for a
+  // password he never chose.
+  const char* GetPasswordDigest(int32_t /*side*/) const override { return ""; }
+  void SetPasswordDigest(int32_t /*side*/, const char* /*text*/) override {}
+  // The e-mail seed the game file carries.
   uint32_t GetEmailSeed() const override { return fileSettings_.emailSeed; }
   // ---- What the units' battle services ask of the application ----
   // The services the application installs for the units while it lives.

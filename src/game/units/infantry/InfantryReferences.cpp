@@ -52,10 +52,14 @@ bool Infantry::RemapReferences(MapBattleServices* battle) {
   }
   linkIds = {};
   // In a battle the figures take the posture of the unit's state at once, so that a squad
-  // read back hiding is drawn hiding; the first key is the drawing's pick.
+  // read back hiding is drawn hiding. Only the drawing changes: the state itself is the next
+  // slice's to choose, as in the game that was not stored, and the first key is the drawing's
+  // pick.
   MapAppServices* app = UnitApp();
   const MapBattleServices* current = app != nullptr ? app->GetBattleOrOperation() : nullptr;
-  if (current != nullptr && current != app->GetOperation()) UpdateFigurePostures(PresentationDraw);
+  if (current != nullptr && current != app->GetOperation()) {
+    SetFigurePostures(PostureOf(ChooseMoveState(false)), PresentationDraw);
+  }
   return ok;
 }
 

@@ -62,6 +62,7 @@ void PlaceAt(Unit& unit, float heading, float distance) {
 class BandThreat : public TestUnit {
  public:
   bool CanSeePoint(float px, float) const override { return px >= left && px <= right; }
+  bool CanEngagePoint(float px, float py, int32_t) const override { return CanSeePoint(px, py); }
   float left = -1e9f;
   float right = 1e9f;
 };
