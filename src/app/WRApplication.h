@@ -206,8 +206,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void Beep() override;
   bool IsEditorOpen() const override { return editor_ != nullptr; }
   void ReturnToEditor() override;
-  // Option 10 (objects can be hidden) as the battle read stored it.
-  void SetHideOption(int8_t value) override { SetFogOfWarOption(value); }
+  // Option 10 (objects can be hidden) stays the player's choice of the options screen: a
+  // battle read afterwards does not put its stored byte over it.
+  void SetHideOption(int8_t /*value*/) override {}
   // The kernel's cursor, processor rating, link and camera counter; the sound manager's sounds.
   void ShowCursor(bool show) override;
   void PlaySound(int32_t number) override;
