@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/PFailureInjection.h"
+#include "platform/PFolderLock.h"
 #include "platform/PPath.h"
 
 namespace {
@@ -73,13 +74,16 @@ std::unique_ptr<PFile> PFile::Open(const std::string& path, int access, Disposit
 namespace {
 enum class Unnamed { kMade, kExists, kUnsupported, kFailed };
 
+std::string FolderOf(const std::string& native) {
+  const size_t slash = native.rfind('/');
+  return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : native.substr(0, slash);
+}
+
 // Makes the file with no name in its folder, locks it, and only then links it under its name,
 // which fails as an exclusive create does when the name is taken. A starting program weighing
 // work files (PFileSystem::RemoveStaleWorkFiles) removes only a file it can lock, so it never
 // finds this one unheld, however the two interleave.
-Unnamed CreateLockedThenNamed(const std::string& native, int access, int& fd) {
-  const size_t slash = native.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : native.substr(0, slash);
+Unnamed CreateLockedThenNamed(const std::string& native, const std::string& folder, int access, int& fd) {
   const int flags = O_TMPFILE | O_CLOEXEC | ((access & PFile::kRead) ? O_RDWR : O_WRONLY);
   do {
     fd = ::open(folder.c_str(), flags, 0644);
@@ -106,17 +110,19 @@ std::unique_ptr<PFile> PFile::CreateWorkFile(const std::string& path, int access
   const std::string native = PPath::ToNative(path);
   if (native.empty()) return nullptr;
   if (PFailureInjection::Check("OpenForWriting") != PResult::kOk) return nullptr;
+  const std::string folder = FolderOf(native);
+  // Shared with other programs making work files here, exclusive of a start weighing them.
+  const PFolderLock folderLock(folder, false);
   int fd = -1;
-  switch (CreateLockedThenNamed(native, access, fd)) {
+  switch (CreateLockedThenNamed(native, folder, access, fd)) {
     case Unnamed::kMade: return std::unique_ptr<PFile>(new PFile(fd, native));
     case Unnamed::kExists:
     case Unnamed::kFailed: return nullptr;
     case Unnamed::kUnsupported: break;
   }
-  // A file system without unnamed files: the file is made under its name and then locked. A
-  // starting program may take it between the two; the name then no longer names it and the
-  // file is made again, as often as that happens, which only a program starting over and over
-  // can make more than once or twice.
+  // A file system without unnamed files: the file is made under its name and then locked, which
+  // the folder's lock keeps whole. Should the name no longer name it all the same (a start on a
+  // file system without folder locks), the file is made again.
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::unique_ptr<PFile> file = Open(path, access, Disposition::kCreateNew);
     if (!file) return nullptr;

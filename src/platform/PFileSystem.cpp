@@ -14,6 +14,7 @@
 #include "platform/PFailureInjection.h"
 #include "platform/PFile.h"
 #include "platform/PFileName.h"
+#include "platform/PFolderLock.h"
 #include "platform/PPath.h"
 
 namespace {
@@ -106,6 +107,9 @@ int32_t PFileSystem::RemoveStaleWorkFiles(const std::string& folder,
       continue;
     }
     if (!S_ISREG(st.st_mode)) continue;
+    // Held from the check to the removal: no program makes a work file here meanwhile, so the
+    // name removed is the one checked.
+    const PFolderLock folderLock(native, true);
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     // Removed while held, and only while its name still names it: a program making a work
