@@ -1,6 +1,8 @@
 // The order dispatch: every order the player gives to the selected unit, and the completions
 // of the picks it starts.
 #include "framework/core/GErrorLog.h"
+#include "framework/media/GGraph3D.h"
+#include "framework/ui/GViewHost.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/VictoryFlag.h"
@@ -40,6 +42,19 @@ void Battle::BeginPick(int32_t mode) {
     state.originX = selectedUnit->x;
     state.originY = selectedUnit->y;
     state.originHeight = selectedUnit->GetBaseHeight();
+    // The unit's place on the screen: the menu opens there and the line's label is set to
+    // its side, also when the unit was selected by a key rather than a click.
+    auto* view = dynamic_cast<GView*>(map->display.battleView);
+    GGraph3D* g = gGraph3D;
+    if (view != nullptr && g != nullptr && GViewHost::Current() != nullptr && GViewHost::Current()->Is3D()) {
+      view->SetRendererViewport();
+      float sx = state.originX;
+      float sy = state.originY;
+      if (g->ProjectToScreen(&sx, &sy, state.originHeight, false)) {
+        state.menuX = state.originScreenX = static_cast<int32_t>(sx);
+        state.menuY = state.originScreenY = static_cast<int32_t>(sy);
+      }
+    }
   }
   App().SetInputMode(mode);
   TrackWithView(map);
@@ -177,11 +192,21 @@ bool Battle::PlaceMoveWaypoint(bool flag) {
   if (state.pendingMoveCode == 31 || state.pendingMoveCode == 6) state.hovered = nullptr;
   // Infantry given a move onto a vehicle walks to it and boards it.
   auto* vehicle = dynamic_cast<Unit*>(state.hovered);
+  const int32_t countBefore = unit->waypointCount;
+  const Waypoint lastBefore = countBefore > 0 ? unit->WaypointAt(countBefore - 1) : Waypoint{};
   if (auto* squad = dynamic_cast<Infantry*>(unit); squad != nullptr && vehicle != nullptr) {
     squad->AddWaypointToVehicle(state.pickX, state.pickY, state.pendingMoveCode, vehicle, !flag, false, true, true);
   } else {
     unit->AddWaypoint(state.pickX, state.pickY, state.pendingMoveCode, !flag, false, true, true);
   }
+  // A point the unit cannot reach (water, a building for a vehicle, past its edge) adds
+  // nothing: the line drawn there showed it refused, and the beep says the click was heard.
+  const int32_t count = unit->waypointCount;
+  const bool added = count != countBefore ||
+                     (count > 0 && (unit->WaypointAt(count - 1).x != lastBefore.x ||
+                                    unit->WaypointAt(count - 1).y != lastBefore.y ||
+                                    unit->WaypointAt(count - 1).moveMode != lastBefore.moveMode));
+  if (!added) App().Beep();
   InvalidateInfoPanel();
   return unit->LastWaypointIsRotation();
 }

@@ -121,6 +121,8 @@ class Building : public GObject {
   static int32_t TileOf(float metres) { return TruncateToInt32(metres) / 20; }
   static bool IsBridgeType(int32_t type) { return type >= 36 && type <= 44; }
   bool IsBridge() const { return IsBridgeType(type); }
+  // A building with a floor above the ground one (33, 34 and 46), 6 m up.
+  bool HasUpperStorey() const { return tall != 0 && !IsBridge(); }
   float CentreX() const { return (static_cast<float>(tileX) + 0.5f) * 20.0f; }
   float CentreY() const { return (static_cast<float>(tileY) + 0.5f) * 20.0f; }
   const Map& Owner() const { return *map_; }

@@ -86,13 +86,15 @@ bool MapView::PickGroundPoint() {
   if (!g->GetPickPoint(&x, &y, &z)) return false;
   // A click on a building lands inside it, near its tile's centre, so that an order there
   // reaches the building rather than the ground at its wall.
-  if (const Building* building = map_->GetPickedBuilding()) building->PullTowardCentre(x, y);
+  const Building* building = map_->GetPickedBuilding();
+  if (building != nullptr) building->PullTowardCentre(x, y);
   OrderState& state = map_->orders;
   state.pickX = x;
   state.pickY = y;
   const float ground = map_->ElevationAt(x, y);
   state.groundZ = ground;
-  (void)z;
+  // A click on the upper storey's height picks that floor.
+  if (building != nullptr && building->HasUpperStorey() && ground + 6.0f <= z) state.groundZ = ground + 6.0f;
   float sx = x, sy = y;
   if (g->ProjectToScreen(&sx, &sy, state.groundZ, false)) {
     state.groundScreenX = static_cast<int32_t>(sx);

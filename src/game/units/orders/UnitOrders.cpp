@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
+#include "game/map/Building.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -210,7 +211,12 @@ bool Unit::CanStandAt(float px, float py, bool checkBuilding) {
   firingBytes[2] = placement;
   if (!mobile) return false;
   const Map* map = UnitBattleMap();
-  if (checkBuilding && map != nullptr && map->FindBuildingAt(px, py) != nullptr) return false;
+  if (checkBuilding && map != nullptr) {
+    // A bridge's deck and ramps are ground to drive and walk on; a building takes in only
+    // infantry, so it refuses every other unit.
+    const Building* building = map->FindBuildingAt(px, py);
+    if (building != nullptr && !building->IsBridge() && !IsInfantry()) return false;
+  }
   const UnitOrderHost* host = GetUnitOrderHost();
   if (host != nullptr && map != nullptr && host->GetAttackingSide() == side && !IsEditorOpen() &&
       !map->IsOnMap(px, py)) {
