@@ -1438,11 +1438,13 @@ void WakeAll(std::atomic<uint32_t>&) {}
 // for the next one: woken, it finds the value unchanged and counts itself again before it
 // sleeps again. (Sleeping on the counter itself, it would sleep through that wake uncounted,
 // and the next move would find no sleepers and wake nobody: the threads once hung so.) A
-// sleeper also looks again every kRecheck of its own accord, so that a wake gone astray
-// could only ever lengthen a wait.
+// sleeper also looks again of its own accord, after kRecheck and then after twice as long
+// each time up to kLongestRecheck, so that a wake gone astray could only ever lengthen a
+// wait, while threads with nothing to draw (a screen at rest) hardly ever wake.
 struct Signal {
   static constexpr int kSpins = 128;
   static constexpr std::chrono::milliseconds kRecheck{10};
+  static constexpr std::chrono::milliseconds kLongestRecheck{160};
   std::atomic<uint64_t> value{0};
   std::atomic<int64_t> sleepers{0};
   std::atomic<uint32_t> wakes{0};  // moved on by every wake
@@ -1454,6 +1456,7 @@ struct Signal {
       if (now != old) return now;
       Pause();
     }
+    std::chrono::milliseconds limit = kRecheck;
     for (;;) {
       // The wakes so far, then the count, then the look: the writer stores the value before
       // it looks for sleepers, so either this look sees the new value, or the writer sees
@@ -1464,9 +1467,10 @@ struct Signal {
       sleepers.fetch_add(1, std::memory_order_seq_cst);
       uint64_t now = value.load(std::memory_order_seq_cst);
       if (now != old) return now;
-      SleepWhile(wakes, seen, kRecheck);
+      SleepWhile(wakes, seen, limit);
       now = value.load(std::memory_order_acquire);
       if (now != old) return now;
+      limit = std::min(limit * 2, kLongestRecheck);
     }
   }
   void Set(uint64_t v) {

@@ -291,6 +291,10 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   // frame time instead of polling; otherwise 0 (the pass only looks).
   static constexpr uint32_t kIdleWaitMs = 10;
   uint32_t IdleWaitMs() const { return lastPassIdle_ ? kIdleWaitMs : 0; }
+  // Whether the pass draws a 3-D frame: at the display's rate while a message came, the mouse
+  // is tracked or the camera moves, and a second after; at rest only now and then (always
+  // with a fake clock).
+  bool Is3DFrameDue(bool tookMessage);
   // A number of a bitmap that is never loaded, as the excluded-bitmap group holds it.
   class ExcludedBitmap : public GObject {
    public:
@@ -499,7 +503,8 @@ class GKernel : public GObject, public GGraphicHost, public GViewHost {
   std::unique_ptr<GLiveGraphics> liveGraphics_;
   uint8_t skipNextIdle_ = 0;
   uint8_t messagePumpOnly_ = 0;
-  uint8_t lastPassIdle_ = 0;  // the last pass found nothing to do (IdleWaitMs)
+  uint8_t lastPassIdle_ = 0;      // the last pass found nothing to do (IdleWaitMs)
+  uint32_t lastLivelyTick_ = 0;  // the last pass with a message, a tracker or a moving camera
   uint8_t alternateDataDrive_ = 0;
   std::unique_ptr<PFont> fonts_[3];
   PixelFormat pixelFormat_;

@@ -11,6 +11,7 @@
 #include "framework/ui/GButton.h"
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
+#include "platform/PClock.h"
 #include "platform/PKey.h"
 #include "platform/PMessage.h"
 #include "platform/PWindow.h"
@@ -95,13 +96,34 @@ void GKernel::DoEvent() {
     TrackScreenEdge(cursorX, cursorY);
     TickViews();
     UpdateFocus();
-    // Nothing to draw: no 3-D frame and no view waiting to be drawn again.
+    // Nothing to draw: no 3-D frame due and no view waiting to be drawn again.
     GGroup* const dirty = GetDirtyViews();
-    const bool drawing = active_ && (is3D_ || (dirty != nullptr && dirty->Count() > 0));
-    UpdateScreen();
+    const bool frameDue = is3D_ && Is3DFrameDue(got);
+    const bool drawing = active_ && (frameDue || (!is3D_ && dirty != nullptr && dirty->Count() > 0));
+    if (!is3D_ || frameDue) UpdateScreen();
     lastPassIdle_ = active_ && !got && tracker_ == nullptr && !drawing ? 1 : 0;
   }
   IdleSound();
+}
+
+namespace {
+// 3-D frames: one every display refresh while the player acts or the picture moves, and for
+// kLivelyMs after; otherwise one every kStillFrameMs.
+constexpr uint32_t kDisplayFrameMs = 16;
+constexpr uint32_t kLivelyMs = 1000;
+constexpr uint32_t kStillFrameMs = 500;
+}  // namespace
+
+bool GKernel::Is3DFrameDue(bool tookMessage) {
+  // A fake clock is the test's to move: every pass draws, as the tests expect.
+  if (PClock::IsFake()) return true;
+  const uint32_t now = TickCount();
+  if (tookMessage || tracker_ != nullptr || cameraCounter_ > 0) lastLivelyTick_ = now;
+  // While the player acts or the picture moves, frames follow at the display's rate; a
+  // still battlefield is drawn again only now and then, for its slow changes (fire, weather,
+  // a blinking marker, what the game changed meanwhile).
+  const bool lively = now - lastLivelyTick_ < kLivelyMs;
+  return now - lastFrameTick_ >= (lively ? kDisplayFrameMs : kStillFrameMs);
 }
 
 void GKernel::DispatchPendingKeyUps() {
