@@ -31,6 +31,7 @@ class CRadioGroup;
 class GPopup;
 class GFile;
 class GString255;
+class GLabel;
 class GTextEntry;
 class GameFileHeader;
 class EditorSeam;
@@ -359,6 +360,8 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // briefing before the side's; over a running battle; the continue button's command.
   void ShowBriefing(int32_t side, bool withOverall, bool overBattle, int32_t continueCommand, bool clearFirst);
   TextPageView* GetBriefingPage() const { return briefingPage_; }
+  // Whether there is a briefing to show the side: the overall one, or failing it the side's.
+  bool HasBriefingFor(int32_t side) const;
   // The opponent's e-mail turn chosen in the open dialog (null: none, openFailed when the
   // dialog could not open it): an e-mail game of two players; a refused file leaves the
   // multiplayer screen standing and the game as it was.
@@ -401,6 +404,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   CRadioGroup* playersGroup_ = nullptr;  // owned; its buttons belong to the screen
   GTextEntry* passwordEntry_ = nullptr;
   GView* handOverCancel_ = nullptr;
+  GLabel* handOverLabel_ = nullptr;  // the hand-over screen's heading, not owned
   uint8_t handOver3D_ = 0;
   uint8_t playBalanceSet_ = 0;  // the play balance was chosen for this game
   int32_t lastRefusal_ = 0;  // the alert of the last game file the reader refused

@@ -21,6 +21,10 @@ const std::string* WRApplication::BriefingOf(int32_t index) const {
   return &base->briefing[index];
 }
 
+bool WRApplication::HasBriefingFor(int32_t side) const {
+  return BriefingOf(2) != nullptr || ((side == 0 || side == 1) && BriefingOf(side) != nullptr);
+}
+
 void WRApplication::ShowBriefing(int32_t side, bool withOverall, bool overBattle, int32_t continueCommand,
                                  bool clearFirst) {
   const std::string* overall = withOverall ? BriefingOf(2) : nullptr;

@@ -343,8 +343,11 @@ void WRApplication::ShowHandOverScreen() {
   label->SetColor(255, 255, 255);
   label->SetAlignment(0);
   label->SetFill(0);
+  handOverLabel_ = label;
   passwordEntry_ = new GTextEntry();
   passwordEntry_->Init(panel, -1, 30, 30, 1, 1, 0);
+  // Whoever sits beside the player does not read the password as it is typed.
+  passwordEntry_->SetMask('*');
   auto* ok = new GStripButton();
   ok->IStripButton(panel, 66, 85, kCommandHandOverDone, 11101, 0);
   ok->MakeDefault();
@@ -373,12 +376,17 @@ bool WRApplication::CheckPassword() {
       passwordEntry_->Clear();
       passwordEntry_->Invalidate();
       if (handOverCancel_ != nullptr) handOverCancel_->SetVisible(1);
+      if (handOverLabel_ != nullptr) {
+        handOverLabel_->SetTextResource(kStrHandOverWrongPassword);
+        handOverLabel_->SetColor(255, 255, 0);
+      }
       return false;
     }
     passwordEntry_->Clear();
     if (gKernel != nullptr) gKernel->UpdateScreen();
     passwordEntry_ = nullptr;
     handOverCancel_ = nullptr;
+    handOverLabel_ = nullptr;
     fileSettings_.passwordSet[side] = 1;
     // The battlefield's sounds come back from the distance of the hand-over screen.
     if (gSoundManager != nullptr) gSoundManager->SetDistanceOffset(0.0f);

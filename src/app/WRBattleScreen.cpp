@@ -52,6 +52,15 @@ void WRBattleScreen::HandleKey(uint8_t key, bool alt, bool keypad) {
   if (Battle* battle = CurrentBattle()) battle->HandleKey(key, alt, keypad);
 }
 
+void WRBattleScreen::SwitchSides() { app_.SwitchSides(); }
+
+bool WRBattleScreen::HasBriefing(int32_t side) const { return app_.HasBriefingFor(side); }
+
+void WRBattleScreen::ShowBriefing(int32_t side) {
+  if (Battle* battle = CurrentBattle()) battle->SetViewActive(false);
+  app_.ShowBriefing(side, true, true, 74, false);
+}
+
 bool WRBattleScreen::HasMapMenuOpen() const {
   Map* map = CurrentMap();
   return map != nullptr && map->camera.openMenu != nullptr;

@@ -62,10 +62,11 @@ class WRBattleScreen : public BattleScreenSeam,
   void ToggleInfoBalloon() override;
   void SaveGame() override;
   void ShowAlert(int32_t alertCase) override;
-  // Switching sides and the briefing come with the game flow.
-  void SwitchSides() override {}
-  bool HasBriefing(int32_t /*side*/) const override { return false; }
-  void ShowBriefing(int32_t /*side*/) override {}
+  // Switching sides and the briefing come with the game flow: the briefing over the battle is
+  // the overall one followed by the side's, and its continue button returns to the battle.
+  void SwitchSides() override;
+  bool HasBriefing(int32_t side) const override;
+  void ShowBriefing(int32_t side) override;
   bool HasBattlefieldView() const override { return HasMapView(); }
   bool IsBattlefieldViewVisible() const override { return IsMapViewVisible(); }
 

@@ -115,7 +115,7 @@ void GTextEntry::Draw() {
   GString15 cell;
   for (const char* p = Text(); *p != 0; ++p) {
     cell.Clear();
-    cell.AppendChar(*p);
+    cell.AppendChar(mask_ != 0 ? mask_ : *p);
     DrawText(&cell, column * kCellWidth + 4, row * kCellHeight + 12, -1, 2, 0, 0, 0);
     if (++column == columns_) {
       column = 0;

@@ -45,6 +45,8 @@ class GTextEntry : public GView {
   int32_t Columns() const { return columns_; }
   int32_t Rows() const { return rows_; }
   bool IsCaretOn() const { return caretOn_ != 0; }
+  // A field for a secret: every character is shown as this one (0 shows the text itself).
+  void SetMask(char mask) { mask_ = mask; }
 
  private:
   char* buffer_ = nullptr;
@@ -54,4 +56,5 @@ class GTextEntry : public GView {
   uint8_t selectable_ = 0;
   uint8_t selected_ = 0;
   uint8_t caretOn_ = 0;
+  char mask_ = 0;
 };
