@@ -8,13 +8,13 @@
 #include "game/battle/BattleServices.h"
 #include "game/battle/BattleServicesHost.h"
 #include "game/battle/ComputerPlayer.h"
-#include "game/map/MapAppServices.h"
+#include "game/map/WindowlessMapApp.h"
 
 // The application as a battle without a window, sound or link sees it: one machine, one human
 // player, options all 0, and the battle in play that the host is told of. It holds the units'
 // battle services the headless battle installs, the same the program holds. Tests and tools run
 // battles on it; a test host derives from it to record what the battle asks.
-class HeadlessHost : public MapAppServices, public BattleServicesHost, public ComputerPlayerHost {
+class HeadlessHost : public WindowlessMapApp, public BattleServicesHost, public ComputerPlayerHost {
  public:
   HeadlessHost() { options.fill(0); }
   ~HeadlessHost() override = default;
@@ -128,51 +128,6 @@ class HeadlessHost : public MapAppServices, public BattleServicesHost, public Co
   int32_t rootInvalidations = 0;
   // ---- End of the computer player's screen ----
 
-  // No window, sound, link or second player: nothing to show, play, send or hand over.
-  GObject* OpenUnitOrdersMenu(bool) override { return nullptr; }
-  bool OrdersMenuTakesKey(GObject*, int32_t) override { return false; }
-  void ExpireRadioLines() override {}
-  void RedrawTransferProgress() override {}
-  void RequestReinforcementsNotice() override {}
-  void DrawTextAt(const char*, bool, float, float, float) override {}
-  void KeepNetworkLinkAlive() override {}
-  void ShowCursor(bool) override {}
-  void PlaySound(int32_t) override {}
-  void NetSend(const uint8_t*, int32_t) override {}
-  bool GetSecondOrders() const override { return false; }
-  void ToggleSecondOrders() override {}
-  bool ContinueAfterTurn() override { return false; }
-  void ApplyNetworkSeed() override {}
-  void Autosave(bool) override {}
-  void SendChat(const char*) override {}
-  void SetBattlefieldProjection(float, float, float) override {}
-  void FillBattlefieldBackground() override {}
-  void DrawBurningTiles(Map&) override {}
-  void DrawSmoke(Map&) override {}
-  void KeepMapSounds(Map&, bool) override {}
-  void ReturnToEditor() override {}
-  void StartMapSound(Map&, const MapPacket&) override {}
-  bool IsNetworkWaiting() const override { return false; }
-  void SetCameraCounter(bool) override {}
-  void RaiseCameraCounter() override {}
-  GObject* NewBattlefieldView(Map&, int32_t, int32_t) override { return nullptr; }
-  void SetChatSizes(int32_t, int32_t) override {}
-  int32_t GetChatLinesShown() const override { return 0; }
-  int32_t GetNetworkStateForView() const override { return 0; }
-  int32_t GetTurnTimeLimit() const override { return 0; }
-  bool IsOrdersClockStarted() const override { return false; }
-  int32_t GetTimeRemaining() const override { return 0; }
-  bool IsTurnClockStopped() const override { return false; }
-  bool IsTimerOffRequested(bool) const override { return false; }
-  const char* GetRadioLine(int32_t, int32_t* author) const override {
-    if (author != nullptr) *author = 2;
-    return "";
-  }
-  void OpenPurchaseScreen(int32_t) override {}
-  void EndTitleSound() override {}
-  void NoteBattleScreenOpened() override {}
-  void ContinueNetworkGame() override {}
-  void DrawLabelAt(int32_t, int32_t, const char*, int32_t, const char*, int32_t) override {}
 
  private:
   BattleServices services_{*this, *this};

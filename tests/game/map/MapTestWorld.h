@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "game/map/Map.h"
-#include "game/map/MapAppServices.h"
+#include "game/map/WindowlessMapApp.h"
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapFlagView.h"
 #include "game/map/MapPacket.h"
@@ -221,7 +221,7 @@ class FakeBattle : public MapBattleServices {
   // ---- End of victory flags ----
 };
 
-class FakeApp : public MapAppServices {
+class FakeApp : public WindowlessMapApp {
  public:
   FakeApp() { options.fill(0); }
 
@@ -370,50 +370,6 @@ class FakeApp : public MapAppServices {
   }
   std::vector<Label> labels;
   // ---- End of labels ----
-  // No battle screen, sound, link or second player.
-  void ExpireRadioLines() override {}
-  void RedrawTransferProgress() override {}
-  void RequestReinforcementsNotice() override {}
-  void SetHideOption(int8_t) override {}
-  void ShowCursor(bool) override {}
-  void PlaySound(int32_t) override {}
-  void NetSend(const uint8_t*, int32_t) override {}
-  bool IsSeedDrawing() const override { return false; }
-  bool GetComputeHere() const override { return false; }
-  void SetComputeHere(bool) override {}
-  const char* GetPasswordDigest(int32_t) const override { return ""; }
-  void SetPasswordDigest(int32_t, const char*) override {}
-  uint32_t GetCPURating() const override { return 0; }
-  uint32_t GetEmailSeed() const override { return 0; }
-  bool GetSecondOrders() const override { return false; }
-  void ToggleSecondOrders() override {}
-  bool ContinueAfterTurn() override { return false; }
-  void ApplyNetworkSeed() override {}
-  void Autosave(bool) override {}
-  bool EndNetworkOrders() override { return true; }
-  void NetworkSetupEnded() override {}
-  bool NetworkReplayEnded() override { return true; }
-  void SendChat(const char*) override {}
-  void SetSharedSeed(uint16_t) override {}
-  void ReturnToEditor() override {}
-  bool IsNetworkWaiting() const override { return false; }
-  GObject* NewBattlefieldView(Map&, int32_t, int32_t) override { return nullptr; }
-  void SetChatSizes(int32_t, int32_t) override {}
-  int32_t GetChatLinesShown() const override { return 0; }
-  int32_t GetNetworkStateForView() const override { return 0; }
-  int32_t GetTurnTimeLimit() const override { return 0; }
-  bool IsOrdersClockStarted() const override { return false; }
-  int32_t GetTimeRemaining() const override { return 0; }
-  bool IsTurnClockStopped() const override { return false; }
-  bool IsTimerOffRequested(bool) const override { return false; }
-  const char* GetRadioLine(int32_t, int32_t* author) const override {
-    if (author != nullptr) *author = 2;
-    return "";
-  }
-  void OpenPurchaseScreen(int32_t) override {}
-  void EndTitleSound() override {}
-  void NoteBattleScreenOpened() override {}
-  void ContinueNetworkGame() override {}
 };
 
 // ---- Routes: a unit for the path finder and a generated map to search ----

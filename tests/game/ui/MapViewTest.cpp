@@ -6,7 +6,7 @@
 
 #include "framework/ui/UiRig.h"
 #include "game/map/Map.h"
-#include "game/map/MapAppServices.h"
+#include "game/map/WindowlessMapApp.h"
 #include "game/ui/MapView.h"
 
 namespace {
@@ -91,7 +91,7 @@ namespace {
 
 // The application as the battlefield view reads it: TCP/IP play's state, timer and radio
 // lines set by each test, and the view made through the factory the screen layer supplies.
-class ViewApp : public MapAppServices {
+class ViewApp : public WindowlessMapApp {
  public:
   int8_t GetOption(int32_t) const override { return 0; }
   int32_t GetInputMode() const override { return 0; }
@@ -152,51 +152,6 @@ class ViewApp : public MapAppServices {
   bool opponentOff = false;
   std::string radio[MapView::kChatLines];
   int32_t authors[MapView::kChatLines] = {};
-  // No battle is played beyond the view: no sound, link or second player.
-  GObject* OpenUnitOrdersMenu(bool) override { return nullptr; }
-  bool OrdersMenuTakesKey(GObject*, int32_t) override { return false; }
-  void ExpireRadioLines() override {}
-  void RedrawTransferProgress() override {}
-  void RequestReinforcementsNotice() override {}
-  void DrawTextAt(const char*, bool, float, float, float) override {}
-  void KeepNetworkLinkAlive() override {}
-  void SetHideOption(int8_t) override {}
-  void ShowCursor(bool) override {}
-  void PlaySound(int32_t) override {}
-  void NetSend(const uint8_t*, int32_t) override {}
-  bool IsSeedDrawing() const override { return false; }
-  bool GetComputeHere() const override { return false; }
-  void SetComputeHere(bool) override {}
-  const char* GetPasswordDigest(int32_t) const override { return ""; }
-  void SetPasswordDigest(int32_t, const char*) override {}
-  uint32_t GetCPURating() const override { return 0; }
-  uint32_t GetEmailSeed() const override { return 0; }
-  bool GetSecondOrders() const override { return false; }
-  void ToggleSecondOrders() override {}
-  bool ContinueAfterTurn() override { return false; }
-  void ApplyNetworkSeed() override {}
-  void Autosave(bool) override {}
-  bool EndNetworkOrders() override { return true; }
-  void NetworkSetupEnded() override {}
-  bool NetworkReplayEnded() override { return true; }
-  void SendChat(const char*) override {}
-  void SetSharedSeed(uint16_t) override {}
-  void SetBattlefieldProjection(float, float, float) override {}
-  void FillBattlefieldBackground() override {}
-  void DrawBurningTiles(Map&) override {}
-  void DrawSmoke(Map&) override {}
-  void KeepMapSounds(Map&, bool) override {}
-  bool IsEditorOpen() const override { return false; }
-  void ReturnToEditor() override {}
-  void StartMapSound(Map&, const MapPacket&) override {}
-  bool IsNetworkWaiting() const override { return false; }
-  void SetCameraCounter(bool) override {}
-  void RaiseCameraCounter() override {}
-  void OpenPurchaseScreen(int32_t) override {}
-  void EndTitleSound() override {}
-  void NoteBattleScreenOpened() override {}
-  void ContinueNetworkGame() override {}
-  void DrawLabelAt(int32_t, int32_t, const char*, int32_t, const char*, int32_t) override {}
 };
 
 class MapViewScreen : public UiRig {
