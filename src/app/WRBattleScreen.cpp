@@ -201,6 +201,10 @@ int32_t WRBattleScreen::GetSideNationality(int32_t sideIndex) const {
 
 // ---- ReplayScreen ----
 
+void WRBattleScreen::ActionStarted(Battle& battle) {
+  for (int32_t i = 0; i < battle.units.Count(); ++i) battle.UnitAt(i)->UpdateAnimation();
+}
+
 void WRBattleScreen::PlaySound(int32_t number, int32_t priority) {
   if (gSoundManager != nullptr) gSoundManager->PlaySound(static_cast<int16_t>(number), priority);
 }

@@ -256,6 +256,19 @@ class Battle : public BattleBase {
   void RemoveSmokeCloudAt(const Packet& packet);
   void SetSmokeCloudTime(const Packet& packet);
   void DeleteReplayEffects();
+  // ---- The turn's record (BattleRecord.cpp): the rules' side of the replay ----
+  // Units and map back to the turn's start, the record to its first slice.
+  void StartRecord();
+  // Plays the packets after the last slice played up to this one; units move between their
+  // packets up to the action's last slice and keep their recorded state after it.
+  void PlayRecordThrough(int32_t slice);
+  // The record to its end, then the units' orders snapshotted for the next orders phase: the
+  // end of the turn's action, with or without a replay on the screen.
+  void FinishRecord();
+  // The slice the record ends at: a little after its last packet.
+  int32_t RecordEndSlice() const;
+  // ---- End of the turn's record ----
+  // The replay on the screen: its clock and the frame's step play the record.
   void StartReplay();
   void ReplayStep();
   void SeekReplay(int32_t slice);

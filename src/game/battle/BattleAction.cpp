@@ -101,11 +101,11 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
     // The units as their stored form keeps them, so a reloaded game computes alike.
     BattleCanonicalPass::Run(*this);
     computingAction = 1;
-    if (!networkBusy) {
-      // The figures are brought up to date for the screen; drawing never moves the game's
-      // generator, so whatever the animation draws is put back.
+    if (!networkBusy && replayScreen != nullptr) {
+      // The screen brings its figures up to date; drawing never moves the game's generator,
+      // so whatever the animation draws is put back.
       const uint32_t generator = RandomState();
-      for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateAnimation();
+      replayScreen->ActionStarted(*this);
       SeedRandom(generator);
     }
     activityCount[0] = 0;

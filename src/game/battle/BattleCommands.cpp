@@ -214,9 +214,14 @@ void Battle::NextTurn() {
   MapAppServices& app = App();
   if (replayScreen != nullptr) replayScreen->SetCameraCounter(0);
   if (map != nullptr) map->CloseUnitInfoBalloon();
-  // Whatever the replay has not shown yet is played first.
+  // Whatever the replay has not shown yet is played first, as a seek: the one-shot sounds of
+  // what nobody watched are not heard.
   const int32_t last = LastPacketSlice(false);
-  if (packets.Count() > 0 && replay.current <= last) SeekReplay(last + 1);
+  if (packets.Count() > 0 && replay.current <= last) {
+    replay.seeking = true;
+    PlayRecordThrough(RecordEndSlice());
+    replay.seeking = false;
+  }
   ComputeStrengthRatios();
   const int32_t connection = app.GetConnectionType();
   if (app.GetHumanPlayers() >= 2 && connection == 0 && app.GetSecondOrders()) {

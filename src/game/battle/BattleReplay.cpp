@@ -1,12 +1,9 @@
-// The replay of the action: its clock, the step of each frame, seeking and the controls.
-#include <algorithm>
-
+// The replay of the action: its clock, the step of each frame, seeking and the controls. Each
+// frame plays the record through the clock's slice (BattleRecord.cpp).
 #include "framework/core/GErrorLog.h"
 #include "game/battle/Battle.h"
-#include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"
-#include "game/map/MapPacket.h"
 #include "game/units/Unit.h"
 
 namespace {
@@ -14,16 +11,6 @@ namespace {
 constexpr int32_t kRestart = 11;
 constexpr int32_t kBack = 12;
 constexpr int32_t kForward = 15;
-// Slices of the replay after the last packet before it ends.
-constexpr int32_t kEndMargin = 10;
-// The action's last slice: the display moves units between packets up to it.
-constexpr int32_t kLastActionSlice = 2400;
-
-bool HasTurnStartState(const Map& map) {
-  const Map::Objects& o = map.objects;
-  return o.buildingsAtTurnStart != nullptr && o.cratersAtTurnStart != nullptr && o.craterMarksAtTurnStart != nullptr &&
-         o.smallObjectsAtTurnStart != nullptr;
-}
 
 }  // namespace
 
@@ -33,26 +20,8 @@ void Battle::DeleteReplayEffects() {
 }
 
 void Battle::StartReplay() {
-  for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->ResetForReplay();
-  replay.previous = -1;
-  replay.current = 0;
-  replay.cursor = 0;
+  StartRecord();
   replay.SetClockTo(0);
-  if (map != nullptr && HasTurnStartState(*map)) {
-    // The map goes back to the turn's start; buildings that collapse in the replay stand.
-    std::vector<MapPacket> collapses;
-    for (int32_t i = 0; i < packets.Count(); ++i) {
-      const auto* p = static_cast<const Packet*>(packets.GetItem(i));
-      if (p->kind != Packet::kBuildingCollapse) continue;
-      MapPacket m;
-      m.kind = p->kind;
-      m.x = p->x;
-      m.y = p->y;
-      m.z = p->z;
-      collapses.push_back(m);
-    }
-    map->RestoreTurnStartState(collapses);
-  }
 }
 
 void Battle::ReplayStep() {
@@ -64,35 +33,20 @@ void Battle::ReplayStep() {
   std::erase_if(r.effects, [&](const auto& effect) { return effect->End() <= r.current; });
   for (auto& effect : r.newEffects) r.effects.push_back(std::move(effect));
   r.newEffects.clear();
-  // The list is in slice order: the cursor passes what was played and plays what is due.
-  const int32_t count = packets.Count();
-  r.cursor = std::min(r.cursor, count);
-  while (r.cursor < count && static_cast<Packet*>(packets.GetItem(r.cursor))->timeSlice <= r.previous) ++r.cursor;
-  while (r.cursor < count) {
-    auto* packet = static_cast<Packet*>(packets.GetItem(r.cursor));
-    if (packet->timeSlice > r.current) break;
-    PlayPacket(*packet);
-    ++r.cursor;
-  }
-  // Between their packets units move on at their recorded speed; past the action's end they
-  // keep the state their last packets gave.
-  for (int32_t i = 0; i < units.Count(); ++i) {
-    Unit* unit = UnitAt(i);
-    if (r.current <= kLastActionSlice) {
-      unit->AdvanceBy(r.current, r.current);
-    } else {
-      unit->RestoreRecordedState();
-    }
-  }
-  r.previous = r.current;
+  PlayRecordThrough(r.current);
+  const int32_t played = r.previous;
   r.current = r.ClockSlice();
-  if (r.effects.empty() && r.current >= LastPacketSlice(false) + kEndMargin) {
+  if (r.effects.empty() && r.current >= RecordEndSlice()) {
     // A frame that jumped past the end (a slow frame, a clock that moved on while the program
-    // waited) still plays what lay between: the replay ends on the action's last state.
-    for (; r.cursor < count; ++r.cursor) PlayPacket(*static_cast<Packet*>(packets.GetItem(r.cursor)));
+    // waited) still plays what lay between: the replay ends on the action's last state, the
+    // record's end that the headless battle reaches too.
+    const int32_t clock = r.current;
+    FinishRecord();
+    // The frame and the clock stay the replay's: the seconds shown and the controls go on
+    // from them.
+    r.previous = played;
+    r.current = clock;
     if (replayScreen != nullptr) replayScreen->PlaySound(128, 25);
-    // The units' targets and orders become those the next orders phase starts from.
-    for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();
     if (replayScreen != nullptr) replayScreen->SetBlinkIndicator(true);
     replayState = Replay::kPaused;
     if (replayScreen != nullptr) {
@@ -132,7 +86,7 @@ bool Battle::ReplayControl(int32_t command) {
   const int32_t step = shift ? 2400 / 30 : 2400 / 6;
   if (command == kForward) {
     int32_t target = replay.current + step;
-    const int32_t limit = LastPacketSlice(false) + kEndMargin;
+    const int32_t limit = RecordEndSlice();
     const bool reachesEnd = limit <= target;
     if (reachesEnd) target = limit;
     if (replay.previous < target) {

@@ -254,8 +254,8 @@ void HeadlessBattle::Go(uint16_t seed) {
     return;
   }
   battle.OrdersGo();
-  // The replay to its end: the last packet's slice, at least the turn's minute.
-  if (!battle.IsOver()) battle.SeekReplay(battle.LastPacketSlice(false) + 1);
+  // The action's record to its end, with no replay to watch.
+  if (!battle.IsOver()) battle.FinishRecord();
 }
 
 void HeadlessBattle::NextTurn() {

@@ -9,8 +9,9 @@ class Packet;
 
 // The replay of the battle's action: the clock that turns real time into replay slices (40 a
 // second), the slices already played, the effects on show and the sound events of the frame.
-// The battle owns it and drives it (Battle::StartReplay, ReplayStep, SeekReplay,
-// ReplayControl).
+// The battle owns it. Its rules play the record through it (Battle::StartRecord,
+// PlayRecordThrough, FinishRecord); the screen's replay drives the clock and calls them
+// (Battle::StartReplay, ReplayStep, SeekReplay, ReplayControl).
 class Replay {
  public:
   static constexpr int32_t kSlicesPerSecond = 40;

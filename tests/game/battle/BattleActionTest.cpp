@@ -12,6 +12,7 @@
 #include "game/battle/BattleShot.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/Packet.h"
+#include "game/battle/QuietReplayScreen.h"
 #include "game/map/Map.h"
 #include "game/map/SmokeCloud.h"
 #include "game/units/records/Shot.h"
@@ -96,17 +97,26 @@ TEST(BattleAction, CountsEverySliceAndThePeriodicWork) {
   EXPECT_EQ(battle.App().GetInputMode(), 5);
 }
 
-TEST(BattleAction, TheAnimationPassDrawsNothingFromTheGenerator) {
+TEST(BattleAction, TheScreensAnimationPassDrawsNothingFromTheGenerator) {
+  // The screen brings its figures up to date as the action starts, unless the link is busy.
+  struct AnimatingScreen : QuietReplayScreen {
+    void ActionStarted(Battle& battle) override {
+      for (int32_t i = 0; i < battle.units.Count(); ++i) battle.UnitAt(i)->UpdateAnimation();
+    }
+  };
   uint32_t after[2] = {};
   for (int32_t busy = 0; busy < 2; ++busy) {
     BattleTestRig rig;
     Battle& battle = rig.Fresh();
+    AnimatingScreen screen;
+    battle.replayScreen = &screen;
     CountingUnit* a = AddCounting(battle, 0, 100.0f, 100.0f);
     a->animationCalls = 0;
     SeedRandom(4321);
     battle.ComputeAction(true, busy != 0);
     EXPECT_EQ(a->animationCalls, busy != 0 ? 0 : 1);
     after[busy] = RandomState();
+    battle.replayScreen = nullptr;
   }
   EXPECT_EQ(after[0], after[1]);
 }

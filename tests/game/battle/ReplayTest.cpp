@@ -22,6 +22,7 @@ namespace {
 
 class FakeScreen : public ReplayScreen {
  public:
+  void ActionStarted(Battle&) override {}
   void PlaySound(int32_t number, int32_t priority) override {
     calls.push_back("sound " + std::to_string(number) + " " + std::to_string(priority));
   }
@@ -192,6 +193,27 @@ TEST_F(ReplayTest, AFrameThatJumpsPastTheEndStillPlaysTheLastPackets) {
   EXPECT_EQ(battle->replayState, Replay::kPaused);
   EXPECT_FLOAT_EQ(unit->y, 192.0f);
   EXPECT_EQ(screen.started, std::vector<int>{7});
+}
+
+TEST_F(ReplayTest, TheReplayEndsOnTheRecordedStateHoweverTheFramesFell) {
+  // A unit that moves on from its opening state with no packet after it: frames between
+  // packets carry it on at its recorded speed, and past the action's end it stands where its
+  // last packet put it, as the headless battle and the other machine have it.
+  UnitStatePacket state = unit->MakeStatePacket();
+  state.slice = 0;
+  state.facing = 90.0f;
+  state.speed = 0.01f;
+  battle->currentSlice = 0;
+  battle->RecordUnitState(state);
+  battle->StartReplay();
+  battle->ReplayStep();
+  RunFor(2390 * 25);
+  EXPECT_GT(unit->y, 120.0f);
+  // The program waited: the next frame comes long after the end.
+  now += 120000;
+  battle->ReplayStep();
+  EXPECT_EQ(battle->replayState, Replay::kPaused);
+  EXPECT_FLOAT_EQ(unit->y, 100.0f);
 }
 
 TEST_F(ReplayTest, ForwardBackRestartAndPause) {
