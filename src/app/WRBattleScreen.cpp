@@ -8,9 +8,9 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GSoundManager.h"
 #include "game/battle/Battle.h"
-#include "game/battle/BattleBlinkIndicator.h"
-#include "game/battle/BattleSecondsDisplay.h"
 #include "game/battle/Campaign.h"
+#include "game/battle/screen/BattleBlinkIndicator.h"
+#include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/draw/MapSoundEventOf.h"
 #include "game/map/Map.h"
 #include "game/ui/VehicleQuestionMenu.h"
@@ -211,7 +211,7 @@ void WRBattleScreen::PlaySound(int32_t number, int32_t priority) {
 
 void WRBattleScreen::SetBlinkIndicator(bool on) {
   Battle* battle = CurrentBattle();
-  if (battle != nullptr && battle->screen.blinkIndicator != nullptr) battle->screen.blinkIndicator->SetEnabled(on ? 1 : 0);
+  if (battle != nullptr) battle->EnableBlinkIndicator(on);
 }
 
 void WRBattleScreen::ShowGoButton(bool shown) {

@@ -13,7 +13,7 @@
 
 #include "ShellRig.h"
 #include "framework/ui/GView.h"
-#include "game/battle/BattleSecondsDisplay.h"
+#include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/map/Crater.h"
 #include "game/map/Map.h"
 #include "game/map/MapObjectList.h"

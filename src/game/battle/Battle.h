@@ -306,6 +306,8 @@ class Battle : public BattleBase {
   void JoinNewUnit(Unit* unit, const Unit* after);
   // The progress bar's fill from the slice; with no screen only the value is kept.
   void ShowProgress(int32_t slice);
+  // The replay strip's light that calls for the next turn, on or off; without a strip nothing.
+  void EnableBlinkIndicator(bool on);
   // A shot due at the current slice plus the delay, in the in-flight list, or in the second
   // list for a visibility event or while the due shots are being carried out.
   BattleShot* NewShot(int32_t a, int32_t b, int32_t delay, uint8_t sideByte, bool visibilityEvent);

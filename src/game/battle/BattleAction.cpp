@@ -5,9 +5,7 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
-#include "game/battle/BattleBlinkIndicator.h"
 #include "game/battle/BattleCanonicalPass.h"
-#include "game/battle/BattleProgressBar.h"
 #include "game/battle/BattleShot.h"
 #include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
@@ -47,14 +45,6 @@ void Battle::JoinNewUnit(Unit* unit, const Unit* after) {
   else units.Append(unit);
 }
 
-void Battle::ShowProgress(int32_t slice) {
-  // The bar is the screen's; the fill is kept so a screen can draw it when it changes.
-  progressFill = slice < 0 ? 0 : slice;
-  if (screen.progressBar != nullptr && screen.progressBar->SetSlice(slice) && gKernel != nullptr) {
-    gKernel->UpdateScreen();
-  }
-}
-
 void Battle::RunDueShots() {
   shotsAwaitingPacket.clear();
   inDueShotPass = true;
@@ -89,7 +79,7 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
   ComputeStrengthRatios();
   // The GO strip goes for the action and its replay; the indicator blinks again at the end.
   if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(0);
-  if (screen.blinkIndicator != nullptr) screen.blinkIndicator->SetEnabled(0);
+  EnableBlinkIndicator(false);
   // The turn-start snapshot comes before any stored form with the turn-start set.
   if (map != nullptr) {
     map->SaveTurnStartState();

@@ -9,9 +9,9 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/UiRig.h"
 #include "game/battle/Battle.h"
-#include "game/battle/BattleBlinkIndicator.h"
-#include "game/battle/BattleProgressBar.h"
-#include "game/battle/BattleSecondsDisplay.h"
+#include "game/battle/screen/BattleBlinkIndicator.h"
+#include "game/battle/screen/BattleProgressBar.h"
+#include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/map/WindowlessMapApp.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "game/battle/BattleBlinkIndicator.h"
+#include "game/battle/screen/BattleBlinkIndicator.h"
 
 #include "framework/core/GObject.h"
 #include "framework/kernel/GKernel.h"

@@ -1,4 +1,4 @@
-#include "game/battle/BattleProgressBar.h"
+#include "game/battle/screen/BattleProgressBar.h"
 
 #include "framework/core/GRect.h"
 #include "framework/ui/GViewHost.h"

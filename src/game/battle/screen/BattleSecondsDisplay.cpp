@@ -1,4 +1,4 @@
-#include "game/battle/BattleSecondsDisplay.h"
+#include "game/battle/screen/BattleSecondsDisplay.h"
 
 #include "framework/core/GString15.h"
 

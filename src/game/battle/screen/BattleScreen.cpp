@@ -9,9 +9,9 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
-#include "game/battle/BattleBlinkIndicator.h"
-#include "game/battle/BattleProgressBar.h"
-#include "game/battle/BattleSecondsDisplay.h"
+#include "game/battle/screen/BattleBlinkIndicator.h"
+#include "game/battle/screen/BattleProgressBar.h"
+#include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/battle/EphemeralBurst.h"
 #include "game/map/Map.h"
 #include "game/units/Unit.h"
@@ -159,6 +159,18 @@ void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
   }
 
   if (screenObject == nullptr && gKernel != nullptr) screenObject = gKernel->TryNewGraphic(1, 10037);
+}
+
+void Battle::ShowProgress(int32_t slice) {
+  // The bar is the screen's; the fill is kept so a screen can draw it when it changes.
+  progressFill = slice < 0 ? 0 : slice;
+  if (screen.progressBar != nullptr && screen.progressBar->SetSlice(slice) && gKernel != nullptr) {
+    gKernel->UpdateScreen();
+  }
+}
+
+void Battle::EnableBlinkIndicator(bool on) {
+  if (screen.blinkIndicator != nullptr) screen.blinkIndicator->SetEnabled(on ? 1 : 0);
 }
 
 void Battle::CloseScreenViews() {
