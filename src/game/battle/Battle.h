@@ -244,9 +244,10 @@ class Battle : public BattleBase {
   // Once a frame: hands the queued sound events to the screen, of several looped events of
   // one unit only the last.
   void FlushSoundEvents();
-  // A shot packet's effect in flight (code 11 a flame jet), from its shooter.
+  // A shot packet's effect in flight (code 11 a flame jet), from its shooter (the screen's,
+  // screen/BattleEffects.cpp).
   void StartFireEffect(const Packet& packet);
-  // ---- Short-lived effects (EphemeralShot.cpp, EphemeralBurst.cpp, EphemeralFlame.cpp) ----
+  // ---- Short-lived effects (the screen's: screen/BattleEffects.cpp and the Ephemeral kinds) ----
   // Draws every effect as it is at the current replay slice, under the map's world transform.
   void DrawEffects(EffectView& view);
   // The map's effect pass: the effects through the map's view of them.

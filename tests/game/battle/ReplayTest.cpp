@@ -9,8 +9,8 @@
 
 #include "framework/core/Quorl.h"
 #include "game/battle/BattleTestRig.h"
-#include "game/battle/EphemeralBurst.h"
-#include "game/battle/EphemeralShot.h"
+#include "game/battle/screen/EphemeralBurst.h"
+#include "game/battle/screen/EphemeralShot.h"
 #include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"

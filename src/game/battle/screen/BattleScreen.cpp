@@ -12,7 +12,7 @@
 #include "game/battle/screen/BattleBlinkIndicator.h"
 #include "game/battle/screen/BattleProgressBar.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
-#include "game/battle/EphemeralBurst.h"
+#include "game/battle/screen/EphemeralBurst.h"
 #include "game/map/Map.h"
 #include "game/units/Unit.h"
 #include "game/map/MapAppServices.h"

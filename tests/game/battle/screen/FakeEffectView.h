@@ -5,7 +5,7 @@
 
 #include "framework/core/GRandom.h"
 #include "framework/media/RendererRig.h"
-#include "game/battle/EffectView.h"
+#include "game/battle/screen/EffectView.h"
 
 class FakeEffectView : public EffectView {
  public:

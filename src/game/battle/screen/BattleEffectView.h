@@ -1,5 +1,5 @@
 #pragma once
-#include "game/battle/EffectView.h"
+#include "game/battle/screen/EffectView.h"
 
 class Map;
 

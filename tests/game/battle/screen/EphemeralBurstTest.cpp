@@ -10,8 +10,8 @@
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/RendererRig.h"
-#include "game/battle/FakeEffectView.h"
-#include "game/battle/EphemeralBurst.h"
+#include "game/battle/screen/FakeEffectView.h"
+#include "game/battle/screen/EphemeralBurst.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "framework/core/GRandom.h"
 #include "framework/media/RendererRig.h"
-#include "game/battle/EffectView.h"
-#include "game/battle/EphemeralBurst.h"
-#include "game/battle/EphemeralShot.h"
+#include "game/battle/screen/EffectView.h"
+#include "game/battle/screen/EphemeralBurst.h"
+#include "game/battle/screen/EphemeralShot.h"
 #include "platform/PBitmapFile.h"
 #include "support/PixelHash.h"
 

@@ -1,11 +1,11 @@
-#include "game/battle/EphemeralBurst.h"
+#include "game/battle/screen/EphemeralBurst.h"
 
 #include <cmath>
 
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
-#include "game/battle/EffectView.h"
+#include "game/battle/screen/EffectView.h"
 #include "game/map/Heading.h"
 #include "game/units/draw/MuzzleFlashModel.h"
 

@@ -1,12 +1,12 @@
-#include "game/battle/EphemeralShot.h"
+#include "game/battle/screen/EphemeralShot.h"
 
 #include <cmath>
 
 #include "framework/core/GRandom.h"
 #include "framework/media/GGraph3D.h"
-#include "game/battle/EffectView.h"
-#include "game/battle/EphemeralBurst.h"
-#include "game/battle/ShotModels.h"
+#include "game/battle/screen/EffectView.h"
+#include "game/battle/screen/EphemeralBurst.h"
+#include "game/battle/screen/ShotModels.h"
 #include "game/map/Heading.h"
 
 namespace {

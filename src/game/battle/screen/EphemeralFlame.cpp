@@ -6,8 +6,8 @@
 
 #include "framework/core/GRandom.h"
 #include "framework/media/GGraph3D.h"
-#include "game/battle/EffectView.h"
-#include "game/battle/EphemeralShot.h"
+#include "game/battle/screen/EffectView.h"
+#include "game/battle/screen/EphemeralShot.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/battle/BattleEffectView.h"
+#include "game/battle/screen/BattleEffectView.h"
 
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"

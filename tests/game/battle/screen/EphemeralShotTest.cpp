@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
-#include "game/battle/EphemeralShot.h"
-#include "game/battle/FakeEffectView.h"
+#include "game/battle/screen/EphemeralShot.h"
+#include "game/battle/screen/FakeEffectView.h"
 
 namespace {
 
