@@ -569,6 +569,9 @@ class Battle : public BattleBase {
   // Starts a pick in the input mode: notes the selected unit's point and base height and
   // makes the battlefield view follow the mouse.
   void BeginPick(int32_t mode);
+  // The pick's origin on the screen, where its menu opens, from the battlefield view
+  // (screen/BattlePickScreen.cpp); without a 3-D view it stays as it was.
+  void ProjectPickOrigin();
   // Completes a movement pick at the map's pick point; true when the unit's last waypoint
   // is now a rotate entry.
   bool PlaceMoveWaypoint(bool flag);

@@ -1,8 +1,6 @@
 // The order dispatch: every order the player gives to the selected unit, and the completions
 // of the picks it starts.
 #include "framework/core/GErrorLog.h"
-#include "framework/media/GGraph3D.h"
-#include "framework/ui/GViewHost.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/VictoryFlag.h"
@@ -42,19 +40,7 @@ void Battle::BeginPick(int32_t mode) {
     state.originX = selectedUnit->x;
     state.originY = selectedUnit->y;
     state.originHeight = selectedUnit->GetBaseHeight();
-    // The unit's place on the screen: the menu opens there and the line's label is set to
-    // its side, also when the unit was selected by a key rather than a click.
-    auto* view = dynamic_cast<GView*>(map->display.battleView);
-    GGraph3D* g = gGraph3D;
-    if (view != nullptr && g != nullptr && GViewHost::Current() != nullptr && GViewHost::Current()->Is3D()) {
-      view->SetRendererViewport();
-      float sx = state.originX;
-      float sy = state.originY;
-      if (g->ProjectToScreen(&sx, &sy, state.originHeight, false)) {
-        state.menuX = state.originScreenX = static_cast<int32_t>(sx);
-        state.menuY = state.originScreenY = static_cast<int32_t>(sy);
-      }
-    }
+    ProjectPickOrigin();
   }
   App().SetInputMode(mode);
   TrackWithView(map);
