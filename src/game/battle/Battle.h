@@ -69,7 +69,7 @@ class Battle : public BattleBase {
   // The map's menu keys and the unit drawing's selection marks ask for it.
   MapUnitView* GetSelectedUnit() const override;
 
-  // ---- What the battlefield frame asks of the battle (BattleDraw.cpp) ----
+  // ---- What the battlefield frame asks of the battle (screen/BattleDraw.cpp) ----
   // Every unit drawn with the view level's scale values.
   void DrawUnits(float scale, float infantryExponent, float vehicleExponent) override;
   // A side's exit band: scored exits along an edge 0..3 (a stored edge outside them shows none).
@@ -88,7 +88,7 @@ class Battle : public BattleBase {
   bool IsComputingAction() const override { return computingAction != 0; }
   bool IsOverrideSet() const override { return overrideByte != 0; }
   // ---- End of the map's questions ----
-  // ---- The victory flags as the battlefield draws them (BattleFlagView.cpp) ----
+  // ---- The victory flags as the battlefield draws them (screen/BattleFlagView.cpp) ----
   int32_t GetFlagCount() const override { return flags.Count(); }
   bool GetFlagView(int32_t index, MapFlagView& out) const override;
   // The attacking side, and both sides of a meeting engagement, know the chosen objective.
@@ -509,7 +509,7 @@ class Battle : public BattleBase {
  public:
   // ---- End of computer-player groups ----
 
-  // ---- The battle screen's control strip (BattleScreen.cpp) ----
+  // ---- The battle screen's control strip (screen/BattleScreen.cpp) ----
   // The views of the strip along the foot of the screen; the root owns the others and goes
   // with CloseScreenViews. Pictures that cannot be loaded leave their places empty.
   struct ScreenViews {
@@ -541,7 +541,7 @@ class Battle : public BattleBase {
   InfoPanelSeam* infoPanelSeam = nullptr;
   // ---- End of the unit information panel ----
 
-  // ---- The battle screen's keys and selection (BattleKeys.cpp) ----
+  // ---- The battle screen's keys and selection (screen/BattleKeys.cpp) ----
   // A key of the battle screen: arrows arrive as 1 left, 2 right, 3 up and 4 down with both
   // flags clear; keypad keys have keypad set. Unknown keys do nothing.
   void HandleKey(uint8_t key, bool alt, bool keypad);
@@ -596,8 +596,8 @@ class Battle : public BattleBase {
   // ---- End of giving orders ----
   // ---- End of the battle screen's keys and selection ----
 
-  // ---- Opening and closing the battle screen, its textures and sounds (BattleScreenOpen.cpp,
-  // BattleScreenSound.cpp, BattleScreen.cpp) ----
+  // ---- Opening and closing the battle screen, its textures and sounds (screen/:
+  // BattleScreenOpen.cpp, BattleScreenSound.cpp, BattleScreen.cpp) ----
   // The purchase screen first when a side must still buy; else the strip, the pictures, the
   // textures, play preparation, the battlefield view and, in TCP/IP play, message 0x0B. False
   // when the screen did not open (a purchase screen instead, or textures that never fit).

@@ -137,7 +137,7 @@ class BattleBase : public GObject, public MapBattleServices {
                           const ReinforcementSettings* settings);
   // ---- End of purchased forces ----
 
-  // ---- Start views (BattleStartViews.cpp) ----
+  // ---- Start views (screen/BattleStartViews.cpp) ----
   // Each side whose camera was never placed (level unset) or stands off the map gets a start
   // view: level 2, 25 m behind the side's first unit and looking toward the map's centre; a
   // side without units looks in from beyond its own corner of the map.
