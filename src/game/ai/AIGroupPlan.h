@@ -44,9 +44,13 @@ class AIGroupPlan {
   // Hands the searches of the round's next units, from the one at index on, to the map's
   // worker threads: their decisions are taken as the round would take them now, with the
   // generator put back afterwards (and its observer told nothing), and each search asked is
-  // answered later only when the unit asks exactly that search. A unit whose decision has
-  // changed since it was last asked drops its older search.
+  // answered later only when the unit asks exactly that search. An infantry move spreads its
+  // route with draws whose number the route decides: once a worker has found that route, its
+  // spread is drawn here first, the same draws in the same order, so that the searches of the
+  // units after it start before its order is given. A search no longer guessed is dropped.
   void AskAhead(int32_t index, Round round);
+  // Drops the searches still held for the round once it is over.
+  void DropAskedAhead();
   // A progress step of the plan's meter.
   void Step() const;
   UnitPlan* At(int32_t index) const;
@@ -60,6 +64,6 @@ class AIGroupPlan {
   bool terrainCorrection = false;
   int32_t limit = 0;
   int32_t startingCount = 0;
-  // The search last asked ahead for each record of the round (moveClass -1 for none).
+  // The searches the round's last guesses asked ahead.
   std::vector<MapRouteAhead::Key> askedAhead;
 };

@@ -16,6 +16,7 @@ class Unit;
 struct AIPlanContext;
 struct PathPoints;
 struct SituationRecord;
+struct Waypoint;
 
 // The computer player: plans one side's set-up or orders. The turn driver is in
 // AIOperationalTurn.cpp, the groups' upkeep in AIOperationalGroups.cpp.
@@ -268,6 +269,12 @@ class AIOperational : public ComputerPlayer {
   // delay. The out (when given) tells whether an infantry team's first 60 m cross open ground.
   static void OrderMoveTo(const AIPlanContext& context, Unit& unit, float x, float y, bool tactical, bool spread,
                           bool* earlyLeg);
+  // Whether a move ordered with spread asked spreads its route.
+  static bool MoveSpreads(const Unit& unit, bool spread);
+  // Spreads the first 200 m of a route's count points (the last kept): each point is moved
+  // within reach of where it was, on the same terrain and ground the unit can stand on, by
+  // draws from the generator whose number the route decides.
+  static void SpreadRoute(const Map& map, Unit& unit, Waypoint* points, int32_t count);
   // Every sample of the leg, one each 20 m or so and both ends, is on ground that counts as
   // clear; a leg under 1 m is tested at its start.
   static bool LegIsClear(const Map& map, float x0, float y0, float x1, float y1);

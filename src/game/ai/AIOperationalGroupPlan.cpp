@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -17,10 +18,14 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
+#include "game/units/orders/Waypoint.h"
 #include "game/units/vehicle/Vehicle.h"
 #include "game/units/ports/VehicleServices.h"
 
 namespace {
+
+// The searches held ahead for each worker thread.
+constexpr int32_t kAskedPerThread = 3;
 
 // The hold order's byte of the unit's flags.
 constexpr size_t kHoldFlag = 5;
@@ -125,19 +130,14 @@ AIGroupPlan::AIGroupPlan(const AIPlanContext& planContext, AIGroup& planned) : c
 void AIGroupPlan::AskAhead(int32_t index, Round round) {
   Map* map = context.battle->map;
   if (map == nullptr || !map->routes.ahead.Active() || goal == nullptr) return;
-  // The units before index have moved or stayed: a search still held for one of them was
-  // guessed wrong and is not made.
-  for (size_t j = 0; j < askedAhead.size() && j < static_cast<size_t>(index); ++j) {
-    if (askedAhead[j].moveClass >= 0) map->routes.ahead.Cancel(askedAhead[j]);
-    askedAhead[j] = MapRouteAhead::Key{};
-  }
+  MapRouteAhead& ahead = map->routes.ahead;
   // Enough searches to keep every worker busy while the plan waits on the next.
-  const int32_t wanted = 2 * map->routes.ahead.Threads();
-  int32_t held = 0;
+  const size_t wanted = static_cast<size_t>(kAskedPerThread * ahead.Threads());
+  std::vector<MapRouteAhead::Key> asking;
   const uint32_t generator = RandomState();
   const RandomBoundObserver observer = SetRandomBoundObserver(nullptr);
-  // The unit at index draws as it will; those after it as they would if its move drew nothing.
-  for (int32_t j = index; j < plans.Count() && held < wanted; ++j) {
+  // The units from index on draw as they will, as far as the draws can be known.
+  for (int32_t j = index; j < plans.Count() && asking.size() < wanted; ++j) {
     const UnitPlan& record = *At(j);
     Unit& unit = *record.unit;
     bool forward = false;
@@ -149,16 +149,40 @@ void AIGroupPlan::AskAhead(int32_t index, Round round) {
     }
     if (!forward) continue;
     const AIOperational::Advance advance = AIOperational::ChooseAdvance(context, unit, goal);
-    if (j == index || static_cast<size_t>(j) >= askedAhead.size()) continue;
-    MapRouteAhead::Key key;
-    if (advance.kind == AIOperational::Advance::kMoves) key = map->AskRoute(unit, unit.x, unit.y, advance.x, advance.y);
-    MapRouteAhead::Key& before = askedAhead[static_cast<size_t>(j)];
-    if (before.moveClass >= 0 && !(before == key)) map->routes.ahead.Cancel(before);
-    before = key;
-    if (key.moveClass >= 0) ++held;
+    if (advance.kind != AIOperational::Advance::kMoves) continue;
+    const MapRouteAhead::Key key = map->AskRoute(unit, unit.x, unit.y, advance.x, advance.y);
+    if (key.moveClass >= 0 && std::find(asking.begin(), asking.end(), key) == asking.end()) asking.push_back(key);
+    if (!AIOperational::MoveSpreads(unit, advance.spread)) continue;
+    // The move's spread draws from the generator as many times as its route decides. A route
+    // a worker has found already is spread as the move's order will spread it (an armoured
+    // unit's order adds a waypoint at its target first), and no route draws nothing; until
+    // the route is known the units after it cannot be guessed.
+    const MapRouteAhead::Answer* answer = key.moveClass >= 0 ? ahead.Finished(key) : nullptr;
+    if (answer == nullptr || (unit.IsArmored(false) && unit.target != nullptr)) break;
+    if (answer->result != Map::kRouteFound || answer->points.count <= 0) continue;
+    std::array<Waypoint, PathPoints::kMaxPoints> route{};
+    const int32_t count = std::min(answer->points.count, PathPoints::kMaxPoints);
+    for (int32_t k = 0; k < count; ++k) {
+      route[static_cast<size_t>(k)].x = answer->points.x[k];
+      route[static_cast<size_t>(k)].y = answer->points.y[k];
+    }
+    AIOperational::SpreadRoute(*map, unit, route.data(), count);
   }
   SeedRandom(generator);
   SetRandomBoundObserver(observer);
+  // A search held for a guess no longer made is dropped.
+  for (const MapRouteAhead::Key& key : askedAhead) {
+    if (std::find(asking.begin(), asking.end(), key) == asking.end()) ahead.Cancel(key);
+  }
+  askedAhead = std::move(asking);
+}
+
+void AIGroupPlan::DropAskedAhead() {
+  Map* map = context.battle->map;
+  if (map != nullptr) {
+    for (const MapRouteAhead::Key& key : askedAhead) map->routes.ahead.Cancel(key);
+  }
+  askedAhead.clear();
 }
 
 void AIGroupPlan::Step() const {
@@ -234,8 +258,8 @@ void AIGroupPlan::SecondRound() {
   plans.QuickSort(HighestScoreBFirst, nullptr);
   limit = static_cast<int32_t>(static_cast<float>(plans.Count()) * 0.75f);
   if (limit < 1) limit = 1;
-  askedAhead.assign(static_cast<size_t>(plans.Count()), MapRouteAhead::Key{});
   plans.RemoveIfIndexed(SecondRoundStep, this, true);
+  DropAskedAhead();
 }
 
 void AIGroupPlan::SupportRound() {
@@ -272,8 +296,8 @@ void AIGroupPlan::ForwardStrongSquads() {
                           : 0.0f;
   const float threshold = 0.6f + RandomFloatTimes(0.1f);
   if (startingCount > 0 && share > threshold) {
-    askedAhead.assign(static_cast<size_t>(plans.Count()), MapRouteAhead::Key{});
     plans.RemoveIfIndexed(StrongSquadForward, this, true);
+    DropAskedAhead();
   }
 }
 

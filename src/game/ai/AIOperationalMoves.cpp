@@ -140,42 +140,7 @@ void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float 
     unit.AddWaypoint(unit.target->x, unit.target->y, 31, true, false, false, true);
   }
 
-  if (spread && unit.GetSpeedClass() > 2) {
-    float ox = 0.0f;
-    float oy = 0.0f;
-    float sum = 0.0f;
-    float prevX = unit.x;
-    float prevY = unit.y;
-    for (int32_t k = 0; k + 1 < unit.waypointCount; ++k) {
-      Waypoint& point = unit.WaypointAt(k);
-      if (!map.IsOnMap(point.x, point.y)) break;
-      const float s = Distance(prevX, prevY, point.x, point.y);
-      prevX = point.x;
-      prevY = point.y;
-      sum += s;
-      if (sum > 200.0f) break;
-      const int32_t type = map.TerrainTypeAt(point.x, point.y);
-      const Waypoint& next = unit.WaypointAt(k + 1);
-      if (!Map::IsConcealingType(type, false) && map.IsConcealingAt(next.x, next.y, false) &&
-          Distance(point.x, point.y, next.x, next.y) < 40.0f) {
-        ox = 0.0f;
-        oy = 0.0f;
-        continue;
-      }
-      const float r = std::min(std::min(sum * 0.5f, 20.0f), s);
-      for (int32_t attempt = 0; attempt < 20; ++attempt) {
-        const float nx = point.x + std::clamp(RandomFloatTimes(2.0f * r) + ox - r, -r, r);
-        const float ny = point.y + std::clamp(RandomFloatTimes(2.0f * r) + oy - r, -r, r);
-        if (map.TerrainTypeAt(nx, ny) != type || !map.IsOnMap(nx, ny) || !unit.CanStandAt(nx, ny, true)) continue;
-        ox = nx - point.x;
-        oy = ny - point.y;
-        point.x = nx;
-        point.y = ny;
-        point.height = map.ElevationAt(nx, ny);
-        break;
-      }
-    }
-  }
+  if (MoveSpreads(unit, spread)) SpreadRoute(map, unit, &unit.WaypointAt(0), unit.waypointCount);
 
   unit.commandDelay = 0.0f;
   if (unit.speed == 0.0f && unit.turnRate == 0.0f) {
@@ -184,6 +149,45 @@ void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float 
     const Waypoint& first = unit.WaypointAt(0);
     const float h = HeadingDegrees(first.x - unit.x, first.y - unit.y) - unit.facing;
     if (h > -310.0f && h < 310.0f && std::fabs(h) > 50.0f) unit.CapDelayByRating(false);
+  }
+}
+
+bool AIOperational::MoveSpreads(const Unit& unit, bool spread) { return spread && unit.GetSpeedClass() > 2; }
+
+void AIOperational::SpreadRoute(const Map& map, Unit& unit, Waypoint* points, int32_t count) {
+  float ox = 0.0f;
+  float oy = 0.0f;
+  float sum = 0.0f;
+  float prevX = unit.x;
+  float prevY = unit.y;
+  for (int32_t k = 0; k + 1 < count; ++k) {
+    Waypoint& point = points[k];
+    if (!map.IsOnMap(point.x, point.y)) break;
+    const float s = Distance(prevX, prevY, point.x, point.y);
+    prevX = point.x;
+    prevY = point.y;
+    sum += s;
+    if (sum > 200.0f) break;
+    const int32_t type = map.TerrainTypeAt(point.x, point.y);
+    const Waypoint& next = points[k + 1];
+    if (!Map::IsConcealingType(type, false) && map.IsConcealingAt(next.x, next.y, false) &&
+        Distance(point.x, point.y, next.x, next.y) < 40.0f) {
+      ox = 0.0f;
+      oy = 0.0f;
+      continue;
+    }
+    const float r = std::min(std::min(sum * 0.5f, 20.0f), s);
+    for (int32_t attempt = 0; attempt < 20; ++attempt) {
+      const float nx = point.x + std::clamp(RandomFloatTimes(2.0f * r) + ox - r, -r, r);
+      const float ny = point.y + std::clamp(RandomFloatTimes(2.0f * r) + oy - r, -r, r);
+      if (map.TerrainTypeAt(nx, ny) != type || !map.IsOnMap(nx, ny) || !unit.CanStandAt(nx, ny, true)) continue;
+      ox = nx - point.x;
+      oy = ny - point.y;
+      point.x = nx;
+      point.y = ny;
+      point.height = map.ElevationAt(nx, ny);
+      break;
+    }
   }
 }
 

@@ -170,6 +170,16 @@ bool MapRouteAhead::Take(const Key& key, Answer& answer) {
   return true;
 }
 
+const MapRouteAhead::Answer* MapRouteAhead::Finished(const Key& key) const {
+  const Search* s = Find(key);
+  if (s == nullptr) return nullptr;
+  const int32_t state = s->state.load(std::memory_order_acquire);
+  if (state == kMadeByCaller) return &s->answer;
+  // The job's end is reached once the worker has written the answer.
+  if (state == kRunning && s->done.wait_for(std::chrono::seconds(0)) == std::future_status::ready) return &s->answer;
+  return nullptr;
+}
+
 void MapRouteAhead::Drop() {
   for (const auto& search : searches_) {
     int32_t queued = kQueued;

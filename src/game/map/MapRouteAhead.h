@@ -73,6 +73,9 @@ class MapRouteAhead {
   // forgetting it; false when it was not handed over or no worker had started it yet (it is
   // then dropped, for the caller to search at once).
   bool Take(const Key& key, Answer& answer);
+  // The answer of the search of key when a worker has finished it, left to be taken; null
+  // while it is queued or being made, or when it is not held.
+  const Answer* Finished(const Key& key) const;
   // Forgets every search handed over: those not started are not made, those running are
   // waited for. The workers' memory is kept for the next plan.
   void Drop();
