@@ -25,6 +25,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -135,6 +136,32 @@ void BusyFrame(benchmark::State& state) {
   state.counters["allocs_max"] = static_cast<double>(mostAllocations);
   state.counters["allocs_mean"] =
       frames > 1 ? static_cast<double>(allocationsAfterFirst) / static_cast<double>(frames - 1) : 0.0;
+  // TARVANE_BUSY_FRAME_RECORD names a path prefix: one more frame of each level on 1 thread
+  // with the horizon given is drawn through the recorder, its device calls kept as
+  // <prefix>-level<level>.frame (the stored frame StoredFrameBench replays).
+  if (const char* record = std::getenv("TARVANE_BUSY_FRAME_RECORD"); record != nullptr && threads == 1 && horizon == 2) {
+    scene.recorder.Start();
+    renderer.RenderBegin();
+    map.Invalidate();
+    map.Draw();
+    renderer.RenderEnd();
+    scene.device.Settle();
+    scene.recorder.Stop();
+    // The pixels the calls alone draw on a new target (the frame's 2-D overlays are not device
+    // calls): the stored frame's fingerprint.
+    StoredFrame stored;
+    const std::vector<uint8_t> unhashed = scene.recorder.File(scene.screen, 0);
+    uint64_t hash = 0;
+    if (stored.Read(unhashed.data(), unhashed.size())) {
+      PSurface fresh(scene.screen.Width(), scene.screen.Height(), scene.screen.Format());
+      PSoft3DDevice replay(&fresh, 1);
+      stored.Replay(replay);
+      hash = StoredFrame::PixelHash(fresh);
+    }
+    const std::vector<uint8_t> file = scene.recorder.File(scene.screen, hash);
+    std::ofstream out(std::string(record) + "-level" + std::to_string(level) + ".frame", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+  }
   // TARVANE_BUSY_FRAME_PICTURE names a path prefix: the last frame is kept as a BMP file (and
   // after the first level the close pictures).
   if (const char* keep = std::getenv("TARVANE_BUSY_FRAME_PICTURE"); keep != nullptr) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "FrameRecorder.h"
 #include "LargeBattleWorld.h"
 #include "app/BusyFrameHosts.h"
 #include "framework/media/GGraph3D.h"
@@ -40,7 +41,7 @@ constexpr int32_t kHeight = 768;
 // lives as long: the textures are made for it.
 struct Scene {
   explicit Scene(int32_t width = kWidth, int32_t height = kHeight)
-      : screen(width, height, PPixelFormat::kRGB565), device(&screen, 2), host(&device, &screen, true),
+      : screen(width, height, PPixelFormat::kRGB565), device(&screen, 2), recorder(&device), host(&recorder, &screen, true),
         renderer(&host) {
     LargeBattleWorld::Get("busyframe");
     // TARVANE_BUSY_FRAME_BITMAPS names the build's BMP folder: the frame then shows the
@@ -76,6 +77,7 @@ struct Scene {
   }
   PSurface screen;
   PSoft3DDevice device;
+  FrameRecorder recorder;  // the renderer draws through it: a frame can be stored
   GGraph3DHost host;
   GGraph3D renderer;
   std::unique_ptr<GraphicsTestHost> textures;
