@@ -672,6 +672,10 @@ class QuadShader {
         alphaFromTexture_(sh.alphaFromTexture),
         alphaMul_(!sh.alphaMulIsOne),
         depthWrite_(s.depthWrite),
+        plain_(!kFog && !kBlend && sh.colourFromTexture && sh.colourMulIsOne && sh.alphaFromTexture &&
+               sh.alphaMulIsOne),
+        passOpaque_(PassMask(s, 255)),
+        passClear_(PassMask(s, 0)),
         invert_(s.alphaInvert ? _mm_set1_epi32(-1) : _mm_setzero_si128()),
         alphaLow_(_mm_set1_epi32(static_cast<int32_t>(s.alphaLow))),
         alphaHigh_(_mm_set1_epi32(static_cast<int32_t>(s.alphaLow + s.alphaSpan))),
@@ -699,9 +703,32 @@ class QuadShader {
       t[i] = texels_[static_cast<size_t>(ty) * texPitch_ + static_cast<size_t>(tx)];
     }
     const __m128i texel = _mm_setr_epi32(t[0], t[1], t[2], t[3]);
+    if (plain_) return DrawPlain(pass, depth, oldDepth, texel, row, depthRow);
     __m128i r, g, b, a;
     Channels(texel, r, g, b, a);
     Finish(v, pass, depth, oldDepth, r, g, b, a, row, depthRow);
+  }
+
+  // Four texels of a plain texture (see plain_) written where they pass: each texel's five
+  // bits of red and blue are the target's, and green's sixth bit repeats its top bit, as
+  // widening to eight bits and narrowing again does.
+  void DrawPlain(__m128i pass, __m128i depth, __m128i oldDepth, __m128i texel, uint16_t* row,
+                 uint16_t* depthRow) const {
+    const __m128i opaque = _mm_srai_epi32(_mm_slli_epi32(texel, 16), 31);
+    pass = _mm_and_si128(pass, Select(opaque, passOpaque_, passClear_));
+    if (_mm_movemask_epi8(pass) == 0) return;
+    const __m128i pixel =
+        _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_and_si128(texel, _mm_set1_epi32(0x7FE0)), 1),
+                                  _mm_and_si128(_mm_srli_epi32(texel, 4), _mm_set1_epi32(0x20))),
+                     _mm_and_si128(texel, _mm_set1_epi32(0x1F)));
+    const __m128i old = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row)), _mm_setzero_si128());
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, pixel, old)));
+    if (depthWrite_) _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(Select(pass, depth, oldDepth)));
+  }
+  // All lanes set where an alpha passes the triangle's alpha test, none where it fails.
+  static __m128i PassMask(const PSoft3DDevice::Setup& s, uint32_t alpha) {
+    const bool passes = ((alpha - s.alphaLow) <= s.alphaSpan) != s.alphaInvert;
+    return passes ? _mm_set1_epi32(-1) : _mm_setzero_si128();
   }
 
   // Four pixels of an untextured span: the triangle's own colour and alpha.
@@ -1042,6 +1069,11 @@ class QuadShader {
   size_t texPitch_;
   int32_t uMask_, vMask_;
   bool colourFromTexture_, colourMul_, alphaFromTexture_, alphaMul_, depthWrite_;
+  // The texture's colour and alpha as they are, neither fogged nor blended: a texel goes
+  // straight to the target's format, and its alpha (0 or 255) passes the test or not as
+  // passOpaque_ and passClear_ say.
+  bool plain_;
+  __m128i passOpaque_, passClear_;
   __m128i invert_, alphaLow_, alphaHigh_;
   __m128i cr_, cg_, cb_, ca_;
   __m128i fr_, fg_, fb_;
