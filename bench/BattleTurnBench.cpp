@@ -5,7 +5,8 @@
 // lines of sight traced and points weighed along them per turn, route searches per turn (asked,
 // answered from memory, made, out of nodes) with the nodes the made ones took and the cost
 // grids priced cell by cell, vehicles in the battle, and the digest of the battle after its
-// turns (a faster build must leave it as it was).
+// turns (a faster build must leave it as it was). The same turns of the battle with 600 units
+// a side show how the turn grows with the battle.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -20,7 +21,11 @@
 
 namespace {
 
-void BM_LargeBattleTurns(benchmark::State& state) {
+#ifndef TARVANE_LARGE_BATTLE_600
+#define TARVANE_LARGE_BATTLE_600 "large/Large Battle 600.wrb"
+#endif
+
+void LargeBattleTurns(benchmark::State& state, const char* scenario) {
   LargeBattleWorld::Get("battleturn");
   double totalMs = 0.0;
   double turnMs[3] = {0.0, 0.0, 0.0};
@@ -44,7 +49,7 @@ void BM_LargeBattleTurns(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     HeadlessBattle headless;
-    if (!LargeBattleWorld::Load(headless)) {
+    if (!LargeBattleWorld::Load(headless, scenario)) {
       state.SkipWithError("the large battle could not be read");
       return;
     }
@@ -114,7 +119,11 @@ void BM_LargeBattleTurns(benchmark::State& state) {
   state.counters["cost_grid_copies_per_turn"] = perTurn(gridCopies);
   state.counters["grids_labelled_per_turn"] = perTurn(labelled);
 }
+void BM_LargeBattleTurns(benchmark::State& state) { LargeBattleTurns(state, TARVANE_LARGE_BATTLE); }
 BENCHMARK(BM_LargeBattleTurns)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_LargeBattleTurns600(benchmark::State& state) { LargeBattleTurns(state, TARVANE_LARGE_BATTLE_600); }
+BENCHMARK(BM_LargeBattleTurns600)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_LargeBattleCanonicalPass(benchmark::State& state) {
   LargeBattleWorld::Get("battleturn");

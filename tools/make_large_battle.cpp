@@ -6,6 +6,9 @@
 // Its facing variant puts the same forces in zones 15 tiles deep on either side of the map's
 // middle, 15 tiles apart, so that they fight from the first minute:
 //   make_large_battle --facing <reference map file> <scenario file>
+// Its larger variant puts the given number of units a side (150 to 600) in the same zones,
+// for measuring how the turn grows with the battle:
+//   make_large_battle --units <units a side> <reference map file> <scenario file>
 // Its set-up variant writes the battle before anyone has set up, for the computer's set-up:
 //   make_large_battle --setup <attacker 0, 1 or 2> <battle size in tiles> <reference map file> <scenario file>
 // The battle takes the square of the given size from the map's south-west corner: side 0
@@ -54,6 +57,7 @@ namespace {
 
 constexpr uint32_t kSeed = 1;
 constexpr int32_t kUnitsPerSide = 150;
+constexpr int32_t kMostUnitsPerSide = 600;
 constexpr float kZoneDepth = 40.0f * 20.0f;  // metres
 // The facing variant's zones and the gap between them.
 constexpr float kFacingZoneDepth = 15.0f * 20.0f;
@@ -374,12 +378,25 @@ int MakeSetupBattle(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "--setup") == 0) return MakeSetupBattle(argc, argv);
   const bool facing = argc >= 2 && std::strcmp(argv[1], "--facing") == 0;
-  if (argc != (facing ? 4 : 3)) {
-    std::fprintf(stderr, "usage: make_large_battle [--facing] <reference map> <scenario file>\n");
+  const bool sized = argc >= 2 && std::strcmp(argv[1], "--units") == 0;
+  const int first = facing ? 2 : sized ? 3 : 1;
+  if (argc != first + 2) {
+    std::fprintf(stderr, "usage: make_large_battle [--facing | --units <units a side>] <reference map> <scenario file>\n");
     return 2;
   }
-  const std::filesystem::path mapPath = std::filesystem::absolute(argv[facing ? 2 : 1]);
-  const std::filesystem::path out = std::filesystem::absolute(argv[facing ? 3 : 2]);
+  int32_t unitsPerSide = kUnitsPerSide;
+  if (sized) {
+    char* end = nullptr;
+    const long units = std::strtol(argv[2], &end, 10);
+    if (*argv[2] == '\0' || *end != '\0' || units < kUnitsPerSide || units > kMostUnitsPerSide) {
+      std::fprintf(stderr, "make_large_battle: the units a side must be %d to %d, not %s\n", kUnitsPerSide,
+                   kMostUnitsPerSide, argv[2]);
+      return 2;
+    }
+    unitsPerSide = static_cast<int32_t>(units);
+  }
+  const std::filesystem::path mapPath = std::filesystem::absolute(argv[first]);
+  const std::filesystem::path out = std::filesystem::absolute(argv[first + 1]);
   std::filesystem::create_directories(out.parent_path());
   PPath::SetProgramFolder(out.parent_path().string() + "/");
   // The data tables are unpacked through the kernel's temporary files.
@@ -408,7 +425,7 @@ int main(int argc, char** argv) {
         layout.fromEdge = (battle.map->size.worldWidth - kFacingGap) / 2.0f - kFacingZoneDepth;
       }
       std::vector<Unit*> sides[2];
-      for (int32_t i = 0; i < kUnitsPerSide && result == 0; ++i) {
+      for (int32_t i = 0; i < unitsPerSide && result == 0; ++i) {
         for (int32_t side = 0; side < 2; ++side) {
           Unit* unit = PlaceUnit(battle, layout, side, i);
           if (unit == nullptr) {
@@ -425,7 +442,7 @@ int main(int argc, char** argv) {
         const float toward = side == 0 ? step : -step;
         for (Unit* unit : sides[side]) {
           for (int32_t w = 1; w <= 3; ++w) unit->AddWaypoint(unit->x + toward * static_cast<float>(w), unit->y, 20, true);
-          Unit* enemy = sides[1 - side][static_cast<size_t>(Random(kUnitsPerSide))];
+          Unit* enemy = sides[1 - side][static_cast<size_t>(Random(unitsPerSide))];
           unit->SetTarget(enemy, enemy->x, enemy->y, false, false);
         }
       }
