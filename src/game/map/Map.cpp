@@ -1,6 +1,8 @@
 // The map's life cycle: construction and destruction.
 #include "game/map/Map.h"
 
+#include <atomic>
+
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
@@ -10,6 +12,9 @@
 #include "game/map/MapObjectList.h"
 
 Map::Map(MapAppServices& app) : app_(&app) {
+  // Serials start at 1, so a memo that never asked (serial 0) belongs to no map.
+  static std::atomic<uint64_t> made{0};
+  serial_ = made.fetch_add(1, std::memory_order_relaxed) + 1;
   app_->ResetCameraDipAndZoom();
   BuildHeightTable();
 }

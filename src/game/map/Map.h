@@ -32,6 +32,7 @@ class MapAppServices;
 class MapBattleServices;
 class MapObjectList;
 class MapPathUnit;
+class MapPointMemo;
 class MapUnitView;
 class Unit;
 class SmokeCloud;
@@ -348,6 +349,10 @@ class Map : public GObject {
   // Ground elevation in metres, from the four cells around the point that are of the point's
   // own kind (structure or ground); points off the map are clamped onto it.
   float ElevationAt(float x, float y) const;
+  // The same answers as TerrainTypeAt and ElevationAt, kept in the asker's memo while the map
+  // stands as it was, so that an asker at the same point or cell reads no cells again.
+  int32_t TerrainTypeAt(float x, float y, MapPointMemo& memo) const;
+  float ElevationAt(float x, float y, MapPointMemo& memo) const;
   // The elevation, 6.0 m higher on the upper floor of a building (types 33, 34, 35).
   float SurfaceHeightAt(float x, float y) const;
   // The map edge (0 x = 0, 1 y = height, 2 x = width, 3 y = 0) a ray from the point reaches
@@ -1088,6 +1093,15 @@ class Map : public GObject {
   void LoadTileTextures();
 
   MapAppServices* app_;
+  // This map among all made in the run, and the height table's builds: what a point memo
+  // keeps its answers against.
+  uint64_t serial_ = 0;
+  uint64_t heightEpoch_ = 0;
+  // Whether the memo's answers were kept on this map as it stands; if not, the memo forgets
+  // them and is keyed to it.
+  bool MemoStands(MapPointMemo& memo) const;
+  // The cell's stored type as a lasting crater at the point turns it.
+  int32_t WithCrater(int32_t type, float x, float y) const;
   Building* pickedBuilding_ = nullptr;  // not owned
   // Drawing's own choice of effect texture; the game's generator is never drawn from here.
   uint32_t effectChoice_ = 0;

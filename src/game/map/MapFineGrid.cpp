@@ -21,6 +21,7 @@ constexpr int32_t kCellsPerTile = 10;
 }  // namespace
 
 void Map::BuildHeightTable() {
+  ++heightEpoch_;
   const float scale = size.heightScale;
   for (int32_t code = 0; code < FineTerrain::kHeightCodes; ++code) {
     terrain.heightOfCode[code] = (static_cast<float>(code) * 3.0f * (19.0f / 1023.0f) - 3.0f) * scale;

@@ -7,6 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
+#include "game/map/MapPointMemo.h"
 #include "game/map/MapObjectList.h"
 
 int32_t Map::CellTypeAt(float x, float y) const {
@@ -18,8 +19,9 @@ int32_t Map::CellTypeAt(float x, float y) const {
   return type;
 }
 
-int32_t Map::TerrainTypeAt(float x, float y) const {
-  const int32_t type = CellTypeAt(x, y);
+int32_t Map::TerrainTypeAt(float x, float y) const { return WithCrater(CellTypeAt(x, y), x, y); }
+
+int32_t Map::WithCrater(int32_t type, float x, float y) const {
   if (!IsTypeInClass(type, true) || !HasCraterAt(x, y)) return type;
   switch (type) {
     case 14: case 15: case 22: case 23:
@@ -94,6 +96,45 @@ float Map::ElevationAt(float x, float y) const {
   }
   if (!(weights > 0.0f)) return 0.0f;
   return sum / weights;
+}
+
+bool Map::MemoStands(MapPointMemo& memo) const {
+  if (memo.mapSerial_ == serial_ && memo.gridRevision_ == terrain.fineGrid.Revision() &&
+      memo.heightEpoch_ == heightEpoch_ && memo.worldWidth_ == size.worldWidth && memo.worldHeight_ == size.worldHeight) {
+    return true;
+  }
+  memo.mapSerial_ = serial_;
+  memo.gridRevision_ = terrain.fineGrid.Revision();
+  memo.heightEpoch_ = heightEpoch_;
+  memo.worldWidth_ = size.worldWidth;
+  memo.worldHeight_ = size.worldHeight;
+  memo.elevationKnown_ = false;
+  memo.cellKnown_ = false;
+  return false;
+}
+
+int32_t Map::TerrainTypeAt(float x, float y, MapPointMemo& memo) const {
+  const int32_t cx = TruncateToInt32(x * 0.5f);
+  const int32_t cy = TruncateToInt32(y * 0.5f);
+  if (!MemoStands(memo) || !memo.cellKnown_ || memo.cellX_ != cx || memo.cellY_ != cy) {
+    memo.cellType_ = CellTypeAt(x, y);
+    memo.cellX_ = cx;
+    memo.cellY_ = cy;
+    memo.cellKnown_ = true;
+  }
+  return WithCrater(memo.cellType_, x, y);
+}
+
+float Map::ElevationAt(float x, float y, MapPointMemo& memo) const {
+  // Kept by the point's exact bits (a point that is not a number is never kept).
+  if (MemoStands(memo) && memo.elevationKnown_ && memo.elevationX_ == x && memo.elevationY_ == y) {
+    return memo.elevation_;
+  }
+  memo.elevation_ = ElevationAt(x, y);
+  memo.elevationX_ = x;
+  memo.elevationY_ = y;
+  memo.elevationKnown_ = true;
+  return memo.elevation_;
 }
 
 float Map::SurfaceHeightAt(float x, float y) const {

@@ -323,9 +323,9 @@ float Unit::GetBaseHeight() const {
   MapBattleServices* battle = UnitBattle();
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
   if (map == nullptr) FatalError(__LINE__, "Unit.cpp");
-  float height = map->ElevationAt(x, y);
+  float height = map->ElevationAt(x, y, mapMemo);
   if (level < 0.0f) {
-    const int32_t type = map->TerrainTypeAt(x, y);
+    const int32_t type = map->TerrainTypeAt(x, y, mapMemo);
     if (type == 36 || type == 37) height -= 6.0f * map->size.heightScale;
     if (type == 38 || type == 39) height -= 12.0f * map->size.heightScale;
   }

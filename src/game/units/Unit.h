@@ -5,6 +5,7 @@
 #include "framework/core/GString15.h"
 #include "framework/media/GBoundingBox.h"
 #include "game/map/MapPathUnit.h"
+#include "game/map/MapPointMemo.h"
 #include "game/map/MapUnitView.h"
 #include "game/units/records/KillRecord.h"
 #include "game/units/records/UnitFirePacket.h"
@@ -914,6 +915,12 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // vehicle sounds give theirs).
   virtual void StartLoopSound() {}
   // ---- End of the battle screen's sounds ----
+
+  // ---- The map's answers kept for the unit ----
+  // Its ground elevation and the fine type of the cell it looks ahead at, as the map last gave
+  // them (a unit's height is asked for every distance to it, and the ground ahead changes cell
+  // only every few slices). Not stored; the map reads afresh whenever it has changed.
+  mutable MapPointMemo mapMemo;
 };
 
 // The battle's view as the unit it is, or null when it is no unit: what a dynamic cast gives,

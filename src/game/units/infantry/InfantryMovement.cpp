@@ -189,7 +189,7 @@ float Infantry::GetTurnStep() const {
 float Infantry::GetBaseHeight() const {
   // Without a map (tests of records and packets) the unit's own height serves.
   const Map* map = UnitBattleMap();
-  if (map != nullptr && level >= 0.0f) return map->ElevationAt(x, y) + 6.0f * level;
+  if (map != nullptr && level >= 0.0f) return map->ElevationAt(x, y, mapMemo) + 6.0f * level;
   return Unit::GetBaseHeight();
 }
 

@@ -185,7 +185,7 @@ float Infantry::TerrainSpeed(float* floorLevel, bool& minefieldAhead) const {
   }
   gLookAheadX = lx;
   gLookAheadY = ly;
-  const int32_t mapTerrain = map->TerrainTypeAt(lx, ly);
+  const int32_t mapTerrain = map->TerrainTypeAt(lx, ly, mapMemo);
   const int32_t t = inMotion ? TerrainUnderfoot(mapTerrain) : mapTerrain;
   const int32_t weapon = data.MainWeapon();
   const int32_t weaponType = weapon == kNoWeapon ? -1 : GetMainWeaponType();

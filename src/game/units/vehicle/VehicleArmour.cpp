@@ -279,7 +279,7 @@ int32_t Vehicle::GetArmorFacingFrom(float px, float py, bool useTurret, bool all
 float Vehicle::HullHeight() const {
   const MapBattleServices* battle = UnitBattle();
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
-  return map != nullptr ? map->ElevationAt(x, y) : GBoundingBox::z;
+  return map != nullptr ? map->ElevationAt(x, y, mapMemo) : GBoundingBox::z;
 }
 
 float Vehicle::GetElevationFromHull(float px, float py, float pz) const {

@@ -124,7 +124,7 @@ float Vehicle::TerrainMobility(float* levelOut) {
   }
   const float p = routePoint ? -hullPitch : hullPitch;
   if (p > 0.1f) v *= (35.0f - 2.905f * std::pow(p, 0.7f)) / 35.0f;
-  const int32_t ahead = map != nullptr ? map->TerrainTypeAt(gLookAheadX, gLookAheadY) : 0;
+  const int32_t ahead = map != nullptr ? map->TerrainTypeAt(gLookAheadX, gLookAheadY, mapMemo) : 0;
   // A bridge acts by the level the vehicle drives on: from below, the water or road under it.
   const int32_t t = moving ? TerrainUnderfoot(ahead) : ahead;
   int32_t c = -99;
