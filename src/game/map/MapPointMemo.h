@@ -24,9 +24,15 @@ class MapPointMemo {
   float elevationY_ = 0.0f;
   float elevation_ = 0.0f;
   bool elevationKnown_ = false;
-  // The fine type the grid stores at the cell (cellKnown_ when kept).
-  bool cellKnown_ = false;
-  int32_t cellX_ = 0;
-  int32_t cellY_ = 0;
-  int32_t cellType_ = 0;
+  // The fine types the grid stores at the last two cells asked (a moving unit asks at the
+  // ground just ahead and at the point it tests further along its way), the older one given
+  // up for a new cell.
+  struct Cell {
+    bool known = false;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t type = 0;
+  };
+  Cell cells_[2];
+  int32_t newerCell_ = 0;
 };
