@@ -9,6 +9,7 @@
 #include "game/map/FineTerrain.h"
 #include "game/map/Heading.h"
 #include "game/map/MapObjectList.h"
+#include "game/map/MapPointMemo.h"
 
 namespace {
 
@@ -236,6 +237,36 @@ TEST(MapElevation, SurfaceStandsSixMetresUpOnUpperFloors) {
   EXPECT_FLOAT_EQ(map->SurfaceHeightAt(11.0f, 11.0f), map->ElevationAt(11.0f, 11.0f) + 6.0f);
   EXPECT_FLOAT_EQ(map->SurfaceHeightAt(15.0f, 15.0f), map->ElevationAt(15.0f, 15.0f));
   EXPECT_FLOAT_EQ(map->SurfaceHeightAt(25.0f, 15.0f), map->ElevationAt(25.0f, 15.0f));
+}
+
+// A unit's memo of the map's answers must never give a stale one: whatever changed since (a
+// cell's type or height, a crater, another map, the point) it answers as the map does.
+TEST(MapPointMemo, AnswersAsTheMapDoesWhateverChanged) {
+  MapRig rig;
+  auto map = rig.Default(2, 2);
+  auto other = rig.Default(2, 2);
+  MapPointMemo memo;
+  const auto same = [&](const Map& m, float x, float y) {
+    EXPECT_EQ(m.TerrainTypeAt(x, y, memo), m.TerrainTypeAt(x, y)) << x << ", " << y;
+    EXPECT_EQ(m.ElevationAt(x, y, memo), m.ElevationAt(x, y)) << x << ", " << y;
+  };
+  same(*map, 6.5f, 8.5f);
+  SetCell(*map, 3, 4, 17, 700);
+  same(*map, 6.5f, 8.5f);
+  same(*map, 7.5f, 8.5f);  // the same cell, another point
+  same(*map, 30.0f, 30.0f);  // a second cell, then both again
+  same(*map, 6.5f, 8.5f);
+  same(*map, 30.0f, 30.0f);
+  AddCrater(*map, 6.5f, 8.5f, 3.0f);
+  same(*map, 6.5f, 8.5f);
+  SetType(*map, 3, 4, 33);
+  same(*map, 6.5f, 8.5f);
+  same(*other, 6.5f, 8.5f);  // another map at the same point
+  same(*map, 6.5f, 8.5f);
+  for (float bad : {kNaN, kInf, -1.0e30f}) {
+    EXPECT_EQ(map->TerrainTypeAt(bad, 5.0f, memo), map->TerrainTypeAt(bad, 5.0f));
+    EXPECT_TRUE(std::isfinite(map->ElevationAt(bad, bad, memo)));
+  }
 }
 
 TEST(MapEdges, EdgeInDirectionFromAnyPoint) {
