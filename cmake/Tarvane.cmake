@@ -20,9 +20,36 @@ function(tarvane_test name folder)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARGN} tarvane_testsupport GTest::gtest)
   tarvane_test_headers(${name})
-  gtest_discover_tests(${name}
-    DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 60)
+  tarvane_register_tests(${name})
+endfunction()
+
+# CTest runs each test of a program in a process of its own (found by listing the program's
+# tests when CTest starts), or, with TARVANE_TEST_SHARDS set to a count, runs the program as that
+# many shards (GoogleTest's own sharding: every test in exactly one shard, in a process with the
+# others of its shard). Under the sanitizers a test program takes about a second to start and,
+# with leak checking, to end, longer than most of its tests, so CI runs its instrumented builds
+# in shards; a failing shard's output names the failed tests. The shards are named
+# <program>.shard<index>.
+set(TARVANE_TEST_SHARDS 0 CACHE STRING "Run each test program as this many CTest tests (0: one CTest test per test)")
+function(tarvane_register_tests name)
+  cmake_parse_arguments(PARSE_ARGV 1 _arg "" "PREFIX" "")
+  if(TARVANE_TEST_SHARDS GREATER 0)
+    math(EXPR _last "${TARVANE_TEST_SHARDS} - 1")
+    foreach(_shard RANGE ${_last})
+      add_test(NAME ${_arg_PREFIX}${name}.shard${_shard} COMMAND ${name})
+      set_tests_properties(${_arg_PREFIX}${name}.shard${_shard} PROPERTIES
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        ENVIRONMENT "GTEST_TOTAL_SHARDS=${TARVANE_TEST_SHARDS};GTEST_SHARD_INDEX=${_shard}")
+    endforeach()
+  else()
+    set(_prefix)
+    if(_arg_PREFIX)
+      set(_prefix TEST_PREFIX ${_arg_PREFIX})
+    endif()
+    gtest_discover_tests(${name} ${_prefix}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # Every test file includes GoogleTest, whose header costs more to compile than most test files

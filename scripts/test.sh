@@ -24,16 +24,23 @@ step cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE
 step cmake --build build/fuzz -j"$jobs"
 (cd build/fuzz && ctest -L fuzz -j"$jobs" --output-on-failure) || status=1
 
+# The instrumented builds run each test program as four shards (TARVANE_TEST_SHARDS): a
+# sanitized program takes about a second to start and to check for leaks at its end, more than
+# most of its tests, so one process a test cost CI half of the suite's time. Every test still
+# runs; a failing shard's output names the failed tests. The tests labelled "optimised" run
+# tests of the programs again with a filter, which the shards have run already, so the
+# sanitizer build leaves them to the release build.
 step cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" \
-  -DTARVANE_SANITIZE=ON -DTARVANE_BENCH=OFF
+  -DTARVANE_SANITIZE=ON -DTARVANE_BENCH=OFF -DTARVANE_TEST_SHARDS=4
 step cmake --build build/sanitize -j"$jobs"
-(cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest -j"$jobs" --output-on-failure --timeout 600) || status=1
+(cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest -j"$jobs" -LE optimised --output-on-failure --timeout 600) ||
+  status=1
 
 # The drawing threads, the sound and the computer player's route-search workers under
 # ThreadSanitizer: only the renderer, device, sound, worker-pool and whole-battle computer-player
 # tests, which are the ones that run threads.
 step cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
-  -DTARVANE_TSAN=ON -DTARVANE_BENCH=OFF
+  -DTARVANE_TSAN=ON -DTARVANE_BENCH=OFF -DTARVANE_TEST_SHARDS=4
 step cmake --build build/tsan -j"$jobs" --target test_threads test_threads_ai
 (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j"$jobs" --output-on-failure --timeout 600 \
   -R '^threads\.') || status=1
