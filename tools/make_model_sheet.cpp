@@ -6,6 +6,8 @@
 // of slots and one of all, as BMP files whose bytes are the same on every run.
 //   model_sheet <models-directory> <output-directory> --entries
 //   model_sheet <models-directory> <output-directory> --textures <bitmap-folder> <tables-folder> [snow]
+// Either form may end in "--only <sheet>" (a file name such as models-b.bmp): only that sheet is
+// drawn, which the tool's tests use to check a run's bytes without drawing every slot twice.
 // --entries paints each texture entry in a flat colour of its own, so the groups of a model can
 // be told apart. --textures draws each slot with the bitmaps the data tables give it, as the game
 // loads them (entry 0 the running gear of the first class using the slot, entries 1 to 16 the
@@ -313,7 +315,7 @@ void DrawCell(GGraph3D& g, PSurface& screen, int32_t slot, int32_t view, const s
     }
 }
 
-int DrawSheets(int argc, char** argv, bool textured) {
+int DrawSheets(int argc, char** argv, bool textured, const std::string& only) {
   const std::string dir = argv[1], out = argv[2];
   std::vector<std::array<int32_t, kEntries>> slotNumbers;
   if (textured && !SlotTextureNumbers(argv[5], argc == 7, slotNumbers)) {
@@ -354,6 +356,13 @@ int DrawSheets(int argc, char** argv, bool textured) {
       {"models-g.bmp", {57, 61, 80, 86, 87, 88, 89, 90, 93, 94, 95}},
       {"models-all.bmp", {}}};
   for (int32_t slot = 0; slot < VehicleModelTable::kSlots; ++slot) sheets.back().second.push_back(slot);
+  if (!only.empty()) {
+    std::erase_if(sheets, [&](const auto& sheet) { return sheet.first != only; });
+    if (sheets.empty()) {
+      std::fprintf(stderr, "%s: there is no such sheet\n", only.c_str());
+      return 1;
+    }
+  }
 
   PSurface screen(kCellWidth, kCellHeight, PPixelFormat::kRGB565);
   PSoft3DDevice device(&screen, 1);
@@ -430,18 +439,24 @@ int DrawSheets(int argc, char** argv, bool textured) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::string only;
+  if (argc >= 6 && std::string(argv[argc - 2]) == "--only") {
+    only = argv[argc - 1];
+    argc -= 2;
+  }
   const bool entries = argc == 4 && std::string(argv[3]) == "--entries";
   const bool textured = (argc == 6 || (argc == 7 && std::string(argv[6]) == "snow")) && std::string(argv[3]) == "--textures";
   if (!entries && !textured) {
-    std::fprintf(stderr, "usage: model_sheet models-directory output-directory --entries\n"
-                         "       model_sheet models-directory output-directory --textures bitmap-folder tables-folder [snow]\n");
+    std::fprintf(stderr, "usage: model_sheet models-directory output-directory --entries [--only sheet]\n"
+                         "       model_sheet models-directory output-directory --textures bitmap-folder tables-folder [snow]"
+                         " [--only sheet]\n");
     return 2;
   }
   // The run's log (the renderer's set-up writes to it) goes into the output folder, not beside
   // the tool, and is kept only when the run failed.
   const std::filesystem::path folder = std::filesystem::absolute(argv[2]);
   PPath::SetProgramFolder(folder.string() + "/");
-  const int status = DrawSheets(argc, argv, textured);
+  const int status = DrawSheets(argc, argv, textured, only);
   GErrorLog::Close();
   if (status == 0) std::filesystem::remove(folder / GErrorLog::kFileName);
   return status;

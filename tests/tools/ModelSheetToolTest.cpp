@@ -1,5 +1,6 @@
 // The vehicle models' contact sheet: the same bytes on every run, every view holding its whole
-// model, and slot 36's barrel ending on its flash point in the side view.
+// model, and slot 36's barrel ending on its flash point in the side view. The runs draw only the
+// sheet checked here (every slot is drawn by the model tests).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -27,7 +28,7 @@ TEST(ModelSheetTool, TheSheetsAreTheSameOnEveryRunHoldEachModelWholeAndSlot36Sta
     const std::string dir = base + std::to_string(run);
     ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
     const std::string command = std::string("SDL_VIDEODRIVER=dummy ") + MODEL_SHEET + " " TARVANE_MODEL_DIR " " + dir +
-                                " --entries >/dev/null 2>&1";
+                                " --entries --only models-b.bmp >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     sheets[run] = ReadAll(dir + "/models-b.bmp");
   }
