@@ -29,11 +29,12 @@ step cmake --build build/fuzz -j"$jobs"
 # most of its tests, so one process a test cost CI half of the suite's time. Every test still
 # runs; a failing shard's output names the failed tests. The tests labelled "optimised" run
 # tests of the programs again with a filter, which the shards have run already, so the
-# sanitizer build leaves them to the release build.
+# sanitizer build leaves them to the release build. A shard runs for up to some two minutes on
+# a quiet machine, so its time limit is wider than a single test's.
 step cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" \
   -DTARVANE_SANITIZE=ON -DTARVANE_BENCH=OFF -DTARVANE_TEST_SHARDS=4
 step cmake --build build/sanitize -j"$jobs"
-(cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest -j"$jobs" -LE optimised --output-on-failure --timeout 600) ||
+(cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 ctest -j"$jobs" -LE optimised --output-on-failure --timeout 1800) ||
   status=1
 
 # The drawing threads, the sound and the computer player's route-search workers under
