@@ -15,7 +15,9 @@
 #include "app/WRComputerPlayerHost.h"
 #include "app/WROperationHost.h"
 #include "app/WRResultsScreen.h"
+#include "app/WRScreenPort.h"
 #include "app/WRTcpHost.h"
+#include "app/WRTurnExchange.h"
 #include "framework/core/GString31.h"
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
@@ -85,9 +87,6 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void SavePreferences(const DisplayPreset* record) override;
   void StartApplication() override;
   void WillMinimize() override;
-  // Back in the foreground after the kernel restored the gamma ramp and the surfaces: the game
-  // keeps nothing else that needs restoring.
-  void Reactivated() override {}
   void HandleKey(uint8_t key, bool alt, bool keypad) override;
   void DoCommand(int32_t command) override;
   // The per-frame step: the battle's queued sound events.
@@ -136,7 +135,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void CloseEditor(bool keepScreen);
   // A battle's side must buy its units: the editor's state opens in purchase-only mode for
   // side 0 or 1 over the screen the battle has cleared (the application's screens are gone).
-  void OpenPurchaseScreen(int32_t side) override;
+  void OpenPurchaseScreen(int32_t side);
   // The purchase-only editor has handed its units to the battle: its state is deleted, then
   // the battle screen opens, or with two players the game goes to the side still to buy.
   void FinishPurchase();
@@ -193,7 +192,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // battlefield view for 0 and 5 only.
   void SetInputMode(int32_t mode) override;
   bool IsNetworkOrdersLocked() const override;
-  void ResetCameraDipAndZoom() override;
+  void ResetCameraDipAndZoom();
   int32_t GetCurrentSide() const override { return sideToPlay_ == 1 ? 1 : 0; }
   int32_t GetHumanPlayers() const override { return humanPlayers_; }
   int32_t GetHumanSide() const override { return sideToPlay_ == 1 ? 1 : 0; }
@@ -204,26 +203,22 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   MapBattleServices* GetBattleOrOperation() override;
   MapBattleServices* GetOperation() override;
   int32_t GetScreenWidth() const override;
-  void Beep() override;
+  void Beep();
   bool IsEditorOpen() const override { return editor_ != nullptr; }
-  void ReturnToEditor() override;
+  void ReturnToEditor();
+  // The turn exchange and the battlefield screen the application owns.
+  TurnExchange& Exchange() override { return exchange_; }
+  BattlefieldScreen& Battlefield() override { return screenPort_; }
   // Option 10 (objects can be hidden) stays the player's choice of the options screen: a
   // battle read afterwards does not put its stored byte over it.
   void SetHideOption(int8_t /*value*/) override {}
   // The kernel's cursor, processor rating, link and camera counter; the sound manager's sounds.
-  void ShowCursor(bool show) override;
-  void PlaySound(int32_t number) override;
-  uint32_t GetCPURating() const override;
-  void KeepNetworkLinkAlive() override;
-  void SetCameraCounter(bool on) override;
-  void RaiseCameraCounter() override;
-  // The orders blocks carry no password: the hand-over screen keeps each side's digest in the
-  // game file, and a digest taken from the other machine's block would ask a player for a
-  // password he never chose.
-  const char* GetPasswordDigest(int32_t /*side*/) const override { return ""; }
-  void SetPasswordDigest(int32_t /*side*/, const char* /*text*/) override {}
-  // The e-mail seed the game file carries.
-  uint32_t GetEmailSeed() const override { return fileSettings_.emailSeed; }
+  void ShowCursor(bool show);
+  void PlaySound(int32_t number);
+  uint32_t GetCPURating() const;
+  void KeepNetworkLinkAlive();
+  void SetCameraCounter(bool on);
+  void RaiseCameraCounter();
   // ---- What the units' battle services ask of the application ----
   // The services the application installs for the units while it lives.
   BattleServices& Services() { return battleServices_; }
@@ -237,10 +232,10 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   bool OrdersMenuTakesKey(GObject* menu, int32_t key) override;
   // ---- End of the orders menu ----
   // ---- The battlefield frame's fire, smoke and positional sounds (WRApplicationGameServices.cpp) ----
-  void DrawBurningTiles(Map& map) override;
-  void DrawSmoke(Map& map) override;
-  void KeepMapSounds(Map& map, bool reposition) override;
-  void StartMapSound(Map& map, const MapPacket& event) override;
+  void DrawBurningTiles(Map& map);
+  void DrawSmoke(Map& map);
+  void KeepMapSounds(Map& map, bool reposition);
+  void StartMapSound(Map& map, const MapPacket& event);
   // ---- End of the battlefield frame's fire, smoke and sounds ----
 
   const DisplayPreset& GetStoredPreset() const { return storedPreset_; }
@@ -274,7 +269,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   bool WriteAndPlaceGameFile(GFile* file, const std::string& temporary, const std::string& target);
   // "Autosave" in "Saved Games"; with reload the game continues from what was stored. A
   // save that fails is logged and play goes on.
-  void Autosave(bool reload) override;
+  void Autosave(bool reload);
   // The game rebuilt from its stored form.
   void RoundTripGame();
   // The editor's generated quick battle started: the editor closes keeping the screen, the
@@ -340,10 +335,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // After a side's turn with two human players: the other side at this machine, or the
   // e-mail turn handed to the main screen's notice. False (nothing done) with one human
   // player or in TCP/IP play, where the game goes on here.
-  bool ContinueAfterTurn() override;
-  // The second player of a hotseat or e-mail turn: the side toggle.
-  bool GetSecondOrders() const override { return fileSettings_.sideToggle != 0; }
-  void ToggleSecondOrders() override { fileSettings_.sideToggle = fileSettings_.sideToggle != 0 ? 0 : 1; }
+  bool ContinueAfterTurn();
   void SwitchSides();
   // The current battle learns which side the computer plays (the one the single human does
   // not) and that this application is its screen.
@@ -426,22 +418,21 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   GObject* NewBattlefieldView(Map& map, int32_t width, int32_t height) override;
   // A label at the screen projection of a point of the battlefield, in the view: yellow with
   // highlight, else orange; nothing off the screen or behind the eye.
-  void DrawTextAt(const char* text, bool highlight, float x, float y, float z) override;
+  void DrawTextAt(const char* text, bool highlight, float x, float y, float z);
   // The battlefield view's projection over its own rectangle, and its fill with its background
   // colour while the map is not drawn.
-  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override;
-  void FillBattlefieldBackground() override;
+  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane);
+  void FillBattlefieldBackground();
   // Up to two label lines at a point of the view's screen, in the colours the codes name.
   void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
-                   int32_t code2) override;
-  int32_t GetNetworkStateForView() const override { return tcp_.GetState(); }
+                   int32_t code2);
   // The battle screen's info panel and battlefield view are redrawn.
-  void RefreshBattleScreen() override;
+  void RefreshBattleScreen();
   // The kernel's measured frame rate and the last frame's time in milliseconds.
   float GetFrameRate() const override;
   int32_t GetFrameTime() const override;
   bool CanBlend() const override;
-  void SetSoundDistanceOffset(float metres) override;
+  void SetSoundDistanceOffset(float metres);
   // The soldier figures vehicle crews are drawn with: infantry of the class without a base.
   GObject* NewFigurePrototype(int32_t variant) override;
   void PrepareFigureAppearance(GObject* figure) override;
@@ -474,7 +465,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   bool HasBattleWithMap() const;
   // The steps of the dispatcher (WRApplicationCommands.cpp).
   bool DoOwnCommand(int32_t command);
-  void EndTitleSound() override;
+  void EndTitleSound();
   // The alert box's parts (WRApplicationAlerts.cpp).
   void BuildAlertBox(const GString& line1, const GString& line2, int32_t command1, int32_t command2,
                      int32_t savedMode);
@@ -538,38 +529,21 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void ResetMapInput();
   // The radio: a line wrapped to the radio's width, and the expiry of old lines.
   void AddRadioLine(const std::string& text, int32_t side) { tcp_.AddRadioLine(text, side); }
-  void ExpireRadioLines() override { tcp_.ExpireRadioLines(); }
-  void RedrawTransferProgress() override { tcpHost_.ProgressChanged(); }
-  void RequestReinforcementsNotice() override { SetReinforcementsPending(true); }
   void AddRadioHint() { tcp_.AddRadioHint(tcpHost_.RadioHint()); }
-  void SendChat(const char* text) override { tcp_.SendChat(text != nullptr ? text : ""); }
   int32_t NetworkTimeRemaining() const { return tcp_.TimeRemaining(); }
   void SwitchTimerOff() { tcp_.SwitchTimerOff(); }
   // What the battle asks of TCP/IP play.
-  bool EndNetworkOrders() override;
-  void NetworkSetupEnded() override;
-  bool NetworkReplayEnded() override;
-  void ApplyNetworkSeed() override;
-  bool IsSeedDrawing() const override { return connectionType_ == 2 && hostFlag_ != 0; }
-  bool GetComputeHere() const override { return tcpHost_.ComputesHere(); }
-  void SetComputeHere(bool value) override { tcpHost_.SetComputeHere(value); }
-  void SetSharedSeed(uint16_t seed) override { sharedSeed_ = seed; }
-  void NetSend(const uint8_t* bytes, int32_t count) override;
-  bool IsNetworkWaiting() const override;
-  void NoteBattleScreenOpened() override;
-  void ContinueNetworkGame() override {}
-  void SetChatSizes(int32_t lines, int32_t lineWidth) override;
-  int32_t GetChatLinesShown() const override { return chatLines_; }
-  int32_t GetTurnTimeLimit() const override { return static_cast<int32_t>(tcp_.GetTimeLimit()); }
-  bool IsOrdersClockStarted() const override { return tcp_.IsClockRunning(); }
-  int32_t GetTimeRemaining() const override { return tcp_.TimeRemaining(); }
-  bool IsTurnClockStopped() const override { return tcp_.IsClockStopped(); }
+  bool EndNetworkOrders();
+  void NetworkSetupEnded();
+  bool NetworkReplayEnded();
+  void ApplyNetworkSeed();
+  void NetSend(const uint8_t* bytes, int32_t count);
+  bool IsNetworkWaiting() const;
+  void NoteBattleScreenOpened();
+  void SetChatSizes(int32_t lines, int32_t lineWidth);
   // No key or screen of this program selects the second set of height-band textures.
   bool UsesAlternateHeightBands() const override { return false; }
-  // No path of this program reloads an autosave into a turn that takes no orders.
-  bool IsNoOrdersTurn() const override { return false; }
-  bool IsTimerOffRequested(bool opponent) const override { return tcp_.IsTimerOffRequested(opponent); }
-  const char* GetRadioLine(int32_t index, int32_t* author) const override;
+  const char* GetRadioLine(int32_t index, int32_t* author) const;
 
  private:
   WRTcpHost tcpHost_{*this};
@@ -577,4 +551,11 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   std::vector<uint32_t> localAddresses_;
   int32_t chatLines_ = 0;
   // ---- End of TCP/IP play ----
+
+  // The turn exchange and the battlefield screen the game is handed; they reach the play
+  // settings, the link and the screens above.
+  friend class WRTurnExchange;
+  friend class WRScreenPort;
+  WRTurnExchange exchange_{*this};
+  WRScreenPort screenPort_{*this};
 };

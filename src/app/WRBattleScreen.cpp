@@ -105,15 +105,15 @@ void WRBattleScreen::SetMapDrawState(int32_t state) {
   if (Map* map = CurrentMap()) map->display.drawState = state;
 }
 
-int32_t WRBattleScreen::GetNetworkState() const { return app_.GetNetworkStateForView(); }
+int32_t WRBattleScreen::GetNetworkState() const { return app_.Exchange().GetNetworkStateForView(); }
 
-bool WRBattleScreen::IsOrdersClockEnabled() const { return app_.GetTurnTimeLimit() != 0; }
+bool WRBattleScreen::IsOrdersClockEnabled() const { return app_.Exchange().GetTurnTimeLimit() != 0; }
 
-bool WRBattleScreen::IsOrdersClockRunning() const { return app_.IsOrdersClockStarted(); }
+bool WRBattleScreen::IsOrdersClockRunning() const { return app_.Exchange().IsOrdersClockStarted(); }
 
 // In TCP/IP play the pause is this side's request to ignore the time limit.
 bool WRBattleScreen::IsPaused() const {
-  return app_.GetConnectionType() == 2 ? app_.IsTimerOffRequested(false) : paused_;
+  return app_.GetConnectionType() == 2 ? app_.Exchange().IsTimerOffRequested(false) : paused_;
 }
 
 void WRBattleScreen::SaveGame() { app_.ShowSavePanel(false); }

@@ -8,6 +8,7 @@
 
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GraphicsTestHost.h"
+#include "game/map/NullBattlefieldScreen.h"
 #include "game/battle/HeadlessHost.h"
 #include "game/map/Map.h"
 #include "game/units/ScreenlessDrawHost.h"
@@ -65,15 +66,22 @@ class ScreenHost : public HeadlessHost {
   int32_t GetScreenWidth() const override { return width_; }
   float GetFrameRate() const override { return 60.0f; }
   int32_t GetFrameTime() const override { return 16; }
-  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override {
-    if (gGraph3D != nullptr) gGraph3D->SetProjection(0, 0, width_, height_, fieldOfView, nearPlane, farPlane);
-  }
-  void DrawBurningTiles(Map& map) override { map.DrawBurningTiles(); }
-  void DrawSmoke(Map& map) override { map.DrawSmoke(); }
+  BattlefieldScreen& Battlefield() override { return screen_; }
 
  private:
   int32_t width_;
   int32_t height_;
+  struct Screen : NullBattlefieldScreen {
+    explicit Screen(ScreenHost& host) : host(host) {}
+    void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override {
+      if (gGraph3D != nullptr) {
+        gGraph3D->SetProjection(0, 0, host.width_, host.height_, fieldOfView, nearPlane, farPlane);
+      }
+    }
+    void DrawBurningTiles(Map& map) override { map.DrawBurningTiles(); }
+    void DrawSmoke(Map& map) override { map.DrawSmoke(); }
+    ScreenHost& host;
+  } screen_{*this};
 };
 
 // The battle screen's share of unit drawing: the figure textures and the order lines come from

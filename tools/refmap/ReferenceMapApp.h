@@ -11,7 +11,6 @@ class ReferenceMapApp : public WindowlessMapApp {
   int32_t GetInputMode() const override { return 0; }
   void SetInputMode(int32_t) override {}
   bool IsNetworkOrdersLocked() const override { return false; }
-  void ResetCameraDipAndZoom() override {}
   int32_t GetCurrentSide() const override { return 0; }
   int32_t GetHumanPlayers() const override { return 1; }
   int32_t GetHumanSide() const override { return 0; }
@@ -21,19 +20,15 @@ class ReferenceMapApp : public WindowlessMapApp {
   MapBattleServices* GetBattleOrOperation() override { return nullptr; }
   MapBattleServices* GetOperation() override { return nullptr; }
   int32_t GetScreenWidth() const override { return 1024; }
-  void Beep() override {}
-  // Nothing is drawn, heard or measured.
-  void RefreshBattleScreen() override {}
+  // Nothing is drawn or measured.
   float GetFrameRate() const override { return 8.0f; }
   int32_t GetFrameTime() const override { return 0; }
   bool CanBlend() const override { return false; }
-  void SetSoundDistanceOffset(float) override {}
   GObject* NewFigurePrototype(int32_t) override { return nullptr; }
   void PrepareFigureAppearance(GObject*) override {}
   void ReleaseFigureAppearance(GObject*) override {}
   void SetCurrentFileName(const char*) override {}
   bool UsesAlternateHeightBands() const override { return false; }
-  bool IsNoOrdersTurn() const override { return false; }
 
  private:
   int32_t fileVersion_;

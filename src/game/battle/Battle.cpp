@@ -12,6 +12,7 @@
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraphic.h"
 #include "game/battle/VictoryFlag.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/ports/InanimateServices.h"
@@ -91,7 +92,7 @@ void Battle::InitMembers() {
 bool Battle::SetUp(GFile* stream) {
   InitMembers();
   notOwning = 0;
-  App().ShowCursor(true);
+  App().Battlefield().ShowCursor(true);
   if (stream != nullptr) {
     // A file in memory has no name to hand on.
     if (stream->Path().find('\\') != std::string::npos) App().SetCurrentFileName(stream->GetBaseName().CStr());
@@ -122,7 +123,7 @@ void Battle::SetUpForOperation() {
   if (App().GetOperation() == nullptr) FatalError(__LINE__, kSource);
   InitMembers();
   notOwning = 0;
-  App().ShowCursor(true);
+  App().Battlefield().ShowCursor(true);
   map = new Map(App());
   map->SetUpStandIn();
 }

@@ -13,6 +13,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/SmokeCloud.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
@@ -128,7 +129,7 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
         // The link stays alive and sends what it holds: a turn computed for minutes must not
         // look like silence, nor leave a message half sent, to the machine waiting for it.
         ++keepAlivePasses;
-        App().KeepNetworkLinkAlive();
+        App().Exchange().KeepNetworkLinkAlive();
       }
     }
     for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->RefreshTarget(false);
@@ -182,7 +183,7 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
   replayState = 14;
   // The replay's strip takes the place of the orders' until the next turn.
   if (screen.goPicture != nullptr) screen.goPicture->SetVisible(0);
-  if (screen.replayPanel != nullptr && App().GetNetworkStateForView() != 14) screen.replayPanel->SetVisible(1);
+  if (screen.replayPanel != nullptr && App().Exchange().GetNetworkStateForView() != 14) screen.replayPanel->SetVisible(1);
   PreloadSounds();
   computingAction = 0;
   StartReplay();

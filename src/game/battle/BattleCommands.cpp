@@ -13,9 +13,11 @@
 #include "game/battle/ReplayScreen.h"
 #include "game/battle/ResultsScreen.h"
 #include "game/map/BalloonTarget.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderMenuTarget.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/ports/InanimateServices.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
@@ -30,7 +32,7 @@ constexpr int32_t kConnectionTcpIp = 2;
 // draws letters for its temporary name: the game's draws stay as they were.
 void NetworkAutosave(MapAppServices& app) {
   const uint32_t generator = RandomState();
-  app.Autosave(false);
+  app.Exchange().Autosave(false);
   SeedRandom(generator);
 }
 }  // namespace
@@ -98,7 +100,7 @@ void Battle::Go() {
   if (map != nullptr) map->CloseUnitInfoBalloon();
   // In the editor GO only resets the editor's objects.
   if (IsEditorOpen()) {
-    App().ReturnToEditor();
+    App().Battlefield().ReturnToEditor();
     return;
   }
   // After the end, a look at the map goes back to the results.
@@ -108,10 +110,10 @@ void Battle::Go() {
   MapAppServices& app = App();
   const bool network = app.GetConnectionType() == kConnectionTcpIp;
   if (network && setupPhase == 0) NetworkAutosave(app);
-  if (network && !app.EndNetworkOrders()) return;
+  if (network && !app.Exchange().EndNetworkOrders()) return;
   if (setupPhase != 0) {
     SetupGo();
-    if (network) app.NetworkSetupEnded();
+    if (network) app.Exchange().NetworkSetupEnded();
   } else {
     OrdersGo();
   }
@@ -136,7 +138,7 @@ void Battle::SetupGo() {
   }
   const bool twoPlayers = app.GetHumanPlayers() >= 2;
   // The first of two players at one machine or by e-mail has placed: the other places next.
-  if (twoPlayers && app.GetSecondOrders() && app.GetConnectionType() != 2 && app.ContinueAfterTurn()) return;
+  if (twoPlayers && app.Exchange().GetSecondOrders() && app.GetConnectionType() != 2 && app.Exchange().ContinueAfterTurn()) return;
   if (night && operation->nightIntent[0] != 2 && operation->nightIntent[1] != 2) {
     // Nobody seeks a night action: the night battle is skipped.
     currentTurn = lastTurn + 1;
@@ -145,7 +147,7 @@ void Battle::SetupGo() {
     ShowResults(false, true);
     return;
   }
-  if (app.GetHumanPlayers() == 1) app.Autosave(false);
+  if (app.GetHumanPlayers() == 1) app.Exchange().Autosave(false);
   BattleCanonicalPass::Run(*this);
   PlanComputerSides(false, -1);
   SeedRandom(sharedSeed);
@@ -162,9 +164,9 @@ void Battle::SetupGo() {
   ComputeScoreShares(true, nullptr, nullptr);
   packets.DeleteAll(true);
   replay.soundEvents.clear();  // they pointed into the packets
-  if (twoPlayers && !app.GetSecondOrders() && app.GetConnectionType() == 1) {
-    app.ToggleSecondOrders();
-    app.ContinueAfterTurn();
+  if (twoPlayers && !app.Exchange().GetSecondOrders() && app.GetConnectionType() == 1) {
+    app.Exchange().ToggleSecondOrders();
+    app.Exchange().ContinueAfterTurn();
   }
   GErrorLog::LogValue("RndCheckSetup =", RandomPreservingSeed());
 }
@@ -199,7 +201,7 @@ void Battle::OrdersGo() {
   if (DecideSurrender(side)) return;
   MapAppServices& app = App();
   // The first side of a hotseat or e-mail turn is done: the other gives its orders next.
-  if (!app.GetSecondOrders() && app.GetConnectionType() != 2 && app.ContinueAfterTurn()) return;
+  if (!app.Exchange().GetSecondOrders() && app.GetConnectionType() != 2 && app.Exchange().ContinueAfterTurn()) return;
   BattleCanonicalPass::Run(*this);
   if (PlanComputerSides(true, side)) return;
   GErrorLog::LogValue("Action seed =", sharedSeed);
@@ -207,7 +209,7 @@ void Battle::OrdersGo() {
   GErrorLog::LogValue("RndCheckA =", RandomPreservingSeed());
   ComputeAction(true, false);
   GErrorLog::LogValue("RndCheckB =", RandomPreservingSeed());
-  if (app.GetConnectionType() == 1) app.ContinueAfterTurn();
+  if (app.GetConnectionType() == 1) app.Exchange().ContinueAfterTurn();
 }
 
 void Battle::NextTurn() {
@@ -224,19 +226,19 @@ void Battle::NextTurn() {
   }
   ComputeStrengthRatios();
   const int32_t connection = app.GetConnectionType();
-  if (app.GetHumanPlayers() >= 2 && connection == 0 && app.GetSecondOrders()) {
+  if (app.GetHumanPlayers() >= 2 && connection == 0 && app.Exchange().GetSecondOrders()) {
     // The first player has watched: the replay starts again for the second.
     ReplayControl(13);
     ReplayControl(11);
-    if (app.ContinueAfterTurn()) return;
+    if (app.Exchange().ContinueAfterTurn()) return;
   }
-  if (connection == 1 && !app.GetSecondOrders()) {
+  if (connection == 1 && !app.Exchange().GetSecondOrders()) {
     if (map != nullptr) map->DeleteSounds(false);
-    if (app.ContinueAfterTurn()) return;
+    if (app.Exchange().ContinueAfterTurn()) return;
   }
 
   if (map != nullptr) map->DeleteSounds(true);
-  app.ApplyNetworkSeed();
+  app.Exchange().ApplyNetworkSeed();
   app.SetInputMode(0);
   RejoinSplitSquads();
   RemoveEliminatedUnits();
@@ -258,7 +260,7 @@ void Battle::NextTurn() {
     ShowResults(false, false);
     return;
   }
-  if (app.GetHumanPlayers() >= 2 && connection == 1) app.ToggleSecondOrders();
+  if (app.GetHumanPlayers() >= 2 && connection == 1) app.Exchange().ToggleSecondOrders();
   if (replayScreen != nullptr) replayScreen->SetSoundPhase(0);
   BringReinforcements();
   RefreshUnitDisplays();
@@ -270,16 +272,16 @@ void Battle::NextTurn() {
   // machine with the orders; otherwise it is drawn at every turn, so that no two actions start
   // from the same draws, and the game file carries it to the machine that computes the action.
   // The draw leaves the generator as it was (as the other machine's, which draws nothing).
-  if (connection != kConnectionTcpIp || app.IsSeedDrawing()) {
+  if (connection != kConnectionTcpIp || app.Exchange().IsSeedDrawing()) {
     const uint32_t generator = RandomState();
     sharedSeed = static_cast<uint16_t>(Random(65535));
     SeedRandom(generator);
-    app.SetSharedSeed(sharedSeed);
+    app.Exchange().SetSharedSeed(sharedSeed);
   }
   if (connection == kConnectionTcpIp) {
     // The next orders phase; orders the opponent sent during the replay are merged now. A
     // connection that cannot go on has ended with its alert.
-    app.NetworkReplayEnded();
+    app.Exchange().NetworkReplayEnded();
   }
 }
 

@@ -4,6 +4,7 @@
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/VictoryFlag.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Distance.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -51,7 +52,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
   Unit* unit = selectedUnit;
   if (unit == nullptr || map == nullptr) {
     GErrorLog::LogValue("Order without a selected unit, code", code);
-    app.Beep();
+    app.Battlefield().Beep();
     return;
   }
   OrderState& state = map->orders;
@@ -60,7 +61,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       unit->SetSelectedWaypointMode(code);
       if (app.GetInputMode() != kWaypointDrag) SetSelectedWaypoint(-1);
     } else {
-      app.Beep();
+      app.Battlefield().Beep();
     }
     return;
   }
@@ -116,7 +117,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
     case 40:
       if (!unit->IsVehicle()) {
         GErrorLog::LogValue("Hatch order for a unit that is no vehicle, kind", unit->kind);
-        app.Beep();
+        app.Battlefield().Beep();
         break;
       }
       if (VehicleServices* vehicle = unit->AsVehicle()) vehicle->ToggleButtoned();
@@ -126,7 +127,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       auto* squad = dynamic_cast<Infantry*>(unit);
       if (squad == nullptr || !squad->CanSplit()) {
         GErrorLog::LogValue("Split order the unit cannot take, kind", unit->kind);
-        app.Beep();
+        app.Battlefield().Beep();
         break;
       }
       squad->Split();
@@ -144,7 +145,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       auto* vehicle = dynamic_cast<Vehicle*>(unit);
       if (vehicle == nullptr || !vehicle->IsArmoredIn(0) || !vehicle->HasHeavyWeapon(false)) {
         GErrorLog::LogValue("Fixed-position order the unit cannot take, kind", unit->kind);
-        app.Beep();
+        app.Battlefield().Beep();
         break;
       }
       vehicle->ToggleDugIn();
@@ -160,7 +161,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
     default:
       // 39, the answers of the two small menus, and anything outside the order codes.
       if (code != 39) GErrorLog::LogValue("Order code with no case", code);
-      app.Beep();
+      app.Battlefield().Beep();
       break;
   }
 }
@@ -168,7 +169,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
 bool Battle::PlaceMoveWaypoint(bool flag) {
   Unit* unit = selectedUnit;
   if (unit == nullptr || map == nullptr) {
-    App().Beep();
+    App().Battlefield().Beep();
     return false;
   }
   OrderState& state = map->orders;
@@ -192,7 +193,7 @@ bool Battle::PlaceMoveWaypoint(bool flag) {
                      (count > 0 && (unit->WaypointAt(count - 1).x != lastBefore.x ||
                                     unit->WaypointAt(count - 1).y != lastBefore.y ||
                                     unit->WaypointAt(count - 1).moveMode != lastBefore.moveMode));
-  if (!added) App().Beep();
+  if (!added) App().Battlefield().Beep();
   InvalidateInfoPanel();
   return unit->LastWaypointIsRotation();
 }
@@ -200,7 +201,7 @@ bool Battle::PlaceMoveWaypoint(bool flag) {
 void Battle::SetTargetFromPick() {
   Unit* unit = selectedUnit;
   if (unit == nullptr || map == nullptr) {
-    App().Beep();
+    App().Battlefield().Beep();
     return;
   }
   OrderState& state = map->orders;
@@ -215,7 +216,7 @@ bool Battle::PlaceSelectedUnit(bool place) {
   Unit* unit = selectedUnit;
   if (unit == nullptr || map == nullptr) {
     GErrorLog::LogError("Placement without a selected unit");
-    App().Beep();
+    App().Battlefield().Beep();
     return false;
   }
   OrderState& state = map->orders;
@@ -232,7 +233,7 @@ bool Battle::PlaceSelectedUnit(bool place) {
 void Battle::MarkNearestFlag() {
   if (flags.Count() == 0 || map == nullptr) {
     // An operation's battles have no flags to mark.
-    App().Beep();
+    App().Battlefield().Beep();
     return;
   }
   VictoryFlag* nearest = nullptr;

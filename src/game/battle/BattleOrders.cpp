@@ -8,6 +8,7 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/UnitList.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/Unit.h"
 #include "game/units/orders/Waypoint.h"
 
@@ -45,17 +46,17 @@ void Battle::WriteOrders(GFile& file) const {
   GErrorLog::LogValue("Seed written =", sharedSeed);
   // The digest travels once, from the machine that does not draw the seed, while the sides
   // are still deploying.
-  if (!app.IsSeedDrawing() && setupPhase != 0) {
+  if (!app.Exchange().IsSeedDrawing() && setupPhase != 0) {
     file.WriteByte(1);
     GString63 digest;
-    digest.Assign(app.GetPasswordDigest(side));
+    digest.Assign(app.Exchange().GetPasswordDigest(side));
     digest.Write(file);
   } else {
     file.WriteByte(0);
   }
   file.WriteByte(static_cast<uint8_t>(endState[0]));
   file.WriteByte(static_cast<uint8_t>(endState[1]));
-  file.WriteU32(app.GetCPURating());
+  file.WriteU32(app.Exchange().GetCPURating());
   units.Write(file);
   GErrorLog::LogValue("*** # units written =", units.Count());
   if (const Campaign* operation = RunningCampaign(app)) file.WriteByte(static_cast<uint8_t>(operation->nightIntent[side]));
@@ -110,18 +111,18 @@ bool Battle::ReadOrders(GFile& file, bool discardOwnSettings) {
     return Refuse(file, "Orders: a unit refers to a unit that does not exist", 0);
   }
 
-  if (!app.IsSeedDrawing()) {
+  if (!app.Exchange().IsSeedDrawing()) {
     sharedSeed = seed;
     GErrorLog::LogValue("Accepted seed =", seed);
   }
   const int32_t other = 1 - (app.GetCurrentSide() & 1);
-  if (textFlag == 1 && !discardOwnSettings) app.SetPasswordDigest(other, digest.CStr());
+  if (textFlag == 1 && !discardOwnSettings) app.Exchange().SetPasswordDigest(other, digest.CStr());
   endState[0] = end0;
   endState[1] = end1;
   if (!discardOwnSettings) {
-    const uint32_t local = app.GetCPURating();
+    const uint32_t local = app.Exchange().GetCPURating();
     // Opposite answers on the two machines: equal ratings go to the seed-drawing one.
-    app.SetComputeHere(peerRating < local || (peerRating == local && app.IsSeedDrawing()));
+    app.Exchange().SetComputeHere(peerRating < local || (peerRating == local && app.Exchange().IsSeedDrawing()));
     if (operation != nullptr) operation->nightIntent[other] = operationByte;
   }
   return true;

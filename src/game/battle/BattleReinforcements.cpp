@@ -7,6 +7,7 @@
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/VehicleServices.h"
@@ -146,7 +147,7 @@ bool ReinforcementGroup::CheckArrival(MapAppServices& app) {
 
 void BattleBase::BringReinforcements() {
   MapAppServices& app = App();
-  if (app.GetHumanPlayers() == 2 && app.GetConnectionType() == 1) SeedRandom(app.GetEmailSeed());
+  if (app.GetHumanPlayers() == 2 && app.GetConnectionType() == 1) SeedRandom(app.Exchange().GetEmailSeed());
   for (GObjectGroup& list : reinforcements) {
     // Checked in order; the arrived groups are removed afterwards, the others keep theirs.
     const int32_t count = list.Count();

@@ -10,8 +10,10 @@
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ResultsScreen.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/Unit.h"
 #include "game/units/tables/UnitCodes.h"
 #include "platform/PStringTable.h"
@@ -124,7 +126,7 @@ void Battle::ShowResults(bool reviewOnly, bool deferOperationStep) {
   ++resultsShown;
   MapAppServices& app = App();
   const bool network = app.GetConnectionType() == kConnectionTcpIp;
-  app.PlaySound(kResultsSound);
+  app.Battlefield().PlaySound(kResultsSound);
   if (resultsScreen != nullptr) resultsScreen->SetNetworkState(kResultsNetworkState);
   if (map != nullptr) map->DeleteSounds(false);
   DeleteReplayEffects();
@@ -177,7 +179,7 @@ void Battle::ShowResults(bool reviewOnly, bool deferOperationStep) {
     if (resultsScreen != nullptr) resultsScreen->HoldNetworkLink();
     if (!r.inOperation || r.operationOver) {
       if (resultsScreen != nullptr) resultsScreen->ShowNetworkPanel();
-      app.NetSend(&kResultsMessage, 1);
+      app.Exchange().NetSend(&kResultsMessage, 1);
     }
   }
 

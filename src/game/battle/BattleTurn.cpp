@@ -3,6 +3,7 @@
 #include "framework/core/GErrorLog.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
@@ -93,7 +94,7 @@ void Battle::EndBattleForSide(int32_t result) {
   if (app.GetHumanPlayers() == 2 && app.GetConnectionType() != 0) finished = 1;
   // Two players at one machine, or by e-mail, see the end after the hand-over.
   const bool handOver = (app.GetHumanPlayers() == 2 && app.GetConnectionType() == 0) || app.GetConnectionType() == 1;
-  if (handOver && app.ContinueAfterTurn()) return;
+  if (handOver && app.Exchange().ContinueAfterTurn()) return;
   ShowResults();
 }
 

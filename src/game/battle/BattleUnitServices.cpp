@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/battle/Battle.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapPacket.h"
@@ -52,7 +53,7 @@ void BattleUnitServices::PlaySoundAtOnce(const UnitSoundPacket& packet) {
     for (size_t i = 0; i < 3; ++i) event.sound.position[side][i] = packet.sidePosition[side][i];
     event.sound.audible[side] = packet.audible[side];
   }
-  battle->App().StartMapSound(*battle->map, event);
+  battle->App().Battlefield().StartMapSound(*battle->map, event);
 }
 
 void BattleUnitServices::FileShot(const Shot& shot) {

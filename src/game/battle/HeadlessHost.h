@@ -8,6 +8,7 @@
 #include "game/battle/BattleServices.h"
 #include "game/battle/BattleServicesHost.h"
 #include "game/battle/ComputerPlayer.h"
+#include "game/battle/HeadlessExchange.h"
 #include "game/map/WindowlessMapApp.h"
 
 // The application as a battle without a window, sound or link sees it: one machine, one human
@@ -28,7 +29,6 @@ class HeadlessHost : public WindowlessMapApp, public BattleServicesHost, public 
   int32_t GetInputMode() const override { return inputMode; }
   void SetInputMode(int32_t mode) override { inputMode = mode; }
   bool IsNetworkOrdersLocked() const override { return false; }
-  void ResetCameraDipAndZoom() override {}
   int32_t GetCurrentSide() const override { return currentSide; }
   int32_t GetHumanPlayers() const override { return humanPlayers; }
   int32_t GetHumanSide() const override { return humanSide; }
@@ -38,21 +38,16 @@ class HeadlessHost : public WindowlessMapApp, public BattleServicesHost, public 
   MapBattleServices* GetBattleOrOperation() override { return battle != nullptr ? battle : operation; }
   MapBattleServices* GetOperation() override { return operation; }
   int32_t GetScreenWidth() const override { return 800; }
-  void Beep() override {}
   void SetHideOption(int8_t value) override { options[10] = value; }
   void SetCurrentFileName(const char* baseName) override { currentFileName = baseName != nullptr ? baseName : ""; }
   std::string currentFileName;
 
   // ---- The screen a battle without a window has: nothing is drawn or heard, and no frame
   // has been measured (the kernel's starting rate, no time since the last) ----
-  void RefreshBattleScreen() override {}
   float GetFrameRate() const override { return 8.0f; }
   int32_t GetFrameTime() const override { return 0; }
   bool CanBlend() const override { return false; }
-  void SetSoundDistanceOffset(float /*metres*/) override {}
   bool UsesAlternateHeightBands() const override { return false; }
-  // Headless battles are computed from files and orders, never from a reloaded autosave.
-  bool IsNoOrdersTurn() const override { return false; }
   // The crews' soldier figures, as the program makes them (without a screen they load no
   // pictures).
   GObject* NewFigurePrototype(int32_t variant) override;
@@ -79,38 +74,9 @@ class HeadlessHost : public WindowlessMapApp, public BattleServicesHost, public 
   MapBattleServices* battle = nullptr;  // the battle in play, not owned
   MapBattleServices* operation = nullptr;  // the operation in play, not owned
 
-  // ---- The orders exchange's settings ----
-  bool IsSeedDrawing() const override { return seedDrawing; }
-  bool GetComputeHere() const override { return computeHere; }
-  void SetComputeHere(bool value) override { computeHere = value; }
-  const char* GetPasswordDigest(int32_t side) const override { return digests[side & 1].c_str(); }
-  void SetPasswordDigest(int32_t side, const char* text) override { digests[side & 1] = text; }
-  uint32_t GetCPURating() const override { return cpuRating; }
-  uint32_t GetEmailSeed() const override { return emailSeed; }
-  bool seedDrawing = false;
-  bool computeHere = false;
-  std::array<std::string, 2> digests;
-  uint32_t cpuRating = 0;
-  uint32_t emailSeed = 0;
-  // ---- End of the orders exchange's settings ----
-
-  // ---- The turn in TCP/IP play: the connection's answers, counted ----
-  bool EndNetworkOrders() override {
-    ++networkGoes;
-    return networkGoGoesOn;
-  }
-  void NetworkSetupEnded() override { ++networkSetupEnds; }
-  bool NetworkReplayEnded() override {
-    ++networkReplayEnds;
-    return true;
-  }
-  void SetSharedSeed(uint16_t seed) override { lastSharedSeed = seed; }
-  bool networkGoGoesOn = true;
-  int32_t networkGoes = 0;
-  int32_t networkSetupEnds = 0;
-  int32_t networkReplayEnds = 0;
-  int32_t lastSharedSeed = -1;
-  // ---- End of the turn in TCP/IP play ----
+  // The turn exchange a test sets and reads (the screen is the one nobody watches).
+  TurnExchange& Exchange() override { return exchange; }
+  HeadlessExchange exchange;
 
   // ---- The computer player's screen: the side to play, and the redraws counted ----
   int32_t GetSideToPlay() const override { return currentSide; }

@@ -10,6 +10,7 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/airplane/Airplane.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
@@ -210,9 +211,9 @@ bool TurnMerge::MergeInto(Battle& battle, GFile& file, bool allSides, bool answe
   }
   // The seed the file's reader accepted (the machine that does not draw it) is the battle's
   // next action's: it was read into the temporary battle.
-  if (!battle.App().IsSeedDrawing()) {
+  if (!battle.App().Exchange().IsSeedDrawing()) {
     battle.sharedSeed = received.sharedSeed;
-    battle.App().SetSharedSeed(received.sharedSeed);
+    battle.App().Exchange().SetSharedSeed(received.sharedSeed);
   }
   if (allSides || ownSide == 1) battle.endState[0] = received.endState[0];
   if (allSides || ownSide == 0) battle.endState[1] = received.endState[1];

@@ -7,6 +7,7 @@
 
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphic.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Building.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -85,7 +86,7 @@ void Building::Draw() {
   if (text == nullptr) return;
   const float cx = CentreX();
   const float cy = CentreY();
-  map_->App().DrawTextAt(std::string(text, length).c_str(), damaged, cx, cy, map_->SurfaceHeightAt(cx, cy) + 6.0f);
+  map_->App().Battlefield().DrawTextAt(std::string(text, length).c_str(), damaged, cx, cy, map_->SurfaceHeightAt(cx, cy) + 6.0f);
 }
 
 void Building::DrawRubble(bool clip) const {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "game/map/MapAppServices.h"
+#include "game/map/TurnExchange.h"
 
 void ChatEntry::KeyChar(int8_t c) {
   if (c != 13) {
@@ -12,5 +13,5 @@ void ChatEntry::KeyChar(int8_t c) {
   const std::string text = Text();
   Clear();
   SetVisible(0);
-  if (!text.empty()) app_.SendChat(text.c_str());
+  if (!text.empty()) app_.Exchange().SendChat(text.c_str());
 }

@@ -1,4 +1,5 @@
 // The map's life cycle: construction and destruction.
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 
 #include <atomic>
@@ -15,7 +16,7 @@ Map::Map(MapAppServices& app) : app_(&app) {
   // Serials start at 1, so a memo that never asked (serial 0) belongs to no map.
   static std::atomic<uint64_t> made{0};
   serial_ = made.fetch_add(1, std::memory_order_relaxed) + 1;
-  app_->ResetCameraDipAndZoom();
+  app_->Battlefield().ResetCameraDipAndZoom();
   BuildHeightTable();
 }
 

@@ -6,12 +6,14 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/BattlefieldView.h"
 #include "game/map/ChatEntry.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapUnitView.h"
+#include "game/map/TurnExchange.h"
 
 namespace {
 
@@ -58,7 +60,7 @@ void Map::CreateView() {
 
   if (app_->GetConnectionType() != kTcpIp || view == nullptr) return;
   const ChatLayout chat = ChatLayoutFor(view->Width(), view->Height(), width);
-  app_->SetChatSizes(chat.lines, chat.lineWidth);
+  app_->Exchange().SetChatSizes(chat.lines, chat.lineWidth);
   auto* entry = new ChatEntry(*app_);
   entry->Init(view, chat.entryX, chat.entryY, chat.columns, 3, 1, 0);
   entry->SetVisible(0);
@@ -77,6 +79,6 @@ void Map::ShowViewMessage(const char* text) {
 
 void Map::Refresh() {
   if (MapBattleServices* battle = app_->GetBattleOrOperation()) battle->ValidateSelection();
-  app_->RefreshBattleScreen();
+  app_->Battlefield().RefreshBattleScreen();
   if (auto* view = dynamic_cast<GView*>(display.battleView)) view->Invalidate();
 }

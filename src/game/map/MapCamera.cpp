@@ -10,6 +10,7 @@
 #include "framework/media/GBoundingBox.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/ui/GView.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -32,7 +33,7 @@ void Map::SelectUnit(MapUnitView* unit) {
   if (unit == camera.selectedUnit || (unit != nullptr && unit->GetIdentificationLevel() < 2)) unit = nullptr;
   camera.selectedUnit = unit;
   Invalidate();
-  app_->RefreshBattleScreen();
+  app_->Battlefield().RefreshBattleScreen();
 }
 
 void Map::AimCamera(float x, float y) {
@@ -48,20 +49,20 @@ void Map::AimCamera(float x, float y) {
     camera.y[side] = y;
   }
   Invalidate();
-  app_->RefreshBattleScreen();
+  app_->Battlefield().RefreshBattleScreen();
 }
 
 void Map::OrdersMenuKey(int32_t key) {
   MapBattleServices* battle = app_->GetBattleOrOperation();
   if (battle == nullptr || battle->GetSelectedUnit() == nullptr) {
     // A key press with nothing selected: no menu to open.
-    app_->Beep();
+    app_->Battlefield().Beep();
     return;
   }
   if (camera.openMenu == nullptr) {
     camera.openMenu = app_->OpenUnitOrdersMenu(false);
   } else if (!app_->OrdersMenuTakesKey(camera.openMenu, key)) {
-    app_->Beep();
+    app_->Battlefield().Beep();
     SafeDelete(camera.openMenu);
   }
 }
@@ -365,7 +366,7 @@ void Map::SetupCamera() {
   frame.fieldOfView = Blend(T::kFieldOfView[screen], v, p, t) / static_cast<float>(zoom);
   frame.nearPlane = nearPlane;
   frame.farPlane = farPlane;
-  app_->SetBattlefieldProjection(frame.fieldOfView, nearPlane, farPlane);
+  app_->Battlefield().SetBattlefieldProjection(frame.fieldOfView, nearPlane, farPlane);
 
   // 7: the pitch.
   float pitch = Blend(T::kPitch[screen], v, p, t);
@@ -412,7 +413,7 @@ void Map::SetupCamera() {
   if (g != nullptr) g->LookAt(frame.eyeX, frame.eyeY, h, targetX, targetY, h, 0.0f, 0.0f, 1.0f);
 
   // 12: sounds come closer as the eye comes down.
-  app_->SetSoundDistanceOffset(50.0f - h * 0.8f + (app_->GetInputMode() == 5 ? 0.0f : 125.0f));
+  app_->Battlefield().SetSoundDistanceOffset(50.0f - h * 0.8f + (app_->GetInputMode() == 5 ? 0.0f : 125.0f));
 
   // 13: fog.
   if (g == nullptr || g->IsPickMode()) return;
@@ -539,19 +540,19 @@ void Map::ChangeCameraLevel(bool up) {
     level = 7;
     return;
   }
-  app_->ResetCameraDipAndZoom();
+  app_->Battlefield().ResetCameraDipAndZoom();
   if (app_->GetFrameRate() < 5.0f) {
     Invalidate();
     Refresh();
     return;
   }
   frame.levelBlend = 1.0f;
-  app_->RaiseCameraCounter();
+  app_->Battlefield().RaiseCameraCounter();
 }
 
 void Map::SetCameraLevel(int32_t level) {
   if (level < 0 || level >= 8) return;
-  app_->ResetCameraDipAndZoom();
+  app_->Battlefield().ResetCameraDipAndZoom();
   camera.viewLevel[SideIndex(*app_)] = level;
   Invalidate();
   Refresh();
@@ -570,5 +571,5 @@ void Map::KeypadCamera(int32_t key) {
     case '9': TurnCamera(-3.0f); break;
     default: return;
   }
-  app_->SetCameraCounter(true);
+  app_->Battlefield().SetCameraCounter(true);
 }

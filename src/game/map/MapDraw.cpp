@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/media/GGraph3D.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
@@ -12,7 +13,7 @@ void Map::Draw() {
   if (display.drawState < 2 || g == nullptr) {
     // Drawing suspended: state 1 shows the view's own background, 0 nothing at all.
     app_->SetSceneDrawn(false);
-    if (display.drawState == 1) app_->FillBattlefieldBackground();
+    if (display.drawState == 1) app_->Battlefield().FillBattlefieldBackground();
     return;
   }
   SetupCamera();
@@ -44,15 +45,15 @@ void Map::Draw() {
     return;
   }
   DrawLandmarks();
-  app_->DrawBurningTiles(*this);
-  if (FrameOption(15) != 0) app_->DrawSmoke(*this);
+  app_->Battlefield().DrawBurningTiles(*this);
+  if (FrameOption(15) != 0) app_->Battlefield().DrawSmoke(*this);
 
   // The sounds follow their sources once a second; finished ones go every frame.
   frame.soundClock += std::clamp(app_->GetFrameTime(), 0, 1000);
   if (frame.soundClock > 1000) {
     frame.soundClock -= 1000;
-    app_->KeepMapSounds(*this, true);
+    app_->Battlefield().KeepMapSounds(*this, true);
   } else {
-    app_->KeepMapSounds(*this, false);
+    app_->Battlefield().KeepMapSounds(*this, false);
   }
 }

@@ -6,6 +6,7 @@
 
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 
@@ -127,5 +128,5 @@ void Map::DrawTextAt(const char* text1, int32_t code1, const char* text2, int32_
   float sx = x;
   float sy = y;
   g->ProjectToScreen(&sx, &sy, anchor, false);
-  app_->DrawLabelAt(TruncateToInt32(sx), TruncateToInt32(sy), text1, code1, text2, code2);
+  app_->Battlefield().DrawLabelAt(TruncateToInt32(sx), TruncateToInt32(sy), text1, code1, text2, code2);
 }

@@ -11,6 +11,7 @@
 #include "framework/core/GGroup.h"
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Crater.h"
 #include "game/map/Landmark.h"
 #include "game/map/Map.h"
@@ -210,7 +211,7 @@ void Map::PostFireSound(int32_t tileX, int32_t tileY) {
     Record(event);
     return;
   }
-  app_->StartMapSound(*this, event);
+  app_->Battlefield().StartMapSound(*this, event);
 }
 
 void Map::SetAnimatedTexture() const {

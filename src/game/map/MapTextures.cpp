@@ -11,6 +11,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/TurnExchange.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ void Map::LoadTextures(bool flag) {
     if (ground[i] != 0) LoadSlot(Slot::kGround + i, ground[i], kNormal);
   }
 
-  app_->KeepNetworkLinkAlive();
+  app_->Exchange().KeepNetworkLinkAlive();
   BuildHeightBands();
   const bool alternate = app_->UsesAlternateHeightBands();
   const int32_t bandBase = snow ? (alternate ? 1470 : 800) : (alternate ? 1550 : 1500);
@@ -108,7 +109,7 @@ void Map::LoadTextures(bool flag) {
   LoadSlot(Slot::kFeatures + 1, snow ? 842 : 612, kNormal);
   LoadSlot(Slot::kFeatures + 2, snow ? 842 : 625, kNormal);
   LoadTileTextures();
-  app_->KeepNetworkLinkAlive();
+  app_->Exchange().KeepNetworkLinkAlive();
 
   ForEachBuilding(objects.buildings, !flag);
   ForEachBuilding(objects.buildingsAtTurnStart, false);

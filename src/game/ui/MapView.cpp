@@ -1,3 +1,4 @@
+#include "game/map/TurnExchange.h"
 #include "game/ui/MapView.h"
 
 #include <algorithm>
@@ -133,7 +134,8 @@ std::vector<MapView::Text> MapView::StatusTexts() const {
   };
 
   // The connection state, or the set-up tips outside TCP/IP play.
-  const int32_t state = tcpip ? app.GetNetworkStateForView() : 0;
+  const TurnExchange& exchange = app.Exchange();
+  const int32_t state = tcpip ? exchange.GetNetworkStateForView() : 0;
   const uint32_t stateText = NetworkStateText(state);
   if (stateText != 0) {
     add(TableText(stateText), center, 30, 0, status[0], status[1], status[2]);
@@ -143,25 +145,25 @@ std::vector<MapView::Text> MapView::StatusTexts() const {
   }
 
   // The turn timer.
-  const int32_t limit = app.GetTurnTimeLimit();
+  const int32_t limit = exchange.GetTurnTimeLimit();
   if (tcpip && limit != 0 && state != 3 && state != 4) {
-    if (app.IsOrdersClockStarted()) {
-      const int32_t remaining = app.GetTimeRemaining();
+    if (exchange.IsOrdersClockStarted()) {
+      const int32_t remaining = exchange.GetTimeRemaining();
       if (remaining != 0 && (remaining <= limit / 1000 || setup)) {
         const uint8_t c = TimerShade(remaining);
         add(TableText(kStrViewTimeRemaining) + std::to_string(remaining), center - 70, 45, -1, 255, c, c);
       }
-    } else if (!app.IsTurnClockStopped() && !(battle != nullptr && battle->IsComputingAction()) &&
+    } else if (!exchange.IsTurnClockStopped() && !(battle != nullptr && battle->IsComputingAction()) &&
                !(state >= 14 && state <= 18)) {
       add(TableText(kStrViewTimerDisabled), center, 45, 0, 255, 200, 200);
     }
   }
 
   // A reloaded autosave, and the requests to ignore the time limit.
-  const bool noOrders = app.IsNoOrdersTurn();
+  const bool noOrders = exchange.IsNoOrdersTurn();
   if (noOrders) add(TableText(kStrViewNoOrders), center, 60, 0, status[0], status[1], status[2]);
-  const bool own = app.IsTimerOffRequested(false);
-  if ((app.IsOrdersClockStarted() || app.IsTurnClockStopped()) && (own || app.IsTimerOffRequested(true))) {
+  const bool own = exchange.IsTimerOffRequested(false);
+  if ((exchange.IsOrdersClockStarted() || exchange.IsTurnClockStopped()) && (own || exchange.IsTimerOffRequested(true))) {
     add(TableText(own ? kStrViewOwnTimerOff : kStrViewOpponentTimerOff), center, noOrders ? 75 : 60, 0, status[0],
         status[1], status[2]);
   }
@@ -171,17 +173,17 @@ std::vector<MapView::Text> MapView::StatusTexts() const {
 std::vector<MapView::ChatRow> MapView::ChatRows() const {
   std::vector<ChatRow> rows;
   if (map_ == nullptr || map_->chatEntry == nullptr) return rows;
-  const MapAppServices& app = map_->App();
+  TurnExchange& exchange = map_->App().Exchange();
+  const int32_t side = map_->App().GetCurrentSide() == 1 ? 1 : 0;
   std::string lines[kChatLines];
   int32_t authors[kChatLines] = {};
   for (int32_t i = 0; i < kChatLines; ++i) {
-    const char* line = app.GetRadioLine(i, &authors[i]);
+    const char* line = exchange.GetRadioLine(i, &authors[i]);
     lines[i] = line != nullptr ? line : "";
   }
   int32_t first = 0;
   int32_t count = 0;
-  ChatLinesToDraw(lines, app.GetChatLinesShown(), first, count);
-  const int32_t side = app.GetCurrentSide() == 1 ? 1 : 0;
+  ChatLinesToDraw(lines, exchange.GetChatLinesShown(), first, count);
   for (int32_t i = first, row = 0; i < kChatLines && count > 0; ++i, ++row, --count) {
     ChatRow out{lines[i], row, 255, 255, 255};
     if (authors[i] == kSystemLine) out.r = 180, out.g = 0, out.b = 0;

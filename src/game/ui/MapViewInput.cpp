@@ -6,10 +6,12 @@
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Building.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderState.h"
+#include "game/map/TurnExchange.h"
 #include "game/ui/MapView.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
@@ -407,12 +409,12 @@ void MapView::TickAction() {
   }
   const bool moving = ScrollAtEdge(dx, dy, shift);
   const bool network = app.GetConnectionType() == 2;
-  if (network && map_->chatEntry != nullptr) app.ExpireRadioLines();
+  if (network && map_->chatEntry != nullptr) app.Exchange().ExpireRadioLines();
   const bool replaying = app.GetInputMode() == kReplay && battle != nullptr && battle->replayState != Replay::kPaused;
-  app.SetCameraCounter(moving || replaying);
-  if (network) app.RedrawTransferProgress();
+  app.Battlefield().SetCameraCounter(moving || replaying);
+  if (network) app.Exchange().RedrawTransferProgress();
   if (TakeArrivalNotice(battle, dynamic_cast<Campaign*>(app.GetOperation()), app.GetCurrentSide())) {
-    app.RequestReinforcementsNotice();
+    app.Battlefield().RequestReinforcementsNotice();
   }
 }
 

@@ -1,3 +1,4 @@
+#include "game/map/BattlefieldScreen.h"
 #include "game/ui/UnitOrdersMenu.h"
 
 #include "framework/core/Quorl.h"
@@ -112,11 +113,11 @@ void UnitOrdersMenu::Execute(int32_t code) {
 UnitOrdersMenu* UnitOrdersMenu::OpenFor(Battle& battle, bool clearWaypoint) {
   Unit* unit = battle.selectedUnit;
   if (unit == nullptr || battle.map == nullptr) {
-    battle.App().Beep();
+    battle.App().Battlefield().Beep();
     return nullptr;
   }
   if (!unit->IsCommandable()) {
-    battle.App().Beep();
+    battle.App().Battlefield().Beep();
     return nullptr;
   }
   if (clearWaypoint || battle.multiSelection != 0) battle.SetSelectedWaypoint(-1);

@@ -1,3 +1,4 @@
+#include "game/map/BattlefieldScreen.h"
 #include "game/ui/VehicleQuestionMenu.h"
 
 #include "framework/core/GErrorLog.h"
@@ -34,7 +35,7 @@ void VehicleQuestionMenu::Execute(int32_t code) {
   VehicleServices* vehicle = unit != nullptr && unit->IsVehicle() ? unit->AsVehicle() : nullptr;
   if (vehicle == nullptr) {
     GErrorLog::LogValue("Vehicle question answered without a vehicle selected, code", code);
-    battle->App().Beep();
+    battle->App().Battlefield().Beep();
     return;
   }
   vehicle->SetQuestionAnswer(code == kYes);

@@ -1,3 +1,4 @@
+#include "game/map/BattlefieldScreen.h"
 #include "game/ui/WaypointMenu.h"
 
 #include "framework/core/GErrorLog.h"
@@ -36,7 +37,7 @@ void WaypointMenu::Execute(int32_t code) {
   Unit* unit = battle->selectedUnit;
   if (unit == nullptr || !unit->IsInfantry()) {
     GErrorLog::LogValue("Waypoint level answered without an infantry unit selected, code", code);
-    battle->App().Beep();
+    battle->App().Battlefield().Beep();
     return;
   }
   if (auto* squad = dynamic_cast<Infantry*>(unit)) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "game/map/NullBattlefieldScreen.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/MovingTestUnits.h"
 #include "game/map/Map.h"
@@ -14,8 +15,15 @@ namespace {
 
 class BeepHost : public HeadlessHost {
  public:
-  void Beep() override { ++beeps; }
+  BattlefieldScreen& Battlefield() override { return screen_; }
   int32_t beeps = 0;
+
+ private:
+  struct Screen : NullBattlefieldScreen {
+    explicit Screen(BeepHost& host) : host(host) {}
+    void Beep() override { ++host.beeps; }
+    BeepHost& host;
+  } screen_{*this};
 };
 
 struct OrdersWorld {

@@ -146,28 +146,28 @@ TEST(BattleNextTurn, TcpIpTurnGoesThroughTheConnection) {
   battle.currentTurn = 1;
   battle.lastTurn = 10;
   // The orders are still being exchanged: nothing happens here yet.
-  host.networkGoGoesOn = false;
+  host.exchange.networkGoGoesOn = false;
   battle.DoCommand(9);
-  EXPECT_EQ(host.networkGoes, 1);
+  EXPECT_EQ(host.exchange.networkGoes, 1);
   EXPECT_EQ(battle.setupPhase, 1);
-  host.networkGoGoesOn = true;
+  host.exchange.networkGoGoesOn = true;
   battle.DoCommand(9);
   EXPECT_EQ(battle.setupPhase, 0);
-  EXPECT_EQ(host.networkSetupEnds, 1);
+  EXPECT_EQ(host.exchange.networkSetupEnds, 1);
 
   battle.sharedSeed = 777;
   rig.headless.NextTurn();
-  EXPECT_EQ(host.networkReplayEnds, 1);
+  EXPECT_EQ(host.exchange.networkReplayEnds, 1);
   EXPECT_EQ(battle.sharedSeed, 777);  // the joining machine takes the seed from the orders
-  EXPECT_EQ(host.lastSharedSeed, -1);
-  host.seedDrawing = true;
+  EXPECT_EQ(host.exchange.lastSharedSeed, -1);
+  host.exchange.seedDrawing = true;
   rig.headless.NextTurn();
-  EXPECT_EQ(host.networkReplayEnds, 2);
+  EXPECT_EQ(host.exchange.networkReplayEnds, 2);
   const uint32_t generator = RandomState();
   const int32_t expected = Random(65535);
   SeedRandom(generator);
   EXPECT_EQ(battle.sharedSeed, expected);
-  EXPECT_EQ(host.lastSharedSeed, expected);
+  EXPECT_EQ(host.exchange.lastSharedSeed, expected);
 }
 
 TEST(BattleNextTurn, EveryTurnDrawsTheNextActionsSeed) {
@@ -189,7 +189,7 @@ TEST(BattleNextTurn, EveryTurnDrawsTheNextActionsSeed) {
     EXPECT_EQ(RandomState(), generator);
     seeds.push_back(battle.sharedSeed);
     // The application keeps it: the game file carries it to the machine that computes.
-    EXPECT_EQ(rig.headless.Host().lastSharedSeed, battle.sharedSeed);
+    EXPECT_EQ(rig.headless.Host().exchange.lastSharedSeed, battle.sharedSeed);
   }
   // No two actions start from the same draws.
   EXPECT_NE(seeds[0], 1234);

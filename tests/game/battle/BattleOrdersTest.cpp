@@ -66,15 +66,15 @@ TEST(BattleOrders, WriteGivesGoldenBytesAndLogLines) {
   Battle& battle = rig.Fresh();
   HeadlessHost& host = rig.headless.Host();
   battle.sharedSeed = 1234;
-  host.cpuRating = 500;
-  host.digests[0] = "abc";
-  host.seedDrawing = true;
+  host.exchange.cpuRating = 500;
+  host.exchange.digests[0] = "abc";
+  host.exchange.seedDrawing = true;
   EXPECT_EQ(Hex(Orders(battle)), "04 D2 00 00 00 00 00 01 F4 01 00 00 00 00");
   EXPECT_TRUE(Logged(rig, "Seed written = 1234"));
   EXPECT_TRUE(Logged(rig, "*** # units written = 0"));
 
   // The digest goes only from the machine without the seed-drawing flag, in the set-up phase.
-  host.seedDrawing = false;
+  host.exchange.seedDrawing = false;
   EXPECT_EQ(Hex(Orders(battle).substr(0, 7)), "04 D2 01 03 61 62 63");
   battle.setupPhase = 0;
   EXPECT_EQ(Orders(battle).size(), 14u);
@@ -94,25 +94,25 @@ TEST(BattleOrders, ReadTakesSeedDigestAndComputeHereByMachine) {
   BattleTestRig rig;
   Battle& battle = rig.Fresh();
   HeadlessHost& host = rig.headless.Host();
-  host.cpuRating = 500;
+  host.exchange.cpuRating = 500;
 
   // The machine without the seed-drawing flag takes the seed; the other keeps its own.
   battle.sharedSeed = 7;
   ASSERT_TRUE(Read(battle, EmptyBlock(400)));
   EXPECT_EQ(battle.sharedSeed, 1234);
   EXPECT_TRUE(Logged(rig, "Accepted seed = 1234"));
-  EXPECT_TRUE(host.computeHere);
+  EXPECT_TRUE(host.exchange.computeHere);
   ASSERT_TRUE(Read(battle, EmptyBlock(600)));
-  EXPECT_FALSE(host.computeHere);
+  EXPECT_FALSE(host.exchange.computeHere);
   // Equal ratings: only the seed-drawing machine computes, so the two always disagree.
   ASSERT_TRUE(Read(battle, EmptyBlock(500)));
-  EXPECT_FALSE(host.computeHere);
+  EXPECT_FALSE(host.exchange.computeHere);
 
-  host.seedDrawing = true;
+  host.exchange.seedDrawing = true;
   battle.sharedSeed = 7;
   ASSERT_TRUE(Read(battle, EmptyBlock(500)));
   EXPECT_EQ(battle.sharedSeed, 7);
-  EXPECT_TRUE(host.computeHere);
+  EXPECT_TRUE(host.exchange.computeHere);
 
   // A digest becomes the other side's; with discardOwnSettings the digest, compute-here and
   // operation values stay while the end flags are still read.
@@ -121,12 +121,12 @@ TEST(BattleOrders, ReadTakesSeedDigestAndComputeHereByMachine) {
   block.insert(3, std::string{2, 'x', 'y'});
   block[4 + 2] = 1;  // side 0 asks for a cease-fire
   ASSERT_TRUE(Read(battle, block, true));
-  EXPECT_TRUE(host.computeHere);
-  EXPECT_EQ(host.digests[1], "");
+  EXPECT_TRUE(host.exchange.computeHere);
+  EXPECT_EQ(host.exchange.digests[1], "");
   EXPECT_EQ(battle.endState[0], 1);
   ASSERT_TRUE(Read(battle, block));
-  EXPECT_EQ(host.digests[1], "xy");
-  EXPECT_FALSE(host.computeHere);
+  EXPECT_EQ(host.exchange.digests[1], "xy");
+  EXPECT_FALSE(host.exchange.computeHere);
 }
 
 TEST(BattleOrders, RoundTripGivesSameUnitsWithExchangeIndexes) {
@@ -168,12 +168,12 @@ TEST(BattleOrders, DamagedBlockLeavesBattleAsItWas) {
   copy.endState[0] = 0;
   copy.sharedSeed = 5;
   HeadlessHost& host = rig.headless.Host();
-  host.computeHere = true;
+  host.exchange.computeHere = true;
   const auto unchanged = [&] {
     EXPECT_EQ(copy.UnitCount(), 3);
     EXPECT_EQ(copy.endState[0], 0);
     EXPECT_EQ(copy.sharedSeed, 5);
-    EXPECT_TRUE(host.computeHere);
+    EXPECT_TRUE(host.exchange.computeHere);
   };
 
   // Every shorter block is refused.

@@ -90,7 +90,7 @@ TEST(ReinforcementGroup, EmailPlaySeedsTheArrivalStep) {
   battle.currentTurn = 2;
   host.humanPlayers = 2;
   host.connectionType = 1;
-  host.emailSeed = 4242;
+  host.exchange.emailSeed = 4242;
   SeedRandom(4242);
   RandomFloat();
   const uint32_t expected = RandomState();

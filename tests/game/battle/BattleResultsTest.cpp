@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/core/Quorl.h"
+#include "game/map/NullBattlefieldScreen.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ResultsScreen.h"
@@ -19,10 +20,22 @@ namespace {
 // A host that records the messages sent on the link.
 class LinkHost : public HeadlessHost {
  public:
-  void NetSend(const uint8_t* bytes, int32_t count) override { sent.emplace_back(bytes, bytes + count); }
-  void PlaySound(int32_t number) override { sounds.push_back(number); }
+  TurnExchange& Exchange() override { return link_; }
+  BattlefieldScreen& Battlefield() override { return screen_; }
   std::vector<std::vector<uint8_t>> sent;
   std::vector<int32_t> sounds;
+
+ private:
+  struct Link : HeadlessExchange {
+    explicit Link(LinkHost& host) : host(host) {}
+    void NetSend(const uint8_t* bytes, int32_t count) override { host.sent.emplace_back(bytes, bytes + count); }
+    LinkHost& host;
+  } link_{*this};
+  struct Screen : NullBattlefieldScreen {
+    explicit Screen(LinkHost& host) : host(host) {}
+    void PlaySound(int32_t number) override { host.sounds.push_back(number); }
+    LinkHost& host;
+  } screen_{*this};
 };
 
 // A results screen that records what it is asked.

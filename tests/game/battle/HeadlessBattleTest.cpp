@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/core/Quorl.h"
+#include "game/map/NullBattlefieldScreen.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/units/RecordingUnitScreen.h"
@@ -25,8 +26,15 @@ class RecordingHost : public HeadlessHost {
     calls.push_back("hide " + std::to_string(value));
     HeadlessHost::SetHideOption(value);
   }
-  void ShowCursor(bool show) override { calls.push_back(show ? "cursor on" : "cursor off"); }
+  BattlefieldScreen& Battlefield() override { return screen_; }
   std::vector<std::string> calls;
+
+ private:
+  struct Screen : NullBattlefieldScreen {
+    explicit Screen(RecordingHost& host) : host(host) {}
+    void ShowCursor(bool show) override { host.calls.push_back(show ? "cursor on" : "cursor off"); }
+    RecordingHost& host;
+  } screen_{*this};
 };
 
 }  // namespace

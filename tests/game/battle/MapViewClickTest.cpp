@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "game/map/NullBattlefieldScreen.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/MovingTestUnits.h"
@@ -18,14 +19,25 @@ namespace {
 class LockHost : public HeadlessHost {
  public:
   bool IsNetworkOrdersLocked() const override { return locked; }
-  void Beep() override {}
-  void ExpireRadioLines() override { ++expiries; }
-  void RedrawTransferProgress() override { ++progressRedraws; }
-  void RequestReinforcementsNotice() override { ++notices; }
+  TurnExchange& Exchange() override { return link_; }
+  BattlefieldScreen& Battlefield() override { return screen_; }
   bool locked = false;
   int32_t expiries = 0;
   int32_t progressRedraws = 0;
   int32_t notices = 0;
+
+ private:
+  struct Link : HeadlessExchange {
+    explicit Link(LockHost& host) : host(host) {}
+    void ExpireRadioLines() override { ++host.expiries; }
+    void RedrawTransferProgress() override { ++host.progressRedraws; }
+    LockHost& host;
+  } link_{*this};
+  struct Screen : NullBattlefieldScreen {
+    explicit Screen(LockHost& host) : host(host) {}
+    void RequestReinforcementsNotice() override { ++host.notices; }
+    LockHost& host;
+  } screen_{*this};
 };
 
 class MapViewClick : public testing::Test {

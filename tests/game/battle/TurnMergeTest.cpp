@@ -66,7 +66,7 @@ TEST(TurnMerge, OpponentUnitsTakeTheTurnOwnUnitsStay) {
   ASSERT_TRUE(m.Merge(turn, false, 0));
   // The machine that does not draw the seed plays the sender's for the next action.
   EXPECT_EQ(m.rig.B().sharedSeed, 4321);
-  EXPECT_EQ(m.rig.headless.Host().lastSharedSeed, 4321);
+  EXPECT_EQ(m.rig.headless.Host().exchange.lastSharedSeed, 4321);
   ASSERT_EQ(m.rig.B().UnitCount(), 2);
   EXPECT_EQ(m.rig.B().UnitAt(1), b);  // overwritten in place
   EXPECT_EQ(b->x, 222.0f);
@@ -76,7 +76,7 @@ TEST(TurnMerge, OpponentUnitsTakeTheTurnOwnUnitsStay) {
   // Both sides; the machine that draws the seed keeps its own.
   m.Reload();
   m.rig.B().sharedSeed = 7;
-  m.rig.headless.Host().seedDrawing = true;
+  m.rig.headless.Host().exchange.seedDrawing = true;
   ASSERT_TRUE(m.Merge(turn, true, 0));
   EXPECT_EQ(m.rig.B().UnitAt(0)->x, 111.0f);
   EXPECT_EQ(m.rig.B().sharedSeed, 7);

@@ -224,10 +224,12 @@ class FakeBattle : public MapBattleServices {
 class FakeApp : public WindowlessMapApp {
  public:
   FakeApp() { options.fill(0); }
+  TurnExchange& Exchange() override { return link_; }
+  BattlefieldScreen& Battlefield() override { return screen_; }
 
   // ---- The battle screen's camera counter: each setting and raise recorded ----
-  void SetCameraCounter(bool on) override { cameraCounterSets.push_back(on); }
-  void RaiseCameraCounter() override { ++cameraCounterRaises; }
+  void SetCameraCounter(bool on) { cameraCounterSets.push_back(on); }
+  void RaiseCameraCounter() { ++cameraCounterRaises; }
   std::vector<bool> cameraCounterSets;
   int32_t cameraCounterRaises = 0;
   // ---- End of the camera counter ----
@@ -236,7 +238,7 @@ class FakeApp : public WindowlessMapApp {
   int32_t GetInputMode() const override { return inputMode; }
   void SetInputMode(int32_t mode) override { inputMode = mode; }
   bool IsNetworkOrdersLocked() const override { return ordersLocked; }
-  void ResetCameraDipAndZoom() override {
+  void ResetCameraDipAndZoom() {
     options[40] = 0;
     options[41] = 1;
     ++cameraResets;
@@ -255,8 +257,8 @@ class FakeApp : public WindowlessMapApp {
   }
   MapBattleServices* GetOperation() override { return heldOperation != nullptr ? heldOperation : operation.get(); }
   int32_t GetScreenWidth() const override { return screenWidth; }
-  void Beep() override { ++beeps; }
-  void RefreshBattleScreen() override { ++refreshes; }
+  void Beep() { ++beeps; }
+  void RefreshBattleScreen() { ++refreshes; }
   void SetCurrentFileName(const char*) override {}
   GObject* OpenUnitOrdersMenu(bool atWaypoint) override {
     ++menusOpened;
@@ -267,27 +269,26 @@ class FakeApp : public WindowlessMapApp {
     keysToMenu.push_back(key);
     return menuTakesKeys;
   }
-  void DrawTextAt(const char* text, bool highlight, float x, float y, float z) override {
+  void DrawTextAt(const char* text, bool highlight, float x, float y, float z) {
     texts.push_back({text, highlight, x, y, z});
   }
   bool CanBlend() const override { return canBlend; }
   bool UsesAlternateHeightBands() const override { return alternateHeightBands; }
-  bool IsNoOrdersTurn() const override { return false; }
-  void KeepNetworkLinkAlive() override { ++keepAlives; }
+  void KeepNetworkLinkAlive() { ++keepAlives; }
   // The battlefield frame's hooks. The projection is set on the renderer, when there is one,
   // over a view of viewWidth x viewHeight; passes are logged with the triangles the renderer
   // had been given by then ("fires@120").
   float GetFrameRate() const override { return frameRate; }
   int32_t GetFrameTime() const override { return frameTime; }
-  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override;
-  void FillBattlefieldBackground() override { LogFrame("background"); }
-  void SetSoundDistanceOffset(float metres) override { soundOffset = metres; }
-  void DrawBurningTiles(Map&) override { LogFrame("fires"); }
-  void DrawSmoke(Map&) override { LogFrame("smoke"); }
-  void KeepMapSounds(Map&, bool reposition) override { LogFrame(reposition ? "sounds moved" : "sounds"); }
+  void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane);
+  void FillBattlefieldBackground() { LogFrame("background"); }
+  void SetSoundDistanceOffset(float metres) { soundOffset = metres; }
+  void DrawBurningTiles(Map&) { LogFrame("fires"); }
+  void DrawSmoke(Map&) { LogFrame("smoke"); }
+  void KeepMapSounds(Map&, bool reposition) { LogFrame(reposition ? "sounds moved" : "sounds"); }
   bool IsEditorOpen() const override { return editorOpen; }
   // The sound events started at once, outside the recorded action.
-  void StartMapSound(Map&, const MapPacket& event) override { startedSounds.push_back(event); }
+  void StartMapSound(Map&, const MapPacket& event) { startedSounds.push_back(event); }
   std::vector<MapPacket> startedSounds;
   void LogFrame(const std::string& what);
   // Stand-ins for the infantry figures: each remembers its variant.
@@ -365,11 +366,50 @@ class FakeApp : public WindowlessMapApp {
     int32_t code2;
   };
   void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
-                   int32_t code2) override {
+                   int32_t code2) {
     labels.push_back({x, y, text1 != nullptr ? text1 : "", code1, text2 != nullptr ? text2 : "", code2});
   }
   std::vector<Label> labels;
   // ---- End of labels ----
+
+ private:
+  // What the map tells the screen and the link goes to the recording methods above.
+  struct Screen : BattlefieldScreen {
+    explicit Screen(FakeApp& app) : app(app) {}
+    void Beep() override { app.Beep(); }
+    void ResetCameraDipAndZoom() override { app.ResetCameraDipAndZoom(); }
+    void RefreshBattleScreen() override { app.RefreshBattleScreen(); }
+    void RequestReinforcementsNotice() override {}
+    void DrawTextAt(const char* text, bool highlight, float x, float y, float z) override {
+      app.DrawTextAt(text, highlight, x, y, z);
+    }
+    void DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
+                     int32_t code2) override {
+      app.DrawLabelAt(x, y, text1, code1, text2, code2);
+    }
+    void ShowCursor(bool) override {}
+    void PlaySound(int32_t) override {}
+    void SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) override {
+      app.SetBattlefieldProjection(fieldOfView, nearPlane, farPlane);
+    }
+    void FillBattlefieldBackground() override { app.FillBattlefieldBackground(); }
+    void SetSoundDistanceOffset(float metres) override { app.SetSoundDistanceOffset(metres); }
+    void DrawBurningTiles(Map& map) override { app.DrawBurningTiles(map); }
+    void DrawSmoke(Map& map) override { app.DrawSmoke(map); }
+    void KeepMapSounds(Map& map, bool reposition) override { app.KeepMapSounds(map, reposition); }
+    void StartMapSound(Map& map, const MapPacket& event) override { app.StartMapSound(map, event); }
+    void SetCameraCounter(bool on) override { app.SetCameraCounter(on); }
+    void RaiseCameraCounter() override { app.RaiseCameraCounter(); }
+    void OpenPurchaseScreen(int32_t) override {}
+    void ReturnToEditor() override {}
+    void EndTitleSound() override {}
+    FakeApp& app;
+  } screen_{*this};
+  struct Link : WindowlessExchange {
+    explicit Link(FakeApp& app) : app(app) {}
+    void KeepNetworkLinkAlive() override { app.KeepNetworkLinkAlive(); }
+    FakeApp& app;
+  } link_{*this};
 };
 
 // ---- Routes: a unit for the path finder and a generated map to search ----

@@ -97,7 +97,6 @@ class ViewApp : public WindowlessMapApp {
   int32_t GetInputMode() const override { return 0; }
   void SetInputMode(int32_t) override {}
   bool IsNetworkOrdersLocked() const override { return false; }
-  void ResetCameraDipAndZoom() override {}
   int32_t GetCurrentSide() const override { return side; }
   int32_t GetHumanPlayers() const override { return 1; }
   int32_t GetHumanSide() const override { return side; }
@@ -107,37 +106,18 @@ class ViewApp : public WindowlessMapApp {
   MapBattleServices* GetBattleOrOperation() override { return nullptr; }
   MapBattleServices* GetOperation() override { return nullptr; }
   int32_t GetScreenWidth() const override { return 800; }
-  void Beep() override {}
   GObject* NewBattlefieldView(Map& map, int32_t width, int32_t height) override {
     return MapView::Create(map, width, height);
   }
-  void SetChatSizes(int32_t lines, int32_t width) override {
-    chatLines = lines;
-    chatWidth = width;
-  }
-  int32_t GetChatLinesShown() const override { return chatLines; }
-  int32_t GetNetworkStateForView() const override { return state; }
-  int32_t GetTurnTimeLimit() const override { return limit; }
-  bool IsOrdersClockStarted() const override { return started; }
-  int32_t GetTimeRemaining() const override { return remaining; }
-  bool IsTurnClockStopped() const override { return stopped; }
-  bool IsNoOrdersTurn() const override { return noOrders; }
+  TurnExchange& Exchange() override { return link_; }
   bool UsesAlternateHeightBands() const override { return false; }
-  // No screen: nothing is drawn.
-  void RefreshBattleScreen() override {}
   float GetFrameRate() const override { return 40.0f; }
   int32_t GetFrameTime() const override { return 25; }
   bool CanBlend() const override { return false; }
-  void SetSoundDistanceOffset(float) override {}
   GObject* NewFigurePrototype(int32_t) override { return nullptr; }
   void PrepareFigureAppearance(GObject*) override {}
   void ReleaseFigureAppearance(GObject*) override {}
   void SetCurrentFileName(const char*) override {}
-  bool IsTimerOffRequested(bool opponent) const override { return opponent ? opponentOff : ownOff; }
-  const char* GetRadioLine(int32_t index, int32_t* author) const override {
-    *author = authors[index];
-    return radio[index].c_str();
-  }
   int32_t side = 0;
   int32_t connection = 0;
   int32_t chatLines = 0;
@@ -152,6 +132,28 @@ class ViewApp : public WindowlessMapApp {
   bool opponentOff = false;
   std::string radio[MapView::kChatLines];
   int32_t authors[MapView::kChatLines] = {};
+
+ private:
+  struct Link : WindowlessExchange {
+    explicit Link(ViewApp& app) : app(app) {}
+    void SetChatSizes(int32_t lines, int32_t width) override {
+      app.chatLines = lines;
+      app.chatWidth = width;
+    }
+    int32_t GetChatLinesShown() const override { return app.chatLines; }
+    int32_t GetNetworkStateForView() const override { return app.state; }
+    int32_t GetTurnTimeLimit() const override { return app.limit; }
+    bool IsOrdersClockStarted() const override { return app.started; }
+    int32_t GetTimeRemaining() const override { return app.remaining; }
+    bool IsTurnClockStopped() const override { return app.stopped; }
+    bool IsNoOrdersTurn() const override { return app.noOrders; }
+    bool IsTimerOffRequested(bool opponent) const override { return opponent ? app.opponentOff : app.ownOff; }
+    const char* GetRadioLine(int32_t index, int32_t* author) const override {
+      *author = app.authors[index];
+      return app.radio[index].c_str();
+    }
+    ViewApp& app;
+  } link_{*this};
 };
 
 class MapViewScreen : public UiRig {

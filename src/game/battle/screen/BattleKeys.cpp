@@ -4,8 +4,10 @@
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleKeyHost.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
@@ -45,7 +47,7 @@ void Battle::SelectUnit(Unit* unit) {
   map->UpdateUnitInfoBalloon(unit);
   map->Invalidate();
   if (unit == nullptr && App().GetInputMode() != kReplayMode) map->camera.selectedUnit = nullptr;
-  App().RefreshBattleScreen();
+  App().Battlefield().RefreshBattleScreen();
 }
 
 void Battle::DropUnshowableSelection() {
@@ -189,10 +191,10 @@ void Battle::HandleKey(uint8_t key, bool alt, bool keypad) {
       keyHost->SetPaused(paused);
       if (paused) {
         const uint8_t message[1] = {0x0F};
-        app.NetSend(message, 1);
+        app.Exchange().NetSend(message, 1);
       } else {
         const uint8_t message[2] = {0x10, 0x00};
-        app.NetSend(message, 2);
+        app.Exchange().NetSend(message, 2);
       }
     }
     return;
@@ -214,7 +216,7 @@ void Battle::HandleKey(uint8_t key, bool alt, bool keypad) {
     }
   } else if (alt && upper == 'S') {
     if (mode == 0 && !editor && !over && keyHost != nullptr) keyHost->SaveGame();
-    else app.Beep();
+    else app.Battlefield().Beep();
   } else if (alt && (upper == 'C' || upper == 'U')) {
     const int32_t state = keyHost != nullptr ? keyHost->GetNetworkState() : 0;
     const bool linkAllows = !tcpip || state == 6 || state == 10 || state == 12;

@@ -14,6 +14,7 @@
 #include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/battle/screen/EphemeralBurst.h"
 #include "game/map/Map.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/Unit.h"
 #include "game/map/MapAppServices.h"
 
@@ -129,7 +130,7 @@ void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
 
   screen.networkPanel = Picture(main, 547, 0, 2014, 93, kStripHeight);
   PictureButton(screen.networkPanel, 7, 7, 9, 2015);
-  if (tcpip && !App().IsEditorOpen() && App().IsNetworkWaiting()) screen.networkPanel->SetVisible(0);
+  if (tcpip && !App().IsEditorOpen() && App().Exchange().IsNetworkWaiting()) screen.networkPanel->SetVisible(0);
 
   // Fillers beside the main panel.
   GView* root = screen.root;

@@ -16,10 +16,12 @@
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementGroup.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Crater.h"
 #include "game/map/Map.h"
 #include "game/map/MapObjectList.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/TurnExchange.h"
 #include "game/units/Unit.h"
 
 namespace {
@@ -58,7 +60,7 @@ void ShowLoadingPicture() {
 void Battle::OpenPurchaseScreen(int32_t side) {
   mustPurchase[side & 1] = 0;
   if (gKernel != nullptr) gKernel->ClearScreen(true);
-  App().OpenPurchaseScreen(side & 1);
+  App().Battlefield().OpenPurchaseScreen(side & 1);
 }
 
 bool Battle::OpenScreen(bool showLoading, bool flushPending) {
@@ -91,7 +93,7 @@ bool Battle::OpenScreen(bool showLoading, bool flushPending) {
     if (gKernel != nullptr) gKernel->Set3DMode(true);
     BuildScreen();
     LoadPanelPictures();
-    app.EndTitleSound();
+    app.Battlefield().EndTitleSound();
     // 6: textures that never fit leave the program quitting.
     if (!LoadTextures(false)) return false;
     // 7: play preparation with the replay clock reset and the sounds started.
@@ -113,15 +115,15 @@ bool Battle::OpenScreen(bool showLoading, bool flushPending) {
       packets.DeleteAll(true);
     }
     GErrorLog::LogFileLine(907, kSource);
-    if (tcpip && !app.IsNetworkWaiting()) {
+    if (tcpip && !app.Exchange().IsNetworkWaiting()) {
       const uint8_t message[1] = {0x0B};
-      app.NetSend(message, 1);
-      app.NoteBattleScreenOpened();
+      app.Exchange().NetSend(message, 1);
+      app.Exchange().NoteBattleScreenOpened();
     }
     GErrorLog::LogFileLine(915, kSource);
   }
   // 11: TCP/IP play goes on.
-  if (tcpip && !app.IsNetworkWaiting()) app.ContinueNetworkGame();
+  if (tcpip && !app.Exchange().IsNetworkWaiting()) app.Exchange().ContinueNetworkGame();
   GErrorLog::LogFileLine(922, kSource);
   return true;
 }
@@ -173,21 +175,21 @@ bool Battle::LoadTextures(bool flag) {
   if (renderer != nullptr) renderer->SwapColorScale(scale, previous);
   MapAppServices& app = App();
   for (;;) {
-    app.KeepNetworkLinkAlive();
+    app.Exchange().KeepNetworkLinkAlive();
     for (int32_t i = 0; i < kTerrainGraphics; ++i) {
       GGraphic*& graphic = terrainGraphics[static_cast<size_t>(i)];
       SafeDelete(graphic);
       if (gKernel != nullptr) graphic = gKernel->TryNewGraphic(1, 11250 + i);
     }
     for (int32_t i = 0; i < UnitCount(); ++i) {
-      app.KeepNetworkLinkAlive();
+      app.Exchange().KeepNetworkLinkAlive();
       UnitAt(i)->PrepareAppearance();
     }
     for (int32_t side = 0; side < 2; ++side) {
       for (int32_t g = 0; g < reinforcements[side].Count(); ++g) {
         GGroup& list = GroupUnits(side, g);
         for (int32_t i = 0; i < list.Count(); ++i) {
-          app.KeepNetworkLinkAlive();
+          app.Exchange().KeepNetworkLinkAlive();
           static_cast<Unit*>(list.GetItem(i))->PrepareAppearance();
         }
       }

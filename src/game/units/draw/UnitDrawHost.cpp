@@ -1,3 +1,4 @@
+#include "game/map/BattlefieldScreen.h"
 #include "game/units/draw/UnitDrawHost.h"
 
 #include "game/map/MapAppServices.h"
@@ -7,5 +8,5 @@
 UnitDrawHost* GetUnitDrawHost() { return UnitContext::Current().draw; }
 
 void UnitDrawHost::PlayOrderSound(int32_t number) {
-  if (MapAppServices* app = UnitApp()) app->PlaySound(number);
+  if (MapAppServices* app = UnitApp()) app->Battlefield().PlaySound(number);
 }

@@ -11,6 +11,7 @@
 #include "framework/core/GString63.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
@@ -378,7 +379,7 @@ void Unit::CycleTarget() {
     if (UnitDrawHost* host = GetUnitDrawHost()) {
       host->PlayOrderSound(kOrderSound);
     } else if (MapAppServices* app = UnitApp()) {
-      app->PlaySound(kOrderSound);
+      app->Battlefield().PlaySound(kOrderSound);
     }
   }
 }

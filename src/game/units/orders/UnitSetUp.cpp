@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -32,7 +33,7 @@ bool IsQuiet() {
 // A refused placement or turn beeps unless the battle is quiet.
 void WarnUnlessQuiet() {
   if (IsQuiet()) return;
-  if (MapAppServices* app = UnitApp()) app->Beep();
+  if (MapAppServices* app = UnitApp()) app->Battlefield().Beep();
 }
 
 bool IsBridgeFromBelow(int32_t terrain) { return terrain >= 36 && terrain <= 39; }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "game/map/NullBattlefieldScreen.h"
 #include "game/battle/BattleKeyHost.h"
 #include "game/battle/BattleTestRig.h"
 #include "game/map/Map.h"
@@ -37,10 +38,22 @@ class RecordingKeys : public BattleKeyHost {
 // Records what the battle sends over the link and the beeps.
 class LinkHost : public HeadlessHost {
  public:
-  void NetSend(const uint8_t* bytes, int32_t count) override { sent.emplace_back(bytes, bytes + count); }
-  void Beep() override { ++beeps; }
+  TurnExchange& Exchange() override { return link_; }
+  BattlefieldScreen& Battlefield() override { return screen_; }
   std::vector<std::vector<uint8_t>> sent;
   int32_t beeps = 0;
+
+ private:
+  struct Link : HeadlessExchange {
+    explicit Link(LinkHost& host) : host(host) {}
+    void NetSend(const uint8_t* bytes, int32_t count) override { host.sent.emplace_back(bytes, bytes + count); }
+    LinkHost& host;
+  } link_{*this};
+  struct Screen : NullBattlefieldScreen {
+    explicit Screen(LinkHost& host) : host(host) {}
+    void Beep() override { ++host.beeps; }
+    LinkHost& host;
+  } screen_{*this};
 };
 
 struct KeysWorld {

@@ -22,7 +22,6 @@ class ScreenApp : public WindowlessMapApp {
   int32_t GetInputMode() const override { return 0; }
   void SetInputMode(int32_t) override {}
   bool IsNetworkOrdersLocked() const override { return false; }
-  void ResetCameraDipAndZoom() override {}
   int32_t GetCurrentSide() const override { return 0; }
   int32_t GetHumanPlayers() const override { return 1; }
   int32_t GetHumanSide() const override { return 0; }
@@ -32,22 +31,24 @@ class ScreenApp : public WindowlessMapApp {
   MapBattleServices* GetBattleOrOperation() override { return nullptr; }
   MapBattleServices* GetOperation() override { return nullptr; }
   int32_t GetScreenWidth() const override { return 800; }
-  void Beep() override {}
-  bool IsNetworkWaiting() const override { return networkWaiting; }
-  // No screen: nothing is drawn.
-  void RefreshBattleScreen() override {}
+  TurnExchange& Exchange() override { return link_; }
   float GetFrameRate() const override { return 40.0f; }
   int32_t GetFrameTime() const override { return 25; }
   bool CanBlend() const override { return false; }
-  void SetSoundDistanceOffset(float) override {}
   GObject* NewFigurePrototype(int32_t) override { return nullptr; }
   void PrepareFigureAppearance(GObject*) override {}
   void ReleaseFigureAppearance(GObject*) override {}
   void SetCurrentFileName(const char*) override {}
   bool UsesAlternateHeightBands() const override { return false; }
-  bool IsNoOrdersTurn() const override { return false; }
   int32_t connectionType = 0;
   bool networkWaiting = false;
+
+ private:
+  struct Link : WindowlessExchange {
+    explicit Link(ScreenApp& app) : app(app) {}
+    bool IsNetworkWaiting() const override { return app.networkWaiting; }
+    ScreenApp& app;
+  } link_{*this};
 };
 
 class BattleScreenTest : public UiRig {
