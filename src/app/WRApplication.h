@@ -209,9 +209,10 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // The turn exchange and the battlefield screen the application owns.
   TurnExchange& Exchange() override { return exchange_; }
   BattlefieldScreen& Battlefield() override { return screenPort_; }
-  // Option 10 (objects can be hidden) stays the player's choice of the options screen: a
-  // battle read afterwards does not put its stored byte over it.
-  void SetHideOption(int8_t /*value*/) override {}
+  // Option 10 (objects can be hidden) as stored with the battle being read: a game already
+  // under way (a side to play) goes on with the fog of war it was played with once the whole
+  // file is accepted; a fresh scenario keeps the player's choice of the options screen.
+  void SetHideOption(int8_t value) override { storedHide_ = value; }
   // The kernel's cursor, processor rating, link and camera counter; the sound manager's sounds.
   void ShowCursor(bool show);
   void PlaySound(int32_t number);
@@ -297,6 +298,8 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
 
   // The play settings a game file keeps beyond the fields above.
   GameFileSettings fileSettings_;
+  // The option-10 byte of the battle being read, -1 when none was read.
+  int8_t storedHide_ = -1;
   // The host of the operations read here once their read is over.
   WROperationHost operationHost_{*this};
   GameFile gameFile_{*this, &operationHost_, [this](BattleBase* base) { readingBase_ = base; }};

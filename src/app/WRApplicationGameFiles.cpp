@@ -61,6 +61,7 @@ bool WRApplication::ReadGameFile(GFile* file, GameFileHeader* headerOut) {
   GameFileSettings settings = CollectFileSettings();
   Battle* battle = nullptr;
   Campaign* operation = nullptr;
+  storedHide_ = -1;
   const int32_t result = gameFile_.Read(*file, settings, battle, operation);
   if (result != GameFile::kAccepted) {
     Beep();
@@ -72,6 +73,9 @@ bool WRApplication::ReadGameFile(GFile* file, GameFileHeader* headerOut) {
   battle_ = battle;
   operation_ = operation;
   ApplyFileSettings(settings);
+  // A game with a side to play goes on with the fog of war it was played with; the options
+  // screen offers the player's own only for a game not yet begun (no side to play).
+  if ((sideToPlay_ == 0 || sideToPlay_ == 1) && storedHide_ >= 0 && storedHide_ <= 2) SetFogOfWarOption(storedHide_);
   AssignComputerSides();
   return true;
 }

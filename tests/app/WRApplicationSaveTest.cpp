@@ -330,6 +330,27 @@ TEST(AutosaveTest, ReplacesTheFileAndReloadsTheSameGame) {
   EXPECT_EQ(rig.app->GetBattle(), kept);
 }
 
+// The fog of war is part of a game under way: reading it back (an e-mail turn, a saved game)
+// plays on with the fog it was played with, while a game not yet begun keeps the player's.
+TEST(AutosaveTest, AGameUnderWayGoesOnWithItsFogOfWar) {
+  ShellRig rig(true);
+  const std::string path = rig.folder.Native() + "Saved Games/Autosave.wrb";
+  auto readBack = [&] {
+    GFile file;
+    ASSERT_TRUE(file.IFile(PFile::Open(path, PFile::kRead, PFile::Disposition::kOpenExisting), path.c_str(),
+                           GFile::kModeReadGameFile));
+    ASSERT_TRUE(rig.app->ReadGameFile(&file, nullptr));
+  };
+  for (const int32_t side : {1, 2}) {
+    rig.app->SetSideToPlay(side);
+    rig.app->SetFogOfWarOption(2);
+    rig.app->Autosave(false);
+    rig.app->SetFogOfWarOption(0);
+    readBack();
+    EXPECT_EQ(rig.app->GetOption(10), side == 1 ? 2 : 0) << side;
+  }
+}
+
 TEST(QuickBattleTest, TheEditorsBattleIsReadBackAndGoesToTheSideScreenAsQuickBattle) {
   ShellRig rig(true);
   LinkAllBitmaps(rig.folder);
