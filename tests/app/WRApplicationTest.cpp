@@ -292,7 +292,7 @@ TEST(WRApplicationTest, AsTheGamesServicesItResetsCameraOptionsAndKeepsTheInputM
   MapAppServices& services = app;
   app.SetOption(WRApplication::kOptionCameraDip, 5);
   app.SetOption(WRApplication::kOptionZoom, 3);
-  services.ResetCameraDipAndZoom();
+  services.Battlefield().ResetCameraDipAndZoom();
   EXPECT_EQ(services.GetOption(40), 0);
   EXPECT_EQ(services.GetOption(41), 1);
   services.SetInputMode(10);
