@@ -1,5 +1,4 @@
 // The map's life cycle: construction and destruction.
-#include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 
 #include <atomic>
@@ -8,6 +7,7 @@
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapObjectList.h"
