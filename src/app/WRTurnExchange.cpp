@@ -8,11 +8,15 @@ void WRTurnExchange::SetSharedSeed(uint16_t seed) { app_.sharedSeed_ = seed; }
 void WRTurnExchange::ApplyNetworkSeed() { app_.ApplyNetworkSeed(); }
 bool WRTurnExchange::GetComputeHere() const { return app_.tcpHost_.ComputesHere(); }
 void WRTurnExchange::SetComputeHere(bool value) { app_.tcpHost_.SetComputeHere(value); }
-// The orders blocks carry no password: the hand-over screen keeps each side's digest in the
-// game file, and a digest taken from the other machine's block would ask a player for a
-// password he never chose.
-const char* WRTurnExchange::GetPasswordDigest(int32_t /*side*/) const { return ""; }
-void WRTurnExchange::SetPasswordDigest(int32_t /*side*/, const char* /*text*/) {}
+// Each side's password digest, kept in the game settings: the orders sent while the sides
+// deploy carry it to the other machine, so a side keeps its password in a saved, e-mailed or
+// resumed game whichever machine takes its seat.
+const char* WRTurnExchange::GetPasswordDigest(int32_t side) const {
+  return app_.fileSettings_.passwordDigest[side & 1].CStr();
+}
+void WRTurnExchange::SetPasswordDigest(int32_t side, const char* text) {
+  app_.fileSettings_.passwordDigest[side & 1].Assign(text);
+}
 uint32_t WRTurnExchange::GetCPURating() const { return app_.GetCPURating(); }
 // The e-mail seed the game file carries.
 uint32_t WRTurnExchange::GetEmailSeed() const { return app_.fileSettings_.emailSeed; }
