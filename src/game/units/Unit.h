@@ -25,6 +25,10 @@ class InfantryServices;
 class VehicleServices;
 class InanimateServices;
 class AirplaneServices;
+class Infantry;
+class Vehicle;
+class Inanimate;
+class Airplane;
 
 // The abstract unit of the battle: infantry, vehicle, inanimate object or airplane. It holds
 // the state every kind shares and declares the numbered operations (the virtual operations
@@ -294,6 +298,18 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual AirplaneServices* AsAirplane() { return nullptr; }
   const InfantryServices* AsInfantry() const { return const_cast<Unit*>(this)->AsInfantry(); }
   const VehicleServices* AsVehicle() const { return const_cast<Unit*>(this)->AsVehicle(); }
+
+  // ---- The unit as its kind's class (null for any other kind) ----
+  // The one way to a kind's class above the unit layer, in place of a dynamic cast: each kind
+  // answers itself (and so does every class derived from it), every other class null.
+  virtual Infantry* AsInfantryUnit() { return nullptr; }
+  virtual Vehicle* AsVehicleUnit() { return nullptr; }
+  virtual Inanimate* AsInanimateUnit() { return nullptr; }
+  virtual Airplane* AsAirplaneUnit() { return nullptr; }
+  const Infantry* AsInfantryUnit() const { return const_cast<Unit*>(this)->AsInfantryUnit(); }
+  const Vehicle* AsVehicleUnit() const { return const_cast<Unit*>(this)->AsVehicleUnit(); }
+  const Inanimate* AsInanimateUnit() const { return const_cast<Unit*>(this)->AsInanimateUnit(); }
+  const Airplane* AsAirplaneUnit() const { return const_cast<Unit*>(this)->AsAirplaneUnit(); }
 
   // ---- Air support (UnitAirAttack.cpp) ----
   // The worth of the unit as the target of an air attack of the kind (0 bombs, 1 rockets,
@@ -931,3 +947,6 @@ inline Unit* UnitOfView(MapUnitView* view) {
 inline const Unit* UnitOfView(const MapUnitView* view) {
   return view != nullptr && view->IsUnitObject() ? static_cast<const Unit*>(view) : nullptr;
 }
+// A list's object as the unit it is, or null when it is no unit.
+inline Unit* UnitOfObject(GObject* object) { return dynamic_cast<Unit*>(object); }
+inline const Unit* UnitOfObject(const GObject* object) { return dynamic_cast<const Unit*>(object); }

@@ -43,6 +43,7 @@ class Airplane : public Unit, public AirplaneServices {
 
   // ---- Kind services ----
   AirplaneServices* AsAirplane() override { return this; }
+  Airplane* AsAirplaneUnit() final { return this; }
   // 1 + (14 - 2 x rating) x the damage taken this turn / 1200.
   float DamageFactor() const override;
 

@@ -56,6 +56,7 @@ class Inanimate : public Unit, public InanimateServices {
 
   // ---- Kind services ----
   InanimateServices* AsInanimate() override { return this; }
+  Inanimate* AsInanimateUnit() final { return this; }
   int32_t GetKind() const override { return classIndex; }
   bool IsRevealedThisTurn() const override { return revealedThisTurn != 0; }
 

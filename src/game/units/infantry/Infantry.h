@@ -85,6 +85,7 @@ class Infantry : public Unit, public InfantryServices {
   // ---- Kind services ----
 
   InfantryServices* AsInfantry() override { return this; }
+  Infantry* AsInfantryUnit() final { return this; }
   int32_t GetTypeIndex() const override { return classIndex; }
   InfantryData GetClassData() const override { return Data(); }
   bool IsSquad() const override { return Data().IsSquad() != 0; }

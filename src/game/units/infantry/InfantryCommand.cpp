@@ -21,7 +21,7 @@ struct LeaderSearch {
 };
 LeaderSearch gSearch;
 
-Infantry* AsInfantryUnit(Unit* unit) { return unit != nullptr && unit->IsInfantry() ? dynamic_cast<Infantry*>(unit) : nullptr; }
+Infantry* InfantryOf(Unit* unit) { return unit != nullptr && unit->IsInfantry() ? dynamic_cast<Infantry*>(unit) : nullptr; }
 
 }  // namespace
 
@@ -50,7 +50,7 @@ void Infantry::FindCommandingLeader() {
 bool Infantry::LeaderCandidateTest(Unit* candidate, Infantry& squad) {
   // The dead and the enemy are passed over on the unit's own fields, before the cast.
   if (candidate == nullptr || candidate->alive == 0 || candidate->IsEnemy(squad)) return false;
-  const Infantry* c = AsInfantryUnit(candidate);
+  const Infantry* c = InfantryOf(candidate);
   if (c == nullptr) return false;
   int32_t level = 0;
   if (!c->GetLeaderLevel(&level)) return false;
@@ -84,7 +84,7 @@ int32_t Infantry::GetEffectiveRating(int32_t aspect) const {
       default:
         FatalError(3453, kFile);
     }
-  } else if (const Infantry* leader = AsInfantryUnit(commandingLeader); leader != nullptr && leader->alive != 0 && leader->CanFight()) {
+  } else if (const Infantry* leader = InfantryOf(commandingLeader); leader != nullptr && leader->alive != 0 && leader->CanFight()) {
     switch (aspect) {
       case 0: result = r + leader->LeaderRatingBits(2) + 1; break;
       case 1: {

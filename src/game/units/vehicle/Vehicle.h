@@ -52,6 +52,7 @@ class Vehicle : public Unit, public VehicleServices {
   Vehicle();
 
   VehicleServices* AsVehicle() override { return this; }
+  Vehicle* AsVehicleUnit() final { return this; }
 
   // ---- Class set-up, identity and appearance (VehicleSetUp.cpp) ----
 
