@@ -481,7 +481,7 @@ void Battle::ComputeStrengthRatios() {
     if (!unit->IsInfantry() && !unit->IsVehicle()) continue;
     // Infantry at its fresh price; a squad without a crew weapon counts three times, a
     // heavy-weapon team half, a spotter no more than 10; a vehicle 0.4 of its price.
-    const auto* infantry = dynamic_cast<const Infantry*>(unit);
+    const auto* infantry = unit->AsInfantryUnit();
     float v = infantry != nullptr ? infantry->GetPurchaseCost(true) : unit->GetPurchaseCost();
     if (unit->IsVehicle()) {
       v *= 0.4f;

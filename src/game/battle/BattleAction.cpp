@@ -30,7 +30,7 @@ void Battle::RefreshUnitDisplays() {
   // A squad out of its leader's reach loses him; a leaderless one is taken over by a leader in
   // reach.
   for (int32_t i = 0; i < units.Count(); ++i) {
-    if (auto* infantry = dynamic_cast<Infantry*>(UnitAt(i))) infantry->FindCommandingLeader();
+    if (auto* infantry = UnitAt(i)->AsInfantryUnit()) infantry->FindCommandingLeader();
   }
   InvalidateInfoPanel();
   if (replayScreen != nullptr) replayScreen->InvalidateInfoPanel();

@@ -124,7 +124,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       InvalidateInfoPanel();
       break;
     case 41: {
-      auto* squad = dynamic_cast<Infantry*>(unit);
+      auto* squad = unit->AsInfantryUnit();
       if (squad == nullptr || !squad->CanSplit()) {
         GErrorLog::LogValue("Split order the unit cannot take, kind", unit->kind);
         app.Battlefield().Beep();
@@ -142,7 +142,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
     case 48: BeginPick(kFacingPick); break;
     case 49: {
       // The fixed position of an armoured vehicle with a gun; the menu offers it to no other.
-      auto* vehicle = dynamic_cast<Vehicle*>(unit);
+      auto* vehicle = unit->AsVehicleUnit();
       if (vehicle == nullptr || !vehicle->IsArmoredIn(0) || !vehicle->HasHeavyWeapon(false)) {
         GErrorLog::LogValue("Fixed-position order the unit cannot take, kind", unit->kind);
         app.Battlefield().Beep();
@@ -174,14 +174,14 @@ bool Battle::PlaceMoveWaypoint(bool flag) {
   }
   OrderState& state = map->orders;
   // Only a vehicle can be boarded at a waypoint; a rotation boards nothing.
-  auto* hovered = dynamic_cast<Unit*>(state.hovered);
+  auto* hovered = UnitOfView(state.hovered);
   if (hovered != nullptr && !hovered->IsVehicle()) state.hovered = nullptr;
   if (state.pendingMoveCode == 31 || state.pendingMoveCode == 6) state.hovered = nullptr;
   // Infantry given a move onto a vehicle walks to it and boards it.
-  auto* vehicle = dynamic_cast<Unit*>(state.hovered);
+  auto* vehicle = UnitOfView(state.hovered);
   const int32_t countBefore = unit->waypointCount;
   const Waypoint lastBefore = countBefore > 0 ? unit->WaypointAt(countBefore - 1) : Waypoint{};
-  if (auto* squad = dynamic_cast<Infantry*>(unit); squad != nullptr && vehicle != nullptr) {
+  if (auto* squad = unit->AsInfantryUnit(); squad != nullptr && vehicle != nullptr) {
     squad->AddWaypointToVehicle(state.pickX, state.pickY, state.pendingMoveCode, vehicle, !flag, false, true, true);
   } else {
     unit->AddWaypoint(state.pickX, state.pickY, state.pendingMoveCode, !flag, false, true, true);
@@ -205,7 +205,7 @@ void Battle::SetTargetFromPick() {
     return;
   }
   OrderState& state = map->orders;
-  unit->SetTarget(dynamic_cast<Unit*>(state.hovered), state.pickX, state.pickY, state.secondTargetVariant != 0, false);
+  unit->SetTarget(UnitOfView(state.hovered), state.pickX, state.pickY, state.secondTargetVariant != 0, false);
   // A hiding unit given a fighting target stops hiding.
   if (unit->flagBytes[5] != 0 && (unit->target == nullptr || !unit->target->IsInanimate())) IssueOrder(30, false);
   state.secondTargetVariant = 0;
@@ -220,7 +220,7 @@ bool Battle::PlaceSelectedUnit(bool place) {
     return false;
   }
   OrderState& state = map->orders;
-  auto* carrier = dynamic_cast<Unit*>(state.hovered);
+  auto* carrier = UnitOfView(state.hovered);
   if (!place || carrier == nullptr || !carrier->IsVehicle()) {
     carrier = nullptr;
     state.hovered = nullptr;

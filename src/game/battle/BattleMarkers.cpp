@@ -14,7 +14,7 @@ constexpr const char* kFile = "Battle";
 
 Inanimate* AsMarker(Unit* unit, int32_t objectKind) {
   if (unit == nullptr || !unit->IsInanimate()) return nullptr;
-  auto* object = dynamic_cast<Inanimate*>(unit);
+  auto* object = unit->AsInanimateUnit();
   return object != nullptr && object->GetKind() == objectKind ? object : nullptr;
 }
 

@@ -145,7 +145,7 @@ void Battle::PlayPacket(Packet& packet) {
 }
 
 void Battle::PlayHitReport(const Packet& packet) {
-  auto* vehicle = dynamic_cast<Vehicle*>(packet.hit.vehicle);
+  auto* vehicle = packet.hit.vehicle != nullptr ? packet.hit.vehicle->AsVehicleUnit() : nullptr;
   if (vehicle == nullptr) return;
   Vehicle::HitReport report;
   report.part = packet.hit.part;
@@ -256,7 +256,7 @@ void Battle::RecordPacket(const MapPacket& m) {
     p->building.damage = m.size;
     p->building.destroyed = m.flag;
   } else if (m.kind == Packet::kSound) {
-    p->sound.source = dynamic_cast<Unit*>(m.sound.source);
+    p->sound.source = UnitOfView(m.sound.source);
     p->sound.number = m.sound.number;
     p->sound.soundKind = m.sound.kind;
     p->sound.parameter = m.sound.parameter;

@@ -47,7 +47,7 @@ void BattleReport::Tally::ShotFiled(const Shot& shot) {
   if (shot.hit != 0) ++struck[static_cast<size_t>(kind)];
   if (kind == 5) batteryImpacts.emplace_back(shot.impactX, shot.impactY);
   // A vehicle's machine guns by the group of the gun that fired: rifle calibre, .50, flame.
-  const auto* vehicle = dynamic_cast<const Vehicle*>(shot.shooter);
+  const auto* vehicle = shot.shooter != nullptr ? shot.shooter->AsVehicleUnit() : nullptr;
   if (vehicle != nullptr && vehicle->machineGunFiring != 0) {
     const int32_t entry = vehicle->smallArmsInUse;
     ++machineGuns[static_cast<size_t>(entry < 25 ? 0 : entry < 29 ? 1 : 2)];

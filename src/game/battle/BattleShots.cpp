@@ -78,7 +78,7 @@ void StrikeUnit(Unit* unit, const BattleShot& shot, float damage, int32_t extraR
     squad->TakeShotDamage(damage, extraRolls, InfantryShot(shot, kind, unit));
     return;
   }
-  auto* vehicle = strike != nullptr ? dynamic_cast<Vehicle*>(unit) : nullptr;
+  auto* vehicle = strike != nullptr ? unit->AsVehicleUnit() : nullptr;
   if (vehicle != nullptr) {
     VehicleStrike struck = *strike;
     struck.fireKind = kind;
@@ -233,7 +233,7 @@ VehicleStrike Battle::StrikeOf(const BattleShot& shot) const {
 void Battle::StrikeTarget(BattleShot& shot, bool areaBurst) {
   Unit* target = shot.target;
   const int32_t before = target->GetMenPresent();
-  auto* vehicle = dynamic_cast<Vehicle*>(target);
+  auto* vehicle = target->AsVehicleUnit();
   int32_t part = 0;
   int32_t value = 0;
   const bool shell = shot.kind >= 1 && shot.kind <= 3;

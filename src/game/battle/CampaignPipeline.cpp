@@ -63,7 +63,7 @@ void EmptyPassengerPlaces(Unit& unit) {
 // The immobilized and gun-destroyed flags of a vehicle; the gun flag only a vehicle of the
 // class has.
 uint8_t* GunDestroyedFlag(Unit& unit) {
-  auto* vehicle = dynamic_cast<Vehicle*>(&unit);
+  auto* vehicle = unit.AsVehicleUnit();
   return vehicle != nullptr ? &vehicle->gunDestroyed : nullptr;
 }
 
@@ -71,11 +71,11 @@ uint8_t* GunDestroyedFlag(Unit& unit) {
 // wreck written off (the abandoned byte, which also makes it unrecoverable). Other kinds have
 // neither.
 uint8_t* FirstWreckFlag(Unit& unit) {
-  auto* vehicle = dynamic_cast<Vehicle*>(&unit);
+  auto* vehicle = unit.AsVehicleUnit();
   return vehicle != nullptr ? &vehicle->burning : nullptr;
 }
 uint8_t* SecondWreckFlag(Unit& unit) {
-  auto* vehicle = dynamic_cast<Vehicle*>(&unit);
+  auto* vehicle = unit.AsVehicleUnit();
   return vehicle != nullptr ? &vehicle->abandoned : nullptr;
 }
 bool HasWreckFlag(Unit& unit) {
@@ -305,8 +305,8 @@ void Campaign::MergeDepletedSquads() {
 
 void Campaign::MergeSquad(Unit& u, Unit& p) {
   const int32_t d = (p.losses - p.lossesCountedByMorale) + (u.losses - u.lossesCountedByMorale);
-  auto* into = dynamic_cast<Infantry*>(&u);
-  auto* from = dynamic_cast<Infantry*>(&p);
+  auto* into = u.AsInfantryUnit();
+  auto* from = p.AsInfantryUnit();
   if (into != nullptr && from != nullptr) {
     for (size_t slot = 0; slot < into->menInSlot.size(); ++slot) {
       into->menInSlot[slot] = static_cast<uint8_t>(into->menInSlot[slot] + from->menInSlot[slot]);
@@ -658,7 +658,7 @@ void Campaign::ApplySupplyState() {
 }
 
 void Campaign::SetSupplyState(Unit& unit, bool supplied) {
-  if (auto* infantry = dynamic_cast<Infantry*>(&unit)) infantry->ReturnMen(supplied);
+  if (auto* infantry = unit.AsInfantryUnit()) infantry->ReturnMen(supplied);
 }
 
 void Campaign::Resupply() {
@@ -669,7 +669,7 @@ void Campaign::Resupply() {
     if (unit->IsInfantry() && unit->HasMainWeaponOfType5()) unit->ResupplyAmmo();
   }
   for (int32_t i = 0; i < inSupply.Count(); ++i) {
-    if (auto* infantry = dynamic_cast<Infantry*>(static_cast<Unit*>(inSupply.GetItem(i)))) infantry->slicePassFlag = 0;
+    if (auto* infantry = static_cast<Unit*>(inSupply.GetItem(i))->AsInfantryUnit()) infantry->slicePassFlag = 0;
   }
 }
 

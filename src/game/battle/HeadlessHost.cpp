@@ -23,9 +23,9 @@ Battle* HeadlessHost::BattleForUnits() const {
 GObject* HeadlessHost::NewFigurePrototype(int32_t variant) { return NewCrewFigure(variant); }
 
 void HeadlessHost::PrepareFigureAppearance(GObject* figure) {
-  if (auto* unit = dynamic_cast<Unit*>(figure)) unit->PrepareAppearance();
+  if (auto* unit = UnitOfObject(figure)) unit->PrepareAppearance();
 }
 
 void HeadlessHost::ReleaseFigureAppearance(GObject* figure) {
-  if (auto* unit = dynamic_cast<Unit*>(figure)) unit->ReleaseAppearance();
+  if (auto* unit = UnitOfObject(figure)) unit->ReleaseAppearance();
 }

@@ -27,19 +27,18 @@ bool Refuse(const char* what, int32_t value) {
 // The identity keys a unit holds once its references are turned into keys.
 std::vector<uint32_t> KeysOf(const Unit& unit) {
   std::vector<uint32_t> keys(unit.referenceKeys.begin(), unit.referenceKeys.end());
-  if (const auto* infantry = dynamic_cast<const Infantry*>(&unit)) {
+  if (const auto* infantry = unit.AsInfantryUnit()) {
     keys.insert(keys.end(), infantry->linkKeys.begin(), infantry->linkKeys.end());
   }
-  if (const auto* vehicle = dynamic_cast<const Vehicle*>(&unit)) {
+  if (const auto* vehicle = unit.AsVehicleUnit()) {
     keys.insert(keys.end(), vehicle->passengerKeys.begin(), vehicle->passengerKeys.end());
   }
   return keys;
 }
 
+// Copies the kind's whole class when both units are of it (each given as its kind, or null).
 template <typename Kind>
-bool CopyAs(Unit& to, const Unit& from) {
-  auto* target = dynamic_cast<Kind*>(&to);
-  const auto* source = dynamic_cast<const Kind*>(&from);
+bool CopyAs(Kind* target, const Kind* source) {
   if (target == nullptr || source == nullptr) return false;
   *target = *source;
   return true;
@@ -51,7 +50,7 @@ void Overwrite(Unit& to, const Unit& from, bool keepAnimation) {
   const auto textures = to.textures;
   const auto variants = to.appearanceVariants;
   to.textures = {};
-  auto* infantry = dynamic_cast<Infantry*>(&to);
+  auto* infantry = to.AsInfantryUnit();
   decltype(Infantry::figurePosture) posture{};
   decltype(Infantry::figureKey) key{};
   decltype(Infantry::figureNextKeyTime) nextKey{};
@@ -62,8 +61,10 @@ void Overwrite(Unit& to, const Unit& from, bool keepAnimation) {
     nextKey = infantry->figureNextKeyTime;
     pose = infantry->figurePose;
   }
-  const bool copied = CopyAs<Infantry>(to, from) || CopyAs<Vehicle>(to, from) || CopyAs<Inanimate>(to, from) ||
-                      CopyAs<Airplane>(to, from);
+  const bool copied = CopyAs(to.AsInfantryUnit(), from.AsInfantryUnit()) ||
+                      CopyAs(to.AsVehicleUnit(), from.AsVehicleUnit()) ||
+                      CopyAs(to.AsInanimateUnit(), from.AsInanimateUnit()) ||
+                      CopyAs(to.AsAirplaneUnit(), from.AsAirplaneUnit());
   if (!copied) to.Unit::operator=(from);
   to.ReleaseTextures(true);
   to.textures = textures;

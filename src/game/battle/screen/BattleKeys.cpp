@@ -28,7 +28,7 @@ constexpr int32_t kGroupMember = 2;
 
 // A dead squad whose figures no longer show (it left with its other half).
 bool HidesDeadFigure(const Unit& unit) {
-  const auto* infantry = dynamic_cast<const Infantry*>(&unit);
+  const auto* infantry = unit.AsInfantryUnit();
   return infantry != nullptr && infantry->HidesDeadFigure();
 }
 
