@@ -90,7 +90,7 @@ bool NotSquadOrLeaderCallback(GObject* member, void*) {
 }
 
 bool IsLevelOneLeader(const Unit& unit) {
-  const auto* infantry = unit.IsInfantry() ? dynamic_cast<const Infantry*>(&unit) : nullptr;
+  const auto* infantry = unit.IsInfantry() ? unit.AsInfantryUnit() : nullptr;
   int32_t level = 0;
   return infantry != nullptr && infantry->GetLeaderLevel(&level) && level == 1;
 }
@@ -105,7 +105,7 @@ void ForEachUnit(GGroup& group, Callback callback) {
 
 int32_t AIOperational::PlanningRole(const AIPlanContext& context, const Unit& unit) {
   if (unit.IsVehicle()) {
-    const auto* vehicle = dynamic_cast<const Vehicle*>(&unit);
+    const auto* vehicle = unit.AsVehicleUnit();
     if ((vehicle != nullptr && vehicle->IsKind6()) || !unit.CanMove()) return 0;
     return unit.HasMainWeapon() || unit.CanFireAnyMachineGun() ? 4 : 0;
   }
@@ -150,7 +150,7 @@ void AIOperational::PlaceUnitInZone(const AIPlanContext& context, Unit& unit, co
 
 float AIOperational::SetupFacing(const Battle& battle, const Unit& unit) {
   int32_t edge = battle.FindEdgeOfSide(unit.GetSideIndex());
-  const auto* vehicle = unit.IsVehicle() ? dynamic_cast<const Vehicle*>(&unit) : nullptr;
+  const auto* vehicle = unit.IsVehicle() ? unit.AsVehicleUnit() : nullptr;
   // A gun that points to the rear faces the other way.
   if (vehicle != nullptr && vehicle->TrueClass().TraverseLimit(0) < 0) edge = (edge + 2) % 4;
   static constexpr float kAwayFromEdge[4] = {0.0f, 270.0f, 180.0f, 90.0f};
@@ -181,7 +181,7 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
     if (unit.GetSideIndex() != side || !unit.IsAlive()) continue;
     if (!exitEnabled) unit.countsForPoints = 0;
     if (unit.setupZone == 0 || !unit.MayRedeploy()) unit.setupZone = 7;
-    const auto* infantry = unit.IsInfantry() ? dynamic_cast<const Infantry*>(&unit) : nullptr;
+    const auto* infantry = unit.IsInfantry() ? unit.AsInfantryUnit() : nullptr;
     if (infantry != nullptr && infantry->carrier != nullptr && infantry->carrier->setupZone == 7) unit.setupZone = 7;
     if (unit.IsAirplane() || unit.IsPassenger()) {
       // Riders go with their vehicle; airplanes are not planned.
@@ -322,7 +322,7 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
   // fortifications, the levels and the riders' groups.
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
     Unit& unit = *battle.UnitAt(i);
-    auto* infantry = unit.IsInfantry() ? dynamic_cast<Infantry*>(&unit) : nullptr;
+    auto* infantry = unit.IsInfantry() ? unit.AsInfantryUnit() : nullptr;
     if (infantry != nullptr && unit.GetSideIndex() == side && unit.setupZone != 7) {
       infantry->SyncPositionWithLinkedUnit(false);
     }

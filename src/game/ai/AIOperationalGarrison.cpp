@@ -89,7 +89,7 @@ void AIOperational::ParkUnit(Unit& unit) {
 }
 
 bool AIOperational::NotSquadOrPlatoonLeader(const Unit& unit) {
-  const auto* infantry = unit.IsInfantry() ? dynamic_cast<const Infantry*>(&unit) : nullptr;
+  const auto* infantry = unit.IsInfantry() ? unit.AsInfantryUnit() : nullptr;
   if (infantry == nullptr) return true;
   if (infantry->IsSquad()) return false;
   int32_t level = 0;

@@ -41,7 +41,7 @@ bool IsSquad(const Unit& unit) {
 int32_t QueryWeaponResult(const Unit& unit, int32_t selector) {
   int32_t weapon = Infantry::kNoWeapon;
   int32_t type = 0;
-  if (const auto* infantry = dynamic_cast<const Infantry*>(&unit)) return infantry->QueryWeaponGrade(weapon, type, selector);
+  if (const auto* infantry = unit.AsInfantryUnit()) return infantry->QueryWeaponGrade(weapon, type, selector);
   unit.QueryWeapon(selector, weapon, type);
   return weapon != Infantry::kNoWeapon ? 1 : 0;
 }
@@ -331,7 +331,7 @@ float AIOperational::GoalRoundShare(const Unit& unit) {
   }
   if (unit.IsVehicle()) {
     if (!unit.IsArmored(false)) return 0.75f;
-    const auto* vehicle = dynamic_cast<const Vehicle*>(&unit);
+    const auto* vehicle = unit.AsVehicleUnit();
     const int32_t openTop = vehicle != nullptr ? vehicle->GetOpenTopState(0) : 0;
     if (openTop == 2) return 0.7f;
     if (openTop == 1) return 0.55f;

@@ -33,12 +33,12 @@ float KillChance(Unit& unit, Unit& target) {
 
 // The armoured target's facing and turret, to be put back after a trial.
 float TurretAngleOf(Unit& unit) {
-  auto* vehicle = dynamic_cast<Vehicle*>(&unit);
+  auto* vehicle = unit.AsVehicleUnit();
   return vehicle != nullptr ? vehicle->turretOffset : 0.0f;
 }
 
 void SetTurretAngle(Unit& unit, float angle) {
-  if (auto* vehicle = dynamic_cast<Vehicle*>(&unit)) vehicle->turretOffset = angle;
+  if (auto* vehicle = unit.AsVehicleUnit()) vehicle->turretOffset = angle;
 }
 
 }  // namespace
@@ -106,7 +106,7 @@ void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float 
   unit.withdraw = 0;
   unit.SetPathWaypoints(route, mode, map);
 
-  auto* realVehicle = dynamic_cast<Vehicle*>(&unit);
+  auto* realVehicle = unit.AsVehicleUnit();
   if (unit.IsVehicle() && tactical) {
     if (realVehicle != nullptr) realVehicle->SetWaypointModes(nullptr, mode, false, 0.0f, 0.0f);
   } else if (unit.IsInfantry() && unit.GetSpeedClass() == 4) {

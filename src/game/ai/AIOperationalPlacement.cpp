@@ -104,7 +104,7 @@ int32_t AIOperational::SetupRole(const AIPlanContext& context, const Unit& unit,
     return context.defender ? 0 : 3;
   }
   if (!context.defender) return 1;
-  const auto* infantry = dynamic_cast<const Infantry*>(&unit);
+  const auto* infantry = unit.AsInfantryUnit();
   const int32_t weapon = infantry != nullptr ? infantry->Data().MainWeapon() : Infantry::kNoWeapon;
   if (weapon == Infantry::kNoWeapon || weapon < 0 || weapon >= gWeapons.Count()) return 2;
   if (gWeapons[weapon].Type() == 6) return 4;

@@ -80,7 +80,7 @@ float AIOperational::RingFactor(int32_t ring) {
 }
 
 bool AIOperational::WithinCommandReach(const Unit& leader, const Unit& other) {
-  const auto* infantry = dynamic_cast<const Infantry*>(&leader);
+  const auto* infantry = leader.AsInfantryUnit();
   const int32_t command = infantry != nullptr ? infantry->LeaderRatingBits(0) : 0;
   const float range = Infantry::LeaderCommandRange(command, leader.GetRating());
   const float d = leader.DistanceTo(other);
@@ -149,7 +149,7 @@ float AIOperational::ScorePosition(const AIPlanContext& context, Unit& unit, int
 
   const bool mainUsable = unit.IsMainWeaponUsable();
   const bool armoured = unit.IsArmored(false);
-  const auto* vehicle = dynamic_cast<const Vehicle*>(&unit);
+  const auto* vehicle = unit.AsVehicleUnit();
   const bool canFireMG = armoured && (vehicle != nullptr ? vehicle->CanFireAnyMG(true) : unit.CanFireAnyMachineGun());
   const float exposureFactor = 1.0f - 0.5f * exposure;
   float best = 0.0f;
@@ -181,7 +181,7 @@ float AIOperational::ScorePosition(const AIPlanContext& context, Unit& unit, int
     if (closingApplies && team) {
       int32_t weapon = Infantry::kNoWeapon;
       int32_t type = 0;
-      const auto* man = dynamic_cast<const Infantry*>(enemy);
+      const auto* man = enemy->AsInfantryUnit();
       if (man != nullptr) {
         closingApplies = man->QueryWeaponGrade(weapon, type, 1) != 0;
       } else {

@@ -16,12 +16,12 @@ namespace {
 
 constexpr float kFar = 9e20f;
 
-const Infantry* AsInfantryUnit(const Unit& unit) {
-  return unit.IsInfantry() ? dynamic_cast<const Infantry*>(&unit) : nullptr;
+const Infantry* InfantryOf(const Unit& unit) {
+  return unit.IsInfantry() ? unit.AsInfantryUnit() : nullptr;
 }
 
 bool IsLeaderOfLevel1(const Unit& unit) {
-  const Infantry* infantry = AsInfantryUnit(unit);
+  const Infantry* infantry = InfantryOf(unit);
   int32_t level = 0;
   return infantry != nullptr && infantry->GetLeaderLevel(&level) && level == 1;
 }
@@ -29,7 +29,7 @@ bool IsLeaderOfLevel1(const Unit& unit) {
 // Whether any infantry unit of the battle names the unit as its assigned leader.
 bool IsAssignedLeaderOfAnyone(const Battle& battle, const Unit& unit) {
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
-    const Infantry* infantry = AsInfantryUnit(*battle.UnitAt(i));
+    const Infantry* infantry = InfantryOf(*battle.UnitAt(i));
     if (infantry != nullptr && infantry->platoonLeader == &unit) return true;
   }
   return false;
@@ -84,7 +84,7 @@ bool AIOperational::UnitNotInCategory(const Battle& battle, const Unit& unit, in
     case 0:
       return !(IsLeaderOfLevel1(unit) && IsAssignedLeaderOfAnyone(battle, unit));
     case 1: {
-      const Infantry* infantry = AsInfantryUnit(unit);
+      const Infantry* infantry = InfantryOf(unit);
       return !(infantry != nullptr && infantry->IsSquad() && infantry->platoonLeader != nullptr);
     }
     case 2:
@@ -94,7 +94,7 @@ bool AIOperational::UnitNotInCategory(const Battle& battle, const Unit& unit, in
     case 4:
       return !unit.IsVehicle();
     case 5: {
-      const Infantry* infantry = AsInfantryUnit(unit);
+      const Infantry* infantry = InfantryOf(unit);
       return !(infantry != nullptr && infantry->GetLeaderLevel());
     }
     case 6:
@@ -136,7 +136,7 @@ void AIOperational::DistributeUnits(const AIPlanContext& context, GGroup& units,
   if (category == 1) {
     for (int32_t i = n - 1; i >= 0; --i) {
       auto* squad = static_cast<Unit*>(members.GetItem(i));
-      const Infantry* infantry = AsInfantryUnit(*squad);
+      const Infantry* infantry = InfantryOf(*squad);
       if (infantry == nullptr || !infantry->IsSquad()) FatalError(4032, "AIOperational");
       if (infantry->platoonLeader == nullptr) FatalError(4031, "AIOperational");
       units.RemoveObject(squad, false);

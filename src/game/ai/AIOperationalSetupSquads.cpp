@@ -26,8 +26,8 @@ void Step(const AIPlanContext& context) {
   if (context.meter != nullptr) context.meter->Advance();
 }
 
-Infantry* AsInfantryUnit(Unit* unit) {
-  return unit != nullptr && unit->IsInfantry() ? dynamic_cast<Infantry*>(unit) : nullptr;
+Infantry* InfantryOf(Unit* unit) {
+  return unit != nullptr && unit->IsInfantry() ? unit->AsInfantryUnit() : nullptr;
 }
 
 bool IsLevelOneLeader(const Infantry& infantry) {
@@ -37,7 +37,7 @@ bool IsLevelOneLeader(const Infantry& infantry) {
 
 // The unit itself, or the vehicle it rides.
 Unit* Bearer(Unit* unit) {
-  Infantry* infantry = AsInfantryUnit(unit);
+  Infantry* infantry = InfantryOf(unit);
   return infantry != nullptr && infantry->carrier != nullptr ? infantry->carrier : unit;
 }
 
@@ -48,11 +48,11 @@ struct ReuniteFilter {
 bool DropFromReunion(GObject* member, void* arg) {
   auto* unit = static_cast<Unit*>(member);
   if (unit->setupZone == 7 || !unit->IsInfantry() || unit->IsPassenger()) return true;
-  Infantry* infantry = AsInfantryUnit(unit);
+  Infantry* infantry = InfantryOf(unit);
   if (infantry->IsSquad()) return infantry->commandingLeader == infantry->platoonLeader;
   GGroup& units = *static_cast<ReuniteFilter*>(arg)->units;
   for (int32_t k = 0; k < units.Count(); ++k) {
-    Infantry* squad = AsInfantryUnit(static_cast<Unit*>(units.GetItem(k)));
+    Infantry* squad = InfantryOf(static_cast<Unit*>(units.GetItem(k)));
     if (squad != nullptr && squad->IsSquad() && squad->commandingLeader == unit) return true;
   }
   return false;
@@ -83,7 +83,7 @@ Unit* FindTradePartner(AIGroup& group, const Unit* skip, GGroup& list, int32_t z
 
 void AIOperational::RefreshLeaderLinks(Battle& battle) {
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
-    Infantry* infantry = AsInfantryUnit(battle.UnitAt(i));
+    Infantry* infantry = InfantryOf(battle.UnitAt(i));
     if (infantry != nullptr) infantry->FindCommandingLeader();
   }
 }
@@ -106,7 +106,7 @@ void AIOperational::ReuniteSquadsWithLeaders(const AIPlanContext& context, GGrou
   while (traded) {
     traded = false;
     for (int32_t i = 0; i < units.Count() && !traded; ++i) {
-      Infantry* squad = AsInfantryUnit(static_cast<Unit*>(units.GetItem(i)));
+      Infantry* squad = InfantryOf(static_cast<Unit*>(units.GetItem(i)));
       if (squad == nullptr) FatalError(4504, "AIOperational");
       Unit* leader = squad->platoonLeader;
       if (!squad->IsSquad() || leader == nullptr || squad->IsPassenger()) continue;
@@ -127,7 +127,7 @@ void AIOperational::ReuniteSquadsWithLeaders(const AIPlanContext& context, GGrou
       }
       units.RemoveObject(squad, false);
       units.RemoveObject(leader, false);
-      Infantry* moved = AsInfantryUnit(partner);
+      Infantry* moved = InfantryOf(partner);
       if (moved != nullptr) {
         moved->FindCommandingLeader();
         if (moved->commandingLeader == moved->platoonLeader) units.RemoveObject(partner, false);
@@ -145,7 +145,7 @@ void AIOperational::OrderPlatoons(const AIPlanContext& context) {
   std::vector<Unit*> squads;
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
     Unit* unit = battle.UnitAt(i);
-    Infantry* infantry = AsInfantryUnit(unit);
+    Infantry* infantry = InfantryOf(unit);
     if (infantry == nullptr || !infantry->IsSquad() || unit->GetSideIndex() != context.side || unit->setupZone == 7) {
       continue;
     }
@@ -202,12 +202,12 @@ void AIOperational::OrderPlatoons(const AIPlanContext& context) {
 }
 
 bool AIOperational::PlaceLeaderWithSquads(const AIPlanContext& context, Unit& leader, const GDynamicArray& grid) {
-  Infantry* infantry = AsInfantryUnit(&leader);
+  Infantry* infantry = InfantryOf(&leader);
   if (infantry == nullptr || !IsLevelOneLeader(*infantry) || leader.setupZone == 7) return false;
   Battle& battle = *context.battle;
   std::vector<Unit*> led;
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
-    Infantry* squad = AsInfantryUnit(battle.UnitAt(i));
+    Infantry* squad = InfantryOf(battle.UnitAt(i));
     if (squad != nullptr && squad->platoonLeader == &leader) led.push_back(squad);
   }
   if (led.empty()) {
@@ -287,7 +287,7 @@ void AIOperational::PlaceLeadersOfGroup(const AIPlanContext& context, AIGroup& g
 }
 
 void AIOperational::JoinVehicleGroup(const AIPlanContext& context, Unit& unit) {
-  Infantry* infantry = AsInfantryUnit(&unit);
+  Infantry* infantry = InfantryOf(&unit);
   if (infantry == nullptr || !unit.IsAlive() || unit.GetSideIndex() != context.side || infantry->carrier == nullptr) {
     return;
   }

@@ -21,7 +21,7 @@ constexpr float kAimMarker = 99.0f;
 
 // The selector's weapon and type code; the result is non-zero when the unit has that weapon.
 int32_t QueryWeaponResult(const Unit& unit, int32_t selector, int32_t& weapon, int32_t& type) {
-  if (const auto* infantry = dynamic_cast<const Infantry*>(&unit)) {
+  if (const auto* infantry = unit.AsInfantryUnit()) {
     return infantry->QueryWeaponGrade(weapon, type, selector);
   }
   unit.QueryWeapon(selector, weapon, type);
