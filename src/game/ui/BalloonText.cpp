@@ -57,9 +57,9 @@ PanelItem Picture(int32_t number, int32_t x, int32_t y) {
 
 std::string DisplayName(const Unit& unit, bool longForm) {
   GString255 text;
-  if (const auto* vehicle = dynamic_cast<const Vehicle*>(&unit)) {
+  if (const auto* vehicle = unit.AsVehicleUnit()) {
     vehicle->GetDisplayName(text, longForm);
-  } else if (const auto* infantry = dynamic_cast<const Infantry*>(&unit)) {
+  } else if (const auto* infantry = unit.AsInfantryUnit()) {
     infantry->GetDisplayName(text, longForm);
   } else {
     unit.GetDisplayName(text);

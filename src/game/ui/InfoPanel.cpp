@@ -49,7 +49,7 @@ std::vector<int32_t> PanelPictureNumbers() {
 }
 
 int32_t PortraitIndexAt(const Unit& unit, int32_t level) {
-  if (const auto* infantry = dynamic_cast<const Infantry*>(&unit)) return infantry->GetPortraitIndexAt(level);
+  if (const auto* infantry = unit.AsInfantryUnit()) return infantry->GetPortraitIndexAt(level);
   return unit.GetPortraitIndex();
 }
 
@@ -106,7 +106,7 @@ void InfoPanel::PreloadUnitPictures() {
     for (int32_t g = 0; g < side.Count(); ++g) {
       const auto* group = dynamic_cast<const ReinforcementGroup*>(side.GetItem(g));
       if (group == nullptr) continue;
-      for (int32_t u = 0; u < group->units.Count(); ++u) preload(dynamic_cast<const Unit*>(group->units.GetItem(u)));
+      for (int32_t u = 0; u < group->units.Count(); ++u) preload(UnitOfObject(group->units.GetItem(u)));
     }
   }
 }
@@ -217,9 +217,9 @@ void InfoPanel::ComposeUnit(std::vector<PanelItem>& out, const Unit& u) const {
   const int32_t level = u.GetIdentificationLevel();
   const bool full = u.HasSurrendered() || IsEditorOpen() || fog == 0 || (fog == 1 && u.IsIdentified()) || over ||
                     u.IsCurrentSide();
-  const auto* object = dynamic_cast<const Inanimate*>(&u);
-  const auto* infantry = dynamic_cast<const Infantry*>(&u);
-  const auto* vehicle = dynamic_cast<const Vehicle*>(&u);
+  const auto* object = u.AsInanimateUnit();
+  const auto* infantry = u.AsInfantryUnit();
+  const auto* vehicle = u.AsVehicleUnit();
   const bool inanimate = u.IsInanimate();
   const bool alive = u.IsAlive();
   const int32_t group = u.GetKindGroup();

@@ -44,7 +44,7 @@ bool InGroup(const Unit& unit) { return unit.boxSelection != 0 && unit.IsCommand
 void SelectSubordinates(Battle& battle, const Unit& leader) {
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
     Unit* unit = battle.UnitAt(i);
-    auto* squad = dynamic_cast<Infantry*>(unit);
+    auto* squad = unit != nullptr ? unit->AsInfantryUnit() : nullptr;
     if (squad == nullptr || squad->boxSelection == 2) continue;
     if (squad->GetLeaderReference() != &leader && squad->platoonLeader != &leader) continue;
     if (squad->IsCommandable() && !squad->IsPassenger()) squad->boxSelection = 2;
@@ -132,7 +132,7 @@ void MapView::MouseDown(int32_t x, int32_t y, uint8_t doubleClick, uint8_t shift
     map_->Invalidate();
   }
   Invalidate();
-  auto* picked = dynamic_cast<Unit*>(map_->GetPickedUnit());
+  auto* picked = UnitOfView(map_->GetPickedUnit());
   const bool control = gKernel != nullptr && gKernel->IsControlDown();
   ClickOn(x, y, picked, doubleClick != 0, shift != 0, control);
   map_->SetPickRecording(false);
@@ -186,7 +186,7 @@ void MapView::ClickOn(int32_t x, int32_t y, Unit* picked, bool doubleClick, bool
   }
   bool leaderDouble = false;
   if (doubleClick && canOrder && picked->IsInfantry() && picked->IsCommandable()) {
-    if (const auto* squad = dynamic_cast<const Infantry*>(picked)) leaderDouble = squad->GetLeaderLevel();
+    if (const auto* squad = picked->AsInfantryUnit()) leaderDouble = squad->GetLeaderLevel();
   }
   const bool passenger = picked->IsPassenger();
   if (!shift || passenger || !canOrder) {
@@ -262,7 +262,7 @@ void MapView::Track(int32_t x, int32_t y, uint8_t /*inside*/, uint8_t /*final*/)
     case kPlacePick: {
       map_->SetPickRecording(true);
       PickAt(x, y);
-      HoverOn(dynamic_cast<Unit*>(map_->GetPickedUnit()));
+      HoverOn(UnitOfView(map_->GetPickedUnit()));
       map_->SetPickRecording(false);
       break;
     }

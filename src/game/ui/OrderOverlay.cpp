@@ -44,7 +44,7 @@ std::string TerrainTextAt(const Unit& unit, float x, float y, bool hidden) {
 // picked ground point.
 void LineEnd(const Map& map, float& x, float& y, float& z) {
   const OrderState& state = map.orders;
-  if (const auto* hovered = dynamic_cast<const Unit*>(state.hovered)) {
+  if (const auto* hovered = UnitOfView(state.hovered)) {
     hovered->GetShownPosition(x, y, &z);
     return;
   }
@@ -113,7 +113,7 @@ void OrderOverlay::LinePass(Battle& battle, bool targetMode, const Trace& trace,
   Map* map = battle.map;
   if (sel == nullptr || map == nullptr || !trace.found) return;
   const OrderState& state = map->orders;
-  auto* hovered = dynamic_cast<Unit*>(state.hovered);
+  auto* hovered = UnitOfView(state.hovered);
   float toX = 0.0f, toY = 0.0f, toZ = 0.0f;
   LineEnd(*map, toX, toY, toZ);
   const float visibility = trace.visibility;
@@ -218,7 +218,7 @@ void OrderOverlay::LinePass(Battle& battle, bool targetMode, const Trace& trace,
         text(TableText(kStrIn) + terrain.CStr(), immobile ? 65.0f : 39.0f);
       }
       if (sel->IsInfantry() && !sel->HasMainWeapon()) {
-        auto* infantry = dynamic_cast<Infantry*>(sel);
+        auto* infantry = sel->AsInfantryUnit();
         const float firepower =
             infantry != nullptr ? infantry->FirepowerAt(distance, nullptr, true, true) : sel->FirepowerAt(distance, 0);
         text(TableText(kStrFirepower) + std::to_string(TruncateToInt32(firepower)), 52.0f);
@@ -263,7 +263,7 @@ void OrderOverlay::WaypointPass(Battle& battle, bool placing, const Projector& p
   }
   float ax = state.pickX, ay = state.pickY, az = z;
   std::string label;
-  if (const auto* hovered = dynamic_cast<const Unit*>(state.hovered)) {
+  if (const auto* hovered = UnitOfView(state.hovered)) {
     ax = hovered->x, ay = hovered->y, az = hovered->GetBaseHeight();
     label = TableText(kStrEmbark);
   } else {
@@ -278,7 +278,7 @@ void OrderOverlay::SetupPass(Battle& battle, int32_t inputMode, const Projector&
   Map* map = battle.map;
   if (sel == nullptr || map == nullptr) return;
   const OrderState& state = map->orders;
-  auto* hovered = dynamic_cast<Unit*>(state.hovered);
+  auto* hovered = UnitOfView(state.hovered);
   const bool placing = inputMode == kPlacePick;
   float tx = state.pickX, ty = state.pickY, tz = map->ElevationAt(state.pickX, state.pickY);
   int32_t style = inputMode == kFlagPick ? kStyleFlag : kStyleFacing;

@@ -105,7 +105,7 @@ std::vector<PanelItem> UnitInfoBalloon::Compose() const {
 
   // The title: designation, side word and name.
   std::string title;
-  const auto* object = dynamic_cast<const Inanimate*>(&u);
+  const auto* object = u.AsInanimateUnit();
   if (!u.IsInanimate() && ((fullInfo && !u.HasSurrendered()) || over)) {
     GString63 designation;
     u.AppendDesignation(designation);

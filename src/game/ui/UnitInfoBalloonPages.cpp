@@ -54,7 +54,7 @@ std::string ArmourRow(const std::string& name, const VehicleData& record, int32_
 
 bool UnitInfoBalloon::ComposeVehiclePage(std::vector<PanelItem>& out, bool fullInfo, int32_t level,
                                          int32_t& y) const {
-  const auto* vehicle = dynamic_cast<const Vehicle*>(unit_);
+  const auto* vehicle = unit_->AsVehicleUnit();
   if (vehicle == nullptr) return false;
   if (level < 3) {
     out.push_back(Line(Load(1362), 3, 44, 0, BalloonText::kWhite));
@@ -229,7 +229,7 @@ bool UnitInfoBalloon::ComposeVehiclePage(std::vector<PanelItem>& out, bool fullI
 
 bool UnitInfoBalloon::ComposeInfantryPage(std::vector<PanelItem>& out, bool fullInfo, int32_t level,
                                           int32_t& y) const {
-  const auto* infantry = dynamic_cast<const Infantry*>(unit_);
+  const auto* infantry = unit_->AsInfantryUnit();
   if (infantry == nullptr) return false;
   if (level < 4) {
     out.push_back(Line(Load(1362), 3, 44, 0, BalloonText::kWhite));
@@ -357,7 +357,7 @@ void UnitInfoBalloon::DrawPenetrationTable(std::vector<PanelItem>& out, bool all
 
 void UnitInfoBalloon::ComposeWeapon(std::vector<PanelItem>& out, int32_t& y) const {
   const Unit& u = *unit_;
-  const auto* vehicle = dynamic_cast<const Vehicle*>(unit_);
+  const auto* vehicle = unit_->AsVehicleUnit();
   const bool hasWeapon = vehicle != nullptr ? vehicle->HasMainWeaponIn(2) : u.HasMainWeapon();
   if (!hasWeapon) return;
   int32_t weapon = 0;
@@ -442,7 +442,7 @@ void UnitInfoBalloon::ComposeWeapon(std::vector<PanelItem>& out, int32_t& y) con
 void UnitInfoBalloon::ComposePassengers(std::vector<PanelItem>& out, int32_t& y) const {
   const Unit& u = *unit_;
   if (!u.IsCurrentSide() && !u.IsIdentified()) return;
-  if (const auto* vehicle = dynamic_cast<const Vehicle*>(unit_)) {
+  if (const auto* vehicle = unit_->AsVehicleUnit()) {
     const Unit* first = vehicle->passengers[0];
     const Unit* second = vehicle->passengers[1];
     if (first == nullptr && second == nullptr) return;
@@ -452,7 +452,7 @@ void UnitInfoBalloon::ComposePassengers(std::vector<PanelItem>& out, int32_t& y)
     if (second != nullptr) text += BalloonText::DisplayName(*second, false);
     y += 14;
     out.push_back(Line(text, 3, y, 1, BalloonText::kWhite));
-  } else if (const auto* infantry = dynamic_cast<const Infantry*>(unit_)) {
+  } else if (const auto* infantry = unit_->AsInfantryUnit()) {
     if (infantry->carrier == nullptr) return;
     y += 28;
     out.push_back(Line(Load(1431) + BalloonText::DisplayName(*infantry->carrier, false), 3, y, 1, BalloonText::kWhite));

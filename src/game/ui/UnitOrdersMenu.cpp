@@ -53,7 +53,7 @@ void UnitOrdersMenu::FillFor(bool create) {
     Offer(35, 15, 'X', create);
     if (fastLater) {
       // A slow squad's fast move is its only move when it cannot take the plain one.
-      const auto* squad = dynamic_cast<const Infantry*>(unit_);
+      const auto* squad = unit_->AsInfantryUnit();
       if (squad != nullptr && squad->IsTypeClassBelow9()) Offer(20, 5, 'M', create);
       else if (squad != nullptr && squad->IsTypeClass9OrMore()) Offer(20, 7, 'M', create);
     }

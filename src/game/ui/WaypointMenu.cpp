@@ -40,7 +40,7 @@ void WaypointMenu::Execute(int32_t code) {
     battle->App().Battlefield().Beep();
     return;
   }
-  if (auto* squad = dynamic_cast<Infantry*>(unit)) {
+  if (auto* squad = unit->AsInfantryUnit()) {
     // The top floor needs a waypoint to raise outside the set-up phase.
     if (battle->IsSetupPhase() || squad->waypointCount > 0) squad->OrderUpperFloor(code == kTopFloor);
   }
