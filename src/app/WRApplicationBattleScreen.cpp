@@ -116,9 +116,9 @@ void WRApplication::SetSoundDistanceOffset(float metres) {
 GObject* WRApplication::NewFigurePrototype(int32_t variant) { return NewCrewFigure(variant); }
 
 void WRApplication::PrepareFigureAppearance(GObject* figure) {
-  if (auto* unit = dynamic_cast<Unit*>(figure)) unit->PrepareAppearance();
+  if (auto* unit = UnitOfObject(figure)) unit->PrepareAppearance();
 }
 
 void WRApplication::ReleaseFigureAppearance(GObject* figure) {
-  if (auto* unit = dynamic_cast<Unit*>(figure)) unit->ReleaseAppearance();
+  if (auto* unit = UnitOfObject(figure)) unit->ReleaseAppearance();
 }

@@ -80,7 +80,7 @@ Campaign& OperationOf(const EditorState& state) {
 }  // namespace
 
 void EditorState::ClearUnitPosition(GObject* unit, void*) {
-  auto* u = dynamic_cast<Unit*>(unit);
+  auto* u = UnitOfObject(unit);
   if (u == nullptr) FatalError(__LINE__, kSource);
   u->x = 0.0f;
   u->y = 0.0f;

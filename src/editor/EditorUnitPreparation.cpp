@@ -113,7 +113,7 @@ void EditorState::SetUnitsForPlay(bool forPlay) {
     for (int32_t g = 0; g < base->reinforcements[side].Count(); ++g) {
       GGroup& units = base->GroupUnits(side, g);
       for (int32_t i = 0; i < units.Count(); ++i) {
-        if (auto* unit = dynamic_cast<Unit*>(units.GetItem(i))) unit->identificationLevel = forPlay ? 0 : 4;
+        if (auto* unit = UnitOfObject(units.GetItem(i))) unit->identificationLevel = forPlay ? 0 : 4;
       }
     }
   }

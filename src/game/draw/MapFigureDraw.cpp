@@ -12,7 +12,8 @@ void Map::DrawFigure(int32_t kind, int32_t figure, float x, float y, float z, fl
   if (figure < 0 || figure >= kFigureModels) FatalError(190, "Map");
   if (g == nullptr) return;
   EnsureFigurePrototype(figure);
-  auto* man = dynamic_cast<Infantry*>(display.figureModels[static_cast<size_t>(figure)]);
+  Unit* model = UnitOfObject(display.figureModels[static_cast<size_t>(figure)]);
+  Infantry* man = model != nullptr ? model->AsInfantryUnit() : nullptr;
   if (man == nullptr) return;
   g->PushMatrix();
   g->Translate(0.04f * x, 0.04f * y, 0.04f * z);

@@ -216,7 +216,8 @@ void Map::DrawSmoke() {
   }
   if (MapBattleServices* battle = app_->GetBattleOrOperation()) {
     for (int32_t i = 0; i < battle->GetUnitCount(); ++i) {
-      const auto* vehicle = dynamic_cast<const Vehicle*>(battle->GetUnit(i));
+      const Unit* unit = UnitOfView(battle->GetUnit(i));
+      const Vehicle* vehicle = unit != nullptr ? unit->AsVehicleUnit() : nullptr;
       if (vehicle == nullptr || vehicle->burning == 0) continue;
       DrawSmokeColumn(i, vehicle->GetX(), vehicle->GetY(), vehicle->sizeFactor, false, true);
     }

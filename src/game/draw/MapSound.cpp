@@ -55,7 +55,7 @@ void MapSound::UpdatePosition() {
   float x = owner_->GetX();
   float y = owner_->GetY();
   float z = owner_->GetZ();
-  if (const auto* unit = dynamic_cast<const Unit*>(owner_)) unit->GetShownPosition(x, y, &z);
+  if (const auto* unit = UnitOfView(owner_)) unit->GetShownPosition(x, y, &z);
   if (LowersAircraft() && owner_->GetUnitKind() == MapUnitView::kAirplane) z = kAircraftSoundHeight;
   SetPosition(x, y, z);
 }
