@@ -21,6 +21,10 @@
 #include "game/units/TestInfantry.h"
 #include "game/units/TestUnitWorld.h"
 #include "game/units/TestVehicle.h"
+#include "game/units/airplane/Airplane.h"
+#include "game/units/inanimate/Inanimate.h"
+#include "game/units/infantry/Infantry.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 
@@ -385,4 +389,38 @@ TEST(UnitOfView, GivesWhatADynamicCastGives) {
   EXPECT_EQ(UnitOfView(static_cast<MapUnitView*>(&other)), nullptr);
   EXPECT_EQ(UnitOfView(static_cast<const MapUnitView*>(&other)), nullptr);
   EXPECT_EQ(UnitOfView(static_cast<MapUnitView*>(nullptr)), nullptr);
+}
+
+// Above the units a kind's class is reached only by asking the unit: every kind, a class
+// derived from one and a test kind that is none of them answer exactly what a dynamic cast
+// gives, through the plain and the const accessors alike.
+TEST(UnitKinds, AnswerWhatADynamicCastGives) {
+  class Tank final : public Vehicle {};
+  TestUnitWorld world;
+  Infantry infantry;
+  Vehicle vehicle;
+  Tank tank;
+  Inanimate inanimate;
+  Airplane airplane;
+  TestVehicle testVehicle;
+  for (Unit* unit : {static_cast<Unit*>(&infantry), static_cast<Unit*>(&vehicle), static_cast<Unit*>(&tank),
+                     static_cast<Unit*>(&inanimate), static_cast<Unit*>(&airplane),
+                     static_cast<Unit*>(&testVehicle)}) {
+    EXPECT_EQ(unit->AsInfantryUnit(), dynamic_cast<Infantry*>(unit));
+    EXPECT_EQ(unit->AsVehicleUnit(), dynamic_cast<Vehicle*>(unit));
+    EXPECT_EQ(unit->AsInanimateUnit(), dynamic_cast<Inanimate*>(unit));
+    EXPECT_EQ(unit->AsAirplaneUnit(), dynamic_cast<Airplane*>(unit));
+    const Unit* constant = unit;
+    EXPECT_EQ(constant->AsInfantryUnit(), dynamic_cast<const Infantry*>(constant));
+    EXPECT_EQ(constant->AsVehicleUnit(), dynamic_cast<const Vehicle*>(constant));
+    EXPECT_EQ(constant->AsInanimateUnit(), dynamic_cast<const Inanimate*>(constant));
+    EXPECT_EQ(constant->AsAirplaneUnit(), dynamic_cast<const Airplane*>(constant));
+  }
+  EXPECT_EQ(tank.AsVehicleUnit(), &tank);
+  EXPECT_EQ(testVehicle.AsVehicleUnit(), nullptr);
+  GObject* object = &inanimate;
+  EXPECT_EQ(UnitOfObject(object), &inanimate);
+  GObject plain;
+  EXPECT_EQ(UnitOfObject(&plain), nullptr);
+  EXPECT_EQ(UnitOfObject(static_cast<const GObject*>(nullptr)), nullptr);
 }
