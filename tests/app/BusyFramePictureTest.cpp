@@ -78,7 +78,7 @@ void DrawPick(Drawn& drawn, Battle& battle, Unit& unit, int32_t pickMode, GGraph
   map.orders.pickX = unit.x;
   map.orders.pickY = unit.y + ahead;
   map.orders.groundZ = map.ElevationAt(map.orders.pickX, map.orders.pickY);
-  map.orders.pendingMoveCode = 20;
+  map.orders.pendingMoveCode = kOrderFastMove;
   for (int32_t side = 0; side < 2; ++side) {
     map.camera.viewLevel[side] = 3;
     map.camera.bearing[side] = unit.IsAxis() ? 1.5707964f : -1.5707964f;

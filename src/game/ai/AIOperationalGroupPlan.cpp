@@ -29,8 +29,6 @@ constexpr int32_t kAskedPerThread = 3;
 
 // The hold order's byte of the unit's flags.
 constexpr size_t kHoldFlag = 5;
-// The order code of the waypoint that keeps an armoured unit's fire on its target.
-constexpr int32_t kFireAtTargetOrder = 31;
 
 bool IsSquad(const Unit& unit) {
   const InfantryServices* infantry = unit.IsInfantry() ? unit.AsInfantry() : nullptr;
@@ -315,7 +313,7 @@ void AIGroupPlan::Hold() {
     }
     if (unit.IsArmored(false) && unit.HasMainWeaponOfType23(false) && unit.CanFireAnyMachineGun() &&
         unit.target != nullptr) {
-      unit.AddWaypoint(unit.target->x, unit.target->y, kFireAtTargetOrder, true, false, false, true);
+      unit.AddWaypoint(unit.target->x, unit.target->y, kOrderRotate, true, false, false, true);
     }
     Step();
   }

@@ -137,7 +137,7 @@ void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float 
   }
 
   if (unit.IsArmored(false) && unit.target != nullptr) {
-    unit.AddWaypoint(unit.target->x, unit.target->y, 31, true, false, false, true);
+    unit.AddWaypoint(unit.target->x, unit.target->y, kOrderRotate, true, false, false, true);
   }
 
   if (MoveSpreads(unit, spread)) SpreadRoute(map, unit, &unit.WaypointAt(0), unit.waypointCount);

@@ -38,7 +38,7 @@ void NetworkAutosave(MapAppServices& app) {
 }  // namespace
 
 void Battle::DoCommand(int32_t command) {
-  if (command >= 20 && command <= 51) {
+  if (command >= kOrderFirst && command <= kOrderLast) {
     // The orders menu's codes go back to the open menu, which gives the order.
     if (map != nullptr) {
       if (auto* menu = dynamic_cast<OrderMenuTarget*>(map->camera.openMenu)) {

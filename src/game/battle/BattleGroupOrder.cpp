@@ -18,7 +18,8 @@ void Battle::BeginGroupOrder(int32_t code) {
     return;
   }
   switch (code) {
-    case 28: case 29: case 30: case 35: case 40: case 49: case 50:
+    case kOrderCancelMoves: case kOrderPause: case kOrderHide: case kOrderCancelTarget: case kOrderButtonUp:
+    case kOrderDugIn: case kOrderHoldPlace:
       for (int32_t i = 0; i < UnitCount(); ++i) {
         Unit* unit = UnitAt(i);
         if (!Grouped(*unit) || !unit->CanTakeOrder(code)) continue;
@@ -26,10 +27,12 @@ void Battle::BeginGroupOrder(int32_t code) {
         IssueOrder(code, false);
       }
       return;
-    case 20: case 21: case 22: case 23: case 24: case 25: case 26: case 27:
+    case kOrderFastMove: case kOrderReverse: case kOrderMove: case kOrderHunt: case kOrderSneak: case kOrderCrawl:
+    case kOrderRun: case kOrderWithdraw:
       leader->CancelMoveOrders();
       [[fallthrough]];
-    case 31: case 32: case 34: case 36: case 47: case 48:
+    case kOrderRotate: case kOrderTarget: case kOrderAmbush: case kOrderSmoke: case kOrderSetupPlace:
+    case kOrderSetupFacing:
       groupLeaderX = leader->x;
       groupLeaderY = leader->y;
       groupOrder = 1;
@@ -49,7 +52,7 @@ void Battle::CompleteGroupOrder() {
   const int32_t code = groupOrderCode;
   float destX = leader->x;
   float destY = leader->y;
-  if (code == 47 || code == 48) {
+  if (code == kOrderSetupPlace || code == kOrderSetupFacing) {
     destX = map->orders.pickX;
     destY = map->orders.pickY;
   } else if (leader->waypointCount > 0) {
@@ -65,14 +68,17 @@ void Battle::CompleteGroupOrder() {
     Unit* unit = UnitAt(i);
     if (unit == leader || !Grouped(*unit)) continue;
     switch (code) {
-      case 20: case 21: case 22: case 23: case 24: case 25: case 26: case 27: case 31: {
+      case kOrderFastMove: case kOrderReverse: case kOrderMove: case kOrderHunt: case kOrderSneak: case kOrderCrawl:
+      case kOrderRun: case kOrderWithdraw: case kOrderRotate: {
         int32_t own = code;
-        if (code == 27 && unit->CanTakeOrder(27)) {
-          own = unit->IsVehicle() || !(unit->GetSpeedClass() == 4 && unit->fatigueLevel <= 2) ? 20 : 26;
-        } else if (!leader->IsVehicle() && code == 20 && unit->IsVehicle() && unit->CanTakeOrder(22)) {
-          own = 22;
+        if (code == kOrderWithdraw && unit->CanTakeOrder(kOrderWithdraw)) {
+          own = unit->IsVehicle() || !(unit->GetSpeedClass() == 4 && unit->fatigueLevel <= 2) ? kOrderFastMove
+                                                                                              : kOrderRun;
+        } else if (!leader->IsVehicle() && code == kOrderFastMove && unit->IsVehicle() &&
+                   unit->CanTakeOrder(kOrderMove)) {
+          own = kOrderMove;
         } else if (!unit->CanTakeOrder(own)) {
-          own = 20;
+          own = kOrderFastMove;
         }
         if (!unit->CanTakeOrder(own)) break;
         unit->CancelMoveOrders();
@@ -81,11 +87,11 @@ void Battle::CompleteGroupOrder() {
         if (map->IsOnMap(px, py) || !destinationOnMap) unit->AddWaypoint(px, py, own, true, false, true, true);
         break;
       }
-      case 32: case 34: case 36:
-        if (unit->CanTakeOrder(code)) unit->SetTarget(target, areaX, areaY, code == 36, false);
+      case kOrderTarget: case kOrderAmbush: case kOrderSmoke:
+        if (unit->CanTakeOrder(code)) unit->SetTarget(target, areaX, areaY, code == kOrderSmoke, false);
         break;
-      case 47: case 48:
-        if (unit->CanTakeOrder(code)) unit->PlaceOrFace(unit->x + dx, unit->y + dy, code == 47, nullptr);
+      case kOrderSetupPlace: case kOrderSetupFacing:
+        if (unit->CanTakeOrder(code)) unit->PlaceOrFace(unit->x + dx, unit->y + dy, code == kOrderSetupPlace, nullptr);
         break;
       default:
         GErrorLog::LogValue("Group completion for a code no group takes", code);

@@ -21,8 +21,8 @@ using namespace InputModes;
 
 // The code a withdrawal moves with: a vehicle's fast move; infantry runs while fresh.
 int32_t WithdrawMoveCode(const Unit& unit) {
-  if (unit.IsVehicle()) return 20;
-  return unit.GetSpeedClass() == 4 && unit.fatigueLevel <= 2 ? 26 : 20;
+  if (unit.IsVehicle()) return kOrderFastMove;
+  return unit.GetSpeedClass() == 4 && unit.fatigueLevel <= 2 ? kOrderRun : kOrderFastMove;
 }
 
 void TrackWithView(Map* map) {
@@ -57,7 +57,8 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
   }
   OrderState& state = map->orders;
   if (toSelectedWaypoint) {
-    if (code >= 20 && code <= 26 && selectedWaypoint >= 0 && selectedWaypoint < unit->waypointCount) {
+    if (code >= kOrderFastMove && code <= kOrderRun && selectedWaypoint >= 0 &&
+        selectedWaypoint < unit->waypointCount) {
       unit->SetSelectedWaypointMode(code);
       if (app.GetInputMode() != kWaypointDrag) SetSelectedWaypoint(-1);
     } else {
@@ -65,13 +66,14 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
     }
     return;
   }
-  if (IsSetupPhase() && state.placeOnly != 0 && code == 48) {
+  if (IsSetupPhase() && state.placeOnly != 0 && code == kOrderSetupFacing) {
     state.placeOnly = 0;
     if (multiSelection == 0) app.SetInputMode(kNoPick);
     return;
   }
   switch (code) {
-    case 20: case 21: case 22: case 23: case 24: case 25: case 26: case 31:
+    case kOrderFastMove: case kOrderReverse: case kOrderMove: case kOrderHunt: case kOrderSneak: case kOrderCrawl:
+    case kOrderRun: case kOrderRotate:
       if (unit->withdraw != 0) unit->CancelMoveOrders();
       else unit->RemoveRotationPoint();
       unit->withdraw = 0;
@@ -79,32 +81,32 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       app.SetInputMode(kMovePick);
       TrackWithView(map);
       break;
-    case 27:
+    case kOrderWithdraw:
       state.pendingMoveCode = WithdrawMoveCode(*unit);
       unit->CancelMoveOrders();
       unit->withdraw = 1;
       app.SetInputMode(kMovePick);
       TrackWithView(map);
       break;
-    case 28: unit->CancelMoveOrders(); break;
-    case 29:
+    case kOrderCancelMoves: unit->CancelMoveOrders(); break;
+    case kOrderPause:
       unit->flagBytes[5] = 0;
       unit->pendingDelaySteps = unit->pendingDelaySteps >= 3 ? 0 : unit->pendingDelaySteps + 1;
       unit->DropBurstIfIdle();
       InvalidateInfoPanel();
       break;
-    case 30:
-      unit->AddWaypoint(0.0f, 0.0f, 30, false, false, false, true);
+    case kOrderHide:
+      unit->AddWaypoint(0.0f, 0.0f, kOrderHide, false, false, false, true);
       InvalidateInfoPanel();
       break;
-    case 32: case 34: case 36: case 37:
-      state.secondTargetVariant = code == 36 ? 1 : 0;
-      unit->areaFire = code == 37 ? 1 : 0;
-      unit->flagBytes[7] = code == 34 ? 1 : 0;
+    case kOrderTarget: case kOrderAmbush: case kOrderSmoke: case kOrderAreaTarget:
+      state.secondTargetVariant = code == kOrderSmoke ? 1 : 0;
+      unit->areaFire = code == kOrderAreaTarget ? 1 : 0;
+      unit->flagBytes[7] = code == kOrderAmbush ? 1 : 0;
       BeginPick(kTargetPick);
       break;
-    case 33: unit->CycleTarget(); break;
-    case 35:
+    case kOrderNextTarget: unit->CycleTarget(); break;
+    case kOrderCancelTarget:
       if (app.GetInputMode() == kTargetPick) {
         app.SetInputMode(kNoPick);
         state.secondTargetVariant = 0;
@@ -113,8 +115,8 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
         InvalidateInfoPanel();
       }
       break;
-    case 38: BeginPick(kLinePick); break;
-    case 40:
+    case kOrderLineOfSight: BeginPick(kLinePick); break;
+    case kOrderButtonUp:
       if (!unit->IsVehicle()) {
         GErrorLog::LogValue("Hatch order for a unit that is no vehicle, kind", unit->kind);
         app.Battlefield().Beep();
@@ -123,7 +125,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       if (VehicleServices* vehicle = unit->AsVehicle()) vehicle->ToggleButtoned();
       InvalidateInfoPanel();
       break;
-    case 41: {
+    case kOrderSplit: {
       auto* squad = unit->AsInfantryUnit();
       if (squad == nullptr || !squad->CanSplit()) {
         GErrorLog::LogValue("Split order the unit cannot take, kind", unit->kind);
@@ -134,13 +136,13 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       InvalidateInfoPanel();
       break;
     }
-    case 46: BeginPick(kPlacePick); break;
-    case 47:
+    case kOrderSetupMove: BeginPick(kPlacePick); break;
+    case kOrderSetupPlace:
       state.placeOnly = 1;
       BeginPick(kPlacePick);
       break;
-    case 48: BeginPick(kFacingPick); break;
-    case 49: {
+    case kOrderSetupFacing: BeginPick(kFacingPick); break;
+    case kOrderDugIn: {
       // The fixed position of an armoured vehicle with a gun; the menu offers it to no other.
       auto* vehicle = unit->AsVehicleUnit();
       if (vehicle == nullptr || !vehicle->IsArmoredIn(0) || !vehicle->HasHeavyWeapon(false)) {
@@ -152,15 +154,15 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       InvalidateInfoPanel();
       break;
     }
-    case 50:
+    case kOrderHoldPlace:
       // Zone 7 keeps the unit where the scenario put it.
       unit->setupZone = unit->setupZone == 7 ? 0 : 7;
       InvalidateInfoPanel();
       break;
-    case 51: BeginPick(kFlagPick); break;
+    case kOrderFlagPick: BeginPick(kFlagPick); break;
     default:
       // 39, the answers of the two small menus, and anything outside the order codes.
-      if (code != 39) GErrorLog::LogValue("Order code with no case", code);
+      if (code != kOrderNone) GErrorLog::LogValue("Order code with no case", code);
       app.Battlefield().Beep();
       break;
   }
@@ -176,7 +178,7 @@ bool Battle::PlaceMoveWaypoint(bool flag) {
   // Only a vehicle can be boarded at a waypoint; a rotation boards nothing.
   auto* hovered = UnitOfView(state.hovered);
   if (hovered != nullptr && !hovered->IsVehicle()) state.hovered = nullptr;
-  if (state.pendingMoveCode == 31 || state.pendingMoveCode == 6) state.hovered = nullptr;
+  if (state.pendingMoveCode == kOrderRotate || state.pendingMoveCode == 6) state.hovered = nullptr;
   // Infantry given a move onto a vehicle walks to it and boards it.
   auto* vehicle = UnitOfView(state.hovered);
   const int32_t countBefore = unit->waypointCount;
@@ -207,7 +209,9 @@ void Battle::SetTargetFromPick() {
   OrderState& state = map->orders;
   unit->SetTarget(UnitOfView(state.hovered), state.pickX, state.pickY, state.secondTargetVariant != 0, false);
   // A hiding unit given a fighting target stops hiding.
-  if (unit->flagBytes[5] != 0 && (unit->target == nullptr || !unit->target->IsInanimate())) IssueOrder(30, false);
+  if (unit->flagBytes[5] != 0 && (unit->target == nullptr || !unit->target->IsInanimate())) {
+    IssueOrder(kOrderHide, false);
+  }
   state.secondTargetVariant = 0;
   InvalidateInfoPanel();
 }

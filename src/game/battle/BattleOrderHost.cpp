@@ -74,8 +74,8 @@ int32_t BattleOrderHost::GetAdvanceEdge() const {
 bool BattleOrderHost::GetSetupOrderFlag(int32_t code) const {
   const Battle* battle = OrderBattle();
   if (battle == nullptr) return false;
-  if (code == 49) return battle->mayDigIn != 0;
-  if (code == 51) return battle->autoObjective != 0;
+  if (code == kOrderDugIn) return battle->mayDigIn != 0;
+  if (code == kOrderFlagPick) return battle->autoObjective != 0;
   return false;
 }
 

@@ -332,7 +332,7 @@ void MapView::MouseUp(int32_t x, int32_t y, uint8_t rightButton) {
   Unit* selected = battle->selectedUnit;
   if (mode == kPlacePick && placed && battle->groupOrder == 0 && selected != nullptr && !selected->IsPassenger() &&
       map_->camera.openMenu == nullptr) {
-    battle->IssueOrder(48, false);
+    battle->IssueOrder(kOrderSetupFacing, false);
   } else if (mode != kReplay) {
     app.SetInputMode(kNoPick);
   }

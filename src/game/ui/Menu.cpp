@@ -124,14 +124,14 @@ void Menu::Fill(bool create) {
   for (int32_t i = 0; i < battle_->UnitCount(); ++i) {
     Unit* unit = battle_->UnitAt(i);
     if (unit->boxSelection == 0) continue;
-    if (unit->IsVehicle() && unit->CanTakeOrder(20)) fastVehicles = true;
+    if (unit->IsVehicle() && unit->CanTakeOrder(kOrderFastMove)) fastVehicles = true;
     if (unit->IsInfantry()) {
       infantry = true;
-      if (unit->CanTakeOrder(26)) runners = true;
+      if (unit->CanTakeOrder(kOrderRun)) runners = true;
     }
   }
   // Fast vehicles with infantry that cannot run: the vehicles' fast move takes the run's place.
-  if (fastVehicles && infantry && !runners) AddItem(26, 8, 'F', create);
+  if (fastVehicles && infantry && !runners) AddItem(kOrderRun, 8, 'F', create);
   Unit* saved = unit_;
   for (int32_t pass = 0; pass < 2; ++pass) {
     for (int32_t i = battle_->UnitCount() - 1; i >= 0; --i) {

@@ -26,52 +26,52 @@ void UnitOrdersMenu::FillFor(bool create) {
   if (!battle_->IsSetupPhase()) {
     onWaypoint_ = battle_->selectedWaypoint >= 0 ? 1 : 0;
     bool fastLater = false;
-    Offer(28, 10, 0, create);
-    Offer(26, 12, 'F', create);
+    Offer(kOrderCancelMoves, 10, 0, create);
+    Offer(kOrderRun, 12, 'F', create);
     if (unit_->IsVehicle()) {
-      Offer(20, 8, 'F', create);
+      Offer(kOrderFastMove, 8, 'F', create);
     } else if (unit_->GetSpeedClass() >= 3) {
-      Offer(20, 4, 'M', create);
+      Offer(kOrderFastMove, 4, 'M', create);
     } else if (unit_->GetSpeedClass() == 2) {
-      Offer(20, 5, 'M', create);
+      Offer(kOrderFastMove, 5, 'M', create);
     } else {
       fastLater = true;
     }
-    Offer(23, 6, 'U', create);
-    Offer(22, 5, 'M', create);
-    Offer(21, 9, 'R', create);
-    Offer(25, 25, 'C', create);
-    Offer(24, 3, 'S', create);
-    Offer(27, 26, 'W', create);
-    Offer(31, 23, 'O', create);
-    Offer(30, hidePicture, 'H', create);
-    Offer(29, 1, 'P', create);
-    Offer(32, 14, 'T', create);
-    Offer(34, 13, 'I', create);
-    Offer(33, 33, 'N', create, true);
-    Offer(36, 16, 'K', create);
-    Offer(35, 15, 'X', create);
+    Offer(kOrderHunt, 6, 'U', create);
+    Offer(kOrderMove, 5, 'M', create);
+    Offer(kOrderReverse, 9, 'R', create);
+    Offer(kOrderCrawl, 25, 'C', create);
+    Offer(kOrderSneak, 3, 'S', create);
+    Offer(kOrderWithdraw, 26, 'W', create);
+    Offer(kOrderRotate, 23, 'O', create);
+    Offer(kOrderHide, hidePicture, 'H', create);
+    Offer(kOrderPause, 1, 'P', create);
+    Offer(kOrderTarget, 14, 'T', create);
+    Offer(kOrderAmbush, 13, 'I', create);
+    Offer(kOrderNextTarget, 33, 'N', create, true);
+    Offer(kOrderSmoke, 16, 'K', create);
+    Offer(kOrderCancelTarget, 15, 'X', create);
     if (fastLater) {
       // A slow squad's fast move is its only move when it cannot take the plain one.
       const auto* squad = unit_->AsInfantryUnit();
-      if (squad != nullptr && squad->IsTypeClassBelow9()) Offer(20, 5, 'M', create);
-      else if (squad != nullptr && squad->IsTypeClass9OrMore()) Offer(20, 7, 'M', create);
+      if (squad != nullptr && squad->IsTypeClassBelow9()) Offer(kOrderFastMove, 5, 'M', create);
+      else if (squad != nullptr && squad->IsTypeClass9OrMore()) Offer(kOrderFastMove, 7, 'M', create);
     }
   } else {
     onWaypoint_ = 0;
-    Offer(46, 5, 'M', create, true);
-    Offer(47, 22, 'P', create);
-    Offer(48, 23, 'O', create);
-    Offer(30, hidePicture, 'H', create);
-    Offer(49, 24, 'D', create);
-    Offer(51, 27, 0, create, true);
-    Offer(50, unit_->setupZone == 7 ? 29 : 28, 0, create);
+    Offer(kOrderSetupMove, 5, 'M', create, true);
+    Offer(kOrderSetupPlace, 22, 'P', create);
+    Offer(kOrderSetupFacing, 23, 'O', create);
+    Offer(kOrderHide, hidePicture, 'H', create);
+    Offer(kOrderDugIn, 24, 'D', create);
+    Offer(kOrderFlagPick, 27, 0, create, true);
+    Offer(kOrderHoldPlace, unit_->setupZone == 7 ? 29 : 28, 0, create);
   }
-  Offer(37, 0, 'A', create, true);
+  Offer(kOrderAreaTarget, 0, 'A', create, true);
   const VehicleServices* vehicle = unit_->AsVehicle();
-  Offer(40, vehicle != nullptr && vehicle->IsButtoned() ? 30 : 31, 'Z', create);
-  Offer(41, 32, 0, create, true);
-  Offer(38, 17, 'L', create, true);
+  Offer(kOrderButtonUp, vehicle != nullptr && vehicle->IsButtoned() ? 30 : 31, 'Z', create);
+  Offer(kOrderSplit, 32, 0, create, true);
+  Offer(kOrderLineOfSight, 17, 'L', create, true);
 }
 
 void UnitOrdersMenu::Execute(int32_t code) {
@@ -94,15 +94,15 @@ void UnitOrdersMenu::Execute(int32_t code) {
   if (unit == nullptr || !unit->CanTakeOrder(code)) {
     Unit* leader = lastSelected([code](Unit& u) { return u.CanTakeOrder(code); });
     if (leader != nullptr) battle->SelectUnit(leader);
-    if (code == 26) {
-      leader = lastSelected([](Unit& u) { return u.IsInfantry() && u.CanTakeOrder(20); });
+    if (code == kOrderRun) {
+      leader = lastSelected([](Unit& u) { return u.IsInfantry() && u.CanTakeOrder(kOrderFastMove); });
       if (leader != nullptr) battle->SelectUnit(leader);
     }
     if (leader == nullptr) return;
-  } else if (unit->IsVehicle() && code == 20) {
+  } else if (unit->IsVehicle() && code == kOrderFastMove) {
     const uint8_t side = unit->side;
     if (lastSelected([side](Unit& u) { return u.IsInfantry() && u.side == side; }) != nullptr) {
-      Unit* leader = lastSelected([](Unit& u) { return u.IsInfantry() && u.CanTakeOrder(20); });
+      Unit* leader = lastSelected([](Unit& u) { return u.IsInfantry() && u.CanTakeOrder(kOrderFastMove); });
       if (leader == nullptr) return;
       battle->SelectUnit(leader);
     }

@@ -7,13 +7,6 @@
 #include "game/units/Unit.h"
 #include "game/units/ports/VehicleServices.h"
 
-namespace {
-
-constexpr int32_t kYes = 42;
-constexpr int32_t kNo = 43;
-
-}  // namespace
-
 VehicleQuestionMenu* VehicleQuestionMenu::OpenFor(Battle& battle, Unit& vehicle) {
   if (!vehicle.IsVehicle()) {
     GErrorLog::LogValue("Vehicle question for a unit that is no vehicle, kind", vehicle.kind);
@@ -23,8 +16,8 @@ VehicleQuestionMenu* VehicleQuestionMenu::OpenFor(Battle& battle, Unit& vehicle)
 }
 
 void VehicleQuestionMenu::FillFor(bool create) {
-  AddItem(kYes, 18, 'Y', create);
-  AddItem(kNo, 19, 'N', create);
+  AddItem(kOrderYes, 18, 'Y', create);
+  AddItem(kOrderNo, 19, 'N', create);
 }
 
 void VehicleQuestionMenu::Execute(int32_t code) {
@@ -38,5 +31,5 @@ void VehicleQuestionMenu::Execute(int32_t code) {
     battle->App().Battlefield().Beep();
     return;
   }
-  vehicle->SetQuestionAnswer(code == kYes);
+  vehicle->SetQuestionAnswer(code == kOrderYes);
 }

@@ -9,14 +9,6 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
-namespace {
-
-constexpr int32_t kTopFloor = 45;
-constexpr int32_t kBottomFloor = 44;
-constexpr int32_t kFacing = 48;
-
-}  // namespace
-
 WaypointMenu* WaypointMenu::OpenFor(Battle& battle, Unit& unit) {
   if (!unit.IsInfantry()) {
     GErrorLog::LogValue("Waypoint level menu for a unit that is no infantry, kind", unit.kind);
@@ -26,8 +18,8 @@ WaypointMenu* WaypointMenu::OpenFor(Battle& battle, Unit& unit) {
 }
 
 void WaypointMenu::FillFor(bool create) {
-  AddItem(kTopFloor, 20, 'T', create);
-  AddItem(kBottomFloor, 21, 'B', create);
+  AddItem(kOrderTopFloor, 20, 'T', create);
+  AddItem(kOrderBottomFloor, 21, 'B', create);
 }
 
 void WaypointMenu::Execute(int32_t code) {
@@ -42,7 +34,7 @@ void WaypointMenu::Execute(int32_t code) {
   }
   if (auto* squad = unit->AsInfantryUnit()) {
     // The top floor needs a waypoint to raise outside the set-up phase.
-    if (battle->IsSetupPhase() || squad->waypointCount > 0) squad->OrderUpperFloor(code == kTopFloor);
+    if (battle->IsSetupPhase() || squad->waypointCount > 0) squad->OrderUpperFloor(code == kOrderTopFloor);
   }
-  if (battle->IsSetupPhase()) battle->IssueOrder(kFacing, false);
+  if (battle->IsSetupPhase()) battle->IssueOrder(kOrderSetupFacing, false);
 }

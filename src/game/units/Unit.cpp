@@ -374,7 +374,9 @@ bool Unit::HasMainWeaponOfType123() const { return false; }
 bool Unit::HasMainWeapon() const { return false; }
 bool Unit::IsOutOfMainAmmo() const { return false; }
 bool Unit::IsNearLinkedPoint(float, float) const { return false; }
-int32_t Unit::GetFastestMoveCode() const { return GetSpeedClass() == 4 && fatigueLevel < 3 ? 26 : 20; }
+int32_t Unit::GetFastestMoveCode() const {
+  return GetSpeedClass() == 4 && fatigueLevel < 3 ? kOrderRun : kOrderFastMove;
+}
 void Unit::StepIdle() {}
 void Unit::UpdateSlice(int32_t) {}
 void Unit::ReactToDanger() {}

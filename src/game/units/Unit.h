@@ -7,6 +7,7 @@
 #include "game/map/MapPathUnit.h"
 #include "game/map/MapPointMemo.h"
 #include "game/map/MapUnitView.h"
+#include "game/units/orders/OrderCode.h"
 #include "game/units/records/KillRecord.h"
 #include "game/units/records/UnitFirePacket.h"
 #include "game/units/records/UnitSoundPacket.h"
@@ -113,7 +114,7 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   virtual bool IsActive() const;                                             // slot 32
   bool CanMove() const override;                                              // slot 33
   virtual bool CanMoveNow();                                                 // slot 34
-  // Turns an order code at a point into a waypoint (order 30 toggles hiding); noMenu keeps the
+  // Turns an order code at a point into a waypoint (kOrderHide toggles hiding); noMenu keeps the
   // waypoint menu shut, replaceFirst writes index 0, capDelay caps the order delay by rating,
   // chain makes the point a freely movable route end.
   virtual void AddWaypoint(float px, float py, int32_t orderCode, bool noMenu = false,
@@ -534,7 +535,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // ---- Orders, waypoints, turn start, routes and bail-out (UnitOrders.cpp, UnitRoutes.cpp,
   // UnitBailOut.cpp) ----
 
-  // The move mode of a movement order code (20..26, 31); any other code is a programmer error.
+  // The move mode of a movement order code (kOrderFastMove..kOrderRun, kOrderRotate); any other code is a
+  // programmer error.
   static int32_t MoveModeOfOrder(int32_t orderCode);
   // Whether the orders menu may offer the code now; false for every code not listed.
   bool CanTakeOrder(int32_t orderCode);

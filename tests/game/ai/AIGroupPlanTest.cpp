@@ -256,7 +256,7 @@ TEST(AIGroupPlan, HeldArmourKeepsFiringAndItsRidersLookForAPlace) {
   ASSERT_EQ(tank->waypointCount, 1);
   EXPECT_FLOAT_EQ(tank->WaypointAt(0).x, 500.0f);
   EXPECT_FLOAT_EQ(tank->WaypointAt(0).y, 320.0f);
-  EXPECT_EQ(tank->WaypointAt(0).moveMode, Unit::MoveModeOfOrder(31));
+  EXPECT_EQ(tank->WaypointAt(0).moveMode, Unit::MoveModeOfOrder(kOrderRotate));
 }
 
 TEST(AIGroupPlan, ModesTwoAndThreeWithdrawIdleUnits) {

@@ -44,7 +44,7 @@ TEST(BattleGroupOrder, MembersMoveAtTheLeadersOffsetAndVehiclesMoveInsteadOfFast
   Unit* leader = w.Add(0, 100.0f, 100.0f);
   Unit* squad = w.Add(0, 120.0f, 100.0f);
   Unit* vehicle = w.Add(1, 100.0f, 130.0f);
-  ASSERT_TRUE(vehicle->CanTakeOrder(22));
+  ASSERT_TRUE(vehicle->CanTakeOrder(kOrderMove));
   w.battle->selectedUnit = leader;
   w.MoveGroup(20, 200.0f, 150.0f);
   EXPECT_EQ(w.battle->groupOrder, 0);
@@ -75,10 +75,10 @@ TEST(BattleGroupOrder, AnOffsetOffTheMapIsSkippedUnlessTheLeaderLeavesTheMapToo)
 TEST(BattleGroupOrder, UnknownCodesAndAMissingLeaderAreIgnored) {
   GroupWorld w;
   Unit* leader = w.Add(0, 100.0f, 100.0f);
-  w.battle->BeginGroupOrder(22);  // nothing selected
+  w.battle->BeginGroupOrder(kOrderMove);  // nothing selected
   EXPECT_EQ(w.battle->groupOrder, 0);
   w.battle->selectedUnit = leader;
-  w.battle->BeginGroupOrder(33);
+  w.battle->BeginGroupOrder(kOrderNextTarget);
   w.battle->BeginGroupOrder(99);
   EXPECT_EQ(w.battle->groupOrder, 0);
   EXPECT_EQ(w.battle->App().GetInputMode(), 0);

@@ -59,16 +59,16 @@ TEST(BattleIssueOrder, AnOrderToTheSelectedWaypointRetypesItOrOnlyBeeps) {
   OrdersWorld w;
   Unit* unit = w.AddSelected(0, 50.0f);
   OrdersWorld::GiveWaypoints(*unit, 2, 3);
-  w.battle->map->orders.pendingMoveCode = 24;
+  w.battle->map->orders.pendingMoveCode = kOrderSneak;
   w.battle->selectedWaypoint = 1;
-  w.battle->IssueOrder(22, true);
+  w.battle->IssueOrder(kOrderMove, true);
   EXPECT_EQ(unit->WaypointAt(1).moveMode, 1);
-  EXPECT_EQ(w.battle->map->orders.pendingMoveCode, 24);
+  EXPECT_EQ(w.battle->map->orders.pendingMoveCode, kOrderSneak);
   EXPECT_EQ(w.battle->selectedWaypoint, -1);
   EXPECT_EQ(w.host->inputMode, 0);
 
   w.battle->selectedWaypoint = 0;
-  w.battle->IssueOrder(28, true);
+  w.battle->IssueOrder(kOrderCancelMoves, true);
   EXPECT_EQ(w.host->beeps, 1);
   EXPECT_EQ(unit->waypointCount, 2);
   EXPECT_EQ(w.battle->selectedWaypoint, 0);
@@ -86,7 +86,7 @@ TEST(BattleIssueOrder, PauseStepsRoundToItsStartAndClearsHiding) {
   unit->flagBytes[5] = 1;
   const int32_t expected[] = {3, 0, 1, 2};
   for (int32_t step : expected) {
-    w.battle->IssueOrder(29, false);
+    w.battle->IssueOrder(kOrderPause, false);
     EXPECT_EQ(unit->pendingDelaySteps, step);
   }
   EXPECT_EQ(unit->flagBytes[5], 0);
@@ -97,17 +97,17 @@ TEST(BattleIssueOrder, MovementCancelsAWithdrawalOrDropsOnlyATrailingRotation) {
   Unit* unit = w.AddSelected(0, 50.0f);
   OrdersWorld::GiveWaypoints(*unit, 3, 1);
   unit->withdraw = 1;
-  w.battle->IssueOrder(22, false);
+  w.battle->IssueOrder(kOrderMove, false);
   EXPECT_EQ(unit->waypointCount, 0);
   EXPECT_EQ(unit->withdraw, 0);
   EXPECT_EQ(w.host->inputMode, 2);
   EXPECT_EQ(w.battle->map->orders.pendingMoveCode, 22);
 
   OrdersWorld::GiveWaypoints(*unit, 3, Waypoint::kRotateTo);
-  w.battle->IssueOrder(23, false);
+  w.battle->IssueOrder(kOrderHunt, false);
   EXPECT_EQ(unit->waypointCount, 2);
   EXPECT_EQ(unit->WaypointAt(1).pointKind, 1);
-  w.battle->IssueOrder(24, false);
+  w.battle->IssueOrder(kOrderSneak, false);
   EXPECT_EQ(unit->waypointCount, 2);  // no rotation left to drop
 }
 
@@ -120,7 +120,7 @@ TEST(BattleIssueOrder, AMovementPickEndsInAWaypointAtThePickPointBoardingOnlyAVe
   w.battle->selectedUnit = unit;
   Unit* friendSquad = BattleTestRig::MakeUnit(0, 0, 120.0f, 100.0f);
   w.battle->PlaceUnitAt(friendSquad, 120.0f, 100.0f);
-  w.battle->IssueOrder(22, false);
+  w.battle->IssueOrder(kOrderMove, false);
   OrderState& state = w.battle->map->orders;
   state.pickX = 120.0f;
   state.pickY = 100.0f;
@@ -136,7 +136,7 @@ TEST(BattleIssueOrder, WithdrawalCancelsTheRouteAndMovesWithTheUnitsOwnCode) {
   OrdersWorld w;
   Unit* unit = w.AddSelected(1, 50.0f);
   OrdersWorld::GiveWaypoints(*unit, 2, 1);
-  w.battle->IssueOrder(27, false);
+  w.battle->IssueOrder(kOrderWithdraw, false);
   EXPECT_EQ(unit->waypointCount, 0);
   EXPECT_EQ(unit->withdraw, 1);
   EXPECT_EQ(w.battle->map->orders.pendingMoveCode, 20);
@@ -156,7 +156,7 @@ TEST(BattleIssueOrder, CancelTargetEndsAPickOrClearsTheTargets) {
   EXPECT_EQ(w.host->inputMode, 0);
   EXPECT_EQ(w.battle->map->orders.secondTargetVariant, 0);
   EXPECT_EQ(unit->target, enemy);
-  w.battle->IssueOrder(35, false);
+  w.battle->IssueOrder(kOrderCancelTarget, false);
   EXPECT_EQ(unit->target, nullptr);
 }
 
@@ -179,13 +179,13 @@ TEST(BattleIssueOrder, PlaceOnlySwallowsTheFacingPickThatFollows) {
 
 TEST(BattleIssueOrder, NoSelectionAndCodesWithoutACaseOnlyBeep) {
   OrdersWorld w;
-  w.battle->IssueOrder(22, false);
+  w.battle->IssueOrder(kOrderMove, false);
   EXPECT_EQ(w.host->beeps, 1);
   EXPECT_EQ(w.host->inputMode, 0);
   w.AddSelected(0, 50.0f);
-  w.battle->IssueOrder(42, false);
+  w.battle->IssueOrder(kOrderYes, false);
   w.battle->IssueOrder(19, false);
-  w.battle->IssueOrder(39, false);
+  w.battle->IssueOrder(kOrderNone, false);
   EXPECT_EQ(w.host->beeps, 4);
   EXPECT_EQ(w.host->inputMode, 0);
   w.battle->IssueOrder(40, false);  // infantry has no hatches
@@ -234,17 +234,17 @@ TEST(BattleIssueOrder, TheKeepInPlaceToggleRestoresItsValueAndTheFixedPositionNe
   OrdersWorld w;
   Unit* unit = w.AddSelected(0, 50.0f);
   unit->setupZone = 2;
-  w.battle->IssueOrder(50, false);
+  w.battle->IssueOrder(kOrderHoldPlace, false);
   EXPECT_EQ(unit->setupZone, 7);
-  w.battle->IssueOrder(50, false);
+  w.battle->IssueOrder(kOrderHoldPlace, false);
   EXPECT_EQ(unit->setupZone, 0);
-  w.battle->IssueOrder(50, false);
-  w.battle->IssueOrder(50, false);
+  w.battle->IssueOrder(kOrderHoldPlace, false);
+  w.battle->IssueOrder(kOrderHoldPlace, false);
   EXPECT_EQ(unit->setupZone, 0);
   // The fixed position on a unit that is no armoured gun vehicle only beeps.
-  w.battle->IssueOrder(49, false);
+  w.battle->IssueOrder(kOrderDugIn, false);
   w.AddSelected(1, 60.0f);
-  w.battle->IssueOrder(49, false);
+  w.battle->IssueOrder(kOrderDugIn, false);
   EXPECT_EQ(w.host->beeps, 2);
   EXPECT_EQ(w.host->inputMode, 0);
 }

@@ -292,8 +292,8 @@ AdvanceRecord AdvanceAndFight(bool passOverLapsedLines) {
     Infantry* south = rig.AddSquad(0, x, 250.0f);
     Infantry* north = rig.AddSquad(1, x, 650.0f);
     if (i % 2 == 1) {
-      south->AddWaypoint(x, 430.0f, 20, true);
-      north->AddWaypoint(x, 470.0f, 20, true);
+      south->AddWaypoint(x, 430.0f, kOrderFastMove, true);
+      north->AddWaypoint(x, 470.0f, kOrderFastMove, true);
     }
     squads.push_back(south);
     squads.push_back(north);
@@ -595,8 +595,8 @@ TEST(BattleAsPlayed, WireSetUpInASquadsWaySlowsItByTheWiresFactor) {
   std::string saved;
   ASSERT_TRUE(rig.headless.SaveBytes(saved));
 
-  wired->AddWaypoint(300.0f, 307.0f, 20, true);
-  open->AddWaypoint(500.0f, 500.0f, 20, true);
+  wired->AddWaypoint(300.0f, 307.0f, kOrderFastMove, true);
+  open->AddWaypoint(500.0f, 500.0f, kOrderFastMove, true);
   rig.headless.Go(12);
   const float inWire = std::hypot(wired->x - 300.0f, wired->y - 299.0f);
   const float inOpen = std::hypot(open->x - 500.0f, open->y - 299.0f);

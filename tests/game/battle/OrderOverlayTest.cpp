@@ -191,7 +191,7 @@ TEST_F(OrderOverlayTest, WithoutASelectedUnitNoPassDrawsAnything) {
 }
 
 TEST_F(OrderOverlayTest, WaypointAndSetUpPassesLabelTheirPoint) {
-  battle->map->orders.pendingMoveCode = 22;
+  battle->map->orders.pendingMoveCode = kOrderMove;
   OrderOverlay move;
   move.Build(*battle, 2, Flat);
   EXPECT_EQ(move.legUnit, selected);

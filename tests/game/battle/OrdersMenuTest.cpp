@@ -68,11 +68,11 @@ TEST(OrdersMenuPlace, HotKeysMatchEitherCase) {
 
 TEST_F(OrdersMenu, AddingRefusesRepeatedCodesAndLettersAndAHundredAndFirst) {
   UnitOrdersMenu menu;
-  EXPECT_TRUE(menu.AddItem(22, 5, 'M', false));
-  EXPECT_FALSE(menu.AddItem(20, 4, 'M', false));  // M is taken
-  EXPECT_FALSE(menu.AddItem(22, 5, 'X', false));  // 22 is listed
-  EXPECT_TRUE(menu.AddItem(28, 10, 0, false));
-  EXPECT_TRUE(menu.AddItem(41, 32, 0, false));  // no letter: only the code counts
+  EXPECT_TRUE(menu.AddItem(kOrderMove, 5, 'M', false));
+  EXPECT_FALSE(menu.AddItem(kOrderFastMove, 4, 'M', false));  // M is taken
+  EXPECT_FALSE(menu.AddItem(kOrderMove, 5, 'X', false));  // the move is listed
+  EXPECT_TRUE(menu.AddItem(kOrderCancelMoves, 10, 0, false));
+  EXPECT_TRUE(menu.AddItem(kOrderSplit, 32, 0, false));  // no letter: only the code counts
   for (int32_t code = 100; menu.Count() < Menu::kMaxItems; ++code) menu.AddItem(code, 0, 0, false);
   EXPECT_FALSE(menu.AddItem(999, 0, 0, false));
   EXPECT_EQ(menu.Count(), Menu::kMaxItems);
@@ -82,14 +82,14 @@ TEST_F(OrdersMenu, AddingRefusesRepeatedCodesAndLettersAndAHundredAndFirst) {
 TEST_F(OrdersMenu, AVehicleListsItsFastMoveUnderF) {
   Unit* vehicle = Add(1, 50.0f);
   battle->selectedUnit = vehicle;
-  ASSERT_TRUE(vehicle->CanTakeOrder(20));
+  ASSERT_TRUE(vehicle->CanTakeOrder(kOrderFastMove));
   auto owned = std::make_unique<UnitOrdersMenu>();
   UnitOrdersMenu& menu = *owned;
   menu.Open(*battle, vehicle, 400, 100, nullptr);
-  const int32_t fast = IndexOf(menu, 20);
+  const int32_t fast = IndexOf(menu, kOrderFastMove);
   ASSERT_GE(fast, 0);
   EXPECT_EQ(menu.HotKeyAt(fast), 'F');
-  EXPECT_EQ(IndexOf(menu, 26), vehicle->CanTakeOrder(26) ? fast - 1 : -1);
+  EXPECT_EQ(IndexOf(menu, kOrderRun), vehicle->CanTakeOrder(kOrderRun) ? fast - 1 : -1);
   EXPECT_EQ(menu.GetChildCount(), menu.Count());
   EXPECT_EQ(menu.Height(), 20 * menu.Count() + 20);
   EXPECT_EQ(menu.GetStyle(), 0);
@@ -106,13 +106,13 @@ TEST_F(OrdersMenu, AMixedGroupOfFastVehiclesAndWalkersOffersTheRunFirst) {
   squad->boxSelection = 2;
   battle->multiSelection = 1;
   battle->selectedUnit = squad;
-  ASSERT_TRUE(vehicle->CanTakeOrder(20));
-  ASSERT_FALSE(squad->CanTakeOrder(26));
+  ASSERT_TRUE(vehicle->CanTakeOrder(kOrderFastMove));
+  ASSERT_FALSE(squad->CanTakeOrder(kOrderRun));
   auto owned = std::make_unique<UnitOrdersMenu>();
   UnitOrdersMenu& menu = *owned;
   menu.Open(*battle, squad, 400, 100, nullptr);
   ASSERT_GT(menu.Count(), 0);
-  EXPECT_EQ(menu.CodeAt(0), 26);
+  EXPECT_EQ(menu.CodeAt(0), kOrderRun);
   EXPECT_EQ(menu.HotKeyAt(0), 'F');
 }
 
@@ -139,7 +139,7 @@ TEST_F(OrdersMenu, AChosenOrderClosesTheMenuThenReachesTheUnit) {
   Map& map = *battle->map;
   map.camera.openMenu = UnitOrdersMenu::OpenFor(*battle, true);
   ASSERT_NE(map.camera.openMenu, nullptr);
-  battle->DoCommand(22);  // as the item's command comes back through the battle
+  battle->DoCommand(kOrderMove);  // as the item's command comes back through the battle
   EXPECT_EQ(map.camera.openMenu, nullptr);
   EXPECT_EQ(battle->App().GetInputMode(), 2);
   EXPECT_EQ(map.orders.pendingMoveCode, 22);
@@ -191,7 +191,7 @@ TEST_F(OrdersMenu, TheQuestionMenusOpenAtTheLastClickAndTheirKeysAnswer) {
   ASSERT_NE(question, nullptr);
   EXPECT_EQ(map.camera.openMenu, question);
   EXPECT_EQ(question->Count(), 2);
-  EXPECT_EQ(question->CodeAt(0), 42);
+  EXPECT_EQ(question->CodeAt(0), kOrderYes);
   EXPECT_EQ(question->HotKeyAt(0), 'Y');
   EXPECT_EQ(question->HotKeyAt(1), 'N');
   EXPECT_EQ(question->GetStyle(), 2);
@@ -215,9 +215,9 @@ TEST_F(OrdersMenu, TheQuestionMenusOpenAtTheLastClickAndTheirKeysAnswer) {
   battle->setupPhase = 1;
   WaypointMenu* level = WaypointMenu::OpenFor(*battle, *squad);
   ASSERT_NE(level, nullptr);
-  EXPECT_EQ(level->CodeAt(0), 45);
+  EXPECT_EQ(level->CodeAt(0), kOrderTopFloor);
   EXPECT_EQ(level->HotKeyAt(0), 'T');
-  EXPECT_EQ(level->CodeAt(1), 44);
+  EXPECT_EQ(level->CodeAt(1), kOrderBottomFloor);
   EXPECT_EQ(level->HotKeyAt(1), 'B');
   EXPECT_EQ(level->GetStyle(), 3);
   // A second question replaces the open one.
@@ -238,10 +238,10 @@ TEST_F(OrdersMenu, TheQuestionMenusAskOneUnitEvenInAGroup) {
   VehicleQuestionMenu* question = VehicleQuestionMenu::OpenFor(*battle, *vehicle);
   ASSERT_NE(question, nullptr);
   EXPECT_EQ(question->Count(), 2);
-  EXPECT_EQ(question->CodeAt(0), 42);
+  EXPECT_EQ(question->CodeAt(0), kOrderYes);
   // Answered for a unit that is no vehicle (the selection moved on): a beep, nothing else.
   battle->selectedUnit = squad;
-  battle->DoCommand(42);
+  battle->DoCommand(kOrderYes);
   EXPECT_EQ(battle->map->camera.openMenu, nullptr);
 }
 

@@ -74,7 +74,7 @@ TEST(RidingBattle, ASquadPlacedAboardRidesAndGetsOffBesideTheWreck) {
   rig.headless.Go(1);
 
   // A turn's drive: the rider stays aboard and keeps the vehicle's place.
-  track->AddWaypoint(420.0f, 300.0f, 20);
+  track->AddWaypoint(420.0f, 300.0f, kOrderFastMove);
   rig.headless.Go(1234);
   rig.headless.NextTurn();
   EXPECT_GT(track->x, 380.0f);
@@ -83,7 +83,7 @@ TEST(RidingBattle, ASquadPlacedAboardRidesAndGetsOffBesideTheWreck) {
   EXPECT_EQ(squad->y, track->y);
 
   // Knocked out on its way: the squad gets off 5 m behind the wreck and the vehicle holds nobody.
-  track->AddWaypoint(600.0f, 300.0f, 20);
+  track->AddWaypoint(600.0f, 300.0f, kOrderFastMove);
   SeedRandom(5);  // a blast that leaves the riders alive
   track->KnockOutByBlast();
   ASSERT_NE(squad->alive, 0);

@@ -159,9 +159,9 @@ TEST(UnitLife, BaseAnswersOfAKindOverridingNothing) {
   EXPECT_EQ(unit.GetFireFactor(0.0f), 1.0f);
   EXPECT_EQ(unit.GetMoveClass(), 0);
   EXPECT_EQ(unit.GetSpeedClass(), 4);
-  EXPECT_EQ(unit.GetFastestMoveCode(), 26);
+  EXPECT_EQ(unit.GetFastestMoveCode(), kOrderRun);
   unit.fatigueLevel = 3;
-  EXPECT_EQ(unit.GetFastestMoveCode(), 20);
+  EXPECT_EQ(unit.GetFastestMoveCode(), kOrderFastMove);
   unit.immobilized = 1;
   EXPECT_EQ(unit.GetSpeedClass(), 0);
   EXPECT_FALSE(unit.CanMoveNow());

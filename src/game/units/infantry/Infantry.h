@@ -219,7 +219,8 @@ class Infantry : public Unit, public InfantryServices {
   void AddWaypointToVehicle(float px, float py, int32_t orderCode, Unit* vehicle, bool noMenu = false,
                             bool replaceFirst = false, bool capDelay = false, bool chain = false);
   static bool IsMountOrder(int32_t orderCode) {
-    return orderCode == 20 || orderCode == 24 || orderCode == 25 || orderCode == 26;
+    return orderCode == kOrderFastMove || orderCode == kOrderSneak || orderCode == kOrderCrawl ||
+           orderCode == kOrderRun;
   }
   // The unit's rule, then the board target goes too.
   void CancelMoveOrders() override;                                          // slot 67

@@ -165,7 +165,7 @@ bool Infantry::SeekCover(bool forced, bool hasThreat, float threatX, float threa
   }
   if (!found) return false;
   commandDelay = 0.0f;
-  AddWaypoint(bestX, bestY, 20, true, true);
+  AddWaypoint(bestX, bestY, kOrderFastMove, true, true);
   if (alive != 0) MaybeVoiceSound(Random(2) == 0 ? 1 : 0, 60, 0.0f, 0.25f);
   return true;
 }
@@ -274,7 +274,7 @@ bool Infantry::RetreatTowardFriendlyEdge(bool mayLeaveMap, bool panicked) {
   }
   waypointCount = 0;
   commandDelay = 0.0f;
-  AddWaypoint(spotX, spotY, speedClass == 4 ? 26 : 20, true);
+  AddWaypoint(spotX, spotY, speedClass == 4 ? kOrderRun : kOrderFastMove, true);
   if (panicked && alive != 0) MaybeVoiceSound(1, 75, 0.0f, 0.5f);
   stateChanged = 1;
   return true;

@@ -306,7 +306,8 @@ bool Infantry::SpreadOut(bool mayPushOther, Unit* other) {
     }
   }
   if (waypointCount > 0) CancelMoveOrders();
-  const int32_t order = flagBytes[5] != 0 && GetSpeedClass() == 4 ? 24 : (suppression < 50.0f ? 20 : 25);
+  const int32_t order =
+      flagBytes[5] != 0 && GetSpeedClass() == 4 ? kOrderSneak : (suppression < 50.0f ? kOrderFastMove : kOrderCrawl);
   AddWaypoint(px, py, order);
   const int32_t spotTerrain = map->TerrainTypeAt(px, py);
   if (level > 0.0f && (spotTerrain == 33 || spotTerrain == 34) && waypointCount > 0) {

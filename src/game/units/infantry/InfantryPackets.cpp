@@ -72,6 +72,6 @@ void Infantry::FindNearbySpot() {
     const float distance = 10.0f + RandomFloatTimes(10.0f);
     const float heading = facing * 3.14159265358979f / 180.0f;
     AddWaypoint(x + distance * std::cos(heading), y + distance * std::sin(heading),
-                identificationLevel >= 2 ? 20 : 24, true);
+                identificationLevel >= 2 ? kOrderFastMove : kOrderSneak, true);
   }
 }

@@ -49,14 +49,14 @@ constexpr float kDelayCap[12] = {100.0f, 70.0f, 50.0f, 33.0f, 20.0f, 13.0f, 8.0f
 
 int32_t Unit::MoveModeOfOrder(int32_t orderCode) {
   switch (orderCode) {
-    case 21: return -1;
-    case 22: return 1;
-    case 23: return 2;
-    case 20: return 3;
-    case 24: return 4;
-    case 26: return 5;
-    case 25: return 7;
-    case 31: return 9;
+    case kOrderReverse: return -1;
+    case kOrderMove: return 1;
+    case kOrderHunt: return 2;
+    case kOrderFastMove: return 3;
+    case kOrderSneak: return 4;
+    case kOrderRun: return 5;
+    case kOrderCrawl: return 7;
+    case kOrderRotate: return 9;
     default: FatalError(__LINE__, "Unit.cpp");
   }
 }
@@ -64,7 +64,7 @@ int32_t Unit::MoveModeOfOrder(int32_t orderCode) {
 void Unit::AddWaypoint(float px, float py, int32_t orderCode, bool noMenu, bool replaceFirst, bool capDelay,
                        bool chain) {
   UnitOrderHost* host = GetUnitOrderHost();
-  if (orderCode == 30) {
+  if (orderCode == kOrderHide) {
     if (waypointCount == 0) {
       flagBytes[5] = flagBytes[5] != 0 ? 0 : 1;
       pendingDelaySteps = 0;
@@ -75,14 +75,14 @@ void Unit::AddWaypoint(float px, float py, int32_t orderCode, bool noMenu, bool 
     DropBurstIfIdle();
     return;
   }
-  if (orderCode != 31) {
+  if (orderCode != kOrderRotate) {
     if (!CanStandAt(px, py, true) || (withdraw != 0 && !IsTowardOwnEdge(px, py))) {
       DropBurstIfIdle();
       return;
     }
   }
-  if ((!CanMoveNow() && (!IsInfantry() || orderCode != 31)) ||
-      (IsInfantry() && GetSpeedClass() == 0 && orderCode != 31)) {
+  if ((!CanMoveNow() && (!IsInfantry() || orderCode != kOrderRotate)) ||
+      (IsInfantry() && GetSpeedClass() == 0 && orderCode != kOrderRotate)) {
     SnapshotWaypoints();
     return;
   }
@@ -105,7 +105,7 @@ void Unit::AddWaypoint(float px, float py, int32_t orderCode, bool noMenu, bool 
   w.height = GroundAt(px, py);
   w.moveMode = mode;
   Waypoint* previous = index > 0 ? &waypoints[static_cast<size_t>(index - 1)] : nullptr;
-  if (orderCode == 31) {
+  if (orderCode == kOrderRotate) {
     if (previous == nullptr) {
       w.pointKind = 1;
       w.upperLevel = level > 0.5f ? 1 : 0;
@@ -343,7 +343,7 @@ void Unit::EscapeFire() {
     flagBytes[5] = 0;
     waypointCount = 0;
     commandDelay = 0.0f;
-    AddWaypoint(px, py, IsInfantry() && GetSpeedClass() == 4 ? 26 : 20, true);
+    AddWaypoint(px, py, IsInfantry() && GetSpeedClass() == 4 ? kOrderRun : kOrderFastMove, true);
     return;
   }
 }
@@ -379,21 +379,21 @@ bool Unit::CanTakeOrder(int32_t code) {
   const UnitOrderHost* host = GetUnitOrderHost();
   if (battle != nullptr && battle->IsSetupPhase()) {
     switch (code) {
-      case 38: return editor || !IsInanimate();
-      case 46: return editor || (MayRedeploy() && setupZone != 7 && CanBeSelected());
-      case 47: return editor || (MayRedeploy() && setupZone != 7);
-      case 48: return editor || (MayRedeploy() && !IsPassenger() && CanBeSelected());
-      case 49: {
+      case kOrderLineOfSight: return editor || !IsInanimate();
+      case kOrderSetupMove: return editor || (MayRedeploy() && setupZone != 7 && CanBeSelected());
+      case kOrderSetupPlace: return editor || (MayRedeploy() && setupZone != 7);
+      case kOrderSetupFacing: return editor || (MayRedeploy() && !IsPassenger() && CanBeSelected());
+      case kOrderDugIn: {
         if (!IsArmored(false) || !HasMainWeaponOfType23(false)) return false;
         const VehicleServices* vehicle = AsVehicle();
         if (vehicle != nullptr && vehicle->IsKind6()) return false;
         const int32_t phase = host != nullptr ? host->GetPhaseSide() : 2;
-        return host != nullptr && host->GetSetupOrderFlag(49) && phase != 2 && phase != GetSideIndex();
+        return host != nullptr && host->GetSetupOrderFlag(kOrderDugIn) && phase != 2 && phase != GetSideIndex();
       }
-      case 50: return editor && !(IsInanimate() && GetInanimateKind() > 6);
-      case 51:
-        return !editor && host != nullptr && !host->GetSetupOrderFlag(51) && host->GroupHasFlaggedEntry(*this) &&
-               host->GetPhaseSide() == GetSideIndex();
+      case kOrderHoldPlace: return editor && !(IsInanimate() && GetInanimateKind() > 6);
+      case kOrderFlagPick:
+        return !editor && host != nullptr && !host->GetSetupOrderFlag(kOrderFlagPick) &&
+               host->GroupHasFlaggedEntry(*this) && host->GetPhaseSide() == GetSideIndex();
       default: return false;
     }
   }
@@ -418,11 +418,11 @@ bool Unit::CanTakeOrder(int32_t code) {
     }
   } else {
     switch (code) {
-      case 20: return CanMove() && !carried;
-      case 24: return !surrendered && GetSpeedClass() == 4 && fatigueLevel < 4 && !carried;
-      case 25: return !surrendered && GetSpeedClass() >= 2 && !carried;
-      case 26: return !surrendered && GetSpeedClass() == 4 && fatigueLevel < 3 && !carried;
-      case 27: return noneSelected && GetSpeedClass() >= 2 && !passenger && !surrendered && !carried;
+      case kOrderFastMove: return CanMove() && !carried;
+      case kOrderSneak: return !surrendered && GetSpeedClass() == 4 && fatigueLevel < 4 && !carried;
+      case kOrderCrawl: return !surrendered && GetSpeedClass() >= 2 && !carried;
+      case kOrderRun: return !surrendered && GetSpeedClass() == 4 && fatigueLevel < 3 && !carried;
+      case kOrderWithdraw: return noneSelected && GetSpeedClass() >= 2 && !passenger && !surrendered && !carried;
       default: break;
     }
   }
@@ -433,27 +433,27 @@ bool Unit::CanTakeOrder(int32_t code) {
     return !(HasMainWeaponOfType5() && aimTime == kAimHold);
   };
   switch (code) {
-    case 28: return waypointCount > 0 || pendingDelaySteps > 0 || carried;
-    case 29: return CanMove() && !passenger && !carried;
-    case 30: {
+    case kOrderCancelMoves: return waypointCount > 0 || pendingDelaySteps > 0 || carried;
+    case kOrderPause: return CanMove() && !passenger && !carried;
+    case kOrderHide: {
       const bool moveOrder = HasMoveOrder();
       if ((passenger && !moveOrder) || carried) return false;
       if (!IsInfantry() && moveOrder) return false;
       return WantsToFire() || HoldsAtLastWaypoint();
     }
-    case 31: return (IsInfantry() || CanMoveNow()) && (!passenger || HasMoveOrder());
-    case 32: return canFire();
-    case 33: return !HasMainWeaponOfType5() && canFire();
-    case 34: {
+    case kOrderRotate: return (IsInfantry() || CanMoveNow()) && (!passenger || HasMoveOrder());
+    case kOrderTarget: return canFire();
+    case kOrderNextTarget: return !HasMainWeaponOfType5() && canFire();
+    case kOrderAmbush: {
       if (!HasMainWeaponOfType5() || surrendered || HasBeenCaptured() || !ammunition || passenger) return false;
       const int32_t weapon = GetMainWeaponId();
       return !gWeapons.IsValid(weapon) || gWeapons[weapon].CostClass(1) != 3;
     }
-    case 35: {
+    case kOrderCancelTarget: {
       const MapAppServices* app = UnitApp();
       return target != nullptr || areaFire != 0 || (app != nullptr && app->GetInputMode() == 3);
     }
-    case 36: {
+    case kOrderSmoke: {
       if (!canFire()) return false;
       if (HasMainWeaponOfType5()) {
         const int32_t weapon = GetMainWeaponId();
@@ -463,13 +463,13 @@ bool Unit::CanTakeOrder(int32_t code) {
       }
       return ammo[4] > 0 && (IsInfantry() || IsMainWeaponUsable());
     }
-    case 37: return CanFireAtPoints() && !editor;
-    case 38: return !surrendered && !passenger;
-    case 40: {
+    case kOrderAreaTarget: return CanFireAtPoints() && !editor;
+    case kOrderLineOfSight: return !surrendered && !passenger;
+    case kOrderButtonUp: {
       bool flag = false;
       return CanToggleButtoned(flag);
     }
-    case 41: return CanSplit();
+    case kOrderSplit: return CanSplit();
     default: return false;
   }
 }

@@ -26,7 +26,7 @@ class UnitOrderHost {
   // (0..3) past which that side advances.
   virtual int32_t GetAttackingSide() const = 0;
   virtual int32_t GetAdvanceEdge() const = 0;
-  // The set-up flag the battle keeps for an order code (49 and 51), the side index whose
+  // The set-up flag the battle keeps for an order code (kOrderDugIn and kOrderFlagPick), the side index whose
   // phase it is (2 for none), whether the unit's group holds an entry with its flag set.
   virtual bool GetSetupOrderFlag(int32_t code) const = 0;
   virtual int32_t GetPhaseSide() const = 0;

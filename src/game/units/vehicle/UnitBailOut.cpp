@@ -91,7 +91,7 @@ Unit* Unit::BailOutCrew(bool noAmmunition) {
     crew->sliceCounter = now;
     if (vehicle != nullptr && vehicle->IsKind6()) {
       const float behind = (facing + 180.0f) * kDegrees;
-      crew->AddWaypoint(x + std::cos(behind) * 10.0f, y + std::sin(behind) * 10.0f, 20, true);
+      crew->AddWaypoint(x + std::cos(behind) * 10.0f, y + std::sin(behind) * 10.0f, kOrderFastMove, true);
       crew->facing = facing + 180.0f >= 360.0f ? facing - 180.0f : facing + 180.0f;
     } else {
       crew->FindNearbySpot();

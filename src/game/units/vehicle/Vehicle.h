@@ -148,7 +148,7 @@ class Vehicle : public Unit, public VehicleServices {
   // The ammunition mix row of the vehicle's class.
   int32_t GetAmmoMixRow() const override { return TrueClass().AmmoRow(); }       // slot 22
   // A vehicle's fastest move is the plain fast move, whatever its speed class.
-  int32_t GetFastestMoveCode() const override { return 20; }                     // slot 85
+  int32_t GetFastestMoveCode() const override { return kOrderFastMove; }                  // slot 85
   // The gun looks where the turret points.
   float GetWeaponFacing() const override { return GetTurretAngle(); }            // slot 58
   // Which gun engages the target: 1 the main gun, 0 the machine guns.

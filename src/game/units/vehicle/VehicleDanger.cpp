@@ -22,8 +22,6 @@ namespace {
 
 constexpr float kDegrees = 0.017453292519943295f;
 constexpr uint16_t kAlwaysWaryFlag = 0x400;
-constexpr int32_t kPauseFacingOrder = 31;
-constexpr int32_t kMoveOrder = 20;
 
 float Normalize360(float a) {
   a = std::fmod(a, 360.0f);
@@ -271,7 +269,7 @@ void Vehicle::DriveOffAtRandom(float baseDistance) {
   const float px = x + distance * std::cos(heading);
   const float py = y + distance * std::sin(heading);
   const Map* map = CurrentMap();
-  if (map != nullptr && map->IsOnMap(px, py)) AddWaypoint(px, py, kMoveOrder, true);
+  if (map != nullptr && map->IsOnMap(px, py)) AddWaypoint(px, py, kOrderFastMove, true);
 }
 
 // ---- The reaction ----
@@ -341,7 +339,7 @@ void Vehicle::ReactToDirectThreat(float threshold) {
       if (!HasMoveOrder() && IsArmored(false) && !rearGun) {
         Unit* again = nullptr;
         const float second = RerateFacing(threat, &again);
-        if (again == nullptr || second < 0.7f * value) AddWaypoint(threat.x, threat.y, kPauseFacingOrder, true);
+        if (again == nullptr || second < 0.7f * value) AddWaypoint(threat.x, threat.y, kOrderRotate, true);
       }
     } else if (NextPointIsCovered(threat)) {
       waypoints[0].moveMode = 3;
@@ -351,7 +349,7 @@ void Vehicle::ReactToDirectThreat(float threshold) {
         Unit* again = nullptr;
         const float second = RerateFacing(threat, &again);
         if (again == nullptr || second < threshold || again == target) {
-          if (waypointCount <= 0 && IsArmored(false) && !rearGun) AddWaypoint(threat.x, threat.y, kPauseFacingOrder, true);
+          if (waypointCount <= 0 && IsArmored(false) && !rearGun) AddWaypoint(threat.x, threat.y, kOrderRotate, true);
         } else {
           SeekCover(threat, best < 0.2f, second < 0.7f * value, HeadingDegrees(threat.x - x, threat.y - y));
           done = true;

@@ -162,7 +162,7 @@ TEST(InfantryCasualties, CrewWeaponsAndTheirLastMan) {
   CasualtyRig rig;
   // One man left of a carried crew weapon of three: it cannot move on.
   auto mortar = rig.Squad(InfantryRig::kMortar);
-  mortar->AddWaypoint(150.0f, 150.0f, 20);
+  mortar->AddWaypoint(150.0f, 150.0f, kOrderFastMove);
   mortar->waypointCount = 1;
   mortar->timer = 2.0f;
   mortar->ammo[0] = 5;

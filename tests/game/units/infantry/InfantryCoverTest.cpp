@@ -99,8 +99,8 @@ TEST(InfantryCover, SpotsTowardACloseThreatAreRefusedAndUnforcedSearchesAreChoos
   // A route that soon reaches cover is kept.
   rig.Paint(196.0f, 170.0f, 6.0f, kWoods);
   auto walker = rig.Walker();
-  walker->AddWaypoint(200.0f, 175.0f, 20);
-  walker->AddWaypoint(200.0f, 150.0f, 20);
+  walker->AddWaypoint(200.0f, 175.0f, kOrderFastMove);
+  walker->AddWaypoint(200.0f, 150.0f, kOrderFastMove);
   EXPECT_TRUE(walker->RouteReachesCover());
   EXPECT_FALSE(walker->SeekCover(true, false, 0.0f, 0.0f));
   EXPECT_EQ(walker->waypointCount, 2);
@@ -115,20 +115,20 @@ TEST(InfantryCover, TheReactionByBand) {
   auto pinned = rig.Walker();
   pinned->target = &far;
   pinned->suppression = 150.0f;
-  pinned->AddWaypoint(200.0f, 250.0f, 20);
+  pinned->AddWaypoint(200.0f, 250.0f, kOrderFastMove);
   pinned->ReactToFire(false, false, 0.0f, 0.0f);
   EXPECT_EQ(pinned->target, nullptr);
   // A sneaking advance is dropped from band 1.
   auto sneaking = rig.Walker();
   sneaking->suppression = 15.0f;
-  sneaking->AddWaypoint(200.0f, 250.0f, 24);
+  sneaking->AddWaypoint(200.0f, 250.0f, kOrderSneak);
   ASSERT_EQ(sneaking->WaypointAt(0).moveMode, Infantry::kSneak);
   sneaking->ReactToFire(false, false, 0.0f, 0.0f);
   EXPECT_EQ(sneaking->waypointCount, 0);
   // Below band 3 with a move order the delay shrinks to 50 - suppression.
   auto moving = rig.Walker();
   moving->suppression = 40.0f;
-  moving->AddWaypoint(200.0f, 250.0f, 20);
+  moving->AddWaypoint(200.0f, 250.0f, kOrderFastMove);
   moving->commandDelay = 100.0f;
   moving->ReactToFire(false, false, 0.0f, 0.0f);
   EXPECT_FLOAT_EQ(moving->commandDelay, 10.0f);
@@ -163,7 +163,7 @@ TEST(InfantryWithdrawal, TowardTheOwnEdge) {
   EXPECT_FALSE(gun->RetreatTowardFriendlyEdge(true, false));
   // A withdrawal under way toward the own edge goes on untouched.
   auto going = rig.Walker();
-  going->AddWaypoint(200.0f, 120.0f, 20);
+  going->AddWaypoint(200.0f, 120.0f, kOrderFastMove);
   going->commandDelay = 0.0f;
   EXPECT_TRUE(going->RetreatTowardFriendlyEdge(false, false));
   EXPECT_FLOAT_EQ(going->WaypointAt(0).y, 120.0f);
@@ -194,7 +194,7 @@ TEST(InfantryWithdrawal, AnIdleUnitWithdrawsAndAPrisonerTowardItsCaptors) {
   const float middle = rig.GetMap().size.worldWidth * 0.5f;
   // With a move order it stays as ordered.
   auto busy = rig.Walker(InfantryRig::kSquad, middle, 200.0f);
-  busy->AddWaypoint(middle + 30.0f, 200.0f, 20);
+  busy->AddWaypoint(middle + 30.0f, 200.0f, kOrderFastMove);
   busy->WithdrawIfIdle(true);
   ASSERT_EQ(busy->waypointCount, 1);
   EXPECT_FLOAT_EQ(busy->WaypointAt(0).x, middle + 30.0f);

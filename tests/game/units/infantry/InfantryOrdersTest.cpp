@@ -48,33 +48,33 @@ TEST(InfantryOrders, BoardingOrdersAndTheBoardTarget) {
   Infantry& squad = *rig.crew;
   rig.truck.x = 260.0f;
   rig.truck.y = 240.0f;
-  squad.AddWaypoint(300.0f, 300.0f, 20);
-  squad.AddWaypoint(320.0f, 300.0f, 20);
+  squad.AddWaypoint(300.0f, 300.0f, kOrderFastMove);
+  squad.AddWaypoint(320.0f, 300.0f, kOrderFastMove);
   ASSERT_EQ(squad.waypointCount, 2);
   // A mount order to the truck: the route becomes one waypoint on the truck.
-  squad.AddWaypointToVehicle(10.0f, 10.0f, 26, &rig.truck);
+  squad.AddWaypointToVehicle(10.0f, 10.0f, kOrderRun, &rig.truck);
   ASSERT_EQ(squad.waypointCount, 1);
   EXPECT_FLOAT_EQ(squad.WaypointAt(0).x, 260.0f);
   EXPECT_FLOAT_EQ(squad.WaypointAt(0).y, 240.0f);
-  EXPECT_EQ(squad.WaypointAt(0).moveMode, Unit::MoveModeOfOrder(26));
+  EXPECT_EQ(squad.WaypointAt(0).moveMode, Unit::MoveModeOfOrder(kOrderRun));
   EXPECT_EQ(squad.boardingTarget, &rig.truck);
   // Any other order drops the truck: a plain move, or a rotation naming it.
-  squad.AddWaypoint(300.0f, 300.0f, 24);
+  squad.AddWaypoint(300.0f, 300.0f, kOrderSneak);
   EXPECT_EQ(squad.boardingTarget, nullptr);
   EXPECT_EQ(squad.waypointCount, 2);
-  squad.AddWaypointToVehicle(10.0f, 10.0f, 20, &rig.truck);
-  squad.AddWaypointToVehicle(330.0f, 330.0f, 31, &rig.truck);
+  squad.AddWaypointToVehicle(10.0f, 10.0f, kOrderFastMove, &rig.truck);
+  squad.AddWaypointToVehicle(330.0f, 330.0f, kOrderRotate, &rig.truck);
   EXPECT_EQ(squad.boardingTarget, nullptr);
   EXPECT_FLOAT_EQ(squad.WaypointAt(squad.waypointCount - 1).x, 330.0f);
   // Cancelling the orders forgets the truck too.
-  squad.AddWaypointToVehicle(0.0f, 0.0f, 20, &rig.truck);
+  squad.AddWaypointToVehicle(0.0f, 0.0f, kOrderFastMove, &rig.truck);
   EXPECT_EQ(squad.boardingTarget, &rig.truck);
   squad.CancelMoveOrders();
   EXPECT_EQ(squad.waypointCount, 0);
   EXPECT_EQ(squad.boardingTarget, nullptr);
   // A refused order leaves no waypoint and no board target.
   rig.crew->mobility = 0.0f;
-  squad.AddWaypointToVehicle(0.0f, 0.0f, 20, &rig.truck);
+  squad.AddWaypointToVehicle(0.0f, 0.0f, kOrderFastMove, &rig.truck);
   EXPECT_EQ(squad.waypointCount, 0);
   EXPECT_EQ(squad.boardingTarget, nullptr);
 }

@@ -110,11 +110,11 @@ TEST(UnitOrders, WaypointListFillsOverwritesAndKeepsRotationLast) {
   Foot other;
   Place(other, 100.0f, 100.0f);
   other.refuseFromX = 300.0f;
-  other.AddWaypoint(150.0f, 100.0f, 20, true);
-  other.AddWaypoint(350.0f, 100.0f, 22, true);  // refused
+  other.AddWaypoint(150.0f, 100.0f, kOrderFastMove, true);
+  other.AddWaypoint(350.0f, 100.0f, kOrderMove, true);  // refused
   EXPECT_EQ(other.waypointCount, 1);
   other.waypoints[0].flags = 1;
-  other.AddWaypoint(350.0f, 100.0f, 31, true);
+  other.AddWaypoint(350.0f, 100.0f, kOrderRotate, true);
   ASSERT_EQ(other.waypointCount, 2);
   EXPECT_TRUE(other.LastWaypointIsRotation());
   EXPECT_EQ(other.waypoints[1].moveMode, 9);
@@ -122,7 +122,7 @@ TEST(UnitOrders, WaypointListFillsOverwritesAndKeepsRotationLast) {
   EXPECT_EQ(other.waypoints[1].flags, 1);  // the hide flag moves to the rotation point
   EXPECT_EQ(other.waypoints[0].pointKind, 0);
   EXPECT_EQ(other.waypoints[0].flags, 0);
-  other.AddWaypoint(200.0f, 100.0f, 24, true);
+  other.AddWaypoint(200.0f, 100.0f, kOrderSneak, true);
   ASSERT_EQ(other.waypointCount, 2);
   EXPECT_FLOAT_EQ(other.waypoints[1].x, 200.0f);
   EXPECT_EQ(other.waypoints[1].moveMode, 4);
@@ -137,7 +137,7 @@ TEST(UnitOrders, WaypointListFillsOverwritesAndKeepsRotationLast) {
   Foot rotating;
   rotating.level = 1.0f;
   rotating.flagBytes[5] = 1;
-  rotating.AddWaypoint(500.0f, 500.0f, 31, true);
+  rotating.AddWaypoint(500.0f, 500.0f, kOrderRotate, true);
   EXPECT_EQ(rotating.waypoints[0].upperLevel, 1);
   EXPECT_EQ(rotating.waypoints[0].flags, 1);
   EXPECT_EQ(rotating.flagBytes[5], 0);
@@ -150,24 +150,24 @@ TEST(UnitOrders, HideOrderChainAndRefusals) {
   Foot unit;
   Place(unit, 100.0f, 100.0f);
   unit.pendingDelaySteps = 2;
-  unit.AddWaypoint(0.0f, 0.0f, 30);
+  unit.AddWaypoint(0.0f, 0.0f, kOrderHide);
   EXPECT_EQ(unit.flagBytes[5], 1);
-  EXPECT_TRUE(unit.CanTakeOrder(30));  // a hiding unit without waypoints may stop hiding
+  EXPECT_TRUE(unit.CanTakeOrder(kOrderHide));  // a hiding unit without waypoints may stop hiding
   EXPECT_EQ(unit.pendingDelaySteps, 0);
-  unit.AddWaypoint(0.0f, 0.0f, 30);
+  unit.AddWaypoint(0.0f, 0.0f, kOrderHide);
   EXPECT_EQ(unit.flagBytes[5], 0);
-  unit.AddWaypoint(120.0f, 100.0f, 22, true);
+  unit.AddWaypoint(120.0f, 100.0f, kOrderMove, true);
   unit.flagBytes[5] = 1;
-  unit.AddWaypoint(0.0f, 0.0f, 30);
+  unit.AddWaypoint(0.0f, 0.0f, kOrderHide);
   EXPECT_EQ(unit.waypoints[0].flags, 1);
   EXPECT_EQ(unit.flagBytes[5], 1);  // the unit's own hide order is untouched
 
   // Chained points: the new one is 3, a previous 3 becomes 2; the turn start fixes them.
   Foot route;
   Place(route, 100.0f, 100.0f);
-  route.AddWaypoint(110.0f, 100.0f, 22, true, false, false, true);
-  route.AddWaypoint(120.0f, 100.0f, 22, true, false, false, true);
-  route.AddWaypoint(130.0f, 100.0f, 22, true, false, false, true);
+  route.AddWaypoint(110.0f, 100.0f, kOrderMove, true, false, false, true);
+  route.AddWaypoint(120.0f, 100.0f, kOrderMove, true, false, false, true);
+  route.AddWaypoint(130.0f, 100.0f, kOrderMove, true, false, false, true);
   EXPECT_EQ(route.waypoints[0].pointKind, 2);
   EXPECT_EQ(route.waypoints[1].pointKind, 2);
   EXPECT_EQ(route.waypoints[2].pointKind, 3);
@@ -179,20 +179,20 @@ TEST(UnitOrders, HideOrderChainAndRefusals) {
   // A unit that cannot move takes no point but snapshots its list.
   Tank stuck;
   Place(stuck, 100.0f, 100.0f);
-  stuck.AddWaypoint(150.0f, 150.0f, 22, true);
+  stuck.AddWaypoint(150.0f, 150.0f, kOrderMove, true);
   stuck.immobilized = 1;
   stuck.waypoints[0].x = 170.0f;
-  stuck.AddWaypoint(200.0f, 200.0f, 22, true);
+  stuck.AddWaypoint(200.0f, 200.0f, kOrderMove, true);
   EXPECT_EQ(stuck.waypointCount, 1);
   EXPECT_FLOAT_EQ(stuck.orderedWaypoints[0].x, 170.0f);
-  stuck.AddWaypoint(200.0f, 200.0f, 31, true);  // not even a rotation point
+  stuck.AddWaypoint(200.0f, 200.0f, kOrderRotate, true);  // not even a rotation point
   EXPECT_EQ(stuck.waypointCount, 1);
   // Infantry of speed class 0 may still turn.
   Foot pinned;
   pinned.immobilized = 1;
-  pinned.AddWaypoint(200.0f, 200.0f, 22, true);
+  pinned.AddWaypoint(200.0f, 200.0f, kOrderMove, true);
   EXPECT_EQ(pinned.waypointCount, 0);
-  pinned.AddWaypoint(200.0f, 200.0f, 31, true);
+  pinned.AddWaypoint(200.0f, 200.0f, kOrderRotate, true);
   EXPECT_EQ(pinned.waypointCount, 1);
 }
 
@@ -227,7 +227,7 @@ TEST(UnitOrders, MovingACarriedOverWaypointStopsAtTheAdjustRadius) {
   unit.rating = 2;
   EXPECT_FLOAT_EQ(unit.AdjustRadius(), 20.0f);
   Place(unit, 100.0f, 100.0f);
-  unit.AddWaypoint(200.0f, 200.0f, 22, true);
+  unit.AddWaypoint(200.0f, 200.0f, kOrderMove, true);
   unit.SnapshotWaypoints();
   // Dragged 50 m at a bearing of 3-4-5: it stops 20 m from where it stood.
   unit.MoveWaypoint(0, 230.0f, 240.0f);
@@ -296,22 +296,23 @@ TEST(UnitOrders, DelayCapByRatingSuppressionAndKind) {
   capped.squad = true;
   capped.rating = 2;
   capped.commandDelay = 100.0f;
-  capped.AddWaypoint(50.0f, 50.0f, 22, true, false, true, true);
+  capped.AddWaypoint(50.0f, 50.0f, kOrderMove, true, false, true, true);
   EXPECT_FLOAT_EQ(capped.commandDelay, 33.0f);
 }
 
 TEST(UnitOrdersDeathTest, UnlistedMoveCodesAndEmptyListsStop) {
-  EXPECT_DEATH(Unit::MoveModeOfOrder(27), "Unit.cpp");
-  EXPECT_DEATH(Unit::MoveModeOfOrder(30), "Unit.cpp");
+  EXPECT_DEATH(Unit::MoveModeOfOrder(kOrderWithdraw), "Unit.cpp");
+  EXPECT_DEATH(Unit::MoveModeOfOrder(kOrderHide), "Unit.cpp");
   Foot unit;
   float px = 0.0f;
   float py = 0.0f;
   EXPECT_DEATH(unit.GetLastWaypoint(px, py), "Unit.cpp");
-  EXPECT_DEATH(unit.SetSelectedWaypointMode(22), "Unit.cpp");
+  EXPECT_DEATH(unit.SetSelectedWaypointMode(kOrderMove), "Unit.cpp");
 }
 
 TEST(UnitOrders, MoveModesOfTheOrderCodes) {
-  const int32_t codes[] = {21, 22, 23, 20, 24, 26, 25, 31};
+  const int32_t codes[] = {kOrderReverse, kOrderMove, kOrderHunt, kOrderFastMove,
+                           kOrderSneak,   kOrderRun,  kOrderCrawl, kOrderRotate};
   const int32_t modes[] = {-1, 1, 2, 3, 4, 5, 7, 9};
   for (int32_t i = 0; i < 8; ++i) EXPECT_EQ(Unit::MoveModeOfOrder(codes[i]), modes[i]) << codes[i];
 }
@@ -405,9 +406,9 @@ TEST(UnitOrders, CancelAndRemoveLastWaypoint) {
   OrdersRig rig;
   Foot unit;
   Place(unit, 100.0f, 100.0f);
-  unit.AddWaypoint(110.0f, 100.0f, 22, true, false, false, true);
-  unit.AddWaypoint(120.0f, 100.0f, 22, true, false, false, true);
-  unit.AddWaypoint(130.0f, 100.0f, 22, true);
+  unit.AddWaypoint(110.0f, 100.0f, kOrderMove, true, false, false, true);
+  unit.AddWaypoint(120.0f, 100.0f, kOrderMove, true, false, false, true);
+  unit.AddWaypoint(130.0f, 100.0f, kOrderMove, true);
   unit.RemoveLastWaypoint();
   EXPECT_EQ(unit.waypointCount, 2);
   EXPECT_EQ(unit.waypoints[1].pointKind, 1);  // was 0
@@ -428,7 +429,7 @@ TEST(UnitOrders, CancelAndRemoveLastWaypoint) {
   EXPECT_EQ(rig.world.Battle().selectedWaypoint, -1);
   EXPECT_EQ(unit.burstDrops, drops + 1);  // the viewer's own unit
   rig.world.Battle().selectedWaypoint = 0;
-  EXPECT_EQ(unit.CanTakeOrder(28), false);
+  EXPECT_EQ(unit.CanTakeOrder(kOrderCancelMoves), false);
 }
 
 // ---- Order availability ----
@@ -439,49 +440,56 @@ TEST(UnitOrders, OrderAvailabilityForInfantry) {
   unit.ammo[0] = 10;
   // Fatigue 3: sneak still, run no more; 4: neither.
   unit.fatigueLevel = 3;
-  EXPECT_TRUE(unit.CanTakeOrder(24));
-  EXPECT_FALSE(unit.CanTakeOrder(26));
+  EXPECT_TRUE(unit.CanTakeOrder(kOrderSneak));
+  EXPECT_FALSE(unit.CanTakeOrder(kOrderRun));
   unit.fatigueLevel = 4;
-  EXPECT_FALSE(unit.CanTakeOrder(24));
+  EXPECT_FALSE(unit.CanTakeOrder(kOrderSneak));
   unit.fatigueLevel = 0;
-  for (int32_t code : {20, 24, 25, 26, 27, 29, 31, 32, 33, 38}) EXPECT_TRUE(unit.CanTakeOrder(code)) << code;
+  for (int32_t code : {kOrderFastMove, kOrderSneak, kOrderCrawl, kOrderRun, kOrderWithdraw, kOrderPause, kOrderRotate,
+                       kOrderTarget, kOrderNextTarget, kOrderLineOfSight}) {
+    EXPECT_TRUE(unit.CanTakeOrder(code)) << code;
+  }
   for (int32_t code : {21, 22, 23, 28, 34, 35, 36, 37, 39, 40, 41, 42, 19, 52, -1}) {
     EXPECT_FALSE(unit.CanTakeOrder(code)) << code;
   }
   // With a waypoint selected only the movement codes 20 to 26 can pass.
-  unit.AddWaypoint(50.0f, 50.0f, 22, true);
+  unit.AddWaypoint(50.0f, 50.0f, kOrderMove, true);
   rig.world.Battle().selectedWaypoint = 0;
   for (int32_t code = 0; code < 60; ++code) {
-    if (code < 20 || code > 26) {
+    if (code < kOrderFastMove || code > kOrderRun) {
       EXPECT_FALSE(unit.CanTakeOrder(code)) << code;
     }
   }
-  EXPECT_TRUE(unit.CanTakeOrder(20));
+  EXPECT_TRUE(unit.CanTakeOrder(kOrderFastMove));
   rig.world.Battle().selectedWaypoint = -1;
-  EXPECT_TRUE(unit.CanTakeOrder(28));
+  EXPECT_TRUE(unit.CanTakeOrder(kOrderCancelMoves));
   // Carried: no move orders of its own, but it may cancel.
   unit.carried = true;
-  for (int32_t code : {20, 24, 25, 26, 27, 29, 30}) EXPECT_FALSE(unit.CanTakeOrder(code)) << code;
-  EXPECT_TRUE(unit.CanTakeOrder(28));
+  for (int32_t code : {kOrderFastMove, kOrderSneak, kOrderCrawl, kOrderRun, kOrderWithdraw, kOrderPause, kOrderHide}) {
+    EXPECT_FALSE(unit.CanTakeOrder(code)) << code;
+  }
+  EXPECT_TRUE(unit.CanTakeOrder(kOrderCancelMoves));
   unit.carried = false;
   // Surrendered: no sneaking, crawling, running, firing or hiding in rubble.
   unit.surrendered = true;
-  for (int32_t code : {24, 25, 26, 27, 32, 38}) EXPECT_FALSE(unit.CanTakeOrder(code)) << code;
+  for (int32_t code : {kOrderSneak, kOrderCrawl, kOrderRun, kOrderWithdraw, kOrderTarget, kOrderLineOfSight}) {
+    EXPECT_FALSE(unit.CanTakeOrder(code)) << code;
+  }
   unit.surrendered = false;
   // Hide: infantry with a move order may still hide once at its last point or firing.
   unit.mainWeapon = true;
   EXPECT_TRUE(unit.CanFireAtPoints());
-  EXPECT_TRUE(unit.CanTakeOrder(37));
+  EXPECT_TRUE(unit.CanTakeOrder(kOrderAreaTarget));
   rig.world.app.editorOpen = true;
-  EXPECT_FALSE(unit.CanTakeOrder(37));
+  EXPECT_FALSE(unit.CanTakeOrder(kOrderAreaTarget));
   rig.world.app.editorOpen = false;
   // Out of ammunition: no fire orders.
   unit.ammo[0] = 0;
-  EXPECT_FALSE(unit.CanTakeOrder(32));
-  EXPECT_FALSE(unit.CanTakeOrder(33));
+  EXPECT_FALSE(unit.CanTakeOrder(kOrderTarget));
+  EXPECT_FALSE(unit.CanTakeOrder(kOrderNextTarget));
   // Smoke needs smoke rounds.
   unit.ammo[4] = 2;
-  EXPECT_TRUE(unit.CanTakeOrder(36));
+  EXPECT_TRUE(unit.CanTakeOrder(kOrderSmoke));
 }
 
 TEST(UnitOrders, OrderAvailabilityForVehiclesAndTheSetUpPhase) {
@@ -489,41 +497,50 @@ TEST(UnitOrders, OrderAvailabilityForVehiclesAndTheSetUpPhase) {
   Tank tank;
   tank.ammo[1] = 5;
   tank.mainWeapon = true;
-  for (int32_t code : {20, 21, 22, 23, 29, 31, 32, 38}) EXPECT_TRUE(tank.CanTakeOrder(code)) << code;
-  for (int32_t code : {24, 25, 26, 27}) EXPECT_FALSE(tank.CanTakeOrder(code)) << code;
+  for (int32_t code : {kOrderFastMove, kOrderReverse, kOrderMove, kOrderHunt, kOrderPause, kOrderRotate, kOrderTarget,
+                       kOrderLineOfSight}) {
+    EXPECT_TRUE(tank.CanTakeOrder(code)) << code;
+  }
+  for (int32_t code : {kOrderSneak, kOrderCrawl, kOrderRun, kOrderWithdraw}) {
+    EXPECT_FALSE(tank.CanTakeOrder(code)) << code;
+  }
   // A gun pointing to the rear cannot hunt.
   tank.record[84] = 0xF6;
   tank.record[85] = 0xFF;
-  EXPECT_FALSE(tank.CanTakeOrder(23));
+  EXPECT_FALSE(tank.CanTakeOrder(kOrderHunt));
   // Immobile: still cancels, fires and everything down to 41 where its own tests pass.
   tank.immobilized = 1;
-  tank.AddWaypoint(50.0f, 50.0f, 31, true);
+  tank.AddWaypoint(50.0f, 50.0f, kOrderRotate, true);
   tank.waypointCount = 1;
-  for (int32_t code : {20, 21, 22, 23, 29, 31}) EXPECT_FALSE(tank.CanTakeOrder(code)) << code;
-  for (int32_t code : {28, 32, 33, 38}) EXPECT_TRUE(tank.CanTakeOrder(code)) << code;
+  for (int32_t code : {kOrderFastMove, kOrderReverse, kOrderMove, kOrderHunt, kOrderPause, kOrderRotate}) {
+    EXPECT_FALSE(tank.CanTakeOrder(code)) << code;
+  }
+  for (int32_t code : {kOrderCancelMoves, kOrderTarget, kOrderNextTarget, kOrderLineOfSight}) {
+    EXPECT_TRUE(tank.CanTakeOrder(code)) << code;
+  }
   // A carrier with empty passenger places takes only 38.
   Tank carrier;
   carrier.kind5 = true;
   carrier.ammo[0] = 5;
-  for (int32_t code = 0; code < 60; ++code) EXPECT_EQ(carrier.CanTakeOrder(code), code == 38) << code;
+  for (int32_t code = 0; code < 60; ++code) EXPECT_EQ(carrier.CanTakeOrder(code), code == kOrderLineOfSight) << code;
   // The set-up phase.
   rig.world.Battle().setupPhase = true;
   Foot foot;
-  EXPECT_TRUE(foot.CanTakeOrder(38));
-  EXPECT_TRUE(foot.CanTakeOrder(46));
-  EXPECT_TRUE(foot.CanTakeOrder(47));
-  EXPECT_TRUE(foot.CanTakeOrder(48));
-  EXPECT_FALSE(foot.CanTakeOrder(20));
-  EXPECT_FALSE(foot.CanTakeOrder(50));
+  EXPECT_TRUE(foot.CanTakeOrder(kOrderLineOfSight));
+  EXPECT_TRUE(foot.CanTakeOrder(kOrderSetupMove));
+  EXPECT_TRUE(foot.CanTakeOrder(kOrderSetupPlace));
+  EXPECT_TRUE(foot.CanTakeOrder(kOrderSetupFacing));
+  EXPECT_FALSE(foot.CanTakeOrder(kOrderFastMove));
+  EXPECT_FALSE(foot.CanTakeOrder(kOrderHoldPlace));
   foot.setupZone = 7;
-  EXPECT_FALSE(foot.CanTakeOrder(46));
-  EXPECT_FALSE(foot.CanTakeOrder(47));
+  EXPECT_FALSE(foot.CanTakeOrder(kOrderSetupMove));
+  EXPECT_FALSE(foot.CanTakeOrder(kOrderSetupPlace));
   foot.passenger = true;
-  EXPECT_FALSE(foot.CanTakeOrder(48));
+  EXPECT_FALSE(foot.CanTakeOrder(kOrderSetupFacing));
   rig.world.app.editorOpen = true;
-  EXPECT_TRUE(foot.CanTakeOrder(46));
-  EXPECT_TRUE(foot.CanTakeOrder(50));
-  EXPECT_FALSE(foot.CanTakeOrder(51));
+  EXPECT_TRUE(foot.CanTakeOrder(kOrderSetupMove));
+  EXPECT_TRUE(foot.CanTakeOrder(kOrderHoldPlace));
+  EXPECT_FALSE(foot.CanTakeOrder(kOrderFlagPick));
 }
 
 // ---- Routes ----
@@ -532,7 +549,7 @@ TEST(UnitRoutes, UsedTriesAndQuickRetriesGoToTheSweep) {
   OrdersRig rig;
   Foot unit;
   Place(unit, 400.0f, 400.0f);
-  unit.AddWaypoint(500.0f, 400.0f, 22, true);
+  unit.AddWaypoint(500.0f, 400.0f, kOrderMove, true);
   unit.routeTries = 1;
   unit.routeStamp = -9999;
   EXPECT_TRUE(unit.FindRoute(false, false, false));
@@ -546,7 +563,7 @@ TEST(UnitRoutes, UsedTriesAndQuickRetriesGoToTheSweep) {
   // The second search within 4 slices sweeps too.
   Foot quick;
   Place(quick, 400.0f, 400.0f);
-  quick.AddWaypoint(500.0f, 400.0f, 22, true);
+  quick.AddWaypoint(500.0f, 400.0f, kOrderMove, true);
   quick.routeTries = 5;
   quick.routeStamp = 97;
   EXPECT_TRUE(quick.FindRoute(false, false, false));
@@ -560,11 +577,11 @@ TEST(UnitRoutes, NoTriesLeftCancelsTheMoveAndTheCountNeverWraps) {
   OrdersRig rig;
   Foot unit;
   Place(unit, 400.0f, 400.0f);
-  unit.AddWaypoint(500.0f, 400.0f, 22, true);
+  unit.AddWaypoint(500.0f, 400.0f, kOrderMove, true);
   unit.routeTries = 0;
   unit.routeStamp = -9999;
   for (int32_t call = 0; call < 300; ++call) {
-    unit.AddWaypoint(500.0f, 400.0f, 22, true);
+    unit.AddWaypoint(500.0f, 400.0f, kOrderMove, true);
     EXPECT_TRUE(unit.FindRoute(false, false, false));
     ASSERT_EQ(unit.waypointCount, 0) << "call " << call;
     ASSERT_EQ(unit.routeTries, 0) << "call " << call;
@@ -576,8 +593,8 @@ TEST(UnitRoutes, SweepOrderAndTheWideLimit) {
   OrdersRig rig;
   Foot unit;
   Place(unit, 400.0f, 400.0f);
-  unit.AddWaypoint(300.0f, 400.0f, 22, true);
-  unit.AddWaypoint(200.0f, 400.0f, 22, true);
+  unit.AddWaypoint(300.0f, 400.0f, kOrderMove, true);
+  unit.AddWaypoint(200.0f, 400.0f, kOrderMove, true);
   // Everything ahead is closed: 97.5 fails on its first step, 105 is the first free one.
   unit.refuseFromX = 399.9f;
   EXPECT_TRUE(unit.FindRoute(true, false, false));
@@ -590,7 +607,7 @@ TEST(UnitRoutes, SweepOrderAndTheWideLimit) {
   // The wide sweep stops below 91 degrees.
   Foot wide;
   Place(wide, 400.0f, 400.0f);
-  wide.AddWaypoint(300.0f, 400.0f, 22, true);
+  wide.AddWaypoint(300.0f, 400.0f, kOrderMove, true);
   wide.refuseFromX = 399.9f;
   EXPECT_FALSE(wide.FindRoute(true, true, false));
   EXPECT_FLOAT_EQ(wide.waypoints[0].x, 300.0f);
@@ -604,7 +621,7 @@ TEST(UnitRoutes, VehicleSweepBacksUpFirstAndTurnsFast) {
   OrdersRig rig;
   Tank tank;
   Place(tank, 400.0f, 400.0f);
-  tank.AddWaypoint(300.0f, 400.0f, 22, true);
+  tank.AddWaypoint(300.0f, 400.0f, kOrderMove, true);
   // 5 m back is free, ahead of it closed: 90 and 97.5 degrees fail, 105 is free.
   tank.refuseFromX = 394.9f;
   tank.allowX = 395.0f;
@@ -622,8 +639,8 @@ TEST(UnitRoutes, FoundPathsReplaceTheFirstWaypoint) {
   OrdersRig rig;
   Foot unit;
   Place(unit, 100.0f, 100.0f);
-  unit.AddWaypoint(300.0f, 120.0f, 23, true);
-  unit.AddWaypoint(320.0f, 140.0f, 22, true);
+  unit.AddWaypoint(300.0f, 120.0f, kOrderHunt, true);
+  unit.AddWaypoint(320.0f, 140.0f, kOrderMove, true);
   unit.routeTries = 5;
   unit.routeStamp = -9999;
   EXPECT_TRUE(unit.FindRoute(false, false, true));
@@ -659,7 +676,7 @@ TEST(UnitRoutes, FoundPathsReplaceTheFirstWaypoint) {
   // A dead unit's orders are cancelled.
   Foot dead;
   dead.alive = 0;
-  dead.AddWaypoint(50.0f, 50.0f, 22, true);
+  dead.AddWaypoint(50.0f, 50.0f, kOrderMove, true);
   dead.alive = 0;
   EXPECT_TRUE(dead.FindRoute(false, false, false));
   EXPECT_EQ(dead.waypointCount, 0);
@@ -669,7 +686,7 @@ TEST(UnitRoutes, CheckPathAheadReplansOnlyWhenBlocked) {
   OrdersRig rig;
   Foot unit;
   Place(unit, 100.0f, 100.0f);
-  unit.AddWaypoint(200.0f, 100.0f, 22, true);
+  unit.AddWaypoint(200.0f, 100.0f, kOrderMove, true);
   unit.routeTries = 5;
   unit.routeStamp = -9999;
   unit.speed = 0.1f;
@@ -1073,7 +1090,7 @@ TEST(UnitBailOut, EscapingFireBailsOutOrRunsToAFreePoint) {
   // Infantry of speed class 4 runs, one bearing drawn per radius until a point is free.
   Foot runner;
   Place(runner, 410.0f, 410.0f);
-  runner.AddWaypoint(500.0f, 500.0f, 22, true);
+  runner.AddWaypoint(500.0f, 500.0f, kOrderMove, true);
   runner.commandDelay = 9.0f;
   runner.flagBytes[5] = 1;
   runner.refuseFromX = 1.0e9f;

@@ -24,7 +24,7 @@ TEST(UnitSeams, SnapshotDropsADeadTargetAndCopiesTheOrders) {
   unit.flagBytes[1] = 1;
   unit.firingTimer = 3.0f;
   unit.level = 1.0f;  // open ground: back to the ground
-  unit.AddWaypoint(150.0f, 160.0f, 22, true);
+  unit.AddWaypoint(150.0f, 160.0f, kOrderMove, true);
   unit.waypoints[0].x = 155.0f;
   unit.SnapshotOrders();
   EXPECT_EQ(unit.target, nullptr);
@@ -60,7 +60,7 @@ TEST(UnitSeams, LeavingThroughOwnExitScoresAndEveryShooterLetsGo) {
   unit.losses = 3;
   unit.countsForPoints = 1;
   unit.identificationLevel = 3;
-  unit.AddWaypoint(150.0f, 160.0f, 22, true);
+  unit.AddWaypoint(150.0f, 160.0f, kOrderMove, true);
   rig.OpenWestExit(1, true);  // the Allied side index's exit, where the unit stands
   rig.world.Battle().selectedUnit = &unit;
   unit.Unit::LeaveBattlefield(false);
