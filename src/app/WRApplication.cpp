@@ -159,7 +159,7 @@ void WRApplication::StartApplication() {
 }
 
 void WRApplication::WillMinimize() {
-  if (inputMode_ == kInputReplay && battle_ != nullptr) battle_->DoCommand(13);
+  if (inputMode_ == kInputReplay && battle_ != nullptr) battle_->DoCommand(Replay::kPaused);
 }
 
 void WRApplication::ApplyOption(int32_t index) {

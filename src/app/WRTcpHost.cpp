@@ -160,7 +160,7 @@ void WRTcpHost::PlayReplay() {
   Battle* battle = app_.GetBattle();
   if (battle == nullptr) return;
   app_.SetInputMode(WRApplication::kInputReplay);
-  battle->DoCommand(14);
+  battle->DoCommand(Replay::kPlaying);
 }
 
 void WRTcpHost::PrepareReceivedReplay() {

@@ -204,7 +204,7 @@ class Battle : public BattleBase {
   uint8_t vehicleWorking = 0;
   Unit* selectedUnit = nullptr;
   int32_t selectedWaypoint = -1;
-  int32_t replayState = 0;
+  int32_t replayState = Replay::kStopped;
   float strengthRatio[2] = {};
   // Per side, zeroed when the action is computed and raised by the units' movement (1 a
   // slice), their rounds (3000 each) and a close assault's losses (99999).

@@ -190,7 +190,7 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
   if (compute) {
     ReplayStep();
   } else {
-    ReplayControl(13);
+    ReplayControl(Replay::kPaused);
   }
 }
 

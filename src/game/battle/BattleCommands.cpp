@@ -228,8 +228,8 @@ void Battle::NextTurn() {
   const int32_t connection = app.GetConnectionType();
   if (app.GetHumanPlayers() >= 2 && connection == 0 && app.Exchange().GetSecondOrders()) {
     // The first player has watched: the replay starts again for the second.
-    ReplayControl(13);
-    ReplayControl(11);
+    ReplayControl(Replay::kPaused);
+    ReplayControl(Replay::kRestart);
     if (app.Exchange().ContinueAfterTurn()) return;
   }
   if (connection == 1 && !app.Exchange().GetSecondOrders()) {
@@ -243,7 +243,7 @@ void Battle::NextTurn() {
   RejoinSplitSquads();
   RemoveEliminatedUnits();
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();
-  replayState = 0;
+  replayState = Replay::kStopped;
   DeleteReplayEffects();
   if (screen.replayPanel != nullptr) screen.replayPanel->SetVisible(0);
   if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(1);

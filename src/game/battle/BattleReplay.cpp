@@ -6,14 +6,6 @@
 #include "game/map/Map.h"
 #include "game/units/Unit.h"
 
-namespace {
-
-constexpr int32_t kRestart = 11;
-constexpr int32_t kBack = 12;
-constexpr int32_t kForward = 15;
-
-}  // namespace
-
 void Battle::DeleteReplayEffects() {
   replay.effects.clear();
   replay.newEffects.clear();
@@ -75,7 +67,7 @@ void Battle::SeekReplay(int32_t slice) {
 }
 
 bool Battle::ReplayControl(int32_t command) {
-  if (command < kRestart || command > kForward) {
+  if (command < Replay::kRestart || command > Replay::kForward) {
     GErrorLog::LogValue("Replay command not known:", command);
     return false;
   }
@@ -84,7 +76,7 @@ bool Battle::ReplayControl(int32_t command) {
   }
   const bool shift = replayScreen != nullptr && replayScreen->IsShiftDown();
   const int32_t step = shift ? 2400 / 30 : 2400 / 6;
-  if (command == kForward) {
+  if (command == Replay::kForward) {
     int32_t target = replay.current + step;
     const int32_t limit = RecordEndSlice();
     const bool reachesEnd = limit <= target;
@@ -96,7 +88,7 @@ bool Battle::ReplayControl(int32_t command) {
         SeekReplay(target);
       }
     }
-  } else if (command == kBack && replay.current - step >= 2) {
+  } else if (command == Replay::kBack && replay.current - step >= 2) {
     if (replayScreen != nullptr) replayScreen->SetSoundPhase(1);
     const int32_t target = replay.current - step;
     if (map != nullptr) map->DeleteSounds(false);
@@ -104,12 +96,12 @@ bool Battle::ReplayControl(int32_t command) {
     DeleteReplayEffects();
     SeekReplay(target);
   } else {
-    if (command == kBack) {
+    if (command == Replay::kBack) {
       if (replayScreen != nullptr) replayScreen->SetSoundPhase(1);
-      command = kRestart;
+      command = Replay::kRestart;
     }
     if (command != replayState) {
-      if (command == kRestart) {
+      if (command == Replay::kRestart) {
         if (map != nullptr) map->DeleteSounds(false);
         StartReplay();
         // The fires of the turn's start sound again at once; nothing is recorded.

@@ -15,8 +15,14 @@ class Packet;
 class Replay {
  public:
   static constexpr int32_t kSlicesPerSecond = 40;
+  // The replay's states; the pause and play commands of its strip carry the same numbers.
+  static constexpr int32_t kStopped = 0;
   static constexpr int32_t kPaused = 13;
   static constexpr int32_t kPlaying = 14;
+  // The other commands of the replay's strip.
+  static constexpr int32_t kRestart = 11;
+  static constexpr int32_t kBack = 12;
+  static constexpr int32_t kForward = 15;
 
   // The replay slice the clock gives now.
   int32_t ClockSlice() const;

@@ -547,9 +547,9 @@ TEST(BattleCommands, OrderCodesWithoutAMenuAndTheSetUpTurn) {
   GErrorLog::Close();
   EXPECT_NE(rig.logFolder.ReadFile("ERRORLOG.TXT").find("no orders menu open, ignored: 51"), std::string::npos);
   // Replay controls only while the replay shows.
-  battle.replayState = 14;
+  battle.replayState = Replay::kPlaying;
   battle.DoCommand(13);
-  EXPECT_EQ(battle.replayState, 14);
+  EXPECT_EQ(battle.replayState, Replay::kPlaying);
 
   // A battle stored in its set-up phase at a later turn is refused.
   // The writer refuses to store one, so the set-up byte (the first after the base) is set in

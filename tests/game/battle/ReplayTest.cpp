@@ -223,12 +223,12 @@ TEST_F(ReplayTest, ForwardBackRestartAndPause) {
   battle->SeekReplay(1000);
   EXPECT_EQ(battle->GetReplaySlice(), 1001);
   screen.shift = true;
-  ASSERT_TRUE(battle->ReplayControl(15));
+  ASSERT_TRUE(battle->ReplayControl(Replay::kForward));
   EXPECT_EQ(battle->replay.previous, 1081);
   screen.shift = false;
-  battle->ReplayControl(15);
+  battle->ReplayControl(Replay::kForward);
   EXPECT_EQ(battle->replay.previous, 1482);
-  battle->ReplayControl(12);
+  battle->ReplayControl(Replay::kBack);
   EXPECT_EQ(battle->replay.previous, 1083);
   EXPECT_EQ(battle->GetReplaySlice(), 1084);
 
@@ -239,17 +239,17 @@ TEST_F(ReplayTest, ForwardBackRestartAndPause) {
   fire->fire.shooter = unit;  // codes from 13 start from their shooter
   battle->PlayPacket(*fire);
   ASSERT_EQ(battle->replay.effects.size(), 1u);
-  battle->ReplayControl(15);
+  battle->ReplayControl(Replay::kForward);
   EXPECT_TRUE(battle->replay.effects.empty());
   EXPECT_EQ(battle->replay.previous, 2410);
   EXPECT_EQ(battle->replayState, Replay::kPaused);
-  battle->ReplayControl(15);  // already at the end: nothing
+  battle->ReplayControl(Replay::kForward);  // already at the end: nothing
   EXPECT_EQ(battle->replay.previous, 2410);
 
   // Back below slice 2 restarts; the state stays.
   battle->replayState = Replay::kPlaying;
   battle->SeekReplay(300);
-  battle->ReplayControl(12);
+  battle->ReplayControl(Replay::kBack);
   EXPECT_EQ(battle->replay.previous, -1);
   EXPECT_EQ(battle->GetReplaySlice(), 0);
   EXPECT_EQ(battle->replayState, Replay::kPlaying);
@@ -257,11 +257,11 @@ TEST_F(ReplayTest, ForwardBackRestartAndPause) {
   // Pause at 900, wait 10 s, play: the replay goes on from 900.
   battle->SeekReplay(899);
   EXPECT_EQ(battle->GetReplaySlice(), 900);
-  battle->ReplayControl(13);
+  battle->ReplayControl(Replay::kPaused);
   EXPECT_EQ(battle->replayState, Replay::kPaused);
   now += 10000;
   battle->ReplayStep();
-  battle->ReplayControl(14);
+  battle->ReplayControl(Replay::kPlaying);
   EXPECT_EQ(battle->replayState, Replay::kPlaying);
   battle->ReplayStep();
   EXPECT_EQ(battle->GetReplaySlice(), 900);
@@ -410,10 +410,10 @@ TEST_F(ReplayTest, ReplayingLeavesTheGameGeneratorAlone) {
   const uint32_t before = RandomState();
   battle->StartReplay();
   RunFor(2000);
-  battle->ReplayControl(11);
+  battle->ReplayControl(Replay::kRestart);
   RunFor(500);
-  battle->ReplayControl(12);
-  battle->ReplayControl(15);
+  battle->ReplayControl(Replay::kBack);
+  battle->ReplayControl(Replay::kForward);
   battle->SeekReplay(2400);
   RunFor(1000);
   EXPECT_EQ(RandomState(), before);
