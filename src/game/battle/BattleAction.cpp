@@ -12,6 +12,7 @@
 #include "game/map/Building.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/OrderState.h"
 #include "game/map/SmokeCloud.h"
 #include "game/map/TurnExchange.h"
 #include "game/units/infantry/Infantry.h"
@@ -179,8 +180,8 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
     LogPacketStatistics();
     UpdateQuietCounters();
   }
-  App().SetInputMode(5);
-  replayState = 14;
+  App().SetInputMode(InputModes::kReplay);
+  replayState = Replay::kPlaying;
   // The replay's strip takes the place of the orders' until the next turn.
   if (screen.goPicture != nullptr) screen.goPicture->SetVisible(0);
   if (screen.replayPanel != nullptr && App().Exchange().GetNetworkStateForView() != 14) screen.replayPanel->SetVisible(1);

@@ -18,6 +18,7 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/OrderMenuTarget.h"
 #include "game/map/TurnExchange.h"
+#include "game/map/OrderState.h"
 #include "game/units/ports/InanimateServices.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
@@ -84,12 +85,12 @@ void Battle::DoCommand(int32_t command) {
     case 9:
     case 18: Go(); break;
     case 10: NextTurn(); break;
-    case 11:
-    case 12:
-    case 13:
-    case 14:
-    case 15:
-      if (App().GetInputMode() == 5) ReplayControl(command);
+    case Replay::kRestart:
+    case Replay::kBack:
+    case Replay::kPaused:
+    case Replay::kPlaying:
+    case Replay::kForward:
+      if (App().GetInputMode() == InputModes::kReplay) ReplayControl(command);
       break;
     default: break;
   }
@@ -239,7 +240,7 @@ void Battle::NextTurn() {
 
   if (map != nullptr) map->DeleteSounds(true);
   app.Exchange().ApplyNetworkSeed();
-  app.SetInputMode(0);
+  app.SetInputMode(InputModes::kNoPick);
   RejoinSplitSquads();
   RemoveEliminatedUnits();
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();

@@ -9,6 +9,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapPacket.h"
+#include "game/map/OrderState.h"
 #include "game/units/records/KillRecord.h"
 #include "game/units/Unit.h"
 #include "game/units/records/UnitSoundPacket.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr int32_t kReplayInputMode = 5;
 
 Battle* Recording(Battle* battle) { return battle != nullptr && battle->computingAction != 0 ? battle : nullptr; }
 
@@ -95,7 +95,7 @@ float BattleUnitServices::GetVisibilityLimit() const {
 
 bool BattleUnitServices::IsReplaying() const {
   const Battle* battle = BattleForUnits();
-  return battle != nullptr && battle->App().GetInputMode() == kReplayInputMode;
+  return battle != nullptr && battle->App().GetInputMode() == InputModes::kReplay;
 }
 
 int32_t BattleUnitServices::GetConditionValue() const {

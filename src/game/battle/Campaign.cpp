@@ -21,6 +21,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapObjectList.h"
+#include "game/map/OrderState.h"
 #include "game/map/TerrainCodeTable.h"
 #include "game/units/Unit.h"
 #include "game/units/tables/UnitCodes.h"
@@ -301,7 +302,7 @@ void Campaign::StartNextBattle() {
   auto* battle = new Battle(App());
   host_->MakeCurrentBattle(battle);
   SetUpBattle(*battle);
-  App().SetInputMode(0);
+  App().SetInputMode(InputModes::kNoPick);
   host_->EnterBattleScreen();
 }
 

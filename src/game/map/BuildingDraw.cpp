@@ -11,6 +11,7 @@
 #include "game/map/Building.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
+#include "game/map/OrderState.h"
 #include "platform/PStringTable.h"
 
 namespace {
@@ -77,7 +78,7 @@ void Building::Draw() {
   r.SetClipping(true);
 
   const MapAppServices& app = map_->App();
-  if (destroyed || app.GetOption(13) == 0 || app.GetInputMode() == 5 || r.IsPickMode()) return;
+  if (destroyed || app.GetOption(13) == 0 || app.GetInputMode() == InputModes::kReplay || r.IsPickMode()) return;
   const float fraction = GetDamageFraction();
   if (fraction <= 0.5f) return;
   const bool damaged = fraction <= 0.75f;

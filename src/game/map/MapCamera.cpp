@@ -17,6 +17,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/map/MapCameraTables.h"
 #include "game/map/MapUnitView.h"
+#include "game/map/OrderState.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ void Map::SetViewVisible(bool visible) {
 void Map::SetSelectionCorner(float x, float y) {
   camera.selectionCorners[1][0] = static_cast<int32_t>(x);
   camera.selectionCorners[1][1] = static_cast<int32_t>(y);
-  app_->SetInputMode(10);
+  app_->SetInputMode(InputModes::kSelectionDrag);
   if (MapBattleServices* battle = app_->GetBattleOrOperation()) battle->SetSelectionDrag(true);
 }
 

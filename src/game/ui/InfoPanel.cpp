@@ -1,4 +1,5 @@
 // The unit information panel: its pictures, the battle overview and the unit display.
+#include "game/map/OrderState.h"
 #include "game/ui/InfoPanel.h"
 
 #include <cmath>
@@ -29,7 +30,6 @@ using BalloonText::Picture;
 namespace {
 
 constexpr int32_t kPortraitBase = 1100;
-constexpr int32_t kReplayMode = 5;
 constexpr int32_t kNoWeapon = 104;
 constexpr int32_t kJammedWeapon = 92;
 constexpr BalloonText::Colour kWhite = BalloonText::kWhite;
@@ -55,7 +55,7 @@ int32_t PortraitIndexAt(const Unit& unit, int32_t level) {
 
 bool IsReplaying() {
   const MapAppServices* app = UnitApp();
-  return app != nullptr && app->GetInputMode() == kReplayMode;
+  return app != nullptr && app->GetInputMode() == InputModes::kReplay;
 }
 
 }  // namespace

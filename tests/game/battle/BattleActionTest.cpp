@@ -93,8 +93,8 @@ TEST(BattleAction, CountsEverySliceAndThePeriodicWork) {
   EXPECT_EQ(CountKind(battle, Packet::kSmokeUpdate, &slice), 1);
   EXPECT_EQ(slice, 120);
   EXPECT_EQ(battle.computingAction, 0);
-  EXPECT_EQ(battle.replayState, 14);
-  EXPECT_EQ(battle.App().GetInputMode(), 5);
+  EXPECT_EQ(battle.replayState, Replay::kPlaying);
+  EXPECT_EQ(battle.App().GetInputMode(), InputModes::kReplay);
 }
 
 TEST(BattleAction, TheScreensAnimationPassDrawsNothingFromTheGenerator) {
@@ -593,7 +593,7 @@ TEST(BattleCommands, TheSetUpGoComputesNothingAndEmptiesThePackets) {
   battle.DoCommand(10);
   EXPECT_EQ(battle.currentTurn, 2);
   EXPECT_EQ(battle.packets.Count(), 0);
-  EXPECT_EQ(battle.App().GetInputMode(), 0);
+  EXPECT_EQ(battle.App().GetInputMode(), InputModes::kNoPick);
 }
 
 TEST(BattleAction, ASavedOrdersPhaseContinuesAsTheUnbrokenGame) {

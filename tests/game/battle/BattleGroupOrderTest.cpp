@@ -81,5 +81,5 @@ TEST(BattleGroupOrder, UnknownCodesAndAMissingLeaderAreIgnored) {
   w.battle->BeginGroupOrder(kOrderNextTarget);
   w.battle->BeginGroupOrder(99);
   EXPECT_EQ(w.battle->groupOrder, 0);
-  EXPECT_EQ(w.battle->App().GetInputMode(), 0);
+  EXPECT_EQ(w.battle->App().GetInputMode(), InputModes::kNoPick);
 }

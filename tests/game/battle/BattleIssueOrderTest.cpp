@@ -65,7 +65,7 @@ TEST(BattleIssueOrder, AnOrderToTheSelectedWaypointRetypesItOrOnlyBeeps) {
   EXPECT_EQ(unit->WaypointAt(1).moveMode, 1);
   EXPECT_EQ(w.battle->map->orders.pendingMoveCode, kOrderSneak);
   EXPECT_EQ(w.battle->selectedWaypoint, -1);
-  EXPECT_EQ(w.host->inputMode, 0);
+  EXPECT_EQ(w.host->inputMode, InputModes::kNoPick);
 
   w.battle->selectedWaypoint = 0;
   w.battle->IssueOrder(kOrderCancelMoves, true);
@@ -73,8 +73,8 @@ TEST(BattleIssueOrder, AnOrderToTheSelectedWaypointRetypesItOrOnlyBeeps) {
   EXPECT_EQ(unit->waypointCount, 2);
   EXPECT_EQ(w.battle->selectedWaypoint, 0);
   // While the waypoint is dragged it stays selected.
-  w.host->inputMode = 4;
-  w.battle->IssueOrder(23, true);
+  w.host->inputMode = InputModes::kWaypointDrag;
+  w.battle->IssueOrder(kOrderHunt, true);
   EXPECT_EQ(unit->WaypointAt(0).moveMode, 2);
   EXPECT_EQ(w.battle->selectedWaypoint, 0);
 }
@@ -100,8 +100,8 @@ TEST(BattleIssueOrder, MovementCancelsAWithdrawalOrDropsOnlyATrailingRotation) {
   w.battle->IssueOrder(kOrderMove, false);
   EXPECT_EQ(unit->waypointCount, 0);
   EXPECT_EQ(unit->withdraw, 0);
-  EXPECT_EQ(w.host->inputMode, 2);
-  EXPECT_EQ(w.battle->map->orders.pendingMoveCode, 22);
+  EXPECT_EQ(w.host->inputMode, InputModes::kMovePick);
+  EXPECT_EQ(w.battle->map->orders.pendingMoveCode, kOrderMove);
 
   OrdersWorld::GiveWaypoints(*unit, 3, Waypoint::kRotateTo);
   w.battle->IssueOrder(kOrderHunt, false);
@@ -139,8 +139,8 @@ TEST(BattleIssueOrder, WithdrawalCancelsTheRouteAndMovesWithTheUnitsOwnCode) {
   w.battle->IssueOrder(kOrderWithdraw, false);
   EXPECT_EQ(unit->waypointCount, 0);
   EXPECT_EQ(unit->withdraw, 1);
-  EXPECT_EQ(w.battle->map->orders.pendingMoveCode, 20);
-  EXPECT_EQ(w.host->inputMode, 2);
+  EXPECT_EQ(w.battle->map->orders.pendingMoveCode, kOrderFastMove);
+  EXPECT_EQ(w.host->inputMode, InputModes::kMovePick);
 }
 
 TEST(BattleIssueOrder, CancelTargetEndsAPickOrClearsTheTargets) {
@@ -149,11 +149,11 @@ TEST(BattleIssueOrder, CancelTargetEndsAPickOrClearsTheTargets) {
   Unit* enemy = BattleTestRig::MakeUnit(0, 1, 150.0f, 100.0f);
   w.battle->PlaceUnitAt(enemy, 150.0f, 100.0f);
   unit->target = enemy;
-  w.battle->IssueOrder(36, false);
-  EXPECT_EQ(w.host->inputMode, 3);
+  w.battle->IssueOrder(kOrderSmoke, false);
+  EXPECT_EQ(w.host->inputMode, InputModes::kTargetPick);
   EXPECT_EQ(w.battle->map->orders.secondTargetVariant, 1);
-  w.battle->IssueOrder(35, false);
-  EXPECT_EQ(w.host->inputMode, 0);
+  w.battle->IssueOrder(kOrderCancelTarget, false);
+  EXPECT_EQ(w.host->inputMode, InputModes::kNoPick);
   EXPECT_EQ(w.battle->map->orders.secondTargetVariant, 0);
   EXPECT_EQ(unit->target, enemy);
   w.battle->IssueOrder(kOrderCancelTarget, false);
@@ -165,30 +165,30 @@ TEST(BattleIssueOrder, PlaceOnlySwallowsTheFacingPickThatFollows) {
   Unit* unit = w.AddSelected(0, 50.0f);
   (void)unit;
   w.battle->setupPhase = 1;
-  w.battle->IssueOrder(47, false);
-  EXPECT_EQ(w.host->inputMode, 6);
-  w.battle->IssueOrder(48, false);
-  EXPECT_EQ(w.host->inputMode, 0);
+  w.battle->IssueOrder(kOrderSetupPlace, false);
+  EXPECT_EQ(w.host->inputMode, InputModes::kPlacePick);
+  w.battle->IssueOrder(kOrderSetupFacing, false);
+  EXPECT_EQ(w.host->inputMode, InputModes::kNoPick);
   EXPECT_EQ(w.battle->map->orders.placeOnly, 0);
 
-  w.battle->IssueOrder(46, false);
-  EXPECT_EQ(w.host->inputMode, 6);
-  w.battle->IssueOrder(48, false);
-  EXPECT_EQ(w.host->inputMode, 7);
+  w.battle->IssueOrder(kOrderSetupMove, false);
+  EXPECT_EQ(w.host->inputMode, InputModes::kPlacePick);
+  w.battle->IssueOrder(kOrderSetupFacing, false);
+  EXPECT_EQ(w.host->inputMode, InputModes::kFacingPick);
 }
 
 TEST(BattleIssueOrder, NoSelectionAndCodesWithoutACaseOnlyBeep) {
   OrdersWorld w;
   w.battle->IssueOrder(kOrderMove, false);
   EXPECT_EQ(w.host->beeps, 1);
-  EXPECT_EQ(w.host->inputMode, 0);
+  EXPECT_EQ(w.host->inputMode, InputModes::kNoPick);
   w.AddSelected(0, 50.0f);
   w.battle->IssueOrder(kOrderYes, false);
   w.battle->IssueOrder(19, false);
   w.battle->IssueOrder(kOrderNone, false);
   EXPECT_EQ(w.host->beeps, 4);
-  EXPECT_EQ(w.host->inputMode, 0);
-  w.battle->IssueOrder(40, false);  // infantry has no hatches
+  EXPECT_EQ(w.host->inputMode, InputModes::kNoPick);
+  w.battle->IssueOrder(kOrderButtonUp, false);  // infantry has no hatches
   EXPECT_EQ(w.host->beeps, 5);
   w.battle->selectedUnit = nullptr;
   EXPECT_FALSE(w.battle->PlaceSelectedUnit(true));
@@ -246,5 +246,5 @@ TEST(BattleIssueOrder, TheKeepInPlaceToggleRestoresItsValueAndTheFixedPositionNe
   w.AddSelected(1, 60.0f);
   w.battle->IssueOrder(kOrderDugIn, false);
   EXPECT_EQ(w.host->beeps, 2);
-  EXPECT_EQ(w.host->inputMode, 0);
+  EXPECT_EQ(w.host->inputMode, InputModes::kNoPick);
 }

@@ -511,13 +511,13 @@ TEST(CampaignStart, NextBattleAndTheEditor) {
   Campaign& c = r.C();
   ASSERT_TRUE(c.SetUp(nullptr));
   HeadlessHost& host = r.rig.headless.Host();
-  host.inputMode = 5;
+  host.inputMode = InputModes::kReplay;
   Battle& first = r.StartBattle();
   EXPECT_EQ(first.timeOfDay, 1);  // battle 1 of night every 4 from slot 0
   c.currentTurn = 2;
   c.StartNextBattle();
   ASSERT_NE(r.rig.headless.GetBattle(), nullptr);
-  EXPECT_EQ(host.inputMode, 0);
+  EXPECT_EQ(host.inputMode, InputModes::kNoPick);
   EXPECT_EQ(r.rig.headless.GetBattle()->timeOfDay, 0);
   EXPECT_EQ(host.battle, r.rig.headless.GetBattle());
 

@@ -72,7 +72,7 @@ TEST_F(MapViewClick, EmptyGroundWhileOrdersAreLockedOnlyDeselects) {
   host->locked = true;
   view->ClickOn(10, 10, nullptr, false, false, false);
   EXPECT_EQ(battle->selectedUnit, nullptr);
-  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(host->inputMode, InputModes::kNoPick);
   EXPECT_EQ(battle->multiSelection, 0);
 }
 
@@ -102,7 +102,7 @@ TEST_F(MapViewClick, ARectangleAroundOneUnitSelectsItWithoutAGroup) {
   Unit* a = Add(50.0f);
   Unit* b = Add(60.0f);
   view->ClickOn(100, 120, nullptr, false, false, false);
-  EXPECT_EQ(host->inputMode, 10);
+  EXPECT_EQ(host->inputMode, InputModes::kSelectionDrag);
   view->Track(300, 200, 1, 0);
   int32_t rect[4] = {};
   battle->map->GetSelectionRect(rect);
@@ -112,7 +112,7 @@ TEST_F(MapViewClick, ARectangleAroundOneUnitSelectsItWithoutAGroup) {
   view->MouseUp(300, 200, 0);
   EXPECT_EQ(battle->selectedUnit, a);
   EXPECT_EQ(battle->multiSelection, 0);
-  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(host->inputMode, InputModes::kNoPick);
 
   battle->SelectUnit(nullptr);
   a->boxSelection = 0;
@@ -142,17 +142,17 @@ TEST_F(MapViewClick, PicksEndInADefinedModeEvenWithoutASelection) {
   Unit* unit = Add(50.0f);
   battle->SelectUnit(unit);
   // A right release over empty ground keeps the movement pick.
-  host->inputMode = 2;
+  host->inputMode = InputModes::kMovePick;
   view->MouseUp(10, 10, 1);
-  EXPECT_EQ(host->inputMode, 2);
+  EXPECT_EQ(host->inputMode, InputModes::kMovePick);
   // A drag whose unit went ends the drag.
   battle->SelectUnit(nullptr);
-  host->inputMode = 4;
+  host->inputMode = InputModes::kWaypointDrag;
   view->Track(20, 20, 1, 0);
-  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(host->inputMode, InputModes::kNoPick);
   // The right button with nothing selected does nothing.
   view->RightMouseDown(20, 20);
-  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(host->inputMode, InputModes::kNoPick);
   EXPECT_EQ(battle->map->camera.openMenu, nullptr);
 }
 
@@ -161,9 +161,9 @@ TEST_F(MapViewClick, EdgeScrollingStopsForAlertsAndHiddenViewsAndEndsAPickItOrph
   const int32_t side = host->GetCurrentSide() & 1;
   const float bearing = map.camera.bearing[side];
   const float y = map.camera.y[side];
-  host->inputMode = 9;  // an alert is up
+  host->inputMode = InputModes::kAlert;  // an alert is up
   EXPECT_FALSE(view->ScrollAtEdge(1, 1, false));
-  host->inputMode = 0;
+  host->inputMode = InputModes::kNoPick;
   view->SetVisible(0);
   EXPECT_FALSE(view->ScrollAtEdge(1, 1, false));
   EXPECT_EQ(map.camera.bearing[side], bearing);
@@ -176,17 +176,17 @@ TEST_F(MapViewClick, EdgeScrollingStopsForAlertsAndHiddenViewsAndEndsAPickItOrph
   // A waypoint drag whose unit went during the scroll ends: mode 0, the tracker released.
   Unit* unit = Add(50.0f);
   battle->SelectUnit(unit);
-  host->inputMode = 4;
+  host->inputMode = InputModes::kWaypointDrag;
   views.tracker = view.get();
   battle->SelectUnit(nullptr);
   EXPECT_TRUE(view->ScrollAtEdge(0, 1, false));
-  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(host->inputMode, InputModes::kNoPick);
   EXPECT_EQ(views.tracker, nullptr);
   // The selection rectangle needs no unit: it goes on.
-  host->inputMode = 10;
+  host->inputMode = InputModes::kSelectionDrag;
   views.tracker = view.get();
   EXPECT_TRUE(view->ScrollAtEdge(0, 1, true));
-  EXPECT_EQ(host->inputMode, 10);
+  EXPECT_EQ(host->inputMode, InputModes::kSelectionDrag);
   EXPECT_EQ(views.tracker, view.get());
 }
 
@@ -292,7 +292,7 @@ TEST(MapViewScript, ARectangleTheMenuKeyAndAClickGiveTwoSquadsAWaypoint) {
   ASSERT_NE(map.camera.openMenu, nullptr);
   battle->HandleKey('m', false, false);
   EXPECT_EQ(map.camera.openMenu, nullptr);
-  EXPECT_EQ(host->inputMode, 2);
+  EXPECT_EQ(host->inputMode, InputModes::kMovePick);
   // A click on the ground where the pick found it.
   map.orders.pickX = 500.0f;
   map.orders.pickY = 400.0f;
@@ -300,5 +300,5 @@ TEST(MapViewScript, ARectangleTheMenuKeyAndAClickGiveTwoSquadsAWaypoint) {
   view->MouseUp(500, 200, 0);
   EXPECT_EQ(a->waypointCount, 1);
   EXPECT_EQ(b->waypointCount, 1);
-  EXPECT_EQ(host->inputMode, 0);
+  EXPECT_EQ(host->inputMode, InputModes::kNoPick);
 }

@@ -141,12 +141,12 @@ TEST_F(OrdersMenu, AChosenOrderClosesTheMenuThenReachesTheUnit) {
   ASSERT_NE(map.camera.openMenu, nullptr);
   battle->DoCommand(kOrderMove);  // as the item's command comes back through the battle
   EXPECT_EQ(map.camera.openMenu, nullptr);
-  EXPECT_EQ(battle->App().GetInputMode(), 2);
-  EXPECT_EQ(map.orders.pendingMoveCode, 22);
+  EXPECT_EQ(battle->App().GetInputMode(), InputModes::kMovePick);
+  EXPECT_EQ(map.orders.pendingMoveCode, kOrderMove);
   // With no menu open the code is dropped.
-  battle->App().SetInputMode(0);
-  battle->DoCommand(22);
-  EXPECT_EQ(battle->App().GetInputMode(), 0);
+  battle->App().SetInputMode(InputModes::kNoPick);
+  battle->DoCommand(kOrderMove);
+  EXPECT_EQ(battle->App().GetInputMode(), InputModes::kNoPick);
 }
 
 namespace {
@@ -225,7 +225,7 @@ TEST_F(OrdersMenu, TheQuestionMenusOpenAtTheLastClickAndTheirKeysAnswer) {
   EXPECT_EQ(map.camera.openMenu, level);
   EXPECT_TRUE(level->HandleKey('b'));
   EXPECT_EQ(map.camera.openMenu, nullptr);
-  EXPECT_EQ(battle->App().GetInputMode(), 7);
+  EXPECT_EQ(battle->App().GetInputMode(), InputModes::kFacingPick);
 }
 
 TEST_F(OrdersMenu, TheQuestionMenusAskOneUnitEvenInAGroup) {

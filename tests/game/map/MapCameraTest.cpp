@@ -86,7 +86,7 @@ TEST(MapSelectionBox, TheRectangleIsTheSameFromEitherCornerAndStartsTheBoxSelect
   EXPECT_EQ(a[1], 40);
   EXPECT_EQ(a[2], 300);
   EXPECT_EQ(a[3], 210);
-  EXPECT_EQ(w.rig.app.inputMode, 10);
+  EXPECT_EQ(w.rig.app.inputMode, InputModes::kSelectionDrag);
   EXPECT_TRUE(w.battle.selectionDrag);
 
   w.map->camera.selectionCorners[0][0] = 120;

@@ -102,7 +102,7 @@ TEST(MapFrameCamera, LevelTwoOverALargeMapAndItsHorizonLimits) {
   EXPECT_FLOAT_EQ(f.weatherFieldSize, 137.5f);
   EXPECT_FLOAT_EQ(w.maps.app.soundOffset, 131.0f);
   EXPECT_EQ(w.maps.app.projection, (std::array<float, 3>{48.0f, 30.0f, f.farPlane}));
-  w.maps.app.inputMode = 5;
+  w.maps.app.inputMode = InputModes::kReplay;
   w.Camera();
   EXPECT_FLOAT_EQ(w.maps.app.soundOffset, 6.0f);
 

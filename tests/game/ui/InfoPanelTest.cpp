@@ -177,13 +177,13 @@ TEST_F(InfoPanelTest, TheLimberIconFollowsTheTimerInOrdersAndThePacketBitInTheRe
   gun->firingTimer = 30.0f;
   EXPECT_TRUE(limber());
   // In the replay the timer is not consulted: the state packets' bit, clear, shows the icon.
-  Host().inputMode = 5;
+  Host().inputMode = InputModes::kReplay;
   gun->firingBytes[4] = 1;
   EXPECT_FALSE(limber());
   gun->firingTimer = 0.0f;
   gun->firingBytes[4] = 0;
   EXPECT_TRUE(limber());
-  Host().inputMode = 0;
+  Host().inputMode = InputModes::kNoPick;
   B().selectedUnit = nullptr;
 }
 

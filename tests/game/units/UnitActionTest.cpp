@@ -1014,7 +1014,7 @@ TEST(UnitView, ShownTargetAndTargetPosition) {
   TestInfantry enemy;
   enemy.targetX = 10.0f;
   EXPECT_FALSE(enemy.GetShownTarget(px, py, flag));
-  rig.world.app.inputMode = 5;  // the replay shows every unit's target point
+  rig.world.app.inputMode = InputModes::kReplay;  // the replay shows every unit's target point
   enemy.identificationLevel = 2;
   EXPECT_FALSE(enemy.GetShownTarget(px, py, flag));
   EXPECT_EQ(px, 10.0f);

@@ -8,16 +8,19 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/TurnExchange.h"
+#include "game/map/OrderState.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
 
 namespace {
 
 constexpr int32_t kTcpIp = 2;
-constexpr int32_t kReplayMode = 5;
 
 // Input modes in which an order waits for the mouse: only camera, menu and hot keys act.
-bool IsPickMode(int32_t mode) { return (mode >= 1 && mode <= 3) || (mode >= 6 && mode <= 8); }
+bool IsPickMode(int32_t mode) {
+  return (mode >= InputModes::kLinePick && mode <= InputModes::kTargetPick) ||
+         (mode >= InputModes::kPlacePick && mode <= InputModes::kFlagPick);
+}
 
 bool IsHotKey(uint8_t key) { return (key >= 'A' && key <= 'Z') || (key >= '[' && key <= 'z'); }
 
@@ -46,7 +49,7 @@ void Battle::SelectUnit(Unit* unit) {
   if (map == nullptr) return;
   map->UpdateUnitInfoBalloon(unit);
   map->Invalidate();
-  if (unit == nullptr && App().GetInputMode() != kReplayMode) map->camera.selectedUnit = nullptr;
+  if (unit == nullptr && App().GetInputMode() != InputModes::kReplay) map->camera.selectedUnit = nullptr;
   App().Battlefield().RefreshBattleScreen();
 }
 
@@ -154,10 +157,10 @@ void Battle::HandleKey(uint8_t key, bool alt, bool keypad) {
     return;
   }
   if (key == ' ') {
-    if (selectedUnit != nullptr && mode == 0) {
+    if (selectedUnit != nullptr && mode == InputModes::kNoPick) {
       if (map->camera.openMenu == nullptr) map->camera.openMenu = app.OpenUnitOrdersMenu(false);
     } else if (IsPickMode(mode)) {
-      app.SetInputMode(0);
+      app.SetInputMode(InputModes::kNoPick);
     }
     return;
   }
@@ -179,14 +182,14 @@ void Battle::HandleKey(uint8_t key, bool alt, bool keypad) {
     map->SelectUnit(selectedUnit);
     return;
   }
-  if (!alt && IsHotKey(key) && selectedUnit != nullptr && selectedUnit->IsAlive() && mode != kReplayMode) {
+  if (!alt && IsHotKey(key) && selectedUnit != nullptr && selectedUnit->IsAlive() && mode != InputModes::kReplay) {
     map->OrdersMenuKey(key);
     return;
   }
   const bool tcpip = app.GetConnectionType() == kTcpIp;
   if (alt && upper == 'P') {
     if (tcpip && keyHost != nullptr && keyHost->IsOrdersClockEnabled() && keyHost->IsOrdersClockRunning() &&
-        HasBattlefieldView() && (mode == 0 || mode == kReplayMode) && !IsOver()) {
+        HasBattlefieldView() && (mode == InputModes::kNoPick || mode == InputModes::kReplay) && !IsOver()) {
       const bool paused = !keyHost->IsPaused();
       keyHost->SetPaused(paused);
       if (paused) {
@@ -201,7 +204,7 @@ void Battle::HandleKey(uint8_t key, bool alt, bool keypad) {
   }
 
   // The rest only with nothing waiting for the mouse, and with the editor or the view shown.
-  if (mode != 0 && mode != kReplayMode) return;
+  if (mode != InputModes::kNoPick && mode != InputModes::kReplay) return;
   const bool editor = app.IsEditorOpen();
   if (!editor && !IsBattlefieldViewVisible()) return;
   const bool over = IsOver();
@@ -215,19 +218,20 @@ void Battle::HandleKey(uint8_t key, bool alt, bool keypad) {
       keyHost->SwitchSides();
     }
   } else if (alt && upper == 'S') {
-    if (mode == 0 && !editor && !over && keyHost != nullptr) keyHost->SaveGame();
+    if (mode == InputModes::kNoPick && !editor && !over && keyHost != nullptr) keyHost->SaveGame();
     else app.Battlefield().Beep();
   } else if (alt && (upper == 'C' || upper == 'U')) {
     const int32_t state = keyHost != nullptr ? keyHost->GetNetworkState() : 0;
     const bool linkAllows = !tcpip || state == 6 || state == 10 || state == 12;
-    if (mode == 0 && !editor && HasBattlefieldView() && !over && linkAllows && keyHost != nullptr) {
+    if (mode == InputModes::kNoPick && !editor && HasBattlefieldView() && !over && linkAllows && keyHost != nullptr) {
       keyHost->ShowAlert(upper == 'C' ? 17 : 16);
     }
   } else if (alt && upper == 'A') {
     if (!editor && HasBattlefieldView() && !over && keyHost != nullptr) keyHost->ShowAlert(19);
   } else if (alt && upper == 'B') {
     const int32_t side = app.GetCurrentSide();
-    if (mode == 0 && IsBattlefieldViewVisible() && !over && keyHost != nullptr && keyHost->HasBriefing(side)) {
+    if (mode == InputModes::kNoPick && IsBattlefieldViewVisible() && !over && keyHost != nullptr &&
+        keyHost->HasBriefing(side)) {
       keyHost->ShowBriefing(side);
     }
   }

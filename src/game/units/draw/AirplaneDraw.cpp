@@ -4,12 +4,12 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/OrderState.h"
 #include "game/units/airplane/Airplane.h"
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {
-constexpr int32_t kReplayMode = 5;
 }  // namespace
 
 bool Airplane::ShowsShadow() const {
@@ -17,7 +17,7 @@ bool Airplane::ShowsShadow() const {
   const MapBattleServices* battle = UnitBattle();
   if (battle != nullptr && battle->IsSetupPhase()) return false;
   const MapAppServices* app = UnitApp();
-  return app != nullptr && app->GetInputMode() == kReplayMode;
+  return app != nullptr && app->GetInputMode() == InputModes::kReplay;
 }
 
 void Airplane::Draw(bool) {

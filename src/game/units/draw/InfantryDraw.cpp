@@ -10,6 +10,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/OrderState.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/draw/CommandLineCanvas.h"
 #include "game/units/infantry/Infantry.h"
@@ -22,7 +23,6 @@
 namespace {
 
 constexpr int32_t kThirdMemberOption = 3;
-constexpr int32_t kRiderPickMode = 3;
 constexpr int32_t kNoBaseClass = 242;
 constexpr int32_t kMortarType = 4;
 constexpr int32_t kWeaponModelKinds = 23;
@@ -455,7 +455,9 @@ void Infantry::DrawSquad(bool flag, float size) {
   InfantryDrawState& state = InfantryDraw::State();
   const MapAppServices* app = UnitApp();
   const bool riding = carrier != nullptr;
-  if (g != nullptr && !(riding && app != nullptr && app->GetInputMode() == kRiderPickMode && g->IsPickMode())) {
+  const bool riderPick = g != nullptr && riding && app != nullptr && app->GetInputMode() == InputModes::kTargetPick &&
+                         g->IsPickMode();
+  if (g != nullptr && !riderPick) {
     const int32_t firstKind = GetShownFigureKind(0);
     const bool crew = firstKind == 7 || firstKind == 8;
     if (!(riding && HiddenWhileRiding())) {

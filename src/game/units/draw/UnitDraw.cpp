@@ -8,6 +8,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/OrderState.h"
 #include "game/units/Unit.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/ports/VehicleServices.h"
@@ -21,9 +22,6 @@ constexpr int32_t kOrderLineOption = 7;
 constexpr int32_t kStatusLabelOption = 13;
 constexpr int32_t kHitReportOption = 14;
 constexpr int32_t kPassengerVehicleOption = 44;
-constexpr int32_t kReplayMode = 5;
-constexpr int32_t kPlacingMode = 3;
-constexpr int32_t kBoxSelectMode = 10;
 constexpr float kFiringTimerLimit = 10.0f;
 
 int32_t Option(const MapAppServices* app, int32_t index) { return app != nullptr ? app->GetOption(index) : 0; }
@@ -59,7 +57,7 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
     if (!IsAirplane()) {
       const bool selected = battle->GetSelectedUnit() == static_cast<const MapUnitView*>(this);
       const int32_t option = Option(app, kOrderLineOption);
-      if ((selected || option != 0) && IsCommandable() && inputMode != kReplayMode && inputMode != 9 &&
+      if ((selected || option != 0) && IsCommandable() && inputMode != InputModes::kReplay && inputMode != 9 &&
           (inputMode == 0 || !pick)) {
         if (selected || option != 2) DrawPathLines();
         if (option != 1) DrawTargetLine(true);
@@ -73,7 +71,7 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
   } else {
     // 5: objects.
     const int32_t objectKind = GetInanimateKind();
-    if (pick && !battle->IsSetupPhase() && (objectKind != 3 || inputMode != kPlacingMode)) return;
+    if (pick && !battle->IsSetupPhase() && (objectKind != 3 || inputMode != InputModes::kTargetPick)) return;
     if ((objectKind == 2 || objectKind == 3) && !IsEditorOpen() && !IsCurrentSide()) return;
   }
 
@@ -175,7 +173,8 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
 
   // 10: box selection and the frame.
   if (haveBounds) {
-    if (inputMode == kBoxSelectMode && IsCommandable() && !IsPassenger() && boxSelection != 2 && host != nullptr) {
+    if (inputMode == InputModes::kSelectionDrag && IsCommandable() && !IsPassenger() && boxSelection != 2 &&
+        host != nullptr) {
       const GRect box = host->GetSelectionRect();
       const int32_t cx = (bounds.left + bounds.right) / 2;
       const int32_t cy = (bounds.top + bounds.bottom) / 2;

@@ -10,6 +10,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/OrderState.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
@@ -451,7 +452,7 @@ bool Unit::CanTakeOrder(int32_t code) {
     }
     case kOrderCancelTarget: {
       const MapAppServices* app = UnitApp();
-      return target != nullptr || areaFire != 0 || (app != nullptr && app->GetInputMode() == 3);
+      return target != nullptr || areaFire != 0 || (app != nullptr && app->GetInputMode() == InputModes::kTargetPick);
     }
     case kOrderSmoke: {
       if (!canFire()) return false;

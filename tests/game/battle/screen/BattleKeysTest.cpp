@@ -135,7 +135,7 @@ TEST(BattleKeys, CameraKeysActInEveryInputModeAndOthersWaitForTheMouse) {
   EXPECT_EQ(w.host->beeps, 0);
   // Space ends the pick.
   w.battle->HandleKey(' ', false, false);
-  EXPECT_EQ(w.host->inputMode, 0);
+  EXPECT_EQ(w.host->inputMode, InputModes::kNoPick);
   w.battle->HandleKey('+', false, false);
   EXPECT_EQ(w.battle->selectedUnit, own);
   w.battle->HandleKey('a', true, false);
@@ -143,11 +143,11 @@ TEST(BattleKeys, CameraKeysActInEveryInputModeAndOthersWaitForTheMouse) {
   // Alt+S saves in the orders phase and beeps in the replay.
   w.battle->HandleKey('S', true, false);
   EXPECT_EQ(w.keys.log.back(), "save");
-  w.host->inputMode = 5;
+  w.host->inputMode = InputModes::kReplay;
   w.battle->HandleKey('s', true, false);
   EXPECT_EQ(w.host->beeps, 1);
   // Unknown keys do nothing; with the view hidden the cycling keys do nothing either.
-  w.host->inputMode = 0;
+  w.host->inputMode = InputModes::kNoPick;
   const size_t logged = w.keys.log.size();
   w.battle->HandleKey(0x7F, false, false);
   w.battle->HandleKey('!', true, false);
@@ -176,7 +176,7 @@ TEST(BattleKeys, AltPPausesTcpIpPlayOnlyWithTheClockOn) {
   EXPECT_EQ(w.host->sent[1], (std::vector<uint8_t>{0x10, 0x00}));
   EXPECT_FALSE(w.keys.paused);
   // Also while an order waits for the mouse nothing is sent.
-  w.host->inputMode = 2;
+  w.host->inputMode = InputModes::kMovePick;
   w.battle->HandleKey('p', true, false);
   EXPECT_EQ(w.host->sent.size(), 2u);
 }

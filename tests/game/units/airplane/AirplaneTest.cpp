@@ -300,7 +300,7 @@ TEST(AirplaneDraw, ShadowOnlyWhileAttackingInTheReplay) {
   auto airplane = rig.Make();
   airplane->state = Airplane::kAttacking;
   EXPECT_FALSE(airplane->ShowsShadow());
-  rig.world.app.inputMode = 5;
+  rig.world.app.inputMode = InputModes::kReplay;
   EXPECT_TRUE(airplane->ShowsShadow());
   airplane->state = Airplane::kDamaged;
   EXPECT_FALSE(airplane->ShowsShadow());

@@ -90,7 +90,7 @@ TEST(AirplaneDraw, ShadowIsFiveShapesOnlyWhileAttackingInTheReplay) {
   airplane.y = 200.0f;
   airplane.state = Airplane::kAttacking;
   EXPECT_EQ(rig.Drawn(airplane), 0u);
-  rig.world.app.inputMode = 5;
+  rig.world.app.inputMode = InputModes::kReplay;
   EXPECT_GT(rig.Drawn(airplane), 0u);
   airplane.state = Airplane::kLeaving;
   EXPECT_EQ(rig.Drawn(airplane), 0u);

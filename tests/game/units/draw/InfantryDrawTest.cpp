@@ -590,7 +590,7 @@ TEST(InfantryDraw, MenStandAtTheirPlacesAndRidersCloser) {
   // A rider in input mode 3 draws nothing in a pick frame, and is drawn otherwise.
   Infantry vehicle;
   squad->carrier = &vehicle;
-  d.rig.world.app.inputMode = 3;
+  d.rig.world.app.inputMode = InputModes::kTargetPick;
   d.r.r->SetPickMode(1, 0, -1, &d.r.device);
   EXPECT_EQ(d.Squad(*squad), 0);
   d.r.r->SetPickMode(0, 0, -1, nullptr);

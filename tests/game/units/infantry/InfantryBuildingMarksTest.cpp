@@ -69,10 +69,10 @@ TEST(InfantryBuildingMarks, TheSelectedSquadsWaypointsMarkWhileOrdersAreGiven) {
   squad.MarkOccupiedBuildings(rig.TheMap());
   EXPECT_EQ(rig.house->displayMark, 1);  // not selected
   rig.world.Battle().selectedUnit = &squad;
-  rig.world.app.inputMode = 5;  // replaying
+  rig.world.app.inputMode = InputModes::kReplay;  // replaying
   squad.MarkOccupiedBuildings(rig.TheMap());
   EXPECT_EQ(rig.house->displayMark, 1);
-  rig.world.app.inputMode = 0;
+  rig.world.app.inputMode = InputModes::kNoPick;
   squad.MarkOccupiedBuildings(rig.TheMap());
   EXPECT_EQ(rig.house->displayMark, 2);
   squad.WaypointAt(0).upperLevel = 0;
