@@ -29,7 +29,7 @@ Unit* EditorState::MakeUnit(int32_t kind, int32_t classIndex, bool keepAlways) c
   } else {
     unit = CreateUnit(kind, classIndex, force, GetExperience());
   }
-  if (!keepAlways && GetArrivalSlot() != 0 && (unit->IsInanimate() || (unit->IsVehicle() && static_cast<Vehicle*>(unit)->IsKind6()))) {
+  if (!keepAlways && GetArrivalSlot() != 0 && (unit->IsInanimate() || (unit->IsVehicle() && static_cast<Vehicle*>(unit)->IsEmplacement()))) {
     delete unit;
     return nullptr;
   }

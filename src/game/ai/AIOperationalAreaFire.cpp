@@ -45,7 +45,7 @@ bool CountsForCells(const Unit& unit) {
   }
   if (unit.IsVehicle()) {
     const VehicleServices* vehicle = unit.AsVehicle();
-    return vehicle == nullptr || !vehicle->IsKind6();
+    return vehicle == nullptr || !vehicle->IsEmplacement();
   }
   return false;
 }
@@ -96,7 +96,7 @@ void AddUnitAt(Unit& unit, float px, float py, CellSums& sums) {
       if (unit.GetSpeedClass() < 2) {
         bh *= 2.0f;
         const VehicleServices* vehicle = unit.IsVehicle() ? unit.AsVehicle() : nullptr;
-        if (vehicle != nullptr && vehicle->IsKind6()) bh *= 2.0f;
+        if (vehicle != nullptr && vehicle->IsEmplacement()) bh *= 2.0f;
       }
       if (unit.IsMoving()) bh *= 0.33f;
       if (unit.target == nullptr) bh *= 0.33f;

@@ -106,7 +106,7 @@ void ForEachUnit(GGroup& group, Callback callback) {
 int32_t AIOperational::PlanningRole(const AIPlanContext& context, const Unit& unit) {
   if (unit.IsVehicle()) {
     const auto* vehicle = unit.AsVehicleUnit();
-    if ((vehicle != nullptr && vehicle->IsKind6()) || !unit.CanMove()) return 0;
+    if ((vehicle != nullptr && vehicle->IsEmplacement()) || !unit.CanMove()) return 0;
     return unit.HasMainWeapon() || unit.CanFireAnyMachineGun() ? 4 : 0;
   }
   if (!unit.IsInfantry() || unit.HasMainWeaponOfType23(false) || !unit.CanMove()) return 0;

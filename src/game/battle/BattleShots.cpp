@@ -340,7 +340,7 @@ Unit* Battle::FindArmoredUnitAt(const BattleShot& shot) const {
     if (!unit->IsArmored(false) || !unit->IsAlive()) continue;
     const VehicleServices* vehicle = unit->AsVehicle();
     float radius = 3.0f;
-    if (vehicle != nullptr && !vehicle->IsKind6()) {
+    if (vehicle != nullptr && !vehicle->IsEmplacement()) {
       radius = vehicle->GetClassData(0).Size() * (shot.kind == 5 ? 1.75f : 1.1f);
     }
     if (unit->DistanceToPoint(shot.impactX, shot.impactY) < radius) return unit;

@@ -21,7 +21,7 @@ void Battle::TallyUnitResult(const Unit& unit) {
   if (!unit.IsAlive() && unit.status == 0 && unit.losses > unit.lossesCountedByMorale) {
     if (const VehicleServices* vehicle = unit.AsVehicle()) {
       if (!vehicle->IsLeftOutOfTallies()) {
-        ++losses[vehicle->IsKind6() ? BattleResults::kPillboxes : BattleResults::kVehicles];
+        ++losses[vehicle->IsEmplacement() ? BattleResults::kPillboxes : BattleResults::kVehicles];
       }
     } else if (unit.IsAirplane()) {
       ++losses[BattleResults::kAirplanes];

@@ -22,7 +22,7 @@ constexpr int32_t kSlots = 6;  // "On Map", "Reinforce 1" .. "Reinforce 5"
 
 bool IsKind5Vehicle(const Unit& unit) {
   const VehicleServices* vehicle = unit.AsVehicle();
-  return vehicle != nullptr && vehicle->IsKind5();
+  return vehicle != nullptr && vehicle->IsBoat();
 }
 
 // Hands the list's units over: the list no longer holds them.

@@ -84,9 +84,9 @@ bool HasWreckFlag(Unit& unit) {
   return (first != nullptr && *first != 0) || (second != nullptr && *second != 0);
 }
 
-bool IsKind6(const Unit& unit) {
+bool IsEmplacement(const Unit& unit) {
   const VehicleServices* vehicle = unit.AsVehicle();
-  return vehicle != nullptr && vehicle->IsKind6();
+  return vehicle != nullptr && vehicle->IsEmplacement();
 }
 
 }  // namespace
@@ -518,7 +518,7 @@ void Campaign::RepairVehicles() {
   for (UnitList* list : {&inSupply, &cutOff}) {
     for (int32_t i = 0; i < list->Count(); ++i) {
       auto* unit = static_cast<Unit*>(list->GetItem(i));
-      if (!unit->IsVehicle() || unit->alive == 0 || IsKind6(*unit)) continue;
+      if (!unit->IsVehicle() || unit->alive == 0 || IsEmplacement(*unit)) continue;
       uint8_t* gun = GunDestroyedFlag(*unit);
       if (gun != nullptr && *gun != 0 && Random(4) == 0) *gun = 0;
       if (unit->immobilized != 0 && Random(3) == 0) unit->immobilized = 0;
@@ -577,7 +577,7 @@ void Campaign::RecoverVehicles() {
     if (i >= inSupply.Count()) continue;
     auto* unit = static_cast<Unit*>(inSupply.GetItem(i));
     if (!unit->IsVehicle() || (unit->alive != 0 && unit->immobilized == 0)) continue;
-    if (HasWreckFlag(*unit) || IsKind6(*unit)) continue;
+    if (HasWreckFlag(*unit) || IsEmplacement(*unit)) continue;
     bool crewed = false;
     for (int32_t j = 0; j < units.Count() && !crewed; ++j) {
       const InfantryServices* infantry = UnitAt(j)->AsInfantry();

@@ -385,7 +385,7 @@ void InfoPanel::ComposeUnit(std::vector<PanelItem>& out, const Unit& u) const {
     out.push_back(Picture(1080, 60, 69));
   } else if (level > 1) {
     GString255 terrain;
-    if (alive && u.immobilized != 0 && level >= 4 && (infantry != nullptr || (vehicle != nullptr && !vehicle->IsKind6()))) {
+    if (alive && u.immobilized != 0 && level >= 4 && (infantry != nullptr || (vehicle != nullptr && !vehicle->IsEmplacement()))) {
       out.push_back(Picture(1062, 60, 69));
       u.AppendTerrainText(terrain);
     } else if (alive && vehicle != nullptr && vehicle->bogged != 0 && level >= 4) {
@@ -406,7 +406,7 @@ void InfoPanel::ComposeUnit(std::vector<PanelItem>& out, const Unit& u) const {
     int32_t band = u.GetBand();
     if (band == 4 && u.IsMoving()) band = 3;
     if (band >= 0 && band <= 7) centredPicture(1070 + band, 322, 69);
-  } else if (vehicle != nullptr && vehicle->IsButtoned() && !vehicle->IsKind6() && (full || level > 2)) {
+  } else if (vehicle != nullptr && vehicle->IsButtoned() && !vehicle->IsEmplacement() && (full || level > 2)) {
     centredPicture(1088, 322, 69);
   }
 }

@@ -245,7 +245,7 @@ void OrderOverlay::LinePass(Battle& battle, bool targetMode, const Trace& trace,
   if (!result.empty()) text(result, 26.0f);
   const VehicleServices* hoveredVehicle = hovered->IsVehicle() ? hovered->AsVehicle() : nullptr;
   if (active && immobile && hovered->identificationLevel > 3 &&
-      !(hoveredVehicle != nullptr && hoveredVehicle->IsKind6())) {
+      !(hoveredVehicle != nullptr && hoveredVehicle->IsEmplacement())) {
     text(TableText(kStrImmobilized), 39.0f);
   }
 }

@@ -63,7 +63,7 @@ bool UnitInfoBalloon::ComposeVehiclePage(std::vector<PanelItem>& out, bool fullI
   const VehicleData record = vehicle->GetClassData(2);
   const uint16_t flags = record.Flags();
   y = 12;
-  const bool kind6 = vehicle->IsKind6();
+  const bool kind6 = vehicle->IsEmplacement();
   if (!kind6) {
     auto row = [&](uint32_t label, const std::string& value) {
       y += 12;

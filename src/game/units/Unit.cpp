@@ -346,7 +346,7 @@ bool Unit::ReactToUnit(Unit*) { return false; }
 int32_t Unit::ChooseAmmo(const Unit* targetUnit) const {
   if (targetUnit != nullptr && targetUnit->IsArmored()) {
     const VehicleServices* vehicle = targetUnit->IsVehicle() ? targetUnit->AsVehicle() : nullptr;
-    if (vehicle == nullptr || !vehicle->IsKind6()) {
+    if (vehicle == nullptr || !vehicle->IsEmplacement()) {
       for (int32_t k : {2, 1, 3}) {
         if (ammo[k] != 0) return k;
       }

@@ -249,7 +249,7 @@ void Unit::UpdateSpotting() {
     }
   }
   if (best > identificationLevel) {
-    if (best > 2 && identificationLevel < 3 && IsArmored(true) && !(IsVehicle() && AsVehicle()->IsKind6())) {
+    if (best > 2 && identificationLevel < 3 && IsArmored(true) && !(IsVehicle() && AsVehicle()->IsEmplacement())) {
       // A warning shout from one of the enemy infantry that can see the tank; none, no shout.
       std::vector<Unit*> seers;
       const MapBattleServices* battle = UnitBattle();

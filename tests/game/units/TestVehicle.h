@@ -18,8 +18,8 @@ class TestVehicle : public TestUnit, public VehicleServices {
 
   int32_t GetClassIndex() const override { return classIndex; }
   VehicleData GetClassData(int32_t) const override { return VehicleData(record.data()); }
-  bool IsKind5() const override { return kind5; }
-  bool IsKind6() const override { return kind6; }
+  bool IsBoat() const override { return kind5; }
+  bool IsEmplacement() const override { return kind6; }
   bool HasTurret() const override { return turret; }
   bool IsButtoned() const override { return buttoned; }
   uint16_t* GetSecondAmmo() override { return secondAmmo.data(); }

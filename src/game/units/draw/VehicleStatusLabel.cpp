@@ -22,7 +22,7 @@ void Vehicle::DrawStatusLabel() {
   } else {
     if (!IsCurrentSide()) return;
     firstCode = 1;
-    if (immobilized != 0 && !IsKind6()) {
+    if (immobilized != 0 && !IsEmplacement()) {
       first.LoadResource(1450);
     } else if (bogged != 0) {
       first.LoadResource(1451);

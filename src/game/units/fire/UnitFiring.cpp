@@ -122,7 +122,7 @@ int32_t Unit::RangingLevel(const Unit* targetUnit, int32_t weaponType) const {
     const float py = targetUnit != nullptr ? targetUnit->y : targetY;
     if (ReferencePointNear(px, py)) level = 4;
   }
-  if (level == 0 && IsVehicle() && AsVehicle() != nullptr && AsVehicle()->IsKind6()) level = 1;
+  if (level == 0 && IsVehicle() && AsVehicle() != nullptr && AsVehicle()->IsEmplacement()) level = 1;
   return level;
 }
 
@@ -186,7 +186,7 @@ float Unit::HitChance(int32_t kindUsed, int32_t flightTime, const Unit* targetUn
     v = std::min(v, 0.05f * r * r + 0.85f);
   } else if (type == 2 || type == 3) {
     const float g = kindUsed == 2 ? 1.0f : (kindUsed == 3 ? 1.2f : 1.4f);
-    if (targetVehicle != nullptr && targetVehicle->IsKind6()) {
+    if (targetVehicle != nullptr && targetVehicle->IsEmplacement()) {
       size *= 2.2f;
     } else {
       float b = targetUnit->RelativeBearingToUnit(*this, false, true);

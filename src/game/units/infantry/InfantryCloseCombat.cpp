@@ -123,7 +123,7 @@ void Infantry::ThrowAtTarget() {
   const VehicleServices* vehicle = other.AsVehicle();
   const auto* asVehicle = dynamic_cast<const Vehicle*>(&other);
   const bool closed = other.IsArmored(false) && asVehicle != nullptr && asVehicle->GetOpenTopState(0) == 0;
-  const bool kind6 = vehicle != nullptr && vehicle->IsKind6();
+  const bool kind6 = vehicle != nullptr && vehicle->IsEmplacement();
   if (closed) {
     p *= 1.0f - suppression * 0.007f;
     if (!charge) {

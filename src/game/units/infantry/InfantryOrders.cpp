@@ -116,7 +116,7 @@ bool Infantry::Appear() {
   if (parentUnit == nullptr) FatalError(1999, kFile);
   const Unit& parent = *parentUnit;
   const VehicleServices* vehicle = parent.IsVehicle() ? parent.AsVehicle() : nullptr;
-  const float distance = vehicle != nullptr && vehicle->IsKind6() ? 3.5f : 3.0f;
+  const float distance = vehicle != nullptr && vehicle->IsEmplacement() ? 3.5f : 3.0f;
   float bearing = 0.0f;
   if (HasMoveOrder()) {
     const Waypoint& first = WaypointAt(0);

@@ -46,7 +46,7 @@ void Infantry::TryDismount() {
   VehicleServices* services = vehicle->AsVehicle();
   if (services == nullptr) FatalError(__LINE__, kFile);
   const bool action = InAction();
-  if (action && services->IsKind5() && GetTerrainHere() == 25) return;
+  if (action && services->IsBoat() && GetTerrainHere() == 25) return;
   const float v = vehicle->speed;
   const auto* hull = dynamic_cast<const Vehicle*>(vehicle);
   const bool mustLeave = hull != nullptr && hull->passengersMustLeave != 0;
@@ -137,7 +137,7 @@ bool Infantry::FollowBoardingTarget() {
     waypointCount = 1;
   }
   const VehicleServices* vehicle = boardingTarget->AsVehicle();
-  return IsMoving() && !(vehicle != nullptr && vehicle->IsKind5());
+  return IsMoving() && !(vehicle != nullptr && vehicle->IsBoat());
 }
 
 bool Infantry::SyncPositionWithLinkedUnit(bool place) {

@@ -387,7 +387,7 @@ bool Unit::CanTakeOrder(int32_t code) {
       case kOrderDugIn: {
         if (!IsArmored(false) || !HasMainWeaponOfType23(false)) return false;
         const VehicleServices* vehicle = AsVehicle();
-        if (vehicle != nullptr && vehicle->IsKind6()) return false;
+        if (vehicle != nullptr && vehicle->IsEmplacement()) return false;
         const int32_t phase = host != nullptr ? host->GetPhaseSide() : 2;
         return host != nullptr && host->GetSetupOrderFlag(kOrderDugIn) && phase != 2 && phase != GetSideIndex();
       }
@@ -406,12 +406,12 @@ bool Unit::CanTakeOrder(int32_t code) {
   const bool passenger = IsPassenger();
   const bool ammunition = HasAnyAmmo();
   if (const VehicleServices* vehicle = AsVehicle()) {
-    if (vehicle->IsKind5() && !HasPassengers()) return code == 38;
+    if (vehicle->IsBoat() && !HasPassengers()) return code == kOrderLineOfSight;
     switch (code) {
-      case 20:
-      case 21: return CanMoveNow() && !vehicle->IsKind5();
-      case 22: return CanMoveNow();
-      case 23: {
+      case kOrderFastMove:
+      case kOrderReverse: return CanMoveNow() && !vehicle->IsBoat();
+      case kOrderMove: return CanMoveNow();
+      case kOrderHunt: {
         if (!CanMoveNow() || !HasMainWeapon() || !ammunition) return false;
         return vehicle->GetClassData(0).TraverseLimit(0) >= 0 || GetMainWeaponType() == 4;
       }

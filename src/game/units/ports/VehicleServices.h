@@ -15,9 +15,9 @@ class VehicleServices {
   virtual int32_t GetClassIndex() const = 0;
   // The class record as seen: mode 0 the true class, otherwise by identification level.
   virtual VehicleData GetClassData(int32_t mode) const = 0;
-  // The class record's kind code is 5 or 6.
-  virtual bool IsKind5() const = 0;
-  virtual bool IsKind6() const = 0;
+  // The class record is a boat (kind code 5) or an emplacement (kind code 6).
+  virtual bool IsBoat() const = 0;
+  virtual bool IsEmplacement() const = 0;
   // The turret speed code is not 5.
   virtual bool HasTurret() const = 0;
   virtual bool IsButtoned() const = 0;

@@ -46,7 +46,7 @@ int32_t MainTubeCount(const Unit& unit) {
 
 bool IsKind6Vehicle(const Unit& unit) {
   const VehicleServices* v = unit.AsVehicle();
-  return v != nullptr && v->IsKind6();
+  return v != nullptr && v->IsEmplacement();
 }
 
 // Candidate scoring with the main weapon's kinds, smoke included.
@@ -183,7 +183,7 @@ float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forRea
   f.menRatio = full > 0 ? static_cast<float>(candidate.GetMenPresent()) / static_cast<float>(full) : 1.0f;
   f.kind = kind;
   f.candidateBand = candidate.GetBand();
-  f.candidateKind5 = candidate.AsVehicle() != nullptr && candidate.AsVehicle()->IsKind5();
+  f.candidateKind5 = candidate.AsVehicle() != nullptr && candidate.AsVehicle()->IsBoat();
   f.onWater = candidate.GetTerrainHere() == 25;
   value = ApplyFactors(value, f);
 

@@ -16,7 +16,7 @@ float Unit::TargetInfoText(GString* text, int32_t ammoKind, Unit* targetUnit) {
   const float d = DistanceTo(*targetUnit);
   VehicleServices* target = targetUnit->AsVehicle();
   const bool hullDown = target != nullptr && target->IsHullDownFrom(*this);
-  const bool kind6 = target != nullptr && target->IsKind6();
+  const bool kind6 = target != nullptr && target->IsEmplacement();
   const float calibre = w != kNoWeapon ? gWeapons[w].Calibre() : 0.0f;
   // Only the penetrating kinds have a penetration to rate; smoke and none kill nothing.
   const bool rated = w == kNoWeapon || (ammoKind >= 0 && ammoKind <= 3);

@@ -19,7 +19,7 @@ void AITargeting::AssessVehicleHit(Unit& vehicle, int32_t viewMode, Unit& shoote
   VehicleServices* v = vehicle.AsVehicle();
   if (v == nullptr) FatalError(__LINE__, "AITargeting");
   if (calibre <= 0.0f) calibre = 75.0f;
-  const bool kind6 = v->IsKind6();
+  const bool kind6 = v->IsEmplacement();
   const VehicleData record = v->GetClassData(viewMode);
   const bool turret = v->HasTurret();
   // A turret whose class keeps no turret plates resists nothing.

@@ -185,7 +185,7 @@ float IndirectAgainstArmour(EffectCase& c) {
 
 float DirectAgainstArmour(EffectCase& c) {
   VehicleServices* v = c.t.AsVehicle();
-  const bool kind6 = v != nullptr && v->IsKind6();
+  const bool kind6 = v != nullptr && v->IsEmplacement();
   const bool hasWeapon = c.w != kNoWeapon && c.type != 0;
   const float calibre = hasWeapon ? gWeapons[c.w].Calibre() : 10.0f;
   float pen = 0.0f;

@@ -40,7 +40,7 @@ Unit* Unit::BailOutCrew(bool noAmmunition) {
   const int32_t total = present + losses;
   if (present <= 0 || total <= 0) return nullptr;
   const VehicleServices* vehicle = AsVehicle();
-  if (vehicle != nullptr && vehicle->IsKind5()) return nullptr;
+  if (vehicle != nullptr && vehicle->IsBoat()) return nullptr;
   const int32_t size = std::min(IsAxis() ? 8 : 7, present);
   int32_t base = 0;
   switch (GetKindGroup()) {
@@ -89,7 +89,7 @@ Unit* Unit::BailOutCrew(bool noAmmunition) {
     crew->MakeStatePacket();
     gPacketMark = {};
     crew->sliceCounter = now;
-    if (vehicle != nullptr && vehicle->IsKind6()) {
+    if (vehicle != nullptr && vehicle->IsEmplacement()) {
       const float behind = (facing + 180.0f) * kDegrees;
       crew->AddWaypoint(x + std::cos(behind) * 10.0f, y + std::sin(behind) * 10.0f, kOrderFastMove, true);
       crew->facing = facing + 180.0f >= 360.0f ? facing - 180.0f : facing + 180.0f;
@@ -108,7 +108,7 @@ Unit* Unit::BailOutCrew(bool noAmmunition) {
     crew->MakeStatePacket();
     gPacketMark = {};
     crew->nextActionSlice = now + delay;
-    if (vehicle != nullptr && IsArmored(false) && OpenTopState(*vehicle) <= 1 && !vehicle->IsKind6()) {
+    if (vehicle != nullptr && IsArmored(false) && OpenTopState(*vehicle) <= 1 && !vehicle->IsEmplacement()) {
       gSoundDelay = delay;
       NewSoundPacket(7);
       gSoundDelay = 0;

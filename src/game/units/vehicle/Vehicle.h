@@ -96,8 +96,8 @@ class Vehicle : public Unit, public VehicleServices {
   float GetVehicleSize() const override { return sizeFactor; }
   VehicleData GetClassData(int32_t mode) const override;
   VehicleData TrueClass() const;
-  bool IsKind5() const override { return TrueClass().KindCode() == kKindBoat; }
-  bool IsKind6() const override { return TrueClass().KindCode() == kKindEmplacement; }
+  bool IsBoat() const override { return TrueClass().KindCode() == kKindBoat; }
+  bool IsEmplacement() const override { return TrueClass().KindCode() == kKindEmplacement; }
   // The cost grid its routes are planned on, by the class's kind: wheeled, half-tracked and
   // tracked vehicles 3, kind 4 the class that crosses walls and wire, any other 4.
   int32_t GetMoveClass() const override;  // slot 10

@@ -316,7 +316,7 @@ ArmourTarget Vehicle::MakeArmourTarget(const ArmourRequest& request) const {
   target.trueRecord = TrueClass();
   target.trueClassIndex = classIndex;
   target.allied = !IsAxis();
-  target.kind6 = IsKind6();
+  target.kind6 = IsEmplacement();
   target.hasTurret = HasTurret();
   target.hullBearing = FoldedBearingTo(request.x, request.y, false);
   target.turretBearing = FoldedBearingTo(request.x, request.y, true);

@@ -169,7 +169,7 @@ float Vehicle::BaseCost(float rateOfFire) {
       k *= 0.96f + 0.02f * static_cast<float>(r.TurretSpeedClass());
     }
   }
-  if (!IsKind6()) {
+  if (!IsEmplacement()) {
     const float a = ArmourSum();
     if (a == 0.0f) {
       k *= (flags & 0x400) != 0 ? 0.85f : 0.7f;
@@ -197,7 +197,7 @@ float Vehicle::BaseCost(float rateOfFire) {
 }
 
 float Vehicle::PurchaseCost(bool fresh) const {
-  if (IsKind5()) return 10.0f;
+  if (IsBoat()) return 10.0f;
   auto* self = const_cast<Vehicle*>(this);
   if (!fresh) return AdjustCostForRating(self->BaseCost(GetRateOfFire()));
 

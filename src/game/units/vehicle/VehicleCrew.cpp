@@ -103,7 +103,7 @@ float Vehicle::GetTurretStep() const {
 }
 
 int32_t Vehicle::GetPurchaseCode() const {
-  if (IsKind6()) return 8;
+  if (IsEmplacement()) return 8;
   return TrueClass().ArmourPage() != 0 ? 4 : 9;
 }
 
@@ -116,7 +116,7 @@ int32_t Vehicle::GetBattleLosses() const {
 
 bool Vehicle::IsActive() const {
   if (Unit::IsActive()) return true;
-  return IsArmoredIn(0) && burning == 0 && abandoned == 0 && !IsKind6();
+  return IsArmoredIn(0) && burning == 0 && abandoned == 0 && !IsEmplacement();
 }
 
 float Vehicle::FireKindFactor(int32_t fireKind, int32_t topArmour) {
@@ -137,7 +137,7 @@ float Vehicle::ValueForFireKind(int32_t fireKind) {
   const int32_t top = std::min(record.TopArmour(0), record.TopArmour(1));
   v *= FireKindFactor(fireKind, top);
   if (alive == 0) v *= burning != 0 ? 0.0f : 0.4f;
-  if (!IsKind6()) v *= 2.0f;
+  if (!IsEmplacement()) v *= 2.0f;
   return v;
 }
 
@@ -166,14 +166,14 @@ void Vehicle::UpdateSpotting() {
       rider->positionErrorY = positionErrorY;
     }
   }
-  identificationLevel = SpottedLevel(identificationLevel, IsKind6(), IsKind5(), FogOfWarSetting());
+  identificationLevel = SpottedLevel(identificationLevel, IsEmplacement(), IsBoat(), FogOfWarSetting());
   if (identificationLevel != keptLevel || hidden != keptHidden || hiddenSecond != keptHiddenSecond) {
     PostMotionSound(speed != 0.0f || turnRate != 0.0f);
     gUnitStateChanged = 1;
   }
 }
 
-bool Vehicle::CanStayInView() const { return !IsKind5(); }
+bool Vehicle::CanStayInView() const { return !IsBoat(); }
 
 void Vehicle::DropBurstIfIdle() {
   // An immobilised vehicle keeps no move orders; a bogged one may still be freed.
@@ -199,7 +199,7 @@ float Vehicle::ActivityRange(bool usePrevious, float& size) const {
   size = std::sqrt(std::max(record.Size(), 0.0f));
   if (emplaced != 0) size *= 0.5f;
   if (usePrevious) return 60.0f;
-  if (IsKind5()) return waypointCount > 0 ? 75.0f : 20.0f;
+  if (IsBoat()) return waypointCount > 0 ? 75.0f : 20.0f;
   if (waypointCount == 0 || commandDelay != 0.0f) {
     if (turnRate != 0.0f) return 120.0f;
     return turretRate != 0.0f ? 90.0f : 60.0f;

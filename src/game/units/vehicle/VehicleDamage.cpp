@@ -55,7 +55,7 @@ float Vehicle::BailOutChance(float casualtyChance, bool lossesGrew) const {
 void Vehicle::ApplyDamage(bool knocksOut, bool burns, bool exploding, float casualtyChance, bool turretCrew,
                           bool single, float bailFactor) {
   if (burns) knocksOut = true;
-  if (IsKind5()) {
+  if (IsBoat()) {
     burns = false;
     exploding = false;
   }
@@ -100,11 +100,11 @@ void Vehicle::ApplyDamage(bool knocksOut, bool burns, bool exploding, float casu
   }
   const bool grew = losses > before;
 
-  bool bail = knocksOut || losses >= (IsKind6() ? 3 : 2) || (losses >= crew - 1 && HasMainWeapon());
-  if (!bail && !single && !IsKind6() && casualtyChance > 0.0f) {
+  bool bail = knocksOut || losses >= (IsEmplacement() ? 3 : 2) || (losses >= crew - 1 && HasMainWeapon());
+  if (!bail && !single && !IsEmplacement() && casualtyChance > 0.0f) {
     if (!(RandomFloat() >= bailFactor && IsArmored(false))) bail = RandomFloat() < BailOutChance(casualtyChance, grew);
   }
-  if (bail && (knocksOut || !IsKind5())) BailOutAndEnd(knocksOut);
+  if (bail && (knocksOut || !IsBoat())) BailOutAndEnd(knocksOut);
 
   if (!(knocksOut && burns)) {
     bool flag = false;
@@ -160,7 +160,7 @@ void Vehicle::TakeDamage(Unit* firer, int32_t weapon, int32_t ammoKind, float px
 float Vehicle::UnarmouredKnockOutChance(float s, int32_t fireKind) const {
   float p = 0.007f * s;
   if ((TrueClass().Flags() & kSoftVehicle) != 0) p *= 0.5f;
-  if (IsKind5()) {
+  if (IsBoat()) {
     p *= 0.2f;
     if (fireKind == 0 || fireKind == 7) p *= 0.25f;
   }
@@ -182,7 +182,7 @@ void Vehicle::TakeStrikeDamage(float s, int32_t count, VehicleStrike& shot) {
     if (RandomFloat() < p && shot.fireKind != 7) {
       bool burning = false;
       bool exploding = false;
-      if (!IsKind5()) {
+      if (!IsBoat()) {
         float q = std::clamp(p, 0.2f, 0.75f);
         if (flame) q = std::max(q, 0.8f);
         if (RandomFloat() < q) {
@@ -215,12 +215,12 @@ void Vehicle::TakeStrikeDamage(float s, int32_t count, VehicleStrike& shot) {
   } else {
     float share = 0.0f;
     GetArmorFacingFrom(shot.startX, shot.startY, false, true, &share);
-    const float killValue = IsKind6() ? RangeFalloff(DistanceToPoint(shot.startX, shot.startY)) : 0.5f;
+    const float killValue = IsEmplacement() ? RangeFalloff(DistanceToPoint(shot.startX, shot.startY)) : 0.5f;
     part = ChooseHitLocation(false, false, share, false, killValue);
-    if (part == 5 || part == 6) part = IsKind6() ? 2 : 1;
+    if (part == 5 || part == 6) part = IsEmplacement() ? 2 : 1;
     facingStruck = GetArmorFacingFrom(shot.startX, shot.startY, part == 0, true);
     const bool blastKind = shot.fireKind == 0 || shot.fireKind == 7;
-    if (IsKind6() && part == 1 && facingStruck == 0 && !blastKind && Random(100) < 90) part = 2;
+    if (IsEmplacement() && part == 1 && facingStruck == 0 && !blastKind && Random(100) < 90) part = 2;
     if (blastKind && facingStruck == 0 && (flags & kForwardMount) != 0 && !shot.screened) halveShock = true;
   }
 
@@ -240,7 +240,7 @@ void Vehicle::TakeStrikeDamage(float s, int32_t count, VehicleStrike& shot) {
 
   float pen = 0.0f;
   if (flame) {
-    if (IsKind6()) {
+    if (IsEmplacement()) {
       pen = Random(2) == 0 ? 2.0f * armour : 0.0f;
     } else {
       pen = (1.0f - std::pow(RandomFloat(), 0.1f)) * 500.0f;
@@ -262,12 +262,12 @@ void Vehicle::TakeStrikeDamage(float s, int32_t count, VehicleStrike& shot) {
     if (shot.fireKind == 0) NewSoundPacket(8);
     const float c = s / 362.5f;
     float k = flame ? 0.5f : std::min(0.4f * s / (static_cast<float>(record.Weight()) + 60.0f), 0.8f);
-    if (IsKind6() && !((flame || special != 0) && shot.fireKind != 0 && shot.fireKind != 7)) k = 0.0f;
+    if (IsEmplacement() && !((flame || special != 0) && shot.fireKind != 0 && shot.fireKind != 7)) k = 0.0f;
     const bool knockedOut = RandomFloat() < k;
     bool burning = false;
     bool exploding = false;
     if (knockedOut) {
-      burning = RandomFloat() < 0.1f || flame || IsKind6();
+      burning = RandomFloat() < 0.1f || flame || IsEmplacement();
       exploding = burning && Random(2) == 0;
     }
     const bool turretCrew = Random(2) == 0;
@@ -281,7 +281,7 @@ void Vehicle::BlastEffects(float s, VehicleStrike& shot, bool penetrated, int32_
                            int32_t hullCode) {
   if (alive == 0 || shot.fireKind == 6 || shot.fireKind == 7 || shot.weapon == 97 || shot.weapon == 99) return;
   const float weight = static_cast<float>(TrueClass().Weight());
-  if (shot.weapon != 93 && !IsKind6()) {
+  if (shot.weapon != 93 && !IsEmplacement()) {
     if (!penetrated && shot.fireKind == 0) {
       if (immobilized == 0 && special == 2) {
         const int32_t kind = Random(3) == 0 ? 6 : 5;
@@ -318,7 +318,7 @@ bool Vehicle::BlastKnocksOut(const VehicleStrike& shot) {
 }
 
 void Vehicle::KnockOutByBlast() {
-  if (IsKind6()) {
+  if (IsEmplacement()) {
     burning = 1;
   } else if (burning == 0) {
     abandoned = 1;
@@ -336,7 +336,7 @@ void Vehicle::KnockOutByBlast() {
 }
 
 float Vehicle::CrewShockChance(float s, int32_t count, bool halve, bool flame) const {
-  if (IsKind6() || buttoned != 0) return 0.0f;
+  if (IsEmplacement() || buttoned != 0) return 0.0f;
   if (flame) return 0.6f;
   float c = (0.05f * static_cast<float>(count) + 1.0f) * s / 362.5f * 0.5f;
   if (halve) c *= 0.5f;
@@ -344,7 +344,7 @@ float Vehicle::CrewShockChance(float s, int32_t count, bool halve, bool flame) c
 }
 
 void Vehicle::BlastCrewShock(float s, int32_t count, bool halve, bool flame) {
-  if (IsKind6() || buttoned != 0) return;
+  if (IsEmplacement() || buttoned != 0) return;
   ApplyDamage(false, false, false, CrewShockChance(s, count, halve, flame), true, true, 0.0f);
 }
 
@@ -374,7 +374,7 @@ void Vehicle::Eliminate() {
     ResetAimTime();
     if (speed == 0.0f) StopTurning();
     Swerve();
-    if (IsKind5() && GetTerrainHere() == 25) {
+    if (IsBoat() && GetTerrainHere() == 25) {
       for (Unit* rider : passengers) {
         if (rider != nullptr) rider->Eliminate();
       }

@@ -278,7 +278,7 @@ void Vehicle::ReactToDanger() {
   const VehicleData record = TrueClass();
   const bool openTop = GetOpenTopState(0) > 0;
   if (!(GetIdentificationLevelFor(!IsAxis(), false) > 1 || openTop)) return;
-  if (Random(4) == 0 || IsKind5()) return;
+  if (Random(4) == 0 || IsBoat()) return;
   if (buttoned != 0 && !openTop && Random(2) != 0) return;
   if (waypointCount > 0) {
     const int32_t mode = waypoints[0].moveMode;

@@ -347,7 +347,7 @@ bool Vehicle::IsCrewExposed() const { return buttoned == 0 && (IsArmoredIn(0) ||
 void Vehicle::AdjustChancesOfBeingHit(const Unit& shooter, float& first, float& second) const {
   Unit::AdjustChancesOfBeingHit(shooter, first, second);
   const VehicleData record = TrueClass();
-  const bool fortification = IsKind6();
+  const bool fortification = IsEmplacement();
   const float b = RelativeBearingToUnit(shooter, true, true);
   const bool isTarget = &shooter == target;
   if (fortification && b > static_cast<float>(record.TraverseLimit(0))) {

@@ -45,7 +45,7 @@ int32_t Vehicle::LocateHit(VehicleStrike& shot, int32_t& outFacing, bool& outRes
         location = TrueClass().U8(ArmourLayout::kTurretArmourPresent) != 0 && Random(2) == 0 ? 0 : 1;
       }
     }
-    const bool allowSide = !(IsKind6() && location == 1);
+    const bool allowSide = !(IsEmplacement() && location == 1);
     outFacing = GetArmorFacingFrom(shot.startX, shot.startY, location == 0, allowSide);
     outResolve = true;
   }
@@ -58,13 +58,13 @@ int32_t Vehicle::LocateHit(VehicleStrike& shot, int32_t& outFacing, bool& outRes
 
 int32_t Vehicle::ChooseHitLocation(bool isHE, bool hullDown, float sideShare, bool gunExposed, float killValue) {
   const bool covered = emplaced != 0 || hullDown;
-  if (isHE && !IsKind6() && Random(10) == 0) return !covered && Random(5) != 0 ? 5 : 6;
+  if (isHE && !IsEmplacement() && Random(10) == 0) return !covered && Random(5) != 0 ? 5 : 6;
   const bool turretArmour = TrueClass().U8(ArmourLayout::kTurretArmourPresent) != 0;
   if (HasTurret() && !turretArmour) FatalError(3635, "Vehicle");
   const float q = (sideShare + 1.0f) * 0.5f;
   for (;;) {
     int32_t result = 0;
-    if (IsKind6()) {
+    if (IsEmplacement()) {
       if (RandomFloat() < KillChance(killValue, sideShare)) {
         result = Random(5) == 0 && gunExposed ? 6 : 1;
       } else {
@@ -95,7 +95,7 @@ int32_t Vehicle::ChooseHitLocation(bool isHE, bool hullDown, float sideShare, bo
 
 void Vehicle::ResolveHit(VehicleStrike& shot, int32_t part, int32_t facing) {
   if (shot.shooter != nullptr) lastFirer = shot.shooter;
-  if (!IsKind5()) passengersMustLeave = 1;
+  if (!IsBoat()) passengersMustLeave = 1;
   bool shatter = false;
   bool nearMiss = false;
   const bool penetrated = CriticalHit(shot, part, facing, shatter, nearMiss);
@@ -140,7 +140,7 @@ bool Vehicle::CriticalHit(VehicleStrike& shot, int32_t part, int32_t facing, boo
   request.useElevation = true;
   request.part = part;
   request.facing = facing;
-  request.useSlope = !IsKind6();
+  request.useSlope = !IsEmplacement();
   request.calibre = gWeapons[shot.weapon].Calibre();
   request.fireKind = shot.fireKind;
   request.ammoKind = shot.ammoKind;
@@ -149,7 +149,7 @@ bool Vehicle::CriticalHit(VehicleStrike& shot, int32_t part, int32_t facing, boo
 
   const uint16_t flags = TrueClass().Flags();
   int32_t weakChance = 8;
-  if (IsKind6()) {
+  if (IsEmplacement()) {
     weakChance = 0;
   } else if (shot.fromAbove || part == 4) {
     weakChance = 100;
@@ -227,7 +227,7 @@ void Vehicle::ApplyPenetration(VehicleStrike& shot, int32_t part) {
 
   bool burning = false;
   bool exploding = false;
-  if (knockedOut && !IsKind6()) {
+  if (knockedOut && !IsEmplacement()) {
     if (RandomFloat() < PenetrationFireChance(p)) {
       burning = true;
       exploding = Random(HasMainWeapon() ? 3 : 5) == 0;
@@ -243,9 +243,9 @@ void Vehicle::ApplyPenetration(VehicleStrike& shot, int32_t part) {
     c = 0.0f;
   } else {
     c = 1.0f / crew;
-    if (part == 0 && !IsKind6()) c *= 1.5f;
+    if (part == 0 && !IsEmplacement()) c *= 1.5f;
   }
-  if (IsKind6()) c *= 0.667f;
+  if (IsEmplacement()) c *= 0.667f;
   ApplyDamage(knockedOut, burning, exploding, c, gunHit, false, 1.0f);
 }
 
@@ -272,7 +272,7 @@ float Vehicle::KnockOutChance(int32_t weapon, int32_t ammoKind) const {
   if (ammoKind < 0 || ammoKind > 3) FatalError(4084, "Vehicle");
   const bool lethalHollow = (gWeapons[weapon].Flags() & 0x20) != 0;
   return KnockOutChanceFor(static_cast<float>(TrueClass().Weight()), WeaponBlastValue(weapon, ammoKind), ammoKind,
-                           IsKind6(), lethalHollow);
+                           IsEmplacement(), lethalHollow);
 }
 
 float Vehicle::ImmobilizationFactor(float p, bool isHE) const {

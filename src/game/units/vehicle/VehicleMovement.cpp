@@ -237,7 +237,7 @@ int32_t Vehicle::ObstructionGrade(const Vehicle& mover) const {
     conflict = !(d >= 70.0f && d <= 290.0f);
   }
   if (!conflict) return 0;
-  if (IsKind6()) return 3;
+  if (IsEmplacement()) return 3;
   const float moverWeight = static_cast<float>(mover.TrueClass().Weight());
   const float weight = static_cast<float>(TrueClass().Weight());
   if (alive == 0 || !CanMove()) return moverWeight < weight * 0.66667f ? 2 : 1;

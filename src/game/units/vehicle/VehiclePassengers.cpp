@@ -229,7 +229,7 @@ bool Vehicle::CanFireAnyMG(bool checkTarget) const { return AnyMGUsable(checkTar
 float Vehicle::GetStrengthValue() const {
   float size = 5.0f;
   if (IsArmoredIn(0)) size = HasMainWeaponIn(0) ? 20.0f : 10.0f;
-  if (IsKind6()) size += 10.0f;
+  if (IsEmplacement()) size += 10.0f;
   return size;
 }
 
@@ -270,7 +270,7 @@ int32_t Vehicle::RollSpotting() const {
   const int32_t r = GetRating();
   const int32_t n = r < 3 ? 2 * r : r + 2;
   int32_t roll = static_cast<int16_t>(Random(n * 40 + 1));
-  if (buttoned != 0 && !IsKind6()) roll -= 240;
+  if (buttoned != 0 && !IsEmplacement()) roll -= 240;
   return roll;
 }
 
@@ -290,7 +290,7 @@ bool Vehicle::HasHeavyWeapon(bool withIndirect) const {
 }
 
 int32_t Vehicle::GetInfantryRoleCode() const {
-  if (IsKind6() || !CanMove()) return 0;
+  if (IsEmplacement() || !CanMove()) return 0;
   return HasMainWeapon() || CanFireAnyMG(false) ? 4 : 0;
 }
 

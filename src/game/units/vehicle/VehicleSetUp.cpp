@@ -66,8 +66,8 @@ void Vehicle::SetClass(int32_t newClassIndex, int32_t code, int32_t newRating, f
     code = kGroupCodes[static_cast<size_t>(group)];
   }
   Setup(px, py, newFacing, code, newRating);
-  buttoned = IsKind6() ? 1 : 0;
-  if (IsKind6()) immobilized = 1;
+  buttoned = IsEmplacement() ? 1 : 0;
+  if (IsEmplacement()) immobilized = 1;
   ChooseApparentClass();
   for (int32_t i = kMachineGuns - 1; i >= 0; --i) machineGunRefireTimers[static_cast<size_t>(i)] = RandomFloatTimes(1.0f);
   AdjustBoundingBox();

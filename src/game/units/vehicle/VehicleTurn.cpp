@@ -260,7 +260,7 @@ int32_t Vehicle::EngineSoundFor(int32_t sideIndex, int32_t mode, bool moving) co
 }
 
 void Vehicle::PostMotionSound(bool moving) {
-  if (alive == 0 || immobilized != 0 || IsKind5()) return;
+  if (alive == 0 || immobilized != 0 || IsBoat()) return;
   UnitServices* services = GetUnitServices();
   const int32_t current = CurrentSideIndex();
   const int32_t sides[2] = {current, 1 - current};
@@ -290,7 +290,7 @@ float Vehicle::GetModelDrop() const {
 }
 
 void Vehicle::PlayMotionSound() {
-  if (alive == 0 || immobilized != 0 || IsKind5()) return;
+  if (alive == 0 || immobilized != 0 || IsBoat()) return;
   const bool idle = !IsMoving();
   const int32_t side = CurrentSideIndex();
   const int32_t sound = EngineSoundFor(side, 2, !idle);
