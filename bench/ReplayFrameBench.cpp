@@ -98,9 +98,9 @@ double DrawFrame(Scene& scene, Map& map, PassTotals& totals) {
   mark(kWeather);
   map.DrawLandmarks();
   mark(kLandmarks);
-  app.DrawBurningTiles(map);
+  app.Battlefield().DrawBurningTiles(map);
   mark(kFires);
-  if (app.options[15] != 0) app.DrawSmoke(map);
+  if (app.options[15] != 0) app.Battlefield().DrawSmoke(map);
   mark(kSmoke);
   r.RenderEnd();
   mark(kTranslucent);
