@@ -132,7 +132,7 @@ const std::vector<uint8_t>& VehicleTemplate(const std::string& folder) {
   unit.hidden = 1;
   unit.identificationLevel = 1;
   unit.areaFire = 1;
-  unit.flagBytes[0] = 1;
+  unit.flagBytes[Unit::kOrdersAreaFireFlag] = 1;
   unit.waypointCount = 2;
   unit.waypoints[0].moveMode = -1;
   unit.waypoints[1].moveMode = 9;
@@ -187,8 +187,8 @@ const std::vector<uint8_t>& Template(const std::string& folder) {
   unit.hidden = 1;
   unit.identificationLevel = 1;
   unit.areaFire = 1;
-  unit.flagBytes[0] = 1;
-  unit.flagBytes[2] = 1;
+  unit.flagBytes[Unit::kOrdersAreaFireFlag] = 1;
+  unit.flagBytes[Unit::kOrdersSmokeFireFlag] = 1;
   unit.leaderName = -1;
   unit.CustomName().Assign("Weber");
   unit.nationalityCode = 2;

@@ -22,8 +22,6 @@
 
 namespace {
 
-// The hold order's byte of the unit's flags.
-constexpr size_t kHoldFlag = 5;
 // Game options: 10 the hidden set-up (a defender's infantry holds), 11 the computer places its
 // units itself.
 constexpr int32_t kOptionHold = 10;
@@ -190,7 +188,7 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
     } else {
       placement->Append(&unit);
     }
-    if (context.defender && app.GetOption(kOptionHold) != 0 && unit.IsInfantry()) unit.flagBytes[kHoldFlag] = 1;
+    if (context.defender && app.GetOption(kOptionHold) != 0 && unit.IsInfantry()) unit.flagBytes[Unit::kHoldFlag] = 1;
     if (unit.setupZone != 7) unit.facing = SetupFacing(battle, unit);
   }
 

@@ -46,7 +46,7 @@ uint32_t AIOperational::OrdersDigest(const Battle& battle) {
     Add(crc, IndexOf(battle, unit.target));
     Add(crc, unit.targetX);
     Add(crc, unit.targetY);
-    Add(crc, static_cast<uint32_t>(unit.flagBytes[5]) << 8 | unit.areaFire);
+    Add(crc, static_cast<uint32_t>(unit.flagBytes[Unit::kHoldFlag]) << 8 | unit.areaFire);
   }
   for (int32_t side = 0; side < 2; ++side) {
     Add(crc, static_cast<uint32_t>(battle.AIGroupCount(side)));

@@ -27,9 +27,6 @@ namespace {
 // The searches held ahead for each worker thread.
 constexpr int32_t kAskedPerThread = 3;
 
-// The hold order's byte of the unit's flags.
-constexpr size_t kHoldFlag = 5;
-
 bool IsSquad(const Unit& unit) {
   const InfantryServices* infantry = unit.IsInfantry() ? unit.AsInfantry() : nullptr;
   return infantry != nullptr && infantry->IsSquad();
@@ -241,7 +238,7 @@ void AIGroupPlan::Rank() {
   for (int32_t i = 0; i < plans.Count(); ++i) {
     UnitPlan& record = *At(i);
     record.rank = record.scoreA - 0.5f * record.scoreB;
-    if (terrainCorrection && record.unit->flagBytes[kHoldFlag] != 0) record.rank = -9999.0f;
+    if (terrainCorrection && record.unit->flagBytes[Unit::kHoldFlag] != 0) record.rank = -9999.0f;
   }
   plans.QuickSort(HighestRankFirst, nullptr);
 }

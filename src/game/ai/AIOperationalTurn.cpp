@@ -16,14 +16,11 @@
 
 namespace {
 
-// The hold order's byte of the unit's flags.
-constexpr size_t kHoldFlag = 5;
-
 void ReleaseHoldFlags(Battle& battle, int32_t side) {
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
     Unit* unit = battle.UnitAt(i);
-    if (unit->flagBytes[kHoldFlag] != 0 && unit->IsAlive() && unit->GetSideIndex() == side && unit->CanFight()) {
-      unit->flagBytes[kHoldFlag] = 0;
+    if (unit->flagBytes[Unit::kHoldFlag] != 0 && unit->IsAlive() && unit->GetSideIndex() == side && unit->CanFight()) {
+      unit->flagBytes[Unit::kHoldFlag] = 0;
     }
   }
 }

@@ -90,7 +90,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       break;
     case kOrderCancelMoves: unit->CancelMoveOrders(); break;
     case kOrderPause:
-      unit->flagBytes[5] = 0;
+      unit->flagBytes[Unit::kHoldFlag] = 0;
       unit->pendingDelaySteps = unit->pendingDelaySteps >= 3 ? 0 : unit->pendingDelaySteps + 1;
       unit->DropBurstIfIdle();
       InvalidateInfoPanel();
@@ -102,7 +102,7 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
     case kOrderTarget: case kOrderAmbush: case kOrderSmoke: case kOrderAreaTarget:
       state.secondTargetVariant = code == kOrderSmoke ? 1 : 0;
       unit->areaFire = code == kOrderAreaTarget ? 1 : 0;
-      unit->flagBytes[7] = code == kOrderAmbush ? 1 : 0;
+      unit->flagBytes[Unit::kAmbushFlag] = code == kOrderAmbush ? 1 : 0;
       BeginPick(kTargetPick);
       break;
     case kOrderNextTarget: unit->CycleTarget(); break;
@@ -209,7 +209,7 @@ void Battle::SetTargetFromPick() {
   OrderState& state = map->orders;
   unit->SetTarget(UnitOfView(state.hovered), state.pickX, state.pickY, state.secondTargetVariant != 0, false);
   // A hiding unit given a fighting target stops hiding.
-  if (unit->flagBytes[5] != 0 && (unit->target == nullptr || !unit->target->IsInanimate())) {
+  if (unit->flagBytes[Unit::kHoldFlag] != 0 && (unit->target == nullptr || !unit->target->IsInanimate())) {
     IssueOrder(kOrderHide, false);
   }
   state.secondTargetVariant = 0;

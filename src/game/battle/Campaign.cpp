@@ -374,7 +374,7 @@ void Campaign::SetUpBattle(Battle& battle) {
     units.RemoveAt(i, false);
     battle.units.Append(unit);
     // A hiding infantry unit starts the battle hidden.
-    if (unit->IsInfantry() && unit->flagBytes[5] != 0) unit->SetActivity(6);
+    if (unit->IsInfantry() && unit->flagBytes[Unit::kHoldFlag] != 0) unit->SetActivity(6);
   }
 
   if (!InRange(attackerEdge, 0, 3)) FatalError(390, kSource);

@@ -286,7 +286,7 @@ void Packet::WriteUnitState(GFile& file) const {
   }
   file.WriteByte(static_cast<uint8_t>(((state.lifeCode & 3) << 6) | Bit(vehicle && extras.sightBlocking != 0, 5) |
                                       (state.losses & 31)));
-  file.WriteByte(Bit(state.hidden != 0, 7) | Bit(state.flagByte2 != 0, 6) | Bit(state.hiddenSecond != 0, 5) |
+  file.WriteByte(Bit(state.hidden != 0, 7) | Bit(state.smokeFire != 0, 6) | Bit(state.hiddenSecond != 0, 5) |
                  Bit(state.immobilized != 0, 4) | Bit(vehicle && extras.gunDestroyed != 0, 3) |
                  (state.identificationLevel & 7));
   if (state.hidden != 0) {
@@ -336,7 +336,7 @@ void Packet::WriteUnitState(GFile& file) const {
     file.WriteU16(state.ammo[0]);
   }
   uint8_t byte3 = Bit(state.bailedOut != 0, 7) | static_cast<uint8_t>((state.status & 3) << 5) |
-                  Bit(state.flagByte6 != 0, 2) | Bit(state.flagByte5 != 0, 1) | Bit(state.areaFire != 0, 0);
+                  Bit(state.hold != 0, 2) | Bit(state.targetAbsent != 0, 1) | Bit(state.areaFire != 0, 0);
   if (infantry) byte3 |= static_cast<uint8_t>((extras.demolition & 3) << 3);
   if (vehicle) byte3 |= Bit(extras.bogged != 0, 4) | Bit(extras.buttoned != 0, 3);
   file.WriteByte(byte3);
@@ -381,7 +381,7 @@ void Packet::ReadUnitState(GFile& file) {
   state.losses = Field(byte1, 0, 31);
   const uint8_t byte2 = static_cast<uint8_t>(file.ReadByte());
   state.hidden = Field(byte2, 7, 1);
-  state.flagByte2 = Field(byte2, 6, 1);
+  state.smokeFire = Field(byte2, 6, 1);
   state.hiddenSecond = Field(byte2, 5, 1);
   state.immobilized = Field(byte2, 4, 1);
   if (vehicle) extras.gunDestroyed = Field(byte2, 3, 1);
@@ -449,8 +449,8 @@ void Packet::ReadUnitState(GFile& file) {
   const uint8_t byte3 = static_cast<uint8_t>(file.ReadByte());
   state.bailedOut = Field(byte3, 7, 1);
   state.status = Field(byte3, 5, 3);
-  state.flagByte6 = Field(byte3, 2, 1);
-  state.flagByte5 = Field(byte3, 1, 1);
+  state.hold = Field(byte3, 2, 1);
+  state.targetAbsent = Field(byte3, 1, 1);
   state.areaFire = Field(byte3, 0, 1);
   if (infantry) extras.demolition = Field(byte3, 3, 3);
   if (vehicle) {

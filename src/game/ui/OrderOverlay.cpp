@@ -129,7 +129,7 @@ void OrderOverlay::LinePass(Battle& battle, bool targetMode, const Trace& trace,
   } else {
     int32_t style = -1;
     float r = 0.0f, g = 0.0f, b = 0.0f;
-    if (targetMode && sel->flagBytes[7] != 0) {
+    if (targetMode && sel->flagBytes[Unit::kAmbushFlag] != 0) {
       style = sel->CanPlaceAmbush(state.pickX, state.pickY) ? kStyleAmbushAllowed : kStyleAmbushRefused;
     } else if (targetMode && hovered != nullptr && hovered->IsInanimate() &&
                hovered->GetInanimateKind() == Inanimate::kAmbushMarker && !sel->AmbushInReach(*hovered)) {

@@ -168,7 +168,7 @@ void Unit::ClearMovementAndFire() {
   commandDelay = 0.0f;
   suppression = 0.0f;
   shotCounter = 0;
-  flagBytes[1] = 0;
+  flagBytes[kSmokeFireFlag] = 0;
   hidden = 0;
   hiddenSecond = 0;
   aimTime = 0.0f;
@@ -190,7 +190,7 @@ void Unit::Setup(float px, float py, float newFacing, int32_t code, int32_t newR
   level = 0.0f;
   immobilized = 0;
   losses = 0;
-  flagBytes[5] = 0;
+  flagBytes[kHoldFlag] = 0;
   identificationLevel = 0;
   ammoKind = 0;
   VehicleServices* vehicle = AsVehicle();
@@ -383,7 +383,7 @@ void Unit::ReactToDanger() {}
 bool Unit::HasMainWeaponOfType23(bool) const { return false; }
 // Slots 93 and 94, the state packets, are in UnitStatePackets.cpp.
 void Unit::DropBurstIfIdle() {}
-bool Unit::IsHoldingPosition() const { return flagBytes[5] != 0; }
+bool Unit::IsHoldingPosition() const { return flagBytes[kHoldFlag] != 0; }
 bool Unit::IsPointInFireArc(float, float) const { return true; }
 
 void Unit::Eliminate() {
@@ -404,7 +404,7 @@ bool Unit::IsAtRest() const { return true; }
 void Unit::OnTimedAction() {}
 
 bool Unit::WantsToFire() const {
-  if (flagBytes[5] != 0) return false;
+  if (flagBytes[kHoldFlag] != 0) return false;
   if (HasSurrendered()) return false;
   if (HasMainWeaponOfType5() && areaFire != 0) return false;
   if (waypointCount > 0 && WaypointAt(waypointCount - 1).flags != 0) return false;

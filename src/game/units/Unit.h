@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "framework/core/GString15.h"
@@ -50,6 +51,28 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   static constexpr int32_t kNoAmmo = 6;
   static constexpr int32_t kNoActionSlice = 999999;
   static constexpr float kAimHold = 99.0f;
+
+  // The indices of flagBytes: the unit's order and firing flags.
+  enum FlagByte : size_t {
+    // The area-fire flag as it stood when the orders phase began.
+    kOrdersAreaFireFlag = 0,
+    // The area fire is a smoke screen.
+    kSmokeFireFlag = 1,
+    // The smoke-fire flag as it stood when the orders phase began.
+    kOrdersSmokeFireFlag = 2,
+    // Cleared with the order state and kept in the unit's record; no rule reads it.
+    kSpareOrderFlag = 3,
+    // The ordered target was not present when it was ordered: the unit keeps firing at it
+    // even once it is no longer alive.
+    kTargetAbsentFlag = 4,
+    // Hold position: the hide order (an infantry unit's hiding state).
+    kHoldFlag = 5,
+    // The hold flag as the turn start copied it.
+    kTurnStartHoldFlag = 6,
+    // The ambush order: the next target order first places an ambush marker at the point.
+    kAmbushFlag = 7,
+    kFlagByteCount = 8,
+  };
 
   // The waypoint's x, y and upper-level byte as it stood when the orders phase began.
   struct OrderedWaypoint {
@@ -833,10 +856,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   uint8_t stateChanged = 0;
   int32_t boxSelection = 0;
   uint8_t areaFire = 0;
-  // 0 area fire at the orders phase, 1 smoke fire, 2 smoke fire at the orders phase, 3 (cleared
-  // with the order state), 4 target absent when ordered, 5 hold position (the hide order), 6 its
-  // turn-start copy, 7 ambush order.
-  std::array<uint8_t, 8> flagBytes{};
+  // Indexed by FlagByte.
+  std::array<uint8_t, kFlagByteCount> flagBytes{};
   uint8_t countsForPoints = 0;
   int8_t ratingAdjustment = 0;
   std::array<uint16_t, kAmmoKinds> ammo{};

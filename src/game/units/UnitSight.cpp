@@ -99,15 +99,15 @@ bool Unit::CanFireAtTarget(int32_t& kindOut) {
   const int32_t kind = ChooseAmmo(target);
   kindOut = kind;
   if (kind == kNoAmmo) {
-    if (flagBytes[1] != 0) {
-      flagBytes[1] = 0;
+    if (flagBytes[kSmokeFireFlag] != 0) {
+      flagBytes[kSmokeFireFlag] = 0;
       areaFire = 0;
       gUnitStateChanged = 1;
     }
     return false;
   }
   if (target != nullptr) {
-    if (target->alive == 0 && flagBytes[4] == 0) return false;
+    if (target->alive == 0 && flagBytes[kTargetAbsentFlag] == 0) return false;
     if (!target->IsIdentified()) return false;
     if (!LineOfSightTo(*target)) return false;
     if (!IsInRange(DistanceTo(*target), 1, 1.0f)) return false;
@@ -196,8 +196,8 @@ bool Unit::IsConcealed(bool strict, bool checkView, float px, float py) {
 }
 
 bool Unit::HoldsAtLastWaypoint() const {
-  // The hide order (the sixth flag byte) holds the unit wherever it is.
-  if (flagBytes[5] != 0) return true;
+  // The hide order holds the unit wherever it is.
+  if (flagBytes[kHoldFlag] != 0) return true;
   return waypointCount >= 1 && WaypointAt(waypointCount - 1).flags != 0;
 }
 

@@ -157,8 +157,8 @@ void Unit::ClearOrderState(bool alsoOrdered) {
   target = nullptr;
   areaFire = 0;
   burst = 0;
-  flagBytes[3] = 0;
-  flagBytes[4] = 0;
+  flagBytes[kSpareOrderFlag] = 0;
+  flagBytes[kTargetAbsentFlag] = 0;
   if (alsoOrdered) orderedTarget = nullptr;
   ResetAimTime();
 }

@@ -91,7 +91,7 @@ bool Unit::GetShownTarget(float& outX, float& outY, bool& flag) const {
   if (!IsCurrentSide() && !(replaying && !HasMainWeaponOfType5())) return false;
   outX = targetX;
   outY = targetY;
-  flag = GetIdentificationLevel(false) >= 3 && flagBytes[1] != 0;
+  flag = GetIdentificationLevel(false) >= 3 && flagBytes[kSmokeFireFlag] != 0;
   return areaFire != 0;
 }
 
@@ -138,7 +138,7 @@ void Unit::DropAsTargetOfAll(bool voice, bool includeAirplanes, bool retarget) {
     if (!retarget) {
       other->ClearOrderState(false);
     } else {
-      other->flagBytes[5] = 0;
+      other->flagBytes[Unit::kHoldFlag] = 0;
       other->target = nullptr;
       other->sliceCount = 9999;
       const bool found = other->ChooseTarget(true);

@@ -139,8 +139,8 @@ TEST(AIGroupPlan, FreeGroupOrdersOnlyItsFirstHalfAndNeverAHeldUnit) {
     tanks.back()->commandDelay = 7.0f;
   }
   // Held units rank last whatever they score.
-  tanks[0]->flagBytes[5] = 1;
-  tanks[1]->flagBytes[5] = 1;
+  tanks[0]->flagBytes[Unit::kHoldFlag] = 1;
+  tanks[1]->flagBytes[Unit::kHoldFlag] = 1;
   rig.group.mode = AIGroup::kDefendingFree;
   rig.PlanCountingDraws();
   // Scores above 3 search without a draw; 5 records: the first 2 by rank.
@@ -471,7 +471,7 @@ TEST(AIGroupPlan, OrdersDigestFollowsEveryOrderAndTheGroups) {
   changed();
   tank->areaFire = 1;
   changed();
-  tank->flagBytes[5] = 1;
+  tank->flagBytes[Unit::kHoldFlag] = 1;
   changed();
   group->mode = AIGroup::kSentBase;
   changed();

@@ -158,7 +158,7 @@ TEST(AIOperational, ADefenderDrawsOnceForTheHoldReleaseAnAttackerNever) {
   battle.setupPhase = 0;
   battle.currentTurn = 30;  // the release is certain
   Unit* unit = Place(battle, new TestInfantry(), 1, 100.0f);
-  unit->flagBytes[5] = 1;
+  unit->flagBytes[Unit::kHoldFlag] = 1;
   AddGroup(battle, 1, AIGroup::kCannotTakePart)->Append(unit);
 
   battle.attacker = 1;
@@ -170,7 +170,7 @@ TEST(AIOperational, ADefenderDrawsOnceForTheHoldReleaseAnAttackerNever) {
   SeedRandom(77);
   planner.PlanTurn(battle, 1, host);
   EXPECT_EQ(RandomState(), 77u);
-  EXPECT_EQ(unit->flagBytes[5], 1);
+  EXPECT_EQ(unit->flagBytes[Unit::kHoldFlag], 1);
 
   battle.attacker = 0;
   SeedRandom(77);
@@ -179,7 +179,7 @@ TEST(AIOperational, ADefenderDrawsOnceForTheHoldReleaseAnAttackerNever) {
   SeedRandom(77);
   RandomFloat();
   EXPECT_EQ(after, RandomState());
-  EXPECT_EQ(unit->flagBytes[5], 0);
+  EXPECT_EQ(unit->flagBytes[Unit::kHoldFlag], 0);
 }
 
 TEST(AIOperational, CatchAllGroupTakesSurrenderedEnemiesAndCapturedUnits) {

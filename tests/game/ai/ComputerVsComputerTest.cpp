@@ -96,7 +96,7 @@ class CheckingPlanner : public AIOperational {
         if (!std::isfinite(unit.targetX) || !map.IsOnMap(unit.targetX, unit.targetY)) Fault("area target", k);
         h = Fold(Fold(h, Bits(unit.targetX)), Bits(unit.targetY));
       }
-      h = Fold(h, static_cast<uint32_t>(unit.flagBytes[5]));
+      h = Fold(h, static_cast<uint32_t>(unit.flagBytes[Unit::kHoldFlag]));
       if (unit.HasMoveOrder()) ++log_.movers;
       if (unit.areaFire != 0) ++log_.areaFire;
     }

@@ -83,13 +83,13 @@ TEST(BattleIssueOrder, PauseStepsRoundToItsStartAndClearsHiding) {
   OrdersWorld w;
   Unit* unit = w.AddSelected(0, 50.0f);
   unit->pendingDelaySteps = 2;
-  unit->flagBytes[5] = 1;
+  unit->flagBytes[Unit::kHoldFlag] = 1;
   const int32_t expected[] = {3, 0, 1, 2};
   for (int32_t step : expected) {
     w.battle->IssueOrder(kOrderPause, false);
     EXPECT_EQ(unit->pendingDelaySteps, step);
   }
-  EXPECT_EQ(unit->flagBytes[5], 0);
+  EXPECT_EQ(unit->flagBytes[Unit::kHoldFlag], 0);
 }
 
 TEST(BattleIssueOrder, MovementCancelsAWithdrawalOrDropsOnlyATrailingRotation) {

@@ -339,7 +339,7 @@ TEST(CampaignStart, SetUpBattleMovesTheWindowsUnitsAndSetsTheBattle) {
   c.fanaticism[1] = 3;
   c.computerBonus = 2;
   Unit* inside = BattleTestRig::MakeUnit(0, 1, 500.0f, 300.0f);
-  inside->flagBytes[5] = 1;
+  inside->flagBytes[Unit::kHoldFlag] = 1;
   Unit* outside = BattleTestRig::MakeUnit(1, 0, 100.0f, 120.0f);
   Unit* far = BattleTestRig::MakeUnit(2, 0, 1590.0f, 700.0f);
   c.units.Append(inside);

@@ -616,7 +616,7 @@ TEST(BattleAsPlayed, WireSetUpInASquadsWaySlowsItByTheWiresFactor) {
 TEST(InfantryBattle, ASquadSavedHidingIsReadBackHiding) {
   InfantryBattleRig rig;
   ASSERT_GE(rig.squadClass, 0);
-  rig.AddSquad(0, 300.0f, 300.0f)->flagBytes[5] = 1;
+  rig.AddSquad(0, 300.0f, 300.0f)->flagBytes[Unit::kHoldFlag] = 1;
   rig.AddSquad(0, 340.0f, 300.0f);
   std::string stored;
   ASSERT_TRUE(rig.headless.SaveBytes(stored));
@@ -625,7 +625,7 @@ TEST(InfantryBattle, ASquadSavedHidingIsReadBackHiding) {
   for (int32_t i = 0; i < rig.B().units.Count(); ++i) {
     const auto* squad = dynamic_cast<const Infantry*>(rig.B().UnitAt(i));
     if (squad == nullptr) continue;
-    for (int32_t posture : squad->figurePosture) EXPECT_EQ(posture, squad->flagBytes[5] != 0 ? 5 : 2);
+    for (int32_t posture : squad->figurePosture) EXPECT_EQ(posture, squad->flagBytes[Unit::kHoldFlag] != 0 ? 5 : 2);
     postures.push_back(squad->figurePosture[0]);
   }
   EXPECT_EQ(postures, (std::vector<int32_t>{5, 2}));

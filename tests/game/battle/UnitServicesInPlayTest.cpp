@@ -182,7 +182,7 @@ TEST(UnitServicesInPlay, ASplitSquadsHalvesAndAnAmbushMarkerJoinTheBattle) {
   // An ambush point: the marker joins the unit group numbered past the scenario's units, is
   // the squad's target, and goes with the battle into its stored form.
   Unit::gDesignationCounter = 5;
-  first->flagBytes[7] = 1;
+  first->flagBytes[Unit::kAmbushFlag] = 1;
   first->SetTarget(nullptr, 230.0f, 200.0f, false, false);
   ASSERT_EQ(battle.UnitCount(), 5);
   Unit* marker = battle.UnitAt(4);

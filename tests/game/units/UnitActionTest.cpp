@@ -278,7 +278,7 @@ TEST(UnitSight, FriendlyHighExplosiveRuleAtATargetPoint) {
   EXPECT_TRUE(firer.CanFireAtTarget(kind));  // the armoured vehicle 5 m off never stops it
   // Without high explosive left: no ammunition, smoke fire dropped.
   firer.ammo[0] = 0;
-  firer.flagBytes[1] = 1;
+  firer.flagBytes[Unit::kSmokeFireFlag] = 1;
   gUnitStateChanged = 0;
   EXPECT_FALSE(firer.CanFireAtTarget(kind));
   EXPECT_EQ(kind, Unit::kNoAmmo);
@@ -1001,7 +1001,7 @@ TEST(UnitView, ShownTargetAndTargetPosition) {
   own.targetX = 40.0f;
   own.targetY = 50.0f;
   own.areaFire = 1;
-  own.flagBytes[1] = 1;
+  own.flagBytes[Unit::kSmokeFireFlag] = 1;
   float px = 0.0f;
   float py = 0.0f;
   bool flag = false;

@@ -108,7 +108,8 @@ TEST(UnitAim, ClearOrderState) {
   EXPECT_EQ(unit.orderedTarget, &other);
   EXPECT_EQ(unit.areaFire, 0);
   EXPECT_EQ(unit.burst, 0);
-  EXPECT_EQ(unit.flagBytes, (std::array<uint8_t, 8>{1, 1, 1, 0, 0, 1, 1, 1}));
+  // Only the spare and the target-absent flags go with the order state.
+  EXPECT_EQ(unit.flagBytes, (std::array<uint8_t, Unit::kFlagByteCount>{1, 1, 1, 0, 0, 1, 1, 1}));
   EXPECT_EQ(unit.rateOfFireCalls, 1);
   unit.ClearOrderState(true);
   EXPECT_EQ(unit.orderedTarget, nullptr);
@@ -218,7 +219,7 @@ TEST(UnitSmall, EliminateAmmoActivityAndFire) {
   shooter.areaFire = 1;
   EXPECT_FALSE(shooter.WantsToFire());
   shooter.areaFire = 0;
-  shooter.flagBytes[5] = 1;
+  shooter.flagBytes[Unit::kHoldFlag] = 1;
   EXPECT_FALSE(shooter.WantsToFire());
   EXPECT_TRUE(shooter.IsHoldingPosition());
 }

@@ -288,7 +288,7 @@ void Unit::DrawTargetLine(bool labelled) {
   float toZ = 0.0f;
   float distance = 0.0f;
   bool secondForm = false;
-  if (shown == nullptr || (shown->alive == 0 && flagBytes[4] == 0)) {
+  if (shown == nullptr || (shown->alive == 0 && flagBytes[kTargetAbsentFlag] == 0)) {
     shown = nullptr;
     bool flag = false;
     if (!GetShownTarget(toX, toY, flag)) return;
@@ -375,7 +375,7 @@ void Unit::CycleTarget() {
   Unit* chosen = list[next].unit;
   SetTarget(chosen, chosen->x, chosen->y, false, false);
   orderedTarget = chosen;
-  if (flagBytes[5] != 0 && !chosen->IsInanimate()) {
+  if (flagBytes[kHoldFlag] != 0 && !chosen->IsInanimate()) {
     if (UnitDrawHost* host = GetUnitDrawHost()) {
       host->PlayOrderSound(kOrderSound);
     } else if (MapAppServices* app = UnitApp()) {

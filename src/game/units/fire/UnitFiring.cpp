@@ -255,7 +255,7 @@ bool Unit::RollHit(int32_t kindUsed, int32_t flightTime, float* chance) {
 void Unit::FireAtTarget(int32_t kindUsed) {
   if (target == nullptr && areaFire == 0) FatalError(__LINE__, "Unit.cpp");
   // A unit that fires gives itself away: its hide order ends.
-  flagBytes[5] = 0;
+  flagBytes[kHoldFlag] = 0;
   const bool indirect = HasMainWeaponOfType5();
   if (!indirect) burst = 800;
   float px = 0.0f;

@@ -43,8 +43,8 @@ int32_t AmbushMarkersOfSide(int32_t side) {
 }  // namespace
 
 void Unit::SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrdered) {
-  if (flagBytes[7] != 0) {
-    flagBytes[7] = 0;
+  if (flagBytes[kAmbushFlag] != 0) {
+    flagBytes[kAmbushFlag] = 0;
     if (!CanPlaceAmbush(px, py)) return;
     Unit* marker = CreateUnit(kInanimate, kAmbushMarker, GetKindGroup(), 0);
     marker->side = side;
@@ -64,7 +64,7 @@ void Unit::SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrd
     py = newTarget->y;
     newTarget = nullptr;
   }
-  flagBytes[1] = 0;
+  flagBytes[kSmokeFireFlag] = 0;
   bool reach = false;
   if (newTarget == nullptr) {
     reach = (CanTargetPoint(px, py) || HasMainWeaponOfType5()) && IsInRange(DistanceToPoint(px, py), 0, 1.0f);
@@ -85,7 +85,7 @@ void Unit::SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrd
       targetX = px;
       targetY = py;
     } else if (!newTarget->IsPresent()) {
-      flagBytes[4] = 1;
+      flagBytes[kTargetAbsentFlag] = 1;
     }
   } else {
     // Smoke at a unit, or indirect fire: the unit's position becomes the target point.
@@ -94,7 +94,7 @@ void Unit::SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrd
     areaFire = 1;
     target = nullptr;
   }
-  flagBytes[1] = smoke ? 1 : 0;
+  flagBytes[kSmokeFireFlag] = smoke ? 1 : 0;
   orderedTarget = noOrdered ? nullptr : newTarget;
   if (changed) {
     const float oldAim = aimTime;

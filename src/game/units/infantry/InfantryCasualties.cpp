@@ -220,7 +220,7 @@ void Infantry::TakeDamage(float damage, int32_t extraRolls, const Shot& shot) {
         w.moveMode = Waypoint::kRotateTo;
         w.pointKind = 1;
         w.upperLevel = level > 0.5f ? 1 : 0;
-        w.flags = flagBytes[5];
+        w.flags = flagBytes[kHoldFlag];
         waypointCount = 1;
         stateChanged = 1;
       }

@@ -89,7 +89,7 @@ void Infantry::CloseAssault() {
       gUnitStateChanged = 1;
     }
   }
-  flagBytes[5] = 0;
+  flagBytes[kHoldFlag] = 0;
   if (other.alive != 0 && (other.target == nullptr || other.target->DistanceTo(other) > 15.0f)) {
     other.target = this;
   }
@@ -150,7 +150,7 @@ void Infantry::LaunchThrow(int32_t weapon, int32_t flight, float d, float px, fl
   if (UnitServices* services = GetUnitServices()) services->RecordFirePacket(packet);
   timer = 1.5f;
   if (activityState != kCrawl) SetActivity(speed == 0.0f ? 9 : 8);
-  flagBytes[5] = 0;
+  flagBytes[kHoldFlag] = 0;
   gUnitStateChanged = 1;
 }
 

@@ -121,7 +121,7 @@ void Infantry::ReactToDanger() {
       surrendered = 0;
       released = 1;
       firingTimer = 0.0f;
-      flagBytes[5] = 0;
+      flagBytes[kHoldFlag] = 0;
       identificationLevel = 4;
       stateChanged = 1;
       ReactToFire(true, false, 0.0f, 0.0f);
@@ -203,7 +203,7 @@ void Infantry::Surrender(Unit* capturer) {
   indirectFire = 0;
   firingTimer = 0.0f;
   suppression = 0.0f;
-  flagBytes[5] = 0;
+  flagBytes[kHoldFlag] = 0;
   specialWeaponFiring = 0;
   antitankCount = 0;
   chargeCount = 0;

@@ -166,7 +166,7 @@ void Infantry::UnitPassValues(bool asShown, float& exposure, float& classFactor)
 }
 
 int32_t Infantry::ChooseAmmo(const Unit* targetUnit) const {
-  if (flagBytes[1] != 0 && targetUnit == nullptr) {
+  if (flagBytes[kSmokeFireFlag] != 0 && targetUnit == nullptr) {
     if (ammo[4] == 0 && (!IsArtillerySpotter() || ammo[0] == 0)) return kNoAmmo;
     return 4;
   }

@@ -91,7 +91,7 @@ void Infantry::MoveAlongWaypoints() {
       gUnitStateChanged = 1;
     }
     if (speed != mobility) {
-      flagBytes[5] = 0;
+      flagBytes[kHoldFlag] = 0;
       speed = mobility;
       gUnitStateChanged = 1;
     }
@@ -133,7 +133,7 @@ void Infantry::MoveAlongWaypoints() {
   if (reached.pointKind == 1 && waypointCount > 1) CapDelayByRating(false);
   if (reached.flags != 0) {
     if (waypointCount != 1) FatalError(__LINE__, kFile);
-    flagBytes[5] = 1;
+    flagBytes[kHoldFlag] = 1;
   }
   x = reached.x;
   y = reached.y;
@@ -306,8 +306,9 @@ bool Infantry::SpreadOut(bool mayPushOther, Unit* other) {
     }
   }
   if (waypointCount > 0) CancelMoveOrders();
-  const int32_t order =
-      flagBytes[5] != 0 && GetSpeedClass() == 4 ? kOrderSneak : (suppression < 50.0f ? kOrderFastMove : kOrderCrawl);
+  const int32_t order = flagBytes[kHoldFlag] != 0 && GetSpeedClass() == 4
+                            ? kOrderSneak
+                            : (suppression < 50.0f ? kOrderFastMove : kOrderCrawl);
   AddWaypoint(px, py, order);
   const int32_t spotTerrain = map->TerrainTypeAt(px, py);
   if (level > 0.0f && (spotTerrain == 33 || spotTerrain == 34) && waypointCount > 0) {

@@ -61,7 +61,7 @@ bool Infantry::IsNearAimPoint(float px, float py) const {
 int32_t Infantry::ChooseMoveState(bool testBlocked) const {
   const int32_t band = GetBand();
   const bool blocked = testBlocked && boardingTarget != nullptr && boardingTarget->IsMoving();
-  const bool hideOrder = flagBytes[5] != 0;
+  const bool hideOrder = flagBytes[kHoldFlag] != 0;
   int32_t m = kStationary;
   if (!hideOrder && !blocked && CanMove() && commandDelay == 0.0f && waypointCount > 0) {
     m = waypoints[0].moveMode;

@@ -67,7 +67,7 @@ void Unit::AddWaypoint(float px, float py, int32_t orderCode, bool noMenu, bool 
   UnitOrderHost* host = GetUnitOrderHost();
   if (orderCode == kOrderHide) {
     if (waypointCount == 0) {
-      flagBytes[5] = flagBytes[5] != 0 ? 0 : 1;
+      flagBytes[kHoldFlag] = flagBytes[kHoldFlag] != 0 ? 0 : 1;
       pendingDelaySteps = 0;
     } else {
       Waypoint& last = waypoints[static_cast<size_t>(waypointCount - 1)];
@@ -110,7 +110,7 @@ void Unit::AddWaypoint(float px, float py, int32_t orderCode, bool noMenu, bool 
     if (previous == nullptr) {
       w.pointKind = 1;
       w.upperLevel = level > 0.5f ? 1 : 0;
-      w.flags = flagBytes[5];
+      w.flags = flagBytes[kHoldFlag];
     } else {
       w.pointKind = previous->pointKind < 2 ? 1 : 3;
       w.upperLevel = previous->upperLevel;
@@ -137,7 +137,7 @@ void Unit::AddWaypoint(float px, float py, int32_t orderCode, bool noMenu, bool 
       if (host != nullptr) GetUnitScreen().OpenWaypointMenu(*this);
     }
   }
-  flagBytes[5] = 0;
+  flagBytes[kHoldFlag] = 0;
   DropBurstIfIdle();
 }
 
@@ -290,7 +290,7 @@ void Unit::BeginTurn() {
   routeTries = 5;
   routeStamp = -9999;
   nextActionSlice = kNoActionSlice;
-  flagBytes[6] = flagBytes[5];
+  flagBytes[kTurnStartHoldFlag] = flagBytes[kHoldFlag];
   commandDelay += 15.0f * static_cast<float>(pendingDelaySteps);
   pendingDelaySteps = 0;
   if (commandDelay > 0.0f) commandDelay = std::max(commandDelay + RandomFloatTimes(4.0f) - 2.0f, 0.0f);
@@ -309,7 +309,7 @@ void Unit::BeginTurn() {
 
 void Unit::RefreshTarget(bool onlyIfChanged) {
   if (alive != 0 && target != nullptr) {
-    const bool drop = flagBytes[4] != 0 ? !target->IsActive() : target->alive == 0;
+    const bool drop = flagBytes[kTargetAbsentFlag] != 0 ? !target->IsActive() : target->alive == 0;
     if (drop) target = nullptr;
   }
   withdraw = 0;
@@ -341,7 +341,7 @@ void Unit::EscapeFire() {
     const float px = x + std::cos(bearing) * static_cast<float>(r);
     const float py = y + std::sin(bearing) * static_cast<float>(r);
     if (!CanStandAt(px, py, true)) continue;
-    flagBytes[5] = 0;
+    flagBytes[kHoldFlag] = 0;
     waypointCount = 0;
     commandDelay = 0.0f;
     AddWaypoint(px, py, IsInfantry() && GetSpeedClass() == 4 ? kOrderRun : kOrderFastMove, true);

@@ -296,7 +296,7 @@ bool Unit::CheckShotTiming() {
   if (firingTimer != 0.0f) return false;
   if (IsVehicle() && target != nullptr && target->DrawsImmediateFire()) return true;
   bool far = false;
-  if (target != nullptr && (target->alive != 0 || target->flagBytes[4] == 0)) {
+  if (target != nullptr && (target->alive != 0 || target->flagBytes[Unit::kTargetAbsentFlag] == 0)) {
     const float dx = target->x - x;
     const float dy = target->y - y;
     far = std::fabs(dx) > 60.0f || std::fabs(dy) > 60.0f || std::sqrt(dx * dx + dy * dy) > 60.0f;

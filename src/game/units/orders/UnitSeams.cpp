@@ -30,12 +30,12 @@ UnitOrderHost& OperationHost(int32_t line) {
 void Unit::SnapshotOrders() {
   DropBurstIfIdle();
   firingTimer = 0.0f;
-  if (target != nullptr && target->alive == 0 && flagBytes[4] == 0) target = nullptr;
+  if (target != nullptr && target->alive == 0 && flagBytes[kTargetAbsentFlag] == 0) target = nullptr;
   ordersPhaseTarget = target;
-  flagBytes[0] = areaFire;
+  flagBytes[kOrdersAreaFireFlag] = areaFire;
   ordersPhaseTargetX = targetX;
   ordersPhaseTargetY = targetY;
-  flagBytes[2] = flagBytes[1];
+  flagBytes[kOrdersSmokeFireFlag] = flagBytes[kSmokeFireFlag];
   SnapshotWaypoints();
   if (IsVehicle()) ResetForOrdersPhase();
   if (level > 0.0f) {
@@ -72,8 +72,8 @@ void Unit::LeaveBattlefield(bool /*ownExit*/) {
 
 void Unit::ResetBetweenBattles() {
   withdraw = 0;
-  flagBytes[4] = 0;
-  flagBytes[5] = 0;
+  flagBytes[kTargetAbsentFlag] = 0;
+  flagBytes[kHoldFlag] = 0;
   lastMovingSlice = 0;
   incomingFire = 0;
   ResetSliceCounter();

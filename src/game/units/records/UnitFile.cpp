@@ -95,9 +95,10 @@ void Unit::Write(GFile& file) const {
   }
 
   file.WriteByte(static_cast<uint8_t>(kind));
-  file.WriteByte(Bit(alive, 7) | Bit(immobilized, 6) | Bit(areaFire, 5) | Bit(flagBytes[1], 4) |
-                 Bit(flagBytes[5], 3) | Bit(flagBytes[3], 2) | Bit(withdraw, 1) | Bit(countsForPoints, 0));
-  file.WriteByte(Field(losses, 4, 4) | Bit(flagBytes[4], 3) | Field(pendingDelaySteps, 3, 0));
+  file.WriteByte(Bit(alive, 7) | Bit(immobilized, 6) | Bit(areaFire, 5) | Bit(flagBytes[kSmokeFireFlag], 4) |
+                 Bit(flagBytes[kHoldFlag], 3) | Bit(flagBytes[kSpareOrderFlag], 2) | Bit(withdraw, 1) |
+                 Bit(countsForPoints, 0));
+  file.WriteByte(Field(losses, 4, 4) | Bit(flagBytes[kTargetAbsentFlag], 3) | Field(pendingDelaySteps, 3, 0));
   file.WriteByte(Field(rating, 4, 4) | Field(ammoKind, 4, 0));
   file.WriteByte(Bit(hidden, 7) | Bit(side, 6) | Field(setupZone, 3, 3) | Field(identificationLevel, 3, 0));
   file.WriteByte(Field(status, 2, 6) | Field(fatigueLevel, 3, 3) | Field(shotCounter, 3, 0));
@@ -127,7 +128,7 @@ void Unit::Write(GFile& file) const {
     file.WriteFloat(targetX);
     file.WriteFloat(targetY);
   }
-  const uint8_t ordersCode = flagBytes[0] == 0 ? 0 : (flagBytes[2] == 0 ? 1 : 2);
+  const uint8_t ordersCode = flagBytes[kOrdersAreaFireFlag] == 0 ? 0 : (flagBytes[kOrdersSmokeFireFlag] == 0 ? 1 : 2);
   file.WriteByte(ordersCode);
   if (ordersCode != 0) {
     file.WriteFloat(ordersPhaseTargetX);
@@ -183,14 +184,14 @@ void Unit::Read(GFile& file) {
   alive = Flag(b1, 7);
   immobilized = Flag(b1, 6);
   areaFire = Flag(b1, 5);
-  flagBytes[1] = Flag(b1, 4);
-  flagBytes[5] = Flag(b1, 3);
-  flagBytes[3] = Flag(b1, 2);
+  flagBytes[kSmokeFireFlag] = Flag(b1, 4);
+  flagBytes[kHoldFlag] = Flag(b1, 3);
+  flagBytes[kSpareOrderFlag] = Flag(b1, 2);
   withdraw = Flag(b1, 1);
   countsForPoints = Flag(b1, 0);
   const uint8_t b2 = static_cast<uint8_t>(file.ReadByte());
   losses = Take(b2, 4, 4);
-  flagBytes[4] = Flag(b2, 3);
+  flagBytes[kTargetAbsentFlag] = Flag(b2, 3);
   pendingDelaySteps = Take(b2, 3, 0);
   const uint8_t b3 = static_cast<uint8_t>(file.ReadByte());
   rating = Take(b3, 4, 4);
@@ -261,14 +262,14 @@ void Unit::Read(GFile& file) {
   }
   const uint8_t ordersCode = static_cast<uint8_t>(file.ReadByte());
   if (ordersCode == 0) {
-    flagBytes[0] = 0;
-    flagBytes[2] = 0;
+    flagBytes[kOrdersAreaFireFlag] = 0;
+    flagBytes[kOrdersSmokeFireFlag] = 0;
   } else {
-    flagBytes[0] = 1;
+    flagBytes[kOrdersAreaFireFlag] = 1;
     ordersPhaseTargetX = file.ReadFloat();
     ordersPhaseTargetY = file.ReadFloat();
     if (!IsStoredPosition(ordersPhaseTargetX, ordersPhaseTargetY)) return Refuse(file, "orders target", 0);
-    flagBytes[2] = ordersCode == 2 ? 1 : 0;
+    flagBytes[kOrdersSmokeFireFlag] = ordersCode == 2 ? 1 : 0;
   }
   designation = file.ReadU16();
   // Stored in 16 bits; read back signed, so a buttoned vehicle's wait (below 0) is kept.
@@ -353,7 +354,7 @@ void Unit::ForgetUnstoredState() {
   // alike.
   if (hidden == 0) lastSeenX = lastSeenY = 0.0f;
   if (areaFire == 0) targetX = targetY = 0.0f;
-  if (flagBytes[0] == 0) ordersPhaseTargetX = ordersPhaseTargetY = 0.0f;
+  if (flagBytes[kOrdersAreaFireFlag] == 0) ordersPhaseTargetX = ordersPhaseTargetY = 0.0f;
   if (!HasMainWeaponOfType23(false)) gunElevation = goalGunElevation = 0.0f;
   for (int32_t i = std::max(waypointCount, 0); i < kWaypointEntries; ++i) {
     waypoints[static_cast<size_t>(i)] = Waypoint{};

@@ -47,12 +47,12 @@ struct UnitStatePacket {
   uint8_t identificationLevel = 0;  // 3 bits
   uint8_t status = 0;               // 2 bits
   uint8_t hidden = 0;
-  uint8_t flagByte5 = 0;
+  uint8_t targetAbsent = 0;
   uint8_t hiddenSecond = 0;
-  uint8_t flagByte6 = 0;
+  uint8_t hold = 0;
   uint8_t bailedOut = 0;
   uint8_t immobilized = 0;
-  uint8_t flagByte2 = 0;
+  uint8_t smokeFire = 0;
   uint8_t areaFire = 0;
 
   // ---- What the kinds add (WriteStateExtras / ReadStateExtras): two unit references (a

@@ -55,8 +55,8 @@ UnitStatePacket Unit::MakeStatePacket() {
   packet.turnRate = turnRate;
   packet.aim = Truncated16(aimTime, 10.0f);
   packet.areaFire = areaFire != 0 ? 1 : 0;
-  packet.flagByte2 = flagBytes[1] != 0 ? 1 : 0;
-  packet.flagByte5 = flagBytes[4] != 0 ? 1 : 0;
+  packet.smokeFire = flagBytes[kSmokeFireFlag] != 0 ? 1 : 0;
+  packet.targetAbsent = flagBytes[kTargetAbsentFlag] != 0 ? 1 : 0;
   packet.identificationLevel = static_cast<uint8_t>(identificationLevel & 7);
   packet.hidden = hidden != 0 ? 1 : 0;
   packet.hiddenSecond = hiddenSecond != 0 ? 1 : 0;
@@ -66,7 +66,7 @@ UnitStatePacket Unit::MakeStatePacket() {
   packet.targetY = targetY;
   packet.positionErrorX = positionErrorX;
   packet.positionErrorY = positionErrorY;
-  packet.flagByte6 = flagBytes[5] != 0 ? 1 : 0;
+  packet.hold = flagBytes[kHoldFlag] != 0 ? 1 : 0;
   packet.reloading = reloadState > 0.0f ? 1 : 0;
   packet.bailedOut = knockedOut != 0 ? 1 : 0;
   packet.gunElevation = Truncated16(gunElevation, 200.0f);
@@ -120,8 +120,8 @@ void Unit::ApplyStatePacket(const UnitStatePacket& packet) {
   suppression = packet.suppression;
   target = packet.target;
   areaFire = packet.areaFire != 0 ? 1 : 0;
-  flagBytes[1] = packet.flagByte2 != 0 ? 1 : 0;
-  flagBytes[4] = packet.flagByte5 != 0 ? 1 : 0;
+  flagBytes[kSmokeFireFlag] = packet.smokeFire != 0 ? 1 : 0;
+  flagBytes[kTargetAbsentFlag] = packet.targetAbsent != 0 ? 1 : 0;
   identificationLevel = packet.identificationLevel & 7;
   if (identificationLevel > 4) identificationLevel = 4;
   aimTime = static_cast<float>(packet.aim) * 0.1f;
@@ -143,7 +143,7 @@ void Unit::ApplyStatePacket(const UnitStatePacket& packet) {
   lastSeenY = packet.lastSeenY;
   positionErrorX = packet.positionErrorX;
   positionErrorY = packet.positionErrorY;
-  flagBytes[5] = packet.flagByte6 != 0 ? 1 : 0;
+  flagBytes[kHoldFlag] = packet.hold != 0 ? 1 : 0;
   speed = packet.speed;
   turnRate = packet.turnRate;
   ammo = packet.ammo;

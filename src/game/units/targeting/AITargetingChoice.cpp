@@ -109,7 +109,7 @@ float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forRea
   const bool mainUsable = !mg && chooser.HasMainWeapon();
   bool holdPosition = forReal && chooser.IsHoldingPosition();
   if (airplane && tubes != 0) holdPosition = false;
-  const bool holdFlag = chooser.flagBytes[5] != 0;
+  const bool holdFlag = chooser.flagBytes[Unit::kHoldFlag] != 0;
   const bool comradesEngaged = holdPosition && holdFlag && AnyUnit([&](Unit& u) {
                                  return AITargeting::IsNearbyEngagedUnit(u, chooser);
                                });
@@ -190,7 +190,7 @@ float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forRea
   float threshold = 0.0f;
   if (forReal) {
     BonusCase b;
-    b.absentOrderedFlag = chooser.flagBytes[4] != 0;
+    b.absentOrderedFlag = chooser.flagBytes[Unit::kTargetAbsentFlag] != 0;
     b.isCurrentTarget = &candidate == chooser.target;
     b.machineGunMode = mg;
     b.isOrderedTarget = ordered;
@@ -204,7 +204,7 @@ float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forRea
     t.isOrderedTarget = ordered;
     t.hasOrderedTarget = chooser.orderedTarget != nullptr;
     t.areaFire = chooser.areaFire != 0;
-    t.smokeFire = chooser.flagBytes[1] != 0;
+    t.smokeFire = chooser.flagBytes[Unit::kSmokeFireFlag] != 0;
     t.holding = holdPosition && holdFlag;
     t.machineGunMode = mg;
     t.useMachineGun = useMG;
@@ -279,7 +279,7 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
           unit.areaFire = 1;
           gUnitStateChanged = 1;
         } else if (unit.ammoKind == 4 && best != nullptr) {
-          unit.flagBytes[1] = 1;
+          unit.flagBytes[Unit::kSmokeFireFlag] = 1;
           unit.target = nullptr;
           unit.areaFire = 1;
           changed = true;
@@ -300,10 +300,10 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
         } else {
           changed = true;
           unit.target = best;
-          unit.flagBytes[4] = 0;
+          unit.flagBytes[Unit::kTargetAbsentFlag] = 0;
           unit.areaFire = 0;
-          unit.flagBytes[1] = 0;
-          if (best != nullptr) unit.flagBytes[5] = 0;
+          unit.flagBytes[Unit::kSmokeFireFlag] = 0;
+          if (best != nullptr) unit.flagBytes[Unit::kHoldFlag] = 0;
         }
       }
       if (vehicle != nullptr && !mg && unit.areaFire == 0 &&
@@ -322,7 +322,7 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
   }
   if (unit.areaFire != 0 && !unit.IsOutOfMainAmmo() && !unit.HasMainWeaponOfType5()) {
     bool stop = false;
-    if (unit.flagBytes[1] != 0) {
+    if (unit.flagBytes[Unit::kSmokeFireFlag] != 0) {
       stop = unit.ammo[4] == 0;
     } else if (vehicle == nullptr) {
       stop = unit.ChooseAmmo(nullptr) == Unit::kNoAmmo;
@@ -336,7 +336,7 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
     if (stop) {
       unit.target = nullptr;
       unit.areaFire = 0;
-      unit.flagBytes[1] = 0;
+      unit.flagBytes[Unit::kSmokeFireFlag] = 0;
       gUnitStateChanged = 1;
     }
   }

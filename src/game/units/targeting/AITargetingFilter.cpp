@@ -61,7 +61,7 @@ bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser, bool pas
   if (!candidate.IsIdentified()) return false;
   if (candidate.IsPassenger() || chooser.IsPassenger()) return false;
   if (!chooser.CanTarget(candidate)) return false;
-  const bool absentOrdered = chooser.flagBytes[4] != 0 && chooser.target == &candidate;
+  const bool absentOrdered = chooser.flagBytes[Unit::kTargetAbsentFlag] != 0 && chooser.target == &candidate;
   if (candidate.alive == 0 && !absentOrdered) return false;
   // Looking (the line and, for a buttoned-up crew, how well the candidate gives itself away)
   // changes nothing but the sight pair of the two, so when that pair would keep nothing a later

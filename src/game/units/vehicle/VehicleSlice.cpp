@@ -203,7 +203,7 @@ void Vehicle::UpdateSliceActions(int32_t slice, bool& fired) {
       UseAmmo(kind);
       fired = true;
       const bool spent = ammo[0] == 0 && ammo[1] == 0 && ammo[2] == 0 && ammo[3] == 0;
-      if ((target != nullptr && spent) || (flagBytes[1] != 0 && ammo[4] == 0)) ClearOrderState(false);
+      if ((target != nullptr && spent) || (flagBytes[kSmokeFireFlag] != 0 && ammo[4] == 0)) ClearOrderState(false);
     }
   }
 

@@ -363,7 +363,7 @@ TEST(UnitDrawLines, TargetLabelNamesDistanceAndKeepsClearOfTheTop) {
 
   // A dead target reads Abandoned, or Eliminated when its crew bailed out.
   enemy.alive = 0;
-  own.flagBytes[4] = 1;
+  own.flagBytes[Unit::kTargetAbsentFlag] = 1;
   for (const auto& [bailed, word] : {std::pair{0, "Abandoned Rifle Squad"}, std::pair{1, "Eliminated Rifle Squad"}}) {
     rig.host.screenTexts.clear();
     enemy.knockedOut = static_cast<uint8_t>(bailed);
@@ -395,7 +395,7 @@ TEST(UnitCycleTarget, CandidatesByScoreHighestFirstAndTheOrderSound) {
   // No candidate: target and ordered target stay, no sound.
   own.target = &unscored;
   own.orderedTarget = &unscored;
-  own.flagBytes[5] = 1;
+  own.flagBytes[Unit::kHoldFlag] = 1;
   own.CycleTarget();
   EXPECT_EQ(own.target, &unscored);
   EXPECT_EQ(own.orderedTarget, &unscored);
@@ -419,7 +419,7 @@ TEST(UnitCycleTarget, CandidatesByScoreHighestFirstAndTheOrderSound) {
   own.CycleTarget();
   EXPECT_EQ(own.target, &high);
   EXPECT_EQ(rig.host.sounds, (std::vector<int32_t>{30, 30, 30, 30, 30}));
-  own.flagBytes[5] = 0;
+  own.flagBytes[Unit::kHoldFlag] = 0;
   own.CycleTarget();
   EXPECT_EQ(rig.host.sounds.size(), 5u);
 }

@@ -164,16 +164,16 @@ TEST(UnitTargets, AmbushMarkersAreLimitedToThirtyASide) {
   EXPECT_TRUE(gun.CanPlaceAmbush(300.0f, 200.0f));
   EXPECT_FALSE(gun.CanPlaceAmbush(600.0f, 200.0f));  // beyond 300 m
   // The 30th is placed as the target; a 31st is refused.
-  gun.flagBytes[7] = 1;
+  gun.flagBytes[Unit::kAmbushFlag] = 1;
   gun.SetTarget(nullptr, 300.0f, 200.0f, false, false);
   ASSERT_EQ(rig.world.JoinedUnits().size(), 1u);
   EXPECT_EQ(gun.target, rig.world.JoinedUnits()[0]);
   EXPECT_EQ(gun.target->GetInanimateKind(), 3);
   EXPECT_EQ(gun.target->side, 1);
-  EXPECT_EQ(gun.flagBytes[7], 0);
+  EXPECT_EQ(gun.flagBytes[Unit::kAmbushFlag], 0);
   EXPECT_GE(Unit::gDesignationCounter, 10000);
   EXPECT_FALSE(gun.CanPlaceAmbush(300.0f, 220.0f));
-  gun.flagBytes[7] = 1;
+  gun.flagBytes[Unit::kAmbushFlag] = 1;
   Unit* before = gun.target;
   gun.SetTarget(nullptr, 300.0f, 220.0f, false, false);
   EXPECT_EQ(rig.world.JoinedUnits().size(), 1u);
@@ -205,12 +205,12 @@ TEST(UnitTargets, SetTargetTakesUnitsPointsAndResetsTheRanging) {
   EXPECT_EQ(gun.target, nullptr);
   EXPECT_EQ(gun.areaFire, 1);
   EXPECT_EQ(gun.targetX, 400.0f);
-  EXPECT_EQ(gun.flagBytes[1], 1);
+  EXPECT_EQ(gun.flagBytes[Unit::kSmokeFireFlag], 1);
   gun.indirect = true;
   gun.SetTarget(&men, 0.0f, 0.0f, false, false);
   EXPECT_EQ(gun.target, nullptr);
   EXPECT_EQ(gun.areaFire, 1);
-  EXPECT_EQ(gun.flagBytes[1], 0);
+  EXPECT_EQ(gun.flagBytes[Unit::kSmokeFireFlag], 0);
   gun.indirect = false;
   // Out of reach: the order is dropped.
   gun.inRange = false;
@@ -564,9 +564,9 @@ TEST(UnitFiring, FireAtTargetTimersCounterShockAndHatches) {
   Rifleman men;
   men.SetPosition(400.0f, 200.0f);
   gun.target = &men;
-  gun.flagBytes[5] = 1;  // hiding
+  gun.flagBytes[Unit::kHoldFlag] = 1;  // hiding
   gun.FireAtTarget(0);
-  EXPECT_EQ(gun.flagBytes[5], 0);  // firing ends the hide order
+  EXPECT_EQ(gun.flagBytes[Unit::kHoldFlag], 0);  // firing ends the hide order
   EXPECT_EQ(gun.burst, 800);
   EXPECT_EQ(gun.firingTimer, 2.5f);
   EXPECT_EQ(gun.shotCounter, 1);

@@ -203,11 +203,11 @@ TEST(InfantryFire, AmmunitionChoice) {
   auto other = f.rig.Make(InfantryRig::kSquad, 3);
   squad->ammo = {};
   // Smoke fire at a point: kind 4 while there is smoke, else none.
-  squad->flagBytes[1] = 1;
+  squad->flagBytes[Unit::kSmokeFireFlag] = 1;
   EXPECT_EQ(squad->ChooseAmmo(nullptr), Unit::kNoAmmo);
   squad->ammo[4] = 2;
   EXPECT_EQ(squad->ChooseAmmo(nullptr), 4);
-  squad->flagBytes[1] = 0;
+  squad->flagBytes[Unit::kSmokeFireFlag] = 0;
   // The antitank weapon being fired: kind 3.
   squad->specialWeaponFiring = 1;
   squad->antitankCount = 1;

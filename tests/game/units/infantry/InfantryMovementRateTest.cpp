@@ -82,10 +82,10 @@ TEST(InfantryMoveState, WithoutOrdersHidingSurrenderAndBoarding) {
   f.unit->target = nullptr;
   f.unit->suppression = 0.0f;
   // The hide order, and an order still delayed after hiding.
-  f.unit->flagBytes[5] = 1;
+  f.unit->flagBytes[Unit::kHoldFlag] = 1;
   f.Order(*f.unit, 3);
   EXPECT_EQ(f.unit->ChooseMoveState(false), 6);
-  f.unit->flagBytes[5] = 0;
+  f.unit->flagBytes[Unit::kHoldFlag] = 0;
   f.unit->commandDelay = 2.0f;
   f.unit->activityState = Infantry::kCrawl;
   EXPECT_EQ(f.unit->ChooseMoveState(false), 6);

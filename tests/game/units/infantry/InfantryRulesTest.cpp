@@ -280,7 +280,7 @@ TEST(InfantryOverrides, RangesQueriesAndMovement) {
   rig.Make(InfantryRig::kMortar, 6)->QueryWeapon(0, weapon, weaponKind);
   EXPECT_EQ(weapon, InfantryRig::kMortarWeapon);
   EXPECT_EQ(weaponKind, 4);
-  team->flagBytes[1] = 1;  // smoke fire changes nothing
+  team->flagBytes[Unit::kSmokeFireFlag] = 1;  // smoke fire changes nothing
   EXPECT_EQ(team->QueryWeaponGrade(weapon, weaponKind, 0), 2);
   team->specialWeaponFiring = 1;
   team->antitankCount = 1;

@@ -119,7 +119,7 @@ TEST(InfantrySlice, ActivityByStateAndRoutedMarkSetOnce) {
   EXPECT_EQ(f.unit->reloadState, 0.0f);
   EXPECT_EQ(f.unit->activityState, Infantry::kStationary);
   EXPECT_EQ(f.unit->activityCodes[0], 2);
-  f.unit->flagBytes[5] = 1;  // the hide order
+  f.unit->flagBytes[Unit::kHoldFlag] = 1;  // the hide order
   f.unit->reloadState = -1.0f;
   f.unit->UpdateSlice(1);
   EXPECT_EQ(f.unit->activityState, Infantry::kHiding);

@@ -136,11 +136,11 @@ TEST(UnitOrders, WaypointListFillsOverwritesAndKeepsRotationLast) {
   // A rotation point at index 0 takes the unit's level and hide order.
   Foot rotating;
   rotating.level = 1.0f;
-  rotating.flagBytes[5] = 1;
+  rotating.flagBytes[Unit::kHoldFlag] = 1;
   rotating.AddWaypoint(500.0f, 500.0f, kOrderRotate, true);
   EXPECT_EQ(rotating.waypoints[0].upperLevel, 1);
   EXPECT_EQ(rotating.waypoints[0].flags, 1);
-  EXPECT_EQ(rotating.flagBytes[5], 0);
+  EXPECT_EQ(rotating.flagBytes[Unit::kHoldFlag], 0);
   rotating.RemoveRotationPoint();
   EXPECT_EQ(rotating.waypointCount, 0);
 }
@@ -151,16 +151,16 @@ TEST(UnitOrders, HideOrderChainAndRefusals) {
   Place(unit, 100.0f, 100.0f);
   unit.pendingDelaySteps = 2;
   unit.AddWaypoint(0.0f, 0.0f, kOrderHide);
-  EXPECT_EQ(unit.flagBytes[5], 1);
+  EXPECT_EQ(unit.flagBytes[Unit::kHoldFlag], 1);
   EXPECT_TRUE(unit.CanTakeOrder(kOrderHide));  // a hiding unit without waypoints may stop hiding
   EXPECT_EQ(unit.pendingDelaySteps, 0);
   unit.AddWaypoint(0.0f, 0.0f, kOrderHide);
-  EXPECT_EQ(unit.flagBytes[5], 0);
+  EXPECT_EQ(unit.flagBytes[Unit::kHoldFlag], 0);
   unit.AddWaypoint(120.0f, 100.0f, kOrderMove, true);
-  unit.flagBytes[5] = 1;
+  unit.flagBytes[Unit::kHoldFlag] = 1;
   unit.AddWaypoint(0.0f, 0.0f, kOrderHide);
   EXPECT_EQ(unit.waypoints[0].flags, 1);
-  EXPECT_EQ(unit.flagBytes[5], 1);  // the unit's own hide order is untouched
+  EXPECT_EQ(unit.flagBytes[Unit::kHoldFlag], 1);  // the unit's own hide order is untouched
 
   // Chained points: the new one is 3, a previous 3 becomes 2; the turn start fixes them.
   Foot route;
@@ -324,7 +324,7 @@ TEST(UnitOrders, TurnStartAddsPausesWithOneDrawAndRecordsTheOpeningPacket) {
   Foot unit;
   unit.pendingDelaySteps = 2;
   unit.commandDelay = 0.0f;
-  unit.flagBytes[5] = 1;
+  unit.flagBytes[Unit::kHoldFlag] = 1;
   unit.stateChanged = 1;
   unit.sliceCounter = 77;
   unit.incomingFire = 300;
@@ -338,7 +338,7 @@ TEST(UnitOrders, TurnStartAddsPausesWithOneDrawAndRecordsTheOpeningPacket) {
   EXPECT_GE(unit.commandDelay, 28.0f);
   EXPECT_LT(unit.commandDelay, 32.0f);
   EXPECT_EQ(unit.pendingDelaySteps, 0);
-  EXPECT_EQ(unit.flagBytes[6], 1);
+  EXPECT_EQ(unit.flagBytes[Unit::kTurnStartHoldFlag], 1);
   EXPECT_EQ(unit.stateChanged, 0);
   EXPECT_EQ(unit.sliceCounter, 0);
   EXPECT_EQ(unit.incomingFire, 0);
@@ -389,7 +389,7 @@ TEST(UnitOrders, TurnEndDropsLostTargetsAndRecordsWhenAsked) {
   // A target absent when ordered stays while it is active.
   gone.alive = 1;
   unit.target = &gone;
-  unit.flagBytes[4] = 1;
+  unit.flagBytes[Unit::kTargetAbsentFlag] = 1;
   unit.RefreshTarget(false);
   EXPECT_EQ(unit.target, &gone);
   gone.status = 1;
@@ -1092,7 +1092,7 @@ TEST(UnitBailOut, EscapingFireBailsOutOrRunsToAFreePoint) {
   Place(runner, 410.0f, 410.0f);
   runner.AddWaypoint(500.0f, 500.0f, kOrderMove, true);
   runner.commandDelay = 9.0f;
-  runner.flagBytes[5] = 1;
+  runner.flagBytes[Unit::kHoldFlag] = 1;
   runner.refuseFromX = 1.0e9f;
   SeedRandom(5);
   const float bearing = RandomFloatTimes(360.0f) * kRad;
@@ -1103,7 +1103,7 @@ TEST(UnitBailOut, EscapingFireBailsOutOrRunsToAFreePoint) {
   EXPECT_NEAR(runner.waypoints[0].y, 410.0f + 10.0f * std::sin(bearing), 1e-3f);
   EXPECT_EQ(runner.waypoints[0].moveMode, 5);
   EXPECT_FLOAT_EQ(runner.commandDelay, 0.0f);
-  EXPECT_EQ(runner.flagBytes[5], 0);
+  EXPECT_EQ(runner.flagBytes[Unit::kHoldFlag], 0);
   // A vehicle moves fast; nowhere to go: nothing happens after 200 draws.
   Tank mover;
   mover.Setup(410.0f, 410.0f, 0.0f, 6, 2);

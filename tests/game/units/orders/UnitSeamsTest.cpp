@@ -21,7 +21,7 @@ TEST(UnitSeams, SnapshotDropsADeadTargetAndCopiesTheOrders) {
   unit.areaFire = 1;
   unit.targetX = 12.0f;
   unit.targetY = 34.0f;
-  unit.flagBytes[1] = 1;
+  unit.flagBytes[Unit::kSmokeFireFlag] = 1;
   unit.firingTimer = 3.0f;
   unit.level = 1.0f;  // open ground: back to the ground
   unit.AddWaypoint(150.0f, 160.0f, kOrderMove, true);
@@ -29,16 +29,16 @@ TEST(UnitSeams, SnapshotDropsADeadTargetAndCopiesTheOrders) {
   unit.SnapshotOrders();
   EXPECT_EQ(unit.target, nullptr);
   EXPECT_EQ(unit.ordersPhaseTarget, nullptr);
-  EXPECT_EQ(unit.flagBytes[0], 1);
-  EXPECT_EQ(unit.flagBytes[2], 1);
+  EXPECT_EQ(unit.flagBytes[Unit::kOrdersAreaFireFlag], 1);
+  EXPECT_EQ(unit.flagBytes[Unit::kOrdersSmokeFireFlag], 1);
   EXPECT_FLOAT_EQ(unit.ordersPhaseTargetX, 12.0f);
   EXPECT_FLOAT_EQ(unit.ordersPhaseTargetY, 34.0f);
   EXPECT_FLOAT_EQ(unit.firingTimer, 0.0f);
   EXPECT_FLOAT_EQ(unit.orderedWaypoints[0].x, 155.0f);
   EXPECT_FLOAT_EQ(unit.level, 0.0f);
-  // The fifth flag byte keeps a dead target; a level below the ground stays.
+  // The target-absent flag keeps a dead target; a level below the ground stays.
   unit.target = &enemy;
-  unit.flagBytes[4] = 1;
+  unit.flagBytes[Unit::kTargetAbsentFlag] = 1;
   unit.level = -1.0f;
   unit.SnapshotOrders();
   EXPECT_EQ(unit.target, &enemy);
@@ -247,14 +247,14 @@ TEST(UnitSeams, ResetBetweenBattlesKeepsAnImmobileGunsIdentification) {
   gun.suppression = 50.0f;
   gun.losses = 4;
   gun.waypointCount = 2;
-  gun.flagBytes[5] = 1;
+  gun.flagBytes[Unit::kHoldFlag] = 1;
   gun.nextActionSlice = 7;
   gun.activityCodes = {5, 6, 7};
   gun.ResetBetweenBattles();
   EXPECT_EQ(gun.identificationLevel, 3);
   EXPECT_FLOAT_EQ(gun.suppression, 0.0f);
   EXPECT_EQ(gun.waypointCount, 0);
-  EXPECT_EQ(gun.flagBytes[5], 0);
+  EXPECT_EQ(gun.flagBytes[Unit::kHoldFlag], 0);
   EXPECT_EQ(gun.nextActionSlice, Unit::kNoActionSlice);
   EXPECT_EQ(gun.activityCodes[1], 2);
   EXPECT_EQ(gun.lossesCountedByMorale, 4);

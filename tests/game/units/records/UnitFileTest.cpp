@@ -174,9 +174,9 @@ TEST(UnitStoredForm, RecordSizeOfEachConditionalField) {
   unit.areaFire = 1;
   EXPECT_EQ(rig.Write(unit).size(), kPlainSize + 8);
   unit.areaFire = 0;
-  unit.flagBytes[0] = 1;
+  unit.flagBytes[Unit::kOrdersAreaFireFlag] = 1;
   EXPECT_EQ(rig.Write(unit).size(), kPlainSize + 8);
-  unit.flagBytes[0] = 0;
+  unit.flagBytes[Unit::kOrdersAreaFireFlag] = 0;
   unit.type23 = true;
   EXPECT_EQ(rig.Write(unit).size(), kPlainSize + 4);
   unit.type23 = false;

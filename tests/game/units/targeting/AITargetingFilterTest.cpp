@@ -124,7 +124,7 @@ TEST(AITargetingFilter, DeadCandidatesOnlyAsTheAbsentOrderedTarget) {
   EXPECT_FALSE(AITargeting::PassesCandidateFilter(wreck, chooser));
   chooser.target = &wreck;
   EXPECT_FALSE(AITargeting::PassesCandidateFilter(wreck, chooser));
-  chooser.flagBytes[4] = 1;
+  chooser.flagBytes[Unit::kTargetAbsentFlag] = 1;
   EXPECT_TRUE(wreck.IsIdentified());
   EXPECT_TRUE(chooser.CanTargetUnit(&wreck));
   EXPECT_TRUE(AITargeting::PassesCandidateFilter(wreck, chooser));

@@ -401,7 +401,7 @@ TEST(VehicleGuns, HitChancesOfAVehicle) {
   infantry.x = shooter->x;
   infantry.y = shooter->y;
   EXPECT_FLOAT_EQ(adjust(infantry).first, 3.0f);
-  infantry.flagBytes[5] = 1;  // hiding
+  infantry.flagBytes[Unit::kHoldFlag] = 1;  // hiding
   EXPECT_FLOAT_EQ(adjust(infantry).first, 1.5f);
   // Unarmoured without a gun the crew is not exposed: flank shots are harder.
   rig.PutI16(0, 140, 0);
