@@ -262,7 +262,7 @@ void InfoPanel::ComposeUnit(std::vector<PanelItem>& out, const Unit& u) const {
              (u.HasMainWeapon() || vehicle->GetClassData(0).AmmoLoad() != 0)) {
     centredPicture(1048, 215, 27);
   } else if (full && u.HasMainWeapon() && u.IsMainWeaponUsable() && !u.HasMainWeaponOfType5() &&
-             (replay ? u.firingBytes[4] == 0 : u.firingTimer > 0.0f)) {
+             (replay ? u.firingBytes[Unit::kShownReloading] == 0 : u.firingTimer > 0.0f)) {
     // Outside the replay by the limber timer; during it by the bit its state packets carry.
     centredPicture(1089, 215, 27);
   } else if (infantry != nullptr && full && u.GetFatigueLevel() >= 0 && u.GetFatigueLevel() <= 4) {

@@ -34,7 +34,7 @@ Unit::Unit() {
   ReleaseTextures(false);
   activityCodes = {2, 2, 2};
   for (auto& extras : activityExtras) extras = {0, 0, 0};
-  firingBytes[2] = 1;
+  firingBytes[kCreationMark] = 1;
 }
 
 Unit::Unit(const Unit& other) : GBoundingBox(other), MapUnitView(other) { *this = other; }
@@ -163,7 +163,7 @@ void Unit::ClearMovementAndFire() {
   countdown = 0;
   burst = 0;
   spottingValue = 0;
-  firingBytes[3] = 0;
+  firingBytes[kSpottingPasses] = 0;
   pendingDelaySteps = 0;
   commandDelay = 0.0f;
   suppression = 0.0f;

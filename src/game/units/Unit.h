@@ -74,6 +74,24 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
     kFlagByteCount = 8,
   };
 
+  // The indices of firingBytes: the state of the firing step.
+  enum FiringByte : size_t {
+    // The gun was laid on the target while the unit moved: its shots scatter as if moving.
+    // Cleared when it fires and when its aim timer is re-primed.
+    kLaidWhileMoving = 0,
+    // Machine-gun mode: a vehicle's weapon questions and scores are about its machine gun
+    // instead of its main gun. Set by target choice, cleared at the turn start.
+    kMachineGunMode = 1,
+    // 1 from creation; the stand test clears it while it asks the ground's mobility and puts
+    // it back. No rule reads it.
+    kCreationMark = 2,
+    // The spotting passes left before the next full one (0: the next pass is full).
+    kSpottingPasses = 3,
+    // The reloading bit of the last state packet applied: what the replay shows.
+    kShownReloading = 4,
+    kFiringByteCount = 5,
+  };
+
   // The waypoint's x, y and upper-level byte as it stood when the orders phase began.
   struct OrderedWaypoint {
     float x = 0.0f;
@@ -915,9 +933,8 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   float reloadState = 0.0f;
   int32_t spottingValue = 0;
   int32_t countdown = 0;
-  // 0 cleared when the aim is re-primed (fire-moved), 1 set by target choice, 2 machine-gun
-  // mode (1 at creation), 3 the spotting full-pass counter, 4 used by state packets.
-  std::array<uint8_t, 5> firingBytes{};
+  // Indexed by FiringByte.
+  std::array<uint8_t, kFiringByteCount> firingBytes{};
 
   // The packed ids of target, ordered target and orders-phase target as read from a file,
   // kept until the references are remapped to units (0 none).

@@ -227,14 +227,14 @@ void Unit::UpdateSpotting() {
   spottingValue -= 1;
   if (spottingValue >= 1) return;
   ResetSpotTimer();
-  const bool full = firingBytes[3] == 0;
+  const bool full = firingBytes[kSpottingPasses] == 0;
   int32_t best;
   if (full) {
-    firingBytes[3] = 2;
+    firingBytes[kSpottingPasses] = 2;
     best = BestEnemyIdentification(false, 0);
     if (fog == 1 && best > 0) best = 4;
   } else {
-    firingBytes[3] = static_cast<uint8_t>(firingBytes[3] - 1);
+    firingBytes[kSpottingPasses] = static_cast<uint8_t>(firingBytes[kSpottingPasses] - 1);
     if (identificationLevel == 0) return;
     best = BestEnemyIdentification(false, 0);
     if (fog == 1 && best > 0) best = 4;

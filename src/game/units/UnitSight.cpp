@@ -130,7 +130,7 @@ bool Unit::CanFireAtTarget(int32_t& kindOut) {
     }
   }
   // Friendly fire: high explosive is not thrown at a point where our own soft units stand.
-  if (firingBytes[1] == 0 && kind == 0 && HasMainWeapon() && !HasMainWeaponOfType5()) {
+  if (firingBytes[kMachineGunMode] == 0 && kind == 0 && HasMainWeapon() && !HasMainWeaponOfType5()) {
     float px = 0.0f;
     float py = 0.0f;
     GetTargetPosition(px, py, nullptr);

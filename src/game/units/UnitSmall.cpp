@@ -150,7 +150,7 @@ void Unit::ResetAimTime() {
       aimTime = std::max(aimTime, t);
     }
   }
-  firingBytes[0] = 0;
+  firingBytes[kLaidWhileMoving] = 0;
 }
 
 void Unit::ClearOrderState(bool alsoOrdered) {

@@ -178,10 +178,10 @@ TEST_F(InfoPanelTest, TheLimberIconFollowsTheTimerInOrdersAndThePacketBitInTheRe
   EXPECT_TRUE(limber());
   // In the replay the timer is not consulted: the state packets' bit, clear, shows the icon.
   Host().inputMode = InputModes::kReplay;
-  gun->firingBytes[4] = 1;
+  gun->firingBytes[Unit::kShownReloading] = 1;
   EXPECT_FALSE(limber());
   gun->firingTimer = 0.0f;
-  gun->firingBytes[4] = 0;
+  gun->firingBytes[Unit::kShownReloading] = 0;
   EXPECT_TRUE(limber());
   Host().inputMode = InputModes::kNoPick;
   B().selectedUnit = nullptr;

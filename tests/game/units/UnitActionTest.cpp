@@ -640,7 +640,7 @@ TEST(UnitSpotting, FogOffOptionOneAndTheCountdown) {
   EXPECT_EQ(seen.identificationLevel, 4);
   EXPECT_GE(seen.spottingValue, 160);
   EXPECT_LE(seen.spottingValue, 319);
-  EXPECT_EQ(seen.firingBytes[3], 2);
+  EXPECT_EQ(seen.firingBytes[Unit::kSpottingPasses], 2);
   // Away from the field the next look comes 400..559 slices later.
   seen.alive = 0;
   for (int32_t i = 0; i < 50; ++i) {
@@ -656,7 +656,7 @@ TEST(UnitSpotting, PartialPassesOnlyLowerAndLostContacts) {
   TestInfantry unit;
   unit.SetPosition(100.0f, 100.0f);
   unit.identificationLevel = 3;
-  unit.firingBytes[3] = 2;  // partial
+  unit.firingBytes[Unit::kSpottingPasses] = 2;  // partial
   unit.spottingValue = 1;
   unit.bestEnemy = 1;
   unit.UpdateSpotting();
@@ -665,7 +665,7 @@ TEST(UnitSpotting, PartialPassesOnlyLowerAndLostContacts) {
   unit.spottingValue = 1;
   unit.UpdateSpotting();  // partial: the rise waits
   EXPECT_EQ(unit.identificationLevel, 1);
-  EXPECT_EQ(unit.firingBytes[3], 0);
+  EXPECT_EQ(unit.firingBytes[Unit::kSpottingPasses], 0);
   unit.spottingValue = 1;
   unit.UpdateSpotting();  // full
   EXPECT_EQ(unit.identificationLevel, 3);
@@ -691,7 +691,7 @@ TEST(UnitSpotting, PartialPassesOnlyLowerAndLostContacts) {
   EXPECT_EQ(known.lastSeenX, 120.0f);
   EXPECT_EQ(known.lastSeenY, 130.0f);
   // The relaxed look on the next full pass picks it up as a second-flag contact.
-  known.firingBytes[3] = 0;
+  known.firingBytes[Unit::kSpottingPasses] = 0;
   known.spottingValue = 1;
   known.bestEnemyRelaxed = 1;
   known.UpdateSpotting();

@@ -49,10 +49,10 @@ TEST(UnitAim, ResetAimTime) {
   TestAirplane plane;
   unit.target = &plane;
   unit.aimTime = 2.0f;
-  unit.firingBytes[0] = 1;
+  unit.firingBytes[Unit::kLaidWhileMoving] = 1;
   unit.ResetAimTime();
   EXPECT_EQ(unit.aimTime, 0.5f);
-  EXPECT_EQ(unit.firingBytes[0], 0);
+  EXPECT_EQ(unit.firingBytes[Unit::kLaidWhileMoving], 0);
   unit.aimTime = 99.0f;
   unit.ResetAimTime();
   EXPECT_EQ(unit.aimTime, 99.0f);

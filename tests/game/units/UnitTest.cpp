@@ -98,7 +98,7 @@ TEST(UnitLife, NewUnitDefaults) {
   EXPECT_EQ(unit.x, 0.0f);
   EXPECT_EQ(unit.y, 0.0f);
   EXPECT_EQ(unit.nextActionSlice, 999999);
-  EXPECT_EQ(unit.firingBytes[2], 1);
+  EXPECT_EQ(unit.firingBytes[Unit::kCreationMark], 1);
   EXPECT_EQ(unit.activityCodes, (std::array<int32_t, 3>{2, 2, 2}));
   for (int32_t s = 0; s < Unit::kTextureSets; ++s) {
     for (int32_t i = 0; i < Unit::kTexturesPerSet; ++i) EXPECT_EQ(unit.GetTexture(s, i), nullptr);

@@ -344,7 +344,7 @@ void Unit::CycleTarget() {
   Unit* savedTarget = target;
   Unit* savedOrdered = orderedTarget;
   const bool freeArc = IsVehicle() && (!IsMainWeaponUsable() || !HasMainWeapon());
-  if (freeArc) firingBytes[1] = 1;
+  if (freeArc) firingBytes[kMachineGunMode] = 1;
   struct Candidate {
     Unit* unit;
     float score;
@@ -355,11 +355,11 @@ void Unit::CycleTarget() {
     if (other == nullptr || other == this || !IsEnemy(*other) || other->alive == 0) continue;
     if (!other->IsInfantry() && !other->IsVehicle()) continue;
     if (!other->IsIdentified() || other->IsPassenger() || !CanTarget(*other) || !LineOfSightTo(*other)) continue;
-    if (firingBytes[1] == 0 && !IsUnitInArc(*other)) continue;
+    if (firingBytes[kMachineGunMode] == 0 && !IsUnitInArc(*other)) continue;
     const float score = EvaluateCandidateTarget(other);
     if (score > 0.0f) list.push_back({other, score});
   }
-  if (freeArc) firingBytes[1] = 0;
+  if (freeArc) firingBytes[kMachineGunMode] = 0;
   // Highest score first; equal scores keep the battle's order.
   std::stable_sort(list.begin(), list.end(), [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
   target = savedTarget;

@@ -182,7 +182,7 @@ float Unit::HitChance(int32_t kindUsed, int32_t flightTime, const Unit* targetUn
     const float shown = 1.2857f * visibility - 0.2857f;
     if (!(shown > 0.0f)) return 0.0f;
     v *= std::sqrt(size * shown);
-    if ((record.Flags() & WeaponFlag::kPoorHitChance) != 0 || firingBytes[1] != 0) v *= 0.75f;
+    if ((record.Flags() & WeaponFlag::kPoorHitChance) != 0 || firingBytes[kMachineGunMode] != 0) v *= 0.75f;
     v = std::min(v, 0.05f * r * r + 0.85f);
   } else if (type == 2 || type == 3) {
     const float g = kindUsed == 2 ? 1.0f : (kindUsed == 3 ? 1.2f : 1.4f);
@@ -238,7 +238,7 @@ float Unit::HitChance(int32_t kindUsed, int32_t flightTime, const Unit* targetUn
     }
     float f = std::fabs(speed) * 40.0f;
     if (type == 1) f *= 2.0f;
-    if (firingBytes[0] != 0 && f < 4.0f) f = 4.0f;
+    if (firingBytes[kLaidWhileMoving] != 0 && f < 4.0f) f = 4.0f;
     if (f > 0.0f) v *= steady / (2.0f * f * (t + 0.6f) + steady);
   }
   if (type == 3) v = 1.0f - (1.0f - v) * (1.0f - v) * (1.0f - v);
@@ -266,7 +266,7 @@ void Unit::FireAtTarget(int32_t kindUsed) {
   int32_t type = 0;
   QueryWeapon(0, weapon, type);
   const int32_t query = weapon != WeaponData::kNone ? 1 : 0;
-  if (firingBytes[1] == 0 && !indirect) SetMovingActivity();
+  if (firingBytes[kMachineGunMode] == 0 && !indirect) SetMovingActivity();
   int32_t delay = 0;
   float distance = 0.0f;
   int32_t flight = ShotTiming(weapon, type, kindUsed, &delay, px, py, pz, distance);
@@ -280,7 +280,7 @@ void Unit::FireAtTarget(int32_t kindUsed) {
   if (UnitServices* services = GetUnitServices()) services->RecordFirePacket(packet);
   SpreadFireShock(weapon, type);
   NewGunfireSoundPacket(type, weapon, distance);
-  if (firingBytes[1] == 0 && !gSecondaryFire) {
+  if (firingBytes[kMachineGunMode] == 0 && !gSecondaryFire) {
     if (shotCounter < 4) {
       const bool oddCount =
           kindUsed >= 0 && kindUsed < kAmmoKinds && (ammo[static_cast<size_t>(kindUsed)] & 1) != 0;
@@ -300,7 +300,7 @@ void Unit::FireAtTarget(int32_t kindUsed) {
     aimTime = kAimHold;
     gUnitStateChanged = 1;
   }
-  if (IsVehicle() && (type == 2 || type == 3) && firingBytes[1] == 0) {
+  if (IsVehicle() && (type == 2 || type == 3) && firingBytes[kMachineGunMode] == 0) {
     bool flag = false;
     VehicleServices* vehicle = AsVehicle();
     if (vehicle != nullptr && CanToggleButtoned(flag) && !vehicle->IsButtoned()) {

@@ -109,7 +109,9 @@ void Unit::ShotScatter(bool expected, bool noShort, const Unit* aimedAt, float a
   } else if (doubling) {
     sigma *= 2.0f;
   }
-  if (fireType != 6 && (speed != 0.0f || firingBytes[0] != 0)) sigma *= 0.2857143f * 40.0f * std::fabs(speed) + 1.3f;
+  if (fireType != 6 && (speed != 0.0f || firingBytes[kLaidWhileMoving] != 0)) {
+    sigma *= 0.2857143f * 40.0f * std::fabs(speed) + 1.3f;
+  }
   if (fireType != 6 && fireType != 8) {
     int32_t level = 0;
     if (aimedAt == nullptr || aimedAt == target) {

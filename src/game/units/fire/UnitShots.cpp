@@ -265,12 +265,12 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
     UnitServices* services = GetUnitServices();
     if (services != nullptr && services->IsBarrage()) {
       c += 1.5f;
-    } else if (firingBytes[0] != 0) {
+    } else if (firingBytes[kLaidWhileMoving] != 0) {
       c += 0.75f;
     }
     const float u1 = PositiveFloat();
     const float u2 = PositiveFloat();
-    const float k = b == 3 || firingBytes[0] != 0 || kindUsed == 4 ? 26.24f : 9.184f;
+    const float k = b == 3 || firingBytes[kLaidWhileMoving] != 0 || kindUsed == 4 ? 26.24f : 9.184f;
     float e1 = 26.24f * c * std::pow(-std::log(u1), 0.742f);
     float e2 = k * c * std::pow(-std::log(u2), 0.742f);
     if (Random(2) == 0) e1 = -e1;

@@ -163,11 +163,11 @@ void Inanimate::UpdateSpotting() {
   spottingValue -= 1;
   if (spottingValue > 0) return;
   ResetSpotTimer();
-  if (firingBytes[3] != 0) {
-    firingBytes[3] = static_cast<uint8_t>(firingBytes[3] - 1);
+  if (firingBytes[kSpottingPasses] != 0) {
+    firingBytes[kSpottingPasses] = static_cast<uint8_t>(firingBytes[kSpottingPasses] - 1);
     return;
   }
-  firingBytes[3] = 2;
+  firingBytes[kSpottingPasses] = 2;
   const MapBattleServices* battle = UnitBattle();
   if (battle == nullptr) return;
   const int32_t count = battle->GetUnitCount();

@@ -202,14 +202,14 @@ void Unit::MoveWaypoint(int32_t index, float px, float py) {
 bool Unit::CanStandAt(float px, float py, bool checkBuilding) {
   const float oldX = x;
   const float oldY = y;
-  const uint8_t placement = firingBytes[2];
+  const uint8_t placement = firingBytes[kCreationMark];
   x = px;
   y = py;
-  firingBytes[2] = 0;
+  firingBytes[kCreationMark] = 0;
   const bool mobile = GetTerrainMobility() != 0.0f;
   x = oldX;
   y = oldY;
-  firingBytes[2] = placement;
+  firingBytes[kCreationMark] = placement;
   if (!mobile) return false;
   const Map* map = UnitBattleMap();
   if (checkBuilding && map != nullptr) {
@@ -283,7 +283,7 @@ void Unit::FixRouteKinds() {
 
 void Unit::BeginTurn() {
   stateChanged = 0;
-  firingBytes[1] = 0;
+  firingBytes[kMachineGunMode] = 0;
   ResetSliceCounter();
   incomingFire = 0;
   lastMovingSlice = -1;

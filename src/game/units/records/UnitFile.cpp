@@ -103,7 +103,7 @@ void Unit::Write(GFile& file) const {
   file.WriteByte(Bit(hidden, 7) | Bit(side, 6) | Field(setupZone, 3, 3) | Field(identificationLevel, 3, 0));
   file.WriteByte(Field(status, 2, 6) | Field(fatigueLevel, 3, 3) | Field(shotCounter, 3, 0));
   file.WriteByte(Bit(movementFlag, 7) | Field(ratingAdjustment, 2, 5) | Bit(hiddenSecond, 4) |
-                 Bit(firingBytes[0], 3) | Field(firingBytes[3], 3, 0));
+                 Bit(firingBytes[kLaidWhileMoving], 3) | Field(firingBytes[kSpottingPasses], 3, 0));
   file.WriteByte(Bit(knockedOut, 6) | Field(fanaticState, 2, 4) | Field(lossesCountedByMorale, 4, 0));
   file.WriteFloat(x);
   file.WriteFloat(y);
@@ -209,8 +209,8 @@ void Unit::Read(GFile& file) {
   movementFlag = Flag(b6, 7);
   ratingAdjustment = static_cast<int8_t>(Take(b6, 2, 5));
   hiddenSecond = Flag(b6, 4);
-  firingBytes[0] = Flag(b6, 3);
-  firingBytes[3] = static_cast<uint8_t>(Take(b6, 3, 0));
+  firingBytes[kLaidWhileMoving] = Flag(b6, 3);
+  firingBytes[kSpottingPasses] = static_cast<uint8_t>(Take(b6, 3, 0));
   const uint8_t b7 = static_cast<uint8_t>(file.ReadByte());
   knockedOut = Flag(b7, 6);
   fanaticState = Take(b7, 2, 4);
@@ -327,10 +327,10 @@ void Unit::Read(GFile& file) {
   nextActionSlice = static_cast<int32_t>(file.ReadU32());
 
   // Counts of kinds the main weapon has no ammunition of are cleared, whatever the file held.
-  const uint8_t keptByte = firingBytes[1];
-  firingBytes[1] = 0;
+  const uint8_t keptByte = firingBytes[kMachineGunMode];
+  firingBytes[kMachineGunMode] = 0;
   const int32_t weapon = GetMainWeaponId();
-  firingBytes[1] = keptByte;
+  firingBytes[kMachineGunMode] = keptByte;
   if (weapon != WeaponData::kNone && gWeapons.IsValid(weapon)) {
     const WeaponData record = gWeapons[weapon];
     const int32_t type = record.Type();

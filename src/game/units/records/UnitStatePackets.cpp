@@ -128,7 +128,7 @@ void Unit::ApplyStatePacket(const UnitStatePacket& packet) {
   level = packet.level;
   status = packet.status & 3;
   if (status > 2) status = 2;
-  firingBytes[4] = packet.reloading != 0 ? 1 : 0;
+  firingBytes[kShownReloading] = packet.reloading != 0 ? 1 : 0;
   knockedOut = packet.bailedOut != 0 ? 1 : 0;
   gunElevation = static_cast<float>(packet.gunElevation) * 0.005f;
   goalGunElevation = static_cast<float>(packet.goalGunElevation) * 0.005f;

@@ -74,15 +74,15 @@ float ScoreMainWeapon(Unit& chooser, Unit& candidate, int32_t& kind) {
 // The score of one machine gun of a vehicle: the gun put in use and the machine-gun mode set
 // for the fuzzy priority (with coaxial, the coaxial flag too), all put back after.
 float ScoreMachineGun(Unit& chooser, VehicleServices& vehicle, Unit& candidate, int32_t gun, bool coaxial) {
-  const uint8_t keptMode = chooser.firingBytes[1];
+  const uint8_t keptMode = chooser.firingBytes[Unit::kMachineGunMode];
   const int32_t keptGun = vehicle.GetSmallArmsEntry();
-  chooser.firingBytes[1] = 1;
+  chooser.firingBytes[Unit::kMachineGunMode] = 1;
   vehicle.SetSmallArmsEntry(gun);
   AITargeting::gEvaluatingCoaxialMG = coaxial;
   const float s = AITargeting::FuzzyPriority(chooser, candidate, 0);
   AITargeting::gEvaluatingCoaxialMG = false;
   vehicle.SetSmallArmsEntry(keptGun);
-  chooser.firingBytes[1] = keptMode;
+  chooser.firingBytes[Unit::kMachineGunMode] = keptMode;
   return s;
 }
 

@@ -19,7 +19,9 @@
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
 
-bool AITargeting::InMachineGunMode(const Unit& unit) { return unit.IsVehicle() && unit.firingBytes[1] != 0; }
+bool AITargeting::InMachineGunMode(const Unit& unit) {
+  return unit.IsVehicle() && unit.firingBytes[Unit::kMachineGunMode] != 0;
+}
 
 void AITargeting::FuzzifyTargetValue(GFuzzySet& set, Unit& unit, bool boost, int32_t mode) {
   const VehicleServices* v = unit.AsVehicle();

@@ -243,7 +243,7 @@ float DirectAgainstArmour(EffectCase& c) {
     if (n != 9) FatalError(__LINE__, "AITargeting");
     value *= 0.5f;
   }
-  const bool mgMode = c.s.IsVehicle() && c.s.firingBytes[1] != 0;
+  const bool mgMode = c.s.IsVehicle() && c.s.firingBytes[Unit::kMachineGunMode] != 0;
   const float r = mgMode ? 5.0f : c.s.GetRateOfFire() * 0.8f;
   value = value * r * h * 0.75f;
   if (c.k == 2) {
@@ -354,12 +354,12 @@ float AITargeting::VehicleWeaponEffect(Unit& vehicle, Unit* target, int32_t k, b
       gun = flexible;
     }
     if (gun != kNone) {
-      const uint8_t keptMode = vehicle.firingBytes[1];
+      const uint8_t keptMode = vehicle.firingBytes[Unit::kMachineGunMode];
       const int32_t keptGun = v->GetSmallArmsEntry();
-      vehicle.firingBytes[1] = 1;
+      vehicle.firingBytes[Unit::kMachineGunMode] = 1;
       v->SetSmallArmsEntry(gun);
       mg = WeaponEffect(vehicle, target, k, threatMode, useExposure, applyMorale, selector, viewMode);
-      vehicle.firingBytes[1] = keptMode;
+      vehicle.firingBytes[Unit::kMachineGunMode] = keptMode;
       v->SetSmallArmsEntry(keptGun);
     }
   }

@@ -231,8 +231,8 @@ void Vehicle::UpdateMachineGuns() {
       const bool antiAircraft = i == 2 && !heavy && gun.Flag() != 0;
       machineGunFiring = 1;
       // The machine-gun mode flag: the search scores and the shots fire as the gun's.
-      const uint8_t keptMode = firingBytes[1];
-      firingBytes[1] = 1;
+      const uint8_t keptMode = firingBytes[kMachineGunMode];
+      firingBytes[kMachineGunMode] = 1;
       Unit* found = nullptr;
       bool area = false;
       if (!FindMGTarget(centre, halfWidth, range, i == 1, found, area, i == 0, antiAircraft)) {
@@ -281,7 +281,7 @@ void Vehicle::UpdateMachineGuns() {
         }
       }
       machineGunFiring = 0;
-      firingBytes[1] = keptMode;
+      firingBytes[kMachineGunMode] = keptMode;
     }
     if (mainGunClearance == 0 && !AnyMGUsable(false)) mainGunClearance = 1;
   }
@@ -317,7 +317,7 @@ bool Vehicle::FindMGTarget(float centre, float halfWidth, float range, bool turr
   // The evaluation may touch the vehicle's own choice; it is put back after the search.
   Unit* const keptTarget = target;
   const uint8_t keptArea = areaFire;
-  const uint8_t keptChoice = firingBytes[1];
+  const uint8_t keptChoice = firingBytes[kMachineGunMode];
   const int32_t keptKind = ammoKind;
   float best = 0.0f;
   const int32_t count = battle->GetUnitCount();
@@ -335,7 +335,7 @@ bool Vehicle::FindMGTarget(float centre, float halfWidth, float range, bool turr
   }
   target = keptTarget;
   areaFire = keptArea;
-  firingBytes[1] = keptChoice;
+  firingBytes[kMachineGunMode] = keptChoice;
   ammoKind = keptKind;
   return outTarget != nullptr;
 }

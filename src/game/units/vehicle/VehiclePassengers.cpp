@@ -191,7 +191,7 @@ int32_t Vehicle::QueryShotWeapon(int32_t& weapon, int32_t& type, int32_t mode, b
 
 void Vehicle::QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const {
   // A machine gun answers while it fires and while target choice scores it.
-  QueryShotWeapon(weapon, type, selector, machineGunFiring != 0 || firingBytes[1] != 0);
+  QueryShotWeapon(weapon, type, selector, machineGunFiring != 0 || firingBytes[kMachineGunMode] != 0);
 }
 
 int32_t Vehicle::ChooseMainGun(const Unit* newTarget, bool flagA, bool flagB) const {

@@ -195,11 +195,11 @@ void Vehicle::UpdateSliceActions(int32_t slice, bool& fired) {
       reloadState == 0.0f && HasMainWeapon() && hasPosition && IsPointInArc(GunDirection(), 0.4f, tx, ty) &&
       (target == nullptr || !target->IsInanimate())) {
     UpdateGunElevation();
-    if (IsMoving()) firingBytes[0] = 1;
+    if (IsMoving()) firingBytes[kLaidWhileMoving] = 1;
     int32_t kind = kNoAmmo;
     if (aimTime == 0.0f && CanFireAtTarget(kind) && IsMainWeaponUsable()) {
       FireAtTarget(kind);
-      firingBytes[0] = 0;
+      firingBytes[kLaidWhileMoving] = 0;
       UseAmmo(kind);
       fired = true;
       const bool spent = ammo[0] == 0 && ammo[1] == 0 && ammo[2] == 0 && ammo[3] == 0;

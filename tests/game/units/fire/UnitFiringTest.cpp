@@ -523,9 +523,9 @@ TEST(UnitFiring, HitChanceSizeMovementAndTheSecondArcingType) {
   EXPECT_NEAR(gun.HitChance(1, 40, &tank, 0, 0), still * 26.0f / (2.0f * 8.0f * 1.6f + 26.0f), 1e-5f);
   gun.speed = 0.0f;
   EXPECT_NEAR(gun.HitChance(1, 40, &tank, 0, 0), still, 1e-7f);
-  gun.firingBytes[0] = 1;  // just fired while moving: at least f = 4
+  gun.firingBytes[Unit::kLaidWhileMoving] = 1;  // just fired while moving: at least f = 4
   EXPECT_NEAR(gun.HitChance(1, 40, &tank, 0, 0), still * 26.0f / (2.0f * 4.0f * 1.6f + 26.0f), 1e-5f);
-  gun.firingBytes[0] = 0;
+  gun.firingBytes[Unit::kLaidWhileMoving] = 0;
   // Type 3 is type 2 with three tries: 1 - (1 - v)^3.
   tank.SetSize(2.0f);
   Aim(gun, weapon, 2);
@@ -604,16 +604,16 @@ TEST(UnitFiring, FireAtTargetTimersCounterShockAndHatches) {
   EXPECT_TRUE(gun.buttoned);
   gun.FireAtTarget(0);
   EXPECT_EQ(gun.toggles, 1);  // already buttoned
-  // A machine-gun burst (the machine-gun mode flag, the second firing byte) leaves the main
-  // gun's timer and ranging alone; the third byte, set from creation, changes nothing.
-  EXPECT_EQ(gun.firingBytes[2], 1);
+  // A machine-gun burst leaves the main gun's timer and ranging alone; the creation mark
+  // changes nothing.
+  EXPECT_EQ(gun.firingBytes[Unit::kCreationMark], 1);
   gun.firingTimer = 0.0f;
   gun.shotCounter = 1;
-  gun.firingBytes[1] = 1;
+  gun.firingBytes[Unit::kMachineGunMode] = 1;
   gun.FireAtTarget(0);
   EXPECT_EQ(gun.firingTimer, 0.0f);
   EXPECT_EQ(gun.shotCounter, 1);
-  gun.firingBytes[1] = 0;
+  gun.firingBytes[Unit::kMachineGunMode] = 0;
 }
 
 TEST(UnitFiring, SmallArmsStopOneTimeInAHundred) {

@@ -347,7 +347,7 @@ TEST(InanimateSpotting, FogOffShowsEverythingAndFogOnNeedsAnEyeInRange) {
   EXPECT_EQ(chain->identificationLevel, 0);  // 12 m for a buttoned crew
   crew.buttoned = false;
   chain->spottingValue = 1;
-  chain->firingBytes[3] = 0;
+  chain->firingBytes[Unit::kSpottingPasses] = 0;
   chain->UpdateSpotting();
   EXPECT_EQ(chain->identificationLevel, 4);
   auto field = Make(Inanimate::kTankMines, 1, 400.0f, 400.0f);

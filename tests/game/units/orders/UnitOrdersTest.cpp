@@ -215,10 +215,10 @@ TEST(UnitOrders, PointsPastTheAdvanceEdgeAndInBuildingsAreRefused) {
   // The unit stands where it stood and keeps its placement byte.
   unit.refuseFromX = 300.0f;
   unit.x = 10.0f;
-  unit.firingBytes[2] = 1;
+  unit.firingBytes[Unit::kCreationMark] = 1;
   EXPECT_FALSE(unit.CanStandAt(400.0f, 100.0f, false));
   EXPECT_FLOAT_EQ(unit.x, 10.0f);
-  EXPECT_EQ(unit.firingBytes[2], 1);
+  EXPECT_EQ(unit.firingBytes[Unit::kCreationMark], 1);
 }
 
 TEST(UnitOrders, MovingACarriedOverWaypointStopsAtTheAdjustRadius) {

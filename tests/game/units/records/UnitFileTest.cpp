@@ -391,8 +391,8 @@ TEST(UnitStoredForm, RandomUnitsWriteReadWriteTheSameBytes) {
     unit.movementFlag = static_cast<uint8_t>(pick(0, 1));
     unit.ratingAdjustment = static_cast<int8_t>(pick(0, 3));
     unit.hiddenSecond = static_cast<uint8_t>(pick(0, 1));
-    unit.firingBytes[0] = static_cast<uint8_t>(pick(0, 1));
-    unit.firingBytes[3] = static_cast<uint8_t>(pick(0, 7));
+    unit.firingBytes[Unit::kLaidWhileMoving] = static_cast<uint8_t>(pick(0, 1));
+    unit.firingBytes[Unit::kSpottingPasses] = static_cast<uint8_t>(pick(0, 7));
     unit.knockedOut = static_cast<uint8_t>(pick(0, 1));
     unit.fanaticState = pick(0, 3);
     unit.lossesCountedByMorale = static_cast<int16_t>(pick(0, 15));

@@ -64,7 +64,7 @@ TEST(UnitStatePacket, RecordsTheVisibleStateAndAppliesIt) {
   EXPECT_EQ(shown.target, &enemy);
   EXPECT_EQ(shown.x, 50.0f);
   EXPECT_EQ(shown.hidden, 1);
-  EXPECT_EQ(shown.firingBytes[4], 1);
+  EXPECT_EQ(shown.firingBytes[Unit::kShownReloading], 1);
   EXPECT_EQ(shown.ammo[4], 5);
   EXPECT_EQ(shown.sliceCounter, 120);
   // Unchanged codes keep their times.

@@ -43,7 +43,7 @@ class Gunned : public TestVehicle {
   bool IsHullDownFrom(const Unit&) const override { return hullDown; }
   bool IsMainWeaponUsable() const override { return true; }
   void QueryWeapon(int32_t selector, int32_t& weapon, int32_t& type) const override {
-    if (firingBytes[1] != 0) {
+    if (firingBytes[kMachineGunMode] != 0) {
       weapon = 104;
       type = 0;
       return;
@@ -53,7 +53,7 @@ class Gunned : public TestVehicle {
   float FirepowerAt(float, int32_t) override {
     ++firepowerCalls;
     entrySeen = smallArmsEntry;
-    modeSeen = firingBytes[1];
+    modeSeen = firingBytes[kMachineGunMode];
     coaxialFlagSeen = AITargeting::gEvaluatingCoaxialMG;
     return 60.0f;
   }
@@ -119,7 +119,7 @@ TEST(MachineGunEffect, TheFirstQualifyingGunScoresAndIsPutBack) {
   EXPECT_EQ(gun.entrySeen, rifle);
   EXPECT_EQ(gun.modeSeen, 1);
   EXPECT_EQ(gun.smallArmsEntry, kNone);  // put back
-  EXPECT_EQ(gun.firingBytes[1], 0);
+  EXPECT_EQ(gun.firingBytes[Unit::kMachineGunMode], 0);
 
   // Against armour the heavy flexible gun comes before the rifle-calibre ones.
   Gunned tank;
@@ -141,7 +141,7 @@ TEST(MachineGunEffect, TheFirstQualifyingGunScoresAndIsPutBack) {
 
   // Already in machine-gun mode: the gun in use alone, no other is put in.
   squad.SetPosition(300.0f, 200.0f);
-  gun.firingBytes[1] = 1;
+  gun.firingBytes[Unit::kMachineGunMode] = 1;
   gun.smallArmsEntry = heavy;
   AITargeting::VehicleWeaponEffect(gun, &squad, 0, false, false, false, 0, 1);
   EXPECT_EQ(gun.entrySeen, heavy);
@@ -158,7 +158,7 @@ TEST(MachineGunChoice, TheCoaxialGunIsWeighedAgainstSoftTargetsOnlyForReal) {
   chooser.weaponId = 0;
   chooser.weaponType = 2;
   chooser.ammo = {20, 0, 0, 0, 0};
-  chooser.firingBytes[1] = 0;
+  chooser.firingBytes[Unit::kMachineGunMode] = 0;
   chooser.SetGuns(kNone, rifle, 1, kNone, 0);
   chooser.coaxialFree = 1;
   TestVehicle truck;
@@ -175,7 +175,7 @@ TEST(MachineGunChoice, TheCoaxialGunIsWeighedAgainstSoftTargetsOnlyForReal) {
   EXPECT_EQ(chooser.modeSeen, 1);
   EXPECT_TRUE(chooser.coaxialFlagSeen);
   EXPECT_FALSE(AITargeting::gEvaluatingCoaxialMG);
-  EXPECT_EQ(chooser.firingBytes[1], 0);
+  EXPECT_EQ(chooser.firingBytes[Unit::kMachineGunMode], 0);
   EXPECT_EQ(chooser.smallArmsEntry, kNone);
 
   // Not for a mere look, nor against armour.
