@@ -20,6 +20,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/draw/VehicleDraw.h"
+#include "game/map/OrderState.h"
 #include "game/models/InfantryModelDraw.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/infantry/Infantry.h"
@@ -159,7 +160,7 @@ void WRApplication::StartApplication() {
 }
 
 void WRApplication::WillMinimize() {
-  if (inputMode_ == kInputReplay && battle_ != nullptr) battle_->DoCommand(Replay::kPaused);
+  if (inputMode_ == InputModes::kReplay && battle_ != nullptr) battle_->DoCommand(Replay::kPaused);
 }
 
 void WRApplication::ApplyOption(int32_t index) {

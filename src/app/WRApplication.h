@@ -67,11 +67,6 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   static constexpr int32_t kCommandQuitConfirmed = 81;
   static constexpr int32_t kCommandNothing = 84;
 
-  // Input modes the application itself sets.
-  static constexpr int32_t kInputNone = 0;
-  static constexpr int32_t kInputReplay = 5;
-  static constexpr int32_t kInputAlert = 9;
-
   // For development and tests: with this environment variable set to a number N above 0 the
   // program quits through its quit command after N passes of its main loop.
   static constexpr const char* kQuitAfterVariable = "TARVANE_QUIT_AFTER_FRAMES";

@@ -11,6 +11,7 @@
 #include "framework/ui/GView.h"
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
+#include "game/map/OrderState.h"
 #include "platform/PKey.h"
 
 namespace {
@@ -64,7 +65,7 @@ void WRApplication::ShowAlert(int32_t number, const GString* secondLine) {
     line2.AssignString(*secondLine);
   else if (row->line2 != 0)
     line2.LoadResource(static_cast<uint32_t>(row->line2));
-  SetInputMode(kInputAlert);
+  SetInputMode(InputModes::kAlert);
   BuildAlertBox(line1, line2, row->command1, row->command2, savedMode);
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
 }
@@ -120,16 +121,18 @@ void WRApplication::SetInputMode(int32_t mode) {
     alertBox_ = nullptr;
     SafeDelete(box);
   }
-  if (mode == kInputReplay && battle_ == nullptr) mode = kInputNone;
+  if (mode == InputModes::kReplay && battle_ == nullptr) mode = InputModes::kNoPick;
   // A box opened by the command just run keeps its mode.
-  if (alertBox_ != nullptr) mode = kInputAlert;
+  if (alertBox_ != nullptr) mode = InputModes::kAlert;
   inputMode_ = mode;
-  if (battle_ != nullptr && screen_->HasMapView()) screen_->SetMapViewEnabled(mode == kInputNone || mode == kInputReplay);
+  if (battle_ != nullptr && screen_->HasMapView()) {
+    screen_->SetMapViewEnabled(mode == InputModes::kNoPick || mode == InputModes::kReplay);
+  }
 }
 
 void WRApplication::Idle() {
-  if (inputMode_ == kInputAlert && alertBox_ == nullptr)
-    SetInputMode(battle_ != nullptr && screen_->IsButtonPanelVisible() ? kInputReplay : kInputNone);
+  if (inputMode_ == InputModes::kAlert && alertBox_ == nullptr)
+    SetInputMode(battle_ != nullptr && screen_->IsButtonPanelVisible() ? InputModes::kReplay : InputModes::kNoPick);
   if (alertBox_ == nullptr && battle_ != nullptr && screen_->HasMapView() && screen_->IsMapViewVisible()) {
     if (showBriefingPending_ != 0) {
       showBriefingPending_ = 0;

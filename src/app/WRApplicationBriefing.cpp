@@ -13,6 +13,7 @@
 #include "framework/ui/GViewHost.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/map/OrderState.h"
 
 const std::string* WRApplication::BriefingOf(int32_t index) const {
   if (index < 0 || index > 2) FatalError(__LINE__, "WRApplication");
@@ -118,7 +119,7 @@ bool WRApplication::DoBriefingCommand(int32_t command) {
       if (screenRoot_ != nullptr) {
         screenRoot_->SetVisible(1);
         DeleteBattleAndOperation();
-        SetInputMode(kInputNone);
+        SetInputMode(InputModes::kNoPick);
       } else {
         DoCommand(82);
         DoCommand(kCommandPlayScenario);

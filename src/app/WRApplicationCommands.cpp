@@ -10,6 +10,7 @@
 #include "framework/media/NetLink.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/map/OrderState.h"
 
 void WRApplication::DoCommand(int32_t command) {
   // The application is going: the alert buttons leaving with it run nothing.
@@ -41,7 +42,7 @@ bool WRApplication::DoOwnCommand(int32_t command) {
       return true;
     case kCommandQuitRequest: ShowAlert(AlertTable::kQuitQuestion); return true;
     case kCommandBackToMain:
-      SetInputMode(kInputNone);
+      SetInputMode(InputModes::kNoPick);
       DeleteBattleAndOperation();
       ShowMainScreen(false);
       return true;
@@ -49,7 +50,7 @@ bool WRApplication::DoOwnCommand(int32_t command) {
     case kCommandConnect: ConnectToHost(); return true;
     case 64:
       SafeDelete(addressScreen_);
-      SetInputMode(kInputNone);
+      SetInputMode(InputModes::kNoPick);
       DeleteBattleAndOperation();
       ShowMainScreen(true);
       return true;
@@ -63,7 +64,7 @@ bool WRApplication::DoOwnCommand(int32_t command) {
       if (gKernel != nullptr) gKernel->Quit();
       return true;
     case 82:
-      SetInputMode(kInputNone);
+      SetInputMode(InputModes::kNoPick);
       DeleteBattleAndOperation();
       ShowMainScreen(true);
       return true;

@@ -12,6 +12,7 @@
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/map/OrderState.h"
 #include "platform/PFile.h"
 #include "platform/PFileName.h"
 #include "platform/PFileSystem.h"
@@ -23,7 +24,7 @@ void WRApplication::OpenEditor(bool quickBattle) {
     return;
   }
   if (editor_ != nullptr) return;
-  SetInputMode(kInputNone);
+  SetInputMode(InputModes::kNoPick);
   // The start screen goes; the editor's own views cover the screen.
   SafeDelete(screenRoot_);
   mainPicture_ = nullptr;
@@ -43,7 +44,7 @@ void WRApplication::OpenPurchaseScreen(int32_t side) {
     Beep();
     return;
   }
-  SetInputMode(kInputNone);
+  SetInputMode(InputModes::kNoPick);
   // The battle cleared the screen before asking: every view of the application's own screens
   // is gone with it, and nothing may delete them again.
   currentScreen_ = nullptr;

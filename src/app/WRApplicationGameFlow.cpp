@@ -29,6 +29,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
+#include "game/map/OrderState.h"
 
 namespace {
 
@@ -412,7 +413,7 @@ void WRApplication::OpenBattleForSide() {
   }
   // The battle screen of a battle already on the screen stays; the first opens it.
   if (!battle_->HasBattlefieldView() && !OpenBattleScreen()) return;
-  if (inputMode_ != kInputReplay) battle_->CheckForEnd(!(humanPlayers_ == 2 && connectionType_ == 0));
+  if (inputMode_ != InputModes::kReplay) battle_->CheckForEnd(!(humanPlayers_ == 2 && connectionType_ == 0));
 }
 
 void WRApplication::SwitchSides() {
@@ -446,7 +447,7 @@ bool WRApplication::ContinueAfterTurn() {
     return true;
   }
   if (gSoundManager != nullptr) gSoundManager->StopAllSounds();
-  SetInputMode(kInputNone);
+  SetInputMode(InputModes::kNoPick);
   showEmailNotice_ = 1;
   if (battle_ != nullptr) battle_->SetViewActive(false);
   ShowMainScreen(true);

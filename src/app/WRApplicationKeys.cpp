@@ -8,6 +8,7 @@
 #include "framework/media/GSoundStream.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
+#include "game/map/OrderState.h"
 #include "platform/PKey.h"
 
 void WRApplication::EndTitleSound() {
@@ -27,7 +28,7 @@ void WRApplication::HandleKey(uint8_t key, bool alt, bool keypad) {
     return;
   }
   if (battleWithMap && !alt && (key == '`' || key == '0') && screen_->ShowRadioEntry()) return;
-  if (alt && (key == 'q' || key == 'Q') && (inputMode_ == kInputNone || inputMode_ == kInputReplay)) {
+  if (alt && (key == 'q' || key == 'Q') && (inputMode_ == InputModes::kNoPick || inputMode_ == InputModes::kReplay)) {
     DoCommand(kCommandQuitRequest);
     return;
   }

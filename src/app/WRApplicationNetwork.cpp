@@ -16,6 +16,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/InfoPanelSeam.h"
 #include "game/map/Map.h"
+#include "game/map/OrderState.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ void WRApplication::ReloadBattleGraphics() {
 void WRApplication::ResetMapInput() {
   if (battle_ != nullptr && battle_->map != nullptr) battle_->map->orders.hovered = nullptr;
   if (gKernel != nullptr) gKernel->ClearMouseTracker();
-  if (inputMode_ != kInputReplay && inputMode_ != kInputAlert) SetInputMode(kInputNone);
+  if (inputMode_ != InputModes::kReplay && inputMode_ != InputModes::kAlert) SetInputMode(InputModes::kNoPick);
 }
 
 bool WRApplication::IsNetworkOrdersLocked() const { return connectionType_ == 2 && tcp_.IsOrdersLocked(); }

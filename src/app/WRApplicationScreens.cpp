@@ -20,6 +20,7 @@
 #include "framework/ui/GStripButton.h"
 #include "framework/ui/GTextEntry.h"
 #include "framework/ui/GView.h"
+#include "game/map/OrderState.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ void WRApplication::ResetGameState() {
 void WRApplication::ShowMainScreen(bool fresh) {
   SendQuitAndClose();
   if (gGraph3D != nullptr) gGraph3D->SetDownsampleLevel(downsampleLevel_);
-  SetInputMode(kInputNone);
+  SetInputMode(InputModes::kNoPick);
   ResetGameState();
   if (gKernel == nullptr) return;
   if (!fresh) {

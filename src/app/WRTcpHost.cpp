@@ -16,6 +16,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/TurnMerge.h"
 #include "game/map/Map.h"
+#include "game/map/OrderState.h"
 #include "game/units/Unit.h"
 #include "platform/PClock.h"
 #include "platform/PFile.h"
@@ -159,7 +160,7 @@ void WRTcpHost::EndReplay() {
 void WRTcpHost::PlayReplay() {
   Battle* battle = app_.GetBattle();
   if (battle == nullptr) return;
-  app_.SetInputMode(WRApplication::kInputReplay);
+  app_.SetInputMode(InputModes::kReplay);
   battle->DoCommand(Replay::kPlaying);
 }
 

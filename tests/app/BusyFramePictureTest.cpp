@@ -102,7 +102,7 @@ void DrawPick(Drawn& drawn, Battle& battle, Unit& unit, int32_t pickMode, GGraph
   if (const char* save = std::getenv("TARVANE_SAVE_PICTURES")) {
     PBitmapFile::WriteSurface(screen, std::string(save) + "pick" + std::to_string(pickMode) + ".bmp");
   }
-  host.inputMode = 0;
+  host.inputMode = InputModes::kNoPick;
   battle.SelectUnit(nullptr);
 }
 

@@ -25,6 +25,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ComputerPlayer.h"
+#include "game/map/OrderState.h"
 #include "game/ui/ThinkingWindow.h"
 #include "game/units/records/Shot.h"
 #include "game/units/Unit.h"
@@ -509,7 +510,7 @@ TEST(GameFlowTest, AnEmailTurnLoadsFromTheMultiplayerScreenAndARefusedOneLeavesI
   EXPECT_NE(app.GetAlertBox(), nullptr);
   EXPECT_EQ(app.GetMainPicture(), multiplayer);
   app.DoCommand(WRApplication::kCommandNothing);
-  app.SetInputMode(WRApplication::kInputNone);
+  app.SetInputMode(InputModes::kNoPick);
   // A file the reader refuses: one player at this machine again, no battle, the screen stays.
   const std::string path = rig.folder.WriteFile("refused.txt", std::string(3000, 'z'));
   auto* refused = new GFile();

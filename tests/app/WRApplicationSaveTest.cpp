@@ -24,6 +24,7 @@
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
 #include "game/battle/HeadlessBattle.h"
+#include "game/map/OrderState.h"
 #include "platform/PFailureInjection.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
@@ -153,7 +154,7 @@ TEST(SavePanelTest, ARefusedNameKeepsTheGameAndTheOldFile) {
       ASSERT_NE(rig.app->GetAlertBox(), nullptr) << name;
       EXPECT_EQ(rig.app->GetBattle(), battle);
       // OK (83) brings the panel back for another name.
-      rig.app->SetInputMode(0);
+      rig.app->SetInputMode(InputModes::kNoPick);
       rig.app->DoCommand(83);
       ASSERT_NE(rig.app->GetSavePanel(), nullptr);
       EXPECT_TRUE(rig.app->GetSavePanel()->IsVisible());

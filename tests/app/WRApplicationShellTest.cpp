@@ -11,6 +11,7 @@
 #include "framework/ui/GTextEntry.h"
 #include "ShellRig.h"
 #include "framework/media/NetLink.h"
+#include "game/map/OrderState.h"
 #include "platform/PNetMemoryTransport.h"
 
 namespace {
@@ -110,7 +111,7 @@ TEST(ShellKeysTest, TheEditorTakesKeysUnlessItShowsTheBattleScreen) {
   EXPECT_EQ(rig.app->GetOption(0), 0);
   rig.app->SetEditor(nullptr);
   // Alt+Q in a pick (mode 3) goes on to the battle.
-  rig.app->SetInputMode(3);
+  rig.app->SetInputMode(InputModes::kTargetPick);
   rig.app->HandleKey('q', true, false);
   EXPECT_EQ(rig.screen.keys, std::vector<std::string>{"alt+q"});
 }
@@ -154,7 +155,7 @@ TEST(ShellAlertTest, TheBoxLaysOutItsLinesAndButtons) {
   EXPECT_EQ(buttons[0]->Bounds().left - box->Bounds().left, 140);
   EXPECT_EQ(buttons[0]->Width(), 280);
   EXPECT_EQ(buttons[0]->Bounds().top - box->Bounds().top, 80);
-  EXPECT_EQ(rig.app->GetInputMode(), 9);
+  EXPECT_EQ(rig.app->GetInputMode(), InputModes::kAlert);
 }
 
 TEST(ShellAlertTest, LowerAlertsWaitBehindAnOpenBoxAndLinkFailuresReplaceIt) {
@@ -172,14 +173,14 @@ TEST(ShellAlertTest, LowerAlertsWaitBehindAnOpenBoxAndLinkFailuresReplaceIt) {
 TEST(ShellAlertTest, YesRunsItsCommandOnceAndNoneRunsAfterTheOtherButton) {
   ShellRig rig(true);
   rig.app->SetEditor(&rig.editor);
-  rig.app->SetInputMode(5);
+  rig.app->SetInputMode(InputModes::kReplay);
   rig.app->ShowAlert(20);
   auto buttons = Buttons(rig.app->GetAlertBox());
   ASSERT_EQ(buttons.size(), 2u);
   buttons[0]->Activate();
   EXPECT_EQ(rig.editor.commands, std::vector<int32_t>{109});
   EXPECT_EQ(rig.app->GetAlertBox(), nullptr);
-  EXPECT_EQ(rig.app->GetInputMode(), 5);
+  EXPECT_EQ(rig.app->GetInputMode(), InputModes::kReplay);
   // NO of the cease-fire question.
   rig.app->ShowAlert(17);
   rig.app->GetBattle()->endState[0] = 1;
@@ -190,11 +191,11 @@ TEST(ShellAlertTest, YesRunsItsCommandOnceAndNoneRunsAfterTheOtherButton) {
 
 TEST(ShellAlertTest, ASavedReplayModeBecomesNoneWhenTheCommandDeletedTheBattle) {
   ShellRig rig(true);
-  rig.app->SetInputMode(5);
+  rig.app->SetInputMode(InputModes::kReplay);
   rig.app->ShowAlert(19);
   Buttons(rig.app->GetAlertBox())[0]->Activate();
   EXPECT_EQ(rig.app->GetBattle(), nullptr);
-  EXPECT_EQ(rig.app->GetInputMode(), 0);
+  EXPECT_EQ(rig.app->GetInputMode(), InputModes::kNoPick);
   EXPECT_NE(rig.app->GetMainPicture(), nullptr);
 }
 
@@ -289,19 +290,19 @@ TEST(ShellCommandTest, SurrenderAndCeaseFire) {
 
 TEST(ShellIdleTest, InputModeRulesAndTheDeferredActionsInTheirOrder) {
   ShellRig rig(true);
-  rig.app->SetInputMode(5);
+  rig.app->SetInputMode(InputModes::kReplay);
   EXPECT_TRUE(rig.screen.enabled);
-  rig.app->SetInputMode(3);
+  rig.app->SetInputMode(InputModes::kTargetPick);
   EXPECT_FALSE(rig.screen.enabled);
   // Mode 9 without a box: 5 while the button panel shows, else 0.
-  rig.app->SetInputMode(9);
+  rig.app->SetInputMode(InputModes::kAlert);
   rig.screen.panelVisible = true;
   rig.app->Idle();
-  EXPECT_EQ(rig.app->GetInputMode(), 5);
-  rig.app->SetInputMode(9);
+  EXPECT_EQ(rig.app->GetInputMode(), InputModes::kReplay);
+  rig.app->SetInputMode(InputModes::kAlert);
   rig.screen.panelVisible = false;
   rig.app->Idle();
-  EXPECT_EQ(rig.app->GetInputMode(), 0);
+  EXPECT_EQ(rig.app->GetInputMode(), InputModes::kNoPick);
 
   rig.app->SetShowBriefingPending(true);
   rig.app->SetReinforcementsPending(true);
@@ -324,8 +325,8 @@ TEST(ShellIdleTest, InputModeRulesAndTheDeferredActionsInTheirOrder) {
 
 TEST(ShellIdleTest, ReplayModeWithoutABattleIsStoredAsNone) {
   ShellRig rig(false);
-  rig.app->SetInputMode(5);
-  EXPECT_EQ(rig.app->GetInputMode(), 0);
+  rig.app->SetInputMode(InputModes::kReplay);
+  EXPECT_EQ(rig.app->GetInputMode(), InputModes::kNoPick);
 }
 
 // ---- Main screen ----

@@ -18,6 +18,7 @@
 #include "platform/PDisplay.h"
 #include "platform/PFakeBackEnd.h"
 #include "framework/ui/GView.h"
+#include "game/map/OrderState.h"
 #include "support/KernelStartClock.h"
 #include "support/RendererBitmaps.h"
 #include "support/ScreenBitmaps.h"
@@ -295,8 +296,8 @@ TEST(WRApplicationTest, AsTheGamesServicesItResetsCameraOptionsAndKeepsTheInputM
   services.Battlefield().ResetCameraDipAndZoom();
   EXPECT_EQ(services.GetOption(40), 0);
   EXPECT_EQ(services.GetOption(41), 1);
-  services.SetInputMode(10);
-  EXPECT_EQ(services.GetInputMode(), 10);
+  services.SetInputMode(InputModes::kSelectionDrag);
+  EXPECT_EQ(services.GetInputMode(), InputModes::kSelectionDrag);
   EXPECT_EQ(services.GetBattleOrOperation(), nullptr);
   EXPECT_EQ(services.GetOperation(), nullptr);
   // The terrain code table is built into the map: an imported grid decodes from the start.

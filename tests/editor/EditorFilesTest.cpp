@@ -20,6 +20,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementGroup.h"
+#include "game/map/OrderState.h"
 #include "game/units/Unit.h"
 #include "game/units/tables/UnitCodes.h"
 #include "platform/PFile.h"
@@ -197,7 +198,7 @@ TEST(EditorFiles, ConfirmationsAndCancelledDialogs) {
   rig.App().DoCommand(116);
   EXPECT_EQ(state.modified, 1);
   EXPECT_EQ(rig.App().GetBattle(), battle);
-  rig.App().SetInputMode(0);
+  rig.App().SetInputMode(InputModes::kNoPick);
   rig.App().DoCommand(108);
   EXPECT_NE(rig.App().GetAlertBox(), nullptr);
   EXPECT_EQ(rig.State(), &state);
@@ -249,7 +250,7 @@ TEST(EditorFiles, FailedSaveLeavesTheOldFileAndStaysModified) {
   // chain stops.
   rig.shell.folder.WriteFile("Saved Games/Old.wrb", "previous");
   std::filesystem::create_directories(rig.shell.folder.Native() + "Saved Games/~Old.wrb/x");
-  rig.App().SetInputMode(0);
+  rig.App().SetInputMode(InputModes::kNoPick);
   Battle* battle = rig.App().GetBattle();
   rig.Choose("Old");
   rig.Type("y");
@@ -352,7 +353,7 @@ TEST(EditorFiles, HostileFilesChangeNothing) {
     rig.Choose(c.file);
     rig.App().DoCommand(116);
     EXPECT_EQ(OpenAlert(rig.App()), c.alert);
-    rig.App().SetInputMode(0);
+    rig.App().SetInputMode(InputModes::kNoPick);
     ASSERT_EQ(rig.App().GetBattle(), &battle);
     EXPECT_EQ(Stored(battle), before);
     EXPECT_EQ(state.modified, 1);

@@ -414,7 +414,7 @@ void Map::SetupCamera() {
   if (g != nullptr) g->LookAt(frame.eyeX, frame.eyeY, h, targetX, targetY, h, 0.0f, 0.0f, 1.0f);
 
   // 12: sounds come closer as the eye comes down.
-  app_->Battlefield().SetSoundDistanceOffset(50.0f - h * 0.8f + (app_->GetInputMode() == 5 ? 0.0f : 125.0f));
+  app_->Battlefield().SetSoundDistanceOffset(50.0f - h * 0.8f + (app_->GetInputMode() == InputModes::kReplay ? 0.0f : 125.0f));
 
   // 13: fog.
   if (g == nullptr || g->IsPickMode()) return;

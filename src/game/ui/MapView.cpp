@@ -243,7 +243,8 @@ void MapView::Draw() {
 
   // 3: the order overlay of a pick in progress, or the selection rectangle while it is dragged.
   const int32_t inputMode = app.GetInputMode();
-  if (auto* orders = dynamic_cast<Battle*>(battle); orders != nullptr && inputMode >= 1 && inputMode <= 8) {
+  const bool picking = inputMode >= InputModes::kLinePick && inputMode <= InputModes::kFlagPick;
+  if (auto* orders = dynamic_cast<Battle*>(battle); orders != nullptr && picking) {
     OrderOverlay overlay;
     overlay.Build(*orders, inputMode, OrderOverlay::ScreenProjector());
     overlay.Draw(*map_, *this);

@@ -57,8 +57,8 @@ void Unit::DrawOnMap(float scale, float menFactor, float vehicleFactor) {
     if (!IsAirplane()) {
       const bool selected = battle->GetSelectedUnit() == static_cast<const MapUnitView*>(this);
       const int32_t option = Option(app, kOrderLineOption);
-      if ((selected || option != 0) && IsCommandable() && inputMode != InputModes::kReplay && inputMode != 9 &&
-          (inputMode == 0 || !pick)) {
+      if ((selected || option != 0) && IsCommandable() && inputMode != InputModes::kReplay &&
+          inputMode != InputModes::kAlert && (inputMode == InputModes::kNoPick || !pick)) {
         if (selected || option != 2) DrawPathLines();
         if (option != 1) DrawTargetLine(true);
       }

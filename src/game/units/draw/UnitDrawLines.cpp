@@ -15,6 +15,7 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/OrderState.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/draw/UnitDrawHost.h"
@@ -195,7 +196,7 @@ void Unit::DrawPathSegment(bool pauseNext, uint8_t flagByte, int32_t pointKind, 
   // 3: the words.
   if (pick) return;
   const MapAppServices* app = UnitApp();
-  if (app != nullptr && app->GetInputMode() == 4 && selected && index == selectedWaypoint) return;
+  if (app != nullptr && app->GetInputMode() == InputModes::kWaypointDrag && selected && index == selectedWaypoint) return;
   float labelX = endX;
   float labelY = endY;
   const float labelZ = endZ + 3.0f * markerScale;

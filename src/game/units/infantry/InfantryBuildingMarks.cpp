@@ -3,13 +3,13 @@
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/map/OrderState.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {
 
 constexpr int32_t kRubble = 19;
-constexpr int32_t kReplaying = 5;
 
 bool IsDirtRoadTerrain(int32_t type) { return type >= 31 && type <= 35; }
 
@@ -23,7 +23,7 @@ void Infantry::MarkOccupiedBuildings(Map& map) {
   const MapBattleServices* battle = UnitBattle();
   const MapAppServices* app = UnitApp();
   if (battle == nullptr || app == nullptr || battle->GetSelectedUnit() != this) return;
-  if (app->GetInputMode() == kReplaying || !IsCommandable()) return;
+  if (app->GetInputMode() == InputModes::kReplay || !IsCommandable()) return;
   for (int32_t n = 0; n < GetWaypointCount(); ++n) {
     float px = 0.0f;
     float py = 0.0f;
