@@ -250,8 +250,8 @@ void WRApplication::ShowPlayersScreen() {
   MakeLabel(picture, (w - 330) / 2, 55, 330, humanPlayers_ == 0 ? kStrChoosePlayersTitle : kStrChooseConnectionTitle,
             0);
   const int32_t computerSide = sideToPlay_ == 1 ? 0 : 1;
-  const bool offerOne = humanPlayers_ == 0 && !battle_->SideHasKind5Vehicle(computerSide) &&
-                        (operation_ == nullptr || !operation_->SideHasKind5Vehicle(computerSide));
+  const bool offerOne = humanPlayers_ == 0 && !battle_->SideHasBoat(computerSide) &&
+                        (operation_ == nullptr || !operation_->SideHasBoat(computerSide));
   delete playersGroup_;
   playersGroup_ = new CRadioGroup();
   playersGroup_->Init();

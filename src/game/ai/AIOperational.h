@@ -29,8 +29,8 @@ class AIOperational : public ComputerPlayer {
   void PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& host) override;
   // The chance that a defending side gives up its hold orders this turn: 1 - the product over
   // i from the turn down to 1 of (0.85 - 0.03 i), in single precision; 1.0 when the enemy has
-  // a vehicle of kind 5.
-  static float ReleaseChance(int32_t turn, bool enemyHasKind5);
+  // a boat.
+  static float ReleaseChance(int32_t turn, bool enemyHasBoat);
   // The members of a group that are alive, can fight and are not infantry riding.
   static int32_t CountPlannableUnits(const AIGroup& group);
 

@@ -36,7 +36,7 @@ struct CellSums {
 int32_t Trunc(float v) { return static_cast<int32_t>(v); }
 
 // Whether the unit can count for a cell at all: alive, known well enough, not given up, and
-// infantry on its own or a vehicle that is not of kind 6.
+// infantry on its own or a vehicle that is no emplacement.
 bool CountsForCells(const Unit& unit) {
   if (!unit.IsAlive() || unit.identificationLevel < 2 || unit.HasSurrendered()) return false;
   if (unit.IsInfantry()) {

@@ -27,8 +27,8 @@ void ReleaseHoldFlags(Battle& battle, int32_t side) {
 
 }  // namespace
 
-float AIOperational::ReleaseChance(int32_t turn, bool enemyHasKind5) {
-  if (enemyHasKind5) return 1.0f;
+float AIOperational::ReleaseChance(int32_t turn, bool enemyHasBoat) {
+  if (enemyHasBoat) return 1.0f;
   float product = 1.0f;
   for (int32_t i = turn; i >= 1; --i) product *= 0.85f - 0.03f * static_cast<float>(i);
   return 1.0f - product;
@@ -88,7 +88,7 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
     }
     meter->AdvanceSteps(3);
     if (context.defender) {
-      const float chance = ReleaseChance(battle.currentTurn, battle.SideHasKind5Vehicle(1 - side));
+      const float chance = ReleaseChance(battle.currentTurn, battle.SideHasBoat(1 - side));
       if (RandomFloat() < chance) ReleaseHoldFlags(battle, side);
     }
     {

@@ -118,9 +118,8 @@ class BattleBase : public GObject, public MapBattleServices {
   // The nationality code most of the side's units hold (vehicles of kind code 5 not
   // counted), after the side's codes are folded together; 6 (side 0) or 0 (side 1) when none.
   int32_t MainNationalityCode(int32_t sideIndex) const;
-  // The unit group or one of the side's reinforcement groups holds a vehicle of kind code 5
-  // of the side.
-  bool SideHasKind5Vehicle(int32_t sideIndex) const;
+  // The unit group or one of the side's reinforcement groups holds a boat of the side.
+  bool SideHasBoat(int32_t sideIndex) const;
   // Files older than version 3: every artillery spotter's first ammunition count c, when not
   // 0, becomes c x 4 + 3.
   void UpgradeOldUnitData();

@@ -20,7 +20,7 @@ namespace {
 constexpr int32_t kNationalities = 19;
 constexpr int32_t kSlots = 6;  // "On Map", "Reinforce 1" .. "Reinforce 5"
 
-bool IsKind5Vehicle(const Unit& unit) {
+bool IsBoat(const Unit& unit) {
   const VehicleServices* vehicle = unit.AsVehicle();
   return vehicle != nullptr && vehicle->IsBoat();
 }
@@ -57,7 +57,7 @@ int32_t MainNationalityOf(const std::vector<Unit*>& units, int32_t sideIndex) {
   if (sideIndex < 0 || sideIndex > 1) FatalError(5871, "Battle");
   std::array<int32_t, kNationalities> count{};
   for (const Unit* unit : units) {
-    if (unit->GetSideIndex() != sideIndex || IsKind5Vehicle(*unit)) continue;
+    if (unit->GetSideIndex() != sideIndex || IsBoat(*unit)) continue;
     const int32_t code = unit->nationalityCode;
     // The unit reader refuses such a code; one met here is skipped rather than fatal.
     if (code < 0 || code >= kNationalities) {
@@ -84,9 +84,9 @@ int32_t MainNationalityOf(const std::vector<Unit*>& units, int32_t sideIndex) {
 
 int32_t BattleBase::MainNationalityCode(int32_t sideIndex) const { return MainNationalityOf(AllUnits(), sideIndex); }
 
-bool BattleBase::SideHasKind5Vehicle(int32_t sideIndex) const {
+bool BattleBase::SideHasBoat(int32_t sideIndex) const {
   for (const Unit* unit : AllUnits()) {
-    if (IsKind5Vehicle(*unit) && unit->GetSideIndex() == sideIndex) return true;
+    if (IsBoat(*unit) && unit->GetSideIndex() == sideIndex) return true;
   }
   return false;
 }

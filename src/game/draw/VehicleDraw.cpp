@@ -98,7 +98,7 @@ void VehicleDraw::Draw(Vehicle& vehicle, bool clip, float detail) {
   // 8: the low-detail bodies.
   const VehicleData trueClass = vehicle.TrueClass();
   bool bodyDrawn = false;
-  if (detail < kLowDetailBelow && trueClass.KindCode() != Vehicle::kKindEmplacement &&
+  if (detail < kLowDetailBelow && trueClass.KindCode() != VehicleData::kKindEmplacement &&
       shownClass != kAlwaysModelledClass) {
     g->SetBackfaceCulling(false);
     const Body body = LowDetailBodyFor(vehicle.GetCategory());

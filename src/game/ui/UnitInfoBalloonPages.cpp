@@ -63,8 +63,8 @@ bool UnitInfoBalloon::ComposeVehiclePage(std::vector<PanelItem>& out, bool fullI
   const VehicleData record = vehicle->GetClassData(2);
   const uint16_t flags = record.Flags();
   y = 12;
-  const bool kind6 = vehicle->IsEmplacement();
-  if (!kind6) {
+  const bool emplacement = vehicle->IsEmplacement();
+  if (!emplacement) {
     auto row = [&](uint32_t label, const std::string& value) {
       y += 12;
       out.push_back(Line(Load(label), 3, y, 1, BalloonText::kWhite));
@@ -96,7 +96,7 @@ bool UnitInfoBalloon::ComposeVehiclePage(std::vector<PanelItem>& out, bool fullI
     row(1376, places);
   }
 
-  if (vehicle->IsArmoredIn(2) && !kind6) {
+  if (vehicle->IsArmoredIn(2) && !emplacement) {
     y += 12;
     out.push_back(Line(Load(1381), 235, y, 1, BalloonText::kMidGrey));
     std::string header = Load(1382);

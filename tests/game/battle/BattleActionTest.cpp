@@ -415,7 +415,7 @@ TEST(BattleShots, BlastRadiusKindSevenAndHitReports) {
   Unit* tank = BattleTestRig::MakeUnit(1, 1, 400.0f, 400.0f);
   battle.PlaceUnitAt(tank, 400.0f, 400.0f);
   static_cast<TestVehicle*>(tank)->armored = true;
-  static_cast<TestVehicle*>(tank)->kind6 = true;
+  static_cast<TestVehicle*>(tank)->emplacement = true;
   battle.currentSlice = 500;
   BattleShot burst;
   burst.kind = 4;

@@ -296,7 +296,7 @@ TEST(BattleResults, PerUnitTallies) {
     return unit;
   };
   lost(AddUnit(battle, 1, 0, 3));                                                    // vehicle knocked out
-  static_cast<TestVehicle*>(lost(AddUnit(battle, 1, 0, 3)))->kind6 = true;           // pillbox
+  static_cast<TestVehicle*>(lost(AddUnit(battle, 1, 0, 3)))->emplacement = true;           // pillbox
   static_cast<TestVehicle*>(lost(AddUnit(battle, 1, 0, 3)))->leftOutOfTallies = true;  // not counted
   TestUnit* gone = lost(AddUnit(battle, 1, 0, 3));
   gone->status = 2;  // left the map: not lost, and its men still count

@@ -102,7 +102,7 @@ TEST(BattleUnitLists, MainNationalityFoldsCodesAndSkipsBadOnes) {
   EXPECT_EQ(battle.MainNationalityCode(1), 0);
   // A kind-5 vehicle does not count; a code out of range is skipped with a log line.
   auto* boat = static_cast<TestVehicle*>(BattleTestRig::MakeUnit(1, 1, 0.0f, 0.0f));
-  boat->kind5 = true;
+  boat->boat = true;
   boat->nationalityCode = 4;
   group.units.Append(boat);
   static_cast<Unit*>(group.units.GetItem(5))->nationalityCode = 25;
@@ -111,8 +111,8 @@ TEST(BattleUnitLists, MainNationalityFoldsCodesAndSkipsBadOnes) {
   for (const std::string& line : rig.logFolder.LogLines()) logged |= line == "Battle: nationality code out of range skipped: 25";
   EXPECT_TRUE(logged);
 
-  EXPECT_TRUE(battle.SideHasKind5Vehicle(1));
-  EXPECT_FALSE(battle.SideHasKind5Vehicle(0));
+  EXPECT_TRUE(battle.SideHasBoat(1));
+  EXPECT_FALSE(battle.SideHasBoat(0));
 }
 
 TEST(BattleUnitLists, OldFilesSpottersAmmunitionUpgraded) {

@@ -177,7 +177,8 @@ TEST(FireAsPlayed, ABlastStrikesEachUnitOnceAndAVehicleByItsStrengthThere) {
   int32_t lorry = -1;
   for (int32_t i = 0; i < gVehicleClasses.Count() && lorry < 0; ++i) {
     const VehicleData c = gVehicleClasses[i];
-    if (c.KindCode() != 6 && c.KindCode() != 5 && (c.Flags() & VehicleFlag::kSoftVehicle) == 0) {
+    if (c.KindCode() != VehicleData::kKindEmplacement && c.KindCode() != VehicleData::kKindBoat &&
+        (c.Flags() & VehicleFlag::kSoftVehicle) == 0) {
       Vehicle probe;
       probe.SetClass(i, 0, 3, 0.0f, 0.0f, 0.0f);
       if (!probe.IsArmored(false)) lorry = i;

@@ -175,7 +175,7 @@ TEST_F(OrderOverlayTest, AnImmobilisedArmouredTargetMovesTheKillTextDown) {
   EXPECT_EQ(RowOf(stuck, kill), 52);
   EXPECT_EQ(RowOf(stuck, "IMMOBILIZED"), 39);
   // An emplacement is never called immobilised.
-  tank->kind6 = true;
+  tank->emplacement = true;
   EXPECT_EQ(RowOf(Line(true, 1.0f), "IMMOBILIZED"), -1);
 }
 

@@ -48,7 +48,7 @@ struct PlayRig : TablesBattleRig {
   Vehicle* AddTank(float x, float y) {
     int32_t tankClass = -1;
     for (int32_t i = 0; i < gVehicleClasses.Count() && tankClass < 0; ++i) {
-      if (gVehicleClasses[i].KindCode() == 4 && gVehicleClasses[i].Weight() > 0) tankClass = i;
+      if (gVehicleClasses[i].KindCode() == VehicleData::kKindTracked && gVehicleClasses[i].Weight() > 0) tankClass = i;
     }
     auto* tank = new Vehicle();
     tank->SetClass(tankClass, 0, 2, x, y, 0.0f);

@@ -69,7 +69,7 @@ TEST(VehicleDraw, WhatEachIdentificationLevelShows) {
   w.tank->gunElevation = 7.0f;
   // The tracks: the vehicle keeps the -x side's phase first, the models take the +x side's
   // (the speed plus 0.22 times the turn rate) first.
-  w.rig.PutI32(1, 112, Vehicle::kKindTracked);
+  w.rig.PutI32(1, 112, VehicleData::kKindTracked);
   w.tank->speed = 2.0f;
   w.tank->turnRate = 1.0f;
   w.tank->AdvanceTracks(1.0f);
@@ -141,9 +141,9 @@ TEST(VehicleDraw, LowDetailBodiesStandInForTheModelBelowDetail2_5) {
   EXPECT_EQ(w.Draw(0.1f), kBodyA);
   // A true class of kind 6, or a shown class 46, keeps the model.
   w.rig.PutI32(1, 60, 0);
-  w.rig.PutI32(1, 112, Vehicle::kKindEmplacement);
+  w.rig.PutI32(1, 112, VehicleData::kKindEmplacement);
   EXPECT_EQ(w.Draw(0.1f), kModelBox);
-  w.rig.PutI32(1, 112, Vehicle::kKindTracked);
+  w.rig.PutI32(1, 112, VehicleData::kKindTracked);
   w.Enemy(3);
   w.tank->apparentCategory = 0;
   w.tank->apparentClass = 46;

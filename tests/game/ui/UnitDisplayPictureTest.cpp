@@ -58,8 +58,8 @@ class UnitDisplayPictureTest : public UnitDisplayRig {
 TEST_F(UnitDisplayPictureTest, PanelAndBalloonPictures) {
   if (!CopyBitmaps()) GTEST_SKIP() << "the build's bitmaps are missing";
   const int32_t tank = FindClass(gVehicleClasses, [](const VehicleData& c) {
-    return c.TurretSpeedClass() != 5 && c.MainArmour() > 0 && c.KindCode() != 6 && gWeapons.IsValid(c.MainWeapon()) &&
-           gWeapons[c.MainWeapon()].Type() >= 1 && gWeapons[c.MainWeapon()].Type() <= 3;
+    return c.TurretSpeedClass() != 5 && c.MainArmour() > 0 && c.KindCode() != VehicleData::kKindEmplacement &&
+           gWeapons.IsValid(c.MainWeapon()) && gWeapons[c.MainWeapon()].Type() >= 1 && gWeapons[c.MainWeapon()].Type() <= 3;
   });
   const int32_t squadClass = FindClass(gInfantryClasses, [](const InfantryData& c) {
     return c.IsSquad() != 0 && c.WeaponSlotCount() >= 3 && c.LeaderLevel() == 0;

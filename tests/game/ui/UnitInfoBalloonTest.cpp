@@ -19,8 +19,10 @@ class UnitInfoBalloonTest : public UnitDisplayRig {
   // A turreted, armoured class whose gun is a direct-fire gun with armour-piercing rounds.
   static int32_t FindTank() {
     return FindClass(gVehicleClasses, [](const VehicleData& c) {
-      if (c.TurretSpeedClass() == 5 || c.MainArmour() <= 0 || c.KindCode() == 6 || !gWeapons.IsValid(c.MainWeapon()))
+      if (c.TurretSpeedClass() == 5 || c.MainArmour() <= 0 || c.KindCode() == VehicleData::kKindEmplacement ||
+          !gWeapons.IsValid(c.MainWeapon())) {
         return false;
+      }
       const WeaponData w = gWeapons[c.MainWeapon()];
       return w.Type() >= 1 && w.Type() <= 3 && c.AmmoRow() >= 0 && c.AmmoRow() <= 2 &&
              w.MixPercent(c.AmmoRow(), 0) > 0 && w.HollowChargePenetration() == 0.0f && w.MaxRange() >= 2000.0f;

@@ -18,8 +18,8 @@ class TestVehicle : public TestUnit, public VehicleServices {
 
   int32_t GetClassIndex() const override { return classIndex; }
   VehicleData GetClassData(int32_t) const override { return VehicleData(record.data()); }
-  bool IsBoat() const override { return kind5; }
-  bool IsEmplacement() const override { return kind6; }
+  bool IsBoat() const override { return boat; }
+  bool IsEmplacement() const override { return emplacement; }
   bool HasTurret() const override { return turret; }
   bool IsButtoned() const override { return buttoned; }
   uint16_t* GetSecondAmmo() override { return secondAmmo.data(); }
@@ -53,8 +53,8 @@ class TestVehicle : public TestUnit, public VehicleServices {
 
   std::array<uint8_t, VehicleData::kSize> record{};
   std::array<Unit*, 2> passengers{};
-  bool kind5 = false;
-  bool kind6 = false;
+  bool boat = false;
+  bool emplacement = false;
   bool turret = true;
   bool buttoned = false;
   std::array<uint16_t, kAmmoKinds> secondAmmo{};

@@ -236,7 +236,7 @@ TEST(UnitSmall, ChooseAmmo) {
   gun.areaFire = 0;
   gun.ammo = {3, 5, 2, 1, 0};
   EXPECT_EQ(gun.ChooseAmmo(&armour), 2);
-  armour.kind6 = true;
+  armour.emplacement = true;
   EXPECT_EQ(gun.ChooseAmmo(&armour), 0);
   gun.ammo = {0, 0, 0, 1, 0};
   EXPECT_EQ(gun.ChooseAmmo(&men), 3);

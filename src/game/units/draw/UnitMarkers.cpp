@@ -66,7 +66,7 @@ float Unit::BaseHalfSize(int32_t viewLevel, int32_t shownLevel) const {
   float s = kBaseHalfSizes[static_cast<size_t>(viewLevel)];
   if (const VehicleServices* vehicle = AsVehicle()) {
     const VehicleData shownAs = vehicle->GetClassData(2);
-    s *= shownAs.Size() * (shownAs.KindCode() == 6 ? 2.6f : 2.0f);
+    s *= shownAs.Size() * (shownAs.KindCode() == VehicleData::kKindEmplacement ? 2.6f : 2.0f);
   } else if (IsInfantry()) {
     const InfantryServices* infantry = AsInfantry();
     const bool squad = infantry != nullptr && infantry->IsSquad();

@@ -37,7 +37,7 @@ void Vehicle::ComposeHitReport(const Vehicle& vehicle, bool detail, GString& lin
     }
     return;
   }
-  if (kind == kKindEmplacement) {
+  if (kind == VehicleData::kKindEmplacement) {
     if (hit.part == 1) line1.LoadResource(vehicle.hitFacing == 2 ? 1478 : 1479);
     // An emplacement is never reported immobilized.
     hit.immobilized = 0;

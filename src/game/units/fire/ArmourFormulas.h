@@ -71,7 +71,7 @@ struct ArmourTarget {
   VehicleData trueRecord{nullptr};  // the true class
   int32_t trueClassIndex = 0;
   bool allied = false;
-  bool kind6 = false;
+  bool emplacement = false;
   bool hasTurret = false;
   // Folded bearings (0..180) of the point from the hull's facing and from the turret.
   float hullBearing = 0.0f;

@@ -43,7 +43,7 @@ float MaxPenetratedArmour(bool variant, float range, float slope, int32_t calibr
   target.trueClassIndex = VehicleData::kComputationClass;
   // The armour-test vehicle is made Axis with the variant, Allied without it.
   target.allied = !variant;
-  target.kind6 = source.KindCode() == 6;
+  target.emplacement = source.KindCode() == VehicleData::kKindEmplacement;
   target.hasTurret = source.TurretSpeedClass() != 5;
   target.date = UnitGameDate();
 

@@ -123,16 +123,16 @@ void Infantry::ThrowAtTarget() {
   const VehicleServices* vehicle = other.AsVehicle();
   const auto* asVehicle = dynamic_cast<const Vehicle*>(&other);
   const bool closed = other.IsArmored(false) && asVehicle != nullptr && asVehicle->GetOpenTopState(0) == 0;
-  const bool kind6 = vehicle != nullptr && vehicle->IsEmplacement();
+  const bool emplacement = vehicle != nullptr && vehicle->IsEmplacement();
   if (closed) {
     p *= 1.0f - suppression * 0.007f;
     if (!charge) {
       if (d > 25.0f) return;
       p *= static_cast<float>(GetEffectiveRating(1)) * 0.12f + 0.36f;
-      if (kind6) p *= 0.5f;
+      if (emplacement) p *= 0.5f;
     }
   }
-  if (Data().Demolition() != 0) p *= kind6 ? 3.0f : 1.5f;
+  if (Data().Demolition() != 0) p *= emplacement ? 3.0f : 1.5f;
   if (!(RandomFloat() < p)) return;
   if (!other.IsArmored(false) && AnySideUnitNear(side, other.x, other.y, 7.0f)) return;
   const int32_t weapon = charge ? (closed ? 99 : 98) : (closed ? 97 : 96);

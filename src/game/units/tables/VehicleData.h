@@ -19,6 +19,10 @@ class VehicleData : public RecordView {
   // Armour entries: part 0 turret, 1 upper hull, 2 lower hull; facing 0 front, 1 side, 2 rear.
   static constexpr int32_t kArmourParts = 3;
   static constexpr int32_t kArmourFacings = 3;
+  // Kind codes (KindCode).
+  static constexpr int32_t kKindTracked = 4;
+  static constexpr int32_t kKindBoat = 5;
+  static constexpr int32_t kKindEmplacement = 6;
 
   using RecordView::RecordView;
 

@@ -37,9 +37,9 @@ class AITargeting {
                                 bool isCurrentTarget);
   // The factor of the shooter's morale band: 0.15 (6, 7), 0.35 (5), 0.8 (4), else 1.
   static float MoraleFactor(int32_t band);
-  // The share of hits on the three parts (turret, hull 1, hull 2) of a vehicle; kind 6
-  // vehicles by the kill chance of the hit chance h and side share s.
-  static void PartShares(bool kind6, bool turret, bool hullDown, float h, float s, float shares[3]);
+  // The share of hits on the three parts (turret, hull 1, hull 2) of a vehicle; of an
+  // emplacement by the kill chance of the hit chance h and side share s.
+  static void PartShares(bool emplacement, bool turret, bool hullDown, float h, float s, float shares[3]);
   // At most 3.4, and never NaN (a NaN counts as nothing).
   static float ClampEffect(float value);
 
@@ -50,10 +50,10 @@ class AITargeting {
   static float KillBand(float armour, float penetration);
   // The rating 0..100.49 of six locations against p. The front bonus applies when the
   // target's front-plate flag is set, the firer faces it (bearing below 90 degrees) and half
-  // the first location's armour is below p. For kind 6 targets: zero-armour locations count
+  // the first location's armour is below p. For an emplacement: zero-armour locations count
   // the kill chance kc when p is below the thickest armour struck.
   static float KillRating(const float armour[6], const float probability[6], float penetration, bool frontBonus,
-                          bool kind6, float killChance, float ammoFactor);
+                          bool emplacement, float killChance, float ammoFactor);
   // The string number of the rating's word: 1341 Excellent .. 1346 None.
   static uint32_t KillRatingWord(float rating);
   // "Kill: " and the word.
@@ -116,7 +116,7 @@ class AITargeting {
     float menRatio = 1.0f;  // men present over full strength
     int32_t kind = 0;
     int32_t candidateBand = 0;
-    bool candidateKind5 = false;  // a vehicle of class kind 5
+    bool candidateBoat = false;
     bool onWater = false;
   };
   // The value after the situational factors.

@@ -44,7 +44,7 @@ int32_t MainTubeCount(const Unit& unit) {
   return w >= 0 && w != kNoWeapon && w < gWeapons.Count() ? gWeapons[w].Count() : 0;
 }
 
-bool IsKind6Vehicle(const Unit& unit) {
+bool IsEmplacement(const Unit& unit) {
   const VehicleServices* v = unit.AsVehicle();
   return v != nullptr && v->IsEmplacement();
 }
@@ -52,7 +52,7 @@ bool IsKind6Vehicle(const Unit& unit) {
 // Candidate scoring with the main weapon's kinds, smoke included.
 float ScoreMainWeapon(Unit& chooser, Unit& candidate, int32_t& kind) {
   const bool armoured = candidate.IsArmored(true);
-  const bool armourTarget = armoured && !IsKind6Vehicle(candidate);
+  const bool armourTarget = armoured && !IsEmplacement(candidate);
   AITargeting::SmokeCase smoke;
   smoke.allowed = !candidate.IsMoving() && candidate.HasAnyAmmo() &&
                   (candidate.IsVehicle() || candidate.GetSpeedClass() <= 1 || candidate.TerrainQuery(true));
@@ -183,7 +183,7 @@ float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forRea
   f.menRatio = full > 0 ? static_cast<float>(candidate.GetMenPresent()) / static_cast<float>(full) : 1.0f;
   f.kind = kind;
   f.candidateBand = candidate.GetBand();
-  f.candidateKind5 = candidate.AsVehicle() != nullptr && candidate.AsVehicle()->IsBoat();
+  f.candidateBoat = candidate.AsVehicle() != nullptr && candidate.AsVehicle()->IsBoat();
   f.onWater = candidate.GetTerrainHere() == 25;
   value = ApplyFactors(value, f);
 
@@ -351,7 +351,7 @@ void AITargeting::ChooseAmmoForTarget(Unit& unit) {
   float value = 0.0f;
   int32_t kind = 0;
   std::array<uint16_t, 5> ammo = unit.ammo;
-  ScoreAmmoKinds(ammo.data(), armoured, armoured && !IsKind6Vehicle(*target), nullptr,
+  ScoreAmmoKinds(ammo.data(), armoured, armoured && !IsEmplacement(*target), nullptr,
                  [&](int32_t k) { return FuzzyPriority(unit, *target, k); }, value, kind);
   unit.ammoKind = value > 0.0f ? kind : 0;
 }

@@ -50,8 +50,8 @@ float AITargeting::MoraleFactor(int32_t band) {
   return 1.0f;
 }
 
-void AITargeting::PartShares(bool kind6, bool turret, bool hullDown, float h, float s, float shares[3]) {
-  if (kind6) {
+void AITargeting::PartShares(bool emplacement, bool turret, bool hullDown, float h, float s, float shares[3]) {
+  if (emplacement) {
     const float kill = KillChance(h, s);
     shares[0] = 0.0f;
     shares[1] = kill;

@@ -11,9 +11,9 @@ float AITargeting::KillBand(float armour, float penetration) {
 }
 
 float AITargeting::KillRating(const float armour[6], const float probability[6], float penetration, bool frontBonus,
-                              bool kind6, float killChance, float ammoFactor) {
+                              bool emplacement, float killChance, float ammoFactor) {
   float thickest = 0.0f;
-  if (kind6) {
+  if (emplacement) {
     for (int32_t i = 0; i < 6; ++i) {
       if (probability[i] != 0.0f) thickest = std::max(thickest, armour[i]);
     }
@@ -22,13 +22,13 @@ float AITargeting::KillRating(const float armour[6], const float probability[6],
   for (int32_t i = 5; i >= 0; --i) {
     const float share = probability[i];
     if (share == 0.0f) continue;
-    if (kind6 && armour[i] == 0.0f && penetration < thickest) {
+    if (emplacement && armour[i] == 0.0f && penetration < thickest) {
       sum += killChance * share;
     } else {
       sum += KillBand(armour[i], penetration) * share;
     }
   }
-  if (!kind6 && frontBonus && probability[0] > 0.0f && armour[0] * 0.5f < penetration) {
+  if (!emplacement && frontBonus && probability[0] > 0.0f && armour[0] * 0.5f < penetration) {
     const float k = 0.12f * probability[0];
     sum = (sum + k) / (k + 1.0f);
   }

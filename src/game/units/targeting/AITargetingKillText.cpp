@@ -16,7 +16,7 @@ float Unit::TargetInfoText(GString* text, int32_t ammoKind, Unit* targetUnit) {
   const float d = DistanceTo(*targetUnit);
   VehicleServices* target = targetUnit->AsVehicle();
   const bool hullDown = target != nullptr && target->IsHullDownFrom(*this);
-  const bool kind6 = target != nullptr && target->IsEmplacement();
+  const bool emplacement = target != nullptr && target->IsEmplacement();
   const float calibre = w != kNoWeapon ? gWeapons[w].Calibre() : 0.0f;
   // Only the penetrating kinds have a penetration to rate; smoke and none kill nothing.
   const bool rated = w == kNoWeapon || (ammoKind >= 0 && ammoKind <= 3);
@@ -29,7 +29,7 @@ float Unit::TargetInfoText(GString* text, int32_t ammoKind, Unit* targetUnit) {
   float p = 0.0f;
   float kc = 0.0f;
   bool front = false;
-  if (!kind6) {
+  if (!emplacement) {
     targetUnit->AssessHit(1, this, false, 0.0f, hullDown, armour, probability, third, count, calibre);
     if (count != 6) FatalError(__LINE__, "Unit.cpp");
     p = w == kNoWeapon ? SpecialWeaponPenetration(q, d, true, 350, 1.0f, nullptr) : penetration();
@@ -43,7 +43,7 @@ float Unit::TargetInfoText(GString* text, int32_t ammoKind, Unit* targetUnit) {
     if (count != 6) FatalError(__LINE__, "Unit.cpp");
     p = w == kNoWeapon ? 0.0f : penetration();
   }
-  const float rating = AITargeting::KillRating(armour, probability, p, front, kind6, kc, 1.0f);
+  const float rating = AITargeting::KillRating(armour, probability, p, front, emplacement, kc, 1.0f);
   if (text != nullptr) AITargeting::KillRatingText(*text, rating);
   return rating;
 }

@@ -69,7 +69,7 @@ float AITargeting::ApplyFactors(float value, const FactorCase& c) {
         value *= 0.35f;
       }
     }
-  } else if (c.candidateKind5 && !c.onWater) {
+  } else if (c.candidateBoat && !c.onWater) {
     value *= 0.5f;
   }
   return value;

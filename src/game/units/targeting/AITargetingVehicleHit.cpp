@@ -19,7 +19,7 @@ void AITargeting::AssessVehicleHit(Unit& vehicle, int32_t viewMode, Unit& shoote
   VehicleServices* v = vehicle.AsVehicle();
   if (v == nullptr) FatalError(__LINE__, "AITargeting");
   if (calibre <= 0.0f) calibre = 75.0f;
-  const bool kind6 = v->IsEmplacement();
+  const bool emplacement = v->IsEmplacement();
   const VehicleData record = v->GetClassData(viewMode);
   const bool turret = v->HasTurret();
   // A turret whose class keeps no turret plates resists nothing.
@@ -38,7 +38,7 @@ void AITargeting::AssessVehicleHit(Unit& vehicle, int32_t viewMode, Unit& shoote
     request.useElevation = true;
     request.part = part;
     request.facing = facing;
-    request.useSlope = !kind6;
+    request.useSlope = !emplacement;
     request.calibre = calibre;
     request.fireKind = 2;
     request.classMode = viewMode;
@@ -66,6 +66,6 @@ void AITargeting::AssessVehicleHit(Unit& vehicle, int32_t viewMode, Unit& shoote
     plate(8, 2, 2, vehicle.x - std::cos(f), vehicle.y - std::sin(f), hullDown ? 0.0f : 1.0f);
   }
   float shares[3];
-  PartShares(kind6, turret, hullDown, hitChance, s, shares);
+  PartShares(emplacement, turret, hullDown, hitChance, s, shares);
   for (int32_t i = 0; i < count; ++i) weight[i] *= shares[i % 3];
 }

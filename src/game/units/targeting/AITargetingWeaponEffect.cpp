@@ -185,7 +185,7 @@ float IndirectAgainstArmour(EffectCase& c) {
 
 float DirectAgainstArmour(EffectCase& c) {
   VehicleServices* v = c.t.AsVehicle();
-  const bool kind6 = v != nullptr && v->IsEmplacement();
+  const bool emplacement = v != nullptr && v->IsEmplacement();
   const bool hasWeapon = c.w != kNoWeapon && c.type != 0;
   const float calibre = hasWeapon ? gWeapons[c.w].Calibre() : 10.0f;
   float pen = 0.0f;
@@ -201,7 +201,7 @@ float DirectAgainstArmour(EffectCase& c) {
     h = 0.35f;
   } else if (c.type == 0) {
     pen = SpecialWeaponPenetration(c.mode, c.d, true, 450, 1.25f, nullptr);
-    h = kind6 ? RangeFalloff(c.d) : c.s.FirepowerAt(c.d, 0) * 0.002f;
+    h = emplacement ? RangeFalloff(c.d) : c.s.FirepowerAt(c.d, 0) * 0.002f;
     const InfantryServices* own = c.s.AsInfantry();
     const bool led = own != nullptr && (own->IsSquad() || own->GetClassData().LeaderLevel() >= 1);
     if (c.d < 40.0f && led && v != nullptr) {
@@ -220,7 +220,7 @@ float DirectAgainstArmour(EffectCase& c) {
   int32_t n = 0;
   c.t.AssessHit(c.viewMode, &c.s, c.threat, h, hullDown, armour, weight, ratio, n, calibre);
   if (n < 0 || n > 9) FatalError(__LINE__, "AITargeting");
-  const float shock = c.threat && hasWeapon && !kind6 && v != nullptr
+  const float shock = c.threat && hasWeapon && !emplacement && v != nullptr
                           ? AITargeting::ArmourShock(calibre, v->GetClassData(c.viewMode).Weight())
                           : 0.0f;
   // One penetration per struck location, last to first: the formula's shatter roll is drawn
@@ -250,14 +250,14 @@ float DirectAgainstArmour(EffectCase& c) {
     value = AITargeting::ConserveTungsten(value, h, c.s.ammo[2], c.s.shotCounter, c.s.target == &c.t);
   }
   value = std::max(value, floor);
-  if (!kind6 && c.type != 0) {
+  if (!emplacement && c.type != 0) {
     float g = c.k == 1 ? 0.04f : 0.02f;
     const float boost = std::sqrt(r) * h;
     if (boost > 1.0f) g *= boost;
     value = std::max(value, g);
   }
   const bool open = v != nullptr && !v->IsButtoned();
-  if (c.type == 0 && open && c.t.GetIdentificationLevel(false) >= 3 && !kind6) {
+  if (c.type == 0 && open && c.t.GetIdentificationLevel(false) >= 3 && !emplacement) {
     value = std::max(value, c.s.FirepowerAt(c.d, 0) * 0.0003f);
   } else if (special || (c.type == 1 && c.threat)) {
     value *= 2.5f;

@@ -29,10 +29,6 @@ class Vehicle : public Unit, public VehicleServices {
   static constexpr int32_t kNoWeapon = 104;
   static constexpr int32_t kMachineGuns = 3;
   static constexpr int32_t kAnimations = 3;
-  // Kind codes of the class record.
-  static constexpr int32_t kKindTracked = 4;
-  static constexpr int32_t kKindBoat = 5;
-  static constexpr int32_t kKindEmplacement = 6;
 
   // The last hit's record: the part struck (0 turret or superstructure, 1 upper hull, 2 lower
   // hull, 3 and 4 top, 5 running gear, 6 weapon), the crew members hit and what the hit did.
@@ -96,8 +92,8 @@ class Vehicle : public Unit, public VehicleServices {
   float GetVehicleSize() const override { return sizeFactor; }
   VehicleData GetClassData(int32_t mode) const override;
   VehicleData TrueClass() const;
-  bool IsBoat() const override { return TrueClass().KindCode() == kKindBoat; }
-  bool IsEmplacement() const override { return TrueClass().KindCode() == kKindEmplacement; }
+  bool IsBoat() const override { return TrueClass().KindCode() == VehicleData::kKindBoat; }
+  bool IsEmplacement() const override { return TrueClass().KindCode() == VehicleData::kKindEmplacement; }
   // The cost grid its routes are planned on, by the class's kind: wheeled, half-tracked and
   // tracked vehicles 3, kind 4 the class that crosses walls and wire, any other 4.
   int32_t GetMoveClass() const override;  // slot 10
@@ -492,7 +488,7 @@ class Vehicle : public Unit, public VehicleServices {
   // What an air attack of the kind sees in the vehicle.
   float GetAirAttackValue(int32_t attackKind) override { return ValueForFireKind(attackKind); }
   // The level shown of a vehicle spotted at the level: fortifications and boats show more.
-  static int32_t SpottedLevel(int32_t level, bool fortification, bool kind5, int32_t fogOption);
+  static int32_t SpottedLevel(int32_t level, bool fortification, bool boat, int32_t fogOption);
   void UpdateSpotting() override;
   // A boat leaves the view; every other vehicle may stay in it.
   bool CanStayInView() const override;

@@ -95,7 +95,7 @@ int32_t PlateHardness(const ArmourTarget& target, int32_t t, bool expectedValues
   int32_t base = 220;
   int32_t spread = 0;
   const int32_t index = target.trueClassIndex;
-  if (target.kind6) {
+  if (target.emplacement) {
     base = 220;
   } else if (index < 62 || (index == VehicleData::kComputationClass && target.allied)) {
     if (t < 20) {
@@ -198,7 +198,7 @@ float EffectiveArmour(const ArmourTarget& target, const ArmourRequest& request, 
       }
       double compound = std::acos(std::cos(h * kRadians) * std::cos(s * kRadians)) * kDegrees;
       if (!(compound >= 0.0)) compound = 0.0;
-      const bool cosineLaw = request.ammoKind == 3 || target.kind6;
+      const bool cosineLaw = request.ammoKind == 3 || target.emplacement;
       slopeFactor = SlopeMultiplier(request.calibre, static_cast<float>(compound), ratio, cosineLaw);
       armour *= slopeFactor;
     }
@@ -233,7 +233,7 @@ float EffectiveArmour(const ArmourTarget& target, const ArmourRequest& request, 
     outcome->ratio = ratio;
     outcome->hardness = hardnessFromTable ? hardness : PlateHardness(target, thickness, request.expectedValues);
   }
-  if (target.kind6 && request.calibre >= 100.0f) CapArmourForWeaponType(request.fireKind, request.ammoKind, &armour);
+  if (target.emplacement && request.calibre >= 100.0f) CapArmourForWeaponType(request.fireKind, request.ammoKind, &armour);
   if (outcome != nullptr) outcome->slopeFactor = slopeFactor;
   return armour;
 }
@@ -316,7 +316,7 @@ ArmourTarget Vehicle::MakeArmourTarget(const ArmourRequest& request) const {
   target.trueRecord = TrueClass();
   target.trueClassIndex = classIndex;
   target.allied = !IsAxis();
-  target.kind6 = IsEmplacement();
+  target.emplacement = IsEmplacement();
   target.hasTurret = HasTurret();
   target.hullBearing = FoldedBearingTo(request.x, request.y, false);
   target.turretBearing = FoldedBearingTo(request.x, request.y, true);

@@ -141,9 +141,9 @@ float Vehicle::ValueForFireKind(int32_t fireKind) {
   return v;
 }
 
-int32_t Vehicle::SpottedLevel(int32_t level, bool fortification, bool kind5, int32_t fogOption) {
+int32_t Vehicle::SpottedLevel(int32_t level, bool fortification, bool boat, int32_t fogOption) {
   if (fortification && (level == 2 || level == 3)) return 4;
-  if (kind5 && level == 2) return fogOption < 2 ? 4 : 3;
+  if (boat && level == 2) return fogOption < 2 ? 4 : 3;
   return level;
 }
 

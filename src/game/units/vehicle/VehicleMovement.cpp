@@ -129,11 +129,11 @@ float Vehicle::TerrainMobility(float* levelOut) {
   const int32_t t = moving ? TerrainUnderfoot(ahead) : ahead;
   int32_t c = -99;
   const int32_t k = record.KindCode();
-  if (k == kKindEmplacement) {
+  if (k == VehicleData::kKindEmplacement) {
     if (battle != nullptr && !battle->IsSetupPhase()) return 0.0f;
     return IsStandingTerrain(t) ? 0.0001f : 0.0f;
   }
-  if (k == kKindBoat) {
+  if (k == VehicleData::kKindBoat) {
     if (InList(t, {0, 8, 9, 11, 26}) || (t >= 36 && t <= 42)) {
       v *= 0.5f;
     } else if (t == 18 || (t >= 20 && t <= 24) || (t >= 31 && t <= 35)) {

@@ -309,7 +309,7 @@ void Vehicle::AdvanceTurret(int32_t elapsedSlices) {
 void Vehicle::AdvanceTracks(float scale) {
   float left = speed;
   float right = speed;
-  if (turnRate != 0.0f && TrueClass().KindCode() == kKindTracked) {
+  if (turnRate != 0.0f && TrueClass().KindCode() == VehicleData::kKindTracked) {
     left = speed - 0.22f * turnRate;
     right = speed + 0.22f * turnRate;
     // A track may not run against the hull's direction of travel; at rest both run free.

@@ -165,7 +165,7 @@ void Vehicle::StepIdle() {
 void Vehicle::CoastToStop() {
   gUnitInWay = nullptr;
   const float limit = TerrainMobility(nullptr);
-  const float braking = TrueClass().KindCode() == kKindTracked ? 1.4f : 1.0f;
+  const float braking = TrueClass().KindCode() == VehicleData::kKindTracked ? 1.4f : 1.0f;
   float magnitude = std::fabs(speed) - braking * kBrakePerSlice;
   if (magnitude < 0.0f) {
     magnitude = 0.0f;

@@ -53,7 +53,7 @@ TEST(VehicleStatusLabel, LinesByStateAndSide) {
   v.gunDestroyed = 1;
   v.DrawStatusLabel();
   EXPECT_EQ(host.Take(), "Immobilized/1|Gun Destroyed/0");
-  rig.PutI32(1, 112, Vehicle::kKindEmplacement);
+  rig.PutI32(1, 112, VehicleData::kKindEmplacement);
   v.DrawStatusLabel();
   EXPECT_EQ(host.Take(), "Bogged/1|Gun Destroyed/0");
   // The other side's live vehicle has no label; a knocked-out one says how it ended.
@@ -125,7 +125,7 @@ TEST(VehicleHitReport, LinesForEachPartFacingAndResult) {
   v.lastHit = {};
   v.hitFacing = 2;
   EXPECT_EQ(Report(v, true), "Rear superstructure hit|No serious damage");
-  rig.PutI32(1, 112, Vehicle::kKindEmplacement);
+  rig.PutI32(1, 112, VehicleData::kKindEmplacement);
   v.lastHit.part = 1;
   v.lastHit.immobilized = 1;
   EXPECT_EQ(Report(v, true), "Rear door hit|No serious damage");
@@ -140,7 +140,7 @@ TEST(VehicleHitReport, ShownForFourSecondsAndNeverChangesTheVehicle) {
   Vehicle v;
   v.SetClass(1, 0, 0, 100.0f, 100.0f, 0.0f);
   rig.world.app.currentSide = v.GetSideIndex();
-  rig.PutI32(1, 112, Vehicle::kKindEmplacement);
+  rig.PutI32(1, 112, VehicleData::kKindEmplacement);
   v.lastHit.part = 1;
   v.lastHit.immobilized = 1;
   v.hitFacing = 2;

@@ -427,7 +427,7 @@ TEST(UnitFiring, RangingLevelCases) {
   EXPECT_EQ(level(0, &men, 2), 4);
   EXPECT_EQ(level(0, &men, 1), 0);
   // A kind-6 vehicle never ranges at 0.
-  gun.kind6 = true;
+  gun.emplacement = true;
   EXPECT_EQ(level(0, &tank, 1), 1);
 }
 

@@ -97,12 +97,12 @@ TEST(InfantryOrders, ALateCrewAppearsBesideItsVehicle) {
   EXPECT_FALSE(crew.Appear()) << "only once";
   EXPECT_NEAR(crew.y, 203.0f, 1e-5f);
   rig.Waiting(300);
-  rig.truck.kind6 = true;
+  rig.truck.emplacement = true;
   crew.Appear();
   EXPECT_NEAR(crew.y, 203.5f, 1e-5f);
 
   // Without a move order: one random bearing, still 3.0 m off.
-  rig.truck.kind6 = false;
+  rig.truck.emplacement = false;
   rig.Waiting(300);
   crew.waypointCount = 0;
   SeedRandom(5);

@@ -93,7 +93,7 @@ TEST(InfantryRiding, HeavyTeamLeavingInOrderDelaysTheVehicleAndSetsUp) {
 
 TEST(InfantryRiding, KindFiveOnTerrain25KeepsItsRidersInAction) {
   RideRig f;
-  f.vehicle.kind5 = true;
+  f.vehicle.boat = true;
   f.vehicle.alive = 0;
   f.SetTerrain(300.0f, 300.0f, 25);
   f.rider->TryDismount();

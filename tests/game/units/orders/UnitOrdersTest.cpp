@@ -520,7 +520,7 @@ TEST(UnitOrders, OrderAvailabilityForVehiclesAndTheSetUpPhase) {
   }
   // A carrier with empty passenger places takes only 38.
   Tank carrier;
-  carrier.kind5 = true;
+  carrier.boat = true;
   carrier.ammo[0] = 5;
   for (int32_t code = 0; code < 60; ++code) EXPECT_EQ(carrier.CanTakeOrder(code), code == kOrderLineOfSight) << code;
   // The set-up phase.
@@ -932,7 +932,7 @@ TEST(UnitBailOut, CrewSizeClassAndHandOver) {
   Tank carrier;
   carrier.Setup(0.0f, 0.0f, 0.0f, 0, 2);
   carrier.men = 3;
-  carrier.kind5 = true;
+  carrier.boat = true;
   EXPECT_EQ(carrier.BailOutCrew(false), nullptr);
   EXPECT_EQ(rig.Added(), 3u);
 
@@ -991,7 +991,7 @@ TEST(UnitBailOut, PacketsDelaysAndTheHatchSound) {
   Tank bunker;
   bunker.Setup(200.0f, 200.0f, 90.0f, 6, 2);
   bunker.men = 2;
-  bunker.kind6 = true;
+  bunker.emplacement = true;
   bunker.armored = true;
   bunker.record[168] = 10;
   bunker.record[170] = 10;

@@ -165,7 +165,7 @@ TEST_F(DataTablesValidator, VehicleGunsAndTurningKeepTheirRules) {
     SCOPED_TRACE(i);
     const VehicleData v = gVehicleClasses[i];
     // The turn step divides by the speed; the traverse knows turret classes 0..5 only.
-    if (v.KindCode() != 6) {
+    if (v.KindCode() != VehicleData::kKindEmplacement) {
       EXPECT_GT(v.MaxSpeed(), 0);
     }
     // Road speeds are in miles an hour (movement and the panels read them so): no vehicle of the
@@ -468,7 +468,7 @@ TEST_F(DataTablesValidator, RangesThePurchaseScreensShow) {
     EXPECT_TRUE(r.TypeCode() >= 0 && r.TypeCode() <= 23) << i;
     // The Armor page holds the armoured fighting vehicles (types 0-10); fortifications are pillboxes.
     EXPECT_EQ(r.ArmourPage() != 0, r.TypeCode() <= 10) << i;
-    if (r.KindCode() == 6) {
+    if (r.KindCode() == VehicleData::kKindEmplacement) {
       EXPECT_EQ(r.TypeCode(), 23) << i;
     }
     EXPECT_TRUE(r.AmmoRow() >= 0 && r.AmmoRow() < WeaponData::kMixRows) << i;

@@ -158,7 +158,7 @@ TEST(AITargetingScore, SituationalFactors) {
   EXPECT_EQ(AITargeting::ApplyFactors(1.0f, c), 1.0f);
   // Kind 5 vehicles count half unless on water.
   AITargeting::FactorCase boat;
-  boat.candidateKind5 = true;
+  boat.candidateBoat = true;
   EXPECT_EQ(AITargeting::ApplyFactors(1.0f, boat), 0.5f);
   boat.onWater = true;
   EXPECT_EQ(AITargeting::ApplyFactors(1.0f, boat), 1.0f);

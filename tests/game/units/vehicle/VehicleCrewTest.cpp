@@ -88,9 +88,9 @@ TEST(VehicleCrew, PurchaseCodeAndValueForAFireKind) {
   EXPECT_EQ(v->GetPurchaseCode(), 9);
   rig.Class(0)[244] = 1;
   EXPECT_EQ(v->GetPurchaseCode(), 4);
-  rig.PutI32(0, 112, Vehicle::kKindEmplacement);
+  rig.PutI32(0, 112, VehicleData::kKindEmplacement);
   EXPECT_EQ(v->GetPurchaseCode(), 8);
-  rig.PutI32(0, 112, Vehicle::kKindTracked);
+  rig.PutI32(0, 112, VehicleData::kKindTracked);
 
   EXPECT_FLOAT_EQ(Vehicle::FireKindFactor(2, 12), 0.55f);
   EXPECT_FLOAT_EQ(Vehicle::FireKindFactor(2, 16), 0.1f);
@@ -170,7 +170,7 @@ TEST(VehicleCrew, ActivityRadiusByWhatTheVehicleDoes) {
   v->emplaced = 1;
   v->ActivityRange(false, size);
   EXPECT_EQ(size, 1.0f);
-  rig.PutI32(0, 112, Vehicle::kKindBoat);
+  rig.PutI32(0, 112, VehicleData::kKindBoat);
   EXPECT_EQ(v->ActivityRange(false, size), 75.0f);
   v->waypointCount = 0;
   EXPECT_EQ(v->ActivityRange(false, size), 20.0f);

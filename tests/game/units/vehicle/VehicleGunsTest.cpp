@@ -433,7 +433,7 @@ TEST(VehicleGuns, HitChancesOfAVehicle) {
 
 TEST(VehicleGuns, FortificationOutsideItsArcIsHardlyHit) {
   GunsRig rig;
-  rig.PutI32(0, 112, Vehicle::kKindEmplacement);
+  rig.PutI32(0, 112, VehicleData::kKindEmplacement);
   rig.PutI16(0, 84, 45);
   rig.PutI16(0, 86, 45);
   auto v = rig.Make(0);

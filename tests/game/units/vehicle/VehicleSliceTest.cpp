@@ -393,7 +393,7 @@ TEST(VehicleDanger, WhoNeverReacts) {
   v->ReactToDanger();
   EXPECT_EQ(RandomState(), before);
   // A boat draws its one roll and does nothing.
-  rig.PutI32(2, 112, Vehicle::kKindBoat);
+  rig.PutI32(2, 112, VehicleData::kKindBoat);
   auto boat = Make(2);
   TestUnit enemy;
   enemy.side = static_cast<uint8_t>(1 - boat->side);

@@ -256,9 +256,9 @@ TEST(VehicleTurn, EngineSoundsBySideAndSlice) {
   vehicle->PostMotionSound(true);
   vehicle->PlayMotionSound();
   vehicle->immobilized = 0;
-  rig.PutI32(0, 112, Vehicle::kKindBoat);
+  rig.PutI32(0, 112, VehicleData::kKindBoat);
   vehicle->PostMotionSound(true);
-  rig.PutI32(0, 112, Vehicle::kKindTracked);
+  rig.PutI32(0, 112, VehicleData::kKindTracked);
   vehicle->alive = 0;
   vehicle->PostMotionSound(true);
   EXPECT_TRUE(packets.empty());
@@ -320,7 +320,7 @@ TEST(VehicleTurnDeathTest, TogglingHatchesThatMayNotOpenIsFatal) {
 }
 
 TEST(VehicleTurn, AWreckCoastsToAStop) {
-  for (int32_t kindCode : {1, Vehicle::kKindTracked}) {
+  for (int32_t kindCode : {1, VehicleData::kKindTracked}) {
     TurnRig rig;
     rig.PutI32(0, 112, kindCode);
     rig.PutI16(0, 110, 60);  // ground that allows more than the wreck's speed
