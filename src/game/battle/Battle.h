@@ -200,6 +200,9 @@ class Battle : public BattleBase {
   uint8_t finished = 0;
   float visibilityRange = 6000.0f;
   uint8_t computingAction = 0;
+  // A number no other slice of any battle had, while a slice of the action is computed; 0
+  // outside the action's slices. What the units ask may be kept for the slice under it.
+  uint64_t sliceSerial = 0;
   uint8_t planningComputer = 0;  // the computer player gives its orders: no beeps, no menus
   uint8_t vehicleWorking = 0;
   Unit* selectedUnit = nullptr;

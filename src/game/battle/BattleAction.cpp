@@ -1,5 +1,7 @@
 // The action phase: the turn's 2,401 slices, the tail of late shots, the periodic map work,
 // the packet statistics and the start of the replay.
+#include <atomic>
+
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
@@ -22,6 +24,13 @@ namespace {
 
 constexpr int32_t kLastSlice = 2400;
 constexpr int32_t kShotLimit = 4800;
+
+// Slice serials are never handed out twice, whichever battle asks (battles may be computed on
+// several threads at once).
+uint64_t NextSliceSerial() {
+  static std::atomic<uint64_t> last{0};
+  return ++last;
+}
 
 }  // namespace
 
@@ -112,6 +121,7 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
     for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->BeginTurn();
     ShowProgress(0);
     for (++currentSlice; currentSlice <= kLastSlice; ++currentSlice) {
+      sliceSerial = NextSliceSerial();
       RunDueShots();
       // Units made during a step join at the next slice.
       for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->StepSlice(currentSlice);
@@ -133,6 +143,7 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
         App().Exchange().KeepNetworkLinkAlive();
       }
     }
+    sliceSerial = 0;
     for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->RefreshTarget(false);
     currentSlice = kLastSlice + 1;
     // The tail: late shots land, like in a slice, until none is left; a visibility event made

@@ -187,9 +187,19 @@ int32_t BattleUnitServices::FindBestVehicleNear(const Vehicle& mover, const Unit
     }
   }
   nearVehicles_.clear();
-  for (Unit* unit : vehicles_) {
-    if (unit != &mover && std::fabs(unit->x - mover.x) <= 3.0f && std::fabs(unit->y - mover.y) <= 3.0f) {
-      nearVehicles_.push_back(unit);
+  if (battle->sliceSerial != 0) {
+    // In the action's slices the vehicles are read from the grid made at the slice's start.
+    if (gridSerial_ != battle->sliceSerial || gridStamp_ != vehiclesStamp_) {
+      gridSerial_ = battle->sliceSerial;
+      gridStamp_ = vehiclesStamp_;
+      grid_.Make(vehicles_);
+    }
+    grid_.Gather(&mover, mover.x, mover.y, 3.0f, nearVehicles_);
+  } else {
+    for (Unit* unit : vehicles_) {
+      if (unit != &mover && std::fabs(unit->x - mover.x) <= 3.0f && std::fabs(unit->y - mover.y) <= 3.0f) {
+        nearVehicles_.push_back(unit);
+      }
     }
   }
   const Vehicle* other = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 #include <vector>
 
+#include "game/battle/NearVehicleGrid.h"
 #include "game/units/ports/UnitServices.h"
 
 class Battle;
@@ -67,4 +68,9 @@ class BattleUnitServices : public UnitServices {
   // stamp changes: a mover's question then walks the vehicles, not every unit and soldier.
   mutable std::vector<Unit*> vehicles_;
   mutable uint64_t vehiclesStamp_ = 0;
+  // Those vehicles bucketed by where they stood at the start of the action's slice in progress
+  // (its serial), made again at the next slice or when the list is gathered again.
+  mutable NearVehicleGrid grid_;
+  mutable uint64_t gridSerial_ = 0;
+  mutable uint64_t gridStamp_ = 0;
 };

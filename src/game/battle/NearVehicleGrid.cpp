@@ -1,0 +1,102 @@
+#include "game/battle/NearVehicleGrid.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "game/units/Unit.h"
+
+void NearVehicleGrid::Make(const std::vector<Unit*>& vehicles) {
+  vehicles_ = vehicles;
+  strays_.clear();
+  const int32_t count = static_cast<int32_t>(vehicles_.size());
+  float minX = 0.0f, minY = 0.0f, maxX = 0.0f, maxY = 0.0f;
+  bool any = false;
+  for (const Unit* unit : vehicles_) {
+    if (!std::isfinite(unit->x) || !std::isfinite(unit->y)) continue;
+    if (!any) {
+      minX = maxX = unit->x;
+      minY = maxY = unit->y;
+      any = true;
+    } else {
+      minX = std::min(minX, unit->x);
+      maxX = std::max(maxX, unit->x);
+      minY = std::min(minY, unit->y);
+      maxY = std::max(maxY, unit->y);
+    }
+  }
+  originX_ = minX;
+  originY_ = minY;
+  columns_ = any ? static_cast<int32_t>((maxX - minX) / kCell) + 1 : 0;
+  rows_ = any ? static_cast<int32_t>((maxY - minY) / kCell) + 1 : 0;
+  // A spread too wide for a grid of modest size (a vehicle far off the map) falls back to one
+  // bucket: the answers stay right, only slower.
+  if (static_cast<int64_t>(columns_) * rows_ > 65536) {
+    columns_ = any ? 1 : 0;
+    rows_ = any ? 1 : 0;
+  }
+  const int32_t cells = columns_ * rows_;
+  starts_.assign(static_cast<size_t>(cells) + 1, 0);
+  cellOf_.resize(vehicles_.size());
+  for (int32_t i = 0; i < count; ++i) {
+    const Unit* unit = vehicles_[static_cast<size_t>(i)];
+    if (!std::isfinite(unit->x) || !std::isfinite(unit->y)) {
+      cellOf_[static_cast<size_t>(i)] = -1;
+      strays_.push_back(i);
+      continue;
+    }
+    const int32_t cx = std::min(static_cast<int32_t>((unit->x - originX_) / kCell), columns_ - 1);
+    const int32_t cy = std::min(static_cast<int32_t>((unit->y - originY_) / kCell), rows_ - 1);
+    const int32_t cell = cy * columns_ + cx;
+    cellOf_[static_cast<size_t>(i)] = cell;
+    ++starts_[static_cast<size_t>(cell) + 1];
+  }
+  for (int32_t c = 0; c < cells; ++c) starts_[static_cast<size_t>(c) + 1] += starts_[static_cast<size_t>(c)];
+  entries_.resize(static_cast<size_t>(starts_[static_cast<size_t>(cells)]));
+  std::vector<int32_t>& fill = picked_;
+  fill.assign(starts_.begin(), starts_.end() - 1);
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t cell = cellOf_[static_cast<size_t>(i)];
+    if (cell >= 0) {
+      const Unit* unit = vehicles_[static_cast<size_t>(i)];
+      entries_[static_cast<size_t>(fill[static_cast<size_t>(cell)]++)] = Entry{i, unit->x, unit->y};
+    }
+  }
+}
+
+void NearVehicleGrid::Gather(const Unit* mover, float x, float y, float reach, std::vector<Unit*>& out) const {
+  picked_.clear();
+  picked_.insert(picked_.end(), strays_.begin(), strays_.end());
+  if (columns_ > 0 && std::isfinite(x) && std::isfinite(y)) {
+    const float span = reach + kMargin;
+    // The buckets the box around (x, y), widened by the margin, touches, clamped to the grid.
+    const auto column = [this](float v) {
+      const float c = std::floor((v - originX_) / kCell);
+      return static_cast<int32_t>(std::clamp(c, 0.0f, static_cast<float>(columns_ - 1)));
+    };
+    const auto row = [this](float v) {
+      const float r = std::floor((v - originY_) / kCell);
+      return static_cast<int32_t>(std::clamp(r, 0.0f, static_cast<float>(rows_ - 1)));
+    };
+    const int32_t x0 = column(x - span), x1 = column(x + span);
+    const int32_t y0 = row(y - span), y1 = row(y + span);
+    for (int32_t cy = y0; cy <= y1; ++cy) {
+      for (int32_t cx = x0; cx <= x1; ++cx) {
+        const size_t cell = static_cast<size_t>(cy * columns_ + cx);
+        for (int32_t e = starts_[cell]; e < starts_[cell + 1]; ++e) {
+          // Only a vehicle that stood within the widened box may stand within reach now.
+          const Entry& entry = entries_[static_cast<size_t>(e)];
+          if (std::fabs(entry.x - x) <= span && std::fabs(entry.y - y) <= span) picked_.push_back(entry.index);
+        }
+      }
+    }
+  } else {
+    // A mover at no finite point: every vehicle is measured, as the whole list would be.
+    picked_.clear();
+    for (int32_t i = 0; i < static_cast<int32_t>(vehicles_.size()); ++i) picked_.push_back(i);
+  }
+  std::sort(picked_.begin(), picked_.end());
+  for (const int32_t i : picked_) {
+    Unit* unit = vehicles_[static_cast<size_t>(i)];
+    if (unit != mover && std::fabs(unit->x - x) <= reach && std::fabs(unit->y - y) <= reach) out.push_back(unit);
+  }
+}
