@@ -2,6 +2,10 @@
 #include "game/battle/Packet.h"
 
 #include <cmath>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
@@ -14,6 +18,66 @@
 namespace {
 
 bool gHeldLogged = false;
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TARVANE_PACKETS_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TARVANE_PACKETS_FROM_HEAP 1
+#endif
+#endif
+
+#ifndef TARVANE_PACKETS_FROM_HEAP
+// The packets' memory: blocks of packets never given back, and the packets free in them. Any
+// thread may make or drop a packet, so both go under one lock.
+class PacketStore {
+ public:
+  void* Take() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (free_ == nullptr) Grow();
+    FreeSlot* slot = free_;
+    free_ = slot->next;
+    return slot;
+  }
+  void Give(void* memory) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    auto* slot = static_cast<FreeSlot*>(memory);
+    slot->next = free_;
+    free_ = slot;
+  }
+
+ private:
+  struct FreeSlot {
+    FreeSlot* next;
+  };
+  static constexpr size_t kPerBlock = 1024;
+  static constexpr size_t kSlot = (sizeof(Packet) + alignof(Packet) - 1) / alignof(Packet) * alignof(Packet);
+  static_assert(sizeof(FreeSlot) <= kSlot && alignof(FreeSlot) <= alignof(Packet));
+
+  void Grow() {
+    blocks_.push_back(std::make_unique<Slot[]>(kPerBlock));
+    Slot* block = blocks_.back().get();
+    for (size_t i = kPerBlock; i-- > 0;) {
+      auto* slot = reinterpret_cast<FreeSlot*>(block[i].bytes);
+      slot->next = free_;
+      free_ = slot;
+    }
+  }
+
+  struct Slot {
+    alignas(Packet) unsigned char bytes[kSlot];
+  };
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<Slot[]>> blocks_;
+  FreeSlot* free_ = nullptr;
+};
+
+PacketStore& Store() {
+  // Never destroyed: a packet may be dropped while the program's statics are torn down.
+  static PacketStore* store = new PacketStore;
+  return *store;
+}
+#endif
 
 uint8_t Bit(bool on, int32_t bit) { return static_cast<uint8_t>(on ? (1u << bit) : 0u); }
 uint8_t Field(uint8_t byte, int32_t low, uint32_t mask) { return static_cast<uint8_t>((byte >> low) & mask); }
@@ -522,4 +586,22 @@ void Packet::SetUnitState(const UnitStatePacket& unitState) {
   extras.gunGroups = unitState.machineGunGroups;
   // An airplane's state rides in its one byte.
   extras.airplaneByte = static_cast<uint8_t>(unitState.airplaneState);
+}
+
+void* Packet::operator new(std::size_t size) {
+#ifndef TARVANE_PACKETS_FROM_HEAP
+  if (size == sizeof(Packet)) return Store().Take();
+#endif
+  return ::operator new(size);
+}
+
+void Packet::operator delete(void* memory, std::size_t size) noexcept {
+  if (memory == nullptr) return;
+#ifndef TARVANE_PACKETS_FROM_HEAP
+  if (size == sizeof(Packet)) {
+    Store().Give(memory);
+    return;
+  }
+#endif
+  ::operator delete(memory, size);
 }

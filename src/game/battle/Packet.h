@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "framework/core/GObject.h"
@@ -40,6 +41,13 @@ class Packet : public GObject {
 
   void Write(GFile& file) const override;
   void Read(GFile& file) override;
+
+  // A turn makes and drops packets by the hundred thousand: they are carved from blocks kept
+  // for the program's life and go back to a free list rather than to the heap. Under the
+  // address sanitizer each comes from the heap, so that a packet used after its deletion is
+  // still caught.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* memory, std::size_t size) noexcept;
 
   // The class extras of a unit state that the unit model's snapshot does not carry.
   struct StateExtras {
