@@ -18,6 +18,7 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/Campaign.h"
 #include "game/draw/VehicleDraw.h"
 #include "game/map/OrderState.h"
@@ -49,7 +50,7 @@ WRApplication::WRApplication() {
   Inanimate::Register();
   Airplane::Register();
   // The battle screen lays the unit information panel into its strip.
-  Battle::infoPanelMaker = &InfoPanel::Make;
+  BattleScreenParts::infoPanelMaker = &InfoPanel::Make;
   // Vehicles are drawn by the presentation's vehicle drawing.
   VehicleDraw::Install();
   InfantryModelDraw::Install();

@@ -14,7 +14,8 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GTextEntry.h"
 #include "game/battle/Battle.h"
-#include "game/battle/InfoPanelSeam.h"
+#include "game/battle/screen/BattleScreenParts.h"
+#include "game/battle/screen/InfoPanelSeam.h"
 #include "game/map/Map.h"
 #include "game/map/OrderState.h"
 
@@ -138,7 +139,7 @@ void WRApplication::ReloadBattleGraphics() {
     gKernel->UpdateScreen();
   }
   battle_->ReleaseViewObjects();
-  if (battle_->infoPanelSeam != nullptr) battle_->infoPanelSeam->PreloadUnitPictures();
+  if (battle_->Screen().infoPanelSeam != nullptr) battle_->Screen().infoPanelSeam->PreloadUnitPictures();
   if (battle_->map != nullptr) battle_->LoadTextures(false);
   tcp_.SetState(state);
   battle_->missingGraphics[0] = battle_->missingGraphics[1] = 0;

@@ -8,6 +8,7 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GSoundManager.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/screen/BattleBlinkIndicator.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
@@ -94,7 +95,7 @@ void WRBattleScreen::CloseMessageWindow() {
 
 bool WRBattleScreen::IsButtonPanelVisible() const {
   Battle* battle = CurrentBattle();
-  return battle != nullptr && battle->screen.replayPanel != nullptr && battle->screen.replayPanel->IsVisible();
+  return battle != nullptr && battle->Screen().views.replayPanel != nullptr && battle->Screen().views.replayPanel->IsVisible();
 }
 
 void WRBattleScreen::RestartAmbientSound() {
@@ -216,12 +217,12 @@ void WRBattleScreen::SetBlinkIndicator(bool on) {
 
 void WRBattleScreen::ShowGoButton(bool shown) {
   Battle* battle = CurrentBattle();
-  if (battle != nullptr && battle->screen.goPicture != nullptr) battle->screen.goPicture->SetVisible(shown ? 1 : 0);
+  if (battle != nullptr && battle->Screen().views.goPicture != nullptr) battle->Screen().views.goPicture->SetVisible(shown ? 1 : 0);
 }
 
 void WRBattleScreen::ShowSeconds(int32_t seconds) {
   Battle* battle = CurrentBattle();
-  if (battle != nullptr && battle->screen.secondsDisplay != nullptr) battle->screen.secondsDisplay->SetSeconds(seconds);
+  if (battle != nullptr && battle->Screen().views.secondsDisplay != nullptr) battle->Screen().views.secondsDisplay->SetSeconds(seconds);
 }
 
 void WRBattleScreen::SetCameraCounter(int32_t value) {

@@ -4,6 +4,7 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/BattleServicesHost.h"
 #include "game/ui/ResultsView.h"
 
@@ -17,7 +18,7 @@ void WRResultsScreen::LeaveBattlefield() {
 
 void WRResultsScreen::ShowNetworkPanel() {
   Battle* battle = inPlay_.BattleForUnits();
-  if (battle != nullptr && battle->screen.networkPanel != nullptr) battle->screen.networkPanel->SetVisible(1);
+  if (battle != nullptr && battle->Screen().views.networkPanel != nullptr) battle->Screen().views.networkPanel->SetVisible(1);
 }
 
 void WRResultsScreen::ShowResults(const BattleResults& results) {

@@ -14,6 +14,7 @@
 #include "framework/media/GSoundManager.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/TurnMerge.h"
 #include "game/map/Map.h"
 #include "game/map/OrderState.h"
@@ -182,13 +183,13 @@ void WRTcpHost::OpenHostBattleScreen() {
 void WRTcpHost::ShowGoPanel() {
   // The panel of the GO button (command 9), hidden while the host waited for its opponent.
   Battle* battle = app_.GetBattle();
-  if (battle != nullptr && battle->screen.networkPanel != nullptr) battle->screen.networkPanel->SetVisible(1);
+  if (battle != nullptr && battle->Screen().views.networkPanel != nullptr) battle->Screen().views.networkPanel->SetVisible(1);
 }
 
 void WRTcpHost::ShowReplayPanel() {
   Battle* battle = app_.GetBattle();
-  if (battle != nullptr && battle->screen.replayPanel != nullptr) battle->screen.replayPanel->SetVisible(1);
-  if (battle != nullptr && battle->screen.goPicture != nullptr) battle->screen.goPicture->SetVisible(0);
+  if (battle != nullptr && battle->Screen().views.replayPanel != nullptr) battle->Screen().views.replayPanel->SetVisible(1);
+  if (battle != nullptr && battle->Screen().views.goPicture != nullptr) battle->Screen().views.goPicture->SetVisible(0);
 }
 
 void WRTcpHost::ShowConnectionMade() { app_.ShowConnectionMade(); }

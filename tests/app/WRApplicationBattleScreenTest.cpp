@@ -13,6 +13,7 @@
 
 #include "ShellRig.h"
 #include "framework/ui/GView.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/map/Crater.h"
 #include "game/map/Map.h"
@@ -32,16 +33,16 @@ TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   WRApplication& app = *rig.app;
   Battle& battle = *app.GetBattle();
   EXPECT_TRUE(app.OpenBattleScreen());
-  ASSERT_NE(battle.screen.root, nullptr);
+  ASSERT_NE(battle.Screen().views.root, nullptr);
   EXPECT_EQ(battle.keyHost, static_cast<BattleKeyHost*>(&static_cast<WRBattleScreen&>(app.Screen())));
   EXPECT_EQ(battle.replayScreen, static_cast<ReplayScreen*>(&static_cast<WRBattleScreen&>(app.Screen())));
   // The replay's controls reach the strip.
   battle.replayScreen->ShowSeconds(42);
-  ASSERT_NE(battle.screen.secondsDisplay, nullptr);
-  EXPECT_EQ(battle.screen.secondsDisplay->GetSeconds(), 42);
-  if (battle.screen.goPicture != nullptr) {
+  ASSERT_NE(battle.Screen().views.secondsDisplay, nullptr);
+  EXPECT_EQ(battle.Screen().views.secondsDisplay->GetSeconds(), 42);
+  if (battle.Screen().views.goPicture != nullptr) {
     battle.replayScreen->ShowGoButton(false);
-    EXPECT_FALSE(battle.screen.goPicture->IsVisible());
+    EXPECT_FALSE(battle.Screen().views.goPicture->IsVisible());
     battle.replayScreen->ShowGoButton(true);
   }
   ASSERT_TRUE(app.Screen().HasMapView());
@@ -82,7 +83,7 @@ TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   rig.kernel->UpdateScreen();
 
   app.CloseBattleScreen(false);
-  EXPECT_EQ(battle.screen.root, nullptr);
+  EXPECT_EQ(battle.Screen().views.root, nullptr);
   EXPECT_EQ(battle.map->display.battleView, nullptr);
   EXPECT_FALSE(app.Screen().HasMapView());
   EXPECT_EQ(battle.keyHost, nullptr);

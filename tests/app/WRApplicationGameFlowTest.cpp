@@ -24,6 +24,7 @@
 #include "framework/ui/GViewHost.h"
 #include "game/ai/AIOperational.h"
 #include "game/battle/Campaign.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/ComputerPlayer.h"
 #include "game/map/OrderState.h"
 #include "game/ui/ThinkingWindow.h"
@@ -144,7 +145,7 @@ TEST(GameFlowTest, OnePlayerGameReachesTheBattleScreenAndGoPlansTheComputersSide
   EXPECT_EQ(app.GetCurrentScreen(), nullptr);
 
   Battle& battle = *app.GetBattle();
-  ASSERT_NE(battle.screen.root, nullptr);
+  ASSERT_NE(battle.Screen().views.root, nullptr);
   EXPECT_TRUE(app.Screen().HasMapView());
   const int32_t human = app.GetSideToPlay();
   EXPECT_EQ(battle.computerSides[static_cast<size_t>(human)], 0);

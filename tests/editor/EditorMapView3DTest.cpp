@@ -8,6 +8,7 @@
 #include "EditorRig.h"
 #include "editor/EditorMapPreview.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Map.h"
@@ -64,7 +65,7 @@ TEST(EditorMapView3D, TheVisitShowsTheBattleAndGoComesBackWithNothingLost) {
   ASSERT_TRUE(state.IsBattleViewOpen());
   Battle* shown = rig.App().GetBattle();
   ASSERT_NE(shown, nullptr);
-  EXPECT_NE(shown->screen.root, nullptr);
+  EXPECT_NE(shown->Screen().views.root, nullptr);
   EXPECT_EQ(state.screenView->IsVisible(), 0);
   EXPECT_EQ(rig.App().GetSideToPlay(), 1);
   EXPECT_EQ(CountMarkers(*shown, Inanimate::kLargeFlagMarker), 2);
@@ -80,7 +81,7 @@ TEST(EditorMapView3D, TheVisitShowsTheBattleAndGoComesBackWithNothingLost) {
   EXPECT_FALSE(state.IsBattleViewOpen());
   Battle* back = rig.App().GetBattle();
   ASSERT_NE(back, nullptr);
-  EXPECT_EQ(back->screen.root, nullptr);
+  EXPECT_EQ(back->Screen().views.root, nullptr);
   EXPECT_EQ(state.screenView->IsVisible(), 1);
   EXPECT_EQ(rig.App().GetSideToPlay(), 2);
   EXPECT_EQ(back->flags.Count(), 2);
@@ -145,7 +146,7 @@ TEST(EditorMapView3D, AnOperationIsShownThroughABattleMadeForTheVisit) {
   rig.App().DoCommand(137);
   ASSERT_TRUE(state.IsBattleViewOpen());
   ASSERT_NE(rig.App().GetBattle(), nullptr);
-  EXPECT_NE(rig.App().GetBattle()->screen.root, nullptr);
+  EXPECT_NE(rig.App().GetBattle()->Screen().views.root, nullptr);
   rig.App().DoCommand(9);
   EXPECT_FALSE(state.IsBattleViewOpen());
   // The battle made for the visit is gone; the grids go into the operation's map again.

@@ -10,7 +10,6 @@
 #include "framework/core/GMath.h"
 #include "framework/core/GString255.h"
 #include "framework/core/Quorl.h"
-#include "framework/media/GGraphic.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
@@ -68,8 +67,7 @@ Battle::Battle(MapAppServices& app) : BattleBase(app) {
 Battle::~Battle() {
   // The strip, the pictures and the ambient sound; the map takes its view with it.
   CloseScreen(true);
-  for (GGraphic*& graphic : terrainGraphics) SafeDelete(graphic);
-  delete screenObject;
+  DeleteScreenParts();
   flags.DeleteAll(true);
   shotsAwaitingPacket.clear();
   shots.DeleteAll(true);
@@ -584,7 +582,5 @@ void Battle::ComputeScoreShares(bool onlyIdentified, float* share0, float* share
   }
   if (share0 != nullptr) *share0 = scoreShare[0];
   if (share1 != nullptr) *share1 = scoreShare[1];
-  if (infoPanelSeam != nullptr) infoPanelSeam->SetScoreShares(scoreShare[0], scoreShare[1]);
+  ShowScoreShares();
 }
-
-InfoPanelSeam::Maker Battle::infoPanelMaker = nullptr;

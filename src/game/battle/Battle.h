@@ -7,18 +7,12 @@
 #include "game/battle/BattleBase.h"
 #include "game/battle/BattleResults.h"
 #include "game/battle/BattleScoreMeasures.h"
-#include "game/battle/InfoPanelSeam.h"
 #include "game/battle/PacketGroup.h"
 #include "game/battle/Replay.h"
 
 class GFile;
-class GGraphic;
-class GSoundStream;
-class GView;
-class BattleBlinkIndicator;
 class BattleKeyHost;
-class BattleProgressBar;
-class BattleSecondsDisplay;
+class BattleScreenParts;
 class BattleShot;
 class Packet;
 struct Shot;
@@ -513,36 +507,27 @@ class Battle : public BattleBase {
   // ---- End of computer-player groups ----
 
   // ---- The battle screen's control strip (screen/BattleScreen.cpp) ----
-  // The views of the strip along the foot of the screen; the root owns the others and goes
-  // with CloseScreenViews. Pictures that cannot be loaded leave their places empty.
-  struct ScreenViews {
-    GView* root = nullptr;
-    GView* mainPanel = nullptr;
-    GView* infoPanel = nullptr;  // a plain stand-in until the unit panel exists
-    GView* cameraPanel = nullptr;
-    GView* replayPanel = nullptr;
-    GView* goPicture = nullptr;
-    GView* networkPanel = nullptr;
-    BattleBlinkIndicator* blinkIndicator = nullptr;
-    BattleSecondsDisplay* secondsDisplay = nullptr;
-    BattleProgressBar* progressBar = nullptr;
-  };
+  // What the screen holds (screen/BattleScreenParts.h): made on first use, owned. The rules
+  // never look inside; only the screen's files and those above them do.
+  BattleScreenParts& Screen();
+  const BattleScreenParts& Screen() const;
   // Lays the strip out for the kernel's screen size.
   void BuildScreen();
   // Lays the strip out for a screen of this size.
   void BuildScreenOfSize(int32_t width, int32_t height);
   // Deletes the strip's views (the screen object stays until the battle goes).
-  void CloseScreenViews();
+  void CloseStrip();
   void InvalidateInfoPanel();
-  ScreenViews screen;
-  GGraphic* screenObject = nullptr;  // owned: graphic 10037 of kind 1, null when missing
+  // The unit panel shows the score shares last computed.
+  void ShowScoreShares();
+  // The GO strip goes for the action and its replay.
+  void HideGoStrip();
+  // The replay's strip takes the place of the orders' until the next turn (not while the
+  // network's state shows the other player's replay).
+  void ShowReplayStrip();
+  // Back to the orders: the replay's strip goes and the GO strip shows.
+  void ShowGoStrip();
   // ---- End of the battle screen's control strip ----
-  // ---- The unit information panel in the strip ----
-  // The maker of the panel (the program installs it; without one the strip keeps a plain
-  // view in its place), and the panel the strip holds (null without one).
-  static InfoPanelSeam::Maker infoPanelMaker;
-  InfoPanelSeam* infoPanelSeam = nullptr;
-  // ---- End of the unit information panel ----
 
   // ---- The battle screen's keys and selection (screen/BattleKeys.cpp) ----
   // A key of the battle screen: arrows arrive as 1 left, 2 right, 3 up and 4 down with both
@@ -575,6 +560,8 @@ class Battle : public BattleBase {
   // The pick's origin on the screen, where its menu opens, from the battlefield view
   // (screen/BattlePickScreen.cpp); without a 3-D view it stays as it was.
   void ProjectPickOrigin();
+  // The battlefield view follows the mouse while a pick goes on (screen/BattlePickScreen.cpp).
+  void TrackPickWithView();
   // Completes a movement pick at the map's pick point; true when the unit's last waypoint
   // is now a rotate entry.
   bool PlaceMoveWaypoint(bool flag);
@@ -641,18 +628,13 @@ class Battle : public BattleBase {
   void DrawUnitExtras(float scale, float infantryExponent, float vehicleExponent);
   // The selection dropped when it cannot be shown, or when the unit waits for its link.
   void ValidateSelection() override;
-  static constexpr int32_t kPanelPictures = 7;
-  static constexpr int32_t kUnitPictures = 35;
-  static constexpr int32_t kTerrainGraphics = 4;
-  std::array<GGraphic*, kPanelPictures> panelPictures{};    // bitmaps 1680.., owned
-  std::array<GGraphic*, kUnitPictures> unitPictures{};      // bitmaps 1600.., owned
-  std::array<GGraphic*, kTerrainGraphics> terrainGraphics{};  // 11250.., owned
-  GSoundStream* ambientSound = nullptr;                      // owned
-  float unitExtras[3] = {};                                  // the last DrawUnitExtras values
   // ---- End of opening and closing the battle screen ----
 
  private:
   bool ReadBattlePart(GFile& file);
+  // The screen's parts go with the battle (screen/BattleScreen.cpp).
+  void DeleteScreenParts();
+  mutable BattleScreenParts* screenParts_ = nullptr;  // owned; null until the screen asks
   // A placed unit joins the group, its side marked as present (an airplane marks nothing).
   void JoinUnitGroup(Unit* unit);
 

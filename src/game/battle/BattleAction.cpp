@@ -5,7 +5,6 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
-#include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleShot.h"
@@ -89,7 +88,7 @@ void Battle::UpdateQuietCounters() {
 void Battle::ComputeAction(bool compute, bool networkBusy) {
   ComputeStrengthRatios();
   // The GO strip goes for the action and its replay; the indicator blinks again at the end.
-  if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(0);
+  HideGoStrip();
   EnableBlinkIndicator(false);
   // The turn-start snapshot comes before any stored form with the turn-start set.
   if (map != nullptr) {
@@ -193,9 +192,7 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
   }
   App().SetInputMode(InputModes::kReplay);
   replayState = Replay::kPlaying;
-  // The replay's strip takes the place of the orders' until the next turn.
-  if (screen.goPicture != nullptr) screen.goPicture->SetVisible(0);
-  if (screen.replayPanel != nullptr && App().Exchange().GetNetworkStateForView() != 14) screen.replayPanel->SetVisible(1);
+  ShowReplayStrip();
   PreloadSounds();
   computingAction = 0;
   StartReplay();

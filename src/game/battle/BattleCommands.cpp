@@ -5,7 +5,6 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
-#include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleKeyHost.h"
@@ -246,8 +245,7 @@ void Battle::NextTurn() {
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();
   replayState = Replay::kStopped;
   DeleteReplayEffects();
-  if (screen.replayPanel != nullptr) screen.replayPanel->SetVisible(0);
-  if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(1);
+  ShowGoStrip();
   // The seek above may have queued looped sounds that no frame has taken yet: they pointed
   // into the packets.
   packets.DeleteAll(true);

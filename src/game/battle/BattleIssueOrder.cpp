@@ -1,7 +1,6 @@
 // The order dispatch: every order the player gives to the selected unit, and the completions
 // of the picks it starts.
 #include "framework/core/GErrorLog.h"
-#include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/BattlefieldScreen.h"
@@ -25,11 +24,6 @@ int32_t WithdrawMoveCode(const Unit& unit) {
   return unit.GetSpeedClass() == 4 && unit.fatigueLevel <= 2 ? kOrderRun : kOrderFastMove;
 }
 
-void TrackWithView(Map* map) {
-  if (map == nullptr) return;
-  if (auto* view = dynamic_cast<GView*>(map->display.battleView)) view->BeginTracking();
-}
-
 }  // namespace
 
 MapUnitView* Battle::GetSelectedUnit() const { return selectedUnit; }
@@ -44,7 +38,7 @@ void Battle::BeginPick(int32_t mode) {
     ProjectPickOrigin();
   }
   App().SetInputMode(mode);
-  TrackWithView(map);
+  TrackPickWithView();
 }
 
 void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
@@ -79,14 +73,14 @@ void Battle::IssueOrder(int32_t code, bool toSelectedWaypoint) {
       unit->withdraw = 0;
       state.pendingMoveCode = code;
       app.SetInputMode(kMovePick);
-      TrackWithView(map);
+      TrackPickWithView();
       break;
     case kOrderWithdraw:
       state.pendingMoveCode = WithdrawMoveCode(*unit);
       unit->CancelMoveOrders();
       unit->withdraw = 1;
       app.SetInputMode(kMovePick);
-      TrackWithView(map);
+      TrackPickWithView();
       break;
     case kOrderCancelMoves: unit->CancelMoveOrders(); break;
     case kOrderPause:

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "framework/ui/GView.h"
-#include "game/battle/InfoPanelSeam.h"
+#include "game/battle/screen/InfoPanelSeam.h"
 #include "game/ui/PanelItem.h"
 
 class Battle;

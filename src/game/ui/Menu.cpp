@@ -3,6 +3,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/map/Map.h"
 #include "game/ui/MapView.h"
 #include "game/ui/MenuItem.h"
@@ -85,13 +86,13 @@ void Menu::Draw() {
 }
 
 GGraphic* Menu::FramePicture(int32_t index) const {
-  if (battle_ == nullptr || index < 0 || index >= Battle::kPanelPictures) return nullptr;
-  return battle_->panelPictures[static_cast<size_t>(index)];
+  if (battle_ == nullptr || index < 0 || index >= BattleScreenParts::kPanelPictures) return nullptr;
+  return battle_->Screen().panelPictures[static_cast<size_t>(index)];
 }
 
 GGraphic* Menu::WordPicture(int32_t index) const {
-  if (battle_ == nullptr || index < 0 || index >= Battle::kUnitPictures) return nullptr;
-  return battle_->unitPictures[static_cast<size_t>(index)];
+  if (battle_ == nullptr || index < 0 || index >= BattleScreenParts::kUnitPictures) return nullptr;
+  return battle_->Screen().unitPictures[static_cast<size_t>(index)];
 }
 
 void Menu::CloseOpenMenu() {

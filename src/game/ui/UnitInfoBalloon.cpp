@@ -9,6 +9,7 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GButton.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/Campaign.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -150,7 +151,7 @@ std::vector<PanelItem> UnitInfoBalloon::Compose() const {
 void UnitInfoBalloon::Draw() {
   GView::Draw();
   const Battle* battle = BalloonText::CurrentBattle();
-  if (battle != nullptr && battle->screenObject != nullptr) DrawGraphic(battle->screenObject, 348, 16);
+  if (battle != nullptr && battle->Screen().screenObject != nullptr) DrawGraphic(battle->Screen().screenObject, 348, 16);
   for (const PanelItem& item : Compose()) {
     GString255 text;
     text.Assign(item.text.c_str());

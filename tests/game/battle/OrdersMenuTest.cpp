@@ -8,6 +8,7 @@
 #include "game/battle/BattleTestRig.h"
 #include "game/battle/MovingTestUnits.h"
 #include "game/battle/PlainViewHost.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "framework/core/Quorl.h"
@@ -249,24 +250,24 @@ TEST_F(OrdersMenu, TheMenuDrawsTheBattlesFrameAndWordPictures) {
   Unit* squad = Add(0, 60.0f);
   battle->selectedUnit = squad;
   // Stand-ins for the loaded bitmaps: only their places are compared, never drawn here.
-  std::array<char, Battle::kPanelPictures + Battle::kUnitPictures> marks{};
-  for (int32_t i = 0; i < Battle::kPanelPictures; ++i)
-    battle->panelPictures[static_cast<size_t>(i)] = reinterpret_cast<GGraphic*>(&marks[static_cast<size_t>(i)]);
-  for (int32_t i = 0; i < Battle::kUnitPictures; ++i)
-    battle->unitPictures[static_cast<size_t>(i)] =
-        reinterpret_cast<GGraphic*>(&marks[static_cast<size_t>(Battle::kPanelPictures + i)]);
+  std::array<char, BattleScreenParts::kPanelPictures + BattleScreenParts::kUnitPictures> marks{};
+  for (int32_t i = 0; i < BattleScreenParts::kPanelPictures; ++i)
+    battle->Screen().panelPictures[static_cast<size_t>(i)] = reinterpret_cast<GGraphic*>(&marks[static_cast<size_t>(i)]);
+  for (int32_t i = 0; i < BattleScreenParts::kUnitPictures; ++i)
+    battle->Screen().unitPictures[static_cast<size_t>(i)] =
+        reinterpret_cast<GGraphic*>(&marks[static_cast<size_t>(BattleScreenParts::kPanelPictures + i)]);
   WaypointMenu* level = WaypointMenu::OpenFor(*battle, *squad);
   ASSERT_NE(level, nullptr);
-  EXPECT_EQ(level->FramePicture(level->GetStyle()), battle->panelPictures[3]);
+  EXPECT_EQ(level->FramePicture(level->GetStyle()), battle->Screen().panelPictures[3]);
   ASSERT_EQ(level->GetChildCount(), 2);
   const auto* top = dynamic_cast<const MenuItem*>(level->GetChild(0));
   ASSERT_NE(top, nullptr);
-  EXPECT_EQ(level->WordPicture(top->GetPicture()), battle->unitPictures[20]);
+  EXPECT_EQ(level->WordPicture(top->GetPicture()), battle->Screen().unitPictures[20]);
   // Pictures the battle does not have are none, not a read past its lists.
   EXPECT_EQ(level->FramePicture(-1), nullptr);
-  EXPECT_EQ(level->FramePicture(Battle::kPanelPictures), nullptr);
-  EXPECT_EQ(level->WordPicture(Battle::kUnitPictures), nullptr);
+  EXPECT_EQ(level->FramePicture(BattleScreenParts::kPanelPictures), nullptr);
+  EXPECT_EQ(level->WordPicture(BattleScreenParts::kUnitPictures), nullptr);
   SafeDelete(battle->map->camera.openMenu);
-  battle->panelPictures.fill(nullptr);
-  battle->unitPictures.fill(nullptr);
+  battle->Screen().panelPictures.fill(nullptr);
+  battle->Screen().unitPictures.fill(nullptr);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/core/GErrorLog.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/map/Map.h"
 #include "game/ui/InfoPanel.h"
 #include "game/ui/MessageWindow.h"
@@ -69,12 +70,12 @@ TEST_F(InfoPanelTest, TheOverviewShowsDateSharesAndStrengthAsTheFogAllows) {
 }
 
 TEST_F(InfoPanelTest, TheStripLaysInTheInstalledPanelAndFeedsItTheShares) {
-  Battle::infoPanelMaker = &InfoPanel::Make;
+  BattleScreenParts::infoPanelMaker = &InfoPanel::Make;
   B().BuildScreenOfSize(800, 600);
-  Battle::infoPanelMaker = nullptr;
-  auto* strip = dynamic_cast<InfoPanel*>(B().screen.infoPanel);
+  BattleScreenParts::infoPanelMaker = nullptr;
+  auto* strip = dynamic_cast<InfoPanel*>(B().Screen().views.infoPanel);
   ASSERT_NE(strip, nullptr);
-  EXPECT_EQ(B().infoPanelSeam, strip);
+  EXPECT_EQ(B().Screen().infoPanelSeam, strip);
   EXPECT_EQ(strip->Bounds().left, 80);
   EXPECT_EQ(strip->Bounds().top, 510 + 6);
   B().bonusPoints[0] = 30;
@@ -82,8 +83,8 @@ TEST_F(InfoPanelTest, TheStripLaysInTheInstalledPanelAndFeedsItTheShares) {
   EXPECT_GT(B().scoreShare[0], 0.0f);
   EXPECT_EQ(strip->GetScorePercent(0), B().scoreShare[0] * 100.0f + 0.5f);
   EXPECT_EQ(strip->GetScorePercent(1), B().scoreShare[1] * 100.0f + 0.5f);
-  B().CloseScreenViews();
-  EXPECT_EQ(B().infoPanelSeam, nullptr);
+  B().CloseStrip();
+  EXPECT_EQ(B().Screen().infoPanelSeam, nullptr);
   B().ComputeScoreShares(true, nullptr, nullptr);  // no panel: nothing to feed
 }
 

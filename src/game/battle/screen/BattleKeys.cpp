@@ -3,6 +3,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/BattleKeyHost.h"
 #include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
@@ -68,7 +69,7 @@ void Battle::ValidateSelection() {
 void Battle::DeselectAll() {
   float share0 = 0.0f;
   float share1 = 0.0f;
-  if (screen.infoPanel != nullptr) {
+  if (screenParts_ != nullptr && screenParts_->views.infoPanel != nullptr) {
     ComputeScoreShares(true, &share0, &share1);
     InvalidateInfoPanel();
   }

@@ -23,3 +23,8 @@ void Battle::ProjectPickOrigin() {
     }
   }
 }
+
+void Battle::TrackPickWithView() {
+  if (map == nullptr) return;
+  if (auto* view = dynamic_cast<GView*>(map->display.battleView)) view->BeginTracking();
+}

@@ -11,6 +11,7 @@
 #include "game/battle/Battle.h"
 #include "game/battle/screen/BattleBlinkIndicator.h"
 #include "game/battle/screen/BattleProgressBar.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/battle/screen/EphemeralBurst.h"
 #include "game/map/Map.h"
@@ -81,6 +82,21 @@ constexpr CameraButton kCameraButtons[8] = {{1, 2000, 7, 6, true},   {3, 2001, 5
 
 }  // namespace
 
+BattleScreenParts& Battle::Screen() {
+  if (screenParts_ == nullptr) screenParts_ = new BattleScreenParts;
+  return *screenParts_;
+}
+
+const BattleScreenParts& Battle::Screen() const {
+  if (screenParts_ == nullptr) screenParts_ = new BattleScreenParts;
+  return *screenParts_;
+}
+
+void Battle::DeleteScreenParts() {
+  delete screenParts_;
+  screenParts_ = nullptr;
+}
+
 void Battle::BuildScreen() {
   int32_t width = 640;
   int32_t height = 480;
@@ -89,15 +105,19 @@ void Battle::BuildScreen() {
 }
 
 void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
-  CloseScreenViews();
+  CloseStrip();
+  BattleScreenParts& parts = Screen();
+  BattleScreenParts::Views& screen = parts.views;
   const bool tcpip = App().GetConnectionType() == kTcpIp;
   screen.root = PlainView(nullptr, 0, height - kStripHeight, width, kStripHeight, true);
   GView* main = PlainView(screen.root, (width - kPanelWidth) / 2, 0, kPanelWidth, kStripHeight, !tcpip);
   screen.mainPanel = main;
   Picture(main, 0, 0, 2009);
   // The unit panel, or without one a plain view in its place over the strip picture's left part.
-  infoPanelSeam = infoPanelMaker != nullptr ? infoPanelMaker(*this, main) : nullptr;
-  screen.infoPanel = infoPanelSeam != nullptr ? infoPanelSeam->View() : PlainView(main, 0, 0, 365, kStripHeight, true);
+  InfoPanelSeam::Maker maker = BattleScreenParts::infoPanelMaker;
+  parts.infoPanelSeam = maker != nullptr ? maker(*this, main) : nullptr;
+  screen.infoPanel =
+      parts.infoPanelSeam != nullptr ? parts.infoPanelSeam->View() : PlainView(main, 0, 0, 365, kStripHeight, true);
 
   screen.progressBar = new BattleProgressBar;
   screen.progressBar->Place(main, 104, 52, 157, 14);
@@ -159,29 +179,57 @@ void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
     PlainView(root, gap + kPanelWidth, 0, gap, kStripHeight, false);
   }
 
-  if (screenObject == nullptr && gKernel != nullptr) screenObject = gKernel->TryNewGraphic(1, 10037);
+  if (parts.screenObject == nullptr && gKernel != nullptr) parts.screenObject = gKernel->TryNewGraphic(1, 10037);
 }
 
 void Battle::ShowProgress(int32_t slice) {
   // The bar is the screen's; the fill is kept so a screen can draw it when it changes.
   progressFill = slice < 0 ? 0 : slice;
-  if (screen.progressBar != nullptr && screen.progressBar->SetSlice(slice) && gKernel != nullptr) {
+  BattleProgressBar* bar = screenParts_ != nullptr ? screenParts_->views.progressBar : nullptr;
+  if (bar != nullptr && bar->SetSlice(slice) && gKernel != nullptr) {
     gKernel->UpdateScreen();
   }
 }
 
 void Battle::EnableBlinkIndicator(bool on) {
-  if (screen.blinkIndicator != nullptr) screen.blinkIndicator->SetEnabled(on ? 1 : 0);
+  if (screenParts_ != nullptr && screenParts_->views.blinkIndicator != nullptr) {
+    screenParts_->views.blinkIndicator->SetEnabled(on ? 1 : 0);
+  }
 }
 
-void Battle::CloseScreenViews() {
-  delete screen.root;
-  screen = ScreenViews{};
-  infoPanelSeam = nullptr;
+void Battle::CloseStrip() {
+  if (screenParts_ == nullptr) return;
+  delete screenParts_->views.root;
+  screenParts_->views = BattleScreenParts::Views{};
+  screenParts_->infoPanelSeam = nullptr;
 }
 
 void Battle::InvalidateInfoPanel() {
-  if (screen.infoPanel != nullptr) screen.infoPanel->Invalidate();
+  if (screenParts_ != nullptr && screenParts_->views.infoPanel != nullptr) screenParts_->views.infoPanel->Invalidate();
+}
+
+void Battle::ShowScoreShares() {
+  if (screenParts_ != nullptr && screenParts_->infoPanelSeam != nullptr) {
+    screenParts_->infoPanelSeam->SetScoreShares(scoreShare[0], scoreShare[1]);
+  }
+}
+
+void Battle::HideGoStrip() {
+  if (screenParts_ != nullptr && screenParts_->views.networkPanel != nullptr) screenParts_->views.networkPanel->SetVisible(0);
+}
+
+void Battle::ShowReplayStrip() {
+  if (screenParts_ == nullptr) return;
+  const BattleScreenParts::Views& screen = screenParts_->views;
+  if (screen.goPicture != nullptr) screen.goPicture->SetVisible(0);
+  if (screen.replayPanel != nullptr && App().Exchange().GetNetworkStateForView() != 14) screen.replayPanel->SetVisible(1);
+}
+
+void Battle::ShowGoStrip() {
+  if (screenParts_ == nullptr) return;
+  const BattleScreenParts::Views& screen = screenParts_->views;
+  if (screen.replayPanel != nullptr) screen.replayPanel->SetVisible(0);
+  if (screen.networkPanel != nullptr) screen.networkPanel->SetVisible(1);
 }
 
 void Battle::MakeDustCloud(float x, float y, bool large, int32_t startSlice) {
@@ -194,8 +242,9 @@ void Battle::MakeDustCloud(float x, float y, bool large, int32_t startSlice) {
 void Battle::AddCollapseEffect(float x, float y, bool tall, int32_t argument) { MakeDustCloud(x, y, tall, argument); }
 
 void Battle::DrawUnitExtras(float scale, float infantryExponent, float vehicleExponent) {
-  unitExtras[0] = scale;
-  unitExtras[1] = infantryExponent;
-  unitExtras[2] = vehicleExponent;
+  float* extras = Screen().unitExtras;
+  extras[0] = scale;
+  extras[1] = infantryExponent;
+  extras[2] = vehicleExponent;
   for (int32_t i = 0; i < UnitCount(); ++i) UnitAt(i)->DrawOnMap(scale, infantryExponent, vehicleExponent);
 }

@@ -14,6 +14,7 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/map/BattlefieldScreen.h"
@@ -81,7 +82,7 @@ bool Battle::OpenScreen(bool showLoading, bool flushPending) {
     }
   }
   const bool tcpip = app.GetConnectionType() == kTcpIp;
-  if (screen.root != nullptr) {
+  if (screenParts_ != nullptr && screenParts_->views.root != nullptr) {
     // 2: the screen stands; at a hotseat the other player's units start their sounds.
     if (app.GetConnectionType() == kOneMachine && app.GetHumanPlayers() == 2) StartUnitLoopSounds();
   } else {
@@ -129,9 +130,11 @@ bool Battle::OpenScreen(bool showLoading, bool flushPending) {
 }
 
 void Battle::CloseScreen(bool keepMap) {
-  for (GGraphic*& picture : panelPictures) SafeDelete(picture);
-  for (GGraphic*& picture : unitPictures) SafeDelete(picture);
-  CloseScreenViews();
+  if (screenParts_ != nullptr) {
+    for (GGraphic*& picture : screenParts_->panelPictures) SafeDelete(picture);
+    for (GGraphic*& picture : screenParts_->unitPictures) SafeDelete(picture);
+  }
+  CloseStrip();
   if (!keepMap) {
     ReleaseViewObjects();
     if (map != nullptr) {
@@ -143,18 +146,22 @@ void Battle::CloseScreen(bool keepMap) {
 }
 
 void Battle::LoadPanelPictures() {
-  for (int32_t i = 0; i < kPanelPictures; ++i) {
+  std::array<GGraphic*, BattleScreenParts::kPanelPictures>& panelPictures = Screen().panelPictures;
+  std::array<GGraphic*, BattleScreenParts::kUnitPictures>& unitPictures = Screen().unitPictures;
+  for (int32_t i = 0; i < BattleScreenParts::kPanelPictures; ++i) {
     SafeDelete(panelPictures[static_cast<size_t>(i)]);
     if (gKernel != nullptr) panelPictures[static_cast<size_t>(i)] = gKernel->TryNewGraphic(1, 1680 + i);
   }
-  for (int32_t i = 0; i < kUnitPictures; ++i) {
+  for (int32_t i = 0; i < BattleScreenParts::kUnitPictures; ++i) {
     SafeDelete(unitPictures[static_cast<size_t>(i)]);
     if (gKernel != nullptr) unitPictures[static_cast<size_t>(i)] = gKernel->TryNewGraphic(1, 1600 + i);
   }
 }
 
 void Battle::ReleaseViewObjects() {
-  for (GGraphic*& graphic : terrainGraphics) SafeDelete(graphic);
+  if (screenParts_ != nullptr) {
+    for (GGraphic*& graphic : screenParts_->terrainGraphics) SafeDelete(graphic);
+  }
   if (map != nullptr) map->ReleaseGraphics();
   for (int32_t i = 0; i < UnitCount(); ++i) UnitAt(i)->ReleaseAppearance();
   for (int32_t side = 0; side < 2; ++side) {
@@ -176,8 +183,8 @@ bool Battle::LoadTextures(bool flag) {
   MapAppServices& app = App();
   for (;;) {
     app.Exchange().KeepNetworkLinkAlive();
-    for (int32_t i = 0; i < kTerrainGraphics; ++i) {
-      GGraphic*& graphic = terrainGraphics[static_cast<size_t>(i)];
+    for (int32_t i = 0; i < BattleScreenParts::kTerrainGraphics; ++i) {
+      GGraphic*& graphic = Screen().terrainGraphics[static_cast<size_t>(i)];
       SafeDelete(graphic);
       if (gKernel != nullptr) graphic = gKernel->TryNewGraphic(1, 11250 + i);
     }

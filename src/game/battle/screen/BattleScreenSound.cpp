@@ -4,6 +4,7 @@
 #include "framework/media/GSoundManager.h"
 #include "framework/media/GSoundStream.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
 
@@ -29,7 +30,7 @@ int32_t Battle::ChooseAmbientSound(int32_t season, int32_t timeOfDay, int32_t we
 }
 
 int32_t Battle::AmbientSoundToPlay(int32_t* priority) const {
-  if (screen.root == nullptr || App().GetOption(0) != kSoundWithAmbient) return 0;
+  if (screenParts_ == nullptr || screenParts_->views.root == nullptr || App().GetOption(0) != kSoundWithAmbient) return 0;
   bool isWeather = false;
   const int32_t number = ChooseAmbientSound(season, timeOfDay, weather, IsSnowGround(), isWeather);
   if (priority != nullptr) *priority = isWeather ? 2 : 1;
@@ -37,15 +38,17 @@ int32_t Battle::AmbientSoundToPlay(int32_t* priority) const {
 }
 
 void Battle::StartAmbientSound() {
-  if (screen.root == nullptr) return;
+  if (screenParts_ == nullptr || screenParts_->views.root == nullptr) return;
   StopAmbientSound();
   int32_t priority = 1;
   const int32_t number = AmbientSoundToPlay(&priority);
   if (number == 0 || gSoundManager == nullptr) return;
-  ambientSound = gSoundManager->StartStreamedSound(static_cast<int16_t>(number), priority, true);
+  screenParts_->ambientSound = gSoundManager->StartStreamedSound(static_cast<int16_t>(number), priority, true);
 }
 
-void Battle::StopAmbientSound() { SafeDelete(ambientSound); }
+void Battle::StopAmbientSound() {
+  if (screenParts_ != nullptr) SafeDelete(screenParts_->ambientSound);
+}
 
 void Battle::StartUnitLoopSounds() {
   if (App().IsEditorOpen() || setupPhase != 0) return;

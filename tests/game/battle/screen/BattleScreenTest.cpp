@@ -9,6 +9,7 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/UiRig.h"
 #include "game/battle/Battle.h"
+#include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/screen/BattleBlinkIndicator.h"
 #include "game/battle/screen/BattleProgressBar.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
@@ -53,7 +54,7 @@ class ScreenApp : public WindowlessMapApp {
 
 class BattleScreenTest : public UiRig {
  protected:
-  ~BattleScreenTest() override { battle_.CloseScreenViews(); }
+  ~BattleScreenTest() override { battle_.CloseStrip(); }
 
   ScreenApp app_services_;
   Battle battle_{app_services_};
@@ -62,8 +63,8 @@ class BattleScreenTest : public UiRig {
 TEST_F(BattleScreenTest, MissingPicturesLeaveGapsAndTheControlsStillSendTheirCommands) {
   // No bitmaps at all: no fillers, the panels keep their places and sizes.
   battle_.BuildScreenOfSize(800, 600);
-  EXPECT_EQ(battle_.screen.root->GetChildCount(), 1);
-  GView* camera = battle_.screen.cameraPanel;
+  EXPECT_EQ(battle_.Screen().views.root->GetChildCount(), 1);
+  GView* camera = battle_.Screen().views.cameraPanel;
   ASSERT_NE(camera, nullptr);
   EXPECT_EQ(camera->Bounds().left, 80 + 365);
   ASSERT_EQ(camera->GetChildCount(), 8);
@@ -76,14 +77,14 @@ TEST_F(BattleScreenTest, MissingPicturesLeaveGapsAndTheControlsStillSendTheirCom
     EXPECT_EQ(button->IsAutoRepeat(), commands[i] != 7 && commands[i] != 8) << commands[i];
   }
   // Hidden until the turn cycle and the replay show them; the network panel shows.
-  EXPECT_FALSE(battle_.screen.progressBar->IsVisible());
-  EXPECT_FALSE(battle_.screen.replayPanel->IsVisible());
-  EXPECT_TRUE(battle_.screen.networkPanel->IsVisible());
-  EXPECT_EQ(battle_.screen.progressBar->Bounds().left, 80 + 104);
-  EXPECT_EQ(battle_.screen.progressBar->Bounds().top, 510 + 52);
-  EXPECT_EQ(battle_.screen.progressBar->Width(), 157);
-  EXPECT_EQ(battle_.screen.blinkIndicator->Bounds().left, 80 + 547 + 7);
-  EXPECT_EQ(battle_.screen.secondsDisplay->Bounds().left, 80 + 547 + 59);
+  EXPECT_FALSE(battle_.Screen().views.progressBar->IsVisible());
+  EXPECT_FALSE(battle_.Screen().views.replayPanel->IsVisible());
+  EXPECT_TRUE(battle_.Screen().views.networkPanel->IsVisible());
+  EXPECT_EQ(battle_.Screen().views.progressBar->Bounds().left, 80 + 104);
+  EXPECT_EQ(battle_.Screen().views.progressBar->Bounds().top, 510 + 52);
+  EXPECT_EQ(battle_.Screen().views.progressBar->Width(), 157);
+  EXPECT_EQ(battle_.Screen().views.blinkIndicator->Bounds().left, 80 + 547 + 7);
+  EXPECT_EQ(battle_.Screen().views.secondsDisplay->Bounds().left, 80 + 547 + 59);
 
   RedrawAll();
   // The forward button (command 3) at (51, 6) of the camera panel.
@@ -94,8 +95,8 @@ TEST_F(BattleScreenTest, MissingPicturesLeaveGapsAndTheControlsStillSendTheirCom
   Click(80 + 547 + 7 + 5, 510 + 7 + 5);
   EXPECT_EQ(Commands().back(), 9);
   // The replay controls once the replay shows them: 13 at (51, 7).
-  battle_.screen.networkPanel->SetVisible(0);
-  battle_.screen.replayPanel->SetVisible(1);
+  battle_.Screen().views.networkPanel->SetVisible(0);
+  battle_.Screen().views.replayPanel->SetVisible(1);
   Click(80 + 547 + 51 + 5, 510 + 7 + 5);
   EXPECT_EQ(Commands().back(), 13);
   Click(80 + 547 + 7 + 5, 510 + 73 + 5);
@@ -105,15 +106,15 @@ TEST_F(BattleScreenTest, MissingPicturesLeaveGapsAndTheControlsStillSendTheirCom
 TEST_F(BattleScreenTest, TcpIpPlayFillsThePanelAndHidesTheNetworkPanelWhileWaiting) {
   app_services_.connectionType = 2;
   battle_.BuildScreenOfSize(640, 480);
-  EXPECT_FALSE(battle_.screen.mainPanel->IsNoFill());
-  EXPECT_TRUE(battle_.screen.networkPanel->IsVisible());
+  EXPECT_FALSE(battle_.Screen().views.mainPanel->IsNoFill());
+  EXPECT_TRUE(battle_.Screen().views.networkPanel->IsVisible());
   app_services_.networkWaiting = true;
   battle_.BuildScreenOfSize(640, 480);
-  EXPECT_FALSE(battle_.screen.networkPanel->IsVisible());
+  EXPECT_FALSE(battle_.Screen().views.networkPanel->IsVisible());
   // Outside TCP/IP play the wait does not hide it.
   app_services_.connectionType = 1;
   battle_.BuildScreenOfSize(640, 480);
-  EXPECT_TRUE(battle_.screen.networkPanel->IsVisible());
+  EXPECT_TRUE(battle_.Screen().views.networkPanel->IsVisible());
 }
 
 TEST_F(BattleScreenTest, TheProgressBarFillsWithTheSliceAndTheClockReadsTwoDigits) {
@@ -123,12 +124,12 @@ TEST_F(BattleScreenTest, TheProgressBarFillsWithTheSliceAndTheClockReadsTwoDigit
   EXPECT_EQ(BattleProgressBar::FillFor(0, 157), 1);
   battle_.BuildScreenOfSize(800, 600);
   battle_.ShowProgress(39);
-  EXPECT_EQ(battle_.screen.progressBar->GetFill(), 4);
-  EXPECT_FALSE(battle_.screen.progressBar->SetSlice(40));  // still 4: nothing to redraw
-  EXPECT_TRUE(battle_.screen.progressBar->SetSlice(0));    // below 1 always redraws
+  EXPECT_EQ(battle_.Screen().views.progressBar->GetFill(), 4);
+  EXPECT_FALSE(battle_.Screen().views.progressBar->SetSlice(40));  // still 4: nothing to redraw
+  EXPECT_TRUE(battle_.Screen().views.progressBar->SetSlice(0));    // below 1 always redraws
   battle_.ShowProgress(2400);
-  EXPECT_EQ(battle_.screen.progressBar->GetFill(), 158);
-  battle_.screen.progressBar->SetVisible(1);
+  EXPECT_EQ(battle_.Screen().views.progressBar->GetFill(), 158);
+  battle_.Screen().views.progressBar->SetVisible(1);
   RedrawAll();  // the bar clipped to its frame
 
   EXPECT_EQ(BattleSecondsDisplay::Text(7), "0:07");
@@ -142,7 +143,7 @@ TEST_F(BattleScreenTest, TheBlinkingLightSwitchesAt1300AndWrapsAt1700) {
   host_.WriteBitmap(2012, 51, 15, std::vector<uint32_t>(51 * 15, 0xFF0000));
   host_.WriteBitmap(2013, 51, 15, std::vector<uint32_t>(51 * 15, 0x00FF00));
   battle_.BuildScreenOfSize(800, 600);
-  BattleBlinkIndicator& light = *battle_.screen.blinkIndicator;
+  BattleBlinkIndicator& light = *battle_.Screen().views.blinkIndicator;
   light.SetEnabled(0);
   EXPECT_EQ(light.GetTickInterval(), -1);
   light.Advance(500);
@@ -161,7 +162,7 @@ TEST_F(BattleScreenTest, TheBlinkingLightSwitchesAt1300AndWrapsAt1700) {
   EXPECT_EQ(light.ShownPicture(), BattleBlinkIndicator::kPictureA);
 
   // Drawn: picture A's red, then B's green.
-  battle_.screen.replayPanel->SetVisible(1);
+  battle_.Screen().views.replayPanel->SetVisible(1);
   RedrawAll();
   const int32_t x = 80 + 547 + 7 + 20;
   const int32_t y = 510 + 73 + 5;
@@ -207,7 +208,7 @@ class WideBattleScreenTest : public testing::Test {
     EXPECT_EQ(w, 1280);
   }
   ~WideBattleScreenTest() override {
-    battle_.CloseScreenViews();
+    battle_.CloseStrip();
     kernel_.reset();
     PClock::SetFake(nullptr);
     GErrorLog::ResetForTests();
@@ -215,14 +216,14 @@ class WideBattleScreenTest : public testing::Test {
   // The root's children after the main panel: (left, width) of each.
   std::vector<std::array<int32_t, 2>> Fillers() const {
     std::vector<std::array<int32_t, 2>> out;
-    for (int32_t i = 1; i < battle_.screen.root->GetChildCount(); ++i) {
-      const GView* v = battle_.screen.root->GetChild(i);
+    for (int32_t i = 1; i < battle_.Screen().views.root->GetChildCount(); ++i) {
+      const GView* v = battle_.Screen().views.root->GetChild(i);
       out.push_back({v->Bounds().left, v->Width()});
     }
     return out;
   }
   bool IsPicture(int32_t child) const {
-    return dynamic_cast<GPictureView*>(battle_.screen.root->GetChild(child)) != nullptr;
+    return dynamic_cast<GPictureView*>(battle_.Screen().views.root->GetChild(child)) != nullptr;
   }
 
   GraphicsTestHost host_;
@@ -235,29 +236,29 @@ using Fill = std::vector<std::array<int32_t, 2>>;
 
 TEST_F(WideBattleScreenTest, TheStripIsLaidOutByScreenWidth) {
   battle_.BuildScreenOfSize(640, 480);
-  EXPECT_EQ(battle_.screen.root->Bounds().left, 0);
-  EXPECT_EQ(battle_.screen.root->Bounds().top, 390);
-  EXPECT_EQ(battle_.screen.root->Width(), 640);
-  EXPECT_EQ(battle_.screen.root->Height(), 90);
-  EXPECT_TRUE(battle_.screen.root->IsNoFill());
-  EXPECT_EQ(battle_.screen.root->GetChildCount(), 1);
-  EXPECT_EQ(battle_.screen.mainPanel->Bounds().left, 0);
-  EXPECT_TRUE(battle_.screen.mainPanel->IsNoFill());
+  EXPECT_EQ(battle_.Screen().views.root->Bounds().left, 0);
+  EXPECT_EQ(battle_.Screen().views.root->Bounds().top, 390);
+  EXPECT_EQ(battle_.Screen().views.root->Width(), 640);
+  EXPECT_EQ(battle_.Screen().views.root->Height(), 90);
+  EXPECT_TRUE(battle_.Screen().views.root->IsNoFill());
+  EXPECT_EQ(battle_.Screen().views.root->GetChildCount(), 1);
+  EXPECT_EQ(battle_.Screen().views.mainPanel->Bounds().left, 0);
+  EXPECT_TRUE(battle_.Screen().views.mainPanel->IsNoFill());
 
   battle_.BuildScreenOfSize(800, 600);
-  EXPECT_EQ(battle_.screen.root->Bounds().top, 510);
-  EXPECT_EQ(battle_.screen.mainPanel->Bounds().left, 80);
+  EXPECT_EQ(battle_.Screen().views.root->Bounds().top, 510);
+  EXPECT_EQ(battle_.Screen().views.mainPanel->Bounds().left, 80);
   EXPECT_EQ(Fillers(), (Fill{{0, 80}, {720, 80}}));
   EXPECT_TRUE(IsPicture(1) && IsPicture(2));
 
   battle_.BuildScreenOfSize(900, 700);
-  EXPECT_EQ(battle_.screen.mainPanel->Bounds().left, 130);
+  EXPECT_EQ(battle_.Screen().views.mainPanel->Bounds().left, 130);
   EXPECT_EQ(Fillers(), (Fill{{0, 96}, {804, 96}, {96, 34}, {770, 34}}));
   EXPECT_TRUE(IsPicture(1) && IsPicture(2) && !IsPicture(3) && !IsPicture(4));
-  EXPECT_FALSE(battle_.screen.root->GetChild(3)->IsNoFill());
+  EXPECT_FALSE(battle_.Screen().views.root->GetChild(3)->IsNoFill());
 
   battle_.BuildScreenOfSize(1280, 1024);
-  EXPECT_EQ(battle_.screen.mainPanel->Bounds().left, 320);
+  EXPECT_EQ(battle_.Screen().views.mainPanel->Bounds().left, 320);
   EXPECT_EQ(Fillers(), (Fill{{0, 192}, {1088, 192}, {192, 128}, {960, 128}}));
 
   // Widths between the named ones get plain views either side; exactly 1024 no plain views.
