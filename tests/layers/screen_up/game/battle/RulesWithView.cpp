@@ -1,0 +1,2 @@
+// A battle rules file that reaches the screen: the check must refuse it.
+#include "framework/ui/GView.h"
