@@ -18,7 +18,7 @@ class GView;
 class BattleScreenParts {
  public:
   // The views of the strip along the foot of the screen; the root owns the others and goes
-  // with Battle::CloseScreenViews. Pictures that cannot be loaded leave their places empty.
+  // with Battle::CloseStrip. Pictures that cannot be loaded leave their places empty.
   struct Views {
     GView* root = nullptr;
     GView* mainPanel = nullptr;
