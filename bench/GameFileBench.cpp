@@ -82,10 +82,7 @@ struct BenchWorld {
   std::string folder;
   HeadlessBattle headless;
   GameFileSettings settings;
-  GameFile gameFile{headless.Host(), &headless, [this](BattleBase* base) {
-                      headless.Host().battle =
-                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
-                    }};
+  GameFile gameFile{headless.Host(), &headless, headless.Host().InPlay()};
 };
 
 BenchWorld& World() {

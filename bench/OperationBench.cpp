@@ -37,7 +37,7 @@ struct OperationWorld {
     RegisterBlankUnitMaker(1, []() -> Unit* { return new TestVehicle(); });
     SeedRandom(44);
     campaign = std::make_unique<Campaign>(headless.Host(), &headless);
-    headless.Host().operation = campaign.get();
+    headless.Host().InPlay().SetCampaign(campaign.get());
     campaign->SetUp(nullptr);
     campaign->map->NewMap(kSide, kSide, nullptr);
     campaign->frontLine = 125;
@@ -59,7 +59,7 @@ struct OperationWorld {
   }
   ~OperationWorld() {
     headless.MakeCurrentBattle(nullptr);
-    headless.Host().operation = nullptr;
+    headless.Host().InPlay().SetCampaign(nullptr);
   }
   Battle& StartBattle() {
     auto* battle = new Battle(headless.Host());

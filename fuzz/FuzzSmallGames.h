@@ -57,7 +57,7 @@ class FuzzSmallGames {
       std::string bytes;
       {
         Campaign campaign(headless.Host(), &headless);
-        headless.Host().operation = &campaign;
+        headless.Host().InPlay().SetCampaign(&campaign);
         campaign.SetUp(nullptr);
         FuzzSmallMap::Use(campaign);
         campaign.title.Assign("Small Operation");
@@ -72,7 +72,7 @@ class FuzzSmallGames {
         campaign.units.Append(Squad(0, 2, m * 0.8f, m * 0.6f));
         GMemoryFile out;
         campaign.Write(out.File());
-        headless.Host().operation = nullptr;
+        headless.Host().InPlay().SetCampaign(nullptr);
         bytes = out.Bytes();
       }
       if (!headless.LoadOperationBytes(bytes)) std::abort();

@@ -108,10 +108,7 @@ struct FuzzWorld {
   FuzzTestUnits units;
   HeadlessBattle headless;
   GameFileSettings settings;
-  GameFile gameFile{headless.Host(), &headless, [this](BattleBase* base) {
-                      headless.Host().battle =
-                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
-                    }};
+  GameFile gameFile{headless.Host(), &headless, headless.Host().InPlay()};
   std::string valid;
   std::string validEmail;
   std::string kept;

@@ -594,7 +594,7 @@ void BuildOperation(const Scenario& s, const std::string& path, const std::files
   std::string bytes;
   {
     Campaign operation(headless.Host(), &headless);
-    headless.Host().operation = &operation;
+    headless.Host().InPlay().SetCampaign(&operation);
     operation.SetUp(nullptr);
     SetCommon(operation, s);
     operation.lastTurn = s.battles;
@@ -607,20 +607,20 @@ void BuildOperation(const Scenario& s, const std::string& path, const std::files
     }
     UseMap(headless.Host(), operation, s, path);
     operation.SetInitialZones();
-    // The units are placed on the operation's map.
-    headless.Host().battle = &operation;
+    // The units are placed on the operation's map, as while the operation is read.
+    headless.Host().InPlay().ReadOperation(&operation);
     try {
       Buy(s, path, operation);
     } catch (...) {
-      headless.Host().operation = nullptr;
-      headless.Host().battle = headless.GetBattle();
+      headless.Host().InPlay().SetCampaign(nullptr);
+      headless.Host().InPlay().EndRead();
       throw;
     }
     operation.SetStartViews();
     GMemoryFile out;
     operation.Write(out.File());
-    headless.Host().operation = nullptr;
-    headless.Host().battle = headless.GetBattle();
+    headless.Host().InPlay().SetCampaign(nullptr);
+    headless.Host().InPlay().EndRead();
     bytes = out.Bytes();
   }
   if (!headless.LoadOperationBytes(bytes)) throw SourceError(path + ":0: the operation does not read back");

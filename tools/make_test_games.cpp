@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
     std::string bytes;
     {
       Campaign campaign(headless.Host(), &headless);
-      headless.Host().operation = &campaign;
+      headless.Host().InPlay().SetCampaign(&campaign);
       campaign.SetUp(nullptr);
       campaign.title.Assign("Test Operation");
       campaign.lastTurn = 3;
@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
       }
       GMemoryFile out;
       campaign.Write(out.File());
-      headless.Host().operation = nullptr;
+      headless.Host().InPlay().SetCampaign(nullptr);
       bytes = out.Bytes();
     }
     GameFileSettings scenario;

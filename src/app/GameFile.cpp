@@ -10,6 +10,7 @@
 #include "framework/core/GString127.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleInPlay.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/MainNationality.h"
 #include "game/battle/Packet.h"
@@ -80,8 +81,8 @@ bool SkipChecked(GFile& file, uint32_t n) {
 
 }  // namespace
 
-GameFile::GameFile(MapAppServices& app, CampaignHost* outer, MakeCurrent makeCurrent)
-    : app_(&app), outer_(outer), makeCurrent_(std::move(makeCurrent)) {}
+GameFile::GameFile(MapAppServices& app, CampaignHost* outer, BattleInPlay& inPlay)
+    : app_(&app), outer_(outer), inPlay_(inPlay) {}
 
 int32_t GameFile::CountUnits(const Campaign* operation, const Battle* battle) {
   const BattleBase* base = BaseOf(battle, operation);
@@ -216,7 +217,7 @@ int32_t GameFile::Read(GFile& file, GameFileSettings& settings, Battle*& battle,
   const uint32_t generator = RandomState();
   const int32_t result = ReadBody(file, read, readOperation);
   inRead_ = false;
-  if (makeCurrent_) makeCurrent_(nullptr);
+  inPlay_.EndRead();
   Battle* readBattle = reading_;
   reading_ = nullptr;
   if (result != kAccepted) {
@@ -295,7 +296,7 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
   if (battlePresent != 0) {
     if (fromEmail && settings.fileVersion >= 3 && !SkipChecked(file, kEmailReserved)) return kAlertRefused;
     reading_ = new Battle(*app_);
-    if (makeCurrent_) makeCurrent_(reading_);
+    inPlay_.ReadBattle(reading_);
     if (!reading_->SetUp(&file) || file.HasError()) return kAlertRefused;
     reading_->title = title;
     // The battle's next action starts from the game's shared seed; an e-mail turn carries the
@@ -312,7 +313,7 @@ int32_t GameFile::ReadBody(GFile& file, GameFileSettings& settings, Campaign*& o
   if (file.HasError()) return kAlertRefused;
   if (operationMark == 2) {
     operation = new Campaign(*app_, this);
-    if (makeCurrent_ && reading_ == nullptr) makeCurrent_(operation);
+    if (reading_ == nullptr) inPlay_.ReadOperation(operation);
     if (!operation->SetUp(&file) || file.HasError()) return kAlertRefused;
     operation->title = title;
   }
@@ -361,7 +362,7 @@ void GameFile::MakeCurrentBattle(Battle* battle) {
   }
   if (reading_ != battle) delete reading_;
   reading_ = battle;
-  if (makeCurrent_) makeCurrent_(battle);
+  inPlay_.ReadBattle(battle);
 }
 
 void GameFile::SetScenarioTitle(const char* title) {

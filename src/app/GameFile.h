@@ -1,13 +1,12 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "app/GameFileSettings.h"
 #include "game/battle/CampaignHost.h"
 
 class Battle;
-class BattleBase;
+class BattleInPlay;
 class Campaign;
 class GFile;
 class GameFileHeader;
@@ -40,13 +39,10 @@ class GameFile : public CampaignHost {
   static constexpr int32_t kAlertOldEmail = 11;
   static constexpr int32_t kAlertRefused = 14;
 
-  // While a file is read, the battle (else the operation) being read must be the one the
-  // units and the map find in play; makeCurrent tells the application which, and null when
-  // the read is over.
-  using MakeCurrent = std::function<void(BattleBase*)>;
-
-  // outer: the host the operations read here ask outside a read (null: none yet).
-  GameFile(MapAppServices& app, CampaignHost* outer, MakeCurrent makeCurrent);
+  // outer: the host the operations read here ask outside a read (null: none yet). While a
+  // file is read, the battle (else the operation) being read is the one the units and the map
+  // find in play: inPlay is told which, and when the read is over.
+  GameFile(MapAppServices& app, CampaignHost* outer, BattleInPlay& inPlay);
   GameFile(const GameFile&) = delete;
   GameFile& operator=(const GameFile&) = delete;
 
@@ -93,7 +89,7 @@ class GameFile : public CampaignHost {
 
   MapAppServices* app_;
   CampaignHost* outer_;
-  MakeCurrent makeCurrent_;
+  BattleInPlay& inPlay_;
   // The battle of the file being read, owned until the read ends.
   Battle* reading_ = nullptr;
   bool inRead_ = false;

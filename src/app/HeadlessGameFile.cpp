@@ -21,17 +21,13 @@ bool LoadGameFileForPlay(HeadlessBattle& headless, const std::string& path) {
 
 bool LoadGameFileForPlay(HeadlessBattle& headless, GFile& file) {
   if (file.HasError()) return false;
-  GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
-                      headless.Host().battle =
-                          base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
-                    }};
+  GameFile gameFile{headless.Host(), &headless, headless.Host().InPlay()};
   GameFileSettings settings;
   Battle* battle = nullptr;
   Campaign* operation = nullptr;
   if (gameFile.Read(file, settings, battle, operation) != GameFile::kAccepted || battle == nullptr) {
     delete operation;
     delete battle;
-    headless.Host().battle = headless.GetBattle();
     return false;
   }
   delete operation;

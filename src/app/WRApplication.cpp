@@ -43,7 +43,7 @@ WRApplication::WRApplication() {
   InstallGameFileHeaderReader();
   // A game file's decoding stops once it passes what its header says it can hold.
   GFile::SetGameFileDecodeLimit(GameFile::DecodeLimit);
-  unitContext_.emplace(UnitContext{.services = &battleServices_});
+  unitContext_.emplace(UnitContext{.services = &inPlay_.Services()});
   // The unit factory and the file reader make infantry and vehicles from now on.
   Infantry::Register();
   Vehicle::Register();
@@ -85,8 +85,7 @@ void WRApplication::CloseViews() {
   SafeDelete(savePanel_);
   saveEntry_ = nullptr;
   ForgetSetupScreens();
-  SafeDelete(operation_);
-  SafeDelete(battle_);
+  DeleteBattleAndOperation();
   resultsScreen_.DeleteView();
   tcpHost_.ProgressShown(false);
   // The screens go with the application, before the kernel deletes the root view.
@@ -161,14 +160,14 @@ void WRApplication::StartApplication() {
 }
 
 void WRApplication::WillMinimize() {
-  if (inputMode_ == InputModes::kReplay && battle_ != nullptr) battle_->DoCommand(Replay::kPaused);
+  if (inputMode_ == InputModes::kReplay && inPlay_.GetBattle() != nullptr) inPlay_.GetBattle()->DoCommand(Replay::kPaused);
 }
 
 void WRApplication::ApplyOption(int32_t index) {
   if (index < 0 || index >= kOptionCount) FatalError(1527, "WRApplication");
   if (index == GameSettings::kSound) {
     if (gSoundManager != nullptr) gSoundManager->SetSoundsEnabled(GetOption(index) != 0);
-    if (battle_ != nullptr) screen_->RestartAmbientSound();
+    if (inPlay_.GetBattle() != nullptr) screen_->RestartAmbientSound();
   } else if (index == GameSettings::kGamma) {
     // Only once a display stands (the start applies the stored value).
     if (gKernel != nullptr && gKernel->GetDirectDraw() != nullptr && gKernel->GetPrimarySurface() != nullptr)
@@ -177,38 +176,36 @@ void WRApplication::ApplyOption(int32_t index) {
 }
 
 void WRApplication::SetBattle(Battle* battle) {
-  if (battle_ != battle) {
-    SafeDelete(battle_);
+  if (inPlay_.GetBattle() != battle) {
+    Battle* old = inPlay_.GetBattle();
+    SafeDelete(old);
     // A new battle's actions start from the game's shared seed.
     if (battle != nullptr) battle->sharedSeed = sharedSeed_;
   }
-  battle_ = battle;
+  inPlay_.SetBattle(battle);
   AssignComputerSides();
 }
 
 void WRApplication::DeleteBattleAndOperation() {
-  SafeDelete(operation_);
-  SafeDelete(battle_);
+  // Each stays in play while it is deleted.
+  Campaign* operation = inPlay_.GetCampaign();
+  SafeDelete(operation);
+  inPlay_.SetCampaign(nullptr);
+  Battle* battle = inPlay_.GetBattle();
+  SafeDelete(battle);
+  inPlay_.SetBattle(nullptr);
 }
 
 int32_t WRApplication::GetGameDate() const {
-  if (battle_ != nullptr) return battle_->GetDate();
-  return operation_ != nullptr ? operation_->GetDate() : 4406;
+  if (inPlay_.GetBattle() != nullptr) return inPlay_.GetBattle()->GetDate();
+  return inPlay_.GetCampaign() != nullptr ? inPlay_.GetCampaign()->GetDate() : 4406;
 }
 
-const BattleBase* WRApplication::OperationForUnits() const { return operation_; }
+bool WRApplication::HasBattleWithMap() const { return inPlay_.GetBattle() != nullptr && inPlay_.GetBattle()->map != nullptr; }
 
-bool WRApplication::HasBattleWithMap() const { return battle_ != nullptr && battle_->map != nullptr; }
+MapBattleServices* WRApplication::GetBattleOrOperation() { return inPlay_.GetBattleOrOperation(); }
 
-MapBattleServices* WRApplication::GetBattleOrOperation() {
-  if (readingBase_ != nullptr) return readingBase_;
-  // Between an operation's battles its units stand on its own map.
-  if (operationHost_.IsServingOperation() && operation_ != nullptr) return operation_;
-  if (battle_ != nullptr) return battle_;
-  return operation_;
-}
-
-MapBattleServices* WRApplication::GetOperation() { return operation_; }
+MapBattleServices* WRApplication::GetOperation() { return inPlay_.GetCampaign(); }
 
 int32_t WRApplication::DownsampleLevelFor(int32_t kilobytes, bool hasAGP) {
   if (hasAGP) return kilobytes < 1000 ? 1 : 0;

@@ -22,8 +22,8 @@
 #include "framework/kernel/ApplicationBase.h"
 #include "framework/kernel/DisplayPreset.h"
 #include "game/map/MapAppServices.h"
-#include "game/battle/BattleServices.h"
-#include "game/battle/BattleServicesHost.h"
+#include "game/battle/BattleInPlay.h"
+#include "game/battle/SquadNaming.h"
 #include "game/units/ports/UnitContextScope.h"
 
 class Battle;
@@ -47,9 +47,10 @@ class TextPageView;
 // The application object: the player's options and the preferences file (GameSettings), the
 // play mode, the input mode of the battle screen, the open alert box, the screens outside
 // the battle, the command dispatcher and the keys no view takes. The kernel calls its
-// virtual operations; the game reaches it through MapAppServices. It holds the units' battle
-// services, installs them while it lives and tells them of its battle in play.
-class WRApplication : public ApplicationBase, public MapAppServices, public BattleServicesHost {
+// virtual operations; the game reaches it through MapAppServices. It holds the battle in play
+// (it owns the battle and the operation) and installs its units' services while it lives; of
+// the units' questions it answers only its editor's squad naming.
+class WRApplication : public ApplicationBase, public MapAppServices, public SquadNaming {
  public:
   static constexpr int32_t kOptionCount = GameSettings::kOptionCount;
   static constexpr int32_t kStoredOptions = GameSettings::kStoredOptions;
@@ -101,7 +102,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   // ---- Play mode and battle ----
   // The current battle, owned: a new one replaces (deletes) the old.
   void SetBattle(Battle* battle);
-  Battle* GetBattle() const { return battle_; }
+  Battle* GetBattle() const { return inPlay_.GetBattle(); }
   void DeleteBattleAndOperation();
   // The battle screen's services; null restores the screenless default. Not owned.
   void SetBattleScreen(BattleScreenSeam* screen) { screen_ = screen != nullptr ? screen : &noScreen_; }
@@ -215,14 +216,12 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void KeepNetworkLinkAlive();
   void SetCameraCounter(bool on);
   void RaiseCameraCounter();
-  // ---- What the units' battle services ask of the application ----
-  // The services the application installs for the units while it lives.
-  BattleServices& Services() { return battleServices_; }
+  // ---- The battle in play ----
+  // The battle and operation in play, what is being read and whether the operation is
+  // served; the services the application installs for the units while it lives.
+  BattleInPlay& InPlay() { return inPlay_; }
+  BattleServices& Services() { return inPlay_.Services(); }
   bool IsSquadSuffixHidden() const override;
-  // The operation in play (its bonus for the computer's side counts when no battle is in play).
-  const BattleBase* OperationForUnits() const override;
-  // Shots, fire counters, smoke and danger go to the battle in play.
-  Battle* BattleForUnits() const override { return battle_; }
   // ---- The orders menu (WRApplicationOrders.cpp) ----
   GObject* OpenUnitOrdersMenu(bool atWaypoint) override;
   bool OrdersMenuTakesKey(GObject* menu, int32_t key) override;
@@ -282,7 +281,7 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   GameFileSettings& FileSettings() { return fileSettings_; }
   const GString31& LastSavedName() const { return lastSavedName_; }
   void SetSaveName(const GString& name) { saveName_ = name; }
-  Campaign* GetCampaign() const { return operation_; }
+  Campaign* GetCampaign() const { return inPlay_.GetCampaign(); }
 
  private:
   GameFileSettings CollectFileSettings() const;
@@ -295,12 +294,11 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   GameFileSettings fileSettings_;
   // The option-10 byte of the battle being read, -1 when none was read.
   int8_t storedHide_ = -1;
+  // The battle and the operation in play (both owned here), and what is being read.
+  BattleInPlay inPlay_{*this, this};
   // The host of the operations read here once their read is over.
   WROperationHost operationHost_{*this};
-  GameFile gameFile_{*this, &operationHost_, [this](BattleBase* base) { readingBase_ = base; }};
-  Campaign* operation_ = nullptr;  // owned
-  // The battle or operation being read, the one the units and the map find in play.
-  BattleBase* readingBase_ = nullptr;
+  GameFile gameFile_{*this, &operationHost_, inPlay_};
   GPictureView* savePanel_ = nullptr;
   GTextEntry* saveEntry_ = nullptr;
   uint8_t emailSave_ = 0;
@@ -443,9 +441,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
  private:
   WRBattleScreen battleScreen_{*this};
   GString31 currentFileName_;
-  WRResultsScreen resultsScreen_{*this};
+  WRResultsScreen resultsScreen_{inPlay_};
   // ---- End of the battle screen ----
-  // The application as the units' services, installed in their context while it lives.
+  // The battle in play's services, installed in the units' context while the application lives.
   std::optional<UnitContextScope> unitContext_;
 
  protected:
@@ -473,11 +471,9 @@ class WRApplication : public ApplicationBase, public MapAppServices, public Batt
   void ShowEmailNotice();
 
   GameSettings settings_;
-  BattleServices battleServices_{*this, *this};
   DisplayPreset storedPreset_;
   BattleScreenSeam noScreen_;
   BattleScreenSeam* screen_ = &noScreen_;
-  Battle* battle_ = nullptr;
   EditorSeam* editor_ = nullptr;
   // The editor's state made by the factory, owned (editor_ then points at it).
   EditorSeam* ownedEditor_ = nullptr;

@@ -38,8 +38,8 @@ void WRApplication::ShowAlert(int32_t number) { ShowAlert(number, nullptr); }
 void WRApplication::ShowAlert(int32_t number, const GString* secondLine) {
   const AlertTable::Row* row = AlertTable::Find(number);
   if (row == nullptr) FatalError(2948, "WRApplication");
-  if (number == 16 && battle_ == nullptr) FatalError(2852, "WRApplication");
-  if (number == 17 && (battle_ == nullptr || !screen_->HasMapView())) FatalError(2859, "WRApplication");
+  if (number == 16 && inPlay_.GetBattle() == nullptr) FatalError(2852, "WRApplication");
+  if (number == 17 && (inPlay_.GetBattle() == nullptr || !screen_->HasMapView())) FatalError(2859, "WRApplication");
   if (HasBattleWithMap()) screen_->CloseMessageWindow();
   if (alertBox_ != nullptr) {
     if (!AlertTable::Replaces(number)) return;
@@ -49,7 +49,7 @@ void WRApplication::ShowAlert(int32_t number, const GString* secondLine) {
     SafeDelete(old);
   }
   const int32_t savedMode = inputMode_;
-  if (number == AlertTable::kQuitQuestion && editor_ == nullptr && (battle_ == nullptr || !screen_->HasMapView())) {
+  if (number == AlertTable::kQuitQuestion && editor_ == nullptr && (inPlay_.GetBattle() == nullptr || !screen_->HasMapView())) {
     // Nothing open that the player could lose: quit without asking.
     DoCommand(kCommandQuitConfirmed);
     return;
@@ -121,23 +121,23 @@ void WRApplication::SetInputMode(int32_t mode) {
     alertBox_ = nullptr;
     SafeDelete(box);
   }
-  if (mode == InputModes::kReplay && battle_ == nullptr) mode = InputModes::kNoPick;
+  if (mode == InputModes::kReplay && inPlay_.GetBattle() == nullptr) mode = InputModes::kNoPick;
   // A box opened by the command just run keeps its mode.
   if (alertBox_ != nullptr) mode = InputModes::kAlert;
   inputMode_ = mode;
-  if (battle_ != nullptr && screen_->HasMapView()) {
+  if (inPlay_.GetBattle() != nullptr && screen_->HasMapView()) {
     screen_->SetMapViewEnabled(mode == InputModes::kNoPick || mode == InputModes::kReplay);
   }
 }
 
 void WRApplication::Idle() {
   if (inputMode_ == InputModes::kAlert && alertBox_ == nullptr)
-    SetInputMode(battle_ != nullptr && screen_->IsButtonPanelVisible() ? InputModes::kReplay : InputModes::kNoPick);
-  if (alertBox_ == nullptr && battle_ != nullptr && screen_->HasMapView() && screen_->IsMapViewVisible()) {
+    SetInputMode(inPlay_.GetBattle() != nullptr && screen_->IsButtonPanelVisible() ? InputModes::kReplay : InputModes::kNoPick);
+  if (alertBox_ == nullptr && inPlay_.GetBattle() != nullptr && screen_->HasMapView() && screen_->IsMapViewVisible()) {
     if (showBriefingPending_ != 0) {
       showBriefingPending_ = 0;
       screen_->HandleKey('B', true, false);
-      if (battle_ != nullptr && battle_->map != nullptr) screen_->SetMapDrawState(2);
+      if (inPlay_.GetBattle() != nullptr && inPlay_.GetBattle()->map != nullptr) screen_->SetMapDrawState(2);
     } else if (reinforcementsPending_ != 0) {
       reinforcementsPending_ = 0;
       ShowAlert(AlertTable::kReinforcements);
@@ -151,5 +151,5 @@ void WRApplication::Idle() {
 }
 
 void WRApplication::DrawOverlay() {
-  if (battle_ != nullptr) battle_->FlushSoundEvents();
+  if (inPlay_.GetBattle() != nullptr) inPlay_.GetBattle()->FlushSoundEvents();
 }

@@ -15,26 +15,26 @@
 #include "game/units/infantry/Infantry.h"
 
 bool WRApplication::OpenBattleScreen(bool flushPending, bool showLoading) {
-  if (battle_ == nullptr) return false;
+  if (inPlay_.GetBattle() == nullptr) return false;
   // The screen the battle replaces goes first: the loading picture clears the screen.
   SafeDelete(screenRoot_);
   mainPicture_ = nullptr;
   helpLine_ = nullptr;
   addressScreen_ = nullptr;
   SetBattleScreen(&battleScreen_);
-  battle_->keyHost = &battleScreen_;
-  battle_->replayScreen = &battleScreen_;
-  battle_->resultsScreen = &resultsScreen_;
+  inPlay_.GetBattle()->keyHost = &battleScreen_;
+  inPlay_.GetBattle()->replayScreen = &battleScreen_;
+  inPlay_.GetBattle()->resultsScreen = &resultsScreen_;
   battleScreen_.ServeUnits(true);
-  return battle_->OpenScreen(showLoading, flushPending);
+  return inPlay_.GetBattle()->OpenScreen(showLoading, flushPending);
 }
 
 void WRApplication::CloseBattleScreen(bool keepMap) {
-  if (battle_ != nullptr) {
-    battle_->CloseScreen(keepMap);
-    if (battle_->keyHost == &battleScreen_) battle_->keyHost = nullptr;
-    if (battle_->replayScreen == &battleScreen_) battle_->replayScreen = nullptr;
-    if (battle_->resultsScreen == &resultsScreen_) battle_->resultsScreen = nullptr;
+  if (inPlay_.GetBattle() != nullptr) {
+    inPlay_.GetBattle()->CloseScreen(keepMap);
+    if (inPlay_.GetBattle()->keyHost == &battleScreen_) inPlay_.GetBattle()->keyHost = nullptr;
+    if (inPlay_.GetBattle()->replayScreen == &battleScreen_) inPlay_.GetBattle()->replayScreen = nullptr;
+    if (inPlay_.GetBattle()->resultsScreen == &resultsScreen_) inPlay_.GetBattle()->resultsScreen = nullptr;
   }
   resultsScreen_.DeleteView();
   SetBattleScreen(nullptr);
@@ -43,8 +43,8 @@ void WRApplication::CloseBattleScreen(bool keepMap) {
 
 void WRApplication::DrawLabelAt(int32_t x, int32_t y, const char* text1, int32_t code1, const char* text2,
                                 int32_t code2) {
-  if (battle_ == nullptr || battle_->map == nullptr || text1 == nullptr) return;
-  auto* view = dynamic_cast<MapView*>(battle_->map->display.battleView);
+  if (inPlay_.GetBattle() == nullptr || inPlay_.GetBattle()->map == nullptr || text1 == nullptr) return;
+  auto* view = dynamic_cast<MapView*>(inPlay_.GetBattle()->map->display.battleView);
   if (view == nullptr) return;
   GString255 first;
   first.Assign(text1);
@@ -58,8 +58,8 @@ GObject* WRApplication::NewBattlefieldView(Map& map, int32_t width, int32_t heig
 }
 
 void WRApplication::DrawTextAt(const char* text, bool highlight, float x, float y, float z) {
-  if (battle_ == nullptr || battle_->map == nullptr || gGraph3D == nullptr || text == nullptr) return;
-  auto* view = dynamic_cast<MapView*>(battle_->map->display.battleView);
+  if (inPlay_.GetBattle() == nullptr || inPlay_.GetBattle()->map == nullptr || gGraph3D == nullptr || text == nullptr) return;
+  auto* view = dynamic_cast<MapView*>(inPlay_.GetBattle()->map->display.battleView);
   if (view == nullptr) return;
   float sx = x;
   float sy = y;
@@ -79,7 +79,7 @@ GView* BattlefieldViewOf(Battle* battle) {
 }  // namespace
 
 void WRApplication::SetBattlefieldProjection(float fieldOfView, float nearPlane, float farPlane) {
-  GView* view = BattlefieldViewOf(battle_);
+  GView* view = BattlefieldViewOf(inPlay_.GetBattle());
   const GViewHost* host = GViewHost::Current();
   // The projection is the 3-D renderer's: in 2-D mode the map draws nothing anyway.
   if (view == nullptr || host == nullptr || !host->Is3D()) return;
@@ -87,7 +87,7 @@ void WRApplication::SetBattlefieldProjection(float fieldOfView, float nearPlane,
 }
 
 void WRApplication::FillBattlefieldBackground() {
-  GView* view = BattlefieldViewOf(battle_);
+  GView* view = BattlefieldViewOf(inPlay_.GetBattle());
   if (view == nullptr) return;
   GRect local;
   view->GetLocalBounds(local);
@@ -95,8 +95,8 @@ void WRApplication::FillBattlefieldBackground() {
 }
 
 void WRApplication::RefreshBattleScreen() {
-  if (battle_ != nullptr) battle_->InvalidateInfoPanel();
-  if (GView* view = BattlefieldViewOf(battle_)) view->Invalidate();
+  if (inPlay_.GetBattle() != nullptr) inPlay_.GetBattle()->InvalidateInfoPanel();
+  if (GView* view = BattlefieldViewOf(inPlay_.GetBattle())) view->Invalidate();
 }
 
 // The kernel measures each frame; until it has, it gives its starting rate.

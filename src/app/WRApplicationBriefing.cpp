@@ -17,7 +17,7 @@
 
 const std::string* WRApplication::BriefingOf(int32_t index) const {
   if (index < 0 || index > 2) FatalError(__LINE__, "WRApplication");
-  const BattleBase* base = operation_ != nullptr ? static_cast<const BattleBase*>(operation_) : battle_;
+  const BattleBase* base = inPlay_.GetCampaign() != nullptr ? static_cast<const BattleBase*>(inPlay_.GetCampaign()) : inPlay_.GetBattle();
   if (base == nullptr || base->briefing[index].empty()) return nullptr;
   return &base->briefing[index];
 }
@@ -32,9 +32,9 @@ void WRApplication::ShowBriefing(int32_t side, bool withOverall, bool overBattle
   const std::string* sideText = side == 0 || side == 1 ? BriefingOf(side) : nullptr;
   std::vector<std::string> lines;
   if (withOverall && overall != nullptr) {
-    const bool operation = operation_ != nullptr;
-    lines = BriefingText::Compose(overall, sideText, operation ? operation_->currentTurn : 0,
-                                  operation ? operation_->lastTurn : 0);
+    const bool operation = inPlay_.GetCampaign() != nullptr;
+    lines = BriefingText::Compose(overall, sideText, operation ? inPlay_.GetCampaign()->currentTurn : 0,
+                                  operation ? inPlay_.GetCampaign()->lastTurn : 0);
   } else {
     const std::string* text = withOverall ? sideText : BriefingOf(side);
     if (text == nullptr) FatalError(__LINE__, "WRApplication");
@@ -111,7 +111,7 @@ bool WRApplication::DoBriefingCommand(int32_t command) {
     case 74:
       briefingPage_ = nullptr;
       SafeDelete(currentScreen_);
-      if (battle_ != nullptr) battle_->SetViewActive(true);
+      if (inPlay_.GetBattle() != nullptr) inPlay_.GetBattle()->SetViewActive(true);
       return true;
     case 75:
       briefingPage_ = nullptr;

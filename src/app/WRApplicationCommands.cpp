@@ -16,8 +16,8 @@ void WRApplication::DoCommand(int32_t command) {
   // The application is going: the alert buttons leaving with it run nothing.
   if (closing_ != 0) return;
   if (command < 53) {
-    if (battle_ == nullptr) FatalError(3060, "WRApplication");
-    battle_->DoCommand(command);
+    if (inPlay_.GetBattle() == nullptr) FatalError(3060, "WRApplication");
+    inPlay_.GetBattle()->DoCommand(command);
     return;
   }
   if (command == 53 || (command >= 65 && command <= 69) || command > 98) {
@@ -70,25 +70,25 @@ bool WRApplication::DoOwnCommand(int32_t command) {
       return true;
     case kCommandNothing: return true;
     case 86:
-      if (battle_ == nullptr) return true;
+      if (inPlay_.GetBattle() == nullptr) return true;
       if (connectionType_ == 2) {
         // The surrender reaches the opponent with this side's orders.
-        battle_->endState[side] = 2;
-        battle_->DoCommand(9);
+        inPlay_.GetBattle()->endState[side] = 2;
+        inPlay_.GetBattle()->DoCommand(9);
       } else {
-        battle_->EndBattleForSide(side);
+        inPlay_.GetBattle()->EndBattleForSide(side);
       }
       return true;
     case 87:
-      if (battle_ != nullptr && battle_->endState[side] == 2) battle_->endState[side] = 0;
+      if (inPlay_.GetBattle() != nullptr && inPlay_.GetBattle()->endState[side] == 2) inPlay_.GetBattle()->endState[side] = 0;
       return true;
     case 88:
-      if (battle_ == nullptr) return true;
-      battle_->endState[side] = 1;
-      if (battle_->endState[1 - side] == 1 && humanPlayers_ == 1) battle_->EndBattleForSide(2);
+      if (inPlay_.GetBattle() == nullptr) return true;
+      inPlay_.GetBattle()->endState[side] = 1;
+      if (inPlay_.GetBattle()->endState[1 - side] == 1 && humanPlayers_ == 1) inPlay_.GetBattle()->EndBattleForSide(2);
       return true;
     case 89:
-      if (battle_ != nullptr) battle_->endState[side] = 0;
+      if (inPlay_.GetBattle() != nullptr) inPlay_.GetBattle()->endState[side] = 0;
       return true;
     default: return DoGameFlowCommand(command) || DoSaveCommand(command);
   }

@@ -69,7 +69,7 @@ void WRApplication::FinishPurchase() {
     ownedEditor_ = nullptr;
     delete going;
   }
-  if (battle_ == nullptr) {
+  if (inPlay_.GetBattle() == nullptr) {
     ShowMainScreen(true);
     return;
   }
@@ -81,7 +81,7 @@ void WRApplication::FinishPurchase() {
     return;
   }
   const int32_t side = sideToPlay_ == 1 ? 1 : 0;
-  const bool neitherPending = battle_->mustPurchase[0] == 0 && battle_->mustPurchase[1] == 0;
+  const bool neitherPending = inPlay_.GetBattle()->mustPurchase[0] == 0 && inPlay_.GetBattle()->mustPurchase[1] == 0;
   if (humanPlayers_ <= 1 || connectionType_ == 2 || (connectionType_ == 0 && neitherPending)) {
     // With two players the side that bought last places first and then hands the game over,
     // so that both sides place their units.
@@ -93,7 +93,7 @@ void WRApplication::FinishPurchase() {
   }
   // The other side still has to buy. By e-mail a side with nothing left to buy places as the
   // second of the turn.
-  if (connectionType_ == 1 && humanPlayers_ == 2 && fileSettings_.sideToggle != 0 && battle_->mustPurchase[1 - side] == 0)
+  if (connectionType_ == 1 && humanPlayers_ == 2 && fileSettings_.sideToggle != 0 && inPlay_.GetBattle()->mustPurchase[1 - side] == 0)
     fileSettings_.sideToggle = 0;
   ContinueAfterTurn();
 }
@@ -134,6 +134,9 @@ bool WRApplication::SaveGameFileTo(const std::string& path, int32_t mode) {
 }
 
 void WRApplication::SetCampaign(Campaign* operation) {
-  if (operation_ != operation) SafeDelete(operation_);
-  operation_ = operation;
+  if (inPlay_.GetCampaign() != operation) {
+    Campaign* old = inPlay_.GetCampaign();
+    SafeDelete(old);
+  }
+  inPlay_.SetCampaign(operation);
 }

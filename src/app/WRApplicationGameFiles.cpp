@@ -51,7 +51,7 @@ void WRApplication::ApplyFileSettings(const GameFileSettings& settings) {
 void WRApplication::WriteGameFile(GFile* file) {
   if (file == nullptr) FatalError(__LINE__, "WRApplication");
   GameFileSettings settings = CollectFileSettings();
-  GameFile::Write(*file, settings, battle_, operation_);
+  GameFile::Write(*file, settings, inPlay_.GetBattle(), inPlay_.GetCampaign());
   fileSettings_.fileVersion = settings.fileVersion;
 }
 
@@ -70,8 +70,8 @@ bool WRApplication::ReadGameFile(GFile* file, GameFileHeader* headerOut) {
     return false;
   }
   DeleteBattleAndOperation();
-  battle_ = battle;
-  operation_ = operation;
+  inPlay_.SetBattle(battle);
+  inPlay_.SetCampaign(operation);
   ApplyFileSettings(settings);
   // A game with a side to play goes on with the fog of war it was played with; the options
   // screen offers the player's own only for a game not yet begun (no side to play).
@@ -133,7 +133,7 @@ bool WRApplication::WriteAndPlaceGameFile(GFile* file, const std::string& tempor
 void WRApplication::Autosave(bool reload) {
   GString255 name;
   name.LoadResource(390);
-  const char* typeCode = TypeCodeFor(operation_);
+  const char* typeCode = TypeCodeFor(inPlay_.GetCampaign());
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
   std::string path;
   if (!SaveGameFile(typeCode, name, GameFolders::SavedGamesFolderName().CStr(), GFile::kModeWriteGameFile, nullptr, &path)) {

@@ -101,13 +101,13 @@ void WRApplication::InstallComputerPlayer() {
 }
 
 void WRApplication::AssignComputerSides() {
-  if (battle_ == nullptr) return;
-  battle_->planHost = &planHost_;
-  battle_->computerSides = {};
+  if (inPlay_.GetBattle() == nullptr) return;
+  inPlay_.GetBattle()->planHost = &planHost_;
+  inPlay_.GetBattle()->computerSides = {};
   // Only a single human at this machine leaves a side to the computer; the editor's quick
   // battle set-up and a game not yet given its players play no computer side.
   if (humanPlayers_ == 1 && connectionType_ == 0 && (sideToPlay_ == 0 || sideToPlay_ == 1)) {
-    battle_->computerSides[static_cast<size_t>(1 - sideToPlay_)] = 1;
+    inPlay_.GetBattle()->computerSides[static_cast<size_t>(1 - sideToPlay_)] = 1;
   }
 }
 
@@ -137,7 +137,7 @@ void WRApplication::OpenChosenGame(GFile* file) {
     return;
   }
   playBalanceSet_ = 0;
-  if (BriefingOf(2) != nullptr && BattleNotBegun(battle_, operation_)) {
+  if (BriefingOf(2) != nullptr && BattleNotBegun(inPlay_.GetBattle(), inPlay_.GetCampaign())) {
     if (screenRoot_ != nullptr) screenRoot_->SetVisible(0);
     ShowBriefing(2, false, false, 72, false);
     return;
@@ -181,7 +181,7 @@ void WRApplication::ShowSideAndOptionsScreen() {
   axis->IStripButton(box, 3 * ((w - 300) / 5) + 150, h - 155, kCommandChooseAxis, 11110, 5);
   axis->SetClickSound(153);
 
-  const int32_t side0Points = battle_ != nullptr ? battle_->forcePoints[0] : 0;
+  const int32_t side0Points = inPlay_.GetBattle() != nullptr ? inPlay_.GetBattle()->forcePoints[0] : 0;
   MakeLabel(box, w / 2 - 90, h - 60, 80, kStrFogOfWar, 2);
   const uint16_t fogIds[3] = {243, 242, 241};
   fogPopup_ = MakePopup(box, w / 2, h - 60, fogIds, 3, 2 - GetOption(10));
@@ -193,11 +193,11 @@ void WRApplication::ShowSideAndOptionsScreen() {
   }
   MakeLabel(box, w / 2 - 170, h - 20, 160, kStrExperienceBonus, 2);
   bonusPopup_ = MakeRunPopup(box, w / 2, h - 20, kStrBonusNone, 4, 0);
-  const bool firstBattle = operation_ == nullptr || operation_->currentTurn == 1;
+  const bool firstBattle = inPlay_.GetCampaign() == nullptr || inPlay_.GetCampaign()->currentTurn == 1;
   // A battle that has its play balance (a saved game of it, a quick battle) is not offered another.
-  const bool balanceOpen = playBalanceSet_ == 0 && battle_ != nullptr && battle_->forceEnlargement == 0 &&
-                           battle_->playBalance == 0;
-  if (balanceOpen && firstBattle && battle_->IsSetupPhase() && side0Points == 0) {
+  const bool balanceOpen = playBalanceSet_ == 0 && inPlay_.GetBattle() != nullptr && inPlay_.GetBattle()->forceEnlargement == 0 &&
+                           inPlay_.GetBattle()->playBalance == 0;
+  if (balanceOpen && firstBattle && inPlay_.GetBattle()->IsSetupPhase() && side0Points == 0) {
     // The rows below the side buttons fill the picture to its frame, so the play balance row
     // stands in the free band between the title banner and the side buttons.
     MakeLabel(box, w / 2 - 170, h - 190, 160, kStrPlayBalance, 2);
@@ -206,19 +206,19 @@ void WRApplication::ShowSideAndOptionsScreen() {
 }
 
 void WRApplication::ShowPlayersScreen() {
-  if (battle_ == nullptr) FatalError(__LINE__, "WRApplication");
+  if (inPlay_.GetBattle() == nullptr) FatalError(__LINE__, "WRApplication");
   if (fogPopup_ != nullptr) {
     SetFogOfWarOption(static_cast<int8_t>(2 - fogPopup_->GetCurrentItem()));
     if (setupPopup_ != nullptr) SetOption(11, static_cast<int8_t>(1 - setupPopup_->GetCurrentItem()));
     fogPopup_ = nullptr;
     if (bonusPopup_ != nullptr) {
-      battle_->computerBonus = bonusPopup_->GetCurrentItem();
-      if (operation_ != nullptr) operation_->computerBonus = bonusPopup_->GetCurrentItem();
+      inPlay_.GetBattle()->computerBonus = bonusPopup_->GetCurrentItem();
+      if (inPlay_.GetCampaign() != nullptr) inPlay_.GetCampaign()->computerBonus = bonusPopup_->GetCurrentItem();
     }
     if (balancePopup_ != nullptr) {
       // The favoured side's force grows now, before anybody sets up; its units are stored
       // with the battle from here on.
-      battle_->EnlargeForce(kBalancePercent[balancePopup_->GetCurrentItem() % 13]);
+      inPlay_.GetBattle()->EnlargeForce(kBalancePercent[balancePopup_->GetCurrentItem() % 13]);
       playBalanceSet_ = 1;
     }
   }
@@ -250,8 +250,8 @@ void WRApplication::ShowPlayersScreen() {
   MakeLabel(picture, (w - 330) / 2, 55, 330, humanPlayers_ == 0 ? kStrChoosePlayersTitle : kStrChooseConnectionTitle,
             0);
   const int32_t computerSide = sideToPlay_ == 1 ? 0 : 1;
-  const bool offerOne = humanPlayers_ == 0 && !battle_->SideHasBoat(computerSide) &&
-                        (operation_ == nullptr || !operation_->SideHasBoat(computerSide));
+  const bool offerOne = humanPlayers_ == 0 && !inPlay_.GetBattle()->SideHasBoat(computerSide) &&
+                        (inPlay_.GetCampaign() == nullptr || !inPlay_.GetCampaign()->SideHasBoat(computerSide));
   delete playersGroup_;
   playersGroup_ = new CRadioGroup();
   playersGroup_->Init();
@@ -303,15 +303,15 @@ bool WRApplication::SetPlayersAndConnection() {
   if (humanPlayers_ == 2) {
     // The e-mail turn's file name; the game keeps its own name.
     if (connectionType_ == 1) saveName_.Assign("PBEM");
-    if (connectionType_ == 0 && battle_ != nullptr && !battle_->IsSetupPhase()) fileSettings_.sideToggle = 0;
+    if (connectionType_ == 0 && inPlay_.GetBattle() != nullptr && !inPlay_.GetBattle()->IsSetupPhase()) fileSettings_.sideToggle = 0;
   }
-  if (!(connectionType_ == 2 && (battle_ == nullptr || !battle_->IsSetupPhase()))) SeedRandomFromClock();
+  if (!(connectionType_ == 2 && (inPlay_.GetBattle() == nullptr || !inPlay_.GetBattle()->IsSetupPhase()))) SeedRandomFromClock();
   // A battle about to be set up takes a seed of this game's own for its actions, so that two
   // games of one scenario do not play alike (a file carries the seed it was saved with); in
   // TCP/IP play the host draws it and it travels to the joining machine with the game.
-  if (battle_ != nullptr && battle_->IsSetupPhase() && (connectionType_ != 2 || hostFlag_ != 0)) {
+  if (inPlay_.GetBattle() != nullptr && inPlay_.GetBattle()->IsSetupPhase() && (connectionType_ != 2 || hostFlag_ != 0)) {
     sharedSeed_ = static_cast<uint16_t>(Random(65535));
-    battle_->sharedSeed = sharedSeed_;
+    inPlay_.GetBattle()->sharedSeed = sharedSeed_;
   }
   AssignComputerSides();
   return true;
@@ -319,7 +319,7 @@ bool WRApplication::SetPlayersAndConnection() {
 
 void WRApplication::ShowHandOverScreen() {
   handOver3D_ = gKernel != nullptr && gKernel->Is3D() ? 1 : 0;
-  if (handOver3D_ != 0 && battle_ != nullptr) battle_->SetViewActive(false);
+  if (handOver3D_ != 0 && inPlay_.GetBattle() != nullptr) inPlay_.GetBattle()->SetViewActive(false);
   if (humanPlayers_ < 2) {
     DoCommand(kCommandHandOverDone);
     return;
@@ -393,12 +393,12 @@ bool WRApplication::CheckPassword() {
     if (gSoundManager != nullptr) gSoundManager->SetDistanceOffset(0.0f);
   }
   SafeDelete(currentScreen_);
-  if (handOver3D_ != 0 && battle_ != nullptr) battle_->SetViewActive(true);
+  if (handOver3D_ != 0 && inPlay_.GetBattle() != nullptr) inPlay_.GetBattle()->SetViewActive(true);
   return true;
 }
 
 void WRApplication::OpenBattleForSide() {
-  if (battle_ == nullptr) return;
+  if (inPlay_.GetBattle() == nullptr) return;
   AssignComputerSides();
   // The hosting machine waits for its opponent first, unless its side must still buy its
   // forces or the next battle of an operation is being prepared for the joining machine.
@@ -407,13 +407,13 @@ void WRApplication::OpenBattleForSide() {
   const int32_t link = tcp_.GetState();
   const bool nextBattle = link == TCPIP_STATE_SERVER_OPERATION_WAITING_TO_UPLOAD ||
                           link == TCPIP_STATE_SERVER_UPLOADING_GAME || link == TCPIP_STATE_SERVER_WAITING_FOR_CLIENT;
-  if (connectionType_ == 2 && hostFlag_ != 0 && battle_->mustPurchase[sideToPlay_ == 1 ? 1 : 0] == 0 && !nextBattle) {
+  if (connectionType_ == 2 && hostFlag_ != 0 && inPlay_.GetBattle()->mustPurchase[sideToPlay_ == 1 ? 1 : 0] == 0 && !nextBattle) {
     StartHosting();
     return;
   }
   // The battle screen of a battle already on the screen stays; the first opens it.
-  if (!battle_->HasBattlefieldView() && !OpenBattleScreen()) return;
-  if (inputMode_ != InputModes::kReplay) battle_->CheckForEnd(!(humanPlayers_ == 2 && connectionType_ == 0));
+  if (!inPlay_.GetBattle()->HasBattlefieldView() && !OpenBattleScreen()) return;
+  if (inputMode_ != InputModes::kReplay) inPlay_.GetBattle()->CheckForEnd(!(humanPlayers_ == 2 && connectionType_ == 0));
 }
 
 void WRApplication::SwitchSides() {
@@ -425,7 +425,7 @@ void WRApplication::SwitchSides() {
     SetFogOfWarOption(fog);
     for (int32_t i = 0; i < kOptionCount; ++i) ApplyOption(i);
   }
-  if (battle_ != nullptr) battle_->DeselectAll();
+  if (inPlay_.GetBattle() != nullptr) inPlay_.GetBattle()->DeselectAll();
   if (editor_ == nullptr && humanPlayers_ == 2) {
     ShowHandOverScreen();
   }
@@ -436,8 +436,8 @@ bool WRApplication::ContinueAfterTurn() {
   if (connectionType_ == 0) {
     if (HasBattleWithMap()) Screen().SetMapDrawState(0);
     SwitchSides();
-    if (battle_ != nullptr && battle_->map != nullptr) {
-      if (fileSettings_.sideToggle == 0 && battle_->IsSetupPhase()) {
+    if (inPlay_.GetBattle() != nullptr && inPlay_.GetBattle()->map != nullptr) {
+      if (fileSettings_.sideToggle == 0 && inPlay_.GetBattle()->IsSetupPhase()) {
         showBriefingPending_ = 1;
         Screen().SetMapDrawState(1);
       } else {
@@ -449,7 +449,7 @@ bool WRApplication::ContinueAfterTurn() {
   if (gSoundManager != nullptr) gSoundManager->StopAllSounds();
   SetInputMode(InputModes::kNoPick);
   showEmailNotice_ = 1;
-  if (battle_ != nullptr) battle_->SetViewActive(false);
+  if (inPlay_.GetBattle() != nullptr) inPlay_.GetBattle()->SetViewActive(false);
   ShowMainScreen(true);
   return true;
 }
@@ -467,20 +467,20 @@ bool WRApplication::DoGameFlowCommand(int32_t command) {
       SetPlayersAndConnection();
       const int32_t toPlay = sideToPlay_ == 1 ? 1 : 0;
       bool notBegun = false;
-      if (operation_ != nullptr) {
-        notBegun = (battle_ == nullptr || battle_->IsSetupPhase()) &&
-                   (connectionType_ != 2 || operation_->currentTurn == 1);
+      if (inPlay_.GetCampaign() != nullptr) {
+        notBegun = (inPlay_.GetBattle() == nullptr || inPlay_.GetBattle()->IsSetupPhase()) &&
+                   (connectionType_ != 2 || inPlay_.GetCampaign()->currentTurn == 1);
       } else {
-        notBegun = battle_ != nullptr && battle_->IsSetupPhase();
+        notBegun = inPlay_.GetBattle() != nullptr && inPlay_.GetBattle()->IsSetupPhase();
       }
       if (BriefingOf(toPlay) != nullptr && notBegun) {
         ShowBriefing(toPlay, false, false, 73, true);
         return true;
       }
       // Hotseat: a side with nothing left to buy lets the side that must buy go first.
-      if (humanPlayers_ == 2 && connectionType_ == 0 && battle_ != nullptr) {
+      if (humanPlayers_ == 2 && connectionType_ == 0 && inPlay_.GetBattle() != nullptr) {
         const int32_t side = sideToPlay_ == 1 ? 1 : 0;
-        if (battle_->mustPurchase[side] == 0 && battle_->mustPurchase[1 - side] != 0) sideToPlay_ = 1 - side;
+        if (inPlay_.GetBattle()->mustPurchase[side] == 0 && inPlay_.GetBattle()->mustPurchase[1 - side] != 0) sideToPlay_ = 1 - side;
       }
       ShowHandOverScreen();
       return true;
@@ -498,9 +498,9 @@ bool WRApplication::DoGameFlowCommand(int32_t command) {
       return true;
     case 97:
       // Back to the battlefield after the results.
-      if (battle_ == nullptr || !battle_->IsOver()) return true;
+      if (inPlay_.GetBattle() == nullptr || !inPlay_.GetBattle()->IsOver()) return true;
       resultsScreen_.HideView();
-      battle_->ReturnToMapAfterEnd();
+      inPlay_.GetBattle()->ReturnToMapAfterEnd();
       return true;
     case kCommandContinueAfterBattle: ContinueAfterBattle(); return true;
     case 61: {
@@ -520,7 +520,7 @@ bool WRApplication::DoGameFlowCommand(int32_t command) {
 
 void WRApplication::ContinueAfterBattle() {
   GErrorLog::LogError("Continue after the battle");
-  if (operation_ == nullptr || operation_->IsOver()) {
+  if (inPlay_.GetCampaign() == nullptr || inPlay_.GetCampaign()->IsOver()) {
     // The autosave of a finished game is a one-machine game.
     const int32_t players = humanPlayers_;
     const int32_t connection = connectionType_;
@@ -531,8 +531,8 @@ void WRApplication::ContinueAfterBattle() {
     connectionType_ = connection;
   }
   // The other player has yet to receive the final turn.
-  if (battle_ != nullptr && battle_->finished != 0 && connectionType_ != 2 && ContinueAfterTurn()) return;
-  if (operation_ != nullptr) {
+  if (inPlay_.GetBattle() != nullptr && inPlay_.GetBattle()->finished != 0 && connectionType_ != 2 && ContinueAfterTurn()) return;
+  if (inPlay_.GetCampaign() != nullptr) {
     ContinueOperation();
     return;
   }
@@ -551,17 +551,17 @@ void WRApplication::ContinueNetworkOperation() {
     ShowWaitForSetup();
     return;
   }
-  operation_->AdvanceBetweenBattles();
+  inPlay_.GetCampaign()->AdvanceBetweenBattles();
   ClearScreensBetweenBattles();
   tcp_.SetState(TCPIP_STATE_SERVER_OPERATION_WAITING_TO_UPLOAD);
-  operation_->StartNextBattle();
+  inPlay_.GetCampaign()->StartNextBattle();
 }
 
 void WRApplication::ContinueOperation() {
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
   CloseBattleScreen(false);
   if (gKernel != nullptr) gKernel->ClearScreen(false);
-  if (operation_->IsOver()) {
+  if (inPlay_.GetCampaign()->IsOver()) {
     DeleteBattleAndOperation();
     ShowMainScreen(true);
     return;
@@ -574,10 +574,10 @@ void WRApplication::ContinueOperation() {
   // Both e-mail machines compute the same steps between the battles from the shared seed.
   if (connectionType_ == 1) SeedRandom(sharedSeed_);
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
-  operation_->AdvanceBetweenBattles();
+  inPlay_.GetCampaign()->AdvanceBetweenBattles();
   GErrorLog::LogFileLine(__LINE__, "WRApplication");
   ClearScreensBetweenBattles();
-  operation_->StartNextBattle();
+  inPlay_.GetCampaign()->StartNextBattle();
 }
 
 void WRApplication::ClearScreensBetweenBattles() {
@@ -622,7 +622,7 @@ void WRApplication::LoadEmailTurn(GFile* file, bool openFailed) {
   helpLine_ = nullptr;
   addressScreen_ = nullptr;
   const int32_t side = sideToPlay_ == 1 ? 1 : 0;
-  if ((BriefingOf(2) != nullptr || BriefingOf(side) != nullptr) && BattleNotBegun(battle_, operation_)) {
+  if ((BriefingOf(2) != nullptr || BriefingOf(side) != nullptr) && BattleNotBegun(inPlay_.GetBattle(), inPlay_.GetCampaign())) {
     ShowBriefing(side, true, false, 76, true);
     return;
   }
@@ -630,17 +630,17 @@ void WRApplication::LoadEmailTurn(GFile* file, bool openFailed) {
 }
 
 void WRApplication::OpenLoadedBattle() {
-  if (battle_ == nullptr) return;
-  const bool packets = battle_->packets.Count() > 0;
+  if (inPlay_.GetBattle() == nullptr) return;
+  const bool packets = inPlay_.GetBattle()->packets.Count() > 0;
   const int32_t side = sideToPlay_ == 1 ? 1 : 0;
-  if (battle_->mustPurchase[side] != 0) {
+  if (inPlay_.GetBattle()->mustPurchase[side] != 0) {
     ShowHandOverScreen();
     return;
   }
   AssignComputerSides();
   if (!OpenBattleScreen(!packets)) return;
-  if (packets && !battle_->IsOver() && !(battle_->endState[0] == 1 && battle_->endState[1] == 1)) {
-    battle_->ComputeAction(false, false);
+  if (packets && !inPlay_.GetBattle()->IsOver() && !(inPlay_.GetBattle()->endState[0] == 1 && inPlay_.GetBattle()->endState[1] == 1)) {
+    inPlay_.GetBattle()->ComputeAction(false, false);
   }
   ShowHandOverScreen();
 }

@@ -81,6 +81,6 @@ void WRApplication::PlayChosenGame() {
   // A game of two players goes on with the side whose turn it is. Not during the set-up: each
   // side places its own units, so the first side's set-up GO must still hand the game over
   // (a scenario saved for two players is read with the toggle that does so).
-  if (humanPlayers_ == 2 && (battle_ == nullptr || !battle_->IsSetupPhase())) fileSettings_.sideToggle = 0;
+  if (humanPlayers_ == 2 && (inPlay_.GetBattle() == nullptr || !inPlay_.GetBattle()->IsSetupPhase())) fileSettings_.sideToggle = 0;
   fileSettings_.listLoad = 0;
 }

@@ -62,6 +62,6 @@ void WRApplication::HandleKey(uint8_t key, bool alt, bool keypad) {
     return;
   }
   if (result.applyIndex >= 0) ApplyOption(result.applyIndex);
-  if (result.redraw) battle_->map->Invalidate();
+  if (result.redraw) inPlay_.GetBattle()->map->Invalidate();
   screen_->ShowViewMessage(result.text);
 }

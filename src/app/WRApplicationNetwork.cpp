@@ -130,7 +130,7 @@ void WRApplication::ConnectToHost() {
 }
 
 void WRApplication::ReloadBattleGraphics() {
-  if (battle_ == nullptr) FatalError(__LINE__, "WRApplication");
+  if (inPlay_.GetBattle() == nullptr) FatalError(__LINE__, "WRApplication");
   // The connection holds its own state while the looks are made again.
   const int32_t state = tcp_.GetState();
   tcp_.SetState(TCPIP_STATE_RELOADING_GRAPHICS);
@@ -138,15 +138,15 @@ void WRApplication::ReloadBattleGraphics() {
     gKernel->GetRootView()->Invalidate();
     gKernel->UpdateScreen();
   }
-  battle_->ReleaseViewObjects();
-  if (battle_->Screen().infoPanelSeam != nullptr) battle_->Screen().infoPanelSeam->PreloadUnitPictures();
-  if (battle_->map != nullptr) battle_->LoadTextures(false);
+  inPlay_.GetBattle()->ReleaseViewObjects();
+  if (inPlay_.GetBattle()->Screen().infoPanelSeam != nullptr) inPlay_.GetBattle()->Screen().infoPanelSeam->PreloadUnitPictures();
+  if (inPlay_.GetBattle()->map != nullptr) inPlay_.GetBattle()->LoadTextures(false);
   tcp_.SetState(state);
-  battle_->missingGraphics[0] = battle_->missingGraphics[1] = 0;
+  inPlay_.GetBattle()->missingGraphics[0] = inPlay_.GetBattle()->missingGraphics[1] = 0;
 }
 
 void WRApplication::ResetMapInput() {
-  if (battle_ != nullptr && battle_->map != nullptr) battle_->map->orders.hovered = nullptr;
+  if (inPlay_.GetBattle() != nullptr && inPlay_.GetBattle()->map != nullptr) inPlay_.GetBattle()->map->orders.hovered = nullptr;
   if (gKernel != nullptr) gKernel->ClearMouseTracker();
   if (inputMode_ != InputModes::kReplay && inputMode_ != InputModes::kAlert) SetInputMode(InputModes::kNoPick);
 }
@@ -163,7 +163,7 @@ bool WRApplication::NetworkReplayEnded() { return connectionType_ != 2 || tcp_.R
 
 void WRApplication::ApplyNetworkSeed() {
   if (connectionType_ != 2) return;
-  const uint16_t seed = battle_ != nullptr ? battle_->sharedSeed : sharedSeed_;
+  const uint16_t seed = inPlay_.GetBattle() != nullptr ? inPlay_.GetBattle()->sharedSeed : sharedSeed_;
   SeedRandom(seed);
   GErrorLog::LogValue("Seed applied =", seed);
 }

@@ -6,8 +6,8 @@
 #include "game/ui/UnitOrdersMenu.h"
 
 GObject* WRApplication::OpenUnitOrdersMenu(bool atWaypoint) {
-  if (battle_ == nullptr) return nullptr;
-  return UnitOrdersMenu::OpenFor(*battle_, atWaypoint);
+  if (inPlay_.GetBattle() == nullptr) return nullptr;
+  return UnitOrdersMenu::OpenFor(*inPlay_.GetBattle(), atWaypoint);
 }
 
 bool WRApplication::OrdersMenuTakesKey(GObject* menu, int32_t key) {

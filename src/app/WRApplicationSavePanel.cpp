@@ -37,7 +37,7 @@ void WRApplication::ShowSavePanel(bool email) {
   const bool threeD = gKernel != nullptr && gKernel->Is3D();
   // In 3-D the panel stands in the battlefield view, which draws its children's pictures and
   // texts over the battlefield in every frame.
-  GView* parent = threeD && HasBattleWithMap() ? dynamic_cast<GView*>(battle_->map->display.battleView) : nullptr;
+  GView* parent = threeD && HasBattleWithMap() ? dynamic_cast<GView*>(inPlay_.GetBattle()->map->display.battleView) : nullptr;
   auto* panel = new GPictureView();
   panel->Init(parent, -1, -1, email ? kEmailPanel : kSavedGamePanel);
   savePanel_ = panel;
@@ -67,8 +67,8 @@ void WRApplication::ShowSavePanel(bool email) {
   // A game not saved yet is proposed under its own name (a scenario's name is its title).
   if (saveName_.Length() == 0) saveName_ = fileSettings_.gameName;
   if (saveName_.Length() == 0) {
-    if (operation_ != nullptr) saveName_.AssignString(operation_->title);
-    else if (battle_ != nullptr) saveName_.AssignString(battle_->title);
+    if (inPlay_.GetCampaign() != nullptr) saveName_.AssignString(inPlay_.GetCampaign()->title);
+    else if (inPlay_.GetBattle() != nullptr) saveName_.AssignString(inPlay_.GetBattle()->title);
   }
   saveEntry_->AppendText(&saveName_);
   panel->BeginModal();
@@ -99,7 +99,7 @@ bool WRApplication::DoSaveCommand(int32_t command) {
       } else {
         same = std::strcmp(name.CStr(), lastSavedName_.CStr()) == 0;
         exists = gKernel != nullptr && gKernel->FileExists(name, GameFolders::SavedGamesFolderName().CStr(),
-                                                           operation_ != nullptr ? "wrc0" : "wrb0", false);
+                                                           inPlay_.GetCampaign() != nullptr ? "wrc0" : "wrb0", false);
       }
       if (exists && !same) {
         savePanel_->SetVisible(0);
@@ -159,14 +159,14 @@ void WRApplication::SaveFromPanel() {
   GString255 saved;
   const bool ok = emailSave_ != 0
                       ? SaveGameFile(nullptr, name, GameFolders::PbemFolderName().CStr(), GFile::kModeWriteEmail, &saved)
-                      : SaveGameFile(operation_ != nullptr ? "wrc0" : "wrb0", name, GameFolders::SavedGamesFolderName().CStr(),
+                      : SaveGameFile(inPlay_.GetCampaign() != nullptr ? "wrc0" : "wrb0", name, GameFolders::SavedGamesFolderName().CStr(),
                                      GFile::kModeWriteGameFile, &saved);
   if (!ok) {
     // Nothing is lost: the game stays, and the panel comes back for another name.
     Beep();
     savePanel_->SetVisible(0);
     GString255 why;
-    SaveFailureText(name, emailSave_ != 0 ? ".txt" : operation_ != nullptr ? ".wrc" : ".wrb", lastSaveFailure_, why);
+    SaveFailureText(name, emailSave_ != 0 ? ".txt" : inPlay_.GetCampaign() != nullptr ? ".wrc" : ".wrb", lastSaveFailure_, why);
     ShowAlert(AlertTable::kNotSaved, &why);
     return;
   }

@@ -16,12 +16,10 @@ class WROperationHost : public CampaignHost {
   void MakeCurrentBattle(Battle* battle) override;
   void SetScenarioTitle(const char* title) override { scenarioTitle_ = title != nullptr ? title : ""; }
   void EnterBattleScreen() override;
-  void ServeOperation(bool on) override { serving_ = on; }
-  bool IsServingOperation() const { return serving_; }
+  void ServeOperation(bool on) override;
   const std::string& ScenarioTitle() const { return scenarioTitle_; }
 
  private:
   WRApplication& app_;
   std::string scenarioTitle_;
-  bool serving_ = false;
 };

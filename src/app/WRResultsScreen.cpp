@@ -4,20 +4,20 @@
 #include "framework/kernel/GKernel.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/BattleInPlay.h"
 #include "game/battle/screen/BattleScreenParts.h"
-#include "game/battle/BattleServicesHost.h"
 #include "game/ui/ResultsView.h"
 
 WRResultsScreen::~WRResultsScreen() { DeleteView(); }
 
 void WRResultsScreen::LeaveBattlefield() {
-  Battle* battle = inPlay_.BattleForUnits();
+  Battle* battle = inPlay_.GetBattle();
   if (battle != nullptr) battle->SetViewActive(false);
   if (gKernel != nullptr) gKernel->ClearScreen(false);
 }
 
 void WRResultsScreen::ShowNetworkPanel() {
-  Battle* battle = inPlay_.BattleForUnits();
+  Battle* battle = inPlay_.GetBattle();
   if (battle != nullptr && battle->Screen().views.networkPanel != nullptr) battle->Screen().views.networkPanel->SetVisible(1);
 }
 

@@ -3,7 +3,7 @@
 
 #include "game/battle/ResultsScreen.h"
 
-class BattleServicesHost;
+class BattleInPlay;
 class GView;
 
 // The results of a battle on the application's screen: the battlefield put away and the
@@ -11,7 +11,7 @@ class GView;
 // battle is the one in play of the program that holds the screen.
 class WRResultsScreen : public ResultsScreen {
  public:
-  explicit WRResultsScreen(const BattleServicesHost& inPlay) : inPlay_(inPlay) {}
+  explicit WRResultsScreen(const BattleInPlay& inPlay) : inPlay_(inPlay) {}
   ~WRResultsScreen() override;
   // The link's state is TCP/IP play's.
   void SetNetworkState(int32_t /*state*/) override {}
@@ -26,6 +26,6 @@ class WRResultsScreen : public ResultsScreen {
   GView* GetView() const { return view_; }
 
  private:
-  const BattleServicesHost& inPlay_;
+  const BattleInPlay& inPlay_;
   GView* view_ = nullptr;  // in the root view
 };

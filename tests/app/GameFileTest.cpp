@@ -125,10 +125,7 @@ class GameFileTest : public ::testing::Test {
   TestFolder logFolder{true};
   HeadlessBattle headless;
   GameFileSettings settings;
-  GameFile gameFile{headless.Host(), &headless, [this](BattleBase* base) {
-                      headless.Host().battle = base != nullptr ? static_cast<MapBattleServices*>(base)
-                                                               : headless.GetBattle();
-                    }};
+  GameFile gameFile{headless.Host(), &headless, headless.Host().InPlay()};
 
  private:
   DataTable<InfantryData> savedTable_;
@@ -286,7 +283,7 @@ TEST_F(GameFileTest, ComputerGroupsComeBackWithTheirUnits) {
 // write the same bytes again.
 TEST_F(GameFileTest, AnOperationWithItsBattleComesBackWhole) {
   auto operation = std::make_unique<Campaign>(headless.Host(), &headless);
-  headless.Host().operation = operation.get();
+  headless.Host().InPlay().SetCampaign(operation.get());
   operation->SetUp(nullptr);
   operation->title.Assign("Op");
   auto* battle = new Battle(headless.Host());
@@ -308,7 +305,7 @@ TEST_F(GameFileTest, AnOperationWithItsBattleComesBackWhole) {
   ASSERT_NE(readOperation, nullptr);
   EXPECT_NE(readOperation, operation.get());
   std::unique_ptr<Campaign> again(readOperation);
-  headless.Host().operation = again.get();
+  headless.Host().InPlay().SetCampaign(again.get());
   headless.MakeCurrentBattle(readBattle);
   operation.reset();
   EXPECT_STREQ(again->title.CStr(), "Op");
@@ -318,7 +315,7 @@ TEST_F(GameFileTest, AnOperationWithItsBattleComesBackWhole) {
   const size_t differ = std::mismatch(bytes.begin(), bytes.end(), first.begin(), first.end()).first - bytes.begin();
   EXPECT_EQ(differ, first.size()) << "sizes " << bytes.size() << " " << first.size();
   headless.MakeCurrentBattle(nullptr);
-  headless.Host().operation = nullptr;
+  headless.Host().InPlay().SetCampaign(nullptr);
 }
 
 TEST_F(GameFileTest, SeedIsKeptByAHostReadingItsOwnGame) {

@@ -224,10 +224,7 @@ TEST(ShippedOperation, PlaysItsBattlesToTheEnd) {
     BattleReport report(headless);
     // The reader stays while the operation is played: it is the operation's host, as the
     // program's own reader is.
-    GameFile gameFile{headless.Host(), &headless, [&headless](BattleBase* base) {
-                        headless.Host().battle =
-                            base != nullptr ? static_cast<MapBattleServices*>(base) : headless.GetBattle();
-                      }};
+    GameFile gameFile{headless.Host(), &headless, headless.Host().InPlay()};
     const std::string path = std::string(TARVANE_SCENARIO_DIR) + "/Across the Peel.wrc";
     {
       // The game list's row: the operation's title, the German force against the British.

@@ -3,16 +3,18 @@
 
 #include "game/battle/BattleUnitServices.h"
 
-class BattleServicesHost;
+class BattleInPlay;
 class MapAppServices;
 class ShotObserver;
+class SquadNaming;
 
-// The units' battle services a program holds: the battle in play answers through
-// BattleUnitServices; the program's services, its editor and the battle and operation in play
-// come from the program that holds them. Neither is owned.
+// The units' battle services of the battle in play: the battle that BattleInPlay finds answers
+// through BattleUnitServices; the program's services and its editor's squad naming come from
+// the program. None is owned.
 class BattleServices final : public BattleUnitServices {
  public:
-  BattleServices(MapAppServices& app, BattleServicesHost& host) : app_(app), host_(host) {}
+  BattleServices(MapAppServices& app, const BattleInPlay& inPlay, const SquadNaming* naming)
+      : app_(app), inPlay_(inPlay), naming_(naming) {}
   BattleServices(const BattleServices&) = delete;
   BattleServices& operator=(const BattleServices&) = delete;
 
@@ -32,6 +34,7 @@ class BattleServices final : public BattleUnitServices {
 
  private:
   MapAppServices& app_;
-  BattleServicesHost& host_;
+  const BattleInPlay& inPlay_;
+  const SquadNaming* naming_;
   ShotObserver* shotObserver_ = nullptr;
 };

@@ -10,9 +10,10 @@ class Battle;
 // packets of the replay, a shot filed, the fire counters, smoke, the danger a blast spreads,
 // its settings (ground, turns, attacker, fanaticism, edges, time of day), its unit group (a
 // vehicle in the way, revealed minefields, units that join it) and the computer player's
-// groups. The application and headless play both hold these answers as one BattleServices, so
-// that a turn computed in the program and the same turn computed headless take the same steps.
-// Without a battle in play the answers are those of a unit outside any battle.
+// groups. The battle in play (BattleInPlay) holds these answers as one BattleServices in the
+// program and in headless play alike, so that a turn computed in the program and the same turn
+// computed headless take the same steps. Without a battle in play the answers are those of a
+// unit outside any battle.
 class BattleUnitServices : public UnitServices {
  public:
   // Packets are filed only while the battle computes its action: they are its record.

@@ -68,11 +68,11 @@ void HeadlessBattle::SetHost(std::unique_ptr<HeadlessHost> host) {
 }
 
 void HeadlessBattle::New() {
-  host_->battle = nullptr;
+  host_->InPlay().SetBattle(nullptr);
   battle_.reset();
   EndOperation();
   auto battle = std::make_unique<Battle>(*host_);
-  host_->battle = battle.get();
+  host_->InPlay().SetBattle(battle.get());
   battle->SetUp(nullptr);
   battle_ = std::move(battle);
   Prepare();
@@ -80,17 +80,18 @@ void HeadlessBattle::New() {
 
 bool HeadlessBattle::Load(GFile& file) {
   auto battle = std::make_unique<Battle>(*host_);
-  MapBattleServices* previous = host_->battle;
   // A refused file leaves the game as it was, its random generator included.
   const uint32_t generator = RandomState();
   // The units and the map read the battle being read as the one in play.
-  host_->battle = battle.get();
+  host_->InPlay().ReadBattle(battle.get());
   if (!battle->SetUp(&file) || !ReadComputerGroups(*battle, file)) {
     battle.reset();
-    host_->battle = previous;
+    host_->InPlay().EndRead();
     SeedRandom(generator);
     return false;
   }
+  host_->InPlay().EndRead();
+  host_->InPlay().SetBattle(battle.get());
   battle_ = std::move(battle);
   EndOperation();
   Prepare();
@@ -98,11 +99,11 @@ bool HeadlessBattle::Load(GFile& file) {
 }
 
 void HeadlessBattle::EndOperation() {
-  host_->operation = nullptr;
+  host_->InPlay().SetCampaign(nullptr);
   campaign_.reset();
 }
 
-void HeadlessBattle::ServeOperation(bool on) { host_->battle = on ? nullptr : battle_.get(); }
+void HeadlessBattle::ServeOperation(bool on) { host_->InPlay().ServeOperation(on); }
 
 bool HeadlessBattle::AdvanceOperation(uint16_t seed) {
   if (!campaign_ || !battle_ || battle_->resultsShown == 0) return false;
@@ -129,7 +130,7 @@ bool HeadlessBattle::SaveOperationBytes(std::string& out) {
 }
 
 void HeadlessBattle::MakeCurrentBattle(Battle* battle) {
-  host_->battle = battle;
+  host_->InPlay().SetBattle(battle);
   battle_.reset(battle);
 }
 
@@ -139,15 +140,15 @@ bool HeadlessBattle::LoadOperation(GFile& file) {
   // random generator.
   const uint32_t generator = RandomState();
   std::unique_ptr<Battle> previousBattle = std::move(battle_);
-  MapBattleServices* previousOperation = host_->operation;
-  host_->battle = nullptr;
-  host_->operation = campaign.get();
+  Campaign* previousOperation = host_->InPlay().GetCampaign();
+  host_->InPlay().SetBattle(nullptr);
+  host_->InPlay().SetCampaign(campaign.get());
   if (!campaign->SetUp(&file) || battle_ == nullptr) {
     battle_.reset();
     campaign.reset();
     battle_ = std::move(previousBattle);
-    host_->battle = battle_.get();
-    host_->operation = previousOperation;
+    host_->InPlay().SetBattle(battle_.get());
+    host_->InPlay().SetCampaign(previousOperation);
     SeedRandom(generator);
     return false;
   }
@@ -159,7 +160,7 @@ bool HeadlessBattle::LoadOperation(GFile& file) {
 
 void HeadlessBattle::AdoptOperation(Battle* battle, Campaign* operation) {
   campaign_.reset(operation);
-  host_->operation = operation;
+  host_->InPlay().SetCampaign(operation);
   MakeCurrentBattle(battle);
   Prepare();
 }

@@ -3,19 +3,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <typeinfo>
 
-#include "game/battle/BattleServices.h"
-#include "game/battle/BattleServicesHost.h"
+#include "game/battle/BattleInPlay.h"
 #include "game/battle/ComputerPlayer.h"
 #include "game/battle/HeadlessExchange.h"
 #include "game/map/WindowlessMapApp.h"
 
 // The application as a battle without a window, sound or link sees it: one machine, one human
-// player, options all 0, and the battle in play that the host is told of. It holds the units'
-// battle services the headless battle installs, the same the program holds. Tests and tools run
-// battles on it; a test host derives from it to record what the battle asks.
-class HeadlessHost : public WindowlessMapApp, public BattleServicesHost, public ComputerPlayerHost {
+// player, options all 0, and the battle in play that the host is told of. It holds the battle
+// in play, whose units' services the headless battle installs, as the program holds its own.
+// Tests and tools run battles on it; a test host derives from it to record what the battle asks.
+class HeadlessHost : public WindowlessMapApp, public ComputerPlayerHost {
  public:
   HeadlessHost() { options.fill(0); }
   ~HeadlessHost() override = default;
@@ -35,8 +33,8 @@ class HeadlessHost : public WindowlessMapApp, public BattleServicesHost, public 
   int32_t GetConnectionType() const override { return connectionType; }
   int32_t GetGameDate() const override;
   int32_t GetFileVersion() const override { return 4; }
-  MapBattleServices* GetBattleOrOperation() override { return battle != nullptr ? battle : operation; }
-  MapBattleServices* GetOperation() override { return operation; }
+  MapBattleServices* GetBattleOrOperation() override { return inPlay_.GetBattleOrOperation(); }
+  MapBattleServices* GetOperation() override;
   int32_t GetScreenWidth() const override { return 800; }
   void SetHideOption(int8_t value) override { options[10] = value; }
   void SetCurrentFileName(const char* baseName) override { currentFileName = baseName != nullptr ? baseName : ""; }
@@ -56,13 +54,12 @@ class HeadlessHost : public WindowlessMapApp, public BattleServicesHost, public 
 
   bool IsEditorOpen() const override { return editorOpen; }
 
-  // ---- What the units' battle services ask of the host ----
-  // The services the headless battle installs for the units.
-  BattleServices& Services() { return services_; }
-  // No editor screen is shown headless: squads keep their suffix.
-  bool IsSquadSuffixHidden() const override { return false; }
-  Battle* BattleForUnits() const override;
-  const BattleBase* OperationForUnits() const override;
+  // ---- The battle in play ----
+  // The battle and operation in play (the headless battle's, not owned), and the services the
+  // headless battle installs for the units. No editor screen is shown headless: squads keep
+  // their suffix.
+  BattleInPlay& InPlay() { return inPlay_; }
+  BattleServices& Services() { return inPlay_.Services(); }
 
   std::array<int8_t, 45> options{};
   int32_t inputMode = 0;
@@ -71,8 +68,6 @@ class HeadlessHost : public WindowlessMapApp, public BattleServicesHost, public 
   int32_t humanSide = 0;
   int32_t connectionType = 0;
   bool editorOpen = false;
-  MapBattleServices* battle = nullptr;  // the battle in play, not owned
-  MapBattleServices* operation = nullptr;  // the operation in play, not owned
 
   // The turn exchange a test sets and reads (the screen is the one nobody watches).
   TurnExchange& Exchange() override { return exchange; }
@@ -96,11 +91,5 @@ class HeadlessHost : public WindowlessMapApp, public BattleServicesHost, public 
 
 
  private:
-  BattleServices services_{*this, *this};
-  // The battle in play as a Battle, kept with the pointer and dynamic type it was found for:
-  // the units ask for it at nearly every question, and the same object at the same address
-  // always gives the same answer.
-  mutable const MapBattleServices* castFrom_ = nullptr;
-  mutable const std::type_info* castType_ = nullptr;
-  mutable Battle* castTo_ = nullptr;
+  BattleInPlay inPlay_{*this, nullptr};
 };

@@ -82,10 +82,10 @@ TEST(BattleOrders, WriteGivesGoldenBytesAndLogLines) {
   // In an operation the side to play's night-action byte follows.
   Campaign operation(host);
   operation.nightIntent[1] = 2;
-  host.operation = &operation;
+  host.InPlay().SetCampaign(&operation);
   host.currentSide = 1;
   const std::string withOperation = Orders(battle);
-  host.operation = nullptr;
+  host.InPlay().SetCampaign(nullptr);
   ASSERT_EQ(withOperation.size(), 15u);
   EXPECT_EQ(withOperation.back(), 2);
 }
@@ -205,12 +205,12 @@ TEST(BattleOrders, DamagedBlockLeavesBattleAsItWas) {
 
   // In an operation the block must carry the night-action byte.
   Campaign operation(host);
-  host.operation = &operation;
+  host.InPlay().SetCampaign(&operation);
   EXPECT_FALSE(Read(copy, EmptyBlock(1)));
   EXPECT_TRUE(Read(copy, EmptyBlock(1) + std::string(1, '\2')));
   EXPECT_EQ(operation.nightIntent[1], 2);
   EXPECT_FALSE(Read(copy, EmptyBlock(1) + std::string(1, '\3')));
-  host.operation = nullptr;
+  host.InPlay().SetCampaign(nullptr);
 }
 
 TEST(BattleOrders, HideByteOnlyOnLastWaypoint) {

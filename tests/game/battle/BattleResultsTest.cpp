@@ -277,13 +277,13 @@ TEST(BattleResults, TcpIpPlaySendsTheResultsMessageOnce) {
   Campaign campaign(*link);
   campaign.currentTurn = 1;
   campaign.lastTurn = 4;
-  link->operation = &campaign;
+  link->InPlay().SetCampaign(&campaign);
   battle.ShowResults();
   EXPECT_EQ(link->sent.size(), 1u);
   EXPECT_EQ(screen.panels, 1);
   EXPECT_EQ(screen.holds, 2);
   EXPECT_EQ(screen.shown, 2);
-  link->operation = nullptr;
+  link->InPlay().SetCampaign(nullptr);
 }
 
 TEST(BattleResults, PerUnitTallies) {
@@ -382,7 +382,7 @@ TEST(BattleResults, AnOperationCountsEachBattleOnce) {
   campaign.currentTurn = 2;
   campaign.lastTurn = 5;
   campaign.lossTally[0][0] = 10;
-  rig.headless.Host().operation = &campaign;
+  rig.headless.Host().InPlay().SetCampaign(&campaign);
   battle.lastTurn = 10;
   battle.currentTurn = 11;
   SeedRandom(5);
@@ -407,7 +407,7 @@ TEST(BattleResults, AnOperationCountsEachBattleOnce) {
   EXPECT_EQ(campaign.lossTally[0][0], 35);
   EXPECT_EQ(campaign.lossTally[0][7], 6);
   EXPECT_EQ(battle.resultsShown, 3);
-  rig.headless.Host().operation = nullptr;
+  rig.headless.Host().InPlay().SetCampaign(nullptr);
 }
 
 TEST(BattleResults, HeadlessBattleRunsToTheEndAndReportsTheOutcome) {

@@ -96,11 +96,10 @@ void BattleTestRig::Populate() {
 
 std::string BattleTestRig::SetUpAndWrite(const std::string& bytes) {
   HeadlessHost& host = headless.Host();
-  MapBattleServices* previous = host.battle;
   std::string out;
   {
     Battle battle(host);
-    host.battle = &battle;
+    host.InPlay().ReadBattle(&battle);
     GMemoryFile in(bytes);
     if (battle.SetUp(&in.File())) {
       GMemoryFile written;
@@ -108,6 +107,6 @@ std::string BattleTestRig::SetUpAndWrite(const std::string& bytes) {
       out = written.Bytes();
     }
   }
-  host.battle = previous;
+  host.InPlay().EndRead();
   return out;
 }

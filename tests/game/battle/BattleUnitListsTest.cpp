@@ -189,10 +189,10 @@ TEST(BattleUnitLists, PurchasedUnitsMakeGroupsWithTheirSlotsSettings) {
 
   // In an operation the naming gives the side's zone code unless it is 7.
   Campaign operation(rig.headless.Host());
-  rig.headless.Host().operation = &operation;
+  rig.headless.Host().InPlay().SetCampaign(&operation);
   battle.UnitAt(1)->setupZone = 7;
   battle.TakePurchasedUnits(nullptr, nullptr, true, nullptr);
-  rig.headless.Host().operation = nullptr;
+  rig.headless.Host().InPlay().SetCampaign(nullptr);
   EXPECT_EQ(battle.UnitAt(0)->setupZone, 4);
   EXPECT_EQ(battle.UnitAt(1)->setupZone, 7);
   EXPECT_EQ(battle.UnitAt(2)->setupZone, 1);

@@ -38,12 +38,12 @@ Unit* MakeTestVehicle(int32_t classIndex, int32_t code, int32_t) {
 // headless player, which holds the battle in play.
 struct OperationRig {
   OperationRig() : campaign(std::make_unique<Campaign>(rig.headless.Host(), &rig.headless)) {
-    rig.headless.Host().operation = campaign.get();
+    rig.headless.Host().InPlay().SetCampaign(campaign.get());
     campaign->SetUp(nullptr);
   }
   ~OperationRig() {
     rig.headless.MakeCurrentBattle(nullptr);
-    rig.headless.Host().operation = nullptr;
+    rig.headless.Host().InPlay().SetCampaign(nullptr);
   }
   Campaign& C() { return *campaign; }
   Battle& StartBattle() {
@@ -588,7 +588,7 @@ namespace {
 // battle's window.
 std::string ThreeBattleOperation(BattleTestRig& rig, int32_t nightEvery = 0, int32_t openingSlot = 0) {
   Campaign campaign(rig.headless.Host(), &rig.headless);
-  rig.headless.Host().operation = &campaign;
+  rig.headless.Host().InPlay().SetCampaign(&campaign);
   campaign.SetUp(nullptr);
   campaign.lastTurn = 3;
   campaign.nightEvery = nightEvery;
@@ -606,7 +606,7 @@ std::string ThreeBattleOperation(BattleTestRig& rig, int32_t nightEvery = 0, int
   }
   GMemoryFile out;
   campaign.Write(out.File());
-  rig.headless.Host().operation = nullptr;
+  rig.headless.Host().InPlay().SetCampaign(nullptr);
   EXPECT_FALSE(out.File().HasError());
   return out.Bytes();
 }

@@ -37,11 +37,11 @@ std::string Hex(const std::string& bytes) {
 // An operation played through the headless player, which holds the battle in play.
 struct CampaignRig {
   CampaignRig() : campaign(std::make_unique<Campaign>(rig.headless.Host(), &rig.headless)) {
-    rig.headless.Host().operation = campaign.get();
+    rig.headless.Host().InPlay().SetCampaign(campaign.get());
   }
   ~CampaignRig() {
     rig.headless.MakeCurrentBattle(nullptr);
-    rig.headless.Host().operation = nullptr;
+    rig.headless.Host().InPlay().SetCampaign(nullptr);
   }
   Campaign& C() { return *campaign; }
   // A fresh operation map, and a new battle in play set up from the operation.
@@ -242,7 +242,7 @@ TEST(CampaignStoredForm, WholeOperationRoundTripsAndLoadsHeadless) {
   headless.New();
   EXPECT_EQ(headless.GetCampaign(), nullptr);
   EXPECT_EQ(headless.Host().GetOperation(), nullptr);
-  r.rig.headless.Host().operation = r.campaign.get();
+  r.rig.headless.Host().InPlay().SetCampaign(r.campaign.get());
 }
 
 TEST(CampaignArrivals, ComparatorPutsTheReservesLastInTheirOwnOrder) {
@@ -519,7 +519,7 @@ TEST(CampaignStart, NextBattleAndTheEditor) {
   ASSERT_NE(r.rig.headless.GetBattle(), nullptr);
   EXPECT_EQ(host.inputMode, InputModes::kNoPick);
   EXPECT_EQ(r.rig.headless.GetBattle()->timeOfDay, 0);
-  EXPECT_EQ(host.battle, r.rig.headless.GetBattle());
+  EXPECT_EQ(host.InPlay().GetBattle(), r.rig.headless.GetBattle());
 
   // In the editor the window is the whole map, and it is always day and clear.
   host.editorOpen = true;

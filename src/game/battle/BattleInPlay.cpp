@@ -1,0 +1,31 @@
+#include "game/battle/BattleInPlay.h"
+
+#include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
+
+void BattleInPlay::ReadBattle(Battle* battle) {
+  reading_ = battle;
+  readingBattle_ = battle;
+}
+
+void BattleInPlay::ReadOperation(Campaign* operation) {
+  reading_ = operation;
+  readingBattle_ = nullptr;
+}
+
+MapBattleServices* BattleInPlay::GetBattleOrOperation() const {
+  if (reading_ != nullptr) return reading_;
+  if (serving_ && operation_ != nullptr) return operation_;
+  if (battle_ != nullptr) return battle_;
+  return operation_;
+}
+
+Battle* BattleInPlay::BattleForUnits() const {
+  if (reading_ != nullptr) return readingBattle_;
+  return serving_ ? nullptr : battle_;
+}
+
+const BattleBase* BattleInPlay::BaseForUnits() const {
+  if (reading_ != nullptr) return reading_;
+  return serving_ ? nullptr : battle_;
+}
