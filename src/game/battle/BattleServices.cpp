@@ -7,6 +7,10 @@
 #include "game/battle/SquadNaming.h"
 #include "game/map/MapAppServices.h"
 
+MapBattleServices* BattleServices::GetBattleOrOperation() { return inPlay_.GetBattleOrOperation(); }
+
+MapBattleServices* BattleServices::GetOperation() { return inPlay_.GetCampaign(); }
+
 bool BattleServices::IsEditorOpen() const { return app_.IsEditorOpen(); }
 
 bool BattleServices::IsSquadSuffixHidden() const { return naming_ != nullptr && naming_->IsSquadSuffixHidden(); }

@@ -19,6 +19,8 @@ class BattleServices final : public BattleUnitServices {
   BattleServices& operator=(const BattleServices&) = delete;
 
   MapAppServices* GetApp() override { return &app_; }
+  MapBattleServices* GetBattleOrOperation() override;
+  MapBattleServices* GetOperation() override;
   bool IsEditorOpen() const override;
   bool IsSquadSuffixHidden() const override;
   // The bonus given the computer's side: the battle's in play, else the operation's, else 0.

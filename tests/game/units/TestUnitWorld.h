@@ -38,6 +38,8 @@ class TestUnitWorld : public BattleUnitServices {
   // The program's part, as the program answers it: the application's editor flag, the
   // editor's squad-suffix setting (set here), the battle's computer bonus.
   MapAppServices* GetApp() override { return &app; }
+  MapBattleServices* GetBattleOrOperation() override { return app.GetBattleOrOperation(); }
+  MapBattleServices* GetOperation() override { return app.GetOperation(); }
   bool IsEditorOpen() const override { return app.IsEditorOpen(); }
   bool IsSquadSuffixHidden() const override { return squadSuffixHidden; }
   int32_t GetComputerBonus() const override { return inPlay_->computerBonus; }

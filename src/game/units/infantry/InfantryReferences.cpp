@@ -55,9 +55,8 @@ bool Infantry::RemapReferences(MapBattleServices* battle) {
   // read back hiding is drawn hiding. Only the drawing changes: the state itself is the next
   // slice's to choose, as in the game that was not stored, and the first key is the drawing's
   // pick.
-  MapAppServices* app = UnitApp();
-  const MapBattleServices* current = app != nullptr ? app->GetBattleOrOperation() : nullptr;
-  if (current != nullptr && current != app->GetOperation()) {
+  const MapBattleServices* current = UnitBattle();
+  if (current != nullptr && current != UnitOperation()) {
     SetFigurePostures(PostureOf(ChooseMoveState(false)), PresentationDraw);
   }
   return ok;

@@ -16,8 +16,7 @@ constexpr const char* kFile = "Infantry";
 
 // The date code (year x 100 + month) of the battle or operation; 0 without one.
 int32_t CurrentDateCode() {
-  MapAppServices* app = UnitApp();
-  MapBattleServices* battle = app != nullptr ? app->GetBattleOrOperation() : nullptr;
+  const MapBattleServices* battle = UnitBattle();
   return battle != nullptr ? battle->GetDate() : 0;
 }
 

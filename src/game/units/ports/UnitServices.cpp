@@ -12,8 +12,13 @@ MapAppServices* UnitApp() {
 }
 
 MapBattleServices* UnitBattle() {
-  MapAppServices* app = UnitApp();
-  return app != nullptr ? app->GetBattleOrOperation() : nullptr;
+  UnitServices* services = GetUnitServices();
+  return services != nullptr ? services->GetBattleOrOperation() : nullptr;
+}
+
+MapBattleServices* UnitOperation() {
+  UnitServices* services = GetUnitServices();
+  return services != nullptr ? services->GetOperation() : nullptr;
 }
 
 bool IsEditorOpen() {

@@ -22,6 +22,10 @@ class UnitServices {
 
   // The application object's services, or null.
   virtual MapAppServices* GetApp() = 0;
+  // The battle, else the operation, the units stand in (null: none), and the operation in play
+  // (null: none).
+  virtual MapBattleServices* GetBattleOrOperation() = 0;
+  virtual MapBattleServices* GetOperation() = 0;
   // The editor's state exists.
   virtual bool IsEditorOpen() const = 0;
   // The open editor names squads without their suffix.
@@ -124,6 +128,7 @@ class UnitServices {
 UnitServices* GetUnitServices();
 MapAppServices* UnitApp();
 MapBattleServices* UnitBattle();
+MapBattleServices* UnitOperation();
 bool IsEditorOpen();
 bool IsSquadSuffixHidden();
 // The game's date, YYMM: the application's, or 4406 without one.

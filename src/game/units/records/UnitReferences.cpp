@@ -64,8 +64,7 @@ bool Unit::RemapReferences(MapBattleServices* battle) {
   targetId = orderedTargetId = ordersPhaseTargetId = 0;
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
   if (map == nullptr) {
-    MapAppServices* app = UnitApp();
-    MapBattleServices* current = app != nullptr ? app->GetBattleOrOperation() : nullptr;
+    MapBattleServices* current = UnitBattle();
     if (current != nullptr) map = current->GetMap();
   }
   if (map != nullptr) {
@@ -85,8 +84,7 @@ void Unit::DropDeadReferences(GGroup& group) {
 }
 
 void Unit::DropReferencesOutsideOperation() {
-  MapAppServices* app = UnitApp();
-  MapBattleServices* operation = app != nullptr ? app->GetOperation() : nullptr;
+  MapBattleServices* operation = UnitOperation();
   if (operation == nullptr) FatalError(__LINE__, "Unit.cpp");
   if (target != nullptr && !IsMemberOf(operation, target)) target = nullptr;
   if (ordersPhaseTarget != nullptr && !IsMemberOf(operation, ordersPhaseTarget)) ordersPhaseTarget = nullptr;
