@@ -9,6 +9,7 @@
 #include "framework/media/GSoundManager.h"
 #include "game/battle/Battle.h"
 #include "game/battle/screen/BattleScreenParts.h"
+#include "game/battle/BattleOrderHost.h"
 #include "game/battle/Campaign.h"
 #include "game/battle/screen/BattleBlinkIndicator.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
@@ -20,7 +21,7 @@
 
 void WRBattleScreen::ServeUnits(bool on) {
   unitContext_.reset();
-  if (on) unitContext_.emplace(UnitContext{.orders = this, .draw = this, .screen = this});
+  if (on) unitContext_.emplace(UnitContext{.orders = &app_.InPlay().Orders(), .draw = this, .screen = this});
 }
 
 Battle* WRBattleScreen::CurrentBattle() const { return app_.GetBattle(); }
@@ -281,4 +282,3 @@ void WRBattleScreen::AskVehicleQuestion(Unit& vehicle) {
   VehicleQuestionMenu::OpenFor(*battle, vehicle);
 }
 
-Campaign* WRBattleScreen::OrderCampaign() const { return app_.GetCampaign(); }

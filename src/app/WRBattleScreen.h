@@ -9,7 +9,6 @@
 #include "game/units/ports/UnitContextScope.h"
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/ports/UnitScreen.h"
-#include "game/battle/BattleOrderHost.h"
 
 class Battle;
 class GView;
@@ -18,16 +17,14 @@ class WRApplication;
 
 // The battle screen as the application sees it: the battle's keys, the map's menus, its
 // battlefield view and the view's texts, and what the battle's key handler asks of the
-// application, the plain forwarding part of what the unit drawing asks, what the units' orders
-// ask of the battle (the selected waypoint, the operation in play, the crews that bail out) and
-// the notices the units send to the screen (the unit panel, the map, the waypoint level menu,
-// the main-gun question). It forwards to the current battle, its map and the application; with
+// application, the plain forwarding part of what the unit drawing asks and the notices the
+// units send to the screen (the unit panel, the map, the waypoint level menu, the main-gun
+// question); what the units' orders ask goes to the battle in play's own order host. It forwards to the current battle, its map and the application; with
 // no battle or no view it answers as a screen that is not there.
 class WRBattleScreen : public BattleScreenSeam,
                        public BattleKeyHost,
                        public UnitDrawHost,
                        public ReplayScreen,
-                       public BattleOrderHost,
                        public UnitScreen {
  public:
   explicit WRBattleScreen(WRApplication& app) : app_(app) {}
@@ -131,17 +128,14 @@ class WRBattleScreen : public BattleScreenSeam,
   void AskVehicleQuestion(Unit& vehicle) override;
   // ---- End of UnitScreen ----
 
-  // Installs the screen in the units' context as their order host, draw host and screen
-  // (while the battle's screen is open), or takes it out again.
+  // Installs the battle in play's order host and this screen as the units' draw host and
+  // screen in their context (while the battle's screen is open), or takes them out again.
   void ServeUnits(bool on);
 
  private:
   Battle* CurrentBattle() const;
   Map* CurrentMap() const;
   GView* View() const;
-
-  Battle* OrderBattle() const override { return CurrentBattle(); }
-  Campaign* OrderCampaign() const override;
 
   WRApplication& app_;
   bool paused_ = false;

@@ -13,6 +13,7 @@
 
 #include "ShellRig.h"
 #include "framework/ui/GView.h"
+#include "game/battle/BattleOrderHost.h"
 #include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/map/Crater.h"
@@ -100,7 +101,7 @@ TEST(ShellBattleScreenTest, TheBattleScreenAnswersTheUnitsOrdersWhileItIsOpen) {
   ASSERT_TRUE(app.OpenBattleScreen());
   auto& screen = static_cast<WRBattleScreen&>(app.Screen());
   UnitOrderHost* host = GetUnitOrderHost();
-  ASSERT_EQ(host, static_cast<UnitOrderHost*>(&screen));
+  ASSERT_EQ(host, static_cast<UnitOrderHost*>(&app.InPlay().Orders()));
   EXPECT_EQ(GetUnitDrawHost(), static_cast<UnitDrawHost*>(&screen));
   ASSERT_EQ(&GetUnitScreen(), static_cast<UnitScreen*>(&screen));
 

@@ -1,7 +1,30 @@
 #include "game/battle/BattleInPlay.h"
 
 #include "game/battle/Battle.h"
+#include "game/battle/BattleOrderHost.h"
 #include "game/battle/Campaign.h"
+
+namespace {
+
+// The order host of the battle and the operation in play.
+class InPlayOrderHost final : public BattleOrderHost {
+ public:
+  explicit InPlayOrderHost(const BattleInPlay& inPlay) : inPlay_(inPlay) {}
+
+ protected:
+  Battle* OrderBattle() const override { return inPlay_.GetBattle(); }
+  Campaign* OrderCampaign() const override { return inPlay_.GetCampaign(); }
+
+ private:
+  const BattleInPlay& inPlay_;
+};
+
+}  // namespace
+
+BattleInPlay::BattleInPlay(MapAppServices& app, const SquadNaming* naming)
+    : services_(app, *this, naming), orders_(std::make_unique<InPlayOrderHost>(*this)) {}
+
+BattleInPlay::~BattleInPlay() = default;
 
 void BattleInPlay::ReadBattle(Battle* battle) {
   reading_ = battle;

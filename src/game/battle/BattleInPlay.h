@@ -1,9 +1,12 @@
 #pragma once
 
+#include <memory>
+
 #include "game/battle/BattleServices.h"
 
 class Battle;
 class BattleBase;
+class BattleOrderHost;
 class Campaign;
 class MapAppServices;
 class MapBattleServices;
@@ -11,12 +14,14 @@ class SquadNaming;
 
 // The battle in play and what stands for it: the battle, the operation, the battle or
 // operation being read from a file, and whether the operation is being served between its
-// battles. It holds the services the units ask, which reach the battle through it alone. The
-// program and headless play each hold one; neither the battle nor the operation is owned.
+// battles. It holds the services the units ask and the host their orders ask, which reach the
+// battle through it alone. The program and headless play each hold one; neither the battle nor
+// the operation is owned.
 class BattleInPlay {
  public:
   // naming: the open editor's squad naming, null where no editor is ever shown.
-  BattleInPlay(MapAppServices& app, const SquadNaming* naming) : services_(app, *this, naming) {}
+  BattleInPlay(MapAppServices& app, const SquadNaming* naming);
+  ~BattleInPlay();
   BattleInPlay(const BattleInPlay&) = delete;
   BattleInPlay& operator=(const BattleInPlay&) = delete;
 
@@ -49,6 +54,10 @@ class BattleInPlay {
 
   // The services the units ask, installed in their context by whoever holds this object.
   BattleServices& Services() { return services_; }
+  // What the units' orders ask of the battle and the operation in play (the selected waypoint,
+  // the edges, the crews that bail out), installed beside the services while the battle's
+  // screen is open.
+  BattleOrderHost& Orders() { return *orders_; }
 
  private:
   Battle* battle_ = nullptr;
@@ -57,4 +66,5 @@ class BattleInPlay {
   Battle* readingBattle_ = nullptr;
   bool serving_ = false;
   BattleServices services_;
+  std::unique_ptr<BattleOrderHost> orders_;
 };
