@@ -23,7 +23,7 @@ namespace {
 
 constexpr int32_t kNameColumns = 27;
 
-uint16_t Pixel(int32_t r, int32_t g, int32_t b) {
+uint16_t ListPixel(int32_t r, int32_t g, int32_t b) {
   GViewHost* host = GViewHost::Current();
   return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(r, g, b)) : 0;
 }
@@ -198,9 +198,9 @@ void FileListView::Draw() {
   const int32_t r = selected_[tab] - page * rowsPerPage_;
   if (selected_[tab] >= 0 && r >= 0 && r < rowsPerPage_) {
     GRect frame{16, 65 + kRowPitch * r, Width() - 19, 89 + kRowPitch * r};
-    FrameRect(frame, Pixel(255, 255, 0));
+    FrameRect(frame, ListPixel(255, 255, 0));
     frame = GRect{frame.left + 1, frame.top + 1, frame.right - 1, frame.bottom - 1};
-    FrameRect(frame, Pixel(109, 126, 69));
+    FrameRect(frame, ListPixel(109, 126, 69));
   }
 }
 

@@ -25,7 +25,7 @@
 namespace {
 
 constexpr int32_t kStrVersion = 9999;
-constexpr int32_t kStrRadioHint = 20130;
+constexpr int32_t kRadioHintString = 20130;
 constexpr int32_t kKindFortification = 2;
 constexpr int32_t kKindAirplane = 3;
 
@@ -211,7 +211,7 @@ int32_t WRTcpHost::RadioTextWidth(const std::string& text) const {
 
 std::string WRTcpHost::RadioHint() const {
   GString255 text;
-  text.AppendResource(kStrRadioHint);
+  text.AppendResource(kRadioHintString);
   return text.CStr();
 }
 

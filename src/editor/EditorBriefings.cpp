@@ -18,7 +18,7 @@ namespace {
 
 using namespace EditorDialogParts;
 
-constexpr const char* kSource = "EditorBriefings";
+constexpr const char* kBriefingsSource = "EditorBriefings";
 // The slots in the order the files are asked for: overall, Axis, Allied; and the names the
 // save dialogs propose for them.
 constexpr int32_t kSlotOrder[3] = {2, 0, 1};
@@ -41,7 +41,7 @@ bool WriteBriefing(GFile& file, const std::string& text) {
 }  // namespace
 
 void EditorState::ImportBriefings() {
-  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kSource);
+  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kBriefingsSource);
   CloseScreen();
   mainView->SetVisible(0);
   GView* dialog = screenView = OpenDialog(rootView, 640, 240);
@@ -55,7 +55,7 @@ void EditorState::ImportBriefings() {
 
 void EditorState::ReadBriefingFiles() {
   BattleBase* base = CurrentBattle();
-  if (base == nullptr || gKernel == nullptr) FatalError(__LINE__, kSource);
+  if (base == nullptr || gKernel == nullptr) FatalError(__LINE__, kBriefingsSource);
   for (int32_t slot : kSlotOrder) {
     std::string& briefing = base->briefing[slot];
     bool failed = false;
@@ -80,7 +80,7 @@ void EditorState::ReadBriefingFiles() {
 
 void EditorState::ExportBriefings() {
   BattleBase* base = CurrentBattle();
-  if (base == nullptr || gKernel == nullptr) FatalError(__LINE__, kSource);
+  if (base == nullptr || gKernel == nullptr) FatalError(__LINE__, kBriefingsSource);
   for (int32_t i = 0; i < 3; ++i) {
     GString255 name;
     name.LoadResource(static_cast<int16_t>(kFirstFileName + i));

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorCommands";
+constexpr const char* kCommandsSource = "EditorCommands";
 
 // The alerts that ask "Save current scenario?" for 99, 100, 101 and 108.
 constexpr int32_t kAlertLeave = 20;
@@ -64,7 +64,7 @@ void EditorState::DoCommand(int32_t command) {
   // Asks to save a modified scenario first, else goes on at once with the NO command.
   const auto askFirst = [this](int32_t alert, int32_t no) {
     if (modified != 0) {
-      if (app_ == nullptr) FatalError(__LINE__, kSource);
+      if (app_ == nullptr) FatalError(__LINE__, kCommandsSource);
       app_->ShowAlert(alert);
     } else {
       DoCommand(no);
@@ -103,7 +103,7 @@ void EditorState::DoCommand(int32_t command) {
     case 110:
     case 194:
       // The state is gone afterwards.
-      if (app_ == nullptr) FatalError(__LINE__, kSource);
+      if (app_ == nullptr) FatalError(__LINE__, kCommandsSource);
       app_->CloseEditor(false);
       return;
     case 111: saveThen(112); return;

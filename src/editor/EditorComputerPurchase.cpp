@@ -13,14 +13,14 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorComputerPurchase";
+constexpr const char* kComputerPurchaseSource = "EditorComputerPurchase";
 constexpr int32_t kPatience = 1000;
 
 }  // namespace
 
 void EditorState::ChooseComputerForces() {
   Battle* battle = AppBattle();
-  if (battle == nullptr) FatalError(__LINE__, kSource);
+  if (battle == nullptr) FatalError(__LINE__, kComputerPurchaseSource);
   preset = 1;
   bool boughtAny = false;
   for (int32_t side = 0; side < 2; ++side) {
@@ -34,7 +34,7 @@ void EditorState::ChooseComputerForces() {
     presetForce = restriction != 0 ? QuickBattleRules::ForceCodeOfRestriction(side, restriction)
                                    : QuickBattleRules::DrawForceCode(side, battle->forceType[s], battle->date);
     const int32_t row = Editor::CatalogueForceIndex(presetForce);
-    if (row < 0) FatalError(__LINE__, kSource);
+    if (row < 0) FatalError(__LINE__, kComputerPurchaseSource);
     const bool attacker = battle->attacker == side || battle->attacker == 2;
     UnitCatalogue catalogue;
     catalogue.Fill(*this, true, attacker);

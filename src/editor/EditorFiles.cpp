@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorFiles";
+constexpr const char* kFilesSource = "EditorFiles";
 constexpr uint32_t kUntitled = 470;
 
 }  // namespace
@@ -41,7 +41,7 @@ std::string EditorState::ScenarioName() const {
 }
 
 void EditorState::NewBattle() {
-  if (app_ == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr) FatalError(__LINE__, kFilesSource);
   modified = 0;
   app_->DeleteBattleAndOperation();
   auto* battle = new Battle(*app_);
@@ -51,7 +51,7 @@ void EditorState::NewBattle() {
 }
 
 void EditorState::NewOperation() {
-  if (app_ == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr) FatalError(__LINE__, kFilesSource);
   modified = 0;
   app_->DeleteBattleAndOperation();
   auto* operation = new Campaign(*app_);
@@ -61,8 +61,8 @@ void EditorState::NewOperation() {
 }
 
 void EditorState::OpenScenario() {
-  if (app_ == nullptr || gKernel == nullptr) FatalError(__LINE__, kSource);
-  GErrorLog::LogFileLine(__LINE__, kSource);
+  if (app_ == nullptr || gKernel == nullptr) FatalError(__LINE__, kFilesSource);
+  GErrorLog::LogFileLine(__LINE__, kFilesSource);
   gKernel->UpdateScreen();
   bool failed = false;
   GFile* file = gKernel->OpenFileDialog(GameFolders::SavedGamesFolderName().CStr(), "wrb0", "wrc0", nullptr, nullptr,
@@ -76,7 +76,7 @@ void EditorState::OpenScenario() {
     }
     return;
   }
-  GErrorLog::LogFileLine(__LINE__, kSource);
+  GErrorLog::LogFileLine(__LINE__, kFilesSource);
   // A refused file leaves the scenario being edited as it was (the reader has told why).
   if (app_->ReadGameFile(file, nullptr)) {
     modified = 0;
@@ -85,7 +85,7 @@ void EditorState::OpenScenario() {
     const bool accepted = (operation != nullptr && battle == nullptr && operation->baseFlag != 0) ||
                           (operation == nullptr && battle != nullptr && battle->setupPhase != 0 && battle->baseFlag != 0);
     if (accepted) {
-      GErrorLog::LogFileLine(__LINE__, kSource);
+      GErrorLog::LogFileLine(__LINE__, kFilesSource);
       if (scenarioLabel != nullptr) {
         GString255 name;
         name.AssignString(app_->FileSettings().gameName);
@@ -103,7 +103,7 @@ void EditorState::OpenScenario() {
 }
 
 void EditorState::SaveScenario() {
-  if (app_ == nullptr || gKernel == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr || gKernel == nullptr) FatalError(__LINE__, kFilesSource);
   const char* typeCode = app_->GetCampaign() != nullptr ? "wrc0" : "wrb0";
   std::string path;
   const std::string proposed = ScenarioName();
@@ -113,7 +113,7 @@ void EditorState::SaveScenario() {
 }
 
 bool EditorState::SaveScenarioTo(const std::string& path) {
-  if (app_ == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr) FatalError(__LINE__, kFilesSource);
   editorSaving = 1;
   Campaign* operation = app_->GetCampaign();
   Battle* battle = app_->GetBattle();
@@ -152,7 +152,7 @@ bool EditorState::SaveScenarioTo(const std::string& path) {
 }
 
 void EditorState::TournamentSave() {
-  if (app_ == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr) FatalError(__LINE__, kFilesSource);
   const int32_t sideToPlay = app_->GetSideToPlay();
   app_->SetSideToPlay(firstPlayerPopup != nullptr && firstPlayerPopup->GetCurrentItem() != 0 ? 1 : 0);
   BattleBase* base = CurrentBattle();

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorMainScreen";
+constexpr const char* kMainScreenSource = "EditorMainScreen";
 constexpr int32_t kButtons = 10;
 constexpr int32_t kFirstButtonCommand = 99;
 constexpr int16_t kFirstButtonPicture = 10000;
@@ -27,7 +27,7 @@ constexpr int16_t kCancelPicture = 11103;
 }  // namespace
 
 void EditorState::Open(bool quick, bool purchase, int32_t side) {
-  if (gKernel == nullptr) FatalError(__LINE__, kSource);
+  if (gKernel == nullptr) FatalError(__LINE__, kMainScreenSource);
   quickBattle = quick ? 1 : 0;
   purchaseOnly = quick && purchase ? 1 : 0;
   tournamentSave = 0;
@@ -98,7 +98,7 @@ void EditorState::BuildMainScreen() {
 }
 
 void EditorState::SaveScenarioDialog() {
-  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kSource);
+  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kMainScreenSource);
   CloseScreen();
   mainView->SetVisible(0);
   screenView = new GView();

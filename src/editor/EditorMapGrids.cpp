@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorMapGrids";
+constexpr const char* kMapGridsSource = "EditorMapGrids";
 
 }  // namespace
 
@@ -21,7 +21,7 @@ EditorMapGrids::EditorMapGrids() : block_(kBytes, 0) {
 }
 
 size_t EditorMapGrids::Index(int32_t x, int32_t y) const {
-  if (x < 0 || x >= kSide || y < 0 || y >= kSide) FatalError(__LINE__, kSource);
+  if (x < 0 || x >= kSide || y < 0 || y >= kSide) FatalError(__LINE__, kMapGridsSource);
   return static_cast<size_t>(x) * kSide + static_cast<size_t>(y);
 }
 

@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorMapScreen";
+constexpr const char* kMapScreenSource = "EditorMapScreen";
 constexpr int32_t kSizeStep = 80;
 constexpr int32_t kMaxTilesBattle = 200;
 constexpr int32_t kMaxTilesOperation = 150;
@@ -36,7 +36,7 @@ using EditorDialogParts::Button;
 }  // namespace
 
 void EditorState::MapEditScreen() {
-  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kSource);
+  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kMapScreenSource);
   CloseScreen();
   mainView->SetVisible(0);
   screenView = new GView();
@@ -219,7 +219,7 @@ void EditorState::RedrawStatusLine() {
 }
 
 void EditorState::NameLandmark(int32_t column, int32_t row) {
-  if (rootView == nullptr) FatalError(__LINE__, kSource);
+  if (rootView == nullptr) FatalError(__LINE__, kMapScreenSource);
   if (mapView == nullptr || mapView->GetMap() == nullptr) return;
   CloseLandmarkDialog();
   auto* dialog = new GPictureView();

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorMapView3D";
+constexpr const char* kMapView3DSource = "EditorMapView3D";
 constexpr int32_t kAlliedSide = 1;
 constexpr int32_t kNoSide = 2;
 
@@ -26,7 +26,7 @@ void EditorState::FollowEditedMap() {
 }
 
 void EditorState::ViewMapIn3D() {
-  if (app_ == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr) FatalError(__LINE__, kMapView3DSource);
   if (mapView == nullptr || previewRunning != 0) return;
   previewRunning = 1;
   mapView->Invalidate();
@@ -40,7 +40,7 @@ void EditorState::ViewMapIn3D() {
     if (Battle* battle = app_->GetBattle()) battle->FlagsToMarkers();
   } else {
     // The editor never holds a battle of the operation it edits.
-    if (app_->GetBattle() != nullptr) FatalError(__LINE__, kSource);
+    if (app_->GetBattle() != nullptr) FatalError(__LINE__, kMapView3DSource);
     auto* battle = new Battle(*app_);
     app_->SetBattle(battle);
     operation->SetUpBattle(*battle);
@@ -61,11 +61,11 @@ void EditorState::ViewMapIn3D() {
 }
 
 void EditorState::ResetBattleObjects() {
-  if (app_ == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr) FatalError(__LINE__, kMapView3DSource);
   Campaign* operation = app_->GetCampaign();
   Battle* battle = app_->GetBattle();
   if (operation == nullptr && battle != nullptr) battle->MarkersToFlags();
-  GErrorLog::LogFileLine(__LINE__, kSource);
+  GErrorLog::LogFileLine(__LINE__, kMapView3DSource);
   app_->CloseBattleScreen(false);
   if (operation != nullptr && battle != nullptr) {
     operation->TakeBackBattle();

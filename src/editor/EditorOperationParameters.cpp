@@ -26,20 +26,20 @@ namespace {
 
 using namespace EditorDialogParts;
 
-constexpr const char* kSource = "EditorOperationParameters";
+constexpr const char* kOperationParametersSource = "EditorOperationParameters";
 
 // The dialog's popups in EditorState::parameterPopups (the type popup has a slot of its own).
 enum OperationPopup : int32_t {
-  kDate,
+  kOperationDate,
   kProgress,
   kRatio,
   kWeatherPattern,
-  kGround,
+  kOperationGround,
   kAttacker,
   kNight,
   kBattleLength,
   kDirection,
-  kContours,
+  kOperationContours,
   kSlot,
   kNightCombatAxis,
   kNightCombatAllied,
@@ -47,8 +47,8 @@ enum OperationPopup : int32_t {
   kSupplyAllied,
   kRepairAxis,
   kRepairAllied,
-  kFanaticismAxis,
-  kFanaticismAllied,
+  kOperationFanaticismAxis,
+  kOperationFanaticismAllied,
   kNoMansLand,
 };
 
@@ -73,7 +73,7 @@ int32_t RatioChoice(float ratio) {
 bool AlongWidth(int32_t direction) { return direction % 2 == 0; }
 
 Campaign& OperationOf(const EditorState& state) {
-  if (state.AppOperation() == nullptr) FatalError(__LINE__, kSource);
+  if (state.AppOperation() == nullptr) FatalError(__LINE__, kOperationParametersSource);
   return *state.AppOperation();
 }
 
@@ -81,7 +81,7 @@ Campaign& OperationOf(const EditorState& state) {
 
 void EditorState::ClearUnitPosition(GObject* unit, void*) {
   auto* u = UnitOfObject(unit);
-  if (u == nullptr) FatalError(__LINE__, kSource);
+  if (u == nullptr) FatalError(__LINE__, kOperationParametersSource);
   u->x = 0.0f;
   u->y = 0.0f;
 }
@@ -108,7 +108,7 @@ void EditorState::ShowOperationTypePanels() {
 }
 
 void EditorState::OperationParametersDialog() {
-  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kSource);
+  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kOperationParametersSource);
   const Campaign& operation = OperationOf(*this);
   CloseScreen();
   mainView->SetVisible(0);
@@ -119,7 +119,7 @@ void EditorState::OperationParametersDialog() {
 
   // Left column, a row every 30 pixels.
   Label(dialog, 10, 51, 120, 600);
-  popups[kDate] = Popup(dialog, 130, 50, 601, 12, DateChoice(operation.date));
+  popups[kOperationDate] = Popup(dialog, 130, 50, 601, 12, DateChoice(operation.date));
   Label(dialog, 10, 81, 120, 662);
   operationTypePopup = Popup(dialog, 130, 80, 760, 3, operation.operationType);
   operationTypePopup->SetCommand(133);
@@ -137,7 +137,7 @@ void EditorState::OperationParametersDialog() {
   Label(dialog, 10, 141, 120, 800);
   popups[kWeatherPattern] = Popup(dialog, 130, 140, 801, 3, operation.weatherPattern);
   Label(dialog, 10, 171, 120, 670);
-  popups[kGround] = Popup(dialog, 130, 170, 671, 9, operation.groundCondition);
+  popups[kOperationGround] = Popup(dialog, 130, 170, 671, 9, operation.groundCondition);
   Label(dialog, 10, 201, 120, 810);
   lengthCounter = NumberField(dialog, 130, 203, 58, std::clamp(operation.lastTurn, 2, 20), 811, 190, 201, 123, 150);
   Label(dialog, 10, 231, 120, 133);
@@ -160,7 +160,7 @@ void EditorState::OperationParametersDialog() {
   Button(dialog, 190, 351, 134, 10024, 5, -1)->SetAutoRepeat(150);
   Button(dialog, 210, 351, 135, 10025, 5, -1)->SetAutoRepeat(150);
   Label(dialog, 10, 381, 120, 730);
-  popups[kContours] = Popup(dialog, 130, 380, 731, 2, ContoursChoice(operation.map));
+  popups[kOperationContours] = Popup(dialog, 130, 380, 731, 2, ContoursChoice(operation.map));
   Label(dialog, 10, 410, 142, 850);
   popups[kSlot] = Popup(dialog, 170, 410, 851, 10, operation.openingSlot);
   Label(dialog, 10, 440, 160, 1532);
@@ -180,7 +180,7 @@ void EditorState::OperationParametersDialog() {
       {870, 135, 2, kNightCombatAxis, {operation.mayStartNight[0] != 0 ? 1 : 0, operation.mayStartNight[1] != 0 ? 1 : 0}},
       {871, 872, 6, kSupplyAxis, {operation.supply[0], operation.supply[1]}},
       {880, 881, 5, kRepairAxis, {operation.recovery[0], operation.recovery[1]}},
-      {750, 751, 5, kFanaticismAxis, {operation.fanaticism[0], operation.fanaticism[1]}},
+      {750, 751, 5, kOperationFanaticismAxis, {operation.fanaticism[0], operation.fanaticism[1]}},
   };
   for (int32_t i = 0; i < 4; ++i) {
     const Setting& s = settings[i];
@@ -203,13 +203,13 @@ void EditorState::CommitOperationParameters() {
   Campaign& operation = OperationOf(*this);
   const auto choice = [this](int32_t popup) { return parameterPopups[static_cast<size_t>(popup)]->GetCurrentItem(); };
 
-  operation.date = DateOfChoice(choice(kDate));
+  operation.date = DateOfChoice(choice(kOperationDate));
   operation.operationType = operationTypePopup->GetCurrentItem();
   operation.weatherPattern = choice(kWeatherPattern);
-  operation.groundCondition = choice(kGround);
+  operation.groundCondition = choice(kOperationGround);
   operation.lastTurn = GetControlValue(lengthCounter);
   operation.attacker = choice(kAttacker);
-  if (operation.map != nullptr) SetContours(*operation.map, choice(kContours));
+  if (operation.map != nullptr) SetContours(*operation.map, choice(kOperationContours));
   if (operation.operationType == 1) operation.expectedProgress = (choice(kProgress) + 3) * 10;
   if (operation.operationType == 2) operation.casualtyRatio = kRatios[static_cast<size_t>(choice(kRatio))];
   const int32_t night = choice(kNight);
@@ -221,7 +221,7 @@ void EditorState::CommitOperationParameters() {
     operation.mayStartNight[side] = choice(kNightCombatAxis + side) != 0 ? 1 : 0;
     operation.supply[side] = choice(kSupplyAxis + side);
     operation.recovery[side] = choice(kRepairAxis + side);
-    operation.fanaticism[side] = choice(kFanaticismAxis + side);
+    operation.fanaticism[side] = choice(kOperationFanaticismAxis + side);
   }
   descriptionEntry->GetText(&operation.title);
   const int32_t oldWindow = operation.windowSize;

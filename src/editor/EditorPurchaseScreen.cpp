@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorPurchaseScreen";
+constexpr const char* kPurchaseScreenSource = "EditorPurchaseScreen";
 constexpr int32_t kScreenWidth = 640;
 constexpr int32_t kPanelHeight = 87;
 constexpr int32_t kRegular = 2;
@@ -77,7 +77,7 @@ void EditorState::ApplyExperienceLimits() {
   if (purchaseOnly != 0 || experiencePopup == nullptr) return;
   int32_t lowest = 0;
   int32_t highest = 0;
-  if (!ExperienceRange(GetForceCode(), &lowest, &highest)) FatalError(__LINE__, kSource);
+  if (!ExperienceRange(GetForceCode(), &lowest, &highest)) FatalError(__LINE__, kPurchaseScreenSource);
   for (int32_t i = 0; i < 6; ++i) experiencePopup->SetItemEnabled(i, i >= lowest && i <= highest ? 1 : 0);
   const int32_t current = experiencePopup->GetCurrentItem();
   if (current < lowest || current > highest) experiencePopup->SetCurrentItem(kRegular);
@@ -95,10 +95,10 @@ void EditorState::ShowArrivalControl(bool show) {
 }
 
 void EditorState::UnitPurchaseScreen(int32_t side) {
-  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kSource);
+  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kPurchaseScreenSource);
   Battle* battle = app_ != nullptr ? app_->GetBattle() : nullptr;
   const bool buying = purchaseOnly != 0;
-  if (buying && (battle == nullptr || side < 0 || side > 1)) FatalError(__LINE__, kSource);
+  if (buying && (battle == nullptr || side < 0 || side > 1)) FatalError(__LINE__, kPurchaseScreenSource);
   std::array<int32_t, 7> allowed{};
   if (buying) {
     // The per-side byte of the quick battle's "Force" choice: 0 none, else its item + 1.
@@ -279,7 +279,7 @@ void EditorState::DoPurchaseCommand(int32_t command) {
     case 171: arrivalControl->Step(0, -1); return;
     case 172: arrivalControl->ApplyType(); return;
     case 198: {
-      if (app_ == nullptr) FatalError(__LINE__, kSource);
+      if (app_ == nullptr) FatalError(__LINE__, kPurchaseScreenSource);
       // The total first, then the categories from the last down.
       const int32_t total = spentLabels[6] != nullptr ? GetControlValue(spentLabels[6]) : 0;
       if (total == 0) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kSource = "Editor.cpp";
+constexpr const char* kPurchasesSource = "Editor.cpp";
 constexpr int32_t kSideLimit = 250;
 constexpr int32_t kMaxDepth = 3;
 
@@ -60,7 +60,7 @@ void EditorState::AddPurchase(const PurchaseEntry& entry, int32_t depth, bool re
     for (int32_t e = 0; e < entries; ++e) {
       const int32_t kind = record.EntryKind(e);
       if (kind != PurchaseEntry::kInfantry && kind != PurchaseEntry::kVehicle && kind != PurchaseEntry::kFormation) {
-        FatalError(__LINE__, kSource);
+        FatalError(__LINE__, kPurchasesSource);
       }
       const PurchaseEntry member(kind, record.EntryClass(e), entry.axisFlag);
       for (int32_t n = 0; n < record.EntryNumber(e); ++n) AddPurchase(member, e == 0 ? depth : depth + 1, refuseSlow);
@@ -74,7 +74,7 @@ void EditorState::AddPurchase(const PurchaseEntry& entry, int32_t depth, bool re
   }
   if (unit == nullptr) return;
   if (unit->kind != Unit::kAirplane) unit->identificationLevel = 4;
-  if (depth < 0 || depth > kMaxDepth) FatalError(__LINE__, kSource);
+  if (depth < 0 || depth > kMaxDepth) FatalError(__LINE__, kPurchasesSource);
   unit->purchaseDepth = static_cast<int8_t>(depth);
   GObjectGroup& list = probing != 0 ? scratchList_ : PurchaseList(side, GetArrivalSlot());
   list.Append(unit);
@@ -86,7 +86,7 @@ void EditorState::AddPurchase(const PurchaseEntry& entry, int32_t depth, bool re
       if (earlier->purchaseDepth != depth - 1) continue;
       int32_t level = 0;
       if (!earlier->IsInfantry() || !static_cast<Infantry*>(earlier)->GetLeaderLevel(&level) || level != 1) {
-        FatalError(__LINE__, kSource);
+        FatalError(__LINE__, kPurchasesSource);
       }
       squad->commandingLeader = earlier;
       break;

@@ -27,14 +27,14 @@ namespace {
 
 using namespace EditorDialogParts;
 
-constexpr const char* kSource = "EditorQuickBattle";
-constexpr int16_t kConfirmPicture = 11101;
-constexpr int16_t kCancelPicture = 11103;
-constexpr int16_t kTitlePicture = 10071;
+constexpr const char* kQuickBattleSource = "EditorQuickBattle";
+constexpr int16_t kQuickBattleConfirmPicture = 11101;
+constexpr int16_t kQuickBattleCancelPicture = 11103;
+constexpr int16_t kQuickBattleTitlePicture = 10071;
 constexpr int16_t kClickSound = 152;
 constexpr int16_t kRandomText = 524;
 constexpr int16_t kPointsText = 551;
-constexpr uint16_t kRepeatMs = 150;
+constexpr uint16_t kQuickBattleRepeatMs = 150;
 constexpr float kFlagSpacing = 75.0f;
 constexpr int32_t kFlagCandidates = 40;
 
@@ -57,14 +57,14 @@ void EditorState::StartQuickBattleInApplication(WRApplication& app) { app.StartQ
 void (*EditorState::quickBattleStarter)(WRApplication& app) = EditorState::StartQuickBattleInApplication;
 
 void EditorState::QuickBattleSetup() {
-  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kSource);
+  if (rootView == nullptr || mainView == nullptr) FatalError(__LINE__, kQuickBattleSource);
   CloseScreen();
   mainView->SetVisible(0);
   GView* screen = screenView = OpenDialog(rootView, 640, 480);
-  Button(screen, 490, 0, 195, kConfirmPicture, 0, kClickSound);
-  Button(screen, 490, 50, 194, kCancelPicture, 0, kClickSound);
+  Button(screen, 490, 0, 195, kQuickBattleConfirmPicture, 0, kClickSound);
+  Button(screen, 490, 50, 194, kQuickBattleCancelPicture, 0, kClickSound);
   auto* title = new GPictureView();
-  title->Init(screen, 190, 0, kTitlePicture);
+  title->Init(screen, 190, 0, kQuickBattleTitlePicture);
   Label(screen, 130, 80, 60, 130);
   Label(screen, 280, 80, 60, 131);
 
@@ -111,15 +111,15 @@ void EditorState::QuickBattleSetup() {
   Label(screen, 330, 321, 120, 630);
   quickPopups[kQuickWeather] = Popup(screen, 450, 320, RunWithRandom(631, 6), 0);
   Label(screen, 330, 351, 120, 640);
-  lengthCounter = NumberField(screen, 450, 353, 50, 30, 641, 510, 351, 196, kRepeatMs);
+  lengthCounter = NumberField(screen, 450, 353, 50, 30, 641, 510, 351, 196, kQuickBattleRepeatMs);
 }
 
 void EditorState::ApplyQuickBattleSetup() {
   Battle* battle = app_ != nullptr ? app_->GetBattle() : nullptr;
-  if (battle == nullptr || lengthCounter == nullptr) FatalError(__LINE__, kSource);
+  if (battle == nullptr || lengthCounter == nullptr) FatalError(__LINE__, kQuickBattleSource);
   auto item = [this](int32_t index) {
     const GPopup* popup = quickPopups[static_cast<size_t>(index)];
-    if (popup == nullptr) FatalError(__LINE__, kSource);
+    if (popup == nullptr) FatalError(__LINE__, kQuickBattleSource);
     return popup->GetCurrentItem();
   };
   battle->date = EditorDialogParts::DateOfChoice(item(kQuickDate));
@@ -175,7 +175,7 @@ bool EditorState::FlagIsNear(GObject* flag, void* point) {
 
 void EditorState::FinishQuickBattle() {
   Battle* battle = app_ != nullptr ? app_->GetBattle() : nullptr;
-  if (battle == nullptr || battle->map == nullptr) FatalError(__LINE__, kSource);
+  if (battle == nullptr || battle->map == nullptr) FatalError(__LINE__, kQuickBattleSource);
   for (int32_t side = 1; side >= 0; --side) {
     const auto s = static_cast<size_t>(side);
     battle->sideValueE[s] = quickQuality[s];
@@ -220,7 +220,7 @@ void EditorState::FinishQuickBattle() {
 }
 
 void EditorState::PlaceQuickBattleFlags(Battle& battle) const {
-  if (battle.map == nullptr) FatalError(__LINE__, kSource);
+  if (battle.map == nullptr) FatalError(__LINE__, kQuickBattleSource);
   const Map& map = *battle.map;
   const QuickBattleRules::Layout& layout = QuickBattleRules::LayoutOf(quickType);
   const auto width = static_cast<float>(map.size.tilesX);

@@ -17,10 +17,10 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorRandomMapDialog";
+constexpr const char* kRandomMapDialogSource = "EditorRandomMapDialog";
 constexpr int16_t kGeneratePicture = 11101;
-constexpr int16_t kCancelPicture = 11103;
-constexpr int16_t kClickSound = 152;
+constexpr int16_t kRandomMapDialogCancelPicture = 11103;
+constexpr int16_t kRandomMapDialogClickSound = 152;
 
 struct Choice {
   int16_t label;
@@ -51,7 +51,7 @@ GPopup* AddChoice(GView* dialog, const Choice& choice) {
 }  // namespace
 
 void EditorState::RandomMapDialog() {
-  if (rootView == nullptr) FatalError(__LINE__, kSource);
+  if (rootView == nullptr) FatalError(__LINE__, kRandomMapDialogSource);
   if (screenView != nullptr) screenView->SetVisible(0);
   if (secondDialog != nullptr && mapTypePopup != nullptr) {
     secondDialog->SetVisible(1);
@@ -61,10 +61,10 @@ void EditorState::RandomMapDialog() {
   secondDialog->Place(rootView, -1, -1, 420, 220);
   auto* generate = new GStripButton();
   generate->IStripButton(secondDialog, 0, 0, 144, kGeneratePicture, 0);
-  generate->SetClickSound(kClickSound);
+  generate->SetClickSound(kRandomMapDialogClickSound);
   auto* cancel = new GStripButton();
-  cancel->IStripButton(secondDialog, 200, 0, 145, kCancelPicture, 0);
-  cancel->SetClickSound(kClickSound);
+  cancel->IStripButton(secondDialog, 200, 0, 145, kRandomMapDialogCancelPicture, 0);
+  cancel->SetClickSound(kRandomMapDialogClickSound);
   mapTypePopup = AddChoice(secondDialog, kChoices[0]);
   treeCoveragePopup = AddChoice(secondDialog, kChoices[1]);
   hillinessPopup = AddChoice(secondDialog, kChoices[2]);
@@ -87,7 +87,7 @@ int32_t EditorState::NarrowQuickBattleWidth(int32_t width, int32_t treeCoverage,
 
 void EditorState::Generate() {
   // The command comes from the dialog's own button, so the dialog and its popups exist.
-  if (app_ == nullptr || secondDialog == nullptr || mapTypePopup == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr || secondDialog == nullptr || mapTypePopup == nullptr) FatalError(__LINE__, kRandomMapDialogSource);
   Battle* battle = AppBattle();
   BattleBase* base = battle;
   if (base == nullptr) base = AppOperation();

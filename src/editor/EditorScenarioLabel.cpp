@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr uint32_t kUntitled = 470;
+constexpr uint32_t kScenarioLabelUntitled = 470;
 
 }  // namespace
 
@@ -15,7 +15,7 @@ void EditorScenarioLabel::SetScenarioName(const GString* name, bool operation, G
   if (name != nullptr) {
     name_.AssignString(*name);
   } else {
-    name_.LoadResource(kUntitled);
+    name_.LoadResource(kScenarioLabelUntitled);
   }
   text.Append(name_);
   SetText(&text);

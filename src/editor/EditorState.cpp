@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorState";
+constexpr const char* kStateSource = "EditorState";
 
 // Force codes of the force popups' items; the last item of each side stands for any other.
 constexpr int32_t kAxisForces[5] = {6, 8, 7, 11, 10};
@@ -40,7 +40,7 @@ EditorState::~EditorState() {
 }
 
 const EditorState::ArrivalSlot& EditorState::At(int32_t side, int32_t slot) const {
-  if (side < 0 || side > 1 || slot < 0 || slot >= kSlots) FatalError(__LINE__, kSource);
+  if (side < 0 || side > 1 || slot < 0 || slot >= kSlots) FatalError(__LINE__, kStateSource);
   return slots_[static_cast<size_t>(side)][static_cast<size_t>(slot)];
 }
 
@@ -70,7 +70,7 @@ BattleBase* EditorState::CurrentBattle() const {
 }
 
 int32_t EditorState::GetControlValue(const GControl* control) {
-  if (control == nullptr) FatalError(__LINE__, kSource);
+  if (control == nullptr) FatalError(__LINE__, kStateSource);
   return control->GetValue();
 }
 
@@ -103,24 +103,24 @@ int32_t EditorState::GetArrivalSlot() const {
 }
 
 void EditorState::SetArrivalSlot(int32_t slot) {
-  if (preset != 0) FatalError(__LINE__, kSource);
+  if (preset != 0) FatalError(__LINE__, kStateSource);
   if (arrivalPopup != nullptr) arrivalPopup->SetCurrentItem(slot);
 }
 
 int32_t EditorState::GetCategory() const {
-  if (preset != 0) FatalError(__LINE__, kSource);
+  if (preset != 0) FatalError(__LINE__, kStateSource);
   return categoryGroup != nullptr ? categoryGroup->GetSelectedIndex() : 6;
 }
 
 EditorPurchaseList* EditorState::GetCurrentPurchaseList() const {
-  if (preset != 0) FatalError(__LINE__, kSource);
+  if (preset != 0) FatalError(__LINE__, kStateSource);
   return chosenLists[static_cast<size_t>(GetSide())];
 }
 
 int32_t EditorState::ZoneValueForChoice(int32_t choice) { return choice >= 0 && choice <= 5 ? choice + 1 : 0; }
 
 GObjectGroup& EditorState::PurchaseList(int32_t side, int32_t slot) {
-  if (side < 0 || side > 1 || slot < 0 || slot >= kPurchaseSlots) FatalError(__LINE__, kSource);
+  if (side < 0 || side > 1 || slot < 0 || slot >= kPurchaseSlots) FatalError(__LINE__, kStateSource);
   return purchaseLists_[static_cast<size_t>(side)][static_cast<size_t>(slot)];
 }
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-uint16_t Pixel(int32_t r, int32_t g, int32_t b) {
+uint16_t TerrainPalettePixel(int32_t r, int32_t g, int32_t b) {
   GViewHost* host = GViewHost::Current();
   return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(r, g, b)) : 0;
 }
@@ -45,8 +45,8 @@ void EditorTerrainPalette::Draw() {
   if (s < 0 || s >= rows_ * 16) return;
   const int32_t x = kCell * (s % 16);
   const int32_t y = kCell * (s / 16);
-  FrameRect(GRect{x, y, x + 18, y + 18}, Pixel(0, 255, 255));
-  FrameRect(GRect{x + 1, y + 1, x + 17, y + 17}, Pixel(255, 255, 0));
+  FrameRect(GRect{x, y, x + 18, y + 18}, TerrainPalettePixel(0, 255, 255));
+  FrameRect(GRect{x + 1, y + 1, x + 17, y + 17}, TerrainPalettePixel(255, 255, 0));
 }
 
 int32_t EditorTerrainPalette::CodeAt(int32_t x, int32_t y) const {

@@ -29,7 +29,7 @@ std::string Text(uint32_t id) {
   return text.CStr();
 }
 
-std::string Label(uint32_t id, int32_t width) {
+std::string UnitDataPanelLabel(uint32_t id, int32_t width) {
   GString255 text;
   text.LoadResource(id);
   text.PadToWidth(width);
@@ -133,7 +133,7 @@ void EditorUnitDataPanel::ComposeInfantry(const Unit& unit, std::vector<Line>& o
   const auto& infantry = static_cast<const Infantry&>(unit);
   const InfantryData record = infantry.Data();
   auto line = [&](int32_t y, uint32_t label, const std::string& value) {
-    out.push_back(Line{Label(label, kInfantryLabelWidth) + value, 5, y, 255, 255, 255});
+    out.push_back(Line{UnitDataPanelLabel(label, kInfantryLabelWidth) + value, 5, y, 255, 255, 255});
   };
   line(22, 1074, std::to_string(unit.GetMenPresent()));
   if (!unit.HasMainWeapon()) {
@@ -177,7 +177,7 @@ void EditorUnitDataPanel::ComposeInfantry(const Unit& unit, std::vector<Line>& o
 void EditorUnitDataPanel::ComposeVehicle(const Unit& unit, std::vector<Line>& out) const {
   const VehicleData record = static_cast<const Vehicle&>(unit).TrueClass();
   auto line = [&](int32_t y, uint32_t label, const std::string& value) {
-    out.push_back(Line{Label(label, kVehicleLabelWidth) + value, 5, y, 255, 255, 255});
+    out.push_back(Line{UnitDataPanelLabel(label, kVehicleLabelWidth) + value, 5, y, 255, 255, 255});
   };
   const int32_t type = record.TypeCode();
   out.push_back(Line{type >= 0 && type <= 23 ? Text(static_cast<uint32_t>(5200 + type)) : std::string(), 5, 22, 0, 200, 0});

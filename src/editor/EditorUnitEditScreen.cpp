@@ -29,13 +29,13 @@
 namespace {
 
 constexpr int32_t kAmmoTypes = 5;
-constexpr int32_t kRepeatMs = 120;
+constexpr int32_t kUnitEditScreenRepeatMs = 120;
 constexpr int32_t kAlliedAntitankWeapon = 49;
 constexpr int32_t kFirstPanzerfaust = 52;
 constexpr float kSuppressionOf[5] = {0.0f, 52.8f, 88.0f, 156.0f, 260.0f};
 constexpr float kFatigueOf[4] = {0.0f, 90.0f, 190.0f, 400.0f};
 
-GPopup* Popup(GView* parent, int32_t x, int32_t y, const std::vector<int32_t>& strings, int32_t current) {
+GPopup* UnitEditScreenPopup(GView* parent, int32_t x, int32_t y, const std::vector<int32_t>& strings, int32_t current) {
   return Editor::MakePopup(parent, x, y, strings, current, -1);
 }
 
@@ -50,7 +50,7 @@ void Arrows(GView* parent, int32_t x, int32_t y, int32_t moreCommand) {
   for (int32_t i = 0; i < 2; ++i) {
     auto* button = new GStripButton();
     button->IStripButton(parent, x + 20 * i, y, moreCommand + i, static_cast<int16_t>(10024 + i), 5);
-    button->SetAutoRepeat(kRepeatMs);
+    button->SetAutoRepeat(kUnitEditScreenRepeatMs);
   }
 }
 
@@ -139,27 +139,27 @@ void EditorState::UnitEditScreen() {
   const bool exits = AppOperation() == nullptr && battle != nullptr &&
                      battle->exitScoring[unit->GetSideIndex() & 1] != 0;
   GLabel* exitLabel = Editor::MakeLabel(view, 10, 231, 120, 950);
-  unitEdit.exitPopup = Popup(view, 130, 230, {951, 952}, unit->countsForPoints != 0 ? 0 : 1);
+  unitEdit.exitPopup = UnitEditScreenPopup(view, 130, 230, {951, 952}, unit->countsForPoints != 0 ? 0 : 1);
   exitLabel->SetVisible(exits ? 1 : 0);
   unitEdit.exitPopup->SetVisible(exits ? 1 : 0);
 
   if (infantry != nullptr) {
     Editor::MakeLabel(view, 10, 261, 120, 960);
     const int32_t band = std::min(unit->GetBand(), 5);
-    unitEdit.suppressionPopup = Popup(view, 130, 260, {961, 962, 963, 964, 965}, band > 0 ? band - 1 : 0);
+    unitEdit.suppressionPopup = UnitEditScreenPopup(view, 130, 260, {961, 962, 963, 964, 965}, band > 0 ? band - 1 : 0);
     Editor::MakeLabel(view, 10, 291, 120, 970);
     const int32_t level = std::clamp(unit->GetFatigueLevel(), 0, 4);
-    unitEdit.fatiguePopup = Popup(view, 130, 290, {971, 972, 973, 974}, level > 0 ? level - 1 : 0);
+    unitEdit.fatiguePopup = UnitEditScreenPopup(view, 130, 290, {971, 972, 973, 974}, level > 0 ? level - 1 : 0);
     if (infantry->IsSquad()) {
       Editor::MakeLabel(view, 10, 321, 120, 980);
-      unitEdit.chargesPopup = Popup(view, 130, 320, Numbers(4), infantry->chargeCount);
+      unitEdit.chargesPopup = UnitEditScreenPopup(view, 130, 320, Numbers(4), infantry->chargeCount);
       if (infantry->IsAxis() || IsAmericanSquad(*infantry)) {
         Editor::MakeLabel(view, 10, 351, 120, infantry->IsAxis() ? 981 : 986);
-        unitEdit.antitankPopup = Popup(view, 130, 350, Numbers(infantry->IsAxis() ? 3 : 4), infantry->antitankCount);
+        unitEdit.antitankPopup = UnitEditScreenPopup(view, 130, 350, Numbers(infantry->IsAxis() ? 3 : 4), infantry->antitankCount);
       }
       if (infantry->IsAxis()) {
         Editor::MakeLabel(view, 10, 381, 120, 982);
-        unitEdit.antitankTypePopup = Popup(view, 130, 380, {983, 984, 985}, infantry->antitankWeaponId - kFirstPanzerfaust);
+        unitEdit.antitankTypePopup = UnitEditScreenPopup(view, 130, 380, {983, 984, 985}, infantry->antitankWeaponId - kFirstPanzerfaust);
       }
     }
     if (infantry->GetLeaderLevel()) {
@@ -175,8 +175,8 @@ void EditorState::UnitEditScreen() {
   }
 
   Editor::MakeLabel(view, 330, 51, 120, 1002);
-  unitEdit.experiencePopup = Popup(view, 450, 50, {905, 904, 903, 902, 901, 900}, 5 - std::clamp(unit->rating, 0, 5));
-  namePopup = Popup(view, 330, 81, {1000, 1001}, unit->leaderName == -1 ? 1 : 0);
+  unitEdit.experiencePopup = UnitEditScreenPopup(view, 450, 50, {905, 904, 903, 902, 901, 900}, 5 - std::clamp(unit->rating, 0, 5));
+  namePopup = UnitEditScreenPopup(view, 330, 81, {1000, 1001}, unit->leaderName == -1 ? 1 : 0);
   namePopup->SetCommand(175);
   auto* entry = new GTextEntry();
   entry->Init(view, 450, 80, 15, 1, 0, 1);

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const char* kSource = "EditorUnitPreparation";
+constexpr const char* kUnitPreparationSource = "EditorUnitPreparation";
 constexpr int32_t kKeptZone = 7;
 
 enum Edge { kWest = 0, kNorth = 1, kEast = 2, kSouth = 3 };
@@ -41,7 +41,7 @@ void EditorState::PlaceUnit(Unit& unit, const BattleBase& base, bool inOperation
 }
 
 void EditorState::PrepareUnitPlacement() {
-  if (app_ == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr) FatalError(__LINE__, kUnitPreparationSource);
   Battle* battle = AppBattle();
   Campaign* operation = AppOperation();
   BattleBase* base = battle != nullptr ? static_cast<BattleBase*>(battle) : operation;
@@ -120,7 +120,7 @@ void EditorState::SetUnitsForPlay(bool forPlay) {
 }
 
 void EditorState::SetStartViews() {
-  if (app_ == nullptr) FatalError(__LINE__, kSource);
+  if (app_ == nullptr) FatalError(__LINE__, kUnitPreparationSource);
   Battle* battle = AppBattle();
   BattleBase* base = battle != nullptr ? static_cast<BattleBase*>(battle) : AppOperation();
   if (base != nullptr) base->SetStartViews();

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kSource = "Editor.cpp";
+constexpr const char* kUnitsSource = "Editor.cpp";
 
 // The force code of each catalogue row: the five Axis forces, then the eight Allied ones.
 constexpr int32_t kRowForces[13] = {6, 11, 7, 8, 10, 0, 1, 3, 4, 12, 14, 15, 17};
@@ -53,7 +53,7 @@ int32_t CatalogueForceIndex(int32_t forceCode) {
 }
 
 int32_t CatalogueRowForce(int32_t row) {
-  if (row < 0 || row >= 13) FatalError(__LINE__, kSource);
+  if (row < 0 || row >= 13) FatalError(__LINE__, kUnitsSource);
   return kRowForces[row];
 }
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-uint16_t Pixel(int32_t r, int32_t g, int32_t b) {
+uint16_t ZonePanelPixel(int32_t r, int32_t g, int32_t b) {
   GViewHost* host = GViewHost::Current();
   return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(r, g, b)) : 0;
 }
@@ -27,8 +27,8 @@ void EditorZonePanel::Draw() {
   GView::Draw();
   DrawGraphic(picture_, 0, 0);
   const int32_t x = selected_ * kButton;
-  FrameRect(GRect{x, 0, x + kButton + 1, kButton + 1}, Pixel(0, 255, 255));
-  FrameRect(GRect{x + 1, 1, x + kButton, kButton}, Pixel(255, 255, 0));
+  FrameRect(GRect{x, 0, x + kButton + 1, kButton + 1}, ZonePanelPixel(0, 255, 255));
+  FrameRect(GRect{x + 1, 1, x + kButton, kButton}, ZonePanelPixel(255, 255, 0));
 }
 
 void EditorZonePanel::MouseDown(int32_t x, int32_t y, uint8_t, uint8_t, uint8_t) {

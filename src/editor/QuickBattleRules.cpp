@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr const char* kSource = "QuickBattleRules";
+constexpr const char* kQuickBattleRulesSource = "QuickBattleRules";
 
 constexpr int32_t kForceSizeTable[QuickBattleRules::kForceSizes] = {300, 400,  500,  600,  700,  800, 900,
                                                                     1000, 1250, 1500, 2000, 3000, 5000};
@@ -41,12 +41,12 @@ int32_t Pick(const ForceRow* rows, int32_t count, int32_t otherwise, int32_t r) 
 }  // namespace
 
 int32_t QuickBattleRules::ForceSize(int32_t item) {
-  if (item < 0 || item >= kForceSizes) FatalError(__LINE__, kSource);
+  if (item < 0 || item >= kForceSizes) FatalError(__LINE__, kQuickBattleRulesSource);
   return kForceSizeTable[item];
 }
 
 float QuickBattleRules::HandicapFactor(int32_t item) {
-  if (item < 0 || item >= kHandicaps) FatalError(__LINE__, kSource);
+  if (item < 0 || item >= kHandicaps) FatalError(__LINE__, kQuickBattleRulesSource);
   return kHandicapTable[item];
 }
 
@@ -55,7 +55,7 @@ int32_t QuickBattleRules::ScalePoints(float factor, int32_t points) {
 }
 
 int32_t QuickBattleRules::AttackerPoints(int32_t quickType, int32_t base, int32_t handicapItem) {
-  if (quickType < 0 || quickType > kMeetingEngagement) FatalError(__LINE__, kSource);
+  if (quickType < 0 || quickType > kMeetingEngagement) FatalError(__LINE__, kQuickBattleRulesSource);
   int32_t points = base;
   if (quickType != kMeetingEngagement) points = ScalePoints(kTypeMultiplier[quickType], points);
   return ScalePoints(HandicapFactor(handicapItem), points);
@@ -67,7 +67,7 @@ int32_t QuickBattleRules::PlayBalance(int32_t handicapItem, int32_t battleType) 
 }
 
 int32_t QuickBattleRules::ProposedHeight(int32_t base, int32_t mapSizeItem) {
-  if (mapSizeItem < 0 || mapSizeItem > 2) FatalError(__LINE__, kSource);
+  if (mapSizeItem < 0 || mapSizeItem > 2) FatalError(__LINE__, kQuickBattleRulesSource);
   return RoundUpTo80(static_cast<int32_t>(base * (static_cast<double>(kMapSizeFactor[mapSizeItem]) * 0.65)));
 }
 
@@ -76,7 +76,7 @@ int32_t QuickBattleRules::ProposedWidth(int32_t base) {
 }
 
 int32_t QuickBattleRules::GroundOfWeather(int32_t weather) {
-  if (weather < 0 || weather > 5) FatalError(__LINE__, kSource);
+  if (weather < 0 || weather > 5) FatalError(__LINE__, kQuickBattleRulesSource);
   return kGroundOfWeather[weather];
 }
 
@@ -102,21 +102,21 @@ int32_t QuickBattleRules::DrawExperience(int32_t side, int32_t quality) {
     case 2:
       if (side != 0) return 1;
       return Random(2) == 0 ? 0 : 1;
-    default: FatalError(__LINE__, kSource);
+    default: FatalError(__LINE__, kQuickBattleRulesSource);
   }
 }
 
 int32_t QuickBattleRules::ForceCodeOfRestriction(int32_t side, int32_t restriction) {
   if (side == 0) {
-    if (restriction < 1 || restriction > 5) FatalError(__LINE__, kSource);
+    if (restriction < 1 || restriction > 5) FatalError(__LINE__, kQuickBattleRulesSource);
     return kAxisForceCodes[restriction - 1];
   }
-  if (restriction < 1 || restriction > 8) FatalError(__LINE__, kSource);
+  if (restriction < 1 || restriction > 8) FatalError(__LINE__, kQuickBattleRulesSource);
   return kAlliedForceCodes[restriction - 1];
 }
 
 int32_t QuickBattleRules::DrawForceCode(int32_t side, int32_t forceType, int32_t date) {
-  if (forceType < 0 || forceType > 3) FatalError(__LINE__, kSource);
+  if (forceType < 0 || forceType > 3) FatalError(__LINE__, kQuickBattleRulesSource);
   const int32_t r = Random(100);
   if (side == 0) {
     switch (forceType) {
@@ -153,14 +153,14 @@ int32_t QuickBattleRules::DrawForceCode(int32_t side, int32_t forceType, int32_t
 int32_t QuickBattleRules::PickCategory(const std::array<int32_t, 6>& room, bool attacker, int32_t enemyForceType) {
   int32_t total = 0;
   for (int32_t value : room) total += value;
-  if (total <= 0) FatalError(__LINE__, kSource);
+  if (total <= 0) FatalError(__LINE__, kQuickBattleRulesSource);
   int32_t r = Random(total);
   int32_t category = 0;
   while (category < 5 && r >= room[static_cast<size_t>(category)]) r -= room[static_cast<size_t>(category++)];
   if (!attacker && category == 4) {
     // A defender answers armour with anti-tank guns rather than artillery.
     static constexpr int32_t kSupportChance[4] = {50, 0, 35, 80};
-    if (enemyForceType < 0 || enemyForceType > 3) FatalError(__LINE__, kSource);
+    if (enemyForceType < 0 || enemyForceType > 3) FatalError(__LINE__, kQuickBattleRulesSource);
     const int32_t chance = kSupportChance[enemyForceType];
     if (chance > 0 && Random(100) < chance) category = 1;
   }
@@ -182,7 +182,7 @@ void QuickBattleRules::ScaleLimits(std::array<int32_t, 7>& limits) {
 }
 
 const QuickBattleRules::Layout& QuickBattleRules::LayoutOf(int32_t quickType) {
-  if (quickType < 0 || quickType > kMeetingEngagement) FatalError(__LINE__, kSource);
+  if (quickType < 0 || quickType > kMeetingEngagement) FatalError(__LINE__, kQuickBattleRulesSource);
   return kLayouts[quickType];
 }
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-void Require(bool ok, int32_t line) {
+void RandomMapGeneratorRequire(bool ok, int32_t line) {
   if (!ok) FatalError(line, "RandomMapGenerator.cpp");
 }
 
@@ -23,13 +23,13 @@ int32_t TilesFor(float metres) {
 
 RandomMapGenerator::RandomMapGenerator(Map& map, const RandomMapParams& params) : map_(map), params_(params) {
   // Every parameter comes from the editor's own popups and fields: anything else is ours.
-  Require(params.mapType >= 0 && params.mapType < RandomMapTables::kMapTypes, __LINE__);
-  Require(params.hilliness >= 0 && params.hilliness < RandomMapTables::kHilliness, __LINE__);
-  Require(params.treeCoverage >= 0 && params.treeCoverage <= 3, __LINE__);
-  Require(params.attackerEdge >= -1 && params.attackerEdge <= 3, __LINE__);
+  RandomMapGeneratorRequire(params.mapType >= 0 && params.mapType < RandomMapTables::kMapTypes, __LINE__);
+  RandomMapGeneratorRequire(params.hilliness >= 0 && params.hilliness < RandomMapTables::kHilliness, __LINE__);
+  RandomMapGeneratorRequire(params.treeCoverage >= 0 && params.treeCoverage <= 3, __LINE__);
+  RandomMapGeneratorRequire(params.attackerEdge >= -1 && params.attackerEdge <= 3, __LINE__);
   const int32_t w = TilesFor(params.widthMetres);
   const int32_t h = TilesFor(params.heightMetres);
-  Require(w >= 3 && w <= Map::kMaxTiles && h >= 3 && h <= Map::kMaxTiles, __LINE__);
+  RandomMapGeneratorRequire(w >= 3 && w <= Map::kMaxTiles && h >= 3 && h <= Map::kMaxTiles, __LINE__);
 }
 
 void RandomMapGenerator::Generate(Map& map, const RandomMapParams& params) {
@@ -52,7 +52,7 @@ void RandomMapGenerator::Generate(Map& map, const RandomMapParams& params) {
 }
 
 void RandomMapGenerator::NewMap() {
-  Require(map_.NewMap(params_.widthMetres, params_.heightMetres, nullptr), __LINE__);
+  RandomMapGeneratorRequire(map_.NewMap(params_.widthMetres, params_.heightMetres, nullptr), __LINE__);
   // Nothing of the old map survives; the new map keeps the landmark list, so empty it.
   map_.objects.landmarks.DeleteAll(map_.objects.landmarks.OwnsMembers());
   w_ = map_.size.tilesX;

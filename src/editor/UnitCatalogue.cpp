@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr const char* kSource = "Editor.cpp";
+constexpr const char* kUnitCatalogueSource = "Editor.cpp";
 
 template <class Record>
 bool FieldedBy(const Record& record, int32_t forceCode, int32_t maxForces) {
@@ -65,7 +65,7 @@ GObjectGroup& UnitCatalogue::List(int32_t row, int32_t category) {
 }
 
 const GObjectGroup& UnitCatalogue::List(int32_t row, int32_t category) const {
-  if (row < 0 || row >= kRows || category < 0 || category >= kCategories) FatalError(__LINE__, kSource);
+  if (row < 0 || row >= kRows || category < 0 || category >= kCategories) FatalError(__LINE__, kUnitCatalogueSource);
   return lists_[static_cast<size_t>(row * kCategories + category)];
 }
 
@@ -153,7 +153,7 @@ void UnitCatalogue::Fill(const Conditions& conditions, bool weighted, bool attac
       } else if (code == 9) {
         category = 2;
       } else {
-        FatalError(5780, kSource);
+        FatalError(5780, kUnitCatalogueSource);
       }
       PurchaseEntry* entry = NewEntry(PurchaseEntry::kVehicle, i, code, axis);
       name.Clear();

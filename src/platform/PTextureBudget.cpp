@@ -9,7 +9,7 @@ struct PTextureBudget::State {
 
 namespace {
 
-constexpr int32_t kMaxSide = 4096;
+constexpr int32_t kMaxTextureSide = 4096;
 
 // A texture that gives its bytes back to the budget's state when destroyed.
 class PBudgetedTexture : public PSurface {
@@ -40,7 +40,7 @@ PResult PTextureBudget::CreateTexture(int32_t width, int32_t height, std::unique
   out.reset();
   PResult r = PFailureInjection::Check("CreateSurface");
   if (r != PResult::kOk) return r;
-  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return PResult::kInvalidParams;
+  if (width < 1 || height < 1 || width > kMaxTextureSide || height > kMaxTextureSide) return PResult::kInvalidParams;
   const uint64_t bytes = static_cast<uint64_t>(width) * 2u * static_cast<uint64_t>(height);
   if (bytes > Free()) return PResult::kOutOfVideoMemory;
   out = std::make_unique<PBudgetedTexture>(width, height, state_, bytes);

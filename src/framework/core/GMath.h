@@ -6,6 +6,9 @@
 // rounding of its own: every build and machine computes the same values as the run-time
 // library does.
 namespace GMath {
+// Degrees to radians and back, as float: every rules and drawing file converts by these.
+inline constexpr float kRadiansPerDegree = 0.017453292519943295f;
+inline constexpr float kDegreesPerRadian = 57.29577951308232f;
 double Exp(double x);
 double Log(double x);
 double Pow(double x, double y);

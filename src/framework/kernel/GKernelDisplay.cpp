@@ -27,7 +27,7 @@
 
 namespace {
 
-std::string Number(int64_t n) { return std::to_string(n); }
+std::string ModeNumber(int64_t n) { return std::to_string(n); }
 
 bool MatchesPreset(const DisplayCandidate& c, const DisplayPreset& p) {
   if (c.mode->width != p.width || c.mode->height != p.height || c.mode->refreshRate != p.refreshRate) return false;
@@ -95,8 +95,8 @@ bool GKernel::Select3DMode() {
     separateCard_ = driver.nonDisplay;
     hardwareDevice_ = device.hardware;
     std::string line = std::string("Attempting 3D DRIVER: ") + driver.name.CStr() + " (" + driver.description.CStr() +
-                       ")  DEVICE: " + device.name.CStr() + "  MODE: " + Number(mode.width) + " x " +
-                       Number(mode.height) + " @" + Number(mode.refreshRate);
+                       ")  DEVICE: " + device.name.CStr() + "  MODE: " + ModeNumber(mode.width) + " x " +
+                       ModeNumber(mode.height) + " @" + ModeNumber(mode.refreshRate);
     if (separateCard_) line += "  (separate 2D/3D)";
     LogError(line.c_str());
 
@@ -285,7 +285,7 @@ bool GKernel::Try2DModes(int32_t width, int32_t height, bool change, bool stepFi
       displayChoice_.use2DPreset = 0;
       change = true;
     }
-    LogError(("Attempting 2D MODE: " + Number(width) + " x " + Number(height)).c_str());
+    LogError(("Attempting 2D MODE: " + ModeNumber(width) + " x " + ModeNumber(height)).c_str());
     if (!displayChoice_.use2DPreset) {
       displayChoice_.width2D = static_cast<uint32_t>(width);
       displayChoice_.height2D = static_cast<uint32_t>(height);

@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr const char* kSource = "GKernel";
+constexpr const char* kKernelSource = "GKernel";
 constexpr size_t kMaxPath = 255;
 
 // "." and the type code's first three characters; "" without a code.
@@ -124,7 +124,7 @@ GFile* GProgramFiles::OpenFileInProgramFolder(const char* name, bool existing) {
 
 GFile* GProgramFiles::CreateTempFile(bool alternate) {
   const std::string folder = PPath::TempFolder();
-  if (folder.empty()) FatalError(3575, kSource);
+  if (folder.empty()) FatalError(3575, kKernelSource);
   // The file is made new, never opened over one that is there: another program (or another
   // copy of this one whose generator stands where ours does) may hold a file of the drawn
   // name. Such a name is varied, not drawn again.
@@ -138,9 +138,9 @@ GFile* GProgramFiles::CreateTempFile(bool alternate) {
     handle = PFile::Open(path, PFile::kRead | PFile::kWrite, PFile::Disposition::kCreateNew);
     if (!handle && !PFileSystem::Exists(path)) break;
   }
-  if (!handle) FatalError(3591, kSource);
+  if (!handle) FatalError(3591, kKernelSource);
   GFile* file = FileOnHandle(std::move(handle), path, alternate ? GFile::kModeTemporaryWriting : GFile::kModeTemporary);
-  if (file == nullptr) FatalError(3591, kSource);
+  if (file == nullptr) FatalError(3591, kKernelSource);
   return file;
 }
 
@@ -168,14 +168,14 @@ GFile* GProgramFiles::CreateGameFile(const char* typeCode, const GString& name, 
 }
 
 void GProgramFiles::DeleteFile(const char* path) {
-  if (path == nullptr) FatalError(3817, kSource);
+  if (path == nullptr) FatalError(3817, kKernelSource);
   if (!PFileSystem::Exists(path) || PFileSystem::IsFolder(path)) {
     // Already gone (another program, or a second delete): nothing is lost by going on.
     GErrorLog::LogError((std::string("File to delete not found ") += path).c_str());
     PSystem::Beep();
     return;
   }
-  if (!PFileSystem::Delete(path)) FatalError(3817, kSource);
+  if (!PFileSystem::Delete(path)) FatalError(3817, kKernelSource);
 }
 
 bool GProgramFiles::FileExists(const GString& name, const char* folder, const char* typeCode, bool text) {

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "framework/core/GErrorLog.h"
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraph3DHost.h"
@@ -14,8 +15,6 @@
 
 namespace {
 constexpr float kHalfDegreeInRadians = 0.00872664626f;
-constexpr float kDegreesToRadians = 0.0174532925f;
-constexpr float kRadiansToDegrees = 57.29577951f;
 }  // namespace
 
 bool GGraph3D::SetUpPickEngine() {
@@ -53,15 +52,15 @@ void GGraph3D::BeginPick(int32_t x, int32_t y, int32_t width, int32_t height, fl
   const float t = std::tan(fieldOfView * kHalfDegreeInRadians);
   // The horizontal angle of the ray, then the point on the near plane under the cursor.
   const float across = 2.0f * static_cast<float>(x) / w - 1.0f;
-  const float horizontal = std::atan(across * t) * kRadiansToDegrees;
+  const float horizontal = std::atan(across * t) * GMath::kDegreesPerRadian;
   const float k = nearZ * t;
   const float nearX = across * k;
   const float nearY = (2.0f * static_cast<float>(y) / h - 1.0f) * k * h / w;
   // The vertical angle as seen once the camera has turned by the horizontal one.
-  const float a = horizontal * kDegreesToRadians;
+  const float a = horizontal * GMath::kRadiansPerDegree;
   const float d = nearZ * std::cos(a) + nearX * std::sin(a);
   const float y2 = ((nearY * sy_) / d + 1.0f) * hh_;
-  const float vertical = std::atan((2.0f * y2 / h - 1.0f) * t * h / w) * kRadiansToDegrees;
+  const float vertical = std::atan((2.0f * y2 / h - 1.0f) * t * h / w) * GMath::kDegreesPerRadian;
   // The angle that 7 pixels of the view cover.
   const float pickFieldOfView = fieldOfView * 0.5f * static_cast<float>(kPickSize) / hw_;
 

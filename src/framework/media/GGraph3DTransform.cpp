@@ -2,11 +2,11 @@
 #include <cmath>
 #include <utility>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 
 namespace {
-constexpr float kDegreesToRadians = 0.017453292f;
 }
 
 void GGraph3D::Translate(float x, float y, float z) {
@@ -59,7 +59,7 @@ void GGraph3D::ScaleZ(float z) {
 namespace {
 // Rows a' = c a + s b and b' = c b - s a, on the first three components.
 void Rotate(float* a, float* b, float degrees) {
-  float radians = degrees * kDegreesToRadians;
+  float radians = degrees * GMath::kRadiansPerDegree;
   float c = std::cos(radians), s = std::sin(radians);
   for (int j = 0; j < 3; ++j) {
     float na = c * a[j] + s * b[j];

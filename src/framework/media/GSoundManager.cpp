@@ -17,7 +17,7 @@
 GSoundManager* gSoundManager = nullptr;
 
 namespace {
-constexpr const char* kSource = "GSound";
+constexpr const char* kSoundSource = "GSound";
 
 GSoundChannel* ChannelOf(GObject* member) { return static_cast<GSoundChannel*>(member); }
 GSoundEffect* SoundOf(GObject* member) { return static_cast<GSoundEffect*>(member); }
@@ -129,7 +129,7 @@ void GSoundManager::Init(const PAudioOptions& options) {
   device_ = PAudioDevice::Create(options, &result);
   if (!device_) {
     GErrorLog::LogValue("DirectSound error at creation: ", result);
-    FatalError(1756, kSource);
+    FatalError(1756, kSoundSource);
   }
 
   result = device_->ObtainPrimary(true);
@@ -167,8 +167,8 @@ void GSoundManager::Init(const PAudioOptions& options) {
     GErrorLog::LogError("Error gathering sound capabilities!");
   }
 
-  if (!device_->HasPrimary()) FatalError(1859, kSource);
-  if (device_->SetPrimaryFormat(PAudioFormat()) != PAudio::kOk) FatalError(1869, kSource);
+  if (!device_->HasPrimary()) FatalError(1859, kSoundSource);
+  if (device_->SetPrimaryFormat(PAudioFormat()) != PAudio::kOk) FatalError(1869, kSoundSource);
   // The listener stays at the origin looking along +z: positions are given in listener space.
   if (device_->SetRolloffFactor(0.4f) != PAudio::kOk) GErrorLog::LogError("FAILED to set rolloff");
 
@@ -241,7 +241,7 @@ GSoundChannel* GSoundManager::FindChannel(int32_t priority, int32_t instanceLimi
   }
   if (chosen == nullptr) {
     auto* probe = new (std::nothrow) GSoundProbeChannel(distance, priority, instanceLimit);
-    if (probe == nullptr) FatalError(2262, kSource);
+    if (probe == nullptr) FatalError(2262, kSoundSource);
     list.Append(probe);
     RankChannels(list);
     GObject* last = list.GetItem(list.Count() - 1);
@@ -257,7 +257,7 @@ void GSoundManager::RankChannels(GObjectGroup& list) {
   const int32_t count = list.Count();
   for (int32_t i = 0; i < count; ++i) {
     GObject* member = list.GetItem(i);
-    if (member == nullptr || member->Magic() != GObject::kMagic) FatalError(2281, kSource);
+    if (member == nullptr || member->Magic() != GObject::kMagic) FatalError(2281, kSoundSource);
     ChannelOf(member)->excess = false;
     ChannelOf(member)->duplicate = false;
   }
@@ -300,7 +300,7 @@ void GSoundManager::Update() {
   oneShots_.RemoveIf(
       [](GObject* member, void*) {
         GSoundEffect* sound = SoundOf(member);
-        if (!sound->IsOneShot()) FatalError(2395, kSource);
+        if (!sound->IsOneShot()) FatalError(2395, kSoundSource);
         return sound->IsFinished();
       },
       nullptr, true);
@@ -340,11 +340,11 @@ void GSoundManager::UpdateLoopingChannels() {
 }
 
 void GSoundManager::SetSoundsEnabled(bool on) {
-  GErrorLog::LogFileLine(2503, kSource);
+  GErrorLog::LogFileLine(2503, kSoundSource);
   if (!initialised_ || on == enabled_) return;
   enabled_ = on;
   if (on) return;
-  GErrorLog::LogFileLine(2509, kSource);
+  GErrorLog::LogFileLine(2509, kSoundSource);
   StopSoundsOn(plainChannels_);
   StopSoundsOn(channels3D_);
   if (streamChannel_ != nullptr && streamChannel_->GetSound() != nullptr) streamChannel_->GetSound()->Stop();
@@ -374,7 +374,7 @@ GSoundData* GSoundManager::FindCached(int16_t number, bool looped) const {
 
 GSoundData* GSoundManager::LoadIntoCache(int16_t number, bool looped, int32_t line) {
   auto* data = new (std::nothrow) GSoundData();
-  if (data == nullptr) FatalError(line, kSource);
+  if (data == nullptr) FatalError(line, kSoundSource);
   if (!data->Load(number, looped, GetHost())) {
     delete data;
     return nullptr;

@@ -11,6 +11,7 @@
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AISetupProfile.h"
 #include "game/ai/AIProgressMeter.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"
@@ -28,17 +29,6 @@ constexpr int32_t kOptionHold = 10;
 constexpr int32_t kOptionComputerSetup = 11;
 // Unit categories handed out to an attacker's groups, 12 taking every unit left.
 constexpr int32_t kLastCategory = 12;
-
-void Step(const AIPlanContext& context) {
-  if (context.meter != nullptr) context.meter->Advance();
-}
-
-AIGroup* NewGroup(int32_t mode) {
-  auto* group = new AIGroup();
-  group->Init();
-  group->mode = mode;
-  return group;
-}
 
 void RemoveAndDelete(GObjectGroup& list, AIGroup* group) {
   list.RemoveObject(group, false);
@@ -69,7 +59,7 @@ bool TakeWithoutRole(GObject* member, void* arg) {
   auto* unit = static_cast<Unit*>(member);
   if (AIOperational::PlanningRole(*plan->context, *unit) != 0) return false;
   plan->placed->Append(unit);
-  Step(*plan->context);
+  plan->context->StepMeter();
   return true;
 }
 
@@ -132,7 +122,7 @@ bool AIOperational::PlaceRoleUnit(const AIPlanContext& context, Unit& unit, cons
   const int32_t role = PlanningRole(context, unit);
   if (role != 0 && role != 1) return false;
   if (unit.setupZone != 7) PlaceInSetupZone(context, unit, grid, true);
-  Step(context);
+  context.StepMeter();
   if (role != 0) return false;
   placed.Append(&unit);
   return true;
@@ -143,7 +133,7 @@ void AIOperational::PlaceUnitInZone(const AIPlanContext& context, Unit& unit, co
   // An attacker's platoon leaders are placed beside their squads later.
   if (!context.defender && IsLevelOneLeader(unit)) return;
   PlaceInSetupZone(context, unit, grid, false);
-  Step(context);
+  context.StepMeter();
 }
 
 float AIOperational::SetupFacing(const Battle& battle, const Unit& unit) {
@@ -202,7 +192,7 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
     const AISetupProfile::Timer timer(AISetupProfile::kOutlook);
     BuildOutlookGrid(context, grid);
   }
-  Step(context);
+  context.StepMeter();
 
   const bool computerSetup = app.GetOption(kOptionComputerSetup) != 0;
   GGroup fixed;
@@ -286,7 +276,7 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
         PlaceLeadersOfGroup(context, *static_cast<AIGroup*>(list->GetItem(g)), grid);
       }
     }
-    Step(context);
+    context.StepMeter();
   } else {
     // 9. An attacker's one to three groups take the units category by category in wings
     // along the front.
@@ -308,7 +298,7 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
       OrderPlatoons(context);
       ForEachUnit(*placement, [&](Unit& unit) { PlaceLeaderWithSquads(context, unit, grid); });
     }
-    Step(context);
+    context.StepMeter();
     for (int32_t category = 0; category <= kLastCategory; ++category) {
       DistributeUnits(context, *placement, groups, groupCount, category);
     }
@@ -326,12 +316,12 @@ void AIOperational::BuildGroups(const AIPlanContext& context) {
     }
   }
   RefreshLeaderLinks(battle);
-  Step(context);
+  context.StepMeter();
   if (objects.Count() > 0 && computerSetup) {
     const AISetupProfile::Timer timer(AISetupProfile::kFortifications);
     PlaceAllFortifications(context, objects);
   }
   for (int32_t i = 0; i < battle.UnitCount(); ++i) ChooseStartLevel(context, *battle.UnitAt(i));
   for (int32_t i = 0; i < battle.UnitCount(); ++i) JoinVehicleGroup(context, *battle.UnitAt(i));
-  Step(context);
+  context.StepMeter();
 }

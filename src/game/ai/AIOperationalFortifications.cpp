@@ -9,6 +9,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AIProgressMeter.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/Battle.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
@@ -22,8 +23,6 @@ namespace {
 constexpr double kEdgeSlope = 1.66667;
 constexpr int32_t kPlacedKinds[] = {Inanimate::kRoadblock,      Inanimate::kWire,      Inanimate::kReferencePoint,
                                     Inanimate::kPersonnelMines, Inanimate::kTankMines, Inanimate::kMineChain};
-
-float TileCentre(int32_t t) { return (static_cast<float>(t) + 0.5f) * Map::kTileSize; }
 
 // Roads, water and buildings: where a roadblock closes a way and mines lie on one.
 bool IsRoadOrWaterWithBuildings(int32_t t) { return t == 8 || t == 9 || t == 11 || (t >= 36 && t <= 44); }
@@ -81,10 +80,6 @@ double AxisCorrection(int32_t highOwner, int32_t lowOwner, int32_t side, double 
   return 1.0;
 }
 
-void Step(const AIPlanContext& context) {
-  if (context.meter != nullptr) context.meter->Advance();
-}
-
 }  // namespace
 
 int32_t AIOperational::ObjectKind(Unit& unit) {
@@ -122,7 +117,7 @@ void AIOperational::PlaceOneFortification(const AIPlanContext& context, Unit& ob
     if (aInZone != bInZone) return aInZone;
     return a.shuffledWeight > b.shuffledWeight;
   });
-  Step(context);
+  context.StepMeter();
   PlacementCell& first = cells.front();
   if (key != -1 && first.zone != object.setupZone) return;
   const float x = TileCentre(first.x);

@@ -15,10 +15,6 @@
 
 namespace {
 
-void Step(const AIPlanContext& context) {
-  if (context.meter != nullptr) context.meter->Advance();
-}
-
 // A new holding group for the goal, appended to the side's list.
 AIGroup* NewHolder(const AIPlanContext& context, const AIGoalGroup& goal) {
   auto* group = new AIGroup();
@@ -49,7 +45,7 @@ void AIOperational::GarrisonGoals(const AIPlanContext& context, int32_t total, G
         holder->Append(unit);
         units.RemoveAt(i, false);
         enough = goal->HasEnoughUnits(context, total, &holder, &halfway);
-        Step(context);
+        context.StepMeter();
       }
     }
   }
@@ -71,7 +67,7 @@ bool AIOperational::AssignToNearestGoal(const AIPlanContext& context, Unit& unit
   if (chosen == nullptr) return false;
   if (holder == nullptr) holder = NewHolder(context, *chosen);
   holder->Append(&unit);
-  Step(context);
+  context.StepMeter();
   return true;
 }
 

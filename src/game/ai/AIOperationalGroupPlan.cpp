@@ -11,6 +11,7 @@
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AIProgressMeter.h"
 #include "game/ai/UnitPlan.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
@@ -26,11 +27,6 @@ namespace {
 
 // The searches held ahead for each worker thread.
 constexpr int32_t kAskedPerThread = 3;
-
-bool IsSquad(const Unit& unit) {
-  const InfantryServices* infantry = unit.IsInfantry() ? unit.AsInfantry() : nullptr;
-  return infantry != nullptr && infantry->IsSquad();
-}
 
 // The answer to the weapon query with a selector: non-zero when the unit has that weapon.
 int32_t QueryWeaponResult(const Unit& unit, int32_t selector) {
@@ -316,7 +312,6 @@ void AIGroupPlan::Hold() {
   }
   plans.DeleteAll(true);
 }
-
 
 float AIOperational::GoalRoundShare(const Unit& unit) {
   if (unit.IsInfantry()) {

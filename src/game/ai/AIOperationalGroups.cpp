@@ -1,5 +1,6 @@
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/units/Unit.h"
@@ -12,13 +13,6 @@ AIGroup* FirstGroupOfMode(const Battle& battle, int32_t side, int32_t mode) {
     if (group->mode == mode) return group;
   }
   return nullptr;
-}
-
-AIGroup* NewGroup(int32_t mode) {
-  auto* group = new AIGroup();
-  group->Init();
-  group->mode = mode;
-  return group;
 }
 
 // The group of the side, other than the one given, that holds the unit; null for none.

@@ -6,6 +6,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIPlanContext.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/Battle.h"
 #include "game/battle/VictoryFlag.h"
 #include "game/map/Distance.h"
@@ -19,11 +20,6 @@
 #include "game/units/ports/VehicleServices.h"
 
 namespace {
-
-bool IsSquad(const Unit& unit) {
-  const InfantryServices* infantry = unit.IsInfantry() ? unit.AsInfantry() : nullptr;
-  return infantry != nullptr && infantry->IsSquad();
-}
 
 // The kill chance (0..1) of the unit's main weapon against its armoured target, 0 unseen.
 float KillChance(Unit& unit, Unit& target) {

@@ -9,6 +9,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AISetupProfile.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
@@ -24,8 +25,6 @@ constexpr float kCrowdReach = 30.0f;
 constexpr float kCrowdCap = 16000.0f;
 // Guns faster than this at the muzzle (m/s) look far; slower ones stay near and hidden.
 constexpr float kLongViewVelocity = 600.0f;
-
-float TileCentre(int32_t t) { return (static_cast<float>(t) + 0.5f) * Map::kTileSize; }
 
 uint16_t OutlookAt(const GDynamicArray& grid, float x, float y) {
   const auto tx = static_cast<int32_t>(x * 0.05f);

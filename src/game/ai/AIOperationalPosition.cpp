@@ -9,6 +9,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIPlanContext.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
 #include "game/map/PlanningMath.h"
@@ -21,11 +22,6 @@ namespace {
 
 constexpr std::array<float, 11> kRingFactors = {1.0f,  1.0f,  1.0f,  0.94f, 0.88f, 0.80f,
                                                 0.68f, 0.56f, 0.44f, 0.32f, 0.20f};
-
-bool IsSquad(const Unit& unit) {
-  const InfantryServices* infantry = unit.IsInfantry() ? unit.AsInfantry() : nullptr;
-  return infantry != nullptr && infantry->IsSquad();
-}
 
 // The quadrant of the other unit around the unit: 0 north-east, 1 north-west, 2 south-west,
 // 3 south-east.

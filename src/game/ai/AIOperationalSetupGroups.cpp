@@ -6,6 +6,7 @@
 #include "game/ai/AIGoalGroup.h"
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
@@ -13,8 +14,6 @@
 #include "game/units/Unit.h"
 
 namespace {
-
-constexpr float kFar = 9e20f;
 
 const Infantry* InfantryOf(const Unit& unit) {
   return unit.IsInfantry() ? unit.AsInfantryUnit() : nullptr;

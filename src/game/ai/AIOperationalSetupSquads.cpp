@@ -11,6 +11,7 @@
 #include "game/ai/AIOperational.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AIProgressMeter.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/map/Map.h"
@@ -19,25 +20,20 @@
 
 namespace {
 
-constexpr float kFar = 9e20f;
 constexpr int32_t kLeaderTries = 1000;
 
-void Step(const AIPlanContext& context) {
-  if (context.meter != nullptr) context.meter->Advance();
-}
-
-Infantry* InfantryOf(Unit* unit) {
+Infantry* InfantryOfPointer(Unit* unit) {
   return unit != nullptr && unit->IsInfantry() ? unit->AsInfantryUnit() : nullptr;
 }
 
-bool IsLevelOneLeader(const Infantry& infantry) {
+bool IsLevelOneLeaderInfantry(const Infantry& infantry) {
   int32_t level = 0;
   return infantry.GetLeaderLevel(&level) && level == 1;
 }
 
 // The unit itself, or the vehicle it rides.
 Unit* Bearer(Unit* unit) {
-  Infantry* infantry = InfantryOf(unit);
+  Infantry* infantry = InfantryOfPointer(unit);
   return infantry != nullptr && infantry->carrier != nullptr ? infantry->carrier : unit;
 }
 
@@ -48,11 +44,11 @@ struct ReuniteFilter {
 bool DropFromReunion(GObject* member, void* arg) {
   auto* unit = static_cast<Unit*>(member);
   if (unit->setupZone == 7 || !unit->IsInfantry() || unit->IsPassenger()) return true;
-  Infantry* infantry = InfantryOf(unit);
+  Infantry* infantry = InfantryOfPointer(unit);
   if (infantry->IsSquad()) return infantry->commandingLeader == infantry->platoonLeader;
   GGroup& units = *static_cast<ReuniteFilter*>(arg)->units;
   for (int32_t k = 0; k < units.Count(); ++k) {
-    Infantry* squad = InfantryOf(static_cast<Unit*>(units.GetItem(k)));
+    Infantry* squad = InfantryOfPointer(static_cast<Unit*>(units.GetItem(k)));
     if (squad != nullptr && squad->IsSquad() && squad->commandingLeader == unit) return true;
   }
   return false;
@@ -83,7 +79,7 @@ Unit* FindTradePartner(AIGroup& group, const Unit* skip, GGroup& list, int32_t z
 
 void AIOperational::RefreshLeaderLinks(Battle& battle) {
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
-    Infantry* infantry = InfantryOf(battle.UnitAt(i));
+    Infantry* infantry = InfantryOfPointer(battle.UnitAt(i));
     if (infantry != nullptr) infantry->FindCommandingLeader();
   }
 }
@@ -106,7 +102,7 @@ void AIOperational::ReuniteSquadsWithLeaders(const AIPlanContext& context, GGrou
   while (traded) {
     traded = false;
     for (int32_t i = 0; i < units.Count() && !traded; ++i) {
-      Infantry* squad = InfantryOf(static_cast<Unit*>(units.GetItem(i)));
+      Infantry* squad = InfantryOfPointer(static_cast<Unit*>(units.GetItem(i)));
       if (squad == nullptr) FatalError(4504, "AIOperational");
       Unit* leader = squad->platoonLeader;
       if (!squad->IsSquad() || leader == nullptr || squad->IsPassenger()) continue;
@@ -127,7 +123,7 @@ void AIOperational::ReuniteSquadsWithLeaders(const AIPlanContext& context, GGrou
       }
       units.RemoveObject(squad, false);
       units.RemoveObject(leader, false);
-      Infantry* moved = InfantryOf(partner);
+      Infantry* moved = InfantryOfPointer(partner);
       if (moved != nullptr) {
         moved->FindCommandingLeader();
         if (moved->commandingLeader == moved->platoonLeader) units.RemoveObject(partner, false);
@@ -145,7 +141,7 @@ void AIOperational::OrderPlatoons(const AIPlanContext& context) {
   std::vector<Unit*> squads;
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
     Unit* unit = battle.UnitAt(i);
-    Infantry* infantry = InfantryOf(unit);
+    Infantry* infantry = InfantryOfPointer(unit);
     if (infantry == nullptr || !infantry->IsSquad() || unit->GetSideIndex() != context.side || unit->setupZone == 7) {
       continue;
     }
@@ -202,17 +198,17 @@ void AIOperational::OrderPlatoons(const AIPlanContext& context) {
 }
 
 bool AIOperational::PlaceLeaderWithSquads(const AIPlanContext& context, Unit& leader, const GDynamicArray& grid) {
-  Infantry* infantry = InfantryOf(&leader);
-  if (infantry == nullptr || !IsLevelOneLeader(*infantry) || leader.setupZone == 7) return false;
+  Infantry* infantry = InfantryOfPointer(&leader);
+  if (infantry == nullptr || !IsLevelOneLeaderInfantry(*infantry) || leader.setupZone == 7) return false;
   Battle& battle = *context.battle;
   std::vector<Unit*> led;
   for (int32_t i = 0; i < battle.UnitCount(); ++i) {
-    Infantry* squad = InfantryOf(battle.UnitAt(i));
+    Infantry* squad = InfantryOfPointer(battle.UnitAt(i));
     if (squad != nullptr && squad->platoonLeader == &leader) led.push_back(squad);
   }
   if (led.empty()) {
     PlaceInSetupZone(context, leader, grid, false);
-    Step(context);
+    context.StepMeter();
     return false;
   }
   Unit* middle = nullptr;
@@ -263,7 +259,7 @@ bool AIOperational::PlaceLeaderWithSquads(const AIPlanContext& context, Unit& le
       return true;
     }
   }
-  Step(context);
+  context.StepMeter();
   return false;
 }
 
@@ -287,7 +283,7 @@ void AIOperational::PlaceLeadersOfGroup(const AIPlanContext& context, AIGroup& g
 }
 
 void AIOperational::JoinVehicleGroup(const AIPlanContext& context, Unit& unit) {
-  Infantry* infantry = InfantryOf(&unit);
+  Infantry* infantry = InfantryOfPointer(&unit);
   if (infantry == nullptr || !unit.IsAlive() || unit.GetSideIndex() != context.side || infantry->carrier == nullptr) {
     return;
   }

@@ -7,6 +7,7 @@
 #include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/SituationRecord.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/Battle.h"
 #include "game/map/PlanningMath.h"
 #include "game/units/targeting/AITargeting.h"
@@ -20,7 +21,7 @@ namespace {
 constexpr float kAimMarker = 99.0f;
 
 // The selector's weapon and type code; the result is non-zero when the unit has that weapon.
-int32_t QueryWeaponResult(const Unit& unit, int32_t selector, int32_t& weapon, int32_t& type) {
+int32_t QueryWeaponAndResult(const Unit& unit, int32_t selector, int32_t& weapon, int32_t& type) {
   if (const auto* infantry = unit.AsInfantryUnit()) {
     return infantry->QueryWeaponGrade(weapon, type, selector);
   }
@@ -30,11 +31,6 @@ int32_t QueryWeaponResult(const Unit& unit, int32_t selector, int32_t& weapon, i
 
 bool HasTargetPointInSight(const Unit& unit) {
   return unit.areaFire != 0 && unit.LineOfSightToPoint(unit.targetX, unit.targetY);
-}
-
-bool IsSquad(const Unit& unit) {
-  const InfantryServices* infantry = unit.IsInfantry() ? unit.AsInfantry() : nullptr;
-  return infantry != nullptr && infantry->IsSquad();
 }
 
 // The turn-progress factor of a defender early in the battle.
@@ -61,7 +57,7 @@ float AIOperational::WeaponReach(const Unit& unit) {
   }
   int32_t weapon = Infantry::kNoWeapon;
   int32_t type = 0;
-  const int32_t r = QueryWeaponResult(unit, 0, weapon, type);
+  const int32_t r = QueryWeaponAndResult(unit, 0, weapon, type);
   switch (type) {
     case 0:
       if (r != 0) return 150.0f;

@@ -6,6 +6,7 @@
 #include "game/ai/AIPlanContext.h"
 #include "game/ai/AIPlanProfile.h"
 #include "game/ai/AIProgressMeter.h"
+#include "game/ai/AIOperationalShared.h"
 #include "game/battle/AIGroup.h"
 #include "game/battle/Battle.h"
 #include "game/battle/Campaign.h"

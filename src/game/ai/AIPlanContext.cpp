@@ -1,6 +1,7 @@
 #include "game/ai/AIPlanContext.h"
 
 #include "game/ai/AIGoalGroup.h"
+#include "game/ai/AIProgressMeter.h"
 #include "game/battle/Battle.h"
 #include "framework/core/Quorl.h"
 #include "game/units/Unit.h"
@@ -52,6 +53,10 @@ float AIPlanContext::PurchaseCost(const Unit& unit) const {
   const float value = ComputeWithoutDraws([&unit] { return unit.GetPurchaseCost(); });
   costs_.emplace(&unit, value);
   return value;
+}
+
+void AIPlanContext::StepMeter() const {
+  if (meter != nullptr) meter->Advance();
 }
 
 GObjectGroup* AIPlanContext::Objectives() const {

@@ -19,6 +19,8 @@ struct AIPlanContext {
   // True when the battle's attacker is neither this side nor 2 (a meeting engagement).
   bool defender = false;
   AIProgressMeter* meter = nullptr;
+  // Advances the progress meter a step, when there is one.
+  void StepMeter() const;
   // The operation the battle belongs to; null for a stand-alone battle.
   const Campaign* operation = nullptr;
 

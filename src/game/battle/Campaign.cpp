@@ -15,6 +15,7 @@
 #include "game/battle/CampaignHost.h"
 #include "game/battle/ReinforcementGroup.h"
 #include "game/battle/VictoryFlag.h"
+#include "game/battle/CampaignSideZone.h"
 #include "game/map/Building.h"
 #include "game/map/Crater.h"
 #include "game/map/Landmark.h"
@@ -59,7 +60,6 @@ int32_t SeasonOfDate(int32_t date) {
 }
 
 // The zone value of a side index: 4 Axis, 1 Allied.
-uint8_t ZoneOfSide(int32_t side) { return side == 0 ? 4 : 1; }
 
 void FillZone(Map& map, int32_t x0, int32_t x1, int32_t y0, int32_t y1, uint8_t zone) {
   x0 = std::max(x0, 0);

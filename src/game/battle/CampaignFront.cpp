@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr const char* kSource = "Campaign";
+constexpr const char* kFrontSource = "Campaign";
 
 // A unit that still holds ground when the front is drawn.
 bool HoldsGround(const Unit& unit) { return unit.alive != 0 && unit.status == 0 && !unit.HasSurrendered(); }
@@ -25,7 +25,7 @@ bool Campaign::IsAcrossWestEast() const { return attackerEdge == 0 || attackerEd
 float Campaign::FrontMetres() const { return (static_cast<float>(frontLine) + 0.5f) * 20.0f; }
 
 float Campaign::FrontExtent() const {
-  if (map == nullptr) FatalError(__LINE__, kSource);
+  if (map == nullptr) FatalError(__LINE__, kFrontSource);
   const int32_t tiles = IsAcrossWestEast() ? map->size.tilesX : map->size.tilesY;
   return static_cast<float>(tiles) * 20.0f;
 }
@@ -43,8 +43,8 @@ int32_t Campaign::FrontFromPosition(float metres, bool horizontal) const {
 
 void Campaign::UpdateFrontLine() {
   Battle* battle = host_ != nullptr ? host_->GetCurrentBattle() : nullptr;
-  if (battle == nullptr) FatalError(702, kSource);
-  if (battle->map == nullptr) FatalError(703, kSource);
+  if (battle == nullptr) FatalError(702, kFrontSource);
+  if (battle->map == nullptr) FatalError(703, kFrontSource);
   const bool horizontal = IsAcrossWestEast();
   std::vector<const Unit*> lists[2];  // 0 the attacker's, 1 the defender's; not owning
   for (int32_t i = 0; i < battle->units.Count(); ++i) {
@@ -158,7 +158,7 @@ int32_t Campaign::AttackerLevel() const {
       if (q < 3.0f) return -3;
       return -4;
     }
-    default: FatalError(2039, kSource);
+    default: FatalError(2039, kFrontSource);
   }
   return 0;
 }

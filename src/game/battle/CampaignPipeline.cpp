@@ -15,6 +15,7 @@
 #include "game/battle/CampaignHost.h"
 #include "game/battle/CampaignUnitHost.h"
 #include "game/battle/ReinforcementGroup.h"
+#include "game/battle/CampaignSideZone.h"
 #include "game/map/Building.h"
 #include "game/map/Crater.h"
 #include "game/map/Map.h"
@@ -30,12 +31,11 @@
 
 namespace {
 
-constexpr const char* kSource = "Campaign";
+constexpr const char* kPipelineSource = "Campaign";
 constexpr float kTwoPi = 6.28318531f;
 
-uint8_t ZoneOfSide(int32_t side) { return side == 0 ? 4 : 1; }
 
-void Trace(int32_t line) { GErrorLog::LogFileLine(line, kSource); }
+void Trace(int32_t line) { GErrorLog::LogFileLine(line, kPipelineSource); }
 
 // The vehicle carrying the unit in the group, or null.
 Unit* FindCarrier(GGroup& units, const Unit& rider) {
@@ -95,7 +95,7 @@ bool IsEmplacement(const Unit& unit) {
 
 void Campaign::AdvanceBetweenBattles() {
   Battle* battle = host_ != nullptr ? host_->GetCurrentBattle() : nullptr;
-  if (battle == nullptr) FatalError(511, kSource);
+  if (battle == nullptr) FatalError(511, kPipelineSource);
   CampaignUnitHost unitHost(*this);
   unitHost_ = &unitHost;
   orphanCandidates_.clear();
@@ -188,8 +188,8 @@ void Campaign::DismountPassengers(Battle& battle) {
 
 void Campaign::TakeBackBattle() {
   Battle* battle = host_ != nullptr ? host_->GetCurrentBattle() : nullptr;
-  if (battle == nullptr) FatalError(511, kSource);
-  if (map == nullptr) FatalError(__LINE__, kSource);
+  if (battle == nullptr) FatalError(511, kPipelineSource);
+  if (map == nullptr) FatalError(__LINE__, kPipelineSource);
   const float dx = static_cast<float>(windowX) * Map::kTileSize;
   const float dy = static_cast<float>(windowY) * Map::kTileSize;
   for (int32_t i = 0; i < battle->units.Count(); ++i) {
@@ -210,7 +210,7 @@ void Campaign::TakeBackBattle() {
       auto* crater = static_cast<Crater*>(source->GetItem(k));
       crater->x += dx;
       crater->y += dy;
-      if (target == nullptr) FatalError(__LINE__, kSource);
+      if (target == nullptr) FatalError(__LINE__, kPipelineSource);
       target->Append(crater);
     }
     source->DeleteAll(false);
@@ -332,7 +332,7 @@ void Campaign::MergeSquad(Unit& u, Unit& p) {
 // ---- Zones, supply and pull-back ----
 
 void Campaign::GetSideArea(bool attackerSide, bool withGap, int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1) const {
-  if (map == nullptr) FatalError(__LINE__, kSource);
+  if (map == nullptr) FatalError(__LINE__, kPipelineSource);
   const int32_t W = map->terrain.tiles.Width();
   const int32_t H = map->terrain.tiles.Height();
   const int32_t g = withGap ? static_cast<int32_t>(static_cast<float>(noMansLand) * 0.5001f * 0.05f) : 0;
@@ -346,7 +346,7 @@ void Campaign::GetSideArea(bool attackerSide, bool withGap, int32_t& x0, int32_t
     case 1: (attackerSide ? y0 : y1) = attackerSide ? H - F + g : H - F - g; break;
     case 2: (attackerSide ? x0 : x1) = attackerSide ? W - F + g : W - F - g; break;
     case 3: (attackerSide ? y1 : y0) = attackerSide ? F - g : F + g; break;
-    default: FatalError(390, kSource);
+    default: FatalError(390, kPipelineSource);
   }
   x0 = std::max(x0, 0);
   y0 = std::max(y0, 0);
@@ -367,7 +367,7 @@ void Campaign::PaintArea(bool attackerSide) {
 }
 
 void Campaign::RedrawZones(bool promote) {
-  if (map == nullptr) FatalError(__LINE__, kSource);
+  if (map == nullptr) FatalError(__LINE__, kPipelineSource);
   Map& m = *map;
   const int32_t W = m.terrain.tiles.Width();
   const int32_t H = m.terrain.tiles.Height();
@@ -424,7 +424,7 @@ void Campaign::SupplyFloodFill(std::vector<uint8_t>& grid, std::vector<int32_t>&
     if (tile == zone || tile == 0) {
       grid[static_cast<size_t>(next)] = 1;
       // Every cell enters once, so the stack never holds more than the grid's cells.
-      if (stack.size() >= static_cast<size_t>(W) * static_cast<size_t>(H)) FatalError(945, kSource);
+      if (stack.size() >= static_cast<size_t>(W) * static_cast<size_t>(H)) FatalError(945, kPipelineSource);
       stack.push_back(next * 4);
     } else {
       grid[static_cast<size_t>(next)] = 2;
@@ -433,7 +433,7 @@ void Campaign::SupplyFloodFill(std::vector<uint8_t>& grid, std::vector<int32_t>&
 }
 
 void Campaign::TraceSupply() {
-  if (map == nullptr) FatalError(__LINE__, kSource);
+  if (map == nullptr) FatalError(__LINE__, kPipelineSource);
   const int32_t W = map->terrain.tiles.Width();
   const int32_t H = map->terrain.tiles.Height();
   std::vector<uint8_t> grid(static_cast<size_t>(W) * static_cast<size_t>(H));
@@ -471,7 +471,7 @@ void Campaign::TraceSupply() {
 }
 
 void Campaign::ClearContestedTiles() {
-  if (map == nullptr) FatalError(892, kSource);
+  if (map == nullptr) FatalError(892, kPipelineSource);
   for (int32_t x = 0; x < map->terrain.tiles.Width(); ++x) {
     for (int32_t y = 0; y < map->terrain.tiles.Height(); ++y) {
       uint8_t& zone = map->terrain.tiles.At(x, y).zone;
@@ -535,7 +535,7 @@ void Campaign::RepairVehicles() {
 }
 
 void Campaign::MarkLostWrecks() {
-  if (map == nullptr) FatalError(__LINE__, kSource);
+  if (map == nullptr) FatalError(__LINE__, kPipelineSource);
   for (int32_t i = 0; i < units.Count(); ++i) {
     Unit* unit = UnitAt(i);
     if (unit->alive != 0) continue;
@@ -702,7 +702,7 @@ void Campaign::RemoveOrphanCrews() {
 
 void Campaign::EvolveGroundCondition() {
   const Battle* battle = host_ != nullptr ? host_->GetCurrentBattle() : nullptr;
-  if (battle == nullptr) FatalError(1811, kSource);
+  if (battle == nullptr) FatalError(1811, kPipelineSource);
   groundCondition = EvolveGround(battle->weather, battle->groundCondition, groundCondition, nightEvery);
 }
 

@@ -108,7 +108,7 @@ bool KeepsAllEntries(const Unit& unit) {
   return infantry->IsSquad() || infantry->GetClassData().LeaderLevel() != 0;
 }
 
-int8_t SignedByte(GFile& file) { return file.ReadByte(); }
+int8_t PacketSignedByte(GFile& file) { return file.ReadByte(); }
 
 // A place on the ground (metres) as the battle stores one: finite and within a bound far
 // beyond any map, as for the units' own places, so that the replay's tiles, blocks and
@@ -257,7 +257,7 @@ void Packet::Read(GFile& file) {
       fire.targetZ = file.ReadScaled(3.0f);
       fire.blast = file.ReadScaled(50.0f);
       fire.count = static_cast<int16_t>(file.ReadU16());
-      fire.effectCode = SignedByte(file);
+      fire.effectCode = PacketSignedByte(file);
       fire.speed = file.ReadScaled(1000.0f);
       const uint8_t flags = static_cast<uint8_t>(file.ReadByte());
       fire.firstFlag = Field(flags, 3, 1);
@@ -270,7 +270,7 @@ void Packet::Read(GFile& file) {
     case kSound: {
       sound.source = ReadUnit(file, false);
       sound.number = file.ReadU16();
-      sound.soundKind = SignedByte(file);
+      sound.soundKind = PacketSignedByte(file);
       sound.parameter = file.ReadScaled(1000.0f);
       for (auto& side : sound.position) {
         for (float& v : side) v = file.ReadScaled(3.0f);
@@ -304,9 +304,9 @@ void Packet::Read(GFile& file) {
     case kHitReport: {
       hit.vehicle = ReadUnit(file, true);
       if (hit.vehicle != nullptr && !hit.vehicle->IsVehicle()) file.SetError();
-      hit.part = SignedByte(file);
-      hit.facing = SignedByte(file);
-      hit.menLost = SignedByte(file);
+      hit.part = PacketSignedByte(file);
+      hit.facing = PacketSignedByte(file);
+      hit.menLost = PacketSignedByte(file);
       for (size_t i : {0u, 1u, 2u, 3u, 5u}) hit.flags[i] = file.ReadByte() != 0 ? 1 : 0;
       const uint8_t packed = static_cast<uint8_t>(file.ReadByte());
       hit.flags[4] = Field(packed, 1, 1);
@@ -456,8 +456,8 @@ void Packet::ReadUnitState(GFile& file) {
     state.lastSeenY = file.ReadScaled(3.0f);
   }
   if (state.identificationLevel == 1) {
-    state.positionErrorX = SignedByte(file);
-    state.positionErrorY = SignedByte(file);
+    state.positionErrorX = PacketSignedByte(file);
+    state.positionErrorY = PacketSignedByte(file);
   }
   if (unit->IsAirplane()) {
     extras.airplaneByte = static_cast<uint8_t>(file.ReadByte());
@@ -493,15 +493,15 @@ void Packet::ReadUnitState(GFile& file) {
       for (int32_t e = entries - 1; e >= 0; --e) {
         const size_t i = static_cast<size_t>(e);
         state.durations[i] = static_cast<int16_t>(file.ReadU16());
-        state.codes[i] = SignedByte(file);
-        state.variants[i] = SignedByte(file);
+        state.codes[i] = PacketSignedByte(file);
+        state.variants[i] = PacketSignedByte(file);
         // A squad's activity chooses the poses its figures are drawn in.
         if (state.codes[i] < 0 || state.codes[i] >= InfantryAnimation::kPostures) file.SetError();
       }
     } else if (vehicle) {
       extras.turretAngle = file.ReadScaled(90.0f);
       extras.turretRate = file.ReadScaled(1000.0f);
-      state.codes[0] = SignedByte(file);
+      state.codes[0] = PacketSignedByte(file);
       for (int32_t g = 2; g >= 0; --g) extras.gunGroups[static_cast<size_t>(g)] = static_cast<uint8_t>(file.ReadByte());
     }
   }

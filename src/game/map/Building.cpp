@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr const char* kSource = "BuildingWallCrater";
+constexpr const char* kBuildingSource = "BuildingWallCrater";
 
 // Floor-plan row of every building and bridge type: strength and whether it is tall.
 struct TypeEntry {
@@ -311,7 +311,7 @@ void Building::Collapse(bool withUnits, bool withEffect, int32_t effectArg) {
   ForEachUnit([this](MapUnitView& unit) { LowerWaypointsInside(unit); });
   if (withEffect) {
     MapBattleServices* battle = map_->App().GetBattleOrOperation();
-    if (battle == nullptr) FatalError(533, kSource);
+    if (battle == nullptr) FatalError(533, kBuildingSource);
     battle->AddCollapseEffect(CentreX(), CentreY(), tall != 0, effectArg);
   }
 }

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr float kSmallestShown = 0.015f;
+constexpr float kSmallestBuildingShown = 0.015f;
 constexpr float kTranslucentAlpha = 0.45f;
 constexpr int32_t kDamagedString = 1660;
 constexpr int32_t kHeavilyDamagedString = 1661;
@@ -56,7 +56,7 @@ void Building::Draw() {
   const int32_t state = map_->BlockViewState(tileX, tileY);
   if (state == 0) return;
   if (map_->GetViewLevel() < 4 &&
-      map_->PerspectiveScaleAt(corners[0].x, corners[0].y, baseHeight) < kSmallestShown) {
+      map_->PerspectiveScaleAt(corners[0].x, corners[0].y, baseHeight) < kSmallestBuildingShown) {
     return;
   }
   LoadGraphics();

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "framework/core/GErrorLog.h"
+#include "framework/core/GMath.h"
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GBoundingBox.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr float kDegreesToRadians = 0.017453292519444445f;
 // A 1024-pixel screen shows a thing of 20 units at 1 m: the screen width over 51.2.
 constexpr float kApparentSizeDivisor = 51.2f;
 constexpr float kBlockSize = 80.0f;
@@ -44,7 +44,7 @@ void Map::AimCamera(float x, float y) {
   if (gGraph3D != nullptr && gGraph3D->ProjectToScreen(&sx, &sy, z, false)) return;
   const int32_t side = SideIndex(*app_);
   if (camera.viewLevel[side] <= 3) {
-    camera.bearing[side] = HeadingDegrees(x - camera.x[side], y - camera.y[side]) * kDegreesToRadians;
+    camera.bearing[side] = HeadingDegrees(x - camera.x[side], y - camera.y[side]) * GMath::kRadiansPerDegree;
   } else {
     camera.x[side] = x;
     camera.y[side] = y;
@@ -332,7 +332,7 @@ void Map::SetupCamera() {
   }
   bool vehicleView = false;
   if (locked != nullptr) {
-    const float bearing = locked->GetViewFacing() * kDegreesToRadians;
+    const float bearing = locked->GetViewFacing() * GMath::kRadiansPerDegree;
     const float d = T::kFollowDistance[screen][v];
     const float x = locked->GetX() - std::cos(bearing) * d;
     const float y = locked->GetY() - std::sin(bearing) * d;
@@ -500,7 +500,7 @@ void Map::TurnCamera(float input) {
 
 void Map::TurnCameraBy(float degrees) {
   const int32_t side = SideIndex(*app_);
-  camera.bearing[side] += degrees * kDegreesToRadians;
+  camera.bearing[side] += degrees * GMath::kRadiansPerDegree;
   camera.selectedUnit = nullptr;
   Invalidate();
   Refresh();

@@ -67,7 +67,7 @@ constexpr uint8_t kMoveCost[Map::kCostTypes][Map::kMoveClasses] = {
     {255, 255, 255, 255, 255},  // 44 wrecked bridge
 };
 
-constexpr int32_t kBlock = 10;  // cells a side of a coarse block
+constexpr int32_t kCoarseBlock = 10;  // cells a side of a coarse block
 
 enum class Softness { kFirm, kSoft, kDeep };
 
@@ -431,7 +431,7 @@ void Map::BuildCostGrid(int32_t sideFlag, int32_t moveClass) {
   if (resize) routes.built[moveClass] = false;
   if (routes.built[moveClass]) return;
   routes.built[moveClass] = true;
-  if (w % kBlock != 0 || h % kBlock != 0) FatalError(144, "AIPath.cpp");
+  if (w % kCoarseBlock != 0 || h % kCoarseBlock != 0) FatalError(144, "AIPath.cpp");
 
   MapBattleServices* battle = app_->GetBattleOrOperation();
   const MapGrid<uint16_t>& fine = terrain.fineGrid;
@@ -540,15 +540,15 @@ void Map::BuildCostCells(int32_t sideFlag, int32_t moveClass, MapBattleServices*
   }
 
   // Coarse blocks: a uniform block of a price below 128 keeps it only in its four anchors.
-  for (int32_t bx = w - kBlock; bx >= 0; bx -= kBlock) {
-    for (int32_t by = h - kBlock; by >= 0; by -= kBlock) {
+  for (int32_t bx = w - kCoarseBlock; bx >= 0; bx -= kCoarseBlock) {
+    for (int32_t by = h - kCoarseBlock; by >= 0; by -= kCoarseBlock) {
       uint8_t* block = data + static_cast<size_t>(bx) * hs + static_cast<size_t>(by);
       const uint8_t v = block[0];
       if (v >= 128) continue;
       bool uniform = true;
-      for (int32_t i = 0; i < kBlock && uniform; ++i) uniform = TenCellsHold(block + static_cast<size_t>(i) * hs, v);
+      for (int32_t i = 0; i < kCoarseBlock && uniform; ++i) uniform = TenCellsHold(block + static_cast<size_t>(i) * hs, v);
       if (!uniform) continue;
-      for (int32_t i = 0; i < kBlock; ++i) std::memset(block + static_cast<size_t>(i) * hs, kCoarseCell, kBlock);
+      for (int32_t i = 0; i < kCoarseBlock; ++i) std::memset(block + static_cast<size_t>(i) * hs, kCoarseCell, kCoarseBlock);
       block[2 * hs + 2] = v;
       block[2 * hs + 7] = v;
       block[7 * hs + 2] = v;

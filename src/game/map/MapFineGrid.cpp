@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const char* kSource = "Map";
+constexpr const char* kFineGridSource = "Map";
 constexpr int32_t kCellsPerTile = 10;
 
 }  // namespace
@@ -242,7 +242,7 @@ void Map::BuildFineGrid() {
   for (int32_t x = size.tilesX - 1; x >= 0; --x) {
     for (int32_t y = size.tilesY - 1; y >= 0; --y) {
       const int32_t shape = FineShapeOf(terrain.tiles.At(x, y), fatalLine);
-      if (shape < 0) FatalError(fatalLine, kSource);
+      if (shape < 0) FatalError(fatalLine, kFineGridSource);
       const FineTile tile(*this, x, y, shape, scratch);
       if (filled >= 0 && tile.Uniform() == filled) continue;
       for (int32_t i = 0; i < kCellsPerTile; ++i) {
@@ -268,7 +268,7 @@ void Map::StampRoads(int32_t roadType) {
     for (int32_t y = size.tilesY - 1; y >= 0; --y) {
       const MapTile& tile = terrain.tiles.At(x, y);
       if (tile.road != roadType) continue;
-      if (tile.roadShape < 0 || tile.roadShape >= MapMask::kRoadCount) FatalError(1631, kSource);
+      if (tile.roadShape < 0 || tile.roadShape >= MapMask::kRoadCount) FatalError(1631, kFineGridSource);
       const MapMask& mask = kRoadMasks[tile.roadShape];
       for (int32_t i = 0; i < kCellsPerTile; ++i) {
         for (int32_t j = 0; j < kCellsPerTile; ++j) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 #include "game/map/BattlefieldScreen.h"
@@ -16,8 +17,6 @@ constexpr float kCoordinateLimit = 25000.0f;
 constexpr float kStep = 5.0f;
 constexpr int32_t kMaxSteps = 3000;
 constexpr float kBand = 0.03125f;
-constexpr float kRadToDeg = 57.29577951308232f;
-constexpr float kDegToRad = 0.017453292519943295f;
 constexpr float kRidgeU = 0.96f;
 constexpr float kSideU = 0.04f;
 
@@ -54,10 +53,10 @@ void Map::DrawTerrainLine(bool textured, bool wide, float x0, float y0, float z0
   const float clearance = high ? 0.4f : 0.2f;
   a.z += lift;
   e.z += lift;
-  const float cross = std::remainder(std::atan2(e.y - a.y, e.x - a.x) * kRadToDeg + 90.0f, 360.0f);
+  const float cross = std::remainder(std::atan2(e.y - a.y, e.x - a.x) * GMath::kDegreesPerRadian + 90.0f, 360.0f);
   const float w = wide ? 1.0f : 0.5f;
-  const float sx = w * std::cos(cross * kDegToRad);
-  const float sy = w * std::sin(cross * kDegToRad);
+  const float sx = w * std::cos(cross * GMath::kRadiansPerDegree);
+  const float sy = w * std::sin(cross * GMath::kRadiansPerDegree);
   const float r = w * 0.5f;
   const float vTop = overGround.lineTop;
   const float vBottom = overGround.lineBottom;

@@ -6,6 +6,7 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GGroup.h"
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 #include "game/map/Building.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr float kRadToDeg = 57.29577951308232f;
 // Zone colours by value 1..6, on ordinary ground and on snow.
 constexpr float kZoneColour[2][6][3] = {
     {{1, 0, 0}, {1, 1, 1}, {0, 0, 1}, {0, 1, 0}, {0, 0, 0}, {1, 1, 0.08f}},
@@ -146,7 +146,7 @@ void Map::DrawVictoryFlag(const MapFlagView& flag) const {
 
   const int32_t side = app_->GetCurrentSide() == 1 ? 1 : 0;
   if (level < 4) {
-    const float heading = std::atan2(frame.eyeY - flag.y, frame.eyeX - flag.x) * kRadToDeg;
+    const float heading = std::atan2(frame.eyeY - flag.y, frame.eyeX - flag.x) * GMath::kDegreesPerRadian;
     g->RotateZ(heading + 90.0f);
     if (flag.hidden) {
       g->SetColor(0.8f, 0.5f, 0.0f);

@@ -22,11 +22,11 @@
 
 namespace {
 
-constexpr const char* kSource = "Map";
+constexpr const char* kObjectsSource = "Map";
 
 // Ground conditions 0..8: the factor on a fire chance outside buildings.
 constexpr float kGroundFireFactor[9] = {2.5f, 1.2f, 1.0f, 0.8f, 0.8f, 0.6f, 0.8f, 0.8f, 0.6f};
-constexpr int32_t kRain = 2;
+constexpr int32_t kRainWeather = 2;
 constexpr int32_t kSummer = 1;
 
 // The factor of a fine type on a fire chance; 0 for types that cannot burn.
@@ -72,7 +72,7 @@ void Map::TryIgnite(float chance, float x, float y) {
   if (type < 31) {
     const int32_t ground = battle->GetGroundCondition();
     if (ground >= 0 && ground <= 8) chance *= kGroundFireFactor[ground];
-    if (battle->GetWeather() == kRain) chance *= 0.6f;
+    if (battle->GetWeather() == kRainWeather) chance *= 0.6f;
   }
   const float factor = TypeFireFactor(type, battle->GetSeason());
   if (factor == 0.0f) return;
@@ -255,10 +255,10 @@ void Map::SaveTurnStartState() {
 }
 
 void Map::RestoreTurnStartState(std::span<const MapPacket> packets) {
-  if (objects.buildingsAtTurnStart == nullptr) FatalError(1801, kSource);
-  if (objects.cratersAtTurnStart == nullptr) FatalError(1802, kSource);
-  if (objects.craterMarksAtTurnStart == nullptr) FatalError(1803, kSource);
-  if (objects.smallObjectsAtTurnStart == nullptr) FatalError(1804, kSource);
+  if (objects.buildingsAtTurnStart == nullptr) FatalError(1801, kObjectsSource);
+  if (objects.cratersAtTurnStart == nullptr) FatalError(1802, kObjectsSource);
+  if (objects.craterMarksAtTurnStart == nullptr) FatalError(1803, kObjectsSource);
+  if (objects.smallObjectsAtTurnStart == nullptr) FatalError(1804, kObjectsSource);
   for (int32_t x = 0; x < size.tilesX; ++x)
     for (int32_t y = 0; y < size.tilesY; ++y) fire.state.SetU8(x, y, fire.stateAtTurnStart.GetU8(x, y));
   RebuildBurningTiles();
@@ -267,7 +267,7 @@ void Map::RestoreTurnStartState(std::span<const MapPacket> packets) {
   objects.buildings = static_cast<GGroup*>(objects.buildingsAtTurnStart->CopyItself());
   auto craterCopy = [](GGroup* list) {
     auto* copy = dynamic_cast<MapObjectList*>(list->CopyItself());
-    if (copy == nullptr) FatalError(1812, kSource);
+    if (copy == nullptr) FatalError(1812, kObjectsSource);
     return copy;
   };
   SafeDelete(objects.craters);

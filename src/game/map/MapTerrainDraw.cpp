@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int16_t kMixed = -999;
+constexpr int16_t kMixedTerrain = -999;
 constexpr int32_t kSquareTiles[3] = {1, 2, 4};
 constexpr float kSquareSide[3] = {20.0f, 40.0f, 80.0f};
 // A terrain texture spans 4 x 4 tiles; its outer edges are pulled in by a little.
@@ -75,7 +75,7 @@ void Map::DrawTerrain() {
       if (s == 0 || !blocks.Contains(i, j)) continue;
       // A block reaching past the map's edge is drawn through the squares it holds.
       const bool whole = (i + 1) * 4 <= size.tilesX && (j + 1) * 4 <= size.tilesY;
-      if (blocks.At(i, j) == kMixed || !whole) {
+      if (blocks.At(i, j) == kMixedTerrain || !whole) {
         DrawTerrainQuadtree(2, i, j, s == 1);
       } else {
         DrawFlatSquare(2, i, j, s == 1);
@@ -126,7 +126,7 @@ void Map::DrawTerrainQuadtree(int32_t level, int32_t i, int32_t j, bool partly) 
       const int32_t cj = 2 * j + b;
       if (!children.Contains(ci, cj)) continue;
       const bool whole = (ci + 1) * n <= size.tilesX && (cj + 1) * n <= size.tilesY;
-      if (children.At(ci, cj) != kMixed && whole) {
+      if (children.At(ci, cj) != kMixedTerrain && whole) {
         DrawFlatSquare(level - 1, ci, cj, partly);
       } else if (level == 1) {
         DrawTerrainTile(ci, cj, partly);

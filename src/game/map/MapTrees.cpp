@@ -3,6 +3,7 @@
 // are sorted once by kind and group, in list order, so each is visited once per frame.
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
 #include "framework/media/GGraphic.h"
@@ -12,7 +13,6 @@
 namespace {
 
 constexpr float kThinningDistance2 = 500000.0f;
-constexpr float kRadToDeg = 57.29577951308232f;
 
 const MapTree& TreeOf(const Map::TreeRef& ref) { return *static_cast<const MapTree*>(ref.tree); }
 
@@ -114,7 +114,7 @@ void Map::DrawTreeBillboard(const TreeRef& ref, int32_t treeDisplay) const {
     if ((ref.index & 1) != 0) return;
     wide = true;
   }
-  const float heading = std::atan2(dy, dx) * kRadToDeg;
+  const float heading = std::atan2(dy, dx) * GMath::kDegreesPerRadian;
   g->PushMatrix();
   g->Translate(tree.x, tree.y, tree.baseHeight);
   g->RotateZ(heading - 90.0f);

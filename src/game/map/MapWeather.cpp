@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GGraph3D.h"
@@ -17,7 +18,6 @@ constexpr int32_t kRain = 2;
 constexpr int32_t kSnow = 5;
 constexpr int32_t kCycle = 12000;
 constexpr float kBlock = 80.0f;
-constexpr float kDegToRad = 0.017453292519943295f;
 
 }  // namespace
 
@@ -54,7 +54,7 @@ void Map::DrawWeather() {
       p.x = random.RandomFloatTimes(kBlock);
       p.y = random.RandomFloatTimes(kBlock);
       p.phase = static_cast<int16_t>(random.Random(kCycle));
-      const float angle = static_cast<float>(random.Random(360)) * kDegToRad;
+      const float angle = static_cast<float>(random.Random(360)) * GMath::kRadiansPerDegree;
       p.cosine = std::cos(angle);
       p.sine = std::sin(angle);
     }

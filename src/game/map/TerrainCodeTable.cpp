@@ -14,7 +14,7 @@ namespace {
 
 constexpr int32_t kUsedCodes = 621;
 
-uint32_t Key(int32_t terrain, int32_t road, int32_t fire) {
+uint32_t CodeKey(int32_t terrain, int32_t road, int32_t fire) {
   return static_cast<uint32_t>(terrain) << 16 | static_cast<uint32_t>(road) << 8 | static_cast<uint32_t>(fire);
 }
 
@@ -27,7 +27,7 @@ struct Index {
     for (int32_t code = 0; code < TerrainCodeTable::kCodeCount && count < keys.size(); ++code) {
       const int16_t* e = kTerrainCodeEntries[code];
       if (e[0] < 0) continue;
-      keys[count++] = static_cast<uint64_t>(Key(e[0], e[1] & 0xFF, e[2] & 0xFF)) << 16 | static_cast<uint64_t>(code);
+      keys[count++] = static_cast<uint64_t>(CodeKey(e[0], e[1] & 0xFF, e[2] & 0xFF)) << 16 | static_cast<uint64_t>(code);
     }
     std::sort(keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(count));
   }
@@ -59,9 +59,9 @@ int32_t TerrainCodeTable::FindTerrainCode(int32_t terrain, int32_t road, int32_t
   int32_t code = -1;
   if (terrain >= 0 && terrain <= 255 && road >= 0 && road <= 255 && fire >= 0 && fire <= 255) {
     const int32_t looked = terrain == 27 ? 25 : terrain;
-    code = TheIndex().Find(Key(looked, road, fire));
+    code = TheIndex().Find(CodeKey(looked, road, fire));
     // Grain read on snow ground becomes open ground but keeps its fire state.
-    if (code < 0 && looked == 0 && fire == 3) code = TheIndex().Find(Key(16, road, fire));
+    if (code < 0 && looked == 0 && fire == 3) code = TheIndex().Find(CodeKey(16, road, fire));
   }
   if (code < 0) {
     GErrorLog::LogError("FindTerrainCode: no terrain code for");

@@ -14,6 +14,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/map/OrderState.h"
 #include "game/ui/OrderOverlay.h"
+#include "game/ui/TableText.h"
 #include "game/units/Unit.h"
 
 bool MapView::showOrdersMenuTip = true;
@@ -26,12 +27,6 @@ constexpr int32_t kSystemLine = 2;
 uint16_t Pixel(uint8_t r, uint8_t g, uint8_t b) {
   const GViewHost* host = GViewHost::Current();
   return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(r, g, b)) : 0;
-}
-
-std::string TableText(uint32_t id) {
-  GString255 text;
-  text.LoadResource(id);
-  return text.CStr();
 }
 
 // The text of a TCP/IP connection state, 0 for a state that shows none.

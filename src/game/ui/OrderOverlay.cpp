@@ -1,4 +1,5 @@
 #include "game/ui/OrderOverlay.h"
+#include "game/ui/TableText.h"
 
 #include "StringIds.h"
 #include "framework/core/GString255.h"
@@ -20,12 +21,6 @@ using namespace InputModes;
 constexpr uint32_t kTextEliminated = 1130;
 constexpr uint32_t kTextAbandoned = 1131;
 constexpr uint32_t kTextKnockedOut = 1469;
-
-std::string TableText(uint32_t id) {
-  GString255 text;
-  text.LoadResource(id);
-  return text.CStr();
-}
 
 std::string Percent(uint32_t id, float share) { return TableText(id) + std::to_string(TruncateToInt32(share * 100.0f)) + "%"; }
 

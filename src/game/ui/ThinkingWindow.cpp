@@ -5,7 +5,7 @@
 
 namespace {
 
-uint16_t Pixel(int32_t r, int32_t g, int32_t b) {
+uint16_t ThinkingPixel(int32_t r, int32_t g, int32_t b) {
   const GViewHost* host = GViewHost::Current();
   return host != nullptr ? static_cast<uint16_t>(host->RGBToPixel(r, g, b)) : 0;
 }
@@ -19,7 +19,7 @@ ThinkingWindow* ThinkingWindow::Open() {
   if (host == nullptr || host->GetRootView() == nullptr) return nullptr;
   auto* window = new ThinkingWindow;
   window->Place(nullptr, -1, -1, kWidth, kHeight);
-  const uint16_t blue = Pixel(0, 75, 200);
+  const uint16_t blue = ThinkingPixel(0, 75, 200);
   const int32_t w = kWidth;
   const int32_t h = kHeight;
   const int32_t sides[4][4] = {{0, 0, w, kFrame}, {0, h - kFrame, w, kFrame}, {0, kFrame, kFrame, h - 2 * kFrame},
@@ -46,6 +46,6 @@ int32_t ThinkingWindow::FillRight() const { return 21 + static_cast<int32_t>(sta
 void ThinkingWindow::Draw() {
   GView::Draw();
   const int32_t w = Width();
-  FrameRect(GRect{20, 70, w - 20, 90}, Pixel(0, 150, 0));
-  if (progress_ != 0.0f) FillRect(GRect{21, 71, FillRight(), 89}, Pixel(0, 200, 75));
+  FrameRect(GRect{20, 70, w - 20, 90}, ThinkingPixel(0, 150, 0));
+  if (progress_ != 0.0f) FillRect(GRect{21, 71, FillRight(), 89}, ThinkingPixel(0, 200, 75));
 }

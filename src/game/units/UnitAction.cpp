@@ -14,19 +14,11 @@
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
+#include "game/units/SliceTimer.h"
 
 uint8_t gUnitStateChanged = 0;
 
 namespace {
-
-// The shared timer rule: one slice (0.025 s) off while at least that much is left, else 0.
-void CountDown(float& timer) {
-  if (timer >= 0.025f) {
-    timer -= 0.025f;
-  } else {
-    timer = 0.0f;
-  }
-}
 
 int32_t FogOfWarOption() {
   const MapAppServices* app = UnitApp();

@@ -9,30 +9,24 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
+#include "framework/core/GMath.h"
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GBoundingBox.h"
-#include "game/units/tables/UnitCodes.h"
-#include "game/units/records/UnitIds.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/records/RefuseRecord.h"
+#include "game/units/records/UnitIds.h"
+#include "game/units/tables/UnitCodes.h"
 
 uint8_t Airplane::gRedraw = 0;
 
 namespace {
 
-constexpr const char* kFile = "Airplane";
 constexpr uint32_t kFighterBomber = 400;
 constexpr int32_t kReservedBytes = 8;
 constexpr int32_t kShotDown = 1200;
 constexpr int32_t kCrippled = 400;
-constexpr float kDegreesToRadians = 0.017453292519444445f;
-
-void Refuse(GFile& file, const char* check, int32_t value) {
-  char line[96];
-  std::snprintf(line, sizeof line, "Airplane: bad %s", check);
-  GErrorLog::LogValue(line, value);
-  file.SetError();
-}
 
 Unit* MakeAirplane(int32_t nationalityGroup, int32_t rating, int32_t flag) {
   (void)flag;
@@ -88,12 +82,12 @@ void Airplane::Read(GFile& file) {
   const int32_t newKind = file.ReadByte();
   const auto newDamage = static_cast<int32_t>(file.ReadU32());
   if (file.HasError()) return;
-  if (newState < kWaiting || newState > kGone) return Refuse(file, "state", newState);
-  if (newKind < kBombs || newKind > kNotChosen) return Refuse(file, "attack kind", newKind);
-  if (limit < 2 || limit > 7) return Refuse(file, "sortie limit", limit);
-  if (flown < -1 || flown > limit) return Refuse(file, "sorties flown", flown);
-  if (loads < 0 || loads > 2) return Refuse(file, "ordnance", loads);
-  if (newDamage < 0) return Refuse(file, "damage", newDamage);
+  if (newState < kWaiting || newState > kGone) return RefuseRecord(file, "Airplane", "state", newState);
+  if (newKind < kBombs || newKind > kNotChosen) return RefuseRecord(file, "Airplane", "attack kind", newKind);
+  if (limit < 2 || limit > 7) return RefuseRecord(file, "Airplane", "sortie limit", limit);
+  if (flown < -1 || flown > limit) return RefuseRecord(file, "Airplane", "sorties flown", flown);
+  if (loads < 0 || loads > 2) return RefuseRecord(file, "Airplane", "ordnance", loads);
+  if (newDamage < 0) return RefuseRecord(file, "Airplane", "damage", newDamage);
   state = newState;
   sortiesFlown = static_cast<int8_t>(flown);
   sortieLimit = static_cast<int8_t>(limit);
@@ -155,7 +149,7 @@ void Airplane::GetDisplayName(GString& text) const { text.AppendResource(kFighte
 float Airplane::GetPurchaseCost() const { return AdjustCostForRating(IsAxis() ? 300.0f : 225.0f); }
 
 float Airplane::FirepowerAt(float, int32_t mode) {
-  if (attackKind != kMachineGuns) FatalError(543, kFile);
+  if (attackKind != kMachineGuns) FatalError(543, kAirplaneFile);
   return mode != 0 ? ScaleByRating(200.0f, true) : 200.0f;
 }
 
@@ -170,7 +164,7 @@ float Airplane::GetBaseHeight() const {
 }
 
 void Airplane::MoveAlongWaypoints() {
-  const float a = facing * kDegreesToRadians;
+  const float a = facing * GMath::kRadiansPerDegree;
   x += std::cos(a) * speed;
   y += std::sin(a) * speed;
 }

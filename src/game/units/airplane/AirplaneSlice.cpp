@@ -3,19 +3,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/airplane/Airplane.h"
-#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
+#include "game/units/tables/Hack.h"
 
 namespace {
 
-constexpr const char* kFile = "Airplane";
-constexpr float kDegreesToRadians = 0.017453292519444445f;
 constexpr int32_t kSoundDelay = 400;
 constexpr int32_t kApproachSound = 800;
 constexpr int32_t kAircraftSoundKind = 24;
@@ -29,7 +29,7 @@ int16_t AttackSound(int32_t attackKind) {
     case Airplane::kRockets: return 804;
     case Airplane::kCannon: return 802;
     case Airplane::kMachineGuns: return 801;
-    default: FatalError(164, kFile);
+    default: FatalError(164, kAirplaneFile);
   }
 }
 
@@ -147,7 +147,7 @@ void Airplane::ChooseAttackKind() {
     case 2:
     case 3:
     case 4: attackKind = loaded ? (Random(100) < 60 ? kRockets : kBombs) : kCannon; break;
-    default: FatalError(412, kFile);
+    default: FatalError(412, kAirplaneFile);
   }
   if (attackKind == kBombs) ordnance = static_cast<int8_t>(std::min<int32_t>(ordnance, 1));
 }
@@ -178,7 +178,7 @@ bool Airplane::ChooseAttackTarget() {
     return false;
   }
   target = chosen;
-  const float heading = chosen->facing * kDegreesToRadians;
+  const float heading = chosen->facing * GMath::kRadiansPerDegree;
   aimX = chosen->x + kLead * chosen->speed * std::cos(heading);
   aimY = chosen->y + kLead * chosen->speed * std::sin(heading);
   ordnance = static_cast<int8_t>(std::max(ordnance - 1, 0));
@@ -186,7 +186,7 @@ bool Airplane::ChooseAttackTarget() {
   if (chosen->IsInfantry() || (vehicle != nullptr && !vehicle->IsButtoned())) chosen->MaybeVoiceSound(11, 75, 2.0f, 5.0f);
   facing = RandomFloatTimes(360.0f);
   speed = kRunSpeed;
-  const float back = (facing + 180.0f) * kDegreesToRadians;
+  const float back = (facing + 180.0f) * GMath::kRadiansPerDegree;
   const float distance = 400.0f * speed + 743.0f;
   x = aimX + distance * std::cos(back);
   y = aimY + distance * std::sin(back);
@@ -205,7 +205,7 @@ void Airplane::DeliverAttack() {
     case kRockets: fireType = 1; weapon = 101; shots = 4; break;
     case kCannon: fireType = 3; weapon = 102; shots = 1; break;
     case kMachineGuns: fireType = 0; weapon = 104; shots = 1; break;
-    default: FatalError(484, kFile);
+    default: FatalError(484, kAirplaneFile);
   }
   UnitServices* services = GetUnitServices();
   const int32_t saved = UnitBattleSlice();

@@ -7,13 +7,12 @@
 
 #include "framework/core/Quorl.h"
 #include "framework/kernel/GKernel.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/tables/InfantryAnimation.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/tables/InfantryAnimation.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 // A key's length on the figure's clock: the table's duration times the figure's rate, to the
 // nearest millisecond; anything below 6 ms lasts 5 ms.
@@ -46,9 +45,9 @@ int32_t Infantry::AnimateFigures(uint32_t now, uint32_t frameTime, uint32_t prev
   for (int32_t i = GetShownFigureCount() - 1; i >= 0; --i) {
     const auto f = static_cast<size_t>(i);
     const int32_t p = figurePosture[f];
-    if (p < 0 || p >= InfantryAnimation::kPostures) FatalError(3842, kFile);
+    if (p < 0 || p >= InfantryAnimation::kPostures) FatalError(3842, kInfantryFile);
     const int32_t k = AnimatedFigureKind(i);
-    if (k < 0 || k >= InfantryAnimation::kKinds) FatalError(__LINE__, kFile);
+    if (k < 0 || k >= InfantryAnimation::kKinds) FatalError(__LINE__, kInfantryFile);
     const int32_t count = InfantryAnimation::kKeyCount[k][p];
     const float(*poses)[InfantryAnimation::kJoints] = InfantryAnimation::kKeyPose[k][p];
     const int32_t next = figureNextKeyTime[f];
@@ -59,7 +58,7 @@ int32_t Infantry::AnimateFigures(uint32_t now, uint32_t frameTime, uint32_t prev
       int32_t duration = 0;
       int32_t end = 0;
       PickAnimationFrames(i, start, duration, end, draw);
-      if (start < 0 || start >= InfantryAnimation::kMaxKeys) FatalError(3875, kFile);
+      if (start < 0 || start >= InfantryAnimation::kMaxKeys) FatalError(3875, kInfantryFile);
       for (int32_t j = 0; j < kPoseRows; ++j) figurePose[static_cast<size_t>(j)][f] = poses[start][j];
       figureNextKeyTime[f] = static_cast<int32_t>(now + static_cast<uint32_t>(duration));
       figureKey[f] = end - start < 2 ? 0 : start + 1;
@@ -70,7 +69,7 @@ int32_t Infantry::AnimateFigures(uint32_t now, uint32_t frameTime, uint32_t prev
     const auto ahead = static_cast<int32_t>(static_cast<uint32_t>(next) - now);
     float t = 0.0f;
     int32_t key = figureKey[f];
-    if (key < 0 || key >= InfantryAnimation::kMaxKeys) FatalError(3890, kFile);
+    if (key < 0 || key >= InfantryAnimation::kMaxKeys) FatalError(3890, kInfantryFile);
     // A posture change may leave a key beyond the new cycle: it starts over.
     if (key >= count) key = 0;
     if (ahead > 0) {

@@ -19,6 +19,7 @@
 #include "game/units/draw/UnitDrawHost.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/draw/WeaponModelDrawer.h"
+#include "game/units/draw/PoseRow.h"
 
 namespace {
 
@@ -44,14 +45,6 @@ bool ThirdMemberShown() {
   const MapAppServices* app = UnitApp();
   return app != nullptr && app->GetOption(kThirdMemberOption) != 0;
 }
-
-// Rows of the pose table a crew pose sets.
-enum PoseRow : int32_t {
-  kHipSwing1 = 2, kKnee1 = 3, kHipSwing2 = 4, kKnee2 = 5,
-  kShoulderRoll1 = 6, kShoulderSwing1 = 7, kShoulderTurn1 = 8, kElbow1 = 9,
-  kShoulderRoll2 = 10, kShoulderSwing2 = 11, kShoulderTurn2 = 12, kElbow2 = 13,
-  kItemTwist = 14, kItemSwing = 15, kItemTurn = 16, kHeadTurn = 17, kHeight = 18
-};
 
 // One crew pose: joint angles (degrees) and whether the item angles are set.
 struct CrewPose {

@@ -10,16 +10,9 @@
 #include "game/units/infantry/Infantry.h"
 #include "game/units/draw/InfantryDraw.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/draw/PoseRow.h"
 
 namespace {
-
-// Rows of the pose table.
-enum PoseRow : int32_t {
-  kHipSpread1 = 0, kHipSpread2, kHipSwing1, kKnee1, kHipSwing2, kKnee2,
-  kShoulderRoll1, kShoulderSwing1, kShoulderTurn1, kElbow1,
-  kShoulderRoll2, kShoulderSwing2, kShoulderTurn2, kElbow2,
-  kItemTwist, kItemSwing, kItemTurn, kHeadTurn, kHeight, kBodyTilt
-};
 
 // Appearance entries of the figure.
 constexpr int32_t kHeadgear = 0;

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr int32_t kMaxFanPoints = 8;
-constexpr float kPi = 3.14159265f;
+constexpr float kFlashPi = 3.14159265f;
 
 // One fan of the flash: its points (centre first) and colour.
 struct Fan {
@@ -29,7 +29,7 @@ const std::array<Fan, MuzzleFlashModel::kFans>& Fans() {
       Fan& fan = out[static_cast<size_t>(i)];
       fan.triangles = MuzzleFlashModel::FanTriangles(i);
       const int32_t ring = i / 13;
-      const float turn = static_cast<float>(i % 13) * (2.0f * kPi / 13.0f);
+      const float turn = static_cast<float>(i % 13) * (2.0f * kFlashPi / 13.0f);
       const float base = 0.004f * static_cast<float>(ring);
       const float length = 0.012f + 0.006f * static_cast<float>(ring);
       const float spread = 0.004f + 0.0015f * static_cast<float>(4 - ring);
@@ -101,7 +101,7 @@ void MuzzleFlashModel::DrawSmokePuff() {
   std::array<float, 30> first{};
   std::array<float, 30> second{};
   for (int32_t p = 0; p <= 8; ++p) {
-    const float a = static_cast<float>(p % 8) * (kPi / 4.0f);
+    const float a = static_cast<float>(p % 8) * (kFlashPi / 4.0f);
     const auto at = static_cast<size_t>(3 * (p + 1));
     first[at] = kPuffRadius * std::cos(a);
     first[at + 2] = kPuffRadius * std::sin(a);

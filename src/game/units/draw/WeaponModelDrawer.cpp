@@ -1,8 +1,8 @@
 #include "game/units/draw/WeaponModelDrawer.h"
 
 namespace {
-WeaponModelDrawer* gDrawer = nullptr;
+WeaponModelDrawer* gWeaponDrawer = nullptr;
 }  // namespace
 
-WeaponModelDrawer* GetWeaponModelDrawer() { return gDrawer; }
-void SetWeaponModelDrawer(WeaponModelDrawer* drawer) { gDrawer = drawer; }
+WeaponModelDrawer* GetWeaponModelDrawer() { return gWeaponDrawer; }
+void SetWeaponModelDrawer(WeaponModelDrawer* drawer) { gWeaponDrawer = drawer; }

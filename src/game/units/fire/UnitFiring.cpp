@@ -4,33 +4,26 @@
 #include <array>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/ports/AirplaneServices.h"
-#include "game/units/tables/DataFlags.h"
-#include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
-#include "game/units/records/UnitFirePacket.h"
+#include "game/units/fire/WeaponFormulas.h"
+#include "game/units/ports/AirplaneServices.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
-#include "game/units/fire/WeaponFormulas.h"
+#include "game/units/records/UnitFirePacket.h"
+#include "game/units/tables/DataFlags.h"
+#include "game/units/tables/Hack.h"
+#include "game/units/ports/UnitNearPoint.h"
 
 bool Unit::gSecondaryFire = false;
 
 namespace {
 
-constexpr float kDegrees = 57.29578f;
 // How far the distance counts by ranging level 0..4.
 constexpr std::array<float, 5> kRangingFactors = {6.5f, 4.0f, 2.5f, 1.6f, 1.0f};
-
-bool ReferencePointNear(float px, float py) {
-  const MapBattleServices* battle = UnitBattle();
-  const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
-  if (map == nullptr) return false;
-  MapUnitView* found = nullptr;
-  return map->FindUnitNear(px, py, false, found);
-}
 
 uint16_t VehicleFlags(const Unit& unit) {
   const VehicleServices* vehicle = unit.IsVehicle() ? unit.AsVehicle() : nullptr;
@@ -120,7 +113,7 @@ int32_t Unit::RangingLevel(const Unit* targetUnit, int32_t weaponType) const {
   if (level < 4 && weaponType >= 2 && weaponType <= 4) {
     const float px = targetUnit != nullptr ? targetUnit->x : targetX;
     const float py = targetUnit != nullptr ? targetUnit->y : targetY;
-    if (ReferencePointNear(px, py)) level = 4;
+    if (UnitNearPoint(px, py)) level = 4;
   }
   if (level == 0 && IsVehicle() && AsVehicle() != nullptr && AsVehicle()->IsEmplacement()) level = 1;
   return level;
@@ -215,7 +208,7 @@ float Unit::HitChance(int32_t kindUsed, int32_t flightTime, const Unit* targetUn
       if (level < 0 || level > 4) FatalError(__LINE__, "Unit.cpp");
       reach = d * kRangingFactors[static_cast<size_t>(level)];
     }
-    float q = std::atan(2.0f * size / reach) * kDegrees * 47.619f;
+    float q = std::atan(2.0f * size / reach) * GMath::kDegreesPerRadian * 47.619f;
     if (const UnitServices* services = GetUnitServices(); services != nullptr && services->GetConditionValue() == 2) {
       q *= 0.5f;
     }

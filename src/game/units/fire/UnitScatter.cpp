@@ -5,17 +5,17 @@
 #include <array>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/ports/AirplaneServices.h"
 #include "game/units/Unit.h"
+#include "game/units/ports/AirplaneServices.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {
 
-constexpr float kRadians = 0.017453292f;
 constexpr std::array<float, 5> kRangingSpread = {6.5f, 4.0f, 2.5f, 1.6f, 1.0f};
 
 // (-ln(1 - u))^(5/3), the spread's tail of a draw u in [0, 1).
@@ -70,11 +70,11 @@ void Unit::ShotScatter(bool expected, bool noShort, const Unit* aimedAt, float a
     float u = 0.3f;
     if (!expected) u = IsAirplane() ? RandomFloatTimes(0.4f) + 0.1f : RandomFloatTimes(0.6f);
     sigma = sigma * Tail(u) * 5.58659217877095f;
-    const float r = std::tan(sigma * kRadians) * reach;
+    const float r = std::tan(sigma * GMath::kRadiansPerDegree) * reach;
     const float angle = expected ? 35.0f : RandomFloatTimes(360.0f);
     const bool near = angle <= 180.0f;
     const float k = near || IsAirplane() ? 14.0f : 4.0f;
-    const float a = angle * kRadians;
+    const float a = angle * GMath::kRadiansPerDegree;
     const float side = k * r * std::sin(a);
     const float along = r * std::cos(a);
     const float length = std::sqrt(side * side + along * along);
@@ -146,7 +146,7 @@ void Unit::ShotScatter(bool expected, bool noShort, const Unit* aimedAt, float a
     dy = axis(u2);
   } else {
     const float a = std::min(1.5f, Tail(u1) * sigma * 5.5866f);
-    float e = std::max(0.0f, std::tan(sigma * kRadians) * d * Tail(u2) * 5.5866f);
+    float e = std::max(0.0f, std::tan(sigma * GMath::kRadiansPerDegree) * d * Tail(u2) * 5.5866f);
     if (!expected && !noShort && draw.Chance()) {
       // Short: never nearer than 0.2 to 0.3 of the distance in front of the aim point.
       e = std::max(-6.0f * e, -(0.2f + draw.Float(0.1f)) * d);
@@ -154,7 +154,7 @@ void Unit::ShotScatter(bool expected, bool noShort, const Unit* aimedAt, float a
       const float longest = std::max(0.33f * d, 185.0f) + (expected ? 15.0f : draw.Float(30.0f));
       e = std::min(8.0f * e, longest);
     }
-    const float bearing = (HeadingDegrees(aimX - x, aimY - y) + a * draw.Sign()) * kRadians;
+    const float bearing = (HeadingDegrees(aimX - x, aimY - y) + a * draw.Sign()) * GMath::kRadiansPerDegree;
     dx = x + (d + e) * std::cos(bearing) - aimX;
     dy = y + (d + e) * std::sin(bearing) - aimY;
   }

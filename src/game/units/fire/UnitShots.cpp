@@ -4,34 +4,28 @@
 #include <array>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/ports/AirplaneServices.h"
-#include "game/units/tables/DataFlags.h"
-#include "game/units/tables/Hack.h"
-#include "game/units/records/Shot.h"
 #include "game/units/Unit.h"
+#include "game/units/fire/WeaponFormulas.h"
+#include "game/units/ports/AirplaneServices.h"
 #include "game/units/ports/UnitBattleQueries.h"
-#include "game/units/records/UnitFirePacket.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
-#include "game/units/fire/WeaponFormulas.h"
+#include "game/units/records/Shot.h"
+#include "game/units/records/UnitFirePacket.h"
+#include "game/units/tables/DataFlags.h"
+#include "game/units/tables/Hack.h"
+#include "game/units/ports/UnitNearPoint.h"
 
 namespace {
 
-constexpr float kRadians = 0.017453292f;
 // Seconds before the landing that the incoming sound of each variant starts.
 constexpr std::array<float, 8> kIncomingLead = {2.93f, 3.576f, 3.187f, 1.431f, 1.788f, 3.193f, 1.091f, 0.761f};
-
-bool ReferencePointNear(float px, float py) {
-  const Map* map = UnitBattleMap();
-  if (map == nullptr) return false;
-  MapUnitView* found = nullptr;
-  return map->FindUnitNear(px, py, false, found);
-}
 
 float BlastValue(int32_t weapon, int32_t kind) {
   if (!gWeapons.IsValid(weapon) || kind < 0 || kind >= Unit::kAmmoKinds) return 0.0f;
@@ -178,7 +172,7 @@ void Unit::FireShell(UnitFirePacket& record, int32_t fireType, int32_t weapon, i
     float error = (2.0f - t) * (RandomFloat() - 0.5f);
     if (Random(2) == 0) error *= 0.5f;
     if (fireType == 1) error *= 5.0f;
-    const float bearing = (HeadingDegrees(aimX - x, aimY - y) + error) * kRadians;
+    const float bearing = (HeadingDegrees(aimX - x, aimY - y) + error) * GMath::kRadiansPerDegree;
     const float g = (1.0f - t) * 0.2f + (1.0f - 0.25f * static_cast<float>(shotCounter));
     float f = 1.0f;
     if (Random(2) == 0) {
@@ -258,7 +252,7 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
       c = 4.0f;
     }
     // Unobserved fire spreads wider: neither a reference point nor the firer's own sight.
-    if (!ReferencePointNear(px, py) && !LineOfSightToPoint(px, py)) {
+    if (!UnitNearPoint(px, py) && !LineOfSightToPoint(px, py)) {
       const MapAppServices* app = UnitApp();
       c += app != nullptr && app->GetHumanPlayers() == 1 && !IsCurrentSide() ? 0.6f : 1.0f;
     }
@@ -336,7 +330,7 @@ void Unit::ResolveShot(UnitFirePacket* record, int32_t fireType, int32_t weapon,
     if ((kindUsed == 4 || areaFire != 0) && attempt == 0) {
       const float aim3d = std::sqrt((px - x) * (px - x) + (py - y) * (py - y) + (aimZ - shooterZ) * (aimZ - shooterZ));
       const float bounce = std::min(12.0f * std::max(RandomFloat(), RandomFloat()), 0.1f * aim3d);
-      const float heading = RandomFloatTimes(360.0f) * kRadians;
+      const float heading = RandomFloatTimes(360.0f) * GMath::kRadiansPerDegree;
       const float mx = ix + bounce * std::cos(heading);
       const float my = iy + bounce * std::sin(heading);
       if (map != nullptr && (kindUsed == 4 || map->TerrainTypeAt(mx, my) == map->TerrainTypeAt(px, py))) {

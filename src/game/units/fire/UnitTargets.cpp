@@ -10,20 +10,12 @@
 #include "game/units/tables/UnitCodes.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/ports/UnitNearPoint.h"
 
 namespace {
 
 constexpr int32_t kAmbushMarker = 3;
 constexpr int32_t kMaxAmbushMarkers = 30;
-
-// A target reference point of the battle within 20 m of the point.
-bool ReferencePointNear(float px, float py) {
-  const MapBattleServices* battle = UnitBattle();
-  const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
-  if (map == nullptr) return false;
-  MapUnitView* found = nullptr;
-  return map->FindUnitNear(px, py, false, found);
-}
 
 int32_t AmbushMarkersOfSide(int32_t side) {
   const MapBattleServices* battle = UnitBattle();
@@ -100,7 +92,7 @@ void Unit::SetTarget(Unit* newTarget, float px, float py, bool smoke, bool noOrd
     const float oldAim = aimTime;
     ResetAimTime();
     shotCounter = 0;
-    if (HasMainWeaponOfType5() && IsNearLinkedPoint(px, py) && !ReferencePointNear(targetX, targetY)) {
+    if (HasMainWeaponOfType5() && IsNearLinkedPoint(px, py) && !UnitNearPoint(targetX, targetY)) {
       aimTime = std::max(oldAim, 0.2f * aimTime);
     }
   }

@@ -9,23 +9,24 @@
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
+#include "framework/core/GMath.h"
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/ports/UnitBattleQueries.h"
-#include "game/units/tables/UnitCodes.h"
-#include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/records/RefuseRecord.h"
+#include "game/units/records/UnitIds.h"
+#include "game/units/tables/UnitCodes.h"
 
 namespace {
 
-constexpr const char* kFile = "Inanimate";
-constexpr float kDegreesToRadians = 0.017453292519444445f;
 constexpr uint32_t kLongNames = 5300;
 constexpr uint32_t kShortNames = 5400;
-constexpr int32_t kReservedBytes = 8;
+constexpr int32_t kInanimateReservedBytes = 8;
 
 // Width, depth, box height, cost; row 7 is no kind.
 constexpr std::array<Inanimate::KindData, 11> kKinds{{
@@ -43,13 +44,6 @@ constexpr std::array<Inanimate::KindData, 11> kKinds{{
 }};
 
 // Refuses the record: one log line naming the check, the file's error flag raised.
-void Refuse(GFile& file, const char* check, int32_t value) {
-  char line[96];
-  std::snprintf(line, sizeof line, "Inanimate: bad %s", check);
-  GErrorLog::LogValue(line, value);
-  file.SetError();
-}
-
 Unit* MakeInanimate(int32_t objectKind, int32_t nationalityGroup, int32_t flag) {
   (void)flag;
   auto* object = new Inanimate();
@@ -60,7 +54,7 @@ Unit* MakeInanimate(int32_t objectKind, int32_t nationalityGroup, int32_t flag) 
 }  // namespace
 
 const Inanimate::KindData& Inanimate::DataOf(int32_t kind) {
-  if (!IsValidKind(kind)) FatalError(__LINE__, kFile);
+  if (!IsValidKind(kind)) FatalError(__LINE__, kInanimateFile);
   return kKinds[static_cast<size_t>(kind)];
 }
 
@@ -72,7 +66,7 @@ void Inanimate::Register() {
 }
 
 void Inanimate::Init(int32_t objectKind, int32_t nationalityGroup, float px, float py, float newFacing) {
-  if (!IsValidKind(objectKind)) FatalError(64, kFile);
+  if (!IsValidKind(objectKind)) FatalError(64, kInanimateFile);
   classIndex = objectKind;
   side = nationalityGroup == 0 ? 1 : 0;
   Setup(px, py, newFacing, KindGroupFirstCode(nationalityGroup), 2);
@@ -90,7 +84,7 @@ void Inanimate::SetViewBox() {
 }
 
 void Inanimate::GetFootprintPoints(float* xs, float* ys, bool absolute) const {
-  const float a = facing * kDegreesToRadians;
+  const float a = facing * GMath::kRadiansPerDegree;
   const float c = std::cos(a);
   const float s = std::sin(a);
   const float hw = halfWidth;
@@ -131,12 +125,12 @@ void Inanimate::Write(GFile& file) const {
 void Inanimate::Read(GFile& file) {
   Unit::Read(file);
   if (file.HasError()) return;
-  file.Skip(kReservedBytes);
+  file.Skip(kInanimateReservedBytes);
   halfWidth = file.ReadScaled(100.0f);
   halfDepth = file.ReadScaled(100.0f);
   if (file.HasError()) return;
-  if (!(halfWidth > 0.0f)) return Refuse(file, "half width", static_cast<int32_t>(halfWidth * 100.0f));
-  if (!(halfDepth > 0.0f)) return Refuse(file, "half depth", static_cast<int32_t>(halfDepth * 100.0f));
+  if (!(halfWidth > 0.0f)) return RefuseRecord(file, "Inanimate", "half width", static_cast<int32_t>(halfWidth * 100.0f));
+  if (!(halfDepth > 0.0f)) return RefuseRecord(file, "Inanimate", "half depth", static_cast<int32_t>(halfDepth * 100.0f));
   // The box as at initialisation, so a turned object stays in view at the screen's edges.
   SetViewBox();
 }
@@ -151,7 +145,7 @@ int32_t Inanimate::MarkerSlot() const {
 // ---- The map stamp and placement ----
 
 void Inanimate::StampFootprint() {
-  if (!IsValidKind(classIndex)) FatalError(122, kFile);
+  if (!IsValidKind(classIndex)) FatalError(122, kInanimateFile);
   if (classIndex != kRoadblock && classIndex != kWire) return;
   const MapBattleServices* battle = UnitBattle();
   Map* map = battle != nullptr ? const_cast<Map*>(battle->GetMap()) : nullptr;

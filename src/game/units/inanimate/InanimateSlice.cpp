@@ -5,16 +5,16 @@
 #include "framework/core/Quorl.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/inanimate/Inanimate.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/vehicle/Vehicle.h"
 #include "game/units/ports/VehicleServices.h"
+#include "game/units/vehicle/Vehicle.h"
 
 namespace {
 
-constexpr const char* kFile = "Inanimate";
-constexpr int32_t kFogOption = 10;
+constexpr int32_t kFogOfWarOption = 10;
 // A unit sets a minefield off only within this of its centre on both axes.
 constexpr float kMineReach = 10.0f;
 constexpr float kAmbushReach = 30.0f;
@@ -64,7 +64,7 @@ float Inanimate::MineChance(const Unit& victim) const {
     if (e < 0.0f) e = 0.0f;
     p = (v + e) * 0.5f * 0.16f * std::sqrt(static_cast<float>(victim.GetMenPresent())) * (1.0f / 3.0f);
   } else {
-    if (classIndex != kTankMines && classIndex != kMineChain) FatalError(234, kFile);
+    if (classIndex != kTankMines && classIndex != kMineChain) FatalError(234, kInanimateFile);
     if (!victim.IsVehicle()) return 0.0f;
     p = std::fabs(victim.speed) * 0.05f;
     if (classIndex == kMineChain) {
@@ -148,7 +148,7 @@ void Inanimate::UpdateSlice(int32_t) {
 void Inanimate::UpdateSpotting() {
   if (identificationLevel == 4) return;
   const MapAppServices* app = UnitApp();
-  if (app == nullptr || app->GetOption(kFogOption) == 0) {
+  if (app == nullptr || app->GetOption(kFogOfWarOption) == 0) {
     identificationLevel = 4;
     return;
   }

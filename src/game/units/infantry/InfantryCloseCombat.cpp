@@ -8,15 +8,14 @@
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/tables/Hack.h"
-#include "game/units/ports/FindBattleUnit.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
+#include "game/units/ports/FindBattleUnit.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/vehicle/Vehicle.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 // Working values of the special weapon's search, one unit at a time.
 struct SpecialSearch {
@@ -259,7 +258,7 @@ void Infantry::ApplyConfinedFireEffects() {
     if (gWeapons.IsValid(weapon) && (gWeapons[weapon].Flags() & 4) != 0) return;
   }
   if (suppression < 120.0f) suppression = 120.0f;
-  if (GetBand() < 4) FatalError(__LINE__, kFile);
+  if (GetBand() < 4) FatalError(__LINE__, kInfantryFile);
   if (!IsArtillerySpotter() && Unit::HasAnyAmmo()) {
     reloadState = std::max(reloadState, GetAimTime(1, 0) * 2.5f);
     burst = 0;

@@ -5,13 +5,13 @@
 
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
+#include "game/units/fire/WeaponFormulas.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
-#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
 
-constexpr const char* kFile = "Infantry";
 constexpr int32_t kMaxRating = 8;
 
 // The search's best candidate so far and its distance.
@@ -82,7 +82,7 @@ int32_t Infantry::GetEffectiveRating(int32_t aspect) const {
       case 2: result = r + LeaderRatingBits(3) + 1; break;
       case 3: result = r + LeaderRatingBits(0) + 1; break;
       default:
-        FatalError(3453, kFile);
+        FatalError(3453, kInfantryFile);
     }
   } else if (const Infantry* leader = InfantryOf(commandingLeader); leader != nullptr && leader->alive != 0 && leader->CanFight()) {
     switch (aspect) {
@@ -101,7 +101,7 @@ int32_t Infantry::GetEffectiveRating(int32_t aspect) const {
       case 2: result = r + leader->LeaderRatingBits(3) + 1; break;
       case 3: result = r + leader->LeaderRatingBits(0) + 1; break;
       default:
-        FatalError(3462, kFile);
+        FatalError(3462, kInfantryFile);
     }
   } else if (aspect == 3 && Data().MainWeapon() == 92) {
     result = r + 1;
@@ -132,7 +132,7 @@ void Infantry::UpdateFatigue() {
       if ((Data().Flags() & 1) != 0) rate *= 4.0f;
       break;
     case kCrawl: rate = (12.0f - e) * 0.0003f + 0.0045f; break;
-    default: FatalError(3500, kFile);
+    default: FatalError(3500, kInfantryFile);
   }
   const MapBattleServices* battle = UnitBattle();
   if (battle != nullptr && IsMoving()) {

@@ -4,16 +4,15 @@
 #include <memory>
 
 #include "framework/core/Quorl.h"
-#include "game/units/tables/Hack.h"
+#include "game/units/UnitErrorSources.h"
+#include "game/units/fire/WeaponFormulas.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/tables/WeaponData.h"
-#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 // One more of a count with the chance, up to 2; a count already above 2 (after a rejoin)
 // is kept, never lowered.
@@ -69,13 +68,13 @@ float Infantry::SupplyChance(int32_t setting, int32_t line) {
     case 3: return 0.3f;
     case 4: return 0.1f;
     case 5: return 0.02f;
-    default: FatalError(line, kFile);
+    default: FatalError(line, kInfantryFile);
   }
 }
 
 void Infantry::ResupplyAmmo() {
   const UnitOrderHost* host = GetUnitOrderHost();
-  if (host == nullptr || !host->InOperation()) FatalError(5160, kFile);
+  if (host == nullptr || !host->InOperation()) FatalError(5160, kInfantryFile);
   Unit::ResupplyAmmo();
   const int32_t setting = host->GetSupplySetting(GetSideIndex());
   const uint8_t before = antitankCount;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
@@ -14,9 +15,6 @@
 #include "game/units/ports/UnitServices.h"
 
 namespace {
-
-constexpr float kPi = 3.14159265358979f;
-constexpr float kDegrees = kPi / 180.0f;
 
 float Distance(float x0, float y0, float x1, float y1) { return std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0)); }
 
@@ -213,7 +211,7 @@ bool Infantry::RetreatTowardFriendlyEdge(bool mayLeaveMap, bool panicked) {
   if (waypointCount == 1 && (WaypointAt(0).moveMode == kMove || WaypointAt(0).moveMode == kRun) &&
       commandDelay == 0.0f) {
     const Waypoint& w = WaypointAt(0);
-    float bearing = std::atan2(w.y - y, w.x - x) / kDegrees;
+    float bearing = std::atan2(w.y - y, w.x - x) / GMath::kRadiansPerDegree;
     if (bearing < 0.0f) bearing += 360.0f;
     if (EdgeSide(map->EdgeInDirection(x, y, bearing)) == ownSide && !IsDirectionWatched(side, 1.0f, x, y, w.x, w.y)) return true;
   }
@@ -231,8 +229,8 @@ bool Infantry::RetreatTowardFriendlyEdge(bool mayLeaveMap, bool panicked) {
     if (distance < nearest) {
       nearest = distance;
       edge = e;
-      a0 = from * kDegrees;
-      a1 = to * kDegrees;
+      a0 = from * GMath::kRadiansPerDegree;
+      a1 = to * GMath::kRadiansPerDegree;
     }
   }
   if (edge < 0) return false;
@@ -248,7 +246,7 @@ bool Infantry::RetreatTowardFriendlyEdge(bool mayLeaveMap, bool panicked) {
   auto randomDirections = [] {
     RetreatDirections d;
     for (size_t k = 0; k < d.cosines.size(); ++k) {
-      const float a = RandomFloatTimes(360.0f) * kDegrees;
+      const float a = RandomFloatTimes(360.0f) * GMath::kRadiansPerDegree;
       d.cosines[k] = std::cos(a);
       d.sines[k] = std::sin(a);
     }

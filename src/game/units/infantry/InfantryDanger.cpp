@@ -4,20 +4,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/ports/FindBattleUnit.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
+#include "game/units/ports/FindBattleUnit.h"
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitScreen.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
-constexpr float kDegrees = 3.14159265358979f / 180.0f;
 
 // A gun lost to the unit that took it: guns of class 2 or 3 on the first counter, mortars on
 // the second.
@@ -42,14 +41,14 @@ bool Infantry::IsOverrunThreat(const Unit& candidate, Infantry& unit) {
 bool Infantry::JumpAside(int32_t band) {
   const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
-  const float heading = facing * kDegrees;
+  const float heading = facing * GMath::kRadiansPerDegree;
   bool accepted = false;
   bool standable = false;
   float px = x;
   float py = y;
   for (int32_t tries = 0; tries < 30 && !accepted; ++tries) {
     const float sign = Random(2) == 0 ? 1.0f : -1.0f;
-    const float turn = (45.0f + RandomFloatTimes(45.0f)) * kDegrees * sign;
+    const float turn = (45.0f + RandomFloatTimes(45.0f)) * GMath::kRadiansPerDegree * sign;
     px = x + 12.0f * std::cos(heading + turn);
     py = y + 12.0f * std::sin(heading + turn);
     standable = map->IsOnMap(px, py) && CanStandAt(px, py, true);
@@ -157,7 +156,7 @@ void Infantry::AddToSurrenderBalance(Unit& o, const Infantry& u, SurrenderBalanc
   } else if (o.IsInfantry()) {
     w = static_cast<float>(o.GetMenPresent());
   } else {
-    FatalError(__LINE__, kFile);
+    FatalError(__LINE__, kInfantryFile);
   }
   float d = o.DistanceTo(u);
   if (!enemy) {
@@ -192,7 +191,7 @@ bool Infantry::IsNearbyRescuer(Unit& o, const Infantry& u) {
 }
 
 void Infantry::Surrender(Unit* capturer) {
-  if (capturer == nullptr) FatalError(__LINE__, kFile);
+  if (capturer == nullptr) FatalError(__LINE__, kInfantryFile);
   commandDelay = 0.0f;
   waypointCount = 0;
   identificationLevel = 4;

@@ -3,15 +3,10 @@
 #include "framework/core/GRandom.h"
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/tables/InfantryAnimation.h"
 #include "game/units/ports/UnitServices.h"
-
-namespace {
-
-constexpr const char* kFile = "Infantry";
-
-}  // namespace
+#include "game/units/tables/InfantryAnimation.h"
 
 // The figures' starting keys: drawn from the presentation's generator, never the game's.
 int32_t Infantry::PresentationDraw(int32_t n) { return GRandom::Presentation().Random(n); }
@@ -53,7 +48,7 @@ int32_t Infantry::GetFigureCountAtLevel(int32_t viewLevel) const {
 }
 
 int32_t Infantry::GetFigureKindAtLevel(int32_t viewLevel, int32_t figure) const {
-  if (figure < 0 || figure >= InfantryData::kFigureSlots) FatalError(__LINE__, kFile);
+  if (figure < 0 || figure >= InfantryData::kFigureSlots) FatalError(__LINE__, kInfantryFile);
   int32_t k = Data().FigureKind(figure);
   if (k == 8 && viewLevel < 4) k = 7;
   switch (viewLevel) {
@@ -81,14 +76,14 @@ bool Infantry::LeavesNoRemains() const {
 
 void Infantry::PickAnimationFrames(int32_t figure, int32_t& frame, int32_t& duration, int32_t& count,
                                    int32_t (*draw)(int32_t)) const {
-  if (figure < 0 || figure >= InfantryData::kFigureSlots) FatalError(__LINE__, kFile);
+  if (figure < 0 || figure >= InfantryData::kFigureSlots) FatalError(__LINE__, kInfantryFile);
   const int32_t group = alive == 0 ? InfantryAnimation::kDeadKind : Data().FigureKind(figure);
   const int32_t activity = activityCodes[static_cast<size_t>(figure)];
   if (group < 0 || group >= InfantryAnimation::kKinds || activity < 0 || activity >= InfantryAnimation::kPostures) {
-    FatalError(__LINE__, kFile);
+    FatalError(__LINE__, kInfantryFile);
   }
   count = InfantryAnimation::kKeyCount[group][activity];
-  if (count < 2 || count > InfantryAnimation::kMaxKeys) FatalError(__LINE__, kFile);
+  if (count < 2 || count > InfantryAnimation::kMaxKeys) FatalError(__LINE__, kInfantryFile);
   frame = draw(count);
   const int32_t d = InfantryAnimation::kKeyDuration[group][activity][frame];
   duration = draw(d * 4 / 5) + d / 5 + 2;
@@ -112,7 +107,7 @@ int32_t Infantry::PostureOf(int32_t moveState) const {
     case kHiding:
     case kCrawl: return 5;
     default:
-      FatalError(3987, kFile);
+      FatalError(3987, kInfantryFile);
   }
 }
 

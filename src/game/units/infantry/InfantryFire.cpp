@@ -6,17 +6,16 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/tables/Hack.h"
+#include "game/units/UnitErrorSources.h"
+#include "game/units/fire/WeaponFormulas.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/tables/SmallArmsData.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
+#include "game/units/tables/Hack.h"
+#include "game/units/tables/SmallArmsData.h"
 #include "game/units/tables/WeaponData.h"
-#include "game/units/fire/WeaponFormulas.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 void LogBadState(int32_t state) {
   char line[64];
@@ -100,7 +99,7 @@ void Infantry::AdjustHitChances(const Unit& other, float& first, float& second) 
     default:
       if (activityState != kMove) {
         LogBadState(activityState);
-        FatalError(5039, kFile);
+        FatalError(5039, kInfantryFile);
       }
       second *= 0.6f;
       first *= 0.75f;
@@ -137,7 +136,7 @@ void Infantry::UnitPassValues(bool asShown, float& exposure, float& classFactor)
       case kCrawl: e = 60.0f; break;
       default:
         LogBadState(activityState);
-        FatalError(4934, kFile);
+        FatalError(4934, kInfantryFile);
     }
   }
   const InfantryData data = Data();
@@ -171,7 +170,7 @@ int32_t Infantry::ChooseAmmo(const Unit* targetUnit) const {
     return 4;
   }
   if (specialWeaponFiring != 0) {
-    if (antitankCount < 1) FatalError(3943, kFile);
+    if (antitankCount < 1) FatalError(3943, kInfantryFile);
     return 3;
   }
   if (targetUnit != nullptr && targetUnit == target && ammoKind != kNoAmmo && ammoKind >= 0 &&

@@ -6,16 +6,11 @@
 #include "framework/core/GGroup.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
-#include "game/units/tables/Hack.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitOrderHost.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/tables/WeaponData.h"
-
-namespace {
-
-constexpr const char* kFile = "Infantry";
-
-}  // namespace
 
 float Infantry::RunUnitPass(bool asShown, const Unit* unit) {
   float e = 0.0f;
@@ -57,7 +52,7 @@ bool IsOutOfPlay(const Unit& unit) { return unit.alive == 0 || unit.status != 0 
 
 bool Infantry::UpdateLinksBetweenBattles(GGroup& goingOn) {
   UnitOrderHost* host = GetUnitOrderHost();
-  if (host == nullptr || !host->InOperation()) FatalError(2946, kFile);
+  if (host == nullptr || !host->InOperation()) FatalError(2946, kInfantryFile);
   const bool keep = Unit::UpdateLinksBetweenBattles(goingOn);
   commandingLeader = nullptr;
   if (linkedHalf != nullptr && IsOutOfPlay(*linkedHalf)) {

@@ -5,19 +5,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/FineTerrain.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/tables/Hack.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/tables/Hack.h"
 
 namespace {
 
-constexpr const char* kFile = "Infantry";
-constexpr float kDegrees = 3.14159265358979f / 180.0f;
 // One climb or descent of a floor takes 400 slices.
 constexpr float kClimbStep = 0.0025f;
 
@@ -110,14 +110,14 @@ void Infantry::MoveAlongWaypoints() {
         FindRoute(false, false, true);
       } else {
         if (turnRate == 0.0f) {
-          float heading = std::atan2(dy, dx) / kDegrees;
+          float heading = std::atan2(dy, dx) / GMath::kRadiansPerDegree;
           if (first.moveMode == Waypoint::kReverse) heading += 180.0f;
           while (heading < 0.0f) heading += 360.0f;
           while (heading >= 360.0f) heading -= 360.0f;
           facing = heading;
         }
-        x += std::cos(facing * kDegrees) * speed;
-        y += std::sin(facing * kDegrees) * speed;
+        x += std::cos(facing * GMath::kRadiansPerDegree) * speed;
+        y += std::sin(facing * GMath::kRadiansPerDegree) * speed;
         ShedAmmunition();
       }
       CheckPathAhead();
@@ -132,7 +132,7 @@ void Infantry::MoveAlongWaypoints() {
   }
   if (reached.pointKind == 1 && waypointCount > 1) CapDelayByRating(false);
   if (reached.flags != 0) {
-    if (waypointCount != 1) FatalError(__LINE__, kFile);
+    if (waypointCount != 1) FatalError(__LINE__, kInfantryFile);
     flagBytes[kHoldFlag] = 1;
   }
   x = reached.x;
@@ -200,7 +200,7 @@ void Infantry::OrderUpperFloor(bool up) {
     level = 1.0f;
     return;
   }
-  if (waypointCount == 0) FatalError(__LINE__, kFile);
+  if (waypointCount == 0) FatalError(__LINE__, kInfantryFile);
   Waypoint& last = waypoints[static_cast<size_t>(waypointCount - 1)];
   last.height += 6.0f;
   last.upperLevel = 1;
@@ -268,7 +268,7 @@ bool Infantry::FindSpreadSpot(Unit& other, int32_t terrain, float radius, float&
   other.y = 9000000.0f;
   for (int32_t d = 1; d <= 24 && !found; ++d) {
     for (const float turn : kTurns) {
-      const float a = (facing + turn) * kDegrees;
+      const float a = (facing + turn) * GMath::kRadiansPerDegree;
       const float px = homeX + static_cast<float>(d) * std::cos(a);
       const float py = homeY + static_cast<float>(d) * std::sin(a);
       const float ox = px - keptX;

@@ -7,6 +7,7 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
 
@@ -15,8 +16,6 @@ float Infantry::gLookAheadX = 0.0f;
 float Infantry::gLookAheadY = 0.0f;
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 // Miles per hour to metres per slice.
 constexpr float kMphToMetresPerSlice = 0.4473f;
@@ -40,7 +39,7 @@ float TerrainSpeedFactor(int32_t t, int32_t speedClass, int32_t mainWeaponType) 
     case 28: return speedClass == 1 ? 0.0f : 0.025f;
     case 31: case 32: case 33: case 34: return mainWeaponType == 2 || mainWeaponType == 3 ? 0.0f : 0.5f;
     case 24: case 25: case 35: case 43: case 44: return 0.0f;
-    default: FatalError(3654, kFile);
+    default: FatalError(3654, kInfantryFile);
   }
 }
 
@@ -67,7 +66,7 @@ int32_t Infantry::ChooseMoveState(bool testBlocked) const {
     m = waypoints[0].moveMode;
     if (m == Waypoint::kRotateTo) m = kStationary;
     if (m != kStationary && m != kMove && m != kSneak && m != kRun && m != kHiding && m != kCrawl) {
-      FatalError(__LINE__, kFile);
+      FatalError(__LINE__, kInfantryFile);
     }
     // Cover only matters from band 1 up; below it the terrain is not read.
     const bool covered = band >= 1 && TerrainQuery(true);
@@ -174,7 +173,7 @@ float Infantry::TerrainSpeed(float* floorLevel, bool& minefieldAhead) const {
 
   const MapBattleServices* battle = UnitBattle();
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
-  if (map == nullptr) FatalError(__LINE__, kFile);
+  if (map == nullptr) FatalError(__LINE__, kInfantryFile);
   const bool inMotion = movementFlag != 0;
   const float a = facing * 0.017453292519444445f;
   float lx = x;

@@ -4,15 +4,14 @@
 
 #include "framework/core/GString.h"
 #include "framework/core/Quorl.h"
-#include "game/units/tables/Hack.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/tables/Names.h"
 #include "game/units/tables/UnitCodes.h"
-#include "game/units/ports/UnitServices.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 enum Text : uint32_t {
   kArtillerySpotter = 1110,
@@ -43,7 +42,7 @@ char NextPlatoonLetter(char letter) {
 
 void Infantry::AssignDesignation() {
   const int32_t s = IsAxis() ? 0 : 1;
-  if (s < 0 || s > 1) FatalError(1717, kFile);
+  if (s < 0 || s > 1) FatalError(1717, kInfantryFile);
   Names::SideDesignation& side = Names::gSides[static_cast<size_t>(s)];
   int32_t level = 0;
   GetLeaderLevel(&level);
@@ -134,6 +133,6 @@ int32_t Infantry::GetPortraitIndexAt(int32_t level) const {
     case 3: return 21;
     case 4: return 26;
     case 5: return 18;
-    default: FatalError(2675, kFile);
+    default: FatalError(2675, kInfantryFile);
   }
 }

@@ -4,17 +4,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
 
 namespace {
 
-constexpr const char* kFile = "Infantry";
-constexpr float kDegrees = 0.017453292519444445f;
 // Added to the appearance slice once the unit has appeared: it never falls due again.
 constexpr int32_t kAppeared = 100000;
 
@@ -70,7 +70,7 @@ int32_t Infantry::ReturnMen(bool randomized) {
     if (!typeOne) n = std::max(n, 2 - GetMenPresent());
   }
   if (n <= 0) return 0;
-  if (n > losses) FatalError(2870, kFile);
+  if (n > losses) FatalError(2870, kInfantryFile);
   int32_t kept = losses - n;
   // A split half stays a half: the other half's men are never its own to get back.
   if (linkedHalf != nullptr) kept = std::max(kept, std::min(losses, (Data().Men() + 1) / 2));
@@ -113,7 +113,7 @@ bool Infantry::Appear() {
   alive = 1;
   nextActionSlice += kAppeared;
   stateChanged = 1;
-  if (parentUnit == nullptr) FatalError(1999, kFile);
+  if (parentUnit == nullptr) FatalError(1999, kInfantryFile);
   const Unit& parent = *parentUnit;
   const VehicleServices* vehicle = parent.IsVehicle() ? parent.AsVehicle() : nullptr;
   const float distance = vehicle != nullptr && vehicle->IsEmplacement() ? 3.5f : 3.0f;
@@ -122,7 +122,7 @@ bool Infantry::Appear() {
     const Waypoint& first = WaypointAt(0);
     bearing = std::atan2(first.y - parent.y, first.x - parent.x);
   } else {
-    bearing = RandomFloatTimes(360.0f) * kDegrees;
+    bearing = RandomFloatTimes(360.0f) * GMath::kRadiansPerDegree;
   }
   float px = parent.x + distance * std::cos(bearing);
   float py = parent.y + distance * std::sin(bearing);

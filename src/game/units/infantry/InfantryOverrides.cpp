@@ -4,19 +4,18 @@
 #include <cmath>
 
 #include "framework/core/Quorl.h"
-#include "game/map/MapBattleServices.h"
-#include "game/units/tables/Hack.h"
 #include "game/map/FineTerrain.h"
-#include "game/units/infantry/Infantry.h"
-#include "game/units/records/Shot.h"
-#include "game/units/ports/UnitServices.h"
-#include "game/units/tables/VehicleData.h"
-#include "game/units/ports/VehicleServices.h"
+#include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/fire/WeaponFormulas.h"
+#include "game/units/infantry/Infantry.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/ports/VehicleServices.h"
+#include "game/units/records/Shot.h"
+#include "game/units/tables/Hack.h"
+#include "game/units/tables/VehicleData.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 int32_t WeaponClass(int32_t weapon) { return weapon == Infantry::kNoWeapon ? -1 : gWeapons[weapon].Type(); }
 
@@ -134,7 +133,7 @@ int32_t Infantry::GetWeaponDrawKind(float* scale) const {
 
 int32_t Infantry::QueryWeaponGrade(int32_t& weaponId, int32_t& weaponKind, int32_t mode) const {
   if (specialWeaponFiring != 0) {
-    if (antitankCount == 0) FatalError(2729, kFile);
+    if (antitankCount == 0) FatalError(2729, kInfantryFile);
     weaponId = antitankWeaponId;
     weaponKind = 1;
     return 0;
@@ -190,13 +189,13 @@ float Infantry::GetReloadTime(bool randomize, bool flag) const {
     const int16_t kindCode = weapon.I16(88);
     t = kindCode == 0 ? 240.0f : kindCode == 2 ? 120.0f : 180.0f;
     const int32_t r = GetRating();
-    if (r < 0 || r > 8) FatalError(2452, kFile);
+    if (r < 0 || r > 8) FatalError(2452, kInfantryFile);
     t *= kByRating[r];
     if (weapon.I16(90) == 2) t *= 0.5f;
   } else {
     if (data.Ordnance() == kOrdnanceMarker) {
       const int32_t w = data.MainWeapon();
-      if (w == kNoWeapon) FatalError(2471, kFile);
+      if (w == kNoWeapon) FatalError(2471, kInfantryFile);
       const int32_t type = gWeapons[w].Type();
       if (burst == 0 && !flag && type == 4) {
         t = 6.0f;
@@ -223,7 +222,7 @@ float Infantry::GetAimTimeFor(bool randomize, bool ignoreTarget) const {
     t = 20.0f;
   } else if (data.Ordnance() == kOrdnanceMarker) {
     const int32_t w = data.MainWeapon();
-    if (w == kNoWeapon) FatalError(2571, kFile);
+    if (w == kNoWeapon) FatalError(2571, kInfantryFile);
     const WeaponData weapon = gWeapons[w];
     t = AimTime(w, weapon.Type(), weapon.F32(8), static_cast<float>(GetRating())) * 0.8f;
     if ((weapon.I32(92) & 8) != 0) {

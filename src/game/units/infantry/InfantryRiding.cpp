@@ -6,13 +6,12 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/vehicle/Vehicle.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 bool InAction() {
   const MapBattleServices* battle = UnitBattle();
@@ -40,11 +39,11 @@ void Infantry::StartWeaponSetUp() { reloadState = WeaponSetUpFactor(Data().Class
 
 void Infantry::TryDismount() {
   const MapBattleServices* battle = UnitBattle();
-  if (battle == nullptr) FatalError(__LINE__, kFile);
+  if (battle == nullptr) FatalError(__LINE__, kInfantryFile);
   if (carrier == nullptr) return;
   Unit* vehicle = carrier;
   VehicleServices* services = vehicle->AsVehicle();
-  if (services == nullptr) FatalError(__LINE__, kFile);
+  if (services == nullptr) FatalError(__LINE__, kInfantryFile);
   const bool action = InAction();
   if (action && services->IsBoat() && GetTerrainHere() == 25) return;
   const float v = vehicle->speed;
@@ -117,7 +116,7 @@ void Infantry::TryDismount() {
 
 bool Infantry::FollowBoardingTarget() {
   if (boardingTarget == nullptr) return false;
-  if (carrier != nullptr) FatalError(__LINE__, kFile);
+  if (carrier != nullptr) FatalError(__LINE__, kInfantryFile);
   if (boardingTarget->alive == 0 || !boardingTarget->CanMove()) {
     boardingTarget = nullptr;
     waypointCount = 0;

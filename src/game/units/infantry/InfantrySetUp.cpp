@@ -3,16 +3,15 @@
 #include "framework/core/Quorl.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/tables/Hack.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/CrewFigure.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/tables/UnitCodes.h"
-#include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/records/UnitIds.h"
+#include "game/units/tables/Hack.h"
+#include "game/units/tables/UnitCodes.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 // The date code (year x 100 + month) of the battle or operation; 0 without one.
 int32_t CurrentDateCode() {
@@ -62,7 +61,7 @@ void Infantry::Register() {
 }
 
 void Infantry::Init(int32_t typeIndex, int32_t code, int32_t newRating, float px, float py, float newFacing) {
-  if (!gInfantryClasses.IsValid(typeIndex)) FatalError(1614, kFile);
+  if (!gInfantryClasses.IsValid(typeIndex)) FatalError(1614, kInfantryFile);
   classIndex = typeIndex;
   parentUnit = boardingTarget = carrier = linkedHalf = commandingLeader = platoonLeader = nullptr;
   surrendered = 0;
@@ -88,10 +87,10 @@ void Infantry::Init(int32_t typeIndex, int32_t code, int32_t newRating, float px
   } else {
     chargeCount = 2;
   }
-  if (chargeCount > kMaxCharges) FatalError(1686, kFile);
+  if (chargeCount > kMaxCharges) FatalError(1686, kInfantryFile);
 
   const int32_t slots = data.WeaponSlotCount();
-  if (slots < 0 || slots > InfantryData::kWeaponSlots) FatalError(1692, kFile);
+  if (slots < 0 || slots > InfantryData::kWeaponSlots) FatalError(1692, kInfantryFile);
   for (int32_t i = InfantryData::kWeaponSlots - 1; i >= slots; --i) menInSlot[static_cast<size_t>(i)] = 0;
   int32_t sum = 0;
   for (int32_t i = slots - 1; i >= 0; --i) {
@@ -99,7 +98,7 @@ void Infantry::Init(int32_t typeIndex, int32_t code, int32_t newRating, float px
     menInSlot[static_cast<size_t>(i)] = static_cast<uint8_t>(men & 0xFF);
     sum += men;
   }
-  if (data.MenCheck() != 0 && sum != data.Men()) FatalError(1702, kFile);
+  if (data.MenCheck() != 0 && sum != data.Men()) FatalError(1702, kInfantryFile);
 }
 
 int32_t Infantry::RollLeaderRating(int32_t unitRating, int32_t bias) {

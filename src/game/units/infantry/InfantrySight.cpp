@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 // How much of a man each fine terrain type leaves visible, codes 0..44.
 constexpr float kConcealment[45] = {
@@ -19,10 +19,8 @@ constexpr float kConcealment[45] = {
     0.18f, 0.6f,  0.53f, 0.28f, 0.24f, 0.75f, 0.33f, 0.18f, 0.18f, 1.0f, 1.0f, 1.0f, 1.0f, 0.75f, 0.95f,
     0.75f, 0.2f,  0.12f, 0.2f,  0.12f, 1.0f,  1.0f,  1.0f,  1.0f,  1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
 
-constexpr float kRadToDeg = 57.29577951308232f;
-
 float BearingDegrees(float fromX, float fromY, float toX, float toY) {
-  return std::atan2(toY - fromY, toX - fromX) * kRadToDeg;
+  return std::atan2(toY - fromY, toX - fromX) * GMath::kDegreesPerRadian;
 }
 
 // The difference of two bearings folded into 0..180.
@@ -43,7 +41,7 @@ float Infantry::VisibilityFromPoint(float px, float py, float pz, bool byPosture
                                     int32_t viewMode) const {
   const MapBattleServices* battle = UnitBattle();
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
-  if (map == nullptr) FatalError(__LINE__, kFile);
+  if (map == nullptr) FatalError(__LINE__, kInfantryFile);
   const int32_t t = GetTerrainHere();
   const float h = GetBaseHeight();
   const float eye = fromAbove ? pz + 10.0f : pz;
@@ -87,7 +85,7 @@ float Infantry::VisibilityFromPoint(float px, float py, float pz, bool byPosture
       case kSneak: posture = 1.7f; break;
       case kMove: posture = 2.0f; break;
       case kRun: posture = 2.1f; break;
-      default: FatalError(__LINE__, kFile);
+      default: FatalError(__LINE__, kInfantryFile);
     }
     v *= posture;
   }
@@ -97,7 +95,7 @@ float Infantry::VisibilityFromPoint(float px, float py, float pz, bool byPosture
 float Infantry::GetSightingRange(const Unit& observer) const {
   const MapBattleServices* battle = UnitBattle();
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
-  if (map == nullptr) FatalError(__LINE__, kFile);
+  if (map == nullptr) FatalError(__LINE__, kInfantryFile);
   bool seen = false;
   if (map->CachedVisibility(&observer, this, seen) && !seen) return 0.0f;
   const int32_t level = identificationLevel >= 2 ? 2 : 0;
@@ -111,7 +109,7 @@ float Infantry::GetSightingRange(const Unit& observer) const {
     case kCrawl: range = 316.4f * v + 442.9f * v * v + 6.214f; break;
     case kHiding: range = 168.8f * v + 276.8f * v * v - 2.696f; break;
     default:
-      if (activityState != kStationary) FatalError(5069, kFile);
+      if (activityState != kStationary) FatalError(5069, kInfantryFile);
       range = 252.0f * v + 375.2f * v * v + 1.61f;
   }
   // The battle's time of day: 2 night, 1 dawn or dusk.

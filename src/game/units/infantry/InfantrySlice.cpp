@@ -9,14 +9,13 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/tables/Hack.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
+#include "game/units/tables/Hack.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 const Map* SliceMap() {
   const MapBattleServices* battle = UnitBattle();
@@ -82,7 +81,7 @@ void Infantry::UpdateSlice(int32_t) {
     activityState = state;
     const bool rotating = waypointCount > 0 && waypoints[0].moveMode == Waypoint::kRotateTo;
     if (state == kMove || state == kSneak || state == kRun || state == kCrawl || rotating) {
-      if (waypointCount == 0) FatalError(__LINE__, kFile);
+      if (waypointCount == 0) FatalError(__LINE__, kInfantryFile);
       if (firingTimer == 0.0f || speed != 0.0f) {
         if (TurnToward(waypoints[0].x, waypoints[0].y, false)) {
           MoveAlongWaypoints();
@@ -104,7 +103,7 @@ void Infantry::UpdateSlice(int32_t) {
         StopTurning();
       }
     } else {
-      FatalError(__LINE__, kFile);
+      FatalError(__LINE__, kInfantryFile);
     }
     if (mayAct) FiringStep();
   }
@@ -119,7 +118,7 @@ void Infantry::UpdateSlice(int32_t) {
       case kRun: SetActivity(speed != 0.0f ? 1 : 0); break;
       case kHiding: SetActivity(5); break;
       case kCrawl: SetActivity(7); break;
-      default: FatalError(__LINE__, kFile); SetActivity(0); break;
+      default: FatalError(__LINE__, kInfantryFile); SetActivity(0); break;
     }
   }
   if (surrendered == 0) {
@@ -152,7 +151,7 @@ void Infantry::UpdateSlice(int32_t) {
 void Infantry::FiringStep() {
   if (target != nullptr && target->IsInanimate() && reloadState >= 0.0f) {
     // An ambush marker: hold fire until an enemy comes.
-    if (target->GetInanimateKind() != 3) FatalError(__LINE__, kFile);
+    if (target->GetInanimateKind() != 3) FatalError(__LINE__, kInfantryFile);
     return;
   }
   if (reloadState < 0.0f) {

@@ -6,14 +6,13 @@
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/UnitErrorSources.h"
 #include "game/units/infantry/Infantry.h"
-#include "game/units/records/KillRecord.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
+#include "game/units/records/KillRecord.h"
 
 namespace {
-
-constexpr const char* kFile = "Infantry";
 
 // Terrain on whose upper floor a split-off half may stand.
 bool IsDirtRoadInTreesTerrain(int32_t code) { return code == 33 || code == 34; }
@@ -21,7 +20,7 @@ bool IsDirtRoadInTreesTerrain(int32_t code) { return code == 33 || code == 34; }
 }  // namespace
 
 Infantry* Infantry::Split() {
-  if (!CanSplit()) FatalError(4592, kFile);
+  if (!CanSplit()) FatalError(4592, kInfantryFile);
   auto half = std::make_unique<Infantry>();
   *half = *this;
   half->killRecord = KillRecord();
@@ -108,7 +107,7 @@ void Infantry::RedirectReferencesToHalf(Unit& unit, const Unit& from, Unit& to) 
 
 void Infantry::Rejoin() {
   Infantry* o = linkedHalf != nullptr ? dynamic_cast<Infantry*>(linkedHalf) : nullptr;
-  if (o == nullptr) FatalError(4702, kFile);
+  if (o == nullptr) FatalError(4702, kInfantryFile);
   MapBattleServices* battle = UnitBattle();
   if (battle != nullptr) {
     const int32_t count = battle->GetUnitCount();

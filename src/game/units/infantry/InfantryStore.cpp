@@ -9,6 +9,7 @@
 #include "framework/core/Quorl.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/tables/SurnameList.h"
+#include "game/units/records/RefuseRecord.h"
 #include "game/units/records/UnitIds.h"
 
 namespace {
@@ -16,13 +17,6 @@ namespace {
 constexpr int32_t kSlotMenLimit = 127;
 
 // Refuses the record: one log line naming the check, the file's error flag raised.
-void Refuse(GFile& file, const char* check, int32_t value) {
-  char line[96];
-  std::snprintf(line, sizeof line, "Infantry: bad %s", check);
-  GErrorLog::LogValue(line, value);
-  file.SetError();
-}
-
 int32_t AntitankCode(int32_t weapon) {
   switch (weapon) {
     case 52: return 0;
@@ -86,22 +80,22 @@ void Infantry::Read(GFile& file) {
   if (data.IsSquad() != 0) {
     secondLeaderName = file.ReadU16();
     const int32_t group = GetKindGroup();
-    if (secondLeaderName >= SurnameList::OfGroup(group).Count()) return Refuse(file, "second leader name", secondLeaderName);
+    if (secondLeaderName >= SurnameList::OfGroup(group).Count()) return RefuseRecord(file, "Infantry", "second leader name", secondLeaderName);
   }
   const int32_t slots = data.WeaponSlotCount();
   if (slots < 0 || slots > InfantryData::kWeaponSlots) FatalError(8062, "Infantry");
   int32_t sum = 0;
   for (int32_t i = 0; i < InfantryData::kWeaponSlots; ++i) {
     const int32_t men = i < slots ? static_cast<uint8_t>(file.ReadByte()) : 0;
-    if (men > kSlotMenLimit) return Refuse(file, "men in slot", men);
+    if (men > kSlotMenLimit) return RefuseRecord(file, "Infantry", "men in slot", men);
     menInSlot[static_cast<size_t>(i)] = static_cast<uint8_t>(men);
     sum += men;
   }
-  if (sum > data.Men()) return Refuse(file, "men in slots", sum);
+  if (sum > data.Men()) return RefuseRecord(file, "Infantry", "men in slots", sum);
   if (IsArtillerySpotter()) {
     aimPoint[0] = file.ReadFloat();
     aimPoint[1] = file.ReadFloat();
-    if (!std::isfinite(aimPoint[0]) || !std::isfinite(aimPoint[1])) return Refuse(file, "aim point", 0);
+    if (!std::isfinite(aimPoint[0]) || !std::isfinite(aimPoint[1])) return RefuseRecord(file, "Infantry", "aim point", 0);
   }
   if (GetLeaderLevel()) {
     const auto stored = static_cast<uint8_t>(file.ReadByte());
@@ -109,7 +103,7 @@ void Infantry::Read(GFile& file) {
     const int32_t r2 = (stored >> 4) & 3;
     const int32_t r3 = (stored >> 2) & 3;
     const int32_t r4 = stored & 3;
-    if (r1 > 2 || r2 > 2 || r3 > 2 || r4 > 2) return Refuse(file, "leader ratings", stored);
+    if (r1 > 2 || r2 > 2 || r3 > 2 || r4 > 2) return RefuseRecord(file, "Infantry", "leader ratings", stored);
     leaderRatings = static_cast<uint8_t>(r1 | r2 << 2 | r3 << 4 | r4 << 6);
   } else {
     leaderRatings = 0;
@@ -119,8 +113,8 @@ void Infantry::Read(GFile& file) {
   if (file.HasError()) return;
   for (int32_t i = 0; i < waypointCount; ++i) {
     const Waypoint& point = waypoints[static_cast<size_t>(i)];
-    if (!IsInfantryMoveMode(point.moveMode)) return Refuse(file, "waypoint move mode", point.moveMode);
-    if (point.flags != 0 && i != waypointCount - 1) return Refuse(file, "waypoint hide flag", i);
+    if (!IsInfantryMoveMode(point.moveMode)) return RefuseRecord(file, "Infantry", "waypoint move mode", point.moveMode);
+    if (point.flags != 0 && i != waypointCount - 1) return RefuseRecord(file, "Infantry", "waypoint hide flag", i);
   }
   // The movement state the last slice chose is not kept: the action starts from a new unit's.
   activityState = kStationary;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Building.h"
 #include "game/map/FineTerrain.h"
@@ -11,18 +12,16 @@
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
 #include "game/map/OrderState.h"
-#include "game/units/tables/Hack.h"
-#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitScreen.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
+#include "game/units/tables/Hack.h"
 
 namespace {
-
-constexpr float kDegrees = 3.14159265f / 180.0f;
 
 float GroundAt(float px, float py) {
   const Map* map = UnitBattleMap();
@@ -337,7 +336,7 @@ void Unit::EscapeFire() {
     return;
   }
   for (int32_t r = 10; r <= 2000; r += 10) {
-    const float bearing = RandomFloatTimes(360.0f) * kDegrees;
+    const float bearing = RandomFloatTimes(360.0f) * GMath::kRadiansPerDegree;
     const float px = x + std::cos(bearing) * static_cast<float>(r);
     const float py = y + std::sin(bearing) * static_cast<float>(r);
     if (!CanStandAt(px, py, true)) continue;
@@ -360,7 +359,7 @@ bool Unit::IsTowardOwnEdge(float px, float py) const {
   const Map* map = UnitBattleMap();
   const UnitOrderHost* host = GetUnitOrderHost();
   if (map == nullptr || host == nullptr) return true;
-  const float bearing = std::atan2(py - y, px - x) / kDegrees;
+  const float bearing = std::atan2(py - y, px - x) / GMath::kRadiansPerDegree;
   return map->EdgeInDirection(x, y, bearing < 0.0f ? bearing + 360.0f : bearing) == host->GetHomeEdge(GetSideIndex());
 }
 

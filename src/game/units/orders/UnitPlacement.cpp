@@ -4,20 +4,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/ports/InfantryServices.h"
 #include "game/units/ExposureCounter.h"
 #include "game/units/Unit.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitScreen.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
 
 namespace {
-
-constexpr float kDegrees = 3.14159265f / 180.0f;
 
 const Map& PlacementMap() {
   const MapBattleServices* battle = UnitBattle();
@@ -116,7 +115,7 @@ bool Unit::SearchPlacement(bool zoneTest, float px, float py, float maxRadius, f
     const float start = RandomFloatTimes(360.0f);
     const float angleStep = step * 57.29578f / r;
     for (float a = 0.0f; a < 360.0f; a += angleStep) {
-      const float angle = (start + a) * kDegrees;
+      const float angle = (start + a) * GMath::kRadiansPerDegree;
       const float cx = std::clamp(px + r * std::cos(angle), 5.0f, width - 5.0f);
       const float cy = std::clamp(py + r * std::sin(angle), 5.0f, height - 5.0f);
       bool accepted = true;
@@ -143,7 +142,7 @@ bool Unit::CheckPlacement(float px, float py, bool zoneTest, bool faceCentre, bo
   if (faceCentre) {
     const Map& map = PlacementMap();
     const float bearing =
-        std::atan2(map.size.worldHeight * 0.5f - y, map.size.worldWidth * 0.5f - x) / kDegrees;
+        std::atan2(map.size.worldHeight * 0.5f - y, map.size.worldWidth * 0.5f - x) / GMath::kRadiansPerDegree;
     facing = bearing < 0.0f ? bearing + 360.0f : bearing;
   }
   SyncPassengers();

@@ -5,20 +5,19 @@
 #include <cmath>
 #include <limits>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
 #include "game/map/PathPoints.h"
-#include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
+#include "game/units/fire/WeaponFormulas.h"
 #include "game/units/ports/UnitScreen.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
-#include "game/units/fire/WeaponFormulas.h"
+#include "game/units/tables/Hack.h"
 
 namespace {
-
-constexpr float kDegrees = 3.14159265f / 180.0f;
 
 // The battle's map, which the route search writes its cost grids into.
 Map* RouteMap() {
@@ -31,8 +30,8 @@ int32_t CurrentSlice() {
   return battle != nullptr ? battle->GetCurrentSlice() : 0;
 }
 
-float BearingDegrees(float dx, float dy) {
-  float bearing = std::atan2(dy, dx) / kDegrees;
+float CompassBearing(float dx, float dy) {
+  float bearing = std::atan2(dy, dx) / GMath::kRadiansPerDegree;
   if (bearing < 0.0f) bearing += 360.0f;
   if (bearing >= 360.0f) bearing -= 360.0f;
   return bearing;
@@ -83,8 +82,8 @@ bool Unit::FindRoute(bool escape, bool wide, bool insert) {
       sideStepUsed = false;
       if (IsVehicle() && insert && static_cast<int8_t>(routeTries) == 5) {
         const float d = FirstWaypointIsRoutePoint() ? 9.0f : -9.0f;
-        const float sx = x + std::cos(facing * kDegrees) * d;
-        const float sy = y + std::sin(facing * kDegrees) * d;
+        const float sx = x + std::cos(facing * GMath::kRadiansPerDegree) * d;
+        const float sy = y + std::sin(facing * GMath::kRadiansPerDegree) * d;
         if (map->IsOnMap(sx, sy)) {
           startX = sx;
           startY = sy;
@@ -132,8 +131,8 @@ bool Unit::FindRoute(bool escape, bool wide, bool insert) {
   const float step = waypointCount > 0 && waypoints[0].moveMode == Waypoint::kReverse ? -0.5f : 0.5f;
   bool backKept = false;
   if (IsVehicle() && !FirstWaypointIsRoutePoint()) {
-    const float bx = x - std::cos(facing * kDegrees) * 5.0f;
-    const float by = y - std::sin(facing * kDegrees) * 5.0f;
+    const float bx = x - std::cos(facing * GMath::kRadiansPerDegree) * 5.0f;
+    const float by = y - std::sin(facing * GMath::kRadiansPerDegree) * 5.0f;
     x = bx;
     y = by;
     if (GetTerrainMobility() != 0.0f && map->IsOnMap(bx, by)) {
@@ -148,7 +147,7 @@ bool Unit::FindRoute(bool escape, bool wide, bool insert) {
   const float limit = wide ? 91.0f : 180.0f;
   bool found = false;
   for (float a = 15.0f; a < limit; a = a > 0.0f ? -a : 7.5f - a) {
-    const float direction = (facing + a) * kDegrees;
+    const float direction = (facing + a) * GMath::kRadiansPerDegree;
     float px = startX;
     float py = startY;
     int32_t steps = 0;
@@ -219,7 +218,7 @@ void Unit::CheckPathAhead() {
 bool Unit::TurnToward(float px, float py, bool away) {
   const float heading = away ? Normalised(facing + 180.0f) : facing;
   const float turnStep = GetTurnStep();
-  const float bearing = BearingDegrees(px - x, py - y);
+  const float bearing = CompassBearing(px - x, py - y);
   if (IsPointInArc(heading, turnStep, px, py)) {
     if (!IsPointInArc(heading, 0.03f, px, py)) {
       facing = away ? Normalised(bearing + 180.0f) : bearing;
@@ -246,8 +245,8 @@ void Unit::AdvanceBy(int32_t slice, int32_t now) {
     const int32_t n = now - sliceCounter;
     if (n > 0) {
       const float steps = static_cast<float>(n);
-      x += std::cos(facing * kDegrees) * steps * speed;
-      y += std::sin(facing * kDegrees) * steps * speed;
+      x += std::cos(facing * GMath::kRadiansPerDegree) * steps * speed;
+      y += std::sin(facing * GMath::kRadiansPerDegree) * steps * speed;
       facing += steps * turnRate;
       if (facing >= 360.0f) facing -= 360.0f;
       if (facing < 0.0f) facing += 360.0f;

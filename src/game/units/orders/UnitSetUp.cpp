@@ -3,6 +3,7 @@
 // rating factor of a unit's purchase cost.
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/BattlefieldScreen.h"
 #include "game/map/FineTerrain.h"
@@ -18,9 +19,7 @@
 
 namespace {
 
-constexpr float kDegrees = 3.14159265f / 180.0f;
-
-int32_t TerrainAt(float px, float py) {
+int32_t SetUpTerrainAt(float px, float py) {
   const Map* map = UnitBattleMap();
   return map != nullptr ? map->TerrainTypeAt(px, py) : 0;
 }
@@ -69,7 +68,7 @@ bool Unit::PlaceOrFace(float px, float py, bool place, Unit* carrier) {
   UnitOrderHost* host = GetUnitOrderHost();
   if (!place) {
     const float oldFacing = facing;
-    const float bearing = std::atan2(py - y, px - x) / kDegrees;
+    const float bearing = std::atan2(py - y, px - x) / GMath::kRadiansPerDegree;
     facing = bearing < 0.0f ? bearing + 360.0f : bearing;
     if (!CanStandAt(x, y, true)) {
       facing = oldFacing;
@@ -92,7 +91,7 @@ bool Unit::PlaceOrFace(float px, float py, bool place, Unit* carrier) {
     if (IsInfantry()) LeaveCarrierForPlacement();
     x = px;
     y = py;
-    if (IsTwoLevelBuildingTerrain(TerrainAt(px, py)) && HasNonGunWeapon() && !IsQuiet()) {
+    if (IsTwoLevelBuildingTerrain(SetUpTerrainAt(px, py)) && HasNonGunWeapon() && !IsQuiet()) {
       if (FindUnitNearPoint(px, py, 0.0f, nullptr)) {
         level = 1.0f;
       } else if (FindUnitNearPoint(px, py, 1.0f, nullptr)) {
@@ -142,7 +141,7 @@ float Unit::AdjustForLevelTerrain(float value, int32_t terrain, float* out) cons
       value = 0.0f;
     }
   } else if ((under < 36 || under > 42) && IsBridgeFromBelow(terrain)) {
-    const bool firstBelow = waypointCount > 0 && IsBridgeFromBelow(TerrainAt(waypoints[0].x, waypoints[0].y));
+    const bool firstBelow = waypointCount > 0 && IsBridgeFromBelow(SetUpTerrainAt(waypoints[0].x, waypoints[0].y));
     if (firstBelow) {
       value = 0.0f;
     } else if (out != nullptr) {

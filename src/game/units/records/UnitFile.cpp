@@ -10,6 +10,7 @@
 #include "game/map/MapBattleServices.h"
 #include "game/units/tables/Hack.h"
 #include "game/units/Unit.h"
+#include "game/units/records/RefuseRecord.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 
@@ -23,7 +24,7 @@ constexpr int32_t kLastIdentificationLevel = 4;
 constexpr int32_t kLastStatus = 2;
 constexpr int32_t kLastFatigueLevel = 4;
 constexpr int32_t kLastShotCounter = 4;
-constexpr float kFiringTimerLimit = 10.0f;
+constexpr float kStoredFiringTimerLimit = 10.0f;
 
 uint8_t Bit(int32_t value, int32_t bit) { return static_cast<uint8_t>(value != 0 ? 1u << bit : 0u); }
 uint8_t Field(int32_t value, int32_t width, int32_t shift) {
@@ -57,13 +58,6 @@ bool IsStoredPosition(float x, float y) {
 }
 
 // Refuses the record: one log line naming the check, the file's error flag raised.
-void Refuse(GFile& file, const char* check, int32_t value) {
-  char line[96];
-  std::snprintf(line, sizeof line, "Unit.cpp: bad %s", check);
-  GErrorLog::LogValue(line, value);
-  file.SetError();
-}
-
 int32_t FileVersion() {
   MapAppServices* app = UnitApp();
   return app != nullptr ? app->GetFileVersion() : kWrittenVersion;
@@ -215,15 +209,15 @@ void Unit::Read(GFile& file) {
   knockedOut = Flag(b7, 6);
   fanaticState = Take(b7, 2, 4);
   lossesCountedByMorale = static_cast<int16_t>(Take(b7, 4, 0));
-  if (identificationLevel > kLastIdentificationLevel) return Refuse(file, "identification level", identificationLevel);
-  if (status > kLastStatus) return Refuse(file, "status", status);
-  if (fatigueLevel > kLastFatigueLevel) return Refuse(file, "fatigue level", fatigueLevel);
-  if (shotCounter > kLastShotCounter) return Refuse(file, "shot counter", shotCounter);
-  if (ammoKind >= kAmmoKinds && ammoKind != kNoAmmo) return Refuse(file, "ammunition kind", ammoKind);
+  if (identificationLevel > kLastIdentificationLevel) return RefuseRecord(file, "Unit.cpp", "identification level", identificationLevel);
+  if (status > kLastStatus) return RefuseRecord(file, "Unit.cpp", "status", status);
+  if (fatigueLevel > kLastFatigueLevel) return RefuseRecord(file, "Unit.cpp", "fatigue level", fatigueLevel);
+  if (shotCounter > kLastShotCounter) return RefuseRecord(file, "Unit.cpp", "shot counter", shotCounter);
+  if (ammoKind >= kAmmoKinds && ammoKind != kNoAmmo) return RefuseRecord(file, "Unit.cpp", "ammunition kind", ammoKind);
 
   x = file.ReadFloat();
   y = file.ReadFloat();
-  if (!IsStoredPosition(x, y)) return Refuse(file, "position", 0);
+  if (!IsStoredPosition(x, y)) return RefuseRecord(file, "Unit.cpp", "position", 0);
   facing = file.ReadScaled(90.0f);
   level = file.ReadScaled(10000.0f);
   suppression = file.ReadScaled(10.0f);
@@ -240,7 +234,7 @@ void Unit::Read(GFile& file) {
   if (hidden != 0) {
     lastSeenX = file.ReadFloat();
     lastSeenY = file.ReadFloat();
-    if (!IsStoredPosition(lastSeenX, lastSeenY)) return Refuse(file, "last seen position", 0);
+    if (!IsStoredPosition(lastSeenX, lastSeenY)) return RefuseRecord(file, "Unit.cpp", "last seen position", 0);
   }
   if (identificationLevel <= 1) {
     positionErrorX = file.ReadByte();
@@ -251,14 +245,14 @@ void Unit::Read(GFile& file) {
   }
   burst = static_cast<int16_t>(file.ReadU16());
   nationalityCode = file.ReadByte();
-  if (nationalityCode < 0 || nationalityCode > kLastNationality) return Refuse(file, "nationality code", nationalityCode);
+  if (nationalityCode < 0 || nationalityCode > kLastNationality) return RefuseRecord(file, "Unit.cpp", "nationality code", nationalityCode);
   fatigue = file.ReadScaled(10.0f);
   classIndex = static_cast<int16_t>(file.ReadU16());
-  if (!IsStoredClassIndex(classIndex)) return Refuse(file, "class index", classIndex);
+  if (!IsStoredClassIndex(classIndex)) return RefuseRecord(file, "Unit.cpp", "class index", classIndex);
   if (areaFire != 0) {
     targetX = file.ReadFloat();
     targetY = file.ReadFloat();
-    if (!IsStoredPosition(targetX, targetY)) return Refuse(file, "area fire target", 0);
+    if (!IsStoredPosition(targetX, targetY)) return RefuseRecord(file, "Unit.cpp", "area fire target", 0);
   }
   const uint8_t ordersCode = static_cast<uint8_t>(file.ReadByte());
   if (ordersCode == 0) {
@@ -268,7 +262,7 @@ void Unit::Read(GFile& file) {
     flagBytes[kOrdersAreaFireFlag] = 1;
     ordersPhaseTargetX = file.ReadFloat();
     ordersPhaseTargetY = file.ReadFloat();
-    if (!IsStoredPosition(ordersPhaseTargetX, ordersPhaseTargetY)) return Refuse(file, "orders target", 0);
+    if (!IsStoredPosition(ordersPhaseTargetX, ordersPhaseTargetY)) return RefuseRecord(file, "Unit.cpp", "orders target", 0);
     flagBytes[kOrdersSmokeFireFlag] = ordersCode == 2 ? 1 : 0;
   }
   designation = file.ReadU16();
@@ -277,13 +271,13 @@ void Unit::Read(GFile& file) {
   speed = file.ReadScaled(500.0f);
   turnRate = file.ReadScaled(1000.0f);
   firingTimer = file.ReadScaled(500.0f);
-  if (firingTimer >= kFiringTimerLimit) return Refuse(file, "firing timer x 500", static_cast<int32_t>(firingTimer * 500.0f));
+  if (firingTimer >= kStoredFiringTimerLimit) return RefuseRecord(file, "Unit.cpp", "firing timer x 500", static_cast<int32_t>(firingTimer * 500.0f));
   aimTime = file.ReadScaled(50.0f);
   reloadState = file.ReadScaled(50.0f);
   spottingValue = static_cast<int16_t>(file.ReadU16());
   countdown = static_cast<int16_t>(file.ReadU16());
   leaderName = static_cast<int16_t>(file.ReadU16());
-  if (leaderName < -1 || leaderName > kLastLeaderName) return Refuse(file, "leader name", leaderName);
+  if (leaderName < -1 || leaderName > kLastLeaderName) return RefuseRecord(file, "Unit.cpp", "leader name", leaderName);
   if (leaderName == -1) {
     SafeDelete(customName);
     customName = new GString15();
@@ -294,25 +288,25 @@ void Unit::Read(GFile& file) {
     goalGunElevation = file.ReadScaled(200.0f);
   }
   const int32_t count = static_cast<uint8_t>(file.ReadByte());
-  if (count > kMaxWaypoints) return Refuse(file, "waypoint count", count);
+  if (count > kMaxWaypoints) return RefuseRecord(file, "Unit.cpp", "waypoint count", count);
   waypointCount = count;
   for (int32_t i = count - 1; i >= 0; --i) {
     Waypoint& point = waypoints[static_cast<size_t>(i)];
     point.x = file.ReadFloat();
     point.y = file.ReadFloat();
-    if (!IsStoredPosition(point.x, point.y)) return Refuse(file, "waypoint position", i);
+    if (!IsStoredPosition(point.x, point.y)) return RefuseRecord(file, "Unit.cpp", "waypoint position", i);
     const uint8_t codes = static_cast<uint8_t>(file.ReadByte());
     point.moveMode = Take(codes, 4, 4) - 1;
     point.pointKind = Take(codes, 4, 0) - 1;
-    if (!IsStoredMoveMode(point.moveMode)) return Refuse(file, "waypoint move mode", point.moveMode);
-    if (point.pointKind < 0 || point.pointKind > Waypoint::kRouteEnd) return Refuse(file, "waypoint point kind", point.pointKind);
+    if (!IsStoredMoveMode(point.moveMode)) return RefuseRecord(file, "Unit.cpp", "waypoint move mode", point.moveMode);
+    if (point.pointKind < 0 || point.pointKind > Waypoint::kRouteEnd) return RefuseRecord(file, "Unit.cpp", "waypoint point kind", point.pointKind);
     const uint8_t bits = static_cast<uint8_t>(file.ReadByte());
     point.upperLevel = Flag(bits, 1);
     point.flags = Flag(bits, 0);
     OrderedWaypoint& ordered = orderedWaypoints[static_cast<size_t>(i)];
     ordered.x = file.ReadFloat();
     ordered.y = file.ReadFloat();
-    if (!IsStoredPosition(ordered.x, ordered.y)) return Refuse(file, "ordered waypoint position", i);
+    if (!IsStoredPosition(ordered.x, ordered.y)) return RefuseRecord(file, "Unit.cpp", "ordered waypoint position", i);
     ordered.upperLevel = file.ReadByte() != 0 ? 1 : 0;
   }
   // The references stay packed ids until they are remapped.
@@ -343,7 +337,7 @@ void Unit::Read(GFile& file) {
 
   file.Skip(kZeroBytes);
   const int32_t extension = file.ReadByte();
-  if (extension < 0) return Refuse(file, "extension length", extension);
+  if (extension < 0) return RefuseRecord(file, "Unit.cpp", "extension length", extension);
   if (extension > 0) file.Skip(extension);
   ForgetUnstoredState();
 }

@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr float kFiringTimerLimit = 10.0f;
+constexpr float kPacketFiringTimerLimit = 10.0f;
 // Just below 10: the largest float under it.
-const float kFiringTimerHeld = std::nextafter(kFiringTimerLimit, 0.0f);
+const float kFiringTimerHeld = std::nextafter(kPacketFiringTimerLimit, 0.0f);
 bool gFiringTimerLogged = false;
 
 // value x factor cut toward zero to 16 bits; not a number and values out of range give 0.
@@ -26,7 +26,7 @@ int16_t Truncated16(float value, float factor) {
 void Unit::AdvanceFiringTimer(int32_t slice) {
   firingTimer -= static_cast<float>(slice - sliceCounter) * 0.025f;
   if (firingTimer < 0.0f) firingTimer = 0.0f;
-  if (firingTimer >= kFiringTimerLimit || std::isnan(firingTimer)) {
+  if (firingTimer >= kPacketFiringTimerLimit || std::isnan(firingTimer)) {
     if (!gFiringTimerLogged) {
       GErrorLog::LogValue("Unit.cpp: firing timer held below 10 at slice", slice);
       gFiringTimerLogged = true;

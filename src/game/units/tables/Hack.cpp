@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr const char* kSource = "Hack.cpp";
+constexpr const char* kHackSource = "Hack.cpp";
 
 // The tables' memory, in the order they are read.
 enum TableSlot { kVehicles, kInfantry, kWeaponsSlot, kSmallArmsSlot, kModels, kDraws, kFormationsSlot, kSlots };
@@ -38,7 +38,7 @@ DataTable<WeaponDrawData> gWeaponDraws;
 DataTable<FormationData> gFormations;
 
 uint32_t Hack::Unscramble(uint8_t* block, size_t size) {
-  if (size % 4 != 0) FatalError(__LINE__, kSource);
+  if (size % 4 != 0) FatalError(__LINE__, kHackSource);
   uint32_t key = kStartKey;
   for (size_t at = 0; at < size; at += 4) {
     uint8_t* g = block + at;
@@ -75,17 +75,17 @@ void Hack::LoadTables() { LoadTablesFrom(kDataTablesBlock, kDataTablesBlockSize,
 void Hack::LoadTablesFrom(const uint8_t* block, size_t size, uint32_t endKey) {
   FreeTables();
   std::vector<uint8_t> plain(block, block + size);
-  if (Unscramble(plain.data(), plain.size()) != endKey) FatalError(__LINE__, kSource);
-  if (gKernel == nullptr) FatalError(__LINE__, kSource);
+  if (Unscramble(plain.data(), plain.size()) != endKey) FatalError(__LINE__, kHackSource);
+  if (gKernel == nullptr) FatalError(__LINE__, kHackSource);
   GFile* file = gKernel->CreateTempFile(false);
-  if (file == nullptr) FatalError(__LINE__, kSource);
+  if (file == nullptr) FatalError(__LINE__, kHackSource);
   if (!plain.empty()) file->Write(plain.data(), static_cast<int32_t>(plain.size()));
   file->CloseAndDelete();
   uint32_t lengths[kSlots] = {};
   for (int slot = 0; slot < kSlots; ++slot) gTableMemory[slot] = ReadTable(*file, &lengths[slot]);
   // The block is built in and checked by its key: a stream that does not decode into seven
   // whole tables is a broken build.
-  if (file->HasError()) FatalError(__LINE__, kSource);
+  if (file->HasError()) FatalError(__LINE__, kHackSource);
   SafeDelete(file);
   gVehicleClasses = {gTableMemory[kVehicles], lengths[kVehicles]};
   gInfantryClasses = {gTableMemory[kInfantry], lengths[kInfantry]};

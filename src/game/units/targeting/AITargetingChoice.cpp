@@ -17,12 +17,12 @@ int64_t AITargeting::gEffectCalls = 0;
 
 namespace {
 
-constexpr int32_t kNoWeapon = 104;
+constexpr int32_t kNoChoiceWeapon = 104;
 // The ammunition kind of a machine gun chosen instead of the main gun.
 constexpr int32_t kMachineGunKind = 6;
 
 template <typename F>
-void ForEachUnit(F&& f) {
+void ForEachUnitUntil(F&& f) {
   MapBattleServices* battle = UnitBattle();
   if (battle == nullptr) return;
   const int32_t count = battle->GetUnitCount();
@@ -35,13 +35,13 @@ void ForEachUnit(F&& f) {
 template <typename P>
 bool AnyUnit(P&& p) {
   bool found = false;
-  ForEachUnit([&](Unit& other) { return found = p(other); });
+  ForEachUnitUntil([&](Unit& other) { return found = p(other); });
   return found;
 }
 
 int32_t MainTubeCount(const Unit& unit) {
   const int32_t w = unit.GetMainWeaponId();
-  return w >= 0 && w != kNoWeapon && w < gWeapons.Count() ? gWeapons[w].Count() : 0;
+  return w >= 0 && w != kNoChoiceWeapon && w < gWeapons.Count() ? gWeapons[w].Count() : 0;
 }
 
 bool IsEmplacement(const Unit& unit) {
@@ -210,7 +210,7 @@ float AITargeting::EvaluateCandidate(Unit& chooser, Unit& candidate, bool forRea
     t.useMachineGun = useMG;
     t.mainUsable = mainUsable;
     const int32_t w = chooser.GetMainWeaponId();
-    t.mainCalibre = w >= 0 && w != kNoWeapon && w < gWeapons.Count() ? gWeapons[w].Calibre() : 0.0f;
+    t.mainCalibre = w >= 0 && w != kNoChoiceWeapon && w < gWeapons.Count() ? gWeapons[w].Calibre() : 0.0f;
     t.kind = kind;
     t.armouredDuel = mainUsable && chooser.target != nullptr && chooser.target->IsArmored(false) &&
                      chooser.target != &candidate && chooser.IsArmored(false);
@@ -260,7 +260,7 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
         // would refuse outright is passed over before the filter traces a line to it: that
         // trace would store nothing and count for nothing.
         const bool passOver = map != nullptr && !map->IsVisibilityCacheEnabled();
-        ForEachUnit([&](Unit& candidate) {
+        ForEachUnitUntil([&](Unit& candidate) {
           if (PassesCandidateFilter(candidate, unit, passOver)) unit.EvaluateCandidateTarget(&candidate, true);
           return false;
         });

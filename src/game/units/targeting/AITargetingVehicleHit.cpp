@@ -2,16 +2,11 @@
 // strikes, how often, and what they resist. Expected values throughout: nothing is drawn.
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
-#include "game/units/targeting/AITargeting.h"
 #include "game/units/Unit.h"
 #include "game/units/ports/VehicleServices.h"
-
-namespace {
-
-constexpr float kRadiansPerDegree = 0.01745329238474369f;
-
-}  // namespace
+#include "game/units/targeting/AITargeting.h"
 
 void AITargeting::AssessVehicleHit(Unit& vehicle, int32_t viewMode, Unit& shooter, bool threatMode, float hitChance,
                                    bool hullDown, float* armour, float* weight, float* ratio, int32_t& count,
@@ -59,8 +54,8 @@ void AITargeting::AssessVehicleHit(Unit& vehicle, int32_t viewMode, Unit& shoote
   count = 6;
   if (threatMode) {
     count = 9;
-    const float t = v->GetTurretAngle() * kRadiansPerDegree;
-    const float f = vehicle.facing * kRadiansPerDegree;
+    const float t = v->GetTurretAngle() * GMath::kRadiansPerDegree;
+    const float f = vehicle.facing * GMath::kRadiansPerDegree;
     plate(6, 0, 2, vehicle.x - std::cos(t), vehicle.y - std::sin(t), turret ? 1.0f : 0.0f);
     plate(7, 1, 2, vehicle.x - std::cos(f), vehicle.y - std::sin(f), 1.0f);
     plate(8, 2, 2, vehicle.x - std::cos(f), vehicle.y - std::sin(f), hullDown ? 0.0f : 1.0f);

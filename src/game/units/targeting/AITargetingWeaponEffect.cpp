@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int32_t kNoWeapon = 104;
+constexpr int32_t kNoEffectWeapon = 104;
 
 bool IsTreeTerrain(int32_t type) { return (type >= 13 && type <= 15) || (type >= 21 && type <= 23); }
 
@@ -186,7 +186,7 @@ float IndirectAgainstArmour(EffectCase& c) {
 float DirectAgainstArmour(EffectCase& c) {
   VehicleServices* v = c.t.AsVehicle();
   const bool emplacement = v != nullptr && v->IsEmplacement();
-  const bool hasWeapon = c.w != kNoWeapon && c.type != 0;
+  const bool hasWeapon = c.w != kNoEffectWeapon && c.type != 0;
   const float calibre = hasWeapon ? gWeapons[c.w].Calibre() : 10.0f;
   float pen = 0.0f;
   float h = 0.5f;
@@ -273,12 +273,12 @@ float AITargeting::WeaponEffect(Unit& shooter, Unit* target, int32_t k, bool thr
   if (target == nullptr || shooter.IsInanimate() || k == 6) return 0.0f;
   if (shooter.IsAirplane() && target->IsAirplane()) return 0.0f;
   if (shooter.IsAirplane() || target->IsAirplane()) return kMaxEffect;
-  int32_t w = kNoWeapon, type = 0;
+  int32_t w = kNoEffectWeapon, type = 0;
   shooter.QueryWeapon(selector, w, type);
   if (type == 5) return threatMode ? 0.2f : 0.0f;
   EffectCase c{shooter, *target, k, threatMode, useExposure, selector, viewMode, w, type, shooter.DistanceTo(*target)};
   c.mode = MachineGunMode(shooter);
-  const bool record = w != kNoWeapon && type != 0;
+  const bool record = w != kNoEffectWeapon && type != 0;
   if (record) {
     const WeaponData data = gWeapons[w];
     float minRange = data.MinRange();

@@ -2,24 +2,23 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/ports/InfantryServices.h"
 #include "game/units/Unit.h"
-#include "game/units/tables/UnitCodes.h"
+#include "game/units/ports/InfantryServices.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/ports/VehicleServices.h"
+#include "game/units/tables/UnitCodes.h"
 
 Unit::PacketMark Unit::gPacketMark;
 int32_t Unit::gSoundDelay = 0;
 
 namespace {
 
-constexpr float kDegrees = 3.14159265f / 180.0f;
-
 // After the battle (also while the operation works between battles) a crew is out at once.
-bool BattleIsOver() {
+bool BattleOverOrBetween() {
   const UnitServices* services = GetUnitServices();
   const UnitOrderHost* host = GetUnitOrderHost();
   return (services != nullptr && services->IsBattleOver()) || (host != nullptr && host->IsBetweenBattles());
@@ -59,7 +58,7 @@ Unit* Unit::BailOutCrew(bool noAmmunition) {
   crew->y = y;
   crew->facing = crewFacing;
   crew->rating = rating;
-  const bool over = BattleIsOver();
+  const bool over = BattleOverOrBetween();
   if (!over) crew->PrepareAppearance();
   crew->SetDesignation(GetLetterCode(), GetDesignationNumber());
   crew->leaderName = leaderName;
@@ -90,7 +89,7 @@ Unit* Unit::BailOutCrew(bool noAmmunition) {
     gPacketMark = {};
     crew->sliceCounter = now;
     if (vehicle != nullptr && vehicle->IsEmplacement()) {
-      const float behind = (facing + 180.0f) * kDegrees;
+      const float behind = (facing + 180.0f) * GMath::kRadiansPerDegree;
       crew->AddWaypoint(x + std::cos(behind) * 10.0f, y + std::sin(behind) * 10.0f, kOrderFastMove, true);
       crew->facing = facing + 180.0f >= 360.0f ? facing - 180.0f : facing + 180.0f;
     } else {

@@ -16,10 +16,10 @@
 namespace {
 
 constexpr double kDegrees = 57.29577951308232;
-constexpr double kRadians = 0.017453292519943295;
+constexpr double kRadiansPerDegreeD = 0.017453292519943295;
 
 // 0..360 into 0..180.
-float Fold(float a) { return a > 180.0f ? 360.0f - a : a; }
+float FoldHalfTurn(float a) { return a > 180.0f ? 360.0f - a : a; }
 
 float Wrap360(float a) {
   a = std::fmod(a, 360.0f);
@@ -65,7 +65,7 @@ float SlopeMultiplier(float calibre, float angle, float ratio, bool cosineLaw) {
   const double r = ratio;
   double m = 1.0;
   if (cosineLaw) {
-    m = 1.0 / std::cos(a * kRadians);
+    m = 1.0 / std::cos(a * kRadiansPerDegreeD);
   } else if (calibre <= 0.0f || ratio > 2.5f) {
     m = 1.00033024 - 0.00286826761 * a + 0.00195039487 * a * a - 0.00016748968 * a * a * a +
         6.57019485e-06 * std::pow(a, 4.0) - 1.07523485e-07 * std::pow(a, 5.0) + 6.70290105e-10 * std::pow(a, 6.0);
@@ -196,7 +196,7 @@ float EffectiveArmour(const ArmourTarget& target, const ArmourRequest& request, 
           s = std::max(s, kSlopes[Random(11)]);
         }
       }
-      double compound = std::acos(std::cos(h * kRadians) * std::cos(s * kRadians)) * kDegrees;
+      double compound = std::acos(std::cos(h * kRadiansPerDegreeD) * std::cos(s * kRadiansPerDegreeD)) * kDegrees;
       if (!(compound >= 0.0)) compound = 0.0;
       const bool cosineLaw = request.ammoKind == 3 || target.emplacement;
       slopeFactor = SlopeMultiplier(request.calibre, static_cast<float>(compound), ratio, cosineLaw);
@@ -242,7 +242,7 @@ float EffectiveArmour(const ArmourTarget& target, const ArmourRequest& request, 
 
 float Vehicle::FoldedBearingTo(float px, float py, bool turret) const {
   const float from = facing + (turret && HasTurret() ? turretOffset : 0.0f);
-  return Fold(Wrap360(HeadingDegrees(px - x, py - y) - from));
+  return FoldHalfTurn(Wrap360(HeadingDegrees(px - x, py - y) - from));
 }
 
 int32_t Vehicle::GetArmorFacingFrom(float px, float py, bool useTurret, bool allowSide, float* outSideShare) const {

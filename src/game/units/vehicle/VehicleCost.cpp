@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int32_t kFirstHeavyGun = 29;
+constexpr int32_t kFirstCostedHeavyGun = 29;
 constexpr int32_t kFirstGroupOneGun = 25;
 
 // The value a fresh crew's cost rests on, kept per class, nationality code, rating and date
@@ -106,7 +106,7 @@ float Vehicle::MachineGunValue() const {
   auto present = [](int32_t index) { return index != kNoSmallArms && gSmallArms.IsValid(index); };
   int32_t groupCounts[2] = {0, 0};
   for (const Gun& g : guns) {
-    if (!present(g.index) || g.index >= kFirstHeavyGun) continue;
+    if (!present(g.index) || g.index >= kFirstCostedHeavyGun) continue;
     groupCounts[g.index >= kFirstGroupOneGun ? 1 : 0] += g.which == 0 ? 1 : g.count;
   }
   const bool remote = r.ThirdIsRemote() != 0;
@@ -117,7 +117,7 @@ float Vehicle::MachineGunValue() const {
   for (const Gun& g : guns) {
     if (!present(g.index)) continue;
     const float count = static_cast<float>(g.count);
-    if (g.index < kFirstHeavyGun) {
+    if (g.index < kFirstCostedHeavyGun) {
       float f = SmallArmsFirepowerAt(gSmallArms[g.index], 150.0f, 0);
       if (g.which == 0) f *= 0.16f;
       if (g.which == 1) f *= 0.2f * count;

@@ -4,13 +4,14 @@
 #include <cmath>
 
 #include "framework/core/GErrorLog.h"
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/vehicle/Vehicle.h"
 
 namespace {
@@ -21,14 +22,12 @@ int32_t FogOfWarSetting() {
   return app != nullptr ? app->GetOption(10) : 0;
 }
 
-constexpr float kDegreesToRadians = 0.017453292519943295f;
-
 // The terrain type under the point at the distance along the heading, -1 without a map.
 int32_t TerrainAlong(const Unit& unit, float heading, float distance) {
   const MapBattleServices* battle = UnitBattle();
   const Map* map = battle != nullptr ? battle->GetMap() : nullptr;
   if (map == nullptr) return -1;
-  const float r = heading * kDegreesToRadians;
+  const float r = heading * GMath::kRadiansPerDegree;
   return map->TerrainTypeAt(unit.x + distance * std::cos(r), unit.y + distance * std::sin(r));
 }
 

@@ -6,38 +6,29 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Distance.h"
-#include "game/map/Heading.h"
 #include "game/map/FineTerrain.h"
+#include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
+#include "game/units/ports/UnitBattleQueries.h"
+#include "game/units/ports/UnitServices.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/targeting/AITargeting.h"
 #include "game/units/vehicle/CoverSearchNode.h"
-#include "game/units/tables/Hack.h"
-#include "game/units/ports/UnitServices.h"
 #include "game/units/vehicle/Vehicle.h"
+#include "game/units/vehicle/VehicleHeadings.h"
 
 namespace {
 
-constexpr float kDegrees = 0.017453292519943295f;
 constexpr uint16_t kAlwaysWaryFlag = 0x400;
-
-float Normalize360(float a) {
-  a = std::fmod(a, 360.0f);
-  if (a < 0.0f) a += 360.0f;
-  return a;
-}
 
 // The difference of two headings folded into 0..180.
 float Fold(float a) {
   a = std::fabs(Normalize360(a));
   return a > 180.0f ? 360.0f - a : a;
-}
-
-const Map* CurrentMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
 }
 
 // The threat search of one reaction. One thread, not re-entrant.
@@ -116,7 +107,7 @@ void CoverSearchNode::Search(bool wide) {
 }
 
 void CoverSearchNode::Expand(bool wide) {
-  static constexpr float kOffsets[3] = {0.0f, -30.0f * kDegrees, 30.0f * kDegrees};
+  static constexpr float kOffsets[3] = {0.0f, -30.0f * GMath::kRadiansPerDegree, 30.0f * GMath::kRadiansPerDegree};
   const int32_t n = wide ? 3 : 1;
   for (int32_t i = 0; i < n; ++i) {
     CoverSearchNode* child = Make(this, heading + kOffsets[i]);
@@ -135,7 +126,7 @@ void CoverSearchNode::Expand(bool wide) {
 }
 
 bool CoverSearchNode::IsPassable() {
-  const Map* map = CurrentMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr || gVehicle == nullptr || parent == nullptr || !map->IsOnMap(x, y)) return false;
   if (!gVehicle->CanStandAt(x, y, true)) return false;
   for (const float share : {1.0f / 3.0f, 2.0f / 3.0f}) {
@@ -154,7 +145,7 @@ void CoverSearchNode::WritePath(Waypoint* points, int32_t index, int32_t moveMod
     point = Waypoint{};
     point.x = node->x;
     point.y = node->y;
-    const Map* map = CurrentMap();
+    const Map* map = UnitBattleMap();
     point.height = map != nullptr ? map->ElevationAt(node->x, node->y) : 0.0f;
     point.moveMode = moveMode;
     point.pointKind = 0;
@@ -265,10 +256,10 @@ float Vehicle::RerateFacing(Unit& threat, Unit** found) {
 
 void Vehicle::DriveOffAtRandom(float baseDistance) {
   const float distance = RandomFloatTimes(30.0f) + baseDistance;
-  const float heading = (facing + RandomFloatTimes(60.0f) - 30.0f) * kDegrees;
+  const float heading = (facing + RandomFloatTimes(60.0f) - 30.0f) * GMath::kRadiansPerDegree;
   const float px = x + distance * std::cos(heading);
   const float py = y + distance * std::sin(heading);
-  const Map* map = CurrentMap();
+  const Map* map = UnitBattleMap();
   if (map != nullptr && map->IsOnMap(px, py)) AddWaypoint(px, py, kOrderFastMove, true);
 }
 
@@ -300,7 +291,7 @@ void Vehicle::ReactToDanger() {
   }
   buttoned = keptButtoned;
   if (!IsMoving()) {
-    const Map* map = CurrentMap();
+    const Map* map = UnitBattleMap();
     if (map != nullptr && map->BurningAt(x, y)) EscapeFire();
   }
 }
@@ -388,7 +379,7 @@ bool Vehicle::NextPointIsCovered(const Unit& threat) const {
 
 int32_t Vehicle::SearchFrom(CoverSearchNode*& root, Unit& threat, float heading) {
   CoverSearchNode::Begin(this, &threat);
-  root = CoverSearchNode::Make(nullptr, heading * kDegrees);
+  root = CoverSearchNode::Make(nullptr, heading * GMath::kRadiansPerDegree);
   int32_t depth = 0;
   while (root != nullptr && !CoverSearchNode::Found() && ++depth < 8) root->Search(false);
   return depth;
@@ -396,7 +387,7 @@ int32_t Vehicle::SearchFrom(CoverSearchNode*& root, Unit& threat, float heading)
 
 bool Vehicle::SeekCover(Unit& threat, bool weak, bool stillExposed, float threatHeading) {
   UnitServices* services = GetUnitServices();
-  const Map* map = CurrentMap();
+  const Map* map = UnitBattleMap();
   // 1. Smoke.
   const int32_t smoke = TrueClass().SmokeEquipment();
   if (smoke != 0) {
@@ -412,8 +403,8 @@ bool Vehicle::SeekCover(Unit& threat, bool weak, bool stillExposed, float threat
       distance = 10.0f;
       heading = threatHeading;
     }
-    const float px = x + distance * std::cos(heading * kDegrees);
-    const float py = y + distance * std::sin(heading * kDegrees);
+    const float px = x + distance * std::cos(heading * GMath::kRadiansPerDegree);
+    const float py = y + distance * std::sin(heading * GMath::kRadiansPerDegree);
     if (RandomFloat() < chance && !(map != nullptr && IsBuildingTerrain(map->TerrainTypeAt(px, py)))) {
       if (services != nullptr) services->CreateSmoke(px, py, 0.0f);
       PostLauncherSound();
@@ -496,10 +487,10 @@ bool Vehicle::SeekCoverFallback(bool weak, float threatHeading) {
     return true;
   }
   if (!weak) return false;
-  const Map* map = CurrentMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr) return false;
   const bool away = Fold(threatHeading - facing) <= 90.0f;
-  const float heading = (away ? facing + 180.0f : facing) * kDegrees;
+  const float heading = (away ? facing + 180.0f : facing) * GMath::kRadiansPerDegree;
   float distance = RandomFloatTimes(40.0f) + 80.0f;
   float px = 0.0f;
   float py = 0.0f;

@@ -3,33 +3,23 @@
 // around it), advances one step and consumes the point when it arrives.
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Distance.h"
 #include "game/map/Heading.h"
 #include "game/map/Map.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/tables/Hack.h"
+#include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/vehicle/Vehicle.h"
+#include "game/units/vehicle/VehicleHeadings.h"
 
 namespace {
-
-constexpr float kDegrees = 0.017453292519943295f;
-
-float Normalize360(float a) {
-  a = std::fmod(a, 360.0f);
-  if (a < 0.0f) a += 360.0f;
-  return a;
-}
 
 float Wrap180(float a) {
   a = Normalize360(a);
   return a > 180.0f ? a - 360.0f : a;
-}
-
-const Map* CurrentMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
 }
 
 }  // namespace
@@ -103,7 +93,7 @@ void Vehicle::MoveAlongWaypoints() {
     const float dy = wp.y - y;
     reached = 0.9f * (dx * dx + dy * dy) <= speed * speed;
     if (!reached && limit == 0.0f) {
-      const Map* map = CurrentMap();
+      const Map* map = UnitBattleMap();
       if (map != nullptr && map->BurningAt(wp.x, wp.y)) {
         waypoints[0].x = x;
         waypoints[0].y = y;
@@ -142,8 +132,8 @@ void Vehicle::MoveAlongWaypoints() {
       const float h = HeadingDegrees(wp.x - x, wp.y - y);
       facing = reverse ? Normalize360(h + 180.0f) : h;
     }
-    x += std::cos(facing * kDegrees) * speed;
-    y += std::sin(facing * kDegrees) * speed;
+    x += std::cos(facing * GMath::kRadiansPerDegree) * speed;
+    y += std::sin(facing * GMath::kRadiansPerDegree) * speed;
     ignoreMovers = 0;
     CheckPathAhead();
     return;
@@ -185,9 +175,9 @@ bool Vehicle::DealWithBlocker(bool reverse) {
   } else if (d < 40.0f) {
     d = 40.0f;
   }
-  const float px = other->x + 5.0f * std::cos((facing + d) * kDegrees);
-  const float py = other->y + 5.0f * std::sin((facing + d) * kDegrees);
-  const Map* map = CurrentMap();
+  const float px = other->x + 5.0f * std::cos((facing + d) * GMath::kRadiansPerDegree);
+  const float py = other->y + 5.0f * std::sin((facing + d) * GMath::kRadiansPerDegree);
+  const Map* map = UnitBattleMap();
   if (map == nullptr || !map->IsOnMap(px, py) || !other->CanStandAt(px, py, true)) return false;
   Waypoint& point = other->WaypointAt(0);
   point = Waypoint{};

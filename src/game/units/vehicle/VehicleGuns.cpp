@@ -15,6 +15,7 @@
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/vehicle/Vehicle.h"
+#include "game/units/SliceTimer.h"
 
 namespace {
 
@@ -35,8 +36,6 @@ bool IsBeyondReach(const Unit& from, const Unit& other, float reach) {
   if (std::sqrt(dx * dx + dy * dy) >= reach) return true;
   return from.DistanceTo(other) >= reach;
 }
-
-void CountDown(float& timer) { timer = timer >= 0.025f ? timer - 0.025f : 0.0f; }
 
 // A live unit of the side other than the one excluded stands within the radius of the point.
 bool AnyUnitNearPoint(float px, float py, int32_t sideIndex, const Unit* excluded, float radius) {

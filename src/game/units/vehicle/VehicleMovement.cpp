@@ -26,7 +26,7 @@ float NormalizeDegrees(float a) {
 }
 
 // Absolute difference folded into 0..180; exactly 0 becomes 0.0001.
-float Fold(float a) {
+float FoldAwayFromZero(float a) {
   a = std::fabs(a);
   if (a > 180.0f) a = 360.0f - a;
   if (a == 0.0f) a = 0.0001f;
@@ -274,14 +274,14 @@ bool Vehicle::TryCutCorner() {
   const float s = std::fabs(speed);
   const float h2 = HeadingDegrees(second.x - first.x, second.y - first.y);
   const float h1 = HeadingDegrees(first.x - x, first.y - y);
-  const float theta = Fold(h2 - h1);
+  const float theta = FoldAwayFromZero(h2 - h1);
   const float alpha = (180.0f - theta) * 0.008726646259722222f;
   const float sinA = std::sin(alpha);
   if (!(sinA >= 1e-6f)) return false;
   const float d = Distance(x, y, first.x, first.y);
   if (d >= 6.0f) return false;
   const float heading = routePoint ? NormalizeDegrees(facing + 180.0f) : facing;
-  const float phi = Fold(heading - h1);
+  const float phi = FoldAwayFromZero(heading - h1);
   const float dPrime = std::max(d - (phi / r) * s, 0.0f);
   const float a = 40.0f * r;
   const float b = 40.0f * s;

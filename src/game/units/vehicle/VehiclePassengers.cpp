@@ -235,7 +235,7 @@ float Vehicle::GetStrengthValue() const {
 
 namespace {
 
-float Varied(float seconds, bool vary) { return vary ? seconds * (0.8f + RandomFloatTimes(0.4f)) : seconds; }
+float VariedSeconds(float seconds, bool vary) { return vary ? seconds * (0.8f + RandomFloatTimes(0.4f)) : seconds; }
 
 }  // namespace
 
@@ -249,7 +249,7 @@ float Vehicle::GetRateOfFireTime(int32_t mode, int32_t selector) const {
   } else {
     t = fresh ? 4.5f : 2.5f;
   }
-  return Varied(t, mode != 0);
+  return VariedSeconds(t, mode != 0);
 }
 
 float Vehicle::GetAimTime(int32_t mode, int32_t /*selector*/) const {
@@ -263,7 +263,7 @@ float Vehicle::GetAimTime(int32_t mode, int32_t /*selector*/) const {
   float t = AimTime(weapon, w.Type(), w.Mass(0), static_cast<float>(r));
   // An open fighting compartment lays its gun a little faster.
   if (record.TopArmour(0) == 0) t *= 0.9f;
-  return Varied(t, mode != 0);
+  return VariedSeconds(t, mode != 0);
 }
 
 int32_t Vehicle::RollSpotting() const {

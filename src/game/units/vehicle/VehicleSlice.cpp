@@ -15,25 +15,15 @@
 #include "game/units/ports/UnitServices.h"
 #include "game/units/vehicle/Vehicle.h"
 #include "game/units/fire/WeaponFormulas.h"
+#include "game/units/vehicle/VehicleHeadings.h"
+#include "game/units/ports/UnitBattleQueries.h"
+#include "game/units/SliceTimer.h"
 
 namespace {
 
 constexpr int32_t kCloseDefenceWeapon = 93;
 constexpr int32_t kCloseDefenceInterval = 1199;
 constexpr uint16_t kTurretHoldSlices = 6800;
-
-void CountDown(float& timer) { timer = timer >= 0.025f ? timer - 0.025f : 0.0f; }
-
-float Normalize360(float a) {
-  a = std::fmod(a, 360.0f);
-  if (a < 0.0f) a += 360.0f;
-  return a;
-}
-
-const Map* CurrentMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
 
 }  // namespace
 
@@ -514,7 +504,7 @@ void Vehicle::FireCloseDefenceWeapon() {
   float ix = 0.0f;
   float iy = 0.0f;
   DrawCloseDefenceImpact(found->x, found->y, x, y, ix, iy);
-  const Map* map = CurrentMap();
+  const Map* map = UnitBattleMap();
   const float iz = map != nullptr ? map->ElevationAt(ix, iy) : 0.0f;
   packet.landed = 1;
   packet.impactX = ix;

@@ -7,13 +7,14 @@
 #include "framework/core/GFile.h"
 #include "framework/core/GGroup.h"
 #include "game/units/tables/Hack.h"
+#include "game/units/records/RefuseRecord.h"
 #include "game/units/records/UnitIds.h"
 #include "game/units/ports/UnitServices.h"
 #include "game/units/vehicle/Vehicle.h"
 
 namespace {
 
-constexpr int32_t kReservedBytes = 5;
+constexpr int32_t kVehicleReservedBytes = 5;
 constexpr int32_t kLastCategory = 39;
 constexpr int32_t kFirstBroadClass = 222;
 constexpr int32_t kLastBroadClass = 225;
@@ -23,17 +24,10 @@ constexpr float kSizeScale = 100.0f;
 constexpr float kTurretScale = 90.0f;
 constexpr float kRateScale = 1000.0f;
 
-uint8_t Bit(uint8_t value, int32_t bit) { return static_cast<uint8_t>(value != 0 ? 1u << bit : 0u); }
-uint8_t Flag(uint8_t byte, int32_t bit) { return static_cast<uint8_t>((byte >> bit) & 1u); }
+uint8_t StoredBit(uint8_t value, int32_t bit) { return static_cast<uint8_t>(value != 0 ? 1u << bit : 0u); }
+uint8_t StoredFlag(uint8_t byte, int32_t bit) { return static_cast<uint8_t>((byte >> bit) & 1u); }
 
 // Refuses the record: one log line naming the check, the file's error flag raised.
-void Refuse(GFile& file, const char* check, int32_t value) {
-  char line[96];
-  std::snprintf(line, sizeof line, "Vehicle: bad %s", check);
-  GErrorLog::LogValue(line, value);
-  file.SetError();
-}
-
 // A vehicle drives forward, hunts, moves fast, reverses or pauses; the other modes are on foot.
 bool IsVehicleMoveMode(int32_t mode) { return mode == -1 || mode == 1 || mode == 2 || mode == 3 || mode == 9; }
 
@@ -49,10 +43,10 @@ void Vehicle::Write(GFile& file) const {
 
   file.WriteU32(0);
   file.WriteByte(0);
-  file.WriteByte(Bit(lossesFinal, 1) | Bit(turretToRest, 0));
+  file.WriteByte(StoredBit(lossesFinal, 1) | StoredBit(turretToRest, 0));
   file.WriteU16(turretHold);
-  file.WriteByte(Bit(abandoned, 7) | Bit(gunDestroyed, 6) | Bit(burning, 5) | Bit(emplaced, 4) | Bit(bogged, 3) |
-                 Bit(turningOnTheMove, 2) | Bit(buttoned, 1) | Bit(mainGunClearance, 0));
+  file.WriteByte(StoredBit(abandoned, 7) | StoredBit(gunDestroyed, 6) | StoredBit(burning, 5) | StoredBit(emplaced, 4) | StoredBit(bogged, 3) |
+                 StoredBit(turningOnTheMove, 2) | StoredBit(buttoned, 1) | StoredBit(mainGunClearance, 0));
   // A scenario saved in the editor lets each load draw what the enemy believes anew. The classes
   // that load replaces are written as the true ones, so that saving, loading and saving again
   // gives the same bytes whatever the last draw was.
@@ -75,20 +69,20 @@ void Vehicle::Write(GFile& file) const {
 void Vehicle::Read(GFile& file) {
   Unit::Read(file);
   if (file.HasError()) return;
-  file.Skip(kReservedBytes);
+  file.Skip(kVehicleReservedBytes);
   const auto flagsA = static_cast<uint8_t>(file.ReadByte());
-  lossesFinal = Flag(flagsA, 1);
-  turretToRest = Flag(flagsA, 0);
+  lossesFinal = StoredFlag(flagsA, 1);
+  turretToRest = StoredFlag(flagsA, 0);
   turretHold = file.ReadU16();
   const auto flagsB = static_cast<uint8_t>(file.ReadByte());
-  abandoned = Flag(flagsB, 7);
-  gunDestroyed = Flag(flagsB, 6);
-  burning = Flag(flagsB, 5);
-  emplaced = Flag(flagsB, 4);
-  bogged = Flag(flagsB, 3);
-  turningOnTheMove = Flag(flagsB, 2);
-  buttoned = Flag(flagsB, 1);
-  mainGunClearance = Flag(flagsB, 0);
+  abandoned = StoredFlag(flagsB, 7);
+  gunDestroyed = StoredFlag(flagsB, 6);
+  burning = StoredFlag(flagsB, 5);
+  emplaced = StoredFlag(flagsB, 4);
+  bogged = StoredFlag(flagsB, 3);
+  turningOnTheMove = StoredFlag(flagsB, 2);
+  buttoned = StoredFlag(flagsB, 1);
+  mainGunClearance = StoredFlag(flagsB, 0);
   const int32_t category = file.ReadByte();
   const int32_t shownClass = ReadI16(file);
   const int32_t shownBroadClass = ReadI16(file);
@@ -107,22 +101,22 @@ void Vehicle::Read(GFile& file) {
   passengerIds[1] = ReadObjectRef(file);
   if (file.HasError()) return;
 
-  if (category < -1 || category > kLastCategory) return Refuse(file, "apparent category", category);
-  if (!gVehicleClasses.IsValid(shownClass)) return Refuse(file, "apparent class", shownClass);
-  if (shownBroadClass < kFirstBroadClass || shownBroadClass > kLastBroadClass) return Refuse(file, "broad class", shownBroadClass);
-  if (gunCrewStun < 0) return Refuse(file, "gun-crew stun timer", gunCrewStun);
-  if (driverStun < 0) return Refuse(file, "driver stun timer", driverStun);
-  if (burstRaw < 0) return Refuse(file, "burst value", burstRaw);
+  if (category < -1 || category > kLastCategory) return RefuseRecord(file, "Vehicle", "apparent category", category);
+  if (!gVehicleClasses.IsValid(shownClass)) return RefuseRecord(file, "Vehicle", "apparent class", shownClass);
+  if (shownBroadClass < kFirstBroadClass || shownBroadClass > kLastBroadClass) return RefuseRecord(file, "Vehicle", "broad class", shownBroadClass);
+  if (gunCrewStun < 0) return RefuseRecord(file, "Vehicle", "gun-crew stun timer", gunCrewStun);
+  if (driverStun < 0) return RefuseRecord(file, "Vehicle", "driver stun timer", driverStun);
+  if (burstRaw < 0) return RefuseRecord(file, "Vehicle", "burst value", burstRaw);
   for (int16_t timer : timers) {
-    if (timer < 0) return Refuse(file, "machine-gun timer", timer);
+    if (timer < 0) return RefuseRecord(file, "Vehicle", "machine-gun timer", timer);
   }
-  if (turretRaw < -kTurretLimitRaw || turretRaw > kTurretLimitRaw) return Refuse(file, "turret offset", turretRaw);
-  if (size <= 0) return Refuse(file, "size factor", size);
+  if (turretRaw < -kTurretLimitRaw || turretRaw > kTurretLimitRaw) return RefuseRecord(file, "Vehicle", "turret offset", turretRaw);
+  if (size <= 0) return RefuseRecord(file, "Vehicle", "size factor", size);
   for (int32_t i = 0; i < waypointCount; ++i) {
     const int32_t mode = waypoints[static_cast<size_t>(i)].moveMode;
-    if (!IsVehicleMoveMode(mode)) return Refuse(file, "waypoint move mode", mode);
+    if (!IsVehicleMoveMode(mode)) return RefuseRecord(file, "Vehicle", "waypoint move mode", mode);
   }
-  if (passengerIds[0] != 0 && passengerIds[0] == passengerIds[1]) return Refuse(file, "carried units", passengerIds[0]);
+  if (passengerIds[0] != 0 && passengerIds[0] == passengerIds[1]) return RefuseRecord(file, "Vehicle", "carried units", passengerIds[0]);
 
   apparentCategory = category;
   apparentClass = shownClass;

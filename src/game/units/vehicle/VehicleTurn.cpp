@@ -4,22 +4,23 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/GMath.h"
 #include "framework/core/Quorl.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
 #include "game/map/MapBattleServices.h"
-#include "game/units/tables/Hack.h"
 #include "game/units/ports/UnitBattleQueries.h"
 #include "game/units/ports/UnitOrderHost.h"
 #include "game/units/ports/UnitScreen.h"
 #include "game/units/ports/UnitServices.h"
+#include "game/units/tables/Hack.h"
 #include "game/units/vehicle/Vehicle.h"
+#include "game/units/vehicle/VehicleHeadings.h"
 
 Unit* Vehicle::gUnitInWay = nullptr;
 
 namespace {
 
-constexpr float kDegrees = 3.14159265f / 180.0f;
 constexpr int32_t kIdleEngineSound = 133;
 constexpr int32_t kHatchOpenSound = 701;
 constexpr int32_t kHatchCloseSound = 702;
@@ -39,17 +40,6 @@ int32_t CurrentSideIndex() {
   const MapAppServices* app = UnitApp();
   const int32_t side = app != nullptr ? app->GetCurrentSide() : 0;
   return side == 0 || side == 1 ? side : 0;
-}
-
-const Map* CurrentMap() {
-  const MapBattleServices* battle = UnitBattle();
-  return battle != nullptr ? battle->GetMap() : nullptr;
-}
-
-float NormalizeDegrees(float a) {
-  a = std::fmod(a, 360.0f);
-  if (a < 0.0f) a += 360.0f;
-  return a;
 }
 
 }  // namespace
@@ -130,8 +120,8 @@ void Vehicle::BeginTurn() {
   const float reach = first.moveMode == Waypoint::kReverse ? -std::fabs(speed) : std::fabs(speed);
   Waypoint& inserted = waypoints[0];
   inserted = first;
-  inserted.x = x + std::cos(facing * kDegrees) * reach;
-  inserted.y = y + std::sin(facing * kDegrees) * reach;
+  inserted.x = x + std::cos(facing * GMath::kRadiansPerDegree) * reach;
+  inserted.y = y + std::sin(facing * GMath::kRadiansPerDegree) * reach;
   inserted.pointKind = 0;
   inserted.flags = 0;
 }
@@ -158,7 +148,7 @@ void Vehicle::StepIdle() {
   if (speed != 0.0f || turnRate != 0.0f) CoastToStop();
   if (burning != 0) {
     // Only the sight-line cache changes: the smoke of the wreck hides what lay behind it.
-    if (const Map* map = CurrentMap()) const_cast<Map*>(map)->InvalidateVisibilityNear(x, y, sizeFactor);
+    if (const Map* map = UnitBattleMap()) const_cast<Map*>(map)->InvalidateVisibilityNear(x, y, sizeFactor);
   }
 }
 
@@ -185,9 +175,9 @@ void Vehicle::CoastToStop() {
       static_cast<Vehicle*>(gUnitInWay)->CollisionKind(*this) == 1) {
     PushUnitAside(*gUnitInWay);
   }
-  x += std::cos(facing * kDegrees) * speed;
-  y += std::sin(facing * kDegrees) * speed;
-  facing = NormalizeDegrees(facing + turnRate);
+  x += std::cos(facing * GMath::kRadiansPerDegree) * speed;
+  y += std::sin(facing * GMath::kRadiansPerDegree) * speed;
+  facing = Normalize360(facing + turnRate);
 }
 
 void Vehicle::PushUnitAside(Unit& other) {
@@ -200,10 +190,10 @@ void Vehicle::PushUnitAside(Unit& other) {
   } else if (a > 180.0f && a < 215.0f) {
     a = 215.0f;
   }
-  const float radians = (a + facing) * kDegrees;
+  const float radians = (a + facing) * GMath::kRadiansPerDegree;
   const float nx = other.x + distance * std::cos(radians);
   const float ny = other.y + distance * std::sin(radians);
-  const Map* map = CurrentMap();
+  const Map* map = UnitBattleMap();
   if (map == nullptr || !map->IsOnMap(nx, ny)) return;
   other.SetPosition(nx, ny);
   other.stateChanged = 1;
@@ -237,7 +227,7 @@ void Vehicle::ToggleButtoned() {
       packet.soundKind = 7;
       packet.unit = this;
       const int32_t side = CurrentSideIndex();
-      const Map* map = CurrentMap();
+      const Map* map = UnitBattleMap();
       packet.sidePosition[static_cast<size_t>(side)] = {x, y, map != nullptr ? GetBaseHeight() : 0.0f};
       packet.audible[static_cast<size_t>(side)] = 1;
       services->PlaySoundAtOnce(packet);
