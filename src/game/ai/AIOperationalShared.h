@@ -1,7 +1,6 @@
 #pragma once
 // What the operational planner's files share: the distance that stands for "none found",
 // whether a unit is an infantry squad, a new group of a mode, the centre of a tile.
-#include <cstddef>
 #include <cstdint>
 
 #include "game/battle/AIGroup.h"
