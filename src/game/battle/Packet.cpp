@@ -603,5 +603,6 @@ void Packet::operator delete(void* memory, std::size_t size) noexcept {
     return;
   }
 #endif
-  ::operator delete(memory, size);
+  // The unsized form: not every compiler declares the sized one by default.
+  ::operator delete(memory);
 }
