@@ -595,7 +595,7 @@ void* Packet::operator new(std::size_t size) {
   return ::operator new(size);
 }
 
-void Packet::operator delete(void* memory, std::size_t size) noexcept {
+void Packet::operator delete(void* memory, [[maybe_unused]] std::size_t size) noexcept {
   if (memory == nullptr) return;
 #ifndef TARVANE_PACKETS_FROM_HEAP
   if (size == sizeof(Packet)) {
