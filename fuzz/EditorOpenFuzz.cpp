@@ -23,6 +23,7 @@
 #include "framework/core/GErrorLog.h"
 #include "framework/kernel/DisplayPreset.h"
 #include "framework/kernel/GKernel.h"
+#include "game/map/OrderState.h"
 #include "platform/PBitmapFile.h"
 #include "platform/PClock.h"
 #include "platform/PDisplay.h"
@@ -155,7 +156,7 @@ class EditorWorld {
   }
 
   // An alert the command left open is answered.
-  void Dismiss() { app_->SetInputMode(WRApplication::kInputNone); }
+  void Dismiss() { app_->SetInputMode(InputModes::kNoPick); }
 
   struct Picture {
     bool read = false;
