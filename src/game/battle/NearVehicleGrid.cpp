@@ -26,13 +26,19 @@ void NearVehicleGrid::Make(const std::vector<Unit*>& vehicles) {
   }
   originX_ = minX;
   originY_ = minY;
-  columns_ = any ? static_cast<int32_t>((maxX - minX) / kCell) + 1 : 0;
-  rows_ = any ? static_cast<int32_t>((maxY - minY) / kCell) + 1 : 0;
   // A spread too wide for a grid of modest size (a vehicle far off the map) falls back to one
-  // bucket: the answers stay right, only slower.
-  if (static_cast<int64_t>(columns_) * rows_ > 65536) {
-    columns_ = any ? 1 : 0;
-    rows_ = any ? 1 : 0;
+  // bucket: the answers stay right, only slower. The spread is measured before it becomes a
+  // count, which a very wide one would not fit.
+  const float spanColumns = (maxX - minX) / kCell;
+  const float spanRows = (maxY - minY) / kCell;
+  if (!any) {
+    columns_ = rows_ = 0;
+  } else if (spanColumns >= 65536.0f || spanRows >= 65536.0f ||
+             (std::floor(spanColumns) + 1.0f) * (std::floor(spanRows) + 1.0f) > 65536.0f) {
+    columns_ = rows_ = 1;
+  } else {
+    columns_ = static_cast<int32_t>(spanColumns) + 1;
+    rows_ = static_cast<int32_t>(spanRows) + 1;
   }
   const int32_t cells = columns_ * rows_;
   starts_.assign(static_cast<size_t>(cells) + 1, 0);
@@ -44,8 +50,8 @@ void NearVehicleGrid::Make(const std::vector<Unit*>& vehicles) {
       strays_.push_back(i);
       continue;
     }
-    const int32_t cx = std::min(static_cast<int32_t>((unit->x - originX_) / kCell), columns_ - 1);
-    const int32_t cy = std::min(static_cast<int32_t>((unit->y - originY_) / kCell), rows_ - 1);
+    const int32_t cx = static_cast<int32_t>(std::min((unit->x - originX_) / kCell, static_cast<float>(columns_ - 1)));
+    const int32_t cy = static_cast<int32_t>(std::min((unit->y - originY_) / kCell, static_cast<float>(rows_ - 1)));
     const int32_t cell = cy * columns_ + cx;
     cellOf_[static_cast<size_t>(i)] = cell;
     ++starts_[static_cast<size_t>(cell) + 1];
