@@ -20,6 +20,7 @@ class VehicleData : public RecordView {
   static constexpr int32_t kArmourParts = 3;
   static constexpr int32_t kArmourFacings = 3;
   // Kind codes (KindCode).
+  static constexpr int32_t kKindHalfTrack = 3;
   static constexpr int32_t kKindTracked = 4;
   static constexpr int32_t kKindBoat = 5;
   static constexpr int32_t kKindEmplacement = 6;

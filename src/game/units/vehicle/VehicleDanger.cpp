@@ -193,7 +193,7 @@ void Vehicle::RateThreat(Unit& candidate, Vehicle& vehicle) {
     value = candidate.WeaponEffect(&vehicle, kind, false, true, true, 1, 0);
     if (!targetsUs) value *= 0.6f;
     if (value < 1.0f && candidate.IsVehicle() && candidate.CanFireAnyMachineGun() &&
-        vehicle.TrueClass().KindCode() == 3) {
+        vehicle.TrueClass().KindCode() == VehicleData::kKindHalfTrack) {
       const float reach = gSearch.notice ? 300.0f + RandomFloatTimes(100.0f) : 400.0f;
       if (candidate.DistanceTo(vehicle) < reach) value = 1.0f;
     }
