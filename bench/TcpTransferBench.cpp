@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/TcpGame.h"
-#include "app/TcpGameHost.h"
 #include "framework/core/GMemoryFile.h"
 #include "framework/media/NetLink.h"
 #include "game/battle/Battle.h"
@@ -25,11 +24,12 @@
 #include "game/units/records/UnitIds.h"
 #include "platform/PNetHost.h"
 #include "platform/PNetTransport.h"
+#include "support/ScreenlessTcpHost.h"
 #include "support/TestFolder.h"
 
 namespace {
 
-struct SenderHost : TcpGameHost {
+struct SenderHost : ScreenlessTcpHost {
   uint32_t TickCount() override { return 1; }
   int32_t VersionNumber() const override { return 110; }
   bool HasBattle() const override { return false; }

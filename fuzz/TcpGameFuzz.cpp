@@ -14,7 +14,6 @@
 #include <string>
 
 #include "app/TcpGame.h"
-#include "app/TcpGameHost.h"
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/NetLink.h"
@@ -24,6 +23,7 @@
 #include "game/units/records/UnitIds.h"
 #include "platform/PClock.h"
 #include "platform/PNetMemoryTransport.h"
+#include "support/ScreenlessTcpHost.h"
 #include "FuzzFolder.h"
 #include "FuzzSmallMap.h"
 #include "FuzzTestUnits.h"
@@ -32,7 +32,7 @@ namespace {
 
 uint64_t gMs = 1000000;
 
-struct FuzzHost : TcpGameHost {
+struct FuzzHost : ScreenlessTcpHost {
   HeadlessBattle* headless = nullptr;
   TcpGame* game = nullptr;
   int32_t side = 0;

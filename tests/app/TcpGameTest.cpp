@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/TcpGameHost.h"
 #include "framework/media/NetLink.h"
 #include "platform/PClock.h"
 #include "platform/PNetMemoryTransport.h"
+#include "support/ScreenlessTcpHost.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ uint64_t gMs = 5000000;
 
 // A battle reduced to each side's orders text; files are "G|axis|allied" for the whole game
 // and "O|axis|allied|<packets or nothing>" for a turn.
-struct FakeHost : TcpGameHost {
+struct FakeHost : ScreenlessTcpHost {
   TcpGame* game = nullptr;
   int32_t side = 0;
   bool battle = true;
