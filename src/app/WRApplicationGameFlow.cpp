@@ -640,7 +640,7 @@ void WRApplication::OpenLoadedBattle() {
   AssignComputerSides();
   if (!OpenBattleScreen(!packets)) return;
   if (packets && !inPlay_.GetBattle()->IsOver() && !(inPlay_.GetBattle()->endState[0] == 1 && inPlay_.GetBattle()->endState[1] == 1)) {
-    inPlay_.GetBattle()->ComputeAction(false, false);
+    inPlay_.GetBattle()->ComputeAction(false);
   }
   ShowHandOverScreen();
 }

@@ -203,8 +203,11 @@ int32_t WRBattleScreen::GetSideNationality(int32_t sideIndex) const {
 
 // ---- ReplayScreen ----
 
-void WRBattleScreen::ActionStarted(Battle& battle) {
+void WRBattleScreen::ActionStarted(Battle& battle, bool play) {
+  // The figures catch up with the action before its first frame; the animation draws from the
+  // presentation's generator, never the game's.
   for (int32_t i = 0; i < battle.units.Count(); ++i) battle.UnitAt(i)->UpdateAnimation();
+  battle.BeginReplay(play);
 }
 
 void WRBattleScreen::PlaySound(int32_t number, int32_t priority) {

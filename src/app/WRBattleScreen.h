@@ -102,7 +102,7 @@ class WRBattleScreen : public BattleScreenSeam,
 
   // ---- ReplayScreen: the strip's replay controls, the sound manager and the map's sounds ----
   // The units' figures move on to this frame before the action is computed.
-  void ActionStarted(Battle& battle) override;
+  void ActionStarted(Battle& battle, bool play) override;
   void PlaySound(int32_t number, int32_t priority) override;
   void SetBlinkIndicator(bool on) override;
   void ShowGoButton(bool shown) override;

@@ -166,7 +166,7 @@ void WRTcpHost::PlayReplay() {
 }
 
 void WRTcpHost::PrepareReceivedReplay() {
-  if (app_.GetBattle() != nullptr) app_.GetBattle()->ComputeAction(false, false);
+  if (app_.GetBattle() != nullptr) app_.GetBattle()->ComputeAction(false);
 }
 
 void WRTcpHost::Autosave() { app_.Autosave(false); }

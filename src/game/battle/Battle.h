@@ -215,7 +215,7 @@ class Battle : public BattleBase {
   uint8_t hitReport[7] = {};
   float scoreShare[2] = {};
 
-  // ---- Packets and the replay (BattlePackets.cpp, BattleReplay.cpp) ----
+  // ---- Packets and the record (BattlePackets.cpp, BattleRecord.cpp; the screen's: screen/) ----
   // A new packet of the list at the current slice plus the delay (0 when that is below 1);
   // the caller fills its kind and fields.
   Packet* NewPacket(int32_t delay);
@@ -231,7 +231,7 @@ class Battle : public BattleBase {
   void PlayPacket(Packet& packet);
   // Removes the one-shot sounds beyond the channel budget, window by window.
   void ThinSoundPackets(int32_t budget);
-  // Hands up to 200 sounds the viewing side hears to the screen's preload.
+  // Hands up to 200 sounds the viewing side hears to the screen's preload (screen/BattleScreenSound.cpp).
   void PreloadSounds();
   // The 1 (3 to 6 when heavy) ricochets of a shot on armour: fire packets made now.
   void MakeRicochetPackets(const Packet& fire, bool heavy);
@@ -266,7 +266,13 @@ class Battle : public BattleBase {
   // The slice the record ends at: a little after its last packet.
   int32_t RecordEndSlice() const;
   // ---- End of the turn's record ----
-  // The replay on the screen: its clock and the frame's step play the record.
+  // ---- The replay on the screen (screen/BattleReplay.cpp): its clock and the frame's step
+  // play the record ----
+  // The screen's start of the action's replay, once the record stands at its start: the
+  // replay's input mode and strip, the sounds preloaded, the clock at 0; a computed action
+  // (play) plays its first frame, a received one waits paused.
+  void BeginReplay(bool play);
+  // The record and the clock back to the start.
   void StartReplay();
   void ReplayStep();
   void SeekReplay(int32_t slice);
@@ -291,9 +297,10 @@ class Battle : public BattleBase {
   // ---- End of packets and the replay ----
 
   // ---- The action phase and shots (BattleAction.cpp, BattleShots.cpp) ----
-  // Computes the turn's 2,401 slices and the tail of late shots, sorts the packets and starts
-  // the replay; without compute only sorts and starts the replay.
-  void ComputeAction(bool compute, bool networkBusy);
+  // Computes the turn's 2,401 slices and the tail of late shots and sorts the packets; without
+  // compute only sorts them. Then the record starts (StartRecord; a computed action's first
+  // slice played) and the replay screen, when there is one, is told the action started.
+  void ComputeAction(bool compute);
   // A unit made during the slice (a squad split): it joins the group at the next slice.
   void AddUnitLater(Unit* unit);
   // Every squad finds its commanding leader again; the unit panel is redrawn. Every 160 slices

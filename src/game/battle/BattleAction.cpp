@@ -1,10 +1,9 @@
 // The action phase: the turn's 2,401 slices, the tail of late shots, the periodic map work,
-// the packet statistics and the start of the replay.
+// the packet statistics and the start of the turn's record.
 #include <atomic>
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
-#include "framework/kernel/GKernel.h"
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleShot.h"
@@ -13,7 +12,6 @@
 #include "game/map/Building.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
-#include "game/map/OrderState.h"
 #include "game/map/SmokeCloud.h"
 #include "game/map/TurnExchange.h"
 #include "game/units/infantry/Infantry.h"
@@ -85,7 +83,7 @@ void Battle::UpdateQuietCounters() {
   }
 }
 
-void Battle::ComputeAction(bool compute, bool networkBusy) {
+void Battle::ComputeAction(bool compute) {
   ComputeStrengthRatios();
   // The GO strip goes for the action and its replay; the indicator blinks again at the end.
   HideGoStrip();
@@ -101,13 +99,6 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
     // The units as their stored form keeps them, so a reloaded game computes alike.
     BattleCanonicalPass::Run(*this);
     computingAction = 1;
-    if (!networkBusy && replayScreen != nullptr) {
-      // The screen brings its figures up to date; drawing never moves the game's generator,
-      // so whatever the animation draws is put back.
-      const uint32_t generator = RandomState();
-      replayScreen->ActionStarted(*this);
-      SeedRandom(generator);
-    }
     activityCount[0] = 0;
     activityCount[1] = 0;
     Unit* remembered = selectedUnit;
@@ -190,17 +181,14 @@ void Battle::ComputeAction(bool compute, bool networkBusy) {
     LogPacketStatistics();
     UpdateQuietCounters();
   }
-  App().SetInputMode(InputModes::kReplay);
-  replayState = Replay::kPlaying;
-  ShowReplayStrip();
-  PreloadSounds();
   computingAction = 0;
-  StartReplay();
-  if (compute) {
-    ReplayStep();
-  } else {
-    ReplayControl(Replay::kPaused);
-  }
+  // The record from the turn's start: a computed action's first slice is played at once, as a
+  // replay's first frame plays it, with or without a screen to watch it; a record received
+  // waits at its start for its viewer.
+  StartRecord();
+  if (compute) PlayRecordThrough(0);
+  // The screen, when there is one, shows the action from here.
+  if (replayScreen != nullptr) replayScreen->ActionStarted(*this, compute);
 }
 
 void Battle::StepSmokeClouds() {

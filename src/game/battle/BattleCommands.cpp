@@ -207,7 +207,7 @@ void Battle::OrdersGo() {
   GErrorLog::LogValue("Action seed =", sharedSeed);
   SeedRandom(sharedSeed);
   GErrorLog::LogValue("RndCheckA =", RandomPreservingSeed());
-  ComputeAction(true, false);
+  ComputeAction(true);
   GErrorLog::LogValue("RndCheckB =", RandomPreservingSeed());
   if (app.GetConnectionType() == 1) app.Exchange().ContinueAfterTurn();
 }

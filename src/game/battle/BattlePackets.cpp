@@ -1,8 +1,8 @@
 // The battle's packets: making them, storing the list, playing one, smoke clouds, ricochets
-// and the sounds of the action.
+// and the sounds of the action as the record queues them (the screen starts them:
+// screen/BattleScreenSound.cpp).
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/GFile.h"
@@ -20,8 +20,6 @@
 #include "game/units/vehicle/Vehicle.h"
 
 namespace {
-
-constexpr int32_t kPreloadMax = 200;
 
 MapPacket ToMapPacket(const Packet& p) {
   MapPacket m;
@@ -84,15 +82,6 @@ void Battle::SortPackets() { PacketList::Sort(packets); }
 void Battle::ThinSoundPackets(int32_t budget) {
   replay.soundEvents.clear();
   PacketList::ThinSounds(packets, budget);
-}
-
-void Battle::PreloadSounds() {
-  GErrorLog::LogError("Preloading sounds");
-  uint16_t numbers[kPreloadMax];
-  uint8_t looped[kPreloadMax];
-  const int32_t count = PacketList::CollectPreload(packets, viewingSide, kPreloadMax, numbers, looped);
-  if (replayScreen != nullptr) replayScreen->PreloadSounds(count, numbers, looped);
-  GErrorLog::LogError("Finished preloading sounds");
 }
 
 void Battle::PlayPacket(Packet& packet) {
@@ -223,22 +212,6 @@ void Battle::MakeRicochetPackets(const Packet& fire, bool heavy) {
 
 void Battle::QueueSoundEvent(Packet& packet) {
   if (packet.sound.audible[viewingSide & 1] != 0) replay.soundEvents.push_back(&packet);
-}
-
-void Battle::FlushSoundEvents() {
-  std::vector<Packet*>& events = replay.soundEvents;
-  // The last looped event of each unit.
-  std::unordered_map<const Unit*, size_t> lastLooped;
-  for (size_t i = 0; i < events.size(); ++i) {
-    const Packet& p = *events[i];
-    if (p.sound.looped != 0 && p.sound.source != nullptr) lastLooped[p.sound.source] = i;
-  }
-  for (size_t i = 0; i < events.size(); ++i) {
-    const Packet& p = *events[i];
-    if (p.sound.looped != 0 && p.sound.source != nullptr && lastLooped[p.sound.source] != i) continue;
-    if (replayScreen != nullptr) replayScreen->StartSoundEvent(p);
-  }
-  events.clear();
 }
 
 void Battle::RecordPacket(const MapPacket& m) {

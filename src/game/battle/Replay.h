@@ -11,7 +11,8 @@ class Packet;
 // second), the slices already played, the effects on show and the sound events of the frame.
 // The battle owns it. Its rules play the record through it (Battle::StartRecord,
 // PlayRecordThrough, FinishRecord); the screen's replay drives the clock and calls them
-// (Battle::StartReplay, ReplayStep, SeekReplay, ReplayControl).
+// (screen/BattleReplay.cpp: Battle::BeginReplay, StartReplay, ReplayStep, SeekReplay,
+// ReplayControl).
 class Replay {
  public:
   static constexpr int32_t kSlicesPerSecond = 40;

@@ -4,7 +4,7 @@
 class Battle;
 class Packet;
 
-// What the replay asks of the battle screen and the sound: the start of the action, the
+// What the replay asks of the battle screen and the sound: the start of the action's replay, the
 // end-of-replay sound, the blinking indicator, the go-button picture, the seconds display, the camera counter, the
 // Shift key and the sounds handed over each frame. The battle screen implements it; tests use
 // a fake. Without one the replay runs silently.
@@ -12,8 +12,10 @@ class ReplayScreen {
  public:
   virtual ~ReplayScreen() = default;
 
-  // The battle starts computing its action: the screen brings its figures up to date first.
-  virtual void ActionStarted(Battle& battle) = 0;
+  // The action's record stands at its start (Battle::ComputeAction): the screen brings its
+  // figures up to date and starts the replay (Battle::BeginReplay), playing when the action
+  // was computed here (play), paused at the start of an action received.
+  virtual void ActionStarted(Battle& battle, bool play) = 0;
   virtual void PlaySound(int32_t number, int32_t priority) = 0;
   virtual void SetBlinkIndicator(bool on) = 0;
   virtual void ShowGoButton(bool shown) = 0;

@@ -153,9 +153,9 @@ TEST(InfantryBattle, TwentySquadsFightATurnAlikeTwiceFromOneSeed) {
     InfantryBattleRig rig;
     ASSERT_GE(rig.squadClass, 0);
     std::vector<Infantry*> squads = rig.TwoLines(4321);
-    rig.B().ComputeAction(true, true);
-    // The replay, played to its end, leaves every squad as the action did.
-    rig.B().SeekReplay(rig.B().LastPacketSlice(false) + 1);
+    rig.B().ComputeAction(true);
+    // The record, played to its end, leaves every squad as the action did.
+    rig.B().FinishRecord();
     state[run] = RandomState();
     digest[run] = rig.headless.Digest();
     lost[run] = MenLost(squads);
@@ -299,12 +299,12 @@ AdvanceRecord AdvanceAndFight(bool passOverLapsedLines) {
     squads.push_back(north);
   }
   const int64_t traced = TraceLineCounter::calls;
-  rig.B().ComputeAction(true, true);
+  rig.B().ComputeAction(true);
   record.traces = TraceLineCounter::calls - traced;
   GMemoryFile packets;
   rig.B().WritePackets(packets.File());
   record.packets = packets.Bytes();
-  rig.B().SeekReplay(rig.B().LastPacketSlice(false) + 1);
+  rig.B().FinishRecord();
   record.generator = RandomState();
   rig.headless.SaveBytes(record.stored);
   record.lost = MenLost(squads);

@@ -8,7 +8,7 @@
 class QuietReplayScreen : public ReplayScreen {
  public:
   explicit QuietReplayScreen(int32_t channels = 0) : channels_(channels) {}
-  void ActionStarted(Battle&) override {}
+  void ActionStarted(Battle&, bool) override {}
   void PlaySound(int32_t, int32_t) override {}
   void SetBlinkIndicator(bool) override {}
   void ShowGoButton(bool) override {}

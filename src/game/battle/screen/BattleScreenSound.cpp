@@ -1,9 +1,17 @@
 // The battle screen's sounds: the ambient stream chosen from the season, time of day, weather
-// and ground, and the units' looped sounds.
+// and ground, the units' looped sounds, and the replay's sounds preloaded before it and
+// started frame by frame.
+#include <unordered_map>
+#include <vector>
+
+#include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
 #include "framework/media/GSoundManager.h"
 #include "framework/media/GSoundStream.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Packet.h"
+#include "game/battle/PacketList.h"
+#include "game/battle/ReplayScreen.h"
 #include "game/battle/screen/BattleScreenParts.h"
 #include "game/map/MapAppServices.h"
 #include "game/units/Unit.h"
@@ -12,6 +20,8 @@ namespace {
 
 // Option 0, the sound switch: 2 is "On + Ambient".
 constexpr int8_t kSoundWithAmbient = 2;
+// The most sounds of the action preloaded before its replay.
+constexpr int32_t kPreloadMax = 200;
 
 }  // namespace
 
@@ -53,4 +63,29 @@ void Battle::StopAmbientSound() {
 void Battle::StartUnitLoopSounds() {
   if (App().IsEditorOpen() || setupPhase != 0) return;
   for (int32_t i = 0; i < UnitCount(); ++i) UnitAt(i)->StartLoopSound();
+}
+
+void Battle::PreloadSounds() {
+  GErrorLog::LogError("Preloading sounds");
+  uint16_t numbers[kPreloadMax];
+  uint8_t looped[kPreloadMax];
+  const int32_t count = PacketList::CollectPreload(packets, viewingSide, kPreloadMax, numbers, looped);
+  if (replayScreen != nullptr) replayScreen->PreloadSounds(count, numbers, looped);
+  GErrorLog::LogError("Finished preloading sounds");
+}
+
+void Battle::FlushSoundEvents() {
+  std::vector<Packet*>& events = replay.soundEvents;
+  // The last looped event of each unit.
+  std::unordered_map<const Unit*, size_t> lastLooped;
+  for (size_t i = 0; i < events.size(); ++i) {
+    const Packet& p = *events[i];
+    if (p.sound.looped != 0 && p.sound.source != nullptr) lastLooped[p.sound.source] = i;
+  }
+  for (size_t i = 0; i < events.size(); ++i) {
+    const Packet& p = *events[i];
+    if (p.sound.looped != 0 && p.sound.source != nullptr && lastLooped[p.sound.source] != i) continue;
+    if (replayScreen != nullptr) replayScreen->StartSoundEvent(p);
+  }
+  events.clear();
 }

@@ -22,7 +22,7 @@ namespace {
 
 class FakeScreen : public ReplayScreen {
  public:
-  void ActionStarted(Battle&) override {}
+  void ActionStarted(Battle&, bool) override {}
   void PlaySound(int32_t number, int32_t priority) override {
     calls.push_back("sound " + std::to_string(number) + " " + std::to_string(priority));
   }

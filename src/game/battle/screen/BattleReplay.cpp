@@ -1,14 +1,31 @@
-// The replay of the action: its clock, the step of each frame, seeking and the controls. Each
-// frame plays the record through the clock's slice (BattleRecord.cpp).
+// The replay of the action on the battle screen: its start, its clock, the step of each frame,
+// seeking and the controls. Each frame plays the record through the clock's slice
+// (BattleRecord.cpp), the rules' step that the headless battle plays without a screen.
 #include "framework/core/GErrorLog.h"
 #include "game/battle/Battle.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/map/Map.h"
+#include "game/map/MapAppServices.h"
+#include "game/map/OrderState.h"
 #include "game/units/Unit.h"
 
 void Battle::DeleteReplayEffects() {
   replay.effects.clear();
   replay.newEffects.clear();
+}
+
+void Battle::BeginReplay(bool play) {
+  App().SetInputMode(InputModes::kReplay);
+  replayState = Replay::kPlaying;
+  ShowReplayStrip();
+  PreloadSounds();
+  // The record stands at its start already (ComputeAction): only the clock starts.
+  replay.SetClockTo(0);
+  if (play) {
+    ReplayStep();
+  } else {
+    ReplayControl(Replay::kPaused);
+  }
 }
 
 void Battle::StartReplay() {
