@@ -26,14 +26,26 @@ BattleInPlay::BattleInPlay(MapAppServices& app, const SquadNaming* naming)
 
 BattleInPlay::~BattleInPlay() = default;
 
+void BattleInPlay::SetBattle(Battle* battle) {
+  battle_ = battle;
+  HandOverBattle();
+}
+
 void BattleInPlay::ReadBattle(Battle* battle) {
   reading_ = battle;
   readingBattle_ = battle;
+  HandOverBattle();
 }
 
 void BattleInPlay::ReadOperation(Campaign* operation) {
   reading_ = operation;
   readingBattle_ = nullptr;
+  HandOverBattle();
+}
+
+void BattleInPlay::ServeOperation(bool on) {
+  serving_ = on;
+  HandOverBattle();
 }
 
 MapBattleServices* BattleInPlay::GetBattleOrOperation() const {

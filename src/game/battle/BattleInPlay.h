@@ -27,7 +27,7 @@ class BattleInPlay {
 
   // The battle in play, or null; a new one replaces the old (which is not deleted).
   Battle* GetBattle() const { return battle_; }
-  void SetBattle(Battle* battle) { battle_ = battle; }
+  void SetBattle(Battle* battle);
   // The operation in play, or null.
   Campaign* GetCampaign() const { return operation_; }
   void SetCampaign(Campaign* operation) { operation_ = operation; }
@@ -39,7 +39,7 @@ class BattleInPlay {
   void EndRead() { ReadBattle(nullptr); }
   // Between an operation's battles its units stand on its own map: while set the operation
   // answers for the map and the units, and no battle answers the units.
-  void ServeOperation(bool on) { serving_ = on; }
+  void ServeOperation(bool on);
   bool IsServingOperation() const { return serving_; }
 
   // What the map finds in play: the base being read, else the operation while it is served,
@@ -60,6 +60,9 @@ class BattleInPlay {
   BattleOrderHost& Orders() { return *orders_; }
 
  private:
+  // The services answer from the battle the units ask now.
+  void HandOverBattle() { services_.SetBattle(BattleForUnits()); }
+
   Battle* battle_ = nullptr;
   Campaign* operation_ = nullptr;
   BattleBase* reading_ = nullptr;

@@ -3,7 +3,6 @@
 #include "game/battle/Battle.h"
 #include "game/battle/BattleInPlay.h"
 #include "game/battle/Campaign.h"
-#include "game/battle/ShotObserver.h"
 #include "game/battle/SquadNaming.h"
 #include "game/map/MapAppServices.h"
 
@@ -16,14 +15,7 @@ bool BattleServices::IsEditorOpen() const { return app_.IsEditorOpen(); }
 bool BattleServices::IsSquadSuffixHidden() const { return naming_ != nullptr && naming_->IsSquadSuffixHidden(); }
 
 int32_t BattleServices::GetComputerBonus() const {
-  if (const Battle* battle = inPlay_.BattleForUnits()) return battle->computerBonus;
+  if (const Battle* battle = BattleForUnits()) return battle->computerBonus;
   const Campaign* operation = inPlay_.GetCampaign();
   return operation != nullptr ? operation->computerBonus : 0;
 }
-
-void BattleServices::FileShot(const Shot& shot) {
-  if (shotObserver_ != nullptr && inPlay_.BattleForUnits() != nullptr) shotObserver_->ShotFiled(shot);
-  BattleUnitServices::FileShot(shot);
-}
-
-Battle* BattleServices::BattleForUnits() const { return inPlay_.BattleForUnits(); }

@@ -5,12 +5,11 @@
 
 class BattleInPlay;
 class MapAppServices;
-class ShotObserver;
 class SquadNaming;
 
-// The units' battle services of the battle in play: the battle that BattleInPlay finds answers
-// through BattleUnitServices; the program's services and its editor's squad naming come from
-// the program. None is owned.
+// The units' battle services of the battle in play: the battle that BattleInPlay hands them
+// answers through BattleUnitServices; the map's battle or operation comes from BattleInPlay,
+// the program's services and its editor's squad naming from the program. None is owned.
 class BattleServices final : public BattleUnitServices {
  public:
   BattleServices(MapAppServices& app, const BattleInPlay& inPlay, const SquadNaming* naming)
@@ -25,18 +24,9 @@ class BattleServices final : public BattleUnitServices {
   bool IsSquadSuffixHidden() const override;
   // The bonus given the computer's side: the battle's in play, else the operation's, else 0.
   int32_t GetComputerBonus() const override;
-  // The shot goes to the battle in play; an observer set is told of it first.
-  void FileShot(const Shot& shot) override;
-
-  // Who is told of the shots filed to the battle in play (null: nobody); not owned.
-  void SetShotObserver(ShotObserver* observer) { shotObserver_ = observer; }
-
- protected:
-  Battle* BattleForUnits() const override;
 
  private:
   MapAppServices& app_;
   const BattleInPlay& inPlay_;
   const SquadNaming* naming_;
-  ShotObserver* shotObserver_ = nullptr;
 };

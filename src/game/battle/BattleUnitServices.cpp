@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "game/battle/Battle.h"
+#include "game/battle/ShotObserver.h"
 #include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -57,7 +58,10 @@ void BattleUnitServices::PlaySoundAtOnce(const UnitSoundPacket& packet) {
 }
 
 void BattleUnitServices::FileShot(const Shot& shot) {
-  if (Battle* battle = BattleForUnits()) battle->FileUnitShot(shot);
+  Battle* battle = BattleForUnits();
+  if (battle == nullptr) return;
+  if (shotObserver_ != nullptr) shotObserver_->ShotFiled(shot);
+  battle->FileUnitShot(shot);
 }
 
 void BattleUnitServices::AddFireCounter(int32_t sideIndex, int32_t amount) {

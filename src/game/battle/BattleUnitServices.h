@@ -5,6 +5,7 @@
 #include "game/units/ports/UnitServices.h"
 
 class Battle;
+class ShotObserver;
 
 // What the units ask of the battle in play, answered by that battle: the state, fire and sound
 // packets of the replay, a shot filed, the fire counters, smoke, the danger a blast spreads,
@@ -12,8 +13,9 @@ class Battle;
 // vehicle in the way, revealed minefields, units that join it) and the computer player's
 // groups. The battle in play (BattleInPlay) holds these answers as one BattleServices in the
 // program and in headless play alike, so that a turn computed in the program and the same turn
-// computed headless take the same steps. Without a battle in play the answers are those of a
-// unit outside any battle.
+// computed headless take the same steps. They hold the battle they answer from, which the
+// battle in play hands them whenever it changes: a unit's question reaches its battle with no
+// lookup on the way. Without a battle the answers are those of a unit outside any battle.
 class BattleUnitServices : public UnitServices {
  public:
   // Packets are filed only while the battle computes its action: they are its record.
@@ -21,6 +23,7 @@ class BattleUnitServices : public UnitServices {
   void RecordSoundPacket(const UnitSoundPacket& packet) override;
   void RecordFirePacket(const UnitFirePacket& packet) override;
   void PlaySoundAtOnce(const UnitSoundPacket& packet) override;
+  // The shot goes to the battle; an observer set is told of it first.
   void FileShot(const Shot& shot) override;
   void AddFireCounter(int32_t sideIndex, int32_t amount) override;
   void SpreadIntensityNearPoint(int32_t intensity, float x, float y) override;
@@ -58,11 +61,17 @@ class BattleUnitServices : public UnitServices {
   void TallyMenLost(int32_t men) override;
   void TallyWeaponLost(bool gun) override;
 
+  // The battle the answers come from, or null; not owned.
+  void SetBattle(Battle* battle) { battle_ = battle; }
+  // Who is told of the shots filed to the battle (null: nobody); not owned.
+  void SetShotObserver(ShotObserver* observer) { shotObserver_ = observer; }
+
  protected:
-  // The battle in play, or null.
-  virtual Battle* BattleForUnits() const = 0;
+  Battle* BattleForUnits() const { return battle_; }
 
  private:
+  Battle* battle_ = nullptr;
+  ShotObserver* shotObserver_ = nullptr;
   // The vehicles near a mover, gathered anew at every question.
   mutable std::vector<Unit*> nearVehicles_;
   // The battle's vehicles in the order of its units, gathered again whenever the units list's

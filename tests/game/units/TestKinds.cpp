@@ -54,6 +54,7 @@ void TestVehicle::SetRecord(int32_t mainWeaponId, int16_t load) {
 TestUnitWorld::TestUnitWorld() : designationCounter_(Unit::gDesignationCounter) {
   inPlay_ = std::make_unique<::Battle>(app);
   app.held = inPlay_.get();
+  SetBattle(inPlay_.get());
   // A meeting engagement in full strength and clear sight, side index 0 holding the north
   // edge and side index 1 the south edge, in play (past its set-up), in the summer of 1944 on
   // very dry ground.
@@ -85,6 +86,7 @@ TestUnitWorld::~TestUnitWorld() {
   // The test's own units leave the battle's group; the units the unit code joined go with it.
   TakeBackLent();
   app.held = nullptr;
+  SetBattle(nullptr);
   inPlay_.reset();
   EndOperation();
   Unit::gDesignationCounter = designationCounter_;

@@ -98,9 +98,6 @@ class TestUnitWorld : public BattleUnitServices {
   Campaign* Operation() { return operation_.get(); }
   void EndOperation();
 
- protected:
-  ::Battle* BattleForUnits() const override { return inPlay_.get(); }
-
  public:
   FakeApp app;
   bool squadSuffixHidden = false;
