@@ -32,6 +32,28 @@ GView* PlainView(GView* parent, int32_t x, int32_t y, int32_t width, int32_t hei
   return view;
 }
 
+// The battle's commands (GO, the next turn, the camera and replay buttons, the orders menu's)
+// are those below this one; the application's start here.
+constexpr int32_t kFirstApplicationCommand = 53;
+
+// The strip's root view: the commands of its buttons go straight to the battle whose strip it
+// is; any other goes on to the application.
+class StripRoot final : public GView {
+ public:
+  explicit StripRoot(Battle& battle) : battle_(battle) {}
+
+  void DoCommand(int32_t command) override {
+    if (command < kFirstApplicationCommand) {
+      battle_.DoCommand(command);
+      return;
+    }
+    GView::DoCommand(command);
+  }
+
+ private:
+  Battle& battle_;
+};
+
 bool BitmapExists(int32_t number) {
   GGraphic probe;
   return probe.Load(1, number, 0, true) && probe.GetStub() != nullptr;
@@ -109,7 +131,10 @@ void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
   BattleScreenParts& parts = Screen();
   BattleScreenParts::Views& screen = parts.views;
   const bool tcpip = App().GetConnectionType() == kTcpIp;
-  screen.root = PlainView(nullptr, 0, height - kStripHeight, width, kStripHeight, true);
+  auto* strip = new StripRoot(*this);
+  strip->Place(nullptr, 0, height - kStripHeight, width, kStripHeight);
+  strip->SetNoFill(1);
+  screen.root = strip;
   GView* main = PlainView(screen.root, (width - kPanelWidth) / 2, 0, kPanelWidth, kStripHeight, !tcpip);
   screen.mainPanel = main;
   Picture(main, 0, 0, 2009);

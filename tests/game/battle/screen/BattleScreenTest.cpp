@@ -1,5 +1,5 @@
 // The battle screen's control strip on a started kernel: its layout by screen width, the
-// controls and the commands they send, pictures missing or present, and the three small
+// controls and the commands they send to the battle, pictures missing or present, and the three small
 // views of the strip (progress bar, blinking light, seconds).
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "game/battle/screen/BattleBlinkIndicator.h"
 #include "game/battle/screen/BattleProgressBar.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
+#include "game/map/OrderState.h"
 #include "game/map/WindowlessMapApp.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 class ScreenApp : public WindowlessMapApp {
  public:
   int8_t GetOption(int32_t) const override { return 0; }
-  int32_t GetInputMode() const override { return 0; }
+  int32_t GetInputMode() const override { return inputMode; }
   void SetInputMode(int32_t) override {}
   bool IsNetworkOrdersLocked() const override { return false; }
   int32_t GetCurrentSide() const override { return 0; }
@@ -42,6 +43,7 @@ class ScreenApp : public WindowlessMapApp {
   void SetCurrentFileName(const char*) override {}
   bool UsesAlternateHeightBands() const override { return false; }
   int32_t connectionType = 0;
+  int32_t inputMode = 0;
   bool networkWaiting = false;
 
  private:
@@ -86,21 +88,27 @@ TEST_F(BattleScreenTest, MissingPicturesLeaveGapsAndTheControlsStillSendTheirCom
   EXPECT_EQ(battle_.Screen().views.blinkIndicator->Bounds().left, 80 + 547 + 7);
   EXPECT_EQ(battle_.Screen().views.secondsDisplay->Bounds().left, 80 + 547 + 59);
 
+  // The network panel's GO (9) and the replay light's next turn (10).
+  auto* go = dynamic_cast<GControl*>(battle_.Screen().views.networkPanel->GetChild(0));
+  ASSERT_NE(go, nullptr);
+  EXPECT_EQ(go->GetCommand(), 9);
+  auto* next = dynamic_cast<GControl*>(battle_.Screen().views.blinkIndicator->GetChild(0));
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(next->GetCommand(), 10);
+
   RedrawAll();
-  // The forward button (command 3) at (51, 6) of the camera panel.
-  Click(80 + 365 + 51 + 5, 510 + 6 + 5);
-  ASSERT_FALSE(Commands().empty());
-  EXPECT_EQ(Commands().back(), 3);
-  // The network panel's button at (7, 7): command 9.
-  Click(80 + 547 + 7 + 5, 510 + 7 + 5);
-  EXPECT_EQ(Commands().back(), 9);
-  // The replay controls once the replay shows them: 13 at (51, 7).
+  // The strip's buttons command the battle itself, not through the application: the replay's
+  // pause (13 at (51, 7) of its controls, once the replay shows them) pauses the replay.
+  app_services_.inputMode = InputModes::kReplay;
+  battle_.replayState = Replay::kPlaying;
   battle_.Screen().views.networkPanel->SetVisible(0);
   battle_.Screen().views.replayPanel->SetVisible(1);
   Click(80 + 547 + 51 + 5, 510 + 7 + 5);
-  EXPECT_EQ(Commands().back(), 13);
-  Click(80 + 547 + 7 + 5, 510 + 73 + 5);
-  EXPECT_EQ(Commands().back(), 10);
+  EXPECT_EQ(battle_.replayState, Replay::kPaused);
+  EXPECT_TRUE(Commands().empty());
+  // A command of the application's own goes on to it.
+  battle_.Screen().views.root->DoCommand(60);
+  EXPECT_EQ(Commands(), std::vector<int32_t>{60});
 }
 
 TEST_F(BattleScreenTest, TcpIpPlayFillsThePanelAndHidesTheNetworkPanelWhileWaiting) {
