@@ -124,8 +124,9 @@ inline float ToFloat(double d) {
   return static_cast<float>(d);
 }
 
-// The smallest integer not below x, held in [0, limit]; not-a-number gives 0.
-inline int32_t CeilInto(double x, int32_t limit) {
+// The smallest integer not below x, held in [0, limit]; not-a-number gives 0. (Always inlined:
+// twice a span, it would otherwise be a call each time.)
+__attribute__((always_inline)) inline int32_t CeilInto(double x, int32_t limit) {
   if (!(x > 0.0)) return 0;
   if (x >= static_cast<double>(limit)) return limit;
   int32_t i = static_cast<int32_t>(x);
@@ -482,9 +483,10 @@ struct SpanLanes {
   }
   void Failed() { wait = 4; }
 
-  // Moves every lane on by four pixels; left: the groups of the span after this one.
+  // Moves every lane on by four pixels; left: the groups of the span after this one. (Always
+  // inlined: once a group, as a call it keeps the lanes in memory.)
   template <bool kTextured>
-  void Advance(int32_t left, bool withDepth) {
+  __attribute__((always_inline)) void Advance(int32_t left, bool withDepth) {
     if (closedAt < closedEnd) {
       const F4 g = F4::Splat(static_cast<float>(++closedAt));
       q = baseQ + g * stepQ;
@@ -592,27 +594,32 @@ struct SpanLanes {
     float a = first, b = a + step, c = b + step, d = c + step;
     return F4::Of(a, b, c, d);
   }
-  SpanLanes(float z0, float q0, float s0, float t0, float dzdx, float dqdx, float dsdx, float dtdx)
+  __attribute__((always_inline)) SpanLanes(float z0, float q0, float s0, float t0, float dzdx, float dqdx,
+                                           float dsdx, float dtdx)
       : z(Start(z0, dzdx)), q(Start(q0, dqdx)), s(Start(s0, dsdx)), t(Start(t0, dtdx)),
         dz(F4::Splat(dzdx)), dq(F4::Splat(dqdx)), ds(F4::Splat(dsdx)), dt(F4::Splat(dtdx)) {}
+
+  // The depth as DepthOf gives it, before truncation.
+  F4 Depth() const {
+    return F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
+  }
+  // A texture coordinate (s or t) in 1/256 texel, before truncation: clamped far inside the
+  // integers' range (to 2^30).
+  static F4 Texel(F4 coordinate, F4 eye, float scale) {
+    const F4 lo = F4::Splat(-1073741824.0f), hi = F4::Splat(1073741824.0f);
+    return F4::Min(F4::Max((coordinate * eye) * F4::Splat(scale), lo), hi);
+  }
 
   // The depth only where it is tested or written (withDepth).
   template <bool kTextured, bool kFog, bool kMagnified>
   void Next(LaneValues& out, float scaleU, float scaleV, float fogEnd, float fogScale, float magnifyBelow,
             bool withDepth, int32_t left) {
-    // The depth as DepthOf gives it.
-    if (withDepth) {
-      const F4 depth =
-          F4::Min(F4::Max(z, F4::Splat(0.0f)), F4::Splat(1.0f)) * F4::Splat(65535.0f) + F4::Splat(0.5f);
-      depth.Truncate(out.depth);
-    }
+    if (withDepth) Depth().Truncate(out.depth);
     if constexpr (kTextured || kFog) {
       const F4 eye = F4::Splat(1.0f) / q;
       if constexpr (kTextured) {
-        // In 1/256 texel as integers, clamped far inside their range (to 2^30).
-        const F4 lo = F4::Splat(-1073741824.0f), hi = F4::Splat(1073741824.0f);
-        F4::Min(F4::Max((s * eye) * F4::Splat(scaleU), lo), hi).Truncate(out.tu);
-        F4::Min(F4::Max((t * eye) * F4::Splat(scaleV), lo), hi).Truncate(out.tv);
+        Texel(s, eye, scaleU).Truncate(out.tu);
+        Texel(t, eye, scaleV).Truncate(out.tv);
       }
       if constexpr (kFog) {
         const F4 k = (F4::Splat(fogEnd) - eye) * F4::Splat(fogScale) + F4::Splat(0.5f);
@@ -622,6 +629,19 @@ struct SpanLanes {
     if constexpr (kMagnified) out.magnified = F4::GreaterMask(q * q * q, F4::Splat(magnifyBelow));
     Advance<kTextured>(left, withDepth);
   }
+
+#if defined(TARVANE_SSE2_SPANS)
+  // What Next finds for a point-sampled span without fog, left in registers: the depth (zero
+  // where not asked for) and the texture coordinates.
+  void NextPoint(__m128i& depth, __m128i& tu, __m128i& tv, float scaleU, float scaleV, bool withDepth,
+                 int32_t left) {
+    depth = withDepth ? _mm_cvttps_epi32(Depth().v) : _mm_setzero_si128();
+    const F4 eye = F4::Splat(1.0f) / q;
+    tu = _mm_cvttps_epi32(Texel(s, eye, scaleU).v);
+    tv = _mm_cvttps_epi32(Texel(t, eye, scaleV).v);
+    Advance<true>(left, withDepth);
+  }
+#endif
 };
 
 std::atomic<bool> gWideSpans{true};
@@ -685,7 +705,11 @@ class QuadShader {
         ca_(_mm_set1_epi32(static_cast<int32_t>(sh.alpha))),
         fr_(_mm_set1_epi32(static_cast<int32_t>(Channel(s.fogColour, 16)))),
         fg_(_mm_set1_epi32(static_cast<int32_t>(Channel(s.fogColour, 8)))),
-        fb_(_mm_set1_epi32(static_cast<int32_t>(Channel(s.fogColour, 0)))) {}
+        fb_(_mm_set1_epi32(static_cast<int32_t>(Channel(s.fogColour, 0)))),
+        uMaskLanes_(_mm_set1_epi32(uMask_)),
+        vMaskLanes_(_mm_set1_epi32(vMask_)),
+        shortPitch_(texPitch_ < 32768),
+        pitchLanes_(_mm_set1_epi32(static_cast<int32_t>(1u | (texPitch_ & 0x7FFFu) << 16))) {}
 
   // Whether the span of this triangle can take this path.
   static bool Suits(const PSoft3DDevice::Setup& s) { return !kBlend || s.standardBlend; }
@@ -696,17 +720,48 @@ class QuadShader {
     const __m128i oldDepth = OldDepth(depthRow);
     const __m128i pass = DepthPass(depth, oldDepth, count);
     if (_mm_movemask_epi8(pass) == 0) return;
-
-    int32_t t[4];
-    for (int i = 0; i < 4; ++i) {
-      const int32_t tx = (v.tu[i] >> 8) & uMask_, ty = (v.tv[i] >> 8) & vMask_;
-      t[i] = texels_[static_cast<size_t>(ty) * texPitch_ + static_cast<size_t>(tx)];
-    }
-    const __m128i texel = _mm_setr_epi32(t[0], t[1], t[2], t[3]);
+    const __m128i texel = Fetch(_mm_load_si128(reinterpret_cast<const __m128i*>(v.tu)),
+                                _mm_load_si128(reinterpret_cast<const __m128i*>(v.tv)));
     if (plain_) return DrawPlain(pass, depth, oldDepth, texel, row, depthRow);
     __m128i r, g, b, a;
     Channels(texel, r, g, b, a);
     Finish(v, pass, depth, oldDepth, r, g, b, a, row, depthRow);
+  }
+
+  // Whether the texture's colour and alpha reach the target as they are (see plain_).
+  bool Plain() const { return plain_; }
+  // Draw for a plain texture, from the depth and texture coordinates in registers (see
+  // SpanLanes::NextPoint). Always inlined, as it is the common span's whole work.
+  __attribute__((always_inline)) void DrawPlainPoint(__m128i depth, __m128i tu, __m128i tv, int32_t count,
+                                                     uint16_t* row, uint16_t* depthRow) const {
+    const __m128i oldDepth = OldDepth(depthRow);
+    const __m128i pass = DepthPass(depth, oldDepth, count);
+    if (_mm_movemask_epi8(pass) == 0) return;
+    DrawPlain(pass, depth, oldDepth, Fetch(tu, tv), row, depthRow);
+  }
+
+  // The point-sampled texels of four texture coordinates (in 1/256 texel, wrapped), one a
+  // lane. A texel's place in the texture, v * pitch + u, is one multiply-add of 16-bit halves
+  // where the pitch allows (both factors and the sum stay far inside their range).
+  __m128i Fetch(__m128i tu, __m128i tv) const {
+    const __m128i tx = _mm_and_si128(_mm_srai_epi32(tu, 8), uMaskLanes_);
+    const __m128i ty = _mm_and_si128(_mm_srai_epi32(tv, 8), vMaskLanes_);
+    alignas(16) int32_t at[4];
+    if (shortPitch_) {
+      const __m128i place = _mm_madd_epi16(_mm_or_si128(tx, _mm_slli_epi32(ty, 16)), pitchLanes_);
+      _mm_store_si128(reinterpret_cast<__m128i*>(at), place);
+    } else {
+      alignas(16) int32_t u[4], w[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(u), tx);
+      _mm_store_si128(reinterpret_cast<__m128i*>(w), ty);
+      uint16_t t[4];
+      for (int i = 0; i < 4; ++i) t[i] = texels_[static_cast<size_t>(w[i]) * texPitch_ + static_cast<size_t>(u[i])];
+      return _mm_setr_epi32(t[0], t[1], t[2], t[3]);
+    }
+    __m128i texel = _mm_cvtsi32_si128(texels_[at[0]]);
+    texel = _mm_insert_epi16(texel, texels_[at[1]], 2);
+    texel = _mm_insert_epi16(texel, texels_[at[2]], 4);
+    return _mm_insert_epi16(texel, texels_[at[3]], 6);
   }
 
   // Four texels of a plain texture (see plain_) written where they pass: each texel's five
@@ -716,11 +771,17 @@ class QuadShader {
                  uint16_t* depthRow) const {
     const __m128i opaque = _mm_srai_epi32(_mm_slli_epi32(texel, 16), 31);
     pass = _mm_and_si128(pass, Select(opaque, passOpaque_, passClear_));
-    if (_mm_movemask_epi8(pass) == 0) return;
+    const int passing = _mm_movemask_epi8(pass);
+    if (passing == 0) return;
     const __m128i pixel =
         _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_and_si128(texel, _mm_set1_epi32(0x7FE0)), 1),
                                   _mm_and_si128(_mm_srli_epi32(texel, 4), _mm_set1_epi32(0x20))),
                      _mm_and_si128(texel, _mm_set1_epi32(0x1F)));
+    if (passing == 0xFFFF) {  // all four written: what was there is not needed
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(pixel));
+      if (depthWrite_) _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(depth));
+      return;
+    }
     const __m128i old = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row)), _mm_setzero_si128());
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row), Narrow(Select(pass, pixel, old)));
     if (depthWrite_) _mm_storel_epi64(reinterpret_cast<__m128i*>(depthRow), Narrow(Select(pass, depth, oldDepth)));
@@ -958,7 +1019,10 @@ class QuadShader {
     }
     return static_cast<uint32_t>(row[x]) | static_cast<uint32_t>(row[0]) << 16;
   }
-  static __m128i OldDepth(const uint16_t* depthRow) {
+  // The depths there, read only where they are tested or written over (a backdrop drawn
+  // without either leaves the depth buffer out of the caches).
+  __m128i OldDepth(const uint16_t* depthRow) const {
+    if (kDepth == kDepthAlways && !depthWrite_) return _mm_setzero_si128();
     return _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow)), _mm_setzero_si128());
   }
   // The span's pixels of the four that pass the depth test.
@@ -1078,6 +1142,11 @@ class QuadShader {
   __m128i cr_, cg_, cb_, ca_;
   __m128i fr_, fg_, fb_;
   Cell cell_;  // the cell of the last group that fell in one
+  __m128i uMaskLanes_, vMaskLanes_;
+  // The pitch below 2^15 texels (the device's largest texture side is far below): lanes of
+  // 1 and the pitch, 16 bits each, make a texel's place in one multiply-add (see Fetch).
+  bool shortPitch_;
+  __m128i pitchLanes_;
 };
 #endif
 
@@ -1161,6 +1230,10 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   // battlefield) is drawn run by run where the runs fall in cells whose texels are all the same.
   constexpr bool kRuns = kQuads && kFilter == kByScale && kDepth == kDepthAlways && !kFog;
   const bool runs = kRuns && useQuads && magLinear && !depthWrite;
+  // A point-sampled texture that reaches the target as it is (the terrain, and the backdrop
+  // behind it) keeps each group's values in registers from the attributes to the pixels.
+  constexpr bool kPlainPoints = kQuads && kFilter == kPointOnly && !kFog && !kBlend;
+  const bool plainPoints = kPlainPoints && useQuads && quads.Plain();
 #else
   constexpr bool runs = false;
 #endif
@@ -1243,6 +1316,17 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
           // A cell of unequal texels: its groups are drawn one by one.
           if (proven && oneCell()) runWait = count - 1;
           else if (count >= 2) runWait = 1;
+        }
+      }
+#endif
+#if defined(TARVANE_SSE2_SPANS)
+      if constexpr (kPlainPoints) {
+        if (plainPoints && group + 4 <= width) {
+          __m128i depth, tu, tv;
+          lanes.NextPoint(depth, tu, tv, scaleU, scaleV, withDepth, (x1 - group - 1) >> 2);
+          quads.DrawPlainPoint(depth, tu, tv, std::min(4, x1 - group), reinterpret_cast<uint16_t*>(row) + group,
+                               depthRow + group);
+          continue;
         }
       }
 #endif
@@ -1949,7 +2033,8 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
 
   // Attribute planes, from corner a: depth and rhw are linear on the screen, and so are u and
   // v multiplied by rhw, which gives perspective-correct texture coordinates.
-  auto gradient = [&](double fa, double fb, double fc, float& ddx, float& ddy) {
+  // (Inlined, so that the divisions of the four planes overlap.)
+  auto gradient = [&](double fa, double fb, double fc, float& ddx, float& ddy) __attribute__((always_inline)) {
     double d1 = fb - fa, d2 = fc - fa;
     ddx = ToFloat((d1 * dy2 - d2 * dy1) / area);
     ddy = ToFloat((d2 * dx1 - d1 * dx2) / area);
