@@ -708,8 +708,7 @@ class QuadShader {
         fb_(_mm_set1_epi32(static_cast<int32_t>(Channel(s.fogColour, 0)))),
         uMaskLanes_(_mm_set1_epi32(uMask_)),
         vMaskLanes_(_mm_set1_epi32(vMask_)),
-        shortPitch_(texPitch_ < 32768),
-        pitchLanes_(_mm_set1_epi32(static_cast<int32_t>(1u | (texPitch_ & 0x7FFFu) << 16))) {}
+        pitchLanes_(_mm_set1_epi32(static_cast<int32_t>(1u | texPitch_ << 16))) {}
 
   // Whether the span of this triangle can take this path.
   static bool Suits(const PSoft3DDevice::Setup& s) { return !kBlend || s.standardBlend; }
@@ -741,23 +740,16 @@ class QuadShader {
   }
 
   // The point-sampled texels of four texture coordinates (in 1/256 texel, wrapped), one a
-  // lane. A texel's place in the texture, v * pitch + u, is one multiply-add of 16-bit halves
-  // where the pitch allows (both factors and the sum stay far inside their range).
+  // lane. A texel's place in the texture, v * pitch + u, is one multiply-add of 16-bit halves:
+  // the texture's side, and so v and its pitch in texels (the side rounded up to two), stay
+  // below 2^15, and the sum below 2^31.
+  static_assert(PSoft3DDevice::kMaxTextureSide < 16384);
   __m128i Fetch(__m128i tu, __m128i tv) const {
     const __m128i tx = _mm_and_si128(_mm_srai_epi32(tu, 8), uMaskLanes_);
     const __m128i ty = _mm_and_si128(_mm_srai_epi32(tv, 8), vMaskLanes_);
     alignas(16) int32_t at[4];
-    if (shortPitch_) {
-      const __m128i place = _mm_madd_epi16(_mm_or_si128(tx, _mm_slli_epi32(ty, 16)), pitchLanes_);
-      _mm_store_si128(reinterpret_cast<__m128i*>(at), place);
-    } else {
-      alignas(16) int32_t u[4], w[4];
-      _mm_store_si128(reinterpret_cast<__m128i*>(u), tx);
-      _mm_store_si128(reinterpret_cast<__m128i*>(w), ty);
-      uint16_t t[4];
-      for (int i = 0; i < 4; ++i) t[i] = texels_[static_cast<size_t>(w[i]) * texPitch_ + static_cast<size_t>(u[i])];
-      return _mm_setr_epi32(t[0], t[1], t[2], t[3]);
-    }
+    const __m128i place = _mm_madd_epi16(_mm_or_si128(tx, _mm_slli_epi32(ty, 16)), pitchLanes_);
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), place);
     __m128i texel = _mm_cvtsi32_si128(texels_[at[0]]);
     texel = _mm_insert_epi16(texel, texels_[at[1]], 2);
     texel = _mm_insert_epi16(texel, texels_[at[2]], 4);
@@ -1143,10 +1135,7 @@ class QuadShader {
   __m128i fr_, fg_, fb_;
   Cell cell_;  // the cell of the last group that fell in one
   __m128i uMaskLanes_, vMaskLanes_;
-  // The pitch below 2^15 texels (the device's largest texture side is far below): lanes of
-  // 1 and the pitch, 16 bits each, make a texel's place in one multiply-add (see Fetch).
-  bool shortPitch_;
-  __m128i pitchLanes_;
+  __m128i pitchLanes_;  // 1 and the pitch in 16-bit halves: a texel's place in one multiply-add (see Fetch)
 };
 #endif
 
