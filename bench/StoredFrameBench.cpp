@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "StoredFrame.h"
 #include "platform/PSoft3DDevice.h"
 #include "platform/PSurface.h"
@@ -31,6 +33,17 @@ namespace {
 std::string FramePath() {
   if (const char* path = std::getenv("TARVANE_STORED_FRAME"); path != nullptr) return path;
   std::string here = __FILE__;
+  // A compiler cache may name this file relative to the build folder, where the compiler ran:
+  // that is the folder above the program's own (build/<kind>/bench).
+  if (!here.empty() && here.front() != '/') {
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (length > 0) {
+      const std::string program(self, static_cast<size_t>(length));
+      const size_t end = program.find_last_of('/');
+      if (end != std::string::npos) here = program.substr(0, end) + "/../" + here;
+    }
+  }
   const size_t slash = here.find_last_of('/');
   return (slash == std::string::npos ? std::string(".") : here.substr(0, slash)) + "/data/BusyFrame.frame";
 }
