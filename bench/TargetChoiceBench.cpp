@@ -29,9 +29,10 @@ GKernel& Kernel() {
 // The range test belongs to the fire control still to come: here the main gun's record says.
 class BenchTank : public Vehicle {
  public:
-  bool IsInRange(float distance, int32_t, float factor) const override {
+  void GetRangeBounds(int32_t, float factor, float& low, float& high) const override {
     const int32_t w = GetClassData(0).MainWeapon();
-    return w != kNoWeapon && distance < gWeapons[w].MaxRange() * factor;
+    low = 0.0f;
+    high = w != kNoWeapon ? gWeapons[w].MaxRange() * factor : -1.0f;
   }
 };
 

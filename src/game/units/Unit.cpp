@@ -369,7 +369,10 @@ float Unit::FirepowerAt(float, int32_t) { return 0.0f; }
 void Unit::AdjustHitChances(const Unit&, float&, float&) const {}
 
 void Unit::AdjustChancesOfBeingHit(const Unit&, float&, float&) const {}
-bool Unit::IsInRange(float, int32_t, float) const { return false; }
+void Unit::GetRangeBounds(int32_t, float, float& low, float& high) const {
+  low = 0.0f;
+  high = -1.0f;
+}
 bool Unit::HasMainWeaponOfType123() const { return false; }
 bool Unit::HasMainWeapon() const { return false; }
 bool Unit::IsOutOfMainAmmo() const { return false; }

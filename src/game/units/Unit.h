@@ -219,7 +219,16 @@ class Unit : public GBoundingBox, public MapUnitView, public MapPathUnit {
   // Scales the same two chances of a burst shooter fires at this unit, after the shooter's own
   // scaling: how being this unit makes it harder or easier to hit. The base leaves them.
   virtual void AdjustChancesOfBeingHit(const Unit& shooter, float& first, float& second) const;
-  virtual bool IsInRange(float distance, int32_t selector, float factor) const;  // slot 80
+  // Whether a target at the distance is in reach of the weapons the unit would fire (with a
+  // non-zero selector, as it moves now), the farthest reach scaled by factor: the bounds below.
+  bool IsInRange(float distance, int32_t selector, float factor) const {
+    float low = 0.0f;
+    float high = 0.0f;
+    GetRangeBounds(selector, factor, low, high);
+    return low <= distance && distance <= high;
+  }
+  // The nearest and the farthest distance IsInRange accepts; the base unit reaches nowhere.
+  virtual void GetRangeBounds(int32_t selector, float factor, float& low, float& high) const;  // slot 80
   virtual bool HasMainWeaponOfType123() const;                               // slot 81
   virtual bool HasMainWeapon() const;                                        // slot 82
   virtual bool IsOutOfMainAmmo() const;                                      // slot 83

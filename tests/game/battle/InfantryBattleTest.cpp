@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/core/GDynamicArray.h"
 #include "framework/core/GMemoryFile.h"
 #include "framework/core/Quorl.h"
 #include "game/battle/Battle.h"
@@ -270,6 +271,8 @@ namespace {
 
 struct AdvanceRecord {
   std::string packets;
+  // The sight pairs kept at the end of the action, entry by entry.
+  std::string sightPairs;
   std::string stored;
   uint32_t generator = 0;
   int64_t traces = 0;
@@ -278,10 +281,13 @@ struct AdvanceRecord {
 };
 
 // Ten squads a side 400 m apart, every other one advancing on the enemy, through one turn and
-// its replay; target choice passes over candidates whose sight lines would lapse unread, or not.
-AdvanceRecord AdvanceAndFight(bool passOverLapsedLines) {
+// its replay; target choice passes over candidates whose sight lines would lapse unread, or not,
+// and weighs candidates beyond its weapons' reach in full, or not.
+AdvanceRecord AdvanceAndFight(bool passOverLapsedLines, bool passOverBeyondReach = true) {
   const bool kept = AITargeting::gPassOverLapsedLines;
+  const bool keptReach = AITargeting::gPassOverBeyondReach;
   AITargeting::gPassOverLapsedLines = passOverLapsedLines;
+  AITargeting::gPassOverBeyondReach = passOverBeyondReach;
   InfantryBattleRig rig;
   AdvanceRecord record;
   if (rig.squadClass < 0) return record;
@@ -301,6 +307,10 @@ AdvanceRecord AdvanceAndFight(bool passOverLapsedLines) {
   const int64_t traced = TraceLineCounter::calls;
   rig.B().ComputeAction(true);
   record.traces = TraceLineCounter::calls - traced;
+  if (const auto* pairs = static_cast<const GDynamicArray*>(rig.B().GetMap()->display.pairVisibility)) {
+    record.sightPairs.resize(static_cast<size_t>(pairs->Count()) * 4);
+    pairs->CopyDataTo(record.sightPairs.data());
+  }
   GMemoryFile packets;
   rig.B().WritePackets(packets.File());
   record.packets = packets.Bytes();
@@ -310,6 +320,7 @@ AdvanceRecord AdvanceAndFight(bool passOverLapsedLines) {
   record.lost = MenLost(squads);
   record.shots = rig.B().shotsRun;
   AITargeting::gPassOverLapsedLines = kept;
+  AITargeting::gPassOverBeyondReach = keptReach;
   return record;
 }
 
@@ -332,6 +343,22 @@ TEST(InfantryBattle, PassingOverLapsedSightLinesChangesNothingButTheTraces) {
   EXPECT_GT(traced.shots, 0);
   EXPECT_GT(traced.lost, 0);
   EXPECT_LT(passed.traces, traced.traces) << passed.traces << " of " << traced.traces;
+}
+
+// A candidate beyond the chooser's reach is refused without being weighed, but looked at exactly
+// where the filter would look: the same lines are traced, the same sight pairs kept, and the
+// battle is the same.
+TEST(InfantryBattle, CandidatesBeyondReachAreLookedAtAsBeforeAndChangeNothing) {
+  const AdvanceRecord weighed = AdvanceAndFight(true, false);
+  const AdvanceRecord skipped = AdvanceAndFight(true, true);
+  ASSERT_FALSE(weighed.sightPairs.empty());
+  EXPECT_TRUE(skipped.sightPairs == weighed.sightPairs);
+  EXPECT_EQ(skipped.traces, weighed.traces);
+  EXPECT_EQ(skipped.packets, weighed.packets);
+  EXPECT_EQ(skipped.stored, weighed.stored);
+  EXPECT_EQ(skipped.generator, weighed.generator);
+  EXPECT_EQ(skipped.shots, weighed.shots);
+  EXPECT_GT(weighed.shots, 0);
 }
 
 // A split half never has its lines passed over: rejoining its partner at the next turn it takes

@@ -2,6 +2,7 @@
 // The common part of the test kinds: a unit whose answers the test sets and whose calls it
 // counts. Free of any test framework, so that benchmarks can link it.
 #include <cstdint>
+#include <limits>
 
 #include "framework/core/GString.h"
 #include "game/units/Unit.h"
@@ -50,7 +51,12 @@ class TestUnit : public Unit {
   float VisibilityTo(const Unit*) const override { return visibleFrom; }
   bool CanChangePosture() const override { return posture; }
   bool IsPassenger(bool) const override { return passenger; }
-  bool IsInRange(float, int32_t, float) const override { return inRange; }
+  void GetRangeBounds(int32_t, float, float& low, float& high) const override {
+    // Every distance, or none.
+    const float endless = std::numeric_limits<float>::infinity();
+    low = inRange ? -endless : endless;
+    high = inRange ? endless : -endless;
+  }
   // The class tables' cost unless the test sets one (the battle's strength ratios use it).
   float GetPurchaseCost() const override { return purchaseCost >= 0.0f ? purchaseCost : Unit::GetPurchaseCost(); }
 

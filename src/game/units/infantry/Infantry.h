@@ -161,7 +161,7 @@ class Infantry : public Unit, public InfantryServices {
   bool HasWeapon92() const override { return Data().MainWeapon() == 92; }    // slot 70
   // The ammunition mix row of the unit's type.
   int32_t GetAmmoMixRow() const override { return Data().AmmoRow(); }         // slot 22
-  bool IsInRange(float distance, int32_t selector, float factor) const override;  // slot 80
+  void GetRangeBounds(int32_t selector, float factor, float& low, float& high) const override;  // slot 80
   // A main weapon of class 1, 2 or 3 (a launcher or a gun).
   bool HasMainWeaponOfType123() const override;                              // slot 81
   bool HasMainWeapon() const override;                                       // slot 82

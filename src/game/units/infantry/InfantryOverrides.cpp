@@ -149,11 +149,11 @@ int32_t Infantry::QueryWeaponGrade(int32_t& weaponId, int32_t& weaponKind, int32
   return 0;
 }
 
-bool Infantry::IsInRange(float distance, int32_t selector, float factor) const {
+void Infantry::GetRangeBounds(int32_t selector, float factor, float& low, float& high) const {
   const InfantryData data = Data();
   const bool moving = selector != 0 && speed != 0.0f;
-  float low = 0.0f;
-  float high = 0.0f;
+  low = 0.0f;
+  high = 0.0f;
   if (moving && data.SpeedClass() < 4) {
     high = IsSquad() ? 40.0f : 0.0f;
   } else if (data.MainWeapon() != kNoWeapon) {
@@ -171,7 +171,6 @@ bool Infantry::IsInRange(float distance, int32_t selector, float factor) const {
     }
     high = static_cast<float>(best) * factor;
   }
-  return low <= distance && distance <= high;
 }
 
 // ---- Shot interval and aim time ----

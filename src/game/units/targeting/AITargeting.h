@@ -170,6 +170,17 @@ class AITargeting {
   // candidate the scoring would refuse outright, one in a skipped building or one out of the
   // arc fails before its line of sight is traced: the answer is no either way.
   static bool PassesCandidateFilter(Unit& candidate, Unit& chooser, bool passOverRefused = false);
+  // The farthest the chooser's weapons reach now (the scoring refuses any candidate farther);
+  // it changes only with the chooser's state, as scoring a candidate may change it.
+  static float ReachOf(const Unit& chooser);
+  // A candidate on the ground whose level distance from the chooser exceeds the reach: the
+  // distance with the heights is no smaller, so the scoring refuses it outright.
+  static bool IsBeyondReach(const Unit& chooser, const Unit& candidate, float reach);
+  // What the filter does to a candidate beyond reach, without what cannot change its no: the
+  // look that keeps the pair's sight line, where the filter would look.
+  static void LookBeyondReach(Unit& candidate, Unit& chooser, bool passOverRefused);
+  // On in play; tests turn it off to show that choices, sight lines and packets stay the same.
+  static bool gPassOverBeyondReach;
   // On in play; tests turn it off to show that choices, draws and packets stay the same.
   static bool gPassOverLapsedLines;
   // The member's current target is the unit.

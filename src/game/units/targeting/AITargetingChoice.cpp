@@ -14,6 +14,7 @@
 #include "game/units/tables/WeaponData.h"
 
 int64_t AITargeting::gEffectCalls = 0;
+bool AITargeting::gPassOverBeyondReach = true;
 
 namespace {
 
@@ -260,8 +261,16 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
         // would refuse outright is passed over before the filter traces a line to it: that
         // trace would store nothing and count for nothing.
         const bool passOver = map != nullptr && !map->IsVisibilityCacheEnabled();
+        // A candidate beyond the weapons' reach is refused by the scoring whatever the filter
+        // says: only the filter's look at it, which keeps the pair's sight line, is made.
+        float reach = ReachOf(unit);
         ForEachUnitUntil([&](Unit& candidate) {
-          if (PassesCandidateFilter(candidate, unit, passOver)) unit.EvaluateCandidateTarget(&candidate, true);
+          if (gPassOverBeyondReach && IsBeyondReach(unit, candidate, reach)) {
+            LookBeyondReach(candidate, unit, passOver);
+          } else if (PassesCandidateFilter(candidate, unit, passOver)) {
+            unit.EvaluateCandidateTarget(&candidate, true);
+            reach = ReachOf(unit);
+          }
           return false;
         });
       }

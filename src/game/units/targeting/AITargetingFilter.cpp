@@ -53,25 +53,58 @@ bool SightPairLapses(const Unit& chooser, const Unit& candidate) {
   return map != nullptr && map->VisibilityStoreLapses(&chooser, &candidate);
 }
 
-}  // namespace
-
-bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser, bool passOverRefused) {
-  if (&candidate == &chooser) return false;
+// The rules of the filter that read the two units' states alone: another unit, not inanimate,
+// identified, neither a passenger, a target the chooser may take (an enemy, the one kind of
+// unit it may take that is not being inanimate), alive or the absent ordered target. They
+// change nothing, so the cheapest and most often failed come first.
+bool MayWeigh(Unit& candidate, Unit& chooser) {
+  if (&candidate == &chooser || !chooser.IsEnemy(candidate)) return false;
+  const bool absentOrdered = chooser.flagBytes[Unit::kTargetAbsentFlag] != 0 && chooser.target == &candidate;
+  if (candidate.alive == 0 && !absentOrdered) return false;
   if (candidate.IsInanimate()) return false;
   if (!candidate.IsIdentified()) return false;
   if (candidate.IsPassenger() || chooser.IsPassenger()) return false;
-  if (!chooser.CanTarget(candidate)) return false;
-  const bool absentOrdered = chooser.flagBytes[Unit::kTargetAbsentFlag] != 0 && chooser.target == &candidate;
-  if (candidate.alive == 0 && !absentOrdered) return false;
-  // Looking (the line and, for a buttoned-up crew, how well the candidate gives itself away)
-  // changes nothing but the sight pair of the two, so when that pair would keep nothing a later
-  // ask could read, a candidate refused anyway is passed over unlooked at.
-  if ((passOverRefused || (gPassOverLapsedLines && SightPairLapses(chooser, candidate))) &&
+  return chooser.CanTarget(candidate);
+}
+
+// Looking (the line and, for a buttoned-up crew, how well the candidate gives itself away)
+// changes nothing but the sight pair of the two: when that pair would keep nothing a later ask
+// could read, a candidate refused anyway may be passed over unlooked at.
+bool MayPassOverUnlooked(Unit& candidate, Unit& chooser, bool passOverRefused) {
+  return passOverRefused || (AITargeting::gPassOverLapsedLines && SightPairLapses(chooser, candidate));
+}
+
+}  // namespace
+
+bool AITargeting::PassesCandidateFilter(Unit& candidate, Unit& chooser, bool passOverRefused) {
+  if (!MayWeigh(candidate, chooser)) return false;
+  if (MayPassOverUnlooked(candidate, chooser, passOverRefused) &&
       (RefusedUnseen(candidate, chooser) || RefusedOutright(chooser, candidate))) {
     return false;
   }
   if (!chooser.CanTargetUnit(&candidate)) return false;
   return !RefusedUnseen(candidate, chooser);
+}
+
+float AITargeting::ReachOf(const Unit& chooser) {
+  float low = 0.0f;
+  float high = 0.0f;
+  chooser.GetRangeBounds(1, 1.0f, low, high);
+  return high;
+}
+
+bool AITargeting::IsBeyondReach(const Unit& chooser, const Unit& candidate, float reach) {
+  if (candidate.IsAirplane()) return false;
+  // The level distance, worked out as the distance with the heights is up to its last term:
+  // that one adds a square, so it is never the smaller.
+  const float dx = candidate.x - chooser.x;
+  const float dy = candidate.y - chooser.y;
+  return std::sqrt(dx * dx + dy * dy) > reach;
+}
+
+void AITargeting::LookBeyondReach(Unit& candidate, Unit& chooser, bool passOverRefused) {
+  if (!MayWeigh(candidate, chooser) || MayPassOverUnlooked(candidate, chooser, passOverRefused)) return;
+  chooser.CanTargetUnit(&candidate);
 }
 
 bool AITargeting::IsTargeting(const Unit& member, const Unit* unit) { return member.target == unit; }

@@ -432,7 +432,7 @@ class Vehicle : public Unit, public VehicleServices {
   // Weapon types 2 and 3 never fire closer than 8 m.
   void GetMainGunRange(float& outMin, float& outMax) const;
   bool IsPointInFireArc(float px, float py) const override;
-  bool IsInRange(float distance, int32_t selector, float factor) const override;
+  void GetRangeBounds(int32_t selector, float factor, float& low, float& high) const override;
   bool CanFireAtTarget(int32_t& kindOut) override;
   // The firepower of the machine gun in use at the range; its class (0 rifle, 1 medium, 2
   // heavy) goes to the out when given.

@@ -134,7 +134,7 @@ bool Vehicle::IsPointInFireArc(float px, float py) const {
   return IsPointInGunArc(px, py, false);
 }
 
-bool Vehicle::IsInRange(float distance, int32_t /*selector*/, float factor) const {
+void Vehicle::GetRangeBounds(int32_t /*selector*/, float factor, float& low, float& high) const {
   float lo = 999999.0f;
   float hi = 0.0f;
   if (machineGunFiring == 0 && HasMainWeaponIn(0)) GetMainGunRange(lo, hi);
@@ -147,7 +147,8 @@ bool Vehicle::IsInRange(float distance, int32_t /*selector*/, float factor) cons
   widen(record.BowMachineGun(), CanFireBowMG());
   widen(record.CoaxialMachineGun(), CanFireCoaxialMG(false));
   widen(record.ThirdMachineGun(), CanFireFlexibleMG(false));
-  return distance >= lo && distance <= factor * hi;
+  low = lo;
+  high = factor * hi;
 }
 
 bool Vehicle::CanFireAtTarget(int32_t& kindOut) {
