@@ -349,8 +349,10 @@ class Map : public GObject {
   // Ground elevation in metres, from the four cells around the point that are of the point's
   // own kind (structure or ground); points off the map are clamped onto it.
   float ElevationAt(float x, float y) const;
-  // The same answers as TerrainTypeAt and ElevationAt, kept in the asker's memo while the map
-  // stands as it was, so that an asker at the same point or cell reads no cells again.
+  // The same answers as CellTypeAt, TerrainTypeAt and ElevationAt, kept in the asker's memo
+  // while the map stands as it was, so that an asker at the same point or cell reads no cells
+  // again.
+  int32_t CellTypeAt(float x, float y, MapPointMemo& memo) const;
   int32_t TerrainTypeAt(float x, float y, MapPointMemo& memo) const;
   float ElevationAt(float x, float y, MapPointMemo& memo) const;
   // The elevation, 6.0 m higher on the upper floor of a building (types 33, 34, 35).

@@ -24,15 +24,16 @@ class MapPointMemo {
   float elevationY_ = 0.0f;
   float elevation_ = 0.0f;
   bool elevationKnown_ = false;
-  // The fine types the grid stores at the last two cells asked (a moving unit asks at the
-  // ground just ahead and at the point it tests further along its way), the older one given
-  // up for a new cell.
+  // The fine types the grid stores at the last three cells asked (a moving unit asks at the
+  // ground just ahead, at the point it tests further along its way and under itself), the
+  // oldest one given up for a new cell.
+  static constexpr int32_t kCells = 3;
   struct Cell {
     bool known = false;
     int32_t x = 0;
     int32_t y = 0;
     int32_t type = 0;
   };
-  Cell cells_[2];
+  Cell cells_[kCells];
   int32_t newerCell_ = 0;
 };

@@ -109,27 +109,30 @@ bool Map::MemoStands(MapPointMemo& memo) const {
   memo.worldWidth_ = size.worldWidth;
   memo.worldHeight_ = size.worldHeight;
   memo.elevationKnown_ = false;
-  memo.cells_[0].known = false;
-  memo.cells_[1].known = false;
+  for (MapPointMemo::Cell& cell : memo.cells_) cell.known = false;
   return false;
 }
 
-int32_t Map::TerrainTypeAt(float x, float y, MapPointMemo& memo) const {
+int32_t Map::CellTypeAt(float x, float y, MapPointMemo& memo) const {
   // The stored type depends on the cell alone (CellTypeAt reads nothing else).
   const int32_t cx = TruncateToInt32(x * 0.5f);
   const int32_t cy = TruncateToInt32(y * 0.5f);
   if (MemoStands(memo)) {
     for (const MapPointMemo::Cell& cell : memo.cells_) {
-      if (cell.known && cell.x == cx && cell.y == cy) return WithCrater(cell.type, x, y);
+      if (cell.known && cell.x == cx && cell.y == cy) return cell.type;
     }
   }
-  memo.newerCell_ = 1 - memo.newerCell_;
+  memo.newerCell_ = (memo.newerCell_ + 1) % MapPointMemo::kCells;
   MapPointMemo::Cell& cell = memo.cells_[memo.newerCell_];
   cell.type = CellTypeAt(x, y);
   cell.x = cx;
   cell.y = cy;
   cell.known = true;
-  return WithCrater(cell.type, x, y);
+  return cell.type;
+}
+
+int32_t Map::TerrainTypeAt(float x, float y, MapPointMemo& memo) const {
+  return WithCrater(CellTypeAt(x, y, memo), x, y);
 }
 
 float Map::ElevationAt(float x, float y, MapPointMemo& memo) const {

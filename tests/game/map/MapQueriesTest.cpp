@@ -248,6 +248,7 @@ TEST(MapPointMemo, AnswersAsTheMapDoesWhateverChanged) {
   MapPointMemo memo;
   const auto same = [&](const Map& m, float x, float y) {
     EXPECT_EQ(m.TerrainTypeAt(x, y, memo), m.TerrainTypeAt(x, y)) << x << ", " << y;
+    EXPECT_EQ(m.CellTypeAt(x, y, memo), m.CellTypeAt(x, y)) << x << ", " << y;
     EXPECT_EQ(m.ElevationAt(x, y, memo), m.ElevationAt(x, y)) << x << ", " << y;
   };
   same(*map, 6.5f, 8.5f);
@@ -257,6 +258,13 @@ TEST(MapPointMemo, AnswersAsTheMapDoesWhateverChanged) {
   same(*map, 30.0f, 30.0f);  // a second cell, then both again
   same(*map, 6.5f, 8.5f);
   same(*map, 30.0f, 30.0f);
+  same(*map, 20.5f, 12.5f);  // more cells than the memo keeps, each changed after it was kept
+  same(*map, 36.5f, 2.5f);
+  SetType(*map, 3, 4, 21);
+  SetType(*map, 18, 1, 22);
+  same(*map, 6.5f, 8.5f);
+  same(*map, 36.5f, 2.5f);
+  same(*map, 20.5f, 12.5f);
   AddCrater(*map, 6.5f, 8.5f, 3.0f);
   same(*map, 6.5f, 8.5f);
   SetType(*map, 3, 4, 33);

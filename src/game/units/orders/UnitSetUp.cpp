@@ -129,7 +129,7 @@ float Unit::AdjustForLevelTerrain(float value, int32_t terrain, float* out) cons
   // unit under it comes back up to the ground when it drives out. Only the bridge codes are
   // tested, which craters never make or change: the grid's type answers without them.
   const Map* map = UnitBattleMap();
-  const int32_t under = map != nullptr ? map->CellTypeAt(x, y) : 0;
+  const int32_t under = map != nullptr ? map->CellTypeAt(x, y, mapMemo) : 0;
   if (IsBridgeFromBelow(under)) {
     if (level < 0.0f) {
       if (!IsBridgeCode(terrain)) {
