@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "game/battle/Battle.h"
@@ -177,40 +178,59 @@ bool BattleUnitServices::IsRevealedAntipersonnelMinefieldAt(float x, float y) co
   return battle != nullptr && battle->IsMinefieldAt(x, y, false);
 }
 
+void BattleUnitServices::NearUnits::Gather(const Battle& battle, const Unit& mover, float reach,
+                                          std::vector<Unit*>& out) const {
+  if (stamp != battle.units.Stamp()) {
+    stamp = battle.units.Stamp();
+    units.clear();
+    for (int32_t i = 0; i < battle.UnitCount(); ++i) {
+      Unit* unit = battle.UnitAt(i);
+      if (unit->IsVehicle() || (withInfantry && unit->IsInfantry())) units.push_back(unit);
+    }
+  }
+  out.clear();
+  if (battle.sliceSerial != 0) {
+    // In the action's slices the units are read from the grid made at the slice's start.
+    if (gridSerial != battle.sliceSerial || gridStamp != stamp) {
+      gridSerial = battle.sliceSerial;
+      gridStamp = stamp;
+      grid.Make(units);
+    }
+    grid.Gather(&mover, mover.x, mover.y, reach, out);
+  } else {
+    for (Unit* unit : units) {
+      if (unit != &mover && std::fabs(unit->x - mover.x) <= reach && std::fabs(unit->y - mover.y) <= reach) {
+        out.push_back(unit);
+      }
+    }
+  }
+}
+
 int32_t BattleUnitServices::FindBestVehicleNear(const Vehicle& mover, const Unit** found) const {
   *found = nullptr;
   const Battle* battle = BattleForUnits();
   if (battle == nullptr) return 0;
   // Only the vehicles within reach are handed on, in the group's order.
-  if (vehiclesStamp_ != battle->units.Stamp()) {
-    vehiclesStamp_ = battle->units.Stamp();
-    vehicles_.clear();
-    for (int32_t i = 0; i < battle->UnitCount(); ++i) {
-      Unit* unit = battle->UnitAt(i);
-      if (unit->IsVehicle()) vehicles_.push_back(unit);
-    }
-  }
-  nearVehicles_.clear();
-  if (battle->sliceSerial != 0) {
-    // In the action's slices the vehicles are read from the grid made at the slice's start.
-    if (gridSerial_ != battle->sliceSerial || gridStamp_ != vehiclesStamp_) {
-      gridSerial_ = battle->sliceSerial;
-      gridStamp_ = vehiclesStamp_;
-      grid_.Make(vehicles_);
-    }
-    grid_.Gather(&mover, mover.x, mover.y, 3.0f, nearVehicles_);
-  } else {
-    for (Unit* unit : vehicles_) {
-      if (unit != &mover && std::fabs(unit->x - mover.x) <= 3.0f && std::fabs(unit->y - mover.y) <= 3.0f) {
-        nearVehicles_.push_back(unit);
-      }
-    }
-  }
+  vehicles_.Gather(*battle, mover, 3.0f, nearVehicles_);
   const Vehicle* other = nullptr;
   const int32_t grade =
       Vehicle::BestObstruction(mover, nearVehicles_.data(), static_cast<int32_t>(nearVehicles_.size()), &other);
   *found = other;
   return grade;
+}
+
+bool BattleUnitServices::FindNearestEnemy(const Unit& asker, float within, float& nearest) const {
+  const Battle* battle = BattleForUnits();
+  if (battle == nullptr) return false;
+  fighters_.Gather(*battle, asker, within, nearFighters_);
+  nearest = std::numeric_limits<float>::max();
+  for (const Unit* other : nearFighters_) {
+    if (other->alive == 0 || other->side == asker.side || !(other->IsInfantry() || other->IsVehicle())) continue;
+    const float dx = other->x - asker.x;
+    const float dy = other->y - asker.y;
+    nearest = std::min(nearest, std::sqrt(dx * dx + dy * dy));
+  }
+  return true;
 }
 
 bool BattleUnitServices::AddNewUnit(Unit* unit) {

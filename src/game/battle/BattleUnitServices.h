@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "game/battle/NearVehicleGrid.h"
+#include "game/battle/NearUnitGrid.h"
 #include "game/units/ports/UnitServices.h"
 
 class Battle;
@@ -53,6 +53,7 @@ class BattleUnitServices : public UnitServices {
   bool IsRevealedAntitankMinefieldAt(float x, float y) const override;
   bool IsRevealedAntipersonnelMinefieldAt(float x, float y) const override;
   int32_t FindBestVehicleNear(const Vehicle& mover, const Unit** found) const override;
+  bool FindNearestEnemy(const Unit& asker, float within, float& nearest) const override;
   bool AddNewUnit(Unit* unit) override;
   bool InsertUnitAfter(Unit* unit, const Unit* after) override;
   void ReplaceInAIGroups(int32_t sideIndex, const Unit* from, Unit* to) override;
@@ -72,15 +73,29 @@ class BattleUnitServices : public UnitServices {
  private:
   Battle* battle_ = nullptr;
   ShotObserver* shotObserver_ = nullptr;
-  // The vehicles near a mover, gathered anew at every question.
+  // Some of the battle's units and where they stand, for the questions about a mover's
+  // neighbours.
+  struct NearUnits {
+    explicit NearUnits(bool infantry) : withInfantry(infantry) {}
+    // Appends to `out` (emptied first), in the battle's order, those other than the mover within
+    // reach of it along each axis now.
+    void Gather(const Battle& battle, const Unit& mover, float reach, std::vector<Unit*>& out) const;
+    // Infantry units as well as vehicles.
+    const bool withInfantry;
+    // The units in the battle's order, gathered again whenever the units list's stamp changes:
+    // a question then walks them, not every unit and soldier.
+    mutable std::vector<Unit*> units;
+    mutable uint64_t stamp = 0;
+    // Those units bucketed by where they stood at the start of the action's slice in progress
+    // (its serial), made again at the next slice or when the list is gathered again.
+    mutable NearUnitGrid grid;
+    mutable uint64_t gridSerial = 0;
+    mutable uint64_t gridStamp = 0;
+  };
+  // The vehicles near a mover, and the infantry units and vehicles near one, gathered anew at
+  // every question.
   mutable std::vector<Unit*> nearVehicles_;
-  // The battle's vehicles in the order of its units, gathered again whenever the units list's
-  // stamp changes: a mover's question then walks the vehicles, not every unit and soldier.
-  mutable std::vector<Unit*> vehicles_;
-  mutable uint64_t vehiclesStamp_ = 0;
-  // Those vehicles bucketed by where they stood at the start of the action's slice in progress
-  // (its serial), made again at the next slice or when the list is gathered again.
-  mutable NearVehicleGrid grid_;
-  mutable uint64_t gridSerial_ = 0;
-  mutable uint64_t gridStamp_ = 0;
+  mutable std::vector<Unit*> nearFighters_;
+  NearUnits vehicles_{false};
+  NearUnits fighters_{true};
 };

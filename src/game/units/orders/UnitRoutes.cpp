@@ -326,7 +326,10 @@ bool Unit::CheckShotTiming() {
   // not when the slices already suffice, nor when even 160 more would fall short.
   if (n % 40 == 0 && n < needed && n + 160 >= needed) {
     float nearest = std::numeric_limits<float>::max();
-    if (const MapBattleServices* battle = UnitBattle()) {
+    // The battle in play answers from where its units stand; without one they are walked here.
+    const UnitServices* services = GetUnitServices();
+    const MapBattleServices* battle = UnitBattle();
+    if ((services == nullptr || !services->FindNearestEnemy(*this, 100.0f, nearest)) && battle != nullptr) {
       for (int32_t i = 0; i < battle->GetUnitCount(); ++i) {
         const MapUnitView* other = battle->GetUnit(i);
         if (other == nullptr || !other->IsAlive() || other->GetSideByte() == side) continue;

@@ -1,17 +1,17 @@
-#include "game/battle/NearVehicleGrid.h"
+#include "game/battle/NearUnitGrid.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "game/units/Unit.h"
 
-void NearVehicleGrid::Make(const std::vector<Unit*>& vehicles) {
-  vehicles_ = vehicles;
+void NearUnitGrid::Make(const std::vector<Unit*>& units) {
+  units_ = units;
   strays_.clear();
-  const int32_t count = static_cast<int32_t>(vehicles_.size());
+  const int32_t count = static_cast<int32_t>(units_.size());
   float minX = 0.0f, minY = 0.0f, maxX = 0.0f, maxY = 0.0f;
   bool any = false;
-  for (const Unit* unit : vehicles_) {
+  for (const Unit* unit : units_) {
     if (!std::isfinite(unit->x) || !std::isfinite(unit->y)) continue;
     if (!any) {
       minX = maxX = unit->x;
@@ -26,7 +26,7 @@ void NearVehicleGrid::Make(const std::vector<Unit*>& vehicles) {
   }
   originX_ = minX;
   originY_ = minY;
-  // A spread too wide for a grid of modest size (a vehicle far off the map) falls back to one
+  // A spread too wide for a grid of modest size (a unit far off the map) falls back to one
   // bucket: the answers stay right, only slower. The spread is measured before it becomes a
   // count, which a very wide one would not fit.
   const float spanColumns = (maxX - minX) / kCell;
@@ -42,9 +42,9 @@ void NearVehicleGrid::Make(const std::vector<Unit*>& vehicles) {
   }
   const int32_t cells = columns_ * rows_;
   starts_.assign(static_cast<size_t>(cells) + 1, 0);
-  cellOf_.resize(vehicles_.size());
+  cellOf_.resize(units_.size());
   for (int32_t i = 0; i < count; ++i) {
-    const Unit* unit = vehicles_[static_cast<size_t>(i)];
+    const Unit* unit = units_[static_cast<size_t>(i)];
     if (!std::isfinite(unit->x) || !std::isfinite(unit->y)) {
       cellOf_[static_cast<size_t>(i)] = -1;
       strays_.push_back(i);
@@ -63,13 +63,13 @@ void NearVehicleGrid::Make(const std::vector<Unit*>& vehicles) {
   for (int32_t i = 0; i < count; ++i) {
     const int32_t cell = cellOf_[static_cast<size_t>(i)];
     if (cell >= 0) {
-      const Unit* unit = vehicles_[static_cast<size_t>(i)];
+      const Unit* unit = units_[static_cast<size_t>(i)];
       entries_[static_cast<size_t>(fill[static_cast<size_t>(cell)]++)] = Entry{i, unit->x, unit->y};
     }
   }
 }
 
-void NearVehicleGrid::Gather(const Unit* mover, float x, float y, float reach, std::vector<Unit*>& out) const {
+void NearUnitGrid::Gather(const Unit* mover, float x, float y, float reach, std::vector<Unit*>& out) const {
   picked_.clear();
   picked_.insert(picked_.end(), strays_.begin(), strays_.end());
   if (columns_ > 0 && std::isfinite(x) && std::isfinite(y)) {
@@ -89,20 +89,20 @@ void NearVehicleGrid::Gather(const Unit* mover, float x, float y, float reach, s
       for (int32_t cx = x0; cx <= x1; ++cx) {
         const size_t cell = static_cast<size_t>(cy * columns_ + cx);
         for (int32_t e = starts_[cell]; e < starts_[cell + 1]; ++e) {
-          // Only a vehicle that stood within the widened box may stand within reach now.
+          // Only a unit that stood within the widened box may stand within reach now.
           const Entry& entry = entries_[static_cast<size_t>(e)];
           if (std::fabs(entry.x - x) <= span && std::fabs(entry.y - y) <= span) picked_.push_back(entry.index);
         }
       }
     }
   } else {
-    // A mover at no finite point: every vehicle is measured, as the whole list would be.
+    // A mover at no finite point: every unit is measured, as the whole list would be.
     picked_.clear();
-    for (int32_t i = 0; i < static_cast<int32_t>(vehicles_.size()); ++i) picked_.push_back(i);
+    for (int32_t i = 0; i < static_cast<int32_t>(units_.size()); ++i) picked_.push_back(i);
   }
   std::sort(picked_.begin(), picked_.end());
   for (const int32_t i : picked_) {
-    Unit* unit = vehicles_[static_cast<size_t>(i)];
+    Unit* unit = units_[static_cast<size_t>(i)];
     if (unit != mover && std::fabs(unit->x - x) <= reach && std::fabs(unit->y - y) <= reach) out.push_back(unit);
   }
 }
