@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "game/battle/Battle.h"
@@ -185,7 +184,7 @@ void BattleUnitServices::NearUnits::Gather(const Battle& battle, const Unit& mov
     units.clear();
     for (int32_t i = 0; i < battle.UnitCount(); ++i) {
       Unit* unit = battle.UnitAt(i);
-      if (unit->IsVehicle() || (withInfantry && unit->IsInfantry())) units.push_back(unit);
+      if (allAnimate ? !unit->IsInanimate() : unit->IsVehicle()) units.push_back(unit);
     }
   }
   out.clear();
@@ -196,12 +195,13 @@ void BattleUnitServices::NearUnits::Gather(const Battle& battle, const Unit& mov
       gridStamp = stamp;
       grid.Make(units);
     }
-    grid.Gather(&mover, mover.x, mover.y, reach, out);
+    grid.Gather(&mover, mover.x, mover.y, reach, allAnimate, out);
   } else {
     for (Unit* unit : units) {
-      if (unit != &mover && std::fabs(unit->x - mover.x) <= reach && std::fabs(unit->y - mover.y) <= reach) {
-        out.push_back(unit);
-      }
+      if (unit == &mover) continue;
+      const float ax = std::fabs(unit->x - mover.x);
+      const float ay = std::fabs(unit->y - mover.y);
+      if (allAnimate ? !(ax > reach || ay > reach) : ax <= reach && ay <= reach) out.push_back(unit);
     }
   }
 }
@@ -219,17 +219,10 @@ int32_t BattleUnitServices::FindBestVehicleNear(const Vehicle& mover, const Unit
   return grade;
 }
 
-bool BattleUnitServices::FindNearestEnemy(const Unit& asker, float within, float& nearest) const {
+bool BattleUnitServices::GatherUnitsNear(const Unit& asker, float reach, std::vector<Unit*>& out) const {
   const Battle* battle = BattleForUnits();
   if (battle == nullptr) return false;
-  fighters_.Gather(*battle, asker, within, nearFighters_);
-  nearest = std::numeric_limits<float>::max();
-  for (const Unit* other : nearFighters_) {
-    if (other->alive == 0 || other->side == asker.side || !(other->IsInfantry() || other->IsVehicle())) continue;
-    const float dx = other->x - asker.x;
-    const float dy = other->y - asker.y;
-    nearest = std::min(nearest, std::sqrt(dx * dx + dy * dy));
-  }
+  animate_.Gather(*battle, asker, reach, out);
   return true;
 }
 

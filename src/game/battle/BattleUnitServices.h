@@ -53,7 +53,7 @@ class BattleUnitServices : public UnitServices {
   bool IsRevealedAntitankMinefieldAt(float x, float y) const override;
   bool IsRevealedAntipersonnelMinefieldAt(float x, float y) const override;
   int32_t FindBestVehicleNear(const Vehicle& mover, const Unit** found) const override;
-  bool FindNearestEnemy(const Unit& asker, float within, float& nearest) const override;
+  bool GatherUnitsNear(const Unit& asker, float reach, std::vector<Unit*>& out) const override;
   bool AddNewUnit(Unit* unit) override;
   bool InsertUnitAfter(Unit* unit, const Unit* after) override;
   void ReplaceInAIGroups(int32_t sideIndex, const Unit* from, Unit* to) override;
@@ -76,12 +76,13 @@ class BattleUnitServices : public UnitServices {
   // Some of the battle's units and where they stand, for the questions about a mover's
   // neighbours.
   struct NearUnits {
-    explicit NearUnits(bool infantry) : withInfantry(infantry) {}
+    explicit NearUnits(bool animate) : allAnimate(animate) {}
     // Appends to `out` (emptied first), in the battle's order, those other than the mover within
-    // reach of it along each axis now.
+    // reach of it along each axis now (for all the animate units, those too whose distance is
+    // not a number).
     void Gather(const Battle& battle, const Unit& mover, float reach, std::vector<Unit*>& out) const;
-    // Infantry units as well as vehicles.
-    const bool withInfantry;
+    // Every unit but the inanimate ones, or the vehicles alone.
+    const bool allAnimate;
     // The units in the battle's order, gathered again whenever the units list's stamp changes:
     // a question then walks them, not every unit and soldier.
     mutable std::vector<Unit*> units;
@@ -92,10 +93,8 @@ class BattleUnitServices : public UnitServices {
     mutable uint64_t gridSerial = 0;
     mutable uint64_t gridStamp = 0;
   };
-  // The vehicles near a mover, and the infantry units and vehicles near one, gathered anew at
-  // every question.
+  // The vehicles near a mover, gathered anew at every question.
   mutable std::vector<Unit*> nearVehicles_;
-  mutable std::vector<Unit*> nearFighters_;
   NearUnits vehicles_{false};
-  NearUnits fighters_{true};
+  NearUnits animate_{true};
 };

@@ -69,7 +69,8 @@ void NearUnitGrid::Make(const std::vector<Unit*>& units) {
   }
 }
 
-void NearUnitGrid::Gather(const Unit* mover, float x, float y, float reach, std::vector<Unit*>& out) const {
+void NearUnitGrid::Gather(const Unit* mover, float x, float y, float reach, bool unmeasured,
+                          std::vector<Unit*>& out) const {
   picked_.clear();
   picked_.insert(picked_.end(), strays_.begin(), strays_.end());
   if (columns_ > 0 && std::isfinite(x) && std::isfinite(y)) {
@@ -103,6 +104,9 @@ void NearUnitGrid::Gather(const Unit* mover, float x, float y, float reach, std:
   std::sort(picked_.begin(), picked_.end());
   for (const int32_t i : picked_) {
     Unit* unit = units_[static_cast<size_t>(i)];
-    if (unit != mover && std::fabs(unit->x - x) <= reach && std::fabs(unit->y - y) <= reach) out.push_back(unit);
+    if (unit == mover) continue;
+    const float ax = std::fabs(unit->x - x);
+    const float ay = std::fabs(unit->y - y);
+    if (unmeasured ? !(ax > reach || ay > reach) : ax <= reach && ay <= reach) out.push_back(unit);
   }
 }

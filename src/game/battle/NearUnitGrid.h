@@ -20,8 +20,9 @@ class NearUnitGrid {
   void Make(const std::vector<Unit*>& units);
 
   // Appends to `out`, in the order the units were handed to Make, every one other than `mover`
-  // whose distance from (x, y) along each axis is at most `reach` now.
-  void Gather(const Unit* mover, float x, float y, float reach, std::vector<Unit*>& out) const;
+  // whose distance from (x, y) along each axis is at most `reach` now; with unmeasured, every
+  // one whose distance is not a number too (a unit or a point at no finite place).
+  void Gather(const Unit* mover, float x, float y, float reach, bool unmeasured, std::vector<Unit*>& out) const;
 
  private:
   static constexpr float kCell = 32.0f;

@@ -289,6 +289,17 @@ float Unit::GetTargetValue() {
   return value * terrain * RandomFloat();
 }
 
+namespace {
+
+// The units the shot timing gathers near a unit, kept for the next question so that asking
+// allocates nothing once the list has grown.
+std::vector<Unit*>& NearUnitsScratch() {
+  thread_local std::vector<Unit*> units;
+  return units;
+}
+
+}  // namespace
+
 bool Unit::CanSeekTarget() { return CheckShotTiming(); }
 
 bool Unit::CheckShotTiming() {
@@ -326,10 +337,19 @@ bool Unit::CheckShotTiming() {
   // not when the slices already suffice, nor when even 160 more would fall short.
   if (n % 40 == 0 && n < needed && n + 160 >= needed) {
     float nearest = std::numeric_limits<float>::max();
-    // The battle in play answers from where its units stand; without one they are walked here.
+    // The battle in play hands on the units near enough to count (any farther along an axis is
+    // farther on the level too); without one every unit is walked.
     const UnitServices* services = GetUnitServices();
     const MapBattleServices* battle = UnitBattle();
-    if ((services == nullptr || !services->FindNearestEnemy(*this, 100.0f, nearest)) && battle != nullptr) {
+    std::vector<Unit*>& near = NearUnitsScratch();
+    if (services != nullptr && services->GatherUnitsNear(*this, 100.0f, near)) {
+      for (const Unit* other : near) {
+        if (other->alive == 0 || other->side == side || !(other->IsInfantry() || other->IsVehicle())) continue;
+        const float dx = other->x - x;
+        const float dy = other->y - y;
+        nearest = std::min(nearest, std::sqrt(dx * dx + dy * dy));
+      }
+    } else if (battle != nullptr) {
       for (int32_t i = 0; i < battle->GetUnitCount(); ++i) {
         const MapUnitView* other = battle->GetUnit(i);
         if (other == nullptr || !other->IsAlive() || other->GetSideByte() == side) continue;

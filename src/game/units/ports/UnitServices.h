@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 class MapAppServices;
 class MapBattleServices;
@@ -88,10 +89,11 @@ class UnitServices {
   // The highest obstruction grade (0..3) the battle's other vehicles near the mover give, and
   // that vehicle (Vehicle::BestObstruction over the battle's vehicles).
   virtual int32_t FindBestVehicleNear(const Vehicle& mover, const Unit** found) const = 0;
-  // The level distance from the asker to the nearest live infantry unit or vehicle of another
-  // side; any farther than `within` may be left out, and the largest float stands for none.
-  // False, with nearest untouched, when no battle is in play to answer.
-  virtual bool FindNearestEnemy(const Unit& asker, float within, float& nearest) const = 0;
+  // The battle's units other than the asker and the inanimate ones, in the battle's order,
+  // whose distance from the asker along each axis is at most `reach` now or cannot be measured
+  // (a place that is not finite): appended to `out` (emptied first). False, with `out`
+  // untouched, when no battle is in play to answer (the asker then walks the units itself).
+  virtual bool GatherUnitsNear(const Unit& asker, float reach, std::vector<Unit*>& out) const = 0;
 
   // ---- Infantry under fire: the loss tally, the unit group, the computer player's groups ----
   // The battle's loss tally, when it keeps one: men lost, and a gun (weapon classes 2 and 3)
