@@ -393,6 +393,9 @@ class Map : public GObject {
   int32_t CraterStateAt(float x, float y) const;
   // The fire of the tile under the point: 0 not burning, 1 light building, 2 heavy, 3 other.
   int32_t BurningAt(float x, float y) const;
+  // The point ahead stands on a burning tile and the point itself does not: a mover's way
+  // into a fire. Points on one tile are answered with one read.
+  bool BurningAheadOnly(float x, float y, float aheadX, float aheadY) const;
   // The building the map view picked; the view pulls the clicked point into it.
   void SetPickedBuilding(Building* building) { pickedBuilding_ = building; }
   Building* GetPickedBuilding() const { return pickedBuilding_; }

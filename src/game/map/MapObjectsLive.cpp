@@ -65,6 +65,14 @@ int32_t Map::BurningAt(float x, float y) const {
   return fire.state.GetU8(tx, ty);
 }
 
+bool Map::BurningAheadOnly(float x, float y, float aheadX, float aheadY) const {
+  if (TruncateToInt32(x * 0.05f) == TruncateToInt32(aheadX * 0.05f) &&
+      TruncateToInt32(y * 0.05f) == TruncateToInt32(aheadY * 0.05f)) {
+    return false;
+  }
+  return BurningAt(x, y) == 0 && BurningAt(aheadX, aheadY) != 0;
+}
+
 void Map::TryIgnite(float chance, float x, float y) {
   MapBattleServices* battle = app_->GetBattleOrOperation();
   if (battle == nullptr) return;

@@ -190,7 +190,7 @@ float Infantry::TerrainSpeed(float* floorLevel, bool& minefieldAhead) const {
   const int32_t weaponType = weapon == kNoWeapon ? -1 : GetMainWeaponType();
   s *= TerrainSpeedFactor(t, speedClass, weaponType);
   if (s > 0.0f && inMotion) s = AdjustForLevelTerrain(s, mapTerrain, floorLevel);
-  if (map->BurningAt(x, y) == 0 && map->BurningAt(lx, ly) != 0) return 0.0f;
+  if (map->BurningAheadOnly(x, y, lx, ly)) return 0.0f;
   const int32_t condition = battle->GetGroundCondition();
   if ((condition == 5 || condition == 7 || condition == 8) && IsGroundConditionTerrain(mapTerrain)) {
     s *= condition == 8 ? 0.25f : 0.5f;

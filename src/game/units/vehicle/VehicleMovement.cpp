@@ -163,7 +163,7 @@ float Vehicle::TerrainMobility(float* levelOut) {
       } else if (grade == 2) {
         v = std::min(v, 0.0013f);
       }
-      if (map != nullptr && map->BurningAt(x, y) == 0 && map->BurningAt(gLookAheadX, gLookAheadY) != 0) return 0.0f;
+      if (map != nullptr && map->BurningAheadOnly(x, y, gLookAheadX, gLookAheadY)) return 0.0f;
       if (waypointCount > 0) {
         const int32_t m = WaypointAt(0).moveMode;
         if (m != 3) {
