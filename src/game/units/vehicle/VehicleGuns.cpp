@@ -3,7 +3,6 @@
 // chance of being hit and of being seen.
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "framework/core/GErrorLog.h"
 #include "framework/core/Quorl.h"
@@ -36,13 +35,6 @@ bool IsBeyondReach(const Unit& from, const Unit& other, float reach) {
   const float dy = other.y - from.y;
   if (std::sqrt(dx * dx + dy * dy) >= reach) return true;
   return from.DistanceTo(other) >= reach;
-}
-
-// The units a machine gun's search gathers, kept for the next search so that it allocates
-// nothing once the list has grown.
-std::vector<Unit*>& MachineGunScratch() {
-  thread_local std::vector<Unit*> units;
-  return units;
 }
 
 // A live unit of the side other than the one excluded stands within the radius of the point.
@@ -328,17 +320,9 @@ bool Vehicle::FindMGTarget(float centre, float halfWidth, float range, bool turr
   const uint8_t keptChoice = firingBytes[kMachineGunMode];
   const int32_t keptKind = ammoKind;
   float best = 0.0f;
-  // The battle in play hands on the units within range along each axis, in its order: any
-  // other is beyond reach, refused by IsMGCandidate before anything is looked at. The list is
-  // taken from the scratch while in use, so a search started inside this one makes its own.
-  std::vector<Unit*> near;
-  near.swap(MachineGunScratch());
-  const UnitServices* services = GetUnitServices();
-  if (services == nullptr || !services->GatherUnitsNear(*this, range, near)) {
-    near.clear();
-    for (int32_t i = 0; i < battle->GetUnitCount(); ++i) near.push_back(UnitOfView(battle->GetUnit(i)));
-  }
-  for (Unit* u : near) {
+  const int32_t count = battle->GetUnitCount();
+  for (int32_t i = 0; i < count; ++i) {
+    Unit* u = UnitOfView(battle->GetUnit(i));
     if (u == nullptr || (turretGun && keptTarget != nullptr && u != keptTarget)) continue;
     if (!IsMGCandidate(*u, centre, halfWidth, range, bowGun, heavy, antiAircraft)) continue;
     const float score = EvaluateCandidateTarget(u);
@@ -349,7 +333,6 @@ bool Vehicle::FindMGTarget(float centre, float halfWidth, float range, bool turr
       outTarget = u;
     }
   }
-  near.swap(MachineGunScratch());
   target = keptTarget;
   areaFire = keptArea;
   firingBytes[kMachineGunMode] = keptChoice;
