@@ -146,10 +146,12 @@ void AIGroupPlan::AskAhead(int32_t index, Round round) {
     if (!AIOperational::MoveSpreads(unit, advance.spread)) continue;
     // The move's spread draws from the generator as many times as its route decides. A route
     // a worker has found already is spread as the move's order will spread it (an armoured
-    // unit's order adds a waypoint at its target first), and no route draws nothing; until
-    // the route is known the units after it cannot be guessed.
+    // unit's order adds a waypoint at its target first), and no route draws nothing. Until
+    // the route is known the units after it are guessed as if the spread drew nothing: an
+    // infantry unit that heads for a friend's waypoint goes there whatever the draws, so most
+    // of those guesses hold, and a wrong one costs a worker's time, not the plan's.
     const MapRouteAhead::Answer* answer = key.moveClass >= 0 ? ahead.Finished(key) : nullptr;
-    if (answer == nullptr || (unit.IsArmored(false) && unit.target != nullptr)) break;
+    if (answer == nullptr || (unit.IsArmored(false) && unit.target != nullptr)) continue;
     if (answer->result != Map::kRouteFound || answer->points.count <= 0) continue;
     std::array<Waypoint, PathPoints::kMaxPoints> route{};
     const int32_t count = std::min(answer->points.count, PathPoints::kMaxPoints);
