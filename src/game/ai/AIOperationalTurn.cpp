@@ -85,7 +85,10 @@ void AIOperational::PlanTurn(Battle& battle, int32_t side, ComputerPlayerHost& h
     meter->Advance();
     if (map != nullptr) {
       AIPlanProfile::Scope timed(AIPlanProfile::kCostGrids);
-      map->BuildCostGrid(side == 0 ? 1 : 0, -1);
+      // Every class is built for this side when first searched. The grids built before are
+      // kept to be handed back then, and freed rather than cleared: a large map's five cleared
+      // grids are tens of megabytes written for nothing whenever a kept grid comes back.
+      map->FreeCostGrids();
     }
     meter->AdvanceSteps(3);
     if (context.defender) {
