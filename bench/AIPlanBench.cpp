@@ -47,6 +47,7 @@
 #include "game/units/vehicle/Vehicle.h"
 #include "platform/PFile.h"
 #include "platform/PPath.h"
+#include "platform/PWorkerPool.h"
 
 namespace {
 
@@ -259,10 +260,12 @@ class TimingPlanner : public AIOperational {
     const int64_t weighed = TraceLineCounter::samples;
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
+    const int64_t ownStart = PWorkerPool::ThreadCpuNanoseconds();
     AIOperational::PlanTurn(battle, side, host);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     seconds.push_back(took.count());
     cpuSeconds.push_back(static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+    ownCpuSeconds += static_cast<double>(PWorkerPool::ThreadCpuNanoseconds() - ownStart) * 1e-9;
     traces += TraceLineCounter::calls - traced;
     samples += TraceLineCounter::samples - weighed;
     digest = digest * 31u + OrdersDigest(battle);
@@ -272,6 +275,9 @@ class TimingPlanner : public AIOperational {
   std::vector<double> seconds;
   // The processor time of each plan, which other programs on the machine do not stretch.
   std::vector<double> cpuSeconds;
+  // The processor time of the planning thread alone over all plans: with workers enough and
+  // cores to run them, the plans take at least this long, however loaded the machine is.
+  double ownCpuSeconds = 0.0;
   // The lines of sight the plans traced and the points they weighed along them.
   int64_t traces = 0;
   int64_t samples = 0;
@@ -324,6 +330,7 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
       headless.Go(1);
       planner.seconds.clear();
       planner.cpuSeconds.clear();
+      planner.ownCpuSeconds = 0.0;
       planner.traces = 0;
       planner.samples = 0;
     } else {
@@ -388,6 +395,7 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
     state.counters["worst_plan_cpu_ms"] =
         planner.cpuSeconds.empty() ? 0.0 : *std::max_element(planner.cpuSeconds.begin(), planner.cpuSeconds.end()) * 1000.0;
     state.counters["all_plans_cpu_ms"] = cpuTotal * 1000.0;
+    state.counters["planning_thread_cpu_ms"] = planner.ownCpuSeconds * 1000.0;
     state.counters["trial_copies"] = static_cast<double>(Unit::gTrialCopies - copies);
     state.counters["plan_traces"] = static_cast<double>(planner.traces);
     state.counters["plan_trace_samples"] = static_cast<double>(planner.samples);
