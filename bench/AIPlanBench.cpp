@@ -304,7 +304,7 @@ void OneFreeGroup(Battle& battle, int32_t side) {
 }
 
 // Every orders plan of both computer sides over turns 1 to 10 of the scenario, each timed on
-// its own, with the route searches on 1, 2 and 4 threads (the orders are the same on each). The plain large battle is set up already: after its set-up GO each side's units
+// its own, with the route searches on 1, 2, 4 and 8 threads (the orders are the same on each). The plain large battle is set up already: after its set-up GO each side's units
 // form one free group. The set-up variant is set up by both computer sides in its set-up GO,
 // whose plans are not counted.
 // The benchmark's argument is the number of threads the map's route searches run on.
@@ -451,11 +451,11 @@ void RunOrdersPlans(benchmark::State& state, const char* scenario, bool computer
 }
 
 void BM_OrdersPlansTurns1To10(benchmark::State& state) { RunOrdersPlans(state, TARVANE_LARGE_BATTLE, false); }
-BENCHMARK(BM_OrdersPlansTurns1To10)->Arg(1)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_OrdersPlansTurns1To10)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Iterations(1)->Unit(benchmark::kSecond);
 
 // The same after both computer sides set up the set-up variant (groups sent to its four flags).
 void BM_OrdersPlansAfterComputerSetUp(benchmark::State& state) { RunOrdersPlans(state, TARVANE_LARGE_SETUP, true); }
-BENCHMARK(BM_OrdersPlansAfterComputerSetUp)->Arg(1)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_OrdersPlansAfterComputerSetUp)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -47,8 +47,9 @@ class AIGroupPlan {
   // answered later only when the unit asks exactly that search. An infantry move spreads its
   // route with draws whose number the route decides: once a worker has found that route, its
   // spread is drawn here first, the same draws in the same order, so that the searches of the
-  // units after it start before its order is given; before that, the units after it are
-  // guessed as if it drew nothing. A search no longer guessed is dropped.
+  // units after it start before its order is given; before that, only the units after it
+  // that head for a friend's waypoint, a place no draw moves, are guessed. A search no longer
+  // guessed is dropped.
   void AskAhead(int32_t index, Round round);
   // Drops the searches still held for the round once it is over.
   void DropAskedAhead();

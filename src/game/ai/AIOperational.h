@@ -291,6 +291,8 @@ class AIOperational : public ComputerPlayer {
     float x = 0.0f;
     float y = 0.0f;
     bool spread = false;
+    // Moving to a friend's waypoint: the place is the friend's whatever the draws before it.
+    bool toFriendsWaypoint = false;
   };
   // The decision, with AdvanceOnGoal's draws from the generator; nothing else is changed, so
   // that a planner may also ask it ahead with the generator put back afterwards.

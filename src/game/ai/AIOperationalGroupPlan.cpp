@@ -127,6 +127,8 @@ void AIGroupPlan::AskAhead(int32_t index, Round round) {
   std::vector<MapRouteAhead::Key> asking;
   const uint32_t generator = RandomState();
   const RandomBoundObserver observer = SetRandomBoundObserver(nullptr);
+  // Whether the draws so far are those the units will make.
+  bool drawsKnown = true;
   // The units from index on draw as they will, as far as the draws can be known.
   for (int32_t j = index; j < plans.Count() && asking.size() < wanted; ++j) {
     const UnitPlan& record = *At(j);
@@ -141,17 +143,23 @@ void AIGroupPlan::AskAhead(int32_t index, Round round) {
     if (!forward) continue;
     const AIOperational::Advance advance = AIOperational::ChooseAdvance(context, unit, goal);
     if (advance.kind != AIOperational::Advance::kMoves) continue;
+    // Past a spread not drawn yet, only a move to a friend's waypoint is guessed: any other
+    // place is drawn, and with other draws than the guess's.
+    if (!drawsKnown && !advance.toFriendsWaypoint) continue;
     const MapRouteAhead::Key key = map->AskRoute(unit, unit.x, unit.y, advance.x, advance.y);
     if (key.moveClass >= 0 && std::find(asking.begin(), asking.end(), key) == asking.end()) asking.push_back(key);
     if (!AIOperational::MoveSpreads(unit, advance.spread)) continue;
     // The move's spread draws from the generator as many times as its route decides. A route
     // a worker has found already is spread as the move's order will spread it (an armoured
     // unit's order adds a waypoint at its target first), and no route draws nothing. Until
-    // the route is known the units after it are guessed as if the spread drew nothing: an
-    // infantry unit that heads for a friend's waypoint goes there whatever the draws, so most
-    // of those guesses hold, and a wrong one costs a worker's time, not the plan's.
-    const MapRouteAhead::Answer* answer = key.moveClass >= 0 ? ahead.Finished(key) : nullptr;
-    if (answer == nullptr || (unit.IsArmored(false) && unit.target != nullptr)) continue;
+    // the route is known the draws after it are not known either, but an infantry unit that
+    // heads for a friend's waypoint mostly goes there whatever they are: those guesses are
+    // still made, a wrong one costing a worker's time, not the plan's.
+    const MapRouteAhead::Answer* answer = drawsKnown && key.moveClass >= 0 ? ahead.Finished(key) : nullptr;
+    if (answer == nullptr || (unit.IsArmored(false) && unit.target != nullptr)) {
+      drawsKnown = false;
+      continue;
+    }
     if (answer->result != Map::kRouteFound || answer->points.count <= 0) continue;
     std::array<Waypoint, PathPoints::kMaxPoints> route{};
     const int32_t count = std::min(answer->points.count, PathPoints::kMaxPoints);

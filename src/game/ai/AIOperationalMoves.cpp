@@ -375,6 +375,7 @@ AIOperational::Advance AIOperational::ChooseAdvance(const AIPlanContext& context
         if (unit.AngleToPoint(h, point.x, point.y, true) <= 45.0f && unit.DistanceToPoint(point.x, point.y) > 220.0f) {
           advance.x = point.x;
           advance.y = point.y;
+          advance.toFriendsWaypoint = true;
           return advance;
         }
       }
