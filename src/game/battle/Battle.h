@@ -255,7 +255,10 @@ class Battle : public BattleBase {
   void SetSmokeCloudTime(const Packet& packet);
   void DeleteReplayEffects();
   // ---- The turn's record (BattleRecord.cpp): the rules' side of the replay ----
-  // Units and map back to the turn's start, the record to its first slice.
+  // The map back to the turn's start and the record to its first slice, the units' firing
+  // timers cleared. The units come back with slice 0: every unit of the turn's start filed its
+  // opening state there (one made during the action files itself absent there), so the first
+  // slice played shows each as slice 0 left it, however far the action or a replay had gone.
   void StartRecord();
   // Plays the packets after the last slice played up to this one; units move between their
   // packets up to the action's last slice and keep their recorded state after it.
