@@ -210,6 +210,25 @@ void WRBattleScreen::ActionStarted(Battle& battle, bool play) {
   battle.BeginReplay(play);
 }
 
+void WRBattleScreen::HideGoStrip() {
+  if (Battle* battle = CurrentBattle()) battle->HideGoStrip();
+}
+
+void WRBattleScreen::ShowGoStrip() {
+  if (Battle* battle = CurrentBattle()) battle->ShowGoStrip();
+}
+
+void WRBattleScreen::ShowProgress(int32_t slice) {
+  if (Battle* battle = CurrentBattle()) battle->ShowProgress(slice);
+}
+
+void WRBattleScreen::ReplayForSecondViewer() {
+  Battle* battle = CurrentBattle();
+  if (battle == nullptr) return;
+  battle->ReplayControl(Replay::kPaused);
+  battle->ReplayControl(Replay::kRestart);
+}
+
 void WRBattleScreen::PlaySound(int32_t number, int32_t priority) {
   if (gSoundManager != nullptr) gSoundManager->PlaySound(static_cast<int16_t>(number), priority);
 }

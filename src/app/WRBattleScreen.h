@@ -103,6 +103,11 @@ class WRBattleScreen : public BattleScreenSeam,
   // ---- ReplayScreen: the strip's replay controls, the sound manager and the map's sounds ----
   // The units' figures move on to this frame before the action is computed.
   void ActionStarted(Battle& battle, bool play) override;
+  // The strip's GO panel, the progress bar and the replay's controls of the current battle.
+  void HideGoStrip() override;
+  void ShowGoStrip() override;
+  void ShowProgress(int32_t slice) override;
+  void ReplayForSecondViewer() override;
   void PlaySound(int32_t number, int32_t priority) override;
   void SetBlinkIndicator(bool on) override;
   void ShowGoButton(bool shown) override;

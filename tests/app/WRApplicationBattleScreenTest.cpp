@@ -14,6 +14,7 @@
 #include "ShellRig.h"
 #include "framework/ui/GView.h"
 #include "game/battle/BattleOrderHost.h"
+#include "game/battle/screen/BattleProgressBar.h"
 #include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/map/Crater.h"
@@ -69,6 +70,16 @@ TEST(ShellBattleScreenTest, TheApplicationOpensDrawsAndClosesTheBattleScreen) {
   EXPECT_EQ(view->GetFieldOfView(), battle.map->frame.fieldOfView);
   EXPECT_GT(view->GetFieldOfView(), 0.0f);
   EXPECT_GT(view->GetNearPlane(), 0.0f);
+  // The turn's notices reach the strip: the GO panel goes for the action and comes back with
+  // the next orders; the bar follows the computing (a new fill shows at once).
+  ASSERT_NE(battle.Screen().views.networkPanel, nullptr);
+  battle.replayScreen->HideGoStrip();
+  EXPECT_FALSE(battle.Screen().views.networkPanel->IsVisible());
+  battle.replayScreen->ShowGoStrip();
+  EXPECT_TRUE(battle.Screen().views.networkPanel->IsVisible());
+  ASSERT_NE(battle.Screen().views.progressBar, nullptr);
+  battle.replayScreen->ShowProgress(1200);
+  EXPECT_GT(battle.Screen().views.progressBar->GetFill(), 0);
 
   // Leaving the 3-D view for a briefing hides it; back after the results every crater shows.
   battle.SetViewActive(false);

@@ -302,7 +302,8 @@ class Battle : public BattleBase {
   // ---- The action phase and shots (BattleAction.cpp, BattleShots.cpp) ----
   // Computes the turn's 2,401 slices and the tail of late shots and sorts the packets; without
   // compute only sorts them. Then the record starts (StartRecord; a computed action's first
-  // slice played) and the replay screen, when there is one, is told the action started.
+  // slice played) and the replay screen, when there is one, is told the action started; before
+  // it, that its GO strip goes and, while computing, how far the computing has come.
   void ComputeAction(bool compute);
   // A unit made during the slice (a squad split): it joins the group at the next slice.
   void AddUnitLater(Unit* unit);
@@ -312,10 +313,6 @@ class Battle : public BattleBase {
   // A unit made by a unit (a split-off half, an ambush marker) joins the unit group: right
   // after `after` (at the end without one) outside the action, after the slice within it.
   void JoinNewUnit(Unit* unit, const Unit* after);
-  // The progress bar's fill from the slice; with no screen only the value is kept.
-  void ShowProgress(int32_t slice);
-  // The replay strip's light that calls for the next turn, on or off; without a strip nothing.
-  void EnableBlinkIndicator(bool on);
   // A shot due at the current slice plus the delay, in the in-flight list, or in the second
   // list for a visibility event or while the due shots are being carried out.
   BattleShot* NewShot(int32_t a, int32_t b, int32_t delay, uint8_t sideByte, bool visibilityEvent);
@@ -414,7 +411,6 @@ class Battle : public BattleBase {
   GObjectGroup shots;       // BattleShot in flight, owned
   GObjectGroup laterShots;  // BattleShot made during the due-shot pass or visibility events, owned
   GGroup laterUnits;        // units made during the slice, not owned
-  int32_t progressFill = 0;
   int32_t soundChannels = 17;  // the sound thinning's budget: the sound manager's channels
   bool inDueShotPass = false;
   // The shots a unit filed since the last fire packet: the packet that follows shows them. Held
@@ -532,6 +528,10 @@ class Battle : public BattleBase {
   void ShowScoreShares();
   // The GO strip goes for the action and its replay.
   void HideGoStrip();
+  // The progress bar's fill from the computing's slice; without a bar nothing.
+  void ShowProgress(int32_t slice);
+  // The replay strip's light that calls for the next turn, on or off; without a strip nothing.
+  void EnableBlinkIndicator(bool on);
   // The replay's strip takes the place of the orders' until the next turn (not while the
   // network's state shows the other player's replay).
   void ShowReplayStrip();

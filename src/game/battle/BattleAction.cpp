@@ -39,7 +39,6 @@ void Battle::RefreshUnitDisplays() {
   for (int32_t i = 0; i < units.Count(); ++i) {
     if (auto* infantry = UnitAt(i)->AsInfantryUnit()) infantry->FindCommandingLeader();
   }
-  InvalidateInfoPanel();
   if (replayScreen != nullptr) replayScreen->InvalidateInfoPanel();
 }
 
@@ -86,8 +85,10 @@ void Battle::UpdateQuietCounters() {
 void Battle::ComputeAction(bool compute) {
   ComputeStrengthRatios();
   // The GO strip goes for the action and its replay; the indicator blinks again at the end.
-  HideGoStrip();
-  EnableBlinkIndicator(false);
+  if (replayScreen != nullptr) {
+    replayScreen->HideGoStrip();
+    replayScreen->SetBlinkIndicator(false);
+  }
   // The turn-start snapshot comes before any stored form with the turn-start set.
   if (map != nullptr) {
     map->SaveTurnStartState();
@@ -104,12 +105,12 @@ void Battle::ComputeAction(bool compute) {
     Unit* remembered = selectedUnit;
     selectedUnit = nullptr;
     selectedWaypoint = -1;
-    ShowProgress(0);
+    if (replayScreen != nullptr) replayScreen->ShowProgress(0);
     currentSlice = -1;
     // Every tile burning at the turn's start is heard again from the replay's start.
     if (map != nullptr) map->ReapplyFires();
     for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->BeginTurn();
-    ShowProgress(0);
+    if (replayScreen != nullptr) replayScreen->ShowProgress(0);
     for (++currentSlice; currentSlice <= kLastSlice; ++currentSlice) {
       sliceSerial = NextSliceSerial();
       RunDueShots();
@@ -126,7 +127,7 @@ void Battle::ComputeAction(bool compute) {
       }
       if (slice % 40 == 39) {
         StepSmokeClouds();
-        ShowProgress(slice);
+        if (replayScreen != nullptr) replayScreen->ShowProgress(slice);
         // The link stays alive and sends what it holds: a turn computed for minutes must not
         // look like silence, nor leave a message half sent, to the machine waiting for it.
         ++keepAlivePasses;

@@ -228,8 +228,7 @@ void Battle::NextTurn() {
   const int32_t connection = app.GetConnectionType();
   if (app.GetHumanPlayers() >= 2 && connection == 0 && app.Exchange().GetSecondOrders()) {
     // The first player has watched: the replay starts again for the second.
-    ReplayControl(Replay::kPaused);
-    ReplayControl(Replay::kRestart);
+    if (replayScreen != nullptr) replayScreen->ReplayForSecondViewer();
     if (app.Exchange().ContinueAfterTurn()) return;
   }
   if (connection == 1 && !app.Exchange().GetSecondOrders()) {
@@ -245,7 +244,7 @@ void Battle::NextTurn() {
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->SnapshotOrders();
   replayState = Replay::kStopped;
   DeleteReplayEffects();
-  ShowGoStrip();
+  if (replayScreen != nullptr) replayScreen->ShowGoStrip();
   // The seek above may have queued looped sounds that no frame has taken yet: they pointed
   // into the packets.
   packets.DeleteAll(true);

@@ -4,10 +4,13 @@
 class Battle;
 class Packet;
 
-// What the replay asks of the battle screen and the sound: the start of the action's replay, the
-// end-of-replay sound, the blinking indicator, the go-button picture, the seconds display, the camera counter, the
-// Shift key and the sounds handed over each frame. The battle screen implements it; tests use
-// a fake. Without one the replay runs silently.
+// What the turn and its replay tell the battle screen and the sound, and the little they ask:
+// the action computed (the GO strip hidden, its progress) and the next orders (the GO strip
+// back), the start of the action's replay, the second hot-seat viewer's replay, the
+// end-of-replay sound, the blinking indicator, the go-button picture, the seconds display, the
+// camera counter, the Shift key and the sounds handed over each frame. The battle screen
+// implements it; tests use a fake. Without one (the headless battle) the turn runs unseen and
+// the replay silently.
 class ReplayScreen {
  public:
   virtual ~ReplayScreen() = default;
@@ -16,6 +19,15 @@ class ReplayScreen {
   // figures up to date and starts the replay (Battle::BeginReplay), playing when the action
   // was computed here (play), paused at the start of an action received.
   virtual void ActionStarted(Battle& battle, bool play) = 0;
+  // The action is about to be computed or received: the GO strip goes until the next orders.
+  virtual void HideGoStrip() = 0;
+  // The next orders phase: the replay's strip goes and the GO strip shows again.
+  virtual void ShowGoStrip() = 0;
+  // The computing of the action has reached this slice (0 at its start).
+  virtual void ShowProgress(int32_t slice) = 0;
+  // Hot seat: the first player has watched the action; the replay starts again from the turn's
+  // start, paused, for the second.
+  virtual void ReplayForSecondViewer() = 0;
   virtual void PlaySound(int32_t number, int32_t priority) = 0;
   virtual void SetBlinkIndicator(bool on) = 0;
   virtual void ShowGoButton(bool shown) = 0;

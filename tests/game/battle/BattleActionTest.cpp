@@ -97,8 +97,15 @@ TEST(BattleAction, CountsEverySliceAndThePeriodicWork) {
 TEST(BattleAction, TheScreenStartsTheReplayOnceTheRecordStandsAtItsStart) {
   // The screen is told after the action, and starts its replay as the program's screen does:
   // a computed action plays, one received waits paused. Neither draws from the game's
-  // generator, so the check value logged after the action is the headless battle's.
+  // generator, so the check value logged after the action is the headless battle's. Before
+  // it the screen hides its GO strip and its light and follows the computing every 40 slices.
   struct StartingScreen : QuietReplayScreen {
+    void HideGoStrip() override { strip += told == 0 ? "hidden " : "late "; }
+    void SetBlinkIndicator(bool on) override { strip += on ? "on " : "off "; }
+    void ShowProgress(int32_t slice) override {
+      ++progressShown;
+      lastProgress = slice;
+    }
     void ActionStarted(Battle& battle, bool play) override {
       ++told;
       played = play;
@@ -109,6 +116,9 @@ TEST(BattleAction, TheScreenStartsTheReplayOnceTheRecordStandsAtItsStart) {
       generatorMoved = RandomState() != generator;
     }
     int32_t told = 0;
+    std::string strip;
+    int32_t progressShown = 0;
+    int32_t lastProgress = -1;
     bool played = false;
     uint8_t computingThen = 1;
     int32_t previousThen = -2;
@@ -124,6 +134,9 @@ TEST(BattleAction, TheScreenStartsTheReplayOnceTheRecordStandsAtItsStart) {
     battle.ComputeAction(compute);
     EXPECT_EQ(a->steps, compute ? 2401 : 0);
     EXPECT_EQ(screen.told, 1);
+    EXPECT_EQ(screen.strip, "hidden off ");
+    EXPECT_EQ(screen.progressShown, compute ? 62 : 0);
+    EXPECT_EQ(screen.lastProgress, compute ? 2399 : -1);
     EXPECT_EQ(screen.played, compute);
     EXPECT_EQ(screen.computingThen, 0);
     EXPECT_EQ(screen.previousThen, compute ? 0 : -1);

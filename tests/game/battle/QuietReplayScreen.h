@@ -9,6 +9,10 @@ class QuietReplayScreen : public ReplayScreen {
  public:
   explicit QuietReplayScreen(int32_t channels = 0) : channels_(channels) {}
   void ActionStarted(Battle&, bool) override {}
+  void HideGoStrip() override {}
+  void ShowGoStrip() override {}
+  void ShowProgress(int32_t) override {}
+  void ReplayForSecondViewer() override {}
   void PlaySound(int32_t, int32_t) override {}
   void SetBlinkIndicator(bool) override {}
   void ShowGoButton(bool) override {}

@@ -208,8 +208,6 @@ void Battle::BuildScreenOfSize(int32_t width, int32_t height) {
 }
 
 void Battle::ShowProgress(int32_t slice) {
-  // The bar is the screen's; the fill is kept so a screen can draw it when it changes.
-  progressFill = slice < 0 ? 0 : slice;
   BattleProgressBar* bar = screenParts_ != nullptr ? screenParts_->views.progressBar : nullptr;
   if (bar != nullptr && bar->SetSlice(slice) && gKernel != nullptr) {
     gKernel->UpdateScreen();

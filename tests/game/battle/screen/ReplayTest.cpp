@@ -23,6 +23,10 @@ namespace {
 class FakeScreen : public ReplayScreen {
  public:
   void ActionStarted(Battle&, bool) override {}
+  void HideGoStrip() override {}
+  void ShowGoStrip() override {}
+  void ShowProgress(int32_t) override {}
+  void ReplayForSecondViewer() override {}
   void PlaySound(int32_t number, int32_t priority) override {
     calls.push_back("sound " + std::to_string(number) + " " + std::to_string(priority));
   }
