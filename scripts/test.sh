@@ -36,7 +36,8 @@ step cmake --build build/fuzz -j"$jobs" --target tarvane_fuzzers
 #
 # The libraries of the sanitizer build compile as a unity build, sixteen sources to a file: the
 # game's headers are parsed once per sixteen sources instead of once per source, which takes
-# more than half of the libraries' compile time off (the test files still compile one by one).
+# more than half of the libraries' compile time off. The test files compile eight to a file
+# (tests/CMakeLists.txt), but for those whose helpers share a name with a neighbour's.
 step cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" \
   -DTARVANE_SANITIZE=ON -DTARVANE_BENCH=OFF -DTARVANE_TEST_SHARDS=4 \
   -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16
