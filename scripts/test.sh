@@ -47,9 +47,10 @@ step cmake --build build/sanitize -j"$jobs"
 
 # The drawing threads, the sound and the computer player's route-search workers under
 # ThreadSanitizer: only the renderer, device, sound, worker-pool and whole-battle computer-player
-# tests, which are the ones that run threads.
+# tests, which are the ones that run threads. A unity build as the sanitizer build's.
 step cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
-  -DTARVANE_TSAN=ON -DTARVANE_BENCH=OFF -DTARVANE_TEST_SHARDS=4
+  -DTARVANE_TSAN=ON -DTARVANE_BENCH=OFF -DTARVANE_TEST_SHARDS=4 \
+  -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16
 step cmake --build build/tsan -j"$jobs" --target test_threads test_threads_ai
 (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest -j"$jobs" --output-on-failure --timeout 600 \
   -R '^threads\.') || status=1
