@@ -344,7 +344,8 @@ class Battle : public BattleBase {
   // Every 40 slices: the smoke clouds age; a spent one clears with its packet.
   void StepSmokeClouds();
 
-  // ---- Commands and GO (BattleCommands.cpp) ----
+  // ---- Commands (screen/BattleScreen.cpp), GO (BattleAction.cpp), the set-up GO and the next
+  // turn (BattleCommands.cpp) ----
   // 9, 17, 18 GO; 10 the next turn; 11-15 the replay controls while the replay shows; 20-51
   // the orders menu's (ignored with a log line when none is open); others are the screen's.
   void DoCommand(int32_t command);

@@ -1,4 +1,4 @@
-// The action phase: the turn's 2,401 slices, the tail of late shots, the periodic map work,
+// The GO of the orders phase and the action it computes: the turn's 2,401 slices, the tail of late shots, the periodic map work,
 // the packet statistics and the start of the turn's record.
 #include <atomic>
 
@@ -7,8 +7,12 @@
 #include "game/battle/Battle.h"
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleShot.h"
+#include "game/battle/Campaign.h"
+#include "game/battle/NetworkAutosave.h"
+#include "game/battle/ResultsScreen.h"
 #include "game/battle/Packet.h"
 #include "game/battle/ReplayScreen.h"
+#include "game/map/BattlefieldScreen.h"
 #include "game/map/Building.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
@@ -16,6 +20,7 @@
 #include "game/map/TurnExchange.h"
 #include "game/units/infantry/Infantry.h"
 #include "game/units/Unit.h"
+#include "game/units/ports/UnitServices.h"
 
 namespace {
 
@@ -209,4 +214,50 @@ void Battle::StepSmokeClouds() {
     map->InvalidateVisibilityNear(cloud->x, cloud->y, cloud->radius);
     clouds->RemoveAt(i, true);
   }
+}
+
+void NetworkAutosave(MapAppServices& app) {
+  const uint32_t generator = RandomState();
+  app.Exchange().Autosave(false);
+  SeedRandom(generator);
+}
+
+void Battle::Go() {
+  mapViewFlag = 0;
+  if (map != nullptr) map->CloseUnitInfoBalloon();
+  // In the editor GO only resets the editor's objects.
+  if (IsEditorOpen()) {
+    App().Battlefield().ReturnToEditor();
+    return;
+  }
+  // After the end, a look at the map goes back to the results.
+  if (setupPhase == 0 && ShowResultsAgain()) return;
+  // In TCP/IP play the GO first sends this side's orders; the battle goes on once both
+  // sides' orders are here.
+  MapAppServices& app = App();
+  const bool network = app.GetConnectionType() == NetworkConnectionTcpIp;
+  if (network && setupPhase == 0) NetworkAutosave(app);
+  if (network && !app.Exchange().EndNetworkOrders()) return;
+  if (setupPhase != 0) {
+    SetupGo();
+    if (network) app.Exchange().NetworkSetupEnded();
+  } else {
+    OrdersGo();
+  }
+}
+
+void Battle::OrdersGo() {
+  const int32_t side = App().GetCurrentSide() & 1;
+  if (DecideSurrender(side)) return;
+  MapAppServices& app = App();
+  // The first side of a hotseat or e-mail turn is done: the other gives its orders next.
+  if (!app.Exchange().GetSecondOrders() && app.GetConnectionType() != 2 && app.Exchange().ContinueAfterTurn()) return;
+  BattleCanonicalPass::Run(*this);
+  if (PlanComputerSides(true, side)) return;
+  GErrorLog::LogValue("Action seed =", sharedSeed);
+  SeedRandom(sharedSeed);
+  GErrorLog::LogValue("RndCheckA =", RandomPreservingSeed());
+  ComputeAction(true);
+  GErrorLog::LogValue("RndCheckB =", RandomPreservingSeed());
+  if (app.GetConnectionType() == 1) app.Exchange().ContinueAfterTurn();
 }

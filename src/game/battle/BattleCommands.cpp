@@ -1,5 +1,4 @@
-// The battle's command handler and its GO: the set-up GO, the orders GO that computes the
-// action, and the next turn.
+// The set-up GO, the next turn and the removal of units between turns.
 #include <algorithm>
 #include <vector>
 
@@ -9,13 +8,12 @@
 #include "game/battle/BattleCanonicalPass.h"
 #include "game/battle/BattleKeyHost.h"
 #include "game/battle/Campaign.h"
+#include "game/battle/NetworkAutosave.h"
 #include "game/battle/ReplayScreen.h"
 #include "game/battle/ResultsScreen.h"
-#include "game/map/BalloonTarget.h"
 #include "game/map/BattlefieldScreen.h"
 #include "game/map/Map.h"
 #include "game/map/MapAppServices.h"
-#include "game/map/OrderMenuTarget.h"
 #include "game/map/TurnExchange.h"
 #include "game/map/OrderState.h"
 #include "game/units/ports/InanimateServices.h"
@@ -24,100 +22,6 @@
 #include "game/units/tables/UnitCodes.h"
 #include "game/units/ports/UnitServices.h"
 
-namespace {
-constexpr int32_t kConnectionTcpIp = 2;
-
-// In TCP/IP play the game is saved at each GO of the orders phase and at the start of each
-// orders phase, so that a lost connection can be resumed from the autosave. Writing a file
-// draws letters for its temporary name: the game's draws stay as they were.
-void NetworkAutosave(MapAppServices& app) {
-  const uint32_t generator = RandomState();
-  app.Exchange().Autosave(false);
-  SeedRandom(generator);
-}
-}  // namespace
-
-void Battle::DoCommand(int32_t command) {
-  if (command >= kOrderFirst && command <= kOrderLast) {
-    // The orders menu's codes go back to the open menu, which gives the order.
-    if (map != nullptr) {
-      if (auto* menu = dynamic_cast<OrderMenuTarget*>(map->camera.openMenu)) {
-        menu->Execute(command);
-        return;
-      }
-    }
-    // Without an open menu there is nothing to give them to.
-    GErrorLog::LogValue("Order command with no orders menu open, ignored:", command);
-    return;
-  }
-  switch (command) {
-    // The camera buttons of the battle screen.
-    case 1:
-    case 2:
-      if (map != nullptr) map->TurnCamera(command == 1 ? 1.0f : -1.0f);
-      break;
-    case 3:
-    case 4:
-      if (map != nullptr) map->MoveCamera(command, 1.0f);
-      break;
-    case 5:
-    case 6:
-      if (map != nullptr) map->MoveCamera(command - 4, 1.0f);
-      break;
-    case 7:
-    case 8:
-      if (map != nullptr) map->ChangeCameraLevel(command == 8);
-      break;
-    case 16:
-      // The button of the open unit information balloon.
-      if (map != nullptr) {
-        if (auto* balloon = dynamic_cast<BalloonTarget*>(map->display.unitBalloon)) balloon->ToggleKillInfo();
-      }
-      break;
-    case 17:
-      // The side to play chooses to fight this night battle.
-      if (auto* operation = dynamic_cast<Campaign*>(App().GetOperation())) {
-        operation->nightIntent[App().GetCurrentSide() & 1] = 2;
-      }
-      Go();
-      break;
-    case 9:
-    case 18: Go(); break;
-    case 10: NextTurn(); break;
-    case Replay::kRestart:
-    case Replay::kBack:
-    case Replay::kPaused:
-    case Replay::kPlaying:
-    case Replay::kForward:
-      if (App().GetInputMode() == InputModes::kReplay) ReplayControl(command);
-      break;
-    default: break;
-  }
-}
-
-void Battle::Go() {
-  mapViewFlag = 0;
-  if (map != nullptr) map->CloseUnitInfoBalloon();
-  // In the editor GO only resets the editor's objects.
-  if (IsEditorOpen()) {
-    App().Battlefield().ReturnToEditor();
-    return;
-  }
-  // After the end, a look at the map goes back to the results.
-  if (setupPhase == 0 && ShowResultsAgain()) return;
-  // In TCP/IP play the GO first sends this side's orders; the battle goes on once both
-  // sides' orders are here.
-  MapAppServices& app = App();
-  const bool network = app.GetConnectionType() == kConnectionTcpIp;
-  if (network && setupPhase == 0) NetworkAutosave(app);
-  if (network && !app.Exchange().EndNetworkOrders()) return;
-  if (setupPhase != 0) {
-    SetupGo();
-    if (network) app.Exchange().NetworkSetupEnded();
-  } else {
-    OrdersGo();
-  }
-}
 
 void Battle::SetupGo() {
   if (currentTurn != 1) FatalError(2130, "Battle");
@@ -196,22 +100,6 @@ bool Battle::ShowResultsAgain() {
   return true;
 }
 
-void Battle::OrdersGo() {
-  const int32_t side = App().GetCurrentSide() & 1;
-  if (DecideSurrender(side)) return;
-  MapAppServices& app = App();
-  // The first side of a hotseat or e-mail turn is done: the other gives its orders next.
-  if (!app.Exchange().GetSecondOrders() && app.GetConnectionType() != 2 && app.Exchange().ContinueAfterTurn()) return;
-  BattleCanonicalPass::Run(*this);
-  if (PlanComputerSides(true, side)) return;
-  GErrorLog::LogValue("Action seed =", sharedSeed);
-  SeedRandom(sharedSeed);
-  GErrorLog::LogValue("RndCheckA =", RandomPreservingSeed());
-  ComputeAction(true);
-  GErrorLog::LogValue("RndCheckB =", RandomPreservingSeed());
-  if (app.GetConnectionType() == 1) app.Exchange().ContinueAfterTurn();
-}
-
 void Battle::NextTurn() {
   MapAppServices& app = App();
   if (replayScreen != nullptr) replayScreen->SetCameraCounter(0);
@@ -265,18 +153,18 @@ void Battle::NextTurn() {
   for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->UpdateSpotting();
   ComputeScoreShares(true, nullptr, nullptr);
   ComputeStrengthRatios();
-  if (connection == kConnectionTcpIp) NetworkAutosave(app);
+  if (connection == NetworkConnectionTcpIp) NetworkAutosave(app);
   // The next action's seed. In TCP/IP play the host draws it and it reaches the other
   // machine with the orders; otherwise it is drawn at every turn, so that no two actions start
   // from the same draws, and the game file carries it to the machine that computes the action.
   // The draw leaves the generator as it was (as the other machine's, which draws nothing).
-  if (connection != kConnectionTcpIp || app.Exchange().IsSeedDrawing()) {
+  if (connection != NetworkConnectionTcpIp || app.Exchange().IsSeedDrawing()) {
     const uint32_t generator = RandomState();
     sharedSeed = static_cast<uint16_t>(Random(65535));
     SeedRandom(generator);
     app.Exchange().SetSharedSeed(sharedSeed);
   }
-  if (connection == kConnectionTcpIp) {
+  if (connection == NetworkConnectionTcpIp) {
     // The next orders phase; orders the opponent sent during the replay are merged now. A
     // connection that cannot go on has ended with its alert.
     app.Exchange().NetworkReplayEnded();

@@ -1,6 +1,8 @@
 // The battle screen's control strip: the unit panel's place, the camera buttons, the replay
 // controls with their light and clock, the progress bar, the network panel and the fillers
-// that flank the 640-pixel panel on wider screens.
+// that flank the 640-pixel panel on wider screens; and the battle's handler of the strip's
+// commands.
+#include "framework/core/GErrorLog.h"
 #include "framework/core/GRandom.h"
 #include "framework/kernel/GKernel.h"
 #include "framework/media/GGraphic.h"
@@ -9,12 +11,16 @@
 #include "framework/ui/GPictureView.h"
 #include "framework/ui/GView.h"
 #include "game/battle/Battle.h"
+#include "game/battle/Campaign.h"
 #include "game/battle/screen/BattleBlinkIndicator.h"
 #include "game/battle/screen/BattleProgressBar.h"
 #include "game/battle/screen/BattleScreenParts.h"
 #include "game/battle/screen/BattleSecondsDisplay.h"
 #include "game/battle/screen/EphemeralBurst.h"
+#include "game/map/BalloonTarget.h"
 #include "game/map/Map.h"
+#include "game/map/OrderMenuTarget.h"
+#include "game/map/OrderState.h"
 #include "game/map/TurnExchange.h"
 #include "game/units/Unit.h"
 #include "game/map/MapAppServices.h"
@@ -270,4 +276,62 @@ void Battle::DrawUnitExtras(float scale, float infantryExponent, float vehicleEx
   extras[1] = infantryExponent;
   extras[2] = vehicleExponent;
   for (int32_t i = 0; i < UnitCount(); ++i) UnitAt(i)->DrawOnMap(scale, infantryExponent, vehicleExponent);
+}
+
+void Battle::DoCommand(int32_t command) {
+  if (command >= kOrderFirst && command <= kOrderLast) {
+    // The orders menu's codes go back to the open menu, which gives the order.
+    if (map != nullptr) {
+      if (auto* menu = dynamic_cast<OrderMenuTarget*>(map->camera.openMenu)) {
+        menu->Execute(command);
+        return;
+      }
+    }
+    // Without an open menu there is nothing to give them to.
+    GErrorLog::LogValue("Order command with no orders menu open, ignored:", command);
+    return;
+  }
+  switch (command) {
+    // The camera buttons of the battle screen.
+    case 1:
+    case 2:
+      if (map != nullptr) map->TurnCamera(command == 1 ? 1.0f : -1.0f);
+      break;
+    case 3:
+    case 4:
+      if (map != nullptr) map->MoveCamera(command, 1.0f);
+      break;
+    case 5:
+    case 6:
+      if (map != nullptr) map->MoveCamera(command - 4, 1.0f);
+      break;
+    case 7:
+    case 8:
+      if (map != nullptr) map->ChangeCameraLevel(command == 8);
+      break;
+    case 16:
+      // The button of the open unit information balloon.
+      if (map != nullptr) {
+        if (auto* balloon = dynamic_cast<BalloonTarget*>(map->display.unitBalloon)) balloon->ToggleKillInfo();
+      }
+      break;
+    case 17:
+      // The side to play chooses to fight this night battle.
+      if (auto* operation = dynamic_cast<Campaign*>(App().GetOperation())) {
+        operation->nightIntent[App().GetCurrentSide() & 1] = 2;
+      }
+      Go();
+      break;
+    case 9:
+    case 18: Go(); break;
+    case 10: NextTurn(); break;
+    case Replay::kRestart:
+    case Replay::kBack:
+    case Replay::kPaused:
+    case Replay::kPlaying:
+    case Replay::kForward:
+      if (App().GetInputMode() == InputModes::kReplay) ReplayControl(command);
+      break;
+    default: break;
+  }
 }
