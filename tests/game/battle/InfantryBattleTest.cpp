@@ -280,6 +280,15 @@ struct AdvanceRecord {
   int32_t shots = 0;
 };
 
+// The battle two runs played: its packets, stored form, generator and fighting, all alike.
+void ExpectSameBattle(const AdvanceRecord& run, const AdvanceRecord& reference) {
+  EXPECT_EQ(run.packets, reference.packets);
+  EXPECT_EQ(run.stored, reference.stored);
+  EXPECT_EQ(run.generator, reference.generator);
+  EXPECT_EQ(run.lost, reference.lost);
+  EXPECT_EQ(run.shots, reference.shots);
+}
+
 // Ten squads a side 400 m apart, every other one advancing on the enemy, through one turn and
 // its replay; target choice passes over candidates whose sight lines would lapse unread, or not,
 // and weighs candidates beyond its weapons' reach in full, or not.
@@ -334,11 +343,7 @@ TEST(InfantryBattle, PassingOverLapsedSightLinesChangesNothingButTheTraces) {
   const AdvanceRecord traced = AdvanceAndFight(false);
   const AdvanceRecord passed = AdvanceAndFight(true);
   ASSERT_FALSE(traced.packets.empty());
-  EXPECT_EQ(passed.packets, traced.packets);
-  EXPECT_EQ(passed.stored, traced.stored);
-  EXPECT_EQ(passed.generator, traced.generator);
-  EXPECT_EQ(passed.lost, traced.lost);
-  EXPECT_EQ(passed.shots, traced.shots);
+  ExpectSameBattle(passed, traced);
   // The lines meet and fight; some candidates are out of reach or arc some of the turn.
   EXPECT_GT(traced.shots, 0);
   EXPECT_GT(traced.lost, 0);
@@ -354,10 +359,7 @@ TEST(InfantryBattle, CandidatesBeyondReachAreLookedAtAsBeforeAndChangeNothing) {
   ASSERT_FALSE(weighed.sightPairs.empty());
   EXPECT_TRUE(skipped.sightPairs == weighed.sightPairs);
   EXPECT_EQ(skipped.traces, weighed.traces);
-  EXPECT_EQ(skipped.packets, weighed.packets);
-  EXPECT_EQ(skipped.stored, weighed.stored);
-  EXPECT_EQ(skipped.generator, weighed.generator);
-  EXPECT_EQ(skipped.shots, weighed.shots);
+  ExpectSameBattle(skipped, weighed);
   EXPECT_GT(weighed.shots, 0);
 }
 
