@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cfloat>
 #include <chrono>
 #include <cmath>
@@ -64,6 +65,8 @@ struct PSoft3DDevice::Setup {
   float fogEnd = 0.0f;
   float fogScale = 0.0f;  // 256 / (end - start)
   uint32_t fogColour = 0;
+
+  bool operator==(const Setup&) const = default;
 };
 
 namespace {
@@ -647,29 +650,29 @@ struct SpanLanes {
 std::atomic<bool> gWideSpans{true};
 
 // The target's rows are cut into strips of 2^kStripShift rows, dealt round the drawing
-// threads in turn, so that every thread gets its share of sky, ground and smoke.
+// threads, so that every thread gets its share of sky, ground and smoke.
 constexpr int32_t kStripShift = 3;
 constexpr int32_t kStripMask = (1 << kStripShift) - 1;
 
-// The rows one thread draws: strips index, index + count, ... (count 1: every row).
+// The rows one thread draws: every row, or the strips a table names. The table holds, for
+// each strip of the target and one past the last, the first strip at or after it that the
+// thread owns (the strip count where none is left).
 struct Band {
-  int32_t count;
-  int32_t index;
+  const int32_t* firstOwned;  // null: every row
 };
-constexpr Band kEveryRow{1, 0};
+constexpr Band kEveryRow{nullptr};
 
-// The first row at or below y (y >= 0) that the band owns.
+// The first row at or below y (y >= 0, inside the target) that the band owns.
 inline int32_t FirstRow(int32_t y, Band band) {
-  if (band.count == 1) return y;
-  int32_t strip = y >> kStripShift;
-  int32_t behind = (strip + band.count - band.index) % band.count;
-  return behind == 0 ? y : (strip + band.count - behind) << kStripShift;
+  if (band.firstOwned == nullptr) return y;
+  const int32_t strip = y >> kStripShift, owned = band.firstOwned[strip];
+  return owned == strip ? y : owned << kStripShift;
 }
 
 // The band's next row after y.
 inline int32_t NextRow(int32_t y, Band band) {
   ++y;
-  if ((y & kStripMask) == 0) y += (band.count - 1) << kStripShift;
+  if ((y & kStripMask) == 0 && band.firstOwned != nullptr) y = band.firstOwned[y >> kStripShift] << kStripShift;
   return y;
 }
 
@@ -1489,13 +1492,27 @@ bool Finite(const PSoft3DDevice::Vertex& v) {
   return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.q);
 }
 
-// A triangle set up for its rows or the state of the triangles after it (its drawing
-// function is noted beside it, see Workers).
-struct Command {
-  Shading sh;
-  Rows rows;
-  PSoft3DDevice::Setup setup;  // last: a triangle's command reads only the lines before it
+// A triangle set up for its rows, or the state of the triangles after it (its drawing
+// function, noted beside it, tells which: see Workers). One or the other, so that a slot is
+// no larger than the larger of them: the ring is read soon after it is written, while it is
+// still in the caches, the fewer bytes it takes the more so.
+union Command {
+  struct Triangle {
+    Shading sh;
+    Rows rows;
+  } triangle;
+  PSoft3DDevice::Setup setup;
+  Command() : triangle() {}
 };
+
+// Whether two setups draw alike: every field equal, the floats bit for bit (a zero's sign
+// too), so that no change that could reach a pixel is taken for none.
+bool SameSetup(const PSoft3DDevice::Setup& a, const PSoft3DDevice::Setup& b) {
+  const auto bits = [](float f) { return std::bit_cast<uint32_t>(f); };
+  return a == b && bits(a.texScaleU) == bits(b.texScaleU) && bits(a.texScaleV) == bits(b.texScaleV) &&
+         bits(a.texArea) == bits(b.texArea) && bits(a.fogEnd) == bits(b.fogEnd) &&
+         bits(a.fogScale) == bits(b.fogScale);
+}
 
 std::atomic<int32_t> gDefaultThreads{0};
 
@@ -1589,39 +1606,65 @@ struct Signal {
 
 }  // namespace
 
-// The drawing threads and the ring of commands they all read: the submitting thread writes
-// commands and hands them out in batches; every thread goes through every command in order
-// and draws the rows of its own strips. Beside each command the submitting thread notes which
-// threads' strips it touches, so that a thread passes over the others' triangles reading no
-// more than that note, and no thread starts on a triangle that has no rows for it. A slot is
-// written again only when every thread is past it.
+// The drawing threads and the ring of commands the workers among them read. The calling
+// thread sets every triangle up and draws the rows of its own strips at once; it writes the
+// triangles that touch the workers' strips, and every change of state, into the ring and
+// hands them out in batches. Every worker goes through every command in order and draws the
+// rows of its own strips. Beside each command the calling thread notes which threads' strips
+// it touches, so that a worker passes over the others' triangles reading no more than that
+// note, and no worker starts on a triangle that has no rows for it. A slot is written again
+// only when every worker is past it. The calling thread, which also sets every triangle up,
+// owns fewer strips than a worker (see Deal): the threads then finish a frame together.
 struct PSoft3DDevice::Workers final : PSurfaceFence {
   static constexpr uint64_t kRing = 8192;
   static constexpr uint64_t kBatch = 32;
-  static constexpr uint64_t kReportEvery = 256;  // a thread tells how far it is at least this often
+  static constexpr uint64_t kReportEvery = 256;  // a worker tells how far it is at least this often
   static constexpr uint64_t kStop = uint64_t{1} << 63;
+  // Strips dealt to a worker for every kWorkerWeight dealt: setting a triangle up takes about
+  // kSetupShare of the time drawing it takes (on the busy battlefield), and the calling
+  // thread's share of the strips is less by as much.
+  static constexpr int32_t kWorkerWeight = 8;
+  static constexpr float kSetupShare = 0.14f;
 
-  // Each thread's count of commands done, on a cache line of its own.
+  // Each worker's count of commands done, on a cache line of its own.
   struct alignas(64) Progress {
     Signal done;
   };
 
-  // A command's note: its drawing function (null for a change of state, which every thread
-  // takes) and bit i set where thread i owns rows of its triangle.
+  // A command's note: its drawing function (null for a change of state, which every worker
+  // takes) and bit i set where thread i (0 the calling thread) owns rows of its triangle.
   struct Head {
     RowsFunction draw;
     uint32_t threads;
   };
 
-  explicit Workers(int32_t count)
-      : count_(count), progress_(static_cast<size_t>(count)), heads_(kRing), ring_(kRing) {
-    for (int32_t i = 0; i < count; ++i) threads_.emplace_back([this, i] { Run(i); });
+  // Threads: the calling one and count - 1 workers, over a target of the given strips.
+  Workers(int32_t count, int32_t strips)
+      : count_(count),
+        strips_(strips),
+        progress_(static_cast<size_t>(count - 1)),
+        heads_(kRing),
+        ring_(kRing) {
+    Deal();
+    for (int32_t i = 1; i < count; ++i) threads_.emplace_back([this, i] { Run(i); });
   }
   ~Workers() override { Stop(); }
   Workers(const Workers&) = delete;
   Workers& operator=(const Workers&) = delete;
 
-  // The slot of the next command; waits while the slowest thread is a whole ring behind.
+  // The rows the calling thread draws.
+  Band CallerBand() const { return BandOf(0); }
+  // Bit i set where thread i owns a strip among the rows [y0, y1) (inside the target).
+  uint32_t Owners(int32_t y0, int32_t y1) const {
+    const uint32_t all = (1u << count_) - 1;
+    uint32_t threads = 0;
+    const int32_t last = (y1 - 1) >> kStripShift;
+    for (int32_t strip = y0 >> kStripShift; strip <= last && threads != all; ++strip)
+      threads |= 1u << owner_[static_cast<size_t>(strip)];
+    return threads;
+  }
+
+  // The slot of the next command; waits while the slowest worker is a whole ring behind.
   Command& Next() {
     for (;;) {
       Progress* slowest = nullptr;
@@ -1638,26 +1681,26 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
       slowest->done.AwaitChange(least);
     }
   }
-  // The slot from Next is written: it goes out with the next batch. A triangle's command
-  // goes to the threads owning a strip among its rows [y0, y1), a change of state to all.
-  void Commit(RowsFunction draw, int32_t y0 = 0, int32_t y1 = 0) {
-    uint32_t threads = (1u << count_) - 1;
-    if (draw != nullptr) {
-      const int32_t first = y0 >> kStripShift, last = (y1 - 1) >> kStripShift;
-      if (last - first + 1 < count_) {
-        threads = 0;
-        for (int32_t strip = first; strip <= last; ++strip) threads |= 1u << (strip % count_);
-      }
-    }
+  // The slot from Next is written: it goes out with the next batch, to the workers among
+  // threads (see Owners); a change of state (draw null) goes to every worker.
+  void Commit(RowsFunction draw, uint32_t threads = ~0u) {
     heads_[head_ % kRing] = {draw, threads};
     if (++head_ - published_ >= kBatch) Publish();
+  }
+  // The state of the triangles to come goes out, unless it is that of those before.
+  void SendState(const Setup& setup) {
+    if (sentAny_ && SameSetup(sent_, setup)) return;
+    Next().setup = setup;
+    Commit(nullptr);
+    sent_ = setup;
+    sentAny_ = true;
   }
   void Publish() {
     if (published_ == head_) return;
     published_ = head_;
     shared_.Set(head_);
   }
-  // Called for every row a 2-D routine touches: once the threads have done everything
+  // Called for every row a 2-D routine touches: once the workers have done everything
   // handed out, nothing is looked at again until more is.
   void Settle() override {
     if (stopped_ || head_ == settled_) return;
@@ -1679,8 +1722,43 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     std::vector<Head>().swap(heads_);
   }
 
+ private:
+  Band BandOf(int32_t thread) const {
+    return {firstOwned_.data() + static_cast<size_t>(thread) * static_cast<size_t>(strips_ + 1)};
+  }
+
+  // Deals the strips round the threads by weight, each in turn to the one furthest behind
+  // its share (the calling thread's weight less by its setting up), so that every thread's
+  // strips spread evenly over the target; then notes for each thread and strip the first
+  // strip at or after it that the thread owns.
+  void Deal() {
+    const float setup = kSetupShare * static_cast<float>(count_ - 1);
+    const auto caller = static_cast<int32_t>(
+        std::max(0.0f, static_cast<float>(kWorkerWeight) * (1.0f - setup) / (1.0f + kSetupShare) + 0.5f));
+    std::vector<int32_t> weight(static_cast<size_t>(count_), kWorkerWeight), credit(weight.size(), 0);
+    weight[0] = caller;
+    const int32_t total = caller + kWorkerWeight * (count_ - 1);
+    owner_.resize(static_cast<size_t>(strips_));
+    for (uint8_t& owner : owner_) {
+      size_t pick = 0;
+      for (size_t t = 0; t < weight.size(); ++t) {
+        credit[t] += weight[t];
+        if (credit[t] > credit[pick]) pick = t;
+      }
+      credit[pick] -= total;
+      owner = static_cast<uint8_t>(pick);
+    }
+    const auto row = static_cast<size_t>(strips_ + 1);
+    firstOwned_.assign(static_cast<size_t>(count_) * row, strips_);
+    for (int32_t t = 0; t < count_; ++t)
+      for (int32_t strip = strips_ - 1; strip >= 0; --strip) {
+        const size_t at = static_cast<size_t>(t) * row + static_cast<size_t>(strip);
+        firstOwned_[at] = owner_[static_cast<size_t>(strip)] == t ? strip : firstOwned_[at + 1];
+      }
+  }
+
   void Run(int32_t index) {
-    const Band band{count_, index};
+    const Band band = BandOf(index);
     const uint32_t mine = 1u << index;
     Setup setup;
     // The last change of state, read from its slot only when a triangle of this thread's
@@ -1689,7 +1767,7 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
     // written again).
     const Setup* latest = nullptr;
     uint64_t next = 0;
-    Signal& done = progress_[static_cast<size_t>(index)].done;
+    Signal& done = progress_[static_cast<size_t>(index - 1)].done;
     for (;;) {
       const uint64_t end = shared_.AwaitChange(next);
       if (end & kStop) return;  // only ever after everything is done
@@ -1706,7 +1784,7 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
               setup = *latest;
               latest = nullptr;
             }
-            h.draw(setup, c.sh, c.rows, band);
+            h.draw(setup, c.triangle.sh, c.triangle.rows, band);
           }
         }
         if (latest != nullptr) {
@@ -1719,14 +1797,19 @@ struct PSoft3DDevice::Workers final : PSurfaceFence {
   }
 
   const int32_t count_;
+  const int32_t strips_;
+  std::vector<uint8_t> owner_;       // each strip's thread
+  std::vector<int32_t> firstOwned_;  // the bands' tables (see Band), thread by thread
   std::vector<Progress> progress_;
   std::vector<Head> heads_;
   std::vector<Command> ring_;
   alignas(64) Signal shared_;  // commands handed out (kStop: the threads end)
-  alignas(64) uint64_t head_ = 0;  // the submitting thread's: commands written
+  alignas(64) uint64_t head_ = 0;  // the calling thread's: commands written
   uint64_t published_ = 0;         // and handed out
   uint64_t settled_ = 0;           // and known to be done
   bool stopped_ = false;
+  Setup sent_;  // the state last sent, if any
+  bool sentAny_ = false;
   std::vector<std::thread> threads_;  // last: started once everything else is made
 };
 
@@ -2098,10 +2181,14 @@ void PSoft3DDevice::DrawTriangle(const Setup& s, const Vertex& v0, const Vertex&
     draw(s, sh, rows, kEveryRow);
     return;
   }
-  Command& command = workers_->Next();
-  command.sh = sh;
-  command.rows = rows;
-  workers_->Commit(draw, y0, y1);
+  // The workers' share goes out first, so that they draw it while this thread draws its own.
+  const uint32_t owners = workers_->Owners(y0, y1);
+  if ((owners & ~1u) != 0) {
+    Command& command = workers_->Next();
+    command.triangle = {sh, rows};
+    workers_->Commit(draw, owners);
+  }
+  if ((owners & 1u) != 0) draw(s, sh, rows, workers_->CallerBand());
 }
 
 PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const void* vertices, int32_t count,
@@ -2119,14 +2206,12 @@ PResult PSoft3DDevice::DrawPrimitive(P3DPrimitive type, uint32_t format, const v
   if (s.depthWrite) depthFar_ = false;
   if (drawing_ > 1) {
     if (workers_ == nullptr) {
-      workers_ = std::make_shared<Workers>(drawing_);
+      workers_ = std::make_shared<Workers>(drawing_, (height_ + kStripMask) >> kStripShift);
       target_->AttachFence(workers_);
     }
     // The threads read the texture from now on: whoever changes it waits for them first.
     if (s.texels != nullptr) texture_->AttachFence(workers_);
-    Command& command = workers_->Next();
-    command.setup = s;
-    workers_->Commit(nullptr);
+    workers_->SendState(s);
   }
   const uint8_t* bytes = static_cast<const uint8_t*>(vertices);
   size_t size = textured ? kP3DTexturedVertexSize : kP3DColouredVertexSize;

@@ -24,10 +24,12 @@ class PSurface;
 // arithmetic are used, so the same calls give the same pixels on every machine.
 // Dithering, culling and Gouraud shading are not done (the renderer asks for none of them).
 //
-// With more than one thread, triangles are set up on the calling thread and drawn by worker
-// threads, each owning interleaved horizontal strips of the target and drawing every
-// triangle that touches them in the order submitted: the pixels and depth are exactly those
-// of one thread. The target and the bound textures are put behind the device's fence (see
+// With more than one thread, the calling thread is one of them and the others are workers:
+// each owns interleaved horizontal strips of the target and draws every triangle that
+// touches them in the order submitted, so that the pixels and depth are exactly those of one
+// thread. The calling thread sets every triangle up, hands those of the workers' strips to
+// them and draws its own strips at once; it owns fewer strips than a worker, to finish with
+// them. The target and the bound textures are put behind the device's fence (see
 // PSurface), so any access to their pixels from elsewhere, Clear and the depth accessors wait
 // for the strips in flight.
 class PSoft3DDevice : public P3DDevice {
