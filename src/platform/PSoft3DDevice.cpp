@@ -1240,11 +1240,13 @@ void DrawRows(const PSoft3DDevice::Setup& s, const Shading& sh, const Rows& rows
   int32_t y = FirstRow(rows.y0, band);
   int32_t nextX0 = 0, nextX1 = 0;
   if (y < rows.y1) span(y, nextX0, nextX1);
-  for (; y < rows.y1; y = NextRow(y, band)) {
+  // (The next row is found once a row, and kept for the step to it.)
+  for (int32_t next = 0; y < rows.y1; y = next) {
     const int32_t x0 = nextX0, x1 = nextX1;
     // The next row's span is found now, and its pixels and depth asked of the memory while
     // this row is drawn: a small triangle's rows are each a line of the target not yet read.
-    if (const int32_t next = NextRow(y, band); next < rows.y1) {
+    next = NextRow(y, band);
+    if (next < rows.y1) {
       span(next, nextX0, nextX1);
       if (nextX0 < nextX1) {
         const size_t first = static_cast<size_t>(nextX0);
