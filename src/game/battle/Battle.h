@@ -646,6 +646,8 @@ class Battle : public BattleBase {
   // The screen's parts go with the battle (screen/BattleScreen.cpp).
   void DeleteScreenParts();
   mutable BattleScreenParts* screenParts_ = nullptr;  // owned; null until the screen asks
+  // The live infantry leaders a pass of RefreshUnitDisplays hands each squad's leader search.
+  std::vector<Unit*> liveLeaders_;
   // A placed unit joins the group, its side marked as present (an airplane marks nothing).
   void JoinUnitGroup(Unit* unit);
 

@@ -40,9 +40,18 @@ void Battle::AddUnitLater(Unit* unit) { laterUnits.Append(unit); }
 
 void Battle::RefreshUnitDisplays() {
   // A squad out of its leader's reach loses him; a leaderless one is taken over by a leader in
-  // reach.
+  // reach. Only live infantry leaders can be taken, and the searches change no unit's life,
+  // kind or class: when they search this battle they look at those alone, gathered once.
+  std::vector<Unit*>* leaders = nullptr;
+  if (UnitBattle() == static_cast<MapBattleServices*>(this)) {
+    leaders = &liveLeaders_;
+    leaders->clear();
+    for (int32_t i = 0; i < units.Count(); ++i) {
+      if (Infantry::IsLiveLeader(UnitAt(i))) leaders->push_back(UnitAt(i));
+    }
+  }
   for (int32_t i = 0; i < units.Count(); ++i) {
-    if (auto* infantry = UnitAt(i)->AsInfantryUnit()) infantry->FindCommandingLeader();
+    if (auto* infantry = UnitAt(i)->AsInfantryUnit()) infantry->FindCommandingLeader(leaders);
   }
   if (replayScreen != nullptr) replayScreen->InvalidateInfoPanel();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "framework/core/Quorl.h"
 #include "game/units/tables/InfantryData.h"
@@ -609,8 +610,13 @@ class Infantry : public Unit, public InfantryServices {
   // ---- Leaders, command and fatigue (InfantryCommand.cpp) ----
 
   bool HasCommand() const;
-  void FindCommandingLeader();
+  // Takes the leader in reach that commands the squad, looking at the battle's units, or only
+  // at those given (the battle's live infantry leaders, in its order: the others are passed
+  // over at once).
+  void FindCommandingLeader(const std::vector<Unit*>* leaders = nullptr);
   static bool LeaderCandidateTest(Unit* candidate, Infantry& squad);
+  // A live infantry leader: a unit the leader search may take.
+  static bool IsLiveLeader(Unit* unit);
   int32_t GetEffectiveRating(int32_t aspect) const override;                 // slot 29
   void UpdateFatigue() override;                                             // slot 115
   void ResetBetweenBattles() override;                                       // slot 21

@@ -31,20 +31,31 @@ float Infantry::LeaderCommandRange(int32_t commandRating, int32_t leaderRating) 
 
 bool Infantry::HasCommand() const { return commandingLeader != nullptr || GetLeaderLevel(); }
 
-void Infantry::FindCommandingLeader() {
+void Infantry::FindCommandingLeader(const std::vector<Unit*>* leaders) {
   if (GetLeaderLevel()) return;
   gSearch = LeaderSearch{};
   MapBattleServices* battle = UnitBattle();
   if (!HasSurrendered() && battle != nullptr) {
-    const int32_t count = battle->GetUnitCount();
-    for (int32_t i = 0; i < count; ++i) {
-      if (LeaderCandidateTest(UnitOfView(battle->GetUnit(i)), *this)) break;
+    if (leaders != nullptr) {
+      for (Unit* candidate : *leaders) {
+        if (LeaderCandidateTest(candidate, *this)) break;
+      }
+    } else {
+      const int32_t count = battle->GetUnitCount();
+      for (int32_t i = 0; i < count; ++i) {
+        if (LeaderCandidateTest(UnitOfView(battle->GetUnit(i)), *this)) break;
+      }
     }
   }
   if (gSearch.best != commandingLeader) {
     commandingLeader = gSearch.best;
     stateChanged = 1;
   }
+}
+
+bool Infantry::IsLiveLeader(Unit* unit) {
+  const Infantry* c = unit != nullptr && unit->alive != 0 ? InfantryOf(unit) : nullptr;
+  return c != nullptr && c->GetLeaderLevel();
 }
 
 bool Infantry::LeaderCandidateTest(Unit* candidate, Infantry& squad) {
