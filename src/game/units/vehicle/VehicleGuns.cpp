@@ -27,14 +27,18 @@ bool IsGunPresent(int32_t index) { return index != Vehicle::kNoSmallArms && gSma
 
 bool IsHeavyGun(int32_t index) { return index >= kFirstHeavyGun && index != Vehicle::kNoSmallArms; }
 
+// Whether the units' distance on the level is at least the reach.
+bool IsBeyondReachOnLevel(const Unit& from, const Unit& other, float reach) {
+  const float dx = other.x - from.x;
+  const float dy = other.y - from.y;
+  return std::sqrt(dx * dx + dy * dy) >= reach;
+}
+
 // Whether the distance between the units (DistanceTo) is at least the reach. The full distance
 // adds the square of the finite height step to the ground's and so never falls below it: a unit
 // that far on the ground is answered without reading the heights.
 bool IsBeyondReach(const Unit& from, const Unit& other, float reach) {
-  const float dx = other.x - from.x;
-  const float dy = other.y - from.y;
-  if (std::sqrt(dx * dx + dy * dy) >= reach) return true;
-  return from.DistanceTo(other) >= reach;
+  return IsBeyondReachOnLevel(from, other, reach) || from.DistanceTo(other) >= reach;
 }
 
 // A live unit of the side other than the one excluded stands within the radius of the point.
@@ -290,8 +294,12 @@ void Vehicle::UpdateMachineGuns() {
 
 bool Vehicle::IsMGCandidate(const Unit& other, float centre, float halfWidth, float range, bool bowGun, bool heavy,
                             bool antiAircraft) const {
-  // Cheap tests first; the sight trace fills the map's pair cache and comes last but two.
-  if (&other == this || !IsEnemy(other) || other.alive == 0 || !other.IsIdentified()) return false;
+  // Cheap tests first; the sight trace fills the map's pair cache and comes last but two. The
+  // tests before it change nothing, so the one most often failed by an enemy, its distance on
+  // the level (what IsBeyondReach answers first), is made before the others ask the unit.
+  if (&other == this || !IsEnemy(other)) return false;
+  if (IsBeyondReachOnLevel(*this, other, range)) return false;
+  if (other.alive == 0 || !other.IsIdentified()) return false;
   if (other.IsAirplane() && !antiAircraft) return false;
   if (other.IsInanimate() || other.HasSurrendered() || other.IsPassenger()) return false;
   if (IsBeyondReach(*this, other, range)) return false;
