@@ -197,6 +197,12 @@ class Battle : public BattleBase {
   // A number no other slice of any battle had, while a slice of the action is computed; 0
   // outside the action's slices. What the units ask may be kept for the slice under it.
   uint64_t sliceSerial = 0;
+  // For side s (0 or 1), the battle's units whose side is not s, in its order, sorted when the
+  // action's slice in progress began, and the stamp of the units list then: within the action
+  // no unit changes side for good, so while the list keeps that stamp these are the units a
+  // walk of the list finds on sides other than s.
+  std::array<std::vector<Unit*>, 2> notOfSide;
+  uint64_t notOfSideStamp = 0;
   uint8_t planningComputer = 0;  // the computer player gives its orders: no beeps, no menus
   uint8_t vehicleWorking = 0;
   Unit* selectedUnit = nullptr;
@@ -339,6 +345,8 @@ class Battle : public BattleBase {
   // Carries out (and deletes) every shot due by the current slice, then takes in the second
   // list and the units made meanwhile.
   void RunDueShots();
+  // Sorts the units by side into notOfSide.
+  void NoteUnitSides();
   // The per-side quiet-turn counters from the turn's activity.
   void UpdateQuietCounters();
   // Every 40 slices: the smoke clouds age; a spent one clears with its packet.

@@ -84,6 +84,16 @@ void Battle::RunDueShots() {
   while (laterUnits.Count() > 0) units.Append(laterUnits.PopFirst());
 }
 
+void Battle::NoteUnitSides() {
+  for (std::vector<Unit*>& list : notOfSide) list.clear();
+  for (int32_t i = 0; i < units.Count(); ++i) {
+    Unit* unit = UnitAt(i);
+    if (unit->side != 0) notOfSide[0].push_back(unit);
+    if (unit->side != 1) notOfSide[1].push_back(unit);
+  }
+  notOfSideStamp = units.Stamp();
+}
+
 void Battle::UpdateQuietCounters() {
   const MapAppServices& app = App();
   for (int32_t side = 0; side < 2; ++side) {
@@ -121,6 +131,8 @@ void Battle::ComputeAction(bool compute) {
     selectedWaypoint = -1;
     if (replayScreen != nullptr) replayScreen->ShowProgress(0);
     currentSlice = -1;
+    // Sides may have changed since the last action's slices: no list stands until sorted anew.
+    notOfSideStamp = 0;
     // Every tile burning at the turn's start is heard again from the replay's start.
     if (map != nullptr) map->ReapplyFires();
     for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->BeginTurn();
@@ -128,6 +140,7 @@ void Battle::ComputeAction(bool compute) {
     for (++currentSlice; currentSlice <= kLastSlice; ++currentSlice) {
       sliceSerial = NextSliceSerial();
       RunDueShots();
+      NoteUnitSides();
       // Units made during a step join at the next slice.
       for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->StepSlice(currentSlice);
       const int32_t slice = currentSlice;
@@ -149,6 +162,7 @@ void Battle::ComputeAction(bool compute) {
       }
     }
     sliceSerial = 0;
+    notOfSideStamp = 0;
     for (int32_t i = 0; i < units.Count(); ++i) UnitAt(i)->RefreshTarget(false);
     currentSlice = kLastSlice + 1;
     // The tail: late shots land, like in a slice, until none is left; a visibility event made

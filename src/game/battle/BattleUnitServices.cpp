@@ -226,6 +226,16 @@ bool BattleUnitServices::GatherUnitsNear(const Unit& asker, float reach, std::ve
   return true;
 }
 
+const std::vector<Unit*>* BattleUnitServices::UnitsNotOfSide(const Unit& asker, const MapBattleServices* battle) const {
+  const Battle* own = BattleForUnits();
+  // The lists stand while the slice they were sorted at goes on with the units list as it was.
+  if (own == nullptr || battle != static_cast<const MapBattleServices*>(own) || own->sliceSerial == 0 ||
+      own->notOfSideStamp != own->units.Stamp() || asker.side > 1) {
+    return nullptr;
+  }
+  return &own->notOfSide[asker.side];
+}
+
 bool BattleUnitServices::AddNewUnit(Unit* unit) {
   Battle* battle = BattleForUnits();
   if (battle == nullptr || unit == nullptr) return false;

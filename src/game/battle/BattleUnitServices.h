@@ -54,6 +54,7 @@ class BattleUnitServices : public UnitServices {
   bool IsRevealedAntipersonnelMinefieldAt(float x, float y) const override;
   int32_t FindBestVehicleNear(const Vehicle& mover, const Unit** found) const override;
   bool GatherUnitsNear(const Unit& asker, float reach, std::vector<Unit*>& out) const override;
+  const std::vector<Unit*>* UnitsNotOfSide(const Unit& asker, const MapBattleServices* battle) const override;
   bool AddNewUnit(Unit* unit) override;
   bool InsertUnitAfter(Unit* unit, const Unit* after) override;
   void ReplaceInAIGroups(int32_t sideIndex, const Unit* from, Unit* to) override;

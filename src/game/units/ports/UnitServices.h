@@ -94,6 +94,11 @@ class UnitServices {
   // (a place that is not finite): appended to `out` (emptied first). False, with `out`
   // untouched, when no battle is in play to answer (the asker then walks the units itself).
   virtual bool GatherUnitsNear(const Unit& asker, float reach, std::vector<Unit*>& out) const = 0;
+  // The units of `battle` (the battle in play, as the asker reaches it) on sides other than
+  // the asker's, in the battle's order: those of its units a walk would find with another side
+  // than the asker's now. Null when the battle cannot say so cheaply (outside the action's
+  // slices, or the asker's side is neither 0 nor 1): the asker then walks the units itself.
+  virtual const std::vector<Unit*>* UnitsNotOfSide(const Unit& asker, const MapBattleServices* battle) const = 0;
 
   // ---- Infantry under fire: the loss tally, the unit group, the computer player's groups ----
   // The battle's loss tally, when it keeps one: men lost, and a gun (weapon classes 2 and 3)

@@ -264,7 +264,10 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
         // A candidate beyond the weapons' reach is refused by the scoring whatever the filter
         // says: only the filter's look at it, which keeps the pair's sight line, is made.
         float reach = ReachOf(unit);
-        ForEachUnitUntil([&](Unit& candidate) {
+        auto weigh = [&](Unit& candidate) {
+          // The unit itself and its own side fail the filter's first rule, whether looked at
+          // beyond reach or weighed: nothing is done for them.
+          if (!unit.IsEnemy(candidate)) return false;
           if (gPassOverBeyondReach && IsBeyondReach(unit, candidate, reach)) {
             LookBeyondReach(candidate, unit, passOver);
           } else if (PassesCandidateFilter(candidate, unit, passOver)) {
@@ -272,7 +275,14 @@ void AITargeting::ChooseTarget(Unit& unit, bool forced) {
             reach = ReachOf(unit);
           }
           return false;
-        });
+        };
+        // The other sides' units alone when the battle has them sorted, else every unit.
+        const UnitServices* services = GetUnitServices();
+        if (const std::vector<Unit*>* others = services != nullptr ? services->UnitsNotOfSide(unit, battle) : nullptr) {
+          for (Unit* candidate : *others) weigh(*candidate);
+        } else {
+          ForEachUnitUntil(weigh);
+        }
       }
       Unit* const best = gBestTarget;
       Unit* const old = unit.target;

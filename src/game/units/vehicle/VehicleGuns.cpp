@@ -328,11 +328,9 @@ bool Vehicle::FindMGTarget(float centre, float halfWidth, float range, bool turr
   const uint8_t keptChoice = firingBytes[kMachineGunMode];
   const int32_t keptKind = ammoKind;
   float best = 0.0f;
-  const int32_t count = battle->GetUnitCount();
-  for (int32_t i = 0; i < count; ++i) {
-    Unit* u = UnitOfView(battle->GetUnit(i));
-    if (u == nullptr || (turretGun && keptTarget != nullptr && u != keptTarget)) continue;
-    if (!IsMGCandidate(*u, centre, halfWidth, range, bowGun, heavy, antiAircraft)) continue;
+  auto weigh = [&](Unit* u) {
+    if (u == nullptr || (turretGun && keptTarget != nullptr && u != keptTarget)) return;
+    if (!IsMGCandidate(*u, centre, halfWidth, range, bowGun, heavy, antiAircraft)) return;
     const float score = EvaluateCandidateTarget(u);
     target = keptTarget;
     areaFire = keptArea;
@@ -340,6 +338,15 @@ bool Vehicle::FindMGTarget(float centre, float halfWidth, float range, bool turr
       best = score;
       outTarget = u;
     }
+  };
+  // Only an enemy is a candidate: the other sides' units alone when the battle has them
+  // sorted, else every unit.
+  const UnitServices* services = GetUnitServices();
+  if (const std::vector<Unit*>* others = services != nullptr ? services->UnitsNotOfSide(*this, battle) : nullptr) {
+    for (Unit* u : *others) weigh(u);
+  } else {
+    const int32_t count = battle->GetUnitCount();
+    for (int32_t i = 0; i < count; ++i) weigh(UnitOfView(battle->GetUnit(i)));
   }
   target = keptTarget;
   areaFire = keptArea;
