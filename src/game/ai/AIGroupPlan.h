@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 
 #include <vector>
@@ -43,14 +44,25 @@ class AIGroupPlan {
   enum class Round { kSecond, kStrongSquads };
   // Hands the searches of the round's next units, from the one at index on, to the map's
   // worker threads: their decisions are taken as the round would take them now, with the
-  // generator put back afterwards (and its observer told nothing), and each search asked is
-  // answered later only when the unit asks exactly that search. An infantry move spreads its
-  // route with draws whose number the route decides: once a worker has found that route, its
-  // spread is drawn here first, the same draws in the same order, so that the searches of the
-  // units after it start before its order is given; before that, only the units after it
-  // that head for a friend's waypoint, a place no draw moves, are guessed. A search no longer
-  // guessed is dropped.
+  // generator and the units' waypoints put back afterwards (and the generator's observer told
+  // nothing), and each search asked is answered later only when the unit asks exactly that
+  // search. A move whose route a worker has found already is ordered here for a while as it
+  // will be ordered, spread with the same draws in the same order, so that the units after it
+  // draw and see their friends' waypoints as they will. An infantry move's spread draws as
+  // many times as its route decides: past one whose route is not found yet, the units' moves
+  // are worked out on a few samples of the generator as it may then stand, and a place most
+  // samples share (mostly a friend's waypoint, which no draw moves) is guessed. A search no
+  // longer guessed is dropped.
   void AskAhead(int32_t index, Round round);
+  // The samples of the generator a guess past an unknown spread is made on, and the draws
+  // each takes for a spread not known (two an attempt; spreads commonly take 3 to 25 attempts).
+  static constexpr size_t kSamples = 4;
+  static constexpr int32_t kSampleDraws[kSamples] = {8, 14, 24, 44};
+  // Whether the unit at j goes forward in the round, drawing as the round draws.
+  bool GoesForward(int32_t j, Round round) const;
+  // The search of the unit at j past a spread not drawn yet: the move most samples of the
+  // generator share (each sample moved on by the unit's draws), or none.
+  MapRouteAhead::Key GuessUnknown(int32_t j, Round round, std::array<uint32_t, kSamples>& samples) const;
   // Drops the searches still held for the round once it is over.
   void DropAskedAhead();
   // A progress step of the plan's meter.

@@ -27,6 +27,8 @@ namespace {
 
 // The searches held ahead for each worker thread.
 constexpr int32_t kAskedPerThread = 3;
+// Past a spread not drawn yet, the units guessed at most.
+constexpr int32_t kUnknownUnits = 24;
 
 // The answer to the weapon query with a selector: non-zero when the unit has that weapon.
 int32_t QueryWeaponResult(const Unit& unit, int32_t selector) {
@@ -127,47 +129,63 @@ void AIGroupPlan::AskAhead(int32_t index, Round round) {
   std::vector<MapRouteAhead::Key> asking;
   const uint32_t generator = RandomState();
   const RandomBoundObserver observer = SetRandomBoundObserver(nullptr);
+  // The waypoints of the units given their orders here for a while, put back at the end.
+  struct Kept {
+    Unit* unit;
+    int32_t count;
+    std::array<Waypoint, Unit::kWaypointEntries> points;
+  };
+  std::vector<Kept> kept;
   // Whether the draws so far are those the units will make.
   bool drawsKnown = true;
+  // Past a spread not drawn yet: the generator as it may stand after it, one a sample.
+  std::array<uint32_t, kSamples> samples{};
+  int32_t unknownLeft = kUnknownUnits;
   // The units from index on draw as they will, as far as the draws can be known.
   for (int32_t j = index; j < plans.Count() && asking.size() < wanted; ++j) {
     const UnitPlan& record = *At(j);
     Unit& unit = *record.unit;
-    bool forward = false;
-    if (round == Round::kSecond) {
-      forward = j < limit && RandomFloat() < record.scoreB * 0.8f - 1.3f;
-      if (!forward) forward = unit.IsVehicle() && IsPavedTerrain(unit.GetTerrainHere());
-    } else {
-      forward = IsSquad(unit) && unit.GetMenPresent() > 4;
-    }
-    if (!forward) continue;
-    const AIOperational::Advance advance = AIOperational::ChooseAdvance(context, unit, goal);
-    if (advance.kind != AIOperational::Advance::kMoves) continue;
-    // Past a spread not drawn yet, only a move to a friend's waypoint is guessed: any other
-    // place is drawn, and with other draws than the guess's.
-    if (!drawsKnown && !advance.toFriendsWaypoint) continue;
-    const MapRouteAhead::Key key = map->AskRoute(unit, unit.x, unit.y, advance.x, advance.y);
-    if (key.moveClass >= 0 && std::find(asking.begin(), asking.end(), key) == asking.end()) asking.push_back(key);
-    if (!AIOperational::MoveSpreads(unit, advance.spread)) continue;
-    // The move's spread draws from the generator as many times as its route decides. A route
-    // a worker has found already is spread as the move's order will spread it (an armoured
-    // unit's order adds a waypoint at its target first), and no route draws nothing. Until
-    // the route is known the draws after it are not known either, but an infantry unit that
-    // heads for a friend's waypoint mostly goes there whatever they are: those guesses are
-    // still made, a wrong one costing a worker's time, not the plan's.
-    const MapRouteAhead::Answer* answer = drawsKnown && key.moveClass >= 0 ? ahead.Finished(key) : nullptr;
-    if (answer == nullptr || (unit.IsArmored(false) && unit.target != nullptr)) {
-      drawsKnown = false;
+    if (!drawsKnown) {
+      if (--unknownLeft < 0) break;
+      const MapRouteAhead::Key key = GuessUnknown(j, round, samples);
+      if (key.moveClass >= 0 && std::find(asking.begin(), asking.end(), key) == asking.end()) asking.push_back(key);
       continue;
     }
-    if (answer->result != Map::kRouteFound || answer->points.count <= 0) continue;
-    std::array<Waypoint, PathPoints::kMaxPoints> route{};
-    const int32_t count = std::min(answer->points.count, PathPoints::kMaxPoints);
-    for (int32_t k = 0; k < count; ++k) {
-      route[static_cast<size_t>(k)].x = answer->points.x[k];
-      route[static_cast<size_t>(k)].y = answer->points.y[k];
+    if (!GoesForward(j, round)) continue;
+    const AIOperational::Advance advance = AIOperational::ChooseAdvance(context, unit, goal);
+    if (advance.kind != AIOperational::Advance::kMoves) continue;
+    const MapRouteAhead::Key key = map->AskRoute(unit, unit.x, unit.y, advance.x, advance.y);
+    if (key.moveClass >= 0 && std::find(asking.begin(), asking.end(), key) == asking.end()) asking.push_back(key);
+    const bool spreads = AIOperational::MoveSpreads(unit, advance.spread);
+    // A route a worker has found already is ordered as the move will order it, so that the
+    // units after it see its waypoints (a friend's waypoint draws them) and the spread draws
+    // what the order will draw (an armoured unit's order adds a waypoint at its target first,
+    // and is not guessed). Until a spread route is known the draws after it are not known:
+    // the units after it are guessed on samples of the generator as it may then stand.
+    const MapRouteAhead::Answer* answer = key.moveClass >= 0 ? ahead.Finished(key) : nullptr;
+    if (answer == nullptr || (unit.IsArmored(false) && unit.target != nullptr)) {
+      if (!spreads) continue;
+      drawsKnown = false;
+      const uint32_t before = RandomState();
+      for (size_t k = 0; k < samples.size(); ++k) {
+        SeedRandom(before);
+        for (int32_t draw = 0; draw < kSampleDraws[k]; ++draw) RandomFloat();
+        samples[k] = RandomState();
+      }
+      continue;
     }
-    AIOperational::SpreadRoute(*map, unit, route.data(), count);
+    kept.push_back(Kept{&unit, unit.waypointCount, unit.waypoints});
+    if (answer->result != Map::kRouteFound || answer->points.count <= 0) {
+      unit.waypointCount = 0;
+      continue;
+    }
+    PathPoints route = answer->points;
+    unit.SetPathWaypoints(route, unit.IsInfantry() ? (unit.GetSpeedClass() == 4 ? 5 : 3) : 2, *map);
+    if (spreads) AIOperational::SpreadRoute(*map, unit, &unit.WaypointAt(0), unit.waypointCount);
+  }
+  for (auto k = kept.rbegin(); k != kept.rend(); ++k) {
+    k->unit->waypoints = k->points;
+    k->unit->waypointCount = k->count;
   }
   SeedRandom(generator);
   SetRandomBoundObserver(observer);
@@ -176,6 +194,46 @@ void AIGroupPlan::AskAhead(int32_t index, Round round) {
     if (std::find(asking.begin(), asking.end(), key) == asking.end()) ahead.Cancel(key);
   }
   askedAhead = std::move(asking);
+}
+
+bool AIGroupPlan::GoesForward(int32_t j, Round round) const {
+  const UnitPlan& record = *At(j);
+  const Unit& unit = *record.unit;
+  if (round == Round::kSecond) {
+    if (j < limit && RandomFloat() < record.scoreB * 0.8f - 1.3f) return true;
+    return unit.IsVehicle() && IsPavedTerrain(unit.GetTerrainHere());
+  }
+  return IsSquad(unit) && unit.GetMenPresent() > 4;
+}
+
+MapRouteAhead::Key AIGroupPlan::GuessUnknown(int32_t j, Round round, std::array<uint32_t, kSamples>& samples) const {
+  Unit& unit = *At(j)->unit;
+  // Each sample's decision; a place most samples share is the guess.
+  std::array<AIOperational::Advance, kSamples> advances{};
+  for (size_t k = 0; k < samples.size(); ++k) {
+    SeedRandom(samples[k]);
+    if (GoesForward(j, round)) {
+      advances[k] = AIOperational::ChooseAdvance(context, unit, goal);
+      // This move's spread is not known either.
+      if (advances[k].kind == AIOperational::Advance::kMoves && AIOperational::MoveSpreads(unit, advances[k].spread)) {
+        for (int32_t draw = 0; draw < kSampleDraws[k]; ++draw) RandomFloat();
+      }
+    }
+    samples[k] = RandomState();
+  }
+  for (size_t k = 0; k + 1 < samples.size(); ++k) {
+    const AIOperational::Advance& a = advances[k];
+    if (a.kind != AIOperational::Advance::kMoves) continue;
+    int32_t same = 1;
+    for (size_t m = k + 1; m < samples.size(); ++m) {
+      const AIOperational::Advance& b = advances[m];
+      if (b.kind == AIOperational::Advance::kMoves && b.x == a.x && b.y == a.y) ++same;
+    }
+    if (same * 2 >= static_cast<int32_t>(samples.size())) {
+      return context.battle->map->AskRoute(unit, unit.x, unit.y, a.x, a.y);
+    }
+  }
+  return MapRouteAhead::Key{};
 }
 
 void AIGroupPlan::DropAskedAhead() {
