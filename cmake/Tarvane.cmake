@@ -41,13 +41,11 @@ endfunction()
 # others of its shard). Under the sanitizers a test program takes about a second to start and,
 # with leak checking, to end, longer than most of its tests, so CI runs its instrumented builds
 # in shards; a failing shard's output names the failed tests. The shards are named
-# <program>.shard<index>. The application's tests leave state behind that a later test of the
-# same process trips over (a view the next screen does not expect), so they keep a process each.
+# <program>.shard<index>.
 set(TARVANE_TEST_SHARDS 0 CACHE STRING "Run each test program as this many CTest tests (0: one CTest test per test)")
-set(TARVANE_UNSHARDED_TESTS test_app)
 function(tarvane_register_tests name)
   cmake_parse_arguments(PARSE_ARGV 1 _arg "" "PREFIX" "")
-  if(TARVANE_TEST_SHARDS GREATER 0 AND NOT name IN_LIST TARVANE_UNSHARDED_TESTS)
+  if(TARVANE_TEST_SHARDS GREATER 0)
     math(EXPR _last "${TARVANE_TEST_SHARDS} - 1")
     foreach(_shard RANGE ${_last})
       add_test(NAME ${_arg_PREFIX}${name}.shard${_shard} COMMAND ${name})

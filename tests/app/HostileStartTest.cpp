@@ -58,8 +58,11 @@ void RunHeadless(int32_t gameBitmap = 0) {
 // Starts this test program on the child test in the folder; the child's pid.
 pid_t StartChild(const TestFolder& folder, const char* quitAfter, const char* gameBitmap = nullptr) {
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  // The child runs its one test whole: GoogleTest's sharding (this program run as a shard)
+  // stays with the parent.
   std::vector<std::string> env;
-  for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+  for (char** e = environ; *e != nullptr; ++e)
+    if (std::string(*e).rfind("GTEST_", 0) != 0) env.emplace_back(*e);
   env.push_back(std::string(kChildFolder) + "=" + folder.Native());
   if (gameBitmap != nullptr) env.push_back(std::string(kChildBitmap) + "=" + gameBitmap);
   if (quitAfter != nullptr) env.push_back(std::string(WRApplication::kQuitAfterVariable) + "=" + quitAfter);

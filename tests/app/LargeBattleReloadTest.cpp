@@ -40,7 +40,7 @@ TurnRecord PlayTurn(HeadlessBattle& headless, uint16_t seed) {
 }  // namespace
 
 TEST(SavedGameTurn, TheLargeBattleReloadedComputesItsNextTurnAsTheUnbrokenOne) {
-  LargeBattleWorld::Get("reload");
+  LargeBattleWorld world("reload");
   std::string saved;
   uint32_t generatorAtSave = 0;
   TurnRecord unbroken;
