@@ -69,9 +69,9 @@ endfunction()
 # all test programs, with the standard headers the tests share, in a header precompiled by a
 # target of its own with only what every test program compiles with (the test helpers' usage:
 # GCC refuses a precompiled header made with a definition the file using it lacks, and
-# -Winvalid-pch turns that into an error). The test programs reuse it. Optimised builds compile each file on its
-# own: there GCC's inlining through a precompiled header raises false bounds warnings in the
-# standard string code.
+# -Winvalid-pch turns that into an error). The test programs reuse it. Optimised builds
+# compile each file on its own: there GCC's inlining through a precompiled header raises false
+# bounds warnings in the standard string code.
 function(tarvane_test_headers name)
   if(CMAKE_BUILD_TYPE STREQUAL "Debug")
     if(NOT TARGET tarvane_test_pch)

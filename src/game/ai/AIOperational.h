@@ -269,6 +269,9 @@ class AIOperational : public ComputerPlayer {
   // delay. The out (when given) tells whether an infantry team's first 60 m cross open ground.
   static void OrderMoveTo(const AIPlanContext& context, Unit& unit, float x, float y, bool tactical, bool spread,
                           bool* earlyLeg);
+  // The move mode of a moving order's route before any tactical choice: infantry by its speed
+  // class, vehicles 2.
+  static int32_t RouteMoveMode(const Unit& unit);
   // Whether a move ordered with spread asked spreads its route.
   static bool MoveSpreads(const Unit& unit, bool spread);
   // Spreads the first 200 m of a route's count points (the last kept): each point is moved

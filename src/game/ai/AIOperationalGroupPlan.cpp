@@ -180,7 +180,7 @@ void AIGroupPlan::AskAhead(int32_t index, Round round) {
       continue;
     }
     PathPoints route = answer->points;
-    unit.SetPathWaypoints(route, unit.IsInfantry() ? (unit.GetSpeedClass() == 4 ? 5 : 3) : 2, *map);
+    unit.SetPathWaypoints(route, AIOperational::RouteMoveMode(unit), *map);
     if (spreads) AIOperational::SpreadRoute(*map, unit, &unit.WaypointAt(0), unit.waypointCount);
   }
   for (auto k = kept.rbegin(); k != kept.rend(); ++k) {

@@ -68,10 +68,8 @@ void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float 
     return;
   }
 
-  int32_t mode = 2;
-  if (unit.IsInfantry()) {
-    mode = unit.GetSpeedClass() == 4 ? 5 : 3;
-  } else if (tactical) {
+  int32_t mode = RouteMoveMode(unit);
+  if (!unit.IsInfantry() && tactical) {
     mode = unit.HasMainWeaponOfType23(false) ? 2 : 3;
     const VehicleServices* vehicle = unit.AsVehicle();
     Unit* target = unit.target;
@@ -146,6 +144,11 @@ void AIOperational::OrderMoveTo(const AIPlanContext& context, Unit& unit, float 
     const float h = HeadingDegrees(first.x - unit.x, first.y - unit.y) - unit.facing;
     if (h > -310.0f && h < 310.0f && std::fabs(h) > 50.0f) unit.CapDelayByRating(false);
   }
+}
+
+int32_t AIOperational::RouteMoveMode(const Unit& unit) {
+  if (!unit.IsInfantry()) return 2;
+  return unit.GetSpeedClass() == 4 ? 5 : 3;
 }
 
 bool AIOperational::MoveSpreads(const Unit& unit, bool spread) { return spread && unit.GetSpeedClass() > 2; }
